@@ -200,6 +200,32 @@ struct SIZE {
 using LPSIZE = SIZE*;
 using SIZEL = SIZE;
 
+// ---- 64-bit values split in halves (QueryPerformanceCounter, file sizes) ----------------
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  };
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  LONGLONG QuadPart;
+};
+using PLARGE_INTEGER = LARGE_INTEGER*;
+union ULARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  };
+  struct {
+    DWORD LowPart;
+    DWORD HighPart;
+  } u;
+  ULONGLONG QuadPart;
+};
+using PULARGE_INTEGER = ULARGE_INTEGER*;
+
 // ---- word and byte packing ---------------------------------------------------------
 #define MAKEWORD(a, b) (static_cast<WORD>((static_cast<BYTE>((a) & 0xff)) | (static_cast<WORD>(static_cast<BYTE>((b) & 0xff)) << 8)))
 #define MAKELONG(a, b) (static_cast<LONG>((static_cast<WORD>((a) & 0xffff)) | (static_cast<DWORD>(static_cast<WORD>((b) & 0xffff)) << 16)))

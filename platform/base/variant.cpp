@@ -1,0 +1,1299 @@
+#include "platform/base/variant.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "platform/base/clock.h"
+#include "platform/base/wstr.h"
+
+namespace pv {
+namespace {
+
+// ---- text helpers ----------------------------------------------------------------
+
+std::u16string Widen(const char* s) {
+  std::u16string out;
+  for (; *s; ++s) out.push_back(static_cast<unsigned char>(*s));
+  return out;
+}
+
+BSTR MakeBstr(const std::u16string& s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0xA0; }
+
+char16_t Fold(char16_t c) {
+  if (c >= u'a' && c <= u'z') return static_cast<char16_t>(c - 32);
+  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<char16_t>(c - 32);
+  return c;
+}
+
+bool EqualsNoCase(const std::u16string& a, const char* b) {
+  size_t n = std::strlen(b);
+  if (a.size() != n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (Fold(a[i]) != Fold(static_cast<char16_t>(b[i]))) return false;
+  return true;
+}
+
+std::u16string Trim(const char16_t* s, size_t n) {
+  size_t b = 0, e = n;
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return std::u16string(s + b, e - b);
+}
+
+// ---- numbers -------------------------------------------------------------------------
+
+struct Num {
+  enum Kind { kInt, kUInt, kReal, kCy } kind = kInt;
+  std::int64_t i = 0;
+  std::uint64_t u = 0;
+  double r = 0;
+};
+
+// Parses en-US number text: blanks around, a sign, digits with optional
+// thousands commas, a decimal point, an exponent; "&H" hex and "&O" octal.
+HRESULT ParseNumber(const char16_t* text, size_t len, Num* out) {
+  std::u16string s = Trim(text, len);
+  if (s.empty()) return DISP_E_TYPEMISMATCH;
+  if (s.size() > 2 && s[0] == u'&' && (Fold(s[1]) == u'H' || Fold(s[1]) == u'O')) {
+    int base = Fold(s[1]) == u'H' ? 16 : 8;
+    std::uint64_t v = 0;
+    for (size_t i = 2; i < s.size(); ++i) {
+      int d = s[i] < 128 ? HexDigit(static_cast<char>(s[i])) : -1;
+      if (d < 0 || d >= base) return DISP_E_TYPEMISMATCH;
+      if (v > (std::numeric_limits<std::uint64_t>::max() - static_cast<unsigned>(d)) / static_cast<unsigned>(base))
+        return DISP_E_OVERFLOW;
+      v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
+    }
+    // Hex literals are 32-bit two's complement when they fit, as typed in code.
+    if (v <= 0xFFFFFFFFull) {
+      out->kind = Num::kInt;
+      out->i = v > 0x7FFFFFFFull && v <= 0xFFFFFFFFull && s.size() <= 10 ? static_cast<std::int32_t>(static_cast<std::uint32_t>(v))
+                                                                           : static_cast<std::int64_t>(v);
+      return S_OK;
+    }
+    out->kind = Num::kUInt;
+    out->u = v;
+    return S_OK;
+  }
+  std::string narrow;
+  size_t i = 0;
+  if (s[i] == u'+' || s[i] == u'-') narrow.push_back(static_cast<char>(s[i++]));
+  bool digits = false, integral = true;
+  for (; i < s.size() && ((s[i] >= u'0' && s[i] <= u'9') || s[i] == u','); ++i) {
+    if (s[i] == u',') {
+      if (!digits) return DISP_E_TYPEMISMATCH;
+      continue;
+    }
+    digits = true;
+    narrow.push_back(static_cast<char>(s[i]));
+  }
+  if (i < s.size() && s[i] == u'.') {
+    integral = false;
+    narrow.push_back('.');
+    for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
+      digits = true;
+      narrow.push_back(static_cast<char>(s[i]));
+    }
+  }
+  if (!digits) return DISP_E_TYPEMISMATCH;
+  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+    integral = false;
+    narrow.push_back('e');
+    ++i;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) narrow.push_back(static_cast<char>(s[i++]));
+    bool expDigits = false;
+    for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
+      expDigits = true;
+      narrow.push_back(static_cast<char>(s[i]));
+    }
+    if (!expDigits) return DISP_E_TYPEMISMATCH;
+  }
+  if (i != s.size()) return DISP_E_TYPEMISMATCH;
+  if (integral) {
+    errno = 0;
+    char* end = nullptr;
+    if (narrow[0] == '-') {
+      long long v = std::strtoll(narrow.c_str(), &end, 10);
+      if (errno == 0) {
+        out->kind = Num::kInt;
+        out->i = v;
+        return S_OK;
+      }
+    } else {
+      unsigned long long v = std::strtoull(narrow.c_str(), &end, 10);
+      if (errno == 0) {
+        if (v <= static_cast<unsigned long long>(std::numeric_limits<std::int64_t>::max())) {
+          out->kind = Num::kInt;
+          out->i = static_cast<std::int64_t>(v);
+        } else {
+          out->kind = Num::kUInt;
+          out->u = v;
+        }
+        return S_OK;
+      }
+    }
+  }
+  double d = std::strtod(narrow.c_str(), nullptr);
+  if (std::isinf(d)) return DISP_E_OVERFLOW;
+  out->kind = Num::kReal;
+  out->r = d;
+  return S_OK;
+}
+
+double ToDouble(const Num& n) {
+  switch (n.kind) {
+    case Num::kInt: return static_cast<double>(n.i);
+    case Num::kUInt: return static_cast<double>(n.u);
+    case Num::kReal: return n.r;
+    case Num::kCy: return static_cast<double>(n.i) / 10000.0;
+  }
+  return 0;
+}
+
+// Rounds to an integer in [lo, hi] (as int64) with halves to even.
+HRESULT ToInt64(const Num& n, std::int64_t lo, std::int64_t hi, std::int64_t* out) {
+  std::int64_t v = 0;
+  switch (n.kind) {
+    case Num::kInt: v = n.i; break;
+    case Num::kUInt:
+      if (n.u > static_cast<std::uint64_t>(hi)) return DISP_E_OVERFLOW;
+      v = static_cast<std::int64_t>(n.u);
+      break;
+    case Num::kReal: {
+      if (std::isnan(n.r)) return DISP_E_OVERFLOW;
+      double r = std::nearbyint(n.r);  // the default rounding mode sends halves to even
+      if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) return DISP_E_OVERFLOW;
+      v = static_cast<std::int64_t>(r);
+      break;
+    }
+    case Num::kCy: {
+      std::int64_t q = n.i / 10000, rem = n.i % 10000;
+      std::int64_t arem = rem < 0 ? -rem : rem;
+      if (arem > 5000 || (arem == 5000 && (q % 2 != 0))) q += rem < 0 ? -1 : 1;
+      v = q;
+      break;
+    }
+  }
+  if (v < lo || v > hi) return DISP_E_OVERFLOW;
+  *out = v;
+  return S_OK;
+}
+
+HRESULT ToUInt64(const Num& n, std::uint64_t* out) {
+  if (n.kind == Num::kUInt) {
+    *out = n.u;
+    return S_OK;
+  }
+  if (n.kind == Num::kReal) {
+    if (std::isnan(n.r)) return DISP_E_OVERFLOW;
+    double r = std::nearbyint(n.r);
+    if (!(r >= 0 && r < 18446744073709551616.0)) return DISP_E_OVERFLOW;
+    *out = static_cast<std::uint64_t>(r);
+    return S_OK;
+  }
+  std::int64_t v;
+  HRESULT hr = ToInt64(n, 0, std::numeric_limits<std::int64_t>::max(), &v);
+  if (FAILED(hr)) return hr;
+  *out = static_cast<std::uint64_t>(v);
+  return S_OK;
+}
+
+HRESULT ToCy(const Num& n, std::int64_t* out) {
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max() / 10000;
+  switch (n.kind) {
+    case Num::kCy: *out = n.i; return S_OK;
+    case Num::kInt:
+      if (n.i > kMax || n.i < -kMax) return DISP_E_OVERFLOW;
+      *out = n.i * 10000;
+      return S_OK;
+    case Num::kUInt:
+      if (n.u > static_cast<std::uint64_t>(kMax)) return DISP_E_OVERFLOW;
+      *out = static_cast<std::int64_t>(n.u) * 10000;
+      return S_OK;
+    case Num::kReal: {
+      double r = std::nearbyint(n.r * 10000.0);
+      if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0)) return DISP_E_OVERFLOW;
+      *out = static_cast<std::int64_t>(r);
+      return S_OK;
+    }
+  }
+  return E_FAIL;
+}
+
+std::u16string FormatReal(double d, int digits) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*G", digits, d);
+  return Widen(buf);
+}
+
+std::u16string FormatCy(std::int64_t cy) {
+  bool neg = cy < 0;
+  unsigned long long a = neg ? 0ull - static_cast<unsigned long long>(cy) : static_cast<unsigned long long>(cy);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%s%llu.%04llu", neg ? "-" : "", a / 10000, a % 10000);
+  std::string s = buf;
+  while (s.back() == '0') s.pop_back();
+  if (s.back() == '.') s.pop_back();
+  return Widen(s.c_str());
+}
+
+// DECIMAL helpers (exact through a 128-bit integer).
+unsigned __int128 DecMantissa(const DECIMAL& d) {
+  return (static_cast<unsigned __int128>(d.Hi32) << 64) | d.Lo64;
+}
+
+std::u16string FormatDecimal(const DECIMAL& d) {
+  unsigned __int128 m = DecMantissa(d);
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(m % 10)));
+    m /= 10;
+  } while (m);
+  int scale = d.scale;
+  while (static_cast<int>(digits.size()) <= scale) digits.insert(digits.begin(), '0');
+  if (scale > 0) {
+    digits.insert(digits.end() - scale, '.');
+    while (digits.back() == '0') digits.pop_back();
+    if (digits.back() == '.') digits.pop_back();
+  }
+  if ((d.sign & DECIMAL_NEG) && digits != "0") digits.insert(digits.begin(), '-');
+  return Widen(digits.c_str());
+}
+
+double DecimalToDouble(const DECIMAL& d) {
+  double v = static_cast<double>(DecMantissa(d));
+  for (int i = 0; i < d.scale; ++i) v /= 10.0;
+  return (d.sign & DECIMAL_NEG) ? -v : v;
+}
+
+HRESULT NumToDecimal(const Num& n, DECIMAL* out) {
+  *out = DECIMAL{};
+  if (n.kind == Num::kInt) {
+    out->sign = n.i < 0 ? DECIMAL_NEG : 0;
+    out->Lo64 = n.i < 0 ? 0ull - static_cast<std::uint64_t>(n.i) : static_cast<std::uint64_t>(n.i);
+    return S_OK;
+  }
+  if (n.kind == Num::kUInt) {
+    out->Lo64 = n.u;
+    return S_OK;
+  }
+  if (n.kind == Num::kCy) {
+    out->sign = n.i < 0 ? DECIMAL_NEG : 0;
+    out->Lo64 = n.i < 0 ? 0ull - static_cast<std::uint64_t>(n.i) : static_cast<std::uint64_t>(n.i);
+    out->scale = 4;
+    return S_OK;
+  }
+  if (!std::isfinite(n.r) || std::fabs(n.r) >= 7.9228162514264337593543950335e28) return DISP_E_OVERFLOW;
+  // Fifteen significant digits, as the text form shows them.
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(n.r));
+  // buf: d.dddddddddddddde[+-]xx
+  std::string mant;
+  mant.push_back(buf[0]);
+  mant.append(buf + 2, 14);
+  int exp = std::atoi(std::strchr(buf, 'e') + 1);
+  int scale = 14 - exp;
+  while (scale > 0 && mant.size() > 1 && mant.back() == '0') {
+    mant.pop_back();
+    --scale;
+  }
+  while (scale < 0) {
+    mant.push_back('0');
+    ++scale;
+  }
+  if (scale > 28) {
+    // Too small to show: keep what fits in 28 places.
+    int drop = scale - 28;
+    if (drop >= static_cast<int>(mant.size())) mant = "0";
+    else mant.resize(mant.size() - static_cast<size_t>(drop));
+    scale = 28;
+  }
+  unsigned __int128 m = 0;
+  for (char c : mant) m = m * 10 + static_cast<unsigned>(c - '0');
+  out->scale = static_cast<BYTE>(scale);
+  out->sign = n.r < 0 && m != 0 ? DECIMAL_NEG : 0;
+  out->Lo64 = static_cast<std::uint64_t>(m);
+  out->Hi32 = static_cast<ULONG>(m >> 64);
+  return S_OK;
+}
+
+// ---- dates -----------------------------------------------------------------------------
+
+const char* const kMonthNames[12] = {"January", "February", "March",     "April",   "May",      "June",
+                                     "July",    "August",   "September", "October", "November", "December"};
+const char* const kDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+
+int MonthFromName(const std::u16string& word) {
+  for (int m = 0; m < 12; ++m) {
+    std::string full = kMonthNames[m];
+    if (EqualsNoCase(word, full.c_str()) || EqualsNoCase(word, full.substr(0, 3).c_str())) return m + 1;
+    if (m == 8 && EqualsNoCase(word, "Sept")) return 9;
+  }
+  return 0;
+}
+
+bool IsDayName(const std::u16string& word) {
+  for (const char* d : kDayNames) {
+    std::string full = d;
+    if (EqualsNoCase(word, full.c_str()) || EqualsNoCase(word, full.substr(0, 3).c_str())) return true;
+  }
+  return false;
+}
+
+int CurrentLocalYear() {
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  return st.wYear;
+}
+
+// ---- variant plumbing ------------------------------------------------------------------
+
+bool IsIntegerType(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
+    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsNumericType(VARTYPE vt) {
+  return IsIntegerType(vt) || vt == VT_R4 || vt == VT_R8 || vt == VT_CY || vt == VT_DATE || vt == VT_BOOL ||
+         vt == VT_DECIMAL;
+}
+
+// Reads a by-value numeric variant (bool and date included) as a number.
+bool VariantToNum(const VARIANT& v, Num* n) {
+  switch (v.vt) {
+    case VT_EMPTY: n->kind = Num::kInt; n->i = 0; return true;
+    case VT_I1: n->kind = Num::kInt; n->i = v.cVal; return true;
+    case VT_I2: n->kind = Num::kInt; n->i = v.iVal; return true;
+    case VT_I4: n->kind = Num::kInt; n->i = v.lVal; return true;
+    case VT_INT: n->kind = Num::kInt; n->i = v.intVal; return true;
+    case VT_I8: n->kind = Num::kInt; n->i = v.llVal; return true;
+    case VT_BOOL: n->kind = Num::kInt; n->i = v.boolVal ? -1 : 0; return true;
+    case VT_UI1: n->kind = Num::kInt; n->i = v.bVal; return true;
+    case VT_UI2: n->kind = Num::kInt; n->i = v.uiVal; return true;
+    case VT_UI4: n->kind = Num::kInt; n->i = v.ulVal; return true;
+    case VT_UINT: n->kind = Num::kInt; n->i = v.uintVal; return true;
+    case VT_UI8:
+      if (v.ullVal <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+        n->kind = Num::kInt;
+        n->i = static_cast<std::int64_t>(v.ullVal);
+      } else {
+        n->kind = Num::kUInt;
+        n->u = v.ullVal;
+      }
+      return true;
+    case VT_R4: n->kind = Num::kReal; n->r = v.fltVal; return true;
+    case VT_R8: n->kind = Num::kReal; n->r = v.dblVal; return true;
+    case VT_DATE: n->kind = Num::kReal; n->r = v.date; return true;
+    case VT_CY: n->kind = Num::kCy; n->i = v.cyVal.int64; return true;
+    case VT_DECIMAL: {
+      if (v.decVal.scale == 0 && v.decVal.Hi32 == 0 && v.decVal.Lo64 <= 0x7FFFFFFFFFFFFFFFull) {
+        n->kind = Num::kInt;
+        n->i = (v.decVal.sign & DECIMAL_NEG) ? -static_cast<std::int64_t>(v.decVal.Lo64)
+                                             : static_cast<std::int64_t>(v.decVal.Lo64);
+      } else {
+        n->kind = Num::kReal;
+        n->r = DecimalToDouble(v.decVal);
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+HRESULT NumToVariant(const Num& n, VARTYPE vt, VARIANT* out) {
+  std::int64_t i = 0;
+  HRESULT hr = S_OK;
+  auto ranged = [&](std::int64_t lo, std::int64_t hi) { return ToInt64(n, lo, hi, &i); };
+  switch (vt) {
+    case VT_I1: if (FAILED(hr = ranged(-128, 127))) return hr; out->cVal = static_cast<CHAR>(i); break;
+    case VT_UI1: if (FAILED(hr = ranged(0, 255))) return hr; out->bVal = static_cast<BYTE>(i); break;
+    case VT_I2: if (FAILED(hr = ranged(-32768, 32767))) return hr; out->iVal = static_cast<SHORT>(i); break;
+    case VT_UI2: if (FAILED(hr = ranged(0, 65535))) return hr; out->uiVal = static_cast<USHORT>(i); break;
+    case VT_I4: case VT_INT:
+      if (FAILED(hr = ranged(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()))) return hr;
+      out->lVal = static_cast<LONG>(i);
+      break;
+    case VT_UI4: case VT_UINT:
+      if (FAILED(hr = ranged(0, 0xFFFFFFFFll))) return hr;
+      out->ulVal = static_cast<ULONG>(i);
+      break;
+    case VT_I8:
+      if (FAILED(hr = ranged(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()))) return hr;
+      out->llVal = i;
+      break;
+    case VT_UI8: {
+      std::uint64_t u;
+      if (FAILED(hr = ToUInt64(n, &u))) return hr;
+      out->ullVal = u;
+      break;
+    }
+    case VT_R4: {
+      double d = ToDouble(n);
+      if (std::isfinite(d) && std::fabs(d) > FLT_MAX) return DISP_E_OVERFLOW;
+      out->fltVal = static_cast<float>(d);
+      break;
+    }
+    case VT_R8: out->dblVal = ToDouble(n); break;
+    case VT_DATE: {
+      double d = ToDouble(n);
+      if (!(d > -657435.0 && d < 2958466.0)) return DISP_E_OVERFLOW;
+      out->date = d;
+      break;
+    }
+    case VT_CY: {
+      std::int64_t cy;
+      if (FAILED(hr = ToCy(n, &cy))) return hr;
+      out->cyVal.int64 = cy;
+      break;
+    }
+    case VT_BOOL: {
+      bool nonzero = n.kind == Num::kReal ? n.r != 0 : n.kind == Num::kUInt ? n.u != 0 : n.i != 0;
+      out->boolVal = nonzero ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    }
+    case VT_DECIMAL: {
+      DECIMAL d;
+      if (FAILED(hr = NumToDecimal(n, &d))) return hr;
+      out->decVal = d;
+      break;
+    }
+    default:
+      return DISP_E_TYPEMISMATCH;
+  }
+  out->vt = vt;
+  return S_OK;
+}
+
+bool IsValidVt(VARTYPE vt) {
+  VARTYPE base = vt & VT_TYPEMASK;
+  switch (base) {
+    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:
+    case VT_BSTR: case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_UNKNOWN:
+    case VT_DECIMAL: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8:
+    case VT_INT: case VT_UINT: case VT_RECORD:
+      return true;
+    default:
+      return false;
+  }
+}
+
+HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags, VARTYPE vt);
+
+// The default value of an automation object (its DISPID_VALUE property).
+HRESULT DefaultValue(IDispatch* disp, LCID lcid, VARIANT* out) {
+  if (!disp) return DISP_E_TYPEMISMATCH;
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VariantInit(out);
+  HRESULT hr = disp->Invoke(DISPID_VALUE, IID_NULL, lcid, DISPATCH_PROPERTYGET, &none, out, nullptr, nullptr);
+  if (FAILED(hr)) {
+    VariantClear(out);
+    return DISP_E_TYPEMISMATCH;
+  }
+  return S_OK;
+}
+
+HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags, VARTYPE vt) {
+  VariantInit(out);
+  if (src.vt == vt) return VariantCopy(out, &src);
+  if (vt == VT_EMPTY) return S_OK;
+  if (src.vt == VT_NULL || vt == VT_NULL) {
+    if (vt == VT_NULL && src.vt == VT_EMPTY) {
+      out->vt = VT_NULL;
+      return S_OK;
+    }
+    return DISP_E_TYPEMISMATCH;
+  }
+  if ((src.vt & (VT_ARRAY | VT_BYREF)) || (vt & (VT_ARRAY | VT_BYREF))) return DISP_E_TYPEMISMATCH;
+  if (src.vt == VT_DISPATCH || src.vt == VT_UNKNOWN) {
+    if (vt == VT_UNKNOWN || vt == VT_DISPATCH) {
+      if (!src.punkVal) {
+        out->vt = vt;
+        out->punkVal = nullptr;
+        return S_OK;
+      }
+      void* p = nullptr;
+      if (FAILED(src.punkVal->QueryInterface(vt == VT_UNKNOWN ? IID_IUnknown : IID_IDispatch, &p)))
+        return DISP_E_TYPEMISMATCH;
+      out->vt = vt;
+      out->byref = p;
+      return S_OK;
+    }
+    if (src.vt == VT_UNKNOWN || (flags & VARIANT_NOVALUEPROP)) return DISP_E_TYPEMISMATCH;
+    VARIANT value;
+    HRESULT hr = DefaultValue(src.pdispVal, lcid, &value);
+    if (FAILED(hr)) return hr;
+    if (value.vt == VT_DISPATCH || value.vt == VT_UNKNOWN) {
+      VariantClear(&value);
+      return DISP_E_TYPEMISMATCH;
+    }
+    VARIANT direct;
+    VariantInit(&direct);
+    hr = VariantCopyInd(&direct, &value);
+    VariantClear(&value);
+    if (FAILED(hr)) return hr;
+    hr = ChangeByValue(out, direct, lcid, flags, vt);
+    VariantClear(&direct);
+    return hr;
+  }
+  if (vt == VT_DISPATCH || vt == VT_UNKNOWN || vt == VT_ERROR || src.vt == VT_ERROR) return DISP_E_TYPEMISMATCH;
+  if (vt == VT_BSTR) {
+    std::u16string text;
+    switch (src.vt) {
+      case VT_EMPTY: break;
+      case VT_BOOL:
+        if (flags & (VARIANT_ALPHABOOL | VARIANT_LOCALBOOL))
+          text = src.boolVal ? u"True" : u"False";
+        else
+          text = src.boolVal ? u"-1" : u"0";
+        break;
+      case VT_R4: text = FormatReal(src.fltVal, 7); break;
+      case VT_R8: text = FormatReal(src.dblVal, 15); break;
+      case VT_CY: text = FormatCy(src.cyVal.int64); break;
+      case VT_DECIMAL: text = FormatDecimal(src.decVal); break;
+      case VT_DATE:
+        if (!FormatVariantDate(src.date, 0, &text)) return DISP_E_OVERFLOW;
+        break;
+      default: {
+        Num n;
+        if (!VariantToNum(src, &n)) return DISP_E_TYPEMISMATCH;
+        char buf[32];
+        if (n.kind == Num::kUInt)
+          std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(n.u));
+        else
+          std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(n.i));
+        text = Widen(buf);
+      }
+    }
+    out->bstrVal = MakeBstr(text);
+    if (!out->bstrVal) return E_OUTOFMEMORY;
+    out->vt = VT_BSTR;
+    return S_OK;
+  }
+  if (!IsNumericType(vt)) return DISP_E_BADVARTYPE;
+  Num n;
+  if (src.vt == VT_BSTR) {
+    UINT len = SysStringLen(src.bstrVal);
+    if (vt == VT_DATE) {
+      std::u16string text(src.bstrVal ? src.bstrVal : u"", len);
+      DATE d;
+      if (!ParseVariantDate(text.c_str(), 0, &d)) return DISP_E_TYPEMISMATCH;
+      out->vt = VT_DATE;
+      out->date = d;
+      return S_OK;
+    }
+    if (vt == VT_BOOL) {
+      std::u16string t = Trim(src.bstrVal ? src.bstrVal : u"", len);
+      if (EqualsNoCase(t, "True") || EqualsNoCase(t, "#TRUE#")) {
+        out->vt = VT_BOOL;
+        out->boolVal = VARIANT_TRUE;
+        return S_OK;
+      }
+      if (EqualsNoCase(t, "False") || EqualsNoCase(t, "#FALSE#")) {
+        out->vt = VT_BOOL;
+        out->boolVal = VARIANT_FALSE;
+        return S_OK;
+      }
+    }
+    HRESULT hr = ParseNumber(src.bstrVal ? src.bstrVal : u"", len, &n);
+    if (FAILED(hr)) return hr;
+  } else if (!VariantToNum(src, &n)) {
+    return src.vt == VT_RECORD || !IsValidVt(src.vt) ? DISP_E_BADVARTYPE : DISP_E_TYPEMISMATCH;
+  }
+  return NumToVariant(n, vt, out);
+}
+
+// ---- string comparison -------------------------------------------------------------------
+
+int CompareText(const char16_t* a, size_t na, const char16_t* b, size_t nb, bool ignoreCase) {
+  if (ignoreCase) return CompareNoCase(a, na, b, nb);
+  size_t n = na < nb ? na : nb;
+  for (size_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
+  return na == nb ? 0 : (na < nb ? -1 : 1);
+}
+
+// ---- safe arrays ----------------------------------------------------------------------------
+
+ULONG ElementSize(VARTYPE vt) {
+  switch (vt) {
+    case VT_I1: case VT_UI1: return 1;
+    case VT_I2: case VT_UI2: case VT_BOOL: return 2;
+    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_R4: case VT_ERROR: return 4;
+    case VT_R8: case VT_CY: case VT_DATE: case VT_I8: case VT_UI8: return 8;
+    case VT_BSTR: case VT_UNKNOWN: case VT_DISPATCH: return sizeof(void*);
+    case VT_VARIANT: return sizeof(VARIANT);
+    case VT_DECIMAL: return sizeof(DECIMAL);
+    default: return 0;
+  }
+}
+
+void ReleaseElements(SAFEARRAY* a) {
+  if (!a->pvData) return;
+  ULONG n = a->rgsabound[0].cElements;
+  for (ULONG i = 0; i < n; ++i) {
+    char* p = static_cast<char*>(a->pvData) + static_cast<size_t>(i) * a->cbElements;
+    if (a->vt == VT_BSTR) {
+      SysFreeString(*reinterpret_cast<BSTR*>(p));
+      *reinterpret_cast<BSTR*>(p) = nullptr;
+    } else if (a->vt == VT_VARIANT) {
+      VariantClear(reinterpret_cast<VARIANT*>(p));
+    } else if (a->vt == VT_UNKNOWN || a->vt == VT_DISPATCH) {
+      IUnknown* u = *reinterpret_cast<IUnknown**>(p);
+      if (u) u->Release();
+      *reinterpret_cast<IUnknown**>(p) = nullptr;
+    }
+  }
+}
+
+HRESULT ElementPtr(SAFEARRAY* a, LONG* indices, char** p) {
+  if (!a || !indices) return E_INVALIDARG;
+  std::int64_t idx = static_cast<std::int64_t>(indices[0]) - a->rgsabound[0].lLbound;
+  if (idx < 0 || idx >= static_cast<std::int64_t>(a->rgsabound[0].cElements)) return DISP_E_BADINDEX;
+  *p = static_cast<char*>(a->pvData) + static_cast<size_t>(idx) * a->cbElements;
+  return S_OK;
+}
+
+HRESULT CopyElement(VARTYPE vt, void* dest, const void* src, ULONG size) {
+  if (vt == VT_BSTR) {
+    BSTR s = *static_cast<const BSTR*>(src);
+    BSTR copy = s ? SysAllocStringByteLen(reinterpret_cast<const char*>(s), SysStringByteLen(s)) : nullptr;
+    if (s && !copy) return E_OUTOFMEMORY;
+    *static_cast<BSTR*>(dest) = copy;
+    return S_OK;
+  }
+  if (vt == VT_VARIANT) {
+    VariantInit(static_cast<VARIANT*>(dest));
+    return VariantCopy(static_cast<VARIANT*>(dest), static_cast<const VARIANT*>(src));
+  }
+  if (vt == VT_UNKNOWN || vt == VT_DISPATCH) {
+    IUnknown* u = *static_cast<IUnknown* const*>(src);
+    if (u) u->AddRef();
+    *static_cast<IUnknown**>(dest) = u;
+    return S_OK;
+  }
+  std::memcpy(dest, src, size);
+  return S_OK;
+}
+
+}  // namespace
+
+// ---- date text ----------------------------------------------------------------------------------
+
+bool FormatVariantDate(DATE date, DWORD flags, std::u16string* out) {
+  DateFields f;
+  if (!DateToFields(date, &f)) return false;
+  bool zeroDay = f.year == 1899 && f.month == 12 && f.day == 30;
+  bool midnight = f.hour == 0 && f.minute == 0 && f.second == 0;
+  bool showDate = !(flags & VAR_TIMEVALUEONLY) && ((flags & VAR_DATEVALUEONLY) || !zeroDay);
+  bool showTime = !(flags & VAR_DATEVALUEONLY) && ((flags & VAR_TIMEVALUEONLY) || !midnight || !showDate);
+  char buf[64];
+  std::string s;
+  if (showDate) {
+    std::snprintf(buf, sizeof buf, "%d/%d/%d", f.month, f.day, f.year);
+    s = buf;
+  }
+  if (showTime) {
+    int h12 = f.hour % 12 == 0 ? 12 : f.hour % 12;
+    std::snprintf(buf, sizeof buf, "%s%d:%02d:%02d %s", showDate ? " " : "", h12, f.minute, f.second,
+                  f.hour < 12 ? "AM" : "PM");
+    s += buf;
+  }
+  *out = Widen(s.c_str());
+  return true;
+}
+
+bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
+  if (!text) return false;
+  struct Token {
+    enum Kind { kNumber, kWord, kSep } kind;
+    std::u16string text;
+    int value = 0;
+    char16_t sep = 0;
+  };
+  std::vector<Token> tokens;
+  for (size_t i = 0; text[i];) {
+    char16_t c = text[i];
+    if (c >= u'0' && c <= u'9') {
+      Token t{Token::kNumber, {}};
+      long v = 0;
+      while (text[i] >= u'0' && text[i] <= u'9') {
+        t.text.push_back(text[i]);
+        if (v < 100000) v = v * 10 + (text[i] - u'0');
+        ++i;
+      }
+      t.value = static_cast<int>(v);
+      tokens.push_back(t);
+    } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) {
+      Token t{Token::kWord, {}};
+      while ((text[i] >= u'a' && text[i] <= u'z') || (text[i] >= u'A' && text[i] <= u'Z')) t.text.push_back(text[i++]);
+      if (t.text.size() == 1 && (t.text[0] == u'T' || t.text[0] == u't')) {
+        Token s{Token::kSep, {}};
+        s.sep = u' ';
+        tokens.push_back(s);
+      } else {
+        tokens.push_back(t);
+      }
+    } else if (c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':' || IsBlank(c)) {
+      Token t{Token::kSep, {}};
+      t.sep = IsBlank(c) ? u' ' : c;
+      tokens.push_back(t);
+      ++i;
+    } else {
+      return false;
+    }
+  }
+  // Time: a number followed by ':' ... and an optional AM/PM, or a number
+  // followed directly by AM/PM.
+  int hour = -1, minute = 0, second = 0;
+  int ampm = 0;  // 1 AM, 2 PM
+  std::vector<Token> dateTokens;
+  for (size_t i = 0; i < tokens.size(); ++i) {
+    const Token& t = tokens[i];
+    auto nextNonSpace = [&](size_t j) {
+      while (j < tokens.size() && tokens[j].kind == Token::kSep && tokens[j].sep == u' ') ++j;
+      return j;
+    };
+    if (t.kind == Token::kNumber && hour < 0) {
+      bool colon = i + 2 < tokens.size() && tokens[i + 1].kind == Token::kSep && tokens[i + 1].sep == u':' &&
+                   tokens[i + 2].kind == Token::kNumber;
+      size_t after = nextNonSpace(i + 1);
+      bool bareAmPm = !colon && after < tokens.size() && tokens[after].kind == Token::kWord &&
+                      (EqualsNoCase(tokens[after].text, "AM") || EqualsNoCase(tokens[after].text, "PM") ||
+                       EqualsNoCase(tokens[after].text, "A") || EqualsNoCase(tokens[after].text, "P"));
+      if (colon || bareAmPm) {
+        if (t.text.size() > 2) return false;
+        hour = t.value;
+        size_t j = i + 1;
+        if (colon) {
+          if (tokens[i + 2].text.size() > 2) return false;
+          minute = tokens[i + 2].value;
+          j = i + 3;
+          if (j + 1 < tokens.size() && tokens[j].kind == Token::kSep && tokens[j].sep == u':' &&
+              tokens[j + 1].kind == Token::kNumber) {
+            if (tokens[j + 1].text.size() > 2) return false;
+            second = tokens[j + 1].value;
+            j += 2;
+            // Fractions of a second are read and dropped.
+            if (j + 1 < tokens.size() && tokens[j].kind == Token::kSep && tokens[j].sep == u'.' &&
+                tokens[j + 1].kind == Token::kNumber)
+              j += 2;
+          }
+        }
+        size_t k = nextNonSpace(j);
+        if (k < tokens.size() && tokens[k].kind == Token::kWord) {
+          const std::u16string& w = tokens[k].text;
+          if (EqualsNoCase(w, "AM") || EqualsNoCase(w, "A")) ampm = 1;
+          if (EqualsNoCase(w, "PM") || EqualsNoCase(w, "P")) ampm = 2;
+          if (ampm) j = k + 1;
+        }
+        i = j - 1;
+        continue;
+      }
+    }
+    dateTokens.push_back(t);
+  }
+  if (hour >= 0) {
+    if (ampm) {
+      if (hour < 1 || hour > 12) return false;
+      hour = hour % 12 + (ampm == 2 ? 12 : 0);
+    }
+    if (hour > 23 || minute > 59 || second > 59) return false;
+  }
+  // Date: numbers and at most one month name; weekday names are skipped.
+  std::vector<Token> nums;
+  int monthName = 0;
+  bool sawDateSep = false;
+  for (const Token& t : dateTokens) {
+    if (t.kind == Token::kNumber) {
+      nums.push_back(t);
+    } else if (t.kind == Token::kWord) {
+      int m = MonthFromName(t.text);
+      if (m) {
+        if (monthName) return false;
+        monthName = m;
+      } else if (!IsDayName(t.text)) {
+        return false;
+      }
+    } else if (t.sep != u' ') {
+      sawDateSep = true;
+    }
+  }
+  (void)sawDateSep;
+  auto fullYear = [](const Token& t) {
+    if (t.text.size() <= 2) return t.value < 30 ? 2000 + t.value : 1900 + t.value;
+    return t.value;
+  };
+  auto looksLikeYear = [](const Token& t) { return t.text.size() >= 3 || t.value > 31; };
+  int year = 0, month = 0, day = 0;
+  bool hasDate = !nums.empty() || monthName;
+  if (!hasDate && hour < 0) return false;
+  if (hasDate) {
+    if (monthName) {
+      month = monthName;
+      if (nums.size() == 2) {
+        if (looksLikeYear(nums[0])) {
+          year = fullYear(nums[0]);
+          day = nums[1].value;
+        } else {
+          day = nums[0].value;
+          year = fullYear(nums[1]);
+        }
+      } else if (nums.size() == 1) {
+        if (looksLikeYear(nums[0])) {
+          year = fullYear(nums[0]);
+          day = 1;
+        } else {
+          day = nums[0].value;
+          year = CurrentLocalYear();
+        }
+      } else {
+        return false;
+      }
+    } else if (nums.size() == 3) {
+      if (looksLikeYear(nums[0])) {
+        year = fullYear(nums[0]);
+        month = nums[1].value;
+        day = nums[2].value;
+      } else {
+        month = nums[0].value;
+        day = nums[1].value;
+        year = fullYear(nums[2]);
+        // A day-first text is read that way when month-first is impossible.
+        if (month > 12 && day <= 12) std::swap(month, day);
+      }
+    } else if (nums.size() == 2) {
+      if (looksLikeYear(nums[1]) && nums[0].value <= 12) {
+        month = nums[0].value;
+        year = fullYear(nums[1]);
+        day = 1;
+      } else if (looksLikeYear(nums[0])) {
+        year = fullYear(nums[0]);
+        month = nums[1].value;
+        day = 1;
+      } else {
+        month = nums[0].value;
+        day = nums[1].value;
+        if (month > 12 && day <= 12) std::swap(month, day);
+        year = CurrentLocalYear();
+      }
+    } else {
+      return false;
+    }
+  }
+  DATE datePart = 0;
+  if (hasDate && !FieldsToDate(year, month, day, 0, 0, 0, &datePart)) return false;
+  double timePart = hour >= 0 ? (hour * 3600 + minute * 60 + second) / 86400.0 : 0.0;
+  if (flags & VAR_DATEVALUEONLY) timePart = 0;
+  if (flags & VAR_TIMEVALUEONLY) datePart = 0;
+  *out = datePart >= 0 ? datePart + timePart : datePart - timePart;
+  return true;
+}
+
+}  // namespace pv
+
+// ---- public API ----------------------------------------------------------------------------------
+
+void VariantInit(VARIANTARG* v) {
+  if (!v) return;
+  std::memset(static_cast<void*>(v), 0, sizeof(VARIANT));
+  v->vt = VT_EMPTY;
+}
+
+HRESULT VariantClear(VARIANTARG* v) {
+  if (!v) return E_INVALIDARG;
+  if (!(v->vt & VT_BYREF)) {
+    if (v->vt & VT_ARRAY) {
+      if (v->parray) {
+        HRESULT hr = SafeArrayDestroy(v->parray);
+        if (FAILED(hr)) return hr;
+      }
+    } else {
+      switch (v->vt) {
+        case VT_BSTR: SysFreeString(v->bstrVal); break;
+        case VT_DISPATCH:
+        case VT_UNKNOWN:
+          if (v->punkVal) v->punkVal->Release();
+          break;
+        default:
+          if (!pv::IsValidVt(v->vt)) return DISP_E_BADVARTYPE;
+      }
+    }
+  }
+  std::memset(static_cast<void*>(v), 0, sizeof(VARIANT));
+  v->vt = VT_EMPTY;
+  return S_OK;
+}
+
+HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src) {
+  if (!dest || !src) return E_INVALIDARG;
+  if (dest == src) return S_OK;
+  if (!pv::IsValidVt(src->vt)) return DISP_E_BADVARTYPE;
+  VARIANT tmp;
+  std::memcpy(static_cast<void*>(&tmp), static_cast<const void*>(src), sizeof(VARIANT));
+  if (!(src->vt & VT_BYREF)) {
+    if (src->vt & VT_ARRAY) {
+      tmp.parray = nullptr;
+      if (src->parray) {
+        HRESULT hr = SafeArrayCopy(src->parray, &tmp.parray);
+        if (FAILED(hr)) return hr;
+      }
+    } else if (src->vt == VT_BSTR) {
+      if (src->bstrVal) {
+        tmp.bstrVal = SysAllocStringByteLen(reinterpret_cast<const char*>(src->bstrVal), SysStringByteLen(src->bstrVal));
+        if (!tmp.bstrVal) return E_OUTOFMEMORY;
+      }
+    } else if (src->vt == VT_DISPATCH || src->vt == VT_UNKNOWN) {
+      if (src->punkVal) src->punkVal->AddRef();
+    }
+  }
+  HRESULT hr = VariantClear(dest);
+  if (FAILED(hr)) {
+    VariantClear(&tmp);
+    return hr;
+  }
+  std::memcpy(static_cast<void*>(dest), static_cast<const void*>(&tmp), sizeof(VARIANT));
+  return S_OK;
+}
+
+HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src) {
+  if (!dest || !src) return E_INVALIDARG;
+  if (!(src->vt & VT_BYREF)) return VariantCopy(dest, src);
+  if (!src->byref) return E_INVALIDARG;
+  VARTYPE vt = src->vt & ~VT_BYREF;
+  VARIANT tmp;
+  VariantInit(&tmp);
+  if (vt & VT_ARRAY) {
+    tmp.vt = vt;
+    SAFEARRAY* a = *src->pparray;
+    if (a) {
+      HRESULT hr = SafeArrayCopy(a, &tmp.parray);
+      if (FAILED(hr)) return hr;
+    }
+  } else if (vt == VT_VARIANT) {
+    const VARIANT* inner = src->pvarVal;
+    if (inner->vt & VT_BYREF) return E_INVALIDARG;
+    HRESULT hr = VariantCopy(&tmp, inner);
+    if (FAILED(hr)) return hr;
+  } else {
+    tmp.vt = vt;
+    switch (vt) {
+      case VT_I1: case VT_UI1: tmp.bVal = *src->pbVal; break;
+      case VT_I2: case VT_UI2: case VT_BOOL: tmp.iVal = *src->piVal; break;
+      case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: tmp.lVal = *src->plVal; break;
+      case VT_R4: tmp.fltVal = *src->pfltVal; break;
+      case VT_R8: case VT_DATE: tmp.dblVal = *src->pdblVal; break;
+      case VT_I8: case VT_UI8: case VT_CY: tmp.llVal = *src->pllVal; break;
+      case VT_DECIMAL:
+        tmp.decVal = *src->pdecVal;
+        tmp.vt = VT_DECIMAL;
+        break;
+      case VT_BSTR: {
+        BSTR s = *src->pbstrVal;
+        tmp.bstrVal = s ? SysAllocStringByteLen(reinterpret_cast<const char*>(s), SysStringByteLen(s)) : nullptr;
+        if (s && !tmp.bstrVal) return E_OUTOFMEMORY;
+        break;
+      }
+      case VT_DISPATCH: case VT_UNKNOWN:
+        tmp.punkVal = *src->ppunkVal;
+        if (tmp.punkVal) tmp.punkVal->AddRef();
+        break;
+      default:
+        return DISP_E_BADVARTYPE;
+    }
+  }
+  if (dest == src) {
+    std::memcpy(static_cast<void*>(dest), static_cast<const void*>(&tmp), sizeof(VARIANT));
+    return S_OK;
+  }
+  HRESULT hr = VariantClear(dest);
+  if (FAILED(hr)) {
+    VariantClear(&tmp);
+    return hr;
+  }
+  std::memcpy(static_cast<void*>(dest), static_cast<const void*>(&tmp), sizeof(VARIANT));
+  return S_OK;
+}
+
+HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, USHORT flags, VARTYPE vt) {
+  if (!dest || !src) return E_INVALIDARG;
+  if (!pv::IsValidVt(src->vt) || !pv::IsValidVt(vt)) return DISP_E_BADVARTYPE;
+  VARIANT direct;
+  VariantInit(&direct);
+  HRESULT hr;
+  if (src->vt & VT_BYREF) {
+    if (vt == src->vt) return VariantCopy(dest, src);
+    hr = VariantCopyInd(&direct, src);
+    if (FAILED(hr)) return hr;
+  } else {
+    std::memcpy(static_cast<void*>(&direct), static_cast<const void*>(src), sizeof(VARIANT));
+  }
+  VARIANT result;
+  hr = pv::ChangeByValue(&result, direct, lcid, flags, vt);
+  if (src->vt & VT_BYREF) VariantClear(&direct);
+  if (FAILED(hr)) return hr;
+  hr = VariantClear(dest);  // also frees the source when converting in place
+  if (FAILED(hr)) {
+    VariantClear(&result);
+    return hr;
+  }
+  std::memcpy(static_cast<void*>(dest), static_cast<const void*>(&result), sizeof(VARIANT));
+  return S_OK;
+}
+
+HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt) {
+  return VariantChangeTypeEx(dest, src, LOCALE_USER_DEFAULT, flags, vt);
+}
+
+HRESULT VarBstrCmp(BSTR left, BSTR right, LCID, ULONG flags) {
+  int c = pv::CompareText(left ? left : u"", SysStringLen(left), right ? right : u"", SysStringLen(right),
+                          (flags & NORM_IGNORECASE) != 0);
+  return c < 0 ? VARCMP_LT : c > 0 ? VARCMP_GT : VARCMP_EQ;
+}
+
+HRESULT VarCmp(LPVARIANT left, LPVARIANT right, LCID lcid, ULONG flags) {
+  if (!left || !right) return E_INVALIDARG;
+  VARIANT l, r;
+  VariantInit(&l);
+  VariantInit(&r);
+  HRESULT hr = VariantCopyInd(&l, left);
+  if (FAILED(hr)) return hr;
+  hr = VariantCopyInd(&r, right);
+  if (FAILED(hr)) {
+    VariantClear(&l);
+    return hr;
+  }
+  struct Cleanup {
+    VARIANT* a;
+    VARIANT* b;
+    ~Cleanup() {
+      VariantClear(a);
+      VariantClear(b);
+    }
+  } cleanup{&l, &r};
+  if (l.vt == VT_NULL || r.vt == VT_NULL) return VARCMP_NULL;
+  bool ls = l.vt == VT_BSTR, rs = r.vt == VT_BSTR;
+  if (ls && rs) return VarBstrCmp(l.bstrVal, r.bstrVal, lcid, flags);
+  // An empty value is the empty string beside a string and zero beside a number.
+  if (ls && r.vt == VT_EMPTY) return SysStringLen(l.bstrVal) ? VARCMP_GT : VARCMP_EQ;
+  if (rs && l.vt == VT_EMPTY) return SysStringLen(r.bstrVal) ? VARCMP_LT : VARCMP_EQ;
+  if (ls || rs) {
+    if ((ls && !pv::IsNumericType(r.vt)) || (rs && !pv::IsNumericType(l.vt))) return DISP_E_TYPEMISMATCH;
+    return ls ? VARCMP_GT : VARCMP_LT;
+  }
+  pv::Num a, b;
+  if (!pv::VariantToNum(l, &a) || !pv::VariantToNum(r, &b)) return DISP_E_TYPEMISMATCH;
+  if (a.kind == pv::Num::kInt && b.kind == pv::Num::kInt)
+    return a.i < b.i ? VARCMP_LT : a.i > b.i ? VARCMP_GT : VARCMP_EQ;
+  if (a.kind == pv::Num::kCy && b.kind == pv::Num::kCy)
+    return a.i < b.i ? VARCMP_LT : a.i > b.i ? VARCMP_GT : VARCMP_EQ;
+  double x = pv::ToDouble(a), y = pv::ToDouble(b);
+  if (l.vt == VT_DATE) x = pv::DateToLinear(x);
+  if (r.vt == VT_DATE) y = pv::DateToLinear(y);
+  return x < y ? VARCMP_LT : x > y ? VARCMP_GT : VARCMP_EQ;
+}
+
+HRESULT VarBstrFromDate(DATE date, LCID, ULONG flags, BSTR* out) {
+  if (!out) return E_INVALIDARG;
+  std::u16string text;
+  if (!pv::FormatVariantDate(date, flags, &text)) return E_INVALIDARG;
+  *out = pv::MakeBstr(text);
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT VarDateFromStr(LPCOLESTR text, LCID, ULONG flags, DATE* out) {
+  if (!text || !out) return E_INVALIDARG;
+  return pv::ParseVariantDate(text, flags, out) ? S_OK : DISP_E_TYPEMISMATCH;
+}
+
+HRESULT VarBstrFromR8(double value, LCID, ULONG, BSTR* out) {
+  if (!out) return E_INVALIDARG;
+  *out = pv::MakeBstr(pv::FormatReal(value, 15));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT VarR8FromStr(LPCOLESTR text, LCID, ULONG, double* out) {
+  if (!text || !out) return E_INVALIDARG;
+  pv::Num n;
+  HRESULT hr = pv::ParseNumber(text, pv::Utf16Length(text), &n);
+  if (FAILED(hr)) return hr;
+  *out = pv::ToDouble(n);
+  return S_OK;
+}
+
+// ---- safe arrays ---------------------------------------------------------------------------------
+
+SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds) {
+  if (dims != 1 || !bounds) return nullptr;
+  ULONG size = pv::ElementSize(vt);
+  if (!size) return nullptr;
+  auto* a = new (std::nothrow) SAFEARRAY{};
+  if (!a) return nullptr;
+  a->cDims = 1;
+  a->cbElements = size;
+  a->vt = vt;
+  a->rgsabound[0] = bounds[0];
+  a->fFeatures = FADF_HAVEVARTYPE;
+  if (vt == VT_BSTR) a->fFeatures |= FADF_BSTR;
+  if (vt == VT_VARIANT) a->fFeatures |= FADF_VARIANT;
+  if (vt == VT_UNKNOWN) a->fFeatures |= FADF_UNKNOWN;
+  if (vt == VT_DISPATCH) a->fFeatures |= FADF_DISPATCH;
+  size_t bytes = static_cast<size_t>(bounds[0].cElements) * size;
+  a->pvData = std::calloc(bytes ? bytes : 1, 1);
+  if (!a->pvData) {
+    delete a;
+    return nullptr;
+  }
+  return a;
+}
+
+SAFEARRAY* SafeArrayCreateVector(VARTYPE vt, LONG lowerBound, ULONG elements) {
+  SAFEARRAYBOUND b{elements, lowerBound};
+  return SafeArrayCreate(vt, 1, &b);
+}
+
+HRESULT SafeArrayDestroy(SAFEARRAY* a) {
+  if (!a) return S_OK;
+  if (a->cLocks) return DISP_E_ARRAYISLOCKED;
+  pv::ReleaseElements(a);
+  std::free(a->pvData);
+  delete a;
+  return S_OK;
+}
+
+HRESULT SafeArrayLock(SAFEARRAY* a) {
+  if (!a) return E_INVALIDARG;
+  ++a->cLocks;
+  return S_OK;
+}
+
+HRESULT SafeArrayUnlock(SAFEARRAY* a) {
+  if (!a) return E_INVALIDARG;
+  if (!a->cLocks) return E_UNEXPECTED;
+  --a->cLocks;
+  return S_OK;
+}
+
+HRESULT SafeArrayAccessData(SAFEARRAY* a, void** data) {
+  if (!a || !data) return E_INVALIDARG;
+  ++a->cLocks;
+  *data = a->pvData;
+  return S_OK;
+}
+
+HRESULT SafeArrayUnaccessData(SAFEARRAY* a) { return SafeArrayUnlock(a); }
+
+HRESULT SafeArrayGetLBound(SAFEARRAY* a, UINT dim, LONG* bound) {
+  if (!a || !bound) return E_INVALIDARG;
+  if (dim != 1) return DISP_E_BADINDEX;
+  *bound = a->rgsabound[0].lLbound;
+  return S_OK;
+}
+
+HRESULT SafeArrayGetUBound(SAFEARRAY* a, UINT dim, LONG* bound) {
+  if (!a || !bound) return E_INVALIDARG;
+  if (dim != 1) return DISP_E_BADINDEX;
+  *bound = static_cast<LONG>(static_cast<std::int64_t>(a->rgsabound[0].lLbound) + a->rgsabound[0].cElements - 1);
+  return S_OK;
+}
+
+UINT SafeArrayGetDim(SAFEARRAY* a) { return a ? a->cDims : 0; }
+UINT SafeArrayGetElemsize(SAFEARRAY* a) { return a ? a->cbElements : 0; }
+
+HRESULT SafeArrayGetVartype(SAFEARRAY* a, VARTYPE* vt) {
+  if (!a || !vt) return E_INVALIDARG;
+  *vt = a->vt;
+  return S_OK;
+}
+
+HRESULT SafeArrayGetElement(SAFEARRAY* a, LONG* indices, void* value) {
+  if (!value) return E_INVALIDARG;
+  char* p;
+  HRESULT hr = pv::ElementPtr(a, indices, &p);
+  if (FAILED(hr)) return hr;
+  return pv::CopyElement(a->vt, value, p, a->cbElements);
+}
+
+HRESULT SafeArrayPutElement(SAFEARRAY* a, LONG* indices, void* value) {
+  char* p;
+  HRESULT hr = pv::ElementPtr(a, indices, &p);
+  if (FAILED(hr)) return hr;
+  if (a->vt == VT_BSTR) {
+    BSTR copy = nullptr;
+    // For BSTR arrays the value is the string itself, not a pointer to it.
+    BSTR s = static_cast<BSTR>(value);
+    if (s) {
+      copy = SysAllocStringByteLen(reinterpret_cast<const char*>(s), SysStringByteLen(s));
+      if (!copy) return E_OUTOFMEMORY;
+    }
+    SysFreeString(*reinterpret_cast<BSTR*>(p));
+    *reinterpret_cast<BSTR*>(p) = copy;
+    return S_OK;
+  }
+  if (a->vt == VT_UNKNOWN || a->vt == VT_DISPATCH) {
+    auto* u = static_cast<IUnknown*>(value);
+    if (u) u->AddRef();
+    IUnknown*& slot = *reinterpret_cast<IUnknown**>(p);
+    if (slot) slot->Release();
+    slot = u;
+    return S_OK;
+  }
+  if (!value) return E_INVALIDARG;
+  if (a->vt == VT_VARIANT) return VariantCopy(reinterpret_cast<VARIANT*>(p), static_cast<VARIANT*>(value));
+  std::memcpy(p, value, a->cbElements);
+  return S_OK;
+}
+
+HRESULT SafeArrayCopy(SAFEARRAY* a, SAFEARRAY** out) {
+  if (!out) return E_INVALIDARG;
+  *out = nullptr;
+  if (!a) return S_OK;
+  SAFEARRAY* c = SafeArrayCreate(a->vt, 1, a->rgsabound);
+  if (!c) return E_OUTOFMEMORY;
+  for (ULONG i = 0; i < a->rgsabound[0].cElements; ++i) {
+    size_t off = static_cast<size_t>(i) * a->cbElements;
+    HRESULT hr = pv::CopyElement(a->vt, static_cast<char*>(c->pvData) + off, static_cast<char*>(a->pvData) + off,
+                                 a->cbElements);
+    if (FAILED(hr)) {
+      SafeArrayDestroy(c);
+      return hr;
+    }
+  }
+  *out = c;
+  return S_OK;
+}
+
+HRESULT SafeArrayRedim(SAFEARRAY* a, SAFEARRAYBOUND* bound) {
+  if (!a || !bound) return E_INVALIDARG;
+  if (a->cLocks) return DISP_E_ARRAYISLOCKED;
+  ULONG oldCount = a->rgsabound[0].cElements, newCount = bound->cElements;
+  if (newCount < oldCount) {
+    // Release the elements that go away.
+    SAFEARRAY tail = *a;
+    tail.pvData = static_cast<char*>(a->pvData) + static_cast<size_t>(newCount) * a->cbElements;
+    tail.rgsabound[0].cElements = oldCount - newCount;
+    pv::ReleaseElements(&tail);
+  }
+  size_t bytes = static_cast<size_t>(newCount) * a->cbElements;
+  void* data = std::realloc(a->pvData, bytes ? bytes : 1);
+  if (!data) return E_OUTOFMEMORY;
+  if (newCount > oldCount)
+    std::memset(static_cast<char*>(data) + static_cast<size_t>(oldCount) * a->cbElements, 0,
+                static_cast<size_t>(newCount - oldCount) * a->cbElements);
+  a->pvData = data;
+  a->rgsabound[0] = *bound;
+  return S_OK;
+}
