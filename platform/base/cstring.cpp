@@ -520,6 +520,10 @@ CString operator+(CString&& a, const char16_t* b) {
   a.Append(b);
   return std::move(a);
 }
+CString operator+(CString&& a, const char* b) {
+  a += b;
+  return std::move(a);
+}
 CString operator+(CString&& a, char16_t b) {
   a += b;
   return std::move(a);

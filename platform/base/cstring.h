@@ -213,6 +213,7 @@ CString operator+(const CString& a, const char* b);  // b is UTF-8
 CString operator+(const char* a, const CString& b);  // a is UTF-8
 CString operator+(CString&& a, const CString& b);
 CString operator+(CString&& a, const char16_t* b);
+CString operator+(CString&& a, const char* b);  // b is UTF-8
 CString operator+(CString&& a, char16_t b);
 
 // ---- comparison (exact, unit by unit) ----------------------------------------------------

@@ -93,6 +93,9 @@ template <std::size_t N>
 int wcscpy_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscpy_s(dst, N, src); }
 template <std::size_t N>
 int wcscat_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscat_s(dst, N, src); }
+#ifndef _TRUNCATE
+#define _TRUNCATE (static_cast<std::size_t>(-1))
+#endif
 #ifndef STRUNCATE
 #define STRUNCATE 80
 #endif
