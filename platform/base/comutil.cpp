@@ -675,29 +675,7 @@ _variant_t::operator IUnknown*() const {
   return p;
 }
 
-bool _variant_t::operator==(const VARIANT& other) const {
-  if (this == &other) return true;
-  if (vt != other.vt) return false;
-  switch (vt) {
-    case VT_EMPTY: case VT_NULL: return true;
-    case VT_BSTR:
-      return SysStringByteLen(bstrVal) == SysStringByteLen(other.bstrVal) &&
-             (SysStringByteLen(bstrVal) == 0 || std::memcmp(bstrVal, other.bstrVal, SysStringByteLen(bstrVal)) == 0);
-    case VT_I1: case VT_UI1: return bVal == other.bVal;
-    case VT_I2: case VT_UI2: return iVal == other.iVal;
-    case VT_BOOL: return (boolVal != 0) == (other.boolVal != 0);
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: return lVal == other.lVal;
-    case VT_R4: return fltVal == other.fltVal;
-    case VT_R8: case VT_DATE: return dblVal == other.dblVal;
-    case VT_I8: case VT_UI8: case VT_CY: return llVal == other.llVal;
-    case VT_DECIMAL:
-      return decVal.scale == other.decVal.scale && decVal.sign == other.decVal.sign && decVal.Hi32 == other.decVal.Hi32 &&
-             decVal.Lo64 == other.decVal.Lo64;
-    case VT_DISPATCH: case VT_UNKNOWN: return punkVal == other.punkVal;
-    default:
-      return byref == other.byref;  // by-reference and array values compare by address
-  }
-}
+bool _variant_t::operator==(const VARIANT& other) const { return pv::VariantEquals(*this, other); }
 
 void _variant_t::Clear() { Check(VariantClear(this)); }
 

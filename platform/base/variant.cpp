@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/oledatetime.h"
 #include "platform/base/wstr.h"
 
 namespace pv {
@@ -1296,4 +1298,201 @@ HRESULT SafeArrayRedim(SAFEARRAY* a, SAFEARRAYBOUND* bound) {
   a->pvData = data;
   a->rgsabound[0] = *bound;
   return S_OK;
+}
+
+// ---- equality -------------------------------------------------------------------------------------
+
+bool pv::VariantEquals(const VARIANT& a, const VARIANT& b) {
+  if (&a == &b) return true;
+  if (a.vt != b.vt) return false;
+  switch (a.vt) {
+    case VT_EMPTY: case VT_NULL: return true;
+    case VT_BSTR:
+      return SysStringByteLen(a.bstrVal) == SysStringByteLen(b.bstrVal) &&
+             (SysStringByteLen(a.bstrVal) == 0 || std::memcmp(a.bstrVal, b.bstrVal, SysStringByteLen(a.bstrVal)) == 0);
+    case VT_I1: case VT_UI1: return a.bVal == b.bVal;
+    case VT_I2: case VT_UI2: return a.iVal == b.iVal;
+    case VT_BOOL: return (a.boolVal != 0) == (b.boolVal != 0);
+    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: return a.lVal == b.lVal;
+    case VT_R4: return a.fltVal == b.fltVal;
+    case VT_R8: case VT_DATE: return a.dblVal == b.dblVal;
+    case VT_I8: case VT_UI8: case VT_CY: return a.llVal == b.llVal;
+    case VT_DECIMAL:
+      return a.decVal.scale == b.decVal.scale && a.decVal.sign == b.decVal.sign && a.decVal.Hi32 == b.decVal.Hi32 &&
+             a.decVal.Lo64 == b.decVal.Lo64;
+    case VT_DISPATCH: case VT_UNKNOWN: return a.punkVal == b.punkVal;
+    default:
+      return a.byref == b.byref;
+  }
+}
+
+// ---- COleVariant ------------------------------------------------------------------------------------
+
+namespace {
+void OleCheck(HRESULT hr) {
+  if (SUCCEEDED(hr)) return;
+  if (hr == E_OUTOFMEMORY) AfxThrowMemoryException();
+  AfxThrowOleException(hr);
+}
+
+void SetBstr(VARIANT* v, const char16_t* text, size_t length) {
+  VariantInit(v);
+  v->bstrVal = SysAllocStringLen(text, static_cast<UINT>(length));
+  if (!v->bstrVal) AfxThrowMemoryException();
+  v->vt = VT_BSTR;
+}
+}  // namespace
+
+COleVariant::COleVariant(const VARIANT& src) {
+  VariantInit(this);
+  OleCheck(VariantCopy(this, &src));
+}
+
+COleVariant::COleVariant(LPCVARIANT src) {
+  VariantInit(this);
+  if (src) OleCheck(VariantCopy(this, src));
+}
+
+COleVariant::COleVariant(const COleVariant& src) : VARIANT() {
+  VariantInit(this);
+  OleCheck(VariantCopy(this, &src));
+}
+
+COleVariant::COleVariant(COleVariant&& src) noexcept : VARIANT() {
+  std::memcpy(static_cast<VARIANT*>(this), static_cast<VARIANT*>(&src), sizeof(VARIANT));
+  VariantInit(&src);
+}
+
+COleVariant::COleVariant(LPCTSTR text) { SetBstr(this, text ? text : u"", text ? pv::Utf16Length(text) : 0); }
+
+COleVariant::COleVariant(LPCTSTR text, VARTYPE vt) {
+  if (vt != VT_BSTR) AfxThrowInvalidArgException();
+  SetBstr(this, text ? text : u"", text ? pv::Utf16Length(text) : 0);
+}
+
+COleVariant::COleVariant(const CString& text) { SetBstr(this, text.GetString(), static_cast<size_t>(text.GetLength())); }
+
+COleVariant::COleVariant(BYTE value) {
+  VariantInit(this);
+  vt = VT_UI1;
+  bVal = value;
+}
+
+COleVariant::COleVariant(short value, VARTYPE type) {
+  VariantInit(this);
+  if (type == VT_BOOL) {
+    boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+  } else if (type == VT_I2) {
+    iVal = value;
+  } else {
+    AfxThrowInvalidArgException();
+  }
+  vt = type;
+}
+
+COleVariant::COleVariant(int value, VARTYPE type) {
+  VariantInit(this);
+  switch (type) {
+    case VT_I4: lVal = value; break;
+    case VT_ERROR: scode = value; break;
+    case VT_BOOL: boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; break;
+    default: AfxThrowInvalidArgException();
+  }
+  vt = type;
+}
+
+COleVariant::COleVariant(long value, VARTYPE type) : COleVariant(static_cast<int>(value), type) {}
+
+COleVariant::COleVariant(long long value) {
+  VariantInit(this);
+  vt = VT_I8;
+  llVal = value;
+}
+
+COleVariant::COleVariant(unsigned long long value) {
+  VariantInit(this);
+  vt = VT_UI8;
+  ullVal = value;
+}
+
+COleVariant::COleVariant(float value) {
+  VariantInit(this);
+  vt = VT_R4;
+  fltVal = value;
+}
+
+COleVariant::COleVariant(double value, VARTYPE type) {
+  VariantInit(this);
+  if (type != VT_R8 && type != VT_DATE) AfxThrowInvalidArgException();
+  vt = type;
+  dblVal = value;
+}
+
+COleVariant::COleVariant(const COleDateTime& value) {
+  VariantInit(this);
+  if (value.GetStatus() == COleDateTime::valid) {
+    vt = VT_DATE;
+    date = value.m_dt;
+  } else if (value.GetStatus() == COleDateTime::null) {
+    vt = VT_NULL;
+  } else {
+    vt = VT_ERROR;
+    scode = DISP_E_OVERFLOW;
+  }
+}
+
+COleVariant& COleVariant::operator=(const COleVariant& src) {
+  OleCheck(VariantCopy(this, &src));
+  return *this;
+}
+
+COleVariant& COleVariant::operator=(COleVariant&& src) noexcept {
+  if (this != &src) {
+    VariantClear(this);
+    std::memcpy(static_cast<VARIANT*>(this), static_cast<VARIANT*>(&src), sizeof(VARIANT));
+    VariantInit(&src);
+  }
+  return *this;
+}
+
+COleVariant& COleVariant::operator=(const VARIANT& src) {
+  OleCheck(VariantCopy(this, &src));
+  return *this;
+}
+
+COleVariant& COleVariant::operator=(LPCVARIANT src) {
+  if (src)
+    OleCheck(VariantCopy(this, src));
+  else
+    Clear();
+  return *this;
+}
+
+bool COleVariant::operator==(const VARIANT& other) const { return pv::VariantEquals(*this, other); }
+
+void COleVariant::Clear() { OleCheck(VariantClear(this)); }
+
+void COleVariant::ChangeType(VARTYPE type, LPVARIANT src) {
+  const VARIANT* from = src ? src : this;
+  if (from == this && vt == type) return;
+  OleCheck(VariantChangeType(this, from, 0, type));
+}
+
+void COleVariant::Attach(VARIANT& src) {
+  Clear();
+  std::memcpy(static_cast<VARIANT*>(this), &src, sizeof(VARIANT));
+  VariantInit(&src);
+}
+
+VARIANT COleVariant::Detach() {
+  VARIANT out;
+  std::memcpy(&out, static_cast<VARIANT*>(this), sizeof(VARIANT));
+  VariantInit(this);
+  return out;
+}
+
+void COleVariant::SetString(LPCTSTR text, VARTYPE type) {
+  if (type != VT_BSTR) AfxThrowInvalidArgException();
+  COleVariant tmp(text);
+  *this = std::move(tmp);
 }

@@ -10,7 +10,12 @@
 // going to the even neighbour.
 #pragma once
 
+#include <string>
+#include <type_traits>
+#include <utility>
+
 #include "platform/base/bstr.h"
+#include "platform/base/cstring.h"
 #include "platform/base/com.h"
 #include "platform/base/systime.h"
 #include "platform/base/wintypes.h"
@@ -305,9 +310,9 @@ HRESULT SafeArrayPutElement(SAFEARRAY* array, LONG* indices, void* value);
 HRESULT SafeArrayCopy(SAFEARRAY* array, SAFEARRAY** out);
 HRESULT SafeArrayRedim(SAFEARRAY* array, SAFEARRAYBOUND* bound);
 
-#include <string>
-
 namespace pv {
+// Same type and value (strings by text, interfaces and references by address).
+bool VariantEquals(const VARIANT& a, const VARIANT& b);
 // en-US date text as the Automation conversions produce and read it:
 // "3/26/2013 2:05:00 PM", date only when the time is midnight, time only on
 // the zero day; VAR_DATEVALUEONLY / VAR_TIMEVALUEONLY keep one half.
@@ -320,3 +325,58 @@ bool FormatVariantDate(DATE date, DWORD flags, std::u16string* out);
 // one; a missing date is the zero day (30 December 1899).
 bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out);
 }  // namespace pv
+
+class COleDateTime;
+
+// The framework's VARIANT wrapper. Conversions that fail raise the
+// framework's OLE exception (COleException), or its memory exception when
+// memory ran out.
+class COleVariant : public VARIANT {
+ public:
+  COleVariant() noexcept { VariantInit(this); }
+  COleVariant(const VARIANT& src);  // NOLINT
+  COleVariant(LPCVARIANT src);      // NOLINT
+  COleVariant(const COleVariant& src);
+  COleVariant(COleVariant&& src) noexcept;
+  COleVariant(LPCTSTR text);                  // NOLINT: VT_BSTR (null gives "")
+  COleVariant(LPCTSTR text, VARTYPE vt);      // VT_BSTR
+  COleVariant(const CString& text);           // NOLINT
+  COleVariant(BYTE value);                    // NOLINT
+  COleVariant(short value, VARTYPE vt = VT_I2);  // NOLINT: VT_I2 or VT_BOOL
+  COleVariant(int value, VARTYPE vt = VT_I4);    // NOLINT: VT_I4, VT_ERROR or VT_BOOL
+  COleVariant(long value, VARTYPE vt = VT_I4);   // NOLINT: 32-bit values
+  COleVariant(long long value);                  // NOLINT: VT_I8
+  COleVariant(unsigned long long value);         // NOLINT: VT_UI8
+  COleVariant(float value);                      // NOLINT
+  COleVariant(double value, VARTYPE vt = VT_R8);  // NOLINT: VT_R8 or VT_DATE
+  COleVariant(const COleDateTime& value);         // NOLINT: VT_DATE (null gives VT_NULL, invalid VT_ERROR)
+  ~COleVariant() { VariantClear(this); }
+
+  COleVariant& operator=(const COleVariant& src);
+  COleVariant& operator=(COleVariant&& src) noexcept;
+  COleVariant& operator=(const VARIANT& src);
+  COleVariant& operator=(LPCVARIANT src);
+  template <class T, class = std::enable_if_t<!std::is_base_of_v<VARIANT, std::decay_t<T>> &&
+                                              !std::is_same_v<std::decay_t<T>, LPCVARIANT> &&
+                                              !std::is_same_v<std::decay_t<T>, LPVARIANT>>,
+            class = decltype(COleVariant(std::declval<T>()))>
+  COleVariant& operator=(T&& value) {
+    COleVariant tmp(std::forward<T>(value));
+    return *this = std::move(tmp);
+  }
+
+  bool operator==(const VARIANT& other) const;
+  bool operator==(LPCVARIANT other) const { return other && *this == *other; }
+  bool operator!=(const VARIANT& other) const { return !(*this == other); }
+  bool operator!=(LPCVARIANT other) const { return !(*this == other); }
+
+  operator LPVARIANT() noexcept { return this; }         // NOLINT
+  operator LPCVARIANT() const noexcept { return this; }  // NOLINT
+
+  void Clear();
+  // Converts in place, or converts `src` into this.
+  void ChangeType(VARTYPE vt, LPVARIANT src = nullptr);
+  void Attach(VARIANT& src);  // takes the value over; src becomes VT_EMPTY
+  VARIANT Detach();
+  void SetString(LPCTSTR text, VARTYPE vt);
+};
