@@ -1,0 +1,2 @@
+function(pravenor_add_resources target)
+endfunction()

@@ -1,0 +1,187 @@
+#include "platform/system/profile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/platform/system/test_support.h"
+
+namespace {
+
+using pv::test::ReadFile;
+using pv::test::TempHome;
+using pv::test::WriteFile;
+
+std::u16string Read(const char16_t* section, const char16_t* key, const std::u16string& file, DWORD size = 256,
+                    const char16_t* def = u"") {
+  std::vector<WCHAR> buf(size + 1, u'#');
+  DWORD n = GetPrivateProfileStringW(section, key, def, buf.data(), size, file.c_str());
+  return std::u16string(buf.data(), n);
+}
+
+// Rewrites touch only the lines they must: comments, blank lines, odd
+// lines, indentation, the key's stored spelling and CRLF line ends stay.
+TEST(Profile, RewritesKeepEveryOtherLine) {
+  TempHome home;
+  std::string path = home.path() + "/app.ini";
+  std::u16string file = home.U("app.ini");
+  WriteFile(path,
+            "; settings of the organiser\r\n"
+            "[Window]\r\n"
+            "  Left = 10\r\n"
+            "Top=20\r\n"
+            "; keep me\r\n"
+            "\r\n"
+            "[Colors]\r\n"
+            "Back=\"  padded  \"\r\n"
+            "odd line without equals\r\n"
+            "\r\n"
+            "[Gone]\r\n"
+            "a=1\r\n");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"window", u"LEFT", u"15", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Window", u"Width", u"300", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Window", u"Top", nullptr, file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Gone", nullptr, nullptr, file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"New", u"k", u"v=w", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Missing", u"k", nullptr, file.c_str()));
+  EXPECT_EQ(
+      "; settings of the organiser\r\n"
+      "[Window]\r\n"
+      "  Left =15\r\n"
+      "; keep me\r\n"
+      "Width=300\r\n"
+      "\r\n"
+      "[Colors]\r\n"
+      "Back=\"  padded  \"\r\n"
+      "odd line without equals\r\n"
+      "\r\n"
+      "[New]\r\n"
+      "k=v=w\r\n",
+      ReadFile(path));
+  EXPECT_EQ(u"15", Read(u"WINDOW", u"left", file));
+  EXPECT_EQ(u"  padded  ", Read(u"Colors", u"Back", file));
+  EXPECT_EQ(u"v=w", Read(u"New", u"k", file));
+  EXPECT_EQ(u"dflt", Read(u"Window", u"Top", file, 256, u"dflt   "));
+}
+
+// Buffer sizes and truncation: values cut to size-1, lists cut with a
+// double terminator and size-2 returned.
+TEST(Profile, TruncationRules) {
+  TempHome home;
+  std::u16string file = home.U("t.ini");
+  WriteFile(home.path() + "/t.ini", "[S]\nkey=abcdef\nk2=x\n[T]\n[Unicode]\n");
+  struct Case {
+    const char16_t* section;
+    const char16_t* key;
+    DWORD size;
+    DWORD result;
+    std::u16string content;  // the first `result` units plus what follows up to the size
+  };
+  std::vector<Case> cases = {
+      {u"S", u"key", 10, 6, std::u16string(u"abcdef\0", 7)},
+      {u"S", u"key", 7, 6, std::u16string(u"abcdef\0", 7)},
+      {u"S", u"key", 6, 5, std::u16string(u"abcde\0", 6)},
+      {u"S", u"key", 1, 0, std::u16string(u"\0", 1)},
+      {u"S", u"none", 3, 2, std::u16string(u"de\0", 3)},  // default "def" cut as well
+      {nullptr, nullptr, 20, 12, std::u16string(u"S\0T\0Unicode\0\0", 13)},
+      {nullptr, nullptr, 8, 6, std::u16string(u"S\0T\0Un\0\0", 8)},
+      {nullptr, nullptr, 2, 0, std::u16string(u"\0\0", 2)},
+      {u"S", nullptr, 20, 7, std::u16string(u"key\0k2\0\0", 8)},
+      {u"S", nullptr, 5, 3, std::u16string(u"key\0\0", 5)},
+      {u"T", nullptr, 5, 0, std::u16string(u"\0\0", 2)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.section ? "section" : "names") << " size " << c.size);
+    std::vector<WCHAR> buf(c.size + 4, u'#');
+    DWORD n = GetPrivateProfileStringW(c.section, c.key, u"def", buf.data(), c.size, file.c_str());
+    EXPECT_EQ(c.result, n);
+    EXPECT_EQ(c.content, std::u16string(buf.data(), c.content.size()));
+    EXPECT_EQ(u'#', buf[c.size]) << "wrote past the buffer";
+  }
+  std::vector<WCHAR> buf(64, u'#');
+  EXPECT_EQ(16u, GetPrivateProfileSectionW(u"S", buf.data(), 64, file.c_str()));
+  EXPECT_EQ(std::u16string(u"key=abcdef\0k2=x\0\0", 17), std::u16string(buf.data(), 17));
+  EXPECT_EQ(14u, GetPrivateProfileSectionW(u"S", buf.data(), 16, file.c_str()));
+  EXPECT_EQ(12u, GetPrivateProfileSectionNamesW(buf.data(), 64, file.c_str()));
+}
+
+TEST(Profile, IntegersAndDefaults) {
+  TempHome home;
+  std::u16string file = home.U("n.ini");
+  WriteFile(home.path() + "/n.ini", "[N]\na=42\nb=  -7xyz\nc=abc\nd=0x1F\ne=\nf=4294967295\n");
+  struct Case {
+    const char16_t* key;
+    UINT expected;
+  };
+  for (const auto& c : std::vector<Case>{{u"a", 42u},
+                                         {u"b", static_cast<UINT>(-7)},
+                                         {u"c", 0u},
+                                         {u"d", 31u},
+                                         {u"e", 0u},
+                                         {u"f", 4294967295u},
+                                         {u"missing", 99u}}) {
+    SCOPED_TRACE(pv::sys::ToUtf8(c.key));
+    EXPECT_EQ(c.expected, GetPrivateProfileIntW(u"N", c.key, 99, file.c_str()));
+  }
+  EXPECT_EQ(5u, GetPrivateProfileIntW(u"N", u"a", 5, home.U("absent.ini").c_str()));
+}
+
+// Text that would change the file's structure is refused, leaving the file
+// as it was; a bare file name lives in the configuration folder.
+TEST(Profile, RefusesStructureBreakingTextAndResolvesBareNames) {
+  TempHome home;
+  std::u16string file = home.U("r.ini");
+  WriteFile(home.path() + "/r.ini", "[A]\nx=1\n");
+  struct Case {
+    const char16_t* section;
+    const char16_t* key;
+    const char16_t* value;
+  };
+  for (const auto& c : std::vector<Case>{{u"A", u"x", u"1\n[Evil]\ny=2"},
+                                         {u"A", u"k=v", u"1"},
+                                         {u"A", u"[k", u"1"},
+                                         {u"A", u";k", u"1"},
+                                         {u"A]", u"k", u"1"},
+                                         {u"A", u"k\r", u"1"}}) {
+    SetLastError(0);
+    EXPECT_FALSE(WritePrivateProfileStringW(c.section, c.key, c.value, file.c_str()));
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+  }
+  EXPECT_EQ("[A]\nx=1\n", ReadFile(home.path() + "/r.ini"));
+
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", u"bare.ini"));
+  EXPECT_EQ("[S]\nk=v\n", ReadFile(home.ConfigDir() + "/bare.ini"));
+  EXPECT_EQ(u"v", Read(u"S", u"k", u"bare.ini"));
+  // A folder that does not exist is an error, not a silent success.
+  EXPECT_FALSE(WritePrivateProfileStringW(u"S", u"k", u"v", home.U("no/such/dir/x.ini").c_str()));
+  EXPECT_EQ(ERROR_PATH_NOT_FOUND, GetLastError());
+}
+
+TEST(Profile, SectionWritesAndUtf16Files) {
+  TempHome home;
+  std::u16string file = home.U("s.ini");
+  WriteFile(home.path() + "/s.ini", "[A]\nold=1\n; c\n\n[B]\nb=2\n");
+  ASSERT_TRUE(WritePrivateProfileSectionW(u"A", u"n1=x\0n2=y\0", file.c_str()));
+  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n[B]\nb=2\n", ReadFile(home.path() + "/s.ini"));
+  ASSERT_TRUE(WritePrivateProfileSectionW(u"B", nullptr, file.c_str()));
+  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n", ReadFile(home.path() + "/s.ini"));
+
+  // A UTF-16 file with its byte-order mark stays UTF-16.
+  std::string u16 = "\xFF\xFE";
+  for (char c : std::string("[W]\r\nname=\xe4\r\n")) {
+    u16 += c == '\xe4' ? '\xe4' : c;
+    u16 += '\0';
+  }
+  WriteFile(home.path() + "/w.ini", u16);
+  EXPECT_EQ(u"\u00e4", Read(u"W", u"name", home.U("w.ini")));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"W", u"more", u"\u4e2d", home.U("w.ini").c_str()));
+  std::string back = ReadFile(home.path() + "/w.ini");
+  ASSERT_GE(back.size(), 2u);
+  EXPECT_EQ("\xFF\xFE", back.substr(0, 2));
+  EXPECT_EQ(u"\u4e2d", Read(u"W", u"more", home.U("w.ini")));
+  EXPECT_EQ(u"\u00e4", Read(u"W", u"name", home.U("w.ini")));
+}
+
+}  // namespace
