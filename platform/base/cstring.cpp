@@ -448,6 +448,7 @@ BOOL CString::LoadString(UINT id) {
 
 void CString::FormatV(PCXSTR format, va_list args) {
   std::u16string out;
+  out.reserve(128);  // one allocation for most results
   pv::FormatAppendV(out, format, args);
   s_.swap(out);
 }

@@ -40,6 +40,8 @@ template <class T>
 constexpr const T& PvFormatArg(const T& value) noexcept {
   return value;
 }
+inline const char16_t* PvFormatArg(const std::u16string& s) noexcept { return s.c_str(); }
+inline const char* PvFormatArg(const std::string& s) noexcept { return s.c_str(); }
 
 // ---- C-style wrappers over char16_t ------------------------------------------------
 // Count meaning "as much as fits" for the _s functions that take a count.

@@ -62,6 +62,7 @@ TEST(WFormat, WindowsWideSemanticsTable) {
       CASE(u"abc", u"%.*s", -1, u"abc"),      // negative precision: none
       CASE(u"ab", u"%.*s", 2, u"abc"),
       CASE(u"CString arg", u"%s", CString(u"CString arg")),
+      CASE(u"std|\u00e9", u"%s|%hs", std::u16string(u"std"), std::string("\xC3\xA9")),
       // characters
       CASE(u"\u00e9", u"%c", u'\u00e9'),
       CASE(u"\u4e2d", u"%c", u'\u4e2d'),
