@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "platform/base/globalmem.h"
 #include "platform/base/lasterror.h"
 #include "platform/base/systime.h"
 #include "platform/base/wintypes.h"
@@ -196,12 +197,7 @@ inline DWORD FormatMessage(DWORD f, LPCVOID s, DWORD m, DWORD l, LPWSTR b, DWORD
   return FormatMessageW(f, s, m, l, b, n, a);
 }
 
-// Local memory blocks (FormatMessage's allocated buffers).
-constexpr UINT LMEM_FIXED = 0x0000;
-constexpr UINT LMEM_ZEROINIT = 0x0040;
-constexpr UINT LPTR = 0x0040;
-HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
-HLOCAL LocalFree(HLOCAL block);
+// FormatMessage's allocated buffers come from LocalAlloc (free with LocalFree).
 
 namespace pv {
 
