@@ -22,6 +22,17 @@ static bool Geometry(DC* dst, int x, int y, int w, int h, DC* src, int xs, int y
   g->d = RECT{std::min(a.x, b.x) + dst->sysOrigin.x, std::min(a.y, b.y) + dst->sysOrigin.y,
               std::max(a.x, b.x) + dst->sysOrigin.x, std::max(a.y, b.y) + dst->sysOrigin.y};
   bool dFlipX = b.x < a.x, dFlipY = b.y < a.y;
+  // A negative extent covers the pixels from the start point backwards,
+  // the start point included.
+  if (w < 0) {
+    int k = dst->Mirrored() ? -1 : 1;
+    g->d.left += k;
+    g->d.right += k;
+  }
+  if (h < 0) {
+    g->d.top += 1;
+    g->d.bottom += 1;
+  }
   bool sFlipX = false, sFlipY = false;
   if (src) {
     POINT c = src->ToDevicePt(xs, ys), e = src->ToDevicePt(xs + ws, ys + hs);
@@ -29,6 +40,15 @@ static bool Geometry(DC* dst, int x, int y, int w, int h, DC* src, int xs, int y
                 std::max(c.x, e.x) + src->sysOrigin.x, std::max(c.y, e.y) + src->sysOrigin.y};
     sFlipX = e.x < c.x;
     sFlipY = e.y < c.y;
+    if (ws < 0) {
+      int k = src->Mirrored() ? -1 : 1;
+      g->s.left += k;
+      g->s.right += k;
+    }
+    if (hs < 0) {
+      g->s.top += 1;
+      g->s.bottom += 1;
+    }
   }
   g->flipX = dFlipX != sFlipX;
   g->flipY = dFlipY != sFlipY;
