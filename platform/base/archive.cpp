@@ -358,7 +358,6 @@ void CArchive::WriteClass(const CRuntimeClass* cls) {
 
 CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested, UINT* schemaOut, DWORD* objectTag) {
   if (IsStoring()) Throw(CArchiveException::writeOnly);
-  if (requested && requested->m_wSchema == 0xFFFF) AfxThrowNotSupportedException();
   MapObject(nullptr);
   WORD wTag;
   DWORD tag;
