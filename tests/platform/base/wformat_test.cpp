@@ -103,6 +103,7 @@ TEST(WFormat, WindowsWideSemanticsTable) {
       CASE(u"1e-05", u"%g", 0.00001),
       CASE(u"+003.50", u"%+07.2f", 3.5),
       CASE(u"2.500000", u"%lf", 2.5),
+      CASE(u"4|2|-0", u"%0.f|%.0f|%.0f", 3.7, 2.5, -0.4),  // a bare '.' is precision 0; ties go to even
       CASE(u"0x1.0000000000000p+0", u"%a", 1.0),  // all 13 hex digits by default
       CASE(u"0x1.80p+1", u"%.2a", 3.0),
       CASE(u"inf|-inf|INF", u"%f|%f|%F", INFINITY, -INFINITY, INFINITY),
