@@ -78,8 +78,8 @@ class CString {
   int GetLength() const noexcept { return static_cast<int>(s_.size()); }
   bool IsEmpty() const noexcept { return s_.empty(); }
   void Empty() noexcept { s_.clear(); }
-  char16_t GetAt(int index) const;           // index must be in [0, length]
-  void SetAt(int index, char16_t ch);        // index must be in [0, length)
+  char16_t GetAt(int index) const;     // 0 outside [0, length] (length reads the terminator)
+  void SetAt(int index, char16_t ch);  // ignored outside [0, length)
   template <class I, std::enable_if_t<std::is_integral_v<I>, int> = 0>
   char16_t operator[](I index) const { return GetAt(static_cast<int>(index)); }
   operator PCXSTR() const noexcept { return s_.c_str(); }  // NOLINT
