@@ -1,0 +1,1 @@
+// Toolkit foundation library.
