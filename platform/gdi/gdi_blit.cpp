@@ -11,8 +11,8 @@ namespace pvgdi {
 // One blit: destination rectangle in target pixels, source rectangle in the
 // source bitmap, horizontal/vertical flips.
 struct BlitGeom {
-  RECT d;
-  RECT s;
+  RECT d{};
+  RECT s{};
   bool flipX = false, flipY = false;
 };
 

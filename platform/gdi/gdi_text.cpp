@@ -853,6 +853,14 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
 
 }  // namespace pvgdi
 
+// fontconfig, Pango and cairo keep process-lifetime caches that the leak
+// checker of sanitizer builds would otherwise report in every program that
+// draws text.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\nleak:libpango-1.0.so\nleak:libpangoft2-1.0.so\nleak:libpangocairo-1.0.so\n"
+         "leak:libcairo.so\nleak:libharfbuzz.so\nleak:libglib-2.0.so\nleak:libgobject-2.0.so\nleak:libfreetype.so\n";
+}
+
 using namespace pvgdi;
 
 // ====================================================================================================================
