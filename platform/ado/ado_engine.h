@@ -1,0 +1,246 @@
+// The database engine under the ADO objects: the Jet dialect translator and
+// the SQLite connection wrapper. sqlite3.h stays inside the .cpp files.
+//
+// Text is UTF-16 throughout. Every literal of a Jet statement (text, date,
+// number) is lifted into a bound parameter, so any sequence of UTF-16 units
+// (zero units, apostrophes, unpaired surrogates) reaches the file intact and
+// nothing inside a literal can change a statement's meaning.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/base/wintypes.h"
+
+namespace pv::ado {
+
+// A database failure: the HRESULT an ADO call reports and a description a
+// user can read (English, naming the table, field or token).
+class Failure : public std::exception {
+ public:
+  Failure(HRESULT hr, std::u16string description) : hr_(hr), description_(std::move(description)) {}
+  HRESULT hr() const { return hr_; }
+  const std::u16string& description() const { return description_; }
+  const char* what() const noexcept override;
+
+ private:
+  HRESULT hr_;
+  std::u16string description_;
+  mutable std::string utf8_;
+};
+
+// Error codes reported by the layer (the values callers of ADO know).
+constexpr HRESULT kErrSyntax = static_cast<HRESULT>(0x80040E14u);        // errors in command
+constexpr HRESULT kErrNoTable = static_cast<HRESULT>(0x80040E37u);       // table does not exist
+constexpr HRESULT kErrNoValue = static_cast<HRESULT>(0x80040E10u);       // unknown field / no value
+constexpr HRESULT kErrTypeMismatch = static_cast<HRESULT>(0x80040E07u);  // cannot convert value
+constexpr HRESULT kErrIntegrity = static_cast<HRESULT>(0x80040E2Fu);     // duplicate key, NOT NULL
+constexpr HRESULT kErrDataOverflow = static_cast<HRESULT>(0x80040E57u);  // value too long / out of range
+constexpr HRESULT kErrGeneric = static_cast<HRESULT>(0x80004005u);       // E_FAIL
+constexpr HRESULT kErrFileNotFound = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT kErrNotDatabase = static_cast<HRESULT>(0x80004005u);
+constexpr HRESULT kErrAlreadyExists = static_cast<HRESULT>(0x80040E17u);
+constexpr HRESULT kErrBusy = static_cast<HRESULT>(0x80004005u);
+
+// Column types as the Jet dialect declares them.
+enum class JetType : int {
+  Unknown,
+  Counter,   // COUNTER: 32-bit key, never reused
+  Long,      // LONG, INTEGER
+  Short,     // SHORT, SMALLINT
+  Byte,      // BYTE
+  Single,    // SINGLE
+  Double,    // FLOAT, DOUBLE
+  Currency,  // CURRENCY
+  DateTime,  // DATETIME: days since 30 December 1899 (REAL)
+  Bit,       // logical, YESNO, BIT: true is -1
+  Text,      // TEXT(n): at most n UTF-16 units
+  Memo,      // MEMO
+  Binary,    // LONGBINARY
+  BigInt,    // 64-bit values of expressions
+};
+
+struct ColumnInfo {
+  std::u16string name;
+  JetType type = JetType::Unknown;
+  int size = 0;  // TEXT(n): n
+  bool notNull = false;
+  bool primaryKey = false;
+};
+
+struct TableInfo {
+  std::u16string name;
+  std::vector<ColumnInfo> columns;
+  const ColumnInfo* Find(std::u16string_view column) const;
+};
+
+// Maps a declared column type (Jet words or the words the layer writes into
+// the SQLite schema) to a Jet type; `size` receives TEXT(n)'s n.
+JetType JetTypeFromDeclared(std::u16string_view declared, bool autoIncrement, int* size);
+
+// Looks tables up for the translator (case-insensitive names).
+class SchemaLookup {
+ public:
+  virtual const TableInfo* FindTable(std::u16string_view name) = 0;
+
+ protected:
+  ~SchemaLookup() = default;
+};
+
+// A bound value.
+struct Value {
+  enum Kind : uint8_t { Null, Int, Real, Text, Blob };
+  Kind kind = Null;
+  int64_t i = 0;
+  double r = 0;
+  std::u16string s;           // Text
+  std::vector<uint8_t> blob;  // Blob
+  static Value FromInt(int64_t v) {
+    Value x;
+    x.kind = Int;
+    x.i = v;
+    return x;
+  }
+  static Value FromReal(double v) {
+    Value x;
+    x.kind = Real;
+    x.r = v;
+    return x;
+  }
+  static Value FromText(std::u16string v) {
+    Value x;
+    x.kind = Text;
+    x.s = std::move(v);
+    return x;
+  }
+  bool operator==(const Value& o) const = default;
+};
+
+enum class StatementKind { Select, Insert, Update, Delete, CreateTable, DropTable, Other };
+
+struct Translation {
+  StatementKind kind = StatementKind::Other;
+  std::string sql;  // SQLite text (UTF-8); literals are `?` parameters
+  std::vector<Value> params;
+  std::u16string table;    // the statement's table (base table of an updatable SELECT)
+  bool updatable = false;  // single-table SELECT: result column 0 is the hidden row id
+};
+
+// Translates one Jet statement. `external` supplies the values of `?`
+// placeholders, in order. Throws Failure on a syntax error, a bad date, a
+// text literal that does not fit a DATETIME column, etc.
+Translation TranslateJet(std::u16string_view jet, SchemaLookup& schema, const std::vector<Value>* external = nullptr);
+
+// ---- dates: days since 30 December 1899, the time as the fraction --------------------
+// Parses what Jet accepts for a date: "yyyy-mm-dd", "yyyy/mm/dd", "m/d/yyyy",
+// "yyyymmdd", each with an optional time "hh:mm[:ss]" (AM/PM allowed), or a
+// time alone (on the zero date). Returns false for anything else or for a
+// day that does not exist.
+bool ParseJetDate(std::u16string_view text, double* date);
+// days-since-1899 from calendar parts (no validation of ranges beyond the
+// caller's); negative dates keep the time as a positive fraction.
+double DateFromParts(int year, int month, int day, int hour, int minute, int second);
+bool DateToParts(double date, int* year, int* month, int* day, int* hour, int* minute, int* second);
+// "yyyy-mm-dd hh:mm:ss" (time left out at midnight, date left out on the zero date).
+std::u16string FormatJetDate(double date);
+
+// ---- text ---------------------------------------------------------------------------
+// Case folding used for comparisons and LIKE (ASCII, Latin-1, Latin
+// Extended-A, Greek, Cyrillic, full-width Latin); other units compare as they are.
+char16_t FoldCase(char16_t c);
+int CompareNoCase(std::u16string_view a, std::u16string_view b);
+// LIKE with `%` (any run) and `_` (one unit), without regard to case.
+bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t escape = 0);
+
+// Makes a Jet text literal: the value between apostrophes with every
+// apostrophe doubled. Any UTF-16 units survive (the translator binds the
+// literal as a parameter), so this is the one safe way to put user text
+// into a statement.
+std::u16string QuoteJetText(std::u16string_view text);
+
+// ---- the connection -------------------------------------------------------------------
+struct ResultColumn {
+  std::u16string name;
+  std::u16string table;   // origin table (empty for expressions)
+  std::u16string column;  // origin column
+  JetType type = JetType::Unknown;
+  int size = 0;
+  bool nullable = true;
+  bool counter = false;
+};
+
+struct ResultSet {
+  std::vector<ResultColumn> columns;  // without the hidden row id
+  std::vector<std::vector<Value>> rows;
+  std::vector<int64_t> rowids;  // updatable results only
+};
+
+class Database final : public SchemaLookup {
+ public:
+  // Opens an existing file. A missing file, a file that is not an SQLite
+  // database, a truncated or corrupt file: Failure, and the file is not
+  // written to.
+  static std::unique_ptr<Database> Open(const std::u16string& path);
+  // Makes a new, empty database file (UTF-16 text, write-ahead log). An
+  // existing file is an error and is left alone.
+  static void Create(const std::u16string& path);
+  ~Database();
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const std::u16string& path() const { return path_; }
+  const TableInfo* FindTable(std::u16string_view name) override;
+  std::vector<std::u16string> TableNames();
+
+  Translation Translate(std::u16string_view jet, const std::vector<Value>* external = nullptr) {
+    return TranslateJet(jet, *this, external);
+  }
+  // Runs a statement that returns no rows; the result is the number of rows
+  // changed (-1 for DDL).
+  long Execute(const Translation& t);
+  ResultSet Query(const Translation& t);
+  // Steps a query row by row without keeping the rows (forward-only reads).
+  class Reader;
+  std::unique_ptr<Reader> OpenReader(const Translation& t);
+
+  // Runs raw SQLite text (the layer's own statements).
+  void ExecRaw(const char* sql);
+  int64_t LastInsertRowid();
+
+  void BeginTransaction();
+  void CommitTransaction();
+  void RollbackTransaction();
+  bool InTransaction() const { return inTransaction_; }
+
+  struct Impl;
+
+ private:
+  explicit Database(std::u16string path);
+  std::u16string path_;
+  std::unique_ptr<Impl> impl_;
+  bool inTransaction_ = false;
+  friend class Reader;
+};
+
+class Database::Reader {
+ public:
+  ~Reader();
+  const std::vector<ResultColumn>& columns() const { return columns_; }
+  bool Next();  // false at the end
+  Value Get(int column) const;
+  int64_t RowId() const;
+
+  struct State;
+  explicit Reader(std::unique_ptr<State> state);
+
+ private:
+  std::unique_ptr<State> state_;
+  std::vector<ResultColumn> columns_;
+  friend class Database;
+};
+
+}  // namespace pv::ado

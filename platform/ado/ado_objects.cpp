@@ -1,0 +1,1967 @@
+// The ADO and ADOX objects over the engine (ado_engine.h).
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <new>
+
+#include "platform/ado/ado.h"
+#include "platform/ado/ado_engine.h"
+#include "platform/base/cstring.h"
+#include "platform/base/utf.h"
+
+using pv::ado::Database;
+using pv::ado::Failure;
+using pv::ado::JetType;
+using pv::ado::ResultColumn;
+using pv::ado::StatementKind;
+using pv::ado::Translation;
+using pv::ado::Value;
+
+namespace {
+
+constexpr const char16_t* kSource = u"Pravenor database";
+
+#define PV_DISPATCH_STUBS                                                                               \
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {                                                 \
+    if (count) *count = 0;                                                                              \
+    return S_OK;                                                                                        \
+  }                                                                                                     \
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }                      \
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }     \
+  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { \
+    return E_NOTIMPL;                                                                                   \
+  }
+
+#define PV_REFCOUNT                                   \
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); } \
+  STDMETHODIMP_(ULONG) Release() override {           \
+    long r = --refs_;                                 \
+    if (r == 0) delete this;                          \
+    return static_cast<ULONG>(r);                     \
+  }                                                   \
+  long refs_ = 1;
+
+BSTR AllocBstr(std::u16string_view s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
+
+std::u16string FromBstr(BSTR b) { return b ? std::u16string(b, SysStringLen(b)) : std::u16string(); }
+
+bool IsMissing(const VARIANT& v) {
+  return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND);
+}
+
+[[noreturn]] void Fail(HRESULT hr, std::u16string text) { throw Failure(hr, std::move(text)); }
+[[noreturn]] void FailAdo(long number, std::u16string text) { throw Failure(AdoErrorHResult(number), std::move(text)); }
+
+[[noreturn]] void FailClosed() {
+  FailAdo(adErrObjectClosed, u"The operation is not allowed while the object is closed.");
+}
+
+// ---- Error, Errors ----------------------------------------------------------------------
+class ErrorImpl final : public Error {
+ public:
+  ErrorImpl(HRESULT hr, std::u16string description) : hr_(hr), description_(std::move(description)) {}
+  PV_REFCOUNT
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Error)) {
+      *out = static_cast<Error*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Number(long* v) override {
+    if (!v) return E_POINTER;
+    *v = hr_;
+    return S_OK;
+  }
+  STDMETHODIMP get_Source(BSTR* v) override {
+    if (!v) return E_POINTER;
+    *v = SysAllocString(kSource);
+    return S_OK;
+  }
+  STDMETHODIMP get_Description(BSTR* v) override {
+    if (!v) return E_POINTER;
+    *v = AllocBstr(description_);
+    return S_OK;
+  }
+  STDMETHODIMP get_NativeError(long* v) override {
+    if (!v) return E_POINTER;
+    *v = 0;
+    return S_OK;
+  }
+  STDMETHODIMP get_SQLState(BSTR* v) override {
+    if (!v) return E_POINTER;
+    *v = SysAllocString(u"");
+    return S_OK;
+  }
+
+ private:
+  ~ErrorImpl() override = default;
+  HRESULT hr_;
+  std::u16string description_;
+};
+
+class ErrorsImpl final : public Errors {
+ public:
+  PV_REFCOUNT
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Errors)) {
+      *out = static_cast<Errors*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Count(long* v) override {
+    if (!v) return E_POINTER;
+    *v = static_cast<long>(items_.size());
+    return S_OK;
+  }
+  STDMETHODIMP get_Item(VARIANT index, Error** item) override {
+    if (!item) return E_POINTER;
+    *item = nullptr;
+    _variant_t i;
+    if (FAILED(VariantChangeType(&i, &index, 0, VT_I4)) || i.lVal < 0 || i.lVal >= static_cast<long>(items_.size())) {
+      IErrorInfo* info = pv::MakeErrorInfo(u"There is no error with that number in the collection.", kSource);
+      SetErrorInfo(0, info);
+      info->Release();
+      return AdoErrorHResult(adErrItemNotFound);
+    }
+    *item = items_[static_cast<size_t>(i.lVal)];
+    (*item)->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP raw_Clear() override {
+    for (Error* e : items_) e->Release();
+    items_.clear();
+    return S_OK;
+  }
+  void Add(HRESULT hr, const std::u16string& text) { items_.push_back(new ErrorImpl(hr, text)); }
+
+ private:
+  ~ErrorsImpl() override { raw_Clear(); }
+  std::vector<Error*> items_;
+};
+
+class ConnectionImpl;
+
+// Runs `f`, turning exceptions into an HRESULT, the thread's error object
+// and (when a connection is given) an entry of its Errors collection.
+HRESULT Report(ConnectionImpl* connection, HRESULT hr, const std::u16string& text);
+
+template <class F>
+HRESULT Guard(ConnectionImpl* connection, F&& f) {
+  try {
+    f();
+    return S_OK;
+  } catch (const Failure& e) {
+    return Report(connection, e.hr(), e.description());
+  } catch (const _com_error& e) {
+    _bstr_t d = e.Description();
+    std::u16string text = d.length() ? std::u16string(static_cast<const char16_t*>(d), d.length())
+                                     : pv::HResultMessage(e.Error());
+    return Report(connection, e.Error(), text);
+  } catch (const std::bad_alloc&) {
+    return Report(connection, E_OUTOFMEMORY, u"Out of memory.");
+  }
+}
+
+// ---- values ---------------------------------------------------------------------------------
+DataTypeEnum AdoType(JetType t) {
+  switch (t) {
+    case JetType::Counter:
+    case JetType::Long:
+      return adInteger;
+    case JetType::Short:
+      return adSmallInt;
+    case JetType::Byte:
+      return adUnsignedTinyInt;
+    case JetType::Single:
+      return adSingle;
+    case JetType::Double:
+      return adDouble;
+    case JetType::Currency:
+      return adCurrency;
+    case JetType::DateTime:
+      return adDate;
+    case JetType::Bit:
+      return adBoolean;
+    case JetType::Text:
+      return adVarWChar;
+    case JetType::Memo:
+      return adLongVarWChar;
+    case JetType::Binary:
+      return adLongVarBinary;
+    case JetType::BigInt:
+      return adBigInt;
+    case JetType::Unknown:
+      break;
+  }
+  return adVarWChar;
+}
+
+long DefinedSize(const ResultColumn& c) {
+  switch (c.type) {
+    case JetType::Counter:
+    case JetType::Long:
+    case JetType::Single:
+      return 4;
+    case JetType::Short:
+    case JetType::Bit:
+      return 2;
+    case JetType::Byte:
+      return 1;
+    case JetType::Double:
+    case JetType::Currency:
+    case JetType::DateTime:
+    case JetType::BigInt:
+      return 8;
+    case JetType::Text:
+      return c.size;
+    case JetType::Memo:
+      return 536870910;
+    default:
+      return 1073741823;
+  }
+}
+
+const char16_t* TypeWord(JetType t) {
+  switch (t) {
+    case JetType::Counter:
+      return u"COUNTER";
+    case JetType::Long:
+      return u"LONG";
+    case JetType::Short:
+      return u"SHORT";
+    case JetType::Byte:
+      return u"BYTE";
+    case JetType::Single:
+      return u"SINGLE";
+    case JetType::Double:
+      return u"DOUBLE";
+    case JetType::Currency:
+      return u"CURRENCY";
+    case JetType::DateTime:
+      return u"DATETIME";
+    case JetType::Bit:
+      return u"YESNO";
+    case JetType::Text:
+      return u"TEXT";
+    case JetType::Memo:
+      return u"MEMO";
+    case JetType::Binary:
+      return u"LONGBINARY";
+    default:
+      return u"value";
+  }
+}
+
+void NaturalVariant(const Value& v, VARIANT* out) {
+  switch (v.kind) {
+    case Value::Null:
+      out->vt = VT_NULL;
+      break;
+    case Value::Int:
+      if (v.i >= INT32_MIN && v.i <= INT32_MAX) {
+        out->vt = VT_I4;
+        out->lVal = static_cast<LONG>(v.i);
+      } else {
+        out->vt = VT_I8;
+        out->llVal = v.i;
+      }
+      break;
+    case Value::Real:
+      out->vt = VT_R8;
+      out->dblVal = v.r;
+      break;
+    case Value::Text:
+      out->vt = VT_BSTR;
+      out->bstrVal = AllocBstr(v.s);
+      break;
+    case Value::Blob: {
+      SAFEARRAY* a = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(v.blob.size()));
+      void* data = nullptr;
+      if (a && SUCCEEDED(SafeArrayAccessData(a, &data))) {
+        if (!v.blob.empty()) std::copy(v.blob.begin(), v.blob.end(), static_cast<BYTE*>(data));
+        SafeArrayUnaccessData(a);
+      }
+      out->vt = VT_ARRAY | VT_UI1;
+      out->parray = a;
+      break;
+    }
+  }
+}
+
+// The VARIANT of a stored value, typed by the column's declared type.
+void ToVariant(const Value& v, JetType type, VARIANT* out) {
+  VariantInit(out);
+  bool number = v.kind == Value::Int || v.kind == Value::Real;
+  double d = v.kind == Value::Int ? static_cast<double>(v.i) : v.r;
+  if (v.kind == Value::Null) {
+    out->vt = VT_NULL;
+    return;
+  }
+  switch (type) {
+    case JetType::Counter:
+    case JetType::Long:
+      if (v.kind == Value::Int && v.i >= INT32_MIN && v.i <= INT32_MAX) {
+        out->vt = VT_I4;
+        out->lVal = static_cast<LONG>(v.i);
+        return;
+      }
+      break;
+    case JetType::Short:
+      if (v.kind == Value::Int && v.i >= -32768 && v.i <= 32767) {
+        out->vt = VT_I2;
+        out->iVal = static_cast<SHORT>(v.i);
+        return;
+      }
+      break;
+    case JetType::Byte:
+      if (v.kind == Value::Int && v.i >= 0 && v.i <= 255) {
+        out->vt = VT_UI1;
+        out->bVal = static_cast<BYTE>(v.i);
+        return;
+      }
+      break;
+    case JetType::Single:
+      if (number) {
+        out->vt = VT_R4;
+        out->fltVal = static_cast<float>(d);
+        return;
+      }
+      break;
+    case JetType::Double:
+      if (number) {
+        out->vt = VT_R8;
+        out->dblVal = d;
+        return;
+      }
+      break;
+    case JetType::Currency:
+      if (number) {
+        out->vt = VT_CY;
+        out->cyVal.int64 = std::llround(d * 10000.0);
+        return;
+      }
+      break;
+    case JetType::DateTime:
+      if (number) {
+        out->vt = VT_DATE;
+        out->date = d;
+        return;
+      }
+      break;
+    case JetType::Bit:
+      if (number) {
+        out->vt = VT_BOOL;
+        out->boolVal = d != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        return;
+      }
+      break;
+    case JetType::BigInt:
+      if (v.kind == Value::Int) {
+        out->vt = VT_I8;
+        out->llVal = v.i;
+        return;
+      }
+      break;
+    case JetType::Text:
+    case JetType::Memo:
+      if (v.kind == Value::Text) {
+        out->vt = VT_BSTR;
+        out->bstrVal = AllocBstr(v.s);
+        return;
+      }
+      if (number) {
+        VARIANT tmp;
+        NaturalVariant(v, &tmp);
+        if (SUCCEEDED(VariantChangeType(out, &tmp, 0, VT_BSTR))) return;
+      }
+      break;
+    default:
+      break;
+  }
+  // A value another program stored that does not match the declared type.
+  NaturalVariant(v, out);
+}
+
+// A value given by a caller, converted for a column.
+Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) {
+  _variant_t src;
+  if (in.vt & VT_BYREF) {
+    if (FAILED(VariantCopyInd(&src, &in))) Fail(pv::ado::kErrTypeMismatch, u"Data type mismatch in the value for '" + field + u"'.");
+  } else {
+    src = in;
+  }
+  if (src.vt == VT_EMPTY || src.vt == VT_NULL || IsMissing(src)) return Value();
+  auto mismatch = [&](HRESULT hr) -> Value {
+    if (hr == DISP_E_OVERFLOW)
+      Fail(pv::ado::kErrDataOverflow, u"The value is out of range for the field '" + field + u"' (" + TypeWord(type) + u").");
+    Fail(pv::ado::kErrTypeMismatch, u"Data type mismatch: the value cannot be stored in the field '" + field + u"' (" +
+                                        TypeWord(type) + u").");
+  };
+  _variant_t dst;
+  HRESULT hr = S_OK;
+  switch (type) {
+    case JetType::Text:
+    case JetType::Memo:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_BSTR))) return mismatch(hr);
+      return Value::FromText(FromBstr(dst.bstrVal));
+    case JetType::Counter:
+    case JetType::Long:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_I4))) return mismatch(hr);
+      return Value::FromInt(dst.lVal);
+    case JetType::Short:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_I2))) return mismatch(hr);
+      return Value::FromInt(dst.iVal);
+    case JetType::Byte:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_UI1))) return mismatch(hr);
+      return Value::FromInt(dst.bVal);
+    case JetType::BigInt:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_I8))) return mismatch(hr);
+      return Value::FromInt(dst.llVal);
+    case JetType::Single:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_R4))) return mismatch(hr);
+      return Value::FromReal(static_cast<double>(dst.fltVal));
+    case JetType::Double:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_R8))) return mismatch(hr);
+      return Value::FromReal(dst.dblVal);
+    case JetType::Currency:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_CY))) return mismatch(hr);
+      return Value::FromReal(static_cast<double>(dst.cyVal.int64) / 10000.0);
+    case JetType::DateTime:
+      if (src.vt == VT_BSTR) {
+        double d;
+        if (!pv::ado::ParseJetDate(FromBstr(src.bstrVal), &d)) return mismatch(DISP_E_TYPEMISMATCH);
+        return Value::FromReal(d);
+      }
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_DATE))) return mismatch(hr);
+      return Value::FromReal(dst.date);
+    case JetType::Bit:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_BOOL))) return mismatch(hr);
+      return Value::FromInt(dst.boolVal ? -1 : 0);
+    default:
+      break;
+  }
+  // Untyped: the natural value of the VARIANT.
+  switch (src.vt) {
+    case VT_BSTR:
+      return Value::FromText(FromBstr(src.bstrVal));
+    case VT_BOOL:
+      return Value::FromInt(src.boolVal ? -1 : 0);
+    case VT_R4:
+      return Value::FromReal(src.fltVal);
+    case VT_R8:
+      return Value::FromReal(src.dblVal);
+    case VT_DATE:
+      return Value::FromReal(src.date);
+    case VT_CY:
+      return Value::FromReal(static_cast<double>(src.cyVal.int64) / 10000.0);
+    case VT_ARRAY | VT_UI1: {
+      Value b;
+      b.kind = Value::Blob;
+      void* data = nullptr;
+      LONG lo = 0, hi = -1;
+      SafeArrayGetLBound(src.parray, 1, &lo);
+      SafeArrayGetUBound(src.parray, 1, &hi);
+      if (hi >= lo && SUCCEEDED(SafeArrayAccessData(src.parray, &data))) {
+        b.blob.assign(static_cast<BYTE*>(data), static_cast<BYTE*>(data) + (hi - lo + 1));
+        SafeArrayUnaccessData(src.parray);
+      }
+      return b;
+    }
+    default:
+      if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_I8))) return mismatch(hr);
+      return Value::FromInt(dst.llVal);
+  }
+}
+
+std::u16string DataSourceOf(const std::u16string& cs) {
+  size_t i = 0;
+  while (i < cs.size()) {
+    size_t end = cs.find(u';', i);
+    if (end == std::u16string::npos) end = cs.size();
+    std::u16string part = cs.substr(i, end - i);
+    i = end + 1;
+    size_t eq = part.find(u'=');
+    if (eq == std::u16string::npos) continue;
+    auto trim = [](std::u16string s) {
+      while (!s.empty() && s.front() <= u' ') s.erase(s.begin());
+      while (!s.empty() && s.back() <= u' ') s.pop_back();
+      return s;
+    };
+    std::u16string key = trim(part.substr(0, eq));
+    std::u16string value = trim(part.substr(eq + 1));
+    if (pv::ado::CompareNoCase(key, u"Data Source") != 0) continue;
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    // The callers compose Windows paths; '/' is the separator here.
+    std::replace(value.begin(), value.end(), u'\\', u'/');
+    if (value.empty()) break;
+    return value;
+  }
+  Fail(pv::ado::kErrGeneric, u"The connection string does not name the database file (Data Source=...).");
+}
+
+Value NaturalValue(const VARIANT& v) { return FromVariant(v, JetType::Unknown, u"?"); }
+
+class RecordsetImpl;
+
+// ---- Connection -----------------------------------------------------------------------------------
+class ConnectionImpl final : public _Connection {
+ public:
+  ConnectionImpl() : errors_(new ErrorsImpl) {}
+  PV_REFCOUNT
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Connection)) {
+      *out = static_cast<_Connection*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+
+  STDMETHODIMP get_ConnectionString(BSTR* v) override {
+    if (!v) return E_POINTER;
+    *v = AllocBstr(connectionString_);
+    return S_OK;
+  }
+  STDMETHODIMP put_ConnectionString(BSTR v) override {
+    return Guard(this, [&] {
+      if (db_) FailAdo(adErrObjectOpen, u"The operation is not allowed while the connection is open.");
+      connectionString_ = FromBstr(v);
+    });
+  }
+  STDMETHODIMP get_State(long* v) override {
+    if (!v) return E_POINTER;
+    *v = db_ ? adStateOpen : adStateClosed;
+    return S_OK;
+  }
+  STDMETHODIMP get_Errors(Errors** v) override {
+    if (!v) return E_POINTER;
+    *v = errors_;
+    errors_->AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP get_CursorLocation(CursorLocationEnum* v) override {
+    if (!v) return E_POINTER;
+    *v = location_;
+    return S_OK;
+  }
+  STDMETHODIMP put_CursorLocation(CursorLocationEnum v) override {
+    location_ = v;
+    return S_OK;
+  }
+  STDMETHODIMP get_CommandTimeout(long* v) override {
+    if (!v) return E_POINTER;
+    *v = commandTimeout_;
+    return S_OK;
+  }
+  STDMETHODIMP put_CommandTimeout(long v) override {
+    commandTimeout_ = v;
+    return S_OK;
+  }
+  STDMETHODIMP get_ConnectionTimeout(long* v) override {
+    if (!v) return E_POINTER;
+    *v = connectionTimeout_;
+    return S_OK;
+  }
+  STDMETHODIMP put_ConnectionTimeout(long v) override {
+    connectionTimeout_ = v;
+    return S_OK;
+  }
+
+  STDMETHODIMP raw_Open(BSTR connectionString, BSTR, BSTR, long) override {
+    return Guard(this, [&] {
+      if (db_) FailAdo(adErrObjectOpen, u"The connection is already open.");
+      std::u16string cs = FromBstr(connectionString);
+      if (cs.empty()) cs = connectionString_;
+      std::u16string path = DataSourceOf(cs);
+      db_ = Database::Open(path);
+      connectionString_ = cs;
+    });
+  }
+  STDMETHODIMP raw_Close() override;
+  STDMETHODIMP raw_Execute(BSTR text, VARIANT* affected, long options, _Recordset** result) override {
+    return ExecuteImpl(text, nullptr, affected, options, result);
+  }
+  STDMETHODIMP raw_ExecuteWithParameters(BSTR text, const VARIANT* values, long count, VARIANT* affected,
+                                         _Recordset** result) override {
+    return Guard(this, [&] {
+      std::vector<Value> params;
+      for (long i = 0; i < count; ++i) params.push_back(NaturalValue(values[i]));
+      HRESULT hr = ExecuteImpl(text, &params, affected, adCmdText, result);
+      if (FAILED(hr)) throw HResultPassThrough{hr};
+    });
+  }
+  STDMETHODIMP raw_BeginTrans(long* level) override {
+    return Guard(this, [&] {
+      Db().BeginTransaction();
+      if (level) *level = 1;
+    });
+  }
+  STDMETHODIMP raw_CommitTrans() override {
+    return Guard(this, [&] {
+      Db().CommitTransaction();
+    });
+  }
+  STDMETHODIMP raw_RollbackTrans() override {
+    return Guard(this, [&] {
+      Db().RollbackTransaction();
+    });
+  }
+
+  Database& Db() {
+    if (!db_) FailAdo(adErrObjectClosed, u"The operation is not allowed while the connection is closed.");
+    return *db_;
+  }
+  bool IsOpen() const { return db_ != nullptr; }
+  void OpenFile(const std::u16string& path, const std::u16string& cs) {
+    db_ = Database::Open(path);
+    connectionString_ = cs;
+  }
+  ErrorsImpl* errors() { return errors_; }
+  void Track(RecordsetImpl* rs) { open_.push_back(rs); }
+  void Untrack(RecordsetImpl* rs) { open_.erase(std::remove(open_.begin(), open_.end(), rs), open_.end()); }
+
+  // An HRESULT already reported by a nested call.
+  struct HResultPassThrough {
+    HRESULT hr;
+  };
+
+ private:
+  ~ConnectionImpl() override {
+    raw_Close();
+    errors_->Release();
+  }
+  HRESULT ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options, _Recordset** result);
+
+  std::unique_ptr<Database> db_;
+  std::u16string connectionString_;
+  ErrorsImpl* errors_;
+  CursorLocationEnum location_ = adUseServer;
+  long commandTimeout_ = 30;
+  long connectionTimeout_ = 15;
+  std::vector<RecordsetImpl*> open_;
+};
+
+HRESULT Report(ConnectionImpl* connection, HRESULT hr, const std::u16string& text) {
+  IErrorInfo* info = pv::MakeErrorInfo(text.c_str(), kSource);
+  SetErrorInfo(0, info);
+  info->Release();
+  if (connection) {
+    // The collection holds the errors of the last failing operation.
+    connection->errors()->raw_Clear();
+    connection->errors()->Add(hr, text);
+  }
+  return hr;
+}
+
+ConnectionImpl* AsConnection(IUnknown* unknown) {
+  if (!unknown) return nullptr;
+  _Connection* c = nullptr;
+  if (FAILED(unknown->QueryInterface(__uuidof(_Connection), reinterpret_cast<void**>(&c))) || !c) return nullptr;
+  auto* impl = dynamic_cast<ConnectionImpl*>(c);
+  c->Release();
+  return impl;
+}
+
+// ---- Recordset ------------------------------------------------------------------------------
+struct RowSlot {
+  std::vector<Value> values;
+  int64_t rowid = 0;
+  bool pendingNew = false;
+  bool removed = false;
+};
+
+struct SharedData {
+  std::vector<ResultColumn> columns;
+  std::vector<RowSlot> rows;
+  bool updatable = false;
+  std::u16string table;
+};
+
+enum EventId : unsigned {
+  kWillChangeField,
+  kFieldChangeComplete,
+  kWillChangeRecord,
+  kRecordChangeComplete,
+  kWillChangeRecordset,
+  kRecordsetChangeComplete,
+  kWillMove,
+  kMoveComplete,
+  kEndOfRecordset,
+};
+
+class RecordsetImpl;
+
+class FieldImpl final : public Field {
+ public:
+  FieldImpl(RecordsetImpl* owner, size_t index) : owner_(owner), index_(index) {}
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Field)) {
+      *out = static_cast<Field*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Name(BSTR* v) override;
+  STDMETHODIMP get_Value(VARIANT* v) override;
+  STDMETHODIMP put_Value(VARIANT v) override;
+  STDMETHODIMP get_Type(DataTypeEnum* v) override;
+  STDMETHODIMP get_DefinedSize(long* v) override;
+  STDMETHODIMP get_ActualSize(long* v) override;
+  STDMETHODIMP get_Attributes(long* v) override;
+  STDMETHODIMP get_OriginalValue(VARIANT* v) override;
+  STDMETHODIMP get_UnderlyingValue(VARIANT* v) override { return get_OriginalValue(v); }
+  ~FieldImpl() override = default;
+
+ private:
+  RecordsetImpl* owner_;
+  size_t index_;
+};
+
+class FieldsImpl final : public Fields {
+ public:
+  explicit FieldsImpl(RecordsetImpl* owner) : owner_(owner) {}
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Fields)) {
+      *out = static_cast<Fields*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Count(long* v) override;
+  STDMETHODIMP get_Item(VARIANT index, Field** item) override;
+  ~FieldsImpl() override = default;
+
+ private:
+  RecordsetImpl* owner_;
+};
+
+class ConnectionPointImpl final : public IConnectionPoint {
+ public:
+  explicit ConnectionPointImpl(RecordsetImpl* owner) : owner_(owner) {}
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
+      *out = static_cast<IConnectionPoint*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP GetConnectionInterface(IID* iid) override {
+    if (!iid) return E_POINTER;
+    *iid = __uuidof(RecordsetEvents);
+    return S_OK;
+  }
+  STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** c) override;
+  STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
+  STDMETHODIMP Unadvise(DWORD cookie) override;
+  STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
+  ~ConnectionPointImpl() override = default;
+
+ private:
+  RecordsetImpl* owner_;
+};
+
+class RecordsetImpl final : public _Recordset, public IConnectionPointContainer {
+ public:
+  RecordsetImpl() : fields_(this), point_(this) {}
+
+  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); }
+  STDMETHODIMP_(ULONG) Release() override {
+    long r = --refs_;
+    if (r == 0) delete this;
+    return static_cast<ULONG>(r);
+  }
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Recordset)) {
+      *out = static_cast<_Recordset*>(this);
+    } else if (riid == IID_IConnectionPointContainer) {
+      *out = static_cast<IConnectionPointContainer*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  PV_DISPATCH_STUBS
+
+  // IConnectionPointContainer
+  STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
+  STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+    if (!point) return E_POINTER;
+    *point = nullptr;
+    if (riid != __uuidof(RecordsetEvents) && riid != __uuidof(RecordsetEventsVt)) return CONNECT_E_NOCONNECTION;
+    *point = &point_;
+    point_.AddRef();
+    return S_OK;
+  }
+
+  // ---- properties ----
+  STDMETHODIMP get_Fields(Fields** v) override {
+    if (!v) return E_POINTER;
+    *v = &fields_;
+    fields_.AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP get_RecordCount(long* v) override {
+    return Guard(conn_, [&] {
+      if (!v) Fail(E_POINTER, u"Null pointer.");
+      RequireOpen();
+      bool unknown = location_ != adUseClient && (cursorType_ == adOpenForwardOnly || cursorType_ == adOpenDynamic);
+      *v = unknown && !isView_ ? -1 : static_cast<long>(order_.size());
+    });
+  }
+  STDMETHODIMP get_EOF(VARIANT_BOOL* v) override {
+    return Guard(conn_, [&] {
+      if (!v) Fail(E_POINTER, u"Null pointer.");
+      RequireOpen();
+      *v = (order_.empty() || pos_ >= static_cast<long>(order_.size())) ? VARIANT_TRUE : VARIANT_FALSE;
+    });
+  }
+  STDMETHODIMP get_BOF(VARIANT_BOOL* v) override {
+    return Guard(conn_, [&] {
+      if (!v) Fail(E_POINTER, u"Null pointer.");
+      RequireOpen();
+      *v = (order_.empty() || pos_ < 0) ? VARIANT_TRUE : VARIANT_FALSE;
+    });
+  }
+  STDMETHODIMP get_Bookmark(VARIANT* v) override {
+    return Guard(conn_, [&] {
+      if (!v) Fail(E_POINTER, u"Null pointer.");
+      size_t slot = CurrentSlot();
+      VariantInit(v);
+      v->vt = VT_R8;
+      v->dblVal = static_cast<double>(slot + 1);
+    });
+  }
+  STDMETHODIMP put_Bookmark(VARIANT v) override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      long target = FindBookmark(v);
+      Move(adRsnMove, [&] { return target; });
+    });
+  }
+  STDMETHODIMP get_AbsolutePosition(long* v) override {
+    return Guard(conn_, [&] {
+      if (!v) Fail(E_POINTER, u"Null pointer.");
+      RequireOpen();
+      if (order_.empty() || pos_ >= static_cast<long>(order_.size()))
+        *v = order_.empty() ? adPosUnknown : adPosEOF;
+      else if (pos_ < 0)
+        *v = adPosBOF;
+      else
+        *v = pos_ + 1;
+    });
+  }
+  STDMETHODIMP get_CursorType(CursorTypeEnum* v) override {
+    if (!v) return E_POINTER;
+    *v = cursorType_;
+    return S_OK;
+  }
+  STDMETHODIMP put_CursorType(CursorTypeEnum v) override {
+    return Guard(conn_, [&] {
+      if (open_) FailAdo(adErrObjectOpen, u"The cursor type cannot change while the recordset is open.");
+      cursorType_ = v;
+    });
+  }
+  STDMETHODIMP get_LockType(LockTypeEnum* v) override {
+    if (!v) return E_POINTER;
+    *v = lockType_;
+    return S_OK;
+  }
+  STDMETHODIMP put_LockType(LockTypeEnum v) override {
+    return Guard(conn_, [&] {
+      if (open_) FailAdo(adErrObjectOpen, u"The lock type cannot change while the recordset is open.");
+      lockType_ = v;
+    });
+  }
+  STDMETHODIMP get_CursorLocation(CursorLocationEnum* v) override {
+    if (!v) return E_POINTER;
+    *v = location_;
+    return S_OK;
+  }
+  STDMETHODIMP put_CursorLocation(CursorLocationEnum v) override {
+    return Guard(conn_, [&] {
+      if (open_) FailAdo(adErrObjectOpen, u"The cursor location cannot change while the recordset is open.");
+      location_ = v;
+    });
+  }
+  STDMETHODIMP get_State(long* v) override {
+    if (!v) return E_POINTER;
+    *v = open_ ? adStateOpen : adStateClosed;
+    return S_OK;
+  }
+  STDMETHODIMP get_EditMode(EditModeEnum* v) override {
+    if (!v) return E_POINTER;
+    *v = edit_;
+    return S_OK;
+  }
+  STDMETHODIMP get_Source(VARIANT* v) override {
+    if (!v) return E_POINTER;
+    VariantInit(v);
+    v->vt = VT_BSTR;
+    v->bstrVal = AllocBstr(source_);
+    return S_OK;
+  }
+  STDMETHODIMP get_ActiveConnection(VARIANT* v) override {
+    if (!v) return E_POINTER;
+    VariantInit(v);
+    if (conn_) {
+      v->vt = VT_DISPATCH;
+      v->pdispVal = static_cast<_Connection*>(conn_);
+      conn_->AddRef();
+    }
+    return S_OK;
+  }
+  STDMETHODIMP put_ActiveConnection(VARIANT v) override {
+    return Guard(conn_, [&] {
+      if (open_) FailAdo(adErrObjectOpen, u"The connection cannot change while the recordset is open.");
+      SetConnection(ResolveConnection(v));
+    });
+  }
+  STDMETHODIMP putref_ActiveConnection(IDispatch* v) override {
+    return Guard(conn_, [&] {
+      if (open_) FailAdo(adErrObjectOpen, u"The connection cannot change while the recordset is open.");
+      ConnectionImpl* c = AsConnection(v);
+      if (v && !c) FailAdo(adErrInvalidArgument, u"The object given as connection is not a connection.");
+      if (c) c->AddRef();
+      SetConnection(c);
+    });
+  }
+  STDMETHODIMP get_Collect(VARIANT index, VARIANT* v) override {
+    return Guard(conn_, [&] { ReadField(FieldIndex(index), v, false); });
+  }
+  STDMETHODIMP put_Collect(VARIANT index, VARIANT v) override {
+    return Guard(conn_, [&] { WriteField(FieldIndex(index), v); });
+  }
+
+  // ---- methods ----
+  STDMETHODIMP raw_Open(VARIANT source, VARIANT activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType,
+                        long options) override {
+    return Guard(conn_, [&] {
+      if (open_) FailAdo(adErrObjectOpen, u"The recordset is already open.");
+      if (!IsMissing(activeConnection)) SetConnection(ResolveConnection(activeConnection));
+      if (!conn_) FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
+      if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
+      if (lockType != adLockUnspecified) lockType_ = lockType;
+      if (source.vt != VT_BSTR) FailAdo(adErrInvalidArgument, u"The source of the recordset must be SQL text or a table name.");
+      std::u16string text = FromBstr(source.bstrVal);
+      if (options != -1 && (options & (adCmdTable | adCmdTableDirect)))
+        text = u"SELECT * FROM [" + text + u"]";
+      Translation t = conn_->Db().Translate(text);
+      if (t.kind != StatementKind::Select) {
+        // A statement without rows runs; the recordset stays closed.
+        conn_->Db().Execute(t);
+        return;
+      }
+      source_ = text;
+      Load(conn_->Db().Query(t), t);
+      if (location_ == adUseClient) cursorType_ = adOpenStatic;
+      open_ = true;
+      conn_->Track(this);
+    });
+  }
+  STDMETHODIMP raw_Close() override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      Fire(kWillChangeRecordset, adStatusCantDeny, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+        return s->WillChangeRecordset(adRsnClose, st, this);
+      });
+      CloseNow();
+      Fire(kRecordsetChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+        return s->RecordsetChangeComplete(adRsnClose, nullptr, st, this);
+      });
+    });
+  }
+  STDMETHODIMP raw_Requery(long) override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      if (edit_ != adEditNone) Update();
+      if (!Fire(kWillChangeRecordset, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+            return s->WillChangeRecordset(adRsnRequery, st, this);
+          }))
+        Cancelled();
+      Translation t = conn_->Db().Translate(source_);
+      Load(conn_->Db().Query(t), t);
+      Fire(kRecordsetChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+        return s->RecordsetChangeComplete(adRsnRequery, nullptr, st, this);
+      });
+    });
+  }
+  STDMETHODIMP raw_MoveFirst() override {
+    return Guard(conn_, [&] { Move(adRsnMoveFirst, [&] { return 0L; }); });
+  }
+  STDMETHODIMP raw_MoveLast() override {
+    return Guard(conn_, [&] { Move(adRsnMoveLast, [&] { return static_cast<long>(order_.size()) - 1; }); });
+  }
+  STDMETHODIMP raw_MoveNext() override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size())))
+        NoCurrent();
+      Move(adRsnMoveNext, [&] { return removedCurrent_ ? pos_ : pos_ + 1; });
+    });
+  }
+  STDMETHODIMP raw_MovePrevious() override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      if (order_.empty() || pos_ < 0) NoCurrent();
+      Move(adRsnMovePrevious, [&] { return pos_ - 1; });
+    });
+  }
+  STDMETHODIMP raw_Move(long n, VARIANT start) override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      long base = pos_;
+      if (!IsMissing(start)) {
+        _variant_t s(start);
+        if (s.vt == VT_I4 && s.lVal == adBookmarkFirst)
+          base = 0;
+        else if (s.vt == VT_I4 && s.lVal == adBookmarkLast)
+          base = static_cast<long>(order_.size()) - 1;
+        else if (!(s.vt == VT_I4 && s.lVal == adBookmarkCurrent))
+          base = FindBookmark(start);
+      } else if (n != 0 && (order_.empty() || (pos_ < 0 && n < 0) || (pos_ >= static_cast<long>(order_.size()) && n > 0))) {
+        NoCurrent();
+      }
+      Move(adRsnMove, [&] { return base + n; });
+    });
+  }
+  STDMETHODIMP raw_AddNew(VARIANT fieldList, VARIANT values) override {
+    return Guard(conn_, [&] {
+      RequireUpdatable();
+      if (edit_ != adEditNone) Update();
+      if (!Fire(kWillChangeRecord, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+            return s->WillChangeRecord(adRsnAddNew, 1, st, this);
+          }))
+        Cancelled();
+      RowSlot slot;
+      slot.values.resize(data_->columns.size());
+      slot.pendingNew = true;
+      data_->rows.push_back(std::move(slot));
+      order_.push_back(data_->rows.size() - 1);
+      posBeforeAdd_ = pos_;
+      pos_ = static_cast<long>(order_.size()) - 1;
+      removedCurrent_ = false;
+      edit_ = adEditAdd;
+      buffer_.clear();
+      FireRecordComplete(adRsnAddNew, nullptr);
+      if (!IsMissing(fieldList)) {
+        PutList(fieldList, values);
+        Update();
+      }
+    });
+  }
+  STDMETHODIMP raw_Update(VARIANT fields, VARIANT values) override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      if (!IsMissing(fields)) PutList(fields, values);
+      Update();
+    });
+  }
+  STDMETHODIMP raw_CancelUpdate() override {
+    return Guard(conn_, [&] {
+      RequireOpen();
+      CancelEdit();
+    });
+  }
+  STDMETHODIMP raw_Delete(AffectEnum affect) override {
+    return Guard(conn_, [&] {
+      if (affect != adAffectCurrent)
+        FailAdo(adErrFeatureNotAvailable, u"Only the current row can be deleted (adAffectCurrent).");
+      RequireUpdatable();
+      size_t slot = CurrentSlot();
+      if (edit_ == adEditAdd) {
+        CancelEdit();
+        return;
+      }
+      edit_ = adEditNone;
+      buffer_.clear();
+      if (!FireRecord(kWillChangeRecord, slot, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
+            return s->WillChangeRecord(adRsnDelete, 1, st, view);
+          }))
+        Cancelled();
+      try {
+        Translation t;
+        t.kind = StatementKind::Delete;
+        t.table = data_->table;
+        t.sql = "DELETE FROM " + Quote(data_->table) + " WHERE rowid = ?";
+        t.params.push_back(Value::FromInt(data_->rows[slot].rowid));
+        if (conn_->Db().Execute(t) == 0)
+          Fail(pv::ado::kErrGeneric, u"The row could not be deleted: another user or program deleted it already.");
+      } catch (const Failure& e) {
+        ErrorImpl* err = new ErrorImpl(e.hr(), e.description());
+        FireRecordCompleteFor(adRsnDelete, slot, err);
+        err->Release();
+        throw;
+      }
+      data_->rows[slot].removed = true;
+      order_.erase(order_.begin() + pos_);
+      removedCurrent_ = true;
+      FireRecordCompleteFor(adRsnDelete, slot, nullptr);
+      // The delete was written at once: the update events follow.
+      FireRecord(kWillChangeRecord, slot, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
+        *st = adStatusCantDeny;
+        return s->WillChangeRecord(adRsnUpdate, 1, st, view);
+      });
+      FireRecordCompleteFor(adRsnUpdate, slot, nullptr);
+    });
+  }
+  STDMETHODIMP raw_CompareBookmarks(VARIANT b1, VARIANT b2, CompareEnum* result) override {
+    return Guard(conn_, [&] {
+      if (!result) Fail(E_POINTER, u"Null pointer.");
+      RequireOpen();
+      double x = BookmarkNumber(b1), y = BookmarkNumber(b2);
+      // Rows keep the order in which they were read or added.
+      *result = x < y ? adCompareLessThan : x > y ? adCompareGreaterThan : adCompareEqual;
+    });
+  }
+
+  // ---- used by Fields/Field/ConnectionPoint ----
+  size_t FieldCount() const { return data_ ? data_->columns.size() : 0; }
+  const ResultColumn& Column(size_t i) const {
+    if (!data_ || i >= data_->columns.size()) FailAdo(adErrItemNotFound, u"The field no longer exists in this recordset.");
+    return data_->columns[i];
+  }
+  bool FieldUpdatable(size_t i) const {
+    const ResultColumn& c = Column(i);
+    return data_->updatable && lockType_ != adLockReadOnly && !isView_ && !c.column.empty() && !c.counter &&
+           pv::ado::CompareNoCase(c.table, data_->table) == 0;
+  }
+  Field* FieldObject(size_t i) {
+    while (fieldObjects_.size() <= i) fieldObjects_.push_back(std::make_unique<FieldImpl>(this, fieldObjects_.size()));
+    return fieldObjects_[i].get();
+  }
+  size_t FieldIndex(const VARIANT& index) {
+    RequireOpenOrFields();
+    _variant_t v;
+    if (FAILED(VariantCopyInd(&v, &index))) FailAdo(adErrInvalidArgument, u"The field index is not valid.");
+    if (v.vt == VT_BSTR) {
+      std::u16string name = FromBstr(v.bstrVal);
+      for (size_t i = 0; i < data_->columns.size(); ++i)
+        if (pv::ado::CompareNoCase(data_->columns[i].name, name) == 0) return i;
+      FailAdo(adErrItemNotFound, u"The field '" + name + u"' is not in this recordset.");
+    }
+    _variant_t n;
+    if (FAILED(VariantChangeType(&n, &v, 0, VT_I4)) || n.lVal < 0 || n.lVal >= static_cast<long>(data_->columns.size()))
+      FailAdo(adErrItemNotFound, u"There is no field with that number in this recordset.");
+    return static_cast<size_t>(n.lVal);
+  }
+  void ReadField(size_t i, VARIANT* out, bool original) {
+    if (!out) Fail(E_POINTER, u"Null pointer.");
+    size_t slot = CurrentSlot();
+    const ResultColumn& c = Column(i);
+    if (!original && edit_ != adEditNone) {
+      auto it = buffer_.find(i);
+      if (it != buffer_.end()) return ToVariant(it->second, c.type, out);
+    }
+    ToVariant(data_->rows[slot].values[i], c.type, out);
+  }
+  void WriteField(size_t i, const VARIANT& value) {
+    RequireUpdatable();
+    size_t slot = CurrentSlot();
+    const ResultColumn& c = Column(i);
+    if (c.counter)
+      Fail(pv::ado::kErrGeneric, u"The field '" + c.name + u"' cannot be changed: it is an automatic key (COUNTER).");
+    if (!FieldUpdatable(i))
+      Fail(pv::ado::kErrGeneric, u"The field '" + c.name + u"' is computed by the query and cannot be changed.");
+    Value v = FromVariant(value, c.type, c.name);
+    VARIANT fieldsArg = FieldsArray(i);
+    bool ok = Fire(kWillChangeField, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+      return s->WillChangeField(1, fieldsArg, st, this);
+    });
+    if (!ok) {
+      VariantClear(&fieldsArg);
+      Cancelled();
+    }
+    if (edit_ == adEditNone) {
+      if (!FireRecord(kWillChangeRecord, slot, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
+            return s->WillChangeRecord(adRsnFirstChange, 1, st, view);
+          })) {
+        VariantClear(&fieldsArg);
+        Cancelled();
+      }
+      edit_ = adEditInProgress;
+      FireRecordCompleteFor(adRsnFirstChange, slot, nullptr);
+    }
+    buffer_[i] = std::move(v);
+    Fire(kFieldChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+      return s->FieldChangeComplete(1, fieldsArg, nullptr, st, this);
+    });
+    VariantClear(&fieldsArg);
+  }
+  HRESULT Advise(IUnknown* sink, DWORD* cookie) {
+    if (!sink || !cookie) return E_POINTER;
+    RecordsetEventsVt* events = nullptr;
+    if (FAILED(sink->QueryInterface(__uuidof(RecordsetEventsVt), reinterpret_cast<void**>(&events))) || !events)
+      return CONNECT_E_CANNOTCONNECT;
+    sinks_.push_back(Sink{nextCookie_, events, 0});
+    *cookie = nextCookie_++;
+    return S_OK;
+  }
+  HRESULT Unadvise(DWORD cookie) {
+    for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+      if (it->cookie == cookie) {
+        RecordsetEventsVt* s = it->sink;
+        sinks_.erase(it);
+        s->Release();
+        return S_OK;
+      }
+    }
+    return CONNECT_E_NOCONNECTION;
+  }
+  IConnectionPointContainer* Container() { return this; }
+  ConnectionImpl* connection() const { return conn_; }
+
+  // Called by the connection when it closes.
+  void ConnectionClosing() { CloseNow(); }
+
+  // A read-only recordset over `data` showing the rows `order` (events, Execute).
+  static RecordsetImpl* MakeResult(ConnectionImpl* conn, std::shared_ptr<SharedData> data, std::vector<size_t> order,
+                                   bool view) {
+    auto* rs = new RecordsetImpl;
+    rs->data_ = std::move(data);
+    rs->order_ = std::move(order);
+    rs->isView_ = view;
+    rs->open_ = true;
+    rs->lockType_ = adLockReadOnly;
+    rs->cursorType_ = view ? adOpenStatic : adOpenForwardOnly;
+    rs->location_ = view ? adUseClient : adUseServer;
+    if (conn) {
+      rs->conn_ = conn;
+      conn->AddRef();
+      if (!view) conn->Track(rs);
+    }
+    return rs;
+  }
+  static std::shared_ptr<SharedData> DataFrom(pv::ado::ResultSet&& r, const Translation& t) {
+    auto d = std::make_shared<SharedData>();
+    d->columns = std::move(r.columns);
+    d->updatable = t.updatable;
+    d->table = t.table;
+    d->rows.resize(r.rows.size());
+    for (size_t i = 0; i < r.rows.size(); ++i) {
+      d->rows[i].values = std::move(r.rows[i]);
+      if (t.updatable) d->rows[i].rowid = r.rowids[i];
+    }
+    return d;
+  }
+
+ private:
+  struct Sink {
+    DWORD cookie;
+    RecordsetEventsVt* sink;
+    unsigned unwanted;
+  };
+
+  ~RecordsetImpl() override {
+    if (open_) CloseNow();
+    for (Sink& s : sinks_) s.sink->Release();
+    if (conn_) conn_->Release();
+  }
+
+  [[noreturn]] static void NoCurrent() {
+    FailAdo(adErrNoCurrentRecord, u"There is no current row: the position is before the first row or after the last (BOF or EOF), or the row was deleted.");
+  }
+  [[noreturn]] static void Cancelled() { FailAdo(adErrOperationCancelled, u"The operation was cancelled by an event handler."); }
+
+  void RequireOpen() const {
+    if (!open_) FailClosed();
+  }
+  void RequireOpenOrFields() const {
+    if (!data_) FailClosed();
+  }
+  void RequireUpdatable() const {
+    RequireOpen();
+    if (lockType_ == adLockReadOnly || isView_)
+      Fail(pv::ado::kErrGeneric, u"The recordset is read-only (lock type adLockReadOnly); it cannot be changed.");
+    if (!data_->updatable)
+      Fail(pv::ado::kErrGeneric,
+           u"The recordset cannot be updated: it joins several tables or computes its rows (aggregates, DISTINCT, GROUP BY).");
+    if (!conn_ || !conn_->IsOpen()) FailClosed();
+  }
+  size_t CurrentSlot() const {
+    RequireOpen();
+    if (removedCurrent_ || order_.empty() || pos_ < 0 || pos_ >= static_cast<long>(order_.size())) NoCurrent();
+    return order_[static_cast<size_t>(pos_)];
+  }
+  double BookmarkNumber(const VARIANT& v) const {
+    _variant_t n;
+    if (FAILED(VariantChangeType(&n, &v, 0, VT_R8)) || n.dblVal < 1 || n.dblVal > static_cast<double>(data_->rows.size()) ||
+        n.dblVal != std::floor(n.dblVal))
+      FailAdo(adErrInvalidArgument, u"The bookmark is not valid for this recordset.");
+    return n.dblVal;
+  }
+  long FindBookmark(const VARIANT& v) const {
+    size_t slot = static_cast<size_t>(BookmarkNumber(v)) - 1;
+    for (size_t i = 0; i < order_.size(); ++i)
+      if (order_[i] == slot) return static_cast<long>(i);
+    FailAdo(adErrInvalidArgument, u"The bookmark names a row that is no longer in this recordset (it was deleted).");
+  }
+
+  ConnectionImpl* ResolveConnection(const VARIANT& v) {
+    _variant_t c;
+    VariantCopyInd(&c, &v);
+    if (c.vt == VT_DISPATCH || c.vt == VT_UNKNOWN) {
+      ConnectionImpl* impl = AsConnection(c.punkVal);
+      if (!impl) FailAdo(adErrInvalidArgument, u"The object given as connection is not a connection.");
+      impl->AddRef();
+      return impl;
+    }
+    if (c.vt == VT_BSTR) {
+      ConnectionImpl* impl = new ConnectionImpl;
+      std::u16string cs = FromBstr(c.bstrVal);
+      try {
+        impl->OpenFile(DataSourceOf(cs), cs);
+      } catch (...) {
+        impl->Release();
+        throw;
+      }
+      return impl;
+    }
+    if (c.vt == VT_EMPTY || c.vt == VT_NULL) return nullptr;
+    FailAdo(adErrInvalidArgument, u"The connection must be a connection object or a connection string.");
+  }
+  void SetConnection(ConnectionImpl* c) {  // takes the reference
+    if (conn_) conn_->Release();
+    conn_ = c;
+  }
+
+  void Load(pv::ado::ResultSet&& r, const Translation& t) {
+    data_ = DataFrom(std::move(r), t);
+    order_.resize(data_->rows.size());
+    for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+    pos_ = 0;
+    removedCurrent_ = false;
+    edit_ = adEditNone;
+    buffer_.clear();
+  }
+  void CloseNow() {
+    if (!open_) return;
+    open_ = false;
+    edit_ = adEditNone;
+    buffer_.clear();
+    order_.clear();
+    pos_ = 0;
+    if (data_) {
+      // Field objects handed out keep answering "closed".
+      data_ = std::make_shared<SharedData>(SharedData{data_->columns, {}, false, {}});
+    }
+    if (conn_ && !isView_) conn_->Untrack(this);
+  }
+
+  template <class Target>
+  void Move(EventReasonEnum reason, Target target) {
+    RequireOpen();
+    if (edit_ != adEditNone) Update();
+    if (!Fire(kWillMove, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(reason, st, this); }))
+      Cancelled();
+    long size = static_cast<long>(order_.size());
+    long to = target();
+    if (reason == adRsnMoveNext && to >= size && size > 0) {
+      VARIANT_BOOL more = VARIANT_FALSE;
+      Fire(kEndOfRecordset, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+        return s->EndOfRecordset(&more, st, this);
+      });
+      size = static_cast<long>(order_.size());
+    }
+    pos_ = to < 0 ? (size == 0 ? 0 : -1) : (to >= size ? size : to);
+    removedCurrent_ = false;
+    Fire(kMoveComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+      return s->MoveComplete(reason, nullptr, st, this);
+    });
+  }
+
+  void PutList(const VARIANT& fields, const VARIANT& values) {
+    if ((fields.vt & VT_ARRAY) || (values.vt & VT_ARRAY)) {
+      if (!(fields.vt & VT_ARRAY) || !(values.vt & VT_ARRAY))
+        FailAdo(adErrInvalidArgument, u"Field list and values must both be arrays or both single values.");
+      LONG lo = 0, hi = -1, vlo = 0, vhi = -1;
+      SafeArrayGetLBound(fields.parray, 1, &lo);
+      SafeArrayGetUBound(fields.parray, 1, &hi);
+      SafeArrayGetLBound(values.parray, 1, &vlo);
+      SafeArrayGetUBound(values.parray, 1, &vhi);
+      if (hi - lo != vhi - vlo) FailAdo(adErrInvalidArgument, u"Field list and values differ in length.");
+      for (LONG i = 0; i <= hi - lo; ++i) {
+        _variant_t f, v;
+        LONG fi = lo + i, vi = vlo + i;
+        SafeArrayGetElement(fields.parray, &fi, &f);
+        SafeArrayGetElement(values.parray, &vi, &v);
+        WriteField(FieldIndex(f), v);
+      }
+      return;
+    }
+    WriteField(FieldIndex(fields), values);
+  }
+
+  static std::string Quote(const std::u16string& name) {
+    std::string out = "\"";
+    for (char c : pv::Utf16ToUtf8(name)) {
+      out += c;
+      if (c == '"') out += '"';
+    }
+    return out + "\"";
+  }
+
+  void Update() {
+    RequireOpen();
+    if (edit_ == adEditNone) return;
+    size_t slot = CurrentSlot();
+    if (!FireRecord(kWillChangeRecord, slot, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
+          return s->WillChangeRecord(adRsnUpdate, 1, st, view);
+        }))
+      Cancelled();
+    try {
+      Database& db = conn_->Db();
+      RowSlot& row = data_->rows[slot];
+      Translation t;
+      t.table = data_->table;
+      if (edit_ == adEditAdd) {
+        t.kind = StatementKind::Insert;
+        if (buffer_.empty()) {
+          t.sql = "INSERT INTO " + Quote(data_->table) + " DEFAULT VALUES";
+        } else {
+          std::string cols, marks;
+          for (auto& [i, v] : buffer_) {
+            if (!cols.empty()) cols += ", ", marks += ", ";
+            cols += Quote(data_->columns[i].column);
+            marks += "?";
+            t.params.push_back(v);
+          }
+          t.sql = "INSERT INTO " + Quote(data_->table) + " (" + cols + ") VALUES (" + marks + ")";
+        }
+        db.Execute(t);
+        row.rowid = db.LastInsertRowid();
+      } else {
+        t.kind = StatementKind::Update;
+        std::string sets;
+        for (auto& [i, v] : buffer_) {
+          if (!sets.empty()) sets += ", ";
+          sets += Quote(data_->columns[i].column) + " = ?";
+          t.params.push_back(v);
+        }
+        t.sql = "UPDATE " + Quote(data_->table) + " SET " + sets + " WHERE rowid = ?";
+        t.params.push_back(Value::FromInt(row.rowid));
+        if (db.Execute(t) == 0)
+          Fail(pv::ado::kErrGeneric, u"The row could not be updated: another user or program deleted it.");
+      }
+      Reread(slot);
+    } catch (const Failure& e) {
+      ErrorImpl* err = new ErrorImpl(e.hr(), e.description());
+      FireRecordCompleteFor(adRsnUpdate, slot, err);
+      err->Release();
+      throw;
+    }
+    data_->rows[slot].pendingNew = false;
+    edit_ = adEditNone;
+    buffer_.clear();
+    FireRecordCompleteFor(adRsnUpdate, slot, nullptr);
+  }
+
+  // Reads the stored values back (keys, defaults, conversions the file made).
+  void Reread(size_t slot) {
+    RowSlot& row = data_->rows[slot];
+    std::string cols;
+    std::vector<size_t> which;
+    for (size_t i = 0; i < data_->columns.size(); ++i) {
+      const ResultColumn& c = data_->columns[i];
+      if (c.column.empty() || pv::ado::CompareNoCase(c.table, data_->table) != 0) continue;
+      if (!cols.empty()) cols += ", ";
+      cols += Quote(c.column);
+      which.push_back(i);
+    }
+    for (auto& [i, v] : buffer_) row.values[i] = v;
+    if (which.empty()) return;
+    Translation q;
+    q.kind = StatementKind::Select;
+    q.sql = "SELECT " + cols + " FROM " + Quote(data_->table) + " WHERE rowid = ?";
+    q.params.push_back(Value::FromInt(row.rowid));
+    pv::ado::ResultSet r = conn_->Db().Query(q);
+    if (r.rows.empty()) return;
+    for (size_t k = 0; k < which.size(); ++k) row.values[which[k]] = std::move(r.rows[0][k]);
+  }
+
+  void CancelEdit() {
+    if (edit_ == adEditNone) return;
+    size_t slot = CurrentSlot();
+    EventReasonEnum reason = edit_ == adEditAdd ? adRsnUndoAddNew : adRsnUndoUpdate;
+    if (!FireRecord(kWillChangeRecord, slot, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
+          return s->WillChangeRecord(reason, 1, st, view);
+        }))
+      Cancelled();
+    if (edit_ == adEditAdd) {
+      data_->rows[slot].removed = true;
+      order_.erase(order_.begin() + pos_);
+      long size = static_cast<long>(order_.size());
+      pos_ = posBeforeAdd_ < 0 ? (size ? -1 : 0) : std::min(posBeforeAdd_, size);
+    }
+    edit_ = adEditNone;
+    buffer_.clear();
+    FireRecordCompleteFor(reason, slot, nullptr);
+  }
+
+  VARIANT FieldsArray(size_t i) {
+    VARIANT v;
+    VariantInit(&v);
+    SAFEARRAY* a = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    if (!a) return v;
+    VARIANT item;
+    VariantInit(&item);
+    item.vt = VT_DISPATCH;
+    item.pdispVal = FieldObject(i);
+    LONG index = 0;
+    SafeArrayPutElement(a, &index, &item);  // copies (AddRef)
+    v.vt = VT_ARRAY | VT_VARIANT;
+    v.parray = a;
+    return v;
+  }
+
+  // Calls each sink that still wants event `id`. Returns false when a sink cancelled.
+  template <class Call>
+  bool Fire(EventId id, EventStatusEnum initial, Call call) {
+    if (sinks_.empty()) return true;
+    std::vector<Sink> copy = sinks_;
+    for (Sink& s : copy) s.sink->AddRef();
+    AddRef();
+    bool cancelled = false;
+    for (Sink& s : copy) {
+      auto live = std::find_if(sinks_.begin(), sinks_.end(), [&](const Sink& x) { return x.cookie == s.cookie; });
+      if (live == sinks_.end() || (live->unwanted & (1u << id))) continue;
+      EventStatusEnum st = initial;
+      call(s.sink, &st);
+      live = std::find_if(sinks_.begin(), sinks_.end(), [&](const Sink& x) { return x.cookie == s.cookie; });
+      if (st == adStatusUnwantedEvent && live != sinks_.end()) live->unwanted |= 1u << id;
+      if (st == adStatusCancel && initial == adStatusOK &&
+          (id == kWillChangeField || id == kWillChangeRecord || id == kWillChangeRecordset || id == kWillMove))
+        cancelled = true;
+    }
+    for (Sink& s : copy) s.sink->Release();
+    Release();
+    return !cancelled;
+  }
+  // Record events see a recordset that shows only the affected row.
+  template <class Call>
+  bool FireRecord(EventId id, size_t slot, Call call) {
+    if (sinks_.empty()) return true;
+    RecordsetImpl* view = MakeResult(conn_, data_, {slot}, true);
+    bool ok = Fire(id, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return call(s, st, view); });
+    view->Release();
+    return ok;
+  }
+  void FireRecordCompleteFor(EventReasonEnum reason, size_t slot, Error* error) {
+    if (sinks_.empty()) return;
+    RecordsetImpl* view = MakeResult(conn_, data_, {slot}, true);
+    Fire(kRecordChangeComplete, error ? adStatusErrorsOccurred : adStatusOK,
+         [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->RecordChangeComplete(reason, 1, error, st, view); });
+    view->Release();
+  }
+  void FireRecordComplete(EventReasonEnum reason, Error* error) {
+    FireRecordCompleteFor(reason, order_[static_cast<size_t>(pos_)], error);
+  }
+
+  long refs_ = 1;
+  FieldsImpl fields_;
+  ConnectionPointImpl point_;
+  std::vector<std::unique_ptr<FieldImpl>> fieldObjects_;
+  ConnectionImpl* conn_ = nullptr;
+  CursorTypeEnum cursorType_ = adOpenForwardOnly;
+  LockTypeEnum lockType_ = adLockReadOnly;
+  CursorLocationEnum location_ = adUseServer;
+  bool open_ = false;
+  bool isView_ = false;
+  std::u16string source_;
+  std::shared_ptr<SharedData> data_;
+  std::vector<size_t> order_;
+  long pos_ = 0;
+  bool removedCurrent_ = false;
+  EditModeEnum edit_ = adEditNone;
+  std::map<size_t, Value> buffer_;
+  long posBeforeAdd_ = 0;
+  std::vector<Sink> sinks_;
+  DWORD nextCookie_ = 1;
+};
+
+// Field, Fields and the connection point live inside their recordset and share its count.
+ULONG FieldImpl::AddRef() { return owner_->AddRef(); }
+ULONG FieldImpl::Release() { return owner_->Release(); }
+ULONG FieldsImpl::AddRef() { return owner_->AddRef(); }
+ULONG FieldsImpl::Release() { return owner_->Release(); }
+ULONG ConnectionPointImpl::AddRef() { return owner_->AddRef(); }
+ULONG ConnectionPointImpl::Release() { return owner_->Release(); }
+
+HRESULT ConnectionPointImpl::GetConnectionPointContainer(IConnectionPointContainer** c) {
+  if (!c) return E_POINTER;
+  *c = owner_->Container();
+  (*c)->AddRef();
+  return S_OK;
+}
+HRESULT ConnectionPointImpl::Advise(IUnknown* sink, DWORD* cookie) { return owner_->Advise(sink, cookie); }
+HRESULT ConnectionPointImpl::Unadvise(DWORD cookie) { return owner_->Unadvise(cookie); }
+
+HRESULT FieldsImpl::get_Count(long* v) {
+  if (!v) return E_POINTER;
+  *v = static_cast<long>(owner_->FieldCount());
+  return S_OK;
+}
+HRESULT FieldsImpl::get_Item(VARIANT index, Field** item) {
+  return Guard(owner_->connection(), [&] {
+    if (!item) Fail(E_POINTER, u"Null pointer.");
+    *item = owner_->FieldObject(owner_->FieldIndex(index));
+    (*item)->AddRef();
+  });
+}
+
+HRESULT FieldImpl::get_Name(BSTR* v) {
+  return Guard(owner_->connection(), [&] {
+    if (!v) Fail(E_POINTER, u"Null pointer.");
+    *v = AllocBstr(owner_->Column(index_).name);
+  });
+}
+HRESULT FieldImpl::get_Value(VARIANT* v) {
+  return Guard(owner_->connection(), [&] { owner_->ReadField(index_, v, false); });
+}
+HRESULT FieldImpl::put_Value(VARIANT v) {
+  return Guard(owner_->connection(), [&] { owner_->WriteField(index_, v); });
+}
+HRESULT FieldImpl::get_OriginalValue(VARIANT* v) {
+  return Guard(owner_->connection(), [&] { owner_->ReadField(index_, v, true); });
+}
+HRESULT FieldImpl::get_Type(DataTypeEnum* v) {
+  return Guard(owner_->connection(), [&] {
+    if (!v) Fail(E_POINTER, u"Null pointer.");
+    *v = AdoType(owner_->Column(index_).type);
+  });
+}
+HRESULT FieldImpl::get_DefinedSize(long* v) {
+  return Guard(owner_->connection(), [&] {
+    if (!v) Fail(E_POINTER, u"Null pointer.");
+    *v = DefinedSize(owner_->Column(index_));
+  });
+}
+HRESULT FieldImpl::get_ActualSize(long* v) {
+  return Guard(owner_->connection(), [&] {
+    if (!v) Fail(E_POINTER, u"Null pointer.");
+    _variant_t value;
+    owner_->ReadField(index_, &value, false);
+    if (value.vt == VT_NULL)
+      *v = 0;
+    else if (value.vt == VT_BSTR)
+      *v = static_cast<long>(SysStringLen(value.bstrVal));
+    else
+      *v = DefinedSize(owner_->Column(index_));
+  });
+}
+HRESULT FieldImpl::get_Attributes(long* v) {
+  return Guard(owner_->connection(), [&] {
+    if (!v) Fail(E_POINTER, u"Null pointer.");
+    const ResultColumn& c = owner_->Column(index_);
+    long a = 0;
+    switch (c.type) {
+      case JetType::Memo:
+      case JetType::Binary:
+        a |= adFldLong;
+        break;
+      case JetType::Text:
+      case JetType::Unknown:
+        break;
+      default:
+        a |= adFldFixed;
+    }
+    if (c.nullable) a |= adFldIsNullable | adFldMayBeNull;
+    if (owner_->FieldUpdatable(index_)) a |= adFldUpdatable;
+    *v = a;
+  });
+}
+
+// ---- Connection (needs the recordset) ---------------------------------------------------------
+HRESULT ConnectionImpl::raw_Close() {
+  return Guard(this, [&] {
+    if (!db_) FailAdo(adErrObjectClosed, u"The connection is already closed.");
+    // Open recordsets of the connection close with it.
+    std::vector<RecordsetImpl*> open = open_;
+    for (RecordsetImpl* rs : open) rs->ConnectionClosing();
+    open_.clear();
+    if (db_->InTransaction()) db_->RollbackTransaction();
+    db_.reset();
+  });
+}
+
+HRESULT ConnectionImpl::ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options,
+                                    _Recordset** result) {
+  return Guard(this, [&] {
+    if (result) *result = nullptr;
+    Database& db = Db();
+    Translation t = db.Translate(FromBstr(text), params);
+    if (t.kind == StatementKind::Select) {
+      auto data = RecordsetImpl::DataFrom(db.Query(t), t);
+      data->updatable = false;  // Execute gives read-only rows
+      std::vector<size_t> order(data->rows.size());
+      for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+      RecordsetImpl* rs = RecordsetImpl::MakeResult(this, std::move(data), std::move(order), false);
+      if (affected) {
+        VariantClear(affected);
+        affected->vt = VT_I4;
+        affected->lVal = -1;
+      }
+      if (result)
+        *result = rs;
+      else
+        rs->Release();
+      return;
+    }
+    long n = db.Execute(t);
+    if (affected) {
+      VariantClear(affected);
+      affected->vt = VT_I4;
+      affected->lVal = n;
+    }
+    if (result && !(options != -1 && (options & adExecuteNoRecords))) *result = new RecordsetImpl;  // closed
+  });
+}
+
+// ---- ADOX --------------------------------------------------------------------------------------
+class TableImpl final : public _Table {
+ public:
+  explicit TableImpl(std::u16string name) : name_(std::move(name)) {}
+  PV_REFCOUNT
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Table)) {
+      *out = static_cast<_Table*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Name(BSTR* v) override {
+    if (!v) return E_POINTER;
+    *v = AllocBstr(name_);
+    return S_OK;
+  }
+  STDMETHODIMP get_Type(BSTR* v) override {
+    if (!v) return E_POINTER;
+    *v = SysAllocString(u"TABLE");
+    return S_OK;
+  }
+
+ private:
+  ~TableImpl() override = default;
+  std::u16string name_;
+};
+
+class TablesImpl final : public Tables {
+ public:
+  explicit TablesImpl(ConnectionImpl* conn) : conn_(conn) {
+    conn_->AddRef();
+    Load();
+  }
+  PV_REFCOUNT
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Tables)) {
+      *out = static_cast<Tables*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Count(long* v) override {
+    if (!v) return E_POINTER;
+    *v = static_cast<long>(names_.size());
+    return S_OK;
+  }
+  STDMETHODIMP get_Item(VARIANT index, _Table** item) override {
+    return Guard(conn_, [&] {
+      if (!item) Fail(E_POINTER, u"Null pointer.");
+      _variant_t v;
+      VariantCopyInd(&v, &index);
+      if (v.vt == VT_BSTR) {
+        std::u16string name = FromBstr(v.bstrVal);
+        for (const auto& n : names_)
+          if (pv::ado::CompareNoCase(n, name) == 0) {
+            *item = new TableImpl(n);
+            return;
+          }
+        FailAdo(adErrItemNotFound, u"The table '" + name + u"' is not in the catalog.");
+      }
+      _variant_t n;
+      if (FAILED(VariantChangeType(&n, &v, 0, VT_I4)) || n.lVal < 0 || n.lVal >= static_cast<long>(names_.size()))
+        FailAdo(adErrItemNotFound, u"There is no table with that number in the catalog.");
+      *item = new TableImpl(names_[static_cast<size_t>(n.lVal)]);
+    });
+  }
+  STDMETHODIMP raw_Refresh() override {
+    return Guard(conn_, [&] { Load(); });
+  }
+
+ private:
+  ~TablesImpl() override { conn_->Release(); }
+  void Load() { names_ = conn_->Db().TableNames(); }
+  ConnectionImpl* conn_;
+  std::vector<std::u16string> names_;
+};
+
+class CatalogImpl final : public _Catalog {
+ public:
+  PV_REFCOUNT
+  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Catalog)) {
+      *out = static_cast<_Catalog*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  PV_DISPATCH_STUBS
+  STDMETHODIMP get_Tables(Tables** v) override {
+    return Guard(conn_, [&] {
+      if (!v) Fail(E_POINTER, u"Null pointer.");
+      if (!conn_) FailAdo(adErrObjectClosed, u"The catalog has no active connection.");
+      *v = new TablesImpl(conn_);
+    });
+  }
+  STDMETHODIMP get_ActiveConnection(VARIANT* v) override {
+    if (!v) return E_POINTER;
+    VariantInit(v);
+    if (conn_) {
+      v->vt = VT_DISPATCH;
+      v->pdispVal = static_cast<_Connection*>(conn_);
+      conn_->AddRef();
+    }
+    return S_OK;
+  }
+  STDMETHODIMP put_ActiveConnection(VARIANT v) override {
+    return Guard(conn_, [&] {
+      _variant_t c;
+      VariantCopyInd(&c, &v);
+      if (c.vt == VT_BSTR) {
+        ConnectionImpl* impl = new ConnectionImpl;
+        std::u16string cs = FromBstr(c.bstrVal);
+        try {
+          impl->OpenFile(DataSourceOf(cs), cs);
+        } catch (...) {
+          impl->Release();
+          throw;
+        }
+        Set(impl);
+      } else if (c.vt == VT_DISPATCH || c.vt == VT_UNKNOWN) {
+        ConnectionImpl* impl = AsConnection(c.punkVal);
+        if (!impl) FailAdo(adErrInvalidArgument, u"The object given as connection is not a connection.");
+        impl->AddRef();
+        Set(impl);
+      } else {
+        FailAdo(adErrInvalidArgument, u"The connection must be a connection object or a connection string.");
+      }
+    });
+  }
+  STDMETHODIMP putref_ActiveConnection(IDispatch* v) override {
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_DISPATCH;
+    x.pdispVal = v;
+    return put_ActiveConnection(x);
+  }
+  STDMETHODIMP raw_Create(BSTR connectionString, VARIANT* out) override {
+    return Guard(conn_, [&] {
+      std::u16string cs = FromBstr(connectionString);
+      std::u16string path = DataSourceOf(cs);
+      Database::Create(path);
+      ConnectionImpl* impl = new ConnectionImpl;
+      try {
+        impl->OpenFile(path, cs);
+      } catch (...) {
+        impl->Release();
+        throw;
+      }
+      Set(impl);
+      if (out) {
+        VariantInit(out);
+        out->vt = VT_DISPATCH;
+        out->pdispVal = static_cast<_Connection*>(impl);
+        impl->AddRef();
+      }
+    });
+  }
+
+ private:
+  ~CatalogImpl() override {
+    if (conn_) conn_->Release();
+  }
+  void Set(ConnectionImpl* c) {
+    if (conn_) conn_->Release();
+    conn_ = c;
+  }
+  ConnectionImpl* conn_ = nullptr;
+};
+
+template <class T, class I>
+pv::ComFactory Factory() {
+  return [](REFIID riid, void** out) -> HRESULT {
+    T* object = new (std::nothrow) T;
+    if (!object) return E_OUTOFMEMORY;
+    HRESULT hr = object->QueryInterface(riid, out);
+    object->Release();
+    return hr;
+  };
+}
+
+}  // namespace
+
+namespace pv::ado {
+
+void RegisterAdoClasses() {
+  static const bool done = [] {
+    pv::RegisterComClass(CLSID_Connection, {u"ADODB.Connection", u"ADODB.Connection.6.0"},
+                         Factory<ConnectionImpl, _Connection>());
+    pv::RegisterComClass(CLSID_Recordset, {u"ADODB.Recordset", u"ADODB.Recordset.6.0"},
+                         Factory<RecordsetImpl, _Recordset>());
+    pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog", u"ADOX.Catalog.6.0"}, Factory<CatalogImpl, _Catalog>());
+    return true;
+  }();
+  (void)done;
+}
+
+std::u16string QuoteText16(std::u16string_view text) { return QuoteJetText(text); }
+
+CString QuoteText(const CString& text) {
+  return CString(QuoteJetText(std::u16string_view(text.GetString(), static_cast<size_t>(text.GetLength()))));
+}
+
+}  // namespace pv::ado

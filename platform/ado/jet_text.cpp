@@ -1,0 +1,243 @@
+// Dates, case folding, LIKE and quoting of the Jet dialect.
+#include <cmath>
+#include <cstdio>
+
+#include "platform/ado/ado_engine.h"
+#include "platform/base/utf.h"
+
+namespace pv::ado {
+
+const char* Failure::what() const noexcept {
+  if (utf8_.empty()) utf8_ = pv::Utf16ToUtf8(description_);
+  return utf8_.c_str();
+}
+
+// ---- dates ------------------------------------------------------------------------
+namespace {
+
+// Days from 1970-01-01 of a proleptic Gregorian date.
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+  y -= m <= 2;
+  const int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const unsigned yoe = static_cast<unsigned>(y - era * 400);
+  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(int64_t z, int* y, int* m, int* d) {
+  z += 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const unsigned doe = static_cast<unsigned>(z - era * 146097);
+  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const int64_t yy = static_cast<int64_t>(yoe) + era * 400;
+  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const unsigned mp = (5 * doy + 2) / 153;
+  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  *y = static_cast<int>(yy + (*m <= 2));
+}
+
+const int64_t kEpoch1899 = DaysFromCivil(1899, 12, 30);
+
+int DaysInMonth(int y, int m) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) return 29;
+  return days[m - 1];
+}
+
+struct Scanner {
+  std::u16string_view s;
+  size_t p = 0;
+  void Blanks() {
+    while (p < s.size() && (s[p] == u' ' || s[p] == u'\t')) ++p;
+  }
+  bool Number(int* v, int* digits) {
+    size_t start = p;
+    long long n = 0;
+    while (p < s.size() && s[p] >= u'0' && s[p] <= u'9' && p - start < 9) n = n * 10 + (s[p++] - u'0');
+    *digits = static_cast<int>(p - start);
+    *v = static_cast<int>(n);
+    return *digits > 0;
+  }
+  bool Eat(char16_t c) {
+    if (p < s.size() && s[p] == c) {
+      ++p;
+      return true;
+    }
+    return false;
+  }
+  bool End() const { return p == s.size(); }
+};
+
+bool ParseTime(Scanner& sc, int* h, int* mi, int* se) {
+  int d;
+  if (!sc.Number(h, &d) || d > 2) return false;
+  if (!sc.Eat(u':')) return false;
+  if (!sc.Number(mi, &d) || d > 2) return false;
+  *se = 0;
+  if (sc.Eat(u':')) {
+    if (!sc.Number(se, &d) || d > 2) return false;
+  }
+  sc.Blanks();
+  if (sc.p + 1 < sc.s.size() + 0 && sc.p + 2 <= sc.s.size()) {
+    char16_t a = FoldCase(sc.s[sc.p]), b = FoldCase(sc.s[sc.p + 1]);
+    if ((a == u'a' || a == u'p') && b == u'm') {
+      if (*h < 1 || *h > 12) return false;
+      if (a == u'a' && *h == 12) *h = 0;
+      if (a == u'p' && *h != 12) *h += 12;
+      sc.p += 2;
+    }
+  }
+  return *h <= 23 && *mi <= 59 && *se <= 59;
+}
+
+}  // namespace
+
+double DateFromParts(int year, int month, int day, int hour, int minute, int second) {
+  int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpoch1899;
+  double frac = (hour * 3600 + minute * 60 + second) / 86400.0;
+  return days >= 0 ? static_cast<double>(days) + frac : static_cast<double>(days) - frac;
+}
+
+bool DateToParts(double date, int* year, int* month, int* day, int* hour, int* minute, int* second) {
+  if (!std::isfinite(date) || date < -657435.0 || date >= 2958466.0) return false;
+  double whole = std::trunc(date);
+  double frac = std::fabs(date - whole);
+  long long secs = std::llround(frac * 86400.0);
+  long long days = static_cast<long long>(whole);
+  if (secs >= 86400) {
+    secs -= 86400;
+    days += date >= 0 ? 1 : -1;
+  }
+  CivilFromDays(days + kEpoch1899, year, month, day);
+  *hour = static_cast<int>(secs / 3600);
+  *minute = static_cast<int>(secs / 60 % 60);
+  *second = static_cast<int>(secs % 60);
+  return true;
+}
+
+bool ParseJetDate(std::u16string_view text, double* date) {
+  Scanner sc{text};
+  sc.Blanks();
+  size_t save = sc.p;
+  int y = 1899, m = 12, d = 30, h = 0, mi = 0, se = 0;
+  int a, da;
+  bool haveDate = false;
+  if (sc.Number(&a, &da)) {
+    if (sc.p < text.size() && text[sc.p] == u':') {
+      sc.p = save;  // a time alone
+    } else if (da == 8 && (sc.End() || text[sc.p] == u' ')) {
+      y = a / 10000, m = a / 100 % 100, d = a % 100;  // yyyymmdd
+      haveDate = true;
+    } else if (da == 4 && (sc.Eat(u'-') || sc.Eat(u'/'))) {
+      char16_t sep = text[sc.p - 1];
+      y = a;
+      if (!sc.Number(&m, &da) || da > 2 || !sc.Eat(sep) || !sc.Number(&d, &da) || da > 2) return false;
+      haveDate = true;
+    } else if (da <= 2 && (sc.Eat(u'/') || sc.Eat(u'-'))) {
+      char16_t sep = text[sc.p - 1];
+      m = a;  // month/day/year, as with the English (United States) settings
+      if (!sc.Number(&d, &da) || da > 2 || !sc.Eat(sep) || !sc.Number(&y, &da) || (da != 4 && da != 2)) return false;
+      if (da == 2) y += y < 30 ? 2000 : 1900;
+      haveDate = true;
+    } else {
+      return false;
+    }
+  } else {
+    return false;
+  }
+  if (haveDate) {
+    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    sc.Blanks();
+    if (!sc.End() && !ParseTime(sc, &h, &mi, &se)) return false;
+  } else if (!ParseTime(sc, &h, &mi, &se)) {
+    return false;
+  }
+  sc.Blanks();
+  if (!sc.End()) return false;
+  *date = DateFromParts(y, m, d, h, mi, se);
+  return true;
+}
+
+std::u16string FormatJetDate(double date) {
+  int y, m, d, h, mi, s;
+  if (!DateToParts(date, &y, &m, &d, &h, &mi, &s)) return u"(invalid date)";
+  char buf[40];
+  if (y == 1899 && m == 12 && d == 30)
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s);
+  else if (h == 0 && mi == 0 && s == 0)
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
+  else
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, mi, s);
+  return pv::Utf8ToUtf16(buf);
+}
+
+// ---- text ---------------------------------------------------------------------------
+char16_t FoldCase(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
+  if (c >= 0x100 && c <= 0x17F) {
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? static_cast<char16_t>(c + 1) : c;
+    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
+    return (c & 1) ? c : static_cast<char16_t>(c + 1);
+  }
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return static_cast<char16_t>(c + 32);  // Greek
+  if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);                // Cyrillic
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+  if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 32);  // full-width Latin
+  return c;
+}
+
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+  size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = FoldCase(a[i]), y = FoldCase(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t escape) {
+  // Iterative matcher with one back-track point per `%` (linear-ish, no recursion).
+  size_t t = 0, p = 0, starP = std::u16string_view::npos, starT = 0;
+  while (t < text.size()) {
+    if (p < pattern.size()) {
+      char16_t pc = pattern[p];
+      if (escape && pc == escape && p + 1 < pattern.size()) {
+        if (FoldCase(pattern[p + 1]) == FoldCase(text[t])) {
+          p += 2;
+          ++t;
+          continue;
+        }
+      } else if (pc == u'%') {
+        starP = p++;
+        starT = t;
+        continue;
+      } else if (pc == u'_' || FoldCase(pc) == FoldCase(text[t])) {
+        ++p;
+        ++t;
+        continue;
+      }
+    }
+    if (starP == std::u16string_view::npos) return false;
+    p = starP + 1;
+    t = ++starT;
+  }
+  while (p < pattern.size() && pattern[p] == u'%') ++p;
+  return p == pattern.size();
+}
+
+std::u16string QuoteJetText(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size() + 2);
+  out.push_back(u'\'');
+  for (char16_t c : text) {
+    out.push_back(c);
+    if (c == u'\'') out.push_back(u'\'');
+  }
+  out.push_back(u'\'');
+  return out;
+}
+
+}  // namespace pv::ado

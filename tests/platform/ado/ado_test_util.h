@@ -1,0 +1,129 @@
+// Shared fixtures of the ADO tests: a temporary folder, the application's
+// schema, and a second, raw SQLite connection to check what reached the file.
+#pragma once
+
+#include <sqlite3.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/ado/ado.h"
+#include "platform/base/utf.h"
+
+namespace adotest {
+
+inline std::string Narrow(const std::u16string& s) { return pv::Utf16ToUtf8(s); }
+inline std::u16string Wide(const std::string& s) { return pv::Utf8ToUtf16(s); }
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string base = std::filesystem::temp_directory_path().string() + "/pv_ado_XXXXXX";
+    std::vector<char> buf(base.begin(), base.end());
+    buf.push_back('\0');
+    path_ = mkdtemp(buf.data());
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// The application's eight tables, in their creation order.
+inline const std::vector<std::pair<const char16_t*, const char16_t*>>& Schema() {
+  static const std::vector<std::pair<const char16_t*, const char16_t*>> tables = {
+      {u"THINGS", u"CREATE TABLE %s(tid COUNTER PRIMARY KEY,workname TEXT(80),worktype INTEGER,starttime DATETIME,remarks TEXT(10))"},
+      {u"USERS", u"CREATE TABLE %s(uid COUNTER PRIMARY KEY,username TEXT(40),pwd TEXT(20),safety TEXT(20))"},
+      {u"FINANCIAL", u"CREATE TABLE %s(fiid LONG,Item TEXT(30),income SINGLE,expenditure SINGLE,remarks TEXT(40),taid LONG)"},
+      {u"STATISTICS", u"CREATE TABLE %s(sid COUNTER PRIMARY KEY,taid LONG,name1 TEXT(20),data1 FLOAT,name2 TEXT(20),data2 FLOAT,name3 TEXT(20),data3 FLOAT,name4 TEXT(20),data4 FLOAT,name5 TEXT(20),data5 FLOAT,nam6 TEXT(20),data6 FLOAT)"},
+      {u"FILES", u"CREATE TABLE %s(fid COUNTER PRIMARY KEY,filename TEXT(40),extendionname TEXT(5),taid LONG)"},
+      {u"REMIND", u"CREATE TABLE %s(rid COUNTER PRIMARY KEY,content TEXT(60),RemindDate DATETIME,RemindTime DATETIME,NumberOfTimes LONG,separation LONG,executenumber integer,message logical,effect logical,submitted logical,sendnumber INTEGER,phonenumber TEXT(13),taid LONG,remarks TEXT(10))"},
+      {u"DETAILS", u"CREATE TABLE %s(did COUNTER PRIMARY KEY,no1 BYTE,taid LONG,detail MEMO)"},
+      {u"TASK", u"CREATE TABLE %s(taid COUNTER PRIMARY KEY,tasktitle TEXT(40),personnel TEXT(30),place TEXT(20),tasktime DATETIME,brief TEXT(255),tid LONG,tasktype INTEGER,remark TEXT(10))"},
+  };
+  return tables;
+}
+
+inline std::u16string Format1(const char16_t* format, const char16_t* arg) {
+  std::u16string f(format);
+  size_t p = f.find(u"%s");
+  f.replace(p, 2, arg);
+  return f;
+}
+
+inline std::u16string ConnectionString(const std::string& path) {
+  return u"Provider=Test.Provider;Data Source=" + Wide(path);
+}
+
+// Creates the file through the catalog and its tables through the connection.
+inline _ConnectionPtr CreateDatabase(const std::string& path) {
+  _CatalogPtr catalog(u"ADOX.Catalog");
+  catalog->Create(ConnectionString(path).c_str());
+  _ConnectionPtr c(u"ADODB.Connection");
+  c->Open(ConnectionString(path).c_str(), u"", u"", -1);
+  for (const auto& [name, ddl] : Schema()) c->Execute(Format1(ddl, name).c_str(), nullptr, adCmdText);
+  return c;
+}
+
+// A second connection straight to SQLite.
+class RawDb {
+ public:
+  explicit RawDb(const std::string& path) { sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr); }
+  ~RawDb() { sqlite3_close_v2(db_); }
+  // Rows as text ("NULL" for null); UTF-8 of the stored text.
+  std::vector<std::vector<std::string>> Rows(const std::string& sql) {
+    std::vector<std::vector<std::string>> out;
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
+      ADD_FAILURE() << "raw query failed: " << sql << ": " << sqlite3_errmsg(db_);
+      return out;
+    }
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      std::vector<std::string> row;
+      for (int i = 0; i < sqlite3_column_count(s); ++i) {
+        const unsigned char* t = sqlite3_column_text(s, i);
+        row.push_back(sqlite3_column_type(s, i) == SQLITE_NULL ? "NULL" : reinterpret_cast<const char*>(t));
+      }
+      out.push_back(row);
+    }
+    sqlite3_finalize(s);
+    return out;
+  }
+  std::string One(const std::string& sql) {
+    auto r = Rows(sql);
+    return r.empty() || r[0].empty() ? "<none>" : r[0][0];
+  }
+  // The exact UTF-16 units stored (the file's text encoding is UTF-16le).
+  std::u16string Units(const std::string& sql) {
+    sqlite3_stmt* s = nullptr;
+    std::u16string out;
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW) {
+      const void* p = sqlite3_column_blob(s, 0);
+      int n = sqlite3_column_bytes(s, 0);
+      out.assign(static_cast<const char16_t*>(p), static_cast<size_t>(n) / 2);
+    }
+    sqlite3_finalize(s);
+    return out;
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// The description of the _com_error `f` raises ("" when it raises none).
+template <class F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const _com_error& e) {
+    _bstr_t d = e.Description();
+    return d.length() ? std::string(static_cast<const char*>(d)) : "(no description)";
+  }
+  return "";
+}
+
+}  // namespace adotest
