@@ -365,6 +365,8 @@ class COleVariant : public VARIANT {
     return *this = std::move(tmp);
   }
 
+  bool operator==(const COleVariant& other) const { return *this == static_cast<const VARIANT&>(other); }
+  bool operator!=(const COleVariant& other) const { return !(*this == other); }
   bool operator==(const VARIANT& other) const;
   bool operator==(LPCVARIANT other) const { return other && *this == *other; }
   bool operator!=(const VARIANT& other) const { return !(*this == other); }
