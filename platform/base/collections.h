@@ -712,7 +712,7 @@ class CMap : public CObject {
   CAssoc* Find(ARG_KEY key) const {
     if (!m_pHashTable) return nullptr;
     UINT hash = HashKey(key);
-    const ARG_KEY* keyPtr = &key;
+    const std::remove_reference_t<ARG_KEY>* keyPtr = &key;
     for (CAssoc* a = m_pHashTable[Bucket(hash)]; a; a = a->pNext)
       if (a->nHashValue == hash && CompareElements(&a->key, keyPtr)) return a;
     return nullptr;
@@ -802,7 +802,7 @@ template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 BOOL CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::RemoveKey(ARG_KEY key) {
   if (!m_pHashTable) return FALSE;
   UINT hash = HashKey(key);
-  const ARG_KEY* keyPtr = &key;
+  const std::remove_reference_t<ARG_KEY>* keyPtr = &key;
   for (CAssoc** link = &m_pHashTable[Bucket(hash)]; *link; link = &(*link)->pNext) {
     CAssoc* a = *link;
     if (a->nHashValue == hash && CompareElements(&a->key, keyPtr)) {

@@ -260,6 +260,16 @@ TEST(CMap, StringAndPointerKeyedMaps) {
   EXPECT_TRUE(p2w.Lookup(&a, w));
   EXPECT_EQ(w, 42);
 
+  // Keys passed by reference.
+  CMap<CString, const CString&, int, int> byRef;
+  byRef[CString(u"a")] = 1;
+  byRef.SetAt(CString(u"b"), 2);
+  int n = 0;
+  EXPECT_TRUE(byRef.Lookup(CString(u"b"), n));
+  EXPECT_EQ(n, 2);
+  EXPECT_TRUE(byRef.RemoveKey(CString(u"a")));
+  EXPECT_EQ(byRef.GetCount(), 1);
+
   p2p.InitHashTable(1000);
   EXPECT_GE(p2p.GetHashTableSize(), 1000u);
   EXPECT_TRUE(p2p.Lookup(&a, p));  // keys survive a new table
