@@ -129,11 +129,11 @@ class COleDateTime {
   // Reads en-US date text (see pv::ParseVariantDate); flags VAR_DATEVALUEONLY
   // or VAR_TIMEVALUEONLY keep one half. Text that does not parse gives false
   // and the invalid status; a null pointer gives the null status.
-  bool ParseDateTime(LPCTSTR text, DWORD flags = 0, LCID lcid = LANG_USER_DEFAULT);
+  bool ParseDateTime(LPCTSTR text, DWORD flags = 0, LCID lcid = 0x0400 /* LANG_USER_DEFAULT */);
 
   // The Automation text ("3/26/2013 2:05:00 PM"); "" when null and
   // "Invalid DateTime" when invalid.
-  CString Format(DWORD flags = 0, LCID lcid = LANG_USER_DEFAULT) const;
+  CString Format(DWORD flags = 0, LCID lcid = 0x0400 /* LANG_USER_DEFAULT */) const;
   // strftime-style codes: %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W
   // %x %X %y %Y %z %Z %%, with '#' removing leading zeros (%#d) and giving
   // the long forms of %#c and %#x.

@@ -1057,12 +1057,12 @@ HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, 
 }
 
 HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt) {
-  return VariantChangeTypeEx(dest, src, LOCALE_USER_DEFAULT, flags, vt);
+  return VariantChangeTypeEx(dest, src, pv::kUserDefaultLcid, flags, vt);
 }
 
 HRESULT VarBstrCmp(BSTR left, BSTR right, LCID, ULONG flags) {
   int c = pv::CompareText(left ? left : u"", SysStringLen(left), right ? right : u"", SysStringLen(right),
-                          (flags & NORM_IGNORECASE) != 0);
+                          (flags & pv::kNormIgnoreCase) != 0);
   return c < 0 ? VARCMP_LT : c > 0 ? VARCMP_GT : VARCMP_EQ;
 }
 
@@ -1103,8 +1103,11 @@ HRESULT VarCmp(LPVARIANT left, LPVARIANT right, LCID lcid, ULONG flags) {
   if (a.kind == pv::Num::kCy && b.kind == pv::Num::kCy)
     return a.i < b.i ? VARCMP_LT : a.i > b.i ? VARCMP_GT : VARCMP_EQ;
   double x = pv::ToDouble(a), y = pv::ToDouble(b);
-  if (l.vt == VT_DATE) x = pv::DateToLinear(x);
-  if (r.vt == VT_DATE) y = pv::DateToLinear(y);
+  if (l.vt == VT_DATE && r.vt == VT_DATE) {
+    // Dates before 1900 are not linear in their numbers: compare moments.
+    x = pv::DateToLinear(x);
+    y = pv::DateToLinear(y);
+  }
   return x < y ? VARCMP_LT : x > y ? VARCMP_GT : VARCMP_EQ;
 }
 

@@ -244,28 +244,12 @@ struct EXCEPINFO {
 #define VAR_FORMAT_NOSUBSTITUTE (static_cast<DWORD>(0x00000020))
 #define VAR_FOURDIGITYEARS (static_cast<DWORD>(0x00000040))
 
-// Locales (only en-US formats exist; other identifiers read as en-US).
-#ifndef LOCALE_USER_DEFAULT
-#define LOCALE_USER_DEFAULT (static_cast<LCID>(0x0400))
-#endif
-#ifndef LOCALE_SYSTEM_DEFAULT
-#define LOCALE_SYSTEM_DEFAULT (static_cast<LCID>(0x0800))
-#endif
-#ifndef LOCALE_NEUTRAL
-#define LOCALE_NEUTRAL (static_cast<LCID>(0x0000))
-#endif
-#ifndef LANG_USER_DEFAULT
-#define LANG_USER_DEFAULT (static_cast<LANGID>(0x0400))
-#endif
-#ifndef LANG_SYSTEM_DEFAULT
-#define LANG_SYSTEM_DEFAULT (static_cast<LANGID>(0x0800))
-#endif
-#ifndef LOCALE_NOUSEROVERRIDE
-#define LOCALE_NOUSEROVERRIDE 0x80000000u
-#endif
-#ifndef NORM_IGNORECASE
-#define NORM_IGNORECASE 0x00000001
-#endif
+// Locale identifiers (LOCALE_USER_DEFAULT ...) and NORM_IGNORECASE come from
+// the locale header of the system layer; every identifier reads as en-US here.
+namespace pv {
+constexpr LCID kUserDefaultLcid = 0x0400;
+constexpr ULONG kNormIgnoreCase = 0x00000001;  // NORM_IGNORECASE
+}  // namespace pv
 
 // VarCmp results.
 #define VARCMP_LT 0
@@ -281,7 +265,7 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src);
 HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, USHORT flags, VARTYPE vt);
 // VARCMP_LT/EQ/GT, VARCMP_NULL when either is null; strings compare without
-// regard to case with NORM_IGNORECASE; a number is less than a string.
+// regard to case with NORM_IGNORECASE (1); a number is less than a string.
 HRESULT VarCmp(LPVARIANT left, LPVARIANT right, LCID lcid, ULONG flags = 0);
 HRESULT VarBstrCmp(BSTR left, BSTR right, LCID lcid, ULONG flags);
 

@@ -12,6 +12,9 @@
 
 namespace {
 
+constexpr LCID kUserDefault = 0x0400;  // LOCALE_USER_DEFAULT
+constexpr ULONG kIgnoreCase = 1;      // NORM_IGNORECASE
+
 _variant_t I1(CHAR v) { return _variant_t(v); }
 _variant_t UI1(BYTE v) { return _variant_t(v); }
 _variant_t I2(SHORT v) { return _variant_t(v); }
@@ -39,7 +42,7 @@ std::string Describe(const VARIANT& v) {
   VARIANT s;
   VariantInit(&s);
   std::string text = "vt=" + std::to_string(v.vt);
-  if (SUCCEEDED(VariantChangeTypeEx(&s, &v, LOCALE_USER_DEFAULT, VARIANT_ALPHABOOL, VT_BSTR)))
+  if (SUCCEEDED(VariantChangeTypeEx(&s, &v, kUserDefault, VARIANT_ALPHABOOL, VT_BSTR)))
     text += " '" + ToUtf8(std::u16string_view(s.bstrVal, SysStringLen(s.bstrVal))) + "'";
   VariantClear(&s);
   return text;
@@ -147,7 +150,7 @@ TEST(Variant, ChangeTypeTable) {
   for (const Case& c : cases) {
     VARIANT out;
     VariantInit(&out);
-    HRESULT hr = VariantChangeTypeEx(&out, &c.from, LOCALE_USER_DEFAULT, c.flags, c.to);
+    HRESULT hr = VariantChangeTypeEx(&out, &c.from, kUserDefault, c.flags, c.to);
     SCOPED_TRACE(Describe(c.from) + " -> vt " + std::to_string(c.to));
     EXPECT_EQ(hr, c.hr);
     if (SUCCEEDED(hr)) EXPECT_TRUE(pv::VariantEquals(out, c.expected)) << Describe(out);
@@ -217,7 +220,7 @@ TEST(Variant, VarCmpTable) {
       {I8(9007199254740993LL), I8(9007199254740992LL), 0, VARCMP_GT},  // beyond double precision
       {Str(u"abc"), Str(u"abd"), 0, VARCMP_LT},
       {Str(u"ABC"), Str(u"abc"), 0, VARCMP_LT},
-      {Str(u"ABC"), Str(u"abc"), NORM_IGNORECASE, VARCMP_EQ},
+      {Str(u"ABC"), Str(u"abc"), kIgnoreCase, VARCMP_EQ},
       {Str(u"ab"), Str(u"abc"), 0, VARCMP_LT},
       {Str(u"5"), I4(7), 0, VARCMP_GT},  // a string is greater than any number
       {I4(7), Str(u"5"), 0, VARCMP_LT},
@@ -232,7 +235,7 @@ TEST(Variant, VarCmpTable) {
   };
   for (const Case& c : cases) {
     _variant_t a = c.a, b = c.b;
-    EXPECT_EQ(VarCmp(&a, &b, LOCALE_USER_DEFAULT, c.flags), c.expected) << Describe(a) << " vs " << Describe(b);
+    EXPECT_EQ(VarCmp(&a, &b, kUserDefault, c.flags), c.expected) << Describe(a) << " vs " << Describe(b);
   }
 }
 
