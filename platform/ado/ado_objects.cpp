@@ -1062,8 +1062,9 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     return Guard(conn_, [&] {
       RequireUpdatable();
       if (edit_ != adEditNone) Update();
-      if (!Fire(kWillChangeRecord, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
-            return s->WillChangeRecord(adRsnAddNew, 1, st, this);
+      // The row does not exist yet: the event's recordset shows no rows.
+      if (!FireRecord(kWillChangeRecord, kNoRow, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
+            return s->WillChangeRecord(adRsnAddNew, 1, st, view);
           }))
         Cancelled();
       RowSlot slot;
@@ -1574,7 +1575,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   template <class Call>
   bool FireRecord(EventId id, size_t slot, Call call) {
     if (sinks_.empty()) return true;
-    RecordsetImpl* view = MakeResult(conn_, data_, {slot}, true);
+    RecordsetImpl* view = MakeResult(conn_, data_, slot == kNoRow ? std::vector<size_t>{} : std::vector<size_t>{slot}, true);
     bool ok = Fire(id, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return call(s, st, view); });
     view->Release();
     return ok;
@@ -1590,6 +1591,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     FireRecordCompleteFor(reason, order_[static_cast<size_t>(pos_)], error);
   }
 
+  static constexpr size_t kNoRow = static_cast<size_t>(-1);
   long refs_ = 1;
   FieldsImpl fields_;
   ConnectionPointImpl point_;
