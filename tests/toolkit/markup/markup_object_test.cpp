@@ -1,0 +1,286 @@
+// Object model and type registry: reference counting, values and their
+// conversions, property reading and writing with notification and
+// inheritance, collections, descriptors and the property-from-name map.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markupstyle.h"
+#include "toolkit/markup/markuptext.h"
+
+namespace {
+
+struct Registered : ::testing::Test {
+  static void SetUpTestSuite() { CTKMarkupType::RegisterAllTypes(); }
+};
+
+CTKMarkupString* Str(const char16_t* s) { return CTKMarkupString::CreateString(s); }
+
+// Converts text through the value type's ConvertFrom, as the builder does.
+template <class T>
+CTKMarkupObject* From(const char16_t* text) {
+  T converter;
+  CTKMarkupString* s = Str(text);
+  CTKMarkupObject* r = converter.ConvertFrom(nullptr, s);
+  s->Release();
+  return r;
+}
+
+// Records the property changes an object is told about.
+class CRecorder : public CTKMarkupFrameworkElement {
+ public:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* p, CTKMarkupObject* o, CTKMarkupObject* n) override {
+    changes.push_back({p, o, n});
+    CTKMarkupFrameworkElement::OnPropertyChanged(p, o, n);
+  }
+  struct Change {
+    CTKMarkupDependencyProperty* p;
+    CTKMarkupObject* o;
+    CTKMarkupObject* n;
+  };
+  std::vector<Change> changes;
+};
+
+TEST_F(Registered, ReferenceCountsAndSharedInstances) {
+  CTKMarkupInt* p = new CTKMarkupInt(5);
+  EXPECT_EQ(p->AddRef(), 2);
+  EXPECT_EQ(p->Release(), 1);
+  EXPECT_EQ(p->Release(), 0);  // deleted here
+
+  // Releasing an object whose count is already 0 does nothing.
+  struct Zero : CTKMarkupObject {
+    void OnFinalRelease() override {}
+  } z;
+  EXPECT_EQ(z.Release(), 0);
+  EXPECT_EQ(z.Release(), 0);
+  EXPECT_EQ(z.GetRefCount(), 0);
+
+  CTKMarkupEnum* a = CTKMarkupEnum::CreateEnum(3);
+  CTKMarkupEnum* b = CTKMarkupEnum::CreateEnum(3);
+  EXPECT_EQ(a, b);
+  CTKMarkupEnum* c = CTKMarkupEnum::CreateEnum(8);
+  CTKMarkupEnum* d = CTKMarkupEnum::CreateEnum(8);
+  EXPECT_NE(c, d);
+  EXPECT_TRUE(c->IsEqual(d));
+  for (CTKMarkupObject* o : std::vector<CTKMarkupObject*>{a, b, c, d}) o->Release();
+
+  CTKMarkupString* e1 = CTKMarkupString::CreateString(nullptr);
+  CTKMarkupString* e2 = CTKMarkupString::CreateString(u"x", 0);
+  CTKMarkupString* sp = CTKMarkupString::CreateString(u" ");
+  CTKMarkupString* sp2 = CTKMarkupString::CreateString(u" ", 1);
+  EXPECT_EQ(e1, e2);
+  EXPECT_EQ(sp, sp2);
+  for (CTKMarkupObject* o : std::vector<CTKMarkupObject*>{e1, e2, sp, sp2}) o->Release();
+}
+
+TEST_F(Registered, ValueEqualityAndHashing) {
+  CTKMarkupString* a1 = Str(u"a");
+  CTKMarkupString* a2 = Str(u"a");
+  CTKMarkupString* A = Str(u"A");
+  EXPECT_TRUE(a1->IsEqual(a2));
+  EXPECT_EQ(a1->GetHashCode(), a2->GetHashCode());
+  EXPECT_FALSE(a1->IsEqual(A));
+  CTKMarkupInt i(97);
+  EXPECT_FALSE(a1->IsEqual(&i));
+  EXPECT_FALSE(i.IsEqual(a1));
+  CTKMarkupEnum en(97);
+  EXPECT_FALSE(i.IsEqual(&en)) << "equal values of different exact types differ";
+  a1->Release();
+  a2->Release();
+  A->Release();
+}
+
+TEST_F(Registered, ValueTextForms) {
+  struct IntCase {
+    const char16_t* text;
+    int value;
+  } ints[] = {{u"12px", 12}, {u"abc", 0}, {u"  -7x", -7}, {u"+3", 3}, {u"99999999999", 2147483647}};
+  for (const IntCase& c : ints) {
+    CTKMarkupObject* r = From<CTKMarkupInt>(c.text);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(static_cast<CTKMarkupInt*>(r)->GetValue(), c.value) << std::string(c.text, c.text + 3);
+    r->Release();
+  }
+
+  CTKMarkupObject* t = From<CTKMarkupBool>(u"TRUE");
+  CTKMarkupBool* shared = CTKMarkupBool::CreateBool(TRUE);
+  EXPECT_EQ(t, shared);
+  t->Release();
+  shared->Release();
+  EXPECT_EQ(From<CTKMarkupBool>(u"yes"), nullptr);
+
+  struct ColorCase {
+    const char16_t* text;
+    bool ok;
+    DWORD value;
+  } colors[] = {{u"#FF0000", true, 0xFF0000FF}, {u"#80FF0000", true, 0x800000FF}, {u"#F00", false, 0}, {u"#GG0000", false, 0},
+                {u"Transparent", true, 0x00FFFFFF}, {u"navy", true, 0xFF800000}, {u"GOLD", true, 0xFF00D7FF}, {u"Grey", false, 0}};
+  for (const ColorCase& c : colors) {
+    CTKMarkupObject* r = From<CTKMarkupColor>(c.text);
+    EXPECT_EQ(r != nullptr, c.ok);
+    if (r) {
+      EXPECT_EQ(static_cast<CTKMarkupColor*>(r)->GetValue(), c.value);
+      r->Release();
+    }
+  }
+
+  struct DoubleCase {
+    const char16_t* text;
+    bool ok;
+    double value;
+  } doubles[] = {{u"  -1.25 ", true, -1.25}, {u".5", true, 0.5}, {u"1e3", false, 0}, {u"1.2.3", false, 0}, {u".", false, 0}, {u"2 3", false, 0}};
+  for (const DoubleCase& c : doubles) {
+    CTKMarkupObject* r = From<CTKMarkupDouble>(c.text);
+    EXPECT_EQ(r != nullptr, c.ok);
+    if (r) {
+      EXPECT_DOUBLE_EQ(static_cast<CTKMarkupDouble*>(r)->GetValue(), c.value);
+      r->Release();
+    }
+  }
+
+  struct ListCase {
+    const char16_t* text;
+    int count;  // -1: fails
+  } lists[] = {{u"1,2 3", 3}, {u"", 0}, {u"1 ,2", -1}, {u"1..2", -1}, {u"-1.5, 2", 2}, {u"1,", 1}, {u",1", -1}};
+  for (const ListCase& c : lists) {
+    CTKMarkupObject* r = From<CTKMarkupDoubleCollection>(c.text);
+    if (c.count < 0) {
+      EXPECT_EQ(r, nullptr);
+    } else {
+      ASSERT_NE(r, nullptr);
+      EXPECT_EQ(static_cast<CTKMarkupDoubleCollection*>(r)->GetCount(), c.count);
+      r->Release();
+    }
+  }
+  CTKMarkupObject* list = From<CTKMarkupDoubleCollection>(u"1,2");
+  EXPECT_THROW(static_cast<CTKMarkupDoubleCollection*>(list)->GetAt(2), std::invalid_argument);
+  list->Release();
+}
+
+TEST_F(Registered, SetValueNotifiesAndRefusesWrongTypes) {
+  CRecorder* e = new CRecorder();
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+
+  // A wrong type is refused: nothing stored, nothing notified, caller keeps it.
+  CTKMarkupString* s = Str(u"12");
+  EXPECT_FALSE(e->SetValue(width, s));
+  EXPECT_EQ(s->GetRefCount(), 1);
+  s->Release();
+  EXPECT_TRUE(e->changes.empty());
+
+  // Null on an object without a value: no store, no notification.
+  e->SetValue(width, nullptr);
+  EXPECT_TRUE(e->changes.empty());
+
+  // The same value object set twice notifies twice; the old value is alive
+  // while the change is announced.
+  CTKMarkupInt* v = new CTKMarkupInt(7);
+  v->AddRef();  // one reference for each store, one kept here
+  v->AddRef();
+  e->SetValue(width, v);
+  e->SetValue(width, v);
+  ASSERT_EQ(e->changes.size(), 2u);
+  EXPECT_EQ(e->changes[1].o, v);
+  EXPECT_EQ(e->changes[1].n, v);
+  CTKMarkupInt* w = new CTKMarkupInt(8);
+  e->SetValue(width, w);
+  ASSERT_EQ(e->changes.size(), 3u);
+  EXPECT_EQ(static_cast<CTKMarkupInt*>(e->changes[2].o)->GetValue(), 7);
+  v->Release();
+  e->SetValue(width, nullptr);
+  EXPECT_EQ(e->changes.size(), 4u);
+  EXPECT_EQ(e->GetValue(width), nullptr);
+  e->Release();
+}
+
+TEST_F(Registered, InheritedValuesReachDescendantsThroughOtherClasses) {
+  // Panel > Border > TextBlock > Run: FontSize (inherits) set on the panel is
+  // read by the run and announced to every text element below the panel.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
+  CTKMarkupInputElement* root = ctx->Parse(u"<StackPanel><Border><TextBlock>x</TextBlock></Border></StackPanel>");
+  ASSERT_NE(root, nullptr);
+  CTKMarkupBorder* border = static_cast<CTKMarkupBorder*>(static_cast<CTKMarkupPanel*>(root)->GetVisualChild(0));
+  CTKMarkupTextBlock* tb = static_cast<CTKMarkupTextBlock*>(border->GetChild());
+  CTKMarkupRun* run = static_cast<CTKMarkupRun*>(tb->GetInlines()->GetItem(0));
+  CTKMarkupDependencyProperty* fontSize = CTKMarkupTextElement::m_pFontSizeProperty;
+  EXPECT_EQ(run->GetValue(fontSize), nullptr);
+  root->SetValue(fontSize, new CTKMarkupInt(20));
+  ASSERT_NE(run->GetValue(fontSize), nullptr);
+  EXPECT_EQ(static_cast<CTKMarkupInt*>(run->GetValue(fontSize))->GetValue(), 20);
+  EXPECT_EQ(run->FindValueOwner(fontSize), root);
+  // A non-inheriting property does not flow down.
+  root->SetValue(CTKMarkupFrameworkElement::m_pTagProperty, Str(u"t"));
+  EXPECT_EQ(run->GetValue(CTKMarkupFrameworkElement::m_pTagProperty), nullptr);
+  root->Release();
+  MarkupReleaseContext(ctx);
+}
+
+TEST_F(Registered, CollectionsOwnTheirItems) {
+  CTKMarkupCollection* c = new CTKMarkupRowDefinitionCollection();
+  CTKMarkupObject* row = new CTKMarkupRowDefinition();
+  CTKMarkupObject* col = new CTKMarkupColumnDefinition();
+  EXPECT_TRUE(c->Add(row));
+  EXPECT_FALSE(c->Add(col)) << "items of another type are ignored";
+  EXPECT_EQ(row->GetLogicalParent(), c);
+  row->AddRef();
+  c->RemoveAt(0);
+  EXPECT_EQ(row->GetLogicalParent(), nullptr);
+  EXPECT_EQ(row->GetRefCount(), 1);
+  EXPECT_THROW(c->GetItem(0), std::invalid_argument);
+  c->RemoveAt(5);  // ignored
+  row->Release();
+  col->Release();
+  c->Release();
+}
+
+TEST_F(Registered, TypeRegistryLookups) {
+  EXPECT_EQ(CTKMarkupType::LookupTypeByTag(u"textblock"), nullptr);
+  EXPECT_EQ(CTKMarkupType::LookupTypeByTag(u"TextBlock"), CTKMarkupTextBlock::GetMarkupClass());
+  EXPECT_EQ(CTKMarkupType::LookupTypeByTag(u"ToggleButton"), nullptr);
+  EXPECT_EQ(CTKMarkupType::LookupTypeByTag(u""), nullptr);
+
+  CTKMarkupType* tb = CTKMarkupTextBlock::GetMarkupClass();
+  EXPECT_EQ(CTKMarkupType::FindProperty(tb, u"x:Name"), CTKMarkupObject::m_pNameProperty);
+  EXPECT_EQ(CTKMarkupType::FindProperty(tb, u"xName"), nullptr);
+  EXPECT_EQ(CTKMarkupType::FindProperty(nullptr, u"Name"), nullptr);
+  EXPECT_EQ(CTKMarkupType::FindProperty(tb, u"name"), nullptr) << "names are case-sensitive";
+  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupGrid::GetMarkupClass(), u"Background"), CTKMarkupPanel::m_pBackgroundProperty);
+  EXPECT_NE(CTKMarkupType::FindProperty(CTKMarkupBorder::GetMarkupClass(), u"Background"), CTKMarkupPanel::m_pBackgroundProperty);
+  // Shared through AddOwner: one property object, one slot.
+  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupButton::GetMarkupClass(), u"Background"), CTKMarkupPanel::m_pBackgroundProperty);
+  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupTrigger::GetMarkupClass(), u"Value"), CTKMarkupSetter::m_pValueProperty);
+
+  CTKMarkupString* s = Str(u"Button");
+  CTKMarkupObject* t = CTKMarkupType::GetMarkupClass()->ConvertFrom(nullptr, s);
+  EXPECT_EQ(t, CTKMarkupButton::GetMarkupClass());
+  if (t) t->Release();
+  s->Release();
+
+  // Every descriptor: 82 of them, 47 writable tags, dense store indexes.
+  int types = 0, tags = 0;
+  for (CTKMarkupType* p = CTKMarkupType::GetFirstType(); p; p = p->GetNextType()) {
+    types++;
+    if (p->GetTagName() && p->GetTagName()[0]) tags++;
+    EXPECT_TRUE(p->IsRegistered());
+  }
+  EXPECT_EQ(types, 82);
+  EXPECT_EQ(tags, 47);
+  EXPECT_EQ(CTKMarkupObject::m_pNameProperty->GetStoreIndex(), 0);
+  EXPECT_EQ(CTKMarkupInputElement::m_pMouseEnterEvent->GetStoreIndex(), -1) << "events take no slot";
+}
+
+TEST(MarkupRegistry, BaseTypesRegisterFirst) {
+  // Asking for a derived class registers its bases first, so the base's
+  // properties have the lower store indexes.
+  CTKMarkupCheckBox::GetMarkupClass()->EnsureRegistered();
+  ASSERT_NE(CTKMarkupToggleButton::m_pIsCheckedProperty, nullptr);
+  ASSERT_NE(CTKMarkupFrameworkElement::m_pWidthProperty, nullptr);
+  EXPECT_LT(CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex(), CTKMarkupToggleButton::m_pIsCheckedProperty->GetStoreIndex());
+  EXPECT_LT(CTKMarkupObject::m_pKeyProperty->GetStoreIndex(), CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex());
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+// Styles, setters, triggers and resource dictionaries.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markupstyle.h"
+#include "toolkit/markup/markuptext.h"
+
+namespace {
+
+std::string Narrow(const std::u16string& s) {
+  std::string out;
+  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
+  return out;
+}
+
+int IntOf(CTKMarkupObject* p) { return p ? static_cast<CTKMarkupInt*>(p)->GetValue() : -1; }
+COLORREF ColorOf(CTKMarkupObject* p) { return p ? static_cast<CTKMarkupBrush*>(p)->GetColor() : 0xFFFFFFFF; }
+
+class MarkupStyles : public ::testing::Test {
+ protected:
+  void SetUp() override { ctx = MarkupCreateContext(nullptr); }
+  void TearDown() override {
+    MarkupReleaseElement(root);
+    MarkupReleaseContext(ctx);
+  }
+  CTKMarkupInputElement* Build(const std::u16string& text) {
+    MarkupReleaseElement(root);
+    root = ctx->Parse(text.c_str());
+    EXPECT_NE(root, nullptr) << Narrow(ctx->GetLastParseError());
+    return root;
+  }
+  CTKMarkupObject* Child(int i) { return static_cast<CTKMarkupPanel*>(root)->GetVisualChild(i); }
+  CTKMarkupContext* ctx = nullptr;
+  CTKMarkupInputElement* root = nullptr;
+};
+
+TEST_F(MarkupStyles, ImplicitStyleAppliesToTheExactTypeBelowItsOwner) {
+  Build(u"<StackPanel><StackPanel.Resources><Style TargetType='Button'><Setter Property='Width' Value='40'/></Style></StackPanel.Resources>"
+        u"<Button/><CheckBox/><StackPanel><Button Width='7'/><Button/></StackPanel></StackPanel>");
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+  EXPECT_EQ(IntOf(Child(0)->GetValue(width)), 40);
+  EXPECT_EQ(Child(1)->GetValue(width), nullptr) << "a check box is not a button";
+  CTKMarkupPanel* inner = static_cast<CTKMarkupPanel*>(Child(2));
+  EXPECT_EQ(IntOf(inner->GetVisualChild(0)->GetValue(width)), 7) << "a local value outranks the style";
+  EXPECT_EQ(IntOf(inner->GetVisualChild(1)->GetValue(width)), 40);
+  EXPECT_EQ(root->GetValue(width), nullptr);
+}
+
+TEST_F(MarkupStyles, BasedOnAndLaterSettersWin) {
+  Build(u"<StackPanel><StackPanel.Resources>"
+        u"<Style x:Key='base' TargetType='{x:Type Button}'><Setter Property='Width' Value='10'/><Setter Property='Height' Value='5'/>"
+        u"<Setter Property='TextElement.FontWeight' Value='Bold'/></Style>"
+        u"<Style x:Key='derived' TargetType='Button' BasedOn='{StaticResource base}'><Setter Property='Width' Value='20'/>"
+        u"<Setter Property='Width' Value='30'/></Style>"
+        u"</StackPanel.Resources><Button Style='{StaticResource derived}'>x</Button><Button Style='{StaticResource base}'/></StackPanel>");
+  CTKMarkupObject* derived = Child(0);
+  EXPECT_EQ(IntOf(derived->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty)), 30);
+  EXPECT_EQ(IntOf(derived->GetValue(CTKMarkupFrameworkElement::m_pHeightProperty)), 5);
+  EXPECT_EQ(IntOf(Child(1)->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty)), 10);
+  // A style value of an inheriting property reaches the text inside.
+  CTKMarkupTextBlock* tb = static_cast<CTKMarkupTextBlock*>(static_cast<CTKMarkupButton*>(derived)->GetContent());
+  CTKMarkupObject* weight = tb->GetInlines()->GetItem(0)->GetValue(CTKMarkupTextElement::m_pFontWeightProperty);
+  ASSERT_NE(weight, nullptr);
+  EXPECT_EQ(static_cast<CTKMarkupEnum*>(weight)->GetValue(), 700);
+}
+
+TEST_F(MarkupStyles, SetterErrors) {
+  struct Case {
+    const char16_t* style;
+    const char* error;
+  } cases[] = {
+      {u"<Style TargetType='Border'><Setter Property='FontWeight' Value='Bold'/></Style>", "Cannot find the Style Property 'FontWeight'"},
+      {u"<Style><Setter Property='Width' Value='1'/></Style>", "Cannot find the Style Property 'Width'"},
+      {u"<Style TargetType='Border'><Setter Property='Width'/></Style>", "Must specify both Property and Value for Setter."},
+      {u"<Style TargetType='Border'><Setter Value='1'/></Style>", "Must specify both Property and Value for Setter."},
+      {u"<Style TargetType='Border'><Setter Property='Width' Value='1'/><Border/></Style>", "Cannot add content to an object of type 'CTKMarkupStyle'"},
+      {u"<Style TargetType='Border'><Setter Property='HorizontalAlignment' Value='Middle'/></Style>",
+       "Cannot convert string in attribute 'HorizontalAlignment' to object of type 'CTKMarkupEnum'"},
+      {u"<Style TargetType='Button'/><Style TargetType='Button'/>", "Dictionary key is already used. Key attributes must be unique."},
+      {u"<Style TargetType='Nope'/>", "Cannot convert string in attribute 'TargetType' to object of type 'CTKMarkupType'"},
+  };
+  for (const Case& c : cases) {
+    std::u16string text = u"<Page><Page.Resources>" + std::u16string(c.style) + u"</Page.Resources></Page>";
+    MarkupReleaseElement(root);
+    root = ctx->Parse(text.c_str());
+    EXPECT_EQ(root, nullptr);
+    std::string e = Narrow(ctx->GetLastParseError());
+    EXPECT_EQ(e.substr(0, std::string(c.error).size() + 7), std::string(c.error) + ". Line ") << e;
+  }
+  // The same setter written with the owner's tag works on any target.
+  Build(u"<Page><Page.Resources><Style TargetType='Border'><Setter Property='TextElement.FontWeight' Value='Bold'/></Style></Page.Resources>"
+        u"<Border/></Page>");
+  CTKMarkupObject* border = static_cast<CTKMarkupPage*>(root)->GetChild();
+  EXPECT_NE(border->GetValue(CTKMarkupTextElement::m_pFontWeightProperty), nullptr);
+}
+
+// Records the property changes an element is told about.
+class CRecorder : public CTKMarkupFrameworkElement {
+ public:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* p, CTKMarkupObject* o, CTKMarkupObject* n) override {
+    if (p == CTKMarkupTextElement::m_pForegroundProperty) changes.push_back({o, n});
+    CTKMarkupFrameworkElement::OnPropertyChanged(p, o, n);
+  }
+  std::vector<std::pair<CTKMarkupObject*, CTKMarkupObject*>> changes;
+};
+
+TEST_F(MarkupStyles, MouseOverTriggerAppliesAndRemovesItsSetter) {
+  Build(u"<Page><Page.Resources><Style x:Key='s' TargetType='FrameworkElement'>"
+        u"<Setter Property='TextElement.Foreground' Value='Red'/>"
+        u"<Style.Triggers><Trigger Property='IsMouseOver' Value='True'><Trigger.Setters>"
+        u"<Setter Property='TextElement.Foreground' Value='Blue'/></Trigger.Setters></Trigger></Style.Triggers>"
+        u"</Style></Page.Resources></Page>");
+  CTKMarkupResourceDictionary* resources = static_cast<CTKMarkupResourceDictionary*>(root->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+  CTKMarkupString* key = CTKMarkupString::CreateString(u"s");
+  CTKMarkupStyle* style = static_cast<CTKMarkupStyle*>(resources->Lookup(key));
+  key->Release();
+  ASSERT_NE(style, nullptr);
+
+  CRecorder* e = new CRecorder();
+  style->AddRef();
+  e->SetValue(CTKMarkupInputElement::m_pStyleProperty, style);
+  CTKMarkupInputElement::ApplyStyles(e);
+  CTKMarkupDependencyProperty* fg = CTKMarkupTextElement::m_pForegroundProperty;
+  EXPECT_EQ(ColorOf(e->GetValue(fg)), RGB(255, 0, 0));
+  e->changes.clear();
+
+  e->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  EXPECT_EQ(ColorOf(e->GetValue(fg)), RGB(0, 0, 255)) << "the trigger outranks the style";
+  ASSERT_EQ(e->changes.size(), 1u);
+  EXPECT_EQ(e->changes[0].first, nullptr);
+  EXPECT_EQ(ColorOf(e->changes[0].second), RGB(0, 0, 255));
+
+  // Setting the same value again changes nothing and keeps one active trigger.
+  e->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  EXPECT_EQ(e->GetActiveTriggers()->GetCount(), 1);
+
+  e->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(FALSE));
+  EXPECT_EQ(ColorOf(e->GetValue(fg)), RGB(255, 0, 0)) << "the style's value shows again";
+  ASSERT_EQ(e->changes.size(), 2u);
+  EXPECT_EQ(ColorOf(e->changes[1].first), RGB(0, 0, 255));
+  EXPECT_EQ(e->changes[1].second, nullptr);
+  EXPECT_EQ(e->GetActiveTriggers()->GetCount(), 0);
+
+  // A local value outranks the trigger.
+  e->SetValue(fg, new CTKMarkupSolidColorBrush(new CTKMarkupColor(RGB(1, 2, 3))));
+  e->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  EXPECT_EQ(ColorOf(e->GetValue(fg)), RGB(1, 2, 3));
+  e->Release();
+}
+
+TEST_F(MarkupStyles, HyperlinksCarryTheirTypeStyle) {
+  Build(u"<TextBlock><Hyperlink>go</Hyperlink><Hyperlink Foreground='Green'>x</Hyperlink></TextBlock>");
+  CTKMarkupInlineCollection* inlines = static_cast<CTKMarkupTextBlock*>(root)->GetInlines();
+  CTKMarkupHyperlink* link = static_cast<CTKMarkupHyperlink*>(inlines->GetItem(0));
+  CTKMarkupDependencyProperty* fg = CTKMarkupTextElement::m_pForegroundProperty;
+  EXPECT_EQ(ColorOf(link->GetValue(fg)), RGB(0, 0, 255));
+  EXPECT_EQ(IntOf(link->GetValue(CTKMarkupInputElement::m_pCursorProperty)), 32649);
+  EXPECT_EQ(static_cast<CTKMarkupEnum*>(link->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty))->GetValue(), 1);
+  // The run inside inherits the link's look.
+  EXPECT_EQ(ColorOf(link->GetInlines()->GetItem(0)->GetValue(fg)), RGB(0, 0, 255));
+  link->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  EXPECT_EQ(ColorOf(link->GetValue(fg)), RGB(255, 0, 0));
+  link->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, nullptr);
+  EXPECT_EQ(ColorOf(link->GetValue(fg)), RGB(0, 0, 255));
+  CTKMarkupHyperlink* green = static_cast<CTKMarkupHyperlink*>(inlines->GetItem(1));
+  EXPECT_EQ(ColorOf(green->GetValue(fg)), RGB(0, 128, 0));
+}
+
+TEST_F(MarkupStyles, TriggersThatFeedEachOtherStop) {
+  // Two triggers that switch each other's conditions back and forth: the
+  // re-entrant switching stops at its depth limit instead of recursing
+  // until the stack is gone.
+  Build(u"<Page><Page.Resources><Style TargetType='Border'><Style.Triggers>"
+        u"<Trigger Property='IsMouseOver' Value='True'><Trigger.Setters><Setter Property='Focusable' Value='True'/>"
+        u"<Setter Property='IsMouseOver' Value='False'/></Trigger.Setters></Trigger>"
+        u"<Trigger Property='IsMouseOver' Value='False'><Trigger.Setters><Setter Property='IsMouseOver' Value='True'/></Trigger.Setters></Trigger>"
+        u"</Style.Triggers></Style></Page.Resources><Border/></Page>");
+  CTKMarkupObject* border = static_cast<CTKMarkupPage*>(root)->GetChild();
+  border->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  border->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(FALSE));
+  SUCCEED();
+}
+
+TEST(MarkupStyleSeal, BasedOnCycleDoesNotRecurse) {
+  CTKMarkupType::RegisterAllTypes();
+  CTKMarkupStyle* a = new CTKMarkupStyle();
+  CTKMarkupStyle* b = new CTKMarkupStyle();
+  a->AddSetter(new CTKMarkupSetter(CTKMarkupFrameworkElement::m_pWidthProperty, new CTKMarkupInt(1)));
+  b->AddRef();
+  a->SetValue(CTKMarkupStyle::m_pBasedOnProperty, b);
+  a->AddRef();
+  b->SetValue(CTKMarkupStyle::m_pBasedOnProperty, a);
+  a->Seal();
+  EXPECT_TRUE(a->IsSealed());
+  EXPECT_EQ(IntOf(a->GetStyleValue(CTKMarkupFrameworkElement::m_pWidthProperty)), 1);
+  // Break the cycle so both can go.
+  a->SetValue(CTKMarkupStyle::m_pBasedOnProperty, nullptr);
+  a->Release();
+  b->Release();
+}
+
+}  // namespace

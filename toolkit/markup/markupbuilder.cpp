@@ -1,0 +1,446 @@
+#include "toolkit/markup/markupbuilder.h"
+
+#include <cstring>
+
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markupinput.h"
+#include "toolkit/markup/markupparser.h"
+#include "toolkit/markup/markupstyle.h"
+#include "toolkit/markup/markuptext.h"
+
+// ---- message formatting ------------------------------------------------------------------
+
+namespace {
+struct FormatArg {
+  LPCWSTR text;
+  int number;
+};
+
+std::u16string FormatMessage(LPCWSTR lpszFormat, const FormatArg* args, int nArgs) {
+  std::u16string out;
+  int next = 0;
+  for (LPCWSTR p = lpszFormat; p && *p; p++) {
+    if (*p != '%') {
+      out += *p;
+      continue;
+    }
+    LPCWSTR q = p + 1;
+    if (*q == '%') {
+      out += u'%';
+      p = q;
+      continue;
+    }
+    if (*q == 'l' || *q == 'h') q++;
+    if (*q == 's' || *q == 'i' || *q == 'd') {
+      if (next < nArgs) {
+        const FormatArg& a = args[next++];
+        if (*q == 's') {
+          if (a.text) out += a.text;
+          else out += u"(null)";
+        } else {
+          std::string digits = std::to_string(a.number);
+          out.append(digits.begin(), digits.end());
+        }
+      }
+      p = q;
+      continue;
+    }
+    out += *p;
+  }
+  return out;
+}
+}  // namespace
+
+std::u16string FormatStringWithArg(LPCWSTR lpszFormat, LPCWSTR lpszArg) {
+  FormatArg args[1] = {{lpszArg, 0}};
+  return FormatMessage(lpszFormat, args, 1);
+}
+
+std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR a1, LPCWSTR a2) {
+  FormatArg args[2] = {{a1, 0}, {a2, 0}};
+  return FormatMessage(lpszFormat, args, 2);
+}
+
+std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR a1, LPCWSTR a2, LPCWSTR a3) {
+  FormatArg args[3] = {{a1, 0}, {a2, 0}, {a3, 0}};
+  return FormatMessage(lpszFormat, args, 3);
+}
+
+// ---- the exception -------------------------------------------------------------------------
+
+CTKMarkupBuilderException::CTKMarkupBuilderException(LPCWSTR lpszMessage) {
+  int n = 0;
+  if (lpszMessage)
+    for (; lpszMessage[n] && n < 255; n++) m_szMessage[n] = lpszMessage[n];
+  m_szMessage[n] = 0;
+}
+
+BOOL CTKMarkupBuilderException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, PUINT pnHelpContext) const {
+  if (!lpszError) return FALSE;
+  if (pnHelpContext) *pnHelpContext = 0;
+  if (nMaxError == 0) return TRUE;
+  UINT i = 0;
+  for (; m_szMessage[i] && i + 1 < nMaxError; i++) lpszError[i] = m_szMessage[i];
+  lpszError[i] = 0;
+  return TRUE;
+}
+
+void ThrowBuildError(LPCWSTR lpszMessage) { throw CTKMarkupBuilderException(lpszMessage); }
+void ThrowBuildError(const std::u16string& strMessage) { throw CTKMarkupBuilderException(strMessage.c_str()); }
+
+// ---- property elements -----------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupObjectProperty)
+
+CTKMarkupObjectProperty::~CTKMarkupObjectProperty() {
+  MarkupRelease(m_pValue);
+  MarkupRelease(m_pBuilding);
+}
+
+void CTKMarkupObjectProperty::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  CTKMarkupType* pValueType = m_pProperty ? m_pProperty->GetPropertyType() : nullptr;
+  if (pContent && (pContent->IsOfType(pValueType) || pContent->GetType() == CTKMarkupString::GetMarkupClass())) {
+    MarkupRelease(m_pValue);
+    m_pValue = pContent;
+    return;
+  }
+  if (m_pValue) {
+    m_pValue->SetContentObject(pBuilder, pContent);
+    return;
+  }
+  CTKMarkupContext* pContext = pBuilder ? pBuilder->GetMarkupContext() : nullptr;
+  CTKMarkupObject* pNew = pValueType ? (pContext ? pContext->CreateObject(pValueType) : pValueType->CreateInstance()) : nullptr;
+  if (!pNew) {
+    CTKMarkupObject::SetContentObject(pBuilder, pContent);
+    return;
+  }
+  m_pBuilding = pNew;  // released by the destructor if the content is refused
+  pNew->SetContentObject(pBuilder, pContent);
+  m_pBuilding = nullptr;
+  m_pValue = pNew;
+}
+
+// ---- the builder ---------------------------------------------------------------------------------
+
+CTKMarkupBuilder::CTKMarkupBuilder(CTKMarkupContext* pContext) : m_pMarkupContext(pContext), m_pSystemColorCache(nullptr) {}
+
+CTKMarkupBuilder::~CTKMarkupBuilder() {
+  ReleaseAll();
+  delete m_pSystemColorCache;
+}
+
+SystemColorCache* CTKMarkupBuilder::GetSystemColorCache() {
+  if (!m_pSystemColorCache) m_pSystemColorCache = new SystemColorCache();
+  return m_pSystemColorCache;
+}
+
+void CTKMarkupBuilder::Push(CTKMarkupObject* pObject) { m_arrStack.push_back(pObject); }
+
+CTKMarkupObject* CTKMarkupBuilder::Pop() {
+  CTKMarkupObject* p = m_arrStack.back();
+  m_arrStack.pop_back();
+  return p;
+}
+
+void CTKMarkupBuilder::ReleaseAll() {
+  MarkupRelease(m_pHandOver);
+  MarkupRelease(m_pRoot);
+  // Innermost first: a child is released before the element that would
+  // have received it.
+  while (!m_arrStack.empty()) Pop()->Release();
+  m_strText.clear();
+  m_bPendingWhiteSpace = FALSE;
+}
+
+CTKMarkupObject* CTKMarkupBuilder::CreateObjectFromTag(LPCWSTR lpszTag) {
+  CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag);
+  if (!pType) return nullptr;
+  return m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance();
+}
+
+CTKMarkupDependencyProperty* CTKMarkupBuilder::FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength) {
+  CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag, nTagLength);
+  if (!pType) return nullptr;
+  return CTKMarkupType::FindProperty(pType, lpszName, nNameLength);
+}
+
+CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName) {
+  int n = MarkupStrLen(lpszName);
+  for (int i = 0; i < n; i++)
+    if (lpszName[i] == '.') return FindPropertyByTag(lpszName, i, lpszName + i + 1, n - i - 1);
+  return CTKMarkupType::FindProperty(pType, lpszName, n);
+}
+
+CTKMarkupObject* CTKMarkupBuilder::ConvertValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  if (pMetadata && pMetadata->m_pConverter) {
+    CTKMarkupObject* p = pMetadata->m_pConverter(this, pValue);
+    if (p) return p;
+  }
+  CTKMarkupType* pType = pProperty->GetPropertyType();
+  if (pType == CTKMarkupType::GetMarkupClass()) {
+    // Types are named by their tag; no descriptor is made to convert.
+    if (CTKMarkupObject* p = pType->ConvertFrom(this, pValue)) return p;
+    pType = nullptr;
+  }
+  CTKMarkupObject* pConverter = pType ? (m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance()) : nullptr;
+  if (pConverter) {
+    CTKMarkupObject* p = pConverter->ConvertFrom(this, pValue);
+    pConverter->Release();
+    if (p) return p;
+  }
+  ThrowBuildError(FormatStringWithArgs(u"Cannot convert string in attribute '%ls' to object of type '%ls'", pProperty->GetName(),
+                                       pProperty->GetPropertyType() ? pProperty->GetPropertyType()->GetClassName() : u""));
+}
+
+static bool StartsWith(const std::u16string& s, const char* prefix) {
+  size_t n = std::strlen(prefix);
+  if (s.size() < n) return false;
+  for (size_t i = 0; i < n; i++)
+    if (s[i] != static_cast<char16_t>(prefix[i])) return false;
+  return true;
+}
+
+CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
+  std::u16string text(lpszText ? lpszText : u"");
+  if (text.empty() || text.back() != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
+  text.pop_back();
+  if (m_nExtensionDepth >= kMaxExtensionDepth) ThrowBuildError(u"Markup extension expressions are nested too deeply");
+  struct DepthGuard {
+    int& n;
+    explicit DepthGuard(int& r) : n(r) { n++; }
+    ~DepthGuard() { n--; }
+  } guard(m_nExtensionDepth);
+
+  if (StartsWith(text, "x:Static ")) {
+    std::u16string member = text.substr(9);
+    SystemColorCache* pCache = GetSystemColorCache();
+    CTKMarkupObject* p = pCache->SystemColorFromName(member.c_str());
+    if (!p) p = pCache->SystemBrushFromName(member.c_str());
+    if (!p) p = pCache->SystemColorKeyFromName(member.c_str());
+    if (!p) p = pCache->SystemBrushKeyFromName(member.c_str());
+    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find the static member  '%ls'", member.c_str()));
+    return p;
+  }
+  if (StartsWith(text, "StaticResource ")) return FindResource(text.c_str() + 15);
+  if (StartsWith(text, "DynamicResource ")) return FindResource(text.c_str() + 16);
+  if (StartsWith(text, "x:Type ")) {
+    CTKMarkupObject* p = ResolveType(text.c_str() + 7);
+    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", text.c_str() + 7));
+    return p;
+  }
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", text.c_str()));
+}
+
+CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
+  CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag);
+  if (pType) pType->AddRef();
+  return pType;
+}
+
+CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
+  LPCWSTR p = lpszKey ? lpszKey : u"";
+  while (*p == ' ' || *p == '\r' || *p == '\n') p++;
+  CTKMarkupObject* pKey;
+  if (p[0] == '{' && p[1] == '}')
+    pKey = CTKMarkupString::CreateString(p + 2);
+  else if (p[0] == '{')
+    pKey = ExpandMarkupExtension(p + 1);
+  else
+    pKey = CTKMarkupString::CreateString(p);
+
+  CTKMarkupObject* pFound = nullptr;
+  for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
+    CTKMarkupObject* pOpen = *it;
+    if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
+      CTKMarkupObject* pValue = static_cast<CTKMarkupObjectProperty*>(pOpen)->m_pValue;
+      if (pValue) pFound = FindElementResource(pValue, pKey);
+    } else if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass()) || pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
+               pOpen->IsOfType(CTKMarkupStyle::GetMarkupClass())) {
+      pFound = FindElementResource(pOpen, pKey);
+    }
+  }
+  if (pFound) {
+    pFound->AddRef();
+    pKey->Release();
+    return pFound;
+  }
+  if (CTKMarkupColorKey* pColorKey = MarkupDynamicCast<CTKMarkupColorKey>(pKey)) {
+    int i = pColorKey->m_nIndex;
+    pKey->Release();
+    return GetSystemColorCache()->GetSystemColor(i);
+  }
+  if (CTKMarkupBrushKey* pBrushKey = MarkupDynamicCast<CTKMarkupBrushKey>(pKey)) {
+    int i = pBrushKey->m_nIndex;
+    pKey->Release();
+    return GetSystemColorCache()->GetSystemBrush(i);
+  }
+  pKey->Release();
+  ThrowBuildError(FormatStringWithArg(u"Cannot find resource named '%ls'. Resource names are case sensitive", p));
+}
+
+void CTKMarkupBuilder::FlushText(BOOL bForStartTag) {
+  CTKMarkupObject* pTop = Top();
+  if (!m_strText.empty()) {
+    if (bForStartTag && m_bPendingWhiteSpace) m_strText += u' ';
+    m_pHandOver = CTKMarkupString::CreateString(m_strText.c_str(), static_cast<int>(m_strText.size()));
+  } else if (bForStartTag && m_bPendingWhiteSpace && pTop->HasContent() && pTop->AllowWhiteSpaceContent()) {
+    m_pHandOver = CTKMarkupString::CreateString(u" ", 1);
+  }
+  m_strText.clear();
+  m_bPendingWhiteSpace = FALSE;
+  if (m_pHandOver) {
+    pTop->SetContentObject(this, m_pHandOver);
+    m_pHandOver = nullptr;
+  }
+}
+
+void CTKMarkupBuilder::HandleStartTag(LPCWSTR lpszTag) {
+  if (m_arrStack.empty() && m_pRoot) ThrowBuildError(u"There are multiple root elements");
+  if (!m_arrStack.empty()) FlushText(TRUE);
+  if (static_cast<int>(m_arrStack.size()) >= kMaxDepth) ThrowBuildError(u"The elements are nested too deeply");
+  int n = MarkupStrLen(lpszTag);
+  int nDot = -1;
+  for (int i = 0; i < n && nDot < 0; i++)
+    if (lpszTag[i] == '.') nDot = i;
+  CTKMarkupObject* pObject;
+  if (nDot >= 0) {
+    CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nDot, lpszTag + nDot + 1, n - nDot - 1);
+    if (!pProperty || m_arrStack.empty()) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+    pObject = new CTKMarkupObjectProperty(pProperty);
+  } else {
+    pObject = CreateObjectFromTag(lpszTag);
+    if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+  }
+  Push(pObject);
+  pObject->SetTagName(lpszTag);
+}
+
+void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength) {
+  CTKMarkupObject* pTop = Top();
+  if (!pTop) ThrowBuildError(u"Unexpected error");
+  if (std::u16string_view(lpszName).substr(0, 5) == u"xmlns") return;
+  CTKMarkupDependencyProperty* pProperty = FindAttributeProperty(pTop->GetType(), lpszName);
+  if (!pProperty) ThrowBuildError(FormatStringWithArg(u"The property '%ls' does not exist in XML namespace", lpszName));
+  CTKMarkupObject* pValue;
+  if (nValueLength >= 2 && lpszValue[0] == '{' && lpszValue[1] == '}') {
+    pValue = CTKMarkupString::CreateString(lpszValue + 2, nValueLength - 2);
+  } else if (nValueLength >= 1 && lpszValue[0] == '{') {
+    pValue = ExpandMarkupExtension(lpszValue + 1);
+    if (!pValue) pValue = CTKMarkupString::CreateString(lpszValue, nValueLength);
+  } else {
+    pValue = CTKMarkupString::CreateString(lpszValue, nValueLength);
+  }
+  m_pHandOver = pValue;
+  pTop->SetPropertyObject(this, pProperty, pValue);
+  m_pHandOver = nullptr;
+}
+
+void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
+  if (m_arrStack.empty()) ThrowBuildError(u"Unexpected end tag");
+  CTKMarkupObject* pPopped = Pop();
+  // Until it is handed on, the popped element belongs to the root slot so
+  // that an error releases it.
+  MarkupRelease(m_pRoot);
+  m_pRoot = pPopped;
+  LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
+  if (std::u16string_view(lpszOpen) != std::u16string_view(lpszTag))
+    ThrowBuildError(FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
+  if (!m_strText.empty()) {
+    m_pHandOver = CTKMarkupString::CreateString(m_strText.c_str(), static_cast<int>(m_strText.size()));
+    m_strText.clear();
+    m_bPendingWhiteSpace = FALSE;
+    pPopped->SetContentObject(this, m_pHandOver);
+    m_pHandOver = nullptr;
+  }
+  m_strText.clear();
+  m_bPendingWhiteSpace = FALSE;
+  if (pPopped->GetType() == CTKMarkupObjectProperty::GetMarkupClass()) {
+    CTKMarkupObjectProperty* pPropertyElement = static_cast<CTKMarkupObjectProperty*>(pPopped);
+    if (!pPropertyElement->m_pValue)
+      ThrowBuildError(FormatStringWithArg(u"'%ls' property does not have a value", pPropertyElement->m_pProperty->GetName()));
+    m_pHandOver = pPropertyElement->m_pValue;
+    pPropertyElement->m_pValue = nullptr;
+    Top()->SetPropertyObject(this, pPropertyElement->m_pProperty, m_pHandOver);
+    m_pHandOver = nullptr;
+    MarkupRelease(m_pRoot);
+    return;
+  }
+  if (m_arrStack.empty()) return;  // pPopped stays the root candidate
+  m_pRoot = nullptr;
+  m_pHandOver = pPopped;
+  Top()->SetContentObject(this, pPopped);
+  m_pHandOver = nullptr;
+}
+
+CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
+  m_strLastError.clear();
+  ReleaseAll();
+  if (!pParser->SkipToFirstTag()) {
+    m_strLastError = u"Data at the root level is invalid";
+    return nullptr;
+  }
+  try {
+    for (bool done = false; !done;) {
+      int nToken = pParser->NextToken();
+      switch (nToken) {
+        case CTKMarkupParser::tokenStartTag:
+          HandleStartTag(pParser->GetTagName());
+          break;
+        case CTKMarkupParser::tokenAttribute:
+          HandleAttribute(pParser->GetAttributeName(), pParser->GetValueText(), pParser->GetValueLength());
+          break;
+        case CTKMarkupParser::tokenText: {
+          CTKMarkupObject* pTop = Top();
+          if (!pTop) ThrowBuildError(u"Data at the root level is invalid");
+          if (m_bPendingWhiteSpace && (!m_strText.empty() || pTop->HasContent())) m_strText += u' ';
+          m_bPendingWhiteSpace = FALSE;
+          m_strText.append(pParser->GetValueText(), pParser->GetValueLength());
+          break;
+        }
+        case CTKMarkupParser::tokenWhiteSpace:
+          m_bPendingWhiteSpace = TRUE;
+          break;
+        case CTKMarkupParser::tokenEndTag:
+          HandleEndTag(pParser->GetTagName());
+          break;
+        case CTKMarkupParser::tokenPIEnd: {
+          std::u16string_view body(pParser->GetValueText(), pParser->GetValueLength());
+          size_t at = body.find(u"encoding");
+          if (at != std::u16string_view::npos && body.size() >= at + 15 && body.substr(at + 10, 5) == u"utf-8") pParser->m_nCodePage = 65001;
+          break;
+        }
+        case CTKMarkupParser::tokenError:
+          ThrowBuildError(FormatStringWithArg(u"%ls", pParser->GetValueText()));
+        case CTKMarkupParser::tokenEOF:
+          if (!m_arrStack.empty()) {
+            LPCWSTR lpszOpen = Top()->GetTagName() ? Top()->GetTagName() : u"";
+            ThrowBuildError(FormatStringWithArg(u"Unexpected end of file has occurred. The following elements are not closed: '%ls'", lpszOpen));
+          }
+          if (!m_pRoot) ThrowBuildError(u"Root element is missing");
+          done = true;
+          break;
+        default:
+          break;  // comments, CDATA sections and processing instructions add nothing
+      }
+    }
+  } catch (const CTKMarkupBuilderException& e) {
+    WCHAR szMessage[512];
+    e.GetErrorMessage(szMessage, 512);
+    FormatArg args[3] = {{szMessage, 0}, {nullptr, pParser->m_nLine + 1}, {nullptr, pParser->m_nColumn + 1}};
+    m_strLastError = FormatMessage(u"%s. Line %i, position %i", args, 3);
+    ReleaseAll();
+    return nullptr;
+  }
+  CTKMarkupObject* pRoot = m_pRoot;
+  m_pRoot = nullptr;
+  if (!pRoot->IsOfType(CTKMarkupUIElement::GetMarkupClass())) {
+    m_strLastError = u"Root element have to be 'CTKMarkupUIElement' type";
+    pRoot->Release();
+    return nullptr;
+  }
+  CTKMarkupInputElement::ApplyStyles(pRoot);
+  return pRoot;
+}

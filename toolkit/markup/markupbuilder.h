@@ -1,0 +1,96 @@
+// The markup builder: turns the parser's tokens into a tree of markup
+// objects, with property elements, markup extensions and resources, and
+// reports the first error with its line and position.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "toolkit/markup/markupobject.h"
+
+class CTKMarkupParser;
+class CTKMarkupContext;
+class SystemColorCache;
+
+// Formats a one-argument message printf-style ("%ls", "%s" take a 16-bit
+// string; "%i" and "%d" are not used with a string argument).
+std::u16string FormatStringWithArg(LPCWSTR lpszFormat, LPCWSTR lpszArg);
+std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR lpszArg1, LPCWSTR lpszArg2);
+std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR lpszArg1, LPCWSTR lpszArg2, LPCWSTR lpszArg3);
+
+class CTKMarkupBuilderException : public std::exception {
+ public:
+  explicit CTKMarkupBuilderException(LPCWSTR lpszMessage);
+  BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const;
+  LPCWSTR GetMessage() const { return m_szMessage; }
+  const char* what() const noexcept override { return "markup build error"; }
+
+ private:
+  WCHAR m_szMessage[256];
+};
+
+[[noreturn]] void ThrowBuildError(LPCWSTR lpszMessage);
+[[noreturn]] void ThrowBuildError(const std::u16string& strMessage);
+
+// The open property element (a tag, a dot and a property name).
+class CTKMarkupObjectProperty : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupObjectProperty)
+ public:
+  explicit CTKMarkupObjectProperty(CTKMarkupDependencyProperty* pProperty = nullptr) : m_pProperty(pProperty) {}
+  ~CTKMarkupObjectProperty() override;
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+
+  CTKMarkupObject* m_pValue = nullptr;
+  CTKMarkupObject* m_pBuilding = nullptr;
+  CTKMarkupDependencyProperty* m_pProperty;
+};
+
+class CTKMarkupBuilder {
+ public:
+  // Limits that keep any input to a tree or a clean error: elements open at
+  // once, and markup extensions nested inside resource keys.
+  static const int kMaxDepth = 256;
+  static const int kMaxExtensionDepth = 8;
+
+  explicit CTKMarkupBuilder(CTKMarkupContext* pContext);
+  virtual ~CTKMarkupBuilder();
+  CTKMarkupBuilder(const CTKMarkupBuilder&) = delete;
+  CTKMarkupBuilder& operator=(const CTKMarkupBuilder&) = delete;
+
+  CTKMarkupObject* BuildFromTokens(CTKMarkupParser* pParser);
+  const std::u16string& GetLastErrorText() const { return m_strLastError; }
+
+  CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
+  CTKMarkupObject* CreateObjectFromTag(LPCWSTR lpszTag);
+  CTKMarkupDependencyProperty* FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength);
+  CTKMarkupDependencyProperty* FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName);
+  // Throws the conversion error when the value cannot be converted.
+  CTKMarkupObject* ConvertValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  CTKMarkupObject* ExpandMarkupExtension(LPCWSTR lpszText);
+  CTKMarkupObject* FindResource(LPCWSTR lpszKey);
+  CTKMarkupObject* ResolveType(LPCWSTR lpszTag);
+  SystemColorCache* GetSystemColorCache();
+
+ private:
+  void Push(CTKMarkupObject* pObject);
+  CTKMarkupObject* Pop();
+  CTKMarkupObject* Top() const { return m_arrStack.empty() ? nullptr : m_arrStack.back(); }
+  void FlushText(BOOL bForStartTag);
+  void HandleStartTag(LPCWSTR lpszTag);
+  void HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength);
+  void HandleEndTag(LPCWSTR lpszTag);
+  void ReleaseAll();
+
+  std::u16string m_strLastError;
+  CTKMarkupContext* m_pMarkupContext;
+  SystemColorCache* m_pSystemColorCache;
+  std::vector<CTKMarkupObject*> m_arrStack;
+
+  // State of one build.
+  std::u16string m_strText;
+  BOOL m_bPendingWhiteSpace = FALSE;
+  CTKMarkupObject* m_pRoot = nullptr;
+  CTKMarkupObject* m_pHandOver = nullptr;
+  int m_nExtensionDepth = 0;
+};

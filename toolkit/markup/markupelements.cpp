@@ -1,0 +1,837 @@
+#include "toolkit/markup/markupelements.h"
+
+#include <algorithm>
+
+#include "toolkit/markup/markupbuilder.h"
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupstyle.h"
+#include "toolkit/markup/markuptext.h"
+
+namespace {
+bool PtInRect(const RECT& rc, int x, int y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
+RECT UnionRect(const RECT& a, const RECT& b) {
+  if (a.left >= a.right || a.top >= a.bottom) return b;
+  if (b.left >= b.right || b.top >= b.bottom) return a;
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+int IntValue(const CTKMarkupObject* p, int nDefault) {
+  const CTKMarkupInt* pInt = MarkupDynamicCast<CTKMarkupInt>(p);
+  return pInt ? pInt->GetValue() : nDefault;
+}
+int EnumValue(const CTKMarkupObject* p, int nDefault) {
+  const CTKMarkupEnum* pEnum = MarkupDynamicCast<CTKMarkupEnum>(p);
+  return pEnum ? pEnum->GetValue() : nDefault;
+}
+CTKMarkupPropertyMetadata* Meta(CTKMarkupObject* pDefault, DWORD dwFlags, PFNMARKUPCONVERTER pConverter = nullptr) {
+  return new CTKMarkupPropertyMetadata(pDefault, pConverter, dwFlags);
+}
+}  // namespace
+
+POINT CTKMarkupMouseEventArgs::GetPosition(CTKMarkupInputElement* pElement) const {
+  POINT pt = {m_x, m_y};
+  for (CTKMarkupObject* p = pElement; p; p = p->GetLogicalParent()) {
+    if (CTKMarkupVisual* pVisual = MarkupDynamicCast<CTKMarkupVisual>(p)) {
+      pt.x -= pVisual->GetVisualOffset().x;
+      pt.y -= pVisual->GetVisualOffset().y;
+    }
+  }
+  return pt;
+}
+
+// ---- visual -------------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupVisual)
+
+CTKMarkupVisual::CTKMarkupVisual() : m_ptVisualOffset{0, 0}, m_szRenderSize{0, 0}, m_rcBounds{0, 0, 0, 0} {}
+
+void CTKMarkupVisual::OnRenderSkipped(CTKMarkupDrawingContext* pDC) {
+  for (int i = 0; i < GetVisualChildrenCount(); i++)
+    if (CTKMarkupVisual* p = GetVisualChild(i)) p->OnRenderSkipped(pDC);
+}
+
+CTKMarkupVisual* CTKMarkupVisual::GetVisualParent() const {
+  for (CTKMarkupObject* p = GetLogicalParent(); p; p = p->GetLogicalParent())
+    if (CTKMarkupVisual* pVisual = MarkupDynamicCast<CTKMarkupVisual>(p)) return pVisual;
+  return nullptr;
+}
+
+void CTKMarkupVisual::UpdateBounds() {
+  RECT rc = {0, 0, m_szRenderSize.cx, m_szRenderSize.cy};
+  for (int i = 0; i < GetVisualChildrenCount(); i++) {
+    CTKMarkupVisual* pChild = GetVisualChild(i);
+    if (!pChild) continue;
+    pChild->UpdateBounds();
+    RECT rcChild = pChild->m_rcBounds;
+    rcChild.left += pChild->m_ptVisualOffset.x;
+    rcChild.right += pChild->m_ptVisualOffset.x;
+    rcChild.top += pChild->m_ptVisualOffset.y;
+    rcChild.bottom += pChild->m_ptVisualOffset.y;
+    rc = UnionRect(rc, rcChild);
+  }
+  m_rcBounds = rc;
+}
+
+CTKMarkupInputElement* CTKMarkupVisual::InputHitTest(int x, int y) {
+  int px = x - m_ptVisualOffset.x, py = y - m_ptVisualOffset.y;
+  if (!PtInRect(m_rcBounds, px, py)) return nullptr;
+  RECT rcClip;
+  if (GetLayoutClip(rcClip) && !PtInRect(rcClip, px, py)) return nullptr;
+  for (int i = GetVisualChildrenCount() - 1; i >= 0; i--) {
+    CTKMarkupVisual* pChild = GetVisualChild(i);
+    if (!pChild) continue;
+    if (CTKMarkupInputElement* pHit = pChild->InputHitTest(px, py)) return pHit;
+  }
+  RECT rcSelf = {0, 0, m_szRenderSize.cx, m_szRenderSize.cy};
+  return PtInRect(rcSelf, px, py) ? HitTestCore(px, py) : nullptr;
+}
+
+// ---- UI element ----------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupUIElement)
+
+CTKMarkupDependencyProperty* CTKMarkupUIElement::m_pClipToBoundsProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupUIElement::m_pVisibilityProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupUIElement::m_pFocusableProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupUIElement::m_pIsEnabledProperty = nullptr;
+
+void CTKMarkupUIElement::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pClipToBoundsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ClipToBounds", CTKMarkupBool::GetMarkupClass(), pOwner);
+  m_pVisibilityProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Visibility", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                                        Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertVisibility));
+  m_pFocusableProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Focusable", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                                       Meta(CTKMarkupBool::CreateBool(FALSE), 0));
+  m_pIsEnabledProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsEnabled", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                                       Meta(CTKMarkupBool::CreateBool(TRUE), 0));
+}
+
+CTKMarkupUIElement::CTKMarkupUIElement()
+    : m_szDesiredSize{0, 0},
+      m_rcFinalRect{0, 0, 0, 0},
+      m_bForceMeasure(FALSE),
+      m_bMeasureDirty(TRUE),
+      m_szPreviousAvailable{0, 0},
+      m_bArrangeNeeded(FALSE),
+      m_bArrangeDirty(TRUE),
+      m_bInArrange(FALSE),
+      m_bInMeasure(FALSE) {}
+
+int CTKMarkupUIElement::GetVisibility() const { return EnumValue(GetValue(m_pVisibilityProperty), 0); }
+
+BOOL CTKMarkupUIElement::GetLayoutClip(RECT& rcClip) const {
+  if (GetVisibility() != 0) {
+    rcClip = RECT{0, 0, 0, 0};
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void CTKMarkupUIElement::ArrangeCore(int left, int top, int right, int bottom) { m_szRenderSize = SIZE{right - left, bottom - top}; }
+SIZE CTKMarkupUIElement::MeasureCore(CTKMarkupDrawingContext*, int, int) { return SIZE{0, 0}; }
+
+void CTKMarkupUIElement::Measure(CTKMarkupDrawingContext* pDC, int cx, int cy) {
+  if (GetVisibility() == 2) {
+    m_szPreviousAvailable = SIZE{cx, cy};
+    m_bForceMeasure = TRUE;
+    m_bMeasureDirty = FALSE;
+    m_szDesiredSize = SIZE{0, 0};
+    return;
+  }
+  if (!m_bForceMeasure && !m_bMeasureDirty && cx == m_szPreviousAvailable.cx && cy == m_szPreviousAvailable.cy) return;
+  m_bArrangeNeeded = TRUE;
+  m_bInMeasure = TRUE;
+  m_bMeasureDirty = FALSE;
+  m_szDesiredSize = MeasureCore(pDC, cx, cy);
+  m_szPreviousAvailable = SIZE{cx, cy};
+  m_bInMeasure = FALSE;
+  m_bForceMeasure = FALSE;
+}
+
+void CTKMarkupUIElement::Arrange(RECT rc) {
+  if (GetVisibility() == 2) {
+    m_rcFinalRect = rc;
+    m_bArrangeDirty = FALSE;
+    m_bArrangeNeeded = FALSE;
+    return;
+  }
+  // Never measured: measure with the rectangle's size. The measuring
+  // drawing context comes with the drawing layer; elements measured here
+  // without one only use their layout properties.
+  if (m_bMeasureDirty) Measure(nullptr, rc.right - rc.left, rc.bottom - rc.top);
+  if (m_bArrangeNeeded || m_bArrangeDirty || rc.left != m_rcFinalRect.left || rc.top != m_rcFinalRect.top || rc.right != m_rcFinalRect.right ||
+      rc.bottom != m_rcFinalRect.bottom) {
+    m_bArrangeDirty = FALSE;
+    m_bInArrange = TRUE;
+    ArrangeCore(rc.left, rc.top, rc.right, rc.bottom);
+    m_bInArrange = FALSE;
+    UpdateBounds();
+  }
+  m_rcFinalRect = rc;
+  m_bArrangeNeeded = FALSE;
+}
+
+void CTKMarkupUIElement::InvalidateVisual() {
+  if (m_pMarkupContext) m_pMarkupContext->InvalidateElement(this);
+}
+
+void CTKMarkupUIElement::InvalidateArrange() {
+  if (m_bInArrange || m_bArrangeDirty) return;
+  m_bArrangeNeeded = TRUE;
+  Arrange(m_rcFinalRect);
+  InvalidateVisual();
+}
+
+void CTKMarkupUIElement::InvalidateMeasure() { InvalidateMeasureCore(nullptr); }
+
+void CTKMarkupUIElement::InvalidateMeasureCore(CTKMarkupDrawingContext* pDC) {
+  if (m_bInMeasure || m_bMeasureDirty) return;
+  SIZE szOld = m_szDesiredSize;
+  m_bForceMeasure = TRUE;
+  m_bArrangeNeeded = TRUE;
+  Measure(pDC, m_szPreviousAvailable.cx, m_szPreviousAvailable.cy);
+  if (szOld.cx == m_szDesiredSize.cx && szOld.cy == m_szDesiredSize.cy) {
+    Arrange(m_rcFinalRect);
+    InvalidateVisual();
+    return;
+  }
+  m_bForceMeasure = TRUE;
+  m_bArrangeNeeded = TRUE;
+  if (CTKMarkupUIElement* pParent = MarkupDynamicCast<CTKMarkupUIElement>(GetVisualParent()))
+    pParent->InvalidateMeasureCore(pDC);
+  else if (m_pMarkupContext)
+    m_pMarkupContext->InvalidateHost();
+}
+
+// ---- framework element --------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupFrameworkElement)
+
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pMarginProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pHorizontalAlignmentProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pVerticalAlignmentProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pWidthProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pHeightProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pMinWidthProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pMinHeightProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pMaxWidthProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pMaxHeightProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pTagProperty = nullptr;
+
+void CTKMarkupFrameworkElement::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  CTKMarkupType* pInt = CTKMarkupInt::GetMarkupClass();
+  m_pMarginProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Margin", CTKMarkupThickness::GetMarkupClass(), pOwner,
+                                                                    Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pHorizontalAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"HorizontalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                                                 Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertHorizontalAlignment));
+  m_pVerticalAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"VerticalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                                               Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertVerticalAlignment));
+  m_pWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Width", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Height", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMinWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MinWidth", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMinHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MinHeight", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMaxWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MaxWidth", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMaxHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MaxHeight", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pTagProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Tag", CTKMarkupObject::GetMarkupClass(), pOwner);
+}
+
+CTKMarkupFrameworkElement::CTKMarkupFrameworkElement() : m_bNeedsClipBounds(FALSE), m_szUnclippedDesired{0, 0}, m_bUnclippedDesiredSize(FALSE) {}
+
+void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+  CTKMarkupObject::OnPropertyChanged(pProperty, pOldValue, pNewValue);
+  ApplyTriggers(pProperty, pNewValue);
+  DWORD dwFlags = pProperty->GetFlags();
+  if (dwFlags & MPF_AFFECTSMEASURE) InvalidateMeasure();
+  if (dwFlags & MPF_AFFECTSARRANGE) InvalidateArrange();
+  if (dwFlags & MPF_AFFECTSRENDER) InvalidateVisual();
+}
+
+const CTKMarkupThickness* CTKMarkupFrameworkElement::GetMargin() const { return MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pMarginProperty)); }
+int CTKMarkupFrameworkElement::GetHorizontalAlignment() const { return EnumValue(GetValue(m_pHorizontalAlignmentProperty), 3); }
+int CTKMarkupFrameworkElement::GetVerticalAlignment() const { return EnumValue(GetValue(m_pVerticalAlignmentProperty), 3); }
+
+CTKMarkupFrameworkElement::MinMax CTKMarkupFrameworkElement::GetMinMax() const {
+  auto size = [&](CTKMarkupDependencyProperty* p, int nUnset) {
+    int n = IntValue(GetValue(p), nUnset);
+    return n == INT_MAX ? nUnset : n;
+  };
+  MinMax m;
+  int height = IntValue(GetValue(m_pHeightProperty), INT_MAX);
+  bool heightSet = height != INT_MAX;
+  int minHeight = IntValue(GetValue(m_pMinHeightProperty), 0);
+  m.maxHeight = std::max(std::min(heightSet ? height : INT_MAX, IntValue(GetValue(m_pMaxHeightProperty), INT_MAX)), minHeight);
+  m.minHeight = std::max(std::min(m.maxHeight, heightSet ? height : 0), minHeight);
+  int width = IntValue(GetValue(m_pWidthProperty), INT_MAX);
+  bool widthSet = width != INT_MAX;
+  int minWidth = IntValue(GetValue(m_pMinWidthProperty), 0);
+  m.maxWidth = std::max(std::min(widthSet ? width : INT_MAX, IntValue(GetValue(m_pMaxWidthProperty), INT_MAX)), minWidth);
+  m.minWidth = std::max(std::min(m.maxWidth, widthSet ? width : 0), minWidth);
+  (void)size;
+  return m;
+}
+
+static int Inside(int available, int marginSum) {
+  if (available > 1073741823 || -static_cast<long long>(marginSum) > 1073741823) return INT_MAX;
+  long long d = static_cast<long long>(available) - marginSum;
+  return d > 0 ? static_cast<int>(std::min<long long>(d, INT_MAX)) : 0;
+}
+
+SIZE CTKMarkupFrameworkElement::MeasureCore(CTKMarkupDrawingContext* pDC, int aw, int ah) {
+  const CTKMarkupThickness* m = GetMargin();
+  int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
+  int w = Inside(aw, mw), h = Inside(ah, mh);
+  MinMax mm = GetMinMax();
+  w = std::max(mm.minWidth, std::min(w, mm.maxWidth));
+  h = std::max(mm.minHeight, std::min(h, mm.maxHeight));
+  SIZE d = MeasureOverride(pDC, w, h);
+  int uw = std::max<int>(d.cx, mm.minWidth), uh = std::max<int>(d.cy, mm.minHeight);
+  bool clipped = false;
+  long long cw = uw, ch = uh;
+  if (uw > mm.maxWidth) {
+    cw = mm.maxWidth;
+    clipped = true;
+  }
+  if (uh > mm.maxHeight) {
+    ch = mm.maxHeight;
+    clipped = true;
+  }
+  cw += mw;
+  ch += mh;
+  if (cw > aw) {
+    cw = aw;
+    clipped = true;
+  }
+  if (ch > ah) {
+    ch = ah;
+    clipped = true;
+  }
+  m_bNeedsClipBounds = FALSE;
+  m_bUnclippedDesiredSize = FALSE;
+  if (clipped || cw < 0 || ch < 0) {
+    m_bNeedsClipBounds = TRUE;
+    m_bUnclippedDesiredSize = TRUE;
+    m_szUnclippedDesired = SIZE{uw, uh};
+  }
+  return SIZE{static_cast<LONG>(std::max<long long>(cw, 0)), static_cast<LONG>(std::max<long long>(ch, 0))};
+}
+
+POINT CTKMarkupFrameworkElement::AlignmentOffset(int cw, int ch, int iw, int ih) const {
+  int ha = GetHorizontalAlignment(), va = GetVerticalAlignment();
+  if (ha == 3 && iw > cw) ha = 0;
+  if (va == 3 && ih > ch) va = 0;
+  POINT pt = {0, 0};
+  if (ha == 1 || ha == 3)
+    pt.x = (cw - iw) / 2;
+  else if (ha == 2)
+    pt.x = cw - iw;
+  if (va == 1 || va == 3)
+    pt.y = (ch - ih) / 2;
+  else if (va == 2)
+    pt.y = ch - ih;
+  return pt;
+}
+
+void CTKMarkupFrameworkElement::ArrangeCore(int left, int top, int right, int bottom) {
+  const CTKMarkupThickness* m = GetMargin();
+  int ml = m ? m->left : 0, mt = m ? m->top : 0;
+  int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
+  int aw = std::max(right - left - mw, 0), ah = std::max(bottom - top - mh, 0);
+  int uw, uh;
+  if (m_bUnclippedDesiredSize) {
+    uw = m_szUnclippedDesired.cx;
+    uh = m_szUnclippedDesired.cy;
+  } else {
+    uw = m_szDesiredSize.cx - mw;
+    uh = m_szDesiredSize.cy - mh;
+  }
+  if (aw < uw) {
+    aw = uw;
+    m_bNeedsClipBounds = TRUE;
+  }
+  if (ah < uh) {
+    ah = uh;
+    m_bNeedsClipBounds = TRUE;
+  }
+  if (GetHorizontalAlignment() != 3) aw = uw;
+  if (GetVerticalAlignment() != 3) ah = uh;
+  MinMax mm = GetMinMax();
+  int emw = std::max(uw, mm.maxWidth);
+  if (emw < aw) {
+    aw = emw;
+    m_bNeedsClipBounds = TRUE;
+  }
+  int emh = std::max(uh, mm.maxHeight);
+  if (emh < ah) {
+    ah = emh;
+    m_bNeedsClipBounds = TRUE;
+  }
+  SIZE r = ArrangeOverride(aw, ah);
+  m_szRenderSize = r;
+  int iw = std::min<int>(r.cx, mm.maxWidth), ih = std::min<int>(r.cy, mm.maxHeight);
+  if (iw < r.cx || ih < r.cy) m_bNeedsClipBounds = TRUE;
+  int cw = std::max(right - left - mw, 0), ch = std::max(bottom - top - mh, 0);
+  if (cw < iw || ch < ih) m_bNeedsClipBounds = TRUE;
+  POINT o = AlignmentOffset(cw, ch, iw, ih);
+  m_ptVisualOffset = POINT{left + ml + o.x, top + mt + o.y};
+}
+
+BOOL CTKMarkupFrameworkElement::GetLayoutClip(RECT& rcClip) const {
+  if (CTKMarkupUIElement::GetLayoutClip(rcClip)) return TRUE;
+  CTKMarkupBool* pClip = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pClipToBoundsProperty));
+  BOOL bClipToBounds = pClip && pClip->GetValue();
+  if (!bClipToBounds && !m_bNeedsClipBounds) return FALSE;
+  MinMax mm = GetMinMax();
+  int mwc = mm.maxWidth != INT_MAX ? mm.maxWidth : m_szRenderSize.cx;
+  int mhc = mm.maxHeight != INT_MAX ? mm.maxHeight : m_szRenderSize.cy;
+  bool local = bClipToBounds || mwc < m_szRenderSize.cx || mhc < m_szRenderSize.cy;
+  int iw = std::min<int>(m_szRenderSize.cx, mm.maxWidth), ih = std::min<int>(m_szRenderSize.cy, mm.maxHeight);
+  const CTKMarkupThickness* m = GetMargin();
+  int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
+  int sw = std::max<int>(m_rcFinalRect.right - m_rcFinalRect.left - mw, 0), sh = std::max<int>(m_rcFinalRect.bottom - m_rcFinalRect.top - mh, 0);
+  bool slot = bClipToBounds || sw < iw || sh < ih;
+  if (!slot) {
+    if (!local) return FALSE;
+    rcClip = RECT{0, 0, mwc, mhc};
+    return TRUE;
+  }
+  POINT o = AlignmentOffset(sw, sh, iw, ih);
+  rcClip = RECT{-o.x, -o.y, sw - o.x, sh - o.y};
+  if (local) {
+    rcClip.left = std::max<LONG>(rcClip.left, 0);
+    rcClip.top = std::max<LONG>(rcClip.top, 0);
+    rcClip.right = std::min<LONG>(rcClip.right, mwc);
+    rcClip.bottom = std::min<LONG>(rcClip.bottom, mhc);
+  }
+  return TRUE;
+}
+
+// ---- brushes ---------------------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupBrush)
+TK_DEFINE_MARKUPCLASS(CTKMarkupSolidColorBrush)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPoint)
+TK_DEFINE_MARKUPCLASS(CTKMarkupGradientStop)
+TK_DEFINE_MARKUPCLASS(CTKMarkupGradientStops)
+TK_DEFINE_MARKUPCLASS(CTKMarkupLinearGradientBrush)
+
+CTKMarkupDependencyProperty* CTKMarkupSolidColorBrush::m_pColorProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGradientStop::m_pColorProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGradientStop::m_pOffsetProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupLinearGradientBrush::m_pStartPointProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupLinearGradientBrush::m_pEndPointProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupLinearGradientBrush::m_pGradientStopsProperty = nullptr;
+
+CTKMarkupObject* CTKMarkupBrush::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  DWORD dw;
+  if (!pString || !CTKMarkupColor::ParseColorText(pString->GetBuffer(), pString->GetLength(), dw)) return nullptr;
+  return new CTKMarkupSolidColorBrush(CTKMarkupColor::FromARGB(dw));
+}
+
+void CTKMarkupSolidColorBrush::RegisterMarkupDependencyProperties() {
+  m_pColorProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Color", CTKMarkupColor::GetMarkupClass(), GetMarkupClass());
+}
+
+CTKMarkupSolidColorBrush::CTKMarkupSolidColorBrush(CTKMarkupColor* pColor) {
+  GetMarkupClass()->EnsureRegistered();
+  if (pColor && !SetValue(m_pColorProperty, pColor)) pColor->Release();
+}
+
+COLORREF CTKMarkupSolidColorBrush::GetColor() const {
+  CTKMarkupColor* p = MarkupDynamicCast<CTKMarkupColor>(GetValue(m_pColorProperty));
+  return p ? p->GetColor() : 0;
+}
+
+BOOL CTKMarkupSolidColorBrush::IsEqual(const CTKMarkupObject* pOther) const {
+  const CTKMarkupSolidColorBrush* p = MarkupDynamicCast<CTKMarkupSolidColorBrush>(pOther);
+  return p && p->GetColor() == GetColor();
+}
+
+CTKMarkupObject* CTKMarkupPoint::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  LPCWSTR p = pString->GetBuffer();
+  double x, y;
+  if (!ReadNumber(p, x, ',', FALSE) || !ReadNumber(p, y, ',', TRUE)) return nullptr;
+  return new CTKMarkupPoint(x, y);
+}
+
+void CTKMarkupGradientStop::RegisterMarkupDependencyProperties() {
+  m_pColorProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Color", CTKMarkupColor::GetMarkupClass(), GetMarkupClass());
+  m_pOffsetProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Offset", CTKMarkupDouble::GetMarkupClass(), GetMarkupClass());
+}
+
+CTKMarkupGradientStops::CTKMarkupGradientStops() { m_pElementType = CTKMarkupGradientStop::GetMarkupClass(); }
+
+void CTKMarkupLinearGradientBrush::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pStartPointProperty = CTKMarkupDependencyProperty::RegisterProperty(u"StartPoint", CTKMarkupPoint::GetMarkupClass(), pOwner);
+  m_pEndPointProperty = CTKMarkupDependencyProperty::RegisterProperty(u"EndPoint", CTKMarkupPoint::GetMarkupClass(), pOwner);
+  m_pGradientStopsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"GradientStops", CTKMarkupGradientStops::GetMarkupClass(), pOwner);
+}
+
+CTKMarkupLinearGradientBrush::CTKMarkupLinearGradientBrush() {
+  GetMarkupClass()->EnsureRegistered();
+  SetValue(m_pGradientStopsProperty, new CTKMarkupGradientStops());
+}
+
+void CTKMarkupLinearGradientBrush::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  CTKMarkupGradientStops* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(GetValue(m_pGradientStopsProperty));
+  if (!pStops) {
+    CTKMarkupObject::SetContentObject(pBuilder, pContent);
+    return;
+  }
+  pStops->SetContentObject(pBuilder, pContent);
+}
+
+COLORREF CTKMarkupLinearGradientBrush::GetColor() const {
+  CTKMarkupGradientStops* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(GetValue(m_pGradientStopsProperty));
+  if (!pStops || pStops->GetCount() == 0) return 0;
+  CTKMarkupColor* pColor = MarkupDynamicCast<CTKMarkupColor>(pStops->GetItem(0)->GetValue(CTKMarkupGradientStop::m_pColorProperty));
+  return pColor ? pColor->GetColor() : 0;
+}
+
+// ---- panels ------------------------------------------------------------------------------------------
+
+CTKMarkupUIElementCollection::CTKMarkupUIElementCollection() { m_pElementType = CTKMarkupUIElement::GetMarkupClass(); }
+
+void CTKMarkupUIElementCollection::OnChanged() {
+  if (CTKMarkupUIElement* pParent = MarkupDynamicCast<CTKMarkupUIElement>(GetLogicalParent())) pParent->InvalidateMeasure();
+}
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupPanel)
+TK_DEFINE_MARKUPCLASS(CTKMarkupStackPanel)
+TK_DEFINE_MARKUPCLASS(CTKMarkupWrapPanel)
+TK_DEFINE_MARKUPCLASS(CTKMarkupDockPanel)
+TK_DEFINE_MARKUPCLASS(CTKMarkupUniformGrid)
+TK_DEFINE_MARKUPCLASS(CTKMarkupCanvas)
+
+CTKMarkupDependencyProperty* CTKMarkupPanel::m_pBackgroundProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupStackPanel::m_pOrientationProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupWrapPanel::m_pOrientationProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupWrapPanel::m_pItemHeightProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupWrapPanel::m_pItemWidthProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupDockPanel::m_pLastChildFillProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupUniformGrid::m_pFirstColumnProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupUniformGrid::m_pColumnsProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupUniformGrid::m_pRowsProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pLeftProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pTopProperty = nullptr;
+
+void CTKMarkupPanel::RegisterMarkupDependencyProperties() {
+  m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(), GetMarkupClass(),
+                                                                        Meta(nullptr, MPF_AFFECTSRENDER));
+}
+
+CTKMarkupPanel::CTKMarkupPanel() : m_pChildren(new CTKMarkupUIElementCollection()) { m_pChildren->SetLogicalParent(this); }
+
+CTKMarkupPanel::~CTKMarkupPanel() {
+  m_pChildren->SetLogicalParent(nullptr);
+  m_pChildren->Release();
+}
+
+void CTKMarkupPanel::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) { m_pChildren->SetContentObject(pBuilder, pContent); }
+
+CTKMarkupVisual* CTKMarkupPanel::GetVisualChild(int nIndex) const {
+  return (nIndex >= 0 && nIndex < m_pChildren->GetCount()) ? static_cast<CTKMarkupVisual*>(m_pChildren->GetItem(nIndex)) : nullptr;
+}
+
+CTKMarkupInputElement* CTKMarkupPanel::HitTestCore(int, int) { return GetValue(m_pBackgroundProperty) ? this : nullptr; }
+
+void CTKMarkupStackPanel::RegisterMarkupDependencyProperties() {
+  m_pOrientationProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Orientation", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(),
+                                                                         Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertOrientation));
+}
+
+void CTKMarkupWrapPanel::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pOrientationProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Orientation", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                                         Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertOrientation));
+  m_pItemHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemHeight", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pItemWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemWidth", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+}
+
+void CTKMarkupDockPanel::RegisterMarkupDependencyProperties() {
+  m_pLastChildFillProperty = CTKMarkupDependencyProperty::RegisterProperty(u"LastChildFill", CTKMarkupBool::GetMarkupClass(), GetMarkupClass(),
+                                                                           Meta(CTKMarkupBool::CreateBool(TRUE), MPF_AFFECTSARRANGE));
+}
+
+void CTKMarkupUniformGrid::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pFirstColumnProperty = CTKMarkupDependencyProperty::RegisterProperty(u"FirstColumn", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pColumnsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Columns", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pRowsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Rows", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+}
+
+void CTKMarkupCanvas::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pLeftProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Left", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pTopProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Top", CTKMarkupInt::GetMarkupClass(), pOwner);
+}
+
+// ---- decorator, border, page ------------------------------------------------------------------------
+
+void CTKMarkupDecorator::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {
+  CTKMarkupUIElement* pElement = MarkupDynamicCast<CTKMarkupUIElement>(pContent);
+  LPCWSTR lpszContent = pContent ? pContent->GetType()->GetClassName() : u"";
+  if (!pElement)
+    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'", lpszContent,
+                                         GetType()->GetClassName()));
+  if (m_pChild)
+    ThrowBuildError(FormatStringWithArgs(u"'%ls' already has a child and cannot add '%ls'. '%ls' can accept only one child.", GetType()->GetClassName(),
+                                         lpszContent, GetType()->GetClassName()));
+  SetChild(pElement);
+}
+
+CTKMarkupVisual* CTKMarkupDecorator::GetVisualChild(int nIndex) const { return nIndex == 0 ? m_pChild : nullptr; }
+
+void CTKMarkupDecorator::SetChild(CTKMarkupUIElement* pChild) {
+  if (m_pChild) {
+    if (m_pChild->GetLogicalParent() == this) m_pChild->SetLogicalParent(nullptr);
+    m_pChild->Release();
+  }
+  m_pChild = pChild;
+  if (pChild) pChild->SetLogicalParent(this);
+}
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupBorder)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPage)
+TK_DEFINE_MARKUPCLASS(CTKMarkupWindowContainer)
+
+CTKMarkupDependencyProperty* CTKMarkupBorder::m_pBackgroundProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupBorder::m_pPaddingProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupBorder::m_pBorderThicknessProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupBorder::m_pBorderBrushProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupBorder::m_pCornerRadiusProperty = nullptr;
+
+void CTKMarkupBorder::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  CTKMarkupType* pThickness = CTKMarkupThickness::GetMarkupClass();
+  m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Padding", pThickness, pOwner,
+                                                                     Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pBorderThicknessProperty = CTKMarkupDependencyProperty::RegisterProperty(u"BorderThickness", pThickness, pOwner,
+                                                                             Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pBorderBrushProperty = CTKMarkupDependencyProperty::RegisterProperty(u"BorderBrush", CTKMarkupBrush::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pCornerRadiusProperty = CTKMarkupDependencyProperty::RegisterProperty(u"CornerRadius", pThickness, pOwner,
+                                                                          Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSRENDER));
+}
+
+CTKMarkupInputElement* CTKMarkupBorder::HitTestCore(int, int) { return GetValue(m_pBackgroundProperty) ? this : nullptr; }
+
+// ---- controls and buttons -------------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupControl)
+TK_DEFINE_MARKUPCLASS(CTKMarkupContentControl)
+TK_DEFINE_MARKUPCLASS(CTKMarkupButtonBase)
+TK_DEFINE_MARKUPCLASS(CTKMarkupButton)
+TK_DEFINE_MARKUPCLASS(CTKMarkupToggleButton)
+TK_DEFINE_MARKUPCLASS(CTKMarkupCheckBox)
+TK_DEFINE_MARKUPCLASS(CTKMarkupRadioButton)
+
+CTKMarkupDependencyProperty* CTKMarkupContentControl::m_pContentProperty = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupButtonBase::m_pClickEvent = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupToggleButton::m_pIsCheckedProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupToggleButton::m_pIsThreeStateProperty = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupToggleButton::m_pCheckedEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupToggleButton::m_pUncheckedEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupToggleButton::m_pIndeterminateEvent = nullptr;
+
+void CTKMarkupControl::RegisterMarkupDependencyProperties() {
+  CTKMarkupBorder::GetMarkupClass()->EnsureRegistered();
+  CTKMarkupPanel::GetMarkupClass()->EnsureRegistered();
+  CTKMarkupTextElement::GetMarkupClass()->EnsureRegistered();
+  CTKMarkupBorder::m_pPaddingProperty->AddOwner(GetMarkupClass());
+  CTKMarkupPanel::m_pBackgroundProperty->AddOwner(GetMarkupClass());
+  CTKMarkupTextElement::m_pForegroundProperty->AddOwner(GetMarkupClass());
+}
+
+void CTKMarkupContentControl::RegisterMarkupDependencyProperties() {
+  m_pContentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Content", CTKMarkupUIElement::GetMarkupClass(), GetMarkupClass(),
+                                                                     Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertContent));
+}
+
+CTKMarkupUIElement* CTKMarkupContentControl::GetContent() const { return MarkupDynamicCast<CTKMarkupUIElement>(CTKMarkupObject::ReadLocalValue(m_pContentProperty)); }
+
+void CTKMarkupContentControl::SetContent(CTKMarkupUIElement* pContent) {
+  if (!SetValue(m_pContentProperty, pContent) && pContent) pContent->Release();
+}
+
+CTKMarkupVisual* CTKMarkupContentControl::GetVisualChild(int nIndex) const { return nIndex == 0 ? GetContent() : nullptr; }
+
+void CTKMarkupContentControl::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  LPCWSTR lpszContent = pContent ? pContent->GetType()->GetClassName() : u"";
+  if (GetContent())
+    ThrowBuildError(FormatStringWithArgs(u"'%ls' already has a child and cannot add '%ls'. '%ls' can accept only one child.", GetType()->GetClassName(),
+                                         lpszContent, GetType()->GetClassName()));
+  if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
+    CTKMarkupContext* pContext = pBuilder ? pBuilder->GetMarkupContext() : m_pMarkupContext;
+    CTKMarkupTextBlock* pTextBlock = static_cast<CTKMarkupTextBlock*>(pContext ? pContext->CreateObject(CTKMarkupTextBlock::GetMarkupClass())
+                                                                               : CTKMarkupTextBlock::CreateMarkupObject());
+    try {
+      pTextBlock->SetContentObject(pBuilder, pText);
+    } catch (...) {
+      pTextBlock->Release();
+      throw;
+    }
+    SetContent(pTextBlock);
+    return;
+  }
+  CTKMarkupUIElement* pElement = MarkupDynamicCast<CTKMarkupUIElement>(pContent);
+  if (!pElement)
+    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'", lpszContent,
+                                         GetType()->GetClassName()));
+  SetContent(pElement);
+}
+
+void CTKMarkupButtonBase::RegisterMarkupDependencyProperties() {
+  m_pClickEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Click", RoutingBubble, GetMarkupClass());
+}
+
+void CTKMarkupButtonBase::OnClick() {
+  CTKMarkupRoutedEventArgs* pArgs = new CTKMarkupRoutedEventArgs(m_pClickEvent, this);
+  RaiseEvent(pArgs);
+  pArgs->Release();
+}
+
+void CTKMarkupButtonBase::SetPressed(BOOL bPressed) {
+  if (m_bPressed != bPressed) {
+    m_bPressed = bPressed;
+    InvalidateVisual();
+  }
+}
+
+void CTKMarkupButtonBase::OnMouseEnter(CTKMarkupMouseEventArgs* e) {
+  m_bPushed = TRUE;  // the mouse is inside
+  if (m_pMarkupContext && m_pMarkupContext->GetCapturedElement() == this) {
+    SetPressed(TRUE);
+    return;
+  }
+  CTKMarkupInputElement::OnMouseEnter(e);
+  InvalidateVisual();
+}
+
+void CTKMarkupButtonBase::OnMouseLeave(CTKMarkupMouseEventArgs* e) {
+  m_bPushed = FALSE;
+  if (m_pMarkupContext && m_pMarkupContext->GetCapturedElement() == this) {
+    SetPressed(FALSE);
+    return;
+  }
+  CTKMarkupInputElement::OnMouseLeave(e);
+  InvalidateVisual();
+}
+
+void CTKMarkupButtonBase::OnMouseLeftButtonDown(CTKMarkupMouseButtonEventArgs* e) {
+  e->m_bHandled = TRUE;
+  CTKMarkupBool* pEnabled = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsEnabledProperty));
+  if (pEnabled && !pEnabled->GetValue()) return;
+  Focus();
+  SetPressed(TRUE);
+  CaptureMouse();
+}
+
+void CTKMarkupButtonBase::OnMouseLeftButtonUp(CTKMarkupMouseButtonEventArgs* e) {
+  if (!m_pMarkupContext || m_pMarkupContext->GetCapturedElement() != this) return;
+  ReleaseMouseCapture();
+  SetPressed(FALSE);
+  if (m_bPushed) OnClick();
+  e->m_bHandled = TRUE;
+}
+
+void CTKMarkupButtonBase::OnLostMouseCapture(CTKMarkupMouseEventArgs*) { SetPressed(FALSE); }
+
+void CTKMarkupToggleButton::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pCheckedEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Checked", RoutingBubble, pOwner);
+  m_pUncheckedEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Unchecked", RoutingBubble, pOwner);
+  m_pIndeterminateEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Indeterminate", RoutingBubble, pOwner);
+  m_pIsThreeStateProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsThreeState", CTKMarkupBool::GetMarkupClass(), pOwner);
+  m_pIsCheckedProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsChecked", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                                       Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertIsChecked));
+}
+
+// ---- grid --------------------------------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupGridLength)
+TK_DEFINE_MARKUPCLASS(CTKMarkupDefinitionBase)
+TK_DEFINE_MARKUPCLASS(CTKMarkupColumnDefinition)
+TK_DEFINE_MARKUPCLASS(CTKMarkupRowDefinition)
+TK_DEFINE_MARKUPCLASS(CTKMarkupDefinitionCollection)
+TK_DEFINE_MARKUPCLASS(CTKMarkupRowDefinitionCollection)
+TK_DEFINE_MARKUPCLASS(CTKMarkupColumnDefinitionCollection)
+TK_DEFINE_MARKUPCLASS(CTKMarkupGrid)
+
+CTKMarkupDefinitionCollection::CTKMarkupDefinitionCollection() { m_pElementType = CTKMarkupDefinitionBase::GetMarkupClass(); }
+CTKMarkupRowDefinitionCollection::CTKMarkupRowDefinitionCollection() { m_pElementType = CTKMarkupRowDefinition::GetMarkupClass(); }
+CTKMarkupColumnDefinitionCollection::CTKMarkupColumnDefinitionCollection() { m_pElementType = CTKMarkupColumnDefinition::GetMarkupClass(); }
+
+CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnDefinitionsProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowDefinitionsProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnSpanProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowSpanProperty = nullptr;
+
+void CTKMarkupGrid::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  CTKMarkupType* pInt = CTKMarkupInt::GetMarkupClass();
+  m_pColumnDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ColumnDefinitions", CTKMarkupColumnDefinitionCollection::GetMarkupClass(), pOwner);
+  m_pRowDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RowDefinitions", CTKMarkupRowDefinitionCollection::GetMarkupClass(), pOwner);
+  m_pColumnProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Column", pInt, pOwner);
+  m_pRowProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Row", pInt, pOwner);
+  m_pColumnSpanProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"ColumnSpan", pInt, pOwner);
+  m_pRowSpanProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"RowSpan", pInt, pOwner);
+}
+
+CTKMarkupGrid::CTKMarkupGrid() : m_pRowDefinitions(new CTKMarkupRowDefinitionCollection()), m_pColumnDefinitions(new CTKMarkupColumnDefinitionCollection()) {
+  m_pRowDefinitions->SetLogicalParent(this);
+  m_pColumnDefinitions->SetLogicalParent(this);
+}
+
+CTKMarkupGrid::~CTKMarkupGrid() {
+  m_pRowDefinitions->SetLogicalParent(nullptr);
+  m_pRowDefinitions->Release();
+  m_pColumnDefinitions->SetLogicalParent(nullptr);
+  m_pColumnDefinitions->Release();
+}
+
+void CTKMarkupGrid::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  if (pProperty == m_pColumnDefinitionsProperty) {
+    CTKMarkupColumnDefinitionCollection* p = MarkupDynamicCast<CTKMarkupColumnDefinitionCollection>(pValue);
+    if (!p) ThrowBuildError(u"CTKMarkupColumnDefinitionCollection class expected");
+    m_pColumnDefinitions->SetLogicalParent(nullptr);
+    m_pColumnDefinitions->Release();
+    m_pColumnDefinitions = p;
+    p->SetLogicalParent(this);
+    InvalidateMeasure();
+    return;
+  }
+  if (pProperty == m_pRowDefinitionsProperty) {
+    CTKMarkupRowDefinitionCollection* p = MarkupDynamicCast<CTKMarkupRowDefinitionCollection>(pValue);
+    if (!p) ThrowBuildError(u"CTKMarkupRowDefinitionCollection class expected");
+    m_pRowDefinitions->SetLogicalParent(nullptr);
+    m_pRowDefinitions->Release();
+    m_pRowDefinitions = p;
+    p->SetLogicalParent(this);
+    InvalidateMeasure();
+    return;
+  }
+  CTKMarkupPanel::SetPropertyObject(pBuilder, pProperty, pValue);
+}
+
+// ---- classes whose behaviour comes with the drawing layer -----------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupShape)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPointCollection)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPolygon)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPolyline)
+TK_DEFINE_MARKUPCLASS(CTKMarkupRectangle)
+TK_DEFINE_MARKUPCLASS(CTKMarkupEllipse)
+TK_DEFINE_MARKUPCLASS(CTKMarkupLine)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPathGeometry)
+TK_DEFINE_MARKUPCLASS(CTKMarkupPath)
+TK_DEFINE_MARKUPCLASS(CTKMarkupImage)
+TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBar)
+TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBarGripper)
+TK_DEFINE_MARKUPCLASS(CTKMarkupScrollViewer)

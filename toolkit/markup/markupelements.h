@@ -1,0 +1,459 @@
+// Visual, UI and framework elements (layout: measure and arrange, hit
+// testing, invalidation), brushes, and the element classes whose content
+// model the builder needs: panels, decorator and border, page, controls,
+// buttons, grid with its definitions; plus the remaining element classes of
+// the type table (shapes, image, scrolling, window container).
+//
+// Drawing (Render, OnRender and the drawing context) comes with the drawing
+// layer: the operations are declared here, and the element-specific layout
+// (MeasureOverride/ArrangeOverride of panels, text and shapes) comes with it.
+#pragma once
+
+#include <climits>
+
+#include "toolkit/markup/markupinput.h"
+
+class CTKMarkupDrawingContext;
+class CTKMarkupThickness;
+class CTKMarkupColor;
+
+// ---- visual, UI element, framework element ----------------------------------------------
+
+class CTKMarkupVisual : public CTKMarkupInputElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupVisual)
+ public:
+  CTKMarkupVisual();
+  int GetLogicalChildrenCount() const override { return GetVisualChildrenCount(); }
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return GetVisualChild(nIndex); }
+  CTKMarkupInputElement* InputHitTest(int x, int y) override;
+
+  virtual int GetVisualChildrenCount() const { return 0; }
+  virtual CTKMarkupVisual* GetVisualChild(int nIndex) const { return nullptr; }
+  virtual BOOL GetLayoutClip(RECT& rcClip) const { return FALSE; }
+  virtual void OnRender(CTKMarkupDrawingContext* pDC) {}
+  virtual void OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) {}
+  virtual CTKMarkupInputElement* HitTestCore(int x, int y) { return this; }
+  virtual void OnRenderSkipped(CTKMarkupDrawingContext* pDC);
+
+  // Defined with the drawing layer.
+  void Render(CTKMarkupDrawingContext* pDC);
+  void UpdateBounds();
+  CTKMarkupVisual* GetVisualParent() const;
+  POINT GetVisualOffset() const { return m_ptVisualOffset; }
+  void SetVisualOffset(POINT pt) { m_ptVisualOffset = pt; }
+  SIZE GetRenderSize() const { return m_szRenderSize; }
+  RECT GetBounds() const { return m_rcBounds; }
+
+ protected:
+  POINT m_ptVisualOffset;
+  SIZE m_szRenderSize;
+  RECT m_rcBounds;
+};
+
+class CTKMarkupUIElement : public CTKMarkupVisual {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupUIElement)
+ public:
+  CTKMarkupUIElement();
+  static void RegisterMarkupDependencyProperties();
+  BOOL GetLayoutClip(RECT& rcClip) const override;
+
+  virtual void InvalidateArrange();
+  virtual void InvalidateVisual();
+  virtual void InvalidateMeasure();
+  virtual void ArrangeCore(int left, int top, int right, int bottom);
+  virtual SIZE MeasureCore(CTKMarkupDrawingContext* pDC, int cx, int cy);
+  virtual void InvalidateMeasureCore(CTKMarkupDrawingContext* pDC);
+
+  void Measure(CTKMarkupDrawingContext* pDC, int cx, int cy);
+  void Arrange(RECT rcFinal);
+  SIZE GetDesiredSize() const { return m_szDesiredSize; }
+  RECT GetFinalRect() const { return m_rcFinalRect; }
+  int GetVisibility() const;
+
+  static CTKMarkupDependencyProperty* m_pClipToBoundsProperty;
+  static CTKMarkupDependencyProperty* m_pVisibilityProperty;
+  static CTKMarkupDependencyProperty* m_pFocusableProperty;
+  static CTKMarkupDependencyProperty* m_pIsEnabledProperty;
+
+ protected:
+  SIZE m_szDesiredSize;
+  RECT m_rcFinalRect;
+  BOOL m_bForceMeasure;
+  BOOL m_bMeasureDirty;
+  SIZE m_szPreviousAvailable;
+  BOOL m_bArrangeNeeded;
+  BOOL m_bArrangeDirty;
+  BOOL m_bInArrange;
+  BOOL m_bInMeasure;
+};
+
+class CTKMarkupFrameworkElement : public CTKMarkupUIElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupFrameworkElement)
+ public:
+  CTKMarkupFrameworkElement();
+  static void RegisterMarkupDependencyProperties();
+  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) override;
+  BOOL GetLayoutClip(RECT& rcClip) const override;
+  void ArrangeCore(int left, int top, int right, int bottom) override;
+  SIZE MeasureCore(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+
+  virtual SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) { return SIZE{0, 0}; }
+  virtual SIZE ArrangeOverride(int cx, int cy) { return SIZE{cx, cy}; }
+
+  const CTKMarkupThickness* GetMargin() const;
+  int GetHorizontalAlignment() const;
+  int GetVerticalAlignment() const;
+  BOOL NeedsClip() const { return m_bNeedsClipBounds; }
+
+  static CTKMarkupDependencyProperty* m_pMarginProperty;
+  static CTKMarkupDependencyProperty* m_pHorizontalAlignmentProperty;
+  static CTKMarkupDependencyProperty* m_pVerticalAlignmentProperty;
+  static CTKMarkupDependencyProperty* m_pWidthProperty;
+  static CTKMarkupDependencyProperty* m_pHeightProperty;
+  static CTKMarkupDependencyProperty* m_pMinWidthProperty;
+  static CTKMarkupDependencyProperty* m_pMinHeightProperty;
+  static CTKMarkupDependencyProperty* m_pMaxWidthProperty;
+  static CTKMarkupDependencyProperty* m_pMaxHeightProperty;
+  static CTKMarkupDependencyProperty* m_pTagProperty;
+
+ protected:
+  struct MinMax {
+    int maxHeight, minHeight, maxWidth, minWidth;
+  };
+  MinMax GetMinMax() const;
+  POINT AlignmentOffset(int cw, int ch, int iw, int ih) const;
+
+  BOOL m_bNeedsClipBounds;
+  SIZE m_szUnclippedDesired;
+  BOOL m_bUnclippedDesiredSize;
+};
+
+// ---- brushes -------------------------------------------------------------------------------
+
+class CTKMarkupBrush : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupBrush)
+ public:
+  CTKMarkupBrush() = default;
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  virtual COLORREF GetColor() const { return 0; }
+};
+
+class CTKMarkupSolidColorBrush : public CTKMarkupBrush {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupSolidColorBrush)
+ public:
+  CTKMarkupSolidColorBrush() = default;
+  // Takes over the reference to the colour.
+  explicit CTKMarkupSolidColorBrush(CTKMarkupColor* pColor);
+  static void RegisterMarkupDependencyProperties();
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  COLORREF GetColor() const override;
+  static CTKMarkupDependencyProperty* m_pColorProperty;
+};
+
+class CTKMarkupPoint : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPoint)
+ public:
+  CTKMarkupPoint(double x = 0, double y = 0) : x(x), y(y) {}
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  double x, y;
+};
+
+class CTKMarkupGradientStop : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupGradientStop)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pColorProperty;
+  static CTKMarkupDependencyProperty* m_pOffsetProperty;
+};
+
+class CTKMarkupGradientStops : public CTKMarkupCollection {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupGradientStops)
+ public:
+  CTKMarkupGradientStops();
+};
+
+class CTKMarkupLinearGradientBrush : public CTKMarkupBrush {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupLinearGradientBrush)
+ public:
+  CTKMarkupLinearGradientBrush();
+  static void RegisterMarkupDependencyProperties();
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  COLORREF GetColor() const override;
+  static CTKMarkupDependencyProperty* m_pStartPointProperty;
+  static CTKMarkupDependencyProperty* m_pEndPointProperty;
+  static CTKMarkupDependencyProperty* m_pGradientStopsProperty;
+};
+
+// ---- panels, decorator, border, page ------------------------------------------------------------
+
+class CTKMarkupUIElementCollection : public CTKMarkupCollection {
+ public:
+  CTKMarkupUIElementCollection();
+  void OnChanged() override;
+};
+
+class CTKMarkupPanel : public CTKMarkupFrameworkElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPanel)
+ public:
+  CTKMarkupPanel();
+  ~CTKMarkupPanel() override;
+  static void RegisterMarkupDependencyProperties();
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  BOOL HasContent() const override { return m_pChildren->GetCount() > 0; }
+  int GetVisualChildrenCount() const override { return m_pChildren->GetCount(); }
+  CTKMarkupVisual* GetVisualChild(int nIndex) const override;
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  CTKMarkupUIElementCollection* GetChildren() const { return m_pChildren; }
+  static CTKMarkupDependencyProperty* m_pBackgroundProperty;
+
+ protected:
+  CTKMarkupUIElementCollection* m_pChildren;
+};
+
+class CTKMarkupStackPanel : public CTKMarkupPanel {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupStackPanel)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pOrientationProperty;
+};
+
+class CTKMarkupWrapPanel : public CTKMarkupPanel {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupWrapPanel)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pOrientationProperty;
+  static CTKMarkupDependencyProperty* m_pItemHeightProperty;
+  static CTKMarkupDependencyProperty* m_pItemWidthProperty;
+};
+
+class CTKMarkupDockPanel : public CTKMarkupPanel {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupDockPanel)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pLastChildFillProperty;
+};
+
+class CTKMarkupUniformGrid : public CTKMarkupPanel {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupUniformGrid)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pFirstColumnProperty;
+  static CTKMarkupDependencyProperty* m_pColumnsProperty;
+  static CTKMarkupDependencyProperty* m_pRowsProperty;
+};
+
+class CTKMarkupCanvas : public CTKMarkupPanel {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupCanvas)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pLeftProperty;
+  static CTKMarkupDependencyProperty* m_pTopProperty;
+};
+
+// Holds one UI element; shared by the border (and, by the same rule, the page).
+class CTKMarkupDecorator : public CTKMarkupFrameworkElement {
+ public:
+  CTKMarkupDecorator() : m_pChild(nullptr) {}
+  ~CTKMarkupDecorator() override { SetChild(nullptr); }
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  BOOL HasContent() const override { return m_pChild != nullptr; }
+  int GetVisualChildrenCount() const override { return m_pChild ? 1 : 0; }
+  CTKMarkupVisual* GetVisualChild(int nIndex) const override;
+  void SetChild(CTKMarkupUIElement* pChild);
+  CTKMarkupUIElement* GetChild() const { return m_pChild; }
+
+ protected:
+  CTKMarkupUIElement* m_pChild;
+};
+
+class CTKMarkupBorder : public CTKMarkupDecorator {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupBorder)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  static CTKMarkupDependencyProperty* m_pBackgroundProperty;
+  static CTKMarkupDependencyProperty* m_pPaddingProperty;
+  static CTKMarkupDependencyProperty* m_pBorderThicknessProperty;
+  static CTKMarkupDependencyProperty* m_pBorderBrushProperty;
+  static CTKMarkupDependencyProperty* m_pCornerRadiusProperty;
+};
+
+class CTKMarkupPage : public CTKMarkupDecorator {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPage)
+ public:
+  CTKMarkupInputElement* HitTestCore(int x, int y) override { return nullptr; }
+};
+
+class CTKMarkupWindowContainer : public CTKMarkupFrameworkElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupWindowContainer)
+};
+
+// ---- controls and buttons ----------------------------------------------------------------------------
+
+class CTKMarkupControl : public CTKMarkupFrameworkElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupControl)
+ public:
+  static void RegisterMarkupDependencyProperties();
+};
+
+class CTKMarkupContentControl : public CTKMarkupControl {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupContentControl)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  BOOL HasContent() const override { return GetContent() != nullptr; }
+  int GetVisualChildrenCount() const override { return GetContent() ? 1 : 0; }
+  CTKMarkupVisual* GetVisualChild(int nIndex) const override;
+  CTKMarkupUIElement* GetContent() const;
+  void SetContent(CTKMarkupUIElement* pContent);
+  static CTKMarkupDependencyProperty* m_pContentProperty;
+};
+
+class CTKMarkupButtonBase : public CTKMarkupContentControl {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupButtonBase)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  virtual void OnClick();
+  void OnMouseLeave(CTKMarkupMouseEventArgs* e) override;
+  void OnMouseEnter(CTKMarkupMouseEventArgs* e) override;
+  void OnMouseLeftButtonUp(CTKMarkupMouseButtonEventArgs* e) override;
+  void OnMouseLeftButtonDown(CTKMarkupMouseButtonEventArgs* e) override;
+  void OnLostMouseCapture(CTKMarkupMouseEventArgs* e) override;
+  BOOL IsPressed() const { return m_bPressed; }
+  void SetPressed(BOOL bPressed);
+  static CTKMarkupRoutedEvent* m_pClickEvent;
+
+ protected:
+  BOOL m_bPressed = FALSE;
+  BOOL m_bPushed = FALSE;
+};
+
+class CTKMarkupButton : public CTKMarkupButtonBase {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupButton)
+};
+
+class CTKMarkupToggleButton : public CTKMarkupButtonBase {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupToggleButton)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pIsCheckedProperty;
+  static CTKMarkupDependencyProperty* m_pIsThreeStateProperty;
+  static CTKMarkupRoutedEvent* m_pCheckedEvent;
+  static CTKMarkupRoutedEvent* m_pUncheckedEvent;
+  static CTKMarkupRoutedEvent* m_pIndeterminateEvent;
+};
+
+class CTKMarkupCheckBox : public CTKMarkupToggleButton {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupCheckBox)
+};
+
+class CTKMarkupRadioButton : public CTKMarkupToggleButton {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupRadioButton)
+};
+
+// ---- grid -----------------------------------------------------------------------------------------------
+
+class CTKMarkupGridLength : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupGridLength)
+ public:
+  CTKMarkupGridLength(double dValue = 0, int nUnit = 1) : m_dValue(dValue), m_nUnit(nUnit) {}
+  double m_dValue;
+  int m_nUnit;
+};
+
+class CTKMarkupDefinitionBase : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupDefinitionBase)
+ public:
+  BOOL m_bColumn = FALSE;
+};
+
+class CTKMarkupColumnDefinition : public CTKMarkupDefinitionBase {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupColumnDefinition)
+ public:
+  CTKMarkupColumnDefinition() { m_bColumn = TRUE; }
+};
+
+class CTKMarkupRowDefinition : public CTKMarkupDefinitionBase {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupRowDefinition)
+};
+
+class CTKMarkupDefinitionCollection : public CTKMarkupCollection {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupDefinitionCollection)
+ public:
+  CTKMarkupDefinitionCollection();
+};
+
+class CTKMarkupRowDefinitionCollection : public CTKMarkupDefinitionCollection {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupRowDefinitionCollection)
+ public:
+  CTKMarkupRowDefinitionCollection();
+};
+
+class CTKMarkupColumnDefinitionCollection : public CTKMarkupDefinitionCollection {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupColumnDefinitionCollection)
+ public:
+  CTKMarkupColumnDefinitionCollection();
+};
+
+class CTKMarkupGrid : public CTKMarkupPanel {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupGrid)
+ public:
+  CTKMarkupGrid();
+  ~CTKMarkupGrid() override;
+  static void RegisterMarkupDependencyProperties();
+  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) override;
+  CTKMarkupRowDefinitionCollection* GetRowDefinitions() const { return m_pRowDefinitions; }
+  CTKMarkupColumnDefinitionCollection* GetColumnDefinitions() const { return m_pColumnDefinitions; }
+  static CTKMarkupDependencyProperty* m_pColumnDefinitionsProperty;
+  static CTKMarkupDependencyProperty* m_pRowDefinitionsProperty;
+  static CTKMarkupDependencyProperty* m_pColumnProperty;
+  static CTKMarkupDependencyProperty* m_pRowProperty;
+  static CTKMarkupDependencyProperty* m_pColumnSpanProperty;
+  static CTKMarkupDependencyProperty* m_pRowSpanProperty;
+
+ private:
+  CTKMarkupRowDefinitionCollection* m_pRowDefinitions;
+  CTKMarkupColumnDefinitionCollection* m_pColumnDefinitions;
+};
+
+// ---- classes registered now, specified with the drawing layer ------------------------------------------------
+
+class CTKMarkupShape : public CTKMarkupFrameworkElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupShape)
+};
+class CTKMarkupPointCollection : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPointCollection)
+};
+class CTKMarkupPolygon : public CTKMarkupShape {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPolygon)
+};
+class CTKMarkupPolyline : public CTKMarkupShape {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPolyline)
+};
+class CTKMarkupRectangle : public CTKMarkupShape {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupRectangle)
+};
+class CTKMarkupEllipse : public CTKMarkupShape {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupEllipse)
+};
+class CTKMarkupLine : public CTKMarkupShape {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupLine)
+};
+class CTKMarkupPathGeometry : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPathGeometry)
+};
+class CTKMarkupPath : public CTKMarkupShape {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupPath)
+};
+class CTKMarkupImage : public CTKMarkupFrameworkElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupImage)
+};
+class CTKMarkupScrollBar : public CTKMarkupControl {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBar)
+};
+class CTKMarkupScrollBarGripper : public CTKMarkupUIElement {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBarGripper)
+};
+class CTKMarkupScrollViewer : public CTKMarkupContentControl {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupScrollViewer)
+};

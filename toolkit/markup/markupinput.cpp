@@ -1,0 +1,257 @@
+#include "toolkit/markup/markupinput.h"
+
+#include "toolkit/markup/markupbuilder.h"
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupstyle.h"
+
+// ---- routed events ------------------------------------------------------------------------
+
+CTKMarkupRoutedEvent::CTKMarkupRoutedEvent(LPCWSTR lpszName, CTKMarkupType* pOwnerType, DWORD dwRoutingFlags) {
+  m_lpszName = lpszName;
+  m_pPropertyType = CTKMarkupString::GetMarkupClass();
+  m_pOwnerType = pOwnerType;
+  m_pMetadata = dwRoutingFlags ? new CTKMarkupPropertyMetadata(nullptr, dwRoutingFlags) : nullptr;
+}
+
+CTKMarkupRoutedEvent* CTKMarkupRoutedEvent::RegisterRoutedEvent(LPCWSTR lpszName, DWORD dwRoutingFlags, CTKMarkupType* pOwnerType) {
+  return static_cast<CTKMarkupRoutedEvent*>(Register(new CTKMarkupRoutedEvent(lpszName, pOwnerType, dwRoutingFlags)));
+}
+
+CTKMarkupEventHandlers::~CTKMarkupEventHandlers() { Clear(); }
+
+void CTKMarkupEventHandlers::Clear() {
+  auto map = std::move(m_map);
+  m_map.clear();
+  for (auto& entry : map)
+    for (CTKMarkupDelegate* p : entry.second) p->Release();
+}
+
+void CTKMarkupEventHandlers::Add(CTKMarkupRoutedEvent* pEvent, CTKMarkupDelegate* pDelegate) {
+  if (!pEvent || !pDelegate) return;
+  m_map[pEvent].push_back(pDelegate);
+}
+
+std::vector<CTKMarkupDelegate*> CTKMarkupEventHandlers::Get(CTKMarkupRoutedEvent* pEvent) const {
+  auto it = m_map.find(pEvent);
+  if (it == m_map.end()) return {};
+  std::vector<CTKMarkupDelegate*> copy = it->second;
+  for (CTKMarkupDelegate* p : copy) p->AddRef();
+  return copy;
+}
+
+// ---- input element ---------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupInputElement)
+
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pCursorProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pIsMouseOverProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pResourcesProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pStyleProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pIsKeyboardFocusedProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pIsFocusableProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupInputElement::m_pToolTipProperty = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseLeaveEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseEnterEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseLeftButtonUpEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseLeftButtonDownEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseRightButtonUpEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseRightButtonDownEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pMouseMoveEvent = nullptr;
+CTKMarkupRoutedEvent* CTKMarkupInputElement::m_pLostMouseCaptureEvent = nullptr;
+
+static void OnCursorChanged(CTKMarkupObject* pObject, PropertyChangedArgs*) {
+  CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject);
+  if (pElement && pElement->GetMarkupContext()) pElement->GetMarkupContext()->QueryCursor();
+}
+
+static void OnStyleChanged(CTKMarkupObject* pObject, PropertyChangedArgs* pArgs) {
+  CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject);
+  if (!pElement) return;
+  CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(pArgs->pNewValue);
+  if (pStyle) pStyle->Seal();
+  pElement->SetStyleInUse(pStyle);
+}
+
+void CTKMarkupInputElement::RegisterMarkupDependencyProperties() {
+  CTKMarkupStyle::GetMarkupClass()->EnsureRegistered();
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pCursorProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Cursor", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                                    new CTKMarkupPropertyMetadata(nullptr, &ConvertCursor, &OnCursorChanged, 0));
+  m_pIsMouseOverProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsMouseOver", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                                         new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), 0));
+  m_pResourcesProperty = CTKMarkupStyle::m_pResourcesProperty->AddOwner(pOwner);
+  m_pStyleProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Style", CTKMarkupStyle::GetMarkupClass(), pOwner,
+                                                                   new CTKMarkupPropertyMetadata(nullptr, &OnStyleChanged, 0));
+  m_pIsKeyboardFocusedProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"IsKeyboardFocused", CTKMarkupBool::GetMarkupClass(), pOwner, new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSRENDER));
+  m_pIsFocusableProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsFocusable", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                                         new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), 0));
+  m_pToolTipProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ToolTip", CTKMarkupObject::GetMarkupClass(), pOwner);
+
+  m_pMouseLeaveEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseLeave", 0, pOwner);
+  m_pMouseEnterEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseEnter", 0, pOwner);
+  m_pMouseLeftButtonUpEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseLeftButtonUp", 0, pOwner);
+  m_pMouseLeftButtonDownEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseLeftButtonDown", 0, pOwner);
+  m_pMouseRightButtonUpEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseRightButtonUp", 0, pOwner);
+  m_pMouseRightButtonDownEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseRightButtonDown", 0, pOwner);
+  m_pMouseMoveEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseMove", 0, pOwner);
+  m_pLostMouseCaptureEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"LostMouseCapture", 0, pOwner);
+}
+
+CTKMarkupInputElement::CTKMarkupInputElement()
+    : m_pHandlers(nullptr), m_pMarkupContext(nullptr), m_pActiveTriggers(nullptr), m_pTriggerProperties(nullptr), m_pStyle(nullptr), m_nTriggerDepth(0) {}
+
+CTKMarkupInputElement::~CTKMarkupInputElement() {
+  delete m_pHandlers;
+  MarkupRelease(m_pActiveTriggers);
+  MarkupRelease(m_pTriggerProperties);
+}
+
+void CTKMarkupInputElement::OnFinalRelease() {
+  if (m_pMarkupContext) m_pMarkupContext->OnElementReleased(this);
+  delete this;
+}
+
+CTKMarkupObject* CTKMarkupInputElement::ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const {
+  if (CTKMarkupObject* p = CTKMarkupObject::ReadLocalValue(pProperty)) return p;
+  if (m_pTriggerProperties)
+    if (CTKMarkupObject* p = m_pTriggerProperties->Lookup(pProperty)) return p;
+  if (m_pStyle)
+    if (CTKMarkupObject* p = m_pStyle->GetStyleValue(pProperty)) return p;
+  if (CTKMarkupStyle* pTypeStyle = GetType()->GetTypeStyle())
+    if (CTKMarkupObject* p = pTypeStyle->GetStyleValue(pProperty)) return p;
+  return nullptr;
+}
+
+void CTKMarkupInputElement::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  if (!pProperty || !pProperty->IsEvent()) {
+    CTKMarkupObject::SetPropertyObject(pBuilder, pProperty, pValue);
+    return;
+  }
+  if (!m_pMarkupContext) ThrowBuildError(u"Markup Context is NULL");
+  CTKMarkupString* pName = MarkupDynamicCast<CTKMarkupString>(pValue);
+  CTKMarkupDelegate* pDelegate = m_pMarkupContext->FindDelegate(pName ? pName->GetBuffer() : u"");
+  if (!pDelegate) ThrowBuildError(FormatStringWithArg(u"'%ls' delegate not found", pName ? pName->GetBuffer() : u""));
+  pDelegate->AddRef();
+  AddHandler(static_cast<CTKMarkupRoutedEvent*>(pProperty), pDelegate);
+  if (pValue) pValue->Release();
+}
+
+void CTKMarkupInputElement::AddHandler(CTKMarkupRoutedEvent* pEvent, CTKMarkupDelegate* pDelegate) {
+  if (!pEvent || !pDelegate) {
+    if (pDelegate) pDelegate->Release();
+    return;
+  }
+  if (!m_pHandlers) m_pHandlers = new CTKMarkupEventHandlers();
+  m_pHandlers->Add(pEvent, pDelegate);
+}
+
+void CTKMarkupInputElement::CallHandlers(CTKMarkupRoutedEventArgs* pArgs) {
+  if (!m_pHandlers) return;
+  std::vector<CTKMarkupDelegate*> list = m_pHandlers->Get(pArgs->m_pEvent);
+  for (CTKMarkupDelegate* p : list) p->Execute(this, pArgs);
+  for (CTKMarkupDelegate* p : list) p->Release();
+}
+
+void CTKMarkupInputElement::RaiseEvent(CTKMarkupRoutedEventArgs* pArgs) {
+  if (!pArgs || !pArgs->m_pEvent) return;
+  if (!(pArgs->m_pEvent->GetRoutingFlags() & RoutingBubble)) {
+    CallHandlers(pArgs);
+    return;
+  }
+  // Hold the route while handlers run: a handler may release elements.
+  std::vector<CTKMarkupInputElement*> route;
+  for (CTKMarkupObject* p = this; p; p = p->GetLogicalParent())
+    if (CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(p)) {
+      pElement->AddRef();
+      route.push_back(pElement);
+    }
+  CTKMarkupContext* pContext = m_pMarkupContext;
+  if (pContext) pContext->AddRef();
+  for (CTKMarkupInputElement* pElement : route) {
+    pElement->CallHandlers(pArgs);
+    if (pArgs->m_bHandled) break;
+  }
+  if (!pArgs->m_bHandled && pContext) pContext->RaiseContextEvent(this, pArgs);
+  for (CTKMarkupInputElement* pElement : route) pElement->Release();
+  if (pContext) pContext->Release();
+}
+
+void CTKMarkupInputElement::OnMouseLeave(CTKMarkupMouseEventArgs*) { SetValue(m_pIsMouseOverProperty, nullptr); }
+void CTKMarkupInputElement::OnMouseEnter(CTKMarkupMouseEventArgs*) { SetValue(m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE)); }
+
+BOOL CTKMarkupInputElement::IsMouseOver() const {
+  CTKMarkupBool* p = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsMouseOverProperty));
+  return p && p->GetValue();
+}
+
+void CTKMarkupInputElement::OnQueryCursor(CTKMarkupQueryCursorEventArgs* e) {
+  CTKMarkupInt* pCursor = MarkupDynamicCast<CTKMarkupInt>(GetValue(m_pCursorProperty));
+  if (!pCursor) return;
+  e->m_bHandled = TRUE;
+  e->m_hCursor = pCursor->GetValue() ? MarkupGetHostServices()->LoadSystemCursor(pCursor->GetValue()) : nullptr;
+}
+
+void CTKMarkupInputElement::CaptureMouse() {
+  if (m_pMarkupContext) m_pMarkupContext->SetCapture(this);
+}
+
+void CTKMarkupInputElement::ReleaseMouseCapture() {
+  if (m_pMarkupContext) m_pMarkupContext->ReleaseCapture(this);
+}
+
+void CTKMarkupInputElement::Focus() {
+  if (m_pMarkupContext && m_pMarkupContext->GetKeyboardNavigation()) m_pMarkupContext->GetKeyboardNavigation()->Focus(this);
+}
+
+CTKMarkupActiveTriggerCollection* CTKMarkupInputElement::EnsureActiveTriggers() {
+  if (!m_pActiveTriggers) m_pActiveTriggers = new CTKMarkupActiveTriggerCollection();
+  return m_pActiveTriggers;
+}
+
+CTKMarkupProperties* CTKMarkupInputElement::EnsureTriggerProperties() {
+  if (!m_pTriggerProperties) m_pTriggerProperties = new CTKMarkupProperties(nullptr);
+  return m_pTriggerProperties;
+}
+
+void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
+  if (!pRoot) return;
+  int n = pRoot->GetLogicalChildrenCount();
+  for (int i = 0; i < n; i++) ApplyStyles(pRoot->GetLogicalChild(i));
+  if (CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pRoot)) pElement->OnApplyStyle();
+}
+
+void CTKMarkupInputElement::OnApplyStyle() {
+  if (!m_pStyle) {
+    CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(FindElementResource(this, GetType()));
+    if (pStyle) {
+      pStyle->Seal();
+      m_pStyle = pStyle;
+    }
+  }
+  if (m_pStyle) ApplyTriggers(nullptr, nullptr);
+}
+
+// ---- keyboard navigation -------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupKeyboardNavigation)
+
+CTKMarkupDependencyProperty* CTKMarkupKeyboardNavigation::m_pIsTabStopProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupKeyboardNavigation::m_pTabNavigationProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupKeyboardNavigation::m_pTabIndexProperty = nullptr;
+
+CTKMarkupKeyboardNavigation::~CTKMarkupKeyboardNavigation() {
+  MarkupRelease(m_pFocused);
+  MarkupRelease(m_pLastFocused);
+}
+
+void CTKMarkupKeyboardNavigation::RegisterMarkupDependencyProperties() {
+  CTKMarkupType* pOwner = GetMarkupClass();
+  m_pIsTabStopProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"IsTabStop", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                                               new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(TRUE), 0));
+  m_pTabNavigationProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"TabNavigation", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                                                   new CTKMarkupPropertyMetadata(nullptr, &ConvertTabNavigation, 0));
+  m_pTabIndexProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"TabIndex", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                                              new CTKMarkupPropertyMetadata(new CTKMarkupInt(2147483647), 0));
+}

@@ -1,0 +1,686 @@
+#include "toolkit/markup/markupobject.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+#include <unordered_map>
+
+#include "toolkit/markup/markupbuilder.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupstyle.h"
+
+// ---- small text helpers ----------------------------------------------------------------
+
+int MarkupStrLen(LPCWSTR lpsz) {
+  if (!lpsz) return 0;
+  int n = 0;
+  while (lpsz[n]) n++;
+  return n;
+}
+
+static WCHAR AsciiLower(WCHAR c) { return (c >= 'A' && c <= 'Z') ? static_cast<WCHAR>(c + 32) : c; }
+
+BOOL MarkupStrEqualNoCase(LPCWSTR a, int na, const char* b) {
+  int nb = static_cast<int>(std::strlen(b));
+  if (na != nb) return FALSE;
+  for (int i = 0; i < na; i++)
+    if (AsciiLower(a[i]) != AsciiLower(static_cast<WCHAR>(static_cast<unsigned char>(b[i])))) return FALSE;
+  return TRUE;
+}
+
+static WCHAR* DupText(LPCWSTR lpsz, int n) {
+  WCHAR* p = new WCHAR[n + 1];
+  if (n) std::memcpy(p, lpsz, n * sizeof(WCHAR));
+  p[n] = 0;
+  return p;
+}
+
+// ---- the property-from-name map and the counters -----------------------------------------
+
+namespace {
+struct FromNameKey {
+  std::u16string_view name;
+  const CTKMarkupType* owner;
+  bool operator==(const FromNameKey& o) const { return owner == o.owner && name == o.name; }
+};
+struct FromNameHash {
+  size_t operator()(const FromNameKey& k) const {
+    return std::hash<std::u16string_view>()(k.name) ^ (reinterpret_cast<size_t>(k.owner) >> 4);
+  }
+};
+struct PropertyRegistry {
+  std::unordered_map<FromNameKey, CTKMarkupDependencyProperty*, FromNameHash> map;
+  int count = 0;
+};
+PropertyRegistry& Properties() {
+  static PropertyRegistry* p = new PropertyRegistry();  // lives until exit
+  return *p;
+}
+
+struct TypeRegistry {
+  std::unordered_map<std::u16string_view, CTKMarkupType*> map;
+  CTKMarkupType* first = nullptr;
+};
+TypeRegistry& Types() {
+  static TypeRegistry* p = new TypeRegistry();
+  return *p;
+}
+}  // namespace
+
+// ---- CTKMarkupObject -----------------------------------------------------------------------
+
+CTKMarkupType* CTKMarkupObject::s_pMarkupType = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupObject::m_pNameProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupObject::m_pKeyProperty = nullptr;
+
+CTKMarkupType* CTKMarkupObject::GetMarkupClass() {
+  MarkupRegisterTypes();
+  return s_pMarkupType;
+}
+CTKMarkupObject* CTKMarkupObject::CreateMarkupObject() { return new CTKMarkupObject(); }
+CTKMarkupType* CTKMarkupObject::GetType() const { return GetMarkupClass(); }
+
+void CTKMarkupObject::RegisterMarkupDependencyProperties() {
+  m_pNameProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Name", CTKMarkupString::GetMarkupClass(), GetMarkupClass());
+  m_pKeyProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Key", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
+}
+
+CTKMarkupObject::CTKMarkupObject() : m_pLogicalParent(nullptr), m_pProperties(nullptr), m_lpszTagName(nullptr), m_dwRef(1) {}
+
+CTKMarkupObject::~CTKMarkupObject() {
+  if (m_pProperties) {
+    CTKMarkupProperties* p = m_pProperties;
+    m_pProperties = nullptr;
+    p->Release();
+  }
+  delete[] m_lpszTagName;
+}
+
+void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
+  delete[] m_lpszTagName;
+  m_lpszTagName = lpszTag ? DupText(lpszTag, MarkupStrLen(lpszTag)) : nullptr;
+}
+
+LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
+
+LONG CTKMarkupObject::Release() {
+  LONG n = m_dwRef.load();
+  if (n == 0) return 0;
+  n = --m_dwRef;
+  if (n == 0) OnFinalRelease();
+  return n;
+}
+
+void CTKMarkupObject::OnFinalRelease() { delete this; }
+
+CTKMarkupObject* CTKMarkupObject::ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const {
+  return m_pProperties ? m_pProperties->Lookup(pProperty) : nullptr;
+}
+
+UINT_PTR CTKMarkupObject::GetHashCode() const { return reinterpret_cast<UINT_PTR>(this); }
+BOOL CTKMarkupObject::IsEqual(const CTKMarkupObject* pOther) const { return pOther == this; }
+int CTKMarkupObject::GetLogicalChildrenCount() const { return 0; }
+CTKMarkupObject* CTKMarkupObject::GetLogicalChild(int) const { return nullptr; }
+BOOL CTKMarkupObject::HasContent() const { return FALSE; }
+BOOL CTKMarkupObject::AllowWhiteSpaceContent() const { return FALSE; }
+CTKMarkupObject* CTKMarkupObject::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject*) { return nullptr; }
+
+void CTKMarkupObject::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pContent);
+  if (pString) {
+    ThrowBuildError(FormatStringWithArgs(u"Cannot convert the string '%ls' into a '%ls' object", pString->GetBuffer(), GetType()->GetClassName()));
+  }
+  ThrowBuildError(FormatStringWithArg(u"Cannot add content to an object of type '%ls'", GetType()->GetClassName()));
+}
+
+void CTKMarkupObject::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  if (pValue && pProperty && !pValue->IsOfType(pProperty->GetPropertyType())) {
+    CTKMarkupObject* pConverted = pBuilder->ConvertValue(pProperty, pValue);  // throws on failure
+    pValue->Release();
+    pValue = pConverted;
+  }
+  if (!SetValue(pProperty, pValue) && pValue) pValue->Release();
+}
+
+void CTKMarkupObject::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+  CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  if (pMetadata && pMetadata->m_pPropertyChanged) {
+    PropertyChangedArgs args = {pProperty, pOldValue, pNewValue};
+    pMetadata->m_pPropertyChanged(this, &args);
+  }
+}
+
+BOOL CTKMarkupObject::IsOfType(const CTKMarkupType* pType) const {
+  if (!pType) return FALSE;
+  for (const CTKMarkupType* p = GetType(); p; p = p->GetBaseType())
+    if (p == pType) return TRUE;
+  return FALSE;
+}
+
+CTKMarkupObject* CTKMarkupObject::DynamicCast(const CTKMarkupType* pType, CTKMarkupObject* pObject) {
+  return pObject && pObject->IsOfType(pType) ? pObject : nullptr;
+}
+
+CTKMarkupObject* CTKMarkupObject::GetValue(CTKMarkupDependencyProperty* pProperty) const {
+  if (!pProperty) return nullptr;
+  CTKMarkupObject* pValue = ReadLocalValue(pProperty);
+  if (pValue) return pValue;
+  CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  if (pMetadata && (pMetadata->m_dwFlags & MPF_INHERITS)) {
+    for (const CTKMarkupObject* p = m_pLogicalParent; p; p = p->GetLogicalParent()) {
+      pValue = p->ReadLocalValue(pProperty);
+      if (pValue) return pValue;
+    }
+  }
+  return pMetadata ? pMetadata->m_pDefaultValue : nullptr;
+}
+
+BOOL CTKMarkupObject::SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  if (!pProperty) return FALSE;
+  if (pValue && !pValue->IsOfType(pProperty->GetPropertyType())) return FALSE;
+  if (pValue && !m_pProperties) m_pProperties = new CTKMarkupProperties(this);
+  // Hold the old value while notifying: the store releases it.
+  CTKMarkupObject* pOld = GetValue(pProperty);
+  if (pOld) pOld->AddRef();
+  if (m_pProperties) m_pProperties->Set(pProperty, pValue);
+  CTKMarkupObject* pNew = GetValue(pProperty);
+  if (pOld || pNew) {
+    OnPropertyChanged(pProperty, pOld, pNew);
+    if (pProperty->GetFlags() & MPF_INHERITS) NotifyInheritedChange(pProperty, pOld, pNew);
+  }
+  if (pOld) pOld->Release();
+  return TRUE;
+}
+
+const CTKMarkupObject* CTKMarkupObject::FindValueOwner(CTKMarkupDependencyProperty* pProperty) const {
+  if (ReadLocalValue(pProperty)) return this;
+  if (!(pProperty->GetFlags() & MPF_INHERITS)) return nullptr;
+  for (const CTKMarkupObject* p = m_pLogicalParent; p; p = p->GetLogicalParent())
+    if (p->ReadLocalValue(pProperty)) return p;
+  return nullptr;
+}
+
+void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+  int nCount = GetLogicalChildrenCount();
+  for (int i = 0; i < nCount; i++) {
+    CTKMarkupObject* pChild = GetLogicalChild(i);
+    if (!pChild) continue;
+    if (pChild->IsOfType(pProperty->GetOwnerType())) pChild->OnPropertyChanged(pProperty, pOldValue, pNewValue);
+    pChild->NotifyInheritedChange(pProperty, pOldValue, pNewValue);
+  }
+}
+
+// ---- metadata and dependency properties -------------------------------------------------------
+
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, DWORD dwFlags)
+    : m_pDefaultValue(pDefault), m_pConverter(nullptr), m_dwFlags(dwFlags), m_pPropertyChanged(nullptr) {}
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, DWORD dwFlags)
+    : m_pDefaultValue(pDefault), m_pConverter(pConverter), m_dwFlags(dwFlags), m_pPropertyChanged(nullptr) {}
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags)
+    : m_pDefaultValue(pDefault), m_pConverter(nullptr), m_dwFlags(dwFlags), m_pPropertyChanged(pCallback) {}
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags)
+    : m_pDefaultValue(pDefault), m_pConverter(pConverter), m_dwFlags(dwFlags), m_pPropertyChanged(pCallback) {}
+CTKMarkupPropertyMetadata::~CTKMarkupPropertyMetadata() { MarkupRelease(m_pDefaultValue); }
+
+TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupDependencyProperty)
+
+CTKMarkupDependencyProperty::CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata)
+    : m_lpszName(lpszName), m_pPropertyType(pValueType), m_pOwnerType(pOwnerType), m_pMetadata(pMetadata) {}
+
+CTKMarkupDependencyProperty::~CTKMarkupDependencyProperty() { delete m_pMetadata; }
+
+DWORD CTKMarkupDependencyProperty::GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
+
+int CTKMarkupDependencyProperty::GetPropertyCount() { return Properties().count; }
+
+CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::Register(CTKMarkupDependencyProperty* pProperty) {
+  PropertyRegistry& reg = Properties();
+  if (!pProperty->IsEvent()) pProperty->m_nIndex = reg.count++;
+  FromNameKey key{std::u16string_view(pProperty->m_lpszName), pProperty->m_pOwnerType};
+  auto it = reg.map.find(key);
+  if (it != reg.map.end()) {
+    // A second registration under the same name and owner replaces the
+    // entry; the old property stays alive (its index is kept by stores).
+    it->second = pProperty;
+  } else {
+    reg.map.emplace(key, pProperty);
+  }
+  return pProperty;
+}
+
+CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::RegisterProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata) {
+  return Register(new CTKMarkupDependencyProperty(lpszName, pValueType, pOwnerType, pMetadata));
+}
+
+CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::RegisterAttachedProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata) {
+  CTKMarkupDependencyProperty* p = new CTKMarkupDependencyProperty(lpszName, pValueType, pOwnerType, pMetadata);
+  p->m_bAttached = TRUE;
+  return Register(p);
+}
+
+CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::AddOwner(CTKMarkupType* pOwnerType) {
+  PropertyRegistry& reg = Properties();
+  FromNameKey key{std::u16string_view(m_lpszName), pOwnerType};
+  if (reg.map.find(key) == reg.map.end()) {
+    AddRef();
+    reg.map.emplace(key, this);
+  }
+  return this;
+}
+
+// ---- property store ------------------------------------------------------------------------------
+
+CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOwner) {
+  m_nCount = CTKMarkupDependencyProperty::GetPropertyCount();
+  m_pSlots = new CTKMarkupObject*[m_nCount > 0 ? m_nCount : 1]();
+}
+
+CTKMarkupProperties::~CTKMarkupProperties() {
+  for (int i = 0; i < m_nCount; i++) {
+    CTKMarkupObject* p = m_pSlots[i];
+    if (!p) continue;
+    m_pSlots[i] = nullptr;
+    if (m_pOwner && p->GetLogicalParent() == m_pOwner) p->SetLogicalParent(nullptr);
+    p->Release();
+  }
+  delete[] m_pSlots;
+}
+
+CTKMarkupObject* CTKMarkupProperties::Lookup(CTKMarkupDependencyProperty* pProperty) const {
+  int n = pProperty ? pProperty->GetStoreIndex() : -1;
+  return (n >= 0 && n < m_nCount) ? m_pSlots[n] : nullptr;
+}
+
+void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  int n = pProperty ? pProperty->GetStoreIndex() : -1;
+  if (n < 0 || n >= m_nCount) return;
+  CTKMarkupObject* pOld = m_pSlots[n];
+  m_pSlots[n] = pValue;
+  if (pOld) {
+    // Shared values (true, false, small enumerations) are held by many
+    // stores: only take the parent away when it is still this owner.
+    if (m_pOwner && pOld->GetLogicalParent() == m_pOwner) pOld->SetLogicalParent(nullptr);
+    pOld->Release();
+  }
+  if (pValue && m_pOwner) pValue->SetLogicalParent(m_pOwner);
+}
+
+void CTKMarkupProperties::CopyFrom(const CTKMarkupProperties* pOther) {
+  if (!pOther) return;
+  int n = pOther->m_nCount < m_nCount ? pOther->m_nCount : m_nCount;
+  for (int i = 0; i < n; i++) {
+    if (pOther->m_pSlots[i]) {
+      pOther->m_pSlots[i]->AddRef();
+      if (m_pSlots[i]) m_pSlots[i]->Release();  // fresh stores only, but never leak
+      m_pSlots[i] = pOther->m_pSlots[i];
+    }
+  }
+}
+
+// ---- value classes ----------------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS(CTKMarkupInt)
+TK_DEFINE_MARKUPCLASS(CTKMarkupDouble)
+TK_DEFINE_MARKUPCLASS(CTKMarkupEnum)
+TK_DEFINE_MARKUPCLASS(CTKMarkupBool)
+TK_DEFINE_MARKUPCLASS(CTKMarkupColor)
+TK_DEFINE_MARKUPCLASS(CTKMarkupString)
+TK_DEFINE_MARKUPCLASS(CTKMarkupDoubleCollection)
+TK_DEFINE_MARKUPCLASS(CTKMarkupCollection)
+
+BOOL CTKMarkupInt::IsEqual(const CTKMarkupObject* pOther) const {
+  return pOther && pOther->GetType() == GetType() && static_cast<const CTKMarkupInt*>(pOther)->m_nValue == m_nValue;
+}
+
+CTKMarkupObject* CTKMarkupInt::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  return new CTKMarkupInt(MarkupReadInt(pString->GetBuffer()));
+}
+
+BOOL CTKMarkupDouble::IsEqual(const CTKMarkupObject* pOther) const {
+  return pOther && pOther->GetType() == GetType() && static_cast<const CTKMarkupDouble*>(pOther)->m_dValue == m_dValue;
+}
+
+CTKMarkupObject* CTKMarkupDouble::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  LPCWSTR lpsz = pString->GetBuffer();
+  double d = 0;
+  if (!ReadNumber(lpsz, d, 0, TRUE)) return nullptr;
+  return new CTKMarkupDouble(d);
+}
+
+BOOL CTKMarkupEnum::IsEqual(const CTKMarkupObject* pOther) const {
+  return pOther && pOther->GetType() == GetType() && static_cast<const CTKMarkupEnum*>(pOther)->m_nValue == m_nValue;
+}
+
+CTKMarkupEnum* CTKMarkupEnum::CreateEnum(int nValue) {
+  static CTKMarkupEnum* s_cache[8] = {};
+  if (nValue < 0 || nValue > 7) return new CTKMarkupEnum(nValue);
+  if (!s_cache[nValue]) s_cache[nValue] = new CTKMarkupEnum(nValue);
+  s_cache[nValue]->AddRef();
+  return s_cache[nValue];
+}
+
+BOOL CTKMarkupBool::IsEqual(const CTKMarkupObject* pOther) const {
+  return pOther && pOther->GetType() == GetType() && static_cast<const CTKMarkupBool*>(pOther)->m_bValue == m_bValue;
+}
+
+CTKMarkupBool* CTKMarkupBool::CreateBool(BOOL bValue) {
+  static CTKMarkupBool* s_true = nullptr;
+  static CTKMarkupBool* s_false = nullptr;
+  CTKMarkupBool*& p = bValue ? s_true : s_false;
+  if (!p) p = new CTKMarkupBool(bValue);
+  p->AddRef();
+  return p;
+}
+
+CTKMarkupObject* CTKMarkupBool::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), "True")) return CreateBool(TRUE);
+  if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), "False")) return CreateBool(FALSE);
+  return nullptr;
+}
+
+CTKMarkupColor* CTKMarkupColor::FromARGB(DWORD dwValue) {
+  CTKMarkupColor* p = new CTKMarkupColor();
+  p->m_nValue = dwValue;
+  return p;
+}
+
+BOOL CTKMarkupColor::IsEqual(const CTKMarkupObject* pOther) const {
+  return pOther && pOther->GetType() == GetType() && static_cast<const CTKMarkupColor*>(pOther)->m_nValue == m_nValue;
+}
+
+static int HexDigit(WCHAR c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// One "%2x" field: one or two hex digits. The fixed-length forms make every
+// field exactly two digits in practice; a field cut short fails.
+static bool ReadHexByte(LPCWSTR p, int& value) {
+  int a = HexDigit(p[0]), b = HexDigit(p[1]);
+  if (a < 0 || b < 0) return false;
+  value = a * 16 + b;
+  return true;
+}
+
+BOOL CTKMarkupColor::ParseColorText(LPCWSTR lpsz, int n, DWORD& dwValue) {
+  if (!lpsz) return FALSE;
+  if (n > 0 && lpsz[0] == '#') {
+    int a = 0xFF, r, g, b;
+    if (n == 7) {
+      if (!ReadHexByte(lpsz + 1, r) || !ReadHexByte(lpsz + 3, g) || !ReadHexByte(lpsz + 5, b)) return FALSE;
+    } else if (n == 9) {
+      if (!ReadHexByte(lpsz + 1, a) || !ReadHexByte(lpsz + 3, r) || !ReadHexByte(lpsz + 5, g) || !ReadHexByte(lpsz + 7, b)) return FALSE;
+    } else {
+      return FALSE;
+    }
+    dwValue = (static_cast<DWORD>(a) << 24) | (static_cast<DWORD>(b) << 16) | (static_cast<DWORD>(g) << 8) | static_cast<DWORD>(r);
+    return TRUE;
+  }
+  DWORD clr = 0;
+  if (!ColorFromName(lpsz, n, clr)) return FALSE;
+  dwValue = clr;
+  return TRUE;
+}
+
+CTKMarkupObject* CTKMarkupColor::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  DWORD dw;
+  if (!ParseColorText(pString->GetBuffer(), pString->GetLength(), dw)) return nullptr;
+  return FromARGB(dw);
+}
+
+void CTKMarkupColor::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pContent);
+  DWORD dw;
+  if (pString && ParseColorText(pString->GetBuffer(), pString->GetLength(), dw)) {
+    m_nValue = dw;
+    pContent->Release();
+    return;
+  }
+  CTKMarkupObject::SetContentObject(pBuilder, pContent);
+}
+
+CTKMarkupString::CTKMarkupString(LPCWSTR lpszText, int nLength) {
+  if (nLength < 0) nLength = MarkupStrLen(lpszText);
+  if (!lpszText) nLength = 0;
+  m_nLength = nLength;
+  m_lpszValue = DupText(lpszText, nLength);
+}
+
+CTKMarkupString::~CTKMarkupString() { delete[] m_lpszValue; }
+
+BOOL CTKMarkupString::IsEqual(const CTKMarkupObject* pOther) const {
+  const CTKMarkupString* p = MarkupDynamicCast<CTKMarkupString>(pOther);
+  return p && p->m_nLength == m_nLength && std::memcmp(p->m_lpszValue, m_lpszValue, m_nLength * sizeof(WCHAR)) == 0;
+}
+
+UINT_PTR CTKMarkupString::GetHashCode() const {
+  UINT32 h = 0;
+  for (int i = 0; i < m_nLength; i++) h = h * 33 + m_lpszValue[i];
+  return h;
+}
+
+CTKMarkupString* CTKMarkupString::CreateString(LPCWSTR lpszText, int nLength) {
+  static CTKMarkupString* s_empty = nullptr;
+  static CTKMarkupString* s_space = nullptr;
+  static CTKMarkupString* s_newline = nullptr;
+  if (!lpszText) nLength = 0;
+  if (nLength < 0) nLength = MarkupStrLen(lpszText);
+  CTKMarkupString** pp = nullptr;
+  if (nLength == 0)
+    pp = &s_empty;
+  else if (nLength == 1 && lpszText[0] == ' ')
+    pp = &s_space;
+  else if (nLength == 1 && lpszText[0] == '\n')
+    pp = &s_newline;
+  if (!pp) return new CTKMarkupString(lpszText, nLength);
+  if (!*pp) *pp = new CTKMarkupString(lpszText, nLength);
+  (*pp)->AddRef();
+  return *pp;
+}
+
+float CTKMarkupDoubleCollection::GetAt(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetCount()) throw std::invalid_argument("CTKMarkupDoubleCollection index");
+  return m_arr[nIndex];
+}
+
+CTKMarkupObject* CTKMarkupDoubleCollection::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  LPCWSTR p = pString->GetBuffer();
+  CTKMarkupDoubleCollection* pList = new CTKMarkupDoubleCollection();
+  while (*p) {
+    while (*p == ' ') p++;
+    if (!*p) break;
+    bool negative = false;
+    if (*p == '-') {
+      negative = true;
+      p++;
+    }
+    double d = 0, scale = 0.1;
+    bool fraction = false, any = false;
+    for (; *p && *p != ' ' && *p != ','; p++) {
+      if (*p == '.') {
+        if (fraction) {
+          pList->Release();
+          return nullptr;
+        }
+        fraction = true;
+      } else if (*p >= '0' && *p <= '9') {
+        if (fraction) {
+          d += (*p - '0') * scale;
+          scale /= 10;
+        } else {
+          d = d * 10 + (*p - '0');
+        }
+      } else {
+        pList->Release();
+        return nullptr;
+      }
+      any = true;
+    }
+    if (!any) {  // a separator (or the end) with no number before it
+      pList->Release();
+      return nullptr;
+    }
+    pList->Add(static_cast<float>(negative ? -d : d));
+    if (*p == ',') p++;  // only a comma right after the number separates
+    while (*p == ' ') p++;
+  }
+  return pList;
+}
+
+// ---- collections ------------------------------------------------------------------------------------
+
+CTKMarkupCollection::CTKMarkupCollection() : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE) {}
+
+CTKMarkupCollection::~CTKMarkupCollection() {
+  for (CTKMarkupObject* p : m_arrItems) {
+    if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
+    p->Release();
+  }
+  m_arrItems.clear();
+}
+
+CTKMarkupObject* CTKMarkupCollection::GetLogicalChild(int nIndex) const {
+  return (nIndex >= 0 && nIndex < GetCount()) ? m_arrItems[nIndex] : nullptr;
+}
+
+BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
+  if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
+  if (m_bLogicalParent) pItem->SetLogicalParent(this);
+  if (nIndex < 0 || nIndex > GetCount()) nIndex = GetCount();
+  m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
+  OnItemAdded(pItem, nIndex);
+  OnChanged();
+  return TRUE;
+}
+
+void CTKMarkupCollection::RemoveAt(int nIndex) {
+  if (nIndex < 0 || nIndex >= GetCount()) return;
+  CTKMarkupObject* p = m_arrItems[nIndex];
+  m_arrItems.erase(m_arrItems.begin() + nIndex);
+  if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
+  p->Release();
+  OnChanged();
+}
+
+void CTKMarkupCollection::RemoveAll() {
+  std::vector<CTKMarkupObject*> items;
+  items.swap(m_arrItems);
+  for (CTKMarkupObject* p : items) {
+    if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
+    p->Release();
+  }
+  OnChanged();
+}
+
+CTKMarkupObject* CTKMarkupCollection::GetItem(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetCount()) throw std::invalid_argument("CTKMarkupCollection index");
+  return m_arrItems[nIndex];
+}
+
+void CTKMarkupCollection::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {
+  if (!pContent || !pContent->IsOfType(m_pElementType)) {
+    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type '%ls'",
+                                         pContent ? pContent->GetType()->GetClassName() : u"", GetType()->GetClassName(), m_pElementType->GetClassName()));
+  }
+  Add(pContent);
+}
+
+// ---- type descriptors --------------------------------------------------------------------------------
+
+TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupType)
+
+CTKMarkupType::CTKMarkupType(LPCWSTR lpszTag, LPCWSTR lpszClassName, PFNCREATEMARKUPOBJECT pfnCreate, PFNGETMARKUPTYPE pfnBase, PFNREGISTERMARKUPPROPERTIES pfnRegister)
+    : m_lpszTag(lpszTag),
+      m_lpszClassName(lpszClassName),
+      m_pNextType(nullptr),
+      m_bRegistered(FALSE),
+      m_pfnCreateObject(pfnCreate),
+      m_pfnGetBaseType(pfnBase),
+      m_pfnRegisterProperties(pfnRegister),
+      m_pTypeStyle(nullptr) {
+  TypeRegistry& reg = Types();
+  if (lpszTag && lpszTag[0]) reg.map[std::u16string_view(lpszTag)] = this;
+  m_pNextType = reg.first;
+  reg.first = this;
+}
+
+CTKMarkupType::~CTKMarkupType() { MarkupRelease(m_pTypeStyle); }
+
+CTKMarkupType* CTKMarkupType::GetFirstType() {
+  MarkupRegisterTypes();
+  return Types().first;
+}
+
+CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag) { return LookupTypeByTag(lpszTag, MarkupStrLen(lpszTag)); }
+
+CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
+  if (!lpszTag) return nullptr;
+  MarkupRegisterTypes();
+  TypeRegistry& reg = Types();
+  auto it = reg.map.find(std::u16string_view(lpszTag, nLength));
+  return it == reg.map.end() ? nullptr : it->second;
+}
+
+BOOL CTKMarkupType::IsDerivedFrom(const CTKMarkupType* pBase) const {
+  for (const CTKMarkupType* p = this; p; p = p->GetBaseType())
+    if (p == pBase) return TRUE;
+  return FALSE;
+}
+
+CTKMarkupDependencyProperty* CTKMarkupType::FindProperty(const CTKMarkupType* pType, LPCWSTR lpszName) {
+  return FindProperty(pType, lpszName, MarkupStrLen(lpszName));
+}
+
+CTKMarkupDependencyProperty* CTKMarkupType::FindProperty(const CTKMarkupType* pType, LPCWSTR lpszName, int nLength) {
+  if (!lpszName) return nullptr;
+  if (nLength >= 2 && lpszName[0] == 'x' && lpszName[1] == ':') {
+    lpszName += 2;
+    nLength -= 2;
+  }
+  if (!pType) return nullptr;
+  PropertyRegistry& reg = Properties();
+  std::u16string_view name(lpszName, nLength);
+  for (const CTKMarkupType* p = pType; p; p = p->GetBaseType()) {
+    auto it = reg.map.find(FromNameKey{name, p});
+    if (it != reg.map.end()) return it->second;
+  }
+  return nullptr;
+}
+
+void CTKMarkupType::EnsureRegistered() {
+  if (m_bRegistered) return;
+  CTKMarkupType* pBase = GetBaseType();
+  if (pBase && !pBase->m_bRegistered) pBase->EnsureRegistered();
+  m_bRegistered = TRUE;
+  if (m_pfnRegisterProperties) m_pfnRegisterProperties();
+}
+
+void CTKMarkupType::RegisterAllTypes() {
+  for (CTKMarkupType* p = GetFirstType(); p; p = p->m_pNextType) p->EnsureRegistered();
+}
+
+void CTKMarkupType::SetTypeStyle(CTKMarkupStyle* pStyle) {
+  MarkupRelease(m_pTypeStyle);
+  m_pTypeStyle = pStyle;
+  if (pStyle) pStyle->Seal();
+}
+
+CTKMarkupObject* CTKMarkupType::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+  CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
+  if (!pString) return nullptr;
+  CTKMarkupType* pType = LookupTypeByTag(pString->GetBuffer(), pString->GetLength());
+  if (pType) pType->AddRef();
+  return pType;
+}

@@ -1,0 +1,408 @@
+// Markup object model: the reference-counted base of every markup object,
+// dependency properties with metadata, the property store, the value classes
+// and the generic collections; and the type descriptors with their registry.
+//
+// References are passed explicitly: a function that returns a new object
+// gives the caller one reference; a store, collection or dictionary that
+// takes an object takes over the caller's reference; getters add none.
+#pragma once
+
+#include <atomic>
+#include <vector>
+
+#include "platform/base/wintypes.h"
+
+class CTKMarkupType;
+class CTKMarkupDependencyProperty;
+class CTKMarkupProperties;
+class CTKMarkupBuilder;
+class CTKMarkupObject;
+
+struct PropertyChangedArgs {
+  CTKMarkupDependencyProperty* pProperty;
+  CTKMarkupObject* pOldValue;
+  CTKMarkupObject* pNewValue;
+};
+
+// Declares the descriptor pair every markup class has: a static accessor of
+// its descriptor (the base-type function of derived classes), the factory and
+// the GetType override. The descriptor itself is made by the explicit
+// registration step in markuptypes.cpp (MarkupRegisterTypes).
+#define TK_DECLARE_MARKUPCLASS(cls)                  \
+ public:                                             \
+  static CTKMarkupType* GetMarkupClass();            \
+  static CTKMarkupObject* CreateMarkupObject();      \
+  CTKMarkupType* GetType() const override;           \
+  static CTKMarkupType* s_pMarkupType;               \
+                                                     \
+ private:
+
+// For classes that have no descriptor of their own: GetType answers the
+// nearest registered base.
+#define TK_DEFINE_MARKUPCLASS(cls)                                       \
+  CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
+  CTKMarkupType* cls::GetMarkupClass() {                                 \
+    MarkupRegisterTypes();                                               \
+    return s_pMarkupType;                                                \
+  }                                                                      \
+  CTKMarkupObject* cls::CreateMarkupObject() { return new cls(); }       \
+  CTKMarkupType* cls::GetType() const { return GetMarkupClass(); }
+
+#define TK_DEFINE_MARKUPCLASS_NOFACTORY(cls)                             \
+  CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
+  CTKMarkupType* cls::GetMarkupClass() {                                 \
+    MarkupRegisterTypes();                                               \
+    return s_pMarkupType;                                                \
+  }                                                                      \
+  CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; }         \
+  CTKMarkupType* cls::GetType() const { return GetMarkupClass(); }
+
+// Constructs every descriptor once, in the fixed table order. Called by every
+// descriptor accessor, so no static initialiser order is relied on.
+void MarkupRegisterTypes();
+
+class CTKMarkupObject {
+ public:
+  CTKMarkupObject();
+  CTKMarkupObject(const CTKMarkupObject&) = delete;
+  CTKMarkupObject& operator=(const CTKMarkupObject&) = delete;
+
+  // The fourteen operations the builder and the engine call.
+  virtual CTKMarkupType* GetType() const;
+  virtual ~CTKMarkupObject();
+  virtual CTKMarkupObject* ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const;
+  virtual UINT_PTR GetHashCode() const;
+  virtual BOOL IsEqual(const CTKMarkupObject* pOther) const;
+  virtual int GetLogicalChildrenCount() const;
+  virtual CTKMarkupObject* GetLogicalChild(int nIndex) const;
+  // Takes over the reference to pContent on success; on a build error the
+  // caller still owns it.
+  virtual void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent);
+  // Same ownership rule as SetContentObject.
+  virtual void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  virtual CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue);
+  virtual BOOL HasContent() const;
+  virtual BOOL AllowWhiteSpaceContent() const;
+  virtual void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue);
+  virtual void OnFinalRelease();
+
+  static CTKMarkupType* GetMarkupClass();
+  static CTKMarkupObject* CreateMarkupObject();
+  static CTKMarkupType* s_pMarkupType;
+  static void RegisterMarkupDependencyProperties();
+
+  LONG AddRef();
+  LONG Release();
+  LONG GetRefCount() const { return m_dwRef.load(); }
+
+  BOOL IsOfType(const CTKMarkupType* pType) const;
+  static CTKMarkupObject* DynamicCast(const CTKMarkupType* pType, CTKMarkupObject* pObject);
+
+  CTKMarkupObject* GetLogicalParent() const { return m_pLogicalParent; }
+  void SetLogicalParent(CTKMarkupObject* pParent) { m_pLogicalParent = pParent; }
+
+  CTKMarkupObject* GetValue(CTKMarkupDependencyProperty* pProperty) const;
+  // Stores the value (taking over the reference) or clears it with null.
+  // Returns FALSE when a value of the wrong type was refused; the reference
+  // then stays with the caller.
+  BOOL SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  const CTKMarkupObject* FindValueOwner(CTKMarkupDependencyProperty* pProperty) const;
+  void NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue);
+
+  LPCWSTR GetTagName() const { return m_lpszTagName; }
+  void SetTagName(LPCWSTR lpszTag);
+
+  static CTKMarkupDependencyProperty* m_pNameProperty;
+  static CTKMarkupDependencyProperty* m_pKeyProperty;
+
+ protected:
+  CTKMarkupObject* m_pLogicalParent;
+  CTKMarkupProperties* m_pProperties;
+  WCHAR* m_lpszTagName;
+  std::atomic<LONG> m_dwRef;
+};
+
+// Templated helpers used throughout the engine.
+template <class T>
+inline T* MarkupDynamicCast(CTKMarkupObject* p) {
+  return p && p->IsOfType(T::GetMarkupClass()) ? static_cast<T*>(p) : nullptr;
+}
+template <class T>
+inline const T* MarkupDynamicCast(const CTKMarkupObject* p) {
+  return p && p->IsOfType(T::GetMarkupClass()) ? static_cast<const T*>(p) : nullptr;
+}
+template <class T>
+inline void MarkupRelease(T*& p) {
+  if (p) {
+    p->Release();
+    p = nullptr;
+  }
+}
+
+// ---- property metadata and dependency properties ---------------------------------
+
+typedef CTKMarkupObject* (*PFNMARKUPCONVERTER)(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue);
+typedef void (*PFNMARKUPPROPERTYCHANGED)(CTKMarkupObject* pObject, PropertyChangedArgs* pArgs);
+
+enum {
+  MPF_INHERITS = 0x01,
+  MPF_AFFECTSARRANGE = 0x02,
+  MPF_AFFECTSMEASURE = 0x04,
+  MPF_AFFECTSRENDER = 0x20,
+};
+
+class CTKMarkupPropertyMetadata {
+ public:
+  // Each constructor takes over one reference to the default value.
+  CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, DWORD dwFlags);
+  CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, DWORD dwFlags);
+  CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags);
+  CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags);
+  virtual ~CTKMarkupPropertyMetadata();
+  CTKMarkupPropertyMetadata(const CTKMarkupPropertyMetadata&) = delete;
+  CTKMarkupPropertyMetadata& operator=(const CTKMarkupPropertyMetadata&) = delete;
+
+  CTKMarkupObject* m_pDefaultValue;
+  PFNMARKUPCONVERTER m_pConverter;
+  DWORD m_dwFlags;
+  PFNMARKUPPROPERTYCHANGED m_pPropertyChanged;
+};
+
+class CTKMarkupDependencyProperty : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupDependencyProperty)
+ public:
+  CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata);
+  ~CTKMarkupDependencyProperty() override;
+  virtual BOOL IsEvent() const { return FALSE; }
+
+  static CTKMarkupDependencyProperty* RegisterProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata = nullptr);
+  static CTKMarkupDependencyProperty* RegisterAttachedProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata = nullptr);
+  // Enters this property under a second owner; no new store index.
+  CTKMarkupDependencyProperty* AddOwner(CTKMarkupType* pOwnerType);
+  // Enters an already made property (a routed event) in the name map and
+  // gives it a store index unless it is an event.
+  static CTKMarkupDependencyProperty* Register(CTKMarkupDependencyProperty* pProperty);
+
+  LPCWSTR GetName() const { return m_lpszName; }
+  CTKMarkupType* GetPropertyType() const { return m_pPropertyType; }
+  CTKMarkupType* GetOwnerType() const { return m_pOwnerType; }
+  CTKMarkupPropertyMetadata* GetMetadata() const { return m_pMetadata; }
+  DWORD GetFlags() const;
+  BOOL IsAttached() const { return m_bAttached; }
+  int GetStoreIndex() const { return m_nIndex; }
+  static int GetPropertyCount();
+
+ protected:
+  CTKMarkupDependencyProperty() = default;
+  LPCWSTR m_lpszName = nullptr;
+  CTKMarkupType* m_pPropertyType = nullptr;
+  CTKMarkupType* m_pOwnerType = nullptr;
+  CTKMarkupPropertyMetadata* m_pMetadata = nullptr;
+  BOOL m_bAttached = FALSE;
+  int m_nIndex = -1;
+};
+
+// ---- the property store ----------------------------------------------------------------
+
+class CTKMarkupProperties : public CTKMarkupObject {
+ public:
+  explicit CTKMarkupProperties(CTKMarkupObject* pOwner);
+  ~CTKMarkupProperties() override;
+  CTKMarkupObject* Lookup(CTKMarkupDependencyProperty* pProperty) const;
+  void Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  void CopyFrom(const CTKMarkupProperties* pOther);
+  int GetSlotCount() const { return m_nCount; }
+
+ private:
+  CTKMarkupObject** m_pSlots;
+  int m_nCount;
+  CTKMarkupObject* m_pOwner;
+};
+
+// ---- value classes -----------------------------------------------------------------------
+
+class CTKMarkupInt : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupInt)
+ public:
+  explicit CTKMarkupInt(int nValue = 0) : m_nValue(nValue) {}
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  operator int() const { return m_nValue; }
+  int GetValue() const { return m_nValue; }
+
+ private:
+  int m_nValue;
+};
+
+class CTKMarkupDouble : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupDouble)
+ public:
+  explicit CTKMarkupDouble(double dValue = 0) : m_dValue(dValue) {}
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  operator double() const { return m_dValue; }
+  double GetValue() const { return m_dValue; }
+
+ private:
+  double m_dValue;
+};
+
+class CTKMarkupEnum : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupEnum)
+ public:
+  explicit CTKMarkupEnum(int nValue = 0) : m_nValue(nValue) {}
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  static CTKMarkupEnum* CreateEnum(int nValue);
+  operator int() const { return m_nValue; }
+  int GetValue() const { return m_nValue; }
+
+ private:
+  int m_nValue;
+};
+
+class CTKMarkupBool : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupBool)
+ public:
+  explicit CTKMarkupBool(BOOL bValue = FALSE) : m_bValue(bValue ? 1 : 0) {}
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  UINT_PTR GetHashCode() const override { return static_cast<UINT_PTR>(m_bValue); }
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  static CTKMarkupBool* CreateBool(BOOL bValue);
+  operator BOOL() const { return m_bValue; }
+  BOOL GetValue() const { return m_bValue; }
+
+ private:
+  BOOL m_bValue;
+};
+
+class CTKMarkupColor : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupColor)
+ public:
+  CTKMarkupColor() : m_nValue(0) {}
+  // A plain 24-bit colour gets alpha 0xFF.
+  explicit CTKMarkupColor(COLORREF clr) : m_nValue(0xFF000000u | (clr & 0xFFFFFFu)) {}
+  CTKMarkupColor(BYTE bAlpha, COLORREF clr) : m_nValue((static_cast<DWORD>(bAlpha) << 24) | (clr & 0xFFFFFFu)) {}
+  static CTKMarkupColor* FromARGB(DWORD dwValue);
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  // 0xAABBGGRR.
+  DWORD GetValue() const { return m_nValue; }
+  COLORREF GetColor() const { return m_nValue & 0xFFFFFFu; }
+  BYTE GetAlpha() const { return static_cast<BYTE>(m_nValue >> 24); }
+  // Reads "#RRGGBB", "#AARRGGBB" or a colour name; FALSE when the text is none.
+  static BOOL ParseColorText(LPCWSTR lpszText, int nLength, DWORD& dwValue);
+
+ private:
+  DWORD m_nValue;
+};
+
+class CTKMarkupString : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupString)
+ public:
+  CTKMarkupString(LPCWSTR lpszText = nullptr, int nLength = -1);
+  ~CTKMarkupString() override;
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
+  UINT_PTR GetHashCode() const override;
+  static CTKMarkupString* CreateString(LPCWSTR lpszText, int nLength = -1);
+  LPCWSTR GetBuffer() const { return m_lpszValue; }
+  int GetLength() const { return m_nLength; }
+  operator LPCWSTR() const { return m_lpszValue; }
+
+ private:
+  WCHAR* m_lpszValue;
+  int m_nLength;
+};
+
+class CTKMarkupDoubleCollection : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupDoubleCollection)
+ public:
+  CTKMarkupDoubleCollection() = default;
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  int GetCount() const { return static_cast<int>(m_arr.size()); }
+  float GetAt(int nIndex) const;
+  void Add(float f) { m_arr.push_back(f); }
+
+ private:
+  std::vector<float> m_arr;
+};
+
+// ---- collections -------------------------------------------------------------------------
+
+class CTKMarkupCollection : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupCollection)
+ public:
+  CTKMarkupCollection();
+  ~CTKMarkupCollection() override;
+  int GetLogicalChildrenCount() const override { return GetCount(); }
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override;
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  BOOL HasContent() const override { return GetCount() > 0; }
+  virtual void OnItemAdded(CTKMarkupObject* pItem, int nIndex) {}
+  virtual void OnChanged() {}
+
+  // Takes over the caller's reference; items of another type are ignored
+  // (and the reference stays with the caller: the answer is FALSE).
+  BOOL Insert(int nIndex, CTKMarkupObject* pItem);
+  BOOL Add(CTKMarkupObject* pItem) { return Insert(-1, pItem); }
+  void RemoveAt(int nIndex);
+  void RemoveAll();
+  int GetCount() const { return static_cast<int>(m_arrItems.size()); }
+  // Throws std::invalid_argument outside 0..count-1.
+  CTKMarkupObject* GetItem(int nIndex) const;
+  CTKMarkupType* GetElementType() const { return m_pElementType; }
+
+ protected:
+  std::vector<CTKMarkupObject*> m_arrItems;
+  CTKMarkupType* m_pElementType;
+  BOOL m_bLogicalParent;
+};
+
+// ---- type descriptors and the registry ------------------------------------------------------
+
+typedef CTKMarkupObject* (*PFNCREATEMARKUPOBJECT)();
+typedef CTKMarkupType* (*PFNGETMARKUPTYPE)();
+typedef void (*PFNREGISTERMARKUPPROPERTIES)();
+
+class CTKMarkupStyle;
+
+class CTKMarkupType : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupType)
+ public:
+  CTKMarkupType(LPCWSTR lpszTag, LPCWSTR lpszClassName, PFNCREATEMARKUPOBJECT pfnCreate, PFNGETMARKUPTYPE pfnBase, PFNREGISTERMARKUPPROPERTIES pfnRegister);
+  ~CTKMarkupType() override;
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+
+  static CTKMarkupType* LookupTypeByTag(LPCWSTR lpszTag);
+  static CTKMarkupType* LookupTypeByTag(LPCWSTR lpszTag, int nLength);
+  static CTKMarkupDependencyProperty* FindProperty(const CTKMarkupType* pType, LPCWSTR lpszName);
+  static CTKMarkupDependencyProperty* FindProperty(const CTKMarkupType* pType, LPCWSTR lpszName, int nLength);
+  static void RegisterAllTypes();
+  // The list of every descriptor, newest first.
+  static CTKMarkupType* GetFirstType();
+  CTKMarkupType* GetNextType() const { return m_pNextType; }
+
+  CTKMarkupType* GetBaseType() const { return m_pfnGetBaseType ? m_pfnGetBaseType() : nullptr; }
+  CTKMarkupObject* CreateInstance() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
+  void EnsureRegistered();
+  BOOL IsRegistered() const { return m_bRegistered; }
+  void SetTypeStyle(CTKMarkupStyle* pStyle);
+  CTKMarkupStyle* GetTypeStyle() const { return m_pTypeStyle; }
+  LPCWSTR GetTagName() const { return m_lpszTag; }
+  LPCWSTR GetClassName() const { return m_lpszClassName; }
+  BOOL IsDerivedFrom(const CTKMarkupType* pBase) const;
+
+ private:
+  LPCWSTR m_lpszTag;
+  LPCWSTR m_lpszClassName;
+  CTKMarkupType* m_pNextType;
+  BOOL m_bRegistered;
+  PFNCREATEMARKUPOBJECT m_pfnCreateObject;
+  PFNGETMARKUPTYPE m_pfnGetBaseType;
+  PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
+  CTKMarkupStyle* m_pTypeStyle;
+};
+
+// Text helpers shared by the engine.
+int MarkupStrLen(LPCWSTR lpsz);
+BOOL MarkupStrEqualNoCase(LPCWSTR a, int na, const char* b);

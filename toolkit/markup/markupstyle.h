@@ -1,0 +1,110 @@
+// Resource dictionaries, styles, setters and property triggers.
+#pragma once
+
+#include <unordered_map>
+#include <vector>
+
+#include "toolkit/markup/markupobject.h"
+
+class CTKMarkupInputElement;
+
+class CTKMarkupResourceDictionary : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupResourceDictionary)
+ public:
+  CTKMarkupResourceDictionary() = default;
+  ~CTKMarkupResourceDictionary() override;
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  CTKMarkupObject* Lookup(const CTKMarkupObject* pKey) const;
+  // Adds under a key: takes over the value's reference, adds one to the key.
+  BOOL Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue);
+  int GetCount() const { return static_cast<int>(m_arrEntries.size()); }
+
+ private:
+  struct Entry {
+    CTKMarkupObject* pKey;
+    CTKMarkupObject* pValue;
+  };
+  std::vector<Entry> m_arrEntries;
+  std::unordered_multimap<UINT_PTR, size_t> m_mapHash;
+};
+
+CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);
+// The resource search of an object and its logical ancestors; no reference added.
+CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupObject* pKey);
+
+class CTKMarkupSetter : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupSetter)
+ public:
+  CTKMarkupSetter() = default;
+  // A resolved setter; takes over the reference to the value.
+  CTKMarkupSetter(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  static void RegisterMarkupDependencyProperties();
+  CTKMarkupDependencyProperty* GetProperty() const;
+  CTKMarkupObject* GetSetterValue() const { return GetValue(m_pValueProperty); }
+
+  static CTKMarkupDependencyProperty* m_pPropertyProperty;
+  static CTKMarkupDependencyProperty* m_pValueProperty;
+};
+
+class CTKMarkupSetterColection : public CTKMarkupCollection {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupSetterColection)
+ public:
+  CTKMarkupSetterColection();
+};
+
+class CTKMarkupTrigger : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupTrigger)
+ public:
+  CTKMarkupTrigger() = default;
+  CTKMarkupTrigger(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  static void RegisterMarkupDependencyProperties();
+  CTKMarkupDependencyProperty* GetProperty() const;
+  CTKMarkupObject* GetTriggerValue() const;
+  CTKMarkupSetterColection* GetSetters() const;
+
+  static CTKMarkupDependencyProperty* m_pSettersProperty;
+};
+
+class CTKMarkupTriggerCollection : public CTKMarkupCollection {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupTriggerCollection)
+ public:
+  CTKMarkupTriggerCollection();
+};
+
+// Refers to triggers owned by styles without becoming their parent.
+class CTKMarkupActiveTriggerCollection : public CTKMarkupTriggerCollection {
+ public:
+  CTKMarkupActiveTriggerCollection() { m_bLogicalParent = FALSE; }
+};
+
+class CTKMarkupStyle : public CTKMarkupObject {
+  TK_DECLARE_MARKUPCLASS(CTKMarkupStyle)
+ public:
+  CTKMarkupStyle();
+  ~CTKMarkupStyle() override;
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) override;
+  static void RegisterMarkupDependencyProperties();
+
+  void ResolveSetter(CTKMarkupBuilder* pBuilder, CTKMarkupSetter* pSetter);
+  void ResolveTrigger(CTKMarkupBuilder* pBuilder, CTKMarkupTrigger* pTrigger);
+  void Seal();
+  BOOL IsSealed() const { return m_bSealed; }
+  CTKMarkupObject* GetStyleValue(CTKMarkupDependencyProperty* pProperty) const;
+  // Adds a resolved setter (used for styles made in code).
+  void AddSetter(CTKMarkupSetter* pSetter);
+  CTKMarkupSetterColection* GetSetters() const { return m_pSetters; }
+  CTKMarkupStyle* GetBasedOn() const;
+  CTKMarkupTriggerCollection* GetTriggers() const;
+
+  static CTKMarkupDependencyProperty* m_pResourcesProperty;
+  static CTKMarkupDependencyProperty* m_pTargetTypeProperty;
+  static CTKMarkupDependencyProperty* m_pBasedOnProperty;
+  static CTKMarkupDependencyProperty* m_pTriggersProperty;
+
+ private:
+  CTKMarkupSetterColection* m_pSetters;
+  BOOL m_bSealed;
+  BOOL m_bSealing;
+  CTKMarkupProperties* m_pValues;
+};
