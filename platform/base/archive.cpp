@@ -445,9 +445,15 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested) {
     if (object && requested && !object->IsKindOf(requested)) Throw(CArchiveException::badClass);
     return object;
   }
+  if (m_nReadDepth >= nMaxReadDepth) Throw(CArchiveException::genericException);
   CObject* object = cls->CreateObject();
   if (!object) AfxThrowMemoryException();
   size_t slot = m_pMaps->loaded.size();
+  struct DepthGuard {
+    UINT& depth;
+    explicit DepthGuard(UINT& d) : depth(d) { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard(m_nReadDepth);
   try {
     CheckCount();
     m_pMaps->loaded.push_back({object, false});

@@ -158,6 +158,9 @@ class CArchive {
   static constexpr DWORD dwBigClassTag = 0x80000000u;
   static constexpr WORD wBigObjectTag = 0x7FFF;
   static constexpr DWORD nMaxMapCount = 0x3FFFFFFEu;
+  // Objects being read inside one another; deeper data is refused
+  // (genericException) before it can exhaust the stack.
+  static constexpr UINT nMaxReadDepth = 4096;
 
  protected:
   template <class T>
@@ -195,5 +198,6 @@ class CArchive {
   UINT m_nBufSize;
   bool m_bUserBuf;
   DWORD m_nMapCount = 0;
+  UINT m_nReadDepth = 0;
   std::unique_ptr<ObjectMaps> m_pMaps;
 };

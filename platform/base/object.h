@@ -92,7 +92,7 @@ CObject* PvArchiveReadObject(CArchive& ar, const CRuntimeClass* requested);
 
 #define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)     \
   constinit CRuntimeClass class_name::class##class_name = {                      \
-      #class_name, static_cast<int>(sizeof(class class_name)), (wSchema), pfnNew, \
+      #class_name, static_cast<int>(sizeof(class_name)), (wSchema), pfnNew, \
       RUNTIME_CLASS(base_class_name)};                                           \
   CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); } \
   PV_REGISTER_RUNTIME_CLASS(class_name)

@@ -504,3 +504,38 @@ TEST(CArchive, CorruptOrTruncatedDataRaisesAndNeverOverreads) {
     EXPECT_EQ(cause, c.cause);
   }
 }
+
+TEST(CArchive, DeeplyNestedObjectsAreRefusedBeforeTheStackRunsOut) {
+  // Each node's Serialize reads the next node inside its own: a chain as
+  // deep as the limit loads, one level more is refused.
+  auto chain = [](UINT depth) {
+    Bytes out = Concat({{0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}, Ascii("CTestNode"), {0x00}});
+    for (UINT i = 1; i < depth; ++i) out.insert(out.end(), {0x01, 0x80, 0x00});  // label "", then next:
+    out.insert(out.end(), {0x00, 0x00});  // the last next is NULL
+    for (UINT i = 0; i < depth; ++i) out.insert(out.end(), {0x00, 0x00});  // empty child arrays
+    return out;
+  };
+  // The narrow empty label is one byte 0x00; the next node follows it.
+  Load(chain(CArchive::nMaxReadDepth), [](CArchive& ar) {
+    CTestNode* head = nullptr;
+    ar >> head;
+    ASSERT_NE(head, nullptr);
+    UINT depth = 0;
+    for (CTestNode* n = head; n; n = n->m_next) ++depth;
+    EXPECT_EQ(depth, CArchive::nMaxReadDepth);
+    // Free the chain iteratively (the nodes do not own their next).
+    while (head) {
+      CTestNode* next = head->m_next;
+      delete head;
+      head = next;
+    }
+  });
+  EXPECT_EQ(ArchiveCause([&] {
+              Load(chain(CArchive::nMaxReadDepth + 1), [](CArchive& ar) {
+                CObject* o = nullptr;
+                ar >> o;
+                delete o;
+              });
+            }),
+            CArchiveException::genericException);
+}
