@@ -143,6 +143,21 @@ HRESULT ParseNumber(const char16_t* text, size_t len, Num* out) {
       }
     }
   }
+  // Up to four decimals without an exponent are kept exactly (as currency
+  // units), so "922337203685477.5807" reaches VT_CY intact; the quotient is
+  // correctly rounded, so doubles come out as strtod would give them.
+  size_t dot = narrow.find('.');
+  if (dot != std::string::npos && narrow.find('e') == std::string::npos && narrow.size() - dot - 1 <= 4) {
+    std::string digits = narrow.substr(0, dot) + narrow.substr(dot + 1);
+    digits.append(4 - (narrow.size() - dot - 1), '0');
+    errno = 0;
+    long long scaled = std::strtoll(digits.c_str(), nullptr, 10);
+    if (errno == 0) {
+      out->kind = Num::kCy;
+      out->i = scaled;
+      return S_OK;
+    }
+  }
   double d = std::strtod(narrow.c_str(), nullptr);
   if (std::isinf(d)) return DISP_E_OVERFLOW;
   out->kind = Num::kReal;

@@ -105,6 +105,12 @@ TEST(Variant, ChangeTypeTable) {
       {Str(u"1,234,567"), VT_I4, 0, S_OK, I4(1234567)},
       {Str(u"2.5"), VT_I4, 0, S_OK, I4(2)},
       {Str(u"1.5e3"), VT_R8, 0, S_OK, R8(1500)},
+      {Str(u"0.1"), VT_R8, 0, S_OK, R8(0.1)},
+      {Str(u"-1.2345"), VT_R8, 0, S_OK, R8(-1.2345)},
+      {Str(u"922337203685477.5807"), VT_CY, 0, S_OK, Cy(9223372036854775807LL)},
+      {Str(u"1.23456"), VT_CY, 0, S_OK, Cy(12346)},
+      {Str(u"3.5"), VT_I4, 0, S_OK, I4(4)},
+      {Str(u"-0.5"), VT_I4, 0, S_OK, I4(0)},
       {Str(u"&HFF"), VT_I4, 0, S_OK, I4(255)},
       {Str(u"9223372036854775807"), VT_I8, 0, S_OK, I8(9223372036854775807LL)},
       {Str(u"300"), VT_UI1, 0, DISP_E_OVERFLOW, Empty()},
@@ -205,6 +211,35 @@ TEST(Variant, ChangeTypeInPlaceAndThroughReferences) {
   VariantClear(&copy);
   VariantClear(&sref);  // a reference owns nothing
   SysFreeString(s);
+}
+
+TEST(Variant, DecimalsConvertExactlyWhereTheyCan) {
+  struct Case {
+    _variant_t from;
+    const char16_t* text;  // the DECIMAL shown as text
+  } cases[] = {
+      {R8(-12.375), u"-12.375"},
+      {I8(-9223372036854775807LL - 1), u"-9223372036854775808"},
+      {UI8(18446744073709551615ull), u"18446744073709551615"},
+      {Cy(12345), u"1.2345"},
+      {Str(u"0.0001"), u"0.0001"},
+      {R8(1e-30), u"0"},
+  };
+  for (const Case& c : cases) {
+    _variant_t dec;
+    ASSERT_EQ(VariantChangeType(&dec, &c.from, 0, VT_DECIMAL), S_OK) << Describe(c.from);
+    EXPECT_EQ(dec.vt, VT_DECIMAL);
+    _variant_t text;
+    ASSERT_EQ(VariantChangeType(&text, &dec, 0, VT_BSTR), S_OK);
+    EXPECT_EQ(std::u16string(text.bstrVal), c.text);
+  }
+  _variant_t dec, back;
+  _variant_t src = R8(2.5);
+  ASSERT_EQ(VariantChangeType(&dec, &src, 0, VT_DECIMAL), S_OK);
+  ASSERT_EQ(VariantChangeType(&back, &dec, 0, VT_I4), S_OK);
+  EXPECT_EQ(back.lVal, 2);
+  _variant_t huge = R8(1e30);
+  EXPECT_EQ(VariantChangeType(&dec, &huge, 0, VT_DECIMAL), DISP_E_OVERFLOW);
 }
 
 TEST(Variant, VarCmpTable) {
