@@ -112,6 +112,10 @@ class CArchive {
   CArchive& operator<<(float v) { return Put(v); }
   CArchive& operator<<(double v) { return Put(v); }
   CArchive& operator<<(const CString& s);
+  // Character pointers are written as strings (not as a bool, which is
+  // what a pointer would otherwise convert to). Narrow text is UTF-8.
+  CArchive& operator<<(LPCWSTR s) { return *this << CString(s); }
+  CArchive& operator<<(LPCSTR s) { return *this << CString(s); }
   CArchive& operator<<(const CObject* object) {
     WriteObject(object);
     return *this;

@@ -156,6 +156,9 @@ TEST(CArchiveStoredForms, StringsAndCounts) {
   }
   EXPECT_EQ(Store([](CArchive& ar) { ar << CString(u"ab"); }),
             (Bytes{0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62, 0x00}));
+  // Character pointers are strings too (UTF-8 for narrow ones).
+  EXPECT_EQ(Store([](CArchive& ar) { ar << u"ab" << "\xC3\xA9"; }),
+            (Bytes{0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62, 0x00, 0xFF, 0xFE, 0xFF, 0x01, 0xE9, 0x00}));
 
   // Narrow forms are read too (their bytes are UTF-8).
   struct Narrow {
