@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/base/clock.h"
+#include "platform/base/comutil.h"
 #include "platform/base/oledatetime.h"
 #include "platform/base/systime.h"
 #include "platform/base/utf.h"
@@ -286,6 +287,42 @@ TEST(OleDateTime, ParseDateTimeForms) {
   COleDateTime back;
   ASSERT_TRUE(back.ParseDateTime(original.Format()));
   EXPECT_EQ(back, original);
+}
+
+TEST(OleDateTime, ConstructionFromOtherForms) {
+  pv::FakeClockScope clock(2026, 1, 1);
+  pv::ClockTimeZone zone;
+  zone.bias = 300;  // UTC-5
+  pv::Clock::SetFakeTimeZone(zone);
+  // time_t and FILETIME are UTC and shown in local time.
+  EXPECT_EQ(COleDateTime(static_cast<std::time_t>(0)), COleDateTime(1969, 12, 31, 19, 0, 0));
+  FILETIME ft = pv::TimeTToFileTime(86400);
+  EXPECT_EQ(COleDateTime(ft), COleDateTime(1970, 1, 1, 19, 0, 0));
+  SYSTEMTIME st{2013, 3, 2, 26, 14, 5, 9, 999};  // milliseconds are dropped, not rounded
+  EXPECT_EQ(COleDateTime(st), COleDateTime(2013, 3, 26, 14, 5, 9));
+  // MS-DOS date and time words (two-second resolution).
+  WORD dosDate = static_cast<WORD>(((2013 - 1980) << 9) | (3 << 5) | 26);
+  WORD dosTime = static_cast<WORD>((14 << 11) | (5 << 5) | (10 / 2));
+  EXPECT_EQ(COleDateTime(dosDate, dosTime), COleDateTime(2013, 3, 26, 14, 5, 10));
+  // Variants: dates, date text, numbers; null gives the null status and
+  // anything else that does not convert the invalid one.
+  EXPECT_EQ(COleDateTime(_variant_t(41359.5, VT_DATE)), COleDateTime(2013, 3, 26, 12, 0, 0));
+  EXPECT_EQ(COleDateTime(_variant_t(u"2013-03-26 12:00")), COleDateTime(2013, 3, 26, 12, 0, 0));
+  EXPECT_EQ(COleDateTime(_variant_t(41359.5)), COleDateTime(2013, 3, 26, 12, 0, 0));
+  _variant_t null;
+  null.vt = VT_NULL;
+  EXPECT_EQ(COleDateTime(null).GetStatus(), COleDateTime::null);
+  EXPECT_EQ(COleDateTime(_variant_t(u"soon")).GetStatus(), COleDateTime::invalid);
+  SYSTEMTIME out{};
+  ASSERT_TRUE(COleDateTime(2013, 3, 26, 14, 5, 9).GetAsSystemTime(out));
+  EXPECT_EQ(out.wDayOfWeek, 2);
+  EXPECT_FALSE(COleDateTime(2013, 2, 30, 0, 0, 0).GetAsSystemTime(out));
+  // SetTime puts the time on the zero day.
+  COleDateTime t;
+  EXPECT_EQ(t.SetTime(6, 30, 0), 0);
+  EXPECT_DOUBLE_EQ(t.m_dt, 6.5 / 24);
+  EXPECT_EQ(t.SetTime(6, 60, 0), 1);
+  EXPECT_EQ(t.GetStatus(), COleDateTime::invalid);
 }
 
 TEST(SystemTime, ConversionsBetweenFileTimeSystemTimeAndDates) {
