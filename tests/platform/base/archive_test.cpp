@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -541,4 +542,78 @@ TEST(CArchive, DeeplyNestedObjectsAreRefusedBeforeTheStackRunsOut) {
               });
             }),
             CArchiveException::genericException);
+}
+
+TEST(CArchive, MutatedDataLoadsOrRaisesButNeverCrashes) {
+  CTestPoint points[5] = {{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}};
+  Bytes good = Store([&](CArchive& ar) {
+    CStringArray strings;
+    strings.Add(u"short");
+    strings.Add(CString(std::u16string(300, u'w')));
+    strings.Add(u"");
+    strings.Serialize(ar);
+    CObArray obs;
+    for (int i = 0; i < 12; ++i) obs.Add(&points[i % 5]);  // repeated references
+    obs.Add(nullptr);
+    obs.Serialize(ar);
+    CDWordArray dwords;
+    for (DWORD i = 0; i < 40; ++i) dwords.Add(i);
+    dwords.Serialize(ar);
+    CMapStringToString map;
+    for (int i = 0; i < 8; ++i) map[CString(std::u16string(1 + i, u'k'))] = u"value";
+    map.Serialize(ar);
+    ar << CString(u"tail") << static_cast<LONG>(42);
+  });
+
+  auto read = [](CArchive& ar) {
+    CStringArray strings;
+    strings.Serialize(ar);
+    CObArray obs;
+    try {
+      obs.Serialize(ar);
+      CDWordArray dwords;
+      dwords.Serialize(ar);
+      CMapStringToString map;
+      map.Serialize(ar);
+      CString tail;
+      LONG n;
+      ar >> tail >> n;
+    } catch (...) {
+      std::set<CObject*> unique(obs.GetData(), obs.GetData() + obs.GetSize());
+      for (CObject* o : unique) delete o;
+      throw;
+    }
+    std::set<CObject*> unique(obs.GetData(), obs.GetData() + obs.GetSize());
+    for (CObject* o : unique) delete o;
+  };
+  Load(good, read);
+
+  std::uint32_t seed = 2024;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  int loaded = 0, refused = 0;
+  for (int round = 0; round < 3000; ++round) {
+    Bytes bad = good;
+    if (round % 5 == 0) {
+      bad.resize(next() % bad.size());
+    } else {
+      for (int k = 1 + static_cast<int>(next() % 4); k > 0; --k) {
+        size_t at = next() % bad.size();
+        bad[at] = static_cast<BYTE>(round % 3 == 0 ? 0xFF : next());
+      }
+    }
+    try {
+      Load(bad, read);
+      ++loaded;
+    } catch (CException* e) {
+      EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CArchiveException))) << "round " << round << ": "
+                                                                  << e->GetRuntimeClass()->m_lpszClassName;
+      e->Delete();
+      ++refused;
+    }
+  }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(loaded, 0);
 }
