@@ -1,6 +1,9 @@
 #include "platform/system/profile.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -182,6 +185,38 @@ TEST(Profile, SectionWritesAndUtf16Files) {
   EXPECT_EQ("\xFF\xFE", back.substr(0, 2));
   EXPECT_EQ(u"\u4e2d", Read(u"W", u"more", home.U("w.ini")));
   EXPECT_EQ(u"\u00e4", Read(u"W", u"name", home.U("w.ini")));
+}
+
+// Lines the program does not touch keep their bytes, even when they are
+// not UTF-8 (a file written by another program in a legacy code page).
+TEST(Profile, UntouchedLinesKeepTheirBytes) {
+  TempHome home;
+  std::string legacy = "[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\n";
+  WriteFile(home.path() + "/l.ini", legacy);
+  ASSERT_TRUE(WritePrivateProfileStringW(u"Names", u"new", u"\u4e2d", home.U("l.ini").c_str()));
+  EXPECT_EQ("[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\nnew=\xE4\xB8\xAD\n", ReadFile(home.path() + "/l.ini"));
+}
+
+void KillSelf(const char*) { ::kill(::getpid(), SIGKILL); }
+
+// A writer killed between writing the new text and the rename leaves the
+// old file as it was.
+TEST(Profile, WriterKilledBeforeRenameLeavesTheOldFile) {
+  TempHome home;
+  std::string path = home.path() + "/c.ini";
+  WriteFile(path, "; keep\n[A]\nx=1\n");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    pv::sys::SetAtomicWriteHookForTests(&KillSelf);
+    WritePrivateProfileStringW(u"A", u"x", u"2", home.U("c.ini").c_str());
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(child, ::waitpid(child, &status, 0));
+  ASSERT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ("; keep\n[A]\nx=1\n", ReadFile(path));
+  EXPECT_EQ(u"1", Read(u"A", u"x", home.U("c.ini")));
 }
 
 }  // namespace
