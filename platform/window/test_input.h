@@ -1,0 +1,96 @@
+// Driving windows from tests: scripted input, pumping the queue until idle,
+// the screen configuration, reading pixels back and the recorders.
+//
+// Input goes into the calling thread's queue exactly as the desktop back end
+// puts real input there; it becomes window messages when the queue is read
+// (so capture, hit testing, activation and hooks apply as for a real user).
+// Coordinates are screen coordinates unless a function says otherwise.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/window/winuser.h"
+
+namespace pv::test {
+
+enum class Button { Left, Right, Middle, X1, X2 };
+
+// ---- mouse ----
+void MouseMove(int x, int y);
+void MouseDown(Button b, int x, int y);
+void MouseUp(Button b, int x, int y);
+void Click(int x, int y, Button b = Button::Left);
+void DoubleClick(int x, int y, Button b = Button::Left);
+// One notch is WHEEL_DELTA (120); positive turns away from the user.
+void Wheel(int delta, int x, int y, bool horizontal = false);
+// The same in a window's client coordinates.
+POINT ClientPoint(HWND hwnd, int x, int y);
+void ClickClient(HWND hwnd, int x, int y, Button b = Button::Left);
+
+// ---- keyboard ----
+void KeyDown(UINT vk);
+void KeyUp(UINT vk);
+void KeyPress(UINT vk);  // down and up
+// Presses Ctrl/Shift/Alt around a key (any combination of FCONTROL|FSHIFT|FALT).
+void Chord(BYTE modifiers, UINT vk);
+// A character straight to the focus (for text the keyboard layout lacks).
+void Char(WCHAR ch);
+// Types text: characters of the US layout as key presses (with Shift where
+// needed), any other character as a WM_CHAR.
+void TypeText(std::u16string_view text);
+
+// ---- system events ----
+// Another application takes the mouse: capture ends (WM_CAPTURECHANGED).
+void CaptureLoss();
+// The application loses activation to another application, and back.
+void AppDeactivate();
+
+// ---- the loop ----
+// Dispatches (with TranslateMessage) until nothing is left to do: posted
+// messages, input, paint and due timers. A WM_QUIT met on the way is taken
+// off the queue and remembered (TakeQuit). Returns the number of messages
+// dispatched; stops after maxMessages.
+int PumpUntilIdle(int maxMessages = 1000000);
+// Moves the fake clock forward and pumps (timers due in between fire in order).
+int AdvanceAndPump(unsigned ms);
+bool TakeQuit(int* code = nullptr);
+// How many times a modal loop ended because its queue ran dry.
+int DryCancelCount();
+void NoteDryCancel();
+// -1: dry loops cancel when the display is headless (default); 0: never; 1: always.
+void SetModalDryCancel(int mode);
+
+// ---- screen ----
+// One monitor of the given size; the work area leaves a task bar at the bottom.
+void SetScreen(int cx, int cy, int taskBarHeight = 40);
+void AddMonitor(const RECT& rect, const RECT& work);
+void SetMetric(int index, int value);  // overrides GetSystemMetrics
+void ClearMetrics();
+
+// ---- pixels ----
+// The colour (RGB) at a client point of a window, as last painted.
+COLORREF WindowPixel(HWND hwnd, int x, int y);
+// The colour at a point of the window rectangle (non-client included).
+COLORREF WindowPixelNc(HWND hwnd, int x, int y);
+// Saves the window (its whole rectangle) as a PNG file.
+bool SaveWindowPng(HWND hwnd, const char* path);
+
+// ---- recorders ----
+std::vector<UINT> TakeBeeps();
+struct WinEventRecord {
+  DWORD event;
+  HWND hwnd;
+  LONG idObject;
+  LONG idChild;
+};
+std::vector<WinEventRecord> TakeWinEvents();
+void RecordWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild);
+
+// ---- isolation ----
+// Destroys every window of the calling thread and clears queues, timers,
+// hooks, input state, capture, focus, the clipboard and the screen set-up,
+// so that each test starts from a clean desktop.
+void ResetWindowManager();
+
+}  // namespace pv::test

@@ -1,0 +1,413 @@
+// The display back end in use (headless unless a desktop is there), and the
+// scripted input and inspection services for tests.
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/base/clock.h"
+#include "platform/gdi/gdi_private.h"
+#include "platform/window/test_input.h"
+#include "platform/window/wm_internal.h"
+
+using namespace pv::wm;
+
+namespace pv::wm {
+
+void ResetHooks();
+void ResetClipboard();
+
+namespace {
+
+// Everything in memory: top-level windows keep their backing bitmaps and
+// nothing is shown.
+class HeadlessBackend : public Backend {
+ public:
+  bool Headless() const override { return true; }
+  bool GetClipboardText(std::u16string* text) override { return false; }
+};
+
+std::unique_ptr<Backend>& Current() {
+  static std::unique_ptr<Backend> b;
+  return b;
+}
+
+bool EnvOn(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v && std::strcmp(v, "0") != 0;
+}
+
+}  // namespace
+
+Backend& B() {
+  auto& b = Current();
+  if (!b) {
+    bool headless = EnvOn("PRAVENOR_HEADLESS");
+    bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+    if (!headless && display) b = MakeSdlBackend();
+    if (!b) b = std::make_unique<HeadlessBackend>();
+  }
+  return *b;
+}
+
+void SetBackend(std::unique_ptr<Backend> backend) { Current() = std::move(backend); }
+
+}  // namespace pv::wm
+
+namespace pv::test {
+
+namespace {
+std::uint64_t Now() { return pv::Clock::TickCount64(); }
+
+void Inject(UINT msg, POINT pt, WPARAM wParam = 0) {
+  InputEvent ev;
+  ev.message = msg;
+  ev.pt = pt;
+  ev.wParam = wParam;
+  ev.time = static_cast<DWORD>(Now());
+  S().cursorPos = pt;
+  PostInput(ev);
+}
+
+UINT DownMsg(Button b) {
+  if (S().swapButtons && b == Button::Left) b = Button::Right;
+  else if (S().swapButtons && b == Button::Right) b = Button::Left;
+  switch (b) {
+    case Button::Left: return WM_LBUTTONDOWN;
+    case Button::Right: return WM_RBUTTONDOWN;
+    case Button::Middle: return WM_MBUTTONDOWN;
+    case Button::X1:
+    case Button::X2: return WM_XBUTTONDOWN;
+  }
+  return WM_LBUTTONDOWN;
+}
+
+int ButtonVk(Button b) {
+  switch (b) {
+    case Button::Left: return S().swapButtons ? VK_RBUTTON : VK_LBUTTON;
+    case Button::Right: return S().swapButtons ? VK_LBUTTON : VK_RBUTTON;
+    case Button::Middle: return VK_MBUTTON;
+    case Button::X1: return VK_XBUTTON1;
+    case Button::X2: return VK_XBUTTON2;
+  }
+  return VK_LBUTTON;
+}
+
+WPARAM XData(Button b) {
+  if (b == Button::X1) return MAKEWPARAM(0, XBUTTON1);
+  if (b == Button::X2) return MAKEWPARAM(0, XBUTTON2);
+  return 0;
+}
+
+int g_dryCancels = 0;
+bool g_quit = false;
+int g_quitCode = 0;
+std::vector<WinEventRecord>& WinEvents() {
+  static std::vector<WinEventRecord> v;
+  return v;
+}
+
+void KeyEvent(UINT vk, bool down) {
+  UINT scan = MapVirtualKey(vk, MAPVK_VK_TO_VSC);
+  bool extended = MapVirtualKey(vk, MAPVK_VK_TO_VSC_EX) > 0xFF;
+  UINT msgVk = vk;
+  if (vk == VK_LSHIFT || vk == VK_RSHIFT) msgVk = VK_SHIFT;
+  if (vk == VK_LCONTROL || vk == VK_RCONTROL) msgVk = VK_CONTROL;
+  if (vk == VK_LMENU || vk == VK_RMENU) msgVk = VK_MENU;
+  BYTE* ak = S().asyncKeys;
+  bool wasDown = (ak[msgVk] & 0x80) != 0;
+  if (down) {
+    ak[vk] |= 0x80;
+    ak[msgVk] |= 0x80;
+  } else {
+    ak[vk] &= ~0x80;
+    if (msgVk != vk) {
+      int l = msgVk == VK_SHIFT ? VK_LSHIFT : msgVk == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
+      if (!((ak[l] | ak[l + 1]) & 0x80)) ak[msgVk] &= ~0x80;
+    } else {
+      ak[msgVk] &= ~0x80;
+    }
+  }
+  bool alt = (ak[VK_MENU] & 0x80) != 0;
+  bool ctrl = (ak[VK_CONTROL] & 0x80) != 0;
+  InputEvent ev;
+  // Alt without Ctrl makes the system variants; so does F10.
+  bool sys = (alt && !ctrl) || (msgVk == VK_MENU && !ctrl) || msgVk == VK_F10;
+  ev.message = down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP);
+  ev.wParam = msgVk;
+  LPARAM lp = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16);
+  if (extended) lp |= 1 << 24;
+  if (alt && msgVk != VK_MENU) lp |= 1 << 29;
+  if (msgVk == VK_MENU && down) lp |= 1 << 29;
+  if (down && wasDown) lp |= 1 << 30;
+  if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
+  ev.lParam = lp;
+  ev.time = static_cast<DWORD>(Now());
+  ev.pt = S().cursorPos;
+  PostInput(ev);
+}
+}  // namespace
+
+void MouseMove(int x, int y) { Inject(WM_MOUSEMOVE, POINT{x, y}); }
+
+void MouseDown(Button b, int x, int y) {
+  S().asyncKeys[ButtonVk(b)] |= 0x80;
+  Inject(DownMsg(b), POINT{x, y}, XData(b));
+}
+
+void MouseUp(Button b, int x, int y) {
+  S().asyncKeys[ButtonVk(b)] &= ~0x80;
+  Inject(DownMsg(b) + 1, POINT{x, y}, XData(b));
+}
+
+void Click(int x, int y, Button b) {
+  MouseMove(x, y);
+  MouseDown(b, x, y);
+  MouseUp(b, x, y);
+}
+
+void DoubleClick(int x, int y, Button b) {
+  Click(x, y, b);
+  MouseDown(b, x, y);
+  MouseUp(b, x, y);
+}
+
+void Wheel(int delta, int x, int y, bool horizontal) {
+  Inject(horizontal ? WM_MOUSEHWHEEL : WM_MOUSEWHEEL, POINT{x, y}, static_cast<WPARAM>(static_cast<WORD>(delta)));
+}
+
+POINT ClientPoint(HWND hwnd, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(hwnd, &p);
+  return p;
+}
+
+void ClickClient(HWND hwnd, int x, int y, Button b) {
+  POINT p = ClientPoint(hwnd, x, y);
+  Click(p.x, p.y, b);
+}
+
+void KeyDown(UINT vk) { KeyEvent(vk, true); }
+void KeyUp(UINT vk) { KeyEvent(vk, false); }
+void KeyPress(UINT vk) {
+  KeyEvent(vk, true);
+  KeyEvent(vk, false);
+}
+
+void Chord(BYTE modifiers, UINT vk) {
+  if (modifiers & FCONTROL) KeyDown(VK_CONTROL);
+  if (modifiers & FSHIFT) KeyDown(VK_SHIFT);
+  if (modifiers & FALT) KeyDown(VK_MENU);
+  KeyPress(vk);
+  if (modifiers & FALT) KeyUp(VK_MENU);
+  if (modifiers & FSHIFT) KeyUp(VK_SHIFT);
+  if (modifiers & FCONTROL) KeyUp(VK_CONTROL);
+}
+
+void Char(WCHAR ch) {
+  InputEvent ev;
+  ev.message = WM_CHAR;
+  ev.wParam = ch;
+  ev.lParam = 1;
+  ev.time = static_cast<DWORD>(Now());
+  ev.pt = S().cursorPos;
+  PostInput(ev);
+}
+
+void TypeText(std::u16string_view text) {
+  for (char16_t c : text) {
+    SHORT k = (c >= 0x20 || c == u'\r' || c == u'\t' || c == 0x08) ? VkKeyScan(c) : -1;
+    if (c == u'\n') k = VK_RETURN;
+    if (k == -1) {
+      Char(c);
+      continue;
+    }
+    bool shift = (k & 0x100) != 0;
+    if (shift) KeyDown(VK_SHIFT);
+    KeyPress(static_cast<UINT>(k & 0xFF));
+    if (shift) KeyUp(VK_SHIFT);
+  }
+}
+
+void CaptureLoss() {
+  if (GetCapture()) ReleaseCapture();
+}
+
+void AppDeactivate() { ActivateWindow(nullptr, WA_INACTIVE, false); }
+
+int PumpUntilIdle(int maxMessages) {
+  int n = 0;
+  MSG m;
+  while (n < maxMessages && PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      if (m.lParam != PV_DRY_CANCEL) {
+        g_quit = true;
+        g_quitCode = static_cast<int>(m.wParam);
+      }
+      continue;
+    }
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+    ++n;
+  }
+  PresentDirty();
+  return n;
+}
+
+int AdvanceAndPump(unsigned ms) {
+  int n = PumpUntilIdle();
+  if (!pv::Clock::IsFake()) return n;
+  // Step through the due times so that timers fire in their order and a
+  // timer due twice in the span fires twice.
+  std::uint64_t end = Now() + ms;
+  for (;;) {
+    std::uint64_t next = end;
+    for (const Timer& t : S().timers)
+      if (t.tid == CurrentTid() && t.due < next) next = t.due;
+    std::uint64_t now = Now();
+    if (next > now) pv::Clock::AdvanceBy(next - now);
+    n += PumpUntilIdle();
+    if (Now() >= end) break;
+  }
+  return n;
+}
+
+bool TakeQuit(int* code) {
+  bool q = g_quit;
+  if (code) *code = g_quitCode;
+  g_quit = false;
+  g_quitCode = 0;
+  return q;
+}
+
+int DryCancelCount() { return g_dryCancels; }
+void NoteDryCancel() { ++g_dryCancels; }
+
+namespace {
+bool PixelAt(Wnd* w, int x, int y, bool client, COLORREF* out) {
+  Wnd* top = TopLevelOf(w);
+  if (!top) return false;
+  EnsureBacking(top);
+  uint32_t* bits = nullptr;
+  int bw, bh, stride;
+  if (!top->backing || !GdiGetDibPixels(top->backing, &bits, &bw, &bh, &stride)) return false;
+  RECT tsr = ScreenRect(top);
+  POINT p{x, y};
+  if (client) {
+    ClientToScreen(w->hwnd, &p);
+  } else {
+    RECT sr = ScreenRect(w);
+    p.x += sr.left;
+    p.y += sr.top;
+  }
+  int bx = p.x - tsr.left, by = p.y - tsr.top;
+  if (bx < 0 || by < 0 || bx >= bw || by >= bh) return false;
+  uint32_t px = reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(bits) + static_cast<size_t>(by) * stride)[bx];
+  *out = RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+  return true;
+}
+}  // namespace
+
+COLORREF WindowPixel(HWND hwnd, int x, int y) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  COLORREF c = CLR_INVALID;
+  if (w) PixelAt(w, x, y, true, &c);
+  return c;
+}
+
+COLORREF WindowPixelNc(HWND hwnd, int x, int y) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  COLORREF c = CLR_INVALID;
+  if (w) PixelAt(w, x, y, false, &c);
+  return c;
+}
+
+bool SaveWindowPng(HWND hwnd, const char* path) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w) return false;
+  Wnd* top = TopLevelOf(w);
+  if (!top) return false;
+  EnsureBacking(top);
+  if (!top->backing) return false;
+  if (top == w) return GdiSavePng(top->backing, path);
+  // A child: copy its part of the top-level bitmap.
+  RECT sr = ScreenRect(w), tsr = ScreenRect(top);
+  HDC src = GdiCreateSurfaceDC(top->backing);
+  HDC mem = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = std::max<LONG>(1, sr.right - sr.left);
+  bi.bmiHeader.biHeight = -std::max<LONG>(1, sr.bottom - sr.top);
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, sr.right - sr.left, sr.bottom - sr.top, src, sr.left - tsr.left, sr.top - tsr.top, SRCCOPY);
+  SelectObject(mem, old);
+  bool ok = GdiSavePng(bmp, path);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  DeleteDC(src);
+  return ok;
+}
+
+std::vector<WinEventRecord> TakeWinEvents() {
+  std::vector<WinEventRecord> v;
+  v.swap(WinEvents());
+  return v;
+}
+
+void RecordWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
+  auto& v = WinEvents();
+  if (v.size() < 100000) v.push_back(WinEventRecord{event, hwnd, idObject, idChild});
+}
+
+void ResetWindowManager() {
+  if (GetCapture()) ReleaseCapture();
+  std::vector<HWND> tops;
+  for (Wnd* c : Desktop()->children)
+    if (c->tid == CurrentTid()) tops.push_back(c->hwnd);
+  for (Wnd* c : MessageRoot()->children)
+    if (c->tid == CurrentTid()) tops.push_back(c->hwnd);
+  for (HWND h : tops)
+    if (IsWindow(h)) DestroyWindow(h);
+  ResetHooks();
+  ResetClipboard();
+  auto q = CurrentQueue();
+  {
+    std::lock_guard<std::mutex> lock(q->m);
+    q->posted.clear();
+    q->input.clear();
+    q->quit = false;
+  }
+  State& s = S();
+  s.timers.clear();
+  s.focus = s.active = s.capture = nullptr;
+  s.appActive = false;
+  std::memset(s.keys, 0, sizeof(s.keys));
+  std::memset(s.asyncKeys, 0, sizeof(s.asyncKeys));
+  s.cursorPos = POINT{0, 0};
+  s.cursor = nullptr;
+  s.caret = Caret{};
+  s.track = MouseTrack{};
+  s.lastMouseWnd = s.lastClickWnd = nullptr;
+  s.lastClickMsg = 0;
+  s.lastWasDouble = false;
+  s.doubleClickTime = 500;
+  s.swapButtons = false;
+  s.clipCursorOn = false;
+  s.beeps.clear();
+  s.inMenuMode = false;
+  s.menuOwner = nullptr;
+  s.lockUpdate = nullptr;
+  s.monitors.clear();
+  s.wheelLines = 3;
+  s.keyboardCues = false;
+  ClearMetrics();
+  SetScreen(1280, 1024);
+  WinEvents().clear();
+  g_quit = false;
+  g_dryCancels = 0;
+  SetModalDryCancel(-1);
+}
+
+}  // namespace pv::test

@@ -1,0 +1,1025 @@
+// Input state: activation, focus, capture, mouse and keyboard input turned
+// into messages, the US keyboard layout, cursors, the caret and mouse
+// tracking.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/base/clock.h"
+#include "platform/window/wm_internal.h"
+
+using namespace pv::wm;
+
+namespace pv::wm {
+
+namespace {
+std::uint64_t Now() { return pv::Clock::TickCount64(); }
+
+void SendToAllTopLevel(UINT msg, WPARAM wParam, LPARAM lParam) {
+  std::vector<HWND> tops;
+  for (Wnd* c : Desktop()->children)
+    if (c->tid == CurrentTid()) tops.push_back(c->hwnd);
+  for (HWND h : tops)
+    if (FromHandleQuiet(h)) Send(h, msg, wParam, lParam);
+}
+}  // namespace
+
+HWND NextActivatable(HWND except) {
+  Wnd* x = FromHandleQuiet(except);
+  auto ok = [&](Wnd* c) {
+    if (!c || c == x || c->destroying || !(c->style & WS_VISIBLE) || (c->style & (WS_DISABLED | WS_MINIMIZE)))
+      return false;
+    if (c->exStyle & WS_EX_NOACTIVATE) return false;
+    if (c->messageOnly || !IsTopLevel(c)) return false;
+    for (Wnd* o = c->owner; o; o = o->owner)
+      if (o == x) return false;
+    return true;
+  };
+  if (x && x->owner) {
+    Wnd* o = x->owner;
+    if (ok(o)) {
+      Wnd* popup = FromHandleQuiet(GetLastActivePopup(o->hwnd));
+      return ok(popup) ? popup->hwnd : o->hwnd;
+    }
+  }
+  for (Wnd* c : Desktop()->children)
+    if (ok(c) && c->tid == CurrentTid()) return c->hwnd;
+  return nullptr;
+}
+
+void ActivateWindow(HWND hwnd, int how, bool setFocus) {
+  State& s = S();
+  HWND old = s.active;
+  if (hwnd == old) return;
+  if (hwnd) {
+    Wnd* w = FromHandleQuiet(hwnd);
+    if (!w || !IsTopLevel(w) || w->destroying) return;
+    if (HooksInstalled(WH_CBT)) {
+      CBTACTIVATESTRUCT cbt{how == WA_CLICKACTIVE, old};
+      if (CallHooks(WH_CBT, HCBT_ACTIVATE, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&cbt))) return;
+    }
+  }
+  s.active = hwnd;
+  if (FromHandleQuiet(old)) {
+    Send(old, WM_NCACTIVATE, FALSE, 0);
+    if (FromHandleQuiet(old)) Send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0), reinterpret_cast<LPARAM>(hwnd));
+  }
+  if (s.active != hwnd) return;  // a handler activated something else meanwhile
+  if (!hwnd) {
+    if (s.focus) {
+      HWND f = s.focus;
+      s.focus = nullptr;
+      if (FromHandleQuiet(f)) Send(f, WM_KILLFOCUS, 0, 0);
+    }
+    if (s.appActive) {
+      s.appActive = false;
+      SendToAllTopLevel(WM_ACTIVATEAPP, FALSE, 0);
+    }
+    return;
+  }
+  if (!s.appActive) {
+    s.appActive = true;
+    SendToAllTopLevel(WM_ACTIVATEAPP, TRUE, static_cast<LPARAM>(CurrentTid()));
+    if (s.active != hwnd) return;
+  }
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w) return;
+  if (w->owner) w->owner->lastActivePopup = hwnd;
+  if (!Desktop()->children.empty() && Desktop()->children.front() != w && (w->style & WS_VISIBLE))
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!FromHandleQuiet(hwnd) || s.active != hwnd) return;
+  Send(hwnd, WM_NCACTIVATE, TRUE, 0);
+  if (!FromHandleQuiet(hwnd) || s.active != hwnd) return;
+  Send(hwnd, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(hwnd) ? 1 : 0), reinterpret_cast<LPARAM>(old));
+  w = FromHandleQuiet(hwnd);
+  if (!w || s.active != hwnd) return;
+  FireWinEvent(EVENT_SYSTEM_FOREGROUND, hwnd, OBJID_WINDOW, CHILDID_SELF);
+  if (setFocus) {
+    Wnd* f = FromHandleQuiet(s.focus);
+    if (!f || (f != w && !IsAncestorOf(w, f))) {
+      if (!(w->style & WS_MINIMIZE)) SetFocus(hwnd);
+    }
+  }
+  B().WindowMoved(w);
+}
+
+void OnWindowHiddenOrDestroyed(HWND hwnd) {
+  State& s = S();
+  if (s.active == hwnd) {
+    HWND next = NextActivatable(hwnd);
+    ActivateWindow(next, WA_ACTIVE, true);
+  }
+}
+
+// ---- keyboard layout (US) -----------------------------------------------------------------------
+namespace {
+struct KeyInfo {
+  UINT vk;
+  UINT scan;
+  bool extended;
+  char16_t plain;
+  char16_t shifted;
+  const char16_t* name;
+};
+
+const KeyInfo kKeys[] = {
+    {VK_ESCAPE, 0x01, false, 0x1B, 0x1B, u"Esc"},
+    {'1', 0x02, false, u'1', u'!', u"1"}, {'2', 0x03, false, u'2', u'@', u"2"},
+    {'3', 0x04, false, u'3', u'#', u"3"}, {'4', 0x05, false, u'4', u'$', u"4"},
+    {'5', 0x06, false, u'5', u'%', u"5"}, {'6', 0x07, false, u'6', u'^', u"6"},
+    {'7', 0x08, false, u'7', u'&', u"7"}, {'8', 0x09, false, u'8', u'*', u"8"},
+    {'9', 0x0A, false, u'9', u'(', u"9"}, {'0', 0x0B, false, u'0', u')', u"0"},
+    {VK_OEM_MINUS, 0x0C, false, u'-', u'_', u"-"}, {VK_OEM_PLUS, 0x0D, false, u'=', u'+', u"="},
+    {VK_BACK, 0x0E, false, 0x08, 0x08, u"Backspace"}, {VK_TAB, 0x0F, false, 0x09, 0x09, u"Tab"},
+    {'Q', 0x10, false, u'q', u'Q', u"Q"}, {'W', 0x11, false, u'w', u'W', u"W"},
+    {'E', 0x12, false, u'e', u'E', u"E"}, {'R', 0x13, false, u'r', u'R', u"R"},
+    {'T', 0x14, false, u't', u'T', u"T"}, {'Y', 0x15, false, u'y', u'Y', u"Y"},
+    {'U', 0x16, false, u'u', u'U', u"U"}, {'I', 0x17, false, u'i', u'I', u"I"},
+    {'O', 0x18, false, u'o', u'O', u"O"}, {'P', 0x19, false, u'p', u'P', u"P"},
+    {VK_OEM_4, 0x1A, false, u'[', u'{', u"["}, {VK_OEM_6, 0x1B, false, u']', u'}', u"]"},
+    {VK_RETURN, 0x1C, false, 0x0D, 0x0D, u"Enter"}, {VK_CONTROL, 0x1D, false, 0, 0, u"Ctrl"},
+    {'A', 0x1E, false, u'a', u'A', u"A"}, {'S', 0x1F, false, u's', u'S', u"S"},
+    {'D', 0x20, false, u'd', u'D', u"D"}, {'F', 0x21, false, u'f', u'F', u"F"},
+    {'G', 0x22, false, u'g', u'G', u"G"}, {'H', 0x23, false, u'h', u'H', u"H"},
+    {'J', 0x24, false, u'j', u'J', u"J"}, {'K', 0x25, false, u'k', u'K', u"K"},
+    {'L', 0x26, false, u'l', u'L', u"L"}, {VK_OEM_1, 0x27, false, u';', u':', u";"},
+    {VK_OEM_7, 0x28, false, u'\'', u'"', u"'"}, {VK_OEM_3, 0x29, false, u'`', u'~', u"`"},
+    {VK_SHIFT, 0x2A, false, 0, 0, u"Shift"}, {VK_OEM_5, 0x2B, false, u'\\', u'|', u"\\"},
+    {'Z', 0x2C, false, u'z', u'Z', u"Z"}, {'X', 0x2D, false, u'x', u'X', u"X"},
+    {'C', 0x2E, false, u'c', u'C', u"C"}, {'V', 0x2F, false, u'v', u'V', u"V"},
+    {'B', 0x30, false, u'b', u'B', u"B"}, {'N', 0x31, false, u'n', u'N', u"N"},
+    {'M', 0x32, false, u'm', u'M', u"M"}, {VK_OEM_COMMA, 0x33, false, u',', u'<', u","},
+    {VK_OEM_PERIOD, 0x34, false, u'.', u'>', u"."}, {VK_OEM_2, 0x35, false, u'/', u'?', u"/"},
+    {VK_RSHIFT, 0x36, false, 0, 0, u"Right Shift"}, {VK_MULTIPLY, 0x37, false, u'*', u'*', u"Num *"},
+    {VK_MENU, 0x38, false, 0, 0, u"Alt"}, {VK_SPACE, 0x39, false, u' ', u' ', u"Space"},
+    {VK_CAPITAL, 0x3A, false, 0, 0, u"Caps Lock"},
+    {VK_F1, 0x3B, false, 0, 0, u"F1"}, {VK_F2, 0x3C, false, 0, 0, u"F2"}, {VK_F3, 0x3D, false, 0, 0, u"F3"},
+    {VK_F4, 0x3E, false, 0, 0, u"F4"}, {VK_F5, 0x3F, false, 0, 0, u"F5"}, {VK_F6, 0x40, false, 0, 0, u"F6"},
+    {VK_F7, 0x41, false, 0, 0, u"F7"}, {VK_F8, 0x42, false, 0, 0, u"F8"}, {VK_F9, 0x43, false, 0, 0, u"F9"},
+    {VK_F10, 0x44, false, 0, 0, u"F10"}, {VK_NUMLOCK, 0x45, true, 0, 0, u"Num Lock"},
+    {VK_SCROLL, 0x46, false, 0, 0, u"Scroll Lock"},
+    {VK_NUMPAD7, 0x47, false, u'7', u'7', u"Num 7"}, {VK_NUMPAD8, 0x48, false, u'8', u'8', u"Num 8"},
+    {VK_NUMPAD9, 0x49, false, u'9', u'9', u"Num 9"}, {VK_SUBTRACT, 0x4A, false, u'-', u'-', u"Num -"},
+    {VK_NUMPAD4, 0x4B, false, u'4', u'4', u"Num 4"}, {VK_NUMPAD5, 0x4C, false, u'5', u'5', u"Num 5"},
+    {VK_NUMPAD6, 0x4D, false, u'6', u'6', u"Num 6"}, {VK_ADD, 0x4E, false, u'+', u'+', u"Num +"},
+    {VK_NUMPAD1, 0x4F, false, u'1', u'1', u"Num 1"}, {VK_NUMPAD2, 0x50, false, u'2', u'2', u"Num 2"},
+    {VK_NUMPAD3, 0x51, false, u'3', u'3', u"Num 3"}, {VK_NUMPAD0, 0x52, false, u'0', u'0', u"Num 0"},
+    {VK_DECIMAL, 0x53, false, u'.', u'.', u"Num Del"}, {VK_OEM_102, 0x56, false, u'\\', u'|', u"\\"},
+    {VK_F11, 0x57, false, 0, 0, u"F11"}, {VK_F12, 0x58, false, 0, 0, u"F12"},
+    {VK_HOME, 0x47, true, 0, 0, u"Home"}, {VK_UP, 0x48, true, 0, 0, u"Up"},
+    {VK_PRIOR, 0x49, true, 0, 0, u"Page Up"}, {VK_LEFT, 0x4B, true, 0, 0, u"Left"},
+    {VK_RIGHT, 0x4D, true, 0, 0, u"Right"}, {VK_END, 0x4F, true, 0, 0, u"End"},
+    {VK_DOWN, 0x50, true, 0, 0, u"Down"}, {VK_NEXT, 0x51, true, 0, 0, u"Page Down"},
+    {VK_INSERT, 0x52, true, 0, 0, u"Insert"}, {VK_DELETE, 0x53, true, 0, 0, u"Delete"},
+    {VK_DIVIDE, 0x35, true, u'/', u'/', u"Num /"}, {VK_LWIN, 0x5B, true, 0, 0, u"Left Windows"},
+    {VK_RWIN, 0x5C, true, 0, 0, u"Right Windows"}, {VK_APPS, 0x5D, true, 0, 0, u"Application"},
+    {VK_SNAPSHOT, 0x37, true, 0, 0, u"Prnt Scrn"}, {VK_PAUSE, 0x45, false, 0, 0, u"Pause"},
+    {VK_LSHIFT, 0x2A, false, 0, 0, u"Shift"}, {VK_LCONTROL, 0x1D, false, 0, 0, u"Ctrl"},
+    {VK_RCONTROL, 0x1D, true, 0, 0, u"Right Ctrl"}, {VK_LMENU, 0x38, false, 0, 0, u"Alt"},
+    {VK_RMENU, 0x38, true, 0, 0, u"Right Alt"},
+};
+
+const KeyInfo* FindVk(UINT vk) {
+  for (const KeyInfo& k : kKeys)
+    if (k.vk == vk) return &k;
+  return nullptr;
+}
+const KeyInfo* FindScan(UINT scan, bool extended) {
+  for (const KeyInfo& k : kKeys)
+    if (k.scan == scan && k.extended == extended) return &k;
+  for (const KeyInfo& k : kKeys)
+    if (k.scan == scan) return &k;
+  return nullptr;
+}
+bool Down(const BYTE* st, int vk) { return st && (st[vk] & 0x80) != 0; }
+}  // namespace
+
+UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* st, WCHAR* out) {
+  const KeyInfo* k = FindVk(vk);
+  if (!k || !k->plain) return 0;
+  bool shift = Down(st, VK_SHIFT) || Down(st, VK_LSHIFT) || Down(st, VK_RSHIFT);
+  bool ctrl = Down(st, VK_CONTROL) || Down(st, VK_LCONTROL) || Down(st, VK_RCONTROL);
+  bool alt = Down(st, VK_MENU) || Down(st, VK_LMENU) || Down(st, VK_RMENU);
+  bool caps = st && (st[VK_CAPITAL] & 1);
+  bool num = st && (st[VK_NUMLOCK] & 1);
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) {
+    if (!num) return 0;
+    *out = k->plain;
+    return 1;
+  }
+  if (vk == VK_DECIMAL && !num) return 0;
+  if (ctrl && alt) return 0;  // no AltGr characters on this layout
+  if (ctrl) {
+    if (vk >= 'A' && vk <= 'Z') {
+      *out = static_cast<WCHAR>(vk - 'A' + 1);
+      return 1;
+    }
+    switch (vk) {
+      case VK_OEM_4: *out = 0x1B; return 1;
+      case VK_OEM_5: *out = 0x1C; return 1;
+      case VK_OEM_6: *out = 0x1D; return 1;
+      case VK_RETURN: *out = 0x0A; return 1;
+      case VK_BACK: *out = 0x7F; return 1;
+      case VK_ESCAPE: *out = 0x1B; return 1;
+      case VK_SPACE: *out = u' '; return 1;
+      case VK_CANCEL: *out = 0x03; return 1;
+      case '6':
+        if (shift) {
+          *out = 0x1E;
+          return 1;
+        }
+        return 0;
+      case VK_OEM_MINUS:
+        if (shift) {
+          *out = 0x1F;
+          return 1;
+        }
+        return 0;
+      case '2':
+        if (shift) {
+          *out = 0;
+          return 1;
+        }
+        return 0;
+    }
+    return 0;
+  }
+  bool upper = shift;
+  if (vk >= 'A' && vk <= 'Z' && caps) upper = !upper;
+  *out = upper ? k->shifted : k->plain;
+  (void)scan;
+  return 1;
+}
+
+// ---- input conversion ---------------------------------------------------------------------------
+namespace {
+
+bool IsButtonDown(UINT m) {
+  return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN || m == WM_XBUTTONDOWN;
+}
+
+WPARAM MouseKeys() {
+  const BYTE* k = S().asyncKeys;
+  WPARAM w = 0;
+  if (k[VK_LBUTTON] & 0x80) w |= MK_LBUTTON;
+  if (k[VK_RBUTTON] & 0x80) w |= MK_RBUTTON;
+  if (k[VK_MBUTTON] & 0x80) w |= MK_MBUTTON;
+  if (k[VK_XBUTTON1] & 0x80) w |= MK_XBUTTON1;
+  if (k[VK_XBUTTON2] & 0x80) w |= MK_XBUTTON2;
+  if (k[VK_SHIFT] & 0x80) w |= MK_SHIFT;
+  if (k[VK_CONTROL] & 0x80) w |= MK_CONTROL;
+  return w;
+}
+
+HWND KeyTarget(bool* sys) {
+  State& s = S();
+  if (FromHandleQuiet(s.focus)) return s.focus;
+  if (FromHandleQuiet(s.active)) {
+    *sys = true;
+    return s.active;
+  }
+  return nullptr;
+}
+
+bool DoubleClickOf(const InputEvent& ev, HWND target, bool client) {
+  State& s = S();
+  if (!IsButtonDown(ev.message)) return false;
+  Wnd* w = FromHandleQuiet(target);
+  if (!w || !w->cls) return false;
+  if (client && !(w->cls->style & CS_DBLCLKS)) return false;
+  if (s.lastWasDouble) return false;
+  if (s.lastClickMsg != ev.message || s.lastClickWnd != target) return false;
+  if (ev.time - s.lastClickTime > s.doubleClickTime) return false;
+  if (std::abs(ev.pt.x - s.lastClickPt.x) > s.doubleClickCx / 2 ||
+      std::abs(ev.pt.y - s.lastClickPt.y) > s.doubleClickCy / 2)
+    return false;
+  if (ev.message == WM_XBUTTONDOWN && HIWORD(ev.wParam) != HIWORD(s.lastClickPt.x * 0 + 0)) {
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
+  State& s = S();
+  *out = MSG{};
+  out->time = ev.time;
+  out->pt = ev.pt;
+  *hit = HTCLIENT;
+  *hitWnd = nullptr;
+  UINT m = ev.message;
+  if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
+    bool sys = false;
+    HWND target = KeyTarget(&sys);
+    if (!target) return false;
+    out->hwnd = target;
+    out->message = m;
+    if (sys && m == WM_KEYDOWN) out->message = WM_SYSKEYDOWN;
+    if (sys && m == WM_KEYUP) out->message = WM_SYSKEYUP;
+    if (sys && m == WM_CHAR) out->message = WM_SYSCHAR;
+    out->wParam = ev.wParam;
+    out->lParam = ev.lParam;
+    return true;
+  }
+  // Mouse.
+  if (m == WM_MOUSEWHEEL || m == WM_MOUSEHWHEEL) {
+    HWND target = nullptr;
+    if (FromHandleQuiet(s.capture)) target = s.capture;
+    else if (FromHandleQuiet(s.focus)) target = s.focus;
+    else if (FromHandleQuiet(s.active)) target = s.active;
+    else if (Wnd* w = HitWindow(ev.pt, hit)) target = w->hwnd;
+    if (!target) return false;
+    out->hwnd = target;
+    out->message = m;
+    out->wParam = MAKEWPARAM(static_cast<WORD>(MouseKeys()), static_cast<WORD>(static_cast<short>(ev.wParam)));
+    out->lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
+    *hitWnd = target;
+    return true;
+  }
+  HWND target = nullptr;
+  if (FromHandleQuiet(s.capture)) {
+    target = s.capture;
+    *hit = HTCLIENT;
+  } else {
+    Wnd* w = HitWindow(ev.pt, hit);
+    if (!w) return false;
+    target = w->hwnd;
+  }
+  *hitWnd = target;
+  out->hwnd = target;
+  WPARAM xbutton = (m == WM_XBUTTONDOWN || m == WM_XBUTTONUP) ? (ev.wParam & 0xFFFF0000u) : 0;
+  if (*hit == HTCLIENT) {
+    POINT pt = ev.pt;
+    ScreenToClient(target, &pt);
+    out->message = m;
+    out->wParam = MouseKeys() | xbutton;
+    out->lParam = MAKELPARAM(pt.x, pt.y);
+    if (DoubleClickOf(ev, target, true)) out->message = m + 2;  // *DOWN -> *DBLCLK
+  } else {
+    out->message = m - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
+    out->wParam = static_cast<WPARAM>(*hit) | xbutton;
+    out->lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
+    if (DoubleClickOf(ev, target, false)) out->message += 2;
+  }
+  return true;
+}
+
+void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat) {
+  State& s = S();
+  *eat = false;
+  UINT m = ev.message;
+  if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
+    if (m == WM_KEYDOWN || m == WM_KEYUP) {
+      UINT vk = static_cast<UINT>(ev.wParam) & 0xFF;
+      bool down = m == WM_KEYDOWN;
+      auto set = [&](UINT k) {
+        if (down) {
+          if (!(s.keys[k] & 0x80)) s.keys[k] ^= 0x01;
+          s.keys[k] |= 0x80;
+        } else {
+          s.keys[k] &= ~0x80;
+        }
+      };
+      set(vk);
+      if (vk == VK_SHIFT) set((ev.lParam >> 16 & 0xFF) == 0x36 ? VK_RSHIFT : VK_LSHIFT);
+      if (vk == VK_CONTROL) set((ev.lParam & (1 << 24)) ? VK_RCONTROL : VK_LCONTROL);
+      if (vk == VK_MENU) set((ev.lParam & (1 << 24)) ? VK_RMENU : VK_LMENU);
+      if (HooksInstalled(WH_KEYBOARD) && CallHooks(WH_KEYBOARD, HC_ACTION, ev.wParam, ev.lParam)) *eat = true;
+    }
+    return;
+  }
+  // Mouse.
+  s.cursorPos = ev.pt;
+  if (m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_RBUTTONDOWN || m == WM_RBUTTONUP || m == WM_MBUTTONDOWN ||
+      m == WM_MBUTTONUP || m == WM_XBUTTONDOWN || m == WM_XBUTTONUP) {
+    int vk = (m <= WM_LBUTTONDBLCLK) ? VK_LBUTTON
+             : (m <= WM_RBUTTONDBLCLK) ? VK_RBUTTON
+             : (m <= WM_MBUTTONDBLCLK) ? VK_MBUTTON
+                                       : (HIWORD(ev.wParam) == XBUTTON2 ? VK_XBUTTON2 : VK_XBUTTON1);
+    if (IsButtonDown(m))
+      s.keys[vk] |= 0x80;
+    else
+      s.keys[vk] &= ~0x80;
+  }
+  HWND target = msg->hwnd;
+  // Leaving a tracked window.
+  if (s.track.hwnd && (s.track.flags & TME_LEAVE) && m == WM_MOUSEMOVE) {
+    bool nc = (s.track.flags & TME_NONCLIENT) != 0;
+    bool left = hitWnd != s.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
+    if (left) {
+      HWND t = s.track.hwnd;
+      s.track.flags &= ~static_cast<DWORD>(TME_LEAVE);
+      if (!(s.track.flags & TME_HOVER)) s.track.hwnd = nullptr;
+      PostMessage(t, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
+    }
+  }
+  if (m == WM_MOUSEMOVE && (s.track.flags & TME_HOVER)) {
+    if (std::abs(ev.pt.x - s.track.hoverPt.x) > 2 || std::abs(ev.pt.y - s.track.hoverPt.y) > 2 ||
+        hitWnd != s.track.hwnd) {
+      s.track.hoverPt = ev.pt;
+      s.track.hoverStart = ev.time;
+    }
+  }
+  s.lastMouseWnd = hitWnd;
+  if (HooksInstalled(WH_MOUSE)) {
+    MOUSEHOOKSTRUCTEX mh{};
+    mh.pt = ev.pt;
+    mh.hwnd = target;
+    mh.wHitTestCode = static_cast<UINT>(hit);
+    mh.mouseData = (m == WM_MOUSEWHEEL || m == WM_MOUSEHWHEEL) ? static_cast<DWORD>(ev.wParam << 16)
+                                                               : static_cast<DWORD>(ev.wParam & 0xFFFF0000u);
+    if (CallHooks(WH_MOUSE, HC_ACTION, msg->message, reinterpret_cast<LPARAM>(&mh))) {
+      *eat = true;
+      return;
+    }
+    if (!FromHandleQuiet(target)) {
+      *eat = true;
+      return;
+    }
+  }
+  if (m == WM_MOUSEWHEEL || m == WM_MOUSEHWHEEL) return;
+  if (hit == HTERROR) {
+    // Over a disabled window: the cursor is asked for, clicks are refused.
+    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTERROR, m));
+    if (IsButtonDown(m)) MessageBeep(0);
+    *eat = true;
+    return;
+  }
+  if (!FromHandleQuiet(s.capture)) {
+    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, m));
+    if (!FromHandleQuiet(target)) {
+      *eat = true;
+      return;
+    }
+  }
+  if (IsButtonDown(m)) {
+    // Click state for double clicks.
+    if (msg->message == m + 2 || msg->message == m - WM_MOUSEMOVE + WM_NCMOUSEMOVE + 2) {
+      s.lastWasDouble = true;
+    } else {
+      s.lastWasDouble = false;
+      s.lastClickMsg = m;
+      s.lastClickWnd = target;
+      s.lastClickTime = ev.time;
+      s.lastClickPt = ev.pt;
+    }
+    // Clicking an inactive window activates it, unless it says otherwise.
+    Wnd* w = FromHandleQuiet(target);
+    Wnd* top = w ? TopLevelOf(w) : nullptr;
+    if (top && s.active != top->hwnd && !FromHandleQuiet(s.capture)) {
+      LRESULT ma = Send(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->hwnd), MAKELPARAM(hit, m));
+      top = FromHandleQuiet(top->hwnd);
+      if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) && top && !(top->exStyle & WS_EX_NOACTIVATE))
+        ActivateWindow(top->hwnd, WA_CLICKACTIVE, true);
+      if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT) *eat = true;
+      if (!FromHandleQuiet(target)) *eat = true;
+    }
+  }
+}
+
+void PostInput(const InputEvent& ev) {
+  auto q = CurrentQueue();
+  std::lock_guard<std::mutex> lock(q->m);
+  // Consecutive moves merge, as a real mouse reports only where it is now.
+  if (ev.message == WM_MOUSEMOVE && !q->input.empty() && q->input.back().message == WM_MOUSEMOVE) {
+    q->input.back() = ev;
+    return;
+  }
+  q->input.push_back(ev);
+}
+
+void CheckHover() {
+  State& s = S();
+  if (!(s.track.flags & TME_HOVER) || !s.track.hwnd) return;
+  if (!FromHandleQuiet(s.track.hwnd)) {
+    s.track = MouseTrack{};
+    return;
+  }
+  std::uint64_t now = Now();
+  if (now - s.track.hoverStart < s.track.hoverTime) return;
+  HWND h = s.track.hwnd;
+  bool nc = (s.track.flags & TME_NONCLIENT) != 0;
+  s.track.flags &= ~static_cast<DWORD>(TME_HOVER);
+  if (!(s.track.flags & TME_LEAVE)) s.track.hwnd = nullptr;
+  POINT pt = s.cursorPos;
+  if (nc) {
+    PostMessage(h, WM_NCMOUSEHOVER, static_cast<WPARAM>(HTCLIENT), MAKELPARAM(pt.x, pt.y));
+  } else {
+    ScreenToClient(h, &pt);
+    PostMessage(h, WM_MOUSEHOVER, MouseKeys(), MAKELPARAM(pt.x, pt.y));
+  }
+}
+
+}  // namespace pv::wm
+
+// ---- activation, focus, capture -----------------------------------------------------------------
+HWND SetActiveWindow(HWND hwnd) {
+  HWND old = S().active;
+  if (hwnd) {
+    Wnd* w = FromHandle(hwnd);
+    if (!w) return nullptr;
+    Wnd* top = TopLevelOf(w);
+    if (!top || top->tid != CurrentTid()) return nullptr;
+    if (top->style & WS_DISABLED) return nullptr;
+    hwnd = top->hwnd;
+  }
+  ActivateWindow(hwnd, WA_ACTIVE, true);
+  return old;
+}
+
+HWND GetActiveWindow() { return FromHandleQuiet(S().active) ? S().active : nullptr; }
+
+BOOL SetForegroundWindow(HWND hwnd) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return FALSE;
+  SetActiveWindow(hwnd);
+  return TRUE;
+}
+
+HWND GetForegroundWindow() { return GetActiveWindow(); }
+BOOL LockSetForegroundWindow(UINT) { return TRUE; }
+BOOL AllowSetForegroundWindow(DWORD) { return TRUE; }
+
+HWND SetFocus(HWND hwnd) {
+  State& s = S();
+  HWND old = FromHandleQuiet(s.focus) ? s.focus : nullptr;
+  if (hwnd) {
+    Wnd* w = FromHandle(hwnd);
+    if (!w || w->tid != CurrentTid()) return nullptr;
+    if (hwnd == old) return old;
+    if (HooksInstalled(WH_CBT) &&
+        CallHooks(WH_CBT, HCBT_SETFOCUS, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(old)))
+      return nullptr;
+    w = FromHandleQuiet(hwnd);
+    if (!w) return nullptr;
+    Wnd* top = TopLevelOf(w);
+    if (top && (top->style & WS_MINIMIZE)) return nullptr;
+    if (top && s.active != top->hwnd) {
+      ActivateWindow(top->hwnd, WA_ACTIVE, false);
+      if (!FromHandleQuiet(hwnd)) return nullptr;
+      old = FromHandleQuiet(s.focus) ? s.focus : nullptr;
+      if (old == hwnd) return old;
+    }
+  } else {
+    if (!old) return nullptr;
+    if (HooksInstalled(WH_CBT) && CallHooks(WH_CBT, HCBT_SETFOCUS, 0, reinterpret_cast<LPARAM>(old))) return nullptr;
+  }
+  s.focus = hwnd;
+  if (old && FromHandleQuiet(old)) Send(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
+  if (hwnd && s.focus == hwnd && FromHandleQuiet(hwnd)) {
+    Send(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
+    FireWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
+  }
+  return old;
+}
+
+HWND GetFocus() { return FromHandleQuiet(S().focus) ? S().focus : nullptr; }
+
+HWND SetCapture(HWND hwnd) {
+  State& s = S();
+  HWND old = FromHandleQuiet(s.capture) ? s.capture : nullptr;
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return old;
+  if (old == hwnd) return old;
+  s.capture = hwnd;
+  if (old) Send(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
+  FireWinEvent(EVENT_SYSTEM_CAPTURESTART, hwnd, OBJID_WINDOW, CHILDID_SELF);
+  return old;
+}
+
+BOOL ReleaseCapture() {
+  State& s = S();
+  HWND old = s.capture;
+  s.capture = nullptr;
+  if (old && FromHandleQuiet(old)) {
+    Send(old, WM_CAPTURECHANGED, 0, 0);
+    FireWinEvent(EVENT_SYSTEM_CAPTUREEND, old, OBJID_WINDOW, CHILDID_SELF);
+  }
+  return TRUE;
+}
+
+HWND GetCapture() { return FromHandleQuiet(S().capture) ? S().capture : nullptr; }
+
+BOOL GetGUIThreadInfo(DWORD, PGUITHREADINFO info) {
+  if (!info) return FALSE;
+  State& s = S();
+  info->flags = (s.inMenuMode ? GUI_INMENUMODE : 0) | (s.moveSizeWnd ? GUI_INMOVESIZE : 0);
+  info->hwndActive = GetActiveWindow();
+  info->hwndFocus = GetFocus();
+  info->hwndCapture = GetCapture();
+  info->hwndMenuOwner = s.menuOwner;
+  info->hwndMoveSize = s.moveSizeWnd;
+  info->hwndCaret = s.caret.hwnd;
+  info->rcCaret = RECT{s.caret.pos.x, s.caret.pos.y, s.caret.pos.x + s.caret.width, s.caret.pos.y + s.caret.height};
+  return TRUE;
+}
+
+// ---- key state ----------------------------------------------------------------------------------
+SHORT GetKeyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  BYTE k = S().keys[vk];
+  if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) {
+    int l = vk == VK_SHIFT ? VK_LSHIFT : vk == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
+    k |= (S().keys[l] | S().keys[l + 1]) & 0x80;
+  }
+  return static_cast<SHORT>(((k & 0x80) ? 0xFF80 : 0) | (k & 0x01));
+}
+
+SHORT GetAsyncKeyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  BYTE k = S().asyncKeys[vk];
+  if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) {
+    int l = vk == VK_SHIFT ? VK_LSHIFT : vk == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
+    k |= (S().asyncKeys[l] | S().asyncKeys[l + 1]) & 0x80;
+  }
+  return static_cast<SHORT>((k & 0x80) ? 0x8000 : 0);
+}
+
+BOOL GetKeyboardState(PBYTE state) {
+  if (!state) return FALSE;
+  std::memcpy(state, S().keys, 256);
+  return TRUE;
+}
+
+BOOL SetKeyboardState(PBYTE state) {
+  if (!state) return FALSE;
+  std::memcpy(S().keys, state, 256);
+  return TRUE;
+}
+
+// ---- keyboard layout services -------------------------------------------------------------------
+namespace {
+const HKL kUsLayout = reinterpret_cast<HKL>(static_cast<ULONG_PTR>(0x04090409));
+}
+
+UINT MapVirtualKeyEx(UINT code, UINT type, HKL) {
+  switch (type) {
+    case MAPVK_VK_TO_VSC:
+    case MAPVK_VK_TO_VSC_EX: {
+      const KeyInfo* k = FindVk(code);
+      if (!k) return 0;
+      return (type == MAPVK_VK_TO_VSC_EX && k->extended) ? (0xE000 | k->scan) : k->scan;
+    }
+    case MAPVK_VSC_TO_VK:
+    case MAPVK_VSC_TO_VK_EX: {
+      bool ext = (code & 0xFF00) == 0xE000;
+      const KeyInfo* k = FindScan(code & 0xFF, ext);
+      if (!k) return 0;
+      UINT vk = k->vk;
+      if (type == MAPVK_VSC_TO_VK) {
+        if (vk == VK_LSHIFT || vk == VK_RSHIFT) vk = VK_SHIFT;
+        if (vk == VK_LCONTROL || vk == VK_RCONTROL) vk = VK_CONTROL;
+        if (vk == VK_LMENU || vk == VK_RMENU) vk = VK_MENU;
+      } else {
+        if (vk == VK_SHIFT) vk = (code & 0xFF) == 0x36 ? VK_RSHIFT : VK_LSHIFT;
+        if (vk == VK_CONTROL) vk = ext ? VK_RCONTROL : VK_LCONTROL;
+        if (vk == VK_MENU) vk = ext ? VK_RMENU : VK_LMENU;
+      }
+      return vk;
+    }
+    case MAPVK_VK_TO_CHAR: {
+      const KeyInfo* k = FindVk(code);
+      if (!k || !k->plain || code == VK_ESCAPE || code == VK_BACK || code == VK_TAB || code == VK_RETURN) {
+        if (k && (code == VK_BACK || code == VK_TAB || code == VK_RETURN || code == VK_ESCAPE)) return k->plain;
+        return 0;
+      }
+      if (code >= 'A' && code <= 'Z') return code;
+      return k->plain;
+    }
+  }
+  return 0;
+}
+UINT MapVirtualKeyExW(UINT code, UINT type, HKL hkl) { return MapVirtualKeyEx(code, type, hkl); }
+UINT MapVirtualKey(UINT code, UINT type) { return MapVirtualKeyEx(code, type, kUsLayout); }
+UINT MapVirtualKeyW(UINT code, UINT type) { return MapVirtualKey(code, type); }
+
+int ToUnicodeEx(UINT vk, UINT scan, const BYTE* state, LPWSTR buffer, int size, UINT, HKL) {
+  if (scan & 0x8000) return 0;  // key up
+  WCHAR ch;
+  if (!TranslateKeyToChar(vk, scan, state, &ch)) return 0;
+  if (buffer && size > 0) {
+    buffer[0] = ch;
+    if (size > 1) buffer[1] = 0;
+  }
+  return 1;
+}
+int ToUnicode(UINT vk, UINT scan, const BYTE* state, LPWSTR buffer, int size, UINT flags) {
+  return ToUnicodeEx(vk, scan, state, buffer, size, flags, kUsLayout);
+}
+int ToAscii(UINT vk, UINT scan, const BYTE* state, LPWORD chars, UINT flags) {
+  WCHAR ch[2];
+  int n = ToUnicode(vk, scan, state, ch, 2, flags);
+  if (n == 1 && chars) chars[0] = ch[0] < 0x80 ? ch[0] : u'?';
+  return n;
+}
+
+SHORT VkKeyScanEx(WCHAR ch, HKL) {
+  if (ch >= u'a' && ch <= u'z') return static_cast<SHORT>(ch - u'a' + 'A');
+  if (ch >= u'A' && ch <= u'Z') return static_cast<SHORT>(0x100 | ch);
+  if (ch >= 1 && ch <= 26) return static_cast<SHORT>(0x200 | (ch - 1 + 'A'));
+  for (const KeyInfo& k : kKeys) {
+    if (k.vk >= VK_NUMPAD0 && k.vk <= VK_DIVIDE) continue;
+    if (k.plain && k.plain == ch) return static_cast<SHORT>(k.vk);
+    if (k.shifted && k.shifted == ch && k.shifted != k.plain) return static_cast<SHORT>(0x100 | k.vk);
+  }
+  if (ch == 0x1B) return VK_ESCAPE;
+  return -1;
+}
+SHORT VkKeyScanExW(WCHAR ch, HKL hkl) { return VkKeyScanEx(ch, hkl); }
+SHORT VkKeyScan(WCHAR ch) { return VkKeyScanEx(ch, kUsLayout); }
+SHORT VkKeyScanW(WCHAR ch) { return VkKeyScan(ch); }
+
+int GetKeyNameText(LONG lParam, LPWSTR buffer, int size) {
+  if (!buffer || size <= 0) return 0;
+  UINT scan = (static_cast<UINT>(lParam) >> 16) & 0xFF;
+  bool ext = (lParam & (1 << 24)) != 0;
+  const KeyInfo* k = FindScan(scan, ext);
+  if (!k) {
+    buffer[0] = 0;
+    return 0;
+  }
+  const char16_t* name = k->name;
+  if ((lParam & (1 << 25)) && (k->vk == VK_LSHIFT || k->vk == VK_SHIFT || k->vk == VK_RSHIFT)) name = u"Shift";
+  int n = 0;
+  while (name[n] && n < size - 1) {
+    buffer[n] = name[n];
+    ++n;
+  }
+  buffer[n] = 0;
+  return n;
+}
+int GetKeyNameTextW(LONG lParam, LPWSTR buffer, int size) { return GetKeyNameText(lParam, buffer, size); }
+
+HKL GetKeyboardLayout(DWORD) { return kUsLayout; }
+int GetKeyboardLayoutList(int count, HKL* list) {
+  if (count > 0 && list) list[0] = kUsLayout;
+  return 1;
+}
+BOOL GetKeyboardLayoutName(LPWSTR name) {
+  if (!name) return FALSE;
+  const char16_t* id = u"00000409";
+  for (int i = 0; i < 9; ++i) name[i] = id[i];
+  return TRUE;
+}
+BOOL GetKeyboardLayoutNameW(LPWSTR name) { return GetKeyboardLayoutName(name); }
+HKL ActivateKeyboardLayout(HKL, UINT) { return kUsLayout; }
+int GetKeyboardType(int typeFlag) {
+  switch (typeFlag) {
+    case 0: return 4;   // enhanced 101/102-key
+    case 1: return 0;
+    case 2: return 12;  // function keys
+  }
+  return 0;
+}
+
+// ---- cursors ------------------------------------------------------------------------------------
+namespace {
+const WORD kSystemCursors[] = {32512, 32513, 32514, 32515, 32516, 32640, 32641, 32642,
+                               32643, 32644, 32645, 32646, 32648, 32649, 32650, 32651};
+}
+
+HCURSOR LoadCursor(HINSTANCE inst, LPCWSTR name) {
+  if (!inst && IS_INTRESOURCE(name)) {
+    WORD id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+    for (WORD c : kSystemCursors)
+      if (c == id) return reinterpret_cast<HCURSOR>(static_cast<ULONG_PTR>(0x7F000000u | id));
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
+  }
+  HANDLE h = LoadImage(inst, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE | LR_SHARED);
+  return reinterpret_cast<HCURSOR>(h);
+}
+HCURSOR LoadCursorW(HINSTANCE inst, LPCWSTR name) { return LoadCursor(inst, name); }
+HCURSOR LoadCursorFromFile(LPCWSTR path) {
+  return reinterpret_cast<HCURSOR>(LoadImage(nullptr, path, IMAGE_CURSOR, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+  HCURSOR old = S().cursor;
+  S().cursor = cursor;
+  if (old != cursor) B().SetCursorShape(cursor);
+  return old;
+}
+HCURSOR GetCursor() { return S().cursor; }
+int ShowCursor(BOOL show) { return show ? ++S().cursorShowCount : --S().cursorShowCount; }
+
+BOOL GetCursorPos(LPPOINT pt) {
+  if (!pt) return FALSE;
+  *pt = S().cursorPos;
+  return TRUE;
+}
+
+BOOL SetCursorPos(int x, int y) {
+  State& s = S();
+  if (s.clipCursorOn) {
+    x = std::clamp<int>(x, s.clipCursor.left, s.clipCursor.right - 1);
+    y = std::clamp<int>(y, s.clipCursor.top, s.clipCursor.bottom - 1);
+  }
+  s.cursorPos = POINT{x, y};
+  B().SetCursorPos(x, y);
+  // Moving the pointer is a mouse move for whoever is under it.
+  InputEvent ev;
+  ev.message = WM_MOUSEMOVE;
+  ev.pt = s.cursorPos;
+  ev.time = static_cast<DWORD>(Now());
+  PostInput(ev);
+  return TRUE;
+}
+
+BOOL GetCursorInfo(PCURSORINFO info) {
+  if (!info) return FALSE;
+  info->flags = S().cursorShowCount >= 0 ? CURSOR_SHOWING : 0;
+  info->hCursor = S().cursor;
+  info->ptScreenPos = S().cursorPos;
+  return TRUE;
+}
+
+BOOL ClipCursor(const RECT* rect) {
+  State& s = S();
+  if (!rect) {
+    s.clipCursorOn = false;
+    return TRUE;
+  }
+  s.clipCursor = *rect;
+  s.clipCursorOn = true;
+  return TRUE;
+}
+
+BOOL GetClipCursor(LPRECT rect) {
+  if (!rect) return FALSE;
+  State& s = S();
+  if (s.clipCursorOn) {
+    *rect = s.clipCursor;
+  } else {
+    rect->left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    rect->top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    rect->right = rect->left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    rect->bottom = rect->top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  }
+  return TRUE;
+}
+
+// ---- caret --------------------------------------------------------------------------------------
+// The caret is kept as state (owner, place, size, visibility); controls draw
+// it themselves from GetCaretPos when they paint.
+BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return FALSE;
+  Caret& c = S().caret;
+  c = Caret{};
+  c.hwnd = hwnd;
+  c.bitmap = bitmap;
+  c.width = width ? width : GetSystemMetrics(SM_CXBORDER);
+  c.height = height ? height : GetSystemMetrics(SM_CYBORDER);
+  c.hideCount = 1;
+  return TRUE;
+}
+
+BOOL DestroyCaret() {
+  if (!S().caret.hwnd) return FALSE;
+  S().caret = Caret{};
+  return TRUE;
+}
+
+BOOL ShowCaret(HWND hwnd) {
+  Caret& c = S().caret;
+  if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
+  if (c.hideCount > 0) c.hideCount--;
+  return TRUE;
+}
+
+BOOL HideCaret(HWND hwnd) {
+  Caret& c = S().caret;
+  if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
+  c.hideCount++;
+  return TRUE;
+}
+
+BOOL SetCaretPos(int x, int y) {
+  Caret& c = S().caret;
+  if (!c.hwnd) return FALSE;
+  c.pos = POINT{x, y};
+  return TRUE;
+}
+
+BOOL GetCaretPos(LPPOINT pt) {
+  if (!pt) return FALSE;
+  *pt = S().caret.pos;
+  return TRUE;
+}
+
+UINT GetCaretBlinkTime() { return S().caretBlink; }
+BOOL SetCaretBlinkTime(UINT ms) {
+  S().caretBlink = ms;
+  return TRUE;
+}
+
+// ---- mouse tracking -------------------------------------------------------------------------------
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
+  if (!tme || tme->cbSize < sizeof(TRACKMOUSEEVENT)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  State& s = S();
+  if (tme->dwFlags & TME_QUERY) {
+    tme->dwFlags = s.track.hwnd ? s.track.flags : 0;
+    tme->hwndTrack = s.track.hwnd;
+    tme->dwHoverTime = s.track.hoverTime;
+    return TRUE;
+  }
+  if (!FromHandle(tme->hwndTrack)) return FALSE;
+  DWORD kinds = tme->dwFlags & (TME_HOVER | TME_LEAVE | TME_NONCLIENT);
+  if (tme->dwFlags & TME_CANCEL) {
+    if (s.track.hwnd == tme->hwndTrack) {
+      s.track.flags &= ~(kinds & (TME_HOVER | TME_LEAVE));
+      if (!(s.track.flags & (TME_HOVER | TME_LEAVE))) s.track = MouseTrack{};
+    }
+    return TRUE;
+  }
+  // Is the pointer over the window (in the part asked for) now?
+  int hit = HTNOWHERE;
+  Wnd* under = HitWindow(s.cursorPos, &hit);
+  bool nc = (kinds & TME_NONCLIENT) != 0;
+  bool over = under && under->hwnd == tme->hwndTrack && (nc ? hit != HTCLIENT : hit == HTCLIENT);
+  if (S().capture == tme->hwndTrack) over = true;
+  if (s.track.hwnd != tme->hwndTrack) s.track = MouseTrack{};
+  s.track.hwnd = tme->hwndTrack;
+  if (kinds & TME_LEAVE) {
+    if (!over) {
+      PostMessage(tme->hwndTrack, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
+    } else {
+      s.track.flags |= TME_LEAVE;
+    }
+  }
+  if (kinds & TME_HOVER) {
+    s.track.flags |= TME_HOVER;
+    UINT hoverDefault = 400;
+    s.track.hoverTime = (tme->dwHoverTime == HOVER_DEFAULT || tme->dwHoverTime == 0) ? hoverDefault : tme->dwHoverTime;
+    s.track.hoverStart = Now();
+    s.track.hoverPt = s.cursorPos;
+  }
+  if (nc) s.track.flags |= TME_NONCLIENT;
+  if (!(s.track.flags & (TME_HOVER | TME_LEAVE))) s.track = MouseTrack{};
+  return TRUE;
+}
+BOOL _TrackMouseEvent(LPTRACKMOUSEEVENT tme) { return TrackMouseEvent(tme); }
+
+UINT GetDoubleClickTime() { return S().doubleClickTime; }
+BOOL SetDoubleClickTime(UINT ms) {
+  S().doubleClickTime = ms ? ms : 500;
+  return TRUE;
+}
+
+BOOL SwapMouseButton(BOOL swap) {
+  BOOL old = S().swapButtons;
+  S().swapButtons = swap != FALSE;
+  return old;
+}
+
+BOOL DragDetect(HWND hwnd, POINT pt) {
+  if (!FromHandle(hwnd)) return FALSE;
+  RECT r{pt.x - GetSystemMetrics(SM_CXDRAG), pt.y - GetSystemMetrics(SM_CYDRAG), pt.x + GetSystemMetrics(SM_CXDRAG),
+         pt.y + GetSystemMetrics(SM_CYDRAG)};
+  SetCapture(hwnd);
+  BOOL result = FALSE;
+  for (;;) {
+    MSG m;
+    if (!GetMessage(&m, nullptr, 0, 0)) {
+      if (m.lParam != PV_DRY_CANCEL) PostQuitMessage(static_cast<int>(m.wParam));
+      break;
+    }
+    if (GetCapture() != hwnd) break;
+    if (m.message == WM_LBUTTONUP || m.message == WM_RBUTTONUP) break;
+    if (m.message == WM_MOUSEMOVE) {
+      POINT p = m.pt;
+      if (p.x < r.left || p.x >= r.right || p.y < r.top || p.y >= r.bottom) {
+        result = TRUE;
+        break;
+      }
+      continue;
+    }
+    if (m.message == WM_KEYDOWN && m.wParam == VK_ESCAPE) break;
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+  }
+  if (GetCapture() == hwnd) ReleaseCapture();
+  return result;
+}
+
+BOOL RegisterHotKey(HWND, int, UINT, UINT) { return TRUE; }
+BOOL UnregisterHotKey(HWND, int) { return TRUE; }
+
+void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
+  InputEvent ev;
+  ev.message = (flags & KEYEVENTF_KEYUP) ? WM_KEYUP : WM_KEYDOWN;
+  ev.wParam = vk;
+  UINT sc = scan ? scan : MapVirtualKey(vk, MAPVK_VK_TO_VSC);
+  ev.lParam = static_cast<LPARAM>(1 | (sc << 16) | ((flags & KEYEVENTF_EXTENDEDKEY) ? (1u << 24) : 0) |
+                                  ((flags & KEYEVENTF_KEYUP) ? 0xC0000000u : 0));
+  ev.time = static_cast<DWORD>(Now());
+  if (flags & KEYEVENTF_KEYUP)
+    S().asyncKeys[vk] &= ~0x80;
+  else
+    S().asyncKeys[vk] |= 0x80;
+  PostInput(ev);
+}

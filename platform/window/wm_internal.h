@@ -1,0 +1,390 @@
+// Internal structures of the window manager (not for callers).
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/base/lasterror.h"
+#include "platform/window/winuser.h"
+
+namespace pv::wm {
+
+// ---- a rectangle set ------------------------------------------------------------------------
+// Update regions are kept as disjoint rectangles in window coordinates; the
+// window manager does its own bookkeeping and hands GDI regions out only
+// when callers ask (GetUpdateRgn, BeginPaint clips).
+class Region {
+ public:
+  Region() = default;
+  explicit Region(const RECT& r) { Add(r); }
+  bool Empty() const { return rects_.empty(); }
+  void Clear() { rects_.clear(); }
+  void Add(const RECT& r);
+  void Add(const Region& r) {
+    for (const RECT& x : r.rects_) Add(x);
+  }
+  void Subtract(const RECT& r);
+  void Subtract(const Region& r) {
+    for (const RECT& x : r.rects_) Subtract(x);
+  }
+  void Intersect(const RECT& r);
+  void Intersect(const Region& r);
+  void Offset(int dx, int dy);
+  RECT Bounds() const;
+  bool Contains(POINT pt) const;
+  bool Intersects(const RECT& r) const;
+  const std::vector<RECT>& Rects() const { return rects_; }
+  HRGN ToHrgn(int dx = 0, int dy = 0) const;  // a new GDI region, offset
+  static Region FromHrgn(HRGN rgn);
+
+ private:
+  std::vector<RECT> rects_;
+};
+
+bool RectEmpty(const RECT& r);
+RECT RectIntersect(const RECT& a, const RECT& b);
+RECT RectOffset(RECT r, int dx, int dy);
+inline RECT MakeRect(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
+
+// ---- classes and windows ----------------------------------------------------------------------
+struct WndClass {
+  ATOM atom = 0;
+  std::u16string name;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  int clsExtra = 0;
+  int wndExtra = 0;
+  HINSTANCE inst = nullptr;
+  HICON icon = nullptr;
+  HICON iconSm = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH brush = nullptr;
+  std::u16string menuName;
+  ULONG_PTR menuId = 0;  // MAKEINTRESOURCE menu names
+  std::vector<BYTE> extra;
+  bool global = false;
+  int windows = 0;
+};
+
+struct ScrollBar {
+  int min = 0;
+  int max = 100;
+  UINT page = 0;
+  int pos = 0;
+  int trackPos = 0;
+  UINT disabled = ESB_ENABLE_BOTH;
+};
+
+struct Prop {
+  std::u16string name;  // empty for atoms
+  ATOM atom = 0;
+  HANDLE data = nullptr;
+};
+
+struct ThreadQueue;
+
+struct Wnd {
+  HWND hwnd = nullptr;
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> queue;
+  WndClass* cls = nullptr;
+  WNDPROC proc = nullptr;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  std::u16string text;
+  UINT_PTR id = 0;        // child windows: the control id
+  HMENU menu = nullptr;   // top-level windows: the menu bar
+  HMENU sysMenu = nullptr;
+  HINSTANCE inst = nullptr;
+  LONG_PTR userData = 0;
+  std::vector<BYTE> extra;
+  Wnd* parent = nullptr;  // the desktop for top-level windows
+  Wnd* owner = nullptr;
+  std::vector<Wnd*> children;  // z-order: front() is the top
+  RECT rect{};    // window rectangle in the parent's client coordinates (screen for top-level)
+  RECT client{};  // client rectangle relative to the window's top-left corner
+  std::vector<Prop> props;
+  // painting
+  Region update;           // window coordinates
+  bool eraseNeeded = false;
+  bool frameNeeded = false;  // WM_NCPAINT pending
+  bool internalPaint = false;
+  bool painting = false;     // inside BeginPaint/EndPaint
+  bool beganPaint = false;   // BeginPaint called for the WM_PAINT being dispatched
+  bool redrawOff = false;    // WM_SETREDRAW FALSE
+  bool paintCounted = false; // counted in the queue's paintPending
+  // state
+  bool destroying = false;
+  bool created = false;  // WM_NCCREATE answered
+  bool messageOnly = false;
+  RECT normalRect{};     // restored placement (parent client coordinates)
+  POINT maxPos{-1, -1};
+  POINT minPos{-1, -1};
+  bool restoreToMaximized = false;
+  HICON iconBig = nullptr;
+  HICON iconSmall = nullptr;
+  ScrollBar hscroll;
+  ScrollBar vscroll;
+  bool hscrollShown = false;
+  bool vscrollShown = false;
+  // layering and shape
+  BYTE layeredAlpha = 255;
+  COLORREF layeredKey = 0;
+  DWORD layeredFlags = 0;
+  bool layeredByUpdate = false;  // content given by UpdateLayeredWindow
+  HRGN windowRgn = nullptr;
+  // top-level backing store
+  HBITMAP backing = nullptr;
+  int backingW = 0;
+  int backingH = 0;
+  bool backingDirty = false;
+  HDC ownDC = nullptr;
+  HWND lastActivePopup = nullptr;
+  DWORD helpId = 0;
+  WORD uiState = 0;
+  void* backendData = nullptr;
+};
+
+// ---- handles ----------------------------------------------------------------------------------
+// HWND values index a slot table and carry the slot's generation, so a handle
+// of a destroyed window never finds the window that reused its slot.
+Wnd* FromHandle(HWND hwnd);          // null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle
+Wnd* FromHandleQuiet(HWND hwnd);     // null without touching the last error
+HWND AllocHandle(Wnd* w);
+void FreeHandle(HWND hwnd);
+Wnd* Desktop();
+Wnd* MessageRoot();
+// Every live window in creation order (for enumeration).
+std::vector<HWND> AllWindows();
+
+// ---- threads and queues --------------------------------------------------------------------
+DWORD CurrentTid();
+
+struct InputEvent {
+  UINT message = 0;  // WM_MOUSEMOVE, WM_LBUTTONDOWN ..., WM_MOUSEWHEEL, WM_KEYDOWN ..., WM_CHAR
+  POINT pt{};        // screen position (mouse)
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  ULONG_PTR extra = 0;
+};
+
+struct SentItem {
+  HWND hwnd = nullptr;
+  UINT msg = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  LRESULT result = 0;
+  bool done = false;
+  bool notify = false;  // SendNotifyMessage: nobody waits
+  std::shared_ptr<ThreadQueue> sender;
+};
+
+struct ThreadQueue {
+  DWORD tid = 0;
+  std::mutex m;
+  std::condition_variable cv;
+  std::deque<MSG> posted;
+  std::deque<InputEvent> input;
+  std::deque<std::shared_ptr<SentItem>> incoming;
+  bool quit = false;
+  int quitCode = 0;
+  bool wake = false;
+  // owned by the queue's thread
+  int sendDepth = 0;      // inside a sent message
+  int dispatchDepth = 0;  // inside DispatchMessage / SendMessage
+  bool inCrossSend = false;
+  MSG last{};
+  int paintPending = 0;  // windows of this thread with something to paint
+};
+
+std::shared_ptr<ThreadQueue> QueueFor(DWORD tid, bool create = true);
+std::shared_ptr<ThreadQueue> CurrentQueue();
+void WakeQueue(ThreadQueue& q);
+
+// ---- the state of the single UI ------------------------------------------------------------------
+struct Timer {
+  HWND hwnd = nullptr;
+  UINT_PTR id = 0;
+  UINT elapse = 0;
+  TIMERPROC proc = nullptr;
+  std::uint64_t due = 0;
+  std::uint64_t seq = 0;
+  DWORD tid = 0;
+};
+
+struct Caret {
+  HWND hwnd = nullptr;
+  HBITMAP bitmap = nullptr;
+  int width = 0;
+  int height = 0;
+  POINT pos{};
+  int hideCount = 1;
+};
+
+struct MouseTrack {
+  HWND hwnd = nullptr;
+  DWORD flags = 0;
+  DWORD hoverTime = 0;
+  std::uint64_t hoverStart = 0;
+  POINT hoverPt{};
+  bool hoverFired = false;
+};
+
+struct Monitor {
+  RECT rect;
+  RECT work;
+  bool primary;
+  std::u16string name;
+};
+
+struct State {
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  HWND capture = nullptr;
+  HWND foregroundLost = nullptr;
+  bool appActive = false;
+  HWND lockUpdate = nullptr;
+  BYTE keys[256] = {};       // as seen by messages retrieved (GetKeyState)
+  BYTE asyncKeys[256] = {};  // as injected (GetAsyncKeyState)
+  POINT cursorPos{};
+  HCURSOR cursor = nullptr;
+  int cursorShowCount = 0;
+  RECT clipCursor{};
+  bool clipCursorOn = false;
+  std::vector<Timer> timers;
+  std::uint64_t timerSeq = 0;
+  UINT_PTR nextTimerId = 0x7F00;
+  Caret caret;
+  UINT caretBlink = 530;
+  MouseTrack track;
+  HWND lastMouseWnd = nullptr;  // for WM_MOUSELEAVE and WM_SETCURSOR
+  // double clicks
+  UINT lastClickMsg = 0;
+  HWND lastClickWnd = nullptr;
+  DWORD lastClickTime = 0;
+  POINT lastClickPt{};
+  bool lastWasDouble = false;
+  UINT doubleClickTime = 500;
+  bool swapButtons = false;
+  // system
+  std::vector<Monitor> monitors;
+  int wheelLines = 3;
+  int wheelChars = 3;
+  bool dragFullWindows = true;
+  bool menuAnimation = false;
+  bool menuFade = false;
+  bool dropShadow = true;
+  bool keyboardCues = false;
+  bool flatMenu = false;
+  bool uiEffects = true;
+  int doubleClickCx = 4;
+  int doubleClickCy = 4;
+  std::vector<UINT> beeps;
+  bool inMenuMode = false;
+  HWND menuOwner = nullptr;
+  HWND moveSizeWnd = nullptr;
+};
+
+State& S();
+
+// ---- internals shared between the units ------------------------------------------------------
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
+void RemoveWindowTimers(HWND hwnd);
+void RemoveWindowMessages(HWND hwnd);
+void RemoveWindowHooksState(HWND hwnd);
+
+// Geometry.
+RECT ScreenRect(const Wnd* w);        // window rectangle on screen
+RECT ScreenClient(const Wnd* w);      // client rectangle on screen
+POINT ClientOrigin(const Wnd* w);     // screen position of client (0,0); RTL: right edge
+bool Mirrored(const Wnd* w);
+Wnd* TopLevelOf(Wnd* w);
+bool IsTopLevel(const Wnd* w);
+bool IsVisibleChain(const Wnd* w);  // visible with every ancestor
+bool IsAncestorOf(const Wnd* anc, const Wnd* w);
+RECT NcFrameInsets(DWORD style, DWORD exStyle, bool hasMenu);  // insets (left, top, right, bottom)
+void ComputeClient(Wnd* w, const RECT& windowRect, WINDOWPOS* pos);  // sends WM_NCCALCSIZE
+Wnd* HitWindow(POINT screen, int* hit);  // the window under the point and its hit-test code
+void UnlinkFromParent(Wnd* w);
+void LinkToParent(Wnd* w, Wnd* parent, HWND insertAfter);
+void EnforceTopmostBands();
+
+// Activation and focus.
+void ActivateWindow(HWND hwnd, int how, bool setFocus);
+void OnWindowHiddenOrDestroyed(HWND hwnd);
+HWND NextActivatable(HWND except);
+
+// Painting.
+void InvalidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
+void ValidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
+void SetPaintPending(Wnd* w);
+bool NeedsPaint(const Wnd* w);
+Wnd* FindPaintWindow(ThreadQueue& q, HWND filter);
+void EnsureBacking(Wnd* top);
+void ReleaseWindowPaint(Wnd* w);  // on destroy: DCs, backing, regions
+Region VisibleRegion(Wnd* w, bool client, bool clipChildren, bool clipSiblings);  // top-level coordinates
+void PaintNow(Wnd* w, bool children, bool eraseOnly);
+void MarkPresent(Wnd* w);
+void PresentDirty();
+RECT ClientToWindowRect(const Wnd* w, const RECT& client);
+RECT WindowToClientRect(const Wnd* w, const RECT& win);
+HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, bool clipSiblings);
+void DrawNonClient(Wnd* w, HDC hdc);
+
+// Hooks.
+bool HooksInstalled(int idHook);
+LRESULT CallHooks(int idHook, int code, WPARAM wParam, LPARAM lParam);
+void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild);
+
+// Input.
+bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd);
+void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat);
+void PostInput(const InputEvent& ev);
+void CheckHover();
+UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* state, WCHAR* out);
+
+// Menus (needed by the non-client code).
+int MenuBarHeight(Wnd* w);
+void DestroyWindowMenus(Wnd* w);
+int TrackMenuBar(HWND hwnd, int startItem, bool keyboard);
+
+// Back end.
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual bool Headless() const = 0;
+  virtual void WindowShown(Wnd* w) {}
+  virtual void WindowHidden(Wnd* w) {}
+  virtual void WindowMoved(Wnd* w) {}
+  virtual void WindowDestroyed(Wnd* w) {}
+  virtual void WindowTextChanged(Wnd* w) {}
+  virtual void Present(Wnd* top) {}
+  // Moves pending platform events into the queues. With timeoutMs > 0 waits
+  // up to that long for one to come (or for WakeUp).
+  virtual void Pump(int timeoutMs) {}
+  virtual void WakeUp() {}
+  virtual bool GetClipboardText(std::u16string* text) { return false; }
+  virtual void SetClipboardText(const std::u16string& text) {}
+  virtual void SetCursorShape(HCURSOR cursor) {}
+  virtual void SetCursorPos(int x, int y) {}
+};
+
+Backend& B();
+bool TestMode();  // a dry modal loop ends as a cancel instead of blocking
+void SetBackend(std::unique_ptr<Backend> backend);
+std::unique_ptr<Backend> MakeSdlBackend();  // null when no display can be opened
+
+// The standard window classes the manager itself uses (menus, desktop).
+void RegisterSystemClasses();
+extern const char16_t kPopupMenuClass[];
+
+}  // namespace pv::wm

@@ -1,0 +1,880 @@
+// Messages: sending (direct calls, marshalled across threads), posting,
+// the queue and message retrieval, dispatch, key translation, timers and
+// hooks.
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "platform/base/clock.h"
+#include "platform/window/test_input.h"
+#include "platform/window/wm_internal.h"
+
+using namespace pv::wm;
+
+namespace pv::wm {
+
+namespace {
+std::uint64_t Now() { return pv::Clock::TickCount64(); }
+
+bool FilterMatches(UINT msg, UINT min, UINT max) {
+  if (min == 0 && max == 0) return true;
+  if (min <= max) return msg >= min && msg <= max;
+  return msg >= min || msg <= max;
+}
+
+bool HwndMatches(HWND msgHwnd, HWND filter) {
+  if (!filter) return true;
+  if (filter == reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))) return msgHwnd == nullptr;
+  if (msgHwnd == filter) return true;
+  return msgHwnd && IsChild(filter, msgHwnd);
+}
+
+struct IncomingScope {
+  std::vector<std::shared_ptr<SentItem>>& stack;
+  explicit IncomingScope(std::vector<std::shared_ptr<SentItem>>& s, std::shared_ptr<SentItem> item) : stack(s) {
+    stack.push_back(std::move(item));
+  }
+  ~IncomingScope() { stack.pop_back(); }
+};
+thread_local std::vector<std::shared_ptr<SentItem>> t_incoming;
+
+void Complete(SentItem& item, LRESULT result) {
+  if (item.done) return;
+  item.result = result;
+  if (item.sender) {
+    {
+      std::lock_guard<std::mutex> lock(item.sender->m);
+      item.done = true;
+    }
+    item.sender->cv.notify_all();
+    B().WakeUp();
+  } else {
+    item.done = true;
+  }
+}
+
+// Delivers messages other threads sent to this one.
+bool ProcessIncoming(ThreadQueue& q) {
+  bool any = false;
+  for (;;) {
+    std::shared_ptr<SentItem> item;
+    {
+      std::lock_guard<std::mutex> lock(q.m);
+      if (q.incoming.empty()) break;
+      item = q.incoming.front();
+      q.incoming.pop_front();
+    }
+    any = true;
+    IncomingScope scope(t_incoming, item);
+    q.inCrossSend = true;
+    LRESULT r = 0;
+    if (Wnd* w = FromHandleQuiet(item->hwnd)) r = CallProc(w, item->msg, item->wParam, item->lParam);
+    q.inCrossSend = t_incoming.size() > 1;
+    Complete(*item, r);
+  }
+  return any;
+}
+
+int g_testModeOverride = -1;
+}  // namespace
+
+bool TestMode() {
+  if (g_testModeOverride >= 0) return g_testModeOverride != 0;
+  return B().Headless();
+}
+
+LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  WNDPROC proc = w->proc;
+  HWND hwnd = w->hwnd;
+  auto& q = *CurrentQueue();
+  q.dispatchDepth++;
+  LRESULT r = proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
+  q.dispatchDepth--;
+  return r;
+}
+
+LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return 0;
+  if (w->tid != CurrentTid() && w->tid != 0) {
+    auto target = w->queue;
+    auto me = CurrentQueue();
+    auto item = std::make_shared<SentItem>();
+    item->hwnd = hwnd;
+    item->msg = msg;
+    item->wParam = wParam;
+    item->lParam = lParam;
+    item->sender = me;
+    {
+      std::lock_guard<std::mutex> lock(target->m);
+      target->incoming.push_back(item);
+    }
+    WakeQueue(*target);
+    for (;;) {
+      ProcessIncoming(*me);
+      std::unique_lock<std::mutex> lock(me->m);
+      if (item->done) break;
+      if (!FromHandleQuiet(hwnd)) return 0;
+      me->cv.wait_for(lock, std::chrono::milliseconds(50),
+                      [&] { return item->done || !me->incoming.empty(); });
+      if (item->done) break;
+    }
+    return item->result;
+  }
+  bool hook = HooksInstalled(WH_CALLWNDPROC);
+  if (hook) {
+    CWPSTRUCT cwp{lParam, wParam, msg, hwnd};
+    CallHooks(WH_CALLWNDPROC, HC_ACTION, 0, reinterpret_cast<LPARAM>(&cwp));
+    w = FromHandleQuiet(hwnd);
+    if (!w) return 0;
+  }
+  LRESULT r = CallProc(w, msg, wParam, lParam);
+  if (HooksInstalled(WH_CALLWNDPROCRET) && FromHandleQuiet(hwnd)) {
+    CWPRETSTRUCT ret{r, lParam, wParam, msg, hwnd};
+    CallHooks(WH_CALLWNDPROCRET, HC_ACTION, 0, reinterpret_cast<LPARAM>(&ret));
+  }
+  return r;
+}
+
+void RemoveWindowMessages(HWND hwnd) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w || !w->queue) return;
+  auto& q = *w->queue;
+  std::lock_guard<std::mutex> lock(q.m);
+  q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
+                 q.posted.end());
+}
+
+// ---- timers -----------------------------------------------------------------------------------
+void RemoveWindowTimers(HWND hwnd) {
+  auto& t = S().timers;
+  t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd; }), t.end());
+}
+
+namespace {
+Timer* DueTimer(HWND filter, std::uint64_t now) {
+  Timer* best = nullptr;
+  DWORD tid = CurrentTid();
+  for (Timer& t : S().timers) {
+    if (t.tid != tid || t.due > now) continue;
+    if (!HwndMatches(t.hwnd, filter)) continue;
+    if (!best || t.due < best->due || (t.due == best->due && t.seq < best->seq)) best = &t;
+  }
+  return best;
+}
+
+std::uint64_t NextTimerDue() {
+  std::uint64_t next = UINT64_MAX;
+  DWORD tid = CurrentTid();
+  for (Timer& t : S().timers)
+    if (t.tid == tid) next = std::min(next, t.due);
+  return next;
+}
+}  // namespace
+
+void WinEventHooksClear();
+
+// ---- hooks ------------------------------------------------------------------------------------
+namespace {
+struct Hook {
+  int id;
+  HOOKPROC proc;
+  DWORD tid;
+  bool dead;
+  uintptr_t serial;
+};
+std::vector<Hook>& Hooks() {
+  static std::vector<Hook> h;  // newest first
+  return h;
+}
+int g_hookDepth = 0;
+uintptr_t g_hookSerial = 0x10;
+int g_hookCounts[16] = {};
+
+void CompactHooks() {
+  if (g_hookDepth) return;
+  auto& h = Hooks();
+  h.erase(std::remove_if(h.begin(), h.end(), [](const Hook& x) { return x.dead; }), h.end());
+}
+
+// The first live hook of the kind after position `from`.
+int NextHook(int id, size_t from) {
+  auto& h = Hooks();
+  DWORD tid = CurrentTid();
+  for (size_t i = from; i < h.size(); ++i)
+    if (!h[i].dead && h[i].id == id && (h[i].tid == 0 || h[i].tid == tid)) return static_cast<int>(i);
+  return -1;
+}
+
+LRESULT Invoke(size_t index, int code, WPARAM wParam, LPARAM lParam) {
+  HOOKPROC proc = Hooks()[index].proc;
+  HHOOK handle = reinterpret_cast<HHOOK>(Hooks()[index].serial);
+  (void)handle;
+  g_hookDepth++;
+  LRESULT r = proc(code, wParam, lParam);
+  g_hookDepth--;
+  CompactHooks();
+  return r;
+}
+}  // namespace
+
+bool HooksInstalled(int idHook) {
+  int slot = idHook + 1;
+  return slot >= 0 && slot < 16 && g_hookCounts[slot] > 0;
+}
+
+LRESULT CallHooks(int idHook, int code, WPARAM wParam, LPARAM lParam) {
+  int i = NextHook(idHook, 0);
+  if (i < 0) return 0;
+  return Invoke(static_cast<size_t>(i), code, wParam, lParam);
+}
+
+void RemoveWindowHooksState(HWND) {}
+
+void ResetHooks() {
+  auto& h = Hooks();
+  if (g_hookDepth) {
+    for (Hook& x : h) x.dead = true;
+  } else {
+    h.clear();
+  }
+  for (int& c : g_hookCounts) c = 0;
+  WinEventHooksClear();
+}
+
+}  // namespace pv::wm
+
+HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
+  if (!proc || idHook < WH_MSGFILTER || idHook > WH_MOUSE_LL) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  Hook h{idHook, proc, threadId, false, g_hookSerial++};
+  Hooks().insert(Hooks().begin(), h);
+  g_hookCounts[idHook + 1]++;
+  return reinterpret_cast<HHOOK>(h.serial);
+}
+HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE inst, DWORD threadId) {
+  return SetWindowsHookEx(idHook, proc, inst, threadId);
+}
+
+BOOL UnhookWindowsHookEx(HHOOK hook) {
+  for (Hook& h : Hooks())
+    if (h.serial == reinterpret_cast<uintptr_t>(hook) && !h.dead) {
+      h.dead = true;
+      g_hookCounts[h.id + 1]--;
+      CompactHooks();
+      return TRUE;
+    }
+  SetLastError(1404);  // ERROR_INVALID_HOOK_HANDLE
+  return FALSE;
+}
+
+LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+  auto& h = Hooks();
+  for (size_t i = 0; i < h.size(); ++i)
+    if (h[i].serial == reinterpret_cast<uintptr_t>(hook)) {
+      int next = NextHook(h[i].id, i + 1);
+      if (next < 0) return 0;
+      return Invoke(static_cast<size_t>(next), code, wParam, lParam);
+    }
+  return 0;
+}
+
+BOOL CallMsgFilter(LPMSG msg, int code) {
+  if (!msg) return FALSE;
+  if (HooksInstalled(WH_SYSMSGFILTER) && CallHooks(WH_SYSMSGFILTER, code, 0, reinterpret_cast<LPARAM>(msg)))
+    return TRUE;
+  if (HooksInstalled(WH_MSGFILTER) && CallHooks(WH_MSGFILTER, code, 0, reinterpret_cast<LPARAM>(msg))) return TRUE;
+  return FALSE;
+}
+BOOL CallMsgFilterW(LPMSG msg, int code) { return CallMsgFilter(msg, code); }
+
+// Accessibility events: delivered to the registered procedures at once.
+namespace {
+struct WinEventHook {
+  DWORD min, max;
+  WINEVENTPROC proc;
+  DWORD tid;
+  DWORD flags;
+  uintptr_t serial;
+  bool dead;
+};
+std::vector<WinEventHook>& WinEventHooks() {
+  static std::vector<WinEventHook> h;
+  return h;
+}
+uintptr_t g_winEventSerial = 0x100;
+int g_winEventDepth = 0;
+}  // namespace
+
+namespace pv::wm {
+void WinEventHooksClear() {
+  for (auto& h : WinEventHooks()) h.dead = true;
+  if (g_winEventDepth == 0) WinEventHooks().clear();
+}
+
+void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
+  pv::test::RecordWinEvent(event, hwnd, idObject, idChild);
+  auto& hooks = WinEventHooks();
+  if (hooks.empty()) return;
+  g_winEventDepth++;
+  for (size_t i = 0; i < hooks.size(); ++i) {
+    WinEventHook h = hooks[i];
+    if (h.dead || event < h.min || event > h.max) continue;
+    if ((h.flags & WINEVENT_SKIPOWNTHREAD) && (h.tid == 0 || h.tid == CurrentTid())) continue;
+    if (h.flags & WINEVENT_SKIPOWNPROCESS) continue;
+    if (h.tid && h.tid != CurrentTid()) continue;
+    h.proc(reinterpret_cast<HWINEVENTHOOK>(h.serial), event, hwnd, idObject, idChild, CurrentTid(),
+           static_cast<DWORD>(pv::Clock::TickCount64()));
+  }
+  if (--g_winEventDepth == 0)
+    hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [](const WinEventHook& x) { return x.dead; }),
+                hooks.end());
+}
+}  // namespace pv::wm
+
+HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE, WINEVENTPROC proc, DWORD, DWORD threadId,
+                              DWORD flags) {
+  if (!proc || eventMin > eventMax) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  WinEventHook h{eventMin, eventMax, proc, threadId, flags, g_winEventSerial++, false};
+  WinEventHooks().push_back(h);
+  return reinterpret_cast<HWINEVENTHOOK>(h.serial);
+}
+
+BOOL UnhookWinEvent(HWINEVENTHOOK hook) {
+  for (auto& h : WinEventHooks())
+    if (h.serial == reinterpret_cast<uintptr_t>(hook) && !h.dead) {
+      h.dead = true;
+      if (g_winEventDepth == 0) {
+        auto& v = WinEventHooks();
+        v.erase(std::remove_if(v.begin(), v.end(), [](const WinEventHook& x) { return x.dead; }), v.end());
+      }
+      return TRUE;
+    }
+  return FALSE;
+}
+
+void NotifyWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
+  FireWinEvent(event, hwnd, idObject, idChild);
+}
+
+// ---- sending ----------------------------------------------------------------------------------
+LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (hwnd == HWND_BROADCAST) {
+    std::vector<HWND> tops;
+    for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
+    for (HWND h : tops)
+      if (FromHandleQuiet(h)) Send(h, msg, wParam, lParam);
+    return 0;
+  }
+  return Send(hwnd, msg, wParam, lParam);
+}
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessage(hwnd, msg, wParam, lParam); }
+
+LRESULT SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT, UINT, DWORD_PTR* result) {
+  if (hwnd != HWND_BROADCAST && !FromHandle(hwnd)) return 0;
+  LRESULT r = SendMessage(hwnd, msg, wParam, lParam);
+  if (result) *result = static_cast<DWORD_PTR>(r);
+  return 1;
+}
+LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT flags, UINT timeout,
+                            DWORD_PTR* result) {
+  return SendMessageTimeout(hwnd, msg, wParam, lParam, flags, timeout, result);
+}
+
+BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (hwnd == HWND_BROADCAST) {
+    SendMessage(hwnd, msg, wParam, lParam);
+    return TRUE;
+  }
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return FALSE;
+  if (w->tid == CurrentTid()) {
+    Send(hwnd, msg, wParam, lParam);
+    return TRUE;
+  }
+  auto item = std::make_shared<SentItem>();
+  item->hwnd = hwnd;
+  item->msg = msg;
+  item->wParam = wParam;
+  item->lParam = lParam;
+  item->notify = true;
+  {
+    std::lock_guard<std::mutex> lock(w->queue->m);
+    w->queue->incoming.push_back(item);
+  }
+  WakeQueue(*w->queue);
+  return TRUE;
+}
+BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return SendNotifyMessage(hwnd, msg, wParam, lParam);
+}
+
+BOOL InSendMessage() { return CurrentQueue()->inCrossSend ? TRUE : FALSE; }
+DWORD InSendMessageEx(LPVOID) {
+  if (t_incoming.empty()) return ISMEX_NOSEND;
+  auto& top = t_incoming.back();
+  DWORD r = top->notify ? ISMEX_NOTIFY : ISMEX_SEND;
+  if (top->done) r |= ISMEX_REPLIED;
+  return r;
+}
+
+BOOL ReplyMessage(LRESULT result) {
+  if (t_incoming.empty()) return FALSE;
+  auto& top = t_incoming.back();
+  if (top->done || top->notify) return FALSE;
+  Complete(*top, result);
+  return TRUE;
+}
+
+// ---- posting ----------------------------------------------------------------------------------
+namespace {
+bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  MSG m{};
+  m.hwnd = hwnd;
+  m.message = msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = static_cast<DWORD>(Now());
+  m.pt = S().cursorPos;
+  {
+    std::lock_guard<std::mutex> lock(q.m);
+    if (q.posted.size() >= 10000000) return false;  // a runaway poster must not eat the memory
+    q.posted.push_back(m);
+  }
+  if (q.tid != CurrentTid()) WakeQueue(q);
+  return true;
+}
+}  // namespace
+
+BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!hwnd) return PostThreadMessage(CurrentTid(), msg, wParam, lParam);
+  if (hwnd == HWND_BROADCAST) {
+    std::vector<HWND> tops;
+    for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
+    for (HWND h : tops) PostMessage(h, msg, wParam, lParam);
+    return TRUE;
+  }
+  std::shared_ptr<ThreadQueue> q;
+  {
+    Wnd* w = FromHandle(hwnd);
+    if (!w) return FALSE;
+    q = w->queue ? w->queue : CurrentQueue();
+  }
+  if (!PostTo(*q, hwnd, msg, wParam, lParam)) {
+    SetLastError(1816);  // ERROR_NOT_ENOUGH_QUOTA
+    return FALSE;
+  }
+  return TRUE;
+}
+BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessage(hwnd, msg, wParam, lParam); }
+
+BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
+  auto q = QueueFor(threadId, threadId == CurrentTid());
+  if (!q) {
+    SetLastError(1444);  // ERROR_INVALID_THREAD_ID
+    return FALSE;
+  }
+  return PostTo(*q, nullptr, msg, wParam, lParam) ? TRUE : FALSE;
+}
+BOOL PostThreadMessageW(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return PostThreadMessage(threadId, msg, wParam, lParam);
+}
+
+void PostQuitMessage(int exitCode) {
+  auto q = CurrentQueue();
+  std::lock_guard<std::mutex> lock(q->m);
+  q->quit = true;
+  q->quitCode = exitCode;
+}
+
+// ---- retrieval --------------------------------------------------------------------------------
+namespace {
+
+bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
+  auto qp = CurrentQueue();
+  ThreadQueue& q = *qp;
+  bool remove = (flags & PM_REMOVE) != 0;
+  UINT cats = flags >> 16;
+  if (!cats) cats = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
+  int dryStage = 0;
+  for (;;) {
+    ProcessIncoming(q);
+    B().Pump(0);
+    if (cats & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) {
+      std::unique_lock<std::mutex> lock(q.m);
+      for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
+        if (!FilterMatches(it->message, min, max) || !HwndMatches(it->hwnd, filter)) continue;
+        *out = *it;
+        if (remove) q.posted.erase(it);
+        lock.unlock();
+        goto got;
+      }
+      if (q.quit && FilterMatches(WM_QUIT, min, max)) {
+        *out = MSG{};
+        out->message = WM_QUIT;
+        out->wParam = static_cast<WPARAM>(q.quitCode);
+        out->time = static_cast<DWORD>(Now());
+        out->pt = S().cursorPos;
+        if (remove) q.quit = false;
+        lock.unlock();
+        goto got;
+      }
+    }
+    if (cats & QS_INPUT) {
+      for (;;) {
+        InputEvent ev;
+        size_t index = 0;
+        bool found = false;
+        MSG m{};
+        int hit = 0;
+        HWND hitWnd = nullptr;
+        {
+          std::lock_guard<std::mutex> lock(q.m);
+          for (index = 0; index < q.input.size(); ++index) {
+            ev = q.input[index];
+            if (!ConvertInput(ev, &m, &hit, &hitWnd)) {
+              // Nobody to receive it: input over no window of ours is dropped.
+              q.input.erase(q.input.begin() + static_cast<long>(index));
+              --index;
+              continue;
+            }
+            if (FilterMatches(m.message, min, max) && HwndMatches(m.hwnd, filter)) {
+              found = true;
+              break;
+            }
+          }
+          if (found && remove) q.input.erase(q.input.begin() + static_cast<long>(index));
+        }
+        if (!found) break;
+        if (!remove) {
+          *out = m;
+          goto got;
+        }
+        bool eat = false;
+        CommitInput(ev, &m, hit, hitWnd, &eat);
+        if (eat) continue;
+        *out = m;
+        goto got;
+      }
+    }
+    CheckHover();
+    if ((cats & QS_PAINT) && FilterMatches(WM_PAINT, min, max) && q.paintPending > 0) {
+      if (Wnd* pw = FindPaintWindow(q, filter)) {
+        *out = MSG{};
+        out->hwnd = pw->hwnd;
+        out->message = WM_PAINT;
+        out->time = static_cast<DWORD>(Now());
+        out->pt = S().cursorPos;
+        goto got;
+      }
+    }
+    if ((cats & (QS_TIMER | QS_POSTMESSAGE)) && FilterMatches(WM_TIMER, min, max)) {
+      std::uint64_t now = Now();
+      if (Timer* t = DueTimer(filter, now)) {
+        *out = MSG{};
+        out->hwnd = t->hwnd;
+        out->message = WM_TIMER;
+        out->wParam = t->id;
+        out->lParam = reinterpret_cast<LPARAM>(t->proc);
+        out->time = static_cast<DWORD>(now);
+        out->pt = S().cursorPos;
+        if (remove) {
+          t->due = now + t->elapse;
+          t->seq = ++S().timerSeq;
+        }
+        goto got;
+      }
+    }
+    if (!wait) return false;
+    {
+      std::lock_guard<std::mutex> lock(q.m);
+      if (!q.posted.empty() || !q.incoming.empty() || !q.input.empty() || q.quit) continue;
+    }
+    if (TestMode()) {
+      // A loop waiting on a dry queue in a test would wait forever: end it
+      // the way a user's Escape would, first by cancelling modes (menus,
+      // drags), then by ending the loop as a cancel.
+      if (dryStage == 0) {
+        dryStage = 1;
+        HWND target = S().capture ? S().capture : S().active;
+        if (target && FromHandleQuiet(target)) Send(target, WM_CANCELMODE, 0, 0);
+        if (S().capture) ReleaseCapture();
+        continue;
+      }
+      *out = MSG{};
+      out->message = WM_QUIT;
+      out->wParam = 2;  // IDCANCEL
+      out->lParam = PV_DRY_CANCEL;
+      out->time = static_cast<DWORD>(Now());
+      pv::test::NoteDryCancel();
+      q.last = *out;
+      return true;
+    }
+    // Wait for a post, a send, input or the next timer.
+    std::uint64_t due = NextTimerDue();
+    std::uint64_t now = Now();
+    int timeout = 100;
+    if (due != UINT64_MAX) timeout = static_cast<int>(std::min<std::uint64_t>(due > now ? due - now : 0, 100));
+    if (!B().Headless()) {
+      B().Pump(std::max(timeout, 1));
+    } else {
+      std::unique_lock<std::mutex> lock(q.m);
+      q.cv.wait_for(lock, std::chrono::milliseconds(std::max(timeout, 1)), [&] {
+        return q.wake || !q.posted.empty() || !q.incoming.empty() || !q.input.empty() || q.quit;
+      });
+      q.wake = false;
+    }
+  }
+got:
+  if (out->message >= WM_MOUSEFIRST && out->message <= WM_MOUSELAST) {
+    // the message position follows the mouse
+  }
+  q.last = *out;
+  if (HooksInstalled(WH_GETMESSAGE)) CallHooks(WH_GETMESSAGE, HC_ACTION, remove ? PM_REMOVE : PM_NOREMOVE, reinterpret_cast<LPARAM>(out));
+  return true;
+}
+
+}  // namespace
+
+BOOL GetMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+  if (!msg) return -1;
+  if (hwnd && hwnd != reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)) && !FromHandle(hwnd)) return -1;
+  Fetch(msg, hwnd, filterMin, filterMax, PM_REMOVE, true);
+  return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+BOOL GetMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+  return GetMessage(msg, hwnd, filterMin, filterMax);
+}
+
+BOOL PeekMessage(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
+  MSG dummy;
+  if (!msg) msg = &dummy;
+  if (hwnd && hwnd != reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)) && !FromHandle(hwnd)) return FALSE;
+  return Fetch(msg, hwnd, filterMin, filterMax, removeFlags, false) ? TRUE : FALSE;
+}
+BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
+  return PeekMessage(msg, hwnd, filterMin, filterMax, removeFlags);
+}
+
+BOOL WaitMessage() {
+  auto q = CurrentQueue();
+  for (int i = 0;; ++i) {
+    MSG m;
+    if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return TRUE;
+    if (TestMode()) return TRUE;  // nothing will come: let the caller look again and decide
+    std::unique_lock<std::mutex> lock(q->m);
+    q->cv.wait_for(lock, std::chrono::milliseconds(20));
+  }
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms, DWORD wakeMask) {
+  return MsgWaitForMultipleObjectsEx(count, handles, ms, wakeMask, waitAll ? MWMO_WAITALL : 0);
+}
+
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE*, DWORD ms, DWORD, DWORD) {
+  MSG m;
+  if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
+  if (ms == 0 || TestMode()) return WAIT_TIMEOUT;
+  auto q = CurrentQueue();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms == INFINITE ? 1000000000u : ms);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
+    if (!B().Headless()) {
+      B().Pump(10);
+    } else {
+      std::unique_lock<std::mutex> lock(q->m);
+      q->cv.wait_for(lock, std::chrono::milliseconds(10));
+    }
+  }
+  return WAIT_TIMEOUT;
+}
+
+DWORD GetQueueStatus(UINT flags) {
+  auto q = CurrentQueue();
+  DWORD status = 0;
+  {
+    std::lock_guard<std::mutex> lock(q->m);
+    if (!q->posted.empty()) status |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
+    if (!q->incoming.empty()) status |= QS_SENDMESSAGE;
+    for (const InputEvent& e : q->input) {
+      if (e.message == WM_MOUSEMOVE) status |= QS_MOUSEMOVE;
+      else if (e.message >= WM_MOUSEFIRST && e.message <= WM_MOUSELAST) status |= QS_MOUSEBUTTON;
+      else status |= QS_KEY;
+    }
+  }
+  if (q->paintPending > 0) status |= QS_PAINT;
+  if (DueTimer(nullptr, Now())) status |= QS_TIMER;
+  status &= flags;
+  return (status << 16) | status;
+}
+
+BOOL GetInputState() { return (GetQueueStatus(QS_INPUT) & 0xFFFF) ? TRUE : FALSE; }
+
+DWORD GetMessagePos() {
+  const MSG& m = CurrentQueue()->last;
+  return static_cast<DWORD>(MAKELONG(static_cast<WORD>(m.pt.x), static_cast<WORD>(m.pt.y)));
+}
+LONG GetMessageTime() { return static_cast<LONG>(CurrentQueue()->last.time); }
+LPARAM GetMessageExtraInfo() { return 0; }
+
+// ---- dispatch ---------------------------------------------------------------------------------
+LRESULT DispatchMessage(const MSG* msg) {
+  if (!msg) return 0;
+  if (msg->message == WM_TIMER && msg->lParam) {
+    // Call the timer procedure only while its timer still exists.
+    auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
+    bool alive = false;
+    for (const Timer& t : S().timers)
+      if (t.hwnd == msg->hwnd && t.id == msg->wParam && t.proc == proc) alive = true;
+    if (!alive) return 0;
+    proc(msg->hwnd, WM_TIMER, msg->wParam, static_cast<DWORD>(Now()));
+    return 0;
+  }
+  if (!msg->hwnd) return 0;
+  Wnd* w = FromHandle(msg->hwnd);
+  if (!w) return 0;
+  if (w->tid != CurrentTid()) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return 0;
+  }
+  static const UINT setPosMsg = RegisterWindowMessage(u"PravenorSetWindowPos");
+  if (msg->message == setPosMsg && msg->lParam) {
+    auto* wp = reinterpret_cast<WINDOWPOS*>(msg->lParam);
+    SetWindowPos(wp->hwnd, wp->hwndInsertAfter, wp->x, wp->y, wp->cx, wp->cy, wp->flags & ~SWP_ASYNCWINDOWPOS);
+    delete wp;
+    return 0;
+  }
+  if (msg->message == WM_TIMER) {
+    bool alive = false;
+    for (const Timer& t : S().timers)
+      if (t.hwnd == msg->hwnd && t.id == msg->wParam) alive = true;
+    if (!alive) return 0;
+  }
+  HWND hwnd = msg->hwnd;
+  if (msg->message == WM_PAINT) w->beganPaint = false;
+  LRESULT r = CallProc(w, msg->message, msg->wParam, msg->lParam);
+  if (msg->message == WM_PAINT) {
+    w = FromHandleQuiet(hwnd);
+    if (w && !w->beganPaint && NeedsPaint(w)) {
+      // The procedure painted without BeginPaint: validate, or WM_PAINT
+      // would come back for ever.
+      ValidateWnd(w, nullptr, RDW_VALIDATE | RDW_NOCHILDREN | RDW_NOERASE | RDW_NOFRAME | RDW_NOINTERNALPAINT);
+      w->eraseNeeded = false;
+      w->frameNeeded = false;
+      w->internalPaint = false;
+      SetPaintPending(w);
+    }
+  }
+  return r;
+}
+LRESULT DispatchMessageW(const MSG* msg) { return DispatchMessage(msg); }
+
+LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (!proc) return 0;
+  return proc(hwnd, msg, wParam, lParam);
+}
+LRESULT CallWindowProcW(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return CallWindowProc(proc, hwnd, msg, wParam, lParam);
+}
+
+BOOL TranslateMessage(const MSG* msg) {
+  if (!msg) return FALSE;
+  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN && msg->message != WM_KEYUP &&
+      msg->message != WM_SYSKEYUP)
+    return FALSE;
+  if (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP) return TRUE;
+  WCHAR ch = 0;
+  UINT scan = (static_cast<UINT>(msg->lParam) >> 16) & 0xFF;
+  if (!TranslateKeyToChar(static_cast<UINT>(msg->wParam), scan, S().keys, &ch)) return TRUE;
+  UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
+  // The character must come before any later input of this queue.
+  auto q = CurrentQueue();
+  MSG m{};
+  m.hwnd = msg->hwnd;
+  m.message = charMsg;
+  m.wParam = ch;
+  m.lParam = msg->lParam;
+  m.time = msg->time;
+  m.pt = msg->pt;
+  {
+    std::lock_guard<std::mutex> lock(q->m);
+    q->posted.push_front(m);
+  }
+  return TRUE;
+}
+
+// ---- timers -----------------------------------------------------------------------------------
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+  if (hwnd) {
+    Wnd* w = FromHandle(hwnd);
+    if (!w) return 0;
+    if (w->tid != CurrentTid()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return 0;
+    }
+  }
+  elapse = std::clamp<UINT>(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
+  State& s = S();
+  DWORD tid = CurrentTid();
+  std::uint64_t now = Now();
+  if (!hwnd) {
+    bool existing = false;
+    for (const Timer& t : s.timers)
+      if (!t.hwnd && t.id == id && t.tid == tid && id) existing = true;
+    if (!existing) {
+      do {
+        id = s.nextTimerId++;
+        if (s.nextTimerId > 0xFFFF) s.nextTimerId = 0x7F00;
+      } while (std::any_of(s.timers.begin(), s.timers.end(),
+                           [&](const Timer& t) { return !t.hwnd && t.id == id; }));
+    }
+  }
+  for (Timer& t : s.timers)
+    if (t.hwnd == hwnd && t.id == id && t.tid == tid) {
+      t.elapse = elapse;
+      t.proc = proc;
+      t.due = now + elapse;
+      t.seq = ++s.timerSeq;
+      return hwnd ? (id ? id : 1) : id;
+    }
+  Timer t;
+  t.hwnd = hwnd;
+  t.id = id;
+  t.elapse = elapse;
+  t.proc = proc;
+  t.due = now + elapse;
+  t.seq = ++s.timerSeq;
+  t.tid = tid;
+  s.timers.push_back(t);
+  return hwnd ? (id ? id : 1) : id;
+}
+
+BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+  auto& t = S().timers;
+  DWORD tid = CurrentTid();
+  auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
+  if (it == t.end()) {
+    SetLastError(1402);  // ERROR_INVALID_TIMER_HANDLE... the classic code for a missing timer
+    return FALSE;
+  }
+  t.erase(it);
+  // Drop a WM_TIMER of it that already sits in the queue (posted copies).
+  auto q = CurrentQueue();
+  std::lock_guard<std::mutex> lock(q->m);
+  q->posted.erase(std::remove_if(q->posted.begin(), q->posted.end(),
+                                 [&](const MSG& m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
+                  q->posted.end());
+  return TRUE;
+}
+
+// ---- test hooks into the loop ------------------------------------------------------------------
+namespace pv::test {
+
+void SetModalDryCancel(int mode) { g_testModeOverride = mode; }
+
+}  // namespace pv::test
