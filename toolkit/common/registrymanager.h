@@ -1,0 +1,55 @@
+// The registry manager: the application's own settings as named integers
+// and strings in sections of its registry profile,
+//   <root>\Software\<registry key>\<profile name>\<section>.
+// A section that begins with "HKCU" or "HKLM" is a full key path instead.
+//
+// A manager lives for one group of calls and holds no key between them.
+// Reads fall back to their defaults and writes answer FALSE; the status of
+// the last registry call stays in m_lLastError. Without a registry key or
+// profile name every profile operation fails or gives its default (full
+// HKCU/HKLM paths still work).
+#pragma once
+
+#include "platform/base/cstring.h"
+
+class CTKRegistryManager {
+ public:
+  explicit CTKRegistryManager(HKEY root);
+  virtual ~CTKRegistryManager();
+  CTKRegistryManager(const CTKRegistryManager&) = delete;
+  CTKRegistryManager& operator=(const CTKRegistryManager&) = delete;
+
+  // 0 (not the default) when the section or the entry is null.
+  int GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue);
+  BOOL WriteProfileInt(LPCTSTR section, LPCTSTR entry, int value);
+  // The text up to its first zero unit, or the default (empty for null).
+  CString GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue = nullptr);
+  // A null text deletes the value; a null entry deletes the section key.
+  BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR text);
+
+  // Keys the caller closes.
+  virtual HKEY OpenAppKey(REGSAM access);
+  virtual HKEY OpenSectionKey(LPCTSTR section, REGSAM access);
+  // Takes the names from the application the first time; TRUE when both
+  // are set.
+  BOOL LoadAppKeyNames();
+  // Opens the path "HKCU\A\B" or "HKLM\A\B", creating every missing key.
+  HKEY CreateKeyFromPath(LPCTSTR path, REGSAM access);
+
+  HKEY m_hRootKey;
+  CString m_strRegistryKey;
+  CString m_strProfileName;
+  LONG m_lLastError = 0;
+};
+
+// HKEY_CURRENT_USER for a text beginning with "HKCU", HKEY_LOCAL_MACHINE
+// for "HKLM" (case-sensitive), else null.
+HKEY ParseRootKeyName(LPCTSTR text);
+
+// The application's registry key and profile name, as the application
+// object holds them. The framework installs a provider when its application
+// object starts; until then (and when the provider leaves them empty) the
+// application has no registry profile.
+using TKAppProfileNamesProvider = void (*)(CString& registryKey, CString& profileName);
+void TKSetAppProfileNamesProvider(TKAppProfileNamesProvider provider);
+void TKGetAppProfileNames(CString& registryKey, CString& profileName);
