@@ -10,6 +10,8 @@
 
 namespace {
 thread_local std::string t_last;
+void PngError(png_structp png, png_const_charp);
+void PngWarning(png_structp, png_const_charp);
 }
 
 const char* GdiLastError() { return t_last.c_str(); }
@@ -29,7 +31,8 @@ bool GdiSavePng(HBITMAP hbmp, const char* path) {
     t_last = std::string("cannot open ") + path + ": " + std::strerror(errno);
     return false;
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  std::vector<png_byte> row;  // before setjmp: an error's jump must not skip its destructor
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info || setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
@@ -41,7 +44,7 @@ bool GdiSavePng(HBITMAP hbmp, const char* path) {
   png_set_IHDR(png, info, b->w, b->h, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  std::vector<png_byte> row(static_cast<size_t>(b->w) * 4);
+  row.resize(static_cast<size_t>(b->w) * 4);
   for (int y = 0; y < b->h; ++y) {
     const uint32_t* src = b->Row(y);
     for (int x = 0; x < b->w; ++x) {
@@ -89,26 +92,30 @@ void ReadFn(png_structp png, png_bytep out, png_size_t n) {
 }
 }  // namespace
 
-HBITMAP GdiLoadPngFromMemory(const void* data, size_t size) {
-  if (!data || size < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8)) return nullptr;
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+namespace {
+void PngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void PngWarning(png_structp, png_const_charp) {}
+
+// Decodes into `pixels` (BGRA rows); the buffers live in the caller's frame
+// so that an error's long jump leaves them to be freed normally.
+bool DecodePng(const void* data, size_t size, std::vector<uint8_t>& pixels, std::vector<png_bytep>& rows, png_uint_32* w,
+               png_uint_32* h) {
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {
     png_destroy_read_struct(&png, &info, nullptr);
-    return nullptr;
+    return false;
   }
   ReadState st{static_cast<const uint8_t*>(data), size, 0};
-  HBITMAP volatile result = nullptr;
-  std::vector<uint8_t> pixels;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    if (result) DeleteObject(result);
-    return nullptr;
+    return false;
   }
   png_set_read_fn(png, &st, ReadFn);
   png_read_info(png, info);
-  png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-  if (w == 0 || h == 0 || w > 16384 || h > 16384) png_error(png, "bad size");
+  *w = png_get_image_width(png, info);
+  *h = png_get_image_height(png, info);
+  if (*w == 0 || *h == 0 || *w > 16384 || *h > 16384) png_error(png, "bad size");
   png_set_expand(png);
   png_set_strip_16(png);
   png_set_gray_to_rgb(png);
@@ -116,11 +123,21 @@ HBITMAP GdiLoadPngFromMemory(const void* data, size_t size) {
   png_set_bgr(png);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
-  pixels.resize(static_cast<size_t>(w) * h * 4);
-  std::vector<png_bytep> rows(h);
-  for (png_uint_32 y = 0; y < h; ++y) rows[y] = pixels.data() + static_cast<size_t>(y) * w * 4;
+  pixels.resize(static_cast<size_t>(*w) * *h * 4);
+  rows.resize(*h);
+  for (png_uint_32 y = 0; y < *h; ++y) rows[y] = pixels.data() + static_cast<size_t>(y) * *w * 4;
   png_read_image(png, rows.data());
   png_destroy_read_struct(&png, &info, nullptr);
+  return true;
+}
+}  // namespace
+
+HBITMAP GdiLoadPngFromMemory(const void* data, size_t size) {
+  if (!data || size < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8)) return nullptr;
+  std::vector<uint8_t> pixels;
+  std::vector<png_bytep> rows;
+  png_uint_32 w = 0, h = 0;
+  if (!DecodePng(data, size, pixels, rows, &w, &h)) return nullptr;
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = static_cast<LONG>(w);

@@ -31,15 +31,15 @@ struct GpPen {
   int join = LineJoinMiter;
 };
 
-struct GpBrush {
+struct GpBrush::Data {
   bool gradient = false;
   ARGB color = 0;
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   std::vector<std::pair<double, ARGB>> stops;
   int wrap = WrapModeTile;
 };
-struct GpSolidFill : GpBrush {};
-struct GpLineGradient : GpBrush {};
+GpBrush::GpBrush() : data(new Data()) {}
+GpBrush::~GpBrush() { delete data; }
 
 struct GpPath {
   int fillMode;
@@ -53,14 +53,15 @@ struct GpPath {
   double lastX = 0, lastY = 0;
 };
 
-struct GpImage {
+struct GpImage::Data {
   int w = 0, h = 0;
   cairo_surface_t* surface = nullptr;
-  ~GpImage() {
+  ~Data() {
     if (surface) cairo_surface_destroy(surface);
   }
 };
-struct GpBitmap : GpImage {};
+GpImage::GpImage() : data(new Data()) {}
+GpImage::~GpImage() { delete data; }
 
 namespace {
 
@@ -109,15 +110,15 @@ cairo_t* Begin(GpGraphics* g, DC** out) {
 void End(DC* dc, cairo_t* cr) { dc->ReleaseCairo(cr); }
 
 void SetBrush(cairo_t* cr, GpBrush* b) {
-  if (!b->gradient) {
-    Source(cr, b->color);
+  if (!b->data->gradient) {
+    Source(cr, b->data->color);
     return;
   }
-  cairo_pattern_t* p = cairo_pattern_create_linear(b->x1, b->y1, b->x2, b->y2);
-  for (auto& s : b->stops)
+  cairo_pattern_t* p = cairo_pattern_create_linear(b->data->x1, b->data->y1, b->data->x2, b->data->y2);
+  for (auto& s : b->data->stops)
     cairo_pattern_add_color_stop_rgba(p, s.first, ((s.second >> 16) & 0xFF) / 255.0, ((s.second >> 8) & 0xFF) / 255.0,
                                       (s.second & 0xFF) / 255.0, (s.second >> 24) / 255.0);
-  cairo_pattern_set_extend(p, b->wrap == WrapModeClamp ? CAIRO_EXTEND_PAD : b->wrap == WrapModeTile ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_REFLECT);
+  cairo_pattern_set_extend(p, b->data->wrap == WrapModeClamp ? CAIRO_EXTEND_PAD : b->data->wrap == WrapModeTile ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_REFLECT);
   cairo_set_source(cr, p);
   cairo_pattern_destroy(p);
 }
@@ -403,25 +404,25 @@ GpStatus GdipSetPenLineJoin(GpPen* p, GpLineJoin j) {
 GpStatus GdipCreateSolidFill(ARGB color, GpSolidFill** b) {
   if (!b) return InvalidParameter;
   *b = new GpSolidFill();
-  (*b)->color = color;
+  (*b)->data->color = color;
   return Ok;
 }
 GpStatus GdipSetSolidFillColor(GpSolidFill* b, ARGB c) {
   if (!b) return InvalidParameter;
-  b->color = c;
+  b->data->color = c;
   return Ok;
 }
 GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, ARGB c2, GpWrapMode wrap, GpLineGradient** b) {
   if (!p1 || !p2 || !b) return InvalidParameter;
   if (p1->X == p2->X && p1->Y == p2->Y) return OutOfMemory;  // a zero-length gradient is refused
   auto* g = new GpLineGradient();
-  g->gradient = true;
-  g->x1 = p1->X;
-  g->y1 = p1->Y;
-  g->x2 = p2->X;
-  g->y2 = p2->Y;
-  g->stops = {{0.0, c1}, {1.0, c2}};
-  g->wrap = wrap;
+  g->data->gradient = true;
+  g->data->x1 = p1->X;
+  g->data->y1 = p1->Y;
+  g->data->x2 = p2->X;
+  g->data->y2 = p2->Y;
+  g->data->stops = {{0.0, c1}, {1.0, c2}};
+  g->data->wrap = wrap;
   *b = g;
   return Ok;
 }
@@ -452,8 +453,8 @@ GpStatus GdipSetLinePresetBlend(GpLineGradient* b, const ARGB* colors, const REA
   if (pos[0] != 0.0f || pos[n - 1] != 1.0f) return InvalidParameter;
   for (int i = 1; i < n; ++i)
     if (pos[i] < pos[i - 1]) return InvalidParameter;
-  b->stops.clear();
-  for (int i = 0; i < n; ++i) b->stops.push_back({pos[i], colors[i]});
+  b->data->stops.clear();
+  for (int i = 0; i < n; ++i) b->data->stops.push_back({pos[i], colors[i]});
   return Ok;
 }
 GpStatus GdipDeleteBrush(GpBrush* b) {
@@ -636,15 +637,15 @@ GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE, GpBitmap** out) {
   b->RawToPixels();
   b->Flush();
   auto* img = new GpBitmap();
-  img->w = b->w;
-  img->h = b->h;
+  img->data->w = b->w;
+  img->data->h = b->h;
   // A copy: GDI bitmaps carry no alpha meaning here, so the image is opaque.
-  img->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, b->w, b->h);
-  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->surface));
-  int stride = cairo_image_surface_get_stride(img->surface) / 4;
+  img->data->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, b->w, b->h);
+  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->data->surface));
+  int stride = cairo_image_surface_get_stride(img->data->surface) / 4;
   for (int y = 0; y < b->h; ++y)
     for (int x = 0; x < b->w; ++x) dst[y * stride + x] = b->Row(y)[x] | 0xFF000000u;
-  cairo_surface_mark_dirty(img->surface);
+  cairo_surface_mark_dirty(img->data->surface);
   *out = img;
   return Ok;
 }
@@ -652,11 +653,11 @@ GpStatus GdipCreateBitmapFromScan0(INT w, INT h, INT stride, GpPixelFormat forma
   if (!out || w <= 0 || h <= 0 || w > 32767 || h > 32767) return InvalidParameter;
   if (format != PixelFormat32bppARGB && format != PixelFormat32bppPARGB && format != PixelFormat32bppRGB) return NotImplemented;
   auto* img = new GpBitmap();
-  img->w = w;
-  img->h = h;
-  img->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->surface));
-  int ds = cairo_image_surface_get_stride(img->surface) / 4;
+  img->data->w = w;
+  img->data->h = h;
+  img->data->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->data->surface));
+  int ds = cairo_image_surface_get_stride(img->data->surface) / 4;
   if (scan0) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
@@ -671,22 +672,22 @@ GpStatus GdipCreateBitmapFromScan0(INT w, INT h, INT stride, GpPixelFormat forma
         dst[y * ds + x] = p;
       }
   }
-  cairo_surface_mark_dirty(img->surface);
+  cairo_surface_mark_dirty(img->data->surface);
   *out = img;
   return Ok;
 }
 GpStatus GdipGetImageWidth(GpImage* i, UINT* w) {
   if (!i || !w) return InvalidParameter;
-  *w = static_cast<UINT>(i->w);
+  *w = static_cast<UINT>(i->data->w);
   return Ok;
 }
 GpStatus GdipGetImageHeight(GpImage* i, UINT* h) {
   if (!i || !h) return InvalidParameter;
-  *h = static_cast<UINT>(i->h);
+  *h = static_cast<UINT>(i->data->h);
   return Ok;
 }
 GpStatus GdipDrawImageRectI(GpGraphics* g, GpImage* img, INT x, INT y, INT w, INT h) {
-  if (!g || !img || !img->surface) return InvalidParameter;
+  if (!g || !img || !img->data->surface) return InvalidParameter;
   PV_GDI_LOCK;
   DC* dc;
   cairo_t* cr = Begin(g, &dc);
@@ -694,16 +695,16 @@ GpStatus GdipDrawImageRectI(GpGraphics* g, GpImage* img, INT x, INT y, INT w, IN
   // Images sit on pixel edges whatever the offset mode.
   if (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality) cairo_translate(cr, -0.5, -0.5);
   cairo_translate(cr, x, y);
-  cairo_scale(cr, static_cast<double>(w) / img->w, static_cast<double>(h) / img->h);
-  cairo_set_source_surface(cr, img->surface, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), (w == img->w && h == img->h) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_scale(cr, static_cast<double>(w) / img->data->w, static_cast<double>(h) / img->data->h);
+  cairo_set_source_surface(cr, img->data->surface, 0, 0);
+  cairo_pattern_set_filter(cairo_get_source(cr), (w == img->data->w && h == img->data->h) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_paint(cr);
   End(dc, cr);
   return Ok;
 }
 GpStatus GdipDrawImageI(GpGraphics* g, GpImage* img, INT x, INT y) {
   if (!img) return InvalidParameter;
-  return GdipDrawImageRectI(g, img, x, y, img->w, img->h);
+  return GdipDrawImageRectI(g, img, x, y, img->data->w, img->data->h);
 }
 GpStatus GdipDisposeImage(GpImage* img) {
   if (!img) return InvalidParameter;

@@ -94,13 +94,28 @@ struct GdiplusStartupOutput {
 
 struct GpGraphics;
 struct GpPen;
-struct GpBrush;
-struct GpSolidFill;
-struct GpLineGradient;
 struct GpPath;
-struct GpImage;
-struct GpBitmap;
 struct GpMatrix;
+// Brushes and images: the concrete kinds convert to their base as callers expect.
+struct GpBrush {
+  struct Data;
+  Data* data = nullptr;
+  GpBrush();
+  virtual ~GpBrush();
+  GpBrush(const GpBrush&) = delete;
+  GpBrush& operator=(const GpBrush&) = delete;
+};
+struct GpSolidFill : GpBrush {};
+struct GpLineGradient : GpBrush {};
+struct GpImage {
+  struct Data;
+  Data* data = nullptr;
+  GpImage();
+  virtual ~GpImage();
+  GpImage(const GpImage&) = delete;
+  GpImage& operator=(const GpImage&) = delete;
+};
+struct GpBitmap : GpImage {};
 
 extern "C" {
 GpStatus GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output);
