@@ -441,7 +441,6 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
   if (hit == HTERROR) {
     // Over a disabled window: the cursor is asked for, clicks are refused.
     Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(HTERROR, m));
-    if (IsButtonDown(m)) MessageBeep(0);
     *eat = true;
     return;
   }
@@ -488,15 +487,15 @@ void PostInput(const InputEvent& ev) {
   q->input.push_back(ev);
 }
 
-void CheckHover() {
+bool CheckHover() {
   State& s = S();
-  if (!(s.track.flags & TME_HOVER) || !s.track.hwnd) return;
+  if (!(s.track.flags & TME_HOVER) || !s.track.hwnd) return false;
   if (!FromHandleQuiet(s.track.hwnd)) {
     s.track = MouseTrack{};
-    return;
+    return false;
   }
   std::uint64_t now = Now();
-  if (now - s.track.hoverStart < s.track.hoverTime) return;
+  if (now - s.track.hoverStart < s.track.hoverTime) return false;
   HWND h = s.track.hwnd;
   bool nc = (s.track.flags & TME_NONCLIENT) != 0;
   s.track.flags &= ~static_cast<DWORD>(TME_HOVER);
@@ -508,6 +507,7 @@ void CheckHover() {
     ScreenToClient(h, &pt);
     PostMessage(h, WM_MOUSEHOVER, MouseKeys(), MAKELPARAM(pt.x, pt.y));
   }
+  return true;
 }
 
 }  // namespace pv::wm
@@ -543,6 +543,7 @@ BOOL AllowSetForegroundWindow(DWORD) { return TRUE; }
 HWND SetFocus(HWND hwnd) {
   State& s = S();
   HWND old = FromHandleQuiet(s.focus) ? s.focus : nullptr;
+  const HWND before = old;  // what the caller gets back, even if activation moved the focus meanwhile
   if (hwnd) {
     Wnd* w = FromHandle(hwnd);
     if (!w || w->tid != CurrentTid()) return nullptr;
@@ -558,7 +559,7 @@ HWND SetFocus(HWND hwnd) {
       ActivateWindow(top->hwnd, WA_ACTIVE, false);
       if (!FromHandleQuiet(hwnd)) return nullptr;
       old = FromHandleQuiet(s.focus) ? s.focus : nullptr;
-      if (old == hwnd) return old;
+      if (old == hwnd) return before;
     }
   } else {
     if (!old) return nullptr;
@@ -570,7 +571,7 @@ HWND SetFocus(HWND hwnd) {
     Send(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
     FireWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
   }
-  return old;
+  return FromHandleQuiet(before) ? before : nullptr;
 }
 
 HWND GetFocus() { return FromHandleQuiet(S().focus) ? S().focus : nullptr; }

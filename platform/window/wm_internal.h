@@ -349,7 +349,7 @@ void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild);
 bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd);
 void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat);
 void PostInput(const InputEvent& ev);
-void CheckHover();
+bool CheckHover();  // true when it posted WM_MOUSEHOVER
 UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* state, WCHAR* out);
 
 // Menus (needed by the non-client code).
