@@ -106,12 +106,11 @@ BOOL CTKZipMemFile::OpenCompressedFile(LPCTSTR path) {
 void CTKZipMemFile::DetachCompressedBuffer(BYTE*& bytes, DWORD& length) {
   length = static_cast<DWORD>(GetPosition());
   bytes = Detach();
-  if (!bytes || length < kMinCompressed) return;
-
   // Plain contents that begin like an envelope would be misread as one on
   // the way back, so they always travel enveloped, however little that
   // saves.
   bool mustEnvelope = HasSignature(bytes, length);
+  if (!bytes || (length < kMinCompressed && !mustEnvelope)) return;
   uLongf limit = mustEnvelope ? compressBound(length) : length;
   BYTE* envelope = static_cast<BYTE*>(std::malloc(static_cast<std::size_t>(limit) + kHeaderSize));
   if (!envelope) return;
