@@ -165,6 +165,8 @@ struct FontImpl {
   int underlinePos = 0, underlineThickness = 1, strikePos = 0;
   bool underline = false, strike = false;
   double angle = 0;  // escapement, radians counter-clockwise
+  std::u16string lastText;
+  bool hasText = false;
   ~FontImpl() {
     if (layout) g_object_unref(layout);
     if (desc) pango_font_description_free(desc);
@@ -260,6 +262,13 @@ static FontImpl* Build(const LOGFONTW& lf) {
   fi->layout = pango_layout_new(ctx);
   pango_layout_set_font_description(fi->layout, fi->desc);
   pango_layout_set_single_paragraph_mode(fi->layout, TRUE);
+  if (fi->underline || fi->strike) {
+    PangoAttrList* al = pango_attr_list_new();
+    if (fi->underline) pango_attr_list_insert(al, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+    if (fi->strike) pango_attr_list_insert(al, pango_attr_strikethrough_new(TRUE));
+    pango_layout_set_attributes(fi->layout, al);
+    pango_attr_list_unref(al);
+  }
   int wW = 0;
   {
     pango_layout_set_text(fi->layout, "W", 1);
@@ -268,6 +277,7 @@ static FontImpl* Build(const LOGFONTW& lf) {
     wW = lr.width;
   }
   fi->maxWidth = std::max(wW, fi->aveWidth);
+  fi->hasText = false;
   return fi;
 }
 
@@ -330,16 +340,16 @@ HFONT StockFont(int index) {
 }
 
 // ---- measuring ---------------------------------------------------------------------------------------------
+// The layout keeps its last text: measuring and then drawing the same
+// string (DrawText, TextOut with alignment) lays it out once.
 static void SetText(FontImpl* fi, const char16_t* s, int n) {
+  if (fi->hasText && fi->lastText.size() == static_cast<size_t>(n) &&
+      std::char_traits<char16_t>::compare(fi->lastText.data(), s, n) == 0)
+    return;
+  fi->lastText.assign(s, n);
+  fi->hasText = true;
   std::string u = ToUtf8(s, n);
   pango_layout_set_text(fi->layout, u.data(), static_cast<int>(u.size()));
-  if (fi->underline || fi->strike) {
-    PangoAttrList* al = pango_attr_list_new();
-    if (fi->underline) pango_attr_list_insert(al, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-    if (fi->strike) pango_attr_list_insert(al, pango_attr_strikethrough_new(TRUE));
-    pango_layout_set_attributes(fi->layout, al);
-    pango_attr_list_unref(al);
-  }
 }
 
 static int RawWidth(FontImpl* fi, const char16_t* s, int n) {
@@ -489,8 +499,16 @@ static void MarlettGlyph(cairo_t* cr, char16_t ch, double x, double y, double s)
 
 void DrawRun(DC* dc, int x, int y, const char16_t* s, int n, int ulIndex, const RECT* clipLogical, bool opaque) {
   FontImpl* fi = Impl(dc);
-  std::vector<int> widths = PrefixWidths(dc, s, n);
-  int w = widths[n];
+  // Per-character positions only when something needs them.
+  bool perChar = fi->face != Face::Pango || dc->st.charExtra != 0 || (ulIndex >= 0 && ulIndex < n);
+  std::vector<int> widths;
+  int w;
+  if (perChar) {
+    widths = PrefixWidths(dc, s, n);
+    w = widths[n];
+  } else {
+    w = MeasureText(dc, s, n);
+  }
   RECT box = dc->ToTargetRect(x, y, x + w, y + fi->height);
   cairo_t* cr = dc->Cairo();
   if (!cr) return;
