@@ -492,7 +492,16 @@ BOOL CloseHandle(HANDLE h) {
     }
     // The handle value stops being valid once its last handle is closed,
     // even while a running thread or a wait still holds the object.
-    if (--o->handles == 0) W().live.erase(o);
+    if (--o->handles == 0) {
+      W().live.erase(o);
+      // A named object disappears with its last handle: the name is free again.
+      for (auto it = W().names.begin(); it != W().names.end(); ++it) {
+        if (it->second == o) {
+          W().names.erase(it);
+          break;
+        }
+      }
+    }
   }
   pv::ReleaseObject(o);
   return TRUE;

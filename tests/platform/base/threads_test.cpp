@@ -111,6 +111,11 @@ TEST(Events, ManualAndAutoResetSemantics) {
   CloseHandle(n1);
   EXPECT_EQ(WaitForSingleObject(n2, 0), WAIT_OBJECT_0);  // still open through n2
   for (HANDLE h : {manual, automatic, a, b, n2}) EXPECT_TRUE(CloseHandle(h));
+  // With its last handle closed the name is free: a new, unsignalled event.
+  HANDLE n3 = CreateEvent(nullptr, TRUE, FALSE, u"Pravenor.Test.Event");
+  EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+  EXPECT_EQ(WaitForSingleObject(n3, 0), WAIT_TIMEOUT);
+  CloseHandle(n3);
 }
 
 TEST(Events, AutoResetReleasesOneWaiterPerSet) {
