@@ -1,0 +1,280 @@
+// Painting: when WM_PAINT comes and what it covers, clipping between
+// windows, a window tree rendered headless, scrolling, layered windows.
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/gdi/gdi_private.h"
+#include "tests/platform/window/wm_test_util.h"
+
+using namespace wmtest;
+
+namespace {
+
+// Windows that fill their client area with one colour when painted.
+std::map<HWND, COLORREF>& Colours() {
+  static std::map<HWND, COLORREF> c;
+  return c;
+}
+
+void PaintSolid(HWND w) {
+  Handlers()[w] = [](HWND h, UINT m, WPARAM, LPARAM, LRESULT* r) {
+    if (m != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT rc;
+    GetClientRect(h, &rc);
+    HBRUSH b = CreateSolidBrush(Colours()[h]);
+    FillRect(dc, &rc, b);
+    DeleteObject(b);
+    EndPaint(h, &ps);
+    *r = 0;
+    return true;
+  };
+}
+
+TEST_F(WmTest, PaintComesOnceForTheUnionOfWhatWasInvalidated) {
+  HWND w = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  std::vector<RECT> painted;
+  std::vector<BOOL> erased;
+  Handlers()[w] = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT*) {
+    if (m != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    BeginPaint(h, &ps);
+    painted.push_back(ps.rcPaint);
+    erased.push_back(ps.fErase);
+    EndPaint(h, &ps);
+    return true;
+  };
+  Log().clear();
+  RECT a{10, 10, 20, 20}, b{50, 40, 60, 70};
+  InvalidateRect(w, &a, FALSE);
+  InvalidateRect(w, &b, TRUE);
+  RECT u;
+  EXPECT_TRUE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_EQ(u.left, 10);
+  EXPECT_EQ(u.bottom, 70);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(painted.size(), 1u);
+  EXPECT_EQ(painted[0].left, 10);
+  EXPECT_EQ(painted[0].top, 10);
+  EXPECT_EQ(painted[0].right, 60);
+  EXPECT_EQ(painted[0].bottom, 70);
+  EXPECT_FALSE(erased[0]);  // the class brush erased it
+  EXPECT_EQ(Messages(w, {WM_ERASEBKGND, WM_PAINT}), (std::vector<UINT>{WM_PAINT, WM_ERASEBKGND}));
+  EXPECT_FALSE(GetUpdateRect(w, &u, FALSE));
+  // Validating part of it leaves the rest.
+  InvalidateRect(w, nullptr, FALSE);
+  RECT half{0, 0, 200, 100};
+  ValidateRect(w, &half);
+  GetUpdateRect(w, &u, FALSE);
+  EXPECT_EQ(u.top, 100);
+  // A procedure that never calls BeginPaint does not get WM_PAINT for ever.
+  Handlers()[w] = [](HWND, UINT m, WPARAM, LPARAM, LRESULT*) { return m == WM_PAINT; };
+  Log().clear();
+  EXPECT_LT(pv::test::PumpUntilIdle(), 5);
+  EXPECT_EQ(Messages(w, {WM_PAINT}).size(), 1u);
+}
+
+TEST_F(WmTest, PaintOrderAndChildInvalidationFollowClipChildren) {
+  for (bool clip : {false, true}) {
+    SCOPED_TRACE(clip ? "WS_CLIPCHILDREN" : "plain");
+    pv::test::ResetWindowManager();
+    HWND p = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE | (clip ? WS_CLIPCHILDREN : 0));
+    HWND c = Child(p, 1, 10, 10, 50, 50);
+    HWND hidden = Child(p, 2, 10, 10, 50, 50, WS_CHILD);
+    pv::test::PumpUntilIdle();
+    Log().clear();
+    InvalidateRect(p, nullptr, TRUE);
+    pv::test::PumpUntilIdle();
+    auto pairs = Pairs({WM_PAINT});
+    if (clip) {
+      EXPECT_EQ(pairs, (std::vector<std::pair<HWND, UINT>>{{p, WM_PAINT}}));
+    } else {
+      // parents paint before their children
+      EXPECT_EQ(pairs, (std::vector<std::pair<HWND, UINT>>{{p, WM_PAINT}, {c, WM_PAINT}}));
+    }
+    EXPECT_TRUE(Messages(hidden, {WM_PAINT}).empty());
+    // The hidden child paints when it shows.
+    Log().clear();
+    ShowWindow(hidden, SW_SHOW);
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(Messages(hidden, {WM_PAINT}).size(), 1u);
+  }
+}
+
+TEST_F(WmTest, UpdateWindowAndRedrawWindowPaintAtOnce) {
+  HWND p = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND c = Child(p, 1, 10, 10, 50, 50);
+  pv::test::PumpUntilIdle();
+  InvalidateRect(p, nullptr, TRUE);
+  Log().clear();
+  UpdateWindow(p);
+  EXPECT_EQ(Pairs({WM_PAINT}), (std::vector<std::pair<HWND, UINT>>{{p, WM_PAINT}, {c, WM_PAINT}}));
+  EXPECT_EQ(pv::test::PumpUntilIdle(), 0);
+  Log().clear();
+  RedrawWindow(p, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ERASENOW | RDW_NOCHILDREN);
+  EXPECT_EQ(Messages(p, {WM_NCPAINT, WM_ERASEBKGND, WM_PAINT}), (std::vector<UINT>{WM_ERASEBKGND}));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(Messages(p, {WM_PAINT}).size(), 1u);
+}
+
+TEST_F(WmTest, AWindowTreeRendersHeadlessToPixels) {
+  pv::test::SetScreen(800, 600);
+  // A captioned window, a red child, a blue sibling overlapping it (clipping
+  // siblings), a green grandchild, and a hidden yellow child.
+  HWND top = Top(50, 50, 300, 220, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE);
+  HWND red = Child(top, 1, 10, 10, 100, 80, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS);
+  HWND blue = Child(top, 2, 60, 40, 100, 80, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+  HWND green = Child(blue, 3, 10, 10, 20, 20);
+  HWND yellow = Child(top, 4, 200, 100, 50, 50, WS_CHILD);
+  Colours()[red] = RGB(255, 0, 0);
+  Colours()[blue] = RGB(0, 0, 255);
+  Colours()[green] = RGB(0, 128, 0);
+  Colours()[yellow] = RGB(255, 255, 0);
+  for (HWND h : {red, blue, green, yellow}) PaintSolid(h);
+  SetWindowPos(blue, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  pv::test::PumpUntilIdle();
+  struct Sample {
+    int x, y;
+    COLORREF expected;
+  };
+  const Sample samples[] = {
+      {5, 5, GetSysColor(COLOR_WINDOW)},  // the class brush
+      {20, 20, RGB(255, 0, 0)},           // red alone
+      {100, 60, RGB(0, 0, 255)},          // where blue (on top) overlaps red
+      {75, 55, RGB(0, 128, 0)},           // green inside blue
+      {159, 119, RGB(0, 0, 255)},         // blue's last pixel
+      {160, 120, GetSysColor(COLOR_WINDOW)},
+      {220, 120, GetSysColor(COLOR_WINDOW)},  // the hidden child drew nothing
+  };
+  for (const Sample& s : samples)
+    EXPECT_EQ(pv::test::WindowPixel(top, s.x, s.y), s.expected) << s.x << "," << s.y;
+  // The non-client area: the caption in the active caption colour, the frame face.
+  EXPECT_EQ(pv::test::WindowPixelNc(top, 4, 10), GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(pv::test::WindowPixelNc(top, 2, 100), GetSysColor(COLOR_3DFACE));
+  // Bringing red to the top repaints it over blue.
+  SetWindowPos(red, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::WindowPixel(top, 100, 60), RGB(255, 0, 0));
+  EXPECT_EQ(pv::test::WindowPixel(top, 75, 55), RGB(255, 0, 0));  // blue's child is under red now too
+  EXPECT_EQ(pv::test::WindowPixel(top, 130, 100), RGB(0, 0, 255));  // blue outside red
+  // Moving blue away uncovers the parent.
+  SetWindowPos(blue, nullptr, 180, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::WindowPixel(top, 150, 110), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(pv::test::WindowPixel(top, 185, 105), RGB(0, 0, 255));
+  auto path = std::filesystem::temp_directory_path() / "pv_window_tree.png";
+  ASSERT_TRUE(pv::test::SaveWindowPng(top, path.string().c_str()));
+  EXPECT_GT(std::filesystem::file_size(path), 100u);
+  auto childPath = std::filesystem::temp_directory_path() / "pv_window_child.png";
+  ASSERT_TRUE(pv::test::SaveWindowPng(blue, childPath.string().c_str()));
+  std::filesystem::remove(path);
+  std::filesystem::remove(childPath);
+}
+
+TEST_F(WmTest, GetDcClipsChildrenAndLockWindowUpdateHidesDrawing) {
+  HWND p = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+  HWND c = Child(p, 1, 50, 50, 50, 50);
+  Colours()[c] = RGB(0, 255, 0);
+  PaintSolid(c);
+  pv::test::PumpUntilIdle();
+  HDC dc = GetDC(p);
+  RECT all{0, 0, 200, 200};
+  HBRUSH b = CreateSolidBrush(RGB(10, 20, 30));
+  FillRect(dc, &all, b);
+  ReleaseDC(p, dc);
+  EXPECT_EQ(pv::test::WindowPixel(p, 10, 10), RGB(10, 20, 30));
+  EXPECT_EQ(pv::test::WindowPixel(p, 60, 60), RGB(0, 255, 0));
+  EXPECT_EQ(WindowFromDC(dc), nullptr);  // released
+  LockWindowUpdate(p);
+  dc = GetDC(p);
+  HBRUSH w = CreateSolidBrush(RGB(200, 200, 200));
+  FillRect(dc, &all, w);
+  ReleaseDC(p, dc);
+  EXPECT_EQ(pv::test::WindowPixel(p, 10, 10), RGB(10, 20, 30));
+  LockWindowUpdate(nullptr);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::WindowPixel(p, 10, 10), GetSysColor(COLOR_WINDOW));
+  DeleteObject(b);
+  DeleteObject(w);
+}
+
+TEST_F(WmTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
+  HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  HDC dc = GetDC(w);
+  for (int y = 0; y < 100; y += 10) {
+    RECT band{0, y, 100, y + 10};
+    HBRUSH b = CreateSolidBrush(RGB(y, 0, 0));
+    FillRect(dc, &band, b);
+    DeleteObject(b);
+  }
+  ReleaseDC(w, dc);
+  RECT upd;
+  int type = ScrollWindowEx(w, 0, -20, nullptr, nullptr, nullptr, &upd, SW_INVALIDATE);
+  EXPECT_EQ(type, SIMPLEREGION);
+  EXPECT_EQ(upd.top, 80);
+  EXPECT_EQ(upd.bottom, 100);
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 5), RGB(20, 0, 0));
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 75), RGB(90, 0, 0));
+  RECT u;
+  ASSERT_TRUE(GetUpdateRect(w, &u, FALSE));
+  EXPECT_EQ(u.top, 80);
+  // Children scroll along when asked.
+  HWND c = Child(w, 1, 10, 50, 10, 10);
+  pv::test::PumpUntilIdle();
+  ScrollWindowEx(w, 5, 0, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE);
+  RECT cr;
+  GetWindowRect(c, &cr);
+  EXPECT_EQ(cr.left, 15);
+}
+
+TEST_F(WmTest, LayeredAndShapedWindowsKeepTheirSettings) {
+  HWND plain = Top(0, 0, 50, 50, WS_POPUP | WS_VISIBLE);
+  EXPECT_FALSE(SetLayeredWindowAttributes(plain, 0, 128, LWA_ALPHA));
+  HWND w = Top(0, 0, 50, 50, WS_POPUP | WS_VISIBLE, WS_EX_LAYERED);
+  ASSERT_TRUE(SetLayeredWindowAttributes(w, RGB(1, 2, 3), 128, LWA_ALPHA | LWA_COLORKEY));
+  COLORREF key;
+  BYTE alpha;
+  DWORD flags;
+  ASSERT_TRUE(GetLayeredWindowAttributes(w, &key, &alpha, &flags));
+  EXPECT_EQ(alpha, 128);
+  EXPECT_EQ(key, RGB(1, 2, 3));
+  // Per-pixel content from a memory bitmap.
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 40;
+  bi.bmiHeader.biHeight = -30;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < 40 * 30; ++i) px[i] = 0x80400000u;  // half transparent, premultiplied red
+  GdiMarkDirty(bmp);
+  HDC mem = CreateCompatibleDC(nullptr);
+  SelectObject(mem, bmp);
+  SIZE size{40, 30};
+  POINT src{0, 0}, dst{300, 200};
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ASSERT_TRUE(UpdateLayeredWindow(w, nullptr, &dst, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  RECT r;
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 300);
+  EXPECT_EQ(r.right - r.left, 40);
+  EXPECT_EQ(pv::test::WindowPixelNc(w, 5, 5), RGB(0x40, 0, 0));
+  EXPECT_FALSE(GetLayeredWindowAttributes(w, &key, &alpha, &flags));  // content came per pixel
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  // A window region limits hit testing.
+  HWND shaped = Top(500, 500, 100, 100, WS_POPUP | WS_VISIBLE);
+  SetWindowRgn(shaped, CreateRectRgn(0, 0, 50, 50), TRUE);
+  EXPECT_EQ(WindowFromPoint(POINT{510, 510}), shaped);
+  EXPECT_NE(WindowFromPoint(POINT{590, 590}), shaped);
+  RECT box;
+  EXPECT_EQ(GetWindowRgnBox(shaped, &box), SIMPLEREGION);
+  EXPECT_EQ(box.right, 50);
+}
+
+}  // namespace
