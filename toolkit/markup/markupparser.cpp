@@ -104,25 +104,45 @@ WCHAR CTKMarkupParser::ReadCharRaw() {
   return c;
 }
 
-WCHAR CTKMarkupParser::ReadChar() {
-  if (m_chPushBack) {
-    WCHAR c = m_chPushBack;
-    m_chPushBack = 0;
-    return c;
-  }
-  return ReadCharRaw();
+void CTKMarkupParser::Grow(int nNeeded) {
+  int nNew = m_nValueCapacity;
+  while (nNew < nNeeded) nNew *= 2;
+  WCHAR* p = new WCHAR[nNew];
+  std::memcpy(p, m_pValue, m_nValueLength * sizeof(WCHAR));
+  delete[] m_pValue;
+  m_pValue = p;
+  m_nValueCapacity = nNew;
 }
 
-void CTKMarkupParser::PushChar(WCHAR c) {
-  if (m_nValueLength >= m_nValueCapacity - 1) {
-    int nNew = m_nValueCapacity * 2;
-    WCHAR* p = new WCHAR[nNew];
-    std::memcpy(p, m_pValue, m_nValueLength * sizeof(WCHAR));
-    delete[] m_pValue;
-    m_pValue = p;
-    m_nValueCapacity = nNew;
+void CTKMarkupParser::AppendChars(const WCHAR* p, int n) {
+  if (n <= 0) return;
+  if (m_nValueLength + n >= m_nValueCapacity - 1) Grow(m_nValueLength + n + 2);
+  std::memcpy(m_pValue + m_nValueLength, p, n * sizeof(WCHAR));
+  m_nValueLength += n;
+}
+
+template <class Stop>
+void CTKMarkupParser::ScanWide(Stop stop) {
+  if (!m_bWide || m_chPushBack || !m_pCursor) return;
+  const WCHAR* p = reinterpret_cast<const WCHAR*>(m_pCursor);
+  const WCHAR* e = p + (m_pEnd - m_pCursor) / 2;
+  const WCHAR* s = p;
+  int nLine = m_nLine, nColumn = m_nColumn;
+  while (p < e) {
+    WCHAR c = *p;
+    if (c == 0 || stop(c)) break;
+    if (c == 10 || c == 13) {
+      nLine++;
+      nColumn = 0;
+    } else {
+      nColumn++;
+    }
+    p++;
   }
-  m_pValue[m_nValueLength++] = c;
+  AppendChars(s, static_cast<int>(p - s));
+  m_nLine = nLine;
+  m_nColumn = nColumn;
+  m_pCursor = reinterpret_cast<const BYTE*>(p);
 }
 
 LPCWSTR CTKMarkupParser::GetTagName() {
@@ -160,6 +180,24 @@ BOOL CTKMarkupParser::SkipToFirstTag() {
 }
 
 int CTKMarkupParser::NextToken() { return (this->*m_pfnState)(); }
+
+template <class Stop>
+int CTKMarkupParser::ScanNameWide(WCHAR* pName, int& nLength, Stop stop) {
+  if (!m_bWide || m_chPushBack || !m_pCursor) return 0;
+  const WCHAR* p = reinterpret_cast<const WCHAR*>(m_pCursor);
+  const WCHAR* e = p + (m_pEnd - m_pCursor) / 2;
+  const WCHAR* s = p;
+  while (p < e) {
+    WCHAR c = *p;
+    if (c <= 13 || stop(c)) break;  // 0 and line ends go the slow way
+    if (nLength < kMaxNameLength) pName[nLength++] = c;
+    p++;
+  }
+  int n = static_cast<int>(p - s);
+  m_nColumn += n;
+  m_pCursor = reinterpret_cast<const BYTE*>(p);
+  return n;
+}
 
 // ---- character references ---------------------------------------------------------------
 
@@ -271,6 +309,10 @@ int CTKMarkupParser::StateContent() {
     white = MarkupIsWhiteSpace(c);
     PushChar(c);
   }
+  if (white)
+    ScanWide([](WCHAR ch) { return !MarkupIsWhiteSpace(ch); });
+  else
+    ScanWide([](WCHAR ch) { return ch == '<' || ch == '&' || MarkupIsWhiteSpace(ch); });
   for (;;) {
     c = ReadChar();
     if (c == 0) break;
@@ -297,6 +339,12 @@ int CTKMarkupParser::TagStart() {
     if (c == 0) return SetError("Unexpected end of file has occurred.");
   }
   int nFull = 0;  // characters of the name including those dropped past 127
+  if (c != '!' && c != 0 && !MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
+    // Plain names: take the first character and the rest in one sweep.
+    m_szTagName[m_nTagNameLength++] = c;
+    nFull = 1 + ScanNameWide(m_szTagName, m_nTagNameLength, [](WCHAR ch) { return MarkupIsWhiteSpace(ch) || ch == '/' || ch == '>'; });
+    c = ReadChar();
+  }
   while (!MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
     if (c == 0) return SetError("Unexpected end of file has occurred.");
     if (m_nTagNameLength < kMaxNameLength) m_szTagName[m_nTagNameLength++] = c;
@@ -348,6 +396,12 @@ int CTKMarkupParser::StateAttributes() {
   }
   m_nAttributeNameLength = 0;
   m_nValueLength = 0;
+  if (c != '=' && c != 0 && c != '>' && c != '<' && !MarkupIsWhiteSpace(c)) {
+    m_szAttributeName[m_nAttributeNameLength++] = c;
+    ScanNameWide(m_szAttributeName, m_nAttributeNameLength,
+                 [](WCHAR ch) { return ch == '=' || ch == '>' || ch == '<' || MarkupIsWhiteSpace(ch); });
+    c = ReadChar();
+  }
   while (c != '=') {
     if (c == 0) return tokenEOF;
     if (c == '>') return SetError("'>' is an unexpected token. The expected token is '='");
@@ -369,6 +423,7 @@ int CTKMarkupParser::StateAttributes() {
   if (c != '"' && c != '\'') return SetError("Unexpected token. The expected token is '\"' or '''");
   WCHAR quote = c;
   for (;;) {
+    ScanWide([quote](WCHAR ch) { return ch == quote || ch == '&'; });
     c = ReadChar();
     if (c == 0) return SetError("Unexpected token. The expected token is '\"' or '''");
     if (c == quote) return tokenAttribute;

@@ -60,10 +60,40 @@ class CTKMarkupParser {
   int TagStart();
   int ScanSection(const char* lpszTerminator, int nEndToken, BOOL bDropWhiteSpace);
 
-  WCHAR ReadChar();
+  WCHAR ReadChar() {
+    if (m_chPushBack) {
+      WCHAR c = m_chPushBack;
+      m_chPushBack = 0;
+      return c;
+    }
+    // Fast path: a 16-bit character that is neither 0 nor a line end.
+    if (m_bWide && m_pEnd - m_pCursor >= 2) {
+      WCHAR c = *reinterpret_cast<const WCHAR*>(m_pCursor);
+      if (c > 13) {
+        m_pCursor += 2;
+        m_nColumn++;
+        return c;
+      }
+    }
+    return ReadCharRaw();
+  }
   WCHAR ReadCharRaw();
   void PushBack(WCHAR c) { m_chPushBack = c; }
-  void PushChar(WCHAR c);
+  void PushChar(WCHAR c) {
+    if (m_nValueLength >= m_nValueCapacity - 1) Grow(m_nValueLength + 2);
+    m_pValue[m_nValueLength++] = c;
+  }
+  void Grow(int nNeeded);
+  void AppendChars(const WCHAR* p, int n);
+  // Fast path for 16-bit input: appends characters up to (not including) the
+  // first one for which stop() is true or a 0, keeping line and column.
+  template <class Stop>
+  void ScanWide(Stop stop);
+  // Fast path for names in 16-bit input: appends up to 127 characters to
+  // the name and skips the rest, up to the first character for which stop()
+  // is true, a line end or a 0. Answers the characters consumed.
+  template <class Stop>
+  int ScanNameWide(WCHAR* pName, int& nLength, Stop stop);
   // Decodes the reference after '&' into the value buffer. wStop is the
   // quote that closes the attribute value being read (0 in content).
   void ReadEntity(WCHAR wStop);

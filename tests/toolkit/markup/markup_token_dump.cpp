@@ -1,4 +1,4 @@
-// Reads a UTF-8 markup file and prints what the parser saw, one event a line:
+// Reads UTF-8 markup files and prints what the parser saw, one event a line:
 // "S name", "A name=value", "T text" (text merged up to the next tag, CDATA
 // included, comments and processing instructions left out), "E name", and
 // "ERROR message" on a parse error. Backslash and line feed are escaped.
@@ -47,9 +47,8 @@ static std::string ToUtf8(const std::u16string& s) {
   return out;
 }
 
-int main(int argc, char** argv) {
-  if (argc < 2) return 2;
-  std::ifstream in(argv[1], std::ios::binary);
+static void Dump(const char* path) {
+  std::ifstream in(path, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::u16string text = FromUtf8(bytes);
   CTKMarkupParser parser;
@@ -65,11 +64,11 @@ int main(int argc, char** argv) {
     switch (t) {
       case CTKMarkupParser::tokenEOF:
         flush();
-        return 0;
+        return;
       case CTKMarkupParser::tokenError:
         flush();
         std::printf("ERROR %s\n", ToUtf8(parser.GetValueText()).c_str());
-        return 0;
+        return;
       case CTKMarkupParser::tokenStartTag:
         flush();
         std::printf("S %s\n", ToUtf8(parser.GetTagName()).c_str());
@@ -98,4 +97,14 @@ int main(int argc, char** argv) {
         break;
     }
   }
+}
+
+// Each file's events follow a line "# <path>".
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  for (int i = 1; i < argc; i++) {
+    std::printf("# %s\n", argv[i]);
+    Dump(argv[i]);
+  }
+  return 0;
 }

@@ -84,18 +84,28 @@ def main():
     samples = SAMPLES + [random_doc(rng) for _ in range(300)]
     failures = 0
     with tempfile.TemporaryDirectory() as tmp:
-        path = os.path.join(tmp, "sample.xml")
-        for sample in samples:
-            data = sample.encode("utf-8")
-            expected = etree_events(data)
+        paths = []
+        for i, sample in enumerate(samples):
+            path = os.path.join(tmp, "sample%03d.xml" % i)
             with open(path, "wb") as f:
-                f.write(data)
-            got = subprocess.run([dump, path], capture_output=True, check=True).stdout.decode("utf-8").splitlines()
-            if got != expected:
+                f.write(sample.encode("utf-8"))
+            paths.append(path)
+        output = subprocess.run([dump] + paths, capture_output=True, check=True).stdout.decode("utf-8").splitlines()
+        got = {}
+        current = None
+        for line in output:
+            if line.startswith("# "):
+                current = line[2:]
+                got[current] = []
+            else:
+                got[current].append(line)
+        for sample, path in zip(samples, paths):
+            expected = etree_events(sample.encode("utf-8"))
+            if got.get(path) != expected:
                 failures += 1
                 print("MISMATCH for sample:", repr(sample))
                 print("  etree :", expected)
-                print("  parser:", got)
+                print("  parser:", got.get(path))
     print("%d samples, %d mismatches" % (len(samples), failures))
     return 1 if failures else 0
 
