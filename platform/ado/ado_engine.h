@@ -173,10 +173,33 @@ struct ResultColumn {
   bool counter = false;
 };
 
+// A stored value of a result: numbers inline, text in the store's arena
+// (one allocation for all the text of a result, not one per value).
+struct Cell {
+  Value::Kind kind = Value::Null;
+  uint32_t length = 0;  // text units
+  union {
+    int64_t i = 0;
+    double r;
+    uint64_t offset;  // text: into the arena; blob: index into blobs
+  };
+};
+
+struct CellStore {
+  std::vector<Cell> cells;
+  std::u16string arena;
+  std::vector<std::vector<uint8_t>> blobs;
+  Cell Put(const Value& v);
+  Value Get(const Cell& c) const;
+  std::u16string_view Text(const Cell& c) const { return std::u16string_view(arena).substr(c.offset, c.length); }
+};
+
 struct ResultSet {
   std::vector<ResultColumn> columns;  // without the hidden row id
-  std::vector<std::vector<Value>> rows;
+  CellStore store;                    // rowCount * columns.size() cells, row by row
+  size_t rowCount = 0;
   std::vector<int64_t> rowids;  // updatable results only
+  Value Get(size_t row, size_t column) const { return store.Get(store.cells[row * columns.size() + column]); }
 };
 
 class Database final : public SchemaLookup {
@@ -232,6 +255,7 @@ class Database::Reader {
   const std::vector<ResultColumn>& columns() const { return columns_; }
   bool Next();  // false at the end
   Value Get(int column) const;
+  void ReadRow(CellStore& store) const;  // appends the current row's cells
   int64_t RowId() const;
 
   struct State;

@@ -392,6 +392,25 @@ void ToVariant(const Value& v, JetType type, VARIANT* out) {
   NaturalVariant(v, out);
 }
 
+// The same from a stored cell; text goes straight from the arena to the BSTR.
+void CellToVariant(const pv::ado::CellStore& store, const pv::ado::Cell& c, JetType type, VARIANT* out) {
+  if (c.kind == Value::Text && (type == JetType::Text || type == JetType::Memo)) {
+    VariantInit(out);
+    out->vt = VT_BSTR;
+    out->bstrVal = AllocBstr(store.Text(c));
+    return;
+  }
+  if (c.kind == Value::Int || c.kind == Value::Real || c.kind == Value::Null) {
+    Value v;
+    v.kind = c.kind;
+    v.i = c.kind == Value::Int ? c.i : 0;
+    v.r = c.kind == Value::Real ? c.r : 0;
+    ToVariant(v, type, out);
+    return;
+  }
+  ToVariant(store.Get(c), type, out);
+}
+
 // A value given by a caller, converted for a column.
 Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) {
   _variant_t src;
@@ -678,7 +697,6 @@ ConnectionImpl* AsConnection(IUnknown* unknown) {
 
 // ---- Recordset ------------------------------------------------------------------------------
 struct RowSlot {
-  std::vector<Value> values;
   int64_t rowid = 0;
   bool pendingNew = false;
   bool removed = false;
@@ -686,6 +704,7 @@ struct RowSlot {
 
 struct SharedData {
   std::vector<ResultColumn> columns;
+  pv::ado::CellStore store;  // the values of row `slot` start at slot * columns.size()
   std::vector<RowSlot> rows;
   bool updatable = false;
   std::u16string table;
@@ -859,6 +878,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP get_Bookmark(VARIANT* v) override {
     return Guard(conn_, [&] {
       if (!v) Fail(E_POINTER, u"Null pointer.");
+      NotOnForwardOnly();
       size_t slot = CurrentSlot();
       VariantInit(v);
       v->vt = VT_R8;
@@ -868,6 +888,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP put_Bookmark(VARIANT v) override {
     return Guard(conn_, [&] {
       RequireOpen();
+      NotOnForwardOnly();
       long target = FindBookmark(v);
       Move(adRsnMove, [&] { return target; });
     });
@@ -1007,6 +1028,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_Requery(long) override {
     return Guard(conn_, [&] {
       RequireOpen();
+      NotOnForwardOnly();
       if (edit_ != adEditNone) Update();
       if (!Fire(kWillChangeRecordset, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
             return s->WillChangeRecordset(adRsnRequery, st, this);
@@ -1020,22 +1042,39 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     });
   }
   STDMETHODIMP raw_MoveFirst() override {
-    return Guard(conn_, [&] { Move(adRsnMoveFirst, [&] { return 0L; }); });
+    return Guard(conn_, [&] {
+      if (streaming_ && streamRow_ == 1) return;  // already on the first row
+      NotOnForwardOnly();
+      Move(adRsnMoveFirst, [&] { return 0L; });
+    });
   }
   STDMETHODIMP raw_MoveLast() override {
-    return Guard(conn_, [&] { Move(adRsnMoveLast, [&] { return static_cast<long>(order_.size()) - 1; }); });
+    return Guard(conn_, [&] {
+      NotOnForwardOnly();
+      Move(adRsnMoveLast, [&] { return static_cast<long>(order_.size()) - 1; });
+    });
   }
   STDMETHODIMP raw_MoveNext() override {
     return Guard(conn_, [&] {
       RequireOpen();
       if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size())))
         NoCurrent();
+      if (streaming_) {
+        if (!Fire(kWillMove, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(adRsnMoveNext, st, this); }))
+          Cancelled();
+        ShiftStream();
+        Fire(kMoveComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+          return s->MoveComplete(adRsnMoveNext, nullptr, st, this);
+        });
+        return;
+      }
       Move(adRsnMoveNext, [&] { return removedCurrent_ ? pos_ : pos_ + 1; });
     });
   }
   STDMETHODIMP raw_MovePrevious() override {
     return Guard(conn_, [&] {
       RequireOpen();
+      NotOnForwardOnly();
       if (order_.empty() || pos_ < 0) NoCurrent();
       Move(adRsnMovePrevious, [&] { return pos_ - 1; });
     });
@@ -1043,6 +1082,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_Move(long n, VARIANT start) override {
     return Guard(conn_, [&] {
       RequireOpen();
+      NotOnForwardOnly();
       long base = pos_;
       if (!IsMissing(start)) {
         _variant_t s(start);
@@ -1068,7 +1108,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
           }))
         Cancelled();
       RowSlot slot;
-      slot.values.resize(data_->columns.size());
+      data_->store.cells.resize(data_->store.cells.size() + data_->columns.size());
       slot.pendingNew = true;
       data_->rows.push_back(std::move(slot));
       order_.push_back(data_->rows.size() - 1);
@@ -1187,7 +1227,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       auto it = buffer_.find(i);
       if (it != buffer_.end()) return ToVariant(it->second, c.type, out);
     }
-    ToVariant(data_->rows[slot].values[i], c.type, out);
+    CellToVariant(data_->store, data_->store.cells[slot * data_->columns.size() + i], c.type, out);
   }
   void WriteField(size_t i, const VARIANT& value) {
     RequireUpdatable();
@@ -1266,16 +1306,36 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     }
     return rs;
   }
+  // Forward-only rows read from the statement as the caller moves: the
+  // current row and the next one are kept, and the statement is finished
+  // as soon as the last row has been read (so a one-row result holds no
+  // statement open while the caller keeps the recordset).
+  static RecordsetImpl* MakeStreaming(ConnectionImpl* conn, std::unique_ptr<Database::Reader> reader) {
+    auto data = std::make_shared<SharedData>();
+    data->columns = reader->columns();
+    data->rows.resize(1);
+    RecordsetImpl* rs = MakeResult(conn, std::move(data), {}, false);
+    rs->reader_ = std::move(reader);
+    rs->streaming_ = true;
+    try {
+      rs->Prefetch();
+      rs->ShiftStream();
+    } catch (...) {
+      rs->Release();
+      throw;
+    }
+    return rs;
+  }
+
   static std::shared_ptr<SharedData> DataFrom(pv::ado::ResultSet&& r, const Translation& t) {
     auto d = std::make_shared<SharedData>();
     d->columns = std::move(r.columns);
     d->updatable = t.updatable;
     d->table = t.table;
-    d->rows.resize(r.rows.size());
-    for (size_t i = 0; i < r.rows.size(); ++i) {
-      d->rows[i].values = std::move(r.rows[i]);
-      if (t.updatable) d->rows[i].rowid = r.rowids[i];
-    }
+    d->store = std::move(r.store);
+    d->rows.resize(r.rowCount);
+    if (t.updatable)
+      for (size_t i = 0; i < r.rowCount; ++i) d->rows[i].rowid = r.rowids[i];
     return d;
   }
 
@@ -1299,6 +1359,34 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
 
   void RequireOpen() const {
     if (!open_) FailClosed();
+  }
+  void NotOnForwardOnly() const {
+    if (streaming_)
+      FailAdo(adErrFeatureNotAvailable,
+              u"A forward-only recordset moves only forward and has no bookmarks; open it with a static or client cursor.");
+  }
+  // Streaming: reads the row after the current one into pending_.
+  void Prefetch() {
+    pending_.cells.clear();
+    pending_.arena.clear();
+    pending_.blobs.clear();
+    pendingRow_ = reader_ && reader_->Next();
+    if (pendingRow_)
+      reader_->ReadRow(pending_);
+    else
+      reader_.reset();
+  }
+  // Streaming: the pending row becomes the current one (or EOF).
+  void ShiftStream() {
+    if (pendingRow_) {
+      std::swap(data_->store, pending_);
+      order_.assign(1, 0);
+      Prefetch();
+    } else {
+      order_.clear();
+    }
+    pos_ = 0;
+    ++streamRow_;
   }
   void RequireOpenOrFields() const {
     if (!data_) FailClosed();
@@ -1371,13 +1459,19 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void CloseNow() {
     if (!open_) return;
     open_ = false;
+    reader_.reset();
+    pendingRow_ = false;
     edit_ = adEditNone;
     buffer_.clear();
     order_.clear();
     pos_ = 0;
     if (data_) {
       // Field objects handed out keep answering "closed".
-      data_ = std::make_shared<SharedData>(SharedData{data_->columns, {}, false, {}});
+      {
+        auto closed = std::make_shared<SharedData>();
+        closed->columns = data_->columns;
+        data_ = std::move(closed);
+      }
     }
     if (conn_ && !isView_) conn_->Untrack(this);
   }
@@ -1502,15 +1596,16 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       cols += Quote(c.column);
       which.push_back(i);
     }
-    for (auto& [i, v] : buffer_) row.values[i] = v;
+    auto cell = [&](size_t i) -> pv::ado::Cell& { return data_->store.cells[slot * data_->columns.size() + i]; };
+    for (auto& [i, v] : buffer_) cell(i) = data_->store.Put(v);
     if (which.empty()) return;
     Translation q;
     q.kind = StatementKind::Select;
     q.sql = "SELECT " + cols + " FROM " + Quote(data_->table) + " WHERE rowid = ?";
     q.params.push_back(Value::FromInt(row.rowid));
     pv::ado::ResultSet r = conn_->Db().Query(q);
-    if (r.rows.empty()) return;
-    for (size_t k = 0; k < which.size(); ++k) row.values[which[k]] = std::move(r.rows[0][k]);
+    if (r.rowCount == 0) return;
+    for (size_t k = 0; k < which.size(); ++k) cell(which[k]) = data_->store.Put(r.Get(0, k));
   }
 
   void CancelEdit() {
@@ -1612,6 +1707,12 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   long posBeforeAdd_ = 0;
   std::vector<Sink> sinks_;
   DWORD nextCookie_ = 1;
+  // Forward-only reading (Execute).
+  bool streaming_ = false;
+  std::unique_ptr<Database::Reader> reader_;
+  pv::ado::CellStore pending_;
+  bool pendingRow_ = false;
+  long streamRow_ = 0;
 };
 
 // Field, Fields and the connection point live inside their recordset and share its count.
@@ -1726,11 +1827,8 @@ HRESULT ConnectionImpl::ExecuteImpl(BSTR text, const std::vector<Value>* params,
     Database& db = Db();
     Translation t = db.Translate(FromBstr(text), params);
     if (t.kind == StatementKind::Select) {
-      auto data = RecordsetImpl::DataFrom(db.Query(t), t);
-      data->updatable = false;  // Execute gives read-only rows
-      std::vector<size_t> order(data->rows.size());
-      for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-      RecordsetImpl* rs = RecordsetImpl::MakeResult(this, std::move(data), std::move(order), false);
+      // Execute gives forward-only, read-only rows, read as the caller moves.
+      RecordsetImpl* rs = RecordsetImpl::MakeStreaming(this, db.OpenReader(t));
       if (affected) {
         VariantClear(affected);
         affected->vt = VT_I4;

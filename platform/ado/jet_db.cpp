@@ -388,6 +388,82 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
   return v;
 }
 
+// The same, straight into a cell store (no allocation per value).
+static Cell ReadCell(sqlite3_stmt* s, int i, CellStore& store) {
+  Cell c;
+  switch (sqlite3_column_type(s, i)) {
+    case SQLITE_INTEGER:
+      c.kind = Value::Int;
+      c.i = sqlite3_column_int64(s, i);
+      break;
+    case SQLITE_FLOAT:
+      c.kind = Value::Real;
+      c.r = sqlite3_column_double(s, i);
+      break;
+    case SQLITE_TEXT: {
+      c.kind = Value::Text;
+      const void* p = sqlite3_column_text16(s, i);
+      size_t units = static_cast<size_t>(sqlite3_column_bytes16(s, i)) / 2;
+      c.offset = store.arena.size();
+      c.length = static_cast<uint32_t>(units);
+      if (p) store.arena.append(static_cast<const char16_t*>(p), units);
+      break;
+    }
+    case SQLITE_BLOB:
+      return store.Put(ReadValue(s, i));
+    default:
+      break;
+  }
+  return c;
+}
+
+Cell CellStore::Put(const Value& v) {
+  Cell c;
+  c.kind = v.kind;
+  switch (v.kind) {
+    case Value::Int:
+      c.i = v.i;
+      break;
+    case Value::Real:
+      c.r = v.r;
+      break;
+    case Value::Text:
+      c.offset = arena.size();
+      c.length = static_cast<uint32_t>(v.s.size());
+      arena.append(v.s);
+      break;
+    case Value::Blob:
+      c.offset = blobs.size();
+      blobs.push_back(v.blob);
+      break;
+    case Value::Null:
+      break;
+  }
+  return c;
+}
+
+Value CellStore::Get(const Cell& c) const {
+  Value v;
+  v.kind = c.kind;
+  switch (c.kind) {
+    case Value::Int:
+      v.i = c.i;
+      break;
+    case Value::Real:
+      v.r = c.r;
+      break;
+    case Value::Text:
+      v.s = Text(c);
+      break;
+    case Value::Blob:
+      v.blob = blobs[c.offset];
+      break;
+    case Value::Null:
+      break;
+  }
+  return v;
+}
+
 void Database::Impl::Fail(int rc, const Translation* t, const std::u16string& path) {
   std::string msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
   int primary = rc & 0xFF;
@@ -570,10 +646,8 @@ ResultSet Database::Query(const Translation& t) {
   int n = sqlite3_column_count(s);
   int rc;
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-    std::vector<Value> row;
-    row.reserve(static_cast<size_t>(n - first));
-    for (int i = first; i < n; ++i) row.push_back(ReadValue(s, i));
-    r.rows.push_back(std::move(row));
+    for (int i = first; i < n; ++i) r.store.cells.push_back(ReadCell(s, i, r.store));
+    ++r.rowCount;
     if (t.updatable) r.rowids.push_back(sqlite3_column_int64(s, 0));
   }
   if (rc != SQLITE_DONE) {
@@ -586,8 +660,8 @@ ResultSet Database::Query(const Translation& t) {
   for (size_t c = 0; c < r.columns.size(); ++c) {
     if (r.columns[c].type != JetType::Unknown) continue;
     JetType guess = JetType::Unknown;
-    for (const auto& row : r.rows) {
-      const Value& v = row[c];
+    for (size_t row = 0; row < r.rowCount; ++row) {
+      const Cell& v = r.store.cells[row * r.columns.size() + c];
       if (v.kind == Value::Null) continue;
       JetType k = v.kind == Value::Int ? ((v.i >= INT32_MIN && v.i <= INT32_MAX) ? JetType::Long : JetType::BigInt)
                   : v.kind == Value::Real ? JetType::Double
@@ -638,6 +712,10 @@ bool Database::Reader::Next() {
 }
 
 Value Database::Reader::Get(int column) const { return ReadValue(state_->stmt, column + state_->first); }
+void Database::Reader::ReadRow(CellStore& store) const {
+  int n = sqlite3_column_count(state_->stmt);
+  for (int i = state_->first; i < n; ++i) store.cells.push_back(ReadCell(state_->stmt, i, store));
+}
 int64_t Database::Reader::RowId() const { return state_->first ? sqlite3_column_int64(state_->stmt, 0) : 0; }
 
 // ---- transactions ------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // Recordsets: field types, bookmarks and moves, edits written back through
 // AddNew/Update/Delete with their events, read-only cases.
+#include <functional>
 #include <sstream>
 
 #include "platform/ado/ado_engine.h"
@@ -192,7 +193,9 @@ TEST_F(RecordsetTest, FieldTypesFollowTheDeclaredColumnTypes) {
     EXPECT_EQ(f->GetType(), c.type);
     EXPECT_EQ(f->GetDefinedSize(), c.size);
     EXPECT_EQ((f->GetAttributes() & adFldUpdatable) != 0, c.updatable);
-    if (c.vt != VT_EMPTY) EXPECT_EQ(f->GetValue().vt, c.vt);
+    if (c.vt != VT_EMPTY) {
+      EXPECT_EQ(f->GetValue().vt, c.vt);
+    }
   }
   // SINGLE values are rounded to float; true reads as -1.
   _RecordsetPtr fi = Open(u"select income from FINANCIAL where fiid=3");
@@ -417,6 +420,33 @@ TEST_F(RecordsetTest, CatalogListsTheTablesInCreationOrder) {
   EXPECT_NE(ErrorOf([&] { c_->Execute(Format1(Schema()[0].second, u"THINGS").c_str(), nullptr, adCmdText); })
                 .find("THINGS"),
             std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RecordsetTest, ExecuteRowsAreForwardOnlyAndReadOnly) {
+  _RecordsetPtr rs = c_->Execute(u"select filename from files where taid=1", nullptr, adCmdText);
+  EXPECT_EQ(rs->GetLockType(), adLockReadOnly);
+  EXPECT_EQ(rs->GetCursorType(), adOpenForwardOnly);
+  rs->MoveFirst();  // still on the first row: allowed
+  rs->MoveNext();
+  for (auto& call : std::vector<std::function<void()>>{[&] { rs->MovePrevious(); }, [&] { rs->MoveFirst(); },
+                                                        [&] { rs->GetBookmark(); }, [&] { rs->MoveLast(); }})
+    EXPECT_NE(ErrorOf(call).find("forward-only"), std::string::npos);
+  EXPECT_NE(ErrorOf([&] { rs->PutCollect(0L, u"x"); }).find("read-only"), std::string::npos);
+  // A kept one-row result (the data store keeps its last max-id query) stays
+  // readable while other statements and transactions run.
+  _RecordsetPtr max = c_->Execute(u"select max(fid) from files", nullptr, adCmdText);
+  EXPECT_EQ(static_cast<long>(max->GetCollect(0L)), 4);
+  rs->Close();
+  c_->BeginTrans();
+  c_->Execute(u"delete from files where fid=4", nullptr, adCmdText);
+  c_->CommitTrans();
+  RawDb raw(path_);
+  EXPECT_EQ(raw.One("SELECT count(*) FROM FILES"), "3");
+  EXPECT_EQ(static_cast<long>(max->GetCollect(0L)), 4);
 }
 
 }  // namespace

@@ -280,7 +280,9 @@ TEST(JetDates, TextsJetAcceptsAndRejects) {
     SCOPED_TRACE(Narrow(c.text));
     double d = 0;
     ASSERT_EQ(pv::ado::ParseJetDate(c.text, &d), c.ok);
-    if (c.ok) EXPECT_EQ(Narrow(pv::ado::FormatJetDate(d)), c.formatted);
+    if (c.ok) {
+      EXPECT_EQ(Narrow(pv::ado::FormatJetDate(d)), c.formatted);
+    }
   }
   double d = 0;
   ASSERT_TRUE(pv::ado::ParseJetDate(u"1899-12-29 06:00:00", &d));
