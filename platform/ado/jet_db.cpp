@@ -32,15 +32,33 @@ std::u16string UpperAscii(std::u16string_view s) {
 
 // ---- functions and collation registered on every connection ------------------------
 int NoCaseCompare(void*, int na, const void* a, int nb, const void* b) {
+  // Registered with SQLITE_UTF16_ALIGNED: the keys are aligned native UTF-16.
   std::u16string_view x(static_cast<const char16_t*>(a), static_cast<size_t>(na) / 2);
   std::u16string_view y(static_cast<const char16_t*>(b), static_cast<size_t>(nb) / 2);
   return CompareNoCase(x, y);
 }
 
-std::u16string_view ArgText(sqlite3_value* v) {
+// UTF-16 from SQLite may sit at an odd address (inside a page): copy it
+// bytewise instead of reading char16_t through the pointer.
+void AppendUnits(std::u16string& out, const void* p, size_t units) {
+  if (!p || !units) return;
+  size_t at = out.size();
+  out.resize(at + units);
+  std::memcpy(out.data() + at, p, units * 2);
+}
+
+std::u16string ArgText(sqlite3_value* v) {
   const void* p = sqlite3_value_text16(v);
-  int n = sqlite3_value_bytes16(v);
-  return p ? std::u16string_view(static_cast<const char16_t*>(p), static_cast<size_t>(n) / 2) : std::u16string_view();
+  std::u16string out;
+  AppendUnits(out, p, static_cast<size_t>(sqlite3_value_bytes16(v)) / 2);
+  return out;
+}
+
+std::u16string ColumnText(sqlite3_stmt* s, int i) {
+  const void* p = sqlite3_column_text16(s, i);
+  std::u16string out;
+  AppendUnits(out, p, static_cast<size_t>(sqlite3_column_bytes16(s, i)) / 2);
+  return out;
 }
 
 void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -53,7 +71,7 @@ void LikeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
   std::u16string text(ArgText(argv[1]));
   char16_t escape = 0;
   if (argc == 3) {
-    std::u16string_view e = ArgText(argv[2]);
+    std::u16string e = ArgText(argv[2]);
     if (e.size() != 1) {
       sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
       return;
@@ -109,7 +127,7 @@ void IntFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 void RegisterFunctions(sqlite3* db) {
   const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC;
-  sqlite3_create_collation(db, "NOCASE", SQLITE_UTF16LE, nullptr, NoCaseCompare);
+  sqlite3_create_collation(db, "NOCASE", SQLITE_UTF16_ALIGNED, nullptr, NoCaseCompare);
   sqlite3_create_function(db, "like", 2, flags, nullptr, LikeFunction, nullptr, nullptr);
   sqlite3_create_function(db, "like", 3, flags, nullptr, LikeFunction, nullptr, nullptr);
   sqlite3_create_function(db, "pv_cdate", 1, flags, nullptr, CDateFunction, nullptr, nullptr);
@@ -253,7 +271,7 @@ struct Database::Impl {
       sqlite3_bind_text(s, 1, name8.data(), static_cast<int>(name8.size()), SQLITE_STATIC);
       if (sqlite3_step(s) == SQLITE_ROW) {
         info = std::make_unique<TableInfo>();
-        info->name = static_cast<const char16_t*>(sqlite3_column_text16(s, 0));
+        info->name = ColumnText(s, 0);
       }
     }
     sqlite3_finalize(s);
@@ -264,8 +282,8 @@ struct Database::Impl {
         sqlite3_bind_text(s, 1, stored8.data(), static_cast<int>(stored8.size()), SQLITE_STATIC);
         while (sqlite3_step(s) == SQLITE_ROW) {
           ColumnInfo c;
-          c.name = static_cast<const char16_t*>(sqlite3_column_text16(s, 0));
-          std::u16string declared = static_cast<const char16_t*>(sqlite3_column_text16(s, 1));
+          c.name = ColumnText(s, 0);
+          std::u16string declared = ColumnText(s, 1);
           c.notNull = sqlite3_column_int(s, 2) != 0;
           c.primaryKey = sqlite3_column_int(s, 3) != 0;
           int autoinc = 0;
@@ -370,9 +388,7 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
       break;
     case SQLITE_TEXT: {
       v.kind = Value::Text;
-      const void* p = sqlite3_column_text16(s, i);
-      int bytes = sqlite3_column_bytes16(s, i);
-      if (p) v.s.assign(static_cast<const char16_t*>(p), static_cast<size_t>(bytes) / 2);
+      v.s = ColumnText(s, i);
       break;
     }
     case SQLITE_BLOB: {
@@ -406,7 +422,7 @@ static Cell ReadCell(sqlite3_stmt* s, int i, CellStore& store) {
       size_t units = static_cast<size_t>(sqlite3_column_bytes16(s, i)) / 2;
       c.offset = store.arena.size();
       c.length = static_cast<uint32_t>(units);
-      if (p) store.arena.append(static_cast<const char16_t*>(p), units);
+      AppendUnits(store.arena, p, units);
       break;
     }
     case SQLITE_BLOB:
@@ -602,7 +618,7 @@ std::vector<std::u16string> Database::TableNames() {
       "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid", path_,
       false);
   int rc;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) names.emplace_back(static_cast<const char16_t*>(sqlite3_column_text16(s, 0)));
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) names.push_back(ColumnText(s, 0));
   sqlite3_finalize(s);
   if (rc != SQLITE_DONE) impl_->Fail(rc, nullptr, path_);
   return names;

@@ -311,3 +311,30 @@ TEST(JetText, LikeAndComparisonIgnoreCaseAcrossScripts) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StatementsTest, TextComparesWithoutRegardToCaseBeyondAscii) {
+  for (const char16_t* s : {u"insert into things (workname,worktype) values ('école',9)",
+                            u"insert into things (workname,worktype) values ('Москва',9)",
+                            u"insert into things (workname,worktype) values ('b',9)",
+                            u"insert into things (workname,worktype) values ('A',9)"})
+    Exec(c_, s);
+  struct Case {
+    const char16_t* sql;
+    Rows rows;
+  };
+  const Case cases[] = {
+      {u"select workname from things where workname='ÉCOLE'", {{"école"}}},
+      {u"select workname from things where workname like '%МОСК%'", {{"Москва"}}},
+      {u"select workname from things where worktype=9 and workname<>'a' order by workname",
+       {{"b"}, {"école"}, {"Москва"}}},
+      {u"select workname from things where worktype=9 order by workname desc", {{"Москва"}, {"école"}, {"b"}, {"A"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.sql));
+    EXPECT_EQ(ReadAll(OpenQuery(c_, c.sql)), c.rows);
+  }
+}
+
+}  // namespace
