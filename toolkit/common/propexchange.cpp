@@ -651,6 +651,10 @@ BOOL PropExchangeSerialize(CTKPropExchange* px, LPCTSTR key, CObject* object) {
   } catch (COleException* e) {
     e->Delete();
     ok = FALSE;
+  } catch (CException*) {
+    // Other failures reach the caller, without leaking the archive.
+    px->ReleaseArchive(key, archive);
+    throw;
   }
   px->ReleaseArchive(key, archive);
   return ok;
