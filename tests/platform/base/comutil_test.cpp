@@ -226,6 +226,25 @@ TEST(BstrT, CopiesShareOneStringAndViewsStayConsistent) {
   EXPECT_TRUE(out == u"filled");
 }
 
+TEST(BstrT, CopiesOnManyThreadsShareOneUtf8View) {
+  _bstr_t shared(u"\u4e2d\u6587 text");
+  constexpr int kThreads = 8;
+  std::vector<const char*> seen(kThreads);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 2000; ++i) {
+        _bstr_t copy = shared;  // reference count races with the other threads
+        seen[t] = static_cast<const char*>(copy);
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  EXPECT_EQ(shared.RefCount(), 1);
+  for (const char* view : seen) EXPECT_EQ(view, static_cast<const char*>(shared));  // made once
+  EXPECT_STREQ(static_cast<const char*>(shared), "\xe4\xb8\xad\xe6\x96\x87 text");
+}
+
 TEST(VariantT, ExtractionConvertsOrThrows) {
   _variant_t n(u"42");
   EXPECT_EQ(static_cast<long>(n), 42);
