@@ -34,8 +34,23 @@ WaitState& W() {
 std::atomic<DWORD> gNextThreadId{1};
 thread_local DWORD tThreadId = 0;
 
+void AbandonMutexesOf(DWORD id);
+
+// Runs when a thread that ever asked for its id ends: mutexes it still owns
+// are abandoned (the next waiter gets WAIT_ABANDONED) instead of staying
+// locked for ever.
+struct ThreadExitWatch {
+  ~ThreadExitWatch() {
+    if (tThreadId) AbandonMutexesOf(tThreadId);
+  }
+};
+thread_local ThreadExitWatch tExitWatch;
+
 DWORD CurrentId() {
-  if (!tThreadId) tThreadId = gNextThreadId++;
+  if (!tThreadId) {
+    tThreadId = gNextThreadId++;
+    (void)&tExitWatch;  // makes the watch exist for this thread
+  }
   return tThreadId;
 }
 
@@ -67,8 +82,14 @@ class Mutex final : public KernelObject {
     owner_ = CurrentId();
     ++count_;
   }
+  bool TakeAbandoned() override {
+    bool was = abandoned_;
+    abandoned_ = false;
+    return was;
+  }
   DWORD owner_ = 0;
   long count_ = 0;
+  bool abandoned_ = false;
 };
 
 class Semaphore final : public KernelObject {
@@ -153,6 +174,24 @@ T* Retain(HANDLE h) {
   if (!t && o) ReleaseObject(o);
   if (!t) SetLastError(ERROR_INVALID_HANDLE);
   return t;
+}
+
+void AbandonMutexesOf(DWORD id) {
+  WaitState& w = W();
+  bool any = false;
+  {
+    std::lock_guard<std::mutex> lock(w.mutex);
+    for (KernelObject* o : w.live) {
+      auto* m = dynamic_cast<Mutex*>(o);
+      if (m && m->owner_ == id) {
+        m->owner_ = 0;
+        m->count_ = 0;
+        m->abandoned_ = true;
+        any = true;
+      }
+    }
+  }
+  if (any) w.cond.notify_all();
 }
 
 }  // namespace
@@ -304,6 +343,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
       } catch (const pv::ExitThreadSignal& exit) {
         code = exit.code;
       }
+      pv::AbandonMutexesOf(thread->id_);  // before anyone sees the thread end
       pv::ChangeState([&] {
         thread->exitCode_ = code;
         thread->finished_ = true;

@@ -218,6 +218,16 @@ TEST(Mutexes, OwnershipRecursionAndSemaphoreCounts) {
   EXPECT_EQ(other, WAIT_OBJECT_0);
   CloseHandle(mutex);
 
+  // A thread that ends while owning a mutex abandons it: the next wait
+  // succeeds with WAIT_ABANDONED instead of hanging.
+  HANDLE orphan = CreateMutex(nullptr, FALSE, nullptr);
+  std::thread([&] { EXPECT_EQ(WaitForSingleObject(orphan, 0), WAIT_OBJECT_0); }).join();
+  EXPECT_EQ(WaitForSingleObject(orphan, kGuard), WAIT_ABANDONED);
+  EXPECT_TRUE(ReleaseMutex(orphan));  // now owned normally
+  EXPECT_EQ(WaitForSingleObject(orphan, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(ReleaseMutex(orphan));
+  CloseHandle(orphan);
+
   HANDLE sem = CreateSemaphore(nullptr, 2, 3, nullptr);
   EXPECT_EQ(WaitForSingleObject(sem, 0), WAIT_OBJECT_0);
   EXPECT_EQ(WaitForSingleObject(sem, 0), WAIT_OBJECT_0);
