@@ -1007,7 +1007,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         return;
       }
       source_ = text;
-      Load(conn_->Db().Query(t), t);
+      if (location_ != adUseClient && cursorType_ == adOpenForwardOnly && lockType_ == adLockReadOnly)
+        StartStreaming(conn_->Db().OpenReader(t));  // read once, front to back
+      else
+        Load(conn_->Db().Query(t), t);
       if (location_ == adUseClient) cursorType_ = adOpenStatic;
       open_ = true;
       conn_->Track(this);
@@ -1311,20 +1314,29 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // as soon as the last row has been read (so a one-row result holds no
   // statement open while the caller keeps the recordset).
   static RecordsetImpl* MakeStreaming(ConnectionImpl* conn, std::unique_ptr<Database::Reader> reader) {
-    auto data = std::make_shared<SharedData>();
-    data->columns = reader->columns();
-    data->rows.resize(1);
-    RecordsetImpl* rs = MakeResult(conn, std::move(data), {}, false);
-    rs->reader_ = std::move(reader);
-    rs->streaming_ = true;
+    RecordsetImpl* rs = MakeResult(conn, std::make_shared<SharedData>(), {}, false);
     try {
-      rs->Prefetch();
-      rs->ShiftStream();
+      rs->StartStreaming(std::move(reader));
     } catch (...) {
       rs->Release();
       throw;
     }
     return rs;
+  }
+  void StartStreaming(std::unique_ptr<Database::Reader> reader) {
+    data_ = std::make_shared<SharedData>();
+    data_->columns = reader->columns();
+    data_->rows.resize(1);
+    order_.clear();
+    pos_ = 0;
+    streamRow_ = 0;
+    removedCurrent_ = false;
+    edit_ = adEditNone;
+    buffer_.clear();
+    reader_ = std::move(reader);
+    streaming_ = true;
+    Prefetch();
+    ShiftStream();
   }
 
   static std::shared_ptr<SharedData> DataFrom(pv::ado::ResultSet&& r, const Translation& t) {
@@ -1448,6 +1460,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   }
 
   void Load(pv::ado::ResultSet&& r, const Translation& t) {
+    streaming_ = false;
+    reader_.reset();
     data_ = DataFrom(std::move(r), t);
     order_.resize(data_->rows.size());
     for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;

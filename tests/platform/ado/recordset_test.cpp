@@ -427,15 +427,27 @@ TEST_F(RecordsetTest, CatalogListsTheTablesInCreationOrder) {
 namespace {
 
 TEST_F(RecordsetTest, ExecuteRowsAreForwardOnlyAndReadOnly) {
-  _RecordsetPtr rs = c_->Execute(u"select filename from files where taid=1", nullptr, adCmdText);
-  EXPECT_EQ(rs->GetLockType(), adLockReadOnly);
-  EXPECT_EQ(rs->GetCursorType(), adOpenForwardOnly);
-  rs->MoveFirst();  // still on the first row: allowed
-  rs->MoveNext();
-  for (auto& call : std::vector<std::function<void()>>{[&] { rs->MovePrevious(); }, [&] { rs->MoveFirst(); },
-                                                        [&] { rs->GetBookmark(); }, [&] { rs->MoveLast(); }})
-    EXPECT_NE(ErrorOf(call).find("forward-only"), std::string::npos);
-  EXPECT_NE(ErrorOf([&] { rs->PutCollect(0L, u"x"); }).find("read-only"), std::string::npos);
+  _RecordsetPtr opened = Open(u"select filename from files where taid=1", adLockReadOnly, adUseServer);
+  opened->Close();
+  opened->Open(u"select filename from files where taid=1", vtMissing, adOpenForwardOnly, adLockReadOnly, adCmdText);
+  for (_RecordsetPtr rs : {c_->Execute(u"select filename from files where taid=1", nullptr, adCmdText), opened}) {
+    EXPECT_EQ(rs->GetLockType(), adLockReadOnly);
+    EXPECT_EQ(rs->GetCursorType(), adOpenForwardOnly);
+    EXPECT_EQ(rs->GetRecordCount(), -1);
+    rs->MoveFirst();  // still on the first row: allowed
+    EXPECT_EQ(std::string(static_cast<const char*>(_bstr_t(rs->GetCollect(0L)))), "a");
+    rs->MoveNext();
+    for (auto& call : std::vector<std::function<void()>>{[&] { rs->MovePrevious(); }, [&] { rs->MoveFirst(); },
+                                                          [&] { rs->GetBookmark(); }, [&] { rs->MoveLast(); }})
+      EXPECT_NE(ErrorOf(call).find("forward-only"), std::string::npos);
+    EXPECT_NE(ErrorOf([&] { rs->PutCollect(0L, u"x"); }).find("read-only"), std::string::npos);
+    rs->MoveNext();
+    EXPECT_EQ(std::string(static_cast<const char*>(_bstr_t(rs->GetCollect(0L)))), "c");
+    rs->MoveNext();
+    EXPECT_TRUE(rs->GetadoEOF());
+    EXPECT_NE(ErrorOf([&] { rs->MoveNext(); }).find("no current row"), std::string::npos);
+  }
+  _RecordsetPtr rs = opened;
   // A kept one-row result (the data store keeps its last max-id query) stays
   // readable while other statements and transactions run.
   _RecordsetPtr max = c_->Execute(u"select max(fid) from files", nullptr, adCmdText);
