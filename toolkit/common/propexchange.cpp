@@ -493,7 +493,8 @@ void CTKPropExchange::WriteCount(DWORD count) {
 DWORD CTKPropExchange::ReadCount() {
   int value = 0;
   PropExchangeIntDefault(this, u"Count", &value, 0);
-  return static_cast<DWORD>(value);
+  // A negative count is damage, not four billion entries to walk.
+  return value < 0 ? 0 : static_cast<DWORD>(value);
 }
 
 BOOL CTKPropExchange::WriteBinary(LPCTSTR key, BYTE* data, DWORD count) { return ExchangeBlob(key, &data, &count); }
@@ -529,7 +530,7 @@ POSITION CTKPropExchangeEnumerator::GetPosition(DWORD count, BOOL compact) {
   if (!compact) {
     int value = static_cast<int>(m_nCount);
     PropExchangeIntDefault(m_pContainer, u"Count", &value, 0);
-    m_nCount = static_cast<DWORD>(value);
+    m_nCount = m_pContainer->IsLoading() && value < 0 ? 0 : static_cast<DWORD>(value);
   } else if (m_pContainer->IsLoading()) {
     m_nCount = m_pContainer->ReadCount();
   } else {

@@ -430,6 +430,22 @@ TEST_F(RegistryForms, EmptySectionDeletesTheSubkeyTreeAndLoadingCreatesAnEmptyKe
   EXPECT_FALSE(child->OpenStorage());
 }
 
+TEST_F(RegistryForms, ValuesReachTheRegistryFileOnceTheExchangeIsReleased) {
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"Saved"));
+    CTKPropExchangeSection bar(px->GetSection(u"Bar0"));
+    int id = 12;
+    EXPECT_TRUE(PropExchangeInt(bar, u"Id", &id));
+  }
+  // Forget everything held in memory: what is read now comes from the file.
+  pv::ResetRegistryForTests();
+  CTKPropExchangeSection px(new CTKPropExchangeRegistry(TRUE, nullptr, u"Saved"));
+  CTKPropExchangeSection bar(px->GetSection(u"Bar0"));
+  int id = 0;
+  EXPECT_TRUE(PropExchangeInt(bar, u"Id", &id));
+  EXPECT_EQ(12, id);
+}
+
 // ---- INI file -------------------------------------------------------------------------------
 
 class IniForms : public ::testing::Test {
@@ -546,6 +562,28 @@ TEST_F(IniForms, EachTypeHasItsText) {
   EXPECT_TRUE(v == COleVariant(u"42")) << "a VARIANT comes back as its text";
   EXPECT_TRUE(PropExchangeVariant(px, u"When", &v, COleVariant()));
   EXPECT_EQ(VT_DATE, v.vt);
+}
+
+TEST_F(IniForms, ASetLocaleSwitchesDatesToItsFormsAndTravelsWithTheData) {
+  struct LocaleReset {
+    ~LocaleReset() { CTKPropExchange::s_nLocale = -1; }
+  } reset;
+  COleDateTime moment(2005, 3, 14, 13, 5, 9);
+  {
+    CTKPropExchangeSection px(Open(FALSE));
+    CTKPropExchange::s_nLocale = 1033;
+    EXPECT_TRUE(px->ExchangeLocale());
+    EXPECT_TRUE(PropExchangeDateTime(px, u"Moment", &moment));
+  }
+  EXPECT_EQ("[Forms]\nLocale=1033\nMoment=3/14/2005 1:05:09 PM\n", ReadFileText(file_));
+
+  CTKPropExchange::s_nLocale = -1;
+  CTKPropExchangeSection px(Open(TRUE));
+  EXPECT_TRUE(px->ExchangeLocale());
+  EXPECT_EQ(1033, CTKPropExchange::s_nLocale) << "loading sets the process-wide locale";
+  COleDateTime back;
+  EXPECT_TRUE(PropExchangeDateTime(px, u"Moment", &back));
+  EXPECT_TRUE(back == moment);
 }
 
 TEST_F(IniForms, LoadingTextsThatDoNotParse) {

@@ -207,6 +207,19 @@ TEST_P(KeyedFlavours, EnumeratorNamesSectionsByPrefixAndCountsThem) {
     read.push_back(index);
   }
   EXPECT_EQ((std::vector<int>{0, 1, 2}), read);
+
+  // A damaged negative count is no entry at all, with either count form.
+  {
+    CTKPropExchangeSection out(Root(FALSE));
+    int damaged = -1;
+    PropExchangeInt(out, u"Count", &damaged);
+  }
+  CTKPropExchangeSection again(Root(TRUE));
+  for (BOOL compact : {TRUE, FALSE}) {
+    CTKPropExchangeEnumeratorHolder damaged(again->GetEnumerator(u"Item"));
+    EXPECT_EQ(nullptr, damaged->GetPosition(0, compact));
+    EXPECT_EQ(0u, damaged->GetCount());
+  }
 }
 
 TEST_P(KeyedFlavours, UInt64TravelsAsHighLowPair) {
