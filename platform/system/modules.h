@@ -51,7 +51,13 @@ void AddModuleExport(HMODULE module, const char* name, FARPROC proc, WORD ordina
 // Convenience for any function pointer type.
 template <typename F>
 void AddModuleFunction(HMODULE module, const char* name, F* function) {
-  AddModuleExport(module, name, reinterpret_cast<FARPROC>(function));
+  // Through void(*)(), the generic function pointer, so compilers do not warn.
+  AddModuleExport(module, name, reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function)));
+}
+// An entry point as the function type the caller knows it has.
+template <typename F>
+F* ProcAs(FARPROC proc) {
+  return reinterpret_cast<F*>(reinterpret_cast<void (*)()>(proc));
 }
 // The registered name of a module handle (false for unknown handles).
 bool GetBuiltinModuleName(HMODULE module, std::u16string* name);

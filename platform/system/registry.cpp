@@ -34,17 +34,47 @@ struct Value {
 struct Key {
   std::u16string name;
   std::map<std::u16string, std::unique_ptr<Key>> subkeys;  // by upper-cased name
-  std::vector<Value> values;                                // in the order first set
 
+  // Values keep the order they were first set in; the index finds them by
+  // upper-cased name without a scan (keys can hold thousands of values).
+  const std::vector<Value>& Values() const { return values_; }
   Value* FindValue(std::u16string_view n) {
-    for (auto& v : values)
-      if (pv::sys::EqualNoCase(v.name, n)) return &v;
-    return nullptr;
+    auto it = index_.find(Upper(n));
+    return it == index_.end() ? nullptr : &values_[it->second];
+  }
+  void SetValue(Value v) {
+    std::u16string upper = Upper(v.name);
+    auto it = index_.find(upper);
+    if (it != index_.end()) {
+      values_[it->second].type = v.type;
+      values_[it->second].data = std::move(v.data);
+      return;
+    }
+    index_.emplace(std::move(upper), values_.size());
+    values_.push_back(std::move(v));
+  }
+  bool EraseValue(std::u16string_view n) {
+    auto it = index_.find(Upper(n));
+    if (it == index_.end()) return false;
+    std::size_t at = it->second;
+    index_.erase(it);
+    values_.erase(values_.begin() + static_cast<long>(at));
+    for (auto& [k, i] : index_)
+      if (i > at) --i;
+    return true;
+  }
+  void ClearValues() {
+    values_.clear();
+    index_.clear();
   }
   Key* FindSub(std::u16string_view n) {
     auto it = subkeys.find(Upper(n));
     return it == subkeys.end() ? nullptr : it->second.get();
   }
+
+ private:
+  std::vector<Value> values_;
+  std::unordered_map<std::u16string, std::size_t> index_;
 };
 
 constexpr int kRootCount = 2;
@@ -55,7 +85,7 @@ struct Tree {
   void Clear() {
     for (auto& r : roots) {
       r.subkeys.clear();
-      r.values.clear();
+      r.ClearValues();
     }
   }
 };
@@ -238,9 +268,9 @@ std::u16string FormatValue(const Value& v) {
 }
 
 void WriteKey(std::string& out, const Key& k, const std::u16string& fullName, bool isRoot) {
-  if (!k.values.empty() || (k.subkeys.empty() && !isRoot)) {
+  if (!k.Values().empty() || (k.subkeys.empty() && !isRoot)) {
     out += "\n[" + ToUtf8(fullName) + "]\n";
-    for (const auto& v : k.values) out += ToUtf8(FormatValue(v)) + "\n";
+    for (const auto& v : k.Values()) out += ToUtf8(FormatValue(v)) + "\n";
   }
   for (const auto& [upper, sub] : k.subkeys) WriteKey(out, *sub, fullName + u"\\" + EscapeKeyName(sub->name), false);
 }
@@ -502,11 +532,7 @@ bool Parse(const std::string& text, Tree* t, std::string* reason) {
       *reason = "line " + std::to_string(lineNo) + ": bad value line";
       return false;
     }
-    if (Value* old = current->FindValue(v.name)) {
-      *old = std::move(v);
-    } else {
-      current->values.push_back(std::move(v));
-    }
+    current->SetValue(std::move(v));
   }
   return true;
 }
@@ -829,12 +855,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
   return Mutate([h, v](Tree& t) {
     Key* target = Walk(&t.roots[h.root], h.path, false);
     if (!target) return static_cast<LONG>(ERROR_KEY_DELETED);
-    if (Value* old = target->FindValue(v.name)) {
-      old->type = v.type;
-      old->data = v.data;
-    } else {
-      target->values.push_back(v);
-    }
+    target->SetValue(v);
     return static_cast<LONG>(ERROR_SUCCESS);
   });
 }
@@ -853,13 +874,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
   return Mutate([h, name](Tree& t) {
     Key* target = Walk(&t.roots[h.root], h.path, false);
     if (!target) return static_cast<LONG>(ERROR_KEY_DELETED);
-    for (auto it = target->values.begin(); it != target->values.end(); ++it) {
-      if (pv::sys::EqualNoCase(it->name, name)) {
-        target->values.erase(it);
-        return static_cast<LONG>(ERROR_SUCCESS);
-      }
-    }
-    return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    return target->EraseValue(name) ? static_cast<LONG>(ERROR_SUCCESS) : static_cast<LONG>(ERROR_FILE_NOT_FOUND);
   });
 }
 
@@ -880,7 +895,7 @@ LONG DeleteKeyImpl(HKEY key, LPCWSTR subKey, bool recursive, bool emptyMeansSelf
     return Mutate([h](Tree& t) {
       Key* target = Walk(&t.roots[h.root], h.path, false);
       if (!target) return static_cast<LONG>(ERROR_KEY_DELETED);
-      target->values.clear();
+      target->ClearValues();
       target->subkeys.clear();
       return static_cast<LONG>(ERROR_SUCCESS);
     });
@@ -936,8 +951,8 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWOR
   Key* k;
   LONG r = KeyOf(s, key, &k);
   if (r != ERROR_SUCCESS) return r;
-  if (index >= k->values.size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
-  const Value& v = k->values[index];
+  if (index >= k->Values().size()) return static_cast<LONG>(ERROR_NO_MORE_ITEMS);
+  const Value& v = k->Values()[index];
   r = CopyName(v.name, name, nameChars);
   if (r != ERROR_SUCCESS) return r;
   if (type) *type = v.type;
@@ -955,7 +970,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD, LP
   if (r != ERROR_SUCCESS) return r;
   DWORD maxSub = 0, maxName = 0, maxData = 0;
   for (const auto& [u, sub] : k->subkeys) maxSub = std::max<DWORD>(maxSub, static_cast<DWORD>(sub->name.size()));
-  for (const auto& v : k->values) {
+  for (const auto& v : k->Values()) {
     maxName = std::max<DWORD>(maxName, static_cast<DWORD>(v.name.size()));
     maxData = std::max<DWORD>(maxData, static_cast<DWORD>(v.data.size()));
   }
@@ -964,7 +979,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD, LP
   if (subKeys) *subKeys = static_cast<DWORD>(k->subkeys.size());
   if (maxSubKeyLen) *maxSubKeyLen = maxSub;
   if (maxClassLen) *maxClassLen = 0;
-  if (values) *values = static_cast<DWORD>(k->values.size());
+  if (values) *values = static_cast<DWORD>(k->Values().size());
   if (maxValueNameLen) *maxValueNameLen = maxName;
   if (maxValueLen) *maxValueLen = maxData;
   if (securityDescriptor) *securityDescriptor = 0;

@@ -16,7 +16,7 @@ int Answer42() { return 42; }
 TEST(Modules, LookupsFailCleanlyForWhatIsNotProvided) {
   HMODULE theme = pv::RegisterBuiltinModule(u"UxThemeTest");
   pv::AddModuleFunction(theme, "OpenThemeData", &Answer42);
-  pv::AddModuleExport(theme, "ByOrdinal", reinterpret_cast<FARPROC>(&Answer42), 7);
+  pv::AddModuleExport(theme, "ByOrdinal", reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&Answer42)), 7);
   HMODULE user = pv::RegisterBuiltinModule(u"User32Test", /*alwaysLoaded=*/true);
 
   struct Case {
@@ -53,7 +53,7 @@ TEST(Modules, LookupsFailCleanlyForWhatIsNotProvided) {
   EXPECT_EQ(theme, GetModuleHandleW(u"UxThemeTest"));
   FARPROC f = GetProcAddress(loaded, "OpenThemeData");
   ASSERT_NE(nullptr, f);
-  EXPECT_EQ(42, reinterpret_cast<int (*)()>(f)());
+  EXPECT_EQ(42, pv::ProcAs<int()>(f)());
   EXPECT_NE(nullptr, GetProcAddress(loaded, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(7))));
   SetLastError(0);
   EXPECT_EQ(nullptr, GetProcAddress(loaded, "DrawThemeTextEx"));
