@@ -660,7 +660,7 @@ class ConnectionImpl final : public _Connection {
 
  private:
   ~ConnectionImpl() override {
-    raw_Close();
+    if (db_) raw_Close();
     errors_->Release();
   }
   HRESULT ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options, _Recordset** result);

@@ -31,6 +31,7 @@ TEST(LosslessText, EveryUnitSequenceRoundTripsThroughEachWayIn) {
       u"\xDC00\xD800",                  // pair in the wrong order
       u"\U0001F600 \U00020000",         // 4-byte characters
       u"工作 'quoted' \"double\" #1# %_",  // Chinese, quotes, date and LIKE marks
+      u"x'); delete from things; --",   // what would break out of an unescaped literal
       u"",                              // empty, not null
       emoji40,                          // exactly 80 units: fits TEXT(80)
   };

@@ -142,6 +142,12 @@ TEST_F(StatementsTest, QueriesOfTheViewsReturnTheExpectedRows) {
        {{"Call Bob", "2012-02-07", "09:30:00", "1", "3", "1", "true", "false"}}},
       // Names in any case, bracketed names, the table's own case.
       {u"SELECT [TaskTitle] FROM [TASK] WHERE TAID=4", {{"Shopping"}}},
+      // Quoted date text against a date column, either side, and in a range.
+      {u"select taid from task where '2012-02-05' = tasktime order by taid", {{"1"}, {"3"}}},
+      {u"select taid from task where tasktime between '2012-01-01' and '2012-02-05 23:59:59' order by taid",
+       {{"1"}, {"3"}, {"4"}}},
+      {u"select top 2 taid, tasktitle & '!' from task order by taid desc", {{"4", "Shopping!"}, {"3", "Enter task title!"}}},
+      {u"select count(*), sum(tid) from task where tasktype=1 and tasktitle <> 'x''y'", {{"2", "4"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Narrow(c.sql));
