@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/base/exceptions.h"
 #include "platform/system/resources.h"
 #include "platform/system/sysutil.h"
 
@@ -42,6 +43,13 @@ int Show(pv::MessageBoxRequest r) {
   }
   return sink ? sink(r) : DefaultSink(r);
 }
+
+int ReportThroughSink(LPCTSTR text, UINT type) { return AfxMessageBox(text, type, 0); }
+
+// Exceptions' ReportError shows its box through the same sink as every
+// other box (the reporter is a constant-initialised atomic, so this may
+// run before or after anything else).
+[[maybe_unused]] const bool kReporterInstalled = (PvSetErrorReporter(&ReportThroughSink), true);
 
 }  // namespace
 

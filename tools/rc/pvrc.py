@@ -846,7 +846,7 @@ def write_output(compiler, args):
     out.append("namespace {")
     out.append("// Registration at start-up; the registry itself is made on first use, so the")
     out.append("// order of static initialisers across files does not matter.")
-    out.append("const bool kRegistered = (PvResources_%s(), true);" % set_id)
+    out.append("[[maybe_unused]] const bool kRegistered = (PvResources_%s(), true);" % set_id)
     out.append("}  // namespace")
     text = "\n".join(out) + "\n"
     old = None

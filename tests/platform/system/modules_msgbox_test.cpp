@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/base/exceptions.h"
 #include "platform/system/modules.h"
 #include "platform/system/msgbox.h"
 #include "platform/system/sysutil.h"
@@ -88,6 +89,16 @@ TEST(MessageBoxes, RecorderSeesEveryBoxAndScriptsAnswers) {
   EXPECT_EQ(77u, recorder.Last().helpId);
   EXPECT_TRUE(recorder.Last().fromFramework);
   pv::SetMessageBoxAppTitle(u"");
+}
+
+// An exception's ReportError reaches the same sink as every other box.
+TEST(MessageBoxes, ExceptionReportsUseTheSink) {
+  pv::MessageBoxRecorder recorder;
+  CMemoryException e(FALSE);
+  EXPECT_EQ(IDOK, e.ReportError(MB_ICONERROR));
+  ASSERT_EQ(1u, recorder.Shown().size());
+  EXPECT_FALSE(recorder.Last().text.empty());
+  EXPECT_EQ(MB_ICONERROR, recorder.Last().Icon());
 }
 
 TEST(MessageBoxes, DefaultButtonsAndHeadlessSink) {
