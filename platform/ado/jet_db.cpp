@@ -502,6 +502,14 @@ void Database::Impl::Fail(int rc, const Translation* t, const std::u16string& pa
   if (msg.rfind("no such column: ", 0) == 0)
     throw Failure(kErrNoValue, u"The field '" + after("no such column: ") +
                                    u"' does not exist in the tables of the statement (no value given for it).");
+  if (msg.rfind("table ", 0) == 0 && msg.find(" has no column named ") != std::string::npos) {
+    size_t at = msg.find(" has no column named ");
+    throw Failure(kErrNoValue, u"The field '" + U(msg.substr(6, at - 6).c_str()) + u"." +
+                                   U(msg.substr(at + 21).c_str()) + u"' does not exist.");
+  }
+  if (msg.find(" values for ") != std::string::npos && msg.find(" columns") != std::string::npos)
+    throw Failure(kErrSyntax, u"The number of values and of destination fields differ in the INSERT statement (" +
+                                  U(msg.c_str()) + u").");
   if (msg.rfind("ambiguous column name: ", 0) == 0)
     throw Failure(kErrSyntax, u"The field '" + after("ambiguous column name: ") +
                                   u"' could refer to more than one table of the statement; name its table.");

@@ -236,6 +236,8 @@ TEST_F(StatementsTest, FailingStatementsNameWhatIsWrongAndChangeNothing) {
       {u"select tid from task inner join things on task.tid=things.tid", {"tid", "more than one table"}},
       {u"insert into details (no1,taid) values (300,1)", {"DETAILS.no1", "out of range"}},
       {u"select * from task; delete from task", {"after the end"}},
+      {u"insert into task (tasktitle,nofield) values ('a',1)", {"task.nofield", "does not exist"}},
+      {u"insert into task (tasktitle,tid) values ('a')", {"number of values"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Narrow(c.sql));
