@@ -965,6 +965,16 @@ using SENDASYNCPROC = void (*)(HWND, UINT, ULONG_PTR, LRESULT);
 #define ESB_DISABLE_DOWN 0x0002
 #define ESB_DISABLE_LTUP ESB_DISABLE_LEFT
 #define ESB_DISABLE_RTDN ESB_DISABLE_RIGHT
+// Scroll bar control messages (SB_CTL goes through them).
+#define SBM_SETPOS 0x00E0
+#define SBM_GETPOS 0x00E1
+#define SBM_SETRANGE 0x00E2
+#define SBM_GETRANGE 0x00E3
+#define SBM_ENABLE_ARROWS 0x00E4
+#define SBM_SETRANGEREDRAW 0x00E6
+#define SBM_SETSCROLLINFO 0x00E9
+#define SBM_GETSCROLLINFO 0x00EA
+#define SBM_GETSCROLLBARINFO 0x00EB
 
 // ---- menus -----------------------------------------------------------------------------
 #define MF_INSERT 0x00000000L
