@@ -1,6 +1,9 @@
 #include "platform/system/profile.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <vector>
@@ -187,6 +190,27 @@ bool ValidKey(std::u16string_view k) {
   return !t.empty() && !HasLineBreak(k) && k.find(u'=') == std::u16string_view::npos && t[0] != u'[' && t[0] != u';';
 }
 
+// Serialises read-change-write of INI files between processes: the files
+// are replaced by renames, so the lock lives in one stable file of the
+// configuration folder (shared by all INI files).
+class ProfileLock {
+ public:
+  ProfileLock() {
+    std::string folder = pv::sys::ConfigFolder();
+    pv::sys::MakeDirectories(folder);
+    fd_ = ::open((folder + "/profile.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~ProfileLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ProfileLock(const ProfileLock&) = delete;
+  ProfileLock& operator=(const ProfileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
 BOOL Save(const std::string& path, const IniText& t) {
   std::string error;
   if (path.rfind(pv::sys::ConfigFolder() + "/", 0) == 0) pv::sys::MakeDirectories(pv::sys::ConfigFolder());
@@ -312,6 +336,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPC
     return FALSE;
   }
   std::string path = pv::ProfileFilePath(file);
+  ProfileLock lock;
   IniText t;
   Load(path, &t);
   long header = FindSection(t, View(section));
@@ -381,6 +406,7 @@ BOOL WritePrivateProfileSectionW(LPCWSTR section, LPCWSTR lines, LPCWSTR file) {
     body.push_back(ToUtf8(line));
   }
   std::string path = pv::ProfileFilePath(file);
+  ProfileLock lock;
   IniText t;
   Load(path, &t);
   long header = FindSection(t, View(section));

@@ -219,4 +219,35 @@ TEST(Profile, WriterKilledBeforeRenameLeavesTheOldFile) {
   EXPECT_EQ(u"1", Read(u"A", u"x", home.U("c.ini")));
 }
 
+// Processes writing the same file at the same time lose nothing.
+TEST(Profile, ConcurrentWritersLoseNothing) {
+  TempHome home;
+  std::u16string file = home.U("shared.ini");
+  constexpr int kWriters = 4, kKeys = 10;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      bool ok = true;
+      for (int k = 0; k < kKeys; ++k) {
+        std::u16string key = pv::sys::FromUtf8("w" + std::to_string(w) + "k" + std::to_string(k));
+        ok = WritePrivateProfileStringW(u"S", key.c_str(), u"v", file.c_str()) && ok;
+      }
+      ::_exit(ok ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  for (pid_t c : children) {
+    int status = 0;
+    ASSERT_EQ(c, ::waitpid(c, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  for (int w = 0; w < kWriters; ++w)
+    for (int k = 0; k < kKeys; ++k) {
+      std::u16string key = pv::sys::FromUtf8("w" + std::to_string(w) + "k" + std::to_string(k));
+      EXPECT_EQ(u"v", Read(u"S", key.c_str(), file)) << pv::sys::ToUtf8(key);
+    }
+}
+
 }  // namespace

@@ -343,4 +343,39 @@ TEST(Registry, WriteBatchDefersTheFileUntilItEnds) {
   RegCloseKey(k);
 }
 
+// Processes writing the registry at the same time lose nothing.
+TEST(Registry, ConcurrentWritersLoseNothing) {
+  TempHome home;
+  constexpr int kWriters = 4, kValues = 10;
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      HKEY k = nullptr;
+      bool ok = RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Many", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                                nullptr) == ERROR_SUCCESS;
+      for (int v = 0; v < kValues; ++v) {
+        std::u16string name = pv::sys::FromUtf8("w" + std::to_string(w) + "v" + std::to_string(v));
+        DWORD data = static_cast<DWORD>(w * 100 + v);
+        ok = RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), 4) == ERROR_SUCCESS && ok;
+      }
+      ::_exit(ok ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  for (pid_t c : children) {
+    int status = 0;
+    ASSERT_EQ(c, ::waitpid(c, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  HKEY k = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Many", 0, KEY_READ, &k));
+  DWORD count = 0;
+  ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(k, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr,
+                                            nullptr, nullptr, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(kWriters * kValues), count);
+  RegCloseKey(k);
+}
+
 }  // namespace

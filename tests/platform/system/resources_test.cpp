@@ -57,6 +57,10 @@ TEST(Resources, StringTablesByIdLanguageAndBuffer) {
     EXPECT_EQ(u"Hallo", Str(IDS_HELLO));
     EXPECT_EQ(u"sixteen", Str(IDS_BLOCK2_FIRST));  // only the neutral block has it
   }
+  {
+    ThreadLocaleScope swiss(0x0807);  // German (Switzerland): the same primary language wins over neutral
+    EXPECT_EQ(u"Hallo", Str(IDS_HELLO));
+  }
   WCHAR small[4] = {u'#', u'#', u'#', u'#'};
   EXPECT_EQ(3, LoadStringW(nullptr, IDS_HELLO, small, 4));
   EXPECT_EQ(u"Hel", std::u16string(small));
