@@ -586,6 +586,7 @@ void Refresh(Store& s) {
     s.tree.Clear();
     s.identity.exists = false;
     s.identity.ino = static_cast<ino_t>(-1);  // force the first read
+    pv::sys::RemoveStaleTempFiles(s.path);
   }
   FileIdentity now = Identify(s.path);
   if (now == s.identity) return;

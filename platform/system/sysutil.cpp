@@ -1,13 +1,17 @@
 #include "platform/system/sysutil.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace pv::sys {
 
@@ -224,6 +228,23 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     ::close(dfd);
   }
   return true;
+}
+
+void RemoveStaleTempFiles(const std::string& path) {
+  std::string dir = DirOf(path);
+  std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  std::vector<std::string> stale;
+  while (struct dirent* e = ::readdir(d)) {
+    std::string name = e->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+    if (pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      stale.push_back(dir + "/" + name);
+  }
+  ::closedir(d);
+  for (const auto& s : stale) ::unlink(s.c_str());
 }
 
 bool ReadWholeFile(const std::string& path, std::string* data) {

@@ -35,6 +35,9 @@ inline bool EqualNoCase(std::u16string_view a, std::u16string_view b) { return C
 // renamed over the target, and the folder is flushed. On failure the old
 // file is untouched and `error` (when given) says what went wrong.
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error = nullptr);
+// Removes temporary files WriteFileAtomically left beside `path` when a
+// writer died before its rename (those whose process no longer runs).
+void RemoveStaleTempFiles(const std::string& path);
 // Reads a whole file. False when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* data);
 // Creates a folder and its missing parents (mode 0700 for new ones).

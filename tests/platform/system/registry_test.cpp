@@ -240,9 +240,18 @@ TEST(Registry, WriterKilledBeforeRenameLeavesTheOldFile) {
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(before, ReadFile(pv::RegistryFilePath()));
 
+  auto leftovers = [&] {
+    int n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(home.ConfigDir()))
+      n += e.path().filename().string().starts_with("registry.txt.tmp-");
+    return n;
+  };
+  EXPECT_EQ(1, leftovers());  // the dead writer's temporary file
+
   pv::ResetRegistryForTests();
   HKEY again = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Crash", 0, KEY_READ, &again));
+  EXPECT_EQ(0, leftovers());  // cleared when the registry is read again
   DWORD type, data = 0, size = 4;
   ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(again, u"v", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size));
   EXPECT_EQ(1u, data);
