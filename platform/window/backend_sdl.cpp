@@ -1,5 +1,458 @@
-// Desktop back end over SDL2 (lands next).
+// The desktop back end over SDL2: every visible top-level window is a
+// borderless SDL window (the frame is ours, drawn into the backing bitmap)
+// presented from its backing bitmap; SDL input becomes queue input; the
+// system clipboard carries text; message boxes become real modal boxes.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "platform/base/clock.h"
+#include "platform/base/utf.h"
+#include "platform/gdi/gdi_private.h"
+#include "platform/system/msgbox.h"
 #include "platform/window/wm_internal.h"
+
 namespace pv::wm {
-std::unique_ptr<Backend> MakeSdlBackend() { return nullptr; }
+
+namespace {
+
+UINT VkFromScancode(SDL_Scancode sc) {
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+  if (sc == SDL_SCANCODE_0) return '0';
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return VK_F1 + (sc - SDL_SCANCODE_F1);
+  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return VK_NUMPAD1 + (sc - SDL_SCANCODE_KP_1);
+  switch (sc) {
+    case SDL_SCANCODE_RETURN: return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
+    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
+    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
+    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
+    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
+    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
+    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
+    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH: return VK_OEM_2;
+    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
+    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
+    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
+    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
+    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
+    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
+    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
+    case SDL_SCANCODE_NONUSBACKSLASH: return VK_OEM_102;
+    case SDL_SCANCODE_APPLICATION: return VK_APPS;
+    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+    case SDL_SCANCODE_LALT: return VK_LMENU;
+    case SDL_SCANCODE_RALT: return VK_RMENU;
+    case SDL_SCANCODE_LGUI: return VK_LWIN;
+    case SDL_SCANCODE_RGUI: return VK_RWIN;
+    default: return 0;
+  }
 }
+
+SDL_SystemCursor SdlCursorFor(HCURSOR c) {
+  ULONG_PTR v = reinterpret_cast<ULONG_PTR>(c);
+  switch (v & 0xFFFF) {
+    case 32513: return SDL_SYSTEM_CURSOR_IBEAM;
+    case 32514: return SDL_SYSTEM_CURSOR_WAIT;
+    case 32515: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case 32642: return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case 32643: return SDL_SYSTEM_CURSOR_SIZENESW;
+    case 32644: return SDL_SYSTEM_CURSOR_SIZEWE;
+    case 32645: return SDL_SYSTEM_CURSOR_SIZENS;
+    case 32646: return SDL_SYSTEM_CURSOR_SIZEALL;
+    case 32648: return SDL_SYSTEM_CURSOR_NO;
+    case 32649: return SDL_SYSTEM_CURSOR_HAND;
+    case 32650: return SDL_SYSTEM_CURSOR_WAITARROW;
+    default: return SDL_SYSTEM_CURSOR_ARROW;
+  }
+}
+
+int ShowSdlMessageBox(const pv::MessageBoxRequest& r) {
+  std::vector<int> answers = pv::MessageBoxButtons(r.type);
+  static const char* names[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No", "Close", "Help",
+                                "Try Again", "Continue"};
+  std::vector<SDL_MessageBoxButtonData> buttons;
+  int def = pv::MessageBoxDefaultAnswer(r.type);
+  for (int id : answers) {
+    SDL_MessageBoxButtonData b{};
+    b.buttonid = id;
+    b.text = (id > 0 && id < 12) ? names[id] : "OK";
+    if (id == def) b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+    if (id == IDCANCEL || (answers.size() == 1)) b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+    buttons.push_back(b);
+  }
+  std::string text = pv::Utf16ToUtf8(r.text), caption = pv::Utf16ToUtf8(r.caption);
+  SDL_MessageBoxData data{};
+  UINT icon = r.Icon();
+  data.flags = icon == MB_ICONHAND ? SDL_MESSAGEBOX_ERROR
+               : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
+                                            : SDL_MESSAGEBOX_INFORMATION;
+  data.title = caption.c_str();
+  data.message = text.c_str();
+  data.numbuttons = static_cast<int>(buttons.size());
+  data.buttons = buttons.data();
+  int answer = def;
+  // The owner is disabled while the box is up, as a modal box does.
+  HWND owner = r.owner ? GetAncestor(r.owner, GA_ROOT) : GetActiveWindow();
+  bool wasEnabled = owner && IsWindowEnabled(owner);
+  if (wasEnabled) EnableWindow(owner, FALSE);
+  if (SDL_ShowMessageBox(&data, &answer) != 0) answer = def;
+  if (wasEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
+  return answer < 0 ? (std::find(answers.begin(), answers.end(), IDCANCEL) != answers.end() ? IDCANCEL : def) : answer;
+}
+
+class SdlBackend : public Backend {
+ public:
+  bool Init() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::string(driver) == "dummy" || std::string(driver) == "offscreen") {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      return false;
+    }
+    wakeEvent_ = SDL_RegisterEvents(1);
+    // The screen: one monitor per display.
+    int n = SDL_GetNumVideoDisplays();
+    auto& mons = S().monitors;
+    mons.clear();
+    for (int i = 0; i < n; ++i) {
+      SDL_Rect b, u;
+      if (SDL_GetDisplayBounds(i, &b) != 0) continue;
+      if (SDL_GetDisplayUsableBounds(i, &u) != 0) u = b;
+      std::u16string name = u"\\\\.\\DISPLAY";
+      name += static_cast<char16_t>(u'1' + i);
+      mons.push_back(Monitor{RECT{b.x, b.y, b.x + b.w, b.y + b.h}, RECT{u.x, u.y, u.x + u.w, u.y + u.h}, i == 0, name});
+    }
+    if (!mons.empty()) GdiSetScreenSize(mons[0].rect.right - mons[0].rect.left, mons[0].rect.bottom - mons[0].rect.top);
+    SDL_StartTextInput();
+    pv::SetMessageBoxSink(ShowSdlMessageBox);
+    return true;
+  }
+  ~SdlBackend() override {
+    for (auto& [id, w] : windows_) SDL_DestroyWindow(w);
+    for (auto& [k, c] : cursors_) SDL_FreeCursor(c);
+  }
+
+  bool Headless() const override { return false; }
+
+  void WindowShown(Wnd* w) override {
+    SDL_Window* sw = Ensure(w);
+    if (!sw) return;
+    SDL_ShowWindow(sw);
+    Present(w);
+  }
+  void WindowHidden(Wnd* w) override {
+    if (SDL_Window* sw = Find(w)) SDL_HideWindow(sw);
+  }
+  void WindowMoved(Wnd* w) override {
+    SDL_Window* sw = Find(w);
+    if (!sw) return;
+    RECT r = w->rect;
+    SDL_SetWindowPosition(sw, r.left, r.top);
+    SDL_SetWindowSize(sw, std::max<int>(1, r.right - r.left), std::max<int>(1, r.bottom - r.top));
+    if (S().active == w->hwnd && (w->style & WS_VISIBLE)) SDL_RaiseWindow(sw);
+  }
+  void WindowDestroyed(Wnd* w) override {
+    SDL_Window* sw = Find(w);
+    if (!sw) return;
+    ids_.erase(SDL_GetWindowID(sw));
+    windows_.erase(w->hwnd);
+    SDL_DestroyWindow(sw);
+    w->backendData = nullptr;
+  }
+  void WindowTextChanged(Wnd* w) override {
+    if (SDL_Window* sw = Find(w)) SDL_SetWindowTitle(sw, pv::Utf16ToUtf8(w->text).c_str());
+  }
+
+  void Present(Wnd* top) override {
+    SDL_Window* sw = Find(top);
+    if (!sw || !top->backing) return;
+    uint32_t* bits = nullptr;
+    int bw, bh, stride;
+    if (!GdiGetDibPixels(top->backing, &bits, &bw, &bh, &stride)) return;
+    SDL_Surface* dst = SDL_GetWindowSurface(sw);
+    if (!dst) return;
+    SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(bits, bw, bh, 32, stride, SDL_PIXELFORMAT_ARGB8888);
+    if (!src) return;
+    SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+    SDL_BlitSurface(src, nullptr, dst, nullptr);
+    SDL_FreeSurface(src);
+    SDL_UpdateWindowSurface(sw);
+    if (top->exStyle & WS_EX_LAYERED) SDL_SetWindowOpacity(sw, top->layeredAlpha / 255.0f);
+  }
+
+  void Pump(int timeoutMs) override {
+    SDL_Event e;
+    bool got = timeoutMs > 0 ? SDL_WaitEventTimeout(&e, timeoutMs) != 0 : SDL_PollEvent(&e) != 0;
+    while (got) {
+      Handle(e);
+      got = SDL_PollEvent(&e) != 0;
+    }
+  }
+
+  void WakeUp() override {
+    SDL_Event e{};
+    e.type = wakeEvent_;
+    SDL_PushEvent(&e);
+  }
+
+  bool GetClipboardText(std::u16string* text) override {
+    if (!SDL_HasClipboardText()) return false;
+    char* t = SDL_GetClipboardText();
+    if (!t) return false;
+    *text = pv::Utf8ToUtf16(t);
+    SDL_free(t);
+    return true;
+  }
+  void SetClipboardText(const std::u16string& text) override { SDL_SetClipboardText(pv::Utf16ToUtf8(text).c_str()); }
+
+  void SetCursorShape(HCURSOR c) override {
+    SDL_SystemCursor id = SdlCursorFor(c);
+    SDL_Cursor*& cur = cursors_[id];
+    if (!cur) cur = SDL_CreateSystemCursor(id);
+    if (cur) SDL_SetCursor(cur);
+  }
+  void SetCursorPos(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
+
+ private:
+  SDL_Window* Find(Wnd* w) {
+    auto it = windows_.find(w->hwnd);
+    return it == windows_.end() ? nullptr : it->second;
+  }
+
+  SDL_Window* Ensure(Wnd* w) {
+    if (w->messageOnly) return nullptr;
+    if (SDL_Window* sw = Find(w)) return sw;
+    RECT r = w->rect;
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    bool popup = (w->style & WS_POPUP) && (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) && !(w->style & WS_CAPTION);
+    if (popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+    if (w->exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if ((w->exStyle & WS_EX_TOOLWINDOW) && !(w->exStyle & WS_EX_APPWINDOW)) flags |= SDL_WINDOW_SKIP_TASKBAR;
+    SDL_Window* sw = SDL_CreateWindow(pv::Utf16ToUtf8(w->text).c_str(), r.left, r.top,
+                                      std::max<int>(1, r.right - r.left), std::max<int>(1, r.bottom - r.top), flags);
+    if (!sw) return nullptr;
+    windows_[w->hwnd] = sw;
+    ids_[SDL_GetWindowID(sw)] = w->hwnd;
+    w->backendData = sw;
+    return sw;
+  }
+
+  HWND FromId(Uint32 id) {
+    auto it = ids_.find(id);
+    return it == ids_.end() ? nullptr : it->second;
+  }
+
+  void Input(UINT msg, POINT pt, WPARAM wp = 0, LPARAM lp = 0) {
+    InputEvent ev;
+    ev.message = msg;
+    ev.pt = pt;
+    ev.wParam = wp;
+    ev.lParam = lp;
+    ev.time = static_cast<DWORD>(GetTickCount());
+    S().cursorPos = pt;
+    PostInput(ev);
+  }
+
+  POINT ScreenPoint(Uint32 windowId, int x, int y) {
+    HWND h = FromId(windowId);
+    Wnd* w = FromHandleQuiet(h);
+    if (!w) return POINT{x, y};
+    return POINT{w->rect.left + x, w->rect.top + y};
+  }
+
+  void Handle(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_MOUSEMOTION:
+        Input(WM_MOUSEMOVE, ScreenPoint(e.motion.windowID, e.motion.x, e.motion.y));
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        UINT msg = 0;
+        WPARAM wp = 0;
+        int vk = 0;
+        switch (e.button.button) {
+          case SDL_BUTTON_LEFT: msg = WM_LBUTTONDOWN; vk = VK_LBUTTON; break;
+          case SDL_BUTTON_RIGHT: msg = WM_RBUTTONDOWN; vk = VK_RBUTTON; break;
+          case SDL_BUTTON_MIDDLE: msg = WM_MBUTTONDOWN; vk = VK_MBUTTON; break;
+          case SDL_BUTTON_X1: msg = WM_XBUTTONDOWN; vk = VK_XBUTTON1; wp = MAKEWPARAM(0, XBUTTON1); break;
+          case SDL_BUTTON_X2: msg = WM_XBUTTONDOWN; vk = VK_XBUTTON2; wp = MAKEWPARAM(0, XBUTTON2); break;
+          default: return;
+        }
+        if (down)
+          S().asyncKeys[vk] |= 0x80;
+        else
+          S().asyncKeys[vk] &= ~0x80;
+        Input(down ? msg : msg + 1, ScreenPoint(e.button.windowID, e.button.x, e.button.y), wp);
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        int x, y;
+        SDL_GetGlobalMouseState(&x, &y);
+        POINT pt = S().cursorPos;
+        if (e.wheel.y) Input(WM_MOUSEWHEEL, pt, static_cast<WPARAM>(static_cast<WORD>(e.wheel.y * WHEEL_DELTA)));
+        if (e.wheel.x) Input(WM_MOUSEHWHEEL, pt, static_cast<WPARAM>(static_cast<WORD>(e.wheel.x * WHEEL_DELTA)));
+        break;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        UINT vk = VkFromScancode(e.key.keysym.scancode);
+        if (!vk) break;
+        bool down = e.type == SDL_KEYDOWN;
+        UINT generic = vk;
+        if (vk == VK_LSHIFT || vk == VK_RSHIFT) generic = VK_SHIFT;
+        if (vk == VK_LCONTROL || vk == VK_RCONTROL) generic = VK_CONTROL;
+        if (vk == VK_LMENU || vk == VK_RMENU) generic = VK_MENU;
+        BYTE* ak = S().asyncKeys;
+        if (down) {
+          ak[vk] |= 0x80;
+          ak[generic] |= 0x80;
+        } else {
+          ak[vk] &= ~0x80;
+          if (generic != vk) {
+            int l = generic == VK_SHIFT ? VK_LSHIFT : generic == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
+            if (!((ak[l] | ak[l + 1]) & 0x80)) ak[generic] &= ~0x80;
+          } else {
+            ak[vk] &= ~0x80;
+          }
+        }
+        bool alt = (ak[VK_MENU] & 0x80) != 0, ctrl = (ak[VK_CONTROL] & 0x80) != 0;
+        bool sys = (alt && !ctrl) || generic == VK_F10;
+        UINT scan = MapVirtualKey(vk, MAPVK_VK_TO_VSC);
+        bool ext = MapVirtualKey(vk, MAPVK_VK_TO_VSC_EX) > 0xFF;
+        LPARAM lp = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16) | (ext ? (1 << 24) : 0) | (alt ? (1 << 29) : 0) |
+                    (e.key.repeat ? (1 << 30) : 0);
+        if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
+        Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), S().cursorPos, generic, lp);
+        break;
+      }
+      case SDL_TEXTINPUT: {
+        // Characters the US layout makes from keys come through
+        // TranslateMessage; the rest (composed, other scripts) come here.
+        std::u16string text = pv::Utf8ToUtf16(e.text.text);
+        for (char16_t c : text)
+          if (c >= 0x80) Input(WM_CHAR, S().cursorPos, c, 1);
+        break;
+      }
+      case SDL_WINDOWEVENT: {
+        HWND h = FromId(e.window.windowID);
+        if (!h || !IsWindow(h)) break;
+        switch (e.window.event) {
+          case SDL_WINDOWEVENT_CLOSE: PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+          case SDL_WINDOWEVENT_EXPOSED:
+            if (Wnd* w = FromHandleQuiet(h)) Present(w);
+            break;
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && S().active != h &&
+                                             IsWindowEnabled(h) && !S().inMenuMode)
+              ActivateWindow(h, WA_ACTIVE, true);
+            break;
+          case SDL_WINDOWEVENT_MOVED:
+            if (Wnd* w = FromHandleQuiet(h); w && (w->rect.left != e.window.data1 || w->rect.top != e.window.data2))
+              SetWindowPos(h, nullptr, e.window.data1, e.window.data2, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+            break;
+        }
+        break;
+      }
+      default: break;
+    }
+  }
+
+  std::map<HWND, SDL_Window*> windows_;
+  std::map<Uint32, HWND> ids_;
+  std::map<int, SDL_Cursor*> cursors_;
+  Uint32 wakeEvent_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeSdlBackend() {
+  auto b = std::make_unique<SdlBackend>();
+  if (!b->Init()) return nullptr;
+  return b;
+}
+
+}  // namespace pv::wm
+
+namespace pv::test {
+
+bool UseDesktopBackend() {
+  auto b = pv::wm::MakeSdlBackend();
+  if (!b) return false;
+  pv::wm::SetBackend(std::move(b));
+  return true;
+}
+
+// The pixel the desktop shows at a point of a top-level window.
+COLORREF PresentedPixel(HWND hwnd, int x, int y) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return CLR_INVALID;
+  SDL_Surface* s = SDL_GetWindowSurface(static_cast<SDL_Window*>(w->backendData));
+  if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h) return CLR_INVALID;
+  SDL_LockSurface(s);
+  const BYTE* row = static_cast<const BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch;
+  Uint32 px = 0;
+  std::memcpy(&px, row + static_cast<size_t>(x) * s->format->BytesPerPixel, s->format->BytesPerPixel);
+  SDL_UnlockSurface(s);
+  Uint8 r, g, b;
+  SDL_GetRGB(px, s->format, &r, &g, &b);
+  return RGB(r, g, b);
+}
+
+// Puts an SDL mouse click into SDL's own event queue, so it travels the
+// same way a real click does.
+bool SdlClick(HWND hwnd, int x, int y) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return false;
+  Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  SDL_Event e{};
+  e.type = SDL_MOUSEMOTION;
+  e.motion.windowID = id;
+  e.motion.x = x;
+  e.motion.y = y;
+  SDL_PushEvent(&e);
+  for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+    SDL_Event b{};
+    b.type = type;
+    b.button.windowID = id;
+    b.button.button = SDL_BUTTON_LEFT;
+    b.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    b.button.clicks = 1;
+    b.button.x = x;
+    b.button.y = y;
+    SDL_PushEvent(&b);
+  }
+  return true;
+}
+
+}  // namespace pv::test

@@ -87,6 +87,16 @@ struct WinEventRecord {
 std::vector<WinEventRecord> TakeWinEvents();
 void RecordWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild);
 
+// ---- the desktop back end ----
+// Switches to the SDL2 back end (false when no display can be opened) and
+// back. Windows are created after switching.
+bool UseDesktopBackend();
+void UseHeadlessBackend();
+// What the desktop shows at a point of a top-level window (its SDL surface).
+COLORREF PresentedPixel(HWND hwnd, int x, int y);
+// Puts a left click at a point of a top-level window into SDL's event queue.
+bool SdlClick(HWND hwnd, int x, int y);
+
 // ---- isolation ----
 // Destroys every window of the calling thread and clears queues, timers,
 // hooks, input state, capture, focus, the clipboard and the screen set-up,

@@ -5,6 +5,7 @@
 
 #include "platform/base/clock.h"
 #include "platform/gdi/gdi_private.h"
+#include "platform/system/msgbox.h"
 #include "platform/window/test_input.h"
 #include "platform/window/wm_internal.h"
 
@@ -49,6 +50,7 @@ Backend& B() {
 }
 
 void SetBackend(std::unique_ptr<Backend> backend) { Current() = std::move(backend); }
+std::unique_ptr<Backend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
 }  // namespace pv::wm
 
@@ -359,6 +361,13 @@ std::vector<WinEventRecord> TakeWinEvents() {
 void RecordWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
   auto& v = WinEvents();
   if (v.size() < 100000) v.push_back(WinEventRecord{event, hwnd, idObject, idChild});
+}
+
+void UseHeadlessBackend() {
+  ResetWindowManager();
+  pv::SetMessageBoxSink({});
+  SetBackend(MakeHeadlessBackend());
+  ResetWindowManager();
 }
 
 void ResetWindowManager() {

@@ -590,6 +590,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         goto got;
       }
     }
+    PresentDirty();
     if (!wait) return false;
     {
       std::lock_guard<std::mutex> lock(q.m);
