@@ -1,0 +1,299 @@
+#include "app/data/datastore.h"
+
+#include <string>
+#include <vector>
+
+#include "app/data/schema.h"
+#include "platform/base/bstr.h"
+#include "platform/system/files.h"
+#include "platform/system/msgbox.h"
+
+namespace {
+
+constexpr const char16_t* kPromptCaption = u"Prompt";
+// English (United States) buttons.
+constexpr WORD kButtonLanguage = 1033;
+constexpr const char16_t* kNotOpenText =
+    u"The database qty.tgd is not open, so nothing can be read or saved. Close Pravenor and check the file and its "
+    u"folder.";
+
+// The program's folder, from the module file name, without a length limit.
+CString ProgramFolder() {
+  std::u16string buffer(MAX_PATH, u'\0');
+  for (;;) {
+    DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.assign(buffer.size() * 2, u'\0');
+  }
+  std::size_t slash = buffer.find_last_of(u"/\\");
+  return CString(std::u16string_view(buffer).substr(0, slash == std::u16string::npos ? 0 : slash));
+}
+
+// The SQL as a BSTR of its full length: a zero unit inside a quoted value
+// must reach the statement translator.
+_bstr_t FullBstr(const CString& text) { return _bstr_t(text.AllocSysString(), false); }
+
+CString DescriptionOf(const _com_error& e) {
+  _bstr_t d = e.Description();
+  const char16_t* text = static_cast<const char16_t*>(d);
+  return text ? CString(std::u16string_view(text, SysStringLen(static_cast<BSTR>(static_cast<char16_t*>(d)))))
+              : CString();
+}
+
+void ShowPrompt(const _com_error& e) {
+  CString text = DescriptionOf(e);
+  MessageBoxExW(nullptr, text.GetString(), kPromptCaption, MB_OK | MB_ICONEXCLAMATION, kButtonLanguage);
+}
+
+bool FileExists(const CString& path) { return PathFileExistsW(path.GetString()) != FALSE; }
+
+}  // namespace
+
+CDataStore::CDataStore() {
+  m_databasePath = ProgramFolder() + u"/qty.tgd";
+  m_connectionString = CString(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + m_databasePath;
+}
+
+CDataStore::~CDataStore() {
+  CloseDatabase();
+  m_recordsAffected.Clear();
+  m_catalog = nullptr;
+  m_recordset = nullptr;
+  m_connection = nullptr;
+}
+
+bool CDataStore::IsOpen() const {
+  if (!m_connection) return false;
+  long state = adStateClosed;
+  return SUCCEEDED(m_connection.GetInterfacePtr()->get_State(&state)) && (state & adStateOpen) != 0;
+}
+
+void CDataStore::OpenConnection() {
+  // Any previous connection is released first.
+  m_connection.CreateInstance(__uuidof(Connection));
+  m_connection->Open(FullBstr(m_connectionString), _bstr_t(u""), _bstr_t(u""), 0);
+  m_recordset.CreateInstance(u"ADODB.Recordset");
+}
+
+int CDataStore::OpenDatabase() {
+  if (!FileExists(m_databasePath)) {
+    CreateDatabaseFile();
+    CreateMissingTables();
+    return 1;
+  }
+  try {
+    OpenConnection();
+  } catch (const _com_error& e) {
+    ReportOpenFailure(DescriptionOf(e), kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
+  m_openFailureShown = false;
+  return 2;
+}
+
+int CDataStore::CreateDatabaseFile() {
+  if (FileExists(m_databasePath)) {
+    CString text;
+    text.Format(u"%s is exist!", m_databasePath.GetString());
+    MessageBoxExW(nullptr, text.GetString(), kPromptCaption, MB_OK, kButtonLanguage);
+    return 0;
+  }
+  try {
+    m_catalog.CreateInstance(__uuidof(Catalog));
+    m_catalog->Create(FullBstr(m_connectionString));
+  } catch (const _com_error& e) {
+    ReportOpenFailure(DescriptionOf(e), kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    return -1;
+  }
+  return 1;
+}
+
+int CDataStore::CreateMissingTables() {
+  try {
+    m_catalog.CreateInstance(__uuidof(Catalog));
+    _variant_t connection;
+    connection.vt = VT_BSTR;
+    connection.bstrVal = m_connectionString.AllocSysString();
+    m_catalog->PutActiveConnection(connection);
+  } catch (const _com_error& e) {
+    ReportOpenFailure(DescriptionOf(e), kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+  }
+  try {
+    OpenConnection();
+  } catch (const _com_error& e) {
+    CString text;
+    text.Format(u"Database connection failed!\rError Information\u00A3\u00BA%s", e.ErrorMessage());
+    ReportOpenFailure(text, DescriptionOf(e), MB_OK);
+    return 0;
+  }
+  m_openFailureShown = false;
+
+  // The names the catalog lists, read once before any table is created.
+  std::vector<CString> existing;
+  try {
+    TablesPtr tables = m_catalog->GetTables();
+    long count = tables->GetCount();
+    for (long i = 0; i < count; ++i) {
+      _bstr_t name = tables->GetItem(_variant_t(i))->GetName();
+      existing.emplace_back(static_cast<const char16_t*>(name));
+    }
+  } catch (const _com_error& e) {
+    // Without the list nothing can be known to be missing: create nothing.
+    ShowPrompt(e);
+    return 0;
+  }
+
+  for (const auto& table : pravenor::schema::kTables) {
+    bool found = false;
+    for (const CString& name : existing) {
+      if (name == table.name) {  // exact, case-sensitive
+        found = true;
+        break;
+      }
+    }
+    if (found) continue;
+    CString statement;
+    statement.Format(table.statement, table.name);
+    try {
+      Execute(statement, nullptr, 0);
+    } catch (const _com_error& e) {
+      ShowPrompt(e);
+    }
+  }
+  return 1;
+}
+
+int CDataStore::CloseDatabase() {
+  if (m_recordset) {
+    long state = adStateClosed;
+    if (SUCCEEDED(m_recordset.GetInterfacePtr()->get_State(&state)) && state != adStateClosed)
+      m_recordset.GetInterfacePtr()->raw_Close();
+    m_recordset = nullptr;
+  }
+  if (m_connection) {
+    long state = adStateClosed;
+    if (SUCCEEDED(m_connection.GetInterfacePtr()->get_State(&state)) && state != adStateClosed)
+      m_connection.GetInterfacePtr()->raw_Close();
+    m_connection = nullptr;
+  }
+  return 1;
+}
+
+void CDataStore::ReportNotOpen() {
+  if (m_openFailureShown) return;
+  m_openFailureShown = true;
+  MessageBoxExW(nullptr, kNotOpenText, kPromptCaption, MB_OK | MB_ICONEXCLAMATION, kButtonLanguage);
+}
+
+void CDataStore::ReportOpenFailure(const CString& text, const CString& caption, UINT type) {
+  if (m_openFailureShown) return;
+  m_openFailureShown = true;
+  MessageBoxExW(nullptr, text.GetString(), caption.GetString(), type, kButtonLanguage);
+}
+
+_RecordsetPtr CDataStore::Execute(const CString& sql, const _variant_t* values, long count) {
+  m_recordsAffected.Clear();
+  _Recordset* result = nullptr;
+  _bstr_t text = FullBstr(sql);
+  HRESULT hr = values ? m_connection->raw_ExecuteWithParameters(static_cast<char16_t*>(text), values, count,
+                                                                &m_recordsAffected, &result)
+                      : m_connection->raw_Execute(static_cast<char16_t*>(text), &m_recordsAffected, adCmdText, &result);
+  if (FAILED(hr)) _com_issue_errorex(hr, m_connection.GetInterfacePtr(), __uuidof(_Connection));
+  return _RecordsetPtr(result, false);
+}
+
+template <class Body>
+int CDataStore::RunInTransaction(Body&& body) {
+  if (!IsOpen()) {
+    ReportNotOpen();
+    return 0;
+  }
+  bool began = false;
+  try {
+    m_connection->BeginTrans();
+    began = true;
+    body();
+    m_connection->CommitTrans();
+    return 1;
+  } catch (const _com_error& e) {
+    if (began) m_connection.GetInterfacePtr()->raw_RollbackTrans();
+    ShowPrompt(e);
+    return 0;
+  }
+}
+
+int CDataStore::ExecuteSql(CString sql) {
+  return RunInTransaction([&] { Execute(sql, nullptr, 0); });
+}
+
+int CDataStore::ExecuteSql(CString sql, std::initializer_list<_variant_t> values) {
+  return RunInTransaction([&] { Execute(sql, values.begin(), static_cast<long>(values.size())); });
+}
+
+int CDataStore::ExecuteUpdate(CString sql) { return ExecuteSql(std::move(sql)); }
+
+int CDataStore::ExecuteUpdate(CString sql, std::initializer_list<_variant_t> values) {
+  return ExecuteSql(std::move(sql), values);
+}
+
+int CDataStore::InsertAndGetMaxId(CString insertSql, CString maxIdSql) {
+  int id = 0;
+  int ok = RunInTransaction([&] {
+    Execute(insertSql, nullptr, 0);
+    m_recordset.Attach(Execute(maxIdSql, nullptr, 0).Detach());
+    id = static_cast<long>(m_recordset->GetCollect(_variant_t(0L)));
+  });
+  return ok ? id : 0;
+}
+
+int CDataStore::InsertAndGetMaxId(CString insertSql, CString maxIdSql, std::initializer_list<_variant_t> values) {
+  int id = 0;
+  int ok = RunInTransaction([&] {
+    Execute(insertSql, values.begin(), static_cast<long>(values.size()));
+    m_recordset.Attach(Execute(maxIdSql, nullptr, 0).Detach());
+    id = static_cast<long>(m_recordset->GetCollect(_variant_t(0L)));
+  });
+  return ok ? id : 0;
+}
+
+int CDataStore::OpenRecordset(CString sql, _RecordsetPtr recordset) {
+  if (!recordset) return 0;
+  if (!IsOpen()) {
+    ReportNotOpen();
+    return 0;
+  }
+  recordset.GetInterfacePtr()->put_CursorType(adOpenDynamic);
+  recordset.GetInterfacePtr()->put_CursorLocation(adUseClient);
+  return RunInTransaction([&] {
+    _variant_t source;
+    source.vt = VT_BSTR;
+    source.bstrVal = sql.AllocSysString();
+    recordset->Open(source, _variant_t(static_cast<IDispatch*>(m_connection.GetInterfacePtr()), true), adOpenDynamic,
+                    adLockPessimistic, adCmdText);
+  });
+}
+
+int CDataStore::QueryScalarInt(CString sql, bool* succeeded) {
+  int value = 0;
+  int ok = RunInTransaction([&] {
+    m_recordset.Attach(Execute(sql, nullptr, 0).Detach());
+    _variant_t v = m_recordset->GetCollect(_variant_t(0L));
+    value = (v.vt == VT_NULL || v.vt == VT_EMPTY) ? 0 : static_cast<int>(static_cast<long>(v));
+  });
+  if (succeeded) *succeeded = ok != 0;
+  return ok ? value : 0;
+}
+
+CString CDataStore::Quote(const CString& text) { return pv::ado::QuoteText(text); }
+
+_variant_t CDataStore::TextValue(const CString& text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = text.AllocSysString();
+  return _variant_t(v, false);
+}
