@@ -72,6 +72,7 @@ inline BOOL EnumResourceLanguages(HMODULE m, LPCWSTR t, LPCWSTR n, ENUMRESLANGPR
 // max == 0 stores a read-only pointer to the text (not terminated) in
 // *(LPWSTR*)buffer. 0 when the string does not exist.
 int LoadStringW(HINSTANCE module, UINT id, LPWSTR buffer, int max);
+inline int LoadString(HINSTANCE m, UINT id, LPWSTR b, int max) { return LoadStringW(m, id, b, max); }
 
 // The framework's resource handle: where its loaders look first.
 HINSTANCE AfxGetResourceHandle();

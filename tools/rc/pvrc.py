@@ -889,6 +889,9 @@ def main(argv):
     except CompileError as e:
         sys.stderr.write("pvrc: error: %s\n" % e)
         return 1
+    except UnicodeDecodeError as e:
+        sys.stderr.write("pvrc: error: a source is not UTF-8 text (%s)\n" % e)
+        return 1
     except OSError as e:
         sys.stderr.write("pvrc: error: %s\n" % e)
         return 1

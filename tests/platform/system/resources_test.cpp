@@ -322,6 +322,7 @@ TEST(ResourceCompiler, ReportsErrorsWithTheirLine) {
       {"accelerators 1\n  \"ab\" 5\nend\n", "src.pvrc:2: a key text is one character"},
       {"frobnicate 1\n", "src.pvrc:1: unknown statement 'frobnicate'"},
       {"stringtable\n  1 \"bad \\q escape\"\nend\n", "src.pvrc:2: unknown escape \\q"},
+      {"stringtable\n  1 \"\xff\"\nend\n", "is not UTF-8 text"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
