@@ -2,13 +2,18 @@
 //
 // Each benchmark times the layer (manual time) and runs the raw SQLite
 // baseline in the same iteration; the counter "x_raw" is layer time / raw
-// time (the goal is under 1.5). Files go to $PV_BENCH_DIR or /tmp, on a
-// real disk so that the per-commit sync is real.
+// time (the goal is under 1.5). The bulk insert and the walks are timed in
+// thread CPU time, which a busy machine disturbs less than wall time; the
+// small transactions are timed on the wall clock, since they wait for the
+// disk. Files go to $PV_BENCH_DIR or /tmp, on a real disk so that the
+// per-commit sync is real.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +24,15 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Seconds of CPU time of this thread.
+double CpuNow() {
+  timespec ts;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+double WallNow() { return std::chrono::duration<double>(Clock::now().time_since_epoch()).count(); }
+double Now(bool cpu) { return cpu ? CpuNow() : WallNow(); }
 
 std::string Dir() {
   const char* d = std::getenv("PV_BENCH_DIR");
@@ -59,7 +73,7 @@ sqlite3* RawOpen(const std::string& path) {
 // program without the layer would run the same SQL.
 double RawInserts(const std::string& path, int n, bool oneTransaction) {
   sqlite3* db = RawOpen(path);
-  auto t0 = Clock::now();
+  double t0 = Now(oneTransaction);
   if (oneTransaction) sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
   for (int i = 0; i < n; ++i) {
     if (!oneTransaction) sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
@@ -71,7 +85,7 @@ double RawInserts(const std::string& path, int n, bool oneTransaction) {
     if (!oneTransaction) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
   }
   if (oneTransaction) sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-  double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  double seconds = Now(oneTransaction) - t0;
   sqlite3_close_v2(db);
   return seconds;
 }
@@ -82,7 +96,7 @@ double LayerInserts(const std::string& path, int n, bool oneTransaction) {
   std::vector<std::u16string> texts;
   texts.reserve(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) texts.push_back(pv::Utf8ToUtf16(InsertText(i)));
-  auto t0 = Clock::now();
+  double t0 = Now(oneTransaction);
   if (oneTransaction) c->BeginTrans();
   for (int i = 0; i < n; ++i) {
     if (!oneTransaction) c->BeginTrans();
@@ -90,7 +104,7 @@ double LayerInserts(const std::string& path, int n, bool oneTransaction) {
     if (!oneTransaction) c->CommitTrans();
   }
   if (oneTransaction) c->CommitTrans();
-  double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  double seconds = Now(oneTransaction) - t0;
   c->Close();
   return seconds;
 }
@@ -136,12 +150,13 @@ void BM_Walk100k(benchmark::State& state) {
   std::string path = FreshDatabase("bench-walk");
   LayerInserts(path, n, true);
   const bool client = state.range(0) != 0;
-  double raw = 0, layer = 0;
+  // The fastest iteration of each side: a busy machine only ever slows one down.
+  double raw = 1e9, layer = 1e9;
   long long sink = 0;
   for (auto _ : state) {
     {
       sqlite3* db = RawOpen(path);
-      auto t0 = Clock::now();
+      double t0 = CpuNow();
       sqlite3_stmt* s = nullptr;
       sqlite3_prepare_v2(db, "select did,no1,taid,detail from details", -1, &s, nullptr);
       while (sqlite3_step(s) == SQLITE_ROW) {
@@ -150,12 +165,12 @@ void BM_Walk100k(benchmark::State& state) {
         sink += sqlite3_column_bytes16(s, 3) + (text != nullptr);
       }
       sqlite3_finalize(s);
-      raw += std::chrono::duration<double>(Clock::now() - t0).count();
+      raw = std::min(raw, CpuNow() - t0);
       sqlite3_close_v2(db);
     }
     _ConnectionPtr c(u"ADODB.Connection");
     c->Open(Cs(path).c_str(), u"", u"", -1);
-    auto t0 = Clock::now();
+    double t0 = CpuNow();
     _RecordsetPtr rs;
     if (client) {
       rs.CreateInstance(u"ADODB.Recordset");
@@ -175,14 +190,14 @@ void BM_Walk100k(benchmark::State& state) {
       rs->MoveNext();
     }
     rs->Close();
-    double t = std::chrono::duration<double>(Clock::now() - t0).count();
-    layer += t;
+    double t = CpuNow() - t0;
+    layer = std::min(layer, t);
     state.SetIterationTime(t);
   }
   benchmark::DoNotOptimize(sink);
   state.counters["x_raw"] = layer / raw;
   Remove(path);
 }
-BENCHMARK(BM_Walk100k)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Walk100k)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <memory>
 #include <string>
@@ -186,7 +187,7 @@ struct Cell {
 };
 
 struct CellStore {
-  std::vector<Cell> cells;
+  std::deque<Cell> cells;  // grows in blocks: no copying of large results
   std::u16string arena;
   std::vector<std::vector<uint8_t>> blobs;
   Cell Put(const Value& v);

@@ -400,8 +400,15 @@ void CellToVariant(const pv::ado::CellStore& store, const pv::ado::Cell& c, JetT
     out->bstrVal = AllocBstr(store.Text(c));
     return;
   }
+  if (c.kind == Value::Int && (type == JetType::Long || type == JetType::Counter) && c.i >= INT32_MIN &&
+      c.i <= INT32_MAX) {
+    VariantInit(out);
+    out->vt = VT_I4;
+    out->lVal = static_cast<LONG>(c.i);
+    return;
+  }
   if (c.kind == Value::Int || c.kind == Value::Real || c.kind == Value::Null) {
-    Value v;
+    static thread_local Value v;  // numbers only: no text to allocate
     v.kind = c.kind;
     v.i = c.kind == Value::Int ? c.i : 0;
     v.r = c.kind == Value::Real ? c.r : 0;
@@ -1391,7 +1398,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // Streaming: the pending row becomes the current one (or EOF).
   void ShiftStream() {
     if (pendingRow_) {
-      std::swap(data_->store, pending_);
+      // Member swaps: no allocation per row.
+      data_->store.cells.swap(pending_.cells);
+      data_->store.arena.swap(pending_.arena);
+      data_->store.blobs.swap(pending_.blobs);
       order_.assign(1, 0);
       Prefetch();
     } else {
