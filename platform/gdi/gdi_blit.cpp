@@ -203,6 +203,8 @@ static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys,
           } else {
             int sx, sy;
             SrcPos(g, xx, yy, &sx, &sy);
+            // Pixels with no source (outside the source bitmap) are left alone.
+            if (sx < 0 || sy < 0 || sx >= rd.sb->w || sy >= rd.sb->h) continue;
             s = rd.Get(sx, sy);
           }
         }
@@ -542,13 +544,24 @@ int StretchDIBits(HDC hdc, int xd, int yd, int wd, int hd, int xs, int ys, int w
 
 int SetDIBitsToDevice(HDC hdc, int xd, int yd, DWORD w, DWORD h, int xs, int ys, UINT start, UINT lines,
                       const void* bits, const BITMAPINFO* bmi, UINT usage) {
-  if (!bmi) return 0;
-  if (start != 0 || lines < static_cast<UINT>(std::abs(bmi->bmiHeader.biHeight))) {
-    // Band output: only the given scan lines are present.
-    BITMAPINFO copy = *bmi;
-    (void)copy;
-  }
-  int r = StretchDIBits(hdc, xd, yd, static_cast<int>(w), static_cast<int>(h), xs, ys, static_cast<int>(w),
-                        static_cast<int>(h), bits, bmi, usage, SRCCOPY);
+  if (!bmi || !bits || lines == 0) return 0;
+  // The bits hold scan lines start .. start+lines-1 (counted from the bottom
+  // of a bottom-up image); place that band where it belongs in the image.
+  BITMAPINFOHEADER band = bmi->bmiHeader;
+  bool topDown = band.biHeight < 0;
+  int fullH = topDown ? -band.biHeight : band.biHeight;
+  if (start >= static_cast<UINT>(fullH)) return 0;
+  lines = std::min<UINT>(lines, static_cast<UINT>(fullH) - start);
+  std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * 4, 0);
+  size_t colors = band.biBitCount <= 8 ? (band.biClrUsed ? band.biClrUsed : (1u << band.biBitCount)) : 0;
+  std::memcpy(info.data() + sizeof(BITMAPINFOHEADER), reinterpret_cast<const uint8_t*>(bmi) + bmi->bmiHeader.biSize,
+              std::min<size_t>(colors, 256) * 4);
+  band.biSize = sizeof(BITMAPINFOHEADER);
+  band.biHeight = topDown ? -static_cast<LONG>(lines) : static_cast<LONG>(lines);
+  std::memcpy(info.data(), &band, sizeof band);
+  // ys counts from the first scan line (the bottom row of a bottom-up image),
+  // as the band's own scan lines do from `start`.
+  int r = StretchDIBits(hdc, xd, yd, static_cast<int>(w), static_cast<int>(h), xs, ys - static_cast<int>(start), static_cast<int>(w),
+                        static_cast<int>(h), bits, reinterpret_cast<BITMAPINFO*>(info.data()), usage, SRCCOPY);
   return r ? static_cast<int>(lines) : 0;
 }

@@ -99,7 +99,7 @@ class CImageList {
   CImageList& operator=(const CImageList&) = delete;
 
   operator HIMAGELIST() const { return m_hImageList; }
-  HIMAGELIST GetSafeHandle() const { return this ? m_hImageList : nullptr; }
+  HIMAGELIST GetSafeHandle() const { return m_hImageList; }
 
   BOOL Create(int cx, int cy, UINT flags, int initial, int grow);
   // A strip bitmap resource cut in cx-wide images, masked by colour.

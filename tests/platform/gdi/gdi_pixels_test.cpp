@@ -520,4 +520,37 @@ TEST(GdiBitmaps, BottomUpSectionSeesTheCallersRowOrder) {
   DeleteObject(pen);
 }
 
+TEST(GdiBitmaps, DibsToDevicesKeepRowOrderAndSourceOrigin) {
+  // 2x3 bottom-up 24-bit DIB: bottom row red, middle green, top blue.
+  uint8_t bits[3 * 8] = {};
+  const uint32_t rows[3] = {0xFF0000, 0x00FF00, 0x0000FF};  // bottom first
+  for (int r = 0; r < 3; ++r)
+    for (int x = 0; x < 2; ++x) {
+      bits[r * 8 + x * 3] = rows[r] & 0xFF;
+      bits[r * 8 + x * 3 + 1] = (rows[r] >> 8) & 0xFF;
+      bits[r * 8 + x * 3 + 2] = (rows[r] >> 16) & 0xFF;
+    }
+  BITMAPINFO bi{};
+  bi.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 2, 3, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  Canvas c(2, 3);
+  EXPECT_EQ(SetDIBitsToDevice(c.dc, 0, 0, 2, 3, 0, 0, 0, 3, bits, &bi, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(c.At(0, 0), kBlue);
+  EXPECT_EQ(c.At(0, 2), kRed);
+  // Source y counts from the bottom: the lowest row alone.
+  Canvas d(2, 1);
+  SetDIBitsToDevice(d.dc, 0, 0, 2, 1, 0, 0, 0, 3, bits, &bi, DIB_RGB_COLORS);
+  EXPECT_EQ(d.At(1, 0), kRed);
+  // A band holding only scan lines 1..2 (green, blue) draws them in place.
+  Canvas e(2, 3);
+  SetDIBitsToDevice(e.dc, 0, 0, 2, 3, 0, 0, 1, 2, bits + 8, &bi, DIB_RGB_COLORS);
+  EXPECT_EQ(e.At(0, 0), kBlue);
+  EXPECT_EQ(e.At(0, 1), 0x00FF00u);
+  EXPECT_EQ(e.At(0, 2), kWhite) << "scan line 0 was not given";
+  // Stretched to twice the size.
+  Canvas s(4, 6);
+  EXPECT_EQ(StretchDIBits(s.dc, 0, 0, 4, 6, 0, 0, 2, 3, bits, &bi, DIB_RGB_COLORS, SRCCOPY), 3);
+  EXPECT_EQ(s.At(3, 1), kBlue);
+  EXPECT_EQ(s.At(3, 5), kRed);
+}
+
 }  // namespace
