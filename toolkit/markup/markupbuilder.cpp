@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/base/wstr.h"
+
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
@@ -12,60 +14,22 @@
 
 // ---- message formatting ------------------------------------------------------------------
 
-namespace {
-struct FormatArg {
-  LPCWSTR text;
-  int number;
-};
-
-std::u16string FormatMessage(LPCWSTR lpszFormat, const FormatArg* args, int nArgs) {
-  std::u16string out;
-  int next = 0;
-  for (LPCWSTR p = lpszFormat; p && *p; p++) {
-    if (*p != '%') {
-      out += *p;
-      continue;
-    }
-    LPCWSTR q = p + 1;
-    if (*q == '%') {
-      out += u'%';
-      p = q;
-      continue;
-    }
-    if (*q == 'l' || *q == 'h') q++;
-    if (*q == 's' || *q == 'i' || *q == 'd') {
-      if (next < nArgs) {
-        const FormatArg& a = args[next++];
-        if (*q == 's') {
-          if (a.text) out += a.text;
-          else out += u"(null)";
-        } else {
-          std::string digits = std::to_string(a.number);
-          out.append(digits.begin(), digits.end());
-        }
-      }
-      p = q;
-      continue;
-    }
-    out += *p;
-  }
-  return out;
-}
-}  // namespace
-
-std::u16string FormatStringWithArg(LPCWSTR lpszFormat, LPCWSTR lpszArg) {
-  FormatArg args[1] = {{lpszArg, 0}};
-  return FormatMessage(lpszFormat, args, 1);
+CString FormatStringWithArg(LPCWSTR lpszFormat, LPCWSTR lpszArg) {
+  CString s;
+  s.Format(lpszFormat, lpszArg);
+  return s;
 }
 
-std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR a1, LPCWSTR a2) {
-  FormatArg args[2] = {{a1, 0}, {a2, 0}};
-  return FormatMessage(lpszFormat, args, 2);
+CString FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR a1, LPCWSTR a2) {
+  CString s;
+  s.Format(lpszFormat, a1, a2);
+  return s;
 }
 
-std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR a1, LPCWSTR a2, LPCWSTR a3) {
-  FormatArg args[3] = {{a1, 0}, {a2, 0}, {a3, 0}};
-  return FormatMessage(lpszFormat, args, 3);
+CString FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR a1, LPCWSTR a2, LPCWSTR a3) {
+  CString s;
+  s.Format(lpszFormat, a1, a2, a3);
+  return s;
 }
 
 // ---- the exception -------------------------------------------------------------------------
@@ -77,18 +41,14 @@ CTKMarkupBuilderException::CTKMarkupBuilderException(LPCWSTR lpszMessage) {
   m_szMessage[n] = 0;
 }
 
-BOOL CTKMarkupBuilderException::GetErrorMessage(LPWSTR lpszError, UINT nMaxError, PUINT pnHelpContext) const {
+BOOL CTKMarkupBuilderException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext) const {
   if (!lpszError) return FALSE;
+  lstrcpynW(lpszError, m_szMessage, static_cast<int>(nMaxError));
   if (pnHelpContext) *pnHelpContext = 0;
-  if (nMaxError == 0) return TRUE;
-  UINT i = 0;
-  for (; m_szMessage[i] && i + 1 < nMaxError; i++) lpszError[i] = m_szMessage[i];
-  lpszError[i] = 0;
   return TRUE;
 }
 
-void ThrowBuildError(LPCWSTR lpszMessage) { throw CTKMarkupBuilderException(lpszMessage); }
-void ThrowBuildError(const std::u16string& strMessage) { throw CTKMarkupBuilderException(strMessage.c_str()); }
+void ThrowBuildError(LPCWSTR lpszMessage) { throw new CTKMarkupBuilderException(lpszMessage); }
 
 // ---- property elements -----------------------------------------------------------------------
 
@@ -376,7 +336,7 @@ void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
-  m_strLastError.clear();
+  m_strLastError.Empty();
   ReleaseAll();
   if (!pParser->SkipToFirstTag()) {
     m_strLastError = u"Data at the root level is invalid";
@@ -426,11 +386,11 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
           break;  // comments, CDATA sections and processing instructions add nothing
       }
     }
-  } catch (const CTKMarkupBuilderException& e) {
+  } catch (CTKMarkupBuilderException* e) {
     WCHAR szMessage[512];
-    e.GetErrorMessage(szMessage, 512);
-    FormatArg args[3] = {{szMessage, 0}, {nullptr, pParser->m_nLine + 1}, {nullptr, pParser->m_nColumn + 1}};
-    m_strLastError = FormatMessage(u"%s. Line %i, position %i", args, 3);
+    e->GetErrorMessage(szMessage, 512);
+    e->Delete();
+    m_strLastError.Format(u"%s. Line %i, position %i", szMessage, pParser->m_nLine + 1, pParser->m_nColumn + 1);
     ReleaseAll();
     return nullptr;
   }

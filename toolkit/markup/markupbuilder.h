@@ -3,35 +3,40 @@
 // reports the first error with its line and position.
 #pragma once
 
-#include <exception>
 #include <string>
 #include <vector>
 
+#include "platform/base/cstring.h"
+#include "platform/base/exceptions.h"
 #include "toolkit/markup/markupobject.h"
 
 class CTKMarkupParser;
 class CTKMarkupContext;
 class SystemColorCache;
 
-// Formats a one-argument message printf-style ("%ls", "%s" take a 16-bit
-// string; "%i" and "%d" are not used with a string argument).
-std::u16string FormatStringWithArg(LPCWSTR lpszFormat, LPCWSTR lpszArg);
-std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR lpszArg1, LPCWSTR lpszArg2);
-std::u16string FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR lpszArg1, LPCWSTR lpszArg2, LPCWSTR lpszArg3);
+// Formats a message printf-style with one string argument ("%ls" takes a
+// 16-bit string); the two- and three-argument forms serve the messages
+// that name several classes.
+CString FormatStringWithArg(LPCWSTR lpszFormat, LPCWSTR lpszArg);
+CString FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR lpszArg1, LPCWSTR lpszArg2);
+CString FormatStringWithArgs(LPCWSTR lpszFormat, LPCWSTR lpszArg1, LPCWSTR lpszArg2, LPCWSTR lpszArg3);
 
-class CTKMarkupBuilderException : public std::exception {
+// A build error; thrown as a heap pointer like the framework's exceptions
+// and caught (and deleted) by the builder.
+class CTKMarkupBuilderException : public CSimpleException {
  public:
   explicit CTKMarkupBuilderException(LPCWSTR lpszMessage);
-  BOOL GetErrorMessage(LPWSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const;
+  BOOL GetErrorMessage(LPTSTR lpszError, UINT nMaxError, PUINT pnHelpContext = nullptr) const override;
   LPCWSTR GetMessage() const { return m_szMessage; }
-  const char* what() const noexcept override { return "markup build error"; }
+
+ protected:
+  LPCTSTR Message() const override { return m_szMessage; }
 
  private:
   WCHAR m_szMessage[256];
 };
 
 [[noreturn]] void ThrowBuildError(LPCWSTR lpszMessage);
-[[noreturn]] void ThrowBuildError(const std::u16string& strMessage);
 
 // The open property element (a tag, a dot and a property name).
 class CTKMarkupObjectProperty : public CTKMarkupObject {
@@ -59,7 +64,7 @@ class CTKMarkupBuilder {
   CTKMarkupBuilder& operator=(const CTKMarkupBuilder&) = delete;
 
   CTKMarkupObject* BuildFromTokens(CTKMarkupParser* pParser);
-  const std::u16string& GetLastErrorText() const { return m_strLastError; }
+  const CString& GetLastErrorText() const { return m_strLastError; }
 
   CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
   CTKMarkupObject* CreateObjectFromTag(LPCWSTR lpszTag);
@@ -82,7 +87,7 @@ class CTKMarkupBuilder {
   void HandleEndTag(LPCWSTR lpszTag);
   void ReleaseAll();
 
-  std::u16string m_strLastError;
+  CString m_strLastError;
   CTKMarkupContext* m_pMarkupContext;
   SystemColorCache* m_pSystemColorCache;
   std::vector<CTKMarkupObject*> m_arrStack;

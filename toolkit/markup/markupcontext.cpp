@@ -102,7 +102,7 @@ LONG CTKMarkupContext::Release() {
 
 CTKMarkupInputElement* CTKMarkupContext::Parse(LPCWSTR lpszText) {
   ResetMouseState();
-  m_strLastError.clear();
+  m_strLastError.Empty();
   if (!lpszText) return nullptr;
   int nLength = 0;
   while (lpszText[nLength]) {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/base/cstring.h"
 #include "toolkit/markup/markuphost.h"
 #include "toolkit/markup/markupinput.h"
 
@@ -55,7 +56,7 @@ class CTKMarkupContext {
 
   CTKMarkupInputElement* Parse(LPCWSTR lpszText);
   // The error text of the last Parse that failed; empty after a success.
-  const std::u16string& GetLastParseError() const { return m_strLastError; }
+  const CString& GetLastParseError() const { return m_strLastError; }
   CTKMarkupObject* CreateObject(CTKMarkupType* pType);
   void OnElementReleased(CTKMarkupInputElement* pElement);
   void ResetMouseState();
@@ -111,7 +112,7 @@ class CTKMarkupContext {
   std::atomic<LONG> m_dwRef;
   CTKImageManager* m_pImageManager;
   BOOL m_bEnableGdiPlus;
-  std::u16string m_strLastError;
+  CString m_strLastError;
 };
 
 // Host functions: each accepts null where a pointer is named.

@@ -439,33 +439,3 @@ CTKMarkupObject* SystemColorCache::SystemBrushKeyFromName(LPCWSTR lpsz) {
   return i < 0 ? nullptr : GetBrushKey(i);
 }
 
-// ---- default host services ------------------------------------------------------------------
-
-COLORREF CTKMarkupHostServices::GetSysColor(int nIndex) {
-  // The classic default scheme, used until a window layer answers.
-  static const COLORREF kDefaults[31] = {
-      RGB(200, 200, 200), RGB(0, 0, 0),       RGB(153, 180, 209), RGB(191, 205, 219), RGB(240, 240, 240), RGB(255, 255, 255),
-      RGB(100, 100, 100), RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(180, 180, 180), RGB(244, 247, 252),
-      RGB(171, 171, 171), RGB(51, 153, 255),  RGB(255, 255, 255), RGB(240, 240, 240), RGB(160, 160, 160), RGB(109, 109, 109),
-      RGB(0, 0, 0),       RGB(0, 0, 0),       RGB(255, 255, 255), RGB(105, 105, 105), RGB(227, 227, 227), RGB(0, 0, 0),
-      RGB(255, 255, 225), RGB(0, 0, 0),       RGB(0, 102, 204),   RGB(185, 209, 234), RGB(215, 228, 242), RGB(51, 153, 255),
-      RGB(240, 240, 240)};
-  return (nIndex >= 0 && nIndex < 31) ? kDefaults[nIndex] : 0;
-}
-
-void CTKMarkupHostServices::GetMessageFont(TKMARKUPLOGFONT* pFont) {
-  std::memset(pFont, 0, sizeof(*pFont));
-  pFont->lfHeight = -12;
-  pFont->lfWeight = 400;
-  static const char16_t kFace[] = u"Tahoma";
-  std::memcpy(pFont->lfFaceName, kFace, sizeof(kFace));
-}
-
-static CTKMarkupHostServices* g_pHostServices = nullptr;
-
-CTKMarkupHostServices* MarkupGetHostServices() {
-  static CTKMarkupHostServices s_default;
-  return g_pHostServices ? g_pHostServices : &s_default;
-}
-
-void MarkupSetHostServices(CTKMarkupHostServices* pServices) { g_pHostServices = pServices; }

@@ -1,52 +1,38 @@
 // The window-system services the markup engine asks for (capture, cursors,
-// invalidation, the redraw message, system colours and fonts). The engine
-// reaches them only through this interface, so it builds and is tested
-// without the window and GDI layers; the host program installs the real
-// implementation over those layers with MarkupSetHostServices.
+// invalidation, the redraw message, system colours and fonts), gathered in
+// one replaceable interface so tests can observe them.
 #pragma once
 
 #include "platform/base/wintypes.h"
+#include "platform/gdi/wingdi.h"
 
-// Font description the context's cache keys on; the same fields as the GDI
-// layer's LOGFONTW.
-struct TKMARKUPLOGFONT {
-  LONG lfHeight;
-  LONG lfWidth;
-  LONG lfEscapement;
-  LONG lfOrientation;
-  LONG lfWeight;
-  BYTE lfItalic;
-  BYTE lfUnderline;
-  BYTE lfStrikeOut;
-  BYTE lfCharSet;
-  BYTE lfOutPrecision;
-  BYTE lfClipPrecision;
-  BYTE lfQuality;
-  BYTE lfPitchAndFamily;
-  WCHAR lfFaceName[32];
-};
+// The font description the context's cache keys on.
+using TKMARKUPLOGFONT = LOGFONTW;
 
+// Every operation has the window system's behaviour by default; tests and
+// special hosts override what they need to observe or replace.
 class CTKMarkupHostServices {
  public:
   virtual ~CTKMarkupHostServices() = default;
-  virtual void SetCapture(HWND hWnd) {}
-  virtual void ReleaseCapture() {}
-  virtual void InvalidateRect(HWND hWnd, const RECT* pRect, BOOL bErase) {}
-  virtual LRESULT SendMessage(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) { return 0; }
-  virtual void TrackMouseLeave(HWND hWnd) {}
-  // Cursor handles stand for system cursor ids until a window layer maps them.
-  virtual HCURSOR LoadSystemCursor(int nCursorId) { return reinterpret_cast<HCURSOR>(static_cast<UINT_PTR>(nCursorId)); }
-  virtual void SetCursor(HCURSOR hCursor) {}
+  virtual void SetCapture(HWND hWnd);
+  virtual void ReleaseCapture();
+  virtual void InvalidateRect(HWND hWnd, const RECT* pRect, BOOL bErase);
+  virtual LRESULT SendMessage(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+  // Asks for a WM_MOUSELEAVE when the mouse leaves the window.
+  virtual void TrackMouseLeave(HWND hWnd);
+  virtual HCURSOR LoadSystemCursor(int nCursorId);
+  virtual void SetCursor(HCURSOR hCursor);
   // The system colours by their index (0 to 30).
   virtual COLORREF GetSysColor(int nIndex);
   // The message font of the non-client metrics.
   virtual void GetMessageFont(TKMARKUPLOGFONT* pFont);
-  virtual BYTE GetFontCharset() { return 1; }  // DEFAULT_CHARSET
-  // Fonts: made by the GDI layer once it is wired; null until then.
-  virtual HFONT CreateFontIndirect(const TKMARKUPLOGFONT* pFont) { return nullptr; }
-  virtual void DeleteFont(HFONT hFont) {}
-  virtual BOOL GetLogFont(HFONT hFont, TKMARKUPLOGFONT* pFont) { return FALSE; }
-  // Mouse messages of a context for its tooltip service.
+  // The character set markup fonts start from.
+  virtual BYTE GetFontCharset();
+  virtual HFONT CreateFontIndirect(const TKMARKUPLOGFONT* pFont);
+  virtual void DeleteFont(HFONT hFont);
+  virtual BOOL GetLogFont(HFONT hFont, TKMARKUPLOGFONT* pFont);
+  // Mouse messages of a context for its tooltip service (none by default:
+  // the tooltip windows belong to the toolkit foundation).
   virtual void RelayToolTipMessage(class CTKMarkupContext* pContext, HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {}
 };
 

@@ -1,7 +1,8 @@
 #include "toolkit/markup/markupobject.h"
 
+#include "platform/base/exceptions.h"
+
 #include <cstring>
-#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 
@@ -489,7 +490,7 @@ CTKMarkupString* CTKMarkupString::CreateString(LPCWSTR lpszText, int nLength) {
 }
 
 float CTKMarkupDoubleCollection::GetAt(int nIndex) const {
-  if (nIndex < 0 || nIndex >= GetCount()) throw std::invalid_argument("CTKMarkupDoubleCollection index");
+  if (nIndex < 0 || nIndex >= GetCount()) AfxThrowInvalidArgException();
   return m_arr[nIndex];
 }
 
@@ -585,7 +586,7 @@ void CTKMarkupCollection::RemoveAll() {
 }
 
 CTKMarkupObject* CTKMarkupCollection::GetItem(int nIndex) const {
-  if (nIndex < 0 || nIndex >= GetCount()) throw std::invalid_argument("CTKMarkupCollection index");
+  if (nIndex < 0 || nIndex >= GetCount()) AfxThrowInvalidArgException();
   return m_arrItems[nIndex];
 }
 

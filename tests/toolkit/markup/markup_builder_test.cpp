@@ -20,6 +20,8 @@ std::string Narrow(const std::u16string& s) {
   for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
 }
+[[maybe_unused]] std::string Narrow(const CString& s) { return Narrow(std::u16string(s.GetString())); }
+[[maybe_unused]] std::string Narrow(LPCWSTR s) { return Narrow(std::u16string(s ? s : u"")); }
 
 class MarkupBuild : public ::testing::Test {
  protected:
@@ -275,7 +277,7 @@ TEST_F(MarkupBuild, HostileInputEndsInAClearError) {
   for (const char16_t* j : junk) {
     Build(j);
     if (!root) {
-      EXPECT_FALSE(ctx->GetLastParseError().empty()) << Narrow(j);
+      EXPECT_FALSE(ctx->GetLastParseError().IsEmpty()) << Narrow(j);
     }
   }
 }

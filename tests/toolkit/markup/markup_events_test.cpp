@@ -18,6 +18,8 @@ std::string Narrow(const std::u16string& s) {
   for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
 }
+[[maybe_unused]] std::string Narrow(const CString& s) { return Narrow(std::u16string(s.GetString())); }
+[[maybe_unused]] std::string Narrow(LPCWSTR s) { return Narrow(std::u16string(s ? s : u"")); }
 
 // Host services that record what the engine asks of the window system.
 class CRecordingHost : public CTKMarkupHostServices {
@@ -30,6 +32,8 @@ class CRecordingHost : public CTKMarkupHostServices {
     return 0;
   }
   void SetCursor(HCURSOR h) override { log.push_back("cursor:" + std::to_string(reinterpret_cast<UINT_PTR>(h))); }
+  HCURSOR LoadSystemCursor(int id) override { return reinterpret_cast<HCURSOR>(static_cast<UINT_PTR>(id)); }
+  void TrackMouseLeave(HWND) override {}
   HFONT CreateFontIndirect(const TKMARKUPLOGFONT*) override { return reinterpret_cast<HFONT>(++fonts); }
   void DeleteFont(HFONT) override { deleted++; }
   BOOL GetLogFont(HFONT, TKMARKUPLOGFONT* lf) override {

@@ -17,6 +17,8 @@ std::string Narrow(const std::u16string& s) {
   for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
   return out;
 }
+[[maybe_unused]] std::string Narrow(const CString& s) { return Narrow(std::u16string(s.GetString())); }
+[[maybe_unused]] std::string Narrow(LPCWSTR s) { return Narrow(std::u16string(s ? s : u"")); }
 
 int IntOf(CTKMarkupObject* p) { return p ? static_cast<CTKMarkupInt*>(p)->GetValue() : -1; }
 COLORREF ColorOf(CTKMarkupObject* p) { return p ? static_cast<CTKMarkupBrush*>(p)->GetColor() : 0xFFFFFFFF; }

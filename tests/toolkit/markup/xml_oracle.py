@@ -97,7 +97,7 @@ def main():
             if line.startswith("# "):
                 current = line[2:]
                 got[current] = []
-            else:
+            elif current is not None:
                 got[current].append(line)
         for sample, path in zip(samples, paths):
             expected = etree_events(sample.encode("utf-8"))

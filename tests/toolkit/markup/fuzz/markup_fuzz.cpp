@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     parser.SetBuffer(reinterpret_cast<const char*>(data + 1), reinterpret_cast<const char*>(data + size));
     CTKMarkupBuilder builder(ctx);
     root = builder.BuildFromTokens(&parser);
-    if (!root && builder.GetLastErrorText().empty()) __builtin_trap();
+    if (!root && builder.GetLastErrorText().IsEmpty()) __builtin_trap();
   } else {
     std::vector<WCHAR> text((size - 1) / 2 + 1, 0);
     if (size > 1) std::memcpy(text.data(), data + 1, ((size - 1) / 2) * 2);
     root = ctx->Parse(text.data());
-    if (!root && ctx->GetLastParseError().empty()) __builtin_trap();
+    if (!root && ctx->GetLastParseError().IsEmpty()) __builtin_trap();
   }
   if (CTKMarkupUIElement* element = MarkupDynamicCast<CTKMarkupUIElement>(root)) {
     element->Arrange(RECT{0, 0, 200, 100});
