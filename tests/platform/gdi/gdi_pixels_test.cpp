@@ -366,6 +366,36 @@ TEST(GdiMapping, ViewportWindowAndRightToLeftLayout) {
   EXPECT_EQ(h.y, 96);
 }
 
+TEST(GdiMapping, MirroredDCsMirrorBitmapsUnlessPreserved) {
+  Canvas src(2, 1);
+  SetPixel(src.dc, 0, 0, RGB(255, 0, 0));
+  SetPixel(src.dc, 1, 0, RGB(0, 0, 255));
+  struct Case {
+    DWORD layout;
+    const char* reds;  // where the red pixel lands
+  } cases[] = {
+      {0, "#.....\n"},
+      {LAYOUT_RTL, ".....#\n"},                                      // logical 0..1 -> device 4..5, image flipped
+      {LAYOUT_RTL | LAYOUT_BITMAPORIENTATIONPRESERVED, "....#.\n"},  // placed mirrored, image kept
+  };
+  for (const Case& k : cases) {
+    Canvas dst(6, 1);
+    SetLayout(dst.dc, k.layout);
+    EXPECT_EQ(GetLayout(dst.dc), k.layout);
+    BitBlt(dst.dc, 0, 0, 2, 1, src.dc, 0, 0, SRCCOPY);
+    EXPECT_EQ(dst.Map(kRed), k.reds) << k.layout;
+    EXPECT_EQ(dst.Count(kBlue), 1);
+  }
+  // Device and logical points convert both ways in a mirrored DC.
+  Canvas m(10, 2);
+  SetLayout(m.dc, LAYOUT_RTL);
+  POINT p{3, 1};
+  LPtoDP(m.dc, &p, 1);
+  EXPECT_EQ(p.x, 7);
+  DPtoLP(m.dc, &p, 1);
+  EXPECT_EQ(p.x, 3);
+}
+
 TEST(GdiDC, SaveRestoreAndStockObjects) {
   Canvas c(2, 2);
   int id = SaveDC(c.dc);

@@ -123,6 +123,29 @@ TEST(GdiText, EllipsisTable) {
   }
 }
 
+TEST(GdiText, TabsAndMarginsOnTheTestFace) {
+  Canvas c(200, 20);
+  FontScope fs(c.dc, u"PravenorTest", -10);  // advance 5
+  // No stops: every 8 average widths (40); one stop: every n pixels; several: the list.
+  EXPECT_EQ(LOWORD(GetTabbedTextExtent(c.dc, u"ab\tc", 4, 0, nullptr)), 45);
+  INT every[1] = {30};
+  EXPECT_EQ(LOWORD(GetTabbedTextExtent(c.dc, u"ab\tc\td", 6, 1, every)), 65);
+  INT list[2] = {12, 50};
+  EXPECT_EQ(LOWORD(GetTabbedTextExtent(c.dc, u"a\tb\tc", 5, 2, list)), 55);
+  EXPECT_EQ(HIWORD(GetTabbedTextExtent(c.dc, u"a", 1, 0, nullptr)), 10);
+  SetBkMode(c.dc, TRANSPARENT);
+  LONG r = TabbedTextOut(c.dc, 10, 0, u"a\tb", 3, 1, every, 10);
+  EXPECT_EQ(LOWORD(r), 35);
+  EXPECT_EQ(c.Ink().right, 44) << "b starts at the stop 30 pixels after the origin";
+  // DrawTextEx margins and tab length in average characters.
+  DRAWTEXTPARAMS p{sizeof(DRAWTEXTPARAMS), 2, 7, 3, 0};
+  char16_t text[] = u"a\tb";
+  RECT rc{0, 0, 200, 20};
+  DrawTextEx(c.dc, text, -1, &rc, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT, &p);
+  EXPECT_EQ(rc.right, 7 + 15 + 3);  // tab stops every 2*5 pixels: "a" 5 -> 10, "b" -> 15
+  EXPECT_EQ(p.uiLengthDrawn, 3u);
+}
+
 TEST(GdiText, MnemonicUnderlineAndHidePrefix) {
   Canvas a(40, 14), b(40, 14), p(40, 14);
   for (Canvas* c : {&a, &b, &p}) {
