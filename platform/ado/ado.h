@@ -511,7 +511,7 @@ void RegisterAdoClasses();
 // A Jet text literal of `text`: the text between apostrophes with each
 // apostrophe doubled. Every UTF-16 unit survives (zero units, unpaired
 // surrogates): the layer binds literals as parameters. Use it for every
-// piece of user text placed into a statement.
+// bit of user text placed into a statement.
 // (Formatting the result into a statement with "%s" stops at a zero unit;
 // pass such text through ExecuteWithParameters instead.)
 CString QuoteText(const CString& text);

@@ -412,6 +412,9 @@ TEST_F(RecordsetTest, CatalogListsTheTablesInCreationOrder) {
   for (long i = 0; i < 8; ++i)
     EXPECT_EQ(Wide(static_cast<const char*>(tables->GetItem(i)->GetName())), Schema()[static_cast<size_t>(i)].first);
   RawDb raw(path_);
+  // The file keeps text as UTF-16 units and commits through a synced log.
+  EXPECT_EQ(raw.One("PRAGMA encoding"), "UTF-16le");
+  EXPECT_EQ(raw.One("PRAGMA journal_mode"), "wal");
   // Exact column names; FINANCIAL has no primary key; a second CREATE names the table.
   EXPECT_EQ(raw.One("SELECT group_concat(name) FROM pragma_table_info('FILES')"), "fid,filename,extendionname,taid");
   EXPECT_EQ(raw.One("SELECT group_concat(name) FROM pragma_table_info('STATISTICS') WHERE name LIKE 'nam%'"),
