@@ -5,7 +5,7 @@
 // FILE_ATTRIBUTE_READONLY when the owner may not write, FILE_ATTRIBUTE_HIDDEN
 // for dot-files and for files hidden with SetFileAttributes (recorded in the
 // extended attribute "user.pravenor.hidden"; see docs/registry-format.md,
-// "Files"), FILE_ATTRIBUTE_NORMAL for a plain file with none of these.
+// "File attributes"), FILE_ATTRIBUTE_NORMAL for a plain file with none of these.
 // Failing calls set the last error (GetLastError).
 #pragma once
 

@@ -202,6 +202,9 @@ TEST(Locale, InfoItemsAndIds) {
   EXPECT_EQ(0x00010407u, MAKELCID(0x0407, 1));
   EXPECT_EQ(0x0407, LANGIDFROMLCID(MAKELCID(0x0407, 1)));
 
+  const char* saved = std::getenv("PRAVENOR_LOCALE");
+  std::string savedValue = saved ? saved : "";
+  ::unsetenv("PRAVENOR_LOCALE");
   EXPECT_EQ(0x0409u, GetUserDefaultLCID());
   ::setenv("PRAVENOR_LOCALE", "de-DE", 1);
   EXPECT_EQ(0x0407u, GetUserDefaultLCID());
@@ -212,6 +215,7 @@ TEST(Locale, InfoItemsAndIds) {
   EXPECT_EQ(0x0407u, GetThreadLocale());
   EXPECT_FALSE(SetThreadLocale(0));
   SetThreadLocale(0x0409);
+  if (saved) ::setenv("PRAVENOR_LOCALE", savedValue.c_str(), 1);
 }
 
 TEST(Locale, CompareAndMap) {
