@@ -197,7 +197,17 @@ bool WriteAll(int fd, std::string_view data) {
 
 void SetAtomicWriteHookForTests(AtomicWriteHook hook) { g_hook = hook; }
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+bool WriteFileAtomically(const std::string& target, std::string_view data, std::string* error) {
+  // A settings file that is a symbolic link (kept in another folder) is
+  // replaced where it really lives; the link stays.
+  std::string path = target;
+  struct stat link {};
+  if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    if (char* real = ::realpath(target.c_str(), nullptr)) {
+      path = real;
+      std::free(real);
+    }
+  }
   std::string temp = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(g_counter++);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0) {

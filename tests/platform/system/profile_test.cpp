@@ -187,6 +187,16 @@ TEST(Profile, SectionWritesAndUtf16Files) {
   EXPECT_EQ(u"\u00e4", Read(u"W", u"name", home.U("w.ini")));
 }
 
+// A settings file kept elsewhere through a symbolic link stays a link.
+TEST(Profile, SymbolicLinkIsWrittenThrough) {
+  TempHome home;
+  WriteFile(home.path() + "/real/target.ini", "[A]\nx=1\n");
+  std::filesystem::create_symlink(home.path() + "/real/target.ini", home.path() + "/link.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"x", u"2", home.U("link.ini").c_str()));
+  EXPECT_TRUE(std::filesystem::is_symlink(home.path() + "/link.ini"));
+  EXPECT_EQ("[A]\nx=2\n", ReadFile(home.path() + "/real/target.ini"));
+}
+
 // Lines the program does not touch keep their bytes, even when they are
 // not UTF-8 (a file written by another program in a legacy code page).
 TEST(Profile, UntouchedLinesKeepTheirBytes) {
