@@ -1026,6 +1026,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_Close() override {
     return Guard(conn_, [&] {
       RequireOpen();
+      struct Closing {
+        bool& flag;
+        ~Closing() { flag = false; }
+      } closing{closing_ = true};
       Fire(kWillChangeRecordset, adStatusCantDeny, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
         return s->WillChangeRecordset(adRsnClose, st, this);
       });
@@ -1172,12 +1176,12 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         if (conn_->Db().Execute(t) == 0)
           Fail(pv::ado::kErrGeneric, u"The row could not be deleted: another user or program deleted it already.");
       } catch (const Failure& e) {
-        ErrorImpl* err = new ErrorImpl(e.hr(), e.description());
+        _com_ptr_t<Error> err(new ErrorImpl(e.hr(), e.description()), false);
         FireRecordCompleteFor(adRsnDelete, slot, err);
-        err->Release();
         throw;
       }
       data_->rows[slot].removed = true;
+      pos_ = PositionOf(slot);
       order_.erase(order_.begin() + pos_);
       removedCurrent_ = true;
       FireRecordCompleteFor(adRsnDelete, slot, nullptr);
@@ -1248,21 +1252,17 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     if (!FieldUpdatable(i))
       Fail(pv::ado::kErrGeneric, u"The field '" + c.name + u"' is computed by the query and cannot be changed.");
     Value v = FromVariant(value, c.type, c.name);
-    VARIANT fieldsArg = FieldsArray(i);
+    VARIANT array = FieldsArray(i);
+    _variant_t fieldsArg(array, false);  // owns the array
     bool ok = Fire(kWillChangeField, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
       return s->WillChangeField(1, fieldsArg, st, this);
     });
-    if (!ok) {
-      VariantClear(&fieldsArg);
-      Cancelled();
-    }
+    if (!ok) Cancelled();
     if (edit_ == adEditNone) {
       if (!FireRecord(kWillChangeRecord, slot, [&](RecordsetEventsVt* s, EventStatusEnum* st, _Recordset* view) {
             return s->WillChangeRecord(adRsnFirstChange, 1, st, view);
-          })) {
-        VariantClear(&fieldsArg);
+          }))
         Cancelled();
-      }
       edit_ = adEditInProgress;
       FireRecordCompleteFor(adRsnFirstChange, slot, nullptr);
     }
@@ -1270,7 +1270,6 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     Fire(kFieldChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
       return s->FieldChangeComplete(1, fieldsArg, nullptr, st, this);
     });
-    VariantClear(&fieldsArg);
   }
   HRESULT Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
@@ -1597,9 +1596,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       }
       Reread(slot);
     } catch (const Failure& e) {
-      ErrorImpl* err = new ErrorImpl(e.hr(), e.description());
+      _com_ptr_t<Error> err(new ErrorImpl(e.hr(), e.description()), false);
       FireRecordCompleteFor(adRsnUpdate, slot, err);
-      err->Release();
       throw;
     }
     data_->rows[slot].pendingNew = false;
@@ -1642,7 +1640,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       Cancelled();
     if (edit_ == adEditAdd) {
       data_->rows[slot].removed = true;
-      order_.erase(order_.begin() + pos_);
+      order_.erase(order_.begin() + PositionOf(slot));
       long size = static_cast<long>(order_.size());
       pos_ = posBeforeAdd_ < 0 ? (size ? -1 : 0) : std::min(posBeforeAdd_, size);
     }
@@ -1687,30 +1685,39 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         cancelled = true;
     }
     for (Sink& s : copy) s.sink->Release();
+    bool closedByHandler = !open_ && !closing_;
     Release();
+    if (closedByHandler) FailAdo(adErrOperationCancelled, u"The recordset was closed by an event handler.");
     return !cancelled;
+  }
+  // Where `slot` is now (an event handler may have moved the recordset).
+  long PositionOf(size_t slot) const {
+    for (size_t i = 0; i < order_.size(); ++i)
+      if (order_[i] == slot) return static_cast<long>(i);
+    NoCurrent();
   }
   // Record events see a recordset that shows only the affected row.
   template <class Call>
   bool FireRecord(EventId id, size_t slot, Call call) {
     if (sinks_.empty()) return true;
-    RecordsetImpl* view = MakeResult(conn_, data_, slot == kNoRow ? std::vector<size_t>{} : std::vector<size_t>{slot}, true);
-    bool ok = Fire(id, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return call(s, st, view); });
-    view->Release();
-    return ok;
+    ViewRef view{MakeResult(conn_, data_, slot == kNoRow ? std::vector<size_t>{} : std::vector<size_t>{slot}, true)};
+    return Fire(id, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return call(s, st, view.p); });
   }
   void FireRecordCompleteFor(EventReasonEnum reason, size_t slot, Error* error) {
     if (sinks_.empty()) return;
-    RecordsetImpl* view = MakeResult(conn_, data_, {slot}, true);
+    ViewRef view{MakeResult(conn_, data_, {slot}, true)};
     Fire(kRecordChangeComplete, error ? adStatusErrorsOccurred : adStatusOK,
-         [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->RecordChangeComplete(reason, 1, error, st, view); });
-    view->Release();
+         [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->RecordChangeComplete(reason, 1, error, st, view.p); });
   }
   void FireRecordComplete(EventReasonEnum reason, Error* error) {
     FireRecordCompleteFor(reason, order_[static_cast<size_t>(pos_)], error);
   }
 
   static constexpr size_t kNoRow = static_cast<size_t>(-1);
+  struct ViewRef {
+    RecordsetImpl* p;
+    ~ViewRef() { p->Release(); }
+  };
   long refs_ = 1;
   FieldsImpl fields_;
   ConnectionPointImpl point_;
@@ -1720,6 +1727,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   LockTypeEnum lockType_ = adLockReadOnly;
   CursorLocationEnum location_ = adUseServer;
   bool open_ = false;
+  bool closing_ = false;
   bool isView_ = false;
   std::u16string source_;
   std::shared_ptr<SharedData> data_;

@@ -16,6 +16,7 @@ class RecordingSink final : public RecordsetEventsVt {
   std::vector<std::string> log;
   std::string cancelOn;    // event line prefix to cancel
   std::string unwantedOn;  // event name to answer adStatusUnwantedEvent
+  std::function<void()> onWillChangeRecord;  // runs inside WillChangeRecord
   long refs = 1;
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -71,6 +72,7 @@ class RecordingSink final : public RecordsetEventsVt {
   }
   STDMETHODIMP WillChangeRecord(EventReasonEnum r, long n, EventStatusEnum* st, _Recordset* rs) override {
     Add(std::string("WillChangeRecord ") + Reason(r) + " " + std::to_string(n) + " " + Rows(rs), st);
+    if (onWillChangeRecord) onWillChangeRecord();
     return S_OK;
   }
   STDMETHODIMP RecordChangeComplete(EventReasonEnum r, long n, Error* e, EventStatusEnum* st, _Recordset* rs) override {
@@ -342,6 +344,26 @@ TEST_F(RecordsetTest, SinksCanCancelAndRefuseEvents) {
   // WillMove was refused once and not sent again; MoveComplete still comes.
   EXPECT_EQ(sink.log, (std::vector<std::string>{"WillChangeRecord Delete 1 [1]", "WillMove MoveNext",
                                                 "MoveComplete MoveNext", "MoveComplete MoveNext"}));
+  Unadvise(rs, cookie);
+
+  // A handler that moves the recordset does not change which row is deleted.
+  RecordingSink mover;
+  mover.onWillChangeRecord = [&] {
+    mover.onWillChangeRecord = nullptr;
+    rs->MoveFirst();
+  };
+  cookie = Advise(rs, &mover);
+  rs->Delete(adAffectCurrent);  // the third row, "c"
+  EXPECT_EQ(raw.One("SELECT group_concat(filename) FROM FILES"), "a,b,other");
+  Unadvise(rs, cookie);
+  // A handler that closes the recordset stops the operation with an error.
+  RecordingSink closer;
+  closer.onWillChangeRecord = [&] { rs->Close(); };
+  cookie = Advise(rs, &closer);
+  rs->MoveFirst();
+  EXPECT_NE(ErrorOf([&] { rs->Delete(adAffectCurrent); }).find("closed by an event handler"), std::string::npos);
+  EXPECT_EQ(rs->GetState(), adStateClosed);
+  EXPECT_EQ(raw.One("SELECT count(*) FROM FILES"), "3");
   Unadvise(rs, cookie);
 }
 
