@@ -66,6 +66,9 @@ HBITMAP ToHandle(Bitmap* b) { return reinterpret_cast<HBITMAP>(b); }
 
 static int DibStride(int w, int bpp) { return ((w * bpp + 31) / 32) * 4; }
 
+// Bitmaps beyond 2^28 pixels (1 GB) are refused rather than failing to allocate.
+static bool TooBig(long long w, long long h) { return w * h > (1LL << 28); }
+
 void Bitmap::RawToPixels() {
   if (raw.empty()) return;
   Flush();
@@ -516,7 +519,7 @@ HBRUSH GdiGetHalftoneBrush() {
 
 // ---- bitmaps ---------------------------------------------------------------------------------
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bpp, const void* bits) {
-  if (width < 0 || height < 0 || planes != 1 || width > 65535 || height > 65535) return nullptr;
+  if (width < 0 || height < 0 || planes != 1 || width > 65535 || height > 65535 || TooBig(width, height)) return nullptr;
   if (width == 0 || height == 0) return StockBitmap();
   Bitmap* b = NewBitmap(width, height);
   if (bpp == 1) {
@@ -553,7 +556,7 @@ HBITMAP CreateBitmapIndirect(const BITMAP* bm) {
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
   PV_GDI_LOCK;
   DC* dc = GetDC_(hdc);
-  if (!dc || width < 0 || height < 0) return nullptr;
+  if (!dc || width < 0 || height < 0 || TooBig(width, height)) return nullptr;
   if (width == 0 || height == 0) return StockBitmap();
   Bitmap* target = dc->Target();
   if (dc->type == DCType::Memory && target && target->mono) return CreateBitmap(width, height, 1, 1, nullptr);
@@ -598,6 +601,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* bmi, UINT usage, void** bits, HA
   if (!bmi || !ValidHeader(bmi->bmiHeader)) return nullptr;
   const BITMAPINFOHEADER& h = bmi->bmiHeader;
   int w = h.biWidth, ht = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+  if (TooBig(w, ht)) return nullptr;
   Bitmap* b = NewBitmap(w, ht);
   b->dib = true;
   b->bpp = h.biBitCount;

@@ -491,6 +491,79 @@ TEST(GdiShapes, PolygonFillAndHatchBrush) {
   DeleteObject(hb);
 }
 
+TEST(GdiShapes, PathsArcsWidePensAndRegionPainting) {
+  Canvas c(10, 8);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  SelectObject(c.dc, red);
+  SelectObject(c.dc, GetStockObject(NULL_PEN));
+  ASSERT_TRUE(BeginPath(c.dc));
+  MoveToEx(c.dc, 1, 1, nullptr);
+  LineTo(c.dc, 5, 1);
+  LineTo(c.dc, 5, 4);
+  LineTo(c.dc, 1, 4);
+  CloseFigure(c.dc);
+  EndPath(c.dc);
+  ASSERT_EQ(GetPath(c.dc, nullptr, nullptr, 0), 4);
+  POINT pts[4];
+  BYTE types[4];
+  GetPath(c.dc, pts, types, 4);
+  EXPECT_EQ(types[0], PT_MOVETO);
+  EXPECT_EQ(types[3], PT_LINETO | PT_CLOSEFIGURE);
+  EXPECT_EQ(pts[2].x, 5);
+  ASSERT_TRUE(FillPath(c.dc));
+  EXPECT_EQ(c.Count(kRed), 12);
+  EXPECT_FALSE(FillPath(c.dc)) << "the path is used up";
+  // The same figure as a region.
+  BeginPath(c.dc);
+  Rectangle(c.dc, 1, 1, 5, 4);
+  EndPath(c.dc);
+  HRGN fromPath = PathToRegion(c.dc);
+  RECT box;
+  GetRgnBox(fromPath, &box);
+  EXPECT_EQ(box.left, 1);
+  EXPECT_EQ(box.bottom, 4);
+  DeleteObject(fromPath);
+  // Pie: the quarter from the right radial counter-clockwise to the top one.
+  Canvas p(10, 10);
+  SelectObject(p.dc, red);
+  SelectObject(p.dc, GetStockObject(NULL_PEN));
+  Pie(p.dc, 0, 0, 10, 10, 10, 5, 5, 0);
+  EXPECT_EQ(p.At(7, 2), kRed);
+  EXPECT_EQ(p.At(2, 7), kWhite);
+  EXPECT_EQ(p.At(2, 2), kWhite);
+  SelectObject(p.dc, GetStockObject(WHITE_BRUSH));
+  // A three-pixel geometric pen covers three rows.
+  Canvas w(12, 10);
+  LOGBRUSH lb{BS_SOLID, RGB(0, 0, 0), 0};
+  HPEN wide = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT, 3, &lb, 0, nullptr);
+  EXPECT_EQ(GetObjectType(wide), static_cast<DWORD>(OBJ_EXTPEN));
+  SelectObject(w.dc, wide);
+  MoveToEx(w.dc, 2, 5, nullptr);
+  LineTo(w.dc, 9, 5);
+  for (int y : {4, 5, 6}) EXPECT_EQ(w.At(5, y), kBlack) << y;
+  for (int y : {3, 7}) EXPECT_EQ(w.At(5, y), kWhite) << y;
+  SelectObject(w.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(wide);
+  // Region painting: a one-pixel frame, an inversion, a region from a colour key.
+  Canvas r(6, 5);
+  HRGN all = CreateRectRgn(0, 0, 6, 5), inner = CreateRectRgn(2, 2, 4, 4);
+  FrameRgn(r.dc, all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 1, 1);
+  EXPECT_EQ(r.Count(kBlack), 18);
+  InvertRgn(r.dc, inner);
+  EXPECT_EQ(r.Count(kBlack), 22);
+  Canvas key(4, 2, RGB(255, 0, 255));
+  SetPixel(key.dc, 1, 0, RGB(0, 0, 255));
+  SetPixel(key.dc, 3, 1, RGB(0, 0, 255));
+  HRGN shape = GdiCreateRegionFromBitmap(key.bmp, RGB(255, 0, 255));
+  EXPECT_TRUE(PtInRegion(shape, 1, 0));
+  EXPECT_TRUE(PtInRegion(shape, 3, 1));
+  EXPECT_FALSE(PtInRegion(shape, 0, 0));
+  EXPECT_EQ(GetRegionData(shape, 0, nullptr), sizeof(RGNDATAHEADER) + 2 * sizeof(RECT));
+  for (HRGN h : {all, inner, shape}) DeleteObject(h);
+  SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(red);
+}
+
 TEST(GdiBitmaps, DibSectionsOfEveryDepthRoundTrip) {
   // A 2x2 4-bit bottom-up DIB with a palette: row 0 in memory is the bottom row.
   struct {
