@@ -5,9 +5,64 @@
 // changed with interlocked operations, so references may be taken and
 // released on any thread; the release that brings it to zero calls
 // OnFinalRelease, which deletes the object.
+//
+// Commands reach member functions through the class's static message map
+// (see platform/framework/afxmsg.h for the macros and docs/framework.md for
+// the design): each entry holds the message, notification code and id range
+// it answers, and a small function generated for the class that unpacks the
+// arguments and calls the member with its exact signature.
 #pragma once
 
 #include "platform/base/object.h"
+
+class CCmdTarget;
+struct NMHDR;
+
+// What a message-map entry's function receives. Window messages fill
+// message/wParam/lParam; commands and notifications fill nID and pExtra
+// (the CCmdUI of an update, the AFX_NOTIFY of a notification).
+struct AFX_MSGCALL {
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  UINT nID = 0;
+  void* pExtra = nullptr;
+  LRESULT result = 0;
+};
+
+// Answers TRUE when the message counts as handled.
+using AFX_PMSG = BOOL (*)(CCmdTarget* target, AFX_MSGCALL& call);
+
+struct AFX_MSGMAP_ENTRY {
+  UINT nMessage;       // window message, WM_COMMAND, WM_NOTIFY or a reflected one
+  UINT nCode;          // notification code, CN_COMMAND or CN_UPDATE_COMMAND_UI
+  UINT nID;            // first control or command id
+  UINT nLastID;        // last id of a range (nID for one id)
+  const UINT* pnRegMsg;  // registered messages: where the message number lives
+  AFX_PMSG pfn;        // null ends the table
+};
+
+struct AFX_MSGMAP {
+  const AFX_MSGMAP* (*pfnGetBaseMap)();  // null for the root
+  const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+struct AFX_CMDHANDLERINFO {
+  CCmdTarget* pTarget;
+  AFX_PMSG pmf;
+};
+
+struct AFX_NOTIFY {
+  LRESULT* pResult;
+  NMHDR* pNMHDR;
+};
+
+// OnCmdMsg's nCode: a command, an update request, or MAKELONG(code, message)
+// for control notifications (message 0 or WM_COMMAND), WM_NOTIFY codes and
+// reflected messages (WM_REFLECT_BASE + WM_COMMAND / WM_NOTIFY).
+constexpr int CN_COMMAND = 0;
+constexpr int CN_UPDATE_COMMAND_UI = -1;
+constexpr UINT WM_REFLECT_BASE = 0xBC00;
 
 class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
@@ -26,5 +81,29 @@ class CCmdTarget : public CObject {
   // Called once when the last reference goes; deletes the object.
   virtual void OnFinalRelease();
 
+  // Looks the command up in this object's message map (and its bases').
+  // With pHandlerInfo it only reports whether a handler exists.
+  virtual BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo);
+
+  // The wait cursor while a long command runs (shown by the window layer).
+  void BeginWaitCursor();
+  void EndWaitCursor();
+  void RestoreWaitCursor();
+
+  // The entry answering a window message (nCode and ids zero) in the chain
+  // of maps starting at `map`, or null.
+  static const AFX_MSGMAP_ENTRY* FindMessageEntry(const AFX_MSGMAP* map, UINT message);
+  // The entry answering a command/notification as OnCmdMsg matches it.
+  static const AFX_MSGMAP_ENTRY* FindCommandEntry(const AFX_MSGMAP* map, UINT nID, int nCode);
+
   LONG m_dwRef = 1;
+
+  static const AFX_MSGMAP* GetThisMessageMap();
+  virtual const AFX_MSGMAP* GetMessageMap() const;
 };
+
+namespace pv {
+// The window layer's wait-cursor switch: +1 begin, -1 end, 0 restore.
+using WaitCursorHook = void (*)(int);
+void SetWaitCursorHook(WaitCursorHook hook);
+}  // namespace pv

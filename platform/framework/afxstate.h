@@ -1,0 +1,56 @@
+// The framework's internal state (not for callers): per-thread handle maps,
+// the creation hook, the message being handled, and helpers shared by the
+// framework's sources.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+#include "platform/framework/afxwnd.h"
+
+class CGdiObject;
+class CDC;
+class CMenu;
+
+namespace pv::afx {
+
+struct ThreadState {
+  ~ThreadState();
+  std::unordered_map<HWND, CWnd*> permWnds;
+  std::unordered_map<HWND, CWnd*> tempWnds;
+  std::unordered_map<HGDIOBJ, CGdiObject*> permGdi, tempGdi;
+  std::unordered_map<HDC, CDC*> permDC, tempDC;
+  std::unordered_map<HMENU, CMenu*> permMenu, tempMenu;
+  CWnd* pWndInit = nullptr;
+  HHOOK createHook = nullptr;
+  MSG lastSent{};
+  int waitDepth = 0;
+  HCURSOR savedCursor = nullptr;
+};
+ThreadState& State();
+
+struct ProcessStateData {
+  std::mutex mutex;
+  std::unordered_map<std::u16string, std::unique_ptr<std::u16string>> classNames;
+};
+ProcessStateData& ProcessState();
+
+// Reaches CWnd's internals for the creation hook and WM_NCDESTROY.
+struct CreateHookAccess {
+  static void Subclass(CWnd* pWnd, HWND hWnd);
+  static void FinishNcDestroy(CWnd* pWnd);
+};
+
+// The modal loop's pre-translation: the window's own chain, then the
+// thread's (dialog keys, accelerators).
+BOOL PreTranslateModal(CWnd* pWnd, MSG* pMsg);
+// Dialog navigation over a window's children.
+HWND NextTabItem(HWND dialog, HWND control, bool previous);
+HWND NextGroupItem(HWND dialog, HWND control, bool previous);
+// The application's title for message boxes, and its main window.
+CString AppTitle();
+HWND MainWindowHandle();
+
+}  // namespace pv::afx
