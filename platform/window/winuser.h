@@ -11,6 +11,7 @@
 #include "platform/base/wintypes.h"
 #include "platform/base/geometry.h"
 #include "platform/base/globalmem.h"
+#include "platform/base/threads.h"
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
 
@@ -614,10 +615,6 @@ using SENDASYNCPROC = void (*)(HWND, UINT, ULONG_PTR, LRESULT);
 #define SMTO_BLOCK 0x0001
 #define SMTO_ABORTIFHUNG 0x0002
 #define SMTO_NOTIMEOUTIFNOTHUNG 0x0008
-#define INFINITE 0xFFFFFFFFu
-#define WAIT_OBJECT_0 0x00000000u
-#define WAIT_TIMEOUT 0x00000102u
-#define WAIT_FAILED 0xFFFFFFFFu
 #define MWMO_WAITALL 0x0001
 #define MWMO_ALERTABLE 0x0002
 #define MWMO_INPUTAVAILABLE 0x0004

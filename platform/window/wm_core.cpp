@@ -1,6 +1,5 @@
 // Window handles, classes, creation and destruction, the window tree,
 // window data (longs, properties, text).
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -106,8 +105,9 @@ std::vector<HWND> AllWindows() {
 }
 
 // ---- threads ----------------------------------------------------------------------------------
+// The same thread ids as GetCurrentThreadId, so PostThreadMessage finds queues.
 DWORD CurrentTid() {
-  static thread_local DWORD tid = static_cast<DWORD>(::syscall(SYS_gettid));
+  static thread_local DWORD tid = ::GetCurrentThreadId();
   return tid;
 }
 
@@ -145,8 +145,10 @@ void WakeQueue(ThreadQueue& q) {
     std::lock_guard<std::mutex> lock(q.m);
     q.wake = true;
   }
+  q.signal.store(true);
   q.cv.notify_all();
   B().WakeUp();
+  pv::WakeWaiters();  // a thread in MsgWaitForMultipleObjects
 }
 
 State& S() {

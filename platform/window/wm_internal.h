@@ -1,6 +1,7 @@
 // Internal structures of the window manager (not for callers).
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -197,6 +198,7 @@ struct ThreadQueue {
   bool quit = false;
   int quitCode = 0;
   bool wake = false;
+  std::atomic<bool> signal{false};  // something arrived (read without the lock)
   // owned by the queue's thread
   int sendDepth = 0;      // inside a sent message
   int dispatchDepth = 0;  // inside DispatchMessage / SendMessage

@@ -446,6 +446,7 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (q.posted.size() >= 10000000) return false;  // a runaway poster must not eat the memory
     q.posted.push_back(m);
   }
+  q.signal.store(true);
   if (q.tid != CurrentTid()) WakeQueue(q);
   return true;
 }
@@ -677,22 +678,28 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
   return MsgWaitForMultipleObjectsEx(count, handles, ms, wakeMask, waitAll ? MWMO_WAITALL : 0);
 }
 
-DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE*, DWORD ms, DWORD, DWORD) {
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD ms, DWORD, DWORD flags) {
+  auto q = CurrentQueue();
+  q->signal.store(false);
   MSG m;
   if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
-  if (ms == 0 || TestMode()) return WAIT_TIMEOUT;
-  auto q = CurrentQueue();
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms == INFINITE ? 1000000000u : ms);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
-    if (!B().Headless()) {
-      B().Pump(10);
-    } else {
-      std::unique_lock<std::mutex> lock(q->m);
-      q->cv.wait_for(lock, std::chrono::milliseconds(10));
-    }
+  bool waitAll = (flags & MWMO_WAITALL) != 0;
+  if (count == 0 && (ms == 0 || TestMode())) return WAIT_TIMEOUT;  // nothing could end the wait in a test
+  if (B().Headless()) {
+    DWORD r = pv::WaitForObjects(count, handles, waitAll, ms, [q] { return q->signal.load(); });
+    return r;
   }
-  return WAIT_TIMEOUT;
+  // On a desktop the platform events need pumping while waiting.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms == INFINITE ? 1000000000u : ms);
+  for (;;) {
+    if (count) {
+      DWORD r = WaitForMultipleObjects(count, handles, waitAll, 0);
+      if (r != WAIT_TIMEOUT) return r;
+    }
+    B().Pump(10);
+    if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
+    if (std::chrono::steady_clock::now() >= deadline) return WAIT_TIMEOUT;
+  }
 }
 
 DWORD GetQueueStatus(UINT flags) {
