@@ -9,6 +9,15 @@
 #include "toolkit/markup/markuptext.h"
 
 namespace {
+// Bounds a recursive walk of the element tree at kMaxTreeWalkDepth.
+struct WalkDepth {
+  static thread_local int s_nDepth;
+  bool ok;
+  WalkDepth() : ok(s_nDepth < kMaxTreeWalkDepth) { s_nDepth++; }
+  ~WalkDepth() { s_nDepth--; }
+};
+thread_local int WalkDepth::s_nDepth = 0;
+
 bool PtInRect(const RECT& rc, int x, int y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
 RECT UnionRect(const RECT& a, const RECT& b) {
   if (a.left >= a.right || a.top >= a.bottom) return b;
@@ -57,6 +66,8 @@ CTKMarkupVisual* CTKMarkupVisual::GetVisualParent() const {
 }
 
 void CTKMarkupVisual::UpdateBounds() {
+  WalkDepth depth;
+  if (!depth.ok) return;
   RECT rc = {0, 0, m_szRenderSize.cx, m_szRenderSize.cy};
   for (int i = 0; i < GetVisualChildrenCount(); i++) {
     CTKMarkupVisual* pChild = GetVisualChild(i);
@@ -73,6 +84,8 @@ void CTKMarkupVisual::UpdateBounds() {
 }
 
 CTKMarkupInputElement* CTKMarkupVisual::InputHitTest(int x, int y) {
+  WalkDepth depth;
+  if (!depth.ok) return nullptr;
   int px = x - m_ptVisualOffset.x, py = y - m_ptVisualOffset.y;
   if (!PtInRect(m_rcBounds, px, py)) return nullptr;
   RECT rcClip;
@@ -185,7 +198,8 @@ void CTKMarkupUIElement::InvalidateArrange() {
 void CTKMarkupUIElement::InvalidateMeasure() { InvalidateMeasureCore(nullptr); }
 
 void CTKMarkupUIElement::InvalidateMeasureCore(CTKMarkupDrawingContext* pDC) {
-  if (m_bInMeasure || m_bMeasureDirty) return;
+  WalkDepth depth;
+  if (!depth.ok || m_bInMeasure || m_bMeasureDirty) return;
   SIZE szOld = m_szDesiredSize;
   m_bForceMeasure = TRUE;
   m_bArrangeNeeded = TRUE;

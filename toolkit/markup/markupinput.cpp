@@ -216,9 +216,12 @@ CTKMarkupProperties* CTKMarkupInputElement::EnsureTriggerProperties() {
 }
 
 void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
-  if (!pRoot) return;
+  static thread_local int s_nDepth = 0;
+  if (!pRoot || s_nDepth >= kMaxTreeWalkDepth) return;
+  s_nDepth++;
   int n = pRoot->GetLogicalChildrenCount();
   for (int i = 0; i < n; i++) ApplyStyles(pRoot->GetLogicalChild(i));
+  s_nDepth--;
   if (CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pRoot)) pElement->OnApplyStyle();
 }
 

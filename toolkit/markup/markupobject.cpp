@@ -104,12 +104,37 @@ void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
 
 LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
 
+// Objects hold objects (a style its based-on style, a tag value another
+// element ...), so one release can free a long chain. Past a small nesting
+// depth, final releases are queued and run by the outermost release in a
+// loop, so a chain of any length never exhausts the stack.
+namespace {
+const int kMaxReleaseDepth = 64;
+thread_local int t_nReleaseDepth = 0;
+thread_local std::vector<CTKMarkupObject*>* t_pPendingReleases = nullptr;
+}  // namespace
+
 LONG CTKMarkupObject::Release() {
   LONG n = m_dwRef.load();
   if (n == 0) return 0;
   n = --m_dwRef;
-  if (n == 0) OnFinalRelease();
-  return n;
+  if (n != 0) return n;
+  if (t_nReleaseDepth >= kMaxReleaseDepth) {
+    if (!t_pPendingReleases) t_pPendingReleases = new std::vector<CTKMarkupObject*>();
+    t_pPendingReleases->push_back(this);
+    return 0;
+  }
+  t_nReleaseDepth++;
+  OnFinalRelease();
+  if (t_nReleaseDepth == 1 && t_pPendingReleases) {
+    while (!t_pPendingReleases->empty()) {
+      CTKMarkupObject* p = t_pPendingReleases->back();
+      t_pPendingReleases->pop_back();
+      p->OnFinalRelease();
+    }
+  }
+  t_nReleaseDepth--;
+  return 0;
 }
 
 void CTKMarkupObject::OnFinalRelease() { delete this; }
@@ -202,6 +227,14 @@ const CTKMarkupObject* CTKMarkupObject::FindValueOwner(CTKMarkupDependencyProper
 }
 
 void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+  // Trees can be deeper than the markup nesting (elements taken from
+  // resources as content); the walk stops at a fixed depth.
+  static thread_local int s_nDepth = 0;
+  if (s_nDepth >= kMaxTreeWalkDepth) return;
+  struct Depth {
+    Depth() { s_nDepth++; }
+    ~Depth() { s_nDepth--; }
+  } depth;
   int nCount = GetLogicalChildrenCount();
   for (int i = 0; i < nCount; i++) {
     CTKMarkupObject* pChild = GetLogicalChild(i);

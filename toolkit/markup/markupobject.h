@@ -57,6 +57,10 @@ struct PropertyChangedArgs {
   CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; }         \
   CTKMarkupType* cls::GetType() const { return GetMarkupClass(); }
 
+// Recursive walks of an element tree (inherited-change notification, style
+// application) stop at this depth.
+const int kMaxTreeWalkDepth = 1024;
+
 // Constructs every descriptor once, in the fixed table order. Called by every
 // descriptor accessor, so no static initialiser order is relied on.
 void MarkupRegisterTypes();

@@ -208,25 +208,31 @@ void CTKMarkupStyle::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDepe
 }
 
 void CTKMarkupStyle::Seal() {
-  if (m_bSealed || m_bSealing) return;  // sealing guards against a based-on cycle
-  m_bSealing = TRUE;
-  if (!m_pValues) m_pValues = new CTKMarkupProperties(nullptr);
-  SetLogicalParent(nullptr);
-  CTKMarkupStyle* pBasedOn = GetBasedOn();
-  if (pBasedOn) {
-    pBasedOn->Seal();
-    m_pValues->CopyFrom(pBasedOn->m_pValues);
+  if (m_bSealed || m_bSealing) return;
+  // The based-on chain is sealed from its base up, in a loop: a chain of
+  // any length needs no stack, and a cycle stops at the style met twice.
+  std::vector<CTKMarkupStyle*> chain;
+  for (CTKMarkupStyle* p = this; p && !p->m_bSealed && !p->m_bSealing; p = p->GetBasedOn()) {
+    p->m_bSealing = TRUE;
+    chain.push_back(p);
   }
-  for (int i = 0; i < m_pSetters->GetCount(); i++) {
-    CTKMarkupSetter* pSetter = static_cast<CTKMarkupSetter*>(m_pSetters->GetItem(i));
-    CTKMarkupDependencyProperty* pProperty = pSetter->GetProperty();
-    CTKMarkupObject* pValue = pSetter->GetSetterValue();
-    if (!pProperty || !pValue) continue;
-    pValue->AddRef();
-    m_pValues->Set(pProperty, pValue);
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    CTKMarkupStyle* pStyle = *it;
+    if (!pStyle->m_pValues) pStyle->m_pValues = new CTKMarkupProperties(nullptr);
+    pStyle->SetLogicalParent(nullptr);
+    CTKMarkupStyle* pBasedOn = pStyle->GetBasedOn();
+    if (pBasedOn && pBasedOn->m_bSealed) pStyle->m_pValues->CopyFrom(pBasedOn->m_pValues);
+    for (int i = 0; i < pStyle->m_pSetters->GetCount(); i++) {
+      CTKMarkupSetter* pSetter = static_cast<CTKMarkupSetter*>(pStyle->m_pSetters->GetItem(i));
+      CTKMarkupDependencyProperty* pProperty = pSetter->GetProperty();
+      CTKMarkupObject* pValue = pSetter->GetSetterValue();
+      if (!pProperty || !pValue) continue;
+      pValue->AddRef();
+      pStyle->m_pValues->Set(pProperty, pValue);
+    }
+    pStyle->m_bSealing = FALSE;
+    pStyle->m_bSealed = TRUE;
   }
-  m_bSealing = FALSE;
-  m_bSealed = TRUE;
 }
 
 CTKMarkupObject* CTKMarkupStyle::GetStyleValue(CTKMarkupDependencyProperty* pProperty) const {

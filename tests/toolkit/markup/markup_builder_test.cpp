@@ -283,3 +283,34 @@ TEST_F(MarkupBuild, HostileInputEndsInAClearError) {
 }
 
 }  // namespace
+
+namespace {
+
+std::u16string Num(int n) {
+  std::string digits = std::to_string(n);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+TEST_F(MarkupBuild, LongResourceChainsBuildAndRelease) {
+  // Resources that refer to the previous one (a based-on chain of styles,
+  // elements whose content is the previous element) make object chains far
+  // longer than the markup nesting; building, styling and releasing them
+  // must not exhaust the stack.
+  const int n = 20000;
+  std::u16string text = u"<StackPanel><StackPanel.Resources><Style x:Key='s0' TargetType='Button'><Setter Property='Width' Value='1'/></Style>"
+                        u"<Button x:Key='b0'/>";
+  for (int i = 1; i < n; i++) {
+    text += u"<Style x:Key='s" + Num(i) + u"' TargetType='Button' BasedOn='{StaticResource s" + Num(i - 1) + u"}'/>";
+    text += u"<Button x:Key='b" + Num(i) + u"' Content='{StaticResource b" + Num(i - 1) + u"}' Tag='{StaticResource b" + Num(i - 1) + u"}'/>";
+  }
+  text += u"</StackPanel.Resources><Button Style='{StaticResource s" + Num(n - 1) + u"}'/><Button Content='{StaticResource b" + Num(n - 1) +
+          u"}'/></StackPanel>";
+  CTKMarkupPanel* panel = MarkupDynamicCast<CTKMarkupPanel>(Build(text));
+  ASSERT_NE(panel, nullptr) << Narrow(ctx->GetLastParseError());
+  EXPECT_EQ(static_cast<CTKMarkupInt*>(panel->GetVisualChild(0)->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty))->GetValue(), 1);
+  CTKMarkupInputElement::ApplyStyles(panel);
+  panel->SetValue(CTKMarkupTextElement::m_pFontSizeProperty, new CTKMarkupInt(9));  // notifies down the tree
+  MarkupReleaseElement(root);
+}
+
+}  // namespace
