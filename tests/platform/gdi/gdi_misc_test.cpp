@@ -11,6 +11,7 @@
 #include "platform/gdi/gdiplus.h"
 #include "platform/gdi/imagelist.h"
 #include "platform/system/modules.h"
+#include "platform/system/resources.h"
 #include "tests/platform/gdi/canvas.h"
 
 namespace {
@@ -453,6 +454,52 @@ TEST(GdiOutput, BmpFilesLoadAndMapButtonColours) {
   std::remove(path.c_str());
   EXPECT_EQ(GdiLoadBitmapFromMemory(bmp.data(), bmp.size() - 4, 0), nullptr) << "truncated pixels";
   EXPECT_EQ(LoadImageW(nullptr, u"/no/such/file.bmp", IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE), nullptr);
+}
+
+TEST(GdiOutput, BitmapAndIconResources) {
+  auto file = Bmp24(2, 2, 0x123456);
+  std::vector<uint8_t> dib(file.begin() + 14, file.end());  // resources keep the DIB without the file header
+  const uint32_t px[4] = {0xFF0000FFu, 0xFF0000FFu, 0xFF00FF00u, 0xFF00FF00u};
+  auto ico = IcoFile(px);
+  std::vector<uint8_t> image(ico.begin() + 22, ico.end());
+  uint8_t group[6 + 14] = {0, 0, 1, 0, 1, 0};
+  group[6] = 2;
+  group[7] = 2;
+  group[6 + 6] = 32;
+  uint32_t bytes = static_cast<uint32_t>(image.size());
+  std::memcpy(group + 6 + 8, &bytes, 4);
+  group[6 + 12] = 0x2D;  // image id 301
+  group[6 + 13] = 0x01;
+  const pv::ResourceEntry entries[] = {
+      {nullptr, 2, nullptr, 101, 0, dib.data(), static_cast<DWORD>(dib.size())},
+      {nullptr, 14, nullptr, 201, 0, group, sizeof group},
+      {nullptr, 3, nullptr, 301, 0, image.data(), static_cast<DWORD>(image.size())},
+  };
+  const pv::ResourceSet set{u"gditestres", entries, 3};
+  HMODULE m = pv::RegisterResourceSet(&set);
+  ASSERT_NE(m, nullptr);
+  HBITMAP bmp = LoadBitmap(m, MAKEINTRESOURCE(101));
+  ASSERT_NE(bmp, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  EXPECT_EQ(GetPixel(dc, 1, 1), RGB(0x12, 0x34, 0x56));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bmp);
+  EXPECT_EQ(LoadBitmap(m, MAKEINTRESOURCE(999)), nullptr);
+  HICON icon = LoadIcon(m, MAKEINTRESOURCE(201));
+  ASSERT_NE(icon, nullptr);
+  Canvas c(32, 32);
+  DrawIcon(c.dc, 0, 0, icon);  // at the standard icon size
+  EXPECT_EQ(c.At(0, 0), 0x0000FFu);
+  EXPECT_EQ(c.At(31, 31), 0x00FF00u);
+  DestroyIcon(icon);
+  pv::UnregisterResourceSet(&set);
+  // Standard icons exist without resources and survive DestroyIcon.
+  HICON std1 = LoadIcon(nullptr, IDI_WARNING);
+  ASSERT_NE(std1, nullptr);
+  EXPECT_TRUE(DestroyIcon(std1));
+  EXPECT_EQ(LoadIcon(nullptr, IDI_WARNING), std1);
 }
 
 TEST(GdiOutput, PrintedPdfReadsBack) {
