@@ -39,9 +39,10 @@ void GdiSetSystemClip(HDC hdc, HRGN rgnInBitmapCoords);
 // origin, size and clip: for reusing cached window DCs.
 void GdiResetDC(HDC hdc);
 
-// Raw access to the pixels of a 32-bit bitmap (top-down rows, native-endian
-// premultiplied 0xAARRGGBB). Also pending drawing is flushed first. False for
-// other handles or formats.
+// Raw access to the pixels of a 32-bit bitmap: `bits` is the top image row,
+// rows follow at `strideBytes` (negative for a bottom-up DIB section);
+// native-endian premultiplied 0xAARRGGBB. Pending drawing is flushed first.
+// False for other handles or formats.
 bool GdiGetDibPixels(HBITMAP bmp, uint32_t** bits, int* width, int* height, int* strideBytes);
 // Tell GDI that the caller changed the pixels behind its back.
 void GdiMarkDirty(HBITMAP bmp);
