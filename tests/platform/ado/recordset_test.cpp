@@ -410,8 +410,17 @@ TEST_F(RecordsetTest, ConnectionTransactionsAndState) {
   c_->RollbackTrans();
   EXPECT_EQ(raw.One("SELECT count(*) FROM FILES"), "4");
   EXPECT_NE(ErrorOf([&] { c_->CommitTrans(); }).find("no open transaction"), std::string::npos);
-  // An open recordset closes with its connection.
+  // Requery reads the rows again, with its events.
   _RecordsetPtr rs = Open(u"select * from files");
+  RecordingSink sink;
+  DWORD cookie = Advise(rs, &sink);
+  c_->Execute(u"insert into files (filename) values ('late')", nullptr, adCmdText);
+  EXPECT_EQ(rs->GetRecordCount(), 4);
+  rs->Requery();
+  EXPECT_EQ(rs->GetRecordCount(), 5);
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"WillChangeRecordset Requery", "RecordsetChangeComplete Requery"}));
+  Unadvise(rs, cookie);
+  // An open recordset closes with its connection.
   c_->Close();
   EXPECT_EQ(c_->GetState(), adStateClosed);
   EXPECT_EQ(rs->GetState(), adStateClosed);
