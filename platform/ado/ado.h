@@ -12,12 +12,14 @@
 // put any user text into a statement safely; ExecuteWithParameters() binds
 // values to `?` markers instead.
 //
-// Recordsets keep their rows on the client: RecordCount is exact (except
-// -1 for forward-only and dynamic server-side cursors, as ADO reports),
+// Recordsets keep their rows in memory: RecordCount is exact (except -1
+// for forward-only and dynamic server-side cursors, as ADO reports),
 // bookmarks are VT_R8 values that stay valid for the life of the
 // recordset, and a SELECT from a single table is updatable even when the
 // select list omits the key (the row identity is kept hidden). Joins and
-// aggregates are read-only.
+// aggregates are read-only. Execute's results and forward-only read-only
+// server-side recordsets instead read their rows as the caller moves
+// (no bookmarks, no moving back).
 //
 // Recordset events reach sinks advised on the connection point of
 // RecordsetEvents (or RecordsetEventsVt), synchronously and in this order:
