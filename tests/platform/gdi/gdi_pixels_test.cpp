@@ -158,6 +158,21 @@ TEST(GdiBlit, MonochromeConversionsUseTextAndBackgroundColours) {
   DeleteObject(mono);
 }
 
+TEST(GdiBlit, MaskBltChoosesTheOperationPerMaskBit) {
+  Canvas src(4, 1, RGB(255, 0, 0)), dst(4, 1, RGB(0, 0, 255));
+  HBITMAP mask = CreateBitmap(4, 1, 1, 1, nullptr);
+  const uint8_t bits[2] = {0xA0, 0};  // 1010: pixels 0 and 2 set
+  SetBitmapBits(mask, 2, bits);
+  // Set bits copy the source; clear bits keep the destination (D = 0xAA).
+  ASSERT_TRUE(MaskBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, mask, 0, 0, MAKEROP4(SRCCOPY, 0x00AA0029u)));
+  EXPECT_EQ(dst.Map(kRed), "#.#.\n");
+  EXPECT_EQ(dst.Map(kBlue), ".#.#\n");
+  uint8_t back[2] = {};
+  EXPECT_EQ(GetBitmapBits(mask, 2, back), 2);
+  EXPECT_EQ(back[0], 0xA0);
+  DeleteObject(mask);
+}
+
 TEST(GdiBlit, StretchAndMirrorByNegativeExtent) {
   Canvas src(2, 1);
   SetPixel(src.dc, 0, 0, RGB(255, 0, 0));
