@@ -124,6 +124,8 @@ struct FontImpl;  // text layer (gdi_text.cpp)
 struct Font : Obj {
   LOGFONTW lf{};
   FontImpl* impl = nullptr;
+  // Device fonts for scaling mapping modes, by y scale × 1024.
+  std::vector<std::pair<long, FontImpl*>> scaled;
   Font() : Obj(Kind::Font) {}
   ~Font() override;
 };

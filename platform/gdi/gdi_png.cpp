@@ -26,7 +26,7 @@ bool GdiSavePng(HBITMAP hbmp, const char* path) {
   }
   b->RawToPixels();
   b->Flush();
-  FILE* f = std::fopen(path, "wb");
+  FILE* volatile f = std::fopen(path, "wb");
   if (!f) {
     t_last = std::string("cannot open ") + path + ": " + std::strerror(errno);
     return false;

@@ -173,7 +173,10 @@ struct FontImpl {
   }
 };
 
-Font::~Font() { delete impl; }
+Font::~Font() {
+  delete impl;
+  for (auto& e : scaled) delete e.second;
+}
 
 static std::string Lower(std::string s) {
   for (char& c : s)
@@ -281,11 +284,41 @@ static FontImpl* Build(const LOGFONTW& lf) {
   return fi;
 }
 
+// The device font of the DC's current font: fonts are sized in logical
+// units, so a scaling mapping mode (a printed page drawn in screen units)
+// scales them.
 static FontImpl* Impl(DC* dc) {
   Font* f = As<Font>(dc->st.font, Kind::Font);
   if (!f) f = As<Font>(StockFont(SYSTEM_FONT), Kind::Font);
-  if (!f->impl) f->impl = Build(f->lf);
-  return f->impl;
+  double k = std::fabs(dc->ScaleY());
+  long key = std::lround(k * 1024);
+  if (key == 1024 || key <= 0) {
+    if (!f->impl) f->impl = Build(f->lf);
+    return f->impl;
+  }
+  for (auto& e : f->scaled)
+    if (e.first == key) return e.second;
+  LOGFONTW lf = f->lf;
+  lf.lfHeight = static_cast<LONG>(std::lround(lf.lfHeight == 0 ? 16 * k : lf.lfHeight * k));
+  if (lf.lfHeight == 0) lf.lfHeight = f->lf.lfHeight < 0 ? -1 : 1;
+  lf.lfWidth = static_cast<LONG>(std::lround(lf.lfWidth * std::fabs(dc->ScaleX())));
+  FontImpl* fi = Build(lf);
+  f->scaled.push_back({key, fi});
+  return fi;
+}
+
+// Device pixels ↔ logical units of the DC's mapping.
+static int LogicalX(DC* dc, int v) {
+  double k = std::fabs(dc->ScaleX());
+  return k == 1 ? v : static_cast<int>(std::lround(v / k));
+}
+static int LogicalY(DC* dc, int v) {
+  double k = std::fabs(dc->ScaleY());
+  return k == 1 ? v : static_cast<int>(std::lround(v / k));
+}
+static int DeviceExtra(DC* dc) {
+  double k = std::fabs(dc->ScaleX());
+  return k == 1 ? dc->st.charExtra : static_cast<int>(std::lround(dc->st.charExtra * k));
 }
 
 static HFONT NewFont(const LOGFONTW& lf, bool stock) {
@@ -361,17 +394,17 @@ static int RawWidth(FontImpl* fi, const char16_t* s, int n) {
   return PANGO_PIXELS(lr.width);
 }
 
-int MeasureText(DC* dc, const char16_t* s, int n) {
-  FontImpl* fi = Impl(dc);
-  return RawWidth(fi, s, n) + dc->st.charExtra * n;
-}
+static int DeviceWidth(DC* dc, const char16_t* s, int n) { return RawWidth(Impl(dc), s, n) + DeviceExtra(dc) * n; }
 
-// Width of every prefix of s: out[i] = width of s[0..i).
-static std::vector<int> PrefixWidths(DC* dc, const char16_t* s, int n) {
+int MeasureText(DC* dc, const char16_t* s, int n) { return LogicalX(dc, DeviceWidth(dc, s, n)); }
+
+// Width of every prefix of s in device pixels: out[i] = width of s[0..i).
+static std::vector<int> DevicePrefixWidths(DC* dc, const char16_t* s, int n) {
   FontImpl* fi = Impl(dc);
+  int extra = DeviceExtra(dc);
   std::vector<int> out(n + 1, 0);
   if (fi->face != Face::Pango) {
-    for (int i = 0; i <= n; ++i) out[i] = i * (fi->aveWidth + dc->st.charExtra);
+    for (int i = 0; i <= n; ++i) out[i] = i * (fi->aveWidth + extra);
     return out;
   }
   if (n == 0) return out;
@@ -393,11 +426,19 @@ static std::vector<int> PrefixWidths(DC* dc, const char16_t* s, int n) {
   for (int i = 0; i < n; ++i) {
     int v = endAtByte[off[i]];
     if (v <= -2) last = PANGO_PIXELS(-(v + 2));
-    out[i] = last + dc->st.charExtra * i;
+    out[i] = last + extra * i;
   }
-  out[n] = PANGO_PIXELS(total.width) + dc->st.charExtra * n;
+  out[n] = PANGO_PIXELS(total.width) + extra * n;
   // Inside a cluster (e.g. a surrogate pair) widths do not decrease.
   for (int i = 1; i <= n; ++i) out[i] = std::max(out[i], out[i - 1]);
+  return out;
+}
+
+// The same in logical units.
+static std::vector<int> PrefixWidths(DC* dc, const char16_t* s, int n) {
+  std::vector<int> out = DevicePrefixWidths(dc, s, n);
+  if (std::fabs(dc->ScaleX()) != 1)
+    for (int& v : out) v = LogicalX(dc, v);
   return out;
 }
 
@@ -406,13 +447,13 @@ void GetMetrics(DC* dc, TEXTMETRICW* tm) {
   Font* f = As<Font>(dc->st.font, Kind::Font);
   const LOGFONTW& lf = f ? f->lf : As<Font>(StockFont(SYSTEM_FONT), Kind::Font)->lf;
   std::memset(tm, 0, sizeof *tm);
-  tm->tmHeight = fi->height;
-  tm->tmAscent = fi->ascent;
-  tm->tmDescent = fi->descent;
-  tm->tmInternalLeading = fi->internalLeading;
-  tm->tmExternalLeading = fi->externalLeading;
-  tm->tmAveCharWidth = fi->aveWidth;
-  tm->tmMaxCharWidth = fi->maxWidth;
+  tm->tmHeight = LogicalY(dc, fi->height);
+  tm->tmAscent = LogicalY(dc, fi->ascent);
+  tm->tmDescent = tm->tmHeight - tm->tmAscent;
+  tm->tmInternalLeading = LogicalY(dc, fi->internalLeading);
+  tm->tmExternalLeading = LogicalY(dc, fi->externalLeading);
+  tm->tmAveCharWidth = std::max(1, LogicalX(dc, fi->aveWidth));
+  tm->tmMaxCharWidth = std::max(1, LogicalX(dc, fi->maxWidth));
   tm->tmWeight = lf.lfWeight ? lf.lfWeight : FW_NORMAL;
   tm->tmDigitizedAspectX = tm->tmDigitizedAspectY = 96;
   tm->tmFirstChar = 0x20;
@@ -501,15 +542,18 @@ void DrawRun(DC* dc, int x, int y, const char16_t* s, int n, int ulIndex, const 
   FontImpl* fi = Impl(dc);
   // Per-character positions only when something needs them.
   bool perChar = fi->face != Face::Pango || dc->st.charExtra != 0 || (ulIndex >= 0 && ulIndex < n);
-  std::vector<int> widths;
+  std::vector<int> widths;  // device pixels
   int w;
   if (perChar) {
-    widths = PrefixWidths(dc, s, n);
+    widths = DevicePrefixWidths(dc, s, n);
     w = widths[n];
   } else {
-    w = MeasureText(dc, s, n);
+    w = DeviceWidth(dc, s, n);
   }
-  RECT box = dc->ToTargetRect(x, y, x + w, y + fi->height);
+  // The run's box: its logical origin placed by the mapping, its size the device font's.
+  RECT box = dc->ToTargetRect(x, y, x + LogicalX(dc, w), y + LogicalY(dc, fi->height));
+  box.right = box.left + w;
+  box.bottom = box.top + fi->height;
   cairo_t* cr = dc->Cairo();
   if (!cr) return;
   if (clipLogical) {
@@ -852,9 +896,8 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
       if (drawn.ul >= 0) {
         // Only the underline: draw it as a one-character underline with no glyphs.
         std::vector<int> pw = PrefixWidths(dc, drawn.text.data(), static_cast<int>(drawn.text.size()));
-        FontImpl* fi = Impl(dc);
-        RECT u{x + pw[drawn.ul], y + std::min(fi->ascent + 1, fi->height - 1), x + pw[drawn.ul + 1],
-               y + std::min(fi->ascent + 1, fi->height - 1) + fi->underlineThickness};
+        int uy = y + std::min(tm.tmAscent + 1, tm.tmHeight - 1);
+        RECT u{x + pw[drawn.ul], uy, x + pw[drawn.ul + 1], uy + 1};
         RECT t = dc->ToTargetRect(u.left, u.top, u.right, u.bottom);
         HBRUSH br = CreateSolidBrush(dc->st.text);
         FillTargetRect(dc, t, br, PATCOPY);
@@ -956,7 +999,7 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
   PV_DC_OR(FALSE);
   if (!size || count < 0 || (!text && count > 0)) return FALSE;
   size->cx = MeasureText(dc, text, count);
-  size->cy = Impl(dc)->height;
+  size->cy = LogicalY(dc, Impl(dc)->height);
   return TRUE;
 }
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR t, int c, LPSIZE s) { return GetTextExtentPoint32(hdc, t, c, s); }
@@ -975,7 +1018,7 @@ BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR text, int count, int maxExtent, LPINT
     for (int i = 0; i < count; ++i) dx[i] = pw[i + 1];
   if (size) {
     size->cx = pw[count];
-    size->cy = Impl(dc)->height;
+    size->cy = LogicalY(dc, Impl(dc)->height);
   }
   return TRUE;
 }
@@ -985,7 +1028,7 @@ BOOL GetCharWidth32(HDC hdc, UINT first, UINT last, LPINT widths) {
   if (!widths || last < first || last - first > 0x10000) return FALSE;
   for (UINT c = first; c <= last; ++c) {
     char16_t ch = static_cast<char16_t>(c);
-    widths[c - first] = RawWidth(Impl(dc), &ch, 1);
+    widths[c - first] = LogicalX(dc, RawWidth(Impl(dc), &ch, 1));
   }
   return TRUE;
 }
@@ -1047,8 +1090,8 @@ static BOOL TextAt(DC* dc, HDC hdc, int x, int y, UINT options, const RECT* rc, 
   if ((align & TA_CENTER) == TA_CENTER) left = x - w / 2;
   else if (align & TA_RIGHT) left = x - w;
   int top = y;
-  if ((align & TA_BASELINE) == TA_BASELINE) top = y - fi->ascent;
-  else if (align & TA_BOTTOM) top = y - fi->height;
+  if ((align & TA_BASELINE) == TA_BASELINE) top = y - LogicalY(dc, fi->ascent);
+  else if (align & TA_BOTTOM) top = y - LogicalY(dc, fi->height);
   if (options & ETO_OPAQUE && rc) {
     RECT t = dc->ToTargetRect(rc->left, rc->top, rc->right, rc->bottom);
     HBRUSH br = CreateSolidBrush(dc->st.bk);
@@ -1115,11 +1158,11 @@ LONG TabbedTextOut(HDC hdc, int x, int y, LPCWSTR text, int count, int nTabs, co
     if (i == count || text[i] == u'\t') {
       if (i > start) DrawRun(dc, cx, y, text + start, i - start, -1, nullptr, dc->st.bkMode == OPAQUE);
       cx += MeasureText(dc, text + start, i - start);
-      if (i < count) cx = TabStop(cx, nTabs, tabs, origin, fi->aveWidth);
+      if (i < count) cx = TabStop(cx, nTabs, tabs, origin, LogicalX(dc, fi->aveWidth));
       start = i + 1;
     }
   }
-  return MAKELONG(cx - x, fi->height);
+  return MAKELONG(cx - x, LogicalY(dc, fi->height));
 }
 
 DWORD GetTabbedTextExtent(HDC hdc, LPCWSTR text, int count, int nTabs, const INT* tabs) {
@@ -1130,11 +1173,11 @@ DWORD GetTabbedTextExtent(HDC hdc, LPCWSTR text, int count, int nTabs, const INT
   for (int i = 0; i <= count; ++i) {
     if (i == count || text[i] == u'\t') {
       cx += MeasureText(dc, text + start, i - start);
-      if (i < count) cx = TabStop(cx, nTabs, tabs, 0, fi->aveWidth);
+      if (i < count) cx = TabStop(cx, nTabs, tabs, 0, LogicalX(dc, fi->aveWidth));
       start = i + 1;
     }
   }
-  return static_cast<DWORD>(MAKELONG(cx, fi->height));
+  return static_cast<DWORD>(MAKELONG(cx, LogicalY(dc, fi->height)));
 }
 
 int DrawText(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) {

@@ -146,6 +146,35 @@ TEST(GdiText, TabsAndMarginsOnTheTestFace) {
   EXPECT_EQ(p.uiLengthDrawn, 3u);
 }
 
+TEST(GdiText, ScalingMappingModesScaleFonts) {
+  // A page drawn in "screen" units on a denser device: fonts grow with the mapping,
+  // measurements stay in logical units.
+  Canvas c(80, 40);
+  SetMapMode(c.dc, MM_ANISOTROPIC);
+  SetWindowExtEx(c.dc, 1, 1, nullptr);
+  SetViewportExtEx(c.dc, 2, 2, nullptr);
+  FontScope fs(c.dc, u"PravenorTest", -10);
+  SIZE sz;
+  GetTextExtentPoint32(c.dc, u"ab", 2, &sz);
+  EXPECT_EQ(sz.cx, 10);
+  EXPECT_EQ(sz.cy, 10);
+  TEXTMETRICW tm;
+  GetTextMetrics(c.dc, &tm);
+  EXPECT_EQ(tm.tmHeight, 10);
+  EXPECT_EQ(tm.tmAveCharWidth, 5);
+  SetBkMode(c.dc, TRANSPARENT);
+  TextOut(c.dc, 5, 5, u"ab", 2);
+  RECT ink = c.Ink();
+  EXPECT_EQ(ink.left, 10);
+  EXPECT_EQ(ink.top, 10);
+  EXPECT_EQ(ink.right, 29);   // two 10-pixel advances, the last block 9 wide
+  EXPECT_EQ(ink.bottom, 26);  // ascent 16 device pixels
+  RECT r{0, 0, 40, 20};
+  DrawText(c.dc, u"abc", 3, &r, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(r.right, 15);
+  EXPECT_EQ(r.bottom, 10);
+}
+
 TEST(GdiText, MnemonicUnderlineAndHidePrefix) {
   Canvas a(40, 14), b(40, 14), p(40, 14);
   for (Canvas* c : {&a, &b, &p}) {
