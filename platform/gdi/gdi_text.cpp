@@ -96,6 +96,8 @@ struct Fonts {
   PangoFontMap* map = nullptr;
   PangoContext* ctx = nullptr;     // anti-aliased
   PangoContext* ctxMono = nullptr;  // NONANTIALIASED_QUALITY
+  PangoContext* ctxRtl = nullptr;   // right-to-left reading order
+  PangoContext* ctxMonoRtl = nullptr;
 };
 
 static std::string ConfPath() {
@@ -147,6 +149,10 @@ static Fonts& F() {
     pango_fc_font_map_set_config(PANGO_FC_FONT_MAP(f->map), f->config);
     f->ctx = MakeContext(f->map, true);
     f->ctxMono = MakeContext(f->map, false);
+    f->ctxRtl = MakeContext(f->map, true);
+    f->ctxMonoRtl = MakeContext(f->map, false);
+    pango_context_set_base_dir(f->ctxRtl, PANGO_DIRECTION_RTL);
+    pango_context_set_base_dir(f->ctxMonoRtl, PANGO_DIRECTION_RTL);
   }
   return *f;
 }
@@ -158,6 +164,7 @@ struct FontImpl {
   Face face = Face::Pango;
   PangoFontDescription* desc = nullptr;
   PangoLayout* layout = nullptr;
+  PangoLayout* rtlLayout = nullptr;  // drawing in right-to-left reading order
   bool mono = false;
   int ascent = 0, descent = 0, height = 0, internalLeading = 0, externalLeading = 0;
   int aveWidth = 0, maxWidth = 0;
@@ -169,6 +176,7 @@ struct FontImpl {
   bool hasText = false;
   ~FontImpl() {
     if (layout) g_object_unref(layout);
+    if (rtlLayout) g_object_unref(rtlLayout);
     if (desc) pango_font_description_free(desc);
   }
 };
@@ -538,6 +546,20 @@ static void MarlettGlyph(cairo_t* cr, char16_t ch, double x, double y, double s)
   cairo_fill(cr);
 }
 
+// Set by DrawText for DT_RTLREADING while it draws.
+static thread_local bool t_rtlReading = false;
+
+static PangoLayout* RtlLayout(FontImpl* fi) {
+  if (!fi->rtlLayout) {
+    fi->rtlLayout = pango_layout_new(fi->mono ? F().ctxMonoRtl : F().ctxRtl);
+    pango_layout_set_font_description(fi->rtlLayout, fi->desc);
+    pango_layout_set_auto_dir(fi->rtlLayout, FALSE);
+    pango_layout_set_single_paragraph_mode(fi->rtlLayout, TRUE);
+    if (PangoAttrList* al = pango_layout_get_attributes(fi->layout)) pango_layout_set_attributes(fi->rtlLayout, al);
+  }
+  return fi->rtlLayout;
+}
+
 void DrawRun(DC* dc, int x, int y, const char16_t* s, int n, int ulIndex, const RECT* clipLogical, bool opaque) {
   FontImpl* fi = Impl(dc);
   // Per-character positions only when something needs them.
@@ -576,7 +598,15 @@ void DrawRun(DC* dc, int x, int y, const char16_t* s, int n, int ulIndex, const 
     ox = oy = 0;
   }
   if (fi->face == Face::Pango && n > 0) {
-    if (dc->st.charExtra == 0) {
+    bool rtl = t_rtlReading || (dc->st.textAlign & TA_RTLREADING);
+    if (rtl && dc->st.charExtra == 0) {
+      // Right-to-left reading order: bidirectional runs ordered from the right.
+      PangoLayout* l = RtlLayout(fi);
+      std::string u = ToUtf8(s, n);
+      pango_layout_set_text(l, u.data(), static_cast<int>(u.size()));
+      cairo_move_to(cr, ox, oy);
+      pango_cairo_show_layout(cr, l);
+    } else if (dc->st.charExtra == 0) {
       SetText(fi, s, n);
       cairo_move_to(cr, ox, oy);
       pango_cairo_show_layout(cr, fi->layout);
@@ -884,6 +914,11 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
 
   bool opaque = dc->st.bkMode == OPAQUE;
   RECT clip = *rc;
+  struct RtlScope {
+    bool old;
+    explicit RtlScope(bool on) : old(t_rtlReading) { t_rtlReading = on; }
+    ~RtlScope() { t_rtlReading = old; }
+  } rtlScope((fmt & DT_RTLREADING) != 0);
   bool hideUl = (fmt & DT_HIDEPREFIX) != 0;
   bool onlyUl = (fmt & DT_PREFIXONLY) != 0;
   for (const Line& ln : lines) {
@@ -1100,6 +1135,8 @@ static BOOL TextAt(DC* dc, HDC hdc, int x, int y, UINT options, const RECT* rc, 
   }
   const RECT* clip = (options & ETO_CLIPPED) ? rc : nullptr;
   bool opaque = dc->st.bkMode == OPAQUE && !(options & ETO_OPAQUE);
+  bool oldRtl = t_rtlReading;
+  if (options & ETO_RTLREADING) t_rtlReading = true;
   if (dx) {
     int cx = left;
     for (int i = 0; i < count; ++i) {
@@ -1109,6 +1146,7 @@ static BOOL TextAt(DC* dc, HDC hdc, int x, int y, UINT options, const RECT* rc, 
   } else if (count > 0) {
     DrawRun(dc, left, top, text, count, -1, clip, opaque);
   }
+  t_rtlReading = oldRtl;
   if (align & TA_UPDATECP) {
     if ((align & TA_CENTER) == TA_CENTER) {
     } else if (align & TA_RIGHT) dc->st.cur.x = x - w;

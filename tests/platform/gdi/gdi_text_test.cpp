@@ -276,6 +276,21 @@ TEST(GdiText, ChineseInATahomaFontDrawsRealGlyphs) {
   EXPECT_GE(han.second, 24) << "full-width advances";
 }
 
+TEST(GdiText, RightToLeftReadingOrdersNeutralCharacters) {
+  auto render = [](const char16_t* t, UINT fmt) {
+    Canvas c(80, 20);
+    FontScope fs(c.dc, u"Arial", -14);
+    SetBkMode(c.dc, TRANSPARENT);
+    RECT r{0, 0, 80, 20};
+    DrawText(c.dc, t, -1, &r, DT_SINGLELINE | fmt);
+    return c.Map(0xFFFFFF);
+  };
+  // Latin letters read the same either way; a trailing "!" moves to the left end.
+  EXPECT_EQ(render(u"abc", 0), render(u"abc", DT_RTLREADING));
+  EXPECT_NE(render(u"abc!", 0), render(u"abc!", DT_RTLREADING));
+  EXPECT_EQ(render(u"abc!", DT_RTLREADING), render(u"!abc", 0));
+}
+
 TEST(GdiText, MarlettGlyphsAreDrawn) {
   Canvas c(20, 20);
   FontScope fs(c.dc, u"Marlett", -16);
