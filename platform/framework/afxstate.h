@@ -25,6 +25,7 @@ struct ThreadState {
   std::unordered_map<HMENU, CMenu*> permMenu, tempMenu;
   CWnd* pWndInit = nullptr;
   HHOOK createHook = nullptr;
+  int hookDepth = 0;
   MSG lastSent{};
   int waitDepth = 0;
   HCURSOR savedCursor = nullptr;

@@ -1016,6 +1016,8 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
   AfxHookWindowCreate(this);
   HWND h = reinterpret_cast<HWND>(::SendMessage(pParentWnd->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
   AfxUnhookWindowCreate();
+  if (h && !m_hWnd && ::IsWindow(h) && !FromHandlePermanent(h) && Attach(h))
+    pv::afx::CreateHookAccess::Subclass(this, h);
   return h != nullptr;
 }
 

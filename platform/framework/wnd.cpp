@@ -152,9 +152,11 @@ void pv::afx::CreateHookAccess::Subclass(CWnd* pWnd, HWND hWnd) {
   if (old != &AfxWndProc) pWnd->m_pfnSuper = old;
 }
 
+// The hook is installed only while a creation is under way, so that tests
+// resetting the window manager (and its hooks) leave nothing stale here.
 void AfxHookWindowCreate(CWnd* pWnd) {
   auto& st = State();
-  if (!st.createHook) st.createHook = SetWindowsHookEx(WH_CBT, &CALLBACK_CreateHook, nullptr, 0);
+  if (st.hookDepth++ == 0) st.createHook = SetWindowsHookEx(WH_CBT, &CALLBACK_CreateHook, nullptr, 0);
   st.pWndInit = pWnd;
 }
 
@@ -162,6 +164,10 @@ BOOL AfxUnhookWindowCreate() {
   auto& st = State();
   BOOL ok = st.pWndInit == nullptr;
   st.pWndInit = nullptr;
+  if (st.hookDepth > 0 && --st.hookDepth == 0 && st.createHook) {
+    UnhookWindowsHookEx(st.createHook);
+    st.createHook = nullptr;
+  }
   return ok;
 }
 
@@ -239,6 +245,11 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
   HWND hWnd = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
   AfxUnhookWindowCreate();
+  if (hWnd && !m_hWnd && ::IsWindow(hWnd) && !FromHandlePermanent(hWnd)) {
+    // Made without passing the hook (a class that creates windows its own
+    // way): bind it now; only the creation messages were missed.
+    if (Attach(hWnd)) pv::afx::CreateHookAccess::Subclass(this, hWnd);
+  }
   if (!hWnd) {
     // A window that failed in WM_CREATE was destroyed and detached already;
     // PostNcDestroy ran then.

@@ -1,0 +1,328 @@
+// Message maps, reflection, command routing inside a window, CCmdUI on
+// menus, and the handle maps.
+#include <string>
+#include <vector>
+
+#include "fw_fixture.h"
+
+namespace {
+
+using fwtest::FrameworkTest;
+
+constexpr UINT kCmdFirst = 40001;
+constexpr UINT kNotifyCode = static_cast<UINT>(-2);  // a negative notification code (16-bit in the map)
+UINT g_registered = 0;
+
+std::vector<std::string>& Calls() {
+  static std::vector<std::string> calls;
+  return calls;
+}
+
+class CProbeWnd : public CWnd {
+ public:
+  CPoint lastClick{-1, -1};
+  UINT lastFlags = 0;
+  CSize lastSize{-1, -1};
+  UINT lastRange = 0;
+  BOOL disableCmd = FALSE;
+
+ protected:
+  int OnCreate(LPCREATESTRUCT cs) {
+    Calls().push_back("create");
+    return CWnd::OnCreate(cs);
+  }
+  void OnSize(UINT, int cx, int cy) { lastSize = CSize(cx, cy); }
+  void OnLButtonDown(UINT flags, CPoint pt) {
+    lastFlags = flags;
+    lastClick = pt;
+  }
+  LRESULT OnUserOne(WPARAM w, LPARAM l) { return static_cast<LRESULT>(w * 100 + l); }
+  LRESULT OnRegistered(WPARAM w, LPARAM) { return static_cast<LRESULT>(w + 7); }
+  void OnRange(UINT id) {
+    lastRange = id;
+    Calls().push_back("range");
+  }
+  void OnUpdateRange(CCmdUI* ui) { ui->Enable(!disableCmd); }
+  void OnChildNotify(NMHDR* nm, LRESULT* result) {
+    Calls().push_back("parent-notify");
+    *result = static_cast<LRESULT>(nm->idFrom);
+  }
+  void OnChildChange() { Calls().push_back("parent-change"); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CProbeWnd, CWnd)
+  ON_WM_CREATE()
+  ON_WM_SIZE()
+  ON_WM_LBUTTONDOWN()
+  ON_MESSAGE(WM_USER + 1, OnUserOne)
+  ON_REGISTERED_MESSAGE(g_registered, OnRegistered)
+  ON_COMMAND_RANGE(kCmdFirst, kCmdFirst + 9, OnRange)
+  ON_UPDATE_COMMAND_UI_RANGE(kCmdFirst, kCmdFirst + 9, OnUpdateRange)
+  ON_NOTIFY(kNotifyCode, 7, OnChildNotify)
+  ON_EN_CHANGE(7, OnChildChange)
+END_MESSAGE_MAP()
+
+// A derived class replaces one handler and keeps the base's others.
+class CProbeDerived : public CProbeWnd {
+ public:
+  int derivedSizes = 0;
+
+ protected:
+  void OnSize(UINT type, int cx, int cy) {
+    ++derivedSizes;
+    CProbeWnd::OnSize(type, cx, cy);
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CProbeDerived, CProbeWnd)
+  ON_WM_SIZE()
+END_MESSAGE_MAP()
+
+// A control that handles its own notifications (reflection).
+class CReflectingChild : public CWnd {
+ public:
+  BOOL passChangeOn = FALSE;
+  HBRUSH brush = nullptr;
+
+ protected:
+  void OnReflectedNotify(NMHDR*, LRESULT* result) {
+    Calls().push_back("child-notify");
+    *result = 99;
+  }
+  BOOL OnReflectedChange() {
+    Calls().push_back("child-change");
+    return !passChangeOn;
+  }
+  HBRUSH CtlColor(CDC*, UINT) { return brush; }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CReflectingChild, CWnd)
+  ON_NOTIFY_REFLECT(kNotifyCode, OnReflectedNotify)
+  ON_CONTROL_REFLECT_EX(EN_CHANGE, OnReflectedChange)
+  ON_WM_CTLCOLOR_REFLECT()
+END_MESSAGE_MAP()
+
+class MessageMapTest : public FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    Calls().clear();
+    if (!g_registered) g_registered = ::RegisterWindowMessage(u"PvFrameworkTestMessage");
+  }
+};
+
+TEST_F(MessageMapTest, WindowMessagesReachTypedHandlersThroughTheClassChain) {
+  CProbeDerived wnd;
+  ASSERT_TRUE(wnd.CreateEx(0, nullptr, u"probe", WS_POPUP | WS_VISIBLE, 10, 20, 200, 100, nullptr, nullptr));
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"create"}));
+  EXPECT_EQ(CWnd::FromHandlePermanent(wnd.m_hWnd), &wnd);
+
+  // The derived class's OnSize runs, then the base's.
+  wnd.MoveWindow(10, 20, 150, 90);
+  CRect client;
+  wnd.GetClientRect(&client);
+  EXPECT_GE(wnd.derivedSizes, 1);
+  EXPECT_EQ(wnd.lastSize, CSize(client.Width(), client.Height()));
+
+  // Input arrives cracked: flags and a client point.
+  pv::test::ClickClient(wnd.m_hWnd, 12, 34);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(wnd.lastClick, CPoint(12, 34));
+
+  // ON_MESSAGE and ON_REGISTERED_MESSAGE answer; unknown messages go on to the default.
+  EXPECT_EQ(wnd.SendMessage(WM_USER + 1, 3, 4), 304);
+  EXPECT_EQ(wnd.SendMessage(g_registered, 5, 0), 12);
+  EXPECT_EQ(wnd.SendMessage(WM_USER + 2, 3, 4), 0);
+  wnd.DestroyWindow();
+  EXPECT_EQ(wnd.m_hWnd, nullptr);
+}
+
+TEST_F(MessageMapTest, CommandsAndNotificationsRouteWithReflectionFirst) {
+  CProbeWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, u"parent", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr));
+  CReflectingChild child;
+  ASSERT_TRUE(child.Create(nullptr, u"child", WS_VISIBLE, CRect(0, 0, 50, 20), &parent, 7));
+
+  struct Case {
+    const char* name;
+    BOOL passOn;
+    std::vector<std::string> calls;
+  };
+  const Case cases[] = {
+      {"child handles its change alone", FALSE, {"child-change"}},
+      {"child lets the parent see it too", TRUE, {"child-change", "parent-change"}},
+  };
+  for (const Case& c : cases) {
+    Calls().clear();
+    child.passChangeOn = c.passOn;
+    ::SendMessage(parent.m_hWnd, WM_COMMAND, MAKEWPARAM(7, EN_CHANGE), reinterpret_cast<LPARAM>(child.m_hWnd));
+    EXPECT_EQ(Calls(), c.calls) << c.name;
+  }
+
+  // A reflected notification is the child's: the parent's handler never runs.
+  Calls().clear();
+  NMHDR nm{child.m_hWnd, 7, kNotifyCode};
+  EXPECT_EQ(::SendMessage(parent.m_hWnd, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&nm)), 99);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"child-notify"}));
+  // From a window without an object the parent's map answers.
+  HWND raw = ::CreateWindowEx(0, u"Static", u"", WS_CHILD, 0, 0, 5, 5, parent.m_hWnd,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(7)), nullptr, nullptr);
+  Calls().clear();
+  NMHDR nm2{raw, 7, kNotifyCode};
+  EXPECT_EQ(::SendMessage(parent.m_hWnd, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&nm2)), 7);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"parent-notify"}));
+
+  // WM_CTLCOLOR*: the child's brush wins; without one the parent's default answers.
+  HBRUSH red = ::CreateSolidBrush(RGB(255, 0, 0));
+  child.brush = red;
+  HDC dc = ::GetDC(child.m_hWnd);
+  EXPECT_EQ(::SendMessage(parent.m_hWnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                          reinterpret_cast<LPARAM>(child.m_hWnd)),
+            reinterpret_cast<LRESULT>(red));
+  child.brush = nullptr;
+  EXPECT_NE(::SendMessage(parent.m_hWnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                          reinterpret_cast<LPARAM>(child.m_hWnd)),
+            reinterpret_cast<LRESULT>(red));
+  ::ReleaseDC(child.m_hWnd, dc);
+  ::DeleteObject(red);
+
+  // Menu commands: ranges carry the id; a command its update handler
+  // disables is not carried out.
+  Calls().clear();
+  ::SendMessage(parent.m_hWnd, WM_COMMAND, kCmdFirst + 4, 0);
+  EXPECT_EQ(parent.lastRange, kCmdFirst + 4);
+  parent.disableCmd = TRUE;
+  parent.lastRange = 0;
+  ::SendMessage(parent.m_hWnd, WM_COMMAND, kCmdFirst + 5, 0);
+  EXPECT_EQ(parent.lastRange, 0u);
+  parent.DestroyWindow();
+}
+
+// Objects that delete themselves when their window goes.
+class CSelfDeleting : public CWnd {
+ public:
+  static int alive;
+  CSelfDeleting() { ++alive; }
+  ~CSelfDeleting() override { --alive; }
+  void PostNcDestroy() override { delete this; }
+};
+int CSelfDeleting::alive = 0;
+
+TEST_F(MessageMapTest, HandleMapsHoldNothingAfterCreateDestroyCycles) {
+  for (int round = 0; round < 40; ++round) {
+    auto* owner = new CSelfDeleting;
+    ASSERT_TRUE(owner->CreateEx(0, nullptr, u"top", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
+    auto* kid = new CSelfDeleting;
+    ASSERT_TRUE(kid->Create(nullptr, u"kid", 0, CRect(0, 0, 10, 10), owner, 5));
+    // Windows nobody bound get temporary objects, until idle time.
+    HWND raw = ::CreateWindowEx(0, u"Static", u"raw", WS_CHILD, 0, 0, 5, 5, owner->m_hWnd, nullptr, nullptr, nullptr);
+    CWnd* temp = CWnd::FromHandle(raw);
+    EXPECT_EQ(CWnd::FromHandle(raw), temp);
+    EXPECT_EQ(CWnd::FromHandlePermanent(raw), nullptr);
+    EXPECT_EQ(owner->GetDlgItem(5), kid);
+    CDC* dc = owner->GetDC();
+    CMenu::FromHandle(::CreatePopupMenu())->DestroyMenu();
+    owner->ReleaseDC(dc);
+    EXPECT_GE(AfxTemporaryWindowCount(), 1);
+    ::DestroyWindow(owner->m_hWnd);  // takes the child and itself along
+    AfxDeleteTempMaps();
+    EXPECT_EQ(CSelfDeleting::alive, 0);
+    EXPECT_EQ(AfxPermanentWindowCount(), 0);
+    EXPECT_EQ(AfxTemporaryWindowCount(), 0);
+    EXPECT_EQ(AfxTemporaryDCCount(), 0);
+    EXPECT_EQ(AfxTemporaryMenuCount(), 0);
+  }
+}
+
+TEST_F(MessageMapTest, SubclassingBindsAnExistingWindowAndGivesItBack) {
+  HWND raw = ::CreateWindowEx(0, u"Static", u"raw", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  WNDPROC before = reinterpret_cast<WNDPROC>(::GetWindowLongPtr(raw, GWLP_WNDPROC));
+  {
+    CProbeWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(raw));
+    EXPECT_FALSE(CProbeWnd().Attach(nullptr));
+    EXPECT_EQ(::SendMessage(raw, WM_USER + 1, 1, 2), 102);
+    // The original procedure still gets what the map leaves alone.
+    ::SetWindowText(raw, u"changed");
+    EXPECT_EQ(fwtest::TextOf(raw), CString(u"changed"));
+    EXPECT_EQ(wnd.UnsubclassWindow(), raw);
+  }
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(::GetWindowLongPtr(raw, GWLP_WNDPROC)), before);
+  EXPECT_EQ(::SendMessage(raw, WM_USER + 1, 1, 2), 0);
+  ::DestroyWindow(raw);
+}
+
+// A frame updating a popup menu through its update handlers.
+class CMenuFrame : public CFrameWnd {
+ public:
+  BOOL enableA = TRUE;
+  int checkB = 1;
+
+ protected:
+  void OnA() {}
+  void OnB() {}
+  void OnUpdateA(CCmdUI* ui) { ui->Enable(enableA); }
+  void OnUpdateB(CCmdUI* ui) { ui->SetCheck(checkB); }
+  void OnUpdateText(CCmdUI* ui) { ui->SetText(u"Renamed"); }
+  DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CMenuFrame, CFrameWnd)
+  ON_COMMAND(kCmdFirst, OnA)
+  ON_COMMAND(kCmdFirst + 1, OnB)
+  ON_UPDATE_COMMAND_UI(kCmdFirst, OnUpdateA)
+  ON_UPDATE_COMMAND_UI(kCmdFirst + 1, OnUpdateB)
+  ON_UPDATE_COMMAND_UI(kCmdFirst + 3, OnUpdateText)
+END_MESSAGE_MAP()
+
+TEST_F(MessageMapTest, MenuItemsFollowUpdateHandlersAndUnhandledOnesAreDisabled) {
+  auto* frame = new CMenuFrame;
+  ASSERT_TRUE(frame->Create(nullptr, u"Menus", WS_OVERLAPPEDWINDOW));
+  CMenu popup;
+  popup.CreatePopupMenu();
+  popup.AppendMenu(MF_STRING, kCmdFirst, u"A");
+  popup.AppendMenu(MF_STRING, kCmdFirst + 1, u"B");
+  popup.AppendMenu(MF_SEPARATOR);
+  popup.AppendMenu(MF_STRING, kCmdFirst + 2, u"Nobody handles me");
+  popup.AppendMenu(MF_STRING, kCmdFirst + 3, u"Text");
+
+  struct Case {
+    BOOL enableA;
+    int checkB;
+  };
+  for (Case c : {Case{TRUE, 1}, Case{FALSE, 0}}) {
+    frame->enableA = c.enableA;
+    frame->checkB = c.checkB;
+    frame->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup.m_hMenu), 0);
+    EXPECT_EQ((popup.GetMenuState(kCmdFirst, MF_BYCOMMAND) & MF_GRAYED) == 0, c.enableA != FALSE);
+    EXPECT_EQ((popup.GetMenuState(kCmdFirst + 1, MF_BYCOMMAND) & MF_CHECKED) != 0, c.checkB != 0);
+    EXPECT_TRUE(popup.GetMenuState(kCmdFirst + 2, MF_BYCOMMAND) & MF_GRAYED);
+    CString text;
+    popup.GetMenuString(kCmdFirst + 3, text, MF_BYCOMMAND);
+    EXPECT_EQ(text, CString(u"Renamed"));
+  }
+  frame->DestroyWindow();
+}
+
+TEST_F(MessageMapTest, DescendantsGetMessagesAndNullObjectsAnswerNullHandles) {
+  CProbeWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, u"p", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
+  CProbeWnd a, b;
+  ASSERT_TRUE(a.Create(nullptr, u"a", 0, CRect(0, 0, 10, 10), &parent, 1));
+  ASSERT_TRUE(b.Create(nullptr, u"b", 0, CRect(0, 0, 5, 5), &a, 2));
+  Calls().clear();
+  parent.SendMessageToDescendants(WM_COMMAND, kCmdFirst + 1, 0, TRUE, TRUE);
+  EXPECT_EQ(Calls().size(), 2u);
+  Calls().clear();
+  parent.SendMessageToDescendants(WM_COMMAND, kCmdFirst + 1, 0, FALSE, TRUE);
+  EXPECT_EQ(Calls().size(), 1u);
+  EXPECT_EQ(parent.GetDescendantWindow(2), &b);
+  CWnd* none = nullptr;
+  EXPECT_EQ(CWnd::HwndOf(none), nullptr);
+  parent.DestroyWindow();
+}
+
+}  // namespace
