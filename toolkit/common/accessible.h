@@ -1,0 +1,145 @@
+// The accessibility face of toolkit windows and drawn items: an IAccessible
+// part whose methods forward to virtual operations of the owner, the three
+// system calls accessibility needs (looked up by name on first use), and the
+// conversion of child-id VARIANTs to integers.
+#pragma once
+
+#include "platform/base/bstr.h"
+#include "platform/base/com.h"
+#include "platform/base/variant.h"
+#include "platform/base/wintypes.h"
+
+class CCmdTarget;
+
+struct IAccessible : IDispatch {
+  STDMETHOD(get_accParent)(IDispatch** parent) PURE;
+  STDMETHOD(get_accChildCount)(LONG* count) PURE;
+  STDMETHOD(get_accChild)(VARIANT child, IDispatch** dispatch) PURE;
+  STDMETHOD(get_accName)(VARIANT child, BSTR* name) PURE;
+  STDMETHOD(get_accValue)(VARIANT child, BSTR* value) PURE;
+  STDMETHOD(get_accDescription)(VARIANT child, BSTR* description) PURE;
+  STDMETHOD(get_accRole)(VARIANT child, VARIANT* role) PURE;
+  STDMETHOD(get_accState)(VARIANT child, VARIANT* state) PURE;
+  STDMETHOD(get_accHelp)(VARIANT child, BSTR* help) PURE;
+  STDMETHOD(get_accHelpTopic)(BSTR* helpFile, VARIANT child, LONG* topic) PURE;
+  STDMETHOD(get_accKeyboardShortcut)(VARIANT child, BSTR* shortcut) PURE;
+  STDMETHOD(get_accFocus)(VARIANT* child) PURE;
+  STDMETHOD(get_accSelection)(VARIANT* children) PURE;
+  STDMETHOD(get_accDefaultAction)(VARIANT child, BSTR* action) PURE;
+  STDMETHOD(accSelect)(LONG flags, VARIANT child) PURE;
+  STDMETHOD(accLocation)(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) PURE;
+  STDMETHOD(accNavigate)(LONG direction, VARIANT start, VARIANT* endUpAt) PURE;
+  STDMETHOD(accHitTest)(LONG x, LONG y, VARIANT* child) PURE;
+  STDMETHOD(accDoDefaultAction)(VARIANT child) PURE;
+  STDMETHOD(put_accName)(VARIANT child, BSTR name) PURE;
+  STDMETHOD(put_accValue)(VARIANT child, BSTR value) PURE;
+
+ protected:
+  ~IAccessible() override = default;
+};
+PV_DECLARE_UUID(IAccessible, "618736e0-3c3d-11cf-810c-00aa00389b71");
+constexpr IID IID_IAccessible = __uuidof(IAccessible);
+
+class CTKAccessible {
+ public:
+  CTKAccessible();
+  virtual ~CTKAccessible();
+  CTKAccessible(const CTKAccessible&) = delete;
+  CTKAccessible& operator=(const CTKAccessible&) = delete;
+
+  // Overridden by the owner; the base answers E_NOTIMPL (focus and
+  // selection: S_FALSE, nothing) and leaves the out parameters untouched.
+  virtual HRESULT GetAccessibleParent(IDispatch** parent);
+  virtual HRESULT GetAccessibleChildCount(LONG* count);
+  virtual HRESULT GetAccessibleChild(VARIANT child, IDispatch** dispatch);
+  virtual HRESULT GetAccessibleName(VARIANT child, BSTR* name);
+  virtual HRESULT GetAccessibleValue(VARIANT child, BSTR* value);
+  virtual HRESULT GetAccessibleDescription(VARIANT child, BSTR* description);
+  virtual HRESULT GetAccessibleRole(VARIANT child, VARIANT* role);
+  virtual HRESULT GetAccessibleState(VARIANT child, VARIANT* state);
+  virtual HRESULT GetAccessibleHelp(VARIANT child, BSTR* help);
+  virtual HRESULT GetAccessibleHelpTopic(BSTR* helpFile, VARIANT child, LONG* topic);
+  virtual HRESULT GetAccessibleKeyboardShortcut(VARIANT child, BSTR* shortcut);
+  virtual HRESULT GetAccessibleFocus(VARIANT* child);
+  virtual HRESULT GetAccessibleSelection(VARIANT* children);
+  virtual HRESULT GetAccessibleDefaultAction(VARIANT child, BSTR* action);
+  virtual HRESULT AccessibleSelect(LONG flags, VARIANT child);
+  virtual HRESULT AccessibleLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child);
+  virtual HRESULT AccessibleNavigate(LONG direction, VARIANT start, VARIANT* endUpAt);
+  virtual HRESULT AccessibleHitTest(LONG x, LONG y, VARIANT* child);
+  virtual HRESULT AccessibleDoDefaultAction(VARIANT child);
+  virtual HRESULT SetAccessibleName(VARIANT child, BSTR name);
+  virtual HRESULT SetAccessibleValue(VARIANT child, BSTR value);
+  // The framework object whose reference count the interface shares.
+  virtual CCmdTarget* GetCmdTarget();
+
+  // Raises a WinEvent (nothing when the system cannot).
+  void NotifyAccessibleEvent(DWORD event, HWND hwnd, LONG objectId, LONG childId);
+  // The reply to WM_GETOBJECT; E_FAIL without the accessibility library.
+  LRESULT GetLresultFromObject(REFIID riid, WPARAM wParam, LPUNKNOWN object);
+  // The system's standard accessible object of a window; E_FAIL without it.
+  HRESULT GetAccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID riid, void** object);
+
+  // The child id a VARIANT carries: 0 the object itself, -1 for anything
+  // that is not a (referenced) 16- or 32-bit integer.
+  static LONG GetChildIndex(const VARIANT* child);
+
+  // The interface clients receive.
+  IAccessible* GetAccessibleInterface() { return &m_xAccessible; }
+
+  class XAccessible : public IAccessible {
+   public:
+    explicit XAccessible(CTKAccessible* owner) : m_pOwner(owner) {}
+    STDMETHOD(QueryInterface)(REFIID riid, void** object) override;
+    STDMETHOD_(ULONG, AddRef)() override;
+    STDMETHOD_(ULONG, Release)() override;
+    STDMETHOD(GetTypeInfoCount)(UINT* count) override;
+    STDMETHOD(GetTypeInfo)(UINT index, LCID lcid, ITypeInfo** info) override;
+    STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
+    STDMETHOD(Invoke)(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                      EXCEPINFO* exception, UINT* argError) override;
+    STDMETHOD(get_accParent)(IDispatch** parent) override;
+    STDMETHOD(get_accChildCount)(LONG* count) override;
+    STDMETHOD(get_accChild)(VARIANT child, IDispatch** dispatch) override;
+    STDMETHOD(get_accName)(VARIANT child, BSTR* name) override;
+    STDMETHOD(get_accValue)(VARIANT child, BSTR* value) override;
+    STDMETHOD(get_accDescription)(VARIANT child, BSTR* description) override;
+    STDMETHOD(get_accRole)(VARIANT child, VARIANT* role) override;
+    STDMETHOD(get_accState)(VARIANT child, VARIANT* state) override;
+    STDMETHOD(get_accHelp)(VARIANT child, BSTR* help) override;
+    STDMETHOD(get_accHelpTopic)(BSTR* helpFile, VARIANT child, LONG* topic) override;
+    STDMETHOD(get_accKeyboardShortcut)(VARIANT child, BSTR* shortcut) override;
+    STDMETHOD(get_accFocus)(VARIANT* child) override;
+    STDMETHOD(get_accSelection)(VARIANT* children) override;
+    STDMETHOD(get_accDefaultAction)(VARIANT child, BSTR* action) override;
+    STDMETHOD(accSelect)(LONG flags, VARIANT child) override;
+    STDMETHOD(accLocation)(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) override;
+    STDMETHOD(accNavigate)(LONG direction, VARIANT start, VARIANT* endUpAt) override;
+    STDMETHOD(accHitTest)(LONG x, LONG y, VARIANT* child) override;
+    STDMETHOD(accDoDefaultAction)(VARIANT child) override;
+    STDMETHOD(put_accName)(VARIANT child, BSTR name) override;
+    STDMETHOD(put_accValue)(VARIANT child, BSTR value) override;
+
+   private:
+    CTKAccessible* m_pOwner;
+  };
+
+ protected:
+  using PFNNOTIFYWINEVENT = void (*)(DWORD, HWND, LONG, LONG);
+  using PFNLRESULTFROMOBJECT = LRESULT (*)(REFIID, WPARAM, LPUNKNOWN);
+  using PFNACCESSIBLEOBJECTFROMWINDOW = HRESULT (*)(HWND, DWORD, REFIID, void**);
+
+  XAccessible m_xAccessible{this};
+  PFNNOTIFYWINEVENT m_pNotifyWinEvent = nullptr;
+  PFNLRESULTFROMOBJECT m_pLresultFromObject = nullptr;
+  PFNACCESSIBLEOBJECTFROMWINDOW m_pAccessibleObjectFromWindow = nullptr;
+  HMODULE m_hUser32 = nullptr;  // kUnavailable once NotifyWinEvent proved missing
+  HMODULE m_hOleAcc = nullptr;  // kUnavailable once an entry point proved missing
+
+  static inline const HMODULE kUnavailable = reinterpret_cast<HMODULE>(static_cast<INT_PTR>(-1));
+
+ private:
+  bool LoadOleAcc();
+  template <class F>
+  F* ResolveOleAcc(F*& slot, const char* name);
+};
