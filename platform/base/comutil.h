@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -287,7 +288,7 @@ class _com_ptr_t {
   }
   _com_ptr_t& operator=(const _com_ptr_t& other) noexcept { return *this = other.p_; }
   _com_ptr_t& operator=(_com_ptr_t&& other) noexcept {
-    if (this != &other) {
+    if (this != std::addressof(other)) {  // operator& is overloaded
       T* old = p_;
       p_ = other.p_;
       other.p_ = nullptr;

@@ -372,3 +372,23 @@ TEST(Com, InitialisationIsCountedPerThread) {
 }
 
 }  // namespace
+
+namespace {
+struct CountedThing : IUnknown {
+  LONG refs = 1;
+  HRESULT QueryInterface(const IID&, void** out) override { *out = this; AddRef(); return S_OK; }
+  ULONG AddRef() override { return ++refs; }
+  ULONG Release() override { return --refs; }
+};
+}  // namespace
+
+TEST(ComPtr, MoveAssignmentFromATemporaryTransfersTheReference) {
+  CountedThing thing;
+  _com_ptr_t<IUnknown> held;
+  auto make = [&thing]() { return _com_ptr_t<IUnknown>(static_cast<IUnknown*>(&thing)); };
+  held = make();  // needs move assignment, which must not use the overloaded operator&
+  EXPECT_EQ(held.GetInterfacePtr(), &thing);
+  EXPECT_EQ(thing.refs, 2);
+  held = nullptr;
+  EXPECT_EQ(thing.refs, 1);
+}
