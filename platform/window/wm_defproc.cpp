@@ -252,7 +252,30 @@ LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case SC_KEYMENU:
     case SC_MOUSEMENU: {
       Wnd* top = TopLevelOf(w);
-      if (top && top->menu) TrackMenuBar(top->hwnd, -1, (wParam & 0xFFF0) == SC_KEYMENU);
+      if (!top || !top->menu) return 0;
+      int start = -1;
+      if ((wParam & 0xFFF0) == SC_KEYMENU && lParam) {
+        // Alt+letter: the bar item with that mnemonic.
+        WCHAR ch = static_cast<WCHAR>(lParam);
+        if (ch >= u'a' && ch <= u'z') ch = static_cast<WCHAR>(ch - 32);
+        int n = GetMenuItemCount(top->menu);
+        for (int i = 0; i < n && start < 0; ++i) {
+          WCHAR text[256];
+          int len = GetMenuString(top->menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+          for (int k = 0; k + 1 < len; ++k)
+            if (text[k] == u'&' && text[k + 1] != u'&') {
+              WCHAR c = text[k + 1];
+              if (c >= u'a' && c <= u'z') c = static_cast<WCHAR>(c - 32);
+              if (c == ch) start = i;
+              break;
+            }
+        }
+        if (start < 0) {
+          MessageBeep(0);
+          return 0;
+        }
+      }
+      TrackMenuBar(top->hwnd, start, (wParam & 0xFFF0) == SC_KEYMENU);
       return 0;
     }
     case SC_NEXTWINDOW:
@@ -503,7 +526,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return ScrollBarNcMouse(w, WM_NCLBUTTONDOWN, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_SYSCOMMAND: return DefSysCommand(hwnd, wParam, lParam);
+    case WM_KEYUP:
+      if (wParam == VK_APPS) SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+      return 0;
     case WM_SYSKEYDOWN:
+      if (wParam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+        // Shift+F10 asks for the context menu, at the keyboard's place (-1).
+        SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
+        return 0;
+      }
       if (HIWORD(lParam) & KF_ALTDOWN) {
         if (wParam == VK_F4) {
           Wnd* top = TopLevelOf(w);

@@ -264,6 +264,28 @@ TEST_F(MenuTrackTest, MenuBarByKeyboardPostsTheCommand) {
   EXPECT_TRUE(undo);
   EXPECT_EQ(Messages(owner, {WM_ENTERMENULOOP}).size(), 1u);
   EXPECT_EQ(Messages(owner, {WM_EXITMENULOOP}).size(), 1u);
+  // Alt+letter opens the item with that mnemonic; an unknown letter beeps.
+  Log().clear();
+  pv::test::Chord(FALT, 'E');
+  pv::test::KeyPress(VK_RETURN);
+  pv::test::PumpUntilIdle();
+  undo = false;
+  for (const Entry& e : Log())
+    if (e.hwnd == owner && e.msg == WM_COMMAND && LOWORD(e.wParam) == 301) undo = true;
+  EXPECT_TRUE(undo);
+  pv::test::TakeBeeps();
+  pv::test::Chord(FALT, 'Q');
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::TakeBeeps().size(), 1u);
+  // Shift+F10 and the menu key ask for the context menu at the keyboard's place.
+  Log().clear();
+  pv::test::Chord(FSHIFT, VK_F10);
+  pv::test::KeyPress(VK_APPS);
+  pv::test::PumpUntilIdle();
+  std::vector<LPARAM> places;
+  for (const Entry& e : Log())
+    if (e.hwnd == owner && e.msg == WM_CONTEXTMENU) places.push_back(e.lParam);
+  EXPECT_EQ(places, (std::vector<LPARAM>{-1, -1}));
   menu = CreateMenu();  // the window owns the bar now
 }
 

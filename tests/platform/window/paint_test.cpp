@@ -173,6 +173,46 @@ TEST_F(WmTest, AWindowTreeRendersHeadlessToPixels) {
   std::filesystem::remove(childPath);
 }
 
+TEST_F(WmTest, PrintWindowDrawsTheTreeIntoAnyDc) {
+  HWND top = Top(0, 0, 120, 100, WS_POPUP | WS_VISIBLE | WS_BORDER);
+  HWND c = Child(top, 1, 20, 20, 30, 30);
+  Colours()[c] = RGB(0, 0, 200);
+  PaintSolid(c);
+  // WM_PRINTCLIENT goes to a procedure that paints the same way.
+  Handlers()[c] = [](HWND h, UINT m, WPARAM w, LPARAM, LRESULT*) {
+    if (m != WM_PRINTCLIENT && m != WM_PAINT) return false;
+    PAINTSTRUCT ps{};
+    HDC dc = m == WM_PAINT ? BeginPaint(h, &ps) : reinterpret_cast<HDC>(w);
+    RECT rc;
+    GetClientRect(h, &rc);
+    HBRUSH b = CreateSolidBrush(RGB(0, 0, 200));
+    FillRect(dc, &rc, b);
+    DeleteObject(b);
+    if (m == WM_PAINT) EndPaint(h, &ps);
+    return true;
+  };
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 120;
+  bi.bmiHeader.biHeight = -100;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  HDC mem = CreateCompatibleDC(nullptr);
+  SelectObject(mem, bmp);
+  ASSERT_TRUE(PrintWindow(top, mem, 0));
+  auto at = [&](int x, int y) {
+    uint32_t p = static_cast<uint32_t*>(bits)[y * 120 + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  };
+  EXPECT_EQ(at(0, 0), GetSysColor(COLOR_WINDOWFRAME));  // the border
+  EXPECT_EQ(at(10, 10), GetSysColor(COLOR_WINDOW));      // the erased client
+  EXPECT_EQ(at(1 + 20 + 5, 1 + 20 + 5), RGB(0, 0, 200));  // the child, offset by the border
+  DeleteDC(mem);
+  DeleteObject(bmp);
+}
+
 TEST_F(WmTest, GetDcClipsChildrenAndLockWindowUpdateHidesDrawing) {
   HWND p = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
   HWND c = Child(p, 1, 50, 50, 50, 50);
