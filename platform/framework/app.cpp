@@ -293,8 +293,10 @@ void CWinApp::SetRegistryKey(UINT nIDRegistryKey) {
 HKEY CWinApp::GetAppRegistryKey() {
   if (!m_pszRegistryKey || !m_pszProfileName) return nullptr;
   HKEY software = nullptr, company = nullptr, app = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, u"Software", 0, KEY_WRITE | KEY_READ, &software) != ERROR_SUCCESS) return nullptr;
   DWORD disp = 0;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
+                      &software, &disp) != ERROR_SUCCESS)
+    return nullptr;
   if (RegCreateKeyExW(software, m_pszRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
                       &company, &disp) == ERROR_SUCCESS) {
     RegCreateKeyExW(company, m_pszProfileName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,

@@ -139,9 +139,12 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
     menu = ::LoadMenu(inst ? inst : AfxGetResourceHandle(), lpszMenuName);
   }
   m_strTitle = lpszWindowName;
-  int x = rect.left, y = rect.top, cx = rect.right - rect.left, cy = rect.bottom - rect.top;
-  if (rect.left == CW_USEDEFAULT) {
-    x = y = cx = cy = CW_USEDEFAULT;
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT, cx = CW_USEDEFAULT, cy = CW_USEDEFAULT;
+  if (rect.left != CW_USEDEFAULT) {
+    x = rect.left;
+    y = rect.top;
+    cx = rect.right - rect.left;
+    cy = rect.bottom - rect.top;
   }
   if (!CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, cx, cy, HwndOf(pParentWnd), menu, pContext)) {
     if (menu) ::DestroyMenu(menu);
@@ -991,11 +994,14 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
   cs.style = static_cast<LONG>(dwStyle & ~WS_MAXIMIZE);
   cs.lpszClass = lpszClassName;
   cs.lpszName = lpszWindowName;
-  cs.x = rect.left;
-  cs.y = rect.top;
-  cs.cx = rect.right - rect.left;
-  cs.cy = rect.bottom - rect.top;
-  if (rect.left == CW_USEDEFAULT) cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+  if (rect.left == CW_USEDEFAULT) {
+    cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+  } else {
+    cs.x = rect.left;
+    cs.y = rect.top;
+    cs.cx = rect.right - rect.left;
+    cs.cy = rect.bottom - rect.top;
+  }
   cs.hwndParent = pParentWnd->m_hWnd;
   cs.lpCreateParams = pContext;
   if (!PreCreateWindow(cs)) {

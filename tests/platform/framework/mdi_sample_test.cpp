@@ -1,0 +1,416 @@
+// A small MDI application built only for these tests: a main frame, note
+// documents shown in form views, commands routed through view, document,
+// template, frames and application, accelerators, idle updates, titles
+// and the recent-file list in the registry file.
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fw_fixture.h"
+
+namespace {
+
+using fwtest::FrameworkTest;
+
+constexpr UINT IDR_NOTETYPE = 129;
+constexpr UINT IDD_NOTEFORM = 200;
+constexpr UINT IDC_NAME = 1001;
+constexpr UINT IDC_DONE = 1002;
+constexpr UINT ID_ROUTE = 32801;
+constexpr UINT ID_TOGGLE = 32802;
+
+std::vector<std::string>& Route() {
+  static std::vector<std::string> r;
+  return r;
+}
+// Which targets accept ID_ROUTE (the others pass it on).
+std::vector<std::string>& Accepting() {
+  static std::vector<std::string> a;
+  return a;
+}
+bool Takes(const char* who) {
+  Route().push_back(who);
+  return std::find(Accepting().begin(), Accepting().end(), who) != Accepting().end();
+}
+
+class CNoteDoc : public CDocument {
+  DECLARE_DYNCREATE(CNoteDoc)
+ public:
+  CString m_name = u"first";
+  int m_done = 1;
+  BOOL m_toggleEnabled = TRUE;
+  int m_toggleCheck = 0;
+
+ protected:
+  BOOL OnRoute(UINT) { return Takes("doc"); }
+  void OnUpdateToggle(CCmdUI* ui) {
+    ui->Enable(m_toggleEnabled);
+    ui->SetCheck(m_toggleCheck);
+  }
+  void OnToggle() { m_toggleCheck = !m_toggleCheck; }
+  DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CNoteDoc, CDocument)
+BEGIN_MESSAGE_MAP(CNoteDoc, CDocument)
+  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+  ON_UPDATE_COMMAND_UI(ID_TOGGLE, OnUpdateToggle)
+  ON_COMMAND(ID_TOGGLE, OnToggle)
+END_MESSAGE_MAP()
+
+class CNoteView : public CFormView {
+  DECLARE_DYNCREATE(CNoteView)
+ public:
+  CNoteView() : CFormView(IDD_NOTEFORM) {}
+  CNoteDoc* GetDoc() const { return static_cast<CNoteDoc*>(GetDocument()); }
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Text(pDX, IDC_NAME, GetDoc()->m_name);
+    DDV_MaxChars(pDX, GetDoc()->m_name, 8);
+    DDX_Check(pDX, IDC_DONE, GetDoc()->m_done);
+  }
+
+ protected:
+  BOOL OnRoute(UINT) { return Takes("view"); }
+  DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CNoteView, CFormView)
+BEGIN_MESSAGE_MAP(CNoteView, CFormView)
+  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+END_MESSAGE_MAP()
+
+class CChildFrame : public CMDIChildWnd {
+  DECLARE_DYNCREATE(CChildFrame)
+
+ protected:
+  BOOL OnRoute(UINT) { return Takes("child"); }
+  DECLARE_MESSAGE_MAP()
+};
+IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
+BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
+  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+END_MESSAGE_MAP()
+
+// A bar that shows ID_TOGGLE's state at idle time, as a tool bar would.
+class CStateBar : public CControlBar {
+ public:
+  CTestCmdUI state;
+  int updates = 0;
+  void OnUpdateCmdUI(CFrameWnd* target, BOOL disableIfNoHandler) override {
+    ++updates;
+    state = CTestCmdUI();
+    state.m_nID = ID_TOGGLE;
+    state.DoUpdate(target, disableIfNoHandler);
+  }
+  CSize CalcFixedLayout(BOOL, BOOL) override { return CSize(32767, 20); }
+};
+
+class CMainFrame : public CMDIFrameWnd {
+ public:
+  CStateBar bar;
+
+ protected:
+  int OnCreate(LPCREATESTRUCT cs) {
+    if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
+    bar.m_dwStyle = CBRS_TOP;
+    bar.Create(nullptr, u"bar", WS_VISIBLE, CRect(0, 0, 10, 20), this, AFX_IDW_TOOLBAR);
+    return 0;
+  }
+  BOOL OnRoute(UINT) { return Takes("main"); }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
+  ON_WM_CREATE()
+  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+END_MESSAGE_MAP()
+
+class CSampleApp : public CWinApp {
+ public:
+  CSampleApp() : CWinApp(u"Sample") {}
+  CMultiDocTemplate* notes = nullptr;
+  BOOL InitInstance() override {
+    SetRegistryKey(u"Pravenor Tests");
+    LoadStdProfileSettings(4);
+    notes = new CMultiDocTemplate(IDR_NOTETYPE, RUNTIME_CLASS(CNoteDoc), RUNTIME_CLASS(CChildFrame),
+                                  RUNTIME_CLASS(CNoteView));
+    AddDocTemplate(notes);
+    auto* main = new CMainFrame;
+    if (!main->LoadFrame(IDR_MAINFRAME)) return FALSE;
+    m_pMainWnd = main;
+    main->ShowWindow(SW_SHOW);
+    return TRUE;
+  }
+
+ protected:
+  BOOL OnRoute(UINT) { return Takes("app"); }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CSampleApp, CWinApp)
+  ON_COMMAND(ID_FILE_NEW, OnFileNew)
+  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+END_MESSAGE_MAP()
+
+// The sample's resources.
+void AddSampleResources(fwtest::Resources& res) {
+  res.String(IDR_MAINFRAME, u"Sample");
+  res.String(IDR_NOTETYPE, u"\nNote\nNote\nNote Files (*.note)\n.note\nSample.Note\nNote");
+  res.String(ID_ROUTE, u"Routes a command\nRoute");
+  pv::MenuTemplate mainMenu;
+  mainMenu.items.push_back({pv::kMenuPopup, 0, u"&File", {{0, ID_FILE_NEW, u"&New\tCtrl+N", {}},
+                                                          {0, ID_FILE_MRU_FILE1, u"Recent File", {}},
+                                                          {0, ID_APP_EXIT, u"E&xit", {}}}});
+  mainMenu.items.push_back({pv::kMenuPopup, 0, u"&Window", {{0, ID_WINDOW_CASCADE, u"&Cascade", {}}}});
+  res.Add(4, IDR_MAINFRAME, pv::EncodeMenuResource(mainMenu));
+  pv::MenuTemplate noteMenu = mainMenu;
+  noteMenu.items.insert(noteMenu.items.begin() + 1,
+                        pv::MenuItemTemplate{pv::kMenuPopup, 0, u"&Note", {{0, ID_TOGGLE, u"&Toggle", {}},
+                                                                          {0, ID_ROUTE, u"&Route", {}}}});
+  res.Add(4, IDR_NOTETYPE, pv::EncodeMenuResource(noteMenu));
+  res.Add(9, IDR_MAINFRAME,
+          fwtest::Accelerators({{FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW}, {FVIRTKEY | FCONTROL, 'R', ID_ROUTE}}));
+  res.Add(9, IDR_NOTETYPE,
+          fwtest::Accelerators({{FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW},
+                                {FVIRTKEY | FCONTROL, 'R', ID_ROUTE},
+                                {FVIRTKEY | FCONTROL, 'T', ID_TOGGLE}}));
+  pv::DialogTemplate form;
+  form.style = WS_CHILD | DS_SETFONT;
+  form.cx = 160;
+  form.cy = 60;
+  form.pointSize = 8;
+  form.faceName = u"MS Shell Dlg";
+  form.items.push_back({WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 10, 10, 100, 14, IDC_NAME, u"Edit", u"", {}});
+  form.items.push_back({WS_VISIBLE | WS_TABSTOP | 0x03, 0, 10, 30, 100, 12, IDC_DONE, u"Button", u"&Done", {}});
+  res.Add(5, IDD_NOTEFORM, pv::EncodeDialogResource(form));
+}
+
+class MdiSampleTest : public FrameworkTest {
+ protected:
+  void SetUp() override {
+    FrameworkTest::SetUp();
+    AddSampleResources(res_);
+    res_.Register();
+    Route().clear();
+    Accepting().clear();
+    app_ = std::make_unique<CSampleApp>();
+    AfxWinInit(nullptr, nullptr, nullptr, SW_SHOW);
+    ASSERT_TRUE(app_->InitApplication());
+    ASSERT_TRUE(app_->InitInstance());
+    main_ = static_cast<CMainFrame*>(app_->m_pMainWnd);
+  }
+  void TearDown() override {
+    if (app_->m_pMainWnd && app_->m_pMainWnd->m_hWnd) app_->m_pMainWnd->SendMessage(WM_CLOSE);
+    app_->ExitInstance();
+    app_.reset();
+    FrameworkTest::TearDown();
+  }
+  CNoteDoc* NewNote() {
+    main_->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+    CMDIChildWnd* child = main_->MDIGetActive();
+    return child ? static_cast<CNoteDoc*>(child->GetActiveDocument()) : nullptr;
+  }
+  fwtest::Resources res_;
+  std::unique_ptr<CSampleApp> app_;
+  CMainFrame* main_ = nullptr;
+};
+
+TEST_F(MdiSampleTest, TwoDocumentsGetChildFramesTitlesAndTheWindowList) {
+  CNoteDoc* a = NewNote();
+  CNoteDoc* b = NewNote();
+  ASSERT_TRUE(a && b && a != b);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 2);
+  EXPECT_EQ(a->GetTitle(), CString(u"Note1"));
+  EXPECT_EQ(b->GetTitle(), CString(u"Note2"));
+  // FWS_ADDTOTITLE: the application's title and the active document's.
+  EXPECT_EQ(fwtest::TextOf(main_->m_hWnd), CString(u"Sample - Note2"));
+  CMDIChildWnd* second = main_->MDIGetActive();
+  EXPECT_EQ(fwtest::TextOf(second->m_hWnd), CString(u"Note2"));
+
+  POSITION pos = a->GetFirstViewPosition();
+  CView* viewA = a->GetNextView(pos);
+  auto* childA = static_cast<CMDIChildWnd*>(viewA->GetParentFrame());
+  main_->MDIActivate(childA);
+  EXPECT_EQ(main_->MDIGetActive(), childA);
+  EXPECT_EQ(fwtest::TextOf(main_->m_hWnd), CString(u"Sample - Note1"));
+
+  // The child's menu is up, and its window menu lists both, the active one checked.
+  CMenu* bar = main_->GetMenu();
+  ASSERT_NE(bar, nullptr);
+  CMenu* window = CMenu::FromHandle(main_->GetWindowMenuPopup(bar->m_hMenu));
+  ASSERT_NE(window, nullptr);
+  CString first, secondText;
+  window->GetMenuString(AFX_IDM_FIRST_MDICHILD, first, MF_BYCOMMAND);
+  window->GetMenuString(AFX_IDM_FIRST_MDICHILD + 1, secondText, MF_BYCOMMAND);
+  EXPECT_EQ(first, CString(u"&1 Note1"));
+  EXPECT_EQ(secondText, CString(u"&2 Note2"));
+  EXPECT_TRUE(window->GetMenuState(AFX_IDM_FIRST_MDICHILD, MF_BYCOMMAND) & MF_CHECKED);
+
+  // Choosing the second entry activates that child.
+  main_->SendMessage(WM_COMMAND, AFX_IDM_FIRST_MDICHILD + 1, 0);
+  EXPECT_EQ(main_->MDIGetActive(), second);
+
+  // Closing a child closes its document; the other stays.
+  second->SendMessage(WM_CLOSE);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 1);
+  EXPECT_EQ(main_->MDIGetActive(), childA);
+}
+
+TEST_F(MdiSampleTest, CommandsRouteThroughViewDocumentFramesAndApplicationInOrder) {
+  ASSERT_NE(NewNote(), nullptr);
+  struct Case {
+    std::vector<std::string> accepting;
+    std::vector<std::string> route;
+  };
+  const Case cases[] = {
+      {{"view"}, {"view"}},
+      {{"doc"}, {"view", "doc"}},
+      {{"child"}, {"view", "doc", "child"}},
+      // The active child's chain ends with the application, before the main frame.
+      {{"app"}, {"view", "doc", "child", "app"}},
+      {{"main"}, {"view", "doc", "child", "app", "main"}},
+      {{}, {"view", "doc", "child", "app", "main", "app"}},
+  };
+  for (const Case& c : cases) {
+    Route().clear();
+    Accepting() = c.accepting;
+    main_->SendMessage(WM_COMMAND, ID_ROUTE, 0);
+    EXPECT_EQ(Route(), c.route);
+  }
+}
+
+TEST_F(MdiSampleTest, UpdateHandlersDriveMenusIdleBarsAndAccelerators) {
+  CNoteDoc* doc = NewNote();
+  ASSERT_NE(doc, nullptr);
+  // Temporary menu objects die at idle time: keep the handle.
+  HMENU popup = ::GetSubMenu(::GetMenu(main_->m_hWnd), 1);
+  ASSERT_NE(popup, nullptr);
+
+  struct Case {
+    BOOL enabled;
+    int check;
+  };
+  for (Case c : {Case{TRUE, 1}, Case{FALSE, 0}, Case{TRUE, 0}}) {
+    doc->m_toggleEnabled = c.enabled;
+    doc->m_toggleCheck = c.check;
+    main_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 1);
+    CMenu* notePopup = CMenu::FromHandle(popup);
+    EXPECT_EQ((notePopup->GetMenuState(ID_TOGGLE, MF_BYCOMMAND) & MF_GRAYED) == 0, c.enabled != FALSE);
+    EXPECT_EQ((notePopup->GetMenuState(ID_TOGGLE, MF_BYCOMMAND) & MF_CHECKED) != 0, c.check != 0);
+    // Idle time updates the bar from the same handler.
+    AfxIdleOnce();
+    EXPECT_EQ(main_->bar.state.m_bEnabled, c.enabled);
+    EXPECT_EQ(main_->bar.state.m_nCheck, c.check);
+  }
+
+  // Ctrl+T runs the toggle through the child's accelerators; disabled, it does nothing.
+  doc->m_toggleEnabled = TRUE;
+  doc->m_toggleCheck = 0;
+  main_->MDIGetActive()->GetActiveView()->SetFocus();
+  pv::test::Chord(FCONTROL, 'T');
+  fwtest::Pump();
+  EXPECT_EQ(doc->m_toggleCheck, 1);
+  doc->m_toggleEnabled = FALSE;
+  pv::test::Chord(FCONTROL, 'T');
+  fwtest::Pump();
+  EXPECT_EQ(doc->m_toggleCheck, 1);
+
+  // Ctrl+N makes another document through the application's handler.
+  pv::test::Chord(FCONTROL, 'N');
+  fwtest::Pump();
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 2);
+}
+
+TEST_F(MdiSampleTest, FormViewExchangesDataWithItsDocument) {
+  CNoteDoc* doc = NewNote();
+  ASSERT_NE(doc, nullptr);
+  POSITION pos = doc->GetFirstViewPosition();
+  auto* view = static_cast<CNoteView*>(doc->GetNextView(pos));
+  HWND name = ::GetDlgItem(view->m_hWnd, IDC_NAME);
+  HWND done = ::GetDlgItem(view->m_hWnd, IDC_DONE);
+  ASSERT_TRUE(name && done);
+  EXPECT_EQ(fwtest::TextOf(name), CString(u"first"));
+  EXPECT_EQ(::SendMessage(done, fwtest::kBmGetCheck, 0, 0), 1);
+
+  ::SetWindowText(name, u"second");
+  ::SendMessage(done, fwtest::kBmSetCheck, 0, 0);
+  ASSERT_TRUE(view->UpdateData(TRUE));
+  EXPECT_EQ(doc->m_name, CString(u"second"));
+  EXPECT_EQ(doc->m_done, 0);
+
+  // Too long: a box and the focus back on the field (the exchange has
+  // already stored the text, as validation follows it).
+  pv::MessageBoxRecorder boxes;
+  ::SetWindowText(name, u"much too long");
+  EXPECT_FALSE(view->UpdateData(TRUE));
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Last().text, u"Please enter no more than 8 characters.");
+  EXPECT_EQ(::GetFocus(), name);
+  EXPECT_TRUE(fwtest::Selected()[name]);
+}
+
+TEST_F(MdiSampleTest, RecentFilesPersistInTheRegistryFile) {
+  const char16_t* names[] = {u"/notes/a.note", u"/notes/b.note", u"/notes/c.note", u"/notes/A.NOTE",
+                             u"/notes/d.note", u"/notes/e.note"};
+  for (auto* n : names) app_->AddToRecentFileList(n);
+  // The same file (case ignored) moves up; the oldest drops off the four.
+  CRecentFileList& list = *app_->m_pRecentFileList;
+  EXPECT_EQ(list[0], CString(u"/notes/e.note"));
+  EXPECT_EQ(list[1], CString(u"/notes/d.note"));
+  EXPECT_EQ(list[2], CString(u"/notes/A.NOTE"));
+  EXPECT_EQ(list[3], CString(u"/notes/c.note"));
+  app_->SaveStdProfileSettings();
+
+  // The registry file holds them under the company and application.
+  std::ifstream in(pv::RegistryFilePath());
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("Recent File List"), std::string::npos);
+  EXPECT_NE(text.str().find("Pravenor Tests"), std::string::npos);
+
+  pv::ResetRegistryForTests();
+  CRecentFileList again(0, u"Recent File List", u"File%d", 4);
+  again.ReadList();
+  EXPECT_EQ(again[0], CString(u"/notes/e.note"));
+  EXPECT_EQ(again[3], CString(u"/notes/c.note"));
+  // Profile values of other kinds.
+  EXPECT_TRUE(app_->WriteProfileInt(u"Settings", u"Count", -5));
+  EXPECT_EQ(static_cast<int>(app_->GetProfileInt(u"Settings", u"Count", 0)), -5);
+  EXPECT_EQ(app_->GetProfileInt(u"Settings", u"Missing", 42), 42u);
+  BYTE blob[] = {0, 1, 0xFE};
+  EXPECT_TRUE(app_->WriteProfileBinary(u"Settings", u"Blob", blob, 3));
+  LPBYTE got = nullptr;
+  UINT size = 0;
+  ASSERT_TRUE(app_->GetProfileBinary(u"Settings", u"Blob", &got, &size));
+  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(got[2], 0xFE);
+  delete[] got;
+
+  // The File menu shows them, numbered.
+  CMenu* file = main_->GetMenu()->GetSubMenu(0);
+  main_->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file->m_hMenu), 0);
+  CString item;
+  file->GetMenuString(ID_FILE_MRU_FILE1, item, MF_BYCOMMAND);
+  EXPECT_EQ(item, CString(u"&1 /notes/e.note"));
+}
+
+TEST_F(MdiSampleTest, IniProfileWhenNoRegistryKeyIsSet) {
+  CWinApp* app = app_.get();
+  // Back to the INI file: the profile name is a file.
+  free(const_cast<LPTSTR>(app->m_pszRegistryKey));
+  app->m_pszRegistryKey = nullptr;
+  free(const_cast<LPTSTR>(app->m_pszProfileName));
+  app->m_pszProfileName = static_cast<LPCTSTR>(nullptr);
+  CString ini = CString(home_.c_str()) + u"/sample.ini";
+  size_t n = static_cast<size_t>(ini.GetLength());
+  auto* copy = static_cast<LPTSTR>(malloc((n + 1) * sizeof(WCHAR)));
+  for (size_t i = 0; i <= n; ++i) copy[i] = ini[static_cast<int>(i)];
+  app->m_pszProfileName = copy;
+  EXPECT_TRUE(app->WriteProfileString(u"Window", u"Title", u"x=y"));
+  EXPECT_EQ(app->GetProfileString(u"Window", u"Title"), CString(u"x=y"));
+  EXPECT_TRUE(app->WriteProfileInt(u"Window", u"Left", 17));
+  EXPECT_EQ(app->GetProfileInt(u"Window", u"Left", 0), 17u);
+  std::ifstream in(std::string(home_ + "/sample.ini"));
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("[Window]"), std::string::npos);
+}
+
+}  // namespace
