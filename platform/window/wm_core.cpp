@@ -136,7 +136,25 @@ std::shared_ptr<ThreadQueue> QueueFor(DWORD tid, bool create) {
 
 std::shared_ptr<ThreadQueue> CurrentQueue() {
   static thread_local std::shared_ptr<ThreadQueue> q;
-  if (!q) q = QueueFor(CurrentTid(), true);
+  if (!q) {
+    // When fake time moves, waiting loops look at their timers again.
+    static const int listener = pv::Clock::AddListener([] {
+      std::vector<std::shared_ptr<ThreadQueue>> all;
+      {
+        std::lock_guard<std::mutex> lock(QueuesMutex());
+        for (auto& [tid, queue] : Queues()) all.push_back(queue);
+      }
+      for (auto& queue : all) {
+        {
+          std::lock_guard<std::mutex> lock(queue->m);
+          queue->wake = true;
+        }
+        queue->cv.notify_all();
+      }
+    });
+    (void)listener;
+    q = QueueFor(CurrentTid(), true);
+  }
   return q;
 }
 

@@ -449,6 +449,7 @@ void SetScreen(int cx, int cy, int taskBarHeight) {
   Desktop()->rect = RECT{0, 0, cx, cy};
   Desktop()->client = Desktop()->rect;
   GdiSetScreenSize(cx, cy);
+  if (!Desktop()->children.empty()) SendMessage(HWND_BROADCAST, WM_DISPLAYCHANGE, 32, MAKELPARAM(cx, cy));
 }
 
 void AddMonitor(const RECT& rect, const RECT& work) {
