@@ -1,0 +1,183 @@
+// PlaySound over SDL audio: one output device at a time, opened for the
+// sound's own format; a new sound replaces the one playing.
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+#include "platform/base/clock.h"
+#include "platform/base/utf.h"
+#include "platform/shell/mmsystem.h"
+
+namespace {
+
+struct State {
+  std::mutex mu;
+  std::vector<pv::sound::Request> requests;
+  std::map<std::u16string, std::string> aliases;  // lower-case name -> file
+  bool sdlTried = false;
+  bool sdlOk = false;
+  SDL_AudioDeviceID device = 0;
+};
+
+State& S() {
+  static State s;
+  return s;
+}
+
+std::u16string Lower(std::u16string_view s) {
+  std::u16string out(s);
+  for (auto& c : out)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return out;
+}
+
+// Paths written with backslashes (even doubled ones) become '/' paths.
+std::string FilePath(std::u16string_view name) {
+  std::string utf8 = pv::Utf16ToUtf8(name);
+  std::string out;
+  for (char c : utf8) {
+    if (c == '\\') c = '/';
+    if (c == '/' && !out.empty() && out.back() == '/') continue;
+    out.push_back(c);
+  }
+  return out;
+}
+
+bool EnsureAudio(State& s) {
+  if (!s.sdlTried) {
+    s.sdlTried = true;
+    s.sdlOk = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  }
+  return s.sdlOk;
+}
+
+void StopDevice(State& s) {
+  if (s.device) {
+    SDL_CloseAudioDevice(s.device);
+    s.device = 0;
+  }
+}
+
+bool Busy(State& s) {
+  return s.device && SDL_GetQueuedAudioSize(s.device) > 0;
+}
+
+// Sync sounds wait for their end on a real device; in tests (the dummy
+// driver, or headless) nothing waits.
+bool ShouldWait() {
+  const char* h = std::getenv("PRAVENOR_HEADLESS");
+  if (h && *h && std::strcmp(h, "0") != 0) return false;
+  const char* drv = SDL_GetCurrentAudioDriver();
+  return drv && std::strcmp(drv, "dummy") != 0;
+}
+
+}  // namespace
+
+BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
+  State& s = S();
+  std::unique_lock<std::mutex> lock(s.mu);
+  pv::sound::Request r;
+  r.flags = flags;
+  r.tick = pv::Clock::TickCount64();
+  if (!sound || (flags & SND_PURGE)) {
+    r.stop = true;
+    if (sound) r.name = sound;
+    s.requests.push_back(r);
+    StopDevice(s);
+    return TRUE;
+  }
+  r.name = sound;
+  if (flags & (SND_MEMORY | (SND_RESOURCE & ~SND_MEMORY))) {
+    // Sounds from memory or resources: none of our callers use them.
+    s.requests.push_back(r);
+    return FALSE;
+  }
+  auto alias = [&](std::u16string_view n) -> std::string {
+    auto it = s.aliases.find(Lower(n));
+    return it == s.aliases.end() ? std::string() : it->second;
+  };
+  const bool byAlias = (flags & SND_ALIAS) == SND_ALIAS;
+  const bool byFile = (flags & SND_FILENAME) != 0;
+  if (byAlias && !byFile) r.file = alias(r.name);
+  else if (byFile) r.file = FilePath(r.name);
+  else {
+    r.file = alias(r.name);
+    if (r.file.empty()) r.file = FilePath(r.name);
+  }
+
+  Uint8* data = nullptr;
+  Uint32 len = 0;
+  SDL_AudioSpec spec{};
+  bool audio = EnsureAudio(s);
+  auto load = [&](const std::string& path) {
+    if (path.empty()) return false;
+    // SDL_LoadWAV needs no audio device, only the library.
+    return SDL_LoadWAV(path.c_str(), &spec, &data, &len) != nullptr;
+  };
+  bool ok = load(r.file);
+  if (!ok && !(flags & SND_NODEFAULT)) {
+    std::string def = alias(u"SystemDefault");
+    if (load(def)) {
+      r.file = def;
+      ok = true;
+    }
+  }
+  if (!ok) {
+    s.requests.push_back(r);
+    return FALSE;  // quietly: a missing or broken file shows nothing
+  }
+  r.decoded = true;
+  r.sampleRate = spec.freq;
+  r.channels = spec.channels;
+  r.bytes = len;
+  s.requests.push_back(r);
+
+  if ((flags & SND_NOSTOP) && Busy(s)) {
+    SDL_FreeWAV(data);
+    return FALSE;
+  }
+  StopDevice(s);
+  BOOL played = FALSE;
+  if (audio) {
+    s.device = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    if (s.device) {
+      SDL_QueueAudio(s.device, data, len);
+      SDL_PauseAudioDevice(s.device, 0);
+      played = TRUE;
+    }
+  }
+  SDL_FreeWAV(data);
+  if (played && !(flags & SND_ASYNC) && ShouldWait()) {
+    SDL_AudioDeviceID dev = s.device;
+    lock.unlock();
+    while (SDL_GetQueuedAudioSize(dev) > 0) SDL_Delay(10);
+  }
+  return played;
+}
+
+BOOL sndPlaySoundW(LPCWSTR sound, UINT flags) {
+  return PlaySoundW(sound, nullptr, flags);
+}
+
+namespace pv::sound {
+
+std::vector<Request> Requests() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().requests;
+}
+
+void ClearRequests() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().requests.clear();
+}
+
+void SetAliasFile(std::u16string_view alias, std::string_view path) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  if (path.empty()) S().aliases.erase(Lower(alias));
+  else S().aliases[Lower(alias)] = std::string(path);
+}
+
+}  // namespace pv::sound

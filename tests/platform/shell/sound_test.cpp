@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "platform/base/utf.h"
+#include "platform/shell/mmsystem.h"
+
+namespace {
+
+std::string TempFolder() {
+  static std::string dir = [] {
+    std::string t = ::testing::TempDir() + "pvsoundXXXXXX";
+    char* d = mkdtemp(t.data());
+    return std::string(d ? d : "/tmp");
+  }();
+  return dir;
+}
+
+void Put16(std::string& s, uint16_t v) { s += char(v & 0xFF); s += char(v >> 8); }
+void Put32(std::string& s, uint32_t v) { for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF); }
+
+// A mono 16-bit PCM WAV of `frames` samples.
+std::string Wav(int rate, int frames) {
+  std::string data;
+  for (int i = 0; i < frames; ++i) Put16(data, static_cast<uint16_t>((i % 50) * 600));
+  std::string s = "RIFF";
+  Put32(s, 36 + static_cast<uint32_t>(data.size()));
+  s += "WAVEfmt ";
+  Put32(s, 16);
+  Put16(s, 1);
+  Put16(s, 1);
+  Put32(s, rate);
+  Put32(s, rate * 2);
+  Put16(s, 2);
+  Put16(s, 16);
+  s += "data";
+  Put32(s, static_cast<uint32_t>(data.size()));
+  return s + data;
+}
+
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+  std::string path = TempFolder() + "/" + name;
+  FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+  return path;
+}
+
+std::u16string U(const std::string& s) { return pv::Utf8ToUtf16(s); }
+
+TEST(Sound, WavFilesAreDecodedAndRecorded) {
+  pv::sound::ClearRequests();
+  std::string good = WriteFile("pop.wav", Wav(22050, 2205));
+  std::string wav = Wav(8000, 100);
+  std::string truncated = WriteFile("cut.wav", wav.substr(0, 30));
+  std::string notWav = WriteFile("text.wav", "this is not a sound");
+  std::string missing = TempFolder() + "/missing.wav";
+
+  struct Case { std::string path; UINT flags; BOOL result; bool decoded; };
+  const Case cases[] = {
+      {good, SND_ASYNC, TRUE, true},
+      {good, SND_ASYNC | SND_FILENAME, TRUE, true},
+      {missing, SND_ASYNC, FALSE, false},
+      {missing, SND_ASYNC | SND_NODEFAULT, FALSE, false},
+      {truncated, SND_ASYNC, FALSE, false},
+      {notWav, SND_ASYNC, FALSE, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(sndPlaySoundW(U(c.path).c_str(), c.flags), c.result) << c.path;
+  }
+  auto reqs = pv::sound::Requests();
+  ASSERT_EQ(reqs.size(), std::size(cases));
+  for (size_t i = 0; i < reqs.size(); ++i) {
+    EXPECT_EQ(reqs[i].name, U(cases[i].path));
+    EXPECT_EQ(reqs[i].flags, cases[i].flags);
+    EXPECT_EQ(reqs[i].decoded, cases[i].decoded) << cases[i].path;
+    EXPECT_FALSE(reqs[i].stop);
+  }
+  EXPECT_EQ(reqs[0].sampleRate, 22050);
+  EXPECT_EQ(reqs[0].channels, 1);
+  EXPECT_EQ(reqs[0].bytes, 2205u * 2);
+  EXPECT_TRUE(PlaySoundW(nullptr, nullptr, SND_PURGE));
+  EXPECT_TRUE(pv::sound::Requests().back().stop);
+}
+
+TEST(Sound, AliasesAndTheDefaultSound) {
+  pv::sound::ClearRequests();
+  std::string click = WriteFile("click.wav", Wav(11025, 300));
+  std::string ding = WriteFile("ding.wav", Wav(16000, 300));
+  // No system sounds are mapped: a menu sound is asked for and fails quietly.
+  EXPECT_FALSE(PlaySoundW(u"MenuCommand", nullptr, SND_ALIAS | SND_NODEFAULT | SND_NOWAIT));
+  pv::sound::SetAliasFile(u"MenuCommand", click);
+  EXPECT_TRUE(PlaySoundW(u"menucommand", nullptr, SND_ALIAS | SND_NODEFAULT | SND_NOWAIT));
+  // A missing file without SND_NODEFAULT plays the default sound instead.
+  pv::sound::SetAliasFile(u"SystemDefault", ding);
+  EXPECT_TRUE(sndPlaySoundW(u"/nowhere/gone.wav", SND_ASYNC));
+  EXPECT_FALSE(sndPlaySoundW(u"/nowhere/gone.wav", SND_ASYNC | SND_NODEFAULT));
+  // Windows-style separators, even doubled ones, find the file.
+  std::string back = click;
+  for (auto& ch : back) if (ch == '/') ch = '\\';
+  std::string doubled;
+  for (char ch : back) { doubled += ch; if (ch == '\\') doubled += '\\'; }
+  EXPECT_TRUE(sndPlaySoundW(U(doubled).c_str(), SND_ASYNC));
+
+  auto reqs = pv::sound::Requests();
+  ASSERT_EQ(reqs.size(), 5u);
+  EXPECT_EQ(reqs[0].file, "");
+  EXPECT_EQ(reqs[1].file, click);
+  EXPECT_EQ(reqs[1].sampleRate, 11025);
+  EXPECT_EQ(reqs[2].file, ding);
+  EXPECT_EQ(reqs[2].sampleRate, 16000);
+  EXPECT_FALSE(reqs[3].decoded);
+  EXPECT_EQ(reqs[4].file, click);
+  pv::sound::SetAliasFile(u"MenuCommand", "");
+  pv::sound::SetAliasFile(u"SystemDefault", "");
+  EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0));
+}
+
+}  // namespace
