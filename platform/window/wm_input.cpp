@@ -861,11 +861,58 @@ BOOL GetClipCursor(LPRECT rect) {
 }
 
 // ---- caret --------------------------------------------------------------------------------------
-// The caret is kept as state (owner, place, size, visibility); controls draw
-// it themselves from GetCaretPos when they paint.
+// The caret is drawn by inverting its rectangle in the owner's client area,
+// so drawing it twice takes it away again. It is taken off around painting
+// and scrolling of its window, and blinks on the clock (not in test mode,
+// where a shown caret stays on so pixels are predictable).
+namespace pv::wm {
+namespace {
+void Invert() {
+  Caret& c = S().caret;
+  HDC dc = GetDC(c.hwnd);
+  if (!dc) return;
+  PatBlt(dc, c.pos.x, c.pos.y, c.width, c.height, DSTINVERT);
+  ReleaseDC(c.hwnd, dc);
+  c.drawn = !c.drawn;
+}
+bool ShouldShow() {
+  Caret& c = S().caret;
+  return c.hwnd && c.hideCount == 0 && !c.blinkOff && IsWindowVisible(c.hwnd);
+}
+}  // namespace
+
+void CaretErase(HWND hwnd) {
+  Caret& c = S().caret;
+  if (c.drawn && (!hwnd || c.hwnd == hwnd) && FromHandleQuiet(c.hwnd)) Invert();
+  if (!FromHandleQuiet(c.hwnd)) c.drawn = false;
+}
+
+void CaretRestore(HWND hwnd) {
+  Caret& c = S().caret;
+  if (!c.drawn && (!hwnd || c.hwnd == hwnd) && ShouldShow()) Invert();
+}
+
+void CheckCaretBlink() {
+  Caret& c = S().caret;
+  if (!c.hwnd || c.hideCount != 0 || TestMode() || S().caretBlink == INFINITE || S().caretBlink == 0) return;
+  std::uint64_t now = pv::Clock::TickCount64();
+  if (now < c.nextBlink) return;
+  c.nextBlink = now + S().caretBlink;
+  if (c.blinkOff) {
+    c.blinkOff = false;
+    CaretRestore(c.hwnd);
+  } else {
+    CaretErase(c.hwnd);
+    c.blinkOff = true;
+  }
+  if (Wnd* w = FromHandleQuiet(c.hwnd)) MarkPresent(w);
+}
+}  // namespace pv::wm
+
 BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
   Wnd* w = FromHandle(hwnd);
   if (!w) return FALSE;
+  DestroyCaret();
   Caret& c = S().caret;
   c = Caret{};
   c.hwnd = hwnd;
@@ -878,6 +925,7 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
 
 BOOL DestroyCaret() {
   if (!S().caret.hwnd) return FALSE;
+  CaretErase(nullptr);
   S().caret = Caret{};
   return TRUE;
 }
@@ -886,12 +934,18 @@ BOOL ShowCaret(HWND hwnd) {
   Caret& c = S().caret;
   if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
   if (c.hideCount > 0) c.hideCount--;
+  if (c.hideCount == 0) {
+    c.blinkOff = false;
+    c.nextBlink = pv::Clock::TickCount64() + S().caretBlink;
+    CaretRestore(c.hwnd);
+  }
   return TRUE;
 }
 
 BOOL HideCaret(HWND hwnd) {
   Caret& c = S().caret;
   if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
+  CaretErase(c.hwnd);
   c.hideCount++;
   return TRUE;
 }
@@ -899,7 +953,12 @@ BOOL HideCaret(HWND hwnd) {
 BOOL SetCaretPos(int x, int y) {
   Caret& c = S().caret;
   if (!c.hwnd) return FALSE;
+  if (c.pos.x == x && c.pos.y == y) return TRUE;
+  CaretErase(c.hwnd);
   c.pos = POINT{x, y};
+  c.blinkOff = false;
+  c.nextBlink = pv::Clock::TickCount64() + S().caretBlink;
+  CaretRestore(c.hwnd);
   return TRUE;
 }
 

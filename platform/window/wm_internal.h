@@ -229,6 +229,9 @@ struct Caret {
   int height = 0;
   POINT pos{};
   int hideCount = 1;
+  bool drawn = false;          // inverted on screen now
+  bool blinkOff = false;       // in the off phase of blinking
+  std::uint64_t nextBlink = 0;
 };
 
 struct MouseTrack {
@@ -352,6 +355,10 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd);
 void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat);
 void PostInput(const InputEvent& ev);
 bool CheckHover();  // true when it posted WM_MOUSEHOVER
+// The caret: drawn by inverting its rectangle; hidden around painting and scrolling.
+void CaretErase(HWND hwnd);    // takes it off the screen if it is shown in hwnd (or any window when null)
+void CaretRestore(HWND hwnd);  // puts it back if it should show
+void CheckCaretBlink();
 UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* state, WCHAR* out);
 
 // Menus (needed by the non-client code).

@@ -564,6 +564,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
       }
     }
     if (CheckHover()) continue;
+    CheckCaretBlink();
     if ((cats & QS_PAINT) && FilterMatches(WM_PAINT, min, max) && q.paintPending > 0) {
       if (Wnd* pw = FindPaintWindow(q, filter)) {
         *out = MSG{};

@@ -333,6 +333,7 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
   if (!w || !ps) return nullptr;
   *ps = PAINTSTRUCT{};
   w->beganPaint = true;
+  CaretErase(hwnd);
   if (w->frameNeeded) {
     w->frameNeeded = false;
     SetPaintPending(w);
@@ -375,6 +376,7 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
       DeleteDC(ps->hdc);
     }
   }
+  if (w) CaretRestore(hwnd);
   return TRUE;
 }
 
@@ -580,6 +582,13 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
                    UINT flags) {
   Wnd* w = FromHandle(hwnd);
   if (!w) return ERROR;
+  CaretErase(hwnd);
+  struct RestoreCaret {
+    HWND h;
+    ~RestoreCaret() {
+      if (FromHandleQuiet(h)) CaretRestore(h);
+    }
+  } restoreCaret{hwnd};
   RECT clientBox{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
   RECT area = scroll ? RectIntersect(*scroll, clientBox) : clientBox;
   RECT clipArea = clip ? RectIntersect(*clip, clientBox) : clientBox;

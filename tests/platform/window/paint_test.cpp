@@ -240,6 +240,37 @@ TEST_F(WmTest, GetDcClipsChildrenAndLockWindowUpdateHidesDrawing) {
   DeleteObject(w);
 }
 
+TEST_F(WmTest, TheCaretInvertsItsPlaceAndSurvivesPainting) {
+  HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  const COLORREF white = GetSysColor(COLOR_WINDOW);
+  const COLORREF inverted = white ^ 0x00FFFFFF;
+  ASSERT_TRUE(CreateCaret(w, nullptr, 2, 10));
+  SetCaretPos(5, 5);
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 5), white);  // created hidden
+  ShowCaret(w);
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 5), inverted);
+  EXPECT_EQ(pv::test::WindowPixel(w, 7, 5), white);
+  HideCaret(w);
+  HideCaret(w);
+  ShowCaret(w);  // hides nest
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 5), white);
+  ShowCaret(w);
+  InvalidateRect(w, nullptr, TRUE);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 14), inverted);  // painted over, then put back
+  pv::test::AdvanceAndPump(5000);
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 5), inverted);  // no blinking in a test
+  SetCaretPos(20, 5);
+  EXPECT_EQ(pv::test::WindowPixel(w, 5, 5), white);
+  EXPECT_EQ(pv::test::WindowPixel(w, 21, 5), inverted);
+  POINT p;
+  GetCaretPos(&p);
+  EXPECT_EQ(p.x, 20);
+  DestroyCaret();
+  EXPECT_EQ(pv::test::WindowPixel(w, 21, 5), white);
+}
+
 TEST_F(WmTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
   HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
   pv::test::PumpUntilIdle();
