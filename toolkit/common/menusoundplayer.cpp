@@ -48,7 +48,9 @@ void CTKMenuSoundPlayer::SoundThreadProc() {
     int code = m_nRequest.load();
     if (play && code == tkSoundMenuCommand) play(u"MenuCommand", nullptr, kPlayFlags);
     if (play && code == tkSoundMenuPopup) play(u"MenuPopup", nullptr, kPlayFlags);
-    m_nRequest.store(tkSoundNone);
+    // Cleared only when unchanged: a request for the other sound made while
+    // this one played is kept for the next round instead of being dropped.
+    m_nRequest.compare_exchange_strong(code, tkSoundNone);
 
     std::unique_lock<std::mutex> lock(m_mutex);
     m_wake.wait(lock, [this] { return m_bWakeSignalled; });

@@ -1,8 +1,9 @@
 // Plays the system's menu sounds on the program's one worker thread.
 //
 // The UI thread hands a request code to the worker and wakes it; the worker
-// plays whatever code it finds, then clears it (requests are not queued: one
-// made while a sound plays can be lost). Sounds are played through
+// plays whatever code it finds, then clears it unless a new code arrived
+// meanwhile (requests are not queued: repeated requests during a sound
+// merge into one). Sounds are played through
 // "PlaySoundW" of "winmm", looked up by name when a worker starts, so the
 // player works wherever a sound module is registered and stays silent where
 // none is.
