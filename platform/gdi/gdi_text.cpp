@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "platform/base/utf.h"
 #include "platform/gdi/gdi_internal.h"
 
 #ifndef PV_GDI_FONTS_CONF
@@ -22,54 +23,23 @@
 
 namespace pvgdi {
 
+// Pango takes UTF-8 and stops at a zero byte, so zero units travel as U+FFFD
+// (ByteOffsets below counts them as three bytes).
 std::string ToUtf8(const char16_t* s, int n) {
   std::string out;
   out.reserve(n);
-  for (int i = 0; i < n; ++i) {
-    uint32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // unpaired surrogate
-    }
-    if (c == 0) c = 0xFFFD;
-    if (c < 0x80) out += static_cast<char>(c);
-    else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+  int start = 0;
+  for (int i = 0; i <= n; ++i) {
+    if (i == n || s[i] == 0) {
+      pv::AppendUtf16ToUtf8(out, std::u16string_view(s + start, i - start));
+      if (i < n) out += "\xEF\xBF\xBD";
+      start = i + 1;
     }
   }
   return out;
 }
 
-std::u16string ToUtf16(const char* s) {
-  std::u16string out;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
-  while (*p) {
-    uint32_t c = *p++;
-    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (extra) c &= (0x3F >> extra);
-    for (int i = 0; i < extra && (*p & 0xC0) == 0x80; ++i) c = (c << 6) | (*p++ & 0x3F);
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-  }
-  return out;
-}
+std::u16string ToUtf16(const char* s) { return pv::Utf8ToUtf16(s ? s : ""); }
 
 // UTF-8 byte offset of every UTF-16 index (size n+1).
 static std::vector<int> ByteOffsets(const char16_t* s, int n) {
