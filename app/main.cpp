@@ -1,7 +1,30 @@
 // Pravenor: an organiser of works and tasks.
-#include <cstdio>
+//
+// Runs the application object's start-up and message loop. With
+// --exit-after-start-up the main window is closed as soon as start-up is
+// done, so that a headless run checks the whole start and a clean exit.
+#include <cstring>
+
+#include "app/pravenorapp.h"
+
+CPravenorApp theApp;
 
 int main(int argc, char** argv) {
-  std::printf("Pravenor\n");
-  return 0;
+  bool exitAfterStartUp = false;
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], "--exit-after-start-up") == 0) exitAfterStartUp = true;
+
+  AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+  if (!theApp.InitApplication() || !theApp.InitInstance()) {
+    if (theApp.m_pMainWnd && theApp.m_pMainWnd->m_hWnd) theApp.m_pMainWnd->DestroyWindow();
+    theApp.ExitInstance();
+    return 1;
+  }
+  if (exitAfterStartUp) theApp.m_pMainWnd->PostMessage(WM_CLOSE);
+  int code = theApp.Run();
+  // The templates own menus of the window manager, whose state is made
+  // during the run and so ends before this global object: release them now.
+  delete theApp.m_pDocManager;
+  theApp.m_pDocManager = nullptr;
+  return code;
 }

@@ -1,0 +1,20 @@
+#include "app/mainframe/mainframe.h"
+
+#include "platform/framework/afxapp.h"
+
+IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
+
+BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
+END_MESSAGE_MAP()
+
+CMainFrame::CMainFrame() = default;
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::PostNcDestroy() {
+  CWinApp* app = AfxGetApp();
+  if (app && app->m_pMainWnd == this) {
+    app->m_pMainWnd = nullptr;
+    ::PostQuitMessage(0);
+  }
+  CMDIFrameWnd::PostNcDestroy();
+}

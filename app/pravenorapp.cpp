@@ -1,0 +1,136 @@
+#include "app/pravenorapp.h"
+
+#include "app/mainframe/mainframe.h"
+#include "app/resource.h"
+#include "app/views/forms.h"
+#include "app/views/thingname.h"
+#include "platform/system/files.h"
+#include "platform/system/msgbox.h"
+
+namespace {
+// A work that still bears this name must be named before tasks are added.
+constexpr const char16_t* kWorkPlaceholder = u"Enter work name";
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CPravenorApp, CWinApp)
+  ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+  ON_COMMAND(ID_NEW_COMPLETED, OnNewCompletedTask)
+  ON_COMMAND(ID_NEW_SCHEDULED, OnNewScheduledTask)
+  ON_COMMAND(ID_OPEN_COUNT, OnOpenCount)
+  ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
+  ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
+END_MESSAGE_MAP()
+
+CPravenorApp::CPravenorApp() : CWinApp(nullptr) {}
+
+CPravenorApp::~CPravenorApp() = default;
+
+BOOL CPravenorApp::InitInstance() {
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(INITCOMMONCONTROLSEX);
+  controls.dwICC = 0xFF;  // ICC_WIN95_CLASSES
+  InitCommonControlsEx(&controls);
+
+  CWinApp::InitInstance();
+  AfxLoadLibrary(u"RICHED32.DLL");  // the result does not matter
+  if (!AfxOleInit()) {
+    AfxMessageBox(IDP_OLE_INIT_FAILED);
+    return FALSE;
+  }
+  AfxSocketInit();
+  AfxEnableControlContainer();
+
+  // The database: created with its tables when the file is missing. Start-up
+  // goes on without it; the data store has told the user once.
+  if (!PathFileExistsW(m_dataStore.m_databasePath.GetString())) {
+    m_dataStore.CreateDatabaseFile();
+    m_dataStore.CreateMissingTables();
+  }
+  m_dataStore.OpenDatabase();
+
+  SetRegistryKey(u"Pravenor");
+  LoadStdProfileSettings(4);
+
+  struct TemplateClasses {
+    UINT id;
+    CRuntimeClass* doc;
+    CRuntimeClass* frame;
+    CRuntimeClass* view;
+  };
+  const TemplateClasses templates[] = {
+      {IDR_COMPLETEDTYPE, RUNTIME_CLASS(CPravenorDoc), RUNTIME_CLASS(CChildFrame), RUNTIME_CLASS(CPravenorView)},
+      {IDR_SCHEDULEDTYPE, RUNTIME_CLASS(CPlanThingsDoc), RUNTIME_CLASS(CPlanThingsFrame),
+       RUNTIME_CLASS(CPlanThingsView)},
+      {IDR_ENQUIRYTYPE, RUNTIME_CLASS(CSearchDoc), RUNTIME_CLASS(CSearchFrame), RUNTIME_CLASS(CSearchView)},
+      {IDR_COUNTTYPE, RUNTIME_CLASS(CFinancialDoc), RUNTIME_CLASS(CFinancialFrame), RUNTIME_CLASS(CFinancialView)},
+  };
+  for (const auto& t : templates) {
+    auto* docTemplate = new CMultiDocTemplate(t.id, t.doc, t.frame, t.view);
+    AddDocTemplate(docTemplate);
+  }
+
+  auto* mainFrame = new CMainFrame;
+  if (!mainFrame->LoadFrame(IDR_PRAVENORFRAME, WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE, nullptr, nullptr)) {
+    delete mainFrame;
+    return FALSE;
+  }
+  m_pMainWnd = mainFrame;
+  mainFrame->ShowWindow(m_nCmdShow);
+  mainFrame->UpdateWindow();
+
+  mainFrame->m_wndCaptionTree.FillCategoryTree();
+  mainFrame->m_wndDateTree.FillDateTree();
+
+  m_reminderDate = COleDateTime::GetCurrentTime();
+  BuildTodayReminders(m_reminderDate);
+  return TRUE;
+}
+
+void CPravenorApp::OnAppAbout() {
+  CAboutDlg about;
+  about.DoModal();
+}
+
+void CPravenorApp::OnNewCompletedTask() { OpenTaskForm(u"Completed", false); }
+
+void CPravenorApp::OnNewScheduledTask() { OpenTaskForm(u"Scheduled", true); }
+
+void CPravenorApp::OnOpenCount() { OpenDocumentNamed(u"Count"); }
+
+void CPravenorApp::OpenEnquiryView() { OpenDocumentNamed(u"Enquiry"); }
+
+void CPravenorApp::OpenTaskForm(const char16_t* docName, bool logItem) {
+  auto* frame = static_cast<CMainFrame*>(m_pMainWnd);
+  if (!frame) return;
+  const CString itemText = frame->m_currentWorkItemText;
+  if (logItem) OutputDebugStringW((CString(u"app") + itemText).GetString());
+  if (itemText == kWorkPlaceholder) {  // exact: "Enter Work Name" is a name like any other
+    ::MessageBoxW(nullptr, u"Work Name cannot be\u201CEnter Work Name\u201D,Click\u201CModify\u201DButton to modify name",
+                  u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (frame->m_activeTree == 2 && !m_openExistingTask) {
+    CThingName chooser;
+    // Only a confirmed choice goes on: a chooser that could not be shown
+    // opens nothing either.
+    if (chooser.DoModal() != IDOK) return;
+  }
+  OpenDocumentNamed(docName);
+}
+
+void CPravenorApp::OpenDocumentNamed(const char16_t* docName) {
+  POSITION pos = GetFirstDocTemplatePosition();
+  while (pos) {
+    CDocTemplate* docTemplate = GetNextDocTemplate(pos);
+    CString name;
+    if (docTemplate->GetDocString(name, CDocTemplate::docName) && name == docName) {
+      docTemplate->OpenDocumentFile(nullptr, TRUE);
+      return;
+    }
+  }
+}
+
+BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
+END_MESSAGE_MAP()
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}

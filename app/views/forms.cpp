@@ -1,0 +1,21 @@
+#include "app/views/forms.h"
+
+IMPLEMENT_DYNCREATE(CPravenorDoc, CDocument)
+IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CPravenorView, CView)
+IMPLEMENT_DYNCREATE(CPlanThingsDoc, CDocument)
+IMPLEMENT_DYNCREATE(CPlanThingsFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CPlanThingsView, CView)
+IMPLEMENT_DYNCREATE(CSearchDoc, CDocument)
+IMPLEMENT_DYNCREATE(CSearchFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CSearchView, CView)
+IMPLEMENT_DYNCREATE(CFinancialDoc, CDocument)
+IMPLEMENT_DYNCREATE(CFinancialFrame, CMDIChildWnd)
+IMPLEMENT_DYNCREATE(CFinancialView, CView)
+
+BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
+                      CMDIFrameWnd* parent, CCreateContext* context) {
+  RECT placed = rect;
+  if (rect.left == CW_USEDEFAULT) placed = {CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
+  return frame->CMDIChildWnd::Create(cls, name, style, placed, parent, context);
+}

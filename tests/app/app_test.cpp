@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/data/des.h"
+#include "app/mainframe/mainframe.h"
+#include "app/pravenorapp.h"
+#include "app/views/forms.h"
+#include "store_fixture.h"
+
+using storetest::Narrow;
+using storetest::ProgramFolder;
+using storetest::RawDb;
+
+namespace {
+
+// The registry (settings) goes to a temporary folder too.
+class ConfigFolder {
+ public:
+  explicit ConfigFolder(const std::string& path) {
+    const char* old = getenv("XDG_CONFIG_HOME");
+    if (old) old_ = old, hadOld_ = true;
+    setenv("XDG_CONFIG_HOME", path.c_str(), 1);
+  }
+  ~ConfigFolder() {
+    if (hadOld_)
+      setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+
+ private:
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+// Puts a work (name enciphered), a placeholder work, a task and a reminder
+// due today into a new database in the program folder.
+void Prefill() {
+  CDataStore store;
+  ASSERT_EQ(store.OpenDatabase(), 1);
+  COleDateTime start(2013, 3, 26, 9, 30, 0);
+  CDES des;
+  CString cipher = des.TransformText(u"Kitchen garden", GetWorkNameKey(start), 0);
+  ASSERT_EQ(store.InsertAndGetMaxId(u"insert into things (workname,worktype,starttime) values (?,2,?)",
+                                    u"select max(tid) from things",
+                                    {CDataStore::TextValue(cipher), _variant_t(DATE(start), VT_DATE)}),
+            1);
+  ASSERT_EQ(store.InsertAndGetMaxId(u"insert into things (workname,worktype,starttime) values "
+                                    u"('Enter work name',1,#2013-03-27 10:00:00#)",
+                                    u"select max(tid) from things"),
+            2);
+  ASSERT_EQ(store.InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype,tasktime) values "
+                                    u"('Sow the beans',1,2,#2013-04-02#)",
+                                    u"select max(taid) from task"),
+            1);
+  COleDateTime today = COleDateTime::GetCurrentTime();
+  CString remind;
+  remind.Format(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,executenumber,"
+                u"message,sendnumber,effect,submitted) values ('Water them',#%s#,#23:59:00#,0,0,1,-1,0,0,1,0)",
+                today.Format(u"%Y-%m-%d").GetString());
+  ASSERT_EQ(store.InsertAndGetMaxId(remind, u"select max(rid) from remind"), 1);
+}
+
+int DocumentCount(CWinApp& app, const char16_t* docName) {
+  int count = 0;
+  POSITION pos = app.GetFirstDocTemplatePosition();
+  while (pos) {
+    CDocTemplate* t = app.GetNextDocTemplate(pos);
+    CString name;
+    t->GetDocString(name, CDocTemplate::docName);
+    if (name != docName) continue;
+    POSITION d = t->GetFirstDocPosition();
+    while (d) {
+      t->GetNextDoc(d);
+      ++count;
+    }
+  }
+  return count;
+}
+
+class AppTest : public ::testing::Test {
+ protected:
+  AppTest() : config_(folder_.Path()) {}
+  ~AppTest() override {
+    if (app_.m_pMainWnd && app_.m_pMainWnd->m_hWnd) app_.m_pMainWnd->DestroyWindow();
+    AfxDeleteTempMaps();  // what the message loop's idle time would free
+  }
+  BOOL Start() {
+    AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+    if (!app_.InitApplication()) return FALSE;
+    return app_.InitInstance();
+  }
+  CMainFrame& Frame() { return *static_cast<CMainFrame*>(app_.m_pMainWnd); }
+
+  ProgramFolder folder_;
+  ConfigFolder config_;
+  pv::MessageBoxRecorder boxes_;
+  CPravenorApp app_;
+};
+
+}  // namespace
+
+TEST_F(AppTest, FirstStartInAnEmptyFolder) {
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(boxes_.Shown().empty());
+  ASSERT_NE(app_.m_pMainWnd, nullptr);
+  EXPECT_TRUE(app_.m_pMainWnd->IsKindOf(RUNTIME_CLASS(CMDIFrameWnd)));
+  EXPECT_TRUE(app_.m_pMainWnd->IsWindowVisible());
+  AfxIdleOnce();  // the frame's title is set at idle time
+  CString title;
+  app_.m_pMainWnd->GetWindowText(title);
+  EXPECT_EQ(Narrow(title), "Pravenor");
+  EXPECT_TRUE(app_.m_dataStore.IsOpen());
+
+  // The four document types, in order, with their document strings.
+  const char* expected[] = {
+      "\nCompleted\nnCompleted\n\n\nMDI.Document\nPravenor Document",
+      "\nScheduled\nnScheduled\n\n\nMDI.Document\nMy Document",
+      "\nEnquiry\nEnquiry\n\n\nMDI.Document\nPravenor Document",
+      "\nCount\nnCount\n\n\nMDI.Document\nPravenor Document",
+  };
+  std::vector<std::string> strings;
+  POSITION pos = app_.GetFirstDocTemplatePosition();
+  while (pos) strings.push_back(Narrow(app_.GetNextDocTemplate(pos)->m_strDocStrings));
+  EXPECT_EQ(strings, std::vector<std::string>(std::begin(expected), std::end(expected)));
+
+  EXPECT_TRUE(Frame().m_wndCaptionTree.m_works.empty());
+  EXPECT_TRUE(Frame().m_wndDateTree.m_entries.empty());
+  EXPECT_EQ(app_.m_reminders.GetSize(), 0);
+  EXPECT_EQ(Frame().m_activeTree, 1);
+  EXPECT_EQ(Frame().m_currentWorkTid, 0);
+
+  RawDb raw(folder_.Database());
+  EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
+}
+
+TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
+  Prefill();
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(boxes_.Shown().empty());
+  const auto& works = Frame().m_wndCaptionTree.m_works;
+  ASSERT_EQ(works.size(), 1u);  // the placeholder work is left out
+  EXPECT_EQ(Narrow(works[0].name), "Kitchen garden");
+  EXPECT_EQ(works[0].worktype, 2);
+  ASSERT_EQ(works[0].tasks.size(), 1u);
+  EXPECT_EQ(Narrow(works[0].tasks[0].title), "Sow the beans");
+  const auto& entries = Frame().m_wndDateTree.m_entries;
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(Narrow(entries[0].workName), "Kitchen garden");
+  EXPECT_EQ(entries[0].taid, 1);
+  ASSERT_EQ(app_.m_reminders.GetSize(), 1);
+  EXPECT_EQ(Narrow(app_.m_reminders[0].content), "Water them");
+  EXPECT_EQ(app_.m_reminders[0].occurrence.GetHour(), 23);
+  EXPECT_EQ(app_.m_reminderDate.GetDay(), COleDateTime::GetCurrentTime().GetDay());
+}
+
+TEST(AppStartUp, WithoutADatabaseOneMessageAndTheWindowStillOpens) {
+  ProgramFolder folder;
+  ConfigFolder config(folder.Path());
+  setenv("PRAVENOR_HOME", (folder.Path() + "/no/such/folder").c_str(), 1);
+  pv::MessageBoxRecorder boxes;
+  CPravenorApp app;
+  AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+  ASSERT_TRUE(app.InitApplication());
+  ASSERT_TRUE(app.InitInstance());
+  EXPECT_FALSE(app.m_dataStore.IsOpen());
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_NE(pv::Utf16ToUtf8(boxes.Last().text).find("could not be created"), std::string::npos);
+  EXPECT_TRUE(app.m_pMainWnd->IsWindowVisible());
+  app.OnOpenCount();  // the window works without the database
+  EXPECT_EQ(DocumentCount(app, u"Count"), 1);
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  app.m_pMainWnd->DestroyWindow();
+  AfxDeleteTempMaps();
+}
+
+TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) {
+  ASSERT_TRUE(Start());
+  std::vector<std::u16string> debugLines;
+  auto oldSink = pv::SetDebugOutputSink([&](std::u16string_view s) { debugLines.emplace_back(s); });
+  struct Case {
+    const char* what;
+    const char16_t* itemText;
+    int activeTree;
+    bool openExisting;
+    bool scheduled;
+    int opened;   // new documents of the command's type
+    bool refused;  // the placeholder box
+  };
+  const Case cases[] = {
+      {"placeholder refused", u"Enter work name", 1, false, false, 0, true},
+      {"other case is a name", u"Enter Work Name", 1, false, false, 1, false},
+      {"placeholder refused before the chooser", u"Enter work name", 2, true, true, 0, true},
+      {"date tree: chooser, cancelled", u"Garden", 2, false, true, 0, false},
+      {"date tree, existing task: no chooser", u"Garden", 2, true, true, 1, false},
+      {"work tree: no chooser", u"Garden", 1, false, true, 1, false},
+  };
+  for (const auto& c : cases) {
+    boxes_.Clear();
+    debugLines.clear();
+    Frame().m_currentWorkItemText = c.itemText;
+    Frame().m_activeTree = c.activeTree;
+    app_.m_openExistingTask = c.openExisting;
+    const char16_t* type = c.scheduled ? u"Scheduled" : u"Completed";
+    int before = DocumentCount(app_, type);
+    if (c.scheduled)
+      app_.OnNewScheduledTask();
+    else
+      app_.OnNewCompletedTask();
+    app_.m_openExistingTask = false;
+    EXPECT_EQ(DocumentCount(app_, type) - before, c.opened) << c.what;
+    if (c.refused) {
+      ASSERT_EQ(boxes_.Shown().size(), 1u) << c.what;
+      EXPECT_EQ(boxes_.Last().text,
+                u"Work Name cannot be\u201CEnter Work Name\u201D,Click\u201CModify\u201DButton to modify name");
+      EXPECT_EQ(boxes_.Last().caption, u"Prompt");
+      EXPECT_EQ(boxes_.Last().Icon(), MB_ICONEXCLAMATION);
+      EXPECT_EQ(boxes_.Last().owner, nullptr);
+    } else {
+      EXPECT_TRUE(boxes_.Shown().empty()) << c.what;
+    }
+    if (c.scheduled) {
+      ASSERT_FALSE(debugLines.empty()) << c.what;
+      EXPECT_EQ(debugLines.front(), u"app" + std::u16string(c.itemText)) << c.what;
+    } else {
+      EXPECT_TRUE(debugLines.empty()) << c.what;
+    }
+  }
+  pv::SetDebugOutputSink(oldSink);
+
+  // Count opens a new form every time; the enquiry form on request.
+  app_.OnOpenCount();
+  app_.OnOpenCount();
+  EXPECT_EQ(DocumentCount(app_, u"Count"), 2);
+  app_.OpenEnquiryView();
+  EXPECT_EQ(DocumentCount(app_, u"Enquiry"), 1);
+  // The commands reach the object through its message map.
+  EXPECT_TRUE(app_.OnCmdMsg(38, CN_COMMAND, nullptr, nullptr));
+  EXPECT_EQ(DocumentCount(app_, u"Count"), 3);
+}
+
+TEST(ProgramRun, HeadlessStartUpAndCleanExit) {
+  ProgramFolder folder;
+  std::string cmd = "PRAVENOR_HEADLESS=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy XDG_CONFIG_HOME='" +
+                    folder.Path() + "' PRAVENOR_HOME='" + folder.Path() + "' '" + PRAVENOR_EXECUTABLE +
+                    "' --exit-after-start-up > '" + folder.Path() + "/out.txt' 2>&1";
+  int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  RawDb raw(folder.Database());
+  EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
+  EXPECT_EQ(raw.One("PRAGMA integrity_check"), "ok");
+}
+
