@@ -47,19 +47,23 @@ CString ClassOf(HWND h) {
 
 bool IsEditControl(HWND h) { return ClassOf(h).CompareNoCase(u"Edit") == 0; }
 
+// A control's own state counts, not its dialog's (which may still be hidden).
+bool Usable(HWND h) {
+  return (::GetWindowLong(h, GWL_STYLE) & WS_VISIBLE) && !(::GetWindowLong(h, GWL_STYLE) & WS_DISABLED);
+}
+
 // The controls of a dialog in tab order: children in z-order, going into
 // child windows that hold controls of their own (WS_EX_CONTROLPARENT).
 void CollectControls(HWND parent, std::vector<HWND>* out) {
   for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
     if (::GetWindowLong(c, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
-      if (::IsWindowVisible(c) && ::IsWindowEnabled(c)) CollectControls(c, out);
+      if (Usable(c)) CollectControls(c, out);
     } else {
       out->push_back(c);
     }
   }
 }
 
-bool Usable(HWND h) { return ::IsWindowVisible(h) && ::IsWindowEnabled(h); }
 
 void FocusControl(HWND dialog, HWND ctl) {
   if (!ctl) return;
@@ -91,7 +95,7 @@ HWND FindMnemonic(HWND dialog, WCHAR ch) {
   CollectControls(dialog, &all);
   WCHAR want = static_cast<WCHAR>(std::towupper(ch));
   for (HWND h : all) {
-    if (!::IsWindowVisible(h)) continue;
+    if (!(::GetWindowLong(h, GWL_STYLE) & WS_VISIBLE)) continue;
     CString text;
     CWnd::FromHandle(h)->GetWindowText(text);
     for (int i = 0; i + 1 < text.GetLength(); ++i) {
@@ -428,6 +432,8 @@ HWND pv::CreateDialogFromTemplate(const DialogTemplate& tmpl, HWND parent, CWnd*
       ::DestroyWindow(dialog);
       return nullptr;
     }
+    // Controls keep the template's order (the tab order): each goes last.
+    ::SetWindowPos(ctl, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::SendMessage(ctl, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (std::u16string_view(item.className).size() == 6 &&
         CString(item.className.c_str()).CompareNoCase(u"Button") == 0 && (item.style & 0x0F) == 0x01)
