@@ -441,9 +441,6 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     Send(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&wp));
     w = FromHandleQuiet(hwnd);
     if (!w) return FALSE;
-    if (!(wp.flags & SWP_NOSIZE) && wp.cx == w->rect.right - w->rect.left && wp.cy == w->rect.bottom - w->rect.top &&
-        !(flags & SWP_NOSIZE))
-      ;  // a handler may have put the old size back; keep going, nothing changes
   }
 
   RECT oldRect = w->rect;

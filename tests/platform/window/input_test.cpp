@@ -77,7 +77,9 @@ TEST_F(WmTest, ActivationAndFocusSequences) {
       EXPECT_EQ(LOWORD(e.wParam), WA_INACTIVE);
       EXPECT_EQ(reinterpret_cast<HWND>(e.lParam), b);
     }
-    if (e.hwnd == b1 && e.msg == WM_SETFOCUS) EXPECT_EQ(reinterpret_cast<HWND>(e.wParam), b);
+    if (e.hwnd == b1 && e.msg == WM_SETFOCUS) {
+      EXPECT_EQ(reinterpret_cast<HWND>(e.wParam), b);
+    }
   }
   EXPECT_EQ(GetActiveWindow(), b);
   EXPECT_EQ(GetFocus(), b1);
@@ -92,7 +94,9 @@ TEST_F(WmTest, ActivationAndFocusSequences) {
   auto app = Pairs({WM_ACTIVATEAPP});
   ASSERT_FALSE(app.empty());
   for (const Entry& e : Log())
-    if (e.msg == WM_ACTIVATEAPP) EXPECT_EQ(e.wParam, static_cast<WPARAM>(FALSE));
+    if (e.msg == WM_ACTIVATEAPP) {
+      EXPECT_EQ(e.wParam, static_cast<WPARAM>(FALSE));
+    }
 }
 
 TEST_F(WmTest, ClickingActivatesUnlessTheWindowSaysOtherwise) {

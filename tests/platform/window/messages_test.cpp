@@ -326,7 +326,9 @@ TEST_F(WmTest, MessageMouseAndKeyboardHooksSeeAndFilterInput) {
   auto m = Messages(w, {WM_USER + 7, WM_USER + 8, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_KEYDOWN, WM_CHAR});
   EXPECT_EQ(m, (std::vector<UINT>{WM_USER + 8, WM_LBUTTONUP, WM_KEYDOWN, WM_CHAR}));
   for (const Entry& e : Log())
-    if (e.msg == WM_CHAR) EXPECT_EQ(e.wParam, static_cast<WPARAM>(u'w'));
+    if (e.msg == WM_CHAR) {
+      EXPECT_EQ(e.wParam, static_cast<WPARAM>(u'w'));
+    }
   UnhookWindowsHookEx(g_getMsg);
   UnhookWindowsHookEx(g_mouse);
   UnhookWindowsHookEx(g_kbd);
