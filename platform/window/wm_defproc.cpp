@@ -230,6 +230,24 @@ void TrackSysButton(HWND hwnd, int hit) {
   if (cmd) SendMessage(hwnd, WM_SYSCOMMAND, cmd, MAKELPARAM(S().cursorPos.x, S().cursorPos.y));
 }
 
+// The window menu under the caption's left end; the choice comes back as WM_SYSCOMMAND.
+void ShowSystemMenu(HWND hwnd) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w) return;
+  HMENU sys = GetSystemMenu(hwnd, FALSE);
+  bool minimized = (w->style & WS_MINIMIZE) != 0, maximized = (w->style & WS_MAXIMIZE) != 0;
+  auto state = [](bool on) { return on ? MF_ENABLED : MF_GRAYED; };
+  EnableMenuItem(sys, SC_RESTORE, state(minimized || maximized));
+  EnableMenuItem(sys, SC_MOVE, state(!maximized));
+  EnableMenuItem(sys, SC_SIZE, state(!minimized && !maximized && (w->style & WS_THICKFRAME)));
+  EnableMenuItem(sys, SC_MINIMIZE, state(!minimized && (w->style & WS_MINIMIZEBOX)));
+  EnableMenuItem(sys, SC_MAXIMIZE, state(!maximized && (w->style & WS_MAXIMIZEBOX)));
+  RECT r = ScreenRect(w);
+  int frame = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_DLGFRAME & ~WS_BORDER), 0, false).left;
+  int caption = (w->exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, r.left + frame, r.top + frame + caption, hwnd, nullptr);
+}
+
 LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w) return 0;
@@ -252,6 +270,10 @@ LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case SC_KEYMENU:
     case SC_MOUSEMENU: {
       Wnd* top = TopLevelOf(w);
+      if (top && (wParam & 0xFFF0) == SC_KEYMENU && lParam == u' ' && (top->style & WS_SYSMENU)) {
+        ShowSystemMenu(top->hwnd);
+        return 0;
+      }
       if (!top || !top->menu) return 0;
       int start = -1;
       if ((wParam & 0xFFF0) == SC_KEYMENU && lParam) {
@@ -511,7 +533,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case HTMINBUTTON:
         case HTMAXBUTTON: TrackSysButton(hwnd, static_cast<int>(wParam)); return 0;
         case HTMENU: SendMessage(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTMENU, lParam); return 0;
-        case HTSYSMENU: return 0;
+        case HTSYSMENU:
+          if (w->style & WS_SYSMENU) ShowSystemMenu(hwnd);
+          return 0;
         case HTVSCROLL:
         case HTHSCROLL: return ScrollBarNcMouse(w, msg, wParam, pt);
       }
@@ -547,7 +571,11 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSKEYUP: return 0;
     case WM_SYSCHAR:
-      if (wParam == VK_SPACE) return 0;
+      if (wParam == VK_SPACE) {
+        Wnd* top = TopLevelOf(w);
+        if (top && (top->style & WS_SYSMENU)) SendMessage(top->hwnd, WM_SYSCOMMAND, SC_KEYMENU, u' ');
+        return 0;
+      }
       if (wParam != VK_RETURN && wParam != VK_ESCAPE) {
         Wnd* top = TopLevelOf(w);
         if (top && top->menu) SendMessage(top->hwnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(wParam));

@@ -313,3 +313,74 @@ TEST_F(WmTest, MonitorsWorkAreaAndMetrics) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WmTest, CaptionDragsMoveBorderDragsSizeAndEscapeUndoes) {
+  HWND w = Top(100, 100, 300, 200);
+  pv::test::PumpUntilIdle();
+  RECT r;
+  GetWindowRect(w, &r);
+  // Drag the caption by (40, 30).
+  POINT grab{r.left + 100, r.top + 8};
+  pv::test::MouseMove(grab.x, grab.y);
+  pv::test::MouseDown(pv::test::Button::Left, grab.x, grab.y);
+  pv::test::MouseMove(grab.x + 40, grab.y + 30);
+  pv::test::MouseUp(pv::test::Button::Left, grab.x + 40, grab.y + 30);
+  Log().clear();
+  pv::test::PumpUntilIdle();
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 140);
+  EXPECT_EQ(r.top, 130);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(Messages(w, {WM_ENTERSIZEMOVE, WM_MOVING, WM_EXITSIZEMOVE}),
+            (std::vector<UINT>{WM_ENTERSIZEMOVE, WM_MOVING, WM_EXITSIZEMOVE}));
+  // Drag the bottom-right corner by (50, 20).
+  POINT corner{r.right - 1, r.bottom - 1};
+  pv::test::MouseMove(corner.x, corner.y);
+  pv::test::MouseDown(pv::test::Button::Left, corner.x, corner.y);
+  pv::test::MouseMove(corner.x + 50, corner.y + 20);
+  pv::test::MouseUp(pv::test::Button::Left, corner.x + 50, corner.y + 20);
+  pv::test::PumpUntilIdle();
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.right - r.left, 350);
+  EXPECT_EQ(r.bottom - r.top, 220);
+  // Escape in the middle of a drag puts the window back.
+  pv::test::MouseMove(r.left + 100, r.top + 8);
+  pv::test::MouseDown(pv::test::Button::Left, r.left + 100, r.top + 8);
+  pv::test::MouseMove(r.left + 300, r.top + 300);
+  pv::test::KeyPress(VK_ESCAPE);
+  pv::test::PumpUntilIdle();
+  RECT after;
+  GetWindowRect(w, &after);
+  EXPECT_TRUE(EqualRect(&r, &after));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(WmTest, AltSpaceOpensTheSystemMenuAndItsCommandsRun) {
+  HWND w = Top(100, 100, 300, 200);
+  SetFocus(w);
+  pv::test::PumpUntilIdle();
+  Log().clear();
+  // Alt+Space, then Up from nothing selected wraps to the last item: Close.
+  pv::test::Chord(FALT, VK_SPACE);
+  pv::test::KeyPress(VK_UP);
+  pv::test::KeyPress(VK_RETURN);
+  pv::test::PumpUntilIdle();
+  bool close = false;
+  for (const Entry& e : Log())
+    if (e.msg == WM_SYSCOMMAND && (e.wParam & 0xFFF0) == SC_CLOSE) close = true;
+  EXPECT_TRUE(close);
+  EXPECT_FALSE(IsWindow(w));
+  // The menu's items follow the window's state.
+  HWND z = Top(0, 0, 300, 200);
+  ShowWindow(z, SW_MAXIMIZE);
+  HMENU sys = GetSystemMenu(z, FALSE);
+  ASSERT_NE(sys, nullptr);
+  EXPECT_EQ(GetMenuItemCount(sys), 7);
+  SendMessage(z, WM_SYSCOMMAND, SC_KEYMENU, u' ');  // runs and ends dry
+  EXPECT_TRUE(GetMenuState(sys, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(GetMenuState(sys, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+}  // namespace
