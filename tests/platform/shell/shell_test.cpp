@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform/base/utf.h"
+#include "platform/shell/shellapi.h"
+#include "platform/system/modules.h"
+#include "platform/window/test_input.h"
+#include "platform/window/winuser.h"
+
+namespace {
+
+constexpr UINT kCallback = WM_USER + 9021;
+constexpr UINT kIconId = 77;
+
+// A hidden window that owns a tray icon and, like the program's, puts it
+// back when the task bar is re-created (unless its add was refused).
+struct TrayOwner {
+  static inline std::vector<std::pair<WPARAM, LPARAM>> callbacks;
+  static inline int readds = 0;
+  HWND hwnd = nullptr;
+
+  static NOTIFYICONDATAW Data(HWND hwnd) {
+    NOTIFYICONDATAW d{};
+    d.cbSize = NOTIFYICONDATAW_V2_SIZE;
+    d.hWnd = hwnd;
+    d.uID = kIconId;
+    d.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    d.uCallbackMessage = kCallback;
+    d.hIcon = reinterpret_cast<HICON>(0x1234);
+    std::u16string tip = u"Pravenor reminders";
+    std::copy(tip.begin(), tip.end(), d.szTip);
+    return d;
+  }
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    static const UINT taskbarCreated = RegisterWindowMessageW(u"TaskbarCreated");
+    if (msg == taskbarCreated) {
+      NOTIFYICONDATAW d = Data(hwnd);
+      if (Shell_NotifyIconW(NIM_ADD, &d)) ++readds;
+      return 0;
+    }
+    if (msg == kCallback) {
+      callbacks.emplace_back(wp, lp);
+      return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+
+  TrayOwner() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &Proc;
+    wc.lpszClassName = u"PvTrayOwnerTest";
+    RegisterClassW(&wc);
+    hwnd = CreateWindowExW(0, u"PvTrayOwnerTest", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    callbacks.clear();
+    readds = 0;
+  }
+  ~TrayOwner() { DestroyWindow(hwnd); }
+};
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pv::shell::SetRecording(true);
+    pv::shell::ResetTray();
+    pv::shell::ClearShellExecuteCalls();
+    pv::shell::UseWorkAreaTaskbar();
+  }
+};
+
+TEST_F(ShellTest, TrayIconLifecycleAndFieldLimits) {
+  TrayOwner owner;
+  NOTIFYICONDATAW d = TrayOwner::Data(owner.hwnd);
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &d));  // nothing to modify yet
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &d));
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));  // the same icon twice
+  // A tip that fills the whole field keeps at most 127 characters; a record
+  // of the first generation only 63.
+  std::u16string longTip(200, u'x');
+  std::copy(longTip.begin(), longTip.begin() + 128, d.szTip);
+  d.uFlags = NIF_TIP;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &d));
+  EXPECT_EQ(pv::shell::TrayIcons().at(0).tip.size(), 127u);
+  d.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &d));
+  EXPECT_EQ(pv::shell::TrayIcons().at(0).tip.size(), 63u);
+  d.cbSize = NOTIFYICONDATAW_V2_SIZE;
+  // A balloon.
+  d.uFlags = NIF_INFO;
+  std::u16string title = u"Reminder", info = u"Meeting at 10:00";
+  std::copy(title.begin(), title.end(), d.szInfoTitle);
+  std::copy(info.begin(), info.end(), d.szInfo);
+  d.dwInfoFlags = NIIF_INFO;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &d));
+  auto icon = pv::shell::TrayIcons().at(0);
+  EXPECT_EQ(icon.infoTitle, title);
+  EXPECT_EQ(icon.info, info);
+  EXPECT_EQ(icon.callbackMessage, kCallback);
+  EXPECT_EQ(icon.icon, reinterpret_cast<HICON>(0x1234));
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_SETFOCUS, &d));
+  d.uFlags = 0;
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_DELETE, &d));
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_DELETE, &d));
+  EXPECT_TRUE(pv::shell::TrayIcons().empty());
+  d.cbSize = 10;  // not a notify record at all
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
+  auto calls = pv::shell::TrayCalls();
+  ASSERT_EQ(calls.size(), 10u);
+  EXPECT_EQ(calls[1].message, NIM_ADD);
+  EXPECT_TRUE(calls[1].result);
+  EXPECT_EQ(calls[1].flags, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+  EXPECT_EQ(calls[1].id, kIconId);
+}
+
+TEST_F(ShellTest, RefusedAddAndTaskbarRestartReAdds) {
+  TrayOwner owner;
+  NOTIFYICONDATAW d = TrayOwner::Data(owner.hwnd);
+  pv::shell::SetTrayRefusesAdd(true);
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
+  EXPECT_TRUE(pv::shell::TrayIcons().empty());
+  // The shell comes back: windows hear "TaskbarCreated" and add again.
+  pv::shell::SetTrayRefusesAdd(false);
+  pv::shell::RestartTaskbar();
+  EXPECT_EQ(TrayOwner::readds, 1);
+  ASSERT_EQ(pv::shell::TrayIcons().size(), 1u);
+  // A restart forgets every icon; the owner puts its own back.
+  pv::shell::RestartTaskbar();
+  EXPECT_EQ(TrayOwner::readds, 2);
+  EXPECT_EQ(pv::shell::TrayIcons().size(), 1u);
+  // Clicks reach the owner as its callback message, posted.
+  EXPECT_TRUE(pv::shell::NotifyTrayIcon(owner.hwnd, kIconId, WM_RBUTTONUP));
+  EXPECT_TRUE(pv::shell::NotifyTrayIcon(owner.hwnd, kIconId, WM_LBUTTONDBLCLK));
+  EXPECT_FALSE(pv::shell::NotifyTrayIcon(owner.hwnd, kIconId + 1, WM_LBUTTONUP));
+  EXPECT_TRUE(TrayOwner::callbacks.empty());
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(TrayOwner::callbacks.size(), 2u);
+  EXPECT_EQ(TrayOwner::callbacks[0], (std::pair<WPARAM, LPARAM>{kIconId, WM_RBUTTONUP}));
+  EXPECT_EQ(TrayOwner::callbacks[1], (std::pair<WPARAM, LPARAM>{kIconId, WM_LBUTTONDBLCLK}));
+}
+
+TEST_F(ShellTest, DesktopWithoutTrayAnswersNo) {
+  pv::shell::SetRecording(false);
+  TrayOwner owner;
+  NOTIFYICONDATAW d = TrayOwner::Data(owner.hwnd);
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_DELETE, &d));
+  pv::shell::SetRecording(true);
+}
+
+TEST_F(ShellTest, TaskbarPosition) {
+  pv::test::SetScreen(1280, 1024, 40);
+  APPBARDATA abd{};
+  abd.cbSize = 36;
+  ASSERT_TRUE(SHAppBarMessage(ABM_GETTASKBARPOS, &abd));
+  EXPECT_EQ(abd.uEdge, ABE_BOTTOM);
+  EXPECT_EQ(abd.rc.left, 0);
+  EXPECT_EQ(abd.rc.top, 984);
+  EXPECT_EQ(abd.rc.right, 1280);
+  EXPECT_EQ(abd.rc.bottom, 1024);
+  EXPECT_EQ(SHAppBarMessage(ABM_GETSTATE, &abd), ABS_ALWAYSONTOP);
+
+  pv::shell::SetTaskbar(ABE_LEFT, RECT{0, 0, 60, 1024}, ABS_AUTOHIDE);
+  APPBARDATA left{};
+  ASSERT_TRUE(SHAppBarMessage(ABM_GETTASKBARPOS, &left));
+  EXPECT_EQ(left.uEdge, ABE_LEFT);
+  EXPECT_EQ(left.rc.right, 60);
+  EXPECT_EQ(SHAppBarMessage(ABM_GETSTATE, nullptr), ABS_AUTOHIDE);
+
+  pv::shell::SetNoTaskbar();
+  APPBARDATA none{};
+  EXPECT_FALSE(SHAppBarMessage(ABM_GETTASKBARPOS, &none));
+  EXPECT_FALSE(SHAppBarMessage(ABM_GETTASKBARPOS, nullptr));
+  pv::shell::UseWorkAreaTaskbar();
+  pv::test::SetScreen(1280, 1024, 0);  // the work area is the whole screen
+  EXPECT_FALSE(SHAppBarMessage(ABM_GETTASKBARPOS, &none));
+  pv::test::SetScreen(1280, 1024, 40);
+}
+
+TEST_F(ShellTest, ShellExecuteIsRecordedWithItsResult) {
+  std::string dir = ::testing::TempDir();
+  std::string doc = dir + "pv_manual_test.txt";
+  FILE* f = std::fopen(doc.c_str(), "w");
+  std::fputs("manual", f);
+  std::fclose(f);
+  std::u16string udoc = pv::Utf8ToUtf16(doc);
+  std::u16string udir = pv::Utf8ToUtf16(dir);
+  HWND owner = reinterpret_cast<HWND>(0x55);
+  struct Case { LPCWSTR verb; std::u16string file; LPCWSTR params; LPCWSTR dir; bool ok; INT_PTR error; };
+  const Case cases[] = {
+      {u"open", udoc, nullptr, nullptr, true, 0},
+      {nullptr, u"https://example.test/account?id=1", nullptr, nullptr, true, 0},
+      {u"open", u"iexplore", u"http://example.test/apply", nullptr, true, 0},
+      {u"open", u"/no/such/folder/manual.txt", nullptr, nullptr, false, SE_ERR_PNF},
+      {u"open", udir + u"absent.txt", nullptr, nullptr, false, SE_ERR_FNF},
+      {u"print", udoc, nullptr, nullptr, false, SE_ERR_NOASSOC},
+      {u"open", u"", nullptr, nullptr, false, SE_ERR_FNF},
+      {u"open", u"pv_manual_test.txt", nullptr, udir.c_str(), true, 0},
+  };
+  for (const Case& c : cases) {
+    INT_PTR r = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, c.verb, c.file.c_str(), c.params, c.dir, SW_SHOW));
+    if (c.ok) EXPECT_GT(r, 32) << pv::Utf16ToUtf8(c.file);
+    else EXPECT_EQ(r, c.error) << pv::Utf16ToUtf8(c.file);
+  }
+  auto calls = pv::shell::ShellExecuteCalls();
+  ASSERT_EQ(calls.size(), std::size(cases));
+  EXPECT_EQ(calls[0].owner, owner);
+  EXPECT_EQ(calls[0].verb, u"open");
+  EXPECT_EQ(calls[0].file, udoc);
+  EXPECT_EQ(calls[0].show, SW_SHOW);
+  EXPECT_EQ(calls[2].parameters, u"http://example.test/apply");
+  unlink(doc.c_str());
+}
+
+TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
+  HMODULE shlwapi = LoadLibraryW(u"shlwapi.dll");
+  ASSERT_NE(shlwapi, nullptr);
+  using AutoComplete = HRESULT(HWND, DWORD);
+  FARPROC proc = GetProcAddress(shlwapi, "SHAutoComplete");
+  ASSERT_NE(proc, nullptr);
+  EXPECT_TRUE(FAILED(pv::ProcAs<AutoComplete>(proc)(nullptr, SHACF_DEFAULT)));
+  FreeLibrary(shlwapi);
+  for (auto [module, name] : {std::pair{u"SHELL32.DLL", "Shell_NotifyIconW"}, {u"shell32", "SHAppBarMessage"},
+                              {u"shell32", "ShellExecuteW"}, {u"WINMM.dll", "PlaySoundW"}, {u"winmm", "sndPlaySoundW"}}) {
+    HMODULE m = LoadLibraryW(module);
+    ASSERT_NE(m, nullptr) << name;
+    EXPECT_NE(GetProcAddress(m, name), nullptr) << name;
+    FreeLibrary(m);
+  }
+  // Visual styles and composition are not there, so the classic paths run.
+  EXPECT_EQ(LoadLibraryW(u"UxTheme.dll"), nullptr);
+  EXPECT_EQ(LoadLibraryW(u"dwmapi.dll"), nullptr);
+}
+
+}  // namespace
