@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/syscolors.h"
+#include "platform/gdi/wingdi.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupstyle.h"
@@ -324,6 +326,39 @@ TEST_F(MarkupEvents, FontCacheAndDefaults) {
   MarkupSetDefaultFont(ctx, nullptr, RGB(1, 2, 3));
   EXPECT_EQ(ctx->GetDefaultColor(), RGB(1, 2, 3));
   EXPECT_EQ(ctx->GetDefaultFont().lfHeight, -20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MarkupPlatformServices, FontsAndColoursComeFromTheGdiLayer) {
+  // No recorder installed: the context works over the real GDI layer.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
+  LOGFONTW lf = LOGFONTW();
+  lf.lfHeight = -17;
+  lf.lfWeight = 700;
+  std::u16string face = u"Arial";
+  face.copy(lf.lfFaceName, face.size());
+  HFONT hFont = CreateFontIndirectW(&lf);
+  ASSERT_NE(hFont, nullptr);
+  MarkupSetDefaultFont(ctx, hFont, RGB(10, 20, 30));
+  EXPECT_EQ(ctx->GetDefaultFont().lfHeight, -17);
+  EXPECT_EQ(ctx->GetDefaultFont().lfWeight, 700);
+  EXPECT_EQ(std::u16string(ctx->GetDefaultFont().lfFaceName), u"Arial");
+  EXPECT_EQ(ctx->GetDefaultColor(), RGB(10, 20, 30));
+  DeleteObject(hFont);
+
+  CTKMarkupFont* font = ctx->GetFont(&lf);
+  ASSERT_NE(font, nullptr);
+  EXPECT_NE(font->m_hFont, nullptr);
+  LOGFONTW back = LOGFONTW();
+  EXPECT_EQ(GetObjectW(font->m_hFont, sizeof(back), &back), static_cast<int>(sizeof(back)));
+  EXPECT_EQ(back.lfHeight, -17);
+  font->Release();
+
+  EXPECT_EQ(MarkupGetHostServices()->GetSysColor(15), GetSysColor(15));
+  MarkupReleaseContext(ctx);
 }
 
 }  // namespace
