@@ -15,6 +15,7 @@
 #include "platform/base/lasterror.h"
 #include "platform/base/utf.h"
 #include "platform/shell/mmsystem.h"
+#include "platform/shell/oleacc.h"
 #include "platform/shell/shellapi.h"
 #include "platform/system/modules.h"
 #include "platform/window/winuser.h"
@@ -439,6 +440,7 @@ void RegisterModules() {
     HMODULE winmm = pv::RegisterBuiltinModule(u"winmm", false);
     pv::AddModuleFunction(winmm, "PlaySoundW", &PlaySoundW);
     pv::AddModuleFunction(winmm, "sndPlaySoundW", &sndPlaySoundW);
+    pv::acc::RegisterModule();
   });
 }
 

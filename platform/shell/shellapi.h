@@ -146,9 +146,10 @@ HRESULT SHAutoComplete(HWND edit, DWORD flags);
 
 namespace pv::shell {
 
-// Registers "shell32", "shlwapi" and "winmm" in the module registry so the
-// entry points callers look up by name are found. Called by the entry
-// points themselves; the program may call it at start.
+// Registers "shell32", "shlwapi", "winmm" and "oleacc" in the module
+// registry so the entry points callers look up by name are found. The
+// program calls it at start (a static library's objects are only linked in
+// when something refers to them).
 void RegisterModules();
 
 // Whether the recording (headless) shell is in use; tests may force it.
