@@ -152,9 +152,8 @@ BOOL CTKColorManager::IsLowResolution(HDC hdc) {
   } else if (g_screenBitsOverride > 0) {
     bits = g_screenBitsOverride;
   } else {
-    HDC screen = ::GetDC(nullptr);
+    HDC screen = ::GetScreenDC();
     bits = screen ? ::GetDeviceCaps(screen, BITSPIXEL) : 32;
-    if (screen) ::ReleaseDC(nullptr, screen);
   }
   return bits >= 1 && bits <= 8;
 }

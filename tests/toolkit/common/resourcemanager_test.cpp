@@ -35,7 +35,7 @@ std::vector<unsigned char> StringBlock(std::initializer_list<std::pair<int, std:
 struct Fixture {
   std::vector<unsigned char> block1 = StringBlock({{0, u"zero"}, {5, u"five"}});
   std::vector<unsigned char> block2 = StringBlock({{0, u"sixteen"}, {1, u"seventeen"}, {15, u"thirty-one"}});
-  // Block 3 claims an entry that runs past its end.
+  // Block 3 (ids 32-47) claims an entry that runs past its end.
   std::vector<unsigned char> block3{0x03, 0x00, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0x7F, 'x', 0};
   std::vector<unsigned char> menu;
   std::vector<unsigned char> dialog;
@@ -158,7 +158,7 @@ TEST_F(ResourceManagerTest, StringIdsMapToBlockAndEntry) {
     UINT id;
     const char16_t* text;  // null: missing
   } cases[] = {{17, u"seventeen"}, {16, u"sixteen"}, {31, u"thirty-one"}, {0, u"zero"}, {5, u"five"},
-               {1, nullptr},       {18, nullptr},    {48, u"abc"},       {49, nullptr}, {4000, nullptr}};
+               {1, nullptr},       {18, nullptr},    {32, u"abc"},       {33, nullptr}, {4000, nullptr}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     CString text(u"old");
@@ -184,10 +184,11 @@ TEST_F(ResourceManagerTest, LoadersFindFixtureResourcesAndFailCleanlyOtherwise) 
   CTKResourceManager* manager = GetResourceManager();
   CMenu menu;
   ASSERT_TRUE(manager->LoadMenu(&menu, 300));
-  CMenu* file = menu.GetSubMenu(0);
-  ASSERT_NE(file, nullptr);
+  CMenu file;
+  ASSERT_TRUE(file.Attach(::GetSubMenu(menu.GetSafeHmenu(), 0)));
   CString itemText;
-  EXPECT_EQ(CTKResourceManager::GetMenuString(file, 501, &itemText, MF_BYCOMMAND), 8);
+  EXPECT_EQ(CTKResourceManager::GetMenuString(&file, 501, &itemText, MF_BYCOMMAND), 8);
+  file.Detach();
   EXPECT_EQ(std::u16string(itemText.GetString()), u"&Open...");
   EXPECT_EQ(CTKResourceManager::GetMenuString(nullptr, 501, &itemText, MF_BYCOMMAND), 0);
   CMenu none;
