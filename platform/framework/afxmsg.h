@@ -81,7 +81,7 @@
 #define PV_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)                                      \
   const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }         \
   const AFX_MSGMAP* theClass::GetThisMessageMap() {                                         \
-    using ThisClass = theClass;                                                             \
+    using ThisClass [[maybe_unused]] = theClass;                                            \
     using TheBaseClass = baseClass;                                                         \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
 

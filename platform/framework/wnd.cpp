@@ -2,7 +2,7 @@
 // command routing for windows, reflection and the modal loop.
 #include <unordered_map>
 
-#include "platform/framework/afxmsg.h"
+#include "platform/framework/afxapp.h"
 #include "platform/framework/afxstate.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
@@ -326,6 +326,12 @@ void pv::afx::CreateHookAccess::FinishNcDestroy(CWnd* pWnd) {
     ::SetWindowLongPtr(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(pWnd->m_pfnSuper));
   pWnd->m_pfnSuper = nullptr;
   pWnd->Detach();
+  // The main window gone, the application's loop ends.
+  if (CWinThread* thread = AfxGetThread(); thread && thread->m_pMainWnd == pWnd) {
+    thread->m_pMainWnd = nullptr;
+    ::PostQuitMessage(0);
+  }
+  if (CWinThread* thread = AfxGetThread(); thread && thread->m_pActiveWnd == pWnd) thread->m_pActiveWnd = nullptr;
   pWnd->PostNcDestroy();  // may delete the object
 }
 

@@ -391,6 +391,20 @@ TEST_F(MdiSampleTest, RecentFilesPersistInTheRegistryFile) {
   EXPECT_EQ(item, CString(u"&1 /notes/e.note"));
 }
 
+TEST_F(MdiSampleTest, RunEndsWhenTheMainWindowClosesAndSavesRecentFiles) {
+  ASSERT_NE(NewNote(), nullptr);
+  app_->AddToRecentFileList(u"/notes/last.note");
+  main_->PostMessage(WM_CLOSE);
+  EXPECT_EQ(app_->Run(), 0);
+  EXPECT_EQ(app_->m_pMainWnd, nullptr);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 0);
+  EXPECT_EQ(AfxPermanentWindowCount(), 0);
+  pv::ResetRegistryForTests();
+  CRecentFileList again(0, u"Recent File List", u"File%d", 4);
+  again.ReadList();
+  EXPECT_EQ(again[0], CString(u"/notes/last.note"));
+}
+
 TEST_F(MdiSampleTest, IniProfileWhenNoRegistryKeyIsSet) {
   CWinApp* app = app_.get();
   // Back to the INI file: the profile name is a file.
