@@ -11,6 +11,7 @@
 #include "app/mainframe/mainframe.h"
 #include "app/pravenorapp.h"
 #include "app/views/forms.h"
+#include "app/views/thingname.h"
 #include "store_fixture.h"
 
 using storetest::Narrow;
@@ -258,3 +259,31 @@ TEST(ProgramRun, HeadlessStartUpAndCleanExit) {
   EXPECT_EQ(raw.One("PRAGMA integrity_check"), "ok");
 }
 
+
+TEST_F(AppTest, ChosenWorkIsCreatedEncipheredOnceAndThenFound) {
+  ASSERT_TRUE(Start());
+  const CString name = u"Bob's \u5317\u4eac plan";
+  ASSERT_TRUE(CThingName::ChooseWork(name));
+  EXPECT_EQ(Frame().m_currentWorkName, name);
+  EXPECT_EQ(Frame().m_currentWorkTid, 1);
+  ASSERT_EQ(Frame().m_wndCaptionTree.m_works.size(), 1u);
+  EXPECT_EQ(Frame().m_wndCaptionTree.m_works[0].name, name);
+
+  // The same name again is the existing work, not a second one.
+  Frame().m_currentWorkTid = 0;
+  ASSERT_TRUE(CThingName::ChooseWork(name));
+  EXPECT_EQ(Frame().m_currentWorkTid, 1);
+  EXPECT_TRUE(boxes_.Shown().empty());
+
+  // Stored enciphered under the key of its start date.
+  app_.m_dataStore.CloseDatabase();
+  RawDb raw(folder_.Database());
+  EXPECT_EQ(raw.One("select count(*) from things"), "1");
+  auto stored = raw.Units("select workname from things");
+  ASSERT_EQ(stored.size(), 1u);
+  COleDateTime start;
+  start.m_dt = std::stod(raw.One("select starttime from things"));
+  CDES des;
+  EXPECT_EQ(des.TransformText(CString(std::u16string(stored[0])), GetWorkNameKey(start), 1), name);
+  EXPECT_NE(CString(std::u16string(stored[0])), name);
+}
