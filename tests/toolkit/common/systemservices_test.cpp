@@ -98,7 +98,9 @@ TEST(ModuleHandle, EntryPointsAreGatedByTheLibraryVersion) {
       int (*probe)() = &Probe;
       EXPECT_EQ(module.GetEntryPoint(probe, c.name, c.minimum) != FALSE, c.found);
       EXPECT_EQ(probe != nullptr, c.found);
-      if (probe) EXPECT_EQ(probe(), 7);
+      if (probe) {
+        EXPECT_EQ(probe(), 7);
+      }
     }
     EXPECT_TRUE(pv::IsLoadedModule(versioned));
   }
