@@ -17,6 +17,7 @@
 #include "platform/shell/mmsystem.h"
 #include "platform/shell/oleacc.h"
 #include "platform/shell/shellapi.h"
+#include "platform/shell/textserv.h"
 #include "platform/system/modules.h"
 #include "platform/window/winuser.h"
 
@@ -441,6 +442,7 @@ void RegisterModules() {
     pv::AddModuleFunction(winmm, "PlaySoundW", &PlaySoundW);
     pv::AddModuleFunction(winmm, "sndPlaySoundW", &sndPlaySoundW);
     pv::acc::RegisterModule();
+    pv::richtext::RegisterModule();
   });
 }
 

@@ -146,7 +146,7 @@ HRESULT SHAutoComplete(HWND edit, DWORD flags);
 
 namespace pv::shell {
 
-// Registers "shell32", "shlwapi", "winmm" and "oleacc" in the module
+// Registers "shell32", "shlwapi", "winmm", "oleacc" and "RICHED20" in the module
 // registry so the entry points callers look up by name are found. The
 // program calls it at start (a static library's objects are only linked in
 // when something refers to them).
