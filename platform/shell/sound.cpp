@@ -142,6 +142,7 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   StopDevice(s);
   BOOL played = FALSE;
   if (audio) {
+    spec.samples = 1024;  // short buffers: quick to start and to stop
     s.device = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     if (s.device) {
       SDL_QueueAudio(s.device, data, len);
