@@ -99,7 +99,7 @@ class CFormView : public CView {
   explicit CFormView(LPCTSTR lpszTemplateName);
 
   BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-              UINT nID, void* pContext = nullptr) override;
+              UINT nID, CCreateContext* pContext = nullptr) override;
   void OnInitialUpdate() override;
   void OnDraw(CDC*) override {}
   BOOL PreTranslateMessage(MSG* pMsg) override;

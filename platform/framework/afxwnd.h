@@ -46,6 +46,7 @@ class CMenu;
 class CDC;
 class CCmdUI;
 class CListBox;
+struct CCreateContext;
 struct TOOLINFOW;  // the tool-tip control's record
 
 // ---- the framework's private messages -----------------------------------------------------------
@@ -224,7 +225,7 @@ class CWnd : public CCmdTarget {
 
   // ---- creation ----
   virtual BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                      CWnd* pParentWnd, UINT nID, void* pContext = nullptr);
+                      CWnd* pParentWnd, UINT nID, CCreateContext* pContext = nullptr);
   virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
                         int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
   virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,

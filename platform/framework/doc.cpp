@@ -278,7 +278,8 @@ END_MESSAGE_MAP()
 CFormView::CFormView(UINT nIDTemplate) : m_lpszTemplateName(MAKEINTRESOURCE(nIDTemplate)) {}
 CFormView::CFormView(LPCTSTR lpszTemplateName) : m_lpszTemplateName(lpszTemplateName) {}
 
-BOOL CFormView::Create(LPCTSTR, LPCTSTR, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID, void* pContext) {
+BOOL CFormView::Create(LPCTSTR, LPCTSTR, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID,
+                       CCreateContext* pContext) {
   pv::DialogTemplate t;
   if (!pv::DialogTemplateFromResource(nullptr, m_lpszTemplateName, &t)) return FALSE;
   // The form is a child dialog: its template's frame and caption go.
@@ -286,7 +287,7 @@ BOOL CFormView::Create(LPCTSTR, LPCTSTR, DWORD dwStyle, const RECT& rect, CWnd* 
             WS_CHILD | (dwStyle & ~WS_BORDER);
   t.x = t.y = 0;
   t.caption.clear();
-  CCreateContext* ctx = static_cast<CCreateContext*>(pContext);
+  CCreateContext* ctx = pContext;
   HWND h = pv::CreateDialogFromTemplate(t, HwndOf(pParentWnd), this, 0);
   if (!h) return FALSE;
   CRect full;

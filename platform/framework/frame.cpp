@@ -147,7 +147,7 @@ BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwSt
     cy = rect.bottom - rect.top;
   }
   if (!CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, cx, cy, HwndOf(pParentWnd), menu, pContext)) {
-    if (menu) ::DestroyMenu(menu);
+    if (menu && ::IsMenu(menu)) ::DestroyMenu(menu);
     return FALSE;
   }
   return TRUE;
@@ -392,7 +392,8 @@ LRESULT CFrameWnd::OnSetText(WPARAM, LPARAM lParam) {
 HACCEL CFrameWnd::GetDefaultAccelerator() { return m_hAccelTable; }
 
 BOOL CFrameWnd::PreTranslateMessage(MSG* pMsg) {
-  if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
+  // A frame disabled by a modal window takes no accelerators.
+  if (pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST && ::IsWindowEnabled(m_hWnd)) {
     HACCEL accel = GetDefaultAccelerator();
     if (accel && ::TranslateAccelerator(m_hWnd, accel, pMsg)) return TRUE;
   }
@@ -989,7 +990,10 @@ BOOL CMDIChildWnd::PreCreateWindow(CREATESTRUCT& cs) {
 BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                           CMDIFrameWnd* pParentWnd, CCreateContext* pContext) {
   if (!pParentWnd) pParentWnd = dynamic_cast<CMDIFrameWnd*>(AfxGetMainWnd());
-  if (!pParentWnd || !pParentWnd->m_hWndMDIClient) return FALSE;
+  if (!pParentWnd || !pParentWnd->m_hWndMDIClient) {
+    PostNcDestroy();  // callers count on a failed frame cleaning itself up
+    return FALSE;
+  }
   CREATESTRUCT cs{};
   cs.style = static_cast<LONG>(dwStyle & ~WS_MAXIMIZE);
   cs.lpszClass = lpszClassName;
@@ -1021,7 +1025,10 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
   mcs.lParam = reinterpret_cast<LPARAM>(cs.lpCreateParams);
   AfxHookWindowCreate(this);
   HWND h = reinterpret_cast<HWND>(::SendMessage(pParentWnd->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
-  AfxUnhookWindowCreate();
+  if (!AfxUnhookWindowCreate() && !h) {
+    PostNcDestroy();
+    return FALSE;
+  }
   if (h && !m_hWnd && ::IsWindow(h) && !FromHandlePermanent(h) && Attach(h))
     pv::afx::CreateHookAccess::Subclass(this, h);
   return h != nullptr;

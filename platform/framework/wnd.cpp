@@ -244,19 +244,20 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
   AfxHookWindowCreate(this);
   HWND hWnd = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
                                cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
-  AfxUnhookWindowCreate();
+  if (!AfxUnhookWindowCreate() && !hWnd) {
+    // No window was ever made (an unknown class): the object is cleaned up
+    // as if its window had been destroyed.
+    PostNcDestroy();
+    return FALSE;
+  }
   if (hWnd && !m_hWnd && ::IsWindow(hWnd) && !FromHandlePermanent(hWnd)) {
     // Made without passing the hook (a class that creates windows its own
     // way): bind it now; only the creation messages were missed.
     if (Attach(hWnd)) pv::afx::CreateHookAccess::Subclass(this, hWnd);
   }
-  if (!hWnd) {
-    // A window that failed in WM_CREATE was destroyed and detached already;
-    // PostNcDestroy ran then.
-    if (m_hWnd) Detach();
-    return FALSE;
-  }
-  return TRUE;
+  // A window that failed in WM_CREATE was destroyed and detached already,
+  // and PostNcDestroy may have deleted this object: touch nothing.
+  return hWnd != nullptr;
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
@@ -267,7 +268,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 }
 
 BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
-                  UINT nID, void* pContext) {
+                  UINT nID, CCreateContext* pContext) {
   // Windows made with Create are children.
   return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect, pParentWnd, nID, pContext);
 }

@@ -237,6 +237,38 @@ TEST_F(MessageMapTest, HandleMapsHoldNothingAfterCreateDestroyCycles) {
   }
 }
 
+// A frame that refuses to be created deletes itself once, and nothing
+// touches it afterwards.
+class CRefusingFrame : public CFrameWnd {
+ public:
+  static int alive;
+  CRefusingFrame() { ++alive; }
+  ~CRefusingFrame() override { --alive; }
+
+ protected:
+  int OnCreate(LPCREATESTRUCT) { return -1; }
+  DECLARE_MESSAGE_MAP()
+};
+int CRefusingFrame::alive = 0;
+BEGIN_MESSAGE_MAP(CRefusingFrame, CFrameWnd)
+  ON_WM_CREATE()
+END_MESSAGE_MAP()
+
+TEST_F(MessageMapTest, FailedCreationFreesSelfDeletingObjectsOnce) {
+  auto* frame = new CRefusingFrame;
+  EXPECT_FALSE(frame->Create(nullptr, u"refused"));
+  EXPECT_EQ(CRefusingFrame::alive, 0);
+  EXPECT_EQ(AfxPermanentWindowCount(), 0);
+  // An unknown class fails before any window exists; the object stays the caller's.
+  CWnd plain;
+  EXPECT_FALSE(plain.CreateEx(0, u"NoSuchClass", u"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr));
+  EXPECT_EQ(plain.m_hWnd, nullptr);
+  EXPECT_TRUE(AfxUnhookWindowCreate());  // nothing left pending
+  auto* unknown = new CRefusingFrame;
+  EXPECT_FALSE(unknown->Create(u"NoSuchClass", u"never"));
+  EXPECT_EQ(CRefusingFrame::alive, 0);
+}
+
 TEST_F(MessageMapTest, SubclassingBindsAnExistingWindowAndGivesItBack) {
   HWND raw = ::CreateWindowEx(0, u"Static", u"raw", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
   WNDPROC before = reinterpret_cast<WNDPROC>(::GetWindowLongPtr(raw, GWLP_WNDPROC));
