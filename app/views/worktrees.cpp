@@ -83,11 +83,18 @@ void CDateTree::FillDateTree() {
                              u"ON things.tid=task.tid order by tasktime,things.tid",
                              rs))
       return;
+    // A work comes once per task: decipher each stored name once.
+    std::map<std::pair<std::u16string, DATE>, CString> names;
     for (; !rs->GetadoEOF(); rs->MoveNext()) {
       Entry e;
       CString name = TextOf(rs->GetCollect(_variant_t(u"workname")));
       if (name.CompareNoCase(u"Enter Work Name") == 0) continue;
-      e.workName = Decipher(name, COleDateTime(rs->GetCollect(_variant_t(u"starttime"))));
+      COleDateTime start(rs->GetCollect(_variant_t(u"starttime")));
+      auto key = std::make_pair(std::u16string(name.GetString(), static_cast<std::size_t>(name.GetLength())),
+                                static_cast<DATE>(start));
+      auto known = names.find(key);
+      if (known == names.end()) known = names.emplace(std::move(key), Decipher(name, start)).first;
+      e.workName = known->second;
       e.title = TextOf(rs->GetCollect(_variant_t(u"tasktitle")));
       if (e.title == pravenor::schema::kTaskPlaceholder) continue;
       e.taskTime = COleDateTime(rs->GetCollect(_variant_t(u"tasktime")));

@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "app/data/datastore.h"
 #include "app/data/des.h"
@@ -139,7 +141,10 @@ inline long long StoreStartUpReads() {
   return sink;
 }
 
-inline long long RawStartUpReads(const std::string& path) {
+// `onceEachWork`: decipher each work's name once (as the trees do), not
+// once per row.
+inline long long RawStartUpReads(const std::string& path, bool onceEachWork = false) {
+  std::map<std::pair<std::u16string, double>, CString> names;
   long long sink = 0;
   CDES des;
   sqlite3* db = RawOpen(path);
@@ -150,9 +155,15 @@ inline long long RawStartUpReads(const std::string& path) {
       const char16_t* name = static_cast<const char16_t*>(sqlite3_column_text16(s, 0));
       int units = sqlite3_column_bytes16(s, 0) / 2;
       COleDateTime start(sqlite3_column_double(s, 1));
-      CString plain = des.TransformText(CString(std::u16string_view(name, static_cast<std::size_t>(units))),
-                                        GetWorkNameKey(start), 1);
-      sink += plain.GetLength();
+      std::u16string stored(name, static_cast<std::size_t>(units));
+      auto known = names.find({stored, sqlite3_column_double(s, 1)});
+      if (!onceEachWork || known == names.end()) {
+        CString plain = des.TransformText(CString(std::u16string_view(stored)), GetWorkNameKey(start), 1);
+        if (onceEachWork) known = names.emplace(std::make_pair(stored, sqlite3_column_double(s, 1)), plain).first;
+        sink += plain.GetLength();
+      } else {
+        sink += known->second.GetLength();
+      }
       if (tasks) sink += sqlite3_column_int(s, 4);
     }
     sqlite3_finalize(s);
