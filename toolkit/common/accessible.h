@@ -11,6 +11,25 @@
 
 class CCmdTarget;
 
+// The interface comes from the platform's accessibility layer where it has
+// one; otherwise the same shape is declared here.
+#if __has_include("platform/shell/oleacc.h")
+// The window layer defines four of its state names as macros; they would
+// break the accessibility header's constants when seen first.
+#pragma push_macro("STATE_SYSTEM_UNAVAILABLE")
+#pragma push_macro("STATE_SYSTEM_PRESSED")
+#pragma push_macro("STATE_SYSTEM_INVISIBLE")
+#pragma push_macro("STATE_SYSTEM_OFFSCREEN")
+#undef STATE_SYSTEM_UNAVAILABLE
+#undef STATE_SYSTEM_PRESSED
+#undef STATE_SYSTEM_INVISIBLE
+#undef STATE_SYSTEM_OFFSCREEN
+#include "platform/shell/oleacc.h"
+#pragma pop_macro("STATE_SYSTEM_UNAVAILABLE")
+#pragma pop_macro("STATE_SYSTEM_PRESSED")
+#pragma pop_macro("STATE_SYSTEM_INVISIBLE")
+#pragma pop_macro("STATE_SYSTEM_OFFSCREEN")
+#else
 struct IAccessible : IDispatch {
   STDMETHOD(get_accParent)(IDispatch** parent) PURE;
   STDMETHOD(get_accChildCount)(LONG* count) PURE;
@@ -39,6 +58,7 @@ struct IAccessible : IDispatch {
 };
 PV_DECLARE_UUID(IAccessible, "618736e0-3c3d-11cf-810c-00aa00389b71");
 constexpr IID IID_IAccessible = __uuidof(IAccessible);
+#endif
 
 class CTKAccessible {
  public:

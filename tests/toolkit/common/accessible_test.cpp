@@ -178,6 +178,11 @@ TEST(Accessible, OleAccIsLoadedLazilyAndGivenUpWhenAnEntryPointIsMissing) {
     EXPECT_EQ(item.GetAccessibleObjectFromWindow(nullptr, 0, IID_IAccessible, &object), E_FAIL);
   }
   HMODULE oleacc = pv::RegisterBuiltinModule(u"oleacc");
+  // The platform's own entry points (when it has them) come back at the end.
+  HMODULE loaded = LoadLibraryW(u"oleacc.dll");
+  FARPROC realLresult = GetProcAddress(loaded, "LresultFromObject");
+  FARPROC realFromWindow = GetProcAddress(loaded, "AccessibleObjectFromWindow");
+  FreeLibrary(loaded);
   pv::AddModuleFunction(oleacc, "LresultFromObject", &FakeLresultFromObject);
   pv::AddModuleExport(oleacc, "AccessibleObjectFromWindow", nullptr);
   g_lresultCalls = 0;
@@ -197,6 +202,8 @@ TEST(Accessible, OleAccIsLoadedLazilyAndGivenUpWhenAnEntryPointIsMissing) {
     EXPECT_TRUE(pv::IsLoadedModule(oleacc));
   }
   EXPECT_FALSE(pv::IsLoadedModule(oleacc));
+  pv::AddModuleExport(oleacc, "LresultFromObject", realLresult);
+  pv::AddModuleExport(oleacc, "AccessibleObjectFromWindow", realFromWindow);
 }
 
 }  // namespace

@@ -242,11 +242,16 @@ class MenuSoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
     HMODULE winmm = pv::RegisterBuiltinModule(u"winmm");
+    HMODULE loaded = LoadLibraryW(u"winmm.dll");
+    m_realPlaySound = GetProcAddress(loaded, "PlaySoundW");  // the platform's, when it has one
+    FreeLibrary(loaded);
     pv::AddModuleFunction(winmm, "PlaySoundW", &FakePlaySound);
     std::lock_guard<std::mutex> lock(Log().mutex);
     Log().plays.clear();
     Log().blockPopup = Log().inside = Log().purged = false;
   }
+  void TearDown() override { pv::AddModuleExport(pv::RegisterBuiltinModule(u"winmm"), "PlaySoundW", m_realPlaySound); }
+  FARPROC m_realPlaySound = nullptr;
   // Waits (no time limit: the test runner's time-out guards a hang) until
   // `count` calls were recorded.
   void WaitForPlays(size_t count) {
