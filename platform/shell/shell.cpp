@@ -176,13 +176,22 @@ void RestartTaskbar() {
 }
 
 BOOL NotifyTrayIcon(HWND hwnd, UINT id, UINT notification) {
-  UINT msg = 0;
+  UINT msg = 0, version = 0;
   {
     std::lock_guard<std::recursive_mutex> lock(S().mu);
     for (auto& i : S().icons)
-      if (i.hwnd == hwnd && i.id == id) msg = i.callbackMessage;
+      if (i.hwnd == hwnd && i.id == id) {
+        msg = i.callbackMessage;
+        version = i.version;
+      }
   }
   if (!msg) return FALSE;
+  if (version >= NOTIFYICON_VERSION_4) {
+    // The newer form: the event and the id in lParam, the cursor in wParam.
+    POINT pt{};
+    GetCursorPos(&pt);
+    return PostMessage(hwnd, msg, MAKEWPARAM(pt.x, pt.y), MAKELPARAM(notification, id));
+  }
   return PostMessage(hwnd, msg, static_cast<WPARAM>(id), static_cast<LPARAM>(notification));
 }
 

@@ -319,3 +319,26 @@ TEST(RichText, DefaultFormatFollowsTheHost) {
 }
 
 }  // namespace
+
+namespace {
+
+static_assert(sizeof(CHARFORMATW) == 92, "hosts copy the character format as 92 bytes");
+
+TEST(RichText, CentredParagraphsDrawInTheMiddle) {
+  Fixture fx;
+  fx.ts->TxSetText(u"bobo");
+  PARAFORMAT2 pf{};
+  pf.cbSize = sizeof pf;
+  pf.dwMask = PFM_ALIGNMENT;
+  pf.wAlignment = PFA_CENTER;
+  fx.ts->TxSendMessage(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf), nullptr);
+  SIZE s = fx.Measure(400);
+  fx.Draw(400, 100);
+  auto ink = [](int r, int g, int b) { return r + g + b < 300; };
+  int left = (400 - s.cx) / 2;
+  EXPECT_EQ(fx.Count(RECT{0, 0, left - 1, s.cy}, ink), 0);
+  EXPECT_EQ(fx.Count(RECT{left + s.cx + 1, 0, 400, s.cy}, ink), 0);
+  EXPECT_GT(fx.Count(RECT{left, 0, left + s.cx, s.cy}, ink), 10);
+}
+
+}  // namespace

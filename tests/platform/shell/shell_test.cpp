@@ -140,6 +140,16 @@ TEST_F(ShellTest, RefusedAddAndTaskbarRestartReAdds) {
   ASSERT_EQ(TrayOwner::callbacks.size(), 2u);
   EXPECT_EQ(TrayOwner::callbacks[0], (std::pair<WPARAM, LPARAM>{kIconId, WM_RBUTTONUP}));
   EXPECT_EQ(TrayOwner::callbacks[1], (std::pair<WPARAM, LPARAM>{kIconId, WM_LBUTTONDBLCLK}));
+  // After NIM_SETVERSION 4 the event and the id share lParam.
+  d.uVersion = NOTIFYICON_VERSION_4;
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_SETVERSION, &d));
+  d.uVersion = 9;
+  EXPECT_FALSE(Shell_NotifyIconW(NIM_SETVERSION, &d));
+  EXPECT_TRUE(pv::shell::NotifyTrayIcon(owner.hwnd, kIconId, WM_CONTEXTMENU));
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(TrayOwner::callbacks.size(), 3u);
+  EXPECT_EQ(LOWORD(TrayOwner::callbacks[2].second), WM_CONTEXTMENU);
+  EXPECT_EQ(HIWORD(TrayOwner::callbacks[2].second), kIconId);
 }
 
 TEST_F(ShellTest, DesktopWithoutTrayAnswersNo) {
