@@ -65,7 +65,7 @@ void CTKWinThemeWrapper::CheckModule() {
   if (!m_bTableChoice) return;
   TK_UXTHEME_FUNCTIONS* table = GetFunctions();
   HMODULE loaded = ::GetModuleHandleW(u"UXTHEME.DLL");
-  if (loaded && loaded != table->hModule) {
+  if (loaded != table->hModule) {
     table->hModule = loaded;
     for (void*& slot : table->slots) slot = nullptr;
   }
