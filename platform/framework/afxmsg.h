@@ -120,6 +120,8 @@
 #define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                    \
   PV_MSG_ENTRY(0xC000, 0, 0, 0, &(nMessageVariable),                          \
                pv_call.result = self->memberFxn(wParam, lParam); return TRUE;)
+// void fn(): the message's parameters are not needed.
+#define ON_MESSAGE_VOID(message, memberFxn) PV_WM(message, self->memberFxn(); return TRUE;)
 // void fn(WPARAM, LPARAM) for a thread's messages.
 #define ON_THREAD_MESSAGE(message, memberFxn) PV_WM(message, self->memberFxn(wParam, lParam); return TRUE;)
 #define ON_REGISTERED_THREAD_MESSAGE(nMessageVariable, memberFxn) \
@@ -203,6 +205,9 @@
 // BOOL fn(NMHDR*, LRESULT*): FALSE lets the parent see it too.
 #define ON_NOTIFY_REFLECT_EX(wNotifyCode, memberFxn) \
   PV_MSG_ENTRY(WM_REFLECT_BASE + WM_NOTIFY, wNotifyCode, 0, 0, nullptr, return self->memberFxn(PV_NOTIFY_ARGS);)
+// void fn(CCmdUI*): a control updating itself (UpdateDialogControls, bars).
+#define ON_UPDATE_COMMAND_UI_REFLECT(memberFxn) \
+  PV_MSG_ENTRY(WM_REFLECT_BASE + WM_COMMAND, 0xFFFF, 0, 0, nullptr, PV_UPDATE_BODY(memberFxn))
 // void fn()
 #define ON_CONTROL_REFLECT(wNotifyCode, memberFxn) \
   PV_MSG_ENTRY(WM_REFLECT_BASE + WM_COMMAND, wNotifyCode, 0, 0, nullptr, self->memberFxn(); return TRUE;)
@@ -278,6 +283,8 @@
 #define ON_WM_NCLBUTTONDBLCLK() PV_MOUSE(WM_NCLBUTTONDBLCLK, OnNcLButtonDblClk)
 #define ON_WM_NCRBUTTONDOWN() PV_MOUSE(WM_NCRBUTTONDOWN, OnNcRButtonDown)
 #define ON_WM_NCRBUTTONUP() PV_MOUSE(WM_NCRBUTTONUP, OnNcRButtonUp)
+#define ON_WM_NCRBUTTONDBLCLK() PV_MOUSE(WM_NCRBUTTONDBLCLK, OnNcRButtonDblClk)
+#define ON_WM_NCMBUTTONDBLCLK() PV_MOUSE(WM_NCMBUTTONDBLCLK, OnNcMButtonDblClk)
 #define ON_WM_NCMBUTTONDOWN() PV_MOUSE(WM_NCMBUTTONDOWN, OnNcMButtonDown)
 #define ON_WM_NCMBUTTONUP() PV_MOUSE(WM_NCMBUTTONUP, OnNcMButtonUp)
 #define ON_WM_NCHITTEST() PV_RESULT(WM_NCHITTEST, OnNcHitTest(PV_PT))
@@ -358,6 +365,8 @@
 #define ON_WM_ENTERIDLE() PV_VOID(WM_ENTERIDLE, OnEnterIdle(static_cast<UINT>(wParam), PV_WND(lParam)))
 #define ON_WM_ENTERMENULOOP() PV_VOID(WM_ENTERMENULOOP, OnEnterMenuLoop(static_cast<BOOL>(wParam)))
 #define ON_WM_EXITMENULOOP() PV_VOID(WM_EXITMENULOOP, OnExitMenuLoop(static_cast<BOOL>(wParam)))
+#define ON_WM_DWMCOMPOSITIONCHANGED() PV_VOID(WM_DWMCOMPOSITIONCHANGED, OnCompositionChanged())
+#define ON_WM_PRINTCLIENT() PV_RESULT(WM_PRINTCLIENT, OnPrintClient(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), static_cast<UINT>(lParam)))
 #define ON_WM_THEMECHANGED() PV_RESULT(WM_THEMECHANGED, OnThemeChanged())
 #define ON_WM_CHILDACTIVATE() PV_VOID(WM_CHILDACTIVATE, OnChildActivate())
 #define ON_WM_MDIACTIVATE() \

@@ -494,6 +494,10 @@ class CWnd : public CCmdTarget {
   void OnNcRButtonDown(UINT, CPoint) { Default(); }
   void OnNcRButtonUp(UINT, CPoint) { Default(); }
   void OnNcMButtonDown(UINT, CPoint) { Default(); }
+  void OnNcRButtonDblClk(UINT, CPoint) { Default(); }
+  void OnNcMButtonDblClk(UINT, CPoint) { Default(); }
+  void OnCompositionChanged() { Default(); }
+  LRESULT OnPrintClient(CDC*, UINT) { return Default(); }
   void OnNcMButtonUp(UINT, CPoint) { Default(); }
   LRESULT OnNcHitTest(CPoint) { return Default(); }
   void OnNcCalcSize(BOOL, NCCALCSIZE_PARAMS*) { Default(); }

@@ -38,6 +38,7 @@ class CProbeWnd : public CWnd {
   }
   LRESULT OnUserOne(WPARAM w, LPARAM l) { return static_cast<LRESULT>(w * 100 + l); }
   LRESULT OnRegistered(WPARAM w, LPARAM) { return static_cast<LRESULT>(w + 7); }
+  void OnUserThree() { Calls().push_back("three"); }
   void OnRange(UINT id) {
     lastRange = id;
     Calls().push_back("range");
@@ -56,6 +57,7 @@ BEGIN_MESSAGE_MAP(CProbeWnd, CWnd)
   ON_WM_SIZE()
   ON_WM_LBUTTONDOWN()
   ON_MESSAGE(WM_USER + 1, OnUserOne)
+  ON_MESSAGE_VOID(WM_USER + 3, OnUserThree)
   ON_REGISTERED_MESSAGE(g_registered, OnRegistered)
   ON_COMMAND_RANGE(kCmdFirst, kCmdFirst + 9, OnRange)
   ON_UPDATE_COMMAND_UI_RANGE(kCmdFirst, kCmdFirst + 9, OnUpdateRange)
@@ -136,6 +138,8 @@ TEST_F(MessageMapTest, WindowMessagesReachTypedHandlersThroughTheClassChain) {
   EXPECT_EQ(wnd.SendMessage(WM_USER + 1, 3, 4), 304);
   EXPECT_EQ(wnd.SendMessage(g_registered, 5, 0), 12);
   EXPECT_EQ(wnd.SendMessage(WM_USER + 2, 3, 4), 0);
+  wnd.SendMessage(WM_USER + 3);
+  EXPECT_EQ(Calls().back(), "three");
   wnd.DestroyWindow();
   EXPECT_EQ(wnd.m_hWnd, nullptr);
 }
@@ -337,6 +341,34 @@ TEST_F(MessageMapTest, MenuItemsFollowUpdateHandlersAndUnhandledOnesAreDisabled)
     EXPECT_EQ(text, CString(u"Renamed"));
   }
   frame->DestroyWindow();
+}
+
+TEST_F(MessageMapTest, DialogControlsFollowTheirUpdateHandlers) {
+  CProbeWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, u"p", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr));
+  auto make = [&](LPCTSTR cls, UINT id) {
+    return ::CreateWindowEx(0, cls, u"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent.m_hWnd,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
+  };
+  HWND handled = make(u"Button", kCmdFirst + 1);
+  HWND orphanButton = make(u"Button", kCmdFirst + 20);
+  HWND orphanStatic = make(u"Static", kCmdFirst + 21);
+  HWND ok = make(u"Button", IDOK);
+  struct Case {
+    BOOL disableCmd;
+    BOOL disableIfNoHandler;
+    bool handledOn, orphanButtonOn;
+  };
+  for (Case c : {Case{FALSE, TRUE, true, false}, Case{TRUE, FALSE, false, true}}) {
+    ::EnableWindow(orphanButton, TRUE);
+    parent.disableCmd = c.disableCmd;
+    parent.UpdateDialogControls(&parent, c.disableIfNoHandler);
+    EXPECT_EQ(::IsWindowEnabled(handled) != FALSE, c.handledOn);
+    EXPECT_EQ(::IsWindowEnabled(orphanButton) != FALSE, c.orphanButtonOn);
+    EXPECT_TRUE(::IsWindowEnabled(orphanStatic));  // only buttons lose their state for want of a handler
+    EXPECT_TRUE(::IsWindowEnabled(ok));            // OK and Cancel always work
+  }
+  parent.DestroyWindow();
 }
 
 TEST_F(MessageMapTest, DescendantsGetMessagesAndNullObjectsAnswerNullHandles) {
