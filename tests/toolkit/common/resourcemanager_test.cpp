@@ -41,6 +41,7 @@ struct Fixture {
   std::vector<unsigned char> dialog;
   std::vector<unsigned char> html{'<', 'b', '>', 'H', 'i', 0xC3, 0xA9, '<', '/', 'b', '>', 0, 'j', 'u', 'n', 'k'};
   std::vector<unsigned char> bitmap;
+  std::vector<unsigned char> iconImage, iconGroup, cursorImage, cursorGroup;
   std::vector<pv::ResourceEntry> entries;
   pv::ResourceSet set{};
   HMODULE module = nullptr;
@@ -73,6 +74,39 @@ struct Fixture {
     put32(8, 1);
     bitmap[12] = 1;
     bitmap[14] = 24;
+    // A 16x16 32-bit icon image (DIB with doubled height, then its mask),
+    // its group, and a cursor made of the same image with a hot spot.
+    auto le = [](std::vector<unsigned char>& v, DWORD value, int bytes) {
+      for (int i = 0; i < bytes; ++i) v.push_back(static_cast<unsigned char>(value >> (8 * i)));
+    };
+    le(iconImage, 40, 4);
+    le(iconImage, 16, 4);
+    le(iconImage, 32, 4);
+    le(iconImage, 1, 2);
+    le(iconImage, 32, 2);
+    for (int i = 0; i < 6; ++i) le(iconImage, 0, 4);
+    for (int i = 0; i < 16 * 16; ++i) le(iconImage, 0xFF336699u, 4);
+    for (int i = 0; i < 16; ++i) le(iconImage, 0, 4);
+    le(iconGroup, 0, 2);
+    le(iconGroup, 1, 2);
+    le(iconGroup, 1, 2);
+    iconGroup.insert(iconGroup.end(), {16, 16, 0, 0});
+    le(iconGroup, 1, 2);
+    le(iconGroup, 32, 2);
+    le(iconGroup, static_cast<DWORD>(iconImage.size()), 4);
+    le(iconGroup, 401, 2);
+    le(cursorImage, 3, 2);
+    le(cursorImage, 5, 2);
+    cursorImage.insert(cursorImage.end(), iconImage.begin(), iconImage.end());
+    le(cursorGroup, 0, 2);
+    le(cursorGroup, 2, 2);
+    le(cursorGroup, 1, 2);
+    le(cursorGroup, 16, 2);
+    le(cursorGroup, 32, 2);
+    le(cursorGroup, 1, 2);
+    le(cursorGroup, 32, 2);
+    le(cursorGroup, static_cast<DWORD>(cursorImage.size()), 4);
+    le(cursorGroup, 402, 2);
     auto add = [&](WORD type, WORD name, WORD language, const std::vector<unsigned char>& data) {
       entries.push_back(pv::ResourceEntry{nullptr, type, nullptr, name, language, data.data(),
                                           static_cast<DWORD>(data.size())});
@@ -84,6 +118,10 @@ struct Fixture {
     add(5, 301, 0x0409, dialog);
     add(23, 302, 0x0409, html);
     add(2, 303, 0x0409, bitmap);
+    add(3, 401, 0x0409, iconImage);
+    add(14, 304, 0x0409, iconGroup);
+    add(1, 402, 0x0409, cursorImage);
+    add(12, 305, 0x0409, cursorGroup);
     set = pv::ResourceSet{u"tkresfixture", entries.data(), entries.size()};
     module = pv::RegisterResourceSet(&set);
   }
@@ -216,6 +254,20 @@ TEST_F(ResourceManagerTest, LoadersFindFixtureResourcesAndFailCleanlyOtherwise) 
   CBitmap missingBitmap;
   EXPECT_FALSE(manager->LoadBitmap(&missingBitmap, 399));
 
+  HICON icon = manager->LoadIconById(304, 16, 16);
+  EXPECT_NE(icon, nullptr);
+  if (icon) DestroyIcon(icon);
+  HICON made = manager->CreateIconFromResource(fixture.module, MAKEINTRESOURCE(304), 16, 16);
+  ASSERT_NE(made, nullptr);
+  ICONINFO iconInfo{};
+  ASSERT_TRUE(GetIconInfo(made, &iconInfo));
+  BITMAP colour{};
+  GetObject(iconInfo.hbmColor, sizeof(colour), &colour);
+  EXPECT_EQ(colour.bmWidth, 16);
+  if (iconInfo.hbmColor) DeleteObject(iconInfo.hbmColor);
+  if (iconInfo.hbmMask) DeleteObject(iconInfo.hbmMask);
+  DestroyIcon(made);
+  EXPECT_NE(manager->LoadCursor(305), nullptr);
   EXPECT_EQ(manager->LoadCursor(399), nullptr);
   EXPECT_EQ(manager->LoadIconById(399, 16, 16), nullptr);
   EXPECT_EQ(manager->CreateIconFromResource(fixture.module, MAKEINTRESOURCE(399), 16, 16), nullptr);
