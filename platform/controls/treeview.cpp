@@ -1,0 +1,1274 @@
+// The tree view. Items are linked nodes (parent, first/last child, next/
+// previous sibling) so inserting at the end of a parent is constant time.
+// The rows on screen come from a cached list of visible items, rebuilt once
+// after any change to the visible shape, and painting walks only the rows
+// that fit the client area.
+#include <algorithm>
+#include <cwctype>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/base/clock.h"
+#include "platform/controls/ctl_internal.h"
+#include "platform/gdi/imagelist.h"
+
+namespace pv::controls {
+namespace {
+
+struct Node {
+  Node* parent = nullptr;
+  Node* first = nullptr;
+  Node* last = nullptr;
+  Node* next = nullptr;
+  Node* prev = nullptr;
+  std::u16string text;
+  bool textCallback = false;
+  int image = 0, selImage = 0;
+  int children = 0;  // cChildren as set; I_CHILDRENCALLBACK asks the parent
+  bool childrenSet = false;
+  UINT state = 0;
+  LPARAM param = 0;
+  int level = 0;
+  int row = -1;  // index in the visible list while it is current
+};
+
+constexpr UINT_PTR kEditTimer = 0x7E01;
+constexpr UINT_PTR kTypeAheadMs = 1000;
+
+struct TreeState {
+  Node root;
+  std::unordered_set<Node*> live;
+  size_t count = 0;
+  std::vector<Node*> visible;
+  bool visibleDirty = true;
+  bool invalidPending = false;
+  Node* caret = nullptr;
+  Node* dropHilite = nullptr;
+  Node* hot = nullptr;
+  int top = 0;  // first row shown
+  int scrollX = 0;
+  int indent = 19;
+  int itemHeight = -1;  // -1: from the font and images
+  HFONT font = nullptr;
+  HIMAGELIST images = nullptr, stateImages = nullptr;
+  COLORREF bk = CLR_NONE, textColor = CLR_NONE, lineColor = CLR_DEFAULT;
+  bool focused = false;
+  // Mouse press on an item: where, and whether the item was already selected.
+  bool pressing = false, pressWasSelected = false, rightPress = false;
+  POINT pressAt{};
+  Node* pressed = nullptr;
+  // Label editing.
+  HWND edit = nullptr;
+  Node* editing = nullptr;
+  WNDPROC editProc = nullptr;
+  Node* pendingEdit = nullptr;
+  // Type-ahead.
+  std::u16string typed;
+  DWORD typedAt = 0;
+  ~TreeState() {
+    for (Node* n : live) delete n;
+  }
+};
+
+DWORD Style(HWND h) { return static_cast<DWORD>(::GetWindowLong(h, GWL_STYLE)); }
+HTREEITEM H(Node* n) { return reinterpret_cast<HTREEITEM>(n); }
+Node* Find(TreeState* s, HTREEITEM item) {
+  auto* n = reinterpret_cast<Node*>(item);
+  return s->live.count(n) ? n : nullptr;
+}
+
+void Invalidate(HWND h, TreeState* s) {
+  if (s->invalidPending) return;
+  s->invalidPending = true;
+  ::InvalidateRect(h, nullptr, TRUE);
+}
+void ShapeChanged(HWND h, TreeState* s) {
+  s->visibleDirty = true;
+  Invalidate(h, s);
+}
+
+int ItemHeight(HWND h, TreeState* s) {
+  if (s->itemHeight > 0) return s->itemHeight;
+  HDC dc = ::GetDC(h);
+  HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
+  TEXTMETRICW tm{};
+  ::GetTextMetrics(dc, &tm);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(h, dc);
+  int hgt = tm.tmHeight + 3;
+  int cx = 0, cy = 0;
+  if (s->images && ::ImageList_GetIconSize(s->images, &cx, &cy)) hgt = std::max(hgt, cy + 1);
+  if (s->stateImages && ::ImageList_GetIconSize(s->stateImages, &cx, &cy)) hgt = std::max(hgt, cy + 1);
+  s->itemHeight = hgt;
+  return hgt;
+}
+
+int PageRows(HWND h, TreeState* s) {
+  RECT rc;
+  ::GetClientRect(h, &rc);
+  return std::max(0, static_cast<int>(rc.bottom) / ItemHeight(h, s));
+}
+
+void UpdateScroll(HWND h, TreeState* s) {
+  if (Style(h) & TVS_NOSCROLL) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
+  si.fMask &= ~SIF_DISABLENOSCROLL;
+  si.nMin = 0;
+  si.nMax = static_cast<int>(s->visible.size()) - 1;
+  si.nPage = static_cast<UINT>(std::max(1, PageRows(h, s)));
+  si.nPos = s->top;
+  if (si.nMax < 0) si.nMax = 0;
+  ::SetScrollInfo(h, SB_VERT, &si, FALSE);
+}
+
+void Layout(HWND h, TreeState* s) {
+  if (!s->visibleDirty) return;
+  for (Node* n : s->visible)
+    if (n) n->row = -1;  // deleted rows were nulled
+  s->visible.clear();
+  // Depth-first over expanded items, without recursion.
+  Node* n = s->root.first;
+  while (n) {
+    n->row = static_cast<int>(s->visible.size());
+    s->visible.push_back(n);
+    if ((n->state & TVIS_EXPANDED) && n->first) {
+      n = n->first;
+      continue;
+    }
+    while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
+    if (n) n = n->next;
+  }
+  s->visibleDirty = false;
+  int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
+  s->top = std::clamp(s->top, 0, maxTop);
+  UpdateScroll(h, s);
+}
+
+LRESULT Notify(HWND h, UINT code, NMHDR* hdr) { return SendNotify(h, code, hdr); }
+
+void FillItem(TVITEMW* it, Node* n, UINT mask) {
+  it->mask = mask;
+  it->hItem = H(n);
+  it->state = n ? n->state : 0;
+  it->stateMask = 0xFFFF;
+  it->pszText = nullptr;
+  it->lParam = n ? n->param : 0;
+  it->iImage = n ? n->image : 0;
+  it->iSelectedImage = n ? n->selImage : 0;
+  it->cChildren = n ? n->children : 0;
+}
+
+LRESULT TreeNotify(HWND h, UINT code, UINT action, Node* oldItem, Node* newItem, POINT pt = {}) {
+  NMTREEVIEWW nm{};
+  nm.action = action;
+  FillItem(&nm.itemOld, oldItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
+  FillItem(&nm.itemNew, newItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
+  nm.ptDrag = pt;
+  return Notify(h, code, &nm.hdr);
+}
+
+// The text shown for an item (asks the parent for callback text).
+std::u16string TextOf(HWND h, Node* n) {
+  if (!n->textCallback) return n->text;
+  WCHAR buf[260] = {};
+  NMTVDISPINFOW di{};
+  di.item.mask = TVIF_TEXT;
+  di.item.hItem = H(n);
+  di.item.state = n->state;
+  di.item.lParam = n->param;
+  di.item.pszText = buf;
+  di.item.cchTextMax = 260;
+  Notify(h, TVN_GETDISPINFO, &di.hdr);
+  if (!di.item.pszText) return u"";
+  std::u16string t;
+  for (int i = 0; i < 259 && di.item.pszText[i]; ++i) t.push_back(di.item.pszText[i]);
+  return t;
+}
+int ImageOf(HWND h, Node* n, bool selected) {
+  int v = selected ? n->selImage : n->image;
+  if (v != I_IMAGECALLBACK) return v;
+  NMTVDISPINFOW di{};
+  di.item.mask = selected ? TVIF_SELECTEDIMAGE : TVIF_IMAGE;
+  di.item.hItem = H(n);
+  di.item.state = n->state;
+  di.item.lParam = n->param;
+  Notify(h, TVN_GETDISPINFO, &di.hdr);
+  return selected ? di.item.iSelectedImage : di.item.iImage;
+}
+bool HasChildren(HWND h, Node* n) {
+  if (!n->childrenSet) return n->first != nullptr;
+  if (n->children != I_CHILDRENCALLBACK) return n->children > 0;
+  NMTVDISPINFOW di{};
+  di.item.mask = TVIF_CHILDREN;
+  di.item.hItem = H(n);
+  di.item.state = n->state;
+  di.item.lParam = n->param;
+  Notify(h, TVN_GETDISPINFO, &di.hdr);
+  return di.item.cChildren > 0;
+}
+
+int RootOffset(HWND h) {
+  DWORD st = Style(h);
+  return ((st & TVS_LINESATROOT) && (st & (TVS_HASLINES | TVS_HASBUTTONS))) ? 1 : 0;
+}
+// Horizontal layout of a row: where its state image, icon and label start.
+struct RowGeom {
+  int content;  // first pixel after the indentation
+  int stateIcon, icon, label, labelEnd;
+};
+RowGeom Geom(HWND h, TreeState* s, HDC dc, Node* n) {
+  RowGeom g{};
+  g.content = (n->level + RootOffset(h)) * s->indent - s->scrollX;
+  int x = g.content;
+  g.stateIcon = x;
+  int cx = 0, cy = 0;
+  if ((Style(h) & TVS_CHECKBOXES) || s->stateImages) {
+    if (s->stateImages && ::ImageList_GetIconSize(s->stateImages, &cx, &cy)) x += cx;
+    else x += 16;
+  }
+  g.icon = x;
+  if (s->images && ::ImageList_GetIconSize(s->images, &cx, &cy)) x += cx + 3;
+  g.label = x;
+  std::u16string t = TextOf(h, n);
+  SIZE sz{};
+  HFONT f = FontOr(s->font);
+  HGDIOBJ old = ::SelectObject(dc, f);
+  if (!t.empty()) ::GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &sz);
+  ::SelectObject(dc, old);
+  g.labelEnd = x + sz.cx + 4;
+  return g;
+}
+
+Node* HitTest(HWND h, TreeState* s, POINT pt, UINT* flags) {
+  Layout(h, s);
+  RECT rc;
+  ::GetClientRect(h, &rc);
+  UINT f = 0;
+  if (pt.y < 0) f |= TVHT_ABOVE;
+  else if (pt.y >= rc.bottom) f |= TVHT_BELOW;
+  if (pt.x < 0) f |= TVHT_TOLEFT;
+  else if (pt.x >= rc.right) f |= TVHT_TORIGHT;
+  if (f) {
+    *flags = f;
+    return nullptr;
+  }
+  int row = s->top + pt.y / ItemHeight(h, s);
+  if (row >= static_cast<int>(s->visible.size())) {
+    *flags = TVHT_NOWHERE;
+    return nullptr;
+  }
+  Node* n = s->visible[static_cast<size_t>(row)];
+  HDC dc = ::GetDC(h);
+  RowGeom g = Geom(h, s, dc, n);
+  ::ReleaseDC(h, dc);
+  if (pt.x < g.content - s->indent) f = TVHT_ONITEMINDENT;
+  else if (pt.x < g.content)
+    f = ((Style(h) & TVS_HASBUTTONS) && HasChildren(h, n) && (n->level + RootOffset(h)) > 0) ? TVHT_ONITEMBUTTON
+                                                                                             : TVHT_ONITEMINDENT;
+  else if (pt.x < g.icon) f = TVHT_ONITEMSTATEICON;
+  else if (pt.x < g.label) f = TVHT_ONITEMICON;
+  else if (pt.x < g.labelEnd) f = TVHT_ONITEMLABEL;
+  else f = TVHT_ONITEMRIGHT;
+  *flags = f;
+  return n;
+}
+
+void EnsureVisible(HWND h, TreeState* s, Node* n);
+void DeleteNode(HWND h, TreeState* s, Node* n);
+
+// Moves the caret; false when the parent refuses.
+bool Select(HWND h, TreeState* s, Node* n, UINT action) {
+  if (n == s->caret) {
+    if (n) EnsureVisible(h, s, n);
+    return true;
+  }
+  Node* old = s->caret;
+  if (TreeNotify(h, TVN_SELCHANGING, action, old, n)) return false;
+  if (s->live.count(old)) old->state &= ~static_cast<UINT>(TVIS_SELECTED);
+  else old = nullptr;
+  if (n && !s->live.count(n)) n = nullptr;
+  s->caret = n;
+  if (n) n->state |= TVIS_SELECTED;
+  if (n) EnsureVisible(h, s, n);
+  Invalidate(h, s);
+  TreeNotify(h, TVN_SELCHANGED, action, old, n);
+  return true;
+}
+
+bool IsAncestor(Node* a, Node* n) {
+  for (Node* p = n ? n->parent : nullptr; p; p = p->parent)
+    if (p == a) return true;
+  return false;
+}
+
+// Expands or collapses; `notify` says whether the parent hears of it.
+bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
+  UINT op = code & 0x3;
+  bool expanded = (n->state & TVIS_EXPANDED) != 0;
+  if (op == TVE_TOGGLE) op = expanded ? TVE_COLLAPSE : TVE_EXPAND;
+  if (op == TVE_EXPAND) {
+    if (expanded) return true;
+    if (!HasChildren(h, n)) return false;
+  } else if (op == TVE_COLLAPSE) {
+    if (!expanded && !(code & TVE_COLLAPSERESET)) return true;
+  } else {
+    return false;
+  }
+  // A programmatic expand notifies only the first time (lazy filling).
+  bool notify = byUser || op == TVE_COLLAPSE || !(n->state & TVIS_EXPANDEDONCE);
+  UINT action = op;
+  if (notify && TreeNotify(h, TVN_ITEMEXPANDING, action, nullptr, n)) return false;
+  if (!s->live.count(n)) return false;
+  if (op == TVE_EXPAND) {
+    n->state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
+  } else {
+    n->state &= ~static_cast<UINT>(TVIS_EXPANDED);
+    if (code & TVE_COLLAPSERESET) {
+      n->state &= ~static_cast<UINT>(TVIS_EXPANDEDONCE);
+    }
+  }
+  ShapeChanged(h, s);
+  if (notify) TreeNotify(h, TVN_ITEMEXPANDED, action, nullptr, n);
+  if (op == TVE_COLLAPSE && s->live.count(n) && s->caret && IsAncestor(n, s->caret)) Select(h, s, n, TVC_UNKNOWN);
+  if ((code & TVE_COLLAPSERESET) && s->live.count(n)) {
+    // The children go; the item keeps its button only if cChildren says so.
+    while (n->first) {
+      DeleteNode(h, s, n->first);
+    }
+  }
+  return true;
+}
+
+void EnsureVisible(HWND h, TreeState* s, Node* n) {
+  for (Node* p = n->parent; p && p != &s->root; p = p->parent)
+    if (!(p->state & TVIS_EXPANDED)) Expand(h, s, p, TVE_EXPAND, false);
+  Layout(h, s);
+  if (n->row < 0) return;
+  int page = std::max(1, PageRows(h, s));
+  int old = s->top;
+  if (n->row < s->top) s->top = n->row;
+  else if (n->row >= s->top + page) s->top = n->row - page + 1;
+  if (old != s->top) {
+    UpdateScroll(h, s);
+    Invalidate(h, s);
+  }
+}
+
+Node* NextSelectableAfterDelete(TreeState* s, Node* n) {
+  if (n->next) return n->next;
+  if (n->prev) return n->prev;
+  return n->parent == &s->root ? nullptr : n->parent;
+}
+
+// Unlinks and frees an item and its descendants, children first, with
+// TVN_DELETEITEM for each.
+void DeleteNode(HWND h, TreeState* s, Node* n) {
+  if (s->caret && (s->caret == n || IsAncestor(n, s->caret))) {
+    Node* to = NextSelectableAfterDelete(s, n);
+    Node* old = s->caret;
+    old->state &= ~static_cast<UINT>(TVIS_SELECTED);
+    s->caret = nullptr;
+    if (to) Select(h, s, to, TVC_UNKNOWN);
+  }
+  // Post-order walk without recursion.
+  Node* cur = n;
+  while (cur->first) cur = cur->first;
+  for (;;) {
+    Node* victim = cur;
+    bool done = victim == n;
+    if (!done) {
+      if (victim->next) {
+        cur = victim->next;
+        while (cur->first) cur = cur->first;
+      } else {
+        cur = victim->parent;
+      }
+    }
+    TreeNotify(h, TVN_DELETEITEM, 0, victim, nullptr);
+    Node* p = victim->parent;
+    if (victim->prev) victim->prev->next = victim->next;
+    else p->first = victim->next;
+    if (victim->next) victim->next->prev = victim->prev;
+    else p->last = victim->prev;
+    if (s->dropHilite == victim) s->dropHilite = nullptr;
+    if (s->hot == victim) s->hot = nullptr;
+    if (s->pressed == victim) s->pressed = nullptr;
+    if (s->pendingEdit == victim) s->pendingEdit = nullptr;
+    if (victim->row >= 0) s->visibleDirty = true;
+    s->live.erase(victim);
+    --s->count;
+    // Keep the visible list from pointing at freed nodes.
+    if (victim->row >= 0 && static_cast<size_t>(victim->row) < s->visible.size()) s->visible[static_cast<size_t>(victim->row)] = nullptr;
+    delete victim;
+    if (done) break;
+  }
+  ShapeChanged(h, s);
+}
+
+int CompareText(const std::u16string& a, const std::u16string& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    auto x = std::towlower(a[i]), y = std::towlower(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+void Link(Node* parent, Node* after, Node* n) {
+  // after == nullptr: first child.
+  n->parent = parent;
+  n->prev = after;
+  n->next = after ? after->next : parent->first;
+  if (n->prev) n->prev->next = n;
+  else parent->first = n;
+  if (n->next) n->next->prev = n;
+  else parent->last = n;
+}
+void Unlink(Node* n) {
+  Node* p = n->parent;
+  if (n->prev) n->prev->next = n->next;
+  else p->first = n->next;
+  if (n->next) n->next->prev = n->prev;
+  else p->last = n->prev;
+  n->prev = n->next = nullptr;
+}
+
+void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
+  if (it.mask & TVIF_TEXT) {
+    n->textCallback = it.pszText == LPSTR_TEXTCALLBACKW;
+    n->text = (!n->textCallback && it.pszText) ? std::u16string(it.pszText) : u"";
+  }
+  if (it.mask & TVIF_IMAGE) n->image = it.iImage;
+  if (it.mask & TVIF_SELECTEDIMAGE) n->selImage = it.iSelectedImage;
+  if (it.mask & TVIF_PARAM) n->param = it.lParam;
+  if (it.mask & TVIF_CHILDREN) {
+    n->children = it.cChildren;
+    n->childrenSet = true;
+  }
+  if (it.mask & TVIF_STATE) {
+    UINT before = n->state;
+    n->state = (n->state & ~it.stateMask) | (it.state & it.stateMask);
+    if ((before ^ n->state) & TVIS_EXPANDED) s->visibleDirty = true;
+  }
+  (void)h;
+}
+
+HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
+  if (!is) return nullptr;
+  Node* parent = &s->root;
+  if (is->hParent && is->hParent != TVI_ROOT) {
+    parent = Find(s, is->hParent);
+    if (!parent) return nullptr;
+  }
+  auto* n = new Node;
+  n->level = parent == &s->root ? 0 : parent->level + 1;
+  ApplyItem(h, s, n, is->item);
+  n->state &= ~static_cast<UINT>(TVIS_SELECTED);
+  HTREEITEM after = is->hInsertAfter;
+  if (after == TVI_FIRST) {
+    Link(parent, nullptr, n);
+  } else if (after == TVI_SORT) {
+    Node* pos = parent->last;
+    std::u16string t = TextOf(h, n);
+    while (pos && CompareText(TextOf(h, pos), t) > 0) pos = pos->prev;
+    Link(parent, pos, n);
+  } else if (after == TVI_LAST || after == nullptr || after == TVI_ROOT) {
+    Link(parent, parent->last, n);
+  } else {
+    Node* a = Find(s, after);
+    Link(parent, (a && a->parent == parent) ? a : parent->last, n);
+  }
+  s->live.insert(n);
+  ++s->count;
+  // Only a change among shown rows needs a new layout.
+  if (parent == &s->root || ((parent->state & TVIS_EXPANDED) && (s->visibleDirty || parent->row >= 0))) ShapeChanged(h, s);
+  else if (!parent->first->next) Invalidate(h, s);  // the parent gains a button
+  return H(n);
+}
+
+void SortChildren(HWND h, TreeState* s, Node* parent, bool recurse, PFNTVCOMPARE cmp, LPARAM data) {
+  std::vector<Node*> kids;
+  for (Node* c = parent->first; c; c = c->next) kids.push_back(c);
+  if (cmp) {
+    std::stable_sort(kids.begin(), kids.end(), [&](Node* a, Node* b) { return cmp(a->param, b->param, data) < 0; });
+  } else {
+    std::vector<std::pair<std::u16string, Node*>> keyed;
+    for (Node* k : kids) keyed.emplace_back(TextOf(h, k), k);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return CompareText(a.first, b.first) < 0; });
+    for (size_t i = 0; i < kids.size(); ++i) kids[i] = keyed[i].second;
+  }
+  parent->first = parent->last = nullptr;
+  for (Node* k : kids) {
+    k->prev = k->next = nullptr;
+    Link(parent, parent->last, k);
+  }
+  if (recurse)
+    for (Node* k : kids) SortChildren(h, s, k, true, cmp, data);
+  ShapeChanged(h, s);
+}
+
+void SetLevels(Node* n, int level) {
+  n->level = level;
+  for (Node* c = n->first; c; c = c->next) SetLevels(c, level + 1);
+}
+
+// ---- label editing ----
+void EndEdit(HWND h, TreeState* s, bool cancel);
+
+LRESULT CALLBACK LabelEditProc(HWND e, UINT msg, WPARAM wp, LPARAM lp) {
+  HWND tree = ::GetParent(e);
+  auto* s = StateOf<TreeState>(tree);
+  WNDPROC base = s ? s->editProc : EditProc;
+  if (s && s->edit == e) {
+    if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS | ::CallWindowProc(base, e, msg, wp, lp);
+    if (msg == WM_KEYDOWN && (wp == VK_RETURN || wp == VK_ESCAPE)) {
+      EndEdit(tree, s, wp == VK_ESCAPE);
+      return 0;
+    }
+    if (msg == WM_CHAR && (wp == VK_RETURN || wp == VK_ESCAPE)) return 0;
+    if (msg == WM_KILLFOCUS) {
+      LRESULT r = ::CallWindowProc(base, e, msg, wp, lp);
+      EndEdit(tree, s, false);
+      return r;
+    }
+  }
+  return ::CallWindowProc(base, e, msg, wp, lp);
+}
+
+HWND BeginEdit(HWND h, TreeState* s, Node* n) {
+  if (s->edit) EndEdit(h, s, false);
+  if (!n) return nullptr;
+  EnsureVisible(h, s, n);
+  NMTVDISPINFOW di{};
+  FillItem(&di.item, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
+  std::u16string text = TextOf(h, n);
+  di.item.pszText = text.data();
+  di.item.cchTextMax = static_cast<int>(text.size()) + 1;
+  if (Notify(h, TVN_BEGINLABELEDIT, &di.hdr)) return nullptr;
+  if (!s->live.count(n)) return nullptr;
+  Layout(h, s);
+  HDC dc = ::GetDC(h);
+  RowGeom g = Geom(h, s, dc, n);
+  ::ReleaseDC(h, dc);
+  RECT rc;
+  ::GetClientRect(h, &rc);
+  int ih = ItemHeight(h, s);
+  int y = (n->row - s->top) * ih;
+  HWND e = ::CreateWindowEx(0, WC_EDIT, text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, g.label - 2, y,
+                            std::max<int>(static_cast<int>(rc.right) - g.label + 2, 40), ih, h, nullptr, nullptr, nullptr);
+  if (!e) return nullptr;
+  ::SendMessage(e, WM_SETFONT, reinterpret_cast<WPARAM>(s->font), FALSE);
+  s->edit = e;
+  s->editing = n;
+  s->editProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(e, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelEditProc)));
+  ::SendMessage(e, EM_SETSEL, 0, -1);
+  ::SetFocus(e);
+  return e;
+}
+
+void EndEdit(HWND h, TreeState* s, bool cancel) {
+  HWND e = s->edit;
+  Node* n = s->editing;
+  if (!e) return;
+  s->edit = nullptr;  // re-entry (focus loss while ending) does nothing
+  s->editing = nullptr;
+  std::u16string text(static_cast<size_t>(::GetWindowTextLength(e)) + 1, u'\0');
+  int len = ::GetWindowText(e, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(len));
+  if (n && s->live.count(n)) {
+    NMTVDISPINFOW di{};
+    FillItem(&di.item, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
+    di.item.pszText = cancel ? nullptr : text.data();
+    di.item.cchTextMax = static_cast<int>(text.size()) + 1;
+    LRESULT accept = Notify(h, TVN_ENDLABELEDIT, &di.hdr);
+    if (!cancel && accept && s->live.count(n) && !n->textCallback) {
+      n->text = text;
+      Invalidate(h, s);
+    }
+  }
+  bool hadFocus = ::GetFocus() == e;
+  ::DestroyWindow(e);
+  if (hadFocus) ::SetFocus(h);
+}
+
+// ---- painting ----
+void DottedH(HDC dc, int x0, int x1, int y, HBRUSH br) {
+  for (int x = x0; x < x1; x += 2) {
+    RECT r{x, y, x + 1, y + 1};
+    ::FillRect(dc, &r, br);
+  }
+}
+void DottedV(HDC dc, int x, int y0, int y1, HBRUSH br) {
+  for (int y = y0; y < y1; y += 2) {
+    RECT r{x, y, x + 1, y + 1};
+    ::FillRect(dc, &r, br);
+  }
+}
+
+LRESULT CustomDraw(HWND h, DWORD stage, HDC dc, const RECT& rc, Node* n, UINT itemState, NMTVCUSTOMDRAW* cd) {
+  cd->nmcd.dwDrawStage = stage;
+  cd->nmcd.hdc = dc;
+  cd->nmcd.rc = rc;
+  cd->nmcd.dwItemSpec = reinterpret_cast<DWORD_PTR>(n);
+  cd->nmcd.uItemState = itemState;
+  cd->nmcd.lItemlParam = n ? n->param : 0;
+  cd->iLevel = n ? n->level : 0;
+  return Notify(h, NM_CUSTOMDRAW, &cd->nmcd.hdr);
+}
+
+void Paint(HWND h, TreeState* s) {
+  s->invalidPending = false;
+  Layout(h, s);
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(h, &ps);
+  RECT rc;
+  ::GetClientRect(h, &rc);
+  DWORD st = Style(h);
+  COLORREF bk = s->bk == CLR_NONE ? ::GetSysColor(COLOR_WINDOW) : s->bk;
+  COLORREF fg = s->textColor == CLR_NONE ? ::GetSysColor(COLOR_WINDOWTEXT) : s->textColor;
+  COLORREF line = s->lineColor == CLR_DEFAULT ? ::GetSysColor(COLOR_GRAYTEXT) : s->lineColor;
+  NMTVCUSTOMDRAW cd{};
+  LRESULT pre = CustomDraw(h, CDDS_PREPAINT, dc, rc, nullptr, 0, &cd);
+  HBRUSH bkBrush = ::CreateSolidBrush(bk);
+  ::FillRect(dc, &rc, bkBrush);
+  HBRUSH lineBrush = ::CreateSolidBrush(line);
+  HGDIOBJ oldFont = ::SelectObject(dc, FontOr(s->font));
+  int ih = ItemHeight(h, s);
+  int first = s->top + std::max(0, static_cast<int>(ps.rcPaint.top) / ih);
+  int last = std::min(static_cast<int>(s->visible.size()), s->top + (static_cast<int>(ps.rcPaint.bottom) + ih - 1) / ih);
+  int offset = RootOffset(h);
+  for (int row = first; row < last; ++row) {
+    Node* n = s->visible[static_cast<size_t>(row)];
+    int y = (row - s->top) * ih;
+    RECT rowRc{0, y, rc.right, y + ih};
+    bool selected = (n == s->caret && (s->focused || (st & TVS_SHOWSELALWAYS))) || n == s->dropHilite ||
+                    (n != s->caret && (n->state & TVIS_SELECTED));
+    UINT itemState = (selected ? CDIS_SELECTED : 0) | (n == s->caret && s->focused ? CDIS_FOCUS : 0) | (n == s->hot ? CDIS_HOT : 0);
+    COLORREF textC = selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT) : fg;
+    COLORREF textBk = selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : bk;
+    LRESULT itemRes = CDRF_DODEFAULT;
+    HGDIOBJ customFont = nullptr;
+    if (pre & CDRF_NOTIFYITEMDRAW) {
+      cd.clrText = textC;
+      cd.clrTextBk = textBk;
+      itemRes = CustomDraw(h, CDDS_ITEMPREPAINT, dc, rowRc, n, itemState, &cd);
+      if (!s->live.count(n)) break;  // the parent changed the tree while drawing
+      textC = cd.clrText;
+      textBk = cd.clrTextBk;
+      if (itemRes & CDRF_NEWFONT) customFont = ::GetCurrentObject(dc, OBJ_FONT);
+    }
+    if (!(itemRes & CDRF_SKIPDEFAULT)) {
+      RowGeom g = Geom(h, s, dc, n);
+      if (customFont) ::SelectObject(dc, customFont);
+      int mid = y + ih / 2;
+      int depth = n->level + offset;
+      if (st & TVS_HASLINES) {
+        // Our own connector, then the ancestors' continuing lines.
+        if (depth > 0) {
+          int cx = g.content - s->indent / 2 - 1;
+          DottedH(dc, cx, g.content - 2, mid, lineBrush);
+          bool rootAlone = n->parent == nullptr;
+          (void)rootAlone;
+          DottedV(dc, cx, (n->prev || n->parent) ? y : mid, n->next ? y + ih : mid + 1, lineBrush);
+          if (n->level == 0 && !n->prev) DottedV(dc, cx, mid, n->next ? y + ih : mid + 1, lineBrush);
+          int ax = cx;
+          for (Node* a = n->parent; a && a->parent; a = a->parent) {
+            ax -= s->indent;
+            if (a->next && ax >= -s->indent) DottedV(dc, ax, y, y + ih, lineBrush);
+          }
+        }
+      }
+      if ((st & TVS_HASBUTTONS) && depth > 0 && HasChildren(h, n)) {
+        int cx = g.content - s->indent / 2 - 1;
+        RECT b{cx - 4, mid - 4, cx + 5, mid + 5};
+        ::FillRect(dc, &b, bkBrush);
+        ::FrameRect(dc, &b, lineBrush);
+        HBRUSH tb = ::GetSysColorBrush(COLOR_WINDOWTEXT);
+        RECT hz{cx - 2, mid, cx + 3, mid + 1};
+        ::FillRect(dc, &hz, tb);
+        if (!(n->state & TVIS_EXPANDED)) {
+          RECT vt{cx, mid - 2, cx + 1, mid + 3};
+          ::FillRect(dc, &vt, tb);
+        }
+      }
+      if (s->stateImages) {
+        int idx = static_cast<int>((n->state & TVIS_STATEIMAGEMASK) >> 12);
+        if (idx > 0) ::ImageList_Draw(s->stateImages, idx, dc, g.stateIcon, y, ILD_NORMAL);
+      } else if (st & TVS_CHECKBOXES) {
+        RECT cb{g.stateIcon + 1, mid - 6, g.stateIcon + 14, mid + 7};
+        UINT checked = ((n->state & TVIS_STATEIMAGEMASK) >> 12) == 2 ? DFCS_CHECKED : 0;
+        ::DrawFrameControl(dc, &cb, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | checked);
+      }
+      if (s->images) {
+        int img = ImageOf(h, n, n == s->caret);
+        if (img >= 0) ::ImageList_Draw(s->images, img, dc, g.icon, y, (n->state & TVIS_CUT) ? ILD_BLEND50 : ILD_NORMAL);
+      }
+      std::u16string t = TextOf(h, n);
+      RECT lr{g.label, y, g.labelEnd, y + ih};
+      if (st & TVS_FULLROWSELECT) lr = RECT{g.label, y, rc.right, y + ih};
+      if (textBk != bk && textBk != CLR_NONE) {
+        HBRUSH sb = ::CreateSolidBrush(textBk);
+        ::FillRect(dc, &lr, sb);
+        ::DeleteObject(sb);
+      }
+      ::SetBkMode(dc, TRANSPARENT);
+      ::SetTextColor(dc, textC);
+      HFONT bold = nullptr;
+      HGDIOBJ prevFont = nullptr;
+      if ((n->state & TVIS_BOLD) && !customFont) {
+        LOGFONTW lf{};
+        ::GetObject(FontOr(s->font), sizeof lf, &lf);
+        lf.lfWeight = FW_BOLD;
+        bold = ::CreateFontIndirect(&lf);
+        prevFont = ::SelectObject(dc, bold);
+      }
+      ::TextOut(dc, g.label + 2, y + 1, t.c_str(), static_cast<int>(t.size()));
+      if (bold) {
+        ::SelectObject(dc, prevFont);
+        ::DeleteObject(bold);
+      }
+      if (n == s->caret && s->focused) ::DrawFocusRect(dc, &lr);
+      if (customFont) ::SelectObject(dc, FontOr(s->font));
+    }
+    if (itemRes & CDRF_NOTIFYPOSTPAINT) {
+      CustomDraw(h, CDDS_ITEMPOSTPAINT, dc, rowRc, n, itemState, &cd);
+      if (!s->live.count(n)) break;
+    }
+  }
+  if (pre & CDRF_NOTIFYPOSTPAINT) CustomDraw(h, CDDS_POSTPAINT, dc, rc, nullptr, 0, &cd);
+  ::SelectObject(dc, oldFont);
+  ::DeleteObject(bkBrush);
+  ::DeleteObject(lineBrush);
+  ::EndPaint(h, &ps);
+}
+
+Node* VisibleAt(TreeState* s, int row) {
+  if (s->visible.empty()) return nullptr;
+  row = std::clamp(row, 0, static_cast<int>(s->visible.size()) - 1);
+  return s->visible[static_cast<size_t>(row)];
+}
+
+void Key(HWND h, TreeState* s, UINT vk) {
+  NMTVKEYDOWN kd{};
+  kd.wVKey = static_cast<WORD>(vk);
+  Notify(h, TVN_KEYDOWN, &kd.hdr);
+  Layout(h, s);
+  Node* c = s->caret;
+  int row = c ? c->row : -1;
+  int page = std::max(1, PageRows(h, s));
+  Node* to = nullptr;
+  switch (vk) {
+    case VK_UP: to = c ? VisibleAt(s, row - 1) : VisibleAt(s, 0); break;
+    case VK_DOWN: to = c ? VisibleAt(s, row + 1) : VisibleAt(s, 0); break;
+    case VK_HOME: to = VisibleAt(s, 0); break;
+    case VK_END: to = VisibleAt(s, static_cast<int>(s->visible.size()) - 1); break;
+    case VK_PRIOR: to = VisibleAt(s, row - (page - 1)); break;
+    case VK_NEXT: to = VisibleAt(s, row + (page - 1)); break;
+    case VK_LEFT:
+      if (!c) return;
+      if (c->state & TVIS_EXPANDED) {
+        Expand(h, s, c, TVE_COLLAPSE, true);
+        return;
+      }
+      to = c->parent != &s->root ? c->parent : nullptr;
+      break;
+    case VK_RIGHT:
+      if (!c) return;
+      if (!(c->state & TVIS_EXPANDED)) {
+        Expand(h, s, c, TVE_EXPAND, true);
+        return;
+      }
+      to = c->first;
+      break;
+    case VK_ADD:
+      if (c) Expand(h, s, c, TVE_EXPAND, true);
+      return;
+    case VK_SUBTRACT:
+      if (c) Expand(h, s, c, TVE_COLLAPSE, true);
+      return;
+    case VK_RETURN: {
+      NMHDR hdr{};
+      Notify(h, NM_RETURN, &hdr);
+      return;
+    }
+    case VK_F2:
+      if ((Style(h) & TVS_EDITLABELS) && c) BeginEdit(h, s, c);
+      return;
+    default:
+      return;
+  }
+  if (to) Select(h, s, to, TVC_BYKEYBOARD);
+}
+
+void TypeAhead(HWND h, TreeState* s, WCHAR ch) {
+  if (ch < 0x20) return;
+  DWORD now = static_cast<DWORD>(pv::Clock::TickCount64());
+  if (now - s->typedAt > kTypeAheadMs) s->typed.clear();
+  s->typedAt = now;
+  s->typed.push_back(ch);
+  Layout(h, s);
+  if (s->visible.empty()) return;
+  size_t n = s->visible.size();
+  // A repeated single letter steps through the items starting with it.
+  bool same = s->typed.size() > 1 && std::all_of(s->typed.begin(), s->typed.end(), [&](char16_t c) {
+                return std::towlower(c) == std::towlower(s->typed[0]);
+              });
+  std::u16string prefix = same ? s->typed.substr(0, 1) : s->typed;
+  size_t start = s->caret ? static_cast<size_t>(s->caret->row) : 0;
+  size_t from = (s->typed.size() == 1 || same) ? start + 1 : start;
+  for (size_t i = 0; i < n; ++i) {
+    Node* cand = s->visible[(from + i) % n];
+    std::u16string t = TextOf(h, cand);
+    if (t.size() >= prefix.size() && CompareText(t.substr(0, prefix.size()), prefix) == 0) {
+      Select(h, s, cand, TVC_BYKEYBOARD);
+      return;
+    }
+  }
+}
+
+void Scroll(HWND h, TreeState* s, int newTop) {
+  Layout(h, s);
+  int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
+  newTop = std::clamp(newTop, 0, maxTop);
+  if (newTop == s->top) return;
+  s->top = newTop;
+  UpdateScroll(h, s);
+  Invalidate(h, s);
+}
+
+Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
+  Layout(h, s);
+  switch (code) {
+    case TVGN_ROOT: return s->root.first;
+    case TVGN_CARET: return s->caret;
+    case TVGN_DROPHILITE: return s->dropHilite;
+    case TVGN_FIRSTVISIBLE: return VisibleAt(s, s->top);
+    case TVGN_LASTVISIBLE: return s->visible.empty() ? nullptr : s->visible.back();
+    default: break;
+  }
+  if (!n) return code == TVGN_CHILD ? s->root.first : nullptr;
+  switch (code) {
+    case TVGN_NEXT: return n->next;
+    case TVGN_PREVIOUS: return n->prev;
+    case TVGN_PARENT: return n->parent == &s->root ? nullptr : n->parent;
+    case TVGN_CHILD: return n->first;
+    case TVGN_NEXTVISIBLE:
+      return (n->row >= 0 && n->row + 1 < static_cast<int>(s->visible.size())) ? s->visible[static_cast<size_t>(n->row + 1)]
+                                                                               : nullptr;
+    case TVGN_PREVIOUSVISIBLE: return n->row > 0 ? s->visible[static_cast<size_t>(n->row - 1)] : nullptr;
+    default: return nullptr;
+  }
+}
+
+void CopyText(const std::u16string& t, TVITEMW* it) {
+  if (!it->pszText || it->cchTextMax <= 0 || it->pszText == LPSTR_TEXTCALLBACKW) return;
+  size_t n = std::min(t.size(), static_cast<size_t>(it->cchTextMax - 1));
+  std::copy_n(t.begin(), n, it->pszText);
+  it->pszText[n] = 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* s = StateOf<TreeState>(h);
+  if (!s && msg != WM_NCCREATE) return ::DefWindowProc(h, msg, wp, lp);
+  switch (msg) {
+    case WM_NCCREATE:
+      SetState(h, new TreeState);
+      StateOf<TreeState>(h)->root.state = TVIS_EXPANDED;
+      StateOf<TreeState>(h)->root.level = -1;
+      return ::DefWindowProc(h, msg, wp, lp);
+    case WM_DESTROY:
+      if (s->edit) EndEdit(h, s, true);
+      // The parent hears of every item going.
+      while (s->root.first) DeleteNode(h, s, s->root.first);
+      return ::DefWindowProc(h, msg, wp, lp);
+    case WM_NCDESTROY:
+      SetState<TreeState>(h, nullptr);
+      delete s;
+      return ::DefWindowProc(h, msg, wp, lp);
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETFONT:
+      s->font = reinterpret_cast<HFONT>(wp);
+      s->itemHeight = -1;
+      ShapeChanged(h, s);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(s->font);
+    case WM_SIZE:
+      s->visibleDirty = true;
+      Invalidate(h, s);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      Paint(h, s);
+      return 0;
+    case WM_SETFOCUS: {
+      s->focused = true;
+      Invalidate(h, s);
+      NMHDR hdr{};
+      Notify(h, NM_SETFOCUS, &hdr);
+      return 0;
+    }
+    case WM_KILLFOCUS: {
+      s->focused = false;
+      Invalidate(h, s);
+      NMHDR hdr{};
+      Notify(h, NM_KILLFOCUS, &hdr);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      Key(h, s, static_cast<UINT>(wp));
+      return 0;
+    case WM_CHAR:
+      TypeAhead(h, s, static_cast<WCHAR>(wp));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+      if (s->edit) EndEdit(h, s, false);
+      if (::GetFocus() != h) ::SetFocus(h);
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      UINT flags = 0;
+      Node* n = HitTest(h, s, pt, &flags);
+      s->pressing = true;
+      s->rightPress = msg == WM_RBUTTONDOWN;
+      s->pressAt = pt;
+      s->pressed = nullptr;
+      if (n && (flags & TVHT_ONITEMBUTTON) && !s->rightPress) {
+        Expand(h, s, n, TVE_TOGGLE, true);
+        s->pressing = false;
+        return 0;
+      }
+      if (n && (flags & TVHT_ONITEMSTATEICON) && (Style(h) & TVS_CHECKBOXES) && !s->rightPress) {
+        UINT img = (n->state & TVIS_STATEIMAGEMASK) >> 12;
+        n->state = (n->state & ~static_cast<UINT>(TVIS_STATEIMAGEMASK)) | INDEXTOSTATEIMAGEMASK(img == 2 ? 1u : 2u);
+        Invalidate(h, s);
+      }
+      bool onItem = n && ((flags & TVHT_ONITEM) || (Style(h) & TVS_FULLROWSELECT));
+      if (onItem) {
+        s->pressed = n;
+        s->pressWasSelected = n == s->caret;
+        if (!s->rightPress) Select(h, s, n, TVC_BYMOUSE);
+        else {
+          s->dropHilite = n;
+          Invalidate(h, s);
+        }
+      }
+      ::SetCapture(h);
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      if (s->pressing && s->pressed && ::GetCapture() == h &&
+          (std::abs(pt.x - s->pressAt.x) > ::GetSystemMetrics(SM_CXDRAG) ||
+           std::abs(pt.y - s->pressAt.y) > ::GetSystemMetrics(SM_CYDRAG))) {
+        Node* n = s->pressed;
+        bool right = s->rightPress;
+        s->pressing = false;
+        s->pressed = nullptr;
+        if (right) {
+          s->dropHilite = nullptr;
+          Invalidate(h, s);
+        }
+        ::ReleaseCapture();
+        if (!(Style(h) & TVS_DISABLEDRAGDROP) && s->live.count(n))
+          TreeNotify(h, right ? TVN_BEGINRDRAG : TVN_BEGINDRAG, 0, nullptr, n, s->pressAt);
+        return 0;
+      }
+      if (Style(h) & TVS_TRACKSELECT) {
+        UINT flags = 0;
+        Node* n = HitTest(h, s, pt, &flags);
+        if (!(flags & TVHT_ONITEM)) n = nullptr;
+        if (n != s->hot) {
+          s->hot = n;
+          Invalidate(h, s);
+        }
+      }
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: {
+      bool was = s->pressing;
+      Node* n = s->pressed;
+      bool right = s->rightPress;
+      s->pressing = false;
+      s->pressed = nullptr;
+      if (::GetCapture() == h) ::ReleaseCapture();
+      if (!was) return 0;
+      if (right) {
+        s->dropHilite = nullptr;
+        Invalidate(h, s);
+      }
+      NMHDR hdr{};
+      if (Notify(h, right ? NM_RCLICK : NM_CLICK, &hdr)) return 0;
+      if (right) {
+        POINT sp{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        ::ClientToScreen(h, &sp);
+        ::SendMessage(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), MAKELPARAM(sp.x, sp.y));
+        return 0;
+      }
+      // A click on the label of the item that was already selected edits it
+      // once the double-click time has passed without a second click.
+      if (n && s->live.count(n) && s->pressWasSelected && (Style(h) & TVS_EDITLABELS)) {
+        UINT flags = 0;
+        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (HitTest(h, s, pt, &flags) == n && (flags & TVHT_ONITEMLABEL)) {
+          s->pendingEdit = n;
+          ::SetTimer(h, kEditTimer, ::GetDoubleClickTime(), nullptr);
+        }
+      }
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      if (s->pressing && s->rightPress) {
+        s->dropHilite = nullptr;
+        Invalidate(h, s);
+      }
+      s->pressing = false;
+      s->pressed = nullptr;
+      return 0;
+    case WM_TIMER:
+      if (wp == kEditTimer) {
+        ::KillTimer(h, kEditTimer);
+        Node* n = s->pendingEdit;
+        s->pendingEdit = nullptr;
+        if (n && s->live.count(n) && n == s->caret) BeginEdit(h, s, n);
+        return 0;
+      }
+      return ::DefWindowProc(h, msg, wp, lp);
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK: {
+      ::KillTimer(h, kEditTimer);
+      s->pendingEdit = nullptr;
+      NMHDR hdr{};
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      UINT flags = 0;
+      Node* n = HitTest(h, s, pt, &flags);
+      if (n && (flags & TVHT_ONITEMBUTTON) && msg == WM_LBUTTONDBLCLK) {
+        Expand(h, s, n, TVE_TOGGLE, true);
+        return 0;
+      }
+      if (Notify(h, msg == WM_LBUTTONDBLCLK ? NM_DBLCLK : NM_RDBLCLK, &hdr)) return 0;
+      if (msg == WM_LBUTTONDBLCLK && n && s->live.count(n) && (flags & TVHT_ONITEM)) Expand(h, s, n, TVE_TOGGLE, true);
+      return 0;
+    }
+    case WM_MOUSEWHEEL: {
+      int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
+      Scroll(h, s, s->top - notches * 3);
+      return 0;
+    }
+    case WM_VSCROLL: {
+      Layout(h, s);
+      int page = std::max(1, PageRows(h, s));
+      int top = s->top;
+      switch (LOWORD(wp)) {
+        case SB_LINEUP: --top; break;
+        case SB_LINEDOWN: ++top; break;
+        case SB_PAGEUP: top -= page; break;
+        case SB_PAGEDOWN: top += page; break;
+        case SB_TOP: top = 0; break;
+        case SB_BOTTOM: top = static_cast<int>(s->visible.size()); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: top = HIWORD(wp); break;
+        default: break;
+      }
+      Scroll(h, s, top);
+      return 0;
+    }
+
+    // ---- the tree view's own messages ----
+    case TVM_INSERTITEM:
+      return reinterpret_cast<LRESULT>(Insert(h, s, reinterpret_cast<const TVINSERTSTRUCTW*>(lp)));
+    case TVM_DELETEITEM: {
+      auto item = reinterpret_cast<HTREEITEM>(lp);
+      if (!item || item == TVI_ROOT) {
+        while (s->root.first) DeleteNode(h, s, s->root.first);
+        s->top = 0;
+        return TRUE;
+      }
+      Node* n = Find(s, item);
+      if (!n) return FALSE;
+      if (s->editing && (s->editing == n || IsAncestor(n, s->editing))) EndEdit(h, s, true);
+      if (s->live.count(n)) DeleteNode(h, s, n);
+      return TRUE;
+    }
+    case TVM_EXPAND: {
+      Node* n = Find(s, reinterpret_cast<HTREEITEM>(lp));
+      return n ? Expand(h, s, n, static_cast<UINT>(wp), false) : FALSE;
+    }
+    case TVM_GETITEMRECT: {
+      auto* r = reinterpret_cast<RECT*>(lp);
+      if (!r) return FALSE;
+      Node* n = Find(s, *reinterpret_cast<HTREEITEM*>(lp));
+      if (!n) return FALSE;
+      Layout(h, s);
+      if (n->row < 0) return FALSE;
+      int ih = ItemHeight(h, s);
+      RECT rc;
+      ::GetClientRect(h, &rc);
+      int y = (n->row - s->top) * ih;
+      if (wp) {
+        HDC dc = ::GetDC(h);
+        RowGeom g = Geom(h, s, dc, n);
+        ::ReleaseDC(h, dc);
+        *r = RECT{g.label, y, g.labelEnd, y + ih};
+      } else {
+        *r = RECT{0, y, rc.right, y + ih};
+      }
+      return TRUE;
+    }
+    case TVM_GETCOUNT:
+      return static_cast<LRESULT>(s->count);
+    case TVM_GETINDENT:
+      return s->indent;
+    case TVM_SETINDENT:
+      s->indent = std::max(static_cast<int>(wp), 5);
+      Invalidate(h, s);
+      return 0;
+    case TVM_GETIMAGELIST:
+      return reinterpret_cast<LRESULT>(wp == TVSIL_STATE ? s->stateImages : s->images);
+    case TVM_SETIMAGELIST: {
+      HIMAGELIST& slot = wp == TVSIL_STATE ? s->stateImages : s->images;
+      HIMAGELIST old = slot;
+      slot = reinterpret_cast<HIMAGELIST>(lp);
+      if (s->itemHeight > 0) s->itemHeight = -1;
+      ShapeChanged(h, s);
+      return reinterpret_cast<LRESULT>(old);
+    }
+    case TVM_GETNEXTITEM: {
+      Node* n = nullptr;
+      if (lp && reinterpret_cast<HTREEITEM>(lp) != TVI_ROOT) {
+        n = Find(s, reinterpret_cast<HTREEITEM>(lp));
+        if (!n) return 0;
+      }
+      return reinterpret_cast<LRESULT>(GetNext(h, s, static_cast<UINT>(wp), n));
+    }
+    case TVM_SELECTITEM: {
+      Node* n = lp ? Find(s, reinterpret_cast<HTREEITEM>(lp)) : nullptr;
+      if (lp && !n) return FALSE;
+      switch (wp & 0xFF) {
+        case TVGN_CARET: return Select(h, s, n, TVC_UNKNOWN);
+        case TVGN_DROPHILITE:
+          s->dropHilite = n;
+          Invalidate(h, s);
+          return TRUE;
+        case TVGN_FIRSTVISIBLE:
+          if (!n) return FALSE;
+          EnsureVisible(h, s, n);
+          Scroll(h, s, n->row);
+          return TRUE;
+        default: return FALSE;
+      }
+    }
+    case TVM_GETITEM: {
+      auto* it = reinterpret_cast<TVITEMW*>(lp);
+      if (!it) return FALSE;
+      Node* n = Find(s, it->hItem);
+      if (!n) return FALSE;
+      if (it->mask & TVIF_TEXT) CopyText(TextOf(h, n), it);
+      if (it->mask & TVIF_IMAGE) it->iImage = n->image == I_IMAGECALLBACK ? ImageOf(h, n, false) : n->image;
+      if (it->mask & TVIF_SELECTEDIMAGE) it->iSelectedImage = n->selImage == I_IMAGECALLBACK ? ImageOf(h, n, true) : n->selImage;
+      if (it->mask & TVIF_PARAM) it->lParam = n->param;
+      if (it->mask & TVIF_STATE) it->state = n->state & it->stateMask;
+      if (it->mask & TVIF_CHILDREN) it->cChildren = n->childrenSet ? n->children : (n->first ? 1 : 0);
+      if (it->mask & TVIF_INTEGRAL) reinterpret_cast<TVITEMEXW*>(it)->iIntegral = 1;
+      return TRUE;
+    }
+    case TVM_SETITEM: {
+      auto* it = reinterpret_cast<const TVITEMW*>(lp);
+      if (!it) return FALSE;
+      Node* n = Find(s, it->hItem);
+      if (!n) return FALSE;
+      UINT keep = n->state & TVIS_SELECTED;
+      ApplyItem(h, s, n, *it);
+      if (n == s->caret) n->state |= keep;  // the caret's selection follows TVM_SELECTITEM
+      Invalidate(h, s);
+      if (s->visibleDirty) ShapeChanged(h, s);
+      return TRUE;
+    }
+    case TVM_GETITEMSTATE: {
+      Node* n = Find(s, reinterpret_cast<HTREEITEM>(wp));
+      return n ? static_cast<LRESULT>(n->state & static_cast<UINT>(lp)) : 0;
+    }
+    case TVM_EDITLABEL:
+      return reinterpret_cast<LRESULT>(BeginEdit(h, s, Find(s, reinterpret_cast<HTREEITEM>(lp))));
+    case TVM_GETEDITCONTROL:
+      return reinterpret_cast<LRESULT>(s->edit);
+    case TVM_ENDEDITLABELNOW:
+      if (!s->edit) return FALSE;
+      EndEdit(h, s, wp != 0);
+      return TRUE;
+    case TVM_GETVISIBLECOUNT:
+      return PageRows(h, s);
+    case TVM_HITTEST: {
+      auto* ht = reinterpret_cast<TVHITTESTINFO*>(lp);
+      if (!ht) return 0;
+      ht->hItem = H(HitTest(h, s, ht->pt, &ht->flags));
+      return reinterpret_cast<LRESULT>(ht->hItem);
+    }
+    case TVM_ENSUREVISIBLE: {
+      Node* n = Find(s, reinterpret_cast<HTREEITEM>(lp));
+      if (!n) return FALSE;
+      EnsureVisible(h, s, n);
+      return TRUE;
+    }
+    case TVM_SORTCHILDREN: {
+      Node* n = (!lp || reinterpret_cast<HTREEITEM>(lp) == TVI_ROOT) ? &s->root : Find(s, reinterpret_cast<HTREEITEM>(lp));
+      if (!n) return FALSE;
+      SortChildren(h, s, n, wp != 0, nullptr, 0);
+      return TRUE;
+    }
+    case TVM_SORTCHILDRENCB: {
+      auto* cb = reinterpret_cast<const TVSORTCB*>(lp);
+      if (!cb || !cb->lpfnCompare) return FALSE;
+      Node* n = (!cb->hParent || cb->hParent == TVI_ROOT) ? &s->root : Find(s, cb->hParent);
+      if (!n) return FALSE;
+      SortChildren(h, s, n, wp != 0, cb->lpfnCompare, cb->lParam);
+      return TRUE;
+    }
+    case TVM_SETITEMHEIGHT: {
+      int old = ItemHeight(h, s);
+      int v = static_cast<int>(static_cast<short>(LOWORD(wp)));
+      s->itemHeight = v <= 0 ? -1 : v;
+      ShapeChanged(h, s);
+      return old;
+    }
+    case TVM_GETITEMHEIGHT:
+      return ItemHeight(h, s);
+    case TVM_SETBKCOLOR: {
+      COLORREF old = s->bk;
+      s->bk = static_cast<COLORREF>(lp);
+      Invalidate(h, s);
+      return static_cast<LRESULT>(old == CLR_NONE ? static_cast<COLORREF>(-1) : old);
+    }
+    case TVM_GETBKCOLOR:
+      return s->bk == CLR_NONE ? -1 : static_cast<LRESULT>(s->bk);
+    case TVM_SETTEXTCOLOR: {
+      COLORREF old = s->textColor;
+      s->textColor = static_cast<COLORREF>(lp);
+      Invalidate(h, s);
+      return static_cast<LRESULT>(old == CLR_NONE ? static_cast<COLORREF>(-1) : old);
+    }
+    case TVM_GETTEXTCOLOR:
+      return s->textColor == CLR_NONE ? -1 : static_cast<LRESULT>(s->textColor);
+    case TVM_SETLINECOLOR: {
+      COLORREF old = s->lineColor;
+      s->lineColor = static_cast<COLORREF>(lp);
+      Invalidate(h, s);
+      return static_cast<LRESULT>(old);
+    }
+    case TVM_GETLINECOLOR:
+      return static_cast<LRESULT>(s->lineColor);
+    default:
+      return ::DefWindowProc(h, msg, wp, lp);
+  }
+}
+
+}  // namespace pv::controls

@@ -1,0 +1,440 @@
+// The tree view: insertion order, expansion, selection, hit testing, label
+// editing, custom draw and large trees.
+#include <functional>
+
+#include "ctl_fixture.h"
+
+namespace ctltest {
+namespace {
+
+using pv::test::PumpUntilIdle;
+
+struct TreeEvent {
+  int code;
+  UINT action;
+  HTREEITEM oldItem, newItem;
+};
+std::vector<TreeEvent> g_events;
+std::function<LRESULT(NMHDR*)> g_answer;
+std::vector<DWORD> g_stages;
+
+LRESULT Record(NMHDR* hdr) {
+  int code = static_cast<int>(hdr->code);
+  if (code == NM_CUSTOMDRAW) {
+    auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(hdr);
+    g_stages.push_back(cd->nmcd.dwDrawStage);
+  } else if (code == static_cast<int>(TVN_SELCHANGING) || code == static_cast<int>(TVN_SELCHANGED) ||
+             code == static_cast<int>(TVN_ITEMEXPANDING) || code == static_cast<int>(TVN_ITEMEXPANDED) ||
+             code == static_cast<int>(TVN_DELETEITEM) || code == static_cast<int>(TVN_BEGINDRAG)) {
+    auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+    g_events.push_back(TreeEvent{code, nm->action, nm->itemOld.hItem, nm->itemNew.hItem});
+  } else {
+    g_events.push_back(TreeEvent{code, 0, nullptr, nullptr});
+  }
+  return g_answer ? g_answer(hdr) : 0;
+}
+
+class TreeTest : public ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    g_events.clear();
+    g_stages.clear();
+    g_answer = nullptr;
+    NotifyHandler() = Record;
+  }
+  void TearDown() override {
+    g_answer = nullptr;
+    ControlTest::TearDown();
+  }
+  HWND Tree(DWORD style = TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, int w = 300, int h = 200) {
+    HWND t = Child(WC_TREEVIEW, u"", style, 700, 10, 10, w, h);
+    g_events.clear();
+    g_stages.clear();
+    return t;
+  }
+  static HTREEITEM Add(HWND t, HTREEITEM parent, LPCWSTR text, HTREEITEM after = TVI_LAST, LPARAM data = 0) {
+    TVINSERTSTRUCTW is{};
+    is.hParent = parent;
+    is.hInsertAfter = after;
+    is.item.mask = TVIF_TEXT | TVIF_PARAM;
+    is.item.pszText = const_cast<LPWSTR>(text);
+    is.item.lParam = data;
+    return reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&is)));
+  }
+  static std::u16string ItemText(HWND t, HTREEITEM item) {
+    WCHAR buf[64] = {};
+    TVITEMW it{};
+    it.mask = TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = buf;
+    it.cchTextMax = 64;
+    ::SendMessage(t, TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it));
+    return buf;
+  }
+  static HTREEITEM Next(HWND t, UINT code, HTREEITEM item = nullptr) {
+    return reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+  }
+  static std::u16string Children(HWND t, HTREEITEM parent) {
+    std::u16string out;
+    for (HTREEITEM c = parent ? Next(t, TVGN_CHILD, parent) : Next(t, TVGN_ROOT); c; c = Next(t, TVGN_NEXT, c)) {
+      if (!out.empty()) out += u",";
+      out += ItemText(t, c);
+    }
+    return out;
+  }
+  static RECT LabelRect(HWND t, HTREEITEM item) {
+    RECT r{};
+    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    EXPECT_TRUE(::SendMessage(t, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    return r;
+  }
+  static std::vector<int> Codes() {
+    std::vector<int> v;
+    for (auto& e : g_events) v.push_back(e.code);
+    return v;
+  }
+  static bool Expanded(HWND t, HTREEITEM item) {
+    return ::SendMessage(t, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) != 0;
+  }
+};
+
+TEST_F(TreeTest, InsertionOrderTable) {
+  struct Step {
+    LPCWSTR text;
+    int after;  // -1 last, -2 first, -3 sort, otherwise index of an earlier step
+  };
+  struct Case {
+    std::vector<Step> steps;
+    std::u16string expected;
+  } cases[] = {
+      {{{u"a", -1}, {u"b", -1}, {u"c", -1}}, u"a,b,c"},
+      {{{u"a", -2}, {u"b", -2}, {u"c", -2}}, u"c,b,a"},
+      {{{u"pear", -3}, {u"Apple", -3}, {u"fig", -3}, {u"apple", -3}}, u"Apple,apple,fig,pear"},
+      {{{u"a", -1}, {u"c", -1}, {u"b", 0}, {u"d", 1}}, u"a,b,c,d"},
+      // Sorted insertion among unsorted items goes after the last item not greater.
+      {{{u"m", -1}, {u"b", -1}, {u"k", -3}}, u"m,b,k"},
+  };
+  for (const auto& c : cases) {
+    HWND t = Tree();
+    std::vector<HTREEITEM> made;
+    for (const auto& s : c.steps) {
+      HTREEITEM after = s.after == -1 ? TVI_LAST : s.after == -2 ? TVI_FIRST : s.after == -3 ? TVI_SORT : made[static_cast<size_t>(s.after)];
+      made.push_back(Add(t, TVI_ROOT, s.text, after));
+      ASSERT_NE(made.back(), nullptr);
+    }
+    EXPECT_EQ(Children(t, nullptr), c.expected);
+    EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), static_cast<LRESULT>(c.steps.size()));
+    ::DestroyWindow(t);
+  }
+  // After an item of another parent: appended; a stale parent: refused.
+  HWND t = Tree();
+  HTREEITEM p1 = Add(t, TVI_ROOT, u"p1"), p2 = Add(t, TVI_ROOT, u"p2");
+  HTREEITEM x = Add(t, p1, u"x");
+  Add(t, p2, u"y");
+  Add(t, p2, u"z", x);
+  EXPECT_EQ(Children(t, p2), u"y,z");
+  ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(p1));
+  EXPECT_EQ(Add(t, p1, u"orphan"), nullptr);
+  EXPECT_EQ(Add(t, x, u"orphan"), nullptr);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 3);
+}
+
+TEST_F(TreeTest, ExpandCollapseNotifyAndCanBeCancelled) {
+  HWND t = Tree();
+  HTREEITEM a = Add(t, TVI_ROOT, u"a");
+  HTREEITEM a1 = Add(t, a, u"a1");
+  HTREEITEM leaf = Add(t, TVI_ROOT, u"leaf");
+  EXPECT_FALSE(::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(leaf)));  // nothing to show
+  // Refused by the parent.
+  g_answer = [](NMHDR* h) -> LRESULT { return h->code == TVN_ITEMEXPANDING ? TRUE : 0; };
+  EXPECT_FALSE(::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a)));
+  EXPECT_FALSE(Expanded(t, a));
+  EXPECT_EQ(Codes(), std::vector<int>{static_cast<int>(TVN_ITEMEXPANDING)});
+  g_answer = nullptr;
+  g_events.clear();
+  EXPECT_TRUE(::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a)));
+  EXPECT_TRUE(Expanded(t, a));
+  ASSERT_EQ(g_events.size(), 2u);
+  EXPECT_EQ(g_events[0].code, static_cast<int>(TVN_ITEMEXPANDING));
+  EXPECT_EQ(g_events[0].action, static_cast<UINT>(TVE_EXPAND));
+  EXPECT_EQ(g_events[0].newItem, a);
+  EXPECT_EQ(g_events[1].code, static_cast<int>(TVN_ITEMEXPANDED));
+  // Collapsing the parent of the selection selects the parent.
+  ::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a1));
+  g_events.clear();
+  ::SendMessage(t, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(a));
+  EXPECT_EQ(Codes(), (std::vector<int>{static_cast<int>(TVN_ITEMEXPANDING), static_cast<int>(TVN_ITEMEXPANDED),
+                                       static_cast<int>(TVN_SELCHANGING), static_cast<int>(TVN_SELCHANGED)}));
+  EXPECT_EQ(Next(t, TVGN_CARET), a);
+  // A second programmatic expand is silent; a collapse-reset empties the item
+  // and lets the next expand notify again (lazy filling).
+  g_events.clear();
+  ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a));
+  EXPECT_TRUE(g_events.empty());
+  ::SendMessage(t, TVM_EXPAND, TVE_COLLAPSE | TVE_COLLAPSERESET, reinterpret_cast<LPARAM>(a));
+  EXPECT_EQ(Next(t, TVGN_CHILD, a), nullptr);
+  TVITEMW it{};
+  it.mask = TVIF_CHILDREN;
+  it.hItem = a;
+  it.cChildren = 1;
+  ::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  g_events.clear();
+  g_answer = [](NMHDR* h) -> LRESULT {
+    if (h->code == TVN_ITEMEXPANDING) Add(h->hwndFrom, reinterpret_cast<NMTREEVIEWW*>(h)->itemNew.hItem, u"filled");
+    return 0;
+  };
+  EXPECT_TRUE(::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a)));
+  EXPECT_EQ(Children(t, a), u"filled");
+  // The user's click on the button always notifies.
+  g_answer = nullptr;
+  PumpUntilIdle();
+  g_events.clear();
+  RECT r = LabelRect(t, a);
+  pv::test::ClickClient(t, 19 / 2, (r.top + r.bottom) / 2);
+  PumpUntilIdle();
+  EXPECT_FALSE(Expanded(t, a));
+  auto codes = Codes();
+  EXPECT_NE(std::find(codes.begin(), codes.end(), static_cast<int>(TVN_ITEMEXPANDING)), codes.end());
+  EXPECT_NE(std::find(codes.begin(), codes.end(), static_cast<int>(TVN_ITEMEXPANDED)), codes.end());
+}
+
+TEST_F(TreeTest, HitTestTable) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 100);
+  HTREEITEM a = Add(t, TVI_ROOT, u"alpha");
+  HTREEITEM b = Add(t, a, u"beta");
+  ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a));
+  int ih = static_cast<int>(::SendMessage(t, TVM_GETITEMHEIGHT, 0, 0));
+  RECT la = LabelRect(t, a), lb = LabelRect(t, b);
+  EXPECT_EQ(la.top, 0);
+  EXPECT_EQ(lb.top, ih);
+  EXPECT_EQ(lb.left - la.left, 19);  // one indent deeper
+  RECT client;
+  ::GetClientRect(t, &client);
+  struct Case {
+    POINT pt;
+    UINT flags;
+    HTREEITEM item;
+  } cases[] = {
+      {{5, ih / 2}, TVHT_ONITEMBUTTON, a},
+      {{la.left + 3, ih / 2}, TVHT_ONITEMLABEL, a},
+      {{la.right + 5, ih / 2}, TVHT_ONITEMRIGHT, a},
+      {{5, ih + ih / 2}, TVHT_ONITEMINDENT, b},
+      {{25, ih + ih / 2}, TVHT_ONITEMINDENT, b},  // beta has no children: no button
+      {{lb.left + 3, ih + ih / 2}, TVHT_ONITEMLABEL, b},
+      {{20, 3 * ih}, TVHT_NOWHERE, nullptr},
+      {{20, -1}, TVHT_ABOVE, nullptr},
+      {{20, client.bottom + 2}, TVHT_BELOW, nullptr},
+      {{-3, 5}, TVHT_TOLEFT, nullptr},
+      {{client.right + 1, 5}, TVHT_TORIGHT, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.pt.x << "," << c.pt.y);
+    TVHITTESTINFO ht{};
+    ht.pt = c.pt;
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht))), c.item);
+    EXPECT_EQ(ht.flags, c.flags);
+    EXPECT_EQ(ht.hItem, c.item);
+  }
+}
+
+TEST_F(TreeTest, SelectionByMouseAndKeyboardWithActionsAndRefusal) {
+  HWND t = Tree();
+  HTREEITEM a = Add(t, TVI_ROOT, u"apple");
+  HTREEITEM a1 = Add(t, a, u"avocado");
+  HTREEITEM b = Add(t, TVI_ROOT, u"banana");
+  HTREEITEM c = Add(t, TVI_ROOT, u"cherry");
+  PumpUntilIdle();
+  RECT r = LabelRect(t, b);
+  pv::test::ClickClient(t, r.left + 3, r.top + 2);
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), b);
+  ASSERT_GE(g_events.size(), 3u);
+  std::vector<int> order;
+  for (auto& e : g_events)
+    if (e.code == static_cast<int>(TVN_SELCHANGING) || e.code == static_cast<int>(TVN_SELCHANGED) || e.code == NM_CLICK)
+      order.push_back(e.code);
+  EXPECT_EQ(order, (std::vector<int>{static_cast<int>(TVN_SELCHANGING), static_cast<int>(TVN_SELCHANGED), NM_CLICK}));
+  EXPECT_EQ(g_events[1].action, static_cast<UINT>(TVC_BYMOUSE));
+  struct Key {
+    UINT vk;
+    HTREEITEM expected;
+  } keys[] = {{VK_DOWN, c}, {VK_HOME, a}, {VK_RIGHT, a}, {VK_RIGHT, a1}, {VK_LEFT, a}, {VK_END, c}, {VK_UP, b}};
+  for (const auto& k : keys) {
+    pv::test::KeyPress(k.vk);
+    PumpUntilIdle();
+    EXPECT_EQ(Next(t, TVGN_CARET), k.expected) << k.vk;
+  }
+  EXPECT_EQ(g_events.back().action == TVC_BYKEYBOARD || g_events.back().code == static_cast<int>(TVN_KEYDOWN), true);
+  // Type-ahead within a second, on the fake clock.
+  pv::test::TypeText(u"ch");
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), c);
+  pv::Clock::AdvanceBy(2000);
+  pv::test::TypeText(u"a");
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), a);
+  // The parent refuses a change.
+  g_answer = [](NMHDR* h) -> LRESULT { return h->code == TVN_SELCHANGING ? TRUE : 0; };
+  EXPECT_FALSE(::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(c)));
+  EXPECT_EQ(Next(t, TVGN_CARET), a);
+  g_answer = nullptr;
+  // Deleting the selection selects the next item; every deleted item is reported.
+  g_events.clear();
+  ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(a));
+  EXPECT_EQ(Next(t, TVGN_CARET), b);
+  int deleted = 0;
+  for (auto& e : g_events)
+    if (e.code == static_cast<int>(TVN_DELETEITEM)) ++deleted;
+  EXPECT_EQ(deleted, 2);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 2);
+}
+
+TEST_F(TreeTest, LabelEditingAcceptedRefusedAndCancelled) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS);
+  HTREEITEM a = Add(t, TVI_ROOT, u"old");
+  struct Case {
+    LRESULT begin;  // answer to TVN_BEGINLABELEDIT
+    LRESULT end;    // answer to TVN_ENDLABELEDIT
+    UINT finish;    // key that ends the edit
+    std::u16string expected;
+    bool sawText;   // TVN_ENDLABELEDIT carried the text
+  } cases[] = {
+      {FALSE, TRUE, VK_RETURN, u"new", true},
+      {FALSE, FALSE, VK_RETURN, u"old", true},
+      {FALSE, TRUE, VK_ESCAPE, u"old", false},
+      {TRUE, TRUE, VK_RETURN, u"old", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.finish);
+    static LRESULT begin, end;
+    static bool sawText;
+    static int ends;
+    begin = c.begin;
+    end = c.end;
+    sawText = false;
+    ends = 0;
+    g_answer = [](NMHDR* h) -> LRESULT {
+      if (h->code == TVN_BEGINLABELEDIT) return begin;
+      if (h->code == TVN_ENDLABELEDIT) {
+        ++ends;
+        sawText = reinterpret_cast<NMTVDISPINFOW*>(h)->item.pszText != nullptr;
+        return end;
+      }
+      return 0;
+    };
+    TVITEMW it{};
+    it.mask = TVIF_TEXT;
+    it.hItem = a;
+    it.pszText = const_cast<LPWSTR>(u"old");
+    ::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+    HWND e = reinterpret_cast<HWND>(::SendMessage(t, TVM_EDITLABEL, 0, reinterpret_cast<LPARAM>(a)));
+    if (c.begin) {
+      EXPECT_EQ(e, nullptr);
+      EXPECT_EQ(ends, 0);
+    } else {
+      ASSERT_NE(e, nullptr);
+      EXPECT_EQ(::GetFocus(), e);
+      EXPECT_EQ(reinterpret_cast<HWND>(::SendMessage(t, TVM_GETEDITCONTROL, 0, 0)), e);
+      pv::test::TypeText(u"new");  // replaces the selected old text
+      pv::test::KeyPress(c.finish);
+      PumpUntilIdle();
+      EXPECT_FALSE(::IsWindow(e));
+      EXPECT_EQ(ends, 1);
+      EXPECT_EQ(sawText, c.sawText);
+      EXPECT_EQ(::GetFocus(), t);
+    }
+    EXPECT_EQ(ItemText(t, a), c.expected);
+  }
+  // A second click on the selected label edits once the double-click time passes.
+  g_answer = nullptr;
+  ::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a));
+  ::SetFocus(t);
+  RECT r = LabelRect(t, a);
+  pv::test::ClickClient(t, r.left + 3, r.top + 2);
+  PumpUntilIdle();
+  EXPECT_EQ(::SendMessage(t, TVM_GETEDITCONTROL, 0, 0), 0);
+  pv::test::AdvanceAndPump(::GetDoubleClickTime() + 10);
+  HWND e = reinterpret_cast<HWND>(::SendMessage(t, TVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(e, nullptr);
+  ::SetFocus(t);  // focus leaving the edit accepts it
+  PumpUntilIdle();
+  EXPECT_FALSE(::IsWindow(e));
+}
+
+TEST_F(TreeTest, CustomDrawStagesAndSkippedItems) {
+  HWND t = Tree(TVS_LINESATROOT, 300, 200);
+  HTREEITEM a = Add(t, TVI_ROOT, u"one");
+  Add(t, TVI_ROOT, u"two");
+  Add(t, TVI_ROOT, u"three");
+  static HTREEITEM skip;
+  skip = a;
+  g_answer = [](NMHDR* h) -> LRESULT {
+    if (static_cast<int>(h->code) != NM_CUSTOMDRAW) return 0;
+    auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(h);
+    switch (cd->nmcd.dwDrawStage) {
+      case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+      case CDDS_ITEMPREPAINT:
+        if (reinterpret_cast<HTREEITEM>(cd->nmcd.dwItemSpec) == skip) {
+          ::FillRect(cd->nmcd.hdc, &cd->nmcd.rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+          return CDRF_SKIPDEFAULT;
+        }
+        return CDRF_NOTIFYPOSTPAINT;
+      default: return 0;
+    }
+  };
+  ::InvalidateRect(t, nullptr, TRUE);
+  g_stages.clear();
+  PumpUntilIdle();
+  EXPECT_EQ(g_stages, (std::vector<DWORD>{CDDS_PREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPOSTPAINT,
+                                          CDDS_ITEMPREPAINT, CDDS_ITEMPOSTPAINT, CDDS_POSTPAINT}));
+  RECT r = LabelRect(t, a);
+  EXPECT_EQ(pv::test::WindowPixel(t, r.right + 20, r.top + 1), RGB(0, 0, 0));  // the row is the parent's
+  // Without item drawing asked for, only the paint stages come.
+  g_answer = nullptr;
+  ::InvalidateRect(t, nullptr, TRUE);
+  g_stages.clear();
+  PumpUntilIdle();
+  EXPECT_EQ(g_stages, std::vector<DWORD>{CDDS_PREPAINT});
+}
+
+TEST_F(TreeTest, LargeExpandedTreePaintsOnlyTheRowsThatFit) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+  ::SendMessage(t, WM_SETREDRAW, FALSE, 0);
+  HTREEITEM parentItem = nullptr;
+  for (int i = 0; i < 10000; ++i) {
+    if (i % 100 == 0) parentItem = Add(t, TVI_ROOT, u"group");
+    else Add(t, parentItem, u"item");
+  }
+  for (HTREEITEM g = Next(t, TVGN_ROOT); g; g = Next(t, TVGN_NEXT, g))
+    ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
+  ::SendMessage(t, WM_SETREDRAW, TRUE, 0);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 10000);
+  g_answer = [](NMHDR* h) -> LRESULT {
+    return static_cast<int>(h->code) == NM_CUSTOMDRAW && reinterpret_cast<NMCUSTOMDRAW*>(h)->dwDrawStage == CDDS_PREPAINT
+               ? CDRF_NOTIFYITEMDRAW
+               : 0;
+  };
+  ::InvalidateRect(t, nullptr, TRUE);
+  g_stages.clear();
+  PumpUntilIdle();
+  int rows = static_cast<int>(::SendMessage(t, TVM_GETVISIBLECOUNT, 0, 0));
+  long items = std::count(g_stages.begin(), g_stages.end(), static_cast<DWORD>(CDDS_ITEMPREPAINT));
+  EXPECT_GE(items, rows);
+  EXPECT_LE(items, rows + 1);
+  // The last item scrolls into view and the first visible row follows.
+  HTREEITEM last = Next(t, TVGN_LASTVISIBLE);
+  ::SendMessage(t, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(last));
+  RECT r{};
+  *reinterpret_cast<HTREEITEM*>(&r) = last;
+  ASSERT_TRUE(::SendMessage(t, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)));
+  RECT client;
+  ::GetClientRect(t, &client);
+  EXPECT_LE(r.bottom, client.bottom);
+  EXPECT_GE(r.top, 0);
+  ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 0);
+}
+
+}  // namespace
+}  // namespace ctltest
