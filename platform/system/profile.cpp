@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "platform/system/paths_internal.h"
@@ -120,11 +122,40 @@ std::u16string Unquote(const std::u16string& v) {
   return v;
 }
 
-bool Load(const std::string& path, IniText* t) {
+// While a pv::ProfileWriteBatch is alive, files are read once and changes
+// stay in memory; the last batch to end writes each changed file once.
+struct ProfileBatch {
+  std::recursive_mutex mutex;
+  int depth = 0;
+  std::map<std::string, IniText> files;
+  std::map<std::string, bool> dirty;
+  std::map<std::string, bool> exists;  // on disk or written in the batch
+};
+ProfileBatch& Batch() {
+  static ProfileBatch* batch = new ProfileBatch;  // outlives every static user
+  return *batch;
+}
+
+bool ReadFromDisk(const std::string& path, IniText* t) {
   std::string bytes;
   if (!pv::sys::ReadWholeFile(path, &bytes)) return false;
   ParseText(bytes, t);
   return true;
+}
+
+bool Load(const std::string& path, IniText* t) {
+  ProfileBatch& batch = Batch();
+  std::lock_guard<std::recursive_mutex> guard(batch.mutex);
+  if (batch.depth == 0) return ReadFromDisk(path, t);
+  auto found = batch.files.find(path);
+  if (found == batch.files.end()) {
+    IniText loaded;
+    batch.exists[path] = ReadFromDisk(path, &loaded);
+    found = batch.files.emplace(path, std::move(loaded)).first;
+    batch.dirty[path] = false;
+  }
+  *t = found->second;
+  return batch.exists[path];
 }
 
 // Index of the first section header of the name, or -1.
@@ -211,7 +242,7 @@ class ProfileLock {
   int fd_ = -1;
 };
 
-BOOL Save(const std::string& path, const IniText& t) {
+BOOL WriteToDisk(const std::string& path, const IniText& t) {
   std::string error;
   if (path.rfind(pv::sys::ConfigFolder() + "/", 0) == 0) pv::sys::MakeDirectories(pv::sys::ConfigFolder());
   if (!pv::sys::WriteFileAtomically(path, SerializeText(t), &error)) {
@@ -224,9 +255,37 @@ BOOL Save(const std::string& path, const IniText& t) {
   return TRUE;
 }
 
+BOOL Save(const std::string& path, const IniText& t) {
+  ProfileBatch& batch = Batch();
+  std::lock_guard<std::recursive_mutex> guard(batch.mutex);
+  if (batch.depth == 0) return WriteToDisk(path, t);
+  batch.files[path] = t;
+  batch.dirty[path] = true;
+  batch.exists[path] = true;
+  return TRUE;
+}
+
 }  // namespace
 
 namespace pv {
+ProfileWriteBatch::ProfileWriteBatch() {
+  ProfileBatch& batch = Batch();
+  std::lock_guard<std::recursive_mutex> guard(batch.mutex);
+  ++batch.depth;
+}
+
+ProfileWriteBatch::~ProfileWriteBatch() {
+  ProfileBatch& batch = Batch();
+  std::lock_guard<std::recursive_mutex> guard(batch.mutex);
+  if (--batch.depth > 0) return;
+  ProfileLock lock;
+  for (const auto& [path, changed] : batch.dirty)
+    if (changed) WriteToDisk(path, batch.files[path]);
+  batch.files.clear();
+  batch.dirty.clear();
+  batch.exists.clear();
+}
+
 std::string ProfileFilePath(LPCWSTR file) {
   std::string p = sys::NativePath(file);
   if (p.find('/') == std::string::npos) return sys::ConfigFolder() + "/" + p;

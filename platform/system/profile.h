@@ -57,6 +57,18 @@ inline BOOL WritePrivateProfileString(LPCWSTR s, LPCWSTR k, LPCWSTR v, LPCWSTR f
 inline BOOL WritePrivateProfileSection(LPCWSTR s, LPCWSTR l, LPCWSTR f) { return WritePrivateProfileSectionW(s, l, f); }
 
 namespace pv {
+// Groups INI writes: while at least one batch is alive, files are read once
+// and changes stay in memory (reads see them); the last batch to end writes
+// each changed file once. Use it where a caller stores many values in a row
+// and treats the whole group as one save.
+class ProfileWriteBatch {
+ public:
+  ProfileWriteBatch();
+  ~ProfileWriteBatch();
+  ProfileWriteBatch(const ProfileWriteBatch&) = delete;
+  ProfileWriteBatch& operator=(const ProfileWriteBatch&) = delete;
+};
+
 // The file a profile name resolves to (see above).
 std::string ProfileFilePath(LPCWSTR file);
 }  // namespace pv

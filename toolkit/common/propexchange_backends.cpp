@@ -477,7 +477,8 @@ CString ProtectForProfile(const CString& text) {
 
 }  // namespace
 
-CTKPropExchangeIniFile::CTKPropExchangeIniFile(BOOL loading, LPCTSTR parentSection, LPCTSTR section) {
+CTKPropExchangeIniFile::CTKPropExchangeIniFile(BOOL loading, LPCTSTR parentSection, LPCTSTR section)
+    : m_pBatch(std::make_unique<pv::ProfileWriteBatch>()) {
   m_bLoading = loading;
   // A fresh temporary file holds nothing to delete.
   m_bEmptySection = TRUE;
@@ -491,6 +492,7 @@ CTKPropExchangeIniFile::CTKPropExchangeIniFile(BOOL loading, LPCTSTR parentSecti
 }
 
 CTKPropExchangeIniFile::~CTKPropExchangeIniFile() {
+  m_pBatch.reset();  // write the file before a temporary one is deleted
   if (!m_bChildSection && m_bTempFile && !m_strFileName.IsEmpty()) DeleteFileW(m_strFileName);
 }
 

@@ -17,6 +17,7 @@
 
 namespace pv {
 class RegistryWriteBatch;
+class ProfileWriteBatch;
 }
 
 class CTKPropExchangeArchive : public CTKPropExchange {
@@ -112,4 +113,7 @@ class CTKPropExchangeIniFile : public CTKPropExchange {
  private:
   // The whole value of a key, however long; FALSE when absent or empty.
   BOOL ReadText(LPCTSTR key, CString& text) const;
+  // As with the registry: the file is written once, when the last exchange
+  // is released, instead of once per value.
+  std::unique_ptr<pv::ProfileWriteBatch> m_pBatch;
 };

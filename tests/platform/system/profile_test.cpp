@@ -261,3 +261,33 @@ TEST(Profile, ConcurrentWritersLoseNothing) {
 }
 
 }  // namespace
+
+// A batch keeps changes in memory, where reads already see them, and writes
+// each changed file once when the last batch ends.
+TEST(Profile, WriteBatchWritesOnceAtTheEnd) {
+  TempHome home;
+  std::string path = home.path() + "/batch.ini";
+  std::u16string file = home.U("batch.ini");
+  WriteFile(path, "; kept\n[A]\nx=1\n");
+  {
+    pv::ProfileWriteBatch outer;
+    {
+      pv::ProfileWriteBatch inner;
+      EXPECT_TRUE(WritePrivateProfileStringW(u"A", u"y", u"2", file.c_str()));
+      EXPECT_TRUE(WritePrivateProfileStringW(u"B", u"z", u"3", file.c_str()));
+      EXPECT_TRUE(WritePrivateProfileStringW(u"A", u"x", nullptr, file.c_str()));
+    }
+    EXPECT_EQ(ReadFile(path), "; kept\n[A]\nx=1\n");  // nothing written while a batch is alive
+    EXPECT_EQ(Read(u"A", u"y", file), u"2");
+    EXPECT_EQ(Read(u"A", u"x", file, 256, u"gone"), u"gone");
+  }
+  EXPECT_EQ(ReadFile(path), "; kept\n[A]\ny=2\n[B]\nz=3\n");
+  // A file first made inside a batch exists once the batch ends.
+  std::u16string fresh = home.U("fresh.ini");
+  {
+    pv::ProfileWriteBatch batch;
+    EXPECT_EQ(Read(u"S", u"k", fresh, 256, u"none"), u"none");
+    EXPECT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", fresh.c_str()));
+  }
+  EXPECT_EQ(ReadFile(home.path() + "/fresh.ini"), "[S]\nk=v\n");
+}

@@ -646,10 +646,13 @@ TEST_F(IniForms, EmptySectionRemovesTheSectionAndThoseBelowOnly) {
                 "[Bars\\Bar0\\Deep]\nC=3\n"
                 "[BarsOld]\nD=4\n"
                 "[Other]\nE=5\n");
-  CTKPropExchangeSection px(Open(FALSE, u"Bars"));
-  px->EmptySection();
+  {
+    CTKPropExchangeSection px(Open(FALSE, u"Bars"));
+    px->EmptySection();
+    EXPECT_TRUE(px->m_bEmptySection);
+  }
+  // The file is written once, when the exchange is released.
   EXPECT_EQ("[BarsOld]\nD=4\n[Other]\nE=5\n", ReadFileText(file_));
-  EXPECT_TRUE(px->m_bEmptySection);
 }
 
 TEST_F(IniForms, SectionNamesJoinWithBackslashAndTheTemporaryFileBelongsToTheRoot) {
