@@ -31,6 +31,8 @@ struct ThreadState {
   HCURSOR savedCursor = nullptr;
 };
 ThreadState& State();
+// Frees the temporary drawing and menu objects of a thread's maps.
+void DeleteGdiTemps(ThreadState& state);
 
 struct ProcessStateData {
   std::mutex mutex;

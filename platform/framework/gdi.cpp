@@ -22,11 +22,32 @@ namespace {
 
 // Temporary objects of a handle map: made on demand, deleted at idle time.
 template <class T, class H>
+T* MakeObject(H) {
+  return new T;
+}
+
+// A temporary drawing object has the class of what its handle is, so that
+// CPen::FromHandle and friends hand out a real CPen.
+template <>
+CGdiObject* MakeObject<CGdiObject, HGDIOBJ>(HGDIOBJ h) {
+  switch (::GetObjectType(h)) {
+    case OBJ_PEN:
+    case OBJ_EXTPEN: return new CPen;
+    case OBJ_BRUSH: return new CBrush;
+    case OBJ_FONT: return new CFont;
+    case OBJ_BITMAP: return new CBitmap;
+    case OBJ_REGION: return new CRgn;
+    case OBJ_PAL: return new CPalette;
+    default: return new CGdiObject;
+  }
+}
+
+template <class T, class H>
 T* FromHandleIn(std::unordered_map<H, T*>& perm, std::unordered_map<H, T*>& temp, H h, H T::*member) {
   if (!h) return nullptr;
   if (auto it = perm.find(h); it != perm.end()) return it->second;
   if (auto it = temp.find(h); it != temp.end()) return it->second;
-  T* obj = new T;
+  T* obj = MakeObject<T, H>(h);
   obj->*member = h;
   temp.emplace(h, obj);
   return obj;
@@ -70,8 +91,8 @@ H DetachIn(std::unordered_map<H, T*>& perm, T* obj, H T::*member) {
 
 // Thread state cleanup for the maps declared here.
 namespace pv::afx {
-void DeleteGdiTemps() {
-  auto& st = State();
+void DeleteGdiTemps() { DeleteGdiTemps(State()); }
+void DeleteGdiTemps(ThreadState& st) {
   DeleteTemps(st.tempGdi, &CGdiObject::m_hObject);
   DeleteTemps(st.tempDC, &CDC::m_hDC);
   DeleteTemps(st.tempMenu, &CMenu::m_hMenu);

@@ -26,6 +26,7 @@ ThreadState::~ThreadState() {
     delete w;
   }
   tempWnds.clear();
+  DeleteGdiTemps(*this);
   if (createHook) UnhookWindowsHookEx(createHook);
 }
 

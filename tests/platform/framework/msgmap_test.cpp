@@ -1,6 +1,7 @@
 // Message maps, reflection, command routing inside a window, CCmdUI on
 // menus, and the handle maps.
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fw_fixture.h"
@@ -271,6 +272,24 @@ TEST_F(MessageMapTest, FailedCreationFreesSelfDeletingObjectsOnce) {
   auto* unknown = new CRefusingFrame;
   EXPECT_FALSE(unknown->Create(u"NoSuchClass", u"never"));
   EXPECT_EQ(CRefusingFrame::alive, 0);
+}
+
+// Temporary objects a thread leaves behind die with it (the leak checker
+// of the sanitizer build would report them otherwise).
+TEST_F(MessageMapTest, TemporaryObjectsOfAFinishedThreadAreFreed) {
+  HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
+  HMENU menu = ::CreatePopupMenu();
+  int seen = 0;
+  std::thread worker([&] {
+    CBrush::FromHandle(brush);
+    CMenu::FromHandle(menu);
+    seen = AfxTemporaryGdiObjectCount() + AfxTemporaryMenuCount();
+  });
+  worker.join();
+  EXPECT_EQ(seen, 2);
+  EXPECT_EQ(AfxTemporaryGdiObjectCount(), 0);  // the maps are per thread
+  ::DeleteObject(brush);
+  ::DestroyMenu(menu);
 }
 
 TEST_F(MessageMapTest, SubclassingBindsAnExistingWindowAndGivesItBack) {
