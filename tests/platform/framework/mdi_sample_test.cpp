@@ -107,12 +107,16 @@ class CStateBar : public CControlBar {
 class CMainFrame : public CMDIFrameWnd {
  public:
   CStateBar bar;
+  CStateBar status;
 
  protected:
   int OnCreate(LPCREATESTRUCT cs) {
     if (CMDIFrameWnd::OnCreate(cs) == -1) return -1;
     bar.m_dwStyle = CBRS_TOP;
     bar.Create(nullptr, u"bar", WS_VISIBLE, CRect(0, 0, 10, 20), this, AFX_IDW_TOOLBAR);
+    status.m_dwStyle = CBRS_BOTTOM;
+    status.Create(nullptr, u"", WS_VISIBLE, CRect(0, 0, 10, 20), this, AFX_IDW_STATUS_BAR);
+    RecalcLayout();
     return 0;
   }
   BOOL OnRoute(UINT) { return Takes("main"); }
@@ -389,6 +393,31 @@ TEST_F(MdiSampleTest, RecentFilesPersistInTheRegistryFile) {
   CString item;
   file->GetMenuString(ID_FILE_MRU_FILE1, item, MF_BYCOMMAND);
   EXPECT_EQ(item, CString(u"&1 /notes/e.note"));
+}
+
+TEST_F(MdiSampleTest, BarsTakeTheirSidesAndTheStatusBarShowsCommandPrompts) {
+  main_->MoveWindow(0, 0, 500, 400);
+  CRect client;
+  main_->GetClientRect(&client);
+  auto rectOf = [&](HWND h) {
+    CRect r;
+    ::GetWindowRect(h, &r);
+    main_->ScreenToClient(&r);
+    return r;
+  };
+  EXPECT_EQ(rectOf(main_->bar.m_hWnd), CRect(0, 0, client.right, 20));
+  EXPECT_EQ(rectOf(main_->status.m_hWnd), CRect(0, client.bottom - 20, client.right, client.bottom));
+  EXPECT_EQ(rectOf(main_->m_hWndMDIClient), CRect(0, 20, client.right, client.bottom - 20));
+
+  // Hiding a bar gives its room to the client.
+  main_->ShowControlBar(&main_->bar, FALSE, FALSE);
+  EXPECT_EQ(rectOf(main_->m_hWndMDIClient).top, 0);
+
+  // Menu selection shows the command's prompt (its string up to the newline).
+  main_->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_ROUTE, 0), reinterpret_cast<LPARAM>(::GetMenu(main_->m_hWnd)));
+  EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"Routes a command"));
+  main_->SetMessageText(u"Ready");
+  EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"Ready"));
 }
 
 TEST_F(MdiSampleTest, RunEndsWhenTheMainWindowClosesAndSavesRecentFiles) {
