@@ -9,6 +9,7 @@
 #include "platform/base/com.h"
 #include "platform/base/variant.h"
 #include "platform/base/wintypes.h"
+#include "platform/window/winuser.h"  // STATE_SYSTEM_UNAVAILABLE, _PRESSED, _INVISIBLE, _OFFSCREEN
 
 // Roles.
 constexpr LONG ROLE_SYSTEM_TITLEBAR = 0x1;
@@ -47,10 +48,8 @@ constexpr LONG ROLE_SYSTEM_SPLITBUTTON = 0x3E;
 
 // States.
 constexpr LONG STATE_SYSTEM_NORMAL = 0;
-constexpr LONG STATE_SYSTEM_UNAVAILABLE = 0x1;
 constexpr LONG STATE_SYSTEM_SELECTED = 0x2;
 constexpr LONG STATE_SYSTEM_FOCUSED = 0x4;
-constexpr LONG STATE_SYSTEM_PRESSED = 0x8;
 constexpr LONG STATE_SYSTEM_CHECKED = 0x10;
 constexpr LONG STATE_SYSTEM_MIXED = 0x20;
 constexpr LONG STATE_SYSTEM_READONLY = 0x40;
@@ -59,8 +58,6 @@ constexpr LONG STATE_SYSTEM_DEFAULT = 0x100;
 constexpr LONG STATE_SYSTEM_EXPANDED = 0x200;
 constexpr LONG STATE_SYSTEM_COLLAPSED = 0x400;
 constexpr LONG STATE_SYSTEM_BUSY = 0x800;
-constexpr LONG STATE_SYSTEM_INVISIBLE = 0x8000;
-constexpr LONG STATE_SYSTEM_OFFSCREEN = 0x10000;
 constexpr LONG STATE_SYSTEM_SIZEABLE = 0x20000;
 constexpr LONG STATE_SYSTEM_MOVEABLE = 0x40000;
 constexpr LONG STATE_SYSTEM_FOCUSABLE = 0x100000;

@@ -11,54 +11,7 @@
 
 class CCmdTarget;
 
-// The interface comes from the platform's accessibility layer where it has
-// one; otherwise the same shape is declared here.
-#if __has_include("platform/shell/oleacc.h")
-// The window layer defines four of its state names as macros; they would
-// break the accessibility header's constants when seen first.
-#pragma push_macro("STATE_SYSTEM_UNAVAILABLE")
-#pragma push_macro("STATE_SYSTEM_PRESSED")
-#pragma push_macro("STATE_SYSTEM_INVISIBLE")
-#pragma push_macro("STATE_SYSTEM_OFFSCREEN")
-#undef STATE_SYSTEM_UNAVAILABLE
-#undef STATE_SYSTEM_PRESSED
-#undef STATE_SYSTEM_INVISIBLE
-#undef STATE_SYSTEM_OFFSCREEN
 #include "platform/shell/oleacc.h"
-#pragma pop_macro("STATE_SYSTEM_UNAVAILABLE")
-#pragma pop_macro("STATE_SYSTEM_PRESSED")
-#pragma pop_macro("STATE_SYSTEM_INVISIBLE")
-#pragma pop_macro("STATE_SYSTEM_OFFSCREEN")
-#else
-struct IAccessible : IDispatch {
-  STDMETHOD(get_accParent)(IDispatch** parent) PURE;
-  STDMETHOD(get_accChildCount)(LONG* count) PURE;
-  STDMETHOD(get_accChild)(VARIANT child, IDispatch** dispatch) PURE;
-  STDMETHOD(get_accName)(VARIANT child, BSTR* name) PURE;
-  STDMETHOD(get_accValue)(VARIANT child, BSTR* value) PURE;
-  STDMETHOD(get_accDescription)(VARIANT child, BSTR* description) PURE;
-  STDMETHOD(get_accRole)(VARIANT child, VARIANT* role) PURE;
-  STDMETHOD(get_accState)(VARIANT child, VARIANT* state) PURE;
-  STDMETHOD(get_accHelp)(VARIANT child, BSTR* help) PURE;
-  STDMETHOD(get_accHelpTopic)(BSTR* helpFile, VARIANT child, LONG* topic) PURE;
-  STDMETHOD(get_accKeyboardShortcut)(VARIANT child, BSTR* shortcut) PURE;
-  STDMETHOD(get_accFocus)(VARIANT* child) PURE;
-  STDMETHOD(get_accSelection)(VARIANT* children) PURE;
-  STDMETHOD(get_accDefaultAction)(VARIANT child, BSTR* action) PURE;
-  STDMETHOD(accSelect)(LONG flags, VARIANT child) PURE;
-  STDMETHOD(accLocation)(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) PURE;
-  STDMETHOD(accNavigate)(LONG direction, VARIANT start, VARIANT* endUpAt) PURE;
-  STDMETHOD(accHitTest)(LONG x, LONG y, VARIANT* child) PURE;
-  STDMETHOD(accDoDefaultAction)(VARIANT child) PURE;
-  STDMETHOD(put_accName)(VARIANT child, BSTR name) PURE;
-  STDMETHOD(put_accValue)(VARIANT child, BSTR value) PURE;
-
- protected:
-  ~IAccessible() override = default;
-};
-PV_DECLARE_UUID(IAccessible, "618736e0-3c3d-11cf-810c-00aa00389b71");
-constexpr IID IID_IAccessible = __uuidof(IAccessible);
-#endif
 
 class CTKAccessible {
  public:
