@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/pravenorapp.h"
+#include "platform/shell/shellapi.h"
 
 CPravenorApp theApp;
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--exit-after-start-up") == 0) exitAfterStartUp = true;
 
+  // The shell, sound, rich-text and accessibility services are found by
+  // module name; registering them also links them into the program.
+  pv::shell::RegisterModules();
   AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
   if (!theApp.InitApplication() || !theApp.InitInstance()) {
     if (theApp.m_pMainWnd && theApp.m_pMainWnd->m_hWnd) theApp.m_pMainWnd->DestroyWindow();
