@@ -279,7 +279,7 @@ TEST_F(AppTest, ChosenWorkIsCreatedEncipheredOnceAndThenFound) {
   app_.m_dataStore.CloseDatabase();
   RawDb raw(folder_.Database());
   EXPECT_EQ(raw.One("select count(*) from things"), "1");
-  auto stored = raw.Units("select workname from things");
+  auto stored = raw.UnitsOfEachRow("select workname from things");
   ASSERT_EQ(stored.size(), 1u);
   COleDateTime start;
   start.m_dt = std::stod(raw.One("select starttime from things"));

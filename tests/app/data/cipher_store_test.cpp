@@ -111,5 +111,5 @@ TEST(EncipheredNames, AwkwardCipherTextsStoreAndReadBackIntact) {
   }
   EXPECT_TRUE(boxes.Shown().empty());
   RawDb raw(folder.Database());
-  EXPECT_EQ(raw.Units("select workname from things order by tid"), stored);
+  EXPECT_EQ(raw.UnitsOfEachRow("select workname from things order by tid"), stored);
 }

@@ -296,7 +296,7 @@ TEST_F(StoreTest, QuotedTextRoundTripsAndCannotChangeTheStatement) {
   RawDb raw(folder_.Database());
   std::vector<std::u16string> expected(std::begin(texts), std::end(texts));
   expected.push_back(texts[4]);
-  EXPECT_EQ(raw.Units("select tasktitle from task order by taid"), expected);
+  EXPECT_EQ(raw.UnitsOfEachRow("select tasktitle from task order by taid"), expected);
   EXPECT_EQ(raw.One("select count(*) from task"), "7");
 }
 

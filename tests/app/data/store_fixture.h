@@ -3,7 +3,6 @@
 // check what reached the file independently of the ADO layer.
 #pragma once
 
-#include <sqlite3.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -13,6 +12,7 @@
 
 #include "platform/base/cstring.h"
 #include "platform/base/utf.h"
+#include "tests/support/raw_sqlite.h"
 #include "platform/system/msgbox.h"
 
 namespace storetest {
@@ -53,60 +53,7 @@ class ProgramFolder {
   bool hadOld_ = false;
 };
 
-// A read-only connection straight to SQLite.
-class RawDb {
- public:
-  explicit RawDb(const std::string& path) {
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-      ADD_FAILURE() << "raw open failed: " << path;
-  }
-  ~RawDb() { sqlite3_close_v2(db_); }
-  RawDb(const RawDb&) = delete;
-  RawDb& operator=(const RawDb&) = delete;
-
-  // Rows as UTF-8 text, "NULL" for null.
-  std::vector<std::vector<std::string>> Rows(const std::string& sql) {
-    std::vector<std::vector<std::string>> out;
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-      ADD_FAILURE() << "raw query failed: " << sql << ": " << sqlite3_errmsg(db_);
-      return out;
-    }
-    while (sqlite3_step(s) == SQLITE_ROW) {
-      std::vector<std::string> row;
-      for (int i = 0; i < sqlite3_column_count(s); ++i) {
-        const unsigned char* t = sqlite3_column_text(s, i);
-        row.push_back(sqlite3_column_type(s, i) == SQLITE_NULL ? "NULL" : reinterpret_cast<const char*>(t));
-      }
-      out.push_back(row);
-    }
-    sqlite3_finalize(s);
-    return out;
-  }
-  std::string One(const std::string& sql) {
-    auto r = Rows(sql);
-    return r.empty() || r[0].empty() ? "<none>" : r[0][0];
-  }
-  // The exact UTF-16 units stored in column 0 of each row.
-  std::vector<std::u16string> Units(const std::string& sql) {
-    std::vector<std::u16string> out;
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-      ADD_FAILURE() << "raw query failed: " << sql;
-      return out;
-    }
-    while (sqlite3_step(s) == SQLITE_ROW) {
-      const void* p = sqlite3_column_text16(s, 0);
-      int n = sqlite3_column_bytes16(s, 0);
-      out.emplace_back(static_cast<const char16_t*>(p), static_cast<std::size_t>(n) / 2);
-    }
-    sqlite3_finalize(s);
-    return out;
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
+using RawDb = pvtest::RawSqlite;
 
 inline std::vector<std::string> Captions(const pv::MessageBoxRecorder& boxes) {
   std::vector<std::string> out;

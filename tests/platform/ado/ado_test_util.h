@@ -2,7 +2,6 @@
 // schema, and a second, raw SQLite connection to check what reached the file.
 #pragma once
 
-#include <sqlite3.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,6 +11,7 @@
 
 #include "platform/ado/ado.h"
 #include "platform/base/utf.h"
+#include "tests/support/raw_sqlite.h"
 
 namespace adotest {
 
@@ -69,50 +69,7 @@ inline _ConnectionPtr CreateDatabase(const std::string& path) {
   return c;
 }
 
-// A second connection straight to SQLite.
-class RawDb {
- public:
-  explicit RawDb(const std::string& path) { sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr); }
-  ~RawDb() { sqlite3_close_v2(db_); }
-  // Rows as text ("NULL" for null); UTF-8 of the stored text.
-  std::vector<std::vector<std::string>> Rows(const std::string& sql) {
-    std::vector<std::vector<std::string>> out;
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-      ADD_FAILURE() << "raw query failed: " << sql << ": " << sqlite3_errmsg(db_);
-      return out;
-    }
-    while (sqlite3_step(s) == SQLITE_ROW) {
-      std::vector<std::string> row;
-      for (int i = 0; i < sqlite3_column_count(s); ++i) {
-        const unsigned char* t = sqlite3_column_text(s, i);
-        row.push_back(sqlite3_column_type(s, i) == SQLITE_NULL ? "NULL" : reinterpret_cast<const char*>(t));
-      }
-      out.push_back(row);
-    }
-    sqlite3_finalize(s);
-    return out;
-  }
-  std::string One(const std::string& sql) {
-    auto r = Rows(sql);
-    return r.empty() || r[0].empty() ? "<none>" : r[0][0];
-  }
-  // The exact UTF-16 units stored (the file's text encoding is UTF-16le).
-  std::u16string Units(const std::string& sql) {
-    sqlite3_stmt* s = nullptr;
-    std::u16string out;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW) {
-      const void* p = sqlite3_column_blob(s, 0);
-      int n = sqlite3_column_bytes(s, 0);
-      out.assign(static_cast<const char16_t*>(p), static_cast<size_t>(n) / 2);
-    }
-    sqlite3_finalize(s);
-    return out;
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
+using RawDb = pvtest::RawSqlite;
 
 // The description of the _com_error `f` raises ("" when it raises none).
 template <class F>
