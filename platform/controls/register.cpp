@@ -19,6 +19,7 @@ void RegisterStandardControls() {
   RegisterOne(WC_BUTTON, ButtonProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW);
   RegisterOne(WC_STATIC, StaticProc, CS_DBLCLKS | CS_PARENTDC);
   RegisterOne(WC_TREEVIEW, TreeProc, CS_DBLCLKS);
+  RegisterOne(WC_LISTBOX, ListBoxProc, CS_DBLCLKS | CS_PARENTDC);
 }
 
 }  // namespace pv::controls
