@@ -18,6 +18,7 @@
 #include "platform/shell/oleacc.h"
 #include "platform/shell/shellapi.h"
 #include "platform/shell/textserv.h"
+#include "platform/shell/tray_dbus.h"
 #include "platform/system/modules.h"
 #include "platform/window/winuser.h"
 
@@ -60,6 +61,18 @@ std::u16string Bounded(const WCHAR* text, size_t max) {
 
 std::u16string Str(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
 
+// What the desktop's tray shows for an icon, its pixels read from the HICON.
+pv::shell::desktop_tray::ItemState DesktopItem(const pv::shell::TrayIcon& icon) {
+  pv::shell::desktop_tray::ItemState st;
+  st.hwnd = icon.hwnd;
+  st.id = icon.id;
+  st.callbackMessage = icon.callbackMessage;
+  st.version = icon.version;
+  st.tip = icon.tip;
+  pv::shell::desktop_tray::IconPixels(icon.icon, &st.iconWidth, &st.iconHeight, &st.iconArgb);
+  return st;
+}
+
 }  // namespace
 
 namespace pv::shell {
@@ -96,8 +109,7 @@ BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
     s.calls.push_back(call);
     return result;
   };
-  if (!pv::shell::Recording()) return record(FALSE);  // no tray on this desktop
-
+  const bool desktop = !pv::shell::Recording();
   const bool extended = data->cbSize >= NOTIFYICONDATAW_V2_SIZE;
   auto it = std::find_if(s.icons.begin(), s.icons.end(), [&](const pv::shell::TrayIcon& i) {
     return i.hwnd == data->hWnd && i.id == data->uID;
@@ -122,21 +134,29 @@ BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
       icon.hwnd = data->hWnd;
       icon.id = data->uID;
       apply(icon);
+      // On a desktop the icon exists only once the desktop's tray took it.
+      if (desktop && !pv::shell::desktop_tray::Add(DesktopItem(icon))) return record(FALSE);
       s.icons.push_back(icon);
       return record(TRUE);
     }
-    case NIM_MODIFY:
+    case NIM_MODIFY: {
       if (it == s.icons.end()) return record(FALSE);
       apply(*it);
+      if (desktop)
+        pv::shell::desktop_tray::Update(DesktopItem(*it), (data->uFlags & NIF_ICON) != 0,
+                                        (data->uFlags & NIF_TIP) != 0);
       return record(TRUE);
+    }
     case NIM_DELETE:
       if (it == s.icons.end()) return record(FALSE);
+      if (desktop) pv::shell::desktop_tray::Remove(it->hwnd, it->id);
       s.icons.erase(it);
       return record(TRUE);
     case NIM_SETFOCUS: return record(it != s.icons.end());
     case NIM_SETVERSION:
       if (it == s.icons.end() || !extended || data->uVersion > NOTIFYICON_VERSION_4) return record(FALSE);
       it->version = data->uVersion;
+      if (desktop) pv::shell::desktop_tray::Update(DesktopItem(*it), false, false);
       return record(TRUE);
     default: return record(FALSE);
   }
@@ -155,6 +175,7 @@ std::vector<TrayCall> TrayCalls() {
 }
 
 void ResetTray() {
+  pv::shell::desktop_tray::RemoveAll();
   std::lock_guard<std::recursive_mutex> lock(S().mu);
   S().icons.clear();
   S().calls.clear();

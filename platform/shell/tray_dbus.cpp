@@ -1,0 +1,527 @@
+// The desktop notification area over D-Bus. Each icon is its own bus
+// connection owning "org.kde.StatusNotifierItem-<pid>-<n>" with the item at
+// /StatusNotifierItem; the watcher learns of it through
+// RegisterStatusNotifierItem and forgets it when the name leaves the bus.
+//
+// A small worker thread per icon reads its connection and answers the
+// desktop (properties, clicks). It never touches windows: clicks become
+// posted callback messages, which the UI thread's ordinary loop dispatches.
+#include "platform/shell/tray_dbus.h"
+
+#include <dbus/dbus.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/base/clock.h"
+#include "platform/base/utf.h"
+#include "platform/gdi/wingdi.h"
+#include "platform/shell/shellapi.h"
+#include "platform/window/winuser.h"
+
+namespace pv::shell::desktop_tray {
+
+namespace {
+
+constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
+constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
+constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
+constexpr const char* kItemPath = "/StatusNotifierItem";
+constexpr const char* kProps = "org.freedesktop.DBus.Properties";
+
+constexpr const char* kIntrospection =
+    "<node><interface name=\"org.kde.StatusNotifierItem\">"
+    "<property name=\"Category\" type=\"s\" access=\"read\"/>"
+    "<property name=\"Id\" type=\"s\" access=\"read\"/>"
+    "<property name=\"Title\" type=\"s\" access=\"read\"/>"
+    "<property name=\"Status\" type=\"s\" access=\"read\"/>"
+    "<property name=\"WindowId\" type=\"i\" access=\"read\"/>"
+    "<property name=\"IconName\" type=\"s\" access=\"read\"/>"
+    "<property name=\"IconPixmap\" type=\"a(iiay)\" access=\"read\"/>"
+    "<property name=\"ToolTip\" type=\"(sa(iiay)ss)\" access=\"read\"/>"
+    "<property name=\"ItemIsMenu\" type=\"b\" access=\"read\"/>"
+    "<method name=\"ContextMenu\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
+    "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
+    "<method name=\"Activate\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
+    "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
+    "<method name=\"SecondaryActivate\"><arg name=\"x\" type=\"i\" direction=\"in\"/>"
+    "<arg name=\"y\" type=\"i\" direction=\"in\"/></method>"
+    "<method name=\"Scroll\"><arg name=\"delta\" type=\"i\" direction=\"in\"/>"
+    "<arg name=\"orientation\" type=\"s\" direction=\"in\"/></method>"
+    "<signal name=\"NewIcon\"/><signal name=\"NewToolTip\"/><signal name=\"NewTitle\"/>"
+    "<signal name=\"NewStatus\"><arg name=\"status\" type=\"s\"/></signal>"
+    "</interface>"
+    "<interface name=\"org.freedesktop.DBus.Properties\">"
+    "<method name=\"Get\"><arg type=\"s\" direction=\"in\"/><arg type=\"s\" direction=\"in\"/>"
+    "<arg type=\"v\" direction=\"out\"/></method>"
+    "<method name=\"GetAll\"><arg type=\"s\" direction=\"in\"/>"
+    "<arg type=\"a{sv}\" direction=\"out\"/></method>"
+    "</interface>"
+    "<interface name=\"org.freedesktop.DBus.Introspectable\">"
+    "<method name=\"Introspect\"><arg type=\"s\" direction=\"out\"/></method>"
+    "</interface></node>";
+
+struct Item {
+  DBusConnection* conn = nullptr;
+  std::string name;
+  std::thread worker;
+  std::atomic<bool> stop{false};
+  std::mutex mu;  // guards state and the double-click memory
+  ItemState state;
+  DWORD lastActivate = 0;
+  bool activatedOnce = false;
+
+  ~Item() { Shutdown(); }
+
+  void Shutdown() {
+    if (!conn) return;
+    stop = true;
+    // A message to ourselves wakes the worker out of its wait at once.
+    if (const char* self = dbus_bus_get_unique_name(conn)) {
+      DBusMessage* ping = dbus_message_new_method_call(self, kItemPath, "org.freedesktop.DBus.Peer", "Ping");
+      if (ping) {
+        dbus_message_set_no_reply(ping, TRUE);
+        dbus_connection_send(conn, ping, nullptr);
+        dbus_connection_flush(conn);
+        dbus_message_unref(ping);
+      }
+    }
+    if (worker.joinable()) worker.join();
+    dbus_connection_close(conn);
+    dbus_connection_unref(conn);
+    conn = nullptr;
+  }
+};
+
+struct Tray {
+  std::mutex mu;
+  std::string address;
+  bool addressSet = false;
+  unsigned next = 0;
+  std::vector<std::unique_ptr<Item>> items;
+};
+
+Tray& T() {
+  static Tray* t = new Tray;  // never destroyed: workers may outlive static destruction
+  return *t;
+}
+
+// The session bus without auto-launching one (that could start programs or wait).
+std::string SessionAddress() {
+  if (T().addressSet) return T().address;
+  if (const char* a = std::getenv("DBUS_SESSION_BUS_ADDRESS"); a && *a) return a;
+  if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir) {
+    std::string path = std::string(dir) + "/bus";
+    struct stat st{};
+    if (stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return "unix:path=" + path;
+  }
+  return {};
+}
+
+// A method call to the bus or a peer, bounded by the time-out; the reply or null.
+DBusMessage* Call(DBusConnection* conn, DBusMessage* msg) {
+  dbus_message_set_auto_start(msg, FALSE);
+  DBusError err;
+  dbus_error_init(&err);
+  DBusMessage* reply = dbus_connection_send_with_reply_and_block(conn, msg, kBusTimeoutMs, &err);
+  dbus_message_unref(msg);
+  dbus_error_free(&err);
+  return reply;
+}
+
+// Opens a private connection and says hello with a bounded wait (the
+// library's own registration would wait its default 25 seconds).
+DBusConnection* Connect(const std::string& address) {
+  if (address.empty()) return nullptr;
+  DBusError err;
+  dbus_error_init(&err);
+  DBusConnection* conn = dbus_connection_open_private(address.c_str(), &err);
+  dbus_error_free(&err);
+  if (!conn) return nullptr;
+  dbus_connection_set_exit_on_disconnect(conn, FALSE);
+  DBusMessage* hello = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                    "org.freedesktop.DBus", "Hello");
+  DBusMessage* reply = hello ? Call(conn, hello) : nullptr;
+  const char* unique = nullptr;
+  if (reply && dbus_message_get_args(reply, nullptr, DBUS_TYPE_STRING, &unique, DBUS_TYPE_INVALID) &&
+      dbus_bus_set_unique_name(conn, unique)) {
+    dbus_message_unref(reply);
+    return conn;
+  }
+  if (reply) dbus_message_unref(reply);
+  dbus_connection_close(conn);
+  dbus_connection_unref(conn);
+  return nullptr;
+}
+
+bool RequestName(DBusConnection* conn, const std::string& name) {
+  DBusMessage* m = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                "org.freedesktop.DBus", "RequestName");
+  if (!m) return false;
+  const char* n = name.c_str();
+  dbus_uint32_t flags = DBUS_NAME_FLAG_DO_NOT_QUEUE;
+  dbus_message_append_args(m, DBUS_TYPE_STRING, &n, DBUS_TYPE_UINT32, &flags, DBUS_TYPE_INVALID);
+  DBusMessage* reply = Call(conn, m);
+  if (!reply) return false;
+  dbus_uint32_t result = 0;
+  bool ok = dbus_message_get_args(reply, nullptr, DBUS_TYPE_UINT32, &result, DBUS_TYPE_INVALID) &&
+            result == DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER;
+  dbus_message_unref(reply);
+  return ok;
+}
+
+// ---- property values ----
+
+void AppendPixmaps(DBusMessageIter* it, const ItemState& s) {
+  DBusMessageIter arr, st, bytes;
+  dbus_message_iter_open_container(it, DBUS_TYPE_ARRAY, "(iiay)", &arr);
+  if (s.iconWidth > 0 && s.iconHeight > 0 && !s.iconArgb.empty()) {
+    dbus_message_iter_open_container(&arr, DBUS_TYPE_STRUCT, nullptr, &st);
+    dbus_int32_t w = s.iconWidth, h = s.iconHeight;
+    dbus_message_iter_append_basic(&st, DBUS_TYPE_INT32, &w);
+    dbus_message_iter_append_basic(&st, DBUS_TYPE_INT32, &h);
+    dbus_message_iter_open_container(&st, DBUS_TYPE_ARRAY, "y", &bytes);
+    const uint8_t* p = s.iconArgb.data();
+    dbus_message_iter_append_fixed_array(&bytes, DBUS_TYPE_BYTE, &p, static_cast<int>(s.iconArgb.size()));
+    dbus_message_iter_close_container(&st, &bytes);
+    dbus_message_iter_close_container(&arr, &st);
+  }
+  dbus_message_iter_close_container(it, &arr);
+}
+
+void AppendString(DBusMessageIter* it, const std::string& v) {
+  const char* c = v.c_str();
+  dbus_message_iter_append_basic(it, DBUS_TYPE_STRING, &c);
+}
+
+// Appends the property as a variant; false when there is no such property.
+bool AppendProperty(DBusMessageIter* it, const std::string& prop, const ItemState& s) {
+  // The bus refuses text that is not valid UTF-8; the conversion repairs lone surrogates.
+  std::string tip = pv::Utf16ToUtf8(s.tip);
+  std::string title = tip.empty() ? std::string("Pravenor") : tip;
+  DBusMessageIter var;
+  auto str = [&](const std::string& v) {
+    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "s", &var);
+    AppendString(&var, v);
+    dbus_message_iter_close_container(it, &var);
+  };
+  if (prop == "Category") str("ApplicationStatus");
+  else if (prop == "Id") str("pravenor");
+  else if (prop == "Title") str(title);
+  else if (prop == "Status") str("Active");
+  else if (prop == "IconName") str("");
+  else if (prop == "WindowId") {
+    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "i", &var);
+    dbus_int32_t zero = 0;
+    dbus_message_iter_append_basic(&var, DBUS_TYPE_INT32, &zero);
+    dbus_message_iter_close_container(it, &var);
+  } else if (prop == "ItemIsMenu") {
+    // Not a menu: the desktop asks for ContextMenu and we post the right click.
+    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "b", &var);
+    dbus_bool_t no = FALSE;
+    dbus_message_iter_append_basic(&var, DBUS_TYPE_BOOLEAN, &no);
+    dbus_message_iter_close_container(it, &var);
+  } else if (prop == "IconPixmap") {
+    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "a(iiay)", &var);
+    AppendPixmaps(&var, s);
+    dbus_message_iter_close_container(it, &var);
+  } else if (prop == "ToolTip") {
+    DBusMessageIter st;
+    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "(sa(iiay)ss)", &var);
+    dbus_message_iter_open_container(&var, DBUS_TYPE_STRUCT, nullptr, &st);
+    AppendString(&st, "");
+    ItemState none;
+    AppendPixmaps(&st, none);
+    AppendString(&st, tip);
+    AppendString(&st, "");
+    dbus_message_iter_close_container(&var, &st);
+    dbus_message_iter_close_container(it, &var);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+constexpr const char* kAllProperties[] = {"Category", "Id", "Title", "Status", "WindowId",
+                                          "IconName", "IconPixmap", "ToolTip", "ItemIsMenu"};
+
+// ---- clicks ----
+
+void Post(const ItemState& s, UINT notification, int x, int y) {
+  if (!s.callbackMessage || !s.hwnd) return;
+  if (s.version >= NOTIFYICON_VERSION_4)
+    PostMessage(s.hwnd, s.callbackMessage, MAKEWPARAM(x, y), MAKELPARAM(notification, s.id));
+  else
+    PostMessage(s.hwnd, s.callbackMessage, static_cast<WPARAM>(s.id), static_cast<LPARAM>(notification));
+}
+
+// The desktop reports clicks, not presses: each becomes the press and release
+// a mouse would give; a second activation within the double-click time is a
+// double click (down, up, double-click, up).
+void Clicked(Item& item, const char* member, int x, int y) {
+  ItemState s;
+  bool dbl = false;
+  {
+    std::lock_guard<std::mutex> lock(item.mu);
+    s = item.state;
+    if (std::strcmp(member, "Activate") == 0) {
+      DWORD now = GetTickCount();
+      dbl = item.activatedOnce && now - item.lastActivate <= GetDoubleClickTime();
+      item.activatedOnce = !dbl;
+      item.lastActivate = now;
+    }
+  }
+  bool newer = s.version >= NOTIFYICON_VERSION;
+  if (std::strcmp(member, "Activate") == 0) {
+    Post(s, dbl ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, x, y);
+    Post(s, WM_LBUTTONUP, x, y);
+    if (newer && !dbl) Post(s, NIN_SELECT, x, y);
+  } else if (std::strcmp(member, "SecondaryActivate") == 0) {
+    Post(s, WM_MBUTTONDOWN, x, y);
+    Post(s, WM_MBUTTONUP, x, y);
+  } else {
+    Post(s, WM_RBUTTONDOWN, x, y);
+    Post(s, WM_RBUTTONUP, x, y);
+    if (newer) Post(s, WM_CONTEXTMENU, x, y);
+  }
+}
+
+DBusHandlerResult Handle(DBusConnection* conn, DBusMessage* msg, void* data) {
+  Item& item = *static_cast<Item*>(data);
+  if (dbus_message_get_type(msg) != DBUS_MESSAGE_TYPE_METHOD_CALL) return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+  const char* iface = dbus_message_get_interface(msg);
+  const char* member = dbus_message_get_member(msg);
+  if (!member) return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+  std::string in = iface ? iface : "";
+  DBusMessage* reply = nullptr;
+  if ((in.empty() || in == kItemInterface) &&
+      (!std::strcmp(member, "Activate") || !std::strcmp(member, "SecondaryActivate") ||
+       !std::strcmp(member, "ContextMenu"))) {
+    dbus_int32_t x = 0, y = 0;
+    if (!dbus_message_get_args(msg, nullptr, DBUS_TYPE_INT32, &x, DBUS_TYPE_INT32, &y, DBUS_TYPE_INVALID))
+      reply = dbus_message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "expected (ii)");
+    else {
+      Clicked(item, member, x, y);
+      reply = dbus_message_new_method_return(msg);
+    }
+  } else if ((in.empty() || in == kItemInterface) && !std::strcmp(member, "Scroll")) {
+    reply = dbus_message_new_method_return(msg);  // the icon has no use for the wheel
+  } else if (in == kProps && !std::strcmp(member, "Get")) {
+    const char *i = nullptr, *p = nullptr;
+    if (!dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &i, DBUS_TYPE_STRING, &p, DBUS_TYPE_INVALID)) {
+      reply = dbus_message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "expected (ss)");
+    } else {
+      ItemState s;
+      {
+        std::lock_guard<std::mutex> lock(item.mu);
+        s = item.state;
+      }
+      reply = dbus_message_new_method_return(msg);
+      DBusMessageIter it;
+      dbus_message_iter_init_append(reply, &it);
+      if (std::strcmp(i, kItemInterface) != 0 || !AppendProperty(&it, p, s)) {
+        dbus_message_unref(reply);
+        reply = dbus_message_new_error(msg, DBUS_ERROR_UNKNOWN_PROPERTY, p);
+      }
+    }
+  } else if (in == kProps && !std::strcmp(member, "GetAll")) {
+    ItemState s;
+    {
+      std::lock_guard<std::mutex> lock(item.mu);
+      s = item.state;
+    }
+    const char* i = nullptr;
+    dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &i, DBUS_TYPE_INVALID);
+    reply = dbus_message_new_method_return(msg);
+    DBusMessageIter it, dict, entry;
+    dbus_message_iter_init_append(reply, &it);
+    dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, "{sv}", &dict);
+    if (i && !std::strcmp(i, kItemInterface))
+      for (const char* p : kAllProperties) {
+        dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
+        AppendString(&entry, p);
+        AppendProperty(&entry, p, s);
+        dbus_message_iter_close_container(&dict, &entry);
+      }
+    dbus_message_iter_close_container(&it, &dict);
+  } else if (in == "org.freedesktop.DBus.Introspectable" && !std::strcmp(member, "Introspect")) {
+    reply = dbus_message_new_method_return(msg);
+    dbus_message_append_args(reply, DBUS_TYPE_STRING, &kIntrospection, DBUS_TYPE_INVALID);
+  } else {
+    return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+  }
+  if (reply) {
+    dbus_connection_send(conn, reply, nullptr);
+    dbus_message_unref(reply);
+  }
+  return DBUS_HANDLER_RESULT_HANDLED;
+}
+
+void Signal(Item& item, const char* name) {
+  DBusMessage* sig = dbus_message_new_signal(kItemPath, kItemInterface, name);
+  if (!sig) return;
+  dbus_connection_send(item.conn, sig, nullptr);
+  dbus_connection_flush(item.conn);
+  dbus_message_unref(sig);
+}
+
+std::unique_ptr<Item>* Find(HWND hwnd, UINT id) {
+  for (auto& i : T().items)
+    if (i->state.hwnd == hwnd && i->state.id == id) return &i;
+  return nullptr;
+}
+
+void InitThreads() {
+  static std::once_flag once;
+  std::call_once(once, [] { dbus_threads_init_default(); });
+}
+
+}  // namespace
+
+void IconPixels(HICON icon, int* width, int* height, std::vector<uint8_t>* argb) {
+  *width = *height = 0;
+  argb->clear();
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return;
+  auto read = [](HBITMAP bmp, int w, int h, std::vector<uint32_t>* px) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    px->assign(static_cast<size_t>(w) * h, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    int lines = GetDIBits(dc, bmp, 0, h, px->data(), &bi, DIB_RGB_COLORS);
+    DeleteDC(dc);
+    return lines == h;
+  };
+  BITMAP bm{};
+  if (info.hbmColor && GetObject(info.hbmColor, sizeof bm, &bm) && bm.bmWidth > 0 && bm.bmHeight > 0 &&
+      bm.bmWidth <= 1024 && bm.bmHeight <= 1024) {
+    int w = bm.bmWidth, h = bm.bmHeight;
+    std::vector<uint32_t> color, mask;
+    bool haveMask = info.hbmMask && read(info.hbmMask, w, h, &mask);
+    if (read(info.hbmColor, w, h, &color)) {
+      // Per-pixel alpha only when it varies; opaque or all-clear colour uses the mask.
+      bool partial = false, zero = false, nonzero = false;
+      for (uint32_t p : color) {
+        uint32_t a = p >> 24;
+        partial |= a != 0 && a != 255;
+        (a ? nonzero : zero) = true;
+      }
+      bool alpha = partial || (zero && nonzero);
+      argb->resize(color.size() * 4);
+      for (size_t i = 0; i < color.size(); ++i) {
+        uint32_t p = color[i];
+        uint32_t a = p >> 24, r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        if (alpha) {
+          if (a && a < 255) {  // stored premultiplied; the bus wants straight colour
+            r = std::min<uint32_t>(255, (r * 255 + a / 2) / a);
+            g = std::min<uint32_t>(255, (g * 255 + a / 2) / a);
+            b = std::min<uint32_t>(255, (b * 255 + a / 2) / a);
+          }
+        } else {
+          a = haveMask && (mask[i] & 0xFFFFFF) ? 0 : 255;
+        }
+        uint8_t* o = &(*argb)[i * 4];
+        o[0] = static_cast<uint8_t>(a);
+        o[1] = static_cast<uint8_t>(r);
+        o[2] = static_cast<uint8_t>(g);
+        o[3] = static_cast<uint8_t>(b);
+      }
+      *width = w;
+      *height = h;
+    }
+  }
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (info.hbmMask) DeleteObject(info.hbmMask);
+}
+
+bool Add(const ItemState& state) {
+  InitThreads();
+  std::lock_guard<std::mutex> lock(T().mu);
+  if (Find(state.hwnd, state.id)) return false;
+  auto item = std::make_unique<Item>();
+  item->state = state;
+  item->conn = Connect(SessionAddress());
+  if (!item->conn) return false;
+  item->name = "org.kde.StatusNotifierItem-" + std::to_string(getpid()) + "-" + std::to_string(++T().next);
+  DBusObjectPathVTable vtable{};
+  vtable.message_function = &Handle;
+  if (!RequestName(item->conn, item->name) ||
+      !dbus_connection_register_object_path(item->conn, kItemPath, &vtable, item.get()))
+    return false;  // the item's destructor closes the connection
+  Item* raw = item.get();
+  item->worker = std::thread([raw] {
+    while (!raw->stop && dbus_connection_read_write_dispatch(raw->conn, 200)) {
+    }
+  });
+  DBusMessage* reg = dbus_message_new_method_call(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
+  if (!reg) return false;
+  const char* n = item->name.c_str();
+  dbus_message_append_args(reg, DBUS_TYPE_STRING, &n, DBUS_TYPE_INVALID);
+  DBusMessage* reply = Call(item->conn, reg);
+  if (!reply) return false;  // no watcher: no tray available
+  bool ok = dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
+  dbus_message_unref(reply);
+  if (!ok) return false;
+  T().items.push_back(std::move(item));
+  return true;
+}
+
+bool Update(const ItemState& state, bool iconChanged, bool tipChanged) {
+  std::lock_guard<std::mutex> lock(T().mu);
+  auto* found = Find(state.hwnd, state.id);
+  if (!found) return false;
+  Item& item = **found;
+  {
+    std::lock_guard<std::mutex> l(item.mu);
+    item.state = state;
+  }
+  if (iconChanged) Signal(item, "NewIcon");
+  if (tipChanged) {
+    Signal(item, "NewToolTip");
+    Signal(item, "NewTitle");
+  }
+  return true;
+}
+
+bool Remove(HWND hwnd, UINT id) {
+  std::unique_ptr<Item> gone;
+  {
+    std::lock_guard<std::mutex> lock(T().mu);
+    auto* found = Find(hwnd, id);
+    if (!found) return false;
+    gone = std::move(*found);
+    T().items.erase(T().items.begin() + (found - T().items.data()));
+  }
+  gone->Shutdown();  // closing the connection takes the name off the bus
+  return true;
+}
+
+void RemoveAll() {
+  std::vector<std::unique_ptr<Item>> gone;
+  {
+    std::lock_guard<std::mutex> lock(T().mu);
+    gone.swap(T().items);
+  }
+  gone.clear();
+}
+
+void SetBusAddress(const std::string& address) {
+  RemoveAll();
+  std::lock_guard<std::mutex> lock(T().mu);
+  T().address = address;
+  T().addressSet = !address.empty();
+}
+
+}  // namespace pv::shell::desktop_tray
