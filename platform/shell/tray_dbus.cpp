@@ -3,17 +3,23 @@
 // /StatusNotifierItem; the watcher learns of it through
 // RegisterStatusNotifierItem and forgets it when the name leaves the bus.
 //
-// A small worker thread per icon reads its connection and answers the
-// desktop (properties, clicks). It never touches windows: clicks become
-// posted callback messages, which the UI thread's ordinary loop dispatches.
+// A small worker thread per icon waits on its connection's socket (and a
+// wake-up pipe) and answers the desktop (properties, clicks). It never
+// touches windows: clicks become posted callback messages, which the UI
+// thread's ordinary loop dispatches. The worker never sits inside the bus
+// library while waiting, so the UI thread's own (bounded) calls are never
+// held up behind it.
 #include "platform/shell/tray_dbus.h"
 
 #include <dbus/dbus.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -73,6 +79,7 @@ struct Item {
   std::string name;
   std::thread worker;
   std::atomic<bool> stop{false};
+  int wake[2] = {-1, -1};  // written to whenever the worker has something to do
   std::mutex mu;  // guards state and the double-click memory
   ItemState state;
   DWORD lastActivate = 0;
@@ -80,23 +87,47 @@ struct Item {
 
   ~Item() { Shutdown(); }
 
-  void Shutdown() {
-    if (!conn) return;
-    stop = true;
-    // A message to ourselves wakes the worker out of its wait at once.
-    if (const char* self = dbus_bus_get_unique_name(conn)) {
-      DBusMessage* ping = dbus_message_new_method_call(self, kItemPath, "org.freedesktop.DBus.Peer", "Ping");
-      if (ping) {
-        dbus_message_set_no_reply(ping, TRUE);
-        dbus_connection_send(conn, ping, nullptr);
-        dbus_connection_flush(conn);
-        dbus_message_unref(ping);
-      }
+  void Wake() {
+    if (wake[1] >= 0) {
+      char c = 1;
+      [[maybe_unused]] ssize_t n = write(wake[1], &c, 1);
     }
+  }
+
+  void Shutdown() {
+    stop = true;
+    Wake();
     if (worker.joinable()) worker.join();
-    dbus_connection_close(conn);
-    dbus_connection_unref(conn);
-    conn = nullptr;
+    if (conn) {
+      dbus_connection_close(conn);
+      dbus_connection_unref(conn);
+      conn = nullptr;
+    }
+    for (int& fd : wake)
+      if (fd >= 0) {
+        close(fd);
+        fd = -1;
+      }
+  }
+
+  // Reads what arrived, answers it and sends the answers; returns false once
+  // the bus is gone.
+  void Run() {
+    int fd = -1;
+    if (!dbus_connection_get_socket(conn, &fd)) return;
+    while (!stop) {
+      pollfd p[2] = {{fd, POLLIN, 0}, {wake[0], POLLIN, 0}};
+      if (poll(p, 2, -1) < 0 && errno != EINTR) return;
+      char buf[64];
+      while (read(wake[0], buf, sizeof buf) > 0) {
+      }
+      if (stop) return;
+      if (!dbus_connection_read_write(conn, 0)) return;  // disconnected
+      while (dbus_connection_dispatch(conn) == DBUS_DISPATCH_DATA_REMAINS) {
+      }
+      dbus_connection_flush(conn);
+      if (p[0].revents & (POLLHUP | POLLERR) && !dbus_connection_get_is_connected(conn)) return;
+    }
   }
 };
 
@@ -460,11 +491,19 @@ bool Add(const ItemState& state) {
   if (!RequestName(item->conn, item->name) ||
       !dbus_connection_register_object_path(item->conn, kItemPath, &vtable, item.get()))
     return false;  // the item's destructor closes the connection
+  if (pipe2(item->wake, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+  // Messages another thread's call read off the socket, or replies queued by
+  // the handlers, wake the worker.
+  dbus_connection_set_dispatch_status_function(
+      item->conn,
+      [](DBusConnection*, DBusDispatchStatus status, void* data) {
+        if (status == DBUS_DISPATCH_DATA_REMAINS) static_cast<Item*>(data)->Wake();
+      },
+      item.get(), nullptr);
+  dbus_connection_set_wakeup_main_function(
+      item->conn, [](void* data) { static_cast<Item*>(data)->Wake(); }, item.get(), nullptr);
   Item* raw = item.get();
-  item->worker = std::thread([raw] {
-    while (!raw->stop && dbus_connection_read_write_dispatch(raw->conn, 200)) {
-    }
-  });
+  item->worker = std::thread([raw] { raw->Run(); });
   DBusMessage* reg = dbus_message_new_method_call(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
   if (!reg) return false;
   const char* n = item->name.c_str();
