@@ -390,14 +390,16 @@ TEST_F(DesktopTrayTest, AddShowsTipAndPixelsModifyAndDeleteReachTheDesktop) {
                                0x00, 0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0xFF};
   EXPECT_EQ(got, want);
 
-  // A new tip: the desktop is told and reads the new text.
-  std::u16string tip2 = u"Nothing due";
+  // A new tip: the desktop is told and reads the new text. The bus accepts
+  // only valid UTF-8, so a lone surrogate must arrive replaced, not break it.
+  std::u16string tip2 = u"Nothing due ";
+  tip2 += static_cast<char16_t>(0xD800);
   d.uFlags = NIF_TIP;
   std::fill(std::begin(d.szTip), std::end(d.szTip), u'\0');
   std::copy(tip2.begin(), tip2.end(), d.szTip);
   ASSERT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &d));
   EXPECT_TRUE(watcher.WaitSignal("NewToolTip", 1));
-  EXPECT_EQ(TipOf(item), "Nothing due");
+  EXPECT_EQ(TipOf(item), "Nothing due \xEF\xBF\xBD");
 
   ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &d));
   EXPECT_TRUE(watcher.WaitGone(item));
