@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "platform/base/systime.h"
 #include "platform/window/winuser.h"
 
 namespace pv::controls {
@@ -660,3 +661,66 @@ struct TTHITTESTINFOW {
   POINT pt;
   TOOLINFOW ti;
 };
+
+// ---- month calendar and date-time picker ----
+#define MONTHCAL_CLASS u"SysMonthCal32"
+#define DATETIMEPICK_CLASS u"SysDateTimePick32"
+#define GDT_ERROR (-1)
+#define GDT_VALID 0
+#define GDT_NONE 1
+#define GDTR_MIN 0x0001
+#define GDTR_MAX 0x0002
+#define MCS_DAYSTATE 0x0001
+#define MCS_MULTISELECT 0x0002
+#define MCS_WEEKNUMBERS 0x0004
+#define MCS_NOTODAYCIRCLE 0x0008
+#define MCS_NOTODAY 0x0010
+#define MCM_FIRST 0x1000
+#define MCM_GETCURSEL (MCM_FIRST + 1)
+#define MCM_SETCURSEL (MCM_FIRST + 2)
+#define MCM_GETMINREQRECT (MCM_FIRST + 9)
+#define MCM_SETTODAY (MCM_FIRST + 12)
+#define MCM_GETTODAY (MCM_FIRST + 13)
+#define MCM_HITTEST (MCM_FIRST + 14)
+#define MCM_SETFIRSTDAYOFWEEK (MCM_FIRST + 15)
+#define MCM_GETFIRSTDAYOFWEEK (MCM_FIRST + 16)
+#define MCM_GETRANGE (MCM_FIRST + 17)
+#define MCM_SETRANGE (MCM_FIRST + 18)
+#define MCN_SELECT (0U - 746U)
+#define MCN_GETDAYSTATE (0U - 747U)
+#define MCN_SELCHANGE (0U - 749U)
+struct NMSELCHANGE {
+  NMHDR nmhdr;
+  SYSTEMTIME stSelStart;
+  SYSTEMTIME stSelEnd;
+};
+using NMSELECT = NMSELCHANGE;
+using LPNMSELCHANGE = NMSELCHANGE*;
+
+#define DTS_UPDOWN 0x0001
+#define DTS_SHOWNONE 0x0002
+#define DTS_SHORTDATEFORMAT 0x0000
+#define DTS_LONGDATEFORMAT 0x0004
+#define DTS_SHORTDATECENTURYFORMAT 0x000C
+#define DTS_TIMEFORMAT 0x0009
+#define DTS_APPCANPARSE 0x0010
+#define DTS_RIGHTALIGN 0x0020
+#define DTM_FIRST 0x1000
+#define DTM_GETSYSTEMTIME (DTM_FIRST + 1)
+#define DTM_SETSYSTEMTIME (DTM_FIRST + 2)
+#define DTM_GETRANGE (DTM_FIRST + 3)
+#define DTM_SETRANGE (DTM_FIRST + 4)
+#define DTM_GETMONTHCAL (DTM_FIRST + 8)
+#define DTM_CLOSEMONTHCAL (DTM_FIRST + 13)
+#define DTM_SETFORMAT (DTM_FIRST + 50)
+#define DTM_SETFORMATW DTM_SETFORMAT
+#define DTN_FIRST2 (0U - 753U)
+#define DTN_CLOSEUP (DTN_FIRST2)
+#define DTN_DROPDOWN (DTN_FIRST2 - 1)
+#define DTN_DATETIMECHANGE (DTN_FIRST2 - 6)
+struct NMDATETIMECHANGE {
+  NMHDR nmhdr;
+  DWORD dwFlags;
+  SYSTEMTIME st;
+};
+using LPNMDATETIMECHANGE = NMDATETIMECHANGE*;

@@ -20,6 +20,8 @@ void RegisterStandardControls() {
   RegisterOne(WC_STATIC, StaticProc, CS_DBLCLKS | CS_PARENTDC);
   RegisterOne(WC_TREEVIEW, TreeProc, CS_DBLCLKS);
   RegisterOne(WC_LISTBOX, ListBoxProc, CS_DBLCLKS | CS_PARENTDC);
+  RegisterOne(MONTHCAL_CLASS, MonthCalProc, CS_DBLCLKS);
+  RegisterOne(DATETIMEPICK_CLASS, DateTimeProc, CS_DBLCLKS);
   RegisterOne(TOOLTIPS_CLASS, ToolTipProc, CS_DBLCLKS | CS_SAVEBITS);
   RegisterOne(WC_COMBOBOX, ComboProc, CS_DBLCLKS | CS_PARENTDC | CS_HREDRAW | CS_VREDRAW);
 }
