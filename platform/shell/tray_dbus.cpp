@@ -395,6 +395,46 @@ DBusHandlerResult Handle(DBusConnection* conn, DBusMessage* msg, void* data) {
   return DBUS_HANDLER_RESULT_HANDLED;
 }
 
+DBusMessage* Registration(const std::string& name) {
+  DBusMessage* reg = dbus_message_new_method_call(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
+  if (!reg) return nullptr;
+  const char* n = name.c_str();
+  dbus_message_append_args(reg, DBUS_TYPE_STRING, &n, DBUS_TYPE_INVALID);
+  return reg;
+}
+
+// The desktop's watcher restarted (a new panel): register again, so the icon
+// comes back without its window having to know.
+DBusHandlerResult WatcherChanged(DBusConnection* conn, DBusMessage* msg, void* data) {
+  Item& item = *static_cast<Item*>(data);
+  const char *name = nullptr, *old = nullptr, *now = nullptr;
+  if (dbus_message_is_signal(msg, "org.freedesktop.DBus", "NameOwnerChanged") &&
+      dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &old, DBUS_TYPE_STRING, &now,
+                            DBUS_TYPE_INVALID) &&
+      std::strcmp(name, kWatcher) == 0 && *now) {
+    if (DBusMessage* reg = Registration(item.name)) {
+      dbus_message_set_no_reply(reg, TRUE);
+      dbus_message_set_auto_start(reg, FALSE);
+      dbus_connection_send(conn, reg, nullptr);
+      dbus_message_unref(reg);
+    }
+  }
+  return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+}
+
+// Asks the bus for the watcher's comings and goings; without it the icon
+// just does not come back after a panel restart.
+void WatchWatcher(DBusConnection* conn) {
+  DBusMessage* m = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                "org.freedesktop.DBus", "AddMatch");
+  if (!m) return;
+  std::string rule = std::string("type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+                                 "member='NameOwnerChanged',arg0='") + kWatcher + "'";
+  const char* r = rule.c_str();
+  dbus_message_append_args(m, DBUS_TYPE_STRING, &r, DBUS_TYPE_INVALID);
+  if (DBusMessage* reply = Call(conn, m)) dbus_message_unref(reply);
+}
+
 void Signal(Item& item, const char* name) {
   DBusMessage* sig = dbus_message_new_signal(kItemPath, kItemInterface, name);
   if (!sig) return;
@@ -491,7 +531,10 @@ bool Add(const ItemState& state) {
   if (!RequestName(item->conn, item->name) ||
       !dbus_connection_register_object_path(item->conn, kItemPath, &vtable, item.get()))
     return false;  // the item's destructor closes the connection
-  if (pipe2(item->wake, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+  if (pipe2(item->wake, O_NONBLOCK | O_CLOEXEC) != 0 ||
+      !dbus_connection_add_filter(item->conn, &WatcherChanged, item.get(), nullptr))
+    return false;
+  WatchWatcher(item->conn);
   // Messages another thread's call read off the socket, or replies queued by
   // the handlers, wake the worker.
   dbus_connection_set_dispatch_status_function(
@@ -504,10 +547,8 @@ bool Add(const ItemState& state) {
       item->conn, [](void* data) { static_cast<Item*>(data)->Wake(); }, item.get(), nullptr);
   Item* raw = item.get();
   item->worker = std::thread([raw] { raw->Run(); });
-  DBusMessage* reg = dbus_message_new_method_call(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
+  DBusMessage* reg = Registration(item->name);
   if (!reg) return false;
-  const char* n = item->name.c_str();
-  dbus_message_append_args(reg, DBUS_TYPE_STRING, &n, DBUS_TYPE_INVALID);
   DBusMessage* reply = Call(item->conn, reg);
   if (!reply) return false;  // no watcher: no tray available
   bool ok = dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;

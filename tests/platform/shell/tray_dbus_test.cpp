@@ -151,6 +151,9 @@ class FakeWatcher {
   bool WaitGone(const std::string& name) {
     return Wait([&] { return std::find(gone_.begin(), gone_.end(), name) != gone_.end(); });
   }
+  bool WaitRegistered(size_t count) {
+    return Wait([&] { return registered_.size() >= count; });
+  }
   bool WaitSignal(const std::string& member, size_t count) {
     return Wait([&] { return std::count(signals_.begin(), signals_.end(), member) >= static_cast<long>(count); });
   }
@@ -465,6 +468,25 @@ TEST_F(DesktopTrayTest, DesktopClicksArriveAsTheCallbackMessage) {
     // Separate cases: the next one's first click must not pair with this one's.
     pv::test::AdvanceAndPump(late);
   }
+}
+
+TEST_F(DesktopTrayTest, IconComesBackWhenTheDesktopsWatcherRestarts) {
+  Owner owner;
+  NOTIFYICONDATAW d = Data(owner.hwnd, nullptr, u"tip");
+  std::string item;
+  {
+    FakeWatcher first(bus->address);
+    ASSERT_TRUE(first.ok());
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &d));
+    item = first.Registered().at(0);
+  }
+  FakeWatcher second(bus->address);
+  ASSERT_TRUE(second.ok());
+  ASSERT_TRUE(second.WaitRegistered(1));
+  EXPECT_EQ(second.Registered().at(0), item);
+  ASSERT_TRUE(CallItem(item, "Activate", 1, 1));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(Owner::calls.size(), 2u);  // the same icon still reaches its window
 }
 
 TEST_F(DesktopTrayTest, NoWatcherOrNoBusIsACleanNo) {
