@@ -3,8 +3,9 @@
 //
 // Headless (tests, PRAVENOR_HEADLESS or no display) the notification area is
 // a recording tray that tests can make refuse icons or restart. On a desktop
-// there is no tray yet: NIM_ADD answers FALSE ("no tray available") and
-// callers keep working without their icon.
+// the icon goes to the desktop's notification area over D-Bus; where there
+// is no session bus or no tray, NIM_ADD answers FALSE ("no tray available")
+// and callers keep working without their icon.
 #pragma once
 
 #include <string>

@@ -7,6 +7,7 @@
 
 #include "platform/base/utf.h"
 #include "platform/shell/shellapi.h"
+#include "platform/shell/tray_dbus.h"
 #include "platform/system/modules.h"
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
@@ -153,12 +154,15 @@ TEST_F(ShellTest, RefusedAddAndTaskbarRestartReAdds) {
 }
 
 TEST_F(ShellTest, DesktopWithoutTrayAnswersNo) {
+  // A bus address where nothing listens, so a developer's own tray cannot answer.
+  pv::shell::desktop_tray::SetBusAddress("unix:path=/nonexistent/pravenor-no-bus");
   pv::shell::SetRecording(false);
   TrayOwner owner;
   NOTIFYICONDATAW d = TrayOwner::Data(owner.hwnd);
   EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
   EXPECT_FALSE(Shell_NotifyIconW(NIM_DELETE, &d));
   pv::shell::SetRecording(true);
+  pv::shell::desktop_tray::SetBusAddress("");
 }
 
 TEST_F(ShellTest, TaskbarPosition) {
