@@ -724,3 +724,14 @@ struct NMDATETIMECHANGE {
   SYSTEMTIME st;
 };
 using LPNMDATETIMECHANGE = NMDATETIMECHANGE*;
+
+// ---- scroll bar control ----
+#define WC_SCROLLBAR u"ScrollBar"
+#define SBS_HORZ 0x0000
+#define SBS_VERT 0x0001
+#define SBS_TOPALIGN 0x0002
+#define SBS_LEFTALIGN 0x0002
+#define SBS_BOTTOMALIGN 0x0004
+#define SBS_RIGHTALIGN 0x0004
+#define SBS_SIZEBOX 0x0008
+#define SBS_SIZEGRIP 0x0010

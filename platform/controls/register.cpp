@@ -20,6 +20,7 @@ void RegisterStandardControls() {
   RegisterOne(WC_STATIC, StaticProc, CS_DBLCLKS | CS_PARENTDC);
   RegisterOne(WC_TREEVIEW, TreeProc, CS_DBLCLKS);
   RegisterOne(WC_LISTBOX, ListBoxProc, CS_DBLCLKS | CS_PARENTDC);
+  RegisterOne(WC_SCROLLBAR, ScrollBarProc, CS_DBLCLKS | CS_PARENTDC);
   RegisterOne(MONTHCAL_CLASS, MonthCalProc, CS_DBLCLKS);
   RegisterOne(DATETIMEPICK_CLASS, DateTimeProc, CS_DBLCLKS);
   RegisterOne(TOOLTIPS_CLASS, ToolTipProc, CS_DBLCLKS | CS_SAVEBITS);
