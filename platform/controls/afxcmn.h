@@ -263,3 +263,171 @@ class CTreeCtrl : public CWnd {
   CImageList* m_normalImages = nullptr;
   CImageList* m_stateImages = nullptr;
 };
+
+class CListBox : public CWnd {
+  DECLARE_DYNAMIC(CListBox)
+ public:
+  BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return pv::controls::CreateControl(this, WC_LISTBOX, dwStyle, rect, pParentWnd, nID);
+  }
+  int GetCount() const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETCOUNT, 0, 0)); }
+  int AddString(LPCTSTR s) { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s))); }
+  int InsertString(int nIndex, LPCTSTR s) { return static_cast<int>(SendMessage(LB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(s))); }
+  int DeleteString(UINT nIndex) { return static_cast<int>(SendMessage(LB_DELETESTRING, nIndex)); }
+  void ResetContent() { SendMessage(LB_RESETCONTENT); }
+  int GetCurSel() const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETCURSEL, 0, 0)); }
+  int SetCurSel(int nSelect) { return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
+  int GetSel(int nIndex) const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETSEL, static_cast<WPARAM>(nIndex), 0)); }
+  int SetSel(int nIndex, BOOL bSelect = TRUE) { return static_cast<int>(SendMessage(LB_SETSEL, static_cast<WPARAM>(bSelect), nIndex)); }
+  int GetSelCount() const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETSELCOUNT, 0, 0)); }
+  int GetSelItems(int nMaxItems, LPINT rgIndex) const {
+    return static_cast<int>(::SendMessage(m_hWnd, LB_GETSELITEMS, static_cast<WPARAM>(nMaxItems), reinterpret_cast<LPARAM>(rgIndex)));
+  }
+  int SelItemRange(BOOL bSelect, int nFirst, int nLast) { return static_cast<int>(SendMessage(LB_SELITEMRANGE, static_cast<WPARAM>(bSelect), MAKELONG(nFirst, nLast))); }
+  int GetText(int nIndex, LPTSTR lpszBuffer) const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszBuffer))); }
+  void GetText(int nIndex, CString& rString) const;
+  int GetTextLen(int nIndex) const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETTEXTLEN, static_cast<WPARAM>(nIndex), 0)); }
+  DWORD_PTR GetItemData(int nIndex) const { return static_cast<DWORD_PTR>(::SendMessage(m_hWnd, LB_GETITEMDATA, static_cast<WPARAM>(nIndex), 0)); }
+  int SetItemData(int nIndex, DWORD_PTR dwItemData) { return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData))); }
+  void* GetItemDataPtr(int nIndex) const { return reinterpret_cast<void*>(GetItemData(nIndex)); }
+  int SetItemDataPtr(int nIndex, void* p) { return SetItemData(nIndex, reinterpret_cast<DWORD_PTR>(p)); }
+  int FindString(int nStartAfter, LPCTSTR s) const { return static_cast<int>(::SendMessage(m_hWnd, LB_FINDSTRING, static_cast<WPARAM>(nStartAfter), reinterpret_cast<LPARAM>(s))); }
+  int FindStringExact(int nIndexStart, LPCTSTR s) const { return static_cast<int>(::SendMessage(m_hWnd, LB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart), reinterpret_cast<LPARAM>(s))); }
+  int SelectString(int nStartAfter, LPCTSTR s) { return static_cast<int>(SendMessage(LB_SELECTSTRING, static_cast<WPARAM>(nStartAfter), reinterpret_cast<LPARAM>(s))); }
+  int GetTopIndex() const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETTOPINDEX, 0, 0)); }
+  int SetTopIndex(int nIndex) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(nIndex))); }
+  int GetCaretIndex() const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETCARETINDEX, 0, 0)); }
+  int SetCaretIndex(int nIndex, BOOL bScroll = TRUE) { return static_cast<int>(SendMessage(LB_SETCARETINDEX, static_cast<WPARAM>(nIndex), bScroll)); }
+  int GetAnchorIndex() const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETANCHORINDEX, 0, 0)); }
+  void SetAnchorIndex(int nIndex) { SendMessage(LB_SETANCHORINDEX, static_cast<WPARAM>(nIndex)); }
+  int GetItemRect(int nIndex, LPRECT lpRect) const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpRect))); }
+  int GetItemHeight(int nIndex) const { return static_cast<int>(::SendMessage(m_hWnd, LB_GETITEMHEIGHT, static_cast<WPARAM>(nIndex), 0)); }
+  int SetItemHeight(int nIndex, UINT cyItemHeight) { return static_cast<int>(SendMessage(LB_SETITEMHEIGHT, static_cast<WPARAM>(nIndex), MAKELONG(cyItemHeight, 0))); }
+  UINT ItemFromPoint(CPoint pt, BOOL& bOutside) const {
+    DWORD r = static_cast<DWORD>(::SendMessage(m_hWnd, LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y)));
+    bOutside = HIWORD(r);
+    return LOWORD(r);
+  }
+};
+
+class CComboBox : public CWnd {
+  DECLARE_DYNAMIC(CComboBox)
+ public:
+  BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return pv::controls::CreateControl(this, WC_COMBOBOX, dwStyle, rect, pParentWnd, nID);
+  }
+  int GetCount() const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETCOUNT, 0, 0)); }
+  int AddString(LPCTSTR s) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s))); }
+  int InsertString(int nIndex, LPCTSTR s) { return static_cast<int>(SendMessage(CB_INSERTSTRING, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(s))); }
+  int DeleteString(UINT nIndex) { return static_cast<int>(SendMessage(CB_DELETESTRING, nIndex)); }
+  void ResetContent() { SendMessage(CB_RESETCONTENT); }
+  int GetCurSel() const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETCURSEL, 0, 0)); }
+  int SetCurSel(int nSelect) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(nSelect))); }
+  int GetLBText(int nIndex, LPTSTR lpszText) const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpszText))); }
+  void GetLBText(int nIndex, CString& rString) const;
+  int GetLBTextLen(int nIndex) const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(nIndex), 0)); }
+  DWORD_PTR GetItemData(int nIndex) const { return static_cast<DWORD_PTR>(::SendMessage(m_hWnd, CB_GETITEMDATA, static_cast<WPARAM>(nIndex), 0)); }
+  int SetItemData(int nIndex, DWORD_PTR dwItemData) { return static_cast<int>(SendMessage(CB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData))); }
+  void* GetItemDataPtr(int nIndex) const { return reinterpret_cast<void*>(GetItemData(nIndex)); }
+  int SetItemDataPtr(int nIndex, void* p) { return SetItemData(nIndex, reinterpret_cast<DWORD_PTR>(p)); }
+  int FindString(int nStartAfter, LPCTSTR s) const { return static_cast<int>(::SendMessage(m_hWnd, CB_FINDSTRING, static_cast<WPARAM>(nStartAfter), reinterpret_cast<LPARAM>(s))); }
+  int FindStringExact(int nIndexStart, LPCTSTR s) const { return static_cast<int>(::SendMessage(m_hWnd, CB_FINDSTRINGEXACT, static_cast<WPARAM>(nIndexStart), reinterpret_cast<LPARAM>(s))); }
+  int SelectString(int nStartAfter, LPCTSTR s) { return static_cast<int>(SendMessage(CB_SELECTSTRING, static_cast<WPARAM>(nStartAfter), reinterpret_cast<LPARAM>(s))); }
+  void ShowDropDown(BOOL bShowIt = TRUE) { SendMessage(CB_SHOWDROPDOWN, static_cast<WPARAM>(bShowIt)); }
+  BOOL GetDroppedState() const { return static_cast<BOOL>(::SendMessage(m_hWnd, CB_GETDROPPEDSTATE, 0, 0)); }
+  void GetDroppedControlRect(LPRECT lprect) const { ::SendMessage(m_hWnd, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(lprect)); }
+  int SetDroppedWidth(UINT nWidth) { return static_cast<int>(SendMessage(CB_SETDROPPEDWIDTH, nWidth)); }
+  int GetDroppedWidth() const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETDROPPEDWIDTH, 0, 0)); }
+  BOOL SetMinVisibleItems(int iMinVisible) { return static_cast<BOOL>(SendMessage(CB_SETMINVISIBLE, static_cast<WPARAM>(iMinVisible))); }
+  BOOL LimitText(int nMaxChars) { return static_cast<BOOL>(SendMessage(CB_LIMITTEXT, static_cast<WPARAM>(nMaxChars))); }
+  DWORD GetEditSel() const { return static_cast<DWORD>(::SendMessage(m_hWnd, CB_GETEDITSEL, 0, 0)); }
+  BOOL SetEditSel(int nStartChar, int nEndChar) { return static_cast<BOOL>(SendMessage(CB_SETEDITSEL, 0, MAKELONG(nStartChar, nEndChar))); }
+  int GetItemHeight(int nIndex) const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(nIndex), 0)); }
+  int SetItemHeight(int nIndex, UINT cyItemHeight) { return static_cast<int>(SendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(nIndex), cyItemHeight)); }
+  int GetTopIndex() const { return static_cast<int>(::SendMessage(m_hWnd, CB_GETTOPINDEX, 0, 0)); }
+  int SetTopIndex(int nIndex) { return static_cast<int>(SendMessage(CB_SETTOPINDEX, static_cast<WPARAM>(nIndex))); }
+  BOOL SetCueBanner(LPCTSTR lpszText) { return static_cast<BOOL>(SendMessage(CB_SETCUEBANNER, 0, reinterpret_cast<LPARAM>(lpszText))); }
+};
+
+class CScrollBar : public CWnd {
+  DECLARE_DYNAMIC(CScrollBar)
+ public:
+  BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return pv::controls::CreateControl(this, WC_SCROLLBAR, dwStyle, rect, pParentWnd, nID);
+  }
+  int GetScrollPos() const { return ::GetScrollPos(m_hWnd, SB_CTL); }
+  int SetScrollPos(int nPos, BOOL bRedraw = TRUE) { return ::SetScrollPos(m_hWnd, SB_CTL, nPos, bRedraw); }
+  void GetScrollRange(LPINT lpMinPos, LPINT lpMaxPos) const { ::GetScrollRange(m_hWnd, SB_CTL, lpMinPos, lpMaxPos); }
+  void SetScrollRange(int nMinPos, int nMaxPos, BOOL bRedraw = TRUE) { ::SetScrollRange(m_hWnd, SB_CTL, nMinPos, nMaxPos, bRedraw); }
+  BOOL SetScrollInfo(LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE) { return ::SetScrollInfo(m_hWnd, SB_CTL, lpScrollInfo, bRedraw) != 0; }
+  BOOL GetScrollInfo(LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL) {
+    lpScrollInfo->cbSize = sizeof(SCROLLINFO);
+    lpScrollInfo->fMask = nMask;
+    return ::GetScrollInfo(m_hWnd, SB_CTL, lpScrollInfo);
+  }
+  BOOL EnableScrollBar(UINT nArrowFlags = ESB_ENABLE_BOTH) { return ::EnableScrollBar(m_hWnd, SB_CTL, nArrowFlags); }
+};
+
+class CToolTipCtrl : public CWnd {
+  DECLARE_DYNAMIC(CToolTipCtrl)
+ public:
+  BOOL Create(CWnd* pParentWnd, DWORD dwStyle = 0);
+  BOOL AddTool(CWnd* pWnd, LPCTSTR lpszText = LPSTR_TEXTCALLBACK, LPCRECT lpRectTool = nullptr, UINT_PTR nIDTool = 0);
+  BOOL AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool = nullptr, UINT_PTR nIDTool = 0);
+  void DelTool(CWnd* pWnd, UINT_PTR nIDTool = 0);
+  void UpdateTipText(LPCTSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool = 0);
+  void SetToolRect(CWnd* pWnd, UINT_PTR nIDTool, LPCRECT lpRect);
+  BOOL GetToolInfo(TOOLINFO& ti, CWnd* pWnd, UINT_PTR nIDTool = 0) const;
+  void SetToolInfo(LPTOOLINFO lpToolInfo) { SendMessage(TTM_SETTOOLINFO, 0, reinterpret_cast<LPARAM>(lpToolInfo)); }
+  void GetText(CString& str, CWnd* pWnd, UINT_PTR nIDTool = 0) const;
+  void Activate(BOOL bActivate) { SendMessage(TTM_ACTIVATE, static_cast<WPARAM>(bActivate)); }
+  void RelayEvent(LPMSG lpMsg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(lpMsg)); }
+  void SetDelayTime(UINT nDelay) { SendMessage(TTM_SETDELAYTIME, TTDT_AUTOMATIC, MAKELONG(nDelay, 0)); }
+  void SetDelayTime(DWORD dwDuration, int iTime) { SendMessage(TTM_SETDELAYTIME, dwDuration, MAKELONG(iTime, 0)); }
+  int GetDelayTime(DWORD dwDuration) const { return static_cast<int>(::SendMessage(m_hWnd, TTM_GETDELAYTIME, dwDuration, 0)); }
+  int SetMaxTipWidth(int iWidth) { return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, iWidth)); }
+  int GetMaxTipWidth() const { return static_cast<int>(::SendMessage(m_hWnd, TTM_GETMAXTIPWIDTH, 0, 0)); }
+  void SetTipBkColor(COLORREF clr) { SendMessage(TTM_SETTIPBKCOLOR, clr); }
+  void SetTipTextColor(COLORREF clr) { SendMessage(TTM_SETTIPTEXTCOLOR, clr); }
+  BOOL SetTitle(UINT uIcon, LPCTSTR lpstrTitle) { return static_cast<BOOL>(SendMessage(TTM_SETTITLE, uIcon, reinterpret_cast<LPARAM>(lpstrTitle))); }
+  void Pop() { SendMessage(TTM_POP); }
+  void Popup() { SendMessage(TTM_POPUP); }
+  void Update() { SendMessage(TTM_UPDATE); }
+  int GetToolCount() const { return static_cast<int>(::SendMessage(m_hWnd, TTM_GETTOOLCOUNT, 0, 0)); }
+  BOOL AdjustRect(LPRECT lprc, BOOL bLarger = TRUE) { return static_cast<BOOL>(SendMessage(TTM_ADJUSTRECT, static_cast<WPARAM>(bLarger), reinterpret_cast<LPARAM>(lprc))); }
+};
+
+class CMonthCalCtrl : public CWnd {
+  DECLARE_DYNAMIC(CMonthCalCtrl)
+ public:
+  BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return pv::controls::CreateControl(this, MONTHCAL_CLASS, dwStyle, rect, pParentWnd, nID);
+  }
+  BOOL GetCurSel(LPSYSTEMTIME pDateTime) const { return static_cast<BOOL>(::SendMessage(m_hWnd, MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(pDateTime))); }
+  BOOL SetCurSel(const SYSTEMTIME* pDateTime) { return static_cast<BOOL>(SendMessage(MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(pDateTime))); }
+  BOOL GetToday(LPSYSTEMTIME pDateTime) const { return static_cast<BOOL>(::SendMessage(m_hWnd, MCM_GETTODAY, 0, reinterpret_cast<LPARAM>(pDateTime))); }
+  void SetToday(const SYSTEMTIME* pDateTime) { SendMessage(MCM_SETTODAY, 0, reinterpret_cast<LPARAM>(pDateTime)); }
+  BOOL GetMinReqRect(RECT* pRect) const { return static_cast<BOOL>(::SendMessage(m_hWnd, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(pRect))); }
+  BOOL SetRange(const SYSTEMTIME* pMinRange, const SYSTEMTIME* pMaxRange);
+  DWORD GetRange(LPSYSTEMTIME pMinRange, LPSYSTEMTIME pMaxRange) const;
+};
+
+class CDateTimeCtrl : public CWnd {
+  DECLARE_DYNAMIC(CDateTimeCtrl)
+ public:
+  BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID) {
+    return pv::controls::CreateControl(this, DATETIMEPICK_CLASS, dwStyle, rect, pParentWnd, nID);
+  }
+  DWORD GetTime(LPSYSTEMTIME pTimeDest) const { return static_cast<DWORD>(::SendMessage(m_hWnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(pTimeDest))); }
+  BOOL SetTime(const SYSTEMTIME* pTimeNew = nullptr) {
+    return static_cast<BOOL>(SendMessage(DTM_SETSYSTEMTIME, pTimeNew ? GDT_VALID : GDT_NONE, reinterpret_cast<LPARAM>(pTimeNew)));
+  }
+  BOOL SetFormat(LPCTSTR pstrFormat) { return static_cast<BOOL>(SendMessage(DTM_SETFORMAT, 0, reinterpret_cast<LPARAM>(pstrFormat))); }
+  CMonthCalCtrl* GetMonthCalCtrl() const;
+  BOOL SetRange(const SYSTEMTIME* pMinRange, const SYSTEMTIME* pMaxRange);
+  DWORD GetRange(LPSYSTEMTIME pMinRange, LPSYSTEMTIME pMaxRange) const;
+  void CloseMonthCal() { SendMessage(DTM_CLOSEMONTHCAL); }
+  ~CDateTimeCtrl() override;
+ private:
+  mutable CMonthCalCtrl m_cal;  // wrapper of the drop-down calendar while it is open
+};

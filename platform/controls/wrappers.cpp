@@ -76,3 +76,160 @@ CImageList* CTreeCtrl::SetImageList(CImageList* pImageList, int nImageListType) 
 CImageList* CTreeCtrl::GetImageList(int nImageListType) const {
   return nImageListType == TVSIL_STATE ? m_stateImages : m_normalImages;
 }
+
+IMPLEMENT_DYNAMIC(CListBox, CWnd)
+IMPLEMENT_DYNAMIC(CComboBox, CWnd)
+IMPLEMENT_DYNAMIC(CScrollBar, CWnd)
+IMPLEMENT_DYNAMIC(CToolTipCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CMonthCalCtrl, CWnd)
+IMPLEMENT_DYNAMIC(CDateTimeCtrl, CWnd)
+
+void CListBox::GetText(int nIndex, CString& rString) const {
+  int n = GetTextLen(nIndex);
+  if (n < 0) {
+    rString.Empty();
+    return;
+  }
+  LPWSTR buf = rString.GetBuffer(n + 1);
+  GetText(nIndex, buf);
+  rString.ReleaseBuffer(n);
+}
+
+void CComboBox::GetLBText(int nIndex, CString& rString) const {
+  int n = GetLBTextLen(nIndex);
+  if (n < 0) {
+    rString.Empty();
+    return;
+  }
+  LPWSTR buf = rString.GetBuffer(n + 1);
+  GetLBText(nIndex, buf);
+  rString.ReleaseBuffer(n);
+}
+
+namespace {
+TOOLINFO MakeTool(CWnd* pWnd, UINT_PTR nIDTool, LPCRECT rect, UINT flags) {
+  TOOLINFO ti{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = CWnd::HwndOf(pWnd);
+  ti.uFlags = flags;
+  ti.uId = nIDTool;
+  if (nIDTool == 0 && !rect) {
+    // The whole window is the tool.
+    ti.uFlags |= TTF_IDISHWND;
+    ti.uId = reinterpret_cast<UINT_PTR>(ti.hwnd);
+    ti.hwnd = ti.hwnd ? ::GetParent(ti.hwnd) ? ::GetParent(ti.hwnd) : ti.hwnd : nullptr;
+  }
+  if (rect) ti.rect = *rect;
+  return ti;
+}
+}  // namespace
+
+BOOL CToolTipCtrl::Create(CWnd* pParentWnd, DWORD dwStyle) {
+  pv::controls::RegisterStandardControls();
+  return CWnd::CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASS, nullptr, WS_POPUP | dwStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CWnd::HwndOf(pParentWnd), nullptr);
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, LPCTSTR lpszText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
+  TOOLINFO ti = MakeTool(pWnd, nIDTool, lpRectTool, TTF_SUBCLASS);
+  ti.lpszText = const_cast<LPWSTR>(lpszText);
+  return static_cast<BOOL>(SendMessage(TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* pWnd, UINT nIDText, LPCRECT lpRectTool, UINT_PTR nIDTool) {
+  TOOLINFO ti = MakeTool(pWnd, nIDTool, lpRectTool, TTF_SUBCLASS);
+  ti.hinst = AfxGetResourceHandle();
+  ti.lpszText = MAKEINTRESOURCE(nIDText);
+  return static_cast<BOOL>(SendMessage(TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
+}
+
+void CToolTipCtrl::DelTool(CWnd* pWnd, UINT_PTR nIDTool) {
+  TOOLINFO ti = MakeTool(pWnd, nIDTool, nullptr, 0);
+  SendMessage(TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CToolTipCtrl::UpdateTipText(LPCTSTR lpszText, CWnd* pWnd, UINT_PTR nIDTool) {
+  TOOLINFO ti = MakeTool(pWnd, nIDTool, nullptr, 0);
+  ti.lpszText = const_cast<LPWSTR>(lpszText);
+  SendMessage(TTM_UPDATETIPTEXT, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CToolTipCtrl::SetToolRect(CWnd* pWnd, UINT_PTR nIDTool, LPCRECT lpRect) {
+  TOOLINFO ti = MakeTool(pWnd, nIDTool, lpRect, 0);
+  SendMessage(TTM_NEWTOOLRECT, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+BOOL CToolTipCtrl::GetToolInfo(TOOLINFO& ti, CWnd* pWnd, UINT_PTR nIDTool) const {
+  TOOLINFO probe = MakeTool(pWnd, nIDTool, nullptr, 0);
+  ti = TOOLINFO{};
+  ti.cbSize = sizeof ti;
+  ti.hwnd = probe.hwnd;
+  ti.uId = probe.uId;
+  return static_cast<BOOL>(::SendMessage(m_hWnd, TTM_GETTOOLINFO, 0, reinterpret_cast<LPARAM>(&ti)));
+}
+
+void CToolTipCtrl::GetText(CString& str, CWnd* pWnd, UINT_PTR nIDTool) const {
+  TOOLINFO ti = MakeTool(pWnd, nIDTool, nullptr, 0);
+  WCHAR buf[1024] = {};
+  ti.lpszText = buf;
+  ::SendMessage(m_hWnd, TTM_GETTEXT, 1024, reinterpret_cast<LPARAM>(&ti));
+  str = buf;
+}
+
+BOOL CMonthCalCtrl::SetRange(const SYSTEMTIME* pMinRange, const SYSTEMTIME* pMaxRange) {
+  SYSTEMTIME r[2] = {};
+  DWORD flags = 0;
+  if (pMinRange) {
+    r[0] = *pMinRange;
+    flags |= GDTR_MIN;
+  }
+  if (pMaxRange) {
+    r[1] = *pMaxRange;
+    flags |= GDTR_MAX;
+  }
+  return static_cast<BOOL>(SendMessage(MCM_SETRANGE, flags, reinterpret_cast<LPARAM>(r)));
+}
+
+DWORD CMonthCalCtrl::GetRange(LPSYSTEMTIME pMinRange, LPSYSTEMTIME pMaxRange) const {
+  SYSTEMTIME r[2] = {};
+  DWORD flags = static_cast<DWORD>(::SendMessage(m_hWnd, MCM_GETRANGE, 0, reinterpret_cast<LPARAM>(r)));
+  if (pMinRange) *pMinRange = r[0];
+  if (pMaxRange) *pMaxRange = r[1];
+  return flags;
+}
+
+BOOL CDateTimeCtrl::SetRange(const SYSTEMTIME* pMinRange, const SYSTEMTIME* pMaxRange) {
+  SYSTEMTIME r[2] = {};
+  DWORD flags = 0;
+  if (pMinRange) {
+    r[0] = *pMinRange;
+    flags |= GDTR_MIN;
+  }
+  if (pMaxRange) {
+    r[1] = *pMaxRange;
+    flags |= GDTR_MAX;
+  }
+  return static_cast<BOOL>(SendMessage(DTM_SETRANGE, flags, reinterpret_cast<LPARAM>(r)));
+}
+
+DWORD CDateTimeCtrl::GetRange(LPSYSTEMTIME pMinRange, LPSYSTEMTIME pMaxRange) const {
+  SYSTEMTIME r[2] = {};
+  DWORD flags = static_cast<DWORD>(::SendMessage(m_hWnd, DTM_GETRANGE, 0, reinterpret_cast<LPARAM>(r)));
+  if (pMinRange) *pMinRange = r[0];
+  if (pMaxRange) *pMaxRange = r[1];
+  return flags;
+}
+
+CMonthCalCtrl* CDateTimeCtrl::GetMonthCalCtrl() const {
+  HWND cal = reinterpret_cast<HWND>(::SendMessage(m_hWnd, DTM_GETMONTHCAL, 0, 0));
+  if (!cal) return nullptr;
+  if (m_cal.m_hWnd == cal) return &m_cal;
+  if (auto* own = dynamic_cast<CMonthCalCtrl*>(CWnd::FromHandlePermanent(cal))) return own;
+  if (m_cal.m_hWnd) m_cal.Detach();
+  m_cal.Attach(cal);
+  return &m_cal;
+}
+
+CDateTimeCtrl::~CDateTimeCtrl() {
+  if (m_cal.m_hWnd) m_cal.Detach();
+}

@@ -62,5 +62,56 @@ TEST_F(ControlTest, WrappersCreateControlsAndRoundTripItems) {
   EXPECT_EQ(label.GetDlgCtrlID(), 0xFFFF);
 }
 
+TEST_F(ControlTest, ListComboTipAndDateWrappers) {
+  CWnd* par = CWnd::FromHandle(parent);
+  CListBox list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LBS_SORT, CRect(0, 0, 100, 80), par, 910));
+  list.AddString(u"b");
+  list.AddString(u"a");
+  CString s;
+  list.GetText(0, s);
+  EXPECT_EQ(s, CString(u"a"));
+  list.SetItemData(1, 7);
+  EXPECT_EQ(list.GetItemData(1), 7u);
+  EXPECT_EQ(list.SetCurSel(1), 1);
+  EXPECT_EQ(list.GetCurSel(), 1);
+
+  CComboBox combo;
+  ASSERT_TRUE(combo.Create(WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, CRect(0, 90, 100, 114), par, 911));
+  combo.AddString(u"x");
+  combo.AddString(u"yy");
+  combo.SetCurSel(1);
+  combo.GetLBText(1, s);
+  EXPECT_EQ(s, CString(u"yy"));
+  CString shown;
+  combo.GetWindowText(shown);
+  EXPECT_EQ(shown, CString(u"yy"));
+
+  CToolTipCtrl tip;
+  ASSERT_TRUE(tip.Create(par, TTS_ALWAYSTIP));
+  CRect r(0, 0, 50, 50);
+  EXPECT_TRUE(tip.AddTool(par, u"tip text", &r, 5));
+  tip.GetText(s, par, 5);
+  EXPECT_EQ(s, CString(u"tip text"));
+  tip.UpdateTipText(u"new text", par, 5);
+  tip.GetText(s, par, 5);
+  EXPECT_EQ(s, CString(u"new text"));
+  EXPECT_EQ(tip.GetToolCount(), 1);
+
+  CDateTimeCtrl dtp;
+  ASSERT_TRUE(dtp.Create(WS_CHILD | WS_VISIBLE | DTS_SHOWNONE, CRect(0, 120, 150, 144), par, 912));
+  SYSTEMTIME st{};
+  st.wYear = 2024;
+  st.wMonth = 2;
+  st.wDay = 29;
+  EXPECT_TRUE(dtp.SetTime(&st));
+  SYSTEMTIME out{};
+  EXPECT_EQ(dtp.GetTime(&out), static_cast<DWORD>(GDT_VALID));
+  EXPECT_EQ(out.wDay, 29);
+  EXPECT_TRUE(dtp.SetTime(nullptr));
+  EXPECT_EQ(dtp.GetTime(&out), static_cast<DWORD>(GDT_NONE));
+  EXPECT_EQ(dtp.GetMonthCalCtrl(), nullptr);
+}
+
 }  // namespace
 }  // namespace ctltest
