@@ -577,6 +577,15 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (i < 0 || i >= Count(s)) return LB_ERR;
       return IsSel(s, i) ? 1 : 0;
     }
+    case LB_SELITEMRANGEEX: {
+      // first <= last selects the range, otherwise last..first is cleared.
+      if (!Multi(h)) return LB_ERR;
+      int a = static_cast<int>(wp), b = static_cast<int>(lp);
+      if (a <= b) SelectRange(s, a, b, true);
+      else SelectRange(s, b, a, false);
+      Redraw(h, s);
+      return LB_OKAY;
+    }
     case LB_SELITEMRANGE:
       if (!Multi(h)) return LB_ERR;
       SelectRange(s, LOWORD(lp), HIWORD(lp), wp != 0);

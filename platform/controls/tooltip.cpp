@@ -16,6 +16,7 @@ namespace pv::controls {
 namespace {
 
 constexpr UINT_PTR kShowTimer = 1, kPopTimer = 2;
+constexpr int kMarginDefault = 0;  // extra space inside the tip beyond its border padding
 
 struct Tool {
   UINT flags = 0;
@@ -43,6 +44,7 @@ struct TipState {
   COLORREF bk = CLR_NONE, fg = CLR_NONE;
   HFONT font = nullptr;
   std::u16string shownText;
+  RECT margin{kMarginDefault, kMarginDefault, kMarginDefault, kMarginDefault};
 };
 
 // Windows subclassed for TTF_SUBCLASS tools: their old procedure and tips.
@@ -149,7 +151,8 @@ SIZE Measure(HWND h, TipState* s, const std::u16string& text) {
   }
   ::SelectObject(dc, old);
   ::ReleaseDC(h, dc);
-  return SIZE{std::max<LONG>(r.right, titleW) + 2 * kMargin + 2, r.bottom + titleH + 2 * kMargin + 2};
+  return SIZE{std::max<LONG>(r.right, titleW) + 2 * kMargin + 2 + s->margin.left + s->margin.right,
+              r.bottom + titleH + 2 * kMargin + 2 + s->margin.top + s->margin.bottom};
 }
 
 void Hide(HWND h, TipState* s) {
@@ -306,7 +309,8 @@ void Paint(HWND h, TipState* s) {
   HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, s->fg == CLR_NONE ? ::GetSysColor(COLOR_INFOTEXT) : s->fg);
-  RECT tr{rc.left + 1 + kMargin, rc.top + 1 + kMargin, rc.right - 1 - kMargin, rc.bottom - 1 - kMargin};
+  RECT tr{rc.left + 1 + kMargin + s->margin.left, rc.top + 1 + kMargin + s->margin.top,
+          rc.right - 1 - kMargin - s->margin.right, rc.bottom - 1 - kMargin - s->margin.bottom};
   if (!s->title.empty()) {
     ::DrawText(dc, s->title.c_str(), static_cast<int>(s->title.size()), &tr, DT_SINGLELINE);
     RECT m{0, 0, 0, 0};
@@ -539,12 +543,20 @@ LRESULT CALLBACK ToolTipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case TTM_SETTITLE:
       s->title = lp ? reinterpret_cast<LPCWSTR>(lp) : u"";
       return TRUE;
+    case TTM_SETMARGIN:
+      if (lp) s->margin = *reinterpret_cast<const RECT*>(lp);
+      return 0;
+    case TTM_GETMARGIN:
+      if (lp) *reinterpret_cast<RECT*>(lp) = s->margin;
+      return 0;
     case TTM_ADJUSTRECT: {
       auto* r = reinterpret_cast<RECT*>(lp);
       if (!r) return FALSE;
-      int d = kMargin + 1;
-      if (wp) ::InflateRect(r, d, d);
-      else ::InflateRect(r, -d, -d);
+      int d = kMargin + 1, sign = wp ? 1 : -1;
+      r->left -= sign * (d + s->margin.left);
+      r->top -= sign * (d + s->margin.top);
+      r->right += sign * (d + s->margin.right);
+      r->bottom += sign * (d + s->margin.bottom);
       return TRUE;
     }
     default:
