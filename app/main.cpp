@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/pravenorapp.h"
+#include "platform/controls/commctrl.h"
 #include "platform/shell/shellapi.h"
 
 CPravenorApp theApp;
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
   // The shell, sound, rich-text and accessibility services are found by
   // module name; registering them also links them into the program.
   pv::shell::RegisterModules();
+  // Dialog templates create the standard controls by class name.
+  pv::controls::RegisterStandardControls();
   AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
   if (!theApp.InitApplication() || !theApp.InitInstance()) {
     if (theApp.m_pMainWnd && theApp.m_pMainWnd->m_hWnd) theApp.m_pMainWnd->DestroyWindow();
