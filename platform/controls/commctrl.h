@@ -19,37 +19,6 @@ void RegisterStandardControls();
 #define WC_STATIC u"Static"
 #define WC_TREEVIEW u"SysTreeView32"
 
-// ---- notification codes shared with the framework's message maps ----
-#ifndef BN_CLICKED
-#define BN_CLICKED 0
-#define BN_PAINT 1
-#define BN_HILITE 2
-#define BN_UNHILITE 3
-#define BN_DISABLE 4
-#define BN_DOUBLECLICKED 5
-#define BN_PUSHED BN_HILITE
-#define BN_UNPUSHED BN_UNHILITE
-#define BN_DBLCLK BN_DOUBLECLICKED
-#define BN_SETFOCUS 6
-#define BN_KILLFOCUS 7
-#endif
-#ifndef EN_SETFOCUS
-#define EN_SETFOCUS 0x0100
-#define EN_KILLFOCUS 0x0200
-#define EN_CHANGE 0x0300
-#define EN_UPDATE 0x0400
-#define EN_ERRSPACE 0x0500
-#define EN_MAXTEXT 0x0501
-#define EN_HSCROLL 0x0601
-#define EN_VSCROLL 0x0602
-#endif
-#ifndef STN_CLICKED
-#define STN_CLICKED 0
-#define STN_DBLCLK 1
-#define STN_ENABLE 2
-#define STN_DISABLE 3
-#endif
-
 // ---- edit ----
 #define ES_LEFT 0x0000
 #define ES_CENTER 0x0001
@@ -454,14 +423,6 @@ using LPTVSORTCB = TVSORTCB*;
 
 // ---- list box ----
 #define WC_LISTBOX u"ListBox"
-#ifndef LBN_ERRSPACE
-#define LBN_ERRSPACE (-2)
-#define LBN_SELCHANGE 1
-#define LBN_DBLCLK 2
-#define LBN_SELCANCEL 3
-#define LBN_SETFOCUS 4
-#define LBN_KILLFOCUS 5
-#endif
 #define LBS_NOTIFY 0x0001
 #define LBS_SORT 0x0002
 #define LBS_NOREDRAW 0x0004
@@ -515,19 +476,6 @@ using LPTVSORTCB = TVSORTCB*;
 
 // ---- combo box ----
 #define WC_COMBOBOX u"ComboBox"
-#ifndef CBN_ERRSPACE
-#define CBN_ERRSPACE (-1)
-#define CBN_SELCHANGE 1
-#define CBN_DBLCLK 2
-#define CBN_SETFOCUS 3
-#define CBN_KILLFOCUS 4
-#define CBN_EDITCHANGE 5
-#define CBN_EDITUPDATE 6
-#define CBN_DROPDOWN 7
-#define CBN_CLOSEUP 8
-#define CBN_SELENDOK 9
-#define CBN_SELENDCANCEL 10
-#endif
 #define CBS_SIMPLE 0x0001
 #define CBS_DROPDOWN 0x0002
 #define CBS_DROPDOWNLIST 0x0003
