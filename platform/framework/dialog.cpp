@@ -432,8 +432,6 @@ HWND pv::CreateDialogFromTemplate(const DialogTemplate& tmpl, HWND parent, CWnd*
       ::DestroyWindow(dialog);
       return nullptr;
     }
-    // Controls keep the template's order (the tab order): each goes last.
-    ::SetWindowPos(ctl, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::SendMessage(ctl, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (std::u16string_view(item.className).size() == 6 &&
         CString(item.className.c_str()).CompareNoCase(u"Button") == 0 && (item.style & 0x0F) == 0x01)

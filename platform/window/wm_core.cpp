@@ -730,7 +730,10 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     return nullptr;
   }
   HWND hwnd = w->hwnd;
-  LinkToParent(w, parent, HWND_TOP);
+  // A new child goes to the bottom of its siblings' z-order, so that walking
+  // the children follows creation order (dialog tab order relies on it); a
+  // new top-level window goes to the top.
+  LinkToParent(w, parent, child ? HWND_BOTTOM : HWND_TOP);
   if (owner) owner->lastActivePopup = hwnd;
 
   if (!child && !w->menu && !messageOnly && (cls->menuId || !cls->menuName.empty())) {

@@ -72,8 +72,6 @@ class ControlTest : public ::testing::Test {
   HWND Child(LPCWSTR cls, LPCWSTR text, DWORD style, int id, int x = 10, int y = 10, int w = 200, int hgt = 24) {
     HWND c = ::CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, hgt, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    // Tab (and radio group) order is creation order, as in a dialog.
-    ::SetWindowPos(c, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     pv::test::PumpUntilIdle();
     return c;
   }

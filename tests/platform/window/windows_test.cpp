@@ -97,9 +97,10 @@ TEST_F(WmTest, DestructionOrderParentsFirstForDestroyChildrenFirstForNcDestroy) 
   auto pairs = Pairs({WM_DESTROY, WM_NCDESTROY});
   // Owned windows go first, then the window, then its children top-down;
   // WM_NCDESTROY runs bottom-up.
+  // Children were created a, b, so a is above b.
   std::vector<std::pair<HWND, UINT>> expected = {
-      {owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {top, WM_DESTROY},  {b, WM_DESTROY},  {a, WM_DESTROY},
-      {a1, WM_DESTROY},    {b, WM_NCDESTROY},     {a1, WM_NCDESTROY}, {a, WM_NCDESTROY}, {top, WM_NCDESTROY}};
+      {owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {top, WM_DESTROY}, {a, WM_DESTROY},  {a1, WM_DESTROY},
+      {b, WM_DESTROY},     {a1, WM_NCDESTROY},    {a, WM_NCDESTROY}, {b, WM_NCDESTROY}, {top, WM_NCDESTROY}};
   EXPECT_EQ(pairs, expected);
   for (HWND h : {top, a, a1, b, owned}) EXPECT_FALSE(IsWindow(h));
   EXPECT_EQ(GetFocus(), nullptr);
@@ -154,18 +155,19 @@ TEST_F(WmTest, TreeNavigationAndZOrder) {
   HWND c = Child(top, 3, 0, 0, 10, 10);
   HWND c1 = Child(c, 31, 0, 0, 5, 5);
   HWND popup = CreateWindowEx(0, kClass, u"p", WS_POPUP, 0, 0, 5, 5, c1, nullptr, nullptr, nullptr);
-  // New windows go on top.
-  EXPECT_EQ(GetWindow(top, GW_CHILD), c);
-  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), b);
-  EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), a);
-  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), nullptr);
-  EXPECT_EQ(GetWindow(a, GW_HWNDFIRST), c);
-  EXPECT_EQ(GetWindow(c, GW_HWNDLAST), a);
-  SetWindowPos(c, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // New children go to the bottom, so the children follow creation order.
+  EXPECT_EQ(GetWindow(top, GW_CHILD), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), b);
+  EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), c);
+  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetWindow(c, GW_HWNDFIRST), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDLAST), c);
+  SetWindowPos(a, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // b, c, a
   EXPECT_EQ(GetWindow(top, GW_CHILD), b);
-  EXPECT_EQ(GetWindow(top, GW_CHILD) ? GetWindow(a, GW_HWNDNEXT) : nullptr, c);
+  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), a);
   SetWindowPos(a, b, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);  // a after b: b, a, c
   EXPECT_EQ(GetWindow(b, GW_HWNDNEXT), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), c);
 
   EXPECT_EQ(GetParent(c1), c);
   EXPECT_EQ(GetParent(popup), top);  // owner is the root of what was given
