@@ -331,7 +331,7 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
     if (!target) return false;
     out->hwnd = target;
     out->message = m;
-    out->wParam = MAKEWPARAM(static_cast<WORD>(MouseKeys()), static_cast<WORD>(static_cast<short>(ev.wParam)));
+    out->wParam = MAKEWPARAM(static_cast<WORD>(ev.mouseKeys), static_cast<WORD>(static_cast<short>(ev.wParam)));
     out->lParam = MAKELPARAM(ev.pt.x, ev.pt.y);
     *hitWnd = target;
     return true;
@@ -352,7 +352,7 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
     POINT pt = ev.pt;
     ScreenToClient(target, &pt);
     out->message = m;
-    out->wParam = MouseKeys() | xbutton;
+    out->wParam = ev.mouseKeys | xbutton;
     out->lParam = MAKELPARAM(pt.x, pt.y);
     if (DoubleClickOf(ev, target, true)) out->message = m + 2;  // *DOWN -> *DBLCLK
   } else {
@@ -476,7 +476,11 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
   }
 }
 
-void PostInput(const InputEvent& ev) {
+void PostInput(const InputEvent& input) {
+  // Buttons and Shift/Ctrl are reported as they were when the input
+  // happened, not when the message is taken off the queue.
+  InputEvent ev = input;
+  ev.mouseKeys = MouseKeys();
   auto q = CurrentQueue();
   std::lock_guard<std::mutex> lock(q->m);
   // Consecutive moves merge, as a real mouse reports only where it is now.

@@ -175,6 +175,7 @@ struct InputEvent {
   LPARAM lParam = 0;
   DWORD time = 0;
   ULONG_PTR extra = 0;
+  WPARAM mouseKeys = 0;  // MK_* as they were when the input happened
 };
 
 struct SentItem {

@@ -55,6 +55,29 @@ TEST_F(WmTest, MouseGoesToTheCaptureWindowWherEverThePointerIs) {
   EXPECT_TRUE(Messages(nullptr, {WM_SETCURSOR}).empty());
 }
 
+// Button and modifier flags are those of the moment of the input, even when
+// the whole gesture is queued before anything is pumped.
+TEST_F(WmTest, MouseFlagsAreTakenWhenTheInputHappens) {
+  HWND a = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  Log().clear();
+  pv::test::KeyDown(VK_SHIFT);
+  pv::test::MouseDown(Button::Left, 20, 20);
+  pv::test::MouseUp(Button::Left, 20, 20);
+  pv::test::KeyUp(VK_SHIFT);
+  pv::test::MouseDown(Button::Right, 30, 30);
+  pv::test::MouseUp(Button::Right, 30, 30);
+  pv::test::PumpUntilIdle();
+  struct Expect { UINT msg; WPARAM keys; } expected[] = {
+      {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT}, {WM_LBUTTONUP, MK_SHIFT}, {WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}};
+  for (const Expect& x : expected) {
+    auto seen = Messages(a, {x.msg});
+    ASSERT_EQ(seen.size(), 1u) << x.msg;
+    for (const Entry& e : Log())
+      if (e.hwnd == a && e.msg == x.msg) EXPECT_EQ(e.wParam, x.keys) << x.msg;
+  }
+}
+
 TEST_F(WmTest, ActivationAndFocusSequences) {
   HWND a = Top(0, 0, 200, 200);
   HWND b = Top(300, 0, 200, 200);
