@@ -9,12 +9,3 @@ END_MESSAGE_MAP()
 
 CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() = default;
-
-void CMainFrame::PostNcDestroy() {
-  CWinApp* app = AfxGetApp();
-  if (app && app->m_pMainWnd == this) {
-    app->m_pMainWnd = nullptr;
-    ::PostQuitMessage(0);
-  }
-  CMDIFrameWnd::PostNcDestroy();
-}

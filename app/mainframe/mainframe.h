@@ -24,9 +24,5 @@ class CMainFrame : public CMDIFrameWnd {
   int m_currentWorkTid = 0;
 
  protected:
-  // The main window's end ends the program: the application forgets it
-  // and its message loop stops.
-  void PostNcDestroy() override;
-
   DECLARE_MESSAGE_MAP()
 };
