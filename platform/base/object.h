@@ -74,7 +74,7 @@ CObject* PvArchiveReadObject(CArchive& ar, const CRuntimeClass* requested);
 #define DECLARE_DYNAMIC(class_name)                  \
  public:                                             \
   static CRuntimeClass class##class_name;            \
-  virtual CRuntimeClass* GetRuntimeClass() const;
+  CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
   DECLARE_DYNAMIC(class_name)         \

@@ -428,14 +428,6 @@ void Link(Node* parent, Node* after, Node* n) {
   if (n->next) n->next->prev = n;
   else parent->last = n;
 }
-void Unlink(Node* n) {
-  Node* p = n->parent;
-  if (n->prev) n->prev->next = n->next;
-  else p->first = n->next;
-  if (n->next) n->next->prev = n->prev;
-  else p->last = n->prev;
-  n->prev = n->next = nullptr;
-}
 
 void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {

@@ -74,7 +74,9 @@ TEST_F(WmTest, MouseFlagsAreTakenWhenTheInputHappens) {
     auto seen = Messages(a, {x.msg});
     ASSERT_EQ(seen.size(), 1u) << x.msg;
     for (const Entry& e : Log())
-      if (e.hwnd == a && e.msg == x.msg) EXPECT_EQ(e.wParam, x.keys) << x.msg;
+      if (e.hwnd == a && e.msg == x.msg) {
+        EXPECT_EQ(e.wParam, x.keys) << x.msg;
+      }
   }
 }
 

@@ -35,7 +35,9 @@ Bytes Attach(Bytes stored, BOOL* ok = nullptr) {
   BOOL attached = file.AttachCompressedBuffer(stored.data(), static_cast<DWORD>(stored.size()), FALSE);
   if (ok) *ok = attached;
   Bytes back(static_cast<std::size_t>(file.GetLength()));
-  if (!back.empty()) EXPECT_EQ(back.size(), file.Read(back.data(), static_cast<UINT>(back.size())));
+  if (!back.empty()) {
+    EXPECT_EQ(back.size(), file.Read(back.data(), static_cast<UINT>(back.size())));
+  }
   return back;
 }
 
