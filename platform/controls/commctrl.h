@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "platform/base/systime.h"
+#include "platform/window/toolinfo.h"
 #include "platform/window/winuser.h"
 
 namespace pv::controls {
@@ -235,8 +236,6 @@ using LPNMCUSTOMDRAW = NMCUSTOMDRAW*;
 #define TVIS_USERMASK 0xF000
 #define INDEXTOSTATEIMAGEMASK(i) ((i) << 12)
 
-#define LPSTR_TEXTCALLBACKW (reinterpret_cast<LPWSTR>(static_cast<LONG_PTR>(-1)))
-#define LPSTR_TEXTCALLBACK LPSTR_TEXTCALLBACKW
 #define I_IMAGECALLBACK (-1)
 #define I_CHILDRENCALLBACK (-1)
 
@@ -528,15 +527,6 @@ using LPTVSORTCB = TVSORTCB*;
 #define TTS_NOFADE 0x20
 #define TTS_BALLOON 0x40
 #define TTS_CLOSE 0x80
-#define TTF_IDISHWND 0x0001
-#define TTF_CENTERTIP 0x0002
-#define TTF_RTLREADING 0x0004
-#define TTF_SUBCLASS 0x0010
-#define TTF_TRACK 0x0020
-#define TTF_ABSOLUTE 0x0080
-#define TTF_TRANSPARENT 0x0100
-#define TTF_PARSELINKS 0x1000
-#define TTF_DI_SETITEM 0x8000
 #define TTDT_AUTOMATIC 0
 #define TTDT_RESHOW 1
 #define TTDT_AUTOPOP 2
@@ -588,23 +578,6 @@ using LPTVSORTCB = TVSORTCB*;
 #define TTN_SHOW (TTN_FIRST - 1)
 #define TTN_POP (TTN_FIRST - 2)
 
-struct TOOLINFOW {
-  UINT cbSize;
-  UINT uFlags;
-  HWND hwnd;
-  UINT_PTR uId;
-  RECT rect;
-  HINSTANCE hinst;
-  LPWSTR lpszText;
-  LPARAM lParam;
-  void* lpReserved;
-};
-using TOOLINFO = TOOLINFOW;
-using TTTOOLINFOW = TOOLINFOW;
-using LPTOOLINFO = TOOLINFOW*;
-#define TTTOOLINFOW_V1_SIZE (offsetof(TOOLINFOW, lParam))
-#define TTTOOLINFOW_V2_SIZE (offsetof(TOOLINFOW, lpReserved))
-#define TTTOOLINFOW_V3_SIZE (sizeof(TOOLINFOW))
 struct NMTTDISPINFOW {
   NMHDR hdr;
   LPWSTR lpszText;

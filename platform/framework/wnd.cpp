@@ -1,9 +1,11 @@
 // CWnd: handle maps, creation, the window procedure, message dispatch,
 // command routing for windows, reflection and the modal loop.
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/framework/afxapp.h"
 #include "platform/framework/afxstate.h"
+#include "platform/window/toolinfo.h"
 
 IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
@@ -569,7 +571,37 @@ BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
   return FALSE;
 }
 
-INT_PTR CWnd::OnToolHitTest(CPoint, TOOLINFOW*) const { return -1; }
+// The default tool of a window is the visible child under the point (not a
+// group box, which only frames the controls inside it); the tip text is asked
+// for later through TTN_NEEDTEXT with the child's handle as the tool id.
+INT_PTR CWnd::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const {
+  if (!m_hWnd) return -1;
+  POINT screen = point;
+  ::ClientToScreen(m_hWnd, &screen);
+  HWND found = nullptr;
+  for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (!::IsWindowVisible(child)) continue;
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    if (!::PtInRect(&r, screen)) continue;
+    WCHAR cls[16] = {};
+    ::GetClassNameW(child, cls, 16);
+    constexpr DWORD kButtonTypeMask = 0x0F, kGroupBox = 0x07;  // the button styles
+    bool groupBox = std::u16string_view(cls) == u"Button" &&
+                    (static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE)) & kButtonTypeMask) == kGroupBox;
+    if (groupBox) continue;
+    found = child;
+    break;
+  }
+  if (!found) return -1;
+  if (pTI && pTI->cbSize >= TTTOOLINFOW_V1_SIZE) {
+    pTI->hwnd = m_hWnd;
+    pTI->uId = reinterpret_cast<UINT_PTR>(found);
+    pTI->uFlags |= TTF_IDISHWND;
+    pTI->lpszText = LPSTR_TEXTCALLBACK;
+  }
+  return ::GetDlgCtrlID(found);
+}
 
 // ---- modal loop ------------------------------------------------------------------------------------
 BOOL CWnd::ContinueModal() { return (m_nFlags & kContinueModal) != 0; }

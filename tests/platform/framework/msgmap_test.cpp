@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "fw_fixture.h"
+#include "platform/window/toolinfo.h"
 
 namespace {
 
@@ -405,6 +406,48 @@ TEST_F(MessageMapTest, DescendantsGetMessagesAndNullObjectsAnswerNullHandles) {
   EXPECT_EQ(parent.GetDescendantWindow(2), &b);
   CWnd* none = nullptr;
   EXPECT_EQ(CWnd::HwndOf(none), nullptr);
+  parent.DestroyWindow();
+}
+
+TEST_F(MessageMapTest, DefaultToolHitTestNamesTheVisibleChildUnderThePoint) {
+  CWnd parent;
+  ASSERT_TRUE(parent.CreateEx(0, nullptr, u"p", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr));
+  constexpr DWORD kGroupBox = 0x07;
+  HWND group = ::CreateWindowEx(0, u"Button", u"g", WS_CHILD | WS_VISIBLE | kGroupBox, 0, 0, 150, 150, parent.m_hWnd,
+                                reinterpret_cast<HMENU>(10), nullptr, nullptr);
+  HWND inside = ::CreateWindowEx(0, u"Edit", u"", WS_CHILD | WS_VISIBLE, 20, 20, 50, 20, parent.m_hWnd,
+                                 reinterpret_cast<HMENU>(11), nullptr, nullptr);
+  HWND hidden = ::CreateWindowEx(0, u"Edit", u"", WS_CHILD, 160, 160, 30, 30, parent.m_hWnd,
+                                 reinterpret_cast<HMENU>(12), nullptr, nullptr);
+  ASSERT_TRUE(group && inside && hidden);
+  struct Case {
+    const char* name;
+    CPoint point;
+    INT_PTR id;
+    HWND tool;
+  } cases[] = {
+      {"a child inside a group box", {30, 25}, 11, inside},
+      {"only the group box", {100, 100}, -1, nullptr},
+      {"a hidden child", {170, 170}, -1, nullptr},
+      {"no child at all", {190, 5}, -1, nullptr},
+  };
+  for (const Case& c : cases) {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    EXPECT_EQ(parent.OnToolHitTest(c.point, &ti), c.id) << c.name;
+    EXPECT_EQ(reinterpret_cast<HWND>(ti.uId), c.tool) << c.name;
+    if (c.tool) {
+      EXPECT_EQ(ti.hwnd, parent.m_hWnd) << c.name;
+      EXPECT_TRUE(ti.uFlags & TTF_IDISHWND) << c.name;
+      EXPECT_EQ(ti.lpszText, LPSTR_TEXTCALLBACK) << c.name;
+    }
+  }
+  // A record too small to hold the tool is left alone; the id still answers.
+  TOOLINFOW tiny{};
+  tiny.cbSize = 8;
+  EXPECT_EQ(parent.OnToolHitTest(CPoint(30, 25), &tiny), 11);
+  EXPECT_EQ(tiny.hwnd, nullptr);
+  EXPECT_EQ(parent.OnToolHitTest(CPoint(30, 25), nullptr), 11);
   parent.DestroyWindow();
 }
 
