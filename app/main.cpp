@@ -28,10 +28,5 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (exitAfterStartUp) theApp.m_pMainWnd->PostMessage(WM_CLOSE);
-  int code = theApp.Run();
-  // The templates own menus of the window manager, whose state is made
-  // during the run and so ends before this global object: release them now.
-  delete theApp.m_pDocManager;
-  theApp.m_pDocManager = nullptr;
-  return code;
+  return theApp.Run();
 }

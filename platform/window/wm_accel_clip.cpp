@@ -12,7 +12,7 @@ using namespace pv::wm;
 // ---- accelerators -----------------------------------------------------------------------------------
 namespace {
 std::map<uintptr_t, std::vector<ACCEL>>& Tables() {
-  static std::map<uintptr_t, std::vector<ACCEL>> t;
+  static std::map<uintptr_t, std::vector<ACCEL>>& t = *new std::map<uintptr_t, std::vector<ACCEL>>;
   return t;
 }
 uintptr_t g_nextAccel = 0x30000;
@@ -127,7 +127,7 @@ struct Clip {
 };
 
 Clip& C() {
-  static Clip c;
+  static Clip& c = *new Clip;
   return c;
 }
 

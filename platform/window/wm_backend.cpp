@@ -103,7 +103,7 @@ int g_dryCancels = 0;
 bool g_quit = false;
 int g_quitCode = 0;
 std::vector<WinEventRecord>& WinEvents() {
-  static std::vector<WinEventRecord> v;
+  static std::vector<WinEventRecord>& v = *new std::vector<WinEventRecord>;
   return v;
 }
 

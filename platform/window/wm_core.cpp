@@ -28,15 +28,15 @@ std::mutex& TableMutex() {
   return m;
 }
 std::vector<Slot>& Slots() {
-  static std::vector<Slot> s(1);  // slot 0 is never used
+  static std::vector<Slot>& s = *new std::vector<Slot>(1);  // slot 0 is never used
   return s;
 }
 std::deque<size_t>& FreeSlots() {
-  static std::deque<size_t> f;
+  static std::deque<size_t>& f = *new std::deque<size_t>;
   return f;
 }
 std::vector<HWND>& Order() {
-  static std::vector<HWND> o;
+  static std::vector<HWND>& o = *new std::vector<HWND>;
   return o;
 }
 
@@ -117,7 +117,7 @@ std::mutex& QueuesMutex() {
   return m;
 }
 std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& Queues() {
-  static std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>> q;
+  static std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& q = *new std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>;
   return q;
 }
 }  // namespace
@@ -169,8 +169,11 @@ void WakeQueue(ThreadQueue& q) {
   pv::WakeWaiters();  // a thread in MsgWaitForMultipleObjects
 }
 
+// The window manager's tables are never destroyed: like the system they stand
+// for, they must outlive every static object of the program (an application
+// object's destructor still frees menus and windows at exit).
 State& S() {
-  static State s;
+  static State& s = *new State;
   return s;
 }
 
@@ -220,7 +223,7 @@ Wnd* MessageRoot() {
 // ---- classes ----------------------------------------------------------------------------------
 namespace {
 std::vector<std::unique_ptr<WndClass>>& Classes() {
-  static std::vector<std::unique_ptr<WndClass>> c;
+  static std::vector<std::unique_ptr<WndClass>>& c = *new std::vector<std::unique_ptr<WndClass>>;
   return c;
 }
 ATOM& NextAtom() {
@@ -514,7 +517,7 @@ int GetClassNameW(HWND hwnd, LPWSTR buffer, int size) { return GetClassName(hwnd
 
 UINT RegisterWindowMessage(LPCWSTR name) {
   static std::mutex m;
-  static std::vector<std::u16string> names;
+  static std::vector<std::u16string>& names = *new std::vector<std::u16string>;
   if (!name || !*name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;

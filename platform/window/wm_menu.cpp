@@ -40,7 +40,7 @@ struct Menu {
 namespace {
 
 std::map<uintptr_t, std::unique_ptr<Menu>>& Menus() {
-  static std::map<uintptr_t, std::unique_ptr<Menu>> m;
+  static std::map<uintptr_t, std::unique_ptr<Menu>>& m = *new std::map<uintptr_t, std::unique_ptr<Menu>>;
   return m;
 }
 uintptr_t g_nextMenu = 0x20000;

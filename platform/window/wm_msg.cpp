@@ -184,7 +184,7 @@ struct Hook {
   uintptr_t serial;
 };
 std::vector<Hook>& Hooks() {
-  static std::vector<Hook> h;  // newest first
+  static std::vector<Hook>& h = *new std::vector<Hook>;  // newest first
   return h;
 }
 int g_hookDepth = 0;
@@ -301,7 +301,7 @@ struct WinEventHook {
   bool dead;
 };
 std::vector<WinEventHook>& WinEventHooks() {
-  static std::vector<WinEventHook> h;
+  static std::vector<WinEventHook>& h = *new std::vector<WinEventHook>;
   return h;
 }
 uintptr_t g_winEventSerial = 0x100;

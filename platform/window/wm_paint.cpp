@@ -17,7 +17,7 @@ struct DcInfo {
   bool own;
 };
 std::unordered_map<HDC, DcInfo>& Dcs() {
-  static std::unordered_map<HDC, DcInfo> d;
+  static std::unordered_map<HDC, DcInfo>& d = *new std::unordered_map<HDC, DcInfo>;
   return d;
 }
 

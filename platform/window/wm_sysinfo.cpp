@@ -12,7 +12,7 @@ using namespace pv::wm;
 namespace pv::wm {
 namespace {
 std::map<int, int>& MetricOverrides() {
-  static std::map<int, int> m;
+  static std::map<int, int>& m = *new std::map<int, int>;
   return m;
 }
 
