@@ -11,7 +11,9 @@
 namespace {
 constexpr UINT kBmGetCheck = 0x00F0, kBmSetCheck = 0x00F1;
 constexpr UINT kEmLimitText = 0x00C5, kEmSetSel = 0x00B1;
-constexpr UINT kCbGetCurSel = 0x0147, kCbSetCurSel = 0x014E, kCbSelectString = 0x014D, kCbFindStringExact = 0x0158;
+constexpr UINT kCbLimitText = 0x0141, kCbSetEditSel = 0x0142, kCbGetCurSel = 0x0147, kCbSetCurSel = 0x014E,
+               kCbSelectString = 0x014D, kCbFindStringExact = 0x0158;
+constexpr DWORD kCbsTypeMask = 0x0003, kCbsDropDownList = 0x0003;
 constexpr UINT kLbGetCurSel = 0x0188, kLbSetCurSel = 0x0186, kLbGetText = 0x0189, kLbGetTextLen = 0x018A,
                kLbSelectString = 0x018C;
 constexpr UINT kDtmGetSystemTime = 0x1001, kDtmSetSystemTime = 0x1002;
@@ -27,6 +29,32 @@ CString TextOf(HWND h) {
 void SetTextIfChanged(HWND h, const CString& text) {
   // Same text: leave the control alone (no change notification, no flicker).
   if (TextOf(h) != text) ::SetWindowText(h, text);
+}
+
+bool IsComboBox(HWND h) {
+  WCHAR cls[16] = {};
+  ::GetClassName(h, cls, 16);
+  return CString(cls).CompareNoCase(u"ComboBox") == 0;
+}
+
+// A combo box that lets the user type (simple or drop-down) has an edit.
+bool ComboHasEdit(HWND h) {
+  return (static_cast<DWORD>(::GetWindowLong(h, GWL_STYLE)) & kCbsTypeMask) != kCbsDropDownList;
+}
+
+// The shortest text from `minDigits` significant digits up that reads back
+// as the same value, so that showing a value and saving it again never
+// changes it (1/3 needs more digits than 0.1).
+template <class T>
+CString FormatReal(T value, int minDigits, int maxDigits) {
+  CString s;
+  for (int digits = minDigits; digits <= maxDigits; ++digits) {
+    s.Format(u"%.*g", digits, static_cast<double>(value));
+    std::string narrow;
+    for (int i = 0; i < s.GetLength(); ++i) narrow += static_cast<char>(s[i]);
+    if (static_cast<T>(std::strtod(narrow.c_str(), nullptr)) == value) break;
+  }
+  return s;
 }
 
 [[noreturn]] void FailWith(CDataExchange* pDX, const CString& message) {
@@ -120,7 +148,13 @@ void CDataExchange::Fail() {
   if (!m_bSaveAndValidate) AfxThrowUserException();
   if (m_idLastControl && ::IsWindow(m_idLastControl)) {
     ::SetFocus(m_idLastControl);
-    if (m_bEditLastControl) ::SendMessage(m_idLastControl, kEmSetSel, 0, -1);
+    if (m_bEditLastControl) {
+      // The whole text selected, so that typing replaces it.
+      if (IsComboBox(m_idLastControl))
+        ::SendMessage(m_idLastControl, kCbSetEditSel, 0, MAKELPARAM(0, 0xFFFF));
+      else
+        ::SendMessage(m_idLastControl, kEmSetSel, 0, -1);
+    }
   }
   AfxThrowUserException();
 }
@@ -146,9 +180,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
     if (!ParseReal(TextOf(h), &v)) FailWith(pDX, u"Please enter a number.");
     value = v;
   } else {
-    CString s;
-    s.Format(u"%.15g", value);
-    SetTextIfChanged(h, s);
+    SetTextIfChanged(h, FormatReal(value, std::numeric_limits<double>::digits10, std::numeric_limits<double>::max_digits10));
   }
 }
 
@@ -160,9 +192,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value) {
       FailWith(pDX, u"Please enter a number.");
     value = static_cast<float>(d);
   } else {
-    CString s;
-    s.Format(u"%.7g", d);
-    SetTextIfChanged(h, s);
+    SetTextIfChanged(h, FormatReal(value, std::numeric_limits<float>::digits10 + 1, std::numeric_limits<float>::max_digits10));
   }
 }
 
@@ -200,26 +230,45 @@ void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
     ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(index), 0);
 }
 
-void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
+// A combo box with an edit counts as an edit for DDV_MaxChars and for the
+// selection a failed validation makes.
+HWND PrepareCombo(CDataExchange* pDX, int nIDC) {
   HWND h = pDX->PrepareCtrl(nIDC);
+  if (ComboHasEdit(h)) pDX->m_bEditLastControl = TRUE;
+  return h;
+}
+
+void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
+  HWND h = PrepareCombo(pDX, nIDC);
   if (pDX->m_bSaveAndValidate) {
     value = TextOf(h);
+  } else if (value.IsEmpty()) {
+    // Every item starts with the empty text: selecting by prefix would turn an
+    // empty value into the first item on the next save.
+    ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(-1), 0);
   } else if (::SendMessage(h, kCbSelectString, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value))) == -1) {
-    SetTextIfChanged(h, value);  // not in the list: an editable combo shows the text
+    // Not in the list: an editable combo shows the text; a drop-down list
+    // keeps its selection (it can only ever hold one of its items).
+    if (ComboHasEdit(h)) SetTextIfChanged(h, value);
   }
 }
 
 void DDX_CBStringExact(CDataExchange* pDX, int nIDC, CString& value) {
-  HWND h = pDX->PrepareCtrl(nIDC);
+  HWND h = PrepareCombo(pDX, nIDC);
   if (pDX->m_bSaveAndValidate) {
     value = TextOf(h);
     return;
   }
-  LRESULT i = ::SendMessage(h, kCbFindStringExact, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value)));
-  if (i >= 0)
+  LRESULT i = value.IsEmpty() ? -1
+                              : ::SendMessage(h, kCbFindStringExact, static_cast<WPARAM>(-1),
+                                              reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value)));
+  if (i >= 0) {
     ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(i), 0);
-  else
+  } else if (ComboHasEdit(h)) {
     SetTextIfChanged(h, value);
+  } else if (value.IsEmpty()) {
+    ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(-1), 0);
+  }
 }
 
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
@@ -244,6 +293,8 @@ void DDX_LBString(CDataExchange* pDX, int nIDC, CString& value) {
         value = CString(std::move(buf));
       }
     }
+  } else if (value.IsEmpty()) {
+    ::SendMessage(h, kLbSetCurSel, static_cast<WPARAM>(-1), 0);  // not the first item, which "" prefixes
   } else {
     ::SendMessage(h, kLbSelectString, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value)));
   }
@@ -291,7 +342,8 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
       FailWith(pDX, message);
     }
   } else if (pDX->m_idLastControl && pDX->m_bEditLastControl) {
-    ::SendMessage(pDX->m_idLastControl, kEmLimitText, static_cast<WPARAM>(nChars), 0);
+    HWND h = pDX->m_idLastControl;
+    ::SendMessage(h, IsComboBox(h) ? kCbLimitText : kEmLimitText, static_cast<WPARAM>(nChars), 0);
   }
 }
 
