@@ -404,22 +404,27 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
   return v;
 }
 
-// The same, straight into a cell store (no allocation per value).
+// The same, straight into a cell store (no allocation per value). Every
+// sqlite3_column_* call takes the connection's mutex, so a column is fetched
+// once and its value read with the sqlite3_value_* calls, which take none.
+// That is sound because a connection is used by one thread at a time (the
+// statement cache and the schema maps above already require it).
 static Cell ReadCell(sqlite3_stmt* s, int i, CellStore& store) {
+  sqlite3_value* v = sqlite3_column_value(s, i);
   Cell c;
-  switch (sqlite3_column_type(s, i)) {
+  switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
       c.kind = Value::Int;
-      c.i = sqlite3_column_int64(s, i);
+      c.i = sqlite3_value_int64(v);
       break;
     case SQLITE_FLOAT:
       c.kind = Value::Real;
-      c.r = sqlite3_column_double(s, i);
+      c.r = sqlite3_value_double(v);
       break;
     case SQLITE_TEXT: {
       c.kind = Value::Text;
-      const void* p = sqlite3_column_text16(s, i);
-      size_t units = static_cast<size_t>(sqlite3_column_bytes16(s, i)) / 2;
+      const void* p = sqlite3_value_text16(v);
+      size_t units = static_cast<size_t>(sqlite3_value_bytes16(v)) / 2;
       c.offset = store.arena.size();
       c.length = static_cast<uint32_t>(units);
       AppendUnits(store.arena, p, units);
@@ -561,7 +566,7 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
   CheckHeader(path8, path, size);
   std::unique_ptr<Database> d(new Database(path));
   Impl& im = *d->impl_;
-  int rc = sqlite3_open_v2(path8.c_str(), &im.db, SQLITE_OPEN_READWRITE, nullptr);
+  int rc = sqlite3_open_v2(path8.c_str(), &im.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     if (rc == SQLITE_CANTOPEN || rc == SQLITE_PERM || rc == SQLITE_READONLY)
       throw Failure(kErrGeneric, u"The database file '" + path + u"' cannot be opened for writing.");
