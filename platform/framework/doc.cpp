@@ -328,14 +328,14 @@ void CFormView::OnSetFocus(CWnd*) {
 void CFormView::ResizeParentToFit(BOOL bShrinkOnly) {
   CFrameWnd* frame = GetParentFrame();
   if (!frame) return;
-  CRect client;
-  frame->GetClientRect(&client);
+  // The frame changes by what the form lacks or has to spare, so the bars
+  // around the view (tool bar, status bar) keep their room.
   CRect view;
-  GetWindowRect(&view);
+  GetClientRect(&view);
   CRect frameRect;
   frame->GetWindowRect(&frameRect);
-  int dx = m_totalSize.cx - client.Width();
-  int dy = m_totalSize.cy - client.Height();
+  int dx = m_totalSize.cx - view.Width();
+  int dy = m_totalSize.cy - view.Height();
   if (bShrinkOnly) {
     dx = std::min(dx, 0);
     dy = std::min(dy, 0);

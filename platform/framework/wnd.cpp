@@ -678,18 +678,27 @@ void CWnd::UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler) {
   for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     UINT id = static_cast<UINT>(::GetDlgCtrlID(child));
     if (id == 0 || id == static_cast<UINT>(-1)) continue;
-    CWnd* w = FromHandlePermanent(child);
-    // A control that reflects its update itself is left alone.
-    if (w && w->OnCmdMsg(0, MAKELONG(static_cast<WORD>(CN_UPDATE_COMMAND_UI), WM_COMMAND + WM_REFLECT_BASE),
-                         &state, nullptr))
-      continue;
     state.m_pOther = FromHandle(child);
     state.m_nID = id;
-    // Buttons that only close the dialog keep working with no handler.
+    state.m_bEnableChanged = FALSE;
+    // A control that updates itself (a reflected handler) is left alone; the
+    // call is direct so that nothing routes on from the control.
+    CWnd* w = FromHandlePermanent(child);
+    if (w && w->CWnd::OnCmdMsg(0, MAKELONG(static_cast<WORD>(CN_UPDATE_COMMAND_UI), WM_COMMAND + WM_REFLECT_BASE),
+                               &state, nullptr))
+      continue;
+    // The window's own handlers (a dialog bar's, say) come before the target's.
+    if (pTarget != this && CWnd::OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &state, nullptr)) continue;
+    // Buttons that only close the dialog keep working with no handler; so do
+    // buttons that work by themselves (auto check boxes and radio buttons).
     BOOL disable = bDisableIfNoHndler && id != IDOK && id != IDCANCEL;
     if (disable) {
       UINT code = static_cast<UINT>(::SendMessage(child, WM_GETDLGCODE, 0, 0));
-      if (!(code & DLGC_BUTTON)) disable = FALSE;
+      DWORD type = static_cast<DWORD>(::GetWindowLong(child, GWL_STYLE)) & 0x0F;
+      constexpr DWORD kAutoCheckBox = 0x03, kAuto3State = 0x06, kGroupBox = 0x07, kAutoRadio = 0x09;
+      if (!(code & DLGC_BUTTON) || type == kAutoCheckBox || type == kAuto3State || type == kGroupBox ||
+          type == kAutoRadio)
+        disable = FALSE;
     }
     state.DoUpdate(pTarget, disable);
   }
