@@ -539,7 +539,15 @@ struct MDIClientState {
   HWND active = nullptr;
   std::vector<HWND> children;  // creation order, for ids and the window list
   int cascadeStep = 0;
+  // The frame menu showing a maximised child's system menu and caption
+  // buttons, and that child.
+  HMENU decorated = nullptr;
+  HWND decoratedFor = nullptr;
+  bool updatingScrollBars = false;
 };
+
+// Sent by a child frame to its MDI client after it moved or changed size.
+constexpr UINT kMdiChildMoved = WM_USER + 0x100;
 
 std::unordered_map<HWND, MDIClientState>& Clients() {
   thread_local std::unordered_map<HWND, MDIClientState> clients;
@@ -582,6 +590,122 @@ void RefreshWindowMenu(HWND client, MDIClientState& st) {
   }
 }
 
+// ---- a maximised child's controls in the frame's menu bar ----
+// While the active child is maximised its caption is out of sight, so its
+// system menu (its icon, first) and its minimise, restore and close buttons
+// (last, at the right edge) join the frame's menu bar.
+bool IsCaptionCommand(UINT id) { return id == SC_MINIMIZE || id == SC_RESTORE || id == SC_CLOSE; }
+
+void RemoveMaxDecoration(MDIClientState& st) {
+  HMENU menu = st.decorated;
+  st.decorated = nullptr;
+  st.decoratedFor = nullptr;
+  if (!menu || !::IsMenu(menu)) return;
+  for (int i = ::GetMenuItemCount(menu) - 1; i >= 0; --i) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_BITMAP | MIIM_ID | MIIM_SUBMENU;
+    if (!::GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
+    bool system = i == 0 && mii.hbmpItem == HBMMENU_SYSTEM;
+    bool button = IsCaptionCommand(mii.wID) && !mii.hSubMenu &&
+                  (mii.hbmpItem == HBMMENU_MBAR_MINIMIZE || mii.hbmpItem == HBMMENU_MBAR_RESTORE ||
+                   mii.hbmpItem == HBMMENU_MBAR_CLOSE);
+    // Removed, not deleted: the system menu stays the child's.
+    if (system || button) ::RemoveMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+  }
+}
+
+void UpdateMaxDecoration(HWND client, MDIClientState& st) {
+  HWND frame = ::GetParent(client);
+  HMENU menu = frame ? ::GetMenu(frame) : nullptr;
+  HWND want = st.active && ::IsWindow(st.active) && ::IsZoomed(st.active) && menu ? st.active : nullptr;
+  if (st.decorated == (want ? menu : nullptr) && st.decoratedFor == want) return;
+  RemoveMaxDecoration(st);
+  if (want) {
+    HMENU sys = ::GetSystemMenu(want, FALSE);
+    ::InsertMenuW(menu, 0, MF_BYPOSITION | MF_POPUP | MF_BITMAP, reinterpret_cast<UINT_PTR>(sys),
+                  reinterpret_cast<LPCWSTR>(HBMMENU_SYSTEM));
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_DATA;
+    mii.dwItemData = reinterpret_cast<ULONG_PTR>(want);  // whose icon the item shows
+    ::SetMenuItemInfoW(menu, 0, TRUE, &mii);
+    ::AppendMenuW(menu, MF_BITMAP | MF_RIGHTJUSTIFY, SC_MINIMIZE, reinterpret_cast<LPCWSTR>(HBMMENU_MBAR_MINIMIZE));
+    ::AppendMenuW(menu, MF_BITMAP, SC_RESTORE, reinterpret_cast<LPCWSTR>(HBMMENU_MBAR_RESTORE));
+    ::AppendMenuW(menu, MF_BITMAP, SC_CLOSE, reinterpret_cast<LPCWSTR>(HBMMENU_MBAR_CLOSE));
+    st.decorated = menu;
+    st.decoratedFor = want;
+  }
+  if (frame) ::DrawMenuBar(frame);
+}
+
+// ---- the client's scroll bars ----
+// They show only while a child lies partly out of view (never while one is
+// maximised); scrolling moves the children. The client's own coordinates are
+// always the view, so the position is 0 and the range runs from the
+// outermost child edges.
+void UpdateClientScrollBars(HWND client, MDIClientState& st) {
+  if (st.updatingScrollBars) return;
+  st.updatingScrollBars = true;
+  // Twice: showing one bar narrows the view and may call for the other.
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT view{};
+    ::GetClientRect(client, &view);
+    RECT all = view;
+    bool maximised = false;
+    for (HWND h : st.children) {
+      if (!::IsWindow(h) || !::IsWindowVisible(h)) continue;
+      maximised |= ::IsZoomed(h) != FALSE;
+      RECT r{};
+      ::GetWindowRect(h, &r);
+      ::MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+      ::UnionRect(&all, &all, &r);
+    }
+    auto set = [&](int bar, LONG lo, LONG hi, LONG page, LONG viewLo, LONG viewHi) {
+      bool need = !maximised && (lo < viewLo || hi > viewHi);
+      if (need) {
+        SCROLLINFO si{};
+        si.cbSize = sizeof(si);
+        si.fMask = SIF_ALL;
+        si.nMin = lo;
+        si.nMax = hi - 1;
+        si.nPage = static_cast<UINT>(page);
+        si.nPos = 0;
+        ::SetScrollInfo(client, bar, &si, TRUE);
+      }
+      ::ShowScrollBar(client, bar, need);
+    };
+    set(SB_HORZ, all.left, all.right, view.right - view.left, view.left, view.right);
+    set(SB_VERT, all.top, all.bottom, view.bottom - view.top, view.top, view.bottom);
+  }
+  st.updatingScrollBars = false;
+}
+
+void ScrollClient(HWND client, MDIClientState& st, int bar, int code) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  if (!::GetScrollInfo(client, bar, &si)) return;
+  int page = static_cast<int>(si.nPage), pos = si.nPos;
+  switch (code) {
+    case SB_LINEUP: pos -= 16; break;
+    case SB_LINEDOWN: pos += 16; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
+    case SB_TOP: pos = si.nMin; break;
+    case SB_BOTTOM: pos = si.nMax; break;
+    default: return;
+  }
+  pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
+  int delta = pos - si.nPos;
+  if (!delta) return;
+  ::ScrollWindowEx(client, bar == SB_HORZ ? -delta : 0, bar == SB_VERT ? -delta : 0, nullptr, nullptr, nullptr, nullptr,
+                   SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  if (code != SB_THUMBTRACK) UpdateClientScrollBars(client, st);
+}
+
 void ActivateChild(HWND client, MDIClientState& st, HWND child) {
   PruneChildren(client, st);
   HWND old = st.active;
@@ -590,6 +714,11 @@ void ActivateChild(HWND client, MDIClientState& st, HWND child) {
     return;
   }
   st.active = child;
+  // A maximised child hands its state on to the one activated after it.
+  if (old && ::IsWindow(old) && ::IsZoomed(old) && child && !::IsZoomed(child)) {
+    ::ShowWindow(child, SW_SHOWMAXIMIZED);
+    ::ShowWindow(old, SW_RESTORE);
+  }
   if (old && ::IsWindow(old)) {
     ::SendMessage(old, WM_NCACTIVATE, FALSE, 0);
     ::SendMessage(old, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(old), reinterpret_cast<LPARAM>(child));
@@ -602,6 +731,8 @@ void ActivateChild(HWND client, MDIClientState& st, HWND child) {
     if (!focus || !::IsChild(child, focus)) ::SetFocus(child);
   }
   RefreshWindowMenu(client, st);
+  UpdateMaxDecoration(client, st);
+  UpdateClientScrollBars(client, st);
 }
 
 HWND NextChild(MDIClientState& st, HWND from, bool previous) {
@@ -628,6 +759,7 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_NCDESTROY:
+      if (auto it = Clients().find(hwnd); it != Clients().end()) RemoveMaxDecoration(it->second);
       Clients().erase(hwnd);
       return ::DefWindowProc(hwnd, msg, wParam, lParam);
     default:
@@ -670,10 +802,12 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         HWND next = NextChild(st, child, false);
         ActivateChild(hwnd, st, next == child ? nullptr : next);
       }
+      if (st.decoratedFor == child) RemoveMaxDecoration(st);
       ::DestroyWindow(child);
       PruneChildren(hwnd, st);
       if (!st.active && !st.children.empty()) ActivateChild(hwnd, st, st.children.back());
       RefreshWindowMenu(hwnd, st);
+      UpdateClientScrollBars(hwnd, st);
       return 0;
     }
     case WM_MDIACTIVATE:
@@ -690,9 +824,21 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_MDIMAXIMIZE:
       ::ShowWindow(reinterpret_cast<HWND>(wParam), SW_SHOWMAXIMIZED);
+      UpdateMaxDecoration(hwnd, st);
+      UpdateClientScrollBars(hwnd, st);
       return 0;
     case WM_MDIRESTORE:
       ::ShowWindow(reinterpret_cast<HWND>(wParam), SW_RESTORE);
+      UpdateMaxDecoration(hwnd, st);
+      UpdateClientScrollBars(hwnd, st);
+      return 0;
+    case kMdiChildMoved:
+    case WM_SIZE:
+      UpdateClientScrollBars(hwnd, st);
+      return msg == WM_SIZE ? ::DefWindowProc(hwnd, msg, wParam, lParam) : 0;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+      ScrollClient(hwnd, st, msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
       return 0;
     case WM_MDICASCADE:
     case WM_MDITILE: {
@@ -720,6 +866,8 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SetWindowPos(shown[static_cast<size_t>(i)], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
       }
+      UpdateMaxDecoration(hwnd, st);
+      UpdateClientScrollBars(hwnd, st);
       return TRUE;
     }
     case WM_MDIICONARRANGE:
@@ -728,6 +876,7 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MDISETMENU: {
       HWND frame = ::GetParent(hwnd);
       HMENU old = ::GetMenu(frame);
+      if (wParam && reinterpret_cast<HMENU>(wParam) != old) RemoveMaxDecoration(st);
       if (wParam) ::SetMenu(frame, reinterpret_cast<HMENU>(wParam));
       if (lParam) {
         // Move the window list to the new window menu.
@@ -742,10 +891,12 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         st.windowMenu = reinterpret_cast<HMENU>(lParam);
       }
       RefreshWindowMenu(hwnd, st);
+      UpdateMaxDecoration(hwnd, st);
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_MDIREFRESHMENU:
       RefreshWindowMenu(hwnd, st);
+      UpdateMaxDecoration(hwnd, st);
       return reinterpret_cast<LRESULT>(::GetMenu(::GetParent(hwnd)));
     case WM_ERASEBKGND: {
       RECT rc{};
@@ -930,6 +1081,14 @@ BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINF
 
 BOOL CMDIFrameWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
   UINT id = LOWORD(wParam);
+  if (lParam == 0 && id >= 0xF000) {
+    // The system menu and caption buttons of a maximised child on the menu bar.
+    BOOL maximized = FALSE;
+    if (CMDIChildWnd* child = MDIGetActive(&maximized); child && maximized) {
+      child->SendMessage(WM_SYSCOMMAND, id, 0);
+      return TRUE;
+    }
+  }
   if (lParam == 0 && id >= AFX_IDM_FIRST_MDICHILD && id < AFX_IDM_FIRST_MDICHILD + 0x100 && m_hWndMDIClient) {
     // The window list: activate that child.
     HWND child = ::GetDlgItem(m_hWndMDIClient, static_cast<int>(id));
@@ -1057,7 +1216,12 @@ int CMDIChildWnd::OnCreate(LPCREATESTRUCT lpcs) {
 
 void CMDIChildWnd::OnSize(UINT nType, int cx, int cy) {
   CFrameWnd::OnSize(nType, cx, cy);
-  if (CMDIFrameWnd* frame = GetMDIFrame()) frame->DelayUpdateFrameTitle();
+  if (CMDIFrameWnd* frame = GetMDIFrame()) {
+    frame->DelayUpdateFrameTitle();
+    // Maximised or back: the frame's menu bar shows or drops this child's buttons.
+    if (nType == SIZE_MAXIMIZED || nType == SIZE_RESTORED || nType == SIZE_MINIMIZED)
+      if (HWND client = frame->m_hWndMDIClient) ::SendMessage(client, WM_MDIREFRESHMENU, 0, 0);
+  }
 }
 
 void CMDIChildWnd::OnChildActivate() {
@@ -1132,6 +1296,11 @@ LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE:
       MDIDestroy();
       return 0;
+    case WM_WINDOWPOSCHANGED: {
+      LRESULT result = CFrameWnd::DefWindowProc(message, wParam, lParam);
+      if (HWND client = ::GetParent(m_hWnd); client && Clients().count(client)) ::SendMessage(client, kMdiChildMoved, 0, 0);
+      return result;
+    }
     default:
       return CFrameWnd::DefWindowProc(message, wParam, lParam);
   }

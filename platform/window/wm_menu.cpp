@@ -739,18 +739,90 @@ void PaintPopup(Menu* m, HDC dc, const RECT& client, int selected, HWND owner, H
 
 int MenuBarHeight(Wnd*) { return GetSystemMetrics(SM_CYMENU); }
 
-// Lays out and draws a menu bar into `bar` (window coordinates).
+namespace {
+
+// The predefined menu-bar pictures are small handle values, never real bitmaps.
+bool IsPredefinedBitmap(HBITMAP b) {
+  auto v = reinterpret_cast<LONG_PTR>(b);
+  return v >= 1 && v <= 11;
+}
+
+int BarItemWidth(HDC dc, const MenuItem& it) {
+  if (!it.bitmap) return TextSize(dc, it.text).cx + 16;
+  if (it.bitmap == HBMMENU_SYSTEM) return GetSystemMetrics(SM_CXSMICON) + 6;
+  if (IsPredefinedBitmap(it.bitmap)) return GetSystemMetrics(SM_CXMENUSIZE);
+  BITMAP bm{};
+  GetObject(it.bitmap, sizeof(bm), &bm);
+  return bm.bmWidth + 8;
+}
+
+void DrawBarBitmap(HDC dc, const MenuItem& it, const RECT& r) {
+  bool grayed = (it.state & (MF_GRAYED | MF_DISABLED)) != 0;
+  bool hot = (it.state & MF_HILITE) != 0;
+  UINT caption = 0;
+  if (it.bitmap == HBMMENU_SYSTEM) {
+    // The icon of the window whose system menu this item opens.
+    HWND owner = reinterpret_cast<HWND>(it.data);
+    HICON icon = owner ? reinterpret_cast<HICON>(SendMessage(owner, WM_GETICON, ICON_SMALL, 0)) : nullptr;
+    if (!icon && owner) icon = reinterpret_cast<HICON>(GetClassLongPtr(owner, GCLP_HICONSM));
+    if (!icon && owner) icon = reinterpret_cast<HICON>(GetClassLongPtr(owner, GCLP_HICON));
+    if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
+    int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    DrawIconEx(dc, r.left + (r.right - r.left - cx) / 2, r.top + (r.bottom - r.top - cy) / 2, icon, cx, cy, 0, nullptr,
+               DI_NORMAL);
+    return;
+  }
+  if (it.bitmap == HBMMENU_MBAR_MINIMIZE || it.bitmap == HBMMENU_POPUP_MINIMIZE) caption = DFCS_CAPTIONMIN;
+  else if (it.bitmap == HBMMENU_MBAR_RESTORE || it.bitmap == HBMMENU_POPUP_RESTORE) caption = DFCS_CAPTIONRESTORE;
+  else if (it.bitmap == HBMMENU_POPUP_MAXIMIZE) caption = DFCS_CAPTIONMAX;
+  else if (it.bitmap == HBMMENU_MBAR_CLOSE || it.bitmap == HBMMENU_POPUP_CLOSE) caption = DFCS_CAPTIONCLOSE;
+  else if (IsPredefinedBitmap(it.bitmap)) return;  // a picture drawn by its owner
+  else {
+    BITMAP bm{};
+    GetObject(it.bitmap, sizeof(bm), &bm);
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, it.bitmap);
+    BitBlt(dc, r.left + 4, r.top + (r.bottom - r.top - bm.bmHeight) / 2, bm.bmWidth, bm.bmHeight, mem, 0, 0, SRCCOPY);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+    return;
+  }
+  // Caption-button pictures: a square button centred in the item.
+  int side = std::min<int>(r.right - r.left, r.bottom - r.top) - 2;
+  RECT b{r.left + (r.right - r.left - side) / 2, r.top + (r.bottom - r.top - side) / 2, 0, 0};
+  b.right = b.left + side;
+  b.bottom = b.top + side;
+  DrawFrameControl(dc, &b, DFC_CAPTION, caption | (hot ? DFCS_PUSHED : 0u) | (grayed ? DFCS_INACTIVE : 0u));
+}
+
+}  // namespace
+
+// Lays out and draws a menu bar into `bar` (window coordinates). Items from
+// the first right-justified one on sit at the right edge, as the caption
+// buttons of a maximised document window do.
 void DrawMenuBar(Wnd* w, HDC dc, const RECT& bar) {
   Menu* m = M(w->menu);
   FillRect(dc, &bar, GetSysColorBrush(COLOR_MENU));
   if (!m) return;
   m->bar = w->hwnd;
   HGDIOBJ old = SelectObject(dc, MenuFont());
+  size_t rightFrom = m->items.size();
+  int rightWidth = 0;
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    if (rightFrom == m->items.size() && (m->items[i].type & MF_RIGHTJUSTIFY)) rightFrom = i;
+    if (i >= rightFrom) rightWidth += BarItemWidth(dc, m->items[i]);
+  }
   int x = bar.left;
-  for (MenuItem& it : m->items) {
-    SIZE sz = TextSize(dc, it.text);
-    it.rect = RECT{x, bar.top, x + sz.cx + 16, bar.bottom - 1};
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    MenuItem& it = m->items[i];
+    if (i == rightFrom) x = std::max<int>(x, bar.right - rightWidth);
+    int width = BarItemWidth(dc, it);
+    it.rect = RECT{x, bar.top, x + width, bar.bottom - 1};
     x = it.rect.right;
+    if (it.bitmap) {
+      DrawBarBitmap(dc, it, it.rect);
+      continue;
+    }
     bool hot = (it.state & MF_HILITE) != 0;
     if (hot) DrawEdge(dc, &it.rect, BDR_SUNKENOUTER, BF_RECT);
     RECT t = it.rect;
@@ -1148,7 +1220,12 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
     RECT r = RectOffset(it.rect, sr.left, sr.top);
     int move = 0;
     HMENU sub = it.sub;
+    // Another window's system menu on this bar (a maximised document
+    // window's): its choices come to this window as commands, which it
+    // passes on to that window.
+    bool otherSystemMenu = it.bitmap == HBMMENU_SYSTEM;
     result = Track(sub, TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, hwnd, &r, true, &move);
+    if (otherSystemMenu && result < 0) result = -result;
     if ((m = M(bar)) && static_cast<size_t>(index) < m->items.size())
       m->items[static_cast<size_t>(index)].state &= ~static_cast<UINT>(MF_HILITE);
     DrawMenuBar(hwnd);

@@ -619,6 +619,13 @@ RECT MaximizedRect(Wnd* w) {
   MINMAXINFO mmi{};
   mmi.ptMaxSize = POINT{area.right - area.left + 2 * fx, area.bottom - area.top + 2 * fx};
   mmi.ptMaxPosition = POINT{area.left - fx, area.top - fx};
+  if ((w->style & WS_CHILD) && (w->exStyle & WS_EX_MDICHILD)) {
+    // A maximised document window hides its caption too: its client area
+    // is exactly the parent's, and its frame controls move to the menu bar.
+    RECT all = NcFrameInsets(w->style, w->exStyle, false);
+    mmi.ptMaxSize = POINT{area.right - area.left + all.left + all.right, area.bottom - area.top + all.top + all.bottom};
+    mmi.ptMaxPosition = POINT{area.left - all.left, area.top - all.top};
+  }
   mmi.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
   mmi.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
   HWND hwnd = w->hwnd;

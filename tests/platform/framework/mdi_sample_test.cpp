@@ -257,6 +257,138 @@ TEST_F(MdiSampleTest, TwoDocumentsGetChildFramesTitlesAndTheWindowList) {
   EXPECT_EQ(main_->MDIGetActive(), childA);
 }
 
+// What the frame's menu bar holds besides the menus: the system menu of a
+// maximised child first, its caption buttons last.
+struct BarDecoration {
+  HMENU systemMenu = nullptr;
+  std::vector<UINT> buttons;
+  bool rightJustified = false;
+};
+BarDecoration DecorationOf(HMENU bar) {
+  BarDecoration d;
+  int n = ::GetMenuItemCount(bar);
+  for (int i = 0; i < n; ++i) {
+    MENUITEMINFOW mii{};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_BITMAP | MIIM_ID | MIIM_SUBMENU | MIIM_FTYPE;
+    ::GetMenuItemInfoW(bar, static_cast<UINT>(i), TRUE, &mii);
+    if (!mii.hbmpItem) continue;
+    if (mii.hbmpItem == HBMMENU_SYSTEM) {
+      d.systemMenu = mii.hSubMenu;
+      continue;
+    }
+    if (d.buttons.empty()) d.rightJustified = (mii.fType & MFT_RIGHTJUSTIFY) != 0;
+    d.buttons.push_back(mii.wID);
+  }
+  return d;
+}
+
+TEST_F(MdiSampleTest, AMaximisedChildShowsItsSystemMenuAndCaptionButtonsInTheFrameMenuBar) {
+  CNoteDoc* a = NewNote();
+  CNoteDoc* b = NewNote();
+  ASSERT_TRUE(a && b);
+  auto* childB = main_->MDIGetActive();
+  POSITION pos = a->GetFirstViewPosition();
+  auto* childA = static_cast<CMDIChildWnd*>(a->GetNextView(pos)->GetParentFrame());
+  HMENU bar = main_->GetMenu()->m_hMenu;
+  const int plain = ::GetMenuItemCount(bar);
+  const std::vector<UINT> buttons = {SC_MINIMIZE, SC_RESTORE, SC_CLOSE};
+  EXPECT_EQ(DecorationOf(bar).systemMenu, nullptr);
+
+  main_->MDIMaximize(childB);
+  BOOL maximized = FALSE;
+  EXPECT_EQ(main_->MDIGetActive(&maximized), childB);
+  EXPECT_TRUE(maximized);
+  EXPECT_EQ(::GetMenuItemCount(bar), plain + 4);
+  BarDecoration d = DecorationOf(bar);
+  EXPECT_EQ(d.systemMenu, ::GetSystemMenu(childB->m_hWnd, FALSE));
+  EXPECT_EQ(d.buttons, buttons);
+  EXPECT_TRUE(d.rightJustified);
+  // The window list still finds the window menu.
+  EXPECT_NE(main_->GetWindowMenuPopup(bar), nullptr);
+
+  // Drawn: the close button sits at the right end of the bar with its cross.
+  pv::test::PumpUntilIdle();
+  RECT close{}, frame{}, client{};
+  ASSERT_TRUE(::GetMenuItemRect(main_->m_hWnd, bar, static_cast<UINT>(plain + 3), &close));
+  ::GetWindowRect(main_->m_hWnd, &frame);
+  main_->GetClientRect(&client);
+  main_->ClientToScreen(&client);
+  EXPECT_NEAR(close.right, client.right, 2);
+  EXPECT_EQ(pv::test::WindowPixelNc(main_->m_hWnd, (close.left + close.right) / 2 - frame.left,
+                                    (close.top + close.bottom) / 2 - frame.top),
+            ::GetSysColor(COLOR_BTNTEXT));
+
+  // Activating the other child hands the maximised state and the buttons on.
+  main_->MDIActivate(childA);
+  EXPECT_TRUE(childA->IsZoomed());
+  EXPECT_FALSE(childB->IsZoomed());
+  EXPECT_EQ(::GetMenuItemCount(bar), plain + 4);
+  EXPECT_EQ(DecorationOf(bar).systemMenu, ::GetSystemMenu(childA->m_hWnd, FALSE));
+
+  // The restore button gives the bar back its own items.
+  main_->SendMessage(WM_COMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(childA->IsZoomed());
+  EXPECT_EQ(::GetMenuItemCount(bar), plain);
+  EXPECT_EQ(DecorationOf(bar).systemMenu, nullptr);
+
+  // Restore chosen from the system menu on the bar, by mouse and keyboard.
+  main_->MDIMaximize(childA);
+  pv::test::PumpUntilIdle();
+  RECT icon{};
+  ASSERT_TRUE(::GetMenuItemRect(main_->m_hWnd, bar, 0, &icon));
+  pv::test::Click((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+  pv::test::KeyPress(VK_RETURN);  // the first item, "Restore"
+  pv::test::PumpUntilIdle();
+  EXPECT_FALSE(childA->IsZoomed());
+  EXPECT_EQ(::GetMenuItemCount(bar), plain);
+
+  // Closing the maximised child leaves the next one maximised with the buttons.
+  main_->MDIMaximize(childA);
+  main_->SendMessage(WM_COMMAND, SC_CLOSE, 0);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 1);
+  EXPECT_EQ(main_->MDIGetActive(&maximized), childB);
+  EXPECT_TRUE(maximized);
+  EXPECT_EQ(DecorationOf(bar).systemMenu, ::GetSystemMenu(childB->m_hWnd, FALSE));
+  EXPECT_EQ(::GetMenuItemCount(bar), plain + 4);
+}
+
+TEST_F(MdiSampleTest, TheClientScrollsOnlyWhileAChildLiesOutOfView) {
+  ASSERT_TRUE(NewNote());
+  CMDIChildWnd* child = main_->MDIGetActive();
+  HWND client = main_->m_hWndMDIClient;
+  auto bars = [&] { return static_cast<DWORD>(::GetWindowLong(client, GWL_STYLE)) & (WS_HSCROLL | WS_VSCROLL); };
+  EXPECT_EQ(bars(), 0u);
+
+  // Pushed half out to the right: a horizontal bar whose range reaches the child.
+  RECT view{};
+  ::GetClientRect(client, &view);
+  child->SetWindowPos(nullptr, view.right - 50, 0, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(bars(), static_cast<DWORD>(WS_HSCROLL));
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(::GetScrollInfo(client, SB_HORZ, &si));
+  EXPECT_EQ(si.nPos, 0);
+  EXPECT_EQ(si.nMax, view.right - 50 + 200 - 1);
+
+  // Scrolling to the end brings the child into view and the bar goes.
+  ::SendMessage(client, WM_HSCROLL, SB_BOTTOM, 0);
+  RECT r{};
+  child->GetWindowRect(&r);
+  ::MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+  ::GetClientRect(client, &view);
+  EXPECT_EQ(r.right, view.right);
+  EXPECT_EQ(bars(), 0u);
+
+  // Out to the bottom, then maximised: no bars while the child fills the view.
+  child->SetWindowPos(nullptr, 0, view.bottom - 20, 200, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_EQ(bars(), static_cast<DWORD>(WS_VSCROLL));
+  main_->MDIMaximize(child);
+  EXPECT_EQ(bars(), 0u);
+}
+
 TEST_F(MdiSampleTest, CommandsRouteThroughViewDocumentFramesAndApplicationInOrder) {
   ASSERT_NE(NewNote(), nullptr);
   struct Case {
