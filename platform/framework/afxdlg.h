@@ -1,6 +1,6 @@
 // Dialogs: CDialog/CDialogEx made from dialog templates (modal with their
 // own loop, or modeless), keyboard navigation, dialog data exchange and
-// validation (DDX_/DDV_), and the file dialog.
+// validation (DDX_/DDV_), and the file and font dialogs.
 #pragma once
 
 #include <functional>
@@ -229,12 +229,33 @@ struct FileDialogRequest {
   std::u16string fileName;  // proposed name
   std::u16string defExt;
   std::vector<std::pair<std::u16string, std::u16string>> filters;  // (description, patterns)
-  DWORD flags = 0;
+  DWORD flags = 0;         // OFN_READONLY is answered back (the read-only box)
   DWORD filterIndex = 1;  // 1-based, answered back
   std::vector<std::u16string> files;
+  HWND owner = nullptr;
 };
 using FileDialogSink = std::function<int(FileDialogRequest&)>;
 FileDialogSink SetFileDialogSink(FileDialogSink sink);
+
+// True when the common dialogs can show themselves: a desktop display, not
+// PRAVENOR_HEADLESS and not the headless window back end.
+bool CommonDialogsHaveDisplay();
+
+// The file dialog made of the standard controls ("Static", "Edit",
+// "ListBox", "ComboBox", "Button"; registered by the caller): the folder as
+// a path, ".." and sub-folders (shown as "name/") then the files matching
+// the chosen type, a name box, the types, Open/Save and Cancel, and an
+// "Open as read-only" box unless OFN_HIDEREADONLY. Answers IDOK with one
+// full path in request.files, or IDCANCEL (also when it cannot be made).
+int RunBuiltInFileDialog(FileDialogRequest& request, HWND owner);
+// The same as a sink, so tests drive it headless with queued input.
+FileDialogSink BuiltInFileDialogSink();
+// Control ids of the built-in file dialog.
+constexpr int kFileDlgFolder = 1088;    // static: the current folder
+constexpr int kFileDlgList = 1120;      // list box: folders and files
+constexpr int kFileDlgName = 1152;      // edit: the file name
+constexpr int kFileDlgType = 1136;      // drop-down list: the file types
+constexpr int kFileDlgReadOnly = 1040;  // check box
 }  // namespace pv
 
 class CFileDialog : public CDialog {
@@ -267,4 +288,110 @@ class CFileDialog : public CDialog {
   std::vector<std::u16string> m_files;
   WCHAR m_szFileName[4096] = {};
   WCHAR m_szFileTitle[260] = {};
+};
+
+// ---- the font dialog ---------------------------------------------------------------------------------
+#define CF_SCREENFONTS 0x00000001
+#define CF_PRINTERFONTS 0x00000002
+#define CF_BOTH (CF_SCREENFONTS | CF_PRINTERFONTS)
+#define CF_SHOWHELP 0x00000004
+#define CF_ENABLEHOOK 0x00000008
+#define CF_ENABLETEMPLATE 0x00000010
+#define CF_ENABLETEMPLATEHANDLE 0x00000020
+#define CF_INITTOLOGFONTSTRUCT 0x00000040
+#define CF_USESTYLE 0x00000080
+#define CF_EFFECTS 0x00000100
+#define CF_APPLY 0x00000200
+#define CF_ANSIONLY 0x00000400
+#define CF_SCRIPTSONLY CF_ANSIONLY
+#define CF_NOVECTORFONTS 0x00000800
+#define CF_NOOEMFONTS CF_NOVECTORFONTS
+#define CF_NOSIMULATIONS 0x00001000
+#define CF_LIMITSIZE 0x00002000
+#define CF_FIXEDPITCHONLY 0x00004000
+#define CF_WYSIWYG 0x00008000
+#define CF_FORCEFONTEXIST 0x00010000
+#define CF_SCALABLEONLY 0x00020000
+#define CF_TTONLY 0x00040000
+#define CF_NOFACESEL 0x00080000
+#define CF_NOSTYLESEL 0x00100000
+#define CF_NOSIZESEL 0x00200000
+#define CF_SELECTSCRIPT 0x00400000
+#define CF_NOSCRIPTSEL 0x00800000
+#define CF_NOVERTFONTS 0x01000000
+#ifndef SCREEN_FONTTYPE
+#define BOLD_FONTTYPE 0x0100
+#define ITALIC_FONTTYPE 0x0200
+#define REGULAR_FONTTYPE 0x0400
+#define SCREEN_FONTTYPE 0x2000
+#define PRINTER_FONTTYPE 0x4000
+#define SIMULATED_FONTTYPE 0x8000
+#endif
+
+struct CHOOSEFONTW {
+  DWORD lStructSize;
+  HWND hwndOwner;
+  HDC hDC;
+  LPLOGFONTW lpLogFont;
+  INT iPointSize;  // tenths of a point, answered back
+  DWORD Flags;
+  COLORREF rgbColors;  // the text colour (CF_EFFECTS)
+  LPARAM lCustData;
+  void* lpfnHook;
+  LPCWSTR lpTemplateName;
+  HINSTANCE hInstance;
+  LPWSTR lpszStyle;  // CF_USESTYLE: the style name, LF_FACESIZE characters
+  WORD nFontType;
+  WORD wReserved;
+  INT nSizeMin;  // CF_LIMITSIZE
+  INT nSizeMax;
+};
+using CHOOSEFONT = CHOOSEFONTW;
+
+namespace pv {
+// The sink edits *lpLogFont, iPointSize and rgbColors and answers IDOK or
+// IDCANCEL. Tests install one; with none the built-in dialog runs on a
+// desktop and the dialog cancels headless.
+using FontDialogSink = std::function<int(CHOOSEFONTW&)>;
+FontDialogSink SetFontDialogSink(FontDialogSink sink);
+// The font dialog made of the standard controls: faces from the GDI's
+// EnumFontFamiliesEx, styles Regular/Italic/Bold/Bold Italic, sizes, and
+// with CF_EFFECTS Strikeout, Underline and the 16 standard colours; a
+// sample drawn in the chosen font. IDCANCEL also when it cannot be made.
+int RunBuiltInFontDialog(CHOOSEFONTW& cf, HWND owner);
+FontDialogSink BuiltInFontDialogSink();
+constexpr int kFontDlgFace = 1136;       // simple combo: faces
+constexpr int kFontDlgStyle = 1137;      // simple combo: styles
+constexpr int kFontDlgSize = 1138;       // simple combo: sizes in points
+constexpr int kFontDlgStrikeOut = 1040;  // check box (CF_EFFECTS)
+constexpr int kFontDlgUnderline = 1041;  // check box (CF_EFFECTS)
+constexpr int kFontDlgColor = 1139;      // drop-down list (CF_EFFECTS)
+constexpr int kFontDlgSample = 1092;     // static drawn in the chosen font
+}  // namespace pv
+
+class CFontDialog : public CDialog {
+  DECLARE_DYNAMIC(CFontDialog)
+ public:
+  explicit CFontDialog(LPLOGFONTW lplfInitial = nullptr, DWORD dwFlags = CF_EFFECTS | CF_SCREENFONTS,
+                       CDC* pdcPrinter = nullptr, CWnd* pParentWnd = nullptr);
+  ~CFontDialog() override = default;
+
+  // Asks the sink, else the built-in dialog on a desktop, else cancels.
+  INT_PTR DoModal() override;
+  void GetCurrentFont(LPLOGFONTW lplf) const { *lplf = m_lf; }
+  CString GetFaceName() const { return CString(m_lf.lfFaceName); }
+  CString GetStyleName() const { return CString(m_szStyleName); }
+  int GetSize() const { return m_cf.iPointSize; }  // tenths of a point
+  COLORREF GetColor() const { return m_cf.rgbColors; }
+  int GetWeight() const { return m_lf.lfWeight; }
+  BOOL IsStrikeOut() const { return m_lf.lfStrikeOut ? TRUE : FALSE; }
+  BOOL IsUnderline() const { return m_lf.lfUnderline ? TRUE : FALSE; }
+  BOOL IsBold() const { return m_lf.lfWeight >= FW_SEMIBOLD ? TRUE : FALSE; }
+  BOOL IsItalic() const { return m_lf.lfItalic ? TRUE : FALSE; }
+
+  CHOOSEFONTW m_cf{};
+  LOGFONTW m_lf{};
+
+ protected:
+  WCHAR m_szStyleName[64] = {};
 };

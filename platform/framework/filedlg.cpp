@@ -1,7 +1,12 @@
-// The file dialog: a request to the installed sink (tests script it; with
-// no display it cancels), with the overwrite prompt of save dialogs.
+// The file dialog: a request to the installed sink (tests script it), else
+// the built-in dialog on a desktop, else a cancel; then the checks every
+// answer goes through (default extension, overwrite prompt, file must exist).
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/framework/afxdlg.h"
 #include "platform/system/files.h"
+#include "platform/window/wm_internal.h"
 
 IMPLEMENT_DYNAMIC(CFileDialog, CDialog)
 
@@ -16,6 +21,16 @@ pv::FileDialogSink pv::SetFileDialogSink(FileDialogSink sink) {
   FileDialogSink old = std::move(Sink());
   Sink() = std::move(sink);
   return old;
+}
+
+bool pv::CommonDialogsHaveDisplay() {
+  const char* env = std::getenv("PRAVENOR_HEADLESS");
+  if (env && *env && std::strcmp(env, "0") != 0) return false;
+  return !pv::wm::B().Headless();
+}
+
+pv::FileDialogSink pv::BuiltInFileDialogSink() {
+  return [](FileDialogRequest& r) { return RunBuiltInFileDialog(r, r.owner); };
 }
 
 CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCTSTR lpszDefExt, LPCTSTR lpszFileName, DWORD dwFlags,
@@ -55,6 +70,7 @@ INT_PTR CFileDialog::DoModal() {
   req.defExt = m_defExt;
   req.flags = m_ofn.Flags;
   req.filterIndex = m_ofn.nFilterIndex;
+  req.owner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : m_ofn.hwndOwner;
   if (m_ofn.lpstrFilter) {
     const char16_t* p = m_ofn.lpstrFilter;
     while (*p) {
@@ -68,7 +84,11 @@ INT_PTR CFileDialog::DoModal() {
   }
   for (;;) {
     req.files.clear();
-    int answer = Sink() ? Sink()(req) : IDCANCEL;
+    int answer = IDCANCEL;
+    if (Sink())
+      answer = Sink()(req);
+    else if (pv::CommonDialogsHaveDisplay())
+      answer = pv::RunBuiltInFileDialog(req, req.owner);
     if (answer != IDOK || req.files.empty()) return IDCANCEL;
     std::u16string first = req.files.front();
     // A save without an extension gets the default one.
@@ -94,11 +114,13 @@ INT_PTR CFileDialog::DoModal() {
       for (const auto& f : req.files) missing |= ::GetFileAttributesW(f.c_str()) == INVALID_FILE_ATTRIBUTES;
       if (missing) {
         AfxMessageBox(u"File not found.\nCheck the file name and try again.", MB_OK | MB_ICONEXCLAMATION);
+        req.fileName = first;  // ask again with the name the user gave
         continue;
       }
     }
     m_files = req.files;
     m_ofn.nFilterIndex = req.filterIndex;
+    m_ofn.Flags = (m_ofn.Flags & ~static_cast<DWORD>(OFN_READONLY)) | (req.flags & OFN_READONLY);
     size_t i = 0;
     for (; i < first.size() && i + 1 < std::size(m_szFileName); ++i) m_szFileName[i] = first[i];
     m_szFileName[i] = 0;
@@ -106,6 +128,13 @@ INT_PTR CFileDialog::DoModal() {
     i = 0;
     for (; i < static_cast<size_t>(title.GetLength()) && i + 1 < std::size(m_szFileTitle); ++i) m_szFileTitle[i] = title[static_cast<int>(i)];
     m_szFileTitle[i] = 0;
+    size_t slash = first.find_last_of(u'/');
+    size_t leaf = slash == std::u16string::npos ? 0 : slash + 1;
+    size_t dot = first.find_last_of(u'.');
+    m_ofn.nFileOffset = static_cast<WORD>(std::min<size_t>(leaf, 0xFFFF));
+    m_ofn.nFileExtension =
+        static_cast<WORD>(dot == std::u16string::npos || dot < leaf ? std::min<size_t>(first.size(), 0xFFFF)
+                                                                     : std::min<size_t>(dot + 1, 0xFFFF));
     return IDOK;
   }
 }

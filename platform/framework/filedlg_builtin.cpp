@@ -1,0 +1,394 @@
+// The file dialog made of the standard controls. The framework does not link
+// the controls: it creates them by class name from an in-memory template and
+// talks to them with messages.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cwctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/base/utf.h"
+#include "platform/framework/afxdlg.h"
+
+namespace {
+
+// Messages and styles of the standard controls (their header lives in the
+// controls layer, which this one does not include).
+constexpr UINT kLbAddString = 0x0180, kLbResetContent = 0x0184, kLbSetCurSel = 0x0186, kLbGetCurSel = 0x0188;
+constexpr UINT kCbAddString = 0x0143, kCbGetCurSel = 0x0147, kCbSetCurSel = 0x014E;
+constexpr UINT kEmSetSel = 0x00B1, kBmGetCheck = 0x00F0, kBmSetCheck = 0x00F1;
+constexpr DWORD kLbsNotify = 0x0001, kLbsNoIntegralHeight = 0x0100;
+constexpr DWORD kCbsDropDownList = 0x0003;
+constexpr DWORD kEsAutoHScroll = 0x0080;
+constexpr DWORD kBsDefPushButton = 0x0001, kBsAutoCheckBox = 0x0003;
+constexpr DWORD kSsNoPrefix = 0x0080, kSsLeftNoWordWrap = 0x000C;
+constexpr UINT kStaticId = 0xFFFF;
+
+char16_t Fold(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c - u'A' + u'a');
+  if (c < 0x80) return c;
+  return static_cast<char16_t>(std::towlower(c));
+}
+
+// '*' and '?' with case ignored; "*.*" matches every name, as users expect.
+bool Glob(std::u16string_view pat, std::u16string_view name) {
+  if (pat == u"*.*") return true;
+  size_t p = 0, n = 0, starP = std::u16string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pat.size() && (pat[p] == u'?' || (pat[p] != u'*' && Fold(pat[p]) == Fold(name[n])))) {
+      ++p;
+      ++n;
+    } else if (p < pat.size() && pat[p] == u'*') {
+      starP = p++;
+      starN = n;
+    } else if (starP != std::u16string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pat.size() && pat[p] == u'*') ++p;
+  return p == pat.size();
+}
+
+std::vector<std::u16string> SplitPatterns(std::u16string_view list) {
+  std::vector<std::u16string> out;
+  size_t start = 0;
+  while (start <= list.size()) {
+    size_t end = list.find(u';', start);
+    if (end == std::u16string_view::npos) end = list.size();
+    std::u16string_view one = list.substr(start, end - start);
+    while (!one.empty() && one.front() == u' ') one.remove_prefix(1);
+    while (!one.empty() && one.back() == u' ') one.remove_suffix(1);
+    if (!one.empty()) out.emplace_back(one);
+    start = end + 1;
+  }
+  return out;
+}
+
+bool HasWildcard(std::u16string_view s) { return s.find_first_of(u"*?") != std::u16string_view::npos; }
+
+// An absolute path without ".", ".." or doubled separators.
+std::u16string Normalize(const std::u16string& path) {
+  std::vector<std::u16string> parts;
+  size_t i = 0;
+  while (i < path.size()) {
+    size_t j = path.find(u'/', i);
+    if (j == std::u16string::npos) j = path.size();
+    std::u16string part = path.substr(i, j - i);
+    if (part == u"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != u".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::u16string out;
+  for (const auto& p : parts) out += u'/' + p;
+  return out.empty() ? u"/" : out;
+}
+
+std::u16string Join(const std::u16string& folder, const std::u16string& name) {
+  if (!name.empty() && name[0] == u'/') return Normalize(name);
+  return Normalize(folder + u'/' + name);
+}
+
+bool IsFolder(const std::u16string& path) {
+  struct stat st {};
+  return ::stat(pv::Utf16ToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+struct Entry {
+  std::u16string name;
+  bool folder = false;
+};
+
+bool LessFolded(const std::u16string& a, const std::u16string& b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    char16_t x = Fold(a[i]), y = Fold(b[i]);
+    if (x != y) return x < y;
+  }
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;  // names differing only in case keep a fixed order
+}
+
+// Reads a folder: sub-folders and files (dot-files only when asked). Names
+// that are not valid UTF-8 cannot be given back as a path, so they are left
+// out. Answers errno on failure.
+int ReadFolder(const std::u16string& folder, bool showHidden, std::vector<Entry>* out) {
+  std::string dir = pv::Utf16ToUtf8(folder);
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return errno ? errno : EACCES;
+  out->clear();
+  errno = 0;
+  while (dirent* e = ::readdir(d)) {
+    std::string_view raw = e->d_name;
+    if (raw == "." || raw == "..") continue;
+    if (raw[0] == '.' && !showHidden) continue;
+    Entry entry;
+    if (!pv::AppendUtf8ToUtf16(entry.name, raw)) continue;
+    struct stat st {};
+    std::string full = dir == "/" ? "/" + std::string(raw) : dir + "/" + std::string(raw);
+    entry.folder = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    out->push_back(std::move(entry));
+  }
+  ::closedir(d);
+  std::sort(out->begin(), out->end(), [](const Entry& a, const Entry& b) {
+    if (a.folder != b.folder) return a.folder;
+    return LessFolded(a.name, b.name);
+  });
+  return 0;
+}
+
+std::u16string CurrentFolder() {
+  std::string buf(4096, '\0');
+  if (!::getcwd(buf.data(), buf.size())) return u"/";
+  buf.resize(std::strlen(buf.c_str()));
+  return pv::Utf8ToUtf16(buf);
+}
+
+std::u16string TextOf(HWND h) {
+  int n = ::GetWindowTextLength(h);
+  std::u16string t(static_cast<size_t>(std::max(n, 0)) + 1, u'\0');
+  n = ::GetWindowText(h, t.data(), static_cast<int>(t.size()));
+  t.resize(static_cast<size_t>(std::max(n, 0)));
+  return t;
+}
+
+class CBuiltInFileDialog : public CDialog {
+ public:
+  explicit CBuiltInFileDialog(pv::FileDialogRequest& req) : req_(req) {}
+
+  BOOL OnInitDialog() override {
+    CDialog::OnInitDialog();
+    HWND types = Item(pv::kFileDlgType);
+    for (const auto& f : req_.filters) ::SendMessage(types, kCbAddString, 0, reinterpret_cast<LPARAM>(f.first.c_str()));
+    if (!req_.filters.empty()) {
+      size_t index = std::clamp<size_t>(req_.filterIndex, 1, req_.filters.size()) - 1;
+      ::SendMessage(types, kCbSetCurSel, index, 0);
+      patterns_ = SplitPatterns(req_.filters[index].second);
+    }
+    if (HWND ro = Item(pv::kFileDlgReadOnly))
+      ::SendMessage(ro, kBmSetCheck, (req_.flags & OFN_READONLY) ? 1 : 0, 0);
+
+    // A proposed name with a folder starts there; then the initial folder;
+    // then the working folder.
+    std::u16string name = req_.fileName;
+    std::vector<std::u16string> starts;
+    size_t slash = name.find_last_of(u'/');
+    if (slash != std::u16string::npos) {
+      starts.push_back(Join(CurrentFolder(), slash == 0 ? u"/" : name.substr(0, slash)));
+      name = name.substr(slash + 1);
+    }
+    if (!req_.initialDir.empty()) starts.push_back(Join(CurrentFolder(), req_.initialDir));
+    starts.push_back(CurrentFolder());
+    starts.push_back(u"/");
+    for (const auto& s : starts)
+      if (Enter(s, false)) break;
+    ::SetWindowText(Item(pv::kFileDlgName), name.c_str());
+    GotoDlgCtrl(CWnd::FromHandle(Item(pv::kFileDlgName)));
+    return FALSE;
+  }
+
+  BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+    int id = LOWORD(wParam);
+    UINT code = HIWORD(wParam);
+    if (id == pv::kFileDlgList && code == LBN_SELCHANGE) {
+      int row = CurrentRow();
+      if (row >= 0 && !rows_[static_cast<size_t>(row)].folder)
+        ::SetWindowText(Item(pv::kFileDlgName), rows_[static_cast<size_t>(row)].name.c_str());
+      return TRUE;
+    }
+    if (id == pv::kFileDlgList && code == LBN_DBLCLK) {
+      int row = CurrentRow();
+      if (row < 0) return TRUE;
+      const Entry& e = rows_[static_cast<size_t>(row)];
+      if (e.folder)
+        Enter(Join(folder_, e.name), true);
+      else
+        Accept(Join(folder_, e.name));
+      return TRUE;
+    }
+    if (id == pv::kFileDlgType && code == CBN_SELCHANGE) {
+      int sel = static_cast<int>(::SendMessage(Item(pv::kFileDlgType), kCbGetCurSel, 0, 0));
+      if (sel >= 0 && static_cast<size_t>(sel) < req_.filters.size()) {
+        req_.filterIndex = static_cast<DWORD>(sel + 1);
+        patterns_ = SplitPatterns(req_.filters[static_cast<size_t>(sel)].second);
+        Fill();
+      }
+      return TRUE;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+  }
+
+  // Enter (or the Open/Save button): a folder chosen in the list is entered;
+  // a typed folder is entered, a typed pattern filters, a name is the answer.
+  void OnOK() override {
+    HWND list = Item(pv::kFileDlgList);
+    if (::GetFocus() == list) {
+      int row = CurrentRow();
+      if (row >= 0 && rows_[static_cast<size_t>(row)].folder) {
+        Enter(Join(folder_, rows_[static_cast<size_t>(row)].name), true);
+        return;
+      }
+    }
+    HWND edit = Item(pv::kFileDlgName);
+    std::u16string text = TextOf(edit);
+    if (text.empty()) {
+      ::MessageBeep(0);
+      return;
+    }
+    if (HasWildcard(text)) {
+      size_t slash = text.find_last_of(u'/');
+      if (slash != std::u16string::npos) {
+        if (!Enter(Join(folder_, slash == 0 ? u"/" : text.substr(0, slash)), true)) return;
+        text = text.substr(slash + 1);
+      }
+      patterns_ = SplitPatterns(text);
+      Fill();
+      ::SetWindowText(edit, text.c_str());
+      GotoDlgCtrl(CWnd::FromHandle(edit));
+      return;
+    }
+    std::u16string path = Join(folder_, text);
+    if (IsFolder(path)) {
+      if (Enter(path, true)) {
+        ::SetWindowText(edit, u"");
+        GotoDlgCtrl(CWnd::FromHandle(edit));
+      }
+      return;
+    }
+    // A name ending in '/' asks for a folder that is not there.
+    size_t leafAt = path.find_last_of(u'/');
+    std::u16string parent = leafAt == 0 ? u"/" : path.substr(0, leafAt);
+    if (text.back() == u'/' || !IsFolder(parent)) {
+      CString msg;
+      msg.Format(u"%s\nThe folder does not exist.\nCheck the path and try again.",
+                 (text.back() == u'/' ? path : parent).c_str());
+      AfxMessageBox(msg, MB_OK | MB_ICONEXCLAMATION);
+      GotoDlgCtrl(CWnd::FromHandle(edit));
+      return;
+    }
+    Accept(path);
+  }
+
+ private:
+  HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+
+  int CurrentRow() const {
+    int row = static_cast<int>(::SendMessage(Item(pv::kFileDlgList), kLbGetCurSel, 0, 0));
+    return row >= 0 && static_cast<size_t>(row) < rows_.size() ? row : -1;
+  }
+
+  // Shows a folder; an unreadable one keeps the previous folder (with a
+  // message when the user asked for it).
+  bool Enter(const std::u16string& folder, bool tell) {
+    std::vector<Entry> entries;
+    int err = ReadFolder(folder, (req_.flags & OFN_FORCESHOWHIDDEN) != 0, &entries);
+    if (err) {
+      if (tell) {
+        CString msg;
+        msg.Format(u"%s\nThe folder cannot be opened (%hs).", folder.c_str(), std::strerror(err));
+        AfxMessageBox(msg, MB_OK | MB_ICONEXCLAMATION);
+      }
+      return false;
+    }
+    folder_ = folder;
+    entries_ = std::move(entries);
+    ::SetWindowText(Item(pv::kFileDlgFolder), folder_.c_str());
+    Fill();
+    return true;
+  }
+
+  // The list: ".." (below the root), the folders, the files of the type.
+  void Fill() {
+    rows_.clear();
+    if (folder_ != u"/") rows_.push_back({u"..", true});
+    for (const Entry& e : entries_) {
+      if (e.folder) {
+        rows_.push_back(e);
+        continue;
+      }
+      bool match = patterns_.empty();
+      for (const auto& p : patterns_) match = match || Glob(p, e.name);
+      if (match) rows_.push_back(e);
+    }
+    HWND list = Item(pv::kFileDlgList);
+    ::SendMessage(list, WM_SETREDRAW, FALSE, 0);
+    ::SendMessage(list, kLbResetContent, 0, 0);
+    for (const Entry& e : rows_) {
+      std::u16string shown = e.folder && e.name != u".." ? e.name + u'/' : e.name;
+      ::SendMessage(list, kLbAddString, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+    }
+    ::SendMessage(list, kLbSetCurSel, static_cast<WPARAM>(-1), 0);
+    ::SendMessage(list, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list, nullptr, TRUE);
+  }
+
+  void Accept(const std::u16string& path) {
+    req_.files = {path};
+    if (HWND ro = Item(pv::kFileDlgReadOnly)) {
+      if (::SendMessage(ro, kBmGetCheck, 0, 0) == 1)
+        req_.flags |= OFN_READONLY;
+      else
+        req_.flags &= ~static_cast<DWORD>(OFN_READONLY);
+    }
+    EndDialog(IDOK);
+  }
+
+  pv::FileDialogRequest& req_;
+  std::u16string folder_;
+  std::vector<Entry> entries_;  // the folder as read
+  std::vector<Entry> rows_;     // what the list shows, row for row
+  std::vector<std::u16string> patterns_;
+};
+
+pv::DialogTemplate MakeTemplate(const pv::FileDialogRequest& req) {
+  pv::DialogTemplate t;
+  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
+  t.caption = !req.title.empty() ? req.title : req.open ? u"Open" : u"Save As";
+  t.cx = 280;
+  t.cy = req.flags & OFN_HIDEREADONLY ? 176 : 190;
+  t.pointSize = 8;
+  t.faceName = u"MS Shell Dlg";
+  auto add = [&](const char16_t* cls, const char16_t* text, DWORD style, UINT id, short x, short y, short cx,
+                 short cy, DWORD ex = 0) {
+    t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, ex, x, y, cx, cy, id, cls, text, {}});
+  };
+  add(u"Static", u"Look in:", 0, kStaticId, 7, 8, 40, 9);
+  add(u"Static", u"", kSsNoPrefix | kSsLeftNoWordWrap, pv::kFileDlgFolder, 50, 8, 223, 9);
+  add(u"ListBox", u"", kLbsNotify | kLbsNoIntegralHeight | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgList, 7,
+      20, 266, 112);
+  add(u"Static", u"File &name:", 0, kStaticId, 7, 140, 50, 9);
+  add(u"Edit", u"", kEsAutoHScroll | WS_BORDER | WS_TABSTOP, pv::kFileDlgName, 60, 138, 150, 12);
+  add(u"Static", u"Files of &type:", 0, kStaticId, 7, 158, 50, 9);
+  add(u"ComboBox", u"", kCbsDropDownList | WS_VSCROLL | WS_TABSTOP, pv::kFileDlgType, 60, 156, 150, 80);
+  if (!(req.flags & OFN_HIDEREADONLY))
+    add(u"Button", u"Open as &read-only", kBsAutoCheckBox | WS_TABSTOP, pv::kFileDlgReadOnly, 60, 174, 150, 10);
+  add(u"Button", req.open ? u"&Open" : u"&Save", kBsDefPushButton | WS_TABSTOP, static_cast<UINT>(IDOK), 218, 138,
+      55, 14);
+  add(u"Button", u"Cancel", WS_TABSTOP, static_cast<UINT>(IDCANCEL), 218, 156, 55, 14);
+  return t;
+}
+
+}  // namespace
+
+int pv::RunBuiltInFileDialog(FileDialogRequest& request, HWND owner) {
+  FileDialogRequest work = request;
+  work.files.clear();
+  CBuiltInFileDialog dlg(work);
+  dlg.InitModalIndirect(MakeTemplate(request), owner ? CWnd::FromHandle(owner) : nullptr);
+  if (dlg.DoModal() != IDOK || work.files.empty()) return IDCANCEL;
+  request.files = work.files;
+  request.flags = work.flags;
+  request.filterIndex = work.filterIndex;
+  return IDOK;
+}
