@@ -798,6 +798,17 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
       area = c;
     }
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<LPPOINT>(&dlg), 2);
+    RECT client{};
+    ::GetClientRect(parent, &client);
+    int w = dlg.right - dlg.left, h = dlg.bottom - dlg.top;
+    int x = (area.left + area.right) / 2 - w / 2;
+    int y = (area.top + area.bottom) / 2 - h / 2;
+    // Keep it inside the parent, its top left first when it cannot fit.
+    if (x + w > client.right) x = client.right - w;
+    if (x < client.left) x = client.left;
+    if (y + h > client.bottom) y = client.bottom - h;
+    if (y < client.top) y = client.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   } else {
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
@@ -814,12 +825,7 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     if (y + h > work.bottom) y = work.bottom - h;
     if (y < work.top) y = work.top;
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return;
   }
-  int w = dlg.right - dlg.left, h = dlg.bottom - dlg.top;
-  int x = (area.left + area.right) / 2 - w / 2;
-  int y = (area.top + area.bottom) / 2 - h / 2;
-  ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 CWnd* CWnd::GetOwner() const {

@@ -447,6 +447,33 @@ TEST_F(DdxTest, ControlsAreSubclassedIntoWrappersOnceAndAgainInTheDialogsNextLif
   }
 }
 
+TEST_F(DdxTest, ExchangesThatCannotWorkFailCleanly) {
+  // An id the template lacks, and a control another object already owns:
+  // the exchange reports it and answers FALSE; nothing crashes or leaks.
+  CEdit owner, thief;
+  bool missing = false;
+  Open([&](CDataExchange* pDX) {
+    if (missing) {
+      CString s;
+      DDX_Text(pDX, 4242, s);
+    } else {
+      DDX_Control(pDX, IDC_NAME, thief);
+    }
+  });
+  ASSERT_EQ(thief.m_hWnd, Item(IDC_NAME));
+  thief.UnsubclassWindow();
+  ASSERT_TRUE(owner.SubclassWindow(Item(IDC_NAME)));
+  for (bool m : {false, true}) {
+    missing = m;
+    pv::MessageBoxRecorder boxes;
+    EXPECT_FALSE(dlg.UpdateData(TRUE)) << m;
+    EXPECT_EQ(boxes.Shown().size(), 1u) << m;
+    EXPECT_EQ(thief.m_hWnd, nullptr);
+  }
+  EXPECT_EQ(CWnd::FromHandlePermanent(Item(IDC_NAME)), &owner);
+  owner.UnsubclassWindow();
+}
+
 // ---- dates ---------------------------------------------------------------------------------------------------
 
 TEST_F(DdxTest, DatePickerAndCalendarExchangeDatesAndTheNoneState) {

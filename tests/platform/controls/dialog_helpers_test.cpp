@@ -91,6 +91,14 @@ TEST_F(HelpersTest, CenterWindowCentresOverTheOwnerAndStaysOnTheWorkArea) {
   par->ScreenToClient(&r);
   EXPECT_EQ(r.TopLeft(), CPoint(client.Width() / 2 - 50, client.Height() / 2 - 25));
   child.DestroyWindow();
+  // A child larger than its parent keeps its top left in view.
+  CWnd big;
+  ASSERT_TRUE(big.CreateEx(0, nullptr, u"big", WS_CHILD | WS_VISIBLE, 30, 30, client.Width() + 100, 50, parent, nullptr));
+  big.CenterWindow();
+  r = WindowRect(big.m_hWnd);
+  par->ScreenToClient(&r);
+  EXPECT_EQ(r.TopLeft(), CPoint(0, client.Height() / 2 - 25));
+  big.DestroyWindow();
 
   CWnd other, dlg;
   ASSERT_TRUE(other.CreateEx(0, nullptr, u"other", WS_OVERLAPPED | WS_VISIBLE, 600, 100, 200, 200, nullptr, nullptr));
