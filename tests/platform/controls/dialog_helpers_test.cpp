@@ -323,14 +323,26 @@ TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkA
   panel.DestroyWindow();
 }
 
-// A modal dialog that updates its OK button at idle time: enabled only
-// while the name is not empty.
-class CNameDlg : public CDialog {
+// A modal chooser that updates its OK button at idle time, reading its
+// controls each time: OK is enabled only while the name combo has text.
+class CChooserDlg : public CDialog {
  public:
+  CComboBox m_name;                   // bound by the exchange
+  CString m_kind = u"Aff";            // picks "Affairs" by prefix
   std::vector<LPARAM> kicks;          // the idle counts WM_KICKIDLE brought
   std::vector<bool> okEnabled;        // OK's state after each update
   std::vector<WPARAM> kinds;
   std::function<void()> user;         // acts at the end of each idle stretch
+
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Control(pDX, 1001, m_name);
+    DDX_CBString(pDX, 1002, m_kind);
+  }
+  BOOL OnInitDialog() override {
+    for (const char16_t* s : {u"Work", u"Affairs", u"Other"})
+      ::SendDlgItemMessage(m_hWnd, 1002, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+    return CDialog::OnInitDialog();
+  }
 
  protected:
   LRESULT OnKickIdle(WPARAM wParam, LPARAM lCount) {
@@ -341,32 +353,39 @@ class CNameDlg : public CDialog {
     if (lCount == 2 && user) user();
     return lCount < 2;  // asks for two more idle calls, then waits for messages
   }
-  void OnUpdateOK(CCmdUI* ui) { ui->Enable(::GetWindowTextLength(::GetDlgItem(m_hWnd, 1001)) > 0); }
+  void OnUpdateOK(CCmdUI* ui) {
+    UpdateData(TRUE);
+    ui->Enable(m_name.GetWindowTextLength() > 0);
+  }
   DECLARE_MESSAGE_MAP()
 };
-BEGIN_MESSAGE_MAP(CNameDlg, CDialog)
+BEGIN_MESSAGE_MAP(CChooserDlg, CDialog)
   ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
   ON_UPDATE_COMMAND_UI(IDOK, OnUpdateOK)
 END_MESSAGE_MAP()
 
 TEST_F(HelpersTest, ModalLoopKicksIdleUpdatesBetweenMessages) {
-  CNameDlg dlg;
+  CChooserDlg dlg;
   // The user types a name while the dialog idles, then presses Enter once OK
   // has been enabled.
   bool typed = false;
   dlg.user = [&] {
     if (!typed) {
-      pv::test::TypeText(u"A");
+      pv::test::TypeText(u"Garden");
       typed = true;
     } else if (dlg.okEnabled.back()) {
       pv::test::KeyPress(VK_RETURN);
     }
   };
-  dlg.InitModalIndirect(Template(120, 60, {{WS_TABSTOP | WS_BORDER, 0, 7, 7, 100, 14, 1001, u"Edit", u"", {}},
-                                           {WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 7, 30, 50, 14, IDOK, u"Button", u"OK", {}}},
-                                  0),
-                        CWnd::FromHandle(parent));
+  dlg.InitModalIndirect(
+      Template(120, 60, {{WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT, 0, 7, 7, 100, 60, 1001, u"ComboBox", u"", {}},
+                         {WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 7, 25, 100, 60, 1002, u"ComboBox", u"", {}},
+                         {WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 7, 42, 50, 14, IDOK, u"Button", u"OK", {}}},
+               0),
+      CWnd::FromHandle(parent));
   EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(dlg.m_kind, CString(u"Affairs"));
+  EXPECT_EQ(dlg.m_name.m_hWnd, nullptr);  // let go with the dialog
   ASSERT_GE(dlg.kicks.size(), 6u);
   // Each idle stretch counts 0, 1, 2 and stops there.
   EXPECT_EQ(std::vector<LPARAM>(dlg.kicks.begin(), dlg.kicks.begin() + 3), (std::vector<LPARAM>{0, 1, 2}));
