@@ -99,10 +99,24 @@ int LogPixelsY() {
   return y > 0 ? y : 96;
 }
 
+// Pixels → tenths of a point. A height is whole pixels, so several sizes
+// give it; the whole point (else half point) that gives exactly this height
+// is the one shown, so 10 points come back as 10, not 9.8.
+int TenthsOfPixels(int pixels) {
+  int dpi = LogPixelsY();
+  int tenths = MulDiv(pixels, 720, dpi);
+  for (int step : {10, 5}) {
+    int near = (tenths + step / 2) / step * step;
+    for (int t : {near, near - step, near + step})
+      if (t > 0 && MulDiv(t, dpi, 720) == pixels) return t;
+  }
+  return tenths;
+}
+
 // The point size (tenths) a LOGFONT asks for: a negative height is the
 // character height, a positive one the cell (internal leading included).
 int TenthsOf(const LOGFONTW& lf) {
-  if (lf.lfHeight < 0) return MulDiv(-lf.lfHeight, 720, LogPixelsY());
+  if (lf.lfHeight < 0) return TenthsOfPixels(-lf.lfHeight);
   if (lf.lfHeight == 0) return 100;
   HFONT font = ::CreateFontIndirect(&lf);
   HDC dc = ::GetDC(nullptr);
@@ -113,7 +127,7 @@ int TenthsOf(const LOGFONTW& lf) {
   ::ReleaseDC(nullptr, dc);
   ::DeleteObject(font);
   int charHeight = tm.tmHeight > 0 ? tm.tmHeight - tm.tmInternalLeading : lf.lfHeight;
-  return MulDiv(charHeight, 720, LogPixelsY());
+  return TenthsOfPixels(charHeight);
 }
 
 std::vector<Face> ScreenFaces(DWORD flags) {
@@ -230,7 +244,9 @@ class CBuiltInFontDialog : public CDialog {
     Choice c;
     if (!Read(&c)) {
       AfxMessageBox(c.error.c_str(), MB_OK | MB_ICONEXCLAMATION);
+      // Back to the box with its text selected, so typing replaces it.
       GotoDlgCtrl(CWnd::FromHandle(Item(c.errorControl)));
+      ::SendMessage(Item(c.errorControl), kCbSetEditSel, 0, MAKELPARAM(0, 0xFFFF));
       return;
     }
     *cf_.lpLogFont = c.lf;

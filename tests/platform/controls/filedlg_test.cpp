@@ -1,6 +1,7 @@
 // The built-in file dialog driven headless with queued input over a
 // temporary folder tree: listing and filters, navigation by list and by
 // typed paths, typed names with the overwrite prompt, the read-only box.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -140,6 +141,35 @@ TEST_F(FileDialogTest, NavigatesByListAndByTypedFoldersAndPatterns) {
   EXPECT_EQ(dlg.GetPathName(), CString(Root("sub/inner.wav").c_str()));
   EXPECT_EQ(dlg.GetFileName(), CString(u"inner.wav"));
   EXPECT_EQ(dlg.GetFolderPath(), CString(Root("sub").c_str()));
+}
+
+TEST_F(FileDialogTest, DoubleClickEntersFoldersAndChoosesFiles) {
+  CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY, u"Sounds|*.wav||");
+  // Each action double-clicks a row of the list as shown at that moment,
+  // then asks for the next action.
+  std::vector<std::u16string> targets = {u"sub/", u"..", u"c.wav"};
+  size_t next = 0;
+  dlgtest::Action() = [&] {
+    HWND top = ::GetFocus();
+    while (top && (::GetWindowLong(top, GWL_STYLE) & WS_CHILD)) top = ::GetParent(top);
+    HWND list = ::GetDlgItem(top, pv::kFileDlgList);
+    Rows rows = dlgtest::ListRows(list);
+    auto it = std::find(rows.begin(), rows.end(), targets.at(next++));
+    ASSERT_NE(it, rows.end());
+    RECT r{};
+    ::SendMessage(list, LB_GETITEMRECT, static_cast<WPARAM>(it - rows.begin()), reinterpret_cast<LPARAM>(&r));
+    POINT pt = pv::test::ClientPoint(list, r.left + 5, (r.top + r.bottom) / 2);
+    pv::test::DoubleClick(pt.x, pt.y);
+    if (next < targets.size()) {
+      pv::test::KeyPress(VK_F12);
+      pv::test::KeyPress(VK_F11);
+    }
+  };
+  EXPECT_EQ(Run(dlg, {Act()}), IDOK);
+  ASSERT_EQ(Looks().size(), 2u);
+  EXPECT_EQ(Looks()[0].texts[0], Root("sub"));
+  EXPECT_EQ(Looks()[1].texts[0], Root());
+  EXPECT_EQ(dlg.GetPathName(), CString(Root("c.wav").c_str()));
 }
 
 TEST_F(FileDialogTest, FoldersThatCannotBeOpenedKeepThePreviousFolder) {
