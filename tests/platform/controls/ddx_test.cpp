@@ -312,6 +312,15 @@ TEST_F(DdxTest, RadioGroupChecksExactlyOneAndReadsMinusOneWhenNoneIsChecked) {
     EXPECT_EQ(choice, c.saved) << c.load;
     EXPECT_EQ(Send(IDC_OTHER, BM_GETCHECK), BST_CHECKED) << c.load;
   }
+  // Tab into the group lands on the button the data checked.
+  choice = 1;
+  ASSERT_TRUE(dlg.UpdateData(FALSE));
+  ::SetFocus(Item(IDC_PLAIN));
+  pv::test::KeyPress(VK_TAB);
+  // A modeless dialog's keys pass the dialog manager first.
+  for (MSG msg{}; ::PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE);)
+    if (!::IsDialogMessage(dlg.m_hWnd, &msg)) ::DispatchMessage(&msg);
+  EXPECT_EQ(::GetFocus(), Item(IDC_R2));
   // A click on the third button is what the next save reads.
   RECT r{};
   ::GetClientRect(Item(IDC_R3), &r);
