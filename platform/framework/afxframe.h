@@ -123,6 +123,9 @@ class CFrameWnd : public CWnd {
   void SetMessageText(UINT nID);
   CWnd* GetMessageBar();
   void ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay);
+  // Sends WM_FLOATSTATUS with the FS_* flags to every window this frame owns
+  // (floating bars, tool windows).
+  void NotifyFloatingWindows(DWORD dwFlags);
   CControlBar* GetControlBar(UINT nID);
   void EnableDocking(DWORD) {}
   void BeginModalState() {}
@@ -149,6 +152,9 @@ class CFrameWnd : public CWnd {
   void OnInitMenuPopup(CMenu* pMenu, UINT nIndex, BOOL bSysMenu);
   void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu);
   void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+  BOOL OnNcActivate(BOOL bActive);
+  void OnActivateApp(BOOL bActive, DWORD dwThreadID);
+  void OnEnable(BOOL bEnable);
   void OnDropFiles(HDROP hDropInfo);
   BOOL OnQueryEndSession();
   LRESULT OnSetMessageString(WPARAM wParam, LPARAM lParam);
@@ -160,6 +166,9 @@ class CFrameWnd : public CWnd {
 
  protected:
   HWND m_hWndActiveView = nullptr;  // the view, by handle: it may die first
+  // The caption keeps looking active while one of the frame's floating
+  // windows that asks for it (FS_SYNCACTIVE) is the active window.
+  BOOL m_bStayActive = FALSE;
   UINT m_nIDTracking = 0;
   UINT m_nIDLastMessage = 0;
   CString m_strMessage;  // the last message-bar text (tests read it through GetMessageBar)

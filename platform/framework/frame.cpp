@@ -106,6 +106,9 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   ON_WM_INITMENUPOPUP()
   ON_WM_MENUSELECT()
   ON_WM_ACTIVATE()
+  ON_WM_NCACTIVATE()
+  ON_WM_ACTIVATEAPP()
+  ON_WM_ENABLE()
   ON_WM_DROPFILES()
   ON_WM_QUERYENDSESSION()
   ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
@@ -266,11 +269,54 @@ BOOL CFrameWnd::OnEraseBkgnd(CDC* pDC) {
   return static_cast<BOOL>(Default());
 }
 
-void CFrameWnd::OnActivate(UINT nState, CWnd*, BOOL) {
+void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL) {
   Default();
+  if (!(GetStyle() & WS_CHILD)) {
+    // Active now: this frame, or a window of its own that wants the frame to
+    // keep looking active (a floating bar answering FS_SYNCACTIVE).
+    HWND active = nState == WA_INACTIVE ? HwndOf(pWndOther) : m_hWnd;
+    bool stay = active == m_hWnd ||
+                (active && ::GetWindow(active, GW_OWNER) == m_hWnd &&
+                 ::SendMessage(active, WM_FLOATSTATUS, FS_SYNCACTIVE, 0) != 0);
+    m_bStayActive = stay;
+    // The caption was drawn before the new active window was known.
+    if (nState == WA_INACTIVE) SendMessage(WM_NCACTIVATE, stay ? TRUE : FALSE);
+    NotifyFloatingWindows(stay ? FS_ACTIVATE : FS_DEACTIVATE);
+  }
   if (nState != WA_INACTIVE) {
     if (CView* v = GetActiveView()) v->OnActivateFrame(nState, this);
   }
+}
+
+BOOL CFrameWnd::OnNcActivate(BOOL bActive) {
+  if (m_bStayActive) bActive = TRUE;
+  if (!IsWindowEnabled()) bActive = FALSE;
+  return static_cast<BOOL>(DefWindowProc(WM_NCACTIVATE, static_cast<WPARAM>(bActive), 0));
+}
+
+void CFrameWnd::OnActivateApp(BOOL bActive, DWORD dwThreadID) {
+  CWnd::OnActivateApp(bActive, dwThreadID);
+  // Another program took over while a floating window kept this frame active.
+  if (!bActive && m_bStayActive && !(GetStyle() & WS_CHILD)) {
+    m_bStayActive = FALSE;
+    SendMessage(WM_NCACTIVATE, FALSE);
+    NotifyFloatingWindows(FS_DEACTIVATE);
+  }
+}
+
+void CFrameWnd::OnEnable(BOOL bEnable) {
+  Default();
+  NotifyFloatingWindows(bEnable ? FS_ENABLE : FS_DISABLE);
+}
+
+void CFrameWnd::NotifyFloatingWindows(DWORD dwFlags) {
+  if (!m_hWnd || (GetStyle() & WS_CHILD)) return;
+  // Collected first: a window may hide, move or go while it is told.
+  std::vector<HWND> owned;
+  for (HWND h = ::GetWindow(::GetDesktopWindow(), GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+    if (::GetWindow(h, GW_OWNER) == m_hWnd) owned.push_back(h);
+  for (HWND h : owned)
+    if (::IsWindow(h)) ::SendMessage(h, WM_FLOATSTATUS, dwFlags, 0);
 }
 
 void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
