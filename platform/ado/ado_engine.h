@@ -8,11 +8,11 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/base/wintypes.h"
@@ -186,13 +186,52 @@ struct Cell {
   };
 };
 
+// The cells of a result in fixed blocks: growing never copies what is held
+// (results can be large), an index is a shift and a mask, and clear() keeps
+// the blocks, so a forward-only walk reuses the same two blocks row after row.
+class CellBlocks {
+ public:
+  CellBlocks() = default;
+  CellBlocks(CellBlocks&& o) noexcept : blocks_(std::move(o.blocks_)), size_(std::exchange(o.size_, 0)) {}
+  CellBlocks& operator=(CellBlocks&& o) noexcept {
+    blocks_ = std::move(o.blocks_);
+    size_ = std::exchange(o.size_, 0);
+    return *this;
+  }
+  Cell& operator[](size_t i) { return blocks_[i >> kShift][i & kMask]; }
+  const Cell& operator[](size_t i) const { return blocks_[i >> kShift][i & kMask]; }
+  size_t size() const { return size_; }
+  void push_back(const Cell& c) {
+    if ((size_ >> kShift) == blocks_.size()) blocks_.push_back(std::make_unique<Cell[]>(kBlock));
+    (*this)[size_] = c;
+    ++size_;
+  }
+  void resize(size_t n) {  // new cells are Null
+    while (blocks_.size() * kBlock < n) blocks_.push_back(std::make_unique<Cell[]>(kBlock));
+    for (size_t i = size_; i < n; ++i) (*this)[i] = Cell{};
+    size_ = n;
+  }
+  void clear() { size_ = 0; }
+  void swap(CellBlocks& o) noexcept {
+    blocks_.swap(o.blocks_);
+    std::swap(size_, o.size_);
+  }
+
+ private:
+  static constexpr size_t kShift = 6;
+  static constexpr size_t kBlock = size_t{1} << kShift;
+  static constexpr size_t kMask = kBlock - 1;
+  std::vector<std::unique_ptr<Cell[]>> blocks_;
+  size_t size_ = 0;
+};
+
 struct CellStore {
-  std::deque<Cell> cells;  // grows in blocks: no copying of large results
-  std::u16string arena;
+  CellBlocks cells;
+  std::vector<char16_t> arena;  // the text of all cells
   std::vector<std::vector<uint8_t>> blobs;
   Cell Put(const Value& v);
   Value Get(const Cell& c) const;
-  std::u16string_view Text(const Cell& c) const { return std::u16string_view(arena).substr(c.offset, c.length); }
+  std::u16string_view Text(const Cell& c) const { return std::u16string_view(arena.data() + c.offset, c.length); }
 };
 
 struct ResultSet {

@@ -1,6 +1,7 @@
 // The ADO and ADOX objects over the engine (ado_engine.h).
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <new>
 
@@ -393,16 +394,17 @@ void ToVariant(const Value& v, JetType type, VARIANT* out) {
 }
 
 // The same from a stored cell; text goes straight from the arena to the BSTR.
+// Text and long values are the bulk of every walk: they are built inline.
 void CellToVariant(const pv::ado::CellStore& store, const pv::ado::Cell& c, JetType type, VARIANT* out) {
   if (c.kind == Value::Text && (type == JetType::Text || type == JetType::Memo)) {
-    VariantInit(out);
+    std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
     out->vt = VT_BSTR;
     out->bstrVal = AllocBstr(store.Text(c));
     return;
   }
   if (c.kind == Value::Int && (type == JetType::Long || type == JetType::Counter) && c.i >= INT32_MIN &&
       c.i <= INT32_MAX) {
-    VariantInit(out);
+    std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
     out->vt = VT_I4;
     out->lVal = static_cast<LONG>(c.i);
     return;
@@ -988,7 +990,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     });
   }
   STDMETHODIMP get_Collect(VARIANT index, VARIANT* v) override {
-    return Guard(conn_, [&] { ReadField(FieldIndex(index), v, false); });
+    return Guard(conn_, [&] {
+      size_t i = FieldIndex(index);
+      if (!ReadCurrent(i, v)) ReadField(i, v, false);
+    });
   }
   STDMETHODIMP put_Collect(VARIANT index, VARIANT v) override {
     return Guard(conn_, [&] { WriteField(FieldIndex(index), v); });
@@ -1220,18 +1225,48 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   }
   size_t FieldIndex(const VARIANT& index) {
     RequireOpenOrFields();
+    // Names and longs, as callers pass them, are read in place (no copy of the name).
+    if (index.vt == VT_BSTR) return FieldNamed(index.bstrVal);
+    if (index.vt == VT_I4) {
+      if (index.lVal < 0 || index.lVal >= static_cast<long>(data_->columns.size()))
+        FailAdo(adErrItemNotFound, u"There is no field with that number in this recordset.");
+      return static_cast<size_t>(index.lVal);
+    }
     _variant_t v;
     if (FAILED(VariantCopyInd(&v, &index))) FailAdo(adErrInvalidArgument, u"The field index is not valid.");
-    if (v.vt == VT_BSTR) {
-      std::u16string name = FromBstr(v.bstrVal);
-      for (size_t i = 0; i < data_->columns.size(); ++i)
-        if (pv::ado::CompareNoCase(data_->columns[i].name, name) == 0) return i;
-      FailAdo(adErrItemNotFound, u"The field '" + name + u"' is not in this recordset.");
-    }
+    if (v.vt == VT_BSTR) return FieldNamed(v.bstrVal);
     _variant_t n;
     if (FAILED(VariantChangeType(&n, &v, 0, VT_I4)) || n.lVal < 0 || n.lVal >= static_cast<long>(data_->columns.size()))
       FailAdo(adErrItemNotFound, u"There is no field with that number in this recordset.");
     return static_cast<size_t>(n.lVal);
+  }
+  // The first field whose name equals `name` without regard to case. Case
+  // folding maps one unit to one unit, so only names of the same length
+  // can match, and an exact match needs no folding.
+  size_t FieldNamed(BSTR bstr) const {
+    std::u16string_view name(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
+    const std::vector<ResultColumn>& columns = data_->columns;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const std::u16string& c = columns[i].name;
+      if (c.size() != name.size()) continue;
+      if (std::memcmp(c.data(), name.data(), name.size() * sizeof(char16_t)) == 0 ||
+          pv::ado::CompareNoCase(c, name) == 0)
+        return i;
+    }
+    FailAdo(adErrItemNotFound, u"The field '" + std::u16string(name) + u"' is not in this recordset.");
+  }
+  // The value of field `i` of the current row in the common case of a walk:
+  // open, on a row, no pending edit. False when any of that does not hold;
+  // ReadField then checks and reports.
+  bool ReadCurrent(size_t i, VARIANT* out) const {
+    if (!out || !open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
+    size_t at = static_cast<size_t>(pos_);
+    if (at >= order_.size()) return false;
+    const SharedData& d = *data_;
+    size_t n = d.columns.size();
+    if (i >= n) return false;
+    CellToVariant(d.store, d.store.cells[order_[at] * n + i], d.columns[i].type, out);
+    return true;
   }
   void ReadField(size_t i, VARIANT* out, bool original) {
     if (!out) Fail(E_POINTER, u"Null pointer.");
@@ -1784,7 +1819,9 @@ HRESULT FieldImpl::get_Name(BSTR* v) {
   });
 }
 HRESULT FieldImpl::get_Value(VARIANT* v) {
-  return Guard(owner_->connection(), [&] { owner_->ReadField(index_, v, false); });
+  return Guard(owner_->connection(), [&] {
+    if (!owner_->ReadCurrent(index_, v)) owner_->ReadField(index_, v, false);
+  });
 }
 HRESULT FieldImpl::put_Value(VARIANT v) {
   return Guard(owner_->connection(), [&] { owner_->WriteField(index_, v); });

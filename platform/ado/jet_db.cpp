@@ -40,7 +40,8 @@ int NoCaseCompare(void*, int na, const void* a, int nb, const void* b) {
 
 // UTF-16 from SQLite may sit at an odd address (inside a page): copy it
 // bytewise instead of reading char16_t through the pointer.
-void AppendUnits(std::u16string& out, const void* p, size_t units) {
+template <class Units>
+void AppendUnits(Units& out, const void* p, size_t units) {
   if (!p || !units) return;
   size_t at = out.size();
   out.resize(at + units);
@@ -409,7 +410,7 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
 // once and its value read with the sqlite3_value_* calls, which take none.
 // That is sound because a connection is used by one thread at a time (the
 // statement cache and the schema maps above already require it).
-static Cell ReadCell(sqlite3_stmt* s, int i, CellStore& store) {
+[[gnu::always_inline]] inline Cell ReadCell(sqlite3_stmt* s, int i, CellStore& store) {
   sqlite3_value* v = sqlite3_column_value(s, i);
   Cell c;
   switch (sqlite3_value_type(v)) {
@@ -451,7 +452,7 @@ Cell CellStore::Put(const Value& v) {
     case Value::Text:
       c.offset = arena.size();
       c.length = static_cast<uint32_t>(v.s.size());
-      arena.append(v.s);
+      arena.insert(arena.end(), v.s.begin(), v.s.end());
       break;
     case Value::Blob:
       c.offset = blobs.size();
