@@ -73,6 +73,13 @@ std::vector<std::u16string> SplitPatterns(std::u16string_view list) {
   return out;
 }
 
+// Paths use '/'; a backslash from a caller or the user separates folders too,
+// as everywhere in the file layer.
+std::u16string Slashes(std::u16string s) {
+  std::replace(s.begin(), s.end(), u'\\', u'/');
+  return s;
+}
+
 bool HasWildcard(std::u16string_view s) { return s.find_first_of(u"*?") != std::u16string_view::npos; }
 
 // An absolute path without ".", ".." or doubled separators.
@@ -172,8 +179,10 @@ class CBuiltInFileDialog : public CDialog {
     HWND types = Item(pv::kFileDlgType);
     for (const auto& f : req_.filters) ::SendMessage(types, kCbAddString, 0, reinterpret_cast<LPARAM>(f.first.c_str()));
     if (!req_.filters.empty()) {
-      size_t index = std::clamp<size_t>(req_.filterIndex, 1, req_.filters.size()) - 1;
+      // An index outside the types (0 included) starts with the first.
+      size_t index = req_.filterIndex >= 1 && req_.filterIndex <= req_.filters.size() ? req_.filterIndex - 1 : 0;
       ::SendMessage(types, kCbSetCurSel, index, 0);
+      req_.filterIndex = static_cast<DWORD>(index + 1);  // the type shown is the one answered
       patterns_ = SplitPatterns(req_.filters[index].second);
     }
     if (HWND ro = Item(pv::kFileDlgReadOnly))
@@ -181,14 +190,14 @@ class CBuiltInFileDialog : public CDialog {
 
     // A proposed name with a folder starts there; then the initial folder;
     // then the working folder.
-    std::u16string name = req_.fileName;
+    std::u16string name = Slashes(req_.fileName);
     std::vector<std::u16string> starts;
     size_t slash = name.find_last_of(u'/');
     if (slash != std::u16string::npos) {
       starts.push_back(Join(CurrentFolder(), slash == 0 ? u"/" : name.substr(0, slash)));
       name = name.substr(slash + 1);
     }
-    if (!req_.initialDir.empty()) starts.push_back(Join(CurrentFolder(), req_.initialDir));
+    if (!req_.initialDir.empty()) starts.push_back(Join(CurrentFolder(), Slashes(req_.initialDir)));
     starts.push_back(CurrentFolder());
     starts.push_back(u"/");
     for (const auto& s : starts)
@@ -241,7 +250,7 @@ class CBuiltInFileDialog : public CDialog {
       }
     }
     HWND edit = Item(pv::kFileDlgName);
-    std::u16string text = TextOf(edit);
+    std::u16string text = Slashes(TextOf(edit));
     if (text.empty()) {
       ::MessageBeep(0);
       return;

@@ -97,6 +97,8 @@ TEST_F(FileDialogTest, ListsFoldersFirstThenTheFilesOfTheChosenType) {
        with({u"A.txt", u"b.txt", u"c.wav", u"notes.md", u"Song.WAV", u"tune.mp3"}), 2},
       {"dot-files shown when asked", u"Text|*.txt||", 1, OFN_FORCESHOWHIDDEN, {LookNow()},
        with({u".hidden.txt", u"A.txt", u"b.txt"}), 1},
+      {"an index beyond the types shows and answers the first", u"Text|*.txt|Sounds|*.wav||", 7, 0,
+       {LookNow(), Type(u"b.txt"), Key(VK_RETURN)}, with({u"A.txt", u"b.txt"}), 1},
       {"no filter lists every file", nullptr, 1, 0, {LookNow()},
        with({u"A.txt", u"b.txt", u"c.wav", u"notes.md", u"Song.WAV", u"tune.mp3"}), 1},
       {"the type changed in the combo is answered back", u"Text|*.txt|Markdown|*.md||", 1, 0,
@@ -123,7 +125,7 @@ TEST_F(FileDialogTest, NavigatesByListAndByTypedFoldersAndPatterns) {
       LookNow(),
       Key(VK_DOWN), Key(VK_DOWN), Key(VK_RETURN), LookNow(),  // "Alpha/" is entered
       Key(VK_TAB), Type(u"../*.md;*.mp3"), Key(VK_RETURN), LookNow(),  // a folder and patterns at once
-      Type(u"sub/deep/../inner.wav"), Key(VK_RETURN),          // a relative name is resolved here
+      Type(u"sub\\deep/..\\inner.wav"), Key(VK_RETURN),      // a relative name is resolved here
   };
   EXPECT_EQ(Run(dlg, script), IDOK);
   EXPECT_TRUE(boxes.Shown().empty());
