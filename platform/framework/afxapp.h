@@ -124,6 +124,27 @@ LPCTSTR AfxGetAppName();
 // when start-up fails). Answers the exit code.
 int AfxWinMain(HINSTANCE hInstance = nullptr, LPTSTR lpCmdLine = nullptr, int nCmdShow = SW_SHOWNORMAL);
 BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPTSTR lpCmdLine, int nCmdShow);
+inline void AfxPostQuitMessage(int nExitCode) { ::PostQuitMessage(nExitCode); }
+
+// Per-thread data: an object of a class derived from CNoTrackObject, made on
+// a thread's first use of a CThreadLocal and deleted when that thread ends.
+class CNoTrackObject {
+ public:
+  virtual ~CNoTrackObject() = default;
+};
+namespace pv {
+// The calling thread's object for `slot`, made with `make` the first time.
+CNoTrackObject* ThreadLocalData(const void* slot, CNoTrackObject* (*make)());
+}  // namespace pv
+template <class T>
+class CThreadLocal {
+ public:
+  T* GetData() {
+    return static_cast<T*>(pv::ThreadLocalData(this, []() -> CNoTrackObject* { return new T; }));
+  }
+  T* operator->() { return GetData(); }
+  operator T*() { return GetData(); }
+};
 // Services the original needed set up; here they are always ready.
 BOOL AfxOleInit();
 void AfxOleTerm(BOOL bJustRevoke = FALSE);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/framework/afxdoc.h"
 #include "platform/framework/afxwnd.h"
 
 using CLIPFORMAT = WORD;
@@ -99,4 +100,22 @@ class COleDropTarget : public CCmdTarget {
 
  protected:
   HWND m_hWnd = nullptr;
+};
+
+// ---- documents with embedded items ----
+// Embedding and in-place activation of other programs' objects do not exist
+// here; the classes are present so that code asking "is an item of this
+// document in-place active?" compiles and is answered "no".
+class CDocument;
+class COleClientItem : public CCmdTarget {
+  DECLARE_DYNAMIC(COleClientItem)
+};
+class COleDocObjectItem : public COleClientItem {
+  DECLARE_DYNAMIC(COleDocObjectItem)
+};
+class COleDocument : public CDocument {
+  DECLARE_DYNAMIC(COleDocument)
+ public:
+  // The item of this document in-place active in the window: never any.
+  virtual COleClientItem* GetInPlaceActiveItem(CWnd*) { return nullptr; }
 };

@@ -5,6 +5,10 @@
 #include "platform/framework/afxole.h"
 #include "platform/framework/afxstate.h"
 
+IMPLEMENT_DYNAMIC(COleClientItem, CCmdTarget)
+IMPLEMENT_DYNAMIC(COleDocObjectItem, COleClientItem)
+IMPLEMENT_DYNAMIC(COleDocument, CDocument)
+
 namespace {
 
 std::unordered_map<HWND, COleDropTarget*>& Targets() {

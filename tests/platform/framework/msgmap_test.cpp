@@ -1,5 +1,6 @@
 // Message maps, reflection, command routing inside a window, CCmdUI on
 // menus, and the handle maps.
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -449,6 +450,31 @@ TEST_F(MessageMapTest, DefaultToolHitTestNamesTheVisibleChildUnderThePoint) {
   EXPECT_EQ(tiny.hwnd, nullptr);
   EXPECT_EQ(parent.OnToolHitTest(CPoint(30, 25), nullptr), 11);
   parent.DestroyWindow();
+}
+
+struct CountedThreadData : CNoTrackObject {
+  static inline std::atomic<int> alive{0};
+  int uses = 0;
+  CountedThreadData() { ++alive; }
+  ~CountedThreadData() override { --alive; }
+};
+CThreadLocal<CountedThreadData> g_threadData;
+
+TEST_F(MessageMapTest, ThreadLocalDataIsMadeOncePerThreadAndFreedWithIt) {
+  CountedThreadData* mine = g_threadData.GetData();
+  ++mine->uses;
+  EXPECT_EQ(g_threadData.GetData(), mine);
+  int before = CountedThreadData::alive;
+  CountedThreadData* theirs = nullptr;
+  int theirUses = -1;
+  std::thread([&] {
+    theirs = g_threadData.GetData();
+    theirUses = theirs->uses;
+  }).join();
+  EXPECT_NE(theirs, mine);
+  EXPECT_EQ(theirUses, 0);
+  EXPECT_EQ(CountedThreadData::alive, before);  // the other thread's went with it
+  EXPECT_EQ(g_threadData->uses, 1);
 }
 
 }  // namespace
