@@ -1009,9 +1009,15 @@ void CCmdUI::Enable(BOOL bOn) {
       m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
   } else if (m_pOther) {
     // Disabling the focused control would strand the keyboard: move on first.
-    if (!bOn && ::GetFocus() == m_pOther->m_hWnd) {
-      HWND parent = ::GetParent(m_pOther->m_hWnd);
+    HWND ctl = m_pOther->m_hWnd;
+    if (!bOn && ::GetFocus() == ctl) {
+      HWND parent = ::GetParent(ctl);
       ::SendMessage(parent, WM_NEXTDLGCTL, 0, FALSE);
+      // A parent that is no dialog ignores that: move the focus here.
+      if (::GetFocus() == ctl) {
+        HWND next = pv::afx::NextTabItem(parent, ctl, false);
+        if (next && next != ctl) ::SetFocus(next);
+      }
     }
     m_pOther->EnableWindow(bOn);
   }

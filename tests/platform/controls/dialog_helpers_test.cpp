@@ -323,6 +323,23 @@ TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkA
   panel.DestroyWindow();
 }
 
+TEST_F(HelpersTest, DisablingTheFocusedControlMovesTheFocusInAnyParent) {
+  // A plain window holding controls (a bar, a pane), not a dialog.
+  CWnd host;
+  ASSERT_TRUE(host.CreateEx(0, nullptr, u"host", WS_CHILD | WS_VISIBLE, 0, 0, 300, 100, parent, nullptr));
+  CEdit first, second;
+  ASSERT_TRUE(first.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, CRect(5, 5, 100, 25), &host, IDC_PUSH));
+  ASSERT_TRUE(second.Create(WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, CRect(5, 30, 100, 50), &host, IDC_EDIT));
+  ::SetFocus(first.m_hWnd);
+  CTarget target;
+  Wish() = Wishes{};
+  Wish().push = FALSE;
+  host.UpdateDialogControls(&target, FALSE);
+  EXPECT_FALSE(first.IsWindowEnabled());
+  EXPECT_EQ(::GetFocus(), second.m_hWnd);
+  host.DestroyWindow();
+}
+
 // A modal chooser that updates its OK button at idle time, reading its
 // controls each time: OK is enabled only while the name combo has text.
 class CChooserDlg : public CDialog {
