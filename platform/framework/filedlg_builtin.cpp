@@ -379,7 +379,8 @@ pv::DialogTemplate MakeTemplate(const pv::FileDialogRequest& req) {
   add(u"Static", u"File &name:", 0, kStaticId, 7, 140, 50, 9);
   add(u"Edit", u"", kEsAutoHScroll | WS_BORDER | WS_TABSTOP, pv::kFileDlgName, 60, 138, 150, 12);
   add(u"Static", u"Files of &type:", 0, kStaticId, 7, 158, 50, 9);
-  add(u"ComboBox", u"", kCbsDropDownList | WS_VSCROLL | WS_TABSTOP, pv::kFileDlgType, 60, 156, 150, 80);
+  // Our drop-down list is as tall as its face; the list scrolls itself.
+  add(u"ComboBox", u"", kCbsDropDownList | WS_TABSTOP, pv::kFileDlgType, 60, 156, 150, 12);
   if (!(req.flags & OFN_HIDEREADONLY))
     add(u"Button", u"Open as &read-only", kBsAutoCheckBox | WS_TABSTOP, pv::kFileDlgReadOnly, 60, 174, 150, 10);
   add(u"Button", req.open ? u"&Open" : u"&Save", kBsDefPushButton | WS_TABSTOP, static_cast<UINT>(IDOK), 218, 138,

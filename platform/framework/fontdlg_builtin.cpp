@@ -404,23 +404,26 @@ pv::DialogTemplate MakeTemplate(DWORD flags) {
   t.faceName = u"MS Shell Dlg";
   auto add = [&](const char16_t* cls, const char16_t* text, DWORD style, UINT id, short x, short y, short cx,
                  short cy) { t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, 0, x, y, cx, cy, id, cls, text, {}}); };
+  // Our combo boxes are as tall as their face (a drop-down list) or face and
+  // list (simple); the lists scroll themselves. Group boxes come last: they
+  // paint their whole area, so they sit below the controls they frame.
   add(u"Static", u"&Font:", 0, kStaticId, 7, 7, 100, 9);
-  add(u"ComboBox", u"", kCbsSimple | kCbsAutoHScroll | WS_VSCROLL | WS_TABSTOP, pv::kFontDlgFace, 7, 17, 100, 90);
+  add(u"ComboBox", u"", kCbsSimple | kCbsAutoHScroll | WS_TABSTOP, pv::kFontDlgFace, 7, 17, 100, 90);
   add(u"Static", u"Font st&yle:", 0, kStaticId, 114, 7, 70, 9);
-  add(u"ComboBox", u"", kCbsSimple | WS_VSCROLL | WS_TABSTOP, pv::kFontDlgStyle, 114, 17, 70, 90);
+  add(u"ComboBox", u"", kCbsSimple | WS_TABSTOP, pv::kFontDlgStyle, 114, 17, 70, 90);
   add(u"Static", u"&Size:", 0, kStaticId, 191, 7, 40, 9);
-  add(u"ComboBox", u"", kCbsSimple | WS_VSCROLL | WS_TABSTOP, pv::kFontDlgSize, 191, 17, 40, 90);
+  add(u"ComboBox", u"", kCbsSimple | WS_TABSTOP, pv::kFontDlgSize, 191, 17, 40, 90);
   if (flags & CF_EFFECTS) {
-    add(u"Button", u"Effects", kBsGroupBox, kStaticId, 7, 112, 100, 63);
     add(u"Button", u"Stri&keout", kBsAutoCheckBox | WS_TABSTOP | WS_GROUP, pv::kFontDlgStrikeOut, 13, 123, 85, 10);
     add(u"Button", u"&Underline", kBsAutoCheckBox | WS_TABSTOP, pv::kFontDlgUnderline, 13, 136, 85, 10);
     add(u"Static", u"&Color:", 0, kStaticId, 13, 149, 85, 9);
-    add(u"ComboBox", u"", kCbsDropDownList | WS_VSCROLL | WS_TABSTOP, pv::kFontDlgColor, 13, 158, 85, 100);
+    add(u"ComboBox", u"", kCbsDropDownList | WS_TABSTOP, pv::kFontDlgColor, 13, 158, 85, 12);
   }
-  add(u"Button", u"Sample", kBsGroupBox, kStaticId, 114, 112, 179, 63);
   add(u"Static", u"AaBbYyZz", kSsCenter | kSsNoPrefix, pv::kFontDlgSample, 120, 124, 167, 45);
   add(u"Button", u"OK", kBsDefPushButton | WS_TABSTOP | WS_GROUP, static_cast<UINT>(IDOK), 238, 17, 55, 14);
   add(u"Button", u"Cancel", WS_TABSTOP, static_cast<UINT>(IDCANCEL), 238, 34, 55, 14);
+  if (flags & CF_EFFECTS) add(u"Button", u"Effects", kBsGroupBox, kStaticId, 7, 112, 100, 63);
+  add(u"Button", u"Sample", kBsGroupBox, kStaticId, 114, 112, 179, 63);
   return t;
 }
 
