@@ -29,7 +29,7 @@ pv::DialogTemplate DataTemplate() {
   t.pointSize = 8;
   t.faceName = u"MS Shell Dlg";
   auto add = [&](DWORD style, short x, short y, short cx, short cy, UINT id, const char16_t* cls,
-                 const char16_t* text = u"") { t.items.push_back({WS_VISIBLE | style, 0, x, y, cx, cy, id, cls, text, {}}); };
+                 const char16_t* text = u"") { t.items.push_back({static_cast<DWORD>(WS_VISIBLE | style), 0, x, y, cx, cy, id, cls, text, {}}); };
   add(WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 7, 80, 14, IDC_NAME, u"Edit");
   add(WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 25, 80, 14, IDC_COUNT, u"Edit");
   add(WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 43, 80, 14, IDC_NUMBER, u"Edit");

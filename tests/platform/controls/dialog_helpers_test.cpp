@@ -257,7 +257,7 @@ END_MESSAGE_MAP()
 
 TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkAlone) {
   auto item = [](DWORD style, short y, UINT id, const char16_t* cls) {
-    return pv::DialogItemTemplate{style | WS_TABSTOP, 0, 7, y, 90, 12, id, cls, u"x", {}};
+    return pv::DialogItemTemplate{static_cast<DWORD>(style | WS_TABSTOP), 0, 7, y, 90, 12, id, cls, u"x", {}};
   };
   CPanel panel;
   ASSERT_TRUE(panel.CreateIndirect(Template(110, 200, {item(BS_PUSHBUTTON, 4, IDC_PUSH, u"Button"),
@@ -408,7 +408,9 @@ TEST_F(HelpersTest, ModalLoopKicksIdleUpdatesBetweenMessages) {
   EXPECT_EQ(std::vector<LPARAM>(dlg.kicks.begin(), dlg.kicks.begin() + 3), (std::vector<LPARAM>{0, 1, 2}));
   for (size_t i = 0; i < dlg.kicks.size(); ++i) {
     EXPECT_LE(dlg.kicks[i], 2) << i;
-    if (dlg.kicks[i] > 0) EXPECT_EQ(dlg.kicks[i], dlg.kicks[i - 1] + 1) << i;
+    if (dlg.kicks[i] > 0) {
+      EXPECT_EQ(dlg.kicks[i], dlg.kicks[i - 1] + 1) << i;
+    }
     EXPECT_EQ(dlg.kinds[i], static_cast<WPARAM>(MSGF_DIALOGBOX)) << i;
   }
   // OK started disabled and was enabled by the idle update after the typing.
@@ -605,7 +607,9 @@ TEST_F(FrameHelpersTest, MessageStringsReachTheStatusBar) {
   for (const Case& c : cases) {
     LRESULT previous = frame_->SendMessage(WM_SETMESSAGESTRING, c.id, reinterpret_cast<LPARAM>(c.text));
     EXPECT_EQ(bar(), c.shown) << c.name;
-    if (last) EXPECT_EQ(static_cast<WPARAM>(previous), last->id) << c.name;  // answers the id it replaced
+    if (last) {
+      EXPECT_EQ(static_cast<WPARAM>(previous), last->id) << c.name;  // answers the id it replaced
+    }
     last = &c;
   }
   CString s;
