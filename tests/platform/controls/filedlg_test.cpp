@@ -241,6 +241,20 @@ TEST_F(FileDialogTest, SaveDialogTakesTypedNamesAndAsksBeforeReplacing) {
   }
 }
 
+TEST_F(FileDialogTest, OpenDialogAsksAgainForAMissingFileWithTheNameGiven) {
+  CFileDialog dlg(TRUE, nullptr, u"first.txt", OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, u"Text|*.txt||");
+  pv::MessageBoxRecorder boxes;
+  EXPECT_EQ(Run(dlg, {LookNow(), Type(u"nothere.txt"), Key(VK_RETURN), LookNow(), Type(u"b.txt"), Key(VK_RETURN)}),
+            IDOK);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Last().text, u"File not found.\nCheck the file name and try again.");
+  ASSERT_EQ(Looks().size(), 2u);
+  EXPECT_EQ(Looks()[0].texts[1], u"first.txt");
+  EXPECT_EQ(Looks()[1].texts[0], Root());
+  EXPECT_EQ(Looks()[1].texts[1], u"nothere.txt");
+  EXPECT_EQ(dlg.GetPathName(), CString(Root("b.txt").c_str()));
+}
+
 TEST_F(FileDialogTest, ReadOnlyBoxTitleAndTheHeadlessDefault) {
   struct Case {
     const char* name;
