@@ -2,6 +2,7 @@
 // and sizes chosen by typing and by the lists, effects and colours, the
 // sample following the choice, wrong entries refused with a message, and
 // an initial LOGFONT that comes back unchanged.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,38 @@ TEST_F(FontDialogTest, InitialFontComesBackAsItWas) {
     std::string shownSize(Looks()[0].texts[2].begin(), Looks()[0].texts[2].end());
     EXPECT_EQ(dlg.GetSize(), static_cast<int>(std::stod(shownSize) * 10 + 0.5)) << c.name;
     EXPECT_LT(got.lfHeight, 0) << c.name;
+  }
+}
+
+TEST_F(FontDialogTest, FaceListFollowsThePitchAndScriptFlags) {
+  struct Case {
+    const char* name;
+    DWORD flags;
+    std::vector<std::u16string> present, absent;
+  };
+  const Case cases[] = {
+      {"every screen face", 0, {u"Liberation Sans", u"Liberation Mono", u"Marlett"}, {}},
+      {"fixed pitch only", CF_FIXEDPITCHONLY, {u"Liberation Mono"}, {u"Liberation Sans", u"Liberation Serif"}},
+      {"no symbol sets", CF_SCRIPTSONLY, {u"Liberation Sans"}, {u"Marlett"}},
+  };
+  std::vector<std::u16string> faces;
+  dlgtest::LookExtra() = [&](HWND dialog, dlgtest::Look*) {
+    HWND combo = ::GetDlgItem(dialog, pv::kFontDlgFace);
+    faces.clear();
+    int n = static_cast<int>(::SendMessage(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      std::u16string t(static_cast<size_t>(::SendMessage(combo, CB_GETLBTEXTLEN, i, 0)) + 1, u'\0');
+      ::SendMessage(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(t.data()));
+      t.pop_back();
+      faces.push_back(t);
+    }
+  };
+  for (const Case& c : cases) {
+    CFontDialog dlg(nullptr, CF_SCREENFONTS | c.flags);
+    dlgtest::Queue({LookNow()});
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL) << c.name;
+    for (const auto& f : c.present) EXPECT_NE(std::find(faces.begin(), faces.end(), f), faces.end()) << c.name;
+    for (const auto& f : c.absent) EXPECT_EQ(std::find(faces.begin(), faces.end(), f), faces.end()) << c.name;
   }
 }
 
