@@ -166,9 +166,6 @@ class CFrameWnd : public CWnd {
 
  protected:
   HWND m_hWndActiveView = nullptr;  // the view, by handle: it may die first
-  // The caption keeps looking active while one of the frame's floating
-  // windows that asks for it (FS_SYNCACTIVE) is the active window.
-  BOOL m_bStayActive = FALSE;
   UINT m_nIDTracking = 0;
   UINT m_nIDLastMessage = 0;
   CString m_strMessage;  // the last message-bar text (tests read it through GetMessageBar)

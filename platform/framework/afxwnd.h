@@ -253,6 +253,14 @@ class CWnd : public CCmdTarget {
   static const MSG* GetCurrentMessage();
   static BOOL WalkPreTranslateTree(HWND hWndStop, MSG* pMsg);
   virtual INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const;
+  // The framework's own tool tips for this window and its children: on each
+  // mouse message OnToolHitTest names the tool under the mouse, which goes to
+  // the thread's tip window (the text, unless the hit test gave one, comes
+  // through TTN_NEEDTEXT). A text the hit test gives must be malloc'ed; it is
+  // freed here once the tip has copied it.
+  BOOL EnableToolTips(BOOL bEnable = TRUE);
+  static void CancelToolTips(BOOL bKeys = FALSE);
+  void FilterToolTipMessage(MSG* pMsg);
   virtual void WinHelp(DWORD_PTR dwData, UINT nCmd = 0x0001) {}
   virtual BOOL ContinueModal();
   virtual void EndModalLoop(int nResult);
@@ -574,7 +582,13 @@ class CWnd : public CCmdTarget {
   HWND m_hWndOwner = nullptr;
   int m_nModalResult = -1;
   enum : DWORD { kModalLoop = 0x01, kContinueModal = 0x02 };
+
+ public:
+  // WF_* state bits (see below the class); public as code reading a frame's
+  // stay-active state has always relied on.
   DWORD m_nFlags = 0;
+
+ protected:
 
   friend LRESULT AfxWndProc(HWND, UINT, WPARAM, LPARAM);
   friend struct pv::afx::CreateHookAccess;
@@ -582,6 +596,10 @@ class CWnd : public CCmdTarget {
  private:
   static BOOL ReflectDispatch(CWnd* child, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 };
+
+// CWnd::m_nFlags bits.
+#define WF_TOOLTIPS 0x0100    // EnableToolTips is on
+#define WF_STAYACTIVE 0x0200  // a frame's caption stays active for one of its floating windows
 
 // The procedure of every window bound to a CWnd.
 LRESULT AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -278,7 +278,12 @@ void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL) {
     bool stay = active == m_hWnd ||
                 (active && ::GetWindow(active, GW_OWNER) == m_hWnd &&
                  ::SendMessage(active, WM_FLOATSTATUS, FS_SYNCACTIVE, 0) != 0);
-    m_bStayActive = stay;
+    // WF_STAYACTIVE: the caption keeps looking active while one of the
+    // frame's floating windows that asks for it (FS_SYNCACTIVE) is active.
+    if (stay)
+      m_nFlags |= WF_STAYACTIVE;
+    else
+      m_nFlags &= ~static_cast<DWORD>(WF_STAYACTIVE);
     // The caption was drawn before the new active window was known.
     if (nState == WA_INACTIVE) SendMessage(WM_NCACTIVATE, stay ? TRUE : FALSE);
     NotifyFloatingWindows(stay ? FS_ACTIVATE : FS_DEACTIVATE);
@@ -289,7 +294,7 @@ void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL) {
 }
 
 BOOL CFrameWnd::OnNcActivate(BOOL bActive) {
-  if (m_bStayActive) bActive = TRUE;
+  if (m_nFlags & WF_STAYACTIVE) bActive = TRUE;
   if (!IsWindowEnabled()) bActive = FALSE;
   return static_cast<BOOL>(DefWindowProc(WM_NCACTIVATE, static_cast<WPARAM>(bActive), 0));
 }
@@ -297,8 +302,8 @@ BOOL CFrameWnd::OnNcActivate(BOOL bActive) {
 void CFrameWnd::OnActivateApp(BOOL bActive, DWORD dwThreadID) {
   CWnd::OnActivateApp(bActive, dwThreadID);
   // Another program took over while a floating window kept this frame active.
-  if (!bActive && m_bStayActive && !(GetStyle() & WS_CHILD)) {
-    m_bStayActive = FALSE;
+  if (!bActive && (m_nFlags & WF_STAYACTIVE) && !(GetStyle() & WS_CHILD)) {
+    m_nFlags &= ~static_cast<DWORD>(WF_STAYACTIVE);
     SendMessage(WM_NCACTIVATE, FALSE);
     NotifyFloatingWindows(FS_DEACTIVATE);
   }

@@ -564,6 +564,14 @@ END_MESSAGE_MAP()
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 BOOL CWnd::WalkPreTranslateTree(HWND hWndStop, MSG* pMsg) {
+  // The nearest window with the framework's tool tips sees the mouse first.
+  for (HWND h = pMsg->hwnd; h; h = ::GetParent(h)) {
+    if (CWnd* w = FromHandlePermanent(h); w && (w->m_nFlags & WF_TOOLTIPS)) {
+      w->FilterToolTipMessage(pMsg);
+      break;
+    }
+    if (h == hWndStop) break;
+  }
   for (HWND h = pMsg->hwnd; h; h = ::GetParent(h)) {
     if (CWnd* w = FromHandlePermanent(h); w && w->PreTranslateMessage(pMsg)) return TRUE;
     if (h == hWndStop) break;
