@@ -6,7 +6,6 @@
 
 #include "platform/framework/afxdlg.h"
 #include "platform/system/files.h"
-#include "platform/window/wm_internal.h"
 
 IMPLEMENT_DYNAMIC(CFileDialog, CDialog)
 
@@ -26,7 +25,7 @@ pv::FileDialogSink pv::SetFileDialogSink(FileDialogSink sink) {
 bool pv::CommonDialogsHaveDisplay() {
   const char* env = std::getenv("PRAVENOR_HEADLESS");
   if (env && *env && std::strcmp(env, "0") != 0) return false;
-  return !pv::wm::B().Headless();
+  return pv::WindowsOnDisplay();
 }
 
 pv::FileDialogSink pv::BuiltInFileDialogSink() {

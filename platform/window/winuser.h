@@ -2149,3 +2149,9 @@ UINT GetDpiForSystem();
 #define STN_DBLCLK 1
 #define STN_ENABLE 2
 #define STN_DISABLE 3
+
+namespace pv {
+// Whether windows appear on a real display: false on the headless back end
+// that tests and PRAVENOR_HEADLESS runs use.
+bool WindowsOnDisplay();
+}  // namespace pv

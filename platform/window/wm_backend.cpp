@@ -420,3 +420,5 @@ void ResetWindowManager() {
 }
 
 }  // namespace pv::test
+
+bool pv::WindowsOnDisplay() { return !pv::wm::B().Headless(); }
