@@ -110,8 +110,11 @@ class CFormView : public CView {
 
  protected:
   CSize m_totalSize;
-  HWND m_hWndFocus = nullptr;
+  HWND m_hWndFocus = nullptr;  // the field that had the focus when the form was left
   void OnSetFocus(CWnd* pOldWnd);
+  void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
+  void OnActivateFrame(UINT nState, CFrameWnd* pFrameWnd) override;
+  void SaveFocusControl();
   DECLARE_MESSAGE_MAP()
 };
 

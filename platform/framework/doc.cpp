@@ -316,6 +316,23 @@ BOOL CFormView::PreTranslateMessage(MSG* pMsg) {
   return pv::DialogKeyMessage(m_hWnd, pMsg) ? TRUE : FALSE;
 }
 
+// Leaving the form (another view or frame becomes active) remembers the
+// field in use, so that coming back puts the user where they were.
+void CFormView::SaveFocusControl() {
+  HWND focus = ::GetFocus();
+  if (focus && ::IsChild(m_hWnd, focus)) m_hWndFocus = focus;
+}
+
+void CFormView::OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) {
+  if (!bActivate) SaveFocusControl();
+  CView::OnActivateView(bActivate, pActivateView, pDeactiveView);
+}
+
+void CFormView::OnActivateFrame(UINT nState, CFrameWnd* pFrameWnd) {
+  if (nState == WA_INACTIVE) SaveFocusControl();
+  CView::OnActivateFrame(nState, pFrameWnd);
+}
+
 void CFormView::OnSetFocus(CWnd*) {
   if (m_hWndFocus && ::IsWindow(m_hWndFocus) && ::IsChild(m_hWnd, m_hWndFocus)) {
     ::SetFocus(m_hWndFocus);

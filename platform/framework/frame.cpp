@@ -288,9 +288,9 @@ void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL) {
     if (nState == WA_INACTIVE) SendMessage(WM_NCACTIVATE, stay ? TRUE : FALSE);
     NotifyFloatingWindows(stay ? FS_ACTIVATE : FS_DEACTIVATE);
   }
-  if (nState != WA_INACTIVE) {
-    if (CView* v = GetActiveView()) v->OnActivateFrame(nState, this);
-  }
+  // The active view hears of the frame's activation both ways (a form view
+  // remembers its focused field when the frame goes inactive).
+  if (CView* v = GetActiveView()) v->OnActivateFrame(nState, this);
 }
 
 BOOL CFrameWnd::OnNcActivate(BOOL bActive) {
@@ -515,12 +515,22 @@ void CFrameWnd::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu) {
 void CFrameWnd::GetMessageString(UINT nID, CString& rMessage) const {
   rMessage.Empty();
   CString full;
-  if (!full.LoadString(nID)) return;
+  if (!full.LoadString(nID)) {
+    // The framework's own idle prompt when the program has none.
+    if (nID == AFX_IDS_IDLEMESSAGE) rMessage = u"Ready";
+    return;
+  }
   int nl = full.Find(u'\n');
   rMessage = nl >= 0 ? full.Left(nl) : full;
 }
 
-CWnd* CFrameWnd::GetMessageBar() { return GetDescendantWindow(AFX_IDW_STATUS_BAR, TRUE); }
+CWnd* CFrameWnd::GetMessageBar() {
+  if (CWnd* bar = GetDescendantWindow(AFX_IDW_STATUS_BAR, TRUE)) return bar;
+  // A document frame without a bar of its own prompts in its main frame's.
+  if (GetStyle() & WS_CHILD)
+    if (CFrameWnd* parent = GetParentFrame(); parent && parent != this) return parent->GetMessageBar();
+  return nullptr;
+}
 
 LRESULT CFrameWnd::OnSetMessageString(WPARAM wParam, LPARAM lParam) {
   UINT old = m_nIDLastMessage;

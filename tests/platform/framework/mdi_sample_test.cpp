@@ -389,6 +389,27 @@ TEST_F(MdiSampleTest, TheClientScrollsOnlyWhileAChildLiesOutOfView) {
   EXPECT_EQ(bars(), 0u);
 }
 
+TEST_F(MdiSampleTest, AFormGivesTheFocusBackToTheFieldLastUsed) {
+  CNoteDoc* a = NewNote();
+  ASSERT_TRUE(a);
+  CMDIChildWnd* childA = main_->MDIGetActive();
+  CView* viewA = childA->GetActiveView();
+  HWND done = ::GetDlgItem(viewA->m_hWnd, IDC_DONE);
+  ::SetFocus(done);
+  ASSERT_TRUE(NewNote());
+  EXPECT_NE(::GetFocus(), done);
+  main_->MDIActivate(childA);
+  EXPECT_EQ(::GetFocus(), done);
+
+  // The same when the whole frame was left for another window.
+  HWND other = ::CreateWindowEx(0, u"Static", u"other", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr,
+                                nullptr, nullptr);
+  ::SetActiveWindow(other);
+  ::SetActiveWindow(main_->m_hWnd);
+  EXPECT_EQ(::GetFocus(), done);
+  ::DestroyWindow(other);
+}
+
 TEST_F(MdiSampleTest, CommandsRouteThroughViewDocumentFramesAndApplicationInOrder) {
   ASSERT_NE(NewNote(), nullptr);
   struct Case {
@@ -548,8 +569,15 @@ TEST_F(MdiSampleTest, BarsTakeTheirSidesAndTheStatusBarShowsCommandPrompts) {
   // Menu selection shows the command's prompt (its string up to the newline).
   main_->SendMessage(WM_MENUSELECT, MAKEWPARAM(ID_ROUTE, 0), reinterpret_cast<LPARAM>(::GetMenu(main_->m_hWnd)));
   EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"Routes a command"));
-  main_->SetMessageText(u"Ready");
+  main_->SetMessageText(u"Working");
+  EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"Working"));
+  // Popping back to the idle prompt: the framework's own when the program has none.
+  main_->SendMessage(WM_POPMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
   EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"Ready"));
+  // A document frame has no bar of its own: its prompts go to the main frame's.
+  ASSERT_TRUE(NewNote());
+  main_->MDIGetActive()->SetMessageText(u"From the document");
+  EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"From the document"));
 }
 
 TEST_F(MdiSampleTest, RunEndsWhenTheMainWindowClosesAndSavesRecentFiles) {
