@@ -60,7 +60,9 @@ void ShowSelection(HWND h, ComboState* s) {
     ::SendMessage(s->edit, EM_SETSEL, 0, -1);
     s->settingText = false;
   } else {
+    s->settingText = true;
     ::SetWindowText(h, i >= 0 ? ItemText(s, i).c_str() : u"");  // kept for GetWindowText
+    s->settingText = false;
   }
   ::InvalidateRect(h, nullptr, FALSE);
 }
@@ -290,9 +292,23 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(s->font);
-    case WM_SETTEXT:
+    case WM_SETTEXT: {
       if (s->edit) return ::SendMessage(s->edit, WM_SETTEXT, wp, lp);
-      return ::DefWindowProc(h, msg, wp, lp);
+      if (s->settingText) return ::DefWindowProc(h, msg, wp, lp);
+      // A drop-down list shows only its items: the text selects the first
+      // item it begins, an empty text selects none, any other text fails.
+      auto text = reinterpret_cast<LPCWSTR>(lp);
+      if (!text || !*text) {
+        ToList(s, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        ShowSelection(h, s);
+        return TRUE;
+      }
+      LRESULT i = ToList(s, LB_FINDSTRING, static_cast<WPARAM>(-1), lp);
+      if (i < 0) return CB_ERR;
+      ToList(s, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+      ShowSelection(h, s);
+      return TRUE;
+    }
     case WM_GETTEXT:
       if (s->edit) return ::SendMessage(s->edit, WM_GETTEXT, wp, lp);
       return ::DefWindowProc(h, msg, wp, lp);

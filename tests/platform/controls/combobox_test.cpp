@@ -64,6 +64,26 @@ TEST_F(ComboTest, DropDownListKeyboardSelectionAndClosing) {
   EXPECT_EQ(Shown(c), u"red");
 }
 
+TEST_F(ComboTest, DropDownListTextCanOnlyNameOneOfItsItems) {
+  HWND c = Combo(CBS_DROPDOWNLIST);
+  struct Case {
+    LPCWSTR text;
+    LRESULT result;
+    int selected;
+    std::u16string shown;
+  } cases[] = {
+      {u"green", TRUE, 1, u"green"},
+      {u"BL", TRUE, 2, u"blue"},  // the first item the text begins, any case
+      {u"purple", CB_ERR, 2, u"blue"},
+      {u"", TRUE, -1, u""},
+  };
+  for (const Case& k : cases) {
+    EXPECT_EQ(::SendMessage(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(k.text)), k.result);
+    EXPECT_EQ(::SendMessage(c, CB_GETCURSEL, 0, 0), k.selected);
+    EXPECT_EQ(Shown(c), k.shown);
+  }
+}
+
 TEST_F(ComboTest, MouseChoosesFromTheOpenListOrCancelsOutsideIt) {
   HWND c = Combo(CBS_DROPDOWNLIST);
   pv::test::ClickClient(c, 20, 10);
