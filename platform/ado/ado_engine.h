@@ -225,13 +225,41 @@ class CellBlocks {
   size_t size_ = 0;
 };
 
+// The text of the cells in chunks. A value never spans two chunks (a value
+// longer than a chunk gets one of its own), so growing copies nothing and
+// touches no more memory than the text needs; clear() keeps one chunk for
+// the next row of a forward walk.
+class TextArena {
+ public:
+  // Copies `units` UTF-16 units from `p` (any alignment); the result locates them.
+  uint64_t Append(const void* p, size_t units);
+  std::u16string_view View(uint64_t at, size_t units) const {
+    if (units == 0) return {};
+    return std::u16string_view(chunks_[at >> 32].units.get() + (at & 0xFFFFFFFFu), units);
+  }
+  void clear();
+  void swap(TextArena& o) noexcept {
+    chunks_.swap(o.chunks_);
+    std::swap(used_, o.used_);
+  }
+
+ private:
+  static constexpr size_t kChunk = 8192;  // units
+  struct Chunk {
+    std::unique_ptr<char16_t[]> units;
+    size_t capacity = 0;
+  };
+  std::vector<Chunk> chunks_;
+  size_t used_ = 0;  // units used in the last chunk
+};
+
 struct CellStore {
   CellBlocks cells;
-  std::vector<char16_t> arena;  // the text of all cells
+  TextArena arena;  // the text of all cells
   std::vector<std::vector<uint8_t>> blobs;
   Cell Put(const Value& v);
   Value Get(const Cell& c) const;
-  std::u16string_view Text(const Cell& c) const { return std::u16string_view(arena.data() + c.offset, c.length); }
+  std::u16string_view Text(const Cell& c) const { return arena.View(c.offset, c.length); }
 };
 
 struct ResultSet {

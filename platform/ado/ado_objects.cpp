@@ -1249,9 +1249,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     for (size_t i = 0; i < columns.size(); ++i) {
       const std::u16string& c = columns[i].name;
       if (c.size() != name.size()) continue;
-      if (std::memcmp(c.data(), name.data(), name.size() * sizeof(char16_t)) == 0 ||
-          pv::ado::CompareNoCase(c, name) == 0)
-        return i;
+      size_t same = 0;
+      while (same < name.size() && c[same] == name[same]) ++same;
+      if (same == name.size()) return i;
+      if (pv::ado::FoldCase(c[same]) == pv::ado::FoldCase(name[same]) && pv::ado::CompareNoCase(c, name) == 0) return i;
     }
     FailAdo(adErrItemNotFound, u"The field '" + std::u16string(name) + u"' is not in this recordset.");
   }

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -426,9 +427,8 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
       c.kind = Value::Text;
       const void* p = sqlite3_value_text16(v);
       size_t units = static_cast<size_t>(sqlite3_value_bytes16(v)) / 2;
-      c.offset = store.arena.size();
       c.length = static_cast<uint32_t>(units);
-      AppendUnits(store.arena, p, units);
+      c.offset = store.arena.Append(p, units);
       break;
     }
     case SQLITE_BLOB:
@@ -437,6 +437,24 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
       break;
   }
   return c;
+}
+
+uint64_t TextArena::Append(const void* p, size_t units) {
+  if (!p || units == 0) return 0;
+  if (chunks_.empty() || chunks_.back().capacity - used_ < units) {
+    size_t capacity = std::max(units, kChunk);
+    chunks_.push_back(Chunk{std::make_unique_for_overwrite<char16_t[]>(capacity), capacity});
+    used_ = 0;
+  }
+  uint64_t at = (static_cast<uint64_t>(chunks_.size() - 1) << 32) | used_;
+  std::memcpy(chunks_.back().units.get() + used_, p, units * 2);
+  used_ += units;
+  return at;
+}
+
+void TextArena::clear() {
+  if (chunks_.size() > 1 || (!chunks_.empty() && chunks_[0].capacity != kChunk)) chunks_.clear();
+  used_ = 0;
 }
 
 Cell CellStore::Put(const Value& v) {
@@ -450,9 +468,8 @@ Cell CellStore::Put(const Value& v) {
       c.r = v.r;
       break;
     case Value::Text:
-      c.offset = arena.size();
       c.length = static_cast<uint32_t>(v.s.size());
-      arena.insert(arena.end(), v.s.begin(), v.s.end());
+      c.offset = arena.Append(v.s.data(), v.s.size());
       break;
     case Value::Blob:
       c.offset = blobs.size();
