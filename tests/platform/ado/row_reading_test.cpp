@@ -94,6 +94,7 @@ TEST(RowReading, EveryWayOfWalkingReadsEachStoredValueExactly) {
     for (int i = 0; i < 3000; ++i) s += static_cast<char16_t>(u'a' + i % 26);
     return s;
   }();
+  const std::u16string hugeText = longText + std::u16string(20000, u'\xD800') + longText;  // longer than any buffer
   const std::u16string texts[] = {u"It's", std::u16string(u"a\0b", 3), u"\xD800x", u"x\xDC00",
                                   u"\U0001F600 \U00020000", u"", u"Ünïcödé ÉTAT"};
 
@@ -129,7 +130,7 @@ TEST(RowReading, EveryWayOfWalkingReadsEachStoredValueExactly) {
              Real(VT_DATE, i == 3 ? -1.25 : 41000.0 + i + (i % 4) / 4.0),
              Int(VT_BOOL, i % 2 ? VARIANT_TRUE : VARIANT_FALSE),
              Text(texts[i % std::size(texts)]),
-             Text(i % 9 == 0 ? longText : texts[(i + 3) % std::size(texts)])};
+             Text(i % 9 == 0 ? (i % 7 == 0 ? hugeText : longText) : texts[(i + 3) % std::size(texts)])};
       money = currency;
     }
     c->ExecuteWithParameters(u"insert into mixed (b,s,l,f,d,c,t,y,x,m) values (?,?,?,?,?,?,?,?,?,?)",
