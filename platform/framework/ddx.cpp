@@ -9,13 +9,8 @@
 #include "platform/framework/afxdlg.h"
 
 namespace {
-constexpr UINT kBmGetCheck = 0x00F0, kBmSetCheck = 0x00F1;
-constexpr UINT kEmLimitText = 0x00C5, kEmSetSel = 0x00B1;
-constexpr UINT kCbLimitText = 0x0141, kCbSetEditSel = 0x0142, kCbGetCurSel = 0x0147, kCbSetCurSel = 0x014E,
-               kCbSelectString = 0x014D, kCbFindStringExact = 0x0158;
-constexpr DWORD kCbsTypeMask = 0x0003, kCbsDropDownList = 0x0003;
-constexpr UINT kLbGetCurSel = 0x0188, kLbSetCurSel = 0x0186, kLbGetText = 0x0189, kLbGetTextLen = 0x018A,
-               kLbSelectString = 0x018C;
+constexpr DWORD kCbsTypeMask = 0x0003;  // the combo kinds: simple, drop-down, drop-down list
+// The date controls' messages (common controls, above this layer).
 constexpr UINT kDtmGetSystemTime = 0x1001, kDtmSetSystemTime = 0x1002;
 constexpr UINT kMcmGetCurSel = 0x1001, kMcmSetCurSel = 0x1002;
 constexpr WPARAM kGdtValid = 0, kGdtNone = 1;
@@ -39,7 +34,7 @@ bool IsComboBox(HWND h) {
 
 // A combo box that lets the user type (simple or drop-down) has an edit.
 bool ComboHasEdit(HWND h) {
-  return (static_cast<DWORD>(::GetWindowLong(h, GWL_STYLE)) & kCbsTypeMask) != kCbsDropDownList;
+  return (static_cast<DWORD>(::GetWindowLong(h, GWL_STYLE)) & kCbsTypeMask) != CBS_DROPDOWNLIST;
 }
 
 // The shortest text from `minDigits` significant digits up that reads back
@@ -151,9 +146,9 @@ void CDataExchange::Fail() {
     if (m_bEditLastControl) {
       // The whole text selected, so that typing replaces it.
       if (IsComboBox(m_idLastControl))
-        ::SendMessage(m_idLastControl, kCbSetEditSel, 0, MAKELPARAM(0, 0xFFFF));
+        ::SendMessage(m_idLastControl, CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
       else
-        ::SendMessage(m_idLastControl, kEmSetSel, 0, -1);
+        ::SendMessage(m_idLastControl, EM_SETSEL, 0, -1);
     }
   }
   AfxThrowUserException();
@@ -199,9 +194,9 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value) {
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
   HWND h = pDX->PrepareCtrl(nIDC);
   if (pDX->m_bSaveAndValidate)
-    value = static_cast<int>(::SendMessage(h, kBmGetCheck, 0, 0));
+    value = static_cast<int>(::SendMessage(h, BM_GETCHECK, 0, 0));
   else
-    ::SendMessage(h, kBmSetCheck, static_cast<WPARAM>(value), 0);
+    ::SendMessage(h, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
@@ -214,9 +209,9 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
     UINT code = static_cast<UINT>(::SendMessage(b, WM_GETDLGCODE, 0, 0));
     if (!(code & DLGC_RADIOBUTTON)) continue;
     if (pDX->m_bSaveAndValidate) {
-      if (::SendMessage(b, kBmGetCheck, 0, 0)) value = index;
+      if (::SendMessage(b, BM_GETCHECK, 0, 0)) value = index;
     } else {
-      ::SendMessage(b, kBmSetCheck, index == value ? 1 : 0, 0);
+      ::SendMessage(b, BM_SETCHECK, index == value ? 1 : 0, 0);
     }
     ++index;
   }
@@ -225,9 +220,9 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
 void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
   HWND h = pDX->PrepareCtrl(nIDC);
   if (pDX->m_bSaveAndValidate)
-    index = static_cast<int>(::SendMessage(h, kCbGetCurSel, 0, 0));
+    index = static_cast<int>(::SendMessage(h, CB_GETCURSEL, 0, 0));
   else
-    ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(index), 0);
+    ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 // A combo box with an edit counts as an edit for DDV_MaxChars and for the
@@ -245,8 +240,8 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
   } else if (value.IsEmpty()) {
     // Every item starts with the empty text: selecting by prefix would turn an
     // empty value into the first item on the next save.
-    ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(-1), 0);
-  } else if (::SendMessage(h, kCbSelectString, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value))) == -1) {
+    ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+  } else if (::SendMessage(h, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value))) == -1) {
     // Not in the list: an editable combo shows the text; a drop-down list
     // keeps its selection (it can only ever hold one of its items).
     if (ComboHasEdit(h)) SetTextIfChanged(h, value);
@@ -260,43 +255,43 @@ void DDX_CBStringExact(CDataExchange* pDX, int nIDC, CString& value) {
     return;
   }
   LRESULT i = value.IsEmpty() ? -1
-                              : ::SendMessage(h, kCbFindStringExact, static_cast<WPARAM>(-1),
+                              : ::SendMessage(h, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                               reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value)));
   if (i >= 0) {
-    ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(i), 0);
+    ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
   } else if (ComboHasEdit(h)) {
     SetTextIfChanged(h, value);
   } else if (value.IsEmpty()) {
-    ::SendMessage(h, kCbSetCurSel, static_cast<WPARAM>(-1), 0);
+    ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
   }
 }
 
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
   HWND h = pDX->PrepareCtrl(nIDC);
   if (pDX->m_bSaveAndValidate)
-    index = static_cast<int>(::SendMessage(h, kLbGetCurSel, 0, 0));
+    index = static_cast<int>(::SendMessage(h, LB_GETCURSEL, 0, 0));
   else
-    ::SendMessage(h, kLbSetCurSel, static_cast<WPARAM>(index), 0);
+    ::SendMessage(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void DDX_LBString(CDataExchange* pDX, int nIDC, CString& value) {
   HWND h = pDX->PrepareCtrl(nIDC);
   if (pDX->m_bSaveAndValidate) {
-    LRESULT sel = ::SendMessage(h, kLbGetCurSel, 0, 0);
+    LRESULT sel = ::SendMessage(h, LB_GETCURSEL, 0, 0);
     value.Empty();
     if (sel >= 0) {
-      LRESULT len = ::SendMessage(h, kLbGetTextLen, static_cast<WPARAM>(sel), 0);
+      LRESULT len = ::SendMessage(h, LB_GETTEXTLEN, static_cast<WPARAM>(sel), 0);
       if (len > 0) {
         std::u16string buf(static_cast<size_t>(len) + 1, u'\0');
-        ::SendMessage(h, kLbGetText, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(buf.data()));
+        ::SendMessage(h, LB_GETTEXT, static_cast<WPARAM>(sel), reinterpret_cast<LPARAM>(buf.data()));
         buf.resize(static_cast<size_t>(len));
         value = CString(std::move(buf));
       }
     }
   } else if (value.IsEmpty()) {
-    ::SendMessage(h, kLbSetCurSel, static_cast<WPARAM>(-1), 0);  // not the first item, which "" prefixes
+    ::SendMessage(h, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);  // not the first item, which "" prefixes
   } else {
-    ::SendMessage(h, kLbSelectString, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value)));
+    ::SendMessage(h, LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value)));
   }
 }
 
@@ -343,7 +338,7 @@ void DDV_MaxChars(CDataExchange* pDX, const CString& value, int nChars) {
     }
   } else if (pDX->m_idLastControl && pDX->m_bEditLastControl) {
     HWND h = pDX->m_idLastControl;
-    ::SendMessage(h, IsComboBox(h) ? kCbLimitText : kEmLimitText, static_cast<WPARAM>(nChars), 0);
+    ::SendMessage(h, IsComboBox(h) ? CB_LIMITTEXT : EM_LIMITTEXT, static_cast<WPARAM>(nChars), 0);
   }
 }
 

@@ -13,9 +13,6 @@ IMPLEMENT_DYNAMIC(CDialogEx, CDialog)
 
 namespace {
 
-constexpr UINT kBmClick = 0x00F5;
-constexpr UINT kEmSetSel = 0x00B1;
-
 struct DialogInfo {
   HFONT font = nullptr;
   bool ownsFont = false;
@@ -68,7 +65,7 @@ void CollectControls(HWND parent, std::vector<HWND>* out) {
 void FocusControl(HWND dialog, HWND ctl) {
   if (!ctl) return;
   ::SetFocus(ctl);
-  if (IsEditControl(ctl)) ::SendMessage(ctl, kEmSetSel, 0, -1);
+  if (IsEditControl(ctl)) ::SendMessage(ctl, EM_SETSEL, 0, -1);
   if (DialogInfo* info = InfoOf(dialog)) info->lastFocus = ctl;
 }
 
@@ -128,10 +125,10 @@ bool ActivateMnemonic(HWND dialog, HWND h) {
   }
   if (!Usable(h)) return false;
   if (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) {
-    ::SendMessage(h, kBmClick, 0, 0);
+    ::SendMessage(h, BM_CLICK, 0, 0);
   } else if (code & DLGC_BUTTON) {
     FocusControl(dialog, h);
-    ::SendMessage(h, kBmClick, 0, 0);
+    ::SendMessage(h, BM_CLICK, 0, 0);
   } else {
     FocusControl(dialog, h);
   }
@@ -285,7 +282,7 @@ bool pv::DialogKeyMessage(HWND dialog, MSG* msg) {
         if (next && next != msg->hwnd) {
           FocusControl(dialog, next);
           UINT nextCode = static_cast<UINT>(::SendMessage(next, WM_GETDLGCODE, 0, 0));
-          if (nextCode & DLGC_RADIOBUTTON) ::SendMessage(next, kBmClick, 0, 0);
+          if (nextCode & DLGC_RADIOBUTTON) ::SendMessage(next, BM_CLICK, 0, 0);
         }
         return true;
       }

@@ -18,16 +18,6 @@
 
 namespace {
 
-// Messages and styles of the standard controls (their header lives in the
-// controls layer, which this one does not include).
-constexpr UINT kLbAddString = 0x0180, kLbResetContent = 0x0184, kLbSetCurSel = 0x0186, kLbGetCurSel = 0x0188;
-constexpr UINT kCbAddString = 0x0143, kCbGetCurSel = 0x0147, kCbSetCurSel = 0x014E;
-constexpr UINT kEmSetSel = 0x00B1, kBmGetCheck = 0x00F0, kBmSetCheck = 0x00F1;
-constexpr DWORD kLbsNotify = 0x0001, kLbsNoIntegralHeight = 0x0100;
-constexpr DWORD kCbsDropDownList = 0x0003;
-constexpr DWORD kEsAutoHScroll = 0x0080;
-constexpr DWORD kBsDefPushButton = 0x0001, kBsAutoCheckBox = 0x0003;
-constexpr DWORD kSsNoPrefix = 0x0080, kSsLeftNoWordWrap = 0x000C;
 constexpr UINT kStaticId = 0xFFFF;
 
 char16_t Fold(char16_t c) {
@@ -177,16 +167,16 @@ class CBuiltInFileDialog : public CDialog {
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
     HWND types = Item(pv::kFileDlgType);
-    for (const auto& f : req_.filters) ::SendMessage(types, kCbAddString, 0, reinterpret_cast<LPARAM>(f.first.c_str()));
+    for (const auto& f : req_.filters) ::SendMessage(types, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.first.c_str()));
     if (!req_.filters.empty()) {
       // An index outside the types (0 included) starts with the first.
       size_t index = req_.filterIndex >= 1 && req_.filterIndex <= req_.filters.size() ? req_.filterIndex - 1 : 0;
-      ::SendMessage(types, kCbSetCurSel, index, 0);
+      ::SendMessage(types, CB_SETCURSEL, index, 0);
       req_.filterIndex = static_cast<DWORD>(index + 1);  // the type shown is the one answered
       patterns_ = SplitPatterns(req_.filters[index].second);
     }
     if (HWND ro = Item(pv::kFileDlgReadOnly))
-      ::SendMessage(ro, kBmSetCheck, (req_.flags & OFN_READONLY) ? 1 : 0, 0);
+      ::SendMessage(ro, BM_SETCHECK, (req_.flags & OFN_READONLY) ? 1 : 0, 0);
 
     // A proposed name with a folder starts there; then the initial folder;
     // then the working folder.
@@ -227,7 +217,7 @@ class CBuiltInFileDialog : public CDialog {
       return TRUE;
     }
     if (id == pv::kFileDlgType && code == CBN_SELCHANGE) {
-      int sel = static_cast<int>(::SendMessage(Item(pv::kFileDlgType), kCbGetCurSel, 0, 0));
+      int sel = static_cast<int>(::SendMessage(Item(pv::kFileDlgType), CB_GETCURSEL, 0, 0));
       if (sel >= 0 && static_cast<size_t>(sel) < req_.filters.size()) {
         req_.filterIndex = static_cast<DWORD>(sel + 1);
         patterns_ = SplitPatterns(req_.filters[static_cast<size_t>(sel)].second);
@@ -293,7 +283,7 @@ class CBuiltInFileDialog : public CDialog {
   HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
   int CurrentRow() const {
-    int row = static_cast<int>(::SendMessage(Item(pv::kFileDlgList), kLbGetCurSel, 0, 0));
+    int row = static_cast<int>(::SendMessage(Item(pv::kFileDlgList), LB_GETCURSEL, 0, 0));
     return row >= 0 && static_cast<size_t>(row) < rows_.size() ? row : -1;
   }
 
@@ -332,12 +322,12 @@ class CBuiltInFileDialog : public CDialog {
     }
     HWND list = Item(pv::kFileDlgList);
     ::SendMessage(list, WM_SETREDRAW, FALSE, 0);
-    ::SendMessage(list, kLbResetContent, 0, 0);
+    ::SendMessage(list, LB_RESETCONTENT, 0, 0);
     for (const Entry& e : rows_) {
       std::u16string shown = e.folder && e.name != u".." ? e.name + u'/' : e.name;
-      ::SendMessage(list, kLbAddString, 0, reinterpret_cast<LPARAM>(shown.c_str()));
+      ::SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(shown.c_str()));
     }
-    ::SendMessage(list, kLbSetCurSel, static_cast<WPARAM>(-1), 0);
+    ::SendMessage(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     ::SendMessage(list, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list, nullptr, TRUE);
   }
@@ -345,7 +335,7 @@ class CBuiltInFileDialog : public CDialog {
   void Accept(const std::u16string& path) {
     req_.files = {path};
     if (HWND ro = Item(pv::kFileDlgReadOnly)) {
-      if (::SendMessage(ro, kBmGetCheck, 0, 0) == 1)
+      if (::SendMessage(ro, BM_GETCHECK, 0, 0) == 1)
         req_.flags |= OFN_READONLY;
       else
         req_.flags &= ~static_cast<DWORD>(OFN_READONLY);
@@ -373,17 +363,17 @@ pv::DialogTemplate MakeTemplate(const pv::FileDialogRequest& req) {
     t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, ex, x, y, cx, cy, id, cls, text, {}});
   };
   add(u"Static", u"Look in:", 0, kStaticId, 7, 8, 40, 9);
-  add(u"Static", u"", kSsNoPrefix | kSsLeftNoWordWrap, pv::kFileDlgFolder, 50, 8, 223, 9);
-  add(u"ListBox", u"", kLbsNotify | kLbsNoIntegralHeight | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgList, 7,
+  add(u"Static", u"", SS_NOPREFIX | SS_LEFTNOWORDWRAP, pv::kFileDlgFolder, 50, 8, 223, 9);
+  add(u"ListBox", u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgList, 7,
       20, 266, 112);
   add(u"Static", u"File &name:", 0, kStaticId, 7, 140, 50, 9);
-  add(u"Edit", u"", kEsAutoHScroll | WS_BORDER | WS_TABSTOP, pv::kFileDlgName, 60, 138, 150, 12);
+  add(u"Edit", u"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgName, 60, 138, 150, 12);
   add(u"Static", u"Files of &type:", 0, kStaticId, 7, 158, 50, 9);
   // Our drop-down list is as tall as its face; the list scrolls itself.
-  add(u"ComboBox", u"", kCbsDropDownList | WS_TABSTOP, pv::kFileDlgType, 60, 156, 150, 12);
+  add(u"ComboBox", u"", CBS_DROPDOWNLIST | WS_TABSTOP, pv::kFileDlgType, 60, 156, 150, 12);
   if (!(req.flags & OFN_HIDEREADONLY))
-    add(u"Button", u"Open as &read-only", kBsAutoCheckBox | WS_TABSTOP, pv::kFileDlgReadOnly, 60, 174, 150, 10);
-  add(u"Button", req.open ? u"&Open" : u"&Save", kBsDefPushButton | WS_TABSTOP, static_cast<UINT>(IDOK), 218, 138,
+    add(u"Button", u"Open as &read-only", BS_AUTOCHECKBOX | WS_TABSTOP, pv::kFileDlgReadOnly, 60, 174, 150, 10);
+  add(u"Button", req.open ? u"&Open" : u"&Save", BS_DEFPUSHBUTTON | WS_TABSTOP, static_cast<UINT>(IDOK), 218, 138,
       55, 14);
   add(u"Button", u"Cancel", WS_TABSTOP, static_cast<UINT>(IDCANCEL), 218, 156, 55, 14);
   return t;

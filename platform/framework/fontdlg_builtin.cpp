@@ -10,14 +10,6 @@
 
 namespace {
 
-constexpr UINT kCbGetEditSel = 0x0140, kCbSetEditSel = 0x0142, kCbAddString = 0x0143, kCbGetCurSel = 0x0147,
-               kCbGetLbText = 0x0148, kCbGetLbTextLen = 0x0149, kCbSetCurSel = 0x014E, kCbGetItemData = 0x0150,
-               kCbSetItemData = 0x0151, kCbFindString = 0x014C, kCbFindStringExact = 0x0158,
-               kCbSetTopIndex = 0x015C;
-constexpr UINT kBmGetCheck = 0x00F0, kBmSetCheck = 0x00F1;
-constexpr DWORD kCbsSimple = 0x0001, kCbsDropDownList = 0x0003, kCbsAutoHScroll = 0x0040;
-constexpr DWORD kBsAutoCheckBox = 0x0003, kBsGroupBox = 0x0007, kBsDefPushButton = 0x0001;
-constexpr DWORD kSsCenter = 0x0001, kSsNoPrefix = 0x0080;
 constexpr UINT kStaticId = 0xFFFF;
 
 const char16_t* const kStyles[] = {u"Regular", u"Italic", u"Bold", u"Bold Italic"};
@@ -171,26 +163,26 @@ class CBuiltInFontDialog : public CDialog {
     effects_ = (cf_.Flags & CF_EFFECTS) != 0;
     faces_ = ScreenFaces(cf_.Flags);
     HWND face = Item(pv::kFontDlgFace), style = Item(pv::kFontDlgStyle), size = Item(pv::kFontDlgSize);
-    for (const Face& f : faces_) ::SendMessage(face, kCbAddString, 0, reinterpret_cast<LPARAM>(f.name.c_str()));
-    for (const char16_t* s : kStyles) ::SendMessage(style, kCbAddString, 0, reinterpret_cast<LPARAM>(s));
+    for (const Face& f : faces_) ::SendMessage(face, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.name.c_str()));
+    for (const char16_t* s : kStyles) ::SendMessage(style, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
     for (int s : kSizes) {
       if ((cf_.Flags & CF_LIMITSIZE) && (s < cf_.nSizeMin || s > cf_.nSizeMax)) continue;
       std::u16string t = FormatTenths(s * 10);
-      ::SendMessage(size, kCbAddString, 0, reinterpret_cast<LPARAM>(t.c_str()));
+      ::SendMessage(size, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t.c_str()));
     }
     if (effects_) {
       HWND color = Item(pv::kFontDlgColor);
       int chosen = -1;
       for (const NamedColor& c : kColors) {
-        int i = static_cast<int>(::SendMessage(color, kCbAddString, 0, reinterpret_cast<LPARAM>(c.name)));
-        ::SendMessage(color, kCbSetItemData, static_cast<WPARAM>(i), static_cast<LPARAM>(c.color));
+        int i = static_cast<int>(::SendMessage(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.name)));
+        ::SendMessage(color, CB_SETITEMDATA, static_cast<WPARAM>(i), static_cast<LPARAM>(c.color));
         if (c.color == (cf_.rgbColors & 0xFFFFFF)) chosen = i;
       }
       if (chosen < 0) {  // a colour of the caller's own stays choosable
-        chosen = static_cast<int>(::SendMessage(color, kCbAddString, 0, reinterpret_cast<LPARAM>(u"Custom")));
-        ::SendMessage(color, kCbSetItemData, static_cast<WPARAM>(chosen), static_cast<LPARAM>(cf_.rgbColors & 0xFFFFFF));
+        chosen = static_cast<int>(::SendMessage(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Custom")));
+        ::SendMessage(color, CB_SETITEMDATA, static_cast<WPARAM>(chosen), static_cast<LPARAM>(cf_.rgbColors & 0xFFFFFF));
       }
-      ::SendMessage(color, kCbSetCurSel, static_cast<WPARAM>(chosen), 0);
+      ::SendMessage(color, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
     }
 
     int tenths = 100;
@@ -203,11 +195,11 @@ class CBuiltInFontDialog : public CDialog {
       styleIndex = (lf.lfWeight >= FW_SEMIBOLD ? 2 : 0) + (lf.lfItalic ? 1 : 0);
       tenths = TenthsOf(lf);
       if (effects_) {
-        ::SendMessage(Item(pv::kFontDlgStrikeOut), kBmSetCheck, lf.lfStrikeOut ? 1 : 0, 0);
-        ::SendMessage(Item(pv::kFontDlgUnderline), kBmSetCheck, lf.lfUnderline ? 1 : 0, 0);
+        ::SendMessage(Item(pv::kFontDlgStrikeOut), BM_SETCHECK, lf.lfStrikeOut ? 1 : 0, 0);
+        ::SendMessage(Item(pv::kFontDlgUnderline), BM_SETCHECK, lf.lfUnderline ? 1 : 0, 0);
       }
     }
-    ::SendMessage(style, kCbSetCurSel, static_cast<WPARAM>(styleIndex), 0);
+    ::SendMessage(style, CB_SETCURSEL, static_cast<WPARAM>(styleIndex), 0);
     SetComboText(size, FormatTenths(tenths));
     UpdateSample();
     GotoDlgCtrl(CWnd::FromHandle(face));
@@ -220,16 +212,16 @@ class CBuiltInFontDialog : public CDialog {
     bool combo = id == pv::kFontDlgFace || id == pv::kFontDlgStyle || id == pv::kFontDlgSize;
     if (combo && code == CBN_SETFOCUS) {
       // Tabbing into a box selects its text, so typing replaces it.
-      ::SendMessage(Item(id), kCbSetEditSel, 0, MAKELPARAM(0, 0xFFFF));
+      ::SendMessage(Item(id), CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
       return TRUE;
     }
     if (id == pv::kFontDlgFace && code == CBN_EDITCHANGE) {
       // The list follows what is typed.
       std::u16string typed = TextOf(Item(id));
       LRESULT i = typed.empty() ? -1
-                                : ::SendMessage(Item(id), kCbFindString, static_cast<WPARAM>(-1),
+                                : ::SendMessage(Item(id), CB_FINDSTRING, static_cast<WPARAM>(-1),
                                                 reinterpret_cast<LPARAM>(typed.c_str()));
-      if (i >= 0) ::SendMessage(Item(id), kCbSetTopIndex, static_cast<WPARAM>(i), 0);
+      if (i >= 0) ::SendMessage(Item(id), CB_SETTOPINDEX, static_cast<WPARAM>(i), 0);
     }
     if ((combo && (code == CBN_SELCHANGE || code == CBN_EDITCHANGE)) ||
         ((id == pv::kFontDlgStrikeOut || id == pv::kFontDlgUnderline) && code == BN_CLICKED) ||
@@ -246,7 +238,7 @@ class CBuiltInFontDialog : public CDialog {
       AfxMessageBox(c.error.c_str(), MB_OK | MB_ICONEXCLAMATION);
       // Back to the box with its text selected, so typing replaces it.
       GotoDlgCtrl(CWnd::FromHandle(Item(c.errorControl)));
-      ::SendMessage(Item(c.errorControl), kCbSetEditSel, 0, MAKELPARAM(0, 0xFFFF));
+      ::SendMessage(Item(c.errorControl), CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
       return;
     }
     *cf_.lpLogFont = c.lf;
@@ -287,18 +279,18 @@ class CBuiltInFontDialog : public CDialog {
 
   // A simple combo shows the list's spelling when the text names an item.
   void SetComboText(HWND combo, const std::u16string& text) {
-    LRESULT i = ::SendMessage(combo, kCbFindStringExact, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    LRESULT i = ::SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
     if (i >= 0)
-      ::SendMessage(combo, kCbSetCurSel, static_cast<WPARAM>(i), 0);
+      ::SendMessage(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
     else
       ::SetWindowText(combo, text.c_str());
   }
 
   std::u16string ItemText(HWND combo, int i) const {
-    LRESULT n = ::SendMessage(combo, kCbGetLbTextLen, static_cast<WPARAM>(i), 0);
+    LRESULT n = ::SendMessage(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
     if (n < 0) return u"";
     std::u16string t(static_cast<size_t>(n) + 1, u'\0');
-    ::SendMessage(combo, kCbGetLbText, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(t.data()));
+    ::SendMessage(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(t.data()));
     t.resize(static_cast<size_t>(n));
     return t;
   }
@@ -311,7 +303,7 @@ class CBuiltInFontDialog : public CDialog {
     HWND face = Item(pv::kFontDlgFace);
     std::u16string name = Trim(TextOf(face));
     LRESULT at = name.empty() ? -1
-                              : ::SendMessage(face, kCbFindStringExact, static_cast<WPARAM>(-1),
+                              : ::SendMessage(face, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                               reinterpret_cast<LPARAM>(name.c_str()));
     if (at >= 0 && static_cast<size_t>(at) < faces_.size()) {
       const Face& f = faces_[static_cast<size_t>(at)];
@@ -364,11 +356,11 @@ class CBuiltInFontDialog : public CDialog {
 
     c->color = cf_.rgbColors;
     if (effects_) {
-      c->lf.lfStrikeOut = ::SendMessage(Item(pv::kFontDlgStrikeOut), kBmGetCheck, 0, 0) == 1 ? 1 : 0;
-      c->lf.lfUnderline = ::SendMessage(Item(pv::kFontDlgUnderline), kBmGetCheck, 0, 0) == 1 ? 1 : 0;
+      c->lf.lfStrikeOut = ::SendMessage(Item(pv::kFontDlgStrikeOut), BM_GETCHECK, 0, 0) == 1 ? 1 : 0;
+      c->lf.lfUnderline = ::SendMessage(Item(pv::kFontDlgUnderline), BM_GETCHECK, 0, 0) == 1 ? 1 : 0;
       HWND color = Item(pv::kFontDlgColor);
-      LRESULT sel = ::SendMessage(color, kCbGetCurSel, 0, 0);
-      if (sel >= 0) c->color = static_cast<COLORREF>(::SendMessage(color, kCbGetItemData, static_cast<WPARAM>(sel), 0));
+      LRESULT sel = ::SendMessage(color, CB_GETCURSEL, 0, 0);
+      if (sel >= 0) c->color = static_cast<COLORREF>(::SendMessage(color, CB_GETITEMDATA, static_cast<WPARAM>(sel), 0));
     }
     return true;
   }
@@ -408,22 +400,22 @@ pv::DialogTemplate MakeTemplate(DWORD flags) {
   // list (simple); the lists scroll themselves. Group boxes come last: they
   // paint their whole area, so they sit below the controls they frame.
   add(u"Static", u"&Font:", 0, kStaticId, 7, 7, 100, 9);
-  add(u"ComboBox", u"", kCbsSimple | kCbsAutoHScroll | WS_TABSTOP, pv::kFontDlgFace, 7, 17, 100, 90);
+  add(u"ComboBox", u"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, pv::kFontDlgFace, 7, 17, 100, 90);
   add(u"Static", u"Font st&yle:", 0, kStaticId, 114, 7, 70, 9);
-  add(u"ComboBox", u"", kCbsSimple | WS_TABSTOP, pv::kFontDlgStyle, 114, 17, 70, 90);
+  add(u"ComboBox", u"", CBS_SIMPLE | WS_TABSTOP, pv::kFontDlgStyle, 114, 17, 70, 90);
   add(u"Static", u"&Size:", 0, kStaticId, 191, 7, 40, 9);
-  add(u"ComboBox", u"", kCbsSimple | WS_TABSTOP, pv::kFontDlgSize, 191, 17, 40, 90);
+  add(u"ComboBox", u"", CBS_SIMPLE | WS_TABSTOP, pv::kFontDlgSize, 191, 17, 40, 90);
   if (flags & CF_EFFECTS) {
-    add(u"Button", u"Stri&keout", kBsAutoCheckBox | WS_TABSTOP | WS_GROUP, pv::kFontDlgStrikeOut, 13, 123, 85, 10);
-    add(u"Button", u"&Underline", kBsAutoCheckBox | WS_TABSTOP, pv::kFontDlgUnderline, 13, 136, 85, 10);
+    add(u"Button", u"Stri&keout", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, pv::kFontDlgStrikeOut, 13, 123, 85, 10);
+    add(u"Button", u"&Underline", BS_AUTOCHECKBOX | WS_TABSTOP, pv::kFontDlgUnderline, 13, 136, 85, 10);
     add(u"Static", u"&Color:", 0, kStaticId, 13, 149, 85, 9);
-    add(u"ComboBox", u"", kCbsDropDownList | WS_TABSTOP, pv::kFontDlgColor, 13, 158, 85, 12);
+    add(u"ComboBox", u"", CBS_DROPDOWNLIST | WS_TABSTOP, pv::kFontDlgColor, 13, 158, 85, 12);
   }
-  add(u"Static", u"AaBbYyZz", kSsCenter | kSsNoPrefix, pv::kFontDlgSample, 120, 124, 167, 45);
-  add(u"Button", u"OK", kBsDefPushButton | WS_TABSTOP | WS_GROUP, static_cast<UINT>(IDOK), 238, 17, 55, 14);
+  add(u"Static", u"AaBbYyZz", SS_CENTER | SS_NOPREFIX, pv::kFontDlgSample, 120, 124, 167, 45);
+  add(u"Button", u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, static_cast<UINT>(IDOK), 238, 17, 55, 14);
   add(u"Button", u"Cancel", WS_TABSTOP, static_cast<UINT>(IDCANCEL), 238, 34, 55, 14);
-  if (flags & CF_EFFECTS) add(u"Button", u"Effects", kBsGroupBox, kStaticId, 7, 112, 100, 63);
-  add(u"Button", u"Sample", kBsGroupBox, kStaticId, 114, 112, 179, 63);
+  if (flags & CF_EFFECTS) add(u"Button", u"Effects", BS_GROUPBOX, kStaticId, 7, 112, 100, 63);
+  add(u"Button", u"Sample", BS_GROUPBOX, kStaticId, 114, 112, 179, 63);
   return t;
 }
 

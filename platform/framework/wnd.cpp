@@ -594,9 +594,8 @@ INT_PTR CWnd::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const {
     if (!::PtInRect(&r, screen)) continue;
     WCHAR cls[16] = {};
     ::GetClassNameW(child, cls, 16);
-    constexpr DWORD kButtonTypeMask = 0x0F, kGroupBox = 0x07;  // the button styles
-    bool groupBox = std::u16string_view(cls) == u"Button" &&
-                    (static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE)) & kButtonTypeMask) == kGroupBox;
+    bool groupBox = std::u16string_view(cls) == WC_BUTTON &&
+                    (static_cast<DWORD>(::GetWindowLongW(child, GWL_STYLE)) & BS_TYPEMASK) == BS_GROUPBOX;
     if (groupBox) continue;
     found = child;
     break;
@@ -883,9 +882,9 @@ CWnd* CWnd::GetDescendantWindow(HWND hWnd, int nID, BOOL bOnlyPerm) {
 
 CWnd* CWnd::GetDescendantWindow(int nID, BOOL bOnlyPerm) const { return GetDescendantWindow(m_hWnd, nID, bOnlyPerm); }
 
-void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) { SendDlgItemMessage(nIDButton, 0x00F1 /*BM_SETCHECK*/, nCheck, 0); }
+void CWnd::CheckDlgButton(int nIDButton, UINT nCheck) { SendDlgItemMessage(nIDButton, BM_SETCHECK, nCheck, 0); }
 UINT CWnd::IsDlgButtonChecked(int nIDButton) const {
-  return static_cast<UINT>(SendDlgItemMessage(nIDButton, 0x00F0 /*BM_GETCHECK*/, 0, 0));
+  return static_cast<UINT>(SendDlgItemMessage(nIDButton, BM_GETCHECK, 0, 0));
 }
 void CWnd::CheckRadioButton(int first, int last, int check) {
   for (int id = first; id <= last; ++id) CheckDlgButton(id, id == check ? 1 : 0);
@@ -1036,7 +1035,7 @@ void CCmdUI::SetCheck(int nCheck) {
   if (m_pMenu) {
     if (!m_pSubMenu) m_pMenu->CheckMenuItem(m_nIndex, MF_BYPOSITION | (nCheck ? MF_CHECKED : MF_UNCHECKED));
   } else if (m_pOther) {
-    if (m_pOther->SendMessage(WM_GETDLGCODE) & DLGC_BUTTON) m_pOther->SendMessage(0x00F1 /*BM_SETCHECK*/, nCheck);
+    if (m_pOther->SendMessage(WM_GETDLGCODE) & DLGC_BUTTON) m_pOther->SendMessage(BM_SETCHECK, nCheck);
   }
 }
 

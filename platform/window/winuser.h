@@ -14,6 +14,7 @@
 #include "platform/base/threads.h"
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
+#include "platform/window/winctl.h"
 
 DECLARE_HANDLE(HKL);
 
