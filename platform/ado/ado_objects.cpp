@@ -299,123 +299,106 @@ void NaturalVariant(const Value& v, VARIANT* out) {
   }
 }
 
+// A stored number as the VARIANT of the column's declared type; false when
+// that type does not take the number as it is.
+[[gnu::always_inline]] inline bool NumberToVariant(bool isInt, int64_t i, double r, JetType type, VARIANT* out) {
+  double d = isInt ? static_cast<double>(i) : r;
+  switch (type) {
+    case JetType::Counter:
+    case JetType::Long:
+      if (!isInt || i < INT32_MIN || i > INT32_MAX) return false;
+      out->vt = VT_I4;
+      out->lVal = static_cast<LONG>(i);
+      return true;
+    case JetType::Short:
+      if (!isInt || i < -32768 || i > 32767) return false;
+      out->vt = VT_I2;
+      out->iVal = static_cast<SHORT>(i);
+      return true;
+    case JetType::Byte:
+      if (!isInt || i < 0 || i > 255) return false;
+      out->vt = VT_UI1;
+      out->bVal = static_cast<BYTE>(i);
+      return true;
+    case JetType::Single:
+      out->vt = VT_R4;
+      out->fltVal = static_cast<float>(d);
+      return true;
+    case JetType::Double:
+      out->vt = VT_R8;
+      out->dblVal = d;
+      return true;
+    case JetType::Currency:
+      out->vt = VT_CY;
+      out->cyVal.int64 = std::llround(d * 10000.0);
+      return true;
+    case JetType::DateTime:
+      out->vt = VT_DATE;
+      out->date = d;
+      return true;
+    case JetType::Bit:
+      out->vt = VT_BOOL;
+      out->boolVal = d != 0 ? VARIANT_TRUE : VARIANT_FALSE;
+      return true;
+    case JetType::BigInt:
+      if (!isInt) return false;
+      out->vt = VT_I8;
+      out->llVal = i;
+      return true;
+    default:
+      return false;
+  }
+}
+
 // The VARIANT of a stored value, typed by the column's declared type.
 void ToVariant(const Value& v, JetType type, VARIANT* out) {
   VariantInit(out);
   bool number = v.kind == Value::Int || v.kind == Value::Real;
-  double d = v.kind == Value::Int ? static_cast<double>(v.i) : v.r;
   if (v.kind == Value::Null) {
     out->vt = VT_NULL;
     return;
   }
-  switch (type) {
-    case JetType::Counter:
-    case JetType::Long:
-      if (v.kind == Value::Int && v.i >= INT32_MIN && v.i <= INT32_MAX) {
-        out->vt = VT_I4;
-        out->lVal = static_cast<LONG>(v.i);
-        return;
-      }
-      break;
-    case JetType::Short:
-      if (v.kind == Value::Int && v.i >= -32768 && v.i <= 32767) {
-        out->vt = VT_I2;
-        out->iVal = static_cast<SHORT>(v.i);
-        return;
-      }
-      break;
-    case JetType::Byte:
-      if (v.kind == Value::Int && v.i >= 0 && v.i <= 255) {
-        out->vt = VT_UI1;
-        out->bVal = static_cast<BYTE>(v.i);
-        return;
-      }
-      break;
-    case JetType::Single:
-      if (number) {
-        out->vt = VT_R4;
-        out->fltVal = static_cast<float>(d);
-        return;
-      }
-      break;
-    case JetType::Double:
-      if (number) {
-        out->vt = VT_R8;
-        out->dblVal = d;
-        return;
-      }
-      break;
-    case JetType::Currency:
-      if (number) {
-        out->vt = VT_CY;
-        out->cyVal.int64 = std::llround(d * 10000.0);
-        return;
-      }
-      break;
-    case JetType::DateTime:
-      if (number) {
-        out->vt = VT_DATE;
-        out->date = d;
-        return;
-      }
-      break;
-    case JetType::Bit:
-      if (number) {
-        out->vt = VT_BOOL;
-        out->boolVal = d != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-        return;
-      }
-      break;
-    case JetType::BigInt:
-      if (v.kind == Value::Int) {
-        out->vt = VT_I8;
-        out->llVal = v.i;
-        return;
-      }
-      break;
-    case JetType::Text:
-    case JetType::Memo:
-      if (v.kind == Value::Text) {
-        out->vt = VT_BSTR;
-        out->bstrVal = AllocBstr(v.s);
-        return;
-      }
-      if (number) {
-        VARIANT tmp;
-        NaturalVariant(v, &tmp);
-        if (SUCCEEDED(VariantChangeType(out, &tmp, 0, VT_BSTR))) return;
-      }
-      break;
-    default:
-      break;
+  if (number && NumberToVariant(v.kind == Value::Int, v.i, v.r, type, out)) return;
+  if (type == JetType::Text || type == JetType::Memo) {
+    if (v.kind == Value::Text) {
+      out->vt = VT_BSTR;
+      out->bstrVal = AllocBstr(v.s);
+      return;
+    }
+    if (number) {
+      VARIANT tmp;
+      VariantInit(&tmp);
+      NaturalVariant(v, &tmp);
+      if (SUCCEEDED(VariantChangeType(out, &tmp, 0, VT_BSTR))) return;
+    }
   }
   // A value another program stored that does not match the declared type.
   NaturalVariant(v, out);
 }
 
-// The same from a stored cell; text goes straight from the arena to the BSTR.
-// Text and long values are the bulk of every walk: they are built inline.
+// The same from a stored cell, without building a Value for the common
+// kinds: text goes straight from the arena to the BSTR.
 void CellToVariant(const pv::ado::CellStore& store, const pv::ado::Cell& c, JetType type, VARIANT* out) {
-  if (c.kind == Value::Text && (type == JetType::Text || type == JetType::Memo)) {
-    std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
-    out->vt = VT_BSTR;
-    out->bstrVal = AllocBstr(store.Text(c));
-    return;
-  }
-  if (c.kind == Value::Int && (type == JetType::Long || type == JetType::Counter) && c.i >= INT32_MIN &&
-      c.i <= INT32_MAX) {
-    std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
-    out->vt = VT_I4;
-    out->lVal = static_cast<LONG>(c.i);
-    return;
-  }
-  if (c.kind == Value::Int || c.kind == Value::Real || c.kind == Value::Null) {
-    static thread_local Value v;  // numbers only: no text to allocate
-    v.kind = c.kind;
-    v.i = c.kind == Value::Int ? c.i : 0;
-    v.r = c.kind == Value::Real ? c.r : 0;
-    ToVariant(v, type, out);
-    return;
+  std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
+  switch (c.kind) {
+    case Value::Null:
+      out->vt = VT_NULL;
+      return;
+    case Value::Text:
+      if (type == JetType::Text || type == JetType::Memo) {
+        out->vt = VT_BSTR;
+        out->bstrVal = AllocBstr(store.Text(c));
+        return;
+      }
+      break;
+    case Value::Int:
+      if (NumberToVariant(true, c.i, 0, type, out)) return;
+      break;
+    case Value::Real:
+      if (NumberToVariant(false, 0, c.r, type, out)) return;
+      break;
+    case Value::Blob:
+      break;
   }
   ToVariant(store.Get(c), type, out);
 }
