@@ -15,6 +15,7 @@
 
 #include "platform/base/utf.h"
 #include "platform/framework/afxdlg.h"
+#include "platform/system/files.h"
 
 namespace {
 
@@ -27,26 +28,7 @@ char16_t Fold(char16_t c) {
 }
 
 // '*' and '?' with case ignored; "*.*" matches every name, as users expect.
-bool Glob(std::u16string_view pat, std::u16string_view name) {
-  if (pat == u"*.*") return true;
-  size_t p = 0, n = 0, starP = std::u16string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (p < pat.size() && (pat[p] == u'?' || (pat[p] != u'*' && Fold(pat[p]) == Fold(name[n])))) {
-      ++p;
-      ++n;
-    } else if (p < pat.size() && pat[p] == u'*') {
-      starP = p++;
-      starN = n;
-    } else if (starP != std::u16string_view::npos) {
-      p = starP + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (p < pat.size() && pat[p] == u'*') ++p;
-  return p == pat.size();
-}
+bool Glob(std::u16string_view pat, std::u16string_view name) { return pat == u"*.*" || pv::MatchWildcard(pat, name); }
 
 std::vector<std::u16string> SplitPatterns(std::u16string_view list) {
   std::vector<std::u16string> out;
@@ -152,13 +134,7 @@ std::u16string CurrentFolder() {
   return pv::Utf8ToUtf16(buf);
 }
 
-std::u16string TextOf(HWND h) {
-  int n = ::GetWindowTextLength(h);
-  std::u16string t(static_cast<size_t>(std::max(n, 0)) + 1, u'\0');
-  n = ::GetWindowText(h, t.data(), static_cast<int>(t.size()));
-  t.resize(static_cast<size_t>(std::max(n, 0)));
-  return t;
-}
+std::u16string TextOf(HWND h) { return pv::WindowText(h); }
 
 class CBuiltInFileDialog : public CDialog {
  public:

@@ -47,13 +47,7 @@ std::u16string Trim(std::u16string s) {
   return s.substr(i);
 }
 
-std::u16string TextOf(HWND h) {
-  int n = ::GetWindowTextLength(h);
-  std::u16string t(static_cast<size_t>(std::max(n, 0)) + 1, u'\0');
-  n = ::GetWindowText(h, t.data(), static_cast<int>(t.size()));
-  t.resize(static_cast<size_t>(std::max(n, 0)));
-  return t;
-}
+std::u16string TextOf(HWND h) { return pv::WindowText(h); }
 
 // "10", "10.5", ".5" → tenths of a point (later decimals dropped); -1 when
 // it is not a number. Very long numbers answer a size out of every range.

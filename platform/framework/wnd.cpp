@@ -795,6 +795,18 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
   }
   RECT dlg{}, area{};
   ::GetWindowRect(m_hWnd, &dlg);
+  // Centred on `area`, then moved inside `bounds`, its top left first when
+  // it cannot fit.
+  auto placeWithin = [&](const RECT& bounds) {
+    int w = dlg.right - dlg.left, h = dlg.bottom - dlg.top;
+    int x = (area.left + area.right) / 2 - w / 2;
+    int y = (area.top + area.bottom) / 2 - h / 2;
+    if (x + w > bounds.right) x = bounds.right - w;
+    if (x < bounds.left) x = bounds.left;
+    if (y + h > bounds.bottom) y = bounds.bottom - h;
+    if (y < bounds.top) y = bounds.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
   if (style & WS_CHILD) {
     HWND parent = ::GetParent(m_hWnd);
     ::GetClientRect(parent, &area);
@@ -807,15 +819,8 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<LPPOINT>(&dlg), 2);
     RECT client{};
     ::GetClientRect(parent, &client);
-    int w = dlg.right - dlg.left, h = dlg.bottom - dlg.top;
-    int x = (area.left + area.right) / 2 - w / 2;
-    int y = (area.top + area.bottom) / 2 - h / 2;
-    // Keep it inside the parent, its top left first when it cannot fit.
-    if (x + w > client.right) x = client.right - w;
-    if (x < client.left) x = client.left;
-    if (y + h > client.bottom) y = client.bottom - h;
-    if (y < client.top) y = client.top;
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Kept inside the parent.
+    placeWithin(client);
   } else {
     MONITORINFO mi{};
     mi.cbSize = sizeof(mi);
@@ -823,15 +828,8 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
     RECT work = mi.rcWork;
     if (center) ::GetWindowRect(center, &area);
     else area = work;
-    int w = dlg.right - dlg.left, h = dlg.bottom - dlg.top;
-    int x = (area.left + area.right) / 2 - w / 2;
-    int y = (area.top + area.bottom) / 2 - h / 2;
-    // Keep it on the work area.
-    if (x + w > work.right) x = work.right - w;
-    if (x < work.left) x = work.left;
-    if (y + h > work.bottom) y = work.bottom - h;
-    if (y < work.top) y = work.top;
-    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Kept on the work area.
+    placeWithin(work);
   }
 }
 

@@ -8,6 +8,8 @@
 // may only post to it, send to it (marshalled) and ask IsWindow.
 #pragma once
 
+#include <string>
+
 #include "platform/base/wintypes.h"
 #include "platform/base/geometry.h"
 #include "platform/base/globalmem.h"
@@ -2155,4 +2157,6 @@ namespace pv {
 // Whether windows appear on a real display: false on the headless back end
 // that tests and PRAVENOR_HEADLESS runs use.
 bool WindowsOnDisplay();
+// A window's whole text (WM_GETTEXT), empty for a bad handle.
+std::u16string WindowText(HWND hwnd);
 }  // namespace pv

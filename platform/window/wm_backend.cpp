@@ -422,3 +422,11 @@ void ResetWindowManager() {
 }  // namespace pv::test
 
 bool pv::WindowsOnDisplay() { return !pv::wm::B().Headless(); }
+
+std::u16string pv::WindowText(HWND hwnd) {
+  int n = ::GetWindowTextLength(hwnd);
+  std::u16string t(static_cast<size_t>(std::max(n, 0)) + 1, u'\0');
+  n = ::GetWindowText(hwnd, t.data(), static_cast<int>(t.size()));
+  t.resize(static_cast<size_t>(std::max(n, 0)));
+  return t;
+}
