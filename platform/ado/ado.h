@@ -7,6 +7,10 @@
 // raise _com_error on failure. A failure always carries an English
 // description naming the table, field or token at fault.
 //
+// A connection and every object made from it (recordsets, fields) belong to
+// one thread at a time: their reference counts and caches are not locked,
+// and neither is the SQLite connection under them.
+//
 // The statements are Jet SQL (see docs/database.md for the dialect). Text
 // literals are bound as parameters, so QuoteText() is all a caller needs to
 // put any user text into a statement safely; ExecuteWithParameters() binds

@@ -584,6 +584,9 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
   CheckHeader(path8, path, size);
   std::unique_ptr<Database> d(new Database(path));
   Impl& im = *d->impl_;
+  // Without SQLite's lock on every call: a connection and its objects
+  // (reference counts, statement cache, schema maps) are used by one thread
+  // at a time anyway, and taking the lock was a large part of reading a row.
   int rc = sqlite3_open_v2(path8.c_str(), &im.db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
   if (rc != SQLITE_OK) {
     if (rc == SQLITE_CANTOPEN || rc == SQLITE_PERM || rc == SQLITE_READONLY)
