@@ -87,7 +87,8 @@ void Paint(HWND h, ButtonState* s, HDC given) {
   if (!enabled) ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
   bool pushLike = t == BS_PUSHBUTTON || t == BS_DEFPUSHBUTTON || (Style(h) & BS_PUSHLIKE);
   if (t == BS_GROUPBOX) {
-    ::FillRect(dc, &rc, br);
+    // Only the frame and the caption: the inside belongs to the controls the
+    // box frames, which may be created before or after it.
     SIZE sz{};
     ::GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &sz);
     RECT frame{rc.left, rc.top + sz.cy / 2, rc.right, rc.bottom};

@@ -391,8 +391,8 @@ pv::DialogTemplate MakeTemplate(DWORD flags) {
   auto add = [&](const char16_t* cls, const char16_t* text, DWORD style, UINT id, short x, short y, short cx,
                  short cy) { t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, 0, x, y, cx, cy, id, cls, text, {}}); };
   // Our combo boxes are as tall as their face (a drop-down list) or face and
-  // list (simple); the lists scroll themselves. Group boxes come last: they
-  // paint their whole area, so they sit below the controls they frame.
+  // list (simple); the lists scroll themselves. Group boxes come last, out
+  // of the way of the fields' tab order.
   add(u"Static", u"&Font:", 0, kStaticId, 7, 7, 100, 9);
   add(u"ComboBox", u"", CBS_SIMPLE | CBS_AUTOHSCROLL | WS_TABSTOP, pv::kFontDlgFace, 7, 17, 100, 90);
   add(u"Static", u"Font st&yle:", 0, kStaticId, 114, 7, 70, 9);

@@ -407,5 +407,15 @@ TEST_F(ControlTest, StaticNotifiesClicksOnlyWithSsNotifyAndPaintsRectangles) {
   EXPECT_EQ(pv::test::WindowPixel(black, 5, 5), ::GetSysColor(COLOR_WINDOWFRAME));
 }
 
+TEST_F(ControlTest, GroupBoxDrawsItsFrameButLeavesItsInsideToTheControlsItFrames) {
+  // The box first, as dialog templates list it: it is above the controls it frames.
+  HWND box = Child(WC_BUTTON, u"Options", BS_GROUPBOX, 700, 10, 10, 220, 120);
+  HWND inside = Child(WC_STATIC, u"", SS_BLACKRECT, 701, 40, 50, 30, 30);
+  ::InvalidateRect(parent, nullptr, TRUE);
+  PumpUntilIdle();
+  EXPECT_EQ(pv::test::WindowPixel(inside, 15, 15), ::GetSysColor(COLOR_WINDOWFRAME));
+  EXPECT_NE(pv::test::WindowPixel(box, 0, 60), ::GetSysColor(COLOR_BTNFACE));  // the frame's line
+}
+
 }  // namespace
 }  // namespace ctltest
