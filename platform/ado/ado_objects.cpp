@@ -1210,11 +1210,11 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     RequireOpenOrFields();
     // Names and longs, as callers pass them, are read in place (no copy of the name).
     if (index.vt == VT_BSTR) return FieldNamed(index.bstrVal);
-    if (index.vt == VT_I4) {
-      if (index.lVal < 0 || index.lVal >= static_cast<long>(data_->columns.size()))
-        FailAdo(adErrItemNotFound, u"There is no field with that number in this recordset.");
+    if (index.vt == VT_I4 && index.lVal >= 0 && index.lVal < static_cast<long>(data_->columns.size()))
       return static_cast<size_t>(index.lVal);
-    }
+    return FieldIndexOfAnyKind(index);
+  }
+  [[gnu::noinline]] size_t FieldIndexOfAnyKind(const VARIANT& index) const {
     _variant_t v;
     if (FAILED(VariantCopyInd(&v, &index))) FailAdo(adErrInvalidArgument, u"The field index is not valid.");
     if (v.vt == VT_BSTR) return FieldNamed(v.bstrVal);
@@ -1228,8 +1228,9 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // can match, and an exact match needs no folding.
   size_t FieldNamed(BSTR bstr) const {
     std::u16string_view name(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
-    const std::vector<ResultColumn>& columns = data_->columns;
-    for (size_t i = 0; i < columns.size(); ++i) {
+    const ResultColumn* columns = data_->columns.data();
+    const size_t count = data_->columns.size();
+    for (size_t i = 0; i < count; ++i) {
       const std::u16string& c = columns[i].name;
       if (c.size() != name.size()) continue;
       size_t same = 0;
@@ -1237,6 +1238,9 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       if (same == name.size()) return i;
       if (pv::ado::FoldCase(c[same]) == pv::ado::FoldCase(name[same]) && pv::ado::CompareNoCase(c, name) == 0) return i;
     }
+    NoField(name);
+  }
+  [[noreturn, gnu::noinline, gnu::cold]] static void NoField(std::u16string_view name) {
     FailAdo(adErrItemNotFound, u"The field '" + std::u16string(name) + u"' is not in this recordset.");
   }
   // The value of field `i` of the current row in the common case of a walk:
