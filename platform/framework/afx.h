@@ -11,6 +11,7 @@
 //   afxframe.h frames, MDI, control bars
 //   afxdoc.h   documents, views, templates
 //   afxole.h   drag and drop
+//   afxprint.h the print job's page state (CPrintInfo)
 #pragma once
 
 #include "platform/base/archive.h"
@@ -23,6 +24,7 @@
 #include "platform/base/variant.h"
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxole.h"
+#include "platform/framework/afxprint.h"
 #include "platform/gdi/gdiplus.h"
 #include "platform/system/files.h"
 #include "platform/system/locale.h"

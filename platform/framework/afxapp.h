@@ -107,6 +107,9 @@ class CWinApp : public CWinThread {
   void OnFileNew();
   void OnFileOpen();
   void OnAppExit();
+  // The default printer's settings: there is no printer here, so FALSE and
+  // the record is left as it was.
+  BOOL GetPrinterDeviceDefaults(struct PRINTDLGW*) { return FALSE; }
   BOOL OnOpenRecentFile(UINT nID);
   void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
   void HideApplication();

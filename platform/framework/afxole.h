@@ -107,8 +107,14 @@ class COleDropTarget : public CCmdTarget {
 // here; the classes are present so that code asking "is an item of this
 // document in-place active?" compiles and is answered "no".
 class CDocument;
+#define OT_UNKNOWN 0
+#define OT_LINK 1
+#define OT_EMBEDDED 2
+#define OT_STATIC 3
 class COleClientItem : public CCmdTarget {
   DECLARE_DYNAMIC(COleClientItem)
+ public:
+  virtual UINT GetType() const { return OT_UNKNOWN; }
 };
 class COleDocObjectItem : public COleClientItem {
   DECLARE_DYNAMIC(COleDocObjectItem)
@@ -118,4 +124,12 @@ class COleDocument : public CDocument {
  public:
   // The item of this document in-place active in the window: never any.
   virtual COleClientItem* GetInPlaceActiveItem(CWnd*) { return nullptr; }
+  // The item selected in the view: never any.
+  virtual COleClientItem* GetPrimarySelectedItem(CView*) { return nullptr; }
 };
+
+// Makes item `iMenuItem` of the Edit menu the selected object's verb entry
+// (verb commands from nIDVerbMin). Without an object it is the disabled
+// "&Object" entry, which is all this system can show.
+void AfxOleSetEditMenu(COleClientItem* pClient, CMenu* pMenu, UINT iMenuItem, UINT nIDVerbMin, UINT nIDVerbMax = 0,
+                       UINT nIDConvert = 0);

@@ -108,7 +108,7 @@ struct TOOLINFOW;  // the tool-tip control's record
 #define ID_FILE_PRINT_PREVIEW 0xE109
 #define ID_FILE_MRU_FILE1 0xE110
 #define ID_FILE_MRU_FIRST 0xE110
-#define ID_FILE_MRU_LAST 0xE12F
+#define ID_FILE_MRU_LAST 0xE11F
 #define ID_EDIT_CLEAR 0xE120
 #define ID_EDIT_CLEAR_ALL 0xE121
 #define ID_EDIT_COPY 0xE122
@@ -128,6 +128,8 @@ struct TOOLINFOW;  // the tool-tip control's record
 #define ID_WINDOW_SPLIT 0xE135
 #define ID_APP_ABOUT 0xE140
 #define ID_APP_EXIT 0xE141
+#define ID_OLE_VERB_FIRST 0xE210  // the verbs of an embedded object on the Edit menu
+#define ID_OLE_VERB_LAST 0xE21F
 #define ID_HELP_INDEX 0xE142
 #define ID_HELP_FINDER 0xE143
 #define ID_HELP_USING 0xE144
@@ -138,9 +140,13 @@ struct TOOLINFOW;  // the tool-tip control's record
 #define ID_PREV_PANE 0xE151
 #define ID_VIEW_TOOLBAR 0xE800
 #define ID_VIEW_STATUS_BAR 0xE801
-#define ID_INDICATOR_CAPS 0xE700
-#define ID_INDICATOR_NUM 0xE701
-#define ID_INDICATOR_SCRL 0xE702
+#define ID_INDICATOR_EXT 0xE700
+#define ID_INDICATOR_CAPS 0xE701
+#define ID_INDICATOR_NUM 0xE702
+#define ID_INDICATOR_SCRL 0xE703
+#define ID_INDICATOR_OVR 0xE704
+#define ID_INDICATOR_REC 0xE705
+#define ID_INDICATOR_KANA 0xE706
 #define AFX_IDW_CONTROLBAR_FIRST 0xE800
 #define AFX_IDW_CONTROLBAR_LAST 0xE8FF
 #define AFX_IDW_TOOLBAR 0xE800
@@ -161,7 +167,9 @@ struct TOOLINFOW;  // the tool-tip control's record
 #define AFX_IDS_APP_TITLE 0xE000
 #define AFX_IDS_IDLEMESSAGE 0xE001
 #define AFX_IDS_HELPMODEMESSAGE 0xE002
-#define AFX_IDS_UNTITLED 0xF000
+#define AFX_IDS_OPENFILE 0xF000
+#define AFX_IDS_SAVEFILE 0xF001
+#define AFX_IDS_UNTITLED 0xF003
 #define AFX_IDM_FIRST_MDICHILD 0xFF00
 #define AFX_IDI_STD_MDIFRAME 1
 #define AFX_IDI_STD_FRAME 2

@@ -276,3 +276,9 @@ DROPEFFECT COleDropTarget::OnDropEx(CWnd*, COleDataObject*, DROPEFFECT, DROPEFFE
   return static_cast<DROPEFFECT>(-1);
 }
 DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint) { return DROPEFFECT_NONE; }
+
+void AfxOleSetEditMenu(COleClientItem*, CMenu* pMenu, UINT iMenuItem, UINT nIDVerbMin, UINT, UINT) {
+  if (!pMenu || !pMenu->m_hMenu) return;
+  // A popup there is replaced too (the menu destroys its sub-menu).
+  ::ModifyMenuW(pMenu->m_hMenu, iMenuItem, MF_BYPOSITION | MF_STRING | MF_GRAYED | MF_DISABLED, nIDVerbMin, u"&Object");
+}

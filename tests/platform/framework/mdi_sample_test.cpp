@@ -580,6 +580,14 @@ TEST_F(MdiSampleTest, BarsTakeTheirSidesAndTheStatusBarShowsCommandPrompts) {
   EXPECT_EQ(fwtest::TextOf(main_->status.m_hWnd), CString(u"From the document"));
 }
 
+TEST_F(MdiSampleTest, TheExitCommandEndsTheProgram) {
+  ASSERT_NE(NewNote(), nullptr);
+  main_->PostMessage(WM_COMMAND, ID_APP_EXIT);
+  EXPECT_EQ(app_->Run(), 0);
+  EXPECT_EQ(app_->m_pMainWnd, nullptr);
+  EXPECT_EQ(app_->GetOpenDocumentCount(), 0);
+}
+
 TEST_F(MdiSampleTest, RunEndsWhenTheMainWindowClosesAndSavesRecentFiles) {
   ASSERT_NE(NewNote(), nullptr);
   app_->AddToRecentFileList(u"/notes/last.note");

@@ -129,4 +129,24 @@ TEST_F(OleTest, ClipboardRoundTripAndDroppedFiles) {
   DragFinish(drop);
 }
 
+TEST_F(OleTest, EditMenuObjectEntryIsTheDisabledObjectItemWithoutEmbeddedObjects) {
+  CMenu edit;
+  ASSERT_TRUE(edit.CreatePopupMenu());
+  edit.AppendMenu(MF_STRING, ID_EDIT_COPY, u"&Copy");
+  CMenu verbs;
+  ASSERT_TRUE(verbs.CreatePopupMenu());
+  verbs.AppendMenu(MF_STRING, ID_OLE_VERB_FIRST, u"&Edit");
+  edit.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(verbs.Detach()), u"Object");
+  COleDocument doc;
+  EXPECT_EQ(doc.GetPrimarySelectedItem(nullptr), nullptr);
+  AfxOleSetEditMenu(doc.GetPrimarySelectedItem(nullptr), &edit, 1, ID_OLE_VERB_FIRST, ID_OLE_VERB_LAST);
+  EXPECT_EQ(edit.GetMenuItemCount(), 2);
+  EXPECT_EQ(edit.GetSubMenu(1), nullptr);
+  EXPECT_EQ(edit.GetMenuItemID(1), static_cast<UINT>(ID_OLE_VERB_FIRST));
+  EXPECT_TRUE(edit.GetMenuState(1, MF_BYPOSITION) & MF_GRAYED);
+  CString text;
+  edit.GetMenuString(1, text, MF_BYPOSITION);
+  EXPECT_EQ(text, CString(u"&Object"));
+}
+
 }  // namespace
