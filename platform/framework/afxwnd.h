@@ -290,6 +290,11 @@ class CWnd : public CCmdTarget {
                                        BOOL bOnlyPerm);
   void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
   BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+  // Adds the texts of the dialog initialisation data (RT_DLGINIT) stored
+  // under a dialog's name to its list and combo boxes. TRUE when there is
+  // none; FALSE when the data is corrupt or a box refuses a text.
+  BOOL ExecuteDlgInit(LPCTSTR lpszResourceName);
+  BOOL ExecuteDlgInit(const void* lpResource, DWORD dwSize);
   virtual void DoDataExchange(class CDataExchange* pDX) {}
 
   // ---- state ----
