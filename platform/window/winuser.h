@@ -241,6 +241,8 @@ using SENDASYNCPROC = void (*)(HWND, UINT, ULONG_PTR, LRESULT);
 #define WM_PALETTEISCHANGING 0x0310
 #define WM_PALETTECHANGED 0x0311
 #define WM_HOTKEY 0x0312
+// Opens the window's system menu at the screen point in lParam.
+#define WM_POPUPSYSTEMMENU 0x0313
 #define WM_PRINT 0x0317
 #define WM_PRINTCLIENT 0x0318
 #define WM_APPCOMMAND 0x0319
@@ -1808,6 +1810,13 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index);
 LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value);
+// Every window here is a Unicode window and every procedure gets UTF-16
+// text, so the A forms read and write the same values as the W forms (code
+// that records a window's Unicode-ness and picks the form still works).
+LONG GetWindowLongA(HWND hwnd, int index);
+LONG SetWindowLongA(HWND hwnd, int index, LONG value);
+LONG_PTR GetWindowLongPtrA(HWND hwnd, int index);
+LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
 WORD GetWindowWord(HWND hwnd, int index);
 WORD SetWindowWord(HWND hwnd, int index, WORD value);
 BOOL SetProp(HWND hwnd, LPCWSTR name, HANDLE data);

@@ -1512,6 +1512,10 @@ LONG SetWindowLong(HWND hwnd, int index, LONG value) {
   return static_cast<LONG>(SetWindowLongPtr(hwnd, index, value));
 }
 LONG SetWindowLongW(HWND hwnd, int index, LONG value) { return SetWindowLong(hwnd, index, value); }
+LONG GetWindowLongA(HWND hwnd, int index) { return GetWindowLong(hwnd, index); }
+LONG SetWindowLongA(HWND hwnd, int index, LONG value) { return SetWindowLong(hwnd, index, value); }
+LONG_PTR GetWindowLongPtrA(HWND hwnd, int index) { return GetWindowLongPtr(hwnd, index); }
+LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) { return SetWindowLongPtr(hwnd, index, value); }
 
 WORD GetWindowWord(HWND hwnd, int index) {
   Wnd* w = FromHandle(hwnd);
