@@ -78,6 +78,20 @@ class CView : public CWnd {
   BOOL PreCreateWindow(CREATESTRUCT& cs) override;
   void PostNcDestroy() override;
   BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
+  // A view with its own bar (WS_HSCROLL/WS_VSCROLL) uses it. A pane view
+  // (id AFX_IDW_PANE_FIRST + 16 * row + column) otherwise scrolls with the
+  // shared scroll-bar control its parent keeps for that column
+  // (AFX_IDW_HSCROLL_FIRST + column) or row (AFX_IDW_VSCROLL_FIRST + row),
+  // when there is one.
+  CScrollBar* GetScrollBarCtrl(int nBar) const override {
+    if (nBar != SB_HORZ && nBar != SB_VERT) return nullptr;
+    if (GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) return nullptr;
+    UINT id = static_cast<UINT>(GetDlgCtrlID());
+    if (id < AFX_IDW_PANE_FIRST || id > AFX_IDW_PANE_LAST) return nullptr;
+    UINT pane = id - AFX_IDW_PANE_FIRST;
+    UINT idScroll = nBar == SB_HORZ ? AFX_IDW_HSCROLL_FIRST + pane % 16 : AFX_IDW_VSCROLL_FIRST + pane / 16;
+    return ScrollBarFromHandle(::GetDlgItem(::GetParent(m_hWnd), static_cast<int>(idScroll)));
+  }
 
   int OnCreate(LPCREATESTRUCT lpcs);
   void OnDestroy();

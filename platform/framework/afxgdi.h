@@ -371,6 +371,18 @@ class CDC : public CObject {
 
   // ---- blits ----
   BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) { return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop); }
+  // The 50% checkerboard brush of drag outlines (a temporary object: keep
+  // the handle, not the pointer, across idle time).
+  static CBrush* GetHalftoneBrush();
+  // Moves a drag outline: the frame of lpRect (size.cx wide at the sides,
+  // size.cy at top and bottom) is inverted with pBrush (null: the halftone
+  // brush), and the frame of lpRectLast (if any) inverted back, so calling
+  // it with the last call's rectangle erases the old outline and draws the
+  // new one; where both frames overlap nothing flickers. With a different
+  // pBrushLast the old frame is erased with it first. An empty new frame
+  // (size 0) only erases. The DC's clip region and brush are kept.
+  void DrawDragRect(LPCRECT lpRect, SIZE size, LPCRECT lpRectLast, SIZE sizeLast, CBrush* pBrush = nullptr,
+                    CBrush* pBrushLast = nullptr);
   BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop) {
     return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, dwRop);
   }

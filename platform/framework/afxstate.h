@@ -7,16 +7,18 @@
 #include <mutex>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/framework/afxwnd.h"
 
 class CGdiObject;
 class CDC;
 class CMenu;
+class CFrameWnd;
 
 namespace pv::afx {
 
-struct ThreadState {
+struct ThreadState : AFX_THREAD_STATE {
   ~ThreadState();
   std::unordered_map<HWND, CWnd*> permWnds;
   std::unordered_map<HWND, CWnd*> tempWnds;
@@ -26,9 +28,11 @@ struct ThreadState {
   CWnd* pWndInit = nullptr;
   HHOOK createHook = nullptr;
   int hookDepth = 0;
-  MSG lastSent{};
   int waitDepth = 0;
   HCURSOR savedCursor = nullptr;
+  // Every frame object of the thread, in construction order (idle updates
+  // reach the visible ones).
+  std::vector<CFrameWnd*> frames;
 };
 ThreadState& State();
 // Frees the temporary drawing and menu objects of a thread's maps.

@@ -391,20 +391,29 @@ class CWnd : public CCmdTarget {
   void PrintClient(CDC* pDC, DWORD dwFlags) const;
 
   // ---- scroll bars ----
-  int GetScrollPos(int nBar) const { return ::GetScrollPos(m_hWnd, nBar); }
-  int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE) { return ::SetScrollPos(m_hWnd, nBar, nPos, bRedraw); }
-  void GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const {
-    ::GetScrollRange(m_hWnd, nBar, lpMinPos, lpMaxPos);
-  }
-  void SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw = TRUE) {
-    ::SetScrollRange(m_hWnd, nBar, nMinPos, nMaxPos, bRedraw);
-  }
+  // A window may scroll with a scroll-bar control instead of its own bar
+  // (a view in a pane with shared bars, a control borrowing its view's):
+  // GetScrollBarCtrl names that control, and the functions below then act
+  // on it for SB_HORZ/SB_VERT. Null by default: the window's own bars.
+  virtual CScrollBar* GetScrollBarCtrl(int nBar) const;
+  int GetScrollPos(int nBar) const;
+  int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
+  void GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const;
+  void SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw = TRUE);
   BOOL GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask = SIF_ALL);
-  BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE) {
-    return ::SetScrollInfo(m_hWnd, nBar, lpScrollInfo, bRedraw);
-  }
+  BOOL SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw = TRUE);
   int GetScrollLimit(int nBar);
-  void ShowScrollBar(UINT nBar, BOOL bShow = TRUE) { ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow); }
+  // A control is shown or hidden; the window's own bar too.
+  void ShowScrollBar(UINT nBar, BOOL bShow = TRUE);
+  // A control is enabled or disabled; the window's own bar is shown or
+  // hidden. SB_BOTH does both bars.
+  void EnableScrollBarCtrl(int nBar, BOOL bEnable = TRUE);
+  // Enables or disables the arrows (ESB_*) of the bar or its control.
+  BOOL EnableScrollBar(int nSBFlags, UINT nArrowFlags = ESB_ENABLE_BOTH);
+  // The object of a scroll-bar control bound to hWnd, or null when hWnd is
+  // no such window or has no CScrollBar object (overrides of
+  // GetScrollBarCtrl answer through it).
+  static CScrollBar* ScrollBarFromHandle(HWND hWnd);
 
   // ---- tree ----
   CWnd* GetParent() const { return FromHandle(::GetParent(m_hWnd)); }
@@ -613,6 +622,20 @@ class CWnd : public CCmdTarget {
 // CWnd::m_nFlags bits.
 #define WF_TOOLTIPS 0x0100    // EnableToolTips is on
 #define WF_STAYACTIVE 0x0200  // a frame's caption stays active for one of its floating windows
+
+// RunModalLoop flags.
+#define MLF_NOIDLEMSG 0x0001   // no WM_ENTERIDLE to the owner when the loop goes idle
+#define MLF_NOKICKIDLE 0x0002  // no WM_KICKIDLE to the window
+#define MLF_SHOWONIDLE 0x0004  // a hidden window is shown when the loop first goes idle
+
+// The part of the thread's framework state callers may use: the message
+// being handled. A procedure that subclasses a window and dispatches on its
+// own saves it, sets it to its message and puts it back before returning,
+// so that CWnd::GetCurrentMessage and Default see that message.
+struct AFX_THREAD_STATE {
+  MSG m_lastSentMsg{};
+};
+AFX_THREAD_STATE* AfxGetThreadState();
 
 // The procedure of every window bound to a CWnd.
 LRESULT AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

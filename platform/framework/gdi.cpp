@@ -168,6 +168,56 @@ CSize CBitmap::GetBitmapDimension() const {
 }
 
 // ---- CDC ---------------------------------------------------------------------------------------------
+CBrush* CDC::GetHalftoneBrush() { return CBrush::FromHandle(::GdiGetHalftoneBrush()); }
+
+namespace {
+// The frame of a rectangle as a region in device units (clip regions are).
+HRGN FrameRegion(HDC hdc, const RECT& rect, SIZE frame) {
+  RECT outer = rect;
+  RECT inner = rect;
+  ::InflateRect(&inner, -frame.cx, -frame.cy);
+  if (!::IntersectRect(&inner, &inner, &rect)) ::SetRectEmpty(&inner);
+  ::LPtoDP(hdc, reinterpret_cast<LPPOINT>(&outer), 2);
+  ::LPtoDP(hdc, reinterpret_cast<LPPOINT>(&inner), 2);
+  HRGN out = ::CreateRectRgnIndirect(&outer);
+  HRGN in = ::CreateRectRgnIndirect(&inner);
+  ::CombineRgn(out, out, in, RGN_XOR);
+  ::DeleteObject(in);
+  return out;
+}
+
+// Inverts the pattern of `brush` over `region`, within the DC's own clip.
+void InvertRegion(HDC hdc, HRGN region, HBRUSH brush) {
+  int saved = ::SaveDC(hdc);
+  RECT box{};
+  if (::ExtSelectClipRgn(hdc, region, RGN_AND) != NULLREGION && ::GetClipBox(hdc, &box) != NULLREGION) {
+    ::SelectObject(hdc, brush);
+    ::PatBlt(hdc, box.left, box.top, box.right - box.left, box.bottom - box.top, PATINVERT);
+  }
+  ::RestoreDC(hdc, saved);
+}
+}  // namespace
+
+void CDC::DrawDragRect(LPCRECT lpRect, SIZE size, LPCRECT lpRectLast, SIZE sizeLast, CBrush* pBrush,
+                       CBrush* pBrushLast) {
+  if (!m_hDC || !lpRect) return;
+  HBRUSH brush = pBrush ? static_cast<HBRUSH>(pBrush->m_hObject) : ::GdiGetHalftoneBrush();
+  HBRUSH brushLast = pBrushLast ? static_cast<HBRUSH>(pBrushLast->m_hObject) : brush;
+  HRGN frame = FrameRegion(m_hDC, *lpRect, size);
+  HRGN last = lpRectLast ? FrameRegion(m_hDC, *lpRectLast, sizeLast) : nullptr;
+  if (last && brushLast != brush) {
+    // Different patterns do not cancel out: erase the old frame whole.
+    InvertRegion(m_hDC, last, brushLast);
+  } else if (last) {
+    // Same pattern: inverting only the difference erases the old frame and
+    // draws the new one, and leaves their common part alone.
+    ::CombineRgn(frame, frame, last, RGN_XOR);
+  }
+  InvertRegion(m_hDC, frame, brush);
+  if (last) ::DeleteObject(last);
+  ::DeleteObject(frame);
+}
+
 CDC::~CDC() {
   if (m_hDC) DeleteDC();
 }

@@ -295,11 +295,11 @@ void CWnd::CalcWindowRect(LPRECT lpClientRect, UINT nAdjustType) {
 // ---- the window procedure ---------------------------------------------------------------------------
 LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto& st = State();
-  MSG saved = st.lastSent;
-  st.lastSent.hwnd = hWnd;
-  st.lastSent.message = message;
-  st.lastSent.wParam = wParam;
-  st.lastSent.lParam = lParam;
+  MSG saved = st.m_lastSentMsg;
+  st.m_lastSentMsg.hwnd = hWnd;
+  st.m_lastSentMsg.message = message;
+  st.m_lastSentMsg.wParam = wParam;
+  st.m_lastSentMsg.lParam = lParam;
   LRESULT result = 0;
   try {
     result = pWnd->WindowProc(message, wParam, lParam);
@@ -313,7 +313,7 @@ LRESULT AfxCallWndProc(CWnd* pWnd, HWND hWnd, UINT message, WPARAM wParam, LPARA
     // Whatever the handlers did, the object lets go of the dead handle.
     if (CWnd::FromHandlePermanent(hWnd) == pWnd) pv::afx::CreateHookAccess::FinishNcDestroy(pWnd);
   }
-  st.lastSent = saved;
+  st.m_lastSentMsg = saved;
   return result;
 }
 
@@ -345,10 +345,19 @@ void CWnd::OnNcDestroy() {
   // derived handler may still use the object after calling the base.
 }
 
-const MSG* CWnd::GetCurrentMessage() { return &State().lastSent; }
+AFX_THREAD_STATE* AfxGetThreadState() { return &State(); }
+
+const MSG* CWnd::GetCurrentMessage() {
+  MSG& m = State().m_lastSentMsg;
+  m.time = static_cast<DWORD>(::GetMessageTime());
+  DWORD pos = ::GetMessagePos();
+  m.pt.x = static_cast<short>(LOWORD(pos));
+  m.pt.y = static_cast<short>(HIWORD(pos));
+  return &m;
+}
 
 LRESULT CWnd::Default() {
-  const MSG& m = State().lastSent;
+  const MSG& m = State().m_lastSentMsg;
   return DefWindowProc(m.message, m.wParam, m.lParam);
 }
 
@@ -430,7 +439,7 @@ BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult) {
 }
 
 BOOL CWnd::SendChildNotifyLastMsg(LRESULT* pResult) {
-  const MSG& m = State().lastSent;
+  const MSG& m = State().m_lastSentMsg;
   return OnChildNotify(m.message, m.wParam, m.lParam, pResult);
 }
 
@@ -621,16 +630,34 @@ void CWnd::EndModalLoop(int nResult) {
   }
 }
 
-int CWnd::RunModalLoop(DWORD) {
+int CWnd::RunModalLoop(DWORD dwFlags) {
   m_nFlags |= kModalLoop | kContinueModal;
   HWND hWnd = m_hWnd;
   MSG msg{};
   bool idle = true;
   LONG idleCount = 0;
+  // A window created hidden is shown once everything queued at its start
+  // has been handled, so it appears with its contents in place.
+  bool showOnIdle = (dwFlags & MLF_SHOWONIDLE) && !(GetStyle() & WS_VISIBLE);
+  HWND owner = (GetStyle() & WS_CHILD) ? ::GetParent(hWnd) : ::GetWindow(hWnd, GW_OWNER);
+  auto showNow = [&] {
+    showOnIdle = false;
+    ::ShowWindow(hWnd, SW_SHOWNORMAL);
+    ::UpdateWindow(hWnd);
+  };
   while (ContinueModal()) {
     while (idle && !::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!::IsWindow(hWnd)) {
+        idle = false;
+        break;
+      }
+      if (showOnIdle) showNow();
+      // The owner hears once per idle spell that a modal window waits.
+      if (!(dwFlags & MLF_NOIDLEMSG) && owner && idleCount == 0 && ::IsWindow(owner))
+        ::SendMessage(owner, WM_ENTERIDLE, MSGF_DIALOGBOX, reinterpret_cast<LPARAM>(hWnd));
       // WM_KICKIDLE lets the modal window update its controls.
-      if (!::IsWindow(hWnd) || !SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++)) idle = false;
+      if ((dwFlags & MLF_NOKICKIDLE) || !::IsWindow(hWnd) || !SendMessage(WM_KICKIDLE, MSGF_DIALOGBOX, idleCount++))
+        idle = false;
       if (!ContinueModal()) goto done;
     }
     if (!::GetMessage(&msg, nullptr, 0, 0)) {
@@ -648,6 +675,8 @@ int CWnd::RunModalLoop(DWORD) {
       ::TranslateMessage(&msg);
       ::DispatchMessage(&msg);
     }
+    // A key the user presses for a window not shown yet shows it.
+    if (showOnIdle && msg.message == WM_SYSKEYDOWN && ::IsWindow(hWnd)) showNow();
     if (msg.message != WM_MOUSEMOVE && msg.message != WM_TIMER && msg.message != WM_PAINT) {
       idle = true;
       idleCount = 0;
@@ -920,17 +949,106 @@ CWnd* CWnd::GetSafeOwner(CWnd* pParent, HWND* pWndTop) {
   return FromHandle(h);
 }
 
+// ---- scroll bars ----------------------------------------------------------------------------------
+CScrollBar* CWnd::GetScrollBarCtrl(int) const { return nullptr; }
+
+CScrollBar* CWnd::ScrollBarFromHandle(HWND hWnd) {
+  CWnd* w = FromHandlePermanent(hWnd);
+  if (!w) return nullptr;
+  // The controls live above this layer: the class is known by its name.
+  static const CRuntimeClass* scrollBarClass = CRuntimeClass::FromName("CScrollBar");
+  if (!scrollBarClass) scrollBarClass = CRuntimeClass::FromName("CScrollBar");
+  if (!scrollBarClass || !w->IsKindOf(scrollBarClass)) return nullptr;
+  // CScrollBar derives from CWnd alone, so the object starts with its CWnd.
+  return reinterpret_cast<CScrollBar*>(w);
+}
+
+namespace {
+// Where a scroll call for nBar goes: the control GetScrollBarCtrl names
+// (as SB_CTL), else the window's own bar.
+struct ScrollTarget {
+  HWND hWnd;
+  int nBar;
+  bool control;
+};
+ScrollTarget TargetOf(const CWnd* pWnd, int nBar) {
+  if (nBar == SB_HORZ || nBar == SB_VERT) {
+    if (CScrollBar* bar = pWnd->GetScrollBarCtrl(nBar))
+      return {reinterpret_cast<CWnd*>(bar)->m_hWnd, SB_CTL, true};
+  }
+  return {pWnd->m_hWnd, nBar, false};
+}
+}  // namespace
+
+int CWnd::GetScrollPos(int nBar) const {
+  ScrollTarget t = TargetOf(this, nBar);
+  return ::GetScrollPos(t.hWnd, t.nBar);
+}
+
+int CWnd::SetScrollPos(int nBar, int nPos, BOOL bRedraw) {
+  ScrollTarget t = TargetOf(this, nBar);
+  return ::SetScrollPos(t.hWnd, t.nBar, nPos, bRedraw);
+}
+
+void CWnd::GetScrollRange(int nBar, LPINT lpMinPos, LPINT lpMaxPos) const {
+  ScrollTarget t = TargetOf(this, nBar);
+  ::GetScrollRange(t.hWnd, t.nBar, lpMinPos, lpMaxPos);
+}
+
+void CWnd::SetScrollRange(int nBar, int nMinPos, int nMaxPos, BOOL bRedraw) {
+  ScrollTarget t = TargetOf(this, nBar);
+  ::SetScrollRange(t.hWnd, t.nBar, nMinPos, nMaxPos, bRedraw);
+}
+
+BOOL CWnd::SetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, BOOL bRedraw) {
+  ScrollTarget t = TargetOf(this, nBar);
+  return ::SetScrollInfo(t.hWnd, t.nBar, lpScrollInfo, bRedraw) != 0;
+}
+
 BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) {
   lpScrollInfo->cbSize = sizeof(SCROLLINFO);
   lpScrollInfo->fMask = nMask;
-  return ::GetScrollInfo(m_hWnd, nBar, lpScrollInfo);
+  ScrollTarget t = TargetOf(this, nBar);
+  return ::GetScrollInfo(t.hWnd, t.nBar, lpScrollInfo);
+}
+
+void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) {
+  ScrollTarget t = TargetOf(this, static_cast<int>(nBar));
+  if (t.control)
+    ::ShowWindow(t.hWnd, bShow ? SW_SHOW : SW_HIDE);
+  else
+    ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow);
+}
+
+void CWnd::EnableScrollBarCtrl(int nBar, BOOL bEnable) {
+  if (nBar == SB_BOTH) {
+    EnableScrollBarCtrl(SB_HORZ, bEnable);
+    EnableScrollBarCtrl(SB_VERT, bEnable);
+    return;
+  }
+  ScrollTarget t = TargetOf(this, nBar);
+  if (t.control)
+    ::EnableWindow(t.hWnd, bEnable);
+  else
+    ::ShowScrollBar(m_hWnd, nBar, bEnable);
+}
+
+BOOL CWnd::EnableScrollBar(int nSBFlags, UINT nArrowFlags) {
+  if (nSBFlags == SB_BOTH) {
+    BOOL horz = EnableScrollBar(SB_HORZ, nArrowFlags);
+    BOOL vert = EnableScrollBar(SB_VERT, nArrowFlags);
+    return horz && vert;
+  }
+  ScrollTarget t = TargetOf(this, nSBFlags);
+  return ::EnableScrollBar(t.hWnd, static_cast<UINT>(t.nBar), nArrowFlags);
 }
 
 int CWnd::GetScrollLimit(int nBar) {
   SCROLLINFO si{};
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE;
-  if (!::GetScrollInfo(m_hWnd, nBar, &si)) return 0;
+  ScrollTarget t = TargetOf(this, nBar);
+  if (!::GetScrollInfo(t.hWnd, t.nBar, &si)) return 0;
   int limit = si.nMax - (si.nPage ? static_cast<int>(si.nPage) - 1 : 0);
   return limit < si.nMin ? si.nMin : limit;
 }
