@@ -183,6 +183,45 @@ TEST(RowReading, EveryWayOfWalkingReadsEachStoredValueExactly) {
         [&](int col) { return client->GetCollect(static_cast<long>(col)); });
 }
 
+TEST(RowReading, TextOfAFileAnotherProgramWroteInUtf8ReadsAsTheSameCharacters) {
+  TempDir dir;
+  const std::string path = dir.File("other.db");
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db,
+                         "CREATE TABLE NOTES(id INTEGER PRIMARY KEY, body TEXT, n INTEGER);"
+                         "INSERT INTO NOTES VALUES (1, 'caf\xC3\xA9 \xE5\xB7\xA5 \xF0\x9F\x98\x80', 5), (2, '', NULL),"
+                         " (3, NULL, 7), (4, 'It''s', -1);",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close_v2(db);
+  const std::vector<std::vector<Want>> rows = {{Text(u"caf\u00E9 \u5DE5 \U0001F600"), Int(VT_I4, 5)},
+                                               {Text(u""), Null()},
+                                               {Null(), Int(VT_I4, 7)},
+                                               {Text(u"It's"), Int(VT_I4, -1)}};
+  _ConnectionPtr c(u"ADODB.Connection");
+  c->Open(ConnectionString(path).c_str(), u"", u"", -1);
+  for (bool client : {false, true}) {
+    SCOPED_TRACE(client ? "client cursor" : "Execute");
+    _RecordsetPtr rs;
+    if (client) {
+      rs.CreateInstance(u"ADODB.Recordset");
+      rs->PutCursorLocation(adUseClient);
+      rs->Open(u"select body, n from notes order by id", _variant_t(static_cast<IDispatch*>(c.GetInterfacePtr())),
+               adOpenStatic, adLockReadOnly, adCmdText);
+    } else {
+      rs = c->Execute(u"select body, n from notes order by id", nullptr, adCmdText);
+    }
+    size_t row = 0;
+    for (; !rs->GetadoEOF(); rs->MoveNext(), ++row) {
+      ASSERT_LT(row, rows.size());
+      EXPECT_EQ(Mismatch(rs->GetCollect(u"body"), rows[row][0]), "") << "row " << row;
+      EXPECT_EQ(Mismatch(rs->GetCollect(u"N"), rows[row][1]), "") << "row " << row;
+    }
+    EXPECT_EQ(row, rows.size());
+  }
+}
+
 TEST(RowReading, FieldsAreFoundByNameWithoutRegardToCaseAndByNumber) {
   TempDir dir;
   _ConnectionPtr c = CreateDatabase(dir.File("qty.tgd"));
