@@ -3,6 +3,8 @@
 // CMDIChildWnd, and the minimal CControlBar the layout protocol needs.
 #pragma once
 
+#include <vector>
+
 #include "platform/framework/afxdlg.h"
 
 class CView;
@@ -49,6 +51,23 @@ struct CCreateContext {
 #define CBRS_RIGHT (CBRS_ALIGN_RIGHT | CBRS_BORDER_LEFT)
 #define CBRS_BOTTOM (CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP)
 
+// CalcDynamicLayout's mode bits.
+#define LM_STRETCH 0x01   // stretch to fill the whole side
+#define LM_HORZ 0x02      // horizontal, else vertical
+#define LM_MRUWIDTH 0x04  // the most recently used dynamic width
+#define LM_HORZDOCK 0x08  // docked horizontally
+#define LM_VERTDOCK 0x10  // docked vertically
+#define LM_LENGTHY 0x20   // nLength is a height, else a width
+#define LM_COMMIT 0x40    // remember the size (as the MRU width)
+
+// Asked of a frame's top-level windows by BeginModalState: nonzero keeps the
+// window enabled while a modal window is up.
+#define WM_DISABLEMODAL 0x036C
+
+// CWnd::m_nFlags bits of frames.
+#define WF_MODALDISABLE 0x0400  // the frame's modal state began with its own disabling
+#define WF_STAYDISABLED 0x0800  // the frame stays disabled whatever enables it
+
 // A bar docked to one side of a frame: it takes its room in WM_SIZEPARENT
 // and updates its items from the frame at idle time.
 class CControlBar : public CWnd {
@@ -58,15 +77,54 @@ class CControlBar : public CWnd {
   DWORD m_dwStyle = 0;
   CFrameWnd* m_pDockSite = nullptr;
   BOOL m_bAutoDelete = FALSE;
+  // Space between the bar's edges (inside the CBRS_BORDER_* lines) and its
+  // contents.
+  int m_cxLeftBorder = 6;
+  int m_cxRightBorder = 6;
+  int m_cyTopBorder = 1;
+  int m_cyBottomBorder = 1;
+  int m_cxDefaultGap = 2;
+  // Show or hide asked for with ShowControlBar(..., bDelay = TRUE), applied at
+  // the next layout or idle update.
+  enum StateFlags { delayHide = 1, delayShow = 2, tempHide = 4, statusSet = 8 };
+  UINT m_nStateFlags = 0;
 
   DWORD GetBarStyle() const { return m_dwStyle; }
-  void SetBarStyle(DWORD dwStyle) { m_dwStyle = dwStyle; }
-  BOOL IsVisible() const { return IsWindowVisible(); }
+  // Stores the style; OnBarStyleChange hears of a change.
+  void SetBarStyle(DWORD dwStyle);
+  void SetBorders(int cxLeft = 0, int cyTop = 0, int cxRight = 0, int cyBottom = 0);
+  void SetBorders(LPCRECT lpRect) { SetBorders(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+  CRect GetBorders() const { return CRect(m_cxLeftBorder, m_cyTopBorder, m_cxRightBorder, m_cyBottomBorder); }
+  // Visible as the frame's layout will see it: the bar's own WS_VISIBLE bit
+  // with a pending delayed show or hide applied. Not IsWindowVisible: a bar
+  // of a hidden frame still takes its room.
+  BOOL IsVisible() const;
   BOOL IsFloating() const { return FALSE; }
+  // Records a delayed show or hide (nothing when the bar is already so).
+  void DelayShow(BOOL bShow);
+  CFrameWnd* GetDockingFrame() const;
+
   // The bar's size for the frame's layout.
   virtual CSize CalcFixedLayout(BOOL bStretch, BOOL bHorz);
+  // nLength: the requested length (-1: none); dwMode: LM_* bits.
+  virtual CSize CalcDynamicLayout(int nLength, DWORD dwMode);
+  // Reduces a window rectangle to the part the bar's contents may use: the
+  // CBRS_BORDER_* lines, the m_c?*Border spaces and the gripper.
+  virtual void CalcInsideRect(CRect& rect, BOOL bHorz) const;
+  virtual void OnBarStyleChange(DWORD dwOldStyle, DWORD dwNewStyle) {}
   virtual void OnUpdateCmdUI(CFrameWnd* pTarget, BOOL bDisableIfNoHndler) {}
+  virtual void DoPaint(CDC* pDC) {}
+  virtual void DrawBorders(CDC* pDC, CRect& rect);
+  virtual void DrawGripper(CDC* pDC, const CRect& rect);
+  // Borders, background and gripper into the non-client area.
+  void EraseNonClient();
+
+  BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void PostNcDestroy() override;
+
+  void OnWindowPosChanging(WINDOWPOS* lpWndPos);
+  void OnNcPaint();
 
  protected:
   LRESULT OnSizeParent(WPARAM, LPARAM lParam);
@@ -128,9 +186,11 @@ class CFrameWnd : public CWnd {
   void NotifyFloatingWindows(DWORD dwFlags);
   CControlBar* GetControlBar(UINT nID);
   void EnableDocking(DWORD) {}
-  void BeginModalState() {}
-  void EndModalState() {}
-  BOOL InModalState() const { return FALSE; }
+  // Disables the frame's other top-level windows (floating frames and bars)
+  // while a modal window is up; nests.
+  void BeginModalState();
+  void EndModalState();
+  BOOL InModalState() const { return m_cModalStack != 0; }
   virtual BOOL NegotiateBorderSpace(UINT nBorderCmd, LPRECT lpRectBorder);
   virtual void OnUpdateControlBarMenu(CCmdUI* pCmdUI);
   virtual BOOL OnBarCheck(UINT nID);
@@ -161,6 +221,7 @@ class CFrameWnd : public CWnd {
   LRESULT OnPopMessageString(WPARAM wParam, LPARAM lParam);
   LRESULT OnIdleUpdateCmdUI(WPARAM, LPARAM);
   LRESULT OnSetText(WPARAM, LPARAM lParam);
+  void OnUpdateKeyIndicator(CCmdUI* pCmdUI);
   LRESULT OnCommandHelp(WPARAM, LPARAM) { return FALSE; }
   LRESULT OnHelpHitTest(WPARAM, LPARAM) { return 0; }
 
@@ -169,6 +230,8 @@ class CFrameWnd : public CWnd {
   UINT m_nIDTracking = 0;
   UINT m_nIDLastMessage = 0;
   CString m_strMessage;  // the last message-bar text (tests read it through GetMessageBar)
+  UINT m_cModalStack = 0;
+  std::vector<HWND> m_modalDisabled;  // what BeginModalState disabled
   friend class CView;
 
   DECLARE_MESSAGE_MAP()
@@ -196,6 +259,9 @@ using LPMDICREATESTRUCT = MDICREATESTRUCTW*;
 #define MDITILE_ZORDER 0x0004
 // The MDI client's window class.
 #define PV_MDICLIENT_CLASS (u"MDIClient")
+// The MDI keys on a key-down for the client's active child: Ctrl+F4 closes it,
+// Ctrl+F6 and Ctrl+Tab activate the next child (with Shift the previous).
+BOOL TranslateMDISysAccel(HWND hWndClient, LPMSG lpMsg);
 void PvRegisterMDIClientClass();
 
 class CMDIChildWnd;
@@ -280,7 +346,14 @@ class CMDIChildWnd : public CFrameWnd {
   DECLARE_MESSAGE_MAP()
 };
 
-// A small frame with a thin caption (tool windows).
+// Mini-frame styles (window style bits of a CMiniFrameWnd).
+#define MFS_SYNCACTIVE 0x00000100L   // the caption follows the owner frame's activation
+#define MFS_4THICKFRAME 0x00000200L  // sizing edges only, no sizing corners
+#define MFS_THICKFRAME 0x00000400L   // sizing frame
+#define MFS_MOVEFRAME 0x00000800L    // dragging an edge moves the frame
+#define MFS_BLOCKSYSMENU 0x00010000L // no system menu (kept out of the window style)
+
+// A small frame with a thin caption (tool windows, floating panes).
 class CMiniFrameWnd : public CFrameWnd {
   DECLARE_DYNCREATE(CMiniFrameWnd)
  public:
@@ -289,4 +362,22 @@ class CMiniFrameWnd : public CFrameWnd {
               CWnd* pParentWnd = nullptr, UINT nID = 0);
   BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
                 CWnd* pParentWnd = nullptr, UINT nID = 0);
+  BOOL IsSysMenuBlocked() const { return m_bBlockSysMenu; }
+  // The caption state an MFS_SYNCACTIVE frame shows (its owner's).
+  BOOL IsCaptionActive() const { return m_bActive; }
+
+  BOOL OnNcActivate(BOOL bActive);
+  void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+  void OnNcPaint();
+  LRESULT OnNcHitTest(CPoint point);
+  void OnNcLButtonDown(UINT nHitTest, CPoint point);
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
+  LRESULT OnFloatStatus(WPARAM wParam, LPARAM);
+  LRESULT OnPopupSystemMenu(WPARAM wParam, LPARAM lParam);
+
+ protected:
+  BOOL m_bBlockSysMenu = FALSE;
+  BOOL m_bActive = FALSE;
+  DECLARE_MESSAGE_MAP()
 };

@@ -1,5 +1,6 @@
 // CWinThread and CWinApp: the message loop with idle processing, the
 // profile functions, the recent-file list and the standard commands.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -144,9 +145,26 @@ BOOL CWinThread::PumpMessage() {
 BOOL CWinThread::OnIdle(LONG lCount) {
   if (lCount <= 0) {
     CWnd* main = GetMainWnd();
-    if (main && main->m_hWnd && ::IsWindowVisible(main->m_hWnd)) {
-      AfxCallWndProc(main, main->m_hWnd, WM_IDLEUPDATECMDUI, TRUE, 0);
+    HWND hMain = main ? main->m_hWnd : nullptr;
+    if (hMain && ::IsWindowVisible(hMain)) {
+      AfxCallWndProc(main, hMain, WM_IDLEUPDATECMDUI, TRUE, 0);
       main->SendMessageToDescendants(WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
+    }
+    // The thread's other visible frames (floating frames, owned tool frames)
+    // with their windows. Frames inside the main window or inside another
+    // listed frame were reached with their top-level window. By handle: an
+    // update may destroy frames.
+    std::vector<HWND> listed, tops;
+    for (CFrameWnd* f : pv::afx::State().frames)
+      if (f->m_hWnd && f->m_hWnd != hMain && !(hMain && ::IsChild(hMain, f->m_hWnd))) listed.push_back(f->m_hWnd);
+    for (HWND h : listed)
+      if (std::none_of(listed.begin(), listed.end(), [h](HWND up) { return up != h && ::IsChild(up, h); }))
+        tops.push_back(h);
+    for (HWND h : tops) {
+      auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandlePermanent(h));
+      if (!frame || !::IsWindowVisible(h)) continue;
+      AfxCallWndProc(frame, h, WM_IDLEUPDATECMDUI, TRUE, 0);
+      if (::IsWindow(h)) CWnd::SendMessageToDescendants(h, WM_IDLEUPDATECMDUI, TRUE, 0, TRUE, TRUE);
     }
     return TRUE;
   }

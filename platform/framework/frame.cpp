@@ -42,10 +42,47 @@ CFrameWnd* CWnd::GetTopLevelFrame() const {
 }
 
 // ---- CControlBar ---------------------------------------------------------------------------------------
+namespace {
+// Room of the gripper on a docked bar (a 3-pixel grip with 2-pixel margins).
+constexpr int kGripperAll = 7;
+int BorderX2() { return 2 * ::GetSystemMetrics(SM_CXBORDER); }
+int BorderY2() { return 2 * ::GetSystemMetrics(SM_CYBORDER); }
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
   ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
   ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+  ON_WM_WINDOWPOSCHANGING()
+  ON_WM_NCPAINT()
 END_MESSAGE_MAP()
+
+void CControlBar::SetBarStyle(DWORD dwStyle) {
+  if (m_dwStyle == dwStyle) return;
+  DWORD old = m_dwStyle;
+  m_dwStyle = dwStyle;
+  OnBarStyleChange(old, dwStyle);
+}
+
+void CControlBar::SetBorders(int cxLeft, int cyTop, int cxRight, int cyBottom) {
+  m_cxLeftBorder = cxLeft;
+  m_cyTopBorder = cyTop;
+  m_cxRightBorder = cxRight;
+  m_cyBottomBorder = cyBottom;
+}
+
+BOOL CControlBar::IsVisible() const {
+  if (m_nStateFlags & delayHide) return FALSE;
+  return (m_nStateFlags & delayShow) || (m_hWnd && (GetStyle() & WS_VISIBLE));
+}
+
+void CControlBar::DelayShow(BOOL bShow) {
+  m_nStateFlags &= ~static_cast<UINT>(delayHide | delayShow);
+  BOOL shown = m_hWnd && (GetStyle() & WS_VISIBLE);
+  if (bShow && !shown) m_nStateFlags |= delayShow;
+  else if (!bShow && shown) m_nStateFlags |= delayHide;
+}
+
+CFrameWnd* CControlBar::GetDockingFrame() const { return m_pDockSite ? m_pDockSite : GetParentFrame(); }
 
 CSize CControlBar::CalcFixedLayout(BOOL, BOOL bHorz) {
   CRect r;
@@ -53,16 +90,192 @@ CSize CControlBar::CalcFixedLayout(BOOL, BOOL bHorz) {
   return bHorz ? CSize(32767, r.Height()) : CSize(r.Width(), 32767);
 }
 
+CSize CControlBar::CalcDynamicLayout(int, DWORD dwMode) {
+  return CalcFixedLayout((dwMode & LM_STRETCH) != 0, (dwMode & LM_HORZ) != 0);
+}
+
+void CControlBar::CalcInsideRect(CRect& rect, BOOL bHorz) const {
+  if (m_dwStyle & CBRS_BORDER_LEFT) rect.left += BorderX2();
+  if (m_dwStyle & CBRS_BORDER_TOP) rect.top += BorderY2();
+  if (m_dwStyle & CBRS_BORDER_RIGHT) rect.right -= BorderX2();
+  if (m_dwStyle & CBRS_BORDER_BOTTOM) rect.bottom -= BorderY2();
+  bool gripper = (m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) == CBRS_GRIPPER;
+  if (bHorz) {
+    rect.left += m_cxLeftBorder;
+    rect.top += m_cyTopBorder;
+    rect.right -= m_cxRightBorder;
+    rect.bottom -= m_cyBottomBorder;
+    if (gripper) rect.left += kGripperAll;
+  } else {
+    // Standing upright, the bar's "left" and "right" run along its length.
+    rect.left += m_cyTopBorder;
+    rect.top += m_cxLeftBorder;
+    rect.right -= m_cyBottomBorder;
+    rect.bottom -= m_cxRightBorder;
+    if (gripper) rect.top += kGripperAll;
+  }
+}
+
+BOOL CControlBar::PreCreateWindow(CREATESTRUCT& cs) {
+  if (!CWnd::PreCreateWindow(cs)) return FALSE;
+  cs.style |= WS_CLIPSIBLINGS;
+  // A bar on a side gets the line that separates it from the frame's inside
+  // (unless it asks for its own 3-D borders with CBRS_BORDER_3D).
+  if (!(m_dwStyle & CBRS_BORDER_3D)) {
+    DWORD borders = 0;
+    switch (m_dwStyle & (CBRS_BORDER_ANY | CBRS_ALIGN_ANY)) {
+      case CBRS_LEFT:
+      case CBRS_RIGHT: borders = CBRS_BORDER_TOP | CBRS_BORDER_BOTTOM; break;
+      case CBRS_TOP: borders = CBRS_BORDER_TOP; break;
+      case CBRS_BOTTOM: borders = CBRS_BORDER_BOTTOM; break;
+      default: break;
+    }
+    if (borders) m_dwStyle = (m_dwStyle & ~static_cast<DWORD>(CBRS_BORDER_ANY)) | borders | CBRS_BORDER_3D;
+  }
+  return TRUE;
+}
+
+LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM: {
+      // What the bar's child controls tell their parent belongs to the bar's
+      // owner (the frame) unless the bar, or the control itself, handles it.
+      LRESULT result = 0;
+      if (message == WM_COMMAND || message == WM_NOTIFY) {
+        if (OnWndMsg(message, wParam, lParam, &result)) return result;
+      } else {
+        // CWnd's own handlers of these only reflect to the control.
+        const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(GetMessageMap(), message);
+        if (entry && entry != FindMessageEntry(CWnd::GetThisMessageMap(), message))
+          return CWnd::WindowProc(message, wParam, lParam);
+        HWND item = (message == WM_VKEYTOITEM || message == WM_CHARTOITEM)
+                        ? reinterpret_cast<HWND>(lParam)
+                        : ::GetDlgItem(m_hWnd, static_cast<int>(wParam));
+        if (item && ReflectLastMsg(item, &result)) return result;
+      }
+      CWnd* owner = GetOwner();
+      if (owner && owner->m_hWnd && owner->m_hWnd != m_hWnd) return owner->SendMessage(message, wParam, lParam);
+      return DefWindowProc(message, wParam, lParam);
+    }
+    default:
+      return CWnd::WindowProc(message, wParam, lParam);
+  }
+}
+
 void CControlBar::PostNcDestroy() {
   if (m_bAutoDelete) delete this;
 }
 
+void CControlBar::OnWindowPosChanging(WINDOWPOS* lpWndPos) {
+  Default();
+  if (!lpWndPos || (lpWndPos->flags & SWP_NOSIZE)) return;
+  // The right and bottom border lines move with the size: both their old and
+  // their new places need painting.
+  CRect r;
+  GetWindowRect(&r);
+  CSize prev = r.Size();
+  int cx = lpWndPos->cx, cy = lpWndPos->cy;
+  if (cx != prev.cx && (m_dwStyle & CBRS_BORDER_RIGHT)) {
+    CRect a(cx - BorderX2(), 0, cx, cy), b(prev.cx - BorderX2(), 0, prev.cx, cy);
+    InvalidateRect(&a);
+    InvalidateRect(&b);
+  }
+  if (cy != prev.cy && (m_dwStyle & CBRS_BORDER_BOTTOM)) {
+    CRect a(0, cy - BorderY2(), cx, cy), b(0, prev.cy - BorderY2(), cx, prev.cy);
+    InvalidateRect(&a);
+    InvalidateRect(&b);
+  }
+}
+
+void CControlBar::OnNcPaint() { EraseNonClient(); }
+
+void CControlBar::EraseNonClient() {
+  CWindowDC dc(this);
+  CRect client;
+  GetClientRect(&client);
+  CRect window;
+  GetWindowRect(&window);
+  ScreenToClient(&window);
+  client.OffsetRect(-window.left, -window.top);
+  dc.ExcludeClipRect(&client);
+  window.OffsetRect(-window.left, -window.top);
+  DrawBorders(&dc, window);
+  dc.IntersectClipRect(&window);
+  SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC));
+  DrawGripper(&dc, window);
+}
+
+void CControlBar::DrawBorders(CDC* pDC, CRect& rect) {
+  // Each CBRS_BORDER_* side is an etched line: shadow outside, highlight inside.
+  DWORD style = m_dwStyle;
+  if (!(style & CBRS_BORDER_ANY)) return;
+  COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW), light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+  CRect r = rect;
+  int w = r.Width(), h = r.Height();
+  if (style & CBRS_BORDER_TOP) {
+    pDC->FillSolidRect(r.left, r.top, w, 1, shadow);
+    pDC->FillSolidRect(r.left, r.top + 1, w, 1, light);
+  }
+  if (style & CBRS_BORDER_BOTTOM) {
+    pDC->FillSolidRect(r.left, r.bottom - 2, w, 1, shadow);
+    pDC->FillSolidRect(r.left, r.bottom - 1, w, 1, light);
+  }
+  if (style & CBRS_BORDER_LEFT) {
+    pDC->FillSolidRect(r.left, r.top, 1, h, shadow);
+    pDC->FillSolidRect(r.left + 1, r.top, 1, h, light);
+  }
+  if (style & CBRS_BORDER_RIGHT) {
+    pDC->FillSolidRect(r.right - 2, r.top, 1, h, shadow);
+    pDC->FillSolidRect(r.right - 1, r.top, 1, h, light);
+  }
+  if (style & CBRS_BORDER_LEFT) rect.left += BorderX2();
+  if (style & CBRS_BORDER_TOP) rect.top += BorderY2();
+  if (style & CBRS_BORDER_RIGHT) rect.right -= BorderX2();
+  if (style & CBRS_BORDER_BOTTOM) rect.bottom -= BorderY2();
+}
+
+void CControlBar::DrawGripper(CDC* pDC, const CRect& rect) {
+  if ((m_dwStyle & (CBRS_GRIPPER | CBRS_FLOATING)) != CBRS_GRIPPER) return;
+  COLORREF shadow = ::GetSysColor(COLOR_BTNSHADOW), light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+  if (m_dwStyle & CBRS_ORIENT_HORZ) {
+    CRect g(rect.left + m_cxLeftBorder + 2, rect.top + m_cyTopBorder, rect.left + m_cxLeftBorder + 5,
+            rect.bottom - m_cyBottomBorder);
+    pDC->Draw3dRect(&g, light, shadow);
+  } else {
+    CRect g(rect.left + m_cyTopBorder, rect.top + m_cxLeftBorder + 2, rect.right - m_cyBottomBorder,
+            rect.top + m_cxLeftBorder + 5);
+    pDC->Draw3dRect(&g, light, shadow);
+  }
+}
+
 LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam) {
   auto* layout = reinterpret_cast<AFX_SIZEPARENTPARAMS*>(lParam);
-  if (!IsWindowVisible()) return 0;
+  // The bar as it will be once a pending delayed show or hide is done; a real
+  // layout (not a query) carries it out.
+  bool visible = IsVisible() != FALSE;
+  UINT showFlag = 0;
+  if (m_nStateFlags & (delayShow | delayHide)) {
+    showFlag = (m_nStateFlags & delayHide) ? SWP_HIDEWINDOW : SWP_SHOWWINDOW;
+    if (layout->hDWP) m_nStateFlags &= ~static_cast<UINT>(delayShow | delayHide);
+  }
   DWORD align = m_dwStyle & CBRS_ALIGN_ANY;
+  if (!visible || !align) {
+    if (showFlag && layout->hDWP)
+      layout->hDWP = ::DeferWindowPos(layout->hDWP, m_hWnd, nullptr, 0, 0, 0, 0,
+                                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | showFlag);
+    return 0;
+  }
   BOOL horz = (align & CBRS_ORIENT_HORZ) != 0;
-  CSize size = CalcFixedLayout(layout->bStretch, horz);
+  DWORD mode = layout->bStretch ? LM_STRETCH : 0;
+  mode |= horz ? (LM_HORZ | LM_HORZDOCK) : LM_VERTDOCK;
+  CSize size = CalcDynamicLayout(-1, mode);
   CRect r(layout->rect);
   CRect avail(layout->rect);
   if (align & CBRS_ALIGN_TOP) {
@@ -74,23 +287,31 @@ LRESULT CControlBar::OnSizeParent(WPARAM, LPARAM lParam) {
   } else if (align & CBRS_ALIGN_LEFT) {
     r.right = r.left + std::min<int>(size.cx, avail.Width());
     layout->rect.left = r.right;
-  } else if (align & CBRS_ALIGN_RIGHT) {
+  } else {
     r.left = r.right - std::min<int>(size.cx, avail.Width());
     layout->rect.right = r.left;
-  } else {
-    return 0;
   }
   if (horz) layout->sizeTotal.cy += r.Height();
   else layout->sizeTotal.cx += r.Width();
   if (layout->hDWP)
     layout->hDWP = ::DeferWindowPos(layout->hDWP, m_hWnd, nullptr, r.left, r.top, r.Width(), r.Height(),
-                                    SWP_NOZORDER | SWP_NOACTIVATE);
+                                    SWP_NOZORDER | SWP_NOACTIVATE | showFlag);
   return 0;
 }
 
 LRESULT CControlBar::OnIdleUpdateCmdUI(WPARAM wParam, LPARAM) {
-  if (!IsWindowVisible()) return 0;
-  CFrameWnd* target = m_pDockSite ? m_pDockSite : GetParentFrame();
+  // A delayed show or hide not yet done by a layout is done now.
+  BOOL shown = (GetStyle() & WS_VISIBLE) != 0;
+  UINT flags = 0;
+  if ((m_nStateFlags & delayHide) && shown) flags = SWP_HIDEWINDOW;
+  else if ((m_nStateFlags & delayShow) && !shown) flags = SWP_SHOWWINDOW;
+  m_nStateFlags &= ~static_cast<UINT>(delayShow | delayHide);
+  if (flags) SetWindowPos(nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!(GetStyle() & WS_VISIBLE)) return 0;
+  // Items update from the owner frame (or, without one, the frame around the bar).
+  CFrameWnd* target = m_pDockSite;
+  if (!target) target = dynamic_cast<CFrameWnd*>(GetOwner());
+  if (!target) target = GetParentFrame();
   if (target) OnUpdateCmdUI(target, static_cast<BOOL>(wParam));
   return 0;
 }
@@ -121,11 +342,32 @@ BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
   ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
   ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
   ON_COMMAND_EX(ID_VIEW_TOOLBAR, OnBarCheck)
+  ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, OnUpdateKeyIndicator)
+  ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, OnUpdateKeyIndicator)
+  ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
+  ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
-CFrameWnd::CFrameWnd() = default;
+CFrameWnd::CFrameWnd() { pv::afx::State().frames.push_back(this); }
 CFrameWnd::~CFrameWnd() {
+  std::erase(pv::afx::State().frames, this);
+  // A frame destroyed in its modal state gives back what it disabled.
+  for (HWND h : m_modalDisabled)
+    if (::IsWindow(h)) ::EnableWindow(h, TRUE);
   if (m_hAccelTable) ::DestroyAcceleratorTable(m_hAccelTable);
+}
+
+void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
+  int vk = 0;
+  switch (pCmdUI->m_nID) {
+    case ID_INDICATOR_CAPS: vk = VK_CAPITAL; break;
+    case ID_INDICATOR_NUM: vk = VK_NUMLOCK; break;
+    case ID_INDICATOR_SCRL: vk = VK_SCROLL; break;
+    case ID_INDICATOR_KANA: vk = VK_KANA; break;
+    default: pCmdUI->ContinueRouting(); return;
+  }
+  // The pane shows its text while the key's toggle is on.
+  pCmdUI->Enable((::GetKeyState(vk) & 1) != 0);
 }
 
 BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
@@ -310,8 +552,55 @@ void CFrameWnd::OnActivateApp(BOOL bActive, DWORD dwThreadID) {
 }
 
 void CFrameWnd::OnEnable(BOOL bEnable) {
+  if (bEnable && (m_nFlags & WF_STAYDISABLED)) {
+    EnableWindow(FALSE);
+    ::SetFocus(nullptr);
+    return;
+  }
   Default();
+  // A top-level frame disabled by a modal window takes its other top-level
+  // windows along, so that nothing else of it can be used meanwhile.
+  if (!(GetStyle() & WS_CHILD) && !::GetWindow(m_hWnd, GW_OWNER)) {
+    if (!bEnable && !InModalState()) {
+      m_nFlags |= WF_MODALDISABLE;
+      BeginModalState();
+    } else if (bEnable && (m_nFlags & WF_MODALDISABLE)) {
+      m_nFlags &= ~static_cast<DWORD>(WF_MODALDISABLE);
+      EndModalState();
+    }
+  }
+  // Enabled again while a floating window keeps the caption active.
+  if (bEnable && (m_nFlags & WF_STAYACTIVE)) SendMessage(WM_NCACTIVATE, TRUE);
   NotifyFloatingWindows(bEnable ? FS_ENABLE : FS_DISABLE);
+}
+
+void CFrameWnd::BeginModalState() {
+  if (m_cModalStack++ > 0 || !m_hWnd) return;
+  CWnd* top = GetTopLevelParent();
+  HWND root = top ? top->m_hWnd : m_hWnd;
+  auto belongs = [root](HWND h) {
+    // Owned, directly or through other windows, by the top-level frame.
+    for (HWND up = ::GetWindow(h, GW_OWNER); up; up = ::GetWindow(up, GW_OWNER))
+      if (up == root) return true;
+    return false;
+  };
+  std::vector<HWND> candidates;
+  for (HWND h = ::GetWindow(::GetDesktopWindow(), GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT))
+    if (h != root && h != m_hWnd && ::IsWindowEnabled(h) && FromHandlePermanent(h) && belongs(h))
+      candidates.push_back(h);
+  for (HWND h : candidates) {
+    if (!::IsWindow(h) || ::SendMessage(h, WM_DISABLEMODAL, 0, 0) != 0) continue;
+    ::EnableWindow(h, FALSE);
+    m_modalDisabled.push_back(h);
+  }
+}
+
+void CFrameWnd::EndModalState() {
+  if (m_cModalStack == 0 || --m_cModalStack > 0) return;
+  std::vector<HWND> disabled;
+  disabled.swap(m_modalDisabled);
+  for (HWND h : disabled)
+    if (::IsWindow(h)) ::EnableWindow(h, TRUE);
 }
 
 void CFrameWnd::NotifyFloatingWindows(DWORD dwFlags) {
@@ -566,13 +855,19 @@ CControlBar* CFrameWnd::GetControlBar(UINT nID) {
 }
 
 void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay) {
-  if (!pBar) return;
+  if (!pBar || !pBar->m_hWnd) return;
+  CFrameWnd* site = pBar->GetDockingFrame();
+  if (!site) site = this;
+  if (bDelay) {
+    // Done by the next layout or the bar's idle update.
+    pBar->DelayShow(bShow);
+    site->DelayRecalcLayout();
+    return;
+  }
   pBar->SetWindowPos(nullptr, 0, 0, 0, 0,
                      SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-  if (bDelay)
-    DelayRecalcLayout();
-  else
-    RecalcLayout();
+  pBar->DelayShow(bShow);  // drops an earlier delayed request
+  site->RecalcLayout(FALSE);
 }
 
 void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
@@ -581,13 +876,13 @@ void CFrameWnd::OnUpdateControlBarMenu(CCmdUI* pCmdUI) {
     pCmdUI->ContinueRouting();
     return;
   }
-  pCmdUI->SetCheck(bar->IsWindowVisible());
+  pCmdUI->SetCheck(bar->IsVisible());
 }
 
 BOOL CFrameWnd::OnBarCheck(UINT nID) {
   CControlBar* bar = GetControlBar(nID);
   if (!bar) return FALSE;
-  ShowControlBar(bar, !bar->IsWindowVisible(), FALSE);
+  ShowControlBar(bar, !bar->IsVisible(), FALSE);
   return TRUE;
 }
 
@@ -1130,7 +1425,30 @@ void CMDIFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
 }
 
 BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg) {
-  return CFrameWnd::PreTranslateMessage(pMsg);
+  if (CFrameWnd::PreTranslateMessage(pMsg)) return TRUE;
+  // The MDI keys come last, so that accelerators may take them, and not
+  // while a modal window has disabled the frame.
+  if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && m_hWndMDIClient &&
+      ::IsWindowEnabled(m_hWnd))
+    return TranslateMDISysAccel(m_hWndMDIClient, pMsg);
+  return FALSE;
+}
+
+BOOL TranslateMDISysAccel(HWND hWndClient, LPMSG lpMsg) {
+  if (!lpMsg || (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)) return FALSE;
+  if (!hWndClient || !Clients().count(hWndClient)) return FALSE;
+  if (!(::GetKeyState(VK_CONTROL) & 0x8000) || (::GetKeyState(VK_MENU) & 0x8000)) return FALSE;
+  UINT vk = static_cast<UINT>(lpMsg->wParam);
+  if (vk != VK_F4 && vk != VK_F6 && vk != VK_TAB) return FALSE;
+  HWND active = reinterpret_cast<HWND>(::SendMessage(hWndClient, WM_MDIGETACTIVE, 0, 0));
+  if (!active || !::IsWindowEnabled(active)) return FALSE;
+  if (vk == VK_F4) {
+    ::SendMessage(active, WM_SYSCOMMAND, SC_CLOSE, 0);
+  } else {
+    bool previous = (::GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    ::SendMessage(hWndClient, WM_MDINEXT, reinterpret_cast<WPARAM>(active), previous ? 1 : 0);
+  }
+  return TRUE;
 }
 
 BOOL CMDIFrameWnd::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {
@@ -1385,6 +1703,18 @@ void CMDIChildWnd::OnMDIActivate(BOOL bActivate, CWnd*, CWnd*) {
 }
 
 // ---- CMiniFrameWnd --------------------------------------------------------------------------------------
+BEGIN_MESSAGE_MAP(CMiniFrameWnd, CFrameWnd)
+  ON_WM_NCACTIVATE()
+  ON_WM_ACTIVATE()
+  ON_WM_NCPAINT()
+  ON_WM_NCHITTEST()
+  ON_WM_NCLBUTTONDOWN()
+  ON_WM_SYSCOMMAND()
+  ON_WM_GETMINMAXINFO()
+  ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
+  ON_MESSAGE(WM_POPUPSYSTEMMENU, OnPopupSystemMenu)
+END_MESSAGE_MAP()
+
 BOOL CMiniFrameWnd::Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
                            CWnd* pParentWnd, UINT nID) {
   return CreateEx(0, lpClassName, lpWindowName, dwStyle, rect, pParentWnd, nID);
@@ -1393,8 +1723,131 @@ BOOL CMiniFrameWnd::Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwSt
 BOOL CMiniFrameWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle,
                              const RECT& rect, CWnd* pParentWnd, UINT nID) {
   m_strTitle = lpWindowName;
+  // MFS_BLOCKSYSMENU shares its bit with WS_MAXIMIZEBOX: it is kept here, not
+  // in the window style.
+  m_bBlockSysMenu = (dwStyle & MFS_BLOCKSYSMENU) != 0;
+  dwStyle &= ~static_cast<DWORD>(MFS_BLOCKSYSMENU);
+  if (dwStyle & (MFS_THICKFRAME | MFS_4THICKFRAME)) dwStyle |= WS_THICKFRAME;
   HMENU idOrMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)) : nullptr;
-  return CWnd::CreateEx(dwExStyle | WS_EX_TOOLWINDOW, lpClassName ? lpClassName : AfxFrameOrViewClass(),
-                        lpWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                        HwndOf(pParentWnd), idOrMenu, nullptr);
+  if (!CWnd::CreateEx(dwExStyle | WS_EX_TOOLWINDOW, lpClassName ? lpClassName : AfxFrameOrViewClass(), lpWindowName,
+                      dwStyle, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, HwndOf(pParentWnd),
+                      idOrMenu, nullptr))
+    return FALSE;
+  // A synchronised caption starts as its owner's looks.
+  if (GetStyle() & MFS_SYNCACTIVE) {
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    CWnd* ownerWnd = FromHandlePermanent(owner);
+    m_bActive = owner && (::GetActiveWindow() == owner || (ownerWnd && (ownerWnd->m_nFlags & WF_STAYACTIVE)));
+  }
+  return TRUE;
+}
+
+BOOL CMiniFrameWnd::OnNcActivate(BOOL bActive) {
+  if (!(GetStyle() & MFS_SYNCACTIVE) || !::GetWindow(m_hWnd, GW_OWNER)) return CFrameWnd::OnNcActivate(bActive);
+  // The caption follows the owner (WM_FLOATSTATUS); becoming active itself
+  // shows it active at once.
+  if (bActive && !m_bActive) {
+    m_bActive = TRUE;
+    DefWindowProc(WM_NCACTIVATE, TRUE, 0);
+  }
+  return TRUE;
+}
+
+void CMiniFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
+  CFrameWnd::OnActivate(nState, pWndOther, bMinimized);
+  if (!(GetStyle() & MFS_SYNCACTIVE)) return;
+  auto* owner = dynamic_cast<CFrameWnd*>(FromHandlePermanent(::GetWindow(m_hWnd, GW_OWNER)));
+  if (!owner || !owner->m_hWnd) return;
+  HWND other = HwndOf(pWndOther);
+  if (nState != WA_INACTIVE) {
+    // Activated from outside the owner's windows: the owner looks active too.
+    if (!(owner->m_nFlags & WF_STAYACTIVE) && ::GetActiveWindow() == m_hWnd) {
+      owner->m_nFlags |= WF_STAYACTIVE;
+      owner->SendMessage(WM_NCACTIVATE, TRUE);
+      owner->NotifyFloatingWindows(FS_ACTIVATE);
+    }
+    return;
+  }
+  // To the owner itself the owner's own activation speaks; to a sibling that
+  // keeps the owner active nothing changes.
+  if (other == owner->m_hWnd) return;
+  if (other && ::GetWindow(other, GW_OWNER) == owner->m_hWnd && ::SendMessage(other, WM_FLOATSTATUS, FS_SYNCACTIVE, 0))
+    return;
+  if (owner->m_nFlags & WF_STAYACTIVE) {
+    owner->m_nFlags &= ~static_cast<DWORD>(WF_STAYACTIVE);
+    owner->SendMessage(WM_NCACTIVATE, FALSE);
+    owner->NotifyFloatingWindows(FS_DEACTIVATE);
+  } else if (m_bActive) {
+    m_bActive = FALSE;
+    DefWindowProc(WM_NCACTIVATE, FALSE, 0);
+  }
+}
+
+void CMiniFrameWnd::OnNcPaint() {
+  Default();
+  // The default painting draws the window's own activation; a synchronised
+  // caption shows the owner's.
+  if ((GetStyle() & MFS_SYNCACTIVE) && m_bActive != (::GetActiveWindow() == m_hWnd))
+    DefWindowProc(WM_NCACTIVATE, m_bActive, 0);
+}
+
+LRESULT CMiniFrameWnd::OnFloatStatus(WPARAM wParam, LPARAM) {
+  BOOL sync = (GetStyle() & MFS_SYNCACTIVE) != 0;
+  if (sync && (wParam & (FS_ACTIVATE | FS_DEACTIVATE))) {
+    BOOL active = (wParam & FS_ACTIVATE) != 0;
+    if (active != m_bActive) {
+      m_bActive = active;
+      DefWindowProc(WM_NCACTIVATE, active, 0);
+    }
+  }
+  // FS_SYNCACTIVE asks whether this window keeps its owner's caption active.
+  return sync ? 1 : 0;
+}
+
+LRESULT CMiniFrameWnd::OnNcHitTest(CPoint) {
+  LRESULT hit = Default();
+  if (hit == HTSYSMENU && m_bBlockSysMenu) return HTCAPTION;
+  DWORD style = GetStyle();
+  if (hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+    if (style & MFS_MOVEFRAME) return HTCAPTION;
+    if (style & MFS_4THICKFRAME) {
+      switch (hit) {
+        case HTTOPLEFT:
+        case HTTOPRIGHT: return HTTOP;
+        case HTBOTTOMLEFT:
+        case HTBOTTOMRIGHT: return HTBOTTOM;
+        default: break;
+      }
+    }
+  }
+  return hit;
+}
+
+void CMiniFrameWnd::OnNcLButtonDown(UINT nHitTest, CPoint point) {
+  // With a blocked system menu the icon is part of the caption.
+  if (nHitTest == HTSYSMENU && m_bBlockSysMenu) {
+    DefWindowProc(WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+    return;
+  }
+  Default();
+}
+
+void CMiniFrameWnd::OnSysCommand(UINT nID, LPARAM lParam) {
+  if (m_bBlockSysMenu) {
+    UINT cmd = nID & 0xFFF0;
+    if ((cmd == SC_KEYMENU && lParam == u' ') || (cmd == SC_MOUSEMENU && (nID & 0x000F) == HTSYSMENU)) return;
+  }
+  Default();
+}
+
+void CMiniFrameWnd::OnGetMinMaxInfo(MINMAXINFO* lpMMI) {
+  Default();
+  // Small enough for a caption with its close button.
+  lpMMI->ptMinTrackSize.x = 2 * ::GetSystemMetrics(SM_CXFRAME) + 2 * ::GetSystemMetrics(SM_CXSMSIZE);
+  lpMMI->ptMinTrackSize.y = 2 * ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYSMCAPTION);
+}
+
+LRESULT CMiniFrameWnd::OnPopupSystemMenu(WPARAM, LPARAM) {
+  if (m_bBlockSysMenu) return 0;
+  return Default();
 }

@@ -230,8 +230,9 @@ void TrackSysButton(HWND hwnd, int hit) {
   if (cmd) SendMessage(hwnd, WM_SYSCOMMAND, cmd, MAKELPARAM(S().cursorPos.x, S().cursorPos.y));
 }
 
-// The window menu under the caption's left end; the choice comes back as WM_SYSCOMMAND.
-void ShowSystemMenu(HWND hwnd) {
+// The window menu under the caption's left end (or at a given screen point);
+// the choice comes back as WM_SYSCOMMAND.
+void ShowSystemMenu(HWND hwnd, const POINT* at = nullptr) {
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w) return;
   HMENU sys = GetSystemMenu(hwnd, FALSE);
@@ -245,7 +246,8 @@ void ShowSystemMenu(HWND hwnd) {
   RECT r = ScreenRect(w);
   int frame = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_DLGFRAME & ~WS_BORDER), 0, false).left;
   int caption = (w->exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
-  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, r.left + frame, r.top + frame + caption, hwnd, nullptr);
+  POINT pt = at ? *at : POINT{r.left + frame, r.top + frame + caption};
+  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, hwnd, nullptr);
 }
 
 LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
@@ -550,6 +552,12 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return ScrollBarNcMouse(w, WM_NCLBUTTONDOWN, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_SYSCOMMAND: return DefSysCommand(hwnd, wParam, lParam);
+    case WM_POPUPSYSTEMMENU:
+      if (w->style & WS_SYSMENU) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ShowSystemMenu(hwnd, &at);
+      }
+      return 0;
     case WM_KEYUP:
       if (wParam == VK_APPS) SendMessage(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), -1);
       return 0;
