@@ -124,6 +124,46 @@ class CDialogEx : public CDialog {
   DECLARE_MESSAGE_MAP()
 };
 
+// A page of a tabbed set of pages: a modeless child dialog that is told when
+// it becomes the shown page and when it stops being it. Enter and Escape
+// inside a page do not end it (the pages' owner decides).
+class CPropertyPage : public CDialog {
+  DECLARE_DYNAMIC(CPropertyPage)
+ public:
+  CPropertyPage() = default;
+  explicit CPropertyPage(UINT nIDTemplate, UINT nIDCaption = 0);
+  explicit CPropertyPage(LPCTSTR lpszTemplateName, UINT nIDCaption = 0);
+
+  // The page is being shown: TRUE to accept. The first time the controls
+  // are as OnInitDialog filled them; later the members are shown again.
+  virtual BOOL OnSetActive();
+  // The page is being left: the controls' values go back to the members;
+  // FALSE (validation failed, focus is on the field) keeps the page.
+  virtual BOOL OnKillActive();
+  void OnOK() override {}
+  void OnCancel() override {}
+
+  CString m_strCaption;  // the tab's text (nIDCaption), empty: the template's caption
+
+ protected:
+  BOOL m_bFirstSetActive = TRUE;
+
+  DECLARE_MESSAGE_MAP()
+};
+
+// ---- the "New" chooser ----------------------------------------------------------------------------
+class CDocTemplate;
+namespace pv {
+// Asks which kind of document File New makes: a modal "New" dialog listing
+// the templates' file-new names (templates without one are left out), in
+// the order given. With one such template it is answered without asking,
+// and with none the first template is. Null when the user cancels (or the
+// list is empty). The dialog is
+// made of the standard "ListBox", "Static" and "Button" controls.
+CDocTemplate* ChooseNewDocTemplate(const std::vector<CDocTemplate*>& templates, CWnd* pParentWnd);
+constexpr int kNewTypeList = 100;  // list box of the chooser
+}  // namespace pv
+
 // ---- dialog data exchange ----------------------------------------------------------------------
 class CDataExchange {
  public:

@@ -1,6 +1,7 @@
 // The dialog manager (windows from templates, keyboard navigation) and
 // CDialog/CDialogEx.
 #include <algorithm>
+#include <climits>
 #include <cwctype>
 #include <unordered_map>
 
@@ -10,6 +11,7 @@
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 IMPLEMENT_DYNAMIC(CDialogEx, CDialog)
+IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
 
 namespace {
 
@@ -506,11 +508,15 @@ INT_PTR CDialog::DoModal() {
     reenable = true;
   }
   m_bModal = TRUE;
-  m_nModalResult = -1;
+  // Not -1: OnInitDialog may end the dialog with -1 before it shows.
+  constexpr int kNotEnded = INT_MIN;
+  m_nModalResult = kNotEnded;
   t.style &= ~WS_VISIBLE;
   HWND h = pv::CreateDialogFromTemplate(t, hOwner, this, 0);
+  bool endedEarly = m_nModalResult != kNotEnded;  // EndDialog in OnInitDialog: it never shows
+  if (!endedEarly) m_nModalResult = -1;
   if (h) {
-    if (m_nModalResult == -1) {  // EndDialog in OnInitDialog ends it before it shows
+    if (!endedEarly) {
       ::ShowWindow(h, SW_SHOWNORMAL);
       RunModalLoop();
     }
@@ -537,6 +543,12 @@ void CDialog::EndDialog(int nResult) {
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
 
 BOOL CDialog::OnInitDialog() {
+  // Texts stored with the template first, so that the data exchange can
+  // select among them. Corrupt data ends the dialog (DoModal answers -1).
+  if (!ExecuteDlgInit(m_lpszTemplateName)) {
+    EndDialog(-1);
+    return FALSE;
+  }
   UpdateData(FALSE);
   return TRUE;
 }
@@ -574,6 +586,54 @@ BOOL CWnd::UpdateData(BOOL bSaveAndValidate) {
   }
   return FALSE;
 }
+
+BOOL CWnd::ExecuteDlgInit(LPCTSTR lpszResourceName) {
+  if (!lpszResourceName || !m_hWnd) return TRUE;
+  HINSTANCE module = AfxFindResourceHandle(lpszResourceName, RT_DLGINIT);
+  if (!module) return TRUE;
+  HRSRC res = ::FindResource(module, lpszResourceName, RT_DLGINIT);
+  if (!res) return TRUE;
+  const void* data = ::LockResource(::LoadResource(module, res));
+  return data ? ExecuteDlgInit(data, ::SizeofResource(module, res)) : FALSE;
+}
+
+BOOL CWnd::ExecuteDlgInit(const void* lpResource, DWORD dwSize) {
+  std::vector<pv::DialogInitEntry> entries;
+  if (!pv::DecodeDialogInitResource(lpResource, dwSize, &entries)) return FALSE;
+  for (const pv::DialogInitEntry& e : entries) {
+    // Only texts are added; a message of another kind would take its data
+    // as a pointer, so it is passed over.
+    if (e.message != LB_ADDSTRING && e.message != CB_ADDSTRING) continue;
+    HWND item = ::GetDlgItem(m_hWnd, e.controlId);
+    if (!item) continue;
+    LRESULT r = ::SendMessage(item, e.message, 0, reinterpret_cast<LPARAM>(e.text.c_str()));
+    if (r == LB_ERR || r == LB_ERRSPACE) return FALSE;  // the same values for combo boxes
+  }
+  return TRUE;
+}
+
+// ---- CPropertyPage -------------------------------------------------------------------------------------
+BEGIN_MESSAGE_MAP(CPropertyPage, CDialog)
+END_MESSAGE_MAP()
+
+CPropertyPage::CPropertyPage(UINT nIDTemplate, UINT nIDCaption) : CDialog(nIDTemplate) {
+  if (nIDCaption) m_strCaption.LoadString(nIDCaption);
+}
+CPropertyPage::CPropertyPage(LPCTSTR lpszTemplateName, UINT nIDCaption) : CDialog(lpszTemplateName) {
+  if (nIDCaption) m_strCaption.LoadString(nIDCaption);
+}
+
+BOOL CPropertyPage::OnSetActive() {
+  // The controls were filled when the page was made; later activations
+  // show the members again, which may have changed meanwhile.
+  if (m_bFirstSetActive)
+    m_bFirstSetActive = FALSE;
+  else if (m_hWnd)
+    UpdateData(FALSE);
+  return TRUE;
+}
+
+BOOL CPropertyPage::OnKillActive() { return m_hWnd ? UpdateData(TRUE) : TRUE; }
 
 // ---- CDialogEx -----------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CDialogEx, CDialog)

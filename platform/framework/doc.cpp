@@ -1,4 +1,5 @@
 // Documents, views, form views, document templates and the document manager.
+#include "platform/framework/afxdlg.h"
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxstate.h"
 
@@ -290,6 +291,9 @@ BOOL CFormView::Create(LPCTSTR, LPCTSTR, DWORD dwStyle, const RECT& rect, CWnd* 
   CCreateContext* ctx = pContext;
   HWND h = pv::CreateDialogFromTemplate(t, HwndOf(pParentWnd), this, 0);
   if (!h) return FALSE;
+  // The texts stored with the template; corrupt data leaves the boxes
+  // empty rather than losing the view.
+  ExecuteDlgInit(m_lpszTemplateName);
   CRect full;
   GetWindowRect(&full);
   m_totalSize = CSize(full.Width(), full.Height());
@@ -689,9 +693,15 @@ void CDocManager::CloseAllDocuments(BOOL bEndSession) {
 
 void CDocManager::OnFileNew() {
   if (m_templateList.IsEmpty()) return;
-  // With several templates the original asks which; the first one serves
-  // until a caller needs the choice.
-  auto* t = static_cast<CDocTemplate*>(m_templateList.GetHead());
+  std::vector<CDocTemplate*> all;
+  POSITION pos = GetFirstDocTemplatePosition();
+  while (pos) all.push_back(GetNextDocTemplate(pos));
+  CDocTemplate* t = all.front();
+  if (all.size() > 1) {
+    // Several kinds of document: the user picks one by its file-new name.
+    t = pv::ChooseNewDocTemplate(all, AfxGetMainWnd());
+    if (!t) return;  // cancelled
+  }
   t->OpenDocumentFile(nullptr);
 }
 

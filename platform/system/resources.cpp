@@ -7,6 +7,7 @@
 #include <set>
 
 #include "platform/base/cstring.h"
+#include "platform/base/utf.h"
 #include "platform/system/locale.h"
 #include "platform/system/modules.h"
 #include "platform/system/sysutil.h"
@@ -515,6 +516,55 @@ bool DecodeToolBarResource(const void* data, DWORD size, ToolBarTemplate* out) {
   if (!r.ok) return false;
   *out = std::move(t);
   return true;
+}
+
+namespace {
+// The list- and combo-box add-string messages, and their older numbers.
+constexpr WORD kLbAddString = 0x0180;
+constexpr WORD kCbAddString = 0x0143;
+constexpr WORD kOldLbAddString = 0x0401;
+constexpr WORD kOldCbAddString = 0x0403;
+}  // namespace
+
+bool DecodeDialogInitResource(const void* data, DWORD size, std::vector<DialogInitEntry>* out) {
+  if (!data && size) return false;
+  const BYTE* begin = static_cast<const BYTE*>(data);
+  Reader r{begin, begin + size};
+  std::vector<DialogInitEntry> entries;
+  while (r.p != r.end) {
+    DialogInitEntry e;
+    e.controlId = r.Get<WORD>();
+    if (!r.ok) return false;
+    if (e.controlId == 0) break;
+    e.message = r.Get<WORD>();
+    DWORD length = r.Get<DWORD>();
+    if (!r.ok || static_cast<std::size_t>(r.end - r.p) < length) return false;
+    if (e.message == kOldLbAddString) e.message = kLbAddString;
+    if (e.message == kOldCbAddString) e.message = kCbAddString;
+    // The text stops at its zero (a text stored without one ends with its record).
+    std::string_view raw(reinterpret_cast<const char*>(r.p), length);
+    raw = raw.substr(0, raw.find('\0'));
+    if (!AppendUtf8ToUtf16(e.text, raw)) return false;
+    r.p += length;
+    entries.push_back(std::move(e));
+  }
+  *out = std::move(entries);
+  return true;
+}
+
+std::vector<BYTE> EncodeDialogInitResource(const std::vector<DialogInitEntry>& entries) {
+  Writer w;
+  for (const DialogInitEntry& e : entries) {
+    if (e.controlId == 0) continue;  // 0 would end the list
+    std::string text = Utf16ToUtf8(e.text);
+    w.Put<WORD>(e.controlId);
+    w.Put<WORD>(e.message);
+    w.Put<DWORD>(static_cast<DWORD>(text.size() + 1));
+    w.b.insert(w.b.end(), text.begin(), text.end());
+    w.b.push_back(0);
+  }
+  w.Put<WORD>(0);
+  return w.b;
 }
 
 }  // namespace pv

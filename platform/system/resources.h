@@ -34,6 +34,7 @@
 #define RT_ANIICON MAKEINTRESOURCE(22)
 #define RT_HTML MAKEINTRESOURCE(23)
 #define RT_MANIFEST MAKEINTRESOURCE(24)
+#define RT_DLGINIT MAKEINTRESOURCE(240)
 #define RT_TOOLBAR MAKEINTRESOURCE(241)
 
 using ENUMRESTYPEPROCW = BOOL (*)(HMODULE module, LPWSTR type, LONG_PTR param);
@@ -181,5 +182,21 @@ struct ToolBarTemplate {
   std::vector<WORD> ids;  // 0 = separator
 };
 bool DecodeToolBarResource(const void* data, DWORD size, ToolBarTemplate* out);
+
+// Dialog initialisation data (RT_DLGINIT, stored under the dialog's name):
+// texts added to the dialog's list and combo boxes when it is created.
+// Records of `WORD control id, WORD message, DWORD length, BYTE data[length]`
+// (the text in UTF-8 with its terminating zero), ended by a control id of 0.
+// The message is LB_ADDSTRING or CB_ADDSTRING; the older numbers 0x0401 and
+// 0x0403 for them are read as those.
+struct DialogInitEntry {
+  WORD controlId = 0;
+  WORD message = 0;
+  std::u16string text;
+};
+// Refuses a blob cut short, a record running past the end, or a text that
+// is not UTF-8. The end of the data also ends the list.
+bool DecodeDialogInitResource(const void* data, DWORD size, std::vector<DialogInitEntry>* out);
+std::vector<BYTE> EncodeDialogInitResource(const std::vector<DialogInitEntry>& entries);
 
 }  // namespace pv

@@ -81,7 +81,10 @@ for _n in range(10):
     BUILTIN_SYMBOLS["VK_NUMPAD%d" % _n] = 0x60 + _n
 
 RT = {"cursor": 1, "bitmap": 2, "icon": 3, "menu": 4, "dialog": 5, "string": 6, "accelerator": 9,
-      "rcdata": 10, "group_cursor": 12, "group_icon": 14, "html": 23, "toolbar": 241}
+      "rcdata": 10, "group_cursor": 12, "group_icon": 14, "html": 23, "dlginit": 240, "toolbar": 241}
+
+# Dialog initialisation data: the message that adds a text, by control class.
+ADD_STRING = {"listbox": 0x0180, "combobox": 0x0143}
 
 MENU_FLAGS = {"grayed": 0x0001, "inactive": 0x0002, "disabled": 0x0002, "checked": 0x0008,
               "menubarbreak": 0x0020, "menubreak": 0x0040, "ownerdraw": 0x0100, "default": 0x1000,
@@ -504,8 +507,10 @@ class Compiler:
             rect = [c.signed("x"), c.signed("y"), c.signed("width"), c.signed("height")]
             c.end()
             body, after = self.block(lines, i, path, "dialog")
-            self.add(Resource(RT["dialog"], name, self.language, data=self.dialog(lines, body, path, rect),
-                              where=c.where))
+            data, init = self.dialog(lines, body, path, rect)
+            self.add(Resource(RT["dialog"], name, self.language, data=data, where=c.where))
+            if init:
+                self.add(Resource(RT["dlginit"], name, self.language, data=init, where=c.where))
             return after
         if keyword == "toolbar":
             name = c.name()
@@ -643,6 +648,7 @@ class Compiler:
         cls = ""
         font = None
         items = []
+        init_lines = []  # (cursor, control id, texts); checked once every control is known
         for j in body:
             c = self.cursor(lines, j, path)
             word = c.next()
@@ -685,9 +691,37 @@ class Compiler:
                 st = c.style(WS_CHILD | WS_VISIBLE | base) if c.more() else (WS_CHILD | WS_VISIBLE | base)
                 ex = c.style(0) if c.more() else 0
                 items.append((st, ex, coords, ident, klass, text))
+            elif kw == "items":
+                ident = c.expression()
+                texts = []
+                while c.more():
+                    texts.append(c.string("an item's text"))
+                if not texts:
+                    c.error("'items' needs at least one text")
+                init_lines.append((c, ident, texts))
             else:
                 c.error("unknown dialog line %r" % word.text)
             c.end()
+        init = b""
+        for c, ident, texts in init_lines:
+            klass = [it[4] for it in items if it[3] == ident]
+            if not klass:
+                c.error("'items' names control %d, which the dialog does not have" % ident)
+            message = ADD_STRING.get(klass[0].lower())
+            if message is None:
+                c.error("'items' fill only list boxes and combo boxes (control %d is of class %s)" % (ident, klass[0]))
+            if not 0 < ident <= 0xFFFF:
+                c.error("'items' need a control id of 1..65535")
+            for text in texts:
+                try:
+                    raw = text.encode("utf-8")
+                except UnicodeEncodeError:
+                    c.error("an item's text holds a lone surrogate, which UTF-8 cannot store")
+                if b"\0" in raw:
+                    c.error("an item's text cannot hold a zero character")
+                init += struct.pack("<HHI", ident, message, len(raw) + 1) + raw + b"\0"
+        if init:
+            init += struct.pack("<H", 0)
         if style is None:
             style = WS_POPUP | 0x00800000 | WS_SYSMENU
         if caption:
@@ -703,7 +737,7 @@ class Compiler:
         for st, ex, coords, ident, klass, text in items:
             out += struct.pack("<IIhhhhI", st, ex, coords[0], coords[1], coords[2], coords[3], ident)
             out += wstr(klass) + wstr(text) + struct.pack("<H", 0)
-        return out[:4] + struct.pack("<I", len(out)) + out[8:]
+        return out[:4] + struct.pack("<I", len(out)) + out[8:], init
 
     def control_text(self, c):
         t = c.next("the control's text")
