@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/base/com.h"
+
 IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
 
 namespace {
@@ -11,7 +13,45 @@ pv::WaitCursorHook g_waitCursorHook = nullptr;
 
 const AFX_MSGMAP_ENTRY kRootEntries[] = {{0, 0, 0, 0, nullptr, nullptr}};
 const AFX_MSGMAP kRootMap = {nullptr, &kRootEntries[0]};
+
+const AFX_INTERFACEMAP_ENTRY kRootInterfaceEntries[] = {{nullptr, nullptr}};
+const AFX_INTERFACEMAP kRootInterfaceMap = {nullptr, &kRootInterfaceEntries[0]};
 }  // namespace
+
+// The automation part: a dispatch interface without members whose IUnknown
+// is the object's.
+class CCmdTarget::XDispatch final : public IDispatch {
+ public:
+  explicit XDispatch(CCmdTarget* outer) : m_pOuter(outer) {}
+  ~XDispatch() override = default;
+  STDMETHOD(QueryInterface)(REFIID riid, void** object) override {
+    return m_pOuter->ExternalQueryInterface(&riid, object);
+  }
+  STDMETHOD_(ULONG, AddRef)() override { return m_pOuter->ExternalAddRef(); }
+  STDMETHOD_(ULONG, Release)() override { return m_pOuter->ExternalRelease(); }
+  STDMETHOD(GetTypeInfoCount)(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo** info) override {
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+  }
+  STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) override {
+    if (ids)
+      for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+  STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return DISP_E_MEMBERNOTFOUND;
+  }
+
+ private:
+  CCmdTarget* m_pOuter;
+};
+
+CCmdTarget::~CCmdTarget() { delete m_pDispatch; }
 
 DWORD CCmdTarget::InternalAddRef() {
   std::atomic_ref<LONG> ref(m_dwRef);
@@ -31,6 +71,49 @@ DWORD CCmdTarget::InternalRelease() {
 }
 
 void CCmdTarget::OnFinalRelease() { delete this; }
+
+// ---- interfaces -----------------------------------------------------------------------------------
+
+const AFX_INTERFACEMAP* CCmdTarget::GetThisInterfaceMap() { return &kRootInterfaceMap; }
+const AFX_INTERFACEMAP* CCmdTarget::GetInterfaceMap() const { return &kRootInterfaceMap; }
+
+IUnknown* CCmdTarget::GetInterface(const GUID* iid) {
+  if (!iid) return nullptr;
+  const bool unknown = *iid == IID_IUnknown;
+  for (const AFX_INTERFACEMAP* map = GetInterfaceMap(); map;
+       map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+    for (const AFX_INTERFACEMAP_ENTRY* e = map->pEntries; e->pfnPart; ++e) {
+      // Interfaces derive singly from IUnknown, so a part's interface
+      // pointer is also its IUnknown pointer.
+      if (unknown || *e->piid == *iid) return static_cast<IUnknown*>(e->pfnPart(this));
+    }
+  }
+  if (m_pDispatch && (unknown || *iid == IID_IDispatch)) return m_pDispatch;
+  return nullptr;
+}
+
+HRESULT CCmdTarget::InternalQueryInterface(const GUID* iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (!iid) return E_POINTER;
+  IUnknown* part = GetInterface(iid);
+  if (!part) return E_NOINTERFACE;
+  ExternalAddRef();
+  *object = part;
+  return S_OK;
+}
+
+void CCmdTarget::EnableAutomation() {
+  if (!m_pDispatch) m_pDispatch = new XDispatch(this);
+}
+
+IDispatch* CCmdTarget::GetIDispatch(BOOL bAddRef) {
+  if (!m_pDispatch) return nullptr;
+  if (bAddRef) ExternalAddRef();
+  return m_pDispatch;
+}
+
+// ---- messages -------------------------------------------------------------------------------------
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() { return &kRootMap; }
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return &kRootMap; }

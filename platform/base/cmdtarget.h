@@ -6,6 +6,12 @@
 // released on any thread; the release that brings it to zero calls
 // OnFinalRelease, which deletes the object.
 //
+// COM clients reach the object through its interface map (see
+// platform/framework/afxcom.h): each entry names an interface id and the
+// nested part of the object that implements it; every part hands its
+// QueryInterface, AddRef and Release to the object, so all the interfaces
+// share one count and one identity.
+//
 // Commands reach member functions through the class's static message map
 // (see platform/framework/afxmsg.h for the macros and docs/framework.md for
 // the design): each entry holds the message, notification code and id range
@@ -17,6 +23,9 @@
 
 class CCmdTarget;
 struct NMHDR;
+struct GUID;
+struct IUnknown;
+struct IDispatch;
 
 // What a message-map entry's function receives. Window messages fill
 // message/wParam/lParam; commands and notifications fill nID and pExtra
@@ -57,6 +66,18 @@ struct AFX_NOTIFY {
   NMHDR* pNMHDR;
 };
 
+// One interface of a class: its id, and the function (generated for the
+// class by INTERFACE_PART) that finds the part in an object of the class.
+struct AFX_INTERFACEMAP_ENTRY {
+  const GUID* piid;
+  void* (*pfnPart)(CCmdTarget* object);  // null ends the table
+};
+
+struct AFX_INTERFACEMAP {
+  const AFX_INTERFACEMAP* (*pfnGetBaseMap)();  // null for the root
+  const AFX_INTERFACEMAP_ENTRY* pEntries;
+};
+
 // OnCmdMsg's nCode: a command, an update request, or MAKELONG(code, message)
 // for control notifications (message 0 or WM_COMMAND), WM_NOTIFY codes and
 // reflected messages (WM_REFLECT_BASE + WM_COMMAND / WM_NOTIFY).
@@ -68,15 +89,37 @@ class CCmdTarget : public CObject {
   DECLARE_DYNAMIC(CCmdTarget)
  public:
   CCmdTarget() noexcept = default;
-  ~CCmdTarget() override = default;
+  ~CCmdTarget() override;
 
   // Both answer the new count. Releasing an object whose count is already
   // zero does nothing and answers 0.
   DWORD InternalAddRef();
   DWORD InternalRelease();
-  // The references COM clients hold; the same count as the internal ones.
+  // The references COM clients hold; the same count as the internal ones
+  // (objects are never aggregated here).
   DWORD ExternalAddRef() { return InternalAddRef(); }
   DWORD ExternalRelease() { return InternalRelease(); }
+
+  // QueryInterface of every part: the interface `iid` names in the map, with
+  // one reference added to the object. S_OK, E_NOINTERFACE (and *object
+  // null), or E_POINTER for a null argument.
+  HRESULT InternalQueryInterface(const GUID* iid, void** object);
+  HRESULT ExternalQueryInterface(const GUID* iid, void** object) { return InternalQueryInterface(iid, object); }
+
+  // The part answering `iid`, without a reference, or null. IUnknown is the
+  // first interface of the most derived map that has one (so it is the same
+  // pointer whichever part is asked); IDispatch, when no map entry names it,
+  // is the automation part once EnableAutomation was called.
+  IUnknown* GetInterface(const GUID* iid);
+
+  // Gives the object a dispatch interface (no late-bound members: it answers
+  // no names and invokes nothing) that shares the object's count, so the
+  // object can be handed out where an IDispatch is expected.
+  void EnableAutomation();
+  BOOL IsAutomationEnabled() const { return m_pDispatch != nullptr; }
+  // The dispatch interface (one reference added when bAddRef), or null when
+  // automation is not enabled.
+  IDispatch* GetIDispatch(BOOL bAddRef);
 
   // Called once when the last reference goes; deletes the object.
   virtual void OnFinalRelease();
@@ -100,6 +143,12 @@ class CCmdTarget : public CObject {
 
   static const AFX_MSGMAP* GetThisMessageMap();
   virtual const AFX_MSGMAP* GetMessageMap() const;
+  static const AFX_INTERFACEMAP* GetThisInterfaceMap();
+  virtual const AFX_INTERFACEMAP* GetInterfaceMap() const;
+
+ private:
+  class XDispatch;
+  XDispatch* m_pDispatch = nullptr;
 };
 
 namespace pv {

@@ -11,6 +11,7 @@
 //   afxframe.h frames, MDI, control bars
 //   afxdoc.h   documents, views, templates
 //   afxole.h   drag and drop
+//   afxcom.h   interface maps (COM interfaces of a command target)
 //   afxprint.h the print job's page state (CPrintInfo)
 #pragma once
 
@@ -22,6 +23,7 @@
 #include "platform/base/file.h"
 #include "platform/base/oledatetime.h"
 #include "platform/base/variant.h"
+#include "platform/framework/afxcom.h"
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxole.h"
 #include "platform/framework/afxprint.h"

@@ -102,10 +102,11 @@ LONG CTKAccessible::GetChildIndex(const VARIANT* child) {
 // ---- the interface part -------------------------------------------------------------------------
 
 STDMETHODIMP CTKAccessible::XAccessible::QueryInterface(REFIID riid, void** object) {
+  if (CCmdTarget* target = m_pOwner->GetCmdTarget()) return target->ExternalQueryInterface(&riid, object);
+  // No owner to ask (the bare base): the part answers for itself, uncounted.
   if (!object) return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
     *object = static_cast<IAccessible*>(this);
-    AddRef();
     return S_OK;
   }
   *object = nullptr;

@@ -2,6 +2,14 @@
 // part whose methods forward to virtual operations of the owner, the three
 // system calls accessibility needs (looked up by name on first use), and the
 // conversion of child-id VARIANTs to integers.
+//
+// The part's IUnknown is the command target's (GetCmdTarget): it counts on
+// that object and answers from its interface map, where a derived class
+// lists the part:
+//
+//   BEGIN_INTERFACE_MAP(CNoteBar, CWnd)
+//     INTERFACE_PART(CNoteBar, IID_IAccessible, Accessible)
+//   END_INTERFACE_MAP()
 #pragma once
 
 #include "platform/base/bstr.h"
@@ -62,6 +70,7 @@ class CTKAccessible {
 
   class XAccessible : public IAccessible {
    public:
+    using Interface = IAccessible;  // as INTERFACE_PART lists it
     explicit XAccessible(CTKAccessible* owner) : m_pOwner(owner) {}
     STDMETHOD(QueryInterface)(REFIID riid, void** object) override;
     STDMETHOD_(ULONG, AddRef)() override;

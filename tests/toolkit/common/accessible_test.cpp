@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/cmdtarget.h"
+#include "platform/framework/afxcom.h"
 #include "platform/system/modules.h"
 #include "platform/window/test_input.h"
 #include "toolkit/common/accessible.h"
@@ -70,18 +71,24 @@ TEST(Accessible, GetChildIndexReadsIntegersAndReferences) {
   EXPECT_EQ(CTKAccessible::GetChildIndex(nullptr), -1);
 }
 
-// An owner that answers names and shares a command target's count.
-class NamedItem : public CTKAccessible {
+// An owner that answers names; its command target lists the part under
+// IAccessible and IDispatch.
+class NamedItem : public CCmdTarget, public CTKAccessible {
  public:
   HRESULT GetAccessibleName(VARIANT child, BSTR* name) override {
     lastChild = GetChildIndex(&child);
     *name = SysAllocString(u"Item");
     return S_OK;
   }
-  CCmdTarget* GetCmdTarget() override { return &target; }
-  CCmdTarget target;
+  CCmdTarget* GetCmdTarget() override { return this; }
   LONG lastChild = -100;
+  DECLARE_INTERFACE_MAP()
 };
+
+BEGIN_INTERFACE_MAP(NamedItem, CCmdTarget)
+  INTERFACE_PART(NamedItem, IID_IAccessible, Accessible)
+  INTERFACE_PART(NamedItem, IID_IDispatch, Accessible)
+END_INTERFACE_MAP()
 
 TEST(Accessible, TheInterfaceForwardsToTheOwnerAndSharesItsCount) {
   NamedItem item;
@@ -111,16 +118,87 @@ TEST(Accessible, TheInterfaceForwardsToTheOwnerAndSharesItsCount) {
   EXPECT_EQ(acc->GetTypeInfoCount(&typeInfoCount), E_NOTIMPL);
 
   void* out = nullptr;
-  LONG before = item.target.m_dwRef;
+  LONG before = item.m_dwRef;
   EXPECT_EQ(acc->QueryInterface(IID_IAccessible, &out), S_OK);
   EXPECT_EQ(out, static_cast<void*>(acc));
-  EXPECT_EQ(item.target.m_dwRef, before + 1);
+  EXPECT_EQ(item.m_dwRef, before + 1);
   EXPECT_EQ(acc->Release(), static_cast<ULONG>(before));
   EXPECT_EQ(acc->QueryInterface(IID_IDispatch, &out), S_OK);
   acc->Release();
   const IID other = pv::MakeGuid("12345678-0000-0000-0000-000000000000");
   EXPECT_EQ(acc->QueryInterface(other, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);
+}
+
+// A window-like owner on the heap: automation gives it a dispatch interface,
+// its map lists the accessible part, and it counts its deletions.
+int g_ownersDeleted = 0;
+
+class AccessibleOwner : public CCmdTarget, public CTKAccessible {
+ public:
+  AccessibleOwner() { EnableAutomation(); }
+  ~AccessibleOwner() override { ++g_ownersDeleted; }
+  CCmdTarget* GetCmdTarget() override { return this; }
+  DECLARE_INTERFACE_MAP()
+};
+
+BEGIN_INTERFACE_MAP(AccessibleOwner, CCmdTarget)
+  INTERFACE_PART(AccessibleOwner, IID_IAccessible, Accessible)
+END_INTERFACE_MAP()
+
+// Shares the count but lists no accessible part.
+class UnlistedOwner : public CCmdTarget, public CTKAccessible {
+ public:
+  CCmdTarget* GetCmdTarget() override { return this; }
+};
+
+TEST(Accessible, ThePartAnswersThroughItsOwnersInterfaceMap) {
+  g_ownersDeleted = 0;
+  auto* owner = new AccessibleOwner;
+  IAccessible* acc = owner->GetAccessibleInterface();
+
+  // The owner's dispatch interface (what a parent or child query hands out)
+  // leads to the accessible part and back.
+  IDispatch* dispatch = nullptr;
+  ASSERT_EQ(acc->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)), S_OK);
+  EXPECT_EQ(dispatch, owner->GetIDispatch(FALSE));
+  IAccessible* again = nullptr;
+  ASSERT_EQ(dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&again)), S_OK);
+  EXPECT_EQ(again, acc);
+  IUnknown* unknownFromPart = nullptr;
+  IUnknown* unknownFromDispatch = nullptr;
+  acc->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknownFromPart));
+  dispatch->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknownFromDispatch));
+  EXPECT_NE(unknownFromPart, nullptr);
+  EXPECT_EQ(unknownFromPart, unknownFromDispatch);
+  EXPECT_EQ(owner->GetInterface(&IID_IAccessible), static_cast<IUnknown*>(acc));
+
+  // Every reference is the owner's: it outlives its creator's release and is
+  // freed once, by the last interface released.
+  EXPECT_EQ(owner->m_dwRef, 5);
+  owner->InternalRelease();
+  unknownFromPart->Release();
+  unknownFromDispatch->Release();
+  again->Release();
+  EXPECT_EQ(g_ownersDeleted, 0);
+  EXPECT_EQ(dispatch->Release(), 0u);
+  EXPECT_EQ(g_ownersDeleted, 1);
+
+  // An owner whose map does not list the part: the part does not answer for
+  // itself either, and takes no reference.
+  UnlistedOwner unlisted;
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(unlisted.GetAccessibleInterface()->QueryInterface(IID_IAccessible, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(unlisted.m_dwRef, 1);
+
+  // The bare base has no owner: it answers for itself, without a count.
+  CTKAccessible bare;
+  IAccessible* bareAcc = bare.GetAccessibleInterface();
+  EXPECT_EQ(bareAcc->QueryInterface(IID_IDispatch, &out), S_OK);
+  EXPECT_EQ(out, static_cast<void*>(bareAcc));
+  EXPECT_EQ(bareAcc->AddRef(), 1u);
+  EXPECT_EQ(bareAcc->Release(), 1u);
 }
 
 int g_fakeNotifyCalls = 0;
