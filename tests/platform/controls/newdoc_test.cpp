@@ -89,6 +89,19 @@ TEST_F(NewDocumentTest, TheUserPicksAKindByItsFileNewName) {
   }
 }
 
+TEST_F(NewDocumentTest, ADoubleClickOnAKindOpensIt) {
+  // While the chooser is up, a double-click on its third row is queued.
+  dlgtest::Action() = [] {
+    HWND list = ::GetFocus();
+    RECT row{};
+    ASSERT_NE(LB_ERR, ::SendMessage(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row)));
+    POINT at{(row.left + row.right) / 2, (row.top + row.bottom) / 2};
+    ::ClientToScreen(list, &at);
+    pv::test::DoubleClick(at.x, at.y);
+  };
+  EXPECT_EQ((std::vector<int>{2}), FileNew(kFour, {dlgtest::Act()}));
+}
+
 TEST_F(NewDocumentTest, NothingToChooseOpensWithoutAsking) {
   struct Case {
     const char* name;
