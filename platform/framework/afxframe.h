@@ -60,10 +60,6 @@ struct CCreateContext {
 #define LM_LENGTHY 0x20   // nLength is a height, else a width
 #define LM_COMMIT 0x40    // remember the size (as the MRU width)
 
-// Asked of a frame's top-level windows by BeginModalState: nonzero keeps the
-// window enabled while a modal window is up.
-#define WM_DISABLEMODAL 0x036C
-
 // CWnd::m_nFlags bits of frames.
 #define WF_MODALDISABLE 0x0400  // the frame's modal state began with its own disabling
 #define WF_STAYDISABLED 0x0800  // the frame stays disabled whatever enables it
