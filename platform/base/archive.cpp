@@ -10,7 +10,9 @@
 #include "platform/base/collections.h"
 #include "platform/base/exceptions.h"
 #include "platform/base/file.h"
+#include "platform/base/oledatetime.h"
 #include "platform/base/utf.h"
+#include "platform/base/variant.h"
 
 static_assert(std::endian::native == std::endian::little, "stored forms are little-endian");
 
@@ -517,4 +519,90 @@ void SerializeElements<CObject*>(CArchive& ar, CObject** elements, INT_PTR count
     else
       ar >> elements[i];
   }
+}
+
+// ---- Automation values --------------------------------------------------------------------------
+CArchive& operator<<(CArchive& ar, const VARIANT& value) {
+  VARIANT v;
+  VariantInit(&v);
+  if (FAILED(VariantCopyInd(&v, &value))) AfxThrowArchiveException(CArchiveException::genericException);
+  WORD vt = V_VT(&v);
+  bool ok = true;
+  // The whole value is checked before a byte is written, so an unstorable
+  // value leaves the archive as it was.
+  switch (vt) {
+    case VT_EMPTY: case VT_NULL: ar << vt; break;
+    case VT_I1: case VT_UI1: ar << vt << V_UI1(&v); break;
+    case VT_I2: case VT_UI2: case VT_BOOL: ar << vt << V_UI2(&v); break;
+    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: ar << vt << V_UI4(&v); break;
+    case VT_R4: ar << vt << V_R4(&v); break;
+    case VT_R8: case VT_DATE: ar << vt << V_R8(&v); break;
+    case VT_CY: case VT_I8: case VT_UI8: ar << vt << V_UI8(&v); break;
+    case VT_BSTR:
+      ar << vt << CString(V_BSTR(&v) ? V_BSTR(&v) : u"", V_BSTR(&v) ? static_cast<int>(SysStringLen(V_BSTR(&v))) : 0);
+      break;
+    case VT_DECIMAL: {
+      const DECIMAL& d = V_DECIMAL(&v);
+      ar << vt << d.scale << d.sign << static_cast<DWORD>(d.Hi32) << static_cast<ULONGLONG>(d.Lo64);
+      break;
+    }
+    default: ok = false;
+  }
+  VariantClear(&v);
+  if (!ok) AfxThrowArchiveException(CArchiveException::genericException);
+  return ar;
+}
+
+CArchive& operator>>(CArchive& ar, VARIANT& value) {
+  WORD vt = 0;
+  ar >> vt;
+  VARIANT v;
+  VariantInit(&v);
+  switch (vt) {
+    case VT_EMPTY: case VT_NULL: break;
+    case VT_I1: case VT_UI1: ar >> V_UI1(&v); break;
+    case VT_I2: case VT_UI2: case VT_BOOL: ar >> V_UI2(&v); break;
+    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: ar >> V_UI4(&v); break;
+    case VT_R4: ar >> V_R4(&v); break;
+    case VT_R8: case VT_DATE: ar >> V_R8(&v); break;
+    case VT_CY: case VT_I8: case VT_UI8: ar >> V_UI8(&v); break;
+    case VT_BSTR: {
+      CString s;
+      ar >> s;
+      V_BSTR(&v) = SysAllocStringLen(s.GetString(), static_cast<UINT>(s.GetLength()));
+      if (!V_BSTR(&v)) AfxThrowMemoryException();
+      break;
+    }
+    case VT_DECIMAL: {
+      BYTE scale = 0, sign = 0;
+      DWORD hi = 0;
+      ULONGLONG lo = 0;
+      ar >> scale >> sign >> hi >> lo;
+      V_DECIMAL(&v).scale = scale;
+      V_DECIMAL(&v).sign = sign;
+      V_DECIMAL(&v).Hi32 = hi;
+      V_DECIMAL(&v).Lo64 = lo;
+      break;
+    }
+    default: AfxThrowArchiveException(CArchiveException::genericException);
+  }
+  V_VT(&v) = vt;
+  VariantClear(&value);
+  value = v;
+  return ar;
+}
+
+CArchive& operator<<(CArchive& ar, const COleDateTime& value) {
+  return ar << static_cast<LONG>(value.m_status) << value.m_dt;
+}
+
+CArchive& operator>>(CArchive& ar, COleDateTime& value) {
+  LONG status = 0;
+  double dt = 0;
+  ar >> status >> dt;
+  value.m_dt = dt;
+  value.m_status = status >= COleDateTime::error && status <= COleDateTime::null
+                       ? static_cast<COleDateTime::DateTimeStatus>(status)
+                       : COleDateTime::invalid;
+  return ar;
 }

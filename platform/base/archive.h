@@ -205,3 +205,24 @@ class CArchive {
   UINT m_nReadDepth = 0;
   std::unique_ptr<ObjectMaps> m_pMaps;
 };
+
+// The archive forms of the Automation values (platform/base/variant.h,
+// oledatetime.h):
+// - VARIANT (and COleVariant): WORD type, then the value: nothing for
+//   VT_EMPTY/VT_NULL; 1 byte for VT_I1/VT_UI1; 2 for VT_I2/VT_UI2/VT_BOOL;
+//   4 for VT_I4/VT_UI4/VT_INT/VT_UINT/VT_ERROR and VT_R4; 8 for VT_R8/
+//   VT_DATE and VT_CY/VT_I8/VT_UI8; a string (above) for VT_BSTR; BYTE
+//   scale, BYTE sign, DWORD high and 64-bit low part for VT_DECIMAL. A
+//   VT_BYREF value is stored as the value it refers to. Other types
+//   (interfaces, arrays) have no stored form: storing or loading one raises
+//   CArchiveException (genericException) and writes or changes nothing.
+//   Loading replaces (clears) the target only once the whole value is read.
+// - COleDateTime: its status as a 4-byte integer, then its value as a
+//   double. A stored status that is none of error, valid, invalid and null
+//   loads as invalid.
+struct VARIANT;
+class COleDateTime;
+CArchive& operator<<(CArchive& ar, const VARIANT& value);
+CArchive& operator>>(CArchive& ar, VARIANT& value);
+CArchive& operator<<(CArchive& ar, const COleDateTime& value);
+CArchive& operator>>(CArchive& ar, COleDateTime& value);

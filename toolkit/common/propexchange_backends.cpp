@@ -69,72 +69,6 @@ struct ArchivePeek : CArchive {
   }
 };
 
-// The archive form of a VARIANT: its type word, then the value (strings in
-// the archive's string form).
-void StoreVariant(CArchive& ar, const VARIANT* source) {
-  VARIANT v;
-  VariantInit(&v);
-  if (FAILED(VariantCopyInd(&v, source))) ThrowArchive(CArchiveException::genericException);
-  WORD vt = V_VT(&v);
-  bool ok = true;
-  switch (vt) {
-    case VT_EMPTY: case VT_NULL: ar << vt; break;
-    case VT_I1: case VT_UI1: ar << vt << V_UI1(&v); break;
-    case VT_I2: case VT_UI2: case VT_BOOL: ar << vt << V_UI2(&v); break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: ar << vt << V_UI4(&v); break;
-    case VT_R4: ar << vt << V_R4(&v); break;
-    case VT_R8: case VT_DATE: ar << vt << V_R8(&v); break;
-    case VT_CY: case VT_I8: case VT_UI8: ar << vt << V_UI8(&v); break;
-    case VT_BSTR: ar << vt << CString(V_BSTR(&v) ? V_BSTR(&v) : u""); break;
-    case VT_DECIMAL: {
-      const DECIMAL& d = V_DECIMAL(&v);
-      ar << vt << d.scale << d.sign << static_cast<DWORD>(d.Hi32) << static_cast<ULONGLONG>(d.Lo64);
-      break;
-    }
-    default: ok = false;  // interfaces and arrays have no stored form
-  }
-  VariantClear(&v);
-  if (!ok) ThrowArchive(CArchiveException::genericException);
-}
-
-void LoadVariant(CArchive& ar, VARIANT* target) {
-  WORD vt = 0;
-  ar >> vt;
-  VARIANT v;
-  VariantInit(&v);
-  switch (vt) {
-    case VT_EMPTY: case VT_NULL: break;
-    case VT_I1: case VT_UI1: ar >> V_UI1(&v); break;
-    case VT_I2: case VT_UI2: case VT_BOOL: ar >> V_UI2(&v); break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: ar >> V_UI4(&v); break;
-    case VT_R4: ar >> V_R4(&v); break;
-    case VT_R8: case VT_DATE: ar >> V_R8(&v); break;
-    case VT_CY: case VT_I8: case VT_UI8: ar >> V_UI8(&v); break;
-    case VT_BSTR: {
-      CString s;
-      ar >> s;
-      V_BSTR(&v) = SysAllocStringLen(s.GetString(), static_cast<UINT>(s.GetLength()));
-      if (!V_BSTR(&v)) AfxThrowMemoryException();
-      break;
-    }
-    case VT_DECIMAL: {
-      BYTE scale = 0, sign = 0;
-      DWORD hi = 0;
-      ULONGLONG lo = 0;
-      ar >> scale >> sign >> hi >> lo;
-      V_DECIMAL(&v).scale = scale;
-      V_DECIMAL(&v).sign = sign;
-      V_DECIMAL(&v).Hi32 = hi;
-      V_DECIMAL(&v).Lo64 = lo;
-      break;
-    }
-    default: ThrowArchive(CArchiveException::genericException);
-  }
-  V_VT(&v) = vt;
-  VariantClear(target);
-  *target = v;
-}
-
 }  // namespace
 
 // ---- archive ----------------------------------------------------------------------------------
@@ -173,23 +107,13 @@ BOOL CTKPropExchangeArchive::ExchangeProp(LPCTSTR, unsigned short type, void* va
       else ar << words[0] << words[1];
       break;
     }
-    case VT_DATE: {
-      COleDateTime* date = static_cast<COleDateTime*>(value);
-      if (m_bLoading) {
-        DWORD status = 0;
-        double dt = 0;
-        ar >> status >> dt;
-        date->m_dt = dt;
-        date->m_status = status <= COleDateTime::null ? static_cast<COleDateTime::DateTimeStatus>(status)
-                                                      : COleDateTime::invalid;
-      } else {
-        ar << static_cast<DWORD>(date->m_status) << date->m_dt;
-      }
+    case VT_DATE:
+      if (m_bLoading) ar >> *static_cast<COleDateTime*>(value);
+      else ar << *static_cast<const COleDateTime*>(value);
       break;
-    }
     case VT_VARIANT:
-      if (m_bLoading) LoadVariant(ar, static_cast<VARIANT*>(value));
-      else StoreVariant(ar, static_cast<const VARIANT*>(value));
+      if (m_bLoading) ar >> *static_cast<VARIANT*>(value);
+      else ar << *static_cast<const VARIANT*>(value);
       break;
     case VT_TK_STRING:
       if (m_bLoading) ar >> *static_cast<CString*>(value);
