@@ -518,7 +518,8 @@ INT_PTR CDialog::DoModal() {
   if (h) {
     if (!endedEarly) {
       ::ShowWindow(h, SW_SHOWNORMAL);
-      RunModalLoop();
+      // The owner hears of idle time (WM_ENTERIDLE) unless the template says not to.
+      RunModalLoop((t.style & DS_NOIDLEMSG) ? MLF_NOIDLEMSG : 0);
     }
     if (::IsWindow(h)) ::SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

@@ -173,6 +173,31 @@ TEST_F(CWndExtrasTest, ModalLoopFlagsDecideWhoHearsOfIdleTimeAndWhenTheWindowSho
   }
 }
 
+TEST_F(CWndExtrasTest, ModalDialogsTellTheirOwnerOfIdleTimeUnlessTheTemplateSaysNot) {
+  constexpr UINT kPlain = 301, kQuiet = 302;
+  Resources res;
+  for (UINT id : {kPlain, kQuiet}) {
+    pv::DialogTemplate t;
+    t.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | (id == kQuiet ? DS_NOIDLEMSG : 0);
+    t.caption = u"Idle";
+    t.cx = 100;
+    t.cy = 40;
+    t.pointSize = 8;
+    t.faceName = u"MS Shell Dlg";
+    t.items.push_back({WS_VISIBLE | WS_TABSTOP | 0x01, 0, 7, 7, 50, 14, static_cast<UINT>(IDOK), u"Button", u"OK", {}});
+    res.Add(5, static_cast<WORD>(id), pv::EncodeDialogResource(t));
+  }
+  res.Register();
+  for (UINT id : {kPlain, kQuiet}) {
+    COwnerWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_POPUP | WS_VISIBLE, CRect(0, 0, 300, 300), nullptr, 0));
+    CDialog dlg(id, &owner);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);  // the queue runs dry
+    EXPECT_EQ(owner.idles.size(), id == kQuiet ? 0u : 1u) << id;
+    owner.DestroyWindow();
+  }
+}
+
 // ---- drag outlines ---------------------------------------------------------------------------------
 constexpr int kSide = 40;
 
