@@ -48,9 +48,9 @@ pv::DialogTemplate Boxes(DWORD extraStyle = 0) {
   t.pointSize = 8;
   t.faceName = u"MS Shell Dlg";
   DWORD child = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-  t.items.push_back({child | CBS_DROPDOWNLIST | WS_VSCROLL, 0, 7, 7, 100, 60, kKind, WC_COMBOBOX, u"", {}});
-  t.items.push_back({child | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL, 0, 7, 25, 100, 60, kSorted, WC_COMBOBOX, u"", {}});
-  t.items.push_back({child | LBS_NOTIFY | WS_BORDER, 0, 7, 45, 100, 40, kList, WC_LISTBOX, u"", {}});
+  t.items.push_back({static_cast<DWORD>(child | CBS_DROPDOWNLIST | WS_VSCROLL), 0, 7, 7, 100, 60, kKind, WC_COMBOBOX, u"", {}});
+  t.items.push_back({static_cast<DWORD>(child | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL), 0, 7, 25, 100, 60, kSorted, WC_COMBOBOX, u"", {}});
+  t.items.push_back({static_cast<DWORD>(child | LBS_NOTIFY | WS_BORDER), 0, 7, 45, 100, 40, kList, WC_LISTBOX, u"", {}});
   t.items.push_back({child | BS_DEFPUSHBUTTON, 0, 140, 7, 50, 14, IDOK, WC_BUTTON, u"OK", {}});
   return t;
 }

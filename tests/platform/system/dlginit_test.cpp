@@ -82,7 +82,9 @@ TEST(DialogInitData, DecoderReadsOlderNumbersAndRefusesDamage) {
     bool boundary = cut == 0 || cut == firstEnd || cut == blob.size() - 2;
     bool ok = pv::DecodeDialogInitResource(blob.data(), static_cast<DWORD>(cut), &out);
     EXPECT_EQ(boundary, ok) << cut;
-    if (ok) EXPECT_EQ(cut == 0 ? 0u : cut == firstEnd ? 1u : 2u, out.size()) << cut;
+    if (ok) {
+      EXPECT_EQ(cut == 0 ? 0u : cut == firstEnd ? 1u : 2u, out.size()) << cut;
+    }
   }
 
   struct Case {
@@ -114,7 +116,9 @@ TEST(DialogInitData, DecoderReadsOlderNumbersAndRefusesDamage) {
     out.clear();
     bool ok = pv::DecodeDialogInitResource(c.blob.data(), static_cast<DWORD>(c.blob.size()), &out);
     EXPECT_EQ(c.ok, ok);
-    if (ok) EXPECT_EQ(c.rows, Rows(out));
+    if (ok) {
+      EXPECT_EQ(c.rows, Rows(out));
+    }
   }
 }
 
