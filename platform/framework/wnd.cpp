@@ -956,8 +956,7 @@ CScrollBar* CWnd::ScrollBarFromHandle(HWND hWnd) {
   CWnd* w = FromHandlePermanent(hWnd);
   if (!w) return nullptr;
   // The controls live above this layer: the class is known by its name.
-  static const CRuntimeClass* scrollBarClass = CRuntimeClass::FromName("CScrollBar");
-  if (!scrollBarClass) scrollBarClass = CRuntimeClass::FromName("CScrollBar");
+  const CRuntimeClass* scrollBarClass = CRuntimeClass::FromName("CScrollBar");
   if (!scrollBarClass || !w->IsKindOf(scrollBarClass)) return nullptr;
   // CScrollBar derives from CWnd alone, so the object starts with its CWnd.
   return reinterpret_cast<CScrollBar*>(w);
