@@ -167,7 +167,9 @@ TEST_F(CWndExtrasTest, ModalLoopFlagsDecideWhoHearsOfIdleTimeAndWhenTheWindowSho
     }
     EXPECT_EQ(modal.kicks, c.kicks) << c.name;
     EXPECT_EQ(modal.IsWindowVisible() != FALSE, c.visibleAfter) << c.name;
-    if (c.visibleAfter && !c.kicks.empty()) EXPECT_TRUE(modal.visibleAtFirstKick) << c.name << ": shown before idle work";
+    if (c.visibleAfter && !c.kicks.empty()) {
+      EXPECT_TRUE(modal.visibleAtFirstKick) << c.name << ": shown before idle work";
+    }
     modal.DestroyWindow();
     owner.DestroyWindow();
   }
