@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive_bytes.h"
 #include "object_test_classes.h"
 #include "platform/base/collections.h"
 #include "platform/base/exceptions.h"
@@ -39,50 +40,8 @@ CTestNode::~CTestNode() {
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
+using namespace archivetest;
 
-Bytes Store(const std::function<void(CArchive&)>& write, int bufSize = 4096) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store, bufSize);
-    write(ar);
-    ar.Close();
-  }
-  ULONGLONG n = file.GetLength();
-  BYTE* data = file.Detach();
-  Bytes out(data, data + n);
-  free(data);
-  return out;
-}
-
-// Loads from a heap block of exactly the data's size, so that a read past
-// the end is caught by the address sanitizer.
-void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read, int bufSize = 4096) {
-  std::unique_ptr<BYTE[]> exact(new BYTE[bytes.size() ? bytes.size() : 1]);
-  if (!bytes.empty()) std::memcpy(exact.get(), bytes.data(), bytes.size());
-  CMemFile file(exact.get(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load, bufSize);
-  read(ar);
-}
-
-// The archive cause raised by f, -1 when nothing was raised, -2 for another exception.
-int ArchiveCause(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (CException* e) {
-    int cause = -2;
-    if (auto* ae = DYNAMIC_DOWNCAST(CArchiveException, e)) cause = ae->m_cause;
-    e->Delete();
-    return cause;
-  }
-  return -1;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
 Bytes Ascii(const char* s) { return Bytes(s, s + std::strlen(s)); }
 
 }  // namespace

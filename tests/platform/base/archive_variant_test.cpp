@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "archive_bytes.h"
 #include "platform/base/archive.h"
 #include "platform/base/bstr.h"
 #include "platform/base/exceptions.h"
@@ -15,48 +16,8 @@
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
+using namespace archivetest;
 
-Bytes Store(const std::function<void(CArchive&)>& write) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    write(ar);
-    ar.Close();
-  }
-  ULONGLONG n = file.GetLength();
-  BYTE* data = file.Detach();
-  Bytes out(data, data + n);
-  free(data);
-  return out;
-}
-
-// Loads from a block of exactly the data's size (reads past it are caught).
-void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read) {
-  std::unique_ptr<BYTE[]> exact(new BYTE[bytes.size() ? bytes.size() : 1]);
-  if (!bytes.empty()) std::memcpy(exact.get(), bytes.data(), bytes.size());
-  CMemFile file(exact.get(), static_cast<UINT>(bytes.size()));
-  CArchive ar(&file, CArchive::load);
-  read(ar);
-}
-
-int ArchiveCause(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (CException* e) {
-    int cause = -2;
-    if (auto* ae = DYNAMIC_DOWNCAST(CArchiveException, e)) cause = ae->m_cause;
-    e->Delete();
-    return cause;
-  }
-  return -1;
-}
-
-Bytes Cat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
-}
 template <class T>
 Bytes Raw(T v) {
   Bytes b(sizeof(T));
@@ -94,13 +55,13 @@ TEST(ArchiveVariant, EachTypeHasItsStoredFormAndComesBackEqual) {
       {"boolean", COleVariant(short(-1), VT_BOOL), {0x0B, 0x00, 0xFF, 0xFF}},
       {"long", COleVariant(0x01020304L), {0x03, 0x00, 0x04, 0x03, 0x02, 0x01}},
       {"error", COleVariant(5L, VT_ERROR), {0x0A, 0x00, 0x05, 0x00, 0x00, 0x00}},
-      {"float", COleVariant(1.5f), Cat({{0x04, 0x00}, Raw(1.5f)})},
-      {"double", COleVariant(-2.25), Cat({{0x05, 0x00}, Raw(-2.25)})},
-      {"date", COleVariant(40000.5, VT_DATE), Cat({{0x07, 0x00}, Raw(40000.5)})},
-      {"64-bit", COleVariant(-5LL), Cat({{0x14, 0x00}, Raw(-5LL)})},
+      {"float", COleVariant(1.5f), Concat({{0x04, 0x00}, Raw(1.5f)})},
+      {"double", COleVariant(-2.25), Concat({{0x05, 0x00}, Raw(-2.25)})},
+      {"date", COleVariant(40000.5, VT_DATE), Concat({{0x07, 0x00}, Raw(40000.5)})},
+      {"64-bit", COleVariant(-5LL), Concat({{0x14, 0x00}, Raw(-5LL)})},
       {"string", COleVariant(u"ab"), {0x08, 0x00, 0xFF, 0xFE, 0xFF, 0x02, 'a', 0x00, 'b', 0x00}},
       {"empty string", COleVariant(u""), {0x08, 0x00, 0xFF, 0xFE, 0xFF, 0x00}},
-      {"decimal", Decimal(), Cat({{0x0E, 0x00, 0x02, 0x80}, Raw<DWORD>(7), Raw<ULONGLONG>(0x0102030405060708ull)})},
+      {"decimal", Decimal(), Concat({{0x0E, 0x00, 0x02, 0x80}, Raw<DWORD>(7), Raw<ULONGLONG>(0x0102030405060708ull)})},
   };
   for (const Case& c : cases) {
     Bytes stored = Store([&](CArchive& ar) { ar << c.value; });
@@ -167,7 +128,7 @@ TEST(ArchiveVariant, ValuesWithoutAStoredFormAndBadDataRaiseAndChangeNothing) {
 
 TEST(ArchiveDateTime, StatusAndValueRoundTripAndUnknownStatusesLoadAsInvalid) {
   COleDateTime when(2005, 3, 14, 13, 5, 9);
-  EXPECT_EQ(Store([&](CArchive& ar) { ar << when; }), Cat({Raw<LONG>(0), Raw(when.m_dt)}));
+  EXPECT_EQ(Store([&](CArchive& ar) { ar << when; }), Concat({Raw<LONG>(0), Raw(when.m_dt)}));
 
   struct Case {
     LONG stored;
@@ -177,7 +138,7 @@ TEST(ArchiveDateTime, StatusAndValueRoundTripAndUnknownStatusesLoadAsInvalid) {
                         {-1, COleDateTime::error},  {3, COleDateTime::invalid}, {-7, COleDateTime::invalid}};
   for (const Case& c : cases) {
     COleDateTime back;
-    Load(Cat({Raw<LONG>(c.stored), Raw(12.5)}), [&](CArchive& ar) { ar >> back; });
+    Load(Concat({Raw<LONG>(c.stored), Raw(12.5)}), [&](CArchive& ar) { ar >> back; });
     EXPECT_EQ(back.m_status, c.loaded) << c.stored;
     EXPECT_EQ(back.m_dt, 12.5) << c.stored;
   }
