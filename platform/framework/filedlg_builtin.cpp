@@ -15,11 +15,12 @@
 
 #include "platform/base/utf.h"
 #include "platform/framework/afxdlg.h"
+#include "platform/framework/owndialog.h"
 #include "platform/system/files.h"
 
 namespace {
 
-constexpr UINT kStaticId = 0xFFFF;
+using pv::afx::kStaticId;
 
 char16_t Fold(char16_t c) {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c - u'A' + u'a');
@@ -327,17 +328,10 @@ class CBuiltInFileDialog : public CDialog {
 };
 
 pv::DialogTemplate MakeTemplate(const pv::FileDialogRequest& req) {
-  pv::DialogTemplate t;
-  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
-  t.caption = !req.title.empty() ? req.title : req.open ? u"Open" : u"Save As";
-  t.cx = 280;
-  t.cy = req.flags & OFN_HIDEREADONLY ? 176 : 190;
-  t.pointSize = 8;
-  t.faceName = u"MS Shell Dlg";
-  auto add = [&](const char16_t* cls, const char16_t* text, DWORD style, UINT id, short x, short y, short cx,
-                 short cy, DWORD ex = 0) {
-    t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, ex, x, y, cx, cy, id, cls, text, {}});
-  };
+  std::u16string caption = !req.title.empty() ? req.title : req.open ? u"Open" : u"Save As";
+  pv::DialogTemplate t =
+      pv::afx::OwnDialogTemplate(caption, 280, static_cast<short>(req.flags & OFN_HIDEREADONLY ? 176 : 190));
+  auto add = [&t](auto&&... args) { pv::afx::AddControl(t, args...); };
   add(u"Static", u"Look in:", 0, kStaticId, 7, 8, 40, 9);
   add(u"Static", u"", SS_NOPREFIX | SS_LEFTNOWORDWRAP, pv::kFileDlgFolder, 50, 8, 223, 9);
   add(u"ListBox", u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgList, 7,

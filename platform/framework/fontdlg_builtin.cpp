@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "platform/framework/afxdlg.h"
+#include "platform/framework/owndialog.h"
 
 namespace {
 
-constexpr UINT kStaticId = 0xFFFF;
+using pv::afx::kStaticId;
 
 const char16_t* const kStyles[] = {u"Regular", u"Italic", u"Bold", u"Bold Italic"};
 const int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
@@ -381,15 +382,8 @@ class CBuiltInFontDialog : public CDialog {
 };
 
 pv::DialogTemplate MakeTemplate(DWORD flags) {
-  pv::DialogTemplate t;
-  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
-  t.caption = u"Font";
-  t.cx = 300;
-  t.cy = 182;
-  t.pointSize = 8;
-  t.faceName = u"MS Shell Dlg";
-  auto add = [&](const char16_t* cls, const char16_t* text, DWORD style, UINT id, short x, short y, short cx,
-                 short cy) { t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, 0, x, y, cx, cy, id, cls, text, {}}); };
+  pv::DialogTemplate t = pv::afx::OwnDialogTemplate(u"Font", 300, 182);
+  auto add = [&t](auto&&... args) { pv::afx::AddControl(t, args...); };
   // Our combo boxes are as tall as their face (a drop-down list) or face and
   // list (simple); the lists scroll themselves. Group boxes come last, out
   // of the way of the fields' tab order.

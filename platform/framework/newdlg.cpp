@@ -2,11 +2,12 @@
 // document. Made of the standard controls from an in-memory template; the
 // framework talks to them with messages only.
 #include "platform/framework/afxdlg.h"
+#include "platform/framework/owndialog.h"
 #include "platform/framework/afxdoc.h"
 
 namespace {
 
-constexpr UINT kStaticId = 0xFFFF;
+using pv::afx::kStaticId;
 
 class CNewTypeDlg : public CDialog {
  public:
@@ -52,15 +53,8 @@ class CNewTypeDlg : public CDialog {
 };
 
 pv::DialogTemplate MakeTemplate() {
-  pv::DialogTemplate t;
-  t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
-  t.caption = u"New";
-  t.cx = 180;
-  t.cy = 72;
-  t.pointSize = 8;
-  t.faceName = u"MS Shell Dlg";
-  auto add = [&](const char16_t* cls, const char16_t* text, DWORD style, UINT id, short x, short y, short cx,
-                 short cy) { t.items.push_back({static_cast<DWORD>(WS_VISIBLE) | style, 0, x, y, cx, cy, id, cls, text, {}}); };
+  pv::DialogTemplate t = pv::afx::OwnDialogTemplate(u"New", 180, 72);
+  auto add = [&t](auto&&... args) { pv::afx::AddControl(t, args...); };
   add(WC_STATIC, u"&New", 0, kStaticId, 7, 6, 110, 9);
   add(WC_LISTBOX, u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kNewTypeList, 7,
       17, 110, 48);
