@@ -138,13 +138,8 @@ TEST(DialogInitData, CompilerRefusesItemsItCannotStore) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.source);
-    pv::test::WriteFile(home.path() + "/src.pvrc", std::string(head) + c.source);
-    std::string cmd = std::string(PV_TEST_PYTHON) + " " + PV_TEST_RC + " --name t --output " + home.path() +
-                      "/out.cpp " + home.path() + "/src.pvrc 2>" + home.path() + "/err.txt";
-    int status = std::system(cmd.c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(1, WEXITSTATUS(status));
-    std::string err = pv::test::ReadFile(home.path() + "/err.txt");
+    std::string err;
+    EXPECT_EQ(1, pv::test::RunResourceCompiler(home.path(), std::string(head) + c.source, &err));
     EXPECT_NE(std::string::npos, err.find(c.message)) << err;
   }
 }

@@ -28,4 +28,9 @@ class TempHome {
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
 
+// Runs the resource compiler on `source` (written into `folder`); answers its
+// exit status (-1 when it did not exit normally) and fills `errors` with what
+// it wrote to standard error.
+int RunResourceCompiler(const std::string& folder, const std::string& source, std::string* errors);
+
 }  // namespace pv::test
