@@ -2,7 +2,6 @@
 // the decoder's reading of it (and of damaged blobs), and the compiler's
 // refusals.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <string>

@@ -1,7 +1,6 @@
 #include "platform/system/resources.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <cstring>
