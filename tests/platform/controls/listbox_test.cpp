@@ -169,6 +169,7 @@ struct OwnerLog {
 };
 
 TEST_F(ListBoxTest, OwnerDrawVariableItemsAreMeasuredDrawnAndDeleted) {
+  OwnerLog::measured = OwnerLog::drawn = OwnerLog::deleted = 0;
   ::SetWindowLongPtr(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerLog::Proc));
   HWND l = List(LBS_OWNERDRAWVARIABLE | LBS_NOINTEGRALHEIGHT, {}, 60);
   for (LPARAM d : {0, 1, 2, 3, 4}) ::SendMessage(l, LB_ADDSTRING, 0, d);

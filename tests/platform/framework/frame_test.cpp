@@ -31,7 +31,8 @@ TEST_F(FrameTest, FloatingWindowsFollowTheFrameAndMayKeepItsCaptionActive) {
   WNDCLASSW wc{};
   wc.lpfnWndProc = FloaterProc;
   wc.lpszClassName = u"TestFloater";
-  ASSERT_TRUE(::RegisterClass(&wc));
+  WNDCLASSW known{};
+  ASSERT_TRUE(::GetClassInfo(nullptr, wc.lpszClassName, &known) || ::RegisterClass(&wc));
   auto* frame = new CFrameWnd;  // deletes itself when destroyed
   ASSERT_TRUE(frame->Create(nullptr, u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300)));
   HWND floater = ::CreateWindowEx(WS_EX_TOOLWINDOW, u"TestFloater", u"bar", WS_POPUP | WS_CAPTION | kSyncActive,

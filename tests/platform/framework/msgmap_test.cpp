@@ -462,7 +462,7 @@ CThreadLocal<CountedThreadData> g_threadData;
 
 TEST_F(MessageMapTest, ThreadLocalDataIsMadeOncePerThreadAndFreedWithIt) {
   CountedThreadData* mine = g_threadData.GetData();
-  ++mine->uses;
+  int usesBefore = mine->uses++;
   EXPECT_EQ(g_threadData.GetData(), mine);
   int before = CountedThreadData::alive;
   CountedThreadData* theirs = nullptr;
@@ -474,7 +474,7 @@ TEST_F(MessageMapTest, ThreadLocalDataIsMadeOncePerThreadAndFreedWithIt) {
   EXPECT_NE(theirs, mine);
   EXPECT_EQ(theirUses, 0);
   EXPECT_EQ(CountedThreadData::alive, before);  // the other thread's went with it
-  EXPECT_EQ(g_threadData->uses, 1);
+  EXPECT_EQ(g_threadData->uses, usesBefore + 1);
 }
 
 }  // namespace

@@ -209,13 +209,13 @@ TEST_F(MenuTrackTest, MouseClicksChooseAndClicksOutsideCancel) {
   HMENU file = GetSubMenu(menu, 0);
   // Find the first item on screen once the pop-up is open, then click it.
   UINT result = 0xDEAD;
+  int step = 0;
   Handlers()[owner] = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT*) {
     if (m == WM_INITMENUPOPUP) {
       // The pop-up is about to show; script the click for when the loop runs.
       return false;
     }
     if (m == WM_ENTERIDLE) {
-      static int step = 0;
       HWND popup = reinterpret_cast<HWND>(Log().back().lParam);
       RECT item;
       if (step++ == 0 && GetMenuItemRect(h, file, 0, &item)) {
