@@ -1356,6 +1356,27 @@ bool ExtraRange(Wnd* w, int index, size_t bytes) {
   return index >= 0 && static_cast<size_t>(index) + bytes <= w->extra.size();
 }
 
+// A T in the window's extra bytes at `index`; false, with ERROR_INVALID_INDEX,
+// when it does not fit there.
+template <class T>
+bool ReadExtra(Wnd* w, int index, T* out) {
+  if (!ExtraRange(w, index, sizeof(T))) {
+    SetLastError(ERROR_INVALID_INDEX);
+    return false;
+  }
+  std::memcpy(out, w->extra.data() + index, sizeof(T));
+  return true;
+}
+
+// Stores `value` there and answers what it replaced (0 when it does not fit).
+template <class T>
+T SwapExtra(Wnd* w, int index, T value) {
+  T old{};
+  if (!ReadExtra(w, index, &old)) return 0;
+  std::memcpy(w->extra.data() + index, &value, sizeof(T));
+  return old;
+}
+
 void ChangeStyle(HWND hwnd, int index, DWORD newValue) {
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w) return;
@@ -1390,13 +1411,9 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
       std::memcpy(&v, w->extra.data() + index, sizeof(v));
       return v;
     }
-    if (ExtraRange(w, index, sizeof(LONG))) {
-      LONG v;
-      std::memcpy(&v, w->extra.data() + index, sizeof(v));
-      return v;
-    }
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
+    // A 32-bit value at the end of the extra bytes.
+    LONG v = 0;
+    return ReadExtra(w, index, &v) ? v : 0;
   }
   switch (index) {
     case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
@@ -1422,16 +1439,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
     return 0;
   }
   SetLastError(0);
-  if (index >= 0) {
-    if (!ExtraRange(w, index, sizeof(LONG_PTR))) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG_PTR old;
-    std::memcpy(&old, w->extra.data() + index, sizeof(old));
-    std::memcpy(w->extra.data() + index, &value, sizeof(value));
-    return old;
-  }
+  if (index >= 0) return SwapExtra(w, index, value);
   LONG_PTR old = GetWindowLongPtr(hwnd, index);
   switch (index) {
     case GWLP_WNDPROC:
@@ -1477,14 +1485,8 @@ LONG GetWindowLong(HWND hwnd, int index) {
   }
   if (index >= 0) {
     Wnd* w = FromHandle(hwnd);
-    if (!w) return 0;
-    if (!ExtraRange(w, index, sizeof(LONG))) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG v;
-    std::memcpy(&v, w->extra.data() + index, sizeof(v));
-    return v;
+    LONG v = 0;
+    return w && ReadExtra(w, index, &v) ? v : 0;
   }
   return static_cast<LONG>(GetWindowLongPtr(hwnd, index));
 }
@@ -1497,15 +1499,7 @@ LONG SetWindowLong(HWND hwnd, int index, LONG value) {
   }
   if (index >= 0) {
     Wnd* w = FromHandle(hwnd);
-    if (!w) return 0;
-    if (!ExtraRange(w, index, sizeof(LONG))) {
-      SetLastError(ERROR_INVALID_INDEX);
-      return 0;
-    }
-    LONG old;
-    std::memcpy(&old, w->extra.data() + index, sizeof(old));
-    std::memcpy(w->extra.data() + index, &value, sizeof(value));
-    return old;
+    return w ? SwapExtra(w, index, value) : 0;
   }
   if (index == GWL_STYLE || index == GWL_EXSTYLE)
     return static_cast<LONG>(SetWindowLongPtr(hwnd, index, static_cast<LONG_PTR>(static_cast<DWORD>(value))));
@@ -1519,27 +1513,13 @@ LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) { return SetWin
 
 WORD GetWindowWord(HWND hwnd, int index) {
   Wnd* w = FromHandle(hwnd);
-  if (!w) return 0;
-  if (!ExtraRange(w, index, sizeof(WORD))) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  WORD v;
-  std::memcpy(&v, w->extra.data() + index, sizeof(v));
-  return v;
+  WORD v = 0;
+  return w && ReadExtra(w, index, &v) ? v : 0;
 }
 
 WORD SetWindowWord(HWND hwnd, int index, WORD value) {
   Wnd* w = FromHandle(hwnd);
-  if (!w) return 0;
-  if (!ExtraRange(w, index, sizeof(WORD))) {
-    SetLastError(ERROR_INVALID_INDEX);
-    return 0;
-  }
-  WORD old;
-  std::memcpy(&old, w->extra.data() + index, sizeof(old));
-  std::memcpy(w->extra.data() + index, &value, sizeof(value));
-  return old;
+  return w ? SwapExtra(w, index, value) : 0;
 }
 
 // ---- properties -------------------------------------------------------------------------------
