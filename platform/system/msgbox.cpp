@@ -118,6 +118,9 @@ void OutputDebugStringW(LPCWSTR text) {
     sink(t);
     return;
   }
+  // As Windows does, debug output with no debugger listening goes nowhere: a
+  // user running the program from a terminal sees none of it.
+  if (!pv::DebuggerAttached()) return;
   std::string s = pv::sys::ToUtf8(t);
   std::fwrite(s.data(), 1, s.size(), stderr);
 }
@@ -172,6 +175,19 @@ MessageBoxRecorder::MessageBoxRecorder() {
 }
 
 MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxSink(std::move(previous_)); }
+
+bool DebuggerAttached() {
+  // A tracer (gdb, strace) shows in the process status as a non-zero TracerPid.
+  std::FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return false;
+  char line[256];
+  long tracer = 0;
+  while (std::fgets(line, sizeof line, f)) {
+    if (std::sscanf(line, "TracerPid: %ld", &tracer) == 1) break;
+  }
+  std::fclose(f);
+  return tracer != 0;
+}
 
 DebugOutputSink SetDebugOutputSink(DebugOutputSink sink) {
   std::lock_guard<std::mutex> g(g_mutex);

@@ -146,7 +146,10 @@ class MessageBoxRecorder {
 };
 
 using DebugOutputSink = std::function<void(std::u16string_view)>;
-// Empty restores stderr. Returns the old sink.
+// Empty restores the default: stderr while a debugger is attached, nothing
+// otherwise. Returns the old sink.
 DebugOutputSink SetDebugOutputSink(DebugOutputSink sink);
+// True while a debugger (any ptrace tracer) is attached to the process.
+bool DebuggerAttached();
 
 }  // namespace pv
