@@ -246,6 +246,9 @@ TEST_F(BandLayoutTest, OneTextTakesTheWholeWidthAndIsCentred) {
   EXPECT_EQ(sizes_[0], CSize(0, 0));
   EXPECT_EQ(sizes_[1], CSize(600, 20));
   EXPECT_EQ(sizes_[2], CSize(0, 0));
+  // Measured as drawn, without prefix processing: "&&" is two characters.
+  EXPECT_EQ(Columns(40, u"ab &&c d", u"", u""), 60);
+  EXPECT_EQ(sizes_[0], CSize(40, 60));
   header_.m_strCenter = u"ab";
   CRect band(50, 10, 650, 150);
   header_.Draw(&dc_, band);

@@ -209,10 +209,12 @@ TEST(ScopedDC, BufferCopiesItsRectangleWhenItEnds) {
 }
 
 // Paints through a buffer over the invalid rectangle.
+CRect g_bufferClipBox;
 LRESULT CALLBACK BufferedPaintProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_PAINT) {
     CPaintDC paint(CWnd::FromHandle(h));
     CTKBufferDC buffer(paint);
+    buffer.GetClipBox(&g_bufferClipBox);
     buffer.FillSolidRect(0, 0, 200, 200, RGB(0, 160, 0));  // clipped to the invalid part
     return 0;
   }
@@ -242,6 +244,7 @@ TEST(ScopedDC, BufferOverAPaintDCCoversOnlyTheInvalidRectangle) {
   ::InvalidateRect(h, &part, FALSE);
   ::UpdateWindow(h);
   pv::test::PumpUntilIdle();
+  EXPECT_EQ(g_bufferClipBox, CRect(10, 10, 30, 20)) << "the buffer is clipped to the invalid part";
   EXPECT_EQ(pv::test::WindowPixel(h, 10, 10), RGB(0, 160, 0));
   EXPECT_EQ(pv::test::WindowPixel(h, 29, 19), RGB(0, 160, 0));
   EXPECT_EQ(pv::test::WindowPixel(h, 9, 10), RGB(255, 255, 255));
