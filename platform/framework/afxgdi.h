@@ -277,6 +277,11 @@ class CDC : public CObject {
   void LPtoDP(LPRECT lpRect) const { ::LPtoDP(m_hDC, reinterpret_cast<LPPOINT>(lpRect), 2); }
   void DPtoLP(LPPOINT lpPoints, int nCount = 1) const { ::DPtoLP(m_hDC, lpPoints, nCount); }
   void DPtoLP(LPRECT lpRect) const { ::DPtoLP(m_hDC, reinterpret_cast<LPPOINT>(lpRect), 2); }
+  // Sizes in HIMETRIC (0.01 mm) to device units (through the device's
+  // pixels per inch) and to logical units (then through the mapping's
+  // extents); both answer positive sizes whatever the axis directions.
+  void HIMETRICtoDP(LPSIZE lpSize) const;
+  void HIMETRICtoLP(LPSIZE lpSize) const;
 
   // ---- clipping ----
   int GetClipBox(LPRECT lpRect) const { return ::GetClipBox(m_hDC, lpRect); }

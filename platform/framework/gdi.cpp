@@ -1,5 +1,7 @@
 // The drawing and menu wrappers: handle maps and the few members that need
 // a window.
+#include <cstdlib>
+
 #include "platform/framework/afxstate.h"
 #include "platform/system/resources.h"
 
@@ -247,6 +249,24 @@ HDC CDC::Detach() {
 BOOL CDC::DeleteDC() {
   if (!m_hDC) return FALSE;
   return ::DeleteDC(Detach());
+}
+
+void CDC::HIMETRICtoDP(LPSIZE lpSize) const {
+  if (!lpSize) return;
+  HDC attrib = m_hAttribDC ? m_hAttribDC : m_hDC;
+  lpSize->cx = MulDiv(lpSize->cx, ::GetDeviceCaps(attrib, LOGPIXELSX), 2540);
+  lpSize->cy = MulDiv(lpSize->cy, ::GetDeviceCaps(attrib, LOGPIXELSY), 2540);
+}
+
+void CDC::HIMETRICtoLP(LPSIZE lpSize) const {
+  if (!lpSize) return;
+  HIMETRICtoDP(lpSize);
+  SIZE window{1, 1}, viewport{1, 1};
+  ::GetWindowExtEx(m_hDC, &window);
+  ::GetViewportExtEx(m_hDC, &viewport);
+  if (!viewport.cx || !viewport.cy) return;
+  lpSize->cx = MulDiv(lpSize->cx, std::abs(window.cx), std::abs(viewport.cx));
+  lpSize->cy = MulDiv(lpSize->cy, std::abs(window.cy), std::abs(viewport.cy));
 }
 
 BOOL CDC::CreateDC(LPCTSTR driver, LPCTSTR device, LPCTSTR output, const void* initData) {
