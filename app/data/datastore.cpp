@@ -261,6 +261,14 @@ int CDataStore::InsertAndGetMaxId(CString insertSql, CString maxIdSql, std::init
 }
 
 int CDataStore::OpenRecordset(CString sql, _RecordsetPtr recordset) {
+  return OpenRecordsetWith(sql, nullptr, 0, std::move(recordset));
+}
+
+int CDataStore::OpenRecordset(CString sql, std::initializer_list<_variant_t> values, _RecordsetPtr recordset) {
+  return OpenRecordsetWith(sql, values.begin(), static_cast<long>(values.size()), std::move(recordset));
+}
+
+int CDataStore::OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset) {
   if (!recordset) return 0;
   if (!IsOpen()) {
     ReportNotOpen();
@@ -269,23 +277,44 @@ int CDataStore::OpenRecordset(CString sql, _RecordsetPtr recordset) {
   recordset.GetInterfacePtr()->put_CursorType(adOpenDynamic);
   recordset.GetInterfacePtr()->put_CursorLocation(adUseClient);
   return RunInTransaction([&] {
+    _variant_t connection(static_cast<IDispatch*>(m_connection.GetInterfacePtr()), true);
+    if (values) {
+      _Recordset* rs = recordset.GetInterfacePtr();
+      _bstr_t text = FullBstr(sql);
+      HRESULT hr = rs->raw_OpenWithParameters(static_cast<char16_t*>(text), values, count, connection, adOpenDynamic,
+                                              adLockPessimistic);
+      if (FAILED(hr)) _com_issue_errorex(hr, rs, __uuidof(_Recordset));
+      return;
+    }
     _variant_t source;
     source.vt = VT_BSTR;
     source.bstrVal = sql.AllocSysString();
-    recordset->Open(source, _variant_t(static_cast<IDispatch*>(m_connection.GetInterfacePtr()), true), adOpenDynamic,
-                    adLockPessimistic, adCmdText);
+    recordset->Open(source, connection, adOpenDynamic, adLockPessimistic, adCmdText);
   });
 }
 
-int CDataStore::QueryScalarInt(CString sql, bool* succeeded) {
+int CDataStore::QueryScalarInt(CString sql, bool* succeeded) { return QueryScalarIntWith(sql, nullptr, 0, succeeded); }
+
+int CDataStore::QueryScalarInt(CString sql, std::initializer_list<_variant_t> values, bool* succeeded) {
+  return QueryScalarIntWith(sql, values.begin(), static_cast<long>(values.size()), succeeded);
+}
+
+int CDataStore::QueryScalarIntWith(const CString& sql, const _variant_t* values, long count, bool* succeeded) {
   int value = 0;
   int ok = RunInTransaction([&] {
-    m_recordset.Attach(Execute(sql, nullptr, 0).Detach());
+    m_recordset.Attach(Execute(sql, values, count).Detach());
     _variant_t v = m_recordset->GetCollect(_variant_t(0L));
     value = (v.vt == VT_NULL || v.vt == VT_EMPTY) ? 0 : static_cast<int>(static_cast<long>(v));
   });
   if (succeeded) *succeeded = ok != 0;
   return ok ? value : 0;
+}
+
+int CDataStore::ExecuteTogether(const std::vector<Statement>& statements) {
+  return RunInTransaction([&] {
+    for (const Statement& s : statements)
+      Execute(s.sql, s.values.empty() ? nullptr : s.values.data(), static_cast<long>(s.values.size()));
+  });
 }
 
 CString CDataStore::Quote(const CString& text) { return pv::ado::QuoteText(text); }

@@ -154,7 +154,10 @@ std::u16string FormatJetDate(double date);
 // Extended-A, Greek, Cyrillic, full-width Latin); other units compare as they are.
 char16_t FoldCase(char16_t c);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
-// LIKE with `%` (any run) and `_` (one unit), without regard to case.
+// LIKE with `%` (any run), `_` (one unit) and Jet's bracket classes
+// (`[abc]`, `[a-c]`, `[!a-c]`; `[%]` and `[_]` match those characters
+// literally), without regard to case. A `[` without a closing `]`, or `[]`,
+// is an ordinary character.
 bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t escape = 0);
 
 // Makes a Jet text literal: the value between apostrophes with every

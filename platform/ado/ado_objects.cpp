@@ -170,6 +170,9 @@ HRESULT Guard(ConnectionImpl* connection, F&& f) {
     return Report(connection, e.Error(), text);
   } catch (const std::bad_alloc&) {
     return Report(connection, E_OUTOFMEMORY, u"Out of memory.");
+  } catch (const std::exception& e) {
+    // Nothing may escape a COM method: whatever else fails is reported too.
+    return Report(connection, E_FAIL, u"Database error: " + pv::Utf8ToUtf16(e.what()) + u".");
   }
 }
 
@@ -523,6 +526,16 @@ std::u16string DataSourceOf(const std::u16string& cs) {
 
 Value NaturalValue(const VARIANT& v) { return FromVariant(v, JetType::Unknown, u"?"); }
 
+// Values for `?` markers as given; the translator converts each for the
+// column it is stored into or compared with.
+std::vector<Value> ParameterValues(const VARIANT* values, long count) {
+  if (count < 0 || (count > 0 && !values)) FailAdo(adErrInvalidArgument, u"The parameter values are missing.");
+  std::vector<Value> params;
+  params.reserve(static_cast<size_t>(count));
+  for (long i = 0; i < count; ++i) params.push_back(NaturalValue(values[i]));
+  return params;
+}
+
 class RecordsetImpl;
 
 // ---- Connection -----------------------------------------------------------------------------------
@@ -604,15 +617,14 @@ class ConnectionImpl final : public _Connection {
   }
   STDMETHODIMP raw_Close() override;
   STDMETHODIMP raw_Execute(BSTR text, VARIANT* affected, long options, _Recordset** result) override {
-    return ExecuteImpl(text, nullptr, affected, options, result);
+    return Guard(this, [&] { ExecuteStatement(text, nullptr, affected, options, result); });
   }
   STDMETHODIMP raw_ExecuteWithParameters(BSTR text, const VARIANT* values, long count, VARIANT* affected,
                                          _Recordset** result) override {
     return Guard(this, [&] {
-      std::vector<Value> params;
-      for (long i = 0; i < count; ++i) params.push_back(NaturalValue(values[i]));
-      HRESULT hr = ExecuteImpl(text, &params, affected, adCmdText, result);
-      if (FAILED(hr)) throw HResultPassThrough{hr};
+      if (result) *result = nullptr;
+      std::vector<Value> params = ParameterValues(values, count);
+      ExecuteStatement(text, &params, affected, adCmdText, result);
     });
   }
   STDMETHODIMP raw_BeginTrans(long* level) override {
@@ -645,17 +657,14 @@ class ConnectionImpl final : public _Connection {
   void Track(RecordsetImpl* rs) { open_.push_back(rs); }
   void Untrack(RecordsetImpl* rs) { open_.erase(std::remove(open_.begin(), open_.end(), rs), open_.end()); }
 
-  // An HRESULT already reported by a nested call.
-  struct HResultPassThrough {
-    HRESULT hr;
-  };
-
  private:
   ~ConnectionImpl() override {
     if (db_) raw_Close();
     errors_->Release();
   }
-  HRESULT ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options, _Recordset** result);
+  // Runs one statement; throws on failure (the caller's guard reports it).
+  void ExecuteStatement(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options,
+                        _Recordset** result);
 
   std::unique_ptr<Database> db_;
   std::u16string connectionString_;
@@ -986,29 +995,17 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_Open(VARIANT source, VARIANT activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType,
                         long options) override {
     return Guard(conn_, [&] {
-      if (open_) FailAdo(adErrObjectOpen, u"The recordset is already open.");
-      if (!IsMissing(activeConnection)) SetConnection(ResolveConnection(activeConnection));
-      if (!conn_) FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
-      if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
-      if (lockType != adLockUnspecified) lockType_ = lockType;
       if (source.vt != VT_BSTR) FailAdo(adErrInvalidArgument, u"The source of the recordset must be SQL text or a table name.");
       std::u16string text = FromBstr(source.bstrVal);
       if (options != -1 && (options & (adCmdTable | adCmdTableDirect)))
         text = u"SELECT * FROM [" + text + u"]";
-      Translation t = conn_->Db().Translate(text);
-      if (t.kind != StatementKind::Select) {
-        // A statement without rows runs; the recordset stays closed.
-        conn_->Db().Execute(t);
-        return;
-      }
-      source_ = text;
-      if (location_ != adUseClient && cursorType_ == adOpenForwardOnly && lockType_ == adLockReadOnly)
-        StartStreaming(conn_->Db().OpenReader(t));  // read once, front to back
-      else
-        Load(conn_->Db().Query(t), t);
-      if (location_ == adUseClient) cursorType_ = adOpenStatic;
-      open_ = true;
-      conn_->Track(this);
+      OpenOn(std::move(text), {}, activeConnection, cursorType, lockType);
+    });
+  }
+  STDMETHODIMP raw_OpenWithParameters(BSTR text, const VARIANT* values, long count, VARIANT activeConnection,
+                                      CursorTypeEnum cursorType, LockTypeEnum lockType) override {
+    return Guard(conn_, [&] {
+      OpenOn(FromBstr(text), ParameterValues(values, count), activeConnection, cursorType, lockType);
     });
   }
   STDMETHODIMP raw_Close() override {
@@ -1036,7 +1033,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
             return s->WillChangeRecordset(adRsnRequery, st, this);
           }))
         Cancelled();
-      Translation t = conn_->Db().Translate(source_);
+      Translation t = conn_->Db().Translate(source_, &params_);
       Load(conn_->Db().Query(t), t);
       Fire(kRecordsetChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
         return s->RecordsetChangeComplete(adRsnRequery, nullptr, st, this);
@@ -1159,10 +1156,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         Translation t;
         t.kind = StatementKind::Delete;
         t.table = data_->table;
-        t.sql = "DELETE FROM " + Quote(data_->table) + " WHERE rowid = ?";
-        t.params.push_back(Value::FromInt(data_->rows[slot].rowid));
-        if (conn_->Db().Execute(t) == 0)
-          Fail(pv::ado::kErrGeneric, u"The row could not be deleted: another user or program deleted it already.");
+        t.sql = "DELETE FROM " + Quote(data_->table) + " WHERE " + RowCriteria(slot, t.params);
+        if (conn_->Db().Execute(t) == 0) ConcurrentChange(u"deleted");
       } catch (const Failure& e) {
         _com_ptr_t<Error> err(new ErrorImpl(e.hr(), e.description()), false);
         FireRecordCompleteFor(adRsnDelete, slot, err);
@@ -1491,6 +1486,30 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     conn_ = c;
   }
 
+  void OpenOn(std::u16string text, std::vector<Value> params, const VARIANT& activeConnection,
+              CursorTypeEnum cursorType, LockTypeEnum lockType) {
+    if (open_) FailAdo(adErrObjectOpen, u"The recordset is already open.");
+    if (!IsMissing(activeConnection)) SetConnection(ResolveConnection(activeConnection));
+    if (!conn_) FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
+    if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
+    if (lockType != adLockUnspecified) lockType_ = lockType;
+    Translation t = conn_->Db().Translate(text, &params);
+    if (t.kind != StatementKind::Select) {
+      // A statement without rows runs; the recordset stays closed.
+      conn_->Db().Execute(t);
+      return;
+    }
+    source_ = std::move(text);
+    params_ = std::move(params);
+    if (location_ != adUseClient && cursorType_ == adOpenForwardOnly && lockType_ == adLockReadOnly)
+      StartStreaming(conn_->Db().OpenReader(t));  // read once, front to back
+    else
+      Load(conn_->Db().Query(t), t);
+    if (location_ == adUseClient) cursorType_ = adOpenStatic;
+    open_ = true;
+    conn_->Track(this);
+  }
+
   void Load(pv::ado::ResultSet&& r, const Translation& t) {
     streaming_ = false;
     reader_.reset();
@@ -1612,10 +1631,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
           sets += Quote(data_->columns[i].column) + " = ?";
           t.params.push_back(v);
         }
-        t.sql = "UPDATE " + Quote(data_->table) + " SET " + sets + " WHERE rowid = ?";
-        t.params.push_back(Value::FromInt(row.rowid));
-        if (db.Execute(t) == 0)
-          Fail(pv::ado::kErrGeneric, u"The row could not be updated: another user or program deleted it.");
+        t.sql = "UPDATE " + Quote(data_->table) + " SET " + sets + " WHERE " + RowCriteria(slot, t.params);
+        if (db.Execute(t) == 0) ConcurrentChange(u"updated");
       }
       Reread(slot);
     } catch (const Failure& e) {
@@ -1627,6 +1644,35 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     edit_ = adEditNone;
     buffer_.clear();
     FireRecordCompleteFor(adRsnUpdate, slot, nullptr);
+  }
+
+  // The criteria that find row `slot` again, its values appended to `params`.
+  // A COUNTER key is the row id and is never reused, so the row id alone
+  // finds the row or nothing. Without one SQLite may give a deleted row's id
+  // to a new row: then every column must still hold what was read, so that a
+  // stale row can never be mistaken for another.
+  std::string RowCriteria(size_t slot, std::vector<Value>& params) {
+    std::string where = "rowid = ?";
+    params.push_back(Value::FromInt(data_->rows[slot].rowid));
+    if (HasCounterKey()) return where;
+    for (size_t i = 0; i < data_->columns.size(); ++i) {
+      const ResultColumn& c = data_->columns[i];
+      if (c.column.empty() || pv::ado::CompareNoCase(c.table, data_->table) != 0) continue;
+      where += " AND " + Quote(c.column) + " IS ? COLLATE BINARY";
+      params.push_back(data_->store.Get(data_->store.cells[slot * data_->columns.size() + i]));
+    }
+    return where;
+  }
+  bool HasCounterKey() {
+    const pv::ado::TableInfo* info = conn_->Db().FindTable(data_->table);
+    if (!info) return false;
+    for (const pv::ado::ColumnInfo& c : info->columns)
+      if (c.type == JetType::Counter) return true;
+    return false;
+  }
+  [[noreturn]] static void ConcurrentChange(const char16_t* what) {
+    Fail(pv::ado::kErrGeneric, u"The row could not be " + std::u16string(what) +
+                                   u": another user or program changed or deleted it since it was read.");
   }
 
   // Reads the stored values back (keys, defaults, conversions the file made).
@@ -1753,6 +1799,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   bool closing_ = false;
   bool isView_ = false;
   std::u16string source_;
+  std::vector<Value> params_;  // the values of the source's `?` markers
   std::shared_ptr<SharedData> data_;
   std::vector<size_t> order_;
   long pos_ = 0;
@@ -1877,9 +1924,9 @@ HRESULT ConnectionImpl::raw_Close() {
   });
 }
 
-HRESULT ConnectionImpl::ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options,
-                                    _Recordset** result) {
-  return Guard(this, [&] {
+void ConnectionImpl::ExecuteStatement(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options,
+                                      _Recordset** result) {
+  {
     if (result) *result = nullptr;
     Database& db = Db();
     Translation t = db.Translate(FromBstr(text), params);
@@ -1904,7 +1951,7 @@ HRESULT ConnectionImpl::ExecuteImpl(BSTR text, const std::vector<Value>* params,
       affected->lVal = n;
     }
     if (result && !(options != -1 && (options & adExecuteNoRecords))) *result = new RecordsetImpl;  // closed
-  });
+  }
 }
 
 // ---- ADOX --------------------------------------------------------------------------------------

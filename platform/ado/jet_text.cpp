@@ -198,6 +198,43 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+namespace {
+
+// Where the bracket class at `open` (a '[') ends: the index of its ']', or
+// npos when it is not a class (no closing bracket, or nothing inside), in
+// which case the '[' is an ordinary character.
+size_t ClassEnd(std::u16string_view pattern, size_t open) {
+  size_t first = open + 1;
+  if (first < pattern.size() && pattern[first] == u'!') ++first;
+  if (first >= pattern.size() || pattern[first] == u']') return std::u16string_view::npos;
+  return pattern.find(u']', first);
+}
+
+// Whether `c` is in the class between `open` ('[') and `close` (']'):
+// single characters and ranges "a-c", "[!...]" negated, without regard to
+// case. Inside a class '%', '_' and '[' stand for themselves.
+bool InClass(std::u16string_view pattern, size_t open, size_t close, char16_t c) {
+  size_t i = open + 1;
+  bool negated = pattern[i] == u'!';
+  if (negated) ++i;
+  char16_t folded = FoldCase(c);
+  bool found = false;
+  while (i < close && !found) {
+    char16_t lo = pattern[i];
+    if (i + 2 < close && pattern[i + 1] == u'-') {
+      char16_t hi = pattern[i + 2];
+      found = (c >= lo && c <= hi) || (folded >= FoldCase(lo) && folded <= FoldCase(hi));
+      i += 3;
+    } else {
+      found = FoldCase(lo) == folded;
+      ++i;
+    }
+  }
+  return found != negated;
+}
+
+}  // namespace
+
 bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t escape) {
   // Iterative matcher with one back-track point per `%` (linear-ish, no recursion).
   size_t t = 0, p = 0, starP = std::u16string_view::npos, starT = 0;
@@ -214,6 +251,13 @@ bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t esc
         starP = p++;
         starT = t;
         continue;
+      } else if (size_t close = pc == u'[' ? ClassEnd(pattern, p) : std::u16string_view::npos;
+                 close != std::u16string_view::npos) {
+        if (InClass(pattern, p, close, text[t])) {
+          p = close + 1;
+          ++t;
+          continue;
+        }
       } else if (pc == u'_' || FoldCase(pc) == FoldCase(text[t])) {
         ++p;
         ++t;
