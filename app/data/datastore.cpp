@@ -80,9 +80,10 @@ void CDataStore::OpenConnection() {
 
 int CDataStore::OpenDatabase() {
   if (!FileExists(m_databasePath)) {
-    CreateDatabaseFile();
-    CreateMissingTables();
-    return 1;
+    // "Created" only when the file and its tables exist and are open.
+    int created = CreateDatabaseFile();
+    int tables = CreateMissingTables();
+    return created == 1 && tables == 1 && IsOpen() ? 1 : 0;
   }
   try {
     OpenConnection();
@@ -94,6 +95,13 @@ int CDataStore::OpenDatabase() {
   return 2;
 }
 
+CString CDataStore::BuildingPath() const { return m_databasePath + u".new"; }
+
+void CDataStore::RemoveBuilding() const {
+  const CString building = BuildingPath();
+  for (const char16_t* suffix : {u"", u"-wal", u"-shm", u"-journal"}) DeleteFileW((building + suffix).GetString());
+}
+
 int CDataStore::CreateDatabaseFile() {
   if (FileExists(m_databasePath)) {
     CString text;
@@ -101,11 +109,43 @@ int CDataStore::CreateDatabaseFile() {
     MessageBoxExW(nullptr, text.GetString(), kPromptCaption, MB_OK, kButtonLanguage);
     return 0;
   }
+  // The file is built complete under a name of its own beside the final one
+  // and renamed into place at the end, so a start killed on the way leaves
+  // no file or a whole one, never a half-made one. What a killed start left
+  // under the building name is thrown away first.
+  RemoveBuilding();
+  const CString building = BuildingPath();
+  bool whole = true;
   try {
     m_catalog.CreateInstance(__uuidof(Catalog));
-    m_catalog->Create(FullBstr(m_connectionString));
+    m_catalog->Create(FullBstr(CString(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + building));
+    _variant_t active = m_catalog->GetActiveConnection();
+    _ConnectionPtr connection(active);
+    for (const auto& table : pravenor::schema::kTables) {
+      try {
+        connection->Execute(FullBstr(pravenor::schema::CreateStatement(table)), &m_recordsAffected, adCmdText);
+      } catch (const _com_error& e) {
+        ShowPrompt(e);  // names the table; the others are still tried
+        whole = false;
+      }
+    }
+    // Closing the only connection writes the log into the file and removes it.
+    connection->Close();
   } catch (const _com_error& e) {
     ReportOpenFailure(DescriptionOf(e), kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    RemoveBuilding();
+    return -1;
+  }
+  if (!whole) {
+    m_openFailureShown = true;  // the failing tables were shown
+    RemoveBuilding();
+    return -1;
+  }
+  if (PathFileExistsW((building + u"-wal").GetString()) ||
+      !MoveFileExW(building.GetString(), m_databasePath.GetString(), MOVEFILE_WRITE_THROUGH)) {
+    CString text = CString(u"The database file ") + m_databasePath + u" could not be put in place.";
+    ReportOpenFailure(text, kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    RemoveBuilding();
     return -1;
   }
   return 1;
@@ -156,12 +196,10 @@ int CDataStore::CreateMissingTables() {
       }
     }
     if (found) continue;
-    CString statement;
-    statement.Format(table.statement, table.name);
     try {
-      Execute(statement, nullptr, 0);
+      Execute(pravenor::schema::CreateStatement(table), nullptr, 0);
     } catch (const _com_error& e) {
-      ShowPrompt(e);
+      ShowPrompt(e);  // the description names the table
     }
   }
   return 1;

@@ -37,10 +37,15 @@ class CDataStore {
   CDataStore& operator=(const CDataStore&) = delete;
 
   // ---- opening and closing ------------------------------------------------------------------
-  // 1: the file was missing and has just been created (with its tables);
-  // 2: the existing file was opened; 0: opening failed (shown under "Prompt").
+  // 1: the file was missing and has just been created with its tables and
+  // opened; 2: the existing file was opened; 0: creating or opening failed
+  // (shown under "Prompt").
   int OpenDatabase();
-  // 1 created; 0 the file already exists ("<path> is exist!"); -1 a database error.
+  // Builds the whole file with its eight tables beside the final name
+  // ("qty.tgd.new") and renames it into place, so that a start killed on the
+  // way leaves no file or a whole one. 1 created; 0 the file already exists
+  // ("<path> is exist!"); -1 a database error (each failing CREATE TABLE is
+  // shown, naming its table, and no file is put in place).
   int CreateDatabaseFile();
   // 1 when the table pass ran (a failing CREATE TABLE is shown and the pass
   // goes on); 0 when the catalog, the connection or the table list failed.
@@ -111,6 +116,10 @@ class CDataStore {
   int RunInTransaction(Body&& body);
   // Opens m_connection on the file and makes a new m_recordset.
   void OpenConnection();
+  // Where the file is built before it is renamed into place, and the removal
+  // of what a killed start left there.
+  CString BuildingPath() const;
+  void RemoveBuilding() const;
   _RecordsetPtr Execute(const CString& sql, const _variant_t* values, long count);
   int OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset);
   int QueryScalarIntWith(const CString& sql, const _variant_t* values, long count, bool* succeeded);

@@ -47,6 +47,13 @@ constexpr HRESULT kErrNotDatabase = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT kErrAlreadyExists = static_cast<HRESULT>(0x80040E17u);
 constexpr HRESULT kErrBusy = static_cast<HRESULT>(0x80004005u);
 
+// A failure of creating `table`, its description naming the table.
+Failure NamingTable(const Failure& failure, std::u16string_view table);
+
+// The application id the layer writes into the files it creates ('PVNR'):
+// only such files are ever switched to the write-ahead log on opening.
+constexpr int32_t kApplicationId = 1347833426;
+
 // Column types as the Jet dialect declares them.
 enum class JetType : int {
   Unknown,
@@ -304,6 +311,8 @@ class Database final : public SchemaLookup {
   // Runs raw SQLite text (the layer's own statements).
   void ExecRaw(const char* sql);
   int64_t LastInsertRowid();
+  // The file's application id; kApplicationId for files Create made.
+  int32_t ApplicationId();
 
   void BeginTransaction();
   void CommitTransaction();
@@ -314,6 +323,7 @@ class Database final : public SchemaLookup {
 
  private:
   explicit Database(std::u16string path);
+  long ExecuteStatement(const Translation& t);
   std::u16string path_;
   std::unique_ptr<Impl> impl_;
   bool inTransaction_ = false;

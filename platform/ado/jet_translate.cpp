@@ -103,6 +103,12 @@ bool ParseNumberText(std::u16string_view text, Value* out) {
 
 }  // namespace
 
+Failure NamingTable(const Failure& failure, std::u16string_view table) {
+  const std::u16string named = u"'" + std::u16string(table) + u"'";
+  if (table.empty() || failure.description().find(named) != std::u16string::npos) return failure;
+  return Failure(failure.hr(), u"The table " + named + u" could not be created: " + failure.description());
+}
+
 JetType JetTypeFromDeclared(std::u16string_view declared, bool autoIncrement, int* size) {
   std::u16string d = Upper(declared);
   // strip "(n[,m])"
@@ -296,7 +302,13 @@ class Translator {
   Translation Run() {
     const Tok& first = toks_[0];
     if (first.kind == Tok::End) throw Failure(kErrSyntax, u"The SQL statement is empty.");
-    if (IsKw(first, "CREATE") && IsKw(toks_[1], "TABLE")) return CreateTable();
+    if (IsKw(first, "CREATE") && IsKw(toks_[1], "TABLE")) {
+      try {
+        return CreateTable();
+      } catch (const Failure& e) {
+        throw NamingTable(e, IsName(toks_[2]) ? toks_[2].text : std::u16string());
+      }
+    }
     if (IsKw(first, "SELECT"))
       out_.kind = StatementKind::Select;
     else if (IsKw(first, "INSERT"))

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -139,6 +142,66 @@ TEST(DataStoreStartUp, OpenDatabaseResults) {
   EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
 }
 
+TEST(DataStoreStartUp, FailingCreationIsNotReportedAsCreatedAndLeavesNoFile) {
+  ProgramFolder folder;
+  // The program's folder cannot hold a file: a directory stands where the
+  // file is built.
+  std::filesystem::create_directory(folder.Database() + ".new");
+  std::ofstream(folder.Database() + ".new/blocker") << "x";
+  pv::MessageBoxRecorder boxes;
+  {
+    CDataStore store;
+    EXPECT_EQ(store.OpenDatabase(), 0);
+    EXPECT_FALSE(store.IsOpen());
+  }
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(folder.Database()));
+}
+
+// The first start is killed at every point of writing the new file (the
+// file-size limit ends the process with SIGXFSZ as it crosses the limit).
+// Each time the folder holds no database or a whole one, and the next start
+// works.
+TEST(DataStoreStartUp, AFirstStartKilledOnTheWayLeavesNoFileOrAWholeOne) {
+  int killedBefore = 0, finished = 0;
+  for (rlim_t limit = 0; finished < 2; limit += 3 * 4096) {
+    SCOPED_TRACE("file size limit " + std::to_string(limit));
+    ProgramFolder folder;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      rlimit cap{limit, limit};
+      setrlimit(RLIMIT_FSIZE, &cap);
+      pv::MessageBoxRecorder boxes;  // no box may wait for a user
+      CDataStore store;
+      StartUp(store);
+      _exit(store.IsOpen() ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+      ++killedBefore;
+    else
+      ++finished;
+    if (std::filesystem::exists(folder.Database())) {
+      RawDb raw(folder.Database());
+      EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
+      EXPECT_EQ(raw.One("PRAGMA integrity_check"), "ok");
+    }
+    pv::MessageBoxRecorder boxes;
+    CDataStore store;
+    StartUp(store);
+    EXPECT_TRUE(store.IsOpen());
+    EXPECT_TRUE(boxes.Shown().empty());
+    store.CloseDatabase();
+    RawDb raw(folder.Database());
+    EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
+    EXPECT_FALSE(std::filesystem::exists(folder.Database() + ".new"));
+    ASSERT_LT(limit, 4096u * 400) << "creation never finished";
+  }
+  EXPECT_GT(killedBefore, 3);  // the limit did cut creation short
+}
+
 TEST(DataStoreStartUp, ExistingFileLackingATableIsLeftAloneAndItsQueriesShowPrompt) {
   ProgramFolder folder;
   {
@@ -167,6 +230,12 @@ TEST(DataStoreStartUp, ExistingFileLackingATableIsLeftAloneAndItsQueriesShowProm
   EXPECT_EQ(boxes.Last().Icon(), MB_ICONEXCLAMATION);
   EXPECT_EQ(boxes.Last().language, 1033);
   EXPECT_NE(pv::Utf16ToUtf8(boxes.Last().text).find("task"), std::string::npos) << pv::Utf16ToUtf8(boxes.Last().text);
+  // The same through a bound value: the same box and result.
+  boxes.Clear();
+  EXPECT_EQ(store.ExecuteSql(u"delete from task where taid=?", {_variant_t(1L)}), 0);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(pv::Utf16ToUtf8(boxes.Last().caption), "Prompt");
+  EXPECT_NE(pv::Utf16ToUtf8(boxes.Last().text).find("task"), std::string::npos);
   // The store is still usable: its transaction was rolled back.
   EXPECT_EQ(store.InsertAndGetMaxId(u"insert into things (workname,worktype) values ('w',1)",
                                     u"select max(tid) from things"),
@@ -524,8 +593,10 @@ TEST(DataStoreStartUpDeathTest, AFailingTableListIsCaughtAndReported) {
       {
         ProgramFolder folder;
         {
-          CDataStore real;
-          real.CreateDatabaseFile();  // an empty database file
+          CDataStore real;  // an empty database file
+          _CatalogPtr catalog(u"ADOX.Catalog");
+          _ConnectionPtr c(catalog->Create(real.m_connectionString.GetString()));
+          c->Close();
         }
         pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog"}, [](REFIID riid, void** out) {
           auto* c = new BrokenCatalog;
