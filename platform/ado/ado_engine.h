@@ -149,8 +149,10 @@ Translation TranslateJet(std::u16string_view jet, SchemaLookup& schema, const st
 // time alone (on the zero date). Returns false for anything else or for a
 // day that does not exist.
 bool ParseJetDate(std::u16string_view text, double* date);
-// days-since-1899 from calendar parts (no validation of ranges beyond the
-// caller's); negative dates keep the time as a positive fraction.
+// days-since-1899 from calendar parts (0 when a part is out of range);
+// negative dates keep the time as a positive fraction. Both use the base
+// layer's calendar (pv::FieldsToDate, pv::DateToFields): years 100..9999,
+// times rounded to the nearest second, halves going forward in time.
 double DateFromParts(int year, int month, int day, int hour, int minute, int second);
 bool DateToParts(double date, int* year, int* month, int* day, int* hour, int* minute, int* second);
 // "yyyy-mm-dd hh:mm:ss" (time left out at midnight, date left out on the zero date).

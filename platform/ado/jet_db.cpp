@@ -16,6 +16,7 @@
 
 #include "platform/ado/ado_engine.h"
 #include "platform/base/clock.h"
+#include "platform/base/systime.h"
 #include "platform/base/utf.h"
 
 namespace pv::ado {
@@ -114,12 +115,14 @@ void DatePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 void NowFunction(sqlite3_context* ctx, int, sqlite3_value**) {
-  // Local time from the injectable clock; FILETIME days since 1601 -> since 1899-12-30.
-  long long ticks = pv::Clock::LocalNow();
-  long long secs = ticks / 10000000;
-  double days = static_cast<double>(secs / 86400) - 109205.0;  // 1601-01-01 .. 1899-12-30
+  // Local time from the injectable clock, to the second.
+  FILETIME local = pv::Int64ToFileTime(pv::Clock::LocalNow());
+  SYSTEMTIME st;
+  DATE now = 0;
+  if (!FileTimeToSystemTime(&local, &st) || !SystemTimeToVariantTime(&st, &now))
+    return sqlite3_result_error(ctx, "pv: the clock is outside the dates a field can hold", -1);
   bool dateOnly = sqlite3_user_data(ctx) != nullptr;
-  sqlite3_result_double(ctx, dateOnly ? days : days + static_cast<double>(secs % 86400) / 86400.0);
+  sqlite3_result_double(ctx, dateOnly ? std::floor(now) : now);
 }
 
 void IntFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
