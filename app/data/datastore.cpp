@@ -80,9 +80,10 @@ void CDataStore::OpenConnection() {
 
 int CDataStore::OpenDatabase() {
   if (!FileExists(m_databasePath)) {
-    CreateDatabaseFile();
-    CreateMissingTables();
-    return 1;
+    // "Created" only when the file and its tables exist and are open.
+    int created = CreateDatabaseFile();
+    int tables = CreateMissingTables();
+    return created == 1 && tables == 1 && IsOpen() ? 1 : 0;
   }
   try {
     OpenConnection();
@@ -94,6 +95,13 @@ int CDataStore::OpenDatabase() {
   return 2;
 }
 
+CString CDataStore::BuildingPath() const { return m_databasePath + u".new"; }
+
+void CDataStore::RemoveBuilding() const {
+  const CString building = BuildingPath();
+  for (const char16_t* suffix : {u"", u"-wal", u"-shm", u"-journal"}) DeleteFileW((building + suffix).GetString());
+}
+
 int CDataStore::CreateDatabaseFile() {
   if (FileExists(m_databasePath)) {
     CString text;
@@ -101,11 +109,43 @@ int CDataStore::CreateDatabaseFile() {
     MessageBoxExW(nullptr, text.GetString(), kPromptCaption, MB_OK, kButtonLanguage);
     return 0;
   }
+  // The file is built complete under a name of its own beside the final one
+  // and renamed into place at the end, so a start killed on the way leaves
+  // no file or a whole one, never a half-made one. What a killed start left
+  // under the building name is thrown away first.
+  RemoveBuilding();
+  const CString building = BuildingPath();
+  bool whole = true;
   try {
     m_catalog.CreateInstance(__uuidof(Catalog));
-    m_catalog->Create(FullBstr(m_connectionString));
+    m_catalog->Create(FullBstr(CString(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + building));
+    _variant_t active = m_catalog->GetActiveConnection();
+    _ConnectionPtr connection(active);
+    for (const auto& table : pravenor::schema::kTables) {
+      try {
+        connection->Execute(FullBstr(pravenor::schema::CreateStatement(table)), &m_recordsAffected, adCmdText);
+      } catch (const _com_error& e) {
+        ShowPrompt(e);  // names the table; the others are still tried
+        whole = false;
+      }
+    }
+    // Closing the only connection writes the log into the file and removes it.
+    connection->Close();
   } catch (const _com_error& e) {
     ReportOpenFailure(DescriptionOf(e), kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    RemoveBuilding();
+    return -1;
+  }
+  if (!whole) {
+    m_openFailureShown = true;  // the failing tables were shown
+    RemoveBuilding();
+    return -1;
+  }
+  if (PathFileExistsW((building + u"-wal").GetString()) ||
+      !MoveFileExW(building.GetString(), m_databasePath.GetString(), MOVEFILE_WRITE_THROUGH)) {
+    CString text = CString(u"The database file ") + m_databasePath + u" could not be put in place.";
+    ReportOpenFailure(text, kPromptCaption, MB_OK | MB_ICONEXCLAMATION);
+    RemoveBuilding();
     return -1;
   }
   return 1;
@@ -156,12 +196,10 @@ int CDataStore::CreateMissingTables() {
       }
     }
     if (found) continue;
-    CString statement;
-    statement.Format(table.statement, table.name);
     try {
-      Execute(statement, nullptr, 0);
+      Execute(pravenor::schema::CreateStatement(table), nullptr, 0);
     } catch (const _com_error& e) {
-      ShowPrompt(e);
+      ShowPrompt(e);  // the description names the table
     }
   }
   return 1;
@@ -261,6 +299,14 @@ int CDataStore::InsertAndGetMaxId(CString insertSql, CString maxIdSql, std::init
 }
 
 int CDataStore::OpenRecordset(CString sql, _RecordsetPtr recordset) {
+  return OpenRecordsetWith(sql, nullptr, 0, std::move(recordset));
+}
+
+int CDataStore::OpenRecordset(CString sql, std::initializer_list<_variant_t> values, _RecordsetPtr recordset) {
+  return OpenRecordsetWith(sql, values.begin(), static_cast<long>(values.size()), std::move(recordset));
+}
+
+int CDataStore::OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset) {
   if (!recordset) return 0;
   if (!IsOpen()) {
     ReportNotOpen();
@@ -269,23 +315,44 @@ int CDataStore::OpenRecordset(CString sql, _RecordsetPtr recordset) {
   recordset.GetInterfacePtr()->put_CursorType(adOpenDynamic);
   recordset.GetInterfacePtr()->put_CursorLocation(adUseClient);
   return RunInTransaction([&] {
+    _variant_t connection(static_cast<IDispatch*>(m_connection.GetInterfacePtr()), true);
+    if (values) {
+      _Recordset* rs = recordset.GetInterfacePtr();
+      _bstr_t text = FullBstr(sql);
+      HRESULT hr = rs->raw_OpenWithParameters(static_cast<char16_t*>(text), values, count, connection, adOpenDynamic,
+                                              adLockPessimistic);
+      if (FAILED(hr)) _com_issue_errorex(hr, rs, __uuidof(_Recordset));
+      return;
+    }
     _variant_t source;
     source.vt = VT_BSTR;
     source.bstrVal = sql.AllocSysString();
-    recordset->Open(source, _variant_t(static_cast<IDispatch*>(m_connection.GetInterfacePtr()), true), adOpenDynamic,
-                    adLockPessimistic, adCmdText);
+    recordset->Open(source, connection, adOpenDynamic, adLockPessimistic, adCmdText);
   });
 }
 
-int CDataStore::QueryScalarInt(CString sql, bool* succeeded) {
+int CDataStore::QueryScalarInt(CString sql, bool* succeeded) { return QueryScalarIntWith(sql, nullptr, 0, succeeded); }
+
+int CDataStore::QueryScalarInt(CString sql, std::initializer_list<_variant_t> values, bool* succeeded) {
+  return QueryScalarIntWith(sql, values.begin(), static_cast<long>(values.size()), succeeded);
+}
+
+int CDataStore::QueryScalarIntWith(const CString& sql, const _variant_t* values, long count, bool* succeeded) {
   int value = 0;
   int ok = RunInTransaction([&] {
-    m_recordset.Attach(Execute(sql, nullptr, 0).Detach());
+    m_recordset.Attach(Execute(sql, values, count).Detach());
     _variant_t v = m_recordset->GetCollect(_variant_t(0L));
     value = (v.vt == VT_NULL || v.vt == VT_EMPTY) ? 0 : static_cast<int>(static_cast<long>(v));
   });
   if (succeeded) *succeeded = ok != 0;
   return ok ? value : 0;
+}
+
+int CDataStore::ExecuteTogether(const std::vector<Statement>& statements) {
+  return RunInTransaction([&] {
+    for (const Statement& s : statements)
+      Execute(s.sql, s.values.empty() ? nullptr : s.values.data(), static_cast<long>(s.values.size()));
+  });
 }
 
 CString CDataStore::Quote(const CString& text) { return pv::ado::QuoteText(text); }

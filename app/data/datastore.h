@@ -9,12 +9,13 @@
 // the user in a message box captioned "Prompt"; the operation then returns
 // a failure the caller may test (0; see each operation).
 //
-// Text values: build statements with Quote() (or the parameter forms below)
-// for every text a user typed or the field cipher produced; never splice
-// text between apostrophes yourself. Quote() keeps every UTF-16 unit,
-// including zero units, as long as the quoted text is joined into the
-// statement with CString concatenation: formatting it with "%s" stops at a
-// zero unit. The parameter forms bind values to `?` markers.
+// Text values reach a statement in one of two ways only: bound to `?`
+// markers through the parameter forms below (TextValue() for text), or as
+// Quote() joined into the statement with CString concatenation. Never splice
+// text between apostrophes yourself, and never format text into a statement
+// with "%s": formatting stops at the first zero unit, which enciphered work
+// names can hold, and the cut statement would succeed with half the name.
+// Bound values are converted for their column exactly as literals are.
 //
 // Without an open connection the operations refuse before they begin a
 // transaction and return 0. The user is told once that the database is not
@@ -23,6 +24,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <vector>
 
 #include "platform/ado/ado.h"
 #include "platform/base/cstring.h"
@@ -35,10 +37,15 @@ class CDataStore {
   CDataStore& operator=(const CDataStore&) = delete;
 
   // ---- opening and closing ------------------------------------------------------------------
-  // 1: the file was missing and has just been created (with its tables);
-  // 2: the existing file was opened; 0: opening failed (shown under "Prompt").
+  // 1: the file was missing and has just been created with its tables and
+  // opened; 2: the existing file was opened; 0: creating or opening failed
+  // (shown under "Prompt").
   int OpenDatabase();
-  // 1 created; 0 the file already exists ("<path> is exist!"); -1 a database error.
+  // Builds the whole file with its eight tables beside the final name
+  // ("qty.tgd.new") and renames it into place, so that a start killed on the
+  // way leaves no file or a whole one. 1 created; 0 the file already exists
+  // ("<path> is exist!"); -1 a database error (each failing CREATE TABLE is
+  // shown, naming its table, and no file is put in place).
   int CreateDatabaseFile();
   // 1 when the table pass ran (a failing CREATE TABLE is shown and the pass
   // goes on); 0 when the catalog, the connection or the table list failed.
@@ -65,9 +72,26 @@ class CDataStore {
   // with a client-side dynamic cursor. 1 on success; 0 on failure, the
   // recordset then left closed. The caller walks and closes it.
   int OpenRecordset(CString sql, _RecordsetPtr recordset);
+  int OpenRecordset(CString sql, std::initializer_list<_variant_t> values, _RecordsetPtr recordset);
   // Column 0 of the first row as an integer, 0 when NULL. On failure 0 and
   // *succeeded (when given) false.
   int QueryScalarInt(CString sql, bool* succeeded = nullptr);
+  int QueryScalarInt(CString sql, std::initializer_list<_variant_t> values, bool* succeeded = nullptr);
+
+  // One statement of ExecuteTogether, with the values of its `?` markers.
+  struct Statement {
+    // Implicit: a statement without values is its text.
+    Statement(CString text) : sql(std::move(text)) {}                   // NOLINT(google-explicit-constructor)
+    Statement(const char16_t* text) : sql(text) {}                      // NOLINT(google-explicit-constructor)
+    Statement(CString text, std::initializer_list<_variant_t> params) : sql(std::move(text)), values(params) {}
+    Statement(const char16_t* text, std::initializer_list<_variant_t> params) : sql(text), values(params) {}
+    CString sql;
+    std::vector<_variant_t> values;
+  };
+  // Runs the statements in order in one transaction: all of them take
+  // effect or none does. 1 on success; on the first failure the transaction
+  // is rolled back, its error shown once under "Prompt", and 0 returned.
+  int ExecuteTogether(const std::vector<Statement>& statements);
 
   // ---- safe text values ------------------------------------------------------------------------
   // `text` as a Jet literal: between apostrophes, each apostrophe doubled.
@@ -92,7 +116,13 @@ class CDataStore {
   int RunInTransaction(Body&& body);
   // Opens m_connection on the file and makes a new m_recordset.
   void OpenConnection();
+  // Where the file is built before it is renamed into place, and the removal
+  // of what a killed start left there.
+  CString BuildingPath() const;
+  void RemoveBuilding() const;
   _RecordsetPtr Execute(const CString& sql, const _variant_t* values, long count);
+  int OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset);
+  int QueryScalarIntWith(const CString& sql, const _variant_t* values, long count, bool* succeeded);
   // Refusal without a connection: tells the user once.
   void ReportNotOpen();
   // A failure to create or open the file: the first one of a row is shown,

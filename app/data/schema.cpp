@@ -24,4 +24,11 @@ const TableDefinition kTables[kTableCount] = {
      u"tasktime DATETIME,brief TEXT(255),tid LONG,tasktype INTEGER,remark TEXT(10))"},
 };
 
+CString CreateStatement(const TableDefinition& table) {
+  // Joined, not formatted: the statement is the text as written.
+  CString statement(table.statement);
+  statement.Replace(u"%s", table.name);
+  return statement;
+}
+
 }  // namespace pravenor::schema

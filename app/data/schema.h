@@ -12,6 +12,8 @@
 // statement.
 #pragma once
 
+#include "platform/base/cstring.h"
+
 namespace pravenor::schema {
 
 struct TableDefinition {
@@ -21,6 +23,9 @@ struct TableDefinition {
 
 inline constexpr int kTableCount = 8;
 extern const TableDefinition kTables[kTableCount];
+
+// The table's CREATE TABLE statement with its name in place of "%s".
+CString CreateStatement(const TableDefinition& table);
 
 // Date patterns of COleDateTime::Format for "#...#" literals.
 inline constexpr const char16_t* kStartTimeFormat = u"%Y-%m-%d %H:%M:%S";  // THINGS.starttime

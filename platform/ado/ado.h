@@ -312,6 +312,11 @@ struct _Recordset : IDispatch {
   STDMETHOD(raw_CancelUpdate)() PURE;
   STDMETHOD(raw_Delete)(AffectEnum affect) PURE;
   STDMETHOD(raw_CompareBookmarks)(VARIANT bookmark1, VARIANT bookmark2, CompareEnum* result) PURE;
+  // Open on a statement with `?` markers and the values for them (a VARIANT
+  // array of `count`), bound as _Connection::ExecuteWithParameters binds
+  // them; Requery binds the same values again.
+  STDMETHOD(raw_OpenWithParameters)(BSTR commandText, const VARIANT* values, long count, VARIANT activeConnection,
+                                    CursorTypeEnum cursorType, LockTypeEnum lockType) PURE;
 
   _com_ptr_t<Fields> GetFields();
   long GetRecordCount();
@@ -338,6 +343,8 @@ struct _Recordset : IDispatch {
 
   HRESULT Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
                LockTypeEnum lockType, long options);
+  HRESULT OpenWithParameters(const _bstr_t& commandText, std::initializer_list<_variant_t> values,
+                             const _variant_t& activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType);
   HRESULT Close();
   HRESULT Requery(long options = -1);
   HRESULT MoveFirst();
@@ -704,6 +711,14 @@ inline void _Recordset::PutCollect(const _variant_t& index, const _variant_t& va
 inline HRESULT _Recordset::Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
                                 LockTypeEnum lockType, long options) {
   HRESULT hr = raw_Open(source, activeConnection, cursorType, lockType, options);
+  PV_ADO_RAISE(hr, _Recordset);
+  return hr;
+}
+inline HRESULT _Recordset::OpenWithParameters(const _bstr_t& commandText, std::initializer_list<_variant_t> values,
+                                              const _variant_t& activeConnection, CursorTypeEnum cursorType,
+                                              LockTypeEnum lockType) {
+  HRESULT hr = raw_OpenWithParameters(static_cast<char16_t*>(commandText), values.begin(),
+                                      static_cast<long>(values.size()), activeConnection, cursorType, lockType);
   PV_ADO_RAISE(hr, _Recordset);
   return hr;
 }

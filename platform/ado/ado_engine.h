@@ -47,6 +47,13 @@ constexpr HRESULT kErrNotDatabase = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT kErrAlreadyExists = static_cast<HRESULT>(0x80040E17u);
 constexpr HRESULT kErrBusy = static_cast<HRESULT>(0x80004005u);
 
+// A failure of creating `table`, its description naming the table.
+Failure NamingTable(const Failure& failure, std::u16string_view table);
+
+// The application id the layer writes into the files it creates ('PVNR'):
+// only such files are ever switched to the write-ahead log on opening.
+constexpr int32_t kApplicationId = 1347833426;
+
 // Column types as the Jet dialect declares them.
 enum class JetType : int {
   Unknown,
@@ -142,8 +149,10 @@ Translation TranslateJet(std::u16string_view jet, SchemaLookup& schema, const st
 // time alone (on the zero date). Returns false for anything else or for a
 // day that does not exist.
 bool ParseJetDate(std::u16string_view text, double* date);
-// days-since-1899 from calendar parts (no validation of ranges beyond the
-// caller's); negative dates keep the time as a positive fraction.
+// days-since-1899 from calendar parts (0 when a part is out of range);
+// negative dates keep the time as a positive fraction. Both use the base
+// layer's calendar (pv::FieldsToDate, pv::DateToFields): years 100..9999,
+// times rounded to the nearest second, halves going forward in time.
 double DateFromParts(int year, int month, int day, int hour, int minute, int second);
 bool DateToParts(double date, int* year, int* month, int* day, int* hour, int* minute, int* second);
 // "yyyy-mm-dd hh:mm:ss" (time left out at midnight, date left out on the zero date).
@@ -154,7 +163,10 @@ std::u16string FormatJetDate(double date);
 // Extended-A, Greek, Cyrillic, full-width Latin); other units compare as they are.
 char16_t FoldCase(char16_t c);
 int CompareNoCase(std::u16string_view a, std::u16string_view b);
-// LIKE with `%` (any run) and `_` (one unit), without regard to case.
+// LIKE with `%` (any run), `_` (one unit) and Jet's bracket classes
+// (`[abc]`, `[a-c]`, `[!a-c]`; `[%]` and `[_]` match those characters
+// literally), without regard to case. A `[` without a closing `]`, or `[]`,
+// is an ordinary character.
 bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t escape = 0);
 
 // Makes a Jet text literal: the value between apostrophes with every
@@ -301,6 +313,8 @@ class Database final : public SchemaLookup {
   // Runs raw SQLite text (the layer's own statements).
   void ExecRaw(const char* sql);
   int64_t LastInsertRowid();
+  // The file's application id; kApplicationId for files Create made.
+  int32_t ApplicationId();
 
   void BeginTransaction();
   void CommitTransaction();
@@ -311,6 +325,7 @@ class Database final : public SchemaLookup {
 
  private:
   explicit Database(std::u16string path);
+  long ExecuteStatement(const Translation& t);
   std::u16string path_;
   std::unique_ptr<Impl> impl_;
   bool inTransaction_ = false;

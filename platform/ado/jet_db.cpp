@@ -16,6 +16,7 @@
 
 #include "platform/ado/ado_engine.h"
 #include "platform/base/clock.h"
+#include "platform/base/systime.h"
 #include "platform/base/utf.h"
 
 namespace pv::ado {
@@ -114,12 +115,14 @@ void DatePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 void NowFunction(sqlite3_context* ctx, int, sqlite3_value**) {
-  // Local time from the injectable clock; FILETIME days since 1601 -> since 1899-12-30.
-  long long ticks = pv::Clock::LocalNow();
-  long long secs = ticks / 10000000;
-  double days = static_cast<double>(secs / 86400) - 109205.0;  // 1601-01-01 .. 1899-12-30
+  // Local time from the injectable clock, to the second.
+  FILETIME local = pv::Int64ToFileTime(pv::Clock::LocalNow());
+  SYSTEMTIME st;
+  DATE now = 0;
+  if (!FileTimeToSystemTime(&local, &st) || !SystemTimeToVariantTime(&st, &now))
+    return sqlite3_result_error(ctx, "pv: the clock is outside the dates a field can hold", -1);
   bool dateOnly = sqlite3_user_data(ctx) != nullptr;
-  sqlite3_result_double(ctx, dateOnly ? days : days + static_cast<double>(secs % 86400) / 86400.0);
+  sqlite3_result_double(ctx, dateOnly ? std::floor(now) : now);
 }
 
 void IntFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -158,6 +161,17 @@ uint32_t Be32(const unsigned char* p) {
                                      u"). It was not opened and has not been changed.");
 }
 
+// A write-ahead log beside the file that holds frames: committed pages may
+// live there and not yet in the file.
+bool HasLog(const std::string& path8) {
+  long long size = 0;
+  return FileExists(path8 + "-wal", &size) && size > 0;
+}
+
+// Checks the header before SQLite touches the file. With a log beside it the
+// file may be shorter than its header says (a checkpoint was interrupted
+// after page 1 was written): SQLite judges such a file from the log, and the
+// page check that follows refuses it if it is really damaged.
 void CheckHeader(const std::string& path8, const std::u16string& path, long long size) {
   if (size < 0) NotADatabase(path, "not a regular file");
   if (size == 0) NotADatabase(path, "the file is empty");
@@ -170,6 +184,7 @@ void CheckHeader(const std::string& path8, const std::u16string& path, long long
   uint32_t pageSize = (uint32_t{h[16]} << 8) | h[17];
   if (pageSize == 1) pageSize = 65536;
   if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0) NotADatabase(path, "bad page size");
+  if (HasLog(path8)) return;
   uint32_t pages = Be32(h + 28);
   bool countValid = pages != 0 && Be32(h + 92) == Be32(h + 24);
   if (countValid && static_cast<unsigned long long>(size) < static_cast<unsigned long long>(pages) * pageSize)
@@ -610,7 +625,9 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
     im.Fail(rc, nullptr, path);
   }
   if (verdict != "ok") NotADatabase(path, "damaged pages");
-  d->ExecRaw("PRAGMA journal_mode=WAL");
+  // Only a file this layer made is switched to the write-ahead log (a change
+  // of its header); another program's database is used as it is.
+  if (d->ApplicationId() == kApplicationId) d->ExecRaw("PRAGMA journal_mode=WAL");
   d->ExecRaw("PRAGMA synchronous=FULL");
   RegisterFunctions(im.db);
   return d;
@@ -636,7 +653,7 @@ void Database::Create(const std::u16string& path) {
       "CREATE TABLE pv_fix_encoding(x); DROP TABLE pv_fix_encoding;"  // fixes the encoding in the header
       "PRAGMA journal_mode=WAL;"
       "PRAGMA synchronous=FULL;"
-      "PRAGMA application_id=1347833426;";  // 'PVNR'
+      "PRAGMA application_id=1347833426;";  // kApplicationId
   if (sqlite3_exec(db, setup, nullptr, nullptr, nullptr) != SQLITE_OK) fail("setup");
   sqlite3_close_v2(db);
 }
@@ -667,7 +684,27 @@ void Database::ExecRaw(const char* sql) {
 
 int64_t Database::LastInsertRowid() { return sqlite3_last_insert_rowid(impl_->db); }
 
+int32_t Database::ApplicationId() {
+  sqlite3_stmt* s = nullptr;
+  int32_t id = 0;
+  if (sqlite3_prepare_v2(impl_->db, "PRAGMA application_id", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+    id = sqlite3_column_int(s, 0);
+  sqlite3_finalize(s);
+  return id;
+}
+
 long Database::Execute(const Translation& t) {
+  if (t.kind == StatementKind::CreateTable) {
+    try {
+      return ExecuteStatement(t);
+    } catch (const Failure& e) {
+      throw NamingTable(e, t.table);
+    }
+  }
+  return ExecuteStatement(t);
+}
+
+long Database::ExecuteStatement(const Translation& t) {
   sqlite3_stmt* s = impl_->Prepare(t.sql, path_);
   impl_->Bind(s, t.params);
   int rc;

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "platform/ado/ado_engine.h"
+#include "platform/base/clock.h"
+#include "platform/base/systime.h"
 #include "platform/base/utf.h"
 
 namespace pv::ado {
@@ -14,37 +16,6 @@ const char* Failure::what() const noexcept {
 
 // ---- dates ------------------------------------------------------------------------
 namespace {
-
-// Days from 1970-01-01 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const unsigned yoe = static_cast<unsigned>(y - era * 400);
-  const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-void CivilFromDays(int64_t z, int* y, int* m, int* d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = static_cast<unsigned>(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t yy = static_cast<int64_t>(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  *d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  *m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  *y = static_cast<int>(yy + (*m <= 2));
-}
-
-const int64_t kEpoch1899 = DaysFromCivil(1899, 12, 30);
-
-int DaysInMonth(int y, int m) {
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0)) return 29;
-  return days[m - 1];
-}
 
 struct Scanner {
   std::u16string_view s;
@@ -94,26 +65,23 @@ bool ParseTime(Scanner& sc, int* h, int* mi, int* se) {
 
 }  // namespace
 
+// The calendar is the base layer's (Automation dates: years 100..9999,
+// rounded to the nearest second with halves going forward in time).
 double DateFromParts(int year, int month, int day, int hour, int minute, int second) {
-  int64_t days = DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpoch1899;
-  double frac = (hour * 3600 + minute * 60 + second) / 86400.0;
-  return days >= 0 ? static_cast<double>(days) + frac : static_cast<double>(days) - frac;
+  DATE date = 0;
+  pv::FieldsToDate(year, month, day, hour, minute, second, &date);
+  return date;
 }
 
 bool DateToParts(double date, int* year, int* month, int* day, int* hour, int* minute, int* second) {
-  if (!std::isfinite(date) || date < -657435.0 || date >= 2958466.0) return false;
-  double whole = std::trunc(date);
-  double frac = std::fabs(date - whole);
-  long long secs = std::llround(frac * 86400.0);
-  long long days = static_cast<long long>(whole);
-  if (secs >= 86400) {
-    secs -= 86400;
-    days += date >= 0 ? 1 : -1;
-  }
-  CivilFromDays(days + kEpoch1899, year, month, day);
-  *hour = static_cast<int>(secs / 3600);
-  *minute = static_cast<int>(secs / 60 % 60);
-  *second = static_cast<int>(secs % 60);
+  pv::DateFields f;
+  if (!pv::DateToFields(date, &f)) return false;
+  *year = f.year;
+  *month = f.month;
+  *day = f.day;
+  *hour = f.hour;
+  *minute = f.minute;
+  *second = f.second;
   return true;
 }
 
@@ -148,7 +116,8 @@ bool ParseJetDate(std::u16string_view text, double* date) {
     return false;
   }
   if (haveDate) {
-    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m)) return false;
+    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > static_cast<int>(pv::DaysInMonth(y, static_cast<unsigned>(m))))
+      return false;
     sc.Blanks();
     if (!sc.End() && !ParseTime(sc, &h, &mi, &se)) return false;
   } else if (!ParseTime(sc, &h, &mi, &se)) {
@@ -156,8 +125,7 @@ bool ParseJetDate(std::u16string_view text, double* date) {
   }
   sc.Blanks();
   if (!sc.End()) return false;
-  *date = DateFromParts(y, m, d, h, mi, se);
-  return true;
+  return pv::FieldsToDate(y, m, d, h, mi, se, date);
 }
 
 std::u16string FormatJetDate(double date) {
@@ -198,6 +166,43 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+namespace {
+
+// Where the bracket class at `open` (a '[') ends: the index of its ']', or
+// npos when it is not a class (no closing bracket, or nothing inside), in
+// which case the '[' is an ordinary character.
+size_t ClassEnd(std::u16string_view pattern, size_t open) {
+  size_t first = open + 1;
+  if (first < pattern.size() && pattern[first] == u'!') ++first;
+  if (first >= pattern.size() || pattern[first] == u']') return std::u16string_view::npos;
+  return pattern.find(u']', first);
+}
+
+// Whether `c` is in the class between `open` ('[') and `close` (']'):
+// single characters and ranges "a-c", "[!...]" negated, without regard to
+// case. Inside a class '%', '_' and '[' stand for themselves.
+bool InClass(std::u16string_view pattern, size_t open, size_t close, char16_t c) {
+  size_t i = open + 1;
+  bool negated = pattern[i] == u'!';
+  if (negated) ++i;
+  char16_t folded = FoldCase(c);
+  bool found = false;
+  while (i < close && !found) {
+    char16_t lo = pattern[i];
+    if (i + 2 < close && pattern[i + 1] == u'-') {
+      char16_t hi = pattern[i + 2];
+      found = (c >= lo && c <= hi) || (folded >= FoldCase(lo) && folded <= FoldCase(hi));
+      i += 3;
+    } else {
+      found = FoldCase(lo) == folded;
+      ++i;
+    }
+  }
+  return found != negated;
+}
+
+}  // namespace
+
 bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t escape) {
   // Iterative matcher with one back-track point per `%` (linear-ish, no recursion).
   size_t t = 0, p = 0, starP = std::u16string_view::npos, starT = 0;
@@ -214,6 +219,13 @@ bool JetLike(std::u16string_view text, std::u16string_view pattern, char16_t esc
         starP = p++;
         starT = t;
         continue;
+      } else if (size_t close = pc == u'[' ? ClassEnd(pattern, p) : std::u16string_view::npos;
+                 close != std::u16string_view::npos) {
+        if (InClass(pattern, p, close, text[t])) {
+          p = close + 1;
+          ++t;
+          continue;
+        }
       } else if (pc == u'_' || FoldCase(pc) == FoldCase(text[t])) {
         ++p;
         ++t;

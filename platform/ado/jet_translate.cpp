@@ -6,6 +6,7 @@
 // day numbers, converts quoted text compared with or assigned to a
 // DATETIME column into a date as Jet does, and rewrites Jet DDL types into
 // declarations that keep the Jet type visible in the SQLite schema.
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
@@ -44,6 +45,52 @@ bool IEq(std::u16string_view a, const char* b) {
 
 std::u16string U(const char* s) { return pv::Utf8ToUtf16(s); }
 
+std::u16string_view Trimmed(std::u16string_view s) {
+  while (!s.empty() && (s.front() == u' ' || s.front() == u'\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == u' ' || s.back() == u'\t')) s.remove_suffix(1);
+  return s;
+}
+
+// A decimal number as text ("12", " -1.5 ", "2e3"): an Int when it has no
+// fraction or exponent and fits, else a Real. Hex, "inf", "nan" and empty
+// text are not numbers.
+bool ParseNumberText(std::u16string_view text, Value* out) {
+  std::u16string_view s = Trimmed(text);
+  size_t i = 0;
+  if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) ++i;
+  size_t digits = 0;
+  bool integral = true;
+  while (i < s.size() && s[i] >= u'0' && s[i] <= u'9') ++i, ++digits;
+  if (i < s.size() && s[i] == u'.') {
+    integral = false;
+    ++i;
+    while (i < s.size() && s[i] >= u'0' && s[i] <= u'9') ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
+    integral = false;
+    ++i;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) ++i;
+    size_t exponent = 0;
+    while (i < s.size() && s[i] >= u'0' && s[i] <= u'9') ++i, ++exponent;
+    if (exponent == 0) return false;
+  }
+  if (i != s.size()) return false;
+  std::string ascii(s.begin(), s.end());  // only ASCII digits, signs, '.' and 'e' remain
+  if (integral) {
+    errno = 0;
+    long long n = std::strtoll(ascii.c_str(), nullptr, 10);
+    if (errno != ERANGE) {
+      *out = Value::FromInt(n);
+      return true;
+    }
+  }
+  double d = std::strtod(ascii.c_str(), nullptr);
+  if (!std::isfinite(d)) return false;
+  *out = Value::FromReal(d);
+  return true;
+}
+
 [[noreturn]] void SyntaxError(std::u16string_view near, const char* what = nullptr) {
   std::u16string msg = u"Syntax error in the SQL statement";
   if (what) msg += u" (" + U(what) + u")";
@@ -55,6 +102,12 @@ std::u16string U(const char* s) { return pv::Utf8ToUtf16(s); }
 }
 
 }  // namespace
+
+Failure NamingTable(const Failure& failure, std::u16string_view table) {
+  const std::u16string named = u"'" + std::u16string(table) + u"'";
+  if (table.empty() || failure.description().find(named) != std::u16string::npos) return failure;
+  return Failure(failure.hr(), u"The table " + named + u" could not be created: " + failure.description());
+}
 
 JetType JetTypeFromDeclared(std::u16string_view declared, bool autoIncrement, int* size) {
   std::u16string d = Upper(declared);
@@ -249,7 +302,13 @@ class Translator {
   Translation Run() {
     const Tok& first = toks_[0];
     if (first.kind == Tok::End) throw Failure(kErrSyntax, u"The SQL statement is empty.");
-    if (IsKw(first, "CREATE") && IsKw(toks_[1], "TABLE")) return CreateTable();
+    if (IsKw(first, "CREATE") && IsKw(toks_[1], "TABLE")) {
+      try {
+        return CreateTable();
+      } catch (const Failure& e) {
+        throw NamingTable(e, IsName(toks_[2]) ? toks_[2].text : std::u16string());
+      }
+    }
     if (IsKw(first, "SELECT"))
       out_.kind = StatementKind::Select;
     else if (IsKw(first, "INSERT"))
@@ -443,6 +502,94 @@ class Translator {
     out_.sql += '?';
   }
 
+  // "TABLE.field" for messages.
+  std::u16string FieldName(const ColumnInfo& c) const {
+    const TableInfo* info = tables_.empty() ? nullptr : tables_[0].info;
+    return info && info->Find(c.name) == &c ? info->name + u"." + c.name : c.name;
+  }
+  [[noreturn]] void Mismatch(std::u16string_view text, const ColumnInfo& c, const char* kind, const char* kinds) const {
+    throw Failure(kErrTypeMismatch, u"Data type mismatch: '" + std::u16string(text) + u"' is not " + U(kind) +
+                                        u", but the field '" + FieldName(c) + u"' holds " + U(kinds) + u".");
+  }
+
+  // A value stored into column `c` (INSERT values, UPDATE SET), whether a
+  // literal or a bound value, converted as Jet converts it: text to a date,
+  // a number or a yes/no value, any true value to -1, a fraction rounded
+  // (half to even) for a whole-number field. What cannot be converted is
+  // refused. `negated`: a '-' already written before the value.
+  Value StoredAs(Value v, const ColumnInfo& c, bool negated = false) const {
+    if (v.kind == Value::Null || v.kind == Value::Blob) return v;
+    switch (c.type) {
+      case JetType::DateTime:
+        if (v.kind == Value::Text) {
+          double d;
+          if (!ParseJetDate(v.s, &d)) Mismatch(v.s, c, "a date", "dates");
+          return Value::FromReal(d);
+        }
+        return v;
+      case JetType::Bit: {
+        if (v.kind == Value::Text) {
+          std::u16string_view t = Trimmed(v.s);
+          if (IEq(t, "TRUE") || IEq(t, "YES") || IEq(t, "ON")) return Value::FromInt(-1);
+          if (IEq(t, "FALSE") || IEq(t, "NO") || IEq(t, "OFF")) return Value::FromInt(0);
+          Value n;
+          if (!ParseNumberText(v.s, &n)) Mismatch(v.s, c, "a yes/no value", "yes/no values");
+          v = n;
+        }
+        bool isTrue = v.kind == Value::Int ? v.i != 0 : v.r != 0;
+        // Jet stores any true value as -1.
+        return Value::FromInt(isTrue ? (negated ? 1 : -1) : 0);
+      }
+      case JetType::Counter:
+      case JetType::Long:
+      case JetType::Short:
+      case JetType::Byte:
+      case JetType::BigInt: {
+        if (v.kind == Value::Text) {
+          Value n;
+          if (!ParseNumberText(v.s, &n)) Mismatch(v.s, c, "a number", "numbers");
+          v = n;
+        }
+        if (v.kind == Value::Real) {
+          double r = std::nearbyint(v.r);  // the default rounding: half to even
+          if (!(r >= -9.2e18 && r <= 9.2e18)) OutOfRange(c);
+          v = Value::FromInt(static_cast<int64_t>(r));
+        }
+        int64_t stored = negated ? -v.i : v.i;
+        if ((c.type == JetType::Long || c.type == JetType::Counter) && (stored < INT32_MIN || stored > INT32_MAX))
+          OutOfRange(c);
+        return v;
+      }
+      case JetType::Single:
+      case JetType::Double:
+      case JetType::Currency:
+        if (v.kind == Value::Text) {
+          Value n;
+          if (!ParseNumberText(v.s, &n)) Mismatch(v.s, c, "a number", "numbers");
+          return n;
+        }
+        return v;
+      default:
+        return v;
+    }
+  }
+  [[noreturn]] void OutOfRange(const ColumnInfo& c) const {
+    throw Failure(kErrDataOverflow, u"The value is out of range for the field '" + FieldName(c) + u"'.");
+  }
+  // A value compared with column `c`: text compared with a date becomes a date.
+  Value ComparedWith(Value v, const ColumnInfo& c) const {
+    if (c.type != JetType::DateTime || v.kind != Value::Text) return v;
+    double d;
+    if (!ParseJetDate(v.s, &d)) Mismatch(v.s, c, "a date", "dates");
+    return Value::FromReal(d);
+  }
+  // A value at token `i` converted for the column it is stored into or compared with.
+  Value ForContext(Value v, size_t i, bool inSet, bool negated = false) const {
+    if (const ColumnInfo* c = AssignTarget(i, inSet)) return StoredAs(std::move(v), *c, negated);
+    if (const ColumnInfo* c = DateContext(i)) return ComparedWith(std::move(v), *c);
+    return v;
+  }
+
   void EmitNumber(size_t i, bool lift, bool inSet) {
     const Tok& t = toks_[i];
     std::string u8 = pv::Utf16ToUtf8(t.text);
@@ -463,28 +610,13 @@ class Translator {
     } else {
       v = Value::FromReal(std::strtod(u8.c_str(), nullptr));
     }
-    if (const ColumnInfo* c = AssignTarget(i, inSet)) {
-      if (c->type == JetType::Bit && !(v.kind == Value::Int ? v.i == 0 : v.r == 0)) {
-        // Jet stores any true value as -1; the sign of a preceding '-' is already emitted.
-        bool negated = i >= 1 && IsOp(toks_[i - 1], "-");
-        v = Value::FromInt(negated ? 1 : -1);
-      }
-    }
+    // The sign of a preceding '-' is already written.
+    bool negated = i >= 1 && IsOp(toks_[i - 1], "-");
+    if (const ColumnInfo* c = AssignTarget(i, inSet)) v = StoredAs(std::move(v), *c, negated);
     Param(std::move(v));
   }
 
-  void EmitString(size_t i) {
-    const Tok& t = toks_[i];
-    if (const ColumnInfo* c = DateContext(i)) {
-      double d;
-      if (!ParseJetDate(t.text, &d))
-        throw Failure(kErrTypeMismatch, u"Data type mismatch: '" + t.text + u"' is not a date, but the field '" +
-                                            c->name + u"' holds dates.");
-      Param(Value::FromReal(d));
-      return;
-    }
-    Param(Value::FromText(t.text));
-  }
+  void EmitString(size_t i, bool inSet) { Param(ForContext(Value::FromText(toks_[i].text), i, inSet)); }
 
   void Emit() {
     std::string& sql = out_.sql;
@@ -557,7 +689,7 @@ class Translator {
             }
             sql += '\'';
           } else {
-            EmitString(i);
+            EmitString(i, inSet);
           }
           break;
         case Tok::Date:
@@ -566,7 +698,8 @@ class Translator {
         case Tok::Param:
           if (!external_ || externalUsed_ >= external_->size())
             throw Failure(kErrNoValue, u"No value given for one or more required parameters.");
-          Param((*external_)[externalUsed_++]);
+          // A bound value is converted exactly as a literal in its place would be.
+          Param(ForContext((*external_)[externalUsed_++], i, inSet));
           break;
         case Tok::Op:
           if (t.text == u"&")

@@ -12,6 +12,7 @@
 #include "app/pravenorapp.h"
 #include "app/views/forms.h"
 #include "app/views/thingname.h"
+#include "platform/window/test_input.h"
 #include "store_fixture.h"
 
 using storetest::Narrow;
@@ -193,18 +194,36 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
     bool scheduled;
     int opened;   // new documents of the command's type
     bool refused;  // the placeholder box
+    int choosers;  // work choosers shown (the user cancels each with Escape)
   };
   const Case cases[] = {
-      {"placeholder refused", u"Enter work name", 1, false, false, 0, true},
-      {"other case is a name", u"Enter Work Name", 1, false, false, 1, false},
-      {"placeholder refused before the chooser", u"Enter work name", 2, true, true, 0, true},
-      {"date tree: chooser, cancelled", u"Garden", 2, false, true, 0, false},
-      {"date tree, existing task: no chooser", u"Garden", 2, true, true, 1, false},
-      {"work tree: no chooser", u"Garden", 1, false, true, 1, false},
+      {"placeholder refused", u"Enter work name", 1, false, false, 0, true, 0},
+      {"other case is a name", u"Enter Work Name", 1, false, false, 1, false, 0},
+      {"placeholder refused before the chooser", u"Enter work name", 2, true, true, 0, true, 0},
+      {"date tree: chooser, cancelled", u"Garden", 2, false, true, 0, false, 1},
+      {"date tree, existing task: no chooser", u"Garden", 2, true, true, 1, false, 0},
+      {"work tree: no chooser", u"Garden", 1, false, true, 1, false, 0},
   };
+  // Counts the dialogs created (the chooser is the only one these commands make).
+  static int dialogsCreated = 0;
+  HHOOK hook = SetWindowsHookExW(
+      WH_CBT,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        WCHAR name[32] = {};
+        if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wParam), name, 32) &&
+            std::u16string(name) == u"#32770")
+          ++dialogsCreated;
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
   for (const auto& c : cases) {
     boxes_.Clear();
     debugLines.clear();
+    dialogsCreated = 0;
+    const int dryBefore = pv::test::DryCancelCount();
+    // The user's answer to a chooser: Escape. Left unread when none is shown.
+    if (c.choosers) pv::test::KeyPress(VK_ESCAPE);
     Frame().m_currentWorkItemText = c.itemText;
     Frame().m_activeTree = c.activeTree;
     app_.m_openExistingTask = c.openExisting;
@@ -216,6 +235,9 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
       app_.OnNewCompletedTask();
     app_.m_openExistingTask = false;
     EXPECT_EQ(DocumentCount(app_, type) - before, c.opened) << c.what;
+    EXPECT_EQ(dialogsCreated, c.choosers) << c.what;
+    // Cancelled by the Escape, not by a test loop that ran out of input.
+    EXPECT_EQ(pv::test::DryCancelCount(), dryBefore) << c.what;
     if (c.refused) {
       ASSERT_EQ(boxes_.Shown().size(), 1u) << c.what;
       EXPECT_EQ(boxes_.Last().text,
@@ -233,6 +255,7 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
       EXPECT_TRUE(debugLines.empty()) << c.what;
     }
   }
+  UnhookWindowsHookEx(hook);
   pv::SetDebugOutputSink(oldSink);
 
   // Count opens a new form every time; the enquiry form on request.

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -139,6 +142,66 @@ TEST(DataStoreStartUp, OpenDatabaseResults) {
   EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
 }
 
+TEST(DataStoreStartUp, FailingCreationIsNotReportedAsCreatedAndLeavesNoFile) {
+  ProgramFolder folder;
+  // The program's folder cannot hold a file: a directory stands where the
+  // file is built.
+  std::filesystem::create_directory(folder.Database() + ".new");
+  std::ofstream(folder.Database() + ".new/blocker") << "x";
+  pv::MessageBoxRecorder boxes;
+  {
+    CDataStore store;
+    EXPECT_EQ(store.OpenDatabase(), 0);
+    EXPECT_FALSE(store.IsOpen());
+  }
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(folder.Database()));
+}
+
+// The first start is killed at every point of writing the new file (the
+// file-size limit ends the process with SIGXFSZ as it crosses the limit).
+// Each time the folder holds no database or a whole one, and the next start
+// works.
+TEST(DataStoreStartUp, AFirstStartKilledOnTheWayLeavesNoFileOrAWholeOne) {
+  int killedBefore = 0, finished = 0;
+  for (rlim_t limit = 0; finished < 2; limit += 3 * 4096) {
+    SCOPED_TRACE("file size limit " + std::to_string(limit));
+    ProgramFolder folder;
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      rlimit cap{limit, limit};
+      setrlimit(RLIMIT_FSIZE, &cap);
+      pv::MessageBoxRecorder boxes;  // no box may wait for a user
+      CDataStore store;
+      StartUp(store);
+      _exit(store.IsOpen() ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+      ++killedBefore;
+    else
+      ++finished;
+    if (std::filesystem::exists(folder.Database())) {
+      RawDb raw(folder.Database());
+      EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
+      EXPECT_EQ(raw.One("PRAGMA integrity_check"), "ok");
+    }
+    pv::MessageBoxRecorder boxes;
+    CDataStore store;
+    StartUp(store);
+    EXPECT_TRUE(store.IsOpen());
+    EXPECT_TRUE(boxes.Shown().empty());
+    store.CloseDatabase();
+    RawDb raw(folder.Database());
+    EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
+    EXPECT_FALSE(std::filesystem::exists(folder.Database() + ".new"));
+    ASSERT_LT(limit, 4096u * 400) << "creation never finished";
+  }
+  EXPECT_GT(killedBefore, 3);  // the limit did cut creation short
+}
+
 TEST(DataStoreStartUp, ExistingFileLackingATableIsLeftAloneAndItsQueriesShowPrompt) {
   ProgramFolder folder;
   {
@@ -167,6 +230,12 @@ TEST(DataStoreStartUp, ExistingFileLackingATableIsLeftAloneAndItsQueriesShowProm
   EXPECT_EQ(boxes.Last().Icon(), MB_ICONEXCLAMATION);
   EXPECT_EQ(boxes.Last().language, 1033);
   EXPECT_NE(pv::Utf16ToUtf8(boxes.Last().text).find("task"), std::string::npos) << pv::Utf16ToUtf8(boxes.Last().text);
+  // The same through a bound value: the same box and result.
+  boxes.Clear();
+  EXPECT_EQ(store.ExecuteSql(u"delete from task where taid=?", {_variant_t(1L)}), 0);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(pv::Utf16ToUtf8(boxes.Last().caption), "Prompt");
+  EXPECT_NE(pv::Utf16ToUtf8(boxes.Last().text).find("task"), std::string::npos);
   // The store is still usable: its transaction was rolled back.
   EXPECT_EQ(store.InsertAndGetMaxId(u"insert into things (workname,worktype) values ('w',1)",
                                     u"select max(tid) from things"),
@@ -300,6 +369,128 @@ TEST_F(StoreTest, QuotedTextRoundTripsAndCannotChangeTheStatement) {
   EXPECT_EQ(raw.One("select count(*) from task"), "7");
 }
 
+TEST_F(StoreTest, ParameterFormsBindEveryUnitAndConvertByColumnType) {
+  const CString zeroName = Units(std::u16string(u"half\0name", 9));
+  ASSERT_EQ(store_.ExecuteSql(u"insert into things (workname,worktype,starttime) values (?,?,?)",
+                              {CDataStore::TextValue(zeroName), _variant_t(1L), _variant_t(u"2013-03-26 09:30:00")}),
+            1);
+  ASSERT_EQ(store_.ExecuteSql(u"insert into things (workname,worktype,starttime) values (?,?,?)",
+                              {CDataStore::TextValue(u"half"), _variant_t(2L), _variant_t(u"2013-03-27")}),
+            1);
+  // The whole name is what is looked for, not its first half.
+  bool ok = false;
+  EXPECT_EQ(store_.QueryScalarInt(u"select tid from things where workname=?", {CDataStore::TextValue(zeroName)}, &ok),
+            1);
+  EXPECT_TRUE(ok);
+  _RecordsetPtr rs = NewRecordset();
+  ASSERT_EQ(store_.OpenRecordset(u"select tid,starttime from things where workname=? or worktype=? order by tid",
+                                 {CDataStore::TextValue(zeroName), _variant_t(2L)}, rs),
+            1);
+  std::vector<long> tids;
+  for (; !rs->GetadoEOF(); rs->MoveNext()) {
+    tids.push_back(static_cast<long>(rs->GetCollect(_variant_t(u"tid"))));
+    EXPECT_EQ(rs->GetCollect(_variant_t(u"starttime")).vt, VT_DATE);
+  }
+  EXPECT_EQ(tids, (std::vector<long>{1, 2}));
+  // A requery binds the same values again.
+  rs->Requery();
+  EXPECT_EQ(rs->GetRecordCount(), 2);
+  rs->Close();
+  EXPECT_TRUE(boxes_.Shown().empty());
+  store_.CloseDatabase();
+  RawDb raw(folder_.Database());
+  EXPECT_EQ(raw.Units("select workname from things where tid=1"), std::u16string(u"half\0name", 9));
+  // The date text was stored as a date.
+  EXPECT_EQ(raw.Rows("select typeof(starttime), starttime from things order by tid"),
+            (std::vector<std::vector<std::string>>{{"real", "41359.3958333333"},
+                                                   {"integer", "41360"}}));
+}
+
+TEST_F(StoreTest, BoundValueErrorsShowPromptAndFailLikeLiterals) {
+  const CString title51(std::u16string(51, u'x'));
+  struct Case {
+    const char* what;
+    std::function<int(CDataStore&)> run;
+    const char* mentions;
+  };
+  const Case cases[] = {
+      {"51 characters into TEXT(40)",
+       [&](CDataStore& s) {
+         return s.ExecuteSql(u"insert into task (tasktitle,tid,tasktype) values (?,1,1)", {CDataStore::TextValue(title51)});
+       },
+       "TASK.tasktitle"},
+      {"a new key after a refused INSERT",
+       [&](CDataStore& s) {
+         return s.InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype) values (?,1,1)",
+                                    u"select max(taid) from task", {CDataStore::TextValue(title51)});
+       },
+       "TASK.tasktitle"},
+      {"text that is no number",
+       [](CDataStore& s) { return s.ExecuteUpdate(u"update financial set income=? where fiid=1", {_variant_t(u"lots")}); },
+       "FINANCIAL.income"},
+      {"a query on a missing table",
+       [](CDataStore& s) {
+         _RecordsetPtr rs(u"ADODB.Recordset");
+         int r = s.OpenRecordset(u"select * from nosuch where a=?", {_variant_t(1L)}, rs);
+         EXPECT_EQ(rs->GetState(), adStateClosed);
+         return r;
+       },
+       "nosuch"},
+      {"a scalar on a missing table",
+       [](CDataStore& s) { return s.QueryScalarInt(u"select max(a) from nosuch where b=?", {_variant_t(1L)}); },
+       "nosuch"},
+  };
+  for (const auto& c : cases) {
+    boxes_.Clear();
+    EXPECT_EQ(c.run(store_), 0) << c.what;
+    ASSERT_EQ(boxes_.Shown().size(), 1u) << c.what;
+    EXPECT_EQ(pv::Utf16ToUtf8(boxes_.Last().caption), "Prompt") << c.what;
+    EXPECT_EQ(boxes_.Last().Icon(), MB_ICONEXCLAMATION) << c.what;
+    EXPECT_NE(pv::Utf16ToUtf8(boxes_.Last().text).find(c.mentions), std::string::npos)
+        << c.what << ": " << pv::Utf16ToUtf8(boxes_.Last().text);
+    EXPECT_TRUE(store_.IsOpen()) << c.what;
+  }
+  store_.CloseDatabase();
+  RawDb raw(folder_.Database());
+  EXPECT_EQ(raw.One("select count(*) from task"), "0");
+}
+
+TEST_F(StoreTest, StatementsRunTogetherTakeEffectTogetherOrNotAtAll) {
+  ASSERT_EQ(store_.ExecuteSql(u"insert into task (taid,tasktitle,tid,tasktype) values (5,'kept',1,1)"), 1);
+  ASSERT_EQ(store_.ExecuteSql(u"insert into details (detail,taid) values ('d',5)"), 1);
+  ASSERT_EQ(store_.ExecuteSql(u"insert into files (filename,extendionname,taid) values ('f','doc',5)"), 1);
+  // A task's rows are deleted together; the last statement fails, so none is.
+  EXPECT_EQ(store_.ExecuteTogether({u"delete from files  where taid=5",
+                                    {u"delete from details where taid=?", {_variant_t(5L)}},
+                                    {u"delete from task  where taid=?", {_variant_t(5L)}},
+                                    u"delete from nosuch where taid=5"}),
+            0);
+  ASSERT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(pv::Utf16ToUtf8(boxes_.Last().caption), "Prompt");
+  EXPECT_NE(pv::Utf16ToUtf8(boxes_.Last().text).find("nosuch"), std::string::npos);
+  {
+    RawDb raw(folder_.Database());
+    EXPECT_EQ(raw.One("select (select count(*) from task) || (select count(*) from details) || "
+                      "(select count(*) from files)"),
+              "111");
+  }
+  // A new task with its detail row, together.
+  boxes_.Clear();
+  EXPECT_EQ(store_.ExecuteTogether({{u"insert into task (taid,tasktitle,tid,tasktype,tasktime) values (6,?,1,1,?)",
+                                     {CDataStore::TextValue(u"new"), _variant_t(u"2013-03-26")}},
+                                    {u"insert into details (detail,taid) values (?,6)", {CDataStore::TextValue(u"")}}}),
+            1);
+  EXPECT_EQ(store_.ExecuteTogether({u"delete from files  where taid=5", u"delete from details where taid=5",
+                                    u"delete from task  where taid=5"}),
+            1);
+  EXPECT_TRUE(boxes_.Shown().empty());
+  store_.CloseDatabase();
+  RawDb raw(folder_.Database());
+  EXPECT_EQ(raw.Rows("select taid, tasktime from task"), (std::vector<std::vector<std::string>>{{"6", "41359"}}));
+  EXPECT_EQ(raw.Rows("select taid from details"), (std::vector<std::vector<std::string>>{{"6"}}));
+  EXPECT_EQ(raw.One("select count(*) from files"), "0");
+}
+
 TEST(DataStoreNotOpen, OperationsRefuseWithOneMessage) {
   ProgramFolder folder;
   pv::MessageBoxRecorder boxes;
@@ -402,8 +593,10 @@ TEST(DataStoreStartUpDeathTest, AFailingTableListIsCaughtAndReported) {
       {
         ProgramFolder folder;
         {
-          CDataStore real;
-          real.CreateDatabaseFile();  // an empty database file
+          CDataStore real;  // an empty database file
+          _CatalogPtr catalog(u"ADOX.Catalog");
+          _ConnectionPtr c(catalog->Create(real.m_connectionString.GetString()));
+          c->Close();
         }
         pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog"}, [](REFIID riid, void** out) {
           auto* c = new BrokenCatalog;

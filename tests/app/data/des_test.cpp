@@ -71,11 +71,25 @@ TEST(FieldCipher, EdgeInputsGiveDefinedResults) {
   EXPECT_TRUE(des.TransformText(CString(), key, 0).IsEmpty());
   EXPECT_TRUE(des.TransformText(CString(), key, 1).IsEmpty());
   EXPECT_TRUE(des.TransformText(u"name", key, 2).IsEmpty());
-  // A stored text cut short of a whole block deciphers without reading past it.
-  CString stored = des.TransformText(u"A longer work name", key, 0);
-  CString cut = stored.Left(stored.GetLength() - 1);
-  (void)des.TransformText(cut, key, 1);
-  (void)des.TransformText(Units({0xD800}), key, 1);
+  // A stored text that is not a whole number of blocks: its last block is
+  // padded with zero bytes and deciphered like the others, never read past
+  // its end. The units below are from field_cipher_reference.py, chosen so
+  // that the padded block deciphers to a zero first byte (nothing) or to
+  // '^' and a zero.
+  const CString pravenor = Units({0xF988, 0x93F1, 0x191D, 0x79C6});
+  struct Case {
+    CString stored;
+    CString plain;
+  };
+  const Case cases[] = {
+      {pravenor, u"Pravenor"},
+      {pravenor + Units({0x019B}), u"Pravenor"},
+      {pravenor + Units({0x059D}), u"Pravenor^"},
+      {Units({0x019B}), u""},
+      {Units({0x059D}), u"^"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(des.TransformText(c.stored, u"k3v9q2x7", 1), c.plain) << c.stored.GetLength() << " units";
 }
 
 TEST(FieldCipher, KeyScheduleFollowsTheTextbookExampleOnBitReversedBytes) {
@@ -99,8 +113,15 @@ TEST(FieldCipher, KeyScheduleFollowsTheTextbookExampleOnBitReversedBytes) {
 }
 
 TEST(FieldCipher, KeyIndexFollowsTheStartDate) {
+  // Indexes worked out by hand: (month x year) mod day.
   struct Case { int year, month, day, index; } cases[] = {
-      {2013, 3, 26, 7}, {2013, 3, 1, 0}, {1999, 12, 1, 0}, {2024, 2, 29, 2024 * 2 % 29}, {-1, -1, -1, 0},
+      {2013, 3, 26, 7},    // 6039 = 232 x 26 + 7
+      {2013, 3, 1, 0},     {1999, 12, 1, 0},
+      {2024, 2, 29, 17},   // 4048 = 139 x 29 + 17
+      {2012, 12, 31, 26},  // 24144 = 778 x 31 + 26
+      {1999, 11, 30, 29},  // 21989 = 732 x 30 + 29
+      {2000, 7, 15, 5},    // 14000 = 933 x 15 + 5
+      {-1, -1, -1, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(CDES::KeyIndex(c.year, c.month, c.day), c.index) << c.year << "-" << c.month << "-" << c.day;
   EXPECT_EQ(GetWorkNameKey(COleDateTime(2013, 3, 26, 10, 0, 0)), CString(CDES::KeyText(7)));

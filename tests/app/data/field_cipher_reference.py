@@ -148,6 +148,34 @@ def encipher(text, key_text):
     return units
 
 
+def decipher_bytes(units, key_text):
+    """The plain bytes of a stored text, up to the first zero byte; a text
+    that is not a whole number of blocks has its last block padded with zero
+    bytes."""
+    data = bytearray()
+    for u in units:
+        data += bytes([u & 0xFF, u >> 8])
+    data += bytes((-len(data)) % 8)
+    key = key_buffer(key_text)
+    plain = b"".join(triple(bytes(data[i:i + 8]), key, True) for i in range(0, len(data), 8))
+    return plain.split(b"\0", 1)[0]
+
+
+def partial_block_vectors(key_text):
+    """Single units whose zero-padded block deciphers to nothing (a zero
+    first byte) and to one printable character: the exact results of a
+    stored text cut short of a whole block."""
+    empty = one = None
+    for u in range(1, 65536):
+        plain = decipher_bytes([u], key_text)
+        if empty is None and plain == b"":
+            empty = u
+        if one is None and len(plain) == 1 and 0x20 <= plain[0] < 0x7F:
+            one = (u, plain.decode("ascii"))
+        if empty is not None and one is not None:
+            return empty, one
+
+
 def main():
     # Textbook example: key 133457799BBCDFF1, plain text 0123456789ABCDEF.
     key = bytes.fromhex("133457799BBCDFF1")
@@ -160,6 +188,8 @@ def main():
                            ("abc", "key")]:
         units = encipher(text, key_text)
         print(f'{{u"{text}", u"{key_text}", {{{", ".join(f"0x{u:04X}" for u in units)}}}}},')
+    empty, (one, char) = partial_block_vectors("k3v9q2x7")
+    print(f"partial blocks under k3v9q2x7: 0x{empty:04X} -> empty, 0x{one:04X} -> '{char}'")
 
 
 if __name__ == "__main__":

@@ -5,6 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -128,6 +132,113 @@ TEST(FileSafety, CommittedRowsSurviveKillNine) {
   _ConnectionPtr c(u"ADODB.Connection");
   c->Open(ConnectionString(path).c_str(), u"", u"", -1);
   EXPECT_GE(static_cast<long>(c->Execute(u"select count(*) from details", nullptr, adCmdText)->GetCollect(0L)), last);
+}
+
+// A checkpoint killed after it wrote page 1 (with the grown page count) but
+// before the file grew: the file is shorter than its header says, and the
+// pages are in the log. SQLite reads such a file whole; it must not be
+// refused as truncated.
+TEST(FileSafety, AFileShorterThanItsHeaderWithItsLogBesideOpensWithEveryRow) {
+  TempDir dir;
+  const std::string path = dir.File("qty.tgd");
+  CreateDatabase(path)->Close();
+  const std::string before = ReadFile(path);
+  // Commits that stay in the log: a raw connection without automatic
+  // checkpoints, whose files are copied while it is open (as a kill leaves them).
+  const std::string copy = dir.File("copy.tgd");
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "PRAGMA wal_autocheckpoint=0", nullptr, nullptr, nullptr);
+    for (int i = 1; i <= 200; ++i) {
+      std::string sql = "INSERT INTO DETAILS (taid, detail) VALUES (" + std::to_string(i) +
+                        ", 'a detail long enough to need new pages of the file')";
+      ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    ASSERT_EQ(ReadFile(path), before);  // nothing checkpointed yet
+    WriteFile(copy + "-wal", ReadFile(path + "-wal"));
+    sqlite3_close_v2(db);
+  }
+  // Page 1 as the log last holds it, written over the file's page 1.
+  const std::string log = ReadFile(copy + "-wal");
+  const uint32_t pageSize = (static_cast<uint8_t>(log[8]) << 24) | (static_cast<uint8_t>(log[9]) << 16) |
+                            (static_cast<uint8_t>(log[10]) << 8) | static_cast<uint8_t>(log[11]);
+  std::string page1;
+  for (size_t at = 32; at + 24 + pageSize <= log.size(); at += 24 + pageSize)
+    if (log.compare(at, 4, std::string("\0\0\0\1", 4)) == 0) page1 = log.substr(at + 24, pageSize);
+  ASSERT_EQ(page1.size(), pageSize);
+  WriteFile(copy, page1 + before.substr(pageSize));
+  const uint32_t headerPages = (static_cast<uint8_t>(page1[28]) << 24) | (static_cast<uint8_t>(page1[29]) << 16) |
+                               (static_cast<uint8_t>(page1[30]) << 8) | static_cast<uint8_t>(page1[31]);
+  ASSERT_GT(uint64_t{headerPages} * pageSize, before.size());  // shorter than the header says
+
+  _ConnectionPtr c(u"ADODB.Connection");
+  c->Open(ConnectionString(copy).c_str(), u"", u"", -1);
+  EXPECT_EQ(static_cast<long>(c->Execute(u"select count(*) from details", nullptr, adCmdText)->GetCollect(0L)), 200);
+  c->Close();
+  RawDb raw(copy);
+  EXPECT_EQ(raw.One("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(raw.One("SELECT count(*) FROM DETAILS"), "200");
+  // Without its log the same file is refused, and left as it is.
+  const std::string alone = dir.File("alone.tgd");
+  WriteFile(alone, page1 + before.substr(pageSize));
+  _ConnectionPtr d(u"ADODB.Connection");
+  EXPECT_NE(ErrorOf([&] { d->Open(ConnectionString(alone).c_str(), u"", u"", -1); }).find("truncated"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(alone), page1 + before.substr(pageSize));
+}
+
+// Another program's SQLite database is read and closed without a byte of it
+// changing: only the layer's own files are switched to the write-ahead log.
+TEST(FileSafety, AnotherProgramsDatabaseIsNotRewrittenByOpeningIt) {
+  TempDir dir;
+  const std::string path = dir.File("other.db");
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(id INTEGER PRIMARY KEY, body TEXT); "
+                               "INSERT INTO notes(body) VALUES ('kept as it is');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close_v2(db);
+  }
+  const std::string bytes = ReadFile(path);
+  _ConnectionPtr c(u"ADODB.Connection");
+  c->Open(ConnectionString(path).c_str(), u"", u"", -1);
+  _RecordsetPtr rs = c->Execute(u"select body from notes", nullptr, adCmdText);
+  EXPECT_EQ(std::string(static_cast<const char*>(_bstr_t(rs->GetCollect(0L)))), "kept as it is");
+  rs = nullptr;
+  c->Close();
+  EXPECT_EQ(ReadFile(path), bytes);
+  EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+  // The layer's own files still run with the log.
+  const std::string ours = dir.File("qty.tgd");
+  CreateDatabase(ours)->Close();
+  RawDb raw(ours);
+  EXPECT_EQ(raw.One("PRAGMA journal_mode"), "wal");
+}
+
+TEST(FileSafety, AFailingCreateTableNamesItsTable) {
+  TempDir dir;
+  _ConnectionPtr c = CreateDatabase(dir.File("qty.tgd"));
+  struct Case {
+    const char16_t* sql;
+    const char* rest;
+  };
+  const Case cases[] = {
+      {u"CREATE TABLE NOTES(id COUNTER PRIMARY KEY, body FANCYTYPE)", "FANCYTYPE"},
+      {u"CREATE TABLE NOTES(id COUNTER PRIMARY KEY, body TEXT(300))", "too large"},
+      {u"CREATE TABLE NOTES(a COUNTER, b COUNTER)", "COUNTER"},
+      {u"CREATE TABLE TASK(taid COUNTER PRIMARY KEY)", "already exists"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(Narrow(k.sql));
+    std::string error = ErrorOf([&] { c->Execute(k.sql, nullptr, adCmdText); });
+    const std::string sql = Narrow(k.sql);
+    const std::string table = sql.substr(13, sql.find('(') - 13);
+    EXPECT_NE(error.find("'" + table + "'"), std::string::npos) << error;
+    EXPECT_NE(error.find(k.rest), std::string::npos) << error;
+  }
 }
 
 }  // namespace

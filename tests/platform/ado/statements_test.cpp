@@ -297,6 +297,38 @@ TEST(JetDates, TextsJetAcceptsAndRejects) {
   EXPECT_EQ(d, -1.25);  // negative dates keep the time as a positive fraction
 }
 
+TEST(JetDates, PartsFollowTheBaseCalendar) {
+  struct Case {
+    double date;
+    bool ok;
+    const char* parts;  // "y-m-d h:mi:s"
+  };
+  const Case cases[] = {
+      {-1.25, true, "1899-12-29 6:0:0"},
+      // A time that rounds up to midnight goes forward in time on both sides of day 0.
+      {1.9999999999, true, "1900-1-1 0:0:0"},
+      {-1.9999999999, true, "1899-12-30 0:0:0"},
+      {-2.9999999999, true, "1899-12-29 0:0:0"},
+      {2958465.99999, true, "9999-12-31 23:59:59"},
+      // Before 1 January 100 and after 9999 no field can hold the date.
+      {-657434.0, true, "100-1-1 0:0:0"},
+      {-657435.0, false, ""},
+      {2958466.0, false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.date);
+    int y = 0, m = 0, d = 0, h = 0, mi = 0, s = 0;
+    ASSERT_EQ(pv::ado::DateToParts(c.date, &y, &m, &d, &h, &mi, &s), c.ok);
+    if (c.ok) {
+      std::string parts = std::to_string(y) + "-" + std::to_string(m) + "-" + std::to_string(d) + " " +
+                          std::to_string(h) + ":" + std::to_string(mi) + ":" + std::to_string(s);
+      EXPECT_EQ(parts, c.parts);
+    }
+  }
+  EXPECT_EQ(pv::ado::DateFromParts(1899, 12, 29, 6, 0, 0), -1.25);
+  EXPECT_EQ(pv::ado::DateFromParts(2013, 3, 26, 12, 0, 0), 41359.5);
+}
+
 TEST(JetText, LikeAndComparisonIgnoreCaseAcrossScripts) {
   struct Case {
     const char16_t* text;

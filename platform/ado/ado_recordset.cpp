@@ -1,177 +1,14 @@
-// The ADO and ADOX objects over the engine (ado_engine.h).
+// The ADO recordset with its fields, field and event connection point, and
+// the conversions between stored values and VARIANTs.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
-#include <new>
 
-#include "platform/ado/ado.h"
-#include "platform/ado/ado_engine.h"
-#include "platform/base/cstring.h"
-#include "platform/base/utf.h"
+#include "platform/ado/ado_objects_private.h"
 
-using pv::ado::Database;
-using pv::ado::Failure;
-using pv::ado::JetType;
-using pv::ado::ResultColumn;
-using pv::ado::StatementKind;
-using pv::ado::Translation;
-using pv::ado::Value;
-
+namespace pv::ado::objects {
 namespace {
-
-constexpr const char16_t* kSource = u"Pravenor database";
-
-#define PV_DISPATCH_STUBS                                                                               \
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {                                                 \
-    if (count) *count = 0;                                                                              \
-    return S_OK;                                                                                        \
-  }                                                                                                     \
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }                      \
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }     \
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { \
-    return E_NOTIMPL;                                                                                   \
-  }
-
-#define PV_REFCOUNT                                   \
-  STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); } \
-  STDMETHODIMP_(ULONG) Release() override {           \
-    long r = --refs_;                                 \
-    if (r == 0) delete this;                          \
-    return static_cast<ULONG>(r);                     \
-  }                                                   \
-  long refs_ = 1;
-
-BSTR AllocBstr(std::u16string_view s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
-
-std::u16string FromBstr(BSTR b) { return b ? std::u16string(b, SysStringLen(b)) : std::u16string(); }
-
-bool IsMissing(const VARIANT& v) {
-  return v.vt == VT_EMPTY || (v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND);
-}
-
-[[noreturn]] void Fail(HRESULT hr, std::u16string text) { throw Failure(hr, std::move(text)); }
-[[noreturn]] void FailAdo(long number, std::u16string text) { throw Failure(AdoErrorHResult(number), std::move(text)); }
-
-[[noreturn]] void FailClosed() {
-  FailAdo(adErrObjectClosed, u"The operation is not allowed while the object is closed.");
-}
-
-// ---- Error, Errors ----------------------------------------------------------------------
-class ErrorImpl final : public Error {
- public:
-  ErrorImpl(HRESULT hr, std::u16string description) : hr_(hr), description_(std::move(description)) {}
-  PV_REFCOUNT
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Error)) {
-      *out = static_cast<Error*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  PV_DISPATCH_STUBS
-  STDMETHODIMP get_Number(long* v) override {
-    if (!v) return E_POINTER;
-    *v = hr_;
-    return S_OK;
-  }
-  STDMETHODIMP get_Source(BSTR* v) override {
-    if (!v) return E_POINTER;
-    *v = SysAllocString(kSource);
-    return S_OK;
-  }
-  STDMETHODIMP get_Description(BSTR* v) override {
-    if (!v) return E_POINTER;
-    *v = AllocBstr(description_);
-    return S_OK;
-  }
-  STDMETHODIMP get_NativeError(long* v) override {
-    if (!v) return E_POINTER;
-    *v = 0;
-    return S_OK;
-  }
-  STDMETHODIMP get_SQLState(BSTR* v) override {
-    if (!v) return E_POINTER;
-    *v = SysAllocString(u"");
-    return S_OK;
-  }
-
- private:
-  ~ErrorImpl() override = default;
-  HRESULT hr_;
-  std::u16string description_;
-};
-
-class ErrorsImpl final : public Errors {
- public:
-  PV_REFCOUNT
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Errors)) {
-      *out = static_cast<Errors*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  PV_DISPATCH_STUBS
-  STDMETHODIMP get_Count(long* v) override {
-    if (!v) return E_POINTER;
-    *v = static_cast<long>(items_.size());
-    return S_OK;
-  }
-  STDMETHODIMP get_Item(VARIANT index, Error** item) override {
-    if (!item) return E_POINTER;
-    *item = nullptr;
-    _variant_t i;
-    if (FAILED(VariantChangeType(&i, &index, 0, VT_I4)) || i.lVal < 0 || i.lVal >= static_cast<long>(items_.size())) {
-      IErrorInfo* info = pv::MakeErrorInfo(u"There is no error with that number in the collection.", kSource);
-      SetErrorInfo(0, info);
-      info->Release();
-      return AdoErrorHResult(adErrItemNotFound);
-    }
-    *item = items_[static_cast<size_t>(i.lVal)];
-    (*item)->AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP raw_Clear() override {
-    for (Error* e : items_) e->Release();
-    items_.clear();
-    return S_OK;
-  }
-  void Add(HRESULT hr, const std::u16string& text) { items_.push_back(new ErrorImpl(hr, text)); }
-
- private:
-  ~ErrorsImpl() override { raw_Clear(); }
-  std::vector<Error*> items_;
-};
-
-class ConnectionImpl;
-
-// Runs `f`, turning exceptions into an HRESULT, the thread's error object
-// and (when a connection is given) an entry of its Errors collection.
-HRESULT Report(ConnectionImpl* connection, HRESULT hr, const std::u16string& text);
-
-template <class F>
-HRESULT Guard(ConnectionImpl* connection, F&& f) {
-  try {
-    f();
-    return S_OK;
-  } catch (const Failure& e) {
-    return Report(connection, e.hr(), e.description());
-  } catch (const _com_error& e) {
-    _bstr_t d = e.Description();
-    std::u16string text = d.length() ? std::u16string(static_cast<const char16_t*>(d), d.length())
-                                     : pv::HResultMessage(e.Error());
-    return Report(connection, e.Error(), text);
-  } catch (const std::bad_alloc&) {
-    return Report(connection, E_OUTOFMEMORY, u"Out of memory.");
-  }
-}
 
 // ---- values ---------------------------------------------------------------------------------
 DataTypeEnum AdoType(JetType t) {
@@ -403,6 +240,8 @@ void CellToVariant(const pv::ado::CellStore& store, const pv::ado::Cell& c, JetT
   ToVariant(store.Get(c), type, out);
 }
 
+}  // namespace
+
 // A value given by a caller, converted for a column.
 Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) {
   _variant_t src;
@@ -492,199 +331,6 @@ Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) 
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_I8))) return mismatch(hr);
       return Value::FromInt(dst.llVal);
   }
-}
-
-std::u16string DataSourceOf(const std::u16string& cs) {
-  size_t i = 0;
-  while (i < cs.size()) {
-    size_t end = cs.find(u';', i);
-    if (end == std::u16string::npos) end = cs.size();
-    std::u16string part = cs.substr(i, end - i);
-    i = end + 1;
-    size_t eq = part.find(u'=');
-    if (eq == std::u16string::npos) continue;
-    auto trim = [](std::u16string s) {
-      while (!s.empty() && s.front() <= u' ') s.erase(s.begin());
-      while (!s.empty() && s.back() <= u' ') s.pop_back();
-      return s;
-    };
-    std::u16string key = trim(part.substr(0, eq));
-    std::u16string value = trim(part.substr(eq + 1));
-    if (pv::ado::CompareNoCase(key, u"Data Source") != 0) continue;
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
-      value = value.substr(1, value.size() - 2);
-    // The callers compose Windows paths; '/' is the separator here.
-    std::replace(value.begin(), value.end(), u'\\', u'/');
-    if (value.empty()) break;
-    return value;
-  }
-  Fail(pv::ado::kErrGeneric, u"The connection string does not name the database file (Data Source=...).");
-}
-
-Value NaturalValue(const VARIANT& v) { return FromVariant(v, JetType::Unknown, u"?"); }
-
-class RecordsetImpl;
-
-// ---- Connection -----------------------------------------------------------------------------------
-class ConnectionImpl final : public _Connection {
- public:
-  ConnectionImpl() : errors_(new ErrorsImpl) {}
-  PV_REFCOUNT
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Connection)) {
-      *out = static_cast<_Connection*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  PV_DISPATCH_STUBS
-
-  STDMETHODIMP get_ConnectionString(BSTR* v) override {
-    if (!v) return E_POINTER;
-    *v = AllocBstr(connectionString_);
-    return S_OK;
-  }
-  STDMETHODIMP put_ConnectionString(BSTR v) override {
-    return Guard(this, [&] {
-      if (db_) FailAdo(adErrObjectOpen, u"The operation is not allowed while the connection is open.");
-      connectionString_ = FromBstr(v);
-    });
-  }
-  STDMETHODIMP get_State(long* v) override {
-    if (!v) return E_POINTER;
-    *v = db_ ? adStateOpen : adStateClosed;
-    return S_OK;
-  }
-  STDMETHODIMP get_Errors(Errors** v) override {
-    if (!v) return E_POINTER;
-    *v = errors_;
-    errors_->AddRef();
-    return S_OK;
-  }
-  STDMETHODIMP get_CursorLocation(CursorLocationEnum* v) override {
-    if (!v) return E_POINTER;
-    *v = location_;
-    return S_OK;
-  }
-  STDMETHODIMP put_CursorLocation(CursorLocationEnum v) override {
-    location_ = v;
-    return S_OK;
-  }
-  STDMETHODIMP get_CommandTimeout(long* v) override {
-    if (!v) return E_POINTER;
-    *v = commandTimeout_;
-    return S_OK;
-  }
-  STDMETHODIMP put_CommandTimeout(long v) override {
-    commandTimeout_ = v;
-    return S_OK;
-  }
-  STDMETHODIMP get_ConnectionTimeout(long* v) override {
-    if (!v) return E_POINTER;
-    *v = connectionTimeout_;
-    return S_OK;
-  }
-  STDMETHODIMP put_ConnectionTimeout(long v) override {
-    connectionTimeout_ = v;
-    return S_OK;
-  }
-
-  STDMETHODIMP raw_Open(BSTR connectionString, BSTR, BSTR, long) override {
-    return Guard(this, [&] {
-      if (db_) FailAdo(adErrObjectOpen, u"The connection is already open.");
-      std::u16string cs = FromBstr(connectionString);
-      if (cs.empty()) cs = connectionString_;
-      std::u16string path = DataSourceOf(cs);
-      db_ = Database::Open(path);
-      connectionString_ = cs;
-    });
-  }
-  STDMETHODIMP raw_Close() override;
-  STDMETHODIMP raw_Execute(BSTR text, VARIANT* affected, long options, _Recordset** result) override {
-    return ExecuteImpl(text, nullptr, affected, options, result);
-  }
-  STDMETHODIMP raw_ExecuteWithParameters(BSTR text, const VARIANT* values, long count, VARIANT* affected,
-                                         _Recordset** result) override {
-    return Guard(this, [&] {
-      std::vector<Value> params;
-      for (long i = 0; i < count; ++i) params.push_back(NaturalValue(values[i]));
-      HRESULT hr = ExecuteImpl(text, &params, affected, adCmdText, result);
-      if (FAILED(hr)) throw HResultPassThrough{hr};
-    });
-  }
-  STDMETHODIMP raw_BeginTrans(long* level) override {
-    return Guard(this, [&] {
-      Db().BeginTransaction();
-      if (level) *level = 1;
-    });
-  }
-  STDMETHODIMP raw_CommitTrans() override {
-    return Guard(this, [&] {
-      Db().CommitTransaction();
-    });
-  }
-  STDMETHODIMP raw_RollbackTrans() override {
-    return Guard(this, [&] {
-      Db().RollbackTransaction();
-    });
-  }
-
-  Database& Db() {
-    if (!db_) FailAdo(adErrObjectClosed, u"The operation is not allowed while the connection is closed.");
-    return *db_;
-  }
-  bool IsOpen() const { return db_ != nullptr; }
-  void OpenFile(const std::u16string& path, const std::u16string& cs) {
-    db_ = Database::Open(path);
-    connectionString_ = cs;
-  }
-  ErrorsImpl* errors() { return errors_; }
-  void Track(RecordsetImpl* rs) { open_.push_back(rs); }
-  void Untrack(RecordsetImpl* rs) { open_.erase(std::remove(open_.begin(), open_.end(), rs), open_.end()); }
-
-  // An HRESULT already reported by a nested call.
-  struct HResultPassThrough {
-    HRESULT hr;
-  };
-
- private:
-  ~ConnectionImpl() override {
-    if (db_) raw_Close();
-    errors_->Release();
-  }
-  HRESULT ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options, _Recordset** result);
-
-  std::unique_ptr<Database> db_;
-  std::u16string connectionString_;
-  ErrorsImpl* errors_;
-  CursorLocationEnum location_ = adUseServer;
-  long commandTimeout_ = 30;
-  long connectionTimeout_ = 15;
-  std::vector<RecordsetImpl*> open_;
-};
-
-HRESULT Report(ConnectionImpl* connection, HRESULT hr, const std::u16string& text) {
-  IErrorInfo* info = pv::MakeErrorInfo(text.c_str(), kSource);
-  SetErrorInfo(0, info);
-  info->Release();
-  if (connection) {
-    // The collection holds the errors of the last failing operation.
-    connection->errors()->raw_Clear();
-    connection->errors()->Add(hr, text);
-  }
-  return hr;
-}
-
-ConnectionImpl* AsConnection(IUnknown* unknown) {
-  if (!unknown) return nullptr;
-  _Connection* c = nullptr;
-  if (FAILED(unknown->QueryInterface(__uuidof(_Connection), reinterpret_cast<void**>(&c))) || !c) return nullptr;
-  auto* impl = dynamic_cast<ConnectionImpl*>(c);
-  c->Release();
-  return impl;
 }
 
 // ---- Recordset ------------------------------------------------------------------------------
@@ -986,29 +632,17 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_Open(VARIANT source, VARIANT activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType,
                         long options) override {
     return Guard(conn_, [&] {
-      if (open_) FailAdo(adErrObjectOpen, u"The recordset is already open.");
-      if (!IsMissing(activeConnection)) SetConnection(ResolveConnection(activeConnection));
-      if (!conn_) FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
-      if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
-      if (lockType != adLockUnspecified) lockType_ = lockType;
       if (source.vt != VT_BSTR) FailAdo(adErrInvalidArgument, u"The source of the recordset must be SQL text or a table name.");
       std::u16string text = FromBstr(source.bstrVal);
       if (options != -1 && (options & (adCmdTable | adCmdTableDirect)))
         text = u"SELECT * FROM [" + text + u"]";
-      Translation t = conn_->Db().Translate(text);
-      if (t.kind != StatementKind::Select) {
-        // A statement without rows runs; the recordset stays closed.
-        conn_->Db().Execute(t);
-        return;
-      }
-      source_ = text;
-      if (location_ != adUseClient && cursorType_ == adOpenForwardOnly && lockType_ == adLockReadOnly)
-        StartStreaming(conn_->Db().OpenReader(t));  // read once, front to back
-      else
-        Load(conn_->Db().Query(t), t);
-      if (location_ == adUseClient) cursorType_ = adOpenStatic;
-      open_ = true;
-      conn_->Track(this);
+      OpenOn(std::move(text), {}, activeConnection, cursorType, lockType);
+    });
+  }
+  STDMETHODIMP raw_OpenWithParameters(BSTR text, const VARIANT* values, long count, VARIANT activeConnection,
+                                      CursorTypeEnum cursorType, LockTypeEnum lockType) override {
+    return Guard(conn_, [&] {
+      OpenOn(FromBstr(text), ParameterValues(values, count), activeConnection, cursorType, lockType);
     });
   }
   STDMETHODIMP raw_Close() override {
@@ -1036,7 +670,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
             return s->WillChangeRecordset(adRsnRequery, st, this);
           }))
         Cancelled();
-      Translation t = conn_->Db().Translate(source_);
+      Translation t = conn_->Db().Translate(source_, &params_);
       Load(conn_->Db().Query(t), t);
       Fire(kRecordsetChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
         return s->RecordsetChangeComplete(adRsnRequery, nullptr, st, this);
@@ -1159,10 +793,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         Translation t;
         t.kind = StatementKind::Delete;
         t.table = data_->table;
-        t.sql = "DELETE FROM " + Quote(data_->table) + " WHERE rowid = ?";
-        t.params.push_back(Value::FromInt(data_->rows[slot].rowid));
-        if (conn_->Db().Execute(t) == 0)
-          Fail(pv::ado::kErrGeneric, u"The row could not be deleted: another user or program deleted it already.");
+        t.sql = "DELETE FROM " + Quote(data_->table) + " WHERE " + RowCriteria(slot, t.params);
+        if (conn_->Db().Execute(t) == 0) ConcurrentChange(u"deleted");
       } catch (const Failure& e) {
         _com_ptr_t<Error> err(new ErrorImpl(e.hr(), e.description()), false);
         FireRecordCompleteFor(adRsnDelete, slot, err);
@@ -1491,6 +1123,30 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     conn_ = c;
   }
 
+  void OpenOn(std::u16string text, std::vector<Value> params, const VARIANT& activeConnection,
+              CursorTypeEnum cursorType, LockTypeEnum lockType) {
+    if (open_) FailAdo(adErrObjectOpen, u"The recordset is already open.");
+    if (!IsMissing(activeConnection)) SetConnection(ResolveConnection(activeConnection));
+    if (!conn_) FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
+    if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
+    if (lockType != adLockUnspecified) lockType_ = lockType;
+    Translation t = conn_->Db().Translate(text, &params);
+    if (t.kind != StatementKind::Select) {
+      // A statement without rows runs; the recordset stays closed.
+      conn_->Db().Execute(t);
+      return;
+    }
+    source_ = std::move(text);
+    params_ = std::move(params);
+    if (location_ != adUseClient && cursorType_ == adOpenForwardOnly && lockType_ == adLockReadOnly)
+      StartStreaming(conn_->Db().OpenReader(t));  // read once, front to back
+    else
+      Load(conn_->Db().Query(t), t);
+    if (location_ == adUseClient) cursorType_ = adOpenStatic;
+    open_ = true;
+    conn_->Track(this);
+  }
+
   void Load(pv::ado::ResultSet&& r, const Translation& t) {
     streaming_ = false;
     reader_.reset();
@@ -1612,10 +1268,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
           sets += Quote(data_->columns[i].column) + " = ?";
           t.params.push_back(v);
         }
-        t.sql = "UPDATE " + Quote(data_->table) + " SET " + sets + " WHERE rowid = ?";
-        t.params.push_back(Value::FromInt(row.rowid));
-        if (db.Execute(t) == 0)
-          Fail(pv::ado::kErrGeneric, u"The row could not be updated: another user or program deleted it.");
+        t.sql = "UPDATE " + Quote(data_->table) + " SET " + sets + " WHERE " + RowCriteria(slot, t.params);
+        if (db.Execute(t) == 0) ConcurrentChange(u"updated");
       }
       Reread(slot);
     } catch (const Failure& e) {
@@ -1627,6 +1281,35 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     edit_ = adEditNone;
     buffer_.clear();
     FireRecordCompleteFor(adRsnUpdate, slot, nullptr);
+  }
+
+  // The criteria that find row `slot` again, its values appended to `params`.
+  // A COUNTER key is the row id and is never reused, so the row id alone
+  // finds the row or nothing. Without one SQLite may give a deleted row's id
+  // to a new row: then every column must still hold what was read, so that a
+  // stale row can never be mistaken for another.
+  std::string RowCriteria(size_t slot, std::vector<Value>& params) {
+    std::string where = "rowid = ?";
+    params.push_back(Value::FromInt(data_->rows[slot].rowid));
+    if (HasCounterKey()) return where;
+    for (size_t i = 0; i < data_->columns.size(); ++i) {
+      const ResultColumn& c = data_->columns[i];
+      if (c.column.empty() || pv::ado::CompareNoCase(c.table, data_->table) != 0) continue;
+      where += " AND " + Quote(c.column) + " IS ? COLLATE BINARY";
+      params.push_back(data_->store.Get(data_->store.cells[slot * data_->columns.size() + i]));
+    }
+    return where;
+  }
+  bool HasCounterKey() {
+    const pv::ado::TableInfo* info = conn_->Db().FindTable(data_->table);
+    if (!info) return false;
+    for (const pv::ado::ColumnInfo& c : info->columns)
+      if (c.type == JetType::Counter) return true;
+    return false;
+  }
+  [[noreturn]] static void ConcurrentChange(const char16_t* what) {
+    Fail(pv::ado::kErrGeneric, u"The row could not be " + std::u16string(what) +
+                                   u": another user or program changed or deleted it since it was read.");
   }
 
   // Reads the stored values back (keys, defaults, conversions the file made).
@@ -1753,6 +1436,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   bool closing_ = false;
   bool isView_ = false;
   std::u16string source_;
+  std::vector<Value> params_;  // the values of the source's `?` markers
   std::shared_ptr<SharedData> data_;
   std::vector<size_t> order_;
   long pos_ = 0;
@@ -1864,261 +1548,11 @@ HRESULT FieldImpl::get_Attributes(long* v) {
   });
 }
 
-// ---- Connection (needs the recordset) ---------------------------------------------------------
-HRESULT ConnectionImpl::raw_Close() {
-  return Guard(this, [&] {
-    if (!db_) FailAdo(adErrObjectClosed, u"The connection is already closed.");
-    // Open recordsets of the connection close with it.
-    std::vector<RecordsetImpl*> open = open_;
-    for (RecordsetImpl* rs : open) rs->ConnectionClosing();
-    open_.clear();
-    if (db_->InTransaction()) db_->RollbackTransaction();
-    db_.reset();
-  });
+_Recordset* NewStreamingRecordset(ConnectionImpl* connection, std::unique_ptr<Database::Reader> reader) {
+  return RecordsetImpl::MakeStreaming(connection, std::move(reader));
 }
+_Recordset* NewClosedRecordset() { return new RecordsetImpl; }
+void CloseWithConnection(RecordsetImpl* recordset) { recordset->ConnectionClosing(); }
+pv::ComFactory RecordsetFactory() { return Factory<RecordsetImpl, _Recordset>(); }
 
-HRESULT ConnectionImpl::ExecuteImpl(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options,
-                                    _Recordset** result) {
-  return Guard(this, [&] {
-    if (result) *result = nullptr;
-    Database& db = Db();
-    Translation t = db.Translate(FromBstr(text), params);
-    if (t.kind == StatementKind::Select) {
-      // Execute gives forward-only, read-only rows, read as the caller moves.
-      RecordsetImpl* rs = RecordsetImpl::MakeStreaming(this, db.OpenReader(t));
-      if (affected) {
-        VariantClear(affected);
-        affected->vt = VT_I4;
-        affected->lVal = -1;
-      }
-      if (result)
-        *result = rs;
-      else
-        rs->Release();
-      return;
-    }
-    long n = db.Execute(t);
-    if (affected) {
-      VariantClear(affected);
-      affected->vt = VT_I4;
-      affected->lVal = n;
-    }
-    if (result && !(options != -1 && (options & adExecuteNoRecords))) *result = new RecordsetImpl;  // closed
-  });
-}
-
-// ---- ADOX --------------------------------------------------------------------------------------
-class TableImpl final : public _Table {
- public:
-  explicit TableImpl(std::u16string name) : name_(std::move(name)) {}
-  PV_REFCOUNT
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Table)) {
-      *out = static_cast<_Table*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  PV_DISPATCH_STUBS
-  STDMETHODIMP get_Name(BSTR* v) override {
-    if (!v) return E_POINTER;
-    *v = AllocBstr(name_);
-    return S_OK;
-  }
-  STDMETHODIMP get_Type(BSTR* v) override {
-    if (!v) return E_POINTER;
-    *v = SysAllocString(u"TABLE");
-    return S_OK;
-  }
-
- private:
-  ~TableImpl() override = default;
-  std::u16string name_;
-};
-
-class TablesImpl final : public Tables {
- public:
-  explicit TablesImpl(ConnectionImpl* conn) : conn_(conn) {
-    conn_->AddRef();
-    Load();
-  }
-  PV_REFCOUNT
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(Tables)) {
-      *out = static_cast<Tables*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  PV_DISPATCH_STUBS
-  STDMETHODIMP get_Count(long* v) override {
-    if (!v) return E_POINTER;
-    *v = static_cast<long>(names_.size());
-    return S_OK;
-  }
-  STDMETHODIMP get_Item(VARIANT index, _Table** item) override {
-    return Guard(conn_, [&] {
-      if (!item) Fail(E_POINTER, u"Null pointer.");
-      _variant_t v;
-      VariantCopyInd(&v, &index);
-      if (v.vt == VT_BSTR) {
-        std::u16string name = FromBstr(v.bstrVal);
-        for (const auto& n : names_)
-          if (pv::ado::CompareNoCase(n, name) == 0) {
-            *item = new TableImpl(n);
-            return;
-          }
-        FailAdo(adErrItemNotFound, u"The table '" + name + u"' is not in the catalog.");
-      }
-      _variant_t n;
-      if (FAILED(VariantChangeType(&n, &v, 0, VT_I4)) || n.lVal < 0 || n.lVal >= static_cast<long>(names_.size()))
-        FailAdo(adErrItemNotFound, u"There is no table with that number in the catalog.");
-      *item = new TableImpl(names_[static_cast<size_t>(n.lVal)]);
-    });
-  }
-  STDMETHODIMP raw_Refresh() override {
-    return Guard(conn_, [&] { Load(); });
-  }
-
- private:
-  ~TablesImpl() override { conn_->Release(); }
-  void Load() { names_ = conn_->Db().TableNames(); }
-  ConnectionImpl* conn_;
-  std::vector<std::u16string> names_;
-};
-
-class CatalogImpl final : public _Catalog {
- public:
-  PV_REFCOUNT
-  STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(_Catalog)) {
-      *out = static_cast<_Catalog*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  PV_DISPATCH_STUBS
-  STDMETHODIMP get_Tables(Tables** v) override {
-    return Guard(conn_, [&] {
-      if (!v) Fail(E_POINTER, u"Null pointer.");
-      if (!conn_) FailAdo(adErrObjectClosed, u"The catalog has no active connection.");
-      *v = new TablesImpl(conn_);
-    });
-  }
-  STDMETHODIMP get_ActiveConnection(VARIANT* v) override {
-    if (!v) return E_POINTER;
-    VariantInit(v);
-    if (conn_) {
-      v->vt = VT_DISPATCH;
-      v->pdispVal = static_cast<_Connection*>(conn_);
-      conn_->AddRef();
-    }
-    return S_OK;
-  }
-  STDMETHODIMP put_ActiveConnection(VARIANT v) override {
-    return Guard(conn_, [&] {
-      _variant_t c;
-      VariantCopyInd(&c, &v);
-      if (c.vt == VT_BSTR) {
-        ConnectionImpl* impl = new ConnectionImpl;
-        std::u16string cs = FromBstr(c.bstrVal);
-        try {
-          impl->OpenFile(DataSourceOf(cs), cs);
-        } catch (...) {
-          impl->Release();
-          throw;
-        }
-        Set(impl);
-      } else if (c.vt == VT_DISPATCH || c.vt == VT_UNKNOWN) {
-        ConnectionImpl* impl = AsConnection(c.punkVal);
-        if (!impl) FailAdo(adErrInvalidArgument, u"The object given as connection is not a connection.");
-        impl->AddRef();
-        Set(impl);
-      } else {
-        FailAdo(adErrInvalidArgument, u"The connection must be a connection object or a connection string.");
-      }
-    });
-  }
-  STDMETHODIMP putref_ActiveConnection(IDispatch* v) override {
-    VARIANT x;
-    VariantInit(&x);
-    x.vt = VT_DISPATCH;
-    x.pdispVal = v;
-    return put_ActiveConnection(x);
-  }
-  STDMETHODIMP raw_Create(BSTR connectionString, VARIANT* out) override {
-    return Guard(conn_, [&] {
-      std::u16string cs = FromBstr(connectionString);
-      std::u16string path = DataSourceOf(cs);
-      Database::Create(path);
-      ConnectionImpl* impl = new ConnectionImpl;
-      try {
-        impl->OpenFile(path, cs);
-      } catch (...) {
-        impl->Release();
-        throw;
-      }
-      Set(impl);
-      if (out) {
-        VariantInit(out);
-        out->vt = VT_DISPATCH;
-        out->pdispVal = static_cast<_Connection*>(impl);
-        impl->AddRef();
-      }
-    });
-  }
-
- private:
-  ~CatalogImpl() override {
-    if (conn_) conn_->Release();
-  }
-  void Set(ConnectionImpl* c) {
-    if (conn_) conn_->Release();
-    conn_ = c;
-  }
-  ConnectionImpl* conn_ = nullptr;
-};
-
-template <class T, class I>
-pv::ComFactory Factory() {
-  return [](REFIID riid, void** out) -> HRESULT {
-    T* object = new (std::nothrow) T;
-    if (!object) return E_OUTOFMEMORY;
-    HRESULT hr = object->QueryInterface(riid, out);
-    object->Release();
-    return hr;
-  };
-}
-
-}  // namespace
-
-namespace pv::ado {
-
-void RegisterAdoClasses() {
-  static const bool done = [] {
-    pv::RegisterComClass(CLSID_Connection, {u"ADODB.Connection", u"ADODB.Connection.6.0"},
-                         Factory<ConnectionImpl, _Connection>());
-    pv::RegisterComClass(CLSID_Recordset, {u"ADODB.Recordset", u"ADODB.Recordset.6.0"},
-                         Factory<RecordsetImpl, _Recordset>());
-    pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog", u"ADOX.Catalog.6.0"}, Factory<CatalogImpl, _Catalog>());
-    return true;
-  }();
-  (void)done;
-}
-
-std::u16string QuoteText16(std::u16string_view text) { return QuoteJetText(text); }
-
-CString QuoteText(const CString& text) {
-  return CString(QuoteJetText(std::u16string_view(text.GetString(), static_cast<size_t>(text.GetLength()))));
-}
-
-}  // namespace pv::ado
+}  // namespace pv::ado::objects
