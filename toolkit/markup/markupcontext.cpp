@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "toolkit/markup/markupbuilder.h"
+#include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupparser.h"
 #include "toolkit/markup/markuptext.h"
@@ -519,4 +520,43 @@ BOOL MarkupRelayElementMessage(CTKMarkupObject* pElement, UINT nMessage, WPARAM 
 BOOL MarkupRelayContextMessage(CTKMarkupContext* pContext, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   if (!pContext) return FALSE;
   return pContext->HandleMessage(nullptr, nMessage, wParam, lParam, pResult);
+}
+
+SIZE MarkupMeasureElement(CTKMarkupObject* pElement, int cx, int cy) {
+  CTKMarkupUIElement* pUIElement = MarkupDynamicCast<CTKMarkupUIElement>(pElement);
+  if (!pUIElement) return SIZE{0, 0};
+  CTKMarkupDrawingContext dc(pUIElement->GetMarkupContext());
+  pUIElement->Measure(&dc, cx, cy);
+  return pUIElement->GetDesiredSize();
+}
+
+void MarkupRenderElement(CTKMarkupObject* pElement, HDC hDC, const RECT* pRect) {
+  CTKMarkupUIElement* pUIElement = MarkupDynamicCast<CTKMarkupUIElement>(pElement);
+  if (!pUIElement || !hDC || !pRect) return;
+  CTKMarkupDrawingContext dc(pUIElement->GetMarkupContext(), hDC);
+  pUIElement->Arrange(*pRect);
+  pUIElement->Render(&dc);
+}
+
+void MarkupDrawText(CTKMarkupContext* pContext, HDC hDC, LPCWSTR lpszText, RECT* pRect, UINT nFormat) {
+  if (!pRect) return;
+  CTKMarkupInputElement* pElement = pContext ? pContext->Parse(lpszText) : nullptr;
+  if (!pElement) {
+    ::DrawTextW(hDC, lpszText, -1, pRect, nFormat);
+    return;
+  }
+  MarkupSetDefaultFont(pContext, static_cast<HFONT>(::GetCurrentObject(hDC, OBJ_FONT)), ::GetTextColor(hDC));
+  SIZE sz = MarkupMeasureElement(pElement, pRect->right - pRect->left, pRect->bottom - pRect->top);
+  int left = pRect->left, top = pRect->top;
+  if (nFormat & DT_CENTER)
+    left = (pRect->right + pRect->left - sz.cx) / 2;
+  else if (nFormat & DT_RIGHT)
+    left = pRect->right - sz.cx;
+  if (nFormat & DT_VCENTER)
+    top = (pRect->bottom + pRect->top - sz.cy) / 2;
+  else if (nFormat & DT_BOTTOM)
+    top = pRect->bottom - sz.cy;
+  RECT rc{left, top, left + sz.cx, top + sz.cy};
+  MarkupRenderElement(pElement, hDC, &rc);
+  MarkupReleaseElement(pElement);
 }

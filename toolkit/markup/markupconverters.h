@@ -33,6 +33,7 @@ CTKMarkupObject* ConvertVerticalAlignment(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertVisibility(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertCursor(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertOrientation(CTKMarkupBuilder*, CTKMarkupObject*);
+CTKMarkupObject* ConvertDock(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertScrollBarVisibility(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertStretch(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertIsChecked(CTKMarkupBuilder*, CTKMarkupObject*);

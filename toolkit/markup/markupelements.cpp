@@ -5,6 +5,7 @@
 #include "toolkit/markup/markupbuilder.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
@@ -19,6 +20,15 @@ struct WalkDepth {
 thread_local int WalkDepth::s_nDepth = 0;
 
 bool PtInRect(const RECT& rc, int x, int y) { return x >= rc.left && x < rc.right && y >= rc.top && y < rc.bottom; }
+bool IntersectsRect(const RECT& a, const RECT& b) {
+  return std::max(a.left, b.left) < std::min(a.right, b.right) && std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
+}
+void OffsetRect(RECT* pRect, int dx, int dy) {
+  pRect->left += dx;
+  pRect->right += dx;
+  pRect->top += dy;
+  pRect->bottom += dy;
+}
 RECT UnionRect(const RECT& a, const RECT& b) {
   if (a.left >= a.right || a.top >= a.bottom) return b;
   if (b.left >= b.right || b.top >= b.bottom) return a;
@@ -99,6 +109,43 @@ CTKMarkupInputElement* CTKMarkupVisual::InputHitTest(int x, int y) {
   return PtInRect(rcSelf, px, py) ? HitTestCore(px, py) : nullptr;
 }
 
+void CTKMarkupVisual::Render(CTKMarkupDrawingContext* pDC) {
+  WalkDepth depth;
+  if (!depth.ok) return;
+  RECT rcBox = pDC->GetClipBox();
+  OffsetRect(&rcBox, -m_ptVisualOffset.x, -m_ptVisualOffset.y);
+  if (!IntersectsRect(m_rcBounds, rcBox)) {
+    OnRenderSkipped(pDC);
+    return;
+  }
+  RECT rcClip;
+  const BOOL bClip = GetLayoutClip(rcClip);
+  if (bClip) {
+    if (rcClip.left >= rcClip.right || rcClip.top >= rcClip.bottom) {
+      OnRenderSkipped(pDC);
+      return;
+    }
+    RECT rcCut{std::max(rcBox.left, rcClip.left), std::max(rcBox.top, rcClip.top), std::min(rcBox.right, rcClip.right), std::min(rcBox.bottom, rcClip.bottom)};
+    if (!IntersectsRect(m_rcBounds, rcCut)) {
+      OnRenderSkipped(pDC);
+      return;
+    }
+  }
+  pDC->OffsetOrigin(m_ptVisualOffset);
+  HRGN hSavedClip = nullptr;
+  if (bClip) {
+    hSavedClip = pDC->SaveClip();
+    pDC->IntersectClip(rcClip);
+  }
+  OnRender(pDC);
+  for (int i = 0; i < GetVisualChildrenCount(); i++)
+    if (CTKMarkupVisual* pChild = GetVisualChild(i)) pChild->Render(pDC);
+  CTKMarkupBool* pFocused = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsKeyboardFocusedProperty));
+  if (pFocused && pFocused->GetValue()) OnRenderFocusVisual(pDC);
+  if (bClip) pDC->RestoreClip(hSavedClip);
+  pDC->OffsetOrigin(POINT{-m_ptVisualOffset.x, -m_ptVisualOffset.y});
+}
+
 // ---- UI element ----------------------------------------------------------------------------
 
 TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupUIElement)
@@ -168,10 +215,11 @@ void CTKMarkupUIElement::Arrange(RECT rc) {
     m_bArrangeNeeded = FALSE;
     return;
   }
-  // Never measured: measure with the rectangle's size. The measuring
-  // drawing context comes with the drawing layer; elements measured here
-  // without one only use their layout properties.
-  if (m_bMeasureDirty) Measure(nullptr, rc.right - rc.left, rc.bottom - rc.top);
+  // Never measured: measure with the rectangle's size first.
+  if (m_bMeasureDirty) {
+    CTKMarkupDrawingContext dc(m_pMarkupContext);
+    Measure(&dc, rc.right - rc.left, rc.bottom - rc.top);
+  }
   if (m_bArrangeNeeded || m_bArrangeDirty || rc.left != m_rcFinalRect.left || rc.top != m_rcFinalRect.top || rc.right != m_rcFinalRect.right ||
       rc.bottom != m_rcFinalRect.bottom) {
     m_bArrangeDirty = FALSE;
@@ -195,7 +243,10 @@ void CTKMarkupUIElement::InvalidateArrange() {
   InvalidateVisual();
 }
 
-void CTKMarkupUIElement::InvalidateMeasure() { InvalidateMeasureCore(nullptr); }
+void CTKMarkupUIElement::InvalidateMeasure() {
+  CTKMarkupDrawingContext dc(m_pMarkupContext);
+  InvalidateMeasureCore(&dc);
+}
 
 void CTKMarkupUIElement::InvalidateMeasureCore(CTKMarkupDrawingContext* pDC) {
   WalkDepth depth;
@@ -530,8 +581,11 @@ CTKMarkupDependencyProperty* CTKMarkupDockPanel::m_pLastChildFillProperty = null
 CTKMarkupDependencyProperty* CTKMarkupUniformGrid::m_pFirstColumnProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupUniformGrid::m_pColumnsProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupUniformGrid::m_pRowsProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pLeftProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupDockPanel::m_pDockProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pTopProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pRightProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pLeftProperty = nullptr;
+CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pBottomProperty = nullptr;
 
 void CTKMarkupPanel::RegisterMarkupDependencyProperties() {
   m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(), GetMarkupClass(),
@@ -566,9 +620,20 @@ void CTKMarkupWrapPanel::RegisterMarkupDependencyProperties() {
   m_pItemWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemWidth", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
+namespace {
+// A child's Dock changed: its dock panel lays out again.
+void OnDockChanged(CTKMarkupObject* pObject, PropertyChangedArgs*) {
+  CTKMarkupVisual* pVisual = MarkupDynamicCast<CTKMarkupVisual>(pObject);
+  if (!pVisual) return;
+  if (CTKMarkupDockPanel* pPanel = MarkupDynamicCast<CTKMarkupDockPanel>(pVisual->GetVisualParent())) pPanel->InvalidateMeasure();
+}
+}  // namespace
+
 void CTKMarkupDockPanel::RegisterMarkupDependencyProperties() {
   m_pLastChildFillProperty = CTKMarkupDependencyProperty::RegisterProperty(u"LastChildFill", CTKMarkupBool::GetMarkupClass(), GetMarkupClass(),
                                                                            Meta(CTKMarkupBool::CreateBool(TRUE), MPF_AFFECTSARRANGE));
+  m_pDockProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(
+      u"Dock", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(), new CTKMarkupPropertyMetadata(nullptr, &ConvertDock, &OnDockChanged, 0));
 }
 
 void CTKMarkupUniformGrid::RegisterMarkupDependencyProperties() {
@@ -580,8 +645,10 @@ void CTKMarkupUniformGrid::RegisterMarkupDependencyProperties() {
 
 void CTKMarkupCanvas::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pLeftProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Left", CTKMarkupInt::GetMarkupClass(), pOwner);
   m_pTopProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Top", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pRightProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Right", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pLeftProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Left", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pBottomProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Bottom", CTKMarkupInt::GetMarkupClass(), pOwner);
 }
 
 // ---- decorator, border, page ------------------------------------------------------------------------
@@ -765,75 +832,6 @@ void CTKMarkupToggleButton::RegisterMarkupDependencyProperties() {
                                                                        Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertIsChecked));
 }
 
-// ---- grid --------------------------------------------------------------------------------------------------
-
-TK_DEFINE_MARKUPCLASS(CTKMarkupGridLength)
-TK_DEFINE_MARKUPCLASS(CTKMarkupDefinitionBase)
-TK_DEFINE_MARKUPCLASS(CTKMarkupColumnDefinition)
-TK_DEFINE_MARKUPCLASS(CTKMarkupRowDefinition)
-TK_DEFINE_MARKUPCLASS(CTKMarkupDefinitionCollection)
-TK_DEFINE_MARKUPCLASS(CTKMarkupRowDefinitionCollection)
-TK_DEFINE_MARKUPCLASS(CTKMarkupColumnDefinitionCollection)
-TK_DEFINE_MARKUPCLASS(CTKMarkupGrid)
-
-CTKMarkupDefinitionCollection::CTKMarkupDefinitionCollection() { m_pElementType = CTKMarkupDefinitionBase::GetMarkupClass(); }
-CTKMarkupRowDefinitionCollection::CTKMarkupRowDefinitionCollection() { m_pElementType = CTKMarkupRowDefinition::GetMarkupClass(); }
-CTKMarkupColumnDefinitionCollection::CTKMarkupColumnDefinitionCollection() { m_pElementType = CTKMarkupColumnDefinition::GetMarkupClass(); }
-
-CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnDefinitionsProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowDefinitionsProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnSpanProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowSpanProperty = nullptr;
-
-void CTKMarkupGrid::RegisterMarkupDependencyProperties() {
-  CTKMarkupType* pOwner = GetMarkupClass();
-  CTKMarkupType* pInt = CTKMarkupInt::GetMarkupClass();
-  m_pColumnDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ColumnDefinitions", CTKMarkupColumnDefinitionCollection::GetMarkupClass(), pOwner);
-  m_pRowDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RowDefinitions", CTKMarkupRowDefinitionCollection::GetMarkupClass(), pOwner);
-  m_pColumnProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Column", pInt, pOwner);
-  m_pRowProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Row", pInt, pOwner);
-  m_pColumnSpanProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"ColumnSpan", pInt, pOwner);
-  m_pRowSpanProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"RowSpan", pInt, pOwner);
-}
-
-CTKMarkupGrid::CTKMarkupGrid() : m_pRowDefinitions(new CTKMarkupRowDefinitionCollection()), m_pColumnDefinitions(new CTKMarkupColumnDefinitionCollection()) {
-  m_pRowDefinitions->SetLogicalParent(this);
-  m_pColumnDefinitions->SetLogicalParent(this);
-}
-
-CTKMarkupGrid::~CTKMarkupGrid() {
-  m_pRowDefinitions->SetLogicalParent(nullptr);
-  m_pRowDefinitions->Release();
-  m_pColumnDefinitions->SetLogicalParent(nullptr);
-  m_pColumnDefinitions->Release();
-}
-
-void CTKMarkupGrid::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
-  if (pProperty == m_pColumnDefinitionsProperty) {
-    CTKMarkupColumnDefinitionCollection* p = MarkupDynamicCast<CTKMarkupColumnDefinitionCollection>(pValue);
-    if (!p) ThrowBuildError(u"CTKMarkupColumnDefinitionCollection class expected");
-    m_pColumnDefinitions->SetLogicalParent(nullptr);
-    m_pColumnDefinitions->Release();
-    m_pColumnDefinitions = p;
-    p->SetLogicalParent(this);
-    InvalidateMeasure();
-    return;
-  }
-  if (pProperty == m_pRowDefinitionsProperty) {
-    CTKMarkupRowDefinitionCollection* p = MarkupDynamicCast<CTKMarkupRowDefinitionCollection>(pValue);
-    if (!p) ThrowBuildError(u"CTKMarkupRowDefinitionCollection class expected");
-    m_pRowDefinitions->SetLogicalParent(nullptr);
-    m_pRowDefinitions->Release();
-    m_pRowDefinitions = p;
-    p->SetLogicalParent(this);
-    InvalidateMeasure();
-    return;
-  }
-  CTKMarkupPanel::SetPropertyObject(pBuilder, pProperty, pValue);
-}
-
 // ---- classes whose behaviour comes with the drawing layer -----------------------------------------------------
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupShape)
@@ -843,7 +841,6 @@ TK_DEFINE_MARKUPCLASS(CTKMarkupPolyline)
 TK_DEFINE_MARKUPCLASS(CTKMarkupRectangle)
 TK_DEFINE_MARKUPCLASS(CTKMarkupEllipse)
 TK_DEFINE_MARKUPCLASS(CTKMarkupLine)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPathGeometry)
 TK_DEFINE_MARKUPCLASS(CTKMarkupPath)
 TK_DEFINE_MARKUPCLASS(CTKMarkupImage)
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBar)

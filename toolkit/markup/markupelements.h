@@ -10,8 +10,10 @@
 #pragma once
 
 #include <climits>
+#include <vector>
 
 #include "toolkit/markup/markupinput.h"
+#include "toolkit/markup/markuppathgeometry.h"
 
 class CTKMarkupDrawingContext;
 class CTKMarkupThickness;
@@ -203,6 +205,7 @@ class CTKMarkupPanel : public CTKMarkupFrameworkElement {
   int GetVisualChildrenCount() const override { return m_pChildren->GetCount(); }
   CTKMarkupVisual* GetVisualChild(int nIndex) const override;
   CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
   CTKMarkupUIElementCollection* GetChildren() const { return m_pChildren; }
   static CTKMarkupDependencyProperty* m_pBackgroundProperty;
 
@@ -214,6 +217,9 @@ class CTKMarkupStackPanel : public CTKMarkupPanel {
   TK_DECLARE_MARKUPCLASS(CTKMarkupStackPanel)
  public:
   static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  int GetOrientation() const;
   static CTKMarkupDependencyProperty* m_pOrientationProperty;
 };
 
@@ -221,6 +227,9 @@ class CTKMarkupWrapPanel : public CTKMarkupPanel {
   TK_DECLARE_MARKUPCLASS(CTKMarkupWrapPanel)
  public:
   static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  int GetOrientation() const;
   static CTKMarkupDependencyProperty* m_pOrientationProperty;
   static CTKMarkupDependencyProperty* m_pItemHeightProperty;
   static CTKMarkupDependencyProperty* m_pItemWidthProperty;
@@ -230,24 +239,42 @@ class CTKMarkupDockPanel : public CTKMarkupPanel {
   TK_DECLARE_MARKUPCLASS(CTKMarkupDockPanel)
  public:
   static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  BOOL GetLastChildFill() const;
+  // Left 0, Top 1, Right 2, Bottom 3.
+  static int GetDock(const CTKMarkupObject* pElement);
   static CTKMarkupDependencyProperty* m_pLastChildFillProperty;
+  static CTKMarkupDependencyProperty* m_pDockProperty;
 };
 
 class CTKMarkupUniformGrid : public CTKMarkupPanel {
   TK_DECLARE_MARKUPCLASS(CTKMarkupUniformGrid)
  public:
   static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
   static CTKMarkupDependencyProperty* m_pFirstColumnProperty;
   static CTKMarkupDependencyProperty* m_pColumnsProperty;
   static CTKMarkupDependencyProperty* m_pRowsProperty;
+
+ private:
+  void UpdateComputedValues();
+  int m_nColumns = 1;
+  int m_nRows = 1;
+  int m_nFirstColumn = 0;
 };
 
 class CTKMarkupCanvas : public CTKMarkupPanel {
   TK_DECLARE_MARKUPCLASS(CTKMarkupCanvas)
  public:
   static void RegisterMarkupDependencyProperties();
-  static CTKMarkupDependencyProperty* m_pLeftProperty;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
   static CTKMarkupDependencyProperty* m_pTopProperty;
+  static CTKMarkupDependencyProperty* m_pRightProperty;
+  static CTKMarkupDependencyProperty* m_pLeftProperty;
+  static CTKMarkupDependencyProperty* m_pBottomProperty;
 };
 
 // Holds one UI element; shared by the border (and, by the same rule, the page).
@@ -271,6 +298,9 @@ class CTKMarkupBorder : public CTKMarkupDecorator {
  public:
   static void RegisterMarkupDependencyProperties();
   CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
   static CTKMarkupDependencyProperty* m_pBackgroundProperty;
   static CTKMarkupDependencyProperty* m_pPaddingProperty;
   static CTKMarkupDependencyProperty* m_pBorderThicknessProperty;
@@ -282,10 +312,27 @@ class CTKMarkupPage : public CTKMarkupDecorator {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPage)
  public:
   CTKMarkupInputElement* HitTestCore(int x, int y) override { return nullptr; }
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
 };
 
+// Reserves a fixed size in the layout and keeps a native child window over
+// it; the host that creates one attaches the window and its size.
 class CTKMarkupWindowContainer : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupWindowContainer)
+ public:
+  void SetChildWindow(HWND hWnd, int cx, int cy) {
+    m_hWndChild = hWnd;
+    m_szWindow = SIZE{cx, cy};
+  }
+  HWND GetChildWindow() const { return m_hWndChild; }
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override { return m_szWindow; }
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  void OnRenderSkipped(CTKMarkupDrawingContext* pDC) override;
+
+ private:
+  HWND m_hWndChild = nullptr;
+  SIZE m_szWindow{0, 0};
 };
 
 // ---- controls and buttons ----------------------------------------------------------------------------
@@ -294,6 +341,9 @@ class CTKMarkupControl : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupControl)
  public:
   static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  const CTKMarkupThickness* GetPadding() const;
 };
 
 class CTKMarkupContentControl : public CTKMarkupControl {
@@ -353,10 +403,14 @@ class CTKMarkupRadioButton : public CTKMarkupToggleButton {
 
 // ---- grid -----------------------------------------------------------------------------------------------
 
+// A column width or row height: "Auto", pixels, or a star weight ("*", "2.5*").
 class CTKMarkupGridLength : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupGridLength)
  public:
+  enum { unitAuto = 0, unitPixel = 1, unitStar = 2 };
   CTKMarkupGridLength(double dValue = 0, int nUnit = 1) : m_dValue(dValue), m_nUnit(nUnit) {}
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  BOOL IsEqual(const CTKMarkupObject* pOther) const override;
   double m_dValue;
   int m_nUnit;
 };
@@ -364,17 +418,45 @@ class CTKMarkupGridLength : public CTKMarkupObject {
 class CTKMarkupDefinitionBase : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupDefinitionBase)
  public:
+  // Layout kinds, combined into a cell's column and row kinds.
+  enum { kindPixel = 1, kindAuto = 2, kindStar = 4 };
   BOOL m_bColumn = FALSE;
+  // The user's size, minimum and maximum (width ones for a column).
+  const CTKMarkupGridLength* GetUserSize() const;
+  int GetUserMinSize() const;
+  int GetUserMaxSize() const;
+  // Raises the minimum size to the value (truncated).
+  void UpdateMinSize(double dValue) {
+    int n = static_cast<int>(dValue);
+    if (n > m_nMinSize) m_nMinSize = n;
+  }
+  // The minimum size for Auto, else max(minimum, measure size).
+  double GetPreferredSize() const;
+  // Layout fields, valid during one measure and the arrange after it.
+  int m_nMinSize = 0;
+  int m_nLayoutKind = 0;
+  double m_dMeasureSize = 0;
+  double m_dScratch = 0;
+  int m_nFinalOffset = 0;
 };
 
 class CTKMarkupColumnDefinition : public CTKMarkupDefinitionBase {
   TK_DECLARE_MARKUPCLASS(CTKMarkupColumnDefinition)
  public:
   CTKMarkupColumnDefinition() { m_bColumn = TRUE; }
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pWidthProperty;
+  static CTKMarkupDependencyProperty* m_pMinWidthProperty;
+  static CTKMarkupDependencyProperty* m_pMaxWidthProperty;
 };
 
 class CTKMarkupRowDefinition : public CTKMarkupDefinitionBase {
   TK_DECLARE_MARKUPCLASS(CTKMarkupRowDefinition)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  static CTKMarkupDependencyProperty* m_pHeightProperty;
+  static CTKMarkupDependencyProperty* m_pMinHeightProperty;
+  static CTKMarkupDependencyProperty* m_pMaxHeightProperty;
 };
 
 class CTKMarkupDefinitionCollection : public CTKMarkupCollection {
@@ -402,6 +484,8 @@ class CTKMarkupGrid : public CTKMarkupPanel {
   ~CTKMarkupGrid() override;
   static void RegisterMarkupDependencyProperties();
   void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) override;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
   CTKMarkupRowDefinitionCollection* GetRowDefinitions() const { return m_pRowDefinitions; }
   CTKMarkupColumnDefinitionCollection* GetColumnDefinitions() const { return m_pColumnDefinitions; }
   static CTKMarkupDependencyProperty* m_pColumnDefinitionsProperty;
@@ -411,9 +495,34 @@ class CTKMarkupGrid : public CTKMarkupPanel {
   static CTKMarkupDependencyProperty* m_pColumnSpanProperty;
   static CTKMarkupDependencyProperty* m_pRowSpanProperty;
 
+  // A spanning child's need, spread over its definitions after a group.
+  struct SPANKEY {
+    int nCount;
+    int nStart;
+    int bColumn;
+    int nSize;
+  };
+
  private:
+  struct CellRecord {
+    int nColumn, nRow, nColumnSpan, nRowSpan, nColumnKinds, nRowKinds, nNext;
+  };
+  static constexpr int kNoCell = 2147483647;
+  void PrepareDefinitionLists();
+  void ReleaseWorkingLists();
+  void BuildCellRecords();
+  void MeasureGridCell(CTKMarkupDrawingContext* pDC, int nCell, BOOL bUnboundedHeight);
+  void MeasureCellGroup(CTKMarkupDrawingContext* pDC, int nGroup, BOOL bIgnoreWidths, BOOL bUnboundedHeight);
+
   CTKMarkupRowDefinitionCollection* m_pRowDefinitions;
   CTKMarkupColumnDefinitionCollection* m_pColumnDefinitions;
+  CTKMarkupDefinitionCollection* m_pWorkingColumns = nullptr;
+  CTKMarkupDefinitionCollection* m_pWorkingRows = nullptr;
+  std::vector<CellRecord> m_cells;
+  int m_nGroupHeads[4] = {kNoCell, kNoCell, kNoCell, kNoCell};
+  BOOL m_bHasStarColumns = FALSE;
+  BOOL m_bHasStarRows = FALSE;
+  BOOL m_bGroup3InAutoRow = FALSE;
 };
 
 // ---- classes registered now, specified with the drawing layer ------------------------------------------------
@@ -438,9 +547,6 @@ class CTKMarkupEllipse : public CTKMarkupShape {
 };
 class CTKMarkupLine : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupLine)
-};
-class CTKMarkupPathGeometry : public CTKMarkupObject {
-  TK_DECLARE_MARKUPCLASS(CTKMarkupPathGeometry)
 };
 class CTKMarkupPath : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPath)

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/window/winuser.h"
+#include "toolkit/common/resourcemanager.h"
 #include "toolkit/markup/markuphost.h"
 
 void CTKMarkupHostServices::SetCapture(HWND hWnd) { ::SetCapture(hWnd); }
@@ -38,7 +39,8 @@ void CTKMarkupHostServices::GetMessageFont(TKMARKUPLOGFONT* pFont) {
   std::memcpy(pFont->lfFaceName, kFace, sizeof(kFace));
 }
 
-BYTE CTKMarkupHostServices::GetFontCharset() { return DEFAULT_CHARSET; }
+// Markup fonts take the toolkit's character set, as every toolkit font does.
+BYTE CTKMarkupHostServices::GetFontCharset() { return GetResourceManager()->GetFontCharset(); }
 HFONT CTKMarkupHostServices::CreateFontIndirect(const TKMARKUPLOGFONT* pFont) { return ::CreateFontIndirectW(pFont); }
 void CTKMarkupHostServices::DeleteFont(HFONT hFont) { ::DeleteObject(hFont); }
 

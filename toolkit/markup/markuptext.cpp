@@ -293,6 +293,7 @@ void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pPropert
 CTKMarkupTextBlock::CTKMarkupTextBlock() : m_pInlines(new CTKMarkupInlineCollection()) { m_pInlines->SetLogicalParent(this); }
 
 CTKMarkupTextBlock::~CTKMarkupTextBlock() {
+  m_pLines.reset();  // the pieces hold references to the inlines
   m_pInlines->SetLogicalParent(nullptr);
   m_pInlines->Release();
 }

@@ -1,8 +1,13 @@
 // Text elements (runs, spans, bold/italic/underline, hyperlinks, inline UI
-// containers) and the text block that holds them: classes, properties and
-// content rules. Text layout and drawing come with the drawing layer.
+// containers) and the text block that holds them: classes, properties,
+// content rules, and the per-inline interface the text block lays text out
+// through (its layout is in markuptextblock.cpp).
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "platform/gdi/wingdi.h"
 #include "toolkit/markup/markupelements.h"
 
 class CTKMarkupFont;
@@ -37,10 +42,30 @@ class CTKMarkupTextElement : public CTKMarkupFrameworkContentElement {
   static CTKMarkupDependencyProperty* m_pFontCharsetProperty;
 };
 
+// A text position of an inline: an index into a run's text (its length is
+// the end of the text, a valid range end), 0 and 1 around an inline
+// container's child, and -1 past the end.
+using TKMARKUPTEXTPOS = int;
+
 class CTKMarkupInline : public CTKMarkupTextElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupInline)
  public:
   static void RegisterMarkupDependencyProperties();
+  // The text walk of the text block, leaf by leaf.
+  virtual CTKMarkupInline* GetFirstInline() { return this; }
+  virtual TKMARKUPTEXTPOS GetTextStart() const { return -1; }
+  virtual void Advance(TKMARKUPTEXTPOS& pos) const { pos = 0; }
+  virtual BOOL IsWordBreak(TKMARKUPTEXTPOS pos) const { return FALSE; }
+  virtual BOOL IsLineBreak(TKMARKUPTEXTPOS pos) const { return FALSE; }
+  virtual BOOL IsCarriageReturn(TKMARKUPTEXTPOS pos) const { return FALSE; }
+  virtual BOOL IsBlank(TKMARKUPTEXTPOS pos) const { return FALSE; }
+  virtual void ArrangeRange(const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) {}
+  virtual SIZE MeasureRange(CTKMarkupDrawingContext* pDC, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) { return SIZE{0, 0}; }
+  virtual void RenderRange(CTKMarkupDrawingContext* pDC, const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) {}
+  virtual void PrepareFont(CTKMarkupDrawingContext* pDC) {}
+  virtual int GetDescent() const { return 0; }
+  // The next leaf inline in document order, or null.
+  CTKMarkupInline* GetNextInline();
   int m_nIndex = -1;
   static CTKMarkupDependencyProperty* m_pBaselineAlignmentProperty;
 };
@@ -57,6 +82,19 @@ class CTKMarkupRun : public CTKMarkupInline {
   void SetText(LPCWSTR lpszText);
   void SetText(CTKMarkupString* pText);  // takes over the reference
   LPCWSTR GetText() const;
+  // The font of the run: the context's default with the text properties in force.
+  void GetLogFont(LOGFONTW* pLogFont) const;
+
+  TKMARKUPTEXTPOS GetTextStart() const override;
+  void Advance(TKMARKUPTEXTPOS& pos) const override;
+  BOOL IsWordBreak(TKMARKUPTEXTPOS pos) const override;
+  BOOL IsLineBreak(TKMARKUPTEXTPOS pos) const override;
+  BOOL IsCarriageReturn(TKMARKUPTEXTPOS pos) const override;
+  BOOL IsBlank(TKMARKUPTEXTPOS pos) const override;
+  SIZE MeasureRange(CTKMarkupDrawingContext* pDC, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) override;
+  void RenderRange(CTKMarkupDrawingContext* pDC, const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) override;
+  void PrepareFont(CTKMarkupDrawingContext* pDC) override;
+  int GetDescent() const override { return m_nDescent; }
   static CTKMarkupDependencyProperty* m_pTextProperty;
 
  protected:
@@ -88,6 +126,7 @@ class CTKMarkupSpan : public CTKMarkupInline {
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override { m_pInlines->SetContentObject(pBuilder, pContent); }
   BOOL HasContent() const override { return m_pInlines->HasContent(); }
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
+  CTKMarkupInline* GetFirstInline() override;
   CTKMarkupInlineCollection* GetInlines() const { return m_pInlines; }
 
  protected:
@@ -137,6 +176,12 @@ class CTKMarkupInlineUIContainer : public CTKMarkupInline {
   CTKMarkupInputElement* InputHitTest(int x, int y) override;
   void SetChild(CTKMarkupUIElement* pChild);
   CTKMarkupUIElement* GetChild() const { return m_pChild; }
+  TKMARKUPTEXTPOS GetTextStart() const override { return m_pChild ? 0 : -1; }
+  void Advance(TKMARKUPTEXTPOS& pos) const override { pos = pos == 0 ? 1 : -1; }
+  BOOL IsWordBreak(TKMARKUPTEXTPOS pos) const override { return pos == 0 || pos == 1; }
+  void ArrangeRange(const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) override;
+  SIZE MeasureRange(CTKMarkupDrawingContext* pDC, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) override;
+  void RenderRange(CTKMarkupDrawingContext* pDC, const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) override;
 
  private:
   CTKMarkupUIElement* m_pChild;
@@ -156,7 +201,18 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   int GetVisualChildrenCount() const override { return 0; }
   CTKMarkupVisual* GetVisualChild(int) const override { return nullptr; }
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  void InvalidateMeasureCore(CTKMarkupDrawingContext* pDC) override;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  CTKMarkupInline* GetFirstInline() const;
   CTKMarkupInlineCollection* GetInlines() const { return m_pInlines; }
+  // The built lines, for hosts and tests: pieces with their arranged rectangles.
+  struct Piece;
+  struct Line;
+  const std::vector<Line>& GetLines() const;
+  SIZE GetContentSize() const { return SIZE{m_nContentWidth, m_nContentHeight}; }
   static CTKMarkupDependencyProperty* m_pTextWrappingProperty;
   static CTKMarkupDependencyProperty* m_pTextTrimmingProperty;
   static CTKMarkupDependencyProperty* m_pTextAlignmentProperty;
@@ -164,5 +220,31 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   static CTKMarkupDependencyProperty* m_pTextProperty;
 
  private:
+  class LineBuilder;
   CTKMarkupInlineCollection* m_pInlines;
+  std::unique_ptr<std::vector<Line>> m_pLines;
+  int m_nRememberedWidth = -1;
+  int m_nContentWidth = 0;
+  int m_nContentHeight = 0;
+};
+
+// One range of one inline on one line; holds a reference to its inline.
+struct CTKMarkupTextBlock::Piece {
+  Piece() = default;
+  Piece(CTKMarkupInline* p, TKMARKUPTEXTPOS nStart, TKMARKUPTEXTPOS nEnd, BOOL bParagraph);
+  Piece(const Piece& other);
+  Piece& operator=(const Piece& other);
+  ~Piece();
+  RECT GetArrangedRect() const { return RECT{x + xOffset, y + yOffset, x + xOffset + width, y + yOffset + height}; }
+  CTKMarkupInline* pInline = nullptr;
+  TKMARKUPTEXTPOS start = -1, end = -1;
+  int x = 0, y = 0, xOffset = 0, yOffset = 0;
+  int width = 0, height = 0, descent = 0;
+  BOOL bParagraphStart = FALSE;
+};
+
+struct CTKMarkupTextBlock::Line {
+  std::vector<Piece> pieces;
+  int width = 0, height = 0, descent = 0;
+  BOOL bWrapped = FALSE;
 };

@@ -156,11 +156,11 @@ TEST_F(MarkupEvents, ClickBubblesToTheContextUnlessHandled) {
 }
 
 TEST_F(MarkupEvents, ButtonCaptureLeaveAndClick) {
-  Build(u"<StackPanel Background='White'><Button/><Border Background='Red'/></StackPanel>");
+  Build(u"<Panel Background='White'><Button/><Border Background='Red'/></Panel>");
   CTKMarkupPanel* panel = static_cast<CTKMarkupPanel*>(root);
   auto* button = static_cast<CTKMarkupButton*>(panel->GetVisualChild(0));
   auto* border = static_cast<CTKMarkupBorder*>(panel->GetVisualChild(1));
-  // Place the children by hand (panel layout comes with the drawing layer).
+  // A plain panel leaves its children where they are placed by hand.
   button->Arrange(RECT{0, 0, 50, 20});
   border->Arrange(RECT{0, 20, 50, 40});
   panel->Arrange(RECT{0, 0, 100, 100});
@@ -205,7 +205,7 @@ TEST_F(MarkupEvents, ButtonCaptureLeaveAndClick) {
 }
 
 TEST_F(MarkupEvents, CursorsWheelAndMessagesWithoutAHost) {
-  Build(u"<StackPanel Cursor='Hand' Background='White'><Border Background='Red'/><Border Background='Red' Cursor='None'/></StackPanel>");
+  Build(u"<Panel Cursor='Hand' Background='White'><Border Background='Red'/><Border Background='Red' Cursor='None'/></Panel>");
   CTKMarkupPanel* panel = static_cast<CTKMarkupPanel*>(root);
   static_cast<CTKMarkupUIElement*>(panel->GetVisualChild(0))->Arrange(RECT{0, 0, 10, 10});
   static_cast<CTKMarkupUIElement*>(panel->GetVisualChild(1))->Arrange(RECT{0, 10, 10, 20});
@@ -242,7 +242,7 @@ TEST_F(MarkupEvents, CursorsWheelAndMessagesWithoutAHost) {
 }
 
 TEST_F(MarkupEvents, ToolTipsInvalidationAndHitTesting) {
-  Build(u"<StackPanel ToolTip='panel tip' Background='White'><Border Background='Red'><Border.ToolTip><Border/></Border.ToolTip></Border></StackPanel>");
+  Build(u"<Panel ToolTip='panel tip' Background='White'><Border Background='Red'><Border.ToolTip><Border/></Border.ToolTip></Border></Panel>");
   CTKMarkupPanel* panel = static_cast<CTKMarkupPanel*>(root);
   auto* border = static_cast<CTKMarkupBorder*>(panel->GetVisualChild(0));
   border->Arrange(RECT{10, 10, 30, 30});
