@@ -1263,6 +1263,21 @@ HRESULT VarR8FromStr(LPCOLESTR text, LCID lcid, ULONG, double* out) {
   return S_OK;
 }
 
+HRESULT VarUdateFromDate(DATE date, ULONG, UDATE* out) {
+  pv::DateFields f;
+  if (!out || !pv::DateToFields(date, &f)) return E_INVALIDARG;
+  *out = UDATE{};
+  out->st.wYear = static_cast<WORD>(f.year);
+  out->st.wMonth = static_cast<WORD>(f.month);
+  out->st.wDayOfWeek = static_cast<WORD>(f.dayOfWeek);
+  out->st.wDay = static_cast<WORD>(f.day);
+  out->st.wHour = static_cast<WORD>(f.hour);
+  out->st.wMinute = static_cast<WORD>(f.minute);
+  out->st.wSecond = static_cast<WORD>(f.second);
+  out->wDayOfYear = static_cast<USHORT>(f.dayOfYear);
+  return S_OK;
+}
+
 // ---- safe arrays ---------------------------------------------------------------------------------
 
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds) {

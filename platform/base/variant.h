@@ -280,6 +280,14 @@ HRESULT VarDateFromStr(LPCOLESTR text, LCID lcid, ULONG flags, DATE* out);
 HRESULT VarBstrFromR8(double value, LCID lcid, ULONG flags, BSTR* out);
 HRESULT VarR8FromStr(LPCOLESTR text, LCID lcid, ULONG flags, double* out);
 
+// A date broken into fields with its day of the year.
+struct UDATE {
+  SYSTEMTIME st;  // wDayOfWeek: 0 = Sunday; wMilliseconds 0
+  USHORT wDayOfYear;  // 1 = 1 January
+};
+// Fields read rounded to the nearest second; E_INVALIDARG outside years
+// 100..9999 or for a null pointer. The flags are accepted and ignored.
+HRESULT VarUdateFromDate(DATE date, ULONG flags, UDATE* out);
 
 // Safe arrays (one dimension).
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds);

@@ -280,3 +280,26 @@ int LCMapStringW(LCID, DWORD flags, LPCWSTR src, int count, LPWSTR dest, int siz
   return needed;
 }
 
+char16_t* _wsetlocale(int category, const char16_t* locale) {
+  static const int kCategories[] = {LC_ALL, LC_COLLATE, LC_CTYPE, LC_MONETARY, LC_NUMERIC, LC_TIME};
+  static thread_local std::u16string names[6];
+  int slot = -1;
+  for (int i = 0; i < 6; ++i)
+    if (kCategories[i] == category) slot = i;
+  if (slot < 0) return nullptr;
+  const char* result = nullptr;
+  if (!locale) {
+    result = std::setlocale(category, nullptr);
+  } else {
+    std::string name = pv::sys::ToUtf8(locale);
+    result = std::setlocale(category, name.c_str());
+    if (!result) {
+      // Windows' names: "de-DE", "German_Germany.1252".
+      std::string posix = pv::PosixNameFromLcid(pv::LcidFromLocaleName(name));
+      if (!posix.empty()) result = std::setlocale(category, (posix + ".UTF-8").c_str());
+    }
+  }
+  if (!result) return nullptr;
+  names[slot] = pv::sys::FromUtf8(result);
+  return names[slot].data();
+}

@@ -185,3 +185,10 @@ inline int CompareString(LCID l, DWORD f, LPCWSTR a, int na, LPCWSTR b, int nb) 
 int LCMapStringW(LCID locale, DWORD flags, LPCWSTR src, int count, LPWSTR dest, int size);
 inline int LCMapString(LCID l, DWORD f, LPCWSTR s, int n, LPWSTR d, int sz) { return LCMapStringW(l, f, s, n, d, sz); }
 
+// The C run-time locale of one category (LC_ALL, LC_COLLATE, LC_CTYPE,
+// LC_MONETARY, LC_NUMERIC, LC_TIME). A null name asks for the current one
+// ("C" until changed); "" takes the user's; "de-DE", "de_DE", "de_DE.UTF-8"
+// and "German_Germany.1252" name a locale. Returns the name now in effect in
+// storage that the next call for the category overwrites, or null when the
+// category or the locale is unknown (nothing changes then).
+char16_t* _wsetlocale(int category, const char16_t* locale);

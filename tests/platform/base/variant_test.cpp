@@ -526,5 +526,38 @@ TEST(Variant, VarCmpSortsStringsAsTheLocaleDoes) {
   EXPECT_EQ(VarCmp(&a, &b, 0x0409, 0), glibc < 0 ? VARCMP_LT : glibc > 0 ? VARCMP_GT : VARCMP_EQ);
 }
 
+TEST(Variant, VarUdateFromDate) {
+  struct Case {
+    DATE date;
+    int y, m, d, h, mi, s, dayOfWeek, dayOfYear;
+  } cases[] = {
+      {41359.5, 2013, 3, 26, 12, 0, 0, 2, 85},
+      {0.0, 1899, 12, 30, 0, 0, 0, 6, 364},
+      {-1.25, 1899, 12, 29, 6, 0, 0, 5, 363},  // the fraction counts forward from midnight
+      {45657.0, 2024, 12, 31, 0, 0, 0, 2, 366},
+      {45657.99999999, 2025, 1, 1, 0, 0, 0, 3, 1},  // rounded to the nearest second
+      {-657434.0, 100, 1, 1, 0, 0, 0, 5, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.date);
+    UDATE u;
+    std::memset(&u, 0xff, sizeof u);
+    ASSERT_EQ(VarUdateFromDate(c.date, 0, &u), S_OK);
+    EXPECT_EQ(u.st.wYear, c.y);
+    EXPECT_EQ(u.st.wMonth, c.m);
+    EXPECT_EQ(u.st.wDay, c.d);
+    EXPECT_EQ(u.st.wHour, c.h);
+    EXPECT_EQ(u.st.wMinute, c.mi);
+    EXPECT_EQ(u.st.wSecond, c.s);
+    EXPECT_EQ(u.st.wMilliseconds, 0);
+    EXPECT_EQ(u.st.wDayOfWeek, c.dayOfWeek);
+    EXPECT_EQ(u.wDayOfYear, c.dayOfYear);
+  }
+  UDATE u;
+  EXPECT_EQ(VarUdateFromDate(3e6, 0, &u), E_INVALIDARG);
+  EXPECT_EQ(VarUdateFromDate(-700000.0, 0, &u), E_INVALIDARG);
+  EXPECT_EQ(VarUdateFromDate(1.0, 0, nullptr), E_INVALIDARG);
+}
+
 }  // namespace
 

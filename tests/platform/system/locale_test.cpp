@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/base/variant.h"
 #include "platform/system/sysutil.h"
 #include "tests/support/locale_env.h"
 
@@ -477,6 +478,55 @@ TEST(Locale, CompareStringUsesTheLocalesCollation) {
   EXPECT_EQ(CSTR_EQUAL, CompareStringW(0x0407, NORM_IGNORECASE, u"MÜLLER", -1, u"müller", -1));
   EXPECT_EQ(0, CompareStringW(0x0436, 0, u"a", -1, u"b", -1));
   EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+}
+
+// The C run-time locale: read, set by Windows' names or the C library's,
+// unknown names refused; the program's own number text stays as it was.
+TEST(Locale, WSetLocale) {
+  std::u16string before = _wsetlocale(LC_NUMERIC, nullptr);
+  EXPECT_EQ(u"C", before);
+  struct Case {
+    const char16_t* name;
+    const char16_t* expected;  // null: refused
+  };
+  const Case cases[] = {
+      {u"de-DE", u"de_DE.UTF-8"},
+      {u"fr_FR.UTF-8", u"fr_FR.UTF-8"},
+      {u"German_Germany.1252", u"de_DE.UTF-8"},
+      {u"zh-CN", u"zh_CN.UTF-8"},
+      {u"xx-YY", nullptr},
+      {u"Klingon_Kronos", nullptr},
+      {u"C", u"C"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(pv::sys::ToUtf8(c.name));
+    std::u16string current = _wsetlocale(LC_NUMERIC, nullptr);
+    char16_t* result = _wsetlocale(LC_NUMERIC, c.name);
+    if (!c.expected) {
+      EXPECT_EQ(nullptr, result);
+      EXPECT_EQ(current, _wsetlocale(LC_NUMERIC, nullptr));  // nothing changed
+      continue;
+    }
+    ASSERT_NE(nullptr, result);
+    EXPECT_EQ(std::u16string(c.expected), result);
+    EXPECT_EQ(std::u16string(c.expected), _wsetlocale(LC_NUMERIC, nullptr));
+  }
+  EXPECT_EQ(nullptr, _wsetlocale(12345, nullptr));
+
+  // Under a German numeric locale VARIANT text still follows its LCID only.
+  ASSERT_NE(nullptr, _wsetlocale(LC_NUMERIC, u"de-DE"));
+  VARIANT v, text;
+  VariantInit(&v);
+  VariantInit(&text);
+  v.vt = VT_R8;
+  v.dblVal = 1.5;
+  ASSERT_EQ(S_OK, VariantChangeTypeEx(&text, &v, 0x0409, 0, VT_BSTR));
+  EXPECT_EQ(u"1.5", std::u16string(text.bstrVal));
+  ASSERT_EQ(S_OK, VariantChangeTypeEx(&v, &text, 0x0409, 0, VT_R8));
+  EXPECT_EQ(1.5, v.dblVal);
+  VariantClear(&text);
+  _wsetlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(before, _wsetlocale(LC_NUMERIC, nullptr));
 }
 
 }  // namespace
