@@ -39,6 +39,7 @@ void RegisterModules() {
   PV_GP(GdiplusStartup);
   PV_GP(GdiplusShutdown);
   PV_GP(GdipCreateFromHDC);
+  PV_GP(GdipCreateFromHDC2);
   PV_GP(GdipDeleteGraphics);
   PV_GP(GdipSetSmoothingMode);
   PV_GP(GdipGetSmoothingMode);
@@ -55,6 +56,7 @@ void RegisterModules() {
   PV_GP(GdipRotateWorldTransform);
   PV_GP(GdipResetWorldTransform);
   PV_GP(GdipCreatePen1);
+  PV_GP(GdipCreatePen2);
   PV_GP(GdipDeletePen);
   PV_GP(GdipSetPenWidth);
   PV_GP(GdipSetPenColor);
@@ -91,6 +93,7 @@ void RegisterModules() {
   PV_GP(GdipDrawArc);
   PV_GP(GdipFillPie);
   PV_GP(GdipCreatePath);
+  PV_GP(GdipCreatePath2);
   PV_GP(GdipDeletePath);
   PV_GP(GdipResetPath);
   PV_GP(GdipStartPathFigure);

@@ -21,16 +21,6 @@ struct GpGraphics {
   double clipX = 0, clipY = 0, clipW = 0, clipH = 0;
 };
 
-struct GpPen {
-  ARGB color;
-  double width;
-  int unit;
-  int dash = DashStyleSolid;
-  std::vector<double> dashes;
-  int startCap = LineCapFlat, endCap = LineCapFlat;
-  int join = LineJoinMiter;
-};
-
 struct GpBrush::Data {
   bool gradient = false;
   ARGB color = 0;
@@ -39,6 +29,19 @@ struct GpBrush::Data {
   int wrap = WrapModeTile;
 };
 GpBrush::GpBrush() : data(new Data()) {}
+
+struct GpPen {
+  ARGB color;
+  double width;
+  int unit;
+  int dash = DashStyleSolid;
+  std::vector<double> dashes;
+  int startCap = LineCapFlat, endCap = LineCapFlat;
+  int join = LineJoinMiter;
+  // A pen made from a brush strokes with a copy of the brush's fill.
+  bool hasBrush = false;
+  GpBrush::Data brush;
+};
 GpBrush::~GpBrush() { delete data; }
 
 struct GpPath {
@@ -124,7 +127,13 @@ void SetBrush(cairo_t* cr, GpBrush* b) {
 }
 
 void SetPen(cairo_t* cr, GpPen* p) {
-  Source(cr, p->color);
+  if (p->hasBrush) {
+    GpBrush b;
+    *b.data = p->brush;
+    SetBrush(cr, &b);
+  } else {
+    Source(cr, p->color);
+  }
   double w = p->width <= 0 ? 1 : p->width;
   cairo_set_line_width(cr, w);
   cairo_set_line_cap(cr, p->startCap == LineCapRound ? CAIRO_LINE_CAP_ROUND : p->startCap == LineCapSquare ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
@@ -251,6 +260,8 @@ GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** g) {
   cairo_matrix_init_identity(&(*g)->world);
   return Ok;
 }
+// The second device is where text would be measured; drawing is the same.
+GpStatus GdipCreateFromHDC2(HDC hdc, HANDLE, GpGraphics** g) { return GdipCreateFromHDC(hdc, g); }
 GpStatus GdipDeleteGraphics(GpGraphics* g) {
   if (!g) return InvalidParameter;
   delete g;
@@ -354,6 +365,13 @@ GpStatus GdipResetWorldTransform(GpGraphics* g) {
 GpStatus GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen) {
   if (!pen || width < 0) return InvalidParameter;
   *pen = new GpPen{color, width, unit};
+  return Ok;
+}
+GpStatus GdipCreatePen2(GpBrush* brush, REAL width, GpUnit unit, GpPen** pen) {
+  if (!pen || !brush || width < 0) return InvalidParameter;
+  *pen = new GpPen{brush->data->color, width, unit};
+  (*pen)->hasBrush = true;
+  (*pen)->brush = *brush->data;
   return Ok;
 }
 GpStatus GdipDeletePen(GpPen* p) {
@@ -535,6 +553,33 @@ GpStatus GdipFillPie(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h, 
 GpStatus GdipCreatePath(GpFillMode mode, GpPath** path) {
   if (!path) return InvalidParameter;
   *path = new GpPath{mode};
+  return Ok;
+}
+GpStatus GdipCreatePath2(const GpPointF* points, const BYTE* types, INT count, GpFillMode mode, GpPath** path) {
+  if (!path || count < 0 || (count > 0 && (!points || !types))) return InvalidParameter;
+  auto* p = new GpPath{mode};
+  for (INT i = 0; i < count; i++) {
+    BYTE type = types[i];
+    switch (type & 7) {
+      case 0:
+        p->ops.push_back(GpPath::Op{0, {points[i].X, points[i].Y, 0, 0, 0, 0}});
+        break;
+      case 1:
+        p->ops.push_back(GpPath::Op{1, {points[i].X, points[i].Y, 0, 0, 0, 0}});
+        break;
+      case 3:
+        if (i + 2 >= count) break;  // an incomplete curve is left out
+        p->ops.push_back(GpPath::Op{2, {points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y, points[i + 2].X, points[i + 2].Y}});
+        i += 2;
+        type = types[i];  // the close flag sits on the curve's end point
+        break;
+      default:
+        break;
+    }
+    if (type & 0x80) p->ops.push_back(GpPath::Op{3, {0, 0, 0, 0, 0, 0}});
+  }
+  p->newFigure = true;
+  *path = p;
   return Ok;
 }
 GpStatus GdipDeletePath(GpPath* p) {

@@ -122,6 +122,7 @@ GpStatus GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, Gdip
 void GdiplusShutdown(ULONG_PTR token);
 
 GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** graphics);
+GpStatus GdipCreateFromHDC2(HDC hdc, HANDLE device, GpGraphics** graphics);
 GpStatus GdipDeleteGraphics(GpGraphics* g);
 GpStatus GdipSetSmoothingMode(GpGraphics* g, GpSmoothingMode mode);
 GpStatus GdipGetSmoothingMode(GpGraphics* g, GpSmoothingMode* mode);
@@ -139,6 +140,7 @@ GpStatus GdipRotateWorldTransform(GpGraphics* g, REAL angle, GpMatrixOrder order
 GpStatus GdipResetWorldTransform(GpGraphics* g);
 
 GpStatus GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen);
+GpStatus GdipCreatePen2(GpBrush* brush, REAL width, GpUnit unit, GpPen** pen);
 GpStatus GdipDeletePen(GpPen* pen);
 GpStatus GdipSetPenWidth(GpPen* pen, REAL width);
 GpStatus GdipSetPenColor(GpPen* pen, ARGB color);
@@ -178,6 +180,8 @@ GpStatus GdipDrawArc(GpGraphics* g, GpPen* p, REAL x, REAL y, REAL w, REAL h, RE
 GpStatus GdipFillPie(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h, REAL start, REAL sweep);
 
 GpStatus GdipCreatePath(GpFillMode mode, GpPath** path);
+// Points tagged 0 (start), 1 (line), 3 (Bezier, three in a row), with 0x80 closing the figure.
+GpStatus GdipCreatePath2(const GpPointF* points, const BYTE* types, INT count, GpFillMode mode, GpPath** path);
 GpStatus GdipDeletePath(GpPath* path);
 GpStatus GdipResetPath(GpPath* path);
 GpStatus GdipStartPathFigure(GpPath* path);

@@ -4,6 +4,7 @@
 
 #include "toolkit/markup/markupbuilder.h"
 #include "toolkit/markup/markupdrawingcontext.h"
+#include "toolkit/markup/markupgdiplus.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupparser.h"
 #include "toolkit/markup/markuptext.h"
@@ -72,6 +73,7 @@ CTKMarkupContext::CTKMarkupContext()
   pServices->GetMessageFont(&m_lfDefault);
   m_lfDefault.lfCharSet = pServices->GetFontCharset();
   m_pKeyboardNavigation = new CTKMarkupKeyboardNavigation(this);
+  MarkupGdiPlusReference(TRUE);
 }
 
 CTKMarkupContext::~CTKMarkupContext() {
@@ -88,6 +90,7 @@ CTKMarkupContext::~CTKMarkupContext() {
   }
   // Fonts still held elsewhere forget their owner.
   while (m_pFontList) UnlinkFont(m_pFontList);
+  MarkupGdiPlusReference(FALSE);
 }
 
 LONG CTKMarkupContext::AddRef() { return ++m_dwRef; }

@@ -89,7 +89,9 @@ class CTKMarkupContext {
   CTKMarkupInputElement* GetCapturedElement() const { return m_pActiveElement; }
   CTKMarkupKeyboardNavigation* GetKeyboardNavigation() const { return m_pKeyboardNavigation; }
   CTKImageManager* GetImageManager() const { return m_pImageManager; }
+  // Drawing goes through GDI+ (anti-aliased) unless switched off.
   BOOL IsGdiPlusEnabled() const { return m_bEnableGdiPlus; }
+  void EnableGdiPlus(BOOL bEnable) { m_bEnableGdiPlus = bEnable; }
   CTKMarkupFont* GetFirstCachedFont() const { return m_pFontList; }
   void UnlinkFont(CTKMarkupFont* pFont);
 

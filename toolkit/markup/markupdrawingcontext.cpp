@@ -7,6 +7,7 @@
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markupgdiplus.h"
 #include "toolkit/markup/markuppathgeometry.h"
 
 namespace {
@@ -373,9 +374,11 @@ CTKMarkupDrawingContext::CTKMarkupDrawingContext(CTKMarkupContext* pContext)
 }
 
 void CTKMarkupDrawingContext::Init() {
-  // The anti-aliased back end comes with the GDI+ drawing layer; until then
-  // every context draws through GDI.
-  m_pDeviceContext = new CTKMarkupDeviceContext(m_hDC, m_hAttribDC);
+  // Anti-aliased unless the context turned GDI+ off.
+  if (!m_pContext || m_pContext->IsGdiPlusEnabled())
+    m_pDeviceContext = new CTKMarkupGdiPlusDeviceContext(m_hDC, m_hAttribDC);
+  else
+    m_pDeviceContext = new CTKMarkupDeviceContext(m_hDC, m_hAttribDC);
   RefreshClipBox();
   if (m_hDC) ::SetBkMode(m_hDC, TRANSPARENT);
 }

@@ -3,11 +3,14 @@
 // with pixels sampled.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/gdi/wingdi.h"
 #include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupdrawingcontext.h"
+#include "toolkit/markup/markupgdiplus.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markuppathgeometry.h"
 #include "toolkit/markup/markuptext.h"
@@ -350,15 +353,26 @@ TEST_F(MarkupTextRender, DrawsBackgroundsBordersGradientsAndText) {
   EXPECT_EQ(bmp.At(39, 25), RGB(255, 255, 255)) << "outside";
   EXPECT_EQ(bmp.Count(RGB(255, 0, 0)), 36 * 16);
 
-  // A horizontal two-stop gradient: exact at the start, by projection after.
-  Bitmap grad(100, 4);
-  Build(u"<Border><Border.Background><LinearGradientBrush StartPoint='0,0' EndPoint='1,0'>"
-        u"<GradientStop Color='#000000' Offset='0'/><GradientStop Color='#FFFFFF' Offset='1'/></LinearGradientBrush></Border.Background></Border>");
+  // A horizontal two-stop gradient. Through GDI each pixel takes the colour
+  // at its position exactly; through GDI+ at its centre, anti-aliased.
+  const char16_t* gradient =
+      u"<Border><Border.Background><LinearGradientBrush StartPoint='0,0' EndPoint='1,0'>"
+      u"<GradientStop Color='#000000' Offset='0'/><GradientStop Color='#FFFFFF' Offset='1'/></LinearGradientBrush></Border.Background></Border>";
   rc = RECT{0, 0, 100, 4};
-  MarkupRenderElement(root, grad.dc, &rc);
-  EXPECT_EQ(grad.At(0, 0), RGB(0, 0, 0));
-  EXPECT_EQ(grad.At(50, 3), RGB(127, 127, 127));
-  EXPECT_EQ(grad.At(99, 2), RGB(252, 252, 252));
+  Bitmap smooth(100, 4);
+  Build(gradient);
+  MarkupRenderElement(root, smooth.dc, &rc);
+  EXPECT_LE(GetRValue(smooth.At(0, 0)), 2);
+  EXPECT_NEAR(GetRValue(smooth.At(50, 3)), 128, 2);
+  EXPECT_GE(GetRValue(smooth.At(99, 2)), 252);
+  ctx->EnableGdiPlus(FALSE);
+  Bitmap exact(100, 4);
+  Build(gradient);
+  MarkupRenderElement(root, exact.dc, &rc);
+  EXPECT_EQ(exact.At(0, 0), RGB(0, 0, 0));
+  EXPECT_EQ(exact.At(50, 3), RGB(127, 127, 127));
+  EXPECT_EQ(exact.At(99, 2), RGB(252, 252, 252));
+  ctx->EnableGdiPlus(TRUE);
 
   // Text in its foreground colour, a hyperlink in blue with an underline bar.
   Bitmap text(200, 40);
@@ -395,6 +409,49 @@ TEST_F(MarkupTextRender, DrawTextCentresMarkupOrFallsBackToPlainText) {
   EXPECT_LT(plain.Count(RGB(255, 255, 255)), 100 * 40);
   SelectObject(bmp.dc, old);
   DeleteObject(font);
+}
+
+// The number of distinct colours in the bitmap: anti-aliased edges add
+// colours between the fill and the background.
+int Colours(const Bitmap& b) {
+  std::vector<COLORREF> seen;
+  for (int y = 0; y < b.h; y++)
+    for (int x = 0; x < b.w; x++)
+      if (std::find(seen.begin(), seen.end(), b.At(x, y)) == seen.end()) seen.push_back(b.At(x, y));
+  return static_cast<int>(seen.size());
+}
+
+TEST_F(MarkupTextRender, GdiPlusDrawsAntiAliasedAndTranslucentAndStopsWithTheLastContext) {
+  EXPECT_TRUE(MarkupIsGdiPlusRunning());
+  CTKMarkupSolidColorBrush* red = new CTKMarkupSolidColorBrush(new CTKMarkupColor(RGB(255, 0, 0)));
+  CTKMarkupSolidColorBrush* halfRed = new CTKMarkupSolidColorBrush(new CTKMarkupColor(0x80, RGB(255, 0, 0)));
+  {
+    Bitmap smooth(40, 40);
+    CTKMarkupDrawingContext dc(ctx, smooth.dc);
+    dc.DrawEllipse(RECT{5, 5, 35, 35}, nullptr, red);
+    EXPECT_EQ(smooth.At(20, 20), RGB(255, 0, 0));
+    EXPECT_GT(Colours(smooth), 2) << "edges are blended";
+    // A translucent fill blends with what is below; an opaque one replaces it.
+    dc.FillRectangle(RECT{0, 0, 4, 4}, halfRed);
+    EXPECT_NEAR(GetGValue(smooth.At(1, 1)), 127, 2);
+    EXPECT_EQ(GetRValue(smooth.At(1, 1)), 255);
+  }
+  ctx->EnableGdiPlus(FALSE);
+  {
+    Bitmap plain(40, 40);
+    CTKMarkupDrawingContext dc(ctx, plain.dc);
+    dc.DrawEllipse(RECT{5, 5, 35, 35}, nullptr, red);
+    EXPECT_EQ(Colours(plain), 2) << "GDI draws no blended edges";
+    dc.FillRectangle(RECT{0, 0, 4, 4}, halfRed);
+    EXPECT_EQ(plain.At(1, 1), RGB(255, 0, 0)) << "GDI ignores alpha";
+  }
+  red->Release();
+  halfRed->Release();
+  MarkupReleaseElement(root);
+  MarkupReleaseContext(ctx);
+  EXPECT_FALSE(MarkupIsGdiPlusRunning()) << "the last context shuts GDI+ down";
+  ctx = MarkupCreateContext(nullptr);
+  EXPECT_TRUE(MarkupIsGdiPlusRunning());
 }
 
 }  // namespace
