@@ -111,6 +111,9 @@ class CTKPropExchangeIniFile : public CTKPropExchange {
   BOOL m_bTempFile = TRUE;
 
  private:
+  // Shared by a root and its sections: set when the root deleted its
+  // temporary file, after which the sections no longer open it.
+  std::shared_ptr<bool> m_pTempFileDeleted;
   // The whole value of a key, however long; FALSE when absent or empty.
   BOOL ReadText(LPCTSTR key, CString& text) const;
   // As with the registry: the file is written once, when the last exchange

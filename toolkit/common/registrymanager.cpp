@@ -3,6 +3,7 @@
 #include <atomic>
 #include <string>
 
+#include "platform/framework/afxapp.h"
 #include "platform/system/registry.h"
 
 namespace {
@@ -18,7 +19,12 @@ void TKSetAppProfileNamesProvider(TKAppProfileNamesProvider provider) { g_provid
 void TKGetAppProfileNames(CString& registryKey, CString& profileName) {
   registryKey.Empty();
   profileName.Empty();
-  if (TKAppProfileNamesProvider provider = g_provider.load()) provider(registryKey, profileName);
+  if (TKAppProfileNamesProvider provider = g_provider.load()) {
+    provider(registryKey, profileName);
+  } else if (CWinApp* app = AfxGetApp()) {
+    if (app->m_pszRegistryKey) registryKey = app->m_pszRegistryKey;
+    if (app->m_pszProfileName) profileName = app->m_pszProfileName;
+  }
 }
 
 HKEY ParseRootKeyName(LPCTSTR text) {

@@ -46,10 +46,11 @@ class CTKRegistryManager {
 // for "HKLM" (case-sensitive), else null.
 HKEY ParseRootKeyName(LPCTSTR text);
 
-// The application's registry key and profile name, as the application
-// object holds them. The framework installs a provider when its application
-// object starts; until then (and when the provider leaves them empty) the
-// application has no registry profile.
+// The application's registry key and profile name: those of the
+// framework's running application object (SetRegistryKey sets both; a null
+// one reads as empty, and so do both without an application object). A
+// test may install a provider that answers in the application's place; a
+// null provider goes back to the application object.
 using TKAppProfileNamesProvider = void (*)(CString& registryKey, CString& profileName);
 void TKSetAppProfileNamesProvider(TKAppProfileNamesProvider provider);
 void TKGetAppProfileNames(CString& registryKey, CString& profileName);

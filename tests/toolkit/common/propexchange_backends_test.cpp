@@ -685,4 +685,51 @@ TEST_F(IniForms, SectionNamesJoinWithBackslashAndTheTemporaryFileBelongsToTheRoo
   EXPECT_FALSE(std::filesystem::exists(std::u16string(temp.View())));
 }
 
+// A section that outlives its root finds the root's temporary file gone:
+// it writes nothing, and the file is not made again when the writes held in
+// memory would have reached the disk.
+TEST_F(IniForms, TheRootsTemporaryFileIsNotMadeAgainAfterItIsDeleted) {
+  auto* root = new CTKPropExchangeIniFile(FALSE, nullptr, u"S");
+  CTKPropExchange* early = root->GetSection(u"Early");
+  CTKPropExchange* late = root->GetSection(u"Late");
+  CString temp = root->m_strFileName;
+  ASSERT_FALSE(temp.IsEmpty());
+  int v = 1;
+  EXPECT_TRUE(PropExchangeInt(early, u"V", &v)) << "written before the root goes";
+  root->InternalRelease();
+  EXPECT_FALSE(std::filesystem::exists(std::u16string(temp.View())));
+  EXPECT_FALSE(PropExchangeInt(late, u"V", &v)) << "the file is gone";
+  EXPECT_FALSE(late->OpenStorage());
+  early->InternalRelease();
+  late->InternalRelease();
+  EXPECT_FALSE(std::filesystem::exists(std::u16string(temp.View())));
+  EXPECT_TRUE(std::filesystem::is_empty(home_.TmpDir())) << "no temporary file left behind";
+}
+
+// A store whose file can never be written fails at once, although the
+// exchange holds its writes in memory until it is released.
+TEST(PropExchangeStorage, StoresThatCannotReachTheDiskFail) {
+  TempHome home;
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeIniFile(FALSE, nullptr, u"S"));
+    static_cast<CTKPropExchangeIniFile*>(px.GetExchange())->AssignFile(home.File("missing/state.ini"));
+    int v = 1;
+    EXPECT_FALSE(PropExchangeInt(px, u"V", &v));
+    CTKPropExchangeSection child(px->GetSection(u"Child"));
+    EXPECT_FALSE(PropExchangeInt(child, u"V", &v));
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.path() + "/missing"));
+
+  WriteFileText(home.File("blocker"), "a file where the configuration folder should be");
+  ::setenv("XDG_CONFIG_HOME", (home.path() + "/blocker/config").c_str(), 1);
+  pv::ResetRegistryForTests();
+  testing::internal::CaptureStderr();
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"State"));
+    int v = 1;
+    EXPECT_FALSE(PropExchangeInt(px, u"V", &v));
+  }
+  testing::internal::GetCapturedStderr();
+}
+
 }  // namespace

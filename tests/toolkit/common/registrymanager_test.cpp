@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/framework/afxapp.h"
 #include "platform/system/registry.h"
 #include "tests/toolkit/common/settings_test_support.h"
+#include "toolkit/common/propexchange_backends.h"
 
 namespace {
 
@@ -114,6 +116,37 @@ TEST_F(RegistryManagerTest, WithoutApplicationNamesOnlyFullPathsWork) {
   EXPECT_EQ(nullptr, reg.OpenAppKey(KEY_READ));
   EXPECT_TRUE(reg.WriteProfileInt(u"HKCU\\Software\\Direct", u"v", 2));
   EXPECT_EQ(2, reg.GetProfileInt(u"HKCU\\Software\\Direct", u"v", 0));
+}
+
+// Without a test's provider the names are the running application
+// object's: what SetRegistryKey set at start-up reaches the registry manager
+// and the registry exchange, and an application without a registry key has
+// no registry profile.
+TEST_F(RegistryManagerTest, NamesComeFromTheApplicationObject) {
+  TKSetAppProfileNamesProvider(nullptr);
+  {
+    CWinApp app(u"Planner");
+    ASSERT_TRUE(app.InitApplication());
+    CTKRegistryManager before(HKEY_CURRENT_USER);
+    EXPECT_FALSE(before.WriteProfileInt(u"width", u"m_windowWidth", 1)) << "no registry key yet";
+    app.SetRegistryKey(u"TestCo");
+
+    CTKRegistryManager writer(HKEY_CURRENT_USER);
+    EXPECT_TRUE(writer.WriteProfileInt(u"width", u"m_windowWidth", 800));
+    EXPECT_TRUE(writer.WriteProfileString(u"Message", u"m_phoneNo", u"555-0102"));
+    EXPECT_EQ(Le32(800), QueryRaw(Section(u"width").get(), u"m_windowWidth").data);
+    CTKRegistryManager reader(HKEY_CURRENT_USER);
+    EXPECT_EQ(800, reader.GetProfileInt(u"width", u"m_windowWidth", 0));
+    EXPECT_EQ(CString(u"555-0102"), reader.GetProfileString(u"Message", u"m_phoneNo"));
+    {
+      CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"State"));
+      int schema = 40;
+      EXPECT_TRUE(PropExchangeInt(px, u"Schema", &schema));
+    }
+    EXPECT_EQ(Le32(40), QueryRaw(Section(u"State").get(), u"Schema").data);
+  }
+  CTKRegistryManager noApp(HKEY_CURRENT_USER);
+  EXPECT_EQ(5, noApp.GetProfileInt(u"width", u"m_windowWidth", 5)) << "no application object";
 }
 
 }  // namespace
