@@ -3,7 +3,9 @@
 // guard and the menu-sound worker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -217,6 +219,10 @@ struct SoundLog {
   bool blockPopup = false;
   bool inside = false;
   bool purged = false;
+  // A sound module that ignores the purge: the sound ends only when the
+  // test releases it.
+  bool ignorePurge = false;
+  bool released = false;
 };
 SoundLog& Log() {
   static SoundLog log;
@@ -233,7 +239,8 @@ BOOL FakePlaySound(LPCWSTR sound, HMODULE, DWORD flags) {
     // A long sound: returns only when someone stops it.
     log.inside = true;
     log.changed.notify_all();
-    log.changed.wait(lock, [&] { return log.purged; });
+    if (log.ignorePurge) log.changed.wait(lock, [&] { return log.released; });
+    else log.changed.wait(lock, [&] { return log.purged; });
   }
   return TRUE;
 }
@@ -248,7 +255,7 @@ class MenuSoundTest : public ::testing::Test {
     pv::AddModuleFunction(winmm, "PlaySoundW", &FakePlaySound);
     std::lock_guard<std::mutex> lock(Log().mutex);
     Log().plays.clear();
-    Log().blockPopup = Log().inside = Log().purged = false;
+    Log().blockPopup = Log().inside = Log().purged = Log().ignorePurge = Log().released = false;
   }
   void TearDown() override { pv::AddModuleExport(pv::RegisterBuiltinModule(u"winmm"), "PlaySoundW", m_realPlaySound); }
   FARPROC m_realPlaySound = nullptr;
@@ -319,6 +326,36 @@ TEST_F(MenuSoundTest, AWorkerInsideALongSoundIsStoppedWithoutBeingKilled) {
   }
   EXPECT_TRUE(player.StopThread());  // the purge ends the sound, then the join returns
   EXPECT_FALSE(player.IsThreadRunning());
+}
+
+// A worker stuck in a sound that ignores the purge does not hold the
+// caller: StopThread returns after its bounded wait and the worker ends on
+// its own once the sound does, touching nothing of the player.
+TEST_F(MenuSoundTest, AWorkerStuckInASoundIsLeftBehindAfterTheBoundedWait) {
+  {
+    std::lock_guard<std::mutex> lock(Log().mutex);
+    Log().blockPopup = true;
+    Log().ignorePurge = true;
+  }
+  auto player = std::make_unique<CTKMenuSoundPlayer>();
+  player->RequestSound(CTKMenuSoundPlayer::tkSoundMenuPopup);
+  {
+    std::unique_lock<std::mutex> lock(Log().mutex);
+    Log().changed.wait(lock, [&] { return Log().inside; });
+  }
+  EXPECT_TRUE(player->StopThread());
+  EXPECT_FALSE(player->IsThreadRunning());
+  player.reset();  // the player is gone while its old worker still plays
+  std::unique_lock<std::mutex> lock(Log().mutex);
+  const size_t purgesBefore = static_cast<size_t>(
+      std::count_if(Log().plays.begin(), Log().plays.end(), [](const auto& p) { return p.first.empty(); }));
+  Log().released = true;
+  Log().changed.notify_all();
+  // The worker leaves its loop and stops its sound as its last act.
+  Log().changed.wait(lock, [&] {
+    return static_cast<size_t>(std::count_if(Log().plays.begin(), Log().plays.end(),
+                                             [](const auto& p) { return p.first.empty(); })) > purgesBefore;
+  });
 }
 
 }  // namespace
