@@ -36,6 +36,7 @@ CTKMenuSoundPlayer::~CTKMenuSoundPlayer() {
 }
 
 void CTKMenuSoundPlayer::RequestSound(int code) {
+  if (!m_bEnabled.load()) return;
   if (!m_thread.joinable()) StartThread();
   if (!m_pWorker) return;
   m_pWorker->request.store(code);

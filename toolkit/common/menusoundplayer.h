@@ -25,6 +25,7 @@ class CTKMenuSoundPlayer {
   CTKMenuSoundPlayer& operator=(const CTKMenuSoundPlayer&) = delete;
 
   // Starts a worker when none runs, stores the code and wakes the worker.
+  // Nothing happens while menu sounds are off.
   void RequestSound(int code);
   // Ends the worker: asks it to quit, stops the sound it plays and waits
   // for it up to kStopWaitMs. A worker stuck in the sound module beyond
@@ -32,6 +33,10 @@ class CTKMenuSoundPlayer {
   // player alive), so the caller never hangs. FALSE when none ran.
   BOOL StopThread();
   BOOL IsThreadRunning() const { return m_thread.joinable(); }
+
+  // Menu sounds on (the default) or off.
+  void EnableSound(BOOL enable) { m_bEnabled.store(enable != FALSE); }
+  BOOL IsSoundEnabled() const { return m_bEnabled.load(); }
 
   // PlaySoundW flags used here.
   static constexpr DWORD kPlayFlags = 0x12002;  // alias, no default sound, do not wait for a busy device
@@ -46,6 +51,7 @@ class CTKMenuSoundPlayer {
   void StartThread();
   static void SoundThreadProc(std::shared_ptr<Worker> worker);
 
+  std::atomic<bool> m_bEnabled{true};
   std::shared_ptr<Worker> m_pWorker;
   std::thread m_thread;
   HMODULE m_hSoundModule = nullptr;

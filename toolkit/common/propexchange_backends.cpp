@@ -77,6 +77,11 @@ CTKPropExchangeArchive::CTKPropExchangeArchive(CArchive& archive) : m_pArchive(&
   m_bLoading = archive.IsLoading();
 }
 
+CTKPropExchangeArchive::CTKPropExchangeArchive(CArchive* archive) : m_pArchive(archive) {
+  if (!archive) AfxThrowInvalidArgException();
+  m_bLoading = archive->IsLoading();
+}
+
 BOOL CTKPropExchangeArchive::ExchangeProp(LPCTSTR, unsigned short type, void* value, const void*) {
   CArchive& ar = *m_pArchive;
   if (!value) return FALSE;
@@ -526,4 +531,20 @@ void CTKPropExchangeIniFile::EmptySection() {
     }
     start = end + 1;
   }
+}
+
+// ---- application profile ----------------------------------------------------------------------
+
+CTKPropExchangeProfileSection::CTKPropExchangeProfileSection(BOOL loading, LPCTSTR section) {
+  CString registryKey, profileName;
+  TKGetAppProfileNames(registryKey, profileName);
+  if (!registryKey.IsEmpty()) {
+    m_pPX = new CTKPropExchangeRegistry(loading, nullptr, section);
+    return;
+  }
+  auto* ini = new CTKPropExchangeIniFile(loading, nullptr, section);
+  // Without a profile file the values live in a temporary file for the
+  // life of the exchange.
+  if (!profileName.IsEmpty()) ini->AssignFile(profileName);
+  m_pPX = ini;
 }

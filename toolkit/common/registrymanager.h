@@ -8,6 +8,10 @@
 // the last registry call stays in m_lLastError. Without a registry key or
 // profile name every profile operation fails or gives its default (full
 // HKCU/HKLM paths still work).
+//
+// INI mode: once a process-wide INI file is set (SetINIFileName), the
+// profile operations read and write sections of that file instead of the
+// registry (full HKCU/HKLM paths still name registry keys).
 #pragma once
 
 #include "platform/base/cstring.h"
@@ -35,6 +39,19 @@ class CTKRegistryManager {
   BOOL LoadAppKeyNames();
   // Opens the path "HKCU\A\B" or "HKLM\A\B", creating every missing key.
   HKEY CreateKeyFromPath(LPCTSTR path, REGSAM access);
+
+  // The INI file of INI mode for every manager of the process; null or
+  // empty goes back to the registry.
+  static void SetINIFileName(LPCTSTR path);
+  static CString GetINIFileName();
+
+ private:
+  // The INI file a section goes to in INI mode, else empty.
+  CString IniFileFor(LPCTSTR section) const;
+  BOOL ReadIniText(LPCTSTR file, LPCTSTR section, LPCTSTR entry, CString& text);
+  BOOL WriteIni(LPCTSTR file, LPCTSTR section, LPCTSTR entry, LPCTSTR text);
+
+ public:
 
   HKEY m_hRootKey;
   CString m_strRegistryKey;

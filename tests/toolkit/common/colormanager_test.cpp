@@ -153,6 +153,34 @@ TEST_F(ColorManagerTest, ClassicSchemeDerivesItsColoursAndGradients) {
   EXPECT_EQ(m.GetCurrentTheme(), 0);
 }
 
+TEST_F(ColorManagerTest, ACustomColourOverridesItsIndexUntilSetBack) {
+  CTKColorManager m;
+  const COLORREF computed = m.GetColor(36), face = m.GetColor(COLOR_BTNFACE);
+  m.SetColor(36, RGB(1, 2, 3));
+  m.SetColor(COLOR_BTNFACE, RGB(4, 5, 6));
+  m.SetColor(63, RGB(7, 8, 9));  // not an index: ignored
+  m.SetColor(-1, RGB(7, 8, 9));
+  EXPECT_EQ(m.GetColor(36), RGB(1, 2, 3));
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), RGB(4, 5, 6));
+  EXPECT_EQ(m.GetColor(63), 63u);
+  EXPECT_EQ(m.GetColor(35), m.GetColor(35)) << "other entries untouched";
+  // The override survives a rebuild of the table from a new scheme.
+  Scheme scheme;
+  scheme.Set(COLOR_BTNFACE, RGB(200, 200, 200));
+  GdiInstallSysColorScheme(scheme.colors);
+  m.RefreshColors();
+  EXPECT_EQ(m.GetColor(36), RGB(1, 2, 3));
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), RGB(4, 5, 6));
+  EXPECT_EQ(m.GetColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNSHADOW));
+  m.SetColor(COLOR_BTNFACE, CTKPaintManagerColor::kNone);
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), RGB(200, 200, 200));
+  GdiInstallSysColorScheme(nullptr);
+  m.RefreshColors();
+  m.SetColor(36, CTKPaintManagerColor::kNone);
+  EXPECT_EQ(m.GetColor(36), computed);
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), face);
+}
+
 TEST_F(ColorManagerTest, HighlightNearTheFaceIsPushedToTheContrastDistance) {
   // Highlight almost the button face: colour 31 (30 % highlight over window)
   // fails the check against colour 30 and is moved away until the scaled

@@ -732,4 +732,163 @@ TEST(PropExchangeStorage, StoresThatCannotReachTheDiskFail) {
   testing::internal::GetCapturedStderr();
 }
 
+// The exchange over an archive pointer is the one over the archive.
+TEST(PropExchangeArchive, PointerConstructorTakesTheArchivesDirection) {
+  Values in;
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    CTKPropExchangeArchive px(&ar);
+    EXPECT_FALSE(px.IsLoading());
+    ExchangeAll(&px, in);
+    ar.Close();
+  }
+  auto n = static_cast<std::size_t>(file.GetLength());
+  BYTE* data = file.Detach();
+  Bytes bytes(data, data + n);
+  std::free(data);
+  EXPECT_EQ(StoreArchive([&](CTKPropExchange* px) { ExchangeAll(px, in); }), bytes);
+  CMemFile source(bytes.data(), static_cast<UINT>(bytes.size()));
+  CArchive ar(&source, CArchive::load);
+  CTKPropExchangeArchive px(&ar);
+  EXPECT_TRUE(px.IsLoading());
+  Values out;
+  out.i = 0;
+  out.text = u"";
+  ExchangeAll(&px, out);
+  EXPECT_EQ(in.i, out.i);
+  EXPECT_EQ(in.text, out.text);
+  EXPECT_EQ(in.bigCount, out.bigCount);
+
+  bool refused = false;
+  try {
+    CTKPropExchangeArchive none(static_cast<CArchive*>(nullptr));
+  } catch (CInvalidArgException* e) {
+    refused = true;
+    e->Delete();
+  }
+  EXPECT_TRUE(refused);
+}
+
+// ExchangeBinary stores a block of a fixed length and loads only a block
+// of exactly that length; anything else leaves the caller's bytes alone.
+TEST(PropExchangeBinary, FixedBlocksInEveryFlavour) {
+  TempHome home;
+  const BYTE stored[4] = {1, 2, 3, 4};
+  auto check = [](CTKPropExchange* loading, const char* flavour) {
+    SCOPED_TRACE(flavour);
+    BYTE out[4] = {9, 9, 9, 9};
+    EXPECT_TRUE(loading->ExchangeBinary(u"Block", out, 4));
+    EXPECT_EQ(0, std::memcmp(out, "\x01\x02\x03\x04", 4));
+    if (!loading->StoresByName()) return;
+    BYTE wrong[3] = {9, 9, 9};
+    EXPECT_FALSE(loading->ExchangeBinary(u"Block", wrong, 3)) << "stored block is longer";
+    BYTE longer[5] = {9, 9, 9, 9, 9};
+    EXPECT_FALSE(loading->ExchangeBinary(u"Block", longer, 5)) << "stored block is shorter";
+    EXPECT_EQ(0, std::memcmp(longer, "\x09\x09\x09\x09\x09", 5));
+    EXPECT_FALSE(loading->ExchangeBinary(u"Missing", out, 4));
+  };
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"Bin"));
+    EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4));
+  }
+  EXPECT_EQ(Bytes(stored, stored + 4),
+            QueryRaw(RawKey(HKEY_CURRENT_USER, u"Software\\TestCo\\Planner\\Bin", false).get(), u"Block").data);
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(TRUE, nullptr, u"Bin"));
+    check(px, "registry");
+  }
+  CString ini = home.File("bin.ini");
+  {
+    auto* px = new CTKPropExchangeIniFile(FALSE, nullptr, u"Bin");
+    px->AssignFile(ini);
+    CTKPropExchangeSection holder(px);
+    EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4));
+  }
+  EXPECT_EQ("[Bin]\nBlock=BACADAEA\n", ReadFileText(ini));
+  {
+    auto* px = new CTKPropExchangeIniFile(TRUE, nullptr, u"Bin");
+    px->AssignFile(ini);
+    CTKPropExchangeSection holder(px);
+    check(px, "ini");
+  }
+  Bytes bytes = StoreArchive([&](CTKPropExchange* px) { EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4)); });
+  EXPECT_EQ(Bytes(stored, stored + 4), bytes) << "raw bytes, no count";
+  LoadArchive(bytes, [&](CTKPropExchange* px) { check(px, "archive"); });
+  LoadArchive(Bytes{1, 2}, [&](CTKPropExchange* px) {
+    BYTE out[4] = {9, 9, 9, 9};
+    EXPECT_FALSE(px->ExchangeBinary(u"Block", out, 4)) << "the archive ends early";
+    EXPECT_EQ(0, std::memcmp(out, "\x09\x09\x09\x09", 4));
+  });
+}
+
+// The holders' release functions free what they hold once and leave the
+// holder empty, so its destructor has nothing left to do.
+TEST(PropExchangeHolders, ReleaseAndDeleteTheHeldObjectOnce) {
+  TempHome home;
+  CTKPropExchangeIniFile root(FALSE, nullptr, u"Root");
+  root.AssignFile(home.File("held.ini"));
+  CTKPropExchange* child = root.GetSection(u"Child");
+  child->InternalAddRef();  // the test's own reference, to watch the count
+  {
+    CTKPropExchangeSection holder(child);
+    ReleaseHeldCmdTarget(holder);
+    EXPECT_EQ(nullptr, holder.GetExchange());
+    EXPECT_EQ(1, child->m_dwRef);
+    ReleaseHeldCmdTarget(holder);  // nothing held: nothing happens
+    EXPECT_EQ(1, child->m_dwRef);
+  }
+  EXPECT_EQ(1, child->m_dwRef) << "the emptied holder released nothing more";
+  child->InternalRelease();
+
+  {
+    CTKPropExchangeEnumeratorHolder holder(root.GetEnumerator(u"Item"));
+    EXPECT_NE(nullptr, static_cast<CTKPropExchangeEnumerator*>(holder));
+    DeleteHeldObject(holder);
+    EXPECT_EQ(nullptr, static_cast<CTKPropExchangeEnumerator*>(holder));
+    DeleteHeldObject(holder);
+  }  // under the address sanitizer a second delete would fail here
+}
+
+// The profile section is a registry exchange below the application's key
+// when the application has a registry key, else an INI exchange on the
+// application's profile file.
+TEST(PropExchangeProfileSection, RegistryWithAKeyElseTheProfileFile) {
+  TempHome home;
+  {
+    CTKPropExchangeProfileSection px(FALSE, u"Bars-Options");
+    EXPECT_TRUE(px->IsKindOf(RUNTIME_CLASS(CTKPropExchangeRegistry)));
+    int v = 6;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+  }
+  EXPECT_EQ(Le32(6), QueryRaw(RawKey(HKEY_CURRENT_USER, u"Software\\TestCo\\Planner\\Bars-Options", false).get(),
+                              u"Animation").data);
+  {
+    CTKPropExchangeProfileSection px(TRUE, u"Bars-Options");
+    int v = 0;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+    EXPECT_EQ(6, v);
+  }
+
+  std::string ini = home.path() + "/planner.ini";
+  TempHome::SetAppNames("", ini.c_str());
+  {
+    CTKPropExchangeProfileSection px(FALSE, u"Bars-Options");
+    auto* file = dynamic_cast<CTKPropExchangeIniFile*>(px.GetExchange());
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(CString(ini.c_str()), file->m_strFileName);
+    int v = 7;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+    CTKPropExchangeSection child(px->GetSection(u"Bar0"));
+    EXPECT_TRUE(PropExchangeInt(child, u"Id", &v));
+  }
+  EXPECT_EQ("[Bars-Options]\nAnimation=7\n[Bars-Options\\Bar0]\nId=7\n", ReadFileText(CString(ini.c_str())));
+  {
+    CTKPropExchangeProfileSection px(TRUE, u"Bars-Options");
+    int v = 0;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+    EXPECT_EQ(7, v);
+  }
+}
+
 }  // namespace

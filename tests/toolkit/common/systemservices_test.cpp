@@ -358,4 +358,45 @@ TEST_F(MenuSoundTest, AWorkerStuckInASoundIsLeftBehindAfterTheBoundedWait) {
   });
 }
 
+// With menu sounds off a request plays nothing and starts no worker.
+TEST_F(MenuSoundTest, SoundsOffPlayNothing) {
+  CTKMenuSoundPlayer player;
+  EXPECT_TRUE(player.IsSoundEnabled());
+  player.EnableSound(FALSE);
+  EXPECT_FALSE(player.IsSoundEnabled());
+  player.RequestSound(CTKMenuSoundPlayer::tkSoundMenuCommand);
+  EXPECT_FALSE(player.IsThreadRunning());
+  EXPECT_FALSE(player.StopThread());
+  EXPECT_TRUE(Log().plays.empty());
+  player.EnableSound(TRUE);
+  player.RequestSound(CTKMenuSoundPlayer::tkSoundMenuCommand);
+  WaitForPlays(1);
+  EXPECT_TRUE(player.StopThread());
+  std::lock_guard<std::mutex> lock(Log().mutex);
+  EXPECT_EQ(Log().plays[0].first, u"MenuCommand");
+}
+
+// The monitor queries that answer the rectangle alone give what the forms
+// with an output rectangle give.
+TEST_F(MultiMonitorTest, QueriesWithoutAnOutputRectangle) {
+  CTKMultiMonitor* monitors = GetMultiMonitor();
+  const RECT primaryWork{0, 0, 1024, 728}, primaryScreen{0, 0, 1024, 768};
+  const RECT secondWork{1024, 0, 2048, 700}, secondScreen{1024, 0, 2048, 768};
+  ::SetCursorPos(1500, 20);
+  struct Case {
+    const char* what;
+    RECT got;
+    RECT expected;
+  } cases[] = {
+      {"work at point", monitors->GetWorkAreaAtPoint(POINT{1500, 10}), secondWork},
+      {"screen at point", monitors->GetScreenAreaAtPoint(POINT{1500, 10}), secondScreen},
+      {"screen off-screen", monitors->GetScreenAreaAtPoint(POINT{-5000, 9000}), primaryScreen},
+      {"work of rect", monitors->GetWorkAreaOfRect(RECT{1100, 10, 1200, 100}), secondWork},
+      {"screen of rect", monitors->GetScreenAreaOfRect(RECT{10, 10, 20, 20}), primaryScreen},
+      {"work of no window", monitors->GetWorkAreaOfWindow(nullptr), primaryWork},
+      {"work at cursor", monitors->GetWorkAreaAtCursor(), secondWork},
+  };
+  for (const Case& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
+}
+
 }  // namespace
