@@ -418,6 +418,24 @@ TEST_F(RegistryForms, EmptySectionDeletesTheSubkeyTreeAndLoadingCreatesAnEmptyKe
   }
   EXPECT_TRUE(QueryRaw(RawKey(Parent(), u"Bars", false).get(), u"Again").present);
 
+  // Loading a section that is not there creates its key, empty.
+  EXPECT_FALSE(RawKey(Parent(), u"Fresh", false));
+  {
+    CTKPropExchangeRegistry loading(TRUE, Parent(), u"Fresh");
+    int v = 3;
+    EXPECT_TRUE(PropExchangeIntDefault(&loading, u"X", &v, 9));
+    EXPECT_EQ(9, v);
+  }
+  {
+    RawKey fresh(Parent(), u"Fresh", false);
+    ASSERT_TRUE(fresh) << "loading created the section key";
+    DWORD subkeys = 1, values = 1;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(fresh.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                              &values, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(0u, subkeys);
+    EXPECT_EQ(0u, values);
+  }
+
   // A section under a key that did not open fails every operation instead
   // of falling back to the application's key.
   TempHome::SetAppNames("", "");
