@@ -385,6 +385,7 @@ void ResetWindowManager() {
   {
     std::lock_guard<std::mutex> lock(q->m);
     q->posted.clear();
+    q->pendingPos.clear();
     q->input.clear();
     q->quit = false;
   }
