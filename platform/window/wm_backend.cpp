@@ -14,6 +14,7 @@ using namespace pv::wm;
 namespace pv::wm {
 
 void ResetHooks();
+void ResetHotKeys();
 void ResetClipboard();
 
 namespace {
@@ -380,6 +381,7 @@ void ResetWindowManager() {
   for (HWND h : tops)
     if (IsWindow(h)) DestroyWindow(h);
   ResetHooks();
+  ResetHotKeys();
   ResetClipboard();
   auto q = CurrentQueue();
   {

@@ -401,6 +401,9 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd);
 void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat);
 void PostInput(const InputEvent& ev);
 bool CheckHover();  // true when it posted WM_MOUSEHOVER
+// Turns a key press taken off the queue into the WM_HOTKEY of a hot key of
+// this thread; *eat when a held key repeats a MOD_NOREPEAT hot key.
+bool TakeHotKey(MSG* msg, bool* eat);
 // The caret: drawn by inverting its rectangle; hidden around painting and scrolling.
 void CaretErase(HWND hwnd);    // takes it off the screen if it is shown in hwnd (or any window when null)
 void CaretRestore(HWND hwnd);  // puts it back if it should show

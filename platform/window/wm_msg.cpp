@@ -268,7 +268,61 @@ LRESULT CallHooks(int idHook, int code, WPARAM wParam, LPARAM lParam) {
   return Invoke(lock, static_cast<size_t>(i), code, wParam, lParam);
 }
 
-void RemoveWindowHooksState(HWND) {}
+// ---- hot keys ---------------------------------------------------------------------------------
+// Registered per thread; the UI thread's state like the keys they watch.
+namespace {
+struct HotKey {
+  HWND hwnd;
+  int id;
+  UINT mods;  // MOD_* with MOD_NOREPEAT
+  UINT vk;
+  DWORD tid;
+};
+std::vector<HotKey>& HotKeys() {
+  static std::vector<HotKey>& h = *new std::vector<HotKey>;
+  return h;
+}
+constexpr UINT kModMask = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
+
+// Alt comes from the key's own context bit (29), as the key messages carry it.
+UINT ModifiersDown(const MSG& msg) {
+  const BYTE* k = S().keys;
+  UINT mods = 0;
+  if ((k[VK_MENU] & 0x80) || (static_cast<DWORD>(msg.lParam) & 0x20000000u)) mods |= MOD_ALT;
+  if (k[VK_CONTROL] & 0x80) mods |= MOD_CONTROL;
+  if (k[VK_SHIFT] & 0x80) mods |= MOD_SHIFT;
+  if ((k[VK_LWIN] | k[VK_RWIN]) & 0x80) mods |= MOD_WIN;
+  return mods;
+}
+}  // namespace
+
+bool TakeHotKey(MSG* msg, bool* eat) {
+  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return false;
+  UINT mods = ModifiersDown(*msg);
+  DWORD tid = CurrentTid();
+  for (const HotKey& h : HotKeys()) {
+    if (h.tid != tid || h.vk != msg->wParam || (h.mods & kModMask) != mods) continue;
+    bool repeat = (static_cast<DWORD>(msg->lParam) & 0x40000000u) != 0;
+    if (repeat && (h.mods & MOD_NOREPEAT)) {
+      *eat = true;
+      return true;
+    }
+    msg->hwnd = h.hwnd;
+    msg->message = WM_HOTKEY;
+    msg->wParam = static_cast<WPARAM>(h.id);
+    msg->lParam = MAKELPARAM(mods, h.vk);
+    return true;
+  }
+  return false;
+}
+
+// A dying window's hot keys go with it.
+void RemoveWindowHooksState(HWND hwnd) {
+  auto& h = HotKeys();
+  h.erase(std::remove_if(h.begin(), h.end(), [&](const HotKey& x) { return x.hwnd == hwnd; }), h.end());
+}
+
+void ResetHotKeys() { HotKeys().clear(); }
 
 void ResetHooks() {
   {
@@ -282,6 +336,45 @@ void ResetHooks() {
 }
 
 }  // namespace pv::wm
+
+BOOL RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
+  if (hwnd) {
+    DWORD tid = 0;
+    std::shared_ptr<ThreadQueue> owner;
+    if (!WindowThreadOf(hwnd, &tid, &owner)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    if (tid != CurrentTid()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+  }
+  if ((modifiers & ~(kModMask | MOD_NOREPEAT)) || vk == 0 || vk > 0xFE) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // One combination, one hot key; the same window and id may hold several.
+  for (const HotKey& h : HotKeys())
+    if (h.vk == vk && (h.mods & kModMask) == (modifiers & kModMask)) {
+      SetLastError(ERROR_HOTKEY_ALREADY_REGISTERED);
+      return FALSE;
+    }
+  HotKeys().push_back(HotKey{hwnd, id, modifiers, vk, CurrentTid()});
+  return TRUE;
+}
+
+BOOL UnregisterHotKey(HWND hwnd, int id) {
+  auto& h = HotKeys();
+  DWORD tid = CurrentTid();
+  auto it = std::find_if(h.begin(), h.end(), [&](const HotKey& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
+  if (it == h.end()) {
+    SetLastError(ERROR_HOTKEY_NOT_REGISTERED);
+    return FALSE;
+  }
+  h.erase(it);
+  return TRUE;
+}
 
 HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
   if (!proc || idHook < WH_MSGFILTER || idHook > WH_MOUSE_LL) {
@@ -634,12 +727,15 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
           if (found && remove) q.input.erase(q.input.begin() + static_cast<long>(index));
         }
         if (!found) break;
+        bool eat = false;
         if (!remove) {
+          TakeHotKey(&m, &eat);
           *out = m;
           goto got;
         }
-        bool eat = false;
         CommitInput(ev, &m, hit, hitWnd, &eat);
+        if (eat) continue;
+        TakeHotKey(&m, &eat);
         if (eat) continue;
         *out = m;
         goto got;

@@ -924,10 +924,35 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* pptDst, SIZE* psize, HDC hdcSrc,
   return TRUE;
 }
 
+// Animations are off (SPI_GETANIMATION): nothing is drawn, as Windows does then.
 BOOL DrawAnimatedRects(HWND, int, const RECT*, const RECT*) { return TRUE; }
 
 BOOL FlashWindow(HWND hwnd, BOOL) { return FromHandleQuiet(hwnd) && S().active == hwnd; }
 
 BOOL FlashWindowEx(PFLASHWINFO info) { return info ? FlashWindow(info->hwnd, TRUE) : FALSE; }
 
-UINT ArrangeIconicWindows(HWND) { return 0; }
+// Minimised children line up along the bottom of the parent's client area
+// in the order they were created, left to right, then row above row. Minimised top-level windows are hidden
+// off screen (SM_ARRANGE is ARW_HIDE), so they stay where they are.
+UINT ArrangeIconicWindows(HWND parent) {
+  Wnd* p = FromHandle(parent);
+  if (!p) return 0;
+  const int cx = GetSystemMetrics(SM_CXMINSPACING);
+  const int cy = GetSystemMetrics(SM_CYMINSPACING);
+  if (p == Desktop()) return static_cast<UINT>(cy);
+  std::vector<HWND> iconic;  // in the order they were created
+  for (HWND h : AllWindows()) {
+    Wnd* c = FromHandleQuiet(h);
+    if (c && c->parent == p && (c->style & WS_MINIMIZE) && (c->style & WS_VISIBLE)) iconic.push_back(h);
+  }
+  const int width = p->client.right - p->client.left;
+  const int bottom = p->client.bottom - p->client.top;
+  const int perRow = std::max(1, width / cx);
+  for (size_t i = 0; i < iconic.size(); ++i) {
+    int x = static_cast<int>(i % static_cast<size_t>(perRow)) * cx;
+    int y = bottom - static_cast<int>(i / static_cast<size_t>(perRow) + 1) * cy;
+    if (Wnd* w = FromHandleQuiet(iconic[i])) w->minPos = POINT{x, y};  // kept for the next minimise
+    SetWindowPos(iconic[i], nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return static_cast<UINT>(cy);
+}
