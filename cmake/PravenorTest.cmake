@@ -14,3 +14,12 @@ function(pravenor_add_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;PRAVENOR_HEADLESS=1;PRAVENOR_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR};LANG=C.UTF-8;LC_ALL=;LC_TIME=;LC_MESSAGES=;PRAVENOR_LOCALE=")
 endfunction()
+
+# pravenor_missing_tool_test(<name> <what> <how to get it>)
+# Registers <name> in place of a test that cannot run because <what> was not
+# found, so it never drops out of the list silently (see missing_tool.sh).
+function(pravenor_missing_tool_test name what how)
+  message(STATUS "${name}: ${what} is missing (${how})")
+  add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/missing_tool.sh "${what}" "${how}")
+  set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
+endfunction()

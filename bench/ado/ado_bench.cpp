@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/bench_once.h"
 #include "platform/ado/ado.h"
 #include "platform/base/utf.h"
 
@@ -110,7 +111,7 @@ double LayerInserts(const std::string& path, int n, bool oneTransaction) {
 }
 
 void BM_Insert100kInOneTransaction(benchmark::State& state) {
-  const int n = 100000;
+  const int n = BenchSize(100000);
   double raw = 0, layer = 0;
   for (auto _ : state) {
     std::string a = FreshDatabase("bench-raw"), b = FreshDatabase("bench-layer");
@@ -124,10 +125,10 @@ void BM_Insert100kInOneTransaction(benchmark::State& state) {
   state.counters["x_raw"] = layer / raw;
   state.counters["rows/s"] = benchmark::Counter(static_cast<double>(n) * state.iterations() / layer);
 }
-BENCHMARK(BM_Insert100kInOneTransaction)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Insert100kInOneTransaction)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 void BM_SmallTransactionsPerSecond(benchmark::State& state) {
-  const int n = 500;
+  const int n = BenchSize(500);
   double raw = 0, layer = 0;
   for (auto _ : state) {
     std::string a = FreshDatabase("bench-raw"), b = FreshDatabase("bench-layer");
@@ -142,7 +143,7 @@ void BM_SmallTransactionsPerSecond(benchmark::State& state) {
   state.counters["commits/s"] = static_cast<double>(n) * state.iterations() / layer;
   state.counters["raw_commits/s"] = static_cast<double>(n) * state.iterations() / raw;
 }
-BENCHMARK(BM_SmallTransactionsPerSecond)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SmallTransactionsPerSecond)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 // Walk of 10^5 rows reading every column.
 //
@@ -209,7 +210,7 @@ double LayerWalk(const std::string& path, bool client, int access, long long* si
 }
 
 void Walk(benchmark::State& state, int access) {
-  const int n = 100000;
+  const int n = BenchSize(100000);
   std::string path = FreshDatabase("bench-walk");
   LayerInserts(path, n, true);
   const bool client = state.range(0) != 0;
@@ -230,10 +231,10 @@ void Walk(benchmark::State& state, int access) {
 }
 
 void BM_Walk100k(benchmark::State& state) { Walk(state, 0); }
-BENCHMARK(BM_Walk100k)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Walk100k)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(10));
 
 // The same reading each value by its field's name.
 void BM_Walk100kByName(benchmark::State& state) { Walk(state, 1); }
-BENCHMARK(BM_Walk100kByName)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_Walk100kByName)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(10));
 
 }  // namespace

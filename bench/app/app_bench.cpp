@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_once.h"
 #include "bench_data.h"
 #include "app/data/datastore.h"
 #include "app/data/des.h"
@@ -77,7 +78,7 @@ void BM_InsertAndGetMaxId(benchmark::State& state) {
   state.counters["calls/s"] = static_cast<double>(n) * state.iterations() / layer;
   state.counters["raw_calls/s"] = static_cast<double>(n) * state.iterations() / raw;
 }
-BENCHMARK(BM_InsertAndGetMaxId)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_InsertAndGetMaxId)->Arg(BenchSize(10000))->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_StartUpReads(benchmark::State& state) {
   std::string folder = MakeLargeDatabase();
@@ -97,6 +98,6 @@ void BM_StartUpReads(benchmark::State& state) {
   state.counters["x_raw"] = layer / raw;
   RemoveFolder(folder);
 }
-BENCHMARK(BM_StartUpReads)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StartUpReads)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 }  // namespace

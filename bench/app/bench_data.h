@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "bench/bench_once.h"
 #include "app/data/datastore.h"
 #include "app/data/des.h"
 #include "platform/base/oledatetime.h"
@@ -66,7 +67,8 @@ inline std::string MakeLargeDatabase() {
   sqlite3_stmt* work = nullptr;
   sqlite3_prepare_v2(db, "insert into THINGS (tid,workname,worktype,starttime) values (?,?,?,?)", -1, &work, nullptr);
   CDES des;
-  for (int i = 1; i <= 10000; ++i) {
+  const int works = BenchSize(10000);
+  for (int i = 1; i <= works; ++i) {
     COleDateTime start(2010 + i % 10, 1 + i % 12, 1 + i % 28, 9, i % 60, 0);
     CString name;
     name.Format(u"Work number %d of the bench", i);
@@ -81,10 +83,10 @@ inline std::string MakeLargeDatabase() {
   sqlite3_finalize(work);
   sqlite3_stmt* task = nullptr;
   sqlite3_prepare_v2(db, "insert into TASK (tasktitle,tid,tasktype,tasktime) values (?,?,?,?)", -1, &task, nullptr);
-  for (int i = 1; i <= 100000; ++i) {
+  for (int i = 1, tasks = BenchSize(100000); i <= tasks; ++i) {
     std::u16string title = pv::Utf8ToUtf16("Task " + std::to_string(i));
     sqlite3_bind_text16(task, 1, title.data(), static_cast<int>(title.size() * 2), SQLITE_TRANSIENT);
-    sqlite3_bind_int(task, 2, 1 + i % 10000);
+    sqlite3_bind_int(task, 2, 1 + i % works);
     sqlite3_bind_int(task, 3, 1 + i % 2);
     sqlite3_bind_double(task, 4, 40000 + i % 3000);
     sqlite3_step(task);

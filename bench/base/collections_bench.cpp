@@ -9,11 +9,12 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/bench_once.h"
 #include "platform/base/collections.h"
 
 namespace {
 
-constexpr int kItems = 1000000;
+const int kItems = BenchSize(1000000);
 
 // Keys spread like record ids: not sequential, no collisions.
 std::vector<int> Keys() {
@@ -168,5 +169,5 @@ BENCHMARK(CMap_Insert)->Unit(benchmark::kMillisecond);
 BENCHMARK(UnorderedMap_Insert)->Unit(benchmark::kMillisecond);
 BENCHMARK(CMap_Lookup)->Unit(benchmark::kMillisecond);
 BENCHMARK(UnorderedMap_Lookup)->Unit(benchmark::kMillisecond);
-BENCHMARK(CMapStringToPtr_InsertLookup)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(UnorderedMapU16_InsertLookup)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(CMapStringToPtr_InsertLookup)->Arg(BenchSize(100000))->Unit(benchmark::kMillisecond);
+BENCHMARK(UnorderedMapU16_InsertLookup)->Arg(BenchSize(100000))->Unit(benchmark::kMillisecond);

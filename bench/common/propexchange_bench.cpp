@@ -14,6 +14,7 @@
 #include <map>
 #include <string>
 
+#include "bench/bench_once.h"
 #include "platform/base/archive.h"
 #include "platform/base/file.h"
 #include "platform/system/registry.h"
@@ -21,9 +22,9 @@
 
 namespace {
 
-constexpr int kSections = 100;
-constexpr int kValuesPerSection = 100;
-constexpr int kValues = kSections * kValuesPerSection;
+const int kSections = BenchSize(100);
+const int kValuesPerSection = 100;
+const int kValues = kSections * kValuesPerSection;
 
 // Per-value seconds of the last run of each flavour and direction.
 std::map<std::string, double>& Recorded() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_once.h"
 #include "platform/controls/commctrl.h"
 #include "platform/window/test_input.h"
 
@@ -76,7 +77,7 @@ void TreeInsert100k(benchmark::State& state) {
   }
   state.counters["x_vector"] = base > 0 ? tree / base : 0;
 }
-BENCHMARK(TreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(TreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 void TreeRepaint10k(benchmark::State& state) {
   HWND big = NewTree();

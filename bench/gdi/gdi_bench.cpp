@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_once.h"
 #include "platform/gdi/wingdi.h"
 
 namespace {
@@ -129,6 +130,6 @@ void BM_DrawText(benchmark::State& state) {
   SelectObject(t.dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(f);
 }
-BENCHMARK(BM_DrawText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_DrawText)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 }  // namespace

@@ -13,12 +13,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/bench_once.h"
 #include "platform/system/registry.h"
 #include "platform/system/sysutil.h"
 
 namespace {
 
-constexpr int kValues = 10000;
+const int kValues = BenchSize(10000);
 
 struct Scratch {
   std::string dir;
@@ -77,7 +78,7 @@ void RegistryWriteThrough(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
   RegCloseKey(k);
 }
-BENCHMARK(RegistryWriteThrough)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(RegistryWriteThrough)->Arg(BenchSize(100))->Arg(BenchSize(1000))->Unit(benchmark::kMillisecond);
 
 void BaselineMapRead(benchmark::State& state) {
   auto names = Names(kValues);

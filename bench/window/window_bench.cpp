@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "bench/bench_once.h"
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
 
@@ -94,7 +95,7 @@ void BM_DispatchPostedMessages(benchmark::State& state) {
   state.counters["x_bare"] = total / static_cast<double>(state.iterations()) / BareDispatchSeconds();
   DestroyWindow(w);
 }
-BENCHMARK(BM_DispatchPostedMessages)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_DispatchPostedMessages)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(5));
 
 void BM_BareDispatchLoop(benchmark::State& state) {
   for (auto _ : state) {
@@ -107,7 +108,7 @@ void BM_BareDispatchLoop(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_BareDispatchLoop)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_BareDispatchLoop)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(5));
 
 // 1,000 windows: 10 panes of 10 groups of 9 leaves (10 + 100 + 900 = 1,010 with the panes' children).
 HWND BuildTree() {
@@ -173,7 +174,7 @@ void BM_RepaintWindowTree(benchmark::State& state) {
   state.counters["paints"] = static_cast<double>(g_paints) / static_cast<double>(state.iterations());
   DestroyWindow(top);
 }
-BENCHMARK(BM_RepaintWindowTree)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_RepaintWindowTree)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(10));
 
 void BM_BarePaint(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(BarePaintSeconds());

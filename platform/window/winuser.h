@@ -1932,6 +1932,8 @@ HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 BOOL SetForegroundWindow(HWND hwnd);
 HWND GetForegroundWindow();
+#define LSFW_LOCK 1
+#define LSFW_UNLOCK 2
 BOOL LockSetForegroundWindow(UINT code);
 BOOL AllowSetForegroundWindow(DWORD processId);
 BOOL GetGUIThreadInfo(DWORD threadId, PGUITHREADINFO info);
@@ -1987,6 +1989,16 @@ UINT GetDoubleClickTime();
 BOOL SetDoubleClickTime(UINT ms);
 BOOL DragDetect(HWND hwnd, POINT pt);
 BOOL SwapMouseButton(BOOL swap);
+// Hot keys: the key with exactly these modifiers, pressed while one of the
+// program's windows has the keyboard, comes as WM_HOTKEY(id, MAKELPARAM(mods, vk))
+// to hwnd (a thread message when hwnd is null) instead of the key.
+#define MOD_ALT 0x0001
+#define MOD_CONTROL 0x0002
+#define MOD_SHIFT 0x0004
+#define MOD_WIN 0x0008
+#define MOD_NOREPEAT 0x4000
+constexpr DWORD ERROR_HOTKEY_ALREADY_REGISTERED = 1409;
+constexpr DWORD ERROR_HOTKEY_NOT_REGISTERED = 1419;
 BOOL RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk);
 BOOL UnregisterHotKey(HWND hwnd, int id);
 

@@ -14,6 +14,7 @@ using namespace pv::wm;
 namespace pv::wm {
 
 void ResetHooks();
+void ResetHotKeys();
 void ResetClipboard();
 
 namespace {
@@ -380,11 +381,13 @@ void ResetWindowManager() {
   for (HWND h : tops)
     if (IsWindow(h)) DestroyWindow(h);
   ResetHooks();
+  ResetHotKeys();
   ResetClipboard();
   auto q = CurrentQueue();
   {
     std::lock_guard<std::mutex> lock(q->m);
     q->posted.clear();
+    q->pendingPos.clear();
     q->input.clear();
     q->quit = false;
   }

@@ -40,18 +40,64 @@ std::vector<HWND>& Order() {
   return o;
 }
 
-Wnd* Lookup(HWND hwnd) {
+// Callers hold the table lock.
+Wnd* LookupLocked(HWND hwnd) {
   uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
   size_t index = v & kIndexMask;
   unsigned gen = static_cast<unsigned>(v >> kIndexBits);
-  std::lock_guard<std::mutex> lock(TableMutex());
   auto& slots = Slots();
   if (index == 0 || index >= slots.size() || v > 0x7FFFFFFFu) return nullptr;
   const Slot& s = slots[index];
   if (!s.wnd || s.gen != gen) return nullptr;
   return s.wnd;
 }
+
+Wnd* Lookup(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(TableMutex());
+  return LookupLocked(hwnd);
+}
 }  // namespace
+
+bool WindowThreadOf(HWND hwnd, DWORD* tid, std::shared_ptr<ThreadQueue>* queue) {
+  if (!hwnd) return false;
+  std::lock_guard<std::mutex> lock(TableMutex());
+  Wnd* w = LookupLocked(hwnd);
+  if (!w) return false;
+  // The window cannot be deleted while the lock is held (FreeWindow frees
+  // the handle first), and tid/queue never change after creation.
+  *tid = w->tid;
+  *queue = w->queue;
+  return true;
+}
+
+void SetWndText(Wnd* w, std::u16string text) {
+  std::lock_guard<std::mutex> lock(TableMutex());
+  w->text = std::move(text);
+}
+
+int CopyWndText(HWND hwnd, LPWSTR buffer, int size) {
+  if (!hwnd) return -1;
+  std::lock_guard<std::mutex> lock(TableMutex());
+  Wnd* w = LookupLocked(hwnd);
+  if (!w) return -1;
+  if (!buffer || size <= 0) return 0;
+  int n = std::min(static_cast<int>(w->text.size()), size - 1);
+  std::copy(w->text.begin(), w->text.begin() + n, buffer);
+  buffer[n] = 0;
+  return n;
+}
+
+std::recursive_mutex& TreeMutex() {
+  static std::recursive_mutex& m = *new std::recursive_mutex;
+  return m;
+}
+
+std::vector<HWND> TopLevelWindows() {
+  std::lock_guard<std::recursive_mutex> lock(TreeMutex());
+  std::vector<HWND> tops;
+  for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
+  return tops;
+}
 
 HWND AllocHandle(Wnd* w) {
   std::lock_guard<std::mutex> lock(TableMutex());
@@ -559,6 +605,7 @@ bool IsVisibleChain(const Wnd* w) {
 }
 
 void UnlinkFromParent(Wnd* w) {
+  std::lock_guard<std::recursive_mutex> lock(TreeMutex());
   if (!w->parent) return;
   auto& c = w->parent->children;
   c.erase(std::remove(c.begin(), c.end(), w), c.end());
@@ -566,6 +613,7 @@ void UnlinkFromParent(Wnd* w) {
 }
 
 void LinkToParent(Wnd* w, Wnd* parent, HWND insertAfter) {
+  std::lock_guard<std::recursive_mutex> lock(TreeMutex());
   w->parent = parent;
   auto& c = parent->children;
   if (insertAfter == HWND_BOTTOM) {
@@ -585,6 +633,7 @@ void LinkToParent(Wnd* w, Wnd* parent, HWND insertAfter) {
 // Top-level z-order keeps topmost windows above the others, and owned
 // windows above their owners.
 void EnforceTopmostBands() {
+  std::lock_guard<std::recursive_mutex> lock(TreeMutex());
   auto& c = Desktop()->children;
   std::stable_partition(c.begin(), c.end(), [](Wnd* x) { return (x->exStyle & WS_EX_TOPMOST) != 0; });
   // Owned windows above their owner: move any owner that sits above one of
@@ -916,13 +965,21 @@ void FreeTree(HWND hwnd) {
 }  // namespace
 
 BOOL DestroyWindow(HWND hwnd) {
+  // Another thread's window may be destroyed meanwhile: look at its thread
+  // under the table lock before touching it.
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> queue;
+  if (!WindowThreadOf(hwnd, &tid, &queue)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (tid != CurrentTid()) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   Wnd* w = FromHandle(hwnd);
   if (!w || w == Desktop() || w == MessageRoot()) {
     if (w) SetLastError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  if (w->tid != CurrentTid()) {
-    SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
   }
   if (w->destroying) return TRUE;
@@ -1311,9 +1368,16 @@ int GetWindowTextLengthW(HWND hwnd) { return GetWindowTextLength(hwnd); }
 int GetWindowText(HWND hwnd, LPWSTR buffer, int size) {
   if (!buffer || size <= 0) return 0;
   buffer[0] = 0;
-  Wnd* w = FromHandle(hwnd);
-  if (!w) return 0;
-  if (w->tid != CurrentTid()) return CopyOut(w->text, buffer, size);
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> queue;
+  if (!WindowThreadOf(hwnd, &tid, &queue)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (tid != CurrentTid()) {
+    // Another thread's window: its text as stored, read under the lock.
+    return std::max(CopyWndText(hwnd, buffer, size), 0);
+  }
   return static_cast<int>(Send(hwnd, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(buffer)));
 }
 int GetWindowTextW(HWND hwnd, LPWSTR buffer, int size) { return GetWindowText(hwnd, buffer, size); }
@@ -1335,7 +1399,7 @@ namespace pv::wm {
 LRESULT DefTextMessage(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SETTEXT: {
-      w->text = std::u16string(View(reinterpret_cast<LPCWSTR>(lParam)));
+      SetWndText(w, std::u16string(View(reinterpret_cast<LPCWSTR>(lParam))));
       if (IsTopLevel(w)) B().WindowTextChanged(w);
       if ((w->style & WS_CAPTION) == WS_CAPTION) RedrawWindow(w->hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
       FireWinEvent(EVENT_OBJECT_NAMECHANGE, w->hwnd, OBJID_WINDOW, CHILDID_SELF);

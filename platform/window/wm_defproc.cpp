@@ -329,7 +329,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         const WCHAR* p = cs->lpszName;
         size_t n = 0;
         while (p[n]) ++n;
-        w->text.assign(p, n);
+        SetWndText(w, std::u16string(p, n));
       }
       if (w->style & (WS_HSCROLL | WS_VSCROLL)) {
         w->hscrollShown = (w->style & WS_HSCROLL) != 0;

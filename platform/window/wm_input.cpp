@@ -541,7 +541,14 @@ BOOL SetForegroundWindow(HWND hwnd) {
 }
 
 HWND GetForegroundWindow() { return GetActiveWindow(); }
-BOOL LockSetForegroundWindow(UINT) { return TRUE; }
+// Only other processes are kept from taking the foreground: nothing to do here.
+BOOL LockSetForegroundWindow(UINT code) {
+  if (code != LSFW_LOCK && code != LSFW_UNLOCK) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return TRUE;
+}
 BOOL AllowSetForegroundWindow(DWORD) { return TRUE; }
 
 HWND SetFocus(HWND hwnd) {
@@ -1070,8 +1077,6 @@ BOOL DragDetect(HWND hwnd, POINT pt) {
   return result;
 }
 
-BOOL RegisterHotKey(HWND, int, UINT, UINT) { return TRUE; }
-BOOL UnregisterHotKey(HWND, int) { return TRUE; }
 
 void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
   InputEvent ev;

@@ -91,6 +91,26 @@ struct Prop {
 
 struct ThreadQueue;
 
+// Threads and locks. The windows belong to the thread that created them: a
+// window's fields are read and written on that thread only, without a lock.
+// Other threads reach a window only through the calls documented as safe for
+// any thread (PostMessage, SendMessage ...), and those read nothing of it but
+// what the locks below guard:
+// - the handle table lock (wm_core.cpp) guards the slot table (handle ->
+//   window, generations, free slots, creation order) and, while it is held,
+//   keeps every window it finds alive: FreeWindow takes the handle out of the
+//   table before deleting the window. Under it other threads read a window's
+//   `tid` and `queue` (fixed before the handle is published) and its `text`
+//   (written under the lock by the owner thread).
+// - the tree lock (TreeMutex) guards the shape of the tree: every `children`
+//   list and `parent` link changes under it, and other threads read the
+//   desktop's list (broadcasts) only under it. The owner thread reads its own
+//   windows' lists without it.
+// - each ThreadQueue's `m` guards its queues (posted, input, incoming,
+//   pending positions, the quit flag).
+// - the hook lock (wm_msg.cpp) guards the hook tables; hook procedures are
+//   called without it.
+// - the rest of the window manager's state (State) is the UI thread's.
 struct Wnd {
   HWND hwnd = nullptr;
   DWORD tid = 0;
@@ -99,7 +119,7 @@ struct Wnd {
   WNDPROC proc = nullptr;
   DWORD style = 0;
   DWORD exStyle = 0;
-  std::u16string text;
+  std::u16string text;  // changed under the handle table lock (SetWndText)
   UINT_PTR id = 0;        // child windows: the control id
   HMENU menu = nullptr;   // top-level windows: the menu bar
   HMENU sysMenu = nullptr;
@@ -164,6 +184,16 @@ Wnd* Desktop();
 Wnd* MessageRoot();
 // Every live window in creation order (for enumeration).
 std::vector<HWND> AllWindows();
+// The thread and queue of a live window, read under the handle table lock so
+// any thread may ask (false for a stale handle). The desktop and the
+// message-only root have thread 0 and no queue.
+bool WindowThreadOf(HWND hwnd, DWORD* tid, std::shared_ptr<ThreadQueue>* queue);
+// A window's text: set by its thread, copied out by any thread.
+void SetWndText(Wnd* w, std::u16string text);
+int CopyWndText(HWND hwnd, LPWSTR buffer, int size);  // -1 for a stale handle
+// The tree lock (see Wnd) and the desktop's children (top first) read under it.
+std::recursive_mutex& TreeMutex();
+std::vector<HWND> TopLevelWindows();
 
 // ---- threads and queues --------------------------------------------------------------------
 DWORD CurrentTid();
@@ -189,6 +219,14 @@ struct SentItem {
   std::shared_ptr<ThreadQueue> sender;
 };
 
+// A SetWindowPos asked by another thread, waiting for the window's thread.
+// The posted message that asks for it carries only its serial number, so a
+// message dropped with its window leaks nothing and a forged one finds none.
+struct PendingPos {
+  std::uint64_t serial = 0;
+  WINDOWPOS pos{};
+};
+
 struct ThreadQueue {
   DWORD tid = 0;
   std::mutex m;
@@ -196,6 +234,11 @@ struct ThreadQueue {
   std::deque<MSG> posted;
   std::deque<InputEvent> input;
   std::deque<std::shared_ptr<SentItem>> incoming;
+  std::deque<PendingPos> pendingPos;
+  std::uint64_t nextPosSerial = 1;
+  // The cursor position as the queue's thread last saw it: stamped on
+  // messages other threads post (they must not read the UI state).
+  std::atomic<std::uint64_t> cursorSeen{0};
   bool quit = false;
   int quitCode = 0;
   bool wake = false;
@@ -305,7 +348,9 @@ State& S();
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
 void RemoveWindowTimers(HWND hwnd);
-void RemoveWindowMessages(HWND hwnd);
+void RemoveWindowMessages(HWND hwnd);  // posted messages and pending positions
+// Queues a SetWindowPos for the window's own thread (from another thread).
+bool PostSetWindowPos(ThreadQueue& q, const WINDOWPOS& pos);
 void RemoveWindowHooksState(HWND hwnd);
 
 // Geometry.
@@ -356,6 +401,9 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd);
 void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat);
 void PostInput(const InputEvent& ev);
 bool CheckHover();  // true when it posted WM_MOUSEHOVER
+// Turns a key press taken off the queue into the WM_HOTKEY of a hot key of
+// this thread; *eat when a held key repeats a MOD_NOREPEAT hot key.
+bool TakeHotKey(MSG* msg, bool* eat);
 // The caret: drawn by inverting its rectangle; hidden around painting and scrolling.
 void CaretErase(HWND hwnd);    // takes it off the screen if it is shown in hwnd (or any window when null)
 void CaretRestore(HWND hwnd);  // puts it back if it should show

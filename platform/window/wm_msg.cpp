@@ -94,10 +94,14 @@ LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  Wnd* w = FromHandle(hwnd);
-  if (!w) return 0;
-  if (w->tid != CurrentTid() && w->tid != 0) {
-    auto target = w->queue;
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> target;
+  if (!WindowThreadOf(hwnd, &tid, &target)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (tid != CurrentTid() && tid != 0 && target) {
+    // Another thread's window: nothing of it is touched here but its queue.
     auto me = CurrentQueue();
     auto item = std::make_shared<SentItem>();
     item->hwnd = hwnd;
@@ -121,6 +125,8 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     return item->result;
   }
+  Wnd* w = FromHandle(hwnd);
+  if (!w) return 0;
   bool hook = HooksInstalled(WH_CALLWNDPROC);
   if (hook) {
     CWPSTRUCT cwp{lParam, wParam, msg, hwnd};
@@ -143,7 +149,30 @@ void RemoveWindowMessages(HWND hwnd) {
   std::lock_guard<std::mutex> lock(q.m);
   q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
                  q.posted.end());
+  q.pendingPos.erase(std::remove_if(q.pendingPos.begin(), q.pendingPos.end(),
+                                    [&](const PendingPos& p) { return p.pos.hwnd == hwnd; }),
+                     q.pendingPos.end());
 }
+
+namespace {
+UINT SetWindowPosMessage() {
+  static const UINT msg = RegisterWindowMessage(u"PravenorSetWindowPos");
+  return msg;
+}
+
+// Takes the request a SetWindowPos message names out of the queue; false
+// when there is none (already taken, dropped with its window, or forged).
+bool TakePendingPos(ThreadQueue& q, const MSG* msg, WINDOWPOS* out = nullptr) {
+  std::lock_guard<std::mutex> lock(q.m);
+  auto it = std::find_if(q.pendingPos.begin(), q.pendingPos.end(), [&](const PendingPos& p) {
+    return p.serial == static_cast<std::uint64_t>(msg->lParam) && p.pos.hwnd == msg->hwnd;
+  });
+  if (it == q.pendingPos.end()) return false;
+  if (out) *out = it->pos;
+  q.pendingPos.erase(it);
+  return true;
+}
+}  // namespace
 
 // ---- timers -----------------------------------------------------------------------------------
 void RemoveWindowTimers(HWND hwnd) {
@@ -175,6 +204,10 @@ std::uint64_t NextTimerDue() {
 void WinEventHooksClear();
 
 // ---- hooks ------------------------------------------------------------------------------------
+// Any thread may install, remove and run hooks. The tables below change only
+// under HookMutex; a procedure is copied out under it and called without
+// it, so it may install, remove or chain hooks. Removed entries stay (dead)
+// while any hook procedure runs, so a chain in progress keeps its place.
 namespace {
 struct Hook {
   int id;
@@ -183,22 +216,26 @@ struct Hook {
   bool dead;
   uintptr_t serial;
 };
+std::mutex& HookMutex() {
+  static std::mutex& m = *new std::mutex;
+  return m;
+}
 std::vector<Hook>& Hooks() {
   static std::vector<Hook>& h = *new std::vector<Hook>;  // newest first
   return h;
 }
-int g_hookDepth = 0;
+int g_hookDepth = 0;               // hook procedures running (all threads)
 uintptr_t g_hookSerial = 0x10;
-int g_hookCounts[16] = {};
+std::atomic<int> g_hookCounts[16] = {};  // live hooks per kind, read without the lock
 
-void CompactHooks() {
+void CompactHooksLocked() {
   if (g_hookDepth) return;
   auto& h = Hooks();
   h.erase(std::remove_if(h.begin(), h.end(), [](const Hook& x) { return x.dead; }), h.end());
 }
 
-// The first live hook of the kind after position `from`.
-int NextHook(int id, size_t from) {
+// The first live hook of the kind for this thread after position `from`.
+int NextHookLocked(int id, size_t from) {
   auto& h = Hooks();
   DWORD tid = CurrentTid();
   for (size_t i = from; i < h.size(); ++i)
@@ -206,49 +243,145 @@ int NextHook(int id, size_t from) {
   return -1;
 }
 
-LRESULT Invoke(size_t index, int code, WPARAM wParam, LPARAM lParam) {
+// Runs the hook at `index` (the caller holds the lock through `lock`).
+LRESULT Invoke(std::unique_lock<std::mutex>& lock, size_t index, int code, WPARAM wParam, LPARAM lParam) {
   HOOKPROC proc = Hooks()[index].proc;
-  HHOOK handle = reinterpret_cast<HHOOK>(Hooks()[index].serial);
-  (void)handle;
   g_hookDepth++;
+  lock.unlock();
   LRESULT r = proc(code, wParam, lParam);
+  lock.lock();
   g_hookDepth--;
-  CompactHooks();
+  CompactHooksLocked();
   return r;
 }
 }  // namespace
 
 bool HooksInstalled(int idHook) {
   int slot = idHook + 1;
-  return slot >= 0 && slot < 16 && g_hookCounts[slot] > 0;
+  return slot >= 0 && slot < 16 && g_hookCounts[slot].load() > 0;
 }
 
 LRESULT CallHooks(int idHook, int code, WPARAM wParam, LPARAM lParam) {
-  int i = NextHook(idHook, 0);
+  std::unique_lock<std::mutex> lock(HookMutex());
+  int i = NextHookLocked(idHook, 0);
   if (i < 0) return 0;
-  return Invoke(static_cast<size_t>(i), code, wParam, lParam);
+  return Invoke(lock, static_cast<size_t>(i), code, wParam, lParam);
 }
 
-void RemoveWindowHooksState(HWND) {}
+// ---- hot keys ---------------------------------------------------------------------------------
+// Registered per thread; the UI thread's state like the keys they watch.
+namespace {
+struct HotKey {
+  HWND hwnd;
+  int id;
+  UINT mods;  // MOD_* with MOD_NOREPEAT
+  UINT vk;
+  DWORD tid;
+};
+std::vector<HotKey>& HotKeys() {
+  static std::vector<HotKey>& h = *new std::vector<HotKey>;
+  return h;
+}
+constexpr UINT kModMask = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
+
+// Alt comes from the key's own context bit (29), as the key messages carry it.
+UINT ModifiersDown(const MSG& msg) {
+  const BYTE* k = S().keys;
+  UINT mods = 0;
+  if ((k[VK_MENU] & 0x80) || (static_cast<DWORD>(msg.lParam) & 0x20000000u)) mods |= MOD_ALT;
+  if (k[VK_CONTROL] & 0x80) mods |= MOD_CONTROL;
+  if (k[VK_SHIFT] & 0x80) mods |= MOD_SHIFT;
+  if ((k[VK_LWIN] | k[VK_RWIN]) & 0x80) mods |= MOD_WIN;
+  return mods;
+}
+}  // namespace
+
+bool TakeHotKey(MSG* msg, bool* eat) {
+  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return false;
+  UINT mods = ModifiersDown(*msg);
+  DWORD tid = CurrentTid();
+  for (const HotKey& h : HotKeys()) {
+    if (h.tid != tid || h.vk != msg->wParam || (h.mods & kModMask) != mods) continue;
+    bool repeat = (static_cast<DWORD>(msg->lParam) & 0x40000000u) != 0;
+    if (repeat && (h.mods & MOD_NOREPEAT)) {
+      *eat = true;
+      return true;
+    }
+    msg->hwnd = h.hwnd;
+    msg->message = WM_HOTKEY;
+    msg->wParam = static_cast<WPARAM>(h.id);
+    msg->lParam = MAKELPARAM(mods, h.vk);
+    return true;
+  }
+  return false;
+}
+
+// A dying window's hot keys go with it.
+void RemoveWindowHooksState(HWND hwnd) {
+  auto& h = HotKeys();
+  h.erase(std::remove_if(h.begin(), h.end(), [&](const HotKey& x) { return x.hwnd == hwnd; }), h.end());
+}
+
+void ResetHotKeys() { HotKeys().clear(); }
 
 void ResetHooks() {
-  auto& h = Hooks();
-  if (g_hookDepth) {
+  {
+    std::lock_guard<std::mutex> lock(HookMutex());
+    auto& h = Hooks();
     for (Hook& x : h) x.dead = true;
-  } else {
-    h.clear();
+    CompactHooksLocked();
+    for (auto& c : g_hookCounts) c.store(0);
   }
-  for (int& c : g_hookCounts) c = 0;
   WinEventHooksClear();
 }
 
 }  // namespace pv::wm
+
+BOOL RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
+  if (hwnd) {
+    DWORD tid = 0;
+    std::shared_ptr<ThreadQueue> owner;
+    if (!WindowThreadOf(hwnd, &tid, &owner)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return FALSE;
+    }
+    if (tid != CurrentTid()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return FALSE;
+    }
+  }
+  if ((modifiers & ~(kModMask | MOD_NOREPEAT)) || vk == 0 || vk > 0xFE) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  // One combination, one hot key; the same window and id may hold several.
+  for (const HotKey& h : HotKeys())
+    if (h.vk == vk && (h.mods & kModMask) == (modifiers & kModMask)) {
+      SetLastError(ERROR_HOTKEY_ALREADY_REGISTERED);
+      return FALSE;
+    }
+  HotKeys().push_back(HotKey{hwnd, id, modifiers, vk, CurrentTid()});
+  return TRUE;
+}
+
+BOOL UnregisterHotKey(HWND hwnd, int id) {
+  auto& h = HotKeys();
+  DWORD tid = CurrentTid();
+  auto it = std::find_if(h.begin(), h.end(), [&](const HotKey& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
+  if (it == h.end()) {
+    SetLastError(ERROR_HOTKEY_NOT_REGISTERED);
+    return FALSE;
+  }
+  h.erase(it);
+  return TRUE;
+}
 
 HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
   if (!proc || idHook < WH_MSGFILTER || idHook > WH_MOUSE_LL) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  std::lock_guard<std::mutex> lock(HookMutex());
   Hook h{idHook, proc, threadId, false, g_hookSerial++};
   Hooks().insert(Hooks().begin(), h);
   g_hookCounts[idHook + 1]++;
@@ -259,11 +392,12 @@ HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE inst, DWORD threadI
 }
 
 BOOL UnhookWindowsHookEx(HHOOK hook) {
+  std::lock_guard<std::mutex> lock(HookMutex());
   for (Hook& h : Hooks())
     if (h.serial == reinterpret_cast<uintptr_t>(hook) && !h.dead) {
       h.dead = true;
       g_hookCounts[h.id + 1]--;
-      CompactHooks();
+      CompactHooksLocked();
       return TRUE;
     }
   SetLastError(1404);  // ERROR_INVALID_HOOK_HANDLE
@@ -271,12 +405,13 @@ BOOL UnhookWindowsHookEx(HHOOK hook) {
 }
 
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
+  std::unique_lock<std::mutex> lock(HookMutex());
   auto& h = Hooks();
   for (size_t i = 0; i < h.size(); ++i)
     if (h[i].serial == reinterpret_cast<uintptr_t>(hook)) {
-      int next = NextHook(h[i].id, i + 1);
+      int next = NextHookLocked(h[i].id, i + 1);
       if (next < 0) return 0;
-      return Invoke(static_cast<size_t>(next), code, wParam, lParam);
+      return Invoke(lock, static_cast<size_t>(next), code, wParam, lParam);
     }
   return 0;
 }
@@ -290,7 +425,8 @@ BOOL CallMsgFilter(LPMSG msg, int code) {
 }
 BOOL CallMsgFilterW(LPMSG msg, int code) { return CallMsgFilter(msg, code); }
 
-// Accessibility events: delivered to the registered procedures at once.
+// Accessibility events: delivered to the registered procedures at once, on
+// the thread that raised them. The table shares the hook lock.
 namespace {
 struct WinEventHook {
   DWORD min, max;
@@ -306,16 +442,24 @@ std::vector<WinEventHook>& WinEventHooks() {
 }
 uintptr_t g_winEventSerial = 0x100;
 int g_winEventDepth = 0;
+
+void CompactWinEventHooksLocked() {
+  if (g_winEventDepth) return;
+  auto& v = WinEventHooks();
+  v.erase(std::remove_if(v.begin(), v.end(), [](const WinEventHook& x) { return x.dead; }), v.end());
+}
 }  // namespace
 
 namespace pv::wm {
 void WinEventHooksClear() {
+  std::lock_guard<std::mutex> lock(HookMutex());
   for (auto& h : WinEventHooks()) h.dead = true;
-  if (g_winEventDepth == 0) WinEventHooks().clear();
+  CompactWinEventHooksLocked();
 }
 
 void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
   pv::test::RecordWinEvent(event, hwnd, idObject, idChild);
+  std::unique_lock<std::mutex> lock(HookMutex());
   auto& hooks = WinEventHooks();
   if (hooks.empty()) return;
   g_winEventDepth++;
@@ -325,12 +469,13 @@ void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
     if ((h.flags & WINEVENT_SKIPOWNTHREAD) && (h.tid == 0 || h.tid == CurrentTid())) continue;
     if (h.flags & WINEVENT_SKIPOWNPROCESS) continue;
     if (h.tid && h.tid != CurrentTid()) continue;
+    lock.unlock();
     h.proc(reinterpret_cast<HWINEVENTHOOK>(h.serial), event, hwnd, idObject, idChild, CurrentTid(),
            static_cast<DWORD>(pv::Clock::TickCount64()));
+    lock.lock();
   }
-  if (--g_winEventDepth == 0)
-    hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [](const WinEventHook& x) { return x.dead; }),
-                hooks.end());
+  g_winEventDepth--;
+  CompactWinEventHooksLocked();
 }
 }  // namespace pv::wm
 
@@ -340,19 +485,18 @@ HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE, WINEVENTP
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  std::lock_guard<std::mutex> lock(HookMutex());
   WinEventHook h{eventMin, eventMax, proc, threadId, flags, g_winEventSerial++, false};
   WinEventHooks().push_back(h);
   return reinterpret_cast<HWINEVENTHOOK>(h.serial);
 }
 
 BOOL UnhookWinEvent(HWINEVENTHOOK hook) {
+  std::lock_guard<std::mutex> lock(HookMutex());
   for (auto& h : WinEventHooks())
     if (h.serial == reinterpret_cast<uintptr_t>(hook) && !h.dead) {
       h.dead = true;
-      if (g_winEventDepth == 0) {
-        auto& v = WinEventHooks();
-        v.erase(std::remove_if(v.begin(), v.end(), [](const WinEventHook& x) { return x.dead; }), v.end());
-      }
+      CompactWinEventHooksLocked();
       return TRUE;
     }
   return FALSE;
@@ -365,9 +509,9 @@ void NotifyWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
 // ---- sending ----------------------------------------------------------------------------------
 LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (hwnd == HWND_BROADCAST) {
-    std::vector<HWND> tops;
-    for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
-    for (HWND h : tops)
+    // Any thread may broadcast: the list is read under the tree lock, and
+    // each window is then reached through its handle.
+    for (HWND h : TopLevelWindows())
       if (FromHandleQuiet(h)) Send(h, msg, wParam, lParam);
     return 0;
   }
@@ -391,9 +535,13 @@ BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     SendMessage(hwnd, msg, wParam, lParam);
     return TRUE;
   }
-  Wnd* w = FromHandle(hwnd);
-  if (!w) return FALSE;
-  if (w->tid == CurrentTid()) {
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> q;
+  if (!WindowThreadOf(hwnd, &tid, &q)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (tid == CurrentTid() || tid == 0 || !q) {
     Send(hwnd, msg, wParam, lParam);
     return TRUE;
   }
@@ -404,10 +552,10 @@ BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   item->lParam = lParam;
   item->notify = true;
   {
-    std::lock_guard<std::mutex> lock(w->queue->m);
-    w->queue->incoming.push_back(item);
+    std::lock_guard<std::mutex> lock(q->m);
+    q->incoming.push_back(item);
   }
-  WakeQueue(*w->queue);
+  WakeQueue(*q);
   return TRUE;
 }
 BOOL SendNotifyMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -440,7 +588,13 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   m.wParam = wParam;
   m.lParam = lParam;
   m.time = static_cast<DWORD>(Now());
-  m.pt = S().cursorPos;
+  if (q.tid == CurrentTid()) {
+    m.pt = S().cursorPos;
+  } else {
+    std::uint64_t seen = q.cursorSeen.load();
+    m.pt = POINT{static_cast<LONG>(static_cast<std::int32_t>(seen >> 32)),
+                 static_cast<LONG>(static_cast<std::int32_t>(seen & 0xFFFFFFFFu))};
+  }
   {
     std::lock_guard<std::mutex> lock(q.m);
     if (q.posted.size() >= 10000000) return false;  // a runaway poster must not eat the memory
@@ -452,20 +606,39 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 }  // namespace
 
+namespace pv::wm {
+bool PostSetWindowPos(ThreadQueue& q, const WINDOWPOS& pos) {
+  std::uint64_t serial;
+  {
+    std::lock_guard<std::mutex> lock(q.m);
+    serial = q.nextPosSerial++;
+    q.pendingPos.push_back(PendingPos{serial, pos});
+  }
+  if (PostTo(q, pos.hwnd, SetWindowPosMessage(), 0, static_cast<LPARAM>(serial))) return true;
+  std::lock_guard<std::mutex> lock(q.m);
+  q.pendingPos.erase(std::remove_if(q.pendingPos.begin(), q.pendingPos.end(),
+                                    [&](const PendingPos& p) { return p.serial == serial; }),
+                     q.pendingPos.end());
+  return false;
+}
+
+}  // namespace pv::wm
+
 BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!hwnd) return PostThreadMessage(CurrentTid(), msg, wParam, lParam);
   if (hwnd == HWND_BROADCAST) {
-    std::vector<HWND> tops;
-    for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
-    for (HWND h : tops) PostMessage(h, msg, wParam, lParam);
+    for (HWND h : TopLevelWindows()) PostMessage(h, msg, wParam, lParam);
     return TRUE;
   }
+  // Any thread may post: the window's queue is read under the table lock,
+  // so a window destroyed meanwhile is never touched.
+  DWORD tid = 0;
   std::shared_ptr<ThreadQueue> q;
-  {
-    Wnd* w = FromHandle(hwnd);
-    if (!w) return FALSE;
-    q = w->queue ? w->queue : CurrentQueue();
+  if (!WindowThreadOf(hwnd, &tid, &q)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
   }
+  if (!q) q = CurrentQueue();
   if (!PostTo(*q, hwnd, msg, wParam, lParam)) {
     SetLastError(1816);  // ERROR_NOT_ENOUGH_QUOTA
     return FALSE;
@@ -504,6 +677,8 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
   if (!cats) cats = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
   int dryStage = 0;
   for (;;) {
+    q.cursorSeen.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(S().cursorPos.x)) << 32) |
+                       static_cast<std::uint32_t>(S().cursorPos.y));
     ProcessIncoming(q);
     B().Pump(0);
     if (cats & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) {
@@ -552,12 +727,15 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
           if (found && remove) q.input.erase(q.input.begin() + static_cast<long>(index));
         }
         if (!found) break;
+        bool eat = false;
         if (!remove) {
+          TakeHotKey(&m, &eat);
           *out = m;
           goto got;
         }
-        bool eat = false;
         CommitInput(ev, &m, hit, hitWnd, &eat);
+        if (eat) continue;
+        TakeHotKey(&m, &eat);
         if (eat) continue;
         *out = m;
         goto got;
@@ -745,17 +923,24 @@ LRESULT DispatchMessage(const MSG* msg) {
     return 0;
   }
   if (!msg->hwnd) return 0;
-  Wnd* w = FromHandle(msg->hwnd);
-  if (!w) return 0;
-  if (w->tid != CurrentTid()) {
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> owner;
+  if (!WindowThreadOf(msg->hwnd, &tid, &owner)) {
+    if (msg->message == SetWindowPosMessage()) TakePendingPos(*CurrentQueue(), msg);  // its window died
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (tid != CurrentTid()) {
     SetLastError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  static const UINT setPosMsg = RegisterWindowMessage(u"PravenorSetWindowPos");
-  if (msg->message == setPosMsg && msg->lParam) {
-    auto* wp = reinterpret_cast<WINDOWPOS*>(msg->lParam);
-    SetWindowPos(wp->hwnd, wp->hwndInsertAfter, wp->x, wp->y, wp->cx, wp->cy, wp->flags & ~SWP_ASYNCWINDOWPOS);
-    delete wp;
+  Wnd* w = FromHandle(msg->hwnd);
+  if (!w) return 0;
+  if (msg->message == SetWindowPosMessage()) {
+    // Another thread's SetWindowPos, kept by value in this queue.
+    WINDOWPOS wp{};
+    if (TakePendingPos(*CurrentQueue(), msg, &wp))
+      SetWindowPos(wp.hwnd, wp.hwndInsertAfter, wp.x, wp.y, wp.cx, wp.cy, wp.flags & ~SWP_ASYNCWINDOWPOS);
     return 0;
   }
   if (msg->message == WM_TIMER) {
@@ -820,9 +1005,13 @@ BOOL TranslateMessage(const MSG* msg) {
 // ---- timers -----------------------------------------------------------------------------------
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   if (hwnd) {
-    Wnd* w = FromHandle(hwnd);
-    if (!w) return 0;
-    if (w->tid != CurrentTid()) {
+    DWORD tid = 0;
+    std::shared_ptr<ThreadQueue> owner;
+    if (!WindowThreadOf(hwnd, &tid, &owner)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    if (tid != CurrentTid()) {
       SetLastError(ERROR_ACCESS_DENIED);
       return 0;
     }

@@ -433,8 +433,7 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
   if (!w) return FALSE;
   if (w == Desktop()) {
     // The whole screen: every top-level window.
-    std::vector<HWND> tops;
-    for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
+    std::vector<HWND> tops = TopLevelWindows();
     for (HWND t : tops) RedrawWindow(t, nullptr, nullptr, flags | RDW_FRAME | RDW_ALLCHILDREN);
     return TRUE;
   }

@@ -212,8 +212,7 @@ bool ChildHit(Wnd* w, POINT pt, Wnd** outWnd, int* outHit) {
 }  // namespace
 
 Wnd* HitWindow(POINT screen, int* hit) {
-  std::vector<HWND> tops;
-  for (Wnd* c : Desktop()->children) tops.push_back(c->hwnd);
+  std::vector<HWND> tops = TopLevelWindows();
   for (HWND h : tops) {
     Wnd* t = FromHandleQuiet(h);
     if (!t || !(t->style & WS_VISIBLE)) continue;
@@ -351,6 +350,7 @@ void ApplyZOrder(Wnd* w, HWND after, bool moveOwned) {
   if (after == HWND_NOTOPMOST) w->exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
   if (parent != Desktop() && after != HWND_BOTTOM && !FromHandleQuiet(after)) after = HWND_TOP;
   if (after == w->hwnd) return;
+  std::lock_guard<std::recursive_mutex> lock(TreeMutex());
   auto& c = parent->children;
   c.erase(std::remove(c.begin(), c.end(), w), c.end());
   if (parent == Desktop() && after == HWND_NOTOPMOST) {
@@ -398,18 +398,19 @@ void InvalidateExposed(Wnd* parent, const RECT& oldScreen, const RECT& newScreen
 }  // namespace
 
 BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
+  DWORD tid = 0;
+  std::shared_ptr<ThreadQueue> queue;
+  if (!WindowThreadOf(hwnd, &tid, &queue)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (tid != CurrentTid() && queue) {
+    // Another thread's window: its thread applies the request when it
+    // dispatches the posted message (see PostSetWindowPos).
+    return PostSetWindowPos(*queue, WINDOWPOS{hwnd, after, x, y, cx, cy, flags}) ? TRUE : FALSE;
+  }
   Wnd* w = FromHandle(hwnd);
   if (!w || w == Desktop() || w == MessageRoot()) return FALSE;
-  if (w->tid != CurrentTid()) {
-    // Another thread's window: the owner thread applies it.
-    WINDOWPOS* wp = new WINDOWPOS{hwnd, after, x, y, cx, cy, flags};
-    static const UINT msg = RegisterWindowMessage(u"PravenorSetWindowPos");
-    if (!PostMessage(hwnd, msg, 0, reinterpret_cast<LPARAM>(wp))) {
-      delete wp;
-      return FALSE;
-    }
-    return TRUE;
-  }
   bool child = (w->style & WS_CHILD) != 0;
   WINDOWPOS wp{hwnd, after, x, y, cx, cy, flags};
   // Normalise the request.
@@ -923,10 +924,35 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* pptDst, SIZE* psize, HDC hdcSrc,
   return TRUE;
 }
 
+// Animations are off (SPI_GETANIMATION): nothing is drawn, as Windows does then.
 BOOL DrawAnimatedRects(HWND, int, const RECT*, const RECT*) { return TRUE; }
 
 BOOL FlashWindow(HWND hwnd, BOOL) { return FromHandleQuiet(hwnd) && S().active == hwnd; }
 
 BOOL FlashWindowEx(PFLASHWINFO info) { return info ? FlashWindow(info->hwnd, TRUE) : FALSE; }
 
-UINT ArrangeIconicWindows(HWND) { return 0; }
+// Minimised children line up along the bottom of the parent's client area
+// in the order they were created, left to right, then row above row. Minimised top-level windows are hidden
+// off screen (SM_ARRANGE is ARW_HIDE), so they stay where they are.
+UINT ArrangeIconicWindows(HWND parent) {
+  Wnd* p = FromHandle(parent);
+  if (!p) return 0;
+  const int cx = GetSystemMetrics(SM_CXMINSPACING);
+  const int cy = GetSystemMetrics(SM_CYMINSPACING);
+  if (p == Desktop()) return static_cast<UINT>(cy);
+  std::vector<HWND> iconic;  // in the order they were created
+  for (HWND h : AllWindows()) {
+    Wnd* c = FromHandleQuiet(h);
+    if (c && c->parent == p && (c->style & WS_MINIMIZE) && (c->style & WS_VISIBLE)) iconic.push_back(h);
+  }
+  const int width = p->client.right - p->client.left;
+  const int bottom = p->client.bottom - p->client.top;
+  const int perRow = std::max(1, width / cx);
+  for (size_t i = 0; i < iconic.size(); ++i) {
+    int x = static_cast<int>(i % static_cast<size_t>(perRow)) * cx;
+    int y = bottom - static_cast<int>(i / static_cast<size_t>(perRow) + 1) * cy;
+    if (Wnd* w = FromHandleQuiet(iconic[i])) w->minPos = POINT{x, y};  // kept for the next minimise
+    SetWindowPos(iconic[i], nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return static_cast<UINT>(cy);
+}

@@ -6,6 +6,7 @@
 // start-up time / baseline time.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_once.h"
 #include "app/pravenorapp.h"
 #include "bench/app/bench_data.h"
 
@@ -39,6 +40,6 @@ void BM_StartUpToMainWindow(benchmark::State& state) {
   state.counters["x_raw"] = layer / raw;
   RemoveFolder(folder);
 }
-BENCHMARK(BM_StartUpToMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_StartUpToMainWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 }  // namespace

@@ -1,11 +1,16 @@
 // The process clock: fake time for tests, listeners, and the calls that read it.
 #include <gtest/gtest.h>
+#include <time.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "platform/base/clock.h"
 #include "platform/base/systime.h"
 #include "platform/base/threads.h"
+#include "tests/support/required_tool.h"
 
 namespace {
 
@@ -99,4 +104,123 @@ TEST(Clock, RealClockIsTheDefaultAndFakeTimeZoneIsReported) {
   EXPECT_EQ((local.wHour + 24 - utc.wHour) % 24, 2);
 }
 
+// Sets TZ for one test and puts the old value back.
+class ScopedTz {
+ public:
+  explicit ScopedTz(const char* tz) {
+    if (const char* old = std::getenv("TZ")) old_ = old, had_ = true;
+    setenv("TZ", tz, 1);
+    tzset();
+  }
+  ~ScopedTz() {
+    if (had_)
+      setenv("TZ", old_.c_str(), 1);
+    else
+      unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::string old_;
+  bool had_ = false;
+};
+
+// The day of month of the n-th (5: last) given weekday, from glibc's calendar.
+int NthWeekday(int year, int month, int weekday, int n) {
+  int found = 0, last = 0;
+  for (int day = 1; day <= 31; ++day) {
+    struct tm t {};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = 12;
+    time_t at = timegm(&t);
+    struct tm back {};
+    gmtime_r(&at, &back);
+    if (back.tm_mon != month - 1) break;
+    if (back.tm_wday != weekday) continue;
+    last = day;
+    if (++found == n) return day;
+  }
+  return n == 5 ? last : 0;
+}
+
+// A change rule read back into an instant: its wall time is in the offset in
+// effect before the change (minutes east of UTC).
+time_t RuleInstant(int year, const SYSTEMTIME& rule, long offsetBeforeMinutes) {
+  struct tm t {};
+  t.tm_year = year - 1900;
+  t.tm_mon = rule.wMonth - 1;
+  t.tm_mday = NthWeekday(year, rule.wMonth, rule.wDayOfWeek, rule.wDay);
+  t.tm_hour = rule.wHour;
+  t.tm_min = rule.wMinute;
+  return timegm(&t) - offsetBeforeMinutes * 60;
+}
+
+bool DaylightAt(time_t t) {
+  struct tm lt {};
+  localtime_r(&t, &lt);
+  return lt.tm_isdst > 0;
+}
+
+// The zone record of the real clock against the C library's own reading of
+// the zone: the biases, whether daylight time is in effect now, and each
+// change rule of this year, which must name exactly the second at which
+// localtime's daylight flag flips.
+TEST(Clock, RealZoneChangeRulesMatchTheCLibrary) {
+  if (access("/usr/share/zoneinfo/Europe/Berlin", R_OK) != 0) PV_MISSING_TOOL("tzdata (the zone files) is not installed");
+  pv::Clock::UseReal();
+  struct Case {
+    const char* tz;
+    LONG bias;
+    LONG daylightBias;  // 0: no daylight time
+  };
+  const Case cases[] = {
+      {"Europe/Berlin", -60, -60},       {"America/New_York", 300, -60}, {"Australia/Sydney", -600, -60},
+      {"Australia/Lord_Howe", -630, -30}, {"Asia/Shanghai", -480, 0},     {"UTC", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tz);
+    ScopedTz zone(c.tz);
+    TIME_ZONE_INFORMATION tzi{};
+    DWORD id = GetTimeZoneInformation(&tzi);
+    time_t now = time(nullptr);
+    EXPECT_EQ(tzi.Bias, c.bias);
+    EXPECT_EQ(tzi.StandardBias, 0);
+    EXPECT_EQ(tzi.DaylightBias, c.daylightBias);
+    if (c.daylightBias == 0) {
+      EXPECT_EQ(id, static_cast<DWORD>(TIME_ZONE_ID_UNKNOWN));
+      EXPECT_EQ(tzi.DaylightDate.wMonth, 0);
+      EXPECT_EQ(tzi.StandardDate.wMonth, 0);
+      continue;
+    }
+    EXPECT_EQ(id, static_cast<DWORD>(DaylightAt(now) ? TIME_ZONE_ID_DAYLIGHT : TIME_ZONE_ID_STANDARD));
+    struct tm lt {};
+    localtime_r(&now, &lt);
+    int year = lt.tm_year + 1900;
+    struct Change {
+      const SYSTEMTIME& rule;
+      long offsetBefore;  // minutes east of UTC
+      bool daylightAfter;
+    };
+    const Change changes[] = {
+        {tzi.DaylightDate, -tzi.Bias, true},
+        {tzi.StandardDate, -(tzi.Bias + tzi.DaylightBias), false},
+    };
+    for (const Change& ch : changes) {
+      SCOPED_TRACE(ch.daylightAfter ? "into daylight time" : "back to standard time");
+      const SYSTEMTIME& r = ch.rule;
+      ASSERT_GE(r.wMonth, 1);
+      ASSERT_LE(r.wMonth, 12);
+      EXPECT_EQ(r.wYear, 0);  // a yearly rule, not a date
+      EXPECT_GE(r.wDay, 1);
+      EXPECT_LE(r.wDay, 5);
+      time_t at = RuleInstant(year, r, ch.offsetBefore);
+      EXPECT_EQ(DaylightAt(at - 1), !ch.daylightAfter) << "month " << r.wMonth << " week " << r.wDay;
+      EXPECT_EQ(DaylightAt(at), ch.daylightAfter) << "month " << r.wMonth << " week " << r.wDay;
+    }
+  }
+}
+
 }  // namespace
+

@@ -13,6 +13,7 @@
 #include "platform/system/modules.h"
 #include "platform/system/resources.h"
 #include "tests/platform/gdi/canvas.h"
+#include "tests/support/required_tool.h"
 
 namespace {
 
@@ -529,7 +530,7 @@ TEST(GdiOutput, PrintedPdfReadsBack) {
   SelectObject(prn, GetStockObject(SYSTEM_FONT));
   DeleteObject(f);
   DeleteDC(prn);
-  if (access("/usr/bin/pdftotext", X_OK) != 0) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  if (access("/usr/bin/pdftotext", X_OK) != 0) PV_MISSING_TOOL("pdftotext (poppler-utils) is not installed");
   std::string txt = path + ".txt";
   ASSERT_EQ(std::system(("pdftotext '" + path + "' '" + txt + "'").c_str()), 0);
   std::ifstream in(txt);

@@ -384,3 +384,32 @@ TEST_F(WmTest, AltSpaceOpensTheSystemMenuAndItsCommandsRun) {
 }
 
 }  // namespace
+
+TEST_F(WmTest, ArrangeIconicWindowsLinesMinimisedChildrenUpAlongTheBottom) {
+  // A parent 400 wide holds two 160-wide icons per row: three minimised
+  // children fill the bottom row and start the one above; the others stay.
+  HWND parent = Top(0, 0, 400, 300, WS_POPUP | WS_VISIBLE);
+  HWND kids[4];
+  for (int i = 0; i < 4; ++i)
+    kids[i] = Child(parent, i + 1, 10 + i * 20, 10, 100, 80, WS_CHILD | WS_VISIBLE | WS_CAPTION | WS_MINIMIZEBOX);
+  ShowWindow(kids[0], SW_MINIMIZE);
+  ShowWindow(kids[2], SW_MINIMIZE);
+  ShowWindow(kids[3], SW_MINIMIZE);
+  pv::test::PumpUntilIdle();
+  const int cx = GetSystemMetrics(SM_CXMINSPACING), cy = GetSystemMetrics(SM_CYMINSPACING);
+  EXPECT_EQ(ArrangeIconicWindows(parent), static_cast<UINT>(cy));
+  auto at = [&](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return std::make_pair(static_cast<int>(r.left), static_cast<int>(r.top));
+  };
+  EXPECT_EQ(at(kids[0]), std::make_pair(0, 300 - cy));
+  EXPECT_EQ(at(kids[2]), std::make_pair(cx, 300 - cy));
+  EXPECT_EQ(at(kids[3]), std::make_pair(0, 300 - 2 * cy));
+  EXPECT_EQ(at(kids[1]), std::make_pair(30, 10)) << "not minimised";
+  // Restored and minimised again, a window goes back to its arranged place.
+  ShowWindow(kids[2], SW_RESTORE);
+  ShowWindow(kids[2], SW_MINIMIZE);
+  EXPECT_EQ(at(kids[2]), std::make_pair(cx, 300 - cy));
+  EXPECT_EQ(ArrangeIconicWindows(reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0))), 0u);
+}

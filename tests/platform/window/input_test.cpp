@@ -1,5 +1,6 @@
 // Input state: capture, focus and activation sequences, mouse routing and
 // activation by click, double clicks, keys and characters, mouse tracking.
+#include "platform/base/lasterror.h"
 #include "tests/platform/window/wm_test_util.h"
 
 using namespace wmtest;
@@ -370,3 +371,86 @@ TEST_F(WmTest, WheelGoesToTheFocusWindowAndBubblesToParents) {
 }
 
 }  // namespace
+
+TEST_F(WmTest, HotKeysTurnTheirKeyIntoWmHotkey) {
+  HWND w = Top(100, 100, 200, 100, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND other = Top(400, 100, 200, 100, WS_POPUP);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(GetFocus(), w);
+  ASSERT_TRUE(RegisterHotKey(w, 7, MOD_CONTROL | MOD_SHIFT | MOD_NOREPEAT, 'K'));
+  ASSERT_TRUE(RegisterHotKey(nullptr, 8, MOD_ALT, VK_F9));
+
+  // One combination, one hot key; bad arguments are refused.
+  struct Refused {
+    HWND hwnd;
+    UINT mods;
+    UINT vk;
+    DWORD error;
+  } refused[] = {
+      {other, MOD_CONTROL | MOD_SHIFT, 'K', ERROR_HOTKEY_ALREADY_REGISTERED},
+      {w, 0x100, 'K', ERROR_INVALID_PARAMETER},
+      {w, MOD_ALT, 0, ERROR_INVALID_PARAMETER},
+      {reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0)), MOD_ALT, 'Q', ERROR_INVALID_WINDOW_HANDLE},
+  };
+  for (const Refused& r : refused) {
+    SetLastError(0);
+    EXPECT_FALSE(RegisterHotKey(r.hwnd, 9, r.mods, r.vk));
+    EXPECT_EQ(GetLastError(), r.error);
+  }
+
+  Log().clear();
+  pv::test::Chord(FCONTROL | FSHIFT, 'K');  // the hot key: the focus window never sees K
+  pv::test::Chord(FCONTROL, 'K');           // other modifiers: an ordinary key
+  pv::test::PumpUntilIdle();
+  std::vector<std::pair<WPARAM, LPARAM>> hot;
+  int kDowns = 0;
+  for (const Entry& e : Log()) {
+    if (e.hwnd == w && e.msg == WM_HOTKEY) hot.emplace_back(e.wParam, e.lParam);
+    if (e.msg == WM_KEYDOWN && e.wParam == 'K') ++kDowns;
+  }
+  EXPECT_EQ(hot, (std::vector<std::pair<WPARAM, LPARAM>>{{7, MAKELPARAM(MOD_CONTROL | MOD_SHIFT, 'K')}}));
+  EXPECT_EQ(kDowns, 1);
+
+  // A held key repeats: MOD_NOREPEAT gives one WM_HOTKEY, and the repeats go nowhere.
+  Log().clear();
+  pv::test::KeyDown(VK_CONTROL);
+  pv::test::KeyDown(VK_SHIFT);
+  pv::test::KeyDown('K');
+  pv::test::KeyDown('K');
+  pv::test::KeyUp('K');
+  pv::test::KeyUp(VK_SHIFT);
+  pv::test::KeyUp(VK_CONTROL);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(Messages(w, {WM_HOTKEY}).size(), 1u);
+  EXPECT_EQ(Messages(w, {WM_KEYDOWN}).size(), 2u) << "only Ctrl and Shift";
+
+  // A thread hot key comes as a thread message.
+  pv::test::KeyDown(VK_MENU);
+  pv::test::KeyDown(VK_F9);
+  MSG m{};
+  bool gotThreadHotKey = false;
+  while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_HOTKEY && m.hwnd == nullptr && m.wParam == 8) gotThreadHotKey = true;
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+  }
+  EXPECT_TRUE(gotThreadHotKey);
+  pv::test::KeyUp(VK_F9);
+  pv::test::KeyUp(VK_MENU);
+  pv::test::PumpUntilIdle();
+
+  // Unregistered, or gone with its window.
+  EXPECT_TRUE(UnregisterHotKey(nullptr, 8));
+  SetLastError(0);
+  EXPECT_FALSE(UnregisterHotKey(nullptr, 8));
+  EXPECT_EQ(GetLastError(), ERROR_HOTKEY_NOT_REGISTERED);
+  DestroyWindow(w);
+  EXPECT_TRUE(RegisterHotKey(other, 1, MOD_CONTROL | MOD_SHIFT, 'K')) << "the combination is free again";
+  SetLastError(0);
+  EXPECT_FALSE(UnregisterHotKey(w, 7));
+  EXPECT_EQ(GetLastError(), ERROR_HOTKEY_NOT_REGISTERED);
+
+  EXPECT_TRUE(LockSetForegroundWindow(LSFW_LOCK));
+  EXPECT_TRUE(LockSetForegroundWindow(LSFW_UNLOCK));
+  EXPECT_FALSE(LockSetForegroundWindow(3));
+}

@@ -177,9 +177,17 @@ TEST_F(MarkupBuild, ExactErrorsWithLineAndPosition) {
 TEST_F(MarkupBuild, ExceptionCutsLongMessagesAndFormatsArguments) {
   std::u16string longTag(300, u'T');
   std::string error = Error(u"<" + longTag + u"/>");
-  // Tag names stop at 127 characters; the message is cut at 255.
+  // Tag names stop at 127 characters, so this message stays short.
   EXPECT_EQ(error.substr(0, 9), "The tag '");
   EXPECT_LE(error.find(". Line 1"), 255u);
+  // A resource key has no such limit: its message is cut at 255 characters
+  // before the place is added.
+  std::u16string longKey(400, u'k');
+  error = Error(u"<Page Tag='{StaticResource " + longKey + u"}'/>");
+  const std::string head = "Cannot find resource named 'kkk";
+  EXPECT_EQ(error.substr(0, head.size()), head);
+  ASSERT_EQ(error.find(". Line 1"), 255u) << error;
+  EXPECT_EQ(error.substr(28, 255 - 28), std::string(255 - 28, 'k'));
   EXPECT_EQ(Narrow(FormatStringWithArg(u"'%ls' delegate not found", u"Go")), "'Go' delegate not found");
   WCHAR buf[8];
   UINT help = 7;

@@ -190,8 +190,7 @@ TEST_F(Registered, SetValueNotifiesAndRefusesWrongTypes) {
   e->SetValue(width, nullptr);
   EXPECT_TRUE(e->changes.empty());
 
-  // The same value object set twice notifies twice; the old value is alive
-  // while the change is announced.
+  // The same value object set twice notifies twice.
   CTKMarkupInt* v = new CTKMarkupInt(7);
   v->AddRef();  // one reference for each store, one kept here
   v->AddRef();
@@ -200,14 +199,37 @@ TEST_F(Registered, SetValueNotifiesAndRefusesWrongTypes) {
   ASSERT_EQ(e->changes.size(), 2u);
   EXPECT_EQ(e->changes[1].o, v);
   EXPECT_EQ(e->changes[1].n, v);
-  CTKMarkupInt* w = new CTKMarkupInt(8);
-  e->SetValue(width, w);
-  ASSERT_EQ(e->changes.size(), 3u);
-  EXPECT_EQ(static_cast<CTKMarkupInt*>(e->changes[2].o)->GetValue(), 7);
   v->Release();
   e->SetValue(width, nullptr);
-  EXPECT_EQ(e->changes.size(), 4u);
+  EXPECT_EQ(e->changes.size(), 3u);
   EXPECT_EQ(e->GetValue(width), nullptr);
+  e->Release();
+}
+
+// Reads the old value while a change is announced.
+class COldValueReader : public CTKMarkupFrameworkElement {
+ public:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* p, CTKMarkupObject* o, CTKMarkupObject* n) override {
+    if (CTKMarkupInt* old = MarkupDynamicCast<CTKMarkupInt>(o)) {
+      oldValues.push_back(old->GetValue());
+      oldRefs.push_back(old->GetRefCount());
+    }
+    CTKMarkupFrameworkElement::OnPropertyChanged(p, o, n);
+  }
+  std::vector<int> oldValues;
+  std::vector<int> oldRefs;
+};
+
+TEST_F(Registered, OldValueIsAliveWhileItsReplacementIsAnnounced) {
+  // The store holds the only reference to each value: replacing or clearing
+  // it must keep the old one alive until every listener has seen it.
+  COldValueReader* e = new COldValueReader();
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+  e->SetValue(width, new CTKMarkupInt(7));
+  e->SetValue(width, new CTKMarkupInt(8));
+  e->SetValue(width, nullptr);
+  EXPECT_EQ(e->oldValues, (std::vector<int>{7, 8}));
+  for (int refs : e->oldRefs) EXPECT_GE(refs, 1);
   e->Release();
 }
 
@@ -229,6 +251,48 @@ TEST_F(Registered, InheritedValuesReachDescendantsThroughOtherClasses) {
   // A non-inheriting property does not flow down.
   root->SetValue(CTKMarkupFrameworkElement::m_pTagProperty, Str(u"t"));
   EXPECT_EQ(run->GetValue(CTKMarkupFrameworkElement::m_pTagProperty), nullptr);
+  root->Release();
+  MarkupReleaseContext(ctx);
+}
+
+// A run that records the changes it is told about, with the values then.
+class CRecordingRun : public CTKMarkupRun {
+ public:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* p, CTKMarkupObject* o, CTKMarkupObject* n) override {
+    auto value = [](CTKMarkupObject* x) {
+      CTKMarkupInt* i = MarkupDynamicCast<CTKMarkupInt>(x);
+      return i ? i->GetValue() : -1;
+    };
+    seen.push_back({p, value(o), value(n)});
+    CTKMarkupRun::OnPropertyChanged(p, o, n);
+  }
+  struct Seen {
+    CTKMarkupDependencyProperty* p;
+    int o, n;  // -1: no value
+    bool operator==(const Seen& x) const { return p == x.p && o == x.o && n == x.n; }
+  };
+  std::vector<Seen> seen;
+};
+
+TEST_F(Registered, InheritedChangesAreAnnouncedToTextElementsBelow) {
+  // Panel > Border > TextBlock > run: each change of the panel's FontSize is
+  // announced to the run with the old and the new value; a property that
+  // does not inherit is not.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
+  CTKMarkupInputElement* root = ctx->Parse(u"<StackPanel><Border><TextBlock/></Border></StackPanel>");
+  ASSERT_NE(root, nullptr);
+  CTKMarkupBorder* border = static_cast<CTKMarkupBorder*>(static_cast<CTKMarkupPanel*>(root)->GetVisualChild(0));
+  CTKMarkupTextBlock* tb = static_cast<CTKMarkupTextBlock*>(border->GetChild());
+  CRecordingRun* run = new CRecordingRun();
+  ASSERT_TRUE(tb->GetInlines()->Add(run));
+  CTKMarkupDependencyProperty* fontSize = CTKMarkupTextElement::m_pFontSizeProperty;
+  run->seen.clear();
+  root->SetValue(fontSize, new CTKMarkupInt(20));
+  root->SetValue(fontSize, new CTKMarkupInt(24));
+  root->SetValue(CTKMarkupFrameworkElement::m_pTagProperty, Str(u"t"));
+  root->SetValue(fontSize, nullptr);
+  using S = CRecordingRun::Seen;
+  EXPECT_EQ(run->seen, (std::vector<S>{{fontSize, -1, 20}, {fontSize, 20, 24}, {fontSize, 24, -1}}));
   root->Release();
   MarkupReleaseContext(ctx);
 }
@@ -285,16 +349,6 @@ TEST_F(Registered, TypeRegistryLookups) {
   EXPECT_EQ(tags, 47);
   EXPECT_EQ(CTKMarkupObject::m_pNameProperty->GetStoreIndex(), 0);
   EXPECT_EQ(CTKMarkupInputElement::m_pMouseEnterEvent->GetStoreIndex(), -1) << "events take no slot";
-}
-
-TEST(MarkupRegistry, BaseTypesRegisterFirst) {
-  // Asking for a derived class registers its bases first, so the base's
-  // properties have the lower store indexes.
-  CTKMarkupCheckBox::GetMarkupClass()->EnsureRegistered();
-  ASSERT_NE(CTKMarkupToggleButton::m_pIsCheckedProperty, nullptr);
-  ASSERT_NE(CTKMarkupFrameworkElement::m_pWidthProperty, nullptr);
-  EXPECT_LT(CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex(), CTKMarkupToggleButton::m_pIsCheckedProperty->GetStoreIndex());
-  EXPECT_LT(CTKMarkupObject::m_pKeyProperty->GetStoreIndex(), CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex());
 }
 
 }  // namespace

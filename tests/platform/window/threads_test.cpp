@@ -1,0 +1,183 @@
+// The calls other threads may make on the UI thread's windows (posting,
+// sending, broadcasting, hooks, SetWindowPos, reading the text) while the UI
+// thread creates, changes and destroys them. The races these guard are
+// caught by the sanitizers of the test build; the outcome checked here is
+// the same on every run.
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "platform/base/lasterror.h"
+#include "tests/platform/window/wm_test_util.h"
+
+using namespace wmtest;
+
+namespace {
+
+constexpr const char16_t* kPlainClass = u"PvThreadsPlain";
+
+void RegisterPlain() {
+  static bool done = false;
+  if (done) return;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = kPlainClass;
+  RegisterClass(&wc);
+  done = true;
+}
+
+HWND Plain(int x, const char16_t* text = u"") {
+  return CreateWindowEx(0, kPlainClass, text, WS_POPUP, x, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+}
+
+void Drain() {
+  MSG m;
+  while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+}
+
+std::atomic<int> g_ownHookCalls{0};
+LRESULT CALLBACK CountingHook(int code, WPARAM wParam, LPARAM lParam) {
+  ++g_ownHookCalls;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+LRESULT CALLBACK OtherThreadHook(int code, WPARAM wParam, LPARAM lParam) {
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+std::atomic<int> g_winEvents{0};
+void CALLBACK CountingWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ++g_winEvents; }
+void CALLBACK OtherWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
+
+}  // namespace
+
+TEST_F(WmTest, OtherThreadsReachWindowsThatComeAndGoOnlyThroughTheirHandles) {
+  RegisterPlain();
+  std::atomic<HWND> target{nullptr};
+  std::atomic<bool> stop{false};
+  std::atomic<long> rounds{0};
+  std::thread worker([&] {
+    WCHAR text[64];
+    while (!stop.load()) {
+      HWND h = target.load();
+      // Each call looks the window up while the UI thread may free it.
+      PostMessage(h, WM_NULL, 0, 0);
+      SendNotifyMessage(h, WM_NULL, 0, 0);
+      PostMessage(HWND_BROADCAST, WM_NULL, 0, 0);  // walks the desktop's list
+      SetWindowPos(h, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      GetWindowText(h, text, 64);
+      IsWindow(h);
+      ++rounds;
+    }
+  });
+  // Windows come and go in batches, so the desktop's list grows and shrinks
+  // (its storage moves) under the worker's broadcasts.
+  std::u16string text;
+  for (int i = 0; i < 250 || rounds.load() < 100; ++i) {
+    HWND batch[12];
+    for (HWND& h : batch) h = Plain(i % 50);
+    target.store(batch[i % 12]);
+    text.assign(static_cast<size_t>(i % 40 + 1), u'x');
+    SetWindowText(batch[i % 12], text.c_str());  // the text's storage moves under the worker's reads
+    Drain();
+    for (HWND h : batch) DestroyWindow(h);
+    if (i > 100000) break;  // a hang guard only
+  }
+  stop.store(true);
+  worker.join();
+  Drain();
+  EXPECT_GT(rounds.load(), 0);
+}
+
+TEST_F(WmTest, HooksInstalledAndRemovedByAnotherThreadLeaveTheUiThreadsChainWhole) {
+  HWND w = Top(0, 0, 10, 10, WS_POPUP);
+  g_ownHookCalls = 0;
+  g_winEvents = 0;
+  HHOOK own = SetWindowsHookEx(WH_CALLWNDPROC, CountingHook, nullptr, GetCurrentThreadId());
+  HWINEVENTHOOK ownEvents =
+      SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, CountingWinEvent, 0, 0, 0);
+  std::atomic<bool> stop{false};
+  std::atomic<long> churn{0};
+  std::thread worker([&] {
+    DWORD me = GetCurrentThreadId();
+    while (!stop.load()) {
+      // Several at once, so the tables' storage moves while the UI thread walks them.
+      HHOOK hooks[8];
+      HWINEVENTHOOK events[8];
+      for (int i = 0; i < 8; ++i) {
+        hooks[i] = SetWindowsHookEx(WH_CALLWNDPROC, OtherThreadHook, nullptr, me);
+        events[i] = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, OtherWinEvent, 0, me, 0);
+      }
+      for (int i = 0; i < 8; ++i) {
+        UnhookWindowsHookEx(hooks[i]);
+        UnhookWinEvent(events[i]);
+      }
+      ++churn;
+    }
+  });
+  const int sends = 20000;
+  for (int i = 0; i < sends || churn.load() < 50; ++i) {
+    if (i < sends) {
+      SendMessage(w, WM_NULL, 0, 0);
+      NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, w, OBJID_WINDOW, CHILDID_SELF);
+    }
+    if (i > 10000000) break;  // a hang guard only
+  }
+  stop.store(true);
+  worker.join();
+  // The other thread's hooks never ran here, and ours ran for every send.
+  EXPECT_EQ(g_ownHookCalls.load(), sends);
+  EXPECT_EQ(g_winEvents.load(), sends);
+  EXPECT_TRUE(UnhookWindowsHookEx(own));
+  EXPECT_TRUE(UnhookWinEvent(ownEvents));
+}
+
+TEST_F(WmTest, SetWindowPosFromAnotherThreadIsAppliedByTheOwnerAndDiesWithTheWindow) {
+  HWND w = Top(0, 0, 10, 10, WS_POPUP);
+  pv::test::PumpUntilIdle();
+  std::thread([&] {
+    EXPECT_TRUE(SetWindowPos(w, nullptr, 30, 40, 50, 60, SWP_NOZORDER | SWP_NOACTIVATE));
+  }).join();
+  RECT r{};
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 0);  // waits for the owner thread's loop
+  pv::test::PumpUntilIdle();
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.top, 40);
+  EXPECT_EQ(r.right, 80);
+  EXPECT_EQ(r.bottom, 100);
+
+  // The window dies before its thread reads the request: nothing is left
+  // behind (the leak checker of the test build watches this).
+  HWND doomed = Top(0, 0, 10, 10, WS_POPUP);
+  std::thread([&] { EXPECT_TRUE(SetWindowPos(doomed, nullptr, 1, 2, 3, 4, SWP_NOZORDER)); }).join();
+  DestroyWindow(doomed);
+  pv::test::PumpUntilIdle();
+
+  // The request taken off the queue but never dispatched, and then its
+  // window destroyed: the same.
+  HWND dropped = Top(0, 0, 10, 10, WS_POPUP);
+  std::thread([&] { EXPECT_TRUE(SetWindowPos(dropped, nullptr, 1, 2, 3, 4, SWP_NOZORDER)); }).join();
+  MSG m;
+  while (PeekMessage(&m, dropped, 0, 0, PM_REMOVE)) {
+  }
+  DestroyWindow(dropped);
+
+  // A message that only looks like such a request names nothing to apply.
+  const UINT asks = RegisterWindowMessage(u"PravenorSetWindowPos");
+  PostMessage(w, asks, 0, 0x1234);
+  PostMessage(w, asks, 0, reinterpret_cast<LPARAM>(&r));
+  pv::test::PumpUntilIdle();
+  GetWindowRect(w, &r);
+  EXPECT_EQ(r.left, 30);
+  EXPECT_EQ(r.right, 80);
+
+  // A window destroyed meanwhile: the other thread is told so.
+  HWND gone = Top(0, 0, 10, 10, WS_POPUP);
+  DestroyWindow(gone);
+  std::thread([&] {
+    SetLastError(0);
+    EXPECT_FALSE(SetWindowPos(gone, nullptr, 1, 2, 3, 4, SWP_NOZORDER));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_FALSE(PostMessage(gone, WM_NULL, 0, 0));
+  }).join();
+}
