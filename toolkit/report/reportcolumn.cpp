@@ -329,7 +329,8 @@ void CTKReportColumns::DoPropExchange(CTKPropExchange* pPX) {
         CTKReportColumn* column = m_arrColumns[i];
         int itemIndex = column->GetItemIndex();
         PropExchangeInt(section, u"ItemIndex", &itemIndex);
-        PropExchangeString(section, u"InternalName", &column->m_strInternalName);
+        // Older schemas had no names; their readers expect none.
+        if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &column->m_strInternalName);
         column->DoPropExchange(section);
       }
     } else {
@@ -424,8 +425,10 @@ void CTKReportColumnOrder::DoPropExchange(CTKPropExchange* pPX) {
       key.Format(u"Column%i", i);
       int itemIndex = column->GetItemIndex();
       PropExchangeIntDefault(pPX, key, &itemIndex, 0);
-      key.Format(u"InternalName%i", i);
-      PropExchangeString(pPX, key, &column->m_strInternalName);
+      if (pPX->m_nSchema > 23) {
+        key.Format(u"InternalName%i", i);
+        PropExchangeString(pPX, key, &column->m_strInternalName);
+      }
     }
     return;
   }
