@@ -263,7 +263,7 @@ CString CTKReportRecordItemVariant::GetCaption(CTKReportColumn* pColumn) {
 
 int CTKReportRecordItemVariant::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
   if (!pItem) return 0;
-  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return m_nSortPriority - pItem->m_nSortPriority;
+  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
   auto* other = dynamic_cast<CTKReportRecordItemVariant*>(pItem);
   if (!other) return 0;
   CTKReportRecords* records = m_pRecord ? m_pRecord->GetRecords() : nullptr;

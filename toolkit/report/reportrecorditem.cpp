@@ -96,16 +96,16 @@ int CTKReportRecordItem::CompareGroupCaption(CTKReportColumn* pColumn, CTKReport
   if (!pItem) return 0;
   // Only this item's priority is tested, as the grid always did; the sort
   // copes with the resulting inconsistencies.
-  if (m_nGroupPriority != -1) return m_nGroupPriority - pItem->m_nGroupPriority;
+  if (m_nGroupPriority != -1) return TKReportPriorityDifference(m_nGroupPriority, pItem->m_nGroupPriority);
   if (!m_strGroupCaption.IsEmpty()) return CompareCaptions(m_strGroupCaption, pItem->m_strGroupCaption);
   int id = GetGroupId(pColumn);
-  if (id > 0) return id - pItem->GetGroupId(pColumn);
+  if (id > 0) return TKReportPriorityDifference(id, pItem->GetGroupId(pColumn));
   return Compare(pColumn, pItem);
 }
 
 int CTKReportRecordItem::Compare(CTKReportColumn* pColumn, CTKReportRecordItem* pItem) {
   if (!pItem) return 0;
-  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return m_nSortPriority - pItem->m_nSortPriority;
+  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
   return CompareCaptions(GetCaption(pColumn), pItem->GetCaption(pColumn));
 }
 

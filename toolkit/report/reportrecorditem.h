@@ -281,6 +281,13 @@ class CTKReportRecordItem : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloc
   CTKMarkupInputElement* m_pMarkupUIElement = nullptr;
 };
 
+// a - b, held within int: stored priorities and ids can be any value, and
+// their difference keeps its sign.
+inline int TKReportPriorityDifference(int a, int b) {
+  long long d = static_cast<long long>(a) - b;
+  return d > 0x7FFFFFFF ? 0x7FFFFFFF : d < -0x7FFFFFFF - 1 ? -0x7FFFFFFF - 1 : static_cast<int>(d);
+}
+
 // The two accessors callers use on items that may be missing: FALSE for a
 // null item.
 BOOL TKIsItemFocusable(const CTKReportRecordItem* pItem);

@@ -381,3 +381,10 @@ TEST(ReportSort, InconsistentComparisonsStillGiveAPermutation) {
   for (int i = 0; i < 3000; ++i) ASSERT_EQ(values[i], i);
   for (CTKReportRecordItem* item : items) item->InternalRelease();
 }
+
+TEST(ReportItemCompare, StoredExtremePrioritiesKeepTheirSign) {
+  Row row({Item(u"a", 0x7FFFFFFF, 0x7FFFFFFF), Item(u"b", -1, -1), Item(u"c", -0x7FFFFFFF - 1)});
+  EXPECT_GT(row[0]->Compare(nullptr, row[1]), 0);
+  EXPECT_GT(row[0]->CompareGroupCaption(nullptr, row[1]), 0);
+  EXPECT_LT(row[2]->Compare(nullptr, row[0]), 0);
+}
