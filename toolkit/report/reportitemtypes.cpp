@@ -1,6 +1,7 @@
 #include "toolkit/report/reportitemtypes.h"
 
 #include <cmath>
+#include <typeinfo>
 
 #include "platform/system/locale.h"
 #include "toolkit/common/propexchange.h"
@@ -28,6 +29,18 @@ CString CTKReportRecordItemText::GetCaption(CTKReportColumn*) {
   if (!m_strCaption.IsEmpty()) return m_strCaption;
   if (m_strFormatString == u"%s") return m_strText;
   return TKFormatText(m_strFormatString, m_strText);
+}
+
+int CTKReportRecordItemText::Compare(CTKReportColumn* pColumn, CTKReportRecordItem* pItem) {
+  // Two plain text items (no caption, no priority, "%s", no derived caption)
+  // show their texts: compare those without copying them.
+  auto* other = dynamic_cast<CTKReportRecordItemText*>(pItem);
+  if (other && typeid(*this) == typeid(CTKReportRecordItemText) && typeid(*other) == typeid(CTKReportRecordItemText) &&
+      m_nSortPriority == -1 && other->m_nSortPriority == -1 && m_strCaption.IsEmpty() && other->m_strCaption.IsEmpty() &&
+      m_strFormatString == u"%s" && other->m_strFormatString == u"%s") {
+    return CompareCaptions(m_strText, other->m_strText);
+  }
+  return CTKReportRecordItem::Compare(pColumn, pItem);
 }
 
 void CTKReportRecordItemText::SetValue(LPCTSTR szText) {

@@ -14,6 +14,8 @@ class CTKReportRecordItemText : public CTKReportRecordItem {
   explicit CTKReportRecordItemText(LPCTSTR szText = u"");
 
   CString GetCaption(CTKReportColumn* pColumn = nullptr) override;
+  // The base comparison; plain text items compare their texts in place.
+  int Compare(CTKReportColumn* pColumn, CTKReportRecordItem* pItem) override;
   void OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) override;
   void DoPropExchange(CTKPropExchange* pPX) override;
 

@@ -84,11 +84,11 @@ CString CTKReportRecordItem::GetGroupCaption(CTKReportColumn* pColumn) {
 
 int CTKReportRecordItem::GetGroupId(CTKReportColumn*) { return m_nGroupPriority; }
 
-int CTKReportRecordItem::CompareCaptions(LPCTSTR a, LPCTSTR b) const {
+int CTKReportRecordItem::CompareCaptions(const CString& a, const CString& b) const {
   CTKReportRecords* records = m_pRecord ? m_pRecord->GetRecords() : nullptr;
   if (records) return records->CompareStrings(a, b);
   // Not in a collection: as a case-sensitive collection compares.
-  int result = CString(a).Compare(b);
+  int result = a.Compare(b);
   return result < 0 ? -1 : result > 0 ? 1 : 0;
 }
 

@@ -243,7 +243,7 @@ class CTKReportRecordItem : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloc
  protected:
   // Compares two texts as the collection that holds this item's record
   // does; ordinal when the item is in no collection.
-  int CompareCaptions(LPCTSTR a, LPCTSTR b) const;
+  int CompareCaptions(const CString& a, const CString& b) const;
   // The formula's sums over children ("SUMSUB(") and siblings ("SUM(").
   CString EvaluateFormula(LPCTSTR text);
 

@@ -388,3 +388,16 @@ TEST(ReportItemCompare, StoredExtremePrioritiesKeepTheirSign) {
   EXPECT_GT(row[0]->CompareGroupCaption(nullptr, row[1]), 0);
   EXPECT_LT(row[2]->Compare(nullptr, row[0]), 0);
 }
+
+TEST(ReportItemCompare, TextItemsCompareAsTheirCaptions) {
+  // The in-place comparison of plain text items answers as the captions do.
+  auto* formatted = new CTKReportRecordItemText(u"b");
+  formatted->SetFormatString(u"a%s");
+  Row row({new CTKReportRecordItemText(u"b"), new CTKReportRecordItemText(u"c"), formatted,
+           new CTKReportRecordItemText(u"B"), Item(u"c")});
+  for (int i = 0; i < 5; ++i)
+    for (int j = 0; j < 5; ++j) {
+      int expected = Sign(row[i]->GetCaption().Compare(row[j]->GetCaption()));
+      EXPECT_EQ(Sign(row[i]->Compare(nullptr, row[j])), expected) << i << " vs " << j;
+    }
+}
