@@ -1,0 +1,91 @@
+// In-cell controls of a record item (push buttons drawn inside the cell)
+// and their collection: their stored state and property exchange. Their
+// mouse handling comes with the item input.
+#pragma once
+
+#include "platform/base/cmdtarget.h"
+#include "platform/base/collections.h"
+#include "platform/base/cstring.h"
+#include "toolkit/report/reportarray.h"
+
+class CTKPropExchange;
+class CTKReportRecordItem;
+struct TK_REPORTRECORDITEM_CLICKARGS;
+
+class CTKReportRecordItemControl : public CCmdTarget {
+  DECLARE_SERIAL(CTKReportRecordItemControl)
+ public:
+  explicit CTKReportRecordItemControl(LPCTSTR lpszCaption = u"");
+
+  virtual void DoPropExchange(CTKPropExchange* pPX);
+  // Mouse input; the base does nothing (the button reacts, with the input
+  // side).
+  virtual void OnLButtonDown(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {}
+  virtual void OnLButtonUp(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {}
+  virtual void OnMouseEnter(UINT nFlags, POINT point) {}
+  virtual void OnMouseLeave(UINT nFlags, POINT point) {}
+  virtual void OnMouseMove(UINT nFlags, POINT point) {}
+
+  // The icon of the drawing state, else of state 0, else -1.
+  int GetIconIndex(int nState) const;
+  void SetIconIndex(int nState, int nIcon) { m_mapStateIcons.SetAt(nState, nIcon); }
+  int GetIndex() const { return m_nIndex; }
+  int GetType() const { return m_nType; }
+  CString GetCaption() const { return m_strCaption; }
+  void SetCaption(LPCTSTR lpszCaption) { m_strCaption = lpszCaption; }
+  SIZE GetSize() const { return m_sizeControl; }
+  void SetSize(SIZE size) { m_sizeControl = size; }
+  int GetAlignment() const { return m_nAlignment; }
+  void SetAlignment(int nAlignment) { m_nAlignment = nAlignment; }
+  BOOL GetEnable() const { return m_bEnabled; }
+  void SetEnable(BOOL bEnable) { m_bEnabled = bEnable; }
+  const RECT& GetRect() const { return m_rcControl; }
+  void SetRect(const RECT& rc) { m_rcControl = rc; }
+
+  int m_nType = 0;
+  int m_nIndex = 0;
+  CString m_strCaption;
+  COLORREF m_clrCaption;
+  SIZE m_sizeControl{0, 0};
+  RECT m_rcControl{};
+  int m_unFlags = 0;
+  int m_nAlignment = 0;
+  BOOL m_bEnabled = TRUE;
+  int m_nState = 0;  // 1 normal, 3 pushed, 4 disabled
+  BOOL m_bThemed = FALSE;
+  CMap<int, int, int, int> m_mapStateIcons;
+};
+
+class CTKReportRecordItemButton : public CTKReportRecordItemControl {
+  DECLARE_SERIAL(CTKReportRecordItemButton)
+ public:
+  explicit CTKReportRecordItemButton(LPCTSTR lpszCaption = u"");
+
+  int m_nSavedState = 1;
+};
+
+// The controls of one item; holds one reference to each and keeps their
+// indexes current.
+class CTKReportRecordItemControls : public CTKArrayT<CCmdTarget, CTKReportRecordItemControl*> {
+ public:
+  CTKReportRecordItemControls() = default;
+  explicit CTKReportRecordItemControls(CTKReportRecordItem* pRecordItem) : m_pRecordItem(pRecordItem) {}
+  ~CTKReportRecordItemControls() override;
+
+  INT_PTR GetCount() const { return GetSize(); }
+  INT_PTR IndexOf(CTKReportRecordItemControl* pControl) const { return Find(pControl); }
+  // Releases every control, last first; the owning item forgets its hot
+  // control.
+  void RemoveAll() override;
+  virtual void DoPropExchange(CTKPropExchange* pPX);
+  // Nothing outside the range.
+  virtual void RemoveControl(int nIndex);
+  virtual void RefreshIndexes(int nStartFrom = 0);
+
+  // Type 1 makes a button with an empty caption; other types give null.
+  CTKReportRecordItemControl* AddControl(int nType, int nIndex = -1);
+  // Null gives null. An index outside the collection appends.
+  CTKReportRecordItemControl* InsertControl(CTKReportRecordItemControl* pControl, int nIndex = -1);
+
+  CTKReportRecordItem* m_pRecordItem = nullptr;
+};

@@ -1,0 +1,321 @@
+#include "toolkit/report/reportitemtypes.h"
+
+#include <cmath>
+#include <typeinfo>
+
+#include "platform/system/locale.h"
+#include "toolkit/common/propexchange.h"
+#include "toolkit/report/reportcolumn.h"
+#include "toolkit/report/reportformat.h"
+#include "toolkit/report/reporthyperlink.h"
+#include "toolkit/report/reportitemeditoptions.h"
+#include "toolkit/report/reportlocale.h"
+#include "toolkit/report/reportrecord.h"
+#include "toolkit/report/reportrecords.h"
+
+IMPLEMENT_SERIAL(CTKReportRecordItemText, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemNumber, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemPercentNumber, CTKReportRecordItemNumber, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemDateTime, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemPreview, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemIcon, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemVariant, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+
+// ---- text -------------------------------------------------------------------------------------
+
+CTKReportRecordItemText::CTKReportRecordItemText(LPCTSTR szText) { SetValue(szText); }
+
+CString CTKReportRecordItemText::GetCaption(CTKReportColumn*) {
+  if (!m_strCaption.IsEmpty()) return m_strCaption;
+  if (m_strFormatString == u"%s") return m_strText;
+  return TKFormatText(m_strFormatString, m_strText);
+}
+
+int CTKReportRecordItemText::Compare(CTKReportColumn* pColumn, CTKReportRecordItem* pItem) {
+  // Two plain text items (no caption, no priority, "%s", no derived caption)
+  // show their texts: compare those without copying them.
+  auto* other = dynamic_cast<CTKReportRecordItemText*>(pItem);
+  if (other && typeid(*this) == typeid(CTKReportRecordItemText) && typeid(*other) == typeid(CTKReportRecordItemText) &&
+      m_nSortPriority == -1 && other->m_nSortPriority == -1 && m_strCaption.IsEmpty() && other->m_strCaption.IsEmpty() &&
+      m_strFormatString == u"%s" && other->m_strFormatString == u"%s") {
+    return CompareCaptions(m_strText, other->m_strText);
+  }
+  return CTKReportRecordItem::Compare(pColumn, pItem);
+}
+
+void CTKReportRecordItemText::SetValue(LPCTSTR szText) {
+  CString text(szText ? szText : u"");
+  // A text without marks needs no link collection.
+  if (text.Find(u"[url") < 0 && !m_pHyperlinks) {
+    m_strText = text;
+    return;
+  }
+  m_strText = TKParseHyperlinks(this, text);
+}
+
+void CTKReportRecordItemText::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
+  SetValue(szText);
+  CTKReportRecordItem::OnEditChanged(pItemArgs, szText);
+}
+
+void CTKReportRecordItemText::DoPropExchange(CTKPropExchange* pPX) {
+  CTKReportRecordItem::DoPropExchange(pPX);
+  PropExchangeStringDefault(pPX, u"Text", &m_strText, u"");
+}
+
+// ---- number -----------------------------------------------------------------------------------
+
+CTKReportRecordItemNumber::CTKReportRecordItemNumber(double dValue) : m_dValue(dValue) {
+  m_strFormatString = u"%0.f";
+}
+
+CString CTKReportRecordItemNumber::GetCaption(CTKReportColumn*) {
+  if (!m_strCaption.IsEmpty()) return m_strCaption;
+  return TKFormatNumber(m_strFormatString, m_dValue);
+}
+
+int CTKReportRecordItemNumber::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
+  auto* other = dynamic_cast<CTKReportRecordItemNumber*>(pItem);
+  if (!other) return 0;
+  if (m_dValue > other->m_dValue) return 1;
+  if (m_dValue < other->m_dValue) return -1;
+  return 0;
+}
+
+void CTKReportRecordItemNumber::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
+  m_dValue = TKReportTextToNumber(szText);
+}
+
+void CTKReportRecordItemNumber::DoPropExchange(CTKPropExchange* pPX) {
+  CTKReportRecordItem::DoPropExchange(pPX);
+  PropExchangeDouble(pPX, u"Value", &m_dValue);
+}
+
+// ---- percent ----------------------------------------------------------------------------------
+
+CTKReportRecordItemPercentNumber::CTKReportRecordItemPercentNumber(double dValue, COLORREF clrBar, BOOL bShowBar)
+    : CTKReportRecordItemNumber(dValue), m_clrBar(clrBar), m_bShowBar(bShowBar) {
+  m_strFormatString = u"%2.0f%%";
+}
+
+BOOL CTKReportRecordItemPercentNumber::GetBarLayout(CString& text, const RECT& rcItem, int nAlignment, RECT* rcBar) const {
+  if (text.IsEmpty() || text.Find(u'%') < 0 || !m_bShowBar) return FALSE;
+  CString number = text;
+  number.Remove(u'%');
+  const char16_t* p = number.GetString();
+  while (*p == u' ' || *p == u'\t') ++p;
+  bool negative = false;
+  if (*p == u'-' || *p == u'+') negative = *p++ == u'-';
+  long long value = 0;
+  while (*p >= u'0' && *p <= u'9' && value <= 1000) value = value * 10 + (*p++ - u'0');
+  int percent = static_cast<int>(negative ? -value : value);
+  if (percent < 0) percent = 0;
+  if (percent > 100) percent = 100;
+  text.Format(u"%d", percent);
+  if (rcBar) {
+    RECT rc{rcItem.left + 2, rcItem.top + 2, rcItem.right - 2, rcItem.bottom - 2};
+    int width = rc.right - rc.left;
+    switch (nAlignment & 3) {
+      case 2:
+        rc.left = rc.right - width * percent / 100;
+        break;
+      case 1: {
+        int margin = (100 - percent) * width / 200;
+        rc.left += margin;
+        rc.right -= margin;
+        break;
+      }
+      default:
+        rc.right = rc.left + width * percent / 100;
+        break;
+    }
+    *rcBar = rc;
+  }
+  return TRUE;
+}
+
+void CTKReportRecordItemPercentNumber::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics) {
+  if (!pMetrics) return;
+  RECT rcBar{};
+  GetBarLayout(pMetrics->strText, pDrawArgs ? pDrawArgs->rcItem : RECT{}, pMetrics->nColumnAlignment, &rcBar);
+  CTKReportRecordItemNumber::DrawCaption(pDrawArgs, pMetrics);
+}
+
+// ---- date and time ----------------------------------------------------------------------------
+
+CTKReportRecordItemDateTime::CTKReportRecordItemDateTime() : CTKReportRecordItemDateTime(COleDateTime()) {}
+
+CTKReportRecordItemDateTime::CTKReportRecordItemDateTime(const COleDateTime& odtValue) : m_odtValue(odtValue) {
+  m_strFormatString = u"%a %b/%d/%Y %I:%M %p";
+}
+
+CString CTKReportRecordItemDateTime::GetCaption(CTKReportColumn*) {
+  if (!m_strCaption.IsEmpty()) return m_strCaption;
+  return CTKReportControlLocale::FormatDateTime(m_odtValue, m_strFormatString);
+}
+
+int CTKReportRecordItemDateTime::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
+  auto* other = dynamic_cast<CTKReportRecordItemDateTime*>(pItem);
+  if (!other) return 0;
+  const COleDateTime& a = m_odtValue;
+  const COleDateTime& b = other->m_odtValue;
+  if (a.GetStatus() == b.GetStatus()) {
+    if (a.GetStatus() == COleDateTime::valid) {
+      double diff = a.m_dt - b.m_dt;
+      if (std::fabs(diff) < 0.5 / 86400) return 0;
+      return diff > 0 ? 1 : -1;
+    }
+    if (a.GetStatus() == COleDateTime::null) return 0;
+  }
+  double diff = a.m_dt - b.m_dt;
+  if (std::isnan(diff)) return 0;
+  if (diff >= 2147483647.0) return 2147483647;
+  if (diff <= -2147483648.0) return -2147483647 - 1;
+  return static_cast<int>(diff);
+}
+
+void CTKReportRecordItemDateTime::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
+  m_odtValue.ParseDateTime(szText ? szText : u"", 0, LANG_USER_DEFAULT);
+}
+
+void CTKReportRecordItemDateTime::DoPropExchange(CTKPropExchange* pPX) {
+  CTKReportRecordItem::DoPropExchange(pPX);
+  PropExchangeDateTime(pPX, u"Value", &m_odtValue);
+}
+
+// ---- preview ----------------------------------------------------------------------------------
+
+CTKReportRecordItemPreview::CTKReportRecordItemPreview(LPCTSTR szPreviewText)
+    : m_strPreviewText(szPreviewText ? szPreviewText : u"") {}
+
+void CTKReportRecordItemPreview::SetPreviewText(LPCTSTR strPreviewText) {
+  m_strPreviewText = strPreviewText ? strPreviewText : u"";
+  ResetMarkupUIElement(m_strPreviewText);
+}
+
+void CTKReportRecordItemPreview::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
+  m_strPreviewText = szText ? szText : u"";
+}
+
+void CTKReportRecordItemPreview::DoPropExchange(CTKPropExchange* pPX) {
+  CTKReportRecordItem::DoPropExchange(pPX);
+  PropExchangeString(pPX, u"PreviewText", &m_strPreviewText);
+  if (pPX->IsLoading()) ResetMarkupUIElement(m_strPreviewText);
+}
+
+void CTKReportRecordItemPreview::GetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*) {}
+void CTKReportRecordItemPreview::GetCaptionRect(TK_REPORTRECORDITEM_ARGS*, RECT&) {}
+void CTKReportRecordItemPreview::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*) {}
+void CTKReportRecordItemPreview::OnBeginEdit(TK_REPORTRECORDITEM_ARGS*) {}
+
+int CTKReportRecordItemPreview::GetPreviewHeight(CDC*, CTKReportRow*, int) { return 0; }
+
+// ---- icon -------------------------------------------------------------------------------------
+
+CTKReportRecordItemIcon::CTKReportRecordItemIcon() {
+  // DT_CENTER | DT_WORDBREAK, icon centred horizontally and at the top.
+  m_nAlignment = 0x1200011;
+}
+
+int CTKReportRecordItemIcon::Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) { return CTKReportRecordItem::Draw(pDrawArgs); }
+
+void CTKReportRecordItemIcon::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics) {
+  CTKReportRecordItem::DrawCaption(pDrawArgs, pMetrics);
+}
+
+void CTKReportRecordItemIcon::GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT& rcItem) {
+  CTKReportRecordItem::GetCaptionRect(pArgs, rcItem);
+}
+
+void CTKReportRecordItemIcon::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
+  CTKReportRecordItem::OnEditChanged(pItemArgs, szText);
+}
+
+// ---- variant ----------------------------------------------------------------------------------
+
+CTKReportRecordItemVariant::CTKReportRecordItemVariant() { m_oleValue = COleVariant(0L); }
+
+CTKReportRecordItemVariant::CTKReportRecordItemVariant(const VARIANT& varValue) {
+  VARIANT copy;
+  VariantInit(&copy);
+  if (SUCCEEDED(VariantCopyInd(&copy, &varValue))) {
+    m_oleValue = copy;
+  }
+  VariantClear(&copy);
+}
+
+CTKReportRecordItemEditOptions* CTKReportRecordItemVariant::GetConstraintOptions(CTKReportColumn* pColumn) const {
+  CTKReportRecordItemEditOptions* options = m_pEditOptions;
+  if (!options && pColumn) options = pColumn->GetEditOptions();
+  return options && options->m_bConstraintEdit ? options : nullptr;
+}
+
+CString CTKReportRecordItemVariant::GetCaption(CTKReportColumn* pColumn) {
+  if (!m_strCaption.IsEmpty()) return m_strCaption;
+  COleVariant value(m_oleValue);
+  CTKReportRecordItemEditOptions* constraints = GetConstraintOptions(pColumn);
+  if (value.vt == VT_DATE && !constraints && m_strFormatString != u"%s") {
+    return CTKReportControlLocale::FormatDateTime(COleDateTime(value.date), m_strFormatString);
+  }
+  if (value.vt == VT_NULL) {
+    value = COleVariant(0L);
+  } else {
+    VariantChangeTypeEx(&value, &value, CTKReportControlLocale::GetActiveLCID(), 0,
+                        static_cast<VARTYPE>(constraints ? VT_I4 : VT_BSTR));
+  }
+  if (constraints) {
+    if (value.vt != VT_I4) return CString();
+    CTKReportRecordItemConstraint* choice = constraints->FindConstraint(static_cast<DWORD_PTR>(value.lVal));
+    return choice ? choice->m_strConstraint : CString();
+  }
+  if (value.vt != VT_BSTR) return CString();
+  CString text(value.bstrVal ? value.bstrVal : u"");
+  if (m_strFormatString == u"%s") return text;
+  return TKFormatText(m_strFormatString, text);
+}
+
+int CTKReportRecordItemVariant::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
+  if (!pItem) return 0;
+  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
+  auto* other = dynamic_cast<CTKReportRecordItemVariant*>(pItem);
+  if (!other) return 0;
+  CTKReportRecords* records = m_pRecord ? m_pRecord->GetRecords() : nullptr;
+  ULONG flags = records && !records->IsCaseSensitive() ? NORM_IGNORECASE : 0;
+  HRESULT result = VarCmp(&m_oleValue, &other->m_oleValue, CTKReportControlLocale::GetActiveCompareLCID(), flags);
+  if (FAILED(result)) return 0;
+  return static_cast<int>(result) - 1;
+}
+
+BOOL CTKReportRecordItemVariant::OnValueChanging(TK_REPORTRECORDITEM_ARGS*, LPVARIANT) { return TRUE; }
+
+void CTKReportRecordItemVariant::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
+  COleVariant proposed(szText ? szText : u"");
+  if (!OnValueChanging(pItemArgs, &proposed)) return;
+  VARTYPE type = m_oleValue.vt == VT_NULL ? static_cast<VARTYPE>(VT_BSTR) : m_oleValue.vt;
+  if (CTKReportControlLocale::ChangeVariantType(&proposed, type, FALSE)) m_oleValue = proposed;
+}
+
+void CTKReportRecordItemVariant::OnConstraintChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReportRecordItemConstraint* pConstraint) {
+  if (!pConstraint) return;
+  if (!GetConstraintOptions(pItemArgs ? pItemArgs->pColumn : nullptr)) {
+    OnEditChanged(pItemArgs, pConstraint->m_strConstraint);
+    return;
+  }
+  COleVariant proposed(static_cast<long>(pConstraint->m_dwData));
+  VARTYPE type = m_oleValue.vt == VT_NULL ? static_cast<VARTYPE>(VT_I4) : m_oleValue.vt;
+  if (CTKReportControlLocale::ChangeVariantType(&proposed, type, FALSE) && OnValueChanging(pItemArgs, &proposed)) {
+    m_oleValue = proposed;
+  }
+}
+
+int CTKReportRecordItemVariant::GetSelectedConstraintData(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
+  if (!GetConstraintOptions(pItemArgs ? pItemArgs->pColumn : nullptr)) return -1;
+  COleVariant value(m_oleValue);
+  if (!CTKReportControlLocale::ChangeVariantType(&value, VT_I4, FALSE)) return -1;
+  return static_cast<int>(value.lVal);
+}
+
+void CTKReportRecordItemVariant::DoPropExchange(CTKPropExchange* pPX) {
+  CTKReportRecordItem::DoPropExchange(pPX);
+  PropExchangeVariant(pPX, u"Value", &m_oleValue, COleVariant(u""));
+}
