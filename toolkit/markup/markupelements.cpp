@@ -834,14 +834,6 @@ void CTKMarkupToggleButton::RegisterMarkupDependencyProperties() {
 
 // ---- classes whose behaviour comes with the drawing layer -----------------------------------------------------
 
-TK_DEFINE_MARKUPCLASS(CTKMarkupShape)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPointCollection)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPolygon)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPolyline)
-TK_DEFINE_MARKUPCLASS(CTKMarkupRectangle)
-TK_DEFINE_MARKUPCLASS(CTKMarkupEllipse)
-TK_DEFINE_MARKUPCLASS(CTKMarkupLine)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPath)
 TK_DEFINE_MARKUPCLASS(CTKMarkupImage)
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBar)
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBarGripper)

@@ -527,29 +527,96 @@ class CTKMarkupGrid : public CTKMarkupPanel {
 
 // ---- classes registered now, specified with the drawing layer ------------------------------------------------
 
+struct TKMARKUPSTROKE;
+
+// Shapes: simple vector figures with a fill and a stroke. Their size comes
+// from their own coordinates, from Width/Height and alignment, or from Stretch.
 class CTKMarkupShape : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupShape)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  // The stroke as the drawing context takes it: thickness 1 when unset,
+  // 0 without a Stroke brush.
+  void GetStroke(TKMARKUPSTROKE* pStroke) const;
+  CTKMarkupBrush* GetFill() const;
+  BOOL IsStretched() const;
+  static CTKMarkupDependencyProperty* m_pFillProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeThicknessProperty;
+  static CTKMarkupDependencyProperty* m_pStretchProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeDashArrayProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeStartLineCapProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeEndLineCapProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeLineJoinProperty;
 };
+
+// Integer points ("0,0 10,10 20,0") with their bounds.
 class CTKMarkupPointCollection : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPointCollection)
+ public:
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  const std::vector<POINT>& GetPoints() const { return m_points; }
+  const RECT& GetBounds() const { return m_rcBounds; }
+  void SetPoints(std::vector<POINT> points);
+
+ private:
+  std::vector<POINT> m_points;
+  RECT m_rcBounds{0, 0, 0, 0};
 };
+
 class CTKMarkupPolygon : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPolygon)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pPointsProperty;
 };
 class CTKMarkupPolyline : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPolyline)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pPointsProperty;
 };
 class CTKMarkupRectangle : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupRectangle)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pRadiusXProperty;
+  static CTKMarkupDependencyProperty* m_pRadiusYProperty;
 };
 class CTKMarkupEllipse : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupEllipse)
+ public:
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
 };
 class CTKMarkupLine : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupLine)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  // The end points as drawn: mapped onto the render box when stretched.
+  void GetDrawnPoints(int& x1, int& y1, int& x2, int& y2) const;
+  static CTKMarkupDependencyProperty* m_pX1Property;
+  static CTKMarkupDependencyProperty* m_pY1Property;
+  static CTKMarkupDependencyProperty* m_pX2Property;
+  static CTKMarkupDependencyProperty* m_pY2Property;
 };
 class CTKMarkupPath : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPath)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pDataProperty;
 };
 class CTKMarkupImage : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupImage)
