@@ -273,14 +273,14 @@ COleDateTimeSpan COleDateTime::operator-(const COleDateTime& other) const noexce
   return r;
 }
 
-bool COleDateTime::ParseDateTime(LPCTSTR text, DWORD flags, LCID) {
+bool COleDateTime::ParseDateTime(LPCTSTR text, DWORD flags, LCID lcid) {
   if (!text) {
     m_dt = 0;
     m_status = null;
     return false;
   }
   DATE d;
-  if (!pv::ParseVariantDate(text, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), &d)) {
+  if (!pv::ParseVariantDate(text, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), lcid, &d)) {
     m_dt = 0;
     m_status = invalid;
     return false;
@@ -290,10 +290,11 @@ bool COleDateTime::ParseDateTime(LPCTSTR text, DWORD flags, LCID) {
   return true;
 }
 
-CString COleDateTime::Format(DWORD flags, LCID) const {
+CString COleDateTime::Format(DWORD flags, LCID lcid) const {
   if (m_status == null) return CString();
   std::u16string text;
-  if (m_status != valid || !pv::FormatVariantDate(m_dt, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), &text))
+  if (m_status != valid ||
+      !pv::FormatVariantDate(m_dt, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), lcid, &text))
     return CString(u"Invalid DateTime");
   return CString(std::move(text));
 }

@@ -126,13 +126,14 @@ class COleDateTime {
   COleDateTime& operator-=(const COleDateTimeSpan& span) noexcept { return *this = *this - span; }
   COleDateTimeSpan operator-(const COleDateTime& other) const noexcept;
 
-  // Reads en-US date text (see pv::ParseVariantDate); flags VAR_DATEVALUEONLY
+  // Reads date text under the locale (see pv::ParseVariantDate): "3/26/2013"
+  // under en-US, "26.03.2013" under de-DE, "2026年12月8日"; flags VAR_DATEVALUEONLY
   // or VAR_TIMEVALUEONLY keep one half. Text that does not parse gives false
   // and the invalid status; a null pointer gives the null status.
   bool ParseDateTime(LPCTSTR text, DWORD flags = 0, LCID lcid = 0x0400 /* LANG_USER_DEFAULT */);
 
-  // The Automation text ("3/26/2013 2:05:00 PM"); "" when null and
-  // "Invalid DateTime" when invalid.
+  // The Automation text under the locale ("3/26/2013 2:05:00 PM" for en-US);
+  // "" when null and "Invalid DateTime" when invalid.
   CString Format(DWORD flags = 0, LCID lcid = 0x0400 /* LANG_USER_DEFAULT */) const;
   // strftime-style codes: %a %A %b %B %c %d %H %I %j %m %M %p %S %U %w %W
   // %x %X %y %Y %z %Z %%, with '#' removing leading zeros (%#d) and giving

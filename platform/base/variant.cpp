@@ -10,12 +10,39 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/collate.h"
+#include "platform/base/datepicture.h"
 #include "platform/base/exceptions.h"
+#include "platform/base/localedata.h"
 #include "platform/base/oledatetime.h"
 #include "platform/base/wstr.h"
 
 namespace pv {
 namespace {
+
+// The locale a conversion follows; one we cannot serve reads as en-US.
+const LocaleData& LocaleOf(LCID lcid) {
+  const LocaleData* d = FindLocaleData(lcid);
+  return d ? *d : *FindLocaleData(0x0409);
+}
+
+// Number text is made and read in the "C" locale whatever the C run-time
+// locale of the process is (_wsetlocale may have changed it).
+class ClassicNumbers {
+ public:
+  ClassicNumbers() {
+    static locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    old_ = uselocale(classic);
+  }
+  ~ClassicNumbers() { uselocale(old_); }
+  ClassicNumbers(const ClassicNumbers&) = delete;
+  ClassicNumbers& operator=(const ClassicNumbers&) = delete;
+
+ private:
+  locale_t old_;
+};
+
+bool IsSpaceLike(char16_t c) { return c == u' ' || c == 0xA0 || c == 0x202F; }
 
 // ---- text helpers ----------------------------------------------------------------
 
@@ -59,9 +86,16 @@ struct Num {
   double r = 0;
 };
 
-// Parses en-US number text: blanks around, a sign, digits with optional
-// thousands commas, a decimal point, an exponent; "&H" hex and "&O" octal.
-HRESULT ParseNumber(const char16_t* text, size_t len, Num* out) {
+// Parses number text under a locale: blanks around, a sign, digits with
+// optional thousands separators, the decimal separator, an exponent; "&H"
+// hex and "&O" octal. Where the locale groups with a space, any of the
+// spaces users type (blank, no-break, narrow no-break) groups.
+HRESULT ParseNumber(const char16_t* text, size_t len, const LocaleData& locale, Num* out) {
+  char16_t decimal = locale.decimal.empty() ? u'.' : locale.decimal[0];
+  char16_t thousand = locale.thousand.empty() ? 0 : locale.thousand[0];
+  auto isThousand = [&](char16_t c) {
+    return thousand && c != decimal && (c == thousand || (IsSpaceLike(thousand) && IsSpaceLike(c)));
+  };
   std::u16string s = Trim(text, len);
   if (s.empty()) return DISP_E_TYPEMISMATCH;
   if (s.size() > 2 && s[0] == u'&' && (Fold(s[1]) == u'H' || Fold(s[1]) == u'O')) {
@@ -89,15 +123,15 @@ HRESULT ParseNumber(const char16_t* text, size_t len, Num* out) {
   size_t i = 0;
   if (s[i] == u'+' || s[i] == u'-') narrow.push_back(static_cast<char>(s[i++]));
   bool digits = false, integral = true;
-  for (; i < s.size() && ((s[i] >= u'0' && s[i] <= u'9') || s[i] == u','); ++i) {
-    if (s[i] == u',') {
+  for (; i < s.size() && ((s[i] >= u'0' && s[i] <= u'9') || isThousand(s[i])); ++i) {
+    if (isThousand(s[i])) {
       if (!digits) return DISP_E_TYPEMISMATCH;
       continue;
     }
     digits = true;
     narrow.push_back(static_cast<char>(s[i]));
   }
-  if (i < s.size() && s[i] == u'.') {
+  if (i < s.size() && s[i] == decimal) {
     integral = false;
     narrow.push_back('.');
     for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
@@ -158,6 +192,7 @@ HRESULT ParseNumber(const char16_t* text, size_t len, Num* out) {
       return S_OK;
     }
   }
+  ClassicNumbers classic;
   double d = std::strtod(narrow.c_str(), nullptr);
   if (std::isinf(d)) return DISP_E_OVERFLOW;
   out->kind = Num::kReal;
@@ -245,13 +280,26 @@ HRESULT ToCy(const Num& n, std::int64_t* out) {
   return E_FAIL;
 }
 
-std::u16string FormatReal(double d, int digits) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.*G", digits, d);
-  return Widen(buf);
+// Number text with the locale's decimal separator in place of the point.
+std::u16string Localized(const std::string& text, const LocaleData& locale) {
+  std::u16string out;
+  for (char c : text) {
+    if (c == '.') out += locale.decimal.empty() ? u"." : locale.decimal;
+    else out += static_cast<char16_t>(static_cast<unsigned char>(c));
+  }
+  return out;
 }
 
-std::u16string FormatCy(std::int64_t cy) {
+std::u16string FormatReal(double d, int digits, const LocaleData& locale) {
+  char buf[64];
+  {
+    ClassicNumbers classic;
+    std::snprintf(buf, sizeof buf, "%.*G", digits, d);
+  }
+  return Localized(buf, locale);
+}
+
+std::u16string FormatCy(std::int64_t cy, const LocaleData& locale) {
   bool neg = cy < 0;
   unsigned long long a = neg ? 0ull - static_cast<unsigned long long>(cy) : static_cast<unsigned long long>(cy);
   char buf[48];
@@ -259,7 +307,7 @@ std::u16string FormatCy(std::int64_t cy) {
   std::string s = buf;
   while (s.back() == '0') s.pop_back();
   if (s.back() == '.') s.pop_back();
-  return Widen(s.c_str());
+  return Localized(s, locale);
 }
 
 // DECIMAL helpers (exact through a 128-bit integer).
@@ -267,7 +315,7 @@ unsigned __int128 DecMantissa(const DECIMAL& d) {
   return (static_cast<unsigned __int128>(d.Hi32) << 64) | d.Lo64;
 }
 
-std::u16string FormatDecimal(const DECIMAL& d) {
+std::u16string FormatDecimal(const DECIMAL& d, const LocaleData& locale) {
   unsigned __int128 m = DecMantissa(d);
   std::string digits;
   do {
@@ -282,7 +330,7 @@ std::u16string FormatDecimal(const DECIMAL& d) {
     if (digits.back() == '.') digits.pop_back();
   }
   if ((d.sign & DECIMAL_NEG) && digits != "0") digits.insert(digits.begin(), '-');
-  return Widen(digits.c_str());
+  return Localized(digits, locale);
 }
 
 double DecimalToDouble(const DECIMAL& d) {
@@ -311,7 +359,10 @@ HRESULT NumToDecimal(const Num& n, DECIMAL* out) {
   if (!std::isfinite(n.r) || std::fabs(n.r) >= 7.9228162514264337593543950335e28) return DISP_E_OVERFLOW;
   // Fifteen significant digits, as the text form shows them.
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.14e", std::fabs(n.r));
+  {
+    ClassicNumbers classic;
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(n.r));
+  }
   // buf: d.dddddddddddddde[+-]xx
   std::string mant;
   mant.push_back(buf[0]);
@@ -348,7 +399,20 @@ const char* const kMonthNames[12] = {"January", "February", "March",     "April"
                                      "July",    "August",   "September", "October", "November", "December"};
 const char* const kDayNames[7] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
-int MonthFromName(const std::u16string& word) {
+// Names compare without regard to case and without a trailing full stop
+// ("févr." is typed "févr").
+bool SameName(const std::u16string& word, std::u16string_view name) {
+  while (!name.empty() && name.back() == u'.') name.remove_suffix(1);
+  return !name.empty() && CompareNoCase(word.data(), word.size(), name.data(), name.size()) == 0;
+}
+
+// 1..12 for a month name of the locale (either form) or of English; 0 otherwise.
+int MonthFromName(const std::u16string& word, const LocaleData& locale) {
+  for (int m = 0; m < 12; ++m) {
+    if (SameName(word, locale.months[m]) || SameName(word, locale.abbrevMonths[m]) ||
+        SameName(word, locale.genitiveMonths[m]) || SameName(word, locale.genitiveAbbrevMonths[m]))
+      return m + 1;
+  }
   for (int m = 0; m < 12; ++m) {
     std::string full = kMonthNames[m];
     if (EqualsNoCase(word, full.c_str()) || EqualsNoCase(word, full.substr(0, 3).c_str())) return m + 1;
@@ -357,12 +421,21 @@ int MonthFromName(const std::u16string& word) {
   return 0;
 }
 
-bool IsDayName(const std::u16string& word) {
+bool IsDayName(const std::u16string& word, const LocaleData& locale) {
+  for (int d = 0; d < 7; ++d)
+    if (SameName(word, locale.days[d]) || SameName(word, locale.abbrevDays[d])) return true;
   for (const char* d : kDayNames) {
     std::string full = d;
     if (EqualsNoCase(word, full.c_str()) || EqualsNoCase(word, full.substr(0, 3).c_str())) return true;
   }
   return false;
+}
+
+// 1 for a morning marker, 2 for an afternoon one (the locale's or English), 0 otherwise.
+int AmPmFromName(const std::u16string& word, const LocaleData& locale) {
+  if (SameName(word, locale.am) || EqualsNoCase(word, "AM") || EqualsNoCase(word, "A")) return 1;
+  if (SameName(word, locale.pm) || EqualsNoCase(word, "PM") || EqualsNoCase(word, "P")) return 2;
+  return 0;
 }
 
 int CurrentLocalYear() {
@@ -577,12 +650,12 @@ HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags,
         else
           text = src.boolVal ? u"-1" : u"0";
         break;
-      case VT_R4: text = FormatReal(src.fltVal, 7); break;
-      case VT_R8: text = FormatReal(src.dblVal, 15); break;
-      case VT_CY: text = FormatCy(src.cyVal.int64); break;
-      case VT_DECIMAL: text = FormatDecimal(src.decVal); break;
+      case VT_R4: text = FormatReal(src.fltVal, 7, LocaleOf(lcid)); break;
+      case VT_R8: text = FormatReal(src.dblVal, 15, LocaleOf(lcid)); break;
+      case VT_CY: text = FormatCy(src.cyVal.int64, LocaleOf(lcid)); break;
+      case VT_DECIMAL: text = FormatDecimal(src.decVal, LocaleOf(lcid)); break;
       case VT_DATE:
-        if (!FormatVariantDate(src.date, 0, &text)) return DISP_E_OVERFLOW;
+        if (!FormatVariantDate(src.date, 0, lcid, &text)) return DISP_E_OVERFLOW;
         break;
       default: {
         Num n;
@@ -607,7 +680,7 @@ HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags,
     if (vt == VT_DATE) {
       std::u16string text(src.bstrVal ? src.bstrVal : u"", len);
       DATE d;
-      if (!ParseVariantDate(text.c_str(), 0, &d)) return DISP_E_TYPEMISMATCH;
+      if (!ParseVariantDate(text.c_str(), 0, lcid, &d)) return DISP_E_TYPEMISMATCH;
       out->vt = VT_DATE;
       out->date = d;
       return S_OK;
@@ -625,22 +698,12 @@ HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags,
         return S_OK;
       }
     }
-    HRESULT hr = ParseNumber(src.bstrVal ? src.bstrVal : u"", len, &n);
+    HRESULT hr = ParseNumber(src.bstrVal ? src.bstrVal : u"", len, LocaleOf(lcid), &n);
     if (FAILED(hr)) return hr;
   } else if (!VariantToNum(src, &n)) {
     return src.vt == VT_RECORD || !IsValidVt(src.vt) ? DISP_E_BADVARTYPE : DISP_E_TYPEMISMATCH;
   }
   return NumToVariant(n, vt, out);
-}
-
-// ---- string comparison -------------------------------------------------------------------
-
-int CompareText(const char16_t* a, size_t na, const char16_t* b, size_t nb, bool ignoreCase) {
-  if (ignoreCase) return CompareNoCase(a, na, b, nb);
-  size_t n = na < nb ? na : nb;
-  for (size_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-  return na == nb ? 0 : (na < nb ? -1 : 1);
 }
 
 // ---- safe arrays ----------------------------------------------------------------------------
@@ -710,40 +773,49 @@ HRESULT CopyElement(VARTYPE vt, void* dest, const void* src, ULONG size) {
 
 // ---- date text ----------------------------------------------------------------------------------
 
-bool FormatVariantDate(DATE date, DWORD flags, std::u16string* out) {
+bool FormatVariantDate(DATE date, DWORD flags, LCID lcid, std::u16string* out) {
   DateFields f;
   if (!DateToFields(date, &f)) return false;
+  const LocaleData& locale = LocaleOf(lcid);
   bool zeroDay = f.year == 1899 && f.month == 12 && f.day == 30;
   bool midnight = f.hour == 0 && f.minute == 0 && f.second == 0;
   bool showDate = !(flags & VAR_TIMEVALUEONLY) && ((flags & VAR_DATEVALUEONLY) || !zeroDay);
   bool showTime = !(flags & VAR_DATEVALUEONLY) && ((flags & VAR_TIMEVALUEONLY) || !midnight || !showDate);
-  char buf[64];
-  std::string s;
-  if (showDate) {
-    std::snprintf(buf, sizeof buf, "%d/%d/%d", f.month, f.day, f.year);
-    s = buf;
-  }
+  SYSTEMTIME st{};
+  st.wYear = static_cast<WORD>(f.year);
+  st.wMonth = static_cast<WORD>(f.month);
+  st.wDay = static_cast<WORD>(f.day);
+  st.wHour = static_cast<WORD>(f.hour);
+  st.wMinute = static_cast<WORD>(f.minute);
+  st.wSecond = static_cast<WORD>(f.second);
+  out->clear();
+  if (showDate) *out = FormatDatePicture(locale, locale.shortDate, st);
   if (showTime) {
-    int h12 = f.hour % 12 == 0 ? 12 : f.hour % 12;
-    std::snprintf(buf, sizeof buf, "%s%d:%02d:%02d %s", showDate ? " " : "", h12, f.minute, f.second,
-                  f.hour < 12 ? "AM" : "PM");
-    s += buf;
+    if (showDate) *out += u' ';
+    *out += FormatTimePicture(locale, locale.timeFormat, st, 0);
   }
-  *out = Widen(s.c_str());
   return true;
 }
 
-bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
+bool ParseVariantDate(const char16_t* text, DWORD flags, LCID lcid, DATE* out) {
   if (!text) return false;
+  const LocaleData& locale = LocaleOf(lcid);
   struct Token {
     enum Kind { kNumber, kWord, kSep } kind;
     std::u16string text;
     int value = 0;
     char16_t sep = 0;
+    char16_t unit = 0;  // 'y', 'M' or 'd' when a year/month/day word follows the number (年 月 日)
+  };
+  auto isSeparator = [&](char16_t c) {
+    return c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':' || IsBlank(c) || c == 0x202F ||
+           c == 0x3000 || (!locale.dateSeparator.empty() && c == locale.dateSeparator[0]) ||
+           (!locale.timeSeparator.empty() && c == locale.timeSeparator[0]);
   };
   std::vector<Token> tokens;
   for (size_t i = 0; text[i];) {
     char16_t c = text[i];
+    bool afterNumber = !tokens.empty() && tokens.back().kind == Token::kNumber;
     if (c >= u'0' && c <= u'9') {
       Token t{Token::kNumber, {}};
       long v = 0;
@@ -754,9 +826,27 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
       }
       t.value = static_cast<int>(v);
       tokens.push_back(t);
-    } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) {
+    } else if (afterNumber && (c == u'\u5e74' || c == u'\u6708' || c == u'\u65e5')) {
+      // 年 月 日 name the number before them.
+      tokens.back().unit = c == u'\u5e74' ? u'y' : c == u'\u6708' ? u'M' : u'd';
+      ++i;
+    } else if (afterNumber && (c == u'\u65f6' || c == u'\u6642' || c == u'\u70b9' || c == u'\u5206' || c == u'\u79d2')) {
+      // 时 分 秒 separate the parts of a time as ':' does.
+      Token t{Token::kSep, {}};
+      t.sep = c == u'\u79d2' ? u' ' : u':';
+      tokens.push_back(t);
+      ++i;
+    } else if (isSeparator(c)) {
+      Token t{Token::kSep, {}};
+      t.sep = IsBlank(c) || c == 0x202F || c == 0x3000 ? u' ' : (c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':') ? c : u'/';
+      tokens.push_back(t);
+      ++i;
+    } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0xC0 && IsAlpha(c)) || c >= 0x2E80) {
       Token t{Token::kWord, {}};
-      while ((text[i] >= u'a' && text[i] <= u'z') || (text[i] >= u'A' && text[i] <= u'Z')) t.text.push_back(text[i++]);
+      while (text[i] && !(text[i] >= u'0' && text[i] <= u'9') && !isSeparator(text[i]) &&
+             ((text[i] >= u'a' && text[i] <= u'z') || (text[i] >= u'A' && text[i] <= u'Z') ||
+              (text[i] >= 0xC0 && IsAlpha(text[i])) || text[i] >= 0x2E80))
+        t.text.push_back(text[i++]);
       if (t.text.size() == 1 && (t.text[0] == u'T' || t.text[0] == u't')) {
         Token s{Token::kSep, {}};
         s.sep = u' ';
@@ -764,17 +854,12 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
       } else {
         tokens.push_back(t);
       }
-    } else if (c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':' || IsBlank(c)) {
-      Token t{Token::kSep, {}};
-      t.sep = IsBlank(c) ? u' ' : c;
-      tokens.push_back(t);
-      ++i;
     } else {
       return false;
     }
   }
   // Time: a number followed by ':' ... and an optional AM/PM, or a number
-  // followed directly by AM/PM.
+  // followed directly by AM/PM. A marker may also come before the time.
   int hour = -1, minute = 0, second = 0;
   int ampm = 0;  // 1 AM, 2 PM
   std::vector<Token> dateTokens;
@@ -784,13 +869,14 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
       while (j < tokens.size() && tokens[j].kind == Token::kSep && tokens[j].sep == u' ') ++j;
       return j;
     };
-    if (t.kind == Token::kNumber && hour < 0) {
+    if (t.kind == Token::kNumber && hour < 0 && !t.unit) {
       bool colon = i + 2 < tokens.size() && tokens[i + 1].kind == Token::kSep && tokens[i + 1].sep == u':' &&
                    tokens[i + 2].kind == Token::kNumber;
       size_t after = nextNonSpace(i + 1);
+      // "7 PM"; but in "2026/12/8 下午 7:30" the marker belongs to the time after it.
       bool bareAmPm = !colon && after < tokens.size() && tokens[after].kind == Token::kWord &&
-                      (EqualsNoCase(tokens[after].text, "AM") || EqualsNoCase(tokens[after].text, "PM") ||
-                       EqualsNoCase(tokens[after].text, "A") || EqualsNoCase(tokens[after].text, "P"));
+                      AmPmFromName(tokens[after].text, locale) != 0 &&
+                      !(nextNonSpace(after + 1) < tokens.size() && tokens[nextNonSpace(after + 1)].kind == Token::kNumber);
       if (colon || bareAmPm) {
         if (t.text.size() > 2) return false;
         hour = t.value;
@@ -812,17 +898,26 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
         }
         size_t k = nextNonSpace(j);
         if (k < tokens.size() && tokens[k].kind == Token::kWord) {
-          const std::u16string& w = tokens[k].text;
-          if (EqualsNoCase(w, "AM") || EqualsNoCase(w, "A")) ampm = 1;
-          if (EqualsNoCase(w, "PM") || EqualsNoCase(w, "P")) ampm = 2;
-          if (ampm) j = k + 1;
+          int marker = AmPmFromName(tokens[k].text, locale);
+          if (marker) {
+            if (ampm) return false;
+            ampm = marker;
+            j = k + 1;
+          }
         }
         i = j - 1;
         continue;
       }
     }
+    if (t.kind == Token::kWord && AmPmFromName(t.text, locale) && !MonthFromName(t.text, locale)) {
+      // A marker before the time ("下午 3:05").
+      if (ampm) return false;
+      ampm = AmPmFromName(t.text, locale);
+      continue;
+    }
     dateTokens.push_back(t);
   }
+  if (ampm && hour < 0) return false;
   if (hour >= 0) {
     if (ampm) {
       if (hour < 1 || hour > 12) return false;
@@ -833,32 +928,45 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
   // Date: numbers and at most one month name; weekday names are skipped.
   std::vector<Token> nums;
   int monthName = 0;
-  bool sawDateSep = false;
   for (const Token& t : dateTokens) {
     if (t.kind == Token::kNumber) {
       nums.push_back(t);
     } else if (t.kind == Token::kWord) {
-      int m = MonthFromName(t.text);
+      int m = MonthFromName(t.text, locale);
       if (m) {
         if (monthName) return false;
         monthName = m;
-      } else if (!IsDayName(t.text)) {
+      } else if (!IsDayName(t.text, locale)) {
         return false;
       }
-    } else if (t.sep != u' ') {
-      sawDateSep = true;
     }
   }
-  (void)sawDateSep;
   auto fullYear = [](const Token& t) {
     if (t.text.size() <= 2) return t.value < 30 ? 2000 + t.value : 1900 + t.value;
     return t.value;
   };
   auto looksLikeYear = [](const Token& t) { return t.text.size() >= 3 || t.value > 31; };
+  bool dayFirst = TraitsOf(locale.shortDate).dateOrder.rfind(u"d", 0) == 0;
   int year = 0, month = 0, day = 0;
   bool hasDate = !nums.empty() || monthName;
   if (!hasDate && hour < 0) return false;
-  if (hasDate) {
+  bool labelled = !nums.empty();
+  for (const Token& t : nums) labelled = labelled && t.unit;
+  if (hasDate && labelled) {
+    // 2026年12月8日: each number says what it is.
+    for (const Token& t : nums) {
+      int& field = t.unit == u'y' ? year : t.unit == u'M' ? month : day;
+      if (field) return false;
+      field = t.unit == u'y' ? fullYear(t) : t.value;
+    }
+    if (monthName) {
+      if (month) return false;
+      month = monthName;
+    }
+    if (!month) return false;
+    if (!year) year = CurrentLocalYear();
+    if (!day) day = 1;
+  } else if (hasDate) {
     if (monthName) {
       month = monthName;
       if (nums.size() == 2) {
@@ -886,10 +994,10 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
         month = nums[1].value;
         day = nums[2].value;
       } else {
-        month = nums[0].value;
-        day = nums[1].value;
+        // The locale's order of day and month; the other one when that is impossible.
+        month = nums[dayFirst ? 1 : 0].value;
+        day = nums[dayFirst ? 0 : 1].value;
         year = fullYear(nums[2]);
-        // A day-first text is read that way when month-first is impossible.
         if (month > 12 && day <= 12) std::swap(month, day);
       }
     } else if (nums.size() == 2) {
@@ -902,8 +1010,8 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out) {
         month = nums[1].value;
         day = 1;
       } else {
-        month = nums[0].value;
-        day = nums[1].value;
+        month = nums[dayFirst ? 1 : 0].value;
+        day = nums[dayFirst ? 0 : 1].value;
         if (month > 12 && day <= 12) std::swap(month, day);
         year = CurrentLocalYear();
       }
@@ -1075,9 +1183,10 @@ HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags,
   return VariantChangeTypeEx(dest, src, pv::kUserDefaultLcid, flags, vt);
 }
 
-HRESULT VarBstrCmp(BSTR left, BSTR right, LCID, ULONG flags) {
-  int c = pv::CompareText(left ? left : u"", SysStringLen(left), right ? right : u"", SysStringLen(right),
-                          (flags & pv::kNormIgnoreCase) != 0);
+HRESULT VarBstrCmp(BSTR left, BSTR right, LCID lcid, ULONG flags) {
+  std::u16string_view a(left ? left : u"", SysStringLen(left)), b(right ? right : u"", SysStringLen(right));
+  int c = 0;
+  if (!pv::CompareLocaleStrings(lcid, flags, a, b, &c)) pv::CompareLocaleStrings(0x0409, flags, a, b, &c);
   return c < 0 ? VARCMP_LT : c > 0 ? VARCMP_GT : VARCMP_EQ;
 }
 
@@ -1126,31 +1235,46 @@ HRESULT VarCmp(LPVARIANT left, LPVARIANT right, LCID lcid, ULONG flags) {
   return x < y ? VARCMP_LT : x > y ? VARCMP_GT : VARCMP_EQ;
 }
 
-HRESULT VarBstrFromDate(DATE date, LCID, ULONG flags, BSTR* out) {
+HRESULT VarBstrFromDate(DATE date, LCID lcid, ULONG flags, BSTR* out) {
   if (!out) return E_INVALIDARG;
   std::u16string text;
-  if (!pv::FormatVariantDate(date, flags, &text)) return E_INVALIDARG;
+  if (!pv::FormatVariantDate(date, flags, lcid, &text)) return E_INVALIDARG;
   *out = pv::MakeBstr(text);
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT VarDateFromStr(LPCOLESTR text, LCID, ULONG flags, DATE* out) {
+HRESULT VarDateFromStr(LPCOLESTR text, LCID lcid, ULONG flags, DATE* out) {
   if (!text || !out) return E_INVALIDARG;
-  return pv::ParseVariantDate(text, flags, out) ? S_OK : DISP_E_TYPEMISMATCH;
+  return pv::ParseVariantDate(text, flags, lcid, out) ? S_OK : DISP_E_TYPEMISMATCH;
 }
 
-HRESULT VarBstrFromR8(double value, LCID, ULONG, BSTR* out) {
+HRESULT VarBstrFromR8(double value, LCID lcid, ULONG, BSTR* out) {
   if (!out) return E_INVALIDARG;
-  *out = pv::MakeBstr(pv::FormatReal(value, 15));
+  *out = pv::MakeBstr(pv::FormatReal(value, 15, pv::LocaleOf(lcid)));
   return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT VarR8FromStr(LPCOLESTR text, LCID, ULONG, double* out) {
+HRESULT VarR8FromStr(LPCOLESTR text, LCID lcid, ULONG, double* out) {
   if (!text || !out) return E_INVALIDARG;
   pv::Num n;
-  HRESULT hr = pv::ParseNumber(text, pv::Utf16Length(text), &n);
+  HRESULT hr = pv::ParseNumber(text, pv::Utf16Length(text), pv::LocaleOf(lcid), &n);
   if (FAILED(hr)) return hr;
   *out = pv::ToDouble(n);
+  return S_OK;
+}
+
+HRESULT VarUdateFromDate(DATE date, ULONG, UDATE* out) {
+  pv::DateFields f;
+  if (!out || !pv::DateToFields(date, &f)) return E_INVALIDARG;
+  *out = UDATE{};
+  out->st.wYear = static_cast<WORD>(f.year);
+  out->st.wMonth = static_cast<WORD>(f.month);
+  out->st.wDayOfWeek = static_cast<WORD>(f.dayOfWeek);
+  out->st.wDay = static_cast<WORD>(f.day);
+  out->st.wHour = static_cast<WORD>(f.hour);
+  out->st.wMinute = static_cast<WORD>(f.minute);
+  out->st.wSecond = static_cast<WORD>(f.second);
+  out->wDayOfYear = static_cast<USHORT>(f.dayOfYear);
   return S_OK;
 }
 

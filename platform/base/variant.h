@@ -1,8 +1,12 @@
 // VARIANT: the Automation tagged value, with its conversions and comparison.
 //
-// Conversions follow the Automation rules for the en-US locale (the only
-// locale the layer formats for; any LCID is accepted and read as en-US):
-// numbers print with up to 15 significant digits (7 for VT_R4), booleans are
+// Conversions follow the Automation rules under the LCID they are given
+// (VariantChangeType: the user default), as Windows does: number text uses
+// the locale's decimal and thousands separators ("1,5" is 1.5 under
+// 0x0407), dates are read in the locale's order of day and month and with its
+// names, and written with its short date and time pictures (see
+// platform/base/localedata.h; an LCID we cannot serve reads as en-US).
+// Numbers print with up to 15 significant digits (7 for VT_R4), booleans are
 // -1/0 as numbers and "True"/"False" as text when asked for
 // (VARIANT_ALPHABOOL / VARIANT_LOCALBOOL), text that is no number or date
 // gives DISP_E_TYPEMISMATCH, values outside the target's range
@@ -245,7 +249,7 @@ struct EXCEPINFO {
 #define VAR_FOURDIGITYEARS (static_cast<DWORD>(0x00000040))
 
 // Locale identifiers (LOCALE_USER_DEFAULT ...) and NORM_IGNORECASE come from
-// the locale header of the system layer; every identifier reads as en-US here.
+// the locale header of the system layer.
 namespace pv {
 constexpr LCID kUserDefaultLcid = 0x0400;
 constexpr ULONG kNormIgnoreCase = 0x00000001;  // NORM_IGNORECASE
@@ -264,8 +268,9 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src);
 HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src);
 HRESULT VariantChangeType(VARIANTARG* dest, const VARIANTARG* src, USHORT flags, VARTYPE vt);
 HRESULT VariantChangeTypeEx(VARIANTARG* dest, const VARIANTARG* src, LCID lcid, USHORT flags, VARTYPE vt);
-// VARCMP_LT/EQ/GT, VARCMP_NULL when either is null; strings compare without
-// regard to case with NORM_IGNORECASE (1); a number is less than a string.
+// VARCMP_LT/EQ/GT, VARCMP_NULL when either is null; strings compare as
+// CompareString does under the LCID with the NORM_* flags given
+// (platform/base/collate.h); a number is less than a string.
 HRESULT VarCmp(LPVARIANT left, LPVARIANT right, LCID lcid, ULONG flags = 0);
 HRESULT VarBstrCmp(BSTR left, BSTR right, LCID lcid, ULONG flags);
 
@@ -274,6 +279,15 @@ HRESULT VarBstrFromDate(DATE date, LCID lcid, ULONG flags, BSTR* out);
 HRESULT VarDateFromStr(LPCOLESTR text, LCID lcid, ULONG flags, DATE* out);
 HRESULT VarBstrFromR8(double value, LCID lcid, ULONG flags, BSTR* out);
 HRESULT VarR8FromStr(LPCOLESTR text, LCID lcid, ULONG flags, double* out);
+
+// A date broken into fields with its day of the year.
+struct UDATE {
+  SYSTEMTIME st;  // wDayOfWeek: 0 = Sunday; wMilliseconds 0
+  USHORT wDayOfYear;  // 1 = 1 January
+};
+// Fields read rounded to the nearest second; E_INVALIDARG outside years
+// 100..9999 or for a null pointer. The flags are accepted and ignored.
+HRESULT VarUdateFromDate(DATE date, ULONG flags, UDATE* out);
 
 // Safe arrays (one dimension).
 SAFEARRAY* SafeArrayCreate(VARTYPE vt, UINT dims, SAFEARRAYBOUND* bounds);
@@ -297,17 +311,21 @@ HRESULT SafeArrayRedim(SAFEARRAY* array, SAFEARRAYBOUND* bound);
 namespace pv {
 // Same type and value (strings by text, interfaces and references by address).
 bool VariantEquals(const VARIANT& a, const VARIANT& b);
-// en-US date text as the Automation conversions produce and read it:
-// "3/26/2013 2:05:00 PM", date only when the time is midnight, time only on
-// the zero day; VAR_DATEVALUEONLY / VAR_TIMEVALUEONLY keep one half.
-// Formatting fails (false) for a date outside the valid range.
-bool FormatVariantDate(DATE date, DWORD flags, std::u16string* out);
-// Reads the date forms users type: "2013-03-26", "2013/3/26", "3/26/2013",
-// "3/26/13", "26 March 2013", "Mar 26, 2013", "14:05", "2:05:00 PM",
-// "2013-03-26 14:05:00", "2013-03-26T14:05:00"; a leading weekday name is
-// ignored. Two-digit years are 1930..2029. A missing year is the current
-// one; a missing date is the zero day (30 December 1899).
-bool ParseVariantDate(const char16_t* text, DWORD flags, DATE* out);
+// Date text as the Automation conversions produce and read it under a
+// locale: its short date and time pictures ("3/26/2013 2:05:00 PM" for
+// en-US, "26.03.2013 14:05:00" for de-DE), date only when the time is
+// midnight, time only on the zero day; VAR_DATEVALUEONLY / VAR_TIMEVALUEONLY
+// keep one half. Formatting fails (false) for a date outside the valid range.
+bool FormatVariantDate(DATE date, DWORD flags, LCID lcid, std::u16string* out);
+// Reads the date forms users type: "2013-03-26", "2013/3/26", "3/26/2013"
+// (day first where the locale writes the day first: "26.3.2013"; the other
+// way when that is impossible), "3/26/13", "26 March 2013", "Mar 26, 2013",
+// "2026年12月8日" (the number before 年/月/日 is the year/month/day), "14:05",
+// "2:05:00 PM", "14时05分", "2013-03-26 14:05:00", "2013-03-26T14:05:00".
+// Month and weekday names and AM/PM markers are the locale's or English; a
+// weekday name is ignored. Two-digit years are 1930..2029. A missing year is
+// the current one; a missing date is the zero day (30 December 1899).
+bool ParseVariantDate(const char16_t* text, DWORD flags, LCID lcid, DATE* out);
 }  // namespace pv
 
 class COleDateTime;

@@ -68,6 +68,9 @@ constexpr DWORD ERROR_INTERNET_CONNECTION_ABORTED = 12030;
 constexpr DWORD ERROR_INTERNET_CONNECTION_RESET = 12031;
 constexpr DWORD ERROR_INTERNET_SECURITY_CHANNEL_ERROR = 12157;
 constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
+// This layer's own: the reply's body passed the request's limit
+// (CHttpFile::SetMaxReplyLength).
+constexpr DWORD ERROR_HTTP_REPLY_TOO_LARGE = 12990;
 
 // Service types of AfxParseURL.
 constexpr DWORD AFX_INET_SERVICE_FTP = 1;
@@ -183,6 +186,12 @@ class CHttpFile : public CObject {
   BOOL AddRequestHeaders(LPCTSTR headers, DWORD modifiers = HTTP_ADDREQ_FLAG_ADD_IF_NEW,
                          int length = -1);
   BOOL AddRequestHeaders(const CString& headers, DWORD modifiers = HTTP_ADDREQ_FLAG_ADD_IF_NEW);
+
+  // The largest reply body this request keeps; a longer one fails the
+  // request with ERROR_HTTP_REPLY_TOO_LARGE and keeps nothing.
+  static constexpr ULONGLONG kDefaultMaxReplyLength = 16ull * 1024 * 1024;
+  void SetMaxReplyLength(ULONGLONG bytes);
+  ULONGLONG GetMaxReplyLength() const;
 
   // Sends the request with `optional` as its body, byte for byte.
   BOOL SendRequest(LPCTSTR headers = nullptr, DWORD headersLength = 0, LPVOID optional = nullptr,

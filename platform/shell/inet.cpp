@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -41,6 +42,11 @@ struct RequestState {
   std::vector<std::pair<std::string, std::string>> replyHeaders;
   std::string reply;
   size_t readPos = 0;
+  ULONGLONG maxReply = CHttpFile::kDefaultMaxReplyLength;
+  // What the transfer callbacks found; they never throw into libcurl.
+  bool tooLarge = false;
+  bool outOfMemory = false;
+  bool headersComplete = false;  // the blank line after the last reply's headers arrived
 };
 
 namespace {
@@ -88,24 +94,48 @@ DWORD MapCurlError(CURLcode code) {
     case CURLE_SEND_ERROR: return ERROR_INTERNET_CONNECTION_RESET;
     case CURLE_WEIRD_SERVER_REPLY: return ERROR_HTTP_INVALID_SERVER_RESPONSE;
     case CURLE_ABORTED_BY_CALLBACK: return ERROR_INTERNET_OPERATION_CANCELLED;
+    case CURLE_FILESIZE_EXCEEDED: return ERROR_HTTP_REPLY_TOO_LARGE;
     default: return ERROR_INTERNET_INTERNAL_ERROR;
   }
 }
 
-size_t OnBody(char* data, size_t size, size_t n, void* user) {
-  static_cast<RequestState*>(user)->reply.append(data, size * n);
-  return size * n;
+// The transfer callbacks are called from C: nothing may be thrown out of
+// them. A failure is noted and the transfer stopped by answering a count
+// other than the one given.
+size_t OnBody(char* data, size_t size, size_t n, void* user) noexcept {
+  auto* r = static_cast<RequestState*>(user);
+  const size_t bytes = size * n;
+  if (bytes > r->maxReply || r->reply.size() > r->maxReply - bytes) {
+    r->tooLarge = true;
+    return bytes == 0 ? 1 : 0;
+  }
+  try {
+    r->reply.append(data, bytes);
+  } catch (...) {
+    r->outOfMemory = true;
+    return bytes == 0 ? 1 : 0;
+  }
+  return bytes;
 }
 
-size_t OnHeader(char* data, size_t size, size_t n, void* user) {
+size_t OnHeader(char* data, size_t size, size_t n, void* user) noexcept {
   auto* r = static_cast<RequestState*>(user);
-  std::string_view line(data, size * n);
-  if (line.rfind("HTTP/", 0) == 0) {
-    r->replyHeaders.clear();  // a new reply (after a redirect or "100 Continue")
-  } else if (size_t colon = line.find(':'); colon != std::string_view::npos) {
-    r->replyHeaders.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+  const size_t bytes = size * n;
+  std::string_view line(data, bytes);
+  try {
+    if (line.rfind("HTTP/", 0) == 0) {
+      r->replyHeaders.clear();  // a new reply (after a redirect or "100 Continue")
+      r->headersComplete = false;
+    } else if (line == "\r\n" || line == "\n") {
+      r->headersComplete = true;
+    } else if (size_t colon = line.find(':'); colon != std::string_view::npos) {
+      r->replyHeaders.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+    }
+  } catch (...) {
+    r->outOfMemory = true;
+    return bytes == 0 ? 1 : 0;
   }
-  return size * n;
+  return bytes;
 }
 
 }  // namespace
@@ -182,6 +212,8 @@ BOOL CInternetException::GetErrorMessage(LPTSTR text, UINT maxChars, PUINT helpC
     case ERROR_INTERNET_INCORRECT_HANDLE_STATE: msg = u"The operation is not valid in the handle's current state"; break;
     case ERROR_INTERNET_INVALID_OPTION: msg = u"An invalid option value was given"; break;
     case ERROR_INTERNET_OPERATION_CANCELLED: msg = u"The operation was cancelled"; break;
+    case ERROR_HTTP_REPLY_TOO_LARGE: msg = u"The server's reply is larger than this request accepts"; break;
+    case ERROR_NOT_ENOUGH_MEMORY: msg = u"There is not enough memory for the server's reply"; break;
     default: msg = u"An internal error occurred in the network layer"; break;
   }
   if (!text || maxChars == 0) return TRUE;
@@ -355,6 +387,10 @@ BOOL CHttpFile::AddRequestHeaders(LPCTSTR headers, DWORD modifiers, int length) 
   return ok;
 }
 
+void CHttpFile::SetMaxReplyLength(ULONGLONG bytes) { m_state->maxReply = bytes; }
+
+ULONGLONG CHttpFile::GetMaxReplyLength() const { return m_state->maxReply; }
+
 BOOL CHttpFile::SendRequest(const CString& headers, LPVOID optional, DWORD optionalLength) {
   return SendRequest(headers.GetString(), static_cast<DWORD>(headers.GetLength()), optional, optionalLength);
 }
@@ -384,6 +420,7 @@ BOOL CHttpFile::SendRequest(LPCTSTR headers, DWORD headersLength, LPVOID optiona
   r.reply.clear();
   r.replyHeaders.clear();
   r.readPos = 0;
+  r.tooLarge = r.outOfMemory = r.headersComplete = false;
 
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -425,6 +462,9 @@ BOOL CHttpFile::SendRequest(LPCTSTR headers, DWORD headersLength, LPVOID optiona
   list = curl_slist_append(list, "Expect:");
   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
 
+  // A reply that announces a larger body fails before it is read.
+  if (r.maxReply <= static_cast<ULONGLONG>(INT64_MAX))
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(r.maxReply));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &r);
   curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
@@ -435,9 +475,18 @@ BOOL CHttpFile::SendRequest(LPCTSTR headers, DWORD headersLength, LPVOID optiona
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   curl_slist_free_all(list);
   curl_easy_cleanup(curl);
-  if (rc != CURLE_OK) {
+  DWORD error = 0;
+  if (r.tooLarge) error = ERROR_HTTP_REPLY_TOO_LARGE;
+  else if (r.outOfMemory) error = ERROR_NOT_ENOUGH_MEMORY;
+  else if (rc != CURLE_OK) error = MapCurlError(rc);
+  // A connection closed before the blank line that ends the headers is no
+  // reply, whatever status line came first.
+  else if (!r.headersComplete) error = ERROR_INTERNET_CONNECTION_ABORTED;
+  if (error) {
     r.reply.clear();
-    AfxThrowInternetException(m_dwContext, MapCurlError(rc));
+    r.reply.shrink_to_fit();
+    r.replyHeaders.clear();
+    AfxThrowInternetException(m_dwContext, error);
   }
   r.status = status;
   return TRUE;

@@ -6,180 +6,33 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/collate.h"
+#include "platform/base/datepicture.h"
+#include "platform/base/localedata.h"
 #include "platform/system/sysutil.h"
 
 namespace {
 
-// One locale's answers, indexed by LCTYPE.
-struct LocaleItem {
-  LCTYPE type;
-  const char16_t* value;
-};
-
-struct LocaleTable {
-  LCID lcid;
-  const char16_t* days[7];        // Monday .. Sunday
-  const char16_t* abbrevDays[7];  // Monday .. Sunday
-  const char16_t* months[12];
-  const char16_t* abbrevMonths[12];
-  std::vector<LocaleItem> items;
-};
-
-const LocaleTable kEnglishUS = {
-    0x0409,
-    {u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday", u"Sunday"},
-    {u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat", u"Sun"},
-    {u"January", u"February", u"March", u"April", u"May", u"June", u"July", u"August", u"September", u"October",
-     u"November", u"December"},
-    {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun", u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"},
-    {
-        {LOCALE_ILANGUAGE, u"0409"},
-        {LOCALE_SLANGUAGE, u"English (United States)"},
-        {LOCALE_SENGLANGUAGE, u"English"},
-        {LOCALE_SABBREVLANGNAME, u"ENU"},
-        {LOCALE_SNATIVELANGNAME, u"English"},
-        {LOCALE_ICOUNTRY, u"1"},
-        {LOCALE_SCOUNTRY, u"United States"},
-        {LOCALE_SENGCOUNTRY, u"United States"},
-        {LOCALE_SABBREVCTRYNAME, u"USA"},
-        {LOCALE_IDEFAULTLANGUAGE, u"0409"},
-        {LOCALE_IDEFAULTCOUNTRY, u"1"},
-        {LOCALE_IDEFAULTCODEPAGE, u"437"},
-        {LOCALE_IDEFAULTANSICODEPAGE, u"1252"},
-        {LOCALE_SLIST, u","},
-        {LOCALE_IMEASURE, u"1"},
-        {LOCALE_SDECIMAL, u"."},
-        {LOCALE_STHOUSAND, u","},
-        {LOCALE_SGROUPING, u"3;0"},
-        {LOCALE_IDIGITS, u"2"},
-        {LOCALE_ILZERO, u"1"},
-        {LOCALE_INEGNUMBER, u"1"},
-        {LOCALE_SNATIVEDIGITS, u"0123456789"},
-        {LOCALE_SCURRENCY, u"$"},
-        {LOCALE_SINTLSYMBOL, u"USD"},
-        {LOCALE_SMONDECIMALSEP, u"."},
-        {LOCALE_SMONTHOUSANDSEP, u","},
-        {LOCALE_SMONGROUPING, u"3;0"},
-        {LOCALE_ICURRDIGITS, u"2"},
-        {LOCALE_ICURRENCY, u"0"},
-        {LOCALE_INEGCURR, u"0"},
-        {LOCALE_SDATE, u"/"},
-        {LOCALE_STIME, u":"},
-        {LOCALE_SSHORTDATE, u"M/d/yyyy"},
-        {LOCALE_SLONGDATE, u"dddd, MMMM d, yyyy"},
-        {LOCALE_STIMEFORMAT, u"h:mm:ss tt"},
-        {LOCALE_IDATE, u"0"},
-        {LOCALE_ILDATE, u"0"},
-        {LOCALE_ITIME, u"0"},
-        {LOCALE_ITIMEMARKPOSN, u"0"},
-        {LOCALE_ICENTURY, u"1"},
-        {LOCALE_ITLZERO, u"0"},
-        {LOCALE_IDAYLZERO, u"0"},
-        {LOCALE_IMONLZERO, u"0"},
-        {LOCALE_S1159, u"AM"},
-        {LOCALE_S2359, u"PM"},
-        {LOCALE_ICALENDARTYPE, u"1"},
-        {LOCALE_IFIRSTDAYOFWEEK, u"6"},
-        {LOCALE_IFIRSTWEEKOFYEAR, u"0"},
-        {LOCALE_SMONTHNAME13, u""},
-        {LOCALE_SABBREVMONTHNAME13, u""},
-        {LOCALE_SPOSITIVESIGN, u""},
-        {LOCALE_SNEGATIVESIGN, u"-"},
-        {LOCALE_SISO639LANGNAME, u"en"},
-        {LOCALE_SISO3166CTRYNAME, u"US"},
-        {LOCALE_SYEARMONTH, u"MMMM yyyy"},
-        {LOCALE_SNAME, u"en-US"},
-    }};
-
-const LocaleTable kGermanDE = {
-    0x0407,
-    {u"Montag", u"Dienstag", u"Mittwoch", u"Donnerstag", u"Freitag", u"Samstag", u"Sonntag"},
-    {u"Mo", u"Di", u"Mi", u"Do", u"Fr", u"Sa", u"So"},
-    {u"Januar", u"Februar", u"M\u00e4rz", u"April", u"Mai", u"Juni", u"Juli", u"August", u"September", u"Oktober",
-     u"November", u"Dezember"},
-    {u"Jan", u"Feb", u"M\u00e4r", u"Apr", u"Mai", u"Jun", u"Jul", u"Aug", u"Sep", u"Okt", u"Nov", u"Dez"},
-    {
-        {LOCALE_ILANGUAGE, u"0407"},
-        {LOCALE_SLANGUAGE, u"German (Germany)"},
-        {LOCALE_SENGLANGUAGE, u"German"},
-        {LOCALE_SABBREVLANGNAME, u"DEU"},
-        {LOCALE_SNATIVELANGNAME, u"Deutsch"},
-        {LOCALE_ICOUNTRY, u"49"},
-        {LOCALE_SCOUNTRY, u"Germany"},
-        {LOCALE_SENGCOUNTRY, u"Germany"},
-        {LOCALE_SABBREVCTRYNAME, u"DEU"},
-        {LOCALE_IDEFAULTLANGUAGE, u"0407"},
-        {LOCALE_IDEFAULTCOUNTRY, u"49"},
-        {LOCALE_IDEFAULTCODEPAGE, u"850"},
-        {LOCALE_IDEFAULTANSICODEPAGE, u"1252"},
-        {LOCALE_SLIST, u";"},
-        {LOCALE_IMEASURE, u"0"},
-        {LOCALE_SDECIMAL, u","},
-        {LOCALE_STHOUSAND, u"."},
-        {LOCALE_SGROUPING, u"3;0"},
-        {LOCALE_IDIGITS, u"2"},
-        {LOCALE_ILZERO, u"1"},
-        {LOCALE_INEGNUMBER, u"1"},
-        {LOCALE_SNATIVEDIGITS, u"0123456789"},
-        {LOCALE_SCURRENCY, u"\u20ac"},
-        {LOCALE_SINTLSYMBOL, u"EUR"},
-        {LOCALE_SMONDECIMALSEP, u","},
-        {LOCALE_SMONTHOUSANDSEP, u"."},
-        {LOCALE_SMONGROUPING, u"3;0"},
-        {LOCALE_ICURRDIGITS, u"2"},
-        {LOCALE_ICURRENCY, u"3"},
-        {LOCALE_INEGCURR, u"8"},
-        {LOCALE_SDATE, u"."},
-        {LOCALE_STIME, u":"},
-        {LOCALE_SSHORTDATE, u"dd.MM.yyyy"},
-        {LOCALE_SLONGDATE, u"dddd, d. MMMM yyyy"},
-        {LOCALE_STIMEFORMAT, u"HH:mm:ss"},
-        {LOCALE_IDATE, u"1"},
-        {LOCALE_ILDATE, u"1"},
-        {LOCALE_ITIME, u"1"},
-        {LOCALE_ITIMEMARKPOSN, u"0"},
-        {LOCALE_ICENTURY, u"1"},
-        {LOCALE_ITLZERO, u"1"},
-        {LOCALE_IDAYLZERO, u"1"},
-        {LOCALE_IMONLZERO, u"1"},
-        {LOCALE_S1159, u""},
-        {LOCALE_S2359, u""},
-        {LOCALE_ICALENDARTYPE, u"1"},
-        {LOCALE_IFIRSTDAYOFWEEK, u"0"},
-        {LOCALE_IFIRSTWEEKOFYEAR, u"2"},
-        {LOCALE_SMONTHNAME13, u""},
-        {LOCALE_SABBREVMONTHNAME13, u""},
-        {LOCALE_SPOSITIVESIGN, u""},
-        {LOCALE_SNEGATIVESIGN, u"-"},
-        {LOCALE_SISO639LANGNAME, u"de"},
-        {LOCALE_SISO3166CTRYNAME, u"DE"},
-        {LOCALE_SYEARMONTH, u"MMMM yyyy"},
-        {LOCALE_SNAME, u"de-DE"},
-    }};
-
 thread_local LCID t_threadLocale = 0;
 
-LCID EnvUserDefault() {
-  const char* v = std::getenv("PRAVENOR_LOCALE");
-  if (v && (std::strncmp(v, "de-DE", 5) == 0 || std::strncmp(v, "de_DE", 5) == 0)) return 0x0407;
-  return 0x0409;
+// The locale an LCID names, or null with ERROR_INVALID_PARAMETER.
+const pv::LocaleData* Served(LCID lcid) {
+  const pv::LocaleData* d = pv::FindLocaleData(lcid);
+  if (!d) SetLastError(ERROR_INVALID_PARAMETER);
+  return d;
 }
 
-// LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, neutral ids → the user default.
-LCID Resolve(LCID lcid) {
-  WORD lang = LANGIDFROMLCID(lcid);
-  if (lang == LANG_USER_DEFAULT || lang == LANG_SYSTEM_DEFAULT || lang == 0 || lang == LOCALE_INVARIANT)
-    return EnvUserDefault();
-  return lcid;
+std::u16string Decimal(int v) { return pv::sys::FromUtf8(std::to_string(v)); }
+
+std::u16string Hex4(unsigned v) {
+  static const char16_t digits[] = u"0123456789abcdef";
+  std::u16string s;
+  for (int shift = 12; shift >= 0; shift -= 4) s += digits[(v >> shift) & 0xf];
+  return s;
 }
 
-const LocaleTable& Table(LCID lcid) {
-  WORD lang = LANGIDFROMLCID(Resolve(lcid));
-  if (lang == 0x0407) return kGermanDE;
-  return kEnglishUS;
-}
-
-bool Lookup(const LocaleTable& t, LCTYPE type, std::u16string* out) {
+// One item's text; false for an item we do not know.
+bool Lookup(const pv::LocaleData& t, LCTYPE type, std::u16string* out) {
   if (type >= LOCALE_SDAYNAME1 && type <= LOCALE_SDAYNAME7) {
     *out = t.days[type - LOCALE_SDAYNAME1];
     return true;
@@ -196,19 +49,63 @@ bool Lookup(const LocaleTable& t, LCTYPE type, std::u16string* out) {
     *out = t.abbrevMonths[type - LOCALE_SABBREVMONTHNAME1];
     return true;
   }
-  for (const auto& item : t.items) {
-    if (item.type == type) {
-      *out = item.value;
-      return true;
-    }
+  pv::PictureTraits shortDate = pv::TraitsOf(t.shortDate), time = pv::TraitsOf(t.timeFormat);
+  auto order = [](const std::u16string& o) { return o.rfind(u"y", 0) == 0 ? u"2" : o.rfind(u"d", 0) == 0 ? u"1" : u"0"; };
+  switch (type) {
+    case LOCALE_ILANGUAGE: case LOCALE_IDEFAULTLANGUAGE: *out = Hex4(t.lcid); return true;
+    case LOCALE_SLANGUAGE: *out = t.englishLanguage + u" (" + t.englishCountry + u")"; return true;
+    case LOCALE_SENGLANGUAGE: *out = t.englishLanguage; return true;
+    case LOCALE_SABBREVLANGNAME: *out = t.abbrevLanguage; return true;
+    case LOCALE_SNATIVELANGNAME: *out = t.nativeLanguage; return true;
+    case LOCALE_ICOUNTRY: case LOCALE_IDEFAULTCOUNTRY: *out = t.countryCode; return true;
+    case LOCALE_SCOUNTRY: case LOCALE_SENGCOUNTRY: *out = t.englishCountry; return true;
+    case LOCALE_SABBREVCTRYNAME: *out = t.abbrevCountry; return true;
+    case LOCALE_IDEFAULTCODEPAGE: *out = Decimal(t.oemCodePage); return true;
+    case LOCALE_IDEFAULTANSICODEPAGE: *out = Decimal(t.ansiCodePage); return true;
+    case LOCALE_SLIST: *out = t.list; return true;
+    case LOCALE_IMEASURE: *out = Decimal(t.measure); return true;
+    case LOCALE_SDECIMAL: *out = t.decimal; return true;
+    case LOCALE_STHOUSAND: *out = t.thousand; return true;
+    case LOCALE_SGROUPING: *out = t.grouping; return true;
+    case LOCALE_IDIGITS: *out = Decimal(t.digits); return true;
+    case LOCALE_ILZERO: *out = u"1"; return true;
+    case LOCALE_INEGNUMBER: *out = u"1"; return true;
+    case LOCALE_SNATIVEDIGITS: *out = u"0123456789"; return true;
+    case LOCALE_SCURRENCY: *out = t.currency; return true;
+    case LOCALE_SINTLSYMBOL: *out = t.intlSymbol; return true;
+    case LOCALE_SMONDECIMALSEP: *out = t.monDecimal; return true;
+    case LOCALE_SMONTHOUSANDSEP: *out = t.monThousand; return true;
+    case LOCALE_SMONGROUPING: *out = t.monGrouping; return true;
+    case LOCALE_ICURRDIGITS: *out = Decimal(t.currencyDigits); return true;
+    case LOCALE_ICURRENCY: *out = Decimal(t.positiveCurrency); return true;
+    case LOCALE_INEGCURR: *out = Decimal(t.negativeCurrency); return true;
+    case LOCALE_SDATE: *out = t.dateSeparator; return true;
+    case LOCALE_STIME: *out = t.timeSeparator; return true;
+    case LOCALE_SSHORTDATE: *out = t.shortDate; return true;
+    case LOCALE_SLONGDATE: *out = t.longDate; return true;
+    case LOCALE_STIMEFORMAT: *out = t.timeFormat; return true;
+    case LOCALE_SYEARMONTH: *out = t.yearMonth; return true;
+    case LOCALE_IDATE: *out = order(shortDate.dateOrder); return true;
+    case LOCALE_ILDATE: *out = order(pv::TraitsOf(t.longDate).dateOrder); return true;
+    case LOCALE_ITIME: *out = time.hours24 ? u"1" : u"0"; return true;
+    case LOCALE_ITIMEMARKPOSN: *out = time.markerFirst ? u"1" : u"0"; return true;
+    case LOCALE_ICENTURY: *out = shortDate.fourDigitYear ? u"1" : u"0"; return true;
+    case LOCALE_ITLZERO: *out = time.hourLeadingZero ? u"1" : u"0"; return true;
+    case LOCALE_IDAYLZERO: *out = shortDate.dayLeadingZero ? u"1" : u"0"; return true;
+    case LOCALE_IMONLZERO: *out = shortDate.monthLeadingZero ? u"1" : u"0"; return true;
+    case LOCALE_S1159: *out = t.am; return true;
+    case LOCALE_S2359: *out = t.pm; return true;
+    case LOCALE_ICALENDARTYPE: *out = u"1"; return true;
+    case LOCALE_IFIRSTDAYOFWEEK: *out = Decimal(t.firstDayOfWeek); return true;
+    case LOCALE_IFIRSTWEEKOFYEAR: *out = Decimal(t.firstWeekOfYear); return true;
+    case LOCALE_SMONTHNAME13: case LOCALE_SABBREVMONTHNAME13: out->clear(); return true;
+    case LOCALE_SPOSITIVESIGN: *out = t.positiveSign; return true;
+    case LOCALE_SNEGATIVESIGN: *out = t.negativeSign; return true;
+    case LOCALE_SISO639LANGNAME: *out = t.name.substr(0, 2); return true;
+    case LOCALE_SISO3166CTRYNAME: *out = t.name.substr(3); return true;
+    case LOCALE_SNAME: *out = t.name; return true;
+    default: return false;
   }
-  return false;
-}
-
-std::u16string Item(const LocaleTable& t, LCTYPE type) {
-  std::u16string s;
-  Lookup(t, type, &s);
-  return s;
 }
 
 // Copies a result with the terminator under the NLS buffer rules.
@@ -227,71 +124,9 @@ int Output(const std::u16string& s, LPWSTR out, int size) {
   return needed;
 }
 
-std::u16string Number(int v, int width) {
-  std::string s = std::to_string(v);
-  while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
-  return pv::sys::FromUtf8(s);
-}
-
-// A picture as a list of runs: a field (repeated letter) or literal text.
-struct Run {
-  char16_t letter;  // 0 for literal text
-  int count;
-  std::u16string text;
-};
-
-std::vector<Run> Tokenize(std::u16string_view picture, std::u16string_view letters) {
-  std::vector<Run> runs;
-  auto literal = [&](char16_t c) {
-    if (runs.empty() || runs.back().letter != 0) runs.push_back(Run{0, 0, {}});
-    runs.back().text += c;
-  };
-  for (std::size_t i = 0; i < picture.size();) {
-    char16_t c = picture[i];
-    if (c == u'\'') {
-      // Quoted text; '' inside or outside quotes is one quote.
-      std::size_t j = i + 1;
-      if (j < picture.size() && picture[j] == u'\'') {
-        literal(u'\'');
-        i = j + 1;
-        continue;
-      }
-      while (j < picture.size()) {
-        if (picture[j] == u'\'') {
-          if (j + 1 < picture.size() && picture[j + 1] == u'\'') {
-            literal(u'\'');
-            j += 2;
-            continue;
-          }
-          break;
-        }
-        literal(picture[j++]);
-      }
-      i = j + 1;
-      continue;
-    }
-    if (letters.find(c) != std::u16string_view::npos) {
-      std::size_t j = i;
-      while (j < picture.size() && picture[j] == c) ++j;
-      runs.push_back(Run{c, static_cast<int>(j - i), {}});
-      i = j;
-      continue;
-    }
-    literal(c);
-    ++i;
-  }
-  return runs;
-}
-
 bool ValidDate(const SYSTEMTIME& st) {
   return st.wYear >= 1601 && st.wYear <= 30827 && st.wMonth >= 1 && st.wMonth <= 12 && st.wDay >= 1 &&
          st.wDay <= pv::DaysInMonth(st.wYear, st.wMonth);
-}
-
-// 0 = Sunday.
-int DayOfWeek(const SYSTEMTIME& st) {
-  std::int64_t days = pv::DaysFromCivil(st.wYear, st.wMonth, st.wDay);  // days since 1970-01-01 (a Thursday)
-  return static_cast<int>(((days % 7) + 7 + 4) % 7);
 }
 
 SYSTEMTIME Now() {
@@ -302,15 +137,17 @@ SYSTEMTIME Now() {
 
 }  // namespace
 
-LCID GetUserDefaultLCID() { return EnvUserDefault(); }
-LCID GetSystemDefaultLCID() { return EnvUserDefault(); }
+LCID GetUserDefaultLCID() { return pv::UserDefaultLcid(); }
+LCID GetSystemDefaultLCID() { return pv::UserDefaultLcid(); }
 LANGID GetUserDefaultLangID() { return LANGIDFROMLCID(GetUserDefaultLCID()); }
 LANGID GetSystemDefaultLangID() { return LANGIDFROMLCID(GetSystemDefaultLCID()); }
-LANGID GetUserDefaultUILanguage() { return GetUserDefaultLangID(); }
+LANGID GetUserDefaultUILanguage() { return LANGIDFROMLCID(pv::UserDefaultUiLcid()); }
 LCID GetThreadLocale() { return t_threadLocale ? t_threadLocale : GetUserDefaultLCID(); }
 
 BOOL SetThreadLocale(LCID locale) {
-  if (PRIMARYLANGID(LANGIDFROMLCID(locale)) == 0) {
+  WORD lang = LANGIDFROMLCID(locale);
+  // A default or neutral id names no locale of its own.
+  if (PRIMARYLANGID(lang) == 0 || lang == LOCALE_INVARIANT || !pv::FindLocaleData(locale)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
@@ -318,16 +155,15 @@ BOOL SetThreadLocale(LCID locale) {
   return TRUE;
 }
 
-BOOL IsValidLocale(LCID locale, DWORD) {
-  WORD lang = LANGIDFROMLCID(Resolve(locale));
-  return lang == 0x0409 || lang == 0x0407 ? TRUE : FALSE;
-}
+BOOL IsValidLocale(LCID locale, DWORD) { return pv::FindLocaleData(locale) ? TRUE : FALSE; }
 
 int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size) {
   bool asNumber = (type & LOCALE_RETURN_NUMBER) != 0;
   type &= ~(LOCALE_NOUSEROVERRIDE | LOCALE_RETURN_NUMBER);
+  const pv::LocaleData* t = Served(locale);
+  if (!t) return 0;
   std::u16string value;
-  if (!Lookup(Table(locale), type, &value)) {
+  if (!Lookup(*t, type, &value)) {
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
@@ -340,8 +176,8 @@ int GetLocaleInfoW(LCID locale, LCTYPE type, LPWSTR data, int size) {
       else n = n * 10 + (c - u'0');
     }
     if (type == LOCALE_ILANGUAGE || type == LOCALE_IDEFAULTLANGUAGE) {
-      n = 0;
-      for (char16_t c : value) n = n * 16 + static_cast<DWORD>(c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10);
+      numeric = true;
+      n = LANGIDFROMLCID(t->lcid);
     }
     if (!numeric) {
       SetLastError(ERROR_INVALID_FLAGS);
@@ -370,7 +206,8 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  const LocaleTable& t = Table(locale);
+  const pv::LocaleData* t = Served(locale);
+  if (!t) return 0;
   SYSTEMTIME st = date ? *date : Now();
   if (!ValidDate(st)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -378,37 +215,10 @@ int GetDateFormatW(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCWSTR for
   }
   std::u16string picture;
   if (format) picture = format;
-  else if (pictureFlags == DATE_LONGDATE) picture = Item(t, LOCALE_SLONGDATE);
-  else if (pictureFlags == DATE_YEARMONTH) picture = Item(t, LOCALE_SYEARMONTH);
-  else picture = Item(t, LOCALE_SSHORTDATE);
-
-  int dow = DayOfWeek(st);  // 0 = Sunday; the tables start on Monday
-  int tableDay = (dow + 6) % 7;
-  std::u16string result;
-  for (const Run& r : Tokenize(picture, u"dMyg")) {
-    switch (r.letter) {
-      case 0: result += r.text; break;
-      case u'd':
-        if (r.count == 1) result += Number(st.wDay, 1);
-        else if (r.count == 2) result += Number(st.wDay, 2);
-        else if (r.count == 3) result += t.abbrevDays[tableDay];
-        else result += t.days[tableDay];
-        break;
-      case u'M':
-        if (r.count == 1) result += Number(st.wMonth, 1);
-        else if (r.count == 2) result += Number(st.wMonth, 2);
-        else if (r.count == 3) result += t.abbrevMonths[st.wMonth - 1];
-        else result += t.months[st.wMonth - 1];
-        break;
-      case u'y':
-        if (r.count == 1) result += Number(st.wYear % 100, 1);
-        else if (r.count == 2) result += Number(st.wYear % 100, 2);
-        else result += Number(st.wYear, 1);
-        break;
-      case u'g': result += u"A.D."; break;
-    }
-  }
-  return Output(result, out, size);
+  else if (pictureFlags == DATE_LONGDATE) picture = t->longDate;
+  else if (pictureFlags == DATE_YEARMONTH) picture = t->yearMonth;
+  else picture = t->shortDate;
+  return Output(pv::FormatDatePicture(*t, picture, st), out, size);
 }
 
 int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR format, LPWSTR out, int size) {
@@ -421,130 +231,29 @@ int GetTimeFormatW(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCWSTR for
     SetLastError(ERROR_INVALID_FLAGS);
     return 0;
   }
-  const LocaleTable& t = Table(locale);
+  const pv::LocaleData* t = Served(locale);
+  if (!t) return 0;
   SYSTEMTIME st = time ? *time : Now();
   if (st.wHour > 23 || st.wMinute > 59 || st.wSecond > 59) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::u16string picture = format ? std::u16string(format) : Item(t, LOCALE_STIMEFORMAT);
-  std::vector<Run> runs = Tokenize(picture, u"hHmst");
-  // Dropped fields take the separator text before them with them (or the
-  // text after them when they come first).
-  auto dropped = [&](char16_t letter) {
-    if ((letter == u'm' || letter == u's') && (flags & TIME_NOMINUTESORSECONDS)) return true;
-    if (letter == u's' && (flags & TIME_NOSECONDS)) return true;
-    if (letter == u't' && (flags & TIME_NOTIMEMARKER)) return true;
-    return false;
-  };
-  std::vector<Run> kept;
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    if (runs[i].letter && dropped(runs[i].letter)) {
-      if (!kept.empty() && kept.back().letter == 0) kept.pop_back();
-      else if (kept.empty() && i + 1 < runs.size() && runs[i + 1].letter == 0) ++i;
-      continue;
-    }
-    kept.push_back(runs[i]);
-  }
-  const std::u16string am = Item(t, LOCALE_S1159), pm = Item(t, LOCALE_S2359);
-  std::u16string result;
-  for (const Run& r : kept) {
-    char16_t letter = r.letter;
-    if (letter == u'h' && (flags & TIME_FORCE24HOURFORMAT)) letter = u'H';
-    switch (letter) {
-      case 0: result += r.text; break;
-      case u'h': {
-        int h = st.wHour % 12;
-        result += Number(h == 0 ? 12 : h, r.count >= 2 ? 2 : 1);
-        break;
-      }
-      case u'H': result += Number(st.wHour, r.count >= 2 ? 2 : 1); break;
-      case u'm': result += Number(st.wMinute, r.count >= 2 ? 2 : 1); break;
-      case u's': result += Number(st.wSecond, r.count >= 2 ? 2 : 1); break;
-      case u't': {
-        const std::u16string& marker = st.wHour < 12 ? am : pm;
-        result += r.count >= 2 ? marker : marker.substr(0, 1);
-        break;
-      }
-    }
-  }
-  return Output(result, out, size);
+  std::u16string picture = format ? std::u16string(format) : t->timeFormat;
+  return Output(pv::FormatTimePicture(*t, picture, st, flags & ~LOCALE_NOUSEROVERRIDE), out, size);
 }
 
-namespace {
-
-// Base letter of Latin-1 and Latin Extended-A letters with marks; the
-// letter itself otherwise. `mark` gets a non-zero accent class.
-char16_t BaseLetter(char16_t c, int* mark) {
-  static const char* latin1 =  // U+00C0 .. U+00FF
-      "AAAAAAACEEEEIIII"
-      "DNOOOOO*OUUUUYTs"
-      "aaaaaaaceeeeiiii"
-      "dnooooo/ouuuuyty";
-  *mark = 0;
-  if (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7 && c != 0xC6 && c != 0xE6 && c != 0xDE && c != 0xFE &&
-      c != 0xDF && c != 0xD0 && c != 0xF0) {
-    *mark = c;
-    return static_cast<char16_t>(latin1[c - 0xC0]);
-  }
-  return c;
-}
-
-struct Keys {
-  std::vector<std::uint32_t> primary, accents, cases;
-};
-
-Keys MakeKeys(std::u16string_view s, DWORD flags) {
-  Keys k;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    char16_t c = s[i];
-    if ((flags & NORM_IGNORESYMBOLS) && c < 0x80 && !((c >= u'0' && c <= u'9') || ((c | 0x20) >= u'a' && (c | 0x20) <= u'z')))
-      continue;
-    if (c == 0xDF) {  // sharp s sorts as "ss"
-      for (int n = 0; n < 2; ++n) {
-        k.primary.push_back(0x2000 + u'S');
-        k.accents.push_back(0xDF);
-        k.cases.push_back(0);
-      }
-      continue;
-    }
-    int mark = 0;
-    char16_t base = BaseLetter(c, &mark);
-    char16_t upper = pv::sys::UpperUnit(base);
-    bool letter = pv::sys::LowerUnit(base) != upper || ((upper | 0x20) >= u'a' && (upper | 0x20) <= u'z');
-    std::uint32_t weight;
-    if (c < 0x80 && c >= u'0' && c <= u'9') weight = 0x1000 + c;
-    else if (letter) weight = 0x2000 + upper;
-    else if (c < 0x80) weight = 0x100 + c;  // spaces and punctuation first
-    else weight = 0x10000 + c;
-    k.primary.push_back(weight);
-    k.accents.push_back(static_cast<std::uint32_t>(mark));
-    k.cases.push_back(letter && base == upper && pv::sys::LowerUnit(base) != base ? 1 : 0);  // lower case first
-  }
-  return k;
-}
-
-int Compare(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-  std::size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return a[i] < b[i] ? -1 : 1;
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
-
-}  // namespace
-
-int CompareStringW(LCID, DWORD flags, LPCWSTR a, int countA, LPCWSTR b, int countB) {
+int CompareStringW(LCID locale, DWORD flags, LPCWSTR a, int countA, LPCWSTR b, int countB) {
   if ((!a && countA != 0) || (!b && countB != 0) || countA < -1 || countB < -1) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   std::u16string_view sa = countA < 0 ? pv::sys::View(a) : std::u16string_view(a, static_cast<std::size_t>(countA));
   std::u16string_view sb = countB < 0 ? pv::sys::View(b) : std::u16string_view(b, static_cast<std::size_t>(countB));
-  Keys ka = MakeKeys(sa, flags), kb = MakeKeys(sb, flags);
-  int r = Compare(ka.primary, kb.primary);
-  if (r == 0 && !(flags & NORM_IGNORENONSPACE)) r = Compare(ka.accents, kb.accents);
-  if (r == 0 && !(flags & (NORM_IGNORECASE | LINGUISTIC_IGNORECASE))) r = Compare(ka.cases, kb.cases);
+  int r = 0;
+  if (!pv::CompareLocaleStrings(locale, flags, sa, sb, &r)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
   return r < 0 ? CSTR_LESS_THAN : r == 0 ? CSTR_EQUAL : CSTR_GREATER_THAN;
 }
 
@@ -569,4 +278,28 @@ int LCMapStringW(LCID, DWORD flags, LPCWSTR src, int count, LPWSTR dest, int siz
   }
   std::memcpy(dest, s.data(), s.size() * 2);
   return needed;
+}
+
+char16_t* _wsetlocale(int category, const char16_t* locale) {
+  static const int kCategories[] = {LC_ALL, LC_COLLATE, LC_CTYPE, LC_MONETARY, LC_NUMERIC, LC_TIME};
+  static thread_local std::u16string names[6];
+  int slot = -1;
+  for (int i = 0; i < 6; ++i)
+    if (kCategories[i] == category) slot = i;
+  if (slot < 0) return nullptr;
+  const char* result = nullptr;
+  if (!locale) {
+    result = std::setlocale(category, nullptr);
+  } else {
+    std::string name = pv::sys::ToUtf8(locale);
+    result = std::setlocale(category, name.c_str());
+    if (!result) {
+      // Windows' names: "de-DE", "German_Germany.1252".
+      std::string posix = pv::PosixNameFromLcid(pv::LcidFromLocaleName(name));
+      if (!posix.empty()) result = std::setlocale(category, (posix + ".UTF-8").c_str());
+    }
+  }
+  if (!result) return nullptr;
+  names[slot] = pv::sys::FromUtf8(result);
+  return names[slot].data();
 }

@@ -1,14 +1,20 @@
-// National-language support from our own tables: English (United States),
-// the default, and German (Germany).
+// National-language support over the locale data of platform/base/localedata.h:
+// each locale's names, separators, first day of the week and year-month
+// picture come from the C library's data for every installed locale, our
+// own tables (en-US, de-DE) serve their languages when it is not installed,
+// and an LCID that neither can serve is refused (GetLocaleInfo and the
+// formatting functions fail with ERROR_INVALID_PARAMETER, SetThreadLocale and
+// IsValidLocale say FALSE).
 //
 // GetLocaleInfo answers the LOCALE_* items below; GetDateFormat and
 // GetTimeFormat take a picture or the locale's own (DATE_SHORTDATE,
 // DATE_LONGDATE, DATE_YEARMONTH; TIME_NOSECONDS, TIME_NOMINUTESORSECONDS,
-// TIME_NOTIMEMARKER, TIME_FORCE24HOURFORMAT). A locale without a table
-// (any other LCID) answers as English (United States). The user default
-// is English (United States) unless PRAVENOR_LOCALE names "de-DE"/"de_DE"
-// or a LANG/LC_ALL value starting with "de_DE" is set.
+// TIME_NOTIMEMARKER, TIME_FORCE24HOURFORMAT). The user default follows
+// PRAVENOR_LOCALE, LC_ALL, LC_TIME and LANG ("de_DE.UTF-8" is 0x0407); the
+// thread locale starts as the user default.
 #pragma once
+
+#include <clocale>
 
 #include "platform/base/lasterror.h"
 #include "platform/base/systime.h"
@@ -146,7 +152,7 @@ LANGID GetUserDefaultLangID();
 LANGID GetSystemDefaultLangID();
 LANGID GetUserDefaultUILanguage();
 LCID GetThreadLocale();
-// Only locales with a table are accepted (FALSE, ERROR_INVALID_PARAMETER otherwise).
+// Only locales we can serve are accepted (FALSE, ERROR_INVALID_PARAMETER otherwise).
 BOOL SetThreadLocale(LCID locale);
 BOOL IsValidLocale(LCID locale, DWORD flags);
 
@@ -168,8 +174,8 @@ inline int GetTimeFormat(LCID l, DWORD f, const SYSTEMTIME* t, LPCWSTR p, LPWSTR
   return GetTimeFormatW(l, f, t, p, o, s);
 }
 
-// Counts of -1 mean zero-terminated. Returns CSTR_* or 0 on bad arguments.
-// Ordinal by UTF-16 unit after the case folding NORM_IGNORECASE asks for.
+// Counts of -1 mean zero-terminated. Returns CSTR_* or 0 on bad arguments or
+// a locale we cannot serve. Sorts as the locale does (see platform/base/collate.h).
 int CompareStringW(LCID locale, DWORD flags, LPCWSTR a, int countA, LPCWSTR b, int countB);
 inline int CompareString(LCID l, DWORD f, LPCWSTR a, int na, LPCWSTR b, int nb) {
   return CompareStringW(l, f, a, na, b, nb);
@@ -178,3 +184,11 @@ inline int CompareString(LCID l, DWORD f, LPCWSTR a, int na, LPCWSTR b, int nb) 
 // (terminator included when the source count was -1); size 0: needed.
 int LCMapStringW(LCID locale, DWORD flags, LPCWSTR src, int count, LPWSTR dest, int size);
 inline int LCMapString(LCID l, DWORD f, LPCWSTR s, int n, LPWSTR d, int sz) { return LCMapStringW(l, f, s, n, d, sz); }
+
+// The C run-time locale of one category (LC_ALL, LC_COLLATE, LC_CTYPE,
+// LC_MONETARY, LC_NUMERIC, LC_TIME). A null name asks for the current one
+// ("C" until changed); "" takes the user's; "de-DE", "de_DE", "de_DE.UTF-8"
+// and "German_Germany.1252" name a locale. Returns the name now in effect in
+// storage that the next call for the category overwrites, or null when the
+// category or the locale is unknown (nothing changes then).
+char16_t* _wsetlocale(int category, const char16_t* locale);

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <string>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -158,6 +160,19 @@ bool Load(const std::string& path, IniText* t) {
   return batch.exists[path];
 }
 
+// Loads a file about to be changed. FALSE (ERROR_ACCESS_DENIED) when it
+// exists but could not be read: writing would replace it with only the
+// change.
+BOOL LoadForChange(const std::string& path, IniText* t) {
+  if (Load(path, t)) return TRUE;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // Index of the first section header of the name, or -1.
 long FindSection(const IniText& t, std::u16string_view section) {
   for (std::size_t i = 0; i < t.lines.size(); ++i) {
@@ -242,10 +257,11 @@ class ProfileLock {
   int fd_ = -1;
 };
 
-BOOL WriteToDisk(const std::string& path, const IniText& t) {
+BOOL WriteToDisk(const std::string& path, const IniText& t, std::string* why = nullptr) {
   std::string error;
   if (path.rfind(pv::sys::ConfigFolder() + "/", 0) == 0) pv::sys::MakeDirectories(pv::sys::ConfigFolder());
   if (!pv::sys::WriteFileAtomically(path, SerializeText(t), &error)) {
+    if (why) *why = error;
     struct stat st {};
     std::size_t slash = path.rfind('/');
     bool folderMissing = slash != std::string::npos && slash > 0 && ::stat(path.substr(0, slash).c_str(), &st) != 0;
@@ -255,10 +271,31 @@ BOOL WriteToDisk(const std::string& path, const IniText& t) {
   return TRUE;
 }
 
+// Whether the file could be written now: its folder exists and takes new
+// files (the file is replaced by a rename), and the name is no folder. A
+// batch checks this before it accepts a change, so a change that could
+// never reach the disk is refused at once instead of answered as stored.
+BOOL CanWrite(const std::string& path) {
+  if (path.rfind(pv::sys::ConfigFolder() + "/", 0) == 0) pv::sys::MakeDirectories(pv::sys::ConfigFolder());
+  std::size_t slash = path.rfind('/');
+  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return FALSE;
+  }
+  if (::access(folder.c_str(), W_OK | X_OK) != 0 || (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return TRUE;
+}
+
 BOOL Save(const std::string& path, const IniText& t) {
   ProfileBatch& batch = Batch();
   std::lock_guard<std::recursive_mutex> guard(batch.mutex);
   if (batch.depth == 0) return WriteToDisk(path, t);
+  if (!CanWrite(path)) return FALSE;
   batch.files[path] = t;
   batch.dirty[path] = true;
   batch.exists[path] = true;
@@ -280,10 +317,27 @@ ProfileWriteBatch::~ProfileWriteBatch() {
   if (--batch.depth > 0) return;
   ProfileLock lock;
   for (const auto& [path, changed] : batch.dirty)
-    if (changed) WriteToDisk(path, batch.files[path]);
+    if (std::string why; changed && !WriteToDisk(path, batch.files[path], &why))
+      sys::ReportProblem("could not save the settings file " + path + ": " + why);
   batch.files.clear();
   batch.dirty.clear();
   batch.exists.clear();
+}
+
+BOOL DeleteProfileFile(LPCWSTR file) {
+  if (!file) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::string path = ProfileFilePath(file);
+  ProfileBatch& batch = Batch();
+  std::lock_guard<std::recursive_mutex> guard(batch.mutex);
+  batch.files.erase(path);
+  batch.dirty.erase(path);
+  batch.exists.erase(path);
+  if (::unlink(path.c_str()) == 0) return TRUE;
+  SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+  return FALSE;
 }
 
 std::string ProfileFilePath(LPCWSTR file) {
@@ -397,7 +451,7 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPC
   std::string path = pv::ProfileFilePath(file);
   ProfileLock lock;
   IniText t;
-  Load(path, &t);
+  if (!LoadForChange(path, &t)) return FALSE;
   long header = FindSection(t, View(section));
   if (!key) {
     if (header < 0) return TRUE;
@@ -467,7 +521,7 @@ BOOL WritePrivateProfileSectionW(LPCWSTR section, LPCWSTR lines, LPCWSTR file) {
   std::string path = pv::ProfileFilePath(file);
   ProfileLock lock;
   IniText t;
-  Load(path, &t);
+  if (!LoadForChange(path, &t)) return FALSE;
   long header = FindSection(t, View(section));
   if (header < 0) {
     t.lines.push_back("[" + ToUtf8(View(section)) + "]");

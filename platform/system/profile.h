@@ -61,6 +61,12 @@ namespace pv {
 // and changes stay in memory (reads see them); the last batch to end writes
 // each changed file once. Use it where a caller stores many values in a row
 // and treats the whole group as one save.
+//
+// A change made inside a batch is checked against the disk at once: a file
+// whose folder is missing or takes no new files is refused
+// (ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED) instead of being answered as
+// stored. A failure when the batch finally writes (a full disk) is reported
+// on stderr.
 class ProfileWriteBatch {
  public:
   ProfileWriteBatch();
@@ -68,6 +74,10 @@ class ProfileWriteBatch {
   ProfileWriteBatch(const ProfileWriteBatch&) = delete;
   ProfileWriteBatch& operator=(const ProfileWriteBatch&) = delete;
 };
+
+// Deletes an INI file and forgets the changes an open batch holds for it,
+// so that the end of the batch does not write it again.
+BOOL DeleteProfileFile(LPCWSTR file);
 
 // The file a profile name resolves to (see above).
 std::string ProfileFilePath(LPCWSTR file);

@@ -32,8 +32,26 @@ struct Value {
 };
 
 struct Key {
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  // Tears the subtree down without recursion, however deep it is.
+  ~Key() { ClearSubkeys(); }
+
   std::u16string name;
   std::map<std::u16string, std::unique_ptr<Key>> subkeys;  // by upper-cased name
+
+  void ClearSubkeys() {
+    std::vector<std::unique_ptr<Key>> doomed;
+    for (auto& [upper, sub] : subkeys) doomed.push_back(std::move(sub));
+    subkeys.clear();
+    while (!doomed.empty()) {
+      std::unique_ptr<Key> k = std::move(doomed.back());
+      doomed.pop_back();
+      for (auto& [upper, sub] : k->subkeys) doomed.push_back(std::move(sub));
+      k->subkeys.clear();
+    }
+  }
 
   // Values keep the order they were first set in; the index finds them by
   // upper-cased name without a scan (keys can hold thousands of values).
@@ -78,13 +96,15 @@ struct Key {
 };
 
 constexpr int kRootCount = 2;
+// Keys nest at most this many levels below a root, as on Windows.
+constexpr std::size_t kMaxDepth = 512;
 const char16_t* const kRootNames[kRootCount] = {u"HKEY_CURRENT_USER", u"HKEY_LOCAL_MACHINE"};
 
 struct Tree {
   Key roots[kRootCount];
   void Clear() {
     for (auto& r : roots) {
-      r.subkeys.clear();
+      r.ClearSubkeys();
       r.ClearValues();
     }
   }
@@ -119,6 +139,9 @@ struct Store {
   ULONG_PTR nextHandle = 0x10000;
   int batchDepth = 0;
   std::vector<Mutation> pending;  // applied in memory, not yet on disk (batch)
+  // The file exists but could not be read: it is kept as it is and every
+  // change is refused, so it is never overwritten with less than it holds.
+  bool unreadable = false;
 };
 
 Store& S() {
@@ -141,6 +164,91 @@ FileIdentity Identify(const std::string& path) {
 // ---- text form ------------------------------------------------------------------------
 
 constexpr char kHeader[] = "; Pravenor registry, format 1";
+
+// Bytes that are not UTF-8 are kept: each becomes the unit U+DC00 + byte
+// (U+DC80-U+DCFF, never produced by decoding) and is written back as the
+// same byte, so a rewrite never replaces text it could not decode.
+bool IsKeptByte(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+
+std::u16string DecodeKeepingBytes(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const auto* b = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    unsigned c = b[i];
+    if (c < 0x80) {
+      out += static_cast<char16_t>(c);
+      ++i;
+      continue;
+    }
+    std::size_t len = 0;
+    unsigned cp = 0, min = 0;
+    if (c >= 0xC2 && c <= 0xDF) len = 2, cp = c & 0x1F, min = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF) len = 3, cp = c & 0x0F, min = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4) len = 4, cp = c & 0x07, min = 0x10000;
+    bool ok = len != 0 && i + len <= n;
+    for (std::size_t k = 1; ok && k < len; ++k) {
+      if ((b[i + k] & 0xC0) != 0x80) ok = false;
+      else cp = (cp << 6) | (b[i + k] & 0x3F);
+    }
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (!ok) {
+      out += static_cast<char16_t>(0xDC00 + c);
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += len;
+  }
+  return out;
+}
+
+void AppendUtf8(std::string& out, unsigned cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// The reverse of DecodeKeepingBytes. Other unpaired surrogates never reach
+// it: quoted texts and key names escape them.
+std::string EncodeKeepingBytes(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char16_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((static_cast<unsigned>(c) - 0xD800) << 10) + (s[i + 1] - 0xDC00));
+      ++i;
+    } else if (IsKeptByte(c)) {
+      out += static_cast<char>(c - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
 
 void AppendHex4(std::u16string& out, char16_t c) {
   static const char16_t* digits = u"0123456789abcdef";
@@ -166,7 +274,7 @@ std::u16string Quote(std::u16string_view s) {
       case u'\r': out += u"\\r"; break;
       case u'\t': out += u"\\t"; break;
       default:
-        if (c < 0x20 || c == 0x7F || IsLoneSurrogate(s, i)) {
+        if (c < 0x20 || c == 0x7F || (IsLoneSurrogate(s, i) && !IsKeptByte(c))) {
           out += u"\\u";
           AppendHex4(out, c);
         } else {
@@ -182,7 +290,7 @@ std::u16string EscapeKeyName(std::u16string_view s) {
   std::u16string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
     char16_t c = s[i];
-    if (c == u'%' || c < 0x20 || c == 0x7F || IsLoneSurrogate(s, i)) {
+    if (c == u'%' || c < 0x20 || c == 0x7F || (IsLoneSurrogate(s, i) && !IsKeptByte(c))) {
       out += u'%';
       AppendHex4(out, c);
     } else {
@@ -267,18 +375,28 @@ std::u16string FormatValue(const Value& v) {
   return line;
 }
 
-void WriteKey(std::string& out, const Key& k, const std::u16string& fullName, bool isRoot) {
-  if (!k.Values().empty() || (k.subkeys.empty() && !isRoot)) {
-    out += "\n[" + ToUtf8(fullName) + "]\n";
-    for (const auto& v : k.Values()) out += ToUtf8(FormatValue(v)) + "\n";
-  }
-  for (const auto& [upper, sub] : k.subkeys) WriteKey(out, *sub, fullName + u"\\" + EscapeKeyName(sub->name), false);
-}
-
+// Depth first, keys in name order, without recursion.
 std::string Serialize(const Tree& t) {
   std::string out = kHeader;
   out += "\n; Written by Pravenor. Keys are [ROOT\\path] lines, each followed by its values.\n";
-  for (int r = 0; r < kRootCount; ++r) WriteKey(out, t.roots[r], kRootNames[r], true);
+  struct Pending {
+    const Key* key;
+    std::u16string fullName;
+    bool isRoot;
+  };
+  std::vector<Pending> stack;
+  for (int r = kRootCount - 1; r >= 0; --r) stack.push_back({&t.roots[r], kRootNames[r], true});
+  while (!stack.empty()) {
+    Pending p = std::move(stack.back());
+    stack.pop_back();
+    const Key& k = *p.key;
+    if (!k.Values().empty() || (k.subkeys.empty() && !p.isRoot)) {
+      out += "\n[" + EncodeKeepingBytes(p.fullName) + "]\n";
+      for (const auto& v : k.Values()) out += EncodeKeepingBytes(FormatValue(v)) + "\n";
+    }
+    for (auto it = k.subkeys.rbegin(); it != k.subkeys.rend(); ++it)
+      stack.push_back({it->second.get(), p.fullName + u"\\" + EscapeKeyName(it->second->name), false});
+  }
   return out;
 }
 
@@ -492,7 +610,7 @@ Key* Walk(Key* k, const std::vector<std::u16string>& path, bool create, bool* cr
 bool Parse(const std::string& text, Tree* t, std::string* reason) {
   t->Clear();
   if (text.empty()) return true;
-  std::u16string all = FromUtf8(text);
+  std::u16string all = DecodeKeepingBytes(text);
   std::size_t pos = 0;
   int lineNo = 0;
   Key* current = nullptr;
@@ -522,6 +640,10 @@ bool Parse(const std::string& text, Tree* t, std::string* reason) {
       std::vector<std::u16string> path;
       if (!ParseKeyPath(line.substr(1, line.size() - 2), &root, &path)) {
         *reason = "line " + std::to_string(lineNo) + ": bad key path";
+        return false;
+      }
+      if (path.size() > kMaxDepth) {
+        *reason = "line " + std::to_string(lineNo) + ": key nested deeper than " + std::to_string(kMaxDepth) + " levels";
         return false;
       }
       current = Walk(&t->roots[root], path, true);
@@ -589,10 +711,22 @@ void Refresh(Store& s) {
     pv::sys::RemoveStaleTempFiles(s.path);
   }
   FileIdentity now = Identify(s.path);
-  if (now == s.identity) return;
+  if (now == s.identity && !s.unreadable) return;
   std::string text;
   s.tree.Clear();
-  if (now.exists && pv::sys::ReadWholeFile(s.path, &text)) {
+  if (now.exists && !pv::sys::ReadWholeFile(s.path, &text)) {
+    // Kept where it is and tried again on the next call (its permissions
+    // may be mended meanwhile); reported once.
+    if (!s.unreadable)
+      pv::sys::ReportProblem("the registry file " + s.path + " could not be read (" + std::strerror(errno) +
+                             "); it is kept as it is, the settings read as their defaults and no setting can be " +
+                             "saved until the file can be read.");
+    s.unreadable = true;
+    s.identity = now;
+    return;
+  }
+  s.unreadable = false;
+  if (now.exists) {
     std::string reason;
     if (!Parse(text, &s.tree, &reason)) {
       s.tree.Clear();
@@ -617,19 +751,31 @@ LONG Save(Store& s) {
   return ERROR_SUCCESS;
 }
 
+// Whether the file could be written now: its folder exists (or can be made)
+// and takes new files. A batch checks this before it accepts a change, so a
+// change that could never reach the disk is refused at once instead of
+// being answered as stored.
+bool CanSave(const Store& s) {
+  std::string folder = s.path.substr(0, s.path.rfind('/'));
+  return pv::sys::MakeDirectories(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 // Applies a change: under the file lock, re-reads the file if another
 // process changed it, applies, and writes (or keeps it for the batch).
 LONG Mutate(Mutation m) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
   Refresh(s);
+  if (s.unreadable) return static_cast<LONG>(ERROR_CANTREAD);
   if (s.batchDepth > 0) {
+    if (!CanSave(s)) return static_cast<LONG>(ERROR_CANTWRITE);
     LONG r = m(s.tree);
     if (r == ERROR_SUCCESS) s.pending.push_back(std::move(m));
     return r;
   }
   FileLock lock(LockPath(s));
   Refresh(s);
+  if (s.unreadable) return static_cast<LONG>(ERROR_CANTREAD);
   LONG r = m(s.tree);
   if (r != ERROR_SUCCESS) return r;
   return Save(s);
@@ -639,7 +785,9 @@ LONG FlushPending(Store& s) {
   if (s.pending.empty()) return ERROR_SUCCESS;
   FileLock lock(LockPath(s));
   Refresh(s);  // replays pending over a changed file
-  LONG r = Save(s);
+  // A file that turned unreadable meanwhile is never overwritten; the
+  // batch's changes are lost, and Refresh has said why.
+  LONG r = s.unreadable ? static_cast<LONG>(ERROR_CANTREAD) : Save(s);
   s.pending.clear();
   return r;
 }
@@ -758,6 +906,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
   LONG r = KeyOf(s, key, &k, &base);
   if (r != ERROR_SUCCESS) return r;
   std::vector<std::u16string> full = Concat(base.path, parts);
+  if (full.size() > kMaxDepth) return static_cast<LONG>(ERROR_INVALID_PARAMETER);
   bool exists = Walk(&s.tree.roots[base.root], full, false) != nullptr;
   if (!exists) {
     int root = base.root;
@@ -897,7 +1046,7 @@ LONG DeleteKeyImpl(HKEY key, LPCWSTR subKey, bool recursive, bool emptyMeansSelf
       Key* target = Walk(&t.roots[h.root], h.path, false);
       if (!target) return static_cast<LONG>(ERROR_KEY_DELETED);
       target->ClearValues();
-      target->subkeys.clear();
+      target->ClearSubkeys();
       return static_cast<LONG>(ERROR_SUCCESS);
     });
   }
@@ -1012,6 +1161,7 @@ void ResetRegistryForTests() {
   s.handles.clear();
   s.pending.clear();
   s.batchDepth = 0;
+  s.unreadable = false;
   s.identity = FileIdentity{};
 }
 

@@ -8,6 +8,9 @@
 // pv::RegistryWriteBatch: the file is then written once when the batch ends.
 // Another process's changes are picked up on the next call, and writers
 // serialise on a lock file, so two processes never lose each other's values.
+// A file that cannot be read is kept and every change refused
+// (ERROR_CANTREAD) until it reads again; bytes that are not UTF-8 survive a
+// rewrite; keys nest at most 512 levels.
 //
 // Functions return ERROR_* codes (LONG) as the originals do; they do not set
 // the last error.
@@ -129,7 +132,10 @@ namespace pv {
 // Groups registry writes of this thread's process: while at least one batch
 // is alive, changes stay in memory; the last batch to end writes the file
 // once (so does RegFlushKey). Use it where a caller stores many values in a
-// row and treats the whole group as one save.
+// row and treats the whole group as one save. A change the file could not
+// take now (its folder cannot be made or written) is refused at once with
+// ERROR_CANTWRITE instead of being held; a failure of the final write is
+// reported on stderr.
 class RegistryWriteBatch {
  public:
   RegistryWriteBatch();

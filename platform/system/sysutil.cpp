@@ -97,6 +97,7 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
 
 namespace {
 std::atomic<AtomicWriteHook> g_hook{nullptr};
+std::atomic<ReadFailureHook> g_readFailure{nullptr};
 std::atomic<unsigned> g_counter{0};
 
 std::string DirOf(const std::string& path) {
@@ -121,6 +122,8 @@ bool WriteAll(int fd, std::string_view data) {
 }  // namespace
 
 void SetAtomicWriteHookForTests(AtomicWriteHook hook) { g_hook = hook; }
+
+void SetReadFailureHookForTests(ReadFailureHook hook) { g_readFailure = hook; }
 
 bool WriteFileAtomically(const std::string& target, std::string_view data, std::string* error) {
   // A settings file that is a symbolic link (kept in another folder) is
@@ -183,6 +186,10 @@ void RemoveStaleTempFiles(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string* data) {
+  if (ReadFailureHook hook = g_readFailure.load(); hook && hook(path.c_str())) {
+    errno = EIO;
+    return false;
+  }
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   data->clear();

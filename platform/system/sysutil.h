@@ -47,6 +47,10 @@ bool MakeDirectories(const std::string& path);
 // before the rename (crash-safety tests end the process here).
 using AtomicWriteHook = void (*)(const char* tempPath);
 void SetAtomicWriteHookForTests(AtomicWriteHook hook);
+// Test hook: ReadWholeFile fails (EIO) for the paths it answers true for,
+// as an unreadable file would (permissions do not stop the root user).
+using ReadFailureHook = bool (*)(const char* path);
+void SetReadFailureHookForTests(ReadFailureHook hook);
 
 // Reports a problem with a stored file (corrupt registry or INI file) on
 // stderr, prefixed with "Pravenor: ".

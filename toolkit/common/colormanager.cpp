@@ -161,6 +161,7 @@ BOOL CTKColorManager::IsLowResolution(HDC hdc) {
 // ---- the manager ------------------------------------------------------------------------------------
 
 CTKColorManager::CTKColorManager() {
+  for (COLORREF& custom : m_arrCustomColors) custom = CTKPaintManagerColor::kNone;
   RefreshColors();
   m_arrGradients[7].SetStandardColors(RGB(255, 213, 140), RGB(255, 173, 85), 0.5f);
   m_arrGradients[8].SetStandardColors(RGB(254, 142, 75), RGB(255, 207, 139), 0.5f);
@@ -168,8 +169,12 @@ CTKColorManager::CTKColorManager() {
 }
 
 COLORREF CTKColorManager::GetColor(int index) const {
-  if (index >= 0 && index < kColorCount) return m_arrColors[index];
-  return static_cast<COLORREF>(index);
+  if (index < 0 || index >= kColorCount) return static_cast<COLORREF>(index);
+  return m_arrCustomColors[index] != CTKPaintManagerColor::kNone ? m_arrCustomColors[index] : m_arrColors[index];
+}
+
+void CTKColorManager::SetColor(int index, COLORREF color) {
+  if (index >= 0 && index < kColorCount) m_arrCustomColors[index] = color;
 }
 
 int CTKColorManager::GetCurrentTheme() const {

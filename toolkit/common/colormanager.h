@@ -66,8 +66,12 @@ class CTKColorManager : public CCmdTarget {
   CTKColorManager();
   ~CTKColorManager() override = default;
 
-  // 0-62: a table entry; any larger value is a colour, returned unchanged.
+  // 0-62: the custom colour of the index when one is set, else the computed
+  // table entry; any larger value is a colour, returned unchanged.
   COLORREF GetColor(int index) const;
+  // Overrides the colour of an index 0-62 until it is set back with -1;
+  // the override survives RefreshColors. Other indexes are ignored.
+  void SetColor(int index, COLORREF color);
   const CTKPaintManagerColorGradient& GetGradientColor(int index) const { return m_arrGradients[index]; }
 
   void RefreshColors();
@@ -104,6 +108,7 @@ class CTKColorManager : public CCmdTarget {
   BOOL m_bAllowAero = TRUE;
   BOOL m_bDisableLunaColors = FALSE;
   COLORREF m_arrColors[kColorCount] = {};
+  COLORREF m_arrCustomColors[kColorCount];  // CTKPaintManagerColor::kNone where not overridden
   int m_nChosenTheme = tkThemeAuto;
   int m_nDetectedTheme = tkThemeNone;
 };

@@ -10,8 +10,7 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <memory>
 #include <thread>
 
 #include "platform/base/wintypes.h"
@@ -26,31 +25,38 @@ class CTKMenuSoundPlayer {
   CTKMenuSoundPlayer& operator=(const CTKMenuSoundPlayer&) = delete;
 
   // Starts a worker when none runs, stores the code and wakes the worker.
+  // Nothing happens while menu sounds are off.
   void RequestSound(int code);
-  // Ends the worker cooperatively and joins it. FALSE when none ran.
+  // Ends the worker: asks it to quit, stops the sound it plays and waits
+  // for it up to kStopWaitMs. A worker stuck in the sound module beyond
+  // that is left to end by itself (it keeps the state it shares with the
+  // player alive), so the caller never hangs. FALSE when none ran.
   BOOL StopThread();
   BOOL IsThreadRunning() const { return m_thread.joinable(); }
+
+  // Menu sounds on (the default) or off.
+  void EnableSound(BOOL enable) { m_bEnabled.store(enable != FALSE); }
+  BOOL IsSoundEnabled() const { return m_bEnabled.load(); }
 
   // PlaySoundW flags used here.
   static constexpr DWORD kPlayFlags = 0x12002;  // alias, no default sound, do not wait for a busy device
   static constexpr DWORD kPurgeFlags = 0x40;     // stop what plays
+  // How long StopThread waits for the worker: ten waits of 100 ms.
+  static constexpr DWORD kStopWaitMs = 1000;
 
  private:
   using PFNPLAYSOUND = BOOL (*)(LPCWSTR sound, HMODULE module, DWORD flags);
+  struct Worker;  // what the player and its worker thread share
 
   void StartThread();
-  void SoundThreadProc();
-  void Signal();
+  static void SoundThreadProc(std::shared_ptr<Worker> worker);
 
-  std::atomic<int> m_nRequest{0};
-  std::atomic<bool> m_bQuit{false};
-  // The wake "event": manual reset, set by Signal, reset by the worker.
-  std::mutex m_mutex;
-  std::condition_variable m_wake;
-  bool m_bWakeSignalled = false;
+  std::atomic<bool> m_bEnabled{true};
+  std::shared_ptr<Worker> m_pWorker;
   std::thread m_thread;
   HMODULE m_hSoundModule = nullptr;
-  std::atomic<PFNPLAYSOUND> m_pfnPlaySound{nullptr};
+  // A worker was left running: the sound module stays loaded for it.
+  bool m_bWorkerAbandoned = false;
 };
 
 // The process-wide player, made on first use and destroyed at exit.

@@ -79,6 +79,31 @@ RECT CTKMultiMonitor::GetWorkAreaAtCursor(RECT* rect) {
   return GetWorkAreaAtPoint(rect, point);
 }
 
+RECT CTKMultiMonitor::GetScreenAreaAtPoint(POINT point) {
+  RECT rect{};
+  return GetScreenAreaAtPoint(&rect, point);
+}
+RECT CTKMultiMonitor::GetScreenAreaOfRect(const RECT& rectangle) {
+  RECT rect{};
+  return GetScreenAreaOfRect(&rect, rectangle);
+}
+RECT CTKMultiMonitor::GetWorkAreaAtPoint(POINT point) {
+  RECT rect{};
+  return GetWorkAreaAtPoint(&rect, point);
+}
+RECT CTKMultiMonitor::GetWorkAreaOfRect(const RECT& rectangle) {
+  RECT rect{};
+  return GetWorkAreaOfRect(&rect, rectangle);
+}
+RECT CTKMultiMonitor::GetWorkAreaOfWindow(CWnd* window) {
+  RECT rect{};
+  return GetWorkAreaOfWindow(&rect, window);
+}
+RECT CTKMultiMonitor::GetWorkAreaAtCursor() {
+  RECT rect{};
+  return GetWorkAreaAtCursor(&rect);
+}
+
 CTKMultiMonitor* GetMultiMonitor() {
   static CTKMultiMonitor monitor;
   return &monitor;

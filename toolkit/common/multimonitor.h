@@ -25,6 +25,14 @@ class CTKMultiMonitor {
   RECT GetWorkAreaOfWindow(RECT* rect, CWnd* window);
   RECT GetWorkAreaAtCursor(RECT* rect);
 
+  // The same queries answering the rectangle only.
+  RECT GetScreenAreaAtPoint(POINT point);
+  RECT GetScreenAreaOfRect(const RECT& rectangle);
+  RECT GetWorkAreaAtPoint(POINT point);
+  RECT GetWorkAreaOfRect(const RECT& rectangle);
+  RECT GetWorkAreaOfWindow(CWnd* window);
+  RECT GetWorkAreaAtCursor();
+
   // Fails for a null monitor or a missing entry point.
   BOOL GetMonitorInfo(HMONITOR monitor, MONITORINFO* info);
   // Whether the five entry points were found.

@@ -1,6 +1,14 @@
 #include "toolkit/common/notifyconnection.h"
 
 #include <algorithm>
+#include <atomic>
+
+namespace {
+// Cookies come from one counter for the whole process, so a cookie is never
+// given twice: a record removed during a broadcast cannot be mistaken for a
+// later one, and a sink's advices on different connections never collide.
+std::atomic<TK_NOTIFY_COOKIE> g_nextCookie{1};
+}  // namespace
 
 CTKNotifyConnection::CTKNotifyConnection() = default;
 
@@ -11,7 +19,7 @@ TK_NOTIFY_COOKIE CTKNotifyConnection::Advise(TK_NOTIFY_CODE code, CTKNotifySinkB
   auto* record = new CONNECTION_DESCRIPTOR;
   record->dwNotifyCode = code;
   record->pSink = sink;
-  record->dwCookie = reinterpret_cast<TK_NOTIFY_COOKIE>(record);
+  record->dwCookie = g_nextCookie.fetch_add(1);
   m_arrConnections.push_back(record);
   return record->dwCookie;
 }

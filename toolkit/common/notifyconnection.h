@@ -30,7 +30,7 @@ class CEmptySyncObject : public CSyncObject {
 struct CONNECTION_DESCRIPTOR {
   TK_NOTIFY_CODE dwNotifyCode = 0;
   CTKNotifySinkBase* pSink = nullptr;
-  TK_NOTIFY_COOKIE dwCookie = 0;  // the record's own address
+  TK_NOTIFY_COOKIE dwCookie = 0;  // unique in the process, never 0
 };
 
 class CTKNotifyConnection : public CCmdTarget {

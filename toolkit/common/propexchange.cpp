@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/base/archive.h"
 #include "platform/base/bstr.h"
@@ -504,6 +505,16 @@ DWORD CTKPropExchange::ReadBinary(LPCTSTR key, BYTE* buffer, DWORD count) {
   return ExchangeBlob(key, &buffer, &count) ? count : 0;
 }
 
+BOOL CTKPropExchange::ExchangeBinary(LPCTSTR key, BYTE* data, DWORD count) {
+  if (!data && count) return FALSE;
+  if (!m_bLoading) return WriteBinary(key, data, count);
+  // Read aside: a missing or shorter block leaves the caller's bytes alone.
+  std::vector<BYTE> block(count ? count : 1);
+  if (ReadBinary(key, block.data(), count) != count) return FALSE;
+  if (count) std::memcpy(data, block.data(), count);
+  return TRUE;
+}
+
 BOOL CTKPropExchange::StoresByName() { return TRUE; }
 
 BOOL CTKPropExchange::AllowsBinaryValues() { return FALSE; }
@@ -555,8 +566,19 @@ CTKPropExchange* CTKPropExchangeEnumerator::GetNext(POSITION& pos) {
 
 // ---- holders --------------------------------------------------------------------------------
 
-CTKPropExchangeSection::~CTKPropExchangeSection() {
-  if (m_pPX) m_pPX->InternalRelease();
+CTKPropExchangeSection::~CTKPropExchangeSection() { ReleaseHeldCmdTarget(*this); }
+
+void ReleaseHeldCmdTarget(CTKPropExchangeSection& holder) {
+  if (CTKPropExchange* held = holder.m_pPX) {
+    holder.m_pPX = nullptr;
+    held->InternalRelease();
+  }
+}
+
+void DeleteHeldObject(CTKPropExchangeEnumeratorHolder& holder) {
+  CTKPropExchangeEnumerator* held = holder.m_pEnumerator;
+  holder.m_pEnumerator = nullptr;
+  delete held;
 }
 
 // ---- typed exchange functions ---------------------------------------------------------------

@@ -79,6 +79,10 @@ class CTKPropExchange : public CCmdTarget {
   virtual BOOL WriteBinary(LPCTSTR key, BYTE* data, DWORD count);
   // Bytes read into the buffer, 0 on failure.
   virtual DWORD ReadBinary(LPCTSTR key, BYTE* buffer, DWORD count);
+  // Stores `count` bytes, or loads exactly `count` bytes into `data`: a
+  // block that is missing or of another length fails and leaves the bytes
+  // as they were.
+  BOOL ExchangeBinary(LPCTSTR key, BYTE* data, DWORD count);
   // TRUE when values are found by key, so a value may be left out.
   virtual BOOL StoresByName();
   // TRUE when the storage keeps byte blocks as such.
@@ -152,6 +156,14 @@ class CTKPropExchangeEnumerator {
   DWORD m_nCount = 0;
 };
 
+class CTKPropExchangeSection;
+class CTKPropExchangeEnumeratorHolder;
+// Releases the exchange a section holder holds, if any, and empties the
+// holder (its destructor then has nothing left to release).
+void ReleaseHeldCmdTarget(CTKPropExchangeSection& holder);
+// Deletes the enumerator an enumerator holder owns, if any, and empties it.
+void DeleteHeldObject(CTKPropExchangeEnumeratorHolder& holder);
+
 // Holds one section for a scope and releases it at the end.
 class CTKPropExchangeSection {
  public:
@@ -165,6 +177,7 @@ class CTKPropExchangeSection {
   CTKPropExchange* GetExchange() const noexcept { return m_pPX; }
 
  protected:
+  friend void ReleaseHeldCmdTarget(CTKPropExchangeSection& holder);
   CTKPropExchangeSection() noexcept = default;
   CTKPropExchange* m_pPX = nullptr;
 };
@@ -173,7 +186,7 @@ class CTKPropExchangeSection {
 class CTKPropExchangeEnumeratorHolder {
  public:
   explicit CTKPropExchangeEnumeratorHolder(CTKPropExchangeEnumerator* enumerator) noexcept : m_pEnumerator(enumerator) {}
-  ~CTKPropExchangeEnumeratorHolder() { delete m_pEnumerator; }
+  ~CTKPropExchangeEnumeratorHolder() { DeleteHeldObject(*this); }
   CTKPropExchangeEnumeratorHolder(const CTKPropExchangeEnumeratorHolder&) = delete;
   CTKPropExchangeEnumeratorHolder& operator=(const CTKPropExchangeEnumeratorHolder&) = delete;
 
@@ -181,6 +194,7 @@ class CTKPropExchangeEnumeratorHolder {
   operator CTKPropExchangeEnumerator*() const noexcept { return m_pEnumerator; }  // NOLINT
 
  private:
+  friend void DeleteHeldObject(CTKPropExchangeEnumeratorHolder& holder);
   CTKPropExchangeEnumerator* m_pEnumerator;
 };
 

@@ -77,6 +77,11 @@ CTKPropExchangeArchive::CTKPropExchangeArchive(CArchive& archive) : m_pArchive(&
   m_bLoading = archive.IsLoading();
 }
 
+CTKPropExchangeArchive::CTKPropExchangeArchive(CArchive* archive) : m_pArchive(archive) {
+  if (!archive) AfxThrowInvalidArgException();
+  m_bLoading = archive->IsLoading();
+}
+
 BOOL CTKPropExchangeArchive::ExchangeProp(LPCTSTR, unsigned short type, void* value, const void*) {
   CArchive& ar = *m_pArchive;
   if (!value) return FALSE;
@@ -402,7 +407,7 @@ CString ProtectForProfile(const CString& text) {
 }  // namespace
 
 CTKPropExchangeIniFile::CTKPropExchangeIniFile(BOOL loading, LPCTSTR parentSection, LPCTSTR section)
-    : m_pBatch(std::make_unique<pv::ProfileWriteBatch>()) {
+    : m_pTempFileDeleted(std::make_shared<bool>(false)), m_pBatch(std::make_unique<pv::ProfileWriteBatch>()) {
   m_bLoading = loading;
   // A fresh temporary file holds nothing to delete.
   m_bEmptySection = TRUE;
@@ -416,8 +421,14 @@ CTKPropExchangeIniFile::CTKPropExchangeIniFile(BOOL loading, LPCTSTR parentSecti
 }
 
 CTKPropExchangeIniFile::~CTKPropExchangeIniFile() {
-  m_pBatch.reset();  // write the file before a temporary one is deleted
-  if (!m_bChildSection && m_bTempFile && !m_strFileName.IsEmpty()) DeleteFileW(m_strFileName);
+  if (!m_bChildSection && m_bTempFile && !m_strFileName.IsEmpty()) {
+    // Sections that outlive the root find the file gone and write nothing,
+    // and an open batch forgets what it held for it: the file is not made
+    // again behind the root's back.
+    *m_pTempFileDeleted = true;
+    pv::DeleteProfileFile(m_strFileName);
+  }
+  m_pBatch.reset();
 }
 
 void CTKPropExchangeIniFile::AssignFile(LPCTSTR path) {
@@ -427,6 +438,7 @@ void CTKPropExchangeIniFile::AssignFile(LPCTSTR path) {
 }
 
 BOOL CTKPropExchangeIniFile::OpenStorage() {
+  if (m_bTempFile && *m_pTempFileDeleted) return FALSE;
   if (!m_bInitialized) {
     m_bInitialized = TRUE;
     if (m_strFileName.IsEmpty()) {
@@ -484,6 +496,7 @@ CTKPropExchange* CTKPropExchangeIniFile::GetSection(LPCTSTR section) {
   child->InheritSettings(this);
   child->m_strFileName = m_strFileName;
   child->m_bTempFile = m_bTempFile;
+  child->m_pTempFileDeleted = m_pTempFileDeleted;
   // The root made (or failed to make) the file; a section never makes one.
   child->m_bInitialized = TRUE;
   return child;
@@ -518,4 +531,20 @@ void CTKPropExchangeIniFile::EmptySection() {
     }
     start = end + 1;
   }
+}
+
+// ---- application profile ----------------------------------------------------------------------
+
+CTKPropExchangeProfileSection::CTKPropExchangeProfileSection(BOOL loading, LPCTSTR section) {
+  CString registryKey, profileName;
+  TKGetAppProfileNames(registryKey, profileName);
+  if (!registryKey.IsEmpty()) {
+    m_pPX = new CTKPropExchangeRegistry(loading, nullptr, section);
+    return;
+  }
+  auto* ini = new CTKPropExchangeIniFile(loading, nullptr, section);
+  // Without a profile file the values live in a temporary file for the
+  // life of the exchange.
+  if (!profileName.IsEmpty()) ini->AssignFile(profileName);
+  m_pPX = ini;
 }

@@ -26,6 +26,9 @@ class CTKPropExchangeArchive : public CTKPropExchange {
   // Loading when the archive loads. The archive belongs to the caller and
   // must outlive the exchange and its sections.
   explicit CTKPropExchangeArchive(CArchive& archive);
+  // The same over an archive pointer; a null archive is refused with the
+  // framework's invalid-argument exception.
+  explicit CTKPropExchangeArchive(CArchive* archive);
 
   BOOL ExchangeProp(LPCTSTR key, unsigned short type, void* value, const void* defaultValue) override;
   BOOL ExchangeBlob(LPCTSTR key, BYTE** data, DWORD* count) override;
@@ -111,9 +114,22 @@ class CTKPropExchangeIniFile : public CTKPropExchange {
   BOOL m_bTempFile = TRUE;
 
  private:
+  // Shared by a root and its sections: set when the root deleted its
+  // temporary file, after which the sections no longer open it.
+  std::shared_ptr<bool> m_pTempFileDeleted;
   // The whole value of a key, however long; FALSE when absent or empty.
   BOOL ReadText(LPCTSTR key, CString& text) const;
   // As with the registry: the file is written once, when the last exchange
   // is released, instead of once per value.
   std::unique_ptr<pv::ProfileWriteBatch> m_pBatch;
+};
+
+// One section of the application profile as a property exchange, held for
+// one operation and released with the holder: a registry exchange on the
+// section below the application's registry key when the application has
+// one, else an INI-file exchange on the section of the application's
+// profile file (a temporary file when there is none).
+class CTKPropExchangeProfileSection : public CTKPropExchangeSection {
+ public:
+  CTKPropExchangeProfileSection(BOOL loading, LPCTSTR section);
 };

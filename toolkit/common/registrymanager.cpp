@@ -1,8 +1,11 @@
 #include "toolkit/common/registrymanager.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 
+#include "platform/framework/afxapp.h"
+#include "platform/system/profile.h"
 #include "platform/system/registry.h"
 
 namespace {
@@ -11,6 +14,15 @@ std::atomic<TKAppProfileNamesProvider> g_provider{nullptr};
 
 constexpr REGSAM kReadWrite = 0x2001F;  // KEY_READ | KEY_WRITE
 
+struct IniMode {
+  std::mutex mutex;
+  CString file;
+};
+IniMode& Ini() {
+  static IniMode* mode = new IniMode;  // used from exit-time destructors too
+  return *mode;
+}
+
 }  // namespace
 
 void TKSetAppProfileNamesProvider(TKAppProfileNamesProvider provider) { g_provider = provider; }
@@ -18,7 +30,22 @@ void TKSetAppProfileNamesProvider(TKAppProfileNamesProvider provider) { g_provid
 void TKGetAppProfileNames(CString& registryKey, CString& profileName) {
   registryKey.Empty();
   profileName.Empty();
-  if (TKAppProfileNamesProvider provider = g_provider.load()) provider(registryKey, profileName);
+  if (TKAppProfileNamesProvider provider = g_provider.load()) {
+    provider(registryKey, profileName);
+  } else if (CWinApp* app = AfxGetApp()) {
+    if (app->m_pszRegistryKey) registryKey = app->m_pszRegistryKey;
+    if (app->m_pszProfileName) profileName = app->m_pszProfileName;
+  }
+}
+
+void CTKRegistryManager::SetINIFileName(LPCTSTR path) {
+  std::lock_guard<std::mutex> lock(Ini().mutex);
+  Ini().file = path ? path : u"";
+}
+
+CString CTKRegistryManager::GetINIFileName() {
+  std::lock_guard<std::mutex> lock(Ini().mutex);
+  return Ini().file;
 }
 
 HKEY ParseRootKeyName(LPCTSTR text) {
@@ -106,6 +133,8 @@ HKEY CTKRegistryManager::CreateKeyFromPath(LPCTSTR path, REGSAM access) {
 
 int CTKRegistryManager::GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue) {
   if (!section || !entry) return 0;
+  if (CString ini = IniFileFor(section); !ini.IsEmpty())
+    return static_cast<int>(GetPrivateProfileIntW(section, entry, defaultValue, ini));
   HKEY key = OpenSectionKey(section, KEY_READ);
   if (!key) return defaultValue;
   DWORD value = 0, size = sizeof value;
@@ -116,6 +145,12 @@ int CTKRegistryManager::GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaul
 
 BOOL CTKRegistryManager::WriteProfileInt(LPCTSTR section, LPCTSTR entry, int value) {
   if (!section) return FALSE;
+  if (CString ini = IniFileFor(section); !ini.IsEmpty()) {
+    if (!entry) return FALSE;
+    CString text;
+    text.Format(u"%d", value);
+    return WriteIni(ini, section, entry, text);
+  }
   HKEY key = OpenSectionKey(section, kReadWrite);
   if (!key) return FALSE;
   DWORD word = static_cast<DWORD>(value);
@@ -126,6 +161,10 @@ BOOL CTKRegistryManager::WriteProfileInt(LPCTSTR section, LPCTSTR entry, int val
 
 CString CTKRegistryManager::GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue) {
   CString fallback(defaultValue ? defaultValue : u"");
+  if (CString ini = IniFileFor(section); !ini.IsEmpty()) {
+    CString text;
+    return entry && ReadIniText(ini, section, entry, text) ? text : fallback;
+  }
   HKEY key = OpenSectionKey(section, KEY_READ);
   if (!key) return fallback;
   DWORD bytes = 0;
@@ -145,6 +184,7 @@ CString CTKRegistryManager::GetProfileString(LPCTSTR section, LPCTSTR entry, LPC
 
 BOOL CTKRegistryManager::WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR text) {
   if (!section) return FALSE;
+  if (CString ini = IniFileFor(section); !ini.IsEmpty()) return WriteIni(ini, section, entry, text);
   if (!entry) {
     HKEY app = OpenAppKey(0);
     if (!app) return FALSE;
@@ -163,4 +203,35 @@ BOOL CTKRegistryManager::WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCT
   }
   RegCloseKey(key);
   return m_lLastError == ERROR_SUCCESS;
+}
+
+// ---- INI mode ---------------------------------------------------------------------------------------------
+
+CString CTKRegistryManager::IniFileFor(LPCTSTR section) const {
+  if (!section || ParseRootKeyName(section)) return CString();
+  return GetINIFileName();
+}
+
+BOOL CTKRegistryManager::ReadIniText(LPCTSTR file, LPCTSTR section, LPCTSTR entry, CString& text) {
+  // A default no stored text can equal tells a missing key from an empty one.
+  static const char16_t kMissing[] = u"\x1\x2";
+  for (DWORD size = 256;; size *= 2) {
+    std::u16string buffer(size, u'\0');
+    SetLastError(ERROR_SUCCESS);
+    DWORD n = GetPrivateProfileStringW(section, entry, kMissing, buffer.data(), size, file);
+    if (n + 1 < size || size >= 0x1000000u) {
+      buffer.resize(n);
+      m_lLastError = buffer == kMissing ? static_cast<LONG>(ERROR_FILE_NOT_FOUND) : static_cast<LONG>(ERROR_SUCCESS);
+      if (m_lLastError != ERROR_SUCCESS) return FALSE;
+      text = CString(std::move(buffer));
+      return TRUE;
+    }
+  }
+}
+
+BOOL CTKRegistryManager::WriteIni(LPCTSTR file, LPCTSTR section, LPCTSTR entry, LPCTSTR text) {
+  SetLastError(ERROR_SUCCESS);
+  BOOL ok = WritePrivateProfileStringW(section, entry, text, file);
+  m_lLastError = ok ? static_cast<LONG>(ERROR_SUCCESS) : static_cast<LONG>(GetLastError());
+  return ok;
 }

@@ -8,6 +8,10 @@
 // the last registry call stays in m_lLastError. Without a registry key or
 // profile name every profile operation fails or gives its default (full
 // HKCU/HKLM paths still work).
+//
+// INI mode: once a process-wide INI file is set (SetINIFileName), the
+// profile operations read and write sections of that file instead of the
+// registry (full HKCU/HKLM paths still name registry keys).
 #pragma once
 
 #include "platform/base/cstring.h"
@@ -36,6 +40,19 @@ class CTKRegistryManager {
   // Opens the path "HKCU\A\B" or "HKLM\A\B", creating every missing key.
   HKEY CreateKeyFromPath(LPCTSTR path, REGSAM access);
 
+  // The INI file of INI mode for every manager of the process; null or
+  // empty goes back to the registry.
+  static void SetINIFileName(LPCTSTR path);
+  static CString GetINIFileName();
+
+ private:
+  // The INI file a section goes to in INI mode, else empty.
+  CString IniFileFor(LPCTSTR section) const;
+  BOOL ReadIniText(LPCTSTR file, LPCTSTR section, LPCTSTR entry, CString& text);
+  BOOL WriteIni(LPCTSTR file, LPCTSTR section, LPCTSTR entry, LPCTSTR text);
+
+ public:
+
   HKEY m_hRootKey;
   CString m_strRegistryKey;
   CString m_strProfileName;
@@ -46,10 +63,11 @@ class CTKRegistryManager {
 // for "HKLM" (case-sensitive), else null.
 HKEY ParseRootKeyName(LPCTSTR text);
 
-// The application's registry key and profile name, as the application
-// object holds them. The framework installs a provider when its application
-// object starts; until then (and when the provider leaves them empty) the
-// application has no registry profile.
+// The application's registry key and profile name: those of the
+// framework's running application object (SetRegistryKey sets both; a null
+// one reads as empty, and so do both without an application object). A
+// test may install a provider that answers in the application's place; a
+// null provider goes back to the application object.
 using TKAppProfileNamesProvider = void (*)(CString& registryKey, CString& profileName);
 void TKSetAppProfileNamesProvider(TKAppProfileNamesProvider provider);
 void TKGetAppProfileNames(CString& registryKey, CString& profileName);

@@ -64,6 +64,9 @@ class CTKResourceManager {
   BOOL LoadToolBar(TToolBar* toolBar, UINT id);
 
   void SetResourceLanguage(WORD language);
+  // The language identifier of the current resource language, as
+  // GetResourcesLangID answers it.
+  WORD GetResourceLanguage() const { return GetResourcesLangID(); }
   const TK_LANGUAGE_INFO* GetLanguageInfo() const { return m_pLanguageInfo; }
   BYTE GetFontCharset() const;
   void SetUseLanguageCharset(BOOL use) { m_bUseLanguageCharset = use; }

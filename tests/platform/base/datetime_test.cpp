@@ -10,6 +10,7 @@
 #include "platform/base/oledatetime.h"
 #include "platform/base/systime.h"
 #include "platform/base/utf.h"
+#include "tests/support/locale_env.h"
 
 namespace {
 
@@ -390,4 +391,64 @@ TEST(SystemTime, LocalTimeFollowsTheFakeClockAndZone) {
   EXPECT_EQ(COleDateTime::GetCurrentTime().Format(u"%S"), CString(u"01"));
 }
 
+// Each locale's own date forms read back, and Format writes the locale's text.
+TEST(OleDateTime, ParseAndFormatUnderALocale) {
+  struct Case {
+    LCID lcid;
+    const char16_t* text;
+    int y, m, d, h, mi, s;
+  } good[] = {
+      {0x0804, u"2026\u5e7412\u67088\u65e5", 2026, 12, 8, 0, 0, 0},            // 2026年12月8日
+      {0x0804, u"2026\u5e7412\u6708", 2026, 12, 1, 0, 0, 0},                     // 2026年12月
+      {0x0804, u"2026\u5e7412\u67088\u65e5 19:30", 2026, 12, 8, 19, 30, 0},
+      {0x0804, u"2026/12/8 \u4e0b\u5348 7:30", 2026, 12, 8, 19, 30, 0},          // 下午
+      {0x0804, u"2026\u5e7412\u67088\u65e5 19\u65f630\u520605\u79d2", 2026, 12, 8, 19, 30, 5},  // 19时30分05秒
+      {0x0804, u"2026/12/8", 2026, 12, 8, 0, 0, 0},
+      {0x0407, u"08.12.2026", 2026, 12, 8, 0, 0, 0},
+      {0x0407, u"8.12.26 19:30", 2026, 12, 8, 19, 30, 0},
+      {0x0407, u"8. Dezember 2026", 2026, 12, 8, 0, 0, 0},
+      {0x0407, u"Dienstag, 8. Dezember 2026", 2026, 12, 8, 0, 0, 0},
+      {0x0407, u"8. M\u00e4rz 2026", 2026, 3, 8, 0, 0, 0},
+      {0x040C, u"08/12/2026", 2026, 12, 8, 0, 0, 0},
+      {0x040C, u"mardi 8 d\u00e9cembre 2026", 2026, 12, 8, 0, 0, 0},
+      {0x040C, u"8 f\u00e9vr. 2026", 2026, 2, 8, 0, 0, 0},
+      {0x0409, u"12/8/2026", 2026, 12, 8, 0, 0, 0},
+      {0x0409, u"13.03.2026", 2026, 3, 13, 0, 0, 0},  // month first is impossible
+  };
+  for (const Case& c : good) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.lcid << " " << U8(CString(c.text)));
+    COleDateTime dt;
+    ASSERT_TRUE(dt.ParseDateTime(c.text, 0, c.lcid));
+    EXPECT_EQ(dt, COleDateTime(c.y, c.m, c.d, c.h, c.mi, c.s));
+  }
+  // Under en-US "12年" is no date, and German text is no English date.
+  COleDateTime dt;
+  EXPECT_FALSE(dt.ParseDateTime(u"8. Dezember 2026", 0, 0x0409));
+  EXPECT_FALSE(dt.ParseDateTime(u"\u5e7412\u6708", 0, 0x0804));
+
+  COleDateTime when(2026, 12, 8, 19, 30, 5);
+  struct Text {
+    LCID lcid;
+    const char16_t* expected;
+  } texts[] = {
+      {0x0409, u"12/8/2026 7:30:05 PM"},
+      {0x0407, u"08.12.2026 19:30:05"},
+      {0x040C, u"08/12/2026 19:30:05"},
+      {0x0804, u"2026/12/8 19:30:05"},
+  };
+  for (const Text& t : texts) {
+    SCOPED_TRACE(testing::Message() << std::hex << t.lcid);
+    EXPECT_EQ(U8(when.Format(0, t.lcid)), U8(CString(t.expected)));
+    COleDateTime back;
+    ASSERT_TRUE(back.ParseDateTime(when.Format(0, t.lcid), 0, t.lcid));
+    EXPECT_EQ(back, when);
+  }
+  // The user default follows LANG.
+  pvtest::UserLocaleScope german("de_DE.UTF-8");
+  EXPECT_EQ(U8(when.Format()), "08.12.2026 19:30:05");
+  ASSERT_TRUE(dt.ParseDateTime(u"08.03.2026"));
+  EXPECT_EQ(dt, COleDateTime(2026, 3, 8, 0, 0, 0));
+}
+
 }  // namespace
+

@@ -9,6 +9,7 @@
 #include "platform/base/oledatetime.h"
 #include "platform/base/utf.h"
 #include "platform/base/variant.h"
+#include "tests/support/locale_env.h"
 
 namespace {
 
@@ -254,7 +255,7 @@ TEST(Variant, VarCmpTable) {
       {R8(2.0), I2(2), 0, VARCMP_EQ},
       {I8(9007199254740993LL), I8(9007199254740992LL), 0, VARCMP_GT},  // beyond double precision
       {Str(u"abc"), Str(u"abd"), 0, VARCMP_LT},
-      {Str(u"ABC"), Str(u"abc"), 0, VARCMP_LT},
+      {Str(u"ABC"), Str(u"abc"), 0, VARCMP_GT},  // as CompareString sorts: lower case first
       {Str(u"ABC"), Str(u"abc"), kIgnoreCase, VARCMP_EQ},
       {Str(u"ab"), Str(u"abc"), 0, VARCMP_LT},
       {Str(u"5"), I4(7), 0, VARCMP_GT},  // a string is greater than any number
@@ -403,4 +404,160 @@ TEST(OleVariant, ConstructionAssignmentAndChangeType) {
   EXPECT_EQ(std::u16string(owner.bstrVal), u"text");
 }
 
+// Text conversions honour their LCID as Windows does: separators, the order
+// of day and month, names, and the locale's pictures when writing.
+TEST(Variant, ConversionsFollowTheLocale) {
+  struct Case {
+    _variant_t from;
+    LCID lcid;
+    VARTYPE to;
+    HRESULT hr;
+    _variant_t expected;
+  };
+  const Case cases[] = {
+      {Str(u"1,5"), 0x0407, VT_R8, S_OK, R8(1.5)},
+      {Str(u"1,5"), 0x0409, VT_R8, S_OK, R8(15)},  // a thousands separator in en-US
+      {Str(u"1.5"), 0x0407, VT_R8, S_OK, R8(15)},  // and "." is one in de-DE
+      {Str(u"-1.234,56"), 0x0407, VT_R8, S_OK, R8(-1234.56)},
+      {Str(u"1,5"), 0x040C, VT_R8, S_OK, R8(1.5)},
+      {Str(u"1 234,5"), 0x040C, VT_R8, S_OK, R8(1234.5)},  // French groups with a space
+      {Str(u"1\u202f234,5"), 0x040C, VT_R8, S_OK, R8(1234.5)},
+      {Str(u"1.5"), 0x040C, VT_R8, DISP_E_TYPEMISMATCH, Empty()},
+      {Str(u"1.5"), 0x0804, VT_R8, S_OK, R8(1.5)},
+      {Str(u"2,5"), 0x0407, VT_I4, S_OK, I4(2)},
+      {Str(u"1,2345"), 0x0407, VT_CY, S_OK, Cy(12345)},
+      {R8(1.5), 0x0407, VT_BSTR, S_OK, Str(u"1,5")},
+      {R8(-0.25), 0x040C, VT_BSTR, S_OK, Str(u"-0,25")},
+      {R8(1.5), 0x0409, VT_BSTR, S_OK, Str(u"1.5")},
+      {R8(1.5), 0x0804, VT_BSTR, S_OK, Str(u"1.5")},
+      {R4(0.5f), 0x0407, VT_BSTR, S_OK, Str(u"0,5")},
+      {Cy(-12345), 0x0407, VT_BSTR, S_OK, Str(u"-1,2345")},
+      {Str(u"08.03.2026"), 0x0407, VT_DATE, S_OK, Date(46089)},  // 8 March 2026
+      {Str(u"08/03/2026"), 0x040C, VT_DATE, S_OK, Date(46089)},
+      {Str(u"03/08/2026"), 0x0409, VT_DATE, S_OK, Date(46089)},
+      {Str(u"2026/3/8"), 0x0804, VT_DATE, S_OK, Date(46089)},
+      {Str(u"2026\u5e743\u67088\u65e5"), 0x0804, VT_DATE, S_OK, Date(46089)},
+      {Str(u"8. M\u00e4rz 2026 14:05"), 0x0407, VT_DATE, S_OK, Date(46089 + 14.0 / 24 + 5.0 / 1440)},
+      {Date(41359 + 14.0 / 24 + 5.0 / 1440), 0x0407, VT_BSTR, S_OK, Str(u"26.03.2013 14:05:00")},
+      {Date(41359 + 14.0 / 24 + 5.0 / 1440), 0x040C, VT_BSTR, S_OK, Str(u"26/03/2013 14:05:00")},
+      {Date(41359 + 14.0 / 24 + 5.0 / 1440), 0x0804, VT_BSTR, S_OK, Str(u"2013/3/26 14:05:00")},
+      {Date(41359 + 14.0 / 24 + 5.0 / 1440), 0x0409, VT_BSTR, S_OK, Str(u"3/26/2013 2:05:00 PM")},
+      {Date(41359), 0x0407, VT_BSTR, S_OK, Str(u"26.03.2013")},
+      {Str(u"1,5"), 0x0436, VT_R8, S_OK, R8(15)},  // a locale we cannot serve reads as en-US
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.lcid << std::dec << " " << Describe(c.from) << " to "
+                                    << c.to);
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_EQ(VariantChangeTypeEx(&out, &c.from, c.lcid, 0, c.to), c.hr);
+    if (c.hr == S_OK) {
+      EXPECT_EQ(out.vt, c.to);
+      if (c.to == VT_R8 || c.to == VT_DATE)
+        EXPECT_NEAR(out.dblVal, c.expected.dblVal, 1e-9);
+      else
+        EXPECT_TRUE(pv::VariantEquals(out, c.expected)) << Describe(out);
+    }
+    VariantClear(&out);
+  }
+  // The typed conversions take the same LCID.
+  double d = 0;
+  EXPECT_EQ(VarR8FromStr(u"1,5", 0x0407, 0, &d), S_OK);
+  EXPECT_EQ(d, 1.5);
+  BSTR text = nullptr;
+  ASSERT_EQ(VarBstrFromR8(2.75, 0x0407, 0, &text), S_OK);
+  EXPECT_EQ(std::u16string(text), u"2,75");
+  SysFreeString(text);
+  DATE date = 0;
+  ASSERT_EQ(VarDateFromStr(u"08.03.2026", 0x0407, 0, &date), S_OK);
+  EXPECT_EQ(date, 46089);
+  ASSERT_EQ(VarBstrFromDate(46089.5, 0x0804, 0, &text), S_OK);
+  EXPECT_EQ(std::u16string(text), u"2026/3/8 12:00:00");
+  SysFreeString(text);
+
+  // VariantChangeType follows the user's locale.
+  pvtest::UserLocaleScope german("de_DE.UTF-8");
+  _variant_t comma = Str(u"1,5");
+  VARIANT out;
+  VariantInit(&out);
+  ASSERT_EQ(VariantChangeType(&out, &comma, 0, VT_R8), S_OK);
+  EXPECT_EQ(out.dblVal, 1.5);
+  ASSERT_EQ(VariantChangeType(&out, &out, 0, VT_BSTR), S_OK);
+  EXPECT_EQ(std::u16string(out.bstrVal), u"1,5");
+  VariantClear(&out);
+}
+
+// Strings compare through the locale's collation, as CompareString does.
+TEST(Variant, VarCmpSortsStringsAsTheLocaleDoes) {
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    LCID lcid;
+    ULONG flags;
+    HRESULT expected;
+  };
+  const Case cases[] = {
+      {u"\u963f", u"\u5f20", 0x0804, 0, VARCMP_LT},        // 阿 (a) before 张 (zhang) in pinyin
+      {u"\u5f20\u4e09", u"\u674e\u56db", 0x0804, 0, VARCMP_GT},  // 张三 after 李四
+      {u"\u738b", u"\u5f20", 0x0804, 0, VARCMP_LT},        // 王 (wang) before 张
+      {u"\u00e4pfel", u"bpfel", 0x0407, 0, VARCMP_LT},      // the accent does not move it past b
+      {u"\u00e4pfel", u"Apfel", 0x0407, kIgnoreCase, VARCMP_GT},
+      {u"\u00c4PFEL", u"\u00e4pfel", 0x0407, kIgnoreCase, VARCMP_EQ},
+      {u"apfel", u"\u00c4pfel", 0x0407, 2 /* NORM_IGNORENONSPACE */ | kIgnoreCase, VARCMP_EQ},
+      {u"apple", u"Banana", 0x0409, 0, VARCMP_LT},  // by code point 'B' would come first
+      {u"abc", u"ABC", 0x0409, 0, VARCMP_LT},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ToUtf8(std::u16string_view(c.a)) + " / " + ToUtf8(std::u16string_view(c.b)));
+    _variant_t a = Str(c.a), b = Str(c.b);
+    EXPECT_EQ(VarCmp(&a, &b, c.lcid, c.flags), c.expected);
+    BSTR ba = SysAllocString(c.a), bb = SysAllocString(c.b);
+    EXPECT_EQ(VarBstrCmp(ba, bb, c.lcid, c.flags), c.expected);
+    SysFreeString(ba);
+    SysFreeString(bb);
+  }
+  // Han characters under en-US sort as the C library's en_US collation says.
+  auto c = pvtest::LangInfo("en_US.UTF-8", CODESET);
+  ASSERT_TRUE(c.has_value());
+  locale_t en = newlocale(LC_ALL_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+  int glibc = wcscoll_l(L"\u963f", L"\u5f20", en);
+  freelocale(en);
+  _variant_t a = Str(u"\u963f"), b = Str(u"\u5f20");
+  EXPECT_EQ(VarCmp(&a, &b, 0x0409, 0), glibc < 0 ? VARCMP_LT : glibc > 0 ? VARCMP_GT : VARCMP_EQ);
+}
+
+TEST(Variant, VarUdateFromDate) {
+  struct Case {
+    DATE date;
+    int y, m, d, h, mi, s, dayOfWeek, dayOfYear;
+  } cases[] = {
+      {41359.5, 2013, 3, 26, 12, 0, 0, 2, 85},
+      {0.0, 1899, 12, 30, 0, 0, 0, 6, 364},
+      {-1.25, 1899, 12, 29, 6, 0, 0, 5, 363},  // the fraction counts forward from midnight
+      {45657.0, 2024, 12, 31, 0, 0, 0, 2, 366},
+      {45657.99999999, 2025, 1, 1, 0, 0, 0, 3, 1},  // rounded to the nearest second
+      {-657434.0, 100, 1, 1, 0, 0, 0, 5, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.date);
+    UDATE u;
+    std::memset(&u, 0xff, sizeof u);
+    ASSERT_EQ(VarUdateFromDate(c.date, 0, &u), S_OK);
+    EXPECT_EQ(u.st.wYear, c.y);
+    EXPECT_EQ(u.st.wMonth, c.m);
+    EXPECT_EQ(u.st.wDay, c.d);
+    EXPECT_EQ(u.st.wHour, c.h);
+    EXPECT_EQ(u.st.wMinute, c.mi);
+    EXPECT_EQ(u.st.wSecond, c.s);
+    EXPECT_EQ(u.st.wMilliseconds, 0);
+    EXPECT_EQ(u.st.wDayOfWeek, c.dayOfWeek);
+    EXPECT_EQ(u.wDayOfYear, c.dayOfYear);
+  }
+  UDATE u;
+  EXPECT_EQ(VarUdateFromDate(3e6, 0, &u), E_INVALIDARG);
+  EXPECT_EQ(VarUdateFromDate(-700000.0, 0, &u), E_INVALIDARG);
+  EXPECT_EQ(VarUdateFromDate(1.0, 0, nullptr), E_INVALIDARG);
+}
+
 }  // namespace
+

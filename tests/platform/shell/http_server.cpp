@@ -162,6 +162,10 @@ void HttpTestServer::Serve(int fd) {
     return;
   }
   if (step.kind == HttpStep::kCloseWithoutReply) return;
+  if (step.kind == HttpStep::kRaw) {
+    WriteAll(fd, step.body);
+    return;
+  }
   std::string reason = step.status == 200 ? "OK" : step.status == 500 ? "Internal Server Error" : "Status";
   std::string out = "HTTP/1.1 " + std::to_string(step.status) + " " + reason + "\r\n";
   out += "Content-Length: " + std::to_string(step.body.size()) + "\r\nConnection: close\r\n";

@@ -14,7 +14,9 @@
 namespace pvtest {
 
 struct HttpStep {
-  enum Kind { kReply, kHang, kCloseWithoutReply } kind = kReply;
+  // kRaw sends `body` as it is (no status line or headers of its own) and
+  // closes the connection.
+  enum Kind { kReply, kHang, kCloseWithoutReply, kRaw } kind = kReply;
   int status = 200;
   std::string body;
   std::vector<std::string> extraHeaders;  // "Name: value"
@@ -38,6 +40,7 @@ class HttpTestServer {
   void Reply(int status, std::string body) { Script({HttpStep::kReply, status, std::move(body), {}}); }
   // Keeps the connection open without answering until the client gives up.
   void Hang() { Script({HttpStep::kHang, 0, {}, {}}); }
+  void Raw(std::string bytes) { Script({HttpStep::kRaw, 0, std::move(bytes), {}}); }
   std::vector<RecordedRequest> Requests();
 
   // A port on 127.0.0.1 where nothing listens.

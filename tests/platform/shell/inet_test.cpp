@@ -180,6 +180,91 @@ TEST(HttpClient, RequestHeaderModifiers) {
   EXPECT_EQ(std::string(buf, 2), "ok");
 }
 
+// Sends one GET with the given reply limit; the error code (0 for none),
+// the status and the body read back.
+struct GetResult {
+  DWORD error = 0;
+  DWORD status = 0;
+  std::string body;
+};
+GetResult Get(int port, ULONGLONG limit = CHttpFile::kDefaultMaxReplyLength) {
+  GetResult out;
+  CInternetSession session;
+  std::unique_ptr<CHttpConnection> conn(session.GetHttpConnection(u"127.0.0.1", static_cast<INTERNET_PORT>(port)));
+  std::unique_ptr<CHttpFile> file(conn->OpenRequest(CHttpConnection::HTTP_VERB_GET, u"/r"));
+  EXPECT_EQ(file->GetMaxReplyLength(), CHttpFile::kDefaultMaxReplyLength);
+  file->SetMaxReplyLength(limit);
+  try {
+    file->SendRequest();
+  } catch (CInternetException* e) {
+    out.error = e->m_dwError;
+    e->Delete();
+  }
+  file->QueryInfoStatusCode(out.status);
+  char buf[4096];
+  while (UINT n = file->Read(buf, sizeof buf)) out.body.append(buf, n);
+  return out;
+}
+
+// A reply body longer than the request's limit fails the request with its
+// own error and keeps nothing, whether the server announces its length or
+// just streams until it closes.
+TEST(HttpClient, ReplyBodyIsCappedPerRequest) {
+  const std::string body1000(1000, 'a'), body1001(1001, 'b');
+  const std::string head = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n";
+  HttpTestServer server;
+  struct Case {
+    const char* what;
+    pvtest::HttpStep step;
+    ULONGLONG limit;
+    DWORD error;
+    std::string body;
+  } cases[] = {
+      {"announced, at the limit", {pvtest::HttpStep::kReply, 200, body1000, {}}, 1000, 0, body1000},
+      {"announced, past the limit", {pvtest::HttpStep::kReply, 200, body1001, {}}, 1000, ERROR_HTTP_REPLY_TOO_LARGE, ""},
+      {"streamed, at the limit", {pvtest::HttpStep::kRaw, 0, head + body1000, {}}, 1000, 0, body1000},
+      {"streamed, past the limit", {pvtest::HttpStep::kRaw, 0, head + std::string(300000, 'c'), {}}, 1000,
+       ERROR_HTTP_REPLY_TOO_LARGE, ""},
+      {"nothing allowed", {pvtest::HttpStep::kReply, 200, "x", {}}, 0, ERROR_HTTP_REPLY_TOO_LARGE, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    server.Script(c.step);
+    GetResult r = Get(server.port(), c.limit);
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_EQ(r.body, c.body);
+    EXPECT_EQ(r.status, c.error ? 0u : 200u);
+  }
+  CInternetException e(ERROR_HTTP_REPLY_TOO_LARGE);
+  char16_t text[128];
+  e.GetErrorMessage(text, 128);
+  EXPECT_EQ(std::u16string(text), u"The server's reply is larger than this request accepts");
+}
+
+// A connection that closes before the blank line ending the headers gave
+// no reply, whatever status line came first.
+TEST(HttpClient, ConnectionClosedInTheHeadersIsAFailure) {
+  struct Case {
+    const char* what;
+    std::string raw;
+    DWORD error;
+    std::string body;
+  } cases[] = {
+      {"after a header line", "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n", ERROR_INTERNET_CONNECTION_ABORTED, ""},
+      {"after the status line", "HTTP/1.1 200 OK\r\n", ERROR_INTERNET_CONNECTION_ABORTED, ""},
+      {"whole headers, body until close", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\nhello", 0, "hello"},
+  };
+  HttpTestServer server;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    server.Raw(c.raw);
+    GetResult r = Get(server.port());
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_EQ(r.status, c.error ? 0u : 200u);
+    EXPECT_EQ(r.body, c.body);
+  }
+}
+
 TEST(HttpClient, ParseUrl) {
   struct Case { const char16_t* url; BOOL ok; DWORD type; const char16_t* server; const char16_t* object; INTERNET_PORT port; };
   const Case cases[] = {

@@ -4,11 +4,15 @@
 #include <locale.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/base/variant.h"
 #include "platform/system/sysutil.h"
+#include "tests/support/locale_env.h"
 
 namespace {
 
@@ -186,8 +190,9 @@ TEST(Locale, InfoItemsAndIds) {
   }
   EXPECT_EQ(u"<error>", info(0x0409, 0x7777));
   EXPECT_EQ(ERROR_INVALID_FLAGS, GetLastError());
-  EXPECT_EQ(u"M/d/yyyy", info(0x0411, LOCALE_SSHORTDATE));  // no table: answers as en-US
-  EXPECT_FALSE(IsValidLocale(0x0411, 0));
+  EXPECT_EQ(u"<error>", info(0x0436, LOCALE_SSHORTDATE));  // a locale we cannot serve is refused, not English
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+  EXPECT_FALSE(IsValidLocale(0x0436, 0));
   EXPECT_EQ(9, GetLocaleInfoW(0x0409, LOCALE_SMONTHNAME12, nullptr, 0));  // "December" and its terminator
   DWORD number = 0;
   EXPECT_EQ(2, GetLocaleInfoW(0x0407, LOCALE_IMEASURE | LOCALE_RETURN_NUMBER, reinterpret_cast<LPWSTR>(&number), 2));
@@ -258,4 +263,271 @@ TEST(Locale, CompareAndMap) {
   EXPECT_EQ(ERROR_INVALID_FLAGS, GetLastError());
 }
 
+std::u16string Info(LCID l, LCTYPE t) {
+  WCHAR buf[200];
+  int n = GetLocaleInfoW(l, t, buf, 200);
+  return n > 0 ? std::u16string(buf, n - 1) : u"<error>";
+}
+
+struct TestLocale {
+  LCID lcid;
+  const char* glibc;
+};
+const TestLocale kTestLocales[] = {
+    {0x0409, "en_US.UTF-8"}, {0x0407, "de_DE.UTF-8"}, {0x040C, "fr_FR.UTF-8"}, {0x0804, "zh_CN.UTF-8"}};
+
+// Names, markers and separators are the C library's for every installed locale.
+TEST(Locale, NamesAndSeparatorsComeFromTheSystem) {
+  struct Item {
+    LCTYPE type;
+    nl_item item;
+  };
+  std::vector<Item> items = {{LOCALE_S1159, AM_STR},      {LOCALE_S2359, PM_STR},
+                             {LOCALE_SDECIMAL, RADIXCHAR}, {LOCALE_STHOUSAND, THOUSEP}};
+  for (int i = 0; i < 7; ++i) {
+    int sunday = (i + 1) % 7;  // LOCALE_SDAYNAME1 is Monday, DAY_1 Sunday
+    items.push_back({LOCALE_SDAYNAME1 + static_cast<LCTYPE>(i), static_cast<nl_item>(DAY_1 + sunday)});
+    items.push_back({LOCALE_SABBREVDAYNAME1 + static_cast<LCTYPE>(i), static_cast<nl_item>(ABDAY_1 + sunday)});
+  }
+  for (int i = 0; i < 12; ++i) {
+    items.push_back({LOCALE_SMONTHNAME1 + static_cast<LCTYPE>(i), static_cast<nl_item>(ALTMON_1 + i)});
+    items.push_back({LOCALE_SABBREVMONTHNAME1 + static_cast<LCTYPE>(i), static_cast<nl_item>(_NL_ABALTMON_1 + i)});
+  }
+  for (const TestLocale& loc : kTestLocales) {
+    if (!pvtest::Installed(loc.glibc)) {
+      ADD_FAILURE() << loc.glibc << " is not installed (scripts/setup generates it)";
+      continue;
+    }
+    for (const Item& item : items) {
+      SCOPED_TRACE(testing::Message() << loc.glibc << " item " << std::hex << item.type);
+      EXPECT_EQ(FromUtf8(*pvtest::LangInfo(loc.glibc, item.item)), Info(loc.lcid, item.type));
+    }
+  }
+}
+
+// What each locale says, pinned where Windows and the C library agree.
+TEST(Locale, EachLocaleAnswersForItself) {
+  struct Case {
+    LCID lcid;
+    LCTYPE type;
+    const char16_t* expected;
+  };
+  const Case cases[] = {
+      {0x040C, LOCALE_SMONTHNAME1 + 2, u"mars"},
+      {0x040C, LOCALE_SDAYNAME1, u"lundi"},
+      {0x0804, LOCALE_SMONTHNAME1 + 11, u"十二月"},  // 十二月
+      {0x0804, LOCALE_S1159, u"上午"},                   // 上午
+      {0x0409, LOCALE_IFIRSTDAYOFWEEK, u"6"},  // Sunday
+      {0x0407, LOCALE_IFIRSTDAYOFWEEK, u"0"},  // Monday
+      {0x040C, LOCALE_IFIRSTDAYOFWEEK, u"0"},
+      {0x0804, LOCALE_IFIRSTDAYOFWEEK, u"0"},
+      {0x0409, LOCALE_IFIRSTWEEKOFYEAR, u"0"},
+      {0x0407, LOCALE_IFIRSTWEEKOFYEAR, u"2"},  // the first four-day week
+      {0x0409, LOCALE_SYEARMONTH, u"MMMM yyyy"},
+      {0x0407, LOCALE_SYEARMONTH, u"MMMM yyyy"},
+      {0x040C, LOCALE_SYEARMONTH, u"MMMM yyyy"},
+      {0x0804, LOCALE_SYEARMONTH, u"yyyy年M月"},  // yyyy年M月
+      {0x040C, LOCALE_SDECIMAL, u","},
+      {0x040C, LOCALE_SLIST, u";"},
+      {0x040C, LOCALE_SCURRENCY, u"€"},
+      {0x0804, LOCALE_SINTLSYMBOL, u"CNY"},
+      {0x0407, LOCALE_ICURRENCY, u"3"},  // 1 €
+      {0x0407, LOCALE_INEGCURR, u"8"},   // -1 €
+      {0x0409, LOCALE_INEGCURR, u"1"},   // -$1
+      {0x0409, LOCALE_IMEASURE, u"1"},
+      {0x040C, LOCALE_IMEASURE, u"0"},
+      {0x0409, LOCALE_SSHORTDATE, u"M/d/yyyy"},
+      {0x0407, LOCALE_SSHORTDATE, u"dd.MM.yyyy"},
+      {0x040C, LOCALE_SSHORTDATE, u"dd/MM/yyyy"},
+      {0x0804, LOCALE_SSHORTDATE, u"yyyy/M/d"},
+      {0x040C, LOCALE_SDATE, u"/"},
+      {0x0407, LOCALE_SDATE, u"."},
+      {0x0409, LOCALE_IDATE, u"0"},
+      {0x0407, LOCALE_IDATE, u"1"},
+      {0x0804, LOCALE_IDATE, u"2"},
+      {0x0409, LOCALE_ITIME, u"0"},
+      {0x040C, LOCALE_ITIME, u"1"},
+      {0x040C, LOCALE_ILANGUAGE, u"040c"},
+      {0x040C, LOCALE_SNAME, u"fr-FR"},
+      {0x0804, LOCALE_SNAME, u"zh-CN"},
+      {0x0804, LOCALE_SISO3166CTRYNAME, u"CN"},
+      {0x0804, LOCALE_IDEFAULTANSICODEPAGE, u"936"},
+      {0x0407, LOCALE_SENGLANGUAGE, u"German"},
+      {0x0407, LOCALE_SNATIVELANGNAME, u"Deutsch"},
+      {0x040C, LOCALE_SABBREVCTRYNAME, u"FRA"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.lcid << " item " << c.type);
+    EXPECT_EQ(std::u16string(c.expected), Info(c.lcid, c.type));
+  }
+
+  SYSTEMTIME st = At(2026, 3, 5, 19, 7, 9);
+  struct Formatted {
+    LCID lcid;
+    DWORD flags;
+    const char16_t* expected;
+  };
+  const Formatted dates[] = {
+      {0x040C, DATE_LONGDATE, u"jeudi 5 mars 2026"},
+      {0x040C, DATE_YEARMONTH, u"mars 2026"},
+      {0x040C, DATE_SHORTDATE, u"05/03/2026"},
+      {0x0804, DATE_LONGDATE, u"2026年3月5日"},  // 2026年3月5日
+      {0x0804, DATE_YEARMONTH, u"2026年3月"},
+      {0x0804, DATE_SHORTDATE, u"2026/3/5"},
+      {0x0407, DATE_LONGDATE, u"Donnerstag, 5. März 2026"},
+  };
+  for (const Formatted& f : dates) {
+    SCOPED_TRACE(testing::Message() << std::hex << f.lcid << " flags " << f.flags);
+    EXPECT_EQ(std::u16string(f.expected), Date(f.lcid, f.flags, st));
+  }
+  EXPECT_EQ(u"19:07:09", Time(0x040C, 0, st));
+  EXPECT_EQ(u"19:07:09", Time(0x0804, 0, st));
+  EXPECT_EQ(u"下午 7:07", Time(0x0804, 0, st, u"tt h:mm"));  // 下午 7:07
+}
+
+// The user locale follows LC_ALL, LC_TIME and LANG; "C" and what we cannot
+// serve mean en-US.
+TEST(Locale, UserLocaleFollowsTheEnvironment) {
+  struct Case {
+    const char* lang;
+    const char* lcAll;
+    const char* lcTime;
+    LCID expected;
+  };
+  const Case cases[] = {
+      {"de_DE.UTF-8", nullptr, nullptr, 0x0407},
+      {"fr_FR.UTF-8", nullptr, nullptr, 0x040C},
+      {"zh_CN.UTF-8", nullptr, nullptr, 0x0804},
+      {"de_DE.UTF-8@euro", nullptr, nullptr, 0x0407},
+      {"C.UTF-8", nullptr, nullptr, 0x0409},
+      {"POSIX", nullptr, nullptr, 0x0409},
+      {nullptr, nullptr, nullptr, 0x0409},
+      {"xx_YY.UTF-8", nullptr, nullptr, 0x0409},
+      {"af_ZA.UTF-8", nullptr, nullptr, 0x0409},  // a locale we have no LCID for
+      {"en_US.UTF-8", "fr_FR.UTF-8", nullptr, 0x040C},
+      {"en_US.UTF-8", nullptr, "de_DE.UTF-8", 0x0407},
+      {"de_DE.UTF-8", "", nullptr, 0x0407},  // an empty variable is not set
+  };
+  SYSTEMTIME st = At(2026, 3, 5);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << (c.lang ? c.lang : "(unset)") << " LC_ALL=" << (c.lcAll ? c.lcAll : "")
+                                    << " LC_TIME=" << (c.lcTime ? c.lcTime : ""));
+    pvtest::UserLocaleScope scope(c.lang, c.lcAll, c.lcTime);
+    EXPECT_EQ(c.expected, GetUserDefaultLCID());
+    LCID fresh = 0;
+    std::thread([&] { fresh = GetThreadLocale(); }).join();  // a new thread starts with the user's locale
+    EXPECT_EQ(c.expected, fresh);
+    EXPECT_EQ(Date(c.expected, DATE_LONGDATE, st), Date(LOCALE_USER_DEFAULT, DATE_LONGDATE, st));
+  }
+  {
+    pvtest::UserLocaleScope scope("de_DE.UTF-8");
+    EXPECT_EQ(u"Donnerstag, 5. März 2026", Date(LOCALE_USER_DEFAULT, DATE_LONGDATE, st));
+    EXPECT_EQ(u",", Info(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL));
+  }
+  {
+    pvtest::UserLocaleScope scope("zh_CN.UTF-8");
+    EXPECT_EQ(u"2026年3月", Date(LOCALE_USER_DEFAULT, DATE_YEARMONTH, st));
+  }
+}
+
+// A locale we cannot serve is refused and leaves the thread's locale alone.
+TEST(Locale, SetThreadLocaleRefusesWhatItCannotServe) {
+  EXPECT_TRUE(SetThreadLocale(0x040C));
+  SetLastError(0);
+  EXPECT_FALSE(SetThreadLocale(0x0436));  // Afrikaans: no LCID of ours
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+  EXPECT_EQ(0x040Cu, GetThreadLocale());
+  EXPECT_FALSE(SetThreadLocale(LOCALE_USER_DEFAULT));
+  if (!pvtest::Installed("ja_JP.UTF-8")) {
+    EXPECT_FALSE(SetThreadLocale(0x0411));  // no data and no table of ours
+    EXPECT_FALSE(IsValidLocale(0x0411, 0));
+    EXPECT_EQ(0, GetDateFormatW(0x0411, DATE_SHORTDATE, nullptr, nullptr, nullptr, 0));
+  }
+  // A variant of a language we have a table for is served even when not installed.
+  EXPECT_TRUE(SetThreadLocale(0x0807));
+  EXPECT_EQ(u"Montag", Info(0x0807, LOCALE_SDAYNAME1));
+  EXPECT_EQ(u"de-CH", Info(0x0807, LOCALE_SNAME));
+  EXPECT_TRUE(SetThreadLocale(0x0409));
+}
+
+// CompareString sorts as the locale's collation does: pinyin for zh-CN.
+TEST(Locale, CompareStringUsesTheLocalesCollation) {
+  const std::vector<std::u16string> names = {u"张三", u"李四", u"王五", u"阿林",
+                                             u"赵六", u"刘七", u"Bär",     u"Baer",
+                                             u"bar",          u"Bar",          u"co-op",        u"coop"};
+  for (const TestLocale& loc : kTestLocales) {
+    locale_t c = newlocale(LC_ALL_MASK, loc.glibc, static_cast<locale_t>(nullptr));
+    if (!c) {
+      ADD_FAILURE() << loc.glibc << " is not installed";
+      continue;
+    }
+    auto wide = [](const std::u16string& s) { return std::wstring(s.begin(), s.end()); };
+    std::vector<std::u16string> expected = names, ours = names;
+    std::sort(expected.begin(), expected.end(),
+              [&](const auto& a, const auto& b) { return wcscoll_l(wide(a).c_str(), wide(b).c_str(), c) < 0; });
+    std::sort(ours.begin(), ours.end(), [&](const auto& a, const auto& b) {
+      return CompareStringW(loc.lcid, 0, a.c_str(), -1, b.c_str(), -1) == CSTR_LESS_THAN;
+    });
+    freelocale(c);
+    EXPECT_EQ(expected, ours) << loc.glibc;
+  }
+  // Pinyin: 阿 (a) < 李 (li) < 王 (wang) < 张 (zhang), although 张 has the lowest code.
+  const char16_t* pinyin[] = {u"阿", u"李", u"王", u"张"};
+  for (int i = 0; i + 1 < 4; ++i)
+    EXPECT_EQ(CSTR_LESS_THAN, CompareStringW(0x0804, 0, pinyin[i], -1, pinyin[i + 1], -1)) << i;
+  EXPECT_EQ(CSTR_EQUAL, CompareStringW(0x0407, NORM_IGNORECASE, u"MÜLLER", -1, u"müller", -1));
+  EXPECT_EQ(0, CompareStringW(0x0436, 0, u"a", -1, u"b", -1));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
+}
+
+// The C run-time locale: read, set by Windows' names or the C library's,
+// unknown names refused; the program's own number text stays as it was.
+TEST(Locale, WSetLocale) {
+  std::u16string before = _wsetlocale(LC_NUMERIC, nullptr);
+  EXPECT_EQ(u"C", before);
+  struct Case {
+    const char16_t* name;
+    const char16_t* expected;  // null: refused
+  };
+  const Case cases[] = {
+      {u"de-DE", u"de_DE.UTF-8"},
+      {u"fr_FR.UTF-8", u"fr_FR.UTF-8"},
+      {u"German_Germany.1252", u"de_DE.UTF-8"},
+      {u"zh-CN", u"zh_CN.UTF-8"},
+      {u"xx-YY", nullptr},
+      {u"Klingon_Kronos", nullptr},
+      {u"C", u"C"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(pv::sys::ToUtf8(c.name));
+    std::u16string current = _wsetlocale(LC_NUMERIC, nullptr);
+    char16_t* result = _wsetlocale(LC_NUMERIC, c.name);
+    if (!c.expected) {
+      EXPECT_EQ(nullptr, result);
+      EXPECT_EQ(current, _wsetlocale(LC_NUMERIC, nullptr));  // nothing changed
+      continue;
+    }
+    ASSERT_NE(nullptr, result);
+    EXPECT_EQ(std::u16string(c.expected), result);
+    EXPECT_EQ(std::u16string(c.expected), _wsetlocale(LC_NUMERIC, nullptr));
+  }
+  EXPECT_EQ(nullptr, _wsetlocale(12345, nullptr));
+
+  // Under a German numeric locale VARIANT text still follows its LCID only.
+  ASSERT_NE(nullptr, _wsetlocale(LC_NUMERIC, u"de-DE"));
+  VARIANT v, text;
+  VariantInit(&v);
+  VariantInit(&text);
+  v.vt = VT_R8;
+  v.dblVal = 1.5;
+  ASSERT_EQ(S_OK, VariantChangeTypeEx(&text, &v, 0x0409, 0, VT_BSTR));
+  EXPECT_EQ(u"1.5", std::u16string(text.bstrVal));
+  ASSERT_EQ(S_OK, VariantChangeTypeEx(&v, &text, 0x0409, 0, VT_R8));
+  EXPECT_EQ(1.5, v.dblVal);
+  VariantClear(&text);
+  _wsetlocale(LC_NUMERIC, before.c_str());
+  EXPECT_EQ(before, _wsetlocale(LC_NUMERIC, nullptr));
+}
+
 }  // namespace
+

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -290,4 +291,75 @@ TEST(Profile, WriteBatchWritesOnceAtTheEnd) {
     EXPECT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", fresh.c_str()));
   }
   EXPECT_EQ(ReadFile(home.path() + "/fresh.ini"), "[S]\nk=v\n");
+}
+
+namespace {
+bool FailReadsOfKeptIni(const char* path) { return std::string(path).ends_with("/kept.ini"); }
+}  // namespace
+
+// Inside a batch a change that could never reach the disk is refused at
+// once, as it is outside one: a file in a missing folder, or a name that is
+// a folder. The other files of the batch are still written at its end.
+TEST(Profile, BatchRefusesChangesThatCannotBeSaved) {
+  TempHome home;
+  std::filesystem::create_directories(home.path() + "/folder.ini");
+  struct Case {
+    const char* what;
+    std::u16string file;
+    DWORD error;
+  } cases[] = {{"missing folder", home.U("missing/x.ini"), ERROR_PATH_NOT_FOUND},
+               {"name of a folder", home.U("folder.ini"), ERROR_ACCESS_DENIED}};
+  std::u16string good = home.U("good.ini");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (bool batched : {false, true}) {
+      std::optional<pv::ProfileWriteBatch> batch;
+      if (batched) batch.emplace();
+      SetLastError(0);
+      EXPECT_FALSE(WritePrivateProfileStringW(u"S", u"k", u"v", c.file.c_str()));
+      EXPECT_EQ(GetLastError(), c.error);
+      EXPECT_EQ(Read(u"S", u"k", c.file, 256, u"none"), u"none");
+      EXPECT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", good.c_str()));
+    }
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.path() + "/missing"));
+  EXPECT_EQ(ReadFile(home.path() + "/good.ini"), "[S]\nk=v\n");
+}
+
+// A file that exists but cannot be read is never replaced by a file that
+// holds only the change.
+TEST(Profile, UnreadableFileIsNotOverwritten) {
+  TempHome home;
+  const std::string text = "[A]\nkeep=1\n";
+  WriteFile(home.path() + "/kept.ini", text);
+  std::u16string file = home.U("kept.ini");
+  pv::sys::SetReadFailureHookForTests(&FailReadsOfKeptIni);
+  SetLastError(0);
+  EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"new", u"2", file.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  const WCHAR lines[] = u"x=1\0";
+  EXPECT_FALSE(WritePrivateProfileSectionW(u"B", lines, file.c_str()));
+  {
+    pv::ProfileWriteBatch batch;
+    EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"new", u"2", file.c_str()));
+  }
+  pv::sys::SetReadFailureHookForTests(nullptr);
+  EXPECT_EQ(ReadFile(home.path() + "/kept.ini"), text);
+}
+
+// Deleting a file through the profile functions also drops what an open
+// batch holds for it, so the end of the batch does not make it again.
+TEST(Profile, DeletedFileIsNotWrittenAgainByTheBatch) {
+  TempHome home;
+  std::u16string file = home.U("gone.ini");
+  {
+    pv::ProfileWriteBatch batch;
+    EXPECT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", file.c_str()));
+    WriteFile(home.path() + "/gone.ini", "[S]\n");
+    EXPECT_TRUE(pv::DeleteProfileFile(file.c_str()));
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.path() + "/gone.ini"));
+  SetLastError(0);
+  EXPECT_FALSE(pv::DeleteProfileFile(file.c_str()));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }

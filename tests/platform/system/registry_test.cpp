@@ -388,3 +388,137 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+const char kHeaderLine[] = "; Pravenor registry, format 1\n";
+
+bool FailEveryRead(const char*) { return true; }
+
+// Counts the files moved aside in the configuration folder.
+int MovedAsideCount(const TempHome& home) {
+  int n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(home.ConfigDir()))
+    if (e.path().filename().string().starts_with("registry.txt.corrupt-")) ++n;
+  return n;
+}
+
+}  // namespace
+
+// A registry file that exists but cannot be read is reported and kept as
+// it is: reads give nothing and every change is refused, so it is never
+// replaced by a file holding only the change. Once it reads again, its
+// values are all there.
+TEST(Registry, UnreadableFileIsKeptAndNeverOverwritten) {
+  TempHome home;
+  const std::string text = std::string(kHeaderLine) + "\n[HKEY_CURRENT_USER\\Software\\Kept]\n\"a\"=dword:00000007\n";
+  WriteFile(pv::RegistryFilePath(), text);
+  pv::sys::SetReadFailureHookForTests(&FailEveryRead);
+  testing::internal::CaptureStderr();
+  HKEY k = nullptr;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Kept", 0, KEY_READ, &k));
+  EXPECT_EQ(static_cast<LONG>(ERROR_CANTREAD),
+            RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+  {
+    pv::RegistryWriteBatch batch;
+    EXPECT_EQ(static_cast<LONG>(ERROR_CANTREAD),
+              RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+  }
+  std::string err = testing::internal::GetCapturedStderr();
+  pv::sys::SetReadFailureHookForTests(nullptr);
+  EXPECT_NE(std::string::npos, err.find("could not be read")) << err;
+  EXPECT_EQ(std::string::npos, err.find("could not be read", err.find("could not be read") + 1)) << "reported once";
+  EXPECT_EQ(text, ReadFile(pv::RegistryFilePath()));
+  EXPECT_EQ(0, MovedAsideCount(home));
+
+  // Readable again: the values come back and changes are saved beside them.
+  HKEY kept = Create(HKEY_CURRENT_USER, u"Software\\Kept");
+  DWORD type;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Query(kept, u"a", &type, &data));
+  EXPECT_EQ(Dword(7), data);
+  Set(kept, u"b", REG_DWORD, Dword(8));
+  RegCloseKey(kept);
+  std::string after = ReadFile(pv::RegistryFilePath());
+  EXPECT_NE(std::string::npos, after.find("\"a\"=dword:00000007"));
+  EXPECT_NE(std::string::npos, after.find("\"b\"=dword:00000008"));
+}
+
+// Bytes that are not UTF-8 (in names and in texts) read as the units
+// U+DC80-U+DCFF and are written back as the same bytes when the file is
+// rewritten for another change.
+TEST(Registry, UndecodableBytesAreKept) {
+  TempHome home;
+  const std::string keyLine = "[HKEY_CURRENT_USER\\Software\\Caf\xE9]";
+  const std::string valueLine = "\"n\xFF\"=sz:\"x\xE9\xC3 \xED\xA0\x80\"";
+  WriteFile(pv::RegistryFilePath(), std::string(kHeaderLine) + "\n" + keyLine + "\n" + valueLine + "\n");
+  HKEY k = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Caf\xDCE9", 0, KEY_ALL_ACCESS, &k));
+  DWORD type;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Query(k, u"n\xDCFF", &type, &data));
+  EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+  EXPECT_EQ(Bytes(u"x\xDCE9\xDCC3 \xDCED\xDCA0\xDC80"), data);
+  Set(k, u"other", REG_DWORD, Dword(1));
+  RegCloseKey(k);
+  std::string text = ReadFile(pv::RegistryFilePath());
+  EXPECT_NE(std::string::npos, text.find(keyLine + "\n" + valueLine + "\n")) << text;
+  EXPECT_EQ(std::string::npos, text.find("\xEF\xBF\xBD"));  // no replacement characters
+}
+
+// Keys nest at most 512 levels. A file nested deeper (100,000 levels) is
+// damaged: it is moved aside with a message instead of crashing the
+// program, and so is every later start's fresh file left alone.
+TEST(Registry, NestingIsBoundedAndADeeperFileIsMovedAside) {
+  TempHome home;
+  std::string deep = std::string(kHeaderLine) + "[HKEY_CURRENT_USER";
+  for (int i = 0; i < 100000; ++i) deep += "\\a";
+  deep += "]\n\"v\"=dword:00000001\n";
+  WriteFile(pv::RegistryFilePath(), deep);
+  testing::internal::CaptureStderr();
+  HKEY k = nullptr;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, u"a", 0, KEY_READ, &k));
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(std::string::npos, err.find("deeper than 512")) << err.substr(0, 300);
+  EXPECT_EQ(1, MovedAsideCount(home));
+  EXPECT_FALSE(std::filesystem::exists(pv::RegistryFilePath()));
+
+  std::u16string path512, path513;
+  for (int i = 0; i < 512; ++i) path512 += i ? u"\\k" : u"k";
+  path513 = path512 + u"\\k";
+  EXPECT_EQ(static_cast<LONG>(ERROR_INVALID_PARAMETER),
+            RegCreateKeyExW(HKEY_CURRENT_USER, path513.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+  HKEY leaf = Create(HKEY_CURRENT_USER, path512.c_str());
+  Set(leaf, u"v", REG_DWORD, Dword(2));
+  RegCloseKey(leaf);
+  // The deepest key survives a fresh read of the file.
+  pv::ResetRegistryForTests();
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path512.c_str(), 0, KEY_READ, &leaf));
+  DWORD type;
+  std::vector<BYTE> data;
+  EXPECT_TRUE(Query(leaf, u"v", &type, &data));
+  RegCloseKey(leaf);
+  EXPECT_EQ(1, MovedAsideCount(home));
+}
+
+// A change made inside a batch that could never reach the disk (the
+// configuration folder cannot be made) fails at once instead of being
+// answered as stored.
+TEST(Registry, BatchedChangeThatCannotBeSavedFails) {
+  TempHome home;
+  WriteFile(home.path() + "/blocker", "a file where a folder should be");
+  ::setenv("XDG_CONFIG_HOME", (home.path() + "/blocker/config").c_str(), 1);
+  pv::ResetRegistryForTests();
+  HKEY k = nullptr;
+  testing::internal::CaptureStderr();
+  {
+    pv::RegistryWriteBatch batch;
+    EXPECT_EQ(static_cast<LONG>(ERROR_CANTWRITE),
+              RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+  }
+  // Unbatched, the same change fails as it always did.
+  EXPECT_EQ(static_cast<LONG>(ERROR_CANTWRITE),
+            RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, KEY_READ, &k));
+}

@@ -3,7 +3,10 @@
 // 256-colour branches, theme detection and each gradient set.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <vector>
 
 #include "platform/gdi/syscolors.h"
 #include "tests/toolkit/common/fake_uxtheme.h"
@@ -34,6 +37,83 @@ int MixChannel(int a, int b, int w) {
 COLORREF Mix(COLORREF a, COLORREF b, int w) {
   return RGB(MixChannel(GetRValue(a), GetRValue(b), w), MixChannel(GetGValue(a), GetGValue(b), w),
              MixChannel(GetBValue(a), GetBValue(b), w));
+}
+
+// ---- the derivation of the table in double arithmetic, from the rules ----
+const double kRange[3] = {195.0, 390.0, 65.0};
+struct V3 {
+  double c[3];
+};
+V3 ToSpace(COLORREF x) {
+  W w = Weigh(x);
+  return V3{{w.r, w.g, w.b}};
+}
+COLORREF FromSpace(const V3& v) {
+  int out[3];
+  for (int i = 0; i < 3; ++i) {
+    double ch = std::clamp(v.c[i], 0.0, kRange[i]) * 255.0 / kRange[i] + 0.5;
+    out[i] = std::clamp(static_cast<int>(ch), 0, 255);
+  }
+  return RGB(out[0], out[1], out[2]);
+}
+double Norm(const V3& v) { return std::sqrt(v.c[0] * v.c[0] + v.c[1] * v.c[1] + v.c[2] * v.c[2]); }
+double DotOf(const V3& a, const V3& b) { return a.c[0] * b.c[0] + a.c[1] * b.c[1] + a.c[2] * b.c[2]; }
+V3 Mirrored(const V3& v) { return V3{{kRange[0] - v.c[0], kRange[1] - v.c[1], kRange[2] - v.c[2]}}; }
+double ThresholdAt(COLORREF reference, int t) { return Scaled(reference, t); }
+bool Distinct(COLORREF a, COLORREF b, int t) { return Dist(a, b) > ThresholdAt(a, t); }
+COLORREF Separate(COLORREF reference, COLORREF color, int t) {
+  V3 a = ToSpace(reference), b = ToSpace(color);
+  double la = Norm(a), lb = Norm(b), s = ThresholdAt(reference, t);
+  bool darken = la < lb ? (442.0 - s < la) : (s < la);
+  if (!darken) a = Mirrored(a), b = Mirrored(b);
+  double nb = std::max(Norm(b), 0.001), dot = DotOf(a, b), k = dot / (nb * nb);
+  V3 perp{{k * b.c[0] - a.c[0], k * b.c[1] - a.c[1], k * b.c[2] - a.c[2]}};
+  double length = dot / nb - std::sqrt(std::max(s * s - DotOf(perp, perp), 0.0));
+  V3 r{{b.c[0] * length / nb, b.c[1] * length / nb, b.c[2] * length / nb}};
+  return FromSpace(darken ? r : Mirrored(r));
+}
+COLORREF PullCloser(COLORREF reference, COLORREF color, int t) {
+  double d = Dist(reference, color), s = ThresholdAt(reference, t);
+  V3 a = ToSpace(reference), b = ToSpace(color), r;
+  for (int i = 0; i < 3; ++i) r.c[i] = b.c[i] + (a.c[i] - b.c[i]) * (d - s) / d;
+  return FromSpace(r);
+}
+
+// The table an ordinary (not high-contrast) scheme gives, up to the
+// contrast pass and the pull of colour 35; the later entries have their own
+// tests.
+std::vector<COLORREF> DeriveTable() {
+  std::vector<COLORREF> c(63, 0);
+  for (int i = 1; i <= 29; ++i) c[static_cast<size_t>(i)] = GetSysColor(i);
+  const COLORREF face = c[15], shadow = c[16];
+  for (int i : {30, 51, 53, 55, 56}) c[static_cast<size_t>(i)] = face;
+  for (int i : {34, 38, 39, 40, 42, 43, 48, 52, 54, 57, 60, 61}) c[static_cast<size_t>(i)] = shadow;
+  c[31] = c[36] = c[41] = c[5];
+  c[32] = c[33] = c[37] = c[50] = c[13];
+  c[35] = c[58] = c[17];
+  c[44] = c[8];
+  c[45] = c[7];
+  c[46] = c[18];
+  c[47] = c[49] = c[14];
+  const int mixes[][4] = {{30, 5, 15, 165}, {31, 13, 5, 30}, {33, 13, 5, 50}, {41, 15, 5, 143},
+                          {35, 17, 5, 70},  {38, 16, 5, 75}, {39, 16, 5, 70}, {43, 46, 16, 20},
+                          {61, 46, 16, 15}, {40, 16, 5, 90}, {42, 15, 16, 90}};
+  for (const auto& m : mixes) c[static_cast<size_t>(m[0])] = Mix(c[static_cast<size_t>(m[1])], c[static_cast<size_t>(m[2])], m[3]);
+  if (Distinct(c[15], c[30], 35)) c[30] = PullCloser(c[15], c[30], 35);
+  const int checks[][4] = {{31, 30, 31, 50},  {32, 30, 13, 100}, {33, 30, 33, 30},  {35, 41, 35, 80},  {37, 33, 37, 100},
+                           {38, 30, 38, 85},  {39, 30, 39, 50},  {43, 41, 43, 100}, {61, 30, 61, 100}, {40, 30, 40, 80},
+                           {44, 41, 44, 180}, {45, 31, 45, 180}, {46, 30, 46, 180}, {47, 33, 47, 180}};
+  for (const auto& k : checks) {
+    COLORREF base = c[static_cast<size_t>(k[1])], other = c[static_cast<size_t>(k[2])];
+    if (!Distinct(base, other, k[3])) c[static_cast<size_t>(k[0])] = Separate(base, other, k[3]);
+  }
+  if (Distinct(c[41], c[35], 145)) c[35] = PullCloser(c[41], c[35], 145);
+  return c;
+}
+
+bool Near(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= 1 && std::abs(GetGValue(a) - GetGValue(b)) <= 1 &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= 1;
 }
 
 // A scheme: the classic one with some entries replaced.
@@ -151,6 +231,78 @@ TEST_F(ColorManagerTest, ClassicSchemeDerivesItsColoursAndGradients) {
   }
   EXPECT_EQ(m.GetDetectedTheme(), 0);
   EXPECT_EQ(m.GetCurrentTheme(), 0);
+}
+
+// The mixed colours and the contrast pass on ordinary schemes, entry by
+// entry against the rules worked in double arithmetic (one unit of
+// rounding allowed per channel). On the ordinary schemes most checks keep
+// the mix and a few move their colour; a muted scheme makes every check
+// move its colour.
+TEST_F(ColorManagerTest, OrdinarySchemesDeriveTheirMixedAndContrastColours) {
+  Scheme classic;
+  Scheme grey;
+  grey.Set(COLOR_BTNFACE, RGB(192, 192, 192)).Set(COLOR_BTNSHADOW, RGB(128, 128, 128))
+      .Set(COLOR_HIGHLIGHT, RGB(0, 0, 128)).Set(COLOR_WINDOW, RGB(255, 255, 255));
+  Scheme pale;
+  pale.Set(COLOR_BTNFACE, RGB(236, 233, 216)).Set(COLOR_BTNSHADOW, RGB(172, 168, 153))
+      .Set(COLOR_HIGHLIGHT, RGB(49, 106, 197)).Set(COLOR_WINDOW, RGB(255, 255, 255))
+      .Set(COLOR_GRAYTEXT, RGB(172, 168, 153)).Set(COLOR_WINDOWFRAME, RGB(0, 0, 0));
+  // Low contrast everywhere: every one of the fourteen contrast checks
+  // moves its colour.
+  Scheme muted;
+  muted.Set(COLOR_WINDOW, RGB(126, 62, 86)).Set(COLOR_MENUTEXT, RGB(69, 117, 111))
+      .Set(COLOR_WINDOWTEXT, RGB(114, 102, 80)).Set(COLOR_HIGHLIGHT, RGB(66, 116, 57))
+      .Set(COLOR_HIGHLIGHTTEXT, RGB(103, 109, 131)).Set(COLOR_BTNFACE, RGB(54, 111, 88))
+      .Set(COLOR_BTNSHADOW, RGB(83, 129, 67)).Set(COLOR_GRAYTEXT, RGB(94, 57, 56)).Set(COLOR_BTNTEXT, RGB(57, 123, 55));
+  struct Named {
+    const char* name;
+    const Scheme* scheme;
+  } schemes[] = {{"classic", &classic}, {"grey", &grey}, {"pale", &pale}, {"muted", &muted}};
+  int moved = 0, kept = 0;
+  for (const Named& n : schemes) {
+    SCOPED_TRACE(n.name);
+    GdiInstallSysColorScheme(n.scheme->colors);
+    CTKColorManager m;
+    std::vector<COLORREF> want = DeriveTable();
+    for (int i : {30, 31, 32, 33, 35, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47, 61}) {
+      SCOPED_TRACE(i);
+      EXPECT_TRUE(Near(m.GetColor(i), want[static_cast<size_t>(i)]))
+          << std::hex << m.GetColor(i) << " expected " << want[static_cast<size_t>(i)];
+    }
+    // Whether the contrast pass changed an entry from its mix or default.
+    (want[44] != GetSysColor(8) ? moved : kept)++;
+    (want[47] != GetSysColor(14) ? moved : kept)++;
+  }
+  EXPECT_GT(moved, 0);
+  EXPECT_GT(kept, 0);
+}
+
+TEST_F(ColorManagerTest, ACustomColourOverridesItsIndexUntilSetBack) {
+  CTKColorManager m;
+  const COLORREF computed = m.GetColor(36), face = m.GetColor(COLOR_BTNFACE);
+  m.SetColor(36, RGB(1, 2, 3));
+  m.SetColor(COLOR_BTNFACE, RGB(4, 5, 6));
+  m.SetColor(63, RGB(7, 8, 9));  // not an index: ignored
+  m.SetColor(-1, RGB(7, 8, 9));
+  EXPECT_EQ(m.GetColor(36), RGB(1, 2, 3));
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), RGB(4, 5, 6));
+  EXPECT_EQ(m.GetColor(63), 63u);
+  EXPECT_EQ(m.GetColor(35), m.GetColor(35)) << "other entries untouched";
+  // The override survives a rebuild of the table from a new scheme.
+  Scheme scheme;
+  scheme.Set(COLOR_BTNFACE, RGB(200, 200, 200));
+  GdiInstallSysColorScheme(scheme.colors);
+  m.RefreshColors();
+  EXPECT_EQ(m.GetColor(36), RGB(1, 2, 3));
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), RGB(4, 5, 6));
+  EXPECT_EQ(m.GetColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNSHADOW));
+  m.SetColor(COLOR_BTNFACE, CTKPaintManagerColor::kNone);
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), RGB(200, 200, 200));
+  GdiInstallSysColorScheme(nullptr);
+  m.RefreshColors();
+  m.SetColor(36, CTKPaintManagerColor::kNone);
+  EXPECT_EQ(m.GetColor(36), computed);
+  EXPECT_EQ(m.GetColor(COLOR_BTNFACE), face);
 }
 
 TEST_F(ColorManagerTest, HighlightNearTheFaceIsPushedToTheContrastDistance) {

@@ -2,6 +2,7 @@
 // unadvise, release, advise, throw or broadcast again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -79,6 +80,45 @@ TEST_F(NotifyConnectionTest, HandlersUnadvisingDuringABroadcast) {
   EXPECT_EQ(g_calls, (std::vector<std::string>{"a:1:1", "c:1:1"}));
   a.UnadviseAll();
   c.UnadviseAll();
+  connection->InternalRelease();
+}
+
+// A listener removed by an earlier handler of the same broadcast stays
+// uncalled even when that handler advises a new listener at once (whose
+// record may take the freed one's memory): cookies are never given twice.
+TEST_F(NotifyConnectionTest, ARemovedListenerIsNotCalledThroughANewAdvice) {
+  auto* connection = new CTKNotifyConnection;
+  Listener a("a"), newcomer("new");
+  auto* doomed = new Listener("doomed");
+  a.Advise(connection, 1);
+  doomed->Advise(connection, 1);
+  a.handler = [&] {
+    delete doomed;  // unadvises, freeing its record
+    doomed = nullptr;
+    newcomer.Advise(connection, 1);
+  };
+  EXPECT_TRUE(connection->BroadcastEvent(1, 0, 0));
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"a:1:0"}));
+  a.handler = nullptr;
+
+  // Cookies are unique across connections and over advise/unadvise cycles.
+  auto* other = new CTKNotifyConnection;
+  std::vector<TK_NOTIFY_COOKIE> seen;
+  for (int i = 0; i < 64; ++i) {
+    Listener l("l");
+    TK_NOTIFY_COOKIE cookie = l.Advise(i % 2 ? connection : other, 5);
+    EXPECT_NE(cookie, 0u);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), cookie), 0) << "cookie given twice";
+    seen.push_back(cookie);
+  }
+  Listener both("both");
+  TK_NOTIFY_COOKIE c1 = both.Advise(connection, 9), c2 = both.Advise(other, 9);
+  EXPECT_NE(c1, c2);
+  EXPECT_EQ(both.GetAdviseCount(), 2);
+  both.UnadviseAll();
+  a.UnadviseAll();
+  newcomer.UnadviseAll();
+  other->InternalRelease();
   connection->InternalRelease();
 }
 

@@ -418,6 +418,24 @@ TEST_F(RegistryForms, EmptySectionDeletesTheSubkeyTreeAndLoadingCreatesAnEmptyKe
   }
   EXPECT_TRUE(QueryRaw(RawKey(Parent(), u"Bars", false).get(), u"Again").present);
 
+  // Loading a section that is not there creates its key, empty.
+  EXPECT_FALSE(RawKey(Parent(), u"Fresh", false));
+  {
+    CTKPropExchangeRegistry loading(TRUE, Parent(), u"Fresh");
+    int v = 3;
+    EXPECT_TRUE(PropExchangeIntDefault(&loading, u"X", &v, 9));
+    EXPECT_EQ(9, v);
+  }
+  {
+    RawKey fresh(Parent(), u"Fresh", false);
+    ASSERT_TRUE(fresh) << "loading created the section key";
+    DWORD subkeys = 1, values = 1;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyW(fresh.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                              &values, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(0u, subkeys);
+    EXPECT_EQ(0u, values);
+  }
+
   // A section under a key that did not open fails every operation instead
   // of falling back to the application's key.
   TempHome::SetAppNames("", "");
@@ -683,6 +701,212 @@ TEST_F(IniForms, SectionNamesJoinWithBackslashAndTheTemporaryFileBelongsToTheRoo
     px->InternalRelease();
   }
   EXPECT_FALSE(std::filesystem::exists(std::u16string(temp.View())));
+}
+
+// A section that outlives its root finds the root's temporary file gone:
+// it writes nothing, and the file is not made again when the writes held in
+// memory would have reached the disk.
+TEST_F(IniForms, TheRootsTemporaryFileIsNotMadeAgainAfterItIsDeleted) {
+  auto* root = new CTKPropExchangeIniFile(FALSE, nullptr, u"S");
+  CTKPropExchange* early = root->GetSection(u"Early");
+  CTKPropExchange* late = root->GetSection(u"Late");
+  CString temp = root->m_strFileName;
+  ASSERT_FALSE(temp.IsEmpty());
+  int v = 1;
+  EXPECT_TRUE(PropExchangeInt(early, u"V", &v)) << "written before the root goes";
+  root->InternalRelease();
+  EXPECT_FALSE(std::filesystem::exists(std::u16string(temp.View())));
+  EXPECT_FALSE(PropExchangeInt(late, u"V", &v)) << "the file is gone";
+  EXPECT_FALSE(late->OpenStorage());
+  early->InternalRelease();
+  late->InternalRelease();
+  EXPECT_FALSE(std::filesystem::exists(std::u16string(temp.View())));
+  EXPECT_TRUE(std::filesystem::is_empty(home_.TmpDir())) << "no temporary file left behind";
+}
+
+// A store whose file can never be written fails at once, although the
+// exchange holds its writes in memory until it is released.
+TEST(PropExchangeStorage, StoresThatCannotReachTheDiskFail) {
+  TempHome home;
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeIniFile(FALSE, nullptr, u"S"));
+    static_cast<CTKPropExchangeIniFile*>(px.GetExchange())->AssignFile(home.File("missing/state.ini"));
+    int v = 1;
+    EXPECT_FALSE(PropExchangeInt(px, u"V", &v));
+    CTKPropExchangeSection child(px->GetSection(u"Child"));
+    EXPECT_FALSE(PropExchangeInt(child, u"V", &v));
+  }
+  EXPECT_FALSE(std::filesystem::exists(home.path() + "/missing"));
+
+  WriteFileText(home.File("blocker"), "a file where the configuration folder should be");
+  ::setenv("XDG_CONFIG_HOME", (home.path() + "/blocker/config").c_str(), 1);
+  pv::ResetRegistryForTests();
+  testing::internal::CaptureStderr();
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"State"));
+    int v = 1;
+    EXPECT_FALSE(PropExchangeInt(px, u"V", &v));
+  }
+  testing::internal::GetCapturedStderr();
+}
+
+// The exchange over an archive pointer is the one over the archive.
+TEST(PropExchangeArchive, PointerConstructorTakesTheArchivesDirection) {
+  Values in;
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    CTKPropExchangeArchive px(&ar);
+    EXPECT_FALSE(px.IsLoading());
+    ExchangeAll(&px, in);
+    ar.Close();
+  }
+  auto n = static_cast<std::size_t>(file.GetLength());
+  BYTE* data = file.Detach();
+  Bytes bytes(data, data + n);
+  std::free(data);
+  EXPECT_EQ(StoreArchive([&](CTKPropExchange* px) { ExchangeAll(px, in); }), bytes);
+  CMemFile source(bytes.data(), static_cast<UINT>(bytes.size()));
+  CArchive ar(&source, CArchive::load);
+  CTKPropExchangeArchive px(&ar);
+  EXPECT_TRUE(px.IsLoading());
+  Values out;
+  out.i = 0;
+  out.text = u"";
+  ExchangeAll(&px, out);
+  EXPECT_EQ(in.i, out.i);
+  EXPECT_EQ(in.text, out.text);
+  EXPECT_EQ(in.bigCount, out.bigCount);
+
+  bool refused = false;
+  try {
+    CTKPropExchangeArchive none(static_cast<CArchive*>(nullptr));
+  } catch (CInvalidArgException* e) {
+    refused = true;
+    e->Delete();
+  }
+  EXPECT_TRUE(refused);
+}
+
+// ExchangeBinary stores a block of a fixed length and loads only a block
+// of exactly that length; anything else leaves the caller's bytes alone.
+TEST(PropExchangeBinary, FixedBlocksInEveryFlavour) {
+  TempHome home;
+  const BYTE stored[4] = {1, 2, 3, 4};
+  auto check = [](CTKPropExchange* loading, const char* flavour) {
+    SCOPED_TRACE(flavour);
+    BYTE out[4] = {9, 9, 9, 9};
+    EXPECT_TRUE(loading->ExchangeBinary(u"Block", out, 4));
+    EXPECT_EQ(0, std::memcmp(out, "\x01\x02\x03\x04", 4));
+    if (!loading->StoresByName()) return;
+    BYTE wrong[3] = {9, 9, 9};
+    EXPECT_FALSE(loading->ExchangeBinary(u"Block", wrong, 3)) << "stored block is longer";
+    BYTE longer[5] = {9, 9, 9, 9, 9};
+    EXPECT_FALSE(loading->ExchangeBinary(u"Block", longer, 5)) << "stored block is shorter";
+    EXPECT_EQ(0, std::memcmp(longer, "\x09\x09\x09\x09\x09", 5));
+    EXPECT_FALSE(loading->ExchangeBinary(u"Missing", out, 4));
+  };
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"Bin"));
+    EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4));
+  }
+  EXPECT_EQ(Bytes(stored, stored + 4),
+            QueryRaw(RawKey(HKEY_CURRENT_USER, u"Software\\TestCo\\Planner\\Bin", false).get(), u"Block").data);
+  {
+    CTKPropExchangeSection px(new CTKPropExchangeRegistry(TRUE, nullptr, u"Bin"));
+    check(px, "registry");
+  }
+  CString ini = home.File("bin.ini");
+  {
+    auto* px = new CTKPropExchangeIniFile(FALSE, nullptr, u"Bin");
+    px->AssignFile(ini);
+    CTKPropExchangeSection holder(px);
+    EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4));
+  }
+  EXPECT_EQ("[Bin]\nBlock=BACADAEA\n", ReadFileText(ini));
+  {
+    auto* px = new CTKPropExchangeIniFile(TRUE, nullptr, u"Bin");
+    px->AssignFile(ini);
+    CTKPropExchangeSection holder(px);
+    check(px, "ini");
+  }
+  Bytes bytes = StoreArchive([&](CTKPropExchange* px) { EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4)); });
+  EXPECT_EQ(Bytes(stored, stored + 4), bytes) << "raw bytes, no count";
+  LoadArchive(bytes, [&](CTKPropExchange* px) { check(px, "archive"); });
+  LoadArchive(Bytes{1, 2}, [&](CTKPropExchange* px) {
+    BYTE out[4] = {9, 9, 9, 9};
+    EXPECT_FALSE(px->ExchangeBinary(u"Block", out, 4)) << "the archive ends early";
+    EXPECT_EQ(0, std::memcmp(out, "\x09\x09\x09\x09", 4));
+  });
+}
+
+// The holders' release functions free what they hold once and leave the
+// holder empty, so its destructor has nothing left to do.
+TEST(PropExchangeHolders, ReleaseAndDeleteTheHeldObjectOnce) {
+  TempHome home;
+  CTKPropExchangeIniFile root(FALSE, nullptr, u"Root");
+  root.AssignFile(home.File("held.ini"));
+  CTKPropExchange* child = root.GetSection(u"Child");
+  child->InternalAddRef();  // the test's own reference, to watch the count
+  {
+    CTKPropExchangeSection holder(child);
+    ReleaseHeldCmdTarget(holder);
+    EXPECT_EQ(nullptr, holder.GetExchange());
+    EXPECT_EQ(1, child->m_dwRef);
+    ReleaseHeldCmdTarget(holder);  // nothing held: nothing happens
+    EXPECT_EQ(1, child->m_dwRef);
+  }
+  EXPECT_EQ(1, child->m_dwRef) << "the emptied holder released nothing more";
+  child->InternalRelease();
+
+  {
+    CTKPropExchangeEnumeratorHolder holder(root.GetEnumerator(u"Item"));
+    EXPECT_NE(nullptr, static_cast<CTKPropExchangeEnumerator*>(holder));
+    DeleteHeldObject(holder);
+    EXPECT_EQ(nullptr, static_cast<CTKPropExchangeEnumerator*>(holder));
+    DeleteHeldObject(holder);
+  }  // under the address sanitizer a second delete would fail here
+}
+
+// The profile section is a registry exchange below the application's key
+// when the application has a registry key, else an INI exchange on the
+// application's profile file.
+TEST(PropExchangeProfileSection, RegistryWithAKeyElseTheProfileFile) {
+  TempHome home;
+  {
+    CTKPropExchangeProfileSection px(FALSE, u"Bars-Options");
+    EXPECT_TRUE(px->IsKindOf(RUNTIME_CLASS(CTKPropExchangeRegistry)));
+    int v = 6;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+  }
+  EXPECT_EQ(Le32(6), QueryRaw(RawKey(HKEY_CURRENT_USER, u"Software\\TestCo\\Planner\\Bars-Options", false).get(),
+                              u"Animation").data);
+  {
+    CTKPropExchangeProfileSection px(TRUE, u"Bars-Options");
+    int v = 0;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+    EXPECT_EQ(6, v);
+  }
+
+  std::string ini = home.path() + "/planner.ini";
+  TempHome::SetAppNames("", ini.c_str());
+  {
+    CTKPropExchangeProfileSection px(FALSE, u"Bars-Options");
+    auto* file = dynamic_cast<CTKPropExchangeIniFile*>(px.GetExchange());
+    ASSERT_NE(nullptr, file);
+    EXPECT_EQ(CString(ini.c_str()), file->m_strFileName);
+    int v = 7;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+    CTKPropExchangeSection child(px->GetSection(u"Bar0"));
+    EXPECT_TRUE(PropExchangeInt(child, u"Id", &v));
+  }
+  EXPECT_EQ("[Bars-Options]\nAnimation=7\n[Bars-Options\\Bar0]\nId=7\n", ReadFileText(CString(ini.c_str())));
+  {
+    CTKPropExchangeProfileSection px(TRUE, u"Bars-Options");
+    int v = 0;
+    EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
+    EXPECT_EQ(7, v);
+  }
 }
 
 }  // namespace

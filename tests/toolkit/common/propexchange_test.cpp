@@ -141,6 +141,31 @@ TEST_P(KeyedFlavours, DefaultRuleInBothDirectionsAndWithEachModeOff) {
   EXPECT_EQ(CString(u"kept"), caption);
 }
 
+// A string exchanged without a default follows the rule of every value
+// without one: a missing key fails and leaves the string as it was (it is
+// not emptied); a stored empty string loads as empty where the flavour can
+// tell it from a missing one.
+TEST_P(KeyedFlavours, StringWithoutADefaultIsLeftAsItWasWhenMissing) {
+  {
+    CTKPropExchangeSection px(Root(FALSE));
+    CString empty;
+    EXPECT_TRUE(PropExchangeString(px, u"Empty", &empty));
+  }
+  CTKPropExchangeSection px(Root(TRUE));
+  CString caption = u"kept";
+  EXPECT_FALSE(PropExchangeString(px, u"Caption", &caption));
+  EXPECT_EQ(CString(u"kept"), caption);
+  CString empty = u"before";
+  if (GetParam() == kRegistry) {
+    EXPECT_TRUE(PropExchangeString(px, u"Empty", &empty));
+    EXPECT_EQ(CString(u""), empty);
+  } else {
+    // An INI file reads an empty text as an absent key.
+    EXPECT_FALSE(PropExchangeString(px, u"Empty", &empty));
+    EXPECT_EQ(CString(u"before"), empty);
+  }
+}
+
 TEST_P(KeyedFlavours, EmptiedSectionRemovesOldValuesAndItsSectionsKeepDefaultsAlone) {
   {
     CTKPropExchangeSection px(Root(FALSE));

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/framework/afxapp.h"
+#include "platform/system/profile.h"
 #include "platform/system/registry.h"
 #include "tests/toolkit/common/settings_test_support.h"
+#include "toolkit/common/propexchange_backends.h"
 
 namespace {
 
@@ -114,6 +117,79 @@ TEST_F(RegistryManagerTest, WithoutApplicationNamesOnlyFullPathsWork) {
   EXPECT_EQ(nullptr, reg.OpenAppKey(KEY_READ));
   EXPECT_TRUE(reg.WriteProfileInt(u"HKCU\\Software\\Direct", u"v", 2));
   EXPECT_EQ(2, reg.GetProfileInt(u"HKCU\\Software\\Direct", u"v", 0));
+}
+
+// Without a test's provider the names are the running application
+// object's: what SetRegistryKey set at start-up reaches the registry manager
+// and the registry exchange, and an application without a registry key has
+// no registry profile.
+TEST_F(RegistryManagerTest, NamesComeFromTheApplicationObject) {
+  TKSetAppProfileNamesProvider(nullptr);
+  {
+    CWinApp app(u"Planner");
+    ASSERT_TRUE(app.InitApplication());
+    CTKRegistryManager before(HKEY_CURRENT_USER);
+    EXPECT_FALSE(before.WriteProfileInt(u"width", u"m_windowWidth", 1)) << "no registry key yet";
+    app.SetRegistryKey(u"TestCo");
+
+    CTKRegistryManager writer(HKEY_CURRENT_USER);
+    EXPECT_TRUE(writer.WriteProfileInt(u"width", u"m_windowWidth", 800));
+    EXPECT_TRUE(writer.WriteProfileString(u"Message", u"m_phoneNo", u"555-0102"));
+    EXPECT_EQ(Le32(800), QueryRaw(Section(u"width").get(), u"m_windowWidth").data);
+    CTKRegistryManager reader(HKEY_CURRENT_USER);
+    EXPECT_EQ(800, reader.GetProfileInt(u"width", u"m_windowWidth", 0));
+    EXPECT_EQ(CString(u"555-0102"), reader.GetProfileString(u"Message", u"m_phoneNo"));
+    {
+      CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"State"));
+      int schema = 40;
+      EXPECT_TRUE(PropExchangeInt(px, u"Schema", &schema));
+    }
+    EXPECT_EQ(Le32(40), QueryRaw(Section(u"State").get(), u"Schema").data);
+  }
+  CTKRegistryManager noApp(HKEY_CURRENT_USER);
+  EXPECT_EQ(5, noApp.GetProfileInt(u"width", u"m_windowWidth", 5)) << "no application object";
+}
+
+// INI mode: with a process-wide INI file set, the profile operations use
+// sections of that file and leave the registry alone; full registry paths
+// still name registry keys.
+TEST_F(RegistryManagerTest, IniModeKeepsTheSettingsInTheFile) {
+  struct BackToTheRegistry {
+    ~BackToTheRegistry() { CTKRegistryManager::SetINIFileName(nullptr); }
+  } guard;
+  CString ini = home_.File("settings.ini");
+  CTKRegistryManager::SetINIFileName(ini);
+  EXPECT_EQ(ini, CTKRegistryManager::GetINIFileName());
+  CTKRegistryManager reg(HKEY_CURRENT_USER);
+  EXPECT_TRUE(reg.WriteProfileInt(u"width", u"m_windowWidth", -3));
+  EXPECT_TRUE(reg.WriteProfileString(u"Message", u"m_userName", u"Tom"));
+  EXPECT_TRUE(reg.WriteProfileString(u"Message", u"m_empty", u""));
+  EXPECT_TRUE(reg.WriteProfileString(u"Message", u"m_gone", u"x"));
+  EXPECT_TRUE(reg.WriteProfileString(u"Message", u"m_gone", nullptr));
+  EXPECT_TRUE(reg.WriteProfileString(u"Old", u"k", u"v"));
+  EXPECT_TRUE(reg.WriteProfileString(u"Old", nullptr, nullptr));
+  EXPECT_TRUE(reg.WriteProfileInt(u"HKCU\\Software\\Direct", u"v", 2));
+  EXPECT_EQ("[width]\nm_windowWidth=-3\n[Message]\nm_userName=Tom\nm_empty=\n",
+            tk_settings_test::ReadFileText(ini));
+  EXPECT_FALSE(Section(u"width")) << "nothing under the application's key";
+
+  CTKRegistryManager reader(HKEY_CURRENT_USER);
+  EXPECT_EQ(-3, reader.GetProfileInt(u"width", u"m_windowWidth", 0));
+  EXPECT_EQ(9, reader.GetProfileInt(u"width", u"missing", 9));
+  EXPECT_EQ(CString(u"Tom"), reader.GetProfileString(u"Message", u"m_userName", u"d"));
+  EXPECT_EQ(CString(u""), reader.GetProfileString(u"Message", u"m_empty", u"d")) << "stored empty, not missing";
+  EXPECT_EQ(CString(u"d"), reader.GetProfileString(u"Message", u"m_gone", u"d"));
+  EXPECT_EQ(CString(u"d"), reader.GetProfileString(u"Old", u"k", u"d"));
+  EXPECT_EQ(2, reader.GetProfileInt(u"HKCU\\Software\\Direct", u"v", 0));
+
+  // A file that cannot be written fails the write.
+  CTKRegistryManager::SetINIFileName(home_.File("missing/settings.ini"));
+  EXPECT_FALSE(reg.WriteProfileInt(u"width", u"m_windowWidth", 1));
+  EXPECT_EQ(static_cast<LONG>(ERROR_PATH_NOT_FOUND), reg.m_lLastError);
+
+  CTKRegistryManager::SetINIFileName(nullptr);
+  EXPECT_TRUE(reg.WriteProfileInt(u"width", u"m_windowWidth", 4));
+  EXPECT_EQ(Le32(4), QueryRaw(Section(u"width").get(), u"m_windowWidth").data);
 }
 
 }  // namespace

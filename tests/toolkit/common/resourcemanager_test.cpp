@@ -161,6 +161,7 @@ TEST_F(ResourceManagerTest, LanguageRecordsFallBackToEnglish) {
     SCOPED_TRACE(c.asked);
     manager.SetResourceLanguage(c.asked);
     EXPECT_EQ(manager.GetResourcesLangID(), c.got);
+    EXPECT_EQ(manager.GetResourceLanguage(), c.got);
     EXPECT_EQ(manager.GetLanguageInfo()->nCodePage, c.codePage);
     manager.SetUseLanguageCharset(TRUE);
     EXPECT_EQ(manager.GetFontCharset(), c.charset);

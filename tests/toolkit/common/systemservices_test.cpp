@@ -3,7 +3,9 @@
 // guard and the menu-sound worker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -217,6 +219,10 @@ struct SoundLog {
   bool blockPopup = false;
   bool inside = false;
   bool purged = false;
+  // A sound module that ignores the purge: the sound ends only when the
+  // test releases it.
+  bool ignorePurge = false;
+  bool released = false;
 };
 SoundLog& Log() {
   static SoundLog log;
@@ -233,7 +239,8 @@ BOOL FakePlaySound(LPCWSTR sound, HMODULE, DWORD flags) {
     // A long sound: returns only when someone stops it.
     log.inside = true;
     log.changed.notify_all();
-    log.changed.wait(lock, [&] { return log.purged; });
+    if (log.ignorePurge) log.changed.wait(lock, [&] { return log.released; });
+    else log.changed.wait(lock, [&] { return log.purged; });
   }
   return TRUE;
 }
@@ -248,7 +255,7 @@ class MenuSoundTest : public ::testing::Test {
     pv::AddModuleFunction(winmm, "PlaySoundW", &FakePlaySound);
     std::lock_guard<std::mutex> lock(Log().mutex);
     Log().plays.clear();
-    Log().blockPopup = Log().inside = Log().purged = false;
+    Log().blockPopup = Log().inside = Log().purged = Log().ignorePurge = Log().released = false;
   }
   void TearDown() override { pv::AddModuleExport(pv::RegisterBuiltinModule(u"winmm"), "PlaySoundW", m_realPlaySound); }
   FARPROC m_realPlaySound = nullptr;
@@ -319,6 +326,77 @@ TEST_F(MenuSoundTest, AWorkerInsideALongSoundIsStoppedWithoutBeingKilled) {
   }
   EXPECT_TRUE(player.StopThread());  // the purge ends the sound, then the join returns
   EXPECT_FALSE(player.IsThreadRunning());
+}
+
+// A worker stuck in a sound that ignores the purge does not hold the
+// caller: StopThread returns after its bounded wait and the worker ends on
+// its own once the sound does, touching nothing of the player.
+TEST_F(MenuSoundTest, AWorkerStuckInASoundIsLeftBehindAfterTheBoundedWait) {
+  {
+    std::lock_guard<std::mutex> lock(Log().mutex);
+    Log().blockPopup = true;
+    Log().ignorePurge = true;
+  }
+  auto player = std::make_unique<CTKMenuSoundPlayer>();
+  player->RequestSound(CTKMenuSoundPlayer::tkSoundMenuPopup);
+  {
+    std::unique_lock<std::mutex> lock(Log().mutex);
+    Log().changed.wait(lock, [&] { return Log().inside; });
+  }
+  EXPECT_TRUE(player->StopThread());
+  EXPECT_FALSE(player->IsThreadRunning());
+  player.reset();  // the player is gone while its old worker still plays
+  std::unique_lock<std::mutex> lock(Log().mutex);
+  const size_t purgesBefore = static_cast<size_t>(
+      std::count_if(Log().plays.begin(), Log().plays.end(), [](const auto& p) { return p.first.empty(); }));
+  Log().released = true;
+  Log().changed.notify_all();
+  // The worker leaves its loop and stops its sound as its last act.
+  Log().changed.wait(lock, [&] {
+    return static_cast<size_t>(std::count_if(Log().plays.begin(), Log().plays.end(),
+                                             [](const auto& p) { return p.first.empty(); })) > purgesBefore;
+  });
+}
+
+// With menu sounds off a request plays nothing and starts no worker.
+TEST_F(MenuSoundTest, SoundsOffPlayNothing) {
+  CTKMenuSoundPlayer player;
+  EXPECT_TRUE(player.IsSoundEnabled());
+  player.EnableSound(FALSE);
+  EXPECT_FALSE(player.IsSoundEnabled());
+  player.RequestSound(CTKMenuSoundPlayer::tkSoundMenuCommand);
+  EXPECT_FALSE(player.IsThreadRunning());
+  EXPECT_FALSE(player.StopThread());
+  EXPECT_TRUE(Log().plays.empty());
+  player.EnableSound(TRUE);
+  player.RequestSound(CTKMenuSoundPlayer::tkSoundMenuCommand);
+  WaitForPlays(1);
+  EXPECT_TRUE(player.StopThread());
+  std::lock_guard<std::mutex> lock(Log().mutex);
+  EXPECT_EQ(Log().plays[0].first, u"MenuCommand");
+}
+
+// The monitor queries that answer the rectangle alone give what the forms
+// with an output rectangle give.
+TEST_F(MultiMonitorTest, QueriesWithoutAnOutputRectangle) {
+  CTKMultiMonitor* monitors = GetMultiMonitor();
+  const RECT primaryWork{0, 0, 1024, 728}, primaryScreen{0, 0, 1024, 768};
+  const RECT secondWork{1024, 0, 2048, 700}, secondScreen{1024, 0, 2048, 768};
+  ::SetCursorPos(1500, 20);
+  struct Case {
+    const char* what;
+    RECT got;
+    RECT expected;
+  } cases[] = {
+      {"work at point", monitors->GetWorkAreaAtPoint(POINT{1500, 10}), secondWork},
+      {"screen at point", monitors->GetScreenAreaAtPoint(POINT{1500, 10}), secondScreen},
+      {"screen off-screen", monitors->GetScreenAreaAtPoint(POINT{-5000, 9000}), primaryScreen},
+      {"work of rect", monitors->GetWorkAreaOfRect(RECT{1100, 10, 1200, 100}), secondWork},
+      {"screen of rect", monitors->GetScreenAreaOfRect(RECT{10, 10, 20, 20}), primaryScreen},
+      {"work of no window", monitors->GetWorkAreaOfWindow(nullptr), primaryWork},
+      {"work at cursor", monitors->GetWorkAreaAtCursor(), secondWork},
+  };
+  for (const Case& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
 }
 
 }  // namespace
