@@ -359,9 +359,14 @@ class CTKMarkupContentControl : public CTKMarkupControl {
   static CTKMarkupDependencyProperty* m_pContentProperty;
 };
 
+class CTKWinThemeWrapper;
+
+// Turns left presses into a pressed state with mouse capture and a Click.
 class CTKMarkupButtonBase : public CTKMarkupContentControl {
   TK_DECLARE_MARKUPCLASS(CTKMarkupButtonBase)
  public:
+  CTKMarkupButtonBase();
+  ~CTKMarkupButtonBase() override;
   static void RegisterMarkupDependencyProperties();
   virtual void OnClick();
   void OnMouseLeave(CTKMarkupMouseEventArgs* e) override;
@@ -369,23 +374,43 @@ class CTKMarkupButtonBase : public CTKMarkupContentControl {
   void OnMouseLeftButtonUp(CTKMarkupMouseButtonEventArgs* e) override;
   void OnMouseLeftButtonDown(CTKMarkupMouseButtonEventArgs* e) override;
   void OnLostMouseCapture(CTKMarkupMouseEventArgs* e) override;
-  BOOL IsPressed() const { return m_bPressed; }
+  BOOL IsPressed() const;
   void SetPressed(BOOL bPressed);
+  BOOL IsEnabledValue() const;
   static CTKMarkupRoutedEvent* m_pClickEvent;
+  static CTKMarkupDependencyProperty* m_pIsPressedProperty;
 
  protected:
+  // 0 enabled and idle, 1, 2 and 3 as the look's normal, hot, pressed, disabled states 1-4.
+  int GetBaseState() const;
   BOOL m_bPressed = FALSE;
-  BOOL m_bPushed = FALSE;
+  BOOL m_bMouseInside = FALSE;
+  CTKWinThemeWrapper* m_pTheme;
 };
 
 class CTKMarkupButton : public CTKMarkupButtonBase {
   TK_DECLARE_MARKUPCLASS(CTKMarkupButton)
+ public:
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  void OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) override;
 };
 
+// Check box and radio button: a three-valued IsChecked (0, 1, 2 indeterminate).
 class CTKMarkupToggleButton : public CTKMarkupButtonBase {
   TK_DECLARE_MARKUPCLASS(CTKMarkupToggleButton)
  public:
   static void RegisterMarkupDependencyProperties();
+  void OnClick() override;
+  virtual void OnToggle();
+  virtual void OnChecked(CTKMarkupRoutedEventArgs* e);
+  virtual void OnUnchecked(CTKMarkupRoutedEventArgs* e);
+  virtual void OnIndeterminate(CTKMarkupRoutedEventArgs* e);
+  int GetChecked() const;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  void OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) override;
   static CTKMarkupDependencyProperty* m_pIsCheckedProperty;
   static CTKMarkupDependencyProperty* m_pIsThreeStateProperty;
   static CTKMarkupRoutedEvent* m_pCheckedEvent;
@@ -395,10 +420,17 @@ class CTKMarkupToggleButton : public CTKMarkupButtonBase {
 
 class CTKMarkupCheckBox : public CTKMarkupToggleButton {
   TK_DECLARE_MARKUPCLASS(CTKMarkupCheckBox)
+ public:
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
 };
 
 class CTKMarkupRadioButton : public CTKMarkupToggleButton {
   TK_DECLARE_MARKUPCLASS(CTKMarkupRadioButton)
+ public:
+  void OnToggle() override;
+  void OnChecked(CTKMarkupRoutedEventArgs* e) override;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
 };
 
 // ---- grid -----------------------------------------------------------------------------------------------
