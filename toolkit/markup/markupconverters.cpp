@@ -161,6 +161,8 @@ TK_ENUM_CONVERTER(ConvertHorizontalAlignment, {"Left", 0}, {"Center", 1}, {"Righ
 TK_ENUM_CONVERTER(ConvertVerticalAlignment, {"Top", 0}, {"Center", 1}, {"Bottom", 2}, {"Stretch", 3})
 TK_ENUM_CONVERTER(ConvertVisibility, {"Visible", 0}, {"Hidden", 1}, {"Collapsed", 2})
 TK_ENUM_CONVERTER(ConvertOrientation, {"Horizontal", 0}, {"Vertical", 1})
+TK_ENUM_CONVERTER(ConvertLineCap, {"Flat", 0}, {"Square", 1}, {"Round", 2}, {"Triangle", 3})
+TK_ENUM_CONVERTER(ConvertLineJoin, {"Miter", 0}, {"Bevel", 1}, {"Round", 2})
 TK_ENUM_CONVERTER(ConvertDock, {"Left", 0}, {"Top", 1}, {"Right", 2}, {"Bottom", 3})
 TK_ENUM_CONVERTER(ConvertScrollBarVisibility, {"Disabled", 0}, {"Auto", 1}, {"Visible", 2})
 TK_ENUM_CONVERTER(ConvertStretch, {"None", 0}, {"Fill", 1}, {"Uniform", 2}, {"UniformToFill", 3})

@@ -34,6 +34,8 @@ CTKMarkupObject* ConvertVisibility(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertCursor(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertOrientation(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertDock(CTKMarkupBuilder*, CTKMarkupObject*);
+CTKMarkupObject* ConvertLineCap(CTKMarkupBuilder*, CTKMarkupObject*);
+CTKMarkupObject* ConvertLineJoin(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertScrollBarVisibility(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertStretch(CTKMarkupBuilder*, CTKMarkupObject*);
 CTKMarkupObject* ConvertIsChecked(CTKMarkupBuilder*, CTKMarkupObject*);

@@ -705,19 +705,8 @@ CTKMarkupInputElement* CTKMarkupBorder::HitTestCore(int, int) { return GetValue(
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupControl)
 TK_DEFINE_MARKUPCLASS(CTKMarkupContentControl)
-TK_DEFINE_MARKUPCLASS(CTKMarkupButtonBase)
-TK_DEFINE_MARKUPCLASS(CTKMarkupButton)
-TK_DEFINE_MARKUPCLASS(CTKMarkupToggleButton)
-TK_DEFINE_MARKUPCLASS(CTKMarkupCheckBox)
-TK_DEFINE_MARKUPCLASS(CTKMarkupRadioButton)
 
 CTKMarkupDependencyProperty* CTKMarkupContentControl::m_pContentProperty = nullptr;
-CTKMarkupRoutedEvent* CTKMarkupButtonBase::m_pClickEvent = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupToggleButton::m_pIsCheckedProperty = nullptr;
-CTKMarkupDependencyProperty* CTKMarkupToggleButton::m_pIsThreeStateProperty = nullptr;
-CTKMarkupRoutedEvent* CTKMarkupToggleButton::m_pCheckedEvent = nullptr;
-CTKMarkupRoutedEvent* CTKMarkupToggleButton::m_pUncheckedEvent = nullptr;
-CTKMarkupRoutedEvent* CTKMarkupToggleButton::m_pIndeterminateEvent = nullptr;
 
 void CTKMarkupControl::RegisterMarkupDependencyProperties() {
   CTKMarkupBorder::GetMarkupClass()->EnsureRegistered();
@@ -766,82 +755,9 @@ void CTKMarkupContentControl::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
   SetContent(pElement);
 }
 
-void CTKMarkupButtonBase::RegisterMarkupDependencyProperties() {
-  m_pClickEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Click", RoutingBubble, GetMarkupClass());
-}
-
-void CTKMarkupButtonBase::OnClick() {
-  CTKMarkupRoutedEventArgs* pArgs = new CTKMarkupRoutedEventArgs(m_pClickEvent, this);
-  RaiseEvent(pArgs);
-  pArgs->Release();
-}
-
-void CTKMarkupButtonBase::SetPressed(BOOL bPressed) {
-  if (m_bPressed != bPressed) {
-    m_bPressed = bPressed;
-    InvalidateVisual();
-  }
-}
-
-void CTKMarkupButtonBase::OnMouseEnter(CTKMarkupMouseEventArgs* e) {
-  m_bPushed = TRUE;  // the mouse is inside
-  if (m_pMarkupContext && m_pMarkupContext->GetCapturedElement() == this) {
-    SetPressed(TRUE);
-    return;
-  }
-  CTKMarkupInputElement::OnMouseEnter(e);
-  InvalidateVisual();
-}
-
-void CTKMarkupButtonBase::OnMouseLeave(CTKMarkupMouseEventArgs* e) {
-  m_bPushed = FALSE;
-  if (m_pMarkupContext && m_pMarkupContext->GetCapturedElement() == this) {
-    SetPressed(FALSE);
-    return;
-  }
-  CTKMarkupInputElement::OnMouseLeave(e);
-  InvalidateVisual();
-}
-
-void CTKMarkupButtonBase::OnMouseLeftButtonDown(CTKMarkupMouseButtonEventArgs* e) {
-  e->m_bHandled = TRUE;
-  CTKMarkupBool* pEnabled = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsEnabledProperty));
-  if (pEnabled && !pEnabled->GetValue()) return;
-  Focus();
-  SetPressed(TRUE);
-  CaptureMouse();
-}
-
-void CTKMarkupButtonBase::OnMouseLeftButtonUp(CTKMarkupMouseButtonEventArgs* e) {
-  if (!m_pMarkupContext || m_pMarkupContext->GetCapturedElement() != this) return;
-  ReleaseMouseCapture();
-  SetPressed(FALSE);
-  if (m_bPushed) OnClick();
-  e->m_bHandled = TRUE;
-}
-
-void CTKMarkupButtonBase::OnLostMouseCapture(CTKMarkupMouseEventArgs*) { SetPressed(FALSE); }
-
-void CTKMarkupToggleButton::RegisterMarkupDependencyProperties() {
-  CTKMarkupType* pOwner = GetMarkupClass();
-  m_pCheckedEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Checked", RoutingBubble, pOwner);
-  m_pUncheckedEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Unchecked", RoutingBubble, pOwner);
-  m_pIndeterminateEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Indeterminate", RoutingBubble, pOwner);
-  m_pIsThreeStateProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsThreeState", CTKMarkupBool::GetMarkupClass(), pOwner);
-  m_pIsCheckedProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsChecked", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                       Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertIsChecked));
-}
 
 // ---- classes whose behaviour comes with the drawing layer -----------------------------------------------------
 
-TK_DEFINE_MARKUPCLASS(CTKMarkupShape)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPointCollection)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPolygon)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPolyline)
-TK_DEFINE_MARKUPCLASS(CTKMarkupRectangle)
-TK_DEFINE_MARKUPCLASS(CTKMarkupEllipse)
-TK_DEFINE_MARKUPCLASS(CTKMarkupLine)
-TK_DEFINE_MARKUPCLASS(CTKMarkupPath)
 TK_DEFINE_MARKUPCLASS(CTKMarkupImage)
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBar)
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBarGripper)

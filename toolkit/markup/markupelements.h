@@ -359,9 +359,14 @@ class CTKMarkupContentControl : public CTKMarkupControl {
   static CTKMarkupDependencyProperty* m_pContentProperty;
 };
 
+class CTKWinThemeWrapper;
+
+// Turns left presses into a pressed state with mouse capture and a Click.
 class CTKMarkupButtonBase : public CTKMarkupContentControl {
   TK_DECLARE_MARKUPCLASS(CTKMarkupButtonBase)
  public:
+  CTKMarkupButtonBase();
+  ~CTKMarkupButtonBase() override;
   static void RegisterMarkupDependencyProperties();
   virtual void OnClick();
   void OnMouseLeave(CTKMarkupMouseEventArgs* e) override;
@@ -369,23 +374,43 @@ class CTKMarkupButtonBase : public CTKMarkupContentControl {
   void OnMouseLeftButtonUp(CTKMarkupMouseButtonEventArgs* e) override;
   void OnMouseLeftButtonDown(CTKMarkupMouseButtonEventArgs* e) override;
   void OnLostMouseCapture(CTKMarkupMouseEventArgs* e) override;
-  BOOL IsPressed() const { return m_bPressed; }
+  BOOL IsPressed() const;
   void SetPressed(BOOL bPressed);
+  BOOL IsEnabledValue() const;
   static CTKMarkupRoutedEvent* m_pClickEvent;
+  static CTKMarkupDependencyProperty* m_pIsPressedProperty;
 
  protected:
+  // 0 enabled and idle, 1, 2 and 3 as the look's normal, hot, pressed, disabled states 1-4.
+  int GetBaseState() const;
   BOOL m_bPressed = FALSE;
-  BOOL m_bPushed = FALSE;
+  BOOL m_bMouseInside = FALSE;
+  CTKWinThemeWrapper* m_pTheme;
 };
 
 class CTKMarkupButton : public CTKMarkupButtonBase {
   TK_DECLARE_MARKUPCLASS(CTKMarkupButton)
+ public:
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  void OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) override;
 };
 
+// Check box and radio button: a three-valued IsChecked (0, 1, 2 indeterminate).
 class CTKMarkupToggleButton : public CTKMarkupButtonBase {
   TK_DECLARE_MARKUPCLASS(CTKMarkupToggleButton)
  public:
   static void RegisterMarkupDependencyProperties();
+  void OnClick() override;
+  virtual void OnToggle();
+  virtual void OnChecked(CTKMarkupRoutedEventArgs* e);
+  virtual void OnUnchecked(CTKMarkupRoutedEventArgs* e);
+  virtual void OnIndeterminate(CTKMarkupRoutedEventArgs* e);
+  int GetChecked() const;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override;
+  void OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) override;
   static CTKMarkupDependencyProperty* m_pIsCheckedProperty;
   static CTKMarkupDependencyProperty* m_pIsThreeStateProperty;
   static CTKMarkupRoutedEvent* m_pCheckedEvent;
@@ -395,10 +420,17 @@ class CTKMarkupToggleButton : public CTKMarkupButtonBase {
 
 class CTKMarkupCheckBox : public CTKMarkupToggleButton {
   TK_DECLARE_MARKUPCLASS(CTKMarkupCheckBox)
+ public:
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
 };
 
 class CTKMarkupRadioButton : public CTKMarkupToggleButton {
   TK_DECLARE_MARKUPCLASS(CTKMarkupRadioButton)
+ public:
+  void OnToggle() override;
+  void OnChecked(CTKMarkupRoutedEventArgs* e) override;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
 };
 
 // ---- grid -----------------------------------------------------------------------------------------------
@@ -527,29 +559,96 @@ class CTKMarkupGrid : public CTKMarkupPanel {
 
 // ---- classes registered now, specified with the drawing layer ------------------------------------------------
 
+struct TKMARKUPSTROKE;
+
+// Shapes: simple vector figures with a fill and a stroke. Their size comes
+// from their own coordinates, from Width/Height and alignment, or from Stretch.
 class CTKMarkupShape : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupShape)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  // The stroke as the drawing context takes it: thickness 1 when unset,
+  // 0 without a Stroke brush.
+  void GetStroke(TKMARKUPSTROKE* pStroke) const;
+  CTKMarkupBrush* GetFill() const;
+  BOOL IsStretched() const;
+  static CTKMarkupDependencyProperty* m_pFillProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeThicknessProperty;
+  static CTKMarkupDependencyProperty* m_pStretchProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeDashArrayProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeStartLineCapProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeEndLineCapProperty;
+  static CTKMarkupDependencyProperty* m_pStrokeLineJoinProperty;
 };
+
+// Integer points ("0,0 10,10 20,0") with their bounds.
 class CTKMarkupPointCollection : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPointCollection)
+ public:
+  CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  const std::vector<POINT>& GetPoints() const { return m_points; }
+  const RECT& GetBounds() const { return m_rcBounds; }
+  void SetPoints(std::vector<POINT> points);
+
+ private:
+  std::vector<POINT> m_points;
+  RECT m_rcBounds{0, 0, 0, 0};
 };
+
 class CTKMarkupPolygon : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPolygon)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pPointsProperty;
 };
 class CTKMarkupPolyline : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPolyline)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pPointsProperty;
 };
 class CTKMarkupRectangle : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupRectangle)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pRadiusXProperty;
+  static CTKMarkupDependencyProperty* m_pRadiusYProperty;
 };
 class CTKMarkupEllipse : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupEllipse)
+ public:
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
 };
 class CTKMarkupLine : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupLine)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  CTKMarkupInputElement* HitTestCore(int x, int y) override;
+  // The end points as drawn: mapped onto the render box when stretched.
+  void GetDrawnPoints(int& x1, int& y1, int& x2, int& y2) const;
+  static CTKMarkupDependencyProperty* m_pX1Property;
+  static CTKMarkupDependencyProperty* m_pY1Property;
+  static CTKMarkupDependencyProperty* m_pX2Property;
+  static CTKMarkupDependencyProperty* m_pY2Property;
 };
 class CTKMarkupPath : public CTKMarkupShape {
   TK_DECLARE_MARKUPCLASS(CTKMarkupPath)
+ public:
+  static void RegisterMarkupDependencyProperties();
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  static CTKMarkupDependencyProperty* m_pDataProperty;
 };
 class CTKMarkupImage : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupImage)

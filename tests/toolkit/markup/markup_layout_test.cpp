@@ -197,9 +197,16 @@ TEST_F(MarkupLayout, CanvasBorderPageAndControl) {
   EXPECT_EQ(Str(Layout(100, 100)), "7x8");
   const std::string error = BuildError(u"<Page><Border/><Border/></Page>");
   EXPECT_NE(error.find("'CTKMarkupPage' already has a child"), std::string::npos) << error;
-  // A control's Padding does not move its content.
+  // A button adds its padding and a 4-pixel edge on every side.
   Build(u"<Button Padding='10'><Border Width='20' Height='5'/></Button>");
-  EXPECT_EQ(Str(Layout(100, 100)), "20x5");
+  EXPECT_EQ(Str(Layout(100, 100)), "48x33");
+  EXPECT_EQ(Str(Placed(Child(0))), "14,14,34,19");
+  Build(u"<Button/>");
+  EXPECT_EQ(Str(Layout(100, 100)), "8x8");
+  Build(u"<CheckBox Padding='1,2,3,4'/>");
+  EXPECT_EQ(Str(Layout(100, 100)), "20x6");
+  Build(u"<RadioButton/>");
+  EXPECT_EQ(Str(Layout(100, 100)), "16x13");
   // A plain panel never measures or arranges its children.
   Build(u"<Panel><Border Width='20' Height='5'/></Panel>");
   EXPECT_EQ(Str(Layout(100, 100)), "0x0");
