@@ -218,6 +218,9 @@ class CTKImageManager : public CCmdTarget {
   static BOOL AlphaBlendBitmap(HDC hdc, HBITMAP bitmap, int x, int y, int cx, int cy, int srcX, int srcY, int srcW,
                                int srcH);
   static BOOL AlphaBlendBitmap(CDC* pDC, HBITMAP bitmap, CPoint pt, CSize size, const RECT& source);
+  static BOOL AlphaBlendBitmap(CDC* pDC, HBITMAP bitmap, int x, int y, int cx, int cy, const RECT& source) {
+    return AlphaBlendBitmap(pDC, bitmap, CPoint(x, y), CSize(cx, cy), source);
+  }
   static void AlphaDrawIcon(HDC hdc, int x, int y, int cx, int cy, HICON icon);
   static HBITMAP LoadBitmapResource(LPCTSTR name, BOOL* alpha);
   static HBITMAP LoadBitmapFromModule(HMODULE module, LPCTSTR name, BOOL* alpha);
