@@ -377,6 +377,11 @@ void CTKDatePickerPaintManager::DrawDaysOfWeek(CDC* dc, CTKDatePickerItemMonth* 
                       m_clrSeparator);
 }
 
+int CTKDatePickerPaintManager::GetWeekNumber(const COleDateTime& rowEnd, int firstWeekOfYear) {
+  const COleDateTime moved = rowEnd - COleDateTimeSpan(firstWeekOfYear - 1, 0, 0, 0);
+  return (moved.GetDayOfYear() - 1) / 7 + 1;
+}
+
 void CTKDatePickerPaintManager::DrawWeekNumbers(CDC* dc, CTKDatePickerItemMonth* month) {
   if (!month) return;
   CTKDatePickerControl* control = month->m_pControl;
@@ -391,8 +396,7 @@ void CTKDatePickerPaintManager::DrawWeekNumbers(CDC* dc, CTKDatePickerItemMonth*
       CTKDatePickerItemDay* first = month->GetDay(i * 7);
       CTKDatePickerItemDay* last = month->GetDay(i * 7 + 6);
       if (!first || !last || (!first->IsVisible() && i >= 4)) continue;
-      const COleDateTime moved = last->GetDate() - COleDateTimeSpan(control->GetFirstWeekOfYear() - 1, 0, 0, 0);
-      const int number = (moved.GetDayOfYear() - 1) / 7 + 1;
+      const int number = GetWeekNumber(last->GetDate(), control->GetFirstWeekOfYear());
       CString text;
       text.Format(u"%d", number);
       CRect rect(column.left, first->GetRect().top, column.right - 3, first->GetRect().bottom);

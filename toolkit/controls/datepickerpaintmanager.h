@@ -59,6 +59,10 @@ class CTKDatePickerPaintManager : public CCmdTarget {
   // (the change is written into the given structure).
   void SetFont(LOGFONT* logFont);
 
+  // The number shown for a row ending on the date: the week of the year of
+  // the date moved back by firstWeekOfYear - 1 days.
+  static int GetWeekNumber(const COleDateTime& rowEnd, int firstWeekOfYear);
+
   int GetPaintTheme() const { return m_nPaintTheme; }
   BOOL IsThemeEnabled() const { return m_bUseVisualStyles; }
   CFont* GetHeaderFont() { return &m_fontHeader; }
