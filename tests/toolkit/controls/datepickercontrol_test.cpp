@@ -169,6 +169,18 @@ TEST_F(DatePickerTest, TodayButtonWithMaximumZeroShowsTodaysMonthOnly) {
   EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{DayNumber(2024, 3, 14)});
 }
 
+TEST_F(DatePickerTest, AddingAHeldDayDoesNotRedraw) {
+  auto c = MakeControl();
+  c->SetSelRange(Date(2024, 3, 4), Date(2024, 3, 8));
+  pv::test::PumpUntilIdle();
+  ASSERT_FALSE(c->IsDirty());
+  c->GetSelectedDays()->AddDay(Date(2024, 3, 6));
+  EXPECT_FALSE(c->IsDirty());
+  c->GetSelectedDays()->AddDay(Date(2024, 3, 9));
+  EXPECT_TRUE(c->IsDirty());
+  EXPECT_EQ(Selected(*c->GetSelectedDays()), Range(DayNumber(2024, 3, 4), DayNumber(2024, 3, 9)));
+}
+
 // ---- keyboard -------------------------------------------------------------------------------------
 TEST_F(DatePickerTest, ShiftRightWithMaximumThreeSelectsAtMostThreeDays) {
   auto c = MakeControl();
