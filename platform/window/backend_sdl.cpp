@@ -216,6 +216,12 @@ class SdlBackend : public Backend {
       Handle(e);
       got = SDL_PollEvent(&e) != 0;
     }
+    // Focus that left our window and went to none of ours by the end of the
+    // events at hand went to another program.
+    if (focusLost_) {
+      focusLost_ = false;
+      DesktopFocusLost();
+    }
   }
 
   void WakeUp() override {
@@ -371,7 +377,22 @@ class SdlBackend : public Backend {
           case SDL_WINDOWEVENT_EXPOSED:
             if (Wnd* w = FromHandleQuiet(h)) Present(w);
             break;
+          case SDL_WINDOWEVENT_LEAVE: {
+            // Onto the desktop or another program's window; a window of ours
+            // the pointer enters reports its own moves after this.
+            int x = 0, y = 0;
+            SDL_GetGlobalMouseState(&x, &y);
+            Input(kPointerLeftInput, POINT{x, y});
+            break;
+          }
+          case SDL_WINDOWEVENT_FOCUS_LOST: {
+            SDL_Window* now = SDL_GetKeyboardFocus();
+            HWND to = now ? FromId(SDL_GetWindowID(now)) : nullptr;
+            if (!to || to == h) focusLost_ = true;
+            break;
+          }
           case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focusLost_ = false;
             if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && S().active != h &&
                                              IsWindowEnabled(h) && !S().inMenuMode)
               ActivateWindow(h, WA_ACTIVE, true);
@@ -392,6 +413,7 @@ class SdlBackend : public Backend {
   std::map<Uint32, HWND> ids_;
   std::map<int, SDL_Cursor*> cursors_;
   Uint32 wakeEvent_ = 0;
+  bool focusLost_ = false;
 };
 
 }  // namespace
@@ -428,6 +450,22 @@ COLORREF PresentedPixel(HWND hwnd, int x, int y) {
   SDL_GetRGB(px, s->format, &r, &g, &b);
   return RGB(r, g, b);
 }
+
+namespace {
+// Puts an SDL window event for a top-level window into SDL's event queue.
+bool SdlWindowEvent(HWND hwnd, Uint8 event) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return false;
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  e.window.event = event;
+  return SDL_PushEvent(&e) == 1;
+}
+}  // namespace
+
+bool SdlPointerLeave(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_LEAVE); }
+bool SdlFocusLost(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST); }
 
 // Puts an SDL mouse click into SDL's own event queue, so it travels the
 // same way a real click does.

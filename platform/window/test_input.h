@@ -96,6 +96,10 @@ void UseHeadlessBackend();
 COLORREF PresentedPixel(HWND hwnd, int x, int y);
 // Puts a left click at a point of a top-level window into SDL's event queue.
 bool SdlClick(HWND hwnd, int x, int y);
+// The same for the pointer leaving a top-level window (onto the desktop) and
+// for the desktop's focus going to another program.
+bool SdlPointerLeave(HWND hwnd);
+bool SdlFocusLost(HWND hwnd);
 
 // ---- isolation ----
 // Destroys every window of the calling thread and clears queues, timers,

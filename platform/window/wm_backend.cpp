@@ -233,7 +233,7 @@ void CaptureLoss() {
   if (GetCapture()) ReleaseCapture();
 }
 
-void AppDeactivate() { ActivateWindow(nullptr, WA_INACTIVE, false); }
+void AppDeactivate() { DesktopFocusLost(); }
 
 int PumpUntilIdle(int maxMessages) {
   int n = 0;

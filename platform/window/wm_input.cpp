@@ -298,7 +298,44 @@ bool DoubleClickOf(const InputEvent& ev, HWND target, bool client) {
   return true;
 }
 
+// Posts the leave message when the pointer is no longer over the tracked
+// window (or the tracked part of it); leaving ends every tracking request of
+// the window, as Windows does.
+bool LeaveTracked(HWND hitWnd, int hit) {
+  State& s = S();
+  if (!s.track.hwnd || !(s.track.flags & TME_LEAVE)) return false;
+  bool nc = (s.track.flags & TME_NONCLIENT) != 0;
+  bool left = !hitWnd || hitWnd != s.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
+  if (!left) return false;
+  HWND t = s.track.hwnd;
+  s.track = MouseTrack{};
+  return PostMessage(t, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0) != FALSE;
+}
+
 }  // namespace
+
+bool PointerOffWindows(POINT pt) {
+  State& s = S();
+  s.cursorPos = pt;
+  s.lastMouseWnd = nullptr;
+  return LeaveTracked(nullptr, HTNOWHERE);
+}
+
+void DesktopFocusLost() {
+  State& s = S();
+  // Whatever the user held down was released somewhere else.
+  for (int vk : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2, VK_SHIFT, VK_LSHIFT, VK_RSHIFT,
+                 VK_CONTROL, VK_LCONTROL, VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU}) {
+    s.asyncKeys[vk] &= ~0x80;
+    s.keys[vk] &= ~0x80;
+  }
+  // Modes end (menus, move/size, drags) and the capture goes, then the
+  // application is deactivated.
+  HWND target = FromHandleQuiet(s.capture) ? s.capture : s.active;
+  if (FromHandleQuiet(target)) Send(target, WM_CANCELMODE, 0, 0);
+  if (GetCapture()) ReleaseCapture();
+  ActivateWindow(nullptr, WA_INACTIVE, false);
+}
 
 bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
   State& s = S();
@@ -308,6 +345,14 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
   *hit = HTCLIENT;
   *hitWnd = nullptr;
   UINT m = ev.message;
+  if (m == kPointerLeftInput) {
+    // The pointer went onto a window of another program or the desktop:
+    // the capture still hears of it as a move, nobody else does.
+    if (!FromHandleQuiet(s.capture)) return false;
+    InputEvent move = ev;
+    move.message = WM_MOUSEMOVE;
+    return ConvertInput(move, out, hit, hitWnd);
+  }
   if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
     bool sys = false;
     HWND target = KeyTarget(&sys);
@@ -402,17 +447,7 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
       s.keys[vk] &= ~0x80;
   }
   HWND target = msg->hwnd;
-  // Leaving a tracked window.
-  if (s.track.hwnd && (s.track.flags & TME_LEAVE) && m == WM_MOUSEMOVE) {
-    bool nc = (s.track.flags & TME_NONCLIENT) != 0;
-    bool left = hitWnd != s.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
-    if (left) {
-      HWND t = s.track.hwnd;
-      s.track.flags &= ~static_cast<DWORD>(TME_LEAVE);
-      if (!(s.track.flags & TME_HOVER)) s.track.hwnd = nullptr;
-      PostMessage(t, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
-    }
-  }
+  if (m == WM_MOUSEMOVE) LeaveTracked(hitWnd, hit);
   if (m == WM_MOUSEMOVE && (s.track.flags & TME_HOVER)) {
     if (std::abs(ev.pt.x - s.track.hoverPt.x) > 2 || std::abs(ev.pt.y - s.track.hoverPt.y) > 2 ||
         hitWnd != s.track.hwnd) {

@@ -356,6 +356,15 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd);
 void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat);
 void PostInput(const InputEvent& ev);
 bool CheckHover();  // true when it posted WM_MOUSEHOVER
+// Input kind of the back end: the pointer went onto something that is not
+// ours (another program's window, the desktop) at pt.
+constexpr UINT kPointerLeftInput = WM_MOUSELEAVE;
+// A move found no window of ours under the pointer: a tracked window hears
+// WM_MOUSELEAVE. True when it posted something.
+bool PointerOffWindows(POINT pt);
+// Another program took the desktop's focus: modes end, the capture goes and
+// the application is deactivated, as Windows does.
+void DesktopFocusLost();
 // The caret: drawn by inverting its rectangle; hidden around painting and scrolling.
 void CaretErase(HWND hwnd);    // takes it off the screen if it is shown in hwnd (or any window when null)
 void CaretRestore(HWND hwnd);  // puts it back if it should show

@@ -328,6 +328,57 @@ TEST_F(WmTest, TrackMouseEventReportsLeaveAndHover) {
   EXPECT_EQ(Messages(a, {WM_MOUSELEAVE}).size(), 1u);
 }
 
+// A pointer that goes onto the desktop (no window of ours under it) leaves
+// the tracked window, client or non-client, and ends its hover request.
+TEST_F(WmTest, PointerOntoTheDesktopLeavesTheTrackedWindow) {
+  HWND a = Top(100, 100, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  struct Case {
+    DWORD flags;
+    POINT over;  // where the pointer rests first
+    UINT leave;
+  };
+  POINT client = pv::test::ClientPoint(a, 20, 20);
+  for (const Case& c : {Case{TME_LEAVE | TME_HOVER, client, WM_MOUSELEAVE},
+                        Case{TME_LEAVE | TME_NONCLIENT, POINT{150, 105}, WM_NCMOUSELEAVE}}) {
+    pv::test::MouseMove(c.over.x, c.over.y);
+    pv::test::PumpUntilIdle();
+    TRACKMOUSEEVENT tme{sizeof(tme), c.flags, a, 300};
+    ASSERT_TRUE(TrackMouseEvent(&tme));
+    Log().clear();
+    pv::test::MouseMove(700, 700);  // nothing of ours there
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(Messages(a, {WM_MOUSELEAVE, WM_NCMOUSELEAVE}), std::vector<UINT>{c.leave}) << c.leave;
+    POINT pos;
+    GetCursorPos(&pos);
+    EXPECT_EQ(pos.x, 700);
+    tme = TRACKMOUSEEVENT{sizeof(tme), TME_QUERY, nullptr, 0};
+    TrackMouseEvent(&tme);
+    EXPECT_EQ(tme.dwFlags, 0u);  // leaving ends the hover request too
+    pv::test::AdvanceAndPump(1000);
+    EXPECT_TRUE(Messages(a, {WM_MOUSEHOVER}).empty());
+  }
+}
+
+// Another program taking the desktop's focus ends modes and capture before
+// the application is deactivated, as Windows does.
+TEST_F(WmTest, LosingTheDesktopFocusEndsCaptureAndModes) {
+  HWND a = Top();
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(GetActiveWindow(), a);
+  pv::test::MouseDown(Button::Left, 150, 150);
+  pv::test::PumpUntilIdle();
+  SetCapture(a);
+  Log().clear();
+  pv::test::AppDeactivate();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);  // released elsewhere
+  EXPECT_EQ(Messages(a, {WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATE, WM_ACTIVATEAPP}),
+            (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATE, WM_ACTIVATEAPP}));
+}
+
 TEST_F(WmTest, HitTestingSkipsTransparentChildrenAndRoutesNonClientMouse) {
   HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   HWND glass = Child(w, 1, 0, 0, 100, 100);

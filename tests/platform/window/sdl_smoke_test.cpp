@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
@@ -41,10 +42,15 @@ LRESULT FrameProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProc(h, m, w, l);
 }
 
+bool OnVirtualDisplay() {
+  return std::getenv("PRAVENOR_SDL_SMOKE") && std::getenv("DISPLAY") && pv::test::UseDesktopBackend();
+}
+#define REQUIRE_DISPLAY()                                                                                   \
+  if (!OnVirtualDisplay())                                                                                \
+  GTEST_SKIP() << "needs a virtual display (the platform_window_sdl_smoke test runs it under xvfb-run)"
+
 TEST(SdlSmoke, OpensAWindowClicksAButtonAndReadsTheResult) {
-  if (!std::getenv("PRAVENOR_SDL_SMOKE") || !std::getenv("DISPLAY"))
-    GTEST_SKIP() << "needs a virtual display (the platform_window_sdl_smoke test runs it under xvfb-run)";
-  if (!pv::test::UseDesktopBackend()) GTEST_SKIP() << "no display could be opened";
+  REQUIRE_DISPLAY();
   WNDCLASSW wc{};
   wc.lpfnWndProc = ButtonProc;
   wc.lpszClassName = u"PvSmokeButton";
@@ -73,6 +79,56 @@ TEST(SdlSmoke, OpensAWindowClicksAButtonAndReadsTheResult) {
   EXPECT_EQ(std::u16string(text), u"clicked");
   EXPECT_EQ(g_commands, 1);
   EXPECT_EQ(pv::test::PresentedPixel(frame, p.x, p.y), RGB(0, 160, 0));
+  pv::test::UseHeadlessBackend();
+}
+
+std::vector<UINT> g_seen;
+LRESULT TrackProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_MOUSELEAVE || m == WM_CANCELMODE || m == WM_CAPTURECHANGED || m == WM_ACTIVATEAPP) g_seen.push_back(m);
+  return DefWindowProc(h, m, w, l);
+}
+
+HWND TrackedWindow() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TrackProc;
+    wc.lpszClassName = u"PvSmokeTracked";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
+    RegisterClass(&wc);
+    registered = true;
+  }
+  return CreateWindowEx(0, u"PvSmokeTracked", u"Tracked", WS_POPUP | WS_VISIBLE, 60, 60, 200, 120, nullptr, nullptr,
+                        nullptr, nullptr);
+}
+
+// The pointer leaving for the desktop reaches a tracked window as
+// WM_MOUSELEAVE; focus going to another program ends the capture and
+// deactivates the application.
+TEST(SdlSmoke, PointerLeaveAndFocusLossReachTheWindows) {
+  REQUIRE_DISPLAY();
+  HWND w = TrackedWindow();
+  SetActiveWindow(w);
+  pv::test::PumpUntilIdle();
+  POINT p = pv::test::ClientPoint(w, 30, 30);
+  pv::test::MouseMove(p.x, p.y);
+  pv::test::PumpUntilIdle();
+  TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, w, 0};
+  ASSERT_TRUE(TrackMouseEvent(&tme));
+  g_seen.clear();
+  ASSERT_TRUE(pv::test::SdlPointerLeave(w));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(g_seen, std::vector<UINT>{WM_MOUSELEAVE});
+
+  ASSERT_EQ(GetActiveWindow(), w);
+  SetCapture(w);
+  g_seen.clear();
+  ASSERT_TRUE(pv::test::SdlFocusLost(w));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(g_seen, (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATEAPP}));
+  DestroyWindow(w);
   pv::test::UseHeadlessBackend();
 }
 
