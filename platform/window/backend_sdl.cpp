@@ -234,11 +234,24 @@ class SdlBackend : public Backend {
     if (!SDL_HasClipboardText()) return false;
     char* t = SDL_GetClipboardText();
     if (!t) return false;
-    *text = pv::Utf8ToUtf16(t);
+    *text = DecodeSystemText(t);
     SDL_free(t);
     return true;
   }
-  void SetClipboardText(const std::u16string& text) override { SDL_SetClipboardText(pv::Utf16ToUtf8(text).c_str()); }
+  void SetClipboardText(const std::u16string& text) override {
+    exported_ = pv::Utf16ToUtf8(text);
+    exportedValid_ = SDL_SetClipboardText(exported_.c_str()) == 0;
+  }
+  // The system clipboard no longer holds what we put there: another
+  // program copied something since.
+  bool ClipboardChangedElsewhere() override {
+    if (!exportedValid_) return false;
+    char* t = SDL_GetClipboardText();
+    bool same = t && exported_ == t;
+    SDL_free(t);
+    if (!same) exportedValid_ = false;
+    return !same;
+  }
 
   void SetCursorShape(HCURSOR c) override {
     SDL_SystemCursor id = SdlCursorFor(c);
@@ -369,6 +382,25 @@ class SdlBackend : public Backend {
           if (c >= 0x80) Input(WM_CHAR, S().cursorPos, c, 1);
         break;
       }
+      case SDL_DROPBEGIN: dropped_.clear(); break;
+      case SDL_DROPFILE:
+        if (e.drop.file) {
+          dropped_.push_back(pv::Utf8ToUtf16(e.drop.file));
+          SDL_free(e.drop.file);
+        }
+        break;
+      case SDL_DROPTEXT:
+        SDL_free(e.drop.file);
+        break;
+      case SDL_DROPCOMPLETE: {
+        // The files arrive together, where the pointer let them go.
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        S().cursorPos = POINT{x, y};
+        DropFiles(dropped_, POINT{x, y});
+        dropped_.clear();
+        break;
+      }
       case SDL_WINDOWEVENT: {
         HWND h = FromId(e.window.windowID);
         if (!h || !IsWindow(h)) break;
@@ -414,6 +446,9 @@ class SdlBackend : public Backend {
   std::map<int, SDL_Cursor*> cursors_;
   Uint32 wakeEvent_ = 0;
   bool focusLost_ = false;
+  std::string exported_;  // the text we last put on the system clipboard
+  bool exportedValid_ = false;
+  std::vector<std::u16string> dropped_;  // files of the drop in progress
 };
 
 }  // namespace
@@ -465,6 +500,29 @@ bool SdlWindowEvent(HWND hwnd, Uint8 event) {
 }  // namespace
 
 bool SdlPointerLeave(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_LEAVE); }
+
+bool SdlSetSystemClipboard(const char* bytes) { return SDL_SetClipboardText(bytes) == 0; }
+
+bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return false;
+  Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  SDL_Event e{};
+  e.type = SDL_DROPBEGIN;
+  e.drop.windowID = id;
+  SDL_PushEvent(&e);
+  for (const std::string& f : files) {
+    SDL_Event d{};
+    d.type = SDL_DROPFILE;
+    d.drop.windowID = id;
+    d.drop.file = SDL_strdup(f.c_str());
+    SDL_PushEvent(&d);
+  }
+  SDL_Event c{};
+  c.type = SDL_DROPCOMPLETE;
+  c.drop.windowID = id;
+  return SDL_PushEvent(&c) == 1;
+}
 bool SdlFocusLost(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST); }
 
 // Puts an SDL mouse click into SDL's own event queue, so it travels the

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/base/wintypes.h"
 #include "platform/base/geometry.h"
@@ -2162,7 +2163,21 @@ UINT GetDpiForSystem();
 #define STN_ENABLE 2
 #define STN_DISABLE 3
 
+// Files dropped on a window (WM_DROPFILES, posted to the window under the
+// pointer that has WS_EX_ACCEPTFILES, or its nearest such ancestor).
+#ifndef PV_HDROP_DEFINED
+#define PV_HDROP_DEFINED
+DECLARE_HANDLE(HDROP);
+#endif
+UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch);
+inline UINT DragQueryFile(HDROP h, UINT i, LPWSTR f, UINT n) { return DragQueryFileW(h, i, f, n); }
+BOOL DragQueryPoint(HDROP hDrop, POINT* ppt);  // client coordinates of the window that got it
+void DragFinish(HDROP hDrop);
+
 namespace pv {
+// A drop record for WM_DROPFILES (the display back end makes these);
+// DragFinish frees it.
+HDROP MakeDrop(const std::vector<std::u16string>& files, POINT pt);
 // Whether windows appear on a real display: false on the headless back end
 // that tests and PRAVENOR_HEADLESS runs use.
 bool WindowsOnDisplay();

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -393,6 +394,9 @@ class Backend {
   virtual void WakeUp() {}
   virtual bool GetClipboardText(std::u16string* text) { return false; }
   virtual void SetClipboardText(const std::u16string& text) {}
+  // True once another program has put something on the system clipboard
+  // after our last SetClipboardText (then false until we set it again).
+  virtual bool ClipboardChangedElsewhere() { return false; }
   virtual void SetCursorShape(HCURSOR cursor) {}
   virtual void SetCursorPos(int x, int y) {}
 };
@@ -401,6 +405,13 @@ Backend& B();
 bool TestMode();  // a dry modal loop ends as a cancel instead of blocking
 void SetBackend(std::unique_ptr<Backend> backend);
 std::unique_ptr<Backend> MakeSdlBackend();  // null when no display can be opened
+
+// Text from the system clipboard: UTF-8, else legacy 8-bit (GBK, else
+// Windows-1252).
+std::u16string DecodeSystemText(std::string_view bytes);
+// Files dropped at a screen point: WM_DROPFILES is posted to the window there
+// that accepts files (or its nearest accepting ancestor). False when none does.
+bool DropFiles(const std::vector<std::u16string>& files, POINT screen);
 
 // The standard window classes the manager itself uses (menus, desktop).
 void RegisterSystemClasses();

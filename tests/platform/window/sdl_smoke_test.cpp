@@ -3,6 +3,7 @@
 // display shows changes. Runs under xvfb-run (see CMakeLists.txt).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -128,6 +129,66 @@ TEST(SdlSmoke, PointerLeaveAndFocusLossReachTheWindows) {
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(GetActiveWindow(), nullptr);
   EXPECT_EQ(g_seen, (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATEAPP}));
+  DestroyWindow(w);
+  pv::test::UseHeadlessBackend();
+}
+
+// The system clipboard: another program's copy after ours reaches us, in
+// UTF-8 or legacy GBK; files dropped from the desktop arrive as WM_DROPFILES.
+std::vector<std::u16string> g_dropped;
+LRESULT DropProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_DROPFILES) {
+    auto drop = reinterpret_cast<HDROP>(w);
+    for (UINT i = 0, n = DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+      WCHAR buf[256];
+      DragQueryFile(drop, i, buf, 256);
+      g_dropped.push_back(buf);
+    }
+    DragFinish(drop);
+    return 0;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+std::u16string Paste() {
+  std::u16string t;
+  if (!OpenClipboard(nullptr)) return u"<not open>";
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) t = static_cast<const WCHAR*>(GlobalLock(h));
+  CloseClipboard();
+  return t;
+}
+
+TEST(SdlSmoke, ClipboardOfOtherProgramsAndDroppedFiles) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DropProc;
+  wc.lpszClassName = u"PvSmokeDrop";
+  RegisterClass(&wc);
+  HWND w = CreateWindowEx(WS_EX_ACCEPTFILES, u"PvSmokeDrop", u"Drop", WS_POPUP | WS_VISIBLE, 80, 80, 200, 120,
+                          nullptr, nullptr, nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(OpenClipboard(w));
+  EmptyClipboard();
+  std::u16string ours = u"ours";
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, (ours.size() + 1) * 2);
+  std::copy(ours.c_str(), ours.c_str() + ours.size() + 1, static_cast<WCHAR*>(GlobalLock(g)));
+  GlobalUnlock(g);
+  SetClipboardData(CF_UNICODETEXT, g);
+  CloseClipboard();
+  EXPECT_EQ(Paste(), u"ours");
+  ASSERT_TRUE(pv::test::SdlSetSystemClipboard("\xE4\xB8\xAD theirs"));
+  EXPECT_EQ(Paste(), u"\u4E2D theirs");
+  EXPECT_EQ(GetClipboardOwner(), nullptr);
+  ASSERT_TRUE(pv::test::SdlSetSystemClipboard("\xB2\xBB\xC4\xDC"));  // GBK
+  EXPECT_EQ(Paste(), u"\u4E0D\u80FD");
+
+  POINT p = pv::test::ClientPoint(w, 50, 50);
+  SetCursorPos(p.x, p.y);
+  pv::test::PumpUntilIdle();
+  g_dropped.clear();
+  ASSERT_TRUE(pv::test::SdlDropFiles(w, {"/tmp/one.txt", "/tmp/\xE6\x96\x87.txt"}));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"/tmp/one.txt", u"/tmp/\u6587.txt"}));
   DestroyWindow(w);
   pv::test::UseHeadlessBackend();
 }
