@@ -332,6 +332,10 @@ HWND NextActivatable(HWND except);
 
 // Painting.
 void InvalidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
+bool LayeredByImage(Wnd* w);  // in a top-level window whose image UpdateLayeredWindow gives
+// Whether a top-level layered window shows a pixel at a point of its window
+// rectangle: not where it is fully transparent or has the colour key.
+bool LayeredPixelShown(Wnd* top, int x, int y);
 void ValidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
 void SetPaintPending(Wnd* w);
 bool NeedsPaint(const Wnd* w);
