@@ -112,6 +112,9 @@ bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files);
 // Puts bytes on the system clipboard behind the window manager's back, as
 // another program copying would.
 bool SdlSetSystemClipboard(const char* bytes);
+// Whether the desktop window shows a pixel of a top-level window (1) or has
+// it cut out of its shape (0); -1 when the window is not shaped.
+int PresentedShape(HWND hwnd, int x, int y);
 
 // ---- isolation ----
 // Destroys every window of the calling thread and clears queues, timers,

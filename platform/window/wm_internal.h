@@ -336,6 +336,8 @@ bool LayeredByImage(Wnd* w);  // in a top-level window whose image UpdateLayered
 // Whether a top-level layered window shows a pixel at a point of its window
 // rectangle: not where it is fully transparent or has the colour key.
 bool LayeredPixelShown(Wnd* top, int x, int y);
+bool LayeredNeedsPixels(const Wnd* top);                  // per-pixel alpha or a colour key
+bool LayeredPixelValueShown(const Wnd* top, uint32_t px);  // px: a backing pixel
 void ValidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
 void SetPaintPending(Wnd* w);
 bool NeedsPaint(const Wnd* w);

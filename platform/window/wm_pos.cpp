@@ -888,16 +888,26 @@ bool LayeredByImage(Wnd* w) {
 }
 
 bool LayeredPixelShown(Wnd* top, int x, int y) {
-  bool byAlpha = top->layeredByUpdate ? (top->layeredFlags & ULW_ALPHA) != 0 : (top->layeredFlags & LWA_ALPHA) != 0;
-  bool byKey = (top->layeredFlags & (top->layeredByUpdate ? ULW_COLORKEY : LWA_COLORKEY)) != 0;
-  if (byAlpha && top->layeredAlpha == 0) return false;
-  bool perPixel = top->layeredByUpdate && byAlpha;
-  if (!perPixel && !byKey) return true;
+  if (!LayeredNeedsPixels(top)) return LayeredPixelValueShown(top, 0xFF000000u);
   uint32_t* bits = nullptr;
   int bw = 0, bh = 0, stride = 0;
   if (!top->backing || !GdiGetDibPixels(top->backing, &bits, &bw, &bh, &stride)) return true;
   if (x < 0 || y < 0 || x >= bw || y >= bh) return false;
-  uint32_t px = reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(bits) + static_cast<size_t>(y) * stride)[x];
+  return LayeredPixelValueShown(
+      top, reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(bits) + static_cast<size_t>(y) * stride)[x]);
+}
+
+bool LayeredNeedsPixels(const Wnd* top) {
+  bool byAlpha = top->layeredByUpdate ? (top->layeredFlags & ULW_ALPHA) != 0 : (top->layeredFlags & LWA_ALPHA) != 0;
+  bool byKey = (top->layeredFlags & (top->layeredByUpdate ? ULW_COLORKEY : LWA_COLORKEY)) != 0;
+  return (top->layeredByUpdate && byAlpha) || byKey;
+}
+
+bool LayeredPixelValueShown(const Wnd* top, uint32_t px) {
+  bool byAlpha = top->layeredByUpdate ? (top->layeredFlags & ULW_ALPHA) != 0 : (top->layeredFlags & LWA_ALPHA) != 0;
+  bool byKey = (top->layeredFlags & (top->layeredByUpdate ? ULW_COLORKEY : LWA_COLORKEY)) != 0;
+  if (byAlpha && top->layeredAlpha == 0) return false;
+  bool perPixel = top->layeredByUpdate && byAlpha;
   BYTE a = static_cast<BYTE>(px >> 24);
   if (perPixel && a == 0) return false;
   if (byKey) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -190,6 +191,54 @@ TEST(SdlSmoke, ClipboardOfOtherProgramsAndDroppedFiles) {
   pv::test::PumpUntilIdle();
   EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"/tmp/one.txt", u"/tmp/\u6587.txt"}));
   DestroyWindow(w);
+  pv::test::UseHeadlessBackend();
+}
+
+// A layered window's transparent and colour-keyed pixels, and what a window
+// region leaves out, are cut out of the desktop window's shape.
+TEST(SdlSmoke, LayeredAndRegionWindowsAreShapedOnTheDesktop) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = u"PvSmokeShaped";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
+  RegisterClass(&wc);
+  HWND pop = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"PvSmokeShaped", u"", WS_POPUP | WS_VISIBLE, 100, 100, 40,
+                            30, nullptr, nullptr, nullptr, nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 40;
+  bi.bmiHeader.biHeight = -30;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < 40 * 30; ++i) px[i] = (i % 40) < 20 ? 0xFF00FF00u : 0;
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  POINT src{0, 0};
+  SIZE size{40, 30};
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ASSERT_TRUE(UpdateLayeredWindow(pop, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::PresentedShape(pop, 5, 5), 1);
+  EXPECT_EQ(pv::test::PresentedShape(pop, 30, 5), 0);
+  EXPECT_EQ(pv::test::PresentedPixel(pop, 5, 5), RGB(0, 255, 0));
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  // A plain window that takes a region later is made shaped.
+  HWND round = CreateWindowEx(0, u"PvSmokeShaped", u"Round", WS_POPUP | WS_VISIBLE, 200, 100, 60, 60, nullptr, nullptr,
+                              nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::PresentedShape(round, 1, 1), -1);
+  SetWindowRgn(round, CreateEllipticRgn(0, 0, 60, 60), TRUE);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::PresentedShape(round, 30, 30), 1);
+  EXPECT_EQ(pv::test::PresentedShape(round, 1, 1), 0);
+  DestroyWindow(pop);
+  DestroyWindow(round);
   pv::test::UseHeadlessBackend();
 }
 
