@@ -1108,6 +1108,124 @@ BOOL DragDetect(HWND hwnd, POINT pt) {
 BOOL RegisterHotKey(HWND, int, UINT, UINT) { return TRUE; }
 BOOL UnregisterHotKey(HWND, int) { return TRUE; }
 
+namespace {
+void MouseInput(const MOUSEINPUT& mi) {
+  State& s = S();
+  POINT pt = s.cursorPos;
+  if (mi.dwFlags & MOUSEEVENTF_MOVE) {
+    if (mi.dwFlags & MOUSEEVENTF_ABSOLUTE) {
+      bool virt = (mi.dwFlags & MOUSEEVENTF_VIRTUALDESK) != 0;
+      int x0 = virt ? GetSystemMetrics(SM_XVIRTUALSCREEN) : 0, y0 = virt ? GetSystemMetrics(SM_YVIRTUALSCREEN) : 0;
+      int cx = GetSystemMetrics(virt ? SM_CXVIRTUALSCREEN : SM_CXSCREEN);
+      int cy = GetSystemMetrics(virt ? SM_CYVIRTUALSCREEN : SM_CYSCREEN);
+      // 0 is the first pixel, 65535 the last.
+      auto map = [](LONG d, int size) {
+        return static_cast<int>((static_cast<long long>(std::clamp<LONG>(d, 0, 65535)) * std::max(0, size - 1) + 32767) / 65535);
+      };
+      pt.x = x0 + map(mi.dx, cx);
+      pt.y = y0 + map(mi.dy, cy);
+    } else {
+      pt.x += mi.dx;
+      pt.y += mi.dy;
+    }
+    if (s.clipCursorOn) {
+      pt.x = std::clamp<int>(pt.x, s.clipCursor.left, s.clipCursor.right - 1);
+      pt.y = std::clamp<int>(pt.y, s.clipCursor.top, s.clipCursor.bottom - 1);
+    }
+  }
+  auto post = [&](UINT msg, WPARAM wp) {
+    InputEvent ev;
+    ev.message = msg;
+    ev.pt = pt;
+    ev.wParam = wp;
+    ev.time = mi.time ? mi.time : static_cast<DWORD>(Now());
+    ev.extra = mi.dwExtraInfo;
+    s.cursorPos = pt;
+    PostInput(ev);
+  };
+  if (mi.dwFlags & MOUSEEVENTF_MOVE) post(WM_MOUSEMOVE, 0);
+  struct Button {
+    DWORD down, up;
+    UINT msg;
+    int vk;
+  };
+  const Button buttons[] = {{MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, s.swapButtons ? VK_RBUTTON : VK_LBUTTON},
+                            {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN, s.swapButtons ? VK_LBUTTON : VK_RBUTTON},
+                            {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, WM_MBUTTONDOWN, VK_MBUTTON}};
+  for (const Button& b : buttons) {
+    UINT msg = b.msg;
+    if (s.swapButtons && msg != WM_MBUTTONDOWN) msg = msg == WM_LBUTTONDOWN ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    if (mi.dwFlags & b.down) {
+      s.asyncKeys[b.vk] |= 0x80;
+      post(msg, 0);
+    }
+    if (mi.dwFlags & b.up) {
+      s.asyncKeys[b.vk] &= ~0x80;
+      post(msg + 1, 0);
+    }
+  }
+  for (WORD x : {static_cast<WORD>(XBUTTON1), static_cast<WORD>(XBUTTON2)}) {
+    if (!(mi.mouseData & x)) continue;
+    int vk = x == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2;
+    if (mi.dwFlags & MOUSEEVENTF_XDOWN) {
+      s.asyncKeys[vk] |= 0x80;
+      post(WM_XBUTTONDOWN, MAKEWPARAM(0, x));
+    }
+    if (mi.dwFlags & MOUSEEVENTF_XUP) {
+      s.asyncKeys[vk] &= ~0x80;
+      post(WM_XBUTTONUP, MAKEWPARAM(0, x));
+    }
+  }
+  if (mi.dwFlags & MOUSEEVENTF_WHEEL) post(WM_MOUSEWHEEL, static_cast<WORD>(mi.mouseData));
+  if (mi.dwFlags & MOUSEEVENTF_HWHEEL) post(WM_MOUSEHWHEEL, static_cast<WORD>(mi.mouseData));
+}
+}  // namespace
+
+UINT SendInput(UINT count, LPINPUT inputs, int size) {
+  if (!inputs || size != static_cast<int>(sizeof(INPUT))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  UINT done = 0;
+  for (UINT i = 0; i < count; ++i) {
+    const INPUT& in = inputs[i];
+    if (in.type == INPUT_MOUSE) {
+      MouseInput(in.mi);
+    } else if (in.type == INPUT_KEYBOARD) {
+      const KEYBDINPUT& k = in.ki;
+      if (k.dwFlags & KEYEVENTF_UNICODE) {
+        // A character, not a key: it reaches the focus as WM_CHAR on the way down.
+        if (!(k.dwFlags & KEYEVENTF_KEYUP)) {
+          InputEvent ev;
+          ev.message = WM_CHAR;
+          ev.wParam = k.wScan;
+          ev.lParam = 1;
+          ev.time = k.time ? k.time : static_cast<DWORD>(Now());
+          ev.pt = S().cursorPos;
+          PostInput(ev);
+        }
+      } else {
+        BYTE vk = static_cast<BYTE>(k.wVk);
+        if (k.dwFlags & KEYEVENTF_SCANCODE)
+          vk = static_cast<BYTE>(MapVirtualKey(k.wScan | ((k.dwFlags & KEYEVENTF_EXTENDEDKEY) ? 0xE000 : 0), MAPVK_VSC_TO_VK));
+        keybd_event(vk, static_cast<BYTE>(k.wScan), k.dwFlags & (KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY), k.dwExtraInfo);
+      }
+    } else if (in.type != INPUT_HARDWARE) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      break;
+    }
+    ++done;
+  }
+  return done;
+}
+
+void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi = MOUSEINPUT{static_cast<LONG>(dx), static_cast<LONG>(dy), data, flags, 0, extra};
+  SendInput(1, &in, sizeof in);
+}
+
 void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
   InputEvent ev;
   ev.message = (flags & KEYEVENTF_KEYUP) ? WM_KEYUP : WM_KEYDOWN;
