@@ -32,6 +32,8 @@ struct Node {
   LPARAM param = 0;
   int level = 0;
   int row = -1;  // index in the visible list while it is current
+  int textWidth = -1;  // measured label text, -1 until measured (or stale)
+  int textWidthGen = 0;
 };
 
 constexpr UINT_PTR kEditTimer = 0x7E01;
@@ -48,7 +50,9 @@ struct TreeState {
   Node* dropHilite = nullptr;
   Node* hot = nullptr;
   int top = 0;  // first row shown
-  int scrollX = 0;
+  int scrollX = 0;        // pixels scrolled to the left
+  int contentWidth = 0;   // widest visible row, unscrolled
+  int widthGen = 1;       // bumped when the font changes every label's width
   int indent = 19;
   int itemHeight = -1;  // -1: from the font and images
   HFONT font = nullptr;
@@ -111,19 +115,7 @@ int PageRows(HWND h, TreeState* s) {
   return std::max(0, static_cast<int>(rc.bottom) / ItemHeight(h, s));
 }
 
-void UpdateScroll(HWND h, TreeState* s) {
-  if (Style(h) & TVS_NOSCROLL) return;
-  SCROLLINFO si{};
-  si.cbSize = sizeof si;
-  si.fMask = SIF_ALL | SIF_DISABLENOSCROLL;
-  si.fMask &= ~SIF_DISABLENOSCROLL;
-  si.nMin = 0;
-  si.nMax = static_cast<int>(s->visible.size()) - 1;
-  si.nPage = static_cast<UINT>(std::max(1, PageRows(h, s)));
-  si.nPos = s->top;
-  if (si.nMax < 0) si.nMax = 0;
-  ::SetScrollInfo(h, SB_VERT, &si, FALSE);
-}
+void UpdateScroll(HWND h, TreeState* s);
 
 void Layout(HWND h, TreeState* s) {
   if (!s->visibleDirty) return;
@@ -215,6 +207,20 @@ int RootOffset(HWND h) {
   DWORD st = Style(h);
   return ((st & TVS_LINESATROOT) && (st & (TVS_HASLINES | TVS_HASBUTTONS))) ? 1 : 0;
 }
+// The width of an item's label text in the tree's font; remembered unless
+// the parent supplies the text.
+int TextWidth(HWND h, TreeState* s, HDC dc, Node* n) {
+  if (!n->textCallback && n->textWidthGen == s->widthGen && n->textWidth >= 0) return n->textWidth;
+  std::u16string t = TextOf(h, n);
+  SIZE sz{};
+  HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
+  if (!t.empty()) ::GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &sz);
+  ::SelectObject(dc, old);
+  n->textWidth = sz.cx;
+  n->textWidthGen = s->widthGen;
+  return sz.cx;
+}
+
 // Horizontal layout of a row: where its state image, icon and label start.
 struct RowGeom {
   int content;  // first pixel after the indentation
@@ -233,14 +239,71 @@ RowGeom Geom(HWND h, TreeState* s, HDC dc, Node* n) {
   g.icon = x;
   if (s->images && ::ImageList_GetIconSize(s->images, &cx, &cy)) x += cx + 3;
   g.label = x;
-  std::u16string t = TextOf(h, n);
-  SIZE sz{};
-  HFONT f = FontOr(s->font);
-  HGDIOBJ old = ::SelectObject(dc, f);
-  if (!t.empty()) ::GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &sz);
-  ::SelectObject(dc, old);
-  g.labelEnd = x + sz.cx + 4;
+  g.labelEnd = x + TextWidth(h, s, dc, n) + 4;
   return g;
+}
+
+void UpdateVScroll(HWND h, TreeState* s) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  si.nMin = 0;
+  si.nMax = std::max(0, static_cast<int>(s->visible.size()) - 1);
+  si.nPage = static_cast<UINT>(std::max(1, PageRows(h, s)));
+  si.nPos = s->top;
+  ::SetScrollInfo(h, SB_VERT, &si, FALSE);
+}
+
+// The horizontal bar covers the widest visible row; TVS_NOHSCROLL keeps the
+// tree at its left edge with no bar.
+void UpdateHScroll(HWND h, TreeState* s) {
+  if (Style(h) & TVS_NOHSCROLL) {
+    s->scrollX = 0;
+    return;
+  }
+  HDC dc = ::GetDC(h);
+  int saved = s->scrollX;
+  s->scrollX = 0;
+  int width = 0;
+  for (Node* n : s->visible) width = std::max(width, Geom(h, s, dc, n).labelEnd);
+  s->scrollX = saved;
+  ::ReleaseDC(h, dc);
+  s->contentWidth = width;
+  RECT rc;
+  ::GetClientRect(h, &rc);
+  s->scrollX = std::clamp(s->scrollX, 0, std::max(0, width - static_cast<int>(rc.right)));
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  si.nMin = 0;
+  si.nMax = std::max(0, width - 1);
+  si.nPage = static_cast<UINT>(std::max<LONG>(1, rc.right));
+  si.nPos = s->scrollX;
+  ::SetScrollInfo(h, SB_HORZ, &si, FALSE);
+}
+
+void UpdateScroll(HWND h, TreeState* s) {
+  if (Style(h) & TVS_NOSCROLL) return;
+  UpdateVScroll(h, s);
+  bool hadH = (Style(h) & WS_HSCROLL) != 0;
+  UpdateHScroll(h, s);
+  // The horizontal bar coming or going changes how many rows fit.
+  if (hadH != ((Style(h) & WS_HSCROLL) != 0)) {
+    int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
+    s->top = std::clamp(s->top, 0, maxTop);
+    UpdateVScroll(h, s);
+  }
+}
+
+void ScrollToX(HWND h, TreeState* s, int x) {
+  Layout(h, s);
+  RECT rc;
+  ::GetClientRect(h, &rc);
+  x = std::clamp(x, 0, std::max(0, s->contentWidth - static_cast<int>(rc.right)));
+  if (x == s->scrollX) return;
+  s->scrollX = x;
+  ::SetScrollPos(h, SB_HORZ, x, FALSE);
+  Invalidate(h, s);
 }
 
 Node* HitTest(HWND h, TreeState* s, POINT pt, UINT* flags) {
@@ -433,6 +496,8 @@ void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {
     n->textCallback = it.pszText == LPSTR_TEXTCALLBACKW;
     n->text = (!n->textCallback && it.pszText) ? std::u16string(it.pszText) : u"";
+    n->textWidth = -1;
+    s->visibleDirty = true;  // the widest row may have changed
   }
   if (it.mask & TVIF_IMAGE) n->image = it.iImage;
   if (it.mask & TVIF_SELECTEDIMAGE) n->selImage = it.iSelectedImage;
@@ -613,13 +678,19 @@ LRESULT CustomDraw(HWND h, DWORD stage, HDC dc, const RECT& rc, Node* n, UINT it
   return Notify(h, NM_CUSTOMDRAW, &cd->nmcd.hdr);
 }
 
-void Paint(HWND h, TreeState* s) {
-  s->invalidPending = false;
+// Paints into the DC given (WM_PRINTCLIENT, or WM_PAINT with a DC in
+// wParam) or, without one, into the window through BeginPaint.
+void Paint(HWND h, TreeState* s, HDC given) {
   Layout(h, s);
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(h, &ps);
+  PAINTSTRUCT ps{};
+  HDC dc = given ? given : ::BeginPaint(h, &ps);
+  // BeginPaint took in any invalidation the layout caused (a scroll bar that
+  // came or went resizes the tree); lay out again for the size now.
+  if (!given) s->invalidPending = false;
+  Layout(h, s);
   RECT rc;
   ::GetClientRect(h, &rc);
+  if (given) ps.rcPaint = rc;
   DWORD st = Style(h);
   COLORREF bk = s->bk == CLR_NONE ? ::GetSysColor(COLOR_WINDOW) : s->bk;
   COLORREF fg = s->textColor == CLR_NONE ? ::GetSysColor(COLOR_WINDOWTEXT) : s->textColor;
@@ -736,7 +807,7 @@ void Paint(HWND h, TreeState* s) {
   ::SelectObject(dc, oldFont);
   ::DeleteObject(bkBrush);
   ::DeleteObject(lineBrush);
-  ::EndPaint(h, &ps);
+  if (!given) ::EndPaint(h, &ps);
 }
 
 Node* VisibleAt(TreeState* s, int row) {
@@ -889,6 +960,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wp);
       s->itemHeight = -1;
+      ++s->widthGen;
       ShapeChanged(h, s);
       return 0;
     case WM_GETFONT:
@@ -900,7 +972,8 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(h, s);
+    case WM_PRINTCLIENT:
+      Paint(h, s, reinterpret_cast<HDC>(wp));
       return 0;
     case WM_SETFOCUS: {
       s->focused = true;
@@ -1054,6 +1127,33 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEWHEEL: {
       int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
       Scroll(h, s, s->top - notches * 3);
+      return 0;
+    }
+    case WM_HSCROLL: {
+      if (Style(h) & (TVS_NOHSCROLL | TVS_NOSCROLL)) return 0;
+      Layout(h, s);
+      RECT rc;
+      ::GetClientRect(h, &rc);
+      TEXTMETRICW tm{};
+      HDC dc = ::GetDC(h);
+      HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
+      ::GetTextMetrics(dc, &tm);
+      ::SelectObject(dc, old);
+      ::ReleaseDC(h, dc);
+      int line = std::max<int>(1, tm.tmAveCharWidth), page = std::max<int>(1, rc.right);
+      int x = s->scrollX;
+      switch (LOWORD(wp)) {
+        case SB_LINELEFT: x -= line; break;
+        case SB_LINERIGHT: x += line; break;
+        case SB_PAGELEFT: x -= page; break;
+        case SB_PAGERIGHT: x += page; break;
+        case SB_LEFT: x = 0; break;
+        case SB_RIGHT: x = s->contentWidth; break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: x = HIWORD(wp); break;
+        default: break;
+      }
+      ScrollToX(h, s, x);
       return 0;
     }
     case WM_VSCROLL: {

@@ -20,21 +20,6 @@
 #include "platform/system/resources.h"
 #include "platform/window/winuser.h"
 
-// Files dropped on a window (WM_DROPFILES); see DragQueryFile.
-#ifndef PV_HDROP_DEFINED
-#define PV_HDROP_DEFINED
-DECLARE_HANDLE(HDROP);
-#endif
-UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch);
-inline UINT DragQueryFile(HDROP h, UINT i, LPWSTR f, UINT n) { return DragQueryFileW(h, i, f, n); }
-BOOL DragQueryPoint(HDROP hDrop, POINT* ppt);
-void DragFinish(HDROP hDrop);
-namespace pv {
-// A drop record for WM_DROPFILES (the display back end makes these);
-// DragFinish frees it.
-HDROP MakeDrop(const std::vector<std::u16string>& files, POINT pt);
-}  // namespace pv
-
 namespace pv::afx {
 struct CreateHookAccess;
 }

@@ -530,6 +530,13 @@ static PangoLayout* RtlLayout(FontImpl* fi) {
   return fi->rtlLayout;
 }
 
+// How far down a layout must move so that its baseline lies at the font's
+// ascent: a line with characters from a taller fallback face (Chinese in a
+// Latin font) would otherwise sit lower than the same font's Latin text.
+static double BaselineShift(FontImpl* fi, PangoLayout* l) {
+  return fi->ascent - static_cast<double>(pango_layout_get_baseline(l)) / PANGO_SCALE;
+}
+
 void DrawRun(DC* dc, int x, int y, const char16_t* s, int n, int ulIndex, const RECT* clipLogical, bool opaque) {
   FontImpl* fi = Impl(dc);
   // Per-character positions only when something needs them.
@@ -574,16 +581,16 @@ void DrawRun(DC* dc, int x, int y, const char16_t* s, int n, int ulIndex, const 
       PangoLayout* l = RtlLayout(fi);
       std::string u = ToUtf8(s, n);
       pango_layout_set_text(l, u.data(), static_cast<int>(u.size()));
-      cairo_move_to(cr, ox, oy);
+      cairo_move_to(cr, ox, oy + BaselineShift(fi, l));
       pango_cairo_show_layout(cr, l);
     } else if (dc->st.charExtra == 0) {
       SetText(fi, s, n);
-      cairo_move_to(cr, ox, oy);
+      cairo_move_to(cr, ox, oy + BaselineShift(fi, fi->layout));
       pango_cairo_show_layout(cr, fi->layout);
     } else {
       for (int i = 0; i < n; ++i) {
         SetText(fi, s + i, 1);
-        cairo_move_to(cr, ox + widths[i], oy);
+        cairo_move_to(cr, ox + widths[i], oy + BaselineShift(fi, fi->layout));
         pango_cairo_show_layout(cr, fi->layout);
       }
     }
@@ -627,6 +634,33 @@ struct Line {
 static const char16_t kEllipsis[] = u"...";
 
 // Removes '&' prefixes; returns the mnemonic's index in the result (-1 none).
+// Characters of the scripts written without blanks (Han, kana, Hangul,
+// full-width forms): a line may break before or after each of them.
+static bool Ideographic(char16_t c) {
+  return (c >= 0x2E80 && c <= 0x9FFF) || (c >= 0xAC00 && c <= 0xD7AF) || (c >= 0xF900 && c <= 0xFAFF) ||
+         (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0xD800 && c <= 0xDFFF);
+}
+// Closing punctuation never starts a line, opening punctuation never ends one.
+static bool NoLineStart(char16_t c) {
+  static const std::u16string_view k = u"、。，．：；？！）〉》」"
+                                       u"』】〕〗］｝ー’”…·"
+                                       u")]},.;:?!%";
+  return k.find(c) != std::u16string_view::npos;
+}
+static bool NoLineEnd(char16_t c) {
+  static const std::u16string_view k = u"（〈《「『【〔〖［｛‘“([{";
+  return k.find(c) != std::u16string_view::npos;
+}
+// May a line break between s[i-1] and s[i] (no blank involved)?
+static bool IdeographBreak(const std::u16string& s, size_t i) {
+  if (i == 0 || i >= s.size()) return false;
+  char16_t a = s[i - 1], b = s[i];
+  if (b >= 0xDC00 && b <= 0xDFFF) return false;  // inside a surrogate pair
+  if (!Ideographic(a) && !Ideographic(b)) return false;
+  if (a == u' ' || b == u' ') return false;
+  return !NoLineStart(b) && !NoLineEnd(a);
+}
+
 static std::u16string StripPrefix(const std::u16string& s, int* ul) {
   std::u16string out;
   *ul = -1;
@@ -793,13 +827,24 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
         if (fit == rest.size()) {
           take = next = rest.size();
         } else {
+          // The last break that fits: after a blank, or between
+          // ideographs (as Windows breaks Chinese and Japanese text).
           size_t brk = std::u16string::npos;
-          for (size_t k = fit + 1; k-- > 0;)
+          bool atBlank = false;
+          for (size_t k = fit + 1; k-- > 0;) {
             if (k < rest.size() && rest[k] == u' ') {
+              brk = k;
+              atBlank = true;
+              break;
+            }
+            if (IdeographBreak(rest, k)) {
               brk = k;
               break;
             }
-          if (brk != std::u16string::npos && brk > 0) {
+          }
+          if (brk != std::u16string::npos && brk > 0 && !atBlank) {
+            take = next = brk;
+          } else if (brk != std::u16string::npos && brk > 0) {
             take = brk;
             next = brk;
             while (next < rest.size() && rest[next] == u' ') ++next;
@@ -810,8 +855,9 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
             take = next = std::max<size_t>(fit, 1);
           } else {
             // A word longer than the line stays whole.
-            size_t e = rest.find(u' ');
-            take = e == std::u16string::npos ? rest.size() : e;
+            size_t e = 1;
+            while (e < rest.size() && rest[e] != u' ' && !IdeographBreak(rest, e)) ++e;
+            take = e;
             next = take;
             while (next < rest.size() && rest[next] == u' ') ++next;
           }

@@ -20,6 +20,7 @@
 #include "platform/shell/textserv.h"
 #include "platform/shell/tray_dbus.h"
 #include "platform/system/modules.h"
+#include "platform/system/resources.h"
 #include "platform/window/winuser.h"
 
 extern char** environ;
@@ -452,6 +453,56 @@ void ClearShellExecuteCalls() {
 
 HRESULT SHAutoComplete(HWND, DWORD) { return E_NOTIMPL; }
 
+namespace {
+BOOL CollectIconGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
+  auto* names = reinterpret_cast<std::vector<std::u16string>*>(param);
+  // Numeric names travel as "#id".
+  names->push_back(IS_INTRESOURCE(name) ? u"#" + pv::Utf8ToUtf16(std::to_string(reinterpret_cast<ULONG_PTR>(name)))
+                                        : std::u16string(name));
+  return TRUE;
+}
+}  // namespace
+
+UINT ExtractIconExW(LPCWSTR file, int index, HICON* large, HICON* small, UINT count) {
+  if (!file || !*file) return 0;
+  int cxBig = GetSystemMetrics(SM_CXICON), cxSmall = GetSystemMetrics(SM_CXSMICON);
+  // The names of the icons, in order; LoadImage takes each.
+  HMODULE module = GetModuleHandleW(file);
+  std::vector<std::u16string> names;
+  std::u16string path(file);
+  if (module) {
+    EnumResourceNamesW(module, RT_GROUP_ICON, CollectIconGroup, reinterpret_cast<LONG_PTR>(&names));
+  } else {
+    HANDLE probe = LoadImage(nullptr, file, IMAGE_ICON, cxSmall, cxSmall, LR_LOADFROMFILE);
+    if (!probe) return 0;
+    DestroyIcon(static_cast<HICON>(probe));
+    names.push_back(path);
+  }
+  if (index == -1 && !large && !small) return static_cast<UINT>(names.size());
+  auto load = [&](const std::u16string& name, int cx) -> HICON {
+    UINT flags = module ? 0 : LR_LOADFROMFILE;
+    const char16_t* id = name.c_str();
+    if (module && name[0] == u'#') id = MAKEINTRESOURCE(std::stoi(pv::Utf16ToUtf8(name.substr(1))));
+    return static_cast<HICON>(LoadImage(module, id, IMAGE_ICON, cx, cx, flags));
+  };
+  std::vector<std::u16string> chosen;
+  if (index < 0) {
+    std::u16string byId = u"#" + pv::Utf8ToUtf16(std::to_string(-static_cast<long long>(index)));
+    if (std::find(names.begin(), names.end(), byId) != names.end()) chosen.push_back(byId);
+  } else {
+    for (size_t i = static_cast<size_t>(index); i < names.size() && chosen.size() < count; ++i) chosen.push_back(names[i]);
+  }
+  UINT got = 0;
+  for (size_t i = 0; i < chosen.size() && i < count; ++i) {
+    HICON big = large ? load(chosen[i], cxBig) : nullptr;
+    HICON little = small ? load(chosen[i], cxSmall) : nullptr;
+    if (large) large[i] = big;
+    if (small) small[i] = little;
+    if (big || little) ++got;
+  }
+  return got;
+}
+
 namespace pv::shell {
 
 namespace {
@@ -466,6 +517,7 @@ void RegisterModules() {
     pv::AddModuleFunction(shell, "Shell_NotifyIconW", &Shell_NotifyIconW);
     pv::AddModuleFunction(shell, "SHAppBarMessage", &SHAppBarMessage);
     pv::AddModuleFunction(shell, "ShellExecuteW", &ShellExecuteW);
+    pv::AddModuleFunction(shell, "ExtractIconExW", &ExtractIconExW);
     HMODULE shlwapi = pv::RegisterBuiltinModule(u"shlwapi", false);
     pv::AddModuleFunction(shlwapi, "SHAutoComplete", &SHAutoComplete);
     HMODULE winmm = pv::RegisterBuiltinModule(u"winmm", false);

@@ -138,6 +138,14 @@ inline HINSTANCE ShellExecute(HWND o, LPCWSTR v, LPCWSTR f, LPCWSTR p, LPCWSTR d
   return ShellExecuteW(o, v, f, p, d, s);
 }
 
+// Icons of a file: a module's icon groups (the program, a loaded or
+// built-in module named by file) or an .ico file (one icon). Large icons are
+// SM_CXICON square, small SM_CXSMICON. With index -1 and no output arrays it
+// answers how many icons the file holds; otherwise how many it extracted,
+// starting at index (a negative index names the resource id -index).
+UINT ExtractIconExW(LPCWSTR file, int index, HICON* large, HICON* small, UINT count);
+inline UINT ExtractIconEx(LPCWSTR f, int i, HICON* l, HICON* s, UINT n) { return ExtractIconExW(f, i, l, s, n); }
+
 // ---- auto-complete ----------------------------------------------------------------------------
 constexpr DWORD SHACF_DEFAULT = 0;
 constexpr DWORD SHACF_FILESYSTEM = 0x1;

@@ -3,10 +3,13 @@
 // presented from its backing bitmap; SDL input becomes queue input; the
 // system clipboard carries text; message boxes become real modal boxes.
 #include <SDL.h>
+#include <SDL_shape.h>
 
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/base/clock.h"
 #include "platform/base/utf.h"
@@ -132,6 +135,9 @@ int ShowSdlMessageBox(const pv::MessageBoxRequest& r) {
 class SdlBackend : public Backend {
  public:
   bool Init() {
+    // Window surfaces in memory: an accelerated one makes SDL recreate the
+    // window behind a renderer, which loses the shape of shaped windows.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driver || std::string(driver) == "dummy" || std::string(driver) == "offscreen") {
@@ -176,11 +182,16 @@ class SdlBackend : public Backend {
     SDL_Window* sw = Find(w);
     if (!sw) return;
     RECT r = w->rect;
-    SDL_SetWindowPosition(sw, r.left, r.top);
-    SDL_SetWindowSize(sw, std::max<int>(1, r.right - r.left), std::max<int>(1, r.bottom - r.top));
+    int x = 0, y = 0, cx = 0, cy = 0;
+    SDL_GetWindowPosition(sw, &x, &y);
+    SDL_GetWindowSize(sw, &cx, &cy);
+    if (x != r.left || y != r.top) SDL_SetWindowPosition(sw, r.left, r.top);
+    int ncx = std::max<int>(1, r.right - r.left), ncy = std::max<int>(1, r.bottom - r.top);
+    if (cx != ncx || cy != ncy) SDL_SetWindowSize(sw, ncx, ncy);
     if (S().active == w->hwnd && (w->style & WS_VISIBLE)) SDL_RaiseWindow(sw);
   }
   void WindowDestroyed(Wnd* w) override {
+    shapes_.erase(w->hwnd);
     SDL_Window* sw = Find(w);
     if (!sw) return;
     ids_.erase(SDL_GetWindowID(sw));
@@ -194,6 +205,10 @@ class SdlBackend : public Backend {
 
   void Present(Wnd* top) override {
     SDL_Window* sw = Find(top);
+    if (sw && NeedsShape(top) && !SDL_IsShapedWindow(sw) && (top->style & WS_VISIBLE)) {
+      sw = Ensure(top);
+      if (sw) SDL_ShowWindow(sw);
+    }
     if (!sw || !top->backing) return;
     uint32_t* bits = nullptr;
     int bw, bh, stride;
@@ -205,6 +220,7 @@ class SdlBackend : public Backend {
     SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
     SDL_BlitSurface(src, nullptr, dst, nullptr);
     SDL_FreeSurface(src);
+    if (SDL_IsShapedWindow(sw)) Shape(top, sw, bits, bw, bh, stride);
     SDL_UpdateWindowSurface(sw);
     if (top->exStyle & WS_EX_LAYERED) SDL_SetWindowOpacity(sw, top->layeredAlpha / 255.0f);
   }
@@ -215,6 +231,12 @@ class SdlBackend : public Backend {
     while (got) {
       Handle(e);
       got = SDL_PollEvent(&e) != 0;
+    }
+    // Focus that left our window and went to none of ours by the end of the
+    // events at hand went to another program.
+    if (focusLost_) {
+      focusLost_ = false;
+      DesktopFocusLost();
     }
   }
 
@@ -228,11 +250,24 @@ class SdlBackend : public Backend {
     if (!SDL_HasClipboardText()) return false;
     char* t = SDL_GetClipboardText();
     if (!t) return false;
-    *text = pv::Utf8ToUtf16(t);
+    *text = DecodeSystemText(t);
     SDL_free(t);
     return true;
   }
-  void SetClipboardText(const std::u16string& text) override { SDL_SetClipboardText(pv::Utf16ToUtf8(text).c_str()); }
+  void SetClipboardText(const std::u16string& text) override {
+    exported_ = pv::Utf16ToUtf8(text);
+    exportedValid_ = SDL_SetClipboardText(exported_.c_str()) == 0;
+  }
+  // The system clipboard no longer holds what we put there: another
+  // program copied something since.
+  bool ClipboardChangedElsewhere() override {
+    if (!exportedValid_) return false;
+    char* t = SDL_GetClipboardText();
+    bool same = t && exported_ == t;
+    SDL_free(t);
+    if (!same) exportedValid_ = false;
+    return !same;
+  }
 
   void SetCursorShape(HCURSOR c) override {
     SDL_SystemCursor id = SdlCursorFor(c);
@@ -248,18 +283,75 @@ class SdlBackend : public Backend {
     return it == windows_.end() ? nullptr : it->second;
   }
 
+  // Layered and region-shaped windows become X-shaped windows: what the
+  // window does not show (outside its region, fully transparent, colour
+  // key) is cut out of the desktop window, for the eye and for the mouse.
+  static bool NeedsShape(const Wnd* w) { return w->windowRgn || (w->exStyle & WS_EX_LAYERED); }
+
+  void Shape(Wnd* top, SDL_Window* sw, const uint32_t* bits, int bw, int bh, int stride) {
+    std::vector<uint8_t> mask(static_cast<size_t>(bw) * bh, 0xFF);
+    bool layered = (top->exStyle & WS_EX_LAYERED) != 0, pixels = layered && LayeredNeedsPixels(top);
+    bool all = layered && !pixels && !LayeredPixelValueShown(top, 0xFF000000u);
+    for (int y = 0; y < bh; ++y) {
+      const uint32_t* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const BYTE*>(bits) + static_cast<size_t>(y) * stride);
+      for (int x = 0; x < bw; ++x) {
+        bool shown = !all && (!pixels || LayeredPixelValueShown(top, row[x])) &&
+                     (!top->windowRgn || PtInRegion(top->windowRgn, x, y));
+        if (!shown) mask[static_cast<size_t>(y) * bw + x] = 0;
+      }
+    }
+    std::vector<uint8_t>& last = shapes_[top->hwnd];
+    if (last == mask) return;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, bw, bh, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return;
+    SDL_LockSurface(s);
+    for (int y = 0; y < bh; ++y) {
+      auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch);
+      for (int x = 0; x < bw; ++x) row[x] = mask[static_cast<size_t>(y) * bw + x] ? 0xFFFFFFFFu : 0;
+    }
+    SDL_UnlockSurface(s);
+    SDL_WindowShapeMode mode{};
+    mode.mode = ShapeModeBinarizeAlpha;
+    mode.parameters.binarizationCutoff = 1;
+    if (SDL_SetWindowShape(sw, s, &mode) == 0) last.swap(mask);
+    SDL_FreeSurface(s);
+    RECT r = top->rect;
+    SDL_SetWindowPosition(sw, r.left, r.top);  // the first shape moves the window where SDL parked it
+  }
+
+ public:
+  const std::vector<uint8_t>* ShapeOf(HWND h) {
+    auto it = shapes_.find(h);
+    return it == shapes_.end() ? nullptr : &it->second;
+  }
+
+ private:
   SDL_Window* Ensure(Wnd* w) {
     if (w->messageOnly) return nullptr;
-    if (SDL_Window* sw = Find(w)) return sw;
+    if (SDL_Window* sw = Find(w)) {
+      if (!NeedsShape(w) || SDL_IsShapedWindow(sw)) return sw;
+      // Shaped only now: the desktop window is made again, shaped.
+      ids_.erase(SDL_GetWindowID(sw));
+      windows_.erase(w->hwnd);
+      SDL_DestroyWindow(sw);
+      w->backendData = nullptr;
+    }
     RECT r = w->rect;
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
     bool popup = (w->style & WS_POPUP) && (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) && !(w->style & WS_CAPTION);
     if (popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
     if (w->exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if ((w->exStyle & WS_EX_TOOLWINDOW) && !(w->exStyle & WS_EX_APPWINDOW)) flags |= SDL_WINDOW_SKIP_TASKBAR;
-    SDL_Window* sw = SDL_CreateWindow(pv::Utf16ToUtf8(w->text).c_str(), r.left, r.top,
-                                      std::max<int>(1, r.right - r.left), std::max<int>(1, r.bottom - r.top), flags);
+    std::string title = pv::Utf16ToUtf8(w->text);
+    int cx = std::max<int>(1, r.right - r.left), cy = std::max<int>(1, r.bottom - r.top);
+    SDL_Window* sw = nullptr;
+    if (NeedsShape(w)) {
+      sw = SDL_CreateShapedWindow(title.c_str(), 0, 0, static_cast<unsigned>(cx), static_cast<unsigned>(cy), flags);
+      if (sw) SDL_SetWindowPosition(sw, r.left, r.top);
+    }
+    if (!sw) sw = SDL_CreateWindow(title.c_str(), r.left, r.top, cx, cy, flags);
     if (!sw) return nullptr;
+    shapes_.erase(w->hwnd);
     windows_[w->hwnd] = sw;
     ids_[SDL_GetWindowID(sw)] = w->hwnd;
     w->backendData = sw;
@@ -363,6 +455,25 @@ class SdlBackend : public Backend {
           if (c >= 0x80) Input(WM_CHAR, S().cursorPos, c, 1);
         break;
       }
+      case SDL_DROPBEGIN: dropped_.clear(); break;
+      case SDL_DROPFILE:
+        if (e.drop.file) {
+          dropped_.push_back(pv::Utf8ToUtf16(e.drop.file));
+          SDL_free(e.drop.file);
+        }
+        break;
+      case SDL_DROPTEXT:
+        SDL_free(e.drop.file);
+        break;
+      case SDL_DROPCOMPLETE: {
+        // The files arrive together, where the pointer let them go.
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        S().cursorPos = POINT{x, y};
+        DropFiles(dropped_, POINT{x, y});
+        dropped_.clear();
+        break;
+      }
       case SDL_WINDOWEVENT: {
         HWND h = FromId(e.window.windowID);
         if (!h || !IsWindow(h)) break;
@@ -371,7 +482,22 @@ class SdlBackend : public Backend {
           case SDL_WINDOWEVENT_EXPOSED:
             if (Wnd* w = FromHandleQuiet(h)) Present(w);
             break;
+          case SDL_WINDOWEVENT_LEAVE: {
+            // Onto the desktop or another program's window; a window of ours
+            // the pointer enters reports its own moves after this.
+            int x = 0, y = 0;
+            SDL_GetGlobalMouseState(&x, &y);
+            Input(kPointerLeftInput, POINT{x, y});
+            break;
+          }
+          case SDL_WINDOWEVENT_FOCUS_LOST: {
+            SDL_Window* now = SDL_GetKeyboardFocus();
+            HWND to = now ? FromId(SDL_GetWindowID(now)) : nullptr;
+            if (!to || to == h) focusLost_ = true;
+            break;
+          }
           case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focusLost_ = false;
             if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && S().active != h &&
                                              IsWindowEnabled(h) && !S().inMenuMode)
               ActivateWindow(h, WA_ACTIVE, true);
@@ -392,6 +518,11 @@ class SdlBackend : public Backend {
   std::map<Uint32, HWND> ids_;
   std::map<int, SDL_Cursor*> cursors_;
   Uint32 wakeEvent_ = 0;
+  bool focusLost_ = false;
+  std::string exported_;  // the text we last put on the system clipboard
+  bool exportedValid_ = false;
+  std::vector<std::u16string> dropped_;  // files of the drop in progress
+  std::map<HWND, std::vector<uint8_t>> shapes_;  // the shape last given to each shaped window
 };
 
 }  // namespace
@@ -428,6 +559,58 @@ COLORREF PresentedPixel(HWND hwnd, int x, int y) {
   SDL_GetRGB(px, s->format, &r, &g, &b);
   return RGB(r, g, b);
 }
+
+namespace {
+// Puts an SDL window event for a top-level window into SDL's event queue.
+bool SdlWindowEvent(HWND hwnd, Uint8 event) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return false;
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  e.window.event = event;
+  return SDL_PushEvent(&e) == 1;
+}
+}  // namespace
+
+bool SdlPointerLeave(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_LEAVE); }
+
+int PresentedShape(HWND hwnd, int x, int y) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return -1;
+  auto* sw = static_cast<SDL_Window*>(w->backendData);
+  SDL_WindowShapeMode mode{};
+  if (!SDL_IsShapedWindow(sw) || SDL_GetShapedWindowMode(sw, &mode) != 0) return -1;
+  auto* b = dynamic_cast<pv::wm::SdlBackend*>(&pv::wm::B());
+  const std::vector<uint8_t>* m = b ? b->ShapeOf(hwnd) : nullptr;
+  int cx = w->rect.right - w->rect.left;
+  if (!m || x < 0 || y < 0 || x >= cx || static_cast<size_t>(y * cx + x) >= m->size()) return -1;
+  return (*m)[static_cast<size_t>(y * cx + x)] ? 1 : 0;
+}
+
+bool SdlSetSystemClipboard(const char* bytes) { return SDL_SetClipboardText(bytes) == 0; }
+
+bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return false;
+  Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  SDL_Event e{};
+  e.type = SDL_DROPBEGIN;
+  e.drop.windowID = id;
+  SDL_PushEvent(&e);
+  for (const std::string& f : files) {
+    SDL_Event d{};
+    d.type = SDL_DROPFILE;
+    d.drop.windowID = id;
+    d.drop.file = SDL_strdup(f.c_str());
+    SDL_PushEvent(&d);
+  }
+  SDL_Event c{};
+  c.type = SDL_DROPCOMPLETE;
+  c.drop.windowID = id;
+  return SDL_PushEvent(&c) == 1;
+}
+bool SdlFocusLost(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST); }
 
 // Puts an SDL mouse click into SDL's own event queue, so it travels the
 // same way a real click does.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/window/winuser.h"
@@ -45,6 +46,11 @@ void TypeText(std::u16string_view text);
 void CaptureLoss();
 // The application loses activation to another application, and back.
 void AppDeactivate();
+// Another program puts text on the system clipboard (headless back end; the
+// bytes as that program gave them: UTF-8 or a legacy 8-bit encoding).
+void OtherProgramCopies(std::string_view bytes);
+// Files dropped from the desktop at a screen point (as the back end does).
+bool DropFiles(const std::vector<std::u16string>& files, int x, int y);
 
 // ---- the loop ----
 // Dispatches (with TranslateMessage) until nothing is left to do: posted
@@ -96,6 +102,19 @@ void UseHeadlessBackend();
 COLORREF PresentedPixel(HWND hwnd, int x, int y);
 // Puts a left click at a point of a top-level window into SDL's event queue.
 bool SdlClick(HWND hwnd, int x, int y);
+// The same for the pointer leaving a top-level window (onto the desktop) and
+// for the desktop's focus going to another program.
+bool SdlPointerLeave(HWND hwnd);
+bool SdlFocusLost(HWND hwnd);
+// Files dropped from the desktop onto a top-level window (SDL drop events);
+// they land where the pointer is.
+bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files);
+// Puts bytes on the system clipboard behind the window manager's back, as
+// another program copying would.
+bool SdlSetSystemClipboard(const char* bytes);
+// Whether the desktop window shows a pixel of a top-level window (1) or has
+// it cut out of its shape (0); -1 when the window is not shaped.
+int PresentedShape(HWND hwnd, int x, int y);
 
 // ---- isolation ----
 // Destroys every window of the calling thread and clears queues, timers,

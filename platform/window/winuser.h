@@ -9,6 +9,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/base/wintypes.h"
 #include "platform/base/geometry.h"
@@ -1963,6 +1964,58 @@ int GetKeyboardType(int typeFlag);
 void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra);
 #define KEYEVENTF_EXTENDEDKEY 0x0001
 #define KEYEVENTF_KEYUP 0x0002
+#define KEYEVENTF_UNICODE 0x0004
+#define KEYEVENTF_SCANCODE 0x0008
+#define MOUSEEVENTF_MOVE 0x0001
+#define MOUSEEVENTF_LEFTDOWN 0x0002
+#define MOUSEEVENTF_LEFTUP 0x0004
+#define MOUSEEVENTF_RIGHTDOWN 0x0008
+#define MOUSEEVENTF_RIGHTUP 0x0010
+#define MOUSEEVENTF_MIDDLEDOWN 0x0020
+#define MOUSEEVENTF_MIDDLEUP 0x0040
+#define MOUSEEVENTF_XDOWN 0x0080
+#define MOUSEEVENTF_XUP 0x0100
+#define MOUSEEVENTF_WHEEL 0x0800
+#define MOUSEEVENTF_HWHEEL 0x1000
+#define MOUSEEVENTF_MOVE_NOCOALESCE 0x2000
+#define MOUSEEVENTF_VIRTUALDESK 0x4000
+#define MOUSEEVENTF_ABSOLUTE 0x8000
+#define INPUT_MOUSE 0
+#define INPUT_KEYBOARD 1
+#define INPUT_HARDWARE 2
+typedef struct tagMOUSEINPUT {
+  LONG dx;
+  LONG dy;
+  DWORD mouseData;
+  DWORD dwFlags;
+  DWORD time;
+  ULONG_PTR dwExtraInfo;
+} MOUSEINPUT, *PMOUSEINPUT, *LPMOUSEINPUT;
+typedef struct tagKEYBDINPUT {
+  WORD wVk;
+  WORD wScan;
+  DWORD dwFlags;
+  DWORD time;
+  ULONG_PTR dwExtraInfo;
+} KEYBDINPUT, *PKEYBDINPUT, *LPKEYBDINPUT;
+typedef struct tagHARDWAREINPUT {
+  DWORD uMsg;
+  WORD wParamL;
+  WORD wParamH;
+} HARDWAREINPUT, *PHARDWAREINPUT, *LPHARDWAREINPUT;
+typedef struct tagINPUT {
+  DWORD type;
+  union {
+    MOUSEINPUT mi;
+    KEYBDINPUT ki;
+    HARDWAREINPUT hi;
+  };
+} INPUT, *PINPUT, *LPINPUT;
+// Synthesised input joins the calling thread's queue as real input does.
+// Absolute mouse positions are 0..65535 across the primary screen (the
+// virtual screen with MOUSEEVENTF_VIRTUALDESK); relative ones are pixels.
+UINT SendInput(UINT count, LPINPUT inputs, int size);
+void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra);
 
 HCURSOR LoadCursor(HINSTANCE inst, LPCWSTR name);
 HCURSOR LoadCursorW(HINSTANCE inst, LPCWSTR name);
@@ -2174,7 +2227,21 @@ UINT GetDpiForSystem();
 #define STN_ENABLE 2
 #define STN_DISABLE 3
 
+// Files dropped on a window (WM_DROPFILES, posted to the window under the
+// pointer that has WS_EX_ACCEPTFILES, or its nearest such ancestor).
+#ifndef PV_HDROP_DEFINED
+#define PV_HDROP_DEFINED
+DECLARE_HANDLE(HDROP);
+#endif
+UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch);
+inline UINT DragQueryFile(HDROP h, UINT i, LPWSTR f, UINT n) { return DragQueryFileW(h, i, f, n); }
+BOOL DragQueryPoint(HDROP hDrop, POINT* ppt);  // client coordinates of the window that got it
+void DragFinish(HDROP hDrop);
+
 namespace pv {
+// A drop record for WM_DROPFILES (the display back end makes these);
+// DragFinish frees it.
+HDROP MakeDrop(const std::vector<std::u16string>& files, POINT pt);
 // Whether windows appear on a real display: false on the headless back end
 // that tests and PRAVENOR_HEADLESS runs use.
 bool WindowsOnDisplay();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 
+#include "platform/base/codepage.h"
 #include "platform/base/utf.h"
 #include "platform/system/resources.h"
 #include "platform/window/wm_internal.h"
@@ -122,6 +123,7 @@ struct Clip {
   std::vector<std::pair<UINT, HGLOBAL>> synthesized;
   DWORD sequence = 1;
   bool changed = false;
+  bool imported = false;  // the formats are the system clipboard's text, not ours
   std::vector<HWND> listeners;
   std::map<UINT, std::u16string> names;
 };
@@ -208,13 +210,41 @@ HANDLE Render(UINT format) {
   return Find(format);
 }
 
+void FreeFormats() {
+  for (auto& [f, h] : C().formats) FreeData(f, h);
+  C().formats.clear();
+  ClearSynth();
+}
+
+// On a desktop, text another program put on the system clipboard shows up
+// as ours when we do not own the clipboard. When another program copies
+// after we did, our data goes (the owner hears WM_DESTROYCLIPBOARD, as
+// Windows tells it when another program empties the clipboard).
 void ImportSystemText() {
-  // On a desktop, text another program put on the system clipboard shows
-  // up as ours when we do not own the clipboard.
+  Clip& c = C();
+  bool ours = c.owner || (!c.formats.empty() && !c.imported);
+  if (ours) {
+    if (!B().ClipboardChangedElsewhere()) return;
+    HWND owner = c.owner;
+    c.owner = nullptr;
+    FreeFormats();
+    c.sequence++;
+    if (IsWindow(owner)) SendMessage(owner, WM_DESTROYCLIPBOARD, 0, 0);
+    for (HWND l : c.listeners)
+      if (IsWindow(l)) PostMessage(l, WM_CLIPBOARDUPDATE, 0, 0);
+  }
+  // What we took from the system earlier may be stale: take it afresh.
+  if (c.imported) FreeFormats();
+  c.imported = false;
   std::u16string text;
-  if (C().owner || !C().formats.empty()) return;
   if (!B().GetClipboardText(&text)) return;
-  C().formats.emplace_back(CF_UNICODETEXT, MakeText16(text));
+  c.formats.emplace_back(CF_UNICODETEXT, MakeText16(text));
+  c.imported = true;
+}
+
+// Importing replaces blocks a caller may hold while the clipboard is open.
+void ImportWhileClosed() {
+  if (!C().open) ImportSystemText();
 }
 
 }  // namespace
@@ -228,8 +258,24 @@ void ResetClipboard() {
   c.open = false;
   c.openBy = nullptr;
   c.owner = nullptr;
+  c.imported = false;
   c.listeners.clear();
   c.changed = false;
+}
+
+std::u16string DecodeSystemText(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  int n = static_cast<int>(std::min<size_t>(bytes.size(), 0x7FFFFFFF));
+  // UTF-8 as it should be; else the legacy 8-bit text of older programs:
+  // GBK when every byte pair is one, else Windows-1252 (which takes any byte).
+  for (UINT cp : {CP_UTF8, 936u, 1252u}) {
+    int len = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), n, nullptr, 0);
+    if (len <= 0) continue;
+    std::u16string out(static_cast<size_t>(len), u'\0');
+    MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes.data(), n, reinterpret_cast<LPWSTR>(out.data()), len);
+    return out;
+  }
+  return pv::Utf8ToUtf16(std::string(bytes));
 }
 }  // namespace pv::wm
 
@@ -253,10 +299,9 @@ BOOL EmptyClipboard() {
     return FALSE;
   }
   if (c.owner && c.owner != c.openBy && IsWindow(c.owner)) SendMessage(c.owner, WM_DESTROYCLIPBOARD, 0, 0);
-  for (auto& [f, h] : c.formats) FreeData(f, h);
-  c.formats.clear();
-  ClearSynth();
+  FreeFormats();
   c.owner = c.openBy;
+  c.imported = false;
   c.changed = true;
   return TRUE;
 }
@@ -272,6 +317,7 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
     return nullptr;
   }
   ClearSynth();
+  c.imported = false;
   for (auto& [f, h] : c.formats)
     if (f == format) {
       if (h != data) FreeData(f, h);
@@ -317,7 +363,7 @@ HANDLE GetClipboardData(UINT format) {
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
-  ImportSystemText();
+  ImportWhileClosed();
   if (Has(format)) return TRUE;
   bool text = Has(CF_TEXT) || Has(CF_UNICODETEXT) || Has(CF_OEMTEXT);
   if ((format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT || format == CF_LOCALE) && text) return TRUE;
@@ -334,11 +380,14 @@ BOOL CloseClipboard() {
   if (c.changed) {
     c.sequence++;
     c.changed = false;
-    // On a desktop the text goes to the system clipboard too.
+    // On a desktop the text goes to the system clipboard too; without text
+    // we still take the system clipboard over, as emptying it does.
     if (HANDLE h = Find(CF_UNICODETEXT))
       B().SetClipboardText(Read16(h));
     else if (HANDLE h8 = Find(CF_TEXT))
       B().SetClipboardText(pv::Utf8ToUtf16(Read8(h8)));
+    else if (!Has(CF_UNICODETEXT) && !Has(CF_TEXT))
+      B().SetClipboardText(u"");
     for (HWND l : c.listeners)
       if (IsWindow(l)) PostMessage(l, WM_CLIPBOARDUPDATE, 0, 0);
   }
@@ -395,7 +444,7 @@ UINT EnumClipboardFormats(UINT format) {
 }
 
 int CountClipboardFormats() {
-  ImportSystemText();
+  ImportWhileClosed();
   return static_cast<int>(AllFormats().size());
 }
 HWND GetClipboardOwner() { return IsWindow(C().owner) ? C().owner : nullptr; }
@@ -416,3 +465,54 @@ BOOL RemoveClipboardFormatListener(HWND hwnd) {
   l.erase(it);
   return TRUE;
 }
+
+// ---- dropped files -----------------------------------------------------------------------------------
+namespace {
+struct DropRecord {
+  std::vector<std::u16string> files;
+  POINT pt;
+};
+}  // namespace
+
+HDROP pv::MakeDrop(const std::vector<std::u16string>& files, POINT pt) {
+  return reinterpret_cast<HDROP>(new DropRecord{files, pt});
+}
+
+namespace pv::wm {
+bool DropFiles(const std::vector<std::u16string>& files, POINT screen) {
+  if (files.empty()) return false;
+  int hit = HTNOWHERE;
+  Wnd* w = HitWindow(screen, &hit);
+  while (w && w != Desktop() && !(w->exStyle & WS_EX_ACCEPTFILES)) w = w->parent;
+  if (!w || w == Desktop()) return false;
+  HWND target = w->hwnd;
+  POINT pt = screen;
+  ScreenToClient(target, &pt);
+  HDROP drop = MakeDrop(files, pt);
+  if (PostMessage(target, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0)) return true;
+  DragFinish(drop);
+  return false;
+}
+}  // namespace pv::wm
+
+UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch) {
+  auto* d = reinterpret_cast<DropRecord*>(hDrop);
+  if (!d) return 0;
+  if (iFile == 0xFFFFFFFF) return static_cast<UINT>(d->files.size());
+  if (iFile >= d->files.size()) return 0;
+  const std::u16string& f = d->files[iFile];
+  if (!lpszFile || cch == 0) return static_cast<UINT>(f.size());
+  UINT n = std::min<UINT>(static_cast<UINT>(f.size()), cch - 1);
+  for (UINT i = 0; i < n; ++i) lpszFile[i] = f[i];
+  lpszFile[n] = 0;
+  return n;
+}
+
+BOOL DragQueryPoint(HDROP hDrop, POINT* ppt) {
+  auto* d = reinterpret_cast<DropRecord*>(hDrop);
+  if (!d || !ppt) return FALSE;
+  *ppt = d->pt;
+  return TRUE;
+}
+
+void DragFinish(HDROP hDrop) { delete reinterpret_cast<DropRecord*>(hDrop); }

@@ -24,7 +24,32 @@ namespace {
 class HeadlessBackend : public Backend {
  public:
   bool Headless() const override { return true; }
-  bool GetClipboardText(std::u16string* text) override { return false; }
+  // The system clipboard holds only what "another program" put there
+  // (pv::test::OtherProgramCopies); what we set stays ours.
+  bool GetClipboardText(std::u16string* text) override {
+    if (!foreign_) return false;
+    *text = DecodeSystemText(foreignBytes_);
+    return true;
+  }
+  void SetClipboardText(const std::u16string&) override {
+    foreign_ = false;
+    changed_ = false;
+  }
+  bool ClipboardChangedElsewhere() override {
+    bool c = changed_;
+    changed_ = false;
+    return c;
+  }
+  void ForgetClipboard() { foreign_ = changed_ = false; }
+  void OtherProgramCopies(std::string bytes) {
+    foreignBytes_ = std::move(bytes);
+    foreign_ = changed_ = true;
+  }
+
+ private:
+  std::string foreignBytes_;
+  bool foreign_ = false;
+  bool changed_ = false;
 };
 
 std::unique_ptr<Backend>& Current() {
@@ -230,11 +255,20 @@ void TypeText(std::u16string_view text) {
   }
 }
 
+void OtherProgramCopies(std::string_view bytes) {
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->OtherProgramCopies(std::string(bytes));
+}
+
+bool DropFiles(const std::vector<std::u16string>& files, int x, int y) {
+  S().cursorPos = POINT{x, y};
+  return pv::wm::DropFiles(files, POINT{x, y});
+}
+
 void CaptureLoss() {
   if (GetCapture()) ReleaseCapture();
 }
 
-void AppDeactivate() { ActivateWindow(nullptr, WA_INACTIVE, false); }
+void AppDeactivate() { DesktopFocusLost(); }
 
 int PumpUntilIdle(int maxMessages) {
   int n = 0;
@@ -383,6 +417,7 @@ void ResetWindowManager() {
   ResetHooks();
   ResetHotKeys();
   ResetClipboard();
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->ForgetClipboard();
   auto q = CurrentQueue();
   {
     std::lock_guard<std::mutex> lock(q->m);

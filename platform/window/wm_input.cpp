@@ -298,7 +298,44 @@ bool DoubleClickOf(const InputEvent& ev, HWND target, bool client) {
   return true;
 }
 
+// Posts the leave message when the pointer is no longer over the tracked
+// window (or the tracked part of it); leaving ends every tracking request of
+// the window, as Windows does.
+bool LeaveTracked(HWND hitWnd, int hit) {
+  State& s = S();
+  if (!s.track.hwnd || !(s.track.flags & TME_LEAVE)) return false;
+  bool nc = (s.track.flags & TME_NONCLIENT) != 0;
+  bool left = !hitWnd || hitWnd != s.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
+  if (!left) return false;
+  HWND t = s.track.hwnd;
+  s.track = MouseTrack{};
+  return PostMessage(t, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0) != FALSE;
+}
+
 }  // namespace
+
+bool PointerOffWindows(POINT pt) {
+  State& s = S();
+  s.cursorPos = pt;
+  s.lastMouseWnd = nullptr;
+  return LeaveTracked(nullptr, HTNOWHERE);
+}
+
+void DesktopFocusLost() {
+  State& s = S();
+  // Whatever the user held down was released somewhere else.
+  for (int vk : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2, VK_SHIFT, VK_LSHIFT, VK_RSHIFT,
+                 VK_CONTROL, VK_LCONTROL, VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU}) {
+    s.asyncKeys[vk] &= ~0x80;
+    s.keys[vk] &= ~0x80;
+  }
+  // Modes end (menus, move/size, drags) and the capture goes, then the
+  // application is deactivated.
+  HWND target = FromHandleQuiet(s.capture) ? s.capture : s.active;
+  if (FromHandleQuiet(target)) Send(target, WM_CANCELMODE, 0, 0);
+  if (GetCapture()) ReleaseCapture();
+  ActivateWindow(nullptr, WA_INACTIVE, false);
+}
 
 bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
   State& s = S();
@@ -308,6 +345,14 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
   *hit = HTCLIENT;
   *hitWnd = nullptr;
   UINT m = ev.message;
+  if (m == kPointerLeftInput) {
+    // The pointer went onto a window of another program or the desktop:
+    // the capture still hears of it as a move, nobody else does.
+    if (!FromHandleQuiet(s.capture)) return false;
+    InputEvent move = ev;
+    move.message = WM_MOUSEMOVE;
+    return ConvertInput(move, out, hit, hitWnd);
+  }
   if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
     bool sys = false;
     HWND target = KeyTarget(&sys);
@@ -402,17 +447,7 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
       s.keys[vk] &= ~0x80;
   }
   HWND target = msg->hwnd;
-  // Leaving a tracked window.
-  if (s.track.hwnd && (s.track.flags & TME_LEAVE) && m == WM_MOUSEMOVE) {
-    bool nc = (s.track.flags & TME_NONCLIENT) != 0;
-    bool left = hitWnd != s.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
-    if (left) {
-      HWND t = s.track.hwnd;
-      s.track.flags &= ~static_cast<DWORD>(TME_LEAVE);
-      if (!(s.track.flags & TME_HOVER)) s.track.hwnd = nullptr;
-      PostMessage(t, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
-    }
-  }
+  if (m == WM_MOUSEMOVE) LeaveTracked(hitWnd, hit);
   if (m == WM_MOUSEMOVE && (s.track.flags & TME_HOVER)) {
     if (std::abs(ev.pt.x - s.track.hoverPt.x) > 2 || std::abs(ev.pt.y - s.track.hoverPt.y) > 2 ||
         hitWnd != s.track.hwnd) {
@@ -1077,6 +1112,124 @@ BOOL DragDetect(HWND hwnd, POINT pt) {
   return result;
 }
 
+
+namespace {
+void MouseInput(const MOUSEINPUT& mi) {
+  State& s = S();
+  POINT pt = s.cursorPos;
+  if (mi.dwFlags & MOUSEEVENTF_MOVE) {
+    if (mi.dwFlags & MOUSEEVENTF_ABSOLUTE) {
+      bool virt = (mi.dwFlags & MOUSEEVENTF_VIRTUALDESK) != 0;
+      int x0 = virt ? GetSystemMetrics(SM_XVIRTUALSCREEN) : 0, y0 = virt ? GetSystemMetrics(SM_YVIRTUALSCREEN) : 0;
+      int cx = GetSystemMetrics(virt ? SM_CXVIRTUALSCREEN : SM_CXSCREEN);
+      int cy = GetSystemMetrics(virt ? SM_CYVIRTUALSCREEN : SM_CYSCREEN);
+      // 0 is the first pixel, 65535 the last.
+      auto map = [](LONG d, int size) {
+        return static_cast<int>((static_cast<long long>(std::clamp<LONG>(d, 0, 65535)) * std::max(0, size - 1) + 32767) / 65535);
+      };
+      pt.x = x0 + map(mi.dx, cx);
+      pt.y = y0 + map(mi.dy, cy);
+    } else {
+      pt.x += mi.dx;
+      pt.y += mi.dy;
+    }
+    if (s.clipCursorOn) {
+      pt.x = std::clamp<int>(pt.x, s.clipCursor.left, s.clipCursor.right - 1);
+      pt.y = std::clamp<int>(pt.y, s.clipCursor.top, s.clipCursor.bottom - 1);
+    }
+  }
+  auto post = [&](UINT msg, WPARAM wp) {
+    InputEvent ev;
+    ev.message = msg;
+    ev.pt = pt;
+    ev.wParam = wp;
+    ev.time = mi.time ? mi.time : static_cast<DWORD>(Now());
+    ev.extra = mi.dwExtraInfo;
+    s.cursorPos = pt;
+    PostInput(ev);
+  };
+  if (mi.dwFlags & MOUSEEVENTF_MOVE) post(WM_MOUSEMOVE, 0);
+  struct Button {
+    DWORD down, up;
+    UINT msg;
+    int vk;
+  };
+  const Button buttons[] = {{MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, s.swapButtons ? VK_RBUTTON : VK_LBUTTON},
+                            {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN, s.swapButtons ? VK_LBUTTON : VK_RBUTTON},
+                            {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, WM_MBUTTONDOWN, VK_MBUTTON}};
+  for (const Button& b : buttons) {
+    UINT msg = b.msg;
+    if (s.swapButtons && msg != WM_MBUTTONDOWN) msg = msg == WM_LBUTTONDOWN ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    if (mi.dwFlags & b.down) {
+      s.asyncKeys[b.vk] |= 0x80;
+      post(msg, 0);
+    }
+    if (mi.dwFlags & b.up) {
+      s.asyncKeys[b.vk] &= ~0x80;
+      post(msg + 1, 0);
+    }
+  }
+  for (WORD x : {static_cast<WORD>(XBUTTON1), static_cast<WORD>(XBUTTON2)}) {
+    if (!(mi.mouseData & x)) continue;
+    int vk = x == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2;
+    if (mi.dwFlags & MOUSEEVENTF_XDOWN) {
+      s.asyncKeys[vk] |= 0x80;
+      post(WM_XBUTTONDOWN, MAKEWPARAM(0, x));
+    }
+    if (mi.dwFlags & MOUSEEVENTF_XUP) {
+      s.asyncKeys[vk] &= ~0x80;
+      post(WM_XBUTTONUP, MAKEWPARAM(0, x));
+    }
+  }
+  if (mi.dwFlags & MOUSEEVENTF_WHEEL) post(WM_MOUSEWHEEL, static_cast<WORD>(mi.mouseData));
+  if (mi.dwFlags & MOUSEEVENTF_HWHEEL) post(WM_MOUSEHWHEEL, static_cast<WORD>(mi.mouseData));
+}
+}  // namespace
+
+UINT SendInput(UINT count, LPINPUT inputs, int size) {
+  if (!inputs || size != static_cast<int>(sizeof(INPUT))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  UINT done = 0;
+  for (UINT i = 0; i < count; ++i) {
+    const INPUT& in = inputs[i];
+    if (in.type == INPUT_MOUSE) {
+      MouseInput(in.mi);
+    } else if (in.type == INPUT_KEYBOARD) {
+      const KEYBDINPUT& k = in.ki;
+      if (k.dwFlags & KEYEVENTF_UNICODE) {
+        // A character, not a key: it reaches the focus as WM_CHAR on the way down.
+        if (!(k.dwFlags & KEYEVENTF_KEYUP)) {
+          InputEvent ev;
+          ev.message = WM_CHAR;
+          ev.wParam = k.wScan;
+          ev.lParam = 1;
+          ev.time = k.time ? k.time : static_cast<DWORD>(Now());
+          ev.pt = S().cursorPos;
+          PostInput(ev);
+        }
+      } else {
+        BYTE vk = static_cast<BYTE>(k.wVk);
+        if (k.dwFlags & KEYEVENTF_SCANCODE)
+          vk = static_cast<BYTE>(MapVirtualKey(k.wScan | ((k.dwFlags & KEYEVENTF_EXTENDEDKEY) ? 0xE000 : 0), MAPVK_VSC_TO_VK));
+        keybd_event(vk, static_cast<BYTE>(k.wScan), k.dwFlags & (KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY), k.dwExtraInfo);
+      }
+    } else if (in.type != INPUT_HARDWARE) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      break;
+    }
+    ++done;
+  }
+  return done;
+}
+
+void mouse_event(DWORD flags, DWORD dx, DWORD dy, DWORD data, ULONG_PTR extra) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi = MOUSEINPUT{static_cast<LONG>(dx), static_cast<LONG>(dy), data, flags, 0, extra};
+  SendInput(1, &in, sizeof in);
+}
 
 void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
   InputEvent ev;

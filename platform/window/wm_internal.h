@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -376,6 +377,12 @@ HWND NextActivatable(HWND except);
 
 // Painting.
 void InvalidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
+bool LayeredByImage(Wnd* w);  // in a top-level window whose image UpdateLayeredWindow gives
+// Whether a top-level layered window shows a pixel at a point of its window
+// rectangle: not where it is fully transparent or has the colour key.
+bool LayeredPixelShown(Wnd* top, int x, int y);
+bool LayeredNeedsPixels(const Wnd* top);                  // per-pixel alpha or a colour key
+bool LayeredPixelValueShown(const Wnd* top, uint32_t px);  // px: a backing pixel
 void ValidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
 void SetPaintPending(Wnd* w);
 bool NeedsPaint(const Wnd* w);
@@ -404,6 +411,15 @@ bool CheckHover();  // true when it posted WM_MOUSEHOVER
 // Turns a key press taken off the queue into the WM_HOTKEY of a hot key of
 // this thread; *eat when a held key repeats a MOD_NOREPEAT hot key.
 bool TakeHotKey(MSG* msg, bool* eat);
+// Input kind of the back end: the pointer went onto something that is not
+// ours (another program's window, the desktop) at pt.
+constexpr UINT kPointerLeftInput = WM_MOUSELEAVE;
+// A move found no window of ours under the pointer: a tracked window hears
+// WM_MOUSELEAVE. True when it posted something.
+bool PointerOffWindows(POINT pt);
+// Another program took the desktop's focus: modes end, the capture goes and
+// the application is deactivated, as Windows does.
+void DesktopFocusLost();
 // The caret: drawn by inverting its rectangle; hidden around painting and scrolling.
 void CaretErase(HWND hwnd);    // takes it off the screen if it is shown in hwnd (or any window when null)
 void CaretRestore(HWND hwnd);  // puts it back if it should show
@@ -432,6 +448,9 @@ class Backend {
   virtual void WakeUp() {}
   virtual bool GetClipboardText(std::u16string* text) { return false; }
   virtual void SetClipboardText(const std::u16string& text) {}
+  // True once another program has put something on the system clipboard
+  // after our last SetClipboardText (then false until we set it again).
+  virtual bool ClipboardChangedElsewhere() { return false; }
   virtual void SetCursorShape(HCURSOR cursor) {}
   virtual void SetCursorPos(int x, int y) {}
 };
@@ -440,6 +459,13 @@ Backend& B();
 bool TestMode();  // a dry modal loop ends as a cancel instead of blocking
 void SetBackend(std::unique_ptr<Backend> backend);
 std::unique_ptr<Backend> MakeSdlBackend();  // null when no display can be opened
+
+// Text from the system clipboard: UTF-8, else legacy 8-bit (GBK, else
+// Windows-1252).
+std::u16string DecodeSystemText(std::string_view bytes);
+// Files dropped at a screen point: WM_DROPFILES is posted to the window there
+// that accepts files (or its nearest accepting ancestor). False when none does.
+bool DropFiles(const std::vector<std::u16string>& files, POINT screen);
 
 // The standard window classes the manager itself uses (menus, desktop).
 void RegisterSystemClasses();

@@ -702,6 +702,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
       }
     }
     if (cats & QS_INPUT) {
+      bool left = false;
       for (;;) {
         InputEvent ev;
         size_t index = 0;
@@ -709,6 +710,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         MSG m{};
         int hit = 0;
         HWND hitWnd = nullptr;
+        bool offWindows = false;
         {
           std::lock_guard<std::mutex> lock(q.m);
           for (index = 0; index < q.input.size(); ++index) {
@@ -717,6 +719,8 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
               // Nobody to receive it: input over no window of ours is dropped.
               q.input.erase(q.input.begin() + static_cast<long>(index));
               --index;
+              offWindows = ev.message == WM_MOUSEMOVE || ev.message == kPointerLeftInput;
+              if (offWindows) break;
               continue;
             }
             if (FilterMatches(m.message, min, max) && HwndMatches(m.hwnd, filter)) {
@@ -725,6 +729,11 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
             }
           }
           if (found && remove) q.input.erase(q.input.begin() + static_cast<long>(index));
+        }
+        if (offWindows) {
+          left = PointerOffWindows(ev.pt);
+          if (left) break;  // the leave message comes first
+          continue;
         }
         if (!found) break;
         bool eat = false;
@@ -740,6 +749,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         *out = m;
         goto got;
       }
+      if (left) continue;
     }
     if (CheckHover()) continue;
     CheckCaretBlink();

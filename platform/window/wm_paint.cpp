@@ -205,6 +205,9 @@ void PresentDirty() {
 // ---- invalidation -------------------------------------------------------------------------------
 void InvalidateWnd(Wnd* w, const Region* rgn, UINT flags) {
   if (!w || w->messageOnly || w == Desktop()) return;
+  // A window given its image by UpdateLayeredWindow shows that image: it
+  // is not painted, as Windows does not paint it.
+  if ((flags & RDW_INVALIDATE) && LayeredByImage(w)) return;
   RECT box = WindowBox(w);
   Region r = rgn ? *rgn : Region(box);
   r.Intersect(box);

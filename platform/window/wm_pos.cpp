@@ -178,6 +178,9 @@ bool InWindowShape(Wnd* w, POINT screen) {
   RECT sr = ScreenRect(w);
   if (screen.x < sr.left || screen.x >= sr.right || screen.y < sr.top || screen.y >= sr.bottom) return false;
   if (w->windowRgn && !PtInRegion(w->windowRgn, screen.x - sr.left, screen.y - sr.top)) return false;
+  // Clicks pass through what a layered window does not show.
+  if ((w->exStyle & WS_EX_LAYERED) && IsTopLevel(w) && !LayeredPixelShown(w, screen.x - sr.left, screen.y - sr.top))
+    return false;
   return true;
 }
 
@@ -879,6 +882,46 @@ BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* fl
   return TRUE;
 }
 
+namespace pv::wm {
+bool LayeredByImage(Wnd* w) {
+  Wnd* top = TopLevelOf(w);
+  return top && (top->exStyle & WS_EX_LAYERED) && top->layeredByUpdate;
+}
+
+bool LayeredPixelShown(Wnd* top, int x, int y) {
+  if (!LayeredNeedsPixels(top)) return LayeredPixelValueShown(top, 0xFF000000u);
+  uint32_t* bits = nullptr;
+  int bw = 0, bh = 0, stride = 0;
+  if (!top->backing || !GdiGetDibPixels(top->backing, &bits, &bw, &bh, &stride)) return true;
+  if (x < 0 || y < 0 || x >= bw || y >= bh) return false;
+  return LayeredPixelValueShown(
+      top, reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(bits) + static_cast<size_t>(y) * stride)[x]);
+}
+
+bool LayeredNeedsPixels(const Wnd* top) {
+  bool byAlpha = top->layeredByUpdate ? (top->layeredFlags & ULW_ALPHA) != 0 : (top->layeredFlags & LWA_ALPHA) != 0;
+  bool byKey = (top->layeredFlags & (top->layeredByUpdate ? ULW_COLORKEY : LWA_COLORKEY)) != 0;
+  return (top->layeredByUpdate && byAlpha) || byKey;
+}
+
+bool LayeredPixelValueShown(const Wnd* top, uint32_t px) {
+  bool byAlpha = top->layeredByUpdate ? (top->layeredFlags & ULW_ALPHA) != 0 : (top->layeredFlags & LWA_ALPHA) != 0;
+  bool byKey = (top->layeredFlags & (top->layeredByUpdate ? ULW_COLORKEY : LWA_COLORKEY)) != 0;
+  if (byAlpha && top->layeredAlpha == 0) return false;
+  bool perPixel = top->layeredByUpdate && byAlpha;
+  BYTE a = static_cast<BYTE>(px >> 24);
+  if (perPixel && a == 0) return false;
+  if (byKey) {
+    // The key is compared with the colour as drawn (un-premultiplied).
+    auto un = [&](int shift) { return a ? std::min(255, static_cast<int>((px >> shift) & 0xFF) * 255 / a) : 0; };
+    COLORREF c = (perPixel || a != 255) && a ? RGB(un(16), un(8), un(0))
+                                             : RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+    if (c == (top->layeredKey & 0xFFFFFF)) return false;
+  }
+  return true;
+}
+}  // namespace pv::wm
+
 BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* pptDst, SIZE* psize, HDC hdcSrc, POINT* pptSrc, COLORREF key,
                          BLENDFUNCTION* blend, DWORD flags) {
   Wnd* w = FromHandle(hwnd);
@@ -920,6 +963,8 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* pptDst, SIZE* psize, HDC hdcSrc,
       GdiMarkDirty(w->backing);
     }
   }
+  // Painting that was pending would only overwrite the image.
+  ValidateWnd(w, nullptr, RDW_VALIDATE | RDW_FRAME | RDW_NOFRAME | RDW_NOERASE | RDW_ALLCHILDREN);
   MarkPresent(w);
   return TRUE;
 }

@@ -398,6 +398,107 @@ TEST_F(TreeTest, CustomDrawStagesAndSkippedItems) {
   EXPECT_EQ(g_stages, std::vector<DWORD>{CDDS_PREPAINT});
 }
 
+// A DC handed over in WM_PRINTCLIENT or in WM_PAINT's wParam gets the
+// tree's drawing (callers paint the tree into a buffer and draw over it);
+// the window's own update region is left for its own WM_PAINT.
+TEST_F(TreeTest, PaintsIntoADcGivenByTheCaller) {
+  HWND t = Tree(TVS_HASLINES, 200, 100);
+  HTREEITEM a = Add(t, TVI_ROOT, u"WWWWWW");
+  PumpUntilIdle();
+  RECT la = LabelRect(t, a);
+  for (UINT msg : {static_cast<UINT>(WM_PRINTCLIENT), static_cast<UINT>(WM_PAINT)}) {
+    SCOPED_TRACE(msg);
+    HDC screen = ::GetDC(t);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 200, 100);
+    ::ReleaseDC(t, screen);
+    HGDIOBJ old = ::SelectObject(mem, bmp);
+    RECT all{0, 0, 200, 100};
+    HBRUSH magenta = ::CreateSolidBrush(RGB(255, 0, 255));
+    ::FillRect(mem, &all, magenta);
+    ::DeleteObject(magenta);
+    ::InvalidateRect(t, nullptr, TRUE);
+    ::SendMessage(t, msg, reinterpret_cast<WPARAM>(mem), msg == WM_PRINTCLIENT ? PRF_CLIENT : 0);
+    EXPECT_EQ(::GetPixel(mem, 150, 80), ::GetSysColor(COLOR_WINDOW));  // the background is drawn
+    int ink = 0;
+    for (int x = la.left; x < la.right; ++x)
+      for (int y = la.top; y < la.bottom; ++y)
+        if (::GetPixel(mem, x, y) != ::GetSysColor(COLOR_WINDOW)) ++ink;
+    EXPECT_GT(ink, 20);  // and the label
+    RECT upd{};
+    EXPECT_TRUE(::GetUpdateRect(t, &upd, FALSE));  // the window still paints itself
+    ::SelectObject(mem, old);
+    ::DeleteObject(bmp);
+    ::DeleteDC(mem);
+    PumpUntilIdle();
+  }
+}
+
+// A label wider than the tree brings a horizontal bar that scrolls the
+// rows; TVS_NOHSCROLL keeps them at the left edge.
+TEST_F(TreeTest, HorizontalScrollingAndNoHScroll) {
+  for (DWORD noH : {0ul, static_cast<unsigned long>(TVS_NOHSCROLL)}) {
+    SCOPED_TRACE(noH);
+    HWND t = Tree(TVS_HASLINES | static_cast<DWORD>(noH), 120, 100);
+    HTREEITEM a = Add(t, TVI_ROOT, u"a label much wider than the tree itself");
+    Add(t, TVI_ROOT, u"short");
+    PumpUntilIdle();
+    RECT before = LabelRect(t, a);
+    bool bar = (::GetWindowLong(t, GWL_STYLE) & WS_HSCROLL) != 0;
+    EXPECT_EQ(bar, noH == 0);
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    if (bar) {
+      ASSERT_TRUE(::GetScrollInfo(t, SB_HORZ, &si));
+      RECT client;
+      ::GetClientRect(t, &client);
+      EXPECT_EQ(si.nMax + 1, before.right);  // the widest row
+      EXPECT_EQ(static_cast<LONG>(si.nPage), client.right);
+    }
+    ::SendMessage(t, WM_HSCROLL, SB_LINERIGHT, 0);
+    ::SendMessage(t, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
+    RECT after = LabelRect(t, a);
+    EXPECT_EQ(before.left - after.left, noH ? 0 : 30);
+    if (bar) {
+      EXPECT_EQ(::GetScrollPos(t, SB_HORZ), 30);
+      // Hit testing follows the scrolled rows.
+      TVHITTESTINFO ht{};
+      ht.pt = POINT{5, after.top + 2};
+      EXPECT_EQ(reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht))), a);
+      EXPECT_EQ(ht.flags, static_cast<UINT>(TVHT_ONITEMLABEL));
+      ::SendMessage(t, WM_HSCROLL, SB_RIGHT, 0);
+      RECT client;
+      ::GetClientRect(t, &client);
+      EXPECT_EQ(LabelRect(t, a).right, client.right);  // no further than the widest row's end
+      // Deleting the wide row takes the bar away and the rows back to the edge.
+      ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(a));
+      PumpUntilIdle();
+      EXPECT_EQ(::GetWindowLong(t, GWL_STYLE) & WS_HSCROLL, 0);
+      EXPECT_EQ(LabelRect(t, Next(t, TVGN_ROOT)).left, before.left);
+    }
+    ::DestroyWindow(t);
+  }
+}
+
+// The vertical bar appearing while the tree paints resizes it; later
+// changes must still repaint it.
+TEST_F(TreeTest, RepaintsAfterAScrollBarCameDuringPainting) {
+  HWND t = Tree(TVS_HASLINES, 200, 100);
+  ::SendMessage(t, WM_SETREDRAW, FALSE, 0);
+  HTREEITEM first = nullptr;
+  for (int i = 0; i < 20; ++i) {
+    HTREEITEM it = Add(t, TVI_ROOT, u"row");
+    if (!first) first = it;
+  }
+  ::SendMessage(t, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(t, nullptr, TRUE);
+  PumpUntilIdle();
+  ASSERT_NE(::GetWindowLong(t, GWL_STYLE) & WS_VSCROLL, 0);
+  RECT upd{};
+  ASSERT_FALSE(::GetUpdateRect(t, &upd, FALSE));
+  ::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
+  EXPECT_TRUE(::GetUpdateRect(t, &upd, FALSE));
+}
+
 TEST_F(TreeTest, LargeExpandedTreePaintsOnlyTheRowsThatFit) {
   HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
   ::SendMessage(t, WM_SETREDRAW, FALSE, 0);

@@ -276,6 +276,71 @@ TEST(GdiText, ChineseInATahomaFontDrawsRealGlyphs) {
   EXPECT_GE(han.second, 24) << "full-width advances";
 }
 
+// Text without blanks breaks between ideographs, as Windows does; closing
+// punctuation stays with the character before it, opening with the one after.
+TEST(GdiText, WordBreakSplitsChineseBetweenIdeographs) {
+  Canvas c(100, 60);
+  FontScope fs(c.dc, u"PravenorTest", -10);  // every character advances 5
+  struct Case {
+    const char16_t* text;
+    int width;
+    std::vector<std::u16string> lines;
+  } cases[] = {
+      {u"\u4E2D\u6587\u4E2D\u6587\u4E2D", 10, {u"\u4E2D\u6587", u"\u4E2D\u6587", u"\u4E2D"}},
+      {u"\u4E2D\u6587\uFF0C\u4E2D\u6587", 10, {u"\u4E2D", u"\u6587\uFF0C", u"\u4E2D\u6587"}},
+      {u"\u4E2D\u300C\u6587\u4E2D", 10, {u"\u4E2D", u"\u300C\u6587", u"\u4E2D"}},
+      {u"ab\u4E2D\u6587", 15, {u"ab\u4E2D", u"\u6587"}},
+      {u"abcd\u4E2D", 15, {u"abcd", u"\u4E2D"}},  // a Latin word stays whole
+      {u"\u4E2D ab cd", 20, {u"\u4E2D ab", u"cd"}},
+  };
+  for (const Case& k : cases) {
+    std::u16string all(k.text);
+    SCOPED_TRACE(all.size());
+    RECT r{0, 0, k.width, 60};
+    int h = DrawText(c.dc, k.text, -1, &r, DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+    EXPECT_EQ(h, 10 * static_cast<int>(k.lines.size()));
+    // Each line as DrawText shows it: the ink of its row, one block per character.
+    c.Fill(RGB(255, 255, 255));
+    RECT d{0, 0, k.width, 60};
+    SetBkMode(c.dc, TRANSPARENT);
+    DrawText(c.dc, k.text, -1, &d, DT_WORDBREAK | DT_NOPREFIX | DT_NOCLIP);
+    for (size_t i = 0; i < k.lines.size(); ++i) {
+      int y = static_cast<int>(i) * 10 + 2;
+      std::string row;
+      for (int x = 0; x < 25; x += 5) row += c.At(x, y) != 0xFFFFFF ? '#' : (c.At(x + 1, y) != 0xFFFFFF ? '#' : '.');
+      std::string want;
+      for (int x = 0; x < 5; ++x) want += x < static_cast<int>(k.lines[i].size()) && k.lines[i][x] != u' ' ? '#' : '.';
+      EXPECT_EQ(row, want) << "line " << i;
+    }
+  }
+}
+
+// Latin letters sit on the font's own baseline whether or not Chinese
+// characters share the line (the fallback face is taller), so descenders
+// are not cut off by a rectangle one line high.
+TEST(GdiText, MixedChineseAndLatinShareTheLatinBaseline) {
+  for (const char16_t* face : {u"Tahoma", u"Times New Roman"}) {
+    for (int height : {-11, -13, -16}) {
+      Canvas latin(120, 30), mixed(120, 30);
+      FontScope a(latin.dc, face, height), b(mixed.dc, face, height);
+      SIZE sz;
+      GetTextExtentPoint32(latin.dc, u"Agjy", 4, &sz);
+      TEXTMETRICW tm;
+      GetTextMetrics(latin.dc, &tm);
+      for (Canvas* c : {&latin, &mixed}) SetBkMode(c->dc, TRANSPARENT);
+      RECT r1{0, 0, 120, tm.tmHeight}, r2 = r1;
+      DrawText(latin.dc, u"Agjy", 4, &r1, DT_SINGLELINE | DT_NOPREFIX);
+      DrawText(mixed.dc, u"Agjy\u4E2D\u6587", 6, &r2, DT_SINGLELINE | DT_NOPREFIX);
+      std::string l = latin.Map(0xFFFFFF), m = mixed.Map(0xFFFFFF);
+      int diff = 0;
+      for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < sz.cx; ++x)
+          if ((latin.At(x, y) == 0xFFFFFF) != (mixed.At(x, y) == 0xFFFFFF)) ++diff;
+      EXPECT_EQ(diff, 0) << std::u16string(face).size() << " " << height << "\n" << l << "\n" << m;
+    }
+  }
+}
+
 TEST(GdiText, RightToLeftReadingOrdersNeutralCharacters) {
   auto render = [](const char16_t* t, UINT fmt) {
     Canvas c(80, 20);

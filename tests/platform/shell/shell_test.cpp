@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -247,6 +248,59 @@ TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
   // Visual styles and composition are not there, so the classic paths run.
   EXPECT_EQ(LoadLibraryW(u"UxTheme.dll"), nullptr);
   EXPECT_EQ(LoadLibraryW(u"dwmapi.dll"), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// An .ico file holds one icon; a file that is no icon holds none.
+TEST(ShellIcons, ExtractIconExReadsIcoFiles) {
+  std::vector<uint8_t> f(6 + 16);
+  f[2] = 1;
+  f[4] = 1;
+  f[6] = 2;
+  f[7] = 2;
+  f[12] = 32;
+  BITMAPINFOHEADER h{sizeof(BITMAPINFOHEADER), 2, 4, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<uint8_t> img(sizeof h);
+  std::memcpy(img.data(), &h, sizeof h);
+  for (int i = 0; i < 4; ++i)
+    for (uint8_t b : {0x00, 0x00, 0xFF, 0xFF}) img.push_back(b);  // opaque red
+  img.insert(img.end(), 8, 0);
+  uint32_t size = static_cast<uint32_t>(img.size()), off = static_cast<uint32_t>(f.size());
+  std::memcpy(&f[14], &size, 4);
+  std::memcpy(&f[18], &off, 4);
+  f.insert(f.end(), img.begin(), img.end());
+  std::string dir = ::testing::TempDir();
+  std::string ico = dir + "pv_extract.ico", txt = dir + "pv_extract.txt";
+  FILE* out = std::fopen(ico.c_str(), "wb");
+  ASSERT_TRUE(out);
+  std::fwrite(f.data(), 1, f.size(), out);
+  std::fclose(out);
+  out = std::fopen(txt.c_str(), "wb");
+  std::fputs("not an icon", out);
+  std::fclose(out);
+  std::u16string icoW = pv::Utf8ToUtf16(ico), txtW = pv::Utf8ToUtf16(txt);
+  EXPECT_EQ(ExtractIconEx(icoW.c_str(), -1, nullptr, nullptr, 0), 1u);
+  HICON big = nullptr, little = nullptr;
+  ASSERT_EQ(ExtractIconEx(icoW.c_str(), 0, &big, &little, 1), 1u);
+  ICONINFO ii{};
+  BITMAP bm{};
+  ASSERT_TRUE(big && little);
+  ASSERT_TRUE(GetIconInfo(big, &ii));
+  GetObject(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof bm, &bm);
+  EXPECT_GT(bm.bmWidth, 0);
+  DeleteObject(ii.hbmColor);
+  DeleteObject(ii.hbmMask);
+  DestroyIcon(big);
+  DestroyIcon(little);
+  HICON none = reinterpret_cast<HICON>(1);
+  EXPECT_EQ(ExtractIconEx(icoW.c_str(), 1, &none, nullptr, 1), 0u);  // past the last icon
+  EXPECT_EQ(ExtractIconEx(txtW.c_str(), -1, nullptr, nullptr, 0), 0u);
+  EXPECT_EQ(ExtractIconEx(u"/no/such/file.ico", 0, &big, nullptr, 1), 0u);
+  std::remove(ico.c_str());
+  std::remove(txt.c_str());
 }
 
 }  // namespace

@@ -329,6 +329,108 @@ TEST_F(WmTest, TrackMouseEventReportsLeaveAndHover) {
   EXPECT_EQ(Messages(a, {WM_MOUSELEAVE}).size(), 1u);
 }
 
+// A pointer that goes onto the desktop (no window of ours under it) leaves
+// the tracked window, client or non-client, and ends its hover request.
+TEST_F(WmTest, PointerOntoTheDesktopLeavesTheTrackedWindow) {
+  HWND a = Top(100, 100, 200, 150, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  struct Case {
+    DWORD flags;
+    POINT over;  // where the pointer rests first
+    UINT leave;
+  };
+  POINT client = pv::test::ClientPoint(a, 20, 20);
+  for (const Case& c : {Case{TME_LEAVE | TME_HOVER, client, WM_MOUSELEAVE},
+                        Case{TME_LEAVE | TME_NONCLIENT, POINT{150, 105}, WM_NCMOUSELEAVE}}) {
+    pv::test::MouseMove(c.over.x, c.over.y);
+    pv::test::PumpUntilIdle();
+    TRACKMOUSEEVENT tme{sizeof(tme), c.flags, a, 300};
+    ASSERT_TRUE(TrackMouseEvent(&tme));
+    Log().clear();
+    pv::test::MouseMove(700, 700);  // nothing of ours there
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(Messages(a, {WM_MOUSELEAVE, WM_NCMOUSELEAVE}), std::vector<UINT>{c.leave}) << c.leave;
+    POINT pos;
+    GetCursorPos(&pos);
+    EXPECT_EQ(pos.x, 700);
+    tme = TRACKMOUSEEVENT{sizeof(tme), TME_QUERY, nullptr, 0};
+    TrackMouseEvent(&tme);
+    EXPECT_EQ(tme.dwFlags, 0u);  // leaving ends the hover request too
+    pv::test::AdvanceAndPump(1000);
+    EXPECT_TRUE(Messages(a, {WM_MOUSEHOVER}).empty());
+  }
+}
+
+// Another program taking the desktop's focus ends modes and capture before
+// the application is deactivated, as Windows does.
+TEST_F(WmTest, LosingTheDesktopFocusEndsCaptureAndModes) {
+  HWND a = Top();
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(GetActiveWindow(), a);
+  pv::test::MouseDown(Button::Left, 150, 150);
+  pv::test::PumpUntilIdle();
+  SetCapture(a);
+  Log().clear();
+  pv::test::AppDeactivate();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(GetFocus(), nullptr);
+  EXPECT_EQ(GetAsyncKeyState(VK_LBUTTON), 0);  // released elsewhere
+  EXPECT_EQ(Messages(a, {WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATE, WM_ACTIVATEAPP}),
+            (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATE, WM_ACTIVATEAPP}));
+}
+
+// Synthesised input travels the way real input does: absolute positions
+// map 0..65535 onto the screen, relative moves add up, buttons, wheel and
+// keys become the messages a user's would, characters arrive as WM_CHAR.
+TEST_F(WmTest, SendInputAndMouseEventActLikeTheUser) {
+  HWND w = Top(0, 0, 1280, 1024, WS_POPUP | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  SetFocus(w);
+  Log().clear();
+  INPUT in[4]{};
+  in[0].type = INPUT_MOUSE;
+  in[0].mi.dx = 32768;  // the middle of the 1280x1024 screen
+  in[0].mi.dy = 65535;
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  in[1].type = INPUT_MOUSE;
+  in[1].mi.dx = -40;
+  in[1].mi.dy = -24;
+  in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTUP;
+  in[2].type = INPUT_KEYBOARD;
+  in[2].ki.wVk = 'A';
+  in[3].type = INPUT_KEYBOARD;
+  in[3].ki.wScan = 0x4E2D;
+  in[3].ki.dwFlags = KEYEVENTF_UNICODE;
+  EXPECT_EQ(SendInput(4, in, sizeof(INPUT)), 4u);
+  EXPECT_EQ(SendInput(1, in, sizeof(INPUT) - 1), 0u);  // a wrong record size is refused
+  mouse_event(MOUSEEVENTF_WHEEL, 0, 0, static_cast<DWORD>(-WHEEL_DELTA), 0);
+  pv::test::PumpUntilIdle();
+  std::vector<Entry> got;
+  for (const Entry& e : Log())
+    if (e.hwnd == w && (e.msg == WM_LBUTTONDOWN || e.msg == WM_LBUTTONUP || e.msg == WM_KEYDOWN || e.msg == WM_CHAR ||
+                        e.msg == WM_MOUSEWHEEL))
+      got.push_back(e);
+  ASSERT_EQ(got.size(), 6u);
+  EXPECT_EQ(got[0].msg, static_cast<UINT>(WM_LBUTTONDOWN));
+  EXPECT_EQ(GET_X_LPARAM(got[0].lParam), 640);
+  EXPECT_EQ(GET_Y_LPARAM(got[0].lParam), 1023);
+  EXPECT_EQ(got[1].msg, static_cast<UINT>(WM_LBUTTONUP));
+  EXPECT_EQ(GET_X_LPARAM(got[1].lParam), 600);
+  EXPECT_EQ(GET_Y_LPARAM(got[1].lParam), 999);
+  EXPECT_EQ(got[2].msg, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(got[2].wParam, static_cast<WPARAM>('A'));
+  EXPECT_EQ(got[3].msg, static_cast<UINT>(WM_CHAR));  // from TranslateMessage
+  EXPECT_EQ(got[3].wParam, static_cast<WPARAM>(u'a'));
+  EXPECT_EQ(got[4].msg, static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(got[4].wParam, static_cast<WPARAM>(0x4E2D));
+  EXPECT_EQ(got[5].msg, static_cast<UINT>(WM_MOUSEWHEEL));
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(got[5].wParam), -WHEEL_DELTA);
+  POINT pos;
+  GetCursorPos(&pos);
+  EXPECT_EQ(pos.x, 600);
+}
+
 TEST_F(WmTest, HitTestingSkipsTransparentChildrenAndRoutesNonClientMouse) {
   HWND w = Top(100, 100, 300, 200, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   HWND glass = Child(w, 1, 0, 0, 100, 100);

@@ -406,6 +406,113 @@ TEST_F(WmTest, ClipboardTextRoundTripsAndConverts) {
   CloseClipboard();
 }
 
+namespace {
+std::u16string PasteText() {
+  if (!OpenClipboard(nullptr)) return u"<not open>";
+  std::u16string t;
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) t = static_cast<const WCHAR*>(GlobalLock(h));
+  CloseClipboard();
+  return t;
+}
+void CopyText(HWND owner, const std::u16string& text) {
+  OpenClipboard(owner);
+  EmptyClipboard();
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * 2);
+  std::memcpy(GlobalLock(g), text.c_str(), (text.size() + 1) * 2);
+  GlobalUnlock(g);
+  SetClipboardData(CF_UNICODETEXT, g);
+  CloseClipboard();
+}
+}  // namespace
+
+// Text another program copies after we did replaces ours (the owner hears
+// WM_DESTROYCLIPBOARD, listeners WM_CLIPBOARDUPDATE); a later copy of ours
+// wins again, and the next copy elsewhere is read afresh.
+TEST_F(WmTest, ClipboardFollowsOtherProgramsCopiesAfterOurs) {
+  HWND w = Top(0, 0, 10, 10, WS_POPUP);
+  AddClipboardFormatListener(w);
+  CopyText(w, u"ours");
+  EXPECT_EQ(PasteText(), u"ours");
+  pv::test::PumpUntilIdle();
+  Log().clear();
+  DWORD seq = GetClipboardSequenceNumber();
+  pv::test::OtherProgramCopies("theirs");
+  EXPECT_EQ(PasteText(), u"theirs");
+  EXPECT_EQ(GetClipboardOwner(), nullptr);
+  EXPECT_GT(GetClipboardSequenceNumber(), seq);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(Messages(w, {WM_DESTROYCLIPBOARD, WM_CLIPBOARDUPDATE}),
+            (std::vector<UINT>{WM_DESTROYCLIPBOARD, WM_CLIPBOARDUPDATE}));
+  pv::test::OtherProgramCopies("again");
+  EXPECT_EQ(PasteText(), u"again");
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+  CopyText(w, u"mine now");
+  EXPECT_EQ(PasteText(), u"mine now");
+  EXPECT_EQ(GetClipboardOwner(), w);
+}
+
+// Text from other programs in legacy 8-bit encodings reads as what it says.
+TEST_F(WmTest, ClipboardReadsLegacyEightBitText) {
+  struct Case {
+    std::string bytes;
+    std::u16string text;
+  } cases[] = {
+      {"plain", u"plain"},
+      {"\xE4\xB8\xAD\xE6\x96\x87 UTF-8", u"\u4E2D\u6587 UTF-8"},
+      {"\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5", u"\u4E0D\u80FD\u4E3A\u7A7A"},  // GBK
+      {"caf\xE9", u"caf\u00E9"},                                                // Windows-1252
+      {"\x80 5", u"\u20AC 5"},
+  };
+  for (const Case& c : cases) {
+    pv::test::OtherProgramCopies(c.bytes);
+    EXPECT_EQ(PasteText(), c.text) << c.bytes;
+  }
+}
+
+// Files dropped from the desktop reach the window under the pointer that
+// accepts files, or its nearest accepting ancestor, as WM_DROPFILES.
+TEST_F(WmTest, DroppedFilesArriveAsWmDropFiles) {
+  HWND top = Top(100, 100, 300, 200, WS_POPUP | WS_VISIBLE, WS_EX_ACCEPTFILES);
+  HWND child = Child(top, 1, 10, 10, 100, 100);
+  HWND other = Top(500, 100, 100, 100, WS_POPUP | WS_VISIBLE);
+  pv::test::PumpUntilIdle();
+  std::vector<std::u16string> got;
+  POINT at{};
+  HWND receiver = nullptr;
+  ClassHandler() = [&](HWND h, UINT m, WPARAM wp, LPARAM, LRESULT*) {
+    if (m != WM_DROPFILES) return false;
+    auto drop = reinterpret_cast<HDROP>(wp);
+    receiver = h;
+    got.clear();
+    UINT n = DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < n; ++i) {
+      WCHAR buf[64];
+      DragQueryFile(drop, i, buf, 64);
+      got.push_back(buf);
+    }
+    DragQueryPoint(drop, &at);
+    DragFinish(drop);
+    return true;
+  };
+  EXPECT_TRUE(pv::test::DropFiles({u"/tmp/a.txt", u"/tmp/\u6587.txt"}, 130, 140));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(receiver, top);  // the child does not accept files: its parent does
+  EXPECT_EQ(got, (std::vector<std::u16string>{u"/tmp/a.txt", u"/tmp/\u6587.txt"}));
+  EXPECT_EQ(at.x, 30);
+  EXPECT_EQ(at.y, 40);
+  SetWindowLongPtr(child, GWL_EXSTYLE, WS_EX_ACCEPTFILES);
+  EXPECT_TRUE(pv::test::DropFiles({u"/b"}, 130, 140));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(receiver, child);
+  EXPECT_EQ(at.x, 20);
+  receiver = nullptr;
+  EXPECT_FALSE(pv::test::DropFiles({u"/c"}, 550, 150));  // accepts nothing
+  EXPECT_FALSE(pv::test::DropFiles({u"/c"}, 900, 900));  // the desktop
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(receiver, nullptr);
+  (void)other;
+}
+
 TEST_F(WmTest, WindowScrollBarsFollowTheirInfoAndTheMouse) {
   HWND w = Top(100, 100, 200, 200, WS_POPUP | WS_VISIBLE | WS_VSCROLL);
   pv::test::PumpUntilIdle();

@@ -348,4 +348,52 @@ TEST_F(WmTest, LayeredAndShapedWindowsKeepTheirSettings) {
   EXPECT_EQ(box.right, 50);
 }
 
+// The image given to UpdateLayeredWindow stays what the window shows (a
+// pending or later WM_PAINT does not paint over it), and the mouse passes
+// through fully transparent pixels and colour-keyed ones to the window below.
+TEST_F(WmTest, LayeredImageIsKeptAndTransparentPixelsLetClicksThrough) {
+  HWND below = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE);
+  HWND w = Top(10, 10, 40, 30, WS_POPUP | WS_VISIBLE, WS_EX_LAYERED);  // shown: a paint is pending
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 40;
+  bi.bmiHeader.biHeight = -30;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) px[y * 40 + x] = x < 20 ? 0xFF00FF00u : 0;  // left opaque green, right clear
+  px[5 * 40 + 5] = 0xFF0000FFu;                                               // one blue (the key below)
+  GdiMarkDirty(bmp);
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  POINT src{0, 0};
+  SIZE size{40, 30};
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ASSERT_TRUE(UpdateLayeredWindow(w, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  pv::test::PumpUntilIdle();
+  InvalidateRect(w, nullptr, TRUE);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::WindowPixelNc(w, 2, 2), RGB(0, 255, 0));
+  EXPECT_TRUE(Messages(w, {WM_PAINT, WM_ERASEBKGND}).empty());
+  EXPECT_EQ(WindowFromPoint(POINT{12, 12}), w);      // opaque
+  EXPECT_EQ(WindowFromPoint(POINT{40, 20}), below);  // alpha 0
+  // The same image with a colour key instead: only the key lets clicks through.
+  ASSERT_TRUE(UpdateLayeredWindow(w, nullptr, nullptr, &size, mem, &src, RGB(0, 0, 255), nullptr, ULW_COLORKEY));
+  EXPECT_EQ(WindowFromPoint(POINT{15, 15}), below);  // the keyed pixel
+  EXPECT_EQ(WindowFromPoint(POINT{16, 15}), w);
+  // Attributes: constant alpha 0 hides the whole window from the mouse.
+  HWND attr = Top(100, 100, 50, 50, WS_POPUP | WS_VISIBLE, WS_EX_LAYERED);
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(SetLayeredWindowAttributes(attr, 0, 0, LWA_ALPHA));
+  EXPECT_EQ(WindowFromPoint(POINT{120, 120}), below);
+  ASSERT_TRUE(SetLayeredWindowAttributes(attr, 0, 255, LWA_ALPHA));
+  EXPECT_EQ(WindowFromPoint(POINT{120, 120}), attr);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+}
+
 }  // namespace

@@ -3,7 +3,10 @@
 // display shows changes. Runs under xvfb-run (see CMakeLists.txt).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
@@ -41,13 +44,16 @@ LRESULT FrameProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   return DefWindowProc(h, m, w, l);
 }
 
+// The ordinary run of the window tests skips these; the smoke run (under
+// xvfb-run, with PRAVENOR_SDL_SMOKE set) fails when it cannot reach the display.
+#define REQUIRE_DISPLAY()                                                                                      \
+  if (!std::getenv("PRAVENOR_SDL_SMOKE"))                                                                    \
+    GTEST_SKIP() << "needs a virtual display (the platform_window_sdl_smoke test runs it under xvfb-run)";   \
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the smoke run has no DISPLAY";                             \
+  ASSERT_TRUE(pv::test::UseDesktopBackend()) << "no display could be opened"
+
 TEST(SdlSmoke, OpensAWindowClicksAButtonAndReadsTheResult) {
-  // The ordinary run of the window tests skips it; the smoke run (under
-  // xvfb-run, with PRAVENOR_SDL_SMOKE set) fails when it cannot reach the display.
-  if (!std::getenv("PRAVENOR_SDL_SMOKE"))
-    GTEST_SKIP() << "needs a virtual display (the platform_window_sdl_smoke test runs it under xvfb-run)";
-  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the smoke run has no DISPLAY";
-  ASSERT_TRUE(pv::test::UseDesktopBackend()) << "no display could be opened";
+  REQUIRE_DISPLAY();
   WNDCLASSW wc{};
   wc.lpfnWndProc = ButtonProc;
   wc.lpszClassName = u"PvSmokeButton";
@@ -76,6 +82,164 @@ TEST(SdlSmoke, OpensAWindowClicksAButtonAndReadsTheResult) {
   EXPECT_EQ(std::u16string(text), u"clicked");
   EXPECT_EQ(g_commands, 1);
   EXPECT_EQ(pv::test::PresentedPixel(frame, p.x, p.y), RGB(0, 160, 0));
+  pv::test::UseHeadlessBackend();
+}
+
+std::vector<UINT> g_seen;
+LRESULT TrackProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_MOUSELEAVE || m == WM_CANCELMODE || m == WM_CAPTURECHANGED || m == WM_ACTIVATEAPP) g_seen.push_back(m);
+  return DefWindowProc(h, m, w, l);
+}
+
+HWND TrackedWindow() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TrackProc;
+    wc.lpszClassName = u"PvSmokeTracked";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
+    RegisterClass(&wc);
+    registered = true;
+  }
+  return CreateWindowEx(0, u"PvSmokeTracked", u"Tracked", WS_POPUP | WS_VISIBLE, 60, 60, 200, 120, nullptr, nullptr,
+                        nullptr, nullptr);
+}
+
+// The pointer leaving for the desktop reaches a tracked window as
+// WM_MOUSELEAVE; focus going to another program ends the capture and
+// deactivates the application.
+TEST(SdlSmoke, PointerLeaveAndFocusLossReachTheWindows) {
+  REQUIRE_DISPLAY();
+  HWND w = TrackedWindow();
+  SetActiveWindow(w);
+  pv::test::PumpUntilIdle();
+  POINT p = pv::test::ClientPoint(w, 30, 30);
+  pv::test::MouseMove(p.x, p.y);
+  pv::test::PumpUntilIdle();
+  TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, w, 0};
+  ASSERT_TRUE(TrackMouseEvent(&tme));
+  g_seen.clear();
+  ASSERT_TRUE(pv::test::SdlPointerLeave(w));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(g_seen, std::vector<UINT>{WM_MOUSELEAVE});
+
+  ASSERT_EQ(GetActiveWindow(), w);
+  SetCapture(w);
+  g_seen.clear();
+  ASSERT_TRUE(pv::test::SdlFocusLost(w));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  EXPECT_EQ(g_seen, (std::vector<UINT>{WM_CANCELMODE, WM_CAPTURECHANGED, WM_ACTIVATEAPP}));
+  DestroyWindow(w);
+  pv::test::UseHeadlessBackend();
+}
+
+// The system clipboard: another program's copy after ours reaches us, in
+// UTF-8 or legacy GBK; files dropped from the desktop arrive as WM_DROPFILES.
+std::vector<std::u16string> g_dropped;
+LRESULT DropProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_DROPFILES) {
+    auto drop = reinterpret_cast<HDROP>(w);
+    for (UINT i = 0, n = DragQueryFile(drop, 0xFFFFFFFF, nullptr, 0); i < n; ++i) {
+      WCHAR buf[256];
+      DragQueryFile(drop, i, buf, 256);
+      g_dropped.push_back(buf);
+    }
+    DragFinish(drop);
+    return 0;
+  }
+  return DefWindowProc(h, m, w, l);
+}
+
+std::u16string Paste() {
+  std::u16string t;
+  if (!OpenClipboard(nullptr)) return u"<not open>";
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) t = static_cast<const WCHAR*>(GlobalLock(h));
+  CloseClipboard();
+  return t;
+}
+
+TEST(SdlSmoke, ClipboardOfOtherProgramsAndDroppedFiles) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DropProc;
+  wc.lpszClassName = u"PvSmokeDrop";
+  RegisterClass(&wc);
+  HWND w = CreateWindowEx(WS_EX_ACCEPTFILES, u"PvSmokeDrop", u"Drop", WS_POPUP | WS_VISIBLE, 80, 80, 200, 120,
+                          nullptr, nullptr, nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(OpenClipboard(w));
+  EmptyClipboard();
+  std::u16string ours = u"ours";
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, (ours.size() + 1) * 2);
+  std::copy(ours.c_str(), ours.c_str() + ours.size() + 1, static_cast<WCHAR*>(GlobalLock(g)));
+  GlobalUnlock(g);
+  SetClipboardData(CF_UNICODETEXT, g);
+  CloseClipboard();
+  EXPECT_EQ(Paste(), u"ours");
+  ASSERT_TRUE(pv::test::SdlSetSystemClipboard("\xE4\xB8\xAD theirs"));
+  EXPECT_EQ(Paste(), u"\u4E2D theirs");
+  EXPECT_EQ(GetClipboardOwner(), nullptr);
+  ASSERT_TRUE(pv::test::SdlSetSystemClipboard("\xB2\xBB\xC4\xDC"));  // GBK
+  EXPECT_EQ(Paste(), u"\u4E0D\u80FD");
+
+  POINT p = pv::test::ClientPoint(w, 50, 50);
+  SetCursorPos(p.x, p.y);
+  pv::test::PumpUntilIdle();
+  g_dropped.clear();
+  ASSERT_TRUE(pv::test::SdlDropFiles(w, {"/tmp/one.txt", "/tmp/\xE6\x96\x87.txt"}));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(g_dropped, (std::vector<std::u16string>{u"/tmp/one.txt", u"/tmp/\u6587.txt"}));
+  DestroyWindow(w);
+  pv::test::UseHeadlessBackend();
+}
+
+// A layered window's transparent and colour-keyed pixels, and what a window
+// region leaves out, are cut out of the desktop window's shape.
+TEST(SdlSmoke, LayeredAndRegionWindowsAreShapedOnTheDesktop) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = u"PvSmokeShaped";
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
+  RegisterClass(&wc);
+  HWND pop = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"PvSmokeShaped", u"", WS_POPUP | WS_VISIBLE, 100, 100, 40,
+                            30, nullptr, nullptr, nullptr, nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 40;
+  bi.bmiHeader.biHeight = -30;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  auto* px = static_cast<uint32_t*>(bits);
+  for (int i = 0; i < 40 * 30; ++i) px[i] = (i % 40) < 20 ? 0xFF00FF00u : 0;
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  POINT src{0, 0};
+  SIZE size{40, 30};
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  ASSERT_TRUE(UpdateLayeredWindow(pop, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::PresentedShape(pop, 5, 5), 1);
+  EXPECT_EQ(pv::test::PresentedShape(pop, 30, 5), 0);
+  EXPECT_EQ(pv::test::PresentedPixel(pop, 5, 5), RGB(0, 255, 0));
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  // A plain window that takes a region later is made shaped.
+  HWND round = CreateWindowEx(0, u"PvSmokeShaped", u"Round", WS_POPUP | WS_VISIBLE, 200, 100, 60, 60, nullptr, nullptr,
+                              nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::PresentedShape(round, 1, 1), -1);
+  SetWindowRgn(round, CreateEllipticRgn(0, 0, 60, 60), TRUE);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::PresentedShape(round, 30, 30), 1);
+  EXPECT_EQ(pv::test::PresentedShape(round, 1, 1), 0);
+  DestroyWindow(pop);
+  DestroyWindow(round);
   pv::test::UseHeadlessBackend();
 }
 
