@@ -36,8 +36,9 @@ class ScriptTicker {
     if (self->m_next < self->m_steps.size()) {
       const size_t step = self->m_next++;
       if (self->m_steps[step]) self->m_steps[step]();
-    } else if (++self->m_idleTicks > 1000) {
-      // The loop outlived its script: let its queue run dry so that it ends.
+    }
+    if (self->m_next >= self->m_steps.size()) {
+      // Script done: time stands still again, so a loop still waiting runs dry and ends.
       ::KillTimer(nullptr, self->m_timer);
       return;
     }
@@ -46,7 +47,6 @@ class ScriptTicker {
 
   std::vector<std::function<void()>> m_steps;
   size_t m_next = 0;
-  int m_idleTicks = 0;
   UINT_PTR m_timer = 0;
   static inline ScriptTicker* s_current = nullptr;
 };

@@ -84,7 +84,7 @@ TEST_F(MouseManagerTest, AClickElsewhereClosesTrackedPopupsButNotOneInATrustedOr
   TestBar* menuBar = Bar("menubar", CRect(0, 0, 400, 20));
   TestBar* popup = Bar("popup", CRect(100, 100, 200, 300));
   HWND trusted = Make(u"TKMouseTestPlain", CRect(500, 100, 600, 200));
-  HWND ime = Make(u"TKMouseTestIme", CRect(700, 100, 800, 200));
+  Make(u"TKMouseTestIme", CRect(700, 100, 800, 200));  // an IME composition window
 
   // The first popup of a tracking clears the selection of the active bar.
   manager_->m_pActiveBar = menuBar;
