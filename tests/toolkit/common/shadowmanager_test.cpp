@@ -181,4 +181,38 @@ TEST_F(ShadowManagerTest, AlphaRampPixelsStayInsideShortShadows) {
   }
 }
 
+TEST_F(ShadowManagerTest, AShadowKeepsClearOfEveryOtherPopupOfItsGroup) {
+  auto* manager = new CTKShadowManager;
+  manager->m_nOptions = 1;
+  std::vector<std::unique_ptr<CWnd>> owners;
+  const auto popup = [&](CRect rc) {
+    owners.push_back(std::make_unique<CWnd>());
+    owners.back()->CreateEx(0, AfxRegisterWndClass(0), u"", WS_POPUP | WS_VISIBLE, rc.left, rc.top, rc.Width(),
+                            rc.Height(), nullptr, nullptr);
+    return owners.back().get();
+  };
+  CWnd* first = popup(CRect(302, 150, 400, 200));
+  CWnd* second = popup(CRect(302, 300, 400, 350));
+  CWnd* menu = popup(CRect(100, 100, 300, 400));
+  manager->AddWindowShadows(first);
+  manager->AddWindowShadows(second);
+  manager->AddWindowShadows(menu);
+  POSITION pos = manager->FindShadowPosition(menu);
+  manager->GetNextShadow(pos);                           // the bottom shadow
+  CTKShadowManager::CShadowWnd* right = manager->GetNextShadow(pos);
+  ASSERT_NE(right, nullptr);
+  EXPECT_EQ(right->m_nType, CTKShadowManager::kShadowRight);
+  EXPECT_TRUE(right->m_bRegion);
+  HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(::GetWindowRgn(right->GetSafeHwnd(), region), ERROR);
+  // Window coordinates of the right shadow at (300, 104): both popups are cut out.
+  EXPECT_FALSE(::PtInRegion(region, 3, 70));   // (303, 174): the first popup
+  EXPECT_FALSE(::PtInRegion(region, 3, 220));  // (303, 324): the second
+  EXPECT_TRUE(::PtInRegion(region, 3, 150));
+  EXPECT_TRUE(::PtInRegion(region, 1, 70));    // left of the popups
+  ::DeleteObject(region);
+  for (auto& owner : owners) manager->RemoveWindowShadows(owner.get());
+  manager->InternalRelease();
+}
+
 }  // namespace
