@@ -414,9 +414,11 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
   *eat = false;
   UINT m = ev.message;
   if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
-    if (m == WM_KEYDOWN || m == WM_KEYUP) {
+    // The system variants (Alt held, F10) are keys too: their state counts
+    // and the keyboard hooks see them.
+    if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) {
       UINT vk = static_cast<UINT>(ev.wParam) & 0xFF;
-      bool down = m == WM_KEYDOWN;
+      bool down = m == WM_KEYDOWN || m == WM_SYSKEYDOWN;
       auto set = [&](UINT k) {
         if (down) {
           if (!(s.keys[k] & 0x80)) s.keys[k] ^= 0x01;

@@ -395,7 +395,10 @@ void MarkPresent(Wnd* w);
 void PresentDirty();
 RECT ClientToWindowRect(const Wnd* w, const RECT& client);
 RECT WindowToClientRect(const Wnd* w, const RECT& win);
-HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, bool clipSiblings);
+// drawWhileLocked: a DC asked for with DCX_LOCKWINDOWUPDATE draws into a window
+// under LockWindowUpdate (drag outlines), where other DCs draw nothing.
+HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, bool clipSiblings,
+                 bool drawWhileLocked = false);
 void DrawNonClient(Wnd* w, HDC hdc);
 
 // Hooks.

@@ -153,7 +153,7 @@ Region VisibleRegion(Wnd* w, bool client, bool clipChildren, bool clipSiblings) 
   return r;
 }
 
-HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, bool clipSiblings) {
+HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, bool clipSiblings, bool drawWhileLocked) {
   Wnd* top = TopLevelOf(w);
   HDC hdc = nullptr;
   if (!top) {
@@ -172,7 +172,7 @@ HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, boo
   GdiSetSystemOrigin(hdc, area.left - tsr.left, area.top - tsr.top);
   GdiSetSystemSize(hdc, area.right - area.left, area.bottom - area.top);
   Region vis;
-  if (!RedrawSuppressed(w) && !Locked(w) && IsVisibleChain(w)) {
+  if (!RedrawSuppressed(w) && (drawWhileLocked || !Locked(w)) && IsVisibleChain(w)) {
     vis = VisibleRegion(w, client, clipChildren, clipSiblings);
     if (clip) {
       Region c = *clip;
@@ -404,7 +404,7 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     use = &extra;
   }
   if (clip) DeleteObject(clip);
-  HDC hdc = MakeWindowDC(w, !windowDC, use, clipChildren, clipSiblings);
+  HDC hdc = MakeWindowDC(w, !windowDC, use, clipChildren, clipSiblings, (flags & DCX_LOCKWINDOWUPDATE) != 0);
   if (hdc && !windowDC && w->cls && (w->cls->style & CS_OWNDC) && !use) {
     w->ownDC = hdc;
     Dcs()[hdc].own = true;

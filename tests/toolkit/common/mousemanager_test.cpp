@@ -1,0 +1,222 @@
+// The thread's mouse manager with popup-bar doubles: clicks elsewhere close
+// the tracked popups except in trusted and IME windows, a locked parent
+// keeps itself and closes its unlocked children, moves reach every unlocked
+// bar once per point, and mouse leave reaches each watched window once, in
+// order.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/base/clock.h"
+#include "platform/framework/afx.h"
+#include "platform/window/test_input.h"
+#include "tests/toolkit/common/test_bar.h"
+#include "toolkit/common/mousemanager.h"
+
+#ifndef CS_IME
+#define CS_IME 0x00010000
+#endif
+
+namespace {
+
+using tktest::TestBar;
+
+std::vector<std::pair<HWND, UINT>> g_messages;
+
+LRESULT RecordingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_MOUSELEAVE || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) g_messages.emplace_back(h, msg);
+  return ::DefWindowProcW(h, msg, wp, lp);
+}
+
+class MouseManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pv::test::ResetWindowManager();
+    pv::test::SetScreen(1024, 768, 40);
+    // The reset took the thread's hooks away.
+    manager_ = GetMouseManager();
+    manager_->SetHook(FALSE);
+    manager_->SetHook(TRUE);
+    for (LPCWSTR name : {u"TKMouseTestPlain", u"TKMouseTestIme"}) {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = RecordingProc;
+      wc.hInstance = AfxGetInstanceHandle();
+      wc.lpszClassName = name;
+      wc.style = name[11] == u'I' ? CS_IME : 0;
+      ::RegisterClassW(&wc);
+    }
+    // Stands where the desktop is: any click that meets no popup lands here.
+    desktop_ = Make(u"TKMouseTestPlain", CRect(0, 0, 1024, 728));
+    g_messages.clear();
+  }
+  void TearDown() override {
+    bars_.clear();
+    manager_->m_pActiveBar = nullptr;
+    manager_->m_nSuspendCount = 0;
+    manager_->m_bSwallowNextButtonUp = FALSE;
+    manager_->WatchMouseLeave(nullptr);
+    pv::test::ResetWindowManager();
+  }
+  HWND Make(LPCWSTR cls, CRect rc, DWORD exStyle = 0) {
+    return ::CreateWindowExW(exStyle, cls, u"", WS_POPUP | WS_VISIBLE, rc.left, rc.top, rc.Width(), rc.Height(),
+                             nullptr, nullptr, nullptr, nullptr);
+  }
+  TestBar* Bar(const char* name, CRect rc) {
+    bars_.push_back(std::make_unique<TestBar>(name, &log_, rc));
+    return bars_.back().get();
+  }
+  void ClickAt(int x, int y) {
+    pv::test::Click(x, y);
+    pv::test::PumpUntilIdle();
+  }
+
+  pv::FakeClockScope clock_;
+  CTKMouseManager* manager_ = nullptr;
+  HWND desktop_ = nullptr;
+  std::vector<std::string> log_;
+  std::vector<std::unique_ptr<TestBar>> bars_;
+};
+
+TEST_F(MouseManagerTest, AClickElsewhereClosesTrackedPopupsButNotOneInATrustedOrImeWindow) {
+  TestBar* menuBar = Bar("menubar", CRect(0, 0, 400, 20));
+  TestBar* popup = Bar("popup", CRect(100, 100, 200, 300));
+  HWND trusted = Make(u"TKMouseTestPlain", CRect(500, 100, 600, 200));
+  Make(u"TKMouseTestIme", CRect(700, 100, 800, 200));  // an IME composition window
+
+  // The first popup of a tracking clears the selection of the active bar.
+  manager_->m_pActiveBar = menuBar;
+  popup->Open();
+  EXPECT_EQ(log_, (std::vector<std::string>{"clear menubar"}));
+  log_.clear();
+  ASSERT_TRUE(manager_->IsTracked(popup));
+
+  manager_->TrustWindow(trusted);
+  ClickAt(550, 150);  // trusted
+  ClickAt(750, 150);  // IME composition window
+  ClickAt(150, 150);  // the popup itself
+  EXPECT_TRUE(log_.empty());
+  EXPECT_EQ(manager_->GetTrackedCount(), 1);
+
+  // Trust given back, the same click closes the popup.
+  manager_->UntrustWindow(trusted);
+  ClickAt(550, 150);
+  EXPECT_EQ(log_, (std::vector<std::string>{"lost popup"}));
+  EXPECT_EQ(manager_->GetTrackedCount(), 0);
+  EXPECT_FALSE(popup->IsTrackingMode());
+
+  // And on the desktop.
+  popup->Open();
+  log_.clear();
+  ClickAt(300, 500);
+  EXPECT_EQ(log_, (std::vector<std::string>{"lost popup"}));
+  EXPECT_EQ(manager_->GetTrackedCount(), 0);
+}
+
+TEST_F(MouseManagerTest, AClickOnALockedParentClosesOnlyItsUnlockedChildren) {
+  TestBar* parent = Bar("parent", CRect(100, 100, 200, 300));
+  TestBar* child = Bar("child", CRect(200, 120, 300, 220));
+  TestBar* grandchild = Bar("grandchild", CRect(300, 140, 400, 240));
+  TestBar* stranger = Bar("stranger", CRect(600, 600, 700, 700));
+  EXPECT_FALSE(manager_->IsMouseLocked(nullptr));  // nothing tracked: nothing locked
+
+  parent->Open();
+  manager_->LockTrackedBars(TRUE);  // the parent only: the children open later
+  child->Open();
+  grandchild->Open();
+  EXPECT_EQ(parent->m_nLockCount, 1);
+  EXPECT_EQ(child->m_nLockCount, 0);
+
+  struct Case {
+    CTKCommandBar* bar;
+    BOOL locked;
+  } cases[] = {{nullptr, TRUE}, {parent, TRUE}, {child, FALSE}, {stranger, TRUE}};
+  for (const Case& c : cases) EXPECT_EQ(manager_->IsMouseLocked(c.bar), c.locked);
+
+  // A click on an unlocked popup closes nothing.
+  ClickAt(250, 150);
+  EXPECT_TRUE(log_.empty());
+
+  ClickAt(150, 150);
+  EXPECT_EQ(log_, (std::vector<std::string>{"lost child", "lost grandchild"}));
+  EXPECT_TRUE(manager_->IsTracked(parent));
+  EXPECT_EQ(manager_->GetTrackedCount(), 1);
+
+  // Unlocked again, the parent closes like any popup; leaving tracking
+  // mode resets the count.
+  manager_->LockTrackedBars(FALSE);
+  manager_->CloseAllTracked();
+  EXPECT_EQ(log_.back(), "lost parent");
+  EXPECT_EQ(parent->m_nLockCount, 0);
+}
+
+TEST_F(MouseManagerTest, MovesReachEveryUnlockedTrackedBarOncePerPoint) {
+  TestBar* first = Bar("first", CRect(100, 100, 200, 300));
+  TestBar* second = Bar("second", CRect(200, 100, 300, 200));
+  TestBar* locked = Bar("locked", CRect(300, 100, 400, 200));
+  first->Open();
+  second->Open();
+  locked->Open();
+  locked->m_nLockCount = 1;
+
+  pv::test::MouseMove(500, 400);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(first->m_moves.size(), 1u);
+  EXPECT_EQ(first->m_moves[0], CPoint(400, 300));  // client coordinates of each bar
+  ASSERT_EQ(second->m_moves.size(), 1u);
+  EXPECT_EQ(second->m_moves[0], CPoint(300, 300));
+  EXPECT_TRUE(locked->m_moves.empty());
+  EXPECT_EQ(CTKMouseManager::GetLastMousePoint().x, 500);
+
+  // The same point again is swallowed; a new one is not.
+  pv::test::MouseMove(500, 400);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(first->m_moves.size(), 1u);
+  pv::test::MouseMove(501, 400);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(first->m_moves.size(), 2u);
+
+  // A popup closed by a press swallows the matching release; a new press clears that.
+  locked->m_nLockCount = 0;
+  manager_->CloseAllTracked();
+  manager_->m_bSwallowNextButtonUp = TRUE;
+  g_messages.clear();
+  pv::test::MouseUp(pv::test::Button::Left, 500, 400);
+  pv::test::PumpUntilIdle();
+  EXPECT_TRUE(g_messages.empty());
+  EXPECT_FALSE(manager_->m_bSwallowNextButtonUp);
+  ClickAt(500, 400);
+  EXPECT_EQ(g_messages, (std::vector<std::pair<HWND, UINT>>{{desktop_, WM_LBUTTONDOWN}, {desktop_, WM_LBUTTONUP}}));
+}
+
+TEST_F(MouseManagerTest, MouseLeaveReachesEachWatchedWindowOnceInOrder) {
+  HWND a = Make(u"TKMouseTestPlain", CRect(100, 100, 200, 200));
+  HWND b = Make(u"TKMouseTestPlain", CRect(300, 100, 400, 200));
+  pv::test::MouseMove(150, 150);
+  pv::test::PumpUntilIdle();
+  manager_->WatchMouseLeave(a);
+  pv::test::AdvanceAndPump(200);  // still over A
+  EXPECT_TRUE(g_messages.empty());
+
+  pv::test::MouseMove(350, 150);
+  pv::test::PumpUntilIdle();
+  manager_->WatchMouseLeave(b);  // A is told at once
+  manager_->WatchMouseLeave(b);  // the same window again: nothing
+  EXPECT_EQ(g_messages, (std::vector<std::pair<HWND, UINT>>{{a, WM_MOUSELEAVE}}));
+  pv::test::AdvanceAndPump(200);  // A's poll must not tell it again
+  EXPECT_EQ(g_messages.size(), 1u);
+  EXPECT_EQ(manager_->GetHoveredWindow(), b);
+
+  pv::test::MouseMove(700, 500);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(g_messages.size(), 1u);  // the poll notices within 50 ms
+  pv::test::AdvanceAndPump(50);
+  EXPECT_EQ(g_messages, (std::vector<std::pair<HWND, UINT>>{{a, WM_MOUSELEAVE}, {b, WM_MOUSELEAVE}}));
+  EXPECT_EQ(manager_->GetHoveredWindow(), nullptr);
+  pv::test::AdvanceAndPump(500);
+  EXPECT_EQ(g_messages.size(), 2u);
+}
+
+}  // namespace
