@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/common/imagemanager.h"
 #include "toolkit/markup/markupbuilder.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupgdiplus.h"
@@ -92,6 +93,8 @@ CTKMarkupContext::~CTKMarkupContext() {
   while (m_pFontList) UnlinkFont(m_pFontList);
   MarkupGdiPlusReference(FALSE);
 }
+
+CTKImageManager* CTKMarkupContext::GetImageManager() const { return m_pImageManager ? m_pImageManager : CTKImageManager::GetDefault(); }
 
 LONG CTKMarkupContext::AddRef() { return ++m_dwRef; }
 

@@ -88,7 +88,9 @@ class CTKMarkupContext {
   CTKMarkupInputElement* GetElementUnderMouse() const { return m_pMouseOverElement; }
   CTKMarkupInputElement* GetCapturedElement() const { return m_pActiveElement; }
   CTKMarkupKeyboardNavigation* GetKeyboardNavigation() const { return m_pKeyboardNavigation; }
-  CTKImageManager* GetImageManager() const { return m_pImageManager; }
+  // The context's own image manager, else the toolkit's default one.
+  CTKImageManager* GetImageManager() const;
+  void SetImageManager(CTKImageManager* pImageManager) { m_pImageManager = pImageManager; }
   // Drawing goes through GDI+ (anti-aliased) unless switched off.
   BOOL IsGdiPlusEnabled() const { return m_bEnableGdiPlus; }
   void EnableGdiPlus(BOOL bEnable) { m_bEnableGdiPlus = bEnable; }

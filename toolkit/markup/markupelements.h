@@ -650,8 +650,29 @@ class CTKMarkupPath : public CTKMarkupShape {
   void OnRender(CTKMarkupDrawingContext* pDC) override;
   static CTKMarkupDependencyProperty* m_pDataProperty;
 };
+class CTKImageManager;
+class CTKImageManagerIcon;
+
+// A picture from a file ("file://"), a resource ("res://name" or "res://#12")
+// or an icon id of the context's image manager, sized by Stretch.
 class CTKMarkupImage : public CTKMarkupFrameworkElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupImage)
+ public:
+  ~CTKMarkupImage() override;
+  static void RegisterMarkupDependencyProperties();
+  void LoadSource(int nWidth);
+  SIZE GetImageSize(int cx, int cy) const;
+  SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
+  SIZE ArrangeOverride(int cx, int cy) override { return GetImageSize(cx, cy); }
+  void OnRender(CTKMarkupDrawingContext* pDC) override;
+  CTKImageManagerIcon* GetIcon() const { return m_pIcon; }
+  static CTKMarkupDependencyProperty* m_pSourceProperty;
+  static CTKMarkupDependencyProperty* m_pStretchProperty;
+
+ private:
+  void ReleasePicture();
+  CTKImageManager* m_pImageManager = nullptr;
+  CTKImageManagerIcon* m_pIcon = nullptr;
 };
 class CTKMarkupScrollBar : public CTKMarkupControl {
   TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBar)

@@ -84,7 +84,7 @@ void MarkupRegisterTypes() {
   CTKMarkupControl::s_pMarkupType = new CTKMarkupType(u"Control", u"CTKMarkupControl", &CTKMarkupControl::CreateMarkupObject, &CTKMarkupFrameworkElement::GetMarkupClass, &CTKMarkupControl::RegisterMarkupDependencyProperties);
   CTKMarkupContentControl::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupContentControl", &CTKMarkupContentControl::CreateMarkupObject, &CTKMarkupControl::GetMarkupClass, &CTKMarkupContentControl::RegisterMarkupDependencyProperties);
   CTKMarkupPanel::s_pMarkupType = new CTKMarkupType(u"Panel", u"CTKMarkupPanel", &CTKMarkupPanel::CreateMarkupObject, &CTKMarkupFrameworkElement::GetMarkupClass, &CTKMarkupPanel::RegisterMarkupDependencyProperties);
-  CTKMarkupImage::s_pMarkupType = new CTKMarkupType(u"Image", u"CTKMarkupImage", &CTKMarkupImage::CreateMarkupObject, &CTKMarkupFrameworkElement::GetMarkupClass, nullptr);
+  CTKMarkupImage::s_pMarkupType = new CTKMarkupType(u"Image", u"CTKMarkupImage", &CTKMarkupImage::CreateMarkupObject, &CTKMarkupFrameworkElement::GetMarkupClass, &CTKMarkupImage::RegisterMarkupDependencyProperties);
   CTKMarkupGridLength::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupGridLength", &CTKMarkupGridLength::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);
   CTKMarkupDefinitionBase::s_pMarkupType = new CTKMarkupType(u"DefinitionBase", u"CTKMarkupDefinitionBase", &CTKMarkupDefinitionBase::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);
   CTKMarkupColumnDefinition::s_pMarkupType = new CTKMarkupType(u"ColumnDefinition", u"CTKMarkupColumnDefinition", &CTKMarkupColumnDefinition::CreateMarkupObject, &CTKMarkupDefinitionBase::GetMarkupClass, &CTKMarkupColumnDefinition::RegisterMarkupDependencyProperties);
