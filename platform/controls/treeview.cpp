@@ -613,13 +613,19 @@ LRESULT CustomDraw(HWND h, DWORD stage, HDC dc, const RECT& rc, Node* n, UINT it
   return Notify(h, NM_CUSTOMDRAW, &cd->nmcd.hdr);
 }
 
-void Paint(HWND h, TreeState* s) {
-  s->invalidPending = false;
+// Paints into the DC given (WM_PRINTCLIENT, or WM_PAINT with a DC in
+// wParam) or, without one, into the window through BeginPaint.
+void Paint(HWND h, TreeState* s, HDC given) {
   Layout(h, s);
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(h, &ps);
+  PAINTSTRUCT ps{};
+  HDC dc = given ? given : ::BeginPaint(h, &ps);
+  // BeginPaint took in any invalidation the layout caused (a scroll bar that
+  // came or went resizes the tree); lay out again for the size now.
+  if (!given) s->invalidPending = false;
+  Layout(h, s);
   RECT rc;
   ::GetClientRect(h, &rc);
+  if (given) ps.rcPaint = rc;
   DWORD st = Style(h);
   COLORREF bk = s->bk == CLR_NONE ? ::GetSysColor(COLOR_WINDOW) : s->bk;
   COLORREF fg = s->textColor == CLR_NONE ? ::GetSysColor(COLOR_WINDOWTEXT) : s->textColor;
@@ -736,7 +742,7 @@ void Paint(HWND h, TreeState* s) {
   ::SelectObject(dc, oldFont);
   ::DeleteObject(bkBrush);
   ::DeleteObject(lineBrush);
-  ::EndPaint(h, &ps);
+  if (!given) ::EndPaint(h, &ps);
 }
 
 Node* VisibleAt(TreeState* s, int row) {
@@ -916,7 +922,8 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT:
-      Paint(h, s);
+    case WM_PRINTCLIENT:
+      Paint(h, s, reinterpret_cast<HDC>(wp));
       return 0;
     case WM_SETFOCUS: {
       s->focused = true;

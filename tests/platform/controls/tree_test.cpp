@@ -287,6 +287,41 @@ TEST_F(TreeTest, SelectedBitsAreSetAsAskedAndCtrlKeysScrollWithoutMovingTheCaret
   EXPECT_EQ(Next(t, TVGN_CARET), items[1]);
 }
 
+TEST_F(TreeTest, PaintsIntoAGivenDC) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 120, 60);
+  HTREEITEM p = Add(t, TVI_ROOT, u"parent");
+  Add(t, p, u"child");
+  PumpUntilIdle();
+  RECT label = LabelRect(t, p);
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, 120, 60);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  RECT all{0, 0, 120, 60};
+  for (UINT msg : {static_cast<UINT>(WM_PRINTCLIENT), static_cast<UINT>(WM_PAINT)}) {
+    const COLORREF marker = RGB(1, 2, 3);
+    HBRUSH br = ::CreateSolidBrush(marker);
+    ::FillRect(mem, &all, br);
+    ::DeleteObject(br);
+    ::SendMessage(t, msg, reinterpret_cast<WPARAM>(mem), 0);
+    // The background, the expand button left of the label and the text.
+    EXPECT_EQ(::GetPixel(mem, 110, 50), ::GetSysColor(COLOR_WINDOW)) << msg;
+    int ink = 0, text = 0;
+    for (int y = label.top; y < label.bottom; ++y) {
+      for (int x = 0; x < label.left; ++x)
+        if (::GetPixel(mem, x, y) != ::GetSysColor(COLOR_WINDOW)) ++ink;
+      for (int x = label.left; x < label.right; ++x)
+        if (::GetPixel(mem, x, y) != ::GetSysColor(COLOR_WINDOW)) ++text;
+    }
+    EXPECT_GT(ink, 4) << msg;
+    EXPECT_GT(text, 4) << msg;
+  }
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+}
+
 TEST_F(TreeTest, SelectionByMouseAndKeyboardWithActionsAndRefusal) {
   HWND t = Tree();
   HTREEITEM a = Add(t, TVI_ROOT, u"apple");

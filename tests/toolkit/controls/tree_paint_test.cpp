@@ -130,6 +130,28 @@ TEST_F(TreePaintTest, BoldAndItemFontsWidenTheLabel) {
   EXPECT_GT(inkWidth(bold), inkWidth(plain));
 }
 
+TEST_F(TreePaintTest, TheNativeTreeShowsUnderTheLabels) {
+  MakeTree();
+  HTREEITEM parentItem = tree.InsertItem(u"parent");
+  HTREEITEM child = tree.InsertItem(u"child", parentItem);
+  tree.Expand(parentItem, TVE_EXPAND);
+  tree.SetItemBold(parentItem);
+  tree.SelectItem(child);
+  tree.SetFocus();
+  Repaint();
+  // Left of each label: the expand button and the lines the native tree drew
+  // into the buffer.
+  for (HTREEITEM item : {parentItem, child}) {
+    CRect r;
+    ASSERT_TRUE(tree.GetItemRect(item, &r, TRUE));
+    int ink = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = 0; x < r.left; ++x)
+        if (pv::test::WindowPixel(tree.m_hWnd, x, y) != Sys(COLOR_WINDOW)) ++ink;
+    EXPECT_GT(ink, 4);
+  }
+}
+
 TEST_F(TreePaintTest, HotItemIsUnderlinedInTheHotColourUntilTheMouseLeaves) {
   MakeTree(TVS_TRACKSELECT);
   HTREEITEM first = tree.InsertItem(u"MMMM HHHH");
