@@ -298,6 +298,24 @@ TEST_F(TreeTest, EnterTogglesTheCaretsExpansion) {
   EXPECT_FALSE(tree.PreTranslateMessage(&other));
 }
 
+TEST_F(TreeTest, KeysReachAnOpenLabelEditorFirst) {
+  MakeSample(TVS_EDITLABELS);
+  tree.SelectItem(c);
+  CEdit* edit = tree.EditLabel(c);
+  ASSERT_NE(edit, nullptr);
+  HWND editor = edit->GetSafeHwnd();
+  ASSERT_TRUE(::IsWindow(editor));
+  ::SetWindowText(editor, u"renamed");
+  parent.answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDIT ? TRUE : 0; };
+  // Enter goes to the editor (which ends the edit) rather than toggling.
+  MSG enter{editor, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(tree.PreTranslateMessage(&enter));
+  EXPECT_FALSE(::IsWindow(editor));
+  EXPECT_EQ(tree.GetItemText(c), CString(u"renamed"));
+  EXPECT_EQ(Count(TVN_BEGINLABELEDIT), 1);
+  EXPECT_EQ(Count(TVN_ENDLABELEDIT), 1);
+}
+
 TEST_F(TreeTest, DeletedItemsLoseTheirStylesAndStopBeingTheAnchor) {
   MakeSample();
   tree.SetItemColor(c, RGB(200, 0, 0));
