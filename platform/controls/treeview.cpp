@@ -709,8 +709,8 @@ void Paint(HWND h, TreeState* s, HDC given) {
     Node* n = s->visible[static_cast<size_t>(row)];
     int y = (row - s->top) * ih;
     RECT rowRc{0, y, rc.right, y + ih};
-    bool selected = (n == s->caret && (s->focused || (st & TVS_SHOWSELALWAYS))) || n == s->dropHilite ||
-                    (n != s->caret && (n->state & TVIS_SELECTED));
+    bool selected = ((n->state & TVIS_SELECTED) && (n != s->caret || s->focused || (st & TVS_SHOWSELALWAYS))) ||
+                    n == s->dropHilite;
     UINT itemState = (selected ? CDIS_SELECTED : 0) | (n == s->caret && s->focused ? CDIS_FOCUS : 0) | (n == s->hot ? CDIS_HOT : 0);
     COLORREF textC = selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT) : fg;
     COLORREF textBk = selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : bk;
@@ -820,6 +820,22 @@ void Key(HWND h, TreeState* s, UINT vk) {
   NMTVKEYDOWN kd{};
   kd.wVKey = static_cast<WORD>(vk);
   Notify(h, TVN_KEYDOWN, &kd.hdr);
+  // With Ctrl the arrows and page keys scroll and leave the caret, as
+  // Windows does.
+  if (::GetKeyState(VK_CONTROL) < 0) {
+    int bar = -1;
+    switch (vk) {
+      case VK_UP: bar = SB_LINEUP; break;
+      case VK_DOWN: bar = SB_LINEDOWN; break;
+      case VK_PRIOR: bar = SB_PAGEUP; break;
+      case VK_NEXT: bar = SB_PAGEDOWN; break;
+      default: break;
+    }
+    if (bar >= 0) {
+      ::SendMessage(h, WM_VSCROLL, static_cast<WPARAM>(bar), 0);
+      return;
+    }
+  }
   Layout(h, s);
   Node* c = s->caret;
   int row = c ? c->row : -1;
@@ -1278,9 +1294,9 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!it) return FALSE;
       Node* n = Find(s, it->hItem);
       if (!n) return FALSE;
-      UINT keep = n->state & TVIS_SELECTED;
+      // The selected bit is set as asked, the caret's too (as Windows does):
+      // trees that select several items keep their own caret unselected.
       ApplyItem(h, s, n, *it);
-      if (n == s->caret) n->state |= keep;  // the caret's selection follows TVM_SELECTITEM
       Invalidate(h, s);
       if (s->visibleDirty) ShapeChanged(h, s);
       return TRUE;

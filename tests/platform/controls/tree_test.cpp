@@ -238,6 +238,90 @@ TEST_F(TreeTest, HitTestTable) {
   }
 }
 
+TEST_F(TreeTest, SelectedBitsAreSetAsAskedAndCtrlKeysScrollWithoutMovingTheCaret) {
+  HWND t = Tree(TVS_HASBUTTONS, 200, 60);
+  std::vector<HTREEITEM> items;
+  for (int i = 0; i < 20; ++i) items.push_back(Add(t, TVI_ROOT, u"item"));
+  ::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[0]));
+  ::SetFocus(t);
+  PumpUntilIdle();
+  auto selected = [&](HTREEITEM item) {
+    return ::SendMessage(t, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_SELECTED) != 0;
+  };
+  auto setSelected = [&](HTREEITEM item, bool on) {
+    TVITEMW it{};
+    it.mask = TVIF_STATE;
+    it.hItem = item;
+    it.state = on ? TVIS_SELECTED : 0;
+    it.stateMask = TVIS_SELECTED;
+    ::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  };
+  // The caret's selected bit can be cleared (it stays the caret) and an
+  // item other than the caret can be selected.
+  RECT r = LabelRect(t, items[0]);
+  COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+  EXPECT_EQ(pv::test::WindowPixel(t, r.left + 1, r.top + 1), highlight);
+  setSelected(items[0], false);
+  setSelected(items[1], true);
+  PumpUntilIdle();
+  EXPECT_FALSE(selected(items[0]));
+  EXPECT_TRUE(selected(items[1]));
+  EXPECT_EQ(Next(t, TVGN_CARET), items[0]);
+  EXPECT_NE(pv::test::WindowPixel(t, r.left + 1, r.top + 1), highlight);
+
+  // Ctrl+Down and Ctrl+Page Down scroll; the caret stays.
+  pv::test::Chord(FCONTROL, VK_DOWN);
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), items[0]);
+  EXPECT_EQ(Next(t, TVGN_FIRSTVISIBLE), items[1]);
+  pv::test::Chord(FCONTROL, VK_NEXT);
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), items[0]);
+  EXPECT_GT(::GetScrollPos(t, SB_VERT), 1);
+  pv::test::Chord(FCONTROL, VK_UP);
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), items[0]);
+  // Without Ctrl the caret moves again.
+  pv::test::KeyPress(VK_DOWN);
+  PumpUntilIdle();
+  EXPECT_EQ(Next(t, TVGN_CARET), items[1]);
+}
+
+TEST_F(TreeTest, PaintsIntoAGivenDC) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 120, 60);
+  HTREEITEM p = Add(t, TVI_ROOT, u"parent");
+  Add(t, p, u"child");
+  PumpUntilIdle();
+  RECT label = LabelRect(t, p);
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  HBITMAP bmp = ::CreateCompatibleBitmap(screen, 120, 60);
+  ::ReleaseDC(nullptr, screen);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  RECT all{0, 0, 120, 60};
+  for (UINT msg : {static_cast<UINT>(WM_PRINTCLIENT), static_cast<UINT>(WM_PAINT)}) {
+    const COLORREF marker = RGB(1, 2, 3);
+    HBRUSH br = ::CreateSolidBrush(marker);
+    ::FillRect(mem, &all, br);
+    ::DeleteObject(br);
+    ::SendMessage(t, msg, reinterpret_cast<WPARAM>(mem), 0);
+    // The background, the expand button left of the label and the text.
+    EXPECT_EQ(::GetPixel(mem, 110, 50), ::GetSysColor(COLOR_WINDOW)) << msg;
+    int ink = 0, text = 0;
+    for (int y = label.top; y < label.bottom; ++y) {
+      for (int x = 0; x < label.left; ++x)
+        if (::GetPixel(mem, x, y) != ::GetSysColor(COLOR_WINDOW)) ++ink;
+      for (int x = label.left; x < label.right; ++x)
+        if (::GetPixel(mem, x, y) != ::GetSysColor(COLOR_WINDOW)) ++text;
+    }
+    EXPECT_GT(ink, 4) << msg;
+    EXPECT_GT(text, 4) << msg;
+  }
+  ::SelectObject(mem, old);
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+}
+
 TEST_F(TreeTest, SelectionByMouseAndKeyboardWithActionsAndRefusal) {
   HWND t = Tree();
   HTREEITEM a = Add(t, TVI_ROOT, u"apple");

@@ -1,0 +1,354 @@
+// The tree control's emulated multiple selection: clicks with Shift and
+// Ctrl, the caret bit, drags, the rubber band, keys, collapsing and vetoes.
+#include "tree_test_support.h"
+
+namespace tktree {
+namespace {
+
+using pv::test::PumpUntilIdle;
+
+TEST_F(TreeTest, ShiftClickSelectsTheRangeInVisibleOrderWhicheverComesFirst) {
+  MakeSample();
+  // Later item first, then Shift on an earlier one: the range runs upwards.
+  ClickWith(0, LabelPoint(c));
+  EXPECT_EQ(SelectedTexts(), u"c");
+  ClickWith(FSHIFT, LabelPoint(b1));
+  EXPECT_EQ(SelectedTexts(), u"b1,b2,c");
+  EXPECT_EQ(tree.GetSelectedItem(), b1);  // the caret follows the click
+  EXPECT_EQ(tree.GetItemState(b1, TVIS_FOCUSED), static_cast<UINT>(TVIS_FOCUSED));
+  // The anchor stays: another Shift+click ranges from c again.
+  ClickWith(FSHIFT, LabelPoint(d));
+  EXPECT_EQ(SelectedTexts(), u"c,d");
+  // Shift+Ctrl adds the range to what is selected.
+  ClickWith(FCONTROL, LabelPoint(a));
+  EXPECT_EQ(SelectedTexts(), u"a,c,d");
+  ClickWith(FSHIFT | FCONTROL, LabelPoint(b1));
+  EXPECT_EQ(SelectedTexts(), u"a,b,b1,c,d");
+}
+
+TEST_F(TreeTest, CtrlClickTogglesOnReleaseAndMakesTheItemTheCaret) {
+  MakeSample();
+  ClickWith(0, LabelPoint(a));
+  ClickWith(FCONTROL, LabelPoint(c));
+  EXPECT_EQ(SelectedTexts(), u"a,c");
+
+  // A press whose loop loses the capture before the release changes nothing.
+  pv::test::KeyDown(VK_CONTROL);
+  Press(LabelPoint(a));
+  PumpUntilIdle();
+  pv::test::KeyUp(VK_CONTROL);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"a,c");
+
+  // With the release: a selected item goes, and is the caret all the same.
+  ClickWith(FCONTROL, LabelPoint(a));
+  EXPECT_EQ(SelectedTexts(), u"c");
+  EXPECT_EQ(tree.GetSelectedItem(), a);
+  EXPECT_FALSE(Selected(a));
+  EXPECT_EQ(tree.GetItemState(a, TVIS_FOCUSED | TVIS_SELECTED), static_cast<UINT>(TVIS_FOCUSED));
+  ClickWith(FCONTROL, LabelPoint(a));
+  EXPECT_EQ(SelectedTexts(), u"a,c");
+  EXPECT_GE(Count(NM_CLICK), 1);
+}
+
+TEST_F(TreeTest, DraggingOneOfSeveralSelectedItemsKeepsThemAllAndSendsBeginDrag) {
+  MakeSample();
+  ClickWith(0, LabelPoint(b1));
+  ClickWith(FSHIFT, LabelPoint(d));
+  ASSERT_EQ(SelectedTexts(), u"b1,b2,c,d");
+  parent.notes.clear();
+
+  const CPoint start = LabelPoint(b2);
+  Press(start);
+  Move(CPoint(start.x + 20, start.y + 12));
+  Release(CPoint(start.x + 20, start.y + 12));
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"b1,b2,c,d");
+  EXPECT_EQ(tree.GetSelectedItem(), b2);
+  ASSERT_EQ(Count(TVN_BEGINDRAG), 1);
+  for (const Note& n : parent.notes) {
+    if (n.code != static_cast<int>(TVN_BEGINDRAG)) continue;
+    EXPECT_EQ(n.newItem, b2);
+    EXPECT_EQ(n.drag.x, start.x);
+    EXPECT_EQ(n.drag.y, start.y);
+  }
+  EXPECT_EQ(Count(NM_CLICK), 0);
+
+  // Released where it was pressed: a click, which keeps that item alone.
+  ClickWith(0, LabelPoint(c));
+  EXPECT_EQ(SelectedTexts(), u"c");
+  EXPECT_EQ(Count(TVN_BEGINDRAG), 1);
+}
+
+TEST_F(TreeTest, DragStartRespectsDisabledDragDrop) {
+  MakeSample(TVS_DISABLEDRAGDROP);
+  const CPoint start = LabelPoint(a);
+  Press(start);
+  Move(CPoint(start.x + 30, start.y));
+  Release(CPoint(start.x + 30, start.y));
+  PumpUntilIdle();
+  EXPECT_EQ(Count(TVN_BEGINDRAG), 0);
+  EXPECT_EQ(SelectedTexts(), u"a");
+}
+
+TEST_F(TreeTest, RubberBandOnEmptySpace) {
+  MakeSample();
+  ClickWith(0, LabelPoint(a));
+  ClickWith(FSHIFT, LabelPoint(b1));
+  ASSERT_EQ(SelectedTexts(), u"a,b,b1");
+
+  // Within the drag distance: a plain click on empty space clears all.
+  const CPoint empty = RightOf(c);
+  Press(empty);
+  Move(CPoint(empty.x + 1, empty.y + 1));
+  Release(CPoint(empty.x + 1, empty.y + 1));
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"");
+
+  // A band from empty space to the left of c's label selects a..c.
+  Press(RightOf(a));
+  Move(CPoint(5, LabelPoint(c).y));
+  Release(CPoint(5, LabelPoint(c).y));
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"a,b,b1,b2,c");
+
+  // With Ctrl the band inverts the earlier selection inside it.
+  ClickWith(0, LabelPoint(a));
+  ClickWith(FCONTROL, LabelPoint(b1));
+  ClickWith(FCONTROL, LabelPoint(d));
+  ASSERT_EQ(SelectedTexts(), u"a,b1,d");
+  pv::test::KeyDown(VK_CONTROL);
+  Press(RightOf(a));
+  Move(CPoint(5, LabelPoint(c).y));
+  Release(CPoint(5, LabelPoint(c).y));
+  pv::test::KeyUp(VK_CONTROL);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"b,b2,c,d");
+
+  // Ctrl within the drag distance keeps the selection.
+  pv::test::KeyDown(VK_CONTROL);
+  Press(empty);
+  Release(empty);
+  pv::test::KeyUp(VK_CONTROL);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"b,b2,c,d");
+
+  // Escape during a band deselects everything.
+  Press(RightOf(a));
+  Move(CPoint(5, LabelPoint(b).y));
+  pv::test::KeyDown(VK_ESCAPE);
+  Release(CPoint(5, LabelPoint(b).y));
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"");
+}
+
+TEST_F(TreeTest, RubberBandScrollsWhenTheMouseLeavesTheBottom) {
+  MakeTree(0, 200, 100);
+  std::vector<HTREEITEM> items;
+  for (int i = 0; i < 40; ++i) {
+    CString text;
+    text.Format(u"item %d", i);
+    items.push_back(tree.InsertItem(text));
+  }
+  tree.EnableMultiSelect(TRUE);
+  tree.SetFocus();
+  PumpUntilIdle();
+  ASSERT_EQ(tree.GetFirstVisibleItem(), items[0]);
+  const UINT page = tree.GetVisibleCount();
+
+  Press(RightOf(items[0]));
+  Move(CPoint(20, 50));
+  Move(CPoint(20, 140));  // below the client area: one line down per point
+  Release(CPoint(20, 140));
+  PumpUntilIdle();
+  EXPECT_EQ(tree.GetFirstVisibleItem(), items[1]);
+  // The band still starts at the first item, now scrolled out of sight, and
+  // ends at the last point, below the client area.
+  EXPECT_TRUE(Selected(items[0]));
+  int selected = 0;
+  for (HTREEITEM item : items) {
+    CRect r;
+    tree.GetItemRect(item, &r, TRUE);
+    EXPECT_EQ(Selected(item), r.top < 140) << r.top;
+    if (Selected(item)) ++selected;
+  }
+  EXPECT_GT(selected, static_cast<int>(page));
+  EXPECT_LT(selected, 20);
+}
+
+TEST_F(TreeTest, CollapsingAParentWhoseChildrenHoldTheCaretMovesTheCaretToIt) {
+  MakeSample();
+  ClickWith(0, LabelPoint(b1));
+  ClickWith(FCONTROL, LabelPoint(b2));
+  ClickWith(FCONTROL, LabelPoint(d));
+  ASSERT_EQ(SelectedTexts(), u"b1,b2,d");
+  ASSERT_EQ(tree.GetSelectedItem(), d);
+  // Toggled off and on again: b2 selected and the caret.
+  ClickWith(FCONTROL, LabelPoint(b2));
+  ClickWith(FCONTROL, LabelPoint(b2));
+  ASSERT_EQ(tree.GetSelectedItem(), b2);
+  ASSERT_EQ(SelectedTexts(), u"b1,b2,d");
+
+  tree.Expand(b, TVE_COLLAPSE);
+  PumpUntilIdle();
+  EXPECT_EQ(tree.GetSelectedItem(), b);
+  EXPECT_FALSE(Selected(b));  // the caret moved; the parent was not selected
+  EXPECT_FALSE(Selected(b1));
+  EXPECT_FALSE(Selected(b2));
+  EXPECT_TRUE(Selected(d));
+
+  // A caret elsewhere stays where it is.
+  tree.Expand(b, TVE_EXPAND);
+  ClickWith(0, LabelPoint(b1));
+  ClickWith(FCONTROL, LabelPoint(c));
+  tree.Expand(b, TVE_COLLAPSE);
+  PumpUntilIdle();
+  EXPECT_EQ(tree.GetSelectedItem(), c);
+  EXPECT_FALSE(Selected(b1));
+}
+
+TEST_F(TreeTest, ShiftAndCtrlArrowKeys) {
+  MakeSample();
+  ClickWith(0, LabelPoint(a));
+  pv::test::Chord(FSHIFT, VK_DOWN);
+  pv::test::Chord(FSHIFT, VK_DOWN);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"a,b,b1");
+  EXPECT_EQ(tree.GetSelectedItem(), b1);
+  pv::test::Chord(FSHIFT, VK_UP);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"a,b");
+
+  // Ctrl moves the caret alone; a plain key then keeps only the new caret.
+  pv::test::Chord(FCONTROL, VK_DOWN);
+  pv::test::Chord(FCONTROL, VK_DOWN);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"a,b");
+  EXPECT_EQ(tree.GetSelectedItem(), b2);
+  pv::test::KeyPress(VK_DOWN);
+  PumpUntilIdle();
+  EXPECT_EQ(SelectedTexts(), u"c");
+  EXPECT_EQ(tree.GetSelectedItem(), c);
+}
+
+TEST_F(TreeTest, AVetoedSelectionChangeLeavesTheBitAlone) {
+  MakeSample();
+  ClickWith(0, LabelPoint(a));
+  // Refuse only the control's own announcements (they carry no action).
+  parent.answer = [](NMHDR* hdr) -> LRESULT {
+    if (hdr->code != TVN_SELCHANGING) return 0;
+    auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+    return nm->itemNew.hItem && nm->itemNew.mask == (TVIF_HANDLE | TVIF_PARAM) ? 1 : 0;
+  };
+  EXPECT_FALSE(tree.SetItemState(c, TVIS_SELECTED, TVIS_SELECTED));
+  EXPECT_FALSE(Selected(c));
+  ClickWith(FCONTROL, LabelPoint(d));
+  EXPECT_EQ(SelectedTexts(), u"a");
+  // Deselecting is not refused.
+  EXPECT_TRUE(tree.SetItemState(a, 0, TVIS_SELECTED));
+  EXPECT_EQ(SelectedTexts(), u"");
+  EXPECT_FALSE(tree.SetItemState(nullptr, TVIS_SELECTED, TVIS_SELECTED));
+}
+
+TEST_F(TreeTest, SelectionChangesAreAnnouncedOncePerItem) {
+  MakeSample();
+  ClickWith(0, LabelPoint(a));
+  parent.notes.clear();
+  tree.SelectRange(a, c, TRUE);
+  // b, b1, b2 and c gain the bit; a had it.
+  int changed = 0;
+  for (const Note& n : parent.notes)
+    if (n.code == static_cast<int>(TVN_SELCHANGED)) {
+      ++changed;
+      EXPECT_NE(n.newItem, a);
+    }
+  EXPECT_EQ(changed, 4);
+  EXPECT_EQ(tree.GetSelectedCount(), 5u);
+  EXPECT_EQ(tree.GetFirstSelectedItem(), a);
+  EXPECT_EQ(tree.GetNextSelectedItem(b2), c);
+  EXPECT_EQ(tree.GetPrevSelectedItem(b), a);
+  EXPECT_EQ(tree.GetNextSelectedItem(c), nullptr);
+}
+
+TEST_F(TreeTest, SwitchingMultipleSelectionOffKeepsOnlyTheCaret) {
+  MakeSample();
+  ClickWith(0, LabelPoint(a));
+  ClickWith(FSHIFT, LabelPoint(c));
+  ASSERT_EQ(tree.GetSelectedItem(), c);
+  EXPECT_TRUE(tree.EnableMultiSelect(FALSE));
+  EXPECT_EQ(SelectedTexts(), u"c");
+  EXPECT_FALSE(tree.EnableMultiSelect(FALSE));
+
+  // Off, clicks behave as the native control's: one item, no Ctrl toggling.
+  ClickWith(FCONTROL, LabelPoint(a));
+  EXPECT_EQ(SelectedTexts(), u"a");
+  ClickWith(FSHIFT, LabelPoint(d));
+  EXPECT_EQ(SelectedTexts(), u"d");
+}
+
+TEST_F(TreeTest, EnterTogglesTheCaretsExpansion) {
+  MakeSample();
+  tree.SelectItem(b);
+  MSG msg{tree.m_hWnd, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(tree.PreTranslateMessage(&msg));
+  EXPECT_FALSE(tree.GetItemState(b, TVIS_EXPANDED) & TVIS_EXPANDED);
+  EXPECT_TRUE(tree.PreTranslateMessage(&msg));
+  EXPECT_TRUE(tree.GetItemState(b, TVIS_EXPANDED) & TVIS_EXPANDED);
+  MSG other{tree.m_hWnd, WM_KEYDOWN, VK_DOWN, 0, 0, {}};
+  EXPECT_FALSE(tree.PreTranslateMessage(&other));
+}
+
+TEST_F(TreeTest, KeysReachAnOpenLabelEditorFirst) {
+  MakeSample(TVS_EDITLABELS);
+  tree.SelectItem(c);
+  CEdit* edit = tree.EditLabel(c);
+  ASSERT_NE(edit, nullptr);
+  HWND editor = edit->GetSafeHwnd();
+  ASSERT_TRUE(::IsWindow(editor));
+  ::SetWindowText(editor, u"renamed");
+  parent.answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == TVN_ENDLABELEDIT ? TRUE : 0; };
+  // Enter goes to the editor (which ends the edit) rather than toggling.
+  MSG enter{editor, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+  EXPECT_TRUE(tree.PreTranslateMessage(&enter));
+  EXPECT_FALSE(::IsWindow(editor));
+  EXPECT_EQ(tree.GetItemText(c), CString(u"renamed"));
+  EXPECT_EQ(Count(TVN_BEGINLABELEDIT), 1);
+  EXPECT_EQ(Count(TVN_ENDLABELEDIT), 1);
+}
+
+TEST_F(TreeTest, DeletedItemsLoseTheirStylesAndStopBeingTheAnchor) {
+  MakeSample();
+  tree.SetItemColor(c, RGB(200, 0, 0));
+  tree.SetItemBackColor(c, RGB(0, 0, 200));
+  EXPECT_EQ(tree.GetItemColor(c), RGB(200, 0, 0));
+  EXPECT_EQ(tree.GetItemColor(d), static_cast<COLORREF>(-1));
+  LOGFONTW lf{};
+  EXPECT_FALSE(tree.GetItemFont(c, &lf));
+  std::char_traits<WCHAR>::copy(lf.lfFaceName, u"Sans", 5);
+  lf.lfHeight = -14;
+  tree.SetItemFont(c, lf);
+  LOGFONTW back{};
+  EXPECT_TRUE(tree.GetItemFont(c, &back));
+  EXPECT_EQ(back.lfHeight, -14);
+
+  ClickWith(0, LabelPoint(c));
+  ClickWith(FSHIFT, LabelPoint(d));
+  ASSERT_EQ(tree.GetAnchorItem(), c);
+  tree.DeleteItem(c);
+  EXPECT_EQ(tree.GetAnchorItem(), nullptr);
+  EXPECT_FALSE(tree.GetItemFont(c, &back));
+  EXPECT_EQ(tree.GetItemColor(c), static_cast<COLORREF>(-1));
+  EXPECT_EQ(tree.GetItemBackColor(c), static_cast<COLORREF>(-1));
+}
+
+TEST_F(TreeTest, BoldGoesThroughTheNativeState) {
+  MakeSample();
+  tree.SetItemBold(b, TRUE);
+  EXPECT_TRUE(tree.GetItemBold(b));
+  EXPECT_EQ(tree.CTreeCtrl::GetItemState(b, TVIS_BOLD), static_cast<UINT>(TVIS_BOLD));
+  tree.SetItemBold(b, FALSE);
+  EXPECT_FALSE(tree.GetItemBold(b));
+}
+
+}  // namespace
+}  // namespace tktree

@@ -1,0 +1,160 @@
+// The toolkit's tree behaviour, kept apart from the window so it can sit
+// beside the framework's tree control as a second base: labels painted by
+// the toolkit (per-item font, colours and bold, hot tracking, selection
+// colours that follow focus and enabled state), multiple selection emulated
+// on the native selected bits (Ctrl and Shift clicks and keys, a rubber
+// band, click-versus-drag detection), and tree walking and text search.
+#pragma once
+
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/base/cstring.h"
+#include "platform/base/geometry.h"
+#include "platform/controls/afxcmn.h"
+
+// Per-item font and colours. An empty face name means no font of its own;
+// -1 means no colour of its own.
+struct CLRFONT {
+  LOGFONTW logfont{};
+  COLORREF color = static_cast<COLORREF>(-1);
+  COLORREF colorBack = static_cast<COLORREF>(-1);
+};
+
+using CTKTreeItemList = std::vector<HTREEITEM>;
+using CTKTreeItemSet = std::unordered_set<HTREEITEM>;
+
+class CTKTreeBase {
+ public:
+  CTKTreeBase();
+  virtual ~CTKTreeBase();
+  CTKTreeBase(const CTKTreeBase&) = delete;
+  CTKTreeBase& operator=(const CTKTreeBase&) = delete;
+
+  // ---- walking ----
+  virtual HTREEITEM GetNextItem(HTREEITEM hItem, UINT nCode) const;
+  // Pre-order successor whatever is expanded; null after the last item.
+  virtual HTREEITEM GetNextItem(HTREEITEM hItem) const;
+  virtual HTREEITEM GetPrevItem(HTREEITEM hItem) const;
+  // The deepest last descendant of the item (of the last root item for null).
+  virtual HTREEITEM GetLastItem(HTREEITEM hItem) const;
+
+  // ---- search ----
+  // Walks from the item after hStart (else the caret, else the root) down or
+  // up, wrapping once, and ends with hStart itself. Null for an empty text.
+  virtual HTREEITEM FindItem(LPCTSTR lpszSearch, BOOL bCaseSensitive = FALSE, BOOL bDownDir = TRUE,
+                             BOOL bWholeWord = FALSE, HTREEITEM hStart = nullptr);
+  // Each child's subtree before the child itself.
+  virtual HTREEITEM FindInChildren(LPCTSTR lpszSearch, BOOL bCaseSensitive = FALSE, BOOL bWholeWord = FALSE,
+                                   HTREEITEM hParent = nullptr);
+
+  // ---- item styles ----
+  virtual void SetItemFont(HTREEITEM hItem, const LOGFONTW& logfont);
+  virtual BOOL GetItemFont(HTREEITEM hItem, LOGFONTW* pLogFont);
+  virtual void SetItemBold(HTREEITEM hItem, BOOL bBold = TRUE);
+  virtual BOOL GetItemBold(HTREEITEM hItem);
+  virtual void SetItemColor(HTREEITEM hItem, COLORREF color);
+  virtual void SetItemBackColor(HTREEITEM hItem, COLORREF color);
+  virtual COLORREF GetItemColor(HTREEITEM hItem);
+  virtual COLORREF GetStateBackColor(UINT nState, BOOL bFocus, DWORD dwStyle, COLORREF clrDefault);
+  virtual COLORREF GetItemBackColor(HTREEITEM hItem);
+
+  // ---- selection ----
+  // Returns the previous setting; switching off keeps only the caret
+  // selected (if it was).
+  virtual BOOL EnableMultiSelect(BOOL bMultiSelect = TRUE);
+  virtual HTREEITEM GetPrevSelectedItem(HTREEITEM hItem) const;
+
+  // ---- window ----
+  // IsWindow of the control; also the hook run once the window exists.
+  virtual BOOL IsWindowValid() const;
+  // WM_NOTIFY to the owner, else the parent; 0 when there is neither.
+  virtual LRESULT SendNotify(NMHDR* pNMHDR);
+  virtual void SelectAllVisible(BOOL bSelect = TRUE, HTREEITEM hExcept = nullptr);
+
+  // ---- mouse ----
+  // Selection, drag detection or the rubber band for a press; TRUE unless a
+  // press on an item ended without a click or a drag.
+  virtual BOOL OnButtonDown(BOOL bLeft, UINT nFlags, CPoint point);
+  virtual void SelectItemOnClick(HTREEITEM hItem, BOOL bLeft, UINT nFlags);
+  // Captures the mouse until a release (a click), a move beyond the drag
+  // distance (a drag) or the loss of the capture; answers the click
+  // notification's result.
+  virtual LRESULT TrackDragStart(HTREEITEM hItem, BOOL bLeft, UINT nFlags, CPoint point);
+  virtual void TrackRubberBand(UINT nFlags, CPoint point);
+  virtual void SelectItemsInRect(CRect rect, UINT nFlags, CTKTreeItemSet* pList);
+
+  // A subclass may refuse matches of the search.
+  virtual BOOL IsFindValid(HTREEITEM hItem);
+
+  // ---- painting ----
+  // The native tree into a buffer, then (bContent) the labels over it.
+  virtual void DoPaint(CDC& dc, BOOL bContent = TRUE);
+  virtual COLORREF GetBackColor() const;
+  virtual COLORREF GetTextColor() const;
+  virtual COLORREF GetStateTextColor(UINT nState, BOOL bFocus, DWORD dwStyle, COLORREF clrDefault);
+
+  virtual BOOL PreTranslateMessage(MSG* pMsg);
+  virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+  // ---- selection (not virtual) ----
+  // The native state; TVIS_FOCUSED in the mask adds that bit for the caret.
+  UINT GetItemState(HTREEITEM hItem, UINT nStateMask) const;
+  BOOL SetItemState(HTREEITEM hItem, UINT nState, UINT nStateMask);
+  BOOL SelectItem(HTREEITEM hItem);
+  // Makes the item the caret without changing its selected bit; null takes
+  // the caret away.
+  BOOL SetFocusItem(HTREEITEM hItem);
+  BOOL IsMultiSelect() const { return m_bMultiSelect; }
+  UINT GetSelectedCount() const;
+  HTREEITEM GetFirstSelectedItem() const;
+  HTREEITEM GetNextSelectedItem(HTREEITEM hItem) const;
+  // The selected visible items in order.
+  void GetSelectedList(CTKTreeItemList& list) const;
+  void SelectItems(BOOL bSelect, HTREEITEM hFrom = nullptr);
+  // Inclusive, in visible order whichever of the two comes first.
+  void SelectRange(HTREEITEM hFirst, HTREEITEM hLast, BOOL bOnly = TRUE);
+  // TRUE when the caret was among the items visited.
+  BOOL SelectChildren(HTREEITEM hParent, BOOL bSelect = TRUE, BOOL bRecurse = TRUE);
+  BOOL IsEditLabels() const;
+
+  HTREEITEM GetHotItem() const { return m_hHotItem; }
+  HTREEITEM GetAnchorItem() const { return m_hSelect; }
+
+ protected:
+  HWND TreeHwnd() const;
+  DWORD TreeStyle() const;
+  HTREEITEM Caret() const;
+  BOOL IsNativeSelected(HTREEITEM hItem) const;
+  BOOL SetNativeState(HTREEITEM hItem, UINT nState, UINT nStateMask);
+  void FillNotify(NMTREEVIEWW& nm, UINT code, HTREEITEM hItem, BOOL bNew) const;
+  BOOL MatchesText(HTREEITEM hItem, const CString& search, BOOL bCaseSensitive, BOOL bWholeWord) const;
+  CLRFONT& StyleEntry(HTREEITEM hItem);
+  void PaintLabels(CDC& dc);
+  // Forgets an item the tree deleted.
+  void ForgetItem(HTREEITEM hItem);
+
+  // Handlers the window's message map calls.
+  void HandleKeyDown(UINT nChar);
+  void HandleMouseMove(CPoint point);
+  BOOL HandleHotTimer(UINT_PTR nIDEvent);
+  void HandleNcMouseMove();
+  void InvalidateSelectedLabels();
+  void HandleCollapse(HTREEITEM hItem);
+
+  BOOL m_bMultiSelect = FALSE;
+  BOOL m_bBandLabel = TRUE;        // the band tests label rectangles, not rows
+  HTREEITEM m_hSelect = nullptr;   // anchor of Shift ranges
+  HTREEITEM m_hEditItem = nullptr;
+  HTREEITEM m_hHotItem = nullptr;
+  std::unordered_map<HTREEITEM, CLRFONT> m_mapItems;
+  CTreeCtrl* m_pTree = nullptr;
+  BYTE m_bClickFinished = FALSE;
+  BYTE m_bLastClickOnItem = TRUE;
+
+  static constexpr UINT_PTR kBandTimer = 1;
+  static constexpr UINT kBandTimerMs = 75;
+  static constexpr UINT_PTR kHotTimer = 85;
+  static constexpr UINT kHotTimerMs = 55;
+};
