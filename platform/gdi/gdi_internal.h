@@ -112,7 +112,7 @@ struct Bitmap : Obj {
   void Dirty() {
     if (surface) cairo_surface_mark_dirty(surface);
   }
-  uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * stride); }
+  uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * stride); }
   void RawToPixels();  // lower-depth DIB sections only
   void PixelsToRaw();
 };

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the settings-reader fuzz target with clang and runs it for a
-# bounded time (default 60 seconds): run_fuzz.sh [seconds] [build folder].
+# Builds the settings-reader and image-reader fuzz targets with clang and
+# runs each for a bounded time (default 60 seconds): run_fuzz.sh [seconds]
+# [build folder].
 # Exits non-zero when the fuzzer finds a crash, leak, overread or time-out;
 # the failing input is left as crash-*/leak-*/timeout-* in the build folder.
 set -eu
@@ -12,8 +13,8 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link" \
   -DPRAVENOR_SANITIZE=ON -DPRAVENOR_FUZZ=ON \
-  -DPRAVENOR_ONLY="platform/base;platform/system;toolkit/common" >/dev/null
-cmake --build "$build" --target tk_common_fuzz
+  -DPRAVENOR_ONLY="platform/base;platform/system;platform/gdi;platform/window;platform/framework;toolkit/common" >/dev/null
+cmake --build "$build" --target tk_common_fuzz tk_image_fuzz
 
 # Seeds: a marked archive, the same archive in the envelope, an unmarked
 # one, and texts of the keyed forms.
@@ -49,6 +50,36 @@ for name, data in seeds.items():
         f.write(data)
 PY
 
+# Image seeds: the first byte picks the reader (0 PNG, 1 icon image,
+# 2 bitmap resource, 3 stored image manager).
+images=$build/fuzz-corpus/tk_image
+mkdir -p "$images"
+python3 "$root/tests/toolkit/common/fixtures/make_png_fixtures.py" "$images/png"
+python3 - "$images" <<'PY'
+import os, struct, sys
+out = sys.argv[1]
+for name in os.listdir(os.path.join(out, 'png')):
+    with open(os.path.join(out, 'png', name), 'rb') as f:
+        data = f.read()
+    with open(os.path.join(out, 'png-' + name), 'wb') as f:
+        f.write(b'\x00' + data)
+def header(w, h, bits, size_image=0):
+    return struct.pack('<IiiHHIIiiII', 40, w, h, 1, bits, 0, size_image, 0, 0, 0, 0)
+icon = header(2, 4, 32) + bytes(range(16)) + bytes(8)
+dib = header(2, 2, 32) + bytes(range(16))
+wide = lambda s: b'\xff\xfe\xff' + bytes([len(s)]) + s.encode('utf-16-le')
+record = header(1, 1, 32, 4) + bytes(12)
+stored = (struct.pack('<HI', 1, 55) + wide('CTKImageManagerIcons') + struct.pack('<HI', 1, 1) +
+          struct.pack('<ii', 1, 38) + struct.pack('<H', len(record)) + record + struct.pack('<H', 4) +
+          bytes([1, 2, 3, 255]) + struct.pack('<H', 0) + bytes(16))
+for name, data in {'icon': b'\x01' + icon, 'dib': b'\x02' + dib, 'stored': b'\x03' + stored}.items():
+    with open(os.path.join(out, name), 'wb') as f:
+        f.write(data)
+PY
+rm -rf "$images/png"
+
 cd "$build"
 ./tests/toolkit/common/fuzz/tk_common_fuzz "$corpus" -max_total_time="$seconds" -max_len=8192 \
+  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+./tests/toolkit/common/fuzz/tk_image_fuzz "$images" -max_total_time="$seconds" -max_len=8192 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1

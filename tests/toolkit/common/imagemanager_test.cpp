@@ -1,0 +1,518 @@
+// The image manager: width rules, state images, strips, shared sheets, the
+// generated images, the stored form, the blends and the loaders' checks of
+// untrusted headers.
+#include "toolkit/common/imagemanager.h"
+
+#include <gtest/gtest.h>
+
+#include "image_test_support.h"
+#include "platform/base/archive.h"
+#include "platform/base/exceptions.h"
+#include "platform/base/file.h"
+#include "platform/framework/afxgdi.h"
+#include "platform/gdi/wingdi.h"
+#include "toolkit/common/colormanager.h"
+
+using namespace imagetest;
+
+namespace {
+
+// A 32-bit bitmap (bottom-up) with every pixel the given straight BGRA.
+HBITMAP MakeAlphaBitmap(int w, int h, BYTE b, BYTE g, BYTE r, BYTE a) {
+  LPBYTE bits = nullptr;
+  HBITMAP bitmap = CTKImageManager::CreateDIB32(nullptr, w, h, &bits);
+  for (int i = 0; i < w * h; ++i) {
+    bits[i * 4] = b;
+    bits[i * 4 + 1] = g;
+    bits[i * 4 + 2] = r;
+    bits[i * 4 + 3] = a;
+  }
+  GdiFlush();
+  return bitmap;
+}
+
+// The first pixel (BGRA) of an image, read from a private copy.
+Bytes FirstPixel(CTKImageHandle& image) {
+  CTKImageHandle copy;
+  copy.CopyFrom(image);
+  if (copy.GetBitmap()) {
+    LPBYTE bits = copy.GetBitmapBits();
+    return bits ? Bytes(bits, bits + 4) : Bytes{};
+  }
+  ICONINFO info{};
+  if (!GetIconInfo(copy.GetIcon(), &info)) return {};
+  Bytes px = Pixels(info.hbmColor);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return Bytes(px.begin(), px.begin() + 4);
+}
+
+// A memory DC on a top-down 32-bit surface filled with one colour.
+struct Surface {
+  HBITMAP bitmap = nullptr;
+  HDC dc = nullptr;
+  HGDIOBJ old = nullptr;
+  LPBYTE bits = nullptr;
+  int w, h;
+  Surface(int width, int height, uint32_t fill) : w(width), h(height) {
+    bitmap = CTKImageManager::CreateDIB32(nullptr, w, -h, &bits);
+    auto* p = reinterpret_cast<uint32_t*>(bits);
+    std::fill(p, p + w * h, fill);
+    GdiFlush();
+    dc = CreateCompatibleDC(nullptr);
+    old = SelectObject(dc, bitmap);
+  }
+  ~Surface() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+  }
+  uint32_t At(int x, int y) const {
+    GdiFlush();
+    return reinterpret_cast<const uint32_t*>(bits)[y * w + x];
+  }
+};
+
+TEST(ImageManager, WidthLookupsPickExactSmallestLargestOrNearest) {
+  CTKImageManager manager;
+  for (int width : {24, 16, 32}) {
+    HBITMAP bitmap = MakeAlphaBitmap(width, width, 1, 2, 3, 255);
+    CTKImageHandle image(bitmap);
+    ASSERT_TRUE(manager.SetIcon(image, 7, width, width, tkImageNormal));
+    DeleteObject(bitmap);
+  }
+  struct {
+    int asked, found;
+  } cases[] = {{0, 16}, {1, 32}, {20, 16}, {100, 32}, {24, 24}, {29, 32}};
+  for (const auto& c : cases) {
+    CTKImageManagerIcon* icon = manager.LookupIcon(7, c.asked);
+    ASSERT_NE(icon, nullptr) << c.asked;
+    EXPECT_EQ(icon->GetWidth(), c.found) << c.asked;
+  }
+  EXPECT_FALSE(manager.HasIcon(7, 20));
+  EXPECT_TRUE(manager.HasIcon(7, 0));
+  EXPECT_TRUE(manager.HasIcon(7, 24));
+  EXPECT_EQ(manager.LookupIcon(8, 16), nullptr);
+}
+
+TEST(ImageManager, StateImagesNeedANormalImageFirstAndANewNormalDropsThem) {
+  CTKImageManager manager;
+  HBITMAP bitmap = MakeAlphaBitmap(16, 16, 10, 20, 30, 255);
+  CTKImageHandle image(bitmap);
+  EXPECT_FALSE(manager.SetIcon(image, 5, 16, 16, tkImageHot));
+  EXPECT_EQ(manager.GetIconSet(5), nullptr);
+  CTKImageHandle empty;
+  EXPECT_FALSE(manager.SetIcon(empty, 5, 16, 16, tkImageNormal));
+  ASSERT_TRUE(manager.SetIcon(image, 5, 16, 16, tkImageNormal));
+  ASSERT_TRUE(manager.SetIcon(image, 5, 16, 16, tkImageHot));
+  CTKImageManagerIcon* icon = manager.LookupIcon(5, 16);
+  EXPECT_FALSE(icon->m_arrImages[CTKImageManagerIcon::kHot].IsEmpty());
+  EXPECT_EQ(&icon->GetCheckedImage(), &icon->m_arrImages[CTKImageManagerIcon::kHot]);
+  ASSERT_TRUE(manager.SetIcon(image, 5, 16, 16, tkImageNormal));
+  EXPECT_TRUE(icon->m_arrImages[CTKImageManagerIcon::kHot].IsEmpty());
+  EXPECT_EQ(&icon->GetHotImage(), &icon->GetNormalImage());
+  DeleteObject(bitmap);
+}
+
+TEST(ImageManager, StripsSkipZeroIdsUnlessOneToOne) {
+  HBITMAP strip = CreateCompatibleBitmap(GetScreenDC(), 80, 16);
+  {
+    CTKImageManager manager;
+    const UINT ids[] = {10, 0, 11, 12, 13, 14};
+    ASSERT_TRUE(manager.SetIconsFromBitmap(strip, ids, 6, 16, 16, tkImageNormal, FALSE));
+    for (UINT id : {10u, 11u, 12u, 13u, 14u}) EXPECT_TRUE(manager.HasIcon(id, 16)) << id;
+    EXPECT_FALSE(manager.HasIcon(0, 16));
+  }
+  {
+    CTKImageManager manager;
+    const UINT ids[] = {10, 0, 11, 12, 13};
+    ASSERT_TRUE(manager.SetIconsFromBitmap(strip, ids, 5, 16, 16, tkImageNormal, FALSE));
+    EXPECT_TRUE(manager.HasIcon(0, 16));
+    EXPECT_TRUE(manager.HasIcon(13, 16));
+  }
+  DeleteObject(strip);
+  HBITMAP alpha = MakeAlphaBitmap(50, 16, 0, 0, 0, 255);
+  CTKImageManager manager;
+  EXPECT_FALSE(manager.SetIconsFromBitmap(alpha, nullptr, 0, 16, 16, tkImageNormal, TRUE));
+  EXPECT_TRUE(manager.GetIconSets().empty());
+  DeleteObject(alpha);
+  // An alpha strip stays alpha: pieces in order under ids 0, 1, 2.
+  LPBYTE bits = nullptr;
+  HBITMAP strip3 = CTKImageManager::CreateDIB32(nullptr, 48, 16, &bits);
+  for (int i = 0; i < 48 * 16; ++i) {
+    int piece = (i % 48) / 16;
+    bits[i * 4] = static_cast<BYTE>(piece * 40);
+    bits[i * 4 + 3] = 255;
+  }
+  ASSERT_TRUE(manager.SetIconsFromBitmap(strip3, nullptr, 0, 16, 16, tkImageNormal, TRUE));
+  for (UINT id = 0; id < 3; ++id) {
+    CTKImageManagerIcon* icon = manager.LookupIcon(id, 16);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_TRUE(icon->IsAlpha());
+    EXPECT_EQ(FirstPixel(icon->GetNormalImage())[0], id * 40);
+  }
+  DeleteObject(strip3);
+}
+
+TEST(ImageSheets, FreedSlotsAreReusedAndAnEmptySheetStartsAgain) {
+  CTKImageManager manager;
+  HBITMAP bitmap = MakeAlphaBitmap(16, 16, 9, 9, 9, 255);
+  CTKImageHandle source(bitmap);
+  CTKImageHandle a, b, c;
+  for (CTKImageHandle* h : {&a, &b, &c}) {
+    h->SetImageManager(&manager);
+    h->CopyFrom(source);
+  }
+  CTKImageManagerResource* sheet = manager.GetResource(16, 16);
+  EXPECT_EQ(a.GetResourceInfo()->rcImage.left, 0);
+  EXPECT_EQ(b.GetResourceInfo()->rcImage.left, 16);
+  EXPECT_EQ(c.GetResourceInfo()->rcImage.left, 32);
+  EXPECT_EQ(sheet->GetTotalWidth(), 48);
+  b.Clear();
+  b.CopyFrom(source);
+  EXPECT_EQ(b.GetResourceInfo()->rcImage.left, 16);
+  EXPECT_EQ(sheet->GetTotalWidth(), 48);
+  a.Clear();
+  b.Clear();
+  c.Clear();
+  EXPECT_EQ(sheet->GetTotalWidth(), 0);
+  EXPECT_EQ(sheet->GetColorBitmap(), nullptr);
+  a.CopyFrom(source);
+  EXPECT_EQ(a.GetResourceInfo()->rcImage.left, 0);
+  EXPECT_EQ(FirstPixel(a), (Bytes{9, 9, 9, 255}));
+  // A 16 x 16 image offered to a 16 x 15 sheet.
+  EXPECT_EQ(manager.GetResource(16, 15)->Add(source), nullptr);
+  // Icons keep their mask in the sheet.
+  HICON icon = MakeSolidIcon(16, 16, RGB(200, 0, 0), [](int x, int) { return x >= 8; });
+  CTKImageHandle iconImage(icon, TRUE), inSheet;
+  inSheet.SetImageManager(&manager);
+  inSheet.CopyFrom(iconImage);
+  ASSERT_NE(inSheet.GetResourceInfo(), nullptr);
+  EXPECT_FALSE(inSheet.GetResourceInfo()->bAlpha);
+  Surface surface(16, 16, 0xFF0000FFu);
+  CDC* dc = CDC::FromHandle(surface.dc);
+  inSheet.Draw(dc, CPoint(0, 0), CSize(16, 16));
+  EXPECT_EQ(surface.At(2, 2) & 0xFFFFFF, 0xC80000u);
+  EXPECT_EQ(surface.At(12, 2) & 0xFFFFFF, 0x0000FFu);
+  DestroyIcon(icon);
+  DeleteObject(bitmap);
+}
+
+TEST(ImageHandle, AnAlphaImageAboveTheOriginDrawsOnlyItsLowerRows) {
+  // Rows of alpha 255 with blue = row index x 10 (bottom-up memory).
+  LPBYTE bits = nullptr;
+  HBITMAP bitmap = CTKImageManager::CreateDIB32(nullptr, 2, 8, &bits);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 2; ++x) {
+      BYTE* p = bits + ((7 - y) * 2 + x) * 4;  // memory row 7 - y holds image row y
+      p[0] = static_cast<BYTE>(y * 10 + 10);
+      p[3] = 255;
+    }
+  CTKImageHandle image;
+  image.SetBitmap(bitmap);
+  Surface surface(2, 8, 0xFFFFFFFFu);
+  image.Draw(CDC::FromHandle(surface.dc), CPoint(0, -4), CSize(2, 8));
+  for (int y = 0; y < 4; ++y) EXPECT_EQ(surface.At(0, y), 0xFF000000u | (y + 4) * 10 + 10) << y;
+  EXPECT_EQ(surface.At(0, 4), 0xFFFFFFFFu);
+}
+
+TEST(ImageGenerators, FadedShadowAndDisabledFollowTheirPixelRules) {
+  CTKImageManager manager;
+  // Alpha pixels: opaque grey 128 and (in a second icon) a transparent one.
+  HBITMAP grey = MakeAlphaBitmap(4, 4, 128, 128, 128, 255);
+  HBITMAP clear = MakeAlphaBitmap(4, 4, 0, 0, 0, 0);
+  CTKImageHandle greyImage(grey), clearImage(clear);
+  manager.SetIcon(greyImage, 1, 4, 4);
+  manager.SetIcon(clearImage, 2, 4, 4);
+  CTKImageManagerIcon* icon = manager.LookupIcon(1, 4);
+  EXPECT_EQ(FirstPixel(icon->GetFadedImage()), (Bytes{166, 166, 166, 255}));
+  EXPECT_EQ(FirstPixel(icon->GetDisabledImage()), (Bytes{180, 180, 180, 255}));
+  COLORREF s = GetColorManager()->GetColor(31);
+  Bytes shadow{static_cast<BYTE>(GetBValue(s) * 3 / 4), static_cast<BYTE>(GetGValue(s) * 3 / 4),
+               static_cast<BYTE>(GetRValue(s) * 3 / 4), 255};
+  EXPECT_EQ(FirstPixel(icon->GetShadowImage()), shadow);
+  icon->Refresh();
+  icon->CreateDisabledImage(RGB(255, 255, 255), RGB(0, 0, 0));  // two colours: the luminance grey
+  EXPECT_EQ(FirstPixel(icon->GetDisabledImage()), (Bytes{128, 128, 128, 255}));
+  CTKImageManagerIcon* transparent = manager.LookupIcon(2, 4);
+  EXPECT_EQ(FirstPixel(transparent->GetFadedImage()), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(FirstPixel(transparent->GetDisabledImage()), (Bytes{0, 0, 0, 0}));
+  EXPECT_EQ(FirstPixel(transparent->GetShadowImage()), (Bytes{0, 0, 0, 0}));
+  // Masked icons: white stays white and black becomes 76 when faded; grey
+  // disabling keeps white at 255.
+  HICON white = MakeSolidIcon(4, 4, RGB(255, 255, 255));
+  HICON black = MakeSolidIcon(4, 4, RGB(0, 0, 0));
+  manager.SetIcon(white, 3, CSize(4, 4));
+  manager.SetIcon(black, 4, CSize(4, 4));
+  EXPECT_EQ(Bytes(FirstPixel(manager.LookupIcon(3, 4)->GetFadedImage())).at(0), 255);
+  EXPECT_EQ(FirstPixel(manager.LookupIcon(4, 4)->GetFadedImage()).at(0), 76);
+  EXPECT_EQ(FirstPixel(manager.LookupIcon(3, 4)->GetDisabledImage()).at(0), 255);
+  // Unshareable images get no faded image: the normal one stands in.
+  CTKImageHandle unshared(white, FALSE);
+  manager.SetIcon(unshared, 9, 4, 4);
+  CTKImageManagerIcon* plain = manager.LookupIcon(9, 4);
+  EXPECT_EQ(&plain->GetFadedImage(), &plain->GetNormalImage());
+  EXPECT_TRUE(plain->GetShadowImage().IsEmpty());
+  DestroyIcon(white);
+  DestroyIcon(black);
+  DeleteObject(grey);
+  DeleteObject(clear);
+}
+
+TEST(PixelOperations, CreateDIB32RowsRunBottomUpForAPositiveHeight) {
+  LPBYTE bits = nullptr;
+  HBITMAP bottomUp = CTKImageManager::CreateDIB32(nullptr, 2, 2, &bits);
+  bits[2] = 255;  // first memory pixel: red
+  bits[3] = 255;
+  GdiFlush();
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bottomUp);
+  EXPECT_EQ(GetPixel(dc, 0, 1), RGB(255, 0, 0));
+  SelectObject(dc, old);
+  HBITMAP topDown = CTKImageManager::CreateDIB32(nullptr, 2, -2, &bits);
+  bits[2] = bits[3] = 255;
+  GdiFlush();
+  SelectObject(dc, topDown);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bottomUp);
+  DeleteObject(topDown);
+  EXPECT_EQ(CTKImageManager::CreateDIB32(nullptr, 0, 4, &bits), nullptr);
+}
+
+TEST(PixelOperations, SoftwareBlendClampsAndHonoursConstantAlpha) {
+  struct Case {
+    uint32_t src, dst;
+    BYTE alpha;
+    BOOL perPixel;
+    uint32_t expected;
+  } cases[] = {
+      // Straight (not premultiplied) colour 200 at alpha 100 over white:
+      // 255 x 155 / 255 + 200 would wrap round; it is clamped.
+      {0x64C8C8C8u, 0xFFFFFFFFu, 255, TRUE, 0xFFFFFFFFu},
+      // Premultiplied half-transparent black over white at constant 255.
+      {0x80000000u, 0xFFFFFFFFu, 255, TRUE, 0xFF7F7F7Fu},
+      // Opaque black at constant alpha 128: half of white remains.
+      {0xFF000000u, 0xFFFFFFFFu, 128, TRUE, 0xFF7F7F7Fu},
+      // Constant alpha only (the report grid's blend of two DCs).
+      {0xFF000000u, 0xFFFFFFFFu, 128, FALSE, 0xFF7F7F7Fu},
+      {0xFF000000u, 0xFFFFFFFFu, 0, FALSE, 0xFFFFFFFFu},
+  };
+  for (const auto& c : cases) {
+    Surface src(2, 2, c.src), dst(2, 2, c.dst);
+    ASSERT_TRUE(CTKImageManager::AlphaBlendSoftware(dst.dc, CRect(0, 0, 2, 2), src.dc, CRect(0, 0, 2, 2), c.alpha,
+                                                    c.perPixel));
+    EXPECT_EQ(dst.At(1, 1), c.expected) << std::hex << c.src << " k=" << std::dec << int(c.alpha);
+  }
+}
+
+TEST(PixelOperations, DisableAreaRecoloursEveryPixel) {
+  Surface surface(2, 1, 0xFF808080u);
+  ASSERT_TRUE(CTKImageManager::DisableArea(surface.dc, CRect(0, 0, 1, 1), static_cast<COLORREF>(-1),
+                                           static_cast<COLORREF>(-1)));
+  EXPECT_EQ(surface.At(0, 0), 0xFFB4B4B4u);  // 180
+  EXPECT_EQ(surface.At(1, 0), 0xFF808080u);  // outside the rectangle
+}
+
+TEST(PixelOperations, ScaleIconCopiesAtTheSameWidthAndRefusesZero) {
+  HICON icon = MakeSolidIcon(16, 16, RGB(1, 2, 3));
+  EXPECT_EQ(CTKImageManager::ScaleIcon(icon, 16, 16, 0), nullptr);
+  HICON same = CTKImageManager::ScaleIcon(icon, 16, 16, 16);
+  ASSERT_NE(same, nullptr);
+  EXPECT_NE(same, icon);
+  EXPECT_EQ(CTKImageManager::GetIconSize(same), CSize(16, 16));
+  HICON half = CTKImageManager::ScaleIcon(icon, 16, 16, 8);
+  EXPECT_EQ(CTKImageManager::GetIconSize(half), CSize(8, 8));
+  DestroyIcon(icon);
+  DestroyIcon(same);
+  DestroyIcon(half);
+}
+
+// ---- untrusted headers -------------------------------------------------------------------------
+
+TEST(ImageLoaders, BitmapAndIconHeadersAreCheckedAgainstTheirData) {
+  ResourceModule module(u"tkimageloaders");
+  // A 32-bit bitmap resource that claims 100 x 100 pixels and holds 16 bytes.
+  module.AddNamed(2, u"LIAR", Writer().raw(InfoHeader(100, 100, 32)).raw(Bytes(16, 0x7F)).bytes);
+  // A sound one: 2 x 1.
+  module.AddNamed(2, u"GOOD", Writer().raw(InfoHeader(2, 1, 32)).raw(Bytes{1, 2, 3, 4, 5, 6, 7, 8}).bytes);
+  // A header whose own size runs past the resource.
+  module.AddNamed(2, u"LONGHEADER", Writer().u32(4000).u32(2).u32(1).u16(1).u16(32).raw(Bytes(32, 0)).bytes);
+  // A 32-bit icon image that claims 64 x 64 and a group naming it.
+  module.AddId(3, 41, Writer().raw(InfoHeader(64, 128, 32)).raw(Bytes(64, 0)).bytes);
+  module.AddNamed(14, u"LIARICON", Writer().u16(0).u16(1).u16(1).u8(64).u8(64).u8(0).u8(0).u16(1).u16(32)
+                                        .u32(104).u16(41).bytes);
+  // A group whose count claims more entries than it holds.
+  module.AddNamed(14, u"SHORTGROUP", Writer().u16(0).u16(1).u16(500).u8(16).u8(16).bytes);
+  HMODULE m = module.Register();
+  BOOL alpha = TRUE;
+  EXPECT_EQ(CTKImageManager::LoadBitmapFromModule(m, u"LIAR", &alpha), nullptr);
+  EXPECT_EQ(CTKImageManager::LoadBitmapFromModule(m, u"LONGHEADER", &alpha), nullptr);
+  HBITMAP good = CTKImageManager::LoadBitmapFromModule(m, u"GOOD", &alpha);
+  ASSERT_NE(good, nullptr);
+  EXPECT_TRUE(alpha);
+  EXPECT_EQ(Pixels(good), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+  DeleteObject(good);
+  CTKImageHandle handle;
+  EXPECT_FALSE(handle.LoadIconResource(m, u"LIARICON", 64, 64, TRUE));
+  EXPECT_FALSE(handle.LoadIconResource(m, MAKEINTRESOURCE(41), 64, 64, FALSE));
+  EXPECT_FALSE(handle.LoadIconResource(m, u"SHORTGROUP", 16, 16, TRUE));
+  EXPECT_TRUE(handle.IsEmpty());
+}
+
+TEST(ImageLoaders, IcoFilesAreReadOnlyWithinTheirLength) {
+  // One 32-bit 2 x 2 entry (colour rows + mask rows) at offset 22.
+  Bytes image = Writer().raw(InfoHeader(2, 4, 32)).raw(Bytes(16, 0x40)).raw(Bytes(8, 0)).bytes;
+  auto ico = [&](uint32_t bytes, uint32_t offset, int count) {
+    Writer w;
+    w.u16(0).u16(1).u16(count);
+    for (int i = 0; i < count; ++i) w.u8(2).u8(2).u8(0).u8(0).u16(1).u16(32).u32(bytes).u32(offset);
+    return w.raw(image).bytes;
+  };
+  std::string good = FixtureDir() + "/good.ico", lying = FixtureDir() + "/lying.ico",
+              truncated = FixtureDir() + "/truncated.ico";
+  WriteFile(good, ico(static_cast<uint32_t>(image.size()), 22, 1));
+  WriteFile(lying, ico(0x7FFFFFF0u, 22, 1));
+  Bytes cut = ico(static_cast<uint32_t>(image.size()), 38, 2);
+  cut.resize(10);  // the directory is cut short
+  WriteFile(truncated, cut);
+  CTKImageManager manager;
+  EXPECT_FALSE(manager.SetIconsFromIcoFile(WidePath(lying), 1, CSize(0, 0)));
+  EXPECT_FALSE(manager.SetIconsFromIcoFile(WidePath(truncated), 1, CSize(0, 0)));
+  EXPECT_FALSE(manager.SetIconsFromIcoFile(WidePath(good), 1, CSize(16, 16)));
+  ASSERT_TRUE(manager.SetIconsFromIcoFile(WidePath(good), 1, CSize(2, 2)));
+  CTKImageManagerIcon* icon = manager.LookupIcon(1, 2);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_TRUE(icon->IsAlpha());
+  EXPECT_EQ(FirstPixel(icon->GetNormalImage()), (Bytes{0x10, 0x10, 0x10, 0x40}));  // premultiplied
+}
+
+// ---- stored form ---------------------------------------------------------------------------------
+
+Bytes Store(CTKImageManager& manager) {
+  CMemFile file;
+  {
+    CArchive ar(&file, CArchive::store);
+    manager.Serialize(ar);
+  }
+  file.SeekToBegin();
+  Bytes out(static_cast<size_t>(file.GetLength()));
+  file.Read(out.data(), static_cast<UINT>(out.size()));
+  return out;
+}
+
+void Load(CTKImageManager& manager, Bytes data) {
+  CMemFile file(data.data(), static_cast<UINT>(data.size()));
+  CArchive ar(&file, CArchive::load);
+  manager.Serialize(ar);
+}
+
+Bytes WideString(const std::u16string& s) {
+  Writer w;
+  w.u8(0xFF).u16(0xFFFE).u8(static_cast<unsigned>(s.size()));
+  for (char16_t c : s) w.u16(c);
+  return w.bytes;
+}
+
+TEST(ImageManagerStoredForm, RoundTripsEveryStateAtSchema38) {
+  CTKImageManager manager;
+  const BYTE values[] = {10, 20, 30, 40, 50};  // normal, disabled, hot, checked, pressed
+  const int states[] = {tkImageNormal, tkImageDisabled, tkImageHot, tkImageChecked, tkImagePressed};
+  for (int i = 0; i < 5; ++i) {
+    HBITMAP bitmap = MakeAlphaBitmap(16, 16, values[i], 0, 0, 255);
+    CTKImageHandle image(bitmap);
+    ASSERT_TRUE(manager.SetIcon(image, 100, 16, 16, states[i]));
+    DeleteObject(bitmap);
+  }
+  HICON masked = MakeSolidIcon(24, 24, RGB(0, 200, 0), [](int x, int) { return x < 4; });
+  manager.SetIcon(masked, 101, CSize(24, 24));
+  DestroyIcon(masked);
+  Bytes stored = Store(manager);
+
+  CTKImageManager loaded;
+  Load(loaded, stored);
+  CTKImageManagerIcon* icon = loaded.LookupIcon(100, 16);
+  ASSERT_NE(icon, nullptr);
+  const int slots[] = {CTKImageManagerIcon::kNormal, CTKImageManagerIcon::kDisabled, CTKImageManagerIcon::kHot,
+                       CTKImageManagerIcon::kChecked, CTKImageManagerIcon::kPressed};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(FirstPixel(icon->m_arrImages[slots[i]]), (Bytes{values[i], 0, 0, 255})) << i;
+  CTKImageManagerIcon* iconOf101 = loaded.LookupIcon(101, 24);
+  ASSERT_NE(iconOf101, nullptr);
+  EXPECT_FALSE(iconOf101->IsAlpha());
+  Surface surface(24, 24, 0xFF0000FFu);
+  iconOf101->DrawNormalAt(CDC::FromHandle(surface.dc), CPoint(0, 0));
+  EXPECT_EQ(surface.At(1, 5), 0xFF0000FFu);  // transparent column kept
+  EXPECT_EQ(surface.At(10, 5) & 0xFFFFFF, 0x00C800u);
+  EXPECT_EQ(Store(loaded), stored);
+}
+
+TEST(ImageManagerStoredForm, EmptyStateImagesAreFourZeroBytes) {
+  CTKImageManager manager;
+  HBITMAP bitmap = MakeAlphaBitmap(2, 2, 1, 2, 3, 255);
+  CTKImageHandle image(bitmap);
+  manager.SetIcon(image, 3, 2, 2);
+  DeleteObject(bitmap);
+  Bytes stored = Store(manager);
+  // The blob ends with the normal image's empty mask and four empty images.
+  Bytes tail(stored.end() - 18, stored.end());
+  EXPECT_EQ(tail, Bytes(18, 0));
+  EXPECT_NE(stored[stored.size() - 19], 0);  // the last pixel byte of the normal image
+}
+
+// "Data" written at schema 7: normal, disabled and hot only, straight alpha.
+Bytes Schema7Store(const std::u16string& checkSum) {
+  Bytes pixel{100, 50, 0, 128};  // straight colour at alpha 128
+  Bytes header = Writer().raw(InfoHeader(1, 1, 32, 4)).raw(Bytes(12, 0)).bytes;
+  return Writer()
+      .u16(1).u32(55).raw(WideString(checkSum)).u16(1).u32(1)  // one set, id 55; one icon, width 1
+      .u32(1).u32(7)                                           // height, schema 7
+      .u16(static_cast<unsigned>(header.size())).raw(header).u16(4).raw(pixel).u16(0)  // normal
+      .u32(0)                                                                           // disabled
+      .u32(0)                                                                           // hot
+      .bytes;
+}
+
+TEST(ImageManagerStoredForm, ReadsSchema7DataAndPremultipliesItsStraightAlpha) {
+  CTKImageManager manager;
+  Load(manager, Schema7Store(u"CTKImageManagerIcons"));
+  CTKImageManagerIcon* icon = manager.LookupIcon(55, 1);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(FirstPixel(icon->GetNormalImage()), (Bytes{50, 25, 0, 128}));
+  EXPECT_TRUE(icon->m_arrImages[CTKImageManagerIcon::kChecked].IsEmpty());
+  EXPECT_TRUE(icon->m_arrImages[CTKImageManagerIcon::kPressed].IsEmpty());
+}
+
+TEST(ImageManagerStoredForm, AForeignCheckSumRaisesBadClass) {
+  CTKImageManager manager;
+  int cause = -1;
+  try {
+    Load(manager, Schema7Store(u"SomethingElse"));
+  } catch (CArchiveException* e) {
+    cause = e->m_cause;
+    e->Delete();
+  }
+  EXPECT_EQ(cause, CArchiveException::badClass);
+  EXPECT_EQ(cause, 6);
+}
+
+TEST(ImageManagerStoredForm, CorruptRecordsRaiseInsteadOfReadingPastThem) {
+  Bytes data = Schema7Store(u"CTKImageManagerIcons");
+  for (size_t cut : {data.size() - 3, data.size() - 20, size_t{40}}) {
+    CTKImageManager manager;
+    Bytes part(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(cut));
+    EXPECT_THROW(
+        {
+          try {
+            Load(manager, part);
+          } catch (CArchiveException* e) {
+            e->Delete();
+            throw 1;
+          }
+        },
+        int)
+        << cut;
+  }
+}
+
+}  // namespace
