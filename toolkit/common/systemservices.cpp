@@ -32,5 +32,7 @@ void TKEnsureUser32Module() {
     ExportIfMissing(user32, "MonitorFromPoint", &::MonitorFromPoint);
     ExportIfMissing(user32, "GetMonitorInfoW", &::GetMonitorInfoW);
     ExportIfMissing(user32, "NotifyWinEvent", &::NotifyWinEvent);
+    ExportIfMissing(user32, "SetLayeredWindowAttributes", &::SetLayeredWindowAttributes);
+    ExportIfMissing(user32, "UpdateLayeredWindow", &::UpdateLayeredWindow);
   });
 }

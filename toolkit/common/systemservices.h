@@ -9,7 +9,7 @@ class CWinThread;
 CWinThread* GetCurrentWinThread();
 
 // Makes sure "user32" answers GetModuleHandle and offers the entry points the
-// toolkit looks up by name (monitors, metrics, WinEvents), pointing at the
+// toolkit looks up by name (monitors, metrics, WinEvents, layered windows), pointing at the
 // window layer's functions. Runs once; later changes to the exports (tests
 // removing one) are kept.
 void TKEnsureUser32Module();
