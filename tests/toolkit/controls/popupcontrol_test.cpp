@@ -270,6 +270,21 @@ TEST_F(PopupTest, RichTextItemsComeFromRtfResourcesAndMeasureThemselves) {
   EXPECT_EQ(plain->GetRichTextRender(), nullptr);
 }
 
+TEST_F(PopupTest, AnAutoDeletePopupReportsClosedThenDeletesItself) {
+  auto* p = new CTKPopupControl(TRUE);
+  p->SetShowDelay(300);
+  CTKPopupItem* item = p->AddItem(new CTKPopupItem(CRect(0, 0, 10, 10), u"x"));
+  item->SetID(-1);
+  ASSERT_TRUE(p->Show(&owner));
+  HWND hwnd = p->GetSafeHwnd();
+  AdvanceAndPump(300);  // no animation: the hide closes at once
+  EXPECT_FALSE(::IsWindow(hwnd));
+  EXPECT_EQ(states, (std::vector<int>{tkPopupStateExpanding, tkPopupStateShown, tkPopupStateCollapsing,
+                                      tkPopupStateClosed}));
+  // The sanitizer build reports a leak if the object stayed, and a second
+  // deletion if it went twice.
+}
+
 // An image of alternating magenta and coloured columns with a solid block,
 // more than 2000 one-pixel runs in all.
 HICON MakeStripedIcon(int cx, int cy) {
