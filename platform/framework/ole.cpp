@@ -1,6 +1,10 @@
-// In-process drag and drop and clipboard data objects.
+// In-process drag and drop and clipboard data objects, and the dropped-file
+// records WM_DROPFILES hands over.
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/framework/afxole.h"
 #include "platform/framework/afxstate.h"
@@ -282,3 +286,37 @@ void AfxOleSetEditMenu(COleClientItem*, CMenu* pMenu, UINT iMenuItem, UINT nIDVe
   // A popup there is replaced too (the menu destroys its sub-menu).
   ::ModifyMenuW(pMenu->m_hMenu, iMenuItem, MF_BYPOSITION | MF_STRING | MF_GRAYED | MF_DISABLED, nIDVerbMin, u"&Object");
 }
+
+// ---- dropped files -----------------------------------------------------------------------------------
+namespace {
+struct DropRecord {
+  std::vector<std::u16string> files;
+  POINT pt;
+};
+}  // namespace
+
+HDROP pv::MakeDrop(const std::vector<std::u16string>& files, POINT pt) {
+  return reinterpret_cast<HDROP>(new DropRecord{files, pt});
+}
+
+UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch) {
+  auto* d = reinterpret_cast<DropRecord*>(hDrop);
+  if (!d) return 0;
+  if (iFile == 0xFFFFFFFF) return static_cast<UINT>(d->files.size());
+  if (iFile >= d->files.size()) return 0;
+  const std::u16string& f = d->files[iFile];
+  if (!lpszFile || cch == 0) return static_cast<UINT>(f.size());
+  UINT n = std::min<UINT>(static_cast<UINT>(f.size()), cch - 1);
+  for (UINT i = 0; i < n; ++i) lpszFile[i] = f[i];
+  lpszFile[n] = 0;
+  return n;
+}
+
+BOOL DragQueryPoint(HDROP hDrop, POINT* ppt) {
+  auto* d = reinterpret_cast<DropRecord*>(hDrop);
+  if (!d || !ppt) return FALSE;
+  *ppt = d->pt;
+  return TRUE;
+}
+
+void DragFinish(HDROP hDrop) { delete reinterpret_cast<DropRecord*>(hDrop); }
