@@ -491,7 +491,7 @@ BOOL ReleaseMutex(HANDLE h) {
     }
     if (--m->count_ == 0) m->owner_ = 0;
   });
-  if (!ok) SetLastError(288);  // ERROR_NOT_OWNER
+  if (!ok) SetLastError(ERROR_NOT_OWNER);
   pv::ReleaseObject(m);
   return ok;
 }
@@ -516,7 +516,7 @@ BOOL ReleaseSemaphore(HANDLE h, LONG releaseCount, LPLONG previousCount) {
     if (previousCount) *previousCount = s->count_;
     s->count_ += releaseCount;
   });
-  if (!ok) SetLastError(298);  // ERROR_TOO_MANY_POSTS
+  if (!ok) SetLastError(ERROR_TOO_MANY_POSTS);
   pv::ReleaseObject(s);
   return ok;
 }

@@ -56,6 +56,8 @@ BOOL PreTranslateModal(CWnd* pWnd, MSG* pMsg);
 // Dialog navigation over a window's children.
 HWND NextTabItem(HWND dialog, HWND control, bool previous);
 HWND NextGroupItem(HWND dialog, HWND control, bool previous);
+// Sets a window's text only when it differs (no repaint, no notification otherwise).
+void SetWindowTextIfChanged(HWND h, LPCTSTR text);
 // The application's title for message boxes, and its main window.
 CString AppTitle();
 HWND MainWindowHandle();

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <unordered_map>
 
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxstate.h"
@@ -199,6 +201,14 @@ void AfxIdleOnce() {
   } else {
     AfxDeleteTempMaps();
   }
+}
+
+CNoTrackObject* pv::ThreadLocalData(const void* slot, CNoTrackObject* (*make)()) {
+  // Destroyed with the thread, so each object goes with the thread that made it.
+  thread_local std::unordered_map<const void*, std::unique_ptr<CNoTrackObject>> data;
+  auto& p = data[slot];
+  if (!p) p.reset(make());
+  return p.get();
 }
 
 // ---- CWinApp ------------------------------------------------------------------------------------------

@@ -1,6 +1,10 @@
-// In-process drag and drop and clipboard data objects.
+// In-process drag and drop and clipboard data objects, and the dropped-file
+// records WM_DROPFILES hands over.
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/framework/afxole.h"
 #include "platform/framework/afxstate.h"
@@ -282,3 +286,4 @@ void AfxOleSetEditMenu(COleClientItem*, CMenu* pMenu, UINT iMenuItem, UINT nIDVe
   // A popup there is replaced too (the menu destroys its sub-menu).
   ::ModifyMenuW(pMenu->m_hMenu, iMenuItem, MF_BYPOSITION | MF_STRING | MF_GRAYED | MF_DISABLED, nIDVerbMin, u"&Object");
 }
+

@@ -32,6 +32,11 @@ ThreadState::~ThreadState() {
   if (createHook) UnhookWindowsHookEx(createHook);
 }
 
+ProcessStateData& ProcessState() {
+  static ProcessStateData* data = new ProcessStateData;  // lives until exit, used by any thread
+  return *data;
+}
+
 }  // namespace pv::afx
 
 using pv::afx::State;

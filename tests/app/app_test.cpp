@@ -22,23 +22,9 @@ using storetest::RawDb;
 namespace {
 
 // The registry (settings) goes to a temporary folder too.
-class ConfigFolder {
+class ConfigFolder : public pvtest::EnvScope {
  public:
-  explicit ConfigFolder(const std::string& path) {
-    const char* old = getenv("XDG_CONFIG_HOME");
-    if (old) old_ = old, hadOld_ = true;
-    setenv("XDG_CONFIG_HOME", path.c_str(), 1);
-  }
-  ~ConfigFolder() {
-    if (hadOld_)
-      setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
-
- private:
-  std::string old_;
-  bool hadOld_ = false;
+  explicit ConfigFolder(const std::string& path) : EnvScope("XDG_CONFIG_HOME", path) {}
 };
 
 // Puts a work (name enciphered), a placeholder work, a task and a reminder

@@ -17,22 +17,13 @@ namespace {
 // The registry of one test lives in the program folder.
 class RegistryInFolder {
  public:
-  explicit RegistryInFolder(const std::string& folder) {
-    const char* old = getenv("XDG_CONFIG_HOME");
-    hadOld_ = old != nullptr;
-    if (old) old_ = old;
-    setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  explicit RegistryInFolder(const std::string& folder) : config_("XDG_CONFIG_HOME", folder) {
     pv::ResetRegistryForTests();
   }
-  ~RegistryInFolder() {
-    if (hadOld_) setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
-    else unsetenv("XDG_CONFIG_HOME");
-    pv::ResetRegistryForTests();
-  }
+  ~RegistryInFolder() { pv::ResetRegistryForTests(); }
 
  private:
-  std::string old_;
-  bool hadOld_ = false;
+  pvtest::EnvScope config_;
 };
 
 TEST(AppSettings, StartUpGivesTheRegistryManagerTheProgramsKey) {

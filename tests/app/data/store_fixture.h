@@ -13,6 +13,7 @@
 #include "platform/base/cstring.h"
 #include "platform/base/utf.h"
 #include "tests/support/raw_sqlite.h"
+#include "tests/support/temp_home.h"
 #include "platform/system/msgbox.h"
 
 namespace storetest {
@@ -25,32 +26,12 @@ inline CString Units(std::u16string units) { return CString(std::move(units)); }
 // A temporary program folder named by PRAVENOR_HOME while alive.
 class ProgramFolder {
  public:
-  ProgramFolder() {
-    std::string base = std::filesystem::temp_directory_path().string() + "/pv_store_XXXXXX";
-    std::vector<char> buf(base.begin(), base.end());
-    buf.push_back('\0');
-    path_ = mkdtemp(buf.data());
-    const char* old = getenv("PRAVENOR_HOME");
-    hadOld_ = old != nullptr;
-    if (old) old_ = old;
-    setenv("PRAVENOR_HOME", path_.c_str(), 1);
-  }
-  ~ProgramFolder() {
-    if (hadOld_)
-      setenv("PRAVENOR_HOME", old_.c_str(), 1);
-    else
-      unsetenv("PRAVENOR_HOME");
-    std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-  std::string Database() const { return path_ + "/qty.tgd"; }
+  const std::string& Path() const { return folder_.path(); }
+  std::string Database() const { return folder_.File("qty.tgd"); }
 
  private:
-  std::string path_;
-  std::string old_;
-  bool hadOld_ = false;
+  pvtest::TempFolder folder_{"pv_store"};
+  pvtest::EnvScope programHome_{"PRAVENOR_HOME", folder_.path()};
 };
 
 using RawDb = pvtest::RawSqlite;

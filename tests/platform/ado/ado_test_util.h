@@ -12,25 +12,17 @@
 #include "platform/ado/ado.h"
 #include "platform/base/utf.h"
 #include "tests/support/raw_sqlite.h"
+#include "tests/support/temp_home.h"
 
 namespace adotest {
 
 inline std::string Narrow(const std::u16string& s) { return pv::Utf16ToUtf8(s); }
 inline std::u16string Wide(const std::string& s) { return pv::Utf8ToUtf16(s); }
 
-class TempDir {
+// A fresh folder for one test's database files.
+class TempDir : public pvtest::TempFolder {
  public:
-  TempDir() {
-    std::string base = std::filesystem::temp_directory_path().string() + "/pv_ado_XXXXXX";
-    std::vector<char> buf(base.begin(), base.end());
-    buf.push_back('\0');
-    path_ = mkdtemp(buf.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  TempDir() : TempFolder("pv_ado") {}
 };
 
 // The application's eight tables, in their creation order.

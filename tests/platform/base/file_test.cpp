@@ -13,21 +13,17 @@
 #include "platform/base/globalmem.h"
 #include "platform/base/lasterror.h"
 #include "platform/base/utf.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
 // A fresh folder per test, removed afterwards.
 class TempDir {
  public:
-  TempDir() {
-    char tmpl[] = "/tmp/pv_file_test_XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  CString operator/(const char* name) const { return CString((path_ + "/" + name).c_str()); }
+  CString operator/(const char* name) const { return CString(folder_.File(name).c_str()); }
 
  private:
-  std::string path_;
+  pvtest::TempFolder folder_{"pv_file_test"};
 };
 
 // The file exception cause raised by f, -1 when none.

@@ -206,8 +206,13 @@ TEST(Mutexes, OwnershipRecursionAndSemaphoreCounts) {
   DWORD other = 0;
   std::thread([&] { other = WaitForSingleObject(mutex, 0); }).join();
   EXPECT_EQ(other, WAIT_TIMEOUT);
-  std::thread([&] { other = ReleaseMutex(mutex); }).join();
+  DWORD otherError = 0;
+  std::thread([&] {
+    other = ReleaseMutex(mutex);
+    otherError = GetLastError();
+  }).join();
   EXPECT_FALSE(other);  // only the owner may release
+  EXPECT_EQ(otherError, ERROR_NOT_OWNER);
   EXPECT_TRUE(ReleaseMutex(mutex));
   EXPECT_TRUE(ReleaseMutex(mutex));
   EXPECT_FALSE(ReleaseMutex(mutex));  // not owned any more
@@ -235,7 +240,9 @@ TEST(Mutexes, OwnershipRecursionAndSemaphoreCounts) {
   LONG previous = -1;
   EXPECT_TRUE(ReleaseSemaphore(sem, 3, &previous));
   EXPECT_EQ(previous, 0);
+  SetLastError(ERROR_SUCCESS);
   EXPECT_FALSE(ReleaseSemaphore(sem, 1, nullptr));  // above the maximum
+  EXPECT_EQ(GetLastError(), ERROR_TOO_MANY_POSTS);
   CloseHandle(sem);
   EXPECT_EQ(CreateSemaphore(nullptr, 4, 3, nullptr), nullptr);
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "platform/system/registry.h"
 #include "platform/system/resources.h"
 #include "platform/window/test_input.h"
+#include "tests/support/temp_home.h"
 
 namespace fwtest {
 
@@ -160,12 +162,9 @@ class FrameworkTest : public ::testing::Test {
   void SetUp() override {
     pv::Clock::SetFakeUtc(2026, 3, 1, 9, 0, 0);
     pv::test::ResetWindowManager();
-    char tmpl[] = "/tmp/pv-framework-test-XXXXXX";
-    home_ = ::mkdtemp(tmpl);
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfig_ = old != nullptr;
-    if (old) savedConfig_ = old;
-    ::setenv("XDG_CONFIG_HOME", (home_ + "/config").c_str(), 1);
+    folder_ = std::make_unique<pvtest::TempFolder>("pv-framework-test");
+    home_ = folder_->path();
+    config_ = std::make_unique<pvtest::EnvScope>("XDG_CONFIG_HOME", folder_->File("config"));
     pv::ResetRegistryForTests();
     RegisterStandIns();
   }
@@ -173,14 +172,15 @@ class FrameworkTest : public ::testing::Test {
     pv::test::ResetWindowManager();
     AfxDeleteTempMaps();
     pv::ResetRegistryForTests();
-    if (hadConfig_) ::setenv("XDG_CONFIG_HOME", savedConfig_.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
-    std::error_code ec;
-    std::filesystem::remove_all(home_, ec);
+    config_.reset();
+    folder_.reset();
   }
+  // The test's folder; settings go to its "config" folder.
   std::string home_;
-  std::string savedConfig_;
-  bool hadConfig_ = false;
+
+ private:
+  std::unique_ptr<pvtest::TempFolder> folder_;
+  std::unique_ptr<pvtest::EnvScope> config_;
 };
 
 // Pumps like the application's loop (pre-translation included) until the

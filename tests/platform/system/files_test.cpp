@@ -31,9 +31,7 @@ std::vector<std::u16string> List(const std::u16string& pattern) {
 }
 
 TEST(Files, ModuleFileNameFollowsPravenorHomeAndTruncates) {
-  const char* old = std::getenv("PRAVENOR_HOME");
-  std::string saved = old ? old : "";
-  ::setenv("PRAVENOR_HOME", "/opt/pv/", 1);
+  pvtest::EnvScope programFolder("PRAVENOR_HOME", "/opt/pv/");
   WCHAR buf[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
   std::u16string expected = u"/opt/pv/platform_system_tests";
@@ -49,8 +47,6 @@ TEST(Files, ModuleFileNameFollowsPravenorHomeAndTruncates) {
   HMODULE m = pv::RegisterBuiltinModule(u"Skin.dll");
   n = GetModuleFileNameW(m, buf, MAX_PATH);
   EXPECT_EQ(u"/opt/pv/Skin.dll", std::u16string(buf, n));
-  if (old) ::setenv("PRAVENOR_HOME", saved.c_str(), 1);
-  else ::unsetenv("PRAVENOR_HOME");
 }
 
 TEST(Files, TempNamesCopyMoveDeleteAndFolders) {

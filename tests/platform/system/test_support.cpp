@@ -10,43 +10,9 @@
 
 namespace pv::test {
 
-namespace {
-void Save(const char* name, std::string* value, bool* had) {
-  const char* v = std::getenv(name);
-  *had = v != nullptr;
-  if (v) *value = v;
-}
-void Restore(const char* name, const std::string& value, bool had) {
-  if (had) ::setenv(name, value.c_str(), 1);
-  else ::unsetenv(name);
-}
-}  // namespace
+TempHome::TempHome() { ResetRegistryForTests(); }
 
-TempHome::TempHome() {
-  char tmpl[] = "/tmp/pv-system-test-XXXXXX";
-  path_ = ::mkdtemp(tmpl);
-  Save("XDG_CONFIG_HOME", &savedConfig_, &hadConfig_);
-  Save("XDG_DATA_HOME", &savedData_, &hadData_);
-  Save("TMPDIR", &savedTmp_, &hadTmp_);
-  Save("HOME", &savedHome_, &hadHome_);
-  ::setenv("XDG_CONFIG_HOME", (path_ + "/config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (path_ + "/data").c_str(), 1);
-  ::setenv("TMPDIR", (path_ + "/tmp").c_str(), 1);
-  ::setenv("HOME", (path_ + "/home").c_str(), 1);
-  std::filesystem::create_directories(path_ + "/tmp");
-  ResetRegistryForTests();
-}
-
-TempHome::~TempHome() {
-  ResetRegistryForTests();
-  Restore("XDG_CONFIG_HOME", savedConfig_, hadConfig_);
-  Restore("XDG_DATA_HOME", savedData_, hadData_);
-  Restore("TMPDIR", savedTmp_, hadTmp_);
-  Restore("HOME", savedHome_, hadHome_);
-  std::error_code ec;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
-  std::filesystem::remove_all(path_, ec);
-}
+TempHome::~TempHome() { ResetRegistryForTests(); }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -6,23 +6,22 @@
 
 #include "platform/system/registry.h"
 #include "platform/system/sysutil.h"
+#include "tests/support/temp_home.h"
 
 namespace pv::test {
 
-// A fresh folder used as XDG_CONFIG_HOME / XDG_DATA_HOME / TMPDIR for one
-// test, removed afterwards.
+// The shared temporary home (tests/support/temp_home.h) with the registry
+// reset on entry and exit, so it reads and writes this home's file.
 class TempHome {
  public:
   TempHome();
   ~TempHome();
-  const std::string& path() const { return path_; }
-  std::string ConfigDir() const { return path_ + "/config/Pravenor"; }
-  std::u16string U(const std::string& rel) const { return sys::FromUtf8(path_ + "/" + rel); }
+  const std::string& path() const { return home_.path(); }
+  std::string ConfigDir() const { return home_.ConfigDir(); }
+  std::u16string U(const std::string& rel) const { return sys::FromUtf8(home_.File(rel)); }
 
  private:
-  std::string path_;
-  std::string savedConfig_, savedData_, savedTmp_, savedHome_;
-  bool hadConfig_ = false, hadData_ = false, hadTmp_ = false, hadHome_ = false;
+  pvtest::TempHome home_{"pv-system-test"};
 };
 
 std::string ReadFile(const std::string& path);
