@@ -82,7 +82,7 @@ void ConnectionImpl::ExecuteStatement(BSTR text, const std::vector<Value>* param
                                     _Recordset** result) {
   if (result) *result = nullptr;
   Database& db = Db();
-  Translation t = db.Translate(FromBstr(text), params);
+  Translation t = db.Translate(std::u16string_view(text ? text : u"", text ? SysStringLen(text) : 0), params);
   if (t.kind == StatementKind::Select) {
     // Execute gives forward-only, read-only rows, read as the caller moves.
     _Recordset* rs = NewStreamingRecordset(this, db.OpenReader(t));

@@ -130,13 +130,31 @@ struct Value {
 
 enum class StatementKind { Select, Insert, Update, Delete, CreateTable, DropTable, Other };
 
+// Where a value bound to a `?` marker of the Jet text went, and how it was
+// converted for its place: what a kept translation needs to take new values.
+struct BoundSlot {
+  enum Conversion : uint8_t { AsIs, Stored, Compared };
+  size_t param = 0;  // index into Translation::params
+  Conversion conversion = AsIs;
+  ColumnInfo column;   // Stored, Compared: the column
+  std::u16string field;  // "TABLE.field" for messages
+};
+
 struct Translation {
   StatementKind kind = StatementKind::Other;
   std::string sql;  // SQLite text (UTF-8); literals are `?` parameters
   std::vector<Value> params;
   std::u16string table;    // the statement's table (base table of an updatable SELECT)
   bool updatable = false;  // single-table SELECT: result column 0 is the hidden row id
+  std::vector<BoundSlot> bound;  // one per `?` marker of the Jet text, in order
+  // A translation made from a kept one shares its text instead of copying it.
+  std::shared_ptr<const Translation> kept;
+  const std::string& Sql() const { return kept ? kept->sql : sql; }
 };
+
+// A value for `slot` converted exactly as the translator converted the value
+// it was made with (refusals included).
+Value ConvertBound(const BoundSlot& slot, Value v);
 
 // Translates one Jet statement. `external` supplies the values of `?`
 // placeholders, in order. Throws Failure on a syntax error, a bad date, a
@@ -299,9 +317,9 @@ class Database final : public SchemaLookup {
   const TableInfo* FindTable(std::u16string_view name) override;
   std::vector<std::u16string> TableNames();
 
-  Translation Translate(std::u16string_view jet, const std::vector<Value>* external = nullptr) {
-    return TranslateJet(jet, *this, external);
-  }
+  // Translations are kept per statement text (until the schema changes), so
+  // a statement run again with other bound values is not translated again.
+  Translation Translate(std::u16string_view jet, const std::vector<Value>* external = nullptr);
   // Runs a statement that returns no rows; the result is the number of rows
   // changed (-1 for DDL).
   long Execute(const Translation& t);
@@ -339,6 +357,10 @@ class Database::Reader {
   bool Next();  // false at the end
   Value Get(int column) const;
   void ReadRow(CellStore& store) const;  // appends the current row's cells
+  // A value of the current row without copying it: numbers in the cell,
+  // text as `*text` (`length` units at any alignment, valid until the
+  // reader moves). A blob answers only its kind; read it with Get.
+  Cell Peek(int column, const void** text) const;
   int64_t RowId() const;
 
   struct State;

@@ -240,6 +240,27 @@ void CellToVariant(const pv::ado::CellStore& store, const pv::ado::Cell& c, JetT
   ToVariant(store.Get(c), type, out);
 }
 
+// The same from the current row of a forward-only reader, read in place.
+void LiveToVariant(const Database::Reader& reader, size_t i, JetType type, VARIANT* out) {
+  const void* text = nullptr;
+  pv::ado::Cell c = reader.Peek(static_cast<int>(i), &text);
+  if (c.kind == Value::Text && (type == JetType::Text || type == JetType::Memo)) {
+    std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
+    out->vt = VT_BSTR;
+    // Bytewise: SQLite's text may sit at an odd address.
+    out->bstrVal = text && c.length ? SysAllocStringByteLen(static_cast<const char*>(text), c.length * 2)
+                                    : SysAllocStringLen(u"", 0);
+    return;
+  }
+  if (c.kind == Value::Text || c.kind == Value::Blob) {
+    std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
+    ToVariant(reader.Get(static_cast<int>(i)), type, out);
+    return;
+  }
+  static const pv::ado::CellStore kNoText;
+  CellToVariant(kNoText, c, type, out);
+}
+
 }  // namespace
 
 // A value given by a caller, converted for a column.
@@ -885,7 +906,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     const SharedData& d = *data_;
     size_t n = d.columns.size();
     if (i >= n) return false;
-    CellToVariant(d.store, d.store.cells[order_[at] * n + i], d.columns[i].type, out);
+    if (live_)
+      LiveToVariant(*reader_, i, d.columns[i].type, out);
+    else
+      CellToVariant(d.store, d.store.cells[order_[at] * n + i], d.columns[i].type, out);
     return true;
   }
   void ReadField(size_t i, VARIANT* out, bool original) {
@@ -896,6 +920,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       auto it = buffer_.find(i);
       if (it != buffer_.end()) return ToVariant(it->second, c.type, out);
     }
+    if (live_) return LiveToVariant(*reader_, i, c.type, out);
     CellToVariant(data_->store, data_->store.cells[slot * data_->columns.size() + i], c.type, out);
   }
   void WriteField(size_t i, const VARIANT& value) {
@@ -996,6 +1021,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     buffer_.clear();
     reader_ = std::move(reader);
     streaming_ = true;
+    live_ = pendingLive_ = false;
     Prefetch();
     ShiftStream();
   }
@@ -1049,20 +1075,37 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     else
       reader_.reset();
   }
-  // Streaming: the pending row becomes the current one (or EOF).
+  // Streaming: moves to the next row (or EOF). The first row is copied
+  // and the statement stepped on at once, so a result of one row ends its
+  // statement before the caller reads it (a kept one-row result holds
+  // nothing open). Later rows are read in place from the statement
+  // ("live"); the statement ends when the caller moves past the last one.
   void ShiftStream() {
-    if (pendingRow_) {
-      // Member swaps: no allocation per row.
-      data_->store.cells.swap(pending_.cells);
-      data_->store.arena.swap(pending_.arena);
-      data_->store.blobs.swap(pending_.blobs);
-      order_.assign(1, 0);
-      Prefetch();
-    } else {
-      order_.clear();
-    }
     pos_ = 0;
     ++streamRow_;
+    if (live_) {
+      if (reader_->Next()) return;
+      live_ = false;
+      reader_.reset();
+      order_.clear();
+      return;
+    }
+    if (!pendingRow_) {
+      order_.clear();
+      return;
+    }
+    order_.assign(1, 0);
+    if (pendingLive_) {
+      pendingRow_ = pendingLive_ = false;
+      live_ = true;
+      return;
+    }
+    // Member swaps: no allocation per row.
+    data_->store.cells.swap(pending_.cells);
+    data_->store.arena.swap(pending_.arena);
+    data_->store.blobs.swap(pending_.blobs);
+    pendingRow_ = pendingLive_ = reader_->Next();
+    if (!pendingRow_) reader_.reset();
   }
   void RequireOpenOrFields() const {
     if (!data_) FailClosed();
@@ -1150,6 +1193,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void Load(pv::ado::ResultSet&& r, const Translation& t) {
     streaming_ = false;
     reader_.reset();
+    live_ = pendingLive_ = pendingRow_ = false;
     data_ = DataFrom(std::move(r), t);
     order_.resize(data_->rows.size());
     for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
@@ -1162,7 +1206,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     if (!open_) return;
     open_ = false;
     reader_.reset();
-    pendingRow_ = false;
+    pendingRow_ = pendingLive_ = live_ = false;
     edit_ = adEditNone;
     buffer_.clear();
     order_.clear();
@@ -1451,6 +1495,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   std::unique_ptr<Database::Reader> reader_;
   pv::ado::CellStore pending_;
   bool pendingRow_ = false;
+  bool pendingLive_ = false;  // the pending row is the statement's current row, not copied
+  bool live_ = false;         // the current row is the statement's current row
   long streamRow_ = 0;
 };
 

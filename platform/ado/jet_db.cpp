@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
 
 #include "platform/ado/ado_engine.h"
@@ -195,9 +196,17 @@ void CheckHeader(const std::string& path8, const std::u16string& path, long long
 }  // namespace
 
 // ---- Impl --------------------------------------------------------------------------------
+// Looks texts up by view, without making a string of the key.
+struct TextHash {
+  using is_transparent = void;
+  size_t operator()(std::u16string_view s) const { return std::hash<std::u16string_view>{}(s); }
+};
+
 struct Database::Impl {
   sqlite3* db = nullptr;
   std::unordered_map<std::string, sqlite3_stmt*> cache;
+  // Translations by Jet text, valid for `schemaVersion`.
+  std::unordered_map<std::u16string, std::shared_ptr<const Translation>, TextHash, std::equal_to<>> translations;
   std::unordered_map<std::u16string, std::unique_ptr<TableInfo>> tables;  // key: upper-case name
   int schemaVersion = -1;
   sqlite3_stmt* versionStmt = nullptr;
@@ -264,13 +273,19 @@ struct Database::Impl {
     }
   }
 
+  // Inside a transaction the schema seen cannot change but through this
+  // connection (whose DDL clears the maps itself): checked once per transaction.
+  bool schemaCheckedInTransaction = false;
   void CheckSchemaVersion() {
+    if (schemaCheckedInTransaction && !sqlite3_get_autocommit(db)) return;
+    schemaCheckedInTransaction = !sqlite3_get_autocommit(db);
     if (!versionStmt) sqlite3_prepare_v3(db, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT, &versionStmt, nullptr);
     int v = -1;
     if (versionStmt && sqlite3_step(versionStmt) == SQLITE_ROW) v = sqlite3_column_int(versionStmt, 0);
     if (versionStmt) sqlite3_reset(versionStmt);
     if (v != schemaVersion) {
       tables.clear();
+      translations.clear();
       schemaVersion = v;
     }
   }
@@ -658,6 +673,30 @@ void Database::Create(const std::u16string& path) {
   sqlite3_close_v2(db);
 }
 
+Translation Database::Translate(std::u16string_view jet, const std::vector<Value>* external) {
+  impl_->CheckSchemaVersion();
+  const size_t given = external ? external->size() : 0;
+  auto it = impl_->translations.find(jet);
+  if (it != impl_->translations.end() && it->second->bound.size() == given) {
+    const Translation& kept = *it->second;
+    Translation t;
+    t.kind = kept.kind;
+    t.kept = it->second;
+    t.params = kept.params;
+    t.table = kept.table;
+    t.updatable = kept.updatable;
+    for (size_t k = 0; k < given; ++k) {
+      const BoundSlot& slot = kept.bound[k];
+      t.params[slot.param] = ConvertBound(slot, (*external)[k]);
+    }
+    return t;
+  }
+  Translation t = TranslateJet(jet, *this, external);
+  if (impl_->translations.size() >= 256) impl_->translations.clear();
+  impl_->translations.insert_or_assign(std::u16string(jet), std::make_shared<const Translation>(t));
+  return t;
+}
+
 const TableInfo* Database::FindTable(std::u16string_view name) {
   impl_->CheckSchemaVersion();
   return impl_->LoadTable(name);
@@ -705,7 +744,7 @@ long Database::Execute(const Translation& t) {
 }
 
 long Database::ExecuteStatement(const Translation& t) {
-  sqlite3_stmt* s = impl_->Prepare(t.sql, path_);
+  sqlite3_stmt* s = impl_->Prepare(t.Sql(), path_);
   impl_->Bind(s, t.params);
   int rc;
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
@@ -718,13 +757,15 @@ long Database::ExecuteStatement(const Translation& t) {
   sqlite3_clear_bindings(s);
   if (t.kind == StatementKind::Insert || t.kind == StatementKind::Update || t.kind == StatementKind::Delete)
     return static_cast<long>(sqlite3_changes(impl_->db));
-  if (t.kind == StatementKind::CreateTable || t.kind == StatementKind::DropTable || t.kind == StatementKind::Other)
+  if (t.kind == StatementKind::CreateTable || t.kind == StatementKind::DropTable || t.kind == StatementKind::Other) {
     impl_->tables.clear();
+    impl_->translations.clear();
+  }
   return -1;
 }
 
 ResultSet Database::Query(const Translation& t) {
-  sqlite3_stmt* s = impl_->Prepare(t.sql, path_);
+  sqlite3_stmt* s = impl_->Prepare(t.Sql(), path_);
   impl_->Bind(s, t.params);
   ResultSet r;
   impl_->CheckSchemaVersion();
@@ -781,7 +822,7 @@ std::unique_ptr<Database::Reader> Database::OpenReader(const Translation& t) {
   auto st = std::make_unique<Reader::State>();
   st->db = this;
   st->t = t;
-  st->stmt = impl_->Prepare(t.sql, path_, false);
+  st->stmt = impl_->Prepare(t.Sql(), path_, false);
   impl_->Bind(st->stmt, st->t.params);
   st->first = t.updatable ? 1 : 0;
   impl_->CheckSchemaVersion();
@@ -803,12 +844,38 @@ void Database::Reader::ReadRow(CellStore& store) const {
   int n = sqlite3_column_count(state_->stmt);
   for (int i = state_->first; i < n; ++i) store.cells.push_back(ReadCell(state_->stmt, i, store));
 }
+Cell Database::Reader::Peek(int column, const void** text) const {
+  sqlite3_value* v = sqlite3_column_value(state_->stmt, column + state_->first);
+  Cell c;
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+      c.kind = Value::Int;
+      c.i = sqlite3_value_int64(v);
+      break;
+    case SQLITE_FLOAT:
+      c.kind = Value::Real;
+      c.r = sqlite3_value_double(v);
+      break;
+    case SQLITE_TEXT:
+      c.kind = Value::Text;
+      *text = sqlite3_value_text16(v);
+      c.length = static_cast<uint32_t>(sqlite3_value_bytes16(v) / 2);
+      break;
+    case SQLITE_BLOB:
+      c.kind = Value::Blob;
+      break;
+    default:
+      break;
+  }
+  return c;
+}
 int64_t Database::Reader::RowId() const { return state_->first ? sqlite3_column_int64(state_->stmt, 0) : 0; }
 
 // ---- transactions ------------------------------------------------------------------------
 void Database::BeginTransaction() {
   if (inTransaction_) throw Failure(kErrGeneric, u"A transaction is already open; transactions cannot be nested.");
   ExecRaw("BEGIN");
+  impl_->schemaCheckedInTransaction = false;
   inTransaction_ = true;
 }
 

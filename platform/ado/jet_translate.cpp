@@ -288,6 +288,88 @@ void AppendQuoted(std::string& out, std::u16string_view name) {
   out.push_back('"');
 }
 
+// `field` gives "TABLE.field" for the messages; it is called only on a refusal.
+template <class FieldName>
+[[noreturn]] void Mismatch(std::u16string_view text, const FieldName& field, const char* kind, const char* kinds) {
+  throw Failure(kErrTypeMismatch, u"Data type mismatch: '" + std::u16string(text) + u"' is not " + U(kind) +
+                                      u", but the field '" + std::u16string(field()) + u"' holds " + U(kinds) + u".");
+}
+template <class FieldName>
+[[noreturn]] void OutOfRange(const FieldName& field) {
+  throw Failure(kErrDataOverflow, u"The value is out of range for the field '" + std::u16string(field()) + u"'.");
+}
+
+// A value stored into column `c` (INSERT values, UPDATE SET), whether a
+// literal or a bound value, converted as Jet converts it: text to a date,
+// a number or a yes/no value, any true value to -1, a fraction rounded
+// (half to even) for a whole-number field. What cannot be converted is
+// refused. `negated`: a '-' already written before the value.
+template <class FieldName>
+Value StoredInColumn(Value v, const ColumnInfo& c, const FieldName& field, bool negated) {
+  if (v.kind == Value::Null || v.kind == Value::Blob) return v;
+  switch (c.type) {
+    case JetType::DateTime:
+      if (v.kind == Value::Text) {
+        double d;
+        if (!ParseJetDate(v.s, &d)) Mismatch(v.s, field, "a date", "dates");
+        return Value::FromReal(d);
+      }
+      return v;
+    case JetType::Bit: {
+      if (v.kind == Value::Text) {
+        std::u16string_view t = Trimmed(v.s);
+        if (IEq(t, "TRUE") || IEq(t, "YES") || IEq(t, "ON")) return Value::FromInt(-1);
+        if (IEq(t, "FALSE") || IEq(t, "NO") || IEq(t, "OFF")) return Value::FromInt(0);
+        Value n;
+        if (!ParseNumberText(v.s, &n)) Mismatch(v.s, field, "a yes/no value", "yes/no values");
+        v = n;
+      }
+      bool isTrue = v.kind == Value::Int ? v.i != 0 : v.r != 0;
+      // Jet stores any true value as -1.
+      return Value::FromInt(isTrue ? (negated ? 1 : -1) : 0);
+    }
+    case JetType::Counter:
+    case JetType::Long:
+    case JetType::Short:
+    case JetType::Byte:
+    case JetType::BigInt: {
+      if (v.kind == Value::Text) {
+        Value n;
+        if (!ParseNumberText(v.s, &n)) Mismatch(v.s, field, "a number", "numbers");
+        v = n;
+      }
+      if (v.kind == Value::Real) {
+        double r = std::nearbyint(v.r);  // the default rounding: half to even
+        if (!(r >= -9.2e18 && r <= 9.2e18)) OutOfRange(field);
+        v = Value::FromInt(static_cast<int64_t>(r));
+      }
+      int64_t stored = negated ? -v.i : v.i;
+      if ((c.type == JetType::Long || c.type == JetType::Counter) && (stored < INT32_MIN || stored > INT32_MAX))
+        OutOfRange(field);
+      return v;
+    }
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::Currency:
+      if (v.kind == Value::Text) {
+        Value n;
+        if (!ParseNumberText(v.s, &n)) Mismatch(v.s, field, "a number", "numbers");
+        return n;
+      }
+      return v;
+    default:
+      return v;
+  }
+}
+// A value compared with column `c`: text compared with a date becomes a date.
+template <class FieldName>
+Value ComparedWithColumn(Value v, const ColumnInfo& c, const FieldName& field) {
+  if (c.type != JetType::DateTime || v.kind != Value::Text) return v;
+  double d;
+  if (!ParseJetDate(v.s, &d)) Mismatch(v.s, field, "a date", "dates");
+  return Value::FromReal(d);
+}
+
 struct TableRef {
   std::u16string name;
   std::u16string alias;
@@ -349,7 +431,8 @@ class Translator {
     for (size_t i = 0; i + 1 < toks_.size(); ++i) {
       const Tok& t = toks_[i];
       bool introducer = IsKw(t, "FROM") || IsKw(t, "JOIN") || IsKw(t, "INTO") ||
-                        (IsKw(t, "UPDATE") && i == 0) || (IsOp(t, ",") && InFromList(i));
+                        (IsKw(t, "UPDATE") && i == 0) || (IsKw(t, "TABLE") && i == 1 && IsKw(toks_[0], "DROP")) ||
+                        (IsOp(t, ",") && InFromList(i));
       if (!introducer || !IsName(toks_[i + 1])) continue;
       TableRef ref;
       ref.name = toks_[i + 1].text;
@@ -507,87 +590,33 @@ class Translator {
     const TableInfo* info = tables_.empty() ? nullptr : tables_[0].info;
     return info && info->Find(c.name) == &c ? info->name + u"." + c.name : c.name;
   }
-  [[noreturn]] void Mismatch(std::u16string_view text, const ColumnInfo& c, const char* kind, const char* kinds) const {
-    throw Failure(kErrTypeMismatch, u"Data type mismatch: '" + std::u16string(text) + u"' is not " + U(kind) +
-                                        u", but the field '" + FieldName(c) + u"' holds " + U(kinds) + u".");
-  }
-
-  // A value stored into column `c` (INSERT values, UPDATE SET), whether a
-  // literal or a bound value, converted as Jet converts it: text to a date,
-  // a number or a yes/no value, any true value to -1, a fraction rounded
-  // (half to even) for a whole-number field. What cannot be converted is
-  // refused. `negated`: a '-' already written before the value.
   Value StoredAs(Value v, const ColumnInfo& c, bool negated = false) const {
-    if (v.kind == Value::Null || v.kind == Value::Blob) return v;
-    switch (c.type) {
-      case JetType::DateTime:
-        if (v.kind == Value::Text) {
-          double d;
-          if (!ParseJetDate(v.s, &d)) Mismatch(v.s, c, "a date", "dates");
-          return Value::FromReal(d);
-        }
-        return v;
-      case JetType::Bit: {
-        if (v.kind == Value::Text) {
-          std::u16string_view t = Trimmed(v.s);
-          if (IEq(t, "TRUE") || IEq(t, "YES") || IEq(t, "ON")) return Value::FromInt(-1);
-          if (IEq(t, "FALSE") || IEq(t, "NO") || IEq(t, "OFF")) return Value::FromInt(0);
-          Value n;
-          if (!ParseNumberText(v.s, &n)) Mismatch(v.s, c, "a yes/no value", "yes/no values");
-          v = n;
-        }
-        bool isTrue = v.kind == Value::Int ? v.i != 0 : v.r != 0;
-        // Jet stores any true value as -1.
-        return Value::FromInt(isTrue ? (negated ? 1 : -1) : 0);
-      }
-      case JetType::Counter:
-      case JetType::Long:
-      case JetType::Short:
-      case JetType::Byte:
-      case JetType::BigInt: {
-        if (v.kind == Value::Text) {
-          Value n;
-          if (!ParseNumberText(v.s, &n)) Mismatch(v.s, c, "a number", "numbers");
-          v = n;
-        }
-        if (v.kind == Value::Real) {
-          double r = std::nearbyint(v.r);  // the default rounding: half to even
-          if (!(r >= -9.2e18 && r <= 9.2e18)) OutOfRange(c);
-          v = Value::FromInt(static_cast<int64_t>(r));
-        }
-        int64_t stored = negated ? -v.i : v.i;
-        if ((c.type == JetType::Long || c.type == JetType::Counter) && (stored < INT32_MIN || stored > INT32_MAX))
-          OutOfRange(c);
-        return v;
-      }
-      case JetType::Single:
-      case JetType::Double:
-      case JetType::Currency:
-        if (v.kind == Value::Text) {
-          Value n;
-          if (!ParseNumberText(v.s, &n)) Mismatch(v.s, c, "a number", "numbers");
-          return n;
-        }
-        return v;
-      default:
-        return v;
-    }
+    return StoredInColumn(std::move(v), c, [&] { return FieldName(c); }, negated);
   }
-  [[noreturn]] void OutOfRange(const ColumnInfo& c) const {
-    throw Failure(kErrDataOverflow, u"The value is out of range for the field '" + FieldName(c) + u"'.");
-  }
-  // A value compared with column `c`: text compared with a date becomes a date.
   Value ComparedWith(Value v, const ColumnInfo& c) const {
-    if (c.type != JetType::DateTime || v.kind != Value::Text) return v;
-    double d;
-    if (!ParseJetDate(v.s, &d)) Mismatch(v.s, c, "a date", "dates");
-    return Value::FromReal(d);
+    return ComparedWithColumn(std::move(v), c, [&] { return FieldName(c); });
   }
   // A value at token `i` converted for the column it is stored into or compared with.
   Value ForContext(Value v, size_t i, bool inSet, bool negated = false) const {
     if (const ColumnInfo* c = AssignTarget(i, inSet)) return StoredAs(std::move(v), *c, negated);
     if (const ColumnInfo* c = DateContext(i)) return ComparedWith(std::move(v), *c);
     return v;
+  }
+
+  BoundSlot SlotFor(size_t i, bool inSet) const {
+    BoundSlot slot;
+    slot.param = out_.params.size();
+    const ColumnInfo* c = AssignTarget(i, inSet);
+    if (c) {
+      slot.conversion = BoundSlot::Stored;
+    } else if ((c = DateContext(i))) {
+      slot.conversion = BoundSlot::Compared;
+    }
+    if (c) {
+      slot.column = *c;
+      slot.field = FieldName(*c);
+    }
+    return slot;
   }
 
   void EmitNumber(size_t i, bool lift, bool inSet) {
@@ -699,6 +728,7 @@ class Translator {
           if (!external_ || externalUsed_ >= external_->size())
             throw Failure(kErrNoValue, u"No value given for one or more required parameters.");
           // A bound value is converted exactly as a literal in its place would be.
+          out_.bound.push_back(SlotFor(i, inSet));
           Param(ForContext((*external_)[externalUsed_++], i, inSet));
           break;
         case Tok::Op:
@@ -962,6 +992,19 @@ class Translator {
 };
 
 }  // namespace
+
+Value ConvertBound(const BoundSlot& slot, Value v) {
+  auto field = [&] { return slot.field; };
+  switch (slot.conversion) {
+    case BoundSlot::Stored:
+      return StoredInColumn(std::move(v), slot.column, field, false);
+    case BoundSlot::Compared:
+      return ComparedWithColumn(std::move(v), slot.column, field);
+    case BoundSlot::AsIs:
+      break;
+  }
+  return v;
+}
 
 Translation TranslateJet(std::u16string_view jet, SchemaLookup& schema, const std::vector<Value>* external) {
   return Translator(jet, schema, external).Run();

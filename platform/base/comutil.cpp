@@ -623,7 +623,21 @@ T _variant_t::Extract(VARTYPE type, T VARIANT::*member) const {
 
 _variant_t::operator short() const { return Extract(VT_I2, &VARIANT::iVal); }
 _variant_t::operator int() const { return Extract(VT_I4, &VARIANT::lVal); }
-_variant_t::operator long() const { return Extract(VT_I4, &VARIANT::lVal); }
+_variant_t::operator long() const {
+  // The small integer types convert exactly; no need to go through VariantChangeType.
+  switch (vt) {
+    case VT_I4:
+      return lVal;
+    case VT_UI1:
+      return bVal;
+    case VT_I2:
+      return iVal;
+    case VT_BOOL:
+      return boolVal ? -1 : 0;
+    default:
+      return Extract(VT_I4, &VARIANT::lVal);
+  }
+}
 _variant_t::operator float() const { return Extract(VT_R4, &VARIANT::fltVal); }
 _variant_t::operator double() const { return vt == VT_DATE ? date : Extract(VT_R8, &VARIANT::dblVal); }
 _variant_t::operator CY() const { return Extract(VT_CY, &VARIANT::cyVal); }

@@ -244,6 +244,13 @@ void CTKMarkupUIElement::InvalidateArrange() {
 }
 
 void CTKMarkupUIElement::InvalidateMeasure() {
+  // While a measure runs or one is still pending (as while a tree is being
+  // built) nothing is measured now: no device context is needed, and making
+  // one per change was most of the cost of building a tree.
+  if (m_bInMeasure || m_bMeasureDirty) {
+    InvalidateMeasureCore(nullptr);
+    return;
+  }
   CTKMarkupDrawingContext dc(m_pMarkupContext);
   InvalidateMeasureCore(&dc);
 }

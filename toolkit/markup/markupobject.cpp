@@ -2,6 +2,7 @@
 
 #include "platform/base/exceptions.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -304,32 +305,45 @@ CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::AddOwner(CTKMarkupType
 
 // ---- property store ------------------------------------------------------------------------------
 
-CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOwner) {
-  m_nCount = CTKMarkupDependencyProperty::GetPropertyCount();
-  m_pSlots = new CTKMarkupObject*[m_nCount > 0 ? m_nCount : 1]();
-}
+CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOwner) {}
 
 CTKMarkupProperties::~CTKMarkupProperties() {
-  for (int i = 0; i < m_nCount; i++) {
-    CTKMarkupObject* p = m_pSlots[i];
+  // By index each time: a release may call back into this store.
+  for (size_t i = 0; i < m_slots.size(); i++) {
+    CTKMarkupObject* p = m_slots[i].pValue;
     if (!p) continue;
-    m_pSlots[i] = nullptr;
+    m_slots[i].pValue = nullptr;
     if (m_pOwner && p->GetLogicalParent() == m_pOwner) p->SetLogicalParent(nullptr);
     p->Release();
   }
-  delete[] m_pSlots;
+}
+
+CTKMarkupProperties::Slot* CTKMarkupProperties::Find(int nIndex) {
+  auto it = std::lower_bound(m_slots.begin(), m_slots.end(), nIndex, [](const Slot& s, int n) { return s.nIndex < n; });
+  return it != m_slots.end() && it->nIndex == nIndex ? &*it : nullptr;
 }
 
 CTKMarkupObject* CTKMarkupProperties::Lookup(CTKMarkupDependencyProperty* pProperty) const {
   int n = pProperty ? pProperty->GetStoreIndex() : -1;
-  return (n >= 0 && n < m_nCount) ? m_pSlots[n] : nullptr;
+  if (n < 0) return nullptr;
+  for (const Slot& s : m_slots) {
+    if (s.nIndex == n) return s.pValue;
+    if (s.nIndex > n) break;
+  }
+  return nullptr;
 }
 
 void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
   int n = pProperty ? pProperty->GetStoreIndex() : -1;
-  if (n < 0 || n >= m_nCount) return;
-  CTKMarkupObject* pOld = m_pSlots[n];
-  m_pSlots[n] = pValue;
+  if (n < 0 || n >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
+  CTKMarkupObject* pOld = nullptr;
+  if (Slot* pSlot = Find(n)) {
+    pOld = pSlot->pValue;
+    pSlot->pValue = pValue;
+  } else if (pValue) {
+    auto it = std::lower_bound(m_slots.begin(), m_slots.end(), n, [](const Slot& s, int k) { return s.nIndex < k; });
+    m_slots.insert(it, Slot{n, pValue});
+  }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
     // stores: only take the parent away when it is still this owner.
@@ -341,12 +355,15 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
 
 void CTKMarkupProperties::CopyFrom(const CTKMarkupProperties* pOther) {
   if (!pOther) return;
-  int n = pOther->m_nCount < m_nCount ? pOther->m_nCount : m_nCount;
-  for (int i = 0; i < n; i++) {
-    if (pOther->m_pSlots[i]) {
-      pOther->m_pSlots[i]->AddRef();
-      if (m_pSlots[i]) m_pSlots[i]->Release();  // fresh stores only, but never leak
-      m_pSlots[i] = pOther->m_pSlots[i];
+  for (const Slot& s : pOther->m_slots) {
+    if (!s.pValue) continue;
+    s.pValue->AddRef();
+    if (Slot* pMine = Find(s.nIndex)) {
+      if (pMine->pValue) pMine->pValue->Release();  // fresh stores only, but never leak
+      pMine->pValue = s.pValue;
+    } else {
+      auto it = std::lower_bound(m_slots.begin(), m_slots.end(), s.nIndex, [](const Slot& x, int k) { return x.nIndex < k; });
+      m_slots.insert(it, Slot{s.nIndex, s.pValue});
     }
   }
 }

@@ -215,12 +215,18 @@ class CTKMarkupProperties : public CTKMarkupObject {
   CTKMarkupObject* Lookup(CTKMarkupDependencyProperty* pProperty) const;
   void Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
   void CopyFrom(const CTKMarkupProperties* pOther);
-  int GetSlotCount() const { return m_nCount; }
 
  private:
-  CTKMarkupObject** m_pSlots;
-  int m_nCount;
+  // Only the properties that were set, ordered by store index: an element
+  // sets a handful of the hundreds registered, so a full table per element
+  // cost more to make, clear and free than the element itself.
+  struct Slot {
+    int nIndex;
+    CTKMarkupObject* pValue;
+  };
+  std::vector<Slot> m_slots;
   CTKMarkupObject* m_pOwner;
+  Slot* Find(int nIndex);
 };
 
 // ---- value classes -----------------------------------------------------------------------

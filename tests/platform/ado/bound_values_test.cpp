@@ -1,6 +1,8 @@
 // Values bound to `?` markers are stored exactly as the same value written
 // as a literal would be; a recordset changes the row it read and nothing
 // else; Jet's bracket classes in LIKE.
+#include <sqlite3.h>
+
 #include "platform/ado/ado_engine.h"
 #include "tests/platform/ado/ado_test_util.h"
 
@@ -119,6 +121,28 @@ TEST_F(BoundValuesTest, ABoundValueIsStoredAsTheSameLiteralWouldBeAndRefusedWher
   // The bound date reads back as a date.
   _RecordsetPtr rs = c_->Execute(u"select tasktime from task where tasktitle='bound'", nullptr, adCmdText);
   EXPECT_EQ(rs->GetCollect(0L).vt, VT_DATE);
+}
+
+TEST_F(BoundValuesTest, AStatementRunAgainFollowsAChangeOfTheSchemaByAnotherProgram) {
+  // The translation of a statement is kept for its next run; its values
+  // must still be converted for the columns the file has then.
+  const char16_t* insert = u"insert into notes (n) values (?)";
+  c_->Execute(u"CREATE TABLE NOTES(n DATETIME)", nullptr, adCmdText);
+  c_->ExecuteWithParameters(insert, {_variant_t(u"2013-03-26")});
+  {
+    RawDb raw(path_);
+    EXPECT_EQ(raw.One("SELECT typeof(n) || ':' || n FROM notes"), "integer:41359");
+  }
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path_.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(other, "DROP TABLE NOTES; CREATE TABLE NOTES(n INTEGER)", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close_v2(other);
+  // Now a number field: date text is refused, number text becomes a number.
+  EXPECT_NE(ErrorOf([&] { c_->ExecuteWithParameters(insert, {_variant_t(u"2013-03-26")}); }).find("NOTES.n"),
+            std::string::npos);
+  c_->ExecuteWithParameters(insert, {_variant_t(u"42")});
+  RawDb raw(path_);
+  EXPECT_EQ(raw.One("SELECT typeof(n) || ':' || n FROM notes"), "integer:42");
 }
 
 TEST_F(BoundValuesTest, ErrorsOfBoundStatementsAreReportedNotFatal) {

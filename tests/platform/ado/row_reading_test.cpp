@@ -183,6 +183,24 @@ TEST(RowReading, EveryWayOfWalkingReadsEachStoredValueExactly) {
         [&](int col) { return client->GetCollect(static_cast<long>(col)); });
 }
 
+TEST(RowReading, ForwardOnlyRowsHoldNoStatementOnceNoRowIsLeft) {
+  TempDir dir;
+  const std::string path = dir.File("qty.tgd");
+  _ConnectionPtr c = CreateDatabase(path);
+  for (int i = 1; i <= 3; ++i)
+    c->ExecuteWithParameters(u"insert into details (no1,taid,detail) values (1,?,'x')", {_variant_t(static_cast<long>(i))});
+  // A kept one-row result has ended its statement before it is read; a walk
+  // has ended its statement once it moved past the last row. A pending
+  // statement would make dropping a table fail ("locked").
+  _RecordsetPtr one = c->Execute(u"select max(taid) from details", nullptr, adCmdText);
+  _RecordsetPtr many = c->Execute(u"select taid from details order by taid", nullptr, adCmdText);
+  long sum = 0;
+  for (; !many->GetadoEOF(); many->MoveNext()) sum += static_cast<long>(many->GetCollect(0L));
+  EXPECT_EQ(sum, 6);
+  EXPECT_EQ(ErrorOf([&] { c->Execute(u"DROP TABLE files", nullptr, adCmdText); }), "");
+  EXPECT_EQ(static_cast<long>(one->GetCollect(0L)), 3);
+}
+
 TEST(RowReading, TextOfAFileAnotherProgramWroteInUtf8ReadsAsTheSameCharacters) {
   TempDir dir;
   const std::string path = dir.File("other.db");
