@@ -10,6 +10,8 @@
 //    / the plain tree view's repaint of the same 10^4 items.
 #include <benchmark/benchmark.h>
 
+#include "bench/bench_once.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -95,7 +97,7 @@ void TKTreeInsert100k(benchmark::State& state) {
   state.counters["x_vector"] = vector > 0 ? tree / vector : 0;
   state.counters["x_native"] = native > 0 ? tree / native : 0;
 }
-BENCHMARK(TKTreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(TKTreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 void TKTreeRepaint10k(benchmark::State& state) {
   auto big = NewToolkitTree();

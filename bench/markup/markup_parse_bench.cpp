@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_once.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupparser.h"
 #ifdef PRAVENOR_HAVE_PUGIXML
