@@ -23,4 +23,6 @@ class CTKPaintManager : public CCmdTarget {
 
   // The theme's factory number (0 default, 1 Office, 2 Office 2003, ...).
   virtual int GetBaseTheme() = 0;
+  // The same number under the name the foundation uses.
+  int GetThemeId() { return GetBaseTheme(); }
 };
