@@ -14,7 +14,7 @@ CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link" \
   -DPRAVENOR_SANITIZE=ON -DPRAVENOR_FUZZ=ON \
-  -DPRAVENOR_ONLY="platform/base;platform/system;platform/gdi;platform/window;toolkit/markup" >/dev/null
+  -DPRAVENOR_ONLY="platform/base;platform/system;platform/window;platform/gdi;platform/ado;platform/shell;platform/framework;platform/controls;resources;toolkit/common;toolkit/markup" >/dev/null
 cmake --build "$BUILD" --target markup_fuzz
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
