@@ -82,6 +82,10 @@ HBITMAP ReadDibRecord(CArchive& ar, LPBYTE* bitsOut) {
     return nullptr;
   DWORD colours = bpp <= 8 ? (h.biClrUsed && h.biClrUsed < (1u << bpp) ? h.biClrUsed : 1u << bpp) : 0;
   if (sizeof(BITMAPINFOHEADER) + colours * 4 > headerBytes) return nullptr;
+  // A record carries its pixels: a header claiming more than it carries
+  // would make a section of up to gigabytes from a few bytes.
+  const uint64_t claimed = static_cast<uint64_t>(DibStride(h.biWidth, bpp)) * static_cast<uint64_t>(h.biHeight < 0 ? -h.biHeight : h.biHeight);
+  if (claimed > pixelBytes) return nullptr;
   if (h.biSizeImage == 0) h.biSizeImage = pixelBytes;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, bi, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -515,4 +515,21 @@ TEST(ImageManagerStoredForm, CorruptRecordsRaiseInsteadOfReadingPastThem) {
   }
 }
 
+TEST(ImageManagerStoredForm, AHeaderClaimingMorePixelsThanItsRecordCarriesLoadsNoImage) {
+  // 30000 x 30000 pixels claimed, four bytes carried: refused at once
+  // instead of a 3.6 GB section walked pixel by pixel.
+  Bytes header = Writer().raw(InfoHeader(30000, 30000, 32, 4)).raw(Bytes(12, 0)).bytes;
+  Bytes data = Writer()
+                   .u16(1).u32(55).raw(WideString(u"CTKImageManagerIcons")).u16(1).u32(1)
+                   .u32(1).u32(7)
+                   .u16(static_cast<unsigned>(header.size())).raw(header).u16(4).raw(Bytes{1, 2, 3, 4}).u16(0)
+                   .u32(0)
+                   .u32(0)
+                   .bytes;
+  CTKImageManager manager;
+  Load(manager, data);
+  CTKImageManagerIcon* icon = manager.LookupIcon(55, 1);
+  if (icon) EXPECT_TRUE(icon->GetNormalImage().IsEmpty());
+}
+
 }  // namespace
