@@ -101,18 +101,44 @@ CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, 
   }
   if (!anyCaption) return;
   // A caption item compares its caption with the other item's, whatever
-  // that item's kind.
+  // that item's kind. The captions are copied one after another into one
+  // text: comparisons then read neighbouring memory instead of texts
+  // scattered with their items.
+  std::vector<std::size_t> starts(count + 1, 0), lowered(anyNoCase ? count : 0, 0);
+  for (std::size_t i = 0; i < count; ++i) {
+    starts[i] = m_text.size();
+    if (m_keys[i].kind != Kind::kNull && m_keys[i].kind != Kind::kCall) AppendCaption(m_keys[i].item);
+  }
+  starts[count] = m_text.size();
+  if (anyNoCase) {
+    // Comparing without case maps each code unit to lower case on its own,
+    // so comparing the lowered texts answers the same.
+    std::size_t end = m_text.size();
+    for (std::size_t i = 0; i < end; ++i) m_text.push_back(pv::ToLower(m_text[i]));
+  }
   m_captions.resize(count);
   if (anyNoCase) m_lowered.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
-    if (m_keys[i].kind == Kind::kNull || m_keys[i].kind == Kind::kCall) continue;
-    m_captions[i] = m_keys[i].item->GetCaption(pColumn).Str();
-    if (!anyNoCase) continue;
-    // Comparing without case maps each code unit to lower case on its own,
-    // so comparing the lowered texts answers the same.
-    std::u16string& lowered = m_lowered[i];
-    lowered = m_captions[i];
-    for (char16_t& unit : lowered) unit = pv::ToLower(unit);
+    m_captions[i] = std::u16string_view(m_text).substr(starts[i], starts[i + 1] - starts[i]);
+    if (anyNoCase) m_lowered[i] = std::u16string_view(m_text).substr(starts[count] + starts[i], starts[i + 1] - starts[i]);
+  }
+}
+
+void CTKReportItemSortKeys::AppendCaption(CTKReportRecordItem* item) {
+  // What GetCaption answers, read in place where the item holds it as it
+  // is: the caption of base and icon items, a text item's caption or its
+  // text under "%s", the preview text.
+  const std::type_info& type = typeid(*item);
+  if (type == typeid(CTKReportRecordItem) || type == typeid(CTKReportRecordItemIcon)) {
+    m_text += item->m_strCaption.Str();
+  } else if (type == typeid(CTKReportRecordItemPreview)) {
+    m_text += static_cast<CTKReportRecordItemPreview*>(item)->m_strPreviewText.Str();
+  } else if (type == typeid(CTKReportRecordItemText) && !item->m_strCaption.IsEmpty()) {
+    m_text += item->m_strCaption.Str();
+  } else if (type == typeid(CTKReportRecordItemText) && item->m_strFormatString == u"%s") {
+    m_text += static_cast<CTKReportRecordItemText*>(item)->m_strText.Str();
+  } else {
+    m_text += item->GetCaption(m_pColumn).Str();
   }
 }
 
@@ -216,8 +242,8 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Sort() const {
              [](std::int64_t a, std::int64_t b) { return a < b ? -1 : a > b ? 1 : 0; });
       break;
     case Uniform::kCaptions: {
-      const std::vector<std::u16string>& texts = m_keys.front().noCase ? m_lowered : m_captions;
-      sortBy([&texts](std::size_t i) { return std::u16string_view(texts[i]); },
+      const std::vector<std::u16string_view>& texts = m_keys.front().noCase ? m_lowered : m_captions;
+      sortBy([&texts](std::size_t i) { return texts[i]; },
              [](std::u16string_view a, std::u16string_view b) { return Sign(a.compare(b)); });
       break;
     }

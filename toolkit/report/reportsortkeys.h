@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/wintypes.h"
@@ -52,6 +53,9 @@ class CTKReportItemSortKeys {
   // Reads the keys of `count` items (null entries allowed) for sorting by
   // `pColumn`. The items must not change while the keys are in use.
   CTKReportItemSortKeys(CTKReportRecordItem* const* items, std::size_t count, CTKReportColumn* pColumn);
+  // The captions view text held here.
+  CTKReportItemSortKeys(const CTKReportItemSortKeys&) = delete;
+  CTKReportItemSortKeys& operator=(const CTKReportItemSortKeys&) = delete;
 
   std::size_t GetCount() const { return m_keys.size(); }
 
@@ -92,12 +96,16 @@ class CTKReportItemSortKeys {
 
   int CompareVariants(const Key& a, const Key& b) const;
   Uniform FindUniform() const;
+  // Adds what GetCaption of the column answers to m_text.
+  void AppendCaption(CTKReportRecordItem* item);
 
   CTKReportColumn* m_pColumn;
   LCID m_lcid = 0;  // the report locale's comparison LCID
   std::vector<Key> m_keys;
   // Captions (GetCaption of the column), and lowered for collections that
-  // ignore case; filled only when a caption comparison can occur.
-  std::vector<std::u16string> m_captions;
-  std::vector<std::u16string> m_lowered;
+  // ignore case, held in m_text; filled only when a caption comparison can
+  // occur.
+  std::u16string m_text;
+  std::vector<std::u16string_view> m_captions;
+  std::vector<std::u16string_view> m_lowered;
 };
