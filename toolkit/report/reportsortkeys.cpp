@@ -24,19 +24,18 @@ int Sign(T value) {
   return value < 0 ? -1 : value > 0 ? 1 : 0;
 }
 
-// The classes whose Compare is the base comparison over GetCaption. A
-// class derived from them may compare its own way, so only these exactly.
-bool ComparesByCaption(const std::type_info& type) {
-  return type == typeid(CTKReportRecordItem) || type == typeid(CTKReportRecordItemText) ||
-         type == typeid(CTKReportRecordItemPreview) || type == typeid(CTKReportRecordItemIcon);
-}
-
 }  // namespace
 
 CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, std::size_t count,
                                              CTKReportColumn* pColumn)
     : m_pColumn(pColumn), m_lcid(CTKReportControlLocale::GetActiveCompareLCID()), m_keys(count) {
   bool anyCaption = false, anyNoCase = false;
+  // A column's items are mostly of one class in one collection: the class
+  // and the collection are looked at again only when they change.
+  const std::type_info* lastType = nullptr;
+  Kind lastKind = Kind::kCall;
+  CTKReportRecords* lastRecords = nullptr;
+  bool lastRecordsPlain = true;
   for (std::size_t i = 0; i < count; ++i) {
     CTKReportRecordItem* item = items[i];
     Key& key = m_keys[i];
@@ -45,15 +44,19 @@ CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, 
     key.priority = item->m_nSortPriority;
     CTKReportRecords* records = item->m_pRecord ? item->m_pRecord->GetRecords() : nullptr;
     const std::type_info& type = typeid(*item);
-    if (type == typeid(CTKReportRecordItemNumber) || type == typeid(CTKReportRecordItemPercentNumber)) {
+    if (&type != lastType) {
+      lastType = &type;
+      lastKind = KindOf(type);
+    }
+    if (lastKind == Kind::kNumber) {
       key.kind = Kind::kNumber;
       key.number = static_cast<CTKReportRecordItemNumber*>(item)->m_dValue;
-    } else if (type == typeid(CTKReportRecordItemDateTime)) {
+    } else if (lastKind == Kind::kDateTime) {
       const COleDateTime& value = static_cast<CTKReportRecordItemDateTime*>(item)->m_odtValue;
       key.kind = Kind::kDateTime;
       key.number = value.m_dt;
       key.status = static_cast<int>(value.GetStatus());
-    } else if (type == typeid(CTKReportRecordItemVariant)) {
+    } else if (lastKind == Kind::kVariant) {
       const VARIANT& value = static_cast<CTKReportRecordItemVariant*>(item)->m_oleValue;
       key.kind = Kind::kVariant;
       key.noCase = records && !records->IsCaseSensitive();
@@ -89,8 +92,7 @@ CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, 
         default: key.value = Value::kOther; break;
       }
       if (key.value == Value::kInteger) key.number = static_cast<double>(key.integer);
-    } else if (ComparesByCaption(type) && (!records || typeid(*records) == typeid(CTKReportRecords))) {
-      // A collection class of its own may compare strings its own way.
+    } else if (lastKind == Kind::kCaption && (!records || IsPlainCollection(records, lastRecords, lastRecordsPlain))) {
       key.kind = Kind::kCaption;
       key.noCase = records && !records->IsCaseSensitive();
       anyCaption = true;
@@ -124,19 +126,42 @@ CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, 
   }
 }
 
+CTKReportItemSortKeys::Kind CTKReportItemSortKeys::KindOf(const std::type_info& type) {
+  if (type == typeid(CTKReportRecordItemText) || type == typeid(CTKReportRecordItem) ||
+      type == typeid(CTKReportRecordItemPreview) || type == typeid(CTKReportRecordItemIcon))
+    return Kind::kCaption;
+  if (type == typeid(CTKReportRecordItemNumber) || type == typeid(CTKReportRecordItemPercentNumber)) return Kind::kNumber;
+  if (type == typeid(CTKReportRecordItemDateTime)) return Kind::kDateTime;
+  if (type == typeid(CTKReportRecordItemVariant)) return Kind::kVariant;
+  // A derived class may compare its own way.
+  return Kind::kCall;
+}
+
+bool CTKReportItemSortKeys::IsPlainCollection(CTKReportRecords* records, CTKReportRecords*& last, bool& lastPlain) {
+  // A collection class of its own may compare strings its own way.
+  if (records != last) {
+    last = records;
+    lastPlain = typeid(*records) == typeid(CTKReportRecords);
+  }
+  return lastPlain;
+}
+
 void CTKReportItemSortKeys::AppendCaption(CTKReportRecordItem* item) {
   // What GetCaption answers, read in place where the item holds it as it
   // is: the caption of base and icon items, a text item's caption or its
   // text under "%s", the preview text.
   const std::type_info& type = typeid(*item);
-  if (type == typeid(CTKReportRecordItem) || type == typeid(CTKReportRecordItemIcon)) {
+  if (type == typeid(CTKReportRecordItemText)) {
+    if (!item->m_strCaption.IsEmpty())
+      m_text += item->m_strCaption.Str();
+    else if (item->m_strFormatString == u"%s")
+      m_text += static_cast<CTKReportRecordItemText*>(item)->m_strText.Str();
+    else
+      m_text += item->GetCaption(m_pColumn).Str();
+  } else if (type == typeid(CTKReportRecordItem) || type == typeid(CTKReportRecordItemIcon)) {
     m_text += item->m_strCaption.Str();
   } else if (type == typeid(CTKReportRecordItemPreview)) {
     m_text += static_cast<CTKReportRecordItemPreview*>(item)->m_strPreviewText.Str();
-  } else if (type == typeid(CTKReportRecordItemText) && !item->m_strCaption.IsEmpty()) {
-    m_text += item->m_strCaption.Str();
-  } else if (type == typeid(CTKReportRecordItemText) && item->m_strFormatString == u"%s") {
-    m_text += static_cast<CTKReportRecordItemText*>(item)->m_strText.Str();
   } else {
     m_text += item->GetCaption(m_pColumn).Str();
   }
@@ -231,7 +256,8 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Sort() const {
   };
   switch (FindUniform()) {
     case Uniform::kNumbers:
-      sortBy([this](std::size_t i) { return m_keys[i].number; }, TKReportCompareNumbers);
+      sortBy([this](std::size_t i) { return m_keys[i].number; },
+             [](double a, double b) { return TKReportCompareNumbers(a, b); });
       break;
     case Uniform::kValidDates:
       sortBy([this](std::size_t i) { return m_keys[i].number; },

@@ -17,12 +17,14 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/base/wintypes.h"
 
 class CTKReportColumn;
 class CTKReportRecordItem;
+class CTKReportRecords;
 
 // The number items' comparison: -1, 0 or 1 by value (NaN compares equal).
 inline int TKReportCompareNumbers(double a, double b) { return a > b ? 1 : a < b ? -1 : 0; }
@@ -96,6 +98,10 @@ class CTKReportItemSortKeys {
 
   int CompareVariants(const Key& a, const Key& b) const;
   Uniform FindUniform() const;
+  // The kind of the items of a class; whether a collection compares
+  // strings as CTKReportRecords does (remembering the last one asked).
+  static Kind KindOf(const std::type_info& type);
+  static bool IsPlainCollection(CTKReportRecords* records, CTKReportRecords*& last, bool& lastPlain);
   // Adds what GetCaption of the column answers to m_text.
   void AppendCaption(CTKReportRecordItem* item);
 
