@@ -1,6 +1,5 @@
 #include "toolkit/report/reportitemtypes.h"
 
-#include <cmath>
 #include <typeinfo>
 
 #include "platform/system/locale.h"
@@ -12,6 +11,7 @@
 #include "toolkit/report/reportlocale.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
+#include "toolkit/report/reportsortkeys.h"
 
 IMPLEMENT_SERIAL(CTKReportRecordItemText, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
 IMPLEMENT_SERIAL(CTKReportRecordItemNumber, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
@@ -77,9 +77,7 @@ CString CTKReportRecordItemNumber::GetCaption(CTKReportColumn*) {
 int CTKReportRecordItemNumber::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
   auto* other = dynamic_cast<CTKReportRecordItemNumber*>(pItem);
   if (!other) return 0;
-  if (m_dValue > other->m_dValue) return 1;
-  if (m_dValue < other->m_dValue) return -1;
-  return 0;
+  return TKReportCompareNumbers(m_dValue, other->m_dValue);
 }
 
 void CTKReportRecordItemNumber::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
@@ -157,21 +155,8 @@ CString CTKReportRecordItemDateTime::GetCaption(CTKReportColumn*) {
 int CTKReportRecordItemDateTime::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
   auto* other = dynamic_cast<CTKReportRecordItemDateTime*>(pItem);
   if (!other) return 0;
-  const COleDateTime& a = m_odtValue;
-  const COleDateTime& b = other->m_odtValue;
-  if (a.GetStatus() == b.GetStatus()) {
-    if (a.GetStatus() == COleDateTime::valid) {
-      double diff = a.m_dt - b.m_dt;
-      if (std::fabs(diff) < 0.5 / 86400) return 0;
-      return diff > 0 ? 1 : -1;
-    }
-    if (a.GetStatus() == COleDateTime::null) return 0;
-  }
-  double diff = a.m_dt - b.m_dt;
-  if (std::isnan(diff)) return 0;
-  if (diff >= 2147483647.0) return 2147483647;
-  if (diff <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<int>(diff);
+  return TKReportCompareDates(m_odtValue.m_dt, m_odtValue.GetStatus(), other->m_odtValue.m_dt,
+                              other->m_odtValue.GetStatus());
 }
 
 void CTKReportRecordItemDateTime::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
