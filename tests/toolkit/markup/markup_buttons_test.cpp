@@ -9,25 +9,14 @@
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "tests/toolkit/markup/markup_test_support.h"
 
 namespace {
 
-std::string Narrow(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
+using markup_test::Narrow;
+using markup_test::QuietHost;
 
-// Real fonts and drawing; window calls go nowhere (the host is a made-up handle).
-class CQuietHost : public CTKMarkupHostServices {
- public:
-  void SetCapture(HWND) override {}
-  void ReleaseCapture() override {}
-  void InvalidateRect(HWND, const RECT*, BOOL) override {}
-  LRESULT SendMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
-  void TrackMouseLeave(HWND) override {}
-  void SetCursor(HCURSOR) override {}
-};
+
 
 class CLog : public CTKMarkupDelegate {
  public:
@@ -75,7 +64,7 @@ class MarkupButtons : public ::testing::Test {
     Mouse(0x0201, x, y);
     Mouse(0x0202, x, y);
   }
-  CQuietHost host;
+  QuietHost host;
   CTKMarkupContext* ctx = nullptr;
   CTKMarkupInputElement* root = nullptr;
   std::vector<std::string> log;

@@ -8,14 +8,12 @@
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markuptext.h"
+#include "tests/toolkit/markup/markup_test_support.h"
 
 namespace {
 
-std::string Narrow(const CString& s) {
-  std::string out;
-  for (char16_t c : std::u16string(s.GetString())) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
+using markup_test::Narrow;
+
 
 // The rectangle an element was arranged in, in its parent's coordinates.
 RECT Placed(CTKMarkupVisual* v) {

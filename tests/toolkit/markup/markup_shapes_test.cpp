@@ -7,36 +7,14 @@
 #include "platform/gdi/wingdi.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "tests/toolkit/markup/markup_test_support.h"
 
 namespace {
 
-std::string Narrow(const CString& s) {
-  std::string out;
-  for (char16_t c : std::u16string(s.GetString())) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
+using markup_test::Bitmap;
+using markup_test::Narrow;
 
-struct Bitmap {
-  int w, h;
-  HBITMAP bmp;
-  HDC dc;
-  uint32_t* bits = nullptr;
-  Bitmap(int width, int height) : w(width), h(height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* p = nullptr;
-    bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits = static_cast<uint32_t*>(p);
-    dc = CreateCompatibleDC(nullptr);
-    SelectObject(dc, bmp);
-    for (int i = 0; i < w * h; i++) bits[i] = 0xFFFFFF;
-  }
-  ~Bitmap() {
-    DeleteDC(dc);
-    DeleteObject(bmp);
-  }
-  uint32_t At(int x, int y) const { return bits[y * w + x] & 0xFFFFFF; }
-};
+
 
 class MarkupShapes : public ::testing::Test {
  protected:
@@ -120,23 +98,23 @@ TEST_F(MarkupShapes, RectanglesFillInsideTheirStroke) {
   Build(u"<Rectangle Fill='#FF0000' Stroke='#0000FF' StrokeThickness='3'/>");
   RECT rc{0, 0, 40, 20};
   MarkupRenderElement(root, bmp.dc, &rc);
-  EXPECT_EQ(bmp.At(0, 0), 0x0000FFu);
-  EXPECT_EQ(bmp.At(2, 10), 0x0000FFu) << "three pixels of stroke";
-  EXPECT_EQ(bmp.At(3, 10), 0xFF0000u);
-  EXPECT_EQ(bmp.At(39, 19), 0x0000FFu);
+  EXPECT_EQ(bmp.Pixel(0, 0), 0x0000FFu);
+  EXPECT_EQ(bmp.Pixel(2, 10), 0x0000FFu) << "three pixels of stroke";
+  EXPECT_EQ(bmp.Pixel(3, 10), 0xFF0000u);
+  EXPECT_EQ(bmp.Pixel(39, 19), 0x0000FFu);
   // StrokeThickness 0 draws no border but still fills; no Fill and no Stroke draws nothing.
   Bitmap fillOnly(10, 10);
   Build(u"<Rectangle Fill='#FF0000' Stroke='#0000FF' StrokeThickness='0'/>");
   rc = RECT{0, 0, 10, 10};
   MarkupRenderElement(root, fillOnly.dc, &rc);
-  EXPECT_EQ(fillOnly.At(0, 0), 0xFF0000u);
+  EXPECT_EQ(fillOnly.Pixel(0, 0), 0xFF0000u);
   // A rounded rectangle leaves its corners.
   Bitmap rounded(40, 20);
   Build(u"<Rectangle Fill='#FF0000' RadiusX='8' RadiusY='8'/>");
   rc = RECT{0, 0, 40, 20};
   MarkupRenderElement(root, rounded.dc, &rc);
-  EXPECT_EQ(rounded.At(0, 0), 0xFFFFFFu);
-  EXPECT_EQ(rounded.At(20, 10), 0xFF0000u);
+  EXPECT_EQ(rounded.Pixel(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(rounded.Pixel(20, 10), 0xFF0000u);
 }
 
 TEST_F(MarkupShapes, LinesPolylinesAndPathsDraw) {
@@ -144,24 +122,24 @@ TEST_F(MarkupShapes, LinesPolylinesAndPathsDraw) {
   Build(u"<Polyline Points='0,0 10,10 20,0' Stroke='#0000FF' Stretch='Fill'/>");
   RECT rc{0, 0, 40, 40};
   MarkupRenderElement(root, bmp.dc, &rc);
-  EXPECT_EQ(bmp.At(10, 20), 0x0000FFu) << "stretched onto the box: (0,0) (20,40) (40,0)";
-  EXPECT_EQ(bmp.At(20, 20), 0xFFFFFFu);
+  EXPECT_EQ(bmp.Pixel(10, 20), 0x0000FFu) << "stretched onto the box: (0,0) (20,40) (40,0)";
+  EXPECT_EQ(bmp.Pixel(20, 20), 0xFFFFFFu);
 
   Bitmap line(20, 20);
   Build(u"<Line X1='7' X2='7' Y1='0' Y2='20' Stroke='#00FF00' Stretch='Fill'/>");
   rc = RECT{0, 0, 20, 20};
   MarkupRenderElement(root, line.dc, &rc);
-  EXPECT_EQ(line.At(10, 5), 0x00FF00u) << "a stretched vertical line is drawn at half the width";
+  EXPECT_EQ(line.Pixel(10, 5), 0x00FF00u) << "a stretched vertical line is drawn at half the width";
   Bitmap nothing(20, 20);
   Build(u"<Line Stroke='#00FF00'/>");
   MarkupRenderElement(root, nothing.dc, &rc);
-  EXPECT_EQ(nothing.At(0, 0), 0xFFFFFFu) << "all coordinates 0 draw nothing";
+  EXPECT_EQ(nothing.Pixel(0, 0), 0xFFFFFFu) << "all coordinates 0 draw nothing";
 
   Bitmap path(20, 20);
   Build(u"<Path Data='M 2,2 L 18,2 18,18 2,18 Z' Fill='#FF0000'/>");
   MarkupRenderElement(root, path.dc, &rc);
-  EXPECT_EQ(path.At(10, 10), 0xFF0000u);
-  EXPECT_EQ(path.At(0, 10), 0xFFFFFFu);
+  EXPECT_EQ(path.Pixel(10, 10), 0xFF0000u);
+  EXPECT_EQ(path.Pixel(0, 10), 0xFFFFFFu);
 }
 
 TEST_F(MarkupShapes, EllipsesAndLinesAreHitOnTheirShape) {

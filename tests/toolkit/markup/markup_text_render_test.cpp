@@ -14,58 +14,15 @@
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markuppathgeometry.h"
 #include "toolkit/markup/markuptext.h"
+#include "tests/toolkit/markup/markup_test_support.h"
 
 namespace {
 
-std::string Narrow(const std::u16string& s) {
-  std::string out;
-  for (char16_t c : s) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
-std::string Narrow(const CString& s) { return Narrow(std::u16string(s.GetString())); }
+using markup_test::Bitmap;
+using markup_test::Narrow;
+using markup_test::QuietHost;
 
-// A 32-bit top-down bitmap in a memory DC, white at first.
-struct Bitmap {
-  int w, h;
-  HBITMAP bmp;
-  HDC dc;
-  HGDIOBJ old;
-  uint32_t* bits = nullptr;
-  Bitmap(int width, int height) : w(width), h(height) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* p = nullptr;
-    bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-    bits = static_cast<uint32_t*>(p);
-    dc = CreateCompatibleDC(nullptr);
-    old = SelectObject(dc, bmp);
-    RECT rc{0, 0, w, h};
-    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
-    FillRect(dc, &rc, white);
-    DeleteObject(white);
-  }
-  ~Bitmap() {
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bmp);
-  }
-  // The pixel as a COLORREF.
-  COLORREF At(int x, int y) const {
-    GdiFlush();
-    const uint32_t v = bits[y * w + x];
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-  }
-  int Count(COLORREF c) const {
-    int n = 0;
-    for (int y = 0; y < h; y++)
-      for (int x = 0; x < w; x++) n += At(x, y) == c;
-    return n;
-  }
-};
+
 
 class MarkupTextRender : public ::testing::Test {
  protected:
@@ -249,19 +206,9 @@ class CCountClicks : public CTKMarkupDelegate {
   std::u16string* m_text;
 };
 
-// Real fonts, but no window calls: the host window is a made-up handle.
-class CFontsOnlyHost : public CTKMarkupHostServices {
- public:
-  void SetCapture(HWND) override {}
-  void ReleaseCapture() override {}
-  void InvalidateRect(HWND, const RECT*, BOOL) override {}
-  LRESULT SendMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
-  void TrackMouseLeave(HWND) override {}
-  void SetCursor(HCURSOR) override {}
-};
 
 TEST_F(MarkupTextRender, AHyperlinkUnderTheMouseIsClicked) {
-  CFontsOnlyHost host;
+  QuietHost host;
   MarkupSetHostServices(&host);
   MarkupSetContextWindow(ctx, reinterpret_cast<HWND>(0x1234));
   Build(u"<TextBlock>go <Hyperlink>here</Hyperlink></TextBlock>");
