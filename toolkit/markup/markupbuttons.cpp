@@ -251,10 +251,7 @@ void CTKMarkupToggleButton::RegisterMarkupDependencyProperties() {
                                                                          new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSRENDER));
 }
 
-int CTKMarkupToggleButton::GetChecked() const {
-  const auto* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pIsCheckedProperty));
-  return p ? p->GetValue() : 0;
-}
+int CTKMarkupToggleButton::GetChecked() const { return MarkupEnumValue(GetValue(m_pIsCheckedProperty), 0); }
 
 void CTKMarkupToggleButton::OnClick() {
   OnToggle();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "toolkit/common/imagemanager.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
@@ -159,18 +160,11 @@ void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradien
     return (static_cast<DWORD>(pEntry->r) << 16) | (static_cast<DWORD>(pEntry->g) << 8) | pEntry->b;
   };
 
-  // A top-down 32-bit DIB: row y is at pBits + y * w.
-  BITMAPINFO bmi{};
-  bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bmi.bmiHeader.biWidth = w;
-  bmi.bmiHeader.biHeight = -h;
-  bmi.bmiHeader.biPlanes = 1;
-  bmi.bmiHeader.biBitCount = 32;
-  bmi.bmiHeader.biCompression = BI_RGB;
-  void* pvBits = nullptr;
-  HBITMAP hBitmap = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pvBits, nullptr, 0);
-  if (!hBitmap || !pvBits) return;
-  auto* pBits = static_cast<DWORD*>(pvBits);
+  // A top-down 32-bit DIB (negative height): row y is at pBits + y * w.
+  LPBYTE pbBits = nullptr;
+  HBITMAP hBitmap = CTKImageManager::CreateDIB32(nullptr, w, -h, &pbBits);
+  if (!hBitmap) return;
+  auto* pBits = reinterpret_cast<DWORD*>(pbBits);
   if (sx == ex) {  // vertical: one colour per row
     for (int y = rcVisible.top; y < rcVisible.bottom; y++) {
       const DWORD clr = colorAt(0, y);

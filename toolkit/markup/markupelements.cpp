@@ -34,14 +34,6 @@ RECT UnionRect(const RECT& a, const RECT& b) {
   if (b.left >= b.right || b.top >= b.bottom) return a;
   return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
-int IntValue(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupInt* pInt = MarkupDynamicCast<CTKMarkupInt>(p);
-  return pInt ? pInt->GetValue() : nDefault;
-}
-int EnumValue(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupEnum* pEnum = MarkupDynamicCast<CTKMarkupEnum>(p);
-  return pEnum ? pEnum->GetValue() : nDefault;
-}
 CTKMarkupPropertyMetadata* Meta(CTKMarkupObject* pDefault, DWORD dwFlags, PFNMARKUPCONVERTER pConverter = nullptr) {
   return new CTKMarkupPropertyMetadata(pDefault, pConverter, dwFlags);
 }
@@ -177,7 +169,7 @@ CTKMarkupUIElement::CTKMarkupUIElement()
       m_bInArrange(FALSE),
       m_bInMeasure(FALSE) {}
 
-int CTKMarkupUIElement::GetVisibility() const { return EnumValue(GetValue(m_pVisibilityProperty), 0); }
+int CTKMarkupUIElement::GetVisibility() const { return MarkupEnumValue(GetValue(m_pVisibilityProperty), 0); }
 
 BOOL CTKMarkupUIElement::GetLayoutClip(RECT& rcClip) const {
   if (GetVisibility() != 0) {
@@ -320,24 +312,24 @@ void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* p
 }
 
 const CTKMarkupThickness* CTKMarkupFrameworkElement::GetMargin() const { return MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pMarginProperty)); }
-int CTKMarkupFrameworkElement::GetHorizontalAlignment() const { return EnumValue(GetValue(m_pHorizontalAlignmentProperty), 3); }
-int CTKMarkupFrameworkElement::GetVerticalAlignment() const { return EnumValue(GetValue(m_pVerticalAlignmentProperty), 3); }
+int CTKMarkupFrameworkElement::GetHorizontalAlignment() const { return MarkupEnumValue(GetValue(m_pHorizontalAlignmentProperty), 3); }
+int CTKMarkupFrameworkElement::GetVerticalAlignment() const { return MarkupEnumValue(GetValue(m_pVerticalAlignmentProperty), 3); }
 
 CTKMarkupFrameworkElement::MinMax CTKMarkupFrameworkElement::GetMinMax() const {
   auto size = [&](CTKMarkupDependencyProperty* p, int nUnset) {
-    int n = IntValue(GetValue(p), nUnset);
+    int n = MarkupIntValue(GetValue(p), nUnset);
     return n == INT_MAX ? nUnset : n;
   };
   MinMax m;
-  int height = IntValue(GetValue(m_pHeightProperty), INT_MAX);
+  int height = MarkupIntValue(GetValue(m_pHeightProperty), INT_MAX);
   bool heightSet = height != INT_MAX;
-  int minHeight = IntValue(GetValue(m_pMinHeightProperty), 0);
-  m.maxHeight = std::max(std::min(heightSet ? height : INT_MAX, IntValue(GetValue(m_pMaxHeightProperty), INT_MAX)), minHeight);
+  int minHeight = MarkupIntValue(GetValue(m_pMinHeightProperty), 0);
+  m.maxHeight = std::max(std::min(heightSet ? height : INT_MAX, MarkupIntValue(GetValue(m_pMaxHeightProperty), INT_MAX)), minHeight);
   m.minHeight = std::max(std::min(m.maxHeight, heightSet ? height : 0), minHeight);
-  int width = IntValue(GetValue(m_pWidthProperty), INT_MAX);
+  int width = MarkupIntValue(GetValue(m_pWidthProperty), INT_MAX);
   bool widthSet = width != INT_MAX;
-  int minWidth = IntValue(GetValue(m_pMinWidthProperty), 0);
-  m.maxWidth = std::max(std::min(widthSet ? width : INT_MAX, IntValue(GetValue(m_pMaxWidthProperty), INT_MAX)), minWidth);
+  int minWidth = MarkupIntValue(GetValue(m_pMinWidthProperty), 0);
+  m.maxWidth = std::max(std::min(widthSet ? width : INT_MAX, MarkupIntValue(GetValue(m_pMaxWidthProperty), INT_MAX)), minWidth);
   m.minWidth = std::max(std::min(m.maxWidth, widthSet ? width : 0), minWidth);
   (void)size;
   return m;

@@ -46,10 +46,6 @@ constexpr int kAuto = CTKMarkupDefinitionBase::kindAuto;
 constexpr int kPixel = CTKMarkupDefinitionBase::kindPixel;
 constexpr int kStar = CTKMarkupDefinitionBase::kindStar;
 
-int IntOr(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupInt* pInt = MarkupDynamicCast<CTKMarkupInt>(p);
-  return pInt ? pInt->GetValue() : nDefault;
-}
 
 // Auto, or kinds that include Auto without Star.
 bool AutoWithoutStar(int nKinds) { return (nKinds & kAuto) && !(nKinds & kStar); }
@@ -363,12 +359,12 @@ const CTKMarkupGridLength* CTKMarkupDefinitionBase::GetUserSize() const {
 
 int CTKMarkupDefinitionBase::GetUserMinSize() const {
   CTKMarkupDependencyProperty* p = m_bColumn ? CTKMarkupColumnDefinition::m_pMinWidthProperty : CTKMarkupRowDefinition::m_pMinHeightProperty;
-  return p ? IntOr(GetValue(p), 0) : 0;
+  return p ? MarkupIntValue(GetValue(p), 0) : 0;
 }
 
 int CTKMarkupDefinitionBase::GetUserMaxSize() const {
   CTKMarkupDependencyProperty* p = m_bColumn ? CTKMarkupColumnDefinition::m_pMaxWidthProperty : CTKMarkupRowDefinition::m_pMaxHeightProperty;
-  return p ? IntOr(GetValue(p), kInfinite) : kInfinite;
+  return p ? MarkupIntValue(GetValue(p), kInfinite) : kInfinite;
 }
 
 double CTKMarkupDefinitionBase::GetPreferredSize() const {
@@ -463,10 +459,10 @@ void CTKMarkupGrid::BuildCellRecords() {
     if (!pChild) continue;
     CellRecord& c = m_cells[i];
     // Negative cells and spans from markup count as 0 and 1.
-    c.nColumn = std::clamp(IntOr(pChild->GetValue(m_pColumnProperty), 0), 0, nColumns - 1);
-    c.nRow = std::clamp(IntOr(pChild->GetValue(m_pRowProperty), 0), 0, nRows - 1);
-    int nColumnSpan = IntOr(pChild->GetValue(m_pColumnSpanProperty), 1);
-    int nRowSpan = IntOr(pChild->GetValue(m_pRowSpanProperty), 1);
+    c.nColumn = std::clamp(MarkupIntValue(pChild->GetValue(m_pColumnProperty), 0), 0, nColumns - 1);
+    c.nRow = std::clamp(MarkupIntValue(pChild->GetValue(m_pRowProperty), 0), 0, nRows - 1);
+    int nColumnSpan = MarkupIntValue(pChild->GetValue(m_pColumnSpanProperty), 1);
+    int nRowSpan = MarkupIntValue(pChild->GetValue(m_pRowSpanProperty), 1);
     c.nColumnSpan = std::min(nColumnSpan > 0 ? nColumnSpan : 1, nColumns - c.nColumn);
     c.nRowSpan = std::min(nRowSpan > 0 ? nRowSpan : 1, nRows - c.nRow);
     c.nColumnKinds = c.nRowKinds = 0;

@@ -113,8 +113,7 @@ SIZE CTKMarkupImage::GetImageSize(int cx, int cy) const {
   if (!m_pIcon) return SIZE{0, 0};
   const int w = m_pIcon->GetWidth(), h = m_pIcon->GetHeight();
   if (w == 0 || h == 0) return SIZE{w, h};
-  const auto* pStretch = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pStretchProperty));
-  const int nStretch = pStretch ? pStretch->GetValue() : 0;
+  const int nStretch = MarkupEnumValue(GetValue(m_pStretchProperty), 0);
   if (nStretch == 0 || (cx > 32000 && cy > 32000)) return SIZE{w, h};
   double sx = static_cast<double>(cx) / w, sy = static_cast<double>(cy) / h;
   if (cx > 32000) {

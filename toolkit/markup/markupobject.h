@@ -416,3 +416,14 @@ class CTKMarkupType : public CTKMarkupObject {
 // Text helpers shared by the engine.
 int MarkupStrLen(LPCWSTR lpsz);
 BOOL MarkupStrEqualNoCase(LPCWSTR a, int na, const char* b);
+
+// The value of an integer or enumeration property, or the default when it is
+// unset or of another type.
+inline int MarkupIntValue(const CTKMarkupObject* p, int nDefault) {
+  const CTKMarkupInt* pInt = MarkupDynamicCast<CTKMarkupInt>(p);
+  return pInt ? pInt->GetValue() : nDefault;
+}
+inline int MarkupEnumValue(const CTKMarkupObject* p, int nDefault) {
+  const CTKMarkupEnum* pEnum = MarkupDynamicCast<CTKMarkupEnum>(p);
+  return pEnum ? pEnum->GetValue() : nDefault;
+}

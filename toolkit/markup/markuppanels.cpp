@@ -15,14 +15,6 @@ namespace {
 
 constexpr int kUnbounded = INT_MAX;
 
-int IntOr(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupInt* pInt = MarkupDynamicCast<CTKMarkupInt>(p);
-  return pInt ? pInt->GetValue() : nDefault;
-}
-int EnumOr(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupEnum* pEnum = MarkupDynamicCast<CTKMarkupEnum>(p);
-  return pEnum ? pEnum->GetValue() : nDefault;
-}
 CTKMarkupUIElement* ChildAt(CTKMarkupUIElementCollection* pChildren, int i) { return MarkupDynamicCast<CTKMarkupUIElement>(pChildren->GetItem(i)); }
 const CTKMarkupThickness* ThicknessOf(const CTKMarkupObject* p) {
   const CTKMarkupThickness* t = MarkupDynamicCast<CTKMarkupThickness>(p);
@@ -90,7 +82,7 @@ void CTKMarkupBorder::OnRender(CTKMarkupDrawingContext* pDC) {
 
 // ---- stack panel -------------------------------------------------------------------------------
 
-int CTKMarkupStackPanel::GetOrientation() const { return EnumOr(GetValue(m_pOrientationProperty), 1); }
+int CTKMarkupStackPanel::GetOrientation() const { return MarkupEnumValue(GetValue(m_pOrientationProperty), 1); }
 
 SIZE CTKMarkupStackPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   const bool bVertical = GetOrientation() == 1;
@@ -131,7 +123,7 @@ SIZE CTKMarkupStackPanel::ArrangeOverride(int cx, int cy) {
 
 // ---- wrap panel --------------------------------------------------------------------------------
 
-int CTKMarkupWrapPanel::GetOrientation() const { return EnumOr(GetValue(m_pOrientationProperty), 0); }
+int CTKMarkupWrapPanel::GetOrientation() const { return MarkupEnumValue(GetValue(m_pOrientationProperty), 0); }
 
 SIZE CTKMarkupWrapPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   const bool bVertical = GetOrientation() == 1;
@@ -219,7 +211,7 @@ BOOL CTKMarkupDockPanel::GetLastChildFill() const {
   return p ? p->GetValue() : TRUE;
 }
 
-int CTKMarkupDockPanel::GetDock(const CTKMarkupObject* pElement) { return pElement ? EnumOr(pElement->GetValue(m_pDockProperty), 0) : 0; }
+int CTKMarkupDockPanel::GetDock(const CTKMarkupObject* pElement) { return pElement ? MarkupEnumValue(pElement->GetValue(m_pDockProperty), 0) : 0; }
 
 SIZE CTKMarkupDockPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   int nUsedWidth = 0, nUsedHeight = 0, nWidest = 0, nTallest = 0;
@@ -283,9 +275,9 @@ SIZE CTKMarkupDockPanel::ArrangeOverride(int cx, int cy) {
 // ---- uniform grid ------------------------------------------------------------------------------
 
 void CTKMarkupUniformGrid::UpdateComputedValues() {
-  m_nColumns = IntOr(GetValue(m_pColumnsProperty), 0);
-  m_nRows = IntOr(GetValue(m_pRowsProperty), 0);
-  m_nFirstColumn = IntOr(GetValue(m_pFirstColumnProperty), 0);
+  m_nColumns = MarkupIntValue(GetValue(m_pColumnsProperty), 0);
+  m_nRows = MarkupIntValue(GetValue(m_pRowsProperty), 0);
+  m_nFirstColumn = MarkupIntValue(GetValue(m_pFirstColumnProperty), 0);
   if (m_nFirstColumn >= m_nColumns || m_nFirstColumn < 0) m_nFirstColumn = 0;
   if (m_nRows > 0 && m_nColumns > 0) return;
   int n = 0;

@@ -44,14 +44,6 @@ constexpr int kUnbounded = INT_MAX;
 CTKMarkupPropertyMetadata* Meta(CTKMarkupObject* pDefault, DWORD dwFlags, PFNMARKUPCONVERTER pConverter = nullptr) {
   return new CTKMarkupPropertyMetadata(pDefault, pConverter, dwFlags);
 }
-int IntOr(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupInt* pInt = MarkupDynamicCast<CTKMarkupInt>(p);
-  return pInt ? pInt->GetValue() : nDefault;
-}
-int EnumOr(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupEnum* pEnum = MarkupDynamicCast<CTKMarkupEnum>(p);
-  return pEnum ? pEnum->GetValue() : nDefault;
-}
 
 // A stretched shape takes the available size where it is bounded.
 SIZE Stretched(SIZE sz, int cx, int cy) {
@@ -102,16 +94,16 @@ void CTKMarkupShape::RegisterMarkupDependencyProperties() {
 
 void CTKMarkupShape::GetStroke(TKMARKUPSTROKE* pStroke) const {
   pStroke->pBrush = MarkupDynamicCast<CTKMarkupBrush>(GetValue(m_pStrokeProperty));
-  pStroke->nThickness = pStroke->pBrush ? IntOr(GetValue(m_pStrokeThicknessProperty), 1) : 0;
+  pStroke->nThickness = pStroke->pBrush ? MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1) : 0;
   pStroke->pDashArray = MarkupDynamicCast<CTKMarkupDoubleCollection>(GetValue(m_pStrokeDashArrayProperty));
-  pStroke->nStartCap = EnumOr(GetValue(m_pStrokeStartLineCapProperty), 0);
-  pStroke->nEndCap = EnumOr(GetValue(m_pStrokeEndLineCapProperty), 0);
-  pStroke->nLineJoin = EnumOr(GetValue(m_pStrokeLineJoinProperty), 0);
+  pStroke->nStartCap = MarkupEnumValue(GetValue(m_pStrokeStartLineCapProperty), 0);
+  pStroke->nEndCap = MarkupEnumValue(GetValue(m_pStrokeEndLineCapProperty), 0);
+  pStroke->nLineJoin = MarkupEnumValue(GetValue(m_pStrokeLineJoinProperty), 0);
 }
 
 CTKMarkupBrush* CTKMarkupShape::GetFill() const { return MarkupDynamicCast<CTKMarkupBrush>(GetValue(m_pFillProperty)); }
 
-BOOL CTKMarkupShape::IsStretched() const { return EnumOr(GetValue(m_pStretchProperty), 0) != 0; }
+BOOL CTKMarkupShape::IsStretched() const { return MarkupEnumValue(GetValue(m_pStretchProperty), 0) != 0; }
 
 // ---- point collection --------------------------------------------------------------------------
 
@@ -181,8 +173,8 @@ void CTKMarkupRectangle::OnRender(CTKMarkupDrawingContext* pDC) {
   if (!stroke.pBrush && !pFill) return;
   const int t = stroke.nThickness, w = m_szRenderSize.cx, h = m_szRenderSize.cy;
   if (w == 0 || h == 0) return;
-  const double rx = std::min<double>(IntOr(GetValue(m_pRadiusXProperty), 0), (w - t) * 0.5);
-  const double ry = std::min<double>(IntOr(GetValue(m_pRadiusYProperty), 0), (h - t) * 0.5);
+  const double rx = std::min<double>(MarkupIntValue(GetValue(m_pRadiusXProperty), 0), (w - t) * 0.5);
+  const double ry = std::min<double>(MarkupIntValue(GetValue(m_pRadiusYProperty), 0), (h - t) * 0.5);
   double radii[8] = {ry, rx, rx, ry, ry, rx, rx, ry};
   const double* pRadii = (rx > 0 && ry > 0) ? radii : nullptr;
   if (pFill) pDC->FillRectangle(RECT{t / 2, t / 2, w - t / 2, h - t / 2}, pFill, pRadii);
@@ -222,11 +214,11 @@ void CTKMarkupLine::RegisterMarkupDependencyProperties() {
 }
 
 SIZE CTKMarkupLine::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
-  const int x1 = IntOr(GetValue(m_pX1Property), 0), y1 = IntOr(GetValue(m_pY1Property), 0);
-  const int x2 = IntOr(GetValue(m_pX2Property), 0), y2 = IntOr(GetValue(m_pY2Property), 0);
+  const int x1 = MarkupIntValue(GetValue(m_pX1Property), 0), y1 = MarkupIntValue(GetValue(m_pY1Property), 0);
+  const int x2 = MarkupIntValue(GetValue(m_pX2Property), 0), y2 = MarkupIntValue(GetValue(m_pY2Property), 0);
   SIZE sz{std::max(x1, x2), std::max(y1, y2)};
   if (GetValue(m_pStrokeProperty) && (x1 == x2 || y1 == y2)) {
-    const int nHalf = (IntOr(GetValue(m_pStrokeThicknessProperty), 1) + 1) / 2;
+    const int nHalf = (MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1) + 1) / 2;
     if (x1 == x2) sz.cx += nHalf;
     if (y1 == y2) sz.cy += nHalf;
   }
@@ -234,10 +226,10 @@ SIZE CTKMarkupLine::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
 }
 
 void CTKMarkupLine::GetDrawnPoints(int& x1, int& y1, int& x2, int& y2) const {
-  x1 = IntOr(GetValue(m_pX1Property), 0);
-  y1 = IntOr(GetValue(m_pY1Property), 0);
-  x2 = IntOr(GetValue(m_pX2Property), 0);
-  y2 = IntOr(GetValue(m_pY2Property), 0);
+  x1 = MarkupIntValue(GetValue(m_pX1Property), 0);
+  y1 = MarkupIntValue(GetValue(m_pY1Property), 0);
+  x2 = MarkupIntValue(GetValue(m_pX2Property), 0);
+  y2 = MarkupIntValue(GetValue(m_pY2Property), 0);
   if (!IsStretched()) return;
   auto map = [](int& a, int& b, int extent) {
     if (a == b) {
@@ -290,7 +282,7 @@ SIZE CTKMarkupPolyline::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy
   if (!pPoints) return SIZE{0, 0};
   SIZE sz = PointsSize(pPoints);
   if (GetValue(m_pStrokeProperty)) {
-    const int nHalf = (IntOr(GetValue(m_pStrokeThicknessProperty), 1) + 1) / 2;
+    const int nHalf = (MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1) + 1) / 2;
     if (sz.cx == 0) sz.cx = nHalf;
     if (sz.cy == 0) sz.cy = nHalf;
   }

@@ -13,10 +13,6 @@
 
 namespace {
 
-int EnumOr(const CTKMarkupObject* p, int nDefault) {
-  const CTKMarkupEnum* pEnum = MarkupDynamicCast<CTKMarkupEnum>(p);
-  return pEnum ? pEnum->GetValue() : nDefault;
-}
 
 CTKMarkupObject* CreateThrough(CTKMarkupContext* pContext, CTKMarkupType* pType) {
   return pContext ? pContext->CreateObject(pType) : pType->CreateInstance();
@@ -440,9 +436,9 @@ SIZE CTKMarkupTextBlock::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, i
   const CTKMarkupThickness* pPadding = MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pPaddingProperty));
   if (!pPadding) pPadding = CTKMarkupThickness::GetSharedZeroThickness();
   const int nWidth = std::max(0, cx - pPadding->left - pPadding->right);
-  const int nWrapping = EnumOr(GetValue(m_pTextWrappingProperty), 0);
-  const int nTrimming = nWrapping ? 0 : EnumOr(GetValue(m_pTextTrimmingProperty), 0);
-  const bool bJustify = nWrapping && EnumOr(GetValue(m_pTextAlignmentProperty), 0) == 3;
+  const int nWrapping = MarkupEnumValue(GetValue(m_pTextWrappingProperty), 0);
+  const int nTrimming = nWrapping ? 0 : MarkupEnumValue(GetValue(m_pTextTrimmingProperty), 0);
+  const bool bJustify = nWrapping && MarkupEnumValue(GetValue(m_pTextAlignmentProperty), 0) == 3;
   const bool bReuse = nWidth == m_nRememberedWidth || (!nWrapping && !nTrimming && m_nRememberedWidth != -1);
   if (!bReuse || !m_pLines) {
     m_nRememberedWidth = nWidth;
@@ -458,7 +454,7 @@ SIZE CTKMarkupTextBlock::ArrangeOverride(int cx, int cy) {
   if (!m_pLines) return SIZE{cx, cy};
   const CTKMarkupThickness* pPadding = MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pPaddingProperty));
   if (!pPadding) pPadding = CTKMarkupThickness::GetSharedZeroThickness();
-  const int nAlignment = EnumOr(GetValue(m_pTextAlignmentProperty), 0);
+  const int nAlignment = MarkupEnumValue(GetValue(m_pTextAlignmentProperty), 0);
   for (Line& line : *m_pLines) {
     const int nFree = cx - line.width - pPadding->right - pPadding->left;
     int nOffset = nAlignment == 1 ? nFree : nAlignment == 2 ? nFree / 2 : 0;
@@ -482,7 +478,7 @@ SIZE CTKMarkupTextBlock::ArrangeOverride(int cx, int cy) {
       }
       p.xOffset = pPadding->left + nOffset;
       p.yOffset = line.height + pPadding->top - p.height;
-      switch (EnumOr(p.pInline->GetValue(CTKMarkupInline::m_pBaselineAlignmentProperty), 3)) {
+      switch (MarkupEnumValue(p.pInline->GetValue(CTKMarkupInline::m_pBaselineAlignmentProperty), 3)) {
         case 0:
         case 4:
           p.yOffset += p.height - line.height;
@@ -532,7 +528,7 @@ void CTKMarkupTextBlock::OnRender(CTKMarkupDrawingContext* pDC) {
 
       // Underline and strike-through bars, in the colour of the element that
       // asked for them.
-      const int nDecorations = EnumOr(p.pInline->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty), 0);
+      const int nDecorations = MarkupEnumValue(p.pInline->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty), 0);
       const CTKMarkupObject* pHolder = p.pInline->FindValueOwner(CTKMarkupTextElement::m_pTextDecorationsProperty);
       if (!nDecorations || !pHolder) continue;
       CTKMarkupBrush* pBarBrush = MarkupDynamicCast<CTKMarkupBrush>(pHolder->GetValue(CTKMarkupTextElement::m_pForegroundProperty));

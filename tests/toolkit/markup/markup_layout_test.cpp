@@ -27,28 +27,8 @@ std::string Str(const RECT& r) {
 }
 std::string Str(const SIZE& s) { return std::to_string(s.cx) + "x" + std::to_string(s.cy); }
 
-class MarkupLayout : public ::testing::Test {
+class MarkupLayout : public markup_test::Fixture {
  protected:
-  void SetUp() override { ctx = MarkupCreateContext(nullptr); }
-  void TearDown() override {
-    MarkupReleaseElement(root);
-    MarkupReleaseContext(ctx);
-  }
-  CTKMarkupUIElement* Build(const char16_t* text) {
-    MarkupReleaseElement(root);
-    root = ctx->Parse(text);
-    EXPECT_NE(root, nullptr) << Narrow(ctx->GetLastParseError());
-    return static_cast<CTKMarkupUIElement*>(root);
-  }
-  // The error text of markup that must not build, empty when it built.
-  std::string BuildError(const char16_t* text) {
-    CTKMarkupInputElement* element = ctx->Parse(text);
-    if (element) {
-      element->Release();
-      return "";
-    }
-    return Narrow(ctx->GetLastParseError());
-  }
   // Measures the root at (cx, cy), then arranges it at its own size or the given one.
   SIZE Layout(int cx, int cy, int ax = -1, int ay = -1) {
     SIZE d = MarkupMeasureElement(root, cx, cy);
@@ -56,8 +36,6 @@ class MarkupLayout : public ::testing::Test {
     return d;
   }
   CTKMarkupVisual* Child(int i) { return static_cast<CTKMarkupVisual*>(root)->GetVisualChild(i); }
-  CTKMarkupContext* ctx = nullptr;
-  CTKMarkupInputElement* root = nullptr;
 };
 
 TEST_F(MarkupLayout, FrameworkElementSizesAlignmentAndClipping) {

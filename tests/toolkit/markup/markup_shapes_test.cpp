@@ -16,32 +16,12 @@ using markup_test::Narrow;
 
 
 
-class MarkupShapes : public ::testing::Test {
+class MarkupShapes : public markup_test::Fixture {
  protected:
   void SetUp() override {
-    ctx = MarkupCreateContext(nullptr);
+    Fixture::SetUp();
     ctx->EnableGdiPlus(FALSE);  // exact pixels; the anti-aliased back end is tested with the drawing context
   }
-  void TearDown() override {
-    MarkupReleaseElement(root);
-    MarkupReleaseContext(ctx);
-  }
-  CTKMarkupUIElement* Build(const char16_t* text) {
-    MarkupReleaseElement(root);
-    root = ctx->Parse(text);
-    EXPECT_NE(root, nullptr) << Narrow(ctx->GetLastParseError());
-    return static_cast<CTKMarkupUIElement*>(root);
-  }
-  std::string BuildError(const char16_t* text) {
-    CTKMarkupInputElement* e = ctx->Parse(text);
-    if (e) {
-      e->Release();
-      return "";
-    }
-    return Narrow(ctx->GetLastParseError());
-  }
-  CTKMarkupContext* ctx = nullptr;
-  CTKMarkupInputElement* root = nullptr;
 };
 
 TEST_F(MarkupShapes, SizesComeFromCoordinatesOrStretch) {

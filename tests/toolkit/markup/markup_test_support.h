@@ -5,8 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "platform/base/cstring.h"
 #include "platform/gdi/wingdi.h"
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markuphost.h"
 
 namespace markup_test {
@@ -75,6 +79,33 @@ struct Bitmap {
       for (int x = 0; x < w; x++) n += At(x, y) == c;
     return n;
   }
+};
+
+// A context without a host window and the root of the markup built last.
+class Fixture : public ::testing::Test {
+ protected:
+  void SetUp() override { ctx = MarkupCreateContext(nullptr); }
+  void TearDown() override {
+    MarkupReleaseElement(root);
+    MarkupReleaseContext(ctx);
+  }
+  CTKMarkupUIElement* Build(const char16_t* text) {
+    MarkupReleaseElement(root);
+    root = ctx->Parse(text);
+    EXPECT_NE(root, nullptr) << Narrow(ctx->GetLastParseError());
+    return static_cast<CTKMarkupUIElement*>(root);
+  }
+  // The error text of markup that must not build, empty when it built.
+  std::string BuildError(const char16_t* text) {
+    CTKMarkupInputElement* element = ctx->Parse(text);
+    if (element) {
+      element->Release();
+      return "";
+    }
+    return Narrow(ctx->GetLastParseError());
+  }
+  CTKMarkupContext* ctx = nullptr;
+  CTKMarkupInputElement* root = nullptr;
 };
 
 }  // namespace markup_test
