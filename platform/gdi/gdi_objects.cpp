@@ -569,8 +569,10 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
 static bool ReadPalette(const BITMAPINFO* bmi, UINT usage, std::vector<RGBQUAD>* out) {
   const BITMAPINFOHEADER& h = bmi->bmiHeader;
   if (h.biBitCount > 8) return true;
-  int n = h.biClrUsed ? static_cast<int>(h.biClrUsed) : (1 << h.biBitCount);
-  n = std::min(n, 1 << h.biBitCount);
+  // A count past the bit depth's (or one so large it reads as negative) means
+  // the full palette.
+  const UINT full = 1u << h.biBitCount;
+  const int n = static_cast<int>(h.biClrUsed && h.biClrUsed < full ? h.biClrUsed : full);
   const RGBQUAD* pal = reinterpret_cast<const RGBQUAD*>(reinterpret_cast<const uint8_t*>(bmi) + h.biSize);
   out->assign(pal, pal + n);
   if (usage == DIB_PAL_COLORS) {

@@ -612,6 +612,19 @@ TEST(GdiBitmaps, DibSectionsOfEveryDepthRoundTrip) {
   bad.bmiHeader.biWidth = 2;
   bad.bmiHeader.biBitCount = 7;
   EXPECT_EQ(CreateDIBSection(nullptr, &bad, DIB_RGB_COLORS, &p, nullptr, 0), nullptr);
+  // A colour count past the depth's, even one that reads as negative, means
+  // the full palette (it used to throw from the palette copy).
+  struct {
+    BITMAPINFOHEADER h;
+    RGBQUAD pal[2];
+  } mono{};
+  mono.h = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), 1, 1, 1, 1, BI_RGB, 0, 0, 0, 0xFFFFFFFDu, 0};
+  for (DWORD used : {0xFFFFFFFDu, 3u}) {
+    mono.h.biClrUsed = used;
+    HBITMAP section = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&mono), DIB_RGB_COLORS, &p, nullptr, 0);
+    EXPECT_NE(section, nullptr) << used;
+    DeleteObject(section);
+  }
 }
 
 TEST(GdiBitmaps, BottomUpSectionSeesTheCallersRowOrder) {
