@@ -36,8 +36,11 @@ class CPravenorApp : public CWinApp {
   // The date m_reminders was built for.
   COleDateTime m_reminderDate;
   CArray<RemindSTR> m_reminders;
-  // Set by the views when they add, change or delete a reminder.
-  bool m_remindersDirty = false;
+  // Set by the views when they add, change or delete a reminder; the main
+  // frame's minute timer rebuilds today's list and clears it. The forms'
+  // name for it is m_bRemindersChanged.
+  bool m_remindDirty = false;
+  bool& m_bRemindersChanged = m_remindDirty;
 
  protected:
   DECLARE_MESSAGE_MAP()
