@@ -146,12 +146,16 @@ int CCaptionTree::Fill(int tasktype) {
     FieldPtr type = fields->GetItem(_variant_t(2L));
     FieldPtr tid = fields->GetItem(_variant_t(3L));
     for (; !m_pTaskRecordset->GetadoEOF(); m_pTaskRecordset->MoveNext()) {
-      auto work = workItems.find(static_cast<long>(tid->GetValue()));
+      const _variant_t workId = tid->GetValue();
+      if (workId.vt == VT_NULL) continue;  // a task of no work
+      auto work = workItems.find(static_cast<long>(workId));
       if (work == workItems.end()) continue;  // a placeholder work's or an unknown kind's
-      const HTREEITEM task = InsertItem(FieldText(title->GetValue()), work->second);
+      // The whole row is read before its item is made.
       const _variant_t rowType = type->GetValue();
       const int thisType = rowType.vt == VT_NULL ? 0 : static_cast<int>(static_cast<long>(rowType));
-      SetTaskItemLook(*this, task, static_cast<long>(taid->GetValue()), thisType);
+      const int id = static_cast<long>(taid->GetValue());
+      const HTREEITEM task = InsertItem(FieldText(title->GetValue()), work->second);
+      SetTaskItemLook(*this, task, id, thisType);
     }
     m_pTaskRecordset->Close();
   } catch (const _com_error& e) {

@@ -142,8 +142,11 @@ int CDateTree::Fill(Variant variant) {
     if (!AppDataStore().OpenRecordset(kJoinedQuery, m_pWorkRecordset)) return 0;
     JoinedRows rows(m_pWorkRecordset);
     auto addTask = [&]() {
-      const HTREEITEM task = InsertItem(rows.TaskText(), day);
-      SetTaskItemLook(*this, task, rows.Taid(), rows.TaskType());
+      // The whole row is read before its item is made.
+      const CString text = rows.TaskText();
+      const int taid = rows.Taid();
+      const int type = rows.TaskType();
+      SetTaskItemLook(*this, InsertItem(text, day), taid, type);
     };
 
     if (variant == Variant::TaskDays) {
