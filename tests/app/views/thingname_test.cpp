@@ -44,7 +44,10 @@ class ScriptedChooser : public CThingName {
     }
     return out;
   }
-  void Post(UINT id) { PostMessage(WM_COMMAND, id, 0); }
+  // A press of the button (as a click sends it, whatever its enabled state).
+  void Post(UINT id) {
+    PostMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(static_cast<int>(id))->m_hWnd));
+  }
 
  private:
   std::function<void(ScriptedChooser&)> script_;
@@ -114,7 +117,7 @@ TEST_F(ChooserTest, AnExactNamePicksTheExistingWorkAndWritesNothing) {
 TEST_F(ChooserTest, AnotherNameBecomesANewEncipheredWorkInTheFileTheTreeAndTheFrame) {
   pv::FakeClockScope clock(2012, 3, 5, 14, 7, 9);
   Start();
-  AddWork(u"Garden", 2);
+  AddWork(u"Garden's \u5317\u4eac plan", 2);
   RefillWorkTree();
   const CString name = u"garden's \u5317\u4eac plan";  // differs in case: a new work
   EXPECT_EQ(Run([&](ScriptedChooser& c) {
