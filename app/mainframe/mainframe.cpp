@@ -9,8 +9,6 @@ IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
   ON_WM_CREATE()
   ON_MESSAGE(TREEPANE_NOTIFY, OnDockingPaneNotify)
-  ON_UPDATE_COMMAND_UI(ID_NEW_COMPLETED, OnUpdateTaskCommand)
-  ON_UPDATE_COMMAND_UI(ID_NEW_SCHEDULED, OnUpdateTaskCommand)
   ON_NOTIFY(NM_CLICK, IDC_WORKTREE, OnTreeClick)
   ON_NOTIFY(NM_CLICK, IDC_DATETREE, OnTreeClick)
   ON_NOTIFY(TVN_SELCHANGED, IDC_WORKTREE, OnWorkTreeSelChanged)
@@ -85,11 +83,6 @@ void CMainFrame::OnTreeFilter(UINT nID) {
 void CMainFrame::OnUpdateTreeFilter(CCmdUI* pCmdUI) {
   pCmdUI->SetText(TreeFilterLabel(pCmdUI->m_nID));
   pCmdUI->SetRadio(pCmdUI->m_nID == (m_nActiveTree == 2 ? m_dateTreeFilter : m_workTreeFilter));
-}
-
-void CMainFrame::OnUpdateTaskCommand(CCmdUI* pCmdUI) {
-  const BYTE* flags = ActiveTreeFlags();
-  pCmdUI->Enable(flags[pCmdUI->m_nID == ID_NEW_COMPLETED ? kNewCompleted : kNewScheduled] != 0);
 }
 
 void CMainFrame::OnTreeClick(NMHDR*, LRESULT* pResult) {

@@ -57,6 +57,9 @@ class CMainFrame : public CMDIFrameWnd {
   int m_nRecordId = 0;
   int& m_nCurrentId = m_nRecordId;
   // Command-enable flags, one set per tree (TreeCommand), all 0 at start.
+  // Nothing disables the commands by them yet: until the work commands
+  // (new, rename, delete work) exist, the first work is made through the
+  // work chooser, which needs Completed and Scheduled available.
   BYTE m_workTreeFlags[kTreeCommands] = {};
   BYTE m_dateTreeFlags[kTreeCommands] = {};
   // The tree items last hit in each tree.
@@ -81,7 +84,6 @@ class CMainFrame : public CMDIFrameWnd {
   LRESULT OnDockingPaneNotify(WPARAM wParam, LPARAM lParam);
   void OnTreeFilter(UINT nID);
   void OnUpdateTreeFilter(CCmdUI* pCmdUI);
-  void OnUpdateTaskCommand(CCmdUI* pCmdUI);
   void OnTreeClick(NMHDR* pNMHDR, LRESULT* pResult);
   void OnWorkTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult);
   DECLARE_MESSAGE_MAP()

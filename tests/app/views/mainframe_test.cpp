@@ -144,7 +144,7 @@ TEST_F(MainFrameTest, ClicksOnItemsSetTheCurrentWorkAndOpenTasks) {
   CMainFrame& frame = Frame();
   frame.SendMessage(WM_COMMAND, ID_TREE_FILTER_25);  // refill with the work
   pv::test::PumpUntilIdle();
-  EXPECT_FALSE(Update(ID_NEW_COMPLETED).m_bEnabled);
+  EXPECT_EQ(frame.m_workTreeFlags[CMainFrame::kNewCompleted], 0);
 
   CCaptionTree& tree = frame.m_wndWorkTree;
   const HTREEITEM workItem = tree.GetChildItem(tree.GetChildItem(tree.GetRootItem()));
@@ -154,8 +154,9 @@ TEST_F(MainFrameTest, ClicksOnItemsSetTheCurrentWorkAndOpenTasks) {
   EXPECT_EQ(Narrow(frame.m_strItemText), "Garden");
   EXPECT_EQ(frame.m_nItemId, work);
   EXPECT_EQ(frame.m_nRecordId, work);
-  EXPECT_TRUE(Update(ID_NEW_COMPLETED).m_bEnabled);
-  EXPECT_TRUE(Update(ID_NEW_SCHEDULED).m_bEnabled);
+  EXPECT_EQ(frame.m_workTreeFlags[CMainFrame::kNewCompleted], 1);
+  EXPECT_EQ(frame.m_workTreeFlags[CMainFrame::kNewScheduled], 1);
+  EXPECT_EQ(frame.m_workTreeFlags[CMainFrame::kRenameWork], 1);
 
   // A task item opens its form for the existing task, without the chooser.
   const int before = Documents(u"Completed");
@@ -175,11 +176,13 @@ TEST_F(MainFrameTest, ClicksOnItemsSetTheCurrentWorkAndOpenTasks) {
   ClickItem(dates, day);
   EXPECT_EQ(frame.m_nActiveTree, 2);
   EXPECT_EQ(frame.m_hDateTreeItem, day);
-  EXPECT_TRUE(Update(ID_NEW_COMPLETED).m_bEnabled);
+  EXPECT_EQ(frame.m_dateTreeFlags[CMainFrame::kNewCompleted], 1);
+  EXPECT_EQ(frame.m_dateTreeFlags[CMainFrame::kDeleteTask], 0);
   frame.m_strItemText = u"";
   ClickItem(dates, dates.GetChildItem(day));
   EXPECT_EQ(Narrow(frame.m_strItemText), "Garden");
   EXPECT_EQ(Documents(u"Completed"), before + 2);
+  EXPECT_EQ(frame.m_dateTreeFlags[CMainFrame::kDeleteTask], 1);
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
