@@ -16,6 +16,9 @@ class CPravenorApp : public CWinApp {
 
   BOOL InitInstance() override;
 
+  // The reminder-rebuild flag (below) by the name the task forms use.
+  bool& m_bRemindersChanged = m_remindersDirty;
+
   // Commands (also called directly by the main frame, the trees and the
   // enquiry view, which set m_openExistingTask around the call when they
   // open an existing task).
@@ -36,11 +39,8 @@ class CPravenorApp : public CWinApp {
   // The date m_reminders was built for.
   COleDateTime m_reminderDate;
   CArray<RemindSTR> m_reminders;
-  // Set by the views when they add, change or delete a reminder; the main
-  // frame's minute timer rebuilds today's list and clears it. The forms'
-  // name for it is m_bRemindersChanged.
-  bool m_remindDirty = false;
-  bool& m_bRemindersChanged = m_remindDirty;
+  // Set by the views when they add, change or delete a reminder.
+  bool m_remindersDirty = false;
 
  protected:
   DECLARE_MESSAGE_MAP()
