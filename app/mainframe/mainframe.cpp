@@ -1,5 +1,6 @@
 #include "app/mainframe/mainframe.h"
 
+#include "app/data/datastore.h"
 #include "app/pravenorapp.h"
 #include "app/resource.h"
 #include "platform/framework/afxapp.h"
@@ -143,10 +144,32 @@ void CMainFrame::HandleTreeClick(CTKTreeCtrl& tree, int activeTree) {
   } else {
     flags[kNewCompleted] = flags[kNewScheduled] = 0;
     flags[kDeleteTask] = 1;
-    const CString text = tree.GetItemText(item);
-    const int dot = text.Find(u'.');
-    m_strItemText = dot < 0 ? CString() : text.Left(dot);
+    // The label's text before its first '.' is no work name when the name
+    // holds a '.' ("v1.2 plan"): the task's work is looked up by its id.
+    SetCurrentWorkOfTask(m_nRecordId);
     OpenTaskOfItem(data);
+  }
+}
+
+void CMainFrame::SetCurrentWorkOfTask(int taid) {
+  CDataStore& store = AppDataStore();
+  bool read = false;
+  const int tid = store.QueryScalarInt(u"select tid from task where taid=?", {_variant_t(static_cast<long>(taid))}, &read);
+  if (!read || tid == 0) return;  // an error has been shown; the current work stays
+  _RecordsetPtr rs(u"ADODB.Recordset");
+  if (!store.OpenRecordset(u"select workname,starttime from things where tid=?", {_variant_t(static_cast<long>(tid))},
+                           rs))
+    return;
+  try {
+    if (!rs->GetadoEOF()) {
+      m_strItemText = WorkNameFromStored(FieldText(rs->GetCollect(_variant_t(u"workname"))),
+                                         COleDateTime(rs->GetCollect(_variant_t(u"starttime"))));
+      m_nItemId = tid;
+    }
+    rs->Close();
+  } catch (const _com_error& e) {
+    CloseIfOpen(rs);
+    ShowTreeError(nullptr, e);
   }
 }
 

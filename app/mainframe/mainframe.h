@@ -92,4 +92,6 @@ class CMainFrame : public CMDIFrameWnd {
   void HandleTreeClick(CTKTreeCtrl& tree, int activeTree);
   // Opens the form of the task a tree item names (data < 0 scheduled).
   void OpenTaskOfItem(LPARAM itemData);
+  // Makes the task's work (read from the database) the current work.
+  void SetCurrentWorkOfTask(int taid);
 };

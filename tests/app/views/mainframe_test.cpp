@@ -181,8 +181,24 @@ TEST_F(MainFrameTest, ClicksOnItemsSetTheCurrentWorkAndOpenTasks) {
   frame.m_strItemText = u"";
   ClickItem(dates, dates.GetChildItem(day));
   EXPECT_EQ(Narrow(frame.m_strItemText), "Garden");
+  EXPECT_EQ(frame.m_nItemId, work);
   EXPECT_EQ(Documents(u"Completed"), before + 2);
   EXPECT_EQ(frame.m_dateTreeFlags[CMainFrame::kDeleteTask], 1);
+
+  // A work name with a '.' in it: the label "v1.2 plan.Draft" does not tell
+  // where the name ends; the task's work id does.
+  const int plan = AddWork(u"v1.2 plan", 2, COleDateTime(2012, 3, 5, 14, 7, 9));
+  const int draft = AddTask(plan, u"Draft", 2, COleDateTime(2010, 5, 14, 0, 0, 0));
+  dates.DeleteAllItems();
+  dates.FillDateTree();
+  day = dates.GetChildItem(dates.GetChildItem(dates.GetChildItem(dates.GetRootItem())));
+  const HTREEITEM draftItem = dates.GetNextSiblingItem(dates.GetChildItem(day));
+  ASSERT_EQ(Narrow(dates.GetItemText(draftItem)), "v1.2 plan.Draft");
+  ClickItem(dates, draftItem);
+  EXPECT_EQ(frame.m_nRecordId, draft);
+  EXPECT_EQ(Narrow(frame.m_strItemText), "v1.2 plan");
+  EXPECT_EQ(frame.m_nItemId, plan);
+  EXPECT_EQ(Documents(u"Scheduled"), 1);
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
