@@ -1,5 +1,7 @@
 #include "app/mainframe/mainframe.h"
 
+#include <algorithm>
+
 #include "app/data/datastore.h"
 #include "app/pravenorapp.h"
 #include "app/resource.h"

@@ -1,5 +1,7 @@
 #include "app/views/treepanes.h"
 
+#include <algorithm>
+
 #include "platform/controls/commctrl.h"
 
 IMPLEMENT_DYNAMIC(CTreePaneBar, CControlBar)
