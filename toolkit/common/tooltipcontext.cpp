@@ -266,7 +266,9 @@ void CTKToolTipContext::FilterToolTipMessage(CWnd* pOwner, MSG* pMsg) {
   if (AnyMouseButtonDown()) return;
 
   const BOOL bActive = CTKDrawHelpers::IsTopParentActive(pOwner);
-  if (m_pToolTip && m_pToolTip->GetSafeHwnd() && m_pToolTip->IsWindowVisible() && !bActive) {
+  // A tip of an inactive window hides, unless its tool asked to show regardless.
+  if (m_pToolTip && m_pToolTip->GetSafeHwnd() && m_pToolTip->IsWindowVisible() && !bActive &&
+      !(m_lastInfo.uFlags & TKTTF_ALWAYSACTIVATE)) {
     DeactivateTip();
     return;
   }
