@@ -307,6 +307,16 @@ TEST_F(ReminderTimerTest, StylesSizesAndTransparency) {
     CTKPopupControl* popup = owner.m_popups.GetAt(pos);
     CTKPopupItem* text = ReminderItem(popup);
     EXPECT_EQ(text != nullptr, c.style != 0 && c.style != 2) << Narrow(CString(c.name));
+    // Its close button has a picture.
+    CTKPopupItem* close = nullptr;
+    for (int i = 0; i < popup->GetItemCount(); ++i)
+      if (popup->GetItem(i)->GetID() == CMyPopupWnd::kCloseItem) close = popup->GetItem(i);
+    ASSERT_NE(close, nullptr) << Narrow(CString(c.name));
+    EXPECT_NE(close->GetImage(), nullptr) << Narrow(CString(c.name));
+    if (const char* dir = std::getenv("REMIND_PNG_DIR")) {
+      PumpUntilIdle();
+      pv::test::SaveWindowPng(popup->GetSafeHwnd(), (std::string(dir) + "/style" + std::to_string(c.style) + ".png").c_str());
+    }
     owner.DeleteAllPopups();
   }
   EXPECT_FALSE(owner.SetStyleName(u"silvery"));  // names match exactly
