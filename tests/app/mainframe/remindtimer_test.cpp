@@ -313,10 +313,6 @@ TEST_F(ReminderTimerTest, StylesSizesAndTransparency) {
       if (popup->GetItem(i)->GetID() == CMyPopupWnd::kCloseItem) close = popup->GetItem(i);
     ASSERT_NE(close, nullptr) << Narrow(CString(c.name));
     EXPECT_NE(close->GetImage(), nullptr) << Narrow(CString(c.name));
-    if (const char* dir = std::getenv("REMIND_PNG_DIR")) {
-      PumpUntilIdle();
-      pv::test::SaveWindowPng(popup->GetSafeHwnd(), (std::string(dir) + "/style" + std::to_string(c.style) + ".png").c_str());
-    }
     owner.DeleteAllPopups();
   }
   EXPECT_FALSE(owner.SetStyleName(u"silvery"));  // names match exactly
