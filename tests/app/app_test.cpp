@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/data/des.h"
+#include "platform/base/clock.h"
 #include "app/mainframe/mainframe.h"
 #include "app/pravenorapp.h"
 #include "app/views/forms.h"
@@ -129,6 +130,8 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
 }
 
 TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
+  // The reminder is due at 23:59 today: the start must come before it.
+  pv::FakeClockScope clock(2026, 3, 10, 12, 0, 0);
   Prefill();
   ASSERT_TRUE(Start());
   EXPECT_TRUE(boxes_.Shown().empty());
