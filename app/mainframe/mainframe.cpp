@@ -17,10 +17,12 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
   ON_NOTIFY(TVN_SELCHANGED, IDC_WORKTREE, OnWorkTreeSelChanged)
   ON_COMMAND_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnTreeFilter)
   ON_UPDATE_COMMAND_UI_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnUpdateTreeFilter)
+  ON_WM_TIMER()                                        // reminders
+  ON_MESSAGE(TK_WM_POPUPNOTIFY, OnPopupNotify)         // reminder pop-ups
 END_MESSAGE_MAP()
 
-CMainFrame::CMainFrame() = default;
-CMainFrame::~CMainFrame() = default;
+CMainFrame::CMainFrame() { LoadReminderSettings(); }
+CMainFrame::~CMainFrame() { SavePopupSettings(); }
 
 int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CMDIFrameWnd::OnCreate(lpCreateStruct) == -1) return -1;

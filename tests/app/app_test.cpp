@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/data/des.h"
+#include "platform/base/clock.h"
 #include "app/mainframe/mainframe.h"
 #include "app/pravenorapp.h"
 #include "app/views/forms.h"
@@ -120,7 +121,7 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
   // The root and the three kinds; the date tree's root alone.
   EXPECT_EQ(Frame().m_wndWorkTree.GetCount(), 4u);
   EXPECT_EQ(Frame().m_wndDateTree.GetCount(), 1u);
-  EXPECT_EQ(app_.m_reminders.GetSize(), 0);
+  EXPECT_EQ(app_.m_remindList.GetSize(), 0);
   EXPECT_EQ(Frame().m_nActiveTree, 1);
   EXPECT_EQ(Frame().m_nItemId, 0);
 
@@ -129,6 +130,8 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
 }
 
 TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
+  // The reminder is due at 23:59 today: the start must come before it.
+  pv::FakeClockScope clock(2026, 3, 10, 12, 0, 0);
   Prefill();
   ASSERT_TRUE(Start());
   EXPECT_TRUE(boxes_.Shown().empty());
@@ -146,10 +149,10 @@ TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
   HTREEITEM day = dates.GetChildItem(dates.GetChildItem(dates.GetChildItem(dates.GetRootItem())));
   ASSERT_NE(day, nullptr);
   EXPECT_EQ(Narrow(dates.GetItemText(dates.GetChildItem(day))), "Kitchen garden.Sow the beans");
-  ASSERT_EQ(app_.m_reminders.GetSize(), 1);
-  EXPECT_EQ(Narrow(app_.m_reminders[0].content), "Water them");
-  EXPECT_EQ(app_.m_reminders[0].occurrence.GetHour(), 23);
-  EXPECT_EQ(app_.m_reminderDate.GetDay(), COleDateTime::GetCurrentTime().GetDay());
+  ASSERT_EQ(app_.m_remindList.GetSize(), 1);
+  EXPECT_EQ(Narrow(app_.m_remindList[0].content), "Water them");
+  EXPECT_EQ(app_.m_remindList[0].occurrence.GetHour(), 23);
+  EXPECT_EQ(app_.m_remindListDate.GetDay(), COleDateTime::GetCurrentTime().GetDay());
 }
 
 TEST(AppStartUp, WithoutADatabaseOneMessageAndTheWindowStillOpens) {

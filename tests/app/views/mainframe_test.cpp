@@ -98,7 +98,7 @@ TEST_F(MainFrameTest, TheTreesSitSideBySideInTheirPanes) {
   EXPECT_EQ(&frame.m_dateTree, &frame.m_wndDateTree);
   EXPECT_EQ(&frame.m_nCurrentId, &frame.m_nRecordId);
   EXPECT_EQ(&frame.m_bOpenExistingTask, &frame.m_bOpeningTask);
-  EXPECT_EQ(&app_.m_bRemindersChanged, &app_.m_remindersDirty);
+  EXPECT_EQ(&app_.m_bRemindersChanged, &app_.m_remindDirty);
 }
 
 TEST_F(MainFrameTest, FilterCommandsActOnTheActiveTreeAndFollowItsLabels) {
