@@ -164,13 +164,20 @@ TEST_F(HttpUrlTest, ASilentServiceEndsAtTheTimeOutWithTheWindowAnswering) {
   // Once the fake holds the request, another thread sends the window a
   // message; it is answered only if this thread keeps serving its windows.
   LRESULT answer = 0;
+  std::atomic<bool> sendReturned{false};
   std::thread other([&] {
     if (fake.WaitForNextRequest()) answer = SendMessageW(probe, WM_APP + 7, 0, 0);
+    sendReturned = true;
   });
   CHttpUrl client(fake.Settings(2000, 1500));
   g_requestRunning = true;
   const CString reply = client.SendTextMessageWithId(u"abc123", u"secret", u"1", u"x", COleDateTime(2026, 3, 5, 9, 30, 0), 3);
   g_requestRunning = false;
+  // A client that kept the window deaf has the message answered only now.
+  while (!sendReturned) {
+    MSG msg;
+    PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE);
+  }
   other.join();
   EXPECT_EQ(reply, CString());
   EXPECT_TRUE(client.LastRequestFailed());
