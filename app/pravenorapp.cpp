@@ -81,8 +81,9 @@ BOOL CPravenorApp::InitInstance() {
   mainFrame->m_wndCaptionTree.FillCategoryTree();
   mainFrame->m_wndDateTree.FillDateTree();
 
-  m_reminderDate = COleDateTime::GetCurrentTime();
-  BuildTodayReminders(m_reminderDate);
+  m_remindListDate = COleDateTime::GetCurrentTime();
+  BuildTodayReminders(m_remindListDate);
+  mainFrame->SetTimer(CMainFrame::kReminderTimerId, CMainFrame::kReminderTimerPeriod, nullptr);
   return TRUE;
 }
 

@@ -26,18 +26,24 @@ class CPravenorApp : public CWinApp {
   // Opens a new enquiry form (the main frame's Search command).
   void OpenEnquiryView();
 
-  // Appends today's occurrences of the live reminders due on `date` to
-  // m_reminders and sorts the list by time; callers empty it first.
-  void BuildTodayReminders(const COleDateTime& date);
-
   CDataStore m_dataStore;
   // True while a caller opens an existing task: no work chooser then.
   bool m_openExistingTask = false;
-  // The date m_reminders was built for.
-  COleDateTime m_reminderDate;
-  CArray<RemindSTR> m_reminders;
-  // Set by the views when they add, change or delete a reminder.
-  bool m_remindersDirty = false;
+
+  // ---- Reminders and pop-ups (app/mainframe/reminders.cpp) ----
+  // Runs the expiry scan, then appends the occurrences due from `now` to
+  // the end of its day to m_remindList and sorts the list by time. Callers
+  // empty the list first and keep m_remindListDate and m_remindDirty.
+  void BuildTodayReminders(const COleDateTime& now);
+  // Today's reminder occurrences, sorted by time.
+  CArray<RemindSTR> m_remindList;
+  // The moment the list was built for at start-up or at the last change of
+  // day; the minute timer rebuilds when today's date differs from its date.
+  COleDateTime m_remindListDate;
+  // Set by the scheduled-task form whenever it adds, changes or deletes a
+  // reminder or toggles its message flag; the next minute tick rebuilds.
+  bool m_remindDirty = false;
+  // ---- end of reminders and pop-ups ----
 
  protected:
   DECLARE_MESSAGE_MAP()

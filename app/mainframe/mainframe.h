@@ -4,6 +4,12 @@
 // bars, ribbon, docking panes and tray icon replaces it.
 #pragma once
 
+#include <map>
+#include <memory>
+
+#include "app/mainframe/mypopup.h"
+#include "app/mainframe/remind.h"
+#include "app/mainframe/remindmessenger.h"
 #include "app/views/worktrees.h"
 #include "platform/framework/afxframe.h"
 
@@ -22,6 +28,68 @@ class CMainFrame : public CMDIFrameWnd {
   // The current work.
   CString m_currentWorkName;
   int m_currentWorkTid = 0;
+
+  // ---- Reminders and pop-ups (remindsettings.cpp, remindtimer.cpp, popupnotify.cpp) ----
+  // Timer 33 fires the reminders every minute.
+  static constexpr UINT_PTR kReminderTimerId = 33;
+  static constexpr UINT kReminderTimerPeriod = 60000;
+
+  // Pop-up settings: registry section "PopSettings", values named after the
+  // members, kept as the texts stored; the pop-up owner holds them converted.
+  CString m_popStyle = u"Silvery";
+  CString m_popTran = u"255";
+  CString m_animateStyle = u"No";
+  CString m_animateSpeed = u"Fast";
+  CString m_popTime = u"60";      // minutes
+  CString m_popSound = u"2.wav";  // wave file played with reminders (relative: beside the program)
+  CString m_skinStyle = u"Office 2010 Black";
+  CString m_skinSize = u"Normal";
+  // Text-message settings, each in a section of its own ("UseMessage",
+  // "RunSend", "QuitSend", "day", "UserName", "UserPwd", "TongDao",
+  // "PhoneNo", "houzhui").
+  bool m_useMessage = true;   // text messages are on at all
+  bool m_runSend = false;     // send a flagged reminder when it falls due while the program runs
+  bool m_quitSend = true;     // submit the coming days' messages as scheduled messages at exit
+  CString m_day = u"1";       // days ahead submitted at exit, "1" ... "7"
+  CString m_userName, m_userPwd, m_tongDao, m_phoneNo;
+  CString m_houZhui = u"Morvesk Digital";  // suffix of every message text
+  bool SendsMessagesWhileRunning() const { return m_useMessage && m_runSend; }
+  bool SubmitsMessagesAtExit() const { return m_useMessage && m_quitSend; }
+
+  // The pop-up owner: settings, the next pop-up's text, the open pop-ups.
+  CMyPopupWnd m_popupWnd;
+  // Sends and withdraws text messages; none: nothing is sent.
+  std::unique_ptr<CReminderMessenger> m_reminderMessenger;
+
+  // Reads every setting above (defaults for missing values) and converts
+  // the pop-up settings into m_popupWnd; the constructor calls it.
+  void LoadReminderSettings();
+  // Writes the eight "PopSettings" values; the destructor calls it.
+  void SavePopupSettings();
+  // Writes the text-message values (the settings dialog's OK).
+  void SaveMessageSettings();
+
+  // One tick of the reminder timer at `now`: rebuilds today's list when the
+  // date changed or reminders were edited, fires every occurrence due since
+  // the last tick that has not fired, and withdraws the scheduled message
+  // of an un-flagged reminder coming up in the current hour.
+  void OnReminderTick(const COleDateTime& now);
+  // Opens the scheduled-task form of the task, or activates the one a
+  // pop-up opened before; restores the frame from the notification area.
+  void OpenScheduledTaskForm(int taid);
+
+  void OnTimer(UINT_PTR nIDEvent);
+  LRESULT OnPopupNotify(WPARAM wParam, LPARAM lParam);
+
+ private:
+  void FireReminder(RemindSTR& reminder);
+  // Every occurrence up to this moment has had its chance to fire; before
+  // the first tick the list's start-up moment stands for it.
+  COleDateTime m_remindFiredThrough;
+  bool m_remindTicked = false;
+  // Forms opened from pop-ups, by task id.
+  std::map<int, HWND> m_popupTaskForms;
+  // ---- end of reminders and pop-ups ----
 
  protected:
   DECLARE_MESSAGE_MAP()

@@ -1,51 +1,122 @@
-// Today's reminder list. Temporary: each live reminder occurs once, at its
-// RemindDate and RemindTime; the reminder engine brings the repeats and the
-// expiry of finite series.
+// Today's reminder list: the expiry scan of finite series and the builder
+// of the day's occurrences, both stepping series through the one series
+// calendar.
 #include <algorithm>
 #include <vector>
 
 #include "app/data/datastore.h"
 #include "app/mainframe/remind.h"
+#include "app/mainframe/remindcalendar.h"
 #include "app/pravenorapp.h"
 #include "platform/system/msgbox.h"
 
-void CPravenorApp::BuildTodayReminders(const COleDateTime& date) {
+namespace {
+
+bool IsNull(const _variant_t& v) { return v.vt == VT_NULL || v.vt == VT_EMPTY; }
+
+// The columns a row needs; a NULL in any of them skips the row.
+bool ReadInt(const _variant_t& v, int& out) {
+  if (IsNull(v)) return false;
+  out = static_cast<long>(v);
+  return true;
+}
+
+CString ReadText(const _variant_t& v) {
+  if (v.vt != VT_BSTR || !v.bstrVal) return CString();
+  return CString(std::u16string_view(v.bstrVal, SysStringLen(v.bstrVal)));
+}
+
+void ShowComError(const _com_error& e) {
+  _bstr_t d = e.Description();
+  const char16_t* text = static_cast<const char16_t*>(d);
+  ::MessageBoxExW(nullptr, text ? text : u"", u"Prompt", MB_OK | MB_ICONEXCLAMATION, 1033);
+}
+
+_variant_t Column(_RecordsetPtr& rs, long index) { return rs->GetCollect(_variant_t(index)); }
+
+}  // namespace
+
+int CompareRemindSTR(const RemindSTR& a, const RemindSTR& b) {
+  if (a.occurrence < b.occurrence) return -1;
+  if (a.occurrence > b.occurrence) return 1;
+  return 0;
+}
+
+void ScanRepeatingReminders(CDataStore& store, const COleDateTime& now) {
   _RecordsetPtr rs(u"ADODB.Recordset");
-  if (!m_dataStore.OpenRecordset(u"select content,RemindDate,RemindTime,NumberOfTimes,separation,taid,rid,"
-                                 u"executenumber,message,sendnumber,submitted from remind where  effect<>0",
-                                 rs))
+  if (!store.OpenRecordset(u"select rid,RemindDate,RemindTime,NumberOfTimes,separation from remind "
+                           u"where effect<>0 and NumberOfTimes<>3",
+                           rs))
     return;
-  std::vector<RemindSTR> found;
+  std::vector<CDataStore::Statement> switchOff;
   try {
     for (; !rs->GetadoEOF(); rs->MoveNext()) {
-      COleDateTime day(rs->GetCollect(_variant_t(u"RemindDate")));
-      COleDateTime time(rs->GetCollect(_variant_t(u"RemindTime")));
-      if (day.GetStatus() != COleDateTime::valid || time.GetStatus() != COleDateTime::valid) continue;
-      if (day.GetYear() != date.GetYear() || day.GetMonth() != date.GetMonth() || day.GetDay() != date.GetDay())
+      int rid, times, separation;
+      _variant_t date = Column(rs, 1), time = Column(rs, 2);
+      if (!ReadInt(Column(rs, 0), rid) || !ReadInt(Column(rs, 3), times) || !ReadInt(Column(rs, 4), separation) ||
+          IsNull(date) || IsNull(time))
         continue;
-      RemindSTR r;
-      r.occurrence = COleDateTime(day.GetYear(), day.GetMonth(), day.GetDay(), time.GetHour(), time.GetMinute(),
-                                  time.GetSecond());
-      _variant_t content = rs->GetCollect(_variant_t(u"content"));
-      if (content.vt == VT_BSTR && content.bstrVal)
-        r.content = CString(std::u16string_view(content.bstrVal, SysStringLen(content.bstrVal)));
-      r.taid = static_cast<long>(rs->GetCollect(_variant_t(u"taid")));
-      r.rid = static_cast<long>(rs->GetCollect(_variant_t(u"rid")));
-      r.numberOfTimes = static_cast<long>(rs->GetCollect(_variant_t(u"NumberOfTimes")));
-      r.separation = static_cast<long>(rs->GetCollect(_variant_t(u"separation")));
-      r.executeNumber = static_cast<long>(rs->GetCollect(_variant_t(u"executenumber")));
-      r.message = static_cast<bool>(rs->GetCollect(_variant_t(u"message")));
-      r.sendNumber = static_cast<long>(rs->GetCollect(_variant_t(u"sendnumber")));
-      r.submitted = static_cast<bool>(rs->GetCollect(_variant_t(u"submitted")));
-      found.push_back(std::move(r));
+      COleDateTime last =
+          RemindLastOccurrence(RemindFirstOccurrence(COleDateTime(date), COleDateTime(time)), times, separation);
+      if (last.GetStatus() == COleDateTime::valid && now > last)
+        switchOff.emplace_back(u"update remind set effect=0 where rid=?", std::initializer_list<_variant_t>{
+                                                                              _variant_t(static_cast<long>(rid))});
     }
     rs->Close();
   } catch (const _com_error& e) {
-    _bstr_t d = e.Description();
-    const char16_t* text = static_cast<const char16_t*>(d);
-    ::MessageBoxW(nullptr, text ? text : u"", u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+    ShowComError(e);
+    return;
   }
-  for (auto& r : found) m_reminders.Add(r);
-  std::stable_sort(m_reminders.GetData(), m_reminders.GetData() + m_reminders.GetSize(),
-                   [](const RemindSTR& a, const RemindSTR& b) { return a.occurrence < b.occurrence; });
+  if (!switchOff.empty()) store.ExecuteTogether(switchOff);
+}
+
+void CDataStore::ScanRepeatingReminders() { ::ScanRepeatingReminders(*this, COleDateTime::GetCurrentTime()); }
+
+bool AppendTodayReminders(CDataStore& store, const COleDateTime& now, CArray<RemindSTR>& list) {
+  ScanRepeatingReminders(store, now);
+  bool complete = false;
+  _RecordsetPtr rs(u"ADODB.Recordset");
+  if (store.OpenRecordset(u"select content,RemindDate,RemindTime,NumberOfTimes,separation,taid,rid,executenumber,"
+                          u"message,sendnumber,submitted from remind where effect<>0",
+                          rs)) {
+    const COleDateTime dayEnd(now.GetYear(), now.GetMonth(), now.GetDay(), 23, 59, 59);
+    try {
+      for (; !rs->GetadoEOF(); rs->MoveNext()) {
+        RemindSTR r;
+        int separation;
+        _variant_t date = Column(rs, 1), time = Column(rs, 2);
+        if (IsNull(date) || IsNull(time) || !ReadInt(Column(rs, 3), r.NumberOfTimes) ||
+            !ReadInt(Column(rs, 4), separation) || !ReadInt(Column(rs, 5), r.taid) || !ReadInt(Column(rs, 6), r.rid))
+          continue;
+        COleDateTime start = RemindFirstOccurrence(COleDateTime(date), COleDateTime(time));
+        bool first = true;
+        ForEachRemindOccurrence(start, r.NumberOfTimes, separation, now, dayEnd,
+                                [&](long long, const COleDateTime& occurrence) {
+                                  if (first) {  // the rest of the row is read once, for its first occurrence
+                                    r.content = ReadText(Column(rs, 0));
+                                    ReadInt(Column(rs, 7), r.executenumber);
+                                    _variant_t message = Column(rs, 8), submitted = Column(rs, 10);
+                                    r.message = !IsNull(message) && static_cast<bool>(message);
+                                    ReadInt(Column(rs, 9), r.sendnumber);
+                                    r.submitted = !IsNull(submitted) && static_cast<bool>(submitted);
+                                    first = false;
+                                  }
+                                  r.occurrence = occurrence;
+                                  list.Add(r);
+                                });
+      }
+      rs->Close();
+      complete = true;
+    } catch (const _com_error& e) {
+      ShowComError(e);
+    }
+  }
+  // Sorted also after a failure; equal moments keep the order of the rows.
+  std::stable_sort(list.GetData(), list.GetData() + list.GetSize(),
+                   [](const RemindSTR& a, const RemindSTR& b) { return CompareRemindSTR(a, b) < 0; });
+  return complete;
+}
+
+void CPravenorApp::BuildTodayReminders(const COleDateTime& now) {
+  AppendTodayReminders(m_dataStore, now, m_remindList);
 }

@@ -120,7 +120,7 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
 
   EXPECT_TRUE(Frame().m_wndCaptionTree.m_works.empty());
   EXPECT_TRUE(Frame().m_wndDateTree.m_entries.empty());
-  EXPECT_EQ(app_.m_reminders.GetSize(), 0);
+  EXPECT_EQ(app_.m_remindList.GetSize(), 0);
   EXPECT_EQ(Frame().m_activeTree, 1);
   EXPECT_EQ(Frame().m_currentWorkTid, 0);
 
@@ -142,10 +142,10 @@ TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(Narrow(entries[0].workName), "Kitchen garden");
   EXPECT_EQ(entries[0].taid, 1);
-  ASSERT_EQ(app_.m_reminders.GetSize(), 1);
-  EXPECT_EQ(Narrow(app_.m_reminders[0].content), "Water them");
-  EXPECT_EQ(app_.m_reminders[0].occurrence.GetHour(), 23);
-  EXPECT_EQ(app_.m_reminderDate.GetDay(), COleDateTime::GetCurrentTime().GetDay());
+  ASSERT_EQ(app_.m_remindList.GetSize(), 1);
+  EXPECT_EQ(Narrow(app_.m_remindList[0].content), "Water them");
+  EXPECT_EQ(app_.m_remindList[0].occurrence.GetHour(), 23);
+  EXPECT_EQ(app_.m_remindListDate.GetDay(), COleDateTime::GetCurrentTime().GetDay());
 }
 
 TEST(AppStartUp, WithoutADatabaseOneMessageAndTheWindowStillOpens) {
