@@ -129,10 +129,6 @@ CString SmsServiceSettings::BaseUrl() const {
   return url;
 }
 
-CString ReminderMessageText(const CString& content, const CString& suffix) {
-  return content + u"\u3010" + suffix + u"\u3011";
-}
-
 CHttpUrl::CHttpUrl() : CHttpUrl(SmsServiceSettings::Load()) {}
 
 CHttpUrl::CHttpUrl(const SmsServiceSettings& service)

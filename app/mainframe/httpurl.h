@@ -30,10 +30,6 @@ struct SmsServiceSettings {
   CString BaseUrl() const;
 };
 
-// The text a reminder goes out as: its content, then the user's suffix
-// between full-width lenticular brackets (GBK A1 BE ... A1 BF).
-CString ReminderMessageText(const CString& content, const CString& suffix);
-
 class CHttpUrl {
  public:
   // Paths of the three kinds of request below the service's address.

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <thread>
 
+#include "app/mainframe/remindmessenger.h"
 #include "fake_sms_service.h"
 #include "platform/base/clock.h"
 #include "platform/window/winuser.h"
