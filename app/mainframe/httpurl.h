@@ -63,8 +63,10 @@ class CHttpUrl {
   // blanks, so that "0" followed by an empty line still reads "0".
   static CString ResultLine(const CString& reply);
 
- private:
+  // The account check of the two sends: name and password of 6 characters.
   static bool AccountLooksValid(const CString& userName, const CString& password);
+
+ private:
   // Posts `body` to m_strUrl and returns the result line of the reply.
   CString Post(const CString& body);
 

@@ -90,12 +90,14 @@ SubmissionReport SubmitPendingMessages(CDataStore& store, CHttpUrl& client, cons
   };
 
   for (const Row& r : rows) {
-    if (report.unreachable) break;
     if (!r.message) {  // withdrawn: cancel at the service
       CString reply = ask([&] { return client.CancelTextMessage(settings.m_userName, settings.m_userPwd, r.rid); });
+      if (report.unreachable) break;
       if (reply == u"0") markSubmitted(r.rid, 0);
       continue;
     }
+    // Sends to an account the service cannot have would all be refused.
+    if (!CHttpUrl::AccountLooksValid(settings.m_userName, settings.m_userPwd)) continue;
     if (!IsRemindSeries(r.times, r.separation) || r.start.GetStatus() != COleDateTime::valid) continue;
     std::vector<COleDateTime> candidates;
     ForEachRemindOccurrence(r.start, r.times, r.separation, from, to, [&](long long, const COleDateTime& t) {
@@ -115,11 +117,12 @@ SubmissionReport SubmitPendingMessages(CDataStore& store, CHttpUrl& client, cons
         return client.SendTextMessageWithId(settings.m_userName, settings.m_userPwd, settings.m_phoneNo, text, when,
                                             r.rid);
       });
-      if (reply != u"0") allAccepted = false;
       if (report.unreachable) break;
+      if (reply != u"0") allAccepted = false;
     }
+    if (report.unreachable) break;
     // Later occurrences still need the timer or a later exit.
-    if (allAccepted && !report.unreachable && !ContinuesAfter(r, to)) markSubmitted(r.rid, 1);
+    if (allAccepted && !ContinuesAfter(r, to)) markSubmitted(r.rid, 1);
   }
   return report;
 }
