@@ -1,6 +1,7 @@
 #include "app/mainframe/remindcalendar.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/base/clock.h"
@@ -18,8 +19,11 @@ struct Civil {
   int month, day, hour, minute, second;
 };
 
+// The fields of a valid date-time, read once (rounded to the second).
 Civil ToCivil(const COleDateTime& t) {
-  return Civil{t.GetYear(), t.GetMonth(), t.GetDay(), t.GetHour(), t.GetMinute(), t.GetSecond()};
+  SYSTEMTIME st{};
+  t.GetAsSystemTime(st);
+  return Civil{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
 COleDateTime Invalid() {
@@ -34,8 +38,12 @@ COleDateTime FromCivil(std::int64_t year, int month, int day, int hour, int minu
   return COleDateTime(static_cast<int>(year), month, day, hour, minute, second);
 }
 
-// Seconds since 1 January 1970 of a valid date-time (wall clock).
+// Seconds since 1 January 1970 of a valid date-time (wall clock), rounded
+// to the nearest second. From 30 December 1899 on a DATE counts days
+// linearly and is read directly; before it, through its fields.
+constexpr std::int64_t kDays1899To1970 = 25569;
 std::int64_t ToSeconds(const COleDateTime& t) {
+  if (t.m_dt >= 0) return std::llround(t.m_dt * kSecondsPerDay) - kDays1899To1970 * kSecondsPerDay;
   Civil c = ToCivil(t);
   return pv::DaysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) * kSecondsPerDay +
          c.hour * 3600 + c.minute * 60 + c.second;
@@ -55,6 +63,7 @@ bool Valid(const COleDateTime& t) { return t.GetStatus() == COleDateTime::valid;
 
 // Months since year 0 of the k-th monthly occurrence.
 std::int64_t MonthNumber(const Civil& c) { return c.year * 12 + (c.month - 1); }
+
 
 }  // namespace
 
@@ -90,11 +99,23 @@ COleDateTime RemindAdvance(const COleDateTime& start, int separation, long long 
     return FromCivil(month / 12, static_cast<int>(month % 12) + 1, c.day, c.hour, c.minute, c.second);
   }
   if (separation == kRemindStepYear) return FromCivil(c.year + k, c.month, c.day, c.hour, c.minute, c.second);
-  return FromSeconds(ToSeconds(start) + kFixedStepSeconds[separation] * k);
+  const std::int64_t seconds = ToSeconds(start) + kFixedStepSeconds[separation] * k;
+  // From 30 December 1899 on a DATE counts days linearly: no fields needed.
+  if (start.m_dt >= 0 && seconds >= -kDays1899To1970 * kSecondsPerDay)
+    return COleDateTime(static_cast<double>(seconds + kDays1899To1970 * kSecondsPerDay) / kSecondsPerDay);
+  return FromSeconds(seconds);
 }
 
 COleDateTime RemindFirstOccurrence(const COleDateTime& remindDate, const COleDateTime& remindTime) {
   if (!Valid(remindDate) || !Valid(remindTime)) return Invalid();
+  if (remindDate.m_dt >= 0 && remindTime.m_dt >= 0) {
+    // The day of the one and the time of day of the other, both rounded to
+    // the second as their fields read.
+    std::int64_t date = std::llround(remindDate.m_dt * kSecondsPerDay);
+    std::int64_t time = std::llround(remindTime.m_dt * kSecondsPerDay);
+    std::int64_t seconds = date - date % kSecondsPerDay + time % kSecondsPerDay;
+    return COleDateTime(static_cast<double>(seconds) / kSecondsPerDay);
+  }
   return FromCivil(remindDate.GetYear(), remindDate.GetMonth(), remindDate.GetDay(), remindTime.GetHour(),
                    remindTime.GetMinute(), remindTime.GetSecond());
 }
@@ -133,11 +154,13 @@ void ForEachRemindOccurrence(const COleDateTime& start, int numberOfTimes, int s
     return;
   }
   // Fixed step: the indexes whose moments can lie in [from, to]; the ends
-  // are checked again by offer() with the usual tolerance.
+  // are checked again with the usual tolerance.
   std::int64_t step = kFixedStepSeconds[separation];
   std::int64_t s = ToSeconds(start);
   std::int64_t lo = ToSeconds(from) - s, hi = ToSeconds(to) - s;
   long long first = lo <= 0 ? 0 : (lo - 1) / step;
-  long long last = hi / step + 1;
-  for (long long k = first; k <= last; ++k) offer(k);
+  long long last = std::min<long long>(hi / step + 1, kMaxIndex);
+  for (long long k = first; k <= last; ++k) {
+    offer(k);
+  }
 }

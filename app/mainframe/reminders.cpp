@@ -74,6 +74,14 @@ void CDataStore::ScanRepeatingReminders() { ::ScanRepeatingReminders(*this, COle
 
 bool AppendTodayReminders(CDataStore& store, const COleDateTime& now, CArray<RemindSTR>& list) {
   ScanRepeatingReminders(store, now);
+  // Each row with occurrences today is read once; its occurrences are kept
+  // as (moment, row) and become list elements after sorting.
+  struct Occurrence {
+    COleDateTime moment;
+    std::size_t row;
+  };
+  std::vector<RemindSTR> rows;
+  std::vector<Occurrence> found;
   bool complete = false;
   _RecordsetPtr rs(u"ADODB.Recordset");
   if (store.OpenRecordset(u"select content,RemindDate,RemindTime,NumberOfTimes,separation,taid,rid,executenumber,"
@@ -81,29 +89,33 @@ bool AppendTodayReminders(CDataStore& store, const COleDateTime& now, CArray<Rem
                           rs)) {
     const COleDateTime dayEnd(now.GetYear(), now.GetMonth(), now.GetDay(), 23, 59, 59);
     try {
+      // Most rows give at most one occurrence a day.
+      const long count = rs->GetRecordCount();
+      if (count > 0) found.reserve(static_cast<std::size_t>(count));
       for (; !rs->GetadoEOF(); rs->MoveNext()) {
         RemindSTR r;
         int separation;
         _variant_t date = Column(rs, 1), time = Column(rs, 2);
         if (IsNull(date) || IsNull(time) || !ReadInt(Column(rs, 3), r.NumberOfTimes) ||
-            !ReadInt(Column(rs, 4), separation) || !ReadInt(Column(rs, 5), r.taid) || !ReadInt(Column(rs, 6), r.rid))
+            !ReadInt(Column(rs, 4), separation))
           continue;
-        COleDateTime start = RemindFirstOccurrence(COleDateTime(date), COleDateTime(time));
-        bool first = true;
-        ForEachRemindOccurrence(start, r.NumberOfTimes, separation, now, dayEnd,
-                                [&](long long, const COleDateTime& occurrence) {
-                                  if (first) {  // the rest of the row is read once, for its first occurrence
-                                    r.content = ReadText(Column(rs, 0));
-                                    ReadInt(Column(rs, 7), r.executenumber);
-                                    _variant_t message = Column(rs, 8), submitted = Column(rs, 10);
-                                    r.message = !IsNull(message) && static_cast<bool>(message);
-                                    ReadInt(Column(rs, 9), r.sendnumber);
-                                    r.submitted = !IsNull(submitted) && static_cast<bool>(submitted);
-                                    first = false;
-                                  }
-                                  r.occurrence = occurrence;
-                                  list.Add(r);
-                                });
+        const std::size_t row = rows.size(), before = found.size();
+        ForEachRemindOccurrence(RemindFirstOccurrence(COleDateTime(date), COleDateTime(time)), r.NumberOfTimes,
+                                separation, now, dayEnd,
+                                [&](long long, const COleDateTime& occurrence) { found.push_back({occurrence, row}); });
+        // The rest of the row is read only when it has occurrences today.
+        if (found.size() == before) continue;
+        if (!ReadInt(Column(rs, 5), r.taid) || !ReadInt(Column(rs, 6), r.rid)) {
+          found.resize(before);
+          continue;
+        }
+        r.content = ReadText(Column(rs, 0));
+        ReadInt(Column(rs, 7), r.executenumber);
+        _variant_t message = Column(rs, 8), submitted = Column(rs, 10);
+        r.message = !IsNull(message) && static_cast<bool>(message);
+        ReadInt(Column(rs, 9), r.sendnumber);
+        r.submitted = !IsNull(submitted) && static_cast<bool>(submitted);
+        rows.push_back(std::move(r));
       }
       rs->Close();
       complete = true;
@@ -112,8 +124,24 @@ bool AppendTodayReminders(CDataStore& store, const COleDateTime& now, CArray<Rem
     }
   }
   // Sorted also after a failure; equal moments keep the order of the rows.
-  std::stable_sort(list.GetData(), list.GetData() + list.GetSize(),
-                   [](const RemindSTR& a, const RemindSTR& b) { return CompareRemindSTR(a, b) < 0; });
+  while (!found.empty() && found.back().row >= rows.size()) found.pop_back();  // a row cut short by an error
+  std::stable_sort(found.begin(), found.end(),
+                   [](const Occurrence& a, const Occurrence& b) { return a.moment < b.moment; });
+  const INT_PTR base = list.GetSize();
+  list.SetSize(base + static_cast<INT_PTR>(found.size()));
+  // A row's last occurrence takes its data over instead of copying it.
+  std::vector<int> left(rows.size(), 0);
+  for (const Occurrence& o : found) ++left[o.row];
+  RemindSTR* out = list.GetData() + base;
+  for (const Occurrence& o : found) {
+    if (--left[o.row] == 0) *out = std::move(rows[o.row]);
+    else *out = rows[o.row];
+    out->occurrence = o.moment;
+    ++out;
+  }
+  if (base > 0)
+    std::stable_sort(list.GetData(), list.GetData() + list.GetSize(),
+                     [](const RemindSTR& a, const RemindSTR& b) { return CompareRemindSTR(a, b) < 0; });
   return complete;
 }
 

@@ -58,7 +58,8 @@ std::string Expected(const Moment& s, int separation, long long k) {
 
 TEST(RemindCalendar, EveryStepCodeAgreesWithAnIndependentCalendar) {
   const Moment starts[] = {{2024, 1, 31, 9, 0, 0},   {2024, 2, 29, 23, 55, 30}, {2023, 12, 31, 12, 0, 0},
-                           {2026, 3, 29, 1, 30, 0},  {2025, 10, 31, 0, 0, 0},  {1999, 12, 31, 23, 59, 59}};
+                           {2026, 3, 29, 1, 30, 0},  {2025, 10, 31, 0, 0, 0},  {1999, 12, 31, 23, 59, 59},
+                           {1899, 12, 28, 6, 0, 0}, {1850, 2, 28, 12, 0, 0}};
   for (const Moment& s : starts)
     for (int separation = -1; separation <= 11; ++separation)
       for (long long k : {0LL, 1LL, 2LL, 3LL, 11LL, 12LL, 13LL, 47LL, 400LL})
