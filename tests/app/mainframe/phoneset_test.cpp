@@ -7,7 +7,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/mainframe/mainframe.h"
 #include "app/mainframe/messageids.h"
+#include "app/pravenorapp.h"
 #include "fake_sms_service.h"
 #include "platform/base/clock.h"
 #include "platform/controls/commctrl.h"
@@ -15,6 +17,7 @@
 #include "platform/shell/shellapi.h"
 #include "platform/system/msgbox.h"
 #include "platform/window/test_input.h"
+#include "remind_fixture.h"
 #include "sms_fixture.h"
 
 namespace {
@@ -227,6 +230,52 @@ TEST_F(PhoneSetTest, RequestAccountOpensTheServicesPage) {
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].file, u"http://127.0.0.1:8080/");
   EXPECT_EQ(calls[0].show, SW_SHOWNORMAL);
+}
+
+// In the running program: the frame's command 307 opens the dialog on the
+// frame's settings, and OK gives the frame what was typed.
+LRESULT CALLBACK UserAtTheDialog(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_APP + 3) {
+    HWND dlg = ::FindWindowW(nullptr, u"message设置");
+
+    if (!dlg) return 0;
+    CString shown;
+    CWnd::FromHandle(dlg)->GetDlgItemText(IDC_PHONESET_USERNAME, shown);
+    if (shown != u"old123") return 0;  // not the frame's value: leave the dialog to cancel
+    ::SetDlgItemTextW(dlg, IDC_PHONESET_USERNAME, u"new456");
+    ::SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST(MessageSetupCommand, OpensTheDialogOnTheFramesSettings) {
+  pv::test::ResetWindowManager();
+  pv::controls::RegisterStandardControls();  // as the program does at start
+  remindtest::Home home;
+  pv::MessageBoxRecorder boxes;
+  CPravenorApp app;
+  AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+  ASSERT_TRUE(app.InitApplication());
+  ASSERT_TRUE(app.InitInstance());
+  auto& frame = *static_cast<CMainFrame*>(app.m_pMainWnd);
+  frame.m_userName = u"old123";
+
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = &UserAtTheDialog;
+  wc.lpszClassName = u"PvSmsUser";
+  RegisterClassW(&wc);
+  HWND user = CreateWindowExW(0, u"PvSmsUser", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ::PostMessageW(user, WM_APP + 3, 0, 0);  // handled inside the dialog's loop
+  frame.SendMessage(WM_COMMAND, ID_MESSAGE_SETUP, 0);
+  EXPECT_EQ(frame.m_userName, CString(u"new456"));
+  CTKRegistryManager reg(HKEY_CURRENT_USER);
+  EXPECT_EQ(reg.GetProfileString(u"UserName", u"m_userName"), CString(u"new456"));
+
+  DestroyWindow(user);
+  app.m_pMainWnd->DestroyWindow();
+  AfxDeleteTempMaps();
+  pv::test::ResetWindowManager();
 }
 
 }  // namespace
