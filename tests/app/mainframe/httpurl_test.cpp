@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/mainframe/remindmessenger.h"
+#include "app/mainframe/servicemessenger.h"
 #include "fake_sms_service.h"
 #include "platform/base/clock.h"
 #include "platform/window/winuser.h"
@@ -137,6 +138,21 @@ TEST_F(HttpUrlTest, TheServiceAddressIsASetting) {
   reg.WriteProfileInt(u"SmsService", u"m_totalTimeout", 0);
   EXPECT_EQ(SmsServiceSettings::Load().BaseUrl(), CString(u"http://127.0.0.1:8080"));
   EXPECT_EQ(SmsServiceSettings::Load().totalTimeoutMs, SmsServiceSettings{}.totalTimeoutMs);
+}
+
+TEST_F(HttpUrlTest, TheTimersMessagesGoOutOnlyWithMessagesOn) {
+  FakeSmsService fake;
+  SMS_REQUIRE_FAKE(fake);
+  smstest::StoreServiceSettings(fake.Settings());
+  bool on = false;
+  CServiceMessenger messenger([&] { return on; });
+  messenger.SendTextMessage(u"abc123", u"secret", u"1", u"x");
+  EXPECT_EQ(messenger.CancelTextMessage(u"abc123", u"secret", 4), CString());
+  EXPECT_TRUE(fake.Requests().empty());
+  on = true;
+  messenger.SendTextMessage(u"abc123", u"secret", u"1", u"x");
+  EXPECT_EQ(messenger.CancelTextMessage(u"abc123", u"secret", 4), CString(u"0"));
+  EXPECT_EQ(fake.Requests().size(), 2u);
 }
 
 // A window that notes whether a message sent to it from another thread was
