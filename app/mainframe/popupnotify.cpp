@@ -2,8 +2,6 @@
 // text opens its task, a closed pop-up is deleted, a dragged pop-up sets
 // where the next ones open.
 #include "app/mainframe/mainframe.h"
-#include "app/pravenorapp.h"
-#include "app/resource.h"
 #include "toolkit/controls/popupitem.h"
 
 LRESULT CMainFrame::OnPopupNotify(WPARAM wParam, LPARAM lParam) {
@@ -57,24 +55,12 @@ void CMainFrame::OpenScheduledTaskForm(int taid) {
     m_popupTaskForms.erase(open);
   }
 
-  // The task's work becomes the current work, as a click on the task in the
-  // work tree makes it.
-  for (const CCaptionTree::Work& work : m_wndCaptionTree.m_works) {
-    for (const CCaptionTree::Task& task : work.tasks) {
-      if (task.taid != taid) continue;
-      m_currentWorkItemText = work.name;
-      m_currentWorkName = work.name;
-      m_currentWorkTid = work.tid;
-    }
-  }
-
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
-  if (!app) return;
+  // The task becomes the current task and its work the current work, as a
+  // click on the task in a tree makes them; then the Scheduled command.
+  m_nRecordId = taid;
+  SetCurrentWorkOfTask(taid);
   CMDIChildWnd* before = MDIGetActive();
-  app->m_openExistingTask = true;
-  // The Scheduled command, as the application handles it.
-  app->OnCmdMsg(ID_NEW_SCHEDULED, CN_COMMAND, nullptr, nullptr);
-  app->m_openExistingTask = false;
+  OpenTaskOfItem(-static_cast<LPARAM>(taid));
   CMDIChildWnd* opened = MDIGetActive();
   if (opened && opened != before) m_popupTaskForms[taid] = opened->GetSafeHwnd();
 }

@@ -7,7 +7,7 @@
 #include "app/mainframe/mainframe.h"
 #include "app/mainframe/remindcalendar.h"
 #include "app/mainframe/remindmessenger.h"
-#include "app/views/worktrees.h"
+#include "app/pravenorapp.h"
 #include "platform/system/msgbox.h"
 #include "toolkit/common/registrymanager.h"
 
@@ -135,8 +135,10 @@ void CMainFrame::SubmitPendingMessages(const COleDateTime& from, const COleDateT
   settings.m_userPwd = m_userPwd;
   settings.m_phoneNo = m_phoneNo;
   settings.m_houZhui = m_houZhui;
+  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
+  if (!app) return;
   CHttpUrl client;
-  ::SubmitPendingMessages(AppDataStore(), client, settings, from, to);
+  ::SubmitPendingMessages(app->m_dataStore, client, settings, from, to);
 }
 
 void CMainFrame::SubmitPendingMessagesAtExit() {

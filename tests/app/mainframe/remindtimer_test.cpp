@@ -369,7 +369,7 @@ TEST_F(ReminderTimerTest, AClickOnTheReminderOpensItsTaskFormAndClosesThePopup) 
   EXPECT_EQ(ScheduledForms(), 1);
   EXPECT_TRUE(Frame().m_popupWnd.m_popups.IsEmpty());  // closed and deleted
   EXPECT_FALSE(Frame().IsIconic());
-  EXPECT_EQ(Narrow(Frame().m_currentWorkName), "Garden");
+  EXPECT_EQ(Narrow(Frame().m_strItemText), "Garden");
   EXPECT_FALSE(app_.m_openExistingTask);
 
   // The next pop-up of the task brings the open form forward instead.
