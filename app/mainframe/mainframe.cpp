@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/data/datastore.h"
+#include "app/mainframe/messageids.h"
+#include "app/mainframe/servicemessenger.h"
 #include "app/pravenorapp.h"
 #include "app/resource.h"
 #include "platform/framework/afxapp.h"
@@ -19,10 +21,17 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
   ON_UPDATE_COMMAND_UI_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnUpdateTreeFilter)
   ON_WM_TIMER()                                        // reminders
   ON_MESSAGE(TK_WM_POPUPNOTIFY, OnPopupNotify)         // reminder pop-ups
+  ON_COMMAND(ID_MESSAGE_SETUP, OnMessageSetup)         // text-message settings
 END_MESSAGE_MAP()
 
-CMainFrame::CMainFrame() { LoadReminderSettings(); }
-CMainFrame::~CMainFrame() { SavePopupSettings(); }
+CMainFrame::CMainFrame() {
+  LoadReminderSettings();
+  m_reminderMessenger = std::make_unique<CServiceMessenger>([this] { return m_useMessage; });
+}
+CMainFrame::~CMainFrame() {
+  SavePopupSettings();
+  SubmitPendingMessagesAtExit();
+}
 
 int CMainFrame::OnCreate(LPCREATESTRUCT lpCreateStruct) {
   if (CMDIFrameWnd::OnCreate(lpCreateStruct) == -1) return -1;

@@ -124,6 +124,11 @@ class CMainFrame : public CMDIFrameWnd {
   void SavePopupSettings();
   // Writes the text-message values (the settings dialog's OK).
   void SaveMessageSettings();
+  // Text messages (submitpending.cpp, messagesetup.cpp): the submission of
+  // the coming days' messages at exit, and command 307, the settings dialog.
+  void SubmitPendingMessages(const COleDateTime& from, const COleDateTime& to);
+  void SubmitPendingMessagesAtExit();
+  void OnMessageSetup();
 
   // One tick of the reminder timer at `now`: rebuilds today's list when the
   // date changed or reminders were edited, fires every occurrence due since

@@ -2,6 +2,7 @@
 // profile: read at construction, the pop-up ones written at destruction,
 // the text-message ones by the settings dialog.
 #include "app/mainframe/mainframe.h"
+#include "app/mainframe/messagesettings.h"
 #include "toolkit/common/registrymanager.h"
 
 namespace {
@@ -30,7 +31,6 @@ struct TextValue {
 const TextValue kMessageTexts[] = {
     {u"day", u"m_day", &CMainFrame::m_day},
     {u"UserName", u"m_userName", &CMainFrame::m_userName},
-    {u"UserPwd", u"m_userPwd", &CMainFrame::m_userPwd},
     {u"TongDao", u"m_tongDao", &CMainFrame::m_tongDao},
     {u"PhoneNo", u"m_phoneNo", &CMainFrame::m_phoneNo},
     {u"houzhui", u"m_houZhui", &CMainFrame::m_houZhui},
@@ -59,6 +59,8 @@ void CMainFrame::LoadReminderSettings() {
     this->*v.member = registry.GetProfileInt(v.section, v.entry, this->*v.member ? 1 : 0) == 1;
   for (const TextValue& v : kMessageTexts)
     this->*v.member = registry.GetProfileString(v.section, v.entry, (this->*v.member).GetString());
+  // The password is stored obscured (messagesettings.h).
+  m_userPwd = CMessageSettings::RevealPassword(registry.GetProfileString(u"UserPwd", u"m_userPwd", u""));
 
   m_popupWnd.SetStyleName(m_popStyle);
   m_popupWnd.SetTransparencyText(m_popTran);
@@ -78,4 +80,5 @@ void CMainFrame::SaveMessageSettings() {
   CTKRegistryManager registry(HKEY_CURRENT_USER);
   for (const FlagValue& v : kMessageFlags) registry.WriteProfileInt(v.section, v.entry, this->*v.member ? 1 : 0);
   for (const TextValue& v : kMessageTexts) registry.WriteProfileString(v.section, v.entry, this->*v.member);
+  registry.WriteProfileString(u"UserPwd", u"m_userPwd", CMessageSettings::ObscurePassword(m_userPwd));
 }

@@ -347,7 +347,10 @@ BOOL MapDialogRect(HWND hDlg, LPRECT lpRect) {
 }
 
 BOOL EndDialog(HWND hDlg, INT_PTR nResult) {
-  if (CDialog* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hDlg))) {
+  // A modal CDialog ends its own loop; a modeless one is hidden below (its
+  // EndDialog calls this one, so it must not be called back).
+  CDialog* d = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hDlg));
+  if (d && d->m_bModal) {
     d->EndDialog(static_cast<int>(nResult));
     return TRUE;
   }

@@ -131,6 +131,19 @@ TEST_F(DialogTest, ModelessDialogLaysOutControlsInDialogUnits) {
   dlg.DestroyWindow();
 }
 
+TEST_F(DialogTest, ModelessDialogEndsHidden) {
+  CAskDlg dlg;
+  ASSERT_TRUE(dlg.Create(IDD_ASK));
+  dlg.ShowWindow(SW_SHOW);
+  // OK on a modeless dialog: the data go to the members and it hides.
+  ::SetWindowTextW(::GetDlgItem(dlg.m_hWnd, IDC_COUNT), u"7");
+  dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_EQ(dlg.m_count, 7);
+  EXPECT_FALSE(dlg.IsWindowVisible());
+  EXPECT_TRUE(::IsWindow(dlg.m_hWnd));
+  dlg.DestroyWindow();
+}
+
 TEST_F(DialogTest, FileDialogAsksItsSinkAndConfirmsOverwrites) {
   std::string existing = home_ + "/old.note";
   std::ofstream(existing) << "x";
