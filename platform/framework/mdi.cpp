@@ -119,6 +119,26 @@ void UpdateMaxDecoration(HWND client, MDIClientState& st) {
   if (frame) ::DrawMenuBar(frame);
 }
 
+// A maximised child keeps its client area exactly over the client's, also
+// when that changes size (the frame resized, the scroll bars went).
+void FitMaximizedChild(HWND client, MDIClientState& st) {
+  for (HWND h : st.children) {
+    if (!::IsWindow(h) || !::IsZoomed(h)) continue;
+    RECT view{}, wr{}, cr{};
+    ::GetClientRect(client, &view);
+    ::GetWindowRect(h, &wr);
+    ::GetClientRect(h, &cr);
+    ::MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&cr), 2);
+    RECT want{view.left - (cr.left - wr.left), view.top - (cr.top - wr.top), view.right + (wr.right - cr.right),
+              view.bottom + (wr.bottom - cr.bottom)};
+    RECT now = wr;
+    ::MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&now), 2);
+    if (!::EqualRect(&now, &want))
+      ::SetWindowPos(h, nullptr, want.left, want.top, want.right - want.left, want.bottom - want.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 // ---- the client's scroll bars ----
 // They show only while a child lies partly out of view (never while one is
 // maximised); scrolling moves the children. The client's own coordinates are
@@ -158,6 +178,7 @@ void UpdateClientScrollBars(HWND client, MDIClientState& st) {
     set(SB_HORZ, all.left, all.right, view.right - view.left, view.left, view.right);
     set(SB_VERT, all.top, all.bottom, view.bottom - view.top, view.top, view.bottom);
   }
+  FitMaximizedChild(client, st);
   st.updatingScrollBars = false;
 }
 

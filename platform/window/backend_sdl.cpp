@@ -4,6 +4,11 @@
 // system clipboard carries text; message boxes become real modal boxes.
 #include <SDL.h>
 #include <SDL_shape.h>
+#include <SDL_syswm.h>
+#if PV_HAVE_X11
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +25,37 @@
 namespace pv::wm {
 
 namespace {
+
+// Whether a window manager runs on the display: one that follows the
+// desktop conventions names its check window on the root window. Other
+// video systems (Wayland) always have a compositor.
+bool DesktopHasWindowManager() {
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  if (!probe) return true;
+  bool managed = true;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) {
+#if PV_HAVE_X11
+    Display* dpy = info.info.x11.display;
+    managed = false;
+    Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check != None) {
+      Atom type = None;
+      int format = 0;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                             &after, &data) == Success &&
+          type == XA_WINDOW && count == 1)
+        managed = true;
+      if (data) XFree(data);
+    }
+#endif
+  }
+  SDL_DestroyWindow(probe);
+  return managed;
+}
 
 UINT VkFromScancode(SDL_Scancode sc) {
   if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
@@ -158,6 +194,7 @@ class SdlBackend : public Backend {
       mons.push_back(Monitor{RECT{b.x, b.y, b.x + b.w, b.y + b.h}, RECT{u.x, u.y, u.x + u.w, u.y + u.h}, i == 0, name});
     }
     if (!mons.empty()) GdiSetScreenSize(mons[0].rect.right - mons[0].rect.left, mons[0].rect.bottom - mons[0].rect.top);
+    managed_ = DesktopHasWindowManager();
     SDL_StartTextInput();
     pv::SetMessageBoxSink(ShowSdlMessageBox);
     return true;
@@ -168,19 +205,33 @@ class SdlBackend : public Backend {
   }
 
   bool Headless() const override { return false; }
+  bool IconifiesWindows() const override { return managed_; }
 
   void WindowShown(Wnd* w) override {
     SDL_Window* sw = Ensure(w);
     if (!sw) return;
     SDL_ShowWindow(sw);
+    if (managed_ && (w->style & WS_MINIMIZE)) SDL_MinimizeWindow(sw);
     Present(w);
+    // Without a window manager SDL gives every window it maps the keyboard
+    // focus; the active window keeps it (a tool tip or menu must not take it).
+    GiveFocusToActive();
   }
   void WindowHidden(Wnd* w) override {
-    if (SDL_Window* sw = Find(w)) SDL_HideWindow(sw);
+    if (SDL_Window* sw = Find(w)) {
+      SDL_HideWindow(sw);
+      GiveFocusToActive();  // the display does not hand it back by itself
+    }
   }
   void WindowMoved(Wnd* w) override {
     SDL_Window* sw = Find(w);
     if (!sw) return;
+    if (managed_ && (w->style & WS_MINIMIZE)) {
+      // Iconified by the desktop; the window keeps its place and size there.
+      if (!(SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED)) SDL_MinimizeWindow(sw);
+      return;
+    }
+    if (SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(sw);
     RECT r = w->rect;
     int x = 0, y = 0, cx = 0, cy = 0;
     SDL_GetWindowPosition(sw, &x, &y);
@@ -188,7 +239,11 @@ class SdlBackend : public Backend {
     if (x != r.left || y != r.top) SDL_SetWindowPosition(sw, r.left, r.top);
     int ncx = std::max<int>(1, r.right - r.left), ncy = std::max<int>(1, r.bottom - r.top);
     if (cx != ncx || cy != ncy) SDL_SetWindowSize(sw, ncx, ncy);
-    if (S().active == w->hwnd && (w->style & WS_VISIBLE)) SDL_RaiseWindow(sw);
+    if (S().active == w->hwnd && (w->style & WS_VISIBLE)) {
+      SDL_RaiseWindow(sw);
+      // The active window has the desktop's keyboard focus, as on Windows.
+      if (SDL_GetKeyboardFocus() != sw) SDL_SetWindowInputFocus(sw);
+    }
   }
   void WindowDestroyed(Wnd* w) override {
     shapes_.erase(w->hwnd);
@@ -198,6 +253,7 @@ class SdlBackend : public Backend {
     windows_.erase(w->hwnd);
     SDL_DestroyWindow(sw);
     w->backendData = nullptr;
+    GiveFocusToActive();
   }
   void WindowTextChanged(Wnd* w) override {
     if (SDL_Window* sw = Find(w)) SDL_SetWindowTitle(sw, pv::Utf16ToUtf8(w->text).c_str());
@@ -205,6 +261,7 @@ class SdlBackend : public Backend {
 
   void Present(Wnd* top) override {
     SDL_Window* sw = Find(top);
+    if (sw && managed_ && (top->style & WS_MINIMIZE)) return;  // an icon of the desktop's
     if (sw && NeedsShape(top) && !SDL_IsShapedWindow(sw) && (top->style & WS_VISIBLE)) {
       sw = Ensure(top);
       if (sw) SDL_ShowWindow(sw);
@@ -278,6 +335,16 @@ class SdlBackend : public Backend {
   void SetCursorPos(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
 
  private:
+  // Puts the desktop's keyboard focus back on our active window, while the
+  // application is the active one, on a display without a window manager
+  // (a window manager gives it back itself).
+  void GiveFocusToActive() {
+    Wnd* a = FromHandleQuiet(S().active);
+    SDL_Window* sw = a ? Find(a) : nullptr;
+    if (managed_ || !sw || !S().appActive || !(a->style & WS_VISIBLE)) return;
+    SDL_SetWindowInputFocus(sw);
+  }
+
   SDL_Window* Find(Wnd* w) {
     auto it = windows_.find(w->hwnd);
     return it == windows_.end() ? nullptr : it->second;
@@ -479,6 +546,8 @@ class SdlBackend : public Backend {
         if (!h || !IsWindow(h)) break;
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE: PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+          case SDL_WINDOWEVENT_MINIMIZED: DesktopIconicChanged(h, true); break;
+          case SDL_WINDOWEVENT_RESTORED: DesktopIconicChanged(h, false); break;
           case SDL_WINDOWEVENT_EXPOSED:
             if (Wnd* w = FromHandleQuiet(h)) Present(w);
             break;
@@ -519,6 +588,7 @@ class SdlBackend : public Backend {
   std::map<int, SDL_Cursor*> cursors_;
   Uint32 wakeEvent_ = 0;
   bool focusLost_ = false;
+  bool managed_ = true;  // a window manager runs: it iconifies and gives focus
   std::string exported_;  // the text we last put on the system clipboard
   bool exportedValid_ = false;
   std::vector<std::u16string> dropped_;  // files of the drop in progress

@@ -49,6 +49,15 @@ void AppDeactivate();
 // Another program puts text on the system clipboard (headless back end; the
 // bytes as that program gave them: UTF-8 or a legacy 8-bit encoding).
 void OtherProgramCopies(std::string_view bytes);
+// The desktop's window manager (headless back end): by default it iconifies
+// minimised top-level windows, as a desktop with a task bar does; off, it is
+// a bare display where they stay on the screen as their captions.
+void SetDesktopIconifies(bool on);
+// Whether the desktop shows a top-level window iconified.
+bool DesktopShowsIconic(HWND hwnd);
+// The user minimises or restores a window through the desktop (its task bar).
+void DesktopMinimizes(HWND hwnd);
+void DesktopRestores(HWND hwnd);
 // Files dropped from the desktop at a screen point (as the back end does).
 bool DropFiles(const std::vector<std::u16string>& files, int x, int y);
 

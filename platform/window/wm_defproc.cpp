@@ -41,7 +41,9 @@ HFONT CaptionFont(bool small) {
 void DrawNonClient(Wnd* w, HDC hdc) {
   RECT r{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
   if (RectEmpty(r)) return;
-  bool active = S().active == w->hwnd || (w->style & WS_CHILD) == 0 ? S().active == w->hwnd : false;
+  // The state the last WM_NCACTIVATE gave (an MDI client activates its
+  // children's frames that way; a synchronised mini frame shows its owner's).
+  bool active = w->ncActive;
   // Leave the client area alone.
   RECT c = w->client;
   ExcludeClipRect(hdc, c.left, c.top, c.right, c.bottom);
@@ -353,16 +355,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCACTIVATE: {
       if ((w->style & WS_CAPTION) == WS_CAPTION || w->menu) {
+        w->ncActive = wParam != FALSE;
         HDC hdc = GetWindowDC(hwnd);
         if (hdc) {
-          // Paint with the state about to take effect.
-          HWND saved = S().active;
-          S().active = wParam ? hwnd : (saved == hwnd ? nullptr : saved);
           DrawNonClient(w, hdc);
-          S().active = saved;
           ReleaseDC(hwnd, hdc);
         }
       }
+      w->ncActive = wParam != FALSE;
       return TRUE;
     }
     case WM_SETTEXT:

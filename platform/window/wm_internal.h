@@ -150,6 +150,8 @@ struct Wnd {
   POINT maxPos{-1, -1};
   POINT minPos{-1, -1};
   bool restoreToMaximized = false;
+  bool ncActive = false;   // the frame shows as active (WM_NCACTIVATE's last word)
+  HWND lastFocus = nullptr;  // top-level windows: the focus inside, given back on activation
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
   ScrollBar hscroll;
@@ -456,6 +458,10 @@ class Backend {
   virtual bool ClipboardChangedElsewhere() { return false; }
   virtual void SetCursorShape(HCURSOR cursor) {}
   virtual void SetCursorPos(int x, int y) {}
+  // Whether the desktop iconifies minimised top-level windows (a window
+  // manager with a task bar or icons). Without one our minimised windows
+  // stay on the screen as their captions, lined up along the bottom.
+  virtual bool IconifiesWindows() const { return true; }
 };
 
 Backend& B();
@@ -466,6 +472,10 @@ std::unique_ptr<Backend> MakeSdlBackend();  // null when no display can be opene
 // Text from the system clipboard: UTF-8, else legacy 8-bit (GBK, else
 // Windows-1252).
 std::u16string DecodeSystemText(std::string_view bytes);
+// The desktop minimised (iconic) or restored a top-level window itself (the
+// task bar, the window manager's own controls): the window hears it as the
+// matching WM_SYSCOMMAND, so its state follows the desktop's.
+void DesktopIconicChanged(HWND hwnd, bool iconic);
 // Files dropped at a screen point: WM_DROPFILES is posted to the window there
 // that accepts files (or its nearest accepting ancestor). False when none does.
 bool DropFiles(const std::vector<std::u16string>& files, POINT screen);
