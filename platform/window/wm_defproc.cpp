@@ -238,6 +238,19 @@ void ShowSystemMenu(HWND hwnd, const POINT* at = nullptr) {
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w) return;
   HMENU sys = GetSystemMenu(hwnd, FALSE);
+  RECT r = ScreenRect(w);
+  int frame = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_DLGFRAME & ~WS_BORDER), 0, false).left;
+  int caption = (w->exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+  POINT pt = at ? *at : POINT{r.left + frame, r.top + frame + caption};
+  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, hwnd, nullptr);
+}
+
+}  // namespace
+
+void UpdateSystemMenuStates(HWND hwnd) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w || !w->sysMenu) return;
+  HMENU sys = w->sysMenu;
   bool minimized = (w->style & WS_MINIMIZE) != 0, maximized = (w->style & WS_MAXIMIZE) != 0;
   auto state = [](bool on) { return on ? MF_ENABLED : MF_GRAYED; };
   EnableMenuItem(sys, SC_RESTORE, state(minimized || maximized));
@@ -245,12 +258,9 @@ void ShowSystemMenu(HWND hwnd, const POINT* at = nullptr) {
   EnableMenuItem(sys, SC_SIZE, state(!minimized && !maximized && (w->style & WS_THICKFRAME)));
   EnableMenuItem(sys, SC_MINIMIZE, state(!minimized && (w->style & WS_MINIMIZEBOX)));
   EnableMenuItem(sys, SC_MAXIMIZE, state(!maximized && (w->style & WS_MAXIMIZEBOX)));
-  RECT r = ScreenRect(w);
-  int frame = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_DLGFRAME & ~WS_BORDER), 0, false).left;
-  int caption = (w->exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
-  POINT pt = at ? *at : POINT{r.left + frame, r.top + frame + caption};
-  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, hwnd, nullptr);
 }
+
+namespace {
 
 LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Wnd* w = FromHandleQuiet(hwnd);

@@ -435,6 +435,9 @@ UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* state, WCHAR* out);
 int MenuBarHeight(Wnd* w);
 void DestroyWindowMenus(Wnd* w);
 int TrackMenuBar(HWND hwnd, int startItem, bool keyboard);
+// Enables the items of a window's system menu by its state (minimised,
+// maximised, sizable ...).
+void UpdateSystemMenuStates(HWND hwnd);
 
 // Back end.
 class Backend {

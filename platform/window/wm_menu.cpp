@@ -35,6 +35,7 @@ struct Menu {
   ULONG_PTR menuData = 0;
   HWND bar = nullptr;  // the window showing it as its menu bar
   bool system = false;
+  HWND sysOwner = nullptr;  // a system menu: the window it belongs to
 };
 
 namespace {
@@ -591,7 +592,15 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
     AppendMenu(m, MF_STRING, SC_MINIMIZE, u"Mi&nimize");
     AppendMenu(m, MF_STRING, SC_MAXIMIZE, u"Ma&ximize");
     AppendMenu(m, MF_SEPARATOR, 0, nullptr);
-    AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tAlt+F4");
+    if (w->exStyle & WS_EX_MDICHILD) {
+      // A document window closes with Ctrl+F4 and passes on with Ctrl+F6, as Windows shows.
+      AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tCtrl+F4");
+      AppendMenu(m, MF_SEPARATOR, 0, nullptr);
+      AppendMenu(m, MF_STRING, SC_NEXTWINDOW, u"Nex&t\tCtrl+F6");
+    } else {
+      AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tAlt+F4");
+    }
+    M(m)->sysOwner = hwnd;
     w->sysMenu = m;
   }
   return w->sysMenu;
@@ -927,6 +936,11 @@ void CloseFrom(size_t level) {
 bool OpenPopup(HMENU menu, int x, int y, const RECT* exclude, UINT flags, int posInParent) {
   Tracker& t = *g_tracker;
   Menu* m = M(menu);
+  if (!m) return false;
+  // A window's system menu offers what the window's state allows, wherever
+  // it opens (its icon, Alt+Space, a maximised document window's on the bar).
+  if (m->system && m->sysOwner) UpdateSystemMenuStates(m->sysOwner);
+  m = M(menu);
   if (!m) return false;
   Notify(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(posInParent, m->system ? TRUE : FALSE));
   m = M(menu);
