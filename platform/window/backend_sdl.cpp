@@ -2,6 +2,9 @@
 // borderless SDL window (the frame is ours, drawn into the backing bitmap)
 // presented from its backing bitmap; SDL input becomes queue input; the
 // system clipboard carries text; message boxes become real modal boxes.
+// Ours first: Xlib's headers define names such as KeyPress as macros.
+#include "platform/window/test_input.h"
+
 #include <SDL.h>
 #include <SDL_shape.h>
 #include <SDL_syswm.h>
@@ -210,6 +213,7 @@ class SdlBackend : public Backend {
   void WindowShown(Wnd* w) override {
     SDL_Window* sw = Ensure(w);
     if (!sw) return;
+    WindowIconChanged(w);
     SDL_ShowWindow(sw);
     if (managed_ && (w->style & WS_MINIMIZE)) SDL_MinimizeWindow(sw);
     Present(w);
@@ -254,6 +258,54 @@ class SdlBackend : public Backend {
     SDL_DestroyWindow(sw);
     w->backendData = nullptr;
     GiveFocusToActive();
+  }
+  void WindowIconChanged(Wnd* w) override {
+    SDL_Window* sw = Find(w);
+    HICON icon = w->iconBig ? w->iconBig : w->iconSmall;
+    if (!icon && w->cls) icon = w->cls->icon ? w->cls->icon : w->cls->iconSm;
+    if (!sw || !icon) return;
+    // Drawn over two backgrounds: where they agree the icon is opaque.
+    const int size = 32;
+    uint32_t* on[2] = {nullptr, nullptr};
+    HBITMAP bmp[2] = {nullptr, nullptr};
+    HDC mem = CreateCompatibleDC(nullptr);
+    for (int k = 0; k < 2; ++k) {
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+      bi.bmiHeader.biWidth = size;
+      bi.bmiHeader.biHeight = -size;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      void* bits = nullptr;
+      bmp[k] = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+      if (!bmp[k]) continue;
+      on[k] = static_cast<uint32_t*>(bits);
+      HGDIOBJ old = SelectObject(mem, bmp[k]);
+      RECT all{0, 0, size, size};
+      HBRUSH b = CreateSolidBrush(k ? RGB(255, 255, 255) : RGB(0, 0, 0));
+      FillRect(mem, &all, b);
+      DeleteObject(b);
+      DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+      SelectObject(mem, old);
+    }
+    DeleteDC(mem);
+    if (on[0] && on[1]) {
+      if (SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888)) {
+        SDL_LockSurface(s);
+        for (int y = 0; y < size; ++y) {
+          auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch);
+          for (int x = 0; x < size; ++x) {
+            uint32_t a = on[0][y * size + x] & 0xFFFFFF, b = on[1][y * size + x] & 0xFFFFFF;
+            row[x] = a == b ? (0xFF000000u | a) : 0;
+          }
+        }
+        SDL_UnlockSurface(s);
+        SDL_SetWindowIcon(sw, s);
+        SDL_FreeSurface(s);
+      }
+    }
+    for (HBITMAP h : bmp)
+      if (h) DeleteObject(h);
   }
   void WindowTextChanged(Wnd* w) override {
     if (SDL_Window* sw = Find(w)) SDL_SetWindowTitle(sw, pv::Utf16ToUtf8(w->text).c_str());
@@ -567,6 +619,12 @@ class SdlBackend : public Backend {
           }
           case SDL_WINDOWEVENT_FOCUS_GAINED:
             focusLost_ = false;
+            if (!managed_) {
+              // Without a window manager the focus moves only because we (or
+              // SDL, mapping a window) asked: our activation decides.
+              if (S().active != h) GiveFocusToActive();
+              break;
+            }
             if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && S().active != h &&
                                              IsWindowEnabled(h) && !S().inMenuMode)
               ActivateWindow(h, WA_ACTIVE, true);
@@ -681,6 +739,31 @@ bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files) {
   return SDL_PushEvent(&c) == 1;
 }
 bool SdlFocusLost(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST); }
+
+HWND SdlKeyboardFocus() {
+  // Waits until the display has carried out what we asked and its answers
+  // (focus changes) have arrived, then reads them.
+  for (int round = 0; round < 3; ++round) {
+#if PV_HAVE_X11
+    for (pv::wm::Wnd* w = nullptr; HWND h : pv::wm::TopLevelWindows()) {
+      w = pv::wm::FromHandleQuiet(h);
+      if (!w || !w->backendData) continue;
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(static_cast<SDL_Window*>(w->backendData), &info) && info.subsystem == SDL_SYSWM_X11)
+        XSync(info.info.x11.display, False);
+      break;
+    }
+#endif
+    SDL_PumpEvents();
+    PumpUntilIdle();
+  }
+  SDL_Window* f = SDL_GetKeyboardFocus();
+  if (!f) return nullptr;
+  for (HWND h : pv::wm::TopLevelWindows())
+    if (pv::wm::Wnd* w = pv::wm::FromHandleQuiet(h); w && w->backendData == f) return h;
+  return nullptr;
+}
 
 // Puts an SDL mouse click into SDL's own event queue, so it travels the
 // same way a real click does.

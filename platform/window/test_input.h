@@ -115,6 +115,9 @@ bool SdlClick(HWND hwnd, int x, int y);
 // for the desktop's focus going to another program.
 bool SdlPointerLeave(HWND hwnd);
 bool SdlFocusLost(HWND hwnd);
+// The top-level window that has the display's keyboard focus, once the
+// display has answered everything asked of it (null: none of ours).
+HWND SdlKeyboardFocus();
 // Files dropped from the desktop onto a top-level window (SDL drop events);
 // they land where the pointer is.
 bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files);

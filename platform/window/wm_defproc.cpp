@@ -101,7 +101,11 @@ void DrawNonClient(Wnd* w, HDC hdc) {
         text.right = b.left - 2;
       }
       if (!tool) {
-        HICON icon = w->iconSmall ? w->iconSmall : (w->cls ? (w->cls->iconSm ? w->cls->iconSm : w->cls->icon) : nullptr);
+        // The small icon, else the large one drawn small (a frame that set
+        // only its program icon), else the class's, as Windows does.
+        HICON icon = w->iconSmall ? w->iconSmall
+                     : w->iconBig ? w->iconBig
+                                  : (w->cls ? (w->cls->iconSm ? w->cls->iconSm : w->cls->icon) : nullptr);
         if (icon) {
           int is = GetSystemMetrics(SM_CXSMICON);
           DrawIconEx(hdc, cap.left + 2, cap.top + (ch - 1 - is) / 2, icon, is, is, 0, nullptr, DI_NORMAL);
@@ -638,6 +642,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->iconSmall = reinterpret_cast<HICON>(lParam);
       }
       if ((w->style & WS_CAPTION) == WS_CAPTION) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+      if (Wnd* t = FromHandleQuiet(hwnd); t && IsTopLevel(t)) B().WindowIconChanged(t);
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_CHANGEUISTATE: {

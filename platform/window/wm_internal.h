@@ -449,6 +449,7 @@ class Backend {
   virtual void WindowMoved(Wnd* w) {}
   virtual void WindowDestroyed(Wnd* w) {}
   virtual void WindowTextChanged(Wnd* w) {}
+  virtual void WindowIconChanged(Wnd* w) {}  // the task bar shows the window's icon
   virtual void Present(Wnd* top) {}
   // Moves pending platform events into the queues. With timeoutMs > 0 waits
   // up to that long for one to come (or for WakeUp).

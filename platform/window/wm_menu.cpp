@@ -772,7 +772,7 @@ void DrawBarBitmap(HDC dc, const MenuItem& it, const RECT& r) {
   if (it.bitmap == HBMMENU_SYSTEM) {
     // The icon of the window whose system menu this item opens.
     HWND owner = reinterpret_cast<HWND>(it.data);
-    HICON icon = owner ? reinterpret_cast<HICON>(SendMessage(owner, WM_GETICON, ICON_SMALL, 0)) : nullptr;
+    HICON icon = owner ? reinterpret_cast<HICON>(SendMessage(owner, WM_GETICON, ICON_SMALL2, 0)) : nullptr;
     if (!icon && owner) icon = reinterpret_cast<HICON>(GetClassLongPtr(owner, GCLP_HICONSM));
     if (!icon && owner) icon = reinterpret_cast<HICON>(GetClassLongPtr(owner, GCLP_HICON));
     if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);

@@ -275,3 +275,27 @@ TEST_F(WmTest, TheFocusStaysWhereItWasWhenAMenuCloses) {
   EXPECT_EQ(Messages(field, {WM_KEYDOWN}).size(), 1u);
   EXPECT_TRUE(Messages(w, {WM_SYSCOMMAND}).empty());
 }
+
+// A window that was given only its large icon (a frame's program icon)
+// shows it, drawn small, at the left of its caption.
+TEST_F(WmTest, TheCaptionShowsTheLargeIconWhenThereIsNoSmallOne) {
+  // A 32x32 icon, solid red.
+  std::vector<BYTE> andBits(32 * 32 / 8, 0), xorBits(32 * 32 * 4);
+  for (size_t i = 0; i < xorBits.size(); i += 4) {
+    xorBits[i] = 0;
+    xorBits[i + 1] = 0;
+    xorBits[i + 2] = 255;
+    xorBits[i + 3] = 255;
+  }
+  HICON red = CreateIcon(nullptr, 32, 32, 1, 32, andBits.data(), xorBits.data());
+  ASSERT_NE(red, nullptr);
+  HWND w = Top(50, 50, 300, 200);
+  SendMessage(w, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(red));
+  pv::test::PumpUntilIdle();
+  int f = GetSystemMetrics(SM_CXFRAME);
+  int cap = GetSystemMetrics(SM_CYCAPTION);
+  int is = GetSystemMetrics(SM_CXSMICON);
+  EXPECT_EQ(pv::test::WindowPixelNc(w, f + 2 + is / 2, f + (cap - 1) / 2), RGB(255, 0, 0));
+  DestroyWindow(w);
+  DestroyIcon(red);
+}
