@@ -385,6 +385,14 @@ class SdlBackend : public Backend {
     if (cur) SDL_SetCursor(cur);
   }
   void SetCursorPos(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
+  void SetTextInputRect(const RECT& screen) override {
+    // In the coordinates of the window that has the keyboard.
+    Wnd* a = FromHandleQuiet(S().active);
+    if (!a || !Find(a)) return;
+    SDL_Rect r{screen.left - a->rect.left, screen.top - a->rect.top, std::max<int>(1, screen.right - screen.left),
+               std::max<int>(1, screen.bottom - screen.top)};
+    SDL_SetTextInputRect(&r);
+  }
 
  private:
   // Puts the desktop's keyboard focus back on our active window, while the
@@ -566,12 +574,19 @@ class SdlBackend : public Backend {
         Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), S().cursorPos, generic, lp);
         break;
       }
+      case SDL_TEXTEDITING:
+        // The input method's composition so far (start: the cursor in it).
+        composing_ = e.edit.text[0] != 0;
+        ImeEditing(pv::Utf8ToUtf16(e.edit.text), e.edit.start);
+        break;
       case SDL_TEXTINPUT: {
         // Characters the US layout makes from keys come through
-        // TranslateMessage; the rest (composed, other scripts) come here.
+        // TranslateMessage; text the input method commits, and characters
+        // of other layouts, come here as a composition's result.
         std::u16string text = pv::Utf8ToUtf16(e.text.text);
-        for (char16_t c : text)
-          if (c >= 0x80) Input(WM_CHAR, S().cursorPos, c, 1);
+        bool plain = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+        if (composing_ || !plain) ImeCommit(text);
+        composing_ = false;
         break;
       }
       case SDL_DROPBEGIN: dropped_.clear(); break;
@@ -646,6 +661,7 @@ class SdlBackend : public Backend {
   std::map<int, SDL_Cursor*> cursors_;
   Uint32 wakeEvent_ = 0;
   bool focusLost_ = false;
+  bool composing_ = false;  // the input method has a composition going
   bool managed_ = true;  // a window manager runs: it iconifies and gives focus
   std::string exported_;  // the text we last put on the system clipboard
   bool exportedValid_ = false;
@@ -714,6 +730,22 @@ int PresentedShape(HWND hwnd, int x, int y) {
   int cx = w->rect.right - w->rect.left;
   if (!m || x < 0 || y < 0 || x >= cx || static_cast<size_t>(y * cx + x) >= m->size()) return -1;
   return (*m)[static_cast<size_t>(y * cx + x)] ? 1 : 0;
+}
+
+bool SdlTextEditing(const char* utf8, int start) {
+  SDL_Event e{};
+  e.type = SDL_TEXTEDITING;
+  SDL_strlcpy(e.edit.text, utf8, sizeof(e.edit.text));
+  e.edit.start = start;
+  e.edit.length = 0;
+  return SDL_PushEvent(&e) == 1;
+}
+
+bool SdlTextInput(const char* utf8) {
+  SDL_Event e{};
+  e.type = SDL_TEXTINPUT;
+  SDL_strlcpy(e.text.text, utf8, sizeof(e.text.text));
+  return SDL_PushEvent(&e) == 1;
 }
 
 bool SdlSetSystemClipboard(const char* bytes) { return SDL_SetClipboardText(bytes) == 0; }

@@ -16,6 +16,7 @@ namespace pv::wm {
 
 void ResetHooks();
 void ResetHotKeys();
+void ResetIme();
 void ResetClipboard();
 
 namespace {
@@ -42,6 +43,8 @@ class HeadlessBackend : public Backend {
     return c;
   }
   void ForgetClipboard() { foreign_ = changed_ = false; }
+  void SetTextInputRect(const RECT& screen) override { textInput_ = screen; }
+  RECT textInput_{};
 
   // The desktop the tests play: it iconifies minimised windows (a task bar)
   // unless told it has no window manager.
@@ -306,6 +309,13 @@ void CaptureLoss() {
 
 void AppDeactivate() { DesktopFocusLost(); }
 
+void ImeEditing(std::u16string_view text, int cursor) { pv::wm::ImeEditing(std::u16string(text), cursor); }
+void ImeCommit(std::u16string_view text) { pv::wm::ImeCommit(std::u16string(text)); }
+RECT TextInputRect() {
+  auto* h = dynamic_cast<HeadlessBackend*>(&B());
+  return h ? h->textInput_ : RECT{};
+}
+
 void SetDesktopIconifies(bool on) {
   if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->SetIconifies(on);
 }
@@ -466,6 +476,7 @@ void ResetWindowManager() {
     if (IsWindow(h)) DestroyWindow(h);
   ResetHooks();
   ResetHotKeys();
+  ResetIme();
   ResetClipboard();
   if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) {
     h->ForgetClipboard();

@@ -566,6 +566,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return ScrollBarNcMouse(w, WM_NCLBUTTONDOWN, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_SYSCOMMAND: return DefSysCommand(hwnd, wParam, lParam);
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_COMPOSITION:
+    case WM_IME_ENDCOMPOSITION:
+    case WM_IME_CHAR: return DefImeMessage(hwnd, msg, wParam, lParam);
     case WM_POPUPSYSTEMMENU:
       if (w->style & WS_SYSMENU) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};

@@ -1010,6 +1010,7 @@ BOOL SetCaretPos(int x, int y) {
   c.blinkOff = false;
   c.nextBlink = pv::Clock::TickCount64() + S().caretBlink;
   CaretRestore(c.hwnd);
+  PlaceCandidates();  // the input method's candidates open at the caret
   return TRUE;
 }
 

@@ -462,6 +462,8 @@ class Backend {
   virtual bool ClipboardChangedElsewhere() { return false; }
   virtual void SetCursorShape(HCURSOR cursor) {}
   virtual void SetCursorPos(int x, int y) {}
+  // Where the desktop's input method opens its candidate window (screen).
+  virtual void SetTextInputRect(const RECT& screen) {}
   // Whether the desktop iconifies minimised top-level windows (a window
   // manager with a task bar or icons). Without one our minimised windows
   // stay on the screen as their captions, lined up along the bottom.
@@ -480,6 +482,14 @@ std::u16string DecodeSystemText(std::string_view bytes);
 // task bar, the window manager's own controls): the window hears it as the
 // matching WM_SYSCOMMAND, so its state follows the desktop's.
 void DesktopIconicChanged(HWND hwnd, bool iconic);
+// The desktop's input method (wm_ime.cpp): the text being composed (with
+// the cursor's place in it; empty: cancelled) and the text committed, for
+// the focus window; where the candidate window goes (the caret).
+void ImeEditing(const std::u16string& text, int cursor);
+void ImeCommit(const std::u16string& text);
+void PlaceCandidates();
+LRESULT DefImeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void ResetIme();
 // Files dropped at a screen point: WM_DROPFILES is posted to the window there
 // that accepts files (or its nearest accepting ancestor). False when none does.
 bool DropFiles(const std::vector<std::u16string>& files, POINT screen);

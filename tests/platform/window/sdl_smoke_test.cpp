@@ -312,3 +312,33 @@ TEST(SdlSmoke, OnABareDisplayMinimisedWindowsStayAsCaptions) {
   DestroyWindow(frame);
   pv::test::UseHeadlessBackend();
 }
+
+// The input method's events from SDL: the composition reaches the focus
+// window as WM_IME_COMPOSITION, the committed text as WM_CHAR.
+std::vector<UINT> g_ime;
+std::u16string g_typed;
+LRESULT ImeProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_IME_STARTCOMPOSITION || m == WM_IME_COMPOSITION || m == WM_IME_ENDCOMPOSITION) g_ime.push_back(m);
+  if (m == WM_CHAR) g_typed += static_cast<char16_t>(w);
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST(SdlSmoke, TheInputMethodsCompositionAndTextReachTheFocusWindow) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ImeProc;
+  wc.lpszClassName = u"PvSmokeIme";
+  RegisterClass(&wc);
+  HWND w = CreateWindowEx(0, u"PvSmokeIme", u"Ime", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 240, nullptr, nullptr,
+                          nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(GetFocus(), w);
+  ASSERT_TRUE(pv::test::SdlTextEditing("zhong", 5));
+  ASSERT_TRUE(pv::test::SdlTextInput("\xE4\xB8\xAD"));  // U+4E2D
+  pv::test::PumpUntilIdle();
+  std::vector<UINT> want = {WM_IME_STARTCOMPOSITION, WM_IME_COMPOSITION, WM_IME_COMPOSITION, WM_IME_ENDCOMPOSITION};
+  EXPECT_EQ(g_ime, want);
+  EXPECT_EQ(g_typed, u"\u4e2d");
+  DestroyWindow(w);
+  pv::test::UseHeadlessBackend();
+}
