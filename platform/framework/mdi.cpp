@@ -212,7 +212,10 @@ void ActivateChild(HWND client, MDIClientState& st, HWND child) {
   PruneChildren(client, st);
   HWND old = st.active;
   if (child == old) {
-    if (child) ::SetFocus(child);
+    // Already active (a click inside it asks again): the focus stays on the
+    // field it is in.
+    HWND focus = ::GetFocus();
+    if (child && (!focus || (focus != child && !::IsChild(child, focus)))) ::SetFocus(child);
     return;
   }
   st.active = child;

@@ -408,6 +408,26 @@ TEST_F(MdiSampleTest, AFormGivesTheFocusBackToTheFieldLastUsed) {
   ::SetActiveWindow(main_->m_hWnd);
   EXPECT_EQ(::GetFocus(), done);
   ::DestroyWindow(other);
+
+  // A click elsewhere in the active document window leaves the field focused
+  // throughout (it never loses the focus on the way).
+  static int losses = 0;
+  static HWND watched = nullptr;
+  losses = 0;
+  watched = done;
+  HHOOK hook = ::SetWindowsHookEx(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM w, LPARAM l) -> LRESULT {
+        auto* cwp = reinterpret_cast<CWPSTRUCT*>(l);
+        if (cwp->hwnd == watched && cwp->message == WM_KILLFOCUS) ++losses;
+        return ::CallNextHookEx(nullptr, code, w, l);
+      },
+      nullptr, ::GetCurrentThreadId());
+  pv::test::ClickClient(viewA->m_hWnd, 150, 5);
+  pv::test::PumpUntilIdle();
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(::GetFocus(), done);
+  EXPECT_EQ(losses, 0);
 }
 
 TEST_F(MdiSampleTest, CommandsRouteThroughViewDocumentFramesAndApplicationInOrder) {
