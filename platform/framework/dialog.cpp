@@ -544,7 +544,19 @@ void CDialog::EndDialog(int nResult) {
   }
 }
 
-LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM) {
+  RECT before{};
+  ::GetWindowRect(m_hWnd, &before);
+  LRESULT result = OnInitDialog();
+  // A pop-up dialog that its initialisation did not place is centred on its
+  // owner (on the screen without one), as the framework has always done.
+  if (::IsWindow(m_hWnd) && !(GetStyle() & (WS_CHILD | WS_VISIBLE))) {
+    RECT after{};
+    ::GetWindowRect(m_hWnd, &after);
+    if (after.left == before.left && after.top == before.top) CenterWindow();
+  }
+  return result;
+}
 
 BOOL CDialog::OnInitDialog() {
   // Texts stored with the template first, so that the data exchange can

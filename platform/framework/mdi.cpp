@@ -2,6 +2,7 @@
 // maximised child's controls in the menu bar, scrolling), CMDIFrameWnd and
 // CMDIChildWnd.
 #include <algorithm>
+#include <cmath>
 #include <unordered_map>
 
 #include "platform/framework/afxdoc.h"
@@ -119,6 +120,26 @@ void UpdateMaxDecoration(HWND client, MDIClientState& st) {
   if (frame) ::DrawMenuBar(frame);
 }
 
+// A maximised child keeps its client area exactly over the client's, also
+// when that changes size (the frame resized, the scroll bars went).
+void FitMaximizedChild(HWND client, MDIClientState& st) {
+  for (HWND h : st.children) {
+    if (!::IsWindow(h) || !::IsZoomed(h)) continue;
+    RECT view{}, wr{}, cr{};
+    ::GetClientRect(client, &view);
+    ::GetWindowRect(h, &wr);
+    ::GetClientRect(h, &cr);
+    ::MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&cr), 2);
+    RECT want{view.left - (cr.left - wr.left), view.top - (cr.top - wr.top), view.right + (wr.right - cr.right),
+              view.bottom + (wr.bottom - cr.bottom)};
+    RECT now = wr;
+    ::MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&now), 2);
+    if (!::EqualRect(&now, &want))
+      ::SetWindowPos(h, nullptr, want.left, want.top, want.right - want.left, want.bottom - want.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
 // ---- the client's scroll bars ----
 // They show only while a child lies partly out of view (never while one is
 // maximised); scrolling moves the children. The client's own coordinates are
@@ -158,6 +179,7 @@ void UpdateClientScrollBars(HWND client, MDIClientState& st) {
     set(SB_HORZ, all.left, all.right, view.right - view.left, view.left, view.right);
     set(SB_VERT, all.top, all.bottom, view.bottom - view.top, view.top, view.bottom);
   }
+  FitMaximizedChild(client, st);
   st.updatingScrollBars = false;
 }
 
@@ -190,7 +212,10 @@ void ActivateChild(HWND client, MDIClientState& st, HWND child) {
   PruneChildren(client, st);
   HWND old = st.active;
   if (child == old) {
-    if (child) ::SetFocus(child);
+    // Already active (a click inside it asks again): the focus stays on the
+    // field it is in.
+    HWND focus = ::GetFocus();
+    if (child && (!focus || (focus != child && !::IsChild(child, focus)))) ::SetFocus(child);
     return;
   }
   st.active = child;
@@ -205,12 +230,77 @@ void ActivateChild(HWND client, MDIClientState& st, HWND child) {
   }
   if (child) {
     ::SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ::SendMessage(child, WM_NCACTIVATE, TRUE, 0);
+    // Its caption looks active while the frame's does.
+    WINDOWINFO fi{};
+    fi.cbSize = sizeof(fi);
+    HWND frame = ::GetParent(client);
+    bool frameActive = frame && ::GetWindowInfo(frame, &fi) && (fi.dwWindowStatus & WS_ACTIVECAPTION);
+    ::SendMessage(child, WM_NCACTIVATE, frameActive ? TRUE : FALSE, 0);
     ::SendMessage(child, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(old), reinterpret_cast<LPARAM>(child));
     HWND focus = ::GetFocus();
     if (!focus || !::IsChild(child, focus)) ::SetFocus(child);
   }
   RefreshWindowMenu(client, st);
+  UpdateMaxDecoration(client, st);
+  UpdateClientScrollBars(client, st);
+}
+
+// Cascade and tile, as Windows arranges document windows. The children
+// taken are the visible, not minimised ones (with MDITILE_SKIPDISABLED the
+// enabled ones), in z-order; a maximised one is restored first. Minimised
+// children are lined up along the bottom first and the rest keep clear of
+// their row.
+void ArrangeChildren(HWND client, MDIClientState& st, bool cascade, UINT how) {
+  PruneChildren(client, st);
+  std::vector<HWND> taken;  // top first
+  bool iconic = false;
+  for (HWND h = ::GetWindow(client, GW_CHILD); h; h = ::GetWindow(h, GW_HWNDNEXT)) {
+    if (std::find(st.children.begin(), st.children.end(), h) == st.children.end() || !::IsWindowVisible(h)) continue;
+    if (::IsIconic(h)) {
+      iconic = true;
+      continue;
+    }
+    if ((how & MDITILE_SKIPDISABLED) && !::IsWindowEnabled(h)) continue;
+    taken.push_back(h);
+  }
+  for (HWND h : taken)
+    if (::IsZoomed(h)) ::ShowWindow(h, SW_RESTORE);
+  if (iconic) ::ArrangeIconicWindows(client);
+  RECT rc{};
+  ::GetClientRect(client, &rc);
+  if (iconic) rc.bottom = std::max<LONG>(rc.top + 1, rc.bottom - ::GetSystemMetrics(SM_CYMINSPACING));
+  int n = static_cast<int>(taken.size());
+  int cw = rc.right - rc.left, ch = rc.bottom - rc.top;
+  if (cascade) {
+    // Bottom window first at the top-left corner, each next one a caption
+    // lower and to the right, the top one (the active child) last, in front.
+    int step = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME) - 1;
+    int places = std::max(1, ch / (3 * step));
+    int cx = std::max(cw - places * step, ::GetSystemMetrics(SM_CXMINTRACK));
+    int cy = std::max(ch - places * step, ::GetSystemMetrics(SM_CYMINTRACK));
+    for (int i = 0; i < n; ++i) {
+      HWND h = taken[static_cast<size_t>(n - 1 - i)];
+      int at = step * (i % (places + 1));
+      ::SetWindowPos(h, HWND_TOP, rc.left + at, rc.top + at, cx, cy, SWP_NOACTIVATE);
+    }
+  } else if (n > 0) {
+    // A grid: columns of rows (MDITILE_HORIZONTAL: rows of columns), the
+    // last column taking what is left.
+    int rows = std::max(1, static_cast<int>(std::sqrt(static_cast<double>(n))));
+    int columns = n / rows;
+    if (how & MDITILE_HORIZONTAL) std::swap(rows, columns);
+    int xsize = cw / columns, x = rc.left, i = 0;
+    for (int c = 1; c <= columns && i < n; ++c) {
+      int inColumn = c == columns ? n - i : rows;
+      int ysize = ch / inColumn, y = rc.top;
+      for (int r = 1; r <= inColumn && i < n; ++r, ++i) {
+        ::SetWindowPos(taken[static_cast<size_t>(i)], nullptr, x, y, c == columns ? rc.right - x : xsize,
+                       r == inColumn ? rc.bottom - y : ysize, SWP_NOZORDER | SWP_NOACTIVATE);
+        y += ysize;
+      }
+      x += xsize;
+    }
+  }
   UpdateMaxDecoration(client, st);
   UpdateClientScrollBars(client, st);
 }
@@ -321,35 +411,9 @@ LRESULT MDIClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       ScrollClient(hwnd, st, msg == WM_HSCROLL ? SB_HORZ : SB_VERT, LOWORD(wParam));
       return 0;
     case WM_MDICASCADE:
-    case WM_MDITILE: {
-      PruneChildren(hwnd, st);
-      std::vector<HWND> shown;
-      for (HWND h : st.children)
-        if (::IsWindowVisible(h) && !::IsIconic(h)) shown.push_back(h);
-      RECT rc{};
-      ::GetClientRect(hwnd, &rc);
-      int n = static_cast<int>(shown.size());
-      for (int i = 0; i < n; ++i) {
-        if (::IsZoomed(shown[static_cast<size_t>(i)])) ::ShowWindow(shown[static_cast<size_t>(i)], SW_RESTORE);
-        RECT r{};
-        if (msg == WM_MDICASCADE) {
-          int step = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME);
-          r = RECT{i * step, i * step, i * step + (rc.right - rc.left) * 3 / 4, i * step + (rc.bottom - rc.top) * 3 / 4};
-        } else if (wParam & MDITILE_HORIZONTAL) {
-          int h = (rc.bottom - rc.top) / n;
-          r = RECT{rc.left, rc.top + i * h, rc.right, rc.top + (i + 1) * h};
-        } else {
-          int w = (rc.right - rc.left) / n;
-          r = RECT{rc.left + i * w, rc.top, rc.left + (i + 1) * w, rc.bottom};
-        }
-        // The cascade puts the active child last, on top.
-        ::SetWindowPos(shown[static_cast<size_t>(i)], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
-      }
-      UpdateMaxDecoration(hwnd, st);
-      UpdateClientScrollBars(hwnd, st);
+    case WM_MDITILE:
+      ArrangeChildren(hwnd, st, msg == WM_MDICASCADE, static_cast<UINT>(wParam));
       return TRUE;
-    }
     case WM_MDIICONARRANGE:
       ::ArrangeIconicWindows(hwnd);
       return 0;
@@ -608,6 +672,13 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     ::SetFocus(m_hWndMDIClient);
     return 0;
   }
+  if (message == WM_NCACTIVATE && m_hWndMDIClient) {
+    // The active document window's caption goes with the frame's, as Windows does.
+    LRESULT r = CFrameWnd::DefWindowProc(message, wParam, lParam);
+    if (HWND child = reinterpret_cast<HWND>(::SendMessage(m_hWndMDIClient, WM_MDIGETACTIVE, 0, 0)))
+      ::SendMessage(child, WM_NCACTIVATE, wParam, 0);
+    return r;
+  }
   return CFrameWnd::DefWindowProc(message, wParam, lParam);
 }
 
@@ -799,6 +870,14 @@ LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE:
       MDIDestroy();
       return 0;
+    case WM_SYSCOMMAND:
+      // The system menu's Next (Ctrl+F6) passes on to the next document window.
+      if ((wParam & 0xFFF0) == SC_NEXTWINDOW || (wParam & 0xFFF0) == SC_PREVWINDOW) {
+        if (HWND client = ::GetParent(m_hWnd))
+          ::SendMessage(client, WM_MDINEXT, reinterpret_cast<WPARAM>(m_hWnd), (wParam & 0xFFF0) == SC_PREVWINDOW);
+        return 0;
+      }
+      return CFrameWnd::DefWindowProc(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: {
       LRESULT result = CFrameWnd::DefWindowProc(message, wParam, lParam);
       if (HWND client = ::GetParent(m_hWnd); client && Clients().count(client)) ::SendMessage(client, kMdiChildMoved, 0, 0);

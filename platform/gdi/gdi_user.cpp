@@ -254,12 +254,14 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
       char16_t ch = kind == DFCS_SCROLLUP ? u'5' : kind == DFCS_SCROLLDOWN || kind == DFCS_SCROLLCOMBOBOX ? u'6'
                   : kind == DFCS_SCROLLLEFT ? u'3' : u'4';
       if (state & DFCS_PUSHED) OffsetViewportOrgEx(hdc, 1, 1, nullptr);
+      // The arrow is sized by the whole button, as Windows draws it (7x4 at 16 pixels).
+      int size = std::min(rc->right - rc->left, rc->bottom - rc->top);
       if (inactive) {
         RECT sh = r;
         sh.left++; sh.top++; sh.right++; sh.bottom++;
-        Glyph(hdc, sh, ch, GetSysColor(COLOR_BTNHIGHLIGHT));
+        Glyph(hdc, sh, ch, GetSysColor(COLOR_BTNHIGHLIGHT), size);
       }
-      Glyph(hdc, r, ch, inactive ? GetSysColor(COLOR_BTNSHADOW) : glyph);
+      Glyph(hdc, r, ch, inactive ? GetSysColor(COLOR_BTNSHADOW) : glyph, size);
       if (state & DFCS_PUSHED) OffsetViewportOrgEx(hdc, -1, -1, nullptr);
       return TRUE;
     }

@@ -2,8 +2,16 @@
 // borderless SDL window (the frame is ours, drawn into the backing bitmap)
 // presented from its backing bitmap; SDL input becomes queue input; the
 // system clipboard carries text; message boxes become real modal boxes.
+// Ours first: Xlib's headers define names such as KeyPress as macros.
+#include "platform/window/test_input.h"
+
 #include <SDL.h>
 #include <SDL_shape.h>
+#include <SDL_syswm.h>
+#if PV_HAVE_X11
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +28,37 @@
 namespace pv::wm {
 
 namespace {
+
+// Whether a window manager runs on the display: one that follows the
+// desktop conventions names its check window on the root window. Other
+// video systems (Wayland) always have a compositor.
+bool DesktopHasWindowManager() {
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  if (!probe) return true;
+  bool managed = true;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) {
+#if PV_HAVE_X11
+    Display* dpy = info.info.x11.display;
+    managed = false;
+    Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check != None) {
+      Atom type = None;
+      int format = 0;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                             &after, &data) == Success &&
+          type == XA_WINDOW && count == 1)
+        managed = true;
+      if (data) XFree(data);
+    }
+#endif
+  }
+  SDL_DestroyWindow(probe);
+  return managed;
+}
 
 UINT VkFromScancode(SDL_Scancode sc) {
   if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
@@ -158,6 +197,7 @@ class SdlBackend : public Backend {
       mons.push_back(Monitor{RECT{b.x, b.y, b.x + b.w, b.y + b.h}, RECT{u.x, u.y, u.x + u.w, u.y + u.h}, i == 0, name});
     }
     if (!mons.empty()) GdiSetScreenSize(mons[0].rect.right - mons[0].rect.left, mons[0].rect.bottom - mons[0].rect.top);
+    managed_ = DesktopHasWindowManager();
     SDL_StartTextInput();
     pv::SetMessageBoxSink(ShowSdlMessageBox);
     return true;
@@ -168,19 +208,34 @@ class SdlBackend : public Backend {
   }
 
   bool Headless() const override { return false; }
+  bool IconifiesWindows() const override { return managed_; }
 
   void WindowShown(Wnd* w) override {
     SDL_Window* sw = Ensure(w);
     if (!sw) return;
+    WindowIconChanged(w);
     SDL_ShowWindow(sw);
+    if (managed_ && (w->style & WS_MINIMIZE)) SDL_MinimizeWindow(sw);
     Present(w);
+    // Without a window manager SDL gives every window it maps the keyboard
+    // focus; the active window keeps it (a tool tip or menu must not take it).
+    GiveFocusToActive();
   }
   void WindowHidden(Wnd* w) override {
-    if (SDL_Window* sw = Find(w)) SDL_HideWindow(sw);
+    if (SDL_Window* sw = Find(w)) {
+      SDL_HideWindow(sw);
+      GiveFocusToActive();  // the display does not hand it back by itself
+    }
   }
   void WindowMoved(Wnd* w) override {
     SDL_Window* sw = Find(w);
     if (!sw) return;
+    if (managed_ && (w->style & WS_MINIMIZE)) {
+      // Iconified by the desktop; the window keeps its place and size there.
+      if (!(SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED)) SDL_MinimizeWindow(sw);
+      return;
+    }
+    if (SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(sw);
     RECT r = w->rect;
     int x = 0, y = 0, cx = 0, cy = 0;
     SDL_GetWindowPosition(sw, &x, &y);
@@ -188,7 +243,11 @@ class SdlBackend : public Backend {
     if (x != r.left || y != r.top) SDL_SetWindowPosition(sw, r.left, r.top);
     int ncx = std::max<int>(1, r.right - r.left), ncy = std::max<int>(1, r.bottom - r.top);
     if (cx != ncx || cy != ncy) SDL_SetWindowSize(sw, ncx, ncy);
-    if (S().active == w->hwnd && (w->style & WS_VISIBLE)) SDL_RaiseWindow(sw);
+    if (S().active == w->hwnd && (w->style & WS_VISIBLE)) {
+      SDL_RaiseWindow(sw);
+      // The active window has the desktop's keyboard focus, as on Windows.
+      if (SDL_GetKeyboardFocus() != sw) SDL_SetWindowInputFocus(sw);
+    }
   }
   void WindowDestroyed(Wnd* w) override {
     shapes_.erase(w->hwnd);
@@ -198,6 +257,55 @@ class SdlBackend : public Backend {
     windows_.erase(w->hwnd);
     SDL_DestroyWindow(sw);
     w->backendData = nullptr;
+    GiveFocusToActive();
+  }
+  void WindowIconChanged(Wnd* w) override {
+    SDL_Window* sw = Find(w);
+    HICON icon = w->iconBig ? w->iconBig : w->iconSmall;
+    if (!icon && w->cls) icon = w->cls->icon ? w->cls->icon : w->cls->iconSm;
+    if (!sw || !icon) return;
+    // Drawn over two backgrounds: where they agree the icon is opaque.
+    const int size = 32;
+    uint32_t* on[2] = {nullptr, nullptr};
+    HBITMAP bmp[2] = {nullptr, nullptr};
+    HDC mem = CreateCompatibleDC(nullptr);
+    for (int k = 0; k < 2; ++k) {
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+      bi.bmiHeader.biWidth = size;
+      bi.bmiHeader.biHeight = -size;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      void* bits = nullptr;
+      bmp[k] = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+      if (!bmp[k]) continue;
+      on[k] = static_cast<uint32_t*>(bits);
+      HGDIOBJ old = SelectObject(mem, bmp[k]);
+      RECT all{0, 0, size, size};
+      HBRUSH b = CreateSolidBrush(k ? RGB(255, 255, 255) : RGB(0, 0, 0));
+      FillRect(mem, &all, b);
+      DeleteObject(b);
+      DrawIconEx(mem, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+      SelectObject(mem, old);
+    }
+    DeleteDC(mem);
+    if (on[0] && on[1]) {
+      if (SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888)) {
+        SDL_LockSurface(s);
+        for (int y = 0; y < size; ++y) {
+          auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch);
+          for (int x = 0; x < size; ++x) {
+            uint32_t a = on[0][y * size + x] & 0xFFFFFF, b = on[1][y * size + x] & 0xFFFFFF;
+            row[x] = a == b ? (0xFF000000u | a) : 0;
+          }
+        }
+        SDL_UnlockSurface(s);
+        SDL_SetWindowIcon(sw, s);
+        SDL_FreeSurface(s);
+      }
+    }
+    for (HBITMAP h : bmp)
+      if (h) DeleteObject(h);
   }
   void WindowTextChanged(Wnd* w) override {
     if (SDL_Window* sw = Find(w)) SDL_SetWindowTitle(sw, pv::Utf16ToUtf8(w->text).c_str());
@@ -205,6 +313,7 @@ class SdlBackend : public Backend {
 
   void Present(Wnd* top) override {
     SDL_Window* sw = Find(top);
+    if (sw && managed_ && (top->style & WS_MINIMIZE)) return;  // an icon of the desktop's
     if (sw && NeedsShape(top) && !SDL_IsShapedWindow(sw) && (top->style & WS_VISIBLE)) {
       sw = Ensure(top);
       if (sw) SDL_ShowWindow(sw);
@@ -276,8 +385,26 @@ class SdlBackend : public Backend {
     if (cur) SDL_SetCursor(cur);
   }
   void SetCursorPos(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
+  void SetTextInputRect(const RECT& screen) override {
+    // In the coordinates of the window that has the keyboard.
+    Wnd* a = FromHandleQuiet(S().active);
+    if (!a || !Find(a)) return;
+    SDL_Rect r{screen.left - a->rect.left, screen.top - a->rect.top, std::max<int>(1, screen.right - screen.left),
+               std::max<int>(1, screen.bottom - screen.top)};
+    SDL_SetTextInputRect(&r);
+  }
 
  private:
+  // Puts the desktop's keyboard focus back on our active window, while the
+  // application is the active one, on a display without a window manager
+  // (a window manager gives it back itself).
+  void GiveFocusToActive() {
+    Wnd* a = FromHandleQuiet(S().active);
+    SDL_Window* sw = a ? Find(a) : nullptr;
+    if (managed_ || !sw || !S().appActive || !(a->style & WS_VISIBLE)) return;
+    SDL_SetWindowInputFocus(sw);
+  }
+
   SDL_Window* Find(Wnd* w) {
     auto it = windows_.find(w->hwnd);
     return it == windows_.end() ? nullptr : it->second;
@@ -447,12 +574,19 @@ class SdlBackend : public Backend {
         Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), S().cursorPos, generic, lp);
         break;
       }
+      case SDL_TEXTEDITING:
+        // The input method's composition so far (start: the cursor in it).
+        composing_ = e.edit.text[0] != 0;
+        ImeEditing(pv::Utf8ToUtf16(e.edit.text), e.edit.start);
+        break;
       case SDL_TEXTINPUT: {
         // Characters the US layout makes from keys come through
-        // TranslateMessage; the rest (composed, other scripts) come here.
+        // TranslateMessage; text the input method commits, and characters
+        // of other layouts, come here as a composition's result.
         std::u16string text = pv::Utf8ToUtf16(e.text.text);
-        for (char16_t c : text)
-          if (c >= 0x80) Input(WM_CHAR, S().cursorPos, c, 1);
+        bool plain = std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; });
+        if (composing_ || !plain) ImeCommit(text);
+        composing_ = false;
         break;
       }
       case SDL_DROPBEGIN: dropped_.clear(); break;
@@ -479,6 +613,8 @@ class SdlBackend : public Backend {
         if (!h || !IsWindow(h)) break;
         switch (e.window.event) {
           case SDL_WINDOWEVENT_CLOSE: PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0); break;
+          case SDL_WINDOWEVENT_MINIMIZED: DesktopIconicChanged(h, true); break;
+          case SDL_WINDOWEVENT_RESTORED: DesktopIconicChanged(h, false); break;
           case SDL_WINDOWEVENT_EXPOSED:
             if (Wnd* w = FromHandleQuiet(h)) Present(w);
             break;
@@ -498,6 +634,12 @@ class SdlBackend : public Backend {
           }
           case SDL_WINDOWEVENT_FOCUS_GAINED:
             focusLost_ = false;
+            if (!managed_) {
+              // Without a window manager the focus moves only because we (or
+              // SDL, mapping a window) asked: our activation decides.
+              if (S().active != h) GiveFocusToActive();
+              break;
+            }
             if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && S().active != h &&
                                              IsWindowEnabled(h) && !S().inMenuMode)
               ActivateWindow(h, WA_ACTIVE, true);
@@ -519,6 +661,8 @@ class SdlBackend : public Backend {
   std::map<int, SDL_Cursor*> cursors_;
   Uint32 wakeEvent_ = 0;
   bool focusLost_ = false;
+  bool composing_ = false;  // the input method has a composition going
+  bool managed_ = true;  // a window manager runs: it iconifies and gives focus
   std::string exported_;  // the text we last put on the system clipboard
   bool exportedValid_ = false;
   std::vector<std::u16string> dropped_;  // files of the drop in progress
@@ -588,6 +732,22 @@ int PresentedShape(HWND hwnd, int x, int y) {
   return (*m)[static_cast<size_t>(y * cx + x)] ? 1 : 0;
 }
 
+bool SdlTextEditing(const char* utf8, int start) {
+  SDL_Event e{};
+  e.type = SDL_TEXTEDITING;
+  SDL_strlcpy(e.edit.text, utf8, sizeof(e.edit.text));
+  e.edit.start = start;
+  e.edit.length = 0;
+  return SDL_PushEvent(&e) == 1;
+}
+
+bool SdlTextInput(const char* utf8) {
+  SDL_Event e{};
+  e.type = SDL_TEXTINPUT;
+  SDL_strlcpy(e.text.text, utf8, sizeof(e.text.text));
+  return SDL_PushEvent(&e) == 1;
+}
+
 bool SdlSetSystemClipboard(const char* bytes) { return SDL_SetClipboardText(bytes) == 0; }
 
 bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files) {
@@ -611,6 +771,31 @@ bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files) {
   return SDL_PushEvent(&c) == 1;
 }
 bool SdlFocusLost(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST); }
+
+HWND SdlKeyboardFocus() {
+  // Waits until the display has carried out what we asked and its answers
+  // (focus changes) have arrived, then reads them.
+  for (int round = 0; round < 3; ++round) {
+#if PV_HAVE_X11
+    for (pv::wm::Wnd* w = nullptr; HWND h : pv::wm::TopLevelWindows()) {
+      w = pv::wm::FromHandleQuiet(h);
+      if (!w || !w->backendData) continue;
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(static_cast<SDL_Window*>(w->backendData), &info) && info.subsystem == SDL_SYSWM_X11)
+        XSync(info.info.x11.display, False);
+      break;
+    }
+#endif
+    SDL_PumpEvents();
+    PumpUntilIdle();
+  }
+  SDL_Window* f = SDL_GetKeyboardFocus();
+  if (!f) return nullptr;
+  for (HWND h : pv::wm::TopLevelWindows())
+    if (pv::wm::Wnd* w = pv::wm::FromHandleQuiet(h); w && w->backendData == f) return h;
+  return nullptr;
+}
 
 // Puts an SDL mouse click into SDL's own event queue, so it travels the
 // same way a real click does.

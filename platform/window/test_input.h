@@ -49,6 +49,22 @@ void AppDeactivate();
 // Another program puts text on the system clipboard (headless back end; the
 // bytes as that program gave them: UTF-8 or a legacy 8-bit encoding).
 void OtherProgramCopies(std::string_view bytes);
+// The desktop's input method, as the back end reports it: the text being
+// composed with the cursor's place in it (empty: cancelled), and the text
+// committed. TextInputRect: where the headless back end was told to open
+// the candidate window (screen).
+void ImeEditing(std::u16string_view text, int cursor);
+void ImeCommit(std::u16string_view text);
+RECT TextInputRect();
+// The desktop's window manager (headless back end): by default it iconifies
+// minimised top-level windows, as a desktop with a task bar does; off, it is
+// a bare display where they stay on the screen as their captions.
+void SetDesktopIconifies(bool on);
+// Whether the desktop shows a top-level window iconified.
+bool DesktopShowsIconic(HWND hwnd);
+// The user minimises or restores a window through the desktop (its task bar).
+void DesktopMinimizes(HWND hwnd);
+void DesktopRestores(HWND hwnd);
 // Files dropped from the desktop at a screen point (as the back end does).
 bool DropFiles(const std::vector<std::u16string>& files, int x, int y);
 
@@ -106,9 +122,16 @@ bool SdlClick(HWND hwnd, int x, int y);
 // for the desktop's focus going to another program.
 bool SdlPointerLeave(HWND hwnd);
 bool SdlFocusLost(HWND hwnd);
+// The top-level window that has the display's keyboard focus, once the
+// display has answered everything asked of it (null: none of ours).
+HWND SdlKeyboardFocus();
 // Files dropped from the desktop onto a top-level window (SDL drop events);
 // they land where the pointer is.
 bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files);
+// Puts the input method's events into SDL's queue: the composition so far
+// (UTF-8, the cursor in it) and the committed text.
+bool SdlTextEditing(const char* utf8, int start);
+bool SdlTextInput(const char* utf8);
 // Puts bytes on the system clipboard behind the window manager's back, as
 // another program copying would.
 bool SdlSetSystemClipboard(const char* bytes);

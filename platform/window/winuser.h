@@ -1187,6 +1187,10 @@ using SENDASYNCPROC = void (*)(HWND, UINT, ULONG_PTR, LRESULT);
 #define SM_CXMENUSIZE 54
 #define SM_CYMENUSIZE 55
 #define SM_ARRANGE 56
+// SM_ARRANGE: where minimised windows go
+#define ARW_BOTTOMLEFT 0x0000
+#define ARW_RIGHT 0x0000
+#define ARW_HIDE 0x0008
 #define SM_CXMINIMIZED 57
 #define SM_CYMINIMIZED 58
 #define SM_CXMAXTRACK 59

@@ -2,6 +2,7 @@
 // scripted input and inspection services for tests.
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "platform/base/clock.h"
 #include "platform/gdi/gdi_private.h"
@@ -15,6 +16,7 @@ namespace pv::wm {
 
 void ResetHooks();
 void ResetHotKeys();
+void ResetIme();
 void ResetClipboard();
 
 namespace {
@@ -41,15 +43,44 @@ class HeadlessBackend : public Backend {
     return c;
   }
   void ForgetClipboard() { foreign_ = changed_ = false; }
+  void SetTextInputRect(const RECT& screen) override { textInput_ = screen; }
+  RECT textInput_{};
+
+  // The desktop the tests play: it iconifies minimised windows (a task bar)
+  // unless told it has no window manager.
+  bool IconifiesWindows() const override { return iconifies_; }
+  void SetIconifies(bool on) { iconifies_ = on; }
+  void WindowMoved(Wnd* w) override { Track(w); }
+  void WindowShown(Wnd* w) override { Track(w); }
+  void WindowHidden(Wnd* w) override { iconic_.erase(w->hwnd); }
+  void WindowDestroyed(Wnd* w) override { iconic_.erase(w->hwnd); }
+  bool ShowsIconic(HWND h) const { return iconic_.count(h) != 0; }
+  // The user minimised or restored the window through the desktop.
+  void DesktopChanges(HWND h, bool iconic) {
+    if (iconic)
+      iconic_.insert(h);
+    else
+      iconic_.erase(h);
+    DesktopIconicChanged(h, iconic);
+  }
   void OtherProgramCopies(std::string bytes) {
     foreignBytes_ = std::move(bytes);
     foreign_ = changed_ = true;
   }
 
  private:
+  void Track(Wnd* w) {
+    if (iconifies_ && (w->style & WS_MINIMIZE) && (w->style & WS_VISIBLE))
+      iconic_.insert(w->hwnd);
+    else
+      iconic_.erase(w->hwnd);
+  }
+
   std::string foreignBytes_;
   bool foreign_ = false;
   bool changed_ = false;
+  bool iconifies_ = true;
+  std::set<HWND> iconic_;  // shown iconified by the desktop
 };
 
 std::unique_ptr<Backend>& Current() {
@@ -76,6 +107,14 @@ Backend& B() {
 }
 
 void SetBackend(std::unique_ptr<Backend> backend) { Current() = std::move(backend); }
+
+void DesktopIconicChanged(HWND hwnd, bool iconic) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w || !IsTopLevel(w) || !(w->style & WS_VISIBLE)) return;
+  // Only a real change: our own minimise comes back from the desktop as an echo.
+  if (((w->style & WS_MINIMIZE) != 0) == iconic) return;
+  PostMessage(hwnd, WM_SYSCOMMAND, iconic ? SC_MINIMIZE : SC_RESTORE, 0);
+}
 std::unique_ptr<Backend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
 
 }  // namespace pv::wm
@@ -270,6 +309,27 @@ void CaptureLoss() {
 
 void AppDeactivate() { DesktopFocusLost(); }
 
+void ImeEditing(std::u16string_view text, int cursor) { pv::wm::ImeEditing(std::u16string(text), cursor); }
+void ImeCommit(std::u16string_view text) { pv::wm::ImeCommit(std::u16string(text)); }
+RECT TextInputRect() {
+  auto* h = dynamic_cast<HeadlessBackend*>(&B());
+  return h ? h->textInput_ : RECT{};
+}
+
+void SetDesktopIconifies(bool on) {
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->SetIconifies(on);
+}
+bool DesktopShowsIconic(HWND hwnd) {
+  auto* h = dynamic_cast<HeadlessBackend*>(&B());
+  return h && h->ShowsIconic(hwnd);
+}
+void DesktopMinimizes(HWND hwnd) {
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->DesktopChanges(hwnd, true);
+}
+void DesktopRestores(HWND hwnd) {
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->DesktopChanges(hwnd, false);
+}
+
 int PumpUntilIdle(int maxMessages) {
   int n = 0;
   MSG m;
@@ -416,8 +476,12 @@ void ResetWindowManager() {
     if (IsWindow(h)) DestroyWindow(h);
   ResetHooks();
   ResetHotKeys();
+  ResetIme();
   ResetClipboard();
-  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->ForgetClipboard();
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) {
+    h->ForgetClipboard();
+    h->SetIconifies(true);
+  }
   auto q = CurrentQueue();
   {
     std::lock_guard<std::mutex> lock(q->m);

@@ -1669,7 +1669,7 @@ BOOL GetWindowInfo(HWND hwnd, PWINDOWINFO info) {
   info->rcClient = ScreenClient(w);
   info->dwStyle = w->style;
   info->dwExStyle = w->exStyle;
-  info->dwWindowStatus = (S().active == hwnd) ? WS_ACTIVECAPTION : 0;
+  info->dwWindowStatus = w->ncActive ? WS_ACTIVECAPTION : 0;
   RECT ins = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_BORDER & ~WS_DLGFRAME), w->exStyle, false);
   info->cxWindowBorders = static_cast<UINT>(ins.left);
   info->cyWindowBorders = static_cast<UINT>(ins.bottom);

@@ -41,7 +41,9 @@ HFONT CaptionFont(bool small) {
 void DrawNonClient(Wnd* w, HDC hdc) {
   RECT r{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top};
   if (RectEmpty(r)) return;
-  bool active = S().active == w->hwnd || (w->style & WS_CHILD) == 0 ? S().active == w->hwnd : false;
+  // The state the last WM_NCACTIVATE gave (an MDI client activates its
+  // children's frames that way; a synchronised mini frame shows its owner's).
+  bool active = w->ncActive;
   // Leave the client area alone.
   RECT c = w->client;
   ExcludeClipRect(hdc, c.left, c.top, c.right, c.bottom);
@@ -99,7 +101,11 @@ void DrawNonClient(Wnd* w, HDC hdc) {
         text.right = b.left - 2;
       }
       if (!tool) {
-        HICON icon = w->iconSmall ? w->iconSmall : (w->cls ? (w->cls->iconSm ? w->cls->iconSm : w->cls->icon) : nullptr);
+        // The small icon, else the large one drawn small (a frame that set
+        // only its program icon), else the class's, as Windows does.
+        HICON icon = w->iconSmall ? w->iconSmall
+                     : w->iconBig ? w->iconBig
+                                  : (w->cls ? (w->cls->iconSm ? w->cls->iconSm : w->cls->icon) : nullptr);
         if (icon) {
           int is = GetSystemMetrics(SM_CXSMICON);
           DrawIconEx(hdc, cap.left + 2, cap.top + (ch - 1 - is) / 2, icon, is, is, 0, nullptr, DI_NORMAL);
@@ -236,6 +242,19 @@ void ShowSystemMenu(HWND hwnd, const POINT* at = nullptr) {
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w) return;
   HMENU sys = GetSystemMenu(hwnd, FALSE);
+  RECT r = ScreenRect(w);
+  int frame = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_DLGFRAME & ~WS_BORDER), 0, false).left;
+  int caption = (w->exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
+  POINT pt = at ? *at : POINT{r.left + frame, r.top + frame + caption};
+  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, hwnd, nullptr);
+}
+
+}  // namespace
+
+void UpdateSystemMenuStates(HWND hwnd) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  if (!w || !w->sysMenu) return;
+  HMENU sys = w->sysMenu;
   bool minimized = (w->style & WS_MINIMIZE) != 0, maximized = (w->style & WS_MAXIMIZE) != 0;
   auto state = [](bool on) { return on ? MF_ENABLED : MF_GRAYED; };
   EnableMenuItem(sys, SC_RESTORE, state(minimized || maximized));
@@ -243,12 +262,9 @@ void ShowSystemMenu(HWND hwnd, const POINT* at = nullptr) {
   EnableMenuItem(sys, SC_SIZE, state(!minimized && !maximized && (w->style & WS_THICKFRAME)));
   EnableMenuItem(sys, SC_MINIMIZE, state(!minimized && (w->style & WS_MINIMIZEBOX)));
   EnableMenuItem(sys, SC_MAXIMIZE, state(!maximized && (w->style & WS_MAXIMIZEBOX)));
-  RECT r = ScreenRect(w);
-  int frame = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_CAPTION & ~WS_DLGFRAME & ~WS_BORDER), 0, false).left;
-  int caption = (w->exStyle & WS_EX_TOOLWINDOW) ? GetSystemMetrics(SM_CYSMCAPTION) : GetSystemMetrics(SM_CYCAPTION);
-  POINT pt = at ? *at : POINT{r.left + frame, r.top + frame + caption};
-  TrackPopupMenuEx(sys, TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, hwnd, nullptr);
 }
+
+namespace {
 
 LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   Wnd* w = FromHandleQuiet(hwnd);
@@ -353,16 +369,14 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCACTIVATE: {
       if ((w->style & WS_CAPTION) == WS_CAPTION || w->menu) {
+        w->ncActive = wParam != FALSE;
         HDC hdc = GetWindowDC(hwnd);
         if (hdc) {
-          // Paint with the state about to take effect.
-          HWND saved = S().active;
-          S().active = wParam ? hwnd : (saved == hwnd ? nullptr : saved);
           DrawNonClient(w, hdc);
-          S().active = saved;
           ReleaseDC(hwnd, hdc);
         }
       }
+      w->ncActive = wParam != FALSE;
       return TRUE;
     }
     case WM_SETTEXT:
@@ -552,6 +566,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return ScrollBarNcMouse(w, WM_NCLBUTTONDOWN, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
     case WM_SYSCOMMAND: return DefSysCommand(hwnd, wParam, lParam);
+    case WM_IME_STARTCOMPOSITION:
+    case WM_IME_COMPOSITION:
+    case WM_IME_ENDCOMPOSITION:
+    case WM_IME_CHAR: return DefImeMessage(hwnd, msg, wParam, lParam);
     case WM_POPUPSYSTEMMENU:
       if (w->style & WS_SYSMENU) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -628,6 +646,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->iconSmall = reinterpret_cast<HICON>(lParam);
       }
       if ((w->style & WS_CAPTION) == WS_CAPTION) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+      if (Wnd* t = FromHandleQuiet(hwnd); t && IsTopLevel(t)) B().WindowIconChanged(t);
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_CHANGEUISTATE: {

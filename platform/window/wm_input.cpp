@@ -499,13 +499,16 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
       s.lastClickTime = ev.time;
       s.lastClickPt = ev.pt;
     }
-    // Clicking an inactive window activates it, unless it says otherwise.
+    // Clicking a window other than the active one asks it (a child asks its
+    // parents through DefWindowProc, so an MDI child comes forward) and
+    // activates its top-level window unless it says otherwise, as Windows does.
     Wnd* w = FromHandleQuiet(target);
     Wnd* top = w ? TopLevelOf(w) : nullptr;
-    if (top && s.active != top->hwnd && !FromHandleQuiet(s.capture)) {
+    if (top && s.active != target && !FromHandleQuiet(s.capture)) {
       LRESULT ma = Send(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->hwnd), MAKELPARAM(hit, m));
       top = FromHandleQuiet(top->hwnd);
-      if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) && top && !(top->exStyle & WS_EX_NOACTIVATE))
+      if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) && top && s.active != top->hwnd &&
+          !(top->exStyle & WS_EX_NOACTIVATE))
         ActivateWindow(top->hwnd, WA_CLICKACTIVE, true);
       if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT) *eat = true;
       if (!FromHandleQuiet(target)) *eat = true;
@@ -1007,6 +1010,7 @@ BOOL SetCaretPos(int x, int y) {
   c.blinkOff = false;
   c.nextBlink = pv::Clock::TickCount64() + S().caretBlink;
   CaretRestore(c.hwnd);
+  PlaceCandidates();  // the input method's candidates open at the caret
   return TRUE;
 }
 

@@ -150,6 +150,8 @@ struct Wnd {
   POINT maxPos{-1, -1};
   POINT minPos{-1, -1};
   bool restoreToMaximized = false;
+  bool ncActive = false;   // the frame shows as active (WM_NCACTIVATE's last word)
+  HWND lastFocus = nullptr;  // top-level windows: the focus inside, given back on activation
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
   ScrollBar hscroll;
@@ -433,6 +435,9 @@ UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* state, WCHAR* out);
 int MenuBarHeight(Wnd* w);
 void DestroyWindowMenus(Wnd* w);
 int TrackMenuBar(HWND hwnd, int startItem, bool keyboard);
+// Enables the items of a window's system menu by its state (minimised,
+// maximised, sizable ...).
+void UpdateSystemMenuStates(HWND hwnd);
 
 // Back end.
 class Backend {
@@ -444,6 +449,7 @@ class Backend {
   virtual void WindowMoved(Wnd* w) {}
   virtual void WindowDestroyed(Wnd* w) {}
   virtual void WindowTextChanged(Wnd* w) {}
+  virtual void WindowIconChanged(Wnd* w) {}  // the task bar shows the window's icon
   virtual void Present(Wnd* top) {}
   // Moves pending platform events into the queues. With timeoutMs > 0 waits
   // up to that long for one to come (or for WakeUp).
@@ -456,6 +462,12 @@ class Backend {
   virtual bool ClipboardChangedElsewhere() { return false; }
   virtual void SetCursorShape(HCURSOR cursor) {}
   virtual void SetCursorPos(int x, int y) {}
+  // Where the desktop's input method opens its candidate window (screen).
+  virtual void SetTextInputRect(const RECT& screen) {}
+  // Whether the desktop iconifies minimised top-level windows (a window
+  // manager with a task bar or icons). Without one our minimised windows
+  // stay on the screen as their captions, lined up along the bottom.
+  virtual bool IconifiesWindows() const { return true; }
 };
 
 Backend& B();
@@ -466,6 +478,18 @@ std::unique_ptr<Backend> MakeSdlBackend();  // null when no display can be opene
 // Text from the system clipboard: UTF-8, else legacy 8-bit (GBK, else
 // Windows-1252).
 std::u16string DecodeSystemText(std::string_view bytes);
+// The desktop minimised (iconic) or restored a top-level window itself (the
+// task bar, the window manager's own controls): the window hears it as the
+// matching WM_SYSCOMMAND, so its state follows the desktop's.
+void DesktopIconicChanged(HWND hwnd, bool iconic);
+// The desktop's input method (wm_ime.cpp): the text being composed (with
+// the cursor's place in it; empty: cancelled) and the text committed, for
+// the focus window; where the candidate window goes (the caret).
+void ImeEditing(const std::u16string& text, int cursor);
+void ImeCommit(const std::u16string& text);
+void PlaceCandidates();
+LRESULT DefImeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+void ResetIme();
 // Files dropped at a screen point: WM_DROPFILES is posted to the window there
 // that accepts files (or its nearest accepting ancestor). False when none does.
 bool DropFiles(const std::vector<std::u16string>& files, POINT screen);

@@ -35,6 +35,7 @@ struct Menu {
   ULONG_PTR menuData = 0;
   HWND bar = nullptr;  // the window showing it as its menu bar
   bool system = false;
+  HWND sysOwner = nullptr;  // a system menu: the window it belongs to
 };
 
 namespace {
@@ -591,7 +592,15 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
     AppendMenu(m, MF_STRING, SC_MINIMIZE, u"Mi&nimize");
     AppendMenu(m, MF_STRING, SC_MAXIMIZE, u"Ma&ximize");
     AppendMenu(m, MF_SEPARATOR, 0, nullptr);
-    AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tAlt+F4");
+    if (w->exStyle & WS_EX_MDICHILD) {
+      // A document window closes with Ctrl+F4 and passes on with Ctrl+F6, as Windows shows.
+      AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tCtrl+F4");
+      AppendMenu(m, MF_SEPARATOR, 0, nullptr);
+      AppendMenu(m, MF_STRING, SC_NEXTWINDOW, u"Nex&t\tCtrl+F6");
+    } else {
+      AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tAlt+F4");
+    }
+    M(m)->sysOwner = hwnd;
     w->sysMenu = m;
   }
   return w->sysMenu;
@@ -763,7 +772,7 @@ void DrawBarBitmap(HDC dc, const MenuItem& it, const RECT& r) {
   if (it.bitmap == HBMMENU_SYSTEM) {
     // The icon of the window whose system menu this item opens.
     HWND owner = reinterpret_cast<HWND>(it.data);
-    HICON icon = owner ? reinterpret_cast<HICON>(SendMessage(owner, WM_GETICON, ICON_SMALL, 0)) : nullptr;
+    HICON icon = owner ? reinterpret_cast<HICON>(SendMessage(owner, WM_GETICON, ICON_SMALL2, 0)) : nullptr;
     if (!icon && owner) icon = reinterpret_cast<HICON>(GetClassLongPtr(owner, GCLP_HICONSM));
     if (!icon && owner) icon = reinterpret_cast<HICON>(GetClassLongPtr(owner, GCLP_HICON));
     if (!icon) icon = LoadIcon(nullptr, IDI_APPLICATION);
@@ -850,6 +859,8 @@ struct Tracker {
   bool chosenSystem = false;
   int barMove = 0;  // -1/+1: the user moved left/right off a menu-bar pop-up
   bool fromBar = false;
+  int barItem = -1;  // opened from the menu bar: the bar item whose pop-up this is
+  int barJump = -1;  // the pointer went onto this other pop-up item of the bar
 };
 
 Tracker* g_tracker = nullptr;
@@ -925,6 +936,11 @@ void CloseFrom(size_t level) {
 bool OpenPopup(HMENU menu, int x, int y, const RECT* exclude, UINT flags, int posInParent) {
   Tracker& t = *g_tracker;
   Menu* m = M(menu);
+  if (!m) return false;
+  // A window's system menu offers what the window's state allows, wherever
+  // it opens (its icon, Alt+Space, a maximised document window's on the bar).
+  if (m->system && m->sysOwner) UpdateSystemMenuStates(m->sysOwner);
+  m = M(menu);
   if (!m) return false;
   Notify(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(posInParent, m->system ? TRUE : FALSE));
   m = M(menu);
@@ -1063,6 +1079,20 @@ void Mnemonic(WCHAR ch) {
   }
 }
 
+// The menu-bar item of a window with a pop-up under a screen point (-1: none).
+int BarItemAt(HWND hwnd, POINT pt) {
+  Wnd* w = FromHandleQuiet(hwnd);
+  Menu* m = w ? M(w->menu) : nullptr;
+  if (!m) return -1;
+  RECT sr = ScreenRect(w);
+  for (size_t i = 0; i < m->items.size(); ++i) {
+    RECT r = RectOffset(m->items[i].rect, sr.left, sr.top);
+    if (pt.x >= r.left && pt.x < r.right && pt.y >= r.top && pt.y < r.bottom)
+      return m->items[i].sub && !(m->items[i].state & (MF_GRAYED | MF_DISABLED)) ? static_cast<int>(i) : -1;
+  }
+  return -1;
+}
+
 // The modal loop of an open pop-up (and its cascades).
 void RunLoop() {
   Tracker& t = *g_tracker;
@@ -1091,6 +1121,15 @@ void RunLoop() {
         m.message == WM_LBUTTONUP || m.message == WM_RBUTTONUP) {
       auto [li, item] = ItemAt(m.pt);
       if (li < 0) {
+        if (t.fromBar && m.message == WM_MOUSEMOVE) {
+          // Across the menu bar the pointer opens the other menus, as Windows does.
+          int bar = BarItemAt(t.owner, m.pt);
+          if (bar >= 0 && bar != t.barItem) {
+            t.barJump = bar;
+            t.done = true;
+            break;
+          }
+        }
         if (m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN) break;  // a click elsewhere closes it
         continue;
       }
@@ -1158,12 +1197,14 @@ void RunLoop() {
   if (GetCapture() == captureWnd) ReleaseCapture();
 }
 
-int Track(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, bool fromBar, int* barMove) {
+int Track(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, bool fromBar, int* barMove,
+          int barItem = -1, int* barJump = nullptr) {
   if (g_tracker) return 0;  // one menu at a time
   Tracker t;
   t.owner = owner;
   t.flags = flags;
   t.fromBar = fromBar;
+  t.barItem = barItem;
   g_tracker = &t;
   bool ok = OpenPopup(menu, x, y, exclude, flags, 0);
   if (ok) {
@@ -1177,6 +1218,7 @@ int Track(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude,
   g_tracker = nullptr;
   if (IsWindow(owner) && !(flags & TPM_NONOTIFY)) SendMessage(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   if (barMove) *barMove = t.barMove;
+  if (barJump) *barJump = t.barJump;
   if (ok) FireWinEvent(EVENT_SYSTEM_MENUEND, owner, OBJID_CLIENT, CHILDID_SELF);
   if (!t.done || !t.chosen) return 0;
   if (t.chosenSystem) return -static_cast<int>(t.chosen);
@@ -1224,11 +1266,18 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
     // window's): its choices come to this window as commands, which it
     // passes on to that window.
     bool otherSystemMenu = it.bitmap == HBMMENU_SYSTEM;
-    result = Track(sub, TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, hwnd, &r, true, &move);
+    int jump = -1;
+    result = Track(sub, TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, hwnd, &r, true, &move, index, &jump);
     if (otherSystemMenu && result < 0) result = -result;
     if ((m = M(bar)) && static_cast<size_t>(index) < m->items.size())
       m->items[static_cast<size_t>(index)].state &= ~static_cast<UINT>(MF_HILITE);
     DrawMenuBar(hwnd);
+    if (jump >= 0 && m && static_cast<size_t>(jump) < m->items.size()) {
+      index = jump;
+      result = 0;
+      --guard;  // the user's own moves: not a loop that could run away
+      continue;
+    }
     if (!move) break;
     index = (index + move + static_cast<int>(M(bar)->items.size())) % static_cast<int>(M(bar)->items.size());
   }

@@ -145,9 +145,12 @@ Region VisibleRegion(Wnd* w, bool client, bool clipChildren, bool clipSiblings) 
     }
   }
   if (clipChildren) {
+    // Children show only inside the client area: a child reaching past it
+    // does not cut the frame (scroll bars, edges) away.
+    RECT inside = ScreenClient(w);
     for (Wnd* c : w->children) {
       if (!(c->style & WS_VISIBLE)) continue;
-      r.Subtract(RectOffset(ScreenRect(c), -tsr.left, -tsr.top));
+      r.Subtract(RectOffset(RectIntersect(ScreenRect(c), inside), -tsr.left, -tsr.top));
     }
   }
   return r;
@@ -265,7 +268,11 @@ Wnd* FindPaintWindow(ThreadQueue& q, HWND filter) {
   for (auto it = Desktop()->children.rbegin(); it != Desktop()->children.rend(); ++it) {
     Wnd* t = *it;
     if (t->style & WS_MINIMIZE) {
-      // A minimised window shows nothing; its frame alone may need painting.
+      // A minimised window shows its caption alone (where the desktop does
+      // not iconify it), never its children.
+      if ((t->style & WS_VISIBLE) && !t->redrawOff && t->tid == q.tid && NeedsPaint(t) &&
+          (!filter || t->hwnd == filter))
+        return t;
       continue;
     }
     if (Wnd* f = FindPaintWindowIn(t, q, filter)) return f;

@@ -238,14 +238,15 @@ int DefHitTest(Wnd* w, POINT pt) {
   if (pt.x < sr.left || pt.x >= sr.right || pt.y < sr.top || pt.y >= sr.bottom) return HTNOWHERE;
   RECT cr = ScreenClient(w);
   if (pt.x >= cr.left && pt.x < cr.right && pt.y >= cr.top && pt.y < cr.bottom) return HTCLIENT;
-  if (w->style & WS_MINIMIZE) return HTCAPTION;
+  // A minimised window is its caption: its buttons work, the rest moves it.
+  bool iconic = (w->style & WS_MINIMIZE) != 0;
   RECT ins = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_DLGFRAME), w->exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false);
   int frame = 0;
   if (w->style & WS_THICKFRAME) frame = GetSystemMetrics(SM_CXFRAME);
   else if ((w->style & WS_DLGFRAME) || (w->exStyle & WS_EX_DLGMODALFRAME)) frame = GetSystemMetrics(SM_CXDLGFRAME);
   else if (w->style & WS_BORDER) frame = 1;
   (void)ins;
-  if ((w->style & WS_THICKFRAME) && !(w->style & WS_MAXIMIZE)) {
+  if ((w->style & WS_THICKFRAME) && !(w->style & WS_MAXIMIZE) && !iconic) {
     int corner = GetSystemMetrics(SM_CYCAPTION) + frame;
     bool left = pt.x < sr.left + frame, right = pt.x >= sr.right - frame;
     bool top = pt.y < sr.top + frame, bottom = pt.y >= sr.bottom - frame;
@@ -263,7 +264,7 @@ int DefHitTest(Wnd* w, POINT pt) {
     }
   } else if (pt.x < sr.left + frame || pt.x >= sr.right - frame || pt.y < sr.top + frame ||
              pt.y >= sr.bottom - frame) {
-    return HTBORDER;
+    return iconic ? HTCAPTION : HTBORDER;
   }
   int edge = 0;
   if (w->exStyle & WS_EX_CLIENTEDGE) edge += GetSystemMetrics(SM_CXEDGE);
@@ -289,6 +290,7 @@ int DefHitTest(Wnd* w, POINT pt) {
     }
     y += ch;
   }
+  if (iconic) return HTCAPTION;
   if (!(w->style & WS_CHILD) && w->menu) {
     int mh = MenuBarHeight(w);
     if (pt.y < y + mh) return HTMENU;
@@ -641,6 +643,29 @@ RECT MaximizedRect(Wnd* w) {
 
 enum class Target { None, Minimize, Maximize, Restore };
 
+// Where a minimised top-level window goes on a desktop that does not
+// iconify windows: the first free place along the bottom of the primary
+// work area, left to right, then row above row.
+RECT MinimizedCaptionPlace(Wnd* w) {
+  int cx = GetSystemMetrics(SM_CXMINIMIZED), cy = GetSystemMetrics(SM_CYMINIMIZED);
+  int sx = GetSystemMetrics(SM_CXMINSPACING), sy = GetSystemMetrics(SM_CYMINSPACING);
+  RECT work{};
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+  std::vector<RECT> taken;
+  for (Wnd* c : Desktop()->children)
+    if (c != w && (c->style & WS_MINIMIZE) && (c->style & WS_VISIBLE)) taken.push_back(c->rect);
+  int perRow = std::max<int>(1, (work.right - work.left) / sx);
+  for (int i = 0;; ++i) {
+    RECT r{work.left + (i % perRow) * sx, work.bottom - (i / perRow + 1) * sy, 0, 0};
+    r.right = r.left + cx;
+    r.bottom = r.top + cy;
+    bool free = std::none_of(taken.begin(), taken.end(), [&](const RECT& t) {
+      return t.left < r.right && r.left < t.right && t.top < r.bottom && r.top < t.bottom;
+    });
+    if (free || i > 1000) return r;
+  }
+}
+
 }  // namespace
 
 BOOL ShowWindow(HWND hwnd, int cmd) {
@@ -717,9 +742,12 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
           Wnd* p = w->parent;
           int ph = p->client.bottom - p->client.top;
           newRect = RectOffset(newRect, 0, ph - GetSystemMetrics(SM_CYMINIMIZED));
-        } else {
+        } else if (B().IconifiesWindows()) {
+          // The desktop shows it as an icon (its task bar); here it is out of sight.
           newRect = RECT{-32000, -32000, -32000 + GetSystemMetrics(SM_CXMINIMIZED),
                          -32000 + GetSystemMetrics(SM_CYMINIMIZED)};
+        } else {
+          newRect = MinimizedCaptionPlace(w);
         }
         if (w->minPos.x != -1 || w->minPos.y != -1)
           newRect = RectOffset(newRect, w->minPos.x - newRect.left, w->minPos.y - newRect.top);

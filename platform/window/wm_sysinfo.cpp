@@ -131,7 +131,7 @@ int GetSystemMetrics(int index) {
     case SM_CYSMCAPTION: return 15;
     case SM_CXSMSIZE: return 12;
     case SM_CYSMSIZE: return 15;
-    case SM_ARRANGE: return 8;  // ARW_HIDE
+    case SM_ARRANGE: return B().IconifiesWindows() ? ARW_HIDE : ARW_BOTTOMLEFT | ARW_RIGHT;
     case SM_CXMINIMIZED: return 160;
     case SM_CYMINIMIZED: return 24;
     case SM_CXMAXTRACK: return (v.right - v.left) + 2 * frame + 12;

@@ -144,6 +144,34 @@ TEST_F(DialogTest, ModelessDialogEndsHidden) {
   dlg.DestroyWindow();
 }
 
+// A pop-up dialog placed at the template's origin comes up centred on its
+// owner, not over the owner's menu bar; one its initialisation moved stays.
+TEST_F(DialogTest, PopUpDialogsAreCentredOnTheirOwner) {
+  CWnd owner;
+  ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 100, 600, 400, nullptr, nullptr));
+  CAskDlg dlg;
+  ASSERT_TRUE(dlg.Create(IDD_ASK, &owner));
+  CRect o, d;
+  owner.GetWindowRect(&o);
+  dlg.GetWindowRect(&d);
+  EXPECT_NEAR(d.CenterPoint().x, o.CenterPoint().x, 1);
+  EXPECT_NEAR(d.CenterPoint().y, o.CenterPoint().y, 1);
+  dlg.DestroyWindow();
+
+  struct CPlacedDlg : CAskDlg {
+    BOOL OnInitDialog() override {
+      BOOL r = CAskDlg::OnInitDialog();
+      SetWindowPos(nullptr, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      return r;
+    }
+  } placed;
+  ASSERT_TRUE(placed.Create(IDD_ASK, &owner));
+  placed.GetWindowRect(&d);
+  EXPECT_EQ(d.TopLeft(), CPoint(5, 6));
+  placed.DestroyWindow();
+  owner.DestroyWindow();
+}
+
 TEST_F(DialogTest, FileDialogAsksItsSinkAndConfirmsOverwrites) {
   std::string existing = home_ + "/old.note";
   std::ofstream(existing) << "x";

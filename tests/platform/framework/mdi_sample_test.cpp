@@ -408,6 +408,26 @@ TEST_F(MdiSampleTest, AFormGivesTheFocusBackToTheFieldLastUsed) {
   ::SetActiveWindow(main_->m_hWnd);
   EXPECT_EQ(::GetFocus(), done);
   ::DestroyWindow(other);
+
+  // A click elsewhere in the active document window leaves the field focused
+  // throughout (it never loses the focus on the way).
+  static int losses = 0;
+  static HWND watched = nullptr;
+  losses = 0;
+  watched = done;
+  HHOOK hook = ::SetWindowsHookEx(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM w, LPARAM l) -> LRESULT {
+        auto* cwp = reinterpret_cast<CWPSTRUCT*>(l);
+        if (cwp->hwnd == watched && cwp->message == WM_KILLFOCUS) ++losses;
+        return ::CallNextHookEx(nullptr, code, w, l);
+      },
+      nullptr, ::GetCurrentThreadId());
+  pv::test::ClickClient(viewA->m_hWnd, 150, 5);
+  pv::test::PumpUntilIdle();
+  ::UnhookWindowsHookEx(hook);
+  EXPECT_EQ(::GetFocus(), done);
+  EXPECT_EQ(losses, 0);
 }
 
 TEST_F(MdiSampleTest, CommandsRouteThroughViewDocumentFramesAndApplicationInOrder) {
@@ -622,6 +642,180 @@ TEST_F(MdiSampleTest, IniProfileWhenNoRegistryKeyIsSet) {
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_NE(text.str().find("[Window]"), std::string::npos);
+}
+
+// The child frames of a document (for the tests below).
+CMDIChildWnd* FrameOf(CDocument* doc) {
+  POSITION pos = doc->GetFirstViewPosition();
+  return static_cast<CMDIChildWnd*>(doc->GetNextView(pos)->GetParentFrame());
+}
+
+// The caption colour at the left end of a child frame's caption.
+COLORREF CaptionAt(CWnd* child) {
+  int f = ::GetSystemMetrics(SM_CXFRAME);
+  return pv::test::WindowPixelNc(child->m_hWnd, f + 1, f + 3);
+}
+
+// A click on a document window lying behind another activates it and brings
+// it forward; the active one's caption is drawn active, the other's inactive.
+TEST_F(MdiSampleTest, AClickBringsADocumentWindowForwardAndItsCaptionShowsActive) {
+  CNoteDoc* a = NewNote();
+  CNoteDoc* b = NewNote();
+  ASSERT_TRUE(a && b);
+  CMDIChildWnd* childA = FrameOf(a);
+  CMDIChildWnd* childB = FrameOf(b);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(main_->MDIGetActive(), childB);
+  EXPECT_EQ(CaptionAt(childB), ::GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(CaptionAt(childA), ::GetSysColor(COLOR_INACTIVECAPTION));
+  // A's caption shows on the left above B (B is cascaded a caption lower).
+  RECT ra{};
+  childA->GetWindowRect(&ra);
+  pv::test::Click(ra.left + 30, ra.top + ::GetSystemMetrics(SM_CYCAPTION) / 2 + 2);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(main_->MDIGetActive(), childA);
+  EXPECT_EQ(::GetWindow(main_->m_hWndMDIClient, GW_CHILD), childA->m_hWnd);  // in front
+  EXPECT_EQ(CaptionAt(childA), ::GetSysColor(COLOR_ACTIVECAPTION));
+  // A click inside B's form (on its visible part) brings B back; A's caption goes inactive.
+  RECT rb{};
+  childB->GetWindowRect(&rb);
+  pv::test::Click(rb.right - 10, rb.bottom - 10);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(main_->MDIGetActive(), childB);
+  EXPECT_EQ(::GetWindow(main_->m_hWndMDIClient, GW_CHILD), childB->m_hWnd);
+  EXPECT_EQ(CaptionAt(childA), ::GetSysColor(COLOR_INACTIVECAPTION));
+  EXPECT_EQ(CaptionAt(childB), ::GetSysColor(COLOR_ACTIVECAPTION));
+  // The frame going inactive takes the active child's caption with it.
+  pv::test::AppDeactivate();
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(CaptionAt(childB), ::GetSysColor(COLOR_INACTIVECAPTION));
+}
+
+// Cascade, tile and icon arrangement as Windows does them.
+TEST_F(MdiSampleTest, CascadeTileAndIconArrangementPlaceTheDocumentWindows) {
+  CNoteDoc* a = NewNote();
+  CNoteDoc* b = NewNote();
+  CNoteDoc* c = NewNote();
+  ASSERT_TRUE(a && b && c);
+  CMDIChildWnd* frames[] = {FrameOf(a), FrameOf(b), FrameOf(c)};
+  HWND client = main_->m_hWndMDIClient;
+  auto place = [&](CWnd* w) {
+    RECT r{};
+    w->GetWindowRect(&r);
+    ::MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&r), 2);
+    return CRect(r);
+  };
+  for (CMDIChildWnd* f : frames) f->SetWindowPos(nullptr, 40, 30, 120, 90, SWP_NOZORDER | SWP_NOACTIVATE);
+  main_->MDIActivate(frames[0]);  // z-order now: a, c, b
+  main_->MDICascade();
+  RECT view{};
+  ::GetClientRect(client, &view);
+  int step = ::GetSystemMetrics(SM_CYCAPTION) + ::GetSystemMetrics(SM_CYFRAME) - 1;
+  // Bottom first at the corner, the active one last and in front.
+  EXPECT_EQ(place(frames[1]).TopLeft(), CPoint(0, 0));
+  EXPECT_EQ(place(frames[2]).TopLeft(), CPoint(step, step));
+  EXPECT_EQ(place(frames[0]).TopLeft(), CPoint(2 * step, 2 * step));
+  EXPECT_EQ(::GetWindow(client, GW_CHILD), frames[0]->m_hWnd);
+  EXPECT_EQ(main_->MDIGetActive(), frames[0]);
+  CRect first = place(frames[1]);
+  EXPECT_GT(first.Width(), view.right / 2);
+  EXPECT_EQ(place(frames[0]).Size(), first.Size());
+
+  // Tiled side by side (vertical) and stacked (horizontal): the three fill the view.
+  for (int how : {MDITILE_VERTICAL, MDITILE_HORIZONTAL}) {
+    main_->MDITile(how);
+    int area = 0;
+    for (CMDIChildWnd* f : frames) {
+      CRect r = place(f);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= view.right && r.bottom <= view.bottom) << how;
+      area += r.Width() * r.Height();
+      if (how == MDITILE_VERTICAL) EXPECT_EQ(r.Height(), view.bottom) << "a column";
+      if (how == MDITILE_HORIZONTAL) EXPECT_EQ(r.Width(), view.right) << "a row";
+    }
+    EXPECT_EQ(area, view.right * view.bottom) << how;
+  }
+  EXPECT_EQ(main_->MDIGetActive(), frames[0]);
+
+  // A minimised one: lined up at the bottom, the others tile above its row.
+  frames[2]->ShowWindow(SW_MINIMIZE);
+  main_->MDITile(MDITILE_VERTICAL);
+  CRect icon = place(frames[2]);
+  EXPECT_EQ(icon.bottom, view.bottom);
+  for (CMDIChildWnd* f : {frames[0], frames[1]}) EXPECT_LE(place(f).bottom, icon.top);
+  frames[2]->SetWindowPos(nullptr, 100, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  main_->MDIIconArrange();
+  EXPECT_EQ(place(frames[2]).TopLeft(), icon.TopLeft());
+}
+
+// Shrinking the frame brings up the client's scroll bars, drawn; maximised,
+// a child fills the client exactly, also after the bars went.
+TEST_F(MdiSampleTest, AfterShrinkingTheFrameTheScrollBarsAreDrawnAndAMaximisedChildFillsTheClient) {
+  ASSERT_TRUE(NewNote());
+  ASSERT_TRUE(NewNote());
+  HWND client = main_->m_hWndMDIClient;
+  main_->SetWindowPos(nullptr, 0, 0, 800, 600, SWP_NOZORDER);
+  main_->SetWindowPos(nullptr, 0, 0, 300, 260, SWP_NOZORDER);
+  pv::test::PumpUntilIdle();
+  DWORD style = static_cast<DWORD>(::GetWindowLong(client, GWL_STYLE));
+  ASSERT_EQ(style & (WS_HSCROLL | WS_VSCROLL), static_cast<DWORD>(WS_HSCROLL | WS_VSCROLL));
+  RECT view{}, wr{};
+  ::GetClientRect(client, &view);
+  ::GetWindowRect(client, &wr);
+  POINT org{0, 0};
+  ::ClientToScreen(client, &org);
+  int ox = org.x - wr.left, oy = org.y - wr.top;
+  EXPECT_EQ(pv::test::WindowPixelNc(client, ox + view.right + 8, oy + view.bottom / 2 + 8),
+            ::GetSysColor(COLOR_SCROLLBAR));
+  EXPECT_EQ(pv::test::WindowPixelNc(client, ox + view.right / 2 + 8, oy + view.bottom + 8),
+            ::GetSysColor(COLOR_SCROLLBAR));
+
+  CMDIChildWnd* child = main_->MDIGetActive();
+  main_->MDIMaximize(child);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(static_cast<DWORD>(::GetWindowLong(client, GWL_STYLE)) & (WS_HSCROLL | WS_VSCROLL), 0u);
+  ::GetClientRect(client, &view);
+  RECT cc{};
+  child->GetClientRect(&cc);
+  child->ClientToScreen(&cc);
+  ::MapWindowPoints(nullptr, client, reinterpret_cast<POINT*>(&cc), 2);
+  EXPECT_EQ(CRect(cc), CRect(view));
+  // Resized with the frame, it still fills the client.
+  main_->SetWindowPos(nullptr, 0, 0, 500, 400, SWP_NOZORDER);
+  ::GetClientRect(client, &view);
+  child->GetClientRect(&cc);
+  EXPECT_EQ(CRect(cc).Size(), CRect(view).Size());
+}
+
+// A document window's system menu: Ctrl+F4 closes, Ctrl+F6 moves on; opened
+// from the menu bar while maximised it offers Restore, not Maximize.
+TEST_F(MdiSampleTest, ADocumentWindowsSystemMenuFollowsItsState) {
+  CNoteDoc* a = NewNote();
+  CNoteDoc* b = NewNote();
+  ASSERT_TRUE(a && b);
+  CMDIChildWnd* child = FrameOf(b);
+  HMENU sys = ::GetSystemMenu(child->m_hWnd, FALSE);
+  CString close, next;
+  CMenu::FromHandle(sys)->GetMenuString(SC_CLOSE, close, MF_BYCOMMAND);
+  CMenu::FromHandle(sys)->GetMenuString(SC_NEXTWINDOW, next, MF_BYCOMMAND);
+  EXPECT_EQ(close, CString(u"&Close\tCtrl+F4"));
+  EXPECT_EQ(next, CString(u"Nex&t\tCtrl+F6"));
+  CString mainClose;
+  CMenu::FromHandle(::GetSystemMenu(main_->m_hWnd, FALSE))->GetMenuString(SC_CLOSE, mainClose, MF_BYCOMMAND);
+  EXPECT_EQ(mainClose, CString(u"&Close\tAlt+F4"));
+
+  main_->MDIMaximize(child);
+  pv::test::PumpUntilIdle();
+  HMENU bar = main_->GetMenu()->m_hMenu;
+  RECT icon{};
+  ASSERT_TRUE(::GetMenuItemRect(main_->m_hWnd, bar, 0, &icon));
+  pv::test::Click((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+  pv::test::KeyPress(VK_ESCAPE);
+  pv::test::PumpUntilIdle();
+  EXPECT_TRUE(::GetMenuState(sys, SC_MAXIMIZE, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_FALSE(::GetMenuState(sys, SC_RESTORE, MF_BYCOMMAND) & MF_GRAYED);
+  // Next passes to the other document window.
+  child->SendMessage(WM_SYSCOMMAND, SC_NEXTWINDOW, 0);
+  EXPECT_EQ(main_->MDIGetActive(), FrameOf(a));
 }
 
 }  // namespace

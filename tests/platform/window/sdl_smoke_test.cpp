@@ -244,3 +244,101 @@ TEST(SdlSmoke, LayeredAndRegionWindowsAreShapedOnTheDesktop) {
 }
 
 }  // namespace
+
+namespace {
+HWND SmokeWindow(DWORD style, DWORD ex, int x, int y, int cx, int cy) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProc;
+    wc.lpszClassName = u"PvSmokePlain";
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
+    RegisterClass(&wc);
+    registered = true;
+  }
+  return CreateWindowEx(ex, u"PvSmokePlain", u"Plain", style, x, y, cx, cy, nullptr, nullptr, nullptr, nullptr);
+}
+}  // namespace
+
+// Without a window manager nothing gives our window the keyboard: the
+// active window takes it, and keeps it while tool tips and menus (windows
+// that are not activated) come and go.
+TEST(SdlSmoke, TheActiveWindowHasTheKeyboardFocusOnABareDisplay) {
+  REQUIRE_DISPLAY();
+  HWND frame = SmokeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 40, 40, 320, 240);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(GetActiveWindow(), frame);
+  EXPECT_EQ(pv::test::SdlKeyboardFocus(), frame);
+  HWND tip = SmokeWindow(WS_POPUP | WS_BORDER, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, 60, 60, 100, 20);
+  ShowWindow(tip, SW_SHOWNA);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(GetActiveWindow(), frame);
+  EXPECT_EQ(pv::test::SdlKeyboardFocus(), frame);
+  ShowWindow(tip, SW_HIDE);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::test::SdlKeyboardFocus(), frame);
+  DestroyWindow(tip);
+  DestroyWindow(frame);
+  pv::test::UseHeadlessBackend();
+}
+
+// A bare display does not iconify windows: a minimised window stays on the
+// screen as its caption along the bottom, and its restore button works.
+TEST(SdlSmoke, OnABareDisplayMinimisedWindowsStayAsCaptions) {
+  REQUIRE_DISPLAY();
+  HWND frame = SmokeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 40, 40, 320, 240);
+  pv::test::PumpUntilIdle();
+  EXPECT_NE(GetSystemMetrics(SM_ARRANGE), ARW_HIDE);
+  ShowWindow(frame, SW_MINIMIZE);
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(IsIconic(frame));
+  RECT r, work;
+  GetWindowRect(frame, &r);
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_EQ(r.bottom, work.bottom);
+  EXPECT_EQ(r.left, work.left);
+  int f = GetSystemMetrics(SM_CXFRAME);
+  COLORREF cap = pv::test::PresentedPixel(frame, f + 1, f + 4);
+  EXPECT_TRUE(cap == GetSysColor(COLOR_INACTIVECAPTION) || cap == GetSysColor(COLOR_ACTIVECAPTION)) << std::hex << cap;
+  // The restore button: the third from the right.
+  int bw = GetSystemMetrics(SM_CXSIZE);
+  int x = (r.right - r.left) - f - 2 - bw / 2 - (bw + 2) - bw;
+  ASSERT_TRUE(pv::test::SdlClick(frame, x, f + GetSystemMetrics(SM_CYCAPTION) / 2));
+  pv::test::PumpUntilIdle();
+  EXPECT_FALSE(IsIconic(frame));
+  GetWindowRect(frame, &r);
+  EXPECT_EQ(r.left, 40);
+  EXPECT_EQ(r.top, 40);
+  DestroyWindow(frame);
+  pv::test::UseHeadlessBackend();
+}
+
+// The input method's events from SDL: the composition reaches the focus
+// window as WM_IME_COMPOSITION, the committed text as WM_CHAR.
+std::vector<UINT> g_ime;
+std::u16string g_typed;
+LRESULT ImeProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_IME_STARTCOMPOSITION || m == WM_IME_COMPOSITION || m == WM_IME_ENDCOMPOSITION) g_ime.push_back(m);
+  if (m == WM_CHAR) g_typed += static_cast<char16_t>(w);
+  return DefWindowProc(h, m, w, l);
+}
+
+TEST(SdlSmoke, TheInputMethodsCompositionAndTextReachTheFocusWindow) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ImeProc;
+  wc.lpszClassName = u"PvSmokeIme";
+  RegisterClass(&wc);
+  HWND w = CreateWindowEx(0, u"PvSmokeIme", u"Ime", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 240, nullptr, nullptr,
+                          nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(GetFocus(), w);
+  ASSERT_TRUE(pv::test::SdlTextEditing("zhong", 5));
+  ASSERT_TRUE(pv::test::SdlTextInput("\xE4\xB8\xAD"));  // U+4E2D
+  pv::test::PumpUntilIdle();
+  std::vector<UINT> want = {WM_IME_STARTCOMPOSITION, WM_IME_COMPOSITION, WM_IME_COMPOSITION, WM_IME_ENDCOMPOSITION};
+  EXPECT_EQ(g_ime, want);
+  EXPECT_EQ(g_typed, u"\u4e2d");
+  DestroyWindow(w);
+  pv::test::UseHeadlessBackend();
+}
