@@ -201,7 +201,9 @@ class CTKReportPaintManager : public CCmdTarget {
   void DrawSectionDivider(CDC* pDC, const CRect& rc, int nStyle, COLORREF color);
   int GetDividerThickness(int nStyle) const;
   void DrawLeftBottomEdges(CDC* pDC, CRect rc, COLORREF color);
+  // The width of the text with character 1 read as a space.
   int GetTextWidth(CDC* pDC, const CString& strText);
+  int GetTextWidth(CDC* pDC, LPCTSTR lpszText, int nCount);
   // Each channel from - alpha * (from - to), truncated.
   static COLORREF BlendColor(COLORREF clrFrom, COLORREF clrTo, double dAlpha);
 
@@ -421,5 +423,11 @@ class CTKReportPaintManager : public CCmdTarget {
   // without one.
   int ColumnIconHeight(CTKReportColumn* pColumn);
   void RefreshThemeImageColors();
+  // What the drawing reads of the control (reportpaintmanager_control.cpp).
+  BOOL IsControlInIconView();
+  // A link of a selected row in a focused control, outside the focused
+  // column, takes the selection text colour.
+  BOOL UseSelectionTextForHyperlink(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs);
+  BOOL IsHotHyperlink(CTKReportHyperlink* pHyperlink);
   void RefreshGradientColumnColors();
 };
