@@ -194,13 +194,18 @@ class CTKReportPaintManager : public CCmdTarget {
   int GetPreviewLinesCount(CDC* pDC, const CRect& rc, const CString& strText);
   int GetPrintPageWidth();
   BOOL IsColumnHotTrackingEnabled();
-  void DrawExpandButton(CDC* pDC, CRect rcButton, BOOL bExpanded);
+  // The expand glyph of a row (the theme image "ReportExpandButton" in the
+  // theme-image style); moves rcButton to where it went. A null DC only
+  // measures. The size is the image's + 2 each way.
+  CSize DrawExpandButton(CDC* pDC, CTKReportRow* pRow, CRect& rcButton);
   // The sort arrow box: an application image 11/12 when there is one,
-  // else a drawn triangle.
-  void DrawSortArrow(CDC* pDC, CRect rcArrow, BOOL bAscending);
-  void DrawSectionDivider(CDC* pDC, const CRect& rc, int nStyle, COLORREF color);
+  // else a drawn arrow; nothing in a box 10 pixels wide or less.
+  int DrawSortArrow(CDC* pDC, CRect rcArrow, BOOL bDecreasing, int nInset);
+  // Position 1 below the top section, 0 above the bottom one.
+  void DrawSectionDivider(CDC* pDC, const CRect& rc, int nPosition, int nStyle, COLORREF color);
   int GetDividerThickness(int nStyle) const;
-  void DrawLeftBottomEdges(CDC* pDC, CRect rc, COLORREF color);
+  // Black left and bottom edges of the rectangle (group-by box connectors).
+  void DrawLeftBottomEdges(CDC* pDC, CRect rc);
   // The width of the text with character 1 read as a space.
   int GetTextWidth(CDC* pDC, const CString& strText);
   int GetTextWidth(CDC* pDC, LPCTSTR lpszText, int nCount);
@@ -429,5 +434,15 @@ class CTKReportPaintManager : public CCmdTarget {
   // column, takes the selection text colour.
   BOOL UseSelectionTextForHyperlink(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs);
   BOOL IsHotHyperlink(CTKReportHyperlink* pHyperlink);
+  BOOL IsRowSelected(CTKReportRow* pRow);
+  // The body's vertical scroll position and its limit.
+  void GetControlVerticalScroll(int* pnPos, int* pnLimit);
+  BOOL IsControlAutoColumnSizing();
+  // Scrolled horizontally, by pixels rather than whole columns.
+  BOOL IsControlScrolledByPixels();
+  BOOL IsControlGroupByVisible();
+  CRect GetControlGroupByArea();
+  BOOL IsHeaderPressInProgress(CTKReportHeader* pHeader);
+  CTKReportColumn* GetColumnLeftOf(CTKReportHeader* pHeader, CTKReportColumn* pColumn);
   void RefreshGradientColumnColors();
 };
