@@ -14,6 +14,9 @@
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatahost.h"
+#include "toolkit/report/reportprintoptions.h"
+#include "platform/framework/afxapp.h"
+#include "platform/framework/afxprint.h"
 
 // ---- CTKFormulaMulDivC ----
 
@@ -407,4 +410,29 @@ int CTKReportPaintManager::GetFooterHeight(CTKReportControl* pControl, CDC* pDC,
     height = std::max(height, rc.Height() + 8);
   }
   return height;
+}
+
+// ---- printing ----
+
+int CTKReportPaintManager::GetPrintPageWidth() {
+  if (m_nPrintPageWidth != 0) return m_nPrintPageWidth;
+  CWinApp* app = AfxGetApp();
+  PRINTDLGW pd;
+  pd.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
+  if (!app || !app->GetPrinterDeviceDefaults(&pd) || !pd.hDC) return 0;
+  CDC printer;
+  printer.Attach(pd.hDC);
+  printer.m_bPrinting = TRUE;
+  m_nPrintPageWidth = MeasurePrintPageWidth(&printer);
+  printer.DeleteDC();
+  return m_nPrintPageWidth;
+}
+
+int CTKReportPaintManager::MeasurePrintPageWidth(CDC* pPrinterDC) {
+  if (!pPrinterDC) return 0;
+  CTKReportViewPrintOptions options;
+  CWindowDC screen(nullptr);
+  const CRect margins = options.GetMarginsDeviceUnits(&screen);
+  return TKCalcPrintPageWidth(pPrinterDC->GetDeviceCaps(HORZRES), pPrinterDC->GetDeviceCaps(LOGPIXELSX),
+                              margins.left + margins.right);
 }

@@ -192,7 +192,12 @@ class CTKReportPaintManager : public CCmdTarget {
   // 0 horizontal, 1 vertical; any other direction FALSE.
   BOOL IsGridVisible(int nDirection) const;
   int GetPreviewLinesCount(CDC* pDC, const CRect& rc, const CString& strText);
+  // The printable page width in screen pixels, measured once on the
+  // default printer; 0 while there is none.
   int GetPrintPageWidth();
+  // The printable width of the printer DC's page: its width at 96 pixels
+  // per inch less the report print options' margins.
+  int MeasurePrintPageWidth(CDC* pPrinterDC);
   BOOL IsColumnHotTrackingEnabled();
   // The expand glyph of a row (the theme image "ReportExpandButton" in the
   // theme-image style); moves rcButton to where it went. A null DC only

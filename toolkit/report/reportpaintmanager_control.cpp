@@ -27,7 +27,6 @@ CTKReportColumn* CTKReportPaintManager::GetColumnLeftOf(CTKReportHeader*, CTKRep
 int CTKReportPaintManager::ColumnIconHeight(CTKReportColumn*) { return 0; }
 int CTKReportPaintManager::GetRowHeight(CDC* pDC, CTKReportRow* pRow, int) { return GetBaseRowHeight(pDC, pRow); }
 int CTKReportPaintManager::GetBaseRowHeight(CDC*, CTKReportRow*) { return m_nRowHeight + (IsGridVisible(0) ? 1 : 0); }
-int CTKReportPaintManager::GetPrintPageWidth() { return m_nPrintPageWidth; }
 void CTKReportPaintManager::DrawVerticalBodyLine(CDC*, int, CTKReportControl*, COLORREF) {}
 void CTKReportPaintManager::DrawGroupRow(CDC*, CTKReportGroupRow*, CRect, TK_REPORTRECORDITEM_METRICS*) {}
 void CTKReportPaintManager::FillGroupRowMetrics(CTKReportGroupRow*, TK_REPORTRECORDITEM_METRICS*, BOOL) {}
