@@ -197,7 +197,7 @@ int CTKReportPaintManager::DrawHyperlink(int* pnCurrDrawPos, TK_REPORTRECORDITEM
     color = m_clrHighlightText;
     underline = FALSE;
   } else {
-    CTKReportHyperlinkStyle* style = IsHotHyperlink(pHyperlink) ? m_pHyperlinkHoverStyle : m_pHyperlinkStyle;
+    CTKReportHyperlinkStyle* style = IsHotHyperlink(pDrawArgs, pHyperlink) ? m_pHyperlinkHoverStyle : m_pHyperlinkStyle;
     color = style->GetColor();
     underline = style->GetTextDecoration() == 1;
   }

@@ -284,6 +284,9 @@ class CTKReportPaintManager : public CCmdTarget {
   int GetTreeStructureStyle() const { return m_nTreeStructureStyle; }
   void SetTreeStructureStyle(int style) { m_nTreeStructureStyle = style; }
   CSize GetGlyphSize() const { return CSize(m_nGlyphWidth, m_nGlyphHeight); }
+  // A row's height in icon view: the icon spacing, at least the icon and
+  // two text lines.
+  int GetIconViewRowHeight() const;
   int GetIconViewItemWidth() const { return m_nIconViewItemWidth; }
   void SetIconViewItemWidth(int width) { m_nIconViewItemWidth = width; }
   BOOL IsColumnWidthWYSIWYG() const { return m_bColumnWidthWYSIWYG; }
@@ -438,7 +441,10 @@ class CTKReportPaintManager : public CCmdTarget {
   // A link of a selected row in a focused control, outside the focused
   // column, takes the selection text colour.
   BOOL UseSelectionTextForHyperlink(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs);
-  BOOL IsHotHyperlink(CTKReportHyperlink* pHyperlink);
+  BOOL IsHotHyperlink(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, CTKReportHyperlink* pHyperlink);
+  // Glyph 3, 5, 2 or 4 after a group row's glyph, from its children's
+  // selection.
+  void DrawGroupRowCheck(CDC* pDC, CTKReportGroupRow* pRow, const CRect& rcGlyph);
   BOOL IsRowSelected(CTKReportRow* pRow);
   // The body's vertical scroll position and its limit.
   void GetControlVerticalScroll(int* pnPos, int* pnLimit);
