@@ -11,6 +11,7 @@
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reportnavigator.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
@@ -88,8 +89,8 @@ CTKReportControl::CTKReportControl() {
 
   m_pColumns = new CTKReportColumns(this);
   m_pReportHeader = new CTKReportHeader(this, m_pColumns);
-  // The paint manager comes with the paint work; until then the control
-  // reads its defaults (reportcontrol_paintaccess.cpp).
+  m_pPaintManager = new CTKReportPaintManager();
+  m_pPaintManager->SetReportControl(this);
   m_pRowNavigator = new CTKReportNavigator(this);
   m_pIconNavigator = new CTKReportIconNavigator(this);
   m_pNavigator = m_pRowNavigator;
@@ -126,6 +127,10 @@ CTKReportControl::~CTKReportControl() {
   m_pSectionHeader = m_pSectionBody = m_pSectionFooter = nullptr;
   TKReleaseHeld(m_pSections);
   if (m_hWnd) DestroyWindow();
+  delete m_pBackBuffer;
+  m_pBackBuffer = nullptr;
+  delete m_pPaintManager;
+  m_pPaintManager = nullptr;
 }
 
 BOOL CTKReportControl::RegisterWindowClass(HINSTANCE hInstance) {
