@@ -222,8 +222,8 @@ TEST_F(RowsTest, EnsureVisibleScrollsRowsIntoTheSection) {
   for (int i = 0; i < 20; ++i) Add("r" + std::to_string(i), "t", i);
   control->RebuildRows();
   CTKReportSection* body = control->GetSection(kTKReportSectionBody);
-  body->SetRect(CRect(0, 0, 100, 90));  // five rows of 18 pixels
   CClientDC dc(control.get());
+  body->SetRect(CRect(0, 0, 100, 5 * Rows()->GetAt(0)->GetHeight(&dc, 100)));  // five rows
   body->EnsureVisible(&dc, Rows()->GetAt(12));
   EXPECT_EQ(Rows()->GetTopRowIndex(), 8);  // row 12 is the last one shown
   body->EnsureVisible(&dc, Rows()->GetAt(10));
