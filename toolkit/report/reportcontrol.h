@@ -436,6 +436,12 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int GetReportAreaRows(int nStartRow, BOOL bMoveDown);
   // The tree indentation, in pixels, of a row's level.
   int GetIndent(int nLevel) const;
+  // Pixel-mode vertical scrolling: the body's top pixel.
+  void SetTopOffset(int nOffset);
+  // The first row of the last page (counted up from the last row).
+  int GetRowsFittingFromBottom();
+  // Invalidates the scroll bar control, or the frame for the own bars.
+  void RedrawScrollBar(int nBar);
 
   // ---- accessibility ----
   HRESULT GetAccessibleChildCount(LONG* pcountChildren) override;
@@ -477,6 +483,16 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   void OnMouseLeave();
   LRESULT OnRedrawRequest(WPARAM wParam, LPARAM lParam);
+
+  // The two halves of AdjustScrollBars.
+  void UpdateHorizontalScrollBar();
+  void UpdateVerticalScrollBar();
+  // Shows or hides a scroll bar; a change lays the control out again.
+  void ShowScrollBarIfNeeded(int nBar, BOOL bNeeded);
+  // The body drawn into a DC: OnDraw, then the disabled look.
+  void PaintTo(CDC* pDC);
+  // Merged cells and the empty-area grid of DrawRows.
+  void DrawEmptyArea(CDC* pDC, const CRect& rcRows, int y);
 
   // Runs the focus-and-select update of SetFocusedRowEx for the row.
   void UpdateSelectionForFocus(CTKReportRow* pRow, int nPrevFocused, BOOL bShiftKey, BOOL bControlKey);
