@@ -77,6 +77,8 @@ CTKReportControl::CTKReportControl() {
   m_pSectionBody->AllowSort(TRUE);
   m_pSectionBody->AllowGroup(TRUE);
   m_pSectionBody->SetVisible(TRUE);
+  // The body takes what the header and footer rows leave of the band.
+  m_pSectionBody->SetHeightMode(kTKReportSectionHeightFill);
   m_pSectionHeader->AllowSort(FALSE);
   m_pSectionHeader->AllowGroup(FALSE);
   m_pSectionHeader->SetVisible(FALSE);
