@@ -269,8 +269,9 @@ BOOL CTKReportControl::OnPreviewKeyDown(UINT& rnChar, UINT nRepCnt, UINT nFlags)
 // ---- update lock -------------------------------------------------------------------------------
 
 void CTKReportControl::BeginUpdate() {
-  ++m_nLockUpdateCount;
-  m_bRefreshIndexes = FALSE;
+  // Only the outermost lock starts without a pending re-index: a nested one
+  // must not drop what an inner change asked for.
+  if (m_nLockUpdateCount++ == 0) m_bRefreshIndexes = FALSE;
 }
 
 void CTKReportControl::EndUpdate() {

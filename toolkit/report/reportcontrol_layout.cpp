@@ -406,8 +406,9 @@ void CTKReportControl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   switch (nSBCode) {
     case SB_LINEUP: top -= line; break;
     case SB_LINEDOWN: top += line; break;
-    case SB_PAGEUP: top -= std::max(1, GetReportAreaRows(top, FALSE)); break;
-    case SB_PAGEDOWN: top += std::max(1, GetReportAreaRows(top, TRUE)); break;
+    // A page keeps the last row of the old page in view.
+    case SB_PAGEUP: top -= std::max(1, GetReportAreaRows(top, FALSE) - 1); break;
+    case SB_PAGEDOWN: top += std::max(1, GetReportAreaRows(top, TRUE) - 1); break;
     case SB_TOP: top = 0; break;
     case SB_BOTTOM: top = limit; break;
     case SB_THUMBTRACK: top = si.nTrackPos; break;
@@ -461,20 +462,20 @@ LRESULT CTKReportControl::OnNcHitTest(CPoint point) {
 
 // ---- page counts and heights ----
 
+// The rows that fit in the body from the start row, down or up (the
+// navigator's page size).
 int CTKReportControl::GetReportAreaRows(int nStartRow, BOOL bMoveDown) {
   CTKReportRows* rows = m_pSectionBody->GetRows();
-  const int count = rows->GetCount();
   if (m_bIconView) nStartRow -= nStartRow % GetIconViewColumnsCount();
   const CRect body = m_pSectionBody->GetRect();
-  CWindowDC dc(nullptr);
-  int y = body.top, fit = 0;
-  for (int i = nStartRow; i >= 0 && i < count; i += bMoveDown ? 1 : -1) {
+  int used = 0, count = 0;
+  for (int i = nStartRow; i >= 0 && i < rows->GetCount(); i += bMoveDown ? 1 : -1) {
     CTKReportRow* row = rows->GetAt(i);
-    y += row ? row->GetHeight(&dc, body.Width()) : 0;
-    if (y > body.bottom) return std::max(0, fit - 1);
-    fit++;
+    used += row ? row->GetHeight(nullptr, body.Width()) : 0;
+    if (used > body.Height()) break;
+    ++count;
   }
-  return bMoveDown ? std::max(0, count - nStartRow - 1) : std::max(0, nStartRow);
+  return count;
 }
 
 int CTKReportControl::GetRowsFittingFromBottom() {
@@ -515,7 +516,7 @@ int CTKReportControl::GetColumnDataWidth(CTKReportColumn* pColumn) {
   const int mode = pColumn->GetBestFitMode();
   if (mode == 0 || (mode == 1 && IsVirtualMode())) {
     const int top = rows->GetTopRowIndex();
-    width = GetRowsDataWidth(&dc, rows, pColumn, top, GetReportAreaRows(top, TRUE) + 1);
+    width = GetRowsDataWidth(&dc, rows, pColumn, top, GetReportAreaRows(top, TRUE));
   } else if (mode == 1) {
     width = GetRowsDataWidth(&dc, rows, pColumn, 0, rows->GetCount());
   }
