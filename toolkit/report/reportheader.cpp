@@ -13,6 +13,7 @@
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportdragwindows.h"
+#include "toolkit/report/reportfieldchooser.h"
 #include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportres.h"
@@ -780,6 +781,17 @@ void CTKReportHeader::OnMouseMove(UINT, CPoint point) {
     m_pControl->GetClientRect(&client);
     row.right = client.right;
   }
+  if (m_pSubList && m_pSubList->m_hWnd && m_pSubList->IsWindowVisible() && m_pControl->m_hWnd) {
+    CRect list;
+    m_pSubList->GetWindowRect(&list);
+    CPoint screen(point);
+    m_pControl->ClientToScreen(&screen);
+    if (list.PtInRect(screen)) {
+      m_nDragKind = kDragChooser;
+      ShowDropMarker(-1, TRUE);
+      return;
+    }
+  }
   if (row.PtInRect(point)) {
     int index = m_bAllowColumnReorder ? GetHeaderDropIndex(point) : -1;
     m_nDragKind = kDragRow;
@@ -942,6 +954,7 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
     AdjustColumnsWidth(areaWidth);
   }
   m_pControl->AdjustScrollBars();
+  if (m_pSubList && m_pSubList->GetReportCtrl() == m_pControl) m_pSubList->UpdateList();
   m_pControl->RedrawControl();
   struct {
     NMHDR hdr;
@@ -959,6 +972,13 @@ CTKReportColumn* CTKReportHeader::GetNextVisibleColumn(int nIndex, int nDirectio
     if (column && column->IsVisible()) return column;
   }
   return nullptr;
+}
+
+void CTKReportHeader::SetFieldChooser(CTKReportFieldChooserList* pList) {
+  m_pSubList = pList;
+  if (!pList) return;
+  pList->SetReportCtrl(m_pControl);
+  pList->UpdateList();
 }
 
 CTKReportColumn* CTKReportHeader::GetHotTrackedColumn() const {

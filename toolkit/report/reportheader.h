@@ -84,6 +84,9 @@ class CTKReportHeader : public CCmdTarget, public CTKAccessible {
   // hot column.
   CTKReportColumn* GetHotTrackedColumn() const;
   CTKReportFieldChooserList* GetFieldChooser() const { return m_pSubList; }
+  // Attaches a field chooser list (not owned) to this header and its
+  // control, and fills it; null detaches.
+  void SetFieldChooser(CTKReportFieldChooserList* pList);
   BOOL IsAutoColumnSizing() const { return m_bAutoColumnSizing; }
 
  public:
