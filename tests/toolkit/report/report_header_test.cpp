@@ -1,6 +1,7 @@
 // The report header: automatic column sizing, sorting and grouping by
 // clicks, column drags to reorder, group and ungroup, the frozen count.
 #include "report_control_test_support.h"
+#include "toolkit/report/reportdragwindows.h"
 
 namespace {
 
@@ -178,6 +179,37 @@ TEST_F(HeaderTest, DoubleClickOnTheLastDividerUnderAutoSizingDoesNothing) {
   control->SetMouseMode(1);
   Header()->OnLButtonDblClk(CPoint(CRect(Col(1)->m_rcColumn).right - 1, ColumnCentre(1).y));
   EXPECT_EQ(Col(1)->GetWidth(), before);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(HeaderTest, DragImagePastTheEdgeScrollsByPixels) {
+  Make(300, 200, {150, 150, 150}, 3);
+  Header()->SetAutoColumnSizing(FALSE);
+  for (int i = 0; i < 3; i++) Col(i)->SetWidth(150);
+  Paint();
+  ASSERT_TRUE(control->m_bHScrollBarVisible);
+  const CPoint start = ColumnCentre(0);
+  Header()->OnLButtonDown(start);
+  Header()->OnMouseMove(0, CPoint(start.x + 10, start.y));
+  CTKReportHeaderDragWnd* image = Header()->m_pDragWnd;
+  ASSERT_NE(image, nullptr);
+  CRect area, rc;
+  control->GetWindowRect(&area);
+  image->GetWindowRect(&rc);
+  // 35 pixels past the right edge: 3 pixels a tick.
+  image->SetWindowPos(nullptr, area.right + 35 - rc.Width(), rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CPoint header(area.right - 5, area.top + control->GetElementRect(2).CenterPoint().y);
+  pv::test::MouseMove(header.x, area.top - 20);  // above the header: nothing
+  image->SendMessage(WM_TIMER, CTKReportHeaderDragWnd::kScrollTimer, 0);
+  EXPECT_EQ(control->m_nLeftOffset, 0);
+  pv::test::MouseMove(header.x, header.y);
+  image->SendMessage(WM_TIMER, CTKReportHeaderDragWnd::kScrollTimer, 0);
+  EXPECT_EQ(control->m_nLeftOffset, 3);
+  Header()->CancelMouseMode();
+  EXPECT_EQ(Header()->m_pDragWnd, nullptr);
 }
 
 }  // namespace
