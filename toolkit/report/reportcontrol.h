@@ -491,6 +491,8 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   void ShowScrollBarIfNeeded(int nBar, BOOL bNeeded);
   // The body drawn into a DC: OnDraw, then the disabled look.
   void PaintTo(CDC* pDC);
+  // The watermark blended into the body band.
+  void DrawWatermark(CDC* pDC, CRect rcBand);
   // Merged cells and the empty-area grid of DrawRows.
   void DrawEmptyArea(CDC* pDC, const CRect& rcRows, int y);
 

@@ -94,6 +94,12 @@ void CTKReportControl::OnDraw(CDC* pDC) {
   else
     client = CRect(0, 0, m_rcHeaderArea.right, m_rcFooterArea.bottom);
   pDC->FillSolidRect(&client, m_pPaintManager->GetControlBackColor(this));
+  if (m_hbmpWatermark) {
+    CRect band = m_pSectionBody->GetRect();
+    if (m_pSectionHeader->IsVisible()) band.top = m_rcHeaderArea.top;
+    if (m_pSectionFooter->IsVisible()) band.bottom = m_rcFooterArea.bottom;
+    DrawWatermark(pDC, band);
+  }
 
   if (m_bHeaderVisible || m_rcHeaderArea.Height() > 0) {
     CRect rcHeader(m_rcHeaderArea);

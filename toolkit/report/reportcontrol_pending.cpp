@@ -27,8 +27,6 @@ void CTKReportControl::SetIconView(BOOL bIconView) {  // layout: switches the na
 
 // ---- drawing ----
 void CTKReportControl::DrawIconView(CDC*, CRect&) {}  // drawing
-BOOL CTKReportControl::SetWatermarkBitmap(LPCTSTR, BYTE) { return FALSE; }  // drawing: no watermark yet
-BOOL CTKReportControl::SetWatermarkBitmap(HBITMAP, BYTE) { return FALSE; }  // drawing: no watermark yet
 
 // ---- clipboard, text form, drag and drop ----
 BOOL CTKReportControl::CanPaste() { return FALSE; }  // clipboard

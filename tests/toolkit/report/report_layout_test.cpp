@@ -151,3 +151,51 @@ TEST_F(LayoutTest, BestFitMeasuresTheWidestCell) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, WatermarkIsBlendedAtItsAlignment) {
+  Make(300, 200, {100}, 0);
+  control->GetPaintManager()->m_clrControlBack.SetCustomValue(RGB(255, 255, 255));
+  control->GetPaintManager()->m_strNoItems.Empty();
+  CWindowDC screen(nullptr);
+  CBitmap red;
+  red.Attach(CTKImageManager::CreateDIB32(screen.GetSafeHdc(), 10, 10, nullptr));
+  {
+    CTKCompatibleDC dc(&screen, &red);
+    dc.FillSolidRect(0, 0, 10, 10, RGB(255, 0, 0));
+  }
+  ASSERT_TRUE(control->SetWatermarkBitmap(static_cast<HBITMAP>(red.GetSafeHandle()), 255));
+  const CRect body = control->GetElementRect(0);
+  struct Case {
+    int alignment;
+    CPoint inside, outside;
+  };
+  const Case cases[] = {
+      {0x00, CPoint(body.left + 5, body.top + 5), CPoint(body.left + 15, body.top + 5)},
+      {0x22, body.CenterPoint(), CPoint(body.left + 5, body.top + 5)},
+      {0x44, CPoint(body.right - 5, body.bottom - 5), body.CenterPoint()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alignment);
+    control->m_nWatermarkAlignment = c.alignment;
+    PaintCanvas canvas(300, 200);
+    control->OnDraw(canvas.DC());
+    EXPECT_EQ(canvas.At(c.inside.x, c.inside.y), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.At(c.outside.x, c.outside.y), RGB(255, 255, 255));
+  }
+  // Half transparent over white.
+  control->m_nWatermarkAlignment = 0;
+  control->SetWatermarkBitmap(static_cast<HBITMAP>(red.GetSafeHandle()), 128);
+  PaintCanvas half(300, 200);
+  control->OnDraw(half.DC());
+  const COLORREF blended = half.At(body.left + 5, body.top + 5);
+  EXPECT_EQ(GetRValue(blended), 255);
+  EXPECT_NEAR(GetGValue(blended), 127, 2);
+  // Removed.
+  EXPECT_TRUE(control->SetWatermarkBitmap(static_cast<HBITMAP>(nullptr), 255));
+  EXPECT_EQ(control->GetWatermarkBitmap(), nullptr);
+  EXPECT_FALSE(control->SetWatermarkBitmap(u"/nonexistent/watermark.png", 255));
+}
+
+}  // namespace
