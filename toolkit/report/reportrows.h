@@ -106,6 +106,12 @@ class CTKReportRows : public CTKHeapObjectT<CCmdTarget, CTKReportDataAllocator> 
   int m_nTopRow = 0;
 };
 
+class CTKReportColumn;
+// Whether the item's group comparison is its Compare and its group caption
+// the column caption, ": " and its caption (items of the toolkit's own
+// classes without group priority, group caption or group id).
+bool TKReportGroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* column);
+
 // Sorts rows as CompareRows orders them, each item's key read once for
 // the pass (the same order as TKReportMergeSort calling CompareRows).
 void TKReportSortRowsKeyed(CTKReportRow** rows, int count);

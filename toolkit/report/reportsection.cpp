@@ -100,7 +100,16 @@ void CTKReportSection::GroupRows() {
                                     m_pTree->m_arrRows.GetData() + m_pTree->m_arrRows.GetSize());
   m_pTree->m_arrRows.RemoveAll();
   m_pTree->ReserveSize(std::max<INT_PTR>(300, static_cast<INT_PTR>(sorted.size()) / (levels + 1)));
-  std::vector<CTKReportGroupRow*> path(static_cast<std::size_t>(levels), nullptr);
+  // The group row open at each level, with its caption's key: for items
+  // whose group caption is the column caption, ": " and their caption,
+  // that caption alone decides equality, so the full caption is only
+  // formatted for a new group.
+  struct Open {
+    CTKReportGroupRow* row = nullptr;
+    bool plain = false;
+    CString key;
+  };
+  std::vector<Open> path(static_cast<std::size_t>(levels));
   for (CTKReportRow* row : sorted) {
     CTKReportRecord* record = row->GetRecord();
     CTKReportGroupRow* parent = nullptr;
@@ -108,20 +117,33 @@ void CTKReportSection::GroupRows() {
     for (int level = 0; level < levels; ++level) {
       CTKReportColumn* column = groups->GetAt(level);
       CTKReportRecordItem* item = record && column ? record->GetItem(column) : nullptr;
-      CString caption = item ? item->GetGroupCaption(column) : CString();
-      CTKReportGroupRow* candidate = candidateValid ? path[static_cast<std::size_t>(level)] : nullptr;
-      if (candidate && m_pRecords->CompareStrings(caption, candidate->GetCaption()) == 0) {
-        parent = candidate;
-        continue;
+      const bool plain = item && !item->GetMarkupUIElement() && !column->GetMarkupUIElement() &&
+                         TKReportGroupComparesAsCompare(item, column);
+      CString key = plain ? item->GetCaption(column) : item ? item->GetGroupCaption(column) : CString();
+      Open& open = path[static_cast<std::size_t>(level)];
+      if (candidateValid && open.row) {
+        bool same;
+        if (plain == open.plain) {
+          same = m_pRecords->CompareStrings(key, open.key) == 0;
+        } else {
+          CString caption = plain ? item->GetGroupCaption(column) : key;
+          same = m_pRecords->CompareStrings(caption, open.row->GetCaption()) == 0;
+        }
+        if (same) {
+          parent = open.row;
+          continue;
+        }
       }
       CTKReportGroupRow* group = m_pControl->CreateGroupRow();
       group->InitRow(m_pControl, this, nullptr);
-      group->SetCaption(caption.GetString());
+      group->SetCaption(plain ? item->GetGroupCaption(column).GetString() : key.GetString());
       if (parent)
         parent->AddChild(group);
       else
         m_pTree->Add(group);
-      path[static_cast<std::size_t>(level)] = group;
+      open.row = group;
+      open.plain = plain;
+      open.key = key;
       parent = group;
       candidateValid = false;
     }
