@@ -16,17 +16,11 @@ void CTKReportControl::SerializeState(CArchive&) {}  // state: nothing stored ye
 void CTKReportControl::DoPropExchange(CTKPropExchange*) {}  // state: nothing exchanged yet
 
 // ---- layout and scrolling ----
-void CTKReportControl::SetIconView(BOOL bIconView) {  // layout: switches the navigator only
-  if (bIconView && m_nIconColumnIndex < 0) return;
-  m_bIconView = bIconView;
-  m_pNavigator = bIconView ? static_cast<CTKReportNavigator*>(m_pIconNavigator) : m_pRowNavigator;
-}
 
 
 
 
 // ---- drawing ----
-void CTKReportControl::DrawIconView(CDC*, CRect&) {}  // drawing
 
 // ---- clipboard, text form, drag and drop ----
 BOOL CTKReportControl::CanPaste() { return FALSE; }  // clipboard

@@ -199,3 +199,36 @@ TEST_F(LayoutTest, WatermarkIsBlendedAtItsAlignment) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
+  Make(600, 300, {100, 100, 100}, 30);
+  control->GetPaintManager()->SetGridStyle(TRUE, tkGridDashes);
+  control->SetIconView(TRUE);  // no icon-view column: stays off
+  EXPECT_FALSE(control->IsIconView());
+  control->m_nIconColumnIndex = 2;
+  Col(2)->SetVisible(FALSE);  // an icon column hidden in the row view
+  control->GetRows()->GetAt(3)->SetSelected(TRUE);
+  control->SetIconView(TRUE);
+  ASSERT_TRUE(control->IsIconView());
+  EXPECT_FALSE(Col(0)->IsVisible());
+  EXPECT_TRUE(Col(2)->IsVisible());
+  EXPECT_FALSE(control->IsHeaderVisible());
+  EXPECT_EQ(control->GetPaintManager()->GetGridStyle(TRUE), tkGridNoLines);
+  EXPECT_TRUE(control->GetRows()->GetAt(3)->IsSelected());
+  // With five icons a line, the top row goes to a line start.
+  control->m_iIconViewColumns = 5;
+  control->SetTopRow(7);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 5);
+  control->SetIconView(FALSE);
+  EXPECT_FALSE(control->IsIconView());
+  EXPECT_TRUE(Col(0)->IsVisible());
+  EXPECT_TRUE(Col(1)->IsVisible());
+  EXPECT_FALSE(Col(2)->IsVisible());  // the icon column is hidden again
+  EXPECT_TRUE(control->IsHeaderVisible());
+  EXPECT_EQ(control->GetPaintManager()->GetGridStyle(TRUE), tkGridDashes);
+  EXPECT_TRUE(control->GetRows()->GetAt(3)->IsSelected());
+}
+
+}  // namespace
