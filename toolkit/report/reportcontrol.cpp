@@ -12,6 +12,7 @@
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportheader.h"
 #include "toolkit/report/reportpaintmanager.h"
+#include "toolkit/report/reporttip.h"
 #include "toolkit/report/reportnavigator.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
@@ -77,6 +78,8 @@ CTKReportControl::CTKReportControl() {
   m_pSectionBody->AllowSort(TRUE);
   m_pSectionBody->AllowGroup(TRUE);
   m_pSectionBody->SetVisible(TRUE);
+  // The body takes what the header and footer rows leave of the band.
+  m_pSectionBody->SetHeightMode(kTKReportSectionHeightFill);
   m_pSectionHeader->AllowSort(FALSE);
   m_pSectionHeader->AllowGroup(FALSE);
   m_pSectionHeader->SetVisible(FALSE);
@@ -91,6 +94,8 @@ CTKReportControl::CTKReportControl() {
   m_pReportHeader = new CTKReportHeader(this, m_pColumns);
   m_pPaintManager = new CTKReportPaintManager();
   m_pPaintManager->SetReportControl(this);
+  m_pTip = new CTKReportTip();
+  m_pTip->m_pReportControl = this;
   m_pRowNavigator = new CTKReportNavigator(this);
   m_pIconNavigator = new CTKReportIconNavigator(this);
   m_pNavigator = m_pRowNavigator;
@@ -131,6 +136,8 @@ CTKReportControl::~CTKReportControl() {
   m_pBackBuffer = nullptr;
   delete m_pPaintManager;
   m_pPaintManager = nullptr;
+  delete m_pTip;
+  m_pTip = nullptr;
 }
 
 BOOL CTKReportControl::RegisterWindowClass(HINSTANCE hInstance) {

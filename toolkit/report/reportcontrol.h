@@ -436,6 +436,12 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int GetReportAreaRows(int nStartRow, BOOL bMoveDown);
   // The tree indentation, in pixels, of a row's level.
   int GetIndent(int nLevel) const;
+  // Pixel-mode vertical scrolling: the body's top pixel.
+  void SetTopOffset(int nOffset);
+  // The first row of the last page (counted up from the last row).
+  int GetRowsFittingFromBottom();
+  // Invalidates the scroll bar control, or the frame for the own bars.
+  void RedrawScrollBar(int nBar);
 
   // ---- accessibility ----
   HRESULT GetAccessibleChildCount(LONG* pcountChildren) override;
@@ -477,6 +483,18 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   LRESULT OnGetObject(WPARAM wParam, LPARAM lParam);
   void OnMouseLeave();
   LRESULT OnRedrawRequest(WPARAM wParam, LPARAM lParam);
+
+  // The two halves of AdjustScrollBars.
+  void UpdateHorizontalScrollBar();
+  void UpdateVerticalScrollBar();
+  // Shows or hides a scroll bar; a change lays the control out again.
+  void ShowScrollBarIfNeeded(int nBar, BOOL bNeeded);
+  // The body drawn into a DC: OnDraw, then the disabled look.
+  void PaintTo(CDC* pDC);
+  // The watermark blended into the body band.
+  void DrawWatermark(CDC* pDC, CRect rcBand);
+  // Merged cells and the empty-area grid of DrawRows.
+  void DrawEmptyArea(CDC* pDC, const CRect& rcRows, int y);
 
   // Runs the focus-and-select update of SetFocusedRowEx for the row.
   void UpdateSelectionForFocus(CTKReportRow* pRow, int nPrevFocused, BOOL bShiftKey, BOOL bControlKey);
@@ -575,8 +593,23 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   UINT m_cfReport = 0;
   BOOL m_bDropAccept = FALSE;
   DWORD m_dwDropMarkerFlags = 1;
-  CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;
-  CTKReportColumnOrder* m_pPrevVisible = nullptr;
+  CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;  // the group order saved by icon view
+  CTKReportColumnOrder* m_pPrevVisible = nullptr;            // the visible columns saved by icon view
+  // The row-view settings icon view switches off, restored when it ends.
+  struct IconViewSaved {
+    BOOL bHeaderVisible = TRUE;
+    BOOL bFooterVisible = FALSE;
+    BOOL bFocusSubItems = FALSE;
+    BOOL bAutoColumnSizing = TRUE;
+    int nHorizontalGrid = 0;
+    int nVerticalGrid = 0;
+    BOOL bHeaderRows = FALSE;
+    BOOL bFooterRows = FALSE;
+    int nTreeIndent = 20;
+    BOOL bPreviewMode = FALSE;
+  } m_iconViewSaved;
+  int m_nIconViewCellWidth = 0;
+  int m_nIconViewCellHeight = 0;
 
   // ---- transient state ----
   int m_mouseMode = 0;

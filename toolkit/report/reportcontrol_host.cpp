@@ -4,6 +4,7 @@
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportpaintmanager.h"
 
 namespace {
 
@@ -35,7 +36,25 @@ class CReportControlHost : public CTKReportDataHost {
   int GetRowIndex(CTKReportRow* row) override { return row ? row->GetIndex() : -1; }
   CTKReportRecord* GetRowRecord(CTKReportRow* row) override { return row ? row->GetRecord() : nullptr; }
 
+  // ---- the paint manager's settings ----
+  BOOL IsRightToLeft() override { return PM() ? PM()->IsRightToLeft() : FALSE; }
+  BOOL HeaderFollowsColumnAlignment() override { return PM() && PM()->IsHeaderFollowsColumnAlignment(); }
+  int GetSortArrowPlacement() override { return PM() ? PM()->GetSortArrowPlacement() : 0; }
+  COLORREF GetFormulaColor(int index) override {
+    return PM() ? PM()->GetFormulaColor(index) : CTKReportDataHost::GetFormulaColor(index);
+  }
+  CFont* GetBoldTextFont() override { return PM() ? PM()->GetBoldTextFont() : nullptr; }
+  int MeasureColumnCaption(CTKReportColumn* column) override {
+    if (!PM() || !column) return 0;
+    CWindowDC dc(nullptr);
+    return column->GetCaptionWidth(&dc);
+  }
+  int GetHeaderIconWidth(CTKReportColumn*, int iconId) override {
+    return PM() ? PM()->DrawBitmap(nullptr, m_control, CRect(0, 0, 0, 0), iconId) : 0;
+  }
+
  private:
+  CTKReportPaintManager* PM() const { return m_control->GetPaintManager(); }
   CTKReportControl* m_control;
 };
 

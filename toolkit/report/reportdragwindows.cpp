@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "toolkit/common/scopeddc.h"
+#include "toolkit/report/reportcolumn.h"
+#include "toolkit/report/reportcontrol.h"
+#include "toolkit/report/reportheader.h"
 #include "toolkit/report/reportpaintmanager.h"
 
 namespace {
@@ -55,9 +58,78 @@ void CTKReportHeaderDragWnd::OnPaint() {
   Draw(&buffer, rc);
 }
 
-BOOL CTKReportHeaderDragWnd::IsControlScrollingSideways() { return FALSE; }
+BOOL CTKReportHeaderDragWnd::IsControlScrollingSideways() {
+  CTKReportControl* control = m_pHeader ? m_pHeader->GetControl() : nullptr;
+  return control && control->m_bHScrollBarVisible;
+}
 
-void CTKReportHeaderDragWnd::OnTimer(UINT_PTR) {}
+void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
+  if (nIDEvent != kScrollTimer || !m_pHeader || !m_pHeader->GetControl()) return;
+  CTKReportControl* control = m_pHeader->GetControl();
+  if (!control->m_hWnd) return;
+  CPoint cursor;
+  ::GetCursorPos(&cursor);
+  CRect header(control->m_rcHeaderArea);
+  control->ClientToScreen(&header);
+  if (cursor.y < header.top || cursor.y >= header.bottom) return;
+
+  CRect image, area;
+  GetWindowRect(&image);
+  control->GetWindowRect(&area);
+  const BOOL rtl = (control->GetExStyle() & WS_EX_LAYOUTRTL) != 0;
+  const BOOL wholeColumns = control->m_scrollModeH == 1;
+  const int forward = rtl ? area.left - image.left : image.right - area.right;
+  CTKReportColumn *prev = nullptr, *curr = nullptr, *next = nullptr;
+  int pos = 0, count = 0;
+  if (wholeColumns) m_pHeader->GetFullColumnScrollInfo(prev, curr, next, pos, count);
+  const int limit = control->GetScrollLimit(SB_HORZ);
+  BOOL scrolled = FALSE;
+  if (forward >= 1) {
+    const TK_REPORTDRAGSCROLL tick = TKCalcReportDragScroll(forward, wholeColumns);
+    if (wholeColumns) {
+      if (pos >= count - 1) return;
+      control->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    } else {
+      if (control->m_nLeftOffset >= limit) return;
+      control->SetLeftOffset(std::min(limit, control->m_nLeftOffset + tick.nStep));
+    }
+    SetTimer(kScrollTimer, static_cast<UINT>(tick.nInterval));
+    scrolled = TRUE;
+  } else {
+    // Back towards the control's left edge, or the frozen columns' right
+    // edge when the image reaches into them past their middle.
+    int edge = rtl ? area.right : area.left;
+    const int frozen = control->GetFreezeColumnsCount();
+    if (frozen > 0) {
+      CTKReportColumns* columns = control->GetColumns();
+      CTKReportColumn* lastFrozen = columns->GetVisibleAt(frozen - 1);
+      if (lastFrozen) {
+        CRect rc(lastFrozen->m_rcColumn);
+        control->ClientToScreen(&rc);
+        if (image.left < rc.right && cursor.x > rc.CenterPoint().x) edge = rc.right;
+      }
+    }
+    const int back = rtl ? image.right - edge : edge - image.left;
+    if (back < 1) return;
+    const TK_REPORTDRAGSCROLL tick = TKCalcReportDragScroll(back, wholeColumns);
+    if (wholeColumns) {
+      if (pos <= 0) return;
+      control->SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
+    } else {
+      if (control->m_nLeftOffset <= 0) return;
+      control->SetLeftOffset(std::max(0, control->m_nLeftOffset - tick.nStep));
+    }
+    SetTimer(kScrollTimer, static_cast<UINT>(tick.nInterval));
+    scrolled = TRUE;
+  }
+  if (scrolled) {
+    control->RedrawControl();
+    control->UpdateWindow();
+    CPoint client(cursor);
+    control->ScreenToClient(&client);
+    m_pHeader->OnMouseMove(0, client);
+  }
+}
 
 // ---- drop marker ----
 
