@@ -249,3 +249,60 @@ TEST_F(RowsTest, EnsureVisibleScrollsRowsIntoTheSection) {
 }
 
 }  // namespace
+
+// ---- drawing -----------------------------------------------------------------------------------
+
+#include "report_paint_test_support.h"
+
+namespace {
+
+// A text item that records where it was asked to draw.
+class RecordingItem : public CTKReportRecordItemText {
+ public:
+  explicit RecordingItem(std::vector<CRect>* drawn) : CTKReportRecordItemText(u"x"), m_drawn(drawn) {}
+  int Draw(TK_REPORTRECORDITEM_DRAWARGS* args) override {
+    m_drawn->push_back(CRect(args->rcItem));
+    return 42;
+  }
+  std::vector<CRect>* m_drawn;
+};
+
+TEST_F(RowsTest, RowsDrawEachVisibleCellOnceAndCollectMergedCells) {
+  std::vector<CRect> drawn;
+  CTKReportRecord* records[2];
+  for (int r = 0; r < 2; ++r) {
+    records[r] = new CTKReportRecord();
+    for (int i = 0; i < 3; ++i) records[r]->AddItem(new RecordingItem(&drawn));
+    control->AddRecord(records[r]);
+  }
+  // Item 2 of both rows is one merged cell.
+  records[1]->GetItem(2)->SetMergeItem(records[0]->GetItem(2));
+  records[0]->GetItem(2)->SetMergeItem(records[0]->GetItem(2));
+  control->RebuildRows();
+  name->m_rcColumn = CRect(0, 0, 100, 20);
+  text->m_rcColumn = CRect(100, 0, 200, 20);
+  number->m_rcColumn = CRect(200, 0, 300, 20);
+  PaintCanvas canvas(300, 100);
+  CRect area(0, 0, 300, 100);
+  control->DrawRows(canvas.DC(), area, 0, Rows(), 0, 0, 3);
+  const CRect first = Rows()->GetAt(0)->GetRect();
+  const CRect second = Rows()->GetAt(1)->GetRect();
+  EXPECT_EQ(first.top, 0);
+  EXPECT_EQ(second.top, first.bottom);
+  ASSERT_GT(first.Height(), 0);
+  // Two plain cells per row, then the merged cell once over both rows.
+  ASSERT_EQ(drawn.size(), 5u);
+  EXPECT_EQ(drawn[0], CRect(0, first.top, 100, first.bottom));
+  EXPECT_EQ(drawn[1], CRect(100, first.top, 200, first.bottom));
+  EXPECT_EQ(drawn[2], CRect(0, second.top, 100, second.bottom));
+  EXPECT_EQ(drawn[4].top, first.top);
+  EXPECT_GE(drawn[4].bottom, second.bottom - 1);
+  EXPECT_EQ(name->GetWidestCell(), 42);
+  // A hidden column's cells are not drawn.
+  drawn.clear();
+  text->SetVisible(FALSE);
+  control->DrawRows(canvas.DC(), area, 0, Rows(), 0, 0, 3);
+  for (const CRect& rc : drawn) EXPECT_NE(rc.left, 100) << "hidden column drawn";
+}
+
+}  // namespace
