@@ -652,4 +652,6 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL m_bTokensTabsOnly = FALSE;
   BOOL m_bTokensValid = FALSE;
   std::vector<CString> m_arrFilterTokens;
+  // The lowered captions of the record being filtered (reused).
+  std::u16string m_filterSearchText;
 };
