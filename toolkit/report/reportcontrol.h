@@ -98,6 +98,13 @@ constexpr int kTKReportSelectionAdd = 0;
 constexpr int kTKReportSelectionRemove = 1;
 constexpr int kTKReportSelectionClear = 2;
 
+// Mouse modes of the control (the header's and the row resizing's).
+constexpr int kTKReportMouseNothing = 0;
+constexpr int kTKReportMouseOverColumnDivide = 1;
+constexpr int kTKReportMousePrepareDragColumn = 2;
+constexpr int kTKReportMouseDraggingColumn = 3;
+constexpr int kTKReportMouseOverRowDivide = 5;
+
 // The private message that asks for RedrawControl.
 constexpr UINT TK_WM_REPORT_REDRAW = 0x2A5C;  // WM_USER + 9820
 

@@ -306,3 +306,33 @@ TEST_F(RowsTest, RowsDrawEachVisibleCellOnceAndCollectMergedCells) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RowsTest, VariableRowHeightsOfferResizingNearTheBottomEdge) {
+  Add("a", "t", 1);
+  control->SetVariableRowHeight(TRUE);
+  control->SetDefaultRowHeight(25);
+  control->RebuildRows();
+  CTKReportRow* row = Rows()->GetAt(0);
+  EXPECT_EQ(row->GetRowHeight(), 25);
+  row->m_rcRow = CRect(0, 0, 300, 25);
+  struct Case {
+    int y;
+    int mode;
+  };
+  // From 3 pixels above the bottom edge to 1 below it.
+  for (Case c : {Case{10, kTKReportMouseNothing}, Case{21, kTKReportMouseNothing},
+                 Case{22, kTKReportMouseOverRowDivide}, Case{25, kTKReportMouseOverRowDivide},
+                 Case{26, kTKReportMouseOverRowDivide}, Case{27, kTKReportMouseNothing}}) {
+    control->SetMouseMode(kTKReportMouseNothing);
+    row->OnMouseMove(0, CPoint(50, c.y));
+    EXPECT_EQ(control->GetMouseMode(), c.mode) << "y " << c.y;
+  }
+  control->SetVariableRowHeight(FALSE);
+  control->SetMouseMode(kTKReportMouseNothing);
+  row->OnMouseMove(0, CPoint(50, 24));
+  EXPECT_EQ(control->GetMouseMode(), kTKReportMouseNothing);
+}
+
+}  // namespace
