@@ -1,8 +1,9 @@
-// Drawing of rows and group rows through the paint manager; cell tips and
-// tool hit tests, which go through the tooltip context.
+// Drawing of rows and group rows through the paint manager; their tool
+// hit tests for the tooltip context; cell tips.
 #include <algorithm>
 
 #include "platform/framework/afx.h"
+#include "toolkit/common/tooltipcontext.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportitemtypes.h"
@@ -189,12 +190,42 @@ void CTKReportRow::ShowToolTip(POINT, CTKReportTip*) {
   // Placeholder: cell tips are decided with the tooltip context's services.
 }
 
-INT_PTR CTKReportRow::OnToolHitTest(POINT, TOOLINFOW*) {
-  // Placeholder: tools are described through the tooltip context.
-  return -1;
+namespace {
+
+// The text with markup tags removed: what lies before the first "<" joined
+// with what follows the first ">" after it, until no tag is left.
+CString StripTags(CString text) {
+  for (;;) {
+    const int open = text.Find(u'<');
+    if (open < 0) return text;
+    const int close = text.Find(u'>', open);
+    if (close < 0) return text;
+    text = text.Left(open) + text.Mid(close + 1);
+  }
 }
 
-INT_PTR CTKReportGroupRow::OnToolHitTest(POINT, TOOLINFOW*) {
-  // Placeholder: tools are described through the tooltip context.
-  return -1;
+}  // namespace
+
+INT_PTR CTKReportRow::OnToolHitTest(POINT point, TOOLINFOW* pTI) {
+  if (!m_pControl || !pTI) return -1;
+  CRect rcItem;
+  CTKReportRecordItem* item = HitTest(point, &rcItem);
+  if (!item) return -1;
+  CString text = item->GetTooltip();
+  m_pControl->OnGetToolTipInfo(this, item, text);
+  if (text.IsEmpty() || text == u" ") return -1;
+  CTKReportPaintManager* pm = m_pControl->GetPaintManager();
+  if (pm && pm->m_bCleanTooltip) text = StripTags(text);
+  const INT_PTR id = reinterpret_cast<INT_PTR>(item);
+  CTKToolTipContext::InitToolInfo(pTI, m_pControl->m_hWnd, rcItem, id, text.GetString());
+  return id;
+}
+
+INT_PTR CTKReportGroupRow::OnToolHitTest(POINT, TOOLINFOW* pTI) {
+  if (!m_pControl || !pTI) return -1;
+  const CString text = StripTags(m_strGroupText);
+  if (text.IsEmpty()) return -1;
+  const INT_PTR id = reinterpret_cast<INT_PTR>(this);
+  CTKToolTipContext::InitToolInfo(pTI, m_pControl->m_hWnd, m_rcRow, id, text.GetString());
+  return id;
 }

@@ -336,3 +336,51 @@ TEST_F(RowsTest, VariableRowHeightsOfferResizingNearTheBottomEdge) {
 }
 
 }  // namespace
+
+#include <cstdlib>
+
+#include "platform/window/toolinfo.h"
+#include "toolkit/report/reportpaintmanager.h"
+
+namespace {
+
+TEST_F(RowsTest, ToolHitTestsGiveTheItemsTipWithoutTags) {
+  CTKReportRecord* r = Add("a", "t", 1);
+  r->GetItem(0)->SetTooltip(u"<b>Bold</b> tip");
+  r->GetItem(1)->SetTooltip(u" ");
+  control->GetColumns()->GetGroupsOrder()->Add(number);
+  control->RebuildRows();
+  name->m_rcColumn = CRect(0, 0, 100, 20);
+  text->m_rcColumn = CRect(100, 0, 200, 20);
+  number->m_rcColumn = CRect(200, 0, 300, 20);
+  CTKReportRow* row = RowNamed("a");
+  row->m_rcRow = CRect(0, 20, 300, 40);
+  auto tipAt = [&](CTKReportRow* target, int x) {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    const INT_PTR id = target->OnToolHitTest(CPoint(x, 30), &ti);
+    std::string out = id == -1 ? "none" : Narrow(CString(ti.lpszText));
+    if (id != -1) std::free(ti.lpszText);
+    return out;
+  };
+  control->GetPaintManager()->m_bCleanTooltip = FALSE;
+  EXPECT_EQ(tipAt(row, 150), "none");  // a blank tip is no tip
+  EXPECT_EQ(tipAt(row, 250), "none");  // no tip at all
+  EXPECT_EQ(tipAt(row, 10).substr(0, 3), "<b>");
+  control->GetPaintManager()->m_bCleanTooltip = TRUE;
+  EXPECT_EQ(tipAt(row, 10), "Bold tip");
+  // The owner may change the text (-74).
+  host->onNotify = [](int code, NMHDR* h) {
+    if (code == TK_NM_REPORT_GETTOOLTIPINFO) *reinterpret_cast<TK_NM_REPORTTOOLTIPINFO*>(h)->pstrText = u"owner";
+    return LRESULT{0};
+  };
+  EXPECT_EQ(tipAt(row, 10), "owner");
+  auto* group = static_cast<CTKReportGroupRow*>(Rows()->GetAt(0));
+  ASSERT_TRUE(group->IsGroupRow());
+  group->m_strGroupText = u"A<i>B</i>C";
+  EXPECT_EQ(tipAt(group, 10), "ABC");
+  group->m_strGroupText = u"";
+  EXPECT_EQ(tipAt(group, 10), "none");
+}
+
+}  // namespace
