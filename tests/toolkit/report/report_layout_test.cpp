@@ -232,3 +232,29 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, MeasuredRowsTakeTheirTallestCell) {
+  Make(300, 200, {60, 200}, 0);
+  auto* record = new CTKReportRecord();
+  record->AddItem(new CTKReportRecordItemText(u"one two three four five six"));
+  record->AddItem(new CTKReportRecordItemText(u"short"));
+  control->AddRecord(record);
+  control->RebuildRows();
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  CTKReportRow* row = control->GetRows()->GetAt(0);
+  const int fixed = pm->GetRowHeight(nullptr, row, 260);
+  EXPECT_EQ(fixed, pm->GetRowHeightDefault() + 1);
+  pm->SetFixedRowHeight(FALSE);
+  EXPECT_EQ(pm->GetRowHeight(nullptr, row, 260), fixed);  // one line each: no word break
+  Col(0)->SetAlignment(DT_LEFT | DT_WORDBREAK);
+  CWindowDC dc(nullptr);
+  CFont* old = dc.SelectObject(pm->GetTextFont());
+  const int lines = pm->CalcTextHeight(&dc, u"one two three four five six", Col(0)->GetWidth() - 4 - 3, TRUE);
+  dc.SelectObject(old);
+  EXPECT_GT(lines, pm->GetRowHeightDefault());
+  EXPECT_EQ(pm->GetRowHeight(nullptr, row, 260), lines + 5 + 1);
+}
+
+}  // namespace
