@@ -124,7 +124,7 @@ BOOL TKReadRecordsBlock(HGLOBAL hBlock, CTKReportRecords* pRecords, const TKRepo
     // A record of a class this program does not know (a block from a
     // program with more record types): the records before it are sound.
     // Anything else means the block is damaged or not what it claims.
-    result = e->m_cause == CArchiveException::badClass;
+    result = e->m_cause == CArchiveException::badClass && pRecords->GetCount() > 0;
     e->Delete();
   } catch (CException* e) {
     e->Delete();

@@ -48,7 +48,7 @@ BOOL TKReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords, const T
 HGLOBAL TKWriteRecordsBlock(CTKReportRecords* pRecords, int nRowsHint);
 
 // Reads the block in the global memory (never past its size) into
-// pRecords. An unknown record class keeps the records before it and
-// answers TRUE; any other failure empties the collection and answers
-// FALSE. Nothing is raised.
+// pRecords. An unknown record class keeps the records before it (TRUE
+// when there are any); any other failure empties the collection and
+// answers FALSE. Nothing is raised.
 BOOL TKReadRecordsBlock(HGLOBAL hBlock, CTKReportRecords* pRecords, const TKReportPasteFilter& filter = {});
