@@ -58,7 +58,7 @@ int CTKReportControl::GetReportAreaRows(int nStartRow, BOOL bMoveDown) {
     if (used > available) break;
     ++count;
   }
-  return std::max(0, count - 1);
+  return count;
 }
 
 int CTKReportControl::GetRowsHeight(CTKReportRows* pRows, int nTotalWidth, int nMaxHeight) {  // layout

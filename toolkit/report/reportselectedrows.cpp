@@ -96,41 +96,21 @@ void CTKReportSelectedRows::InsertBlock(int nIndexInsert, int nIndexBegin, int n
 
 void CTKReportSelectedRows::AddBlock(int nIndexBegin, int nIndexEnd) {
   if (nIndexBegin > nIndexEnd) std::swap(nIndexBegin, nIndexEnd);
-  const int first = nIndexBegin, last = nIndexEnd;
-  if (!m_arrSelectedBlocks.empty() && m_arrSelectedBlocks.back().nIndexEnd == first) {
-    m_arrSelectedBlocks.back().nIndexEnd = last + 1;
-    Redraw();
-    return;
+  const int first = nIndexBegin, end = nIndexEnd + 1;
+  // The blocks that overlap or touch [first, end) join the new one, so the
+  // blocks stay sorted, disjoint and maximal for ranges as for single rows.
+  auto lo = std::lower_bound(m_arrSelectedBlocks.begin(), m_arrSelectedBlocks.end(), first,
+                             [](const SELECTED_BLOCK& b, int i) { return b.nIndexEnd < i; });
+  auto hi = lo;
+  while (hi != m_arrSelectedBlocks.end() && hi->nIndexBegin <= end) ++hi;
+  if (hi - lo == 1 && lo->nIndexBegin <= first && lo->nIndexEnd >= end) return;  // already selected
+  SELECTED_BLOCK merged{first, end};
+  if (lo != hi) {
+    merged.nIndexBegin = std::min(first, lo->nIndexBegin);
+    merged.nIndexEnd = std::max(end, (hi - 1)->nIndexEnd);
   }
-  int insertAt = static_cast<int>(m_arrSelectedBlocks.size());
-  if (m_arrSelectedBlocks.empty() || m_arrSelectedBlocks.back().nIndexEnd < first) {
-    InsertBlock(insertAt, first, last + 1);
-    Redraw();
-    return;
-  }
-  for (std::size_t i = 0; i < m_arrSelectedBlocks.size(); ++i) {
-    SELECTED_BLOCK& block = m_arrSelectedBlocks[i];
-    if (block.nIndexBegin <= first && block.nIndexEnd > last) return;  // already selected
-    if (block.nIndexEnd == first) {
-      block.nIndexEnd = last + 1;
-      if (i + 1 < m_arrSelectedBlocks.size() && m_arrSelectedBlocks[i + 1].nIndexBegin <= last + 1) {
-        block.nIndexEnd = std::max(block.nIndexEnd, m_arrSelectedBlocks[i + 1].nIndexEnd);
-        m_arrSelectedBlocks.erase(m_arrSelectedBlocks.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-      }
-      Redraw();
-      return;
-    }
-    if (block.nIndexBegin == last + 1) {
-      block.nIndexBegin = first;
-      Redraw();
-      return;
-    }
-    if (block.nIndexBegin > last) {
-      insertAt = static_cast<int>(i);
-      break;
-    }
-  }
-  InsertBlock(insertAt, first, last + 1);
+  auto at = m_arrSelectedBlocks.erase(lo, hi);
+  m_arrSelectedBlocks.insert(at, merged);
   Redraw();
 }
 
@@ -266,24 +246,11 @@ void CTKReportSelectedRows::SelectBlock(int nBlockBegin, int nBlockEnd, BOOL bAd
         }
       }
     }
-    // Blocks that the widened range now covers join it.
-    std::vector<SELECTED_BLOCK> merged;
-    for (const SELECTED_BLOCK& block : blocks) {
-      if (block.nIndexEnd <= first || block.nIndexBegin > last) {
-        merged.push_back(block);
-      } else {
-        first = std::min(first, block.nIndexBegin);
-        last = std::max(last, block.nIndexEnd - 1);
-      }
-    }
-    merged.push_back({first, last + 1});
-    std::sort(merged.begin(), merged.end(),
+    // The range joins the kept blocks it touches; both ends included.
+    std::sort(blocks.begin(), blocks.end(),
               [](const SELECTED_BLOCK& a, const SELECTED_BLOCK& b) { return a.nIndexBegin < b.nIndexBegin; });
-    merged.erase(std::remove_if(merged.begin(), merged.end(),
-                                [](const SELECTED_BLOCK& b) { return b.nIndexEnd <= b.nIndexBegin; }),
-                 merged.end());
-    m_arrSelectedBlocks = merged;
-    Redraw();
+    m_arrSelectedBlocks = blocks;
+    AddBlock(first, last);
     NotifyRangeSelected(first, last);
   }
   if (m_pControl && m_pControl->IsSelectionExcludeGroupRows()) m_pControl->CleanSelectionGroupRows();
