@@ -88,6 +88,10 @@ BOOL TKReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords, const T
 
 HGLOBAL TKWriteRecordsBlock(CTKReportRecords* pRecords, int nRowsHint) {
   if (!pRecords) return nullptr;
+  return TKWriteRecordsBlockWith(nRowsHint, [pRecords](CTKPropExchange* pPX) { return TKWriteRecordsData(pPX, pRecords); });
+}
+
+HGLOBAL TKWriteRecordsBlockWith(int nRowsHint, const std::function<BOOL(CTKPropExchange* pPX)>& write) {
   ULONGLONG rows = nRowsHint > 0 ? static_cast<ULONGLONG>(nRowsHint) : 1;
   ULONGLONG grow = (rows * 1500 / 4096 + 1) * 4096;
   if (grow > 0x10000000) grow = 0x10000000;
@@ -95,7 +99,7 @@ HGLOBAL TKWriteRecordsBlock(CTKReportRecords* pRecords, int nRowsHint) {
   try {
     CArchive ar(&file, CArchive::store, 4096);
     CTKPropExchangeArchive px(ar);
-    if (!TKWriteRecordsData(&px, pRecords)) {
+    if (!write(&px)) {
       ar.Abort();
       return nullptr;
     }
@@ -110,6 +114,13 @@ HGLOBAL TKWriteRecordsBlock(CTKReportRecords* pRecords, int nRowsHint) {
 }
 
 BOOL TKReadRecordsBlock(HGLOBAL hBlock, CTKReportRecords* pRecords, const TKReportPasteFilter& filter) {
+  return TKReadRecordsBlockWith(hBlock, pRecords, [&filter](CTKPropExchange* pPX, CTKReportRecords* pTarget) {
+    return TKReadRecordsData(pPX, pTarget, filter);
+  });
+}
+
+BOOL TKReadRecordsBlockWith(HGLOBAL hBlock, CTKReportRecords* pRecords,
+                            const std::function<BOOL(CTKPropExchange* pPX, CTKReportRecords* pRecords)>& read) {
   if (!pRecords) return FALSE;
   pRecords->RemoveAll();
   if (!hBlock) return FALSE;
@@ -119,7 +130,7 @@ BOOL TKReadRecordsBlock(HGLOBAL hBlock, CTKReportRecords* pRecords, const TKRepo
     file.SetHandle(hBlock, FALSE);
     CArchive ar(&file, CArchive::load, 4096);
     CTKPropExchangeArchive px(ar);
-    result = TKReadRecordsData(&px, pRecords, filter);
+    result = read(&px, pRecords);
   } catch (CArchiveException* e) {
     // A record of a class this program does not know (a block from a
     // program with more record types): the records before it are sound.

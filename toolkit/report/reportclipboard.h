@@ -46,9 +46,15 @@ BOOL TKReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords, const T
 // GMEM_ZEROINIT), grown in steps of ((nRowsHint * 1500) / 4096 + 1) * 4096
 // bytes; null when writing failed (nothing is left allocated).
 HGLOBAL TKWriteRecordsBlock(CTKReportRecords* pRecords, int nRowsHint);
+// The same with the writer given: it answers whether it wrote a block.
+// Archive, file and other errors it raises count as not written.
+HGLOBAL TKWriteRecordsBlockWith(int nRowsHint, const std::function<BOOL(CTKPropExchange* pPX)>& write);
 
 // Reads the block in the global memory (never past its size) into
 // pRecords. An unknown record class keeps the records before it (TRUE
 // when there are any); any other failure empties the collection and
 // answers FALSE. Nothing is raised.
 BOOL TKReadRecordsBlock(HGLOBAL hBlock, CTKReportRecords* pRecords, const TKReportPasteFilter& filter = {});
+// The same with the reader given (the control's ReadRecordsData).
+BOOL TKReadRecordsBlockWith(HGLOBAL hBlock, CTKReportRecords* pRecords,
+                            const std::function<BOOL(CTKPropExchange* pPX, CTKReportRecords* pRecords)>& read);
