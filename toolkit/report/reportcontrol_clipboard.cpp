@@ -200,6 +200,8 @@ void CTKReportControl::Paste() {
     }
     if (records->GetCount() > 0) {
       RebuildRows();
+      // The pasted rows become the selection.
+      m_pSelectedRows->Clear();
       SelectAllRecords(records);
     }
     EndUpdate();
