@@ -12,6 +12,7 @@
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reportnavigator.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
@@ -89,8 +90,8 @@ CTKReportControl::CTKReportControl() {
 
   m_pColumns = new CTKReportColumns(this);
   m_pReportHeader = new CTKReportHeader(this, m_pColumns);
-  // The paint manager comes with the paint work; until then the control
-  // reads its defaults (reportcontrol_paintaccess.cpp).
+  m_pPaintManager = new CTKReportPaintManager();
+  m_pPaintManager->SetReportControl(this);
   m_pRowNavigator = new CTKReportNavigator(this);
   m_pIconNavigator = new CTKReportIconNavigator(this);
   m_pNavigator = m_pRowNavigator;
@@ -128,6 +129,10 @@ CTKReportControl::~CTKReportControl() {
   m_pSectionHeader = m_pSectionBody = m_pSectionFooter = nullptr;
   TKReleaseHeld(m_pSections);
   if (m_hWnd) DestroyWindow();
+  delete m_pBackBuffer;
+  m_pBackBuffer = nullptr;
+  delete m_pPaintManager;
+  m_pPaintManager = nullptr;
 }
 
 BOOL CTKReportControl::RegisterWindowClass(HINSTANCE hInstance) {
@@ -264,8 +269,9 @@ BOOL CTKReportControl::OnPreviewKeyDown(UINT& rnChar, UINT nRepCnt, UINT nFlags)
 // ---- update lock -------------------------------------------------------------------------------
 
 void CTKReportControl::BeginUpdate() {
-  ++m_nLockUpdateCount;
-  m_bRefreshIndexes = FALSE;
+  // Only the outermost lock starts without a pending re-index: a nested one
+  // must not drop what an inner change asked for.
+  if (m_nLockUpdateCount++ == 0) m_bRefreshIndexes = FALSE;
 }
 
 void CTKReportControl::EndUpdate() {

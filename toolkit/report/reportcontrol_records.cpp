@@ -200,7 +200,10 @@ void CTKReportControl::AddRecordEx(CTKReportRecord* pRecord, CTKReportRecord* pP
   // A parent record takes the record among its children even when it has none yet.
   CTKReportRecords* target = pParentRecord ? pParentRecord->GetChilds() : m_pSectionBody->GetRecords();
   if (!target) return;
-  if (pRecord->GetRecords() != target) {
+  // A record removed from its collection still names it: test the place.
+  const bool member = pRecord->GetRecords() == target && pRecord->GetIndex() >= 0 &&
+                      pRecord->GetIndex() < target->GetCount() && target->GetAt(pRecord->GetIndex()) == pRecord;
+  if (!member) {
     if (nRecordChildIndex < 0 || nRecordChildIndex >= target->GetCount())
       target->Add(pRecord);
     else

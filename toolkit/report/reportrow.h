@@ -204,4 +204,7 @@ class CTKReportGroupRow
   CString m_strGroupLabel;
   CString m_strFormula;
   CString m_strFormat;
+  // Set while a child group shows checked rows; the check glyph drawing
+  // reads and clears it.
+  BOOL m_bCheckMark = FALSE;
 };

@@ -178,8 +178,10 @@ class NavigatorTest : public ControlTest {
     control->ShowFooterRows(TRUE);
     control->ShowHeaderRows(TRUE);
     control->RebuildRows();
-    // Rows of 18 pixels: a body of 90 pixels holds five.
-    control->GetSection(kTKReportSectionBody)->SetRect(CRect(0, 0, 300, 90));
+    // A body exactly five rows high.
+    const int rowHeight = Rows()->GetAt(0)->GetHeight(nullptr, 300);
+    ASSERT_GT(rowHeight, 0);
+    control->GetSection(kTKReportSectionBody)->SetRect(CRect(0, 0, 300, 5 * rowHeight));
   }
   CTKReportNavigator& Nav() { return *control->GetNavigator(); }
 };
@@ -215,7 +217,7 @@ TEST_F(NavigatorTest, PagesMoveByTheRowsThatFit) {
   EXPECT_EQ(FocusedName(), "b6");
   Nav().MovePageUp();
   EXPECT_EQ(FocusedName(), "b1");
-  control->GetSection(kTKReportSectionBody)->SetRect(CRect(0, 0, 300, 10));  // no row fits
+  control->GetSection(kTKReportSectionBody)->SetRect(CRect(0, 0, 300, 1));  // no row fits
   Nav().MovePageDown();
   EXPECT_EQ(FocusedName(), "b1");
   Nav().MoveLastRow();
