@@ -183,6 +183,14 @@ void CTKReportDataManager::IndexRecord(CTKReportRecord* pRecord) {
   }
 }
 
+void CTKReportDataManager::UnindexRecord(CTKReportRecord* pRecord) {
+  if (!pRecord) return;
+  auto it = m_mapBookmarks.find(BookmarkKey(pRecord->GetBookmark()));
+  if (it == m_mapBookmarks.end() || it->second != pRecord) return;
+  m_mapBookmarks.erase(it);
+  pRecord->InternalRelease();
+}
+
 void CTKReportDataManager::ClearIndex() {
   for (auto& [key, record] : m_mapBookmarks) record->InternalRelease();
   m_mapBookmarks.clear();
@@ -461,7 +469,11 @@ HRESULT CTKReportDataManager::DeleteReportRecords() {
   if (!m_pDeleteRecords) return E_FAIL;
   for (int i = 0; i < m_pDeleteRecords->GetCount(); ++i) {
     CTKReportRecord* record = m_pDeleteRecords->GetAt(i);
-    if (record && m_pTarget) m_pTarget->RemoveRecordEx(record);
+    if (!record || !m_pTarget) continue;
+    record->InternalAddRef();  // alive until its index entry is gone too
+    m_pTarget->RemoveRecordEx(record);
+    UnindexRecord(record);
+    record->InternalRelease();
   }
   m_pDeleteRecords->RemoveAll();
   return S_OK;
@@ -480,7 +492,12 @@ HRESULT CTKReportDataManager::RemoveReportRecords(_RecordsetPtr pRecordset) {
       _variant_t bookmark;
       hr = pRecordset->get_Bookmark(&bookmark);
       if (FAILED(hr)) break;
-      if (CTKReportRecord* record = FindRecordByBookmark(bookmark)) m_pTarget->RemoveRecordEx(record);
+      if (CTKReportRecord* record = FindRecordByBookmark(bookmark)) {
+        record->InternalAddRef();  // alive until its index entry is gone too
+        m_pTarget->RemoveRecordEx(record);
+        UnindexRecord(record);
+        record->InternalRelease();
+      }
       pRecordset->MoveNext();
     }
   } catch (const _com_error& e) {

@@ -97,6 +97,8 @@ class CTKReportDataManager : public CCmdTarget {
   void Unbind();
   void AddComError(const _com_error& e);
   void IndexRecord(CTKReportRecord* pRecord);
+  // Drops the record's entry, if the index lists it.
+  void UnindexRecord(CTKReportRecord* pRecord);
   void ClearIndex();
   void RebuildIndex();
   // Drops a pending edit or new row, if any, so nothing half-written stays.
