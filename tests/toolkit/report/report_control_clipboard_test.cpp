@@ -226,6 +226,22 @@ TEST_F(ClipboardTest, CanPasteAnswersForTextAndRecords) {
   EXPECT_EQ(Narrow(control->GetRecords()->GetAt(3)->GetItem(1)->GetCaption(nullptr)), "b");
 }
 
+TEST_F(ClipboardTest, VirtualModeCopiesButNeitherCutsNorPastes) {
+  control->GetRecords()->RemoveAll();
+  control->GetRecords()->SetVirtualMode(TextRecord({"v", "w", "u"}), 4);
+  control->RebuildRows();
+  ASSERT_EQ(Rows()->GetCount(), 4);
+  control->GetSelectedRows()->Clear();
+  control->GetSelectedRows()->Add(Rows()->GetAt(1));
+  EXPECT_FALSE(control->CanCut());
+  control->Cut();
+  EXPECT_EQ(ClipboardText(), "v\tw\tu\r\n");
+  EXPECT_EQ(Rows()->GetCount(), 4);
+  control->Paste();
+  EXPECT_EQ(control->GetRecords()->GetCount(), 4);
+  EXPECT_EQ(Rows()->GetCount(), 4);
+}
+
 TEST_F(ClipboardTest, DragOnlyNotifiesTheOwner) {
   struct Case {
     UINT flags;
