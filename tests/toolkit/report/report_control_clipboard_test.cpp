@@ -238,7 +238,7 @@ TEST_F(ClipboardTest, VirtualModeCopiesButNeitherCutsNorPastes) {
   EXPECT_EQ(ClipboardText(), "v\tw\tu\r\n");
   EXPECT_EQ(Rows()->GetCount(), 4);
   control->Paste();
-  EXPECT_EQ(control->GetRecords()->GetCount(), 4);
+  EXPECT_EQ(control->GetRecords()->m_arrRecords.GetSize(), 0);
   EXPECT_EQ(Rows()->GetCount(), 4);
 }
 
