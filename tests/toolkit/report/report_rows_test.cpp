@@ -186,6 +186,15 @@ TEST(MergedCellsTest, TouchingCellsJoinAndTheRestWaitForTheNextCall) {
   ASSERT_TRUE(cells.FindMergedRect(range, rect));
   EXPECT_EQ(rect, CRect(100, 120, 200, 140));
   EXPECT_EQ(cells.GetCount(), 0);
+  // A cell above the range, or left of it, joins it as well.
+  cells.AddItem(4, 3, CRect(400, 60, 500, 80));
+  cells.AddItem(4, 2, CRect(400, 40, 500, 60));
+  cells.AddItem(3, 2, CRect(300, 40, 400, 60));
+  ASSERT_TRUE(cells.FindMergedRect(range, rect));
+  EXPECT_EQ(rect, CRect(300, 40, 500, 80));
+  EXPECT_EQ(range.nColumnFrom, 3);
+  EXPECT_EQ(range.nRowFrom, 2);
+  EXPECT_EQ(cells.GetCount(), 0);
 }
 
 TEST_F(RowsTest, SectionHeightsFollowTheirModes) {
