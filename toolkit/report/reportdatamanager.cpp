@@ -84,45 +84,6 @@ COleVariant ZeroValueOf(DataTypeEnum type) {
   return value;
 }
 
-// The index key of a bookmark: its type, then its value (numbers by their
-// bits, +0 for either zero; text by its units). Empty when the type has no
-// key (such bookmarks are looked for by a walk).
-std::u16string BookmarkKey(const VARIANT& bookmark) {
-  std::u16string key(1, static_cast<char16_t>(bookmark.vt));
-  auto appendBits = [&key](unsigned long long bits) {
-    for (int i = 0; i < 4; ++i) key += static_cast<char16_t>((bits >> (16 * i)) & 0xFFFF);
-  };
-  switch (bookmark.vt) {
-    case VT_I1: case VT_UI1: appendBits(bookmark.bVal); break;
-    case VT_I2: case VT_UI2: appendBits(static_cast<unsigned short>(bookmark.iVal)); break;
-    case VT_BOOL: appendBits(bookmark.boolVal != 0); break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR:
-      appendBits(static_cast<unsigned int>(bookmark.lVal));
-      break;
-    case VT_I8: case VT_UI8: case VT_CY: appendBits(static_cast<unsigned long long>(bookmark.llVal)); break;
-    case VT_R4: {
-      float value = bookmark.fltVal == 0 ? 0.0f : bookmark.fltVal;
-      unsigned int bits;
-      std::memcpy(&bits, &value, sizeof bits);
-      appendBits(bits);
-      break;
-    }
-    case VT_R8: case VT_DATE: {
-      double value = bookmark.dblVal == 0 ? 0.0 : bookmark.dblVal;
-      unsigned long long bits;
-      std::memcpy(&bits, &value, sizeof bits);
-      appendBits(bits);
-      break;
-    }
-    case VT_BSTR:
-      if (bookmark.bstrVal) key.append(bookmark.bstrVal, SysStringLen(bookmark.bstrVal));
-      break;
-    default:
-      return std::u16string();
-  }
-  return key;
-}
-
 }  // namespace
 
 // ---- construction ----------------------------------------------------------------------------
@@ -171,10 +132,45 @@ TK_REPORTDATAMANAGER_COM_ERROR CTKReportDataManager::GetLastComError() {
 
 // ---- the bookmark index ---------------------------------------------------------------------
 
+CTKReportDataManager::BookmarkKey CTKReportDataManager::MakeBookmarkKey(const VARIANT& bookmark) {
+  BookmarkKey key;
+  key.vt = bookmark.vt;
+  switch (bookmark.vt) {
+    case VT_I1: case VT_UI1: key.bits = bookmark.bVal; break;
+    case VT_I2: case VT_UI2: key.bits = static_cast<unsigned short>(bookmark.iVal); break;
+    case VT_BOOL: key.bits = bookmark.boolVal != 0; break;
+    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR:
+      key.bits = static_cast<unsigned int>(bookmark.lVal);
+      break;
+    case VT_I8: case VT_UI8: case VT_CY: key.bits = static_cast<unsigned long long>(bookmark.llVal); break;
+    case VT_R4: {
+      // Either zero is +0, as the bookmarks compare equal.
+      float value = bookmark.fltVal == 0 ? 0.0f : bookmark.fltVal;
+      unsigned int bits;
+      std::memcpy(&bits, &value, sizeof bits);
+      key.bits = bits;
+      break;
+    }
+    case VT_R8: case VT_DATE: {
+      double value = bookmark.dblVal == 0 ? 0.0 : bookmark.dblVal;
+      std::memcpy(&key.bits, &value, sizeof key.bits);
+      break;
+    }
+    case VT_BSTR:
+      if (bookmark.bstrVal) key.text.assign(bookmark.bstrVal, SysStringLen(bookmark.bstrVal));
+      break;
+    default:
+      key.vt = VT_EMPTY;  // looked for by a walk
+      break;
+  }
+  return key;
+}
+
 void CTKReportDataManager::IndexRecord(CTKReportRecord* pRecord) {
-  if (!pRecord) return;
-  std::u16string key = BookmarkKey(pRecord->GetBookmark());
-  if (key.empty() || IsEmptyBookmark(pRecord->GetBookmark())) return;
+  // Records made before the index exists join it when it is built.
+  if (!pRecord || !m_bIndexBuilt) return;
+  BookmarkKey key = MakeBookmarkKey(pRecord->GetBookmark());
+  if (key.vt == VT_EMPTY) return;
   pRecord->InternalAddRef();
   auto [it, inserted] = m_mapBookmarks.try_emplace(std::move(key), pRecord);
   if (!inserted) {
@@ -185,7 +181,7 @@ void CTKReportDataManager::IndexRecord(CTKReportRecord* pRecord) {
 
 void CTKReportDataManager::UnindexRecord(CTKReportRecord* pRecord) {
   if (!pRecord) return;
-  auto it = m_mapBookmarks.find(BookmarkKey(pRecord->GetBookmark()));
+  auto it = m_mapBookmarks.find(MakeBookmarkKey(pRecord->GetBookmark()));
   if (it == m_mapBookmarks.end() || it->second != pRecord) return;
   m_mapBookmarks.erase(it);
   pRecord->InternalRelease();
@@ -194,12 +190,15 @@ void CTKReportDataManager::UnindexRecord(CTKReportRecord* pRecord) {
 void CTKReportDataManager::ClearIndex() {
   for (auto& [key, record] : m_mapBookmarks) record->InternalRelease();
   m_mapBookmarks.clear();
+  m_bIndexBuilt = FALSE;
 }
 
 void CTKReportDataManager::RebuildIndex() {
   ClearIndex();
   CTKReportRecords* records = m_pTarget ? m_pTarget->GetRecords() : nullptr;
   if (!records || records->IsVirtualMode()) return;
+  m_bIndexBuilt = TRUE;
+  m_mapBookmarks.reserve(static_cast<size_t>(records->GetCount()));
   // Only the grid's top-level records: a child's collection may go away
   // with its parent, so children are found by a walk.
   for (int i = 0; i < records->GetCount(); ++i) IndexRecord(records->GetAt(i));
@@ -208,8 +207,8 @@ void CTKReportDataManager::RebuildIndex() {
 CTKReportRecord* CTKReportDataManager::FindRecordByBookmark(const VARIANT& vtBookmark) {
   CTKReportRecords* records = m_pTarget ? m_pTarget->GetRecords() : nullptr;
   if (!records || IsEmptyBookmark(vtBookmark)) return nullptr;
-  std::u16string key = BookmarkKey(vtBookmark);
-  if (!key.empty() && !records->IsVirtualMode()) {
+  BookmarkKey key = MakeBookmarkKey(vtBookmark);
+  if (key.vt != VT_EMPTY && !records->IsVirtualMode()) {
     // An entry counts only while its record is still in the grid, at its
     // place, with this bookmark.
     auto current = [&]() -> CTKReportRecord* {
@@ -219,9 +218,15 @@ CTKReportRecord* CTKReportDataManager::FindRecordByBookmark(const VARIANT& vtBoo
       if (record->GetRecords() != records || records->GetAt(record->GetIndex()) != record) return nullptr;
       return pv::VariantEquals(record->GetBookmark(), vtBookmark) ? record : nullptr;
     };
+    // Built on the first search (binding does not pay for it), and again
+    // when an entry is missing or stale.
+    const bool fresh = !m_bIndexBuilt;
+    if (fresh) RebuildIndex();
     if (CTKReportRecord* found = current()) return found;
-    RebuildIndex();
-    if (CTKReportRecord* found = current()) return found;
+    if (!fresh) {
+      RebuildIndex();
+      if (CTKReportRecord* found = current()) return found;
+    }
   }
   return records->FindRecordByBookmark(vtBookmark, TRUE);
 }
@@ -363,14 +368,20 @@ HRESULT CTKReportDataManager::CreateReportRecords(_RecordsetPtr pRecordset, BOOL
     if (rows == 0) return E_FAIL;
     pRecordset->MoveFirst();
     if (rows < 0 && pRecordset->GetadoEOF()) return E_FAIL;
+    // The field objects follow the current row: looked up once.
+    std::vector<FieldPtr> fieldList(static_cast<size_t>(count));
+    long found = 0;
+    while (found < count && SUCCEEDED(GetField(fields, found, fieldList[static_cast<size_t>(found)]))) ++found;
     while (!pRecordset->GetadoEOF()) {
       record = new CTKReportRecord;
-      for (long i = 0; i < count; ++i) {
-        FieldPtr field;
-        if (FAILED(GetField(fields, i, field))) break;
-        _variant_t value;
-        if (FAILED(field->get_Value(&value))) break;
-        record->AddItem(new CTKReportRecordItemVariant(value));
+      for (long i = 0; i < found; ++i) {
+        auto* item = new CTKReportRecordItemVariant;
+        // Read straight into the item's value: no copy of the text.
+        if (FAILED(fieldList[static_cast<size_t>(i)]->get_Value(&item->m_oleValue))) {
+          item->InternalRelease();
+          break;
+        }
+        record->AddItem(item);
       }
       _variant_t bookmark;
       hr = pRecordset->get_Bookmark(&bookmark);

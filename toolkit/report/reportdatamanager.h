@@ -6,9 +6,9 @@
 // the newest three at most, for GetLastComError.
 //
 // Records are found again by bookmark through an index (bookmark to
-// record) instead of a walk of every record; the index holds a reference
-// on each record it lists and checks an entry is still in the grid before
-// trusting it.
+// record) instead of a walk of every record. It is built at the first
+// search, holds a reference on each record it lists and checks an entry is
+// still in the grid before trusting it.
 #pragma once
 
 #include <memory>
@@ -115,11 +115,23 @@ class CTKReportDataManager : public CCmdTarget {
   BOOL m_bLocalUpdate = FALSE;
   std::vector<std::unique_ptr<TK_REPORTDATAMANAGER_COM_ERROR>> m_arrComErrors;
 
-  // Bookmark index: a key made from the bookmark's type and value.
-  struct BookmarkKeyHash {
-    size_t operator()(const std::u16string& key) const noexcept { return std::hash<std::u16string>()(key); }
+  // Bookmark index: a key made from the bookmark's type and value (numbers
+  // by their bits, text by its units); VT_EMPTY when the type has none.
+  struct BookmarkKey {
+    VARTYPE vt = VT_EMPTY;
+    unsigned long long bits = 0;
+    std::u16string text;
+    bool operator==(const BookmarkKey&) const = default;
   };
-  std::unordered_map<std::u16string, CTKReportRecord*, BookmarkKeyHash> m_mapBookmarks;
+  struct BookmarkKeyHash {
+    size_t operator()(const BookmarkKey& key) const noexcept {
+      size_t hash = static_cast<size_t>((key.bits ^ key.vt) * 0x9E3779B97F4A7C15ull);
+      return key.text.empty() ? hash : hash ^ std::hash<std::u16string>()(key.text);
+    }
+  };
+  static BookmarkKey MakeBookmarkKey(const VARIANT& vtBookmark);
+  std::unordered_map<BookmarkKey, CTKReportRecord*, BookmarkKeyHash> m_mapBookmarks;
+  BOOL m_bIndexBuilt = FALSE;
 };
 
 // The recordset event sink: an ADO RecordsetEventsVt whose reference count

@@ -401,6 +401,7 @@ TEST_F(DataManagerTest, BookmarkIndexRefusesRecordsNoLongerInTheGrid) {
   Bind(rs);
   CTKReportRecord* plum = grid_.records->GetAt(2);
   COleVariant bookmark = plum->GetBookmark();
+  EXPECT_EQ(manager_->FindRecordByBookmark(bookmark), plum);  // builds the index
   // Removed behind the manager's back: no longer found.
   grid_.records->RemoveRecord(plum);
   EXPECT_EQ(manager_->FindRecordByBookmark(bookmark), nullptr);
