@@ -299,12 +299,10 @@ void CTKReportRows::Sort() { TKReportSortRowsKeyed(m_arrRows.GetData(), static_c
 
 // ---- the keyed sort ----------------------------------------------------------------------------
 
-namespace {
-
-// Whether an item's CompareGroupCaption comes down to Compare: no group
-// priority, group caption or group id, and a class that does not compare
-// group captions its own way.
-bool GroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* column) {
+// Whether an item's CompareGroupCaption comes down to Compare (and its
+// group caption to the column caption, ": " and its caption): no group
+// priority, group caption or group id, and a class of the toolkit's own.
+bool TKReportGroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* column) {
   const std::type_info& type = typeid(*item);
   const bool known = type == typeid(CTKReportRecordItem) || type == typeid(CTKReportRecordItemText) ||
                      type == typeid(CTKReportRecordItemNumber) || type == typeid(CTKReportRecordItemDateTime) ||
@@ -314,19 +312,23 @@ bool GroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* column) 
          item->GetGroupId(column) <= 0;
 }
 
+namespace {
+
 // One column of the comparison, its items' keys read once.
 struct SortColumn {
   CTKReportColumn* column = nullptr;
   bool increasing = true;
   bool group = false;
   bool callGroup = false;  // call CompareGroupCaption instead of the keys
+  int level = -1;          // the position in the group order of a group column
   std::vector<CTKReportRecordItem*> items;
   std::unique_ptr<CTKReportItemSortKeys> keys;
 };
 
 }  // namespace
 
-void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
+void TKReportSortRowsKeyed(CTKReportRow** rows, int count, std::vector<std::vector<std::uint32_t>>* groupRanks) {
+  if (groupRanks) groupRanks->clear();
   if (count < 2) return;
   CTKReportColumns* columns = ColumnsOf(rows[0]);
   std::vector<SortColumn> passes;
@@ -334,8 +336,9 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
   for (int r = 0; r < count; ++r)
     if (!rows[r] || !rows[r]->GetRecord()) anyNullRecord = true;
   if (columns) {
-    auto addColumn = [&](CTKReportColumn* column, bool group) {
+    auto addColumn = [&](CTKReportColumn* column, bool group, int level) {
       SortColumn pass;
+      pass.level = level;
       pass.column = column;
       pass.increasing = column->IsSortedIncreasing() != FALSE;
       pass.group = group;
@@ -344,7 +347,7 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
         CTKReportRecord* record = rows[r] ? rows[r]->GetRecord() : nullptr;
         CTKReportRecordItem* item = record ? record->GetItem(column) : nullptr;
         pass.items[static_cast<std::size_t>(r)] = item;
-        if (group && item && !GroupComparesAsCompare(item, column)) pass.callGroup = true;
+        if (group && item && !TKReportGroupComparesAsCompare(item, column)) pass.callGroup = true;
       }
       if (!pass.callGroup)
         pass.keys = std::make_unique<CTKReportItemSortKeys>(pass.items.data(), pass.items.size(), column);
@@ -353,11 +356,11 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
     CTKReportColumnOrder* groups = columns->GetGroupsOrder();
     for (int i = 0; i < groups->GetCount(); ++i) {
       CTKReportColumn* column = groups->GetAt(i);
-      if (column && column->m_bAutoSortWhenGrouped) addColumn(column, true);
+      if (column && column->m_bAutoSortWhenGrouped) addColumn(column, true, i);
     }
     CTKReportColumnOrder* sorts = columns->GetSortOrder();
     for (int i = 0; i < sorts->GetCount(); ++i)
-      if (sorts->GetAt(i)) addColumn(sorts->GetAt(i), false);
+      if (sorts->GetAt(i)) addColumn(sorts->GetAt(i), false, -1);
   }
   if (anyNullRecord) {
     // Group rows compare through their first children: the plain comparison.
@@ -374,17 +377,86 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
   }
   std::vector<std::uint32_t> order(static_cast<std::size_t>(count));
   for (int r = 0; r < count; ++r) order[static_cast<std::size_t>(r)] = static_cast<std::uint32_t>(r);
-  TKReportMergeSort(order.data(), order.size(), [&](std::uint32_t x, std::uint32_t y) {
-    if (records[x] == records[y]) return 0;
-    for (const SortColumn& pass : passes) {
-      CTKReportRecordItem* a = pass.items[x];
-      CTKReportRecordItem* b = pass.items[y];
-      if (!a || !b) continue;
-      int r = pass.callGroup ? a->CompareGroupCaption(pass.column, b) : pass.keys->Compare(x, y);
-      if (r) return pass.increasing ? r : -r;
+  // Where every column orders its items totally, each comparison is a
+  // comparison of ranks; the record index makes every key distinct, so
+  // any sort gives the one order the merge sort would.
+  std::vector<std::vector<std::uint32_t>> ranks;
+  for (const SortColumn& pass : passes) {
+    if (pass.callGroup) break;
+    std::vector<std::uint32_t> r = pass.keys->Ranks();
+    if (r.empty()) break;
+    ranks.push_back(std::move(r));
+  }
+  const auto [lowestIndex, highestIndex] = std::minmax_element(recordIndex.begin(), recordIndex.end());
+  if (ranks.size() == passes.size() && *lowestIndex >= 0) {
+    // Each pass needs the bits of its largest rank, the record index the
+    // bits of the largest index; when they fit in 64 bits the whole key is
+    // one integer.
+    auto bitsFor = [](std::uint64_t largest) {
+      int bits = 0;
+      while (bits < 64 && (largest >> bits) != 0) ++bits;
+      return bits;
+    };
+    std::vector<int> widths;
+    const int indexBits = bitsFor(static_cast<std::uint64_t>(*highestIndex));
+    int total = indexBits;
+    for (const std::vector<std::uint32_t>& r : ranks) {
+      widths.push_back(bitsFor(*std::max_element(r.begin(), r.end())));
+      total += widths.back();
     }
-    return recordIndex[x] > recordIndex[y] ? 1 : -1;
-  });
+    if (total <= 64) {
+      std::vector<std::pair<std::uint64_t, std::uint32_t>> packed(static_cast<std::size_t>(count));
+      for (std::size_t r = 0; r < static_cast<std::size_t>(count); ++r) {
+        std::uint64_t key = 0;
+        for (std::size_t p = 0; p < passes.size(); ++p) {
+          if (widths[p] == 0) continue;
+          const std::uint64_t mask = ~std::uint64_t{0} >> (64 - widths[p]);
+          const std::uint64_t rank = passes[p].increasing ? ranks[p][r] : mask - ranks[p][r];
+          key = (key << widths[p]) | rank;
+        }
+        key = (indexBits == 0 ? key : key << indexBits) | static_cast<std::uint64_t>(recordIndex[r]);
+        packed[r] = {key, static_cast<std::uint32_t>(r)};
+      }
+      std::sort(packed.begin(), packed.end());
+      for (std::size_t r = 0; r < packed.size(); ++r) order[r] = packed[r].second;
+      if (groupRanks && columns) {
+        groupRanks->assign(static_cast<std::size_t>(columns->GetGroupsOrder()->GetCount()), {});
+        for (std::size_t p = 0; p < passes.size(); ++p) {
+          if (passes[p].level < 0) continue;
+          std::vector<std::uint32_t>& out = (*groupRanks)[static_cast<std::size_t>(passes[p].level)];
+          out.resize(order.size());
+          for (std::size_t r = 0; r < order.size(); ++r) out[r] = ranks[p][order[r]];
+        }
+      }
+    } else {
+      const std::size_t width = passes.size() + 1;
+      std::vector<std::uint32_t> key(static_cast<std::size_t>(count) * width);
+      for (std::size_t r = 0; r < static_cast<std::size_t>(count); ++r) {
+        for (std::size_t p = 0; p < passes.size(); ++p)
+          key[r * width + p] = passes[p].increasing ? ranks[p][r] : ~ranks[p][r];
+        key[r * width + passes.size()] = static_cast<std::uint32_t>(recordIndex[r]);
+      }
+      std::sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+        const std::uint32_t* a = &key[x * width];
+        const std::uint32_t* b = &key[y * width];
+        for (std::size_t i = 0; i < width; ++i)
+          if (a[i] != b[i]) return a[i] < b[i];
+        return false;
+      });
+    }
+  } else {
+    TKReportMergeSort(order.data(), order.size(), [&](std::uint32_t x, std::uint32_t y) {
+      if (records[x] == records[y]) return 0;
+      for (const SortColumn& pass : passes) {
+        CTKReportRecordItem* a = pass.items[x];
+        CTKReportRecordItem* b = pass.items[y];
+        if (!a || !b) continue;
+        int r = pass.callGroup ? a->CompareGroupCaption(pass.column, b) : pass.keys->Compare(x, y);
+        if (r) return pass.increasing ? r : -r;
+      }
+      return recordIndex[x] > recordIndex[y] ? 1 : -1;
+    });
+  }
   std::vector<CTKReportRow*> sorted(static_cast<std::size_t>(count));
   for (int r = 0; r < count; ++r) sorted[static_cast<std::size_t>(r)] = rows[order[static_cast<std::size_t>(r)]];
   std::copy(sorted.begin(), sorted.end(), rows);

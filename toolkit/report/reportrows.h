@@ -4,6 +4,7 @@
 // to each row. In virtual mode one shared row stands for every index.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/base/cmdtarget.h"
@@ -106,6 +107,16 @@ class CTKReportRows : public CTKHeapObjectT<CCmdTarget, CTKReportDataAllocator> 
   int m_nTopRow = 0;
 };
 
+class CTKReportColumn;
+// Whether the item's group comparison is its Compare and its group caption
+// the column caption, ": " and its caption (items of the toolkit's own
+// classes without group priority, group caption or group id).
+bool TKReportGroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* column);
+
 // Sorts rows as CompareRows orders them, each item's key read once for
 // the pass (the same order as TKReportMergeSort calling CompareRows).
-void TKReportSortRowsKeyed(CTKReportRow** rows, int count);
+// When asked, and when the group columns' items were ranked, groupRanks
+// gets for each group column the ranks of the rows in their sorted order
+// (empty for a column that was not ranked).
+void TKReportSortRowsKeyed(CTKReportRow** rows, int count,
+                           std::vector<std::vector<std::uint32_t>>* groupRanks = nullptr);

@@ -16,13 +16,18 @@ using Strings = std::vector<std::string>;
 
 class RowsTest : public ControlTest {};
 
-TEST_F(RowsTest, KeyedSortMatchesTheMergeSortCallingCompareRows) {
+class KeyedSortTest : public RowsTest, public ::testing::WithParamInterface<int> {};
+
+// 0: priorities and group captions (the comparison is called); 1: plain
+// values (ranked); 2: plain values in a collection that ignores case.
+TEST_P(KeyedSortTest, MatchesTheMergeSortCallingCompareRows) {
   std::mt19937 rng(7);
   const char* words[] = {"pear", "Pear", "apple", "", "fig", "apple"};
+  if (GetParam() == 2) control->GetRecords()->SetCaseSensitive(FALSE);
   for (int i = 0; i < 300; ++i) {
     CTKReportRecord* r = Add("r" + std::to_string(i), words[rng() % 6], static_cast<double>(rng() % 5));
-    if (rng() % 7 == 0) r->GetItem(1)->SetSortPriority(static_cast<int>(rng() % 3));
-    if (rng() % 9 == 0) r->GetItem(1)->SetGroupCaption(u"set");
+    if (GetParam() == 0 && rng() % 7 == 0) r->GetItem(1)->SetSortPriority(static_cast<int>(rng() % 3));
+    if (GetParam() == 0 && rng() % 9 == 0) r->GetItem(1)->SetGroupCaption(u"set");
   }
   struct Case {
     std::vector<CTKReportColumn*> groups, sorts;
@@ -62,6 +67,7 @@ TEST_F(RowsTest, KeyedSortMatchesTheMergeSortCallingCompareRows) {
     EXPECT_EQ(keyed, byCompareRows(reversed));
   }
 }
+INSTANTIATE_TEST_SUITE_P(Items, KeyedSortTest, ::testing::Values(0, 1, 2));
 
 TEST_F(RowsTest, CompareRowsBreaksTiesByRecordOrderAndGroupRowsByFirstChild) {
   Add("a", "same", 1);
