@@ -42,10 +42,17 @@ void CTKReportControl::DoPropExchange(CTKPropExchange* pPX) {
 
   // An archive that holds less ends a block where it ends; what was read
   // stays applied.
+  const BOOL autoSizing = m_pReportHeader ? m_pReportHeader->m_bAutoColumnSizing : FALSE;
+  bool headerRead = false;
   try {
     pPX->ExchangeSchemaTolerant();
     {
+      // While the columns load, the header must not spread them over the
+      // control's width with its current sizing: the stored widths are the
+      // layout being restored, and the stored header options (read below)
+      // decide whether they are spread again.
       CTKPropExchangeSection columns(pPX->GetSection(u"Columns"));
+      if (pPX->IsLoading() && m_pReportHeader) m_pReportHeader->m_bAutoColumnSizing = FALSE;
       m_pColumns->DoPropExchange(columns);
     }
     PropExchangeBoolDefault(pPX, u"ShowGroupBox", &m_bGroupByEnabled, FALSE);
@@ -68,7 +75,9 @@ void CTKReportControl::DoPropExchange(CTKPropExchange* pPX) {
     }
     {
       CTKPropExchangeSection header(pPX->GetSection(u"Header"));
+      if (pPX->IsLoading() && m_pReportHeader) m_pReportHeader->m_bAutoColumnSizing = autoSizing;
       ExchangeHeaderOptions(header, m_pReportHeader);
+      headerRead = true;
     }
     if (pPX->IsLoading()) {
       m_pReportHeader->OnColumnsChanged(0x41, nullptr);
@@ -77,6 +86,9 @@ void CTKReportControl::DoPropExchange(CTKPropExchange* pPX) {
   } catch (CArchiveException* e) {
     e->Delete();
   }
+  // A state that ends before the header's options keeps the sizing the
+  // control had.
+  if (!headerRead && m_pReportHeader) m_pReportHeader->m_bAutoColumnSizing = autoSizing;
 
   try {
     pPX->ExchangeSchemaTolerant();
