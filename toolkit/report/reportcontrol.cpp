@@ -10,6 +10,7 @@
 #include "toolkit/report/reportbehavior.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatahost.h"
+#include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportheader.h"
 #include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reporttip.h"
@@ -127,6 +128,7 @@ CTKReportControl::~CTKReportControl() {
   m_pIconViewColumnsOrder = nullptr;
   delete m_pPrevVisible;
   m_pPrevVisible = nullptr;
+  TKReleaseHeld(m_pDataManager);
   TKReleaseHeld(m_pBehavior);
   m_pRows = nullptr;
   m_pSectionHeader = m_pSectionBody = m_pSectionFooter = nullptr;

@@ -252,8 +252,8 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   virtual CTKReportRow* CreateRow();                                           // 44
   virtual CTKReportGroupRow* CreateGroupRow();                                 // 45
   virtual CTKReportRow* CreateHeapRow();                                       // 46
-  virtual COleDataSource* BeginDragRecords(CTKReportRecords* pRecords, BOOL bRightButton);  // 47
-  virtual COleDataSource* BeginDragRecords(CTKReportRecords* pRecords, BOOL bRightButton, DWORD dwDropEffects);  // 48
+  virtual void BeginDragRecords(CPoint point, UINT nFlags);                    // 47
+  virtual void BeginDragRecords(CPoint point, UINT nFlags, DWORD dwReserved);  // 48
   virtual BOOL OnBeforeCopyToText(CTKReportRecord* pRecord, CStringArray& rarStrings);         // 49
   virtual BOOL OnBeforePasteFromText(CStringArray& arStrings, CTKReportRecord** ppRecord);     // 50
   virtual BOOL OnBeforePaste(CTKReportRecord** ppRecord);                      // 51
@@ -274,9 +274,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   virtual void RelayToolTipEvent(UINT message);                                // 63
   virtual CString GetSelectedRowsAsText();                                     // 64
   virtual BOOL ParseTextToRecords(const CString& strText, CTKReportRecords* pRecords);  // 65
-  virtual CTKReportRecord* CreateRecordFromText(const CStringArray& arStrings);         // 66
-  virtual BOOL PrepareDataSource(COleDataSource* pDataSource, CTKReportRecords* pRecords);  // 67
-  virtual CTKReportRecords* CreateRecordsFromArchive(CArchive& ar);            // 68
+  virtual CTKReportRecord* CreateRecordFromText(const CString& strLine);       // 66
+  virtual BOOL PrepareDataSource(CTKPropExchange* pPX);                        // 67
+  virtual BOOL ReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords);  // 68
   virtual void DrawDropMarker(CDC* pDC);                                       // 69
   virtual void DrawDropMarkerAt(CDC* pDC, int y);                              // 70
   virtual BOOL IsRecordFilteredByText(CTKReportRecord* pRecord, CString strFilterText,
@@ -284,6 +284,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
 
   // ---- owner-facing operations ----
   CTKReportColumn* AddColumn(CTKReportColumn* pColumn);
+  // Writes a records block of the records (the clipboard format); FALSE
+  // without records.
+  BOOL WriteRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords);
   CTKReportRow* GetFocusedRow();
   BOOL SetFocusedRow(CTKReportRow* pRow, BOOL bControlKey = FALSE);
   BOOL SetFocusedRowShift(CTKReportRow* pRow, BOOL bShiftKey, BOOL bControlKey = FALSE);

@@ -11,10 +11,6 @@
 #include "toolkit/report/reportnavigator.h"
 #include "toolkit/report/reportselectedrows.h"
 
-// ---- state exchange ----
-void CTKReportControl::SerializeState(CArchive&) {}  // state: nothing stored yet
-void CTKReportControl::DoPropExchange(CTKPropExchange*) {}  // state: nothing exchanged yet
-
 // ---- layout and scrolling ----
 void CTKReportControl::SetIconView(BOOL bIconView) {  // layout: switches the navigator only
   if (bIconView && m_nIconColumnIndex < 0) return;
@@ -27,24 +23,6 @@ void CTKReportControl::SetIconView(BOOL bIconView) {  // layout: switches the na
 
 // ---- drawing ----
 void CTKReportControl::DrawIconView(CDC*, CRect&) {}  // drawing
-
-// ---- clipboard, text form, drag and drop ----
-BOOL CTKReportControl::CanPaste() { return FALSE; }  // clipboard
-void CTKReportControl::Cut() {}  // clipboard
-void CTKReportControl::Copy() {}  // clipboard
-void CTKReportControl::Paste() {}  // clipboard
-COleDataSource* CTKReportControl::BeginDragRecords(CTKReportRecords*, BOOL) { return nullptr; }  // drag and drop
-COleDataSource* CTKReportControl::BeginDragRecords(CTKReportRecords*, BOOL, DWORD) { return nullptr; }  // drag and drop
-DROPEFFECT CTKReportControl::OnDragOver(COleDataObject*, DWORD, CPoint) { return DROPEFFECT_NONE; }  // drag and drop
-BOOL CTKReportControl::OnDrop(COleDataObject*, DROPEFFECT, CPoint) { return FALSE; }  // text form
-CString CTKReportControl::GetSelectedRowsAsText() { return CString(); }  // text form
-BOOL CTKReportControl::ParseTextToRecords(const CString&, CTKReportRecords*) { return FALSE; }  // text form
-CTKReportRecord* CTKReportControl::CreateRecordFromText(const CStringArray&) { return nullptr; }  // text form
-BOOL CTKReportControl::PrepareDataSource(COleDataSource*, CTKReportRecords*) { return FALSE; }  // text form
-CTKReportRecords* CTKReportControl::CreateRecordsFromArchive(CArchive&) { return nullptr; }  // clipboard
-
-// ---- data binding ----
-CTKReportDataManager* CTKReportControl::GetOrCreateDataManager() { return m_pDataManager; }  // binding: none yet
 
 // ---- editing ----
 BOOL CTKReportControl::IsEditMode() { return FALSE; }  // editing: no in-place editors yet

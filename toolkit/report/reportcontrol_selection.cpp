@@ -3,6 +3,8 @@
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportselectedrows.h"
 
+#include <vector>
+
 void CTKReportControl::UpdateSelectionForFocus(CTKReportRow* pRow, int nPrevFocused, BOOL bShiftKey,
                                                BOOL bControlKey) {
   if (!pRow || !pRow->GetSection() || !pRow->GetSection()->IsAllowSelection()) return;
@@ -17,18 +19,29 @@ void CTKReportControl::UpdateSelectionForFocus(CTKReportRow* pRow, int nPrevFocu
   }
 }
 
+namespace {
+
+// The displayed group rows of the tree, found through group rows only.
+void CollectShownGroupRows(CTKReportRows* rows, std::vector<CTKReportRow*>& out) {
+  for (int i = 0; rows && i < rows->GetCount(); ++i) {
+    CTKReportRow* row = rows->GetAt(i);
+    if (!row || !row->IsGroupRow()) continue;
+    if (row->GetIndex() >= 0) out.push_back(row);
+    if (row->IsExpanded()) CollectShownGroupRows(row->GetChildRows(), out);
+  }
+}
+
+}  // namespace
+
 void CTKReportControl::DeselectGroupRows() {
-  if (IsVirtualMode() || !m_bSkipGroupsFocus) return;
+  if (IsVirtualMode() || !m_bSkipGroupsFocus || !IsGrouped()) return;  // no grouping, no group rows
   if (m_pSelectedRows->GetSectionKind() != kTKReportSectionBody || m_pSelectedRows->GetCount() == 0) return;
-  CTKReportRows* rows = m_pSectionBody->GetRows();
-  // Only rows inside the blocks can be selected group rows.
+  // Group rows are few beside the rows a selection can hold: test them,
+  // not the selected rows.
   std::vector<CTKReportRow*> groups;
-  for (const auto& block : m_pSelectedRows->GetBlocks())
-    for (int i = block.nIndexBegin; i < block.nIndexEnd; ++i) {
-      CTKReportRow* row = rows->GetAt(i);
-      if (row && row->IsGroupRow()) groups.push_back(row);
-    }
-  for (CTKReportRow* row : groups) m_pSelectedRows->Remove(row);
+  CollectShownGroupRows(m_pSectionBody->GetTreeRows(), groups);
+  for (CTKReportRow* row : groups)
+    if (m_pSelectedRows->Contains(row)) m_pSelectedRows->Remove(row);
 }
 
 void CTKReportControl::CleanSelectionGroupRows() {

@@ -320,13 +320,15 @@ struct SortColumn {
   bool increasing = true;
   bool group = false;
   bool callGroup = false;  // call CompareGroupCaption instead of the keys
+  int level = -1;          // the position in the group order of a group column
   std::vector<CTKReportRecordItem*> items;
   std::unique_ptr<CTKReportItemSortKeys> keys;
 };
 
 }  // namespace
 
-void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
+void TKReportSortRowsKeyed(CTKReportRow** rows, int count, std::vector<std::vector<std::uint32_t>>* groupRanks) {
+  if (groupRanks) groupRanks->clear();
   if (count < 2) return;
   CTKReportColumns* columns = ColumnsOf(rows[0]);
   std::vector<SortColumn> passes;
@@ -334,8 +336,9 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
   for (int r = 0; r < count; ++r)
     if (!rows[r] || !rows[r]->GetRecord()) anyNullRecord = true;
   if (columns) {
-    auto addColumn = [&](CTKReportColumn* column, bool group) {
+    auto addColumn = [&](CTKReportColumn* column, bool group, int level) {
       SortColumn pass;
+      pass.level = level;
       pass.column = column;
       pass.increasing = column->IsSortedIncreasing() != FALSE;
       pass.group = group;
@@ -353,11 +356,11 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
     CTKReportColumnOrder* groups = columns->GetGroupsOrder();
     for (int i = 0; i < groups->GetCount(); ++i) {
       CTKReportColumn* column = groups->GetAt(i);
-      if (column && column->m_bAutoSortWhenGrouped) addColumn(column, true);
+      if (column && column->m_bAutoSortWhenGrouped) addColumn(column, true, i);
     }
     CTKReportColumnOrder* sorts = columns->GetSortOrder();
     for (int i = 0; i < sorts->GetCount(); ++i)
-      if (sorts->GetAt(i)) addColumn(sorts->GetAt(i), false);
+      if (sorts->GetAt(i)) addColumn(sorts->GetAt(i), false, -1);
   }
   if (anyNullRecord) {
     // Group rows compare through their first children: the plain comparison.
@@ -416,6 +419,15 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count) {
       }
       std::sort(packed.begin(), packed.end());
       for (std::size_t r = 0; r < packed.size(); ++r) order[r] = packed[r].second;
+      if (groupRanks && columns) {
+        groupRanks->assign(static_cast<std::size_t>(columns->GetGroupsOrder()->GetCount()), {});
+        for (std::size_t p = 0; p < passes.size(); ++p) {
+          if (passes[p].level < 0) continue;
+          std::vector<std::uint32_t>& out = (*groupRanks)[static_cast<std::size_t>(passes[p].level)];
+          out.resize(order.size());
+          for (std::size_t r = 0; r < order.size(); ++r) out[r] = ranks[p][order[r]];
+        }
+      }
     } else {
       const std::size_t width = passes.size() + 1;
       std::vector<std::uint32_t> key(static_cast<std::size_t>(count) * width);

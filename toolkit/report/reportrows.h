@@ -4,6 +4,7 @@
 // to each row. In virtual mode one shared row stands for every index.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/base/cmdtarget.h"
@@ -114,4 +115,8 @@ bool TKReportGroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* 
 
 // Sorts rows as CompareRows orders them, each item's key read once for
 // the pass (the same order as TKReportMergeSort calling CompareRows).
-void TKReportSortRowsKeyed(CTKReportRow** rows, int count);
+// When asked, and when the group columns' items were ranked, groupRanks
+// gets for each group column the ranks of the rows in their sorted order
+// (empty for a column that was not ranked).
+void TKReportSortRowsKeyed(CTKReportRow** rows, int count,
+                           std::vector<std::vector<std::uint32_t>>* groupRanks = nullptr);

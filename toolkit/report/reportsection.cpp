@@ -1,11 +1,13 @@
 #include "toolkit/report/reportsection.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 #include "platform/framework/afx.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportitemtypes.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
 #include "toolkit/report/reportrow.h"
@@ -90,6 +92,17 @@ void SetTreeLevels(CTKReportRows* rows, CTKReportRow* parent) {
   }
 }
 
+// What GetCaption(column) answers, read in place where a text item holds
+// it as it is (its caption, or its text under "%s"); else a copy in scratch.
+const CString& CaptionOf(CTKReportRecordItem* item, CTKReportColumn* column, CString& scratch) {
+  if (typeid(*item) == typeid(CTKReportRecordItemText)) {
+    if (!item->m_strCaption.IsEmpty()) return item->m_strCaption;
+    if (item->m_strFormatString == u"%s") return static_cast<CTKReportRecordItemText*>(item)->m_strText;
+  }
+  scratch = item->GetCaption(column);
+  return scratch;
+}
+
 }  // namespace
 
 void CTKReportSection::GroupRows() {
@@ -108,18 +121,55 @@ void CTKReportSection::GroupRows() {
     CTKReportGroupRow* row = nullptr;
     bool plain = false;
     CString key;
+    std::uint32_t rank = 0;
   };
   std::vector<Open> path(static_cast<std::size_t>(levels));
-  for (CTKReportRow* row : sorted) {
+  // Where the sort ranked a group column's captions (equal rank: equal
+  // caption under the collection's case rule), the ranks decide.
+  const bool markup = m_pControl->GetMarkupContext() || m_pRecords->GetMarkupContext();
+  std::vector<const std::vector<std::uint32_t>*> ranked(static_cast<std::size_t>(levels), nullptr);
+  if (m_groupRanks.size() == static_cast<std::size_t>(levels) && !markup) {
+    for (int level = 0; level < levels; ++level) {
+      const std::vector<std::uint32_t>& r = m_groupRanks[static_cast<std::size_t>(level)];
+      if (r.size() == sorted.size() && groups->GetAt(level) && !groups->GetAt(level)->GetMarkupUIElement())
+        ranked[static_cast<std::size_t>(level)] = &r;
+    }
+  }
+  CString scratch;
+  for (std::size_t position = 0; position < sorted.size(); ++position) {
+    CTKReportRow* row = sorted[position];
     CTKReportRecord* record = row->GetRecord();
     CTKReportGroupRow* parent = nullptr;
     bool candidateValid = true;
     for (int level = 0; level < levels; ++level) {
       CTKReportColumn* column = groups->GetAt(level);
+      if (const std::vector<std::uint32_t>* ranks = ranked[static_cast<std::size_t>(level)]) {
+        Open& open = path[static_cast<std::size_t>(level)];
+        const std::uint32_t rank = (*ranks)[position];
+        if (candidateValid && open.row && open.rank == rank) {
+          parent = open.row;
+          continue;
+        }
+        CTKReportRecordItem* item = record ? record->GetItem(column) : nullptr;
+        CTKReportGroupRow* group = m_pControl->CreateGroupRow();
+        group->InitRow(m_pControl, this, nullptr);
+        group->SetCaption(item ? item->GetGroupCaption(column).GetString() : u"");
+        if (parent)
+          parent->AddChild(group);
+        else
+          m_pTree->Add(group);
+        open.row = group;
+        open.rank = rank;
+        parent = group;
+        candidateValid = false;
+        continue;
+      }
       CTKReportRecordItem* item = record && column ? record->GetItem(column) : nullptr;
       const bool plain = item && !item->GetMarkupUIElement() && !column->GetMarkupUIElement() &&
                          TKReportGroupComparesAsCompare(item, column);
-      CString key = plain ? item->GetCaption(column) : item ? item->GetGroupCaption(column) : CString();
+      CString full;
+      if (!plain && item) full = item->GetGroupCaption(column);
+      const CString& key = plain ? CaptionOf(item, column, scratch) : full;
       Open& open = path[static_cast<std::size_t>(level)];
       if (candidateValid && open.row) {
         bool same;
@@ -271,8 +321,11 @@ int CTKReportSection::SortRows(CTKReportRows* pRows) {
   if (!pRows || pRows->GetCount() == 0) return 0;
   CTKReportColumns* columns = m_pControl->GetColumns();
   if (columns->GetSortOrder()->GetCount() == 0 && columns->GetGroupsOrder()->GetCount() == 0) return 0;
+  if (pRows == m_pTree) m_groupRanks.clear();
   if (CTKReportRows::T_CompareFunc compare = m_pControl->GetSortCompareFunction())
     pRows->SortEx(compare);
+  else if (pRows == m_pTree && typeid(*pRows) == typeid(CTKReportRows))
+    TKReportSortRowsKeyed(pRows->m_arrRows.GetData(), pRows->GetCount(), &m_groupRanks);
   else
     pRows->Sort();
   if (pRows == m_pTree) {

@@ -5,6 +5,7 @@
 // item collected while rows draw, joined into rectangles.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -135,6 +136,11 @@ class CTKReportSection {
   BOOL m_bVisible = FALSE;
   int m_nSection;
   std::vector<unsigned> m_arrSortedPositions;
+
+ private:
+  // Ranks of the tree rows' group captions from the last sort of the tree
+  // (per group column; empty where the items were not ranked).
+  std::vector<std::vector<std::uint32_t>> m_groupRanks;
 };
 
 class CTKReportSections : public CCmdTarget {

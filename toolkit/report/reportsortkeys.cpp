@@ -289,7 +289,8 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Ranks() const {
   std::vector<std::uint32_t> ranks(m_keys.size());
   // Distinct values are few beside the items: rank the distinct ones and
   // look each item's up.
-  auto rankBy = [&](auto keyOf) {
+  // Texts: few distinct ones beside the items, ranked once each.
+  auto rankByDistinct = [&](auto keyOf) {
     using Value = decltype(keyOf(std::size_t{}));
     std::unordered_map<Value, std::uint32_t> slot;
     std::vector<Value> distinct;
@@ -306,19 +307,31 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Ranks() const {
     for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfSlot[byValue[r]] = r;
     for (std::size_t i = 0; i < m_keys.size(); ++i) ranks[i] = rankOfSlot[slotOf[i]];
   };
+  // Numbers: sorted beside their positions, equal values sharing a rank.
+  auto rankBySorting = [&](auto keyOf) {
+    using Value = decltype(keyOf(std::size_t{}));
+    std::vector<std::pair<Value, std::uint32_t>> pairs(m_keys.size());
+    for (std::size_t i = 0; i < m_keys.size(); ++i) pairs[i] = {keyOf(i), static_cast<std::uint32_t>(i)};
+    std::sort(pairs.begin(), pairs.end());
+    std::uint32_t rank = 0;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      if (i > 0 && pairs[i - 1].first < pairs[i].first) ++rank;
+      ranks[pairs[i].second] = rank;
+    }
+  };
   switch (uniform) {
     case Uniform::kNumbers:
       for (const Key& key : m_keys)
         if (std::isnan(key.number)) return {};  // NaN equals everything: no order to rank by
       // -0 and 0 compare equal, as the comparison has them.
-      rankBy([this](std::size_t i) { return m_keys[i].number == 0 ? 0.0 : m_keys[i].number; });
+      rankBySorting([this](std::size_t i) { return m_keys[i].number == 0 ? 0.0 : m_keys[i].number; });
       return ranks;
     case Uniform::kIntegerVariants:
-      rankBy([this](std::size_t i) { return m_keys[i].integer; });
+      rankBySorting([this](std::size_t i) { return m_keys[i].integer; });
       return ranks;
     case Uniform::kCaptions: {
       const std::vector<std::u16string_view>& texts = m_keys.front().noCase ? m_lowered : m_captions;
-      rankBy([&texts](std::size_t i) { return texts[i]; });
+      rankByDistinct([&texts](std::size_t i) { return texts[i]; });
       return ranks;
     }
     default:
