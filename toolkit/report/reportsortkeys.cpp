@@ -1,9 +1,12 @@
 #include "toolkit/report/reportsortkeys.h"
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 #include <string_view>
 #include <typeinfo>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/base/systime.h"
@@ -279,4 +282,59 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Sort() const {
       break;
   }
   return order;
+}
+
+std::vector<std::uint32_t> CTKReportItemSortKeys::Ranks() const {
+  const Uniform uniform = FindUniform();
+  std::vector<std::uint32_t> ranks(m_keys.size());
+  // Distinct values are few beside the items: rank the distinct ones and
+  // look each item's up.
+  // Texts: few distinct ones beside the items, ranked once each.
+  auto rankByDistinct = [&](auto keyOf) {
+    using Value = decltype(keyOf(std::size_t{}));
+    std::unordered_map<Value, std::uint32_t> slot;
+    std::vector<Value> distinct;
+    std::vector<std::uint32_t> slotOf(m_keys.size());
+    for (std::size_t i = 0; i < m_keys.size(); ++i) {
+      auto [it, added] = slot.try_emplace(keyOf(i), static_cast<std::uint32_t>(distinct.size()));
+      if (added) distinct.push_back(it->first);
+      slotOf[i] = it->second;
+    }
+    std::vector<std::uint32_t> byValue(distinct.size());
+    for (std::uint32_t k = 0; k < byValue.size(); ++k) byValue[k] = k;
+    std::sort(byValue.begin(), byValue.end(), [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<std::uint32_t> rankOfSlot(distinct.size());
+    for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfSlot[byValue[r]] = r;
+    for (std::size_t i = 0; i < m_keys.size(); ++i) ranks[i] = rankOfSlot[slotOf[i]];
+  };
+  // Numbers: sorted beside their positions, equal values sharing a rank.
+  auto rankBySorting = [&](auto keyOf) {
+    using Value = decltype(keyOf(std::size_t{}));
+    std::vector<std::pair<Value, std::uint32_t>> pairs(m_keys.size());
+    for (std::size_t i = 0; i < m_keys.size(); ++i) pairs[i] = {keyOf(i), static_cast<std::uint32_t>(i)};
+    std::sort(pairs.begin(), pairs.end());
+    std::uint32_t rank = 0;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      if (i > 0 && pairs[i - 1].first < pairs[i].first) ++rank;
+      ranks[pairs[i].second] = rank;
+    }
+  };
+  switch (uniform) {
+    case Uniform::kNumbers:
+      for (const Key& key : m_keys)
+        if (std::isnan(key.number)) return {};  // NaN equals everything: no order to rank by
+      // -0 and 0 compare equal, as the comparison has them.
+      rankBySorting([this](std::size_t i) { return m_keys[i].number == 0 ? 0.0 : m_keys[i].number; });
+      return ranks;
+    case Uniform::kIntegerVariants:
+      rankBySorting([this](std::size_t i) { return m_keys[i].integer; });
+      return ranks;
+    case Uniform::kCaptions: {
+      const std::vector<std::u16string_view>& texts = m_keys.front().noCase ? m_lowered : m_captions;
+      rankByDistinct([&texts](std::size_t i) { return texts[i]; });
+      return ranks;
+    }
+    default:
+      return {};
+  }
 }

@@ -69,6 +69,12 @@ class CTKReportItemSortKeys {
   // with Compare.
   std::vector<std::uint32_t> Sort() const;
 
+  // Dense ranks (equal items share one) that order the items as Compare
+  // does, when Compare is a total preorder over this pass: numbers without
+  // NaN, integer variants, or captions under one case rule. Empty
+  // otherwise (the comparison must then be called).
+  std::vector<std::uint32_t> Ranks() const;
+
  private:
   enum class Kind : std::uint8_t {
     kNull,      // no item

@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds the report records fuzz target with clang and runs it for a
-# bounded time (default 60 seconds): run_fuzz.sh [seconds] [build folder].
+# Builds the report fuzz targets (the records' stored form, the clipboard
+# records block) with clang and runs each for a bounded time (default 60
+# seconds): run_fuzz.sh [seconds] [build folder].
 # Exits non-zero when the fuzzer finds a crash, leak, overread or time-out;
 # the failing input is left as crash-*/leak-*/timeout-* in the build folder.
 set -eu
@@ -13,12 +14,18 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link" \
   -DPRAVENOR_SANITIZE=ON -DPRAVENOR_FUZZ=ON \
   -DPRAVENOR_ONLY="platform/base;platform/system;platform/window;platform/gdi;platform/ado;platform/shell;platform/framework;platform/controls;resources;toolkit/common;toolkit/markup;toolkit/report" >/dev/null
-cmake --build "$build" --target tk_report_fuzz tk_report_fuzz_seeds
+cmake --build "$build" --target tk_report_fuzz tk_report_fuzz_seeds tk_report_clipboard_fuzz \
+  tk_report_clipboard_fuzz_seeds
 
 corpus=$build/fuzz-corpus/tk_report
 mkdir -p "$corpus"
 "$build"/tests/toolkit/report/fuzz/tk_report_fuzz_seeds "$corpus"
+blocks=$build/fuzz-corpus/tk_report_clipboard
+mkdir -p "$blocks"
+"$build"/tests/toolkit/report/fuzz/tk_report_clipboard_fuzz_seeds "$blocks"
 
 cd "$build"
 ./tests/toolkit/report/fuzz/tk_report_fuzz "$corpus" -max_total_time="$seconds" -max_len=16384 \
+  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+./tests/toolkit/report/fuzz/tk_report_clipboard_fuzz "$blocks" -max_total_time="$seconds" -max_len=16384 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1

@@ -1,0 +1,201 @@
+// The report control's layout, scrolling and painting.
+#include "report_control_test_support.h"
+#include "report_paint_test_support.h"
+#include "toolkit/report/reportrows.h"
+
+namespace {
+
+using LayoutTest = ReportControlTest;
+
+TEST_F(LayoutTest, ElementRectanglesStackGroupByHeaderBodyFooter) {
+  Make(400, 300, {100, 100}, 3, 0);
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  EXPECT_EQ(control->GetElementRect(1), CRect(0, 0, 400, 0));
+  EXPECT_EQ(control->GetElementRect(2), CRect(0, 0, 400, pm->GetFixedHeaderHeight()));
+  EXPECT_EQ(control->GetElementRect(0).top, pm->GetFixedHeaderHeight());
+  EXPECT_EQ(control->GetElementRect(0).bottom, 300);
+  control->m_bGroupByEnabled = TRUE;
+  control->m_bFooterVisible = TRUE;
+  control->AdjustLayout();
+  const int groupBy = Header()->GetGroupByHeight();
+  EXPECT_EQ(control->GetElementRect(1), CRect(0, 0, 400, groupBy));
+  EXPECT_EQ(control->GetElementRect(2).top, groupBy);
+  EXPECT_EQ(control->GetElementRect(3), CRect(0, 300 - pm->GetFooterHeight(control, nullptr, 400), 400, 300));
+  EXPECT_EQ(control->GetElementRect(0).bottom, control->GetElementRect(3).top);
+}
+
+TEST_F(LayoutTest, ZeroSizedClientIsNotLaidOut) {
+  Make(0, 0, {100}, 3, 0);
+  EXPECT_TRUE(control->GetElementRect(2).IsRectEmpty());
+  EXPECT_TRUE(control->GetElementRect(0).IsRectEmpty());
+}
+
+TEST_F(LayoutTest, TopRowSetWhileLockedIsAppliedAtTheNextPaint) {
+  Make(300, 200, {100}, 100);
+  control->BeginUpdate();
+  control->SetTopRow(10);
+  EXPECT_EQ(control->m_nEnsureVisibleTopRowIdx, 10);
+  control->EndUpdate();
+  Paint();
+  EXPECT_EQ(control->m_nEnsureVisibleTopRowIdx, -1);
+  EXPECT_EQ(control->GetScrollPos(SB_VERT), 10);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 10);
+}
+
+TEST_F(LayoutTest, WheelScrollsThreeLinesANotch) {
+  Make(300, 200, {100}, 100);
+  ASSERT_TRUE(control->m_bVScrollBarVisible);
+  control->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(50, 50));
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 6);
+  control->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(50, 50));
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 3);
+}
+
+TEST_F(LayoutTest, VerticalScrollByLinesPagesAndEnds) {
+  Make(300, 200, {100}, 100);
+  const int page = control->GetReportAreaRows(0, TRUE) - 1;
+  ASSERT_GT(page, 2);
+  control->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 1);
+  control->SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 1 + page);
+  control->SendMessage(WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), control->GetRowsFittingFromBottom());
+  control->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);  // not past the last page
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), control->GetRowsFittingFromBottom());
+  control->SendMessage(WM_VSCROLL, SB_TOP, 0);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 0);
+}
+
+TEST_F(LayoutTest, HorizontalScrollingByPixelsAndWholeColumns) {
+  Make(300, 200, {150, 150, 150}, 5);
+  Header()->SetAutoColumnSizing(FALSE);
+  for (int i = 0; i < 3; i++) Col(i)->SetWidth(150);
+  ASSERT_TRUE(control->m_bHScrollBarVisible);
+  control->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(control->m_nLeftOffset, 7);
+  control->SendMessage(WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(control->m_nLeftOffset, 450 - control->GetElementRect(0).Width());
+  control->SetFullColumnScrolling(TRUE);
+  EXPECT_EQ(control->m_nLeftOffset, 0);
+  control->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(control->m_nLeftOffset, 150);
+  // One scrollable column left (two frozen): no bar, offset 0.
+  control->SetFreezeColumnsCount(2);
+  EXPECT_FALSE(control->m_bHScrollBarVisible);
+  EXPECT_EQ(control->m_nLeftOffset, 0);
+}
+
+TEST_F(LayoutTest, PaintDrawsOnlyTheRowsInView) {
+  for (int rows : {50, 5000}) {
+    SCOPED_TRACE(rows);
+    Make(300, 200, {100}, rows);
+    Paint();
+    const INT_PTR drawn = control->GetRows()->GetScreenRows()->GetSize();
+    const int height = control->GetRows()->GetAt(0)->GetHeight(nullptr, 100);
+    const int body = control->GetElementRect(0).Height();
+    EXPECT_EQ(drawn, (body + height - 1) / height + ((body % height) == 0 ? 1 : 0));
+    delete control;
+    control = nullptr;
+  }
+}
+
+TEST_F(LayoutTest, EmptyReportShowsTheNoItemsTextAndOptionallyTheGrid) {
+  Make(300, 200, {100, 100}, 0);
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  pm->m_clrControlBack.SetCustomValue(RGB(255, 255, 255));
+  pm->m_clrWindowText.SetCustomValue(RGB(0, 0, 0));
+  pm->m_clrGridLine.SetCustomValue(RGB(0, 200, 0));
+  PaintCanvas canvas(300, 200);
+  control->OnDraw(canvas.DC());
+  const CRect body = control->GetElementRect(0);
+  EXPECT_GT(canvas.Count(body, IsBlackInk), 20);
+  EXPECT_EQ(canvas.CountColor(body, RGB(0, 200, 0)), 0);
+  pm->m_bDrawGridForEmptySpace = TRUE;
+  pm->SetGridStyle(TRUE, tkGridSolid);
+  control->OnDraw(canvas.DC());
+  // Horizontal lines under every empty line and the vertical column edges.
+  EXPECT_EQ(canvas.At(50, body.top + pm->GetRowHeightDefault() - 1), RGB(0, 200, 0));
+  EXPECT_EQ(canvas.At(Col(0)->GetWidth() - 1, body.top + 3), RGB(0, 200, 0));
+}
+
+TEST_F(LayoutTest, DropMarkerIsALineWithTwoArrows) {
+  Make(300, 200, {100}, 10);
+  control->GetPaintManager()->m_clrHotDivider.SetCustomValue(RGB(255, 0, 0));
+  PaintCanvas canvas(300, 200);
+  const CRect body = control->GetElementRect(0);
+  const int y = body.top + 40;
+  control->DrawDropMarkerAt(canvas.DC(), y);
+  EXPECT_EQ(canvas.At(150, y), RGB(255, 0, 0));
+  EXPECT_EQ(canvas.At(150, y - 1), RGB(255, 255, 255));
+  EXPECT_EQ(canvas.At(body.left + 3, y - 4), RGB(255, 0, 0));   // left arrow head
+  EXPECT_EQ(canvas.At(body.right - 4, y + 4), RGB(255, 0, 0));  // right arrow head
+  EXPECT_EQ(canvas.At(body.left + 3, y - 7), RGB(255, 255, 255));
+  // Outside the body nothing is drawn.
+  PaintCanvas outside(300, 200);
+  control->DrawDropMarkerAt(outside.DC(), body.top - 5);
+  EXPECT_EQ(outside.CountColor(outside.Rect(), RGB(255, 0, 0)), 0);
+}
+
+TEST_F(LayoutTest, BestFitMeasuresTheWidestCell) {
+  Make(400, 300, {100, 100}, 20);
+  Header()->SetAutoColumnSizing(FALSE);
+  CWindowDC dc(nullptr);
+  CFont* old = dc.SelectObject(control->GetPaintManager()->GetTextFont());
+  const int widest = control->GetPaintManager()->GetTextWidth(&dc, CString(u"r19 c1"));
+  dc.SelectObject(old);
+  Col(1)->SetBestFitMode(1);
+  EXPECT_GE(control->GetColumnDataWidth(Col(1)), widest + 7);
+  Col(1)->SetBestFitMode(2);
+  EXPECT_EQ(control->GetColumnDataWidth(Col(1)), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, WatermarkIsBlendedAtItsAlignment) {
+  Make(300, 200, {100}, 0);
+  control->GetPaintManager()->m_clrControlBack.SetCustomValue(RGB(255, 255, 255));
+  control->GetPaintManager()->m_strNoItems.Empty();
+  CWindowDC screen(nullptr);
+  CBitmap red;
+  red.Attach(CTKImageManager::CreateDIB32(screen.GetSafeHdc(), 10, 10, nullptr));
+  {
+    CTKCompatibleDC dc(&screen, &red);
+    dc.FillSolidRect(0, 0, 10, 10, RGB(255, 0, 0));
+  }
+  ASSERT_TRUE(control->SetWatermarkBitmap(static_cast<HBITMAP>(red.GetSafeHandle()), 255));
+  const CRect body = control->GetElementRect(0);
+  struct Case {
+    int alignment;
+    CPoint inside, outside;
+  };
+  const Case cases[] = {
+      {0x00, CPoint(body.left + 5, body.top + 5), CPoint(body.left + 15, body.top + 5)},
+      {0x22, body.CenterPoint(), CPoint(body.left + 5, body.top + 5)},
+      {0x44, CPoint(body.right - 5, body.bottom - 5), body.CenterPoint()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.alignment);
+    control->m_nWatermarkAlignment = c.alignment;
+    PaintCanvas canvas(300, 200);
+    control->OnDraw(canvas.DC());
+    EXPECT_EQ(canvas.At(c.inside.x, c.inside.y), RGB(255, 0, 0));
+    EXPECT_EQ(canvas.At(c.outside.x, c.outside.y), RGB(255, 255, 255));
+  }
+  // Half transparent over white.
+  control->m_nWatermarkAlignment = 0;
+  control->SetWatermarkBitmap(static_cast<HBITMAP>(red.GetSafeHandle()), 128);
+  PaintCanvas half(300, 200);
+  control->OnDraw(half.DC());
+  const COLORREF blended = half.At(body.left + 5, body.top + 5);
+  EXPECT_EQ(GetRValue(blended), 255);
+  EXPECT_NEAR(GetGValue(blended), 127, 2);
+  // Removed.
+  EXPECT_TRUE(control->SetWatermarkBitmap(static_cast<HBITMAP>(nullptr), 255));
+  EXPECT_EQ(control->GetWatermarkBitmap(), nullptr);
+  EXPECT_FALSE(control->SetWatermarkBitmap(u"/nonexistent/watermark.png", 255));
+}
+
+}  // namespace

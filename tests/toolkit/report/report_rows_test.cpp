@@ -1,0 +1,251 @@
+// Rows, row collections and sections: the row comparison and the keyed
+// sort, insertion positions, walking and searching, group formulas, merged
+// cells and the layout of the three sections.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "report_engine_support.h"
+#include "toolkit/report/reportsort.h"
+
+using namespace rptest;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class RowsTest : public ControlTest {};
+
+class KeyedSortTest : public RowsTest, public ::testing::WithParamInterface<int> {};
+
+// 0: priorities and group captions (the comparison is called); 1: plain
+// values (ranked); 2: plain values in a collection that ignores case.
+TEST_P(KeyedSortTest, MatchesTheMergeSortCallingCompareRows) {
+  std::mt19937 rng(7);
+  const char* words[] = {"pear", "Pear", "apple", "", "fig", "apple"};
+  if (GetParam() == 2) control->GetRecords()->SetCaseSensitive(FALSE);
+  for (int i = 0; i < 300; ++i) {
+    CTKReportRecord* r = Add("r" + std::to_string(i), words[rng() % 6], static_cast<double>(rng() % 5));
+    if (GetParam() == 0 && rng() % 7 == 0) r->GetItem(1)->SetSortPriority(static_cast<int>(rng() % 3));
+    if (GetParam() == 0 && rng() % 9 == 0) r->GetItem(1)->SetGroupCaption(u"set");
+  }
+  struct Case {
+    std::vector<CTKReportColumn*> groups, sorts;
+    bool increasing;
+  };
+  const Case cases[] = {{{}, {number}, true},      {{}, {text, number}, false}, {{text}, {number}, true},
+                        {{number}, {text}, false}, {{text, number}, {}, true}};
+  for (const Case& c : cases) {
+    control->GetColumns()->GetGroupsOrder()->Clear();
+    control->GetColumns()->GetSortOrder()->Clear();
+    for (CTKReportColumn* g : c.groups) control->GetColumns()->GetGroupsOrder()->Add(g);
+    for (CTKReportColumn* s : c.sorts) control->GetColumns()->GetSortOrder()->Add(s);
+    number->SetSortIncreasing(c.increasing);
+    text->SetSortIncreasing(!c.increasing);
+    control->GetColumns()->GetGroupsOrder()->Clear();  // sort the plain rows by the same columns
+    for (CTKReportColumn* g : c.groups) control->GetColumns()->GetGroupsOrder()->Add(g);
+    control->GetSection(kTKReportSectionBody)->AllowGroup(FALSE);
+    control->RebuildRows();
+    std::vector<CTKReportRow*> rows;
+    for (int i = 0; i < Rows()->GetCount(); ++i) rows.push_back(Rows()->GetAt(i));
+    auto byCompareRows = [](std::vector<CTKReportRow*> v) {
+      TKReportMergeSort(v.data(), v.size(), [](const CTKReportRow* a, const CTKReportRow* b) {
+        return CTKReportRows::CompareRows(a, b);
+      });
+      return v;
+    };
+    // Item comparisons need not be consistent, so the order depends on the
+    // input order: compare from the same starting orders.
+    std::vector<CTKReportRow*> collection = rows;
+    std::sort(collection.begin(), collection.end(), [](const CTKReportRow* a, const CTKReportRow* b) {
+      return a->GetRecord()->GetIndex() < b->GetRecord()->GetIndex();
+    });
+    EXPECT_EQ(rows, byCompareRows(collection)) << "the rebuild sorts as CompareRows orders";
+    std::vector<CTKReportRow*> reversed(collection.rbegin(), collection.rend());
+    std::vector<CTKReportRow*> keyed = reversed;
+    TKReportSortRowsKeyed(keyed.data(), static_cast<int>(keyed.size()));
+    EXPECT_EQ(keyed, byCompareRows(reversed));
+  }
+}
+INSTANTIATE_TEST_SUITE_P(Items, KeyedSortTest, ::testing::Values(0, 1, 2));
+
+TEST_F(RowsTest, CompareRowsBreaksTiesByRecordOrderAndGroupRowsByFirstChild) {
+  Add("a", "same", 1);
+  Add("b", "same", 1);
+  control->GetColumns()->GetSortOrder()->Add(number);
+  control->RebuildRows();
+  CTKReportRow* a = RowNamed("a");
+  CTKReportRow* b = RowNamed("b");
+  for (BOOL increasing : {TRUE, FALSE}) {
+    number->SetSortIncreasing(increasing);
+    EXPECT_LT(CTKReportRows::CompareRows(a, b), 0);
+    EXPECT_GT(CTKReportRows::CompareRows(b, a), 0);
+  }
+  EXPECT_EQ(CTKReportRows::CompareRows(a, a), 0);
+  // A group column whose sort-when-grouped flag is off takes no part.
+  control->GetRecords()->GetAt(0)->GetItem(1)->SetGroupCaption(u"z");
+  control->GetColumns()->GetGroupsOrder()->Add(text);
+  EXPECT_GT(CTKReportRows::CompareRows(a, b), 0);
+  text->m_bAutoSortWhenGrouped = FALSE;
+  EXPECT_LT(CTKReportRows::CompareRows(a, b), 0);
+  CTKReportGroupRow group;
+  group.InitRow(control.get(), nullptr, nullptr);
+  EXPECT_EQ(CTKReportRows::CompareRows(&group, a), 0);
+}
+
+TEST_F(RowsTest, WalkingAndInsertionPositionsAtTheEdges) {
+  CTKReportRows empty;
+  BOOL after = TRUE;
+  EXPECT_EQ(empty.GetNext(nullptr, TRUE), nullptr);
+  EXPECT_EQ(empty.FindInsertionPos(nullptr, after), nullptr);
+  EXPECT_FALSE(after);
+  for (const char* n : {"a", "b", "c"}) Add(n, "t", 1);
+  control->RebuildRows();
+  EXPECT_EQ(Rows()->GetNext(Rows()->GetAt(2), TRUE), Rows()->GetAt(2));
+  EXPECT_EQ(Rows()->GetPrev(Rows()->GetAt(0), TRUE), Rows()->GetAt(0));
+  EXPECT_EQ(Rows()->GetNext(nullptr, TRUE), Rows()->GetAt(0));
+  EXPECT_EQ(Rows()->GetAt(3), nullptr);
+  EXPECT_EQ(Rows()->GetAt(-1), nullptr);
+}
+
+TEST_F(RowsTest, FindItemModesAndFlags) {
+  Add("Alpha", "beta gamma", 1);
+  control->RebuildRows();
+  struct Case {
+    const char* text;
+    int flags;
+    bool found;
+  };
+  const Case cases[] = {
+      {"Alpha", 8, true},  {"lpha", 8, false}, {"alpha", 1, true},  {"alpha", 3, false}, {"Alpha", 3, true},
+      {"gamma", 2, true},  {"beta", 2, false}, {"GAMMA", 0, true},  {"GAMMA", 4, true},  {"delta", 0, false},
+  };
+  for (const Case& c : cases) {
+    TK_REPORTFINDITEM_RANGE range;
+    range.nLastRow = 10;
+    range.nLastItem = 5;
+    range.strText = Wide(c.text);
+    range.nFlags = c.flags;
+    EXPECT_EQ(Rows()->FindItem(range) != nullptr, c.found) << c.text << " flags " << c.flags;
+  }
+}
+
+TEST_F(RowsTest, GroupFormulaSumsTheTermsItems) {
+  for (const auto& items : {Strings{"r1", "x", "1", "2", "9"}, Strings{"r2", "x", "3", "4", "9"}}) {
+    CTKReportRecord* r = TextRecord(items);
+    control->AddRecord(r);
+  }
+  control->AddColumn(new CTKReportColumn(3, u"C3", 50));
+  control->AddColumn(new CTKReportColumn(4, u"C4", 50));
+  control->GetColumns()->GetGroupsOrder()->Add(text);
+  control->RebuildRows();
+  auto* group = static_cast<CTKReportGroupRow*>(Rows()->GetAt(0));
+  ASSERT_TRUE(group->IsGroupRow());
+  group->m_strGroupLabel = u"Total";
+  struct Case {
+    const char* formula;
+    const char* format;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {"SUMSUB(C2:C4)", "", "Total [2]10.000000"},
+      {"SUMSUB(R*C1:R*C2)", "%d", "Total [1]0"},  // item 1 only ("x" reads as 0)
+      {"SUMSUB(C2:C3)", "%.1f", "Total [2]4.0"},
+      {"SUMSUB(C0:C*)", "%d", "Total [0]28"},  // every item: 0 + 0 + 1+2+9 + 3+4+9
+      {"SUMSUB(C2C3)", "", "Total"},            // no ":": nothing appended
+  };
+  for (const Case& c : cases) {
+    group->SetFormula(Wide(c.formula).GetString());
+    group->SetFormatString(Wide(c.format).GetString());
+    group->SetCaption(u"x");
+    EXPECT_EQ(Narrow(group->GetCaption()), c.caption) << c.formula;
+  }
+  CTKReportGroupRow plain;
+  plain.SetCaption(u"caption");
+  plain.SetCaption(u"x");
+  EXPECT_EQ(Narrow(plain.GetCaption()), "");
+}
+
+TEST(MergedCellsTest, TouchingCellsJoinAndTheRestWaitForTheNextCall) {
+  CTKReportRecordMergeItem cells;
+  cells.AddItem(1, 0, CRect(100, 0, 200, 20));
+  cells.AddItem(1, 1, CRect(100, 20, 200, 40));
+  cells.AddItem(3, 1, CRect(300, 20, 400, 40));
+  TK_REPORTMERGEDRANGE range;
+  CRect rect;
+  ASSERT_TRUE(cells.FindMergedRect(range, rect));
+  EXPECT_EQ(rect, CRect(100, 0, 200, 40));
+  EXPECT_EQ(range.nRowFrom, 0);
+  EXPECT_EQ(range.nRowTo, 1);
+  ASSERT_TRUE(cells.FindMergedRect(range, rect));
+  EXPECT_EQ(rect, CRect(300, 20, 400, 40));
+  EXPECT_EQ(range.nColumnFrom, 3);
+  EXPECT_FALSE(cells.FindMergedRect(range, rect));
+  // A block of four cells given in any order is one rectangle.
+  cells.AddItem(2, 5, CRect(200, 100, 300, 120));
+  cells.AddItem(1, 6, CRect(100, 120, 200, 140));
+  cells.AddItem(1, 5, CRect(100, 100, 200, 120));
+  cells.AddItem(2, 6, CRect(200, 120, 300, 140));
+  // Entries are visited once in order: the diagonal one waits for the next call.
+  ASSERT_TRUE(cells.FindMergedRect(range, rect));
+  EXPECT_EQ(rect, CRect(100, 100, 300, 140));
+  ASSERT_TRUE(cells.FindMergedRect(range, rect));
+  EXPECT_EQ(rect, CRect(100, 120, 200, 140));
+  EXPECT_EQ(cells.GetCount(), 0);
+  // A cell above the range, or left of it, joins it as well.
+  cells.AddItem(4, 3, CRect(400, 60, 500, 80));
+  cells.AddItem(4, 2, CRect(400, 40, 500, 60));
+  cells.AddItem(3, 2, CRect(300, 40, 400, 60));
+  ASSERT_TRUE(cells.FindMergedRect(range, rect));
+  EXPECT_EQ(rect, CRect(300, 40, 500, 80));
+  EXPECT_EQ(range.nColumnFrom, 3);
+  EXPECT_EQ(range.nRowFrom, 2);
+  EXPECT_EQ(cells.GetCount(), 0);
+}
+
+TEST_F(RowsTest, SectionHeightsFollowTheirModes) {
+  CTKReportSections& sections = *control->GetSections();
+  CTKReportSection* header = sections.GetSection(kTKReportSectionHeader);
+  CTKReportSection* body = sections.GetSection(kTKReportSectionBody);
+  CTKReportSection* footer = sections.GetSection(kTKReportSectionFooter);
+  header->SetVisible(TRUE);
+  footer->SetVisible(TRUE);
+  header->SetHeightMode(kTKReportSectionHeightFixed);
+  header->SetHeight(40);
+  body->SetHeightMode(kTKReportSectionHeightFill);
+  footer->SetHeightMode(kTKReportSectionHeightFixed);
+  footer->SetHeight(20);
+  sections.AdjustLayout(nullptr, CRect(0, 0, 100, 200));
+  EXPECT_EQ(header->GetRect(), CRect(0, 0, 100, 40));
+  EXPECT_EQ(body->GetRect(), CRect(0, 40, 100, 180));
+  EXPECT_EQ(footer->GetRect(), CRect(0, 180, 100, 200));
+  header->SetVisible(FALSE);
+  footer->SetVisible(FALSE);
+  body->SetHeightMode(kTKReportSectionHeightPercent);
+  body->SetHeight(50);
+  sections.AdjustLayout(nullptr, CRect(0, 0, 100, 301));
+  EXPECT_EQ(body->GetRect().Height(), 150);
+  // A fill section never goes below zero.
+  header->SetVisible(TRUE);
+  header->SetHeight(500);
+  body->SetHeightMode(kTKReportSectionHeightFill);
+  sections.AdjustLayout(nullptr, CRect(0, 0, 100, 200));
+  EXPECT_EQ(body->GetRect().Height(), 0);
+}
+
+TEST_F(RowsTest, EnsureVisibleScrollsRowsIntoTheSection) {
+  for (int i = 0; i < 20; ++i) Add("r" + std::to_string(i), "t", i);
+  control->RebuildRows();
+  CTKReportSection* body = control->GetSection(kTKReportSectionBody);
+  CClientDC dc(control.get());
+  body->SetRect(CRect(0, 0, 100, 5 * Rows()->GetAt(0)->GetHeight(&dc, 100)));  // five rows
+  body->EnsureVisible(&dc, Rows()->GetAt(12));
+  EXPECT_EQ(Rows()->GetTopRowIndex(), 8);  // row 12 is the last one shown
+  body->EnsureVisible(&dc, Rows()->GetAt(10));
+  EXPECT_EQ(Rows()->GetTopRowIndex(), 8);  // already shown
+  body->EnsureVisible(&dc, Rows()->GetAt(3));
+  EXPECT_EQ(Rows()->GetTopRowIndex(), 3);
+  EXPECT_FALSE(body->EnsureVisible(nullptr, Rows()->GetAt(3)));
+}
+
+}  // namespace
