@@ -290,7 +290,9 @@ void CTKReportControl::OnMouseButtonEvent(int nButton, int nEvent, UINT nFlags, 
         StopAutoScrollTimer();
       }
       const BOOL selected = row->IsSelected();
-      const BOOL keepSelection = (selected && settings->bKeepSelectionIfSelected) ||
+      // Ctrl alone toggles the clicked row, selected or not (as Windows lists do).
+      const BOOL toggling = control && !shift && m_bMultipleSelection;
+      const BOOL keepSelection = (selected && settings->bKeepSelectionIfSelected && !toggling) ||
                                  ((m_bWasControlKey || m_bWasShiftKey) && settings->bKeepSelectionIfModifierAtDown) ||
                                  ((control || shift) && settings->bKeepSelectionIfModifier);
       const BOOL keepFocus = (selected && settings->bKeepFocusIfSelected) ||

@@ -231,14 +231,13 @@ TEST_F(ReportInputTest, KeysMoveAndExtendTheSelection) {
 TEST_F(ReportInputTest, AnOwnerThatCancelsThePreviewEatsTheKey) {
   ClickCell(1, 0);
   parent.notices.clear();
+  MSG msg{control->m_hWnd, WM_KEYDOWN, VK_DOWN, 1, 0, {0, 0}};
   parent.cancelKeys = TRUE;
-  pv::test::KeyPress(VK_DOWN);
-  pv::test::PumpUntilIdle();
-  EXPECT_EQ(control->GetFocusedRow(), Row(1));
-  EXPECT_EQ(parent.Count(TK_NM_REPORT_KEYDOWN), 0);
+  EXPECT_TRUE(control->PreTranslateMessage(&msg));
+  EXPECT_EQ(parent.Count(TK_NM_REPORT_PREVIEWKEYDOWN), 1);
   parent.cancelKeys = FALSE;
-  pv::test::KeyPress(VK_DOWN);
-  pv::test::PumpUntilIdle();
+  EXPECT_FALSE(control->PreTranslateMessage(&msg));
+  ::DispatchMessage(&msg);
   EXPECT_EQ(control->GetFocusedRow(), Row(2));
   EXPECT_EQ(parent.Count(TK_NM_REPORT_KEYDOWN), 1);
 }
@@ -250,8 +249,7 @@ TEST_F(ReportInputTest, ASecondClickOnTheFocusedCellEditsAfterTheDoubleClickTime
   control->m_bEditOnClick = FALSE;
   control->m_bEditOnDelayClick = TRUE;
   control->m_bEditOnDoubleClick = FALSE;
-  ClickCell(3, 1);  // selects the row (which forgets any remembered cell)
-  ClickCell(3, 1);  // remembers the cell
+  ClickCell(3, 1);  // selects the row and remembers the cell
   EXPECT_FALSE(control->IsEditMode());
   const CPoint pt = Screen(Cell(3, 1).CenterPoint());
   pv::test::Click(pt.x, pt.y);
@@ -265,7 +263,6 @@ TEST_F(ReportInputTest, ASecondClickOnTheFocusedCellEditsAfterTheDoubleClickTime
 
   // A double click in between opens nothing.
   control->EditItem(nullptr);
-  ClickCell(4, 1);
   ClickCell(4, 1);
   const CPoint other = Screen(Cell(4, 1).CenterPoint());
   pv::test::DoubleClick(other.x, other.y);
@@ -342,7 +339,7 @@ class ReportChoiceTest : public ReportInputTest {
     options->m_bConstraintEdit = TRUE;
     for (LPCTSTR text : {u"one", u"two", u"three", u"Countless"}) options->AddConstraint(text, 0);
     combo = options->AddComboButton(TRUE);
-    Item(4, 2)->SetCaption(u"two");
+    static_cast<CTKReportRecordItemText*>(Item(4, 2))->SetValue(u"two");
   }
   void PressCombo() {
     ASSERT_TRUE(combo->m_hWnd && combo->IsWindowVisible());
