@@ -137,6 +137,15 @@ TEST_F(CompletedFormTest, SaveStoresEveryFieldWithQuotesAndRelabelsBothItems) {
   EXPECT_EQ(pv::Utf16ToUtf8(boxes_.Last().text), "tasktitle不能为空");
   EXPECT_EQ(Rows("select tasktitle from task where taid=" + std::to_string(view.GetTaskId())),
             (Table{{"O'Brien's review"}}));
+
+  // A Save the database refuses leaves the labels as the database has them.
+  Store().CloseDatabase();
+  boxes_.Clear();
+  view.GetDlgItem(IDC_TASK_TITLE)->SetWindowText(u"Lost");
+  view.OnSaveTask();
+  EXPECT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(Narrow(Frame().m_wndWorkTree.GetItemText(view.m_hWorkTreeItem)), "O'Brien's review");
+  EXPECT_EQ(Narrow(Frame().m_wndDateTree.GetItemText(view.m_hDateTreeItem)), "Plans.O'Brien's review");
 }
 
 TEST_F(CompletedFormTest, DeleteAsksAndRemovesEveryRowAndBothItemsOnlyOnYes) {
