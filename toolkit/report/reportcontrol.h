@@ -623,6 +623,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   CTKReportRow* m_pEditRow = nullptr;  // held while editing in virtual mode
   CTKReportRow* m_pHotRow = nullptr;
   CTKReportRow* m_pLastMouseRow = nullptr;  // for leave tracking; not held
+  BOOL m_bMouseLeaving = FALSE;
   int m_nHotHyperlink = -1;
   CPoint m_pointMouse;
   BOOL m_bWasShiftKey = FALSE;
