@@ -613,8 +613,23 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   UINT m_cfReport = 0;
   BOOL m_bDropAccept = FALSE;
   DWORD m_dwDropMarkerFlags = 1;
-  CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;
-  CTKReportColumnOrder* m_pPrevVisible = nullptr;
+  CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;  // the group order saved by icon view
+  CTKReportColumnOrder* m_pPrevVisible = nullptr;            // the visible columns saved by icon view
+  // The row-view settings icon view switches off, restored when it ends.
+  struct IconViewSaved {
+    BOOL bHeaderVisible = TRUE;
+    BOOL bFooterVisible = FALSE;
+    BOOL bFocusSubItems = FALSE;
+    BOOL bAutoColumnSizing = TRUE;
+    int nHorizontalGrid = 0;
+    int nVerticalGrid = 0;
+    BOOL bHeaderRows = FALSE;
+    BOOL bFooterRows = FALSE;
+    int nTreeIndent = 20;
+    BOOL bPreviewMode = FALSE;
+  } m_iconViewSaved;
+  int m_nIconViewCellWidth = 0;
+  int m_nIconViewCellHeight = 0;
 
   // ---- transient state ----
   int m_mouseMode = 0;
