@@ -78,7 +78,7 @@ BOOL CPravenorApp::InitInstance() {
   mainFrame->ShowWindow(m_nCmdShow);
   mainFrame->UpdateWindow();
 
-  mainFrame->m_wndCaptionTree.FillCategoryTree();
+  mainFrame->m_wndWorkTree.FillCategoryTree();
   mainFrame->m_wndDateTree.FillDateTree();
 
   m_reminderDate = COleDateTime::GetCurrentTime();
@@ -102,14 +102,14 @@ void CPravenorApp::OpenEnquiryView() { OpenDocumentNamed(u"Enquiry"); }
 void CPravenorApp::OpenTaskForm(const char16_t* docName, bool logItem) {
   auto* frame = static_cast<CMainFrame*>(m_pMainWnd);
   if (!frame) return;
-  const CString itemText = frame->m_currentWorkItemText;
+  const CString itemText = frame->m_strItemText;
   if (logItem) OutputDebugStringW((CString(u"app") + itemText).GetString());
   if (itemText == kWorkPlaceholder) {  // exact: "Enter Work Name" is a name like any other
     ::MessageBoxW(nullptr, u"Work Name cannot be\u201CEnter Work Name\u201D,Click\u201CModify\u201DButton to modify name",
                   u"Prompt", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  if (frame->m_activeTree == 2 && !m_openExistingTask) {
+  if (frame->m_nActiveTree == 2 && !m_openExistingTask) {
     CThingName chooser;
     // Only a confirmed choice goes on: a chooser that could not be shown
     // opens nothing either.

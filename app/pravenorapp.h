@@ -16,6 +16,9 @@ class CPravenorApp : public CWinApp {
 
   BOOL InitInstance() override;
 
+  // The reminder-rebuild flag (below) by the name the task forms use.
+  bool& m_bRemindersChanged = m_remindersDirty;
+
   // Commands (also called directly by the main frame, the trees and the
   // enquiry view, which set m_openExistingTask around the call when they
   // open an existing task).

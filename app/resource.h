@@ -14,8 +14,17 @@
 #define IDD_ABOUTBOX 100
 #define IDD_THINGNAME 199
 // Controls of the work chooser and the about box.
-#define IDC_THINGNAME_EDIT 1002
+#define IDC_THINGNAME_KIND 1080
+#define IDC_THINGNAME_WORK 1081
 #define IDC_ABOUT_TEXT 1003
+
+// The tree panes (their ids are also the string ids of their titles), the
+// trees, and the container that holds them until the docking panes exist.
+#define IDP_WORKVIEW_PANE 4000
+#define IDP_DATEVIEW_PANE 4004
+#define IDC_WORKTREE 4002
+#define IDC_DATETREE 4003
+#define IDW_TREEPANES 0xE820
 
 // Strings.
 #define IDP_OLE_INIT_FAILED 100
@@ -25,3 +34,10 @@
 #define ID_NEW_SCHEDULED 302
 #define ID_OPEN_COUNT 38
 #define ID_OPEN_ENQUIRY 30
+// The tree filters; their labels follow the active tree: 23 "Completed" or
+// "Workday", 24 "Scheduled" or "Task Day", 25 "All" or "Everyday".
+#define ID_TREE_FILTER_23 23
+#define ID_TREE_FILTER_24 24
+#define ID_TREE_FILTER_25 25
+#define ID_TREE_FILTER_FIRST ID_TREE_FILTER_23
+#define ID_TREE_FILTER_LAST ID_TREE_FILTER_25

@@ -267,9 +267,10 @@ CString CDES::TransformText(CString text, CString keyText, int mode) {
     return CString(std::move(result));
   }
 
-  // Deciphering: the units give their bytes low byte first. A text whose
-  // length is not a whole number of blocks has its last block padded with
-  // zero bytes, so nothing is read beyond the text.
+  // Deciphering: the units give their bytes low byte first, four units to a
+  // block. A text that is not a whole number of blocks was never made by
+  // enciphering (a name stored in plain text, a cut value): refused.
+  if (text.GetLength() % 4 != 0) return CString();
   std::vector<std::uint8_t> bytes;
   bytes.reserve(static_cast<std::size_t>(text.GetLength()) * 2 + 8);
   for (int i = 0; i < text.GetLength(); ++i) {
@@ -277,7 +278,6 @@ CString CDES::TransformText(CString text, CString keyText, int mode) {
     bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
     bytes.push_back(static_cast<std::uint8_t>(u >> 8));
   }
-  bytes.resize((bytes.size() + 7) / 8 * 8, 0);
   std::string plain;
   plain.reserve(bytes.size());
   for (std::size_t start = 0; start < bytes.size(); start += 8) {

@@ -19,7 +19,8 @@ class CDES {
   virtual ~CDES() = default;
 
   // mode 0 enciphers `text`, mode 1 deciphers it; other modes give an empty
-  // string. An empty text gives an empty text in both modes.
+  // string. An empty text gives an empty text in both modes, and so does
+  // deciphering a text that is not a whole number of four-unit blocks.
   CString TransformText(CString text, CString keyText, int mode);
 
   // Number of keys in the table.

@@ -5,44 +5,137 @@
 #include "app/data/schema.h"
 #include "app/mainframe/mainframe.h"
 #include "app/resource.h"
-#include "app/views/worktrees.h"
+#include "app/views/captiontree.h"
+#include "platform/base/oledatetime.h"
+
+namespace {
+constexpr const char16_t* kKindNames[3] = {u"Work", u"Affairs of Life", u"Other Things"};
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CThingName, CDialogEx)
+  ON_UPDATE_COMMAND_UI(IDOK, OnUpdateOK)
+  ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
+  ON_CBN_SELCHANGE(IDC_THINGNAME_KIND, OnKindChange)
 END_MESSAGE_MAP()
 
-CThingName::CThingName() : CDialogEx(IDD_THINGNAME) {}
+CThingName::CThingName() : CDialogEx(IDD_THINGNAME), m_pRecordset(u"ADODB.Recordset") {}
 
-bool CThingName::ChooseWork(const CString& name) {
-  auto* frame = static_cast<CMainFrame*>(AfxGetMainWnd());
-  if (!frame) return false;
-  CCaptionTree& tree = frame->m_wndCaptionTree;
-  for (const auto& w : tree.m_works) {
-    if (w.name == name) {
-      frame->m_currentWorkName = w.name;
-      frame->m_currentWorkTid = w.tid;
-      return true;
+CThingName::~CThingName() { CloseIfOpen(m_pRecordset); }
+
+int CThingName::WorktypeOf(const CString& kindText) {
+  for (int i = 0; i < 3; ++i)
+    if (kindText == kKindNames[i]) return i + 1;
+  return 1;
+}
+
+void CThingName::DoDataExchange(CDataExchange* pDX) {
+  CDialogEx::DoDataExchange(pDX);
+  DDX_CBString(pDX, IDC_THINGNAME_KIND, m_strKind);
+  DDX_Control(pDX, IDC_THINGNAME_WORK, m_workCombo);
+}
+
+BOOL CThingName::OnInitDialog() {
+  CDialogEx::OnInitDialog();
+  FillWorkCombos();
+  return TRUE;
+}
+
+void CThingName::OnKindChange() {
+  m_workCombo.ResetContent();
+  FillWorkCombos();
+}
+
+void CThingName::FillWorkCombos() {
+  UpdateData(TRUE);
+  m_works.clear();
+  const int worktype = WorktypeOf(m_strKind);
+  if (!AppDataStore().OpenRecordset(u"SELECT workname,starttime,tid FROM things where worktype=?",
+                                    {_variant_t(static_cast<long>(worktype))}, m_pRecordset))
+    return;  // shown by the data store
+  try {
+    for (; !m_pRecordset->GetadoEOF(); m_pRecordset->MoveNext()) {
+      const _variant_t start = m_pRecordset->GetCollect(_variant_t(u"starttime"));
+      if (start.vt == VT_NULL || start.vt == VT_EMPTY) continue;
+      const CString stored = FieldText(m_pRecordset->GetCollect(_variant_t(u"workname")));
+      // The placeholder is plain text, not a cipher: never deciphered, never chosen.
+      if (stored.CompareNoCase(pravenor::schema::kWorkPlaceholder) == 0) continue;
+      NameTid work;
+      work.name = WorkNameFromStored(stored, COleDateTime(start));
+      work.tid = static_cast<long>(m_pRecordset->GetCollect(_variant_t(u"tid")));
+      work.worktype = worktype;
+      m_workCombo.AddString(work.name);
+      m_works.push_back(std::move(work));
     }
+    m_pRecordset->Close();
+  } catch (const _com_error& e) {
+    CloseIfOpen(m_pRecordset);
+    ShowTreeError(nullptr, e);
   }
-  // A new work of the first kind, started now, its name enciphered under
-  // the key of today's date and bound as a value.
-  COleDateTime now = COleDateTime::GetCurrentTime();
-  CDES des;
-  CString cipher = des.TransformText(name, GetWorkNameKey(now), 0);
-  CDataStore& store = AppDataStore();
-  int tid = store.InsertAndGetMaxId(u"insert into things (workname,worktype,starttime) values (?,?,?)",
-                                    u"select max(tid) from things",
-                                    {CDataStore::TextValue(cipher), _variant_t(1L), _variant_t(DATE(now), VT_DATE)});
-  if (tid == 0) return false;
-  frame->m_currentWorkName = name;
-  frame->m_currentWorkTid = tid;
-  tree.FillCategoryTree();
-  return true;
+}
+
+CString CThingName::WorkText() {
+  CString text;
+  m_workCombo.GetWindowText(text);
+  return text;
+}
+
+void CThingName::OnUpdateOK(CCmdUI* pCmdUI) { pCmdUI->Enable(!WorkText().IsEmpty()); }
+
+LRESULT CThingName::OnKickIdle(WPARAM, LPARAM) {
+  UpdateDialogControls(this, FALSE);
+  return 0;
 }
 
 void CThingName::OnOK() {
-  CString name;
-  GetDlgItemText(IDC_THINGNAME_EDIT, name);
-  // An empty name changes nothing.
-  if (!name.IsEmpty() && !ChooseWork(name)) return;  // refused: the box has been shown, stay open
-  CDialogEx::OnOK();
+  if (!UpdateData(TRUE)) return;
+  const CString name = WorkText();
+  if (name.IsEmpty()) {  // nothing chosen: as Cancel
+    EndDialog(IDCANCEL);
+    return;
+  }
+  auto* frame = static_cast<CMainFrame*>(AfxGetMainWnd());
+  for (const NameTid& work : m_works) {
+    if (work.name == name) {  // exact, case-sensitive
+      if (frame) {
+        frame->m_strItemText = name;
+        frame->m_nItemId = work.tid;
+      }
+      EndDialog(IDOK);
+      return;
+    }
+  }
+  if (!CreateWork(name)) return;  // refused: shown by the store; the user may try again or cancel
+  EndDialog(IDOK);
+}
+
+bool CThingName::CreateWork(const CString& name) {
+  // Whole seconds, as the start time is written.
+  const COleDateTime now = COleDateTime::GetCurrentTime();
+  const COleDateTime start(now.GetYear(), now.GetMonth(), now.GetDay(), now.GetHour(), now.GetMinute(),
+                           now.GetSecond());
+  CDES des;
+  const CString cipher = des.TransformText(name, GetWorkNameKey(start), 0);
+  const int worktype = WorktypeOf(m_strKind);
+  const int tid = AppDataStore().InsertAndGetMaxId(
+      u"insert into things (workname,worktype,starttime) values (?,?,?)", u"select max(tid) from things",
+      {CDataStore::TextValue(cipher), _variant_t(static_cast<long>(worktype)), _variant_t(DATE(start), VT_DATE)});
+  if (tid == 0) return false;
+
+  auto* frame = static_cast<CMainFrame*>(AfxGetMainWnd());
+  if (!frame) return true;
+  CCaptionTree& tree = frame->m_wndWorkTree;
+  if (!tree.m_hWnd) return true;
+  const HTREEITEM root = tree.GetRootItem();
+  for (HTREEITEM kind = root ? tree.GetChildItem(root) : nullptr; kind; kind = tree.GetNextSiblingItem(kind)) {
+    if (tree.GetItemText(kind) != m_strKind) continue;
+    const HTREEITEM work = tree.InsertItem(name, kind, TVI_LAST);
+    tree.SetItemData(work, static_cast<DWORD_PTR>(tid));
+    tree.SelectItem(work);
+    frame->m_hWorkTreeItem = tree.GetSelectedItem();
+    tree.Expand(root, TVE_EXPAND);
+    frame->m_strItemText = name;
+    frame->m_nItemId = tid;
+    break;
+  }
+  return true;
 }

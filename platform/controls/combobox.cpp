@@ -67,6 +67,25 @@ void ShowSelection(HWND h, ComboState* s) {
   ::InvalidateRect(h, nullptr, FALSE);
 }
 
+// A drop-down combo box shows only its face: created taller (a dialog
+// template gives the height of the open list), it takes the face's height,
+// the font's line and the sunken edge, as Windows does. Its scroll bar
+// styles belong to the list.
+void FitFace(HWND h, ComboState* s) {
+  if (Kind(h) == CBS_SIMPLE || s->faceHeight > 0) return;
+  HDC dc = ::GetDC(h);
+  HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
+  TEXTMETRICW tm{};
+  ::GetTextMetrics(dc, &tm);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(h, dc);
+  const int face = tm.tmHeight + 8;
+  RECT wr;
+  ::GetWindowRect(h, &wr);
+  if (wr.bottom - wr.top > face)
+    ::SetWindowPos(h, nullptr, 0, 0, wr.right - wr.left, face, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Layout(HWND h, ComboState* s) {
   RECT rc;
   ::GetClientRect(h, &rc);
@@ -268,6 +287,12 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditId)), nullptr, nullptr);
         ::SetWindowLongPtr(s->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ComboEditProc));
       }
+      if (Kind(h) != CBS_SIMPLE && (st & (WS_VSCROLL | WS_HSCROLL))) {
+        ::SetWindowLongPtr(h, GWL_STYLE, static_cast<LONG_PTR>(st & ~static_cast<DWORD>(WS_VSCROLL | WS_HSCROLL)));
+        ::SetWindowPos(h, nullptr, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      }
+      FitFace(h, s);
       Layout(h, s);
       return 0;
     }
@@ -288,6 +313,7 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       s->font = reinterpret_cast<HFONT>(wp);
       if (s->edit) ::SendMessage(s->edit, WM_SETFONT, wp, lp);
       ::SendMessage(s->list, WM_SETFONT, wp, lp);
+      FitFace(h, s);
       Layout(h, s);
       return 0;
     case WM_GETFONT:

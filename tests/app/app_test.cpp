@@ -11,7 +11,6 @@
 #include "app/mainframe/mainframe.h"
 #include "app/pravenorapp.h"
 #include "app/views/forms.h"
-#include "app/views/thingname.h"
 #include "platform/window/test_input.h"
 #include "store_fixture.h"
 
@@ -118,11 +117,12 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
   while (pos) strings.push_back(Narrow(app_.GetNextDocTemplate(pos)->m_strDocStrings));
   EXPECT_EQ(strings, std::vector<std::string>(std::begin(expected), std::end(expected)));
 
-  EXPECT_TRUE(Frame().m_wndCaptionTree.m_works.empty());
-  EXPECT_TRUE(Frame().m_wndDateTree.m_entries.empty());
+  // The root and the three kinds; the date tree's root alone.
+  EXPECT_EQ(Frame().m_wndWorkTree.GetCount(), 4u);
+  EXPECT_EQ(Frame().m_wndDateTree.GetCount(), 1u);
   EXPECT_EQ(app_.m_reminders.GetSize(), 0);
-  EXPECT_EQ(Frame().m_activeTree, 1);
-  EXPECT_EQ(Frame().m_currentWorkTid, 0);
+  EXPECT_EQ(Frame().m_nActiveTree, 1);
+  EXPECT_EQ(Frame().m_nItemId, 0);
 
   RawDb raw(folder_.Database());
   EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
@@ -132,16 +132,20 @@ TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
   Prefill();
   ASSERT_TRUE(Start());
   EXPECT_TRUE(boxes_.Shown().empty());
-  const auto& works = Frame().m_wndCaptionTree.m_works;
-  ASSERT_EQ(works.size(), 1u);  // the placeholder work is left out
-  EXPECT_EQ(Narrow(works[0].name), "Kitchen garden");
-  EXPECT_EQ(works[0].worktype, 2);
-  ASSERT_EQ(works[0].tasks.size(), 1u);
-  EXPECT_EQ(Narrow(works[0].tasks[0].title), "Sow the beans");
-  const auto& entries = Frame().m_wndDateTree.m_entries;
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(Narrow(entries[0].workName), "Kitchen garden");
-  EXPECT_EQ(entries[0].taid, 1);
+  // The placeholder work is left out: the kind "Affairs of Life" holds the
+  // one work with its task.
+  CCaptionTree& works = Frame().m_wndWorkTree;
+  HTREEITEM life = works.GetNextSiblingItem(works.GetChildItem(works.GetRootItem()));
+  ASSERT_NE(life, nullptr);
+  HTREEITEM work = works.GetChildItem(life);
+  ASSERT_NE(work, nullptr);
+  EXPECT_EQ(Narrow(works.GetItemText(work)), "Kitchen garden");
+  EXPECT_EQ(works.GetNextSiblingItem(work), nullptr);
+  EXPECT_EQ(Narrow(works.GetItemText(works.GetChildItem(work))), "Sow the beans");
+  CDateTree& dates = Frame().m_wndDateTree;
+  HTREEITEM day = dates.GetChildItem(dates.GetChildItem(dates.GetChildItem(dates.GetRootItem())));
+  ASSERT_NE(day, nullptr);
+  EXPECT_EQ(Narrow(dates.GetItemText(dates.GetChildItem(day))), "Kitchen garden.Sow the beans");
   ASSERT_EQ(app_.m_reminders.GetSize(), 1);
   EXPECT_EQ(Narrow(app_.m_reminders[0].content), "Water them");
   EXPECT_EQ(app_.m_reminders[0].occurrence.GetHour(), 23);
@@ -210,8 +214,8 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
     const int dryBefore = pv::test::DryCancelCount();
     // The user's answer to a chooser: Escape. Left unread when none is shown.
     if (c.choosers) pv::test::KeyPress(VK_ESCAPE);
-    Frame().m_currentWorkItemText = c.itemText;
-    Frame().m_activeTree = c.activeTree;
+    Frame().m_strItemText = c.itemText;
+    Frame().m_nActiveTree = c.activeTree;
     app_.m_openExistingTask = c.openExisting;
     const char16_t* type = c.scheduled ? u"Scheduled" : u"Completed";
     int before = DocumentCount(app_, type);
@@ -269,30 +273,3 @@ TEST(ProgramRun, HeadlessStartUpAndCleanExit) {
 }
 
 
-TEST_F(AppTest, ChosenWorkIsCreatedEncipheredOnceAndThenFound) {
-  ASSERT_TRUE(Start());
-  const CString name = u"Bob's \u5317\u4eac plan";
-  ASSERT_TRUE(CThingName::ChooseWork(name));
-  EXPECT_EQ(Frame().m_currentWorkName, name);
-  EXPECT_EQ(Frame().m_currentWorkTid, 1);
-  ASSERT_EQ(Frame().m_wndCaptionTree.m_works.size(), 1u);
-  EXPECT_EQ(Frame().m_wndCaptionTree.m_works[0].name, name);
-
-  // The same name again is the existing work, not a second one.
-  Frame().m_currentWorkTid = 0;
-  ASSERT_TRUE(CThingName::ChooseWork(name));
-  EXPECT_EQ(Frame().m_currentWorkTid, 1);
-  EXPECT_TRUE(boxes_.Shown().empty());
-
-  // Stored enciphered under the key of its start date.
-  app_.m_dataStore.CloseDatabase();
-  RawDb raw(folder_.Database());
-  EXPECT_EQ(raw.One("select count(*) from things"), "1");
-  auto stored = raw.UnitsOfEachRow("select workname from things");
-  ASSERT_EQ(stored.size(), 1u);
-  COleDateTime start;
-  start.m_dt = std::stod(raw.One("select starttime from things"));
-  CDES des;
-  EXPECT_EQ(des.TransformText(CString(std::u16string(stored[0])), GetWorkNameKey(start), 1), name);
-  EXPECT_NE(CString(std::u16string(stored[0])), name);
-}

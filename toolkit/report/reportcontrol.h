@@ -98,6 +98,13 @@ constexpr int kTKReportSelectionAdd = 0;
 constexpr int kTKReportSelectionRemove = 1;
 constexpr int kTKReportSelectionClear = 2;
 
+// Mouse modes of the control (the header's and the row resizing's).
+constexpr int kTKReportMouseNothing = 0;
+constexpr int kTKReportMouseOverColumnDivide = 1;
+constexpr int kTKReportMousePrepareDragColumn = 2;
+constexpr int kTKReportMouseDraggingColumn = 3;
+constexpr int kTKReportMouseOverRowDivide = 5;
+
 // The private message that asks for RedrawControl.
 constexpr UINT TK_WM_REPORT_REDRAW = 0x2A5C;  // WM_USER + 9820
 
@@ -675,4 +682,6 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL m_bTokensTabsOnly = FALSE;
   BOOL m_bTokensValid = FALSE;
   std::vector<CString> m_arrFilterTokens;
+  // The lowered captions of the record being filtered (reused).
+  std::u16string m_filterSearchText;
 };

@@ -71,25 +71,14 @@ TEST(FieldCipher, EdgeInputsGiveDefinedResults) {
   EXPECT_TRUE(des.TransformText(CString(), key, 0).IsEmpty());
   EXPECT_TRUE(des.TransformText(CString(), key, 1).IsEmpty());
   EXPECT_TRUE(des.TransformText(u"name", key, 2).IsEmpty());
-  // A stored text that is not a whole number of blocks: its last block is
-  // padded with zero bytes and deciphered like the others, never read past
-  // its end. The units below are from field_cipher_reference.py, chosen so
-  // that the padded block deciphers to a zero first byte (nothing) or to
-  // '^' and a zero.
+  // A stored text that is not a whole number of blocks was never
+  // enciphered (the plain "Enter work name" placeholder, a cut value): it is
+  // refused rather than padded into a made-up name.
   const CString pravenor = Units({0xF988, 0x93F1, 0x191D, 0x79C6});
-  struct Case {
-    CString stored;
-    CString plain;
-  };
-  const Case cases[] = {
-      {pravenor, u"Pravenor"},
-      {pravenor + Units({0x019B}), u"Pravenor"},
-      {pravenor + Units({0x059D}), u"Pravenor^"},
-      {Units({0x019B}), u""},
-      {Units({0x059D}), u"^"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(des.TransformText(c.stored, u"k3v9q2x7", 1), c.plain) << c.stored.GetLength() << " units";
+  EXPECT_EQ(des.TransformText(pravenor, u"k3v9q2x7", 1), u"Pravenor");
+  for (const CString& stored : {pravenor + Units({0x019B}), pravenor + Units({0x059D, 0x0001, 0x0002}),
+                                Units({0x019B}), CString(u"Enter work name")})
+    EXPECT_TRUE(des.TransformText(stored, u"k3v9q2x7", 1).IsEmpty()) << stored.GetLength() << " units";
 }
 
 TEST(FieldCipher, KeyScheduleFollowsTheTextbookExampleOnBitReversedBytes) {

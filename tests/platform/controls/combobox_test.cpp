@@ -129,5 +129,23 @@ TEST_F(ComboTest, DropDownEditTypingNotifiesAndSelectionFillsTheEditSilently) {
   EXPECT_EQ(Count(850, CBN_KILLFOCUS), 1);
 }
 
+TEST_F(ComboTest, DropDownsCreatedTallerShowOnlyTheirFace) {
+  // As a dialog template gives them: the height of the open list, and a
+  // scroll bar meant for the list.
+  for (DWORD kind : {DWORD(CBS_DROPDOWN), DWORD(CBS_DROPDOWNLIST), DWORD(CBS_SIMPLE)}) {
+    HWND c = Child(WC_COMBOBOX, u"", kind | WS_VSCROLL | CBS_HASSTRINGS, 851, 10, 10, 150, 120);
+    RECT r;
+    ::GetWindowRect(c, &r);
+    if (kind == CBS_SIMPLE) {
+      EXPECT_EQ(r.bottom - r.top, 120);  // the list is part of the window
+    } else {
+      EXPECT_LT(r.bottom - r.top, 40) << kind;
+      EXPECT_GE(r.bottom - r.top, static_cast<int>(::SendMessage(c, CB_GETITEMHEIGHT, 0, 0))) << kind;
+      EXPECT_EQ(::GetWindowLongPtr(c, GWL_STYLE) & WS_VSCROLL, 0) << kind;
+    }
+    ::DestroyWindow(c);
+  }
+}
+
 }  // namespace
 }  // namespace ctltest

@@ -1,0 +1,180 @@
+#include "app/views/captiontree.h"
+
+#include <unordered_map>
+
+#include "app/data/datastore.h"
+#include "app/data/des.h"
+#include "app/data/schema.h"
+#include "app/pravenorapp.h"
+#include "platform/base/oledatetime.h"
+#include "platform/system/msgbox.h"
+
+namespace {
+
+// The kinds of work, THINGS.worktype 1..3, in the order the tree shows them.
+constexpr const char16_t* kKindNames[3] = {u"Work", u"Affairs of Life", u"Other Things"};
+
+// Work rows still carrying this name are left out; the column compares
+// without regard to case, so "Enter work name" goes too.
+constexpr const char16_t* kWorkQueryPlaceholder = u"Enter Work Name";
+
+}  // namespace
+
+CDataStore& AppDataStore() { return static_cast<CPravenorApp*>(AfxGetApp())->m_dataStore; }
+
+LPARAM TaskItemData(int taid, int tasktype) {
+  if (tasktype == pravenor::schema::kTaskCompleted) return taid;
+  if (tasktype == pravenor::schema::kTaskScheduled) return -static_cast<LPARAM>(taid);
+  return 0;
+}
+
+void SetTaskItemLook(CTKTreeCtrl& tree, HTREEITEM item, int taid, int tasktype) {
+  if (tasktype == pravenor::schema::kTaskCompleted) {
+    tree.SetItemData(item, static_cast<DWORD_PTR>(TaskItemData(taid, tasktype)));
+    tree.SetItemColor(item, kCompletedTaskColor);
+  } else if (tasktype == pravenor::schema::kTaskScheduled) {
+    tree.SetItemData(item, static_cast<DWORD_PTR>(TaskItemData(taid, tasktype)));
+    tree.SetItemColor(item, kScheduledTaskColor);
+  }
+}
+
+int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item) {
+  const HTREEITEM root = tree.GetRootItem();
+  int level = 1;
+  // An item outside the tree's first root ends at a null parent.
+  while (item && item != root) {
+    item = tree.GetParentItem(item);
+    ++level;
+  }
+  return level;
+}
+
+CString WorkNameFromStored(const CString& stored, const COleDateTime& start) {
+  if (stored.GetLength() % 4 != 0) return stored;
+  CDES des;
+  return des.TransformText(stored, GetWorkNameKey(start), 1);
+}
+
+CString FieldText(const _variant_t& value) {
+  if (value.vt == VT_BSTR) {
+    if (!value.bstrVal) return CString();
+    return CString(std::u16string_view(value.bstrVal, SysStringLen(value.bstrVal)));
+  }
+  if (value.vt == VT_NULL || value.vt == VT_EMPTY) return CString();
+  _variant_t text;
+  if (FAILED(VariantChangeType(&text, &value, 0, VT_BSTR)) || !text.bstrVal) return CString();
+  return CString(std::u16string_view(text.bstrVal, SysStringLen(text.bstrVal)));
+}
+
+void CloseIfOpen(const _RecordsetPtr& recordset) {
+  try {
+    if (recordset && recordset->GetState() != adStateClosed) recordset->Close();
+  } catch (const _com_error&) {
+    // Nothing more can be done for it; the next open starts afresh.
+  }
+}
+
+void ShowTreeError(HWND owner, const _com_error& error) {
+  _bstr_t description = error.Description();
+  const char16_t* text = static_cast<const char16_t*>(description);
+  ::MessageBoxW(owner, text ? text : u"", u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+}
+
+IMPLEMENT_DYNAMIC(CCaptionTree, CTKTreeCtrl)
+
+CCaptionTree::CCaptionTree()
+    : m_pTaskRecordset(u"ADODB.Recordset"), m_pWorkRecordset(u"ADODB.Recordset") {}
+
+CCaptionTree::~CCaptionTree() {
+  CloseIfOpen(m_pTaskRecordset);
+  CloseIfOpen(m_pWorkRecordset);
+}
+
+BOOL CCaptionTree::PreTranslateMessage(MSG* pMsg) { return CWnd::PreTranslateMessage(pMsg); }
+
+int CCaptionTree::FillCategoryTree() { return Fill(0); }
+int CCaptionTree::FillCategoryTreeCompleted() { return Fill(pravenor::schema::kTaskCompleted); }
+int CCaptionTree::FillCategoryTreeScheduled() { return Fill(pravenor::schema::kTaskScheduled); }
+
+int CCaptionTree::Fill(int tasktype) {
+  const HTREEITEM root = InsertItem(u"Pravenor", 0, 0, TVI_ROOT, TVI_LAST);
+  SetItemData(root, 0);
+  SetItemBold(root);
+  HTREEITEM kinds[3];
+  for (int i = 0; i < 3; ++i) {
+    kinds[i] = InsertItem(kKindNames[i], i + 1, i + 1, root, TVI_LAST);
+    SetItemData(kinds[i], static_cast<DWORD_PTR>(i + 1));
+    SetItemBold(kinds[i]);
+  }
+
+  CDataStore& store = AppDataStore();
+  try {
+    // Every work first, then the tasks in one pass, each appended to its
+    // work's item: the same items in the same order as one task query per
+    // work, for a tenth of the statements.
+    std::unordered_map<long, HTREEITEM> workItems;
+    for (int kind = 1; kind <= 3; ++kind) {
+      // A query the store could not open has been shown by the store.
+      if (!store.OpenRecordset(u"select workname,starttime,tid from things where worktype=? and workname<>?",
+                               {_variant_t(static_cast<long>(kind)), CDataStore::TextValue(kWorkQueryPlaceholder)},
+                               m_pWorkRecordset))
+        return 0;
+      FieldsPtr fields = m_pWorkRecordset->GetFields();
+      FieldPtr name = fields->GetItem(_variant_t(0L));
+      FieldPtr start = fields->GetItem(_variant_t(1L));
+      FieldPtr tid = fields->GetItem(_variant_t(2L));
+      for (; !m_pWorkRecordset->GetadoEOF(); m_pWorkRecordset->MoveNext()) {
+        const COleDateTime started(start->GetValue());
+        const HTREEITEM work = InsertItem(WorkNameFromStored(FieldText(name->GetValue()), started), kinds[kind - 1]);
+        const long id = static_cast<long>(tid->GetValue());
+        SetItemData(work, static_cast<DWORD_PTR>(id));
+        workItems[id] = work;
+      }
+      m_pWorkRecordset->Close();
+    }
+
+    CString taskQuery = u"select tasktitle,taid,tasktype,tid from task where tasktitle<>?";
+    if (tasktype) taskQuery += u" and tasktype=?";
+    const _variant_t placeholder = CDataStore::TextValue(pravenor::schema::kTaskPlaceholder);
+    const int opened = tasktype ? store.OpenRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
+                                                      m_pTaskRecordset)
+                                : store.OpenRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
+    if (!opened) return 0;
+    FieldsPtr fields = m_pTaskRecordset->GetFields();
+    FieldPtr title = fields->GetItem(_variant_t(0L));
+    FieldPtr taid = fields->GetItem(_variant_t(1L));
+    FieldPtr type = fields->GetItem(_variant_t(2L));
+    FieldPtr tid = fields->GetItem(_variant_t(3L));
+    for (; !m_pTaskRecordset->GetadoEOF(); m_pTaskRecordset->MoveNext()) {
+      const _variant_t workId = tid->GetValue();
+      if (workId.vt == VT_NULL) continue;  // a task of no work
+      auto work = workItems.find(static_cast<long>(workId));
+      if (work == workItems.end()) continue;  // a placeholder work's or an unknown kind's
+      // The whole row is read before its item is made.
+      const _variant_t rowType = type->GetValue();
+      const int thisType = rowType.vt == VT_NULL ? 0 : static_cast<int>(static_cast<long>(rowType));
+      const int id = static_cast<long>(taid->GetValue());
+      const HTREEITEM task = InsertItem(FieldText(title->GetValue()), work->second);
+      SetTaskItemLook(*this, task, id, thisType);
+    }
+    m_pTaskRecordset->Close();
+  } catch (const _com_error& e) {
+    CloseIfOpen(m_pWorkRecordset);
+    CloseIfOpen(m_pTaskRecordset);
+    ShowTreeError(m_hWnd, e);
+    return 0;
+  }
+  Expand(root, TVE_EXPAND);
+  Expand(kinds[0], TVE_EXPAND);
+  return 0;
+}
+
+void CCaptionTree::FindItemByTaskId(HTREEITEM start, int taskId, HTREEITEM& found) const {
+  if (!start) return;
+  if (static_cast<LPARAM>(GetItemData(start)) == -static_cast<LPARAM>(taskId)) {
+    found = start;
+    return;
+  }
+  for (HTREEITEM child = GetChildItem(start); child; child = GetNextSiblingItem(child))
+    FindItemByTaskId(child, taskId, found);
+}

@@ -1,0 +1,58 @@
+#include "app/views/remindrecord.h"
+
+#include "platform/system/locale.h"
+
+IMPLEMENT_SERIAL(CRemindDate, CTKReportRecordItemDateTime, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CRemindTime, CRemindDate, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CMessageRecordItemCheck, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CRemindRecord, CTKReportRecord, VERSIONABLE_SCHEMA | 38)
+
+CRemindDate::CRemindDate() : CRemindDate(COleDateTime()) {}
+
+CRemindDate::CRemindDate(const COleDateTime& value) : CTKReportRecordItemDateTime(value) {
+  m_strFormatString = u"%a %Y-%m-%d";
+}
+
+CString CRemindDate::GetCaption(CTKReportColumn* pColumn) {
+  if (m_odtValue.GetStatus() == COleDateTime::valid && m_odtValue.m_dt == 0.0) return u"None";
+  return CTKReportRecordItemDateTime::GetCaption(pColumn);
+}
+
+void CRemindDate::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
+  COleDateTime parsed;
+  if (parsed.ParseDateTime(szText ? szText : u"", 0, LANG_USER_DEFAULT) &&
+      parsed.GetStatus() == COleDateTime::valid)
+    m_odtValue = parsed;
+}
+
+CRemindTime::CRemindTime() : CRemindTime(COleDateTime()) {}
+
+CRemindTime::CRemindTime(const COleDateTime& value) : CRemindDate(value) { m_strFormatString = u"%H:%M"; }
+
+// A time has no "no time": the zero value is midnight.
+CString CRemindTime::GetCaption(CTKReportColumn* pColumn) {
+  return CTKReportRecordItemDateTime::GetCaption(pColumn);
+}
+
+CMessageRecordItemCheck::CMessageRecordItemCheck(BOOL checked) {
+  SetHasCheckbox(TRUE, FALSE);
+  SetChecked(checked);
+  SetEditTextWithCheckbox(FALSE);
+}
+
+int CMessageRecordItemCheck::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
+  return GetCheckedState() - (pItem ? pItem->GetCheckedState() : 0);
+}
+
+CRemindRecord::CRemindRecord() = default;
+
+CRemindRecord::CRemindRecord(const CString& content, const COleDateTime& date, const COleDateTime& time,
+                             const CString& numberOfTimes, const CString& separation, int rid, BOOL message) {
+  AddItem(new CTKReportRecordItemText(content));
+  AddItem(new CRemindDate(date));
+  AddItem(new CRemindTime(time));
+  AddItem(new CTKReportRecordItemText(numberOfTimes));
+  AddItem(new CTKReportRecordItemText(separation));
+  AddItem(new CMessageRecordItemCheck(message));
+  AddItem(new CTKReportRecordItemNumber(rid));
+}
