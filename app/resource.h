@@ -13,6 +13,17 @@
 // Dialogs.
 #define IDD_ABOUTBOX 100
 #define IDD_THINGNAME 199
+#define IDD_PRAVENOR_FORM 101
+// Controls of the completed-task form.
+#define IDC_TASK_TITLE 1038
+#define IDC_TASK_PERSONNEL 1039
+#define IDC_TASK_PLACE 1040
+#define IDC_TASK_DETAIL 1045
+#define IDC_TASK_DATE 1048
+#define IDC_TASK_ATTACHMENTS 1054
+#define IDC_TASK_BRIEF 1057
+#define IDC_TASK_WORKNAME 1058
+#define IDC_TASK_INCOME 1083
 // Controls of the work chooser and the about box.
 #define IDC_THINGNAME_KIND 1080
 #define IDC_THINGNAME_WORK 1081
@@ -25,6 +36,20 @@
 #define IDC_WORKTREE 4002
 #define IDC_DATETREE 4003
 #define IDW_TREEPANES 0xE820
+
+// The task forms' commands (string ids too: prompt, newline, tooltip).
+#define ID_ATTACHMENT_ADD 8
+#define ID_ATTACHMENT_RENAME 9
+#define ID_ATTACHMENT_DELETE 10
+#define ID_TASK_SAVE 11
+#define ID_TASK_SAVEALL 12
+#define ID_INCOME_ADD 34
+#define ID_INCOME_DELETE 36
+#define ID_ATTACHMENT_FOLDER 46
+#define ID_FORM_IDLE_47 47
+#define ID_FORM_IDLE_48 48
+#define ID_FORM_IDLE_7608 7608
+#define ID_TASK_DELETE 7618
 
 // Strings.
 #define IDP_OLE_INIT_FAILED 100

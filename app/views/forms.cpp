@@ -1,8 +1,5 @@
 #include "app/views/forms.h"
 
-IMPLEMENT_DYNCREATE(CPravenorDoc, CDocument)
-IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CPravenorView, CView)
 IMPLEMENT_DYNCREATE(CPlanThingsDoc, CDocument)
 IMPLEMENT_DYNCREATE(CPlanThingsFrame, CMDIChildWnd)
 IMPLEMENT_DYNCREATE(CPlanThingsView, CView)

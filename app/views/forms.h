@@ -1,6 +1,6 @@
-// The four task forms' documents, MDI child frames and views, registered in
-// the application's document templates. Temporary: empty windows until the
-// works-and-tasks views bring the real forms.
+// The task forms' documents, MDI child frames and views, registered in the
+// application's document templates. The completed-task form is
+// pravenorview.h; the others are empty windows until their forms land.
 #pragma once
 
 #include "platform/framework/afxdoc.h"
@@ -34,8 +34,6 @@ BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD styl
     void OnDraw(CDC*) override {}                       \
   };
 
-// The completed-task form (template 129).
-PV_TEMP_FORM_TRIO(CPravenorDoc, CChildFrame, CPravenorView)
 // The scheduled-task form (template 125).
 PV_TEMP_FORM_TRIO(CPlanThingsDoc, CPlanThingsFrame, CPlanThingsView)
 // The enquiry form (template 32).
