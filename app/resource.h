@@ -26,6 +26,20 @@
 #define IDC_DATETREE 4003
 #define IDW_TREEPANES 0xE820
 
+// The task forms' commands (string ids too: prompt, newline, tooltip).
+#define ID_ATTACHMENT_ADD 8
+#define ID_ATTACHMENT_RENAME 9
+#define ID_ATTACHMENT_DELETE 10
+#define ID_TASK_SAVE 11
+#define ID_TASK_SAVEALL 12
+#define ID_INCOME_ADD 34
+#define ID_INCOME_DELETE 36
+#define ID_ATTACHMENT_FOLDER 46
+#define ID_FORM_IDLE_47 47
+#define ID_FORM_IDLE_48 48
+#define ID_FORM_IDLE_7608 7608
+#define ID_TASK_DELETE 7618
+
 // Strings.
 #define IDP_OLE_INIT_FAILED 100
 

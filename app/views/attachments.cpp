@@ -1,0 +1,85 @@
+#include "app/views/attachments.h"
+
+#include <algorithm>
+
+#include "app/views/filereportcontrol.h"
+#include "platform/system/files.h"
+#include "platform/system/msgbox.h"
+
+namespace {
+
+constexpr int kMaxBaseLength = 40;      // FILES.filename
+constexpr int kMaxExtensionLength = 5;  // FILES.extendionname
+
+bool Exists(const CString& path) { return GetFileAttributesW(path.GetString()) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+CString AttachmentFolder() {
+  CString folder = CString(pv::ProgramFolder()) + u"/Attachment";
+  if (!Exists(folder)) CreateDirectoryW(folder.GetString(), nullptr);
+  return folder + u"/";
+}
+
+AttachmentName SplitAttachmentPath(const CString& path) {
+  const int slash = std::max(path.ReverseFind(u'/'), path.ReverseFind(u'\\'));
+  const CString name = path.Mid(slash + 1);
+  const int dot = name.ReverseFind(u'.');
+  if (dot < 0) return {name, CString()};
+  return {name.Left(dot), name.Mid(dot + 1)};
+}
+
+CString AttachmentFileName(const CString& base, const CString& extension) {
+  return extension.IsEmpty() ? base : base + u"." + extension;
+}
+
+CString AttachmentPath(const CString& base, const CString& extension) {
+  return AttachmentFolder() + AttachmentFileName(base, extension);
+}
+
+CString CheckAttachmentName(const CString& base, const CString& extension) {
+  if (base.IsEmpty()) return u"file name cannot be null";
+  if (base.GetLength() > kMaxBaseLength)
+    return u"The file name is longer than 40 characters; rename the file and add it again.";
+  if (extension.GetLength() > kMaxExtensionLength)
+    return u"The file extension is longer than 5 characters; rename the file and add it again.";
+  const CString whole = AttachmentFileName(base, extension);
+  for (int i = 0; i < whole.GetLength(); ++i) {
+    const char16_t c = whole[i];
+    if (c == u'\0' || c == u'/' || c == u'\\') return u"The file name may not contain '/', '\\' or a zero character.";
+  }
+  if (whole.Find(u"..") >= 0) return u"The file name may not contain \"..\".";
+  return CString();
+}
+
+void ShowAttachmentPrompt(HWND owner, const CString& text) {
+  ::MessageBoxW(owner, text.GetString(), u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+}
+
+BOOL AttachFile(CTKReportControl* grid, const CString& sourcePath, int taskId, HWND owner) {
+  const AttachmentName name = SplitAttachmentPath(sourcePath);
+  const CString refusal = CheckAttachmentName(name.base, name.extension);
+  if (!refusal.IsEmpty()) {
+    ShowAttachmentPrompt(owner, refusal);
+    return FALSE;
+  }
+  const CString target = AttachmentPath(name.base, name.extension);
+  // The folder is shared by every task: another attachment's copy is never
+  // replaced.
+  if (Exists(target)) {
+    ShowAttachmentPrompt(owner, u"An attachment named " + AttachmentFileName(name.base, name.extension) +
+                                    u" already exists; rename the file and add it again.");
+    return FALSE;
+  }
+  if (!CopyFileW(sourcePath.GetString(), target.GetString(), TRUE)) {
+    ShowAttachmentPrompt(owner, u"The file could not be copied into the attachment folder: " + sourcePath);
+    return FALSE;
+  }
+  if (!AddAttachmentRow(grid, name.base, name.extension, taskId)) {
+    DeleteFileW(target.GetString());
+    ShowAttachmentPrompt(owner, u"The attachment " + AttachmentFileName(name.base, name.extension) +
+                                    u" could not be stored in the database.");
+    return FALSE;
+  }
+  return TRUE;
+}
