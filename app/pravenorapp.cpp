@@ -3,6 +3,7 @@
 #include "app/mainframe/mainframe.h"
 #include "app/resource.h"
 #include "app/views/forms.h"
+#include "app/views/planthings.h"
 #include "app/views/thingname.h"
 #include "platform/system/files.h"
 #include "platform/system/msgbox.h"

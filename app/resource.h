@@ -40,6 +40,20 @@
 #define ID_FORM_IDLE_7608 7608
 #define ID_TASK_DELETE 7618
 
+// The scheduled-task form (dialog 189) and its reminder commands.
+#define IDD_PLANTHINGS 189
+#define IDC_PLAN_TITLE 1049
+#define IDC_PLAN_PERSONNEL 1050
+#define IDC_PLAN_PLACE 1051
+#define IDC_PLAN_DATE 1052
+#define IDC_PLAN_ATTACHMENTS 1055
+#define IDC_PLAN_REMINDERS 1058
+#define IDC_PLAN_WORKNAME 1059
+#define IDC_PLAN_BRIEF 1060
+#define ID_REMINDER_ADD 13
+#define ID_REMINDER_MODIFY 14
+#define ID_REMINDER_DELETE 15
+
 // Strings.
 #define IDP_OLE_INIT_FAILED 100
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/framework/afxdoc.h"
+#include "platform/framework/afxframe.h"
 
 // Creates an MDI child frame; the default placement is passed with every
 // side at CW_USEDEFAULT, so that no size is computed from it.
@@ -36,8 +37,6 @@ BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD styl
 
 // The completed-task form (template 129).
 PV_TEMP_FORM_TRIO(CPravenorDoc, CChildFrame, CPravenorView)
-// The scheduled-task form (template 125).
-PV_TEMP_FORM_TRIO(CPlanThingsDoc, CPlanThingsFrame, CPlanThingsView)
 // The enquiry form (template 32).
 PV_TEMP_FORM_TRIO(CSearchDoc, CSearchFrame, CSearchView)
 // The count form (template 49).

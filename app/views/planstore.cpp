@@ -1,6 +1,9 @@
 #include "app/views/planstore.h"
 
 #include "app/views/captiontree.h"
+#include "app/views/filereportcontrol.h"
+
+#include <iterator>
 
 namespace {
 
@@ -27,14 +30,13 @@ COleDateTime DateField(const _RecordsetPtr& rs, long index) {
 }  // namespace
 
 const std::vector<CString>& ReminderNumberCaptions() {
-  static const std::vector<CString> captions{u"one", u"two", u"three", u"Countless"};
+  static const std::vector<CString> captions(std::begin(kReminderNumberChoices), std::end(kReminderNumberChoices));
   return captions;
 }
 
 const std::vector<CString>& ReminderSeparationCaptions() {
-  static const std::vector<CString> captions{u"5 minutes", u"15 minutes", u"30 minutes", u"1 hour",
-                                             u"2 hours",   u"3 hours",    u"5 hours",    u"12 hours",
-                                             u"day",       u"week",       u"month",      u"year"};
+  static const std::vector<CString> captions(std::begin(kReminderSeparationChoices),
+                                             std::end(kReminderSeparationChoices));
   return captions;
 }
 
