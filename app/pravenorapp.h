@@ -28,6 +28,8 @@ class CPravenorApp : public CWinApp {
   void OnOpenCount();
   // Opens a new enquiry form (the main frame's Search command).
   void OpenEnquiryView();
+  // The Enquiry command: asks for the range and keyword, then opens it.
+  void OnEnquiry();
 
   // Appends today's occurrences of the live reminders due on `date` to
   // m_reminders and sorts the list by time; callers empty it first.

@@ -3,12 +3,6 @@
 IMPLEMENT_DYNCREATE(CPravenorDoc, CDocument)
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 IMPLEMENT_DYNCREATE(CPravenorView, CView)
-IMPLEMENT_DYNCREATE(CSearchDoc, CDocument)
-IMPLEMENT_DYNCREATE(CSearchFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CSearchView, CView)
-IMPLEMENT_DYNCREATE(CFinancialDoc, CDocument)
-IMPLEMENT_DYNCREATE(CFinancialFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CFinancialView, CView)
 
 BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
                       CMDIFrameWnd* parent, CCreateContext* context) {

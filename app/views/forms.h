@@ -37,9 +37,5 @@ BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD styl
 
 // The completed-task form (template 129).
 PV_TEMP_FORM_TRIO(CPravenorDoc, CChildFrame, CPravenorView)
-// The enquiry form (template 32).
-PV_TEMP_FORM_TRIO(CSearchDoc, CSearchFrame, CSearchView)
-// The count form (template 49).
-PV_TEMP_FORM_TRIO(CFinancialDoc, CFinancialFrame, CFinancialView)
 
 #undef PV_TEMP_FORM_TRIO
