@@ -6,6 +6,7 @@
 #include "app/views/financial.h"
 #include "app/views/planthings.h"
 #include "app/views/search.h"
+#include "app/views/pravenorview.h"
 #include "app/views/thingname.h"
 #include "platform/system/files.h"
 #include "platform/system/msgbox.h"

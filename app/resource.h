@@ -13,6 +13,17 @@
 // Dialogs.
 #define IDD_ABOUTBOX 100
 #define IDD_THINGNAME 199
+#define IDD_PRAVENOR_FORM 101
+// Controls of the completed-task form.
+#define IDC_TASK_TITLE 1038
+#define IDC_TASK_PERSONNEL 1039
+#define IDC_TASK_PLACE 1040
+#define IDC_TASK_DETAIL 1045
+#define IDC_TASK_DATE 1048
+#define IDC_TASK_ATTACHMENTS 1054
+#define IDC_TASK_BRIEF 1057
+#define IDC_TASK_WORKNAME 1058
+#define IDC_TASK_INCOME 1083
 // Controls of the work chooser and the about box.
 #define IDC_THINGNAME_KIND 1080
 #define IDC_THINGNAME_WORK 1081

@@ -355,6 +355,22 @@ int CDataStore::ExecuteTogether(const std::vector<Statement>& statements) {
   });
 }
 
+int CDataStore::InsertWithDependents(const Statement& insert, CString maxIdSql,
+                                     const std::vector<Statement>& dependents) {
+  int id = 0;
+  int ok = RunInTransaction([&] {
+    Execute(insert.sql, insert.values.empty() ? nullptr : insert.values.data(), static_cast<long>(insert.values.size()));
+    m_recordset.Attach(Execute(maxIdSql, nullptr, 0).Detach());
+    id = static_cast<long>(m_recordset->GetCollect(_variant_t(0L)));
+    for (const Statement& s : dependents) {
+      std::vector<_variant_t> values = s.values;
+      values.emplace_back(static_cast<long>(id));
+      Execute(s.sql, values.data(), static_cast<long>(values.size()));
+    }
+  });
+  return ok ? id : 0;
+}
+
 CString CDataStore::Quote(const CString& text) { return pv::ado::QuoteText(text); }
 
 _variant_t CDataStore::TextValue(const CString& text) {

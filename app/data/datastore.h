@@ -93,6 +93,12 @@ class CDataStore {
   // is rolled back, its error shown once under "Prompt", and 0 returned.
   int ExecuteTogether(const std::vector<Statement>& statements);
 
+  // A row and the rows that hang on it, in one transaction: runs `insert`,
+  // reads its new key with `maxIdSql`, then each of `dependents` with the
+  // new key bound to its last `?` marker. The new key; 0 on failure, with
+  // nothing stored (shown once under "Prompt").
+  int InsertWithDependents(const Statement& insert, CString maxIdSql, const std::vector<Statement>& dependents);
+
   // ---- safe text values ------------------------------------------------------------------------
   // `text` as a Jet literal: between apostrophes, each apostrophe doubled.
   static CString Quote(const CString& text);

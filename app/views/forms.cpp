@@ -1,8 +1,5 @@
 #include "app/views/forms.h"
 
-IMPLEMENT_DYNCREATE(CPravenorDoc, CDocument)
-IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CPravenorView, CView)
 
 BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
                       CMDIFrameWnd* parent, CCreateContext* context) {

@@ -9,6 +9,7 @@
 #include "app/views/datepicking.h"
 #include "app/views/forms.h"
 #include "app/views/planstore.h"
+#include "app/views/pravenorview.h"
 #include "app/views/remindrecord.h"
 #include "app/views/treetasks.h"
 #include "platform/framework/afxdlg.h"
@@ -70,6 +71,7 @@ BOOL ActivateOpenTaskView(int taskId) {
         CView* view = doc->GetNextView(vp);
         int viewTask = -1;
         if (auto* plan = dynamic_cast<CPlanThingsView*>(view)) viewTask = plan->m_bTaskExists ? plan->m_nTaskId : -1;
+        if (auto* done = dynamic_cast<CPravenorView*>(view)) viewTask = done->TaskExists() ? done->GetTaskId() : -1;
         if (viewTask == taskId) {
           if (CFrameWnd* frame = view->GetParentFrame()) {
             if (auto* child = dynamic_cast<CMDIChildWnd*>(frame)) child->MDIActivate();

@@ -200,8 +200,11 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
       WH_CBT,
       [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
         WCHAR name[32] = {};
+        // A form view is a child of the dialog class too: only top-level
+        // dialogs count.
+        const auto* cbt = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
         if (code == HCBT_CREATEWND && GetClassNameW(reinterpret_cast<HWND>(wParam), name, 32) &&
-            std::u16string(name) == u"#32770")
+            std::u16string(name) == u"#32770" && !(cbt->lpcs->style & WS_CHILD))
           ++dialogsCreated;
         return CallNextHookEx(nullptr, code, wParam, lParam);
       },
