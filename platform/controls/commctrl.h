@@ -59,6 +59,19 @@ void RegisterStandardControls();
 #define CDIS_DEFAULT 0x0020
 #define CDIS_HOT 0x0040
 
+// A key (NM_KEYDOWN) and a character (NM_CHAR) as common controls report them.
+struct NMKEY {
+  NMHDR hdr;
+  UINT nVKey;
+  UINT uFlags;
+};
+struct NMCHAR {
+  NMHDR hdr;
+  UINT ch;
+  DWORD dwItemPrev;
+  DWORD dwItemNext;
+};
+
 struct NMCUSTOMDRAW {
   NMHDR hdr;
   DWORD dwDrawStage;

@@ -12,6 +12,9 @@
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportinplaceedit.h"
+#include "toolkit/report/reportinplacelist.h"
+#include "toolkit/report/reportitemeditoptions.h"
 #include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reporttip.h"
 #include "toolkit/report/reportnavigator.h"
@@ -72,6 +75,9 @@ CTKReportControl::CTKReportControl() {
   m_uDelayEditTimerInterval = ::GetDoubleClickTime() + 50;
 
   m_pBehavior = new CTKReportBehavior(CTKReportBehavior::kSchemeDefault);
+  m_pInplaceEdit = new CTKReportInplaceEdit;
+  m_pInplaceList = new CTKReportInplaceList;
+  m_pInplaceButtons = new CTKReportInplaceButtons;
   m_pSections = new CTKReportSections(this);
   m_pSectionHeader = m_pSections->GetSection(kTKReportSectionHeader);
   m_pSectionBody = m_pSections->GetSection(kTKReportSectionBody);
@@ -107,6 +113,12 @@ CTKReportControl::CTKReportControl() {
 
 CTKReportControl::~CTKReportControl() {
   EditItem(nullptr);
+  delete m_pInplaceEdit;
+  m_pInplaceEdit = nullptr;
+  delete m_pInplaceList;
+  m_pInplaceList = nullptr;
+  delete m_pInplaceButtons;
+  m_pInplaceButtons = nullptr;
   ResetContent(FALSE);
   EnableMarkup(FALSE);
   m_arrSavedSelection.RemoveAll();

@@ -410,7 +410,8 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int GetMouseMode() const { return m_mouseMode; }
   void SetMouseMode(int nMode) { m_mouseMode = nMode; }
   CTKReportColumn* GetFocusedColumn() const { return m_pFocusedColumn; }
-  void SetFocusedColumn(CTKReportColumn* pColumn) { m_pFocusedColumn = pColumn; }
+  // FALSE when the owner refused the focus change.
+  BOOL SetFocusedColumn(CTKReportColumn* pColumn);
   BOOL IsShiftAtLastKeyUp() const { return m_bShiftAtKeyUp; }
   // Whether the rows are grouped (the group order has columns).
   BOOL IsGrouped() const;
@@ -446,10 +447,26 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // Invalidates the scroll bar control, or the frame for the own bars.
   void RedrawScrollBar(int nBar);
 
+  // ---- input helpers ----
+  // The row under a client point (through the sections' screen rows).
+  CTKReportRow* HitTestRow(POINT pt) const;
+  // The delayed edit: timer 20 runs once after the double-click time; timer
+  // 10 keeps the remembered cell for 3 seconds after a delayed edit.
+  void StartDelayEditTimer();
+  void KillDelayEditMaxTimer(BOOL bForgetCell);
+  // One mouse button event (nButton 1 left, 3 right; nEvent 0 down, 1 up)
+  // dispatched through the behaviour settings.
+  void OnMouseButtonEvent(int nButton, int nEvent, UINT nFlags, CPoint point);
+
   // ---- accessibility ----
   HRESULT GetAccessibleChildCount(LONG* pcountChildren) override;
   HRESULT GetAccessibleName(VARIANT varChild, BSTR* pszName) override;
   HRESULT GetAccessibleRole(VARIANT varChild, VARIANT* pvarRole) override;
+  HRESULT GetAccessibleParent(IDispatch** ppdispParent) override;
+  HRESULT GetAccessibleChild(VARIANT varChild, IDispatch** ppdispChild) override;
+  HRESULT GetAccessibleState(VARIANT varChild, VARIANT* pvarState) override;
+  HRESULT AccessibleLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight, VARIANT varChild) override;
+  HRESULT AccessibleHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild) override;
 
  protected:
   // ---- window messages ----
@@ -605,6 +622,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   TK_REPORTRECORDITEM_ARGS* m_pActiveItemArgs = nullptr;
   CTKReportRow* m_pEditRow = nullptr;  // held while editing in virtual mode
   CTKReportRow* m_pHotRow = nullptr;
+  CTKReportRow* m_pLastMouseRow = nullptr;  // for leave tracking; not held
   int m_nHotHyperlink = -1;
   CPoint m_pointMouse;
   BOOL m_bWasShiftKey = FALSE;
@@ -633,6 +651,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   CRect m_rcReportArea;
   int m_nDropPos = -1;
   CArray<CTKReportRecord*, CTKReportRecord*> m_arrSavedSelection;
+  std::vector<int> m_arrSavedIndexes;  // selected rows at the last CollapseAll
 
  private:
   // The tokens of the last filter text asked for.

@@ -1,11 +1,13 @@
-// In-cell controls of a record item (push buttons drawn inside the cell)
-// and their collection: their stored state and property exchange. Their
-// mouse handling comes with the item input.
+// In-cell controls of a record item (push buttons drawn inside the cell),
+// their collection with its stored form, their reaction to the mouse and
+// the hidden window that keeps the mouse while one is pressed.
 #pragma once
 
 #include "platform/base/cmdtarget.h"
 #include "platform/base/collections.h"
 #include "platform/base/cstring.h"
+#include "platform/framework/afx.h"
+#include "toolkit/report/reportrecorditem.h"
 #include "toolkit/report/reportarray.h"
 
 class CTKPropExchange;
@@ -61,6 +63,14 @@ class CTKReportRecordItemButton : public CTKReportRecordItemControl {
  public:
   explicit CTKReportRecordItemButton(LPCTSTR lpszCaption = u"");
 
+  // Pushed on press; normal (or disabled) on release, with -83 when an
+  // enabled button is released where it was pressed.
+  void OnLButtonDown(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) override;
+  void OnLButtonUp(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) override;
+  void OnMouseEnter(UINT nFlags, POINT point) override;
+  void OnMouseLeave(UINT nFlags, POINT point) override;
+  void OnMouseMove(UINT nFlags, POINT point) override;
+
   int m_nSavedState = 1;
 };
 
@@ -88,4 +98,33 @@ class CTKReportRecordItemControls : public CTKArrayT<CCmdTarget, CTKReportRecord
   CTKReportRecordItemControl* InsertControl(CTKReportRecordItemControl* pControl, int nIndex = -1);
 
   CTKReportRecordItem* m_pRecordItem = nullptr;
+};
+
+// -83: an in-cell button was clicked.
+struct TK_NM_REPORTITEMCONTROL {
+  NMHDR hdr;
+  CTKReportRow* pRow;
+  CTKReportRecordItem* pItem;
+  CTKReportColumn* pColumn;
+  int nReserved;
+  POINT pt;
+  CTKReportRecordItemControl* pItemControl;
+};
+
+// Holds the mouse while an in-cell control is pressed and hands the button
+// and the moves, in screen coordinates, to the item.
+class CTKReportRecordItemControlHookWnd : public CWnd {
+ public:
+  explicit CTKReportRecordItemControlHookWnd(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs);
+  ~CTKReportRecordItemControlHookWnd() override;
+
+  TK_REPORTRECORDITEM_CLICKARGS m_ClickArgs;
+  POINT m_ptClick{};
+  BOOL m_bAutoDelete = FALSE;  // deleted with its window
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void PostNcDestroy() override {
+    if (m_bAutoDelete) delete this;
+  }
 };

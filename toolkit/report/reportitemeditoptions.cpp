@@ -1,5 +1,7 @@
 #include "toolkit/report/reportitemeditoptions.h"
 
+#include "toolkit/report/reportinplacebutton.h"
+
 CTKReportRecordItemConstraint* CTKReportRecordItemConstraints::GetAt(int nIndex) const {
   if (nIndex < 0 || nIndex >= GetCount()) return nullptr;
   return m_arrConstraints[nIndex];
@@ -16,6 +18,13 @@ CTKReportRecordItemEditOptions::CTKReportRecordItemEditOptions()
     : m_pConstraints(new CTKReportRecordItemConstraints) {}
 
 CTKReportRecordItemEditOptions::~CTKReportRecordItemEditOptions() {
+  for (INT_PTR i = 0; i < m_arrInplaceButtons.GetSize(); ++i) {
+    CTKReportInplaceButton* button = m_arrInplaceButtons[i];
+    if (!button) continue;
+    if (button->m_hWnd) button->DestroyWindow();
+    delete button;
+  }
+  m_arrInplaceButtons.RemoveAll();
   if (m_pConstraints) m_pConstraints->InternalRelease();
 }
 
@@ -42,4 +51,33 @@ CTKReportRecordItemConstraint* CTKReportRecordItemEditOptions::FindConstraintByC
     if (constraint && constraint->m_strConstraint.Compare(lpszConstraint) == 0) return constraint;
   }
   return nullptr;
+}
+
+CTKReportInplaceButton* CTKReportRecordItemEditOptions::AddComboButton(BOOL bInside) {
+  auto* button = new CTKReportInplaceButton(kTKReportComboButton);
+  button->m_bInsideCellButton = bInside;
+  m_arrInplaceButtons.Add(button);
+  return button;
+}
+
+CTKReportInplaceButton* CTKReportRecordItemEditOptions::AddExpandButton(BOOL bInside) {
+  auto* button = new CTKReportInplaceButton(kTKReportExpandButton);
+  button->m_bInsideCellButton = bInside;
+  m_arrInplaceButtons.Add(button);
+  return button;
+}
+
+CTKReportInplaceButton* CTKReportRecordItemEditOptions::AddSpinButton(BOOL bInside, int nMin, int nMax, int nStep) {
+  auto* button = new CTKReportInplaceButton(kTKReportSpinButton);
+  button->m_bInsideCellButton = bInside;
+  button->SetSpinButtonMin(nMin);
+  button->SetSpinButtonMax(nMax);
+  button->SetSpinButtonStep(nStep);
+  m_arrInplaceButtons.Add(button);
+  return button;
+}
+
+CTKReportInplaceButton* CTKReportRecordItemEditOptions::GetButton(int nIndex) const {
+  if (nIndex < 0 || nIndex >= GetButtonCount()) return nullptr;
+  return m_arrInplaceButtons[nIndex];
 }

@@ -1,11 +1,13 @@
 // What may be typed or chosen in a cell: the edit options of a column or
-// an item, with their list of choices. The in-place buttons they also hold
-// come with the in-place editors.
+// an item, with their list of choices and the in-place buttons shown
+// beside the cell while it is edited.
 #pragma once
 
 #include "platform/base/cmdtarget.h"
 #include "platform/base/collections.h"
 #include "platform/base/cstring.h"
+
+#include <climits>
 
 // One choice: the text shown and typed, and the data behind it.
 class CTKReportRecordItemConstraint : public CCmdTarget {
@@ -32,6 +34,12 @@ class CTKReportRecordItemConstraints : public CCmdTarget {
   CArray<CTKReportRecordItemConstraint*, CTKReportRecordItemConstraint*> m_arrConstraints;
 };
 
+class CTKReportInplaceButton;
+
+// The buttons of a cell; a plain list (the edit options own their buttons,
+// the control's list only points at the ones shown).
+class CTKReportInplaceButtons : public CArray<CTKReportInplaceButton*, CTKReportInplaceButton*> {};
+
 class CTKReportRecordItemEditOptions : public CCmdTarget {
  public:
   CTKReportRecordItemEditOptions();
@@ -45,10 +53,19 @@ class CTKReportRecordItemEditOptions : public CCmdTarget {
   // (and for a null text).
   CTKReportRecordItemConstraint* FindConstraintByCaption(LPCTSTR lpszConstraint) const;
   CTKReportRecordItemConstraints* GetConstraints() const { return m_pConstraints; }
+  // Appends a combo button (id 101) that opens the list of choices.
+  CTKReportInplaceButton* AddComboButton(BOOL bInside = FALSE);
+  // Appends an expand button (100) or a spin button (102) with its limits.
+  CTKReportInplaceButton* AddExpandButton(BOOL bInside = FALSE);
+  CTKReportInplaceButton* AddSpinButton(BOOL bInside = FALSE, int nMin = INT_MIN, int nMax = INT_MAX, int nStep = 1);
+  // Null when the index is not below the count.
+  CTKReportInplaceButton* GetButton(int nIndex) const;
+  int GetButtonCount() const { return static_cast<int>(m_arrInplaceButtons.GetSize()); }
 
   BOOL m_bAllowEdit = TRUE;         // an edit box is shown while editing
   BOOL m_bConstraintEdit = FALSE;   // only the choices may be picked
   CTKReportRecordItemConstraints* m_pConstraints;
+  CTKReportInplaceButtons m_arrInplaceButtons;  // owned
   BOOL m_bSelectTextOnEdit = FALSE;
   DWORD m_dwEditStyle = 0x80;       // ES_AUTOHSCROLL
   int m_nMaxLength = 0;             // 0: the system limit

@@ -35,8 +35,8 @@ void TK_REPORTRECORDITEM_METRICS::Reset() {
 CTKReportRecordItem::CTKReportRecordItem() : m_strFormatString(u"%s") {}
 
 CTKReportRecordItem::~CTKReportRecordItem() {
-  // The capture window exists only while an in-cell control is pressed;
-  // the input side that makes it also destroys it.
+  // The capture window exists only while an in-cell control is pressed.
+  DestroyControlHookWnd();
   TKReleaseHeld(m_pEditOptions);
   TKReleaseHeld(m_pItemControls);
   TKReleaseHeld(m_pHyperlinks);
@@ -53,12 +53,6 @@ void CTKReportRecordItem::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRE
 
 void CTKReportRecordItem::DrawControls(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*, RECT&) {}
 
-int CTKReportRecordItem::HitTestHyperlink(POINT) { return -1; }
-BOOL CTKReportRecordItem::OnLButtonDown(TK_REPORTRECORDITEM_CLICKARGS*) { return FALSE; }
-BOOL CTKReportRecordItem::OnLButtonUp(TK_REPORTRECORDITEM_CLICKARGS*) { return FALSE; }
-void CTKReportRecordItem::OnClick(TK_REPORTRECORDITEM_CLICKARGS*) {}
-void CTKReportRecordItem::OnDblClick(TK_REPORTRECORDITEM_CLICKARGS*) {}
-BOOL CTKReportRecordItem::OnMouseMove(UINT, POINT, CTKReportControl*) { return FALSE; }
 
 CString CTKReportRecordItem::GetCaption(CTKReportColumn*) { return m_strCaption; }
 
@@ -206,10 +200,6 @@ int CTKReportRecordItem::ReservedQuery(int, int, int) { return -1; }
 
 void CTKReportRecordItem::DrawCheckBox(TK_REPORTRECORDITEM_DRAWARGS*, RECT&) {}
 
-void CTKReportRecordItem::OnBeginEdit(TK_REPORTRECORDITEM_ARGS*) {}
-BOOL CTKReportRecordItem::OnChar(TK_REPORTRECORDITEM_ARGS*, UINT) { return FALSE; }
-void CTKReportRecordItem::OnEndEdit(CTKReportControl*, BOOL) {}
-void CTKReportRecordItem::OnEditApply(TK_REPORTRECORDITEM_ARGS*) {}
 
 void CTKReportRecordItem::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
   CTKReportRecord* record = m_pRecord;
@@ -230,8 +220,6 @@ void CTKReportRecordItem::OnConstraintChanged(TK_REPORTRECORDITEM_ARGS* pItemArg
 }
 
 int CTKReportRecordItem::GetSelectedConstraintData(TK_REPORTRECORDITEM_ARGS*) { return -1; }
-void CTKReportRecordItem::OnInplaceButtonDown(CTKReportInplaceButton*) {}
-BOOL CTKReportRecordItem::OnCheckStateChanging(TK_REPORTRECORDITEM_ARGS*) { return TRUE; }
 
 CTKReportColumn* CTKReportRecordItem::GetColumn() {
   if (!m_pControl) return nullptr;
@@ -239,8 +227,6 @@ CTKReportColumn* CTKReportRecordItem::GetColumn() {
   return columns ? columns->Find(GetIndex()) : nullptr;
 }
 
-BOOL CTKReportRecordItem::IsAllowEdit(TK_REPORTRECORDITEM_ARGS*) { return IsEditable(); }
-void CTKReportRecordItem::SimulateClick(TK_REPORTRECORDITEM_CLICKARGS*) {}
 
 CTKReportRecordItemEditOptions* CTKReportRecordItem::GetEditOptions(CTKReportColumn* pColumn) {
   if (m_pEditOptions) return m_pEditOptions;

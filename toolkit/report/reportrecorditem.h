@@ -223,6 +223,9 @@ class CTKReportRecordItem : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloc
   CTKReportRecordItemControl* HitTestControl(POINT pt);
   CTKReportRecordItemControl* GetHotControl() const { return m_pHotControl; }
   void SetHotControl(CTKReportRecordItemControl* pControl) { m_pHotControl = pControl; }
+  // Destroys the window that holds the mouse while an in-cell control is
+  // pressed, when there is one.
+  void DestroyControlHookWnd();
 
   // Position in the record, -1 without one.
   int GetIndex() const;
