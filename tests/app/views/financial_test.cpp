@@ -96,6 +96,16 @@ TEST_F(CountFormTest, SearchSumsInDoubleAndShowsWholeNumbers) {
   EXPECT_EQ(raw.One("select count(*) from financial"), "3") << "the form never deletes";
 }
 
+TEST_F(CountFormTest, SumsDoNotLoseUnitsASingleWould) {
+  const int big = AddTask(work_, u"Big", 1, COleDateTime(2012, 4, 1, 0, 0, 0));
+  Row(10, u"large", 16777216, 0, big);  // 2^24: a single's last whole step
+  Row(11, u"small", 1, 0, big);
+  Period(COleDateTime(2012, 4, 1, 0, 0, 0), COleDateTime(2012, 4, 1, 0, 0, 0), u"");
+  view_->OnSearch();
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_DOUBLE_EQ(view_->m_dIncome, 16777217.0);
+}
+
 TEST_F(CountFormTest, ExcludeSortsUncheckedFirst) {
   CFinancialExcludeItemCheck on(TRUE), off(FALSE);
   EXPECT_GT(on.Compare(nullptr, &off), 0);
