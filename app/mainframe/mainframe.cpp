@@ -5,6 +5,7 @@
 #include "app/data/datastore.h"
 #include "app/pravenorapp.h"
 #include "app/resource.h"
+#include "app/views/pravenorview.h"
 #include "platform/framework/afxapp.h"
 
 IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
@@ -17,7 +18,55 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
   ON_NOTIFY(TVN_SELCHANGED, IDC_WORKTREE, OnWorkTreeSelChanged)
   ON_COMMAND_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnTreeFilter)
   ON_UPDATE_COMMAND_UI_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnUpdateTreeFilter)
+  ON_COMMAND(ID_TASK_SAVEALL, OnSaveAll)
 END_MESSAGE_MAP()
+
+namespace {
+
+// Calls `f` with every open view of the application.
+template <class F>
+void ForEachView(F&& f) {
+  CWinApp* app = AfxGetApp();
+  if (!app) return;
+  POSITION t = app->GetFirstDocTemplatePosition();
+  while (t) {
+    CDocTemplate* docTemplate = app->GetNextDocTemplate(t);
+    for (POSITION d = docTemplate->GetFirstDocPosition(); d;) {
+      CDocument* doc = docTemplate->GetNextDoc(d);
+      for (POSITION v = doc->GetFirstViewPosition(); v;) f(doc->GetNextView(v));
+    }
+  }
+}
+
+// Every open task form looks its task's items up again (after a refill or
+// a change of the active tree).
+void RelocateTaskForms() {
+  ForEachView([](CView* view) {
+    if (auto* form = dynamic_cast<CPravenorView*>(view); form && form->TaskExists()) {
+      form->LocateTaskInWorkTree(form->m_nWorkId, form->GetTaskId());
+      form->LocateTaskInDateTree(form->GetTaskId());
+    }
+  });
+}
+
+}  // namespace
+
+BOOL ActivateOpenTaskView(int taskId) {
+  CView* found = nullptr;
+  ForEachView([&](CView* view) {
+    if (auto* form = dynamic_cast<CPravenorView*>(view); form && form->TaskExists() && form->GetTaskId() == taskId)
+      found = view;
+  });
+  if (!found) return FALSE;
+  if (auto* child = dynamic_cast<CMDIChildWnd*>(found->GetParentFrame())) child->MDIActivate();
+  return TRUE;
+}
+
+void CMainFrame::OnSaveAll() {
+  ForEachView([](CView* view) {
+    if (auto* form = dynamic_cast<CPravenorView*>(view)) form->OnSaveTask();
+  });
+}
 
 CMainFrame::CMainFrame() = default;
 CMainFrame::~CMainFrame() = default;
@@ -52,6 +101,7 @@ void CMainFrame::ActivateTreePane(UINT paneId) {
   else return;
   // The menu items take the new labels at their next update.
   if (m_wndTreePanes.GetActivePaneId() != paneId) m_wndTreePanes.SelectPane(paneId);
+  RelocateTaskForms();
 }
 
 CString CMainFrame::TreeFilterLabel(UINT nID) const {
@@ -81,6 +131,7 @@ void CMainFrame::OnTreeFilter(UINT nID) {
       default: m_wndWorkTree.FillCategoryTree(); m_wndWorkTree.m_filterMode = 0; break;
     }
   }
+  RelocateTaskForms();
 }
 
 void CMainFrame::OnUpdateTreeFilter(CCmdUI* pCmdUI) {
@@ -178,6 +229,7 @@ void CMainFrame::SetCurrentWorkOfTask(int taid) {
 void CMainFrame::OpenTaskOfItem(LPARAM itemData) {
   auto* app = static_cast<CPravenorApp*>(AfxGetApp());
   if (!app || itemData == 0) return;
+  if (ActivateOpenTaskView(static_cast<int>(itemData < 0 ? -itemData : itemData))) return;  // one form per task
   m_bOpeningTask = 1;
   app->m_openExistingTask = true;
   if (itemData < 0) app->OnNewScheduledTask();

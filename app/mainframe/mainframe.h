@@ -23,6 +23,9 @@
 #define TREE_STYLE (WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TVS_HASBUTTONS | TVS_HASLINES | \
                     TVS_LINESATROOT | TVS_SHOWSELALWAYS)
 
+// Activates the open task form of the task; FALSE when none is open.
+BOOL ActivateOpenTaskView(int taskId);
+
 class CMainFrame : public CMDIFrameWnd {
   DECLARE_DYNAMIC(CMainFrame)
  public:
@@ -83,6 +86,8 @@ class CMainFrame : public CMDIFrameWnd {
   int OnCreate(LPCREATESTRUCT lpCreateStruct);
   LRESULT OnDockingPaneNotify(WPARAM wParam, LPARAM lParam);
   void OnTreeFilter(UINT nID);
+  // Command 12: Save of every open task form.
+  void OnSaveAll();
   void OnUpdateTreeFilter(CCmdUI* pCmdUI);
   void OnTreeClick(NMHDR* pNMHDR, LRESULT* pResult);
   void OnWorkTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult);

@@ -63,6 +63,7 @@ CTKReportColumn* AddChoiceColumn(CTKReportControl* grid, int index, LPCTSTR capt
   CTKReportColumn* column = grid->AddColumn(new CTKReportColumn(index, caption, width, TRUE, -1, TRUE, TRUE));
   column->SetEditable(TRUE);
   column->GetEditOptions()->m_bConstraintEdit = TRUE;
+  column->GetEditOptions()->AddExpandButton(TRUE);  // in the cell; its press reaches the owner first
   return column;
 }
 

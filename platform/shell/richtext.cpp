@@ -361,9 +361,11 @@ class TextServices final : public ITextServices {
     return S_OK;
   }
 
-  HRESULT TxDraw(DWORD, LONG, void*, DVTARGETDEVICE*, HDC hdc, HDC, LPCRECTL bounds, LPCRECTL, LPRECT, BOOL (*)(DWORD),
-                 DWORD, LONG) override {
+  HRESULT TxDraw(DWORD, LONG, void*, DVTARGETDEVICE*, HDC hdc, HDC, LPCRECTL bounds, LPCRECTL, LPRECT update,
+                 BOOL (*)(DWORD), DWORD, LONG) override {
     if (!bounds) return E_INVALIDARG;
+    // Nothing to update: lay out (and report the size) without painting.
+    const bool paint = !(update && IsRectEmpty(update));
     RECT rc{bounds->left, bounds->top, bounds->right, bounds->bottom};
     HDC measure = hdc ? hdc : GetDC(nullptr);
     std::vector<Line> lines = Layout(measure, std::max<LONG>(0, rc.right - rc.left));
@@ -372,7 +374,7 @@ class TextServices final : public ITextServices {
       width = std::max(width, l.width);
       height = l.top + l.height;
     }
-    if (hdc) {
+    if (hdc && paint) {
       int saved = SaveDC(hdc);
       IntersectClipRect(hdc, rc.left, rc.top, rc.right, rc.bottom);
       SetBkMode(hdc, TRANSPARENT);

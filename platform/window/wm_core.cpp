@@ -786,7 +786,8 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   // the children follows creation order (dialog tab order relies on it); a
   // new top-level window goes to the top.
   LinkToParent(w, parent, child ? HWND_BOTTOM : HWND_TOP);
-  if (owner) owner->lastActivePopup = hwnd;
+  // The owner's last active pop-up changes when the new window is activated,
+  // not when it is made (a tip window that never activates must not count).
 
   if (!child && !w->menu && !messageOnly && (cls->menuId || !cls->menuName.empty())) {
     w->menu = LoadMenu(inst ? inst : cls->inst,

@@ -1,41 +1,56 @@
 #include "toolkit/common/richrender.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/base/codepage.h"
 #include "platform/framework/afxgdi.h"
 #include "platform/shell/textserv.h"
 #include "platform/system/modules.h"
-#include "toolkit/common/drawhelpers.h"
+#include "toolkit/common/resourcemanager.h"
 
-// The host the services ask for formats and colours: the icon-title font,
-// left-aligned word-wrapped rich text, transparent background.
+// The host the services ask for formats and colours: no window, no caret, no
+// scroll bars, transparent background, rich multi-line word-wrapped text.
 class CTKRichRender::CHost : public ITextHost {
  public:
   CHost() {
-    LOGFONTW lf{};
-    CTKDrawHelpers::GetIconLogFont(&lf);
+    NONCLIENTMETRICSW ncm{};
+    ncm.cbSize = sizeof(ncm);
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(ncm), &ncm, 0);
+    const LOGFONTW& lf = ncm.lfMessageFont;
     m_cf.cbSize = sizeof(m_cf);
-    m_cf.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE;
-    m_cf.dwEffects = CFE_AUTOCOLOR;
-    if (lf.lfWeight >= FW_BOLD) m_cf.dwEffects |= CFE_BOLD;
-    if (lf.lfItalic) m_cf.dwEffects |= CFE_ITALIC;
-    // Twips at 96 pixels per inch.
-    m_cf.yHeight = (lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight) * 15;
-    if (m_cf.yHeight == 0) m_cf.yHeight = 165;
+    m_cf.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    m_cf.dwEffects = 0;
+    HDC hdcScreen = ::GetDC(nullptr);
+    const int nPixelsPerInch = std::max(::GetDeviceCaps(hdcScreen, LOGPIXELSY), 1);
+    ::ReleaseDC(nullptr, hdcScreen);
+    m_cf.yHeight = -(lf.lfHeight * 1440 / nPixelsPerInch);
+    m_cf.crTextColor = ::GetSysColor(COLOR_BTNTEXT);
+    m_cf.bCharSet = 0;
+    m_cf.bPitchAndFamily = 0;
     size_t n = 0;
     for (; n + 1 < sizeof(m_cf.szFaceName) / sizeof(WCHAR) && lf.lfFaceName[n]; ++n) m_cf.szFaceName[n] = lf.lfFaceName[n];
     m_cf.szFaceName[n] = 0;
     m_pf.cbSize = sizeof(m_pf);
-    m_pf.dwMask = PFM_ALIGNMENT;
+    m_pf.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT | PFM_TABSTOPS | PFM_NUMBERING |
+                  PFM_RTLPARA | PFM_OFFSETINDENT;
     m_pf.wAlignment = PFA_LEFT;
   }
   virtual ~CHost() = default;
 
-  STDMETHODIMP QueryInterface(REFIID, void** o) override {
-    if (o) *o = nullptr;
-    return E_NOINTERFACE;
+  const CHARFORMATW& GetCharFormat() const { return m_cf; }
+  void SetCharFormat(const CHARFORMATW& cf) { m_cf = cf; }
+  CSize GetRequestedSize() const { return m_sizeRequested; }
+  void ResetRequestedSize() { m_sizeRequested = CSize(0, 0); }
+
+  STDMETHODIMP QueryInterface(REFIID riid, void** o) override {
+    if (!o) return E_POINTER;
+    *o = nullptr;
+    if (riid != IID_IUnknown && riid != IID_ITextHost) return E_NOINTERFACE;
+    *o = static_cast<ITextHost*>(this);
+    return S_OK;
   }
   STDMETHODIMP_(ULONG) AddRef() override { return 1; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
@@ -98,7 +113,13 @@ class CTKRichRender::CHost : public ITextHost {
     *bits = mask & (TXTBIT_RICHTEXT | TXTBIT_MULTILINE | TXTBIT_WORDWRAP);
     return S_OK;
   }
-  HRESULT TxNotify(DWORD, void*) override { return S_OK; }
+  HRESULT TxNotify(DWORD code, void* data) override {
+    if (code == EN_REQUESTRESIZE && data) {
+      const RECT& rc = static_cast<const REQRESIZE*>(data)->rc;
+      m_sizeRequested = CSize(rc.right - rc.left, rc.bottom - rc.top);
+    }
+    return S_OK;
+  }
   HIMC TxImmGetContext() override { return nullptr; }
   void TxImmReleaseContext(HIMC) override {}
   HRESULT TxGetSelectionBarWidth(LONG* w) override {
@@ -108,7 +129,8 @@ class CTKRichRender::CHost : public ITextHost {
 
  private:
   CHARFORMATW m_cf{};
-  PARAFORMAT m_pf{};
+  PARAFORMAT2 m_pf{};
+  CSize m_sizeRequested{0, 0};  // the last EN_REQUESTRESIZE
 };
 
 namespace {
@@ -130,12 +152,11 @@ DWORD ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
 
 }  // namespace
 
-CTKRichRender::CTKRichRender() {
+CTKRichRender::CTKRichRender() : m_pHost(new CHost()) {
   m_hModule = ::LoadLibraryW(u"RICHED20.DLL");
   if (!m_hModule) return;
   auto create = pv::ProcAs<HRESULT(IUnknown*, ITextHost*, IUnknown**)>(::GetProcAddress(m_hModule, "CreateTextServices"));
   if (!create) return;
-  m_pHost = new CHost();
   IUnknown* pUnknown = nullptr;
   if (SUCCEEDED(create(nullptr, m_pHost, &pUnknown)) && pUnknown) {
     pUnknown->QueryInterface(IID_ITextServices, reinterpret_cast<void**>(&m_pServices));
@@ -149,31 +170,78 @@ CTKRichRender::~CTKRichRender() {
   if (m_hModule) ::FreeLibrary(m_hModule);
 }
 
-void CTKRichRender::SetText(LPCTSTR lpszText) {
-  if (!m_pServices) return;
-  std::u16string text = lpszText ? lpszText : u"";
-  if (!text.empty() && text[0] == u'{') {
-    int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-      ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), n, nullptr, nullptr);
-    StreamSource source{&bytes};
-    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStream};
+void CTKRichRender::SetDefaultCharFormat(const CHARFORMATW* pFormat) {
+  if (!pFormat) return;
+  m_pHost->SetCharFormat(*pFormat);
+  if (m_pServices) {
     LRESULT result = 0;
-    m_pServices->TxSendMessage(EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream), &result);
-    if (result > 0) return;
+    m_pServices->TxSendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&m_pHost->GetCharFormat()), &result);
   }
-  m_pServices->TxSetText(text.c_str());
+}
+
+const CHARFORMATW& CTKRichRender::GetDefaultCharFormat() const {
+  return m_pHost->GetCharFormat();
+}
+
+CSize CTKRichRender::GetRequestedSize() const { return m_pHost->GetRequestedSize(); }
+
+namespace {
+
+LRESULT StreamIn(ITextServices* pServices, const void* pBytes, size_t nBytes, WPARAM nFormat) {
+  std::string bytes(static_cast<const char*>(pBytes), nBytes);
+  StreamSource source{&bytes};
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadStream};
+  LRESULT result = 0;
+  pServices->TxSendMessage(EM_STREAMIN, nFormat, reinterpret_cast<LPARAM>(&stream), &result);
+  return result;
+}
+
+}  // namespace
+
+int CTKRichRender::SetText(LPCTSTR lpszText) {
+  if (!m_pServices) return 0;
+  if (!lpszText || !*lpszText) {
+    m_pServices->TxSetText(u"");
+    return 0;
+  }
+  if (lpszText[0] == u'{') {
+    // RTF is 8-bit text in the resource language's code page.
+    CTKNarrowString narrow(lpszText);
+    const char* pNarrow = narrow.c_str();
+    const LRESULT nRead = pNarrow ? StreamIn(m_pServices, pNarrow, std::strlen(pNarrow), SF_RTF) : 0;
+    if (nRead > 0) return static_cast<int>(nRead);
+  }
+  const size_t nLength = std::u16string_view(lpszText).size();
+  return static_cast<int>(StreamIn(m_pServices, lpszText, nLength * sizeof(WCHAR), SF_TEXT | SF_UNICODE));
 }
 
 CSize CTKRichRender::GetTextExtent(CDC* pDC, int nWidth) {
   if (!m_pServices) return CSize(0, 0);
-  LONG width = nWidth, height = 0;
-  SIZEL extent{nWidth, 0};
-  if (FAILED(m_pServices->TxGetNaturalSize(DVASPECT_CONTENT, pDC ? pDC->GetSafeHdc() : nullptr, nullptr, nullptr,
-                                           TXTNS_FITTOCONTENT, &extent, &width, &height)))
-    return CSize(0, 0);
-  return CSize(width, height);
+  LRESULT result = 0;
+  m_pServices->TxSendMessage(EM_SETEVENTMASK, 0, ENM_REQUESTRESIZE, &result);
+  m_pHost->ResetRequestedSize();
+  const HDC hdc = pDC ? pDC->GetSafeHdc() : nullptr;
+  // Laying out at a width reports the size needed there; an empty update
+  // rectangle keeps the services from painting.
+  auto layout = [&](int cx) {
+    RECTL bounds{0, 0, cx, 1};
+    RECT rcUpdate{0, 0, 0, 0};
+    m_pServices->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hdc, nullptr, &bounds, nullptr, &rcUpdate, nullptr, 0, 0);
+  };
+  // The narrowest width that keeps the height the text has at nWidth.
+  int lo = 0, hi = 2 * nWidth, nHeight = 0;
+  do {
+    const int mid = (lo + hi) / 2;
+    layout(mid);
+    const int nRequested = m_pHost->GetRequestedSize().cy;
+    if (nHeight == 0) nHeight = nRequested;
+    if (nHeight < nRequested)
+      lo = mid + 1;
+    else
+      hi = mid - 1;
+  } while (lo < hi);
+  if (nHeight < m_pHost->GetRequestedSize().cy) layout(hi + 1);
+  return m_pHost->GetRequestedSize();
 }
 
 void CTKRichRender::Draw(CDC* pDC, LPCRECT lpRect) {

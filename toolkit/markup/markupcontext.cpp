@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "toolkit/common/imagemanager.h"
+#include "toolkit/common/tooltipwindow.h"
 #include "toolkit/markup/markupbuilder.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupgdiplus.h"
@@ -51,6 +52,30 @@ CTKMarkupFont* CTKMarkupContext::GetFont(const TKMARKUPLOGFONT* pLogFont) {
 
 // ---- construction --------------------------------------------------------------------------------
 
+class CTKMarkupContext::CTooltipContext : public CTKToolTipContext {
+ public:
+  explicit CTooltipContext(CTKMarkupContext* pContext) : m_pMarkupContext(pContext) {}
+  INT_PTR HitTestTool(CWnd*, CPoint, TOOLINFO* pToolInfo) override { return m_pMarkupContext->HitTestTool(pToolInfo); }
+
+ protected:
+  CTKMarkupContext* m_pMarkupContext;
+};
+
+namespace {
+
+// What the toolkit's markup tooltip window needs of the engine.
+const TK_TOOLTIP_MARKUP_FUNCTIONS kToolTipMarkupFunctions = {
+    [](HWND hWnd) { return MarkupCreateContext(hWnd); },
+    [](CTKMarkupContext*& pContext) { MarkupReleaseContext(pContext); },
+    [](CTKMarkupContext* pContext, LPCWSTR lpszText) -> CTKMarkupObject* { return MarkupParseText(pContext, lpszText); },
+    [](CTKMarkupObject*& pElement) { MarkupReleaseElement(pElement); },
+    [](CTKMarkupContext* pContext, HFONT hFont, COLORREF clrText) { MarkupSetDefaultFont(pContext, hFont, clrText); },
+    [](CTKMarkupObject* pElement, int cx, int cy) { return MarkupMeasureElement(pElement, cx, cy); },
+    [](CTKMarkupObject* pElement, HDC hDC, const RECT* pRect) { MarkupRenderElement(pElement, hDC, pRect); },
+};
+
+}  // namespace
+
 CTKMarkupContext::CTKMarkupContext()
     : m_hContextWnd(nullptr),
       m_clrDefault(0),
@@ -62,6 +87,7 @@ CTKMarkupContext::CTKMarkupContext()
       m_pHandlers(nullptr),
       m_pDelegates(nullptr),
       m_pKeyboardNavigation(nullptr),
+      m_pToolTipContext(nullptr),
       m_dwRef(1),
       m_pImageManager(nullptr),
       m_bEnableGdiPlus(TRUE) {
@@ -74,6 +100,10 @@ CTKMarkupContext::CTKMarkupContext()
   pServices->GetMessageFont(&m_lfDefault);
   m_lfDefault.lfCharSet = pServices->GetFontCharset();
   m_pKeyboardNavigation = new CTKMarkupKeyboardNavigation(this);
+  m_pToolTipContext = new CTooltipContext(this);
+  m_pToolTipContext->SetStyle(CTKToolTipContext::tkToolTipMarkup);
+  // From now on markup tooltips show markup.
+  TKSetToolTipMarkupFunctions(&kToolTipMarkupFunctions);
   MarkupGdiPlusReference(TRUE);
 }
 
@@ -91,8 +121,14 @@ CTKMarkupContext::~CTKMarkupContext() {
   }
   // Fonts still held elsewhere forget their owner.
   while (m_pFontList) UnlinkFont(m_pFontList);
+  if (m_pToolTipContext) {
+    m_pToolTipContext->InternalRelease();
+    m_pToolTipContext = nullptr;
+  }
   MarkupGdiPlusReference(FALSE);
 }
+
+CTKToolTipContext* CTKMarkupContext::GetToolTipContext() const { return m_pToolTipContext; }
 
 CTKImageManager* CTKMarkupContext::GetImageManager() const { return m_pImageManager ? m_pImageManager : CTKImageManager::GetDefault(); }
 
@@ -462,21 +498,16 @@ BOOL CTKMarkupContext::HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage
   return bHandled;
 }
 
-int CTKMarkupContext::HitTestTool(TKMARKUPTOOLINFO* pToolInfo) {
+INT_PTR CTKMarkupContext::HitTestTool(TOOLINFO* pToolInfo) {
   if (!m_pMouseOverElement) return -1;
   std::vector<CTKMarkupInputElement*> route;
   BuildRoute(m_pMouseOverElement, route);
-  int nResult = -1;
+  INT_PTR nResult = -1;
   for (CTKMarkupInputElement* pElement : route) {
     CTKMarkupString* pTip = MarkupDynamicCast<CTKMarkupString>(pElement->GetValue(CTKMarkupInputElement::m_pToolTipProperty));
     if (!pTip) continue;
-    if (pToolInfo) {
-      pToolInfo->hwnd = m_hContextWnd;
-      pToolInfo->rect = GetElementRect(pElement);
-      pToolInfo->uId = reinterpret_cast<UINT_PTR>(pElement);
-      pToolInfo->strText = pTip->GetBuffer();
-    }
-    nResult = static_cast<int>(reinterpret_cast<UINT_PTR>(pElement) & 0x7FFFFFFF);
+    nResult = reinterpret_cast<INT_PTR>(pElement);
+    CTKToolTipContext::InitToolInfo(pToolInfo, m_hContextWnd, GetElementRect(pElement), nResult, pTip->GetBuffer());
     break;
   }
   ReleaseRoute(route);

@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "platform/base/cstring.h"
+#include "platform/window/toolinfo.h"
 #include "toolkit/markup/markuphost.h"
 #include "toolkit/markup/markupinput.h"
 
 class CTKMarkupContext;
 class CTKMarkupKeyboardNavigation;
 class CTKImageManager;
+class CTKToolTipContext;
 
 // One cached GDI font of a context.
 class CTKMarkupFont : public CTKMarkupObject {
@@ -27,17 +29,13 @@ class CTKMarkupFont : public CTKMarkupObject {
   CTKMarkupContext* m_pOwner;
 };
 
-// The tooltip side of a context. The tooltip service itself (windows, timers)
-// belongs to the toolkit foundation; the context answers its hit test.
-struct TKMARKUPTOOLINFO {
-  HWND hwnd;
-  UINT_PTR uId;
-  RECT rect;
-  std::u16string strText;
-};
-
 class CTKMarkupContext {
  public:
+  // The context's tooltips (a CTKToolTipContext of the markup look): the
+  // tool under the mouse is the innermost element of the route with a text
+  // ToolTip.
+  class CTooltipContext;
+
   CTKMarkupContext();
   virtual ~CTKMarkupContext();
   virtual BOOL HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
@@ -70,7 +68,10 @@ class CTKMarkupContext {
   void AddDelegate(LPCWSTR lpszName, CTKMarkupDelegate* pDelegate);
   CTKMarkupFont* GetFont(const TKMARKUPLOGFONT* pLogFont);
   RECT GetElementRect(CTKMarkupObject* pObject) const;
-  int HitTestTool(TKMARKUPTOOLINFO* pToolInfo);
+  // Fills the tool record (CTKToolTipContext::InitToolInfo) for the element
+  // under the mouse; the element is the tool id. -1 when no element has a tip.
+  INT_PTR HitTestTool(TOOLINFO* pToolInfo);
+  CTKToolTipContext* GetToolTipContext() const;
 
   // Mouse routing (driven by HandleMessage).
   void HandleMouseMove(CTKMarkupInputElement* pRoot, int x, int y);
@@ -113,6 +114,7 @@ class CTKMarkupContext {
   CTKMarkupEventHandlers* m_pHandlers;
   std::unordered_map<std::u16string, CTKMarkupDelegate*>* m_pDelegates;
   CTKMarkupKeyboardNavigation* m_pKeyboardNavigation;
+  CTooltipContext* m_pToolTipContext;
   std::atomic<LONG> m_dwRef;
   CTKImageManager* m_pImageManager;
   BOOL m_bEnableGdiPlus;

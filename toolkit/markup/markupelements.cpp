@@ -757,6 +757,3 @@ void CTKMarkupContentControl::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
 
 // ---- classes whose behaviour comes with the drawing layer -----------------------------------------------------
 
-TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBar)
-TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBarGripper)
-TK_DEFINE_MARKUPCLASS(CTKMarkupScrollViewer)

@@ -2,7 +2,8 @@
 // testing, invalidation), brushes, and the element classes whose content
 // model the builder needs: panels, decorator and border, page, controls,
 // buttons, grid with its definitions; plus the remaining element classes of
-// the type table (shapes, image, scrolling, window container).
+// the type table (shapes, image, window container; scrolling is in
+// markupscrollviewer.h).
 //
 // Drawing (Render, OnRender and the drawing context) comes with the drawing
 // layer: the operations are declared here, and the element-specific layout
@@ -674,12 +675,4 @@ class CTKMarkupImage : public CTKMarkupFrameworkElement {
   CTKImageManager* m_pImageManager = nullptr;
   CTKImageManagerIcon* m_pIcon = nullptr;
 };
-class CTKMarkupScrollBar : public CTKMarkupControl {
-  TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBar)
-};
-class CTKMarkupScrollBarGripper : public CTKMarkupUIElement {
-  TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBarGripper)
-};
-class CTKMarkupScrollViewer : public CTKMarkupContentControl {
-  TK_DECLARE_MARKUPCLASS(CTKMarkupScrollViewer)
-};
+// The scroll viewer and its bars are in markupscrollviewer.h.

@@ -31,9 +31,9 @@ class CTKMarkupHostServices {
   virtual HFONT CreateFontIndirect(const TKMARKUPLOGFONT* pFont);
   virtual void DeleteFont(HFONT hFont);
   virtual BOOL GetLogFont(HFONT hFont, TKMARKUPLOGFONT* pFont);
-  // Mouse messages of a context for its tooltip service (none by default:
-  // the tooltip windows belong to the toolkit foundation).
-  virtual void RelayToolTipMessage(class CTKMarkupContext* pContext, HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {}
+  // Mouse messages of a context for its tooltips; by default they go to the
+  // context's tooltip context.
+  virtual void RelayToolTipMessage(class CTKMarkupContext* pContext, HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
 };
 
 // The services in force (never null). Passing null restores the built-in set.

@@ -3,6 +3,8 @@
 
 #include "platform/window/winuser.h"
 #include "toolkit/common/resourcemanager.h"
+#include "toolkit/common/tooltipcontext.h"
+#include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markuphost.h"
 
 void CTKMarkupHostServices::SetCapture(HWND hWnd) { ::SetCapture(hWnd); }
@@ -40,6 +42,12 @@ void CTKMarkupHostServices::GetMessageFont(TKMARKUPLOGFONT* pFont) {
 }
 
 // Markup fonts take the toolkit's character set, as every toolkit font does.
+void CTKMarkupHostServices::RelayToolTipMessage(CTKMarkupContext* pContext, HWND hWnd, UINT nMessage, WPARAM wParam,
+                                                LPARAM lParam) {
+  if (pContext && pContext->GetToolTipContext() && ::IsWindow(hWnd))
+    pContext->GetToolTipContext()->RelayToolTipMessage(CWnd::FromHandle(hWnd), nMessage, wParam, lParam);
+}
+
 BYTE CTKMarkupHostServices::GetFontCharset() { return GetResourceManager()->GetFontCharset(); }
 HFONT CTKMarkupHostServices::CreateFontIndirect(const TKMARKUPLOGFONT* pFont) { return ::CreateFontIndirectW(pFont); }
 void CTKMarkupHostServices::DeleteFont(HFONT hFont) { ::DeleteObject(hFont); }

@@ -8,6 +8,7 @@
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupinput.h"
 #include "toolkit/markup/markupobject.h"
+#include "toolkit/markup/markupscrollviewer.h"
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
@@ -68,7 +69,7 @@ void MarkupRegisterTypes() {
   CTKMarkupUniformGrid::s_pMarkupType = new CTKMarkupType(u"UniformGrid", u"CTKMarkupUniformGrid", &CTKMarkupUniformGrid::CreateMarkupObject, &CTKMarkupPanel::GetMarkupClass, &CTKMarkupUniformGrid::RegisterMarkupDependencyProperties);
   CTKMarkupScrollBar::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupScrollBar", &CTKMarkupScrollBar::CreateMarkupObject, &CTKMarkupControl::GetMarkupClass, nullptr);
   CTKMarkupScrollBarGripper::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupScrollBarGripper", &CTKMarkupScrollBarGripper::CreateMarkupObject, &CTKMarkupUIElement::GetMarkupClass, nullptr);
-  CTKMarkupScrollViewer::s_pMarkupType = new CTKMarkupType(u"ScrollViewer", u"CTKMarkupScrollViewer", &CTKMarkupScrollViewer::CreateMarkupObject, &CTKMarkupContentControl::GetMarkupClass, nullptr);
+  CTKMarkupScrollViewer::s_pMarkupType = new CTKMarkupType(u"ScrollViewer", u"CTKMarkupScrollViewer", &CTKMarkupScrollViewer::CreateMarkupObject, &CTKMarkupContentControl::GetMarkupClass, &CTKMarkupScrollViewer::RegisterMarkupDependencyProperties);
   CTKMarkupTextBlock::s_pMarkupType = new CTKMarkupType(u"TextBlock", u"CTKMarkupTextBlock", &CTKMarkupTextBlock::CreateMarkupObject, &CTKMarkupFrameworkElement::GetMarkupClass, &CTKMarkupTextBlock::RegisterMarkupDependencyProperties);
   CTKMarkupShape::s_pMarkupType = new CTKMarkupType(u"Shape", u"CTKMarkupShape", &CTKMarkupShape::CreateMarkupObject, &CTKMarkupFrameworkElement::GetMarkupClass, &CTKMarkupShape::RegisterMarkupDependencyProperties);
   CTKMarkupPointCollection::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupPointCollection", &CTKMarkupPointCollection::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);

@@ -98,6 +98,13 @@ constexpr int kTKReportSelectionAdd = 0;
 constexpr int kTKReportSelectionRemove = 1;
 constexpr int kTKReportSelectionClear = 2;
 
+// Mouse modes of the control (the header's and the row resizing's).
+constexpr int kTKReportMouseNothing = 0;
+constexpr int kTKReportMouseOverColumnDivide = 1;
+constexpr int kTKReportMousePrepareDragColumn = 2;
+constexpr int kTKReportMouseDraggingColumn = 3;
+constexpr int kTKReportMouseOverRowDivide = 5;
+
 // The private message that asks for RedrawControl.
 constexpr UINT TK_WM_REPORT_REDRAW = 0x2A5C;  // WM_USER + 9820
 
@@ -613,8 +620,23 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   UINT m_cfReport = 0;
   BOOL m_bDropAccept = FALSE;
   DWORD m_dwDropMarkerFlags = 1;
-  CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;
-  CTKReportColumnOrder* m_pPrevVisible = nullptr;
+  CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;  // the group order saved by icon view
+  CTKReportColumnOrder* m_pPrevVisible = nullptr;            // the visible columns saved by icon view
+  // The row-view settings icon view switches off, restored when it ends.
+  struct IconViewSaved {
+    BOOL bHeaderVisible = TRUE;
+    BOOL bFooterVisible = FALSE;
+    BOOL bFocusSubItems = FALSE;
+    BOOL bAutoColumnSizing = TRUE;
+    int nHorizontalGrid = 0;
+    int nVerticalGrid = 0;
+    BOOL bHeaderRows = FALSE;
+    BOOL bFooterRows = FALSE;
+    int nTreeIndent = 20;
+    BOOL bPreviewMode = FALSE;
+  } m_iconViewSaved;
+  int m_nIconViewCellWidth = 0;
+  int m_nIconViewCellHeight = 0;
 
   // ---- transient state ----
   int m_mouseMode = 0;
@@ -623,6 +645,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   CTKReportRow* m_pEditRow = nullptr;  // held while editing in virtual mode
   CTKReportRow* m_pHotRow = nullptr;
   CTKReportRow* m_pLastMouseRow = nullptr;  // for leave tracking; not held
+  BOOL m_bMouseLeaving = FALSE;
   int m_nHotHyperlink = -1;
   CPoint m_pointMouse;
   BOOL m_bWasShiftKey = FALSE;
@@ -659,4 +682,6 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL m_bTokensTabsOnly = FALSE;
   BOOL m_bTokensValid = FALSE;
   std::vector<CString> m_arrFilterTokens;
+  // The lowered captions of the record being filtered (reused).
+  std::u16string m_filterSearchText;
 };

@@ -392,7 +392,7 @@ void CTKReportControl::OnLButtonDblClk(UINT nFlags, CPoint point) {
 
 void CTKReportControl::OnMouseMove(UINT nFlags, CPoint point) {
   Default();
-  if (m_pReportHeader) m_pReportHeader->OnMouseMove(nFlags, point);
+  if (m_pReportHeader && !m_bMouseLeaving) m_pReportHeader->OnMouseMove(nFlags, point);
   CTKReportRow* hotRow = nullptr;
   int hotLink = -1;
   CTKReportRow* row = GetMouseMode() == 0 ? HitTestRow(point) : nullptr;
@@ -424,7 +424,12 @@ void CTKReportControl::OnMouseMove(UINT nFlags, CPoint point) {
 
 void CTKReportControl::OnMouseLeave() {
   m_pLastMouseRow = nullptr;
+  // The header asks for a leave on every move it sees, and a leave asked
+  // for while the pointer is over a child (the editor) arrives at once: it
+  // sees the leave only while it still has a hot column to clear.
+  m_bMouseLeaving = !(m_pReportHeader && m_pReportHeader->m_pHotColumn);
   OnMouseMove(0, CPoint(-1, -1));
+  m_bMouseLeaving = FALSE;
 }
 
 void CTKReportControl::OnCaptureChanged(CWnd*) {

@@ -12,17 +12,11 @@
 #include "toolkit/report/reportselectedrows.h"
 
 // ---- layout and scrolling ----
-void CTKReportControl::SetIconView(BOOL bIconView) {  // layout: switches the navigator only
-  if (bIconView && m_nIconColumnIndex < 0) return;
-  m_bIconView = bIconView;
-  m_pNavigator = bIconView ? static_cast<CTKReportNavigator*>(m_pIconNavigator) : m_pRowNavigator;
-}
 
 
 
 
 // ---- drawing ----
-void CTKReportControl::DrawIconView(CDC*, CRect&) {}  // drawing
 
 // ---- window messages ----
 int CTKReportControl::OnCreate(LPCREATESTRUCT lpCreateStruct) { return CWnd::OnCreate(lpCreateStruct); }  // layout

@@ -3,6 +3,10 @@
 // filter a rebuild applies, and the focus core every focus change goes
 // through.
 #include <algorithm>
+#include <string>
+#include <typeinfo>
+
+#include "platform/base/wstr.h"
 
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
@@ -57,35 +61,41 @@ BOOL CTKReportControl::IsRecordFilteredByText(CTKReportRecord* pRecord, CString 
   if (!pRecord) return TRUE;
   const std::vector<CString>& tokens = FilterTokens(strFilterText);
   if (tokens.empty()) return FALSE;
-  // Each searched caption is lowered once for all the tokens.
-  std::vector<CString> captions;
-  bool captionsRead = false;
-  CString preview;
+  // The searched captions, lowered once for all the tokens into one
+  // reused text, separated by a unit no token holds.
+  std::u16string& text = m_filterSearchText;
+  text.clear();
+  CString scratch;
+  for (int i = 0; i < m_pColumns->GetCount(); ++i) {
+    CTKReportColumn* column = m_pColumns->GetAt(i);
+    if (!column || !column->IsFiltrable() || (!column->IsVisible() && !m_bFilterHiddenColumns)) continue;
+    CTKReportRecordItem* item = pRecord->GetItem(column);
+    if (!item) continue;
+    const CString* caption = &scratch;
+    // A text item's caption is read in place where it holds it as it is.
+    if (typeid(*item) == typeid(CTKReportRecordItemText) && !item->m_strCaption.IsEmpty())
+      caption = &item->m_strCaption;
+    else if (typeid(*item) == typeid(CTKReportRecordItemText) && item->m_strFormatString == u"%s")
+      caption = &static_cast<CTKReportRecordItemText*>(item)->m_strText;
+    else
+      scratch = item->GetCaption(column);
+    for (int k = 0; k < caption->GetLength(); ++k) text.push_back(pv::ToLower((*caption)[k]));
+    text.push_back(u'\0');
+  }
   bool previewRead = false;
+  std::u16string preview;
   for (const CString& token : tokens) {
-    if (!captionsRead) {
-      for (int i = 0; i < m_pColumns->GetCount(); ++i) {
-        CTKReportColumn* column = m_pColumns->GetAt(i);
-        if (!column || !column->IsFiltrable() || (!column->IsVisible() && !m_bFilterHiddenColumns)) continue;
-        CTKReportRecordItem* item = pRecord->GetItem(column);
-        if (!item) continue;
-        CString caption = item->GetCaption(column);
-        caption.MakeLower();
-        captions.push_back(caption);
+    const std::u16string& t = token.Str();
+    if (text.find(t) != std::u16string::npos) continue;
+    if (!bIncludePreview) return TRUE;
+    if (!previewRead) {
+      if (CTKReportRecordItemPreview* item = pRecord->GetItemPreview()) {
+        CString value = item->GetPreviewText();
+        for (int k = 0; k < value.GetLength(); ++k) preview.push_back(pv::ToLower(value[k]));
       }
-      captionsRead = true;
+      previewRead = true;
     }
-    bool found = std::any_of(captions.begin(), captions.end(),
-                             [&](const CString& caption) { return caption.Find(token.GetString()) >= 0; });
-    if (!found && bIncludePreview) {
-      if (!previewRead) {
-        if (CTKReportRecordItemPreview* item = pRecord->GetItemPreview()) preview = item->GetPreviewText();
-        preview.MakeLower();
-        previewRead = true;
-      }
-      found = preview.Find(token.GetString()) >= 0;
-    }
-    if (!found) return TRUE;
+    if (preview.find(t) == std::u16string::npos) return TRUE;
   }
   return FALSE;
 }

@@ -993,3 +993,88 @@ void CTKReportHeader::DoPropExchange(CTKPropExchange* pPX) {
   PropExchangeBoolDefault(pPX, u"AutoColumnSizing", &m_bAutoColumnSizing, TRUE);
   PropExchangeBoolDefault(pPX, u"ShowItemsInGroups", &m_bShowItemsInGroups, TRUE);
 }
+
+// ---- accessibility ----
+
+namespace {
+constexpr LONG kRoleColumnHeader = 25;
+constexpr LONG kStateInvisible = 0x8000;
+}  // namespace
+
+HRESULT CTKReportHeader::GetAccessibleParent(IDispatch** ppdispParent) {
+  if (!ppdispParent) return E_POINTER;
+  *ppdispParent = m_pControl ? m_pControl->GetIDispatch(TRUE) : nullptr;
+  return *ppdispParent ? S_OK : E_FAIL;
+}
+
+HRESULT CTKReportHeader::GetAccessibleChildCount(LONG* pcountChildren) {
+  if (!pcountChildren) return E_POINTER;
+  *pcountChildren = m_pColumns ? m_pColumns->GetCount() : 0;
+  return S_OK;
+}
+
+HRESULT CTKReportHeader::GetAccessibleChild(VARIANT varChild, IDispatch** ppdispChild) {
+  if (!ppdispChild) return E_POINTER;
+  *ppdispChild = nullptr;
+  const LONG child = CTKAccessible::GetChildIndex(&varChild);
+  if (child < 0 || !m_pColumns || child > m_pColumns->GetCount()) return E_INVALIDARG;
+  // Columns are no objects of their own.
+  return S_FALSE;
+}
+
+HRESULT CTKReportHeader::GetAccessibleName(VARIANT varChild, BSTR* pszName) {
+  if (!pszName) return E_POINTER;
+  const LONG child = CTKAccessible::GetChildIndex(&varChild);
+  if (child == 0) {
+    *pszName = ::SysAllocString(u"Report Header");
+    return S_OK;
+  }
+  if (child < 0 || !m_pColumns || child > m_pColumns->GetCount()) return E_INVALIDARG;
+  *pszName = ::SysAllocString(m_pColumns->GetAt(child - 1)->GetCaption().GetString());
+  return S_OK;
+}
+
+HRESULT CTKReportHeader::GetAccessibleRole(VARIANT varChild, VARIANT* pvarRole) {
+  if (!pvarRole) return E_POINTER;
+  const LONG child = CTKAccessible::GetChildIndex(&varChild);
+  if (child < 0 || !m_pColumns || child > m_pColumns->GetCount()) return E_INVALIDARG;
+  pvarRole->vt = VT_I4;
+  pvarRole->lVal = kRoleColumnHeader;
+  return S_OK;
+}
+
+HRESULT CTKReportHeader::GetAccessibleState(VARIANT varChild, VARIANT* pvarState) {
+  if (!pvarState) return E_POINTER;
+  const LONG child = CTKAccessible::GetChildIndex(&varChild);
+  if (child < 0 || !m_pColumns || child > m_pColumns->GetCount()) return E_INVALIDARG;
+  pvarState->vt = VT_I4;
+  pvarState->lVal = child > 0 && !m_pColumns->GetAt(child - 1)->IsVisible() ? kStateInvisible : 0;
+  return S_OK;
+}
+
+HRESULT CTKReportHeader::AccessibleLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight,
+                                            VARIANT varChild) {
+  if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight) return E_POINTER;
+  const LONG child = CTKAccessible::GetChildIndex(&varChild);
+  if (child < 0 || !m_pColumns || !m_pControl || child > m_pColumns->GetCount()) return E_INVALIDARG;
+  CRect rc = child == 0 ? m_pControl->m_rcHeaderArea : CRect(m_pColumns->GetAt(child - 1)->m_rcColumn);
+  if (m_pControl->m_hWnd) m_pControl->ClientToScreen(&rc);
+  *pxLeft = rc.left;
+  *pyTop = rc.top;
+  *pcxWidth = rc.Width();
+  *pcyHeight = rc.Height();
+  return S_OK;
+}
+
+HRESULT CTKReportHeader::AccessibleHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild) {
+  if (!pvarChild) return E_POINTER;
+  pvarChild->vt = VT_EMPTY;
+  if (!m_pControl) return S_FALSE;
+  CPoint pt(xLeft, yTop);
+  if (m_pControl->m_hWnd) m_pControl->ScreenToClient(&pt);
+  if (!m_pControl->m_rcHeaderArea.PtInRect(pt)) return S_FALSE;
+  pvarChild->vt = VT_I4;
+  const int index = HitTestIndex(pt);
+  pvarChild->lVal = index >= 0 ? index + 1 : CHILDID_SELF;
+  return S_OK;
+}

@@ -75,6 +75,16 @@ class CTKReportHeader : public CCmdTarget, public CTKAccessible {
 
   CCmdTarget* GetCmdTarget() override { return this; }
 
+  // ---- accessibility: child 0 the header, child n the column at n - 1 ----
+  HRESULT GetAccessibleParent(IDispatch** ppdispParent) override;
+  HRESULT GetAccessibleChildCount(LONG* pcountChildren) override;
+  HRESULT GetAccessibleChild(VARIANT varChild, IDispatch** ppdispChild) override;
+  HRESULT GetAccessibleName(VARIANT varChild, BSTR* pszName) override;
+  HRESULT GetAccessibleRole(VARIANT varChild, VARIANT* pvarRole) override;
+  HRESULT GetAccessibleState(VARIANT varChild, VARIANT* pvarState) override;
+  HRESULT AccessibleLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight, VARIANT varChild) override;
+  HRESULT AccessibleHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild) override;
+
   CTKReportControl* GetControl() const { return m_pControl; }
   CTKReportColumns* GetColumns() const { return m_pColumns; }
   int GetIndentLevel() const { return m_nIndentLevel; }

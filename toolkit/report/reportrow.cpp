@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/framework/afx.h"
+#include "toolkit/common/splittertracker.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
@@ -369,17 +370,47 @@ void CTKReportRow::OnClick(POINT ptClicked) {
 
 BOOL CTKReportRow::OnLButtonDown(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {
   if (!m_pControl || !pClickArgs) return FALSE;
-  // Row resizing tracks a splitter in variable-row-height mode; that loop
-  // lands with the mouse handling.
+  if (m_pControl->IsVariableRowHeight() && m_pControl->GetMouseMode() == kTKReportMouseOverRowDivide) {
+    TrackRowHeight(pClickArgs->ptClient);
+    return TRUE;
+  }
   if (pClickArgs->pItem && pClickArgs->pItem->OnLButtonDown(pClickArgs)) return TRUE;
   POINT pt = pClickArgs->ptClient;
   return m_pControl->SendItemNotify(this, pClickArgs->pItem, pClickArgs->pColumn, TK_NM_REPORT_LBUTTONDOWN, &pt) != 0;
 }
 
+void CTKReportRow::TrackRowHeight(POINT ptClient) {
+  CTKReportControl* control = m_pControl;
+  if (!control->m_hWnd) return;
+  control->SetCapture();
+  control->SetMouseMode(kTKReportMouseNothing);
+  CRect client;
+  control->GetClientRect(&client);
+  // Never shorter than the default row height.
+  CRect avail(m_rcRow.left, m_rcRow.top + control->GetDefaultRowHeight(), m_rcRow.right,
+              std::max<LONG>(client.bottom, m_rcRow.bottom) + 32000);
+  CRect tracker(m_rcRow.left, ptClient.y, m_rcRow.right, ptClient.y + 1);
+  POINT screen = ptClient;
+  control->ClientToScreen(&avail);
+  control->ClientToScreen(&tracker);
+  control->ClientToScreen(&screen);
+  CTKSplitterTracker track(TRUE, control->m_bDesktopTrackerMode);
+  const BOOL done = track.Track(control, avail, tracker, CPoint(screen), FALSE);
+  if (::GetCapture() == control->m_hWnd) ::ReleaseCapture();
+  if (!done) return;
+  control->ScreenToClient(&tracker);
+  const int height = std::max(control->GetDefaultRowHeight(), static_cast<int>(tracker.bottom - m_rcRow.top));
+  if (height == m_nFreeHeight) return;
+  m_nFreeHeight = height;
+  if (m_pRecord) m_pRecord->SetRowHeight(height);
+  control->AdjustScrollBars();
+  control->RedrawControl();
+}
+
 BOOL CTKReportRow::OnLButtonUp(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {
   if (!m_pControl || !pClickArgs) return FALSE;
   if (m_pControl->IsVariableRowHeight()) {
-    m_pControl->SetMouseMode(0);
+    m_pControl->SetMouseMode(kTKReportMouseNothing);
     if (m_pControl->m_hWnd && ::GetCapture() == m_pControl->m_hWnd) ::ReleaseCapture();
   }
   if (pClickArgs->pItem && pClickArgs->pItem->OnLButtonUp(pClickArgs)) return TRUE;
@@ -411,9 +442,9 @@ void CTKReportRow::OnMouseMove(UINT nFlags, POINT point) {
   if (m_pControl->IsVariableRowHeight()) {
     const int mode = m_pControl->GetMouseMode();
     const int distance = m_rcRow.bottom - point.y;
-    constexpr int kRowResizing = 5;
-    if ((mode == 0 || mode == kRowResizing) && distance >= -1 && distance <= 3) {
-      m_pControl->SetMouseMode(kRowResizing);
+    if ((mode == kTKReportMouseNothing || mode == kTKReportMouseOverRowDivide) && distance >= -1 && distance <= 3) {
+      if (mode == kTKReportMouseNothing) ::SetCursor(::LoadCursor(nullptr, IDC_SIZENS));
+      m_pControl->SetMouseMode(kTKReportMouseOverRowDivide);
       return;
     }
   }

@@ -145,6 +145,9 @@ class CTKReportRow : public CTKBatchAllocObjT<CTKReportRowBase, CTKReportRow_Bat
   // Keeps the rows that have no child records selected as they were
   // across a toggle of this row's expanded state.
   void ToggleKeepingSelection();
+  // Row resizing in variable-row-height mode: a tracked line sets the
+  // row's (and its record's) height.
+  void TrackRowHeight(POINT ptClient);
 
  public:
   CTKReportControl* m_pControl = nullptr;

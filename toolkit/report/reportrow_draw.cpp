@@ -1,34 +1,231 @@
-// Drawing, cell tips and tool hit tests of rows: they go through the paint
-// manager and the tip window, which land with the paint work; until then
-// rows only remember where they were asked to draw.
+// Drawing of rows and group rows through the paint manager; their tool
+// hit tests for the tooltip context; cell tips.
+#include <algorithm>
+
 #include "platform/framework/afx.h"
+#include "toolkit/common/tooltipcontext.h"
+#include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
+#include "toolkit/report/reportitemtypes.h"
+#include "toolkit/report/reportpaintmanager.h"
+#include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrow.h"
+#include "toolkit/report/reportsection.h"
+
+namespace {
+
+// The right edge of the last frozen visible column, 0 without frozen columns.
+int FrozenRight(CTKReportColumns* columns, int frozen) {
+  int right = 0;
+  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
+    CTKReportColumn* column = columns->GetAt(i);
+    if (column && column->IsVisible()) {
+      right = column->m_rcColumn.right;
+      ++seen;
+    }
+  }
+  return right;
+}
+
+// Draws with a clip region on the cell when on screen.
+class CellClip {
+ public:
+  CellClip(CDC* dc, const CRect& rc, BOOL printing) : m_dc(printing ? nullptr : dc) {
+    if (!m_dc) return;
+    m_saved = m_dc->SaveDC();
+    m_dc->IntersectClipRect(&rc);
+  }
+  ~CellClip() {
+    if (m_dc) m_dc->RestoreDC(m_saved);
+  }
+  CellClip(const CellClip&) = delete;
+  CellClip& operator=(const CellClip&) = delete;
+
+ private:
+  CDC* m_dc;
+  int m_saved = 0;
+};
+
+}  // namespace
 
 void CTKReportRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
-  // Placeholder until the paint manager draws rows: keeps the row rectangle.
-  if (m_pControl && pDrawArgs) m_rcRow = pDrawArgs->rcRow;
+  if (!m_pControl || !pDrawArgs) return;
+  CRect rcRow(pDrawArgs->rcRow);
+  const int frozen = m_pControl->GetFreezeColumnsCount();
+  if (frozen == 0) rcRow.OffsetRect(-pDrawArgs->nHScrollOffset, 0);
+  m_rcRow = rcRow;
+  CTKReportPaintManager* pm = m_pControl->GetPaintManager();
+  CDC* dc = pDrawArgs->pDC;
+  if (!pm || !dc) return;
+  const BOOL printing = pDrawArgs->bPrinting || dc->IsPrinting();
+  const int indent = m_pControl->PaintGroupIndent();
+  CTKReportColumns* columns = m_pControl->GetColumns();
+  const int frozenRight = frozen > 0 ? FrozenRight(columns, frozen) : 0;
+  CRect rcClip(rcRow);
+  rcClip.IntersectRect(&rcClip, &pDrawArgs->rcClip);
+
+  if (m_pRecord && IsItemsVisible()) {
+    bool first = true;
+    const int to = std::min(pDrawArgs->nColumnTo, columns->GetCount());
+    for (int i = std::max(0, pDrawArgs->nColumnFrom); i < to; ++i) {
+      CTKReportColumn* column = columns->GetAt(i);
+      if (!column || !column->IsVisible()) continue;
+      const int position = column->GetVisibleIndex();
+      CRect cell(column->m_rcColumn.left, rcRow.top, column->m_rcColumn.right, rcRow.bottom - m_nPreviewHeight);
+      if (first) {
+        cell.left += indent;
+        first = false;
+      }
+      CRect clip(rcClip);
+      if (frozen > 0) {
+        if (position < frozen)
+          clip.right = std::min<LONG>(clip.right, frozenRight);
+        else
+          clip.left = std::max<LONG>(clip.left, frozenRight);
+      }
+      CRect shown;
+      if (shown.IntersectRect(&cell, &clip) || printing) {
+        CellClip cellClip(dc, shown, printing);
+        pm->FillRow(dc, this, cell);
+        if (column->IsInSortOrder()) pm->FillSortedColumnShade(dc, cell);
+        if (CTKReportRecordItem* item = m_pRecord->GetItem(column)) {
+          if (item->IsMerged()) {
+            // Merged cells are drawn once over their whole area afterwards.
+            if (pDrawArgs->pMergeItems) (*pDrawArgs->pMergeItems)[item->GetMergeItem()].AddItem(i, m_nIndex, cell);
+          } else {
+            TK_REPORTRECORDITEM_DRAWARGS args;
+            args.pControl = m_pControl;
+            args.pRow = this;
+            args.pColumn = column;
+            args.pItem = item;
+            args.rcItem = cell;
+            args.pDC = dc;
+            args.nTextAlign = column->GetAlignment();
+            const int width = item->Draw(&args);
+            if (width > column->GetWidestCell()) column->SetWidestCell(width);
+            CRect grid(cell);
+            grid.left -= 1;
+            DrawItemGrid(dc, column, grid);
+          }
+        }
+      }
+      if (frozen > 0 && position == frozen - 1) pm->DrawFreezeColsDivider(dc, cell, m_pControl, this);
+    }
+  }
+
+  if (IsPreviewVisible()) {
+    CRect rcPreview(rcRow.left + indent, rcRow.bottom - m_nPreviewHeight, rcRow.right, rcRow.bottom);
+    CRect shown;
+    if (shown.IntersectRect(&rcPreview, &rcClip) || printing) {
+      CellClip previewClip(dc, shown, printing);
+      TK_REPORTRECORDITEM_DRAWARGS args;
+      args.pControl = m_pControl;
+      args.pRow = this;
+      args.pItem = m_pRecord->GetItemPreview();
+      args.rcItem = rcPreview;
+      args.pDC = dc;
+      args.pItem->Draw(&args);
+    }
+  }
+
+  if (indent > 0) pm->FillIndent(dc, CRect(rcRow.left, rcRow.top, rcRow.left + indent, rcRow.bottom));
+
+  const BOOL horizontalGrid = pm->GetGridStyle(FALSE) != 0;
+  if (IsFocused() && m_pControl->IsFocusInside() && !m_pControl->IsIconView() && !printing) {
+    CRect rcFocus(rcRow);
+    if (horizontalGrid) rcFocus.bottom -= 1;
+    pm->DrawFocusedRow(dc, rcFocus);
+  }
+  if (indent > 0 && horizontalGrid) {
+    // The row's line starts where the next row's indentation allows.
+    int left = rcRow.left;
+    CTKReportRows* rows = m_pSection ? m_pSection->GetRows() : nullptr;
+    CTKReportRow* next = rows && m_nIndex >= 0 ? rows->GetAt(m_nIndex + 1) : nullptr;
+    if (next && next != this) left += std::min(indent, next->GetTreeDepth() * m_pControl->PaintTreeIndent());
+    pm->DrawGridLine(dc, FALSE, CRect(left, rcRow.top, rcRow.right, rcRow.bottom - 1));
+  }
+  if (IsPreviewVisible() && horizontalGrid)
+    pm->DrawGridLine(dc, FALSE, CRect(rcRow.left + indent, rcRow.top, rcRow.right, rcRow.bottom - 1));
 }
 
-void CTKReportRow::DrawItemGrid(CDC*, CTKReportColumn*, RECT) {
-  // Placeholder: grid lines are drawn by the paint manager.
-}
-
-void CTKReportRow::ShowToolTip(POINT, CTKReportTip*) {
-  // Placeholder: cell tips are shown through the report tip window.
-}
-
-INT_PTR CTKReportRow::OnToolHitTest(POINT, TOOLINFOW*) {
-  // Placeholder: tools are described through the tooltip context.
-  return -1;
+void CTKReportRow::DrawItemGrid(CDC* pDC, CTKReportColumn* pColumn, RECT rcGrid) {
+  CTKReportPaintManager* pm = m_pControl ? m_pControl->GetPaintManager() : nullptr;
+  if (!pm || !pDC || !pColumn) return;
+  CRect rc(rcGrid);
+  rc.bottom -= 1;
+  if (pm->GetGridStyle(FALSE) != 0 && !IsPreviewVisible()) pm->DrawGridLine(pDC, FALSE, rc);
+  const int kind = GetSectionType();
+  const BOOL vertical = kind == kTKReportSectionHeader   ? pColumn->m_bDrawHeaderRowsVGrid
+                        : kind == kTKReportSectionFooter ? pColumn->m_bDrawFooterRowsVGrid
+                                                         : TRUE;
+  if (vertical) pm->DrawGridLine(pDC, TRUE, rc);
 }
 
 void CTKReportGroupRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
-  // Placeholder until the paint manager draws group rows.
-  if (m_pControl && pDrawArgs) m_rcRow = pDrawArgs->rcRow;
+  if (!m_pControl || !pDrawArgs) return;
+  CRect rcRow(pDrawArgs->rcRow);
+  if (m_pControl->GetFreezeColumnsCount() == 0) rcRow.OffsetRect(-pDrawArgs->nHScrollOffset, 0);
+  m_rcRow = rcRow;
+  CTKReportPaintManager* pm = m_pControl->GetPaintManager();
+  CDC* dc = pDrawArgs->pDC;
+  if (!pm || !dc) return;
+  const BOOL printing = pDrawArgs->bPrinting || dc->IsPrinting();
+  const int mode = dc->SetBkMode(TRANSPARENT);
+  CellClip clip(dc, pDrawArgs->rcRow, printing);
+  TK_REPORTRECORDITEM_METRICS* metrics = new TK_REPORTRECORDITEM_METRICS();
+  metrics->strText = m_strGroupText;
+  pm->FillGroupRowMetrics(this, metrics, printing);
+  TK_REPORTRECORDITEM_DRAWARGS args;
+  args.pControl = m_pControl;
+  args.pRow = this;
+  args.pDC = dc;
+  args.rcItem = rcRow;
+  m_pControl->OnGetItemMetrics(&args, metrics);
+  pm->DrawGroupRow(dc, this, rcRow, metrics);
+  metrics->InternalRelease();
+  dc->SetBkMode(mode);
 }
 
-INT_PTR CTKReportGroupRow::OnToolHitTest(POINT, TOOLINFOW*) {
-  // Placeholder: tools are described through the tooltip context.
-  return -1;
+void CTKReportRow::ShowToolTip(POINT, CTKReportTip*) {
+  // Placeholder: cell tips are decided with the tooltip context's services.
+}
+
+namespace {
+
+// The text with markup tags removed: what lies before the first "<" joined
+// with what follows the first ">" after it, until no tag is left.
+CString StripTags(CString text) {
+  for (;;) {
+    const int open = text.Find(u'<');
+    if (open < 0) return text;
+    const int close = text.Find(u'>', open);
+    if (close < 0) return text;
+    text = text.Left(open) + text.Mid(close + 1);
+  }
+}
+
+}  // namespace
+
+INT_PTR CTKReportRow::OnToolHitTest(POINT point, TOOLINFOW* pTI) {
+  if (!m_pControl || !pTI) return -1;
+  CRect rcItem;
+  CTKReportRecordItem* item = HitTest(point, &rcItem);
+  if (!item) return -1;
+  CString text = item->GetTooltip();
+  m_pControl->OnGetToolTipInfo(this, item, text);
+  if (text.IsEmpty() || text == u" ") return -1;
+  CTKReportPaintManager* pm = m_pControl->GetPaintManager();
+  if (pm && pm->m_bCleanTooltip) text = StripTags(text);
+  const INT_PTR id = reinterpret_cast<INT_PTR>(item);
+  CTKToolTipContext::InitToolInfo(pTI, m_pControl->m_hWnd, rcItem, id, text.GetString());
+  return id;
+}
+
+INT_PTR CTKReportGroupRow::OnToolHitTest(POINT, TOOLINFOW* pTI) {
+  if (!m_pControl || !pTI) return -1;
+  const CString text = StripTags(m_strGroupText);
+  if (text.IsEmpty()) return -1;
+  const INT_PTR id = reinterpret_cast<INT_PTR>(this);
+  CTKToolTipContext::InitToolInfo(pTI, m_pControl->m_hWnd, m_rcRow, id, text.GetString());
+  return id;
 }

@@ -171,6 +171,8 @@ TEST_F(FileGridTest, NewReminderRowIsDueInTenMinutesWithTheFirstChoices) {
   ASSERT_EQ(columns->GetCount(), 7);
   EXPECT_EQ(columns->Find(4)->GetEditOptions()->GetConstraints()->GetCount(), 12);
   EXPECT_EQ(Narrow(columns->Find(4)->GetEditOptions()->GetConstraints()->GetAt(8)->m_strConstraint), "day");
+  for (int item : {1, 3, 4}) EXPECT_EQ(columns->Find(item)->GetEditOptions()->GetButtonCount(), 1) << item;
+  EXPECT_EQ(columns->Find(2)->GetEditOptions()->GetButtonCount(), 0);
   EXPECT_FALSE(columns->Find(5)->IsVisible());
   EXPECT_FALSE(columns->Find(6)->IsVisible());
 

@@ -79,6 +79,14 @@ class CompletedFormTest : public viewstest::ViewsTest {
     return (dir / name).string();
   }
 
+  static std::string CellName(CFileReportControl& grid) {
+    return Narrow(grid.GetBodyRows()->GetAt(0)->GetRecord()->GetItem(0)->GetCaption(nullptr));
+  }
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
   int work_ = 0;
   int other_ = 0;
 };
@@ -129,6 +137,15 @@ TEST_F(CompletedFormTest, SaveStoresEveryFieldWithQuotesAndRelabelsBothItems) {
   EXPECT_EQ(pv::Utf16ToUtf8(boxes_.Last().text), "tasktitle不能为空");
   EXPECT_EQ(Rows("select tasktitle from task where taid=" + std::to_string(view.GetTaskId())),
             (Table{{"O'Brien's review"}}));
+
+  // A Save the database refuses leaves the labels as the database has them.
+  Store().CloseDatabase();
+  boxes_.Clear();
+  view.GetDlgItem(IDC_TASK_TITLE)->SetWindowText(u"Lost");
+  view.OnSaveTask();
+  EXPECT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(Narrow(Frame().m_wndWorkTree.GetItemText(view.m_hWorkTreeItem)), "O'Brien's review");
+  EXPECT_EQ(Narrow(Frame().m_wndDateTree.GetItemText(view.m_hDateTreeItem)), "Plans.O'Brien's review");
 }
 
 TEST_F(CompletedFormTest, DeleteAsksAndRemovesEveryRowAndBothItemsOnlyOnYes) {
@@ -210,6 +227,63 @@ TEST_F(CompletedFormTest, AttachmentsOpenThroughTheShellAndExistingTasksLoadAgai
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(pv::Utf16ToUtf8(calls[0].verb), "open");
   EXPECT_EQ(fs::path(pv::Utf16ToUtf8(calls[0].file)), fs::path(folder_.Path()) / "Attachment" / "README");
+}
+
+TEST_F(CompletedFormTest, RenamingMovesTheCopyAndTheRowTogetherOrNeither) {
+  CPravenorView& view = OpenNew();
+  Type(view, IDC_TASK_TITLE, u"M");
+  const fs::path folder = fs::path(folder_.Path()) / "Attachment";
+  ASSERT_TRUE(AttachFile(&view.m_attachmentGrid, CString(pv::Utf8ToUtf16(Source("plan.doc", "plan")).c_str()),
+                         view.GetTaskId(), nullptr));
+  std::ofstream(folder / "taken.doc") << "another";
+  CFileReportControl& grid = view.m_attachmentGrid;
+  // Rename on the row, then the edit ends with the typed name.
+  auto rename = [&](const std::u16string& name) {
+    grid.GetSelectedRows()->Select(grid.GetBodyRows()->GetAt(0));
+    grid.SetFocusedRow(grid.GetBodyRows()->GetAt(0), FALSE);
+    view.OnRenameAttachment();
+    CTKReportRecordItem* item = grid.GetBodyRows()->GetAt(0)->GetRecord()->GetItem(0);
+    static_cast<CTKReportRecordItemVariant*>(item)->SetValue(COleVariant(CString(name)));
+    ReportItemNotify nm{};
+    nm.hdr.code = static_cast<UINT>(TK_NM_REPORT_VALUECHANGED);
+    nm.pRow = grid.GetBodyRows()->GetAt(0);
+    nm.pItem = item;
+    LRESULT result = 0;
+    boxes_.Clear();
+    view.OnAttachmentValueChanged(&nm.hdr, &result);
+    EXPECT_FALSE(grid.IsAllowEdit());
+  };
+  struct Case {
+    std::u16string name;
+    const char* message;  // null: accepted
+  } cases[] = {
+      {u"", "file name cannot be null"},
+      {u"taken", "file name is exist ,change name"},
+      {u"a/b", nullptr},
+      {u"..", nullptr},
+      {std::u16string(41, u'n'), nullptr},
+  };
+  for (const auto& c : cases) {
+    rename(c.name);
+    ASSERT_EQ(boxes_.Shown().size(), 1u) << pv::Utf16ToUtf8(c.name);
+    if (c.message) EXPECT_EQ(pv::Utf16ToUtf8(boxes_.Last().text), c.message);
+    EXPECT_EQ(CellName(grid), "plan");
+    EXPECT_EQ(Rows("select filename from files"), (Table{{"plan"}}));
+    EXPECT_TRUE(fs::exists(folder / "plan.doc"));
+  }
+  rename(u"O'Brien budget");
+  EXPECT_TRUE(boxes_.Shown().empty());
+  EXPECT_EQ(Rows("select filename,extendionname from files"), (Table{{"O'Brien budget", "doc"}}));
+  EXPECT_FALSE(fs::exists(folder / "plan.doc"));
+  EXPECT_EQ(Read(folder / "O'Brien budget.doc"), "plan");
+  EXPECT_EQ(Read(folder / "taken.doc"), "another");
+
+  // Delete removes the row, never the copy.
+  grid.SetFocusedRow(grid.GetBodyRows()->GetAt(0), FALSE);
+  view.OnDeleteAttachment();
+  EXPECT_TRUE(Rows("select * from files").empty());
+  EXPECT_EQ(grid.GetBodyRows()->GetCount(), 0);
+  EXPECT_TRUE(fs::exists(folder / "O'Brien budget.doc"));
 }
 
 }  // namespace

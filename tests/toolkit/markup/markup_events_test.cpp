@@ -3,11 +3,13 @@
 // invalidation and the host functions.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
+#include "toolkit/common/tooltipcontext.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupstyle.h"
@@ -250,11 +252,14 @@ TEST_F(MarkupEvents, ToolTipsInvalidationAndHitTesting) {
   EXPECT_EQ(panel->InputHitTest(15, 15), border);
   EXPECT_EQ(panel->InputHitTest(30, 15), panel) << "right edges are outside";
   EXPECT_EQ(panel->InputHitTest(100, 5), nullptr);
-  TKMARKUPTOOLINFO ti;
+  TOOLINFO ti{};
+  ti.cbSize = TKTOOLINFO_SIZE;
   EXPECT_EQ(ctx->HitTestTool(&ti), -1);
   ctx->SetElementUnderMouse(border, 15, 15);
-  EXPECT_NE(ctx->HitTestTool(&ti), -1);
-  EXPECT_EQ(Narrow(ti.strText), "panel tip") << "an element tooltip shows nothing; the ancestor's text does";
+  EXPECT_EQ(ctx->HitTestTool(&ti), reinterpret_cast<INT_PTR>(panel));
+  ASSERT_NE(ti.lpszText, nullptr);
+  EXPECT_EQ(Narrow(ti.lpszText), "panel tip") << "an element tooltip shows nothing; the ancestor's text does";
+  std::free(ti.lpszText);
   EXPECT_EQ(ti.uId, reinterpret_cast<UINT_PTR>(panel));
 
   RECT rc = ctx->GetElementRect(border);

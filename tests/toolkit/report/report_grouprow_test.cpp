@@ -111,3 +111,41 @@ TEST_F(GroupRowTest, AlternateShadingOnOddRowsOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GroupRowTest, IconsArePrintedOverTheBackgroundColour) {
+  Make(300, 200, {100}, 0);
+  // A 16 x 16 icon: opaque blue on the left half, transparent on the right.
+  CWindowDC screen(nullptr);
+  LPBYTE bits = nullptr;
+  HBITMAP bitmap = CTKImageManager::CreateDIB32(screen.GetSafeHdc(), 16, -16, &bits);
+  ASSERT_NE(bits, nullptr);
+  for (int y = 0; y < 16; y++)
+    for (int x = 0; x < 16; x++) {
+      BYTE* px = bits + (y * 16 + x) * 4;
+      const bool left = x < 8;
+      px[0] = left ? 255 : 0;  // blue
+      px[1] = px[2] = 0;
+      px[3] = left ? 255 : 0;
+    }
+  const UINT ids[1] = {5};
+  ASSERT_TRUE(control->GetImageManager()->SetIconsFromBitmap(bitmap, ids, 1, 16, 16, 0, TRUE));
+  ::DeleteObject(bitmap);
+  CTKReportPaintManager* paint = control->GetPaintManager();
+  for (BOOL printing : {FALSE, TRUE}) {
+    SCOPED_TRACE(printing);
+    PaintCanvas canvas(40, 40);
+    canvas.SetPrinting(printing);
+    canvas.DC()->SetBkColor(RGB(0, 255, 0));
+    EXPECT_EQ(paint->DrawBitmap(canvas.DC(), control, CRect(0, 0, 40, 40), 5), 17);
+    // Drawn at (1, 12): the opaque half is blue either way; the transparent
+    // half shows the page (white), or when printing the background colour.
+    EXPECT_EQ(canvas.At(4, 20), RGB(0, 0, 255));
+    EXPECT_EQ(canvas.At(13, 20), printing ? RGB(0, 255, 0) : RGB(255, 255, 255));
+  }
+  EXPECT_EQ(paint->DrawBitmap(nullptr, control, CRect(0, 0, 0, 0), 5), 17);  // measuring only
+  EXPECT_EQ(paint->DrawBitmap(nullptr, control, CRect(0, 0, 0, 0), 6), 0);   // missing
+}
+
+}  // namespace

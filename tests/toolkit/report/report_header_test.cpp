@@ -213,3 +213,43 @@ TEST_F(HeaderTest, DragImagePastTheEdgeScrollsByPixels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HeaderTest, AccessibleChildrenAreTheColumns) {
+  Make(400, 200, {100, 100, 100}, 0);
+  Col(1)->SetVisible(FALSE);
+  Paint();
+  LONG count = 0;
+  ASSERT_EQ(Header()->GetAccessibleChildCount(&count), S_OK);
+  EXPECT_EQ(count, 3);
+  auto child = [](LONG id) {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = id;
+    return v;
+  };
+  BSTR name = nullptr;
+  ASSERT_EQ(Header()->GetAccessibleName(child(0), &name), S_OK);
+  EXPECT_EQ(CString(name), CString(u"Report Header"));
+  ::SysFreeString(name);
+  ASSERT_EQ(Header()->GetAccessibleName(child(3), &name), S_OK);
+  EXPECT_EQ(CString(name), CString(u"Column 2"));
+  ::SysFreeString(name);
+  EXPECT_EQ(Header()->GetAccessibleName(child(4), &name), E_INVALIDARG);
+  VARIANT state, role;
+  Header()->GetAccessibleState(child(2), &state);
+  EXPECT_EQ(state.lVal, 0x8000);  // hidden
+  Header()->GetAccessibleRole(child(1), &role);
+  EXPECT_EQ(role.lVal, 25);
+  // A hit on the third column (the second shown).
+  CPoint pt = ColumnCentre(2);
+  control->ClientToScreen(&pt);
+  VARIANT hit;
+  ASSERT_EQ(Header()->AccessibleHitTest(pt.x, pt.y, &hit), S_OK);
+  EXPECT_EQ(hit.lVal, 3);
+  CPoint below(pt.x, pt.y + 100);
+  EXPECT_EQ(Header()->AccessibleHitTest(below.x, below.y, &hit), S_FALSE);
+}
+
+}  // namespace

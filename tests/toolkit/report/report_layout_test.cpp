@@ -199,3 +199,62 @@ TEST_F(LayoutTest, WatermarkIsBlendedAtItsAlignment) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
+  Make(600, 300, {100, 100, 100}, 30);
+  control->GetPaintManager()->SetGridStyle(TRUE, tkGridDashes);
+  control->SetIconView(TRUE);  // no icon-view column: stays off
+  EXPECT_FALSE(control->IsIconView());
+  control->m_nIconColumnIndex = 2;
+  Col(2)->SetVisible(FALSE);  // an icon column hidden in the row view
+  control->GetRows()->GetAt(3)->SetSelected(TRUE);
+  control->SetIconView(TRUE);
+  ASSERT_TRUE(control->IsIconView());
+  EXPECT_FALSE(Col(0)->IsVisible());
+  EXPECT_TRUE(Col(2)->IsVisible());
+  EXPECT_FALSE(control->IsHeaderVisible());
+  EXPECT_EQ(control->GetPaintManager()->GetGridStyle(TRUE), tkGridNoLines);
+  EXPECT_TRUE(control->GetRows()->GetAt(3)->IsSelected());
+  // With five icons a line, the top row goes to a line start.
+  control->m_iIconViewColumns = 5;
+  control->SetTopRow(7);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 5);
+  control->SetIconView(FALSE);
+  EXPECT_FALSE(control->IsIconView());
+  EXPECT_TRUE(Col(0)->IsVisible());
+  EXPECT_TRUE(Col(1)->IsVisible());
+  EXPECT_FALSE(Col(2)->IsVisible());  // the icon column is hidden again
+  EXPECT_TRUE(control->IsHeaderVisible());
+  EXPECT_EQ(control->GetPaintManager()->GetGridStyle(TRUE), tkGridDashes);
+  EXPECT_TRUE(control->GetRows()->GetAt(3)->IsSelected());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayoutTest, MeasuredRowsTakeTheirTallestCell) {
+  Make(300, 200, {60, 200}, 0);
+  auto* record = new CTKReportRecord();
+  record->AddItem(new CTKReportRecordItemText(u"one two three four five six"));
+  record->AddItem(new CTKReportRecordItemText(u"short"));
+  control->AddRecord(record);
+  control->RebuildRows();
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  CTKReportRow* row = control->GetRows()->GetAt(0);
+  const int fixed = pm->GetRowHeight(nullptr, row, 260);
+  EXPECT_EQ(fixed, pm->GetRowHeightDefault() + 1);
+  pm->SetFixedRowHeight(FALSE);
+  EXPECT_EQ(pm->GetRowHeight(nullptr, row, 260), fixed);  // one line each: no word break
+  Col(0)->SetAlignment(DT_LEFT | DT_WORDBREAK);
+  CWindowDC dc(nullptr);
+  CFont* old = dc.SelectObject(pm->GetTextFont());
+  const int lines = pm->CalcTextHeight(&dc, u"one two three four five six", Col(0)->GetWidth() - 4 - 3, TRUE);
+  dc.SelectObject(old);
+  EXPECT_GT(lines, pm->GetRowHeightDefault());
+  EXPECT_EQ(pm->GetRowHeight(nullptr, row, 260), lines + 5 + 1);
+}
+
+}  // namespace

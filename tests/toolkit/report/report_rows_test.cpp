@@ -249,3 +249,138 @@ TEST_F(RowsTest, EnsureVisibleScrollsRowsIntoTheSection) {
 }
 
 }  // namespace
+
+// ---- drawing -----------------------------------------------------------------------------------
+
+#include "report_paint_test_support.h"
+
+namespace {
+
+// A text item that records where it was asked to draw.
+class RecordingItem : public CTKReportRecordItemText {
+ public:
+  explicit RecordingItem(std::vector<CRect>* drawn) : CTKReportRecordItemText(u"x"), m_drawn(drawn) {}
+  int Draw(TK_REPORTRECORDITEM_DRAWARGS* args) override {
+    m_drawn->push_back(CRect(args->rcItem));
+    return 42;
+  }
+  std::vector<CRect>* m_drawn;
+};
+
+TEST_F(RowsTest, RowsDrawEachVisibleCellOnceAndCollectMergedCells) {
+  std::vector<CRect> drawn;
+  CTKReportRecord* records[2];
+  for (int r = 0; r < 2; ++r) {
+    records[r] = new CTKReportRecord();
+    for (int i = 0; i < 3; ++i) records[r]->AddItem(new RecordingItem(&drawn));
+    control->AddRecord(records[r]);
+  }
+  // Item 2 of both rows is one merged cell.
+  records[1]->GetItem(2)->SetMergeItem(records[0]->GetItem(2));
+  records[0]->GetItem(2)->SetMergeItem(records[0]->GetItem(2));
+  control->RebuildRows();
+  name->m_rcColumn = CRect(0, 0, 100, 20);
+  text->m_rcColumn = CRect(100, 0, 200, 20);
+  number->m_rcColumn = CRect(200, 0, 300, 20);
+  PaintCanvas canvas(300, 100);
+  CRect area(0, 0, 300, 100);
+  control->DrawRows(canvas.DC(), area, 0, Rows(), 0, 0, 3);
+  const CRect first = Rows()->GetAt(0)->GetRect();
+  const CRect second = Rows()->GetAt(1)->GetRect();
+  EXPECT_EQ(first.top, 0);
+  EXPECT_EQ(second.top, first.bottom);
+  ASSERT_GT(first.Height(), 0);
+  // Two plain cells per row, then the merged cell once over both rows.
+  ASSERT_EQ(drawn.size(), 5u);
+  EXPECT_EQ(drawn[0], CRect(0, first.top, 100, first.bottom));
+  EXPECT_EQ(drawn[1], CRect(100, first.top, 200, first.bottom));
+  EXPECT_EQ(drawn[2], CRect(0, second.top, 100, second.bottom));
+  EXPECT_EQ(drawn[4].top, first.top);
+  EXPECT_GE(drawn[4].bottom, second.bottom - 1);
+  EXPECT_EQ(name->GetWidestCell(), 42);
+  // A hidden column's cells are not drawn.
+  drawn.clear();
+  text->SetVisible(FALSE);
+  control->DrawRows(canvas.DC(), area, 0, Rows(), 0, 0, 3);
+  for (const CRect& rc : drawn) EXPECT_NE(rc.left, 100) << "hidden column drawn";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RowsTest, VariableRowHeightsOfferResizingNearTheBottomEdge) {
+  Add("a", "t", 1);
+  control->SetVariableRowHeight(TRUE);
+  control->SetDefaultRowHeight(25);
+  control->RebuildRows();
+  CTKReportRow* row = Rows()->GetAt(0);
+  EXPECT_EQ(row->GetRowHeight(), 25);
+  row->m_rcRow = CRect(0, 0, 300, 25);
+  struct Case {
+    int y;
+    int mode;
+  };
+  // From 3 pixels above the bottom edge to 1 below it.
+  for (Case c : {Case{10, kTKReportMouseNothing}, Case{21, kTKReportMouseNothing},
+                 Case{22, kTKReportMouseOverRowDivide}, Case{25, kTKReportMouseOverRowDivide},
+                 Case{26, kTKReportMouseOverRowDivide}, Case{27, kTKReportMouseNothing}}) {
+    control->SetMouseMode(kTKReportMouseNothing);
+    row->OnMouseMove(0, CPoint(50, c.y));
+    EXPECT_EQ(control->GetMouseMode(), c.mode) << "y " << c.y;
+  }
+  control->SetVariableRowHeight(FALSE);
+  control->SetMouseMode(kTKReportMouseNothing);
+  row->OnMouseMove(0, CPoint(50, 24));
+  EXPECT_EQ(control->GetMouseMode(), kTKReportMouseNothing);
+}
+
+}  // namespace
+
+#include <cstdlib>
+
+#include "platform/window/toolinfo.h"
+#include "toolkit/report/reportpaintmanager.h"
+
+namespace {
+
+TEST_F(RowsTest, ToolHitTestsGiveTheItemsTipWithoutTags) {
+  CTKReportRecord* r = Add("a", "t", 1);
+  r->GetItem(0)->SetTooltip(u"<b>Bold</b> tip");
+  r->GetItem(1)->SetTooltip(u" ");
+  control->GetColumns()->GetGroupsOrder()->Add(number);
+  control->RebuildRows();
+  name->m_rcColumn = CRect(0, 0, 100, 20);
+  text->m_rcColumn = CRect(100, 0, 200, 20);
+  number->m_rcColumn = CRect(200, 0, 300, 20);
+  CTKReportRow* row = RowNamed("a");
+  row->m_rcRow = CRect(0, 20, 300, 40);
+  auto tipAt = [&](CTKReportRow* target, int x) {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    const INT_PTR id = target->OnToolHitTest(CPoint(x, 30), &ti);
+    std::string out = id == -1 ? "none" : Narrow(CString(ti.lpszText));
+    if (id != -1) std::free(ti.lpszText);
+    return out;
+  };
+  control->GetPaintManager()->m_bCleanTooltip = FALSE;
+  EXPECT_EQ(tipAt(row, 150), "none");  // a blank tip is no tip
+  EXPECT_EQ(tipAt(row, 250), "none");  // no tip at all
+  EXPECT_EQ(tipAt(row, 10).substr(0, 3), "<b>");
+  control->GetPaintManager()->m_bCleanTooltip = TRUE;
+  EXPECT_EQ(tipAt(row, 10), "Bold tip");
+  // The owner may change the text (-74).
+  host->onNotify = [](int code, NMHDR* h) {
+    if (code == TK_NM_REPORT_GETTOOLTIPINFO) *reinterpret_cast<TK_NM_REPORTTOOLTIPINFO*>(h)->pstrText = u"owner";
+    return LRESULT{0};
+  };
+  EXPECT_EQ(tipAt(row, 10), "owner");
+  auto* group = static_cast<CTKReportGroupRow*>(Rows()->GetAt(0));
+  ASSERT_TRUE(group->IsGroupRow());
+  group->m_strGroupText = u"A<i>B</i>C";
+  EXPECT_EQ(tipAt(group, 10), "ABC");
+  group->m_strGroupText = u"";
+  EXPECT_EQ(tipAt(group, 10), "none");
+}
+
+}  // namespace
