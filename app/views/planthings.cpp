@@ -13,7 +13,10 @@
 #include "app/views/remindrecord.h"
 #include "app/views/treetasks.h"
 #include "platform/framework/afxdlg.h"
+#include "platform/shell/shellapi.h"
+#include "platform/system/files.h"
 #include "platform/system/locale.h"
+#include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportheader.h"
@@ -49,6 +52,16 @@ COleDateTime ItemDate(CTKReportRecord* record, int index) {
   return item->GetValue();
 }
 
+// A bound attachment cell's text; empty when it holds none.
+bool HoldsText(CTKReportRecordItem* item) {
+  auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item);
+  return v && v->GetValue().vt == VT_BSTR;
+}
+CString VariantText(CTKReportRecordItem* item) { return HoldsText(item) ? FieldText(static_cast<CTKReportRecordItemVariant*>(item)->GetValue()) : CString(); }
+void SetText(CTKReportRecordItem* item, const CString& text) {
+  if (auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item)) v->SetValue(COleVariant(text));
+}
+
 int ItemNumber(CTKReportRecord* record, int index) {
   auto* item = dynamic_cast<CTKReportRecordItemNumber*>(record->GetItem(index));
   return item ? static_cast<int>(item->GetValue()) : 0;
@@ -57,32 +70,6 @@ int ItemNumber(CTKReportRecord* record, int index) {
 }  // namespace
 
 void MarkRemindersChanged() { App().m_bRemindersChanged = true; }
-
-BOOL ActivateOpenTaskView(int taskId) {
-  CWinApp* app = AfxGetApp();
-  POSITION tp = app->GetFirstDocTemplatePosition();
-  while (tp) {
-    CDocTemplate* docTemplate = app->GetNextDocTemplate(tp);
-    POSITION dp = docTemplate->GetFirstDocPosition();
-    while (dp) {
-      CDocument* doc = docTemplate->GetNextDoc(dp);
-      POSITION vp = doc->GetFirstViewPosition();
-      while (vp) {
-        CView* view = doc->GetNextView(vp);
-        int viewTask = -1;
-        if (auto* plan = dynamic_cast<CPlanThingsView*>(view)) viewTask = plan->m_bTaskExists ? plan->m_nTaskId : -1;
-        if (auto* done = dynamic_cast<CPravenorView*>(view)) viewTask = done->TaskExists() ? done->GetTaskId() : -1;
-        if (viewTask == taskId) {
-          if (CFrameWnd* frame = view->GetParentFrame()) {
-            if (auto* child = dynamic_cast<CMDIChildWnd*>(frame)) child->MDIActivate();
-          }
-          return TRUE;
-        }
-      }
-    }
-  }
-  return FALSE;
-}
 
 BOOL CPlanThingsDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 
@@ -96,6 +83,10 @@ BEGIN_MESSAGE_MAP(CPlanThingsView, CFormView)
   ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
   ON_EN_CHANGE(IDC_PLAN_TITLE, OnTitleChange)
   ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
+  ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
+  ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
+  ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_PLAN_ATTACHMENTS, OnAttachmentValueChanged)
+  ON_NOTIFY(NM_DBLCLK, IDC_PLAN_ATTACHMENTS, OnAttachmentDblClk)
   ON_COMMAND(ID_REMINDER_ADD, OnAddReminder)
   ON_COMMAND(ID_REMINDER_MODIFY, OnModifyReminder)
   ON_COMMAND(ID_REMINDER_DELETE, OnDeleteReminder)
@@ -310,6 +301,64 @@ void CPlanThingsView::OnAddAttachment() {
   AttachFile(&m_wndAttachments, dialog.GetPathName(), m_nTaskId, m_hWnd);
 }
 
+void CPlanThingsView::OnRenameAttachment() {
+  m_wndAttachments.SetAllowEdit(TRUE);
+  CTKReportRow* focused = m_wndAttachments.GetFocusedRow();
+  if (!focused || !focused->GetRecord()) return;
+  CTKReportRecord* record = focused->GetRecord();
+  m_strAttachmentName = VariantText(record->GetItem(0));
+  m_strAttachmentExtension = VariantText(record->GetItem(1));
+  TK_REPORTRECORDITEM_ARGS args(&m_wndAttachments, focused, m_wndAttachments.GetColumns()->Find(0));
+  m_wndAttachments.EditItem(&args);
+}
+
+void CPlanThingsView::OnAttachmentValueChanged(NMHDR* pNMHDR, LRESULT* pResult) {
+  if (pResult) *pResult = 0;
+  CTKReportRecordItem* nameItem = NotifiedItem(pNMHDR);
+  CTKReportRecord* record = nameItem ? nameItem->GetRecord() : nullptr;
+  if (record && HoldsText(record->GetItem(0))) {
+    nameItem = record->GetItem(0);
+    const CString newName = VariantText(nameItem);
+    const CString oldPath = AttachmentPath(m_strAttachmentName, m_strAttachmentExtension);
+    const CString newPath = AttachmentPath(newName, m_strAttachmentExtension);
+    const CString refusal = CheckAttachmentName(newName, m_strAttachmentExtension);
+    auto restore = [&](const CString& text) {
+      Prompt(m_hWnd, text);
+      SetText(nameItem, m_strAttachmentName);
+      m_wndAttachments.RebuildRows();
+    };
+    if (newName == m_strAttachmentName) {
+      // unchanged
+    } else if (!refusal.IsEmpty()) {
+      restore(refusal);
+    } else if (GetFileAttributesW(newPath.GetString()) != INVALID_FILE_ATTRIBUTES) {
+      restore(u"file name is exist ,change name");
+    } else if (!MoveFileW(oldPath.GetString(), newPath.GetString())) {
+      restore(u"The attachment's copy could not be renamed: " + oldPath);
+    } else if (FAILED(m_wndAttachments.GetOrCreateDataManager()->UpdateField(nameItem))) {
+      MoveFileW(newPath.GetString(), oldPath.GetString());  // the database kept the old name: so does the copy
+      restore(u"The new name could not be stored; the attachment keeps its name.");
+    }
+  }
+  m_wndAttachments.SetAllowEdit(FALSE);
+}
+
+void CPlanThingsView::OnAttachmentDblClk(NMHDR*, LRESULT* pResult) {
+  if (pResult) *pResult = 0;
+  CTKReportRow* row = m_wndAttachments.GetFocusedRow();
+  CTKReportRecord* record = row ? row->GetRecord() : nullptr;
+  if (!record) return;
+  const CString name = VariantText(record->GetItem(0));
+  if (name.IsEmpty()) return;
+  const CString path = AttachmentPath(name, VariantText(record->GetItem(1)));
+  ShellExecuteW(m_hWnd, u"open", path.GetString(), nullptr, nullptr, SW_SHOW);
+}
+
+void CPlanThingsView::OnDeleteAttachment() {
+  DeleteFocusedRecord(&m_wndAttachments);
+  BindAttachments();
+}
+
 void CPlanThingsView::OnAddReminder() {
   if (!m_bTaskExists) return;
   const COleDateTime due = NewReminderDue(COleDateTime::GetCurrentTime());
@@ -402,7 +451,9 @@ void CPlanThingsView::OnReminderButton(NMHDR* pNMHDR, LRESULT* pResult) {
 }
 
 bool CPlanThingsView::GridHasFocus(const CWnd& grid) const {
-  return grid.m_hWnd && ::GetFocus() == grid.m_hWnd;
+  // The grid or its in-place editor.
+  const HWND focus = ::GetFocus();
+  return grid.m_hWnd && focus && (focus == grid.m_hWnd || ::IsChild(grid.m_hWnd, focus));
 }
 
 void CPlanThingsView::OnUpdateTaskCommands(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bTaskExists); }

@@ -41,6 +41,10 @@ class CPlanThingsView : public CFormView {
   void OnDeleteTask();
   void OnTitleChange();
   void OnAddAttachment();
+  void OnRenameAttachment();
+  void OnDeleteAttachment();
+  void OnAttachmentValueChanged(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnAttachmentDblClk(NMHDR* pNMHDR, LRESULT* pResult);
   void OnAddReminder();
   void OnModifyReminder();
   void OnDeleteReminder();
@@ -97,6 +101,3 @@ class CPlanThingsView : public CFormView {
 // The application's reminder-rebuild flag, raised whenever a reminder is
 // added, changed or deleted (also with its task).
 void MarkRemindersChanged();
-
-// Activates the open task form of `taskId`; FALSE when none is open.
-BOOL ActivateOpenTaskView(int taskId);
