@@ -3,10 +3,15 @@
 // every effect read back through a raw SQLite connection.
 #include "app/views/planthings.h"
 
+#include <filesystem>
+#include <fstream>
+
+#include "app/views/attachments.h"
 #include "app/views/planstore.h"
 #include "app/views/remindrecord.h"
 #include "app/views/treetasks.h"
 #include "platform/base/clock.h"
+#include "toolkit/report/reportitemtypes.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
 #include "views_fixture.h"
@@ -158,6 +163,50 @@ TEST_F(PlanFormTest, ReopeningListsActiveRemindersAndDeleteYesRemovesEverything)
   EXPECT_EQ(Raw().One("select count(*) from remind"), "0");
   EXPECT_TRUE(app_.m_bRemindersChanged) << "today's list may hold the task's reminders";
   EXPECT_EQ(FindTaskInWorkTree(Frame().m_wndWorkTree, work_, -taid), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PlanFormTest, AttachmentsRenameWithTheDatabaseAndDeleteTheirRows) {
+  namespace fs = std::filesystem;
+  CPlanThingsView* view = OpenForm();
+  ASSERT_NE(view, nullptr);
+  Type(view, 1049, u"Water");
+  const fs::path source = fs::path(folder_.Path()) / "in" / "plan.doc";
+  fs::create_directories(source.parent_path());
+  std::ofstream(source) << "plan";
+  ASSERT_TRUE(AttachFile(&view->m_wndAttachments, CString(source.u16string()), view->m_nTaskId, nullptr));
+  CFileReportControl& grid = view->m_wndAttachments;
+  ASSERT_EQ(grid.GetBodyRows()->GetCount(), 1);
+  auto rename = [&](const std::u16string& name) {
+    grid.SetFocusedRow(grid.GetBodyRows()->GetAt(0), FALSE);
+    view->OnRenameAttachment();
+    CTKReportRecordItem* item = grid.GetBodyRows()->GetAt(0)->GetRecord()->GetItem(0);
+    static_cast<CTKReportRecordItemVariant*>(item)->SetValue(COleVariant(CString(name)));
+    ReportItemNotify nm{};
+    nm.pRow = grid.GetBodyRows()->GetAt(0);
+    nm.pItem = item;
+    LRESULT result = 0;
+    boxes_.Clear();
+    view->OnAttachmentValueChanged(&nm.hdr, &result);
+  };
+  const fs::path folder = fs::path(folder_.Path()) / "Attachment";
+  rename(u"a/b");
+  EXPECT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(Raw().One("select filename from files"), "plan");
+  EXPECT_TRUE(fs::exists(folder / "plan.doc"));
+  rename(u"O'Brien plan");
+  EXPECT_TRUE(boxes_.Shown().empty());
+  EXPECT_EQ(Raw().One("select filename from files"), "O'Brien plan");
+  EXPECT_TRUE(fs::exists(folder / "O'Brien plan.doc"));
+  EXPECT_FALSE(fs::exists(folder / "plan.doc"));
+
+  grid.SetFocusedRow(grid.GetBodyRows()->GetAt(0), FALSE);
+  view->OnDeleteAttachment();
+  EXPECT_EQ(Raw().One("select count(*) from files"), "0");
+  EXPECT_EQ(grid.GetBodyRows()->GetCount(), 0);
 }
 
 }  // namespace
