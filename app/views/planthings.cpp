@@ -231,7 +231,7 @@ void CPlanThingsView::OnTitleChange() {
   // Filling the controls changes the title too: the other fields are not
   // shown yet and must not be read back over their members.
   if (m_bFilling) return;
-  UpdateData(TRUE);
+  if (!UpdateData(TRUE)) return;
   if (m_bTaskExists || m_strTitle.IsEmpty()) return;
   const int taid = InsertScheduledTask(AppDataStore(), m_strTitle, m_nWorkId, m_taskDate);
   // A refused insert (shown by the store) leaves the form without a task;
@@ -253,7 +253,8 @@ void CPlanThingsView::OnTitleChange() {
 }
 
 void CPlanThingsView::OnSaveTask() {
-  UpdateData(TRUE);
+  // A field over its length has been refused with a message: nothing is stored.
+  if (!UpdateData(TRUE)) return;
   if (!m_bTaskExists) return;
   if (m_strTitle.IsEmpty()) {
     Prompt(m_hWnd, u"tasktitle\u4e0d\u80fd\u4e3a\u7a7a");

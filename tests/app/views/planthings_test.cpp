@@ -210,3 +210,21 @@ TEST_F(PlanFormTest, AttachmentsRenameWithTheDatabaseAndDeleteTheirRows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PlanFormTest, ARefusedSaveKeepsTheStoredTaskAndTheTreeLabels) {
+  CPlanThingsView* view = OpenForm();
+  ASSERT_NE(view, nullptr);
+  Type(view, 1049, u"Water");
+  ASSERT_TRUE(view->m_bTaskExists);
+  Type(view, 1049, u"Water the roses");
+  Type(view, 1050, std::u16string(31, u'p').c_str());  // personnel holds 30
+  boxes_.Clear();
+  view->OnSaveTask();
+  EXPECT_EQ(boxes_.Shown().size(), 1u);
+  EXPECT_EQ(Raw().One("select tasktitle||'/'||ifnull(personnel,'')from task"), "Water/");
+  EXPECT_EQ(Narrow(Frame().m_wndWorkTree.GetItemText(view->m_hWorkTreeItem)), "Water");
+}
+
+}  // namespace
