@@ -118,6 +118,27 @@ BOOL CTKReportControl::EditItem(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
 
   CRect rc = args.pRow->GetItemRect(args.pItem);
   if (rc.left == 0 && m_pReportHeader) rc.left += m_pReportHeader->GetIndentLevel();
+  if (m_bEditAfterIcon && args.pColumn && m_pPaintManager) {
+    // The editor starts after the cell's icon (ends before it when the item
+    // puts its icon at the right).
+    TK_REPORTRECORDITEM_DRAWARGS draw;
+    draw.pControl = this;
+    draw.pRow = args.pRow;
+    draw.pColumn = args.pColumn;
+    draw.pItem = args.pItem;
+    draw.rcItem = rc;
+    draw.nTextAlign = args.pColumn->GetAlignment();
+    auto* metrics = new TK_REPORTRECORDITEM_METRICS;
+    args.pRow->GetItemMetrics(&draw, metrics);
+    const int icon = metrics->nItemIcon != -1 ? metrics->nItemIcon : args.pItem->GetIconIndex();
+    metrics->InternalRelease();
+    const int width = icon != -1 ? m_pPaintManager->DrawBitmap(nullptr, this, rc, icon) : 0;
+    const int alignment = args.pItem->GetAlignment();
+    if (alignment != -1 && (alignment & kTKAlignIconRight))
+      rc.right -= width;
+    else
+      rc.left += width;
+  }
   if (args.pItem->HasCheckbox() && args.pItem->GetEditTextWithCheckbox()) rc.left += 15;
   args.rcItem = rc;
 

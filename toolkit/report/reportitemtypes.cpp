@@ -3,6 +3,8 @@
 #include <typeinfo>
 
 #include "platform/system/locale.h"
+#include "platform/system/msgbox.h"
+#include "platform/window/winuser.h"
 #include "toolkit/common/propexchange.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportformat.h"
@@ -81,6 +83,20 @@ int CTKReportRecordItemNumber::Compare(CTKReportColumn*, CTKReportRecordItem* pI
 }
 
 void CTKReportRecordItemNumber::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
+  // Text without a number in front keeps the value (it would read as 0);
+  // the user hears that it was refused.
+  CString text(szText ? szText : u"");
+  text.Trim();
+  if (!text.IsEmpty()) {
+    const WCHAR first = text[0];
+    const bool numeric = (first >= u'0' && first <= u'9') ||
+                         ((first == u'-' || first == u'+' || first == u'.' || first == u',') && text.GetLength() > 1 &&
+                          ((text[1] >= u'0' && text[1] <= u'9') || text[1] == u'.' || text[1] == u','));
+    if (!numeric) {
+      ::MessageBeep(MB_ICONEXCLAMATION);
+      return;
+    }
+  }
   m_dValue = TKReportTextToNumber(szText);
 }
 
@@ -160,7 +176,15 @@ int CTKReportRecordItemDateTime::Compare(CTKReportColumn*, CTKReportRecordItem* 
 }
 
 void CTKReportRecordItemDateTime::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
-  m_odtValue.ParseDateTime(szText ? szText : u"", 0, LANG_USER_DEFAULT);
+  // A text that is no date keeps the date the cell had; the user hears
+  // that it was refused.
+  COleDateTime parsed;
+  if (szText && szText[0] && !parsed.ParseDateTime(szText ? szText : u"", 0, LANG_USER_DEFAULT)) {
+    ::MessageBeep(MB_ICONEXCLAMATION);
+    return;
+  }
+  if (!szText || !szText[0]) parsed.ParseDateTime(u"", 0, LANG_USER_DEFAULT);
+  m_odtValue = parsed;
 }
 
 void CTKReportRecordItemDateTime::DoPropExchange(CTKPropExchange* pPX) {

@@ -271,6 +271,14 @@ TEST_F(CompletedFormTest, RenamingMovesTheCopyAndTheRowTogetherOrNeither) {
     EXPECT_EQ(Rows("select filename from files"), (Table{{"plan"}}));
     EXPECT_TRUE(fs::exists(folder / "plan.doc"));
   }
+  // A double click inside a rename (the row still bears the remembered
+  // name) opens nothing.
+  pv::shell::ClearShellExecuteCalls();
+  NMHDR hdr{grid.m_hWnd, IDC_TASK_ATTACHMENTS, static_cast<UINT>(NM_DBLCLK)};
+  LRESULT result = 0;
+  view.OnAttachmentDblClk(&hdr, &result);
+  EXPECT_TRUE(pv::shell::ShellExecuteCalls().empty());
+
   rename(u"O'Brien budget");
   EXPECT_TRUE(boxes_.Shown().empty());
   EXPECT_EQ(Rows("select filename,extendionname from files"), (Table{{"O'Brien budget", "doc"}}));

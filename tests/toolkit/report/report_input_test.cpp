@@ -338,6 +338,46 @@ TEST_F(ReportInputTest, AReadOnlyColumnOrRecordOpensNoEditor) {
   EXPECT_FALSE(control->IsEditMode());
 }
 
+TEST_F(ReportInputTest, NumberAndDateCellsKeepTheirValueForTextThatIsNone) {
+  control->SetAllowEdit(TRUE);
+  auto* record = new CTKReportRecord();
+  auto* number = new CTKReportRecordItemNumber(12.5);
+  number->SetFormatString(u"%g");
+  COleDateTime date(2026, 12, 10, 0, 0, 0);
+  auto* when = new CTKReportRecordItemDateTime(date);
+  record->AddItem(number);
+  record->AddItem(new CTKReportRecordItemText(u"x"));
+  record->AddItem(when);
+  control->AddRecord(record);
+  control->RebuildRows();
+  Paint();
+  const int row = control->GetRows()->GetCount() - 1;
+  ASSERT_EQ(Row(row)->GetRecord(), record);
+  pv::test::TakeBeeps();
+  struct Case {
+    int column;
+    const char16_t* text;
+    bool kept;
+  };
+  for (const Case& c : {Case{0, u"abc", true}, Case{0, u"-3.5", false}, Case{2, u"no date", true},
+                        Case{2, u"2027-03-04", false}}) {
+    const double numberBefore = number->GetValue();
+    const DATE dateBefore = when->GetValue().m_dt;
+    Edit(row, c.column);
+    ASSERT_TRUE(control->IsEditMode());
+    control->m_pInplaceEdit->SetWindowText(c.text);
+    control->EditItem(nullptr);
+    if (c.column == 0) {
+      EXPECT_EQ(number->GetValue() == numberBefore, c.kept) << CString(c.text);
+    } else {
+      EXPECT_EQ(when->GetValue().m_dt == dateBefore, c.kept) << CString(c.text);
+      EXPECT_EQ(when->GetValue().GetStatus(), COleDateTime::valid);
+    }
+    EXPECT_EQ(pv::test::TakeBeeps().size(), c.kept ? 1u : 0u) << CString(c.text);
+  }
+  EXPECT_EQ(number->GetValue(), -3.5);
+}
+
 // ---- choices ----------------------------------------------------------------------------------------
 
 class ReportChoiceTest : public ReportInputTest {

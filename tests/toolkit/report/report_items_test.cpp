@@ -262,9 +262,10 @@ TEST(ReportItemTypes, DateTimeComparesWithinHalfASecondAndParsesEdits) {
   EXPECT_EQ(item.GetCaption(), u"Tue 2026-12-08");
   item.OnEditChanged(nullptr, u"2027-01-02 08:15:00");
   EXPECT_EQ(item.GetCaption(), u"Sat 2027-01-02");
+  // Text that is no date keeps the date (the edit commit beeps).
   item.OnEditChanged(nullptr, u"not a date");
-  EXPECT_EQ(item.m_odtValue.GetStatus(), COleDateTime::invalid);
-  EXPECT_EQ(item.GetCaption(), u"");
+  EXPECT_EQ(item.m_odtValue.GetStatus(), COleDateTime::valid);
+  EXPECT_EQ(item.GetCaption(), u"Sat 2027-01-02");
 }
 
 TEST(ReportItemTypes, VariantCaptionsConstraintsAndEdits) {
