@@ -3,6 +3,9 @@
 #include "app/mainframe/mainframe.h"
 #include "app/resource.h"
 #include "app/views/forms.h"
+#include "app/views/financial.h"
+#include "app/views/planthings.h"
+#include "app/views/search.h"
 #include "app/views/pravenorview.h"
 #include "app/views/thingname.h"
 #include "platform/system/files.h"
@@ -18,6 +21,7 @@ BEGIN_MESSAGE_MAP(CPravenorApp, CWinApp)
   ON_COMMAND(ID_NEW_COMPLETED, OnNewCompletedTask)
   ON_COMMAND(ID_NEW_SCHEDULED, OnNewScheduledTask)
   ON_COMMAND(ID_OPEN_COUNT, OnOpenCount)
+  ON_COMMAND(ID_OPEN_ENQUIRY, OnEnquiry)
   ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
   ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
 END_MESSAGE_MAP()
@@ -100,6 +104,10 @@ void CPravenorApp::OnNewScheduledTask() { OpenTaskForm(u"Scheduled", true); }
 void CPravenorApp::OnOpenCount() { OpenDocumentNamed(u"Count"); }
 
 void CPravenorApp::OpenEnquiryView() { OpenDocumentNamed(u"Enquiry"); }
+
+void CPravenorApp::OnEnquiry() {
+  if (AskEnquiry()) OpenEnquiryView();
+}
 
 void CPravenorApp::OpenTaskForm(const char16_t* docName, bool logItem) {
   auto* frame = static_cast<CMainFrame*>(m_pMainWnd);

@@ -28,6 +28,8 @@ class CPravenorApp : public CWinApp {
   void OnOpenCount();
   // Opens a new enquiry form (the main frame's Search command).
   void OpenEnquiryView();
+  // The Enquiry command: asks for the range and keyword, then opens it.
+  void OnEnquiry();
 
   CDataStore m_dataStore;
   // True while a caller opens an existing task: no work chooser then.

@@ -51,6 +51,40 @@
 #define ID_FORM_IDLE_7608 7608
 #define ID_TASK_DELETE 7618
 
+// The scheduled-task form (dialog 189) and its reminder commands.
+#define IDD_PLANTHINGS 189
+#define IDC_PLAN_TITLE 1049
+#define IDC_PLAN_PERSONNEL 1050
+#define IDC_PLAN_PLACE 1051
+#define IDC_PLAN_DATE 1052
+#define IDC_PLAN_ATTACHMENTS 1055
+#define IDC_PLAN_REMINDERS 1058
+#define IDC_PLAN_WORKNAME 1059
+#define IDC_PLAN_BRIEF 1060
+#define ID_REMINDER_ADD 13
+#define ID_REMINDER_MODIFY 14
+#define ID_REMINDER_DELETE 15
+
+// The enquiry form (form 191), its stand-in input dialog (192) and the
+// count form (form 201).
+#define IDD_SEARCH 191
+#define IDC_SEARCH_HEADING 1063
+#define IDC_SEARCH_RESULTS 1055
+#define IDD_ENQUIRY_INPUT 192
+#define IDC_ENQUIRY_RANGE 28
+#define IDC_ENQUIRY_KEYWORD 29
+#define IDD_COUNT 201
+#define IDC_COUNT_START 1048
+#define IDC_COUNT_END 1049
+#define IDC_COUNT_KEYWORD 1038
+#define IDC_COUNT_SEARCH 1082
+#define IDC_COUNT_ADD 1087
+#define IDC_COUNT_CLEAR 1084
+#define IDC_COUNT_INCOME 1039
+#define IDC_COUNT_EXPENDITURE 1040
+#define IDC_COUNT_TOTAL 1041
+#define IDC_COUNT_ITEMS 1085
+
 // Strings.
 #define IDP_OLE_INIT_FAILED 100
 

@@ -7,6 +7,7 @@
 #include "app/mainframe/servicemessenger.h"
 #include "app/pravenorapp.h"
 #include "app/resource.h"
+#include "app/views/planthings.h"
 #include "app/views/pravenorview.h"
 #include "platform/framework/afxapp.h"
 
@@ -51,6 +52,10 @@ void RelocateTaskForms() {
       form->LocateTaskInWorkTree(form->m_nWorkId, form->GetTaskId());
       form->LocateTaskInDateTree(form->GetTaskId());
     }
+    if (auto* plan = dynamic_cast<CPlanThingsView*>(view); plan && plan->m_bTaskExists) {
+      plan->LocateTaskInWorkTree(plan->m_nWorkId, plan->m_nTaskId);
+      plan->LocateTaskInDateTree(plan->m_nTaskId);
+    }
   });
 }
 
@@ -61,6 +66,8 @@ BOOL ActivateOpenTaskView(int taskId) {
   ForEachView([&](CView* view) {
     if (auto* form = dynamic_cast<CPravenorView*>(view); form && form->TaskExists() && form->GetTaskId() == taskId)
       found = view;
+    if (auto* plan = dynamic_cast<CPlanThingsView*>(view); plan && plan->m_bTaskExists && plan->m_nTaskId == taskId)
+      found = view;
   });
   if (!found) return FALSE;
   if (auto* child = dynamic_cast<CMDIChildWnd*>(found->GetParentFrame())) child->MDIActivate();
@@ -70,6 +77,7 @@ BOOL ActivateOpenTaskView(int taskId) {
 void CMainFrame::OnSaveAll() {
   ForEachView([](CView* view) {
     if (auto* form = dynamic_cast<CPravenorView*>(view)) form->OnSaveTask();
+    if (auto* plan = dynamic_cast<CPlanThingsView*>(view)) plan->OnSaveTask();
   });
 }
 

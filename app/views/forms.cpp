@@ -1,14 +1,5 @@
 #include "app/views/forms.h"
 
-IMPLEMENT_DYNCREATE(CPlanThingsDoc, CDocument)
-IMPLEMENT_DYNCREATE(CPlanThingsFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CPlanThingsView, CView)
-IMPLEMENT_DYNCREATE(CSearchDoc, CDocument)
-IMPLEMENT_DYNCREATE(CSearchFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CSearchView, CView)
-IMPLEMENT_DYNCREATE(CFinancialDoc, CDocument)
-IMPLEMENT_DYNCREATE(CFinancialFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CFinancialView, CView)
 
 BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
                       CMDIFrameWnd* parent, CCreateContext* context) {

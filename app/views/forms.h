@@ -1,44 +1,12 @@
-// The task forms' documents, MDI child frames and views, registered in the
-// application's document templates. The completed-task form is
-// pravenorview.h; the others are empty windows until their forms land.
+// What the task forms' MDI child frames share. The forms themselves:
+// pravenorview.h (completed task), planthings.h (scheduled task), search.h
+// (enquiry), financial.h (count).
 #pragma once
 
 #include "platform/framework/afxdoc.h"
+#include "platform/framework/afxframe.h"
 
 // Creates an MDI child frame; the default placement is passed with every
 // side at CW_USEDEFAULT, so that no size is computed from it.
 BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
                       CMDIFrameWnd* parent, CCreateContext* context);
-
-#define PV_TEMP_FORM_TRIO(Doc, Frame, View)             \
-  class Doc : public CDocument {                        \
-    DECLARE_DYNCREATE(Doc)                              \
-   public:                                              \
-    Doc() = default;                                    \
-  };                                                    \
-  class Frame : public CMDIChildWnd {                   \
-    DECLARE_DYNCREATE(Frame)                            \
-   public:                                              \
-    Frame() = default;                                  \
-    BOOL Create(LPCTSTR cls, LPCTSTR name, DWORD style, \
-                const RECT& rect, CMDIFrameWnd* parent, \
-                CCreateContext* context) override {     \
-      return CreateChildFrame(this, cls, name, style,   \
-                              rect, parent, context);   \
-    }                                                   \
-  };                                                    \
-  class View : public CView {                           \
-    DECLARE_DYNCREATE(View)                             \
-   public:                                              \
-    View() = default;                                   \
-    void OnDraw(CDC*) override {}                       \
-  };
-
-// The scheduled-task form (template 125).
-PV_TEMP_FORM_TRIO(CPlanThingsDoc, CPlanThingsFrame, CPlanThingsView)
-// The enquiry form (template 32).
-PV_TEMP_FORM_TRIO(CSearchDoc, CSearchFrame, CSearchView)
-// The count form (template 49).
-PV_TEMP_FORM_TRIO(CFinancialDoc, CFinancialFrame, CFinancialView)
-
-#undef PV_TEMP_FORM_TRIO

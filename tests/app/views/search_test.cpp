@@ -1,0 +1,139 @@
+// The enquiry form: every range kind, keywords matched literally, the date
+// keyword parsed by the program, and the double click that opens the
+// result's task.
+#include "app/views/search.h"
+
+#include "app/views/enquirysql.h"
+#include "app/views/planstore.h"
+#include "app/views/planthings.h"
+#include "toolkit/report/reportcolumn.h"
+#include "toolkit/report/reportitemtypes.h"
+#include "toolkit/report/reportselectedrows.h"
+#include "toolkit/report/reportrecord.h"
+#include "toolkit/report/reportrow.h"
+#include "toolkit/report/reportrows.h"
+#include "views_fixture.h"
+
+namespace {
+
+using viewstest::Narrow;
+
+class SearchFormTest : public viewstest::ViewsTest {
+ protected:
+  void SetUp() override {
+    Start();
+    work_ = AddWork(u"Garden", 1);
+    plan_ = AddTask(work_, u"Plan 50% cut", 1, COleDateTime(2012, 2, 5, 0, 0, 0));
+    other_ = AddTask(work_, u"Plan 5 cuts_x", 2, COleDateTime(2012, 2, 5, 9, 30, 0));
+    obrien_ = AddTask(work_, u"O'Brien visit", 1, COleDateTime(2012, 2, 6, 0, 0, 0));
+    RawExec("update task set personnel='Ann', place='Shed', brief='under [the] roof' where taid=" + std::to_string(plan_));
+    RawExec("insert into files (filename,extendionname,taid) values ('report.final','doc'," + std::to_string(other_) + ")");
+    InsertReminder(Store(), other_, COleDateTime(2012, 2, 5, 8, 0, 0));
+    RawExec("update remind set content='call 100%'");
+    RefillWorkTree();
+    RefillDateTree();
+  }
+  CSearchView* Open(const char16_t* range, const char16_t* keyword) {
+    Frame().m_strEnquiryRange = range;
+    Frame().m_strEnquiryKeyword = keyword;
+    app_.OpenEnquiryView();
+    CMDIChildWnd* child = Frame().MDIGetActive();
+    return child ? dynamic_cast<CSearchView*>(child->GetActiveView()) : nullptr;
+  }
+  // The task ids listed, in order.
+  std::vector<int> Listed(CSearchView* view) {
+    std::vector<int> ids;
+    CTKReportRows* rows = view->m_wndResults.GetBodyRows();
+    for (int i = 0; rows && i < rows->GetCount(); ++i) {
+      auto* item = dynamic_cast<CTKReportRecordItemVariant*>(rows->GetAt(i)->GetRecord()->GetItem(0));
+      ids.push_back(item ? static_cast<int>(item->GetValue().lVal) : -1);
+    }
+    return ids;
+  }
+  int work_ = 0, plan_ = 0, other_ = 0, obrien_ = 0;
+};
+
+TEST_F(SearchFormTest, EachRangeKindListsItsMatchesLiterally) {
+  struct Case {
+    const char16_t* range;
+    const char16_t* keyword;
+    std::vector<int> want;
+  };
+  const std::vector<Case> cases = {
+      {u"tasktitle", u"plan", {plan_, other_}},
+      {u"tasktitle", u"50%", {plan_}},        // % is no wildcard
+      {u"tasktitle", u"s_x", {other_}},       // nor is _
+      {u"tasktitle", u"5_", {}},
+      {u"tasktitle", u"O'Brien", {obrien_}},  // a quote is a value
+      {u"personnel", u"ann", {plan_}},
+      {u"place", u"hed", {plan_}},
+      {u"brief", u"[the]", {plan_}},
+      {u"Task RemindDate,like:20120205", u"20120205", {plan_}},  // midnight only
+      {u"Task RemindDate,like:20120205", u"2012-02-06", {obrien_}},
+      {u"filename", u"final", {other_}},
+      {u"Remind RemindDate,like:20120205", u"20120205", {other_}},
+      {u"content", u"100%", {other_}},
+      {u"content", u"1000", {}},
+  };
+  for (const Case& c : cases) {
+    CSearchView* view = Open(c.range, c.keyword);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(Listed(view), c.want) << Narrow(c.range) << " / " << Narrow(c.keyword);
+    EXPECT_EQ(boxes_.Shown().size(), 0u) << Narrow(c.range);
+    CString heading;
+    view->GetDlgItemText(1063, heading);
+    EXPECT_EQ(heading, CString(u"\u67e5\u8be2\u7ed3\u679c:") + c.keyword);
+    EXPECT_EQ(view->GetDocument()->GetTitle(), CString(c.keyword));
+  }
+  // The three ids are hidden.
+  CSearchView* view = Open(u"tasktitle", u"plan");
+  EXPECT_FALSE(view->m_wndResults.GetColumns()->Find(0)->IsVisible());
+  EXPECT_FALSE(view->m_wndResults.GetColumns()->Find(2)->IsVisible());
+  EXPECT_TRUE(view->m_wndResults.GetColumns()->Find(3)->IsVisible());
+}
+
+TEST_F(SearchFormTest, ADateKeywordThatIsNoDayIsRefusedWithAMessage) {
+  for (const char16_t* bad : {u"2012-02-30", u"2012025", u"20121305", u"5 Feb 2012"}) {
+    boxes_.Clear();
+    CSearchView* view = Open(u"Task RemindDate,like:20120205", bad);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(Listed(view).empty());
+    ASSERT_EQ(boxes_.Shown().size(), 1u) << Narrow(bad);
+    EXPECT_EQ(boxes_.Last().caption, u"Prompt");
+  }
+  COleDateTime day;
+  ASSERT_TRUE(ParseEnquiryDate(u" 2012-02-29 ", day));
+  EXPECT_EQ(Narrow(day.Format(u"%Y-%m-%d %H:%M:%S")), "2012-02-29 00:00:00");
+  EXPECT_FALSE(ParseEnquiryDate(u"20130229", day));
+}
+
+TEST_F(SearchFormTest, DoubleClickOpensTheResultsTaskOrActivatesItsForm) {
+  CSearchView* view = Open(u"filename", u"final");
+  ASSERT_NE(view, nullptr);
+  CTKReportRows* rows = view->m_wndResults.GetBodyRows();
+  ASSERT_EQ(rows->GetCount(), 1);
+  view->m_wndResults.GetSelectedRows()->Select(rows->GetAt(0));
+  NMHDR hdr{};
+  LRESULT result = 0;
+  view->OnResultDblClk(&hdr, &result);
+  CMDIChildWnd* child = Frame().MDIGetActive();
+  auto* plan = child ? dynamic_cast<CPlanThingsView*>(child->GetActiveView()) : nullptr;
+  ASSERT_NE(plan, nullptr);
+  EXPECT_EQ(plan->m_nTaskId, other_);
+  EXPECT_EQ(Narrow(plan->m_strTitle), "Plan 5 cuts_x");
+  EXPECT_EQ(Frame().m_nRecordId, other_);
+  EXPECT_EQ(static_cast<LPARAM>(Frame().m_wndWorkTree.GetItemData(Frame().m_hWorkTreeItem)), -other_);
+  EXPECT_FALSE(Frame().m_bOpeningTask);
+  EXPECT_FALSE(app_.m_openExistingTask);
+
+  // Again: the open form is activated, no second one is made.
+  Frame().MDIActivate(view->GetParentFrame());
+  view->OnResultDblClk(&hdr, &result);
+  EXPECT_EQ(Frame().MDIGetActive(), plan->GetParentFrame());
+  int forms = 0;
+  for (CWnd* w = Frame().MDIGetActive()->GetParent()->GetWindow(GW_CHILD); w; w = w->GetNextWindow())
+    if (auto* f = dynamic_cast<CFrameWnd*>(w); f && dynamic_cast<CPlanThingsView*>(f->GetActiveView())) ++forms;
+  EXPECT_EQ(forms, 1);
+}
+
+}  // namespace
