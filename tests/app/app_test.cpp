@@ -105,6 +105,13 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
   app_.m_pMainWnd->GetWindowText(title);
   EXPECT_EQ(Narrow(title), "Pravenor");
   EXPECT_TRUE(app_.m_dataStore.IsOpen());
+  // The window carries the program's own icon, and its Window menu offers
+  // every arrangement of the task windows.
+  EXPECT_NE(app_.m_pMainWnd->GetIcon(TRUE), nullptr);
+  CMenu* menu = app_.m_pMainWnd->GetMenu();
+  ASSERT_NE(menu, nullptr);
+  for (UINT id : {ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE})
+    EXPECT_NE(menu->GetMenuState(id, MF_BYCOMMAND), static_cast<UINT>(-1)) << id;
 
   // The four document types, in order, with their document strings.
   const char* expected[] = {
