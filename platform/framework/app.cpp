@@ -172,6 +172,8 @@ BOOL CWinThread::OnIdle(LONG lCount) {
   }
   if (lCount == 1) {
     AfxDeleteTempMaps();
+    // Settings changed since the last idle time reach the disk now.
+    pv::FlushRegistry();
   }
   return FALSE;
 }
