@@ -577,3 +577,24 @@ TEST(Registry, ChangesAreWrittenAtFlushesAndACrashLosesOnlyTheUnflushed) {
   EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"e\"=dword:00000005"));
   RegCloseKey(k);
 }
+
+// A handle keeps the key it found only while that key lives: once the key
+// (or a parent) is deleted the handle answers ERROR_KEY_DELETED, and a key
+// made again under the same path is found afresh.
+TEST(Registry, HandlesFollowDeletedAndRemadeKeys) {
+  TempHome home;
+  HKEY leaf = Create(HKEY_CURRENT_USER, u"Software\\Gone\\Leaf");
+  Set(leaf, u"v", REG_DWORD, Dword(1));
+  DWORD type;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Query(leaf, u"v", &type, &data));
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Gone"));
+  DWORD size = 4;
+  EXPECT_EQ(static_cast<LONG>(ERROR_KEY_DELETED), RegQueryValueExW(leaf, u"v", nullptr, &type, nullptr, &size));
+  HKEY again = Create(HKEY_CURRENT_USER, u"Software\\Gone\\Leaf");
+  Set(again, u"v", REG_DWORD, Dword(2));
+  ASSERT_TRUE(Query(leaf, u"v", &type, &data));
+  EXPECT_EQ(Dword(2), data);
+  RegCloseKey(again);
+  RegCloseKey(leaf);
+}
