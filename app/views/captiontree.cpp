@@ -157,7 +157,7 @@ int CCaptionTree::Fill(int tasktype) {
     std::unordered_map<long, HTREEITEM> workItems;
     for (int kind = 1; kind <= 3; ++kind) {
       // A query the store could not open has been shown by the store.
-      if (!store.OpenRecordset(u"select workname,starttime,tid from things where worktype=? and workname<>?",
+      if (!store.OpenForwardRecordset(u"select workname,starttime,tid from things where worktype=? and workname<>?",
                                {_variant_t(static_cast<long>(kind)), CDataStore::TextValue(kWorkQueryPlaceholder)},
                                m_pWorkRecordset))
         return 0;
@@ -178,9 +178,9 @@ int CCaptionTree::Fill(int tasktype) {
     CString taskQuery = u"select tasktitle,taid,tasktype,tid from task where tasktitle<>?";
     if (tasktype) taskQuery += u" and tasktype=?";
     const _variant_t placeholder = CDataStore::TextValue(pravenor::schema::kTaskPlaceholder);
-    const int opened = tasktype ? store.OpenRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
+    const int opened = tasktype ? store.OpenForwardRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
                                                       m_pTaskRecordset)
-                                : store.OpenRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
+                                : store.OpenForwardRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
     if (!opened) return 0;
     FieldsPtr fields = m_pTaskRecordset->GetFields();
     FieldPtr title = fields->GetItem(_variant_t(0L));
