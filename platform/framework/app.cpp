@@ -266,6 +266,10 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() {
   if (m_pRecentFileList) SaveStdProfileSettings();
+  // What the program saved on its way out reaches the disk now, not only
+  // at exit (an application object destroyed after the exit handlers ran
+  // would find no flush left).
+  pv::FlushRegistry();
   return CWinThread::ExitInstance();
 }
 
