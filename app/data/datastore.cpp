@@ -306,28 +306,38 @@ int CDataStore::OpenRecordset(CString sql, std::initializer_list<_variant_t> val
   return OpenRecordsetWith(sql, values.begin(), static_cast<long>(values.size()), std::move(recordset));
 }
 
-int CDataStore::OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset) {
+int CDataStore::OpenForwardRecordset(CString sql, _RecordsetPtr recordset) {
+  return OpenRecordsetWith(sql, nullptr, 0, std::move(recordset), true);
+}
+
+int CDataStore::OpenForwardRecordset(CString sql, std::initializer_list<_variant_t> values, _RecordsetPtr recordset) {
+  return OpenRecordsetWith(sql, values.begin(), static_cast<long>(values.size()), std::move(recordset), true);
+}
+
+int CDataStore::OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset,
+                                  bool forwardOnly) {
   if (!recordset) return 0;
   if (!IsOpen()) {
     ReportNotOpen();
     return 0;
   }
-  recordset.GetInterfacePtr()->put_CursorType(adOpenDynamic);
-  recordset.GetInterfacePtr()->put_CursorLocation(adUseClient);
+  const CursorTypeEnum cursor = forwardOnly ? adOpenForwardOnly : adOpenDynamic;
+  const LockTypeEnum lock = forwardOnly ? adLockReadOnly : adLockPessimistic;
+  recordset.GetInterfacePtr()->put_CursorType(cursor);
+  recordset.GetInterfacePtr()->put_CursorLocation(forwardOnly ? adUseServer : adUseClient);
   return RunInTransaction([&] {
     _variant_t connection(static_cast<IDispatch*>(m_connection.GetInterfacePtr()), true);
     if (values) {
       _Recordset* rs = recordset.GetInterfacePtr();
       _bstr_t text = FullBstr(sql);
-      HRESULT hr = rs->raw_OpenWithParameters(static_cast<char16_t*>(text), values, count, connection, adOpenDynamic,
-                                              adLockPessimistic);
+      HRESULT hr = rs->raw_OpenWithParameters(static_cast<char16_t*>(text), values, count, connection, cursor, lock);
       if (FAILED(hr)) _com_issue_errorex(hr, rs, __uuidof(_Recordset));
       return;
     }
     _variant_t source;
     source.vt = VT_BSTR;
     source.bstrVal = sql.AllocSysString();
-    recordset->Open(source, connection, adOpenDynamic, adLockPessimistic, adCmdText);
+    recordset->Open(source, connection, cursor, lock, adCmdText);
   });
 }
 

@@ -73,6 +73,11 @@ class CDataStore {
   // recordset then left closed. The caller walks and closes it.
   int OpenRecordset(CString sql, _RecordsetPtr recordset);
   int OpenRecordset(CString sql, std::initializer_list<_variant_t> values, _RecordsetPtr recordset);
+  // The same with a forward-only, read-only cursor: the rows are read once,
+  // front to back, straight from the database instead of being copied
+  // first (the tree fills walk tens of thousands of rows once).
+  int OpenForwardRecordset(CString sql, _RecordsetPtr recordset);
+  int OpenForwardRecordset(CString sql, std::initializer_list<_variant_t> values, _RecordsetPtr recordset);
   // Column 0 of the first row as an integer, 0 when NULL. On failure 0 and
   // *succeeded (when given) false.
   int QueryScalarInt(CString sql, bool* succeeded = nullptr);
@@ -127,7 +132,8 @@ class CDataStore {
   CString BuildingPath() const;
   void RemoveBuilding() const;
   _RecordsetPtr Execute(const CString& sql, const _variant_t* values, long count);
-  int OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset);
+  int OpenRecordsetWith(const CString& sql, const _variant_t* values, long count, _RecordsetPtr recordset,
+                        bool forwardOnly = false);
   int QueryScalarIntWith(const CString& sql, const _variant_t* values, long count, bool* succeeded);
   // Refusal without a connection: tells the user once.
   void ReportNotOpen();

@@ -1,5 +1,7 @@
 #include "app/views/captiontree.h"
 
+#include <mutex>
+#include <string>
 #include <unordered_map>
 
 #include "app/data/datastore.h"
@@ -49,10 +51,50 @@ int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item) {
   return level;
 }
 
+namespace {
+
+struct StoredNameKey {
+  std::u16string stored;
+  DATE start;
+  bool operator==(const StoredNameKey&) const = default;
+};
+struct StoredNameHash {
+  std::size_t operator()(const StoredNameKey& k) const {
+    return std::hash<std::u16string>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
+  }
+};
+constexpr std::size_t kMostDecipheredNamesKept = 1 << 16;
+
+std::pair<std::mutex, std::unordered_map<StoredNameKey, CString, StoredNameHash>>& DecipheredNames() {
+  static auto* names = new std::pair<std::mutex, std::unordered_map<StoredNameKey, CString, StoredNameHash>>;
+  return *names;
+}
+
+}  // namespace
+
+void ForgetDecipheredWorkNames() {
+  auto& [mutex, known] = DecipheredNames();
+  std::lock_guard<std::mutex> guard(mutex);
+  known.clear();
+}
+
 CString WorkNameFromStored(const CString& stored, const COleDateTime& start) {
   if (stored.GetLength() % 4 != 0) return stored;
+  // Both trees and the frame show the same works: each stored name is
+  // deciphered once. The key is the stored text and its start time, which
+  // decide the result alone, so an entry is never wrong, only unused.
+  auto& [mutex, known] = DecipheredNames();
+  StoredNameKey key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())), static_cast<DATE>(start)};
+  {
+    std::lock_guard<std::mutex> guard(mutex);
+    if (auto it = known.find(key); it != known.end()) return it->second;
+  }
   CDES des;
-  return des.TransformText(stored, GetWorkNameKey(start), 1);
+  CString name = des.TransformText(stored, GetWorkNameKey(start), 1);
+  std::lock_guard<std::mutex> guard(mutex);
+  if (known.size() >= kMostDecipheredNamesKept) known.clear();
+  known.emplace(std::move(key), name);
+  return name;
 }
 
 CString FieldText(const _variant_t& value) {
@@ -115,7 +157,7 @@ int CCaptionTree::Fill(int tasktype) {
     std::unordered_map<long, HTREEITEM> workItems;
     for (int kind = 1; kind <= 3; ++kind) {
       // A query the store could not open has been shown by the store.
-      if (!store.OpenRecordset(u"select workname,starttime,tid from things where worktype=? and workname<>?",
+      if (!store.OpenForwardRecordset(u"select workname,starttime,tid from things where worktype=? and workname<>?",
                                {_variant_t(static_cast<long>(kind)), CDataStore::TextValue(kWorkQueryPlaceholder)},
                                m_pWorkRecordset))
         return 0;
@@ -136,9 +178,9 @@ int CCaptionTree::Fill(int tasktype) {
     CString taskQuery = u"select tasktitle,taid,tasktype,tid from task where tasktitle<>?";
     if (tasktype) taskQuery += u" and tasktype=?";
     const _variant_t placeholder = CDataStore::TextValue(pravenor::schema::kTaskPlaceholder);
-    const int opened = tasktype ? store.OpenRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
+    const int opened = tasktype ? store.OpenForwardRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
                                                       m_pTaskRecordset)
-                                : store.OpenRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
+                                : store.OpenForwardRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
     if (!opened) return 0;
     FieldsPtr fields = m_pTaskRecordset->GetFields();
     FieldPtr title = fields->GetItem(_variant_t(0L));

@@ -31,6 +31,9 @@ int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item);
 // enciphered (the "Enter work name" placeholder is stored plainly) and is
 // shown as it stands.
 CString WorkNameFromStored(const CString& stored, const COleDateTime& start);
+// Forgets the names deciphered so far (each stored name is deciphered once
+// per process); for benchmarks that repeat a start-up.
+void ForgetDecipheredWorkNames();
 
 // The text of a field value; a value of another type is converted.
 CString FieldText(const _variant_t& value);

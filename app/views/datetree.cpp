@@ -139,7 +139,7 @@ int CDateTree::Fill(Variant variant) {
 
   try {
     // A query the store could not open has been shown by the store.
-    if (!AppDataStore().OpenRecordset(kJoinedQuery, m_pWorkRecordset)) return 0;
+    if (!AppDataStore().OpenForwardRecordset(kJoinedQuery, m_pWorkRecordset)) return 0;
     JoinedRows rows(m_pWorkRecordset);
     auto addTask = [&]() {
       // The whole row is read before its item is made.

@@ -79,6 +79,37 @@ void TreeInsert100k(benchmark::State& state) {
 }
 BENCHMARK(TreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
+// Expanding every group of a tree of 10^5 items against a tree of 10^4 (100
+// items a group in both): "x_10k" = the large expand's time / the small
+// one's (linear is 10; the goal is at most 12).
+double ExpandAll(HWND t) {
+  auto a = Clock::now();
+  for (auto g = reinterpret_cast<HTREEITEM>(SendMessage(t, TVM_GETNEXTITEM, TVGN_ROOT, 0)); g;
+       g = reinterpret_cast<HTREEITEM>(SendMessage(t, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(g))))
+    SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
+  SendMessage(t, TVM_GETNEXTITEM, TVGN_LASTVISIBLE, 0);  // the rows laid out once, as painting does
+  return Seconds(a, Clock::now());
+}
+
+void TreeExpandAll100kVs10k(benchmark::State& state) {
+  double large = 0, small = 0;
+  for (auto _ : state) {
+    HWND big = NewTree();
+    Fill(big, BenchSize(100000), false);
+    HWND little = NewTree();
+    Fill(little, BenchSize(10000), false);
+    const double l = ExpandAll(big);
+    const double m = ExpandAll(little);
+    large += l;
+    small += m;
+    state.SetIterationTime(l);
+    DestroyWindow(big);
+    DestroyWindow(little);
+  }
+  state.counters["x_10k"] = small > 0 ? large / small : 0;
+}
+BENCHMARK(TreeExpandAll100kVs10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
+
 void TreeRepaint10k(benchmark::State& state) {
   HWND big = NewTree();
   Fill(big, 10000, true);

@@ -99,6 +99,35 @@ void TKTreeInsert100k(benchmark::State& state) {
 }
 BENCHMARK(TKTreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
+// Expanding every group of a toolkit tree of 10^5 items against one of 10^4
+// (100 items a group in both): "x_10k" = the large expand's time / the
+// small one's (linear is 10; the goal is at most 12).
+double ExpandAll(CTreeCtrl& tree) {
+  auto a = Clock::now();
+  for (HTREEITEM g = tree.GetRootItem(); g; g = tree.GetNextSiblingItem(g)) tree.Expand(g, TVE_EXPAND);
+  tree.GetLastVisibleItem();  // the rows laid out once, as painting does
+  return Seconds(a, Clock::now());
+}
+
+void TKTreeExpandAll100kVs10k(benchmark::State& state) {
+  double large = 0, small = 0;
+  for (auto _ : state) {
+    auto big = NewToolkitTree();
+    Fill(*big, BenchSize(100000), false);
+    auto little = NewToolkitTree();
+    Fill(*little, BenchSize(10000), false);
+    const double l = ExpandAll(*big);
+    const double m = ExpandAll(*little);
+    large += l;
+    small += m;
+    state.SetIterationTime(l);
+    big->DestroyWindow();
+    little->DestroyWindow();
+  }
+  state.counters["x_10k"] = small > 0 ? large / small : 0;
+}
+BENCHMARK(TKTreeExpandAll100kVs10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
+
 void TKTreeRepaint10k(benchmark::State& state) {
   auto big = NewToolkitTree();
   Fill(*big, 10000, true);

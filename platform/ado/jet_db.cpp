@@ -628,9 +628,17 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
   // A double-quoted name is always a name, never a text literal.
   sqlite3_db_config(im.db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   sqlite3_db_config(im.db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  // Read the schema and check the pages before anything is written.
+  // Read the schema before anything is written (a damaged first page or
+  // schema fails here). The check of every page reads the whole file, so it
+  // runs only when the file was not closed cleanly: its write-ahead log or
+  // rollback journal is still beside it (a crash, or another program using
+  // it now).
+  long long journalSize = 0;
+  const bool uncleanShutdown =
+      HasLog(path8) || (FileExists(path8 + "-journal", &journalSize) && journalSize > 0);
   sqlite3_stmt* s = nullptr;
-  rc = sqlite3_prepare_v2(im.db, "PRAGMA quick_check(1)", -1, &s, nullptr);
+  rc = sqlite3_prepare_v2(im.db, uncleanShutdown ? "PRAGMA quick_check(1)" : "SELECT count(*) FROM sqlite_master",
+                          -1, &s, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_step(s);
   std::string verdict = rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0)) : "";
   sqlite3_finalize(s);
@@ -639,7 +647,7 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
     if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT) NotADatabase(path, "damaged pages");
     im.Fail(rc, nullptr, path);
   }
-  if (verdict != "ok") NotADatabase(path, "damaged pages");
+  if (uncleanShutdown && verdict != "ok") NotADatabase(path, "damaged pages");
   // Only a file this layer made is switched to the write-ahead log (a change
   // of its header); another program's database is used as it is.
   if (d->ApplicationId() == kApplicationId) d->ExecRaw("PRAGMA journal_mode=WAL");

@@ -264,8 +264,17 @@ void UpdateHScroll(HWND h, TreeState* s) {
   HDC dc = ::GetDC(h);
   int saved = s->scrollX;
   s->scrollX = 0;
+  // Geom's sums with what is the same for every row taken once (the style
+  // and the image sizes): a layout of 10^5 rows must not ask for them 10^5
+  // times.
   int width = 0;
-  for (Node* n : s->visible) width = std::max(width, Geom(h, s, dc, n).labelEnd);
+  // Deleted rows are nulled until the next layout.
+  auto front = std::find_if(s->visible.begin(), s->visible.end(), [](Node* n) { return n != nullptr; });
+  if (front != s->visible.end()) {
+    const int base = Geom(h, s, dc, *front).label - (*front)->level * s->indent;  // label start at level 0
+    for (Node* n : s->visible)
+      if (n) width = std::max(width, base + n->level * s->indent + TextWidth(h, s, dc, n) + 4);
+  }
   s->scrollX = saved;
   ::ReleaseDC(h, dc);
   s->contentWidth = width;
@@ -921,7 +930,11 @@ void Scroll(HWND h, TreeState* s, int newTop) {
 }
 
 Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
-  Layout(h, s);
+  // Only the visible-row codes need the rows laid out: a walk over siblings
+  // that expands as it goes must not lay the whole tree out at every step.
+  if (code == TVGN_FIRSTVISIBLE || code == TVGN_LASTVISIBLE || code == TVGN_NEXTVISIBLE ||
+      code == TVGN_PREVIOUSVISIBLE)
+    Layout(h, s);
   switch (code) {
     case TVGN_ROOT: return s->root.first;
     case TVGN_CARET: return s->caret;

@@ -172,6 +172,8 @@ BOOL CWinThread::OnIdle(LONG lCount) {
   }
   if (lCount == 1) {
     AfxDeleteTempMaps();
+    // Settings changed since the last idle time reach the disk now.
+    pv::FlushRegistry();
   }
   return FALSE;
 }
@@ -264,6 +266,10 @@ BOOL CWinApp::InitInstance() { return TRUE; }
 
 int CWinApp::ExitInstance() {
   if (m_pRecentFileList) SaveStdProfileSettings();
+  // What the program saved on its way out reaches the disk now, not only
+  // at exit (an application object destroyed after the exit handlers ran
+  // would find no flush left).
+  pv::FlushRegistry();
   return CWinThread::ExitInstance();
 }
 

@@ -57,7 +57,11 @@ struct Key {
   // upper-cased name without a scan (keys can hold thousands of values).
   const std::vector<Value>& Values() const { return values_; }
   Value* FindValue(std::u16string_view n) {
-    auto it = index_.find(Upper(n));
+    // Upper-cased into a kept buffer: reads allocate nothing.
+    thread_local std::u16string upper;
+    upper.resize(n.size());
+    for (std::size_t i = 0; i < n.size(); ++i) upper[i] = pv::sys::UpperUnit(n[i]);
+    auto it = index_.find(upper);
     return it == index_.end() ? nullptr : &values_[it->second];
   }
   void SetValue(Value v) {
@@ -114,6 +118,10 @@ struct Handle {
   int root = 0;
   std::vector<std::u16string> path;
   REGSAM access = 0;
+  // The key the path led to, valid while the store's key generation is
+  // `keyGeneration` (keys are only freed by a reload or a deletion).
+  Key* key = nullptr;
+  unsigned long long keyGeneration = 0;
 };
 
 struct FileIdentity {
@@ -138,7 +146,10 @@ struct Store {
   std::unordered_map<ULONG_PTR, Handle> handles;
   ULONG_PTR nextHandle = 0x10000;
   int batchDepth = 0;
-  std::vector<Mutation> pending;  // applied in memory, not yet on disk (batch)
+  std::vector<Mutation> pending;  // applied in memory, not yet on disk
+  // Bumped whenever keys may have been freed, so handles walk again.
+  unsigned long long keyGeneration = 1;
+  bool flushAtExit = false;
   // The file exists but could not be read: it is kept as it is and every
   // change is refused, so it is never overwritten with less than it holds.
   bool unreadable = false;
@@ -375,6 +386,23 @@ std::u16string FormatValue(const Value& v) {
   return line;
 }
 
+// The common case written straight out: a DWORD under a plain ASCII name
+// (what FormatValue would write, without the text round trips).
+bool AppendPlainDword(std::string& out, const Value& v) {
+  if (v.type != REG_DWORD || v.data.size() != 4 || v.name.empty()) return false;
+  for (char16_t c : v.name)
+    if (c < 0x20 || c >= 0x7F || c == u'"' || c == u'\\') return false;
+  out += '"';
+  for (char16_t c : v.name) out += static_cast<char>(c);
+  out += "\"=dword:";
+  static const char digits[] = "0123456789abcdef";
+  for (int i = 3; i >= 0; --i) {
+    out += digits[v.data[i] >> 4];
+    out += digits[v.data[i] & 15];
+  }
+  return true;
+}
+
 // Depth first, keys in name order, without recursion.
 std::string Serialize(const Tree& t) {
   std::string out = kHeader;
@@ -392,7 +420,10 @@ std::string Serialize(const Tree& t) {
     const Key& k = *p.key;
     if (!k.Values().empty() || (k.subkeys.empty() && !p.isRoot)) {
       out += "\n[" + EncodeKeepingBytes(p.fullName) + "]\n";
-      for (const auto& v : k.Values()) out += EncodeKeepingBytes(FormatValue(v)) + "\n";
+      for (const auto& v : k.Values()) {
+        if (!AppendPlainDword(out, v)) out += EncodeKeepingBytes(FormatValue(v));
+        out += '\n';
+      }
     }
     for (auto it = k.subkeys.rbegin(); it != k.subkeys.rend(); ++it)
       stack.push_back({it->second.get(), p.fullName + u"\\" + EscapeKeyName(it->second->name), false});
@@ -700,7 +731,12 @@ void MoveAside(const std::string& path, const std::string& reason) {
 }
 
 // Reads the file when it changed since we last saw it. Caller holds the mutex.
-void Refresh(Store& s) {
+// Reads of an open key and changes while others wait to be written skip the
+// disk (`checkDisk` false): the file is looked at again when a key is opened
+// or created and when the waiting changes are written, which lays them over
+// whatever another process stored meanwhile.
+void Refresh(Store& s, bool checkDisk = true) {
+  if (!checkDisk && s.loaded && !s.unreadable) return;
   if (!s.loaded) {
     s.path = pv::RegistryFilePath();
     s.loaded = true;
@@ -714,6 +750,7 @@ void Refresh(Store& s) {
   if (now == s.identity && !s.unreadable) return;
   std::string text;
   s.tree.Clear();
+  ++s.keyGeneration;
   if (now.exists && !pv::sys::ReadWholeFile(s.path, &text)) {
     // Kept where it is and tried again on the next call (its permissions
     // may be mended meanwhile); reported once.
@@ -760,35 +797,41 @@ bool CanSave(const Store& s) {
   return pv::sys::MakeDirectories(folder) && ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-// Applies a change: under the file lock, re-reads the file if another
-// process changed it, applies, and writes (or keeps it for the batch).
-LONG Mutate(Mutation m) {
-  Store& s = S();
-  std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
-  if (s.unreadable) return static_cast<LONG>(ERROR_CANTREAD);
-  if (s.batchDepth > 0) {
-    if (!CanSave(s)) return static_cast<LONG>(ERROR_CANTWRITE);
-    LONG r = m(s.tree);
-    if (r == ERROR_SUCCESS) s.pending.push_back(std::move(m));
-    return r;
-  }
-  FileLock lock(LockPath(s));
-  Refresh(s);
-  if (s.unreadable) return static_cast<LONG>(ERROR_CANTREAD);
-  LONG r = m(s.tree);
-  if (r != ERROR_SUCCESS) return r;
-  return Save(s);
-}
-
 LONG FlushPending(Store& s) {
   if (s.pending.empty()) return ERROR_SUCCESS;
   FileLock lock(LockPath(s));
   Refresh(s);  // replays pending over a changed file
   // A file that turned unreadable meanwhile is never overwritten; the
-  // batch's changes are lost, and Refresh has said why.
+  // waiting changes are lost, and Refresh has said why.
   LONG r = s.unreadable ? static_cast<LONG>(ERROR_CANTREAD) : Save(s);
   s.pending.clear();
+  return r;
+}
+
+void FlushAtExit() {
+  Store& s = S();
+  std::lock_guard<std::recursive_mutex> guard(s.mutex);
+  FlushPending(s);
+}
+
+// Applies a change in memory and keeps it for the next flush (a key's
+// close, the end of the outermost batch, RegFlushKey, the program's idle
+// time or its exit), so a burst of changes costs one write of the file.
+// The first change of a flush's group checks that the file could be
+// written now and is refused at once when it could not.
+LONG Mutate(Mutation m) {
+  Store& s = S();
+  std::lock_guard<std::recursive_mutex> guard(s.mutex);
+  Refresh(s, s.pending.empty());
+  if (s.unreadable) return static_cast<LONG>(ERROR_CANTREAD);
+  if (s.pending.empty() && !CanSave(s)) return static_cast<LONG>(ERROR_CANTWRITE);
+  LONG r = m(s.tree);
+  if (r != ERROR_SUCCESS) return r;
+  s.pending.push_back(std::move(m));
+  if (!s.flushAtExit) {
+    s.flushAtExit = true;
+    std::atexit(&FlushAtExit);
+  }
   return r;
 }
 
@@ -841,14 +884,24 @@ HKEY NewHandle(Store& s, Handle h) {
 }
 
 // Looks up the key a handle stands for (ERROR_KEY_DELETED when it is gone).
+// A handle keeps the key it found until keys may have been freed.
 LONG KeyOf(Store& s, HKEY key, Key** out, Handle* h = nullptr) {
-  Handle tmp;
-  Handle& hh = h ? *h : tmp;
-  LONG r = Resolve(s, key, &hh);
-  if (r != ERROR_SUCCESS) return r;
-  Key* k = Walk(&s.tree.roots[hh.root], hh.path, false);
-  if (!k) return static_cast<LONG>(ERROR_KEY_DELETED);
-  *out = k;
+  int root = RootIndex(key);
+  if (root >= 0) {
+    if (h) *h = Handle{root, {}, KEY_ALL_ACCESS};
+    *out = &s.tree.roots[root];
+    return ERROR_SUCCESS;
+  }
+  auto it = s.handles.find(reinterpret_cast<ULONG_PTR>(key));
+  if (it == s.handles.end()) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+  Handle& found = it->second;
+  if (!found.key || found.keyGeneration != s.keyGeneration) {
+    found.key = Walk(&s.tree.roots[found.root], found.path, false);
+    found.keyGeneration = s.keyGeneration;
+  }
+  if (h) *h = found;
+  if (!found.key) return static_cast<LONG>(ERROR_KEY_DELETED);
+  *out = found.key;
   return ERROR_SUCCESS;
 }
 
@@ -951,8 +1004,10 @@ LONG RegCloseKey(HKEY key) {
   if (RootIndex(key) >= 0 || key == HKEY_CLASSES_ROOT || key == HKEY_USERS) return ERROR_SUCCESS;
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  return s.handles.erase(reinterpret_cast<ULONG_PTR>(key)) ? static_cast<LONG>(ERROR_SUCCESS)
-                                                           : static_cast<LONG>(ERROR_INVALID_HANDLE);
+  if (!s.handles.erase(reinterpret_cast<ULONG_PTR>(key))) return static_cast<LONG>(ERROR_INVALID_HANDLE);
+  // Closing a key ends a save from the caller's point of view.
+  if (s.batchDepth == 0) FlushPending(s);
+  return ERROR_SUCCESS;
 }
 
 LONG RegFlushKey(HKEY key) {
@@ -967,7 +1022,7 @@ LONG RegFlushKey(HKEY key) {
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataBytes) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, false);
   Key* k;
   LONG r = KeyOf(s, key, &k);
   if (r != ERROR_SUCCESS) return r;
@@ -981,7 +1036,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
   if (!data && dataBytes) return static_cast<LONG>(ERROR_NOACCESS);
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, s.pending.empty());
   Handle h;
   Key* k;
   LONG r = KeyOf(s, key, &k, &h);
@@ -1002,7 +1057,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
       if (!doubled && units >= 2) v.data.insert(v.data.end(), {0, 0});
     }
   }
-  return Mutate([h, v](Tree& t) {
+  return Mutate([h = std::move(h), v = std::move(v)](Tree& t) {
     Key* target = Walk(&t.roots[h.root], h.path, false);
     if (!target) return static_cast<LONG>(ERROR_KEY_DELETED);
     target->SetValue(v);
@@ -1013,7 +1068,7 @@ LONG RegSetValueExW(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, s.pending.empty());
   Handle h;
   Key* k;
   LONG r = KeyOf(s, key, &k, &h);
@@ -1034,7 +1089,7 @@ LONG DeleteKeyImpl(HKEY key, LPCWSTR subKey, bool recursive, bool emptyMeansSelf
   if (!SplitSubKey(subKey, &parts)) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, s.pending.empty());
   Handle h;
   Key* k;
   LONG r = KeyOf(s, key, &k, &h);
@@ -1047,6 +1102,7 @@ LONG DeleteKeyImpl(HKEY key, LPCWSTR subKey, bool recursive, bool emptyMeansSelf
       if (!target) return static_cast<LONG>(ERROR_KEY_DELETED);
       target->ClearValues();
       target->ClearSubkeys();
+      ++S().keyGeneration;
       return static_cast<LONG>(ERROR_SUCCESS);
     });
   }
@@ -1060,6 +1116,7 @@ LONG DeleteKeyImpl(HKEY key, LPCWSTR subKey, bool recursive, bool emptyMeansSelf
     Key* parent = Walk(&t.roots[root], parentPath, false);
     if (!parent || !parent->FindSub(full.back())) return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
     parent->subkeys.erase(Upper(full.back()));
+    ++S().keyGeneration;
     return static_cast<LONG>(ERROR_SUCCESS);
   });
 }
@@ -1074,7 +1131,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWOR
                    PFILETIME lastWrite) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, false);
   Key* k;
   LONG r = KeyOf(s, key, &k);
   if (r != ERROR_SUCCESS) return r;
@@ -1097,7 +1154,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWOR
                    LPDWORD dataBytes) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, false);
   Key* k;
   LONG r = KeyOf(s, key, &k);
   if (r != ERROR_SUCCESS) return r;
@@ -1114,7 +1171,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD, LP
                       LPDWORD securityDescriptor, PFILETIME lastWrite) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
-  Refresh(s);
+  Refresh(s, false);
   Key* k;
   LONG r = KeyOf(s, key, &k);
   if (r != ERROR_SUCCESS) return r;
@@ -1151,6 +1208,12 @@ RegistryWriteBatch::~RegistryWriteBatch() {
   if (--s.batchDepth == 0) FlushPending(s);
 }
 
+LONG FlushRegistry() {
+  Store& s = S();
+  std::lock_guard<std::recursive_mutex> guard(s.mutex);
+  return s.batchDepth == 0 ? FlushPending(s) : static_cast<LONG>(ERROR_SUCCESS);
+}
+
 std::string RegistryFilePath() { return sys::ConfigFolder() + "/registry.txt"; }
 
 void ResetRegistryForTests() {
@@ -1163,6 +1226,7 @@ void ResetRegistryForTests() {
   s.batchDepth = 0;
   s.unreadable = false;
   s.identity = FileIdentity{};
+  ++s.keyGeneration;
 }
 
 }  // namespace pv

@@ -2,12 +2,14 @@
 // HKEY_LOCAL_MACHINE, kept in one readable text file per user
 // ($XDG_CONFIG_HOME/Pravenor/registry.txt; format in docs/registry-format.md).
 //
-// Every call that changes something rewrites the file atomically before it
-// returns, so a value the caller was told is stored survives a crash. A
-// burst of writes (saving a whole tool-bar layout) can be grouped with
-// pv::RegistryWriteBatch: the file is then written once when the batch ends.
-// Another process's changes are picked up on the next call, and writers
-// serialise on a lock file, so two processes never lose each other's values.
+// Changes are made in memory at once and written together, one atomic
+// rewrite of the file per flush: when a key is closed, at RegFlushKey, when
+// the outermost pv::RegistryWriteBatch ends, when the program goes idle
+// (pv::FlushRegistry) and at exit. A crash loses at most the changes since
+// the last flush; the file is never left half written. Another process's
+// changes are picked up when a key is opened or created and at every flush,
+// and writers serialise on a lock file, so two processes never lose each
+// other's values.
 // A file that cannot be read is kept and every change refused
 // (ERROR_CANTREAD) until it reads again; bytes that are not UTF-8 survive a
 // rewrite; keys nest at most 512 levels.
@@ -71,7 +73,7 @@ LONG RegCreateKeyW(HKEY key, LPCWSTR subKey, PHKEY result);
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LONG RegOpenKeyW(HKEY key, LPCWSTR subKey, PHKEY result);
 LONG RegCloseKey(HKEY key);
-// Writes the file now (it is already written unless a batch is open).
+// Writes the changes not written yet, even inside a batch.
 LONG RegFlushKey(HKEY key);
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD dataBytes);
 // Stores `dataBytes` bytes. A REG_SZ / REG_EXPAND_SZ / REG_MULTI_SZ value
@@ -130,8 +132,8 @@ inline LONG RegQueryInfoKey(HKEY k, LPWSTR c, LPDWORD cc, LPDWORD r, LPDWORD sk,
 namespace pv {
 
 // Groups registry writes of this thread's process: while at least one batch
-// is alive, changes stay in memory; the last batch to end writes the file
-// once (so does RegFlushKey). Use it where a caller stores many values in a
+// is alive, closing keys and idle time do not write; the last batch to end
+// writes the file once (so does RegFlushKey). Use it where a caller stores many values in a
 // row and treats the whole group as one save. A change the file could not
 // take now (its folder cannot be made or written) is refused at once with
 // ERROR_CANTWRITE instead of being held; a failure of the final write is
@@ -143,6 +145,10 @@ class RegistryWriteBatch {
   RegistryWriteBatch(const RegistryWriteBatch&) = delete;
   RegistryWriteBatch& operator=(const RegistryWriteBatch&) = delete;
 };
+
+// Writes the changes not written yet unless a batch is open (the message
+// loop calls it when the program goes idle). Answers the write's result.
+LONG FlushRegistry();
 
 // The registry file in use.
 std::string RegistryFilePath();

@@ -143,3 +143,22 @@ TEST_F(WorkTreeTest, DatabaseErrorsEndTheFillWithOneMessageAndTheNextFillStartsA
 }
 
 }  // namespace
+
+namespace {
+
+// Each stored name is deciphered once per process; the start time is part
+// of the key, so one stored text under two start times gives each its own
+// name, and a text that is not whole cipher blocks stays as it is.
+TEST(WorkNames, DecipheredOnceAndKeyedByStoredTextAndStartTime) {
+  const COleDateTime first(2009, 4, 7, 9, 30, 0), second(2011, 2, 3, 8, 0, 0);
+  CDES des;
+  const CString stored = des.TransformText(u"Garden", GetWorkNameKey(first), 0);
+  ForgetDecipheredWorkNames();
+  EXPECT_EQ(CString(u"Garden"), WorkNameFromStored(stored, first));
+  EXPECT_EQ(CString(u"Garden"), WorkNameFromStored(stored, first));
+  EXPECT_EQ(des.TransformText(stored, GetWorkNameKey(second), 1), WorkNameFromStored(stored, second));
+  EXPECT_NE(CString(u"Garden"), WorkNameFromStored(stored, second));
+  EXPECT_EQ(CString(u"abc"), WorkNameFromStored(u"abc", first));
+}
+
+}  // namespace

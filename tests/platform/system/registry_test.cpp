@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -225,6 +226,7 @@ TEST(Registry, WriterKilledBeforeRenameLeavesTheOldFile) {
   TempHome home;
   HKEY k = Create(HKEY_CURRENT_USER, u"Software\\Crash");
   Set(k, u"v", REG_DWORD, Dword(1));
+  ASSERT_EQ(ERROR_SUCCESS, RegFlushKey(k));
   std::string before = ReadFile(pv::RegistryFilePath());
 
   pid_t child = ::fork();
@@ -233,6 +235,7 @@ TEST(Registry, WriterKilledBeforeRenameLeavesTheOldFile) {
     pv::sys::SetAtomicWriteHookForTests(&KillSelf);
     DWORD two = 2;
     RegSetValueExW(k, u"v", 0, REG_DWORD, reinterpret_cast<BYTE*>(&two), 4);
+    RegFlushKey(k);
     ::_exit(0);  // not reached
   }
   int status = 0;
@@ -312,12 +315,14 @@ TEST(Registry, SecondProcessChangesAreMergedNotLost) {
     HKEY c = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &c, nullptr);
     LONG r = RegSetValueExW(c, u"theirs", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegCloseKey(c);
     ::_exit(r == ERROR_SUCCESS ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(child, ::waitpid(child, &status, 0));
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   Set(k, u"mine2", REG_DWORD, Dword(3));
+  ASSERT_EQ(ERROR_SUCCESS, RegFlushKey(k));
   DWORD type;
   std::vector<BYTE> data;
   ASSERT_TRUE(Query(k, u"theirs", &type, &data));
@@ -369,6 +374,7 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
         DWORD data = static_cast<DWORD>(w * 100 + v);
         ok = RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), 4) == ERROR_SUCCESS && ok;
       }
+      ok = RegCloseKey(k) == ERROR_SUCCESS && ok;
       ::_exit(ok ? 0 : 1);
     }
     children.push_back(child);
@@ -521,4 +527,74 @@ TEST(Registry, BatchedChangeThatCannotBeSavedFails) {
             RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, KEY_READ, &k));
+}
+
+// Changes wait in memory (reads see them) and are written together at a
+// flush: a key's close, pv::FlushRegistry (idle time) and the program's
+// exit. A process killed between flushes loses only the changes since the
+// last one, and the file it leaves is whole.
+TEST(Registry, ChangesAreWrittenAtFlushesAndACrashLosesOnlyTheUnflushed) {
+  TempHome home;
+  HKEY k = Create(HKEY_CURRENT_USER, u"Software\\Flush");
+  Set(k, u"a", REG_DWORD, Dword(1));
+  DWORD type;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Query(k, u"a", &type, &data));
+  EXPECT_FALSE(std::filesystem::exists(pv::RegistryFilePath()));
+  ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
+  EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"a\"=dword:00000001"));
+  Set(k, u"b", REG_DWORD, Dword(2));
+  HKEY other = Create(HKEY_CURRENT_USER, u"Software\\Flush");
+  RegCloseKey(other);
+  EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"b\"=dword:00000002"));
+
+  pid_t killed = ::fork();
+  ASSERT_GE(killed, 0);
+  if (killed == 0) {
+    DWORD v = 3;
+    RegSetValueExW(k, u"c", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegFlushKey(k);
+    v = 4;
+    RegSetValueExW(k, u"d", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    ::kill(::getpid(), SIGKILL);
+  }
+  int status = 0;
+  ASSERT_EQ(killed, ::waitpid(killed, &status, 0));
+  ASSERT_TRUE(WIFSIGNALED(status));
+  std::string text = ReadFile(pv::RegistryFilePath());
+  EXPECT_NE(std::string::npos, text.find("\"c\"=dword:00000003")) << text;
+  EXPECT_EQ(std::string::npos, text.find("\"d\"")) << text;
+
+  pid_t exiting = ::fork();
+  ASSERT_GE(exiting, 0);
+  if (exiting == 0) {
+    DWORD v = 5;
+    RegSetValueExW(k, u"e", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    std::exit(0);
+  }
+  ASSERT_EQ(exiting, ::waitpid(exiting, &status, 0));
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"e\"=dword:00000005"));
+  RegCloseKey(k);
+}
+
+// A handle keeps the key it found only while that key lives: once the key
+// (or a parent) is deleted the handle answers ERROR_KEY_DELETED, and a key
+// made again under the same path is found afresh.
+TEST(Registry, HandlesFollowDeletedAndRemadeKeys) {
+  TempHome home;
+  HKEY leaf = Create(HKEY_CURRENT_USER, u"Software\\Gone\\Leaf");
+  Set(leaf, u"v", REG_DWORD, Dword(1));
+  DWORD type;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Query(leaf, u"v", &type, &data));
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteTreeW(HKEY_CURRENT_USER, u"Software\\Gone"));
+  DWORD size = 4;
+  EXPECT_EQ(static_cast<LONG>(ERROR_KEY_DELETED), RegQueryValueExW(leaf, u"v", nullptr, &type, nullptr, &size));
+  HKEY again = Create(HKEY_CURRENT_USER, u"Software\\Gone\\Leaf");
+  Set(again, u"v", REG_DWORD, Dword(2));
+  ASSERT_TRUE(Query(leaf, u"v", &type, &data));
+  EXPECT_EQ(Dword(2), data);
+  RegCloseKey(again);
+  RegCloseKey(leaf);
 }
