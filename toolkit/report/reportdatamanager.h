@@ -76,6 +76,8 @@ class CTKReportDataManager : public CCmdTarget {
   virtual HRESULT RemoveReportRecords(_RecordsetPtr pRecordset);
   virtual HRESULT DeleteReportRecords();
   virtual HRESULT UpdateField(CTKReportRecordItem* pItem);
+  // The same write named by its record too, as the application's forms call it.
+  HRESULT UpdateField(CTKReportRecord* pRecord, CTKReportRecordItem* pItem) { return UpdateRecord(pRecord, pItem); }
   virtual HRESULT UpdateRecord(CTKReportRecord* pRecord, CTKReportRecordItem* pItemChanged);
   virtual HRESULT AddRecord(CTKReportRecord* pRecord, BOOL bAddToReport);
   virtual HRESULT CreateEmptyRecord(CTKReportRecord** ppRecord);

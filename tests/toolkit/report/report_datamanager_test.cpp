@@ -187,6 +187,12 @@ TEST_F(DataManagerTest, UpdateRecordWritesOneItemOrEveryWritableField) {
   EXPECT_EQ(manager_->UpdateField(Item(1, 3)), S_OK);
   expected[1][3] = "9.25";
   EXPECT_EQ(Table(), expected);
+  // ... and so does its form that names the record, for that item alone.
+  Item(1, 3)->SetValue(COleVariant(4.5));
+  Item(1, 1)->SetValue(Text(u"pear"));
+  EXPECT_EQ(manager_->UpdateField(pear, Item(1, 3)), S_OK);
+  expected[1][3] = "4.5";
+  EXPECT_EQ(Table(), expected);
   // The manager's own writes do not come back as record events.
   EXPECT_EQ(grid_.log, (std::vector<std::string>{"columns cleared", "reset", "rebuild"}));
   EXPECT_FALSE(manager_->IsLocalUpdate());
