@@ -16,6 +16,31 @@
 #include "toolkit/report/reportsection.h"
 #include "toolkit/report/reportselectedrows.h"
 
+namespace {
+
+// The control's frozen column count, first set back to 0 when it would
+// leave no column to scroll.
+int ClampFrozenColumns(CTKReportControl* control, CTKReportColumns* columns) {
+  if (control->m_nFreezeColumnsCount > columns->GetCount() - 1) control->m_nFreezeColumnsCount = 0;
+  return control->m_nFreezeColumnsCount;
+}
+
+// The right edge of the last of the first `frozen` visible columns; 0 when
+// none is frozen. Scrolled cells are clipped to start there.
+int FrozenColumnsRight(CTKReportColumns* columns, int frozen) {
+  int right = 0;
+  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
+    CTKReportColumn* column = columns->GetAt(i);
+    if (column && column->IsVisible()) {
+      right = column->m_rcColumn.right;
+      ++seen;
+    }
+  }
+  return right;
+}
+
+}  // namespace
+
 // ---- item arguments ----------------------------------------------------------------------------
 
 TK_REPORTRECORDITEM_ARGS::TK_REPORTRECORDITEM_ARGS(CTKReportControl* control, CTKReportRow* row,
@@ -157,16 +182,8 @@ CTKReportRecordItem* CTKReportRow::HitTest(POINT ptPoint, RECT* pRectItem, CTKRe
   }
   if (!IsItemsVisible()) return nullptr;
   CTKReportColumns* columns = m_pControl->GetColumns();
-  if (m_pControl->m_nFreezeColumnsCount > columns->GetCount() - 1) m_pControl->m_nFreezeColumnsCount = 0;
-  const int frozen = m_pControl->m_nFreezeColumnsCount;
-  int frozenRight = 0;
-  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
-    CTKReportColumn* column = columns->GetAt(i);
-    if (column && column->IsVisible()) {
-      frozenRight = column->m_rcColumn.right;
-      ++seen;
-    }
-  }
+  const int frozen = ClampFrozenColumns(m_pControl, columns);
+  const int frozenRight = FrozenColumnsRight(columns, frozen);
   for (int i = 0, visible = 0; i < columns->GetCount(); ++i) {
     CTKReportColumn* column = columns->GetAt(i);
     if (!column || !column->IsVisible()) continue;
@@ -197,16 +214,8 @@ RECT CTKReportRow::GetItemRect(CTKReportRecordItem* pItem) {
                  m_rcRow.bottom);
   if (!IsItemsVisible()) return empty;
   CTKReportColumns* columns = m_pControl->GetColumns();
-  if (m_pControl->m_nFreezeColumnsCount > columns->GetCount() - 1) m_pControl->m_nFreezeColumnsCount = 0;
-  const int frozen = m_pControl->m_nFreezeColumnsCount;
-  int frozenRight = 0;
-  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
-    CTKReportColumn* column = columns->GetAt(i);
-    if (column && column->IsVisible()) {
-      frozenRight = column->m_rcColumn.right;
-      ++seen;
-    }
-  }
+  const int frozen = ClampFrozenColumns(m_pControl, columns);
+  const int frozenRight = FrozenColumnsRight(columns, frozen);
   for (int i = 0, visible = 0; i < columns->GetCount(); ++i) {
     CTKReportColumn* column = columns->GetAt(i);
     if (!column || !column->IsVisible()) continue;
