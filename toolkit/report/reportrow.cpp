@@ -25,20 +25,6 @@ int ClampFrozenColumns(CTKReportControl* control, CTKReportColumns* columns) {
   return control->m_nFreezeColumnsCount;
 }
 
-// The right edge of the last of the first `frozen` visible columns; 0 when
-// none is frozen. Scrolled cells are clipped to start there.
-int FrozenColumnsRight(CTKReportColumns* columns, int frozen) {
-  int right = 0;
-  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
-    CTKReportColumn* column = columns->GetAt(i);
-    if (column && column->IsVisible()) {
-      right = column->m_rcColumn.right;
-      ++seen;
-    }
-  }
-  return right;
-}
-
 }  // namespace
 
 // ---- item arguments ----------------------------------------------------------------------------
