@@ -2,9 +2,14 @@
 
 #include <algorithm>
 
+#include "app/views/captiontree.h"
 #include "app/views/filereportcontrol.h"
+#include "platform/shell/shellapi.h"
 #include "platform/system/files.h"
 #include "platform/system/msgbox.h"
+#include "toolkit/report/reportdatamanager.h"
+#include "toolkit/report/reportitemtypes.h"
+#include "toolkit/report/reportrecord.h"
 
 namespace {
 
@@ -12,6 +17,18 @@ constexpr int kMaxBaseLength = 40;      // FILES.filename
 constexpr int kMaxExtensionLength = 5;  // FILES.extendionname
 
 bool Exists(const CString& path) { return GetFileAttributesW(path.GetString()) != INVALID_FILE_ATTRIBUTES; }
+
+// A bound attachment cell's text; empty when it holds none.
+bool HoldsText(CTKReportRecordItem* item) {
+  auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item);
+  return v && v->GetValue().vt == VT_BSTR;
+}
+CString CellText(CTKReportRecordItem* item) {
+  return HoldsText(item) ? FieldText(static_cast<CTKReportRecordItemVariant*>(item)->GetValue()) : CString();
+}
+void SetCellText(CTKReportRecordItem* item, const CString& text) {
+  if (auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item)) v->SetValue(COleVariant(text));
+}
 
 }  // namespace
 
@@ -82,4 +99,44 @@ BOOL AttachFile(CTKReportControl* grid, const CString& sourcePath, int taskId, H
     return FALSE;
   }
   return TRUE;
+}
+
+void OpenAttachment(CTKReportRecord* record, HWND owner) {
+  if (!record) return;
+  const CString name = CellText(record->GetItem(0));
+  if (name.IsEmpty()) return;
+  const CString path = AttachmentPath(name, CellText(record->GetItem(1)));
+  ShellExecuteW(owner, u"open", path.GetString(), nullptr, nullptr, SW_SHOW);
+}
+
+void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName,
+                            const CString& extension, HWND owner) {
+  auto* notify = reinterpret_cast<ReportItemNotify*>(pNMHDR);
+  CTKReportRecord* record = notify && notify->pItem ? notify->pItem->GetRecord() : nullptr;
+  if (record && HoldsText(record->GetItem(0))) {
+    CTKReportRecordItem* nameItem = record->GetItem(0);
+    const CString newName = CellText(nameItem);
+    const CString oldPath = AttachmentPath(oldName, extension);
+    const CString newPath = AttachmentPath(newName, extension);
+    const CString refusal = CheckAttachmentName(newName, extension);
+    auto restore = [&](const CString& text) {
+      ShowAttachmentPrompt(owner, text);
+      SetCellText(nameItem, oldName);
+      grid->RebuildRows();
+    };
+    if (newName == oldName) {
+      // Unchanged: nothing to move or store.
+    } else if (!refusal.IsEmpty()) {
+      restore(refusal);
+    } else if (Exists(newPath)) {
+      restore(u"file name is exist ,change name");
+    } else if (!MoveFileW(oldPath.GetString(), newPath.GetString())) {
+      restore(u"The attachment's copy could not be renamed: " + oldPath);
+    } else if (FAILED(grid->GetOrCreateDataManager()->UpdateField(nameItem))) {
+      // The database kept the old name: so does the copy.
+      MoveFileW(newPath.GetString(), oldPath.GetString());
+      restore(u"The new name could not be stored; the attachment keeps its name.");
+    }
+  }
+  grid->SetAllowEdit(FALSE);
 }

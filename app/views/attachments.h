@@ -9,6 +9,7 @@
 #include "platform/window/winuser.h"
 
 class CTKReportControl;
+class CTKReportRecord;
 
 // "<program folder>/Attachment/", made when missing.
 CString AttachmentFolder();
@@ -41,3 +42,15 @@ void ShowAttachmentPrompt(HWND owner, const CString& text);
 // that fails adds no row; a row the database refuses removes the fresh
 // copy. TRUE when the row was added.
 BOOL AttachFile(CTKReportControl* grid, const CString& sourcePath, int taskId, HWND owner);
+
+// Opens the copy a grid record names with the program the shell picks;
+// nothing for a record without a name.
+void OpenAttachment(CTKReportRecord* record, HWND owner);
+
+// Ends a rename of an attachment's name cell the grid reported: moves the
+// copy from oldName to the new name and stores the new name. A bad or taken
+// name, a copy that cannot be moved, or a name the database refuses puts
+// oldName back in the cell (and on the copy) with a message. Editing is
+// switched off afterwards.
+void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName,
+                            const CString& extension, HWND owner);

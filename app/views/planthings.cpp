@@ -13,7 +13,6 @@
 #include "app/views/remindrecord.h"
 #include "app/views/treetasks.h"
 #include "platform/framework/afxdlg.h"
-#include "platform/shell/shellapi.h"
 #include "platform/system/files.h"
 #include "platform/system/locale.h"
 #include "toolkit/report/reportdatamanager.h"
@@ -58,9 +57,6 @@ bool HoldsText(CTKReportRecordItem* item) {
   return v && v->GetValue().vt == VT_BSTR;
 }
 CString VariantText(CTKReportRecordItem* item) { return HoldsText(item) ? FieldText(static_cast<CTKReportRecordItemVariant*>(item)->GetValue()) : CString(); }
-void SetText(CTKReportRecordItem* item, const CString& text) {
-  if (auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item)) v->SetValue(COleVariant(text));
-}
 
 int ItemNumber(CTKReportRecord* record, int index) {
   auto* item = dynamic_cast<CTKReportRecordItemNumber*>(record->GetItem(index));
@@ -315,44 +311,13 @@ void CPlanThingsView::OnRenameAttachment() {
 
 void CPlanThingsView::OnAttachmentValueChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   if (pResult) *pResult = 0;
-  CTKReportRecordItem* nameItem = NotifiedItem(pNMHDR);
-  CTKReportRecord* record = nameItem ? nameItem->GetRecord() : nullptr;
-  if (record && HoldsText(record->GetItem(0))) {
-    nameItem = record->GetItem(0);
-    const CString newName = VariantText(nameItem);
-    const CString oldPath = AttachmentPath(m_strAttachmentName, m_strAttachmentExtension);
-    const CString newPath = AttachmentPath(newName, m_strAttachmentExtension);
-    const CString refusal = CheckAttachmentName(newName, m_strAttachmentExtension);
-    auto restore = [&](const CString& text) {
-      Prompt(m_hWnd, text);
-      SetText(nameItem, m_strAttachmentName);
-      m_wndAttachments.RebuildRows();
-    };
-    if (newName == m_strAttachmentName) {
-      // unchanged
-    } else if (!refusal.IsEmpty()) {
-      restore(refusal);
-    } else if (GetFileAttributesW(newPath.GetString()) != INVALID_FILE_ATTRIBUTES) {
-      restore(u"file name is exist ,change name");
-    } else if (!MoveFileW(oldPath.GetString(), newPath.GetString())) {
-      restore(u"The attachment's copy could not be renamed: " + oldPath);
-    } else if (FAILED(m_wndAttachments.GetOrCreateDataManager()->UpdateField(nameItem))) {
-      MoveFileW(newPath.GetString(), oldPath.GetString());  // the database kept the old name: so does the copy
-      restore(u"The new name could not be stored; the attachment keeps its name.");
-    }
-  }
-  m_wndAttachments.SetAllowEdit(FALSE);
+  FinishAttachmentRename(&m_wndAttachments, pNMHDR, m_strAttachmentName, m_strAttachmentExtension, m_hWnd);
 }
 
 void CPlanThingsView::OnAttachmentDblClk(NMHDR*, LRESULT* pResult) {
   if (pResult) *pResult = 0;
   CTKReportRow* row = m_wndAttachments.GetFocusedRow();
-  CTKReportRecord* record = row ? row->GetRecord() : nullptr;
-  if (!record) return;
-  const CString name = VariantText(record->GetItem(0));
-  if (name.IsEmpty()) return;
-  const CString path = AttachmentPath(name, VariantText(record->GetItem(1)));
-  ShellExecuteW(m_hWnd, u"open", path.GetString(), nullptr, nullptr, SW_SHOW);
+  OpenAttachment(row ? row->GetRecord() : nullptr, m_hWnd);
 }
 
 void CPlanThingsView::OnDeleteAttachment() {

@@ -12,7 +12,6 @@
 #include "app/views/forms.h"
 #include "app/views/treetasks.h"
 #include "platform/framework/afxdlg.h"
-#include "platform/shell/shellapi.h"
 #include "platform/system/files.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatamanager.h"
@@ -109,10 +108,6 @@ CString VariantText(CTKReportRecordItem* item) {
 bool HoldsText(CTKReportRecordItem* item) {
   auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item);
   return v && v->GetValue().vt == VT_BSTR;
-}
-
-void SetText(CTKReportRecordItem* item, const CString& text) {
-  if (auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item)) v->SetValue(COleVariant(text));
 }
 
 // Whether the grid window or a window inside it (its editor) has the focus.
@@ -376,34 +371,7 @@ void CPravenorView::OnRenameAttachment() {
 
 void CPravenorView::OnAttachmentValueChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   *pResult = 0;
-  auto* notify = reinterpret_cast<ReportItemNotify*>(pNMHDR);
-  CTKReportRecord* record = notify && notify->pItem ? notify->pItem->GetRecord() : nullptr;
-  if (record && HoldsText(record->GetItem(0))) {
-    CTKReportRecordItem* nameItem = record->GetItem(0);
-    const CString newName = VariantText(nameItem);
-    const CString oldPath = AttachmentPath(m_strRenameName, m_strRenameExtension);
-    const CString newPath = AttachmentPath(newName, m_strRenameExtension);
-    const CString refusal = CheckAttachmentName(newName, m_strRenameExtension);
-    auto restore = [&](const CString& text) {
-      Prompt(m_hWnd, text);
-      SetText(nameItem, m_strRenameName);
-      m_attachmentGrid.RebuildRows();
-    };
-    if (newName == m_strRenameName) {
-      // Unchanged: nothing to move or store.
-    } else if (!refusal.IsEmpty()) {
-      restore(refusal);
-    } else if (GetFileAttributesW(newPath.GetString()) != INVALID_FILE_ATTRIBUTES) {
-      restore(u"file name is exist ,change name");
-    } else if (!MoveFileW(oldPath.GetString(), newPath.GetString())) {
-      restore(u"The attachment's copy could not be renamed: " + oldPath);
-    } else if (FAILED(m_attachmentGrid.GetOrCreateDataManager()->UpdateField(nameItem))) {
-      // The database kept the old name: so does the copy.
-      MoveFileW(newPath.GetString(), oldPath.GetString());
-      restore(u"The new name could not be stored; the attachment keeps its name.");
-    }
-  }
-  m_attachmentGrid.SetAllowEdit(FALSE);
+  FinishAttachmentRename(&m_attachmentGrid, pNMHDR, m_strRenameName, m_strRenameExtension, m_hWnd);
 }
 
 void CPravenorView::OnAttachmentDblClk(NMHDR*, LRESULT* pResult) {
@@ -412,11 +380,8 @@ void CPravenorView::OnAttachmentDblClk(NMHDR*, LRESULT* pResult) {
   if (!selected || selected->GetCount() == 0) return;
   CTKReportRecord* record = selected->GetAt(0)->GetRecord();
   if (!record) return;
-  const CString name = VariantText(record->GetItem(0));
-  if (name == m_strRenameName) return;  // a double click inside a rename
-  if (name.IsEmpty()) return;
-  const CString path = AttachmentPath(name, VariantText(record->GetItem(1)));
-  ShellExecuteW(m_hWnd, u"open", path.GetString(), nullptr, nullptr, SW_SHOW);
+  if (VariantText(record->GetItem(0)) == m_strRenameName) return;  // a double click inside a rename
+  OpenAttachment(record, m_hWnd);
 }
 
 void CPravenorView::OnDeleteAttachment() {

@@ -59,9 +59,13 @@ inline int RawScalar(sqlite3* db, const char* sql) {
   return v;
 }
 
-// 10^4 works (names enciphered under their start dates' keys) and 10^5 tasks.
-inline std::string MakeLargeDatabase() {
-  std::string folder = FreshFolder("app-bench-startup");
+// A fresh program folder (see FreshFolder) whose database holds 10^4 works,
+// names enciphered under their start dates' keys, started in the years
+// firstYear to firstYear + years - 1, and 10^5 tasks, task i dated on
+// taskDay(i).
+template <class TaskDay>
+std::string MakeWorksAndTasks(const char* name, int firstYear, int years, TaskDay taskDay) {
+  std::string folder = FreshFolder(name);
   sqlite3* db = RawOpen(folder + "/qty.tgd");
   sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
   sqlite3_stmt* work = nullptr;
@@ -69,7 +73,7 @@ inline std::string MakeLargeDatabase() {
   CDES des;
   const int works = BenchSize(10000);
   for (int i = 1; i <= works; ++i) {
-    COleDateTime start(2010 + i % 10, 1 + i % 12, 1 + i % 28, 9, i % 60, 0);
+    COleDateTime start(firstYear + i % years, 1 + i % 12, 1 + i % 28, 9, i % 60, 0);
     CString name;
     name.Format(u"Work number %d of the bench", i);
     CString cipher = des.TransformText(name, GetWorkNameKey(start), 0);
@@ -88,7 +92,7 @@ inline std::string MakeLargeDatabase() {
     sqlite3_bind_text16(task, 1, title.data(), static_cast<int>(title.size() * 2), SQLITE_TRANSIENT);
     sqlite3_bind_int(task, 2, 1 + i % works);
     sqlite3_bind_int(task, 3, 1 + i % 2);
-    sqlite3_bind_double(task, 4, 40000 + i % 3000);
+    sqlite3_bind_double(task, 4, taskDay(i));
     sqlite3_step(task);
     sqlite3_reset(task);
   }
@@ -96,6 +100,11 @@ inline std::string MakeLargeDatabase() {
   sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
   sqlite3_close_v2(db);
   return folder;
+}
+
+// 10^4 works started from 2010 and 10^5 tasks.
+inline std::string MakeLargeDatabase() {
+  return MakeWorksAndTasks("app-bench-startup", 2010, 10, [](int i) { return 40000 + i % 3000; });
 }
 
 inline const char16_t* const kWorkQuery =

@@ -125,16 +125,18 @@ void CTKReportControl::UpdateHorizontalScrollBar() {
   const int bodyWidth = m_pSectionBody->GetRect().Width();
   BOOL needed = FALSE;
   SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
-  if (m_pReportHeader->IsAutoColumnSizing()) {
-    const int overflow = m_pReportHeader->GetOverflowWidth();
+  // Scrolls by pixels over the columns' overflow beyond the body's width.
+  auto scrollPixels = [&](int overflow) {
     m_nLeftOffset = std::min(m_nLeftOffset, overflow);
-    needed = overflow > 0;
-    if (needed) {
-      si.nMax = overflow + bodyWidth;
-      si.nPage = static_cast<UINT>(bodyWidth);
-      si.nPos = m_nLeftOffset;
-      SetScrollInfo(SB_HORZ, &si, FALSE);
-    }
+    if (overflow <= 0) return FALSE;
+    si.nMax = overflow + bodyWidth;
+    si.nPage = static_cast<UINT>(bodyWidth);
+    si.nPos = m_nLeftOffset;
+    SetScrollInfo(SB_HORZ, &si, FALSE);
+    return TRUE;
+  };
+  if (m_pReportHeader->IsAutoColumnSizing()) {
+    needed = scrollPixels(m_pReportHeader->GetOverflowWidth());
   } else if (m_scrollModeH == 1) {
     CTKReportColumn *prev, *curr, *next;
     int pos = 0, steps = 0;
@@ -154,15 +156,7 @@ void CTKReportControl::UpdateHorizontalScrollBar() {
     CTKReportColumns* columns = GetColumns();
     for (int i = 0; i < columns->GetCount(); i++)
       if (CTKReportColumn* c = columns->GetAt(i); c && c->IsVisible()) total += c->GetWidth();
-    const int overflow = std::max(0, total - bodyWidth);
-    m_nLeftOffset = std::min(m_nLeftOffset, overflow);
-    needed = overflow > 0;
-    if (needed) {
-      si.nMax = overflow + bodyWidth;
-      si.nPage = static_cast<UINT>(bodyWidth);
-      si.nPos = m_nLeftOffset;
-      SetScrollInfo(SB_HORZ, &si, FALSE);
-    }
+    needed = scrollPixels(std::max(0, total - bodyWidth));
   }
   ShowScrollBarIfNeeded(SB_HORZ, needed);
 }

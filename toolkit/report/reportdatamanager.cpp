@@ -528,6 +528,17 @@ void CTKReportDataManager::CancelPendingUpdate() {
   if (FAILED(m_pDataSource->get_EditMode(&mode)) || mode != adEditNone) m_pDataSource->raw_CancelUpdate();
 }
 
+HRESULT CTKReportDataManager::CommitPendingUpdate() {
+  try {
+    m_pDataSource->Update();
+  } catch (const _com_error& e) {
+    AddComError(e);
+    CancelPendingUpdate();
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
 HRESULT CTKReportDataManager::UpdateField(CTKReportRecordItem* pItem) {
   LocalUpdateScope local(m_bLocalUpdate);
   CTKReportRecord* record = pItem ? pItem->GetRecord() : nullptr;
@@ -555,14 +566,7 @@ HRESULT CTKReportDataManager::UpdateField(CTKReportRecordItem* pItem) {
       CancelPendingUpdate();
       return hr;
     }
-    try {
-      m_pDataSource->Update();
-    } catch (const _com_error& e) {
-      AddComError(e);
-      CancelPendingUpdate();
-      return E_FAIL;
-    }
-    return S_OK;
+    return CommitPendingUpdate();
   } catch (const _com_error& e) {
     AddComError(e);
     CancelPendingUpdate();
@@ -614,14 +618,7 @@ HRESULT CTKReportDataManager::UpdateRecord(CTKReportRecord* pRecord, CTKReportRe
       if (FAILED(firstFailure)) return firstFailure;
       return FAILED(hr) ? hr : E_FAIL;
     }
-    try {
-      m_pDataSource->Update();
-    } catch (const _com_error& e) {
-      AddComError(e);
-      CancelPendingUpdate();
-      return E_FAIL;
-    }
-    return S_OK;
+    return CommitPendingUpdate();
   } catch (const _com_error& e) {
     AddComError(e);
     CancelPendingUpdate();
@@ -671,11 +668,7 @@ HRESULT CTKReportDataManager::AddRecord(CTKReportRecord* pRecord, BOOL bAddToRep
       return hr;
     }
     pRecord->SetBookmark(bookmark);
-    try {
-      m_pDataSource->Update();
-    } catch (const _com_error& e) {
-      AddComError(e);
-      CancelPendingUpdate();
+    if (FAILED(CommitPendingUpdate())) {
       pRecord->SetBookmark(COleVariant());
       return E_FAIL;
     }

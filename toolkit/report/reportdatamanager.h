@@ -105,6 +105,9 @@ class CTKReportDataManager : public CCmdTarget {
   void RebuildIndex();
   // Drops a pending edit or new row, if any, so nothing half-written stays.
   void CancelPendingUpdate();
+  // Writes the pending edit or new row. A refusal is kept with the errors and
+  // the pending change dropped: S_OK or E_FAIL.
+  HRESULT CommitPendingUpdate();
 
   CTKReportControl* m_pReportControl = nullptr;
   CTKReportDataManagerTarget* m_pTarget = nullptr;

@@ -16,6 +16,17 @@
 #include "toolkit/report/reportsection.h"
 #include "toolkit/report/reportselectedrows.h"
 
+namespace {
+
+// The control's frozen column count, first set back to 0 when it would
+// leave no column to scroll.
+int ClampFrozenColumns(CTKReportControl* control, CTKReportColumns* columns) {
+  if (control->m_nFreezeColumnsCount > columns->GetCount() - 1) control->m_nFreezeColumnsCount = 0;
+  return control->m_nFreezeColumnsCount;
+}
+
+}  // namespace
+
 // ---- item arguments ----------------------------------------------------------------------------
 
 TK_REPORTRECORDITEM_ARGS::TK_REPORTRECORDITEM_ARGS(CTKReportControl* control, CTKReportRow* row,
@@ -157,16 +168,8 @@ CTKReportRecordItem* CTKReportRow::HitTest(POINT ptPoint, RECT* pRectItem, CTKRe
   }
   if (!IsItemsVisible()) return nullptr;
   CTKReportColumns* columns = m_pControl->GetColumns();
-  if (m_pControl->m_nFreezeColumnsCount > columns->GetCount() - 1) m_pControl->m_nFreezeColumnsCount = 0;
-  const int frozen = m_pControl->m_nFreezeColumnsCount;
-  int frozenRight = 0;
-  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
-    CTKReportColumn* column = columns->GetAt(i);
-    if (column && column->IsVisible()) {
-      frozenRight = column->m_rcColumn.right;
-      ++seen;
-    }
-  }
+  const int frozen = ClampFrozenColumns(m_pControl, columns);
+  const int frozenRight = FrozenColumnsRight(columns, frozen);
   for (int i = 0, visible = 0; i < columns->GetCount(); ++i) {
     CTKReportColumn* column = columns->GetAt(i);
     if (!column || !column->IsVisible()) continue;
@@ -197,16 +200,8 @@ RECT CTKReportRow::GetItemRect(CTKReportRecordItem* pItem) {
                  m_rcRow.bottom);
   if (!IsItemsVisible()) return empty;
   CTKReportColumns* columns = m_pControl->GetColumns();
-  if (m_pControl->m_nFreezeColumnsCount > columns->GetCount() - 1) m_pControl->m_nFreezeColumnsCount = 0;
-  const int frozen = m_pControl->m_nFreezeColumnsCount;
-  int frozenRight = 0;
-  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
-    CTKReportColumn* column = columns->GetAt(i);
-    if (column && column->IsVisible()) {
-      frozenRight = column->m_rcColumn.right;
-      ++seen;
-    }
-  }
+  const int frozen = ClampFrozenColumns(m_pControl, columns);
+  const int frozenRight = FrozenColumnsRight(columns, frozen);
   for (int i = 0, visible = 0; i < columns->GetCount(); ++i) {
     CTKReportColumn* column = columns->GetAt(i);
     if (!column || !column->IsVisible()) continue;

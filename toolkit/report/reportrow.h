@@ -19,6 +19,7 @@
 class CDC;
 class CTKReportControl;
 class CTKReportSection;
+class CTKReportColumns;
 class CTKReportRows;
 class CTKReportRow;
 class CTKReportRecord;
@@ -142,6 +143,9 @@ class CTKReportRow : public CTKBatchAllocObjT<CTKReportRowBase, CTKReportRow_Bat
   HRESULT AccessibleHitTest(LONG xLeft, LONG yTop, VARIANT* pvarChild) override;
 
  protected:
+  // The right edge of the last of the first `frozen` visible columns; 0
+  // when none is frozen. Scrolled cells are clipped to start there.
+  static int FrozenColumnsRight(CTKReportColumns* columns, int frozen);
   // Keeps the rows that have no child records selected as they were
   // across a toggle of this row's expanded state.
   void ToggleKeepingSelection();

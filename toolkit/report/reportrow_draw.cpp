@@ -14,19 +14,6 @@
 
 namespace {
 
-// The right edge of the last frozen visible column, 0 without frozen columns.
-int FrozenRight(CTKReportColumns* columns, int frozen) {
-  int right = 0;
-  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
-    CTKReportColumn* column = columns->GetAt(i);
-    if (column && column->IsVisible()) {
-      right = column->m_rcColumn.right;
-      ++seen;
-    }
-  }
-  return right;
-}
-
 // Draws with a clip region on the cell when on screen.
 class CellClip {
  public:
@@ -48,6 +35,18 @@ class CellClip {
 
 }  // namespace
 
+int CTKReportRow::FrozenColumnsRight(CTKReportColumns* columns, int frozen) {
+  int right = 0;
+  for (int i = 0, seen = 0; i < columns->GetCount() && seen < frozen; ++i) {
+    CTKReportColumn* column = columns->GetAt(i);
+    if (column && column->IsVisible()) {
+      right = column->m_rcColumn.right;
+      ++seen;
+    }
+  }
+  return right;
+}
+
 void CTKReportRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
   if (!m_pControl || !pDrawArgs) return;
   CRect rcRow(pDrawArgs->rcRow);
@@ -60,7 +59,7 @@ void CTKReportRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
   const BOOL printing = pDrawArgs->bPrinting || dc->IsPrinting();
   const int indent = m_pControl->PaintGroupIndent();
   CTKReportColumns* columns = m_pControl->GetColumns();
-  const int frozenRight = frozen > 0 ? FrozenRight(columns, frozen) : 0;
+  const int frozenRight = frozen > 0 ? FrozenColumnsRight(columns, frozen) : 0;
   CRect rcClip(rcRow);
   rcClip.IntersectRect(&rcClip, &pDrawArgs->rcClip);
 

@@ -207,6 +207,22 @@ CTKReportColumns* ColumnsOf(const CTKReportRow* row) {
 
 int RecordIndex(const CTKReportRecord* record) { return record ? record->GetIndex() : -1; }
 
+// The first sort column on which the records differ decides, in that
+// column's direction; 0 when every sort column ties.
+int CompareBySortOrder(CTKReportColumns* columns, CTKReportRecord* a, CTKReportRecord* b) {
+  CTKReportColumnOrder* sorts = columns->GetSortOrder();
+  for (int i = 0; i < sorts->GetCount(); ++i) {
+    CTKReportColumn* column = sorts->GetAt(i);
+    if (!column) continue;
+    CTKReportRecordItem* itemA = a->GetItem(column);
+    CTKReportRecordItem* itemB = b->GetItem(column);
+    if (!itemA || !itemB) continue;
+    int r = itemA->Compare(column, itemB);
+    if (r) return column->IsSortedIncreasing() ? r : -r;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int CTKReportRows::CompareRows(const CTKReportRow* pRow1, const CTKReportRow* pRow2) {
@@ -233,16 +249,7 @@ int CTKReportRows::CompareRows(const CTKReportRow* pRow1, const CTKReportRow* pR
       int r = itemA->CompareGroupCaption(column, itemB);
       if (r) return column->IsSortedIncreasing() ? r : -r;
     }
-    CTKReportColumnOrder* sorts = columns->GetSortOrder();
-    for (int i = 0; i < sorts->GetCount(); ++i) {
-      CTKReportColumn* column = sorts->GetAt(i);
-      if (!column) continue;
-      CTKReportRecordItem* itemA = a->GetItem(column);
-      CTKReportRecordItem* itemB = b->GetItem(column);
-      if (!itemA || !itemB) continue;
-      int r = itemA->Compare(column, itemB);
-      if (r) return column->IsSortedIncreasing() ? r : -r;
-    }
+    if (int r = CompareBySortOrder(columns, a, b)) return r;
   }
   return RecordIndex(a) > RecordIndex(b) ? 1 : -1;
 }
@@ -274,16 +281,7 @@ int CTKReportRows::CompareRowsForInsertion(const CTKReportRow* pNewRow, const CT
         return column->IsSortedIncreasing() ? r : -r;
       }
     }
-    CTKReportColumnOrder* sorts = columns->GetSortOrder();
-    for (int i = 0; i < sorts->GetCount(); ++i) {
-      CTKReportColumn* column = sorts->GetAt(i);
-      if (!column) continue;
-      CTKReportRecordItem* itemA = a->GetItem(column);
-      CTKReportRecordItem* itemB = b->GetItem(column);
-      if (!itemA || !itemB) continue;
-      int r = itemA->Compare(column, itemB);
-      if (r) return column->IsSortedIncreasing() ? r : -r;
-    }
+    if (int r = CompareBySortOrder(columns, a, b)) return r;
   }
   const int ia = RecordIndex(a), ib = RecordIndex(b);
   return ia == ib ? 0 : ia < ib ? -1 : 1;

@@ -21,41 +21,8 @@ constexpr int kFirstDay = 36892;   // 1 January 2001
 constexpr int kToday = 40315;      // 17 May 2010
 
 std::string MakeTreeDatabase() {
-  std::string folder = FreshFolder("app-bench-trees");
-  sqlite3* db = RawOpen(folder + "/qty.tgd");
-  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-  sqlite3_stmt* work = nullptr;
-  sqlite3_prepare_v2(db, "insert into THINGS (tid,workname,worktype,starttime) values (?,?,?,?)", -1, &work, nullptr);
-  CDES des;
-  const int works = BenchSize(10000);
-  for (int i = 1; i <= works; ++i) {
-    COleDateTime start(2001 + i % 9, 1 + i % 12, 1 + i % 28, 9, i % 60, 0);
-    CString name;
-    name.Format(u"Work number %d of the bench", i);
-    CString cipher = des.TransformText(name, GetWorkNameKey(start), 0);
-    sqlite3_bind_int(work, 1, i);
-    sqlite3_bind_text16(work, 2, cipher.GetString(), cipher.GetLength() * 2, SQLITE_TRANSIENT);
-    sqlite3_bind_int(work, 3, 1 + i % 3);
-    sqlite3_bind_double(work, 4, static_cast<DATE>(start));
-    sqlite3_step(work);
-    sqlite3_reset(work);
-  }
-  sqlite3_finalize(work);
-  sqlite3_stmt* task = nullptr;
-  sqlite3_prepare_v2(db, "insert into TASK (tasktitle,tid,tasktype,tasktime) values (?,?,?,?)", -1, &task, nullptr);
-  for (int i = 1, tasks = BenchSize(100000); i <= tasks; ++i) {
-    std::u16string title = pv::Utf8ToUtf16("Task " + std::to_string(i));
-    sqlite3_bind_text16(task, 1, title.data(), static_cast<int>(title.size() * 2), SQLITE_TRANSIENT);
-    sqlite3_bind_int(task, 2, 1 + i % works);
-    sqlite3_bind_int(task, 3, 1 + i % 2);
-    sqlite3_bind_double(task, 4, kFirstDay + (i * 7919) % (kToday - kFirstDay + 1));
-    sqlite3_step(task);
-    sqlite3_reset(task);
-  }
-  sqlite3_finalize(task);
-  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-  sqlite3_close_v2(db);
-  return folder;
+  return MakeWorksAndTasks("app-bench-trees", 2001, 9,
+                           [](int i) { return kFirstDay + (i * 7919) % (kToday - kFirstDay + 1); });
 }
 
 // The same rows as the two fills, read and deciphered through raw SQLite.
