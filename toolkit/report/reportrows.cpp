@@ -223,9 +223,11 @@ int CompareBySortOrder(CTKReportColumns* columns, CTKReportRecord* a, CTKReportR
   return 0;
 }
 
-}  // namespace
-
-int CTKReportRows::CompareRows(const CTKReportRow* pRow1, const CTKReportRow* pRow2) {
+// Rows in sort order: two rows without records by their first children,
+// then the auto-sorted group columns, the sort order and the records'
+// places. An inserted row goes before every row it differs from below the
+// first group level, and only equal places count as equal.
+int CompareRowPair(const CTKReportRow* pRow1, const CTKReportRow* pRow2, bool forInsertion) {
   CTKReportRecord* a = pRow1 ? pRow1->GetRecord() : nullptr;
   CTKReportRecord* b = pRow2 ? pRow2->GetRecord() : nullptr;
   if (a == b && a) return 0;
@@ -233,7 +235,7 @@ int CTKReportRows::CompareRows(const CTKReportRow* pRow1, const CTKReportRow* pR
     auto* r1 = const_cast<CTKReportRow*>(pRow1);
     auto* r2 = const_cast<CTKReportRow*>(pRow2);
     if (r1 && r2 && r1->HasChildren() && r2->HasChildren())
-      return CompareRows(r1->GetChildRows()->GetAt(0), r2->GetChildRows()->GetAt(0));
+      return CTKReportRows::CompareRows(r1->GetChildRows()->GetAt(0), r2->GetChildRows()->GetAt(0));
     return 0;
   }
   if (!a || !b) return 0;
@@ -247,44 +249,26 @@ int CTKReportRows::CompareRows(const CTKReportRow* pRow1, const CTKReportRow* pR
       CTKReportRecordItem* itemB = b->GetItem(column);
       if (!itemA || !itemB) continue;
       int r = itemA->CompareGroupCaption(column, itemB);
-      if (r) return column->IsSortedIncreasing() ? r : -r;
-    }
-    if (int r = CompareBySortOrder(columns, a, b)) return r;
-  }
-  return RecordIndex(a) > RecordIndex(b) ? 1 : -1;
-}
-
-int CTKReportRows::CompareRowsForInsertion(const CTKReportRow* pNewRow, const CTKReportRow* pRow) {
-  CTKReportRecord* a = pNewRow ? pNewRow->GetRecord() : nullptr;
-  CTKReportRecord* b = pRow ? pRow->GetRecord() : nullptr;
-  if (a == b && a) return 0;
-  if (!a && !b) {
-    auto* r1 = const_cast<CTKReportRow*>(pNewRow);
-    auto* r2 = const_cast<CTKReportRow*>(pRow);
-    if (r1 && r2 && r1->HasChildren() && r2->HasChildren())
-      return CompareRows(r1->GetChildRows()->GetAt(0), r2->GetChildRows()->GetAt(0));
-    return 0;
-  }
-  if (!a || !b) return 0;
-  CTKReportColumns* columns = ColumnsOf(pNewRow);
-  if (columns) {
-    CTKReportColumnOrder* groups = columns->GetGroupsOrder();
-    for (int i = 0; i < groups->GetCount(); ++i) {
-      CTKReportColumn* column = groups->GetAt(i);
-      if (!column || !column->m_bAutoSortWhenGrouped) continue;
-      CTKReportRecordItem* itemA = a->GetItem(column);
-      CTKReportRecordItem* itemB = b->GetItem(column);
-      if (!itemA || !itemB) continue;
-      int r = itemA->CompareGroupCaption(column, itemB);
       if (r) {
-        if (i > 0) return -1;
+        if (forInsertion && i > 0) return -1;
         return column->IsSortedIncreasing() ? r : -r;
       }
     }
     if (int r = CompareBySortOrder(columns, a, b)) return r;
   }
   const int ia = RecordIndex(a), ib = RecordIndex(b);
+  if (!forInsertion) return ia > ib ? 1 : -1;
   return ia == ib ? 0 : ia < ib ? -1 : 1;
+}
+
+}  // namespace
+
+int CTKReportRows::CompareRows(const CTKReportRow* pRow1, const CTKReportRow* pRow2) {
+  return CompareRowPair(pRow1, pRow2, false);
+}
+
+int CTKReportRows::CompareRowsForInsertion(const CTKReportRow* pNewRow, const CTKReportRow* pRow) {
+  return CompareRowPair(pNewRow, pRow, true);
 }
 
 void CTKReportRows::SortEx(T_CompareFunc pCompareFunc) {
