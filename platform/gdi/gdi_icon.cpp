@@ -7,9 +7,7 @@
 #include <iterator>
 
 #include "platform/gdi/gdi_internal.h"
-#ifdef PV_GDI_HAVE_SYSTEM
 #include "platform/system/resources.h"
-#endif
 
 namespace pvgdi {
 
@@ -522,7 +520,6 @@ static bool ReadFile(LPCWSTR name, std::vector<uint8_t>* out) {
   return true;
 }
 
-#ifdef PV_GDI_HAVE_SYSTEM
 static bool Resource(HINSTANCE inst, LPCWSTR name, LPCWSTR type, const uint8_t** data, DWORD* size) {
   HMODULE m = inst ? inst : AfxFindResourceHandle(name, type);
   HRSRC r = m ? FindResourceW(m, name, type) : nullptr;
@@ -544,7 +541,6 @@ static HICON IconResource(HINSTANCE inst, LPCWSTR name, bool icon, int cx, int c
   if (!Resource(inst, MAKEINTRESOURCE(id), icon ? RT_ICON : RT_CURSOR, &bits, &size)) return nullptr;
   return CreateIconFromResourceEx(bits, size, icon, 0x30000, cx, cy, 0);
 }
-#endif
 
 HANDLE LoadImage(HINSTANCE inst, LPCWSTR name, UINT type, int cx, int cy, UINT flags) {
   if (!name) return nullptr;
@@ -556,7 +552,6 @@ HANDLE LoadImage(HINSTANCE inst, LPCWSTR name, UINT type, int cx, int cy, UINT f
     return GdiLoadIconFromMemory(data.data(), data.size(), (flags & LR_DEFAULTSIZE) && !cx ? 32 : cx,
                                  (flags & LR_DEFAULTSIZE) && !cy ? 32 : cy, type == IMAGE_ICON);
   }
-#ifdef PV_GDI_HAVE_SYSTEM
   if (type == IMAGE_BITMAP) {
     const uint8_t* data;
     DWORD size;
@@ -565,12 +560,6 @@ HANDLE LoadImage(HINSTANCE inst, LPCWSTR name, UINT type, int cx, int cy, UINT f
   }
   return IconResource(inst, name, type == IMAGE_ICON, (flags & LR_DEFAULTSIZE) && !cx ? 32 : cx,
                       (flags & LR_DEFAULTSIZE) && !cy ? 32 : cy);
-#else
-  (void)inst;
-  (void)cx;
-  (void)cy;
-  return nullptr;
-#endif
 }
 HANDLE LoadImageW(HINSTANCE i, LPCWSTR n, UINT t, int cx, int cy, UINT f) { return LoadImage(i, n, t, cx, cy, f); }
 

@@ -3,21 +3,16 @@
 #include "platform/gdi/gdi_internal.h"
 #include "platform/gdi/gdiplus.h"
 
-#ifdef PV_GDI_HAVE_SYSTEM
 #include "platform/system/modules.h"
-#endif
 
 namespace pvgdi {
 
-#ifdef PV_GDI_HAVE_SYSTEM
 template <class F>
 static void Export(HMODULE m, const char* name, F* f) {
   pv::AddModuleExport(m, name, reinterpret_cast<FARPROC>(reinterpret_cast<void*>(f)));
 }
-#endif
 
 void RegisterModules() {
-#ifdef PV_GDI_HAVE_SYSTEM
   static bool done = false;
   if (done) return;
   done = true;
@@ -119,7 +114,6 @@ void RegisterModules() {
   PV_GP(GdipDrawImageI);
   PV_GP(GdipDisposeImage);
 #undef PV_GP
-#endif
 }
 
 }  // namespace pvgdi

@@ -6,8 +6,6 @@
 #include "platform/base/wintypes.h"
 #include "platform/system/modules.h"
 
-#ifndef PV_HAVE_DLLVERSIONINFO
-#define PV_HAVE_DLLVERSIONINFO 1
 struct DLLVERSIONINFO {
   DWORD cbSize;
   DWORD dwMajorVersion;
@@ -16,7 +14,6 @@ struct DLLVERSIONINFO {
   DWORD dwPlatformID;
 };
 using DLLGETVERSIONPROC = HRESULT (*)(DLLVERSIONINFO*);
-#endif
 
 class CTKModuleHandle {
  public:

@@ -8,10 +8,7 @@
 #include "platform/base/wintypes.h"
 #include "platform/system/modules.h"
 
-// The version record (the plain one). The platform has no GetVersionEx;
-// define PV_HAVE_OSVERSIONINFOW where it gains one.
-#ifndef PV_HAVE_OSVERSIONINFOW
-#define PV_HAVE_OSVERSIONINFOW 1
+// The version record (the plain one); the platform has no GetVersionEx.
 struct OSVERSIONINFOW {
   DWORD dwOSVersionInfoSize;
   DWORD dwMajorVersion;
@@ -23,7 +20,6 @@ struct OSVERSIONINFOW {
 #define VER_PLATFORM_WIN32s 0
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
-#endif
 
 // Filled once from the system (or from a given record, for tests).
 class CTKOSVersionInfo : public OSVERSIONINFOW {

@@ -9,8 +9,6 @@
 using HTHEME = HANDLE;
 using HPAINTBUFFER = HANDLE;
 
-#ifndef PV_HAVE_UXTHEME_TYPES
-#define PV_HAVE_UXTHEME_TYPES 1
 struct DTTOPTS;
 struct BP_PAINTPARAMS;
 struct MARGINS {
@@ -22,7 +20,6 @@ struct MARGINS {
 enum THEMESIZE { TS_MIN = 0, TS_TRUE = 1, TS_DRAW = 2 };
 enum BP_BUFFERFORMAT { BPBF_COMPATIBLEBITMAP = 0, BPBF_DIB = 1, BPBF_TOPDOWNDIB = 2, BPBF_TOPDOWNMONODIB = 3 };
 constexpr int TMT_BORDERCOLOR = 3801;
-#endif
 
 // The shared table of entry points (one per table choice).
 struct TK_UXTHEME_FUNCTIONS {

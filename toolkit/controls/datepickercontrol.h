@@ -22,8 +22,6 @@ class CTKDatePickerList;
 class CTKDatePickerControl;
 
 // The hit-test record of the platform's month calendar.
-#ifndef PV_HAVE_MCHITTESTINFO
-#define PV_HAVE_MCHITTESTINFO 1
 struct MCHITTESTINFO {
   UINT cbSize;
   POINT pt;
@@ -48,7 +46,6 @@ using PMCHITTESTINFO = MCHITTESTINFO*;
 #define MCHT_CALENDARDATEPREV (MCHT_CALENDARDATE | MCHT_PREV)
 #define MCHT_CALENDARDAY (MCHT_CALENDAR | 0x0002)
 #define MCHT_CALENDARWEEKNUM (MCHT_CALENDAR | 0x0003)
-#endif
 
 // Events of the control's notify connection.
 constexpr UINT TK_DPEVENT_BUTTONCLICK = 10704;  // wParam: button id
