@@ -3,15 +3,14 @@
 // presented from its backing bitmap; SDL input becomes queue input; the
 // system clipboard carries text; message boxes become real modal boxes.
 // Ours first: Xlib's headers define names such as KeyPress as macros.
+#include "platform/window/backend_x11.h"
 #include "platform/window/test_input.h"
 
 #include <SDL.h>
 #include <SDL_shape.h>
 #include <SDL_syswm.h>
-#if PV_HAVE_X11
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#endif
 
 #include <algorithm>
 #include <cstring>
@@ -29,36 +28,19 @@ namespace pv::wm {
 
 namespace {
 
-// Whether a window manager runs on the display: one that follows the
-// desktop conventions names its check window on the root window. Other
-// video systems (Wayland) always have a compositor.
-bool DesktopHasWindowManager() {
+// The X display SDL talks to, when it talks to one (a probe window tells).
+Display* SdlX11Display() {
   SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
-  if (!probe) return true;
-  bool managed = true;
+  if (!probe) return nullptr;
+  Display* dpy = nullptr;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) {
-#if PV_HAVE_X11
-    Display* dpy = info.info.x11.display;
-    managed = false;
-    Atom check = XInternAtom(dpy, "_NET_SUPPORTING_WM_CHECK", True);
-    if (check != None) {
-      Atom type = None;
-      int format = 0;
-      unsigned long count = 0, after = 0;
-      unsigned char* data = nullptr;
-      if (XGetWindowProperty(dpy, DefaultRootWindow(dpy), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
-                             &after, &data) == Success &&
-          type == XA_WINDOW && count == 1)
-        managed = true;
-      if (data) XFree(data);
-    }
-#endif
-  }
+  if (SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) dpy = info.info.x11.display;
   SDL_DestroyWindow(probe);
-  return managed;
+  return dpy;
 }
+
+bool g_assumeCompositor = false;  // tests: take the ARGB path on a bare display
 
 UINT VkFromScancode(SDL_Scancode sc) {
   if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
@@ -197,7 +179,13 @@ class SdlBackend : public Backend {
       mons.push_back(Monitor{RECT{b.x, b.y, b.x + b.w, b.y + b.h}, RECT{u.x, u.y, u.x + u.w, u.y + u.h}, i == 0, name});
     }
     if (!mons.empty()) GdiSetScreenSize(mons[0].rect.right - mons[0].rect.left, mons[0].rect.bottom - mons[0].rect.top);
-    managed_ = DesktopHasWindowManager();
+    // Other video systems (Wayland) always have a window manager and a
+    // compositor, and SDL gives windows alpha there by itself.
+    if ((x11_ = SdlX11Display())) {
+      screen_ = DefaultScreen(x11_);
+      managed_ = X11HasWindowManager(x11_);
+      argbVisual_ = ChooseArgbVisual(X11ScreenVisuals(x11_, screen_));
+    }
     SDL_StartTextInput();
     pv::SetMessageBoxSink(ShowSdlMessageBox);
     return true;
@@ -324,11 +312,15 @@ class SdlBackend : public Backend {
     if (!GdiGetDibPixels(top->backing, &bits, &bw, &bh, &stride)) return;
     SDL_Surface* dst = SDL_GetWindowSurface(sw);
     if (!dst) return;
-    SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(bits, bw, bh, 32, stride, SDL_PIXELFORMAT_ARGB8888);
-    if (!src) return;
-    SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
-    SDL_BlitSurface(src, nullptr, dst, nullptr);
-    SDL_FreeSurface(src);
+    if (dst->format->Amask) {
+      PresentArgb(top, dst);
+    } else {
+      SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(bits, bw, bh, 32, stride, SDL_PIXELFORMAT_ARGB8888);
+      if (!src) return;
+      SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+      SDL_BlitSurface(src, nullptr, dst, nullptr);
+      SDL_FreeSurface(src);
+    }
     if (SDL_IsShapedWindow(sw)) Shape(top, sw, bits, bw, bh, stride);
     SDL_UpdateWindowSurface(sw);
     if (top->exStyle & WS_EX_LAYERED) SDL_SetWindowOpacity(sw, top->layeredAlpha / 255.0f);
@@ -415,6 +407,27 @@ class SdlBackend : public Backend {
   // key) is cut out of the desktop window, for the eye and for the mouse.
   static bool NeedsShape(const Wnd* w) { return w->windowRgn || (w->exStyle & WS_EX_LAYERED); }
 
+  // Layered windows take the visual with alpha while a compositor runs, so
+  // their half-transparent pixels blend with what lies below; without one
+  // they keep the screen's visual and only the shape cuts pixels out.
+  bool WantsArgb(const Wnd* w) const {
+    return (w->exStyle & WS_EX_LAYERED) && x11_ && argbVisual_ &&
+           (g_assumeCompositor || X11HasCompositor(x11_, screen_));
+  }
+
+  // A window of the visual with alpha shows the premultiplied image.
+  static void PresentArgb(Wnd* top, SDL_Surface* dst) {
+    int iw = 0, ih = 0;
+    std::vector<uint32_t> image = LayeredArgbImage(top, &iw, &ih);
+    if (image.empty() || dst->format->format != SDL_PIXELFORMAT_ARGB8888) return;
+    SDL_LockSurface(dst);
+    int cw = std::min(iw, dst->w), ch = std::min(ih, dst->h);
+    for (int y = 0; y < ch; ++y)
+      std::memcpy(static_cast<BYTE*>(dst->pixels) + static_cast<size_t>(y) * dst->pitch,
+                  image.data() + static_cast<size_t>(y) * iw, static_cast<size_t>(cw) * 4);
+    SDL_UnlockSurface(dst);
+  }
+
   void Shape(Wnd* top, SDL_Window* sw, const uint32_t* bits, int bw, int bh, int stride) {
     std::vector<uint8_t> mask(static_cast<size_t>(bw) * bh, 0xFF);
     bool layered = (top->exStyle & WS_EX_LAYERED) != 0, pixels = layered && LayeredNeedsPixels(top);
@@ -472,11 +485,18 @@ class SdlBackend : public Backend {
     std::string title = pv::Utf16ToUtf8(w->text);
     int cx = std::max<int>(1, r.right - r.left), cy = std::max<int>(1, r.bottom - r.top);
     SDL_Window* sw = nullptr;
+    // SDL reads the visual to create an X window with from a hint.
+    const char* hint = SDL_GetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
+    std::string before = hint ? hint : "";
+    bool argb = WantsArgb(w);
+    if (argb) SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(argbVisual_).c_str());
     if (NeedsShape(w)) {
       sw = SDL_CreateShapedWindow(title.c_str(), 0, 0, static_cast<unsigned>(cx), static_cast<unsigned>(cy), flags);
       if (sw) SDL_SetWindowPosition(sw, r.left, r.top);
     }
     if (!sw) sw = SDL_CreateWindow(title.c_str(), r.left, r.top, cx, cy, flags);
+    if (argb && hint) SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, before.c_str());
+    if (argb && !hint) SDL_ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
     if (!sw) return nullptr;
     shapes_.erase(w->hwnd);
     windows_[w->hwnd] = sw;
@@ -663,6 +683,9 @@ class SdlBackend : public Backend {
   bool focusLost_ = false;
   bool composing_ = false;  // the input method has a composition going
   bool managed_ = true;  // a window manager runs: it iconifies and gives focus
+  Display* x11_ = nullptr;  // SDL's connection, on an X display
+  int screen_ = 0;
+  unsigned long argbVisual_ = 0;  // the screen's visual with alpha (0: none)
   std::string exported_;  // the text we last put on the system clipboard
   bool exportedValid_ = false;
   std::vector<std::u16string> dropped_;  // files of the drop in progress
@@ -718,6 +741,22 @@ bool SdlWindowEvent(HWND hwnd, Uint8 event) {
 }  // namespace
 
 bool SdlPointerLeave(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_LEAVE); }
+
+int PresentedAlpha(HWND hwnd, int x, int y) {
+  pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
+  if (!w || !w->backendData) return -1;
+  SDL_Surface* s = SDL_GetWindowSurface(static_cast<SDL_Window*>(w->backendData));
+  if (!s || !s->format->Amask || x < 0 || y < 0 || x >= s->w || y >= s->h) return -1;
+  SDL_LockSurface(s);
+  Uint32 px = 0;
+  std::memcpy(&px, static_cast<const BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch + static_cast<size_t>(x) * 4, 4);
+  SDL_UnlockSurface(s);
+  Uint8 r, g, b, a;
+  SDL_GetRGBA(px, s->format, &r, &g, &b, &a);
+  return a;
+}
+
+void SdlAssumeCompositor(bool on) { pv::wm::g_assumeCompositor = on; }
 
 int PresentedShape(HWND hwnd, int x, int y) {
   pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
@@ -776,7 +815,6 @@ HWND SdlKeyboardFocus() {
   // Waits until the display has carried out what we asked and its answers
   // (focus changes) have arrived, then reads them.
   for (int round = 0; round < 3; ++round) {
-#if PV_HAVE_X11
     for (pv::wm::Wnd* w = nullptr; HWND h : pv::wm::TopLevelWindows()) {
       w = pv::wm::FromHandleQuiet(h);
       if (!w || !w->backendData) continue;
@@ -786,7 +824,6 @@ HWND SdlKeyboardFocus() {
         XSync(info.info.x11.display, False);
       break;
     }
-#endif
     SDL_PumpEvents();
     PumpUntilIdle();
   }

@@ -138,6 +138,15 @@ bool SdlSetSystemClipboard(const char* bytes);
 // Whether the desktop window shows a pixel of a top-level window (1) or has
 // it cut out of its shape (0); -1 when the window is not shaped.
 int PresentedShape(HWND hwnd, int x, int y);
+// The alpha of what the desktop shows at a point of a top-level window
+// created with the visual with alpha; -1 for a window without alpha.
+int PresentedAlpha(HWND hwnd, int x, int y);
+// Makes the desktop back end act as if a compositor ran: layered windows
+// take the visual with alpha on a display without one.
+void SdlAssumeCompositor(bool on);
+// The premultiplied ARGB image (rows of *width pixels) a layered top-level
+// window shows through a visual with alpha; empty without a backing bitmap.
+std::vector<uint32_t> LayeredArgbImage(HWND hwnd, int* width, int* height);
 
 // ---- isolation ----
 // Destroys every window of the calling thread and clears queues, timers,

@@ -243,6 +243,58 @@ TEST(SdlSmoke, LayeredAndRegionWindowsAreShapedOnTheDesktop) {
   pv::test::UseHeadlessBackend();
 }
 
+// Under a compositor a layered window takes the visual with alpha and shows
+// its half-transparent pixels premultiplied, to be blended; without one
+// (Xvfb has none) it keeps the screen's visual and only its shape.
+TEST(SdlSmoke, LayeredWindowsTakeTheVisualWithAlphaUnderACompositor) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = u"PvSmokeArgb";
+  RegisterClass(&wc);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 30;
+  bi.bmiHeader.biHeight = -10;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(nullptr, &bi, 0, &bits, nullptr, 0);
+  auto* px = static_cast<uint32_t*>(bits);
+  // Opaque green, half-transparent red (premultiplied), clear.
+  for (int i = 0; i < 30 * 10; ++i) px[i] = (i % 30) < 10 ? 0xFF00FF00u : (i % 30) < 20 ? 0x80400000u : 0;
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  auto show = [&] {
+    HWND pop = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"PvSmokeArgb", u"", WS_POPUP | WS_VISIBLE, 300, 300,
+                              30, 10, nullptr, nullptr, nullptr, nullptr);
+    POINT src{0, 0};
+    SIZE size{30, 10};
+    BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    EXPECT_TRUE(UpdateLayeredWindow(pop, nullptr, nullptr, &size, mem, &src, 0, &bf, ULW_ALPHA));
+    pv::test::PumpUntilIdle();
+    return pop;
+  };
+  HWND plain = show();
+  EXPECT_EQ(pv::test::PresentedAlpha(plain, 15, 5), -1);
+  EXPECT_EQ(pv::test::PresentedShape(plain, 25, 5), 0);
+  DestroyWindow(plain);
+  pv::test::SdlAssumeCompositor(true);
+  HWND argb = show();
+  pv::test::SdlAssumeCompositor(false);
+  EXPECT_EQ(pv::test::PresentedAlpha(argb, 5, 5), 255);
+  EXPECT_EQ(pv::test::PresentedAlpha(argb, 15, 5), 0x80);
+  EXPECT_EQ(pv::test::PresentedPixel(argb, 15, 5), RGB(0x40, 0, 0));
+  EXPECT_EQ(pv::test::PresentedAlpha(argb, 25, 5), 0);
+  EXPECT_EQ(pv::test::PresentedShape(argb, 15, 5), 1);  // still shaped: clear pixels let clicks through
+  EXPECT_EQ(pv::test::PresentedShape(argb, 25, 5), 0);
+  DestroyWindow(argb);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(bmp);
+  pv::test::UseHeadlessBackend();
+}
+
 }  // namespace
 
 namespace {
