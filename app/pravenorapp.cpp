@@ -140,6 +140,10 @@ void CPravenorApp::OpenDocumentNamed(const char16_t* docName) {
   }
 }
 
+void CPravenorApp::BuildTodayReminders(const COleDateTime& now) {
+  AppendTodayReminders(m_dataStore, now, m_remindList);
+}
+
 BEGIN_MESSAGE_MAP(CAboutDlg, CDialog)
 END_MESSAGE_MAP()
 

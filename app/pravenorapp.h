@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/data/datastore.h"
-#include "app/mainframe/remind.h"
+#include "app/reminders/remind.h"
 #include "platform/base/collections.h"
 #include "platform/base/oledatetime.h"
 #include "platform/framework/afxdoc.h"
@@ -35,7 +35,7 @@ class CPravenorApp : public CWinApp {
   // True while a caller opens an existing task: no work chooser then.
   bool m_openExistingTask = false;
 
-  // ---- Reminders and pop-ups (app/mainframe/reminders.cpp) ----
+  // ---- Reminders and pop-ups (app/reminders) ----
   // Runs the expiry scan, then appends the occurrences due from `now` to
   // the end of its day to m_remindList and sorts the list by time. Callers
   // empty the list first and keep m_remindListDate and m_remindDirty.

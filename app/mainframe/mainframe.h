@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "app/mainframe/mypopup.h"
-#include "app/mainframe/remind.h"
+#include "app/reminders/remind.h"
 #include "app/mainframe/remindmessenger.h"
 #include "app/views/captiontree.h"
 #include "app/views/datetree.h"

@@ -8,7 +8,7 @@
 // nothing twice.
 #include "app/data/datastore.h"
 #include "app/mainframe/mainframe.h"
-#include "app/mainframe/remind.h"
+#include "app/reminders/remind.h"
 #include "app/pravenorapp.h"
 #include "platform/shell/mmsystem.h"
 #include "platform/system/files.h"

@@ -5,7 +5,7 @@
 #include "app/data/datastore.h"
 #include "app/mainframe/httpurl.h"
 #include "app/mainframe/mainframe.h"
-#include "app/mainframe/remindcalendar.h"
+#include "app/reminders/remindcalendar.h"
 #include "app/mainframe/remindmessenger.h"
 #include "app/pravenorapp.h"
 #include "platform/system/msgbox.h"

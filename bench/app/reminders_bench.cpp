@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/mainframe/remind.h"
+#include "app/reminders/remind.h"
 #include "bench/bench_once.h"
 #include "bench_data.h"
 

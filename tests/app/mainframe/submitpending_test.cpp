@@ -10,7 +10,7 @@
 
 #include "app/mainframe/httpurl.h"
 #include "app/mainframe/mainframe.h"
-#include "app/mainframe/remindcalendar.h"
+#include "app/reminders/remindcalendar.h"
 #include "app/pravenorapp.h"
 #include "fake_sms_service.h"
 #include "platform/window/test_input.h"

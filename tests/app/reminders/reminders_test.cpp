@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/mainframe/remind.h"
-#include "app/mainframe/remindcalendar.h"
+#include "app/reminders/remind.h"
+#include "app/reminders/remindcalendar.h"
 #include "remind_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The series calendar, checked against an expansion written with
 // std::chrono's civil calendar instead of the Automation date code.
-#include "app/mainframe/remindcalendar.h"
+#include "app/reminders/remindcalendar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/mainframe/remindcalendar.h"
+#include "app/reminders/remindcalendar.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "app/data/datastore.h"
-#include "app/mainframe/remind.h"
-#include "app/mainframe/remindcalendar.h"
-#include "app/pravenorapp.h"
+#include "app/reminders/remind.h"
+#include "app/reminders/remindcalendar.h"
 #include "platform/system/msgbox.h"
 
 namespace {
@@ -143,8 +142,4 @@ bool AppendTodayReminders(CDataStore& store, const COleDateTime& now, CArray<Rem
     std::stable_sort(list.GetData(), list.GetData() + list.GetSize(),
                      [](const RemindSTR& a, const RemindSTR& b) { return CompareRemindSTR(a, b) < 0; });
   return complete;
-}
-
-void CPravenorApp::BuildTodayReminders(const COleDateTime& now) {
-  AppendTodayReminders(m_dataStore, now, m_remindList);
 }
