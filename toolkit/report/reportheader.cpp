@@ -350,8 +350,7 @@ INT_PTR CTKReportHeader::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const {
       if (m_pControl->GetIconViewColumn() >= 0 && column->GetItemIndex() == m_pControl->GetIconViewColumn())
         text = CString(pm->m_bRecOrRowNum ? u"Rec" : u"Row") + text;
       else if (column->IsSorted())
-        text = pm->m_strSortBy + text + (column->IsSortedDecreasing() ? u"/" + pm->m_strDecreasing
-                                                                      : u"/" + pm->m_strIncreasing);
+        text = pm->m_strSortBy + text + (column->IsSortedDecreasing() ? pm->m_strDecreasing : pm->m_strIncreasing);
     }
   }
   const CRect rcColumn(column->m_rcColumn);

@@ -1,7 +1,10 @@
 // The report control's layout, scrolling and painting.
 #include "report_control_test_support.h"
 #include "report_paint_test_support.h"
+#include "toolkit/report/reportrecords.h"
 #include "toolkit/report/reportrows.h"
+#include "toolkit/report/reportsection.h"
+#include "toolkit/report/reporttip.h"
 
 namespace {
 
@@ -234,6 +237,60 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
 }  // namespace
 
 namespace {
+
+// A section's border takes its margin, strips and inner spacing out of the
+// rows' area and draws its strips in the grid colour; the footer rows are
+// set off from the body by a one-pixel top strip.
+TEST_F(LayoutTest, SectionBordersFrameTheRowsInTheGridColour) {
+  constexpr COLORREF kGrid = RGB(0, 200, 0);
+  constexpr COLORREF kBack = RGB(255, 255, 255);
+  Make(300, 240, {300}, 5);
+  auto* footer = new CTKReportRecord();
+  footer->AddItem(new CTKReportRecordItemText(u"total"));
+  control->GetFooterRecords()->Add(footer);
+  control->ShowFooterRows(TRUE);
+  control->RebuildRows();
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  pm->m_clrGridLine.SetCustomValue(kGrid);
+  pm->m_clrControlBack.SetCustomValue(kBack);
+  pm->SetGridStyle(FALSE, tkGridNoLines);
+  pm->SetGridStyle(TRUE, tkGridNoLines);
+  CTKReportSection* body = control->GetSections()->GetSection(kTKReportSectionBody);
+  CTKReportSection* foot = control->GetSections()->GetSection(kTKReportSectionFooter);
+  CTKReportBorder* border = body->GetBorder();
+  ASSERT_NE(border, nullptr);
+  border->GetMargin()->m_nLeft = border->GetMargin()->m_nTop = 2;
+  CTKReportThickness* strip = border->GetBorderThickness();
+  strip->m_nLeft = strip->m_nTop = strip->m_nRight = strip->m_nBottom = 3;
+  border->GetPadding()->m_nLeft = border->GetPadding()->m_nTop = 1;
+  control->AdjustLayout();
+
+  const int rowHeight = control->GetRows()->GetAt(0)->GetHeight(nullptr, 300);
+  CClientDC dc(control);
+  EXPECT_EQ(foot->GetContentHeight(&dc), rowHeight + 1);
+  EXPECT_EQ(foot->GetRect().Height(), rowHeight + 1);
+  const CRect rcBody = body->GetRect();
+  EXPECT_EQ(body->GetRowsRect(), CRect(rcBody.left + 6, rcBody.top + 6, rcBody.right - 3, rcBody.bottom - 3));
+
+  PaintCanvas canvas(300, 240, RGB(9, 9, 9));
+  control->OnDraw(canvas.DC());
+  // The body: margin left in the background, then 3-pixel strips.
+  EXPECT_EQ(canvas.At(rcBody.left + 1, rcBody.top + 20), kBack);
+  for (int x = rcBody.left + 2; x < rcBody.left + 5; x++) EXPECT_EQ(canvas.At(x, rcBody.top + 20), kGrid) << x;
+  EXPECT_EQ(canvas.At(rcBody.left + 5, rcBody.top + 20), kBack);
+  EXPECT_EQ(canvas.At(rcBody.right - 1, rcBody.top + 20), kGrid);
+  EXPECT_EQ(canvas.At(rcBody.left + 50, rcBody.top + 4), kGrid);
+  EXPECT_EQ(canvas.At(rcBody.left + 50, rcBody.bottom - 1), kGrid);
+  // The first row starts inside the spacing.
+  CTKReportRow* first = control->GetRows()->GetAt(0);
+  EXPECT_EQ(CRect(first->GetRect()).top, rcBody.top + 6);
+  EXPECT_EQ(CRect(first->GetRect()).left, rcBody.left + 6);
+  // The footer rows: one grid line across their top, the row below it.
+  const CRect rcFoot = foot->GetRect();
+  EXPECT_EQ(canvas.CountColor(CRect(0, rcFoot.top, 300, rcFoot.top + 1), kGrid), 300);
+  EXPECT_EQ(canvas.CountColor(CRect(0, rcFoot.top + 1, 300, rcFoot.bottom), kGrid), 0);
+  EXPECT_EQ(CRect(control->GetFooterRows()->GetAt(0)->GetRect()).top, rcFoot.top + 1);
+}
 
 TEST_F(LayoutTest, MeasuredRowsTakeTheirTallestCell) {
   Make(300, 200, {60, 200}, 0);
