@@ -238,6 +238,66 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
 
 namespace {
 
+// Leaving icon view, the icon-view column is hidden unless it is kept in the
+// row view at a position; kept, it takes the icon-view item width (at least
+// 30 when rows were grouped) and shows the row numbers.
+TEST_F(LayoutTest, IconColumnKeptInTheRowViewShowsRowNumbers) {
+  struct Case {
+    BOOL keep;
+    int position;
+    bool grouped;
+    bool shown;
+  };
+  for (Case c : {Case{FALSE, 0, false, false}, Case{TRUE, -1, false, false}, Case{TRUE, 0, false, true},
+                 Case{TRUE, 1, true, true}}) {
+    SCOPED_TRACE(testing::Message() << c.keep << " at " << c.position << " grouped " << c.grouped);
+    Make(600, 300, {100, 100, 100}, 5);
+    // The icon column names an item the records do not have.
+    CTKReportColumn* icon = control->AddColumn(new CTKReportColumn(3, u"", 50));
+    icon->SetVisible(FALSE);
+    control->m_nIconColumnIndex = 3;
+    control->SetKeepIconColumnInRowView(c.keep, c.position);
+    if (c.grouped) {
+      control->GetColumns()->GetGroupsOrder()->Add(Col(2));
+      control->RebuildRows();
+    }
+    CTKReportPaintManager* pm = control->GetPaintManager();
+    control->SetIconView(TRUE);
+    ASSERT_TRUE(control->IsIconView());
+    pm->SetIconViewItemWidth(24);
+    control->SetIconView(FALSE);
+    EXPECT_EQ(icon->IsVisible(), c.shown);
+    EXPECT_EQ(control->GetRowNumberColumn(), c.shown ? icon : nullptr);
+    if (!c.shown) {
+      delete control;
+      control = nullptr;
+      continue;
+    }
+    const int width = c.grouped ? 30 : 24;
+    EXPECT_EQ(icon->GetIndex(), c.position);
+    EXPECT_EQ(icon->GetMinWidth(), width);
+    Header()->SetAutoColumnSizing(FALSE);
+    control->AdjustLayout();
+    EXPECT_EQ(icon->GetWidth(), width);
+
+    // The numbers are drawn in the column's cell of each row.
+    pm->m_clrControlBack.SetCustomValue(RGB(255, 255, 255));
+    pm->SetGridStyle(FALSE, tkGridNoLines);
+    pm->SetGridStyle(TRUE, tkGridNoLines);
+    PaintCanvas canvas(600, 300);
+    control->OnDraw(canvas.DC());
+    CTKReportRow* row = control->GetRows()->GetAt(control->GetRows()->GetCount() - 1);
+    const CRect cell(CRect(icon->m_rcColumn).left, CRect(row->GetRect()).top, CRect(icon->m_rcColumn).right,
+                     CRect(row->GetRect()).bottom);
+    EXPECT_GT(canvas.Count(cell, IsInk), 5);
+    control->SetKeepIconColumnInRowView(FALSE);
+    control->OnDraw(canvas.DC());
+    EXPECT_EQ(canvas.Count(cell, IsInk), 0);
+    delete control;
+    control = nullptr;
+  }
+}
+
 // A section's border takes its margin, strips and inner spacing out of the
 // rows' area and draws its strips in the grid colour; the footer rows are
 // set off from the body by a one-pixel top strip.
