@@ -85,8 +85,15 @@ TEST_F(CellTipTest, TipOnlyWhenTheTextIsCutByMoreThanFourPixels) {
       CRect hover = Tip()->GetHoverRect();
       control->ScreenToClient(&hover);
       EXPECT_EQ(hover, CRect(Row()->GetRect()));
+      EXPECT_FALSE(Tip()->m_bMultiLine);
     }
   }
+  // A caption of two lines never fits a one-line row: a multi-line tip.
+  Item()->SetCaption(u"one\ntwo");
+  Col(0)->SetWidth(300);
+  Paint();
+  EXPECT_TRUE(ShowAtCell());
+  EXPECT_TRUE(Tip()->m_bMultiLine);
 }
 
 TEST_F(CellTipTest, TextsThatAreNotCellTips) {
