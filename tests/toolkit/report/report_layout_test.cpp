@@ -238,6 +238,16 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
 
 namespace {
 
+// New system colours reach the paint manager before the control redraws.
+TEST_F(LayoutTest, SystemColourChangeRefreshesThePaintManager) {
+  Make(300, 200, {100}, 3);
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  const COLORREF grid = pm->m_clrGridLine;
+  pm->m_clrGridLine.SetStandardValue(RGB(1, 2, 3));
+  control->SendMessage(WM_SYSCOLORCHANGE);
+  EXPECT_EQ(static_cast<COLORREF>(pm->m_clrGridLine), grid);
+}
+
 // Leaving icon view, the icon-view column is hidden unless it is kept in the
 // row view at a position; kept, it takes the icon-view item width (at least
 // 30 when rows were grouped) and shows the row numbers.
