@@ -17,21 +17,30 @@ namespace {
 constexpr unsigned kIndexBits = 20;
 constexpr uintptr_t kIndexMask = (uintptr_t{1} << kIndexBits) - 1;
 constexpr unsigned kGenMask = 0x7FF;  // keeps handles positive 32-bit values
+constexpr unsigned kChunkBits = 10;   // slots live in chunks of 1,024 that never move
+constexpr size_t kChunkSize = size_t{1} << kChunkBits;
+constexpr size_t kChunks = (kIndexMask + 1) >> kChunkBits;
 
+// A slot's fields are written under the table lock and read either under it
+// or, by the thread that owns the slot's window, without it (OwnWindow).
 struct Slot {
-  Wnd* wnd = nullptr;
-  unsigned gen = 1;
+  std::atomic<Wnd*> wnd{nullptr};
+  std::atomic<unsigned> gen{1};
+  std::atomic<DWORD> tid{0};  // the thread of the window last given the slot
 };
 
-// The handle table. `mutex` guards everything in it: the slots (window and
-// generation of each handle index), the free slots and the creation order;
-// and, while held, keeps every window it finds alive (FreeWindow frees the
-// handle before deleting the window) and guards each window's `text`.
+// The handle table. `mutex` guards everything in it: the slots (window,
+// generation and thread of each handle index), the free slots and the
+// creation order; and, while held, keeps every window it finds alive
+// (FreeWindow frees the handle before deleting the window) and guards each
+// window's `text`. The chunks are published once and never freed, so a
+// slot's address is stable for OwnWindow's lock-free reads.
 struct HandleTable {
   std::mutex mutex;
-  std::vector<Slot> slots = std::vector<Slot>(1);  // slot 0 is never used
-  std::deque<size_t> freeSlots;                    // the slot freed longest ago first
-  std::vector<HWND> order;                         // live windows in creation order
+  std::atomic<Slot*> chunks[kChunks] = {};
+  size_t used = 1;               // slots handed out so far; slot 0 is never used
+  std::deque<size_t> freeSlots;  // the slot freed longest ago first
+  std::vector<HWND> order;       // live windows in creation order
 };
 
 HandleTable& Handles() {
@@ -39,16 +48,22 @@ HandleTable& Handles() {
   return t;
 }
 
+// Null when the index has no slot yet.
+Slot* SlotAt(size_t index) {
+  Slot* chunk = Handles().chunks[index >> kChunkBits].load(std::memory_order_acquire);
+  return chunk ? chunk + (index & (kChunkSize - 1)) : nullptr;
+}
+
 // Callers hold the table lock.
 Wnd* LookupLocked(HWND hwnd) {
   uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
   size_t index = v & kIndexMask;
   unsigned gen = static_cast<unsigned>(v >> kIndexBits);
-  auto& slots = Handles().slots;
-  if (index == 0 || index >= slots.size() || v > 0x7FFFFFFFu) return nullptr;
-  const Slot& s = slots[index];
-  if (!s.wnd || s.gen != gen) return nullptr;
-  return s.wnd;
+  if (index == 0 || index >= Handles().used || v > 0x7FFFFFFFu) return nullptr;
+  const Slot* s = SlotAt(index);
+  Wnd* w = s->wnd.load(std::memory_order_relaxed);
+  if (!w || s->gen.load(std::memory_order_relaxed) != gen) return nullptr;
+  return w;
 }
 
 Wnd* Lookup(HWND hwnd) {
@@ -56,6 +71,25 @@ Wnd* Lookup(HWND hwnd) {
   return LookupLocked(hwnd);
 }
 }  // namespace
+
+// Without the lock: only a window's own thread frees its handle, and this
+// thread is here, so a slot found holding a window of this thread keeps it
+// for as long as this thread does not destroy it. The window is read with
+// acquire, which orders the thread stored before it (AllocHandle); a slot
+// of another thread's window (or one changing under another thread) is
+// never taken for ours, and the caller falls back to the locked lookup.
+Wnd* OwnWindow(HWND hwnd) {
+  uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
+  size_t index = v & kIndexMask;
+  if (index == 0 || v > 0x7FFFFFFFu) return nullptr;
+  const Slot* s = SlotAt(index);
+  if (!s) return nullptr;
+  Wnd* w = s->wnd.load(std::memory_order_acquire);
+  if (!w || s->tid.load(std::memory_order_relaxed) != CurrentTid() ||
+      s->gen.load(std::memory_order_relaxed) != static_cast<unsigned>(v >> kIndexBits))
+    return nullptr;
+  return w;
+}
 
 bool WindowThreadOf(HWND hwnd, DWORD* tid, std::shared_ptr<ThreadQueue>* queue) {
   if (!hwnd) return false;
@@ -99,42 +133,45 @@ std::vector<HWND> TopLevelWindows() {
 }
 
 HWND AllocHandle(Wnd* w) {
-  std::lock_guard<std::mutex> lock(Handles().mutex);
-  auto& slots = Handles().slots;
+  HandleTable& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
   size_t index;
   // Reuse the slot freed longest ago so a stale handle stays stale for long.
-  if (Handles().freeSlots.size() > 64 || (slots.size() >= kIndexMask && !Handles().freeSlots.empty())) {
-    index = Handles().freeSlots.front();
-    Handles().freeSlots.pop_front();
+  if (t.freeSlots.size() > 64 || (t.used >= kIndexMask && !t.freeSlots.empty())) {
+    index = t.freeSlots.front();
+    t.freeSlots.pop_front();
   } else {
-    if (slots.size() >= kIndexMask) return nullptr;
-    index = slots.size();
-    slots.push_back(Slot{});
+    if (t.used >= kIndexMask) return nullptr;
+    index = t.used++;
+    auto& chunk = t.chunks[index >> kChunkBits];
+    if (!chunk.load(std::memory_order_relaxed)) chunk.store(new Slot[kChunkSize], std::memory_order_release);
   }
-  Slot& s = slots[index];
-  s.wnd = w;
-  HWND h = reinterpret_cast<HWND>((static_cast<uintptr_t>(s.gen) << kIndexBits) | index);
-  Handles().order.push_back(h);
+  Slot* s = SlotAt(index);
+  s->tid.store(w->tid, std::memory_order_relaxed);
+  s->wnd.store(w, std::memory_order_release);  // after the thread: see OwnWindow
+  HWND h = reinterpret_cast<HWND>((static_cast<uintptr_t>(s->gen.load(std::memory_order_relaxed)) << kIndexBits) | index);
+  t.order.push_back(h);
   return h;
 }
 
 void FreeHandle(HWND hwnd) {
   uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
   size_t index = v & kIndexMask;
-  std::lock_guard<std::mutex> lock(Handles().mutex);
-  auto& slots = Handles().slots;
-  if (index == 0 || index >= slots.size()) return;
-  Slot& s = slots[index];
-  s.wnd = nullptr;
-  s.gen = (s.gen % kGenMask) + 1;
-  Handles().freeSlots.push_back(index);
-  auto& order = Handles().order;
+  HandleTable& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  if (index == 0 || index >= t.used) return;
+  Slot* s = SlotAt(index);
+  s->wnd.store(nullptr, std::memory_order_relaxed);
+  s->gen.store((s->gen.load(std::memory_order_relaxed) % kGenMask) + 1, std::memory_order_relaxed);
+  t.freeSlots.push_back(index);
+  auto& order = t.order;
   auto it = std::find(order.begin(), order.end(), hwnd);
   if (it != order.end()) order.erase(it);
 }
 
 Wnd* FromHandleQuiet(HWND hwnd) {
   if (!hwnd) return nullptr;
+  if (Wnd* w = OwnWindow(hwnd)) return w;
   return Lookup(hwnd);
 }
 
@@ -204,6 +241,11 @@ std::shared_ptr<ThreadQueue> CurrentQueue() {
     q = QueueFor(CurrentTid(), true);
   }
   return q;
+}
+
+ThreadQueue& MyQueue() {
+  static thread_local ThreadQueue* q = CurrentQueue().get();  // the registry keeps it
+  return *q;
 }
 
 void WakeQueue(ThreadQueue& q) {

@@ -184,6 +184,9 @@ struct Wnd {
 // of a destroyed window never finds the window that reused its slot.
 Wnd* FromHandle(HWND hwnd);          // null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle
 Wnd* FromHandleQuiet(HWND hwnd);     // null without touching the last error
+// A live window of the calling thread, found without the table lock; null
+// for any other handle (then ask FromHandle).
+Wnd* OwnWindow(HWND hwnd);
 HWND AllocHandle(Wnd* w);
 void FreeHandle(HWND hwnd);
 Wnd* Desktop();
@@ -240,6 +243,9 @@ struct ThreadQueue {
   std::deque<MSG> posted;
   std::deque<InputEvent> input;
   std::deque<std::shared_ptr<SentItem>> incoming;
+  // Set with `incoming` growing (under `m`), cleared when the queue's thread
+  // found it empty: lets that thread skip the lock when nobody sent.
+  std::atomic<bool> incomingWaiting{false};
   std::deque<PendingPos> pendingPos;
   std::uint64_t nextPosSerial = 1;
   // The cursor position as the queue's thread last saw it: stamped on
@@ -259,6 +265,7 @@ struct ThreadQueue {
 
 std::shared_ptr<ThreadQueue> QueueFor(DWORD tid, bool create = true);
 std::shared_ptr<ThreadQueue> CurrentQueue();
+ThreadQueue& MyQueue();  // the calling thread's queue, without a reference count
 void WakeQueue(ThreadQueue& q);
 
 // ---- the state of the single UI ------------------------------------------------------------------

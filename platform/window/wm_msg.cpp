@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/base/clock.h"
 #include "platform/window/test_input.h"
@@ -15,6 +16,16 @@ namespace pv::wm {
 
 namespace {
 std::uint64_t Now() { return pv::Clock::TickCount64(); }
+
+// The tick a posted message carries. As Windows does, it is the system tick,
+// which moves every few milliseconds (never ahead of GetTickCount): reading
+// the fine clock for every message cost more than the rest of posting.
+std::uint64_t MessageTick() {
+  if (pv::Clock::IsFake()) return pv::Clock::TickCount64();
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000;
+}
 
 bool FilterMatches(UINT msg, UINT min, UINT max) {
   if (min == 0 && max == 0) return true;
@@ -56,11 +67,15 @@ void Complete(SentItem& item, LRESULT result) {
 // Delivers messages other threads sent to this one.
 bool ProcessIncoming(ThreadQueue& q) {
   bool any = false;
+  if (!q.incomingWaiting.load(std::memory_order_acquire)) return false;
   for (;;) {
     std::shared_ptr<SentItem> item;
     {
       std::lock_guard<std::mutex> lock(q.m);
-      if (q.incoming.empty()) break;
+      if (q.incoming.empty()) {
+        q.incomingWaiting.store(false, std::memory_order_relaxed);
+        break;
+      }
       item = q.incoming.front();
       q.incoming.pop_front();
     }
@@ -79,7 +94,7 @@ bool ProcessIncoming(ThreadQueue& q) {
 LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   WNDPROC proc = w->proc;
   HWND hwnd = w->hwnd;
-  auto& q = *CurrentQueue();
+  ThreadQueue& q = MyQueue();
   q.dispatchDepth++;
   LRESULT r = proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
   q.dispatchDepth--;
@@ -105,6 +120,7 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     {
       std::lock_guard<std::mutex> lock(target->m);
       target->incoming.push_back(item);
+      target->incomingWaiting.store(true, std::memory_order_release);
     }
     WakeQueue(*target);
     for (;;) {
@@ -552,6 +568,7 @@ BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   {
     std::lock_guard<std::mutex> lock(q->m);
     q->incoming.push_back(item);
+    q->incomingWaiting.store(true, std::memory_order_release);
   }
   WakeQueue(*q);
   return TRUE;
@@ -585,7 +602,7 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   m.message = msg;
   m.wParam = wParam;
   m.lParam = lParam;
-  m.time = static_cast<DWORD>(Now());
+  m.time = static_cast<DWORD>(MessageTick());
   if (q.tid == CurrentTid()) {
     m.pt = Ui().input.cursorPos;
   } else {
@@ -598,7 +615,7 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (q.posted.size() >= 10000000) return false;  // a runaway poster must not eat the memory
     q.posted.push_back(m);
   }
-  q.signal.store(true);
+  if (!q.signal.load(std::memory_order_relaxed)) q.signal.store(true);
   if (q.tid != CurrentTid()) WakeQueue(q);
   return true;
 }
@@ -627,6 +644,11 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (hwnd == HWND_BROADCAST) {
     for (HWND h : TopLevelWindows()) PostMessage(h, msg, wParam, lParam);
     return TRUE;
+  }
+  if (Wnd* w = OwnWindow(hwnd)) {  // this thread's window: its queue is this thread's
+    if (PostTo(*w->queue, hwnd, msg, wParam, lParam)) return TRUE;
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    return FALSE;
   }
   // Any thread may post: the window's queue is read under the table lock,
   // so a window destroyed meanwhile is never touched.
@@ -668,15 +690,15 @@ void PostQuitMessage(int exitCode) {
 namespace {
 
 bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
-  auto qp = CurrentQueue();
-  ThreadQueue& q = *qp;
+  ThreadQueue& q = MyQueue();
   bool remove = (flags & PM_REMOVE) != 0;
   UINT cats = flags >> 16;
   if (!cats) cats = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
   int dryStage = 0;
   for (;;) {
     q.cursorSeen.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(Ui().input.cursorPos.x)) << 32) |
-                       static_cast<std::uint32_t>(Ui().input.cursorPos.y));
+                           static_cast<std::uint32_t>(Ui().input.cursorPos.y),
+                       std::memory_order_relaxed);
     ProcessIncoming(q);
     ActiveBackend().Pump(0);
     if (cats & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) {
@@ -684,7 +706,12 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
       for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
         if (!FilterMatches(it->message, min, max) || !HwndMatches(it->hwnd, filter)) continue;
         *out = *it;
-        if (remove) q.posted.erase(it);
+        if (remove) {
+          if (it == q.posted.begin())
+            q.posted.pop_front();
+          else
+            q.posted.erase(it);
+        }
         lock.unlock();
         goto got;
       }
@@ -931,23 +958,26 @@ LRESULT DispatchMessage(const MSG* msg) {
     return 0;
   }
   if (!msg->hwnd) return 0;
-  DWORD tid = 0;
-  std::shared_ptr<ThreadQueue> owner;
-  if (!WindowThreadOf(msg->hwnd, &tid, &owner)) {
-    if (msg->message == SetWindowPosMessage()) TakePendingPos(*CurrentQueue(), msg);  // its window died
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
+  Wnd* w = OwnWindow(msg->hwnd);
+  if (!w) {
+    DWORD tid = 0;
+    std::shared_ptr<ThreadQueue> owner;
+    if (!WindowThreadOf(msg->hwnd, &tid, &owner)) {
+      if (msg->message == SetWindowPosMessage()) TakePendingPos(MyQueue(), msg);  // its window died
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    if (tid != CurrentTid()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return 0;
+    }
+    w = FromHandle(msg->hwnd);
+    if (!w) return 0;
   }
-  if (tid != CurrentTid()) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
-  }
-  Wnd* w = FromHandle(msg->hwnd);
-  if (!w) return 0;
   if (msg->message == SetWindowPosMessage()) {
     // Another thread's SetWindowPos, kept by value in this queue.
     WINDOWPOS wp{};
-    if (TakePendingPos(*CurrentQueue(), msg, &wp))
+    if (TakePendingPos(MyQueue(), msg, &wp))
       SetWindowPos(wp.hwnd, wp.hwndInsertAfter, wp.x, wp.y, wp.cx, wp.cy, wp.flags & ~SWP_ASYNCWINDOWPOS);
     return 0;
   }
