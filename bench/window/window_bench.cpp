@@ -14,8 +14,8 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <vector>
 
@@ -31,16 +31,11 @@ struct Headless {
 
 // The thread's CPU time: the machine these run on is shared, and wall time
 // there measures the load more than the code.
-struct Clock {
-  using time_point = double;
-  static double now() {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-  }
-};
-
-double Seconds(double a, double b) { return b - a; }
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -167,13 +162,13 @@ void BM_PostedDispatchVsPlainLoop(benchmark::State& state) {
   oursRound();
   std::vector<double> ratios, ours, base;
   for (auto _ : state) {
-    auto t0 = Clock::now();
+    auto t0 = CpuSeconds();
     oursRound();
-    auto t1 = Clock::now();
+    auto t1 = CpuSeconds();
     plainRound();
-    auto t2 = Clock::now();
-    ours.push_back(Seconds(t0, t1));
-    base.push_back(Seconds(t1, t2));
+    auto t2 = CpuSeconds();
+    ours.push_back((t1 - t0));
+    base.push_back((t2 - t1));
     ratios.push_back(ours.back() / base.back());
     state.SetIterationTime(ours.back());
   }
@@ -220,13 +215,13 @@ void BM_RepaintVsCairo(benchmark::State& state) {
   g_paints = 0;
   std::vector<double> ratios, ours, base;
   for (auto _ : state) {
-    auto t0 = Clock::now();
+    auto t0 = CpuSeconds();
     oursRound();
-    auto t1 = Clock::now();
+    auto t1 = CpuSeconds();
     cairoRound();
-    auto t2 = Clock::now();
-    ours.push_back(Seconds(t0, t1));
-    base.push_back(Seconds(t1, t2));
+    auto t2 = CpuSeconds();
+    ours.push_back((t1 - t0));
+    base.push_back((t2 - t1));
     ratios.push_back(ours.back() / base.back());
     state.SetIterationTime(ours.back());
   }
@@ -291,13 +286,13 @@ void BM_RepaintWindowTree(benchmark::State& state) {
   g_paints = 0;
   std::vector<double> ratios, ours;
   for (auto _ : state) {
-    auto t0 = Clock::now();
+    auto t0 = CpuSeconds();
     oursRound();
-    auto t1 = Clock::now();
+    auto t1 = CpuSeconds();
     bareRound();
-    auto t2 = Clock::now();
-    ours.push_back(Seconds(t0, t1));
-    ratios.push_back(Seconds(t0, t1) / Seconds(t1, t2));
+    auto t2 = CpuSeconds();
+    ours.push_back((t1 - t0));
+    ratios.push_back((t1 - t0) / (t2 - t1));
     state.SetIterationTime(ours.back());
   }
   state.counters["x_bare"] = Median(ratios);

@@ -149,7 +149,8 @@ HWND AllocHandle(Wnd* w) {
   Slot* s = SlotAt(index);
   s->tid.store(w->tid, std::memory_order_relaxed);
   s->wnd.store(w, std::memory_order_release);  // after the thread: see OwnWindow
-  HWND h = reinterpret_cast<HWND>((static_cast<uintptr_t>(s->gen.load(std::memory_order_relaxed)) << kIndexBits) | index);
+  uintptr_t gen = s->gen.load(std::memory_order_relaxed);
+  HWND h = reinterpret_cast<HWND>((gen << kIndexBits) | index);
   t.order.push_back(h);
   return h;
 }
