@@ -47,6 +47,8 @@ struct IncomingScope {
   }
   ~IncomingScope() { stack.pop_back(); }
 };
+// The sent messages this thread is delivering, innermost last
+// (InSendMessageEx, ReplyMessage).
 thread_local std::vector<std::shared_ptr<SentItem>> t_incoming;
 
 void Complete(SentItem& item, LRESULT result) {
