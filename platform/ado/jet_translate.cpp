@@ -690,8 +690,10 @@ class Translator {
               if (out_.updatable && i == 0) {
                 sql += ' ';
                 // The hidden row identity of an updatable single-table SELECT.
+                out_.rowidAt = sql.size();
                 AppendQuoted(sql, tables_[0].alias.empty() ? tables_[0].name : tables_[0].alias);
                 sql += ".rowid AS \"__pv_rowid\",";
+                out_.rowidLength = sql.size() - out_.rowidAt;
               }
             }
             if (IsKw(t, "LIKE")) {
