@@ -549,6 +549,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     });
   }
   STDMETHODIMP get_EOF(VARIANT_BOOL* v) override {
+    if (v && open_) {  // asked once per row of a walk
+      *v = (order_.empty() || pos_ >= static_cast<long>(order_.size())) ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    }
     return Guard(conn_, [&] {
       if (!v) Fail(E_POINTER, u"Null pointer.");
       RequireOpen();
@@ -751,6 +755,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size())))
         NoCurrent();
       if (streaming_) {
+        if (sinks_.empty()) return ShiftStream();  // a plain walk: nobody to tell
         if (!Fire(kWillMove, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(adRsnMoveNext, st, this); }))
           Cancelled();
         ShiftStream();
