@@ -18,6 +18,12 @@ using pv::test::ReadFile;
 using pv::test::TempHome;
 using pv::test::WriteFile;
 
+// The file's bytes once the waiting changes are written.
+std::string Saved(const std::string& path) {
+  EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr));
+  return ReadFile(path);
+}
+
 std::u16string Read(const char16_t* section, const char16_t* key, const std::u16string& file, DWORD size = 256,
                     const char16_t* def = u"") {
   std::vector<WCHAR> buf(size + 1, u'#');
@@ -63,7 +69,7 @@ TEST(Profile, RewritesKeepEveryOtherLine) {
       "\r\n"
       "[New]\r\n"
       "k=v=w\r\n",
-      ReadFile(path));
+      Saved(path));
   EXPECT_EQ(u"15", Read(u"WINDOW", u"left", file));
   EXPECT_EQ(u"  padded  ", Read(u"Colors", u"Back", file));
   EXPECT_EQ(u"v=w", Read(u"New", u"k", file));
@@ -153,10 +159,10 @@ TEST(Profile, RefusesStructureBreakingTextAndResolvesBareNames) {
     EXPECT_FALSE(WritePrivateProfileStringW(c.section, c.key, c.value, file.c_str()));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
   }
-  EXPECT_EQ("[A]\nx=1\n", ReadFile(home.path() + "/r.ini"));
+  EXPECT_EQ("[A]\nx=1\n", Saved(home.path() + "/r.ini"));
 
   ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", u"bare.ini"));
-  EXPECT_EQ("[S]\nk=v\n", ReadFile(home.ConfigDir() + "/bare.ini"));
+  EXPECT_EQ("[S]\nk=v\n", Saved(home.ConfigDir() + "/bare.ini"));
   EXPECT_EQ(u"v", Read(u"S", u"k", u"bare.ini"));
   // A folder that does not exist is an error, not a silent success.
   EXPECT_FALSE(WritePrivateProfileStringW(u"S", u"k", u"v", home.U("no/such/dir/x.ini").c_str()));
@@ -168,9 +174,9 @@ TEST(Profile, SectionWritesAndUtf16Files) {
   std::u16string file = home.U("s.ini");
   WriteFile(home.path() + "/s.ini", "[A]\nold=1\n; c\n\n[B]\nb=2\n");
   ASSERT_TRUE(WritePrivateProfileSectionW(u"A", u"n1=x\0n2=y\0", file.c_str()));
-  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n[B]\nb=2\n", ReadFile(home.path() + "/s.ini"));
+  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n[B]\nb=2\n", Saved(home.path() + "/s.ini"));
   ASSERT_TRUE(WritePrivateProfileSectionW(u"B", nullptr, file.c_str()));
-  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n", ReadFile(home.path() + "/s.ini"));
+  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n", Saved(home.path() + "/s.ini"));
 
   // A UTF-16 file with its byte-order mark stays UTF-16.
   std::string u16 = "\xFF\xFE";
@@ -181,7 +187,7 @@ TEST(Profile, SectionWritesAndUtf16Files) {
   WriteFile(home.path() + "/w.ini", u16);
   EXPECT_EQ(u"\u00e4", Read(u"W", u"name", home.U("w.ini")));
   ASSERT_TRUE(WritePrivateProfileStringW(u"W", u"more", u"\u4e2d", home.U("w.ini").c_str()));
-  std::string back = ReadFile(home.path() + "/w.ini");
+  std::string back = Saved(home.path() + "/w.ini");
   ASSERT_GE(back.size(), 2u);
   EXPECT_EQ("\xFF\xFE", back.substr(0, 2));
   EXPECT_EQ(u"\u4e2d", Read(u"W", u"more", home.U("w.ini")));
@@ -195,7 +201,7 @@ TEST(Profile, SymbolicLinkIsWrittenThrough) {
   std::filesystem::create_symlink(home.path() + "/real/target.ini", home.path() + "/link.ini");
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"x", u"2", home.U("link.ini").c_str()));
   EXPECT_TRUE(std::filesystem::is_symlink(home.path() + "/link.ini"));
-  EXPECT_EQ("[A]\nx=2\n", ReadFile(home.path() + "/real/target.ini"));
+  EXPECT_EQ("[A]\nx=2\n", Saved(home.path() + "/real/target.ini"));
 }
 
 // Lines the program does not touch keep their bytes, even when they are
@@ -205,7 +211,7 @@ TEST(Profile, UntouchedLinesKeepTheirBytes) {
   std::string legacy = "[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\n";
   WriteFile(home.path() + "/l.ini", legacy);
   ASSERT_TRUE(WritePrivateProfileStringW(u"Names", u"new", u"\u4e2d", home.U("l.ini").c_str()));
-  EXPECT_EQ("[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\nnew=\xE4\xB8\xAD\n", ReadFile(home.path() + "/l.ini"));
+  EXPECT_EQ("[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\nnew=\xE4\xB8\xAD\n", Saved(home.path() + "/l.ini"));
 }
 
 void KillSelf(const char*) { ::kill(::getpid(), SIGKILL); }
@@ -221,6 +227,7 @@ TEST(Profile, WriterKilledBeforeRenameLeavesTheOldFile) {
   if (child == 0) {
     pv::sys::SetAtomicWriteHookForTests(&KillSelf);
     WritePrivateProfileStringW(u"A", u"x", u"2", home.U("c.ini").c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr);
     ::_exit(0);
   }
   int status = 0;
@@ -245,6 +252,7 @@ TEST(Profile, ConcurrentWritersLoseNothing) {
         std::u16string key = pv::sys::FromUtf8("w" + std::to_string(w) + "k" + std::to_string(k));
         ok = WritePrivateProfileStringW(u"S", key.c_str(), u"v", file.c_str()) && ok;
       }
+      ok = WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr) && ok;
       ::_exit(ok ? 0 : 1);
     }
     children.push_back(child);
@@ -323,7 +331,7 @@ TEST(Profile, BatchRefusesChangesThatCannotBeSaved) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists(home.path() + "/missing"));
-  EXPECT_EQ(ReadFile(home.path() + "/good.ini"), "[S]\nk=v\n");
+  EXPECT_EQ(Saved(home.path() + "/good.ini"), "[S]\nk=v\n");
 }
 
 // A file that exists but cannot be read is never replaced by a file that
@@ -344,7 +352,7 @@ TEST(Profile, UnreadableFileIsNotOverwritten) {
     EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"new", u"2", file.c_str()));
   }
   pv::sys::SetReadFailureHookForTests(nullptr);
-  EXPECT_EQ(ReadFile(home.path() + "/kept.ini"), text);
+  EXPECT_EQ(Saved(home.path() + "/kept.ini"), text);
 }
 
 // Deleting a file through the profile functions also drops what an open
