@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -370,4 +371,139 @@ TEST(Profile, DeletedFileIsNotWrittenAgainByTheBatch) {
   SetLastError(0);
   EXPECT_FALSE(pv::DeleteProfileFile(file.c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+namespace {
+
+int g_writes = 0;
+void CountWrite(const char*) { ++g_writes; }
+
+// Counts the atomic file writes made while it lives.
+struct WriteCounter {
+  WriteCounter() {
+    g_writes = 0;
+    pv::sys::SetAtomicWriteHookForTests(&CountWrite);
+  }
+  ~WriteCounter() { pv::sys::SetAtomicWriteHookForTests(nullptr); }
+  int writes() const { return g_writes; }
+};
+
+}  // namespace
+
+// Changes wait in memory, where reads already see them, and each way of
+// flushing writes every changed file once; a batch holds back idle time.
+TEST(ProfileFlush, ChangesWaitAndEachFlushWritesEveryChangedFileOnce) {
+  struct Case {
+    const char* how;
+    std::function<void()> flush;
+  } cases[] = {
+      {"explicit flush", [] { EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr)); }},
+      {"idle time (the registry's flush)", [] { EXPECT_EQ(ERROR_SUCCESS, pv::FlushRegistry()); }},
+      {"the settings flush", [] { EXPECT_TRUE(pv::FlushProfiles()); }},
+      {"end of a batch", [] {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    TempHome home;
+    const std::string a = home.path() + "/a.ini", b = home.path() + "/b.ini";
+    WriteFile(a, "; mine\n[S]\nold=1\n");
+    std::u16string fa = home.U("a.ini"), fb = home.U("b.ini");
+    WriteCounter counter;
+    {
+      std::optional<pv::ProfileWriteBatch> batch;
+      if (std::string(c.how) == "end of a batch") batch.emplace();
+      for (int i = 0; i < 200; ++i) {
+        std::u16string key = pv::sys::FromUtf8("k" + std::to_string(i % 50));
+        std::u16string value = pv::sys::FromUtf8(std::to_string(i));
+        ASSERT_TRUE(WritePrivateProfileStringW(u"S", key.c_str(), value.c_str(), fa.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(u"T", key.c_str(), value.c_str(), fb.c_str()));
+      }
+      ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"old", nullptr, fa.c_str()));
+      EXPECT_EQ(Read(u"s", u"K49", fa), u"199") << "reads see waiting changes";
+      EXPECT_EQ(Read(u"S", u"old", fa, 256, u"gone"), u"gone");
+      EXPECT_EQ(counter.writes(), 0);
+      EXPECT_EQ(ReadFile(a), "; mine\n[S]\nold=1\n");
+      EXPECT_FALSE(std::filesystem::exists(b));
+      if (batch) {
+        EXPECT_TRUE(pv::FlushProfiles());
+        EXPECT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
+        EXPECT_EQ(counter.writes(), 0) << "idle time does not write inside a batch";
+      }
+      c.flush();
+    }
+    EXPECT_EQ(counter.writes(), 2);
+    std::string saved = ReadFile(a);
+    EXPECT_TRUE(saved.starts_with("; mine\n[S]\nk0=150\nk1=151\n")) << saved;
+    EXPECT_EQ(saved.find("old="), std::string::npos);
+    EXPECT_TRUE(ReadFile(b).ends_with("k49=199\n"));
+    EXPECT_TRUE(pv::FlushProfiles());
+    EXPECT_EQ(counter.writes(), 2) << "nothing waits: nothing is written";
+  }
+}
+
+// Changes made since the last flush are lost when the process dies without
+// another flush, and only they: what was flushed before stays, and a normal
+// exit writes what waits.
+TEST(ProfileFlush, AProcessThatDiesLosesOnlyTheUnflushedChanges) {
+  struct Case {
+    const char* end;
+    void (*finish)();
+    const char* expected;
+  } cases[] = {
+      {"killed", [] { ::kill(::getpid(), SIGKILL); }, "[S]\nfirst=1\n"},
+      {"_exit without a flush", [] { ::_exit(0); }, "[S]\nfirst=1\n"},
+      {"exit", [] { std::exit(0); }, "[S]\nfirst=1\nsecond=2\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.end);
+    TempHome home;
+    std::u16string file = home.U("crash.ini");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      WritePrivateProfileStringW(u"S", u"first", u"1", file.c_str());
+      pv::FlushProfiles();
+      WritePrivateProfileStringW(u"S", u"second", u"2", file.c_str());
+      c.finish();
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_EQ(ReadFile(home.path() + "/crash.ini"), c.expected);
+  }
+  // The same within one process: memory forgotten without a flush.
+  TempHome home;
+  std::u16string file = home.U("lost.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"first", u"1", file.c_str()));
+  ASSERT_TRUE(pv::FlushProfiles());
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"second", u"2", file.c_str()));
+  pv::ResetProfilesForTests();
+  EXPECT_EQ(ReadFile(home.path() + "/lost.ini"), "[S]\nfirst=1\n");
+  EXPECT_EQ(Read(u"S", u"second", file, 256, u"none"), u"none");
+}
+
+// A file another program changed while our changes waited is read again at
+// the flush and our changes are laid over it: its new values stay, ours win
+// where both changed the same value. Once nothing waits, the next use after
+// a flush sees the file as it is on disk.
+TEST(ProfileFlush, AFileChangedOnDiskMeanwhileIsMergedAtTheFlush) {
+  TempHome home;
+  const std::string path = home.path() + "/merge.ini";
+  std::u16string file = home.U("merge.ini");
+  WriteFile(path, "[S]\na=1\nb=1\n");
+  EXPECT_EQ(Read(u"S", u"a", file), u"1");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"a", u"mine", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"New", u"n", u"mine", file.c_str()));
+  // Another program rewrites the file (a new file renamed over it).
+  WriteFile(path + ".other", "; theirs\n[S]\na=theirs\nb=theirs\nc=theirs\n");
+  std::filesystem::rename(path + ".other", path);
+  EXPECT_EQ(Read(u"S", u"b", file), u"1") << "waiting changes: memory answers until the flush";
+  ASSERT_TRUE(pv::FlushProfiles());
+  EXPECT_EQ(ReadFile(path), "; theirs\n[S]\na=mine\nb=theirs\nc=theirs\n[New]\nn=mine\n");
+  EXPECT_EQ(Read(u"S", u"c", file), u"theirs");
+
+  // Nothing waits now: an edit in place is seen after the next flush.
+  WriteFile(path, "[S]\na=edited\n");
+  ASSERT_TRUE(pv::FlushProfiles());
+  EXPECT_EQ(Read(u"S", u"a", file), u"edited");
+  EXPECT_EQ(Read(u"New", u"n", file, 256, u"none"), u"none");
 }
