@@ -341,6 +341,7 @@ Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) 
         return Value::FromReal(d);
       }
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_DATE))) return mismatch(hr);
+      if (int y, m, d, h, mi, s; !pv::ado::DateToParts(dst.date, &y, &m, &d, &h, &mi, &s)) return mismatch(DISP_E_OVERFLOW);
       return Value::FromReal(dst.date);
     case JetType::Bit:
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_BOOL))) return mismatch(hr);

@@ -314,6 +314,13 @@ Value StoredInColumn(Value v, const ColumnInfo& c, const FieldName& field, bool 
         if (!ParseJetDate(v.s, &d)) Mismatch(v.s, field, "a date", "dates");
         return Value::FromReal(d);
       }
+      {
+        // A number is a date as it stands; one no date field can hold
+        // (before the year 100, after 9999) is refused, not stored unreadable.
+        double d = v.kind == Value::Int ? static_cast<double>(v.i) : v.r;
+        int y, m, day, h, mi, sec;
+        if (!DateToParts(negated ? -d : d, &y, &m, &day, &h, &mi, &sec)) OutOfRange(field);
+      }
       return v;
     case JetType::Bit: {
       if (v.kind == Value::Text) {
