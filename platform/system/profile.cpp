@@ -258,7 +258,8 @@ class IniFile {
       if (!value) return;
       std::size_t at = s->InsertionPoint();
       s->lines.insert(s->lines.begin() + static_cast<long>(at), MakeLine(ToUtf8(key) + "=" + ToUtf8(View(value))));
-      s->keys.emplace(std::u16string(key), at);  // only blank lines follow: no key moved
+      // Only blank lines follow it: no key line moved.
+      if (!s->keys.emplace(s->lines[at].info.name, at).second) s->duplicateKeys = true;
       if (s == sections_.back().get() && at + 1 == s->lines.size()) finalEol = true;
       return;
     }

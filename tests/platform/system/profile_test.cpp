@@ -507,3 +507,15 @@ TEST(ProfileFlush, AFileChangedOnDiskMeanwhileIsMergedAtTheFlush) {
   EXPECT_EQ(Read(u"S", u"a", file), u"edited");
   EXPECT_EQ(Read(u"New", u"n", file, 256, u"none"), u"none");
 }
+
+// A key is found by the name its line holds, however the writer spelled the
+// blanks around it, before and after a flush.
+TEST(ProfileFlush, AKeyWrittenWithBlanksIsReadByItsName) {
+  TempHome home;
+  std::u16string file = home.U("blanks.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"first", u"0", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"  padded ", u"1", file.c_str()));
+  EXPECT_EQ(Read(u"S", u"padded", file), u"1");
+  EXPECT_EQ(Saved(home.path() + "/blanks.ini"), "[S]\nfirst=0\n  padded =1\n");
+  EXPECT_EQ(Read(u"s", u"PADDED", file), u"1");
+}
