@@ -33,7 +33,23 @@ std::u16string DataSourceOf(const std::u16string& cs) {
   Fail(pv::ado::kErrGeneric, u"The connection string does not name the database file (Data Source=...).");
 }
 
-Value NaturalValue(const VARIANT& v) { return FromVariant(v, JetType::Unknown, u"?"); }
+// The kinds callers bind most are read in place, as FromVariant reads them.
+Value NaturalValue(const VARIANT& v) {
+  switch (v.vt) {
+    case VT_I4:
+      return Value::FromInt(v.lVal);
+    case VT_I2:
+      return Value::FromInt(v.iVal);
+    case VT_I8:
+      return Value::FromInt(v.llVal);
+    case VT_R8:
+      return Value::FromReal(v.dblVal);
+    case VT_BSTR:
+      return Value::FromText(FromBstr(v.bstrVal));
+    default:
+      return FromVariant(v, JetType::Unknown, u"?");
+  }
+}
 
 // Values for `?` markers as given; the translator converts each for the
 // column it is stored into or compared with.

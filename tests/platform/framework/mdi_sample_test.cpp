@@ -638,6 +638,7 @@ TEST_F(MdiSampleTest, IniProfileWhenNoRegistryKeyIsSet) {
   EXPECT_EQ(app->GetProfileString(u"Window", u"Title"), CString(u"x=y"));
   EXPECT_TRUE(app->WriteProfileInt(u"Window", u"Left", 17));
   EXPECT_EQ(app->GetProfileInt(u"Window", u"Left", 0), 17u);
+  EXPECT_EQ(pv::FlushRegistry(), ERROR_SUCCESS);  // idle time writes the waiting INI changes too
   std::ifstream in(std::string(home_ + "/sample.ini"));
   std::stringstream text;
   text << in.rdbuf();

@@ -10,9 +10,15 @@
 
 namespace pv::test {
 
-TempHome::TempHome() { ResetRegistryForTests(); }
+TempHome::TempHome() {
+  ResetRegistryForTests();
+  ResetProfilesForTests();
+}
 
-TempHome::~TempHome() { ResetRegistryForTests(); }
+TempHome::~TempHome() {
+  ResetRegistryForTests();
+  ResetProfilesForTests();
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/system/profile.h"
 #include "platform/system/registry.h"
 #include "platform/system/sysutil.h"
 #include "tests/support/temp_home.h"
@@ -11,7 +12,8 @@
 namespace pv::test {
 
 // The shared temporary home (tests/support/temp_home.h) with the registry
-// reset on entry and exit, so it reads and writes this home's file.
+// and the INI files in memory reset on entry and exit, so it reads and
+// writes this home's files.
 class TempHome {
  public:
   TempHome();
