@@ -14,15 +14,17 @@
 #include "platform/system/resources.h"
 #include "tests/platform/gdi/canvas.h"
 #include "tests/support/required_tool.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
 uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 uint32_t Sys(int i) { return Rgb(GetSysColor(i)); }
 
+// `name` in a folder of the program's own, removed when it ends.
 std::string TempPath(const char* name) {
-  const char* t = std::getenv("TMPDIR");
-  return std::string(t && *t ? t : "/tmp") + "/pv_gdi_" + std::to_string(getpid()) + "_" + name;
+  static pvtest::TempFolder folder("pv-gdi");
+  return folder.File(name);
 }
 
 TEST(GdiLook, DrawEdgeColoursPerKind) {
