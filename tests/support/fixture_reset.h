@@ -1,14 +1,15 @@
 // The one reset of process-wide state between tests: a clean desktop (the
 // window manager's windows, queues, timers, hooks, input state, clipboard and
-// screen), the shell's recorders (tray, task bar, opened documents, sounds)
-// and settings kept in a temporary folder (the registry forgotten when the
-// folder comes and goes). Fixtures call these instead of resetting the libraries
+// screen), the system colours, the shell's recorders (tray, task bar, opened
+// documents, sounds) and settings kept in a temporary folder (the registry
+// forgotten when the folder comes and goes). Fixtures call these instead of resetting the libraries
 // themselves, so that a new piece of shared state is reset in one place.
 //
 // The functions are inline: a test program that never calls one needs none
 // of the libraries it names.
 #pragma once
 
+#include "platform/gdi/syscolors.h"
 #include "platform/shell/mmsystem.h"
 #include "platform/shell/shellapi.h"
 #include "platform/system/registry.h"
@@ -21,6 +22,22 @@ namespace pvtest {
 // back as a fresh program finds it (1280 x 1024 screen, no timers, hooks,
 // capture, focus or clipboard data).
 inline void ResetDesktop() { pv::test::ResetWindowManager(); }
+
+// GDI's system colours back to the classic scheme.
+inline void ResetColors() { GdiInstallSysColorScheme(nullptr); }
+
+// A colour scheme for a scope (31 colours; none leaves the colours as they
+// are, for a test that changes single ones): the classic scheme comes back
+// when the scope ends, however the test ends.
+class ColorSchemeScope {
+ public:
+  explicit ColorSchemeScope(const COLORREF* colors31 = nullptr) {
+    if (colors31) GdiInstallSysColorScheme(colors31);
+  }
+  ~ColorSchemeScope() { ResetColors(); }
+  ColorSchemeScope(const ColorSchemeScope&) = delete;
+  ColorSchemeScope& operator=(const ColorSchemeScope&) = delete;
+};
 
 // The shell as headless runs have it: recording, an empty tray that accepts
 // icons, the task bar at the bottom of the work area, no documents opened and
