@@ -1,8 +1,8 @@
 // INI files (the "private profile" functions).
 //
 // A file name without a folder resolves in the configuration folder
-// ($XDG_CONFIG_HOME/Pravenor, default ~/.config/Pravenor) where the original
-// used the Windows folder; a path with a folder is used as given ('\'
+// ($XDG_CONFIG_HOME/Pravenor, default ~/.config/Pravenor) where Windows
+// uses its own folder; a path with a folder is used as given ('\'
 // accepted). Files are UTF-8 (a UTF-16LE file with its byte-order mark is
 // read and written back as UTF-16LE); line ends are kept as found.
 //

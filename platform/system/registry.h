@@ -14,7 +14,7 @@
 // (ERROR_CANTREAD) until it reads again; bytes that are not UTF-8 survive a
 // rewrite; keys nest at most 512 levels.
 //
-// Functions return ERROR_* codes (LONG) as the originals do; they do not set
+// Functions return ERROR_* codes (LONG) as Windows does; they do not set
 // the last error.
 #pragma once
 

@@ -13,16 +13,19 @@
 #include "platform/system/modules.h"
 #include "platform/system/resources.h"
 #include "tests/platform/gdi/canvas.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/support/required_tool.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
 uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 uint32_t Sys(int i) { return Rgb(GetSysColor(i)); }
 
+// `name` in a folder of the program's own, removed when it ends.
 std::string TempPath(const char* name) {
-  const char* t = std::getenv("TMPDIR");
-  return std::string(t && *t ? t : "/tmp") + "/pv_gdi_" + std::to_string(getpid()) + "_" + name;
+  static pvtest::TempFolder folder("pv-gdi");
+  return folder.File(name);
 }
 
 TEST(GdiLook, DrawEdgeColoursPerKind) {
@@ -43,7 +46,7 @@ TEST(GdiLook, DrawEdgeColoursPerKind) {
   scheme[COLOR_BTNHIGHLIGHT] = RGB(3, 3, 3);
   scheme[COLOR_BTNSHADOW] = RGB(4, 4, 4);
   scheme[COLOR_BTNFACE] = RGB(5, 5, 5);
-  GdiInstallSysColorScheme(scheme);
+  pvtest::ColorSchemeScope installed(scheme);
   for (const Case& k : cases) {
     Canvas c(8, 8, RGB(200, 200, 200));
     RECT r{1, 1, 7, 7};
@@ -70,6 +73,7 @@ TEST(GdiLook, DrawEdgeColoursPerKind) {
 }
 
 TEST(GdiLook, SystemColourBrushesFollowTheScheme) {
+  pvtest::ColorSchemeScope classicAtEnd;
   HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
   ASSERT_NE(face, nullptr);
   EXPECT_EQ(GetSysColorBrush(99), nullptr);
@@ -89,7 +93,6 @@ TEST(GdiLook, SystemColourBrushesFollowTheScheme) {
   EXPECT_EQ(c.At(1, 0), 0x090807u);
   EXPECT_TRUE(DeleteObject(face));  // system brushes ignore deletion
   EXPECT_EQ(GetObjectType(face), static_cast<DWORD>(OBJ_BRUSH));
-  GdiInstallSysColorScheme(nullptr);
 }
 
 TEST(GdiLook, FocusRectIsDottedAndUndoesItself) {

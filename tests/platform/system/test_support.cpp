@@ -10,16 +10,6 @@
 
 namespace pv::test {
 
-TempHome::TempHome() {
-  ResetRegistryForTests();
-  ResetProfilesForTests();
-}
-
-TempHome::~TempHome() {
-  ResetRegistryForTests();
-  ResetProfilesForTests();
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;
