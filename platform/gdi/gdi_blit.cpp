@@ -6,7 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 // One blit: destination rectangle in target pixels, source rectangle in the
 // source bitmap, horizontal/vertical flips.
@@ -219,9 +219,9 @@ static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys,
   return TRUE;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, DWORD rop) {
   return Blit(dst, x, y, w, h, src, xs, ys, w, h, rop, false);

@@ -6,7 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 static int g_screenW = 1024, g_screenH = 768;
 
@@ -189,9 +189,9 @@ static DC* NewDC(DCType t) {
 
 static HDC H(DC* dc) { return reinterpret_cast<HDC>(dc); }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 // ---- creation ----------------------------------------------------------------------------------
 HDC GetScreenDC() {
@@ -231,7 +231,7 @@ static bool EqualsAscii(LPCWSTR s, const char* a) {
   return *s == 0 && *a == 0;
 }
 
-namespace pvgdi {
+namespace pv::gdi {
 void InitPrinter(DC* dc, LPCWSTR output);  // gdi_print.cpp
 }
 

@@ -6,7 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 RectList EllipseSpans(int l, int t, int r, int b);
 RectList RoundRectSpans(int l, int t, int r, int b, int ew, int eh);
@@ -393,9 +393,9 @@ static std::vector<std::vector<POINT>> PathPolys(DC* dc) {
   return polys;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 #define PV_DC_OR(ret)   \
   PV_GDI_LOCK;          \

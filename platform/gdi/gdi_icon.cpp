@@ -11,7 +11,7 @@
 #include "platform/system/resources.h"
 #endif
 
-namespace pvgdi {
+namespace pv::gdi {
 
 static Icon* I(HICON h) { return As<Icon>(h, Kind::Icon); }
 
@@ -196,9 +196,9 @@ static HBITMAP MaskBitmap(const Icon* ic) {
   return m;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 HICON CreateIconIndirect(const ICONINFO* info) {
   if (!info) return nullptr;

@@ -14,10 +14,10 @@
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 std::recursive_mutex& Mutex();
-#define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pvgdi::Mutex())
+#define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pv::gdi::Mutex())
 
 enum class Kind : uint8_t { Pen, Brush, Font, Bitmap, Region, DC, Icon };
 
@@ -294,4 +294,4 @@ std::u16string ToUtf16(const char* s);
 
 void SetError(const std::string& e);
 
-}  // namespace pvgdi
+}  // namespace pv::gdi

@@ -7,7 +7,7 @@
 #include "platform/system/modules.h"
 #endif
 
-namespace pvgdi {
+namespace pv::gdi {
 
 #ifdef PV_GDI_HAVE_SYSTEM
 template <class F>
@@ -122,4 +122,4 @@ void RegisterModules() {
 #endif
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi

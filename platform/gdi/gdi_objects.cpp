@@ -5,7 +5,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 std::recursive_mutex& Mutex() {
   static std::recursive_mutex m;
@@ -363,9 +363,9 @@ bool MakeSampler(DC* dc, HBRUSH h, BrushSampler* s) {
   return true;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 // ================================================================================================
 HGDIOBJ GetStockObject(int index) {

@@ -5,7 +5,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 RECT RectList::Box() const {
   if (rects.empty()) return RECT{0, 0, 0, 0};
@@ -238,9 +238,9 @@ RectList RoundRectSpans(int l, int t, int r, int b, int ew, int eh) {
 
 RectList PolygonRectList(const std::vector<std::vector<POINT>>& polys, int fillMode) { return PolygonSpans(polys, fillMode); }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 HRGN CreateRectRgn(int l, int t, int r, int b) { return NewRegion(RectList::FromRect(l, t, r, b)); }
 HRGN CreateRectRgnIndirect(const RECT* rc) {

@@ -21,7 +21,7 @@
 #define PV_GDI_FONTS_CONF "fonts.conf"
 #endif
 
-namespace pvgdi {
+namespace pv::gdi {
 
 // Pango takes UTF-8 and stops at a zero byte, so zero units travel as U+FFFD
 // (ByteOffsets below counts them as three bytes).
@@ -963,7 +963,7 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
   return total;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
 // The leak checker of sanitizer builds lets through only memory that
 // fontconfig itself allocates: Pango keeps the patterns it matched in its
@@ -975,7 +975,7 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
 // is reported like our own memory.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 // ====================================================================================================================
 HFONT CreateFontIndirect(const LOGFONTW* lf) {

@@ -6,7 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 static void Solid(HDC hdc, int l, int t, int r, int b, COLORREF c) {
   if (r <= l || b <= t) return;
@@ -34,9 +34,9 @@ static void Glyph(HDC hdc, const RECT& rc, char16_t ch, COLORREF color, int size
   DeleteObject(f);
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 void GdiFillSolidRect(HDC hdc, const RECT* rc, COLORREF color) {
   if (!rc) return;

@@ -8,7 +8,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 struct GpGraphics {
   HDC hdc;

@@ -59,7 +59,7 @@ DWORD GetSysColor(int index) {
   return g_colors[index];
 }
 
-HBRUSH GetSysColorBrush(int index) { return pvgdi::SysBrush(index); }
+HBRUSH GetSysColorBrush(int index) { return pv::gdi::SysBrush(index); }
 
 BOOL SetSysColors(int count, const INT* indexes, const COLORREF* colors) {
   if (count < 0 || (count > 0 && (!indexes || !colors))) return FALSE;
