@@ -10,10 +10,6 @@ namespace pv::gdi {
 
 static int g_screenW = 1024, g_screenH = 768;
 
-void RegisterModules();  // gdi_modules.cpp
-// Entry points looked up by name are there from the start.
-static const bool g_modulesRegistered = (RegisterModules(), true);
-
 DC::~DC() {
   if (pdfCr) cairo_destroy(pdfCr);
   if (pdf) cairo_surface_destroy(pdf);
