@@ -78,20 +78,20 @@ RECT DC::ToTargetRect(int l, int t, int r, int b) const {
   return rc;
 }
 
-const RectList& DC::Clip() {
+const RectSet& DC::Clip() {
   if (clipValid) return clipCache;
   Bitmap* b = Target();
-  RectList rl;
-  if (type == DCType::Printer || type == DCType::Info) rl = RectList::FromRect(0, 0, pageW, pageH);
-  else if (b) rl = RectList::FromRect(0, 0, b->w, b->h);
+  RectSet rl;
+  if (type == DCType::Printer || type == DCType::Info) rl = RectSet::FromRect(0, 0, pageW, pageH);
+  else if (b) rl = RectSet::FromRect(0, 0, b->w, b->h);
   if (hasSysSize)
-    rl = RectList::Combine(rl, RectList::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy),
+    rl = RectSet::Combine(rl, RectSet::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy),
                            RGN_AND);
-  if (hasSysClip) rl = RectList::Combine(rl, sysClip, RGN_AND);
+  if (hasSysClip) rl = RectSet::Combine(rl, sysClip, RGN_AND);
   if (st.hasClip) {
-    RectList c = st.clip;
+    RectSet c = st.clip;
     c.Offset(sysOrigin.x, sysOrigin.y);
-    rl = RectList::Combine(rl, c, RGN_AND);
+    rl = RectSet::Combine(rl, c, RGN_AND);
   }
   clipCache = std::move(rl);
   clipValid = true;
@@ -118,7 +118,7 @@ cairo_t* DC::Cairo() {
       cairo_set_matrix(cr, &m);
     }
   }
-  const RectList& clip = Clip();
+  const RectSet& clip = Clip();
   cairo_new_path(cr);
   for (const RECT& r : clip.rects) cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
   if (clip.rects.empty()) cairo_rectangle(cr, 0, 0, 0, 0);
@@ -688,15 +688,15 @@ int ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode) {
   if (!r) {
     if (mode != RGN_COPY) return ERROR;
     dc->st.hasClip = false;
-    dc->st.clip = RectList();
+    dc->st.clip = RectSet();
     dc->InvalidateClip();
   } else {
-    RectList src = r->rl;
+    RectSet src = r->rl;
     if (mode == RGN_COPY || !dc->st.hasClip) {
-      RectList surface = RectList::FromRect(0, 0, dc->Width(), dc->Height());
-      dc->st.clip = mode == RGN_COPY ? src : RectList::Combine(surface, src, mode);
+      RectSet surface = RectSet::FromRect(0, 0, dc->Width(), dc->Height());
+      dc->st.clip = mode == RGN_COPY ? src : RectSet::Combine(surface, src, mode);
     } else {
-      dc->st.clip = RectList::Combine(dc->st.clip, src, mode);
+      dc->st.clip = RectSet::Combine(dc->st.clip, src, mode);
     }
     dc->st.hasClip = true;
     dc->InvalidateClip();
@@ -717,8 +717,8 @@ static RECT DeviceRect(DC* dc, int l, int t, int r, int b) {
 int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {
   PV_DC_OR(ERROR);
   RECT d = DeviceRect(dc, l, t, r, b);
-  RectList rl = RectList::FromRect(d.left, d.top, d.right, d.bottom);
-  dc->st.clip = dc->st.hasClip ? RectList::Combine(dc->st.clip, rl, RGN_AND) : rl;
+  RectSet rl = RectSet::FromRect(d.left, d.top, d.right, d.bottom);
+  dc->st.clip = dc->st.hasClip ? RectSet::Combine(dc->st.clip, rl, RGN_AND) : rl;
   dc->st.hasClip = true;
   dc->InvalidateClip();
   RECT rc;
@@ -728,9 +728,9 @@ int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {
 int ExcludeClipRect(HDC hdc, int l, int t, int r, int b) {
   PV_DC_OR(ERROR);
   RECT d = DeviceRect(dc, l, t, r, b);
-  RectList rl = RectList::FromRect(d.left, d.top, d.right, d.bottom);
-  RectList base = dc->st.hasClip ? dc->st.clip : RectList::FromRect(0, 0, dc->Width(), dc->Height());
-  dc->st.clip = RectList::Combine(base, rl, RGN_DIFF);
+  RectSet rl = RectSet::FromRect(d.left, d.top, d.right, d.bottom);
+  RectSet base = dc->st.hasClip ? dc->st.clip : RectSet::FromRect(0, 0, dc->Width(), dc->Height());
+  dc->st.clip = RectSet::Combine(base, rl, RGN_DIFF);
   dc->st.hasClip = true;
   dc->InvalidateClip();
   RECT rc;
@@ -749,7 +749,7 @@ int OffsetClipRgn(HDC hdc, int dx, int dy) {
 
 int GetClipBox(HDC hdc, LPRECT rc) {
   PV_DC_OR(ERROR);
-  const RectList& clip = dc->Clip();
+  const RectSet& clip = dc->Clip();
   RECT box = clip.Box();
   int kind = clip.Complexity();
   if (!rc) return kind;
@@ -785,8 +785,8 @@ BOOL RectVisible(HDC hdc, const RECT* rc) {
   PV_DC_OR(FALSE);
   if (!rc) return FALSE;
   RECT t = dc->ToTargetRect(rc->left, rc->top, rc->right, rc->bottom);
-  RectList a = RectList::FromRect(t.left, t.top, t.right, t.bottom);
-  return RectList::Combine(a, dc->Clip(), RGN_AND).Empty() ? FALSE : TRUE;
+  RectSet a = RectSet::FromRect(t.left, t.top, t.right, t.bottom);
+  return RectSet::Combine(a, dc->Clip(), RGN_AND).Empty() ? FALSE : TRUE;
 }
 
 // ---- the window manager's side ----------------------------------------------------------------------
@@ -839,7 +839,7 @@ void GdiSetSystemClip(HDC hdc, HRGN rgn) {
   if (!dc) return;
   auto* r = As<Region>(rgn, Kind::Region);
   dc->hasSysClip = r != nullptr;
-  dc->sysClip = r ? r->rl : RectList();
+  dc->sysClip = r ? r->rl : RectSet();
   dc->InvalidateClip();
 }
 

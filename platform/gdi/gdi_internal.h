@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi_private.h"
+#include "platform/gdi/rectset.h"
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
 
@@ -39,25 +40,12 @@ T* As(const void* h, Kind k) {
   return (o && o->kind == k) ? static_cast<T*>(o) : nullptr;
 }
 
-// ---- regions: sorted, non-overlapping rectangles in y-x bands ----------------------
-struct RectList {
-  std::vector<RECT> rects;
-  RECT Box() const;
-  bool Empty() const { return rects.empty(); }
-  int Complexity() const { return rects.empty() ? NULLREGION : rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION; }
-  bool Contains(int x, int y) const;
-  void Offset(int dx, int dy);
-  static RectList FromRect(int l, int t, int r, int b);
-  // Rows [top,bottom) each with sorted non-overlapping [x0,x1) spans; bands merged.
-  static RectList FromSpans(int top, const std::vector<std::vector<std::pair<int, int>>>& rows);
-  static RectList Combine(const RectList& a, const RectList& b, int mode);
-};
-
+// ---- regions --------------------------------------------------------------------------
 struct Region : Obj {
-  RectList rl;
+  RectSet rl;
   Region() : Obj(Kind::Region) {}
 };
-HRGN NewRegion(RectList rl);
+HRGN NewRegion(RectSet rl);
 
 // ---- pens and brushes ----------------------------------------------------------------
 struct Brush : Obj {
@@ -160,7 +148,7 @@ struct DCState {
   POINT wOrg{0, 0}, vOrg{0, 0};
   SIZE wExt{1, 1}, vExt{1, 1};
   bool hasClip = false;
-  RectList clip;  // device coordinates (before the system origin)
+  RectSet clip;  // device coordinates (before the system origin)
   POINT cur{0, 0};
   COLORREF dcBrush = RGB(255, 255, 255), dcPen = RGB(0, 0, 0);
   int charExtra = 0;
@@ -181,7 +169,7 @@ struct DC : Obj {
   bool hasSysSize = false;
   SIZE sysSize{0, 0};
   bool hasSysClip = false;
-  RectList sysClip;  // bitmap coordinates
+  RectSet sysClip;  // bitmap coordinates
   // Paths.
   bool inPath = false;
   bool pathDone = false;
@@ -212,7 +200,7 @@ struct DC : Obj {
   bool Mirrored() const { return (st.layout & LAYOUT_RTL) != 0; }
   int MirrorWidth();
   // The effective clip in target coordinates: system clip ∩ caller clip ∩ surface.
-  const RectList& Clip();
+  const RectSet& Clip();
   void InvalidateClip() { clipValid = false; }
   // A cairo context on the target with the effective clip applied, identity
   // matrix in target pixels (printers: scaled to points).
@@ -220,7 +208,7 @@ struct DC : Obj {
   void ReleaseCairo(cairo_t* cr);
   COLORREF MapColor(COLORREF c);  // monochrome targets: black or white
   bool clipValid = false;
-  RectList clipCache;
+  RectSet clipCache;
 };
 DC* GetDC_(HDC h);
 Bitmap* GetBitmap_(HGDIOBJ h);
