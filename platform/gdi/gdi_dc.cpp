@@ -8,8 +8,6 @@
 
 namespace pv::gdi {
 
-static int g_screenW = 1024, g_screenH = 768;
-
 DC::~DC() {
   if (pdfCr) cairo_destroy(pdfCr);
   if (pdf) cairo_surface_destroy(pdf);
@@ -191,12 +189,13 @@ using namespace pv::gdi;
 
 // ---- creation ----------------------------------------------------------------------------------
 HDC GetScreenDC() {
-  static HDC screen = nullptr;
   PV_GDI_LOCK;
+  GdiState& s = State();
+  HDC& screen = s.screenDC;
   if (!screen) {
     DC* dc = NewDC(DCType::Screen);
     dc->stock = true;
-    Bitmap* b = NewBitmap(g_screenW, g_screenH);
+    Bitmap* b = NewBitmap(s.screenW, s.screenH);
     b->stock = true;
     std::fill(b->px.begin(), b->px.end(), 0xFF000000u);
     dc->surfaceBmp = ToHandle(b);
@@ -344,15 +343,16 @@ int GetDeviceCaps(HDC hdc, int index) {
   bool printer = dc->type == DCType::Printer || dc->type == DCType::Info;
   int dpi = printer ? dc->dpi : 96;
   Bitmap* b = dc->Target();
+  const int screenW = State().screenW, screenH = State().screenH;
   switch (index) {
     case DRIVERVERSION: return 0x4000;
     case TECHNOLOGY: return printer ? DT_RASPRINTER : DT_RASDISPLAY;
-    case HORZRES: return printer ? dc->pageW - 2 * dc->offX : (dc->type == DCType::Memory ? g_screenW : dc->Width());
-    case VERTRES: return printer ? dc->pageH - 2 * dc->offY : (dc->type == DCType::Memory ? g_screenH : dc->Height());
-    case DESKTOPHORZRES: return printer ? dc->pageW : g_screenW;
-    case DESKTOPVERTRES: return printer ? dc->pageH : g_screenH;
-    case HORZSIZE: return MulDiv(printer ? dc->pageW - 2 * dc->offX : g_screenW, 254, dpi * 10);
-    case VERTSIZE: return MulDiv(printer ? dc->pageH - 2 * dc->offY : g_screenH, 254, dpi * 10);
+    case HORZRES: return printer ? dc->pageW - 2 * dc->offX : (dc->type == DCType::Memory ? screenW : dc->Width());
+    case VERTRES: return printer ? dc->pageH - 2 * dc->offY : (dc->type == DCType::Memory ? screenH : dc->Height());
+    case DESKTOPHORZRES: return printer ? dc->pageW : screenW;
+    case DESKTOPVERTRES: return printer ? dc->pageH : screenH;
+    case HORZSIZE: return MulDiv(printer ? dc->pageW - 2 * dc->offX : screenW, 254, dpi * 10);
+    case VERTSIZE: return MulDiv(printer ? dc->pageH - 2 * dc->offY : screenH, 254, dpi * 10);
     case BITSPIXEL: return (b && b->mono) ? 1 : 32;
     case PLANES: return 1;
     case NUMCOLORS: return -1;
@@ -882,12 +882,13 @@ HBITMAP GdiGetDCBitmap(HDC hdc) {
 
 void GdiSetScreenSize(int cx, int cy) {
   PV_GDI_LOCK;
-  g_screenW = std::max(cx, 1);
-  g_screenH = std::max(cy, 1);
+  GdiState& s = State();
+  s.screenW = std::max(cx, 1);
+  s.screenH = std::max(cy, 1);
   DC* dc = GetDC_(GetScreenDC());
   Bitmap* old = GetBitmap_(dc->surfaceBmp);
-  if (old->w != g_screenW || old->h != g_screenH) {
-    Bitmap* b = NewBitmap(g_screenW, g_screenH);
+  if (old->w != s.screenW || old->h != s.screenH) {
+    Bitmap* b = NewBitmap(s.screenW, s.screenH);
     b->stock = true;
     std::fill(b->px.begin(), b->px.end(), 0xFF000000u);
     dc->surfaceBmp = ToHandle(b);
@@ -897,6 +898,7 @@ void GdiSetScreenSize(int cx, int cy) {
 }
 
 void GdiGetScreenSize(int* cx, int* cy) {
-  if (cx) *cx = g_screenW;
-  if (cy) *cy = g_screenH;
+  PV_GDI_LOCK;
+  if (cx) *cx = State().screenW;
+  if (cy) *cy = State().screenH;
 }

@@ -579,10 +579,10 @@ HBITMAP LoadBitmapW(HINSTANCE inst, LPCWSTR name) { return LoadBitmap(inst, name
 
 // Standard icons drawn by us: a circle with a mark, shared and never destroyed.
 static HICON StandardIcon(int id) {
-  static HICON icons[8] = {};
   int slot = id - 32512;
   if (slot < 0 || slot > 7) return nullptr;
   PV_GDI_LOCK;
+  HICON* icons = State().standardIcons;
   if (!icons[slot]) {
     uint32_t* bits;
     HBITMAP color = MakeDib(32, 32, &bits);

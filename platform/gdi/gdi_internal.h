@@ -15,10 +15,40 @@
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
 
+#include <unordered_set>
+
+struct _IMAGELIST;
+
 namespace pv::gdi {
 
-std::recursive_mutex& Mutex();
-#define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pv::gdi::Mutex())
+// The GDI's shared state: one object for the process, made on first use and
+// never destroyed, so objects deleted while the process exits still find it.
+// `mutex` (taken with PV_GDI_LOCK) guards every field below and every object
+// a handle reaches, and the text layer's font state (gdi_text.cpp). It is
+// recursive because GDI calls nest: DrawText selects fonts, icons and image
+// lists draw through DCs. The last error (SetError) and the text layer's
+// reading order are per thread and need no lock.
+struct GdiState {
+  GdiState();
+  std::recursive_mutex mutex;
+  std::unordered_set<const void*> live;  // every live object: a stale handle is refused, not followed
+  std::vector<_IMAGELIST*> imageLists;   // live image lists, for the same reason
+  // Stock and system objects, made on first use and never deleted.
+  HBRUSH stockBrushes[DC_PEN + 1] = {};
+  HPEN stockPens[DC_PEN + 1] = {};
+  HFONT stockFonts[DC_PEN + 1] = {};
+  HBITMAP stockBitmap = nullptr;  // the 1x1 monochrome bitmap of a new memory DC
+  HBRUSH sysBrushes[PV_SYSCOLOR_COUNT] = {};
+  HBRUSH halftoneBrush = nullptr;
+  HICON standardIcons[8] = {};  // IDI_APPLICATION ... IDI_SHIELD
+  // The desktop: the screen DC and the size it and HORZRES/VERTRES report.
+  HDC screenDC = nullptr;
+  int screenW = 1024, screenH = 768;
+  COLORREF sysColors[PV_SYSCOLOR_COUNT];  // the scheme in use (classic at start)
+  int gdiplusStartups = 0;                // GdiplusStartup calls not yet shut down
+};
+GdiState& State();
+#define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pv::gdi::State().mutex)
 
 enum class Kind : uint8_t { Pen, Brush, Font, Bitmap, Region, DC, Icon };
 

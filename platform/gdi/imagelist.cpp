@@ -30,10 +30,8 @@ struct _IMAGELIST {
 
 namespace {
 
-std::vector<_IMAGELIST*>& Lists() {
-  static auto* v = new std::vector<_IMAGELIST*>();
-  return *v;
-}
+// Guarded by the GDI lock.
+std::vector<_IMAGELIST*>& Lists() { return pv::gdi::State().imageLists; }
 
 _IMAGELIST* L(HIMAGELIST h) {
   PV_GDI_LOCK;
