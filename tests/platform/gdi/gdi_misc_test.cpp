@@ -411,6 +411,39 @@ TEST(GdiModules, RegisteredModulesAnswerLookUpsByName) {
   }
 }
 
+// The desktop size GDI reports: the screen DC's surface, HORZRES/VERTRES of
+// memory DCs and the desktop resolution of every display DC.
+TEST(GdiScreen, TheDesktopSizeIsWhatTheWindowManagerSet) {
+  int oldW = 0, oldH = 0;
+  GdiGetScreenSize(&oldW, &oldH);
+  struct Case {
+    int cx, cy;      // set
+    int wantW, wantH;  // reported
+  };
+  const Case cases[] = {{800, 600, 800, 600}, {1920, 1080, 1920, 1080}, {0, -5, 1, 1}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.cx << "x" << k.cy);
+    GdiSetScreenSize(k.cx, k.cy);
+    int w = 0, h = 0;
+    GdiGetScreenSize(&w, &h);
+    EXPECT_EQ(w, k.wantW);
+    EXPECT_EQ(h, k.wantH);
+    BITMAP bm{};
+    ASSERT_NE(GetObject(GdiGetDCBitmap(GetScreenDC()), sizeof bm, &bm), 0);
+    EXPECT_EQ(bm.bmWidth, k.wantW);
+    EXPECT_EQ(bm.bmHeight, k.wantH);
+    HDC mem = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(mem, HORZRES), k.wantW);
+    EXPECT_EQ(GetDeviceCaps(mem, VERTRES), k.wantH);
+    DeleteDC(mem);
+    HDC display = CreateDC(u"DISPLAY", nullptr, nullptr, nullptr);
+    EXPECT_EQ(GetDeviceCaps(display, DESKTOPHORZRES), k.wantW);
+    EXPECT_EQ(GetDeviceCaps(display, DESKTOPVERTRES), k.wantH);
+    DeleteDC(display);
+  }
+  GdiSetScreenSize(oldW, oldH);
+}
+
 TEST(GdiOutput, PngRoundTripAndErrors) {
   Canvas c(5, 3, RGB(10, 20, 30));
   SetPixel(c.dc, 4, 2, RGB(200, 100, 0));
