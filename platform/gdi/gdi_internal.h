@@ -8,14 +8,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gdi/gdi_private.h"
 #include "platform/gdi/rectset.h"
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
-
-#include <unordered_set>
 
 struct _IMAGELIST;
 

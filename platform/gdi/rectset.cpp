@@ -1,3 +1,5 @@
+// The rectangle-set engine: sets are combined band by band, each band span by
+// span, and every result is put back into the canonical form.
 #include "platform/gdi/rectset.h"
 
 #include <algorithm>
