@@ -25,16 +25,16 @@ constexpr const char16_t* kWorkQueryPlaceholder = u"Enter Work Name";
 CDataStore& AppDataStore() { return static_cast<CPravenorApp*>(AfxGetApp())->m_dataStore; }
 
 LPARAM TaskItemData(int taid, int tasktype) {
-  if (tasktype == pravenor::schema::kTaskCompleted) return taid;
-  if (tasktype == pravenor::schema::kTaskScheduled) return -static_cast<LPARAM>(taid);
+  if (tasktype == kTaskCompleted) return taid;
+  if (tasktype == kTaskScheduled) return -static_cast<LPARAM>(taid);
   return 0;
 }
 
 void SetTaskItemLook(CTKTreeCtrl& tree, HTREEITEM item, int taid, int tasktype) {
-  if (tasktype == pravenor::schema::kTaskCompleted) {
+  if (tasktype == kTaskCompleted) {
     tree.SetItemData(item, static_cast<DWORD_PTR>(TaskItemData(taid, tasktype)));
     tree.SetItemColor(item, kCompletedTaskColor);
-  } else if (tasktype == pravenor::schema::kTaskScheduled) {
+  } else if (tasktype == kTaskScheduled) {
     tree.SetItemData(item, static_cast<DWORD_PTR>(TaskItemData(taid, tasktype)));
     tree.SetItemColor(item, kScheduledTaskColor);
   }
@@ -135,8 +135,8 @@ CCaptionTree::~CCaptionTree() {
 BOOL CCaptionTree::PreTranslateMessage(MSG* pMsg) { return CWnd::PreTranslateMessage(pMsg); }
 
 int CCaptionTree::FillCategoryTree() { return Fill(0); }
-int CCaptionTree::FillCategoryTreeCompleted() { return Fill(pravenor::schema::kTaskCompleted); }
-int CCaptionTree::FillCategoryTreeScheduled() { return Fill(pravenor::schema::kTaskScheduled); }
+int CCaptionTree::FillCategoryTreeCompleted() { return Fill(kTaskCompleted); }
+int CCaptionTree::FillCategoryTreeScheduled() { return Fill(kTaskScheduled); }
 
 int CCaptionTree::Fill(int tasktype) {
   const HTREEITEM root = InsertItem(u"Pravenor", 0, 0, TVI_ROOT, TVI_LAST);
@@ -177,7 +177,7 @@ int CCaptionTree::Fill(int tasktype) {
 
     CString taskQuery = u"select tasktitle,taid,tasktype,tid from task where tasktitle<>?";
     if (tasktype) taskQuery += u" and tasktype=?";
-    const _variant_t placeholder = CDataStore::TextValue(pravenor::schema::kTaskPlaceholder);
+    const _variant_t placeholder = CDataStore::TextValue(kTaskPlaceholder);
     const int opened = tasktype ? store.OpenForwardRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
                                                       m_pTaskRecordset)
                                 : store.OpenForwardRecordset(taskQuery, {placeholder}, m_pTaskRecordset);

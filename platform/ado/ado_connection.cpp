@@ -1,6 +1,7 @@
 // The ADO connection: opening a file, statements, transactions; and the
 // registration of the ADO classes.
 #include <algorithm>
+#include <mutex>
 
 #include "platform/ado/ado_objects_private.h"
 
@@ -129,13 +130,12 @@ pv::ComFactory ConnectionFactory() { return Factory<ConnectionImpl, _Connection>
 namespace pv::ado {
 
 void RegisterAdoClasses() {
-  static const bool done = [] {
+  static std::once_flag once;
+  std::call_once(once, [] {
     pv::RegisterComClass(CLSID_Connection, {u"ADODB.Connection", u"ADODB.Connection.6.0"}, objects::ConnectionFactory());
     pv::RegisterComClass(CLSID_Recordset, {u"ADODB.Recordset", u"ADODB.Recordset.6.0"}, objects::RecordsetFactory());
     pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog", u"ADOX.Catalog.6.0"}, objects::CatalogFactory());
-    return true;
-  }();
-  (void)done;
+  });
 }
 
 std::u16string QuoteText16(std::u16string_view text) { return QuoteJetText(text); }

@@ -14,40 +14,42 @@
 #include <vector>
 
 #include "platform/base/lasterror.h"
+#include "platform/gdi/rectset.h"
 #include "platform/window/winuser.h"
 
 namespace pv::wm {
 
 // ---- a rectangle set ------------------------------------------------------------------------
-// Update regions are kept as disjoint rectangles in window coordinates; the
+// Update regions are kept as rectangle sets in window coordinates; the
 // window manager does its own bookkeeping and hands GDI regions out only
-// when callers ask (GetUpdateRgn, BeginPaint clips).
+// when callers ask (GetUpdateRgn, BeginPaint clips). The set is GDI's
+// (rectset.h), so both keep one canonical form: an empty or inverted
+// rectangle adds, removes and keeps nothing, as the window calls take it.
 class Region {
  public:
   Region() = default;
   explicit Region(const RECT& r) { Add(r); }
-  bool Empty() const { return rects_.empty(); }
-  void Clear() { rects_.clear(); }
+  bool Empty() const { return set_.Empty(); }
+  void Clear() { set_.rects.clear(); }
   void Add(const RECT& r);
-  void Add(const Region& r) {
-    for (const RECT& x : r.rects_) Add(x);
-  }
+  void Add(const Region& r);
   void Subtract(const RECT& r);
-  void Subtract(const Region& r) {
-    for (const RECT& x : r.rects_) Subtract(x);
-  }
+  void Subtract(const Region& r);
   void Intersect(const RECT& r);
   void Intersect(const Region& r);
-  void Offset(int dx, int dy);
-  RECT Bounds() const;
-  bool Contains(POINT pt) const;
-  bool Intersects(const RECT& r) const;
-  const std::vector<RECT>& Rects() const { return rects_; }
+  void Offset(int dx, int dy) { set_.Offset(dx, dy); }
+  RECT Bounds() const { return set_.Box(); }
+  bool Contains(POINT pt) const { return set_.Contains(pt.x, pt.y); }
+  bool Intersects(const RECT& r) const { return set_.Intersects(r); }
+  // NULLREGION, SIMPLEREGION or COMPLEXREGION.
+  int Complexity() const { return set_.Complexity(); }
+  // Top to bottom, left to right, in y-x bands.
+  const std::vector<RECT>& Rects() const { return set_.rects; }
   HRGN ToHrgn(int dx = 0, int dy = 0) const;  // a new GDI region, offset
   static Region FromHrgn(HRGN rgn);
 
  private:
-  std::vector<RECT> rects_;
+  pv::gdi::RectSet set_;
 };
 
 bool RectEmpty(const RECT& r);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/base/utf.h"
+#include "platform/shell/platform_modules.h"
 #include "platform/shell/shellapi.h"
 #include "platform/shell/tray_dbus.h"
 #include "platform/system/modules.h"
@@ -232,6 +233,9 @@ TEST_F(ShellTest, ShellExecuteIsRecordedWithItsResult) {
 }
 
 TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
+  // What the program registers at start: every area's modules, once.
+  pv::RegisterPlatformModules();
+  pv::RegisterPlatformModules();
   HMODULE shlwapi = LoadLibraryW(u"shlwapi.dll");
   ASSERT_NE(shlwapi, nullptr);
   using AutoComplete = HRESULT(HWND, DWORD);
@@ -240,7 +244,9 @@ TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
   EXPECT_TRUE(FAILED(pv::ProcAs<AutoComplete>(proc)(nullptr, SHACF_DEFAULT)));
   FreeLibrary(shlwapi);
   for (auto [module, name] : {std::pair{u"SHELL32.DLL", "Shell_NotifyIconW"}, {u"shell32", "SHAppBarMessage"},
-                              {u"shell32", "ShellExecuteW"}, {u"WINMM.dll", "PlaySoundW"}, {u"winmm", "sndPlaySoundW"}}) {
+                              {u"shell32", "ShellExecuteW"}, {u"WINMM.dll", "PlaySoundW"}, {u"winmm", "sndPlaySoundW"},
+                              {u"oleacc", "LresultFromObject"}, {u"RICHED20.DLL", "CreateTextServices"},
+                              {u"gdi32", "SetLayout"}, {u"msimg32", "GradientFill"}, {u"GdiPlus", "GdiplusStartup"}}) {
     HMODULE m = LoadLibraryW(module);
     ASSERT_NE(m, nullptr) << name;
     EXPECT_NE(GetProcAddress(m, name), nullptr) << name;
