@@ -265,17 +265,21 @@ void CTKMarkupBuilder::HandleStartTag(LPCWSTR lpszTag) {
   int nDot = -1;
   for (int i = 0; i < n && nDot < 0; i++)
     if (lpszTag[i] == '.') nDot = i;
-  CTKMarkupObject* pObject;
   if (nDot >= 0) {
     CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nDot, lpszTag + nDot + 1, n - nDot - 1);
     if (!pProperty || m_arrStack.empty()) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
-    pObject = new CTKMarkupObjectProperty(pProperty);
-  } else {
-    pObject = CreateObjectFromTag(lpszTag);
-    if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+    CTKMarkupObject* pObject = new CTKMarkupObjectProperty(pProperty);
+    Push(pObject);
+    pObject->SetTagName(lpszTag);
+    return;
   }
+  CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag, n);
+  CTKMarkupObject* pObject = !pType ? nullptr : m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance();
+  if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
   Push(pObject);
-  pObject->SetTagName(lpszTag);
+  // The type was found under exactly this tag: its descriptor's text lives
+  // as long as the program.
+  pObject->SetStaticTagName(pType->GetTagName());
 }
 
 void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength) {

@@ -30,12 +30,15 @@ BOOL MarkupStrEqualNoCase(LPCWSTR a, int na, const char* b) {
   return TRUE;
 }
 
+// Text copies live in the pool; the length is needed to give them back.
 static WCHAR* DupText(LPCWSTR lpsz, int n) {
-  WCHAR* p = new WCHAR[n + 1];
+  WCHAR* p = static_cast<WCHAR*>(MarkupPoolAlloc((n + 1) * sizeof(WCHAR)));
   if (n) std::memcpy(p, lpsz, n * sizeof(WCHAR));
   p[n] = 0;
   return p;
 }
+
+static void FreeText(const WCHAR* p, int n) { MarkupPoolFree(const_cast<WCHAR*>(p), (n + 1) * sizeof(WCHAR)); }
 
 // ---- the property-from-name map and the counters -----------------------------------------
 
@@ -76,7 +79,7 @@ CTKMarkupDependencyProperty* CTKMarkupObject::m_pNameProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupObject::m_pKeyProperty = nullptr;
 
 CTKMarkupType* CTKMarkupObject::GetMarkupClass() {
-  MarkupRegisterTypes();
+  if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();
   return s_pMarkupType;
 }
 CTKMarkupObject* CTKMarkupObject::CreateMarkupObject() { return new CTKMarkupObject(); }
@@ -95,12 +98,19 @@ CTKMarkupObject::~CTKMarkupObject() {
     m_pProperties = nullptr;
     p->Release();
   }
-  delete[] m_lpszTagName;
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
 }
 
 void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
-  delete[] m_lpszTagName;
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag ? DupText(lpszTag, MarkupStrLen(lpszTag)) : nullptr;
+  m_bOwnsTagName = lpszTag != nullptr;
+}
+
+void CTKMarkupObject::SetStaticTagName(LPCWSTR lpszTag) {
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  m_lpszTagName = lpszTag;
+  m_bOwnsTagName = false;
 }
 
 LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
@@ -507,7 +517,7 @@ CTKMarkupString::CTKMarkupString(LPCWSTR lpszText, int nLength) {
   m_lpszValue = DupText(lpszText, nLength);
 }
 
-CTKMarkupString::~CTKMarkupString() { delete[] m_lpszValue; }
+CTKMarkupString::~CTKMarkupString() { FreeText(m_lpszValue, m_nLength); }
 
 BOOL CTKMarkupString::IsEqual(const CTKMarkupObject* pOther) const {
   const CTKMarkupString* p = MarkupDynamicCast<CTKMarkupString>(pOther);
@@ -626,7 +636,7 @@ void CTKMarkupCollection::RemoveAt(int nIndex) {
 }
 
 void CTKMarkupCollection::RemoveAll() {
-  std::vector<CTKMarkupObject*> items;
+  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> items;
   items.swap(m_arrItems);
   for (CTKMarkupObject* p : items) {
     if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);

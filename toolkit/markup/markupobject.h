@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/wintypes.h"
+#include "toolkit/markup/markuppool.h"
 
 class CTKMarkupType;
 class CTKMarkupDependencyProperty;
@@ -42,7 +43,7 @@ struct PropertyChangedArgs {
 #define TK_DEFINE_MARKUPCLASS(cls)                                       \
   CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
   CTKMarkupType* cls::GetMarkupClass() {                                 \
-    MarkupRegisterTypes();                                               \
+    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();            \
     return s_pMarkupType;                                                \
   }                                                                      \
   CTKMarkupObject* cls::CreateMarkupObject() { return new cls(); }       \
@@ -51,7 +52,7 @@ struct PropertyChangedArgs {
 #define TK_DEFINE_MARKUPCLASS_NOFACTORY(cls)                             \
   CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
   CTKMarkupType* cls::GetMarkupClass() {                                 \
-    MarkupRegisterTypes();                                               \
+    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();            \
     return s_pMarkupType;                                                \
   }                                                                      \
   CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; }         \
@@ -64,12 +65,19 @@ const int kMaxTreeWalkDepth = 1024;
 // Constructs every descriptor once, in the fixed table order. Called by every
 // descriptor accessor, so no static initialiser order is relied on.
 void MarkupRegisterTypes();
+// Set when the registration step starts; the accessors test it inline.
+extern bool g_bMarkupRegistrationStarted;
 
 class CTKMarkupObject {
  public:
   CTKMarkupObject();
   CTKMarkupObject(const CTKMarkupObject&) = delete;
   CTKMarkupObject& operator=(const CTKMarkupObject&) = delete;
+
+  // Every markup object comes from the small-block pool (markuppool.h); the
+  // virtual destructor hands the object's own size back.
+  static void* operator new(size_t nBytes) { return MarkupPoolAlloc(nBytes); }
+  static void operator delete(void* p, size_t nBytes) { MarkupPoolFree(p, nBytes); }
 
   // The fourteen operations the builder and the engine call.
   virtual CTKMarkupType* GetType() const;
@@ -115,6 +123,9 @@ class CTKMarkupObject {
 
   LPCWSTR GetTagName() const { return m_lpszTagName; }
   void SetTagName(LPCWSTR lpszTag);
+  // Keeps the pointer itself: for text that outlives the object (the tag of
+  // a type descriptor).
+  void SetStaticTagName(LPCWSTR lpszTag);
 
   static CTKMarkupDependencyProperty* m_pNameProperty;
   static CTKMarkupDependencyProperty* m_pKeyProperty;
@@ -122,8 +133,9 @@ class CTKMarkupObject {
  protected:
   CTKMarkupObject* m_pLogicalParent;
   CTKMarkupProperties* m_pProperties;
-  WCHAR* m_lpszTagName;
+  LPCWSTR m_lpszTagName;
   std::atomic<LONG> m_dwRef;
+  bool m_bOwnsTagName = false;
 };
 
 // Templated helpers used throughout the engine.
@@ -224,7 +236,7 @@ class CTKMarkupProperties : public CTKMarkupObject {
     int nIndex;
     CTKMarkupObject* pValue;
   };
-  std::vector<Slot> m_slots;
+  std::vector<Slot, MarkupPoolAllocator<Slot>> m_slots;
   CTKMarkupObject* m_pOwner;
   Slot* Find(int nIndex);
 };
@@ -363,7 +375,7 @@ class CTKMarkupCollection : public CTKMarkupObject {
   CTKMarkupType* GetElementType() const { return m_pElementType; }
 
  protected:
-  std::vector<CTKMarkupObject*> m_arrItems;
+  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> m_arrItems;
   CTKMarkupType* m_pElementType;
   BOOL m_bLogicalParent;
 };
@@ -392,7 +404,11 @@ class CTKMarkupType : public CTKMarkupObject {
   static CTKMarkupType* GetFirstType();
   CTKMarkupType* GetNextType() const { return m_pNextType; }
 
-  CTKMarkupType* GetBaseType() const { return m_pfnGetBaseType ? m_pfnGetBaseType() : nullptr; }
+  CTKMarkupType* GetBaseType() const {
+    // Cached once known: type tests walk the base chain all the time.
+    if (!m_pBaseType && m_pfnGetBaseType) m_pBaseType = m_pfnGetBaseType();
+    return m_pBaseType;
+  }
   CTKMarkupObject* CreateInstance() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
   void EnsureRegistered();
   BOOL IsRegistered() const { return m_bRegistered; }
@@ -409,6 +425,7 @@ class CTKMarkupType : public CTKMarkupObject {
   BOOL m_bRegistered;
   PFNCREATEMARKUPOBJECT m_pfnCreateObject;
   PFNGETMARKUPTYPE m_pfnGetBaseType;
+  mutable CTKMarkupType* m_pBaseType = nullptr;
   PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
   CTKMarkupStyle* m_pTypeStyle;
 };

@@ -12,10 +12,11 @@
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
+bool g_bMarkupRegistrationStarted = false;
+
 void MarkupRegisterTypes() {
-  static bool s_bStarted = false;
-  if (s_bStarted) return;
-  s_bStarted = true;
+  if (g_bMarkupRegistrationStarted) return;
+  g_bMarkupRegistrationStarted = true;
   CTKMarkupDependencyProperty::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupDependencyProperty", &CTKMarkupDependencyProperty::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);
   CTKMarkupType::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupType", &CTKMarkupType::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);
   CTKMarkupObject::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupObject", &CTKMarkupObject::CreateMarkupObject, nullptr, &CTKMarkupObject::RegisterMarkupDependencyProperties);
