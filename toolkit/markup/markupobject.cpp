@@ -56,6 +56,7 @@ struct FromNameHash {
 struct PropertyRegistry {
   std::unordered_map<FromNameKey, CTKMarkupDependencyProperty*, FromNameHash> map;
   int count = 0;
+  unsigned generation = 0;
 };
 PropertyRegistry& Properties() {
   static PropertyRegistry* p = new PropertyRegistry();  // lives until exit
@@ -277,9 +278,11 @@ CTKMarkupDependencyProperty::~CTKMarkupDependencyProperty() { delete m_pMetadata
 DWORD CTKMarkupDependencyProperty::GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
 
 int CTKMarkupDependencyProperty::GetPropertyCount() { return Properties().count; }
+unsigned CTKMarkupDependencyProperty::GetRegistryGeneration() { return Properties().generation; }
 
 CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::Register(CTKMarkupDependencyProperty* pProperty) {
   PropertyRegistry& reg = Properties();
+  reg.generation++;
   if (!pProperty->IsEvent()) pProperty->m_nIndex = reg.count++;
   FromNameKey key{std::u16string_view(pProperty->m_lpszName), pProperty->m_pOwnerType};
   auto it = reg.map.find(key);
@@ -309,6 +312,7 @@ CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::AddOwner(CTKMarkupType
   if (reg.map.find(key) == reg.map.end()) {
     AddRef();
     reg.map.emplace(key, this);
+    reg.generation++;
   }
   return this;
 }
@@ -351,6 +355,7 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
     pOld = pSlot->pValue;
     pSlot->pValue = pValue;
   } else if (pValue) {
+    if (m_slots.empty()) m_slots.reserve(4);  // one block for the usual handful
     auto it = std::lower_bound(m_slots.begin(), m_slots.end(), n, [](const Slot& s, int k) { return s.nIndex < k; });
     m_slots.insert(it, Slot{n, pValue});
   }
@@ -514,10 +519,18 @@ CTKMarkupString::CTKMarkupString(LPCWSTR lpszText, int nLength) {
   if (nLength < 0) nLength = MarkupStrLen(lpszText);
   if (!lpszText) nLength = 0;
   m_nLength = nLength;
-  m_lpszValue = DupText(lpszText, nLength);
+  if (nLength <= kInlineLength) {
+    if (nLength) std::memcpy(m_szInline, lpszText, nLength * sizeof(WCHAR));
+    m_szInline[nLength] = 0;
+    m_lpszValue = m_szInline;
+  } else {
+    m_lpszValue = DupText(lpszText, nLength);
+  }
 }
 
-CTKMarkupString::~CTKMarkupString() { FreeText(m_lpszValue, m_nLength); }
+CTKMarkupString::~CTKMarkupString() {
+  if (m_lpszValue != m_szInline) FreeText(m_lpszValue, m_nLength);
+}
 
 BOOL CTKMarkupString::IsEqual(const CTKMarkupObject* pOther) const {
   const CTKMarkupString* p = MarkupDynamicCast<CTKMarkupString>(pOther);
@@ -620,6 +633,7 @@ BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
   if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
   if (m_bLogicalParent) pItem->SetLogicalParent(this);
   if (nIndex < 0 || nIndex > GetCount()) nIndex = GetCount();
+  if (m_arrItems.empty()) m_arrItems.reserve(4);  // one block for the usual few items
   m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
   OnItemAdded(pItem, nIndex);
   OnChanged();

@@ -207,6 +207,9 @@ class CTKMarkupDependencyProperty : public CTKMarkupObject {
   BOOL IsAttached() const { return m_bAttached; }
   int GetStoreIndex() const { return m_nIndex; }
   static int GetPropertyCount();
+  // Changes whenever a property is registered or gains an owner, so that
+  // caches of name lookups know when to start again.
+  static unsigned GetRegistryGeneration();
 
  protected:
   CTKMarkupDependencyProperty() = default;
@@ -332,8 +335,11 @@ class CTKMarkupString : public CTKMarkupObject {
   operator LPCWSTR() const { return m_lpszValue; }
 
  private:
+  // Short texts (most attribute values and runs) live in the object.
+  static const int kInlineLength = 15;
   WCHAR* m_lpszValue;
   int m_nLength;
+  WCHAR m_szInline[kInlineLength + 1];
 };
 
 class CTKMarkupDoubleCollection : public CTKMarkupObject {

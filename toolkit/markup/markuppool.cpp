@@ -64,7 +64,11 @@ void* MarkupPoolAlloc(size_t nBytes) {
   size_t c = ClassOf(nBytes);
   ThreadPool& pool = t_pool;
   if (FreeBlock* p = pool.free[c]) {
-    pool.free[c] = p->pNext;
+    FreeBlock* pNext = p->pNext;
+    pool.free[c] = pNext;
+    // Freed blocks are scattered: fetch the next one now, while this one
+    // is being filled, rather than stall on it at the next allocation.
+    if (pNext) __builtin_prefetch(pNext, 1);
     return p;
   }
   return pool.Carve((c + 1) * kGranule);
