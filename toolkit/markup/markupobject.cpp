@@ -190,9 +190,8 @@ void CTKMarkupObject::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, 
 
 BOOL CTKMarkupObject::IsOfType(const CTKMarkupType* pType) const {
   if (!pType) return FALSE;
-  for (const CTKMarkupType* p = GetType(); p; p = p->GetBaseType())
-    if (p == pType) return TRUE;
-  return FALSE;
+  const CTKMarkupType* pMine = GetType();
+  return pMine && pMine->IsDerivedFromFast(pType);
 }
 
 CTKMarkupObject* CTKMarkupObject::DynamicCast(const CTKMarkupType* pType, CTKMarkupObject* pObject) {
@@ -323,26 +322,47 @@ CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOw
 
 CTKMarkupProperties::~CTKMarkupProperties() {
   // By index each time: a release may call back into this store.
-  for (size_t i = 0; i < m_slots.size(); i++) {
-    CTKMarkupObject* p = m_slots[i].pValue;
+  for (int i = 0; i < m_nCount; i++) {
+    CTKMarkupObject* p = m_pSlots[i].pValue;
     if (!p) continue;
-    m_slots[i].pValue = nullptr;
+    m_pSlots[i].pValue = nullptr;
     if (m_pOwner && p->GetLogicalParent() == m_pOwner) p->SetLogicalParent(nullptr);
     p->Release();
   }
+  if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
+}
+
+int CTKMarkupProperties::LowerBound(int nIndex) const {
+  int i = 0;
+  while (i < m_nCount && m_pSlots[i].nIndex < nIndex) i++;
+  return i;
 }
 
 CTKMarkupProperties::Slot* CTKMarkupProperties::Find(int nIndex) {
-  auto it = std::lower_bound(m_slots.begin(), m_slots.end(), nIndex, [](const Slot& s, int n) { return s.nIndex < n; });
-  return it != m_slots.end() && it->nIndex == nIndex ? &*it : nullptr;
+  int i = LowerBound(nIndex);
+  return i < m_nCount && m_pSlots[i].nIndex == nIndex ? &m_pSlots[i] : nullptr;
+}
+
+void CTKMarkupProperties::InsertAt(int nPos, Slot slot) {
+  if (m_nCount == m_nCapacity) {
+    int nCapacity = m_nCapacity * 2;
+    Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nCapacity * sizeof(Slot)));
+    std::memcpy(p, m_pSlots, m_nCount * sizeof(Slot));
+    if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
+    m_pSlots = p;
+    m_nCapacity = nCapacity;
+  }
+  std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
+  m_pSlots[nPos] = slot;
+  m_nCount++;
 }
 
 CTKMarkupObject* CTKMarkupProperties::Lookup(CTKMarkupDependencyProperty* pProperty) const {
   int n = pProperty ? pProperty->GetStoreIndex() : -1;
   if (n < 0) return nullptr;
-  for (const Slot& s : m_slots) {
-    if (s.nIndex == n) return s.pValue;
-    if (s.nIndex > n) break;
+  for (int i = 0; i < m_nCount; i++) {
+    if (m_pSlots[i].nIndex == n) return m_pSlots[i].pValue;
+    if (m_pSlots[i].nIndex > n) break;
   }
   return nullptr;
 }
@@ -355,9 +375,7 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
     pOld = pSlot->pValue;
     pSlot->pValue = pValue;
   } else if (pValue) {
-    if (m_slots.empty()) m_slots.reserve(4);  // one block for the usual handful
-    auto it = std::lower_bound(m_slots.begin(), m_slots.end(), n, [](const Slot& s, int k) { return s.nIndex < k; });
-    m_slots.insert(it, Slot{n, pValue});
+    InsertAt(LowerBound(n), Slot{n, pValue});
   }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
@@ -370,15 +388,15 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
 
 void CTKMarkupProperties::CopyFrom(const CTKMarkupProperties* pOther) {
   if (!pOther) return;
-  for (const Slot& s : pOther->m_slots) {
+  for (int k = 0; k < pOther->m_nCount; k++) {
+    const Slot& s = pOther->m_pSlots[k];
     if (!s.pValue) continue;
     s.pValue->AddRef();
     if (Slot* pMine = Find(s.nIndex)) {
       if (pMine->pValue) pMine->pValue->Release();  // fresh stores only, but never leak
       pMine->pValue = s.pValue;
     } else {
-      auto it = std::lower_bound(m_slots.begin(), m_slots.end(), s.nIndex, [](const Slot& x, int k) { return x.nIndex < k; });
-      m_slots.insert(it, Slot{s.nIndex, s.pValue});
+      InsertAt(LowerBound(s.nIndex), Slot{s.nIndex, s.pValue});
     }
   }
 }
@@ -706,6 +724,22 @@ CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
   TypeRegistry& reg = Types();
   auto it = reg.map.find(std::u16string_view(lpszTag, nLength));
   return it == reg.map.end() ? nullptr : it->second;
+}
+
+void CTKMarkupType::ResolveChain() const {
+  const CTKMarkupType* chain[kMaxChain];
+  int n = 0;
+  const CTKMarkupType* p = this;
+  for (; p && n < kMaxChain; p = p->GetBaseType()) chain[n++] = p;
+  // Complete only when it ends at a type that has no base by design; a
+  // base accessor answering null mid-registration must not be kept.
+  const CTKMarkupType* pLast = chain[n - 1];
+  if (p || pLast->m_pfnGetBaseType) {
+    m_nDepth = kUnresolved;
+    return;
+  }
+  for (int i = 0; i < n; i++) m_pChain[i] = chain[n - 1 - i];
+  m_nDepth = n - 1;
 }
 
 BOOL CTKMarkupType::IsDerivedFrom(const CTKMarkupType* pBase) const {

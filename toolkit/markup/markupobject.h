@@ -235,13 +235,21 @@ class CTKMarkupProperties : public CTKMarkupObject {
   // Only the properties that were set, ordered by store index: an element
   // sets a handful of the hundreds registered, so a full table per element
   // cost more to make, clear and free than the element itself.
+  // The first few slots live in the store itself: one block less to make
+  // and one pointer less to follow on every lookup.
   struct Slot {
     int nIndex;
     CTKMarkupObject* pValue;
   };
-  std::vector<Slot, MarkupPoolAllocator<Slot>> m_slots;
+  static const int kInlineSlots = 4;
+  Slot m_inline[kInlineSlots];
+  Slot* m_pSlots = m_inline;
+  int m_nCount = 0;
+  int m_nCapacity = kInlineSlots;
   CTKMarkupObject* m_pOwner;
   Slot* Find(int nIndex);
+  int LowerBound(int nIndex) const;
+  void InsertAt(int nPos, Slot slot);
 };
 
 // ---- value classes -----------------------------------------------------------------------
@@ -423,6 +431,15 @@ class CTKMarkupType : public CTKMarkupObject {
   LPCWSTR GetTagName() const { return m_lpszTag; }
   LPCWSTR GetClassName() const { return m_lpszClassName; }
   BOOL IsDerivedFrom(const CTKMarkupType* pBase) const;
+  // IsDerivedFrom in constant time once the base chain is known.
+  BOOL IsDerivedFromFast(const CTKMarkupType* pBase) const {
+    if (m_nDepth < 0) ResolveChain();
+    if (m_nDepth == kUnresolved) return IsDerivedFrom(pBase);
+    if (pBase->m_nDepth < 0) pBase->ResolveChain();
+    int d = pBase->m_nDepth;
+    if (d < 0) return IsDerivedFrom(pBase);
+    return d <= m_nDepth && m_pChain[d] == pBase;
+  }
 
  private:
   LPCWSTR m_lpszTag;
@@ -432,6 +449,14 @@ class CTKMarkupType : public CTKMarkupObject {
   PFNCREATEMARKUPOBJECT m_pfnCreateObject;
   PFNGETMARKUPTYPE m_pfnGetBaseType;
   mutable CTKMarkupType* m_pBaseType = nullptr;
+  // The chain from the root type down to this one (m_pChain[m_nDepth] is
+  // this), filled in on first use; kUnresolved for chains that are not
+  // complete yet or too long to hold.
+  static const int kMaxChain = 16;
+  static const int kUnresolved = -2;
+  void ResolveChain() const;
+  mutable int m_nDepth = -1;
+  mutable const CTKMarkupType* m_pChain[kMaxChain] = {};
   PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
   CTKMarkupStyle* m_pTypeStyle;
 };

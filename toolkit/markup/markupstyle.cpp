@@ -308,6 +308,9 @@ static bool CollectTriggers(CTKMarkupInputElement* pElement, CTKMarkupStyle* pSt
 
 void CTKMarkupInputElement::ApplyTriggers(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pNewValue) {
   if (m_nTriggerDepth >= kMaxTriggerDepth) return;
+  // Nothing to switch off and no style to switch on from: the usual case
+  // for every property set while a tree is being built.
+  if (!m_pActiveTriggers && !m_pStyle && !GetType()->GetTypeStyle()) return;
   m_nTriggerDepth++;
   AddRef();  // a notification must not destroy the element under us
 
