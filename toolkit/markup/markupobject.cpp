@@ -735,11 +735,11 @@ void CTKMarkupType::ResolveChain() const {
   // base accessor answering null mid-registration must not be kept.
   const CTKMarkupType* pLast = chain[n - 1];
   if (p || pLast->m_pfnGetBaseType) {
-    m_nDepth = kUnresolved;
+    m_nDepth.store(kUnresolved, std::memory_order_release);
     return;
   }
   for (int i = 0; i < n; i++) m_pChain[i] = chain[n - 1 - i];
-  m_nDepth = n - 1;
+  m_nDepth.store(n - 1, std::memory_order_release);
 }
 
 BOOL CTKMarkupType::IsDerivedFrom(const CTKMarkupType* pBase) const {

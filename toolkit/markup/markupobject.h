@@ -433,12 +433,10 @@ class CTKMarkupType : public CTKMarkupObject {
   BOOL IsDerivedFrom(const CTKMarkupType* pBase) const;
   // IsDerivedFrom in constant time once the base chain is known.
   BOOL IsDerivedFromFast(const CTKMarkupType* pBase) const {
-    if (m_nDepth < 0) ResolveChain();
-    if (m_nDepth == kUnresolved) return IsDerivedFrom(pBase);
-    if (pBase->m_nDepth < 0) pBase->ResolveChain();
-    int d = pBase->m_nDepth;
-    if (d < 0) return IsDerivedFrom(pBase);
-    return d <= m_nDepth && m_pChain[d] == pBase;
+    int nMine = Depth();
+    int d = pBase->Depth();
+    if (nMine < 0 || d < 0) return IsDerivedFrom(pBase);
+    return d <= nMine && m_pChain[d] == pBase;
   }
 
  private:
@@ -455,7 +453,16 @@ class CTKMarkupType : public CTKMarkupObject {
   static const int kMaxChain = 16;
   static const int kUnresolved = -2;
   void ResolveChain() const;
-  mutable int m_nDepth = -1;
+  // The chain is written before the depth is published.
+  int Depth() const {
+    int n = m_nDepth.load(std::memory_order_acquire);
+    if (n == -1) {
+      ResolveChain();
+      n = m_nDepth.load(std::memory_order_acquire);
+    }
+    return n;
+  }
+  mutable std::atomic<int> m_nDepth{-1};
   mutable const CTKMarkupType* m_pChain[kMaxChain] = {};
   PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
   CTKMarkupStyle* m_pTypeStyle;
