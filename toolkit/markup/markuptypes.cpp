@@ -14,9 +14,14 @@
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
+bool g_bMarkupRegistrationStarted = false;
+
 void MarkupRegisterTypes() {
+  // The flag goes up first: the accessors test it inline, and the ones called
+  // while the table is being made must not start it again.
   static std::once_flag once;
   std::call_once(once, [] {
+    g_bMarkupRegistrationStarted = true;
     CTKMarkupDependencyProperty::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupDependencyProperty", &CTKMarkupDependencyProperty::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);
     CTKMarkupType::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupType", &CTKMarkupType::CreateMarkupObject, &CTKMarkupObject::GetMarkupClass, nullptr);
     CTKMarkupObject::s_pMarkupType = new CTKMarkupType(nullptr, u"CTKMarkupObject", &CTKMarkupObject::CreateMarkupObject, nullptr, &CTKMarkupObject::RegisterMarkupDependencyProperties);
