@@ -4,12 +4,13 @@
 // after any change to the visible shape, and painting walks only the rows
 // that fit the client area.
 #include <algorithm>
-#include <cwctype>
-#include <memory>
-#include <string>
 #include <cstdint>
+#include <cwctype>
 #include <deque>
+#include <memory>
 #include <new>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/clock.h"
@@ -19,25 +20,37 @@
 namespace pv::controls {
 namespace {
 
+// Fields ordered so that an item packs into 96 bytes: a tree may hold 10^5.
 struct Node {
   Node* parent = nullptr;
   Node* first = nullptr;
   Node* last = nullptr;
   Node* next = nullptr;
   Node* prev = nullptr;
-  std::u16string text;
-  bool textCallback = false;
+  LPARAM param = 0;
+  std::unique_ptr<char16_t[]> text;  // the label, textLength units, unterminated
+  std::uint32_t textLength = 0;
+  UINT state = 0;
   int image = 0, selImage = 0;
   int children = 0;  // cChildren as set; I_CHILDRENCALLBACK asks the parent
-  bool childrenSet = false;
-  UINT state = 0;
-  LPARAM param = 0;
   int level = 0;
   int row = -1;  // index in the visible list while it is current
   int textWidth = -1;  // measured label text, -1 until measured (or stale)
   int textWidthGen = 0;
+  bool textCallback = false;
+  bool childrenSet = false;
   bool alive = false;  // an item of the tree, not a free slot
+
+  std::u16string Text() const { return std::u16string(text.get(), textLength); }
+  void SetText(std::u16string_view t) {
+    text.reset();
+    textLength = static_cast<std::uint32_t>(t.size());
+    if (t.empty()) return;
+    text = std::make_unique_for_overwrite<char16_t[]>(t.size());
+    std::copy(t.begin(), t.end(), text.get());
+  }
 };
+static_assert(sizeof(void*) != 8 || sizeof(Node) <= 96);
 
 // The tree's items, held in blocks: one allocation per block rather than one
 // per item, and all of them freed at once when the tree goes. A handle is
@@ -241,7 +254,7 @@ LRESULT TreeNotify(HWND h, UINT code, UINT action, Node* oldItem, Node* newItem,
 
 // The text shown for an item (asks the parent for callback text).
 std::u16string TextOf(HWND h, Node* n) {
-  if (!n->textCallback) return n->text;
+  if (!n->textCallback) return n->Text();
   WCHAR buf[260] = {};
   NMTVDISPINFOW di{};
   di.item.mask = TVIF_TEXT;
@@ -579,7 +592,7 @@ void Link(Node* parent, Node* after, Node* n) {
 void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {
     n->textCallback = it.pszText == LPSTR_TEXTCALLBACKW;
-    n->text = (!n->textCallback && it.pszText) ? std::u16string(it.pszText) : u"";
+    n->SetText((!n->textCallback && it.pszText) ? std::u16string_view(it.pszText) : std::u16string_view());
     n->textWidth = -1;
     s->visibleDirty = true;  // the widest row may have changed
   }
@@ -727,7 +740,7 @@ void EndEdit(HWND h, TreeState* s, bool cancel) {
     di.item.cchTextMax = static_cast<int>(text.size()) + 1;
     LRESULT accept = Notify(h, TVN_ENDLABELEDIT, &di.hdr);
     if (!cancel && accept && s->pool.Owns(n) && !n->textCallback) {
-      n->text = text;
+      n->SetText(text);
       Invalidate(h, s);
     }
   }
