@@ -254,7 +254,8 @@ void CTKTreeBase::ForgetItem(HTREEITEM hItem) {
 }
 
 void CTKTreeBase::ForgetAllItems() {
-  std::unordered_map<HTREEITEM, CTKTreeItemStyle>().swap(m_mapItems);  // its buckets too
+  m_mapItems = decltype(m_mapItems)(&m_itemPool);
+  m_itemPool.release();  // the nodes and buckets all at once
   m_itemFonts.clear();
   m_hSelect = m_hHotItem = m_hEditItem = nullptr;
 }

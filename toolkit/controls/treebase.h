@@ -6,6 +6,7 @@
 // band, click-versus-drag detection), and tree walking and text search.
 #pragma once
 
+#include <memory_resource>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -161,7 +162,10 @@ class CTKTreeBase {
   HTREEITEM m_hSelect = nullptr;   // anchor of Shift ranges
   HTREEITEM m_hEditItem = nullptr;
   HTREEITEM m_hHotItem = nullptr;
-  std::unordered_map<HTREEITEM, CTKTreeItemStyle> m_mapItems;
+  // The styles' map nodes come from a pool of their own: no allocation
+  // header per item.
+  std::pmr::unsynchronized_pool_resource m_itemPool;
+  std::pmr::unordered_map<HTREEITEM, CTKTreeItemStyle> m_mapItems{&m_itemPool};
   std::vector<LOGFONTW> m_itemFonts;  // each distinct font given to items, once
   CTreeCtrl* m_pTree = nullptr;
   // Set while the tree deletes every item: ForgetAllItems follows.
