@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
@@ -240,17 +241,25 @@ std::uint64_t LoadBlock(const std::uint8_t* bytes) {
 }
 
 // The schedules of the two keys in a 16-byte key buffer. Names are keyed
-// from a table of a hundred-odd texts, so the schedules are kept per thread
-// (a start-up deciphers thousands of names under the same few keys).
-const KeyPair& SchedulesFor(const std::uint8_t* keyBuffer) {
-  thread_local std::unordered_map<std::string, KeyPair> known;
+// from a table of a hundred-odd texts, so the schedules are kept for the
+// process (a start-up deciphers thousands of names under the same few
+// keys), never freed: names may still be read while objects go at exit.
+KeyPair SchedulesFor(const std::uint8_t* keyBuffer) {
+  static auto* known = new std::unordered_map<std::string, KeyPair>;
+  static auto* mutex = new std::mutex;
   std::string id(reinterpret_cast<const char*>(keyBuffer), 16);
-  if (auto it = known.find(id); it != known.end()) return it->second;
-  if (known.size() >= 1024) known.clear();  // keys from outside the table are not hoarded
+  {
+    std::lock_guard<std::mutex> guard(*mutex);
+    if (auto it = known->find(id); it != known->end()) return it->second;
+  }
   RoundKeys k1, k2;
   ExpandKeyInto(keyBuffer, k1);
   ExpandKeyInto(keyBuffer + 8, k2);
-  return known.emplace(std::move(id), KeyPair{PackKeys(k1), PackKeys(k2)}).first->second;
+  const KeyPair keys{PackKeys(k1), PackKeys(k2)};
+  std::lock_guard<std::mutex> guard(*mutex);
+  if (known->size() >= 1024) known->clear();  // keys from outside the table are not hoarded
+  known->emplace(std::move(id), keys);
+  return keys;
 }
 
 std::string ToAnsi(const CString& text, UINT codePage) {
@@ -311,8 +320,8 @@ CString CDES::TransformText(CString text, CString keyText, int mode) {
     keyBuffer[n] = 0;
     for (std::size_t i = n + 1; i < 8; ++i) keyBuffer[i] = 0xFD;
   }
-  // Working storage is per thread, so two threads never share it.
-  const KeyPair& keys = SchedulesFor(keyBuffer);
+  // The schedules are copied out, so two threads never share working storage.
+  const KeyPair keys = SchedulesFor(keyBuffer);
 
   if (mode == 0) {
     std::string bytes = ToAnsi(text, CP_ACP);

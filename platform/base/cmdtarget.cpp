@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 #include <unordered_map>
 
 #include "platform/base/com.h"
@@ -134,8 +135,9 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* map, UINT
 namespace {
 
 // Message maps are fixed tables, so the entry a map chain gives for an id
-// and code never changes: each lookup's answer is kept (per thread, so the
-// path every command and notification takes needs no lock).
+// and code never changes: each lookup's answer is kept, for the whole
+// process and never freed (lookups still come while objects are destroyed
+// at exit).
 struct CommandLookup {
   const AFX_MSGMAP* map;
   UINT id;
@@ -175,12 +177,14 @@ const AFX_MSGMAP_ENTRY* SearchCommandEntry(const AFX_MSGMAP* map, UINT nID, int 
 }  // namespace
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindCommandEntry(const AFX_MSGMAP* map, UINT nID, int nCode) {
-  thread_local std::unordered_map<CommandLookup, const AFX_MSGMAP_ENTRY*, CommandLookupHash> known;
+  static auto* known = new std::unordered_map<CommandLookup, const AFX_MSGMAP_ENTRY*, CommandLookupHash>;
+  static auto* mutex = new std::mutex;
   const CommandLookup key{map, nID, nCode};
-  if (auto it = known.find(key); it != known.end()) return it->second;
-  if (known.size() >= 4096) known.clear();  // ranges of ids are not hoarded
+  std::lock_guard<std::mutex> guard(*mutex);
+  if (auto it = known->find(key); it != known->end()) return it->second;
+  if (known->size() >= 4096) known->clear();  // ranges of ids are not hoarded
   const AFX_MSGMAP_ENTRY* entry = SearchCommandEntry(map, nID, nCode);
-  known.emplace(key, entry);
+  known->emplace(key, entry);
   return entry;
 }
 
