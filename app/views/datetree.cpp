@@ -162,7 +162,7 @@ int CDateTree::Fill(Variant variant) {
       const CString text = rows.TaskText();
       const int taid = rows.Taid();
       const int type = rows.TaskType();
-      SetTaskItemLook(*this, InsertItem(text, day), taid, type);
+      InsertTaskItem(*this, text, day, taid, type);
     };
 
     if (variant == Variant::TaskDays) {
