@@ -40,6 +40,15 @@ void SetTaskItemLook(CTKTreeCtrl& tree, HTREEITEM item, int taid, int tasktype) 
   }
 }
 
+HTREEITEM InsertTaskItem(CTKTreeCtrl& tree, LPCTSTR text, HTREEITEM parent, int taid, int tasktype) {
+  const HTREEITEM item =
+      tree.InsertItem(TVIF_TEXT | TVIF_PARAM, text, 0, 0, 0, 0, TaskItemData(taid, tasktype), parent, TVI_LAST);
+  if (!item) return nullptr;
+  if (tasktype == pravenor::schema::kTaskCompleted) tree.SetItemColor(item, kCompletedTaskColor);
+  else if (tasktype == pravenor::schema::kTaskScheduled) tree.SetItemColor(item, kScheduledTaskColor);
+  return item;
+}
+
 int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item) {
   const HTREEITEM root = tree.GetRootItem();
   int level = 1;
@@ -167,10 +176,9 @@ int CCaptionTree::Fill(int tasktype) {
       FieldPtr tid = fields->GetItem(_variant_t(2L));
       for (; !m_pWorkRecordset->GetadoEOF(); m_pWorkRecordset->MoveNext()) {
         const COleDateTime started(start->GetValue());
-        const HTREEITEM work = InsertItem(WorkNameFromStored(FieldText(name->GetValue()), started), kinds[kind - 1]);
+        const CString workName = WorkNameFromStored(FieldText(name->GetValue()), started);
         const long id = static_cast<long>(tid->GetValue());
-        SetItemData(work, static_cast<DWORD_PTR>(id));
-        workItems[id] = work;
+        workItems[id] = InsertItem(TVIF_TEXT | TVIF_PARAM, workName, 0, 0, 0, 0, id, kinds[kind - 1], TVI_LAST);
       }
       m_pWorkRecordset->Close();
     }
@@ -196,8 +204,7 @@ int CCaptionTree::Fill(int tasktype) {
       const _variant_t rowType = type->GetValue();
       const int thisType = rowType.vt == VT_NULL ? 0 : static_cast<int>(static_cast<long>(rowType));
       const int id = static_cast<long>(taid->GetValue());
-      const HTREEITEM task = InsertItem(FieldText(title->GetValue()), work->second);
-      SetTaskItemLook(*this, task, id, thisType);
+      InsertTaskItem(*this, FieldText(title->GetValue()), work->second, id, thisType);
     }
     m_pTaskRecordset->Close();
   } catch (const _com_error& e) {
