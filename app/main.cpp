@@ -7,7 +7,7 @@
 
 #include "app/pravenorapp.h"
 #include "platform/controls/commctrl.h"
-#include "platform/shell/shellapi.h"
+#include "platform/shell/platform_modules.h"
 
 CPravenorApp theApp;
 
@@ -16,9 +16,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i)
     if (std::strcmp(argv[i], "--exit-after-start-up") == 0) exitAfterStartUp = true;
 
-  // The shell, sound, rich-text and accessibility services are found by
+  // GDI, the shell, sound, rich-text and accessibility services are found by
   // module name; registering them also links them into the program.
-  pv::shell::RegisterModules();
+  pv::RegisterPlatformModules();
   // Dialog templates create the standard controls by class name.
   pv::controls::RegisterStandardControls();
   AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);

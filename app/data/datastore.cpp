@@ -121,9 +121,9 @@ int CDataStore::CreateDatabaseFile() {
     m_catalog->Create(FullBstr(CString(u"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + building));
     _variant_t active = m_catalog->GetActiveConnection();
     _ConnectionPtr connection(active);
-    for (const auto& table : pravenor::schema::kTables) {
+    for (const auto& table : kSchemaTables) {
       try {
-        connection->Execute(FullBstr(pravenor::schema::CreateStatement(table)), &m_recordsAffected, adCmdText);
+        connection->Execute(FullBstr(SchemaCreateStatement(table)), &m_recordsAffected, adCmdText);
       } catch (const _com_error& e) {
         ShowPrompt(e);  // names the table; the others are still tried
         whole = false;
@@ -187,7 +187,7 @@ int CDataStore::CreateMissingTables() {
     return 0;
   }
 
-  for (const auto& table : pravenor::schema::kTables) {
+  for (const auto& table : kSchemaTables) {
     bool found = false;
     for (const CString& name : existing) {
       if (name == table.name) {  // exact, case-sensitive
@@ -197,7 +197,7 @@ int CDataStore::CreateMissingTables() {
     }
     if (found) continue;
     try {
-      Execute(pravenor::schema::CreateStatement(table), nullptr, 0);
+      Execute(SchemaCreateStatement(table), nullptr, 0);
     } catch (const _com_error& e) {
       ShowPrompt(e);  // the description names the table
     }

@@ -2,8 +2,9 @@
 
 #include <array>
 #include <cstring>
+#include <mutex>
 #include <string>
-#include <vector>
+#include <unordered_map>
 
 #include "platform/base/codepage.h"
 #include "platform/base/oledatetime.h"
@@ -86,20 +87,13 @@ constexpr const char16_t* kKeys[CDES::kKeyCount] = {
     u"xum90rk0", u"k88wsdz7", u"8f1phwsu", u"kb3dq5mb", u"48q8kopb", u"duffemeg",
     u"n2mmk2v7"};
 
-// Bit strings are held one bit per byte, least significant bit of each byte first.
-using Bits64 = std::array<std::uint8_t, 64>;
+// The key schedule is worked out one bit per byte, least significant bit of
+// each byte first, as the tables read; the block cipher itself runs on
+// machine words through tables built from the same definitions (below).
 using RoundKeys = std::array<std::array<std::uint8_t, 48>, 16>;
 
 void BytesToBits(const std::uint8_t* bytes, int count, std::uint8_t* bits) {
   for (int i = 0; i < count * 8; ++i) bits[i] = (bytes[i / 8] >> (i % 8)) & 1;
-}
-
-void BitsToBytes(const std::uint8_t* bits, std::uint8_t* bytes) {
-  for (int i = 0; i < 8; ++i) {
-    std::uint8_t b = 0;
-    for (int k = 0; k < 8; ++k) b |= static_cast<std::uint8_t>(bits[i * 8 + k] << k);
-    bytes[i] = b;
-  }
 }
 
 template <std::size_t N, std::size_t M>
@@ -125,64 +119,147 @@ void ExpandKeyInto(const std::uint8_t* key8, RoundKeys& schedule) {
   }
 }
 
-// The cipher function f(R, K): expansion, key mix, S-boxes (outputs written
-// least significant bit first), permutation P.
-void RoundFunction(const std::uint8_t* r, const std::array<std::uint8_t, 48>& key, std::uint8_t* out) {
-  std::array<std::uint8_t, 48> x;
-  Permute(r, kE, x);
-  for (int i = 0; i < 48; ++i) x[i] ^= key[i];
-  std::uint8_t substituted[32];
-  for (int s = 0; s < 8; ++s) {
-    const std::uint8_t* b = &x[6 * s];
-    int row = 2 * b[0] + b[5];
-    int column = 8 * b[1] + 4 * b[2] + 2 * b[3] + b[4];
-    int v = kSBox[s][16 * row + column];
-    for (int k = 0; k < 4; ++k) substituted[4 * s + k] = (v >> k) & 1;
+// Word form. A block is a 64-bit word whose bit i is bit i of the bit
+// string above, i.e. its eight bytes read little-endian. The left half of
+// the permuted block is its low 32 bits, the right half its high 32 bits.
+
+// A 64-bit permutation as eight byte-indexed tables: the output is the OR
+// of what each input byte contributes.
+struct BytePermutation {
+  std::uint64_t part[8][256];
+};
+
+constexpr BytePermutation MakeBytePermutation(const std::array<std::uint8_t, 64>& table) {
+  BytePermutation p{};
+  for (int i = 0; i < 64; ++i) {
+    const int from = table[i] - 1;
+    for (int v = 0; v < 256; ++v)
+      if ((v >> (from % 8)) & 1) p.part[from / 8][v] |= std::uint64_t{1} << i;
   }
-  std::array<std::uint8_t, 32> p;
-  Permute(substituted, kP, p);
-  std::memcpy(out, p.data(), 32);
+  return p;
 }
 
-void CipherBlock(const std::uint8_t* in, std::uint8_t* out, const RoundKeys& schedule, bool decipher) {
-  std::uint8_t inBits[64];
-  BytesToBits(in, 8, inBits);
-  Bits64 lr;
-  Permute(inBits, kIP, lr);
-  std::uint8_t* l = &lr[0];
-  std::uint8_t* r = &lr[32];
-  std::uint8_t f[32];
+std::uint64_t ApplyPermutation(const BytePermutation& p, std::uint64_t x) {
+  std::uint64_t out = 0;
+  for (int b = 0; b < 8; ++b) out |= p.part[b][(x >> (8 * b)) & 0xFF];
+  return out;
+}
+
+// S-box s and then P in one table, indexed by the six bits of its group of
+// the expanded half (first bit of the group as bit 0): the 32-bit result of
+// P with only that box's four output bits set.
+using SPTables = std::array<std::array<std::uint32_t, 64>, 8>;
+
+constexpr SPTables MakeSPTables() {
+  SPTables sp{};
+  for (int s = 0; s < 8; ++s)
+    for (int g = 0; g < 64; ++g) {
+      const int row = 2 * (g & 1) + ((g >> 5) & 1);
+      const int column = 8 * ((g >> 1) & 1) + 4 * ((g >> 2) & 1) + 2 * ((g >> 3) & 1) + ((g >> 4) & 1);
+      const int v = kSBox[s][16 * row + column];
+      std::uint32_t out = 0;
+      for (int i = 0; i < 32; ++i) {
+        const int from = kP[i] - 1;  // substituted bit 4s+k holds bit k of box s's output
+        if (from / 4 == s && ((v >> (from % 4)) & 1)) out |= std::uint32_t{1} << i;
+      }
+      sp[s][g] = out;
+    }
+  return sp;
+}
+
+constexpr BytePermutation kIPWords = MakeBytePermutation(kIP);
+constexpr BytePermutation kIPInverseWords = MakeBytePermutation(kIPInverse);
+constexpr SPTables kSP = MakeSPTables();
+
+// Expansion group s of a half takes its bits 4s-1 .. 4s+4 (mod 32).
+constexpr bool ExpansionIsRegular() {
+  for (int s = 0; s < 8; ++s)
+    for (int k = 0; k < 6; ++k)
+      if (kE[6 * s + k] - 1 != (4 * s - 1 + k + 32) % 32) return false;
+  return true;
+}
+static_assert(ExpansionIsRegular(), "the word form relies on the standard expansion");
+
+// A round key as its eight six-bit groups, first bit of a group as bit 0.
+using RoundKeyWords = std::array<std::array<std::uint8_t, 8>, 16>;
+
+RoundKeyWords PackKeys(const RoundKeys& keys) {
+  RoundKeyWords packed{};
+  for (int r = 0; r < 16; ++r)
+    for (int s = 0; s < 8; ++s) {
+      std::uint8_t g = 0;
+      for (int k = 0; k < 6; ++k) g |= static_cast<std::uint8_t>(keys[r][6 * s + k] << k);
+      packed[r][s] = g;
+    }
+  return packed;
+}
+
+std::uint32_t RotateRight(std::uint32_t x, int n) { return n == 0 ? x : (x >> n) | (x << (32 - n)); }
+
+// The cipher function f(R, K): expansion and key mix per group, then the
+// combined S-box and P tables.
+std::uint32_t RoundFunction(std::uint32_t r, const std::array<std::uint8_t, 8>& key) {
+  std::uint32_t out = 0;
+  for (int s = 0; s < 8; ++s) out |= kSP[s][(RotateRight(r, (4 * s + 31) % 32) & 0x3F) ^ key[s]];
+  return out;
+}
+
+std::uint64_t CipherBlock(std::uint64_t in, const RoundKeyWords& schedule, bool decipher) {
+  const std::uint64_t lr = ApplyPermutation(kIPWords, in);
+  std::uint32_t l = static_cast<std::uint32_t>(lr);
+  std::uint32_t r = static_cast<std::uint32_t>(lr >> 32);
   if (!decipher) {
     for (int round = 0; round < 16; ++round) {
-      RoundFunction(r, schedule[round], f);
-      for (int i = 0; i < 32; ++i) {
-        std::uint8_t newR = l[i] ^ f[i];
-        l[i] = r[i];
-        r[i] = newR;
-      }
+      const std::uint32_t newR = l ^ RoundFunction(r, schedule[round]);
+      l = r;
+      r = newR;
     }
   } else {
     for (int round = 15; round >= 0; --round) {
-      RoundFunction(l, schedule[round], f);
-      for (int i = 0; i < 32; ++i) {
-        std::uint8_t newL = r[i] ^ f[i];
-        r[i] = l[i];
-        l[i] = newL;
-      }
+      const std::uint32_t newL = r ^ RoundFunction(l, schedule[round]);
+      r = l;
+      l = newL;
     }
   }
   // No exchange of the halves before the final permutation.
-  Bits64 outBits;
-  Permute(lr.data(), kIPInverse, outBits);
-  BitsToBytes(outBits.data(), out);
+  return ApplyPermutation(kIPInverseWords, l | (std::uint64_t{r} << 32));
 }
 
+struct KeyPair {
+  RoundKeyWords k1, k2;
+};
+
 // E(K1, D(K2, E(K1, x))) to encipher; D(K1, E(K2, D(K1, x))) to decipher.
-void TripleCipher(const std::uint8_t* in, const RoundKeys& k1, const RoundKeys& k2, std::uint8_t* out, bool decipher) {
-  std::uint8_t a[8], b[8];
-  CipherBlock(in, a, k1, decipher);
-  CipherBlock(a, b, k2, !decipher);
-  CipherBlock(b, out, k1, decipher);
+std::uint64_t TripleCipher(std::uint64_t in, const KeyPair& keys, bool decipher) {
+  return CipherBlock(CipherBlock(CipherBlock(in, keys.k1, decipher), keys.k2, !decipher), keys.k1, decipher);
+}
+
+std::uint64_t LoadBlock(const std::uint8_t* bytes) {
+  std::uint64_t x = 0;
+  for (int i = 0; i < 8; ++i) x |= std::uint64_t{bytes[i]} << (8 * i);
+  return x;
+}
+
+// The schedules of the two keys in a 16-byte key buffer. Names are keyed
+// from a table of a hundred-odd texts, so the schedules are kept for the
+// process (a start-up deciphers thousands of names under the same few
+// keys), never freed: names may still be read while objects go at exit.
+KeyPair SchedulesFor(const std::uint8_t* keyBuffer) {
+  static auto* known = new std::unordered_map<std::string, KeyPair>;
+  static auto* mutex = new std::mutex;
+  std::string id(reinterpret_cast<const char*>(keyBuffer), 16);
+  {
+    std::lock_guard<std::mutex> guard(*mutex);
+    if (auto it = known->find(id); it != known->end()) return it->second;
+  }
+  RoundKeys k1, k2;
+  ExpandKeyInto(keyBuffer, k1);
+  ExpandKeyInto(keyBuffer + 8, k2);
+  const KeyPair keys{PackKeys(k1), PackKeys(k2)};
+  std::lock_guard<std::mutex> guard(*mutex);
+  if (known->size() >= 1024) known->clear();  // keys from outside the table are not hoarded
+  known->emplace(std::move(id), keys);
+  return keys;
 }
 
 std::string ToAnsi(const CString& text, UINT codePage) {
@@ -243,10 +320,8 @@ CString CDES::TransformText(CString text, CString keyText, int mode) {
     keyBuffer[n] = 0;
     for (std::size_t i = n + 1; i < 8; ++i) keyBuffer[i] = 0xFD;
   }
-  // Working storage is per call, so two threads never share it.
-  RoundKeys k1, k2;
-  ExpandKeyInto(keyBuffer, k1);
-  ExpandKeyInto(keyBuffer + 8, k2);
+  // The schedules are copied out, so two threads never share working storage.
+  const KeyPair keys = SchedulesFor(keyBuffer);
 
   if (mode == 0) {
     std::string bytes = ToAnsi(text, CP_ACP);
@@ -260,9 +335,8 @@ CString CDES::TransformText(CString text, CString keyText, int mode) {
         block[r] = 0;
         for (std::size_t i = r + 1; i < 8; ++i) block[i] = 0xFD;
       }
-      std::uint8_t out[8];
-      TripleCipher(block, k1, k2, out, false);
-      for (int i = 0; i < 4; ++i) result.push_back(static_cast<char16_t>(out[2 * i] | (out[2 * i + 1] << 8)));
+      const std::uint64_t out = TripleCipher(LoadBlock(block), keys, false);
+      for (int i = 0; i < 4; ++i) result.push_back(static_cast<char16_t>(out >> (16 * i)));
     }
     return CString(std::move(result));
   }
@@ -271,19 +345,15 @@ CString CDES::TransformText(CString text, CString keyText, int mode) {
   // block. A text that is not a whole number of blocks was never made by
   // enciphering (a name stored in plain text, a cut value): refused.
   if (text.GetLength() % 4 != 0) return CString();
-  std::vector<std::uint8_t> bytes;
-  bytes.reserve(static_cast<std::size_t>(text.GetLength()) * 2 + 8);
-  for (int i = 0; i < text.GetLength(); ++i) {
-    char16_t u = text[i];
-    bytes.push_back(static_cast<std::uint8_t>(u & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(u >> 8));
-  }
+  // Each four units are one block, low byte of the first unit first.
   std::string plain;
-  plain.reserve(bytes.size());
-  for (std::size_t start = 0; start < bytes.size(); start += 8) {
-    std::uint8_t out[8];
-    TripleCipher(&bytes[start], k1, k2, out, true);
-    plain.append(reinterpret_cast<const char*>(out), 8);
+  plain.reserve(static_cast<std::size_t>(text.GetLength()) * 2);
+  const char16_t* units = text.GetString();
+  for (int start = 0; start < text.GetLength(); start += 4) {
+    std::uint64_t block = 0;
+    for (int i = 0; i < 4; ++i) block |= std::uint64_t{static_cast<std::uint16_t>(units[start + i])} << (16 * i);
+    const std::uint64_t out = TripleCipher(block, keys, true);
+    for (int i = 0; i < 8; ++i) plain.push_back(static_cast<char>(out >> (8 * i)));
   }
   std::size_t zero = plain.find('\0');
   if (zero != std::string::npos) plain.resize(zero);

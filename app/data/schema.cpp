@@ -1,10 +1,8 @@
 #include "app/data/schema.h"
 
-namespace pravenor::schema {
-
 // The texts are exact, including "extendionname", "nam6" and the mixed case
 // of the type words: existing files were made by them.
-const TableDefinition kTables[kTableCount] = {
+const SchemaTable kSchemaTables[kSchemaTableCount] = {
     {u"THINGS",
      u"CREATE TABLE %s(tid COUNTER PRIMARY KEY,workname TEXT(80),worktype INTEGER,starttime DATETIME,remarks TEXT(10))"},
     {u"USERS", u"CREATE TABLE %s(uid COUNTER PRIMARY KEY,username TEXT(40),pwd TEXT(20),safety TEXT(20))"},
@@ -24,11 +22,10 @@ const TableDefinition kTables[kTableCount] = {
      u"tasktime DATETIME,brief TEXT(255),tid LONG,tasktype INTEGER,remark TEXT(10))"},
 };
 
-CString CreateStatement(const TableDefinition& table) {
+CString SchemaCreateStatement(const SchemaTable& table) {
   // Joined, not formatted: the statement is the text as written.
   CString statement(table.statement);
   statement.Replace(u"%s", table.name);
   return statement;
 }
 
-}  // namespace pravenor::schema

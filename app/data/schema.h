@@ -1,6 +1,6 @@
 // The tables of "qty.tgd" and the conventions every statement follows.
 //
-// The eight tables are created in the order of kTables, each from its
+// The eight tables are created in the order of kSchemaTables, each from its
 // statement formatted with the table's upper-case name. An existing file is
 // never altered: there is no schema version and no migration.
 //
@@ -14,23 +14,21 @@
 
 #include "platform/base/cstring.h"
 
-namespace pravenor::schema {
-
-struct TableDefinition {
+struct SchemaTable {
   const char16_t* name;
   const char16_t* statement;  // one "%s": the table name
 };
 
-inline constexpr int kTableCount = 8;
-extern const TableDefinition kTables[kTableCount];
+inline constexpr int kSchemaTableCount = 8;
+extern const SchemaTable kSchemaTables[kSchemaTableCount];
 
 // The table's CREATE TABLE statement with its name in place of "%s".
-CString CreateStatement(const TableDefinition& table);
+CString SchemaCreateStatement(const SchemaTable& table);
 
 // Date patterns of COleDateTime::Format for "#...#" literals.
-inline constexpr const char16_t* kStartTimeFormat = u"%Y-%m-%d %H:%M:%S";  // THINGS.starttime
-inline constexpr const char16_t* kDateFormat = u"%Y-%m-%d";                // TASK.tasktime, REMIND.RemindDate
-inline constexpr const char16_t* kTimeFormat = u"%H:%M:%S";                // REMIND.RemindTime
+inline constexpr const char16_t* kSchemaStartTimeFormat = u"%Y-%m-%d %H:%M:%S";  // THINGS.starttime
+inline constexpr const char16_t* kSchemaDateFormat = u"%Y-%m-%d";                // TASK.tasktime, REMIND.RemindDate
+inline constexpr const char16_t* kSchemaTimeFormat = u"%H:%M:%S";                // REMIND.RemindTime
 
 // A new work's name until the user names it (stored in plain text).
 inline constexpr const char16_t* kWorkPlaceholder = u"Enter work name";
@@ -41,4 +39,3 @@ inline constexpr const char16_t* kTaskPlaceholder = u"Enter task title";
 inline constexpr int kTaskCompleted = 1;
 inline constexpr int kTaskScheduled = 2;
 
-}  // namespace pravenor::schema

@@ -1,10 +1,8 @@
 // The application's MDI main frame: it holds the work tree and the date
 // tree, which of them is active, the current tree items, task and work the
-// forms read and write, and the tree filter commands. Until the docking
-// panes exist the trees sit side by side in a plain container at the
-// frame's left side (CTreePaneBar), as the panes "Work View" (4000) and
-// "Date View" (4004). The command bars, ribbon, docking panes and tray icon
-// are still to come.
+// forms read and write, and the tree filter commands. The trees sit side by
+// side in a plain container at the frame's left side (CTreePaneBar), as the
+// panes "Work View" (4000) and "Date View" (4004).
 //
 // Member names: where the forms' and the frame's descriptions name one
 // member apart, the frame's names are the members and the forms' names are

@@ -25,19 +25,28 @@ constexpr const char16_t* kWorkQueryPlaceholder = u"Enter Work Name";
 CDataStore& AppDataStore() { return static_cast<CPravenorApp*>(AfxGetApp())->m_dataStore; }
 
 LPARAM TaskItemData(int taid, int tasktype) {
-  if (tasktype == pravenor::schema::kTaskCompleted) return taid;
-  if (tasktype == pravenor::schema::kTaskScheduled) return -static_cast<LPARAM>(taid);
+  if (tasktype == kTaskCompleted) return taid;
+  if (tasktype == kTaskScheduled) return -static_cast<LPARAM>(taid);
   return 0;
 }
 
 void SetTaskItemLook(CTKTreeCtrl& tree, HTREEITEM item, int taid, int tasktype) {
-  if (tasktype == pravenor::schema::kTaskCompleted) {
+  if (tasktype == kTaskCompleted) {
     tree.SetItemData(item, static_cast<DWORD_PTR>(TaskItemData(taid, tasktype)));
     tree.SetItemColor(item, kCompletedTaskColor);
-  } else if (tasktype == pravenor::schema::kTaskScheduled) {
+  } else if (tasktype == kTaskScheduled) {
     tree.SetItemData(item, static_cast<DWORD_PTR>(TaskItemData(taid, tasktype)));
     tree.SetItemColor(item, kScheduledTaskColor);
   }
+}
+
+HTREEITEM InsertTaskItem(CTKTreeCtrl& tree, LPCTSTR text, HTREEITEM parent, int taid, int tasktype) {
+  const HTREEITEM item =
+      tree.InsertItem(TVIF_TEXT | TVIF_PARAM, text, 0, 0, 0, 0, TaskItemData(taid, tasktype), parent, TVI_LAST);
+  if (!item) return nullptr;
+  if (tasktype == kTaskCompleted) tree.SetItemColor(item, kCompletedTaskColor);
+  else if (tasktype == kTaskScheduled) tree.SetItemColor(item, kScheduledTaskColor);
+  return item;
 }
 
 int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item) {
@@ -135,8 +144,8 @@ CCaptionTree::~CCaptionTree() {
 BOOL CCaptionTree::PreTranslateMessage(MSG* pMsg) { return CWnd::PreTranslateMessage(pMsg); }
 
 int CCaptionTree::FillCategoryTree() { return Fill(0); }
-int CCaptionTree::FillCategoryTreeCompleted() { return Fill(pravenor::schema::kTaskCompleted); }
-int CCaptionTree::FillCategoryTreeScheduled() { return Fill(pravenor::schema::kTaskScheduled); }
+int CCaptionTree::FillCategoryTreeCompleted() { return Fill(kTaskCompleted); }
+int CCaptionTree::FillCategoryTreeScheduled() { return Fill(kTaskScheduled); }
 
 int CCaptionTree::Fill(int tasktype) {
   const HTREEITEM root = InsertItem(u"Pravenor", 0, 0, TVI_ROOT, TVI_LAST);
@@ -167,17 +176,16 @@ int CCaptionTree::Fill(int tasktype) {
       FieldPtr tid = fields->GetItem(_variant_t(2L));
       for (; !m_pWorkRecordset->GetadoEOF(); m_pWorkRecordset->MoveNext()) {
         const COleDateTime started(start->GetValue());
-        const HTREEITEM work = InsertItem(WorkNameFromStored(FieldText(name->GetValue()), started), kinds[kind - 1]);
+        const CString workName = WorkNameFromStored(FieldText(name->GetValue()), started);
         const long id = static_cast<long>(tid->GetValue());
-        SetItemData(work, static_cast<DWORD_PTR>(id));
-        workItems[id] = work;
+        workItems[id] = InsertItem(TVIF_TEXT | TVIF_PARAM, workName, 0, 0, 0, 0, id, kinds[kind - 1], TVI_LAST);
       }
       m_pWorkRecordset->Close();
     }
 
     CString taskQuery = u"select tasktitle,taid,tasktype,tid from task where tasktitle<>?";
     if (tasktype) taskQuery += u" and tasktype=?";
-    const _variant_t placeholder = CDataStore::TextValue(pravenor::schema::kTaskPlaceholder);
+    const _variant_t placeholder = CDataStore::TextValue(kTaskPlaceholder);
     const int opened = tasktype ? store.OpenForwardRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
                                                       m_pTaskRecordset)
                                 : store.OpenForwardRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
@@ -196,8 +204,7 @@ int CCaptionTree::Fill(int tasktype) {
       const _variant_t rowType = type->GetValue();
       const int thisType = rowType.vt == VT_NULL ? 0 : static_cast<int>(static_cast<long>(rowType));
       const int id = static_cast<long>(taid->GetValue());
-      const HTREEITEM task = InsertItem(FieldText(title->GetValue()), work->second);
-      SetTaskItemLook(*this, task, id, thisType);
+      InsertTaskItem(*this, FieldText(title->GetValue()), work->second, id, thisType);
     }
     m_pTaskRecordset->Close();
   } catch (const _com_error& e) {

@@ -22,6 +22,9 @@ inline constexpr COLORREF kScheduledTaskColor = RGB(252, 2, 137);
 LPARAM TaskItemData(int taid, int tasktype);
 // Gives a task item its data and, for the two known types, its colour.
 void SetTaskItemLook(CTKTreeCtrl& tree, HTREEITEM item, int taid, int tasktype);
+// Appends a task item under `parent` with the data and colour
+// SetTaskItemLook gives, the data given with the insert itself.
+HTREEITEM InsertTaskItem(CTKTreeCtrl& tree, LPCTSTR text, HTREEITEM parent, int taid, int tasktype);
 
 // The level of `item` in either application tree, 1 at the root.
 int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item);

@@ -1,9 +1,9 @@
 #include "app/views/datetree.h"
 
 #include <cmath>
-#include <map>
+#include <functional>
 #include <string>
-#include <utility>
+#include <unordered_map>
 
 #include "app/data/datastore.h"
 #include "platform/base/oledatetime.h"
@@ -24,6 +24,18 @@ bool IsWeekend(const COleDateTime& date) {
   const int day = date.GetDayOfWeek();
   return day == 1 || day == 7;
 }
+
+// A work's stored name and start time: what its plain name follows from.
+struct StoredName {
+  std::u16string stored;
+  DATE start;
+  bool operator==(const StoredName&) const = default;
+};
+struct StoredNameHash {
+  std::size_t operator()(const StoredName& k) const {
+    return std::hash<std::u16string>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
+  }
+};
 
 // The joined query's rows, read one at a time; each work's stored name is
 // deciphered once.
@@ -46,11 +58,15 @@ class JoinedRows {
   CString TaskText() {
     const CString stored = FieldText(fields_[0]->GetValue());
     const COleDateTime start(fields_[1]->GetValue());
-    auto key = std::make_pair(std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
-                              static_cast<DATE>(start));
+    StoredName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
+                   static_cast<DATE>(start)};
     auto known = names_.find(key);
-    if (known == names_.end()) known = names_.emplace(std::move(key), WorkNameFromStored(stored, start)).first;
-    return known->second + u"." + FieldText(fields_[2]->GetValue());
+    if (known == names_.end()) {
+      CString name = WorkNameFromStored(stored, start);
+      name += u'.';
+      known = names_.emplace(std::move(key), std::move(name)).first;
+    }
+    return known->second + FieldText(fields_[2]->GetValue());
   }
   int Taid() { return static_cast<long>(fields_[4]->GetValue()); }
   int TaskType() {
@@ -61,7 +77,7 @@ class JoinedRows {
  private:
   _RecordsetPtr rs_;
   FieldPtr fields_[6];
-  std::map<std::pair<std::u16string, DATE>, CString> names_;
+  std::unordered_map<StoredName, CString, StoredNameHash> names_;  // each with its "." after it
 };
 
 }  // namespace
@@ -146,7 +162,7 @@ int CDateTree::Fill(Variant variant) {
       const CString text = rows.TaskText();
       const int taid = rows.Taid();
       const int type = rows.TaskType();
-      SetTaskItemLook(*this, InsertItem(text, day), taid, type);
+      InsertTaskItem(*this, text, day, taid, type);
     };
 
     if (variant == Variant::TaskDays) {

@@ -58,7 +58,7 @@ void CThingName::FillWorkCombos() {
       if (start.vt == VT_NULL || start.vt == VT_EMPTY) continue;
       const CString stored = FieldText(m_pRecordset->GetCollect(_variant_t(u"workname")));
       // The placeholder is plain text, not a cipher: never deciphered, never chosen.
-      if (stored.CompareNoCase(pravenor::schema::kWorkPlaceholder) == 0) continue;
+      if (stored.CompareNoCase(kWorkPlaceholder) == 0) continue;
       NameTid work;
       work.name = WorkNameFromStored(stored, COleDateTime(start));
       work.tid = static_cast<long>(m_pRecordset->GetCollect(_variant_t(u"tid")));

@@ -1,9 +1,9 @@
 // The plain container that holds the two trees at the main frame's left
 // side, side by side, each under a caption with its pane's title ("Work
-// View", "Date View"). Like the tabbed docking panes that are to hold them,
-// it has one active pane: a click on a caption or in a tree makes that pane
-// active, and the frame hears of it as a pane being shown (TREEPANE_NOTIFY,
-// action 1, the pane). The trees' notifications go on to the frame.
+// View", "Date View"). It has one active pane, as tabbed panes do: a click
+// on a caption or in a tree makes that pane active, and the frame hears of
+// it as a pane being shown (TREEPANE_NOTIFY, action 1, the pane). The
+// trees' notifications go on to the frame.
 #pragma once
 
 #include <vector>

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/framework/afx.h"
+#include "platform/shell/platform_modules.h"
 #include "platform/window/test_input.h"
 #include "toolkit/controls/treectrl.h"
 
@@ -129,6 +130,7 @@ void TKTreeExpandAll100kVs10k(benchmark::State& state) {
 BENCHMARK(TKTreeExpandAll100kVs10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 void TKTreeRepaint10k(benchmark::State& state) {
+  pv::RegisterPlatformModules();  // as the program does at start
   auto big = NewToolkitTree();
   Fill(*big, 10000, true);
   big->EnableMultiSelect(TRUE);

@@ -18,6 +18,7 @@
 #include "platform/base/file.h"
 #include "platform/framework/afxgdi.h"
 #include "platform/gdi/wingdi.h"
+#include "platform/shell/platform_modules.h"
 #include "toolkit/common/graphicbitmappng.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/resourceimages.h"
@@ -85,6 +86,7 @@ void BM_DecodePng(benchmark::State& state) {
 BENCHMARK(BM_DecodePng)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_NinePartDraw(benchmark::State& state) {
+  pv::RegisterPlatformModules();  // the image library's blends, as in the program
   CTKResourceImages images;
   CTKResourceImage image(&images);
   LPBYTE bits = nullptr;

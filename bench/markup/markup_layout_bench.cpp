@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/gdi/wingdi.h"
+#include "platform/shell/platform_modules.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupelements.h"
 
@@ -73,6 +74,7 @@ void BM_MeasureArrange(benchmark::State& state) {
 BENCHMARK(BM_MeasureArrange)->Unit(benchmark::kMillisecond);
 
 void BM_Render(benchmark::State& state) {
+  pv::RegisterPlatformModules();  // GDI+ drawing, as in the program
   Fixture f;
   RECT rc{0, 0, 800, 2000};
   MarkupRenderElement(f.root, f.dc, &rc);

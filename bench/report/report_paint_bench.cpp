@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "platform/framework/afx.h"
+#include "platform/shell/platform_modules.h"
 #include "platform/window/test_input.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
@@ -78,6 +79,7 @@ int VisibleRows() {
 }
 
 void ReportRepaint100k(benchmark::State& state) {
+  pv::RegisterPlatformModules();  // as the program does at start
   auto big = NewGrid(BenchSize(100000));
   auto small = NewGrid(VisibleRows());
   double full = 0, visible = 0;
@@ -94,6 +96,7 @@ void ReportRepaint100k(benchmark::State& state) {
 BENCHMARK(ReportRepaint100k)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(BenchIterations(200));
 
 void ReportPageDown100k(benchmark::State& state) {
+  pv::RegisterPlatformModules();  // as the program does at start
   auto big = NewGrid(BenchSize(100000));
   auto small = NewGrid(VisibleRows());
   double paged = 0, visible = 0;

@@ -1,6 +1,7 @@
 // The ADO connection: opening a file, statements, transactions; and the
 // registration of the ADO classes.
 #include <algorithm>
+#include <mutex>
 
 #include "platform/ado/ado_objects_private.h"
 
@@ -33,7 +34,23 @@ std::u16string DataSourceOf(const std::u16string& cs) {
   Fail(pv::ado::kErrGeneric, u"The connection string does not name the database file (Data Source=...).");
 }
 
-Value NaturalValue(const VARIANT& v) { return FromVariant(v, JetType::Unknown, u"?"); }
+// The kinds callers bind most are read in place, as FromVariant reads them.
+Value NaturalValue(const VARIANT& v) {
+  switch (v.vt) {
+    case VT_I4:
+      return Value::FromInt(v.lVal);
+    case VT_I2:
+      return Value::FromInt(v.iVal);
+    case VT_I8:
+      return Value::FromInt(v.llVal);
+    case VT_R8:
+      return Value::FromReal(v.dblVal);
+    case VT_BSTR:
+      return Value::FromText(FromBstr(v.bstrVal));
+    default:
+      return FromVariant(v, JetType::Unknown, u"?");
+  }
+}
 
 // Values for `?` markers as given; the translator converts each for the
 // column it is stored into or compared with.
@@ -113,13 +130,12 @@ pv::ComFactory ConnectionFactory() { return Factory<ConnectionImpl, _Connection>
 namespace pv::ado {
 
 void RegisterAdoClasses() {
-  static const bool done = [] {
+  static std::once_flag once;
+  std::call_once(once, [] {
     pv::RegisterComClass(CLSID_Connection, {u"ADODB.Connection", u"ADODB.Connection.6.0"}, objects::ConnectionFactory());
     pv::RegisterComClass(CLSID_Recordset, {u"ADODB.Recordset", u"ADODB.Recordset.6.0"}, objects::RecordsetFactory());
     pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog", u"ADOX.Catalog.6.0"}, objects::CatalogFactory());
-    return true;
-  }();
-  (void)done;
+  });
 }
 
 std::u16string QuoteText16(std::u16string_view text) { return QuoteJetText(text); }

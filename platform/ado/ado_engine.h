@@ -146,6 +146,7 @@ struct Translation {
   std::vector<Value> params;
   std::u16string table;    // the statement's table (base table of an updatable SELECT)
   bool updatable = false;  // single-table SELECT: result column 0 is the hidden row id
+  size_t rowidAt = 0, rowidLength = 0;  // where that column is asked for in `sql`
   std::vector<BoundSlot> bound;  // one per `?` marker of the Jet text, in order
   // A translation made from a kept one shares its text instead of copying it.
   std::shared_ptr<const Translation> kept;

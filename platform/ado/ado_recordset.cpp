@@ -261,6 +261,33 @@ void LiveToVariant(const Database::Reader& reader, size_t i, JetType type, VARIA
   CellToVariant(kNoText, c, type, out);
 }
 
+// The conversions of a walk that cannot throw: a number the column's type
+// takes as it is, a null, and text of a text column. False for anything
+// else (and when the text's BSTR could not be had), leaving `out` to the
+// full conversion.
+[[gnu::always_inline]] inline bool QuickCell(const pv::ado::Cell& c, const void* text, JetType type, VARIANT* out) noexcept {
+  switch (c.kind) {
+    case Value::Int:
+      return NumberToVariant(true, c.i, 0, type, out);
+    case Value::Real:
+      return NumberToVariant(false, 0, c.r, type, out);
+    case Value::Null:
+      out->vt = VT_NULL;
+      return true;
+    case Value::Text:
+      if (type != JetType::Text && type != JetType::Memo) return false;
+      // Bytewise: SQLite's text may sit at an odd address.
+      out->bstrVal = text && c.length ? SysAllocStringByteLen(static_cast<const char*>(text), c.length * 2)
+                                      : SysAllocStringLen(u"", 0);
+      if (!out->bstrVal) return false;
+      out->vt = VT_BSTR;
+      return true;
+    case Value::Blob:
+      break;
+  }
+  return false;
+}
+
 }  // namespace
 
 // A value given by a caller, converted for a column.
@@ -314,6 +341,7 @@ Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) 
         return Value::FromReal(d);
       }
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_DATE))) return mismatch(hr);
+      if (int y, m, d, h, mi, s; !pv::ado::DateToParts(dst.date, &y, &m, &d, &h, &mi, &s)) return mismatch(DISP_E_OVERFLOW);
       return Value::FromReal(dst.date);
     case JetType::Bit:
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_BOOL))) return mismatch(hr);
@@ -401,6 +429,7 @@ class FieldImpl final : public Field {
   PV_DISPATCH_STUBS
   STDMETHODIMP get_Name(BSTR* v) override;
   STDMETHODIMP get_Value(VARIANT* v) override;
+  [[gnu::noinline]] HRESULT ReadValue(VARIANT* v);
   STDMETHODIMP put_Value(VARIANT v) override;
   STDMETHODIMP get_Type(DataTypeEnum* v) override;
   STDMETHODIMP get_DefinedSize(long* v) override;
@@ -521,6 +550,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     });
   }
   STDMETHODIMP get_EOF(VARIANT_BOOL* v) override {
+    if (v && open_) {  // asked once per row of a walk
+      *v = (order_.empty() || pos_ >= static_cast<long>(order_.size())) ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    }
     return Guard(conn_, [&] {
       if (!v) Fail(E_POINTER, u"Null pointer.");
       RequireOpen();
@@ -640,6 +673,12 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     });
   }
   STDMETHODIMP get_Collect(VARIANT index, VARIANT* v) override {
+    // A walk's read is answered before the guard: nothing on that path can
+    // fail, and every other case goes through the guard below.
+    if (size_t i; data_ && QuickIndex(index, &i) && ReadQuick(i, v)) return S_OK;
+    return ReadCollect(index, v);
+  }
+  [[gnu::noinline]] HRESULT ReadCollect(const VARIANT& index, VARIANT* v) {
     return Guard(conn_, [&] {
       size_t i = FieldIndex(index);
       if (!ReadCurrent(i, v)) ReadField(i, v, false);
@@ -717,6 +756,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size())))
         NoCurrent();
       if (streaming_) {
+        if (sinks_.empty()) return ShiftStream();  // a plain walk: nobody to tell
         if (!Fire(kWillMove, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(adRsnMoveNext, st, this); }))
           Cancelled();
         ShiftStream();
@@ -876,10 +916,23 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       FailAdo(adErrItemNotFound, u"There is no field with that number in this recordset.");
     return static_cast<size_t>(n.lVal);
   }
+  // The field a number or a name given as callers pass them (VT_I4,
+  // VT_BSTR) stands for; false for other kinds and for a field that is not
+  // there, which FieldIndex then reports.
+  bool QuickIndex(const VARIANT& index, size_t* i) const noexcept {
+    if (index.vt == VT_I4) {
+      *i = static_cast<size_t>(index.lVal);
+      return index.lVal >= 0 && *i < data_->columns.size();
+    }
+    if (index.vt != VT_BSTR) return false;
+    *i = FindField(index.bstrVal);
+    return *i != kNoField;
+  }
+  static constexpr size_t kNoField = static_cast<size_t>(-1);
   // The first field whose name equals `name` without regard to case. Case
   // folding maps one unit to one unit, so only names of the same length
   // can match, and an exact match needs no folding.
-  size_t FieldNamed(BSTR bstr) const {
+  size_t FindField(BSTR bstr) const noexcept {
     std::u16string_view name(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
     const ResultColumn* columns = data_->columns.data();
     const size_t count = data_->columns.size();
@@ -891,7 +944,12 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       if (same == name.size()) return i;
       if (pv::ado::FoldCase(c[same]) == pv::ado::FoldCase(name[same]) && pv::ado::CompareNoCase(c, name) == 0) return i;
     }
-    NoField(name);
+    return kNoField;
+  }
+  size_t FieldNamed(BSTR bstr) const {
+    size_t i = FindField(bstr);
+    if (i != kNoField) return i;
+    NoField(std::u16string_view(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0));
   }
   [[noreturn, gnu::noinline, gnu::cold]] static void NoField(std::u16string_view name) {
     FailAdo(adErrItemNotFound, u"The field '" + std::u16string(name) + u"' is not in this recordset.");
@@ -899,6 +957,28 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // The value of field `i` of the current row in the common case of a walk:
   // open, on a row, no pending edit. False when any of that does not hold;
   // ReadField then checks and reports.
+  // ReadCurrent for the conversions that cannot fail (QuickCell), without
+  // building anything but the text's BSTR. False leaves `out` untouched.
+  bool ReadQuick(size_t i, VARIANT* out) const noexcept {
+    if (!out || !open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
+    size_t at = static_cast<size_t>(pos_);
+    const SharedData& d = *data_;
+    size_t n = d.columns.size();
+    if (at >= order_.size() || i >= n) return false;
+    VARIANT v;
+    std::memset(static_cast<void*>(&v), 0, sizeof v);
+    if (live_) {
+      const void* text = nullptr;
+      const pv::ado::Cell c = reader_->Peek(static_cast<int>(i), &text);
+      if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
+    } else {
+      const pv::ado::Cell& c = d.store.cells[order_[at] * n + i];
+      const void* text = c.kind == Value::Text ? d.store.Text(c).data() : nullptr;
+      if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
+    }
+    *out = v;
+    return true;
+  }
   bool ReadCurrent(size_t i, VARIANT* out) const {
     if (!out || !open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
     size_t at = static_cast<size_t>(pos_);
@@ -1537,6 +1617,10 @@ HRESULT FieldImpl::get_Name(BSTR* v) {
   });
 }
 HRESULT FieldImpl::get_Value(VARIANT* v) {
+  if (owner_->ReadQuick(index_, v)) return S_OK;
+  return ReadValue(v);
+}
+HRESULT FieldImpl::ReadValue(VARIANT* v) {
   return Guard(owner_->connection(), [&] {
     if (!owner_->ReadCurrent(index_, v)) owner_->ReadField(index_, v, false);
   });

@@ -207,6 +207,13 @@ struct Database::Impl {
   std::unordered_map<std::string, sqlite3_stmt*> cache;
   // Translations by Jet text, valid for `schemaVersion`.
   std::unordered_map<std::u16string, std::shared_ptr<const Translation>, TextHash, std::equal_to<>> translations;
+  // The entry found last: a statement run again and again (bulk inserts)
+  // is compared with it before the text is hashed.
+  const std::pair<const std::u16string, std::shared_ptr<const Translation>>* lastTranslation = nullptr;
+  void ForgetTranslations() {
+    translations.clear();
+    lastTranslation = nullptr;
+  }
   std::unordered_map<std::u16string, std::unique_ptr<TableInfo>> tables;  // key: upper-case name
   int schemaVersion = -1;
   sqlite3_stmt* versionStmt = nullptr;
@@ -285,7 +292,7 @@ struct Database::Impl {
     if (versionStmt) sqlite3_reset(versionStmt);
     if (v != schemaVersion) {
       tables.clear();
-      translations.clear();
+      ForgetTranslations();
       schemaVersion = v;
     }
   }
@@ -684,13 +691,18 @@ void Database::Create(const std::u16string& path) {
 Translation Database::Translate(std::u16string_view jet, const std::vector<Value>* external) {
   impl_->CheckSchemaVersion();
   const size_t given = external ? external->size() : 0;
-  auto it = impl_->translations.find(jet);
-  if (it != impl_->translations.end() && it->second->bound.size() == given) {
-    const Translation& kept = *it->second;
+  auto* found = impl_->lastTranslation;
+  if (!found || found->first != jet) {
+    auto it = impl_->translations.find(jet);
+    found = it == impl_->translations.end() ? nullptr : &*it;
+    impl_->lastTranslation = found;
+  }
+  if (found && found->second->bound.size() == given) {
+    const Translation& kept = *found->second;
     Translation t;
     t.kind = kept.kind;
-    t.kept = it->second;
-    t.params = kept.params;
+    t.kept = found->second;
+    t.params = kept.params;  // the literals; bound places are null until filled below
     t.table = kept.table;
     t.updatable = kept.updatable;
     for (size_t k = 0; k < given; ++k) {
@@ -700,8 +712,11 @@ Translation Database::Translate(std::u16string_view jet, const std::vector<Value
     return t;
   }
   Translation t = TranslateJet(jet, *this, external);
-  if (impl_->translations.size() >= 256) impl_->translations.clear();
-  impl_->translations.insert_or_assign(std::u16string(jet), std::make_shared<const Translation>(t));
+  if (impl_->translations.size() >= 256) impl_->ForgetTranslations();
+  auto keep = std::make_shared<Translation>(t);
+  // Kept without the values it was made with: each run binds its own.
+  for (const BoundSlot& slot : keep->bound) keep->params[slot.param] = Value();
+  impl_->lastTranslation = &*impl_->translations.insert_or_assign(std::u16string(jet), std::move(keep)).first;
   return t;
 }
 
@@ -767,7 +782,7 @@ long Database::ExecuteStatement(const Translation& t) {
     return static_cast<long>(sqlite3_changes(impl_->db));
   if (t.kind == StatementKind::CreateTable || t.kind == StatementKind::DropTable || t.kind == StatementKind::Other) {
     impl_->tables.clear();
-    impl_->translations.clear();
+    impl_->ForgetTranslations();
   }
   return -1;
 }
@@ -830,11 +845,20 @@ std::unique_ptr<Database::Reader> Database::OpenReader(const Translation& t) {
   auto st = std::make_unique<Reader::State>();
   st->db = this;
   st->t = t;
-  st->stmt = impl_->Prepare(t.Sql(), path_, false);
+  // A reader's rows are never changed through it: the statement does not
+  // ask for the hidden row id an updatable result carries.
+  const Translation& made = t.kept ? *t.kept : t;
+  if (t.updatable && made.rowidLength) {
+    std::string sql = made.sql;
+    sql.erase(made.rowidAt, made.rowidLength);
+    st->stmt = impl_->Prepare(sql, path_, false);
+  } else {
+    st->stmt = impl_->Prepare(t.Sql(), path_, false);
+  }
   impl_->Bind(st->stmt, st->t.params);
-  st->first = t.updatable ? 1 : 0;
+  st->first = 0;
   impl_->CheckSchemaVersion();
-  auto cols = impl_->Columns(st->stmt, t.updatable);
+  auto cols = impl_->Columns(st->stmt, false);
   auto r = std::make_unique<Reader>(std::move(st));
   r->columns_ = std::move(cols);
   return r;

@@ -314,6 +314,13 @@ Value StoredInColumn(Value v, const ColumnInfo& c, const FieldName& field, bool 
         if (!ParseJetDate(v.s, &d)) Mismatch(v.s, field, "a date", "dates");
         return Value::FromReal(d);
       }
+      {
+        // A number is a date as it stands; one no date field can hold
+        // (before the year 100, after 9999) is refused, not stored unreadable.
+        double d = v.kind == Value::Int ? static_cast<double>(v.i) : v.r;
+        int y, m, day, h, mi, sec;
+        if (!DateToParts(negated ? -d : d, &y, &m, &day, &h, &mi, &sec)) OutOfRange(field);
+      }
       return v;
     case JetType::Bit: {
       if (v.kind == Value::Text) {
@@ -690,8 +697,10 @@ class Translator {
               if (out_.updatable && i == 0) {
                 sql += ' ';
                 // The hidden row identity of an updatable single-table SELECT.
+                out_.rowidAt = sql.size();
                 AppendQuoted(sql, tables_[0].alias.empty() ? tables_[0].name : tables_[0].alias);
                 sql += ".rowid AS \"__pv_rowid\",";
+                out_.rowidLength = sql.size() - out_.rowidAt;
               }
             }
             if (IsKw(t, "LIKE")) {

@@ -477,7 +477,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested) {
 CObject* PvArchiveReadObject(CArchive& ar, const CRuntimeClass* requested) { return ar.ReadObject(requested); }
 
 // ---- element helpers for the collections ---------------------------------------------------------------
-namespace pv_detail {
+namespace pv::detail {
 bool ArchiveIsStoring(CArchive& ar) { return ar.IsStoring() != FALSE; }
 void ArchiveWriteCount(CArchive& ar, DWORD_PTR count) { ar.WriteCount(count); }
 DWORD_PTR ArchiveReadCount(CArchive& ar) { return ar.ReadCount(); }
@@ -499,7 +499,7 @@ void ArchiveReadExact(CArchive& ar, void* data, size_t size) {
     size -= step;
   }
 }
-}  // namespace pv_detail
+}  // namespace pv::detail
 
 template <>
 void SerializeElements<CString>(CArchive& ar, CString* elements, INT_PTR count) {

@@ -1,6 +1,9 @@
 #include "platform/base/cmdtarget.h"
 
 #include <atomic>
+#include <functional>
+#include <mutex>
+#include <unordered_map>
 
 #include "platform/base/com.h"
 
@@ -129,7 +132,26 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* map, UINT
   return nullptr;
 }
 
-const AFX_MSGMAP_ENTRY* CCmdTarget::FindCommandEntry(const AFX_MSGMAP* map, UINT nID, int nCode) {
+namespace {
+
+// Message maps are fixed tables, so the entry a map chain gives for an id
+// and code never changes: each lookup's answer is kept, for the whole
+// process and never freed (lookups still come while objects are destroyed
+// at exit).
+struct CommandLookup {
+  const AFX_MSGMAP* map;
+  UINT id;
+  int code;
+  bool operator==(const CommandLookup&) const = default;
+};
+struct CommandLookupHash {
+  std::size_t operator()(const CommandLookup& k) const {
+    return std::hash<const void*>{}(k.map) ^ (std::hash<UINT>{}(k.id) * 0x9E3779B1u) ^
+           (std::hash<int>{}(k.code) << 1);
+  }
+};
+
+const AFX_MSGMAP_ENTRY* SearchCommandEntry(const AFX_MSGMAP* map, UINT nID, int nCode) {
   UINT message, code;
   if (nCode == CN_UPDATE_COMMAND_UI) {
     message = kWmCommand;
@@ -150,6 +172,20 @@ const AFX_MSGMAP_ENTRY* CCmdTarget::FindCommandEntry(const AFX_MSGMAP* map, UINT
     }
   }
   return nullptr;
+}
+
+}  // namespace
+
+const AFX_MSGMAP_ENTRY* CCmdTarget::FindCommandEntry(const AFX_MSGMAP* map, UINT nID, int nCode) {
+  static auto* known = new std::unordered_map<CommandLookup, const AFX_MSGMAP_ENTRY*, CommandLookupHash>;
+  static auto* mutex = new std::mutex;
+  const CommandLookup key{map, nID, nCode};
+  std::lock_guard<std::mutex> guard(*mutex);
+  if (auto it = known->find(key); it != known->end()) return it->second;
+  if (known->size() >= 4096) known->clear();  // ranges of ids are not hoarded
+  const AFX_MSGMAP_ENTRY* entry = SearchCommandEntry(map, nID, nCode);
+  known->emplace(key, entry);
+  return entry;
 }
 
 BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) {

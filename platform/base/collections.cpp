@@ -20,8 +20,8 @@ IMPLEMENT_DYNAMIC(CMapStringToPtr, CObject)
 IMPLEMENT_SERIAL(CMapStringToOb, CObject, 0)
 IMPLEMENT_SERIAL(CMapStringToString, CObject, 0)
 
-namespace pv_detail {
+namespace pv::detail {
 void ThrowInvalidArg() { AfxThrowInvalidArgException(); }
 void ThrowMemory() { AfxThrowMemoryException(); }
 void ThrowNotSupported() { AfxThrowNotSupportedException(); }
-}  // namespace pv_detail
+}  // namespace pv::detail

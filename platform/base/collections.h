@@ -29,7 +29,7 @@ class CArchive;
 // positions with NULL).
 #define BEFORE_START_POSITION (reinterpret_cast<POSITION>(static_cast<INT_PTR>(-1)))
 
-namespace pv_detail {
+namespace pv::detail {
 // Archive access for the templates below (defined with CArchive).
 bool ArchiveIsStoring(CArchive& ar);
 void ArchiveWriteCount(CArchive& ar, DWORD_PTR count);
@@ -118,7 +118,7 @@ class NodePool {
 };
 
 inline UINT MixHash(UINT64 value) noexcept { return static_cast<UINT>(value ^ (value >> 32)); }
-}  // namespace pv_detail
+}  // namespace pv::detail
 
 // ---- element helpers (overloadable per type) -------------------------------------------
 template <class TYPE, class ARG_TYPE = const TYPE&>
@@ -136,12 +136,12 @@ template <class TYPE>
 void SerializeElements(CArchive& ar, TYPE* elements, INT_PTR count) {
   if constexpr (std::is_trivially_copyable_v<TYPE>) {
     size_t bytes = static_cast<size_t>(count) * sizeof(TYPE);
-    if (pv_detail::ArchiveIsStoring(ar))
-      pv_detail::ArchiveWrite(ar, elements, bytes);
+    if (pv::detail::ArchiveIsStoring(ar))
+      pv::detail::ArchiveWrite(ar, elements, bytes);
     else
-      pv_detail::ArchiveReadExact(ar, elements, bytes);
+      pv::detail::ArchiveReadExact(ar, elements, bytes);
   } else {
-    pv_detail::ThrowNotSupported();
+    pv::detail::ThrowNotSupported();
   }
 }
 template <>
@@ -154,9 +154,9 @@ void SerializeElements<CObject*>(CArchive& ar, CObject** elements, INT_PTR count
 template <class ARG_KEY>
 inline UINT HashKey(ARG_KEY key) {
   if constexpr (std::is_pointer_v<ARG_KEY>)
-    return pv_detail::MixHash(reinterpret_cast<UINT_PTR>(key));
+    return pv::detail::MixHash(reinterpret_cast<UINT_PTR>(key));
   else
-    return pv_detail::MixHash(static_cast<UINT64>(key));
+    return pv::detail::MixHash(static_cast<UINT64>(key));
 }
 inline UINT HashKey(LPCWSTR key) {
   UINT hash = 2166136261u;
@@ -223,7 +223,7 @@ class CArray : public CObject {
 
  protected:
   void Check(INT_PTR index) const {
-    if (index < 0 || index >= m_nSize) pv_detail::ThrowInvalidArg();
+    if (index < 0 || index >= m_nSize) pv::detail::ThrowInvalidArg();
   }
   INT_PTR AddGrow(ARG_TYPE newElement);
   void Reserve(INT_PTR newMax);
@@ -258,13 +258,13 @@ void CArray<TYPE, ARG_TYPE>::Free() noexcept {
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::Reserve(INT_PTR newMax) {
   if (newMax <= m_nMaxSize) return;
-  if (static_cast<size_t>(newMax) > static_cast<size_t>(PTRDIFF_MAX) / sizeof(TYPE)) pv_detail::ThrowMemory();
+  if (static_cast<size_t>(newMax) > static_cast<size_t>(PTRDIFF_MAX) / sizeof(TYPE)) pv::detail::ThrowMemory();
   TYPE* fresh;
   try {
     fresh = static_cast<TYPE*>(::operator new(static_cast<size_t>(newMax) * sizeof(TYPE),
                                               std::align_val_t(alignof(TYPE))));
   } catch (const std::bad_alloc&) {
-    pv_detail::ThrowMemory();
+    pv::detail::ThrowMemory();
   }
   if constexpr (std::is_trivially_copyable_v<TYPE>) {
     if (m_nSize) std::memcpy(static_cast<void*>(fresh), m_pData, static_cast<size_t>(m_nSize) * sizeof(TYPE));
@@ -281,7 +281,7 @@ void CArray<TYPE, ARG_TYPE>::Reserve(INT_PTR newMax) {
 
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::SetSize(INT_PTR newSize, INT_PTR growBy) {
-  if (newSize < 0) pv_detail::ThrowInvalidArg();
+  if (newSize < 0) pv::detail::ThrowInvalidArg();
   if (growBy >= 0) m_nGrowBy = growBy;
   if (newSize == 0) {
     Free();
@@ -345,7 +345,7 @@ INT_PTR CArray<TYPE, ARG_TYPE>::AddGrow(ARG_TYPE newElement) {
 
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::SetAtGrow(INT_PTR index, ARG_TYPE newElement) {
-  if (index < 0) pv_detail::ThrowInvalidArg();
+  if (index < 0) pv::detail::ThrowInvalidArg();
   if (index >= m_nSize) {
     TYPE copy(newElement);
     SetSize(index + 1, -1);
@@ -357,7 +357,7 @@ void CArray<TYPE, ARG_TYPE>::SetAtGrow(INT_PTR index, ARG_TYPE newElement) {
 
 template <class TYPE, class ARG_TYPE>
 INT_PTR CArray<TYPE, ARG_TYPE>::Append(const CArray& src) {
-  if (this == &src) pv_detail::ThrowInvalidArg();
+  if (this == &src) pv::detail::ThrowInvalidArg();
   INT_PTR oldSize = m_nSize;
   SetSize(m_nSize + src.m_nSize, -1);
   for (INT_PTR i = 0; i < src.m_nSize; ++i) m_pData[oldSize + i] = src.m_pData[i];
@@ -373,7 +373,7 @@ void CArray<TYPE, ARG_TYPE>::Copy(const CArray& src) {
 
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::InsertAt(INT_PTR index, ARG_TYPE newElement, INT_PTR count) {
-  if (index < 0 || count < 0) pv_detail::ThrowInvalidArg();
+  if (index < 0 || count < 0) pv::detail::ThrowInvalidArg();
   if (count == 0) return;
   TYPE copy(newElement);
   INT_PTR oldSize = m_nSize;
@@ -389,7 +389,7 @@ void CArray<TYPE, ARG_TYPE>::InsertAt(INT_PTR index, ARG_TYPE newElement, INT_PT
 
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::InsertAt(INT_PTR startIndex, CArray* newArray) {
-  if (!newArray || startIndex < 0 || newArray == this) pv_detail::ThrowInvalidArg();
+  if (!newArray || startIndex < 0 || newArray == this) pv::detail::ThrowInvalidArg();
   INT_PTR count = newArray->GetSize();
   if (count == 0) return;
   InsertAt(startIndex, newArray->GetAt(0), count);
@@ -398,7 +398,7 @@ void CArray<TYPE, ARG_TYPE>::InsertAt(INT_PTR startIndex, CArray* newArray) {
 
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::RemoveAt(INT_PTR index, INT_PTR count) {
-  if (index < 0 || count < 0 || index + count > m_nSize) pv_detail::ThrowInvalidArg();
+  if (index < 0 || count < 0 || index + count > m_nSize) pv::detail::ThrowInvalidArg();
   if (count == 0) return;
   std::move(m_pData + index + count, m_pData + m_nSize, m_pData + index);
   DestroyRange(m_pData + m_nSize - count, count);
@@ -408,15 +408,15 @@ void CArray<TYPE, ARG_TYPE>::RemoveAt(INT_PTR index, INT_PTR count) {
 template <class TYPE, class ARG_TYPE>
 void CArray<TYPE, ARG_TYPE>::Serialize(CArchive& ar) {
   CObject::Serialize(ar);
-  if (pv_detail::ArchiveIsStoring(ar)) {
-    pv_detail::ArchiveWriteCount(ar, static_cast<DWORD_PTR>(m_nSize));
+  if (pv::detail::ArchiveIsStoring(ar)) {
+    pv::detail::ArchiveWriteCount(ar, static_cast<DWORD_PTR>(m_nSize));
     SerializeElements<TYPE>(ar, m_pData, m_nSize);
     return;
   }
-  DWORD_PTR count = pv_detail::ArchiveReadCount(ar);
+  DWORD_PTR count = pv::detail::ArchiveReadCount(ar);
   RemoveAll();
   // Grow step by step: each step's elements must be in the data.
-  const INT_PTR chunk = pv_detail::LoadChunk<TYPE>();
+  const INT_PTR chunk = pv::detail::LoadChunk<TYPE>();
   DWORD_PTR done = 0;
   while (done < count) {
     INT_PTR step = count - done < static_cast<DWORD_PTR>(chunk) ? static_cast<INT_PTR>(count - done) : chunk;
@@ -483,11 +483,11 @@ class CList : public CObject {
  protected:
   static POSITION ToPos(CNode* node) noexcept { return reinterpret_cast<POSITION>(node); }
   static CNode* FromPos(POSITION pos) {
-    if (!pos || pos == BEFORE_START_POSITION) pv_detail::ThrowInvalidArg();
+    if (!pos || pos == BEFORE_START_POSITION) pv::detail::ThrowInvalidArg();
     return reinterpret_cast<CNode*>(pos);
   }
   static CNode* NonEmpty(CNode* node) {
-    if (!node) pv_detail::ThrowInvalidArg();
+    if (!node) pv::detail::ThrowInvalidArg();
     return node;
   }
   CNode* NewNode(CNode* prev, CNode* next, ARG_TYPE value);
@@ -496,7 +496,7 @@ class CList : public CObject {
   CNode* m_pNodeHead = nullptr;
   CNode* m_pNodeTail = nullptr;
   INT_PTR m_nCount = 0;
-  pv_detail::NodePool<CNode> m_pool;
+  pv::detail::NodePool<CNode> m_pool;
 };
 
 template <class TYPE, class ARG_TYPE>
@@ -567,14 +567,14 @@ POSITION CList<TYPE, ARG_TYPE>::InsertAfter(POSITION pos, ARG_TYPE newElement) {
 
 template <class TYPE, class ARG_TYPE>
 void CList<TYPE, ARG_TYPE>::AddHead(const CList* newList) {
-  if (!newList || newList == this) pv_detail::ThrowInvalidArg();
+  if (!newList || newList == this) pv::detail::ThrowInvalidArg();
   // Walk backwards so the added elements keep their order.
   for (CNode* n = newList->m_pNodeTail; n; n = n->pPrev) AddHead(n->data);
 }
 
 template <class TYPE, class ARG_TYPE>
 void CList<TYPE, ARG_TYPE>::AddTail(const CList* newList) {
-  if (!newList || newList == this) pv_detail::ThrowInvalidArg();
+  if (!newList || newList == this) pv::detail::ThrowInvalidArg();
   for (CNode* n = newList->m_pNodeHead; n; n = n->pNext) AddTail(n->data);
 }
 
@@ -625,12 +625,12 @@ POSITION CList<TYPE, ARG_TYPE>::FindIndex(INT_PTR index) const {
 template <class TYPE, class ARG_TYPE>
 void CList<TYPE, ARG_TYPE>::Serialize(CArchive& ar) {
   CObject::Serialize(ar);
-  if (pv_detail::ArchiveIsStoring(ar)) {
-    pv_detail::ArchiveWriteCount(ar, static_cast<DWORD_PTR>(m_nCount));
+  if (pv::detail::ArchiveIsStoring(ar)) {
+    pv::detail::ArchiveWriteCount(ar, static_cast<DWORD_PTR>(m_nCount));
     for (CNode* n = m_pNodeHead; n; n = n->pNext) SerializeElements<TYPE>(ar, &n->data, 1);
     return;
   }
-  DWORD_PTR count = pv_detail::ArchiveReadCount(ar);
+  DWORD_PTR count = pv::detail::ArchiveReadCount(ar);
   for (DWORD_PTR i = 0; i < count; ++i) {
     TYPE value{};
     SerializeElements<TYPE>(ar, &value, 1);
@@ -735,7 +735,7 @@ class CMap : public CObject {
   UINT m_nHashTableSize = 16;
   UINT m_nShift = 4;  // log2 of the table size
   INT_PTR m_nCount = 0;
-  pv_detail::NodePool<CAssoc> m_pool;
+  pv::detail::NodePool<CAssoc> m_pool;
 };
 
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
@@ -747,7 +747,7 @@ void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::Rehash(UINT newSize) {
   try {
     table = new CAssoc*[size]();
   } catch (const std::bad_alloc&) {
-    pv_detail::ThrowMemory();
+    pv::detail::ThrowMemory();
   }
   CAssoc** old = m_pHashTable;
   UINT oldSize = m_nHashTableSize;
@@ -836,7 +836,7 @@ void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::RemoveAll() noexcept {
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::GetNextAssoc(POSITION& rNextPosition, KEY& rKey, VALUE& rValue) const {
   const CAssoc* assoc = rNextPosition == BEFORE_START_POSITION ? First() : reinterpret_cast<const CAssoc*>(rNextPosition);
-  if (!assoc) pv_detail::ThrowInvalidArg();
+  if (!assoc) pv::detail::ThrowInvalidArg();
   rNextPosition = reinterpret_cast<POSITION>(Next(assoc));
   rKey = assoc->key;
   rValue = assoc->value;
@@ -845,15 +845,15 @@ void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::GetNextAssoc(POSITION& rNextPosition,
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::Serialize(CArchive& ar) {
   CObject::Serialize(ar);
-  if (pv_detail::ArchiveIsStoring(ar)) {
-    pv_detail::ArchiveWriteCount(ar, static_cast<DWORD_PTR>(m_nCount));
+  if (pv::detail::ArchiveIsStoring(ar)) {
+    pv::detail::ArchiveWriteCount(ar, static_cast<DWORD_PTR>(m_nCount));
     for (CAssoc* a = First(); a; a = Next(a)) {
       SerializeElements<KEY>(ar, const_cast<KEY*>(&a->key), 1);
       SerializeElements<VALUE>(ar, &a->value, 1);
     }
     return;
   }
-  DWORD_PTR count = pv_detail::ArchiveReadCount(ar);
+  DWORD_PTR count = pv::detail::ArchiveReadCount(ar);
   for (DWORD_PTR i = 0; i < count; ++i) {
     KEY key{};
     VALUE value{};
@@ -933,17 +933,17 @@ class CMapStringToString : public CMap<CString, LPCTSTR, CString, LPCTSTR> {
 };
 
 // ---- typed-pointer wrappers ------------------------------------------------------------------
-namespace pv_detail {
+namespace pv::detail {
 template <class To, class From>
 inline To PtrCast(From from) noexcept {
   return (To)from;  // NOLINT: pointer conversions between the stored and the typed pointer
 }
-}  // namespace pv_detail
+}  // namespace pv::detail
 
 template <class BASE_CLASS, class TYPE>
 class CTypedPtrArray : public BASE_CLASS {
  public:
-  TYPE GetAt(INT_PTR index) const { return pv_detail::PtrCast<TYPE>(BASE_CLASS::GetAt(index)); }
+  TYPE GetAt(INT_PTR index) const { return pv::detail::PtrCast<TYPE>(BASE_CLASS::GetAt(index)); }
   TYPE& ElementAt(INT_PTR index) { return reinterpret_cast<TYPE&>(BASE_CLASS::ElementAt(index)); }
   void SetAt(INT_PTR index, TYPE ptr) { BASE_CLASS::SetAt(index, ptr); }
   void SetAtGrow(INT_PTR index, TYPE newElement) { BASE_CLASS::SetAtGrow(index, newElement); }
@@ -963,21 +963,21 @@ class CTypedPtrList : public BASE_CLASS {
  public:
   explicit CTypedPtrList(INT_PTR blockSize = 10) : BASE_CLASS(blockSize) {}
   TYPE& GetHead() { return reinterpret_cast<TYPE&>(BASE_CLASS::GetHead()); }
-  TYPE GetHead() const { return pv_detail::PtrCast<TYPE>(BASE_CLASS::GetHead()); }
+  TYPE GetHead() const { return pv::detail::PtrCast<TYPE>(BASE_CLASS::GetHead()); }
   TYPE& GetTail() { return reinterpret_cast<TYPE&>(BASE_CLASS::GetTail()); }
-  TYPE GetTail() const { return pv_detail::PtrCast<TYPE>(BASE_CLASS::GetTail()); }
-  TYPE RemoveHead() { return pv_detail::PtrCast<TYPE>(BASE_CLASS::RemoveHead()); }
-  TYPE RemoveTail() { return pv_detail::PtrCast<TYPE>(BASE_CLASS::RemoveTail()); }
+  TYPE GetTail() const { return pv::detail::PtrCast<TYPE>(BASE_CLASS::GetTail()); }
+  TYPE RemoveHead() { return pv::detail::PtrCast<TYPE>(BASE_CLASS::RemoveHead()); }
+  TYPE RemoveTail() { return pv::detail::PtrCast<TYPE>(BASE_CLASS::RemoveTail()); }
   POSITION AddHead(TYPE newElement) { return BASE_CLASS::AddHead(newElement); }
   POSITION AddTail(TYPE newElement) { return BASE_CLASS::AddTail(newElement); }
   void AddHead(CTypedPtrList* newList) { BASE_CLASS::AddHead(newList); }
   void AddTail(CTypedPtrList* newList) { BASE_CLASS::AddTail(newList); }
   TYPE& GetNext(POSITION& pos) { return reinterpret_cast<TYPE&>(BASE_CLASS::GetNext(pos)); }
-  TYPE GetNext(POSITION& pos) const { return pv_detail::PtrCast<TYPE>(BASE_CLASS::GetNext(pos)); }
+  TYPE GetNext(POSITION& pos) const { return pv::detail::PtrCast<TYPE>(BASE_CLASS::GetNext(pos)); }
   TYPE& GetPrev(POSITION& pos) { return reinterpret_cast<TYPE&>(BASE_CLASS::GetPrev(pos)); }
-  TYPE GetPrev(POSITION& pos) const { return pv_detail::PtrCast<TYPE>(BASE_CLASS::GetPrev(pos)); }
+  TYPE GetPrev(POSITION& pos) const { return pv::detail::PtrCast<TYPE>(BASE_CLASS::GetPrev(pos)); }
   TYPE& GetAt(POSITION pos) { return reinterpret_cast<TYPE&>(BASE_CLASS::GetAt(pos)); }
-  TYPE GetAt(POSITION pos) const { return pv_detail::PtrCast<TYPE>(BASE_CLASS::GetAt(pos)); }
+  TYPE GetAt(POSITION pos) const { return pv::detail::PtrCast<TYPE>(BASE_CLASS::GetAt(pos)); }
   void SetAt(POSITION pos, TYPE newElement) { BASE_CLASS::SetAt(pos, newElement); }
   POSITION InsertBefore(POSITION pos, TYPE newElement) { return BASE_CLASS::InsertBefore(pos, newElement); }
   POSITION InsertAfter(POSITION pos, TYPE newElement) { return BASE_CLASS::InsertAfter(pos, newElement); }
@@ -990,7 +990,7 @@ class CTypedPtrMap : public BASE_CLASS {
   BOOL Lookup(ArgKey key, VALUE& rValue) const {
     typename BASE_CLASS::BASE_VALUE value{};
     if (!BASE_CLASS::Lookup(key, value)) return FALSE;
-    rValue = pv_detail::PtrCast<VALUE>(value);
+    rValue = pv::detail::PtrCast<VALUE>(value);
     return TRUE;
   }
   VALUE& operator[](ArgKey key) { return reinterpret_cast<VALUE&>(BASE_CLASS::operator[](key)); }
@@ -1000,7 +1000,7 @@ class CTypedPtrMap : public BASE_CLASS {
     typename BASE_CLASS::BASE_KEY key{};
     typename BASE_CLASS::BASE_VALUE value{};
     BASE_CLASS::GetNextAssoc(rPosition, key, value);
-    rKey = pv_detail::PtrCast<KEY>(key);
-    rValue = pv_detail::PtrCast<VALUE>(value);
+    rKey = pv::detail::PtrCast<KEY>(key);
+    rValue = pv::detail::PtrCast<VALUE>(value);
   }
 };

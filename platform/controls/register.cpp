@@ -1,3 +1,5 @@
+// Registration of the standard control classes: each one global, once per
+// process, with its state in the first extra window bytes.
 #include "platform/controls/ctl_internal.h"
 
 namespace pv::controls {

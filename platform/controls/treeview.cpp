@@ -4,10 +4,13 @@
 // after any change to the visible shape, and painting walks only the rows
 // that fit the client area.
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
+#include <deque>
 #include <memory>
+#include <new>
 #include <string>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/clock.h"
@@ -17,23 +20,112 @@
 namespace pv::controls {
 namespace {
 
+// Fields ordered so that an item packs into 96 bytes: a tree may hold 10^5.
 struct Node {
   Node* parent = nullptr;
   Node* first = nullptr;
   Node* last = nullptr;
   Node* next = nullptr;
   Node* prev = nullptr;
-  std::u16string text;
-  bool textCallback = false;
+  LPARAM param = 0;
+  std::unique_ptr<char16_t[]> text;  // the label, textLength units, unterminated
+  std::uint32_t textLength = 0;
+  UINT state = 0;
   int image = 0, selImage = 0;
   int children = 0;  // cChildren as set; I_CHILDRENCALLBACK asks the parent
-  bool childrenSet = false;
-  UINT state = 0;
-  LPARAM param = 0;
   int level = 0;
   int row = -1;  // index in the visible list while it is current
   int textWidth = -1;  // measured label text, -1 until measured (or stale)
   int textWidthGen = 0;
+  bool textCallback = false;
+  bool childrenSet = false;
+  bool alive = false;  // an item of the tree, not a free slot
+
+  std::u16string Text() const { return std::u16string(text.get(), textLength); }
+  void SetText(std::u16string_view t) {
+    text.reset();
+    textLength = static_cast<std::uint32_t>(t.size());
+    if (t.empty()) return;
+    text = std::make_unique_for_overwrite<char16_t[]>(t.size());
+    std::copy(t.begin(), t.end(), text.get());
+  }
+};
+static_assert(sizeof(void*) != 8 || sizeof(Node) <= 96);
+
+// The tree's items, held in blocks: one allocation per block rather than one
+// per item, and all of them freed at once when the tree goes. A handle is
+// an item's address; one the tree never gave out, or of a deleted item, is
+// told apart by the blocks' address ranges and the slot's live mark. A
+// deleted item's slot is reused by a later insert, as Windows reuses the
+// memory of deleted items.
+class NodePool {
+ public:
+  NodePool() = default;
+  NodePool(const NodePool&) = delete;
+  NodePool& operator=(const NodePool&) = delete;
+  ~NodePool() {
+    for (Block& b : blocks_) {
+      std::destroy_n(b.nodes, b.used);
+      ::operator delete(b.nodes);
+    }
+  }
+
+  Node* New() {
+    Node* n;
+    if (!free_.empty()) {
+      n = free_.back();
+      free_.pop_back();
+    } else {
+      if (!open_ || open_->used == open_->capacity) AddBlock();
+      n = new (open_->nodes + open_->used) Node;
+      ++open_->used;
+    }
+    n->alive = true;
+    return n;
+  }
+
+  void Free(Node* n) {
+    *n = Node{};  // lets go of the label text; not alive
+    free_.push_back(n);
+  }
+
+  // Whether `n` is a live item of this pool (null is not).
+  bool Owns(const Node* n) const {
+    if (!n) return false;
+    const auto at = reinterpret_cast<std::uintptr_t>(n);
+    // The last block starting at or below the address.
+    auto it = std::upper_bound(byAddress_.begin(), byAddress_.end(), at, [](std::uintptr_t a, const Block* b) {
+      return a < reinterpret_cast<std::uintptr_t>(b->nodes);
+    });
+    if (it == byAddress_.begin()) return false;
+    const Block* b = *(it - 1);
+    const std::uintptr_t offset = at - reinterpret_cast<std::uintptr_t>(b->nodes);
+    if (offset % sizeof(Node) != 0 || offset / sizeof(Node) >= b->used) return false;
+    return n->alive;
+  }
+
+ private:
+  struct Block {
+    Node* nodes;
+    size_t used, capacity;
+  };
+  void AddBlock() {
+    // Small trees stay small; large ones grow by blocks of a few thousand.
+    const size_t capacity = std::min<size_t>(size_t{16} << std::min<size_t>(blocks_.size(), 8), 4096);
+    blocks_.push_back(Block{static_cast<Node*>(::operator new(capacity * sizeof(Node))), 0, capacity});
+    open_ = &blocks_.back();
+    byAddress_.insert(std::upper_bound(byAddress_.begin(), byAddress_.end(), open_,
+                                       [](const Block* a, const Block* b) {
+                                         return reinterpret_cast<std::uintptr_t>(a->nodes) <
+                                                reinterpret_cast<std::uintptr_t>(b->nodes);
+                                       }),
+                      open_);
+  }
+
+  std::deque<Block> blocks_;  // stable addresses for byAddress_
+  std::vector<const Block*> byAddress_;
+  Block* open_ = nullptr;
+  std::vector<Node*> free_;
 };
 
 constexpr UINT_PTR kEditTimer = 0x7E01;
@@ -41,7 +133,7 @@ constexpr UINT_PTR kTypeAheadMs = 1000;
 
 struct TreeState {
   Node root;
-  std::unordered_set<Node*> live;
+  NodePool pool;
   size_t count = 0;
   std::vector<Node*> visible;
   bool visibleDirty = true;
@@ -71,16 +163,13 @@ struct TreeState {
   // Type-ahead.
   std::u16string typed;
   DWORD typedAt = 0;
-  ~TreeState() {
-    for (Node* n : live) delete n;
-  }
 };
 
 DWORD Style(HWND h) { return static_cast<DWORD>(::GetWindowLong(h, GWL_STYLE)); }
 HTREEITEM H(Node* n) { return reinterpret_cast<HTREEITEM>(n); }
 Node* Find(TreeState* s, HTREEITEM item) {
   auto* n = reinterpret_cast<Node*>(item);
-  return s->live.count(n) ? n : nullptr;
+  return s->pool.Owns(n) ? n : nullptr;
 }
 
 void Invalidate(HWND h, TreeState* s) {
@@ -165,7 +254,7 @@ LRESULT TreeNotify(HWND h, UINT code, UINT action, Node* oldItem, Node* newItem,
 
 // The text shown for an item (asks the parent for callback text).
 std::u16string TextOf(HWND h, Node* n) {
-  if (!n->textCallback) return n->text;
+  if (!n->textCallback) return n->Text();
   WCHAR buf[260] = {};
   NMTVDISPINFOW di{};
   di.item.mask = TVIF_TEXT;
@@ -360,9 +449,9 @@ bool Select(HWND h, TreeState* s, Node* n, UINT action) {
   }
   Node* old = s->caret;
   if (TreeNotify(h, TVN_SELCHANGING, action, old, n)) return false;
-  if (s->live.count(old)) old->state &= ~static_cast<UINT>(TVIS_SELECTED);
+  if (s->pool.Owns(old)) old->state &= ~static_cast<UINT>(TVIS_SELECTED);
   else old = nullptr;
-  if (n && !s->live.count(n)) n = nullptr;
+  if (n && !s->pool.Owns(n)) n = nullptr;
   s->caret = n;
   if (n) n->state |= TVIS_SELECTED;
   if (n) EnsureVisible(h, s, n);
@@ -394,7 +483,7 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
   bool notify = byUser || op == TVE_COLLAPSE || !(n->state & TVIS_EXPANDEDONCE);
   UINT action = op;
   if (notify && TreeNotify(h, TVN_ITEMEXPANDING, action, nullptr, n)) return false;
-  if (!s->live.count(n)) return false;
+  if (!s->pool.Owns(n)) return false;
   if (op == TVE_EXPAND) {
     n->state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
   } else {
@@ -405,8 +494,8 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
   }
   ShapeChanged(h, s);
   if (notify) TreeNotify(h, TVN_ITEMEXPANDED, action, nullptr, n);
-  if (op == TVE_COLLAPSE && s->live.count(n) && s->caret && IsAncestor(n, s->caret)) Select(h, s, n, TVC_UNKNOWN);
-  if ((code & TVE_COLLAPSERESET) && s->live.count(n)) {
+  if (op == TVE_COLLAPSE && s->pool.Owns(n) && s->caret && IsAncestor(n, s->caret)) Select(h, s, n, TVC_UNKNOWN);
+  if ((code & TVE_COLLAPSERESET) && s->pool.Owns(n)) {
     // The children go; the item keeps its button only if cChildren says so.
     while (n->first) {
       DeleteNode(h, s, n->first);
@@ -471,11 +560,10 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
     if (s->pressed == victim) s->pressed = nullptr;
     if (s->pendingEdit == victim) s->pendingEdit = nullptr;
     if (victim->row >= 0) s->visibleDirty = true;
-    s->live.erase(victim);
     --s->count;
     // Keep the visible list from pointing at freed nodes.
     if (victim->row >= 0 && static_cast<size_t>(victim->row) < s->visible.size()) s->visible[static_cast<size_t>(victim->row)] = nullptr;
-    delete victim;
+    s->pool.Free(victim);
     if (done) break;
   }
   ShapeChanged(h, s);
@@ -504,7 +592,7 @@ void Link(Node* parent, Node* after, Node* n) {
 void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {
     n->textCallback = it.pszText == LPSTR_TEXTCALLBACKW;
-    n->text = (!n->textCallback && it.pszText) ? std::u16string(it.pszText) : u"";
+    n->SetText((!n->textCallback && it.pszText) ? std::u16string_view(it.pszText) : std::u16string_view());
     n->textWidth = -1;
     s->visibleDirty = true;  // the widest row may have changed
   }
@@ -530,7 +618,7 @@ HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
     parent = Find(s, is->hParent);
     if (!parent) return nullptr;
   }
-  auto* n = new Node;
+  Node* n = s->pool.New();
   n->level = parent == &s->root ? 0 : parent->level + 1;
   ApplyItem(h, s, n, is->item);
   n->state &= ~static_cast<UINT>(TVIS_SELECTED);
@@ -548,7 +636,6 @@ HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
     Node* a = Find(s, after);
     Link(parent, (a && a->parent == parent) ? a : parent->last, n);
   }
-  s->live.insert(n);
   ++s->count;
   // Only a change among shown rows needs a new layout.
   if (parent == &s->root || ((parent->state & TVIS_EXPANDED) && (s->visibleDirty || parent->row >= 0))) ShapeChanged(h, s);
@@ -616,7 +703,7 @@ HWND BeginEdit(HWND h, TreeState* s, Node* n) {
   di.item.pszText = text.data();
   di.item.cchTextMax = static_cast<int>(text.size()) + 1;
   if (Notify(h, TVN_BEGINLABELEDIT, &di.hdr)) return nullptr;
-  if (!s->live.count(n)) return nullptr;
+  if (!s->pool.Owns(n)) return nullptr;
   Layout(h, s);
   HDC dc = ::GetDC(h);
   RowGeom g = Geom(h, s, dc, n);
@@ -646,14 +733,14 @@ void EndEdit(HWND h, TreeState* s, bool cancel) {
   std::u16string text(static_cast<size_t>(::GetWindowTextLength(e)) + 1, u'\0');
   int len = ::GetWindowText(e, text.data(), static_cast<int>(text.size()));
   text.resize(static_cast<size_t>(len));
-  if (n && s->live.count(n)) {
+  if (n && s->pool.Owns(n)) {
     NMTVDISPINFOW di{};
     FillItem(&di.item, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
     di.item.pszText = cancel ? nullptr : text.data();
     di.item.cchTextMax = static_cast<int>(text.size()) + 1;
     LRESULT accept = Notify(h, TVN_ENDLABELEDIT, &di.hdr);
-    if (!cancel && accept && s->live.count(n) && !n->textCallback) {
-      n->text = text;
+    if (!cancel && accept && s->pool.Owns(n) && !n->textCallback) {
+      n->SetText(text);
       Invalidate(h, s);
     }
   }
@@ -729,7 +816,7 @@ void Paint(HWND h, TreeState* s, HDC given) {
       cd.clrText = textC;
       cd.clrTextBk = textBk;
       itemRes = CustomDraw(h, CDDS_ITEMPREPAINT, dc, rowRc, n, itemState, &cd);
-      if (!s->live.count(n)) break;  // the parent changed the tree while drawing
+      if (!s->pool.Owns(n)) break;  // the parent changed the tree while drawing
       textC = cd.clrText;
       textBk = cd.clrTextBk;
       if (itemRes & CDRF_NEWFONT) customFont = ::GetCurrentObject(dc, OBJ_FONT);
@@ -809,7 +896,7 @@ void Paint(HWND h, TreeState* s, HDC given) {
     }
     if (itemRes & CDRF_NOTIFYPOSTPAINT) {
       CustomDraw(h, CDDS_ITEMPOSTPAINT, dc, rowRc, n, itemState, &cd);
-      if (!s->live.count(n)) break;
+      if (!s->pool.Owns(n)) break;
     }
   }
   if (pre & CDRF_NOTIFYPOSTPAINT) CustomDraw(h, CDDS_POSTPAINT, dc, rc, nullptr, 0, &cd);
@@ -1072,7 +1159,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           Invalidate(h, s);
         }
         ::ReleaseCapture();
-        if (!(Style(h) & TVS_DISABLEDRAGDROP) && s->live.count(n))
+        if (!(Style(h) & TVS_DISABLEDRAGDROP) && s->pool.Owns(n))
           TreeNotify(h, right ? TVN_BEGINRDRAG : TVN_BEGINDRAG, 0, nullptr, n, s->pressAt);
         return 0;
       }
@@ -1110,7 +1197,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       }
       // A click on the label of the item that was already selected edits it
       // once the double-click time has passed without a second click.
-      if (n && s->live.count(n) && s->pressWasSelected && (Style(h) & TVS_EDITLABELS)) {
+      if (n && s->pool.Owns(n) && s->pressWasSelected && (Style(h) & TVS_EDITLABELS)) {
         UINT flags = 0;
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         if (HitTest(h, s, pt, &flags) == n && (flags & TVHT_ONITEMLABEL)) {
@@ -1133,7 +1220,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         ::KillTimer(h, kEditTimer);
         Node* n = s->pendingEdit;
         s->pendingEdit = nullptr;
-        if (n && s->live.count(n) && n == s->caret) BeginEdit(h, s, n);
+        if (n && s->pool.Owns(n) && n == s->caret) BeginEdit(h, s, n);
         return 0;
       }
       return ::DefWindowProc(h, msg, wp, lp);
@@ -1150,7 +1237,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       if (Notify(h, msg == WM_LBUTTONDBLCLK ? NM_DBLCLK : NM_RDBLCLK, &hdr)) return 0;
-      if (msg == WM_LBUTTONDBLCLK && n && s->live.count(n) && (flags & TVHT_ONITEM)) Expand(h, s, n, TVE_TOGGLE, true);
+      if (msg == WM_LBUTTONDBLCLK && n && s->pool.Owns(n) && (flags & TVHT_ONITEM)) Expand(h, s, n, TVE_TOGGLE, true);
       return 0;
     }
     case WM_MOUSEWHEEL: {
@@ -1217,7 +1304,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Node* n = Find(s, item);
       if (!n) return FALSE;
       if (s->editing && (s->editing == n || IsAncestor(n, s->editing))) EndEdit(h, s, true);
-      if (s->live.count(n)) DeleteNode(h, s, n);
+      if (s->pool.Owns(n)) DeleteNode(h, s, n);
       return TRUE;
     }
     case TVM_EXPAND: {

@@ -1,3 +1,5 @@
+// The framework wrappers of the standard controls (afxcmn.h): creation,
+// which registers the classes first, and the messages each wrapper speaks.
 #include "platform/controls/afxcmn.h"
 
 IMPLEMENT_DYNAMIC(CStatic, CWnd)

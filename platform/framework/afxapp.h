@@ -148,7 +148,7 @@ class CThreadLocal {
   T* operator->() { return GetData(); }
   operator T*() { return GetData(); }
 };
-// Services the original needed set up; here they are always ready.
+// Services Windows needs set up first; here they are always ready.
 BOOL AfxOleInit();
 void AfxOleTerm(BOOL bJustRevoke = FALSE);
 BOOL AfxSocketInit(void* lpwsaData = nullptr);

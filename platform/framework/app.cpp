@@ -275,7 +275,7 @@ int CWinApp::ExitInstance() {
 
 int CWinApp::Run() {
   if (!m_pMainWnd) {
-    // Nothing to run for: leave as the original does.
+    // Nothing to run for: leave, as Windows does.
     ::PostQuitMessage(0);
   }
   return CWinThread::Run();

@@ -6,7 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 // One blit: destination rectangle in target pixels, source rectangle in the
 // source bitmap, horizontal/vertical flips.
@@ -158,7 +158,7 @@ static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys,
     else if (dst->type == DCType::Printer) FillTargetRect(dst, g.d, dst->st.brush, rop);
     return TRUE;
   }
-  RectList area = RectList::Combine(RectList::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
+  RectSet area = RectSet::Combine(RectSet::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
   if (area.Empty()) return TRUE;
   db->Flush();
   // Overlapping copies inside one bitmap read from a snapshot of the source.
@@ -219,9 +219,9 @@ static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys,
   return TRUE;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 BOOL BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, DWORD rop) {
   return Blit(dst, x, y, w, h, src, xs, ys, w, h, rop, false);
@@ -247,7 +247,7 @@ BOOL MaskBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, HBI
   BlitGeom g;
   if (!Geometry(dst, x, y, w, h, src, xs, ys, w, h, &g)) return TRUE;
   SrcReader rd = sb ? MakeReader(dst, src, sb) : SrcReader{nullptr};
-  RectList area = RectList::Combine(RectList::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
+  RectSet area = RectSet::Combine(RectSet::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
   db->Flush();
   if (sb) sb->Flush();
   mask->Flush();
@@ -313,7 +313,7 @@ BOOL AlphaBlend(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
     cairo_surface_destroy(img);
     return TRUE;
   }
-  RectList area = RectList::Combine(RectList::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
+  RectSet area = RectSet::Combine(RectSet::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
   db->Flush();
   std::vector<uint32_t> snapshot;
   for (const RECT& r : area.rects)
@@ -387,7 +387,7 @@ BOOL TransparentBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int 
     cairo_surface_destroy(img);
     return TRUE;
   }
-  RectList area = RectList::Combine(RectList::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
+  RectSet area = RectSet::Combine(RectSet::FromRect(g.d.left, g.d.top, g.d.right, g.d.bottom), dst->Clip(), RGN_AND);
   db->Flush();
   for (const RECT& r : area.rects)
     for (int yy = r.top; yy < r.bottom; ++yy) {
@@ -418,7 +418,7 @@ BOOL GradientFill(HDC hdc, const TRIVERTEX* v, ULONG nv, const void* mesh, ULONG
   DC* dc = GetDC_(hdc);
   if (!dc || !v || !mesh) return FALSE;
   Bitmap* b = dc->Target();
-  const RectList& clip = dc->Clip();
+  const RectSet& clip = dc->Clip();
   auto put = [&](int x, int y, uint32_t p) {
     if (b) {
       if (x >= 0 && y >= 0 && x < b->w && y < b->h && clip.Contains(x, y)) b->Row(y)[x] = p;

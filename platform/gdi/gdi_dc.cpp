@@ -6,13 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
-
-static int g_screenW = 1024, g_screenH = 768;
-
-void RegisterModules();  // gdi_modules.cpp
-// Entry points looked up by name are there from the start.
-static const bool g_modulesRegistered = (RegisterModules(), true);
+namespace pv::gdi {
 
 DC::~DC() {
   if (pdfCr) cairo_destroy(pdfCr);
@@ -82,20 +76,20 @@ RECT DC::ToTargetRect(int l, int t, int r, int b) const {
   return rc;
 }
 
-const RectList& DC::Clip() {
+const RectSet& DC::Clip() {
   if (clipValid) return clipCache;
   Bitmap* b = Target();
-  RectList rl;
-  if (type == DCType::Printer || type == DCType::Info) rl = RectList::FromRect(0, 0, pageW, pageH);
-  else if (b) rl = RectList::FromRect(0, 0, b->w, b->h);
+  RectSet rl;
+  if (type == DCType::Printer || type == DCType::Info) rl = RectSet::FromRect(0, 0, pageW, pageH);
+  else if (b) rl = RectSet::FromRect(0, 0, b->w, b->h);
   if (hasSysSize)
-    rl = RectList::Combine(rl, RectList::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy),
+    rl = RectSet::Combine(rl, RectSet::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy),
                            RGN_AND);
-  if (hasSysClip) rl = RectList::Combine(rl, sysClip, RGN_AND);
+  if (hasSysClip) rl = RectSet::Combine(rl, sysClip, RGN_AND);
   if (st.hasClip) {
-    RectList c = st.clip;
+    RectSet c = st.clip;
     c.Offset(sysOrigin.x, sysOrigin.y);
-    rl = RectList::Combine(rl, c, RGN_AND);
+    rl = RectSet::Combine(rl, c, RGN_AND);
   }
   clipCache = std::move(rl);
   clipValid = true;
@@ -122,7 +116,7 @@ cairo_t* DC::Cairo() {
       cairo_set_matrix(cr, &m);
     }
   }
-  const RectList& clip = Clip();
+  const RectSet& clip = Clip();
   cairo_new_path(cr);
   for (const RECT& r : clip.rects) cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
   if (clip.rects.empty()) cairo_rectangle(cr, 0, 0, 0, 0);
@@ -189,18 +183,19 @@ static DC* NewDC(DCType t) {
 
 static HDC H(DC* dc) { return reinterpret_cast<HDC>(dc); }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 // ---- creation ----------------------------------------------------------------------------------
 HDC GetScreenDC() {
-  static HDC screen = nullptr;
   PV_GDI_LOCK;
+  GdiState& s = State();
+  HDC& screen = s.screenDC;
   if (!screen) {
     DC* dc = NewDC(DCType::Screen);
     dc->stock = true;
-    Bitmap* b = NewBitmap(g_screenW, g_screenH);
+    Bitmap* b = NewBitmap(s.screenW, s.screenH);
     b->stock = true;
     std::fill(b->px.begin(), b->px.end(), 0xFF000000u);
     dc->surfaceBmp = ToHandle(b);
@@ -231,7 +226,7 @@ static bool EqualsAscii(LPCWSTR s, const char* a) {
   return *s == 0 && *a == 0;
 }
 
-namespace pvgdi {
+namespace pv::gdi {
 void InitPrinter(DC* dc, LPCWSTR output);  // gdi_print.cpp
 }
 
@@ -348,15 +343,16 @@ int GetDeviceCaps(HDC hdc, int index) {
   bool printer = dc->type == DCType::Printer || dc->type == DCType::Info;
   int dpi = printer ? dc->dpi : 96;
   Bitmap* b = dc->Target();
+  const int screenW = State().screenW, screenH = State().screenH;
   switch (index) {
     case DRIVERVERSION: return 0x4000;
     case TECHNOLOGY: return printer ? DT_RASPRINTER : DT_RASDISPLAY;
-    case HORZRES: return printer ? dc->pageW - 2 * dc->offX : (dc->type == DCType::Memory ? g_screenW : dc->Width());
-    case VERTRES: return printer ? dc->pageH - 2 * dc->offY : (dc->type == DCType::Memory ? g_screenH : dc->Height());
-    case DESKTOPHORZRES: return printer ? dc->pageW : g_screenW;
-    case DESKTOPVERTRES: return printer ? dc->pageH : g_screenH;
-    case HORZSIZE: return MulDiv(printer ? dc->pageW - 2 * dc->offX : g_screenW, 254, dpi * 10);
-    case VERTSIZE: return MulDiv(printer ? dc->pageH - 2 * dc->offY : g_screenH, 254, dpi * 10);
+    case HORZRES: return printer ? dc->pageW - 2 * dc->offX : (dc->type == DCType::Memory ? screenW : dc->Width());
+    case VERTRES: return printer ? dc->pageH - 2 * dc->offY : (dc->type == DCType::Memory ? screenH : dc->Height());
+    case DESKTOPHORZRES: return printer ? dc->pageW : screenW;
+    case DESKTOPVERTRES: return printer ? dc->pageH : screenH;
+    case HORZSIZE: return MulDiv(printer ? dc->pageW - 2 * dc->offX : screenW, 254, dpi * 10);
+    case VERTSIZE: return MulDiv(printer ? dc->pageH - 2 * dc->offY : screenH, 254, dpi * 10);
     case BITSPIXEL: return (b && b->mono) ? 1 : 32;
     case PLANES: return 1;
     case NUMCOLORS: return -1;
@@ -692,15 +688,15 @@ int ExtSelectClipRgn(HDC hdc, HRGN hrgn, int mode) {
   if (!r) {
     if (mode != RGN_COPY) return ERROR;
     dc->st.hasClip = false;
-    dc->st.clip = RectList();
+    dc->st.clip = RectSet();
     dc->InvalidateClip();
   } else {
-    RectList src = r->rl;
+    RectSet src = r->rl;
     if (mode == RGN_COPY || !dc->st.hasClip) {
-      RectList surface = RectList::FromRect(0, 0, dc->Width(), dc->Height());
-      dc->st.clip = mode == RGN_COPY ? src : RectList::Combine(surface, src, mode);
+      RectSet surface = RectSet::FromRect(0, 0, dc->Width(), dc->Height());
+      dc->st.clip = mode == RGN_COPY ? src : RectSet::Combine(surface, src, mode);
     } else {
-      dc->st.clip = RectList::Combine(dc->st.clip, src, mode);
+      dc->st.clip = RectSet::Combine(dc->st.clip, src, mode);
     }
     dc->st.hasClip = true;
     dc->InvalidateClip();
@@ -721,8 +717,8 @@ static RECT DeviceRect(DC* dc, int l, int t, int r, int b) {
 int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {
   PV_DC_OR(ERROR);
   RECT d = DeviceRect(dc, l, t, r, b);
-  RectList rl = RectList::FromRect(d.left, d.top, d.right, d.bottom);
-  dc->st.clip = dc->st.hasClip ? RectList::Combine(dc->st.clip, rl, RGN_AND) : rl;
+  RectSet rl = RectSet::FromRect(d.left, d.top, d.right, d.bottom);
+  dc->st.clip = dc->st.hasClip ? RectSet::Combine(dc->st.clip, rl, RGN_AND) : rl;
   dc->st.hasClip = true;
   dc->InvalidateClip();
   RECT rc;
@@ -732,9 +728,9 @@ int IntersectClipRect(HDC hdc, int l, int t, int r, int b) {
 int ExcludeClipRect(HDC hdc, int l, int t, int r, int b) {
   PV_DC_OR(ERROR);
   RECT d = DeviceRect(dc, l, t, r, b);
-  RectList rl = RectList::FromRect(d.left, d.top, d.right, d.bottom);
-  RectList base = dc->st.hasClip ? dc->st.clip : RectList::FromRect(0, 0, dc->Width(), dc->Height());
-  dc->st.clip = RectList::Combine(base, rl, RGN_DIFF);
+  RectSet rl = RectSet::FromRect(d.left, d.top, d.right, d.bottom);
+  RectSet base = dc->st.hasClip ? dc->st.clip : RectSet::FromRect(0, 0, dc->Width(), dc->Height());
+  dc->st.clip = RectSet::Combine(base, rl, RGN_DIFF);
   dc->st.hasClip = true;
   dc->InvalidateClip();
   RECT rc;
@@ -753,7 +749,7 @@ int OffsetClipRgn(HDC hdc, int dx, int dy) {
 
 int GetClipBox(HDC hdc, LPRECT rc) {
   PV_DC_OR(ERROR);
-  const RectList& clip = dc->Clip();
+  const RectSet& clip = dc->Clip();
   RECT box = clip.Box();
   int kind = clip.Complexity();
   if (!rc) return kind;
@@ -789,8 +785,8 @@ BOOL RectVisible(HDC hdc, const RECT* rc) {
   PV_DC_OR(FALSE);
   if (!rc) return FALSE;
   RECT t = dc->ToTargetRect(rc->left, rc->top, rc->right, rc->bottom);
-  RectList a = RectList::FromRect(t.left, t.top, t.right, t.bottom);
-  return RectList::Combine(a, dc->Clip(), RGN_AND).Empty() ? FALSE : TRUE;
+  RectSet a = RectSet::FromRect(t.left, t.top, t.right, t.bottom);
+  return RectSet::Combine(a, dc->Clip(), RGN_AND).Empty() ? FALSE : TRUE;
 }
 
 // ---- the window manager's side ----------------------------------------------------------------------
@@ -843,7 +839,7 @@ void GdiSetSystemClip(HDC hdc, HRGN rgn) {
   if (!dc) return;
   auto* r = As<Region>(rgn, Kind::Region);
   dc->hasSysClip = r != nullptr;
-  dc->sysClip = r ? r->rl : RectList();
+  dc->sysClip = r ? r->rl : RectSet();
   dc->InvalidateClip();
 }
 
@@ -886,12 +882,13 @@ HBITMAP GdiGetDCBitmap(HDC hdc) {
 
 void GdiSetScreenSize(int cx, int cy) {
   PV_GDI_LOCK;
-  g_screenW = std::max(cx, 1);
-  g_screenH = std::max(cy, 1);
+  GdiState& s = State();
+  s.screenW = std::max(cx, 1);
+  s.screenH = std::max(cy, 1);
   DC* dc = GetDC_(GetScreenDC());
   Bitmap* old = GetBitmap_(dc->surfaceBmp);
-  if (old->w != g_screenW || old->h != g_screenH) {
-    Bitmap* b = NewBitmap(g_screenW, g_screenH);
+  if (old->w != s.screenW || old->h != s.screenH) {
+    Bitmap* b = NewBitmap(s.screenW, s.screenH);
     b->stock = true;
     std::fill(b->px.begin(), b->px.end(), 0xFF000000u);
     dc->surfaceBmp = ToHandle(b);
@@ -901,6 +898,7 @@ void GdiSetScreenSize(int cx, int cy) {
 }
 
 void GdiGetScreenSize(int* cx, int* cy) {
-  if (cx) *cx = g_screenW;
-  if (cy) *cy = g_screenH;
+  PV_GDI_LOCK;
+  if (cx) *cx = State().screenW;
+  if (cy) *cy = State().screenH;
 }

@@ -6,17 +6,17 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
-RectList EllipseSpans(int l, int t, int r, int b);
-RectList RoundRectSpans(int l, int t, int r, int b, int ew, int eh);
-RectList PolygonRectList(const std::vector<std::vector<POINT>>& polys, int fillMode);
+RectSet EllipseSpans(int l, int t, int r, int b);
+RectSet RoundRectSpans(int l, int t, int r, int b, int ew, int eh);
+RectSet PolygonRectSet(const std::vector<std::vector<POINT>>& polys, int fillMode);
 
 static bool IsPrinter(DC* dc) { return dc->type == DCType::Printer || dc->type == DCType::Info; }
 
 // Paints the rectangles of `rl` (target coordinates) under the DC's clip.
-static void PaintRects(DC* dc, const RectList& rl, const BrushSampler* brush, uint32_t pix, int rop2, DWORD rop3) {
-  RectList clipped = RectList::Combine(rl, dc->Clip(), RGN_AND);
+static void PaintRects(DC* dc, const RectSet& rl, const BrushSampler* brush, uint32_t pix, int rop2, DWORD rop3) {
+  RectSet clipped = RectSet::Combine(rl, dc->Clip(), RGN_AND);
   if (clipped.Empty()) return;
   Bitmap* b = dc->Target();
   if (!b) {
@@ -58,13 +58,13 @@ void FillTargetRect(DC* dc, const RECT& r, HBRUSH brush, DWORD rop) {
   BrushSampler s;
   bool usesPattern = RopUsesPattern(rop);
   if (usesPattern && !MakeSampler(dc, brush, &s)) return;
-  PaintRects(dc, RectList::FromRect(r.left, r.top, r.right, r.bottom), usesPattern ? &s : nullptr, 0, R2_COPYPEN, rop);
+  PaintRects(dc, RectSet::FromRect(r.left, r.top, r.right, r.bottom), usesPattern ? &s : nullptr, 0, R2_COPYPEN, rop);
 }
 
 void PlotPixel(DC* dc, int x, int y, uint32_t pix, int rop2) {
   Bitmap* b = dc->Target();
   if (!b) {
-    PaintRects(dc, RectList::FromRect(x, y, x + 1, y + 1), nullptr, pix, rop2, PATCOPY);
+    PaintRects(dc, RectSet::FromRect(x, y, x + 1, y + 1), nullptr, pix, rop2, PATCOPY);
     return;
   }
   if (x < 0 || y < 0 || x >= b->w || y >= b->h || !dc->Clip().Contains(x, y)) return;
@@ -89,7 +89,7 @@ void PaintMask(DC* dc, cairo_surface_t* mask, int mx, int my, uint32_t pen, HBRU
       }
     }
   }
-  RectList rl = RectList::FromSpans(my, rows);
+  RectSet rl = RectSet::FromSpans(my, rows);
   BrushSampler s;
   if (brush) {
     if (!MakeSampler(dc, brush, &s)) return;
@@ -256,13 +256,13 @@ static void DrawPolyline(DC* dc, const std::vector<POINT>& lp, bool closed) {
 }
 
 // Fills a region given in target coordinates with the DC's brush.
-static void FillWithBrush(DC* dc, const RectList& rl, HBRUSH brush) {
+static void FillWithBrush(DC* dc, const RectSet& rl, HBRUSH brush) {
   BrushSampler s;
   if (!MakeSampler(dc, brush, &s)) return;
   PaintRects(dc, rl, &s, 0, dc->st.rop2, PATCOPY);
 }
 
-static void PaintWithPen(DC* dc, const RectList& rl, const PenInfo& pi) { PaintRects(dc, rl, nullptr, pi.pix, dc->st.rop2, PATCOPY); }
+static void PaintWithPen(DC* dc, const RectSet& rl, const PenInfo& pi) { PaintRects(dc, rl, nullptr, pi.pix, dc->st.rop2, PATCOPY); }
 
 // A closed shape given by a span function of its bounding box (target coordinates).
 template <class SpanFn>
@@ -277,12 +277,12 @@ static void DrawShape(DC* dc, RECT box, SpanFn spans) {
   if (pi.insideFrame || w > 1) {
     // The pen lies inside the bounding box.
   }
-  RectList outer = spans(box.left, box.top, box.right, box.bottom);
-  RectList inner = (box.right - box.left > 2 * w && box.bottom - box.top > 2 * w)
+  RectSet outer = spans(box.left, box.top, box.right, box.bottom);
+  RectSet inner = (box.right - box.left > 2 * w && box.bottom - box.top > 2 * w)
                        ? spans(box.left + w, box.top + w, box.right - w, box.bottom - w)
-                       : RectList();
+                       : RectSet();
   FillWithBrush(dc, inner, dc->st.brush);
-  PaintWithPen(dc, RectList::Combine(outer, inner, RGN_DIFF), pi);
+  PaintWithPen(dc, RectSet::Combine(outer, inner, RGN_DIFF), pi);
 }
 
 // Arc points (target coordinates) from the start radial to the end radial,
@@ -339,7 +339,7 @@ static void StrokeTarget(DC* dc, const std::vector<POINT>& tp, bool closed, bool
 
 static void FillTargetPolygon(DC* dc, const std::vector<std::vector<POINT>>& polys) {
   // Polygon edges pass through pixel corners: a pixel is inside when its centre is.
-  FillWithBrush(dc, PolygonRectList(polys, dc->st.polyFill), dc->st.brush);
+  FillWithBrush(dc, PolygonRectSet(polys, dc->st.polyFill), dc->st.brush);
 }
 
 // ---- Bézier flattening --------------------------------------------------------------------------
@@ -393,9 +393,9 @@ static std::vector<std::vector<POINT>> PathPolys(DC* dc) {
   return polys;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 #define PV_DC_OR(ret)   \
   PV_GDI_LOCK;          \
@@ -409,7 +409,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
   Bitmap* b = dc->Target();
   uint32_t pix = ColorToPixel(dc->MapColor(c));
   if (!b) {
-    PaintRects(dc, RectList::FromRect(p.x, p.y, p.x + 1, p.y + 1), nullptr, pix, R2_COPYPEN, PATCOPY);
+    PaintRects(dc, RectSet::FromRect(p.x, p.y, p.x + 1, p.y + 1), nullptr, pix, R2_COPYPEN, PATCOPY);
     return c;
   }
   if (p.x < 0 || p.y < 0 || p.x >= b->w || p.y >= b->h || !dc->Clip().Contains(p.x, p.y)) return static_cast<COLORREF>(-1);
@@ -507,7 +507,7 @@ BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
     return TRUE;
   }
   RECT box = dc->ToTargetRect(l, t, r, b);
-  DrawShape(dc, box, [](int a, int c, int d, int e) { return RectList::FromRect(a, c, d, e); });
+  DrawShape(dc, box, [](int a, int c, int d, int e) { return RectSet::FromRect(a, c, d, e); });
   return TRUE;
 }
 
@@ -705,7 +705,7 @@ BOOL StrokeAndFillPath(HDC hdc) { return PathOp(hdc, true, true); }
 HRGN PathToRegion(HDC hdc) {
   PV_DC_OR(nullptr);
   if (!dc->pathDone) return nullptr;
-  RectList rl = PolygonRectList(PathPolys(dc), dc->st.polyFill);
+  RectSet rl = PolygonRectSet(PathPolys(dc), dc->st.polyFill);
   rl.Offset(-dc->sysOrigin.x, -dc->sysOrigin.y);
   dc->path.clear();
   dc->pathDone = false;
@@ -754,11 +754,11 @@ int FrameRect(HDC hdc, const RECT* rc, HBRUSH brush) {
   if (!rc || !As<Brush>(brush, Kind::Brush)) return 0;
   if (rc->right <= rc->left || rc->bottom <= rc->top) return 1;
   RECT t = dc->ToTargetRect(rc->left, rc->top, rc->right, rc->bottom);
-  RectList outer = RectList::FromRect(t.left, t.top, t.right, t.bottom);
-  RectList inner = RectList::FromRect(t.left + 1, t.top + 1, std::max(t.left + 1, t.right - 1), std::max(t.top + 1, t.bottom - 1));
+  RectSet outer = RectSet::FromRect(t.left, t.top, t.right, t.bottom);
+  RectSet inner = RectSet::FromRect(t.left + 1, t.top + 1, std::max(t.left + 1, t.right - 1), std::max(t.top + 1, t.bottom - 1));
   BrushSampler s;
   if (!MakeSampler(dc, brush, &s)) return 1;
-  PaintRects(dc, RectList::Combine(outer, inner, RGN_DIFF), &s, 0, R2_COPYPEN, PATCOPY);
+  PaintRects(dc, RectSet::Combine(outer, inner, RGN_DIFF), &s, 0, R2_COPYPEN, PATCOPY);
   return 1;
 }
 
@@ -766,7 +766,7 @@ BOOL InvertRect(HDC hdc, const RECT* rc) {
   PV_DC_OR(FALSE);
   if (!rc) return FALSE;
   RECT t = dc->ToTargetRect(rc->left, rc->top, rc->right, rc->bottom);
-  PaintRects(dc, RectList::FromRect(t.left, t.top, t.right, t.bottom), nullptr, 0, R2_NOT, PATCOPY);
+  PaintRects(dc, RectSet::FromRect(t.left, t.top, t.right, t.bottom), nullptr, 0, R2_NOT, PATCOPY);
   return TRUE;
 }
 
@@ -778,22 +778,22 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop) {
   BrushSampler s;
   bool usesPattern = RopUsesPattern(rop);
   if (usesPattern && !MakeSampler(dc, dc->st.brush, &s)) return TRUE;
-  PaintRects(dc, RectList::FromRect(t.left, t.top, t.right, t.bottom), usesPattern ? &s : nullptr, 0, R2_COPYPEN,
+  PaintRects(dc, RectSet::FromRect(t.left, t.top, t.right, t.bottom), usesPattern ? &s : nullptr, 0, R2_COPYPEN,
              static_cast<DWORD>(r3) << 16);
   return TRUE;
 }
 
 // ---- region painting ---------------------------------------------------------------------------------------
-static RectList RegionToTarget(DC* dc, Region* r) {
+static RectSet RegionToTarget(DC* dc, Region* r) {
   // Regions are in logical units of MM_TEXT DCs: offset by the mapping origin.
-  RectList rl;
+  RectSet rl;
   for (const RECT& rc : r->rl.rects) {
     RECT t = dc->ToTargetRect(rc.left, rc.top, rc.right, rc.bottom);
     rl.rects.push_back(t);
   }
   if (dc->Mirrored() || dc->st.mapMode != MM_TEXT) {
-    RectList out;
-    for (const RECT& t : rl.rects) out = RectList::Combine(out, RectList::FromRect(t.left, t.top, t.right, t.bottom), RGN_OR);
+    RectSet out;
+    for (const RECT& t : rl.rects) out = RectSet::Combine(out, RectSet::FromRect(t.left, t.top, t.right, t.bottom), RGN_OR);
     return out;
   }
   return rl;
@@ -827,19 +827,19 @@ BOOL FrameRgn(HDC hdc, HRGN rgn, HBRUSH brush, int w, int h) {
   auto* r = As<Region>(rgn, Kind::Region);
   if (!r || w < 0 || h < 0) return FALSE;
   // The frame is the region minus the region shrunk by w, h on every side.
-  RectList target = RegionToTarget(dc, r), shrunk = target;
+  RectSet target = RegionToTarget(dc, r), shrunk = target;
   for (int dx : {-w, w}) {
-    RectList o = target;
+    RectSet o = target;
     o.Offset(dx, 0);
-    shrunk = RectList::Combine(shrunk, o, RGN_AND);
+    shrunk = RectSet::Combine(shrunk, o, RGN_AND);
   }
   for (int dy : {-h, h}) {
-    RectList o = target;
+    RectSet o = target;
     o.Offset(0, dy);
-    shrunk = RectList::Combine(shrunk, o, RGN_AND);
+    shrunk = RectSet::Combine(shrunk, o, RGN_AND);
   }
   BrushSampler s;
   if (!MakeSampler(dc, brush, &s)) return TRUE;
-  PaintRects(dc, RectList::Combine(target, shrunk, RGN_DIFF), &s, 0, R2_COPYPEN, PATCOPY);
+  PaintRects(dc, RectSet::Combine(target, shrunk, RGN_DIFF), &s, 0, R2_COPYPEN, PATCOPY);
   return TRUE;
 }

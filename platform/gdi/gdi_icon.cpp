@@ -9,7 +9,7 @@
 #include "platform/gdi/gdi_internal.h"
 #include "platform/system/resources.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 static Icon* I(HICON h) { return As<Icon>(h, Kind::Icon); }
 
@@ -194,9 +194,9 @@ static HBITMAP MaskBitmap(const Icon* ic) {
   return m;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 HICON CreateIconIndirect(const ICONINFO* info) {
   if (!info) return nullptr;
@@ -568,10 +568,10 @@ HBITMAP LoadBitmapW(HINSTANCE inst, LPCWSTR name) { return LoadBitmap(inst, name
 
 // Standard icons drawn by us: a circle with a mark, shared and never destroyed.
 static HICON StandardIcon(int id) {
-  static HICON icons[8] = {};
   int slot = id - 32512;
   if (slot < 0 || slot > 7) return nullptr;
   PV_GDI_LOCK;
+  HICON* icons = State().standardIcons;
   if (!icons[slot]) {
     uint32_t* bits;
     HBITMAP color = MakeDib(32, 32, &bits);

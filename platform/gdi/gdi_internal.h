@@ -8,16 +8,46 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gdi/gdi_private.h"
+#include "platform/gdi/rectset.h"
 #include "platform/gdi/syscolors.h"
 #include "platform/gdi/wingdi.h"
 
-namespace pvgdi {
+struct _IMAGELIST;
 
-std::recursive_mutex& Mutex();
-#define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pvgdi::Mutex())
+namespace pv::gdi {
+
+// The GDI's shared state: one object for the process, made on first use and
+// never destroyed, so objects deleted while the process exits still find it.
+// `mutex` (taken with PV_GDI_LOCK) guards every field below and every object
+// a handle reaches, and the text layer's font state (gdi_text.cpp). It is
+// recursive because GDI calls nest: DrawText selects fonts, icons and image
+// lists draw through DCs. The last error (SetError) and the text layer's
+// reading order are per thread and need no lock.
+struct GdiState {
+  GdiState();
+  std::recursive_mutex mutex;
+  std::unordered_set<const void*> live;  // every live object: a stale handle is refused, not followed
+  std::vector<_IMAGELIST*> imageLists;   // live image lists, for the same reason
+  // Stock and system objects, made on first use and never deleted.
+  HBRUSH stockBrushes[DC_PEN + 1] = {};
+  HPEN stockPens[DC_PEN + 1] = {};
+  HFONT stockFonts[DC_PEN + 1] = {};
+  HBITMAP stockBitmap = nullptr;  // the 1x1 monochrome bitmap of a new memory DC
+  HBRUSH sysBrushes[PV_SYSCOLOR_COUNT] = {};
+  HBRUSH halftoneBrush = nullptr;
+  HICON standardIcons[8] = {};  // IDI_APPLICATION ... IDI_SHIELD
+  // The desktop: the screen DC and the size it and HORZRES/VERTRES report.
+  HDC screenDC = nullptr;
+  int screenW = 1024, screenH = 768;
+  COLORREF sysColors[PV_SYSCOLOR_COUNT];  // the scheme in use (classic at start)
+  int gdiplusStartups = 0;                // GdiplusStartup calls not yet shut down
+};
+GdiState& State();
+#define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pv::gdi::State().mutex)
 
 enum class Kind : uint8_t { Pen, Brush, Font, Bitmap, Region, DC, Icon };
 
@@ -39,25 +69,12 @@ T* As(const void* h, Kind k) {
   return (o && o->kind == k) ? static_cast<T*>(o) : nullptr;
 }
 
-// ---- regions: sorted, non-overlapping rectangles in y-x bands ----------------------
-struct RectList {
-  std::vector<RECT> rects;
-  RECT Box() const;
-  bool Empty() const { return rects.empty(); }
-  int Complexity() const { return rects.empty() ? NULLREGION : rects.size() == 1 ? SIMPLEREGION : COMPLEXREGION; }
-  bool Contains(int x, int y) const;
-  void Offset(int dx, int dy);
-  static RectList FromRect(int l, int t, int r, int b);
-  // Rows [top,bottom) each with sorted non-overlapping [x0,x1) spans; bands merged.
-  static RectList FromSpans(int top, const std::vector<std::vector<std::pair<int, int>>>& rows);
-  static RectList Combine(const RectList& a, const RectList& b, int mode);
-};
-
+// ---- regions --------------------------------------------------------------------------
 struct Region : Obj {
-  RectList rl;
+  RectSet rl;
   Region() : Obj(Kind::Region) {}
 };
-HRGN NewRegion(RectList rl);
+HRGN NewRegion(RectSet rl);
 
 // ---- pens and brushes ----------------------------------------------------------------
 struct Brush : Obj {
@@ -160,7 +177,7 @@ struct DCState {
   POINT wOrg{0, 0}, vOrg{0, 0};
   SIZE wExt{1, 1}, vExt{1, 1};
   bool hasClip = false;
-  RectList clip;  // device coordinates (before the system origin)
+  RectSet clip;  // device coordinates (before the system origin)
   POINT cur{0, 0};
   COLORREF dcBrush = RGB(255, 255, 255), dcPen = RGB(0, 0, 0);
   int charExtra = 0;
@@ -181,7 +198,7 @@ struct DC : Obj {
   bool hasSysSize = false;
   SIZE sysSize{0, 0};
   bool hasSysClip = false;
-  RectList sysClip;  // bitmap coordinates
+  RectSet sysClip;  // bitmap coordinates
   // Paths.
   bool inPath = false;
   bool pathDone = false;
@@ -212,7 +229,7 @@ struct DC : Obj {
   bool Mirrored() const { return (st.layout & LAYOUT_RTL) != 0; }
   int MirrorWidth();
   // The effective clip in target coordinates: system clip ∩ caller clip ∩ surface.
-  const RectList& Clip();
+  const RectSet& Clip();
   void InvalidateClip() { clipValid = false; }
   // A cairo context on the target with the effective clip applied, identity
   // matrix in target pixels (printers: scaled to points).
@@ -220,7 +237,7 @@ struct DC : Obj {
   void ReleaseCairo(cairo_t* cr);
   COLORREF MapColor(COLORREF c);  // monochrome targets: black or white
   bool clipValid = false;
-  RectList clipCache;
+  RectSet clipCache;
 };
 DC* GetDC_(HDC h);
 Bitmap* GetBitmap_(HGDIOBJ h);
@@ -294,4 +311,4 @@ std::u16string ToUtf16(const char* s);
 
 void SetError(const std::string& e);
 
-}  // namespace pvgdi
+}  // namespace pv::gdi

@@ -5,29 +5,30 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
-std::recursive_mutex& Mutex() {
-  static std::recursive_mutex m;
-  return m;
+GdiState::GdiState() {
+  const COLORREF* classic = GdiClassicSysColors();
+  std::copy(classic, classic + PV_SYSCOLOR_COUNT, sysColors);
 }
 
-static std::unordered_set<const void*>& Live() {
-  static auto* s = new std::unordered_set<const void*>();
-  return *s;
+GdiState& State() {
+  static auto* state = new GdiState();  // never destroyed: see GdiState
+  return *state;
 }
+
 void Register(Obj* o) {
   PV_GDI_LOCK;
-  Live().insert(o);
+  State().live.insert(o);
 }
 void Unregister(Obj* o) {
   PV_GDI_LOCK;
-  Live().erase(o);
+  State().live.erase(o);
 }
 Obj* Lookup(const void* h) {
   if (!h) return nullptr;
   PV_GDI_LOCK;
-  if (!Live().count(h)) return nullptr;
+  if (!State().live.count(h)) return nullptr;
   return static_cast<Obj*>(const_cast<void*>(h));
 }
 
@@ -162,8 +163,8 @@ static HBRUSH MakeSolid(COLORREF c, bool stock) {
 }
 
 HBRUSH StockBrush(int index) {
-  static HBRUSH brushes[DC_PEN + 1] = {};
   PV_GDI_LOCK;
+  HBRUSH* brushes = State().stockBrushes;
   if (!brushes[index]) {
     switch (index) {
       case WHITE_BRUSH: brushes[index] = MakeSolid(RGB(255, 255, 255), true); break;
@@ -198,8 +199,8 @@ static HPEN MakePen(int style, int width, COLORREF c, bool stock) {
 }
 
 HPEN StockPen(int index) {
-  static HPEN pens[DC_PEN + 1] = {};
   PV_GDI_LOCK;
+  HPEN* pens = State().stockPens;
   if (!pens[index]) {
     switch (index) {
       case WHITE_PEN: pens[index] = MakePen(PS_SOLID, 1, RGB(255, 255, 255), true); break;
@@ -216,8 +217,8 @@ HPEN StockPen(int index) {
 }
 
 HBITMAP StockBitmap() {
-  static HBITMAP bmp = nullptr;
   PV_GDI_LOCK;
+  HBITMAP& bmp = State().stockBitmap;
   if (!bmp) {
     Bitmap* b = NewBitmap(1, 1);
     b->mono = true;
@@ -230,9 +231,9 @@ HBITMAP StockBitmap() {
 }
 
 HBRUSH SysBrush(int index) {
-  static HBRUSH brushes[PV_SYSCOLOR_COUNT] = {};
   if (index < 0 || index >= PV_SYSCOLOR_COUNT) return nullptr;
   PV_GDI_LOCK;
+  HBRUSH* brushes = State().sysBrushes;
   if (!brushes[index]) {
     brushes[index] = MakeSolid(0, true);
     reinterpret_cast<Brush*>(brushes[index])->sysIndex = index;
@@ -363,9 +364,9 @@ bool MakeSampler(DC* dc, HBRUSH h, BrushSampler* s) {
   return true;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 // ================================================================================================
 HGDIOBJ GetStockObject(int index) {
@@ -501,8 +502,8 @@ HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
 }
 
 HBRUSH GdiGetHalftoneBrush() {
-  static HBRUSH brush = nullptr;
   PV_GDI_LOCK;
+  HBRUSH& brush = State().halftoneBrush;
   if (!brush) {
     auto* b = new Brush();
     b->style = BS_PATTERN;

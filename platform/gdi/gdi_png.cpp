@@ -17,7 +17,7 @@ void PngWarning(png_structp, png_const_charp);
 const char* GdiLastError() { return t_last.c_str(); }
 
 bool GdiSavePng(HBITMAP hbmp, const char* path) {
-  using namespace pvgdi;
+  using namespace pv::gdi;
   PV_GDI_LOCK;
   Bitmap* b = GetBitmap_(hbmp);
   if (!b || !path) {

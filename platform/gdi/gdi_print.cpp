@@ -10,7 +10,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 static std::string Str(LPCWSTR s) {
   if (!s) return {};
@@ -27,9 +27,9 @@ void InitPrinter(DC* dc, LPCWSTR output) {
   dc->pdfPath = Str(output);
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 #define PV_PRN(ret)                                    \
   PV_GDI_LOCK;                                         \

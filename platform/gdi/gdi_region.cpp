@@ -1,151 +1,15 @@
-// Regions as y-x banded rectangle lists, and the region calls.
+// GDI regions (handles over the rectangle-set engine of rectset.h) and the region calls.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
-
-RECT RectList::Box() const {
-  if (rects.empty()) return RECT{0, 0, 0, 0};
-  RECT b = rects[0];
-  for (const RECT& r : rects) {
-    b.left = std::min(b.left, r.left);
-    b.top = std::min(b.top, r.top);
-    b.right = std::max(b.right, r.right);
-    b.bottom = std::max(b.bottom, r.bottom);
-  }
-  return b;
-}
-
-bool RectList::Contains(int x, int y) const {
-  for (const RECT& r : rects)
-    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
-  return false;
-}
-
-void RectList::Offset(int dx, int dy) {
-  for (RECT& r : rects) {
-    r.left += dx;
-    r.right += dx;
-    r.top += dy;
-    r.bottom += dy;
-  }
-}
-
-RectList RectList::FromRect(int l, int t, int r, int b) {
-  RectList rl;
-  if (l > r) std::swap(l, r);
-  if (t > b) std::swap(t, b);
-  if (l < r && t < b) rl.rects.push_back(RECT{l, t, r, b});
-  return rl;
-}
+namespace pv::gdi {
 
 using Spans = std::vector<std::pair<int, int>>;
 
-// Appends one band, merging it with the previous band when the spans match.
-static void AddBand(std::vector<RECT>& out, int top, int bottom, const Spans& spans, size_t& lastBandStart) {
-  if (spans.empty() || top >= bottom) return;
-  if (lastBandStart < out.size()) {
-    const RECT& first = out[lastBandStart];
-    size_t n = out.size() - lastBandStart;
-    if (first.bottom == top && n == spans.size()) {
-      bool same = true;
-      for (size_t i = 0; i < n && same; ++i)
-        same = out[lastBandStart + i].left == spans[i].first && out[lastBandStart + i].right == spans[i].second;
-      if (same) {
-        for (size_t i = 0; i < n; ++i) out[lastBandStart + i].bottom = bottom;
-        return;
-      }
-    }
-  }
-  lastBandStart = out.size();
-  for (auto& s : spans) out.push_back(RECT{s.first, top, s.second, bottom});
-}
-
-RectList RectList::FromSpans(int top, const std::vector<Spans>& rows) {
-  RectList rl;
-  size_t last = SIZE_MAX;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    Spans s = rows[i];
-    std::sort(s.begin(), s.end());
-    Spans merged;
-    for (auto& p : s) {
-      if (p.first >= p.second) continue;
-      if (!merged.empty() && p.first <= merged.back().second) merged.back().second = std::max(merged.back().second, p.second);
-      else merged.push_back(p);
-    }
-    AddBand(rl.rects, top + static_cast<int>(i), top + static_cast<int>(i) + 1, merged, last);
-  }
-  return rl;
-}
-
-static Spans SpansAt(const RectList& rl, int y) {
-  Spans s;
-  for (const RECT& r : rl.rects)
-    if (y >= r.top && y < r.bottom) s.push_back({r.left, r.right});
-  std::sort(s.begin(), s.end());
-  return s;
-}
-
-static Spans CombineSpans(const Spans& a, const Spans& b, int mode) {
-  // Sweep over the x edges of both span lists.
-  std::vector<int> xs;
-  for (auto& p : a) { xs.push_back(p.first); xs.push_back(p.second); }
-  for (auto& p : b) { xs.push_back(p.first); xs.push_back(p.second); }
-  std::sort(xs.begin(), xs.end());
-  xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
-  auto inside = [](const Spans& s, int x) {
-    for (auto& p : s)
-      if (x >= p.first && x < p.second) return true;
-    return false;
-  };
-  Spans out;
-  for (size_t i = 0; i + 1 < xs.size(); ++i) {
-    int x0 = xs[i], x1 = xs[i + 1];
-    bool ia = inside(a, x0), ib = inside(b, x0), in;
-    switch (mode) {
-      case RGN_AND: in = ia && ib; break;
-      case RGN_OR: in = ia || ib; break;
-      case RGN_XOR: in = ia != ib; break;
-      case RGN_DIFF: in = ia && !ib; break;
-      default: in = ia; break;
-    }
-    if (!in) continue;
-    if (!out.empty() && out.back().second == x0) out.back().second = x1;
-    else out.push_back({x0, x1});
-  }
-  return out;
-}
-
-RectList RectList::Combine(const RectList& a, const RectList& b, int mode) {
-  if (mode == RGN_COPY) return a;
-  if (mode == RGN_AND && (a.Empty() || b.Empty())) return RectList();
-  if ((mode == RGN_OR || mode == RGN_XOR) && b.Empty()) return a;
-  if ((mode == RGN_OR || mode == RGN_XOR) && a.Empty()) return b;
-  if (mode == RGN_DIFF && (a.Empty() || b.Empty())) return a;
-  // Fast path: two single rectangles intersected.
-  if (mode == RGN_AND && a.rects.size() == 1 && b.rects.size() == 1) {
-    const RECT &r = a.rects[0], &s = b.rects[0];
-    return FromRect(std::max(r.left, s.left), std::max(r.top, s.top), std::max(std::max(r.left, s.left), std::min(r.right, s.right)),
-                    std::max(std::max(r.top, s.top), std::min(r.bottom, s.bottom)));
-  }
-  std::vector<int> ys;
-  for (const RECT& r : a.rects) { ys.push_back(r.top); ys.push_back(r.bottom); }
-  for (const RECT& r : b.rects) { ys.push_back(r.top); ys.push_back(r.bottom); }
-  std::sort(ys.begin(), ys.end());
-  ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
-  RectList out;
-  size_t last = SIZE_MAX;
-  for (size_t i = 0; i + 1 < ys.size(); ++i) {
-    Spans s = CombineSpans(SpansAt(a, ys[i]), SpansAt(b, ys[i]), mode);
-    AddBand(out.rects, ys[i], ys[i + 1], s, last);
-  }
-  return out;
-}
-
-HRGN NewRegion(RectList rl) {
+HRGN NewRegion(RectSet rl) {
   auto* r = new Region();
   r->rl = std::move(rl);
   Register(r);
@@ -154,15 +18,26 @@ HRGN NewRegion(RectList rl) {
 
 static Region* R(HRGN h) { return As<Region>(h, Kind::Region); }
 
+HRGN CreateRegion(RectSet set) {
+  PV_GDI_LOCK;
+  return NewRegion(std::move(set));
+}
+
+RectSet RegionSet(HRGN h) {
+  PV_GDI_LOCK;
+  Region* r = R(h);
+  return r ? r->rl : RectSet();
+}
+
 // Scan-converts a polygon set with pixel centres (x+0.5, y+0.5).
-static RectList PolygonSpans(const std::vector<std::vector<POINT>>& polys, int fillMode) {
+static RectSet PolygonSpans(const std::vector<std::vector<POINT>>& polys, int fillMode) {
   int top = INT32_MAX, bottom = INT32_MIN;
   for (auto& p : polys)
     for (auto& pt : p) {
       top = std::min<int>(top, pt.y);
       bottom = std::max<int>(bottom, pt.y);
     }
-  if (top >= bottom) return RectList();
+  if (top >= bottom) return RectSet();
   std::vector<Spans> rows(bottom - top);
   for (int y = top; y < bottom; ++y) {
     double cy = y + 0.5;
@@ -191,13 +66,13 @@ static RectList PolygonSpans(const std::vector<std::vector<POINT>>& polys, int f
       if (x0 < x1) rows[y - top].push_back({x0, x1});
     }
   }
-  return RectList::FromSpans(top, rows);
+  return RectSet::FromSpans(top, rows);
 }
 
-RectList EllipseSpans(int l, int t, int r, int b) {
+RectSet EllipseSpans(int l, int t, int r, int b) {
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
-  if (r - l < 1 || b - t < 1) return RectList();
+  if (r - l < 1 || b - t < 1) return RectSet();
   double cx = (l + r) / 2.0, cy = (t + b) / 2.0, rx = (r - l) / 2.0, ry = (b - t) / 2.0;
   std::vector<Spans> rows(b - t);
   for (int y = t; y < b; ++y) {
@@ -211,15 +86,15 @@ RectList EllipseSpans(int l, int t, int r, int b) {
     if (x1 > r) x1 = r;
     if (x0 < x1) rows[y - t].push_back({x0, x1});
   }
-  return RectList::FromSpans(t, rows);
+  return RectSet::FromSpans(t, rows);
 }
 
-RectList RoundRectSpans(int l, int t, int r, int b, int ew, int eh) {
+RectSet RoundRectSpans(int l, int t, int r, int b, int ew, int eh) {
   if (l > r) std::swap(l, r);
   if (t > b) std::swap(t, b);
   ew = std::min(std::abs(ew), r - l);
   eh = std::min(std::abs(eh), b - t);
-  if (ew < 2 || eh < 2) return RectList::FromRect(l, t, r, b);
+  if (ew < 2 || eh < 2) return RectSet::FromRect(l, t, r, b);
   double rx = ew / 2.0, ry = eh / 2.0;
   std::vector<Spans> rows(b - t);
   for (int y = t; y < b; ++y) {
@@ -233,16 +108,16 @@ RectList RoundRectSpans(int l, int t, int r, int b, int ew, int eh) {
     int x1 = static_cast<int>(std::ceil(r - inset - 0.5));
     if (x0 < x1) rows[y - t].push_back({x0, x1});
   }
-  return RectList::FromSpans(t, rows);
+  return RectSet::FromSpans(t, rows);
 }
 
-RectList PolygonRectList(const std::vector<std::vector<POINT>>& polys, int fillMode) { return PolygonSpans(polys, fillMode); }
+RectSet PolygonRectSet(const std::vector<std::vector<POINT>>& polys, int fillMode) { return PolygonSpans(polys, fillMode); }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
-HRGN CreateRectRgn(int l, int t, int r, int b) { return NewRegion(RectList::FromRect(l, t, r, b)); }
+HRGN CreateRectRgn(int l, int t, int r, int b) { return NewRegion(RectSet::FromRect(l, t, r, b)); }
 HRGN CreateRectRgnIndirect(const RECT* rc) {
   if (!rc) return nullptr;
   return CreateRectRgn(rc->left, rc->top, rc->right, rc->bottom);
@@ -254,7 +129,7 @@ HRGN CreateEllipticRgnIndirect(const RECT* rc) {
   return CreateEllipticRgn(rc->left, rc->top, rc->right, rc->bottom);
 }
 HRGN CreatePolygonRgn(const POINT* pts, int count, int mode) {
-  if (!pts || count < 2) return count >= 0 && pts ? NewRegion(RectList()) : nullptr;
+  if (!pts || count < 2) return count >= 0 && pts ? NewRegion(RectSet()) : nullptr;
   return NewRegion(PolygonSpans({std::vector<POINT>(pts, pts + count)}, mode));
 }
 HRGN CreatePolyPolygonRgn(const POINT* pts, const INT* counts, int polys, int mode) {
@@ -274,7 +149,7 @@ HRGN ExtCreateRegion(const XFORM* xf, DWORD size, const RGNDATA* data) {
   DWORD n = data->rdh.nCount;
   if (sizeof(RGNDATAHEADER) + static_cast<size_t>(n) * sizeof(RECT) > size) return nullptr;
   const RECT* rects = reinterpret_cast<const RECT*>(data->Buffer);
-  RectList rl;
+  RectSet rl;
   for (DWORD i = 0; i < n; ++i) {
     RECT r = rects[i];
     if (xf) {
@@ -284,7 +159,7 @@ HRGN ExtCreateRegion(const XFORM* xf, DWORD size, const RGNDATA* data) {
       r.top = static_cast<LONG>(std::lround(r.top * xf->eM22 + xf->eDy));
       r.bottom = static_cast<LONG>(std::lround(r.bottom * xf->eM22 + xf->eDy));
     }
-    rl = RectList::Combine(rl, RectList::FromRect(r.left, r.top, r.right, r.bottom), RGN_OR);
+    rl = RectSet::Combine(rl, RectSet::FromRect(r.left, r.top, r.right, r.bottom), RGN_OR);
   }
   return NewRegion(std::move(rl));
 }
@@ -310,7 +185,7 @@ int CombineRgn(HRGN dst, HRGN a, HRGN b, int mode) {
   Region *d = R(dst), *ra = R(a), *rb = R(b);
   if (!d || !ra || mode < RGN_AND || mode > RGN_COPY) return ERROR;
   if (mode != RGN_COPY && !rb) return ERROR;
-  d->rl = mode == RGN_COPY ? ra->rl : RectList::Combine(ra->rl, rb->rl, mode);
+  d->rl = mode == RGN_COPY ? ra->rl : RectSet::Combine(ra->rl, rb->rl, mode);
   return d->rl.Complexity();
 }
 
@@ -326,7 +201,7 @@ BOOL SetRectRgn(HRGN h, int l, int t, int r, int b) {
   PV_GDI_LOCK;
   Region* rg = R(h);
   if (!rg) return FALSE;
-  rg->rl = RectList::FromRect(l, t, r, b);
+  rg->rl = RectSet::FromRect(l, t, r, b);
   return TRUE;
 }
 
@@ -340,7 +215,7 @@ BOOL RectInRegion(HRGN h, const RECT* rc) {
   PV_GDI_LOCK;
   Region* r = R(h);
   if (!r || !rc) return FALSE;
-  return RectList::Combine(r->rl, RectList::FromRect(rc->left, rc->top, rc->right, rc->bottom), RGN_AND).Empty() ? FALSE : TRUE;
+  return RectSet::Combine(r->rl, RectSet::FromRect(rc->left, rc->top, rc->right, rc->bottom), RGN_AND).Empty() ? FALSE : TRUE;
 }
 
 BOOL EqualRgn(HRGN a, HRGN b) {
@@ -394,5 +269,5 @@ HRGN GdiCreateRegionFromBitmap(HBITMAP hbmp, COLORREF key) {
       }
     }
   }
-  return NewRegion(RectList::FromSpans(0, rows));
+  return NewRegion(RectSet::FromSpans(0, rows));
 }

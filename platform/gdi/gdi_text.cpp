@@ -21,7 +21,7 @@
 #define PV_GDI_FONTS_CONF "fonts.conf"
 #endif
 
-namespace pvgdi {
+namespace pv::gdi {
 
 // Pango takes UTF-8 and stops at a zero byte, so zero units travel as U+FFFD
 // (ByteOffsets below counts them as three bytes).
@@ -61,13 +61,17 @@ static std::vector<int> ByteOffsets(const char16_t* s, int n) {
 }
 
 // ---- font configuration ----------------------------------------------------------------------------
-struct Fonts {
+// The text layer's share of the GDI state, made on first use and never
+// destroyed; guarded by the GDI lock (PV_GDI_LOCK) like the rest of it.
+struct FontState {
   FcConfig* config = nullptr;
   PangoFontMap* map = nullptr;
   PangoContext* ctx = nullptr;     // anti-aliased
   PangoContext* ctxMono = nullptr;  // NONANTIALIASED_QUALITY
   PangoContext* ctxRtl = nullptr;   // right-to-left reading order
   PangoContext* ctxMonoRtl = nullptr;
+  // Ascent+descent per pixel of em, by "family/weight[i]"; cleared when fonts are added.
+  std::map<std::string, double> cellRatios;
 };
 
 static std::string ConfPath() {
@@ -101,10 +105,9 @@ static PangoContext* MakeContext(PangoFontMap* map, bool antialias) {
   return ctx;
 }
 
-static Fonts& F() {
-  static Fonts* f = nullptr;
-  if (!f) {
-    f = new Fonts();
+static FontState& Fonts() {
+  static FontState* const fonts = [] {
+    auto* f = new FontState();
     FcInit();
     f->config = FcConfigCreate();
     std::string path = ConfPath();
@@ -123,8 +126,9 @@ static Fonts& F() {
     f->ctxMonoRtl = MakeContext(f->map, false);
     pango_context_set_base_dir(f->ctxRtl, PANGO_DIRECTION_RTL);
     pango_context_set_base_dir(f->ctxMonoRtl, PANGO_DIRECTION_RTL);
-  }
-  return *f;
+    return f;
+  }();
+  return *fonts;
 }
 
 // ---- fonts ---------------------------------------------------------------------------------------------
@@ -162,26 +166,21 @@ static std::string Lower(std::string s) {
   return s;
 }
 
-static std::map<std::string, double>& CellRatios() {
-  static std::map<std::string, double> m;
-  return m;
-}
-
 // Ascent+descent per pixel of em of a family (for positive lfHeight).
 static double CellRatio(const std::string& family, int weight, bool italic) {
   std::string key = family + "/" + std::to_string(weight) + (italic ? "i" : "");
-  auto it = CellRatios().find(key);
-  if (it != CellRatios().end()) return it->second;
+  auto it = Fonts().cellRatios.find(key);
+  if (it != Fonts().cellRatios.end()) return it->second;
   PangoFontDescription* d = pango_font_description_new();
   pango_font_description_set_family(d, family.c_str());
   pango_font_description_set_weight(d, static_cast<PangoWeight>(weight));
   pango_font_description_set_absolute_size(d, 1000.0 * PANGO_SCALE);
-  PangoFontMetrics* m = pango_context_get_metrics(F().ctx, d, nullptr);
+  PangoFontMetrics* m = pango_context_get_metrics(Fonts().ctx, d, nullptr);
   double r = (pango_font_metrics_get_ascent(m) + pango_font_metrics_get_descent(m)) / (1000.0 * PANGO_SCALE);
   pango_font_metrics_unref(m);
   pango_font_description_free(d);
   if (r <= 0.1) r = 1.15;
-  CellRatios()[key] = r;
+  Fonts().cellRatios[key] = r;
   return r;
 }
 
@@ -229,7 +228,7 @@ static FontImpl* Build(const LOGFONTW& lf) {
   pango_font_description_set_weight(fi->desc, static_cast<PangoWeight>(weight));
   pango_font_description_set_style(fi->desc, italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   pango_font_description_set_absolute_size(fi->desc, em * PANGO_SCALE);
-  PangoContext* ctx = fi->mono ? F().ctxMono : F().ctx;
+  PangoContext* ctx = fi->mono ? Fonts().ctxMono : Fonts().ctx;
   PangoFontMetrics* m = pango_context_get_metrics(ctx, fi->desc, nullptr);
   fi->ascent = PANGO_PIXELS_CEIL(pango_font_metrics_get_ascent(m));
   fi->descent = PANGO_PIXELS_CEIL(pango_font_metrics_get_descent(m));
@@ -315,8 +314,8 @@ static void SetFace(LOGFONTW* lf, const char* face) {
 }
 
 HFONT StockFont(int index) {
-  static HFONT fonts[DC_PEN + 1] = {};
   PV_GDI_LOCK;
+  HFONT* fonts = State().stockFonts;
   if (!fonts[index]) {
     LOGFONTW lf{};
     lf.lfCharSet = ANSI_CHARSET;
@@ -521,7 +520,7 @@ static thread_local bool t_rtlReading = false;
 
 static PangoLayout* RtlLayout(FontImpl* fi) {
   if (!fi->rtlLayout) {
-    fi->rtlLayout = pango_layout_new(fi->mono ? F().ctxMonoRtl : F().ctxRtl);
+    fi->rtlLayout = pango_layout_new(fi->mono ? Fonts().ctxMonoRtl : Fonts().ctxRtl);
     pango_layout_set_font_description(fi->rtlLayout, fi->desc);
     pango_layout_set_auto_dir(fi->rtlLayout, FALSE);
     pango_layout_set_single_paragraph_mode(fi->rtlLayout, TRUE);
@@ -963,7 +962,7 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
   return total;
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
 // The leak checker of sanitizer builds lets through only memory that
 // fontconfig itself allocates: Pango keeps the patterns it matched in its
@@ -975,7 +974,7 @@ static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT f
 // is reported like our own memory.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 // ====================================================================================================================
 HFONT CreateFontIndirect(const LOGFONTW* lf) {
@@ -1258,7 +1257,7 @@ static std::vector<std::string> Families() {
   std::vector<std::string> out(std::begin(kAliases), std::end(kAliases));
   PangoFontFamily** fams = nullptr;
   int n = 0;
-  pango_font_map_list_families(F().map, &fams, &n);
+  pango_font_map_list_families(Fonts().map, &fams, &n);
   for (int i = 0; i < n; ++i) out.push_back(pango_font_family_get_name(fams[i]));
   g_free(fams);
   std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
@@ -1337,9 +1336,9 @@ int AddFontResourceEx(LPCWSTR path, DWORD, void*) {
   int n = 0;
   while (path[n]) ++n;
   std::string p = ToUtf8(path, n);
-  Fonts& f = F();
+  FontState& f = Fonts();
   if (!FcConfigAppFontAddFile(f.config, reinterpret_cast<const FcChar8*>(p.c_str()))) return 0;
   pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(f.map));
-  CellRatios().clear();
+  f.cellRatios.clear();
   return 1;
 }

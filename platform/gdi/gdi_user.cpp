@@ -6,7 +6,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-namespace pvgdi {
+namespace pv::gdi {
 
 static void Solid(HDC hdc, int l, int t, int r, int b, COLORREF c) {
   if (r <= l || b <= t) return;
@@ -34,9 +34,9 @@ static void Glyph(HDC hdc, const RECT& rc, char16_t ch, COLORREF color, int size
   DeleteObject(f);
 }
 
-}  // namespace pvgdi
+}  // namespace pv::gdi
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 void GdiFillSolidRect(HDC hdc, const RECT* rc, COLORREF color) {
   if (!rc) return;
@@ -135,8 +135,8 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rc) {
       if (edge && ((x - t.left + y - t.top) & 1) == 0) row.push_back({x, x + 1});
     }
   }
-  RectList rl = RectList::FromSpans(t.top, rows);
-  RectList clipped = RectList::Combine(rl, dc->Clip(), RGN_AND);
+  RectSet rl = RectSet::FromSpans(t.top, rows);
+  RectSet clipped = RectSet::Combine(rl, dc->Clip(), RGN_AND);
   Bitmap* b = dc->Target();
   if (!b) return TRUE;
   b->Flush();
@@ -362,7 +362,7 @@ void PaintMaskAt(HDC hdc, int x, int y, int cx, int cy, const std::vector<uint8_
       }
     }
   }
-  HRGN rgn = NewRegion(RectList::FromSpans(y, rows));
+  HRGN rgn = NewRegion(RectSet::FromSpans(y, rows));
   HBRUSH b = CreateSolidBrush(c);
   FillRgn(hdc, rgn, b);
   DeleteObject(b);

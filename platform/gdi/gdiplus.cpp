@@ -8,7 +8,7 @@
 
 #include "platform/gdi/gdi_internal.h"
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 struct GpGraphics {
   HDC hdc;
@@ -67,8 +67,6 @@ GpImage::GpImage() : data(new Data()) {}
 GpImage::~GpImage() { delete data; }
 
 namespace {
-
-int g_startups = 0;
 
 void Source(cairo_t* cr, ARGB c) {
   cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0, (c >> 24) / 255.0);
@@ -243,15 +241,17 @@ GpStatus GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, Gdip
   if (!token || !input) return InvalidParameter;
   if (input->GdiplusVersion != 1 && input->GdiplusVersion != 2 && input->GdiplusVersion != 3) return UnsupportedGdiplusVersion;
   PV_GDI_LOCK;
-  ++g_startups;
-  *token = static_cast<ULONG_PTR>(g_startups);
+  int& startups = State().gdiplusStartups;
+  ++startups;
+  *token = static_cast<ULONG_PTR>(startups);
   if (output) std::memset(output, 0, sizeof *output);
   return Ok;
 }
 
 void GdiplusShutdown(ULONG_PTR) {
   PV_GDI_LOCK;
-  if (g_startups > 0) --g_startups;
+  int& startups = State().gdiplusStartups;
+  if (startups > 0) --startups;
 }
 
 GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** g) {

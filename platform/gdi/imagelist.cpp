@@ -30,10 +30,8 @@ struct _IMAGELIST {
 
 namespace {
 
-std::vector<_IMAGELIST*>& Lists() {
-  static auto* v = new std::vector<_IMAGELIST*>();
-  return *v;
-}
+// Guarded by the GDI lock.
+std::vector<_IMAGELIST*>& Lists() { return pv::gdi::State().imageLists; }
 
 _IMAGELIST* L(HIMAGELIST h) {
   PV_GDI_LOCK;
@@ -41,8 +39,8 @@ _IMAGELIST* L(HIMAGELIST h) {
   return std::find(v.begin(), v.end(), h) != v.end() ? h : nullptr;
 }
 
-using pvgdi::Bitmap;
-using pvgdi::GetBitmap_;
+using pv::gdi::Bitmap;
+using pv::gdi::GetBitmap_;
 
 bool Has32(const _IMAGELIST* l) { return (l->flags & 0xFE) == ILC_COLOR32; }
 
@@ -92,7 +90,7 @@ uint32_t Mix(uint32_t a, uint32_t b, int wb) {  // wb/255 of b
 
 }  // namespace
 
-using namespace pvgdi;
+using namespace pv::gdi;
 
 HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int, int grow) {
   if (cx <= 0 || cy <= 0 || cx > 4096 || cy > 4096) return nullptr;

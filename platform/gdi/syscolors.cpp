@@ -6,6 +6,7 @@
 
 namespace {
 
+// The classic scheme, the one GDI starts with.
 const COLORREF kClassic[PV_SYSCOLOR_COUNT] = {
     RGB(212, 208, 200),  // COLOR_SCROLLBAR
     RGB(58, 110, 165),   // COLOR_BACKGROUND
@@ -40,33 +41,21 @@ const COLORREF kClassic[PV_SYSCOLOR_COUNT] = {
     RGB(212, 208, 200),  // COLOR_MENUBAR
 };
 
-COLORREF g_colors[PV_SYSCOLOR_COUNT];
-bool g_init = false;
-
-void Init() {
-  if (!g_init) {
-    std::copy(std::begin(kClassic), std::end(kClassic), g_colors);
-    g_init = true;
-  }
-}
-
 }  // namespace
 
 DWORD GetSysColor(int index) {
   PV_GDI_LOCK;
-  Init();
   if (index < 0 || index >= PV_SYSCOLOR_COUNT) return 0;
-  return g_colors[index];
+  return pv::gdi::State().sysColors[index];
 }
 
-HBRUSH GetSysColorBrush(int index) { return pvgdi::SysBrush(index); }
+HBRUSH GetSysColorBrush(int index) { return pv::gdi::SysBrush(index); }
 
 BOOL SetSysColors(int count, const INT* indexes, const COLORREF* colors) {
   if (count < 0 || (count > 0 && (!indexes || !colors))) return FALSE;
   PV_GDI_LOCK;
-  Init();
   for (int i = 0; i < count; ++i)
-    if (indexes[i] >= 0 && indexes[i] < PV_SYSCOLOR_COUNT) g_colors[indexes[i]] = colors[i] & 0xFFFFFF;
+    if (indexes[i] >= 0 && indexes[i] < PV_SYSCOLOR_COUNT) pv::gdi::State().sysColors[indexes[i]] = colors[i] & 0xFFFFFF;
   return TRUE;
 }
 
@@ -74,7 +63,7 @@ const COLORREF* GdiClassicSysColors() { return kClassic; }
 
 void GdiInstallSysColorScheme(const COLORREF* colors) {
   PV_GDI_LOCK;
-  Init();
   const COLORREF* src = colors ? colors : kClassic;
-  for (int i = 0; i < PV_SYSCOLOR_COUNT; ++i) g_colors[i] = src[i] & 0xFFFFFF;
+  COLORREF* scheme = pv::gdi::State().sysColors;
+  for (int i = 0; i < PV_SYSCOLOR_COUNT; ++i) scheme[i] = src[i] & 0xFFFFFF;
 }

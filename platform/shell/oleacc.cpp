@@ -253,10 +253,6 @@ size_t PendingResults() {
   return P().objects.size();
 }
 
-namespace {
-const bool g_registered = (RegisterModule(), true);
-}
-
 void RegisterModule() {
   static std::once_flag once;
   std::call_once(once, [] {

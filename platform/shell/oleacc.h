@@ -121,7 +121,7 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD objectId, REFIID riid, void*
 HRESULT CreateStdAccessibleObject(HWND hwnd, LONG objectId, REFIID riid, void** object);
 
 namespace pv::acc {
-// Registers "oleacc" in the module registry (done when linked in).
+// Registers "oleacc" in the module registry (see pv::shell::RegisterModules).
 void RegisterModule();
 // References still held for WM_GETOBJECT replies nobody took (tests).
 size_t PendingResults();

@@ -646,9 +646,6 @@ void RegisterModule() {
     pv::AddModuleFunction(m, "CreateTextServices", &CreateTextServices);
   });
 }
-namespace {
-const bool g_registered = (RegisterModule(), true);
-}
 }  // namespace pv::richtext
 
 HRESULT CreateTextServices(IUnknown* outer, ITextHost* host, IUnknown** services) {

@@ -92,7 +92,6 @@ void SetRecording(bool on) { S().recording = on ? 1 : 0; }
 // ---- notification area ------------------------------------------------------------------------
 
 BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
-  pv::shell::RegisterModules();
   ShellState& s = S();
   std::lock_guard<std::recursive_mutex> lock(s.mu);
   pv::shell::TrayCall call;
@@ -265,7 +264,6 @@ std::optional<Taskbar> FindTaskbar() {
 }  // namespace
 
 UINT_PTR SHAppBarMessage(DWORD message, PAPPBARDATA data) {
-  pv::shell::RegisterModules();
   std::lock_guard<std::recursive_mutex> lock(S().mu);
   switch (message) {
     case ABM_GETTASKBARPOS: {
@@ -423,7 +421,6 @@ INT_PTR Execute(const pv::shell::ShellExecuteCall& c, bool recording) {
 
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
                         INT show) {
-  pv::shell::RegisterModules();
   pv::shell::ShellExecuteCall c{owner, Str(verb), Str(file), Str(parameters), Str(directory), show, 0};
   bool recording = pv::shell::Recording();
   c.result = Execute(c, recording);
@@ -504,11 +501,6 @@ UINT ExtractIconExW(LPCWSTR file, int index, HICON* large, HICON* small, UINT co
 }
 
 namespace pv::shell {
-
-namespace {
-// Registered as soon as the shell is linked in, so look-ups by name find it.
-const bool g_modulesRegistered = (RegisterModules(), true);
-}  // namespace
 
 void RegisterModules() {
   static std::once_flag once;

@@ -156,9 +156,10 @@ HRESULT SHAutoComplete(HWND edit, DWORD flags);
 namespace pv::shell {
 
 // Registers "shell32", "shlwapi", "winmm", "oleacc" and "RICHED20" in the module
-// registry so the entry points callers look up by name are found. The
-// program calls it at start (a static library's objects are only linked in
-// when something refers to them).
+// registry so the entry points callers look up by name are found; later
+// calls do nothing. The program registers every area's modules at start
+// (pv::RegisterPlatformModules); a test that looks the shell up by name
+// calls this itself.
 void RegisterModules();
 
 // Whether the recording (headless) shell is in use; tests may force it.

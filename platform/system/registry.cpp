@@ -1,5 +1,7 @@
 #include "platform/system/registry.h"
 
+#include "platform/system/profile.h"
+
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <fcntl.h>
@@ -1209,6 +1211,9 @@ RegistryWriteBatch::~RegistryWriteBatch() {
 }
 
 LONG FlushRegistry() {
+  // The INI files' waiting changes go at the same moments (idle time, the
+  // application's exit); their failures are reported on stderr.
+  FlushProfiles();
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
   return s.batchDepth == 0 ? FlushPending(s) : static_cast<LONG>(ERROR_SUCCESS);

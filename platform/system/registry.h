@@ -14,7 +14,7 @@
 // (ERROR_CANTREAD) until it reads again; bytes that are not UTF-8 survive a
 // rewrite; keys nest at most 512 levels.
 //
-// Functions return ERROR_* codes (LONG) as the originals do; they do not set
+// Functions return ERROR_* codes (LONG) as Windows does; they do not set
 // the last error.
 #pragma once
 
@@ -147,7 +147,9 @@ class RegistryWriteBatch {
 };
 
 // Writes the changes not written yet unless a batch is open (the message
-// loop calls it when the program goes idle). Answers the write's result.
+// loop calls it when the program goes idle, the application at its exit).
+// Answers the write's result. The INI files' waiting changes are written
+// at the same moments (pv::FlushProfiles).
 LONG FlushRegistry();
 
 // The registry file in use.

@@ -168,7 +168,7 @@ class SdlBackend : public Backend {
     wakeEvent_ = SDL_RegisterEvents(1);
     // The screen: one monitor per display.
     int n = SDL_GetNumVideoDisplays();
-    auto& mons = S().monitors;
+    auto& mons = Ui().system.monitors;
     mons.clear();
     for (int i = 0; i < n; ++i) {
       SDL_Rect b, u;
@@ -231,7 +231,7 @@ class SdlBackend : public Backend {
     if (x != r.left || y != r.top) SDL_SetWindowPosition(sw, r.left, r.top);
     int ncx = std::max<int>(1, r.right - r.left), ncy = std::max<int>(1, r.bottom - r.top);
     if (cx != ncx || cy != ncy) SDL_SetWindowSize(sw, ncx, ncy);
-    if (S().active == w->hwnd && (w->style & WS_VISIBLE)) {
+    if (Ui().input.active == w->hwnd && (w->style & WS_VISIBLE)) {
       SDL_RaiseWindow(sw);
       // The active window has the desktop's keyboard focus, as on Windows.
       if (SDL_GetKeyboardFocus() != sw) SDL_SetWindowInputFocus(sw);
@@ -379,7 +379,7 @@ class SdlBackend : public Backend {
   void SetCursorPos(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
   void SetTextInputRect(const RECT& screen) override {
     // In the coordinates of the window that has the keyboard.
-    Wnd* a = FromHandleQuiet(S().active);
+    Wnd* a = FromHandleQuiet(Ui().input.active);
     if (!a || !Find(a)) return;
     SDL_Rect r{screen.left - a->rect.left, screen.top - a->rect.top, std::max<int>(1, screen.right - screen.left),
                std::max<int>(1, screen.bottom - screen.top)};
@@ -391,9 +391,9 @@ class SdlBackend : public Backend {
   // application is the active one, on a display without a window manager
   // (a window manager gives it back itself).
   void GiveFocusToActive() {
-    Wnd* a = FromHandleQuiet(S().active);
+    Wnd* a = FromHandleQuiet(Ui().input.active);
     SDL_Window* sw = a ? Find(a) : nullptr;
-    if (managed_ || !sw || !S().appActive || !(a->style & WS_VISIBLE)) return;
+    if (managed_ || !sw || !Ui().input.appActive || !(a->style & WS_VISIBLE)) return;
     SDL_SetWindowInputFocus(sw);
   }
 
@@ -517,7 +517,7 @@ class SdlBackend : public Backend {
     ev.wParam = wp;
     ev.lParam = lp;
     ev.time = static_cast<DWORD>(GetTickCount());
-    S().cursorPos = pt;
+    Ui().input.cursorPos = pt;
     PostInput(ev);
   }
 
@@ -548,16 +548,16 @@ class SdlBackend : public Backend {
           default: return;
         }
         if (down)
-          S().asyncKeys[vk] |= 0x80;
+          Ui().input.asyncKeys[vk] |= 0x80;
         else
-          S().asyncKeys[vk] &= ~0x80;
+          Ui().input.asyncKeys[vk] &= ~0x80;
         Input(down ? msg : msg + 1, ScreenPoint(e.button.windowID, e.button.x, e.button.y), wp);
         break;
       }
       case SDL_MOUSEWHEEL: {
         int x, y;
         SDL_GetGlobalMouseState(&x, &y);
-        POINT pt = S().cursorPos;
+        POINT pt = Ui().input.cursorPos;
         if (e.wheel.y) Input(WM_MOUSEWHEEL, pt, static_cast<WPARAM>(static_cast<WORD>(e.wheel.y * WHEEL_DELTA)));
         if (e.wheel.x) Input(WM_MOUSEHWHEEL, pt, static_cast<WPARAM>(static_cast<WORD>(e.wheel.x * WHEEL_DELTA)));
         break;
@@ -571,7 +571,7 @@ class SdlBackend : public Backend {
         if (vk == VK_LSHIFT || vk == VK_RSHIFT) generic = VK_SHIFT;
         if (vk == VK_LCONTROL || vk == VK_RCONTROL) generic = VK_CONTROL;
         if (vk == VK_LMENU || vk == VK_RMENU) generic = VK_MENU;
-        BYTE* ak = S().asyncKeys;
+        BYTE* ak = Ui().input.asyncKeys;
         if (down) {
           ak[vk] |= 0x80;
           ak[generic] |= 0x80;
@@ -591,7 +591,7 @@ class SdlBackend : public Backend {
         LPARAM lp = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16) | (ext ? (1 << 24) : 0) | (alt ? (1 << 29) : 0) |
                     (e.key.repeat ? (1 << 30) : 0);
         if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
-        Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), S().cursorPos, generic, lp);
+        Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), Ui().input.cursorPos, generic, lp);
         break;
       }
       case SDL_TEXTEDITING:
@@ -623,7 +623,7 @@ class SdlBackend : public Backend {
         // The files arrive together, where the pointer let them go.
         int x = 0, y = 0;
         SDL_GetGlobalMouseState(&x, &y);
-        S().cursorPos = POINT{x, y};
+        Ui().input.cursorPos = POINT{x, y};
         DropFiles(dropped_, POINT{x, y});
         dropped_.clear();
         break;
@@ -657,11 +657,11 @@ class SdlBackend : public Backend {
             if (!managed_) {
               // Without a window manager the focus moves only because we (or
               // SDL, mapping a window) asked: our activation decides.
-              if (S().active != h) GiveFocusToActive();
+              if (Ui().input.active != h) GiveFocusToActive();
               break;
             }
-            if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && S().active != h &&
-                                             IsWindowEnabled(h) && !S().inMenuMode)
+            if (Wnd* w = FromHandleQuiet(h); w && !(w->exStyle & WS_EX_NOACTIVATE) && Ui().input.active != h &&
+                                             IsWindowEnabled(h) && !Ui().input.inMenuMode)
               ActivateWindow(h, WA_ACTIVE, true);
             break;
           case SDL_WINDOWEVENT_MOVED:
@@ -764,7 +764,7 @@ int PresentedShape(HWND hwnd, int x, int y) {
   auto* sw = static_cast<SDL_Window*>(w->backendData);
   SDL_WindowShapeMode mode{};
   if (!SDL_IsShapedWindow(sw) || SDL_GetShapedWindowMode(sw, &mode) != 0) return -1;
-  auto* b = dynamic_cast<pv::wm::SdlBackend*>(&pv::wm::B());
+  auto* b = dynamic_cast<pv::wm::SdlBackend*>(&pv::wm::ActiveBackend());
   const std::vector<uint8_t>* m = b ? b->ShapeOf(hwnd) : nullptr;
   int cx = w->rect.right - w->rect.left;
   if (!m || x < 0 || y < 0 || x >= cx || static_cast<size_t>(y * cx + x) >= m->size()) return -1;

@@ -2046,6 +2046,19 @@ UINT GetDoubleClickTime();
 BOOL SetDoubleClickTime(UINT ms);
 BOOL DragDetect(HWND hwnd, POINT pt);
 BOOL SwapMouseButton(BOOL swap);
+// What GetLastError says after a window manager call failed (the window,
+// menu and class handle codes are in platform/base/lasterror.h).
+constexpr DWORD ERROR_INVALID_CURSOR_HANDLE = 1402;  // also KillTimer of a timer that is not there
+constexpr DWORD ERROR_INVALID_HOOK_HANDLE = 1404;
+constexpr DWORD ERROR_TLW_WITH_WSCHILD = 1406;
+constexpr DWORD ERROR_HOTKEY_ALREADY_REGISTERED = 1409;
+constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
+constexpr DWORD ERROR_INVALID_INDEX = 1413;
+constexpr DWORD ERROR_CLIPBOARD_NOT_OPEN = 1418;
+constexpr DWORD ERROR_HOTKEY_NOT_REGISTERED = 1419;
+constexpr DWORD ERROR_CONTROL_ID_NOT_FOUND = 1421;
+constexpr DWORD ERROR_INVALID_THREAD_ID = 1444;
+constexpr DWORD ERROR_NOT_ENOUGH_QUOTA = 1816;
 // Hot keys: the key with exactly these modifiers, pressed while one of the
 // program's windows has the keyboard, comes as WM_HOTKEY(id, MAKELPARAM(mods, vk))
 // to hwnd (a thread message when hwnd is null) instead of the key.
@@ -2054,8 +2067,6 @@ BOOL SwapMouseButton(BOOL swap);
 #define MOD_SHIFT 0x0004
 #define MOD_WIN 0x0008
 #define MOD_NOREPEAT 0x4000
-constexpr DWORD ERROR_HOTKEY_ALREADY_REGISTERED = 1409;
-constexpr DWORD ERROR_HOTKEY_NOT_REGISTERED = 1419;
 BOOL RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk);
 BOOL UnregisterHotKey(HWND hwnd, int id);
 

@@ -12,11 +12,17 @@ using namespace pv::wm;
 
 // ---- accelerators -----------------------------------------------------------------------------------
 namespace {
-std::map<uintptr_t, std::vector<ACCEL>>& Tables() {
-  static std::map<uintptr_t, std::vector<ACCEL>>& t = *new std::map<uintptr_t, std::vector<ACCEL>>;
+// Accelerator tables by handle: the UI thread's.
+struct AcceleratorTables {
+  std::map<uintptr_t, std::vector<ACCEL>> byHandle;
+  uintptr_t nextHandle = 0x30000;
+};
+
+AcceleratorTables& Accelerators() {
+  static AcceleratorTables& t = *new AcceleratorTables;
   return t;
 }
-uintptr_t g_nextAccel = 0x30000;
+std::map<uintptr_t, std::vector<ACCEL>>& Tables() { return Accelerators().byHandle; }
 
 std::vector<ACCEL>* Table(HACCEL h) {
   auto it = Tables().find(reinterpret_cast<uintptr_t>(h));
@@ -31,8 +37,8 @@ HACCEL CreateAcceleratorTable(LPACCEL accels, int count) {
   }
   std::vector<ACCEL> t(accels, accels + count);
   for (ACCEL& a : t) a.fVirt &= 0x7F;
-  uintptr_t id = g_nextAccel;
-  g_nextAccel += 4;
+  uintptr_t id = Accelerators().nextHandle;
+  Accelerators().nextHandle += 4;
   Tables()[id] = std::move(t);
   return reinterpret_cast<HACCEL>(id);
 }
@@ -115,7 +121,8 @@ int TranslateAcceleratorW(HWND hwnd, HACCEL table, LPMSG msg) { return Translate
 // ---- clipboard ----------------------------------------------------------------------------------
 namespace {
 
-struct Clip {
+// The clipboard: the UI thread's.
+struct ClipboardState {
   HWND openBy = nullptr;
   bool open = false;
   HWND owner = nullptr;
@@ -128,8 +135,8 @@ struct Clip {
   std::map<UINT, std::u16string> names;
 };
 
-Clip& C() {
-  static Clip& c = *new Clip;
+ClipboardState& Clipboard() {
+  static ClipboardState& c = *new ClipboardState;
   return c;
 }
 
@@ -142,18 +149,18 @@ void FreeData(UINT format, HANDLE h) {
 }
 
 void ClearSynth() {
-  for (auto& [f, h] : C().synthesized) GlobalFree(h);
-  C().synthesized.clear();
+  for (auto& [f, h] : Clipboard().synthesized) GlobalFree(h);
+  Clipboard().synthesized.clear();
 }
 
 HANDLE Find(UINT format) {
-  for (auto& [f, h] : C().formats)
+  for (auto& [f, h] : Clipboard().formats)
     if (f == format) return h;
   return nullptr;
 }
 
 bool Has(UINT format) {
-  for (auto& [f, h] : C().formats)
+  for (auto& [f, h] : Clipboard().formats)
     if (f == format) return true;
   return false;
 }
@@ -206,13 +213,13 @@ HANDLE Render(UINT format) {
   HANDLE h = Find(format);
   if (h || !Has(format)) return h;
   // Delayed rendering: the owner puts it there now.
-  if (IsWindow(C().owner)) SendMessage(C().owner, WM_RENDERFORMAT, format, 0);
+  if (IsWindow(Clipboard().owner)) SendMessage(Clipboard().owner, WM_RENDERFORMAT, format, 0);
   return Find(format);
 }
 
 void FreeFormats() {
-  for (auto& [f, h] : C().formats) FreeData(f, h);
-  C().formats.clear();
+  for (auto& [f, h] : Clipboard().formats) FreeData(f, h);
+  Clipboard().formats.clear();
   ClearSynth();
 }
 
@@ -221,10 +228,10 @@ void FreeFormats() {
 // after we did, our data goes (the owner hears WM_DESTROYCLIPBOARD, as
 // Windows tells it when another program empties the clipboard).
 void ImportSystemText() {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   bool ours = c.owner || (!c.formats.empty() && !c.imported);
   if (ours) {
-    if (!B().ClipboardChangedElsewhere()) return;
+    if (!ActiveBackend().ClipboardChangedElsewhere()) return;
     HWND owner = c.owner;
     c.owner = nullptr;
     FreeFormats();
@@ -237,21 +244,21 @@ void ImportSystemText() {
   if (c.imported) FreeFormats();
   c.imported = false;
   std::u16string text;
-  if (!B().GetClipboardText(&text)) return;
+  if (!ActiveBackend().GetClipboardText(&text)) return;
   c.formats.emplace_back(CF_UNICODETEXT, MakeText16(text));
   c.imported = true;
 }
 
 // Importing replaces blocks a caller may hold while the clipboard is open.
 void ImportWhileClosed() {
-  if (!C().open) ImportSystemText();
+  if (!Clipboard().open) ImportSystemText();
 }
 
 }  // namespace
 
 namespace pv::wm {
 void ResetClipboard() {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   for (auto& [f, h] : c.formats) FreeData(f, h);
   c.formats.clear();
   ClearSynth();
@@ -280,7 +287,7 @@ std::u16string DecodeSystemText(std::string_view bytes) {
 }  // namespace pv::wm
 
 BOOL OpenClipboard(HWND owner) {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   if (c.open) {
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
@@ -293,9 +300,9 @@ BOOL OpenClipboard(HWND owner) {
 }
 
 BOOL EmptyClipboard() {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   if (!c.open) {
-    SetLastError(1418);  // ERROR_CLIPBOARD_NOT_OPEN
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
     return FALSE;
   }
   if (c.owner && c.owner != c.openBy && IsWindow(c.owner)) SendMessage(c.owner, WM_DESTROYCLIPBOARD, 0, 0);
@@ -307,9 +314,9 @@ BOOL EmptyClipboard() {
 }
 
 HANDLE SetClipboardData(UINT format, HANDLE data) {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   if (!c.open && data) {
-    SetLastError(1418);
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
     return nullptr;
   }
   if (!format) {
@@ -331,9 +338,9 @@ HANDLE SetClipboardData(UINT format, HANDLE data) {
 }
 
 HANDLE GetClipboardData(UINT format) {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   if (!c.open) {
-    SetLastError(1418);
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
     return nullptr;
   }
   if (HANDLE h = Render(format)) return h;
@@ -371,9 +378,9 @@ BOOL IsClipboardFormatAvailable(UINT format) {
 }
 
 BOOL CloseClipboard() {
-  Clip& c = C();
+  ClipboardState& c = Clipboard();
   if (!c.open) {
-    SetLastError(1418);
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
     return FALSE;
   }
   c.open = false;
@@ -383,11 +390,11 @@ BOOL CloseClipboard() {
     // On a desktop the text goes to the system clipboard too; without text
     // we still take the system clipboard over, as emptying it does.
     if (HANDLE h = Find(CF_UNICODETEXT))
-      B().SetClipboardText(Read16(h));
+      ActiveBackend().SetClipboardText(Read16(h));
     else if (HANDLE h8 = Find(CF_TEXT))
-      B().SetClipboardText(pv::Utf8ToUtf16(Read8(h8)));
+      ActiveBackend().SetClipboardText(pv::Utf8ToUtf16(Read8(h8)));
     else if (!Has(CF_UNICODETEXT) && !Has(CF_TEXT))
-      B().SetClipboardText(u"");
+      ActiveBackend().SetClipboardText(u"");
     for (HWND l : c.listeners)
       if (IsWindow(l)) PostMessage(l, WM_CLIPBOARDUPDATE, 0, 0);
   }
@@ -400,15 +407,15 @@ UINT RegisterClipboardFormat(LPCWSTR name) {
   if (id) {
     size_t n = 0;
     while (name[n]) ++n;
-    C().names.emplace(id, std::u16string(name, n));
+    Clipboard().names.emplace(id, std::u16string(name, n));
   }
   return id;
 }
 UINT RegisterClipboardFormatW(LPCWSTR name) { return RegisterClipboardFormat(name); }
 
 int GetClipboardFormatName(UINT format, LPWSTR buffer, int size) {
-  auto it = C().names.find(format);
-  if (it == C().names.end() || !buffer || size <= 0) return 0;
+  auto it = Clipboard().names.find(format);
+  if (it == Clipboard().names.end() || !buffer || size <= 0) return 0;
   int n = std::min<int>(static_cast<int>(it->second.size()), size - 1);
   std::memcpy(buffer, it->second.data(), static_cast<size_t>(n) * sizeof(WCHAR));
   buffer[n] = 0;
@@ -419,7 +426,7 @@ int GetClipboardFormatNameW(UINT format, LPWSTR buffer, int size) { return GetCl
 namespace {
 std::vector<UINT> AllFormats() {
   std::vector<UINT> all;
-  for (auto& [f, h] : C().formats) all.push_back(f);
+  for (auto& [f, h] : Clipboard().formats) all.push_back(f);
   bool text = Has(CF_TEXT) || Has(CF_UNICODETEXT) || Has(CF_OEMTEXT);
   if (text) {
     for (UINT f : {static_cast<UINT>(CF_UNICODETEXT), static_cast<UINT>(CF_TEXT), static_cast<UINT>(CF_OEMTEXT),
@@ -431,11 +438,11 @@ std::vector<UINT> AllFormats() {
 }  // namespace
 
 UINT EnumClipboardFormats(UINT format) {
-  if (!C().open) {
-    SetLastError(1418);
+  if (!Clipboard().open) {
+    SetLastError(ERROR_CLIPBOARD_NOT_OPEN);
     return 0;
   }
-  SetLastError(0);
+  SetLastError(ERROR_SUCCESS);
   auto all = AllFormats();
   if (format == 0) return all.empty() ? 0 : all[0];
   auto it = std::find(all.begin(), all.end(), format);
@@ -447,19 +454,19 @@ int CountClipboardFormats() {
   ImportWhileClosed();
   return static_cast<int>(AllFormats().size());
 }
-HWND GetClipboardOwner() { return IsWindow(C().owner) ? C().owner : nullptr; }
-HWND GetOpenClipboardWindow() { return C().open ? C().openBy : nullptr; }
-DWORD GetClipboardSequenceNumber() { return C().sequence; }
+HWND GetClipboardOwner() { return IsWindow(Clipboard().owner) ? Clipboard().owner : nullptr; }
+HWND GetOpenClipboardWindow() { return Clipboard().open ? Clipboard().openBy : nullptr; }
+DWORD GetClipboardSequenceNumber() { return Clipboard().sequence; }
 
 BOOL AddClipboardFormatListener(HWND hwnd) {
   if (!IsWindow(hwnd)) return FALSE;
-  auto& l = C().listeners;
+  auto& l = Clipboard().listeners;
   if (std::find(l.begin(), l.end(), hwnd) == l.end()) l.push_back(hwnd);
   return TRUE;
 }
 
 BOOL RemoveClipboardFormatListener(HWND hwnd) {
-  auto& l = C().listeners;
+  auto& l = Clipboard().listeners;
   auto it = std::find(l.begin(), l.end(), hwnd);
   if (it == l.end()) return FALSE;
   l.erase(it);

@@ -83,7 +83,7 @@ class HeadlessBackend : public Backend {
   std::set<HWND> iconic_;  // shown iconified by the desktop
 };
 
-std::unique_ptr<Backend>& Current() {
+std::unique_ptr<Backend>& InstalledBackend() {
   static std::unique_ptr<Backend> b;
   return b;
 }
@@ -95,8 +95,8 @@ bool EnvOn(const char* name) {
 
 }  // namespace
 
-Backend& B() {
-  auto& b = Current();
+Backend& ActiveBackend() {
+  auto& b = InstalledBackend();
   if (!b) {
     bool headless = EnvOn("PRAVENOR_HEADLESS");
     bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
@@ -106,7 +106,7 @@ Backend& B() {
   return *b;
 }
 
-void SetBackend(std::unique_ptr<Backend> backend) { Current() = std::move(backend); }
+void SetBackend(std::unique_ptr<Backend> backend) { InstalledBackend() = std::move(backend); }
 
 void DesktopIconicChanged(HWND hwnd, bool iconic) {
   Wnd* w = FromHandleQuiet(hwnd);
@@ -121,7 +121,22 @@ std::unique_ptr<Backend> MakeHeadlessBackend() { return std::make_unique<Headles
 
 namespace pv::test {
 
+// What the test helpers record and switch: the UI thread's.
+struct TestRecord {
+  int dryCancels = 0;   // dry modal loops ended as a cancel
+  bool quit = false;    // PumpUntilIdle took a WM_QUIT ...
+  int quitCode = 0;     // ... with this code
+  int dryCancelMode = -1;  // SetModalDryCancel: -1 follows the back end
+  std::vector<WinEventRecord> winEvents;
+};
+
 namespace {
+TestRecord& Record() {
+  static TestRecord& r = *new TestRecord;
+  return r;
+}
+std::vector<WinEventRecord>& WinEvents() { return Record().winEvents; }
+
 std::uint64_t Now() { return pv::Clock::TickCount64(); }
 
 void Inject(UINT msg, POINT pt, WPARAM wParam = 0) {
@@ -130,13 +145,13 @@ void Inject(UINT msg, POINT pt, WPARAM wParam = 0) {
   ev.pt = pt;
   ev.wParam = wParam;
   ev.time = static_cast<DWORD>(Now());
-  S().cursorPos = pt;
+  Ui().input.cursorPos = pt;
   PostInput(ev);
 }
 
 UINT DownMsg(Button b) {
-  if (S().swapButtons && b == Button::Left) b = Button::Right;
-  else if (S().swapButtons && b == Button::Right) b = Button::Left;
+  if (Ui().system.swapButtons && b == Button::Left) b = Button::Right;
+  else if (Ui().system.swapButtons && b == Button::Right) b = Button::Left;
   switch (b) {
     case Button::Left: return WM_LBUTTONDOWN;
     case Button::Right: return WM_RBUTTONDOWN;
@@ -149,8 +164,8 @@ UINT DownMsg(Button b) {
 
 int ButtonVk(Button b) {
   switch (b) {
-    case Button::Left: return S().swapButtons ? VK_RBUTTON : VK_LBUTTON;
-    case Button::Right: return S().swapButtons ? VK_LBUTTON : VK_RBUTTON;
+    case Button::Left: return Ui().system.swapButtons ? VK_RBUTTON : VK_LBUTTON;
+    case Button::Right: return Ui().system.swapButtons ? VK_LBUTTON : VK_RBUTTON;
     case Button::Middle: return VK_MBUTTON;
     case Button::X1: return VK_XBUTTON1;
     case Button::X2: return VK_XBUTTON2;
@@ -164,13 +179,6 @@ WPARAM XData(Button b) {
   return 0;
 }
 
-int g_dryCancels = 0;
-bool g_quit = false;
-int g_quitCode = 0;
-std::vector<WinEventRecord>& WinEvents() {
-  static std::vector<WinEventRecord>& v = *new std::vector<WinEventRecord>;
-  return v;
-}
 
 void KeyEvent(UINT vk, bool down) {
   UINT scan = MapVirtualKey(vk, MAPVK_VK_TO_VSC);
@@ -179,7 +187,7 @@ void KeyEvent(UINT vk, bool down) {
   if (vk == VK_LSHIFT || vk == VK_RSHIFT) msgVk = VK_SHIFT;
   if (vk == VK_LCONTROL || vk == VK_RCONTROL) msgVk = VK_CONTROL;
   if (vk == VK_LMENU || vk == VK_RMENU) msgVk = VK_MENU;
-  BYTE* ak = S().asyncKeys;
+  BYTE* ak = Ui().input.asyncKeys;
   bool wasDown = (ak[msgVk] & 0x80) != 0;
   if (down) {
     ak[vk] |= 0x80;
@@ -208,7 +216,7 @@ void KeyEvent(UINT vk, bool down) {
   if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
   ev.lParam = lp;
   ev.time = static_cast<DWORD>(Now());
-  ev.pt = S().cursorPos;
+  ev.pt = Ui().input.cursorPos;
   PostInput(ev);
 }
 }  // namespace
@@ -216,12 +224,12 @@ void KeyEvent(UINT vk, bool down) {
 void MouseMove(int x, int y) { Inject(WM_MOUSEMOVE, POINT{x, y}); }
 
 void MouseDown(Button b, int x, int y) {
-  S().asyncKeys[ButtonVk(b)] |= 0x80;
+  Ui().input.asyncKeys[ButtonVk(b)] |= 0x80;
   Inject(DownMsg(b), POINT{x, y}, XData(b));
 }
 
 void MouseUp(Button b, int x, int y) {
-  S().asyncKeys[ButtonVk(b)] &= ~0x80;
+  Ui().input.asyncKeys[ButtonVk(b)] &= ~0x80;
   Inject(DownMsg(b) + 1, POINT{x, y}, XData(b));
 }
 
@@ -275,7 +283,7 @@ void Char(WCHAR ch) {
   ev.wParam = ch;
   ev.lParam = 1;
   ev.time = static_cast<DWORD>(Now());
-  ev.pt = S().cursorPos;
+  ev.pt = Ui().input.cursorPos;
   PostInput(ev);
 }
 
@@ -295,11 +303,11 @@ void TypeText(std::u16string_view text) {
 }
 
 void OtherProgramCopies(std::string_view bytes) {
-  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->OtherProgramCopies(std::string(bytes));
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend())) h->OtherProgramCopies(std::string(bytes));
 }
 
 bool DropFiles(const std::vector<std::u16string>& files, int x, int y) {
-  S().cursorPos = POINT{x, y};
+  Ui().input.cursorPos = POINT{x, y};
   return pv::wm::DropFiles(files, POINT{x, y});
 }
 
@@ -312,22 +320,22 @@ void AppDeactivate() { DesktopFocusLost(); }
 void ImeEditing(std::u16string_view text, int cursor) { pv::wm::ImeEditing(std::u16string(text), cursor); }
 void ImeCommit(std::u16string_view text) { pv::wm::ImeCommit(std::u16string(text)); }
 RECT TextInputRect() {
-  auto* h = dynamic_cast<HeadlessBackend*>(&B());
+  auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend());
   return h ? h->textInput_ : RECT{};
 }
 
 void SetDesktopIconifies(bool on) {
-  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->SetIconifies(on);
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend())) h->SetIconifies(on);
 }
 bool DesktopShowsIconic(HWND hwnd) {
-  auto* h = dynamic_cast<HeadlessBackend*>(&B());
+  auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend());
   return h && h->ShowsIconic(hwnd);
 }
 void DesktopMinimizes(HWND hwnd) {
-  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->DesktopChanges(hwnd, true);
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend())) h->DesktopChanges(hwnd, true);
 }
 void DesktopRestores(HWND hwnd) {
-  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) h->DesktopChanges(hwnd, false);
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend())) h->DesktopChanges(hwnd, false);
 }
 
 int PumpUntilIdle(int maxMessages) {
@@ -336,8 +344,8 @@ int PumpUntilIdle(int maxMessages) {
   while (n < maxMessages && PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
     if (m.message == WM_QUIT) {
       if (m.lParam != PV_DRY_CANCEL) {
-        g_quit = true;
-        g_quitCode = static_cast<int>(m.wParam);
+        Record().quit = true;
+        Record().quitCode = static_cast<int>(m.wParam);
       }
       continue;
     }
@@ -357,7 +365,7 @@ int AdvanceAndPump(unsigned ms) {
   std::uint64_t end = Now() + ms;
   for (;;) {
     std::uint64_t next = end;
-    for (const Timer& t : S().timers)
+    for (const Timer& t : Ui().timers.list)
       if (t.tid == CurrentTid() && t.due < next) next = t.due;
     std::uint64_t now = Now();
     if (next > now) pv::Clock::AdvanceBy(next - now);
@@ -368,15 +376,15 @@ int AdvanceAndPump(unsigned ms) {
 }
 
 bool TakeQuit(int* code) {
-  bool q = g_quit;
-  if (code) *code = g_quitCode;
-  g_quit = false;
-  g_quitCode = 0;
+  bool q = Record().quit;
+  if (code) *code = Record().quitCode;
+  Record().quit = false;
+  Record().quitCode = 0;
   return q;
 }
 
-int DryCancelCount() { return g_dryCancels; }
-void NoteDryCancel() { ++g_dryCancels; }
+int DryCancelCount() { return Record().dryCancels; }
+void NoteDryCancel() { ++Record().dryCancels; }
 
 namespace {
 bool PixelAt(Wnd* w, int x, int y, bool client, COLORREF* out) {
@@ -458,6 +466,8 @@ void RecordWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
   if (v.size() < 100000) v.push_back(WinEventRecord{event, hwnd, idObject, idChild});
 }
 
+void SetModalDryCancel(int mode) { Record().dryCancelMode = mode; }
+
 void UseHeadlessBackend() {
   ResetWindowManager();
   pv::SetMessageBoxSink({});
@@ -478,7 +488,7 @@ void ResetWindowManager() {
   ResetHotKeys();
   ResetIme();
   ResetClipboard();
-  if (auto* h = dynamic_cast<HeadlessBackend*>(&B())) {
+  if (auto* h = dynamic_cast<HeadlessBackend*>(&ActiveBackend())) {
     h->ForgetClipboard();
     h->SetIconifies(true);
   }
@@ -490,40 +500,46 @@ void ResetWindowManager() {
     q->input.clear();
     q->quit = false;
   }
-  State& s = S();
-  s.timers.clear();
-  s.focus = s.active = s.capture = nullptr;
-  s.appActive = false;
-  std::memset(s.keys, 0, sizeof(s.keys));
-  std::memset(s.asyncKeys, 0, sizeof(s.asyncKeys));
-  s.cursorPos = POINT{0, 0};
-  s.cursor = nullptr;
+  UiState& s = Ui();
+  s.timers.list.clear();
+  s.input.focus = s.input.active = s.input.capture = nullptr;
+  s.input.appActive = false;
+  std::memset(s.input.keys, 0, sizeof(s.input.keys));
+  std::memset(s.input.asyncKeys, 0, sizeof(s.input.asyncKeys));
+  s.input.cursorPos = POINT{0, 0};
+  s.input.cursor = nullptr;
   s.caret = Caret{};
-  s.track = MouseTrack{};
-  s.lastMouseWnd = s.lastClickWnd = nullptr;
-  s.lastClickMsg = 0;
-  s.lastWasDouble = false;
-  s.doubleClickTime = 500;
-  s.swapButtons = false;
-  s.clipCursorOn = false;
-  s.beeps.clear();
-  s.inMenuMode = false;
-  s.menuOwner = nullptr;
-  s.lockUpdate = nullptr;
-  s.monitors.clear();
-  s.wheelLines = 3;
-  s.keyboardCues = false;
+  s.input.track = MouseTrack{};
+  s.input.lastMouseWnd = s.input.lastClickWnd = nullptr;
+  s.input.lastClickMsg = 0;
+  s.input.lastWasDouble = false;
+  s.system.doubleClickTime = 500;
+  s.system.swapButtons = false;
+  s.input.clipCursorOn = false;
+  s.system.beeps.clear();
+  s.input.inMenuMode = false;
+  s.input.menuOwner = nullptr;
+  s.input.lockUpdate = nullptr;
+  s.system.monitors.clear();
+  s.system.wheelLines = 3;
+  s.system.keyboardCues = false;
   ClearMetrics();
   SetScreen(1280, 1024);
   WinEvents().clear();
-  g_quit = false;
-  g_dryCancels = 0;
+  Record().quit = false;
+  Record().dryCancels = 0;
   SetModalDryCancel(-1);
 }
 
 }  // namespace pv::test
 
-bool pv::WindowsOnDisplay() { return !pv::wm::B().Headless(); }
+bool pv::wm::TestMode() {
+  int mode = pv::test::Record().dryCancelMode;
+  if (mode >= 0) return mode != 0;
+  return ActiveBackend().Headless();
+}
+
+bool pv::WindowsOnDisplay() { return !pv::wm::ActiveBackend().Headless(); }
 
 std::u16string pv::WindowText(HWND hwnd) {
   int n = ::GetWindowTextLength(hwnd);

@@ -17,27 +17,41 @@ namespace {
 constexpr unsigned kIndexBits = 20;
 constexpr uintptr_t kIndexMask = (uintptr_t{1} << kIndexBits) - 1;
 constexpr unsigned kGenMask = 0x7FF;  // keeps handles positive 32-bit values
+constexpr unsigned kChunkBits = 10;   // slots live in chunks of 1,024 that never move
+constexpr size_t kChunkSize = size_t{1} << kChunkBits;
+constexpr size_t kChunks = (kIndexMask + 1) >> kChunkBits;
 
+// A slot's fields are written under the table lock and read either under it
+// or, by the thread that owns the slot's window, without it (OwnWindow).
 struct Slot {
-  Wnd* wnd = nullptr;
-  unsigned gen = 1;
+  std::atomic<Wnd*> wnd{nullptr};
+  std::atomic<unsigned> gen{1};
+  std::atomic<DWORD> tid{0};  // the thread of the window last given the slot
 };
 
-std::mutex& TableMutex() {
-  static std::mutex m;
-  return m;
+// The handle table. `mutex` guards everything in it: the slots (window,
+// generation and thread of each handle index), the free slots and the
+// creation order; and, while held, keeps every window it finds alive
+// (FreeWindow frees the handle before deleting the window) and guards each
+// window's `text`. The chunks are published once and never freed, so a
+// slot's address is stable for OwnWindow's lock-free reads.
+struct HandleTable {
+  std::mutex mutex;
+  std::atomic<Slot*> chunks[kChunks] = {};
+  size_t used = 1;               // slots handed out so far; slot 0 is never used
+  std::deque<size_t> freeSlots;  // the slot freed longest ago first
+  std::vector<HWND> order;       // live windows in creation order
+};
+
+HandleTable& Handles() {
+  static HandleTable& t = *new HandleTable;
+  return t;
 }
-std::vector<Slot>& Slots() {
-  static std::vector<Slot>& s = *new std::vector<Slot>(1);  // slot 0 is never used
-  return s;
-}
-std::deque<size_t>& FreeSlots() {
-  static std::deque<size_t>& f = *new std::deque<size_t>;
-  return f;
-}
-std::vector<HWND>& Order() {
-  static std::vector<HWND>& o = *new std::vector<HWND>;
-  return o;
+
+// Null when the index has no slot yet.
+Slot* SlotAt(size_t index) {
+  Slot* chunk = Handles().chunks[index >> kChunkBits].load(std::memory_order_acquire);
+  return chunk ? chunk + (index & (kChunkSize - 1)) : nullptr;
 }
 
 // Callers hold the table lock.
@@ -45,22 +59,41 @@ Wnd* LookupLocked(HWND hwnd) {
   uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
   size_t index = v & kIndexMask;
   unsigned gen = static_cast<unsigned>(v >> kIndexBits);
-  auto& slots = Slots();
-  if (index == 0 || index >= slots.size() || v > 0x7FFFFFFFu) return nullptr;
-  const Slot& s = slots[index];
-  if (!s.wnd || s.gen != gen) return nullptr;
-  return s.wnd;
+  if (index == 0 || index >= Handles().used || v > 0x7FFFFFFFu) return nullptr;
+  const Slot* s = SlotAt(index);
+  Wnd* w = s->wnd.load(std::memory_order_relaxed);
+  if (!w || s->gen.load(std::memory_order_relaxed) != gen) return nullptr;
+  return w;
 }
 
 Wnd* Lookup(HWND hwnd) {
-  std::lock_guard<std::mutex> lock(TableMutex());
+  std::lock_guard<std::mutex> lock(Handles().mutex);
   return LookupLocked(hwnd);
 }
 }  // namespace
 
+// Without the lock: only a window's own thread frees its handle, and this
+// thread is here, so a slot found holding a window of this thread keeps it
+// for as long as this thread does not destroy it. The window is read with
+// acquire, which orders the thread stored before it (AllocHandle); a slot
+// of another thread's window (or one changing under another thread) is
+// never taken for ours, and the caller falls back to the locked lookup.
+Wnd* OwnWindow(HWND hwnd) {
+  uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
+  size_t index = v & kIndexMask;
+  if (index == 0 || v > 0x7FFFFFFFu) return nullptr;
+  const Slot* s = SlotAt(index);
+  if (!s) return nullptr;
+  Wnd* w = s->wnd.load(std::memory_order_acquire);
+  if (!w || s->tid.load(std::memory_order_relaxed) != CurrentTid() ||
+      s->gen.load(std::memory_order_relaxed) != static_cast<unsigned>(v >> kIndexBits))
+    return nullptr;
+  return w;
+}
+
 bool WindowThreadOf(HWND hwnd, DWORD* tid, std::shared_ptr<ThreadQueue>* queue) {
   if (!hwnd) return false;
-  std::lock_guard<std::mutex> lock(TableMutex());
+  std::lock_guard<std::mutex> lock(Handles().mutex);
   Wnd* w = LookupLocked(hwnd);
   if (!w) return false;
   // The window cannot be deleted while the lock is held (FreeWindow frees
@@ -71,13 +104,13 @@ bool WindowThreadOf(HWND hwnd, DWORD* tid, std::shared_ptr<ThreadQueue>* queue) 
 }
 
 void SetWndText(Wnd* w, std::u16string text) {
-  std::lock_guard<std::mutex> lock(TableMutex());
+  std::lock_guard<std::mutex> lock(Handles().mutex);
   w->text = std::move(text);
 }
 
 int CopyWndText(HWND hwnd, LPWSTR buffer, int size) {
   if (!hwnd) return -1;
-  std::lock_guard<std::mutex> lock(TableMutex());
+  std::lock_guard<std::mutex> lock(Handles().mutex);
   Wnd* w = LookupLocked(hwnd);
   if (!w) return -1;
   if (!buffer || size <= 0) return 0;
@@ -100,42 +133,46 @@ std::vector<HWND> TopLevelWindows() {
 }
 
 HWND AllocHandle(Wnd* w) {
-  std::lock_guard<std::mutex> lock(TableMutex());
-  auto& slots = Slots();
+  HandleTable& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
   size_t index;
   // Reuse the slot freed longest ago so a stale handle stays stale for long.
-  if (FreeSlots().size() > 64 || (slots.size() >= kIndexMask && !FreeSlots().empty())) {
-    index = FreeSlots().front();
-    FreeSlots().pop_front();
+  if (t.freeSlots.size() > 64 || (t.used >= kIndexMask && !t.freeSlots.empty())) {
+    index = t.freeSlots.front();
+    t.freeSlots.pop_front();
   } else {
-    if (slots.size() >= kIndexMask) return nullptr;
-    index = slots.size();
-    slots.push_back(Slot{});
+    if (t.used >= kIndexMask) return nullptr;
+    index = t.used++;
+    auto& chunk = t.chunks[index >> kChunkBits];
+    if (!chunk.load(std::memory_order_relaxed)) chunk.store(new Slot[kChunkSize], std::memory_order_release);
   }
-  Slot& s = slots[index];
-  s.wnd = w;
-  HWND h = reinterpret_cast<HWND>((static_cast<uintptr_t>(s.gen) << kIndexBits) | index);
-  Order().push_back(h);
+  Slot* s = SlotAt(index);
+  s->tid.store(w->tid, std::memory_order_relaxed);
+  s->wnd.store(w, std::memory_order_release);  // after the thread: see OwnWindow
+  uintptr_t gen = s->gen.load(std::memory_order_relaxed);
+  HWND h = reinterpret_cast<HWND>((gen << kIndexBits) | index);
+  t.order.push_back(h);
   return h;
 }
 
 void FreeHandle(HWND hwnd) {
   uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
   size_t index = v & kIndexMask;
-  std::lock_guard<std::mutex> lock(TableMutex());
-  auto& slots = Slots();
-  if (index == 0 || index >= slots.size()) return;
-  Slot& s = slots[index];
-  s.wnd = nullptr;
-  s.gen = (s.gen % kGenMask) + 1;
-  FreeSlots().push_back(index);
-  auto& order = Order();
+  HandleTable& t = Handles();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  if (index == 0 || index >= t.used) return;
+  Slot* s = SlotAt(index);
+  s->wnd.store(nullptr, std::memory_order_relaxed);
+  s->gen.store((s->gen.load(std::memory_order_relaxed) % kGenMask) + 1, std::memory_order_relaxed);
+  t.freeSlots.push_back(index);
+  auto& order = t.order;
   auto it = std::find(order.begin(), order.end(), hwnd);
   if (it != order.end()) order.erase(it);
 }
 
 Wnd* FromHandleQuiet(HWND hwnd) {
   if (!hwnd) return nullptr;
+  if (Wnd* w = OwnWindow(hwnd)) return w;
   return Lookup(hwnd);
 }
 
@@ -146,8 +183,8 @@ Wnd* FromHandle(HWND hwnd) {
 }
 
 std::vector<HWND> AllWindows() {
-  std::lock_guard<std::mutex> lock(TableMutex());
-  return Order();
+  std::lock_guard<std::mutex> lock(Handles().mutex);
+  return Handles().order;
 }
 
 // ---- threads ----------------------------------------------------------------------------------
@@ -158,19 +195,22 @@ DWORD CurrentTid() {
 }
 
 namespace {
-std::mutex& QueuesMutex() {
-  static std::mutex m;
-  return m;
-}
-std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& Queues() {
-  static std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& q = *new std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>;
-  return q;
+// The message queues of the threads that have one, by thread id. `mutex`
+// guards the map; each queue has its own lock for its contents.
+struct QueueRegistry {
+  std::mutex mutex;
+  std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>> byThread;
+};
+
+QueueRegistry& Queues() {
+  static QueueRegistry& r = *new QueueRegistry;
+  return r;
 }
 }  // namespace
 
 std::shared_ptr<ThreadQueue> QueueFor(DWORD tid, bool create) {
-  std::lock_guard<std::mutex> lock(QueuesMutex());
-  auto& qs = Queues();
+  std::lock_guard<std::mutex> lock(Queues().mutex);
+  auto& qs = Queues().byThread;
   auto it = qs.find(tid);
   if (it != qs.end()) return it->second;
   if (!create) return nullptr;
@@ -187,8 +227,8 @@ std::shared_ptr<ThreadQueue> CurrentQueue() {
     static const int listener = pv::Clock::AddListener([] {
       std::vector<std::shared_ptr<ThreadQueue>> all;
       {
-        std::lock_guard<std::mutex> lock(QueuesMutex());
-        for (auto& [tid, queue] : Queues()) all.push_back(queue);
+        std::lock_guard<std::mutex> lock(Queues().mutex);
+        for (auto& [tid, queue] : Queues().byThread) all.push_back(queue);
       }
       for (auto& queue : all) {
         {
@@ -204,6 +244,11 @@ std::shared_ptr<ThreadQueue> CurrentQueue() {
   return q;
 }
 
+ThreadQueue& MyQueue() {
+  static thread_local ThreadQueue* q = CurrentQueue().get();  // the registry keeps it
+  return *q;
+}
+
 void WakeQueue(ThreadQueue& q) {
   {
     std::lock_guard<std::mutex> lock(q.m);
@@ -211,15 +256,15 @@ void WakeQueue(ThreadQueue& q) {
   }
   q.signal.store(true);
   q.cv.notify_all();
-  B().WakeUp();
+  ActiveBackend().WakeUp();
   pv::WakeWaiters();  // a thread in MsgWaitForMultipleObjects
 }
 
 // The window manager's tables are never destroyed: like the system they stand
 // for, they must outlive every static object of the program (an application
 // object's destructor still frees menus and windows at exit).
-State& S() {
-  static State& s = *new State;
+UiState& Ui() {
+  static UiState& s = *new UiState;
   return s;
 }
 
@@ -245,9 +290,9 @@ Wnd* Desktop() {
   static Wnd* d = [] {
     Wnd* w = MakeRoot(u"");
     int cx = 1280, cy = 1024;
-    if (!S().monitors.empty()) {
-      cx = S().monitors[0].rect.right;
-      cy = S().monitors[0].rect.bottom;
+    if (!Ui().system.monitors.empty()) {
+      cx = Ui().system.monitors[0].rect.right;
+      cy = Ui().system.monitors[0].rect.bottom;
     }
     w->rect = RECT{0, 0, cx, cy};
     w->client = w->rect;
@@ -268,13 +313,14 @@ Wnd* MessageRoot() {
 
 // ---- classes ----------------------------------------------------------------------------------
 namespace {
-std::vector<std::unique_ptr<WndClass>>& Classes() {
-  static std::vector<std::unique_ptr<WndClass>>& c = *new std::vector<std::unique_ptr<WndClass>>;
-  return c;
-}
-ATOM& NextAtom() {
-  static ATOM a = 0xC000;
-  return a;
+// The registered window classes and the next class atom: the UI thread's.
+struct ClassTable {
+  std::vector<std::unique_ptr<WndClass>> classes;
+  ATOM nextAtom = 0xC000;
+};
+ClassTable& Classes() {
+  static ClassTable& t = *new ClassTable;
+  return t;
 }
 char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 bool SameName(std::u16string_view a, std::u16string_view b) {
@@ -294,12 +340,12 @@ WndClass* FindClass(LPCWSTR name) {
   if (!name) return nullptr;
   if (IS_INTRESOURCE(name)) {
     ATOM atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
-    for (auto& c : Classes())
+    for (auto& c : Classes().classes)
       if (c->atom == atom) return c.get();
     return nullptr;
   }
   std::u16string_view n = View(name);
-  for (auto& c : Classes())
+  for (auto& c : Classes().classes)
     if (SameName(c->name, n)) return c.get();
   return nullptr;
 }
@@ -315,7 +361,7 @@ ATOM RegisterClassImpl(const WNDCLASSEXW& wc) {
     return 0;
   }
   auto c = std::make_unique<WndClass>();
-  c->atom = NextAtom()++;
+  c->atom = Classes().nextAtom++;
   if (IS_INTRESOURCE(wc.lpszClassName)) {
     c->atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(wc.lpszClassName));
     if (FindClass(wc.lpszClassName)) {
@@ -343,7 +389,7 @@ ATOM RegisterClassImpl(const WNDCLASSEXW& wc) {
   c->extra.assign(static_cast<size_t>(wc.cbClsExtra), 0);
   c->global = (wc.style & CS_GLOBALCLASS) != 0;
   ATOM atom = c->atom;
-  Classes().push_back(std::move(c));
+  Classes().classes.push_back(std::move(c));
   return atom;
 }
 }  // namespace
@@ -398,10 +444,10 @@ BOOL UnregisterClass(LPCWSTR className, HINSTANCE) {
     return FALSE;
   }
   if (c->windows > 0) {
-    SetLastError(1412);  // ERROR_CLASS_HAS_WINDOWS
+    SetLastError(ERROR_CLASS_HAS_WINDOWS);
     return FALSE;
   }
-  auto& cs = Classes();
+  auto& cs = Classes().classes;
   cs.erase(std::remove_if(cs.begin(), cs.end(), [&](const std::unique_ptr<WndClass>& p) { return p.get() == c; }),
            cs.end());
   return TRUE;
@@ -458,7 +504,7 @@ ULONG_PTR GetClassLongPtr(HWND hwnd, int index) {
         std::memcpy(&v, c->extra.data() + index, sizeof(v));
         return v;
       }
-      SetLastError(1413);  // ERROR_INVALID_INDEX
+      SetLastError(ERROR_INVALID_INDEX);
       return 0;
     }
     ULONG_PTR v;
@@ -478,13 +524,13 @@ ULONG_PTR GetClassLongPtr(HWND hwnd, int index) {
     case GCL_STYLE: return c->style;
     case GCW_ATOM: return c->atom;
   }
-  SetLastError(1413);
+  SetLastError(ERROR_INVALID_INDEX);
   return 0;
 }
 ULONG_PTR GetClassLongPtrW(HWND hwnd, int index) { return GetClassLongPtr(hwnd, index); }
 DWORD GetClassLong(HWND hwnd, int index) {
   if (index == GCLP_WNDPROC || index == GCLP_MENUNAME) {
-    SetLastError(1413);
+    SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
   return static_cast<DWORD>(GetClassLongPtr(hwnd, index));
@@ -498,7 +544,7 @@ ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value) {
   ULONG_PTR old = GetClassLongPtr(hwnd, index);
   if (index >= 0) {
     if (static_cast<size_t>(index) + sizeof(LONG_PTR) > c->extra.size()) {
-      SetLastError(1413);
+      SetLastError(ERROR_INVALID_INDEX);
       return 0;
     }
     std::memcpy(c->extra.data() + index, &value, sizeof(value));
@@ -513,20 +559,20 @@ ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value) {
     case GCLP_WNDPROC: c->proc = reinterpret_cast<WNDPROC>(value); break;
     case GCL_STYLE: c->style = static_cast<UINT>(value); break;
     case GCL_CBWNDEXTRA: c->wndExtra = static_cast<int>(value); break;
-    default: SetLastError(1413); return 0;
+    default: SetLastError(ERROR_INVALID_INDEX); return 0;
   }
   return old;
 }
 ULONG_PTR SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value) { return SetClassLongPtr(hwnd, index, value); }
 DWORD SetClassLong(HWND hwnd, int index, LONG value) {
   if (index == GCLP_WNDPROC || index == GCLP_MENUNAME) {
-    SetLastError(1413);
+    SetLastError(ERROR_INVALID_INDEX);
     return 0;
   }
   if (index >= 0) {
     Wnd* w = FromHandle(hwnd);
     if (!w || !w->cls || static_cast<size_t>(index) + sizeof(LONG) > w->cls->extra.size()) {
-      SetLastError(1413);
+      SetLastError(ERROR_INVALID_INDEX);
       return 0;
     }
     DWORD old;
@@ -562,13 +608,19 @@ int GetClassName(HWND hwnd, LPWSTR buffer, int size) {
 int GetClassNameW(HWND hwnd, LPWSTR buffer, int size) { return GetClassName(hwnd, buffer, size); }
 
 UINT RegisterWindowMessage(LPCWSTR name) {
-  static std::mutex m;
-  static std::vector<std::u16string>& names = *new std::vector<std::u16string>;
+  // Any thread may register: `mutex` guards the names, whose places give
+  // the message numbers.
+  struct MessageNames {
+    std::mutex mutex;
+    std::vector<std::u16string> names;
+  };
+  static MessageNames& registered = *new MessageNames;
   if (!name || !*name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
-  std::lock_guard<std::mutex> lock(m);
+  std::lock_guard<std::mutex> lock(registered.mutex);
+  auto& names = registered.names;
   std::u16string_view n = View(name);
   for (size_t i = 0; i < names.size(); ++i)
     if (SameName(names[i], n)) return static_cast<UINT>(0xC000 + i);
@@ -665,8 +717,6 @@ void EnforceTopmostBands() {
 // ---- creation ---------------------------------------------------------------------------------
 namespace {
 
-int g_cascade = 0;
-
 void SendParentNotify(Wnd* child, UINT event) {
   HWND h = child->hwnd;
   for (;;) {
@@ -708,7 +758,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   } else if (style & WS_CHILD) {
     parent = FromHandle(parentHandle);
     if (!parent) {
-      SetLastError(1406);  // ERROR_TLW_WITH_WSCHILD
+      SetLastError(ERROR_TLW_WITH_WSCHILD);
       return nullptr;
     }
     if (parent->tid != CurrentTid() && parent != Desktop()) {
@@ -739,9 +789,9 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   if (!child && !(style & WS_POPUP)) {
     if (x == CW_USEDEFAULT) {
       int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
-      x = work.left + step * (g_cascade % 8);
-      y = work.top + step * (g_cascade % 8);
-      g_cascade++;
+      x = work.left + step * (Ui().system.cascade % 8);
+      y = work.top + step * (Ui().system.cascade % 8);
+      Ui().system.cascade++;
     }
     if (cx == CW_USEDEFAULT) {
       cx = (work.right - work.left) * 3 / 4;
@@ -939,19 +989,19 @@ void FreeTree(HWND hwnd) {
   Send(hwnd, WM_NCDESTROY, 0, 0);
   w = FromHandleQuiet(hwnd);
   if (!w) return;
-  State& s = S();
-  if (s.capture == hwnd) s.capture = nullptr;
-  if (s.focus == hwnd) s.focus = nullptr;
-  if (s.active == hwnd) s.active = nullptr;
-  if (s.lastMouseWnd == hwnd) s.lastMouseWnd = nullptr;
-  if (s.track.hwnd == hwnd) s.track = MouseTrack{};
+  UiState& s = Ui();
+  if (s.input.capture == hwnd) s.input.capture = nullptr;
+  if (s.input.focus == hwnd) s.input.focus = nullptr;
+  if (s.input.active == hwnd) s.input.active = nullptr;
+  if (s.input.lastMouseWnd == hwnd) s.input.lastMouseWnd = nullptr;
+  if (s.input.track.hwnd == hwnd) s.input.track = MouseTrack{};
   if (s.caret.hwnd == hwnd) s.caret = Caret{};
-  if (s.lockUpdate == hwnd) s.lockUpdate = nullptr;
-  if (s.lastClickWnd == hwnd) s.lastClickWnd = nullptr;
+  if (s.input.lockUpdate == hwnd) s.input.lockUpdate = nullptr;
+  if (s.input.lastClickWnd == hwnd) s.input.lastClickWnd = nullptr;
   RemoveWindowTimers(hwnd);
   RemoveWindowMessages(hwnd);
   RemoveWindowHooksState(hwnd);
-  if (IsTopLevel(w)) B().WindowDestroyed(w);
+  if (IsTopLevel(w)) ActiveBackend().WindowDestroyed(w);
   ReleaseWindowPaint(w);
   DestroyWindowMenus(w);
   for (HWND other : AllWindows()) {
@@ -1017,10 +1067,10 @@ BOOL DestroyWindow(HWND hwnd) {
   w = FromHandleQuiet(hwnd);
   if (!w) return TRUE;
   // Capture inside the tree ends now (the window still exists for WM_CAPTURECHANGED).
-  if (Wnd* cap = FromHandleQuiet(S().capture); cap && (cap == w || IsAncestorOf(w, cap))) ReleaseCapture();
-  if (Wnd* f = FromHandleQuiet(S().focus); f && (f == w || IsAncestorOf(w, f))) {
+  if (Wnd* cap = FromHandleQuiet(Ui().input.capture); cap && (cap == w || IsAncestorOf(w, cap))) ReleaseCapture();
+  if (Wnd* f = FromHandleQuiet(Ui().input.focus); f && (f == w || IsAncestorOf(w, f))) {
     // Focus inside a dying child tree is simply lost.
-    S().focus = nullptr;
+    Ui().input.focus = nullptr;
   }
 
   SendDestroyTree(hwnd);
@@ -1077,8 +1127,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     w = FromHandleQuiet(hwnd);
     if (!w) return wasDisabled;
     w->style |= WS_DISABLED;
-    if (Wnd* f = FromHandleQuiet(S().focus); f && (f == w || IsAncestorOf(w, f))) SetFocus(nullptr);
-    if (S().capture == hwnd) ReleaseCapture();
+    if (Wnd* f = FromHandleQuiet(Ui().input.focus); f && (f == w || IsAncestorOf(w, f))) SetFocus(nullptr);
+    if (Ui().input.capture == hwnd) ReleaseCapture();
     Send(hwnd, WM_ENABLE, FALSE, 0);
   }
   FireWinEvent(EVENT_OBJECT_STATECHANGE, hwnd, OBJID_WINDOW, CHILDID_SELF);
@@ -1141,7 +1191,7 @@ HWND SetParent(HWND hwnd, HWND newParent) {
   else
     w->rect = RECT{sr.left - org.x, sr.top - org.y, sr.left - org.x + cx, sr.top - org.y + cy};
   if (topBefore && !IsTopLevel(w)) {
-    B().WindowDestroyed(w);
+    ActiveBackend().WindowDestroyed(w);
     if (w->backing) DeleteObject(w->backing);
     w->backing = nullptr;
     w->backingW = w->backingH = 0;
@@ -1294,7 +1344,7 @@ HWND GetDlgItem(HWND dialog, int id) {
   if (!d) return nullptr;
   for (Wnd* c : d->children)
     if ((c->style & WS_CHILD) && static_cast<int>(c->id) == id) return c->hwnd;
-  SetLastError(1421);  // ERROR_CONTROL_ID_NOT_FOUND
+  SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
   return nullptr;
 }
 
@@ -1401,7 +1451,7 @@ LRESULT DefTextMessage(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SETTEXT: {
       SetWndText(w, std::u16string(View(reinterpret_cast<LPCWSTR>(lParam))));
-      if (IsTopLevel(w)) B().WindowTextChanged(w);
+      if (IsTopLevel(w)) ActiveBackend().WindowTextChanged(w);
       if ((w->style & WS_CAPTION) == WS_CAPTION) RedrawWindow(w->hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
       FireWinEvent(EVENT_OBJECT_NAMECHANGE, w->hwnd, OBJID_WINDOW, CHILDID_SELF);
       return TRUE;
@@ -1415,7 +1465,6 @@ LRESULT DefTextMessage(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- window longs -----------------------------------------------------------------------------
 namespace {
-constexpr DWORD ERROR_INVALID_INDEX = 1413;
 
 bool ExtraRange(Wnd* w, int index, size_t bytes) {
   return index >= 0 && static_cast<size_t>(index) + bytes <= w->extra.size();
@@ -1503,7 +1552,7 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
     SetLastError(ERROR_ACCESS_DENIED);
     return 0;
   }
-  SetLastError(0);
+  SetLastError(ERROR_SUCCESS);
   if (index >= 0) return SwapExtra(w, index, value);
   LONG_PTR old = GetWindowLongPtr(hwnd, index);
   switch (index) {

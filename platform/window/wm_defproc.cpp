@@ -150,7 +150,7 @@ void MoveSizeLoop(HWND hwnd, WPARAM sysCommand, POINT start) {
   static const int edgeToHit[] = {0, HTLEFT, HTRIGHT, HTTOP, HTTOPLEFT, HTTOPRIGHT, HTBOTTOM, HTBOTTOMLEFT, HTBOTTOMRIGHT};
   int edge = moving ? 0 : (hit >= 1 && hit <= 8 ? edgeToHit[hit] : HTBOTTOMRIGHT);
   RECT orig = w->rect;
-  S().moveSizeWnd = hwnd;
+  Ui().input.moveSizeWnd = hwnd;
   Send(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   SetCapture(hwnd);
   bool cancelled = false;
@@ -198,7 +198,7 @@ void MoveSizeLoop(HWND hwnd, WPARAM sysCommand, POINT start) {
   if (cancelled && IsWindow(hwnd))
     SetWindowPos(hwnd, nullptr, orig.left, orig.top, orig.right - orig.left, orig.bottom - orig.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  S().moveSizeWnd = nullptr;
+  Ui().input.moveSizeWnd = nullptr;
   if (IsWindow(hwnd)) Send(hwnd, WM_EXITSIZEMOVE, 0, 0);
 }
 
@@ -233,7 +233,7 @@ void TrackSysButton(HWND hwnd, int hit) {
     case HTMINBUTTON: cmd = (w->style & WS_MINIMIZE) ? SC_RESTORE : SC_MINIMIZE; break;
     case HTMAXBUTTON: cmd = (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE; break;
   }
-  if (cmd) SendMessage(hwnd, WM_SYSCOMMAND, cmd, MAKELPARAM(S().cursorPos.x, S().cursorPos.y));
+  if (cmd) SendMessage(hwnd, WM_SYSCOMMAND, cmd, MAKELPARAM(Ui().input.cursorPos.x, Ui().input.cursorPos.y));
 }
 
 // The window menu under the caption's left end (or at a given screen point);
@@ -281,7 +281,7 @@ LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case SC_MOVE:
     case SC_SIZE: {
       POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      if (lParam == 0) pt = S().cursorPos;
+      if (lParam == 0) pt = Ui().input.cursorPos;
       MoveSizeLoop(hwnd, wParam, pt);
       return 0;
     }
@@ -468,7 +468,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETMINMAXINFO: return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && S().active == hwnd) SetFocus(hwnd);
+      if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && Ui().input.active == hwnd) SetFocus(hwnd);
       return 0;
     case WM_MOUSEACTIVATE:
       if ((w->style & WS_CHILD) && w->parent && w->parent != Desktop()) {
@@ -609,8 +609,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_CANCELMODE:
-      if (S().capture == hwnd) ReleaseCapture();
-      if (S().inMenuMode) EndMenu();
+      if (Ui().input.capture == hwnd) ReleaseCapture();
+      if (Ui().input.inMenuMode) EndMenu();
       return 0;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
@@ -646,7 +646,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         w->iconSmall = reinterpret_cast<HICON>(lParam);
       }
       if ((w->style & WS_CAPTION) == WS_CAPTION) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
-      if (Wnd* t = FromHandleQuiet(hwnd); t && IsTopLevel(t)) B().WindowIconChanged(t);
+      if (Wnd* t = FromHandleQuiet(hwnd); t && IsTopLevel(t)) ActiveBackend().WindowIconChanged(t);
       return reinterpret_cast<LRESULT>(old);
     }
     case WM_CHANGEUISTATE: {
@@ -659,7 +659,7 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       WORD action = LOWORD(wParam), bits = HIWORD(wParam);
       if (action == UIS_SET) w->uiState |= bits;
       else if (action == UIS_CLEAR) w->uiState &= ~bits;
-      else if (action == UIS_INITIALIZE) w->uiState = S().keyboardCues ? 0 : (UISF_HIDEFOCUS | UISF_HIDEACCEL);
+      else if (action == UIS_INITIALIZE) w->uiState = Ui().system.keyboardCues ? 0 : (UISF_HIDEFOCUS | UISF_HIDEACCEL);
       std::vector<HWND> kids;
       for (Wnd* c : w->children) kids.push_back(c->hwnd);
       for (HWND k : kids) SendMessage(k, WM_UPDATEUISTATE, wParam, lParam);

@@ -17,7 +17,8 @@ namespace {
 
 constexpr char16_t kCompositionClass[] = u"PvImeComposition";
 
-struct Ime {
+// The input method context of the UI thread.
+struct ImeState {
   bool composing = false;
   HWND target = nullptr;  // the window composing
   std::u16string composition;
@@ -28,16 +29,16 @@ struct Ime {
   HWND window = nullptr;  // the composition window DefWindowProc shows
 };
 
-Ime& I() {
-  static Ime& ime = *new Ime;
+ImeState& Ime() {
+  static ImeState& ime = *new ImeState;
   return ime;
 }
 
 // The one context of the thread: its address names it.
-HIMC Context() { return &I(); }
+HIMC Context() { return &Ime(); }
 
 HWND Target() {
-  HWND f = S().focus ? S().focus : S().active;
+  HWND f = Ui().input.focus ? Ui().input.focus : Ui().input.active;
   return FromHandleQuiet(f) ? f : nullptr;
 }
 
@@ -62,7 +63,7 @@ LRESULT CompositionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     HGDIOBJ old = SelectObject(dc, CompositionFont());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    const std::u16string& t = I().composition;
+    const std::u16string& t = Ime().composition;
     TextOut(dc, 2, 1, t.c_str(), static_cast<int>(t.size()));
     // Text being composed is underlined, as input methods show it.
     SIZE sz{};
@@ -79,21 +80,21 @@ LRESULT CompositionProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Where composition shows, on the screen: the composition form's point, else
 // the caret of the window, else the window's client corner.
 RECT CompositionPlace(HWND hwnd) {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   POINT p{0, 0};
   int height = 16;
   if (ime.formOwner == hwnd && (ime.form.dwStyle & (CFS_POINT | CFS_FORCE_POSITION | CFS_RECT))) {
     p = ime.form.ptCurrentPos;
-  } else if (S().caret.hwnd == hwnd) {
-    p = S().caret.pos;
-    height = std::max(S().caret.height, 1);
+  } else if (Ui().caret.hwnd == hwnd) {
+    p = Ui().caret.pos;
+    height = std::max(Ui().caret.height, 1);
   }
   ClientToScreen(hwnd, &p);
   return RECT{p.x, p.y, p.x + 1, p.y + height};
 }
 
 void ShowCompositionWindow(HWND owner) {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   static bool registered = false;
   if (!registered) {
     WNDCLASSW wc{};
@@ -123,11 +124,11 @@ void ShowCompositionWindow(HWND owner) {
 }
 
 void HideCompositionWindow() {
-  if (IsWindow(I().window)) ShowWindow(I().window, SW_HIDE);
+  if (IsWindow(Ime().window)) ShowWindow(Ime().window, SW_HIDE);
 }
 
 void Begin(HWND target) {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   ime.composing = true;
   ime.target = target;
   ime.composition.clear();
@@ -137,7 +138,7 @@ void Begin(HWND target) {
 }
 
 void End() {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   HWND target = ime.target;
   ime.composing = false;
   ime.composition.clear();
@@ -148,13 +149,13 @@ void End() {
 }  // namespace
 
 void PlaceCandidates() {
-  HWND target = I().composing ? I().target : Target();
+  HWND target = Ime().composing ? Ime().target : Target();
   if (!FromHandleQuiet(target)) return;
-  B().SetTextInputRect(CompositionPlace(target));
+  ActiveBackend().SetTextInputRect(CompositionPlace(target));
 }
 
 void ImeEditing(const std::u16string& text, int cursor) {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   if (text.empty() && !ime.composing) return;
   HWND target = ime.composing ? ime.target : Target();
   if (!FromHandleQuiet(target)) return;
@@ -169,7 +170,7 @@ void ImeEditing(const std::u16string& text, int cursor) {
 }
 
 void ImeCommit(const std::u16string& text) {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   HWND target = ime.composing ? ime.target : Target();
   if (!FromHandleQuiet(target) || text.empty()) return;
   if (!ime.composing) Begin(target);
@@ -181,9 +182,9 @@ void ImeCommit(const std::u16string& text) {
 }
 
 void ResetIme() {
-  Ime& ime = I();
+  ImeState& ime = Ime();
   if (IsWindow(ime.window)) DestroyWindow(ime.window);
-  ime = Ime{};
+  ime = ImeState{};
 }
 
 // DefWindowProc's part.
@@ -193,7 +194,7 @@ LRESULT DefImeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_IME_COMPOSITION:
       if (lParam & GCS_RESULTSTR) {
         // The committed text reaches the window as characters.
-        for (char16_t c : I().result) PostMessage(hwnd, WM_IME_CHAR, c, 1);
+        for (char16_t c : Ime().result) PostMessage(hwnd, WM_IME_CHAR, c, 1);
       }
       if (lParam & GCS_COMPSTR) ShowCompositionWindow(hwnd);
       if (lParam & GCS_RESULTSTR) HideCompositionWindow();
@@ -213,7 +214,7 @@ BOOL ImmReleaseContext(HWND, HIMC himc) { return himc == Context() ? TRUE : FALS
 
 LONG ImmGetCompositionStringW(HIMC himc, DWORD index, LPVOID buffer, DWORD bufferLength) {
   if (himc != Context()) return IMM_ERROR_GENERAL;
-  Ime& ime = I();
+  ImeState& ime = Ime();
   const std::u16string* s = nullptr;
   switch (index) {
     case GCS_COMPSTR: s = &ime.composition; break;
@@ -230,14 +231,14 @@ LONG ImmGetCompositionStringW(HIMC himc, DWORD index, LPVOID buffer, DWORD buffe
 
 BOOL ImmSetCompositionWindow(HIMC himc, LPCOMPOSITIONFORM form) {
   if (himc != Context() || !form) return FALSE;
-  I().form = *form;
-  I().formOwner = Target();
+  Ime().form = *form;
+  Ime().formOwner = Target();
   PlaceCandidates();
   return TRUE;
 }
 
 BOOL ImmGetCompositionWindow(HIMC himc, LPCOMPOSITIONFORM form) {
   if (himc != Context() || !form) return FALSE;
-  *form = I().form;
+  *form = Ime().form;
   return TRUE;
 }

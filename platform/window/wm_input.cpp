@@ -48,8 +48,8 @@ HWND NextActivatable(HWND except) {
 }
 
 void ActivateWindow(HWND hwnd, int how, bool setFocus) {
-  State& s = S();
-  HWND old = s.active;
+  UiState& s = Ui();
+  HWND old = s.input.active;
   if (hwnd == old) return;
   if (hwnd) {
     Wnd* w = FromHandleQuiet(hwnd);
@@ -59,53 +59,53 @@ void ActivateWindow(HWND hwnd, int how, bool setFocus) {
       if (CallHooks(WH_CBT, HCBT_ACTIVATE, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&cbt))) return;
     }
   }
-  s.active = hwnd;
+  s.input.active = hwnd;
   if (FromHandleQuiet(old)) {
     Send(old, WM_NCACTIVATE, FALSE, 0);
     if (FromHandleQuiet(old)) Send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0), reinterpret_cast<LPARAM>(hwnd));
   }
-  if (s.active != hwnd) return;  // a handler activated something else meanwhile
+  if (s.input.active != hwnd) return;  // a handler activated something else meanwhile
   if (!hwnd) {
-    if (s.focus) {
-      HWND f = s.focus;
-      s.focus = nullptr;
+    if (s.input.focus) {
+      HWND f = s.input.focus;
+      s.input.focus = nullptr;
       if (FromHandleQuiet(f)) Send(f, WM_KILLFOCUS, 0, 0);
     }
-    if (s.appActive) {
-      s.appActive = false;
+    if (s.input.appActive) {
+      s.input.appActive = false;
       SendToAllTopLevel(WM_ACTIVATEAPP, FALSE, 0);
     }
     return;
   }
-  if (!s.appActive) {
-    s.appActive = true;
+  if (!s.input.appActive) {
+    s.input.appActive = true;
     SendToAllTopLevel(WM_ACTIVATEAPP, TRUE, static_cast<LPARAM>(CurrentTid()));
-    if (s.active != hwnd) return;
+    if (s.input.active != hwnd) return;
   }
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w) return;
   if (w->owner) w->owner->lastActivePopup = hwnd;
   if (!Desktop()->children.empty() && Desktop()->children.front() != w && (w->style & WS_VISIBLE))
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  if (!FromHandleQuiet(hwnd) || s.active != hwnd) return;
+  if (!FromHandleQuiet(hwnd) || s.input.active != hwnd) return;
   Send(hwnd, WM_NCACTIVATE, TRUE, 0);
-  if (!FromHandleQuiet(hwnd) || s.active != hwnd) return;
+  if (!FromHandleQuiet(hwnd) || s.input.active != hwnd) return;
   Send(hwnd, WM_ACTIVATE, MAKEWPARAM(how, IsIconic(hwnd) ? 1 : 0), reinterpret_cast<LPARAM>(old));
   w = FromHandleQuiet(hwnd);
-  if (!w || s.active != hwnd) return;
+  if (!w || s.input.active != hwnd) return;
   FireWinEvent(EVENT_SYSTEM_FOREGROUND, hwnd, OBJID_WINDOW, CHILDID_SELF);
   if (setFocus) {
-    Wnd* f = FromHandleQuiet(s.focus);
+    Wnd* f = FromHandleQuiet(s.input.focus);
     if (!f || (f != w && !IsAncestorOf(w, f))) {
       if (!(w->style & WS_MINIMIZE)) SetFocus(hwnd);
     }
   }
-  B().WindowMoved(w);
+  ActiveBackend().WindowMoved(w);
 }
 
 void OnWindowHiddenOrDestroyed(HWND hwnd) {
-  State& s = S();
-  if (s.active == hwnd) {
+  UiState& s = Ui();
+  if (s.input.active == hwnd) {
     HWND next = NextActivatable(hwnd);
     ActivateWindow(next, WA_ACTIVE, true);
   }
@@ -259,7 +259,7 @@ bool IsButtonDown(UINT m) {
 }
 
 WPARAM MouseKeys() {
-  const BYTE* k = S().asyncKeys;
+  const BYTE* k = Ui().input.asyncKeys;
   WPARAM w = 0;
   if (k[VK_LBUTTON] & 0x80) w |= MK_LBUTTON;
   if (k[VK_RBUTTON] & 0x80) w |= MK_RBUTTON;
@@ -272,28 +272,28 @@ WPARAM MouseKeys() {
 }
 
 HWND KeyTarget(bool* sys) {
-  State& s = S();
-  if (FromHandleQuiet(s.focus)) return s.focus;
-  if (FromHandleQuiet(s.active)) {
+  UiState& s = Ui();
+  if (FromHandleQuiet(s.input.focus)) return s.input.focus;
+  if (FromHandleQuiet(s.input.active)) {
     *sys = true;
-    return s.active;
+    return s.input.active;
   }
   return nullptr;
 }
 
 bool DoubleClickOf(const InputEvent& ev, HWND target, bool client) {
-  State& s = S();
+  UiState& s = Ui();
   if (!IsButtonDown(ev.message)) return false;
   Wnd* w = FromHandleQuiet(target);
   if (!w || !w->cls) return false;
   if (client && !(w->cls->style & CS_DBLCLKS)) return false;
-  if (s.lastWasDouble) return false;
-  if (s.lastClickMsg != ev.message || s.lastClickWnd != target) return false;
-  if (ev.time - s.lastClickTime > s.doubleClickTime) return false;
-  if (std::abs(ev.pt.x - s.lastClickPt.x) > s.doubleClickCx / 2 ||
-      std::abs(ev.pt.y - s.lastClickPt.y) > s.doubleClickCy / 2)
+  if (s.input.lastWasDouble) return false;
+  if (s.input.lastClickMsg != ev.message || s.input.lastClickWnd != target) return false;
+  if (ev.time - s.input.lastClickTime > s.system.doubleClickTime) return false;
+  if (std::abs(ev.pt.x - s.input.lastClickPt.x) > s.system.doubleClickCx / 2 ||
+      std::abs(ev.pt.y - s.input.lastClickPt.y) > s.system.doubleClickCy / 2)
     return false;
-  if (ev.message == WM_XBUTTONDOWN && HIWORD(ev.wParam) != HIWORD(s.lastClickPt.x * 0 + 0)) {
+  if (ev.message == WM_XBUTTONDOWN && HIWORD(ev.wParam) != HIWORD(s.input.lastClickPt.x * 0 + 0)) {
   }
   return true;
 }
@@ -302,43 +302,43 @@ bool DoubleClickOf(const InputEvent& ev, HWND target, bool client) {
 // window (or the tracked part of it); leaving ends every tracking request of
 // the window, as Windows does.
 bool LeaveTracked(HWND hitWnd, int hit) {
-  State& s = S();
-  if (!s.track.hwnd || !(s.track.flags & TME_LEAVE)) return false;
-  bool nc = (s.track.flags & TME_NONCLIENT) != 0;
-  bool left = !hitWnd || hitWnd != s.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
+  UiState& s = Ui();
+  if (!s.input.track.hwnd || !(s.input.track.flags & TME_LEAVE)) return false;
+  bool nc = (s.input.track.flags & TME_NONCLIENT) != 0;
+  bool left = !hitWnd || hitWnd != s.input.track.hwnd || (nc ? hit == HTCLIENT : hit != HTCLIENT);
   if (!left) return false;
-  HWND t = s.track.hwnd;
-  s.track = MouseTrack{};
+  HWND t = s.input.track.hwnd;
+  s.input.track = MouseTrack{};
   return PostMessage(t, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0) != FALSE;
 }
 
 }  // namespace
 
 bool PointerOffWindows(POINT pt) {
-  State& s = S();
-  s.cursorPos = pt;
-  s.lastMouseWnd = nullptr;
+  UiState& s = Ui();
+  s.input.cursorPos = pt;
+  s.input.lastMouseWnd = nullptr;
   return LeaveTracked(nullptr, HTNOWHERE);
 }
 
 void DesktopFocusLost() {
-  State& s = S();
+  UiState& s = Ui();
   // Whatever the user held down was released somewhere else.
   for (int vk : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2, VK_SHIFT, VK_LSHIFT, VK_RSHIFT,
                  VK_CONTROL, VK_LCONTROL, VK_RCONTROL, VK_MENU, VK_LMENU, VK_RMENU}) {
-    s.asyncKeys[vk] &= ~0x80;
-    s.keys[vk] &= ~0x80;
+    s.input.asyncKeys[vk] &= ~0x80;
+    s.input.keys[vk] &= ~0x80;
   }
   // Modes end (menus, move/size, drags) and the capture goes, then the
   // application is deactivated.
-  HWND target = FromHandleQuiet(s.capture) ? s.capture : s.active;
+  HWND target = FromHandleQuiet(s.input.capture) ? s.input.capture : s.input.active;
   if (FromHandleQuiet(target)) Send(target, WM_CANCELMODE, 0, 0);
   if (GetCapture()) ReleaseCapture();
   ActivateWindow(nullptr, WA_INACTIVE, false);
 }
 
 bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
-  State& s = S();
+  UiState& s = Ui();
   *out = MSG{};
   out->time = ev.time;
   out->pt = ev.pt;
@@ -348,7 +348,7 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
   if (m == kPointerLeftInput) {
     // The pointer went onto a window of another program or the desktop:
     // the capture still hears of it as a move, nobody else does.
-    if (!FromHandleQuiet(s.capture)) return false;
+    if (!FromHandleQuiet(s.input.capture)) return false;
     InputEvent move = ev;
     move.message = WM_MOUSEMOVE;
     return ConvertInput(move, out, hit, hitWnd);
@@ -369,9 +369,9 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
   // Mouse.
   if (m == WM_MOUSEWHEEL || m == WM_MOUSEHWHEEL) {
     HWND target = nullptr;
-    if (FromHandleQuiet(s.capture)) target = s.capture;
-    else if (FromHandleQuiet(s.focus)) target = s.focus;
-    else if (FromHandleQuiet(s.active)) target = s.active;
+    if (FromHandleQuiet(s.input.capture)) target = s.input.capture;
+    else if (FromHandleQuiet(s.input.focus)) target = s.input.focus;
+    else if (FromHandleQuiet(s.input.active)) target = s.input.active;
     else if (Wnd* w = HitWindow(ev.pt, hit)) target = w->hwnd;
     if (!target) return false;
     out->hwnd = target;
@@ -382,8 +382,8 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
     return true;
   }
   HWND target = nullptr;
-  if (FromHandleQuiet(s.capture)) {
-    target = s.capture;
+  if (FromHandleQuiet(s.input.capture)) {
+    target = s.input.capture;
     *hit = HTCLIENT;
   } else {
     Wnd* w = HitWindow(ev.pt, hit);
@@ -410,7 +410,7 @@ bool ConvertInput(const InputEvent& ev, MSG* out, int* hit, HWND* hitWnd) {
 }
 
 void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat) {
-  State& s = S();
+  UiState& s = Ui();
   *eat = false;
   UINT m = ev.message;
   if (m >= WM_KEYFIRST && m <= WM_KEYLAST) {
@@ -421,10 +421,10 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
       bool down = m == WM_KEYDOWN || m == WM_SYSKEYDOWN;
       auto set = [&](UINT k) {
         if (down) {
-          if (!(s.keys[k] & 0x80)) s.keys[k] ^= 0x01;
-          s.keys[k] |= 0x80;
+          if (!(s.input.keys[k] & 0x80)) s.input.keys[k] ^= 0x01;
+          s.input.keys[k] |= 0x80;
         } else {
-          s.keys[k] &= ~0x80;
+          s.input.keys[k] &= ~0x80;
         }
       };
       set(vk);
@@ -436,7 +436,7 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
     return;
   }
   // Mouse.
-  s.cursorPos = ev.pt;
+  s.input.cursorPos = ev.pt;
   if (m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_RBUTTONDOWN || m == WM_RBUTTONUP || m == WM_MBUTTONDOWN ||
       m == WM_MBUTTONUP || m == WM_XBUTTONDOWN || m == WM_XBUTTONUP) {
     int vk = (m <= WM_LBUTTONDBLCLK) ? VK_LBUTTON
@@ -444,20 +444,20 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
              : (m <= WM_MBUTTONDBLCLK) ? VK_MBUTTON
                                        : (HIWORD(ev.wParam) == XBUTTON2 ? VK_XBUTTON2 : VK_XBUTTON1);
     if (IsButtonDown(m))
-      s.keys[vk] |= 0x80;
+      s.input.keys[vk] |= 0x80;
     else
-      s.keys[vk] &= ~0x80;
+      s.input.keys[vk] &= ~0x80;
   }
   HWND target = msg->hwnd;
   if (m == WM_MOUSEMOVE) LeaveTracked(hitWnd, hit);
-  if (m == WM_MOUSEMOVE && (s.track.flags & TME_HOVER)) {
-    if (std::abs(ev.pt.x - s.track.hoverPt.x) > 2 || std::abs(ev.pt.y - s.track.hoverPt.y) > 2 ||
-        hitWnd != s.track.hwnd) {
-      s.track.hoverPt = ev.pt;
-      s.track.hoverStart = ev.time;
+  if (m == WM_MOUSEMOVE && (s.input.track.flags & TME_HOVER)) {
+    if (std::abs(ev.pt.x - s.input.track.hoverPt.x) > 2 || std::abs(ev.pt.y - s.input.track.hoverPt.y) > 2 ||
+        hitWnd != s.input.track.hwnd) {
+      s.input.track.hoverPt = ev.pt;
+      s.input.track.hoverStart = ev.time;
     }
   }
-  s.lastMouseWnd = hitWnd;
+  s.input.lastMouseWnd = hitWnd;
   if (HooksInstalled(WH_MOUSE)) {
     MOUSEHOOKSTRUCTEX mh{};
     mh.pt = ev.pt;
@@ -481,7 +481,7 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
     *eat = true;
     return;
   }
-  if (!FromHandleQuiet(s.capture)) {
+  if (!FromHandleQuiet(s.input.capture)) {
     Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, m));
     if (!FromHandleQuiet(target)) {
       *eat = true;
@@ -491,23 +491,23 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
   if (IsButtonDown(m)) {
     // Click state for double clicks.
     if (msg->message == m + 2 || msg->message == m - WM_MOUSEMOVE + WM_NCMOUSEMOVE + 2) {
-      s.lastWasDouble = true;
+      s.input.lastWasDouble = true;
     } else {
-      s.lastWasDouble = false;
-      s.lastClickMsg = m;
-      s.lastClickWnd = target;
-      s.lastClickTime = ev.time;
-      s.lastClickPt = ev.pt;
+      s.input.lastWasDouble = false;
+      s.input.lastClickMsg = m;
+      s.input.lastClickWnd = target;
+      s.input.lastClickTime = ev.time;
+      s.input.lastClickPt = ev.pt;
     }
     // Clicking a window other than the active one asks it (a child asks its
     // parents through DefWindowProc, so an MDI child comes forward) and
     // activates its top-level window unless it says otherwise, as Windows does.
     Wnd* w = FromHandleQuiet(target);
     Wnd* top = w ? TopLevelOf(w) : nullptr;
-    if (top && s.active != target && !FromHandleQuiet(s.capture)) {
+    if (top && s.input.active != target && !FromHandleQuiet(s.input.capture)) {
       LRESULT ma = Send(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top->hwnd), MAKELPARAM(hit, m));
       top = FromHandleQuiet(top->hwnd);
-      if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) && top && s.active != top->hwnd &&
+      if ((ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) && top && s.input.active != top->hwnd &&
           !(top->exStyle & WS_EX_NOACTIVATE))
         ActivateWindow(top->hwnd, WA_CLICKACTIVE, true);
       if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT) *eat = true;
@@ -532,19 +532,19 @@ void PostInput(const InputEvent& input) {
 }
 
 bool CheckHover() {
-  State& s = S();
-  if (!(s.track.flags & TME_HOVER) || !s.track.hwnd) return false;
-  if (!FromHandleQuiet(s.track.hwnd)) {
-    s.track = MouseTrack{};
+  UiState& s = Ui();
+  if (!(s.input.track.flags & TME_HOVER) || !s.input.track.hwnd) return false;
+  if (!FromHandleQuiet(s.input.track.hwnd)) {
+    s.input.track = MouseTrack{};
     return false;
   }
   std::uint64_t now = Now();
-  if (now - s.track.hoverStart < s.track.hoverTime) return false;
-  HWND h = s.track.hwnd;
-  bool nc = (s.track.flags & TME_NONCLIENT) != 0;
-  s.track.flags &= ~static_cast<DWORD>(TME_HOVER);
-  if (!(s.track.flags & TME_LEAVE)) s.track.hwnd = nullptr;
-  POINT pt = s.cursorPos;
+  if (now - s.input.track.hoverStart < s.input.track.hoverTime) return false;
+  HWND h = s.input.track.hwnd;
+  bool nc = (s.input.track.flags & TME_NONCLIENT) != 0;
+  s.input.track.flags &= ~static_cast<DWORD>(TME_HOVER);
+  if (!(s.input.track.flags & TME_LEAVE)) s.input.track.hwnd = nullptr;
+  POINT pt = s.input.cursorPos;
   if (nc) {
     PostMessage(h, WM_NCMOUSEHOVER, static_cast<WPARAM>(HTCLIENT), MAKELPARAM(pt.x, pt.y));
   } else {
@@ -558,7 +558,7 @@ bool CheckHover() {
 
 // ---- activation, focus, capture -----------------------------------------------------------------
 HWND SetActiveWindow(HWND hwnd) {
-  HWND old = S().active;
+  HWND old = Ui().input.active;
   if (hwnd) {
     Wnd* w = FromHandle(hwnd);
     if (!w) return nullptr;
@@ -571,7 +571,7 @@ HWND SetActiveWindow(HWND hwnd) {
   return old;
 }
 
-HWND GetActiveWindow() { return FromHandleQuiet(S().active) ? S().active : nullptr; }
+HWND GetActiveWindow() { return FromHandleQuiet(Ui().input.active) ? Ui().input.active : nullptr; }
 
 BOOL SetForegroundWindow(HWND hwnd) {
   Wnd* w = FromHandle(hwnd);
@@ -592,8 +592,8 @@ BOOL LockSetForegroundWindow(UINT code) {
 BOOL AllowSetForegroundWindow(DWORD) { return TRUE; }
 
 HWND SetFocus(HWND hwnd) {
-  State& s = S();
-  HWND old = FromHandleQuiet(s.focus) ? s.focus : nullptr;
+  UiState& s = Ui();
+  HWND old = FromHandleQuiet(s.input.focus) ? s.input.focus : nullptr;
   const HWND before = old;  // what the caller gets back, even if activation moved the focus meanwhile
   if (hwnd) {
     Wnd* w = FromHandle(hwnd);
@@ -606,43 +606,43 @@ HWND SetFocus(HWND hwnd) {
     if (!w) return nullptr;
     Wnd* top = TopLevelOf(w);
     if (top && (top->style & WS_MINIMIZE)) return nullptr;
-    if (top && s.active != top->hwnd) {
+    if (top && s.input.active != top->hwnd) {
       ActivateWindow(top->hwnd, WA_ACTIVE, false);
       if (!FromHandleQuiet(hwnd)) return nullptr;
-      old = FromHandleQuiet(s.focus) ? s.focus : nullptr;
+      old = FromHandleQuiet(s.input.focus) ? s.input.focus : nullptr;
       if (old == hwnd) return before;
     }
   } else {
     if (!old) return nullptr;
     if (HooksInstalled(WH_CBT) && CallHooks(WH_CBT, HCBT_SETFOCUS, 0, reinterpret_cast<LPARAM>(old))) return nullptr;
   }
-  s.focus = hwnd;
+  s.input.focus = hwnd;
   if (old && FromHandleQuiet(old)) Send(old, WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd), 0);
-  if (hwnd && s.focus == hwnd && FromHandleQuiet(hwnd)) {
+  if (hwnd && s.input.focus == hwnd && FromHandleQuiet(hwnd)) {
     Send(hwnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(old), 0);
     FireWinEvent(EVENT_OBJECT_FOCUS, hwnd, OBJID_CLIENT, CHILDID_SELF);
   }
   return FromHandleQuiet(before) ? before : nullptr;
 }
 
-HWND GetFocus() { return FromHandleQuiet(S().focus) ? S().focus : nullptr; }
+HWND GetFocus() { return FromHandleQuiet(Ui().input.focus) ? Ui().input.focus : nullptr; }
 
 HWND SetCapture(HWND hwnd) {
-  State& s = S();
-  HWND old = FromHandleQuiet(s.capture) ? s.capture : nullptr;
+  UiState& s = Ui();
+  HWND old = FromHandleQuiet(s.input.capture) ? s.input.capture : nullptr;
   Wnd* w = FromHandle(hwnd);
   if (!w) return old;
   if (old == hwnd) return old;
-  s.capture = hwnd;
+  s.input.capture = hwnd;
   if (old) Send(old, WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(hwnd));
   FireWinEvent(EVENT_SYSTEM_CAPTURESTART, hwnd, OBJID_WINDOW, CHILDID_SELF);
   return old;
 }
 
 BOOL ReleaseCapture() {
-  State& s = S();
-  HWND old = s.capture;
-  s.capture = nullptr;
+  UiState& s = Ui();
+  HWND old = s.input.capture;
+  s.input.capture = nullptr;
   if (old && FromHandleQuiet(old)) {
     Send(old, WM_CAPTURECHANGED, 0, 0);
     FireWinEvent(EVENT_SYSTEM_CAPTUREEND, old, OBJID_WINDOW, CHILDID_SELF);
@@ -650,17 +650,17 @@ BOOL ReleaseCapture() {
   return TRUE;
 }
 
-HWND GetCapture() { return FromHandleQuiet(S().capture) ? S().capture : nullptr; }
+HWND GetCapture() { return FromHandleQuiet(Ui().input.capture) ? Ui().input.capture : nullptr; }
 
 BOOL GetGUIThreadInfo(DWORD, PGUITHREADINFO info) {
   if (!info) return FALSE;
-  State& s = S();
-  info->flags = (s.inMenuMode ? GUI_INMENUMODE : 0) | (s.moveSizeWnd ? GUI_INMOVESIZE : 0);
+  UiState& s = Ui();
+  info->flags = (s.input.inMenuMode ? GUI_INMENUMODE : 0) | (s.input.moveSizeWnd ? GUI_INMOVESIZE : 0);
   info->hwndActive = GetActiveWindow();
   info->hwndFocus = GetFocus();
   info->hwndCapture = GetCapture();
-  info->hwndMenuOwner = s.menuOwner;
-  info->hwndMoveSize = s.moveSizeWnd;
+  info->hwndMenuOwner = s.input.menuOwner;
+  info->hwndMoveSize = s.input.moveSizeWnd;
   info->hwndCaret = s.caret.hwnd;
   info->rcCaret = RECT{s.caret.pos.x, s.caret.pos.y, s.caret.pos.x + s.caret.width, s.caret.pos.y + s.caret.height};
   return TRUE;
@@ -669,33 +669,33 @@ BOOL GetGUIThreadInfo(DWORD, PGUITHREADINFO info) {
 // ---- key state ----------------------------------------------------------------------------------
 SHORT GetKeyState(int vk) {
   if (vk < 0 || vk > 255) return 0;
-  BYTE k = S().keys[vk];
+  BYTE k = Ui().input.keys[vk];
   if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) {
     int l = vk == VK_SHIFT ? VK_LSHIFT : vk == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
-    k |= (S().keys[l] | S().keys[l + 1]) & 0x80;
+    k |= (Ui().input.keys[l] | Ui().input.keys[l + 1]) & 0x80;
   }
   return static_cast<SHORT>(((k & 0x80) ? 0xFF80 : 0) | (k & 0x01));
 }
 
 SHORT GetAsyncKeyState(int vk) {
   if (vk < 0 || vk > 255) return 0;
-  BYTE k = S().asyncKeys[vk];
+  BYTE k = Ui().input.asyncKeys[vk];
   if (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) {
     int l = vk == VK_SHIFT ? VK_LSHIFT : vk == VK_CONTROL ? VK_LCONTROL : VK_LMENU;
-    k |= (S().asyncKeys[l] | S().asyncKeys[l + 1]) & 0x80;
+    k |= (Ui().input.asyncKeys[l] | Ui().input.asyncKeys[l + 1]) & 0x80;
   }
   return static_cast<SHORT>((k & 0x80) ? 0x8000 : 0);
 }
 
 BOOL GetKeyboardState(PBYTE state) {
   if (!state) return FALSE;
-  std::memcpy(state, S().keys, 256);
+  std::memcpy(state, Ui().input.keys, 256);
   return TRUE;
 }
 
 BOOL SetKeyboardState(PBYTE state) {
   if (!state) return FALSE;
-  std::memcpy(S().keys, state, 256);
+  std::memcpy(Ui().input.keys, state, 256);
   return TRUE;
 }
 
@@ -847,32 +847,32 @@ HCURSOR LoadCursorFromFile(LPCWSTR path) {
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
-  HCURSOR old = S().cursor;
-  S().cursor = cursor;
-  if (old != cursor) B().SetCursorShape(cursor);
+  HCURSOR old = Ui().input.cursor;
+  Ui().input.cursor = cursor;
+  if (old != cursor) ActiveBackend().SetCursorShape(cursor);
   return old;
 }
-HCURSOR GetCursor() { return S().cursor; }
-int ShowCursor(BOOL show) { return show ? ++S().cursorShowCount : --S().cursorShowCount; }
+HCURSOR GetCursor() { return Ui().input.cursor; }
+int ShowCursor(BOOL show) { return show ? ++Ui().input.cursorShowCount : --Ui().input.cursorShowCount; }
 
 BOOL GetCursorPos(LPPOINT pt) {
   if (!pt) return FALSE;
-  *pt = S().cursorPos;
+  *pt = Ui().input.cursorPos;
   return TRUE;
 }
 
 BOOL SetCursorPos(int x, int y) {
-  State& s = S();
-  if (s.clipCursorOn) {
-    x = std::clamp<int>(x, s.clipCursor.left, s.clipCursor.right - 1);
-    y = std::clamp<int>(y, s.clipCursor.top, s.clipCursor.bottom - 1);
+  UiState& s = Ui();
+  if (s.input.clipCursorOn) {
+    x = std::clamp<int>(x, s.input.clipCursor.left, s.input.clipCursor.right - 1);
+    y = std::clamp<int>(y, s.input.clipCursor.top, s.input.clipCursor.bottom - 1);
   }
-  s.cursorPos = POINT{x, y};
-  B().SetCursorPos(x, y);
+  s.input.cursorPos = POINT{x, y};
+  ActiveBackend().SetCursorPos(x, y);
   // Moving the pointer is a mouse move for whoever is under it.
   InputEvent ev;
   ev.message = WM_MOUSEMOVE;
-  ev.pt = s.cursorPos;
+  ev.pt = s.input.cursorPos;
   ev.time = static_cast<DWORD>(Now());
   PostInput(ev);
   return TRUE;
@@ -880,28 +880,28 @@ BOOL SetCursorPos(int x, int y) {
 
 BOOL GetCursorInfo(PCURSORINFO info) {
   if (!info) return FALSE;
-  info->flags = S().cursorShowCount >= 0 ? CURSOR_SHOWING : 0;
-  info->hCursor = S().cursor;
-  info->ptScreenPos = S().cursorPos;
+  info->flags = Ui().input.cursorShowCount >= 0 ? CURSOR_SHOWING : 0;
+  info->hCursor = Ui().input.cursor;
+  info->ptScreenPos = Ui().input.cursorPos;
   return TRUE;
 }
 
 BOOL ClipCursor(const RECT* rect) {
-  State& s = S();
+  UiState& s = Ui();
   if (!rect) {
-    s.clipCursorOn = false;
+    s.input.clipCursorOn = false;
     return TRUE;
   }
-  s.clipCursor = *rect;
-  s.clipCursorOn = true;
+  s.input.clipCursor = *rect;
+  s.input.clipCursorOn = true;
   return TRUE;
 }
 
 BOOL GetClipCursor(LPRECT rect) {
   if (!rect) return FALSE;
-  State& s = S();
-  if (s.clipCursorOn) {
-    *rect = s.clipCursor;
+  UiState& s = Ui();
+  if (s.input.clipCursorOn) {
+    *rect = s.input.clipCursor;
   } else {
     rect->left = GetSystemMetrics(SM_XVIRTUALSCREEN);
     rect->top = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -919,7 +919,7 @@ BOOL GetClipCursor(LPRECT rect) {
 namespace pv::wm {
 namespace {
 void Invert() {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   HDC dc = GetDC(c.hwnd);
   if (!dc) return;
   PatBlt(dc, c.pos.x, c.pos.y, c.width, c.height, DSTINVERT);
@@ -927,28 +927,28 @@ void Invert() {
   c.drawn = !c.drawn;
 }
 bool ShouldShow() {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   return c.hwnd && c.hideCount == 0 && !c.blinkOff && IsWindowVisible(c.hwnd);
 }
 }  // namespace
 
 void CaretErase(HWND hwnd) {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   if (c.drawn && (!hwnd || c.hwnd == hwnd) && FromHandleQuiet(c.hwnd)) Invert();
   if (!FromHandleQuiet(c.hwnd)) c.drawn = false;
 }
 
 void CaretRestore(HWND hwnd) {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   if (!c.drawn && (!hwnd || c.hwnd == hwnd) && ShouldShow()) Invert();
 }
 
 void CheckCaretBlink() {
-  Caret& c = S().caret;
-  if (!c.hwnd || c.hideCount != 0 || TestMode() || S().caretBlink == INFINITE || S().caretBlink == 0) return;
+  Caret& c = Ui().caret;
+  if (!c.hwnd || c.hideCount != 0 || TestMode() || Ui().system.caretBlink == INFINITE || Ui().system.caretBlink == 0) return;
   std::uint64_t now = pv::Clock::TickCount64();
   if (now < c.nextBlink) return;
-  c.nextBlink = now + S().caretBlink;
+  c.nextBlink = now + Ui().system.caretBlink;
   if (c.blinkOff) {
     c.blinkOff = false;
     CaretRestore(c.hwnd);
@@ -964,7 +964,7 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
   Wnd* w = FromHandle(hwnd);
   if (!w) return FALSE;
   DestroyCaret();
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   c = Caret{};
   c.hwnd = hwnd;
   c.bitmap = bitmap;
@@ -975,26 +975,26 @@ BOOL CreateCaret(HWND hwnd, HBITMAP bitmap, int width, int height) {
 }
 
 BOOL DestroyCaret() {
-  if (!S().caret.hwnd) return FALSE;
+  if (!Ui().caret.hwnd) return FALSE;
   CaretErase(nullptr);
-  S().caret = Caret{};
+  Ui().caret = Caret{};
   return TRUE;
 }
 
 BOOL ShowCaret(HWND hwnd) {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
   if (c.hideCount > 0) c.hideCount--;
   if (c.hideCount == 0) {
     c.blinkOff = false;
-    c.nextBlink = pv::Clock::TickCount64() + S().caretBlink;
+    c.nextBlink = pv::Clock::TickCount64() + Ui().system.caretBlink;
     CaretRestore(c.hwnd);
   }
   return TRUE;
 }
 
 BOOL HideCaret(HWND hwnd) {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   if (!c.hwnd || (hwnd && hwnd != c.hwnd)) return FALSE;
   CaretErase(c.hwnd);
   c.hideCount++;
@@ -1002,13 +1002,13 @@ BOOL HideCaret(HWND hwnd) {
 }
 
 BOOL SetCaretPos(int x, int y) {
-  Caret& c = S().caret;
+  Caret& c = Ui().caret;
   if (!c.hwnd) return FALSE;
   if (c.pos.x == x && c.pos.y == y) return TRUE;
   CaretErase(c.hwnd);
   c.pos = POINT{x, y};
   c.blinkOff = false;
-  c.nextBlink = pv::Clock::TickCount64() + S().caretBlink;
+  c.nextBlink = pv::Clock::TickCount64() + Ui().system.caretBlink;
   CaretRestore(c.hwnd);
   PlaceCandidates();  // the input method's candidates open at the caret
   return TRUE;
@@ -1016,13 +1016,13 @@ BOOL SetCaretPos(int x, int y) {
 
 BOOL GetCaretPos(LPPOINT pt) {
   if (!pt) return FALSE;
-  *pt = S().caret.pos;
+  *pt = Ui().caret.pos;
   return TRUE;
 }
 
-UINT GetCaretBlinkTime() { return S().caretBlink; }
+UINT GetCaretBlinkTime() { return Ui().system.caretBlink; }
 BOOL SetCaretBlinkTime(UINT ms) {
-  S().caretBlink = ms;
+  Ui().system.caretBlink = ms;
   return TRUE;
 }
 
@@ -1032,59 +1032,59 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  State& s = S();
+  UiState& s = Ui();
   if (tme->dwFlags & TME_QUERY) {
-    tme->dwFlags = s.track.hwnd ? s.track.flags : 0;
-    tme->hwndTrack = s.track.hwnd;
-    tme->dwHoverTime = s.track.hoverTime;
+    tme->dwFlags = s.input.track.hwnd ? s.input.track.flags : 0;
+    tme->hwndTrack = s.input.track.hwnd;
+    tme->dwHoverTime = s.input.track.hoverTime;
     return TRUE;
   }
   if (!FromHandle(tme->hwndTrack)) return FALSE;
   DWORD kinds = tme->dwFlags & (TME_HOVER | TME_LEAVE | TME_NONCLIENT);
   if (tme->dwFlags & TME_CANCEL) {
-    if (s.track.hwnd == tme->hwndTrack) {
-      s.track.flags &= ~(kinds & (TME_HOVER | TME_LEAVE));
-      if (!(s.track.flags & (TME_HOVER | TME_LEAVE))) s.track = MouseTrack{};
+    if (s.input.track.hwnd == tme->hwndTrack) {
+      s.input.track.flags &= ~(kinds & (TME_HOVER | TME_LEAVE));
+      if (!(s.input.track.flags & (TME_HOVER | TME_LEAVE))) s.input.track = MouseTrack{};
     }
     return TRUE;
   }
   // Is the pointer over the window (in the part asked for) now?
   int hit = HTNOWHERE;
-  Wnd* under = HitWindow(s.cursorPos, &hit);
+  Wnd* under = HitWindow(s.input.cursorPos, &hit);
   bool nc = (kinds & TME_NONCLIENT) != 0;
   bool over = under && under->hwnd == tme->hwndTrack && (nc ? hit != HTCLIENT : hit == HTCLIENT);
-  if (S().capture == tme->hwndTrack) over = true;
-  if (s.track.hwnd != tme->hwndTrack) s.track = MouseTrack{};
-  s.track.hwnd = tme->hwndTrack;
+  if (Ui().input.capture == tme->hwndTrack) over = true;
+  if (s.input.track.hwnd != tme->hwndTrack) s.input.track = MouseTrack{};
+  s.input.track.hwnd = tme->hwndTrack;
   if (kinds & TME_LEAVE) {
     if (!over) {
       PostMessage(tme->hwndTrack, nc ? WM_NCMOUSELEAVE : WM_MOUSELEAVE, 0, 0);
     } else {
-      s.track.flags |= TME_LEAVE;
+      s.input.track.flags |= TME_LEAVE;
     }
   }
   if (kinds & TME_HOVER) {
-    s.track.flags |= TME_HOVER;
+    s.input.track.flags |= TME_HOVER;
     UINT hoverDefault = 400;
-    s.track.hoverTime = (tme->dwHoverTime == HOVER_DEFAULT || tme->dwHoverTime == 0) ? hoverDefault : tme->dwHoverTime;
-    s.track.hoverStart = Now();
-    s.track.hoverPt = s.cursorPos;
+    s.input.track.hoverTime = (tme->dwHoverTime == HOVER_DEFAULT || tme->dwHoverTime == 0) ? hoverDefault : tme->dwHoverTime;
+    s.input.track.hoverStart = Now();
+    s.input.track.hoverPt = s.input.cursorPos;
   }
-  if (nc) s.track.flags |= TME_NONCLIENT;
-  if (!(s.track.flags & (TME_HOVER | TME_LEAVE))) s.track = MouseTrack{};
+  if (nc) s.input.track.flags |= TME_NONCLIENT;
+  if (!(s.input.track.flags & (TME_HOVER | TME_LEAVE))) s.input.track = MouseTrack{};
   return TRUE;
 }
 BOOL _TrackMouseEvent(LPTRACKMOUSEEVENT tme) { return TrackMouseEvent(tme); }
 
-UINT GetDoubleClickTime() { return S().doubleClickTime; }
+UINT GetDoubleClickTime() { return Ui().system.doubleClickTime; }
 BOOL SetDoubleClickTime(UINT ms) {
-  S().doubleClickTime = ms ? ms : 500;
+  Ui().system.doubleClickTime = ms ? ms : 500;
   return TRUE;
 }
 
 BOOL SwapMouseButton(BOOL swap) {
-  BOOL old = S().swapButtons;
-  S().swapButtons = swap != FALSE;
+  BOOL old = Ui().system.swapButtons;
+  Ui().system.swapButtons = swap != FALSE;
   return old;
 }
 
@@ -1121,8 +1121,8 @@ BOOL DragDetect(HWND hwnd, POINT pt) {
 
 namespace {
 void MouseInput(const MOUSEINPUT& mi) {
-  State& s = S();
-  POINT pt = s.cursorPos;
+  UiState& s = Ui();
+  POINT pt = s.input.cursorPos;
   if (mi.dwFlags & MOUSEEVENTF_MOVE) {
     if (mi.dwFlags & MOUSEEVENTF_ABSOLUTE) {
       bool virt = (mi.dwFlags & MOUSEEVENTF_VIRTUALDESK) != 0;
@@ -1139,9 +1139,9 @@ void MouseInput(const MOUSEINPUT& mi) {
       pt.x += mi.dx;
       pt.y += mi.dy;
     }
-    if (s.clipCursorOn) {
-      pt.x = std::clamp<int>(pt.x, s.clipCursor.left, s.clipCursor.right - 1);
-      pt.y = std::clamp<int>(pt.y, s.clipCursor.top, s.clipCursor.bottom - 1);
+    if (s.input.clipCursorOn) {
+      pt.x = std::clamp<int>(pt.x, s.input.clipCursor.left, s.input.clipCursor.right - 1);
+      pt.y = std::clamp<int>(pt.y, s.input.clipCursor.top, s.input.clipCursor.bottom - 1);
     }
   }
   auto post = [&](UINT msg, WPARAM wp) {
@@ -1151,7 +1151,7 @@ void MouseInput(const MOUSEINPUT& mi) {
     ev.wParam = wp;
     ev.time = mi.time ? mi.time : static_cast<DWORD>(Now());
     ev.extra = mi.dwExtraInfo;
-    s.cursorPos = pt;
+    s.input.cursorPos = pt;
     PostInput(ev);
   };
   if (mi.dwFlags & MOUSEEVENTF_MOVE) post(WM_MOUSEMOVE, 0);
@@ -1160,18 +1160,18 @@ void MouseInput(const MOUSEINPUT& mi) {
     UINT msg;
     int vk;
   };
-  const Button buttons[] = {{MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, s.swapButtons ? VK_RBUTTON : VK_LBUTTON},
-                            {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN, s.swapButtons ? VK_LBUTTON : VK_RBUTTON},
+  const Button buttons[] = {{MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, s.system.swapButtons ? VK_RBUTTON : VK_LBUTTON},
+                            {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN, s.system.swapButtons ? VK_LBUTTON : VK_RBUTTON},
                             {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, WM_MBUTTONDOWN, VK_MBUTTON}};
   for (const Button& b : buttons) {
     UINT msg = b.msg;
-    if (s.swapButtons && msg != WM_MBUTTONDOWN) msg = msg == WM_LBUTTONDOWN ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    if (s.system.swapButtons && msg != WM_MBUTTONDOWN) msg = msg == WM_LBUTTONDOWN ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     if (mi.dwFlags & b.down) {
-      s.asyncKeys[b.vk] |= 0x80;
+      s.input.asyncKeys[b.vk] |= 0x80;
       post(msg, 0);
     }
     if (mi.dwFlags & b.up) {
-      s.asyncKeys[b.vk] &= ~0x80;
+      s.input.asyncKeys[b.vk] &= ~0x80;
       post(msg + 1, 0);
     }
   }
@@ -1179,11 +1179,11 @@ void MouseInput(const MOUSEINPUT& mi) {
     if (!(mi.mouseData & x)) continue;
     int vk = x == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2;
     if (mi.dwFlags & MOUSEEVENTF_XDOWN) {
-      s.asyncKeys[vk] |= 0x80;
+      s.input.asyncKeys[vk] |= 0x80;
       post(WM_XBUTTONDOWN, MAKEWPARAM(0, x));
     }
     if (mi.dwFlags & MOUSEEVENTF_XUP) {
-      s.asyncKeys[vk] &= ~0x80;
+      s.input.asyncKeys[vk] &= ~0x80;
       post(WM_XBUTTONUP, MAKEWPARAM(0, x));
     }
   }
@@ -1212,7 +1212,7 @@ UINT SendInput(UINT count, LPINPUT inputs, int size) {
           ev.wParam = k.wScan;
           ev.lParam = 1;
           ev.time = k.time ? k.time : static_cast<DWORD>(Now());
-          ev.pt = S().cursorPos;
+          ev.pt = Ui().input.cursorPos;
           PostInput(ev);
         }
       } else {
@@ -1246,8 +1246,8 @@ void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
                                   ((flags & KEYEVENTF_KEYUP) ? 0xC0000000u : 0));
   ev.time = static_cast<DWORD>(Now());
   if (flags & KEYEVENTF_KEYUP)
-    S().asyncKeys[vk] &= ~0x80;
+    Ui().input.asyncKeys[vk] &= ~0x80;
   else
-    S().asyncKeys[vk] |= 0x80;
+    Ui().input.asyncKeys[vk] |= 0x80;
   PostInput(ev);
 }

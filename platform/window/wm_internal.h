@@ -14,40 +14,42 @@
 #include <vector>
 
 #include "platform/base/lasterror.h"
+#include "platform/gdi/rectset.h"
 #include "platform/window/winuser.h"
 
 namespace pv::wm {
 
 // ---- a rectangle set ------------------------------------------------------------------------
-// Update regions are kept as disjoint rectangles in window coordinates; the
+// Update regions are kept as rectangle sets in window coordinates; the
 // window manager does its own bookkeeping and hands GDI regions out only
-// when callers ask (GetUpdateRgn, BeginPaint clips).
+// when callers ask (GetUpdateRgn, BeginPaint clips). The set is GDI's
+// (rectset.h), so both keep one canonical form: an empty or inverted
+// rectangle adds, removes and keeps nothing, as the window calls take it.
 class Region {
  public:
   Region() = default;
   explicit Region(const RECT& r) { Add(r); }
-  bool Empty() const { return rects_.empty(); }
-  void Clear() { rects_.clear(); }
+  bool Empty() const { return set_.Empty(); }
+  void Clear() { set_.rects.clear(); }
   void Add(const RECT& r);
-  void Add(const Region& r) {
-    for (const RECT& x : r.rects_) Add(x);
-  }
+  void Add(const Region& r);
   void Subtract(const RECT& r);
-  void Subtract(const Region& r) {
-    for (const RECT& x : r.rects_) Subtract(x);
-  }
+  void Subtract(const Region& r);
   void Intersect(const RECT& r);
   void Intersect(const Region& r);
-  void Offset(int dx, int dy);
-  RECT Bounds() const;
-  bool Contains(POINT pt) const;
-  bool Intersects(const RECT& r) const;
-  const std::vector<RECT>& Rects() const { return rects_; }
+  void Offset(int dx, int dy) { set_.Offset(dx, dy); }
+  RECT Bounds() const { return set_.Box(); }
+  bool Contains(POINT pt) const { return set_.Contains(pt.x, pt.y); }
+  bool Intersects(const RECT& r) const { return set_.Intersects(r); }
+  // NULLREGION, SIMPLEREGION or COMPLEXREGION.
+  int Complexity() const { return set_.Complexity(); }
+  // Top to bottom, left to right, in y-x bands.
+  const std::vector<RECT>& Rects() const { return set_.rects; }
   HRGN ToHrgn(int dx = 0, int dy = 0) const;  // a new GDI region, offset
   static Region FromHrgn(HRGN rgn);
 
  private:
-  std::vector<RECT> rects_;
+  pv::gdi::RectSet set_;
 };
 
 bool RectEmpty(const RECT& r);
@@ -97,7 +99,7 @@ struct ThreadQueue;
 // Other threads reach a window only through the calls documented as safe for
 // any thread (PostMessage, SendMessage ...), and those read nothing of it but
 // what the locks below guard:
-// - the handle table lock (wm_core.cpp) guards the slot table (handle ->
+// - the handle table lock (HandleTable, wm_core.cpp) guards the slot table (handle ->
 //   window, generations, free slots, creation order) and, while it is held,
 //   keeps every window it finds alive: FreeWindow takes the handle out of the
 //   table before deleting the window. Under it other threads read a window's
@@ -107,11 +109,14 @@ struct ThreadQueue;
 //   list and `parent` link changes under it, and other threads read the
 //   desktop's list (broadcasts) only under it. The owner thread reads its own
 //   windows' lists without it.
-// - each ThreadQueue's `m` guards its queues (posted, input, incoming,
-//   pending positions, the quit flag).
-// - the hook lock (wm_msg.cpp) guards the hook tables; hook procedures are
-//   called without it.
-// - the rest of the window manager's state (State) is the UI thread's.
+// - the queue registry's lock (QueueRegistry, wm_core.cpp) guards the map
+//   of thread ids to queues; each ThreadQueue's `m` guards its queues
+//   (posted, input, incoming, pending positions, the quit flag).
+// - the hook lock (HookTables, wm_msg.cpp) guards the hook and event hook
+//   tables; hook procedures are called without it.
+// - the registered message names have their own lock (wm_core.cpp).
+// - the rest of the window manager's state (UiState, and the tables each
+//   unit keeps, whose comments say so) is the UI thread's.
 struct Wnd {
   HWND hwnd = nullptr;
   DWORD tid = 0;
@@ -181,6 +186,9 @@ struct Wnd {
 // of a destroyed window never finds the window that reused its slot.
 Wnd* FromHandle(HWND hwnd);          // null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle
 Wnd* FromHandleQuiet(HWND hwnd);     // null without touching the last error
+// A live window of the calling thread, found without the table lock; null
+// for any other handle (then ask FromHandle).
+Wnd* OwnWindow(HWND hwnd);
 HWND AllocHandle(Wnd* w);
 void FreeHandle(HWND hwnd);
 Wnd* Desktop();
@@ -237,6 +245,9 @@ struct ThreadQueue {
   std::deque<MSG> posted;
   std::deque<InputEvent> input;
   std::deque<std::shared_ptr<SentItem>> incoming;
+  // Set with `incoming` growing (under `m`), cleared when the queue's thread
+  // found it empty: lets that thread skip the lock when nobody sent.
+  std::atomic<bool> incomingWaiting{false};
   std::deque<PendingPos> pendingPos;
   std::uint64_t nextPosSerial = 1;
   // The cursor position as the queue's thread last saw it: stamped on
@@ -256,6 +267,7 @@ struct ThreadQueue {
 
 std::shared_ptr<ThreadQueue> QueueFor(DWORD tid, bool create = true);
 std::shared_ptr<ThreadQueue> CurrentQueue();
+ThreadQueue& MyQueue();  // the calling thread's queue, without a reference count
 void WakeQueue(ThreadQueue& q);
 
 // ---- the state of the single UI ------------------------------------------------------------------
@@ -297,25 +309,26 @@ struct Monitor {
   std::u16string name;
 };
 
-struct State {
+// The UI thread's part of the window manager, in one owner. No lock guards
+// it: only the thread that runs the user interface reads or writes it (see
+// the threads paragraph above).
+struct InputState {
+  // activation, focus and capture
   HWND focus = nullptr;
   HWND active = nullptr;
   HWND capture = nullptr;
   HWND foregroundLost = nullptr;
   bool appActive = false;
   HWND lockUpdate = nullptr;
+  // keyboard
   BYTE keys[256] = {};       // as seen by messages retrieved (GetKeyState)
   BYTE asyncKeys[256] = {};  // as injected (GetAsyncKeyState)
+  // pointer
   POINT cursorPos{};
   HCURSOR cursor = nullptr;
   int cursorShowCount = 0;
   RECT clipCursor{};
   bool clipCursorOn = false;
-  std::vector<Timer> timers;
-  std::uint64_t timerSeq = 0;
-  UINT_PTR nextTimerId = 0x7F00;
-  Caret caret;
-  UINT caretBlink = 530;
   MouseTrack track;
   HWND lastMouseWnd = nullptr;  // for WM_MOUSELEAVE and WM_SETCURSOR
   // double clicks
@@ -324,10 +337,27 @@ struct State {
   DWORD lastClickTime = 0;
   POINT lastClickPt{};
   bool lastWasDouble = false;
-  UINT doubleClickTime = 500;
-  bool swapButtons = false;
-  // system
+  // modes that route input
+  bool inMenuMode = false;
+  HWND menuOwner = nullptr;
+  HWND moveSizeWnd = nullptr;
+};
+
+// Timers, each tagged with the thread that set it: a thread sees only its own.
+struct TimerTable {
+  std::vector<Timer> list;
+  std::uint64_t seq = 0;       // orders timers due at the same tick
+  UINT_PTR nextId = 0x7F00;    // ids of timers without a window
+};
+
+// What SystemParametersInfo and its neighbours set and read.
+struct SystemParameters {
   std::vector<Monitor> monitors;
+  UINT caretBlink = 530;
+  UINT doubleClickTime = 500;
+  int doubleClickCx = 4;
+  int doubleClickCy = 4;
+  bool swapButtons = false;
   int wheelLines = 3;
   int wheelChars = 3;
   bool dragFullWindows = true;
@@ -337,15 +367,18 @@ struct State {
   bool keyboardCues = false;
   bool flatMenu = false;
   bool uiEffects = true;
-  int doubleClickCx = 4;
-  int doubleClickCy = 4;
-  std::vector<UINT> beeps;
-  bool inMenuMode = false;
-  HWND menuOwner = nullptr;
-  HWND moveSizeWnd = nullptr;
+  std::vector<UINT> beeps;  // MessageBeep sounds asked for, in order
+  int cascade = 0;          // where the next window placed by default goes
 };
 
-State& S();
+struct UiState {
+  InputState input;
+  TimerTable timers;
+  Caret caret;
+  SystemParameters system;
+};
+
+UiState& Ui();
 
 // ---- internals shared between the units ------------------------------------------------------
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -470,7 +503,9 @@ class Backend {
   virtual bool IconifiesWindows() const { return true; }
 };
 
-Backend& B();
+// The back end in use: the desktop's when a display can be opened, else the
+// headless one; chosen on first use (or set by SetBackend), the UI thread's.
+Backend& ActiveBackend();
 bool TestMode();  // a dry modal loop ends as a cancel instead of blocking
 void SetBackend(std::unique_ptr<Backend> backend);
 std::unique_ptr<Backend> MakeSdlBackend();  // null when no display can be opened

@@ -40,13 +40,22 @@ struct Menu {
 
 namespace {
 
-std::map<uintptr_t, std::unique_ptr<Menu>>& Menus() {
-  static std::map<uintptr_t, std::unique_ptr<Menu>>& m = *new std::map<uintptr_t, std::unique_ptr<Menu>>;
-  return m;
-}
-uintptr_t g_nextMenu = 0x20000;
+struct Tracker;
 
-Menu* M(HMENU h) {
+// Every menu by its handle, and the menu being tracked: the UI thread's.
+struct MenuTable {
+  std::map<uintptr_t, std::unique_ptr<Menu>> byHandle;
+  uintptr_t nextHandle = 0x20000;
+  Tracker* tracker = nullptr;  // the menu the user is in (one at a time)
+};
+
+MenuTable& MenuState() {
+  static MenuTable& t = *new MenuTable;
+  return t;
+}
+std::map<uintptr_t, std::unique_ptr<Menu>>& Menus() { return MenuState().byHandle; }
+
+Menu* MenuOf(HMENU h) {
   auto it = Menus().find(reinterpret_cast<uintptr_t>(h));
   if (it == Menus().end()) {
     SetLastError(ERROR_INVALID_MENU_HANDLE);
@@ -58,8 +67,8 @@ Menu* M(HMENU h) {
 HMENU NewMenu(bool popup) {
   auto m = std::make_unique<Menu>();
   m->popup = popup;
-  uintptr_t id = g_nextMenu;
-  g_nextMenu += 4;
+  uintptr_t id = MenuState().nextHandle;
+  MenuState().nextHandle += 4;
   Menus()[id] = std::move(m);
   return reinterpret_cast<HMENU>(id);
 }
@@ -67,7 +76,7 @@ HMENU NewMenu(bool popup) {
 // Finds an item by position or by command (searching sub-menus); gives the
 // menu that holds it.
 MenuItem* FindItem(HMENU h, UINT item, bool byPos, Menu** owner = nullptr, int* index = nullptr, int depth = 0) {
-  Menu* m = M(h);
+  Menu* m = MenuOf(h);
   if (!m || depth > 32) return nullptr;
   if (byPos) {
     if (item >= m->items.size()) return nullptr;
@@ -111,7 +120,7 @@ void ApplyFlags(MenuItem& it, UINT flags, UINT_PTR idOrPopup, LPCWSTR item) {
   if (flags & MF_POPUP) {
     it.sub = reinterpret_cast<HMENU>(idOrPopup);
     it.id = static_cast<UINT>(idOrPopup);
-    if (Menu* s = M(it.sub)) s->popup = true;
+    if (Menu* s = MenuOf(it.sub)) s->popup = true;
   } else {
     it.sub = nullptr;
     it.id = static_cast<UINT>(idOrPopup);
@@ -144,11 +153,11 @@ void BuildFromTemplate(HMENU h, const std::vector<pv::MenuItemTemplate>& items) 
 
 }  // namespace
 
-Menu* MenuFromHandle(HMENU h) { return M(h); }
+Menu* MenuFromHandle(HMENU h) { return MenuOf(h); }
 
 void DestroyWindowMenus(Wnd* w) {
   if (w->menu && !(w->style & WS_CHILD)) {
-    if (Menu* m = M(w->menu)) {
+    if (Menu* m = MenuOf(w->menu)) {
       if (m->bar == w->hwnd) DestroyMenu(w->menu);
     }
     w->menu = nullptr;
@@ -184,7 +193,7 @@ BOOL DestroyMenu(HMENU menu) {
 }
 
 BOOL InsertMenu(HMENU menu, UINT position, UINT flags, UINT_PTR idOrPopup, LPCWSTR item) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m) return FALSE;
   MenuItem it;
   ApplyFlags(it, flags, idOrPopup, item);
@@ -260,7 +269,7 @@ DWORD CheckMenuItem(HMENU menu, UINT id, UINT check) {
 }
 
 BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m) return FALSE;
   bool byPos = (flags & MF_BYPOSITION) != 0;
   bool found = false;
@@ -290,12 +299,12 @@ BOOL HiliteMenuItem(HWND, HMENU menu, UINT item, UINT hilite) {
 }
 
 int GetMenuItemCount(HMENU menu) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   return m ? static_cast<int>(m->items.size()) : -1;
 }
 
 UINT GetMenuItemID(HMENU menu, int pos) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m || pos < 0 || static_cast<size_t>(pos) >= m->items.size()) return static_cast<UINT>(-1);
   const MenuItem& it = m->items[static_cast<size_t>(pos)];
   return it.sub ? static_cast<UINT>(-1) : it.id;
@@ -306,7 +315,7 @@ UINT GetMenuState(HMENU menu, UINT id, UINT flags) {
   if (!it) return static_cast<UINT>(-1);
   UINT s = (it->type | it->state) & 0xFFFF;
   if (it->sub) {
-    Menu* sub = M(it->sub);
+    Menu* sub = MenuOf(it->sub);
     s = (static_cast<UINT>(sub ? sub->items.size() : 0) << 8) | (s & 0xFF) | MF_POPUP;
   }
   return s;
@@ -329,13 +338,13 @@ int GetMenuStringW(HMENU menu, UINT id, LPWSTR buffer, int size, UINT flags) {
 }
 
 HMENU GetSubMenu(HMENU menu, int pos) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m || pos < 0 || static_cast<size_t>(pos) >= m->items.size()) return nullptr;
   return m->items[static_cast<size_t>(pos)].sub;
 }
 
 UINT GetMenuDefaultItem(HMENU menu, UINT byPos, UINT flags) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m) return static_cast<UINT>(-1);
   for (size_t i = 0; i < m->items.size(); ++i) {
     MenuItem& it = m->items[i];
@@ -351,7 +360,7 @@ UINT GetMenuDefaultItem(HMENU menu, UINT byPos, UINT flags) {
 }
 
 BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPos) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m) return FALSE;
   for (MenuItem& it : m->items) it.state &= ~static_cast<UINT>(MF_DEFAULT);
   if (item == static_cast<UINT>(-1)) return TRUE;
@@ -385,7 +394,7 @@ void ApplyInfo(MenuItem* it, LPCMENUITEMINFOW info) {
   if (mask & MIIM_ID) it->id = info->wID;
   if (mask & MIIM_SUBMENU) {
     it->sub = info->hSubMenu;
-    if (Menu* s = M(it->sub)) s->popup = true;
+    if (Menu* s = MenuOf(it->sub)) s->popup = true;
   }
   if (mask & MIIM_DATA) it->data = info->dwItemData;
   if (mask & MIIM_CHECKMARKS) {
@@ -397,7 +406,7 @@ void ApplyInfo(MenuItem* it, LPCMENUITEMINFOW info) {
 }  // namespace
 
 BOOL InsertMenuItem(HMENU menu, UINT item, BOOL byPosition, LPCMENUITEMINFOW info) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m || !info) return FALSE;
   MenuItem it;
   ApplyInfo(&it, info);
@@ -469,7 +478,7 @@ BOOL GetMenuItemInfoW(HMENU menu, UINT item, BOOL byPosition, LPMENUITEMINFOW in
 }
 
 BOOL GetMenuInfo(HMENU menu, LPMENUINFO info) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m || !info) return FALSE;
   if (info->fMask & MIM_STYLE) info->dwStyle = m->style;
   if (info->fMask & MIM_MAXHEIGHT) info->cyMax = m->cyMax;
@@ -480,7 +489,7 @@ BOOL GetMenuInfo(HMENU menu, LPMENUINFO info) {
 }
 
 BOOL SetMenuInfo(HMENU menu, LPCMENUINFO info) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m || !info) return FALSE;
   auto apply = [&](Menu* t) {
     if (info->fMask & MIM_STYLE) t->style = info->dwStyle;
@@ -509,11 +518,11 @@ LONG GetMenuCheckMarkDimensions() {
 }
 
 DWORD GetMenuContextHelpId(HMENU menu) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   return m ? m->helpId : 0;
 }
 BOOL SetMenuContextHelpId(HMENU menu, DWORD id) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m) return FALSE;
   m->helpId = id;
   return TRUE;
@@ -559,10 +568,10 @@ HMENU GetMenu(HWND hwnd) {
 BOOL SetMenu(HWND hwnd, HMENU menu) {
   Wnd* w = FromHandle(hwnd);
   if (!w || (w->style & WS_CHILD)) return FALSE;
-  if (menu && !M(menu)) return FALSE;
-  if (Menu* old = M(w->menu); old && old->bar == hwnd) old->bar = nullptr;
+  if (menu && !MenuOf(menu)) return FALSE;
+  if (Menu* old = MenuOf(w->menu); old && old->bar == hwnd) old->bar = nullptr;
   w->menu = menu;
-  if (Menu* m = M(menu)) m->bar = hwnd;
+  if (Menu* m = MenuOf(menu)) m->bar = hwnd;
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   return TRUE;
 }
@@ -570,7 +579,7 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
 BOOL DrawMenuBar(HWND hwnd) {
   Wnd* w = FromHandle(hwnd);
   if (!w) return FALSE;
-  if (Menu* m = M(w->menu)) m->bar = hwnd;
+  if (Menu* m = MenuOf(w->menu)) m->bar = hwnd;
   RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
   return TRUE;
 }
@@ -585,7 +594,7 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
   }
   if (!w->sysMenu) {
     HMENU m = CreatePopupMenu();
-    M(m)->system = true;
+    MenuOf(m)->system = true;
     AppendMenu(m, MF_STRING, SC_RESTORE, u"&Restore");
     AppendMenu(m, MF_STRING, SC_MOVE, u"&Move");
     AppendMenu(m, MF_STRING, SC_SIZE, u"&Size");
@@ -600,7 +609,7 @@ HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
     } else {
       AppendMenu(m, MF_STRING | MF_DEFAULT, SC_CLOSE, u"&Close\tAlt+F4");
     }
-    M(m)->sysOwner = hwnd;
+    MenuOf(m)->sysOwner = hwnd;
     w->sysMenu = m;
   }
   return w->sysMenu;
@@ -688,7 +697,7 @@ void DrawItemText(HDC dc, const MenuItem& it, RECT r, bool selected) {
     accel = label.substr(tab + 1);
     label = label.substr(0, tab);
   }
-  UINT fmt = DT_SINGLELINE | DT_VCENTER | (S().keyboardCues ? 0 : DT_HIDEPREFIX);
+  UINT fmt = DT_SINGLELINE | DT_VCENTER | (Ui().system.keyboardCues ? 0 : DT_HIDEPREFIX);
   SetBkMode(dc, TRANSPARENT);
   auto draw = [&](COLORREF c, int dx) {
     SetTextColor(dc, c);
@@ -810,7 +819,7 @@ void DrawBarBitmap(HDC dc, const MenuItem& it, const RECT& r) {
 // the first right-justified one on sit at the right edge, as the caption
 // buttons of a maximised document window do.
 void DrawMenuBar(Wnd* w, HDC dc, const RECT& bar) {
-  Menu* m = M(w->menu);
+  Menu* m = MenuOf(w->menu);
   FillRect(dc, &bar, GetSysColorBrush(COLOR_MENU));
   if (!m) return;
   m->bar = w->hwnd;
@@ -863,19 +872,17 @@ struct Tracker {
   int barJump = -1;  // the pointer went onto this other pop-up item of the bar
 };
 
-Tracker* g_tracker = nullptr;
-
 LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      if (g_tracker)
-        for (Level& l : g_tracker->levels)
+      if (MenuState().tracker)
+        for (Level& l : MenuState().tracker->levels)
           if (l.wnd == hwnd) {
             RECT rc;
             GetClientRect(hwnd, &rc);
-            PaintPopup(M(l.menu), dc, rc, l.selected, g_tracker->owner, l.menu);
+            PaintPopup(MenuOf(l.menu), dc, rc, l.selected, MenuState().tracker->owner, l.menu);
           }
       EndPaint(hwnd, &ps);
       return 0;
@@ -900,17 +907,17 @@ void EnsurePopupClass() {
 }
 
 void Notify(UINT msg, WPARAM w, LPARAM l) {
-  if (g_tracker && !(g_tracker->flags & TPM_NONOTIFY) && IsWindow(g_tracker->owner))
-    SendMessage(g_tracker->owner, msg, w, l);
+  if (MenuState().tracker && !(MenuState().tracker->flags & TPM_NONOTIFY) && IsWindow(MenuState().tracker->owner))
+    SendMessage(MenuState().tracker->owner, msg, w, l);
 }
 
 void Select(size_t level, int index) {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   if (level >= t.levels.size()) return;
   Level& l = t.levels[level];
   if (l.selected == index) return;
   l.selected = index;
-  Menu* m = M(l.menu);
+  Menu* m = MenuOf(l.menu);
   if (!m) return;
   InvalidateRect(l.wnd, nullptr, FALSE);
   if (index >= 0 && static_cast<size_t>(index) < m->items.size()) {
@@ -924,7 +931,7 @@ void Select(size_t level, int index) {
 }
 
 void CloseFrom(size_t level) {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   while (t.levels.size() > level) {
     Level l = t.levels.back();
     t.levels.pop_back();
@@ -934,16 +941,16 @@ void CloseFrom(size_t level) {
 }
 
 bool OpenPopup(HMENU menu, int x, int y, const RECT* exclude, UINT flags, int posInParent) {
-  Tracker& t = *g_tracker;
-  Menu* m = M(menu);
+  Tracker& t = *MenuState().tracker;
+  Menu* m = MenuOf(menu);
   if (!m) return false;
   // A window's system menu offers what the window's state allows, wherever
   // it opens (its icon, Alt+Space, a maximised document window's on the bar).
   if (m->system && m->sysOwner) UpdateSystemMenuStates(m->sysOwner);
-  m = M(menu);
+  m = MenuOf(menu);
   if (!m) return false;
   Notify(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(posInParent, m->system ? TRUE : FALSE));
-  m = M(menu);
+  m = MenuOf(menu);
   if (!m || m->items.empty()) return false;
   SIZE sz = LayoutPopup(m, t.owner);
   if (flags & TPM_RIGHTALIGN) x -= sz.cx;
@@ -970,9 +977,9 @@ bool OpenPopup(HMENU menu, int x, int y, const RECT* exclude, UINT flags, int po
 }
 
 void OpenSub(size_t level) {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   Level& l = t.levels[level];
-  Menu* m = M(l.menu);
+  Menu* m = MenuOf(l.menu);
   if (!m || l.selected < 0) return;
   const MenuItem& it = m->items[static_cast<size_t>(l.selected)];
   if (!it.sub || (it.state & (MF_GRAYED | MF_DISABLED))) return;
@@ -986,13 +993,13 @@ void OpenSub(size_t level) {
 
 // Which level and item lie under a screen point (-1 level: none).
 std::pair<int, int> ItemAt(POINT pt) {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   for (int li = static_cast<int>(t.levels.size()) - 1; li >= 0; --li) {
     Level& l = t.levels[static_cast<size_t>(li)];
     RECT wr;
     GetWindowRect(l.wnd, &wr);
     if (pt.x < wr.left || pt.x >= wr.right || pt.y < wr.top || pt.y >= wr.bottom) continue;
-    Menu* m = M(l.menu);
+    Menu* m = MenuOf(l.menu);
     POINT c{pt.x - wr.left, pt.y - wr.top};
     for (size_t i = 0; m && i < m->items.size(); ++i) {
       const RECT& r = m->items[i].rect;
@@ -1004,9 +1011,9 @@ std::pair<int, int> ItemAt(POINT pt) {
 }
 
 void Choose(size_t level) {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   Level& l = t.levels[level];
-  Menu* m = M(l.menu);
+  Menu* m = MenuOf(l.menu);
   if (!m || l.selected < 0) return;
   const MenuItem& it = m->items[static_cast<size_t>(l.selected)];
   if (it.type & MF_SEPARATOR) return;
@@ -1033,10 +1040,10 @@ int NextSelectable(Menu* m, int from, int dir) {
 }
 
 void Mnemonic(WCHAR ch) {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   size_t level = t.levels.size() - 1;
   Level& l = t.levels[level];
-  Menu* m = M(l.menu);
+  Menu* m = MenuOf(l.menu);
   if (!m) return;
   WCHAR up = (ch >= u'a' && ch <= u'z') ? static_cast<WCHAR>(ch - 32) : ch;
   std::vector<int> hits;
@@ -1082,7 +1089,7 @@ void Mnemonic(WCHAR ch) {
 // The menu-bar item of a window with a pop-up under a screen point (-1: none).
 int BarItemAt(HWND hwnd, POINT pt) {
   Wnd* w = FromHandleQuiet(hwnd);
-  Menu* m = w ? M(w->menu) : nullptr;
+  Menu* m = w ? MenuOf(w->menu) : nullptr;
   if (!m) return -1;
   RECT sr = ScreenRect(w);
   for (size_t i = 0; i < m->items.size(); ++i) {
@@ -1095,11 +1102,11 @@ int BarItemAt(HWND hwnd, POINT pt) {
 
 // The modal loop of an open pop-up (and its cascades).
 void RunLoop() {
-  Tracker& t = *g_tracker;
+  Tracker& t = *MenuState().tracker;
   HWND captureWnd = t.levels.front().wnd;
   SetCapture(captureWnd);
-  S().inMenuMode = true;
-  S().menuOwner = t.owner;
+  Ui().input.inMenuMode = true;
+  Ui().input.menuOwner = t.owner;
   bool idleSent = false;
   while (!t.done && !t.levels.empty()) {
     MSG m;
@@ -1116,7 +1123,7 @@ void RunLoop() {
     }
     idleSent = false;
     if (CallMsgFilter(&m, MSGF_MENU)) continue;
-    if (!S().inMenuMode || GetCapture() != captureWnd) break;  // cancelled (EndMenu, capture taken)
+    if (!Ui().input.inMenuMode || GetCapture() != captureWnd) break;  // cancelled (EndMenu, capture taken)
     if (m.message == WM_MOUSEMOVE || m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN ||
         m.message == WM_LBUTTONUP || m.message == WM_RBUTTONUP) {
       auto [li, item] = ItemAt(m.pt);
@@ -1137,7 +1144,7 @@ void RunLoop() {
         if (static_cast<size_t>(li) + 1 < t.levels.size() && t.levels[static_cast<size_t>(li)].selected != item)
           CloseFrom(static_cast<size_t>(li) + 1);
         Select(static_cast<size_t>(li), item);
-        Menu* mm = M(t.levels[static_cast<size_t>(li)].menu);
+        Menu* mm = MenuOf(t.levels[static_cast<size_t>(li)].menu);
         const MenuItem& it = mm->items[static_cast<size_t>(item)];
         if (it.sub && static_cast<size_t>(li) + 1 == t.levels.size()) OpenSub(static_cast<size_t>(li));
         bool release = m.message == WM_LBUTTONUP || (m.message == WM_RBUTTONUP && (t.flags & TPM_RIGHTBUTTON));
@@ -1149,7 +1156,7 @@ void RunLoop() {
       TranslateMessage(&m);  // mnemonics arrive as characters
       size_t level = t.levels.size() - 1;
       Level& l = t.levels[level];
-      Menu* mm = M(l.menu);
+      Menu* mm = MenuOf(l.menu);
       switch (m.wParam) {
         case VK_ESCAPE:
           if (level == 0) {
@@ -1167,7 +1174,7 @@ void RunLoop() {
         case VK_RIGHT:
           if (mm && l.selected >= 0 && mm->items[static_cast<size_t>(l.selected)].sub) {
             OpenSub(level);
-            if (t.levels.size() > level + 1) Select(level + 1, NextSelectable(M(t.levels.back().menu), -1, 1));
+            if (t.levels.size() > level + 1) Select(level + 1, NextSelectable(MenuOf(t.levels.back().menu), -1, 1));
           } else if (t.fromBar) {
             t.barMove = 1;
             t.done = true;
@@ -1199,23 +1206,23 @@ void RunLoop() {
 
 int Track(HMENU menu, UINT flags, int x, int y, HWND owner, const RECT* exclude, bool fromBar, int* barMove,
           int barItem = -1, int* barJump = nullptr) {
-  if (g_tracker) return 0;  // one menu at a time
+  if (MenuState().tracker) return 0;  // one menu at a time
   Tracker t;
   t.owner = owner;
   t.flags = flags;
   t.fromBar = fromBar;
   t.barItem = barItem;
-  g_tracker = &t;
+  MenuState().tracker = &t;
   bool ok = OpenPopup(menu, x, y, exclude, flags, 0);
   if (ok) {
     FireWinEvent(EVENT_SYSTEM_MENUSTART, owner, OBJID_CLIENT, CHILDID_SELF);
-    if (fromBar) Select(0, NextSelectable(M(menu), -1, 1));
+    if (fromBar) Select(0, NextSelectable(MenuOf(menu), -1, 1));
     RunLoop();
   }
   CloseFrom(0);
-  S().inMenuMode = false;
-  S().menuOwner = nullptr;
-  g_tracker = nullptr;
+  Ui().input.inMenuMode = false;
+  Ui().input.menuOwner = nullptr;
+  MenuState().tracker = nullptr;
   if (IsWindow(owner) && !(flags & TPM_NONOTIFY)) SendMessage(owner, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   if (barMove) *barMove = t.barMove;
   if (barJump) *barJump = t.barJump;
@@ -1231,7 +1238,7 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
   Wnd* w = FromHandleQuiet(hwnd);
   if (!w || !w->menu) return 0;
   HMENU bar = w->menu;
-  Menu* m = M(bar);
+  Menu* m = MenuOf(bar);
   if (!m || m->items.empty()) return 0;
   SendMessage(hwnd, WM_ENTERMENULOOP, FALSE, 0);
   SendMessage(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
@@ -1239,7 +1246,7 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
   if (index < 0 && !keyboard) {
     // The item under the pointer.
     RECT sr = ScreenRect(w);
-    POINT p = S().cursorPos;
+    POINT p = Ui().input.cursorPos;
     for (size_t i = 0; i < m->items.size(); ++i) {
       RECT r = RectOffset(m->items[i].rect, sr.left, sr.top);
       if (p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom) index = static_cast<int>(i);
@@ -1248,7 +1255,7 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
   if (index < 0) index = 0;
   int result = 0;
   for (int guard = 0; guard < 64; ++guard) {
-    m = M(bar);
+    m = MenuOf(bar);
     w = FromHandleQuiet(hwnd);
     if (!m || !w || index < 0 || static_cast<size_t>(index) >= m->items.size()) break;
     MenuItem& it = m->items[static_cast<size_t>(index)];
@@ -1269,7 +1276,7 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
     int jump = -1;
     result = Track(sub, TPM_LEFTALIGN | TPM_TOPALIGN, r.left, r.bottom, hwnd, &r, true, &move, index, &jump);
     if (otherSystemMenu && result < 0) result = -result;
-    if ((m = M(bar)) && static_cast<size_t>(index) < m->items.size())
+    if ((m = MenuOf(bar)) && static_cast<size_t>(index) < m->items.size())
       m->items[static_cast<size_t>(index)].state &= ~static_cast<UINT>(MF_HILITE);
     DrawMenuBar(hwnd);
     if (jump >= 0 && m && static_cast<size_t>(jump) < m->items.size()) {
@@ -1279,7 +1286,7 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
       continue;
     }
     if (!move) break;
-    index = (index + move + static_cast<int>(M(bar)->items.size())) % static_cast<int>(M(bar)->items.size());
+    index = (index + move + static_cast<int>(MenuOf(bar)->items.size())) % static_cast<int>(MenuOf(bar)->items.size());
   }
   if (IsWindow(hwnd)) SendMessage(hwnd, WM_EXITMENULOOP, FALSE, 0);
   if (result > 0 && IsWindow(hwnd)) PostMessage(hwnd, WM_COMMAND, static_cast<WPARAM>(result), 0);
@@ -1290,11 +1297,11 @@ int TrackMenuBar(HWND hwnd, int startItem, bool keyboard) {
 }  // namespace pv::wm
 
 BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND hwnd, LPTPMPARAMS params) {
-  if (!M(menu) || !IsWindow(hwnd)) {
+  if (!MenuOf(menu) || !IsWindow(hwnd)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  if (S().inMenuMode) return FALSE;
+  if (Ui().input.inMenuMode) return FALSE;
   bool notify = !(flags & TPM_NONOTIFY);
   if (notify) {
     SendMessage(hwnd, WM_ENTERMENULOOP, TRUE, 0);
@@ -1314,18 +1321,18 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND hwnd, const 
 }
 
 BOOL EndMenu() {
-  if (!S().inMenuMode) return FALSE;
-  S().inMenuMode = false;
+  if (!Ui().input.inMenuMode) return FALSE;
+  Ui().input.inMenuMode = false;
   if (GetCapture()) ReleaseCapture();
   return TRUE;
 }
 
 BOOL GetMenuItemRect(HWND hwnd, HMENU menu, UINT item, LPRECT rect) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m || !rect || item >= m->items.size()) return FALSE;
   RECT r = m->items[item].rect;
-  if (g_tracker)
-    for (Level& l : g_tracker->levels)
+  if (MenuState().tracker)
+    for (Level& l : MenuState().tracker->levels)
       if (l.menu == menu) {
         RECT wr;
         GetWindowRect(l.wnd, &wr);
@@ -1340,7 +1347,7 @@ BOOL GetMenuItemRect(HWND hwnd, HMENU menu, UINT item, LPRECT rect) {
 }
 
 int MenuItemFromPoint(HWND hwnd, HMENU menu, POINT pt) {
-  Menu* m = M(menu);
+  Menu* m = MenuOf(menu);
   if (!m) return -1;
   for (size_t i = 0; i < m->items.size(); ++i) {
     RECT r;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 
 #include "platform/base/clock.h"
 #include "platform/window/test_input.h"
@@ -15,6 +16,16 @@ namespace pv::wm {
 
 namespace {
 std::uint64_t Now() { return pv::Clock::TickCount64(); }
+
+// The tick a posted message carries. As Windows does, it is the system tick,
+// which moves every few milliseconds (never ahead of GetTickCount): reading
+// the fine clock for every message cost more than the rest of posting.
+std::uint64_t MessageTick() {
+  if (pv::Clock::IsFake()) return pv::Clock::TickCount64();
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000;
+}
 
 bool FilterMatches(UINT msg, UINT min, UINT max) {
   if (min == 0 && max == 0) return true;
@@ -36,6 +47,8 @@ struct IncomingScope {
   }
   ~IncomingScope() { stack.pop_back(); }
 };
+// The sent messages this thread is delivering, innermost last
+// (InSendMessageEx, ReplyMessage).
 thread_local std::vector<std::shared_ptr<SentItem>> t_incoming;
 
 void Complete(SentItem& item, LRESULT result) {
@@ -47,7 +60,7 @@ void Complete(SentItem& item, LRESULT result) {
       item.done = true;
     }
     item.sender->cv.notify_all();
-    B().WakeUp();
+    ActiveBackend().WakeUp();
   } else {
     item.done = true;
   }
@@ -56,11 +69,15 @@ void Complete(SentItem& item, LRESULT result) {
 // Delivers messages other threads sent to this one.
 bool ProcessIncoming(ThreadQueue& q) {
   bool any = false;
+  if (!q.incomingWaiting.load(std::memory_order_acquire)) return false;
   for (;;) {
     std::shared_ptr<SentItem> item;
     {
       std::lock_guard<std::mutex> lock(q.m);
-      if (q.incoming.empty()) break;
+      if (q.incoming.empty()) {
+        q.incomingWaiting.store(false, std::memory_order_relaxed);
+        break;
+      }
       item = q.incoming.front();
       q.incoming.pop_front();
     }
@@ -74,19 +91,12 @@ bool ProcessIncoming(ThreadQueue& q) {
   }
   return any;
 }
-
-int g_testModeOverride = -1;
 }  // namespace
-
-bool TestMode() {
-  if (g_testModeOverride >= 0) return g_testModeOverride != 0;
-  return B().Headless();
-}
 
 LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   WNDPROC proc = w->proc;
   HWND hwnd = w->hwnd;
-  auto& q = *CurrentQueue();
+  ThreadQueue& q = MyQueue();
   q.dispatchDepth++;
   LRESULT r = proc ? proc(hwnd, msg, wParam, lParam) : DefWindowProc(hwnd, msg, wParam, lParam);
   q.dispatchDepth--;
@@ -112,6 +122,7 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     {
       std::lock_guard<std::mutex> lock(target->m);
       target->incoming.push_back(item);
+      target->incomingWaiting.store(true, std::memory_order_release);
     }
     WakeQueue(*target);
     for (;;) {
@@ -176,7 +187,7 @@ bool TakePendingPos(ThreadQueue& q, const MSG* msg, WINDOWPOS* out = nullptr) {
 
 // ---- timers -----------------------------------------------------------------------------------
 void RemoveWindowTimers(HWND hwnd) {
-  auto& t = S().timers;
+  auto& t = Ui().timers.list;
   t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd; }), t.end());
 }
 
@@ -184,7 +195,7 @@ namespace {
 Timer* DueTimer(HWND filter, std::uint64_t now) {
   Timer* best = nullptr;
   DWORD tid = CurrentTid();
-  for (Timer& t : S().timers) {
+  for (Timer& t : Ui().timers.list) {
     if (t.tid != tid || t.due > now) continue;
     if (!HwndMatches(t.hwnd, filter)) continue;
     if (!best || t.due < best->due || (t.due == best->due && t.seq < best->seq)) best = &t;
@@ -195,7 +206,7 @@ Timer* DueTimer(HWND filter, std::uint64_t now) {
 std::uint64_t NextTimerDue() {
   std::uint64_t next = UINT64_MAX;
   DWORD tid = CurrentTid();
-  for (Timer& t : S().timers)
+  for (Timer& t : Ui().timers.list)
     if (t.tid == tid) next = std::min(next, t.due);
   return next;
 }
@@ -205,7 +216,7 @@ void WinEventHooksClear();
 
 // ---- hooks ------------------------------------------------------------------------------------
 // Any thread may install, remove and run hooks. The tables below change only
-// under HookMutex; a procedure is copied out under it and called without
+// under the tables' lock; a procedure is copied out under it and called without
 // it, so it may install, remove or chain hooks. Removed entries stay (dead)
 // while any hook procedure runs, so a chain in progress keeps its place.
 namespace {
@@ -216,20 +227,38 @@ struct Hook {
   bool dead;
   uintptr_t serial;
 };
-std::mutex& HookMutex() {
-  static std::mutex& m = *new std::mutex;
-  return m;
+struct WinEventHook {
+  DWORD min, max;
+  WINEVENTPROC proc;
+  DWORD tid;
+  DWORD flags;
+  uintptr_t serial;
+  bool dead;
+};
+
+// The hook tables of every thread. `mutex` guards all of it but `counts`,
+// which is kept under it and read without it (a quick "any hooks of this
+// kind?" before taking the lock).
+struct HookTables {
+  std::mutex mutex;
+  std::vector<Hook> hooks;  // newest first
+  int depth = 0;            // hook procedures running (all threads)
+  uintptr_t nextSerial = 0x10;
+  std::atomic<int> counts[16] = {};  // live hooks per kind (idHook + 1)
+  // accessibility event hooks
+  std::vector<WinEventHook> winEvents;
+  uintptr_t nextWinEventSerial = 0x100;
+  int winEventDepth = 0;  // event procedures running
+};
+
+HookTables& HookState() {
+  static HookTables& t = *new HookTables;
+  return t;
 }
-std::vector<Hook>& Hooks() {
-  static std::vector<Hook>& h = *new std::vector<Hook>;  // newest first
-  return h;
-}
-int g_hookDepth = 0;               // hook procedures running (all threads)
-uintptr_t g_hookSerial = 0x10;
-std::atomic<int> g_hookCounts[16] = {};  // live hooks per kind, read without the lock
+std::vector<Hook>& Hooks() { return HookState().hooks; }
 
 void CompactHooksLocked() {
-  if (g_hookDepth) return;
+  if (HookState().depth) return;
   auto& h = Hooks();
   h.erase(std::remove_if(h.begin(), h.end(), [](const Hook& x) { return x.dead; }), h.end());
 }
@@ -246,11 +275,11 @@ int NextHookLocked(int id, size_t from) {
 // Runs the hook at `index` (the caller holds the lock through `lock`).
 LRESULT Invoke(std::unique_lock<std::mutex>& lock, size_t index, int code, WPARAM wParam, LPARAM lParam) {
   HOOKPROC proc = Hooks()[index].proc;
-  g_hookDepth++;
+  HookState().depth++;
   lock.unlock();
   LRESULT r = proc(code, wParam, lParam);
   lock.lock();
-  g_hookDepth--;
+  HookState().depth--;
   CompactHooksLocked();
   return r;
 }
@@ -258,11 +287,11 @@ LRESULT Invoke(std::unique_lock<std::mutex>& lock, size_t index, int code, WPARA
 
 bool HooksInstalled(int idHook) {
   int slot = idHook + 1;
-  return slot >= 0 && slot < 16 && g_hookCounts[slot].load() > 0;
+  return slot >= 0 && slot < 16 && HookState().counts[slot].load() > 0;
 }
 
 LRESULT CallHooks(int idHook, int code, WPARAM wParam, LPARAM lParam) {
-  std::unique_lock<std::mutex> lock(HookMutex());
+  std::unique_lock<std::mutex> lock(HookState().mutex);
   int i = NextHookLocked(idHook, 0);
   if (i < 0) return 0;
   return Invoke(lock, static_cast<size_t>(i), code, wParam, lParam);
@@ -286,7 +315,7 @@ constexpr UINT kModMask = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
 
 // Alt comes from the key's own context bit (29), as the key messages carry it.
 UINT ModifiersDown(const MSG& msg) {
-  const BYTE* k = S().keys;
+  const BYTE* k = Ui().input.keys;
   UINT mods = 0;
   if ((k[VK_MENU] & 0x80) || (static_cast<DWORD>(msg.lParam) & 0x20000000u)) mods |= MOD_ALT;
   if (k[VK_CONTROL] & 0x80) mods |= MOD_CONTROL;
@@ -326,11 +355,11 @@ void ResetHotKeys() { HotKeys().clear(); }
 
 void ResetHooks() {
   {
-    std::lock_guard<std::mutex> lock(HookMutex());
+    std::lock_guard<std::mutex> lock(HookState().mutex);
     auto& h = Hooks();
     for (Hook& x : h) x.dead = true;
     CompactHooksLocked();
-    for (auto& c : g_hookCounts) c.store(0);
+    for (auto& c : HookState().counts) c.store(0);
   }
   WinEventHooksClear();
 }
@@ -381,10 +410,10 @@ HHOOK SetWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE, DWORD threadId) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  std::lock_guard<std::mutex> lock(HookMutex());
-  Hook h{idHook, proc, threadId, false, g_hookSerial++};
+  std::lock_guard<std::mutex> lock(HookState().mutex);
+  Hook h{idHook, proc, threadId, false, HookState().nextSerial++};
   Hooks().insert(Hooks().begin(), h);
-  g_hookCounts[idHook + 1]++;
+  HookState().counts[idHook + 1]++;
   return reinterpret_cast<HHOOK>(h.serial);
 }
 HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE inst, DWORD threadId) {
@@ -392,20 +421,20 @@ HHOOK SetWindowsHookExW(int idHook, HOOKPROC proc, HINSTANCE inst, DWORD threadI
 }
 
 BOOL UnhookWindowsHookEx(HHOOK hook) {
-  std::lock_guard<std::mutex> lock(HookMutex());
+  std::lock_guard<std::mutex> lock(HookState().mutex);
   for (Hook& h : Hooks())
     if (h.serial == reinterpret_cast<uintptr_t>(hook) && !h.dead) {
       h.dead = true;
-      g_hookCounts[h.id + 1]--;
+      HookState().counts[h.id + 1]--;
       CompactHooksLocked();
       return TRUE;
     }
-  SetLastError(1404);  // ERROR_INVALID_HOOK_HANDLE
+  SetLastError(ERROR_INVALID_HOOK_HANDLE);
   return FALSE;
 }
 
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  std::unique_lock<std::mutex> lock(HookMutex());
+  std::unique_lock<std::mutex> lock(HookState().mutex);
   auto& h = Hooks();
   for (size_t i = 0; i < h.size(); ++i)
     if (h[i].serial == reinterpret_cast<uintptr_t>(hook)) {
@@ -428,23 +457,10 @@ BOOL CallMsgFilterW(LPMSG msg, int code) { return CallMsgFilter(msg, code); }
 // Accessibility events: delivered to the registered procedures at once, on
 // the thread that raised them. The table shares the hook lock.
 namespace {
-struct WinEventHook {
-  DWORD min, max;
-  WINEVENTPROC proc;
-  DWORD tid;
-  DWORD flags;
-  uintptr_t serial;
-  bool dead;
-};
-std::vector<WinEventHook>& WinEventHooks() {
-  static std::vector<WinEventHook>& h = *new std::vector<WinEventHook>;
-  return h;
-}
-uintptr_t g_winEventSerial = 0x100;
-int g_winEventDepth = 0;
+std::vector<WinEventHook>& WinEventHooks() { return HookState().winEvents; }
 
 void CompactWinEventHooksLocked() {
-  if (g_winEventDepth) return;
+  if (HookState().winEventDepth) return;
   auto& v = WinEventHooks();
   v.erase(std::remove_if(v.begin(), v.end(), [](const WinEventHook& x) { return x.dead; }), v.end());
 }
@@ -452,17 +468,17 @@ void CompactWinEventHooksLocked() {
 
 namespace pv::wm {
 void WinEventHooksClear() {
-  std::lock_guard<std::mutex> lock(HookMutex());
+  std::lock_guard<std::mutex> lock(HookState().mutex);
   for (auto& h : WinEventHooks()) h.dead = true;
   CompactWinEventHooksLocked();
 }
 
 void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
   pv::test::RecordWinEvent(event, hwnd, idObject, idChild);
-  std::unique_lock<std::mutex> lock(HookMutex());
+  std::unique_lock<std::mutex> lock(HookState().mutex);
   auto& hooks = WinEventHooks();
   if (hooks.empty()) return;
-  g_winEventDepth++;
+  HookState().winEventDepth++;
   for (size_t i = 0; i < hooks.size(); ++i) {
     WinEventHook h = hooks[i];
     if (h.dead || event < h.min || event > h.max) continue;
@@ -474,7 +490,7 @@ void FireWinEvent(DWORD event, HWND hwnd, LONG idObject, LONG idChild) {
            static_cast<DWORD>(pv::Clock::TickCount64()));
     lock.lock();
   }
-  g_winEventDepth--;
+  HookState().winEventDepth--;
   CompactWinEventHooksLocked();
 }
 }  // namespace pv::wm
@@ -485,14 +501,14 @@ HWINEVENTHOOK SetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE, WINEVENTP
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  std::lock_guard<std::mutex> lock(HookMutex());
-  WinEventHook h{eventMin, eventMax, proc, threadId, flags, g_winEventSerial++, false};
+  std::lock_guard<std::mutex> lock(HookState().mutex);
+  WinEventHook h{eventMin, eventMax, proc, threadId, flags, HookState().nextWinEventSerial++, false};
   WinEventHooks().push_back(h);
   return reinterpret_cast<HWINEVENTHOOK>(h.serial);
 }
 
 BOOL UnhookWinEvent(HWINEVENTHOOK hook) {
-  std::lock_guard<std::mutex> lock(HookMutex());
+  std::lock_guard<std::mutex> lock(HookState().mutex);
   for (auto& h : WinEventHooks())
     if (h.serial == reinterpret_cast<uintptr_t>(hook) && !h.dead) {
       h.dead = true;
@@ -554,6 +570,7 @@ BOOL SendNotifyMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   {
     std::lock_guard<std::mutex> lock(q->m);
     q->incoming.push_back(item);
+    q->incomingWaiting.store(true, std::memory_order_release);
   }
   WakeQueue(*q);
   return TRUE;
@@ -587,9 +604,9 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   m.message = msg;
   m.wParam = wParam;
   m.lParam = lParam;
-  m.time = static_cast<DWORD>(Now());
+  m.time = static_cast<DWORD>(MessageTick());
   if (q.tid == CurrentTid()) {
-    m.pt = S().cursorPos;
+    m.pt = Ui().input.cursorPos;
   } else {
     std::uint64_t seen = q.cursorSeen.load();
     m.pt = POINT{static_cast<LONG>(static_cast<std::int32_t>(seen >> 32)),
@@ -600,7 +617,7 @@ bool PostTo(ThreadQueue& q, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (q.posted.size() >= 10000000) return false;  // a runaway poster must not eat the memory
     q.posted.push_back(m);
   }
-  q.signal.store(true);
+  if (!q.signal.load(std::memory_order_relaxed)) q.signal.store(true);
   if (q.tid != CurrentTid()) WakeQueue(q);
   return true;
 }
@@ -630,6 +647,11 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     for (HWND h : TopLevelWindows()) PostMessage(h, msg, wParam, lParam);
     return TRUE;
   }
+  if (Wnd* w = OwnWindow(hwnd)) {  // this thread's window: its queue is this thread's
+    if (PostTo(*w->queue, hwnd, msg, wParam, lParam)) return TRUE;
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+    return FALSE;
+  }
   // Any thread may post: the window's queue is read under the table lock,
   // so a window destroyed meanwhile is never touched.
   DWORD tid = 0;
@@ -640,7 +662,7 @@ BOOL PostMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   if (!q) q = CurrentQueue();
   if (!PostTo(*q, hwnd, msg, wParam, lParam)) {
-    SetLastError(1816);  // ERROR_NOT_ENOUGH_QUOTA
+    SetLastError(ERROR_NOT_ENOUGH_QUOTA);
     return FALSE;
   }
   return TRUE;
@@ -650,7 +672,7 @@ BOOL PostMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return Po
 BOOL PostThreadMessage(DWORD threadId, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto q = QueueFor(threadId, threadId == CurrentTid());
   if (!q) {
-    SetLastError(1444);  // ERROR_INVALID_THREAD_ID
+    SetLastError(ERROR_INVALID_THREAD_ID);
     return FALSE;
   }
   return PostTo(*q, nullptr, msg, wParam, lParam) ? TRUE : FALSE;
@@ -670,23 +692,28 @@ void PostQuitMessage(int exitCode) {
 namespace {
 
 bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
-  auto qp = CurrentQueue();
-  ThreadQueue& q = *qp;
+  ThreadQueue& q = MyQueue();
   bool remove = (flags & PM_REMOVE) != 0;
   UINT cats = flags >> 16;
   if (!cats) cats = QS_ALLINPUT | QS_ALLPOSTMESSAGE;
   int dryStage = 0;
   for (;;) {
-    q.cursorSeen.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(S().cursorPos.x)) << 32) |
-                       static_cast<std::uint32_t>(S().cursorPos.y));
+    q.cursorSeen.store((static_cast<std::uint64_t>(static_cast<std::uint32_t>(Ui().input.cursorPos.x)) << 32) |
+                           static_cast<std::uint32_t>(Ui().input.cursorPos.y),
+                       std::memory_order_relaxed);
     ProcessIncoming(q);
-    B().Pump(0);
+    ActiveBackend().Pump(0);
     if (cats & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) {
       std::unique_lock<std::mutex> lock(q.m);
       for (auto it = q.posted.begin(); it != q.posted.end(); ++it) {
         if (!FilterMatches(it->message, min, max) || !HwndMatches(it->hwnd, filter)) continue;
         *out = *it;
-        if (remove) q.posted.erase(it);
+        if (remove) {
+          if (it == q.posted.begin())
+            q.posted.pop_front();
+          else
+            q.posted.erase(it);
+        }
         lock.unlock();
         goto got;
       }
@@ -695,7 +722,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         out->message = WM_QUIT;
         out->wParam = static_cast<WPARAM>(q.quitCode);
         out->time = static_cast<DWORD>(Now());
-        out->pt = S().cursorPos;
+        out->pt = Ui().input.cursorPos;
         if (remove) q.quit = false;
         lock.unlock();
         goto got;
@@ -759,7 +786,7 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         out->hwnd = pw->hwnd;
         out->message = WM_PAINT;
         out->time = static_cast<DWORD>(Now());
-        out->pt = S().cursorPos;
+        out->pt = Ui().input.cursorPos;
         goto got;
       }
     }
@@ -772,10 +799,10 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         out->wParam = t->id;
         out->lParam = reinterpret_cast<LPARAM>(t->proc);
         out->time = static_cast<DWORD>(now);
-        out->pt = S().cursorPos;
+        out->pt = Ui().input.cursorPos;
         if (remove) {
           t->due = now + t->elapse;
-          t->seq = ++S().timerSeq;
+          t->seq = ++Ui().timers.seq;
         }
         goto got;
       }
@@ -792,9 +819,9 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
       // drags), then by ending the loop as a cancel.
       if (dryStage == 0) {
         dryStage = 1;
-        HWND target = S().capture ? S().capture : S().active;
+        HWND target = Ui().input.capture ? Ui().input.capture : Ui().input.active;
         if (target && FromHandleQuiet(target)) Send(target, WM_CANCELMODE, 0, 0);
-        if (S().capture) ReleaseCapture();
+        if (Ui().input.capture) ReleaseCapture();
         continue;
       }
       *out = MSG{};
@@ -811,8 +838,8 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
     std::uint64_t now = Now();
     int timeout = 100;
     if (due != UINT64_MAX) timeout = static_cast<int>(std::min<std::uint64_t>(due > now ? due - now : 0, 100));
-    if (!B().Headless()) {
-      B().Pump(std::max(timeout, 1));
+    if (!ActiveBackend().Headless()) {
+      ActiveBackend().Pump(std::max(timeout, 1));
     } else {
       std::unique_lock<std::mutex> lock(q.m);
       q.cv.wait_for(lock, std::chrono::milliseconds(std::max(timeout, 1)), [&] {
@@ -874,7 +901,7 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD ms, 
   if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
   bool waitAll = (flags & MWMO_WAITALL) != 0;
   if (count == 0 && (ms == 0 || TestMode())) return WAIT_TIMEOUT;  // nothing could end the wait in a test
-  if (B().Headless()) {
+  if (ActiveBackend().Headless()) {
     DWORD r = pv::WaitForObjects(count, handles, waitAll, ms, [q] { return q->signal.load(); });
     return r;
   }
@@ -885,7 +912,7 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD ms, 
       DWORD r = WaitForMultipleObjects(count, handles, waitAll, 0);
       if (r != WAIT_TIMEOUT) return r;
     }
-    B().Pump(10);
+    ActiveBackend().Pump(10);
     if (PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE)) return WAIT_OBJECT_0 + count;
     if (std::chrono::steady_clock::now() >= deadline) return WAIT_TIMEOUT;
   }
@@ -926,36 +953,39 @@ LRESULT DispatchMessage(const MSG* msg) {
     // Call the timer procedure only while its timer still exists.
     auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
     bool alive = false;
-    for (const Timer& t : S().timers)
+    for (const Timer& t : Ui().timers.list)
       if (t.hwnd == msg->hwnd && t.id == msg->wParam && t.proc == proc) alive = true;
     if (!alive) return 0;
     proc(msg->hwnd, WM_TIMER, msg->wParam, static_cast<DWORD>(Now()));
     return 0;
   }
   if (!msg->hwnd) return 0;
-  DWORD tid = 0;
-  std::shared_ptr<ThreadQueue> owner;
-  if (!WindowThreadOf(msg->hwnd, &tid, &owner)) {
-    if (msg->message == SetWindowPosMessage()) TakePendingPos(*CurrentQueue(), msg);  // its window died
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
+  Wnd* w = OwnWindow(msg->hwnd);
+  if (!w) {
+    DWORD tid = 0;
+    std::shared_ptr<ThreadQueue> owner;
+    if (!WindowThreadOf(msg->hwnd, &tid, &owner)) {
+      if (msg->message == SetWindowPosMessage()) TakePendingPos(MyQueue(), msg);  // its window died
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    if (tid != CurrentTid()) {
+      SetLastError(ERROR_ACCESS_DENIED);
+      return 0;
+    }
+    w = FromHandle(msg->hwnd);
+    if (!w) return 0;
   }
-  if (tid != CurrentTid()) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return 0;
-  }
-  Wnd* w = FromHandle(msg->hwnd);
-  if (!w) return 0;
   if (msg->message == SetWindowPosMessage()) {
     // Another thread's SetWindowPos, kept by value in this queue.
     WINDOWPOS wp{};
-    if (TakePendingPos(*CurrentQueue(), msg, &wp))
+    if (TakePendingPos(MyQueue(), msg, &wp))
       SetWindowPos(wp.hwnd, wp.hwndInsertAfter, wp.x, wp.y, wp.cx, wp.cy, wp.flags & ~SWP_ASYNCWINDOWPOS);
     return 0;
   }
   if (msg->message == WM_TIMER) {
     bool alive = false;
-    for (const Timer& t : S().timers)
+    for (const Timer& t : Ui().timers.list)
       if (t.hwnd == msg->hwnd && t.id == msg->wParam) alive = true;
     if (!alive) return 0;
   }
@@ -994,7 +1024,7 @@ BOOL TranslateMessage(const MSG* msg) {
   if (msg->message == WM_KEYUP || msg->message == WM_SYSKEYUP) return TRUE;
   WCHAR ch = 0;
   UINT scan = (static_cast<UINT>(msg->lParam) >> 16) & 0xFF;
-  if (!TranslateKeyToChar(static_cast<UINT>(msg->wParam), scan, S().keys, &ch)) return TRUE;
+  if (!TranslateKeyToChar(static_cast<UINT>(msg->wParam), scan, Ui().input.keys, &ch)) return TRUE;
   UINT charMsg = msg->message == WM_SYSKEYDOWN ? WM_SYSCHAR : WM_CHAR;
   // The character must come before any later input of this queue.
   auto q = CurrentQueue();
@@ -1027,27 +1057,27 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
     }
   }
   elapse = std::clamp<UINT>(elapse, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM);
-  State& s = S();
+  UiState& s = Ui();
   DWORD tid = CurrentTid();
   std::uint64_t now = Now();
   if (!hwnd) {
     bool existing = false;
-    for (const Timer& t : s.timers)
+    for (const Timer& t : s.timers.list)
       if (!t.hwnd && t.id == id && t.tid == tid && id) existing = true;
     if (!existing) {
       do {
-        id = s.nextTimerId++;
-        if (s.nextTimerId > 0xFFFF) s.nextTimerId = 0x7F00;
-      } while (std::any_of(s.timers.begin(), s.timers.end(),
+        id = s.timers.nextId++;
+        if (s.timers.nextId > 0xFFFF) s.timers.nextId = 0x7F00;
+      } while (std::any_of(s.timers.list.begin(), s.timers.list.end(),
                            [&](const Timer& t) { return !t.hwnd && t.id == id; }));
     }
   }
-  for (Timer& t : s.timers)
+  for (Timer& t : s.timers.list)
     if (t.hwnd == hwnd && t.id == id && t.tid == tid) {
       t.elapse = elapse;
       t.proc = proc;
       t.due = now + elapse;
-      t.seq = ++s.timerSeq;
+      t.seq = ++s.timers.seq;
       return hwnd ? (id ? id : 1) : id;
     }
   Timer t;
@@ -1056,18 +1086,18 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   t.elapse = elapse;
   t.proc = proc;
   t.due = now + elapse;
-  t.seq = ++s.timerSeq;
+  t.seq = ++s.timers.seq;
   t.tid = tid;
-  s.timers.push_back(t);
+  s.timers.list.push_back(t);
   return hwnd ? (id ? id : 1) : id;
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-  auto& t = S().timers;
+  auto& t = Ui().timers.list;
   DWORD tid = CurrentTid();
   auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
   if (it == t.end()) {
-    SetLastError(1402);  // ERROR_INVALID_TIMER_HANDLE... the classic code for a missing timer
+    SetLastError(ERROR_INVALID_CURSOR_HANDLE);
     return FALSE;
   }
   t.erase(it);
@@ -1079,10 +1109,3 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
                   q->posted.end());
   return TRUE;
 }
-
-// ---- test hooks into the loop ------------------------------------------------------------------
-namespace pv::test {
-
-void SetModalDryCancel(int mode) { g_testModeOverride = mode; }
-
-}  // namespace pv::test

@@ -16,6 +16,8 @@ struct DcInfo {
   HWND hwnd;
   bool own;
 };
+// The device contexts handed out for windows, with their window: the UI
+// thread's.
 std::unordered_map<HDC, DcInfo>& Dcs() {
   static std::unordered_map<HDC, DcInfo>& d = *new std::unordered_map<HDC, DcInfo>;
   return d;
@@ -30,7 +32,7 @@ bool RedrawSuppressed(const Wnd* w) {
 }
 
 bool Locked(const Wnd* w) {
-  Wnd* l = FromHandleQuiet(S().lockUpdate);
+  Wnd* l = FromHandleQuiet(Ui().input.lockUpdate);
   return l && (l == w || IsAncestorOf(l, w));
 }
 
@@ -201,7 +203,7 @@ void PresentDirty() {
   for (Wnd* t : Desktop()->children) {
     if (!t->backingDirty) continue;
     t->backingDirty = false;
-    if (t->style & WS_VISIBLE) B().Present(t);
+    if (t->style & WS_VISIBLE) ActiveBackend().Present(t);
   }
 }
 
@@ -541,15 +543,15 @@ int ExcludeUpdateRgn(HDC hdc, HWND hwnd) {
 }
 
 BOOL LockWindowUpdate(HWND hwnd) {
-  State& s = S();
+  UiState& s = Ui();
   if (hwnd) {
-    if (FromHandleQuiet(s.lockUpdate)) return FALSE;
+    if (FromHandleQuiet(s.input.lockUpdate)) return FALSE;
     if (!FromHandle(hwnd)) return FALSE;
-    s.lockUpdate = hwnd;
+    s.input.lockUpdate = hwnd;
     return TRUE;
   }
-  HWND old = s.lockUpdate;
-  s.lockUpdate = nullptr;
+  HWND old = s.input.lockUpdate;
+  s.input.lockUpdate = nullptr;
   if (FromHandleQuiet(old)) RedrawWindow(old, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   return TRUE;
 }

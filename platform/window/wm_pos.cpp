@@ -496,9 +496,9 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     EnsureBacking(w);
   }
   if (top && !w->messageOnly) {
-    if (wp.flags & SWP_SHOWWINDOW) B().WindowShown(w);
-    if (wp.flags & SWP_HIDEWINDOW) B().WindowHidden(w);
-    if (geometryChanged || !(wp.flags & SWP_NOZORDER)) B().WindowMoved(w);
+    if (wp.flags & SWP_SHOWWINDOW) ActiveBackend().WindowShown(w);
+    if (wp.flags & SWP_HIDEWINDOW) ActiveBackend().WindowHidden(w);
+    if (geometryChanged || !(wp.flags & SWP_NOZORDER)) ActiveBackend().WindowMoved(w);
   }
   if (wp.flags & SWP_SHOWWINDOW) FireWinEvent(EVENT_OBJECT_SHOW, hwnd, OBJID_WINDOW, CHILDID_SELF);
   if (wp.flags & SWP_HIDEWINDOW) FireWinEvent(EVENT_OBJECT_HIDE, hwnd, OBJID_WINDOW, CHILDID_SELF);
@@ -506,7 +506,7 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
 
   // Activation.
   if (top && !(wp.flags & SWP_NOACTIVATE) && nowVisible && !(w->exStyle & WS_EX_NOACTIVATE) &&
-      ((wp.flags & SWP_SHOWWINDOW) || !(wp.flags & SWP_NOZORDER)) && S().active != hwnd) {
+      ((wp.flags & SWP_SHOWWINDOW) || !(wp.flags & SWP_NOZORDER)) && Ui().input.active != hwnd) {
     ActivateWindow(hwnd, WA_ACTIVE, true);
     w = FromHandleQuiet(hwnd);
     if (!w) return TRUE;
@@ -742,7 +742,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
           Wnd* p = w->parent;
           int ph = p->client.bottom - p->client.top;
           newRect = RectOffset(newRect, 0, ph - GetSystemMetrics(SM_CYMINIMIZED));
-        } else if (B().IconifiesWindows()) {
+        } else if (ActiveBackend().IconifiesWindows()) {
           // The desktop shows it as an icon (its task bar); here it is out of sight.
           newRect = RECT{-32000, -32000, -32000 + GetSystemMetrics(SM_CXMINIMIZED),
                          -32000 + GetSystemMetrics(SM_CYMINIMIZED)};
@@ -788,7 +788,7 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   }
   w = FromHandleQuiet(hwnd);
   if (!w) return wasVisible;
-  if (target == Target::Minimize && S().active == hwnd) {
+  if (target == Target::Minimize && Ui().input.active == hwnd) {
     HWND next = NextActivatable(hwnd);
     ActivateWindow(next, WA_ACTIVE, true);
   }
@@ -864,7 +864,7 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   w->windowRgn = rgn;  // the system owns it from now on
   if (redraw) {
     if (IsTopLevel(w)) {
-      B().WindowMoved(w);
+      ActiveBackend().WindowMoved(w);
       MarkPresent(w);
     } else {
       RECT sr = ScreenRect(w);
@@ -1000,7 +1000,7 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* pptDst, SIZE* psize, HDC hdcSrc,
 // Animations are off (SPI_GETANIMATION): nothing is drawn, as Windows does then.
 BOOL DrawAnimatedRects(HWND, int, const RECT*, const RECT*) { return TRUE; }
 
-BOOL FlashWindow(HWND hwnd, BOOL) { return FromHandleQuiet(hwnd) && S().active == hwnd; }
+BOOL FlashWindow(HWND hwnd, BOOL) { return FromHandleQuiet(hwnd) && Ui().input.active == hwnd; }
 
 BOOL FlashWindowEx(PFLASHWINFO info) { return info ? FlashWindow(info->hwnd, TRUE) : FALSE; }
 

@@ -159,7 +159,7 @@ LRESULT ScrollBarNcMouse(Wnd* w, UINT, WPARAM hit, POINT pt) {
       if (!ww) break;
       SetTimer(hwnd, kRepeat, 50, nullptr);
       RECT now = ScreenRect(ww);
-      POINT cur{S().cursorPos.x - now.left, S().cursorPos.y - now.top};
+      POINT cur{Ui().input.cursorPos.x - now.left, Ui().input.cursorPos.y - now.top};
       Parts np = Layout(ww, bar);
       bool still = code == SB_LINEUP ? PtInRect(&np.arrow1, cur)
                    : code == SB_LINEDOWN ? PtInRect(&np.arrow2, cur)

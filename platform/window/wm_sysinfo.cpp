@@ -11,20 +11,21 @@ using namespace pv::wm;
 
 namespace pv::wm {
 namespace {
+// Metrics set by the test helper SetMetric (index -> value): the UI thread's.
 std::map<int, int>& MetricOverrides() {
   static std::map<int, int>& m = *new std::map<int, int>;
   return m;
 }
 
 void EnsureMonitors() {
-  auto& m = S().monitors;
+  auto& m = Ui().system.monitors;
   if (m.empty()) m.push_back(Monitor{RECT{0, 0, 1280, 1024}, RECT{0, 0, 1280, 984}, true, u"\\\\.\\DISPLAY1"});
 }
 
 RECT VirtualScreen() {
   EnsureMonitors();
-  RECT v = S().monitors[0].rect;
-  for (const Monitor& m : S().monitors) {
+  RECT v = Ui().system.monitors[0].rect;
+  for (const Monitor& m : Ui().system.monitors) {
     v.left = std::min(v.left, m.rect.left);
     v.top = std::min(v.top, m.rect.top);
     v.right = std::max(v.right, m.rect.right);
@@ -35,9 +36,9 @@ RECT VirtualScreen() {
 
 const Monitor& Primary() {
   EnsureMonitors();
-  for (const Monitor& m : S().monitors)
+  for (const Monitor& m : Ui().system.monitors)
     if (m.primary) return m;
-  return S().monitors[0];
+  return Ui().system.monitors[0];
 }
 
 HMONITOR MonitorHandle(size_t index) { return reinterpret_cast<HMONITOR>(static_cast<ULONG_PTR>(0x10001 + index)); }
@@ -47,7 +48,7 @@ const Monitor* FromMonitorHandle(HMONITOR h) {
   ULONG_PTR v = reinterpret_cast<ULONG_PTR>(h);
   if (v < 0x10001) return nullptr;
   size_t i = v - 0x10001;
-  return i < S().monitors.size() ? &S().monitors[i] : nullptr;
+  return i < Ui().system.monitors.size() ? &Ui().system.monitors[i] : nullptr;
 }
 
 void FillFont(LOGFONTW* lf, bool bold) {
@@ -104,7 +105,7 @@ int GetSystemMetrics(int index) {
     case SM_CYKANJIWINDOW: return 0;
     case SM_MOUSEPRESENT: return 1;
     case SM_DEBUG: return 0;
-    case SM_SWAPBUTTON: return S().swapButtons ? 1 : 0;
+    case SM_SWAPBUTTON: return Ui().system.swapButtons ? 1 : 0;
     case SM_CXMIN:
     case SM_CXMINTRACK: return 112;
     case SM_CYMIN:
@@ -113,8 +114,8 @@ int GetSystemMetrics(int index) {
     case SM_CYSIZE:
     case SM_CXMENUSIZE:
     case SM_CYMENUSIZE: return 18;
-    case SM_CXDOUBLECLK: return S().doubleClickCx;
-    case SM_CYDOUBLECLK: return S().doubleClickCy;
+    case SM_CXDOUBLECLK: return Ui().system.doubleClickCx;
+    case SM_CYDOUBLECLK: return Ui().system.doubleClickCy;
     case SM_CXICONSPACING:
     case SM_CYICONSPACING: return 75;
     case SM_MENUDROPALIGNMENT: return 0;
@@ -131,7 +132,7 @@ int GetSystemMetrics(int index) {
     case SM_CYSMCAPTION: return 15;
     case SM_CXSMSIZE: return 12;
     case SM_CYSMSIZE: return 15;
-    case SM_ARRANGE: return B().IconifiesWindows() ? ARW_HIDE : ARW_BOTTOMLEFT | ARW_RIGHT;
+    case SM_ARRANGE: return ActiveBackend().IconifiesWindows() ? ARW_HIDE : ARW_BOTTOMLEFT | ARW_RIGHT;
     case SM_CXMINIMIZED: return 160;
     case SM_CYMINIMIZED: return 24;
     case SM_CXMAXTRACK: return (v.right - v.left) + 2 * frame + 12;
@@ -152,7 +153,7 @@ int GetSystemMetrics(int index) {
     case SM_YVIRTUALSCREEN: return v.top;
     case SM_CXVIRTUALSCREEN: return v.right - v.left;
     case SM_CYVIRTUALSCREEN: return v.bottom - v.top;
-    case SM_CMONITORS: return static_cast<int>(S().monitors.size());
+    case SM_CMONITORS: return static_cast<int>(Ui().system.monitors.size());
     case SM_SAMEDISPLAYFORMAT: return 1;
     case SM_IMMENABLED: return 0;
     case SM_CXFOCUSBORDER:
@@ -166,7 +167,7 @@ int GetSystemMetrics(int index) {
 }
 
 BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
-  State& s = S();
+  UiState& s = Ui();
   EnsureMonitors();
   switch (action) {
     case SPI_GETWORKAREA:
@@ -176,7 +177,7 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
     case SPI_SETWORKAREA: {
       if (!pv) return FALSE;
       RECT r = *static_cast<RECT*>(pv);
-      for (Monitor& m : s.monitors)
+      for (Monitor& m : s.system.monitors)
         if (m.primary) m.work = RECT{std::max(r.left, m.rect.left), std::max(r.top, m.rect.top),
                                      std::min(r.right, m.rect.right), std::min(r.bottom, m.rect.bottom)};
       Broadcast(action, winIni);
@@ -222,28 +223,28 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
       FillFont(&im->lfFont, false);
       return TRUE;
     }
-    case SPI_GETMENUANIMATION: return GetBoolParam(pv, s.menuAnimation);
-    case SPI_SETMENUANIMATION: s.menuAnimation = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETMENUFADE: return GetBoolParam(pv, s.menuFade);
-    case SPI_SETMENUFADE: s.menuFade = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETDROPSHADOW: return GetBoolParam(pv, s.dropShadow);
-    case SPI_SETDROPSHADOW: s.dropShadow = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETKEYBOARDCUES: return GetBoolParam(pv, s.keyboardCues);
-    case SPI_SETKEYBOARDCUES: s.keyboardCues = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETFLATMENU: return GetBoolParam(pv, s.flatMenu);
-    case SPI_SETFLATMENU: s.flatMenu = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETUIEFFECTS: return GetBoolParam(pv, s.uiEffects);
-    case SPI_SETUIEFFECTS: s.uiEffects = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETDRAGFULLWINDOWS: return GetBoolParam(pv, s.dragFullWindows);
-    case SPI_SETDRAGFULLWINDOWS: s.dragFullWindows = uiParam != 0; Broadcast(action, winIni); return TRUE;
+    case SPI_GETMENUANIMATION: return GetBoolParam(pv, s.system.menuAnimation);
+    case SPI_SETMENUANIMATION: s.system.menuAnimation = pv != nullptr; Broadcast(action, winIni); return TRUE;
+    case SPI_GETMENUFADE: return GetBoolParam(pv, s.system.menuFade);
+    case SPI_SETMENUFADE: s.system.menuFade = pv != nullptr; Broadcast(action, winIni); return TRUE;
+    case SPI_GETDROPSHADOW: return GetBoolParam(pv, s.system.dropShadow);
+    case SPI_SETDROPSHADOW: s.system.dropShadow = pv != nullptr; Broadcast(action, winIni); return TRUE;
+    case SPI_GETKEYBOARDCUES: return GetBoolParam(pv, s.system.keyboardCues);
+    case SPI_SETKEYBOARDCUES: s.system.keyboardCues = pv != nullptr; Broadcast(action, winIni); return TRUE;
+    case SPI_GETFLATMENU: return GetBoolParam(pv, s.system.flatMenu);
+    case SPI_SETFLATMENU: s.system.flatMenu = pv != nullptr; Broadcast(action, winIni); return TRUE;
+    case SPI_GETUIEFFECTS: return GetBoolParam(pv, s.system.uiEffects);
+    case SPI_SETUIEFFECTS: s.system.uiEffects = pv != nullptr; Broadcast(action, winIni); return TRUE;
+    case SPI_GETDRAGFULLWINDOWS: return GetBoolParam(pv, s.system.dragFullWindows);
+    case SPI_SETDRAGFULLWINDOWS: s.system.dragFullWindows = uiParam != 0; Broadcast(action, winIni); return TRUE;
     case SPI_GETWHEELSCROLLLINES:
       if (!pv) return FALSE;
-      *static_cast<UINT*>(pv) = static_cast<UINT>(s.wheelLines);
+      *static_cast<UINT*>(pv) = static_cast<UINT>(s.system.wheelLines);
       return TRUE;
-    case SPI_SETWHEELSCROLLLINES: s.wheelLines = static_cast<int>(uiParam); Broadcast(action, winIni); return TRUE;
+    case SPI_SETWHEELSCROLLLINES: s.system.wheelLines = static_cast<int>(uiParam); Broadcast(action, winIni); return TRUE;
     case SPI_GETWHEELSCROLLCHARS:
       if (!pv) return FALSE;
-      *static_cast<UINT*>(pv) = static_cast<UINT>(s.wheelChars);
+      *static_cast<UINT*>(pv) = static_cast<UINT>(s.system.wheelChars);
       return TRUE;
     case SPI_GETCOMBOBOXANIMATION:
     case SPI_GETLISTBOXSMOOTHSCROLLING:
@@ -332,9 +333,9 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
       *static_cast<HKL*>(pv) = GetKeyboardLayout(0);
       return TRUE;
     case SPI_SETDOUBLECLICKTIME: SetDoubleClickTime(uiParam); return TRUE;
-    case SPI_SETDOUBLECLKWIDTH: s.doubleClickCx = static_cast<int>(uiParam); return TRUE;
-    case SPI_SETDOUBLECLKHEIGHT: s.doubleClickCy = static_cast<int>(uiParam); return TRUE;
-    case SPI_SETMOUSEBUTTONSWAP: s.swapButtons = uiParam != 0; return TRUE;
+    case SPI_SETDOUBLECLKWIDTH: s.system.doubleClickCx = static_cast<int>(uiParam); return TRUE;
+    case SPI_SETDOUBLECLKHEIGHT: s.system.doubleClickCy = static_cast<int>(uiParam); return TRUE;
+    case SPI_SETMOUSEBUTTONSWAP: s.system.swapButtons = uiParam != 0; return TRUE;
     case SPI_GETMINIMIZEDMETRICS: return pv != nullptr;
   }
   SetLastError(ERROR_INVALID_PARAMETER);
@@ -348,7 +349,7 @@ BOOL SystemParametersInfoW(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
 HMONITOR MonitorFromRect(LPCRECT rect, DWORD flags) {
   EnsureMonitors();
   if (!rect) return nullptr;
-  auto& mons = S().monitors;
+  auto& mons = Ui().system.monitors;
   long best = 0;
   size_t bestIndex = SIZE_MAX;
   for (size_t i = 0; i < mons.size(); ++i) {
@@ -419,7 +420,7 @@ BOOL GetMonitorInfoW(HMONITOR monitor, LPMONITORINFO info) { return GetMonitorIn
 BOOL EnumDisplayMonitors(HDC, LPCRECT clip, MONITORENUMPROC proc, LPARAM data) {
   EnsureMonitors();
   if (!proc) return FALSE;
-  auto mons = S().monitors;
+  auto mons = Ui().system.monitors;
   for (size_t i = 0; i < mons.size(); ++i) {
     RECT r = mons[i].rect;
     if (clip) {
@@ -432,7 +433,7 @@ BOOL EnumDisplayMonitors(HDC, LPCRECT clip, MONITORENUMPROC proc, LPARAM data) {
 }
 
 BOOL MessageBeep(UINT type) {
-  S().beeps.push_back(type);
+  Ui().system.beeps.push_back(type);
   return TRUE;
 }
 
@@ -443,7 +444,7 @@ UINT GetDpiForSystem() { return 96; }
 namespace pv::test {
 
 void SetScreen(int cx, int cy, int taskBarHeight) {
-  auto& m = S().monitors;
+  auto& m = Ui().system.monitors;
   m.clear();
   m.push_back(Monitor{RECT{0, 0, cx, cy}, RECT{0, 0, cx, cy - taskBarHeight}, true, u"\\\\.\\DISPLAY1"});
   Desktop()->rect = RECT{0, 0, cx, cy};
@@ -454,7 +455,7 @@ void SetScreen(int cx, int cy, int taskBarHeight) {
 
 void AddMonitor(const RECT& rect, const RECT& work) {
   EnsureMonitors();
-  auto& m = S().monitors;
+  auto& m = Ui().system.monitors;
   std::u16string name = u"\\\\.\\DISPLAY";
   name += static_cast<char16_t>(u'1' + m.size());
   m.push_back(Monitor{rect, work, false, name});
@@ -465,7 +466,7 @@ void ClearMetrics() { MetricOverrides().clear(); }
 
 std::vector<UINT> TakeBeeps() {
   std::vector<UINT> b;
-  b.swap(S().beeps);
+  b.swap(Ui().system.beeps);
   return b;
 }
 

@@ -14,6 +14,8 @@
 #include "app/views/forms.h"
 #include "platform/window/test_input.h"
 #include "store_fixture.h"
+#include "tests/support/fixture_reset.h"
+#include "tests/support/temp_home.h"
 
 using storetest::Narrow;
 using storetest::ProgramFolder;
@@ -22,10 +24,7 @@ using storetest::RawDb;
 namespace {
 
 // The registry (settings) goes to a temporary folder too.
-class ConfigFolder : public pvtest::EnvScope {
- public:
-  explicit ConfigFolder(const std::string& path) : EnvScope("XDG_CONFIG_HOME", path) {}
-};
+using ConfigFolder = pvtest::SettingsFolder;
 
 // Puts a work (name enciphered), a placeholder work, a task and a reminder
 // due today into a new database in the program folder.
@@ -165,7 +164,7 @@ TEST_F(AppTest, StartUpFillsTreesAndTodaysRemindersFromTheFile) {
 TEST(AppStartUp, WithoutADatabaseOneMessageAndTheWindowStillOpens) {
   ProgramFolder folder;
   ConfigFolder config(folder.Path());
-  setenv("PRAVENOR_HOME", (folder.Path() + "/no/such/folder").c_str(), 1);
+  pvtest::EnvScope missingHome("PRAVENOR_HOME", folder.Path() + "/no/such/folder");
   pv::MessageBoxRecorder boxes;
   CPravenorApp app;
   AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);

@@ -15,6 +15,7 @@
 #include "platform/base/clock.h"
 #include "platform/window/test_input.h"
 #include "store_fixture.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
@@ -73,7 +74,7 @@ std::string CellText(CTKReportControl& grid, int row, int item) {
 
 TEST(CompletedTaskEndToEnd, AWorkATaskItsAttachmentAndIncomeSurviveARestart) {
   ProgramFolder folder;
-  pvtest::EnvScope config("XDG_CONFIG_HOME", folder.Path());
+  pvtest::SettingsFolder config(folder.Path());
   pv::MessageBoxRecorder boxes;
   pv::FakeClockScope clock(2026, 12, 10, 10, 0, 0);
   const fs::path source = fs::path(folder.Path()) / "outside" / "minutes.final.txt";

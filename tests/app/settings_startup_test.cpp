@@ -10,25 +10,16 @@
 #include "platform/system/msgbox.h"
 #include "platform/system/registry.h"
 #include "store_fixture.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/registrymanager.h"
 
 namespace {
 
 // The registry of one test lives in the program folder.
-class RegistryInFolder {
- public:
-  explicit RegistryInFolder(const std::string& folder) : config_("XDG_CONFIG_HOME", folder) {
-    pv::ResetRegistryForTests();
-  }
-  ~RegistryInFolder() { pv::ResetRegistryForTests(); }
-
- private:
-  pvtest::EnvScope config_;
-};
 
 TEST(AppSettings, StartUpGivesTheRegistryManagerTheProgramsKey) {
   storetest::ProgramFolder folder;
-  RegistryInFolder registry(folder.Path());
+  pvtest::SettingsFolder registry(folder.Path());
   pv::MessageBoxRecorder boxes;
   CPravenorApp app;
   AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);

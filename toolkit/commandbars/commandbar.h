@@ -1,7 +1,6 @@
-// The window base of every command bar (tool bars, menus, popup bars, the
-// ribbon). So far it holds what the thread's mouse and keyboard managers
-// need of a bar: tracking mode, the lock count, the selection and the hit
-// test of its window.
+// The window base of the command bars. It holds what the thread's mouse and
+// keyboard managers need of a bar: tracking mode, the lock count, the
+// selection and the hit test of its window.
 #pragma once
 
 #include "platform/framework/afxwnd.h"

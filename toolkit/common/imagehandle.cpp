@@ -13,7 +13,6 @@
 #include "toolkit/common/modulehandle.h"
 #include "toolkit/common/resourcemanager.h"
 
-using tkimage::ScopedBitmapDC;
 
 // ---- CTKImageHandle ---------------------------------------------------------------------------
 
@@ -298,7 +297,7 @@ TK_IMAGERESOURCE_INFO* CTKImageManagerResource::AllocImage() {
       std::memcpy(bits + static_cast<size_t>(r) * newWidth * 4, m_pBits + static_cast<size_t>(r) * m_nAllocWidth * 4,
                   static_cast<size_t>(m_nAllocWidth) * 4);
     {
-      ScopedBitmapDC from(m_hbmMask), to(mask);
+      CTKScopedBitmapDC from(m_hbmMask), to(mask);
       BitBlt(to, 0, 0, m_nAllocWidth, m_nImageHeight, from, 0, 0, SRCCOPY);
     }
     DeleteObject(m_hbmImage);
@@ -399,7 +398,7 @@ void CTKImageManagerResource::ExtractImage(TK_IMAGERESOURCE_INFO* slot, CTKImage
   }
   HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
   if (mask) {
-    ScopedBitmapDC from(m_hbmMask), to(mask);
+    CTKScopedBitmapDC from(m_hbmMask), to(mask);
     BitBlt(to, 0, 0, w, h, from, x, 0, SRCCOPY);
   }
   ICONINFO info{TRUE, 0, 0, mask, color};
@@ -456,7 +455,7 @@ void CTKImageManagerResource::DrawComposited(CDC* pDC, TK_IMAGERESOURCE_INFO* sl
   HBITMAP maskBuffer = CTKImageManager::CreateDIB32(nullptr, size.cx, -size.cy, &maskBits);
   HBITMAP colorBuffer = CTKImageManager::CreateDIB32(nullptr, size.cx, -size.cy, &colorBits);
   if (maskBuffer && colorBuffer) {
-    ScopedBitmapDC maskDC(maskBuffer), colorDC(colorBuffer);
+    CTKScopedBitmapDC maskDC(maskBuffer), colorDC(colorBuffer);
     SetStretchBltMode(maskDC, COLORONCOLOR);
     SetStretchBltMode(colorDC, COLORONCOLOR);
     SetBkColor(maskDC, RGB(255, 255, 255));

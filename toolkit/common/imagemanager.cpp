@@ -14,9 +14,6 @@
 #include "toolkit/common/imagepixels.h"
 #include "toolkit/common/resourcemanager.h"
 
-using tkimage::Clamp255;
-using tkimage::ScopedBitmapDC;
-using tkimage::Trunc;
 
 IMPLEMENT_DYNAMIC(CTKImageManager, CCmdTarget)
 
@@ -168,18 +165,18 @@ void CTKImageManagerIcon::CreateFadedImage() {
       [](BYTE* p) {
         int a = p[3];
         if (a == 0) return;
-        for (int c = 0; c < 3; ++c) p[c] = Clamp255(Trunc(0.3 * a + 0.7 * p[c]));
+        for (int c = 0; c < 3; ++c) p[c] = TKClamp255(TKTrunc(0.3 * a + 0.7 * p[c]));
       },
       [](BYTE* p) {
-        for (int c = 0; c < 3; ++c) p[c] = Clamp255(Trunc(0.3 * 255 + 0.7 * p[c]));
+        for (int c = 0; c < 3; ++c) p[c] = TKClamp255(TKTrunc(0.3 * 255 + 0.7 * p[c]));
       });
 }
 
 void CTKImageManagerIcon::CreateShadowImage() {
   if (!m_arrImages[kNormal].IsShareable()) return;
   COLORREF base = GetColorManager()->GetColor(31);
-  const int red = Trunc(GetRValue(base) * 0.75), green = Trunc(GetGValue(base) * 0.75),
-            blue = Trunc(GetBValue(base) * 0.75);
+  const int red = TKTrunc(GetRValue(base) * 0.75), green = TKTrunc(GetGValue(base) * 0.75),
+            blue = TKTrunc(GetBValue(base) * 0.75);
   Generate(
       GetHotImage(), m_arrImages[kShadow],
       [=](BYTE* p) {
@@ -205,11 +202,11 @@ void CTKImageManagerIcon::CreateDisabledImage(COLORREF light, COLORREF dark) {
         if (a == 0) return;
         // Straight colour (clamped: a premultiplied channel never exceeds
         // alpha, but stored data may), the rule, premultiplied again.
-        for (int c = 0; c < 3; ++c) p[c] = Clamp255(p[c] * 255 / a);
-        tkimage::DisablePixel(p, twoColor, light, dark);
+        for (int c = 0; c < 3; ++c) p[c] = TKClamp255(p[c] * 255 / a);
+        TKDisablePixel(p, twoColor, light, dark);
         for (int c = 0; c < 3; ++c) p[c] = static_cast<BYTE>(p[c] * a / 255);
       },
-      [=](BYTE* p) { tkimage::DisablePixel(p, twoColor, light, dark); });
+      [=](BYTE* p) { TKDisablePixel(p, twoColor, light, dark); });
 }
 
 void CTKImageManagerIcon::Draw(CDC* pDC, CPoint pt, CTKImageHandle& image, CSize size, COLORREF, COLORREF, UINT) {
@@ -226,7 +223,7 @@ void CTKImageManagerIcon::DrawMono(CDC* pDC, CPoint pt, CTKImageHandle& image, C
   HBITMAP bitmap = CreateCompatibleBitmap(hdc, size.cx, size.cy);
   if (!bitmap) return;
   {
-    ScopedBitmapDC mem(bitmap, hdc);
+    CTKScopedBitmapDC mem(bitmap, hdc);
     CRect rc(0, 0, size.cx, size.cy);
     FillRect(mem, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     CDC* memDC = CDC::FromHandle(mem);
@@ -494,7 +491,7 @@ BOOL CTKImageManager::SetIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int co
     if (!list.Create(width, height, ILC_MASK | ILC_COLOR24, 0, 1)) return FALSE;
     COLORREF mask = m_clrMask;
     if (mask == static_cast<COLORREF>(-1)) {
-      ScopedBitmapDC mem(bitmap);
+      CTKScopedBitmapDC mem(bitmap);
       mask = GetPixel(mem, 0, 0);
     }
     if (ImageList_AddMasked(list, bitmap, mask) < 0) return FALSE;
@@ -600,5 +597,5 @@ CTKImageManagerResource* CTKImageManager::GetResource(int width, int height) {
 }
 
 BOOL CTKImageManager::IsDrawMirrored(HDC hdc) const {
-  return m_nDrawMirrored == 1 || (m_nDrawMirrored == 2 && tkimage::IsContextRTL(hdc));
+  return m_nDrawMirrored == 1 || (m_nDrawMirrored == 2 && TKIsContextRTL(hdc));
 }

@@ -16,8 +16,6 @@
 #include "toolkit/common/osversioninfo.h"
 #include "toolkit/common/resourcemanager.h"
 
-using tkimage::Clamp255;
-using tkimage::ScopedBitmapDC;
 
 namespace {
 
@@ -158,7 +156,7 @@ BOOL CTKImageManager::IsAlphaIcon(HICON icon) {
     int w = 0, h = 0;
     std::vector<BYTE> pixels;
     if (Read32(info.hbmColor, &w, &h, &pixels))
-      alpha = tkimage::HasIconAlpha(pixels.data(), static_cast<size_t>(w) * h);
+      alpha = TKHasIconAlpha(pixels.data(), static_cast<size_t>(w) * h);
     DeleteObject(info.hbmColor);
   }
   if (info.hbmMask) DeleteObject(info.hbmMask);
@@ -186,12 +184,12 @@ BOOL CTKImageManager::DisableArea(HDC hdc, const RECT& rc, COLORREF light, COLOR
   if (!dib) return FALSE;
   BOOL ok = FALSE;
   {
-    ScopedBitmapDC mem(dib, hdc);
+    CTKScopedBitmapDC mem(dib, hdc);
     if (mem && BitBlt(mem, 0, 0, w, h, hdc, rc.left, rc.top, SRCCOPY)) {
       GdiFlush();
       bool twoColor = light != static_cast<COLORREF>(-1) && dark != static_cast<COLORREF>(-1);
       // Every pixel, whatever its alpha; the order of rows does not matter.
-      for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) tkimage::DisablePixel(bits + i * 4, twoColor, light, dark);
+      for (size_t i = 0; i < static_cast<size_t>(w) * h; ++i) TKDisablePixel(bits + i * 4, twoColor, light, dark);
       ok = BitBlt(hdc, rc.left, rc.top, w, h, mem, 0, 0, SRCCOPY);
     }
   }
@@ -214,9 +212,9 @@ BOOL CTKImageManager::AlphaBlendSoftware(HDC hdc, const RECT& dest, HDC src, con
   HBITMAP result = CreateDIB32(nullptr, w, -h, &outBits);
   BOOL ok = FALSE;
   if (srcCopy && dstCopy && result) {
-    bool srcRTL = tkimage::IsContextRTL(src), dstRTL = tkimage::IsContextRTL(hdc);
+    bool srcRTL = TKIsContextRTL(src), dstRTL = TKIsContextRTL(hdc);
     {
-      ScopedBitmapDC srcDC(srcCopy), dstDC(dstCopy);
+      CTKScopedBitmapDC srcDC(srcCopy), dstDC(dstCopy);
       SetLayout(srcDC, 0);
       SetLayout(dstDC, 0);
       SetStretchBltMode(srcDC, COLORONCOLOR);
@@ -238,13 +236,13 @@ BOOL CTKImageManager::AlphaBlendSoftware(HDC hdc, const RECT& dest, HDC src, con
         if (perPixel) {
           // The source scaled by the constant alpha, then source-over.
           int sa = sp[3] * k / 255;
-          for (int c = 0; c < 4; ++c) op[c] = Clamp255(dp[c] * (255 - sa) / 255 + sp[c] * k / 255);
+          for (int c = 0; c < 4; ++c) op[c] = TKClamp255(dp[c] * (255 - sa) / 255 + sp[c] * k / 255);
         } else {
-          for (int c = 0; c < 4; ++c) op[c] = Clamp255(sp[c] * k / 255 + dp[c] * (255 - k) / 255);
+          for (int c = 0; c < 4; ++c) op[c] = TKClamp255(sp[c] * k / 255 + dp[c] * (255 - k) / 255);
         }
       }
     }
-    ScopedBitmapDC outDC(result);
+    CTKScopedBitmapDC outDC(result);
     SetLayout(outDC, 0);
     ok = BitBlt(hdc, dest.left, dest.top, w, h, outDC, 0, 0, SRCCOPY | (dstRTL ? NOMIRRORBITMAP : 0));
   }
@@ -281,7 +279,7 @@ BOOL CTKImageManager::AlphaBlendBitmap(HDC hdc, HBITMAP bitmap, int x, int y, in
     srcW = cx;
     srcH = cy;
   }
-  ScopedBitmapDC mem(bitmap, hdc);
+  CTKScopedBitmapDC mem(bitmap, hdc);
   if (!mem) return FALSE;
   return GetDefault()->AlphaBlend(hdc, CRect(x, y, x + cx, y + cy), mem, CRect(srcX, srcY, srcX + srcW, srcY + srcH));
 }
@@ -303,7 +301,7 @@ BOOL CTKImageManager::TransparentBlt(HDC hdc, const RECT& dest, HDC src, const R
   HBITMAP mask = CreateBitmap(sw, sh, 1, 1, nullptr);
   BOOL ok = FALSE;
   if (copy && mask) {
-    ScopedBitmapDC copyDC(copy, hdc), maskDC(mask, hdc);
+    CTKScopedBitmapDC copyDC(copy, hdc), maskDC(mask, hdc);
     BitBlt(copyDC, 0, 0, sw, sh, src, source.left, source.top, SRCCOPY);
     SetBkColor(copyDC, key);
     BitBlt(maskDC, 0, 0, sw, sh, copyDC, 0, 0, SRCCOPY);
@@ -339,7 +337,7 @@ void CTKImageManager::AlphaDrawIcon(HDC hdc, int x, int y, int cx, int cy, HICON
   auto* pixels = reinterpret_cast<uint32_t*>(bits);
   std::fill(pixels, pixels + static_cast<size_t>(w) * cy, 0x00FF00FFu);
   {
-    ScopedBitmapDC mem(buffer);
+    CTKScopedBitmapDC mem(buffer);
     DrawIconEx(mem, 0, 0, icon, w, cy, 0, nullptr, DI_NORMAL);
     GdiFlush();
     for (size_t i = 0; i < static_cast<size_t>(w) * cy; ++i)

@@ -15,7 +15,6 @@
 #include "toolkit/common/lockguard.h"
 #include "toolkit/common/notifyconnection.h"
 
-using tkimage::ScopedBitmapDC;
 
 namespace {
 
@@ -85,7 +84,7 @@ BOOL CTKResourceImage::ReadBits(HBITMAP bitmap) {
   HBITMAP dib = CTKImageManager::CreateDIB32(nullptr, m_nWidth, m_nHeight, &bits);  // bottom-up
   if (!dib) return FALSE;
   {
-    ScopedBitmapDC mem(dib);
+    CTKScopedBitmapDC mem(dib);
     DrawState(mem, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap), 0, 0, 0, m_nWidth, m_nHeight, DST_BITMAP);
     GdiFlush();
   }
@@ -170,7 +169,7 @@ void CTKResourceImage::DrawImage(CDC* pDC, const CRect& dest, const CRect& sourc
     // source's left column to the destination's right edge.
     int leftStart = D.left, leftEnd = D.left + L, midStart = D.left + L, midEnd = D.right - R, rightStart = D.right - R,
         rightEnd = D.right;
-    if (m_bAlpha && tkimage::IsContextRTL(hdc)) {
+    if (m_bAlpha && TKIsContextRTL(hdc)) {
       leftStart = D.right - L;
       leftEnd = D.right;
       rightStart = D.left;
@@ -203,7 +202,7 @@ void CTKResourceImage::DrawImageTransparent(CDC* pDC, const CRect& dest, const C
   HBITMAP bitmap = CreateCompatibleBitmap(hdc, w, h);
   if (!bitmap) return;
   {
-    ScopedBitmapDC mem(bitmap, hdc);
+    CTKScopedBitmapDC mem(bitmap, hdc);
     {
       CRect all(0, 0, w, h);
       GdiFillSolidRect(mem, &all, key);
@@ -231,7 +230,7 @@ void CTKResourceImage::DrawImageWithAlpha(CDC* pDC, const CRect& dest, const CRe
   HBITMAP dib = CTKImageManager::CreateDIB32(nullptr, w, -h, &bits);  // top-down
   if (!dib) return;
   {
-    ScopedBitmapDC mem(dib);
+    CTKScopedBitmapDC mem(dib);
     if (key != static_cast<COLORREF>(-1)) {
       CRect all(0, 0, w, h);
       GdiFillSolidRect(mem, &all, key);

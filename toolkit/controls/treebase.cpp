@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/base/wstr.h"
 #include "toolkit/common/colormanager.h"
@@ -157,14 +158,24 @@ HTREEITEM CTKTreeBase::FindInChildren(LPCTSTR lpszSearch, BOOL bCaseSensitive, B
 
 // ---- item styles ----
 
-CLRFONT& CTKTreeBase::StyleEntry(HTREEITEM hItem) { return m_mapItems[hItem]; }
+CTKTreeItemStyle& CTKTreeBase::StyleEntry(HTREEITEM hItem) { return m_mapItems[hItem]; }
 
-void CTKTreeBase::SetItemFont(HTREEITEM hItem, const LOGFONTW& logfont) { StyleEntry(hItem).logfont = logfont; }
+int CTKTreeBase::ItemFontIndex(const LOGFONTW& logfont) {
+  for (std::size_t i = 0; i < m_itemFonts.size(); ++i)
+    if (std::memcmp(&m_itemFonts[i], &logfont, sizeof logfont) == 0) return static_cast<int>(i);
+  m_itemFonts.push_back(logfont);
+  return static_cast<int>(m_itemFonts.size() - 1);
+}
+
+void CTKTreeBase::SetItemFont(HTREEITEM hItem, const LOGFONTW& logfont) {
+  // An empty face name is no font of the item's own.
+  StyleEntry(hItem).font = logfont.lfFaceName[0] ? ItemFontIndex(logfont) : -1;
+}
 
 BOOL CTKTreeBase::GetItemFont(HTREEITEM hItem, LOGFONTW* pLogFont) {
   auto it = m_mapItems.find(hItem);
-  if (it == m_mapItems.end() || it->second.logfont.lfFaceName[0] == 0) return FALSE;
-  if (pLogFont) *pLogFont = it->second.logfont;
+  if (it == m_mapItems.end() || it->second.font < 0) return FALSE;
+  if (pLogFont) *pLogFont = m_itemFonts[static_cast<std::size_t>(it->second.font)];
   return TRUE;
 }
 
@@ -235,11 +246,18 @@ COLORREF CTKTreeBase::GetStateTextColor(UINT nState, BOOL bFocus, DWORD dwStyle,
 }
 
 void CTKTreeBase::ForgetItem(HTREEITEM hItem) {
-  m_mapItems.erase(hItem);
+  if (!m_bForgettingAll) m_mapItems.erase(hItem);
   // Handles may be reused for later items: keep none of a deleted one.
   if (m_hSelect == hItem) m_hSelect = nullptr;
   if (m_hHotItem == hItem) m_hHotItem = nullptr;
   if (m_hEditItem == hItem) m_hEditItem = nullptr;
+}
+
+void CTKTreeBase::ForgetAllItems() {
+  m_mapItems = decltype(m_mapItems)(&m_itemPool);
+  m_itemPool.release();  // the nodes and buckets all at once
+  m_itemFonts.clear();
+  m_hSelect = m_hHotItem = m_hEditItem = nullptr;
 }
 
 // ---- selection ----
@@ -813,7 +831,7 @@ void CTKTreeBase::PaintLabels(CDC& dc) {
     if (entry != m_mapItems.end() && !(state & (kSelected | TVIS_DROPHILITED)) && enabled) {
       if (entry->second.color != kNoColor) clrText = entry->second.color;
       if (entry->second.colorBack != kNoColor) clrBack = entry->second.colorBack;
-      if (entry->second.logfont.lfFaceName[0]) lf = entry->second.logfont;
+      if (entry->second.font >= 0) lf = m_itemFonts[static_cast<std::size_t>(entry->second.font)];
     }
     if (state & TVIS_BOLD) lf.lfWeight = FW_BOLD;
     if (hotTracking && h == m_hHotItem) {

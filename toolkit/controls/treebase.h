@@ -6,6 +6,7 @@
 // band, click-versus-drag detection), and tree walking and text search.
 #pragma once
 
+#include <memory_resource>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -20,6 +21,15 @@ struct CLRFONT {
   LOGFONTW logfont{};
   COLORREF color = static_cast<COLORREF>(-1);
   COLORREF colorBack = static_cast<COLORREF>(-1);
+};
+
+// What an item has of its own, kept small (a tree may colour every item):
+// colours as in CLRFONT, and its font as an index into the tree's list of
+// item fonts, -1 for none.
+struct CTKTreeItemStyle {
+  COLORREF color = static_cast<COLORREF>(-1);
+  COLORREF colorBack = static_cast<COLORREF>(-1);
+  int font = -1;
 };
 
 using CTKTreeItemList = std::vector<HTREEITEM>;
@@ -130,10 +140,14 @@ class CTKTreeBase {
   BOOL SetNativeState(HTREEITEM hItem, UINT nState, UINT nStateMask);
   void FillNotify(NMTREEVIEWW& nm, UINT code, HTREEITEM hItem, BOOL bNew) const;
   BOOL MatchesText(HTREEITEM hItem, const CString& search, BOOL bCaseSensitive, BOOL bWholeWord) const;
-  CLRFONT& StyleEntry(HTREEITEM hItem);
+  CTKTreeItemStyle& StyleEntry(HTREEITEM hItem);
+  // The item font's index in m_itemFonts, added when new.
+  int ItemFontIndex(const LOGFONTW& logfont);
   void PaintLabels(CDC& dc);
   // Forgets an item the tree deleted.
   void ForgetItem(HTREEITEM hItem);
+  // Forgets every item (the tree has deleted them all).
+  void ForgetAllItems();
 
   // Handlers the window's message map calls.
   void HandleKeyDown(UINT nChar);
@@ -148,8 +162,14 @@ class CTKTreeBase {
   HTREEITEM m_hSelect = nullptr;   // anchor of Shift ranges
   HTREEITEM m_hEditItem = nullptr;
   HTREEITEM m_hHotItem = nullptr;
-  std::unordered_map<HTREEITEM, CLRFONT> m_mapItems;
+  // The styles' map nodes come from a pool of their own: no allocation
+  // header per item.
+  std::pmr::unsynchronized_pool_resource m_itemPool;
+  std::pmr::unordered_map<HTREEITEM, CTKTreeItemStyle> m_mapItems{&m_itemPool};
+  std::vector<LOGFONTW> m_itemFonts;  // each distinct font given to items, once
   CTreeCtrl* m_pTree = nullptr;
+  // Set while the tree deletes every item: ForgetAllItems follows.
+  BOOL m_bForgettingAll = FALSE;
   BYTE m_bClickFinished = FALSE;
   BYTE m_bLastClickOnItem = TRUE;
 

@@ -7,6 +7,7 @@ IMPLEMENT_DYNAMIC(CTKTreeCtrl, CTKTreeCtrlBase)
 
 BEGIN_MESSAGE_MAP(CTKTreeCtrlBase, CTreeCtrl)
   ON_WM_CREATE()
+  ON_WM_DESTROY()
   ON_WM_PAINT()
   ON_WM_ERASEBKGND()
   ON_WM_LBUTTONDOWN()
@@ -31,6 +32,15 @@ int CTKTreeCtrlBase::OnCreate(LPCREATESTRUCT) {
   auto result = static_cast<int>(Default());
   if (result != -1) IsWindowValid();
   return result;
+}
+
+// The window going deletes every item: their styles go all at once
+// afterwards rather than one by one as each item is reported.
+void CTKTreeCtrlBase::OnDestroy() {
+  m_bForgettingAll = TRUE;
+  Default();
+  m_bForgettingAll = FALSE;
+  ForgetAllItems();
 }
 
 void CTKTreeCtrlBase::OnPaint() {

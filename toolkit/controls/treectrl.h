@@ -29,6 +29,7 @@ class CTKTreeCtrlBase : public CTreeCtrl, public CTKTreeBase {
   void OnKillFocus(CWnd* pNewWnd);
   void OnSize(UINT nType, int cx, int cy);
   int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  void OnDestroy();
   BOOL OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
   BOOL OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult);
   BOOL OnDeleteItem(NMHDR* pNMHDR, LRESULT* pResult);

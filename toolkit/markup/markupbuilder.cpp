@@ -120,17 +120,67 @@ CTKMarkupObject* CTKMarkupBuilder::CreateObjectFromTag(LPCWSTR lpszTag) {
   return m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance();
 }
 
+void CTKMarkupBuilder::CheckNameCache() {
+  unsigned nGeneration = CTKMarkupDependencyProperty::GetRegistryGeneration();
+  if (m_nameCache.empty() || nGeneration != m_nNameCacheGeneration) {
+    m_nameCache.assign(kNameCacheSize, NameCacheEntry());
+    m_nNameCacheGeneration = nGeneration;
+  }
+}
+
+// The entry for the scope and name: a hit when its name and scope match,
+// else the slot to fill (bStorable is false for names too long to keep).
+CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength, bool& bStorable) {
+  CheckNameCache();
+  bStorable = nLength >= 0 && nLength < 32;
+  size_t h = reinterpret_cast<size_t>(pScope) >> 4;
+  for (int i = 0; i < nLength; i++) h = h * 31 + lpszName[i];
+  NameCacheEntry& e = m_nameCache[h % kNameCacheSize];
+  return &e;
+}
+
+static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength) {
+  return e->pScope == pScope && e->nLength == nLength && std::memcmp(e->szName, lpszName, nLength * sizeof(WCHAR)) == 0;
+}
+
+static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength, void* pResult) {
+  e->pScope = pScope;
+  e->nLength = nLength;
+  std::memcpy(e->szName, lpszName, nLength * sizeof(WCHAR));
+  e->pResult = pResult;
+}
+
+CTKMarkupType* CTKMarkupBuilder::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
+  bool bStorable;
+  NameCacheEntry* e = FindCached(nullptr, lpszTag, nLength, bStorable);
+  if (bStorable && CacheHit(e, nullptr, lpszTag, nLength)) return static_cast<CTKMarkupType*>(e->pResult);
+  CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag, nLength);
+  if (bStorable && pType) CacheStore(e, nullptr, lpszTag, nLength, pType);
+  return pType;
+}
+
 CTKMarkupDependencyProperty* CTKMarkupBuilder::FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength) {
-  CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag, nTagLength);
+  CTKMarkupType* pType = LookupTypeByTag(lpszTag, nTagLength);
   if (!pType) return nullptr;
   return CTKMarkupType::FindProperty(pType, lpszName, nNameLength);
 }
 
 CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName) {
   int n = MarkupStrLen(lpszName);
-  for (int i = 0; i < n; i++)
-    if (lpszName[i] == '.') return FindPropertyByTag(lpszName, i, lpszName + i + 1, n - i - 1);
-  return CTKMarkupType::FindProperty(pType, lpszName, n);
+  bool bStorable;
+  NameCacheEntry* e = FindCached(pType, lpszName, n, bStorable);
+  bStorable = bStorable && pType;  // the null scope is for tags
+  if (bStorable && CacheHit(e, pType, lpszName, n)) return static_cast<CTKMarkupDependencyProperty*>(e->pResult);
+  CTKMarkupDependencyProperty* pProperty = nullptr;
+  int nDot = -1;
+  for (int i = 0; i < n && nDot < 0; i++)
+    if (lpszName[i] == '.') nDot = i;
+  if (nDot >= 0)
+    pProperty = FindPropertyByTag(lpszName, nDot, lpszName + nDot + 1, n - nDot - 1);
+  else
+    pProperty = CTKMarkupType::FindProperty(pType, lpszName, n);
+  if (bStorable && pProperty) CacheStore(e, pType, lpszName, n, pProperty);
+  return pProperty;
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ConvertValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
@@ -265,17 +315,21 @@ void CTKMarkupBuilder::HandleStartTag(LPCWSTR lpszTag) {
   int nDot = -1;
   for (int i = 0; i < n && nDot < 0; i++)
     if (lpszTag[i] == '.') nDot = i;
-  CTKMarkupObject* pObject;
   if (nDot >= 0) {
     CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nDot, lpszTag + nDot + 1, n - nDot - 1);
     if (!pProperty || m_arrStack.empty()) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
-    pObject = new CTKMarkupObjectProperty(pProperty);
-  } else {
-    pObject = CreateObjectFromTag(lpszTag);
-    if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+    CTKMarkupObject* pObject = new CTKMarkupObjectProperty(pProperty);
+    Push(pObject);
+    pObject->SetTagName(lpszTag);
+    return;
   }
+  CTKMarkupType* pType = LookupTypeByTag(lpszTag, n);
+  CTKMarkupObject* pObject = !pType ? nullptr : m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance();
+  if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
   Push(pObject);
-  pObject->SetTagName(lpszTag);
+  // The type was found under exactly this tag: its descriptor's text lives
+  // as long as the program.
+  pObject->SetStaticTagName(pType->GetTagName());
 }
 
 void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength) {

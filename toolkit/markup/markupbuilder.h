@@ -58,6 +58,16 @@ class CTKMarkupBuilder {
   static const int kMaxDepth = 256;
   static const int kMaxExtensionDepth = 8;
 
+  // Names met again and again in one build (tags, attributes) are looked
+  // up once: a small direct-mapped cache, keyed by the scope (a type, or
+  // none for tags) and the name, emptied when the registry changes.
+  struct NameCacheEntry {
+    const void* pScope = nullptr;
+    void* pResult = nullptr;
+    int nLength = -1;
+    WCHAR szName[32];
+  };
+
   explicit CTKMarkupBuilder(CTKMarkupContext* pContext);
   virtual ~CTKMarkupBuilder();
   CTKMarkupBuilder(const CTKMarkupBuilder&) = delete;
@@ -68,6 +78,7 @@ class CTKMarkupBuilder {
 
   CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
   CTKMarkupObject* CreateObjectFromTag(LPCWSTR lpszTag);
+  CTKMarkupType* LookupTypeByTag(LPCWSTR lpszTag, int nLength);
   CTKMarkupDependencyProperty* FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength);
   CTKMarkupDependencyProperty* FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName);
   // Throws the conversion error when the value cannot be converted.
@@ -86,6 +97,12 @@ class CTKMarkupBuilder {
   void HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength);
   void HandleEndTag(LPCWSTR lpszTag);
   void ReleaseAll();
+
+  static const int kNameCacheSize = 128;
+  NameCacheEntry* FindCached(const void* pScope, LPCWSTR lpszName, int nLength, bool& bStorable);
+  void CheckNameCache();
+  std::vector<NameCacheEntry> m_nameCache;
+  unsigned m_nNameCacheGeneration = 0;
 
   CString m_strLastError;
   CTKMarkupContext* m_pMarkupContext;

@@ -1,6 +1,7 @@
 #include "toolkit/markup/markupcontext.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/tooltipwindow.h"
@@ -91,11 +92,8 @@ CTKMarkupContext::CTKMarkupContext()
       m_dwRef(1),
       m_pImageManager(nullptr),
       m_bEnableGdiPlus(TRUE) {
-  static bool s_bRegistered = false;
-  if (!s_bRegistered) {
-    s_bRegistered = true;
-    CTKMarkupType::RegisterAllTypes();
-  }
+  static std::once_flag registered;
+  std::call_once(registered, [] { CTKMarkupType::RegisterAllTypes(); });
   CTKMarkupHostServices* pServices = MarkupGetHostServices();
   pServices->GetMessageFont(&m_lfDefault);
   m_lfDefault.lfCharSet = pServices->GetFontCharset();

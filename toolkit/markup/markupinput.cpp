@@ -215,19 +215,80 @@ CTKMarkupProperties* CTKMarkupInputElement::EnsureTriggerProperties() {
   return m_pTriggerProperties;
 }
 
-void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
+namespace {
+// The element whose OnApplyStyle the walk is calling, with the resource
+// chain of its logical parent (known: the walk came down through it).
+struct StyleScope {
+  const CTKMarkupInputElement* pElement;
+  const CTKMarkupResourceScope* pAbove;
+};
+thread_local const StyleScope* t_pStyleScope = nullptr;
+
+// Post-order, as styles were always applied: an element's children before
+// the element. pAbove is the resource chain of pObject's logical parent
+// when bKnown; it is carried down so that no element's implicit-style
+// search climbs to the root again.
+void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove, bool bKnown) {
   static thread_local int s_nDepth = 0;
-  if (!pRoot || s_nDepth >= kMaxTreeWalkDepth) return;
+  if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
   s_nDepth++;
-  int n = pRoot->GetLogicalChildrenCount();
-  for (int i = 0; i < n; i++) ApplyStyles(pRoot->GetLogicalChild(i));
+  int n = pObject->GetLogicalChildrenCount();
+  if (n > 0) {
+    CTKMarkupResourceScope level, middleLevel;
+    const CTKMarkupResourceScope* pMine = bKnown ? CTKMarkupResourceScope::Extend(pObject, pAbove, level) : nullptr;
+    // Panels hand out the items of their collection, whose logical parent
+    // is the collection itself.
+    CTKMarkupObject* pMiddle = nullptr;
+    const CTKMarkupResourceScope* pMiddleChain = nullptr;
+    for (int i = 0; i < n; i++) {
+      CTKMarkupObject* pChild = pObject->GetLogicalChild(i);
+      if (!pChild) continue;
+      CTKMarkupObject* pParent = pChild->GetLogicalParent();
+      if (bKnown && pParent == pObject) {
+        ApplyStylesWalk(pChild, pMine, true);
+      } else if (bKnown && pParent && pParent->GetLogicalParent() == pObject) {
+        if (pParent != pMiddle) {
+          pMiddle = pParent;
+          pMiddleChain = CTKMarkupResourceScope::Extend(pParent, pMine, middleLevel);
+        }
+        ApplyStylesWalk(pChild, pMiddleChain, true);
+      } else {
+        ApplyStylesWalk(pChild, nullptr, false);
+      }
+    }
+  }
   s_nDepth--;
-  if (CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pRoot)) pElement->OnApplyStyle();
+  if (CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject)) {
+    StyleScope scope{pElement, pAbove};
+    const StyleScope* pSaved = t_pStyleScope;
+    t_pStyleScope = bKnown ? &scope : nullptr;
+    pElement->OnApplyStyle();
+    t_pStyleScope = pSaved;
+  }
+}
+}  // namespace
+
+void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
+  // The chain above the root is gathered the long way once.
+  if (!pRoot) return;
+  std::vector<CTKMarkupObject*> ancestors;
+  for (CTKMarkupObject* p = pRoot->GetLogicalParent(); p && ancestors.size() < static_cast<size_t>(kMaxTreeWalkDepth); p = p->GetLogicalParent())
+    ancestors.push_back(p);
+  if (ancestors.size() >= static_cast<size_t>(kMaxTreeWalkDepth)) {
+    ApplyStylesWalk(pRoot, nullptr, false);
+    return;
+  }
+  std::vector<CTKMarkupResourceScope> levels(ancestors.size());
+  const CTKMarkupResourceScope* pChain = nullptr;
+  for (size_t i = ancestors.size(); i-- > 0;) pChain = CTKMarkupResourceScope::Extend(ancestors[i], pChain, levels[i]);
+  ApplyStylesWalk(pRoot, pChain, true);
 }
 
 void CTKMarkupInputElement::OnApplyStyle() {
   if (!m_pStyle) {
-    CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(FindElementResource(this, GetType()));
+    const StyleScope* pScope = t_pStyleScope;
+    CTKMarkupObject* pFound = pScope && pScope->pElement == this ? FindScopedResource(this, pScope->pAbove, GetType()) : FindElementResource(this, GetType());
+    CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(pFound);
     if (pStyle) {
       pStyle->Seal();
       m_pStyle = pStyle;

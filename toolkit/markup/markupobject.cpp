@@ -30,12 +30,15 @@ BOOL MarkupStrEqualNoCase(LPCWSTR a, int na, const char* b) {
   return TRUE;
 }
 
+// Text copies live in the pool; the length is needed to give them back.
 static WCHAR* DupText(LPCWSTR lpsz, int n) {
-  WCHAR* p = new WCHAR[n + 1];
+  WCHAR* p = static_cast<WCHAR*>(MarkupPoolAlloc((n + 1) * sizeof(WCHAR)));
   if (n) std::memcpy(p, lpsz, n * sizeof(WCHAR));
   p[n] = 0;
   return p;
 }
+
+static void FreeText(const WCHAR* p, int n) { MarkupPoolFree(const_cast<WCHAR*>(p), (n + 1) * sizeof(WCHAR)); }
 
 // ---- the property-from-name map and the counters -----------------------------------------
 
@@ -53,6 +56,7 @@ struct FromNameHash {
 struct PropertyRegistry {
   std::unordered_map<FromNameKey, CTKMarkupDependencyProperty*, FromNameHash> map;
   int count = 0;
+  unsigned generation = 0;
 };
 PropertyRegistry& Properties() {
   static PropertyRegistry* p = new PropertyRegistry();  // lives until exit
@@ -76,7 +80,7 @@ CTKMarkupDependencyProperty* CTKMarkupObject::m_pNameProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupObject::m_pKeyProperty = nullptr;
 
 CTKMarkupType* CTKMarkupObject::GetMarkupClass() {
-  MarkupRegisterTypes();
+  if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();
   return s_pMarkupType;
 }
 CTKMarkupObject* CTKMarkupObject::CreateMarkupObject() { return new CTKMarkupObject(); }
@@ -95,12 +99,19 @@ CTKMarkupObject::~CTKMarkupObject() {
     m_pProperties = nullptr;
     p->Release();
   }
-  delete[] m_lpszTagName;
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
 }
 
 void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
-  delete[] m_lpszTagName;
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag ? DupText(lpszTag, MarkupStrLen(lpszTag)) : nullptr;
+  m_bOwnsTagName = lpszTag != nullptr;
+}
+
+void CTKMarkupObject::SetStaticTagName(LPCWSTR lpszTag) {
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  m_lpszTagName = lpszTag;
+  m_bOwnsTagName = false;
 }
 
 LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
@@ -179,9 +190,8 @@ void CTKMarkupObject::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, 
 
 BOOL CTKMarkupObject::IsOfType(const CTKMarkupType* pType) const {
   if (!pType) return FALSE;
-  for (const CTKMarkupType* p = GetType(); p; p = p->GetBaseType())
-    if (p == pType) return TRUE;
-  return FALSE;
+  const CTKMarkupType* pMine = GetType();
+  return pMine && pMine->IsDerivedFromFast(pType);
 }
 
 CTKMarkupObject* CTKMarkupObject::DynamicCast(const CTKMarkupType* pType, CTKMarkupObject* pObject) {
@@ -267,9 +277,11 @@ CTKMarkupDependencyProperty::~CTKMarkupDependencyProperty() { delete m_pMetadata
 DWORD CTKMarkupDependencyProperty::GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
 
 int CTKMarkupDependencyProperty::GetPropertyCount() { return Properties().count; }
+unsigned CTKMarkupDependencyProperty::GetRegistryGeneration() { return Properties().generation; }
 
 CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::Register(CTKMarkupDependencyProperty* pProperty) {
   PropertyRegistry& reg = Properties();
+  reg.generation++;
   if (!pProperty->IsEvent()) pProperty->m_nIndex = reg.count++;
   FromNameKey key{std::u16string_view(pProperty->m_lpszName), pProperty->m_pOwnerType};
   auto it = reg.map.find(key);
@@ -299,6 +311,7 @@ CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::AddOwner(CTKMarkupType
   if (reg.map.find(key) == reg.map.end()) {
     AddRef();
     reg.map.emplace(key, this);
+    reg.generation++;
   }
   return this;
 }
@@ -309,26 +322,47 @@ CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOw
 
 CTKMarkupProperties::~CTKMarkupProperties() {
   // By index each time: a release may call back into this store.
-  for (size_t i = 0; i < m_slots.size(); i++) {
-    CTKMarkupObject* p = m_slots[i].pValue;
+  for (int i = 0; i < m_nCount; i++) {
+    CTKMarkupObject* p = m_pSlots[i].pValue;
     if (!p) continue;
-    m_slots[i].pValue = nullptr;
+    m_pSlots[i].pValue = nullptr;
     if (m_pOwner && p->GetLogicalParent() == m_pOwner) p->SetLogicalParent(nullptr);
     p->Release();
   }
+  if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
+}
+
+int CTKMarkupProperties::LowerBound(int nIndex) const {
+  int i = 0;
+  while (i < m_nCount && m_pSlots[i].nIndex < nIndex) i++;
+  return i;
 }
 
 CTKMarkupProperties::Slot* CTKMarkupProperties::Find(int nIndex) {
-  auto it = std::lower_bound(m_slots.begin(), m_slots.end(), nIndex, [](const Slot& s, int n) { return s.nIndex < n; });
-  return it != m_slots.end() && it->nIndex == nIndex ? &*it : nullptr;
+  int i = LowerBound(nIndex);
+  return i < m_nCount && m_pSlots[i].nIndex == nIndex ? &m_pSlots[i] : nullptr;
+}
+
+void CTKMarkupProperties::InsertAt(int nPos, Slot slot) {
+  if (m_nCount == m_nCapacity) {
+    int nCapacity = m_nCapacity * 2;
+    Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nCapacity * sizeof(Slot)));
+    std::memcpy(p, m_pSlots, m_nCount * sizeof(Slot));
+    if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
+    m_pSlots = p;
+    m_nCapacity = nCapacity;
+  }
+  std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
+  m_pSlots[nPos] = slot;
+  m_nCount++;
 }
 
 CTKMarkupObject* CTKMarkupProperties::Lookup(CTKMarkupDependencyProperty* pProperty) const {
   int n = pProperty ? pProperty->GetStoreIndex() : -1;
   if (n < 0) return nullptr;
-  for (const Slot& s : m_slots) {
-    if (s.nIndex == n) return s.pValue;
-    if (s.nIndex > n) break;
+  for (int i = 0; i < m_nCount; i++) {
+    if (m_pSlots[i].nIndex == n) return m_pSlots[i].pValue;
+    if (m_pSlots[i].nIndex > n) break;
   }
   return nullptr;
 }
@@ -341,8 +375,7 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
     pOld = pSlot->pValue;
     pSlot->pValue = pValue;
   } else if (pValue) {
-    auto it = std::lower_bound(m_slots.begin(), m_slots.end(), n, [](const Slot& s, int k) { return s.nIndex < k; });
-    m_slots.insert(it, Slot{n, pValue});
+    InsertAt(LowerBound(n), Slot{n, pValue});
   }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
@@ -355,15 +388,15 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
 
 void CTKMarkupProperties::CopyFrom(const CTKMarkupProperties* pOther) {
   if (!pOther) return;
-  for (const Slot& s : pOther->m_slots) {
+  for (int k = 0; k < pOther->m_nCount; k++) {
+    const Slot& s = pOther->m_pSlots[k];
     if (!s.pValue) continue;
     s.pValue->AddRef();
     if (Slot* pMine = Find(s.nIndex)) {
       if (pMine->pValue) pMine->pValue->Release();  // fresh stores only, but never leak
       pMine->pValue = s.pValue;
     } else {
-      auto it = std::lower_bound(m_slots.begin(), m_slots.end(), s.nIndex, [](const Slot& x, int k) { return x.nIndex < k; });
-      m_slots.insert(it, Slot{s.nIndex, s.pValue});
+      InsertAt(LowerBound(s.nIndex), Slot{s.nIndex, s.pValue});
     }
   }
 }
@@ -504,10 +537,18 @@ CTKMarkupString::CTKMarkupString(LPCWSTR lpszText, int nLength) {
   if (nLength < 0) nLength = MarkupStrLen(lpszText);
   if (!lpszText) nLength = 0;
   m_nLength = nLength;
-  m_lpszValue = DupText(lpszText, nLength);
+  if (nLength <= kInlineLength) {
+    if (nLength) std::memcpy(m_szInline, lpszText, nLength * sizeof(WCHAR));
+    m_szInline[nLength] = 0;
+    m_lpszValue = m_szInline;
+  } else {
+    m_lpszValue = DupText(lpszText, nLength);
+  }
 }
 
-CTKMarkupString::~CTKMarkupString() { delete[] m_lpszValue; }
+CTKMarkupString::~CTKMarkupString() {
+  if (m_lpszValue != m_szInline) FreeText(m_lpszValue, m_nLength);
+}
 
 BOOL CTKMarkupString::IsEqual(const CTKMarkupObject* pOther) const {
   const CTKMarkupString* p = MarkupDynamicCast<CTKMarkupString>(pOther);
@@ -610,6 +651,7 @@ BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
   if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
   if (m_bLogicalParent) pItem->SetLogicalParent(this);
   if (nIndex < 0 || nIndex > GetCount()) nIndex = GetCount();
+  if (m_arrItems.empty()) m_arrItems.reserve(4);  // one block for the usual few items
   m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
   OnItemAdded(pItem, nIndex);
   OnChanged();
@@ -626,7 +668,7 @@ void CTKMarkupCollection::RemoveAt(int nIndex) {
 }
 
 void CTKMarkupCollection::RemoveAll() {
-  std::vector<CTKMarkupObject*> items;
+  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> items;
   items.swap(m_arrItems);
   for (CTKMarkupObject* p : items) {
     if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
@@ -682,6 +724,22 @@ CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
   TypeRegistry& reg = Types();
   auto it = reg.map.find(std::u16string_view(lpszTag, nLength));
   return it == reg.map.end() ? nullptr : it->second;
+}
+
+void CTKMarkupType::ResolveChain() const {
+  const CTKMarkupType* chain[kMaxChain];
+  int n = 0;
+  const CTKMarkupType* p = this;
+  for (; p && n < kMaxChain; p = p->GetBaseType()) chain[n++] = p;
+  // Complete only when it ends at a type that has no base by design; a
+  // base accessor answering null mid-registration must not be kept.
+  const CTKMarkupType* pLast = chain[n - 1];
+  if (p || pLast->m_pfnGetBaseType) {
+    m_nDepth.store(kUnresolved, std::memory_order_release);
+    return;
+  }
+  for (int i = 0; i < n; i++) m_pChain[i] = chain[n - 1 - i];
+  m_nDepth.store(n - 1, std::memory_order_release);
 }
 
 BOOL CTKMarkupType::IsDerivedFrom(const CTKMarkupType* pBase) const {

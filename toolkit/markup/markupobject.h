@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/base/wintypes.h"
+#include "toolkit/markup/markuppool.h"
 
 class CTKMarkupType;
 class CTKMarkupDependencyProperty;
@@ -42,7 +43,7 @@ struct PropertyChangedArgs {
 #define TK_DEFINE_MARKUPCLASS(cls)                                       \
   CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
   CTKMarkupType* cls::GetMarkupClass() {                                 \
-    MarkupRegisterTypes();                                               \
+    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();            \
     return s_pMarkupType;                                                \
   }                                                                      \
   CTKMarkupObject* cls::CreateMarkupObject() { return new cls(); }       \
@@ -51,7 +52,7 @@ struct PropertyChangedArgs {
 #define TK_DEFINE_MARKUPCLASS_NOFACTORY(cls)                             \
   CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
   CTKMarkupType* cls::GetMarkupClass() {                                 \
-    MarkupRegisterTypes();                                               \
+    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();            \
     return s_pMarkupType;                                                \
   }                                                                      \
   CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; }         \
@@ -64,12 +65,19 @@ const int kMaxTreeWalkDepth = 1024;
 // Constructs every descriptor once, in the fixed table order. Called by every
 // descriptor accessor, so no static initialiser order is relied on.
 void MarkupRegisterTypes();
+// Set when the registration step starts; the accessors test it inline.
+extern bool g_bMarkupRegistrationStarted;
 
 class CTKMarkupObject {
  public:
   CTKMarkupObject();
   CTKMarkupObject(const CTKMarkupObject&) = delete;
   CTKMarkupObject& operator=(const CTKMarkupObject&) = delete;
+
+  // Every markup object comes from the small-block pool (markuppool.h); the
+  // virtual destructor hands the object's own size back.
+  static void* operator new(size_t nBytes) { return MarkupPoolAlloc(nBytes); }
+  static void operator delete(void* p, size_t nBytes) { MarkupPoolFree(p, nBytes); }
 
   // The fourteen operations the builder and the engine call.
   virtual CTKMarkupType* GetType() const;
@@ -115,6 +123,9 @@ class CTKMarkupObject {
 
   LPCWSTR GetTagName() const { return m_lpszTagName; }
   void SetTagName(LPCWSTR lpszTag);
+  // Keeps the pointer itself: for text that outlives the object (the tag of
+  // a type descriptor).
+  void SetStaticTagName(LPCWSTR lpszTag);
 
   static CTKMarkupDependencyProperty* m_pNameProperty;
   static CTKMarkupDependencyProperty* m_pKeyProperty;
@@ -122,8 +133,9 @@ class CTKMarkupObject {
  protected:
   CTKMarkupObject* m_pLogicalParent;
   CTKMarkupProperties* m_pProperties;
-  WCHAR* m_lpszTagName;
+  LPCWSTR m_lpszTagName;
   std::atomic<LONG> m_dwRef;
+  bool m_bOwnsTagName = false;
 };
 
 // Templated helpers used throughout the engine.
@@ -195,6 +207,9 @@ class CTKMarkupDependencyProperty : public CTKMarkupObject {
   BOOL IsAttached() const { return m_bAttached; }
   int GetStoreIndex() const { return m_nIndex; }
   static int GetPropertyCount();
+  // Changes whenever a property is registered or gains an owner, so that
+  // caches of name lookups know when to start again.
+  static unsigned GetRegistryGeneration();
 
  protected:
   CTKMarkupDependencyProperty() = default;
@@ -220,13 +235,21 @@ class CTKMarkupProperties : public CTKMarkupObject {
   // Only the properties that were set, ordered by store index: an element
   // sets a handful of the hundreds registered, so a full table per element
   // cost more to make, clear and free than the element itself.
+  // The first few slots live in the store itself: one block less to make
+  // and one pointer less to follow on every lookup.
   struct Slot {
     int nIndex;
     CTKMarkupObject* pValue;
   };
-  std::vector<Slot> m_slots;
+  static const int kInlineSlots = 4;
+  Slot m_inline[kInlineSlots];
+  Slot* m_pSlots = m_inline;
+  int m_nCount = 0;
+  int m_nCapacity = kInlineSlots;
   CTKMarkupObject* m_pOwner;
   Slot* Find(int nIndex);
+  int LowerBound(int nIndex) const;
+  void InsertAt(int nPos, Slot slot);
 };
 
 // ---- value classes -----------------------------------------------------------------------
@@ -320,8 +343,11 @@ class CTKMarkupString : public CTKMarkupObject {
   operator LPCWSTR() const { return m_lpszValue; }
 
  private:
+  // Short texts (most attribute values and runs) live in the object.
+  static const int kInlineLength = 15;
   WCHAR* m_lpszValue;
   int m_nLength;
+  WCHAR m_szInline[kInlineLength + 1];
 };
 
 class CTKMarkupDoubleCollection : public CTKMarkupObject {
@@ -363,7 +389,7 @@ class CTKMarkupCollection : public CTKMarkupObject {
   CTKMarkupType* GetElementType() const { return m_pElementType; }
 
  protected:
-  std::vector<CTKMarkupObject*> m_arrItems;
+  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> m_arrItems;
   CTKMarkupType* m_pElementType;
   BOOL m_bLogicalParent;
 };
@@ -392,7 +418,11 @@ class CTKMarkupType : public CTKMarkupObject {
   static CTKMarkupType* GetFirstType();
   CTKMarkupType* GetNextType() const { return m_pNextType; }
 
-  CTKMarkupType* GetBaseType() const { return m_pfnGetBaseType ? m_pfnGetBaseType() : nullptr; }
+  CTKMarkupType* GetBaseType() const {
+    // Cached once known: type tests walk the base chain all the time.
+    if (!m_pBaseType && m_pfnGetBaseType) m_pBaseType = m_pfnGetBaseType();
+    return m_pBaseType;
+  }
   CTKMarkupObject* CreateInstance() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
   void EnsureRegistered();
   BOOL IsRegistered() const { return m_bRegistered; }
@@ -401,6 +431,13 @@ class CTKMarkupType : public CTKMarkupObject {
   LPCWSTR GetTagName() const { return m_lpszTag; }
   LPCWSTR GetClassName() const { return m_lpszClassName; }
   BOOL IsDerivedFrom(const CTKMarkupType* pBase) const;
+  // IsDerivedFrom in constant time once the base chain is known.
+  BOOL IsDerivedFromFast(const CTKMarkupType* pBase) const {
+    int nMine = Depth();
+    int d = pBase->Depth();
+    if (nMine < 0 || d < 0) return IsDerivedFrom(pBase);
+    return d <= nMine && m_pChain[d] == pBase;
+  }
 
  private:
   LPCWSTR m_lpszTag;
@@ -409,6 +446,24 @@ class CTKMarkupType : public CTKMarkupObject {
   BOOL m_bRegistered;
   PFNCREATEMARKUPOBJECT m_pfnCreateObject;
   PFNGETMARKUPTYPE m_pfnGetBaseType;
+  mutable CTKMarkupType* m_pBaseType = nullptr;
+  // The chain from the root type down to this one (m_pChain[m_nDepth] is
+  // this), filled in on first use; kUnresolved for chains that are not
+  // complete yet or too long to hold.
+  static const int kMaxChain = 16;
+  static const int kUnresolved = -2;
+  void ResolveChain() const;
+  // The chain is written before the depth is published.
+  int Depth() const {
+    int n = m_nDepth.load(std::memory_order_acquire);
+    if (n == -1) {
+      ResolveChain();
+      n = m_nDepth.load(std::memory_order_acquire);
+    }
+    return n;
+  }
+  mutable std::atomic<int> m_nDepth{-1};
+  mutable const CTKMarkupType* m_pChain[kMaxChain] = {};
   PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
   CTKMarkupStyle* m_pTypeStyle;
 };

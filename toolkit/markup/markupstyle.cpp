@@ -48,23 +48,60 @@ CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject) {
   return pKey;
 }
 
-static CTKMarkupObject* LookupIn(CTKMarkupObject* pResources, const CTKMarkupObject* pKey) {
-  CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pResources);
-  return pDictionary ? pDictionary->Lookup(pKey) : nullptr;
+// What the search consults at one object, in its order: the object's own
+// dictionary, then (unless the object is a style, where the search ends)
+// the dictionary of the style it uses.
+static void ReadLevel(CTKMarkupObject* p, CTKMarkupResourceScope& level) {
+  level.pOwn = MarkupDynamicCast<CTKMarkupResourceDictionary>(p->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+  level.pStyle = nullptr;
+  level.bStop = p->GetType() == CTKMarkupStyle::GetMarkupClass();  // a style's own resources only
+  if (level.bStop) return;
+  if (CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(p->GetValue(CTKMarkupInputElement::m_pStyleProperty)))
+    level.pStyle = MarkupDynamicCast<CTKMarkupResourceDictionary>(pStyle->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+}
+
+// The value found at one level; bStop tells the caller to search no further.
+static CTKMarkupObject* LookupLevel(const CTKMarkupResourceScope& level, const CTKMarkupObject* pKey, bool& bStop) {
+  if (level.pOwn)
+    if (CTKMarkupObject* pFound = level.pOwn->Lookup(pKey)) return pFound;
+  bStop = level.bStop;
+  if (bStop || !level.pStyle) return nullptr;
+  return level.pStyle->Lookup(pKey);
 }
 
 CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupObject* pKey) {
   if (!pObject || !pKey) return nullptr;
   if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject)) return pDictionary->Lookup(pKey);
-  CTKMarkupType* pStyleType = CTKMarkupStyle::GetMarkupClass();
   for (CTKMarkupObject* p = pObject; p; p = p->GetLogicalParent()) {
-    if (CTKMarkupObject* pFound = LookupIn(p->GetValue(CTKMarkupStyle::m_pResourcesProperty), pKey)) return pFound;
-    if (p->GetType() == pStyleType) break;  // a style's own resources only
-    CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(p->GetValue(CTKMarkupInputElement::m_pStyleProperty));
-    if (pStyle) {
-      if (CTKMarkupObject* pFound = LookupIn(pStyle->GetValue(CTKMarkupStyle::m_pResourcesProperty), pKey)) return pFound;
-    }
+    CTKMarkupResourceScope level;
+    ReadLevel(p, level);
+    bool bStop = false;
+    if (CTKMarkupObject* pFound = LookupLevel(level, pKey, bStop)) return pFound;
+    if (bStop) break;
   }
+  return nullptr;
+}
+
+const CTKMarkupResourceScope* CTKMarkupResourceScope::Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter, CTKMarkupResourceScope& level) {
+  ReadLevel(pObject, level);
+  if (level.bStop) {
+    level.pOuter = nullptr;
+    return &level;
+  }
+  if (!level.pOwn && !level.pStyle) return pOuter;
+  level.pOuter = pOuter;
+  return &level;
+}
+
+CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove, const CTKMarkupObject* pKey) {
+  if (!pObject || !pKey) return nullptr;
+  if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject)) return pDictionary->Lookup(pKey);
+  CTKMarkupResourceScope level;
+  ReadLevel(pObject, level);
+  bool bStop = false;
+  if (CTKMarkupObject* pFound = LookupLevel(level, pKey, bStop)) return pFound;
+  for (const CTKMarkupResourceScope* s = pAbove; s && !bStop; s = s->pOuter)
+    if (CTKMarkupObject* pFound = LookupLevel(*s, pKey, bStop)) return pFound;
   return nullptr;
 }
 
@@ -271,6 +308,9 @@ static bool CollectTriggers(CTKMarkupInputElement* pElement, CTKMarkupStyle* pSt
 
 void CTKMarkupInputElement::ApplyTriggers(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pNewValue) {
   if (m_nTriggerDepth >= kMaxTriggerDepth) return;
+  // Nothing to switch off and no style to switch on from: the usual case
+  // for every property set while a tree is being built.
+  if (!m_pActiveTriggers && !m_pStyle && !GetType()->GetTypeStyle()) return;
   m_nTriggerDepth++;
   AddRef();  // a notification must not destroy the element under us
 

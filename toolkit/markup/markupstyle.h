@@ -32,6 +32,24 @@ CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);
 // The resource search of an object and its logical ancestors; no reference added.
 CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupObject* pKey);
 
+// The resource search above an object, gathered once on the way down a tree
+// so that each element's search need not climb to the root again. A chain
+// holds only the levels that matter: an ancestor with a dictionary of its
+// own or of its style, or a style (whose own resources end the search).
+struct CTKMarkupResourceScope {
+  CTKMarkupResourceDictionary* pOwn = nullptr;
+  CTKMarkupResourceDictionary* pStyle = nullptr;
+  bool bStop = false;
+  const CTKMarkupResourceScope* pOuter = nullptr;
+
+  // The chain of pObject given the chain of its logical parent: the level
+  // of pObject, filled into 'level', when it matters, else pOuter.
+  static const CTKMarkupResourceScope* Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter, CTKMarkupResourceScope& level);
+};
+// FindElementResource with the ancestors' part of the search taken from the
+// chain of pObject's logical parent.
+CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove, const CTKMarkupObject* pKey);
+
 class CTKMarkupSetter : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupSetter)
  public:

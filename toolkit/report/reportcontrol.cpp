@@ -6,6 +6,7 @@
 
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/imagemanager.h"
+#include "toolkit/common/tooltipcontext.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportbehavior.h"
 #include "toolkit/report/reportcolumn.h"
@@ -95,6 +96,8 @@ CTKReportControl::CTKReportControl() {
   m_pSectionFooter->AllowGroup(FALSE);
   m_pSectionFooter->SetVisible(FALSE);
   m_pSectionFooter->SetDividerPosition(0);
+  // A line in the grid colour separates the footer rows from the body.
+  m_pSectionFooter->GetBorder()->GetBorderThickness()->SetTop(1);
   m_pRows = m_pSectionBody->GetRows();
 
   m_pColumns = new CTKReportColumns(this);
@@ -108,6 +111,7 @@ CTKReportControl::CTKReportControl() {
   m_pNavigator = m_pRowNavigator;
   m_pSelectedRows = new CTKReportSelectedRows(this);
   m_pImageManager = new CTKImageManager();
+  m_pToolTipContext = new CTKToolTipContext();
   m_pCachedToolTipInfo = new TK_NM_REPORTTOOLTIPINFO{};
 }
 
@@ -129,6 +133,7 @@ CTKReportControl::~CTKReportControl() {
   m_pNavigator = nullptr;
   TKReleaseHeld(m_pImageManager);
   TKReleaseHeld(m_pReportHeader);
+  TKReleaseHeld(m_pToolTipContext);
   delete m_pCachedToolTipInfo;
   m_pCachedToolTipInfo = nullptr;
   if (m_pEditRow) TKReleaseHeld(m_pEditRow);

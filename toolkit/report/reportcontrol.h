@@ -412,6 +412,18 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int GetDefaultRowHeight() const { return m_nDefaultRowFreeHeight; }
   void SetDefaultRowHeight(int n) { m_nDefaultRowFreeHeight = n; }
   int GetIconViewColumn() const { return m_nIconColumnIndex; }
+  // Whether the icon-view column stays in the row view after icon view
+  // ends, and where (its position among the columns; -1: not placed, the
+  // column is hidden). Kept there, it shows the row numbers.
+  void SetKeepIconColumnInRowView(BOOL bKeep, int nPosition = 0) {
+    m_bKeepIconColumnInRowView = bKeep;
+    m_nIconColumnRowViewPosition = nPosition;
+  }
+  BOOL IsKeepIconColumnInRowView() const { return m_bKeepIconColumnInRowView; }
+  int GetIconColumnRowViewPosition() const { return m_nIconColumnRowViewPosition; }
+  // The column rows draw their numbers in when they have no item for it:
+  // the icon-view column kept in the row view; null otherwise.
+  CTKReportColumn* GetRowNumberColumn() const;
   // Icons per line in icon view (set by the layout).
   int GetIconViewColumnsCount() const { return std::max(1, m_iIconViewColumns); }
   int GetMouseMode() const { return m_mouseMode; }
@@ -612,6 +624,8 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL m_bIconView = FALSE;
   int m_nIconColumnIndex = -1;
   int m_iIconViewColumns = 1;
+  BOOL m_bKeepIconColumnInRowView = FALSE;
+  int m_nIconColumnRowViewPosition = -1;
   HBITMAP m_hbmpWatermark = nullptr;
   BYTE m_WatermarkTransparency = 100;
   int m_nWatermarkAlignment = 0x100;

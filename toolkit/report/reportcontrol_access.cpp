@@ -1,7 +1,13 @@
 // The report control's accessible face (the control, its header and its
-// body rows as children) and the routing of messages to the cell tip.
+// body rows as children) and the routing of messages to the cell tip, the
+// tooltip context and markup elements.
 #include "toolkit/report/reportcontrol.h"
+
+#include "toolkit/common/tooltipcontext.h"
+#include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportrecorditem.h"
+#include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
 #include "toolkit/report/reporttip.h"
 
@@ -25,6 +31,29 @@ BOOL CTKReportControl::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRES
     g_bRelaying = true;
     RelayToolTipEvent(message);
     g_bRelaying = false;
+  }
+  if (m_bShowTooltips && m_pToolTipContext && m_hWnd) {
+    MSG msg{m_hWnd, message, wParam, lParam, 0, {}};
+    ::GetCursorPos(&msg.pt);
+    m_pToolTipContext->FilterToolTipMessage(this, &msg);
+  }
+  // Hyperlinks and buttons of markup captions see the messages first.
+  if (m_pMarkupContext && m_hWnd) {
+    CPoint pt;
+    ::GetCursorPos(&pt);
+    ScreenToClient(&pt);
+    CTKMarkupObject* element = nullptr;
+    if (CTKReportRow* row = HitTestRow(pt)) {
+      if (CTKReportRecordItem* item = row->HitTest(pt)) element = item->GetMarkupUIElement();
+      if (!element && row->IsGroupRow()) element = static_cast<CTKReportGroupRow*>(row)->GetMarkupUIElement();
+    }
+    LRESULT result = 0;
+    const BOOL handled = element ? MarkupRelayElementMessage(element, message, wParam, lParam, &result)
+                                 : MarkupRelayContextMessage(m_pMarkupContext, message, wParam, lParam, &result);
+    if (handled) {
+      if (pResult) *pResult = result;
+      return TRUE;
+    }
   }
   return CWnd::OnWndMsg(message, wParam, lParam, pResult);
 }
@@ -59,6 +88,10 @@ void CTKReportControl::RelayToolTipEvent(UINT message) {
 INT_PTR CTKReportControl::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const {
   INT_PTR hit = CWnd::OnToolHitTest(point, pTI);
   if (hit != -1) return hit;
+  if (m_pReportHeader) {
+    hit = m_pReportHeader->OnToolHitTest(point, pTI);
+    if (hit != -1) return hit;
+  }
   if (CTKReportRow* row = HitTestRow(point)) return row->OnToolHitTest(point, pTI);
   return -1;
 }

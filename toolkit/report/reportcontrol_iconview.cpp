@@ -79,7 +79,16 @@ void CTKReportControl::SetIconView(BOOL bIconView) {
     m_pNavigator = m_pRowNavigator;
     pm->SetTreeIndent(saved.nTreeIndent);
     m_pReportHeader->m_bAutoColumnSizing = saved.bAutoColumnSizing;
-    if (iconColumn) {
+    const BOOL grouped = m_pIconViewColumnsOrder && m_pIconViewColumnsOrder->GetCount() > 0;
+    if (iconColumn && m_bKeepIconColumnInRowView && m_nIconColumnRowViewPosition >= 0) {
+      // Kept as the row-number column, at its row-view position.
+      const int width = grouped ? std::max(30, pm->GetIconViewItemWidth()) : pm->GetIconViewItemWidth();
+      const int position = std::min(m_nIconColumnRowViewPosition, m_pColumns->GetCount() - 1);
+      if (iconColumn->GetIndex() != position) m_pColumns->ChangeColumnOrder(position, iconColumn->GetIndex());
+      iconColumn->m_bVisible = TRUE;
+      iconColumn->m_nColumnStaticWidth = iconColumn->m_nColumnAutoWidth = width;
+      iconColumn->SetMinWidth(width);
+    } else if (iconColumn) {
       iconColumn->m_bVisible = FALSE;
       iconColumn->m_nColumnStaticWidth = 0;
     }
@@ -123,6 +132,12 @@ void CTKReportControl::SetIconView(BOOL bIconView) {
   m_bIconView = bIconView;
   AdjustScrollBars();
   RedrawControl();
+}
+
+CTKReportColumn* CTKReportControl::GetRowNumberColumn() const {
+  if (m_bIconView || !m_bKeepIconColumnInRowView || m_nIconColumnRowViewPosition < 0) return nullptr;
+  CTKReportColumn* column = m_pColumns->Find(m_nIconColumnIndex);
+  return column && column->IsVisible() ? column : nullptr;
 }
 
 void CTKReportControl::DrawIconView(CDC* pDC, CRect& rcClient) {

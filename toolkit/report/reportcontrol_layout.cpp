@@ -299,6 +299,10 @@ void CTKReportControl::SetFreezeColumnsCount(int nCount, BOOL bAdjustParent) {
 
 // ---- scrolling messages ----
 
+// A window the control creates itself gets its first layout from the first
+// WM_SIZE; a subclassed one from PreSubclassWindow.
+int CTKReportControl::OnCreate(LPCREATESTRUCT lpCreateStruct) { return CWnd::OnCreate(lpCreateStruct); }
+
 void CTKReportControl::OnSize(UINT nType, int cx, int cy) {
   CReentryGuard guard(m_bOnSizeRunning);
   if (!guard.Entered()) return;

@@ -85,6 +85,18 @@ LRESULT CTKReportControl::OnPrintClient(WPARAM wParam, LPARAM) {
 
 BOOL CTKReportControl::OnEraseBkgnd(CDC*) { return TRUE; }
 
+// New system colours reach the paint manager's colours and brushes first.
+void CTKReportControl::OnSysColorChange() {
+  CWnd::OnSysColorChange();
+  if (m_pPaintManager) m_pPaintManager->RefreshMetrics();
+  RedrawControl();
+}
+
+void CTKReportControl::OnStyleChanged(int, LPSTYLESTRUCT) {
+  Default();
+  RedrawControl();
+}
+
 void CTKReportControl::OnDraw(CDC* pDC) {
   if (!pDC) return;
   if (m_hWnd && (GetExStyle() & WS_EX_RTLREADING)) pDC->SetTextAlign(pDC->GetTextAlign() | TA_RTLREADING);

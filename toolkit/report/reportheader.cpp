@@ -9,6 +9,7 @@
 #include "toolkit/common/resourcemanager.h"
 #include "toolkit/common/scopeddc.h"
 #include "toolkit/common/splittertracker.h"
+#include "toolkit/common/tooltipcontext.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
@@ -333,6 +334,39 @@ int CTKReportHeader::HitTestIndex(CPoint pt) const {
 CTKReportColumn* CTKReportHeader::HitTest(CPoint ptPoint) const {
   const int index = HitTestIndex(ptPoint);
   return index >= 0 ? m_pColumns->GetAt(index) : nullptr;
+}
+
+INT_PTR CTKReportHeader::OnToolHitTest(CPoint point, TOOLINFOW* pTI) const {
+  if (!m_pControl || !pTI) return -1;
+  CTKReportColumn* column = HitTest(point);
+  if (!column) return -1;
+  CTKReportPaintManager* pm = m_pControl->GetPaintManager();
+  CString text = column->GetTooltip();
+  if (text.IsEmpty()) {
+    // A caption written as markup has no plain text to show.
+    if (column->GetMarkupUIElement()) return -1;
+    text = column->GetCaption();
+    if (column->IsSortable() && m_bAllowColumnSort && pm) {
+      if (m_pControl->GetIconViewColumn() >= 0 && column->GetItemIndex() == m_pControl->GetIconViewColumn())
+        text = CString(pm->m_bRecOrRowNum ? u"Rec" : u"Row") + text;
+      else if (column->IsSorted())
+        text = pm->m_strSortBy + text + (column->IsSortedDecreasing() ? pm->m_strDecreasing : pm->m_strIncreasing);
+    }
+  }
+  const CRect rcColumn(column->m_rcColumn);
+  if (column->IsPlusMinus() && pm && rcColumn.right - point.x <= 15)
+    text = column->IsExpanded() ? pm->m_strCollapse : pm->m_strExpand;
+  if (text.IsEmpty()) return -1;
+  if (pm && pm->m_bCleanTooltip) {
+    for (int open = text.Find(u'<'); open >= 0; open = text.Find(u'<')) {
+      const int close = text.Find(u'>', open);
+      if (close < 0) break;
+      text = text.Left(open) + text.Mid(close + 1);
+    }
+  }
+  const INT_PTR id = reinterpret_cast<INT_PTR>(column);
+  CTKToolTipContext::InitToolInfo(pTI, m_pControl->GetSafeHwnd(), rcColumn, id, text.GetString());
+  return id;
 }
 
 CTKReportColumn* CTKReportHeader::HitTestDivider(CPoint point) const {
@@ -731,7 +765,13 @@ void CTKReportHeader::FinishDrag(UINT nFlags, CPoint point) {
 
 void CTKReportHeader::OnMouseMove(UINT, CPoint point) {
   if (!m_pControl) return;
-  SetHotColumn(HitTest(point));
+  CTKReportColumn* hot = HitTest(point);
+  SetHotColumn(hot);
+  // Leaving the caption's tip for the plus/minus button's.
+  if (hot && hot->IsPlusMinus() && m_pControl->GetToolTipContext()) {
+    const int fromRight = hot->m_rcColumn.right - point.x;
+    if (fromRight >= 16 && fromRight <= 20) m_pControl->GetToolTipContext()->DeactivateTip();
+  }
   const int mode = m_pControl->GetMouseMode();
   if (m_bAllowColumnResize && (mode == kModeIdle || mode == kModeDivider)) {
     if (HitTestDivider(point)) {

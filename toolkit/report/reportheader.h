@@ -9,6 +9,7 @@
 #include "platform/base/cmdtarget.h"
 #include "platform/base/geometry.h"
 #include "platform/base/wintypes.h"
+#include "platform/window/toolinfo.h"
 #include "toolkit/common/accessible.h"
 
 class CTKReportControl;
@@ -65,6 +66,10 @@ class CTKReportHeader : public CCmdTarget, public CTKAccessible {
   CTKReportColumn* HitTestDivider(CPoint point) const;
   int GetTotalWidth() const { return m_nHeaderWidth; }
   int GetOverflowWidth() const { return m_nForceLayoutAdjustment; }
+
+  // The tip of the column under the point (client coordinates): the
+  // column as tool id, or -1.
+  INT_PTR OnToolHitTest(CPoint point, TOOLINFOW* pTI) const;
 
   // ---- mouse state ----
   void ShowDropMarker(int nIndex, BOOL bHeader);

@@ -15,6 +15,7 @@
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportinplacebutton.h"
 #include "toolkit/report/reporthyperlink.h"
 #include "toolkit/report/reportitemcontrols.h"
 #include "toolkit/report/reportpaintmanager.h"
@@ -45,7 +46,108 @@ void DrawIconAt(CDC* pDC, CTKImageManagerIcon* icon, CPoint pt, BOOL selected) {
   icon->Draw(pDC, pt, selected ? icon->GetCheckedImage() : icon->GetNormalImage(), size);
 }
 
+// A raised button face: face and dark edge outside, highlight and shadow
+// one pixel inside; a pressed one is framed dark edge and window colour.
+void DrawButtonFace(CDC* pDC, const CRect& rc, BOOL pressed) {
+  pDC->FillSolidRect(&rc, Sys(COLOR_BTNFACE));
+  if (pressed) {
+    pDC->Draw3dRect(&rc, Sys(COLOR_3DDKSHADOW), Sys(COLOR_WINDOW));
+    return;
+  }
+  pDC->Draw3dRect(&rc, Sys(COLOR_BTNFACE), Sys(COLOR_3DDKSHADOW));
+  CRect inner(rc);
+  inner.DeflateRect(1, 1);
+  pDC->Draw3dRect(&inner, Sys(COLOR_WINDOW), Sys(COLOR_BTNSHADOW));
+}
+
+// The three dots of an expand button along the bottom.
+void DrawThreeDots(CDC* pDC, const CRect& rc) {
+  for (int i = 0; i < 3; i++)
+    pDC->FillSolidRect(CRect(rc.left + 4 * i + 3, rc.bottom - 5, rc.left + 4 * i + 5, rc.bottom - 3),
+                       Sys(COLOR_BTNTEXT));
+}
+
+// A small arrow centred in the rectangle, pointing down or up.
+void DrawArrow(CDC* pDC, const CRect& rc, BOOL down) {
+  const CPoint c = rc.CenterPoint();
+  if (down)
+    CTKDrawHelpers::Triangle(pDC, CPoint(c.x - 3, c.y - 1), CPoint(c.x + 3, c.y - 1), CPoint(c.x, c.y + 2),
+                             Sys(COLOR_BTNTEXT));
+  else
+    CTKDrawHelpers::Triangle(pDC, CPoint(c.x - 3, c.y + 1), CPoint(c.x + 3, c.y + 1), CPoint(c.x, c.y - 2),
+                             Sys(COLOR_BTNTEXT));
+}
+
+BOOL IsThemeActive(CTKWinThemeWrapper* theme) { return theme && theme->IsAppThemed(); }
+
 }  // namespace
+
+// ---- in-place buttons ----
+
+void CTKReportPaintManager::DrawInplaceButtonFrame(CDC* pDC, CTKReportInplaceButton* pButton) {
+  if (!pDC || !pButton || !pButton->GetSafeHwnd()) return;
+  CRect rc;
+  pButton->GetClientRect(&rc);
+  DrawButtonFace(pDC, rc, pButton->IsPressed());
+}
+
+BOOL CTKReportPaintManager::DrawInplaceButtonIcon(CDC* pDC, CTKReportInplaceButton* pButton) {
+  if (!pDC || !pButton || !pButton->GetSafeHwnd() || pButton->GetIconIndex() == -1) return FALSE;
+  CTKReportControl* control = pButton->pControl ? pButton->pControl : m_pControl;
+  CTKImageManager* images = control ? control->GetImageManager() : nullptr;
+  CTKImageManagerIcon* icon = images ? images->LookupIcon(static_cast<UINT>(pButton->GetIconIndex()), 0) : nullptr;
+  if (!icon) return FALSE;
+  CRect rc;
+  pButton->GetClientRect(&rc);
+  const CSize size(std::min(icon->GetWidth(), rc.Width()), std::min(icon->GetHeight(), rc.Height()));
+  const CPoint pt(rc.left + std::max(0, (rc.Width() - icon->GetWidth()) / 2),
+                  rc.top + std::max(0, (rc.Height() - icon->GetHeight()) / 2));
+  icon->Draw(pDC, pt, icon->GetNormalImage(), size);
+  return TRUE;
+}
+
+void CTKReportPaintManager::DrawInplaceButton(CDC* pDC, CTKReportInplaceButton* pButton) {
+  if (!pDC || !pButton || !pButton->GetSafeHwnd()) return;
+  CRect rc;
+  pButton->GetClientRect(&rc);
+  const int id = pButton->GetID();
+  const BOOL pressed = pButton->IsPressed();
+  CRect upper(rc), lower(rc);
+  upper.bottom = lower.top = rc.top + rc.Height() / 2;
+  if (m_bUseThemedControls) {
+    const HDC hdc = pDC->GetSafeHdc();
+    if (id == kTKReportComboButton && IsThemeActive(m_themeCombo)) {
+      m_themeCombo->DrawThemeBackground(hdc, 1, pressed ? 3 : 1, &rc, nullptr);
+      return;
+    }
+    if (id == kTKReportExpandButton && IsThemeActive(m_themeButton)) {
+      pDC->FillSolidRect(&rc, Sys(COLOR_BTNFACE));
+      const int state = pressed ? 3 : (::GetFocus() == pButton->GetSafeHwnd() ? 5 : 1);
+      m_themeButton->DrawThemeBackground(hdc, 1, state, &rc, nullptr);
+      if (!DrawInplaceButtonIcon(pDC, pButton)) DrawThreeDots(pDC, rc);
+      return;
+    }
+    if (id == kTKReportSpinButton && IsThemeActive(m_themeSpin)) {
+      m_themeSpin->DrawThemeBackground(hdc, 1, pButton->GetState() == 1 ? 3 : 1, &upper, nullptr);
+      m_themeSpin->DrawThemeBackground(hdc, 2, pButton->GetState() == 2 ? 3 : 1, &lower, nullptr);
+      return;
+    }
+  }
+  // Classic faces; the pictures tell the three kinds apart.
+  if (id == kTKReportSpinButton) {
+    DrawButtonFace(pDC, upper, pButton->GetState() == 1);
+    DrawButtonFace(pDC, lower, pButton->GetState() == 2);
+    DrawArrow(pDC, upper, FALSE);
+    DrawArrow(pDC, lower, TRUE);
+    return;
+  }
+  DrawInplaceButtonFrame(pDC, pButton);
+  if (id == kTKReportComboButton) {
+    DrawArrow(pDC, rc, TRUE);
+  } else if (id == kTKReportExpandButton && !DrawInplaceButtonIcon(pDC, pButton)) {
+    DrawThreeDots(pDC, rc);
+  }
+}
 
 // ---- what the drawing reads of the control ----
 

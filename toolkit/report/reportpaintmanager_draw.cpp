@@ -615,6 +615,3 @@ BOOL CTKReportPaintManager::DrawSpinButtonGlyph(CDC* pDC, CRect* pRect) {
   return TRUE;
 }
 
-void CTKReportPaintManager::DrawInplaceButton(CDC*, CTKReportInplaceButton*) {}
-void CTKReportPaintManager::DrawInplaceButtonFrame(CDC*, CTKReportInplaceButton*) {}
-BOOL CTKReportPaintManager::DrawInplaceButtonIcon(CDC*, CTKReportInplaceButton*) { return FALSE; }

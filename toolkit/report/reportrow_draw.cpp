@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/framework/afx.h"
+#include "toolkit/common/drawhelpers.h"
+#include "toolkit/common/scopeddc.h"
 #include "toolkit/common/tooltipcontext.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
@@ -11,6 +13,7 @@
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportsection.h"
+#include "toolkit/report/reporttip.h"
 
 namespace {
 
@@ -106,6 +109,8 @@ void CTKReportRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
             grid.left -= 1;
             DrawItemGrid(dc, column, grid);
           }
+        } else if (column == m_pControl->GetRowNumberColumn()) {
+          pm->DrawRowNumber(dc, CRect(rcRow.left, cell.top, cell.right, cell.bottom), this);
         }
       }
       if (frozen > 0 && position == frozen - 1) pm->DrawFreezeColsDivider(dc, cell, m_pControl, this);
@@ -185,8 +190,94 @@ void CTKReportGroupRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
   dc->SetBkMode(mode);
 }
 
-void CTKReportRow::ShowToolTip(POINT, CTKReportTip*) {
-  // Placeholder: cell tips are decided with the tooltip context's services.
+namespace {
+// A single-line caption is cut when its text is wider than the caption
+// rectangle less 4 pixels of slack.
+BOOL IsCaptionCut(int nTextWidth, int nCaptionWidth) { return nTextWidth > nCaptionWidth - 4; }
+}  // namespace
+
+void CTKReportRow::ShowToolTip(POINT ptTip, CTKReportTip* pTipWnd) {
+  if (!m_pControl || !pTipWnd) return;
+  CRect rcItem;
+  CTKReportColumn* column = nullptr;
+  CTKReportRecordItem* item = HitTest(ptTip, &rcItem, &column);
+  if (!item || (!column && !item->IsPreviewItem())) {
+    pTipWnd->m_pItem = nullptr;
+    pTipWnd->m_nRowIndex = -1;
+    return;
+  }
+  const BOOL iconView = m_pControl->IsIconView();
+  if (!iconView && !CTKDrawHelpers::IsTopParentActive(m_pControl)) return;
+  // The same cell keeps the tip it has (or has none).
+  if (item == pTipWnd->m_pItem && m_nIndex == pTipWnd->m_nRowIndex) return;
+  pTipWnd->m_pItem = item;
+  pTipWnd->m_nRowIndex = m_nIndex;
+
+  CTKReportPaintManager* pm = m_pControl->GetPaintManager();
+  const BOOL always = pm && pm->m_bShowCellTipAlways;
+  // A tip text of its own is the tooltip context's to show.
+  CString text = item->GetTooltip();
+  m_pControl->OnGetToolTipInfo(this, item, text);
+  if (!text.IsEmpty() || text == u" ") return;
+  if (column && (column->GetAlignment() & DT_WORDBREAK) && !always) return;
+
+  auto* metrics = new TK_REPORTRECORDITEM_METRICS();
+  metrics->strText = item->GetCaption(column);
+  FillItemMetrics(column, item, metrics);
+  text = metrics->strText;
+  text.Trim();
+  CFont* font = metrics->pFont ? metrics->pFont : (pm ? pm->GetTextFont() : nullptr);
+  if (m_pControl->GetMarkupContext() && text.GetLength() > 1 && text[0] == u'<' &&
+      text[text.GetLength() - 1] == u'>') {
+    metrics->InternalRelease();
+    return;
+  }
+
+  TK_REPORTRECORDITEM_ARGS args(m_pControl, this, column);
+  args.pItem = item;
+  args.rcItem = rcItem;
+  RECT rcCaption = rcItem;
+  item->GetCaptionRect(&args, rcCaption);
+  CRect rcTip(rcCaption);
+  m_pControl->ClientToScreen(&rcTip);
+  if (!pTipWnd->GetSafeHwnd()) pTipWnd->Create(m_pControl);
+  pTipWnd->SetTooltipText(text);
+  const BOOL multiLine = item->IsPreviewItem() || iconView || pTipWnd->IsMultiLineText();
+
+  BOOL cut = FALSE;
+  {
+    CClientDC dc(m_pControl);
+    CTKFontDC fontDC(&dc, font);
+    if (item->IsPreviewItem()) {
+      CRect rcCalc(0, 0, std::max<LONG>(1, rcTip.Width()), 0);
+      dc.DrawText(text, &rcCalc, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      const int lineHeight = std::max(1, static_cast<int>(dc.GetTextExtent(u" ", 1).cy));
+      cut = pm && rcCalc.Height() / lineHeight > pm->GetMaxPreviewLines();
+    } else if (multiLine) {
+      CRect rcCalc(0, 0, std::max<LONG>(1, rcTip.Width() - 3), 0);
+      dc.DrawText(text, &rcCalc, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+      cut = rcCalc.Width() > rcTip.Width() - 3 || rcCalc.Height() > rcTip.Height() - 3;
+      rcTip.right = rcTip.left + std::max<LONG>(rcTip.Width(), rcCalc.Width() + 15);
+      rcTip.bottom = rcTip.top + std::max<LONG>(rcTip.Height(), rcCalc.Height() + 5);
+    } else {
+      cut = IsCaptionCut(dc.GetTextExtent(text).cx, rcTip.Width());
+    }
+  }
+
+  if (cut || always) {
+    pTipWnd->SetFont(font);
+    CRect rcHover(m_rcRow);
+    if (iconView) rcHover = CRect(rcCaption);
+    m_pControl->ClientToScreen(&rcHover);
+    pTipWnd->SetHoverRect(rcHover);
+    const BOOL hGrid = pm && pm->GetGridStyle(FALSE) != tkGridNoLines;
+    rcTip.OffsetRect(-1, hGrid ? -1 : 0);
+    pTipWnd->SetTooltipRect(rcTip);
+    pTipWnd->Activate(TRUE, multiLine);
+    TRACKMOUSEEVENT tme{sizeof(TRACKMOUSEEVENT), TME_LEAVE, m_pControl->GetSafeHwnd(), 0};
+    ::TrackMouseEvent(&tme);
+  }
+  metrics->InternalRelease();
 }
 
 namespace {

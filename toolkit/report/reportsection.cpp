@@ -8,14 +8,19 @@
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportheader.h"
 #include "toolkit/report/reportitemtypes.h"
+#include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
 #include "toolkit/report/reportselectedrows.h"
+#include "toolkit/report/reporttip.h"
 
 CTKReportSection::CTKReportSection(CTKReportControl* pControl, int nSection)
-    : m_pControl(pControl), m_clrDivider(::GetSysColor(COLOR_3DFACE)), m_nSection(nSection) {
+    : m_pBorder(new CTKReportBorder()),
+      m_pControl(pControl),
+      m_clrDivider(::GetSysColor(COLOR_3DFACE)),
+      m_nSection(nSection) {
   m_pRecords = new CTKReportRecords();
   m_pRecords->SetReportControl(pControl);
   m_pRows = new CTKReportRows();
@@ -27,6 +32,7 @@ CTKReportSection::~CTKReportSection() {
   TKReleaseHeld(m_pRows);
   TKReleaseHeld(m_pTree);
   TKReleaseHeld(m_pRecords);
+  delete m_pBorder;
 }
 
 CTKReportRecord* CTKReportSection::AddRecord(CTKReportRecord* pRecord) { return m_pRecords->Add(pRecord); }
@@ -445,7 +451,7 @@ void CTKReportSection::RefreshIndexes(BOOL bAdjustLayout, BOOL bReverseOrder) {
 // ---- heights and scrolling ---------------------------------------------------------------------
 
 int CTKReportSection::GetRowsHeight(CDC* pDC) const {
-  return GetRowsHeightRange(pDC, m_rcSection.Width(), m_pRows->GetCount());
+  return GetRowsHeightRange(pDC, GetRowsRect().Width(), m_pRows->GetCount());
 }
 
 int CTKReportSection::GetRowsHeightRange(CDC* pDC, int nWidth, int nCount) const {
@@ -459,15 +465,27 @@ int CTKReportSection::GetRowsHeightRange(CDC* pDC, int nWidth, int nCount) const
   return height;
 }
 
-int CTKReportSection::GetContentHeight(CDC* pDC) const { return std::max(0, GetRowsHeight(pDC)); }
+int CTKReportSection::GetContentHeight(CDC* pDC) const {
+  return std::max(0, GetRowsHeight(pDC)) + (m_pBorder ? m_pBorder->GetSize().cy : 0);
+}
+
+CRect CTKReportSection::GetRowsRect() const {
+  if (!m_pBorder) return m_rcSection;
+  RECT rc = DeflateByThickness(m_rcSection.left, m_rcSection.top, m_rcSection.right, m_rcSection.bottom,
+                               m_pBorder->GetMargin());
+  rc = DeflateByThickness(rc.left, rc.top, rc.right, rc.bottom, m_pBorder->GetBorderThickness());
+  rc = DeflateByThickness(rc.left, rc.top, rc.right, rc.bottom, m_pBorder->GetPadding());
+  return CRect(rc);
+}
 
 int CTKReportSection::GetPageRowCount(CDC* pDC) const {
-  const int available = m_rcSection.Height();
+  const CRect rcRows = GetRowsRect();
+  const int available = rcRows.Height();
   const int count = m_pRows->GetCount();
   int used = 0, rows = 0;
   for (int i = std::max(0, m_pRows->GetTopRowIndex()); i < count; ++i) {
     CTKReportRow* row = m_pRows->GetAt(i);
-    int h = row ? row->GetHeight(pDC, m_rcSection.Width()) : 0;
+    int h = row ? row->GetHeight(pDC, rcRows.Width()) : 0;
     if (used + h > available) break;
     used += h;
     ++rows;
@@ -493,8 +511,9 @@ BOOL CTKReportSection::FindRowAtOffset(CDC* pDC, int nWidth, int nOffset, int& n
 BOOL CTKReportSection::EnsureVisible(CDC* pDC, CTKReportRow* pRow) {
   if (!pDC || !pRow || pRow->GetIndex() < 0) return FALSE;
   const int index = pRow->GetIndex();
-  const int width = m_rcSection.Width();
-  const int height = m_rcSection.Height();
+  const CRect rcRows = GetRowsRect();
+  const int width = rcRows.Width();
+  const int height = rcRows.Height();
   int top = m_pRows->GetTopRowIndex();
   if (m_pControl->m_scrollModeV == 2 && !m_pControl->IsIconView()) {
     int offset = GetRowsHeightRange(pDC, width, index);
@@ -532,7 +551,11 @@ BOOL CTKReportSection::EnsureVisible(CDC* pDC, CTKReportRow* pRow) {
 
 void CTKReportSection::Draw(CDC* pDC) {
   if (!pDC || !m_bVisible) return;
-  CRect rcRows(m_rcSection);
+  if (m_pBorder) {
+    if (CTKReportPaintManager* pm = m_pControl->GetPaintManager()) m_pBorder->SetBorderColor(pm->m_clrGridLine);
+    m_pBorder->Draw(pDC, m_rcSection.left, m_rcSection.top, m_rcSection.right, m_rcSection.bottom);
+  }
+  CRect rcRows = GetRowsRect();
   int top = m_pRows->GetTopRowIndex();
   int y = rcRows.top;
   if (m_pControl->m_scrollModeV == 2 && m_nSection == kTKReportSectionBody) {

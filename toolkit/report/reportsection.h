@@ -77,6 +77,9 @@ class CTKReportSection {
   CRect GetRect() const { return m_rcSection; }
   void SetRect(const RECT& rc) { m_rcSection = rc; }
   CRect GetDividerRect() const { return m_rcDivider; }
+  // The rows' area: the rectangle less the border's margin, border and
+  // inner spacing.
+  CRect GetRowsRect() const;
   CTKReportBorder* GetBorder() const { return m_pBorder; }
   CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
   void SetMarkupContext(CTKMarkupContext* pContext);

@@ -2,6 +2,8 @@
 
 #include "toolkit/common/multimonitor.h"
 #include "toolkit/common/scopeddc.h"
+#include "toolkit/common/tooltipcontext.h"
+#include "toolkit/report/reportcontrol.h"
 
 BEGIN_MESSAGE_MAP(CTKReportTip, CWnd)
   ON_WM_PAINT()
@@ -82,10 +84,14 @@ void CTKReportTip::OnPaint() {
   CRect client;
   GetClientRect(&client);
   dc.SetBkMode(TRANSPARENT);
-  // The tooltip look: the info colours with a frame.
-  dc.FillSolidRect(&client, ::GetSysColor(COLOR_INFOBK));
-  dc.Draw3dRect(&client, ::GetSysColor(COLOR_WINDOWFRAME), ::GetSysColor(COLOR_WINDOWFRAME));
-  dc.SetTextColor(::GetSysColor(COLOR_INFOTEXT));
+  // The look of the control's other tips: background, frame, text colour.
+  if (CTKToolTipContext* context = m_pReportControl ? m_pReportControl->GetToolTipContext() : nullptr) {
+    context->DrawBackground(&dc, client);
+  } else {
+    dc.FillSolidRect(&client, ::GetSysColor(COLOR_INFOBK));
+    dc.Draw3dRect(&client, ::GetSysColor(COLOR_WINDOWFRAME), ::GetSysColor(COLOR_WINDOWFRAME));
+    dc.SetTextColor(::GetSysColor(COLOR_INFOTEXT));
+  }
   if (ParentIsRightToLeft()) dc.SetTextAlign(TA_RTLREADING);
   CTKFontDC font(&dc, m_fntToolTip.GetSafeHandle() ? &m_fntToolTip : nullptr);
   CRect rcText(client);

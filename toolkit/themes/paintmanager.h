@@ -1,6 +1,6 @@
-// The base of every command-bar look. So far it holds what the foundation's
-// slider painter and scroll-bar style need of it: the anti-aliased circle
-// and the theme's factory number.
+// The base of every command-bar look. It holds what the foundation's slider
+// painter and scroll-bar style need of it: the anti-aliased circle and the
+// theme's factory number.
 #pragma once
 
 #include "platform/base/cmdtarget.h"

@@ -76,7 +76,7 @@ void BM_HeadlessStartUpVsSqliteShell(benchmark::State& state) {
       sql += "select workname,starttime,tid from things where worktype=" + std::to_string(kind) +
              " and workname<>'Enter Work Name';\n";
     sql += "select tasktitle,taid,tasktype,tid from task where tasktitle<>'" +
-           pv::Utf16ToUtf8(pravenor::schema::kTaskPlaceholder) + "';\n";
+           pv::Utf16ToUtf8(kTaskPlaceholder) + "';\n";
     sql += pv::Utf16ToUtf8(kJoinQuery) + std::string(";\n");
     sql += pv::Utf16ToUtf8(kReminderQuery) + std::string(";\n");
     FILE* f = std::fopen(queries.c_str(), "w");

@@ -10,6 +10,7 @@
 #include "app/pravenorapp.h"
 #include "app/views/captiontree.h"
 #include "bench/app/bench_data.h"
+#include "platform/shell/platform_modules.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ void BM_StartUpToMainWindow(benchmark::State& state) {
   setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
   double raw = 0, layer = 0;
   long long sink = 0;
+  pv::RegisterPlatformModules();  // as the program does before start-up
   for (auto _ : state) {
     double t0 = Now();
     sink += RawStartUpReads(folder + "/qty.tgd", true);

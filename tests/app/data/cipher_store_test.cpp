@@ -75,7 +75,7 @@ TEST(EncipheredNames, AwkwardCipherTextsStoreAndReadBackIntact) {
   {
     CDataStore store;
     ASSERT_EQ(store.OpenDatabase(), 1);
-    const CString startText = start.Format(pravenor::schema::kStartTimeFormat);
+    const CString startText = start.Format(kSchemaStartTimeFormat);
     for (const auto& w : wanted) {
       // Both safe paths: a quoted literal joined into the text, and a bound value.
       CString quoted = CString(u"insert into things (workname,worktype,starttime) values (") +

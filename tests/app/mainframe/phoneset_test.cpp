@@ -19,6 +19,7 @@
 #include "platform/window/test_input.h"
 #include "remind_fixture.h"
 #include "sms_fixture.h"
+#include "tests/support/fixture_reset.h"
 
 namespace {
 
@@ -33,11 +34,10 @@ CString Text(HWND dlg, int id) {
 class PhoneSetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768);
     pv::controls::RegisterStandardControls();
-    pv::shell::SetRecording(true);
-    pv::shell::ClearShellExecuteCalls();
+    pvtest::ResetShell();
     frame_.m_userName = u"abc123";
     frame_.m_userPwd = u"s&cr=t";
     frame_.m_phoneNo = u"13800138000";
@@ -250,7 +250,7 @@ LRESULT CALLBACK UserAtTheDialog(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(MessageSetupCommand, OpensTheDialogOnTheFramesSettings) {
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
   pv::controls::RegisterStandardControls();  // as the program does at start
   remindtest::Home home;
   pv::MessageBoxRecorder boxes;
@@ -275,7 +275,7 @@ TEST(MessageSetupCommand, OpensTheDialogOnTheFramesSettings) {
   DestroyWindow(user);
   app.m_pMainWnd->DestroyWindow();
   AfxDeleteTempMaps();
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
 }
 
 }  // namespace

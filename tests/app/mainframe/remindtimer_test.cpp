@@ -15,6 +15,7 @@
 #include "platform/shell/shellapi.h"
 #include "platform/window/test_input.h"
 #include "remind_fixture.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/registrymanager.h"
 #include "toolkit/controls/popupitem.h"
 
@@ -48,12 +49,10 @@ class RecordingMessenger : public CReminderMessenger {
 class ReminderTimerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);
     pv::shell::RegisterModules();
-    pv::shell::SetRecording(true);
-    pv::shell::ResetTray();
-    pv::shell::UseWorkAreaTaskbar();
+    pvtest::ResetShell();
     pv::test::MouseMove(5, 5);
     PumpUntilIdle();
     pv::sound::ClearRequests();
@@ -61,8 +60,8 @@ class ReminderTimerTest : public ::testing::Test {
   void TearDown() override {
     if (app_.m_pMainWnd && app_.m_pMainWnd->m_hWnd) app_.m_pMainWnd->DestroyWindow();
     AfxDeleteTempMaps();
-    pv::shell::ResetTray();
-    pv::test::ResetWindowManager();
+    pvtest::ResetShell();
+    pvtest::ResetDesktop();
   }
 
   // Rows go in before the program starts, as a previous run left them.

@@ -6,7 +6,7 @@
 
 #include "platform/system/registry.h"
 #include "tests/support/required_tool.h"
-#include "tests/support/temp_home.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/registrymanager.h"
 
 namespace smstest {
@@ -18,18 +18,12 @@ inline void ProgramProfileNames(CString& registryKey, CString& profileName) {
 
 class SettingsHome {
  public:
-  SettingsHome() {
-    pv::ResetRegistryForTests();
-    TKSetAppProfileNamesProvider(&ProgramProfileNames);
-  }
-  ~SettingsHome() {
-    TKSetAppProfileNamesProvider(nullptr);
-    pv::ResetRegistryForTests();
-  }
-  const pvtest::TempHome& home() const { return home_; }
+  SettingsHome() { TKSetAppProfileNamesProvider(&ProgramProfileNames); }
+  ~SettingsHome() { TKSetAppProfileNamesProvider(nullptr); }
+  const pvtest::TempHome& home() const { return settings_.home(); }
 
  private:
-  pvtest::TempHome home_{"pv-sms"};
+  pvtest::SettingsHome settings_{"pv-sms"};
 };
 
 // Points the settings at `service` (scheme, host, port, time-outs).

@@ -16,6 +16,7 @@
 #include "platform/window/test_input.h"
 #include "remind_fixture.h"
 #include "sms_fixture.h"
+#include "tests/support/fixture_reset.h"
 
 namespace {
 
@@ -204,7 +205,7 @@ TEST_F(SubmitTest, AServiceThatDoesNotAnswerEndsThePass) {
 TEST(SubmitAtExit, TheFramesDestructorSubmitsTheComingDays) {
   FakeSmsService fake;
   SMS_REQUIRE_FAKE(fake);
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
   remindtest::Home home;
   pv::MessageBoxRecorder boxes;
   pv::FakeClockScope clock;
@@ -232,7 +233,7 @@ TEST(SubmitAtExit, TheFramesDestructorSubmitsTheComingDays) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(Summary(requests[0]), "cancel " + std::to_string(rid));
   EXPECT_EQ(Summary(requests[1]), "send 202603110900 " + std::to_string(rid));
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "platform/system/msgbox.h"
 #include "platform/system/registry.h"
 #include "tests/support/raw_sqlite.h"
-#include "tests/support/temp_home.h"
+#include "tests/support/fixture_reset.h"
 
 namespace remindtest {
 
@@ -52,12 +52,10 @@ struct Row {
 // A temporary home whose registry starts empty.
 class Home {
  public:
-  Home() { pv::ResetRegistryForTests(); }
-  ~Home() { pv::ResetRegistryForTests(); }
-  std::string Database() const { return home_.File("qty.tgd"); }
+  std::string Database() const { return settings_.File("qty.tgd"); }
 
  private:
-  pvtest::TempHome home_{"pv-remind"};
+  pvtest::SettingsHome settings_{"pv-remind"};
 };
 
 // Inserts the row and answers its rid.

@@ -10,6 +10,7 @@
 #include "app/views/planthings.h"
 #include "app/views/treetasks.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
@@ -22,7 +23,7 @@ namespace fs = std::filesystem;
 
 class ScheduledEndToEnd : public ::testing::Test {
  protected:
-  ScheduledEndToEnd() : config_("XDG_CONFIG_HOME", folder_.Path()), clock_(2012, 5, 17, 10, 0, 0) {}
+  ScheduledEndToEnd() : config_(folder_.Path()), clock_(2012, 5, 17, 10, 0, 0) {}
   ~ScheduledEndToEnd() override { Stop(); }
 
   void Run() {
@@ -58,7 +59,7 @@ class ScheduledEndToEnd : public ::testing::Test {
   }
 
   storetest::ProgramFolder folder_;
-  pvtest::EnvScope config_;
+  pvtest::SettingsFolder config_;
   pv::FakeClockScope clock_;
   pv::MessageBoxRecorder boxes_;
   std::unique_ptr<CPravenorApp> app_;

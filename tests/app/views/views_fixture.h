@@ -17,6 +17,7 @@
 #include "platform/base/clock.h"
 #include "platform/base/oledatetime.h"
 #include "store_fixture.h"
+#include "tests/support/fixture_reset.h"
 
 namespace viewstest {
 
@@ -54,7 +55,7 @@ inline std::string Joined(const std::vector<std::string>& lines) {
 
 class ViewsTest : public ::testing::Test {
  protected:
-  ViewsTest() : config_("XDG_CONFIG_HOME", folder_.Path()) {}
+  ViewsTest() : config_(folder_.Path()) {}
   ~ViewsTest() override {
     if (app_.m_pMainWnd && app_.m_pMainWnd->m_hWnd) app_.m_pMainWnd->DestroyWindow();
     AfxDeleteTempMaps();
@@ -110,7 +111,7 @@ class ViewsTest : public ::testing::Test {
   }
 
   storetest::ProgramFolder folder_;
-  pvtest::EnvScope config_;
+  pvtest::SettingsFolder config_;
   pv::MessageBoxRecorder boxes_;
   CPravenorApp app_;
 };

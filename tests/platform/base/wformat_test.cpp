@@ -109,7 +109,7 @@ TEST(WFormat, WindowsWideSemanticsTable) {
       CASE(u"inf|-inf|INF", u"%f|%f|%F", INFINITY, -INFINITY, INFINITY),
       CASE(u"nan|-nan(ind)|-NAN(IND)", u"%f|%f|%E", std::nan(""), negNan, negNan),
       CASE(u"     inf", u"%08.2f", INFINITY),
-      CASE(u"2.5", u"%Lg", 2.5),  // L is a plain double, as on the original
+      CASE(u"2.5", u"%Lg", 2.5),  // L is a plain double, as Windows has it
       // the rest
       CASE(u"100%", u"%d%%", 100),
       CASE(u"%y", u"%y"),      // unknown conversion kept as written

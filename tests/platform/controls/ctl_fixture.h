@@ -10,6 +10,7 @@
 #include "platform/base/clock.h"
 #include "platform/controls/commctrl.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 
 namespace ctltest {
 
@@ -47,7 +48,7 @@ inline LRESULT CALLBACK ParentProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 class ControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768);
     pv::controls::RegisterStandardControls();
     static bool registered = false;
@@ -67,7 +68,7 @@ class ControlTest : public ::testing::Test {
   }
   void TearDown() override {
     NotifyHandler() = nullptr;
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   HWND Child(LPCWSTR cls, LPCWSTR text, DWORD style, int id, int x = 10, int y = 10, int w = 200, int hgt = 24) {
     HWND c = ::CreateWindowEx(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, hgt, parent,

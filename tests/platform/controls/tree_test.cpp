@@ -621,5 +621,102 @@ TEST_F(TreeTest, LargeExpandedTreePaintsOnlyTheRowsThatFit) {
   EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 0);
 }
 
+// Handles of deleted items, of another tree, and addresses that are no
+// item's are refused, in a tree large enough to hold its items in many
+// blocks; every other handle keeps working, and a later item may take a
+// deleted one's place.
+TEST_F(TreeTest, RefusesHandlesThatAreNoItemOfTheTree) {
+  HWND t = Tree();
+  HWND other = Tree();
+  std::vector<HTREEITEM> items;
+  HTREEITEM group = nullptr;
+  for (int i = 0; i < 6000; ++i) {
+    if (i % 50 == 0) group = Add(t, TVI_ROOT, u"group", TVI_LAST, i);
+    else items.push_back(Add(t, group, u"item", TVI_LAST, i));
+  }
+  const HTREEITEM deleted = items[1234];
+  ASSERT_TRUE(::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(deleted)));
+  const HTREEITEM foreign = Add(other, TVI_ROOT, u"foreign");
+  int onStack = 0;
+  struct Case {
+    const char* what;
+    HTREEITEM handle;
+  } cases[] = {
+      {"a deleted item", deleted},
+      {"another tree's item", foreign},
+      {"an address inside an item", reinterpret_cast<HTREEITEM>(reinterpret_cast<char*>(items[10]) + 8)},
+      {"an address inside the last item", reinterpret_cast<HTREEITEM>(reinterpret_cast<char*>(items.back()) + 1)},
+      {"an address on the stack", reinterpret_cast<HTREEITEM>(&onStack)},
+  };
+  const LRESULT count = ::SendMessage(t, TVM_GETCOUNT, 0, 0);
+  for (const auto& c : cases) {
+    TVITEMW it{};
+    it.mask = TVIF_PARAM;
+    it.hItem = c.handle;
+    EXPECT_FALSE(::SendMessage(t, TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it))) << c.what;
+    EXPECT_FALSE(::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(c.handle))) << c.what;
+    EXPECT_EQ(Add(t, c.handle, u"child"), nullptr) << c.what;
+    EXPECT_FALSE(::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(c.handle))) << c.what;
+  }
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), count);
+  for (HTREEITEM item : items) {
+    if (item == deleted) continue;
+    TVITEMW it{};
+    it.mask = TVIF_PARAM;
+    it.hItem = item;
+    ASSERT_TRUE(::SendMessage(t, TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it)));
+  }
+  const HTREEITEM later = Add(t, items[0], u"later", TVI_LAST, 7);
+  ASSERT_NE(later, nullptr);
+  EXPECT_EQ(ItemText(t, later), u"later");
+  EXPECT_EQ(Next(t, TVGN_PARENT, later), items[0]);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), count + 1);
+  ::DestroyWindow(t);
+  ::DestroyWindow(other);
+}
+
+// Destroying the tree reports every item once, children before their
+// parent, while the item can still be read.
+TEST_F(TreeTest, DestroyingReportsEveryItemOnceChildrenFirst) {
+  HWND t = Tree();
+  // Three levels of uneven breadth, some expanded; data numbers the items.
+  std::vector<LPARAM> expected;  // post-order
+  LPARAM serial = 0;
+  for (int a = 0; a < 7; ++a) {
+    const LPARAM aData = ++serial;
+    HTREEITEM top = Add(t, TVI_ROOT, u"top", TVI_LAST, aData);
+    for (int b = 0; b < (a * 37) % 23; ++b) {
+      const LPARAM bData = ++serial;
+      HTREEITEM mid = Add(t, top, u"middle", TVI_LAST, bData);
+      for (int c = 0; c < (a + b) % 5; ++c) {
+        const LPARAM cData = ++serial;
+        Add(t, mid, u"leaf", TVI_LAST, cData);
+        expected.push_back(cData);
+      }
+      if (b % 2) ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(mid));
+      expected.push_back(bData);
+    }
+    if (a % 3 == 0) ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
+    expected.push_back(aData);
+  }
+  std::vector<LPARAM> heard;
+  int unreadable = 0;
+  g_answer = [&](NMHDR* hdr) -> LRESULT {
+    if (hdr->code != static_cast<UINT>(TVN_DELETEITEM)) return 0;
+    auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+    heard.push_back(nm->itemOld.lParam);
+    TVITEMW it{};
+    it.mask = TVIF_PARAM;
+    it.hItem = nm->itemOld.hItem;
+    if (!::SendMessage(hdr->hwndFrom, TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it)) || it.lParam != nm->itemOld.lParam)
+      ++unreadable;
+    return 0;
+  };
+  ::DestroyWindow(t);
+  g_answer = nullptr;
+  EXPECT_EQ(heard, expected);
+  EXPECT_EQ(unreadable, 0);
+}
+
 }  // namespace
 }  // namespace ctltest

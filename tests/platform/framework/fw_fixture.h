@@ -14,9 +14,9 @@
 
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
-#include "platform/system/registry.h"
 #include "platform/system/resources.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/support/temp_home.h"
 
 namespace fwtest {
@@ -160,27 +160,22 @@ inline std::vector<BYTE> Accelerators(std::vector<pv::AcceleratorEntry> list) {
 class FrameworkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::Clock::SetFakeUtc(2026, 3, 1, 9, 0, 0);
-    pv::test::ResetWindowManager();
-    folder_ = std::make_unique<pvtest::TempFolder>("pv-framework-test");
-    home_ = folder_->path();
-    config_ = std::make_unique<pvtest::EnvScope>("XDG_CONFIG_HOME", folder_->File("config"));
-    pv::ResetRegistryForTests();
+    pvtest::ResetDesktop();
+    settings_ = std::make_unique<pvtest::SettingsHome>("pv-framework-test");
+    home_ = settings_->path();
     RegisterStandIns();
   }
   void TearDown() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     AfxDeleteTempMaps();
-    pv::ResetRegistryForTests();
-    config_.reset();
-    folder_.reset();
+    settings_.reset();
   }
   // The test's folder; settings go to its "config" folder.
   std::string home_;
+  pv::FakeClockScope clock{2026, 3, 1, 9, 0, 0};
 
  private:
-  std::unique_ptr<pvtest::TempFolder> folder_;
-  std::unique_ptr<pvtest::EnvScope> config_;
+  std::unique_ptr<pvtest::SettingsHome> settings_;
 };
 
 // Pumps like the application's loop (pre-translation included) until the

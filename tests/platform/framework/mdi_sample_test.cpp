@@ -542,7 +542,7 @@ TEST_F(MdiSampleTest, RecentFilesPersistInTheRegistryFile) {
   EXPECT_NE(text.str().find("Recent File List"), std::string::npos);
   EXPECT_NE(text.str().find("Pravenor Tests"), std::string::npos);
 
-  pv::ResetRegistryForTests();
+  pvtest::ResetSettings();
   CRecentFileList again(0, u"Recent File List", u"File%d", 4);
   again.ReadList();
   EXPECT_EQ(again[0], CString(u"/notes/e.note"));
@@ -616,7 +616,7 @@ TEST_F(MdiSampleTest, RunEndsWhenTheMainWindowClosesAndSavesRecentFiles) {
   EXPECT_EQ(app_->m_pMainWnd, nullptr);
   EXPECT_EQ(app_->GetOpenDocumentCount(), 0);
   EXPECT_EQ(AfxPermanentWindowCount(), 0);
-  pv::ResetRegistryForTests();
+  pvtest::ResetSettings();
   CRecentFileList again(0, u"Recent File List", u"File%d", 4);
   again.ReadList();
   EXPECT_EQ(again[0], CString(u"/notes/last.note"));
@@ -638,6 +638,7 @@ TEST_F(MdiSampleTest, IniProfileWhenNoRegistryKeyIsSet) {
   EXPECT_EQ(app->GetProfileString(u"Window", u"Title"), CString(u"x=y"));
   EXPECT_TRUE(app->WriteProfileInt(u"Window", u"Left", 17));
   EXPECT_EQ(app->GetProfileInt(u"Window", u"Left", 0), 17u);
+  EXPECT_EQ(pv::FlushRegistry(), ERROR_SUCCESS);  // idle time writes the waiting INI changes too
   std::ifstream in(std::string(home_ + "/sample.ini"));
   std::stringstream text;
   text << in.rdbuf();

@@ -208,6 +208,50 @@ TEST_F(MessageMapTest, CommandsAndNotificationsRouteWithReflectionFirst) {
   parent.DestroyWindow();
 }
 
+// Asking the same maps again and again, in any order, gives each id and
+// code the same handler (or none) as the first time.
+TEST_F(MessageMapTest, RepeatedLookupsKeepEachIdAndCodeToItsOwnHandler) {
+  CProbeWnd base;
+  CProbeDerived derived;
+  const int notify = static_cast<int>(MAKELONG(LOWORD(kNotifyCode), WM_NOTIFY));
+  const int change = static_cast<int>(MAKELONG(EN_CHANGE, WM_COMMAND));
+  struct Case {
+    CCmdTarget* target;
+    UINT id;
+    int code;
+  } cases[] = {
+      {&base, kCmdFirst + 4, CN_COMMAND},       {&base, kCmdFirst + 4, CN_UPDATE_COMMAND_UI},
+      {&base, kCmdFirst + 10, CN_COMMAND},      {&base, 7, notify},
+      {&base, 8, notify},                       {&base, 7, change},
+      {&derived, kCmdFirst + 4, CN_COMMAND},    {&derived, kCmdFirst + 9, CN_UPDATE_COMMAND_UI},
+      {&derived, 7, notify},                    {&derived, 7, CN_COMMAND},
+  };
+  auto handler = [](const Case& c) {
+    AFX_CMDHANDLERINFO info{};
+    return c.target->OnCmdMsg(c.id, c.code, nullptr, &info) ? info.pmf : nullptr;
+  };
+  // Worked out once each, before any other lookup of the same map is kept.
+  std::vector<decltype(handler(cases[0]))> first;
+  for (const Case& c : cases) first.push_back(handler(c));
+  EXPECT_NE(first[0], nullptr);
+  EXPECT_NE(first[1], nullptr);
+  EXPECT_NE(first[0], first[1]);  // the command and its update handler
+  EXPECT_EQ(first[2], nullptr);   // past the range
+  EXPECT_NE(first[3], nullptr);
+  EXPECT_EQ(first[4], nullptr);   // another control's notification
+  EXPECT_NE(first[5], nullptr);
+  EXPECT_NE(first[5], first[3]);
+  EXPECT_EQ(first[6], first[0]);  // the derived class keeps its base's handlers
+  EXPECT_EQ(first[7], first[1]);
+  EXPECT_EQ(first[8], first[3]);
+  EXPECT_EQ(first[9], nullptr);
+  for (int pass = 0; pass < 3; ++pass)
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+      const std::size_t k = pass % 2 ? std::size(cases) - 1 - i : i;
+      EXPECT_EQ(handler(cases[k]), first[k]) << "case " << k << ", pass " << pass;
+    }
+}
+
 // Objects that delete themselves when their window goes.
 class CSelfDeleting : public CWnd {
  public:

@@ -8,21 +8,26 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/base/utf.h"
+#include "platform/gdi/gdi_modules.h"
 #include "platform/gdi/gdiplus.h"
 #include "platform/gdi/imagelist.h"
 #include "platform/system/modules.h"
 #include "platform/system/resources.h"
 #include "tests/platform/gdi/canvas.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/support/required_tool.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
 uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
 uint32_t Sys(int i) { return Rgb(GetSysColor(i)); }
 
+// `name` in a folder of the program's own, removed when it ends.
 std::string TempPath(const char* name) {
-  const char* t = std::getenv("TMPDIR");
-  return std::string(t && *t ? t : "/tmp") + "/pv_gdi_" + std::to_string(getpid()) + "_" + name;
+  static pvtest::TempFolder folder("pv-gdi");
+  return folder.File(name);
 }
 
 TEST(GdiLook, DrawEdgeColoursPerKind) {
@@ -43,7 +48,7 @@ TEST(GdiLook, DrawEdgeColoursPerKind) {
   scheme[COLOR_BTNHIGHLIGHT] = RGB(3, 3, 3);
   scheme[COLOR_BTNSHADOW] = RGB(4, 4, 4);
   scheme[COLOR_BTNFACE] = RGB(5, 5, 5);
-  GdiInstallSysColorScheme(scheme);
+  pvtest::ColorSchemeScope installed(scheme);
   for (const Case& k : cases) {
     Canvas c(8, 8, RGB(200, 200, 200));
     RECT r{1, 1, 7, 7};
@@ -70,6 +75,7 @@ TEST(GdiLook, DrawEdgeColoursPerKind) {
 }
 
 TEST(GdiLook, SystemColourBrushesFollowTheScheme) {
+  pvtest::ColorSchemeScope classicAtEnd;
   HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
   ASSERT_NE(face, nullptr);
   EXPECT_EQ(GetSysColorBrush(99), nullptr);
@@ -89,7 +95,6 @@ TEST(GdiLook, SystemColourBrushesFollowTheScheme) {
   EXPECT_EQ(c.At(1, 0), 0x090807u);
   EXPECT_TRUE(DeleteObject(face));  // system brushes ignore deletion
   EXPECT_EQ(GetObjectType(face), static_cast<DWORD>(OBJ_BRUSH));
-  GdiInstallSysColorScheme(nullptr);
 }
 
 TEST(GdiLook, FocusRectIsDottedAndUndoesItself) {
@@ -376,11 +381,70 @@ TEST(GdiPlus, AntiAliasedShapesAndGradients) {
   GdipDeleteGraphics(g2);
   GdipDeleteGraphics(g);
   GdiplusShutdown(token);
-  // The entry points are there by name too.
-  HMODULE gp = LoadLibraryW(u"GdiPlus.dll");
-  ASSERT_NE(gp, nullptr);
-  EXPECT_EQ(GetProcAddress(gp, "GdipCreateFromHDC"), reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&GdipCreateFromHDC)));
-  EXPECT_NE(GetProcAddress(GetModuleHandleW(u"GDI32.DLL"), "SetLayout"), nullptr);
+}
+
+// Nothing registers itself when linked in: once registered, every module is
+// found by name, "gdi32" without loading it first, and its entry points are
+// the functions themselves.
+TEST(GdiModules, RegisteredModulesAnswerLookUpsByName) {
+  pv::gdi::RegisterModules();
+  pv::gdi::RegisterModules();  // again: no second set of modules
+  struct Case {
+    const char16_t* module;
+    bool alwaysLoaded;
+    const char* entry;
+    void* function;
+  };
+  const Case cases[] = {
+      {u"GDI32.DLL", true, "SetLayout", reinterpret_cast<void*>(&SetLayout)},
+      {u"gdi32", true, "GradientFill", reinterpret_cast<void*>(&GradientFill)},
+      {u"msimg32.dll", false, "AlphaBlend", reinterpret_cast<void*>(&AlphaBlend)},
+      {u"MSIMG32", false, "TransparentBlt", reinterpret_cast<void*>(&TransparentBlt)},
+      {u"GdiPlus.dll", false, "GdipCreateFromHDC", reinterpret_cast<void*>(&GdipCreateFromHDC)},
+      {u"gdiplus", false, "GdiplusStartup", reinterpret_cast<void*>(&GdiplusStartup)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(pv::Utf16ToUtf8(c.module));
+    if (c.alwaysLoaded) EXPECT_NE(GetModuleHandleW(c.module), nullptr);
+    HMODULE m = LoadLibraryW(c.module);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(m, c.entry)), c.function);
+    EXPECT_EQ(GetProcAddress(m, "NoSuchEntryPoint"), nullptr);
+    FreeLibrary(m);
+  }
+}
+
+// The desktop size GDI reports: the screen DC's surface, HORZRES/VERTRES of
+// memory DCs and the desktop resolution of every display DC.
+TEST(GdiScreen, TheDesktopSizeIsWhatTheWindowManagerSet) {
+  int oldW = 0, oldH = 0;
+  GdiGetScreenSize(&oldW, &oldH);
+  struct Case {
+    int cx, cy;      // set
+    int wantW, wantH;  // reported
+  };
+  const Case cases[] = {{800, 600, 800, 600}, {1920, 1080, 1920, 1080}, {0, -5, 1, 1}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(testing::Message() << k.cx << "x" << k.cy);
+    GdiSetScreenSize(k.cx, k.cy);
+    int w = 0, h = 0;
+    GdiGetScreenSize(&w, &h);
+    EXPECT_EQ(w, k.wantW);
+    EXPECT_EQ(h, k.wantH);
+    BITMAP bm{};
+    ASSERT_NE(GetObject(GdiGetDCBitmap(GetScreenDC()), sizeof bm, &bm), 0);
+    EXPECT_EQ(bm.bmWidth, k.wantW);
+    EXPECT_EQ(bm.bmHeight, k.wantH);
+    HDC mem = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(mem, HORZRES), k.wantW);
+    EXPECT_EQ(GetDeviceCaps(mem, VERTRES), k.wantH);
+    DeleteDC(mem);
+    HDC display = CreateDC(u"DISPLAY", nullptr, nullptr, nullptr);
+    EXPECT_EQ(GetDeviceCaps(display, DESKTOPHORZRES), k.wantW);
+    EXPECT_EQ(GetDeviceCaps(display, DESKTOPVERTRES), k.wantH);
+    DeleteDC(display);
+  }
+  GdiSetScreenSize(oldW, oldH);
 }
 
 TEST(GdiOutput, PngRoundTripAndErrors) {

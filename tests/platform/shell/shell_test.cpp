@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "platform/base/utf.h"
+#include "platform/shell/platform_modules.h"
 #include "platform/shell/shellapi.h"
 #include "platform/shell/tray_dbus.h"
 #include "platform/system/modules.h"
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
@@ -196,7 +198,8 @@ TEST_F(ShellTest, TaskbarPosition) {
 }
 
 TEST_F(ShellTest, ShellExecuteIsRecordedWithItsResult) {
-  std::string dir = ::testing::TempDir();
+  pvtest::TempFolder folder("pv-shell");
+  std::string dir = folder.path() + "/";
   std::string doc = dir + "pv_manual_test.txt";
   FILE* f = std::fopen(doc.c_str(), "w");
   std::fputs("manual", f);
@@ -227,10 +230,12 @@ TEST_F(ShellTest, ShellExecuteIsRecordedWithItsResult) {
   EXPECT_EQ(calls[0].file, udoc);
   EXPECT_EQ(calls[0].show, SW_SHOW);
   EXPECT_EQ(calls[2].parameters, u"http://example.test/apply");
-  unlink(doc.c_str());
 }
 
 TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
+  // What the program registers at start: every area's modules, once.
+  pv::RegisterPlatformModules();
+  pv::RegisterPlatformModules();
   HMODULE shlwapi = LoadLibraryW(u"shlwapi.dll");
   ASSERT_NE(shlwapi, nullptr);
   using AutoComplete = HRESULT(HWND, DWORD);
@@ -239,7 +244,9 @@ TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
   EXPECT_TRUE(FAILED(pv::ProcAs<AutoComplete>(proc)(nullptr, SHACF_DEFAULT)));
   FreeLibrary(shlwapi);
   for (auto [module, name] : {std::pair{u"SHELL32.DLL", "Shell_NotifyIconW"}, {u"shell32", "SHAppBarMessage"},
-                              {u"shell32", "ShellExecuteW"}, {u"WINMM.dll", "PlaySoundW"}, {u"winmm", "sndPlaySoundW"}}) {
+                              {u"shell32", "ShellExecuteW"}, {u"WINMM.dll", "PlaySoundW"}, {u"winmm", "sndPlaySoundW"},
+                              {u"oleacc", "LresultFromObject"}, {u"RICHED20.DLL", "CreateTextServices"},
+                              {u"gdi32", "SetLayout"}, {u"msimg32", "GradientFill"}, {u"GdiPlus", "GdiplusStartup"}}) {
     HMODULE m = LoadLibraryW(module);
     ASSERT_NE(m, nullptr) << name;
     EXPECT_NE(GetProcAddress(m, name), nullptr) << name;
@@ -272,7 +279,8 @@ TEST(ShellIcons, ExtractIconExReadsIcoFiles) {
   std::memcpy(&f[14], &size, 4);
   std::memcpy(&f[18], &off, 4);
   f.insert(f.end(), img.begin(), img.end());
-  std::string dir = ::testing::TempDir();
+  pvtest::TempFolder folder("pv-shell");
+  std::string dir = folder.path() + "/";
   std::string ico = dir + "pv_extract.ico", txt = dir + "pv_extract.txt";
   FILE* out = std::fopen(ico.c_str(), "wb");
   ASSERT_TRUE(out);
@@ -299,8 +307,6 @@ TEST(ShellIcons, ExtractIconExReadsIcoFiles) {
   EXPECT_EQ(ExtractIconEx(icoW.c_str(), 1, &none, nullptr, 1), 0u);  // past the last icon
   EXPECT_EQ(ExtractIconEx(txtW.c_str(), -1, nullptr, nullptr, 0), 0u);
   EXPECT_EQ(ExtractIconEx(u"/no/such/file.ico", 0, &big, nullptr, 1), 0u);
-  std::remove(ico.c_str());
-  std::remove(txt.c_str());
 }
 
 }  // namespace

@@ -8,16 +8,14 @@
 
 #include "platform/base/utf.h"
 #include "platform/shell/mmsystem.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
+// One folder for the program's sound files, removed when it ends.
 std::string TempFolder() {
-  static std::string dir = [] {
-    std::string t = ::testing::TempDir() + "pvsoundXXXXXX";
-    char* d = mkdtemp(t.data());
-    return std::string(d ? d : "/tmp");
-  }();
-  return dir;
+  static pvtest::TempFolder folder("pv-sound");
+  return folder.path();
 }
 
 void Put16(std::string& s, uint16_t v) { s += char(v & 0xFF); s += char(v >> 8); }

@@ -27,6 +27,7 @@
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
 #include "tests/support/required_tool.h"
+#include "tests/support/temp_home.h"
 
 extern char** environ;
 
@@ -288,7 +289,6 @@ class DesktopTrayTest : public ::testing::Test {
     if (!daemonInstalled) PV_MISSING_TOOL("dbus-daemon is not installed");
     // Installed but not running is a fault of the set-up or of the test, never a skip.
     ASSERT_NE(bus, nullptr) << "dbus-daemon is installed but the private bus did not start";
-    pv::Clock::SetFakeUtc(2026, 3, 2, 9, 0, 0);  // double clicks count fake time only
     pv::shell::SetRecording(false);
     pv::shell::desktop_tray::SetBusAddress(bus->address);
     pv::shell::ResetTray();
@@ -299,7 +299,6 @@ class DesktopTrayTest : public ::testing::Test {
     pv::shell::ResetTray();
     pv::shell::desktop_tray::SetBusAddress("");
     pv::shell::SetRecording(true);
-    pv::Clock::UseReal();
     if (client) {
       dbus_connection_close(client);
       dbus_connection_unref(client);
@@ -357,6 +356,7 @@ class DesktopTrayTest : public ::testing::Test {
   }
 
   DBusConnection* client = nullptr;
+  pv::FakeClockScope clock{2026, 3, 2, 9, 0, 0};  // double clicks count fake time only
 };
 
 TEST_F(DesktopTrayTest, AddShowsTipAndPixelsModifyAndDeleteReachTheDesktop) {
@@ -504,21 +504,16 @@ TEST_F(DesktopTrayTest, NoWatcherOrNoBusIsACleanNo) {
 
   // No bus at all: an address where nothing listens, and an environment that
   // names no session bus (which must not launch one).
-  char dir[] = "/tmp/pv-tray-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  pv::shell::desktop_tray::SetBusAddress(std::string("unix:path=") + dir + "/bus");
+  pvtest::TempFolder dir("pv-tray");
+  ASSERT_FALSE(dir.path().empty());
+  pv::shell::desktop_tray::SetBusAddress("unix:path=" + dir.File("bus"));
   EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
-  const char* oldAddr = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  const char* oldRun = std::getenv("XDG_RUNTIME_DIR");
-  std::string savedAddr = oldAddr ? oldAddr : "", savedRun = oldRun ? oldRun : "";
-  unsetenv("DBUS_SESSION_BUS_ADDRESS");
-  setenv("XDG_RUNTIME_DIR", dir, 1);
-  pv::shell::desktop_tray::SetBusAddress("");
-  EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
-  if (oldAddr) setenv("DBUS_SESSION_BUS_ADDRESS", savedAddr.c_str(), 1);
-  if (oldRun) setenv("XDG_RUNTIME_DIR", savedRun.c_str(), 1);
-  else unsetenv("XDG_RUNTIME_DIR");
-  rmdir(dir);
+  {
+    pvtest::EnvScope noSessionBus("DBUS_SESSION_BUS_ADDRESS", std::nullopt);
+    pvtest::EnvScope runtime("XDG_RUNTIME_DIR", dir.path());
+    pv::shell::desktop_tray::SetBusAddress("");
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_ADD, &d));
+  }
   EXPECT_TRUE(pv::shell::TrayIcons().empty());
 }
 

@@ -228,7 +228,7 @@ TEST(Files, SpecialFoldersFollowXdg) {
   EXPECT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, path));
   EXPECT_EQ(FromUtf8(home.path() + "/data"), std::u16string(path));
   EXPECT_TRUE(PathIsDirectoryW(path));
-  ::unsetenv("XDG_DATA_HOME");
+  pvtest::EnvScope noDataHome("XDG_DATA_HOME", std::nullopt);
   EXPECT_TRUE(SHGetSpecialFolderPathW(nullptr, path, CSIDL_APPDATA, TRUE));
   EXPECT_EQ(FromUtf8(home.path() + "/home/.local/share"), std::u16string(path));
   EXPECT_EQ(E_INVALIDARG, SHGetFolderPathW(nullptr, 0x7e, nullptr, 0, path));

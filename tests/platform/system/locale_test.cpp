@@ -13,6 +13,7 @@
 #include "platform/base/variant.h"
 #include "platform/system/sysutil.h"
 #include "tests/support/locale_env.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
@@ -207,9 +208,7 @@ TEST(Locale, InfoItemsAndIds) {
   EXPECT_EQ(0x00010407u, MAKELCID(0x0407, 1));
   EXPECT_EQ(0x0407, LANGIDFROMLCID(MAKELCID(0x0407, 1)));
 
-  const char* saved = std::getenv("PRAVENOR_LOCALE");
-  std::string savedValue = saved ? saved : "";
-  ::unsetenv("PRAVENOR_LOCALE");
+  pvtest::EnvScope userLocale("PRAVENOR_LOCALE", std::nullopt);
   EXPECT_EQ(0x0409u, GetUserDefaultLCID());
   ::setenv("PRAVENOR_LOCALE", "de-DE", 1);
   EXPECT_EQ(0x0407u, GetUserDefaultLCID());
@@ -220,7 +219,6 @@ TEST(Locale, InfoItemsAndIds) {
   EXPECT_EQ(0x0407u, GetThreadLocale());
   EXPECT_FALSE(SetThreadLocale(0));
   SetThreadLocale(0x0409);
-  if (saved) ::setenv("PRAVENOR_LOCALE", savedValue.c_str(), 1);
 }
 
 TEST(Locale, CompareAndMap) {

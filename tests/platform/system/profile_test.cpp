@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,12 @@ namespace {
 using pv::test::ReadFile;
 using pv::test::TempHome;
 using pv::test::WriteFile;
+
+// The file's bytes once the waiting changes are written.
+std::string Saved(const std::string& path) {
+  EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr));
+  return ReadFile(path);
+}
 
 std::u16string Read(const char16_t* section, const char16_t* key, const std::u16string& file, DWORD size = 256,
                     const char16_t* def = u"") {
@@ -63,7 +70,7 @@ TEST(Profile, RewritesKeepEveryOtherLine) {
       "\r\n"
       "[New]\r\n"
       "k=v=w\r\n",
-      ReadFile(path));
+      Saved(path));
   EXPECT_EQ(u"15", Read(u"WINDOW", u"left", file));
   EXPECT_EQ(u"  padded  ", Read(u"Colors", u"Back", file));
   EXPECT_EQ(u"v=w", Read(u"New", u"k", file));
@@ -153,10 +160,10 @@ TEST(Profile, RefusesStructureBreakingTextAndResolvesBareNames) {
     EXPECT_FALSE(WritePrivateProfileStringW(c.section, c.key, c.value, file.c_str()));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, GetLastError());
   }
-  EXPECT_EQ("[A]\nx=1\n", ReadFile(home.path() + "/r.ini"));
+  EXPECT_EQ("[A]\nx=1\n", Saved(home.path() + "/r.ini"));
 
   ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"k", u"v", u"bare.ini"));
-  EXPECT_EQ("[S]\nk=v\n", ReadFile(home.ConfigDir() + "/bare.ini"));
+  EXPECT_EQ("[S]\nk=v\n", Saved(home.ConfigDir() + "/bare.ini"));
   EXPECT_EQ(u"v", Read(u"S", u"k", u"bare.ini"));
   // A folder that does not exist is an error, not a silent success.
   EXPECT_FALSE(WritePrivateProfileStringW(u"S", u"k", u"v", home.U("no/such/dir/x.ini").c_str()));
@@ -168,9 +175,9 @@ TEST(Profile, SectionWritesAndUtf16Files) {
   std::u16string file = home.U("s.ini");
   WriteFile(home.path() + "/s.ini", "[A]\nold=1\n; c\n\n[B]\nb=2\n");
   ASSERT_TRUE(WritePrivateProfileSectionW(u"A", u"n1=x\0n2=y\0", file.c_str()));
-  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n[B]\nb=2\n", ReadFile(home.path() + "/s.ini"));
+  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n[B]\nb=2\n", Saved(home.path() + "/s.ini"));
   ASSERT_TRUE(WritePrivateProfileSectionW(u"B", nullptr, file.c_str()));
-  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n", ReadFile(home.path() + "/s.ini"));
+  EXPECT_EQ("[A]\nn1=x\nn2=y\n\n", Saved(home.path() + "/s.ini"));
 
   // A UTF-16 file with its byte-order mark stays UTF-16.
   std::string u16 = "\xFF\xFE";
@@ -181,7 +188,7 @@ TEST(Profile, SectionWritesAndUtf16Files) {
   WriteFile(home.path() + "/w.ini", u16);
   EXPECT_EQ(u"\u00e4", Read(u"W", u"name", home.U("w.ini")));
   ASSERT_TRUE(WritePrivateProfileStringW(u"W", u"more", u"\u4e2d", home.U("w.ini").c_str()));
-  std::string back = ReadFile(home.path() + "/w.ini");
+  std::string back = Saved(home.path() + "/w.ini");
   ASSERT_GE(back.size(), 2u);
   EXPECT_EQ("\xFF\xFE", back.substr(0, 2));
   EXPECT_EQ(u"\u4e2d", Read(u"W", u"more", home.U("w.ini")));
@@ -195,7 +202,7 @@ TEST(Profile, SymbolicLinkIsWrittenThrough) {
   std::filesystem::create_symlink(home.path() + "/real/target.ini", home.path() + "/link.ini");
   ASSERT_TRUE(WritePrivateProfileStringW(u"A", u"x", u"2", home.U("link.ini").c_str()));
   EXPECT_TRUE(std::filesystem::is_symlink(home.path() + "/link.ini"));
-  EXPECT_EQ("[A]\nx=2\n", ReadFile(home.path() + "/real/target.ini"));
+  EXPECT_EQ("[A]\nx=2\n", Saved(home.path() + "/real/target.ini"));
 }
 
 // Lines the program does not touch keep their bytes, even when they are
@@ -205,7 +212,7 @@ TEST(Profile, UntouchedLinesKeepTheirBytes) {
   std::string legacy = "[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\n";
   WriteFile(home.path() + "/l.ini", legacy);
   ASSERT_TRUE(WritePrivateProfileStringW(u"Names", u"new", u"\u4e2d", home.U("l.ini").c_str()));
-  EXPECT_EQ("[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\nnew=\xE4\xB8\xAD\n", ReadFile(home.path() + "/l.ini"));
+  EXPECT_EQ("[Names]\nold=\xC4\xE8\xB0\n; \xFF comment\nnew=\xE4\xB8\xAD\n", Saved(home.path() + "/l.ini"));
 }
 
 void KillSelf(const char*) { ::kill(::getpid(), SIGKILL); }
@@ -221,6 +228,7 @@ TEST(Profile, WriterKilledBeforeRenameLeavesTheOldFile) {
   if (child == 0) {
     pv::sys::SetAtomicWriteHookForTests(&KillSelf);
     WritePrivateProfileStringW(u"A", u"x", u"2", home.U("c.ini").c_str());
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr);
     ::_exit(0);
   }
   int status = 0;
@@ -245,6 +253,7 @@ TEST(Profile, ConcurrentWritersLoseNothing) {
         std::u16string key = pv::sys::FromUtf8("w" + std::to_string(w) + "k" + std::to_string(k));
         ok = WritePrivateProfileStringW(u"S", key.c_str(), u"v", file.c_str()) && ok;
       }
+      ok = WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr) && ok;
       ::_exit(ok ? 0 : 1);
     }
     children.push_back(child);
@@ -323,7 +332,7 @@ TEST(Profile, BatchRefusesChangesThatCannotBeSaved) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists(home.path() + "/missing"));
-  EXPECT_EQ(ReadFile(home.path() + "/good.ini"), "[S]\nk=v\n");
+  EXPECT_EQ(Saved(home.path() + "/good.ini"), "[S]\nk=v\n");
 }
 
 // A file that exists but cannot be read is never replaced by a file that
@@ -344,7 +353,7 @@ TEST(Profile, UnreadableFileIsNotOverwritten) {
     EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"new", u"2", file.c_str()));
   }
   pv::sys::SetReadFailureHookForTests(nullptr);
-  EXPECT_EQ(ReadFile(home.path() + "/kept.ini"), text);
+  EXPECT_EQ(Saved(home.path() + "/kept.ini"), text);
 }
 
 // Deleting a file through the profile functions also drops what an open
@@ -362,4 +371,151 @@ TEST(Profile, DeletedFileIsNotWrittenAgainByTheBatch) {
   SetLastError(0);
   EXPECT_FALSE(pv::DeleteProfileFile(file.c_str()));
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
+namespace {
+
+int g_writes = 0;
+void CountWrite(const char*) { ++g_writes; }
+
+// Counts the atomic file writes made while it lives.
+struct WriteCounter {
+  WriteCounter() {
+    g_writes = 0;
+    pv::sys::SetAtomicWriteHookForTests(&CountWrite);
+  }
+  ~WriteCounter() { pv::sys::SetAtomicWriteHookForTests(nullptr); }
+  int writes() const { return g_writes; }
+};
+
+}  // namespace
+
+// Changes wait in memory, where reads already see them, and each way of
+// flushing writes every changed file once; a batch holds back idle time.
+TEST(ProfileFlush, ChangesWaitAndEachFlushWritesEveryChangedFileOnce) {
+  struct Case {
+    const char* how;
+    std::function<void()> flush;
+  } cases[] = {
+      {"explicit flush", [] { EXPECT_TRUE(WritePrivateProfileStringW(nullptr, nullptr, nullptr, nullptr)); }},
+      {"idle time (the registry's flush)", [] { EXPECT_EQ(ERROR_SUCCESS, pv::FlushRegistry()); }},
+      {"the settings flush", [] { EXPECT_TRUE(pv::FlushProfiles()); }},
+      {"end of a batch", [] {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    TempHome home;
+    const std::string a = home.path() + "/a.ini", b = home.path() + "/b.ini";
+    WriteFile(a, "; mine\n[S]\nold=1\n");
+    std::u16string fa = home.U("a.ini"), fb = home.U("b.ini");
+    WriteCounter counter;
+    {
+      std::optional<pv::ProfileWriteBatch> batch;
+      if (std::string(c.how) == "end of a batch") batch.emplace();
+      for (int i = 0; i < 200; ++i) {
+        std::u16string key = pv::sys::FromUtf8("k" + std::to_string(i % 50));
+        std::u16string value = pv::sys::FromUtf8(std::to_string(i));
+        ASSERT_TRUE(WritePrivateProfileStringW(u"S", key.c_str(), value.c_str(), fa.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(u"T", key.c_str(), value.c_str(), fb.c_str()));
+      }
+      ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"old", nullptr, fa.c_str()));
+      EXPECT_EQ(Read(u"s", u"K49", fa), u"199") << "reads see waiting changes";
+      EXPECT_EQ(Read(u"S", u"old", fa, 256, u"gone"), u"gone");
+      EXPECT_EQ(counter.writes(), 0);
+      EXPECT_EQ(ReadFile(a), "; mine\n[S]\nold=1\n");
+      EXPECT_FALSE(std::filesystem::exists(b));
+      if (batch) {
+        EXPECT_TRUE(pv::FlushProfiles());
+        EXPECT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
+        EXPECT_EQ(counter.writes(), 0) << "idle time does not write inside a batch";
+      }
+      c.flush();
+    }
+    EXPECT_EQ(counter.writes(), 2);
+    std::string saved = ReadFile(a);
+    EXPECT_TRUE(saved.starts_with("; mine\n[S]\nk0=150\nk1=151\n")) << saved;
+    EXPECT_EQ(saved.find("old="), std::string::npos);
+    EXPECT_TRUE(ReadFile(b).ends_with("k49=199\n"));
+    EXPECT_TRUE(pv::FlushProfiles());
+    EXPECT_EQ(counter.writes(), 2) << "nothing waits: nothing is written";
+  }
+}
+
+// Changes made since the last flush are lost when the process dies without
+// another flush, and only they: what was flushed before stays, and a normal
+// exit writes what waits.
+TEST(ProfileFlush, AProcessThatDiesLosesOnlyTheUnflushedChanges) {
+  struct Case {
+    const char* end;
+    void (*finish)();
+    const char* expected;
+  } cases[] = {
+      {"killed", [] { ::kill(::getpid(), SIGKILL); }, "[S]\nfirst=1\n"},
+      {"_exit without a flush", [] { ::_exit(0); }, "[S]\nfirst=1\n"},
+      {"exit", [] { std::exit(0); }, "[S]\nfirst=1\nsecond=2\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.end);
+    TempHome home;
+    std::u16string file = home.U("crash.ini");
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      WritePrivateProfileStringW(u"S", u"first", u"1", file.c_str());
+      pv::FlushProfiles();
+      WritePrivateProfileStringW(u"S", u"second", u"2", file.c_str());
+      c.finish();
+    }
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_EQ(ReadFile(home.path() + "/crash.ini"), c.expected);
+  }
+  // The same within one process: memory forgotten without a flush.
+  TempHome home;
+  std::u16string file = home.U("lost.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"first", u"1", file.c_str()));
+  ASSERT_TRUE(pv::FlushProfiles());
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"second", u"2", file.c_str()));
+  pv::ResetProfilesForTests();
+  EXPECT_EQ(ReadFile(home.path() + "/lost.ini"), "[S]\nfirst=1\n");
+  EXPECT_EQ(Read(u"S", u"second", file, 256, u"none"), u"none");
+}
+
+// A file another program changed while our changes waited is read again at
+// the flush and our changes are laid over it: its new values stay, ours win
+// where both changed the same value. Once nothing waits, the next use after
+// a flush sees the file as it is on disk.
+TEST(ProfileFlush, AFileChangedOnDiskMeanwhileIsMergedAtTheFlush) {
+  TempHome home;
+  const std::string path = home.path() + "/merge.ini";
+  std::u16string file = home.U("merge.ini");
+  WriteFile(path, "[S]\na=1\nb=1\n");
+  EXPECT_EQ(Read(u"S", u"a", file), u"1");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"a", u"mine", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"New", u"n", u"mine", file.c_str()));
+  // Another program rewrites the file (a new file renamed over it).
+  WriteFile(path + ".other", "; theirs\n[S]\na=theirs\nb=theirs\nc=theirs\n");
+  std::filesystem::rename(path + ".other", path);
+  EXPECT_EQ(Read(u"S", u"b", file), u"1") << "waiting changes: memory answers until the flush";
+  ASSERT_TRUE(pv::FlushProfiles());
+  EXPECT_EQ(ReadFile(path), "; theirs\n[S]\na=mine\nb=theirs\nc=theirs\n[New]\nn=mine\n");
+  EXPECT_EQ(Read(u"S", u"c", file), u"theirs");
+
+  // Nothing waits now: an edit in place is seen after the next flush.
+  WriteFile(path, "[S]\na=edited\n");
+  ASSERT_TRUE(pv::FlushProfiles());
+  EXPECT_EQ(Read(u"S", u"a", file), u"edited");
+  EXPECT_EQ(Read(u"New", u"n", file, 256, u"none"), u"none");
+}
+
+// A key is found by the name its line holds, however the writer spelled the
+// blanks around it, before and after a flush.
+TEST(ProfileFlush, AKeyWrittenWithBlanksIsReadByItsName) {
+  TempHome home;
+  std::u16string file = home.U("blanks.ini");
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"first", u"0", file.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringW(u"S", u"  padded ", u"1", file.c_str()));
+  EXPECT_EQ(Read(u"S", u"padded", file), u"1");
+  EXPECT_EQ(Saved(home.path() + "/blanks.ini"), "[S]\nfirst=0\n  padded =1\n");
+  EXPECT_EQ(Read(u"s", u"PADDED", file), u"1");
 }

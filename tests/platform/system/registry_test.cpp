@@ -513,7 +513,7 @@ TEST(Registry, NestingIsBoundedAndADeeperFileIsMovedAside) {
 TEST(Registry, BatchedChangeThatCannotBeSavedFails) {
   TempHome home;
   WriteFile(home.path() + "/blocker", "a file where a folder should be");
-  ::setenv("XDG_CONFIG_HOME", (home.path() + "/blocker/config").c_str(), 1);
+  pvtest::EnvScope blocked("XDG_CONFIG_HOME", home.path() + "/blocker/config");
   pv::ResetRegistryForTests();
   HKEY k = nullptr;
   testing::internal::CaptureStderr();

@@ -10,10 +10,6 @@
 
 namespace pv::test {
 
-TempHome::TempHome() { ResetRegistryForTests(); }
-
-TempHome::~TempHome() { ResetRegistryForTests(); }
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream s;

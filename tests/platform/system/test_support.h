@@ -6,22 +6,20 @@
 
 #include "platform/system/registry.h"
 #include "platform/system/sysutil.h"
-#include "tests/support/temp_home.h"
+#include "tests/support/fixture_reset.h"
 
 namespace pv::test {
 
-// The shared temporary home (tests/support/temp_home.h) with the registry
-// reset on entry and exit, so it reads and writes this home's file.
+// The shared settings home (tests/support/fixture_reset.h): the registry
+// and the INI files read and write this home's files while the scope lasts.
 class TempHome {
  public:
-  TempHome();
-  ~TempHome();
   const std::string& path() const { return home_.path(); }
   std::string ConfigDir() const { return home_.ConfigDir(); }
   std::u16string U(const std::string& rel) const { return sys::FromUtf8(home_.File(rel)); }
 
  private:
-  pvtest::TempHome home_{"pv-system-test"};
+  pvtest::SettingsHome home_{"pv-system-test"};
 };
 
 std::string ReadFile(const std::string& path);

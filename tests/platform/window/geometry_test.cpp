@@ -1,6 +1,7 @@
 // Geometry: SetWindowPos flags, ShowWindow states, the frame, coordinate
 // mapping (mirrored too), deferred positions, monitors and metrics.
 #include "tests/platform/window/wm_test_util.h"
+#include "tests/support/fixture_reset.h"
 
 using namespace wmtest;
 
@@ -43,7 +44,7 @@ TEST_F(WmTest, SetWindowPosFlagTable) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     HWND parent = Top(0, 0, 400, 300, WS_POPUP | WS_VISIBLE);
     HWND w = Child(parent, 1, 10, 10, 100, 50, WS_CHILD | (c.startHidden ? 0 : WS_VISIBLE));
     pv::test::PumpUntilIdle();

@@ -2,6 +2,7 @@
 // activation by click, double clicks, keys and characters, mouse tracking.
 #include "platform/base/lasterror.h"
 #include "tests/platform/window/wm_test_util.h"
+#include "tests/support/fixture_reset.h"
 
 using namespace wmtest;
 using pv::test::Button;
@@ -136,7 +137,7 @@ TEST_F(WmTest, ClickingActivatesUnlessTheWindowSaysOtherwise) {
                         {MA_NOACTIVATE, false, true},
                         {MA_NOACTIVATEANDEAT, false, false}};
   for (const Case& c : cases) {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     HWND a = Top(0, 0, 200, 200);
     HWND b = Top(300, 0, 200, 200);
     HWND b1 = Child(b, 1, 10, 10, 50, 50);

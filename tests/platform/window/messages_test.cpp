@@ -14,11 +14,13 @@ TEST_F(WmTest, QueueOrderFiltersAndQuit) {
   HWND c = Child(w, 1, 0, 0, 10, 10);
   HWND other = Top(200, 0, 100, 100, WS_POPUP | WS_VISIBLE);
   pv::test::PumpUntilIdle();
+  const DWORD postedAt = GetTickCount();
   PostMessage(w, WM_USER + 1, 1, 0);
   PostMessage(other, WM_USER + 2, 2, 0);
   PostMessage(c, WM_USER + 3, 3, 0);
   PostThreadMessage(GetWindowThreadProcessId(w, nullptr), WM_USER + 4, 4, 0);
   PostQuitMessage(9);
+  pv::Clock::AdvanceBy(50);
   MSG m;
   // Peeking without removing leaves the message first in line.
   ASSERT_TRUE(PeekMessage(&m, nullptr, 0, 0, PM_NOREMOVE));
@@ -26,6 +28,9 @@ TEST_F(WmTest, QueueOrderFiltersAndQuit) {
   // A window filter takes that window's messages and its children's.
   ASSERT_TRUE(PeekMessage(&m, w, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 1));
+  // A posted message carries the tick it was posted at.
+  EXPECT_EQ(m.time, postedAt);
+  EXPECT_EQ(static_cast<DWORD>(GetMessageTime()), postedAt);
   ASSERT_TRUE(PeekMessage(&m, w, 0, 0, PM_REMOVE));
   EXPECT_EQ(m.message, static_cast<UINT>(WM_USER + 3));
   EXPECT_FALSE(PeekMessage(&m, w, WM_USER, WM_USER + 10, PM_REMOVE));

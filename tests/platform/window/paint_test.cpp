@@ -5,6 +5,8 @@
 
 #include "platform/gdi/gdi_private.h"
 #include "tests/platform/window/wm_test_util.h"
+#include "tests/support/fixture_reset.h"
+#include "tests/support/temp_home.h"
 
 using namespace wmtest;
 
@@ -79,7 +81,7 @@ TEST_F(WmTest, PaintComesOnceForTheUnionOfWhatWasInvalidated) {
 TEST_F(WmTest, PaintOrderAndChildInvalidationFollowClipChildren) {
   for (bool clip : {false, true}) {
     SCOPED_TRACE(clip ? "WS_CLIPCHILDREN" : "plain");
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     HWND p = Top(0, 0, 200, 200, WS_POPUP | WS_VISIBLE | (clip ? WS_CLIPCHILDREN : 0));
     HWND c = Child(p, 1, 10, 10, 50, 50);
     HWND hidden = Child(p, 2, 10, 10, 50, 50, WS_CHILD);
@@ -164,13 +166,11 @@ TEST_F(WmTest, AWindowTreeRendersHeadlessToPixels) {
   pv::test::PumpUntilIdle();
   EXPECT_EQ(pv::test::WindowPixel(top, 150, 110), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(pv::test::WindowPixel(top, 185, 105), RGB(0, 0, 255));
-  auto path = std::filesystem::temp_directory_path() / "pv_window_tree.png";
-  ASSERT_TRUE(pv::test::SaveWindowPng(top, path.string().c_str()));
+  pvtest::TempFolder folder("pv-window-png");
+  std::string path = folder.File("tree.png");
+  ASSERT_TRUE(pv::test::SaveWindowPng(top, path.c_str()));
   EXPECT_GT(std::filesystem::file_size(path), 100u);
-  auto childPath = std::filesystem::temp_directory_path() / "pv_window_child.png";
-  ASSERT_TRUE(pv::test::SaveWindowPng(blue, childPath.string().c_str()));
-  std::filesystem::remove(path);
-  std::filesystem::remove(childPath);
+  ASSERT_TRUE(pv::test::SaveWindowPng(blue, folder.File("child.png").c_str()));
 }
 
 TEST_F(WmTest, PrintWindowDrawsTheTreeIntoAnyDc) {

@@ -4,8 +4,10 @@
 // caught by the sanitizers of the test build; the outcome checked here is
 // the same on every run.
 #include <atomic>
+#include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/base/lasterror.h"
 #include "tests/platform/window/wm_test_util.h"
@@ -47,7 +49,77 @@ std::atomic<int> g_winEvents{0};
 void CALLBACK CountingWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) { ++g_winEvents; }
 void CALLBACK OtherWinEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {}
 
+std::atomic<DWORD> g_userMessageThread{0};
+LRESULT CALLBACK ThreadRecordingProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_USER) g_userMessageThread = GetCurrentThreadId();
+  return DefWindowProc(h, msg, w, l);
+}
+
 }  // namespace
+
+// The calling thread finds its own windows without the table lock; a
+// window of another thread, even in a slot one of ours held before, must
+// never pass for one of ours.
+TEST_F(WmTest, AnotherThreadsWindowInASlotOnceOursIsStillTheOtherThreads) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ThreadRecordingProc;
+  wc.lpszClassName = u"PvThreadsRecording";
+  RegisterClass(&wc);
+  // Enough freed slots that the next window takes the one freed longest ago.
+  std::vector<HWND> freed;
+  for (int i = 0; i < 80; ++i) freed.push_back(Top(0, 0, 10, 10, WS_POPUP));
+  for (HWND h : freed) DestroyWindow(h);
+
+  std::promise<HWND> created;
+  std::promise<void> checked;
+  std::atomic<bool> postArrived{false};
+  auto index = [](HWND h) { return reinterpret_cast<uintptr_t>(h) & 0xFFFFF; };
+  std::thread worker([&] {
+    // Slots are handed out oldest freed first: go through the list until
+    // one of the slots freed above comes up.
+    HWND w = nullptr;
+    for (int i = 0; i < 100000 && !w; ++i) {
+      HWND h = CreateWindowEx(0, u"PvThreadsRecording", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+      for (HWND f : freed)
+        if (index(f) == index(h)) w = h;
+      if (!w) DestroyWindow(h);
+    }
+    created.set_value(w);
+    checked.get_future().wait();
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE))
+      if (m.hwnd == w && m.message == WM_USER + 5) postArrived = true;
+    DestroyWindow(w);
+  });
+  HWND theirs = created.get_future().get();
+  HWND stale = nullptr;
+  for (HWND f : freed)
+    if (index(f) == index(theirs)) stale = f;
+  if (!theirs || !stale) {
+    checked.set_value();
+    worker.join();
+    FAIL() << "the other thread's window never took a slot of ours";
+  }
+
+  EXPECT_TRUE(IsWindow(theirs));
+  EXPECT_FALSE(IsWindow(stale));
+  g_userMessageThread = 0;
+  MSG m{theirs, WM_USER, 0, 0, 0, {}};
+  SetLastError(0);
+  EXPECT_EQ(DispatchMessage(&m), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+  EXPECT_EQ(g_userMessageThread.load(), 0u) << "another thread's procedure ran on this thread";
+  SetLastError(0);
+  EXPECT_FALSE(PostMessage(stale, WM_USER + 5, 0, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+  EXPECT_TRUE(PostMessage(theirs, WM_USER + 5, 0, 0));
+  MSG mine;
+  EXPECT_FALSE(PeekMessage(&mine, nullptr, WM_USER + 5, WM_USER + 5, PM_NOREMOVE)) << "posted to the wrong queue";
+
+  checked.set_value();
+  worker.join();
+  EXPECT_TRUE(postArrived.load());
+}
 
 TEST_F(WmTest, OtherThreadsReachWindowsThatComeAndGoOnlyThroughTheirHandles) {
   RegisterPlain();

@@ -3,6 +3,7 @@
 #include "tests/platform/window/wm_test_util.h"
 
 #include "platform/base/lasterror.h"
+#include "tests/support/fixture_reset.h"
 
 using namespace wmtest;
 
@@ -37,7 +38,7 @@ TEST_F(WmTest, CreationSendsTheSequenceCallersRelyOn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     HWND parent = c.child ? Top(0, 0, 400, 300, WS_POPUP | WS_VISIBLE) : nullptr;
     Log().clear();
     HWND w = c.child ? Child(parent, 7, 10, 10, 50, 40, c.style) : Top(50, 50, 300, 200, c.style);

@@ -12,6 +12,7 @@
 #include "platform/base/clock.h"
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
+#include "tests/support/fixture_reset.h"
 
 namespace wmtest {
 
@@ -74,8 +75,7 @@ inline std::vector<std::pair<HWND, UINT>> Pairs(const std::vector<UINT>& kinds) 
 class WmTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::Clock::SetFakeUtc(2026, 3, 1, 9, 0, 0);
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     static bool registered = false;
     if (!registered) {
       registered = true;
@@ -98,9 +98,8 @@ class WmTest : public ::testing::Test {
   void TearDown() override {
     Handlers().clear();
     ClassHandler() = nullptr;
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     Log().clear();
-    pv::Clock::UseReal();
   }
 
   HWND Top(int x = 100, int y = 100, int cx = 300, int cy = 200, DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
@@ -112,6 +111,8 @@ class WmTest : public ::testing::Test {
     return CreateWindowEx(ex, cls, u"Child", style, x, y, cx, cy, parent,
                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), nullptr, nullptr);
   }
+
+  pv::FakeClockScope clock{2026, 3, 1, 9, 0, 0};
 };
 
 }  // namespace wmtest

@@ -5,6 +5,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/commandbars/commandbar.h"
 #include "toolkit/common/keyboardmanager.h"
 #include "toolkit/common/mousemanager.h"
@@ -24,11 +25,11 @@ class Bar : public CTKCommandBar {
 class CommandBarTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     GetMouseManager()->SetHook(FALSE);
     GetMouseManager()->SetHook(TRUE);
   }
-  void TearDown() override { pv::test::ResetWindowManager(); }
+  void TearDown() override { pvtest::ResetDesktop(); }
 };
 
 TEST_F(CommandBarTest, APopupsWindowRegionLimitsItsHitTest) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/gdi/syscolors.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/common/fake_uxtheme.h"
 #include "toolkit/common/colormanager.h"
 
@@ -133,7 +134,7 @@ class ColorManagerTest : public ::testing::Test {
  protected:
   void SetUp() override { FakeUxTheme::Remove(); }
   void TearDown() override {
-    GdiInstallSysColorScheme(nullptr);
+    pvtest::ResetColors();
     CTKColorManager::SetScreenBitsForTests(0);
     FakeUxTheme::Remove();
   }

@@ -11,6 +11,7 @@
 #include "platform/base/wstr.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/colormanager.h"
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/osversioninfo.h"
@@ -443,14 +444,14 @@ class DrawHelpersWindowTest : public DrawHelpersTest {
  protected:
   void SetUp() override {
     DrawHelpersTest::SetUp();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     ASSERT_TRUE(CTKDrawHelpers::RegisterWndClass(nullptr, u"TKDrawHelpersTestWnd", CS_DBLCLKS));
   }
   void TearDown() override {
     CTKDrawHelpers::SetClickOutsideHook(nullptr);
     for (HWND h : windows_) ::DestroyWindow(h);
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     DrawHelpersTest::TearDown();
   }
   HWND Make(DWORD exStyle, DWORD style, RECT r, HWND parent = nullptr) {

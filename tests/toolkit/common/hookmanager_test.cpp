@@ -12,6 +12,7 @@
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/common/test_bar.h"
 #include "toolkit/common/hookmanager.h"
 #include "toolkit/common/keyboardmanager.h"
@@ -54,7 +55,7 @@ LRESULT ForeignProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 class HookTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     GetMouseManager()->SetHook(FALSE);
     GetMouseManager()->SetHook(TRUE);
@@ -70,7 +71,7 @@ class HookTest : public ::testing::Test {
     pv::test::PumpUntilIdle();
     g_log.clear();
   }
-  void TearDown() override { pv::test::ResetWindowManager(); }
+  void TearDown() override { pvtest::ResetDesktop(); }
   LRESULT SendUser(WPARAM wp) { return ::SendMessageW(window_, WM_USER, wp, 0); }
 
   pv::FakeClockScope clock_;

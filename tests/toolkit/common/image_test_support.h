@@ -17,6 +17,7 @@
 #include "platform/base/cstring.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/system/resources.h"
+#include "tests/support/temp_home.h"
 
 namespace imagetest {
 
@@ -27,7 +28,8 @@ inline const std::string& FixtureDir() {
   static const std::string dir = [] {
     const char* src = std::getenv("PRAVENOR_TEST_SOURCE_DIR");
     std::string root = src ? src : ".";
-    std::string out = ::testing::TempDir() + "tk_png_fixtures_" + std::to_string(::getpid());
+    static pvtest::TempFolder folder("tk-png-fixtures");
+    std::string out = folder.path();
     std::string cmd = "python3 '" + root + "/tests/toolkit/common/fixtures/make_png_fixtures.py' '" + out + "'";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
     return out;

@@ -13,6 +13,7 @@
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/common/test_bar.h"
 #include "toolkit/common/mousemanager.h"
 
@@ -34,7 +35,7 @@ LRESULT RecordingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 class MouseManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     // The reset took the thread's hooks away.
     manager_ = GetMouseManager();
@@ -58,7 +59,7 @@ class MouseManagerTest : public ::testing::Test {
     manager_->m_nSuspendCount = 0;
     manager_->m_bSwallowNextButtonUp = FALSE;
     manager_->WatchMouseLeave(nullptr);
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   HWND Make(LPCWSTR cls, CRect rc, DWORD exStyle = 0) {
     return ::CreateWindowExW(exStyle, cls, u"", WS_POPUP | WS_VISIBLE, rc.left, rc.top, rc.Width(), rc.Height(),

@@ -17,6 +17,8 @@
 #include "platform/framework/afx.h"
 #include "platform/framework/afxprint.h"
 #include "platform/system/locale.h"
+#include "tests/support/required_tool.h"
+#include "tests/support/temp_home.h"
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/printoptions.h"
 
@@ -35,10 +37,9 @@ CString TimeText(DWORD flags) {
 std::string Narrow(const CString& s) { return pv::Utf16ToUtf8(std::u16string_view(s.GetString(), s.GetLength())); }
 
 // A locale for the whole process while alive.
-class LocaleScope {
+class LocaleScope : public pvtest::EnvScope {
  public:
-  explicit LocaleScope(const char* name) { setenv("PRAVENOR_LOCALE", name, 1); }
-  ~LocaleScope() { unsetenv("PRAVENOR_LOCALE"); }
+  explicit LocaleScope(const char* name) : EnvScope("PRAVENOR_LOCALE", name) {}
 };
 
 // ---- format codes ---------------------------------------------------------------------------------
@@ -325,7 +326,8 @@ TEST(PrintPageHeaderFooter, FormatCodesPrintOnAPdfPage) {
 
   CDC printer;
   ASSERT_TRUE(printer.CreateDC(u"WINSPOOL", u"Default", nullptr, nullptr));
-  const std::string path = (std::filesystem::temp_directory_path() / "tk_header_footer.pdf").string();
+  pvtest::TempFolder folder("tk-header-footer");
+  const std::string path = folder.File("header_footer.pdf");
   const std::u16string wpath = pv::Utf8ToUtf16(path);
   DOCINFOW doc{sizeof(DOCINFOW), u"Header and footer", wpath.c_str(), nullptr, 0};
   ASSERT_GT(printer.StartDoc(&doc), 0);
@@ -342,7 +344,7 @@ TEST(PrintPageHeaderFooter, FormatCodesPrintOnAPdfPage) {
   printer.EndPage();
   ASSERT_GT(printer.EndDoc(), 0);
 
-  if (access("/usr/bin/pdftotext", X_OK) != 0) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+  if (access("/usr/bin/pdftotext", X_OK) != 0) PV_MISSING_TOOL("pdftotext (poppler-utils) is not installed");
   const std::string txt = path + ".txt";
   ASSERT_EQ(std::system(("pdftotext -layout '" + path + "' '" + txt + "'").c_str()), 0);
   std::ifstream in(txt);
@@ -353,8 +355,6 @@ TEST(PrintPageHeaderFooter, FormatCodesPrintOnAPdfPage) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   // The header's line comes before the footer's.
   EXPECT_LT(text.find("Page 3 of 7"), text.find("Sheet 3-2"));
-  std::remove(path.c_str());
-  std::remove(txt.c_str());
 }
 
 }  // namespace

@@ -456,7 +456,7 @@ TEST_F(RegistryForms, ValuesReachTheRegistryFileOnceTheExchangeIsReleased) {
     EXPECT_TRUE(PropExchangeInt(bar, u"Id", &id));
   }
   // Forget everything held in memory: what is read now comes from the file.
-  pv::ResetRegistryForTests();
+  pvtest::ResetSettings();
   CTKPropExchangeSection px(new CTKPropExchangeRegistry(TRUE, nullptr, u"Saved"));
   CTKPropExchangeSection bar(px->GetSection(u"Bar0"));
   int id = 0;
@@ -739,8 +739,8 @@ TEST(PropExchangeStorage, StoresThatCannotReachTheDiskFail) {
   EXPECT_FALSE(std::filesystem::exists(home.path() + "/missing"));
 
   WriteFileText(home.File("blocker"), "a file where the configuration folder should be");
-  ::setenv("XDG_CONFIG_HOME", (home.path() + "/blocker/config").c_str(), 1);
-  pv::ResetRegistryForTests();
+  pvtest::EnvScope blocked("XDG_CONFIG_HOME", home.path() + "/blocker/config");
+  pvtest::ResetSettings();
   testing::internal::CaptureStderr();
   {
     CTKPropExchangeSection px(new CTKPropExchangeRegistry(FALSE, nullptr, u"State"));

@@ -169,6 +169,7 @@ TEST_F(RegistryManagerTest, IniModeKeepsTheSettingsInTheFile) {
   EXPECT_TRUE(reg.WriteProfileString(u"Old", u"k", u"v"));
   EXPECT_TRUE(reg.WriteProfileString(u"Old", nullptr, nullptr));
   EXPECT_TRUE(reg.WriteProfileInt(u"HKCU\\Software\\Direct", u"v", 2));
+  EXPECT_TRUE(pv::FlushProfiles());  // INI changes reach the file at the next flush (idle time, exit)
   EXPECT_EQ("[width]\nm_windowWidth=-3\n[Message]\nm_userName=Tom\nm_empty=\n",
             tk_settings_test::ReadFileText(ini));
   EXPECT_FALSE(Section(u"width")) << "nothing under the application's key";

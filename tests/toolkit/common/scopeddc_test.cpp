@@ -7,6 +7,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/scopeddc.h"
 
@@ -223,7 +224,7 @@ LRESULT CALLBACK BufferedPaintProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST(ScopedDC, BufferOverAPaintDCCoversOnlyTheInvalidRectangle) {
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
   WNDCLASSW wc{};
   wc.lpfnWndProc = BufferedPaintProc;
   wc.hInstance = AfxGetInstanceHandle();
@@ -251,7 +252,7 @@ TEST(ScopedDC, BufferOverAPaintDCCoversOnlyTheInvalidRectangle) {
   EXPECT_EQ(pv::test::WindowPixel(h, 30, 19), RGB(255, 255, 255));
   EXPECT_EQ(pv::test::WindowPixel(h, 50, 50), RGB(255, 255, 255));
   ::DestroyWindow(h);
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/common/input_test_support.h"
 #include "toolkit/common/colormanager.h"
 #include "toolkit/common/scrollbarpaintmanager.h"
@@ -95,7 +96,7 @@ LRESULT BarWindowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 class ScrollBaseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     WNDCLASSW wc{};
     wc.lpfnWndProc = BarWindowProc;
@@ -111,7 +112,7 @@ class ScrollBaseTest : public ::testing::Test {
   }
   void TearDown() override {
     g_bar = nullptr;
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   std::vector<std::pair<int, int>> Commands() const {
     std::vector<std::pair<int, int>> out;

@@ -3,9 +3,6 @@
 // raw registry and INI access that does not go through the code under test.
 #pragma once
 
-#include <stdlib.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,39 +13,24 @@
 
 #include "platform/base/cstring.h"
 #include "platform/system/registry.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/registrymanager.h"
 
 namespace tk_settings_test {
 
-// A fresh folder used as XDG_CONFIG_HOME and TMPDIR for one test, with the
+// The shared settings home (tests/support/fixture_reset.h: settings under
+// <path>/config, temporary files under <path>/tmp) for one test, with the
 // application named "TestCo" / "Planner" unless a test says otherwise.
 class TempHome {
  public:
-  TempHome() {
-    char tmpl[] = "/tmp/tk-settings-test-XXXXXX";
-    path_ = ::mkdtemp(tmpl);
-    Save("XDG_CONFIG_HOME", &config_);
-    Save("TMPDIR", &tmp_);
-    ::setenv("XDG_CONFIG_HOME", (path_ + "/config").c_str(), 1);
-    ::setenv("TMPDIR", (path_ + "/tmp").c_str(), 1);
-    std::filesystem::create_directories(path_ + "/tmp");
-    pv::ResetRegistryForTests();
-    SetAppNames("TestCo", "Planner");
-  }
-  ~TempHome() {
-    TKSetAppProfileNamesProvider(nullptr);
-    pv::ResetRegistryForTests();
-    Restore("XDG_CONFIG_HOME", config_);
-    Restore("TMPDIR", tmp_);
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  TempHome() { SetAppNames("TestCo", "Planner"); }
+  ~TempHome() { TKSetAppProfileNamesProvider(nullptr); }
   TempHome(const TempHome&) = delete;
   TempHome& operator=(const TempHome&) = delete;
 
-  const std::string& path() const { return path_; }
-  std::string TmpDir() const { return path_ + "/tmp"; }
-  CString File(const std::string& name) const { return CString((path_ + "/" + name).c_str()); }
+  const std::string& path() const { return settings_.path(); }
+  std::string TmpDir() const { return settings_.File("tmp"); }
+  CString File(const std::string& name) const { return CString(settings_.File(name).c_str()); }
 
   static void SetAppNames(const char* registryKey, const char* profileName) {
     Names() = {registryKey, profileName};
@@ -59,25 +41,11 @@ class TempHome {
   }
 
  private:
-  struct Saved {
-    bool had = false;
-    std::string value;
-  };
   static std::pair<std::string, std::string>& Names() {
     static std::pair<std::string, std::string> names;
     return names;
   }
-  static void Save(const char* name, Saved* s) {
-    const char* v = std::getenv(name);
-    s->had = v != nullptr;
-    if (v) s->value = v;
-  }
-  static void Restore(const char* name, const Saved& s) {
-    if (s.had) ::setenv(name, s.value.c_str(), 1);
-    else ::unsetenv(name);
-  }
-  std::string path_;
-  Saved config_, tmp_;
+  pvtest::SettingsHome settings_{"tk-settings-test"};
 };
 
 inline std::string ReadFileText(const CString& path) {

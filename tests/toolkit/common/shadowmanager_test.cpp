@@ -9,6 +9,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/colormanager.h"
 #include "toolkit/common/shadowmanager.h"
 
@@ -24,7 +25,7 @@ LRESULT BelowProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 class ShadowManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     CTKColorManager::SetScreenBitsForTests(0);
     ::SystemParametersInfoW(SPI_SETDROPSHADOW, 0, reinterpret_cast<void*>(1), 0);
@@ -32,7 +33,7 @@ class ShadowManagerTest : public ::testing::Test {
   void TearDown() override {
     owner_.reset();
     CTKColorManager::SetScreenBitsForTests(0);
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   CWnd* MakeOwner(CRect rc) {
     owner_ = std::make_unique<CWnd>();

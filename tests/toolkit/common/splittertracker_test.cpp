@@ -7,6 +7,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/common/input_test_support.h"
 #include "toolkit/common/splittertracker.h"
 
@@ -15,7 +16,7 @@ namespace {
 class SplitterTrackerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     window_.CreateEx(0, AfxRegisterWndClass(0, nullptr, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))), u"",
                      WS_POPUP | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr);
@@ -25,7 +26,7 @@ class SplitterTrackerTest : public ::testing::Test {
   }
   void TearDown() override {
     window_.DestroyWindow();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   bool AllWhite() {
     for (int y = 0; y < 300; y += 7)

@@ -13,6 +13,7 @@
 
 #include "platform/system/modules.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/lockguard.h"
 #include "toolkit/common/menusoundplayer.h"
 #include "toolkit/common/modulehandle.h"
@@ -143,11 +144,11 @@ TEST(ModuleHandle, CommonControlsVersionFallsBackToFourZero) {
 class MultiMonitorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     pv::test::AddMonitor(RECT{1024, 0, 2048, 768}, RECT{1024, 0, 2048, 700});
   }
-  void TearDown() override { pv::test::ResetWindowManager(); }
+  void TearDown() override { pvtest::ResetDesktop(); }
 };
 
 bool Same(const RECT& a, const RECT& b) {

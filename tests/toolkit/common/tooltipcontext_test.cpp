@@ -13,6 +13,7 @@
 #include "platform/framework/afx.h"
 #include "platform/shell/shellapi.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/common/image_test_support.h"
 #include "toolkit/common/colormanager.h"
 #include "toolkit/common/imagemanager.h"
@@ -85,7 +86,7 @@ class CCountingContext : public CTKToolTipContext {
 class ToolTipTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     pv::shell::RegisterModules();  // the rich-text services, as the program links them
     g_nAddTool = 0;
@@ -104,7 +105,7 @@ class ToolTipTest : public ::testing::Test {
     m_pContext->InternalRelease();
     m_host.DestroyWindow();
     delete m_pImages;
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
 
   void Move(int x, int y) {

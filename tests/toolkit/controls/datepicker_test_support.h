@@ -13,6 +13,7 @@
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/controls/datepickercontrol.h"
 #include "toolkit/controls/datepickerdays.h"
 #include "toolkit/controls/datepickermonth.h"
@@ -91,9 +92,7 @@ inline CPoint CentreOf(const CRect& r) { return CPoint((r.left + r.right) / 2, (
 class DatePickerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
-    pv::Clock::SetFakeTimeZone(pv::ClockTimeZone{});
-    pv::Clock::SetFakeUtc(2024, 3, 14, 10, 30, 0);
+    pvtest::ResetDesktop();
     host = std::make_unique<CWnd>();
     ASSERT_TRUE(host->CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 900, 700),
                                nullptr, 0));
@@ -101,8 +100,7 @@ class DatePickerTest : public ::testing::Test {
   void TearDown() override {
     if (host && host->m_hWnd) host->DestroyWindow();
     host.reset();
-    pv::test::ResetWindowManager();
-    pv::Clock::UseReal();
+    pvtest::ResetDesktop();
   }
 
   // A child control of one month at the top left of the host, focused.
@@ -129,6 +127,7 @@ class DatePickerTest : public ::testing::Test {
     pv::test::PumpUntilIdle();
   }
 
+  pv::FakeClockScope clock{2024, 3, 14, 10, 30, 0};  // in UTC, the fake clock's first zone
   std::unique_ptr<CWnd> host;
 };
 

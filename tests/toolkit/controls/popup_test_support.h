@@ -12,6 +12,7 @@
 #include "platform/framework/afx.h"
 #include "platform/shell/shellapi.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 
 namespace popuptest {
 
@@ -52,20 +53,17 @@ class RecordingOwner : public CWnd {
 class DesktopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);
     pv::shell::RegisterModules();
-    pv::shell::SetRecording(true);
-    pv::shell::ResetTray();
-    pv::shell::UseWorkAreaTaskbar();
+    pvtest::ResetShell();
     // The pointer rests away from where the pop-ups come up.
     pv::test::MouseMove(5, 5);
     pv::test::PumpUntilIdle();
   }
   void TearDown() override {
-    pv::shell::ResetTray();
-    pv::shell::UseWorkAreaTaskbar();
-    pv::test::ResetWindowManager();
+    pvtest::ResetShell();
+    pvtest::ResetDesktop();
   }
   pv::FakeClockScope clock{2026, 3, 1, 9, 0, 0};
 };

@@ -1,4 +1,5 @@
 // Walking the tree and searching its texts.
+#include "tests/support/fixture_reset.h"
 #include "tree_test_support.h"
 
 namespace tktree {
@@ -90,7 +91,7 @@ TEST_F(TreeSearchTest, FindInChildrenSearchesEachSubtreeBeforeItsParent) {
 }
 
 TEST(TreeSearchVeto, IsFindValidRefusesMatches) {
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
   CNotifyParent parent;
   ASSERT_TRUE(parent.CreateEx(0, nullptr, u"p", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 300, nullptr, nullptr));
   CNoLifeTree tree;
@@ -102,7 +103,7 @@ TEST(TreeSearchVeto, IsFindValidRefusesMatches) {
   EXPECT_EQ(tree.FindInChildren(u"two", FALSE, FALSE, nullptr), nullptr);
   tree.DestroyWindow();
   parent.DestroyWindow();
-  pv::test::ResetWindowManager();
+  pvtest::ResetDesktop();
 }
 
 }  // namespace

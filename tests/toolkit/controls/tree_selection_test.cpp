@@ -341,6 +341,67 @@ TEST_F(TreeTest, DeletedItemsLoseTheirStylesAndStopBeingTheAnchor) {
   EXPECT_EQ(tree.GetItemBackColor(c), static_cast<COLORREF>(-1));
 }
 
+// Each item keeps its own font and colours whichever other items share
+// them; destroying the window reports every item and forgets every style.
+TEST_F(TreeTest, ItemStylesAreEachItemsOwnAndGoWithTheWindow) {
+  MakeSample();
+  auto font = [](const char16_t* face, LONG height, LONG weight) {
+    LOGFONTW lf{};
+    std::char_traits<WCHAR>::copy(lf.lfFaceName, face, std::char_traits<char16_t>::length(face) + 1);
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    return lf;
+  };
+  struct Case {
+    HTREEITEM item;
+    LOGFONTW font;  // an empty face name: no font of its own
+    COLORREF color, back;
+  } cases[] = {
+      {a, font(u"Sans", -14, FW_NORMAL), RGB(1, 2, 3), static_cast<COLORREF>(-1)},
+      {b, font(u"Serif", -12, FW_BOLD), static_cast<COLORREF>(-1), RGB(4, 5, 6)},
+      {b1, font(u"Sans", -14, FW_NORMAL), RGB(7, 8, 9), RGB(10, 11, 12)},
+      {b2, font(u"Sans", -16, FW_NORMAL), RGB(1, 2, 3), static_cast<COLORREF>(-1)},
+      {c, font(u"", -16, FW_NORMAL), RGB(13, 14, 15), static_cast<COLORREF>(-1)},
+  };
+  for (const auto& k : cases) {
+    tree.SetItemFont(k.item, k.font);
+    if (k.color != static_cast<COLORREF>(-1)) tree.SetItemColor(k.item, k.color);
+    if (k.back != static_cast<COLORREF>(-1)) tree.SetItemBackColor(k.item, k.back);
+  }
+  for (const auto& k : cases) {
+    LOGFONTW back{};
+    const bool own = k.font.lfFaceName[0] != 0;
+    EXPECT_EQ(tree.GetItemFont(k.item, &back) != FALSE, own) << CStringA(tree.GetItemText(k.item)).GetString();
+    if (own) {
+      EXPECT_EQ(std::u16string(back.lfFaceName), std::u16string(k.font.lfFaceName));
+      EXPECT_EQ(back.lfHeight, k.font.lfHeight);
+      EXPECT_EQ(back.lfWeight, k.font.lfWeight);
+    }
+    EXPECT_EQ(tree.GetItemColor(k.item), k.color);
+    EXPECT_EQ(tree.GetItemBackColor(k.item), k.back);
+  }
+
+  parent.notes.clear();
+  tree.DestroyWindow();
+  int deleted = 0;
+  for (const auto& n : parent.notes) deleted += n.code == static_cast<int>(TVN_DELETEITEM);
+  EXPECT_EQ(deleted, 6);
+  for (const auto& k : cases) {
+    LOGFONTW back{};
+    EXPECT_FALSE(tree.GetItemFont(k.item, &back));
+    EXPECT_EQ(tree.GetItemColor(k.item), static_cast<COLORREF>(-1));
+    EXPECT_EQ(tree.GetItemBackColor(k.item), static_cast<COLORREF>(-1));
+  }
+  // The same control made again starts with no styles and no anchor.
+  MakeTree();
+  const HTREEITEM again = tree.InsertItem(u"again");
+  EXPECT_EQ(tree.GetItemColor(again), static_cast<COLORREF>(-1));
+  EXPECT_EQ(tree.GetAnchorItem(), nullptr);
+  tree.SetItemColor(again, RGB(9, 9, 9));
+  tree.DeleteItem(again);
+  EXPECT_EQ(tree.GetItemColor(again), static_cast<COLORREF>(-1));
+}
+
 TEST_F(TreeTest, BoldGoesThroughTheNativeState) {
   MakeSample();
   tree.SetItemBold(b, TRUE);

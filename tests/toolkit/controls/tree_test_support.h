@@ -14,6 +14,7 @@
 #include "platform/framework/afx.h"
 #include "platform/framework/afxmsg.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/common/colormanager.h"
 #include "toolkit/controls/treectrl.h"
 
@@ -64,7 +65,7 @@ class TreeTest : public ::testing::Test {
   static constexpr DWORD kStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT;
 
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768);
     ASSERT_TRUE(parent.CreateEx(0, nullptr, u"Tree test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 500, 400, nullptr,
                                 nullptr));
@@ -73,7 +74,7 @@ class TreeTest : public ::testing::Test {
   void TearDown() override {
     if (tree.GetSafeHwnd()) tree.DestroyWindow();
     if (parent.GetSafeHwnd()) parent.DestroyWindow();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     AfxDeleteTempMaps();
   }
 

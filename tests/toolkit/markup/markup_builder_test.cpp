@@ -2,6 +2,7 @@
 // resources, and every build error with its exact text, line and position.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <regex>
 #include <string>
 
@@ -221,6 +222,37 @@ TEST_F(MarkupBuild, EncodingDeclarationIsCaseSensitive) {
       EXPECT_EQ(text, u"\x00E9");
     built->Release();
   }
+}
+
+TEST_F(MarkupBuild, NamesFollowPropertiesRegisteredBetweenBuilds) {
+  // A builder remembers the names it resolved; a property registered later
+  // under the same name on a nearer type must win from then on.
+  static std::deque<std::u16string> names;  // registered names must stay put
+  names.push_back(u"CacheProbe" + std::u16string(1, static_cast<char16_t>(u'A' + names.size() % 26)) + std::u16string(names.size() / 26, u'z'));
+  LPCWSTR name = names.back().c_str();
+  CTKMarkupDependencyProperty* onBase =
+      CTKMarkupDependencyProperty::RegisterProperty(name, CTKMarkupString::GetMarkupClass(), CTKMarkupFrameworkElement::GetMarkupClass());
+  CTKMarkupBuilder builder(ctx);
+  auto build = [&](const std::u16string& text) {
+    CTKMarkupParser parser;
+    parser.SetBuffer(text.data(), text.data() + text.size());
+    return builder.BuildFromTokens(&parser);
+  };
+  const std::u16string text = u"<StackPanel><Border " + names.back() + u"='a'/><Border " + names.back() + u"='b'/></StackPanel>";
+  CTKMarkupObject* first = build(text);
+  ASSERT_NE(first, nullptr) << Narrow(builder.GetLastErrorText());
+  EXPECT_NE(first->GetLogicalChild(1)->ReadLocalValue(onBase), nullptr);
+  first->Release();
+
+  CTKMarkupDependencyProperty* onBorder =
+      CTKMarkupDependencyProperty::RegisterProperty(name, CTKMarkupString::GetMarkupClass(), CTKMarkupBorder::GetMarkupClass());
+  CTKMarkupObject* second = build(text);
+  ASSERT_NE(second, nullptr) << Narrow(builder.GetLastErrorText());
+  for (int i = 0; i < 2; i++) {
+    EXPECT_NE(second->GetLogicalChild(i)->ReadLocalValue(onBorder), nullptr) << i;
+    EXPECT_EQ(second->GetLogicalChild(i)->ReadLocalValue(onBase), nullptr) << i;
+  }
+  second->Release();
 }
 
 TEST_F(MarkupBuild, ResourcesAndExtensions) {

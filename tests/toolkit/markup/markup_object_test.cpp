@@ -3,6 +3,7 @@
 // inheritance, collections, descriptors and the property-from-name map.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,12 @@ struct Registered : ::testing::Test {
 };
 
 CTKMarkupString* Str(const char16_t* s) { return CTKMarkupString::CreateString(s); }
+
+std::string Narrow(LPCWSTR s) {
+  std::string out;
+  for (; s && *s; s++) out += *s < 0x80 ? static_cast<char>(*s) : '?';
+  return out;
+}
 
 // Whether the call raises the framework's invalid-argument exception.
 template <class F>
@@ -313,6 +320,88 @@ TEST_F(Registered, CollectionsOwnTheirItems) {
   row->Release();
   col->Release();
   c->Release();
+}
+
+TEST_F(Registered, TypeTestsAgreeWithTheBaseChainForEveryPair) {
+  int derived = 0;
+  for (CTKMarkupType* a = CTKMarkupType::GetFirstType(); a; a = a->GetNextType())
+    for (CTKMarkupType* b = CTKMarkupType::GetFirstType(); b; b = b->GetNextType()) {
+      ASSERT_EQ(a->IsDerivedFromFast(b), a->IsDerivedFrom(b)) << Narrow(a->GetClassName()) << " / " << Narrow(b->GetClassName());
+      derived += a->IsDerivedFrom(b) ? 1 : 0;
+    }
+  EXPECT_GT(derived, 82) << "some types derive from others";
+  CTKMarkupObject* button = CTKMarkupButton::CreateMarkupObject();
+  EXPECT_TRUE(button->IsOfType(CTKMarkupContentControl::GetMarkupClass()));
+  EXPECT_TRUE(button->IsOfType(CTKMarkupObject::GetMarkupClass()));
+  EXPECT_FALSE(button->IsOfType(CTKMarkupTextBlock::GetMarkupClass()));
+  EXPECT_FALSE(button->IsOfType(nullptr));
+  button->Release();
+}
+
+TEST_F(Registered, PropertyStoresKeepAnyNumberOfValuesInIndexOrder) {
+  // A store keeps its first values inline and the rest in a block of its
+  // own: fill stores past that point in several orders, then overwrite and
+  // clear, reading every property back after each step.
+  static std::vector<CTKMarkupDependencyProperty*> probes = [] {
+    std::vector<CTKMarkupDependencyProperty*> v;
+    static const char16_t* names[] = {u"StoreProbe0", u"StoreProbe1", u"StoreProbe2", u"StoreProbe3", u"StoreProbe4", u"StoreProbe5",
+                                      u"StoreProbe6", u"StoreProbe7", u"StoreProbe8", u"StoreProbe9", u"StoreProbe10"};
+    for (const char16_t* n : names) v.push_back(CTKMarkupDependencyProperty::RegisterProperty(n, CTKMarkupInt::GetMarkupClass(), CTKMarkupObject::GetMarkupClass()));
+    return v;
+  }();
+  const int n = static_cast<int>(probes.size());
+  std::vector<std::vector<int>> orders = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, {5, 0, 10, 3, 7, 1, 9, 2, 8, 4, 6}};
+  for (const std::vector<int>& order : orders) {
+    CTKMarkupProperties store(nullptr);
+    std::vector<int> expected(n, -1);
+    auto check = [&](const char* step) {
+      for (int i = 0; i < n; i++) {
+        CTKMarkupObject* v = store.Lookup(probes[i]);
+        ASSERT_EQ(v ? static_cast<CTKMarkupInt*>(v)->GetValue() : -1, expected[i]) << step << ", property " << i;
+      }
+    };
+    for (int i : order) {
+      store.Set(probes[i], new CTKMarkupInt(100 + i));
+      expected[i] = 100 + i;
+      check("filling");
+    }
+    for (int i = 0; i < n; i += 3) {
+      store.Set(probes[i], new CTKMarkupInt(200 + i));  // the old value is released
+      expected[i] = 200 + i;
+    }
+    check("overwriting");
+    for (int i = 1; i < n; i += 4) {
+      store.Set(probes[i], nullptr);
+      expected[i] = -1;
+    }
+    check("clearing");
+    CTKMarkupProperties copy(nullptr);
+    copy.CopyFrom(&store);
+    for (int i = 0; i < n; i++) EXPECT_EQ(copy.Lookup(probes[i]), store.Lookup(probes[i]));
+  }
+}
+
+TEST_F(Registered, StringsOfEveryLengthKeepTheirText) {
+  // Short texts live in the object, longer ones in a block of their own.
+  const std::u16string base = u"abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJ";
+  for (int len : {0, 1, 2, 14, 15, 16, 17, 31, 32, 45}) {
+    std::u16string text = base.substr(0, len);
+    CTKMarkupString* a = new CTKMarkupString(text.c_str(), len);
+    CTKMarkupString* b = CTKMarkupString::CreateString(text.c_str(), len);
+    EXPECT_EQ(a->GetLength(), len);
+    EXPECT_EQ(std::u16string(a->GetBuffer()), text) << "terminated after its text, length " << len;
+    EXPECT_TRUE(a->IsEqual(b));
+    EXPECT_EQ(a->GetHashCode(), b->GetHashCode());
+    if (len > 0) {
+      std::u16string other = text;
+      other.back() = u'#';
+      CTKMarkupString* c = CTKMarkupString::CreateString(other.c_str(), len);
+      EXPECT_FALSE(a->IsEqual(c)) << "length " << len;
+      c->Release();
+    }
+    a->Release();
+    b->Release();
+  }
 }
 
 TEST_F(Registered, TypeRegistryLookups) {

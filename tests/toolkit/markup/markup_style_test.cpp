@@ -101,6 +101,68 @@ TEST_F(MarkupStyles, SetterErrors) {
   EXPECT_NE(border->GetValue(CTKMarkupTextElement::m_pFontWeightProperty), nullptr);
 }
 
+TEST_F(MarkupStyles, ImplicitStylesComeFromTheNearestScopeAtEveryDepth) {
+  // Scopes at several depths: panels' own resources, a style's resources,
+  // elements reached through a collection, a decorator or a content control,
+  // and inlines of a text block.
+  Build(u"<StackPanel><StackPanel.Resources>"
+        u"<Style TargetType='Button'><Setter Property='Width' Value='1'/></Style>"
+        u"<Style TargetType='Border'><Setter Property='Width' Value='2'/></Style>"
+        u"<Style TargetType='Bold'><Setter Property='TextElement.FontWeight' Value='Normal'/></Style>"
+        u"<Style x:Key='scoped' TargetType='StackPanel'><Style.Resources>"
+        u"<Style TargetType='Button'><Setter Property='Width' Value='4'/></Style></Style.Resources></Style>"
+        u"</StackPanel.Resources>"
+        u"<Button/>"
+        u"<Border><StackPanel><StackPanel.Resources><Style TargetType='Button'><Setter Property='Width' Value='3'/></Style></StackPanel.Resources>"
+        u"<Button/><Border Width='9'><Button/></Border></StackPanel></Border>"
+        u"<StackPanel Style='{StaticResource scoped}'><Button/><StackPanel><Button/></StackPanel></StackPanel>"
+        u"<TextBlock>plain <Bold>bold</Bold></TextBlock>"
+        u"<Button><Border/></Button>"
+        u"</StackPanel>");
+  ASSERT_NE(root, nullptr);
+  auto at = [&](std::vector<int> path) {
+    CTKMarkupObject* p = root;
+    for (int i : path) p = p ? p->GetLogicalChild(i) : nullptr;
+    return p;
+  };
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+  struct Case {
+    std::vector<int> path;
+    int width;
+  } cases[] = {
+      {{0}, 1},          // the root's style
+      {{1}, 2},          // a border under the root
+      {{1, 0, 0}, 3},    // a button under a nearer scope
+      {{1, 0, 1}, 9},    // a local value outranks the style
+      {{1, 0, 1, 0}, 3}, // the nearer scope reaches through a decorator
+      {{2, 0}, 4},       // the scope of the panel's style
+      {{2, 1, 0}, 4},    // ... and below it
+      {{4}, 1},
+      {{4, 0}, 2},       // content of a button
+  };
+  for (const Case& c : cases) {
+    CTKMarkupObject* e = at(c.path);
+    ASSERT_NE(e, nullptr) << "path of " << c.width;
+    EXPECT_EQ(IntOf(e->GetValue(width)), c.width) << "element with expected width " << c.width;
+  }
+  // The text block's inlines: the bold run found its style through the
+  // inline collection.
+  CTKMarkupObject* inlines = at({3, 0});
+  ASSERT_NE(inlines, nullptr);
+  CTKMarkupInputElement* bold = nullptr;
+  for (int i = 0; i < inlines->GetLogicalChildrenCount(); i++)
+    if (CTKMarkupBold* b = MarkupDynamicCast<CTKMarkupBold>(inlines->GetLogicalChild(i))) bold = b;
+  ASSERT_NE(bold, nullptr);
+  EXPECT_NE(bold->GetStyle(), nullptr);
+
+  // Styles applied to a subtree alone still find the scopes above it.
+  CTKMarkupInputElement* inner = static_cast<CTKMarkupInputElement*>(at({1, 0, 1, 0}));
+  inner->SetStyleInUse(nullptr);
+  EXPECT_EQ(inner->GetValue(width), nullptr);
+  CTKMarkupInputElement::ApplyStyles(inner);
+  EXPECT_EQ(IntOf(inner->GetValue(width)), 3);
+}
+
 // Records the property changes an element is told about.
 class CRecorder : public CTKMarkupFrameworkElement {
  public:

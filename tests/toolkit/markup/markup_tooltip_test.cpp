@@ -9,6 +9,7 @@
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "tests/toolkit/markup/markup_test_support.h"
 #include "toolkit/common/tooltipcontext.h"
 #include "toolkit/common/tooltipwindow.h"
@@ -33,7 +34,7 @@ class CMarkupHostWnd : public CWnd {
 class MarkupToolTipTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
     ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300),
                                 nullptr, 0));
@@ -45,7 +46,7 @@ class MarkupToolTipTest : public ::testing::Test {
     MarkupReleaseElement(m_pRoot);
     MarkupReleaseContext(m_pContext);
     m_host.DestroyWindow();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   void Show(const char16_t* markup) {
     m_host.m_pRoot = nullptr;

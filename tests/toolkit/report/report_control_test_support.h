@@ -8,6 +8,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportheader.h"
@@ -68,7 +69,7 @@ class ReportNotifyRecorder : public CWnd {
 class ReportControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);
     ASSERT_TRUE(parent.CreateParent(640, 480));
   }
@@ -76,7 +77,7 @@ class ReportControlTest : public ::testing::Test {
     delete control;
     control = nullptr;
     parent.DestroyWindow();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   // A control of the client size with the columns' widths (auto-sized
   // unless the header sizes are switched off) and `rows` records.

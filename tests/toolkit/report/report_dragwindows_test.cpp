@@ -5,6 +5,7 @@
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
 #include "report_paint_test_support.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdragwindows.h"
 #include "toolkit/report/reportpaintmanager.h"
@@ -52,10 +53,10 @@ TEST(ReportDropMarker, ArrowsPointAtTheHeaderRow) {
 class ReportDragWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);
   }
-  void TearDown() override { pv::test::ResetWindowManager(); }
+  void TearDown() override { pvtest::ResetDesktop(); }
 };
 
 TEST_F(ReportDragWindowTest, DropMarkerIsCentredOnTheRowMiddle) {

@@ -12,6 +12,7 @@
 
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportitemtypes.h"
@@ -107,7 +108,7 @@ class NotifyHost : public CWnd {
 class ControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     host = std::make_unique<NotifyHost>();
     ASSERT_TRUE(host->CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 600, 400),
                                nullptr, 0));
@@ -121,7 +122,7 @@ class ControlTest : public ::testing::Test {
     control.reset();
     if (host && host->m_hWnd) host->DestroyWindow();
     host.reset();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
 
   CTKReportRecord* Add(const std::string& n, const std::string& t, double v) {

@@ -10,6 +10,7 @@
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reporthyperlink.h"
@@ -102,7 +103,7 @@ class Recorder : public CWnd {
 class ReportInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);
     ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
                                 480, nullptr, nullptr));
@@ -135,7 +136,7 @@ class ReportInputTest : public ::testing::Test {
     delete control;
     control = nullptr;
     parent.DestroyWindow();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   void Paint() {
     control->AdjustLayout();

@@ -1,7 +1,10 @@
 // The report control's layout, scrolling and painting.
 #include "report_control_test_support.h"
 #include "report_paint_test_support.h"
+#include "toolkit/report/reportrecords.h"
 #include "toolkit/report/reportrows.h"
+#include "toolkit/report/reportsection.h"
+#include "toolkit/report/reporttip.h"
 
 namespace {
 
@@ -234,6 +237,130 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
 }  // namespace
 
 namespace {
+
+// New system colours reach the paint manager before the control redraws.
+TEST_F(LayoutTest, SystemColourChangeRefreshesThePaintManager) {
+  Make(300, 200, {100}, 3);
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  const COLORREF grid = pm->m_clrGridLine;
+  pm->m_clrGridLine.SetStandardValue(RGB(1, 2, 3));
+  control->SendMessage(WM_SYSCOLORCHANGE);
+  EXPECT_EQ(static_cast<COLORREF>(pm->m_clrGridLine), grid);
+}
+
+// Leaving icon view, the icon-view column is hidden unless it is kept in the
+// row view at a position; kept, it takes the icon-view item width (at least
+// 30 when rows were grouped) and shows the row numbers.
+TEST_F(LayoutTest, IconColumnKeptInTheRowViewShowsRowNumbers) {
+  struct Case {
+    BOOL keep;
+    int position;
+    bool grouped;
+    bool shown;
+  };
+  for (Case c : {Case{FALSE, 0, false, false}, Case{TRUE, -1, false, false}, Case{TRUE, 0, false, true},
+                 Case{TRUE, 1, true, true}}) {
+    SCOPED_TRACE(testing::Message() << c.keep << " at " << c.position << " grouped " << c.grouped);
+    Make(600, 300, {100, 100, 100}, 5);
+    // The icon column names an item the records do not have.
+    CTKReportColumn* icon = control->AddColumn(new CTKReportColumn(3, u"", 50));
+    icon->SetVisible(FALSE);
+    control->m_nIconColumnIndex = 3;
+    control->SetKeepIconColumnInRowView(c.keep, c.position);
+    if (c.grouped) {
+      control->GetColumns()->GetGroupsOrder()->Add(Col(2));
+      control->RebuildRows();
+    }
+    CTKReportPaintManager* pm = control->GetPaintManager();
+    control->SetIconView(TRUE);
+    ASSERT_TRUE(control->IsIconView());
+    pm->SetIconViewItemWidth(24);
+    control->SetIconView(FALSE);
+    EXPECT_EQ(icon->IsVisible(), c.shown);
+    EXPECT_EQ(control->GetRowNumberColumn(), c.shown ? icon : nullptr);
+    if (!c.shown) {
+      delete control;
+      control = nullptr;
+      continue;
+    }
+    const int width = c.grouped ? 30 : 24;
+    EXPECT_EQ(icon->GetIndex(), c.position);
+    EXPECT_EQ(icon->GetMinWidth(), width);
+    Header()->SetAutoColumnSizing(FALSE);
+    control->AdjustLayout();
+    EXPECT_EQ(icon->GetWidth(), width);
+
+    // The numbers are drawn in the column's cell of each row.
+    pm->m_clrControlBack.SetCustomValue(RGB(255, 255, 255));
+    pm->SetGridStyle(FALSE, tkGridNoLines);
+    pm->SetGridStyle(TRUE, tkGridNoLines);
+    PaintCanvas canvas(600, 300);
+    control->OnDraw(canvas.DC());
+    CTKReportRow* row = control->GetRows()->GetAt(control->GetRows()->GetCount() - 1);
+    const CRect cell(CRect(icon->m_rcColumn).left, CRect(row->GetRect()).top, CRect(icon->m_rcColumn).right,
+                     CRect(row->GetRect()).bottom);
+    EXPECT_GT(canvas.Count(cell, IsInk), 5);
+    control->SetKeepIconColumnInRowView(FALSE);
+    control->OnDraw(canvas.DC());
+    EXPECT_EQ(canvas.Count(cell, IsInk), 0);
+    delete control;
+    control = nullptr;
+  }
+}
+
+// A section's border takes its margin, strips and inner spacing out of the
+// rows' area and draws its strips in the grid colour; the footer rows are
+// set off from the body by a one-pixel top strip.
+TEST_F(LayoutTest, SectionBordersFrameTheRowsInTheGridColour) {
+  constexpr COLORREF kGrid = RGB(0, 200, 0);
+  constexpr COLORREF kBack = RGB(255, 255, 255);
+  Make(300, 240, {300}, 5);
+  auto* footer = new CTKReportRecord();
+  footer->AddItem(new CTKReportRecordItemText(u"total"));
+  control->GetFooterRecords()->Add(footer);
+  control->ShowFooterRows(TRUE);
+  control->RebuildRows();
+  CTKReportPaintManager* pm = control->GetPaintManager();
+  pm->m_clrGridLine.SetCustomValue(kGrid);
+  pm->m_clrControlBack.SetCustomValue(kBack);
+  pm->SetGridStyle(FALSE, tkGridNoLines);
+  pm->SetGridStyle(TRUE, tkGridNoLines);
+  CTKReportSection* body = control->GetSections()->GetSection(kTKReportSectionBody);
+  CTKReportSection* foot = control->GetSections()->GetSection(kTKReportSectionFooter);
+  CTKReportBorder* border = body->GetBorder();
+  ASSERT_NE(border, nullptr);
+  border->GetMargin()->m_nLeft = border->GetMargin()->m_nTop = 2;
+  CTKReportThickness* strip = border->GetBorderThickness();
+  strip->m_nLeft = strip->m_nTop = strip->m_nRight = strip->m_nBottom = 3;
+  border->GetPadding()->m_nLeft = border->GetPadding()->m_nTop = 1;
+  control->AdjustLayout();
+
+  const int rowHeight = control->GetRows()->GetAt(0)->GetHeight(nullptr, 300);
+  CClientDC dc(control);
+  EXPECT_EQ(foot->GetContentHeight(&dc), rowHeight + 1);
+  EXPECT_EQ(foot->GetRect().Height(), rowHeight + 1);
+  const CRect rcBody = body->GetRect();
+  EXPECT_EQ(body->GetRowsRect(), CRect(rcBody.left + 6, rcBody.top + 6, rcBody.right - 3, rcBody.bottom - 3));
+
+  PaintCanvas canvas(300, 240, RGB(9, 9, 9));
+  control->OnDraw(canvas.DC());
+  // The body: margin left in the background, then 3-pixel strips.
+  EXPECT_EQ(canvas.At(rcBody.left + 1, rcBody.top + 20), kBack);
+  for (int x = rcBody.left + 2; x < rcBody.left + 5; x++) EXPECT_EQ(canvas.At(x, rcBody.top + 20), kGrid) << x;
+  EXPECT_EQ(canvas.At(rcBody.left + 5, rcBody.top + 20), kBack);
+  EXPECT_EQ(canvas.At(rcBody.right - 1, rcBody.top + 20), kGrid);
+  EXPECT_EQ(canvas.At(rcBody.left + 50, rcBody.top + 4), kGrid);
+  EXPECT_EQ(canvas.At(rcBody.left + 50, rcBody.bottom - 1), kGrid);
+  // The first row starts inside the spacing.
+  CTKReportRow* first = control->GetRows()->GetAt(0);
+  EXPECT_EQ(CRect(first->GetRect()).top, rcBody.top + 6);
+  EXPECT_EQ(CRect(first->GetRect()).left, rcBody.left + 6);
+  // The footer rows: one grid line across their top, the row below it.
+  const CRect rcFoot = foot->GetRect();
+  EXPECT_EQ(canvas.CountColor(CRect(0, rcFoot.top, 300, rcFoot.top + 1), kGrid), 300);
+  EXPECT_EQ(canvas.CountColor(CRect(0, rcFoot.top + 1, 300, rcFoot.bottom), kGrid), 0);
+  EXPECT_EQ(CRect(control->GetFooterRows()->GetAt(0)->GetRect()).top, rcFoot.top + 1);
+}
 
 TEST_F(LayoutTest, MeasuredRowsTakeTheirTallestCell) {
   Make(300, 200, {60, 200}, 0);

@@ -93,6 +93,66 @@ TEST_F(RowsTest, CompareRowsBreaksTiesByRecordOrderAndGroupRowsByFirstChild) {
   EXPECT_EQ(CTKReportRows::CompareRows(&group, a), 0);
 }
 
+// Insertion under two group columns in a list that is not grouped (as the
+// header and footer rows are): a new row differing at the second group
+// column goes before the row, whatever that column's direction; only the
+// first column's difference follows its direction; equal places compare
+// equal, where sorting always orders them.
+TEST_F(RowsTest, InsertionUnderNestedGroupingGoesFirstBelowTheOuterLevel) {
+  Add("a", "x", 1);
+  Add("b", "x", 3);
+  Add("c", "y", 2);
+  control->RebuildRows();
+  ASSERT_EQ(Display(Rows()), (Strings{"0:a", "0:b", "0:c"}));
+  control->GetColumns()->GetGroupsOrder()->Add(text);
+  control->GetColumns()->GetGroupsOrder()->Add(number);
+  // Records of another collection, so that record indexes can be equal.
+  CTKReportRecords* others = control->GetFooterRecords();
+  auto makeRow = [&](CTKReportRecord* record) {
+    CTKReportRow* row = control->CreateRow();
+    row->InitRow(control.get(), nullptr, record);
+    return row;
+  };
+  CTKReportRow* n = makeRow(control->GetRecords()->Add(NamedRecord("n", "x", 2)));  // index 3
+  CTKReportRow* sameAsA = makeRow(others->Add(NamedRecord("a2", "x", 1)));           // index 0
+  CTKReportRow* a = RowNamed("a");
+  CTKReportRow* b = RowNamed("b");
+  CTKReportRow* c = RowNamed("c");
+  CTKReportRow* z = makeRow(control->GetRecords()->Add(NamedRecord("z", "x", 2)));  // index 4
+  struct Case {
+    const char* what;
+    CTKReportRow* row1;
+    CTKReportRow* row2;
+    BOOL textIncreasing, numberIncreasing;
+    int insertion, sorting;
+    const char* insertedBefore;  // where n goes in the list a, b, c
+  };
+  const Case cases[] = {
+      {"inner level greater", n, a, TRUE, TRUE, -1, 1, "a"},
+      {"inner level greater, decreasing", n, a, TRUE, FALSE, -1, -1, "a"},
+      {"inner level smaller", n, b, TRUE, TRUE, -1, -1, "a"},
+      {"outer level", n, c, TRUE, TRUE, -1, -1, "a"},
+      {"outer level, decreasing", n, c, FALSE, TRUE, 1, 1, "a"},
+      {"equal place", sameAsA, a, TRUE, TRUE, 0, -1, "a"},
+      {"equal keys, later place", z, n, TRUE, TRUE, 1, 1, "a"},
+      {"equal keys, earlier place", n, z, TRUE, TRUE, -1, -1, "a"},
+  };
+  std::vector<CTKReportRow*> made{n, sameAsA, z};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    text->SetSortIncreasing(k.textIncreasing);
+    number->SetSortIncreasing(k.numberIncreasing);
+    EXPECT_EQ(CTKReportRows::CompareRowsForInsertion(k.row1, k.row2), k.insertion);
+    EXPECT_EQ(CTKReportRows::CompareRows(k.row1, k.row2), k.sorting);
+    BOOL after = TRUE;
+    CTKReportRow* before = Rows()->FindInsertionPos(n, after);
+    EXPECT_FALSE(after);
+    ASSERT_NE(before, nullptr);
+    EXPECT_EQ(NameOf(before->GetRecord()), k.insertedBefore);
+  }
+  for (CTKReportRow* row : made) row->InternalRelease();
+}
+
 TEST_F(RowsTest, WalkingAndInsertionPositionsAtTheEdges) {
   CTKReportRows empty;
   BOOL after = TRUE;

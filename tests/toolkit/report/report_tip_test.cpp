@@ -3,6 +3,7 @@
 
 #include "platform/window/test_input.h"
 #include "report_paint_test_support.h"
+#include "tests/support/fixture_reset.h"
 #include "toolkit/report/reporttip.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 class ReportTipTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);  // work area 1280 x 984
     pv::test::MouseMove(5, 5);
     ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
@@ -20,7 +21,7 @@ class ReportTipTest : public ::testing::Test {
   void TearDown() override {
     tip.DestroyWindow();
     parent.DestroyWindow();
-    pv::test::ResetWindowManager();
+    pvtest::ResetDesktop();
   }
   CRect Shown() {
     CRect rc;

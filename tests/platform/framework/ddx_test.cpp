@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "ctl_fixture.h"
 #include "platform/base/oledatetime.h"
 #include "platform/controls/afxcmn.h"
 #include "platform/framework/afx.h"
 #include "platform/system/msgbox.h"
+#include "tests/platform/controls/ctl_fixture.h"
 
 namespace ctltest {
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "../framework/fw_fixture.h"
-#include "ctl_fixture.h"
+#include "fw_fixture.h"
 #include "platform/controls/afxcmn.h"
 #include "platform/framework/afx.h"
+#include "tests/platform/controls/ctl_fixture.h"
 
 namespace ctltest {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "ctl_fixture.h"
 #include "platform/base/threads.h"
 #include "platform/framework/afxdlg.h"
+#include "tests/platform/controls/ctl_fixture.h"
 
 namespace dlgtest {
 

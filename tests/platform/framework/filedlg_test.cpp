@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "common_dialog_script.h"
 #include "platform/base/utf.h"
 #include "platform/system/msgbox.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
@@ -28,9 +30,9 @@ class FileDialogTest : public dlgtest::CommonDialogTest {
  protected:
   void SetUp() override {
     CommonDialogTest::SetUp();
-    char tmpl[] = "/tmp/pv-filedlg-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
+    folder_ = std::make_unique<pvtest::TempFolder>("pv-filedlg");
+    root_ = folder_->path();
+    ASSERT_FALSE(root_.empty());
     for (const char* f : {"b.txt", "A.txt", "c.wav", "Song.WAV", "tune.mp3", "notes.md", ".hidden.txt",
                           "sub/inner.wav", "sub/inner.txt", "Alpha/x.txt", "gone/y.txt"})
       Touch(f);
@@ -46,8 +48,7 @@ class FileDialogTest : public dlgtest::CommonDialogTest {
   }
   void TearDown() override {
     pv::SetFileDialogSink(old_);
-    std::error_code ec;
-    fs::remove_all(root_, ec);
+    folder_.reset();
     CommonDialogTest::TearDown();
   }
   void Touch(const std::string& rel) {
@@ -65,6 +66,7 @@ class FileDialogTest : public dlgtest::CommonDialogTest {
     return dlg.DoModal();
   }
 
+  std::unique_ptr<pvtest::TempFolder> folder_;
   std::string root_;
   std::u16string initial_;
   pv::FileDialogSink old_;
