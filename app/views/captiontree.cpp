@@ -44,8 +44,8 @@ HTREEITEM InsertTaskItem(CTKTreeCtrl& tree, LPCTSTR text, HTREEITEM parent, int 
   const HTREEITEM item =
       tree.InsertItem(TVIF_TEXT | TVIF_PARAM, text, 0, 0, 0, 0, TaskItemData(taid, tasktype), parent, TVI_LAST);
   if (!item) return nullptr;
-  if (tasktype == pravenor::schema::kTaskCompleted) tree.SetItemColor(item, kCompletedTaskColor);
-  else if (tasktype == pravenor::schema::kTaskScheduled) tree.SetItemColor(item, kScheduledTaskColor);
+  if (tasktype == kTaskCompleted) tree.SetItemColor(item, kCompletedTaskColor);
+  else if (tasktype == kTaskScheduled) tree.SetItemColor(item, kScheduledTaskColor);
   return item;
 }
 
