@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "app/data/datastore.h"
+#include "app/views/storedname.h"
 #include "app/data/des.h"
 #include "app/data/schema.h"
 #include "app/pravenorapp.h"
@@ -62,20 +63,10 @@ int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item) {
 
 namespace {
 
-struct StoredNameKey {
-  std::u16string stored;
-  DATE start;
-  bool operator==(const StoredNameKey&) const = default;
-};
-struct StoredNameHash {
-  std::size_t operator()(const StoredNameKey& k) const {
-    return std::hash<std::u16string>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
-  }
-};
 constexpr std::size_t kMostDecipheredNamesKept = 1 << 16;
 
-std::pair<std::mutex, std::unordered_map<StoredNameKey, CString, StoredNameHash>>& DecipheredNames() {
-  static auto* names = new std::pair<std::mutex, std::unordered_map<StoredNameKey, CString, StoredNameHash>>;
+std::pair<std::mutex, std::unordered_map<StoredWorkName, CString, StoredWorkNameHash>>& DecipheredNames() {
+  static auto* names = new std::pair<std::mutex, std::unordered_map<StoredWorkName, CString, StoredWorkNameHash>>;
   return *names;
 }
 
@@ -93,7 +84,7 @@ CString WorkNameFromStored(const CString& stored, const COleDateTime& start) {
   // deciphered once. The key is the stored text and its start time, which
   // decide the result alone, so an entry is never wrong, only unused.
   auto& [mutex, known] = DecipheredNames();
-  StoredNameKey key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())), static_cast<DATE>(start)};
+  StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())), static_cast<DATE>(start)};
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (auto it = known.find(key); it != known.end()) return it->second;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "app/data/datastore.h"
+#include "app/views/storedname.h"
 #include "platform/base/oledatetime.h"
 
 const char16_t* const g_dayNames[7] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
@@ -24,18 +25,6 @@ bool IsWeekend(const COleDateTime& date) {
   const int day = date.GetDayOfWeek();
   return day == 1 || day == 7;
 }
-
-// A work's stored name and start time: what its plain name follows from.
-struct StoredName {
-  std::u16string stored;
-  DATE start;
-  bool operator==(const StoredName&) const = default;
-};
-struct StoredNameHash {
-  std::size_t operator()(const StoredName& k) const {
-    return std::hash<std::u16string>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
-  }
-};
 
 // The joined query's rows, read one at a time; each work's stored name is
 // deciphered once.
@@ -58,7 +47,7 @@ class JoinedRows {
   CString TaskText() {
     const CString stored = FieldText(fields_[0]->GetValue());
     const COleDateTime start(fields_[1]->GetValue());
-    StoredName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
+    StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
                    static_cast<DATE>(start)};
     auto known = names_.find(key);
     if (known == names_.end()) {
@@ -77,7 +66,7 @@ class JoinedRows {
  private:
   _RecordsetPtr rs_;
   FieldPtr fields_[6];
-  std::unordered_map<StoredName, CString, StoredNameHash> names_;  // each with its "." after it
+  std::unordered_map<StoredWorkName, CString, StoredWorkNameHash> names_;  // each with its "." after it
 };
 
 }  // namespace

@@ -23,12 +23,13 @@
 #include <vector>
 
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 #include "platform/ado/ado.h"
 #include "platform/base/utf.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
 // Seconds of CPU time of this thread.
 double CpuNow() {
@@ -39,12 +40,6 @@ double CpuNow() {
 double WallNow() { return std::chrono::duration<double>(Clock::now().time_since_epoch()).count(); }
 double Now(bool cpu) { return cpu ? CpuNow() : WallNow(); }
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // Runs `raw` and `layer` once per iteration, alternating which goes first;
 // each returns its seconds. Reports the layer's time and the median ratio.

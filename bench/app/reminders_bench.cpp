@@ -21,16 +21,13 @@
 
 #include "app/reminders/remind.h"
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 #include "bench_data.h"
 
 namespace {
 
 using namespace appbench;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 double CpuNow() {
   timespec ts{};

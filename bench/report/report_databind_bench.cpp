@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 #include "platform/ado/ado.h"
 #include "platform/base/utf.h"
 #include "platform/framework/afx.h"
@@ -42,12 +43,6 @@ double CpuNow() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 void Pair(benchmark::State& state, const std::function<double()>& raw, const std::function<double()>& ours) {
   std::vector<double> ratios, rawTimes, ourTimes;

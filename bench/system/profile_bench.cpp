@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 #include "platform/system/profile.h"
 #include "platform/system/sysutil.h"
 
@@ -43,14 +44,8 @@ std::vector<std::u16string> Names(int n) {
   return names;
 }
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // One pair per iteration: "x_atomic" is the median of (10^4 values written
 // with WritePrivateProfileString and flushed, as a save at exit does) /

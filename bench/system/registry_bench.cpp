@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 #include "platform/system/registry.h"
 #include "platform/system/sysutil.h"
 
@@ -56,14 +57,8 @@ HKEY OpenBenchKey() {
   return k;
 }
 
-using Clock = std::chrono::steady_clock;
+using Clock = BenchClock;
 
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // One pair per iteration, both sides in a row: "x_atomic" is the median of
 // (10^4 values set in a batch and flushed) / (one atomic write of the very

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
 
@@ -37,10 +38,6 @@ double CpuSeconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 volatile LRESULT g_sink = 0;
 

@@ -51,9 +51,11 @@ inline void ResetShell() {
   pv::sound::ClearRequests();
 }
 
-// Forgets the registry's cached keys, open handles and unwritten changes, so
-// that the next use reads the file under the current XDG_CONFIG_HOME.
+// Writes what waits (to the files it was meant for), then forgets the
+// registry's and the INI files' cached keys and open handles, so that the
+// next use reads the files under the current XDG_CONFIG_HOME.
 inline void ResetSettings() {
+  pv::FlushRegistry();
   pv::ResetRegistryForTests();
   pv::ResetProfilesForTests();
 }

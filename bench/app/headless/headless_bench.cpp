@@ -22,6 +22,7 @@
 #include "app/data/schema.h"
 #include "bench/app/bench_data.h"
 #include "bench/bench_once.h"
+#include "bench/bench_pairs.h"
 
 namespace {
 
@@ -60,10 +61,6 @@ Run RunProcess(const std::vector<std::string>& args, const std::string& input) {
   return run;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
 
 void BM_HeadlessStartUpVsSqliteShell(benchmark::State& state) {
   const std::string folder = MakeLargeDatabase();
