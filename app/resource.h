@@ -30,7 +30,7 @@
 #define IDC_ABOUT_TEXT 1003
 
 // The tree panes (their ids are also the string ids of their titles), the
-// trees, and the container that holds them until the docking panes exist.
+// trees, and the container that holds them.
 #define IDP_WORKVIEW_PANE 4000
 #define IDP_DATEVIEW_PANE 4004
 #define IDC_WORKTREE 4002
@@ -65,7 +65,7 @@
 #define ID_REMINDER_MODIFY 14
 #define ID_REMINDER_DELETE 15
 
-// The enquiry form (form 191), its stand-in input dialog (192) and the
+// The enquiry form (form 191), its input dialog (192) and the
 // count form (form 201).
 #define IDD_SEARCH 191
 #define IDC_SEARCH_HEADING 1063

@@ -63,10 +63,10 @@ class CMainFrame : public CMDIFrameWnd {
   // selected, or the task an enquiry or count form opens.
   int m_nRecordId = 0;
   int& m_nCurrentId = m_nRecordId;
-  // Command-enable flags, one set per tree (TreeCommand), all 0 at start.
-  // Nothing disables the commands by them yet: until the work commands
-  // (new, rename, delete work) exist, the first work is made through the
-  // work chooser, which needs Completed and Scheduled available.
+  // Command-enable flags, one set per tree (TreeCommand), all 0 at start,
+  // kept as the selection changes. Command enabling does not consult them:
+  // the first work is made through the work chooser, which needs Completed
+  // and Scheduled available.
   BYTE m_workTreeFlags[kTreeCommands] = {};
   BYTE m_dateTreeFlags[kTreeCommands] = {};
   // The tree items last hit in each tree.

@@ -53,9 +53,8 @@ void OpenTaskFormFor(int taskId, int tasktype);
 // current work, and its work-tree item current. FALSE when not found.
 BOOL MakeTaskWorkCurrent(int taskId);
 
-// Until the ribbon's enquiry group exists: asks for the enquiry range and
-// keyword in a dialog (192) and stores them in the main frame. False when
-// cancelled.
+// Asks for the enquiry range and keyword in a dialog (192) and stores them
+// in the main frame. False when cancelled.
 bool AskEnquiry();
 
 // The ranges the enquiry understands, in the order they are offered.

@@ -396,13 +396,6 @@ ATOM RegisterClassImpl(const WNDCLASSEXW& wc) {
 
 const char16_t kPopupMenuClass[] = u"#32768";
 
-void RegisterSystemClasses() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  // Classes the window manager creates itself are registered by their units.
-}
-
 }  // namespace pv::wm
 
 using namespace pv::wm;

@@ -7,6 +7,7 @@
 // nothing of input methods still get the characters.
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "platform/window/imm.h"
 #include "platform/window/wm_internal.h"
@@ -95,14 +96,14 @@ RECT CompositionPlace(HWND hwnd) {
 
 void ShowCompositionWindow(HWND owner) {
   ImeState& ime = Ime();
-  static bool registered = false;
-  if (!registered) {
+  // Classes survive ResetWindowManager, so registering once per process is enough.
+  static std::once_flag classOnce;
+  std::call_once(classOnce, [] {
     WNDCLASSW wc{};
     wc.lpfnWndProc = CompositionProc;
     wc.lpszClassName = kCompositionClass;
     RegisterClass(&wc);
-    registered = true;
-  }
+  });
   if (ime.composition.empty()) {
     if (IsWindow(ime.window)) ShowWindow(ime.window, SW_HIDE);
     return;

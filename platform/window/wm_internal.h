@@ -529,8 +529,7 @@ void ResetIme();
 // that accepts files (or its nearest accepting ancestor). False when none does.
 bool DropFiles(const std::vector<std::u16string>& files, POINT screen);
 
-// The standard window classes the manager itself uses (menus, desktop).
-void RegisterSystemClasses();
+// Classes the window manager creates itself are registered once by their units, on first use.
 extern const char16_t kPopupMenuClass[];
 
 }  // namespace pv::wm

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "platform/system/resources.h"
 #include "platform/window/wm_internal.h"
@@ -893,17 +894,18 @@ LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
+// Classes survive ResetWindowManager, so registering once per process is enough.
 void EnsurePopupClass() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_SAVEBITS | CS_DROPSHADOW;
-  wc.lpfnWndProc = PopupProc;
-  wc.lpszClassName = kPopupMenuClass;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  RegisterClassEx(&wc);
+  static std::once_flag once;
+  std::call_once(once, [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_SAVEBITS | CS_DROPSHADOW;
+    wc.lpfnWndProc = PopupProc;
+    wc.lpszClassName = kPopupMenuClass;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    RegisterClassEx(&wc);
+  });
 }
 
 void Notify(UINT msg, WPARAM w, LPARAM l) {

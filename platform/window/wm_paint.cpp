@@ -558,32 +558,36 @@ BOOL LockWindowUpdate(HWND hwnd) {
 
 // ---- scrolling ----------------------------------------------------------------------------------
 namespace {
-// Moves the pixels of `area` (backing-bitmap coordinates) by dx, dy, limited to `clip`.
+// Moves the pixels of `valid` (backing-bitmap coordinates) by dx, dy. A region can hold
+// several rectangles whose sources overlap other rectangles' destinations, so every
+// source is read from a copy of the rows the sources span, taken before anything moves.
 void MovePixels(HBITMAP bmp, const Region& valid, int dx, int dy) {
   uint32_t* bits = nullptr;
   int bw, bh, stride;
   if (!GdiGetDibPixels(bmp, &bits, &bw, &bh, &stride)) return;
-  auto px = [&](int x, int y) -> uint32_t& {
-    return reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(bits) + static_cast<size_t>(y) * stride)[x];
+  auto row = [&](int y) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(bits) + static_cast<size_t>(y) * stride);
   };
+  RECT dest = RectIntersect(valid.Bounds(), RECT{0, 0, bw, bh});
+  if (RectEmpty(dest)) return;
+  const int srcTop = std::max(dest.top - dy, 0), srcBottom = std::min(dest.bottom - dy, bh);
+  if (srcTop >= srcBottom) return;
+  std::vector<uint32_t> source(static_cast<size_t>(srcBottom - srcTop) * static_cast<size_t>(bw));
+  for (int y = srcTop; y < srcBottom; ++y)
+    std::copy_n(row(y), bw, source.begin() + static_cast<ptrdiff_t>(y - srcTop) * bw);
   for (const RECT& r0 : valid.Rects()) {
     RECT r = RectIntersect(r0, RECT{0, 0, bw, bh});
     if (RectEmpty(r)) continue;
-    // destination r, source r - (dx, dy); walk so that sources are read before they are overwritten
-    std::vector<uint32_t> row(static_cast<size_t>(r.right - r.left));
-    auto copyRow = [&](int y) {
+    for (int y = r.top; y < r.bottom; ++y) {
       int sy = y - dy;
-      if (sy < 0 || sy >= bh) return;
+      if (sy < srcTop || sy >= srcBottom) continue;
+      const uint32_t* from = source.data() + static_cast<ptrdiff_t>(sy - srcTop) * bw;
+      uint32_t* to = row(y);
       for (int x = r.left; x < r.right; ++x) {
         int sx = x - dx;
-        row[static_cast<size_t>(x - r.left)] = (sx >= 0 && sx < bw) ? px(sx, sy) : 0;
+        to[x] = (sx >= 0 && sx < bw) ? from[sx] : 0;
       }
-      for (int x = r.left; x < r.right; ++x) px(x, y) = row[static_cast<size_t>(x - r.left)];
-    };
-    if (dy > 0)
-      for (int y = r.bottom - 1; y >= r.top; --y) copyRow(y);
-    else
-      for (int y = r.top; y < r.bottom; ++y) copyRow(y);
+    }
   }
   GdiMarkDirty(bmp);
 }

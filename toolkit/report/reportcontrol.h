@@ -435,7 +435,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // Whether the rows are grouped (the group order has columns).
   BOOL IsGrouped() const;
 
-  // ---- what is read from the paint manager (defaults until it exists) ----
+  // ---- what is read from the paint manager (defaults while there is none) ----
   // The height of a row (group or plain) as the paint manager gives it.
   int PaintRowHeight(CTKReportRow* pRow, CDC* pDC) const;
   int PaintTreeIndent() const;

@@ -301,6 +301,40 @@ TEST_F(WmTest, ScrollWindowMovesPixelsAndInvalidatesTheRest) {
   EXPECT_EQ(cr.left, 15);
 }
 
+// Scrolling a parent that clips its children moves several rectangles of content;
+// every one must read pixels from before the scroll, whichever way it goes.
+TEST_F(WmTest, ScrollAroundAClippedChildReadsEachPixelBeforeItMoves) {
+  struct Case {
+    int dx, dy;
+  };
+  for (Case k : {Case{0, 10}, Case{0, -10}, Case{10, 0}, Case{-10, 0}}) {
+    SCOPED_TRACE(testing::Message() << "dx=" << k.dx << " dy=" << k.dy);
+    pvtest::ResetDesktop();
+    HWND w = Top(0, 0, 100, 100, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN);
+    Child(w, 1, 40, 40, 20, 20);
+    pv::test::PumpUntilIdle();
+    // Bands across the scroll direction, each its own colour.
+    const bool vertical = k.dy != 0;
+    auto colour = [&](int x, int y) { return RGB((vertical ? y : x) * 2, 0, 0); };
+    HDC dc = GetDC(w);
+    for (int i = 0; i < 100; ++i) {
+      RECT band = vertical ? RECT{0, i, 100, i + 1} : RECT{i, 0, i + 1, 100};
+      HBRUSH b = CreateSolidBrush(RGB(i * 2, 0, 0));
+      FillRect(dc, &band, b);
+      DeleteObject(b);
+    }
+    ReleaseDC(w, dc);
+    ScrollWindowEx(w, k.dx, k.dy, nullptr, nullptr, nullptr, nullptr, 0);
+    // Points beside the child along the scroll axis, each showing what was dx, dy away.
+    for (int along : {20, 35, 45, 55, 65, 80}) {
+      for (int beside : {10, 85}) {
+        int x = vertical ? beside : along, y = vertical ? along : beside;
+        EXPECT_EQ(pv::test::WindowPixel(w, x, y), colour(x - k.dx, y - k.dy)) << "at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST_F(WmTest, LayeredAndShapedWindowsKeepTheirSettings) {
   HWND plain = Top(0, 0, 50, 50, WS_POPUP | WS_VISIBLE);
   EXPECT_FALSE(SetLayeredWindowAttributes(plain, 0, 128, LWA_ALPHA));

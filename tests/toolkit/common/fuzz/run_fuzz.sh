@@ -14,11 +14,11 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link" \
   -DPRAVENOR_SANITIZE=ON -DPRAVENOR_FUZZ=ON \
   -DPRAVENOR_ONLY="platform/base;platform/system;platform/gdi;platform/window;platform/framework;toolkit/common" >/dev/null
-cmake --build "$build" --target tk_common_fuzz tk_image_fuzz
+cmake --build "$build" --target toolkit_common_fuzz toolkit_common_image_fuzz
 
 # Seeds: a marked archive, the same archive in the envelope, an unmarked
 # one, and texts of the keyed forms.
-corpus=$build/fuzz-corpus/tk_common
+corpus=$build/fuzz-corpus/toolkit_common
 mkdir -p "$corpus"
 python3 - "$corpus" <<'PY'
 import struct, sys, zlib, os
@@ -52,7 +52,7 @@ PY
 
 # Image seeds: the first byte picks the reader (0 PNG, 1 icon image,
 # 2 bitmap resource, 3 stored image manager).
-images=$build/fuzz-corpus/tk_image
+images=$build/fuzz-corpus/toolkit_common_image
 mkdir -p "$images"
 python3 "$root/tests/toolkit/common/fixtures/make_png_fixtures.py" "$images/png"
 python3 - "$images" <<'PY'
@@ -79,7 +79,7 @@ PY
 rm -rf "$images/png"
 
 cd "$build"
-./tests/toolkit/common/fuzz/tk_common_fuzz "$corpus" -max_total_time="$seconds" -max_len=8192 \
+./tests/toolkit/common/fuzz/toolkit_common_fuzz "$corpus" -max_total_time="$seconds" -max_len=8192 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
-./tests/toolkit/common/fuzz/tk_image_fuzz "$images" -max_total_time="$seconds" -max_len=8192 \
+./tests/toolkit/common/fuzz/toolkit_common_image_fuzz "$images" -max_total_time="$seconds" -max_len=8192 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1

@@ -14,18 +14,18 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link" \
   -DPRAVENOR_SANITIZE=ON -DPRAVENOR_FUZZ=ON \
   -DPRAVENOR_ONLY="platform/base;platform/system;platform/window;platform/gdi;platform/ado;platform/shell;platform/framework;platform/controls;resources;toolkit/common;toolkit/markup;toolkit/report" >/dev/null
-cmake --build "$build" --target tk_report_fuzz tk_report_fuzz_seeds tk_report_clipboard_fuzz \
-  tk_report_clipboard_fuzz_seeds
+cmake --build "$build" --target toolkit_report_fuzz toolkit_report_fuzz_seeds toolkit_report_clipboard_fuzz \
+  toolkit_report_clipboard_fuzz_seeds
 
-corpus=$build/fuzz-corpus/tk_report
+corpus=$build/fuzz-corpus/toolkit_report
 mkdir -p "$corpus"
-"$build"/tests/toolkit/report/fuzz/tk_report_fuzz_seeds "$corpus"
-blocks=$build/fuzz-corpus/tk_report_clipboard
+"$build"/tests/toolkit/report/fuzz/toolkit_report_fuzz_seeds "$corpus"
+blocks=$build/fuzz-corpus/toolkit_report_clipboard
 mkdir -p "$blocks"
-"$build"/tests/toolkit/report/fuzz/tk_report_clipboard_fuzz_seeds "$blocks"
+"$build"/tests/toolkit/report/fuzz/toolkit_report_clipboard_fuzz_seeds "$blocks"
 
 cd "$build"
-./tests/toolkit/report/fuzz/tk_report_fuzz "$corpus" -max_total_time="$seconds" -max_len=16384 \
+./tests/toolkit/report/fuzz/toolkit_report_fuzz "$corpus" -max_total_time="$seconds" -max_len=16384 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
-./tests/toolkit/report/fuzz/tk_report_clipboard_fuzz "$blocks" -max_total_time="$seconds" -max_len=16384 \
+./tests/toolkit/report/fuzz/toolkit_report_clipboard_fuzz "$blocks" -max_total_time="$seconds" -max_len=16384 \
   -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
