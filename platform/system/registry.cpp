@@ -152,6 +152,7 @@ struct Store {
   // Bumped whenever keys may have been freed, so handles walk again.
   unsigned long long keyGeneration = 1;
   bool flushAtExit = false;
+  unsigned long fileWrites = 0;  // successful rewrites, for tests
   // The file exists but could not be read: it is kept as it is and every
   // change is refused, so it is never overwritten with less than it holds.
   bool unreadable = false;
@@ -787,6 +788,7 @@ LONG Save(Store& s) {
     return static_cast<LONG>(ERROR_CANTWRITE);
   }
   s.identity = Identify(s.path);
+  ++s.fileWrites;
   return ERROR_SUCCESS;
 }
 
@@ -816,8 +818,8 @@ void FlushAtExit() {
   FlushPending(s);
 }
 
-// Applies a change in memory and keeps it for the next flush (a key's
-// close, the end of the outermost batch, RegFlushKey, the program's idle
+// Applies a change in memory and keeps it for the next flush (the end of
+// the outermost batch, RegFlushKey, the program's idle
 // time or its exit), so a burst of changes costs one write of the file.
 // The first change of a flush's group checks that the file could be
 // written now and is refused at once when it could not.
@@ -1007,8 +1009,9 @@ LONG RegCloseKey(HKEY key) {
   Store& s = S();
   std::lock_guard<std::recursive_mutex> guard(s.mutex);
   if (!s.handles.erase(reinterpret_cast<ULONG_PTR>(key))) return static_cast<LONG>(ERROR_INVALID_HANDLE);
-  // Closing a key ends a save from the caller's point of view.
-  if (s.batchDepth == 0) FlushPending(s);
+  // Closing a key does not write: a save closes many keys in a row, and
+  // each write is a durable rewrite of the whole file. The changes reach
+  // the disk at the next idle time, RegFlushKey, a batch's end or exit.
   return ERROR_SUCCESS;
 }
 
@@ -1220,6 +1223,12 @@ LONG FlushRegistry() {
 }
 
 std::string RegistryFilePath() { return sys::ConfigFolder() + "/registry.txt"; }
+
+unsigned long RegistryFileWritesForTests() {
+  Store& s = S();
+  std::lock_guard<std::recursive_mutex> guard(s.mutex);
+  return s.fileWrites;
+}
 
 void ResetRegistryForTests() {
   Store& s = S();

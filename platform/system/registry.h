@@ -3,9 +3,9 @@
 // ($XDG_CONFIG_HOME/Pravenor/registry.txt; format in docs/registry-format.md).
 //
 // Changes are made in memory at once and written together, one atomic
-// rewrite of the file per flush: when a key is closed, at RegFlushKey, when
-// the outermost pv::RegistryWriteBatch ends, when the program goes idle
-// (pv::FlushRegistry) and at exit. A crash loses at most the changes since
+// rewrite of the file per flush: at RegFlushKey, when the outermost
+// pv::RegistryWriteBatch ends, when the program goes idle
+// (pv::FlushRegistry) and at exit. Closing a key does not write. A crash loses at most the changes since
 // the last flush; the file is never left half written. Another process's
 // changes are picked up when a key is opened or created and at every flush,
 // and writers serialise on a lock file, so two processes never lose each
@@ -132,7 +132,7 @@ inline LONG RegQueryInfoKey(HKEY k, LPWSTR c, LPDWORD cc, LPDWORD r, LPDWORD sk,
 namespace pv {
 
 // Groups registry writes of this thread's process: while at least one batch
-// is alive, closing keys and idle time do not write; the last batch to end
+// is alive, idle time does not write; the last batch to end
 // writes the file once (so does RegFlushKey). Use it where a caller stores many values in a
 // row and treats the whole group as one save. A change the file could not
 // take now (its folder cannot be made or written) is refused at once with
@@ -158,5 +158,8 @@ std::string RegistryFilePath();
 // reads the file again from the (possibly changed) XDG_CONFIG_HOME. Tests
 // call it after pointing XDG_CONFIG_HOME at a fresh folder.
 void ResetRegistryForTests();
+// How many times this process rewrote the registry file (tests count the
+// writes a sequence of calls costs).
+unsigned long RegistryFileWritesForTests();
 
 }  // namespace pv

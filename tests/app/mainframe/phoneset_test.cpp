@@ -63,6 +63,7 @@ class PhoneSetTest : public ::testing::Test {
   void Type(int id, const char16_t* text) { ::SetDlgItemTextW(dlg_.m_hWnd, id, text); }
   // The registry file as text: what someone reading the settings sees.
   std::string RegistryText() {
+    pv::FlushRegistry();
     std::ifstream in(settings_.home().ConfigDir() + "/registry.txt");
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }

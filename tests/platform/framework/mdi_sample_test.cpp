@@ -534,6 +534,7 @@ TEST_F(MdiSampleTest, RecentFilesPersistInTheRegistryFile) {
   EXPECT_EQ(list[2], CString(u"/notes/A.NOTE"));
   EXPECT_EQ(list[3], CString(u"/notes/c.note"));
   app_->SaveStdProfileSettings();
+  pv::FlushRegistry();
 
   // The registry file holds them under the company and application.
   std::ifstream in(pv::RegistryFilePath());

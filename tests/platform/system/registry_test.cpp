@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "tests/platform/system/test_support.h"
@@ -68,6 +69,7 @@ TEST(Registry, WritesTheDocumentedTextForm) {
   RegCloseKey(app);
   RegCloseKey(empty);
   RegCloseKey(machine);
+  ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
 
   const char* expected =
       "; Pravenor registry, format 1\n"
@@ -121,6 +123,7 @@ TEST(Registry, ValuesRoundTripThroughTheFile) {
   HKEY k = Create(HKEY_CURRENT_USER, u"Software\\Odd [Key] %41\\Sub");
   for (const auto& c : cases) Set(k, c.name, c.type, c.data);
   RegCloseKey(k);
+  ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
   pv::ResetRegistryForTests();
 
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"SOFTWARE\\odd [key] %41\\sub", 0, KEY_READ, &k));
@@ -299,6 +302,7 @@ TEST(Registry, CorruptFileIsMovedAsideAndDefaultsStart) {
     HKEY n = Create(HKEY_CURRENT_USER, u"A");
     Set(n, u"x", REG_DWORD, Dword(5));
     RegCloseKey(n);
+    ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
     EXPECT_TRUE(std::filesystem::exists(pv::RegistryFilePath()));
   }
 }
@@ -315,6 +319,7 @@ TEST(Registry, SecondProcessChangesAreMergedNotLost) {
     HKEY c = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Shared", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &c, nullptr);
     LONG r = RegSetValueExW(c, u"theirs", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegFlushKey(c);
     RegCloseKey(c);
     ::_exit(r == ERROR_SUCCESS ? 0 : 1);
   }
@@ -374,6 +379,7 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
         DWORD data = static_cast<DWORD>(w * 100 + v);
         ok = RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), 4) == ERROR_SUCCESS && ok;
       }
+      ok = RegFlushKey(k) == ERROR_SUCCESS && ok;
       ok = RegCloseKey(k) == ERROR_SUCCESS && ok;
       ::_exit(ok ? 0 : 1);
     }
@@ -445,6 +451,7 @@ TEST(Registry, UnreadableFileIsKeptAndNeverOverwritten) {
   EXPECT_EQ(Dword(7), data);
   Set(kept, u"b", REG_DWORD, Dword(8));
   RegCloseKey(kept);
+  ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
   std::string after = ReadFile(pv::RegistryFilePath());
   EXPECT_NE(std::string::npos, after.find("\"a\"=dword:00000007"));
   EXPECT_NE(std::string::npos, after.find("\"b\"=dword:00000008"));
@@ -497,6 +504,7 @@ TEST(Registry, NestingIsBoundedAndADeeperFileIsMovedAside) {
   HKEY leaf = Create(HKEY_CURRENT_USER, path512.c_str());
   Set(leaf, u"v", REG_DWORD, Dword(2));
   RegCloseKey(leaf);
+  ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
   // The deepest key survives a fresh read of the file.
   pv::ResetRegistryForTests();
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path512.c_str(), 0, KEY_READ, &leaf));
@@ -529,24 +537,85 @@ TEST(Registry, BatchedChangeThatCannotBeSavedFails) {
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, KEY_READ, &k));
 }
 
-// Changes wait in memory (reads see them) and are written together at a
-// flush: a key's close, pv::FlushRegistry (idle time) and the program's
-// exit. A process killed between flushes loses only the changes since the
-// last one, and the file it leaves is whole.
-TEST(Registry, ChangesAreWrittenAtFlushesAndACrashLosesOnlyTheUnflushed) {
+// Changes wait in memory (reads see them) and are written together, one
+// rewrite per flush: idle time (pv::FlushRegistry), RegFlushKey, a batch's
+// end and the program's exit. Closing keys does not write, so a save that
+// sets and closes many keys costs one write. A process killed between
+// flushes loses only the changes since the last one, and the file it leaves
+// is whole.
+bool FileHas(const std::string& text) {
+  return ReadFile(pv::RegistryFilePath()).find(text) != std::string::npos;
+}
+
+TEST(Registry, ClosedKeysWaitForOneWriteAtTheNextFlush) {
+  TempHome home;
+  const unsigned long start = pv::RegistryFileWritesForTests();
+  constexpr DWORD kValues = 20;
+  for (DWORD i = 0; i < kValues; ++i) {
+    std::u16string path = u"Software\\Flush\\k" + pv::sys::FromUtf8(std::to_string(i % 4));
+    HKEY k = Create(HKEY_CURRENT_USER, path.c_str());
+    std::u16string name = u"v" + pv::sys::FromUtf8(std::to_string(i));
+    Set(k, name.c_str(), REG_DWORD, Dword(i));
+    ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(k));
+  }
+  EXPECT_EQ(start, pv::RegistryFileWritesForTests());
+  EXPECT_FALSE(std::filesystem::exists(pv::RegistryFilePath()));
+  // Another handle reads what waits.
+  HKEY reader = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, u"Software\\Flush\\k3", 0, KEY_READ, &reader));
+  DWORD type;
+  std::vector<BYTE> data;
+  ASSERT_TRUE(Query(reader, u"v19", &type, &data));
+  EXPECT_EQ(Dword(19), data);
+  RegCloseKey(reader);
+
+  struct Flush {
+    const char* how;
+    std::function<LONG()> flush;
+  };
+  const std::vector<Flush> flushes = {
+      {"idle time", [] { return pv::FlushRegistry(); }},
+      {"RegFlushKey",
+       [] {
+         HKEY k = Create(HKEY_CURRENT_USER, u"Software\\Flush");
+         LONG r = RegFlushKey(k);
+         RegCloseKey(k);
+         return r;
+       }},
+      {"a batch's end",
+       [] {
+         { pv::RegistryWriteBatch batch; }
+         return static_cast<LONG>(ERROR_SUCCESS);
+       }},
+  };
+  DWORD next = kValues;
+  bool first = true;
+  for (const auto& f : flushes) {
+    SCOPED_TRACE(f.how);
+    if (!first) {  // the first round flushes the values set above
+      HKEY k = Create(HKEY_CURRENT_USER, u"Software\\Flush\\k0");
+      std::u16string name = u"v" + pv::sys::FromUtf8(std::to_string(next++));
+      Set(k, name.c_str(), REG_DWORD, Dword(next));
+      RegCloseKey(k);
+    }
+    first = false;
+    const unsigned long before = pv::RegistryFileWritesForTests();
+    ASSERT_EQ(ERROR_SUCCESS, f.flush());
+    EXPECT_EQ(before + 1, pv::RegistryFileWritesForTests());
+    EXPECT_TRUE(FileHas("\"v" + std::to_string(next - 1) + "\"=dword:")) << ReadFile(pv::RegistryFilePath());
+    // Nothing waits any more: a second flush writes nothing.
+    ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
+    EXPECT_EQ(before + 1, pv::RegistryFileWritesForTests());
+  }
+  for (DWORD i = 0; i < kValues; ++i) EXPECT_TRUE(FileHas("\"v" + std::to_string(i) + "\"=dword:")) << i;
+}
+
+TEST(Registry, ACrashLosesOnlyTheUnflushedAndExitFlushes) {
   TempHome home;
   HKEY k = Create(HKEY_CURRENT_USER, u"Software\\Flush");
   Set(k, u"a", REG_DWORD, Dword(1));
-  DWORD type;
-  std::vector<BYTE> data;
-  ASSERT_TRUE(Query(k, u"a", &type, &data));
-  EXPECT_FALSE(std::filesystem::exists(pv::RegistryFilePath()));
   ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
-  EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"a\"=dword:00000001"));
-  Set(k, u"b", REG_DWORD, Dword(2));
-  HKEY other = Create(HKEY_CURRENT_USER, u"Software\\Flush");
-  RegCloseKey(other);
-  EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"b\"=dword:00000002"));
+  ASSERT_TRUE(FileHas("\"a\"=dword:00000001"));
 
   pid_t killed = ::fork();
   ASSERT_GE(killed, 0);
@@ -554,27 +623,37 @@ TEST(Registry, ChangesAreWrittenAtFlushesAndACrashLosesOnlyTheUnflushed) {
     DWORD v = 3;
     RegSetValueExW(k, u"c", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
     RegFlushKey(k);
+    // The next batch is set and its keys closed, but never flushed.
+    HKEY other = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Flush\\Later", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other,
+                    nullptr);
     v = 4;
-    RegSetValueExW(k, u"d", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegSetValueExW(other, u"d", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegCloseKey(other);
     ::kill(::getpid(), SIGKILL);
   }
   int status = 0;
   ASSERT_EQ(killed, ::waitpid(killed, &status, 0));
   ASSERT_TRUE(WIFSIGNALED(status));
   std::string text = ReadFile(pv::RegistryFilePath());
+  EXPECT_NE(std::string::npos, text.find("\"a\"=dword:00000001")) << text;
   EXPECT_NE(std::string::npos, text.find("\"c\"=dword:00000003")) << text;
   EXPECT_EQ(std::string::npos, text.find("\"d\"")) << text;
+  EXPECT_EQ(std::string::npos, text.find("Later")) << text;
 
   pid_t exiting = ::fork();
   ASSERT_GE(exiting, 0);
   if (exiting == 0) {
     DWORD v = 5;
-    RegSetValueExW(k, u"e", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    HKEY c = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Flush", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &c, nullptr);
+    RegSetValueExW(c, u"e", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
+    RegCloseKey(c);
     std::exit(0);
   }
   ASSERT_EQ(exiting, ::waitpid(exiting, &status, 0));
   ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_NE(std::string::npos, ReadFile(pv::RegistryFilePath()).find("\"e\"=dword:00000005"));
+  EXPECT_TRUE(FileHas("\"e\"=dword:00000005"));
   RegCloseKey(k);
 }
 

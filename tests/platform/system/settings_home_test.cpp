@@ -75,6 +75,7 @@ TEST(SettingsHome, TheEnvironmentAndTheFolderGoWhenTheHomeEnds) {
     pvtest::SettingsHome home;
     folder = home.path();
     ASSERT_TRUE(WriteRegistryValue());
+    ASSERT_EQ(ERROR_SUCCESS, pv::FlushRegistry());
     EXPECT_EQ(pv::RegistryFilePath(), home.ConfigDir() + "/registry.txt");
     EXPECT_TRUE(std::filesystem::exists(home.ConfigDir() + "/registry.txt"));
   }
