@@ -17,13 +17,13 @@ constexpr const char16_t* kWorkPlaceholder = u"Enter work name";
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPravenorApp, CWinApp)
-  ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
-  ON_COMMAND(ID_NEW_COMPLETED, OnNewCompletedTask)
-  ON_COMMAND(ID_NEW_SCHEDULED, OnNewScheduledTask)
-  ON_COMMAND(ID_OPEN_COUNT, OnOpenCount)
-  ON_COMMAND(ID_OPEN_ENQUIRY, OnEnquiry)
-  ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
-  ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
+ON_COMMAND(ID_APP_ABOUT, OnAppAbout)
+ON_COMMAND(ID_NEW_COMPLETED, OnNewCompletedTask)
+ON_COMMAND(ID_NEW_SCHEDULED, OnNewScheduledTask)
+ON_COMMAND(ID_OPEN_COUNT, OnOpenCount)
+ON_COMMAND(ID_OPEN_ENQUIRY, OnEnquiry)
+ON_COMMAND(ID_FILE_NEW, CWinApp::OnFileNew)
+ON_COMMAND(ID_FILE_OPEN, CWinApp::OnFileOpen)
 END_MESSAGE_MAP()
 
 CPravenorApp::CPravenorApp() : CWinApp(nullptr) {}
@@ -115,7 +115,8 @@ void CPravenorApp::OpenTaskForm(const char16_t* docName, bool logItem) {
   const CString itemText = frame->m_strItemText;
   if (logItem) OutputDebugStringW((CString(u"app") + itemText).GetString());
   if (itemText == kWorkPlaceholder) {  // exact: "Enter Work Name" is a name like any other
-    ::MessageBoxW(nullptr, u"Work Name cannot be\u201CEnter Work Name\u201D,Click\u201CModify\u201DButton to modify name",
+    ::MessageBoxW(nullptr,
+                  u"Work Name cannot be\u201CEnter Work Name\u201D,Click\u201CModify\u201DButton to modify name",
                   u"Prompt", MB_OK | MB_ICONEXCLAMATION);
     return;
   }

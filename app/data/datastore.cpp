@@ -369,7 +369,8 @@ int CDataStore::InsertWithDependents(const Statement& insert, CString maxIdSql,
                                      const std::vector<Statement>& dependents) {
   int id = 0;
   int ok = RunInTransaction([&] {
-    Execute(insert.sql, insert.values.empty() ? nullptr : insert.values.data(), static_cast<long>(insert.values.size()));
+    Execute(insert.sql, insert.values.empty() ? nullptr : insert.values.data(),
+            static_cast<long>(insert.values.size()));
     m_recordset.Attach(Execute(maxIdSql, nullptr, 0).Detach());
     id = static_cast<long>(m_recordset->GetCollect(_variant_t(0L)));
     for (const Statement& s : dependents) {

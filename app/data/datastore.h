@@ -86,8 +86,8 @@ class CDataStore {
   // One statement of ExecuteTogether, with the values of its `?` markers.
   struct Statement {
     // Implicit: a statement without values is its text.
-    Statement(CString text) : sql(std::move(text)) {}                   // NOLINT(google-explicit-constructor)
-    Statement(const char16_t* text) : sql(text) {}                      // NOLINT(google-explicit-constructor)
+    Statement(CString text) : sql(std::move(text)) {}  // NOLINT(google-explicit-constructor)
+    Statement(const char16_t* text) : sql(text) {}     // NOLINT(google-explicit-constructor)
     Statement(CString text, std::initializer_list<_variant_t> params) : sql(std::move(text)), values(params) {}
     Statement(const char16_t* text, std::initializer_list<_variant_t> params) : sql(text), values(params) {}
     CString sql;
@@ -118,7 +118,7 @@ class CDataStore {
   CString m_databasePath;      // "<program folder>/qty.tgd"
   CString m_connectionString;  // "Provider=...;Data Source=" + m_databasePath
   _ConnectionPtr m_connection;
-  _RecordsetPtr m_recordset;   // the last max-id or scalar query's result
+  _RecordsetPtr m_recordset;  // the last max-id or scalar query's result
   _CatalogPtr m_catalog;
   _variant_t m_recordsAffected;
 

@@ -4,7 +4,8 @@
 // of the type words: existing files were made by them.
 const SchemaTable kSchemaTables[kSchemaTableCount] = {
     {u"THINGS",
-     u"CREATE TABLE %s(tid COUNTER PRIMARY KEY,workname TEXT(80),worktype INTEGER,starttime DATETIME,remarks TEXT(10))"},
+     u"CREATE TABLE %s(tid COUNTER PRIMARY KEY,workname TEXT(80),worktype INTEGER,starttime DATETIME,remarks "
+     u"TEXT(10))"},
     {u"USERS", u"CREATE TABLE %s(uid COUNTER PRIMARY KEY,username TEXT(40),pwd TEXT(20),safety TEXT(20))"},
     {u"FINANCIAL",
      u"CREATE TABLE %s(fiid LONG,Item TEXT(30),income SINGLE,expenditure SINGLE,remarks TEXT(40),taid LONG)"},
@@ -28,4 +29,3 @@ CString SchemaCreateStatement(const SchemaTable& table) {
   statement.Replace(u"%s", table.name);
   return statement;
 }
-

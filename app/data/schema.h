@@ -38,4 +38,3 @@ inline constexpr const char16_t* kTaskPlaceholder = u"Enter task title";
 // TASK.tasktype.
 inline constexpr int kTaskCompleted = 1;
 inline constexpr int kTaskScheduled = 2;
-

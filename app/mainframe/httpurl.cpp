@@ -41,8 +41,8 @@ Reply RunRequest(const RequestArgs& args) {
   std::unique_ptr<CHttpConnection> connection;
   std::unique_ptr<CHttpFile> request;
   try {
-    connection.reset(session.GetHttpConnection(args.server.GetString(), args.secure ? INTERNET_FLAG_SECURE : 0,
-                                               args.port));
+    connection.reset(
+        session.GetHttpConnection(args.server.GetString(), args.secure ? INTERNET_FLAG_SECURE : 0, args.port));
     if (connection)
       request.reset(connection->OpenRequest(u"POST", args.object.GetString(), nullptr, 1, nullptr, nullptr,
                                             INTERNET_FLAG_RELOAD | (args.secure ? INTERNET_FLAG_SECURE : 0)));
@@ -98,8 +98,7 @@ CString Stamp(const COleDateTime& t, bool seconds) {
   if (seconds)
     s.Format(u"%04d%02d%02d%02d%02d%02d", t.GetYear(), t.GetMonth(), t.GetDay(), t.GetHour(), t.GetMinute(),
              t.GetSecond());
-  else
-    s.Format(u"%04d%02d%02d%02d%02d", t.GetYear(), t.GetMonth(), t.GetDay(), t.GetHour(), t.GetMinute());
+  else s.Format(u"%04d%02d%02d%02d%02d", t.GetYear(), t.GetMonth(), t.GetDay(), t.GetHour(), t.GetMinute());
   return s;
 }
 
@@ -131,8 +130,7 @@ CString SmsServiceSettings::BaseUrl() const {
 
 CHttpUrl::CHttpUrl() : CHttpUrl(SmsServiceSettings::Load()) {}
 
-CHttpUrl::CHttpUrl(const SmsServiceSettings& service)
-    : m_strUrl(service.BaseUrl() + kSendPath), m_service(service) {}
+CHttpUrl::CHttpUrl(const SmsServiceSettings& service) : m_strUrl(service.BaseUrl() + kSendPath), m_service(service) {}
 
 bool CHttpUrl::AccountLooksValid(const CString& userName, const CString& password) {
   return userName.GetLength() == 6 && password.GetLength() == 6;
@@ -155,9 +153,9 @@ CString CHttpUrl::SendTextMessageWithId(const CString& userName, const CString& 
   m_strUrl = m_service.BaseUrl() + kSendPath;
   CString number;
   number.Format(u"%d", id);
-  return Post(u"UserName=" + m_encode.PercentEncode(userName) + u"&TimeStamp=" + Stamp(when, false) +
-              u"&Password=" + m_encode.PercentEncode(password) + u"&MobileNumber=" + m_encode.PercentEncode(phone) +
-              u"&MsgContent=" + m_encode.PercentEncode(text) + u"&MsgIdentify=" + number);
+  return Post(u"UserName=" + m_encode.PercentEncode(userName) + u"&TimeStamp=" + Stamp(when, false) + u"&Password=" +
+              m_encode.PercentEncode(password) + u"&MobileNumber=" + m_encode.PercentEncode(phone) + u"&MsgContent=" +
+              m_encode.PercentEncode(text) + u"&MsgIdentify=" + number);
 }
 
 CString CHttpUrl::CancelTextMessage(const CString& userName, const CString& password, int id) {

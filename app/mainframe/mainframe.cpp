@@ -14,17 +14,17 @@
 IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
 
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
-  ON_WM_CREATE()
-  ON_MESSAGE(TREEPANE_NOTIFY, OnDockingPaneNotify)
-  ON_NOTIFY(NM_CLICK, IDC_WORKTREE, OnTreeClick)
-  ON_NOTIFY(NM_CLICK, IDC_DATETREE, OnTreeClick)
-  ON_NOTIFY(TVN_SELCHANGED, IDC_WORKTREE, OnWorkTreeSelChanged)
-  ON_COMMAND_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnTreeFilter)
-  ON_UPDATE_COMMAND_UI_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnUpdateTreeFilter)
-  ON_WM_TIMER()                                        // reminders
-  ON_MESSAGE(TK_WM_POPUPNOTIFY, OnPopupNotify)         // reminder pop-ups
-  ON_COMMAND(ID_MESSAGE_SETUP, OnMessageSetup)         // text-message settings
-  ON_COMMAND(ID_TASK_SAVEALL, OnSaveAll)
+ON_WM_CREATE()
+ON_MESSAGE(TREEPANE_NOTIFY, OnDockingPaneNotify)
+ON_NOTIFY(NM_CLICK, IDC_WORKTREE, OnTreeClick)
+ON_NOTIFY(NM_CLICK, IDC_DATETREE, OnTreeClick)
+ON_NOTIFY(TVN_SELCHANGED, IDC_WORKTREE, OnWorkTreeSelChanged)
+ON_COMMAND_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnTreeFilter)
+ON_UPDATE_COMMAND_UI_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnUpdateTreeFilter)
+ON_WM_TIMER()                                 // reminders
+ON_MESSAGE(TK_WM_POPUPNOTIFY, OnPopupNotify)  // reminder pop-ups
+ON_COMMAND(ID_MESSAGE_SETUP, OnMessageSetup)  // text-message settings
+ON_COMMAND(ID_TASK_SAVEALL, OnSaveAll)
 END_MESSAGE_MAP()
 
 namespace {
@@ -136,18 +136,36 @@ void CMainFrame::OnTreeFilter(UINT nID) {
     m_wndDateTree.DeleteAllItems();
     m_hDateTreeItem = nullptr;
     switch (nID) {
-      case ID_TREE_FILTER_23: m_wndDateTree.FillDateTreeWorkdays(); m_wndDateTree.m_filterMode = 1; break;
-      case ID_TREE_FILTER_24: m_wndDateTree.FillDateTree(); m_wndDateTree.m_filterMode = 2; break;
-      default: m_wndDateTree.FillDateTreeEveryday(); m_wndDateTree.m_filterMode = 0; break;
+      case ID_TREE_FILTER_23:
+        m_wndDateTree.FillDateTreeWorkdays();
+        m_wndDateTree.m_filterMode = 1;
+        break;
+      case ID_TREE_FILTER_24:
+        m_wndDateTree.FillDateTree();
+        m_wndDateTree.m_filterMode = 2;
+        break;
+      default:
+        m_wndDateTree.FillDateTreeEveryday();
+        m_wndDateTree.m_filterMode = 0;
+        break;
     }
   } else {
     m_workTreeFilter = nID;
     m_wndWorkTree.DeleteAllItems();
     m_hWorkTreeItem = nullptr;
     switch (nID) {
-      case ID_TREE_FILTER_23: m_wndWorkTree.FillCategoryTreeCompleted(); m_wndWorkTree.m_filterMode = 1; break;
-      case ID_TREE_FILTER_24: m_wndWorkTree.FillCategoryTreeScheduled(); m_wndWorkTree.m_filterMode = 2; break;
-      default: m_wndWorkTree.FillCategoryTree(); m_wndWorkTree.m_filterMode = 0; break;
+      case ID_TREE_FILTER_23:
+        m_wndWorkTree.FillCategoryTreeCompleted();
+        m_wndWorkTree.m_filterMode = 1;
+        break;
+      case ID_TREE_FILTER_24:
+        m_wndWorkTree.FillCategoryTreeScheduled();
+        m_wndWorkTree.m_filterMode = 2;
+        break;
+      default:
+        m_wndWorkTree.FillCategoryTree();
+        m_wndWorkTree.m_filterMode = 0;
+        break;
     }
   }
   RelocateTaskForms();
@@ -165,8 +183,7 @@ void CMainFrame::OnTreeClick(NMHDR*, LRESULT* pResult) {
     else HandleTreeClick(m_wndWorkTree, 1);
   } catch (const CException*) {
     // A click must not bring the frame down; the tree stays as it is.
-  } catch (const _com_error&) {
-  }
+  } catch (const _com_error&) {}
 }
 
 void CMainFrame::HandleTreeClick(CTKTreeCtrl& tree, int activeTree) {
@@ -226,7 +243,8 @@ void CMainFrame::HandleTreeClick(CTKTreeCtrl& tree, int activeTree) {
 void CMainFrame::SetCurrentWorkOfTask(int taid) {
   CDataStore& store = AppDataStore();
   bool read = false;
-  const int tid = store.QueryScalarInt(u"select tid from task where taid=?", {_variant_t(static_cast<long>(taid))}, &read);
+  const int tid =
+      store.QueryScalarInt(u"select tid from task where taid=?", {_variant_t(static_cast<long>(taid))}, &read);
   if (!read || tid == 0) return;  // an error has been shown; the current work stays
   _RecordsetPtr rs(u"ADODB.Recordset");
   if (!store.OpenRecordset(u"select workname,starttime from things where tid=?", {_variant_t(static_cast<long>(tid))},

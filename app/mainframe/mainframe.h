@@ -24,8 +24,8 @@
 #include "app/resource.h"
 
 // The trees' window style.
-#define TREE_STYLE (WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TVS_HASBUTTONS | TVS_HASLINES | \
-                    TVS_LINESATROOT | TVS_SHOWSELALWAYS)
+#define TREE_STYLE \
+  (WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS)
 
 // Activates the open task form of the task; FALSE when none is open.
 BOOL ActivateOpenTaskView(int taskId);
@@ -104,10 +104,10 @@ class CMainFrame : public CMDIFrameWnd {
   // Text-message settings, each in a section of its own ("UseMessage",
   // "RunSend", "QuitSend", "day", "UserName", "UserPwd", "TongDao",
   // "PhoneNo", "houzhui").
-  bool m_useMessage = true;   // text messages are on at all
-  bool m_runSend = false;     // send a flagged reminder when it falls due while the program runs
-  bool m_quitSend = true;     // submit the coming days' messages as scheduled messages at exit
-  CString m_day = u"1";       // days ahead submitted at exit, "1" ... "7"
+  bool m_useMessage = true;  // text messages are on at all
+  bool m_runSend = false;    // send a flagged reminder when it falls due while the program runs
+  bool m_quitSend = true;    // submit the coming days' messages as scheduled messages at exit
+  CString m_day = u"1";      // days ahead submitted at exit, "1" ... "7"
   CString m_userName, m_userPwd, m_tongDao, m_phoneNo;
   CString m_houZhui = u"Morvesk Digital";  // suffix of every message text
   bool SendsMessagesWhileRunning() const { return m_useMessage && m_runSend; }

@@ -21,8 +21,8 @@ struct CMessageSettings {
   CString m_userName;
   CString m_userPwd;
   CString m_phoneNo;
-  int m_runSend = 0;   // send while the program runs
-  int m_quitSend = 1;  // hand the coming days' messages over at exit
+  int m_runSend = 0;             // send while the program runs
+  int m_quitSend = 1;            // hand the coming days' messages over at exit
   CString m_day = kDefaultDays;  // days ahead at exit, "1" ... "7"
   CString m_houZhui = kDefaultSuffix;
 

@@ -15,9 +15,9 @@ END_MESSAGE_MAP()
 namespace {
 
 // DrawText formats of the layouts.
-constexpr UINT kLeftTop = 0;                           // DT_LEFT | DT_TOP
-constexpr UINT kRight = DT_RIGHT;                      // 2
-constexpr UINT kCentredWrapped = DT_CENTER | DT_WORDBREAK;  // 17
+constexpr UINT kLeftTop = 0;                                 // DT_LEFT | DT_TOP
+constexpr UINT kRight = DT_RIGHT;                            // 2
+constexpr UINT kCentredWrapped = DT_CENTER | DT_WORDBREAK;   // 17
 constexpr UINT kMiddleOneLine = DT_VCENTER | DT_SINGLELINE;  // 36
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -45,11 +45,16 @@ struct NamedValue {
 };
 
 constexpr NamedValue kStyleNames[] = {
-    {u"office 2000", CMyPopupWnd::kStyleOffice2000}, {u"office xp", CMyPopupWnd::kStyleOfficeXP},
-    {u"office 2003", CMyPopupWnd::kStyleOffice2003}, {u"office 2007", CMyPopupWnd::kStyleOffice2003},
-    {u"MSN Style", CMyPopupWnd::kStyleMSN},          {u"Blue", CMyPopupWnd::kStyleBlue},
-    {u"Black", CMyPopupWnd::kStyleBlack},            {u"Green", CMyPopupWnd::kStyleGreen},
-    {u"Red", CMyPopupWnd::kStyleRed},                {u"Simple", CMyPopupWnd::kStyleSimple},
+    {u"office 2000", CMyPopupWnd::kStyleOffice2000},
+    {u"office xp", CMyPopupWnd::kStyleOfficeXP},
+    {u"office 2003", CMyPopupWnd::kStyleOffice2003},
+    {u"office 2007", CMyPopupWnd::kStyleOffice2003},
+    {u"MSN Style", CMyPopupWnd::kStyleMSN},
+    {u"Blue", CMyPopupWnd::kStyleBlue},
+    {u"Black", CMyPopupWnd::kStyleBlack},
+    {u"Green", CMyPopupWnd::kStyleGreen},
+    {u"Red", CMyPopupWnd::kStyleRed},
+    {u"Simple", CMyPopupWnd::kStyleSimple},
     {u"Silvery", CMyPopupWnd::kStyleSilvery},
 };
 constexpr NamedValue kAnimationNames[] = {
@@ -219,8 +224,7 @@ void CMyPopupWnd::ApplyPopupStyle(CTKPopupControl* pPopup) {
       NoLink(Fitted(AddText(pPopup, CRect(25, 6, W - 25, 19), kCaption, kLeftTop)));
       AddButton(pPopup, CRect(W - 19, 6, W - 6, 19), kBitmapClose, kCloseItem);
       int h1 = Fitted(AddText(pPopup, CRect(W - 66, 27, W - 10, 27), CString(), kRight))->GetRect().Height();
-      int h2 = Fitted(AddText(pPopup, CRect(5, h1 + 32, W - 5, h1 + 32), m_strText, kCentredWrapped,
-                              kReminderTextItem))
+      int h2 = Fitted(AddText(pPopup, CRect(5, h1 + 32, W - 5, h1 + 32), m_strText, kCentredWrapped, kReminderTextItem))
                    ->GetRect()
                    .Height();
       int y = h1 + 32 + h2 + 5;
@@ -246,9 +250,7 @@ void CMyPopupWnd::ApplyPopupStyle(CTKPopupControl* pPopup) {
       int h = Fitted(AddText(pPopup, CRect(10, 69, W - 10, 69), m_strText, kCentredWrapped, kReminderTextItem))
                   ->GetRect()
                   .Height();
-      int h2 = Fitted(AddText(pPopup, CRect(W - 71, h + 74, W - 15, h + 74), CString(), kRight))
-                   ->GetRect()
-                   .Height();
+      int h2 = Fitted(AddText(pPopup, CRect(W - 71, h + 74, W - 15, h + 74), CString(), kRight))->GetRect().Height();
       m_nHeight = h + 74 + h2 + 10;
       break;
     }
@@ -269,10 +271,10 @@ void CMyPopupWnd::ApplyPopupStyle(CTKPopupControl* pPopup) {
       CTKPopupItem* pInfo = Fitted(AddText(pPopup, CRect(15, 30, W - 15, 30), CString(), kRight, kReminderTextItem));
       pInfo->SetTextColor(RGB(177, 177, 177));
       int h1 = pInfo->GetRect().Height();
-      int h2 = Fitted(AddText(pPopup, CRect(15, h1 + 55, W - 15, h1 + 55), m_strText, kCentredWrapped,
-                              kReminderTextItem))
-                   ->GetRect()
-                   .Height();
+      int h2 =
+          Fitted(AddText(pPopup, CRect(15, h1 + 55, W - 15, h1 + 55), m_strText, kCentredWrapped, kReminderTextItem))
+              ->GetRect()
+              .Height();
       int y = h1 + 55 + h2 + 25;
       AddText(pPopup, CRect(10, y, W - 10, y + 26), CString(), kLeftTop);
       AddButton(pPopup, CRect(W - 82, y + 2, W - 10, y + 22), kBitmapCloseSilvery, kCloseItem);

@@ -71,9 +71,9 @@ class CMyPopupWnd : public CWnd {
   int m_nStyle = kStyleSilvery;
   int m_nTransparency = 255;  // 1 ... 255; outside that range it is clamped where applied
   int m_nAnimation = tkPopupAnimationNone;
-  int m_nAnimationDelay = 100;  // ms
+  int m_nAnimationDelay = 100;   // ms
   int m_nShowTime = 60 * 60000;  // ms
-  BOOL m_bMoveFlag = TRUE;  // the user may drag a pop-up by its background
+  BOOL m_bMoveFlag = TRUE;       // the user may drag a pop-up by its background
   int m_nWidth = 329;
   int m_nHeight = 74;
   CString m_strText;

@@ -8,8 +8,8 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
 }  // namespace
 
-void CPopupThemeColorBlue::SetColors(COLORREF background, COLORREF frame, COLORREF bodyBackground,
-                                     COLORREF bodyFrame, COLORREF text) {
+void CPopupThemeColorBlue::SetColors(COLORREF background, COLORREF frame, COLORREF bodyBackground, COLORREF bodyFrame,
+                                     COLORREF text) {
   m_clrBackground.SetStandardColors(background, background);
   m_clrFrame.SetStandardColors(frame, frame);
   m_clrBodyBackground.SetStandardColors(bodyBackground, bodyBackground);

@@ -16,10 +16,10 @@ struct PopValue {
 
 // In the order they are written.
 const PopValue kPopValues[] = {
-    {u"m_popStyle", &CMainFrame::m_popStyle},       {u"m_popTran", &CMainFrame::m_popTran},
+    {u"m_popStyle", &CMainFrame::m_popStyle},         {u"m_popTran", &CMainFrame::m_popTran},
     {u"m_animateStyle", &CMainFrame::m_animateStyle}, {u"m_animateSpeed", &CMainFrame::m_animateSpeed},
-    {u"m_popTime", &CMainFrame::m_popTime},         {u"m_popSound", &CMainFrame::m_popSound},
-    {u"m_skinStyle", &CMainFrame::m_skinStyle},     {u"m_skinSize", &CMainFrame::m_skinSize},
+    {u"m_popTime", &CMainFrame::m_popTime},           {u"m_popSound", &CMainFrame::m_popSound},
+    {u"m_skinStyle", &CMainFrame::m_skinStyle},       {u"m_skinSize", &CMainFrame::m_skinSize},
 };
 
 struct TextValue {

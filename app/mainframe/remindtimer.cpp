@@ -30,8 +30,7 @@ bool SameHour(const COleDateTime& a, const COleDateTime& b) { return SameDate(a,
 // A wave file named without a folder is looked for beside the program.
 CString SoundPath(const CString& stored) {
   std::u16string path(stored.GetString(), static_cast<std::size_t>(stored.GetLength()));
-  if (path.empty() || path[0] == u'/' || path[0] == u'\\' || path.find(u':') != std::u16string::npos)
-    return stored;
+  if (path.empty() || path[0] == u'/' || path[0] == u'\\' || path.find(u':') != std::u16string::npos) return stored;
   return CString(pv::JoinPath(pv::ProgramFolder(), path));
 }
 
@@ -83,9 +82,8 @@ void CMainFrame::OnReminderTick(const COleDateTime& now) {
     if (SameHour(r.occurrence, now) && (r.occurrence - now).GetTotalMinutes() >= 5 && !r.message && r.submitted &&
         m_reminderMessenger) {
       CString reply = m_reminderMessenger->CancelTextMessage(m_userName, m_userPwd, r.rid);
-      if (reply == u"0" &&
-          app->m_dataStore.ExecuteUpdate(u"update remind set submitted=0 where rid=?",
-                                         {_variant_t(static_cast<long>(r.rid))}))
+      if (reply == u"0" && app->m_dataStore.ExecuteUpdate(u"update remind set submitted=0 where rid=?",
+                                                          {_variant_t(static_cast<long>(r.rid))}))
         r.submitted = false;
     }
     break;

@@ -85,8 +85,9 @@ SubmissionReport SubmitPendingMessages(CDataStore& store, CHttpUrl& client, cons
     return reply;
   };
   auto markSubmitted = [&](int rid, int value) {
-    store.ExecuteUpdate(value ? u"update remind set submitted=1 where rid=?" : u"update remind set submitted=0 where rid=?",
-                        {_variant_t(static_cast<long>(rid))});
+    store.ExecuteUpdate(
+        value ? u"update remind set submitted=1 where rid=?" : u"update remind set submitted=0 where rid=?",
+        {_variant_t(static_cast<long>(rid))});
   };
 
   for (const Row& r : rows) {

@@ -12,7 +12,7 @@ class CHttpUrl;
 
 // What one pass did.
 struct SubmissionReport {
-  int requests = 0;       // requests made
+  int requests = 0;          // requests made
   bool unreachable = false;  // the service did not answer; the pass stopped there
 };
 

@@ -27,10 +27,8 @@ CString CURLEncode::PercentEncodeBytes(std::string_view bytes) const {
     const auto b = static_cast<unsigned char>(c);
     // Bytes from 0x80 up count as below 33 (they are negative as signed
     // chars), so every byte of a multi-byte character is escaped.
-    if (b < 33 || b > 122 || g_strReservedChars.Find(static_cast<char16_t>(b)) >= 0)
-      out += EscapeByte(b);
-    else
-      out += static_cast<char16_t>(b);
+    if (b < 33 || b > 122 || g_strReservedChars.Find(static_cast<char16_t>(b)) >= 0) out += EscapeByte(b);
+    else out += static_cast<char16_t>(b);
   }
   return out;
 }

@@ -64,7 +64,6 @@ bool Valid(const COleDateTime& t) { return t.GetStatus() == COleDateTime::valid;
 // Months since year 0 of the k-th monthly occurrence.
 std::int64_t MonthNumber(const Civil& c) { return c.year * 12 + (c.month - 1); }
 
-
 }  // namespace
 
 bool IsRemindRepeatCode(int numberOfTimes) { return numberOfTimes >= kRemindOnce && numberOfTimes <= kRemindCountless; }

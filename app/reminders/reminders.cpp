@@ -58,8 +58,8 @@ void ScanRepeatingReminders(CDataStore& store, const COleDateTime& now) {
       COleDateTime last =
           RemindLastOccurrence(RemindFirstOccurrence(COleDateTime(date), COleDateTime(time)), times, separation);
       if (last.GetStatus() == COleDateTime::valid && now > last)
-        switchOff.emplace_back(u"update remind set effect=0 where rid=?", std::initializer_list<_variant_t>{
-                                                                              _variant_t(static_cast<long>(rid))});
+        switchOff.emplace_back(u"update remind set effect=0 where rid=?",
+                               std::initializer_list<_variant_t>{_variant_t(static_cast<long>(rid))});
     }
     rs->Close();
   } catch (const _com_error& e) {
@@ -100,8 +100,9 @@ bool AppendTodayReminders(CDataStore& store, const COleDateTime& now, CArray<Rem
           continue;
         const std::size_t row = rows.size(), before = found.size();
         ForEachRemindOccurrence(RemindFirstOccurrence(COleDateTime(date), COleDateTime(time)), r.NumberOfTimes,
-                                separation, now, dayEnd,
-                                [&](long long, const COleDateTime& occurrence) { found.push_back({occurrence, row}); });
+                                separation, now, dayEnd, [&](long long, const COleDateTime& occurrence) {
+                                  found.push_back({occurrence, row});
+                                });
         // The rest of the row is read only when it has occurrences today.
         if (found.size() == before) continue;
         if (!ReadInt(Column(rs, 5), r.taid) || !ReadInt(Column(rs, 6), r.rid)) {

@@ -109,8 +109,8 @@ void OpenAttachment(CTKReportRecord* record, HWND owner) {
   ShellExecuteW(owner, u"open", path.GetString(), nullptr, nullptr, SW_SHOW);
 }
 
-void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName,
-                            const CString& extension, HWND owner) {
+void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName, const CString& extension,
+                            HWND owner) {
   auto* notify = reinterpret_cast<ReportItemNotify*>(pNMHDR);
   CTKReportRecord* record = notify && notify->pItem ? notify->pItem->GetRecord() : nullptr;
   if (record && HoldsText(record->GetItem(0))) {

@@ -52,5 +52,5 @@ void OpenAttachment(CTKReportRecord* record, HWND owner);
 // name, a copy that cannot be moved, or a name the database refuses puts
 // oldName back in the cell (and on the copy) with a message. Editing is
 // switched off afterwards.
-void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName,
-                            const CString& extension, HWND owner);
+void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName, const CString& extension,
+                            HWND owner);

@@ -84,7 +84,8 @@ CString WorkNameFromStored(const CString& stored, const COleDateTime& start) {
   // deciphered once. The key is the stored text and its start time, which
   // decide the result alone, so an entry is never wrong, only unused.
   auto& [mutex, known] = DecipheredNames();
-  StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())), static_cast<DATE>(start)};
+  StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
+                     static_cast<DATE>(start)};
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (auto it = known.find(key); it != known.end()) return it->second;
@@ -124,8 +125,7 @@ void ShowTreeError(HWND owner, const _com_error& error) {
 
 IMPLEMENT_DYNAMIC(CCaptionTree, CTKTreeCtrl)
 
-CCaptionTree::CCaptionTree()
-    : m_pTaskRecordset(u"ADODB.Recordset"), m_pWorkRecordset(u"ADODB.Recordset") {}
+CCaptionTree::CCaptionTree() : m_pTaskRecordset(u"ADODB.Recordset"), m_pWorkRecordset(u"ADODB.Recordset") {}
 
 CCaptionTree::~CCaptionTree() {
   CloseIfOpen(m_pTaskRecordset);
@@ -157,9 +157,9 @@ int CCaptionTree::Fill(int tasktype) {
     std::unordered_map<long, HTREEITEM> workItems;
     for (int kind = 1; kind <= 3; ++kind) {
       // A query the store could not open has been shown by the store.
-      if (!store.OpenForwardRecordset(u"select workname,starttime,tid from things where worktype=? and workname<>?",
-                               {_variant_t(static_cast<long>(kind)), CDataStore::TextValue(kWorkQueryPlaceholder)},
-                               m_pWorkRecordset))
+      if (!store.OpenForwardRecordset(
+              u"select workname,starttime,tid from things where worktype=? and workname<>?",
+              {_variant_t(static_cast<long>(kind)), CDataStore::TextValue(kWorkQueryPlaceholder)}, m_pWorkRecordset))
         return 0;
       FieldsPtr fields = m_pWorkRecordset->GetFields();
       FieldPtr name = fields->GetItem(_variant_t(0L));
@@ -177,9 +177,10 @@ int CCaptionTree::Fill(int tasktype) {
     CString taskQuery = u"select tasktitle,taid,tasktype,tid from task where tasktitle<>?";
     if (tasktype) taskQuery += u" and tasktype=?";
     const _variant_t placeholder = CDataStore::TextValue(kTaskPlaceholder);
-    const int opened = tasktype ? store.OpenForwardRecordset(taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))},
-                                                      m_pTaskRecordset)
-                                : store.OpenForwardRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
+    const int opened = tasktype
+                           ? store.OpenForwardRecordset(
+                                 taskQuery, {placeholder, _variant_t(static_cast<long>(tasktype))}, m_pTaskRecordset)
+                           : store.OpenForwardRecordset(taskQuery, {placeholder}, m_pTaskRecordset);
     if (!opened) return 0;
     FieldsPtr fields = m_pTaskRecordset->GetFields();
     FieldPtr title = fields->GetItem(_variant_t(0L));

@@ -48,7 +48,7 @@ class JoinedRows {
     const CString stored = FieldText(fields_[0]->GetValue());
     const COleDateTime start(fields_[1]->GetValue());
     StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
-                   static_cast<DATE>(start)};
+                       static_cast<DATE>(start)};
     auto known = names_.find(key);
     if (known == names_.end()) {
       CString name = WorkNameFromStored(stored, start);

@@ -6,7 +6,8 @@
 
 namespace {
 
-constexpr const char16_t* kTaskColumns = u"select taid,tid,tasktype,tasktitle,personnel,place,tasktime,brief from task where ";
+constexpr const char16_t* kTaskColumns =
+    u"select taid,tid,tasktype,tasktitle,personnel,place,tasktime,brief from task where ";
 constexpr const char16_t* kFileColumns =
     u"select files.taid,task.tid,task.tasktype,filename,extendionname from files inner join task on "
     u"files.taid=task.taid where ";
@@ -65,8 +66,7 @@ bool ParseEnquiryDate(const CString& keyword, COleDateTime& day) {
   text.Trim();
   int year = 0, month = 0, date = 0;
   bool ok = false;
-  if (text.GetLength() == 8)
-    ok = Digits(text, 0, 4, year) && Digits(text, 4, 2, month) && Digits(text, 6, 2, date);
+  if (text.GetLength() == 8) ok = Digits(text, 0, 4, year) && Digits(text, 4, 2, month) && Digits(text, 6, 2, date);
   else if (text.GetLength() == 10 && text[4] == u'-' && text[7] == u'-')
     ok = Digits(text, 0, 4, year) && Digits(text, 5, 2, month) && Digits(text, 8, 2, date);
   if (!ok || year < 100) return false;

@@ -8,7 +8,7 @@
 
 // A statement and the one value of its `?` marker.
 struct EnquiryStatement {
-  CString sql;     // empty for a range the form does not know
+  CString sql;  // empty for a range the form does not know
   _variant_t value;
 };
 

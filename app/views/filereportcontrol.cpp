@@ -16,8 +16,8 @@
 IMPLEMENT_DYNAMIC(CFileReportControl, CTKReportControl)
 
 BEGIN_MESSAGE_MAP(CFileReportControl, CTKReportControl)
-  ON_WM_KEYDOWN()
-  ON_WM_DROPFILES()
+ON_WM_KEYDOWN()
+ON_WM_DROPFILES()
 END_MESSAGE_MAP()
 
 CFileReportControl::CFileReportControl() = default;
@@ -168,9 +168,8 @@ BOOL DeleteFocusedRecord(CTKReportControl* grid) {
     // Unbound rows and read-only results (the enquiry's join) have no row
     // of a table to delete: nothing to do and nothing to say.
     if (!source || source->GetState() == adStateClosed || !HasUpdatableField(source)) return FALSE;
-    while (manager->GetLastComError().hResult != 0) {
-    }  // only this delete's error is shown
-    record->InternalAddRef();  // kept while the binding may drop it
+    while (manager->GetLastComError().hResult != 0) {}  // only this delete's error is shown
+    record->InternalAddRef();                           // kept while the binding may drop it
     const HRESULT hr = manager->DeleteRecord(record);
     // A grid bound while its recordset was empty hears no recordset
     // events: its record leaves the grid here.
@@ -178,7 +177,8 @@ BOOL DeleteFocusedRecord(CTKReportControl* grid) {
     record->InternalRelease();
     if (FAILED(hr)) {
       const TK_REPORTDATAMANAGER_COM_ERROR error = manager->GetLastComError();
-      const CString text = error.strDescription.IsEmpty() ? CString(u"The row could not be deleted.") : error.strDescription;
+      const CString text =
+          error.strDescription.IsEmpty() ? CString(u"The row could not be deleted.") : error.strDescription;
       ::MessageBoxW(grid->m_hWnd, text.GetString(), u"Prompt", MB_OK | MB_ICONEXCLAMATION);
       return FALSE;
     }

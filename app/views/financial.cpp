@@ -47,12 +47,12 @@ BOOL CFinancialFrame::Create(LPCTSTR cls, LPCTSTR name, DWORD style, const RECT&
 }
 
 BEGIN_MESSAGE_MAP(CFinancialView, CFormView)
-  ON_BN_CLICKED(IDC_COUNT_SEARCH, OnSearch)
-  ON_BN_CLICKED(IDC_COUNT_ADD, OnAdd)
-  ON_BN_CLICKED(IDC_COUNT_CLEAR, OnClear)
-  ON_NOTIFY(TK_NM_REPORT_ITEMBUTTONCLICK, IDC_COUNT_ITEMS, OnItemButtonClick)
-  ON_NOTIFY(TK_NM_REPORT_CHECKED, IDC_COUNT_ITEMS, OnExcludeChecked)
-  ON_NOTIFY(NM_DBLCLK, IDC_COUNT_ITEMS, OnItemDblClk)
+ON_BN_CLICKED(IDC_COUNT_SEARCH, OnSearch)
+ON_BN_CLICKED(IDC_COUNT_ADD, OnAdd)
+ON_BN_CLICKED(IDC_COUNT_CLEAR, OnClear)
+ON_NOTIFY(TK_NM_REPORT_ITEMBUTTONCLICK, IDC_COUNT_ITEMS, OnItemButtonClick)
+ON_NOTIFY(TK_NM_REPORT_CHECKED, IDC_COUNT_ITEMS, OnExcludeChecked)
+ON_NOTIFY(NM_DBLCLK, IDC_COUNT_ITEMS, OnItemDblClk)
 END_MESSAGE_MAP()
 
 CFinancialView::CFinancialView()
@@ -83,9 +83,9 @@ void CFinancialView::OnInitialUpdate() {
     int width;
     int alignment;
   };
-  const Column columns[] = {{0, u"expenditure item", 200, -1}, {1, u"income", 70, 1},   {2, u"expenditure", 70, 1},
-                            {3, u"remarks", 150, -1},           {4, u"exclude", 80, -1}, {5, u"delete", 80, -1},
-                            {6, u"taid", 0, -1},                {7, u"fiid", 0, -1}};
+  const Column columns[] = {
+      {0, u"expenditure item", 200, -1}, {1, u"income", 70, 1},  {2, u"expenditure", 70, 1}, {3, u"remarks", 150, -1},
+      {4, u"exclude", 80, -1},           {5, u"delete", 80, -1}, {6, u"taid", 0, -1},        {7, u"fiid", 0, -1}};
   for (const Column& c : columns) {
     auto* column = m_wndItems.AddColumn(new CTKReportColumn(c.index, c.caption, c.width, TRUE, -1, TRUE, TRUE));
     if (c.alignment >= 0) column->SetAlignment(c.alignment);
@@ -110,8 +110,9 @@ void CFinancialView::ListItems(bool withItemId) {
   if (!withItemId) RemoveAllRows();
   UpdateData(TRUE);
   const FinancialQuery q = MakeFinancialQuery(m_start, m_end, m_strKeyword, withItemId);
-  const int opened = q.count == 3 ? AppDataStore().OpenRecordset(q.sql, {q.values[0], q.values[1], q.values[2]}, m_pRecordset)
-                                  : AppDataStore().OpenRecordset(q.sql, {q.values[0], q.values[1]}, m_pRecordset);
+  const int opened = q.count == 3
+                         ? AppDataStore().OpenRecordset(q.sql, {q.values[0], q.values[1], q.values[2]}, m_pRecordset)
+                         : AppDataStore().OpenRecordset(q.sql, {q.values[0], q.values[1]}, m_pRecordset);
   if (!opened) return;  // shown by the store
   try {
     FieldsPtr f = m_pRecordset->GetFields();

@@ -42,7 +42,8 @@ FinancialSums SumFinancialRecords(CTKReportControl& grid) {
     // Any state but unchecked leaves the row out.
     if (record->GetItem(4)->GetCheckedState() != 0) continue;
     if (auto* income = dynamic_cast<CTKReportRecordItemNumber*>(record->GetItem(1))) sums.income += income->GetValue();
-    if (auto* spent = dynamic_cast<CTKReportRecordItemNumber*>(record->GetItem(2))) sums.expenditure += spent->GetValue();
+    if (auto* spent = dynamic_cast<CTKReportRecordItemNumber*>(record->GetItem(2)))
+      sums.expenditure += spent->GetValue();
   }
   return sums;
 }
@@ -50,17 +51,19 @@ FinancialSums SumFinancialRecords(CTKReportControl& grid) {
 FinancialQuery MakeFinancialQuery(const COleDateTime& start, const COleDateTime& end, const CString& keyword,
                                   bool withItemId) {
   FinancialQuery q;
-  q.sql = withItemId ? u"SELECT Item, income, expenditure, remarks, tasktime,task.taid,fiid FROM FINANCIAL INNER JOIN "
-                       u"task ON FINANCIAL.taid=task.taid where "
-                     : u"SELECT Item, income, expenditure, remarks, tasktime,task.taid FROM FINANCIAL INNER JOIN task ON "
-                       u"FINANCIAL.taid=task.taid where ";
+  q.sql = withItemId
+              ? u"SELECT Item, income, expenditure, remarks, tasktime,task.taid,fiid FROM FINANCIAL INNER JOIN "
+                u"task ON FINANCIAL.taid=task.taid where "
+              : u"SELECT Item, income, expenditure, remarks, tasktime,task.taid FROM FINANCIAL INNER JOIN task ON "
+                u"FINANCIAL.taid=task.taid where ";
   if (!keyword.IsEmpty()) {
     q.sql += u"Item like ? and ";
     q.values[q.count++] = CDataStore::TextValue(u"%" + EscapeLikeKeyword(keyword) + u"%");
   }
   q.sql += u"tasktime between ? and ?";
   // The time of day is dropped: both ends are midnight.
-  q.values[q.count++] = _variant_t(DATE(COleDateTime(start.GetYear(), start.GetMonth(), start.GetDay(), 0, 0, 0)), VT_DATE);
+  q.values[q.count++] =
+      _variant_t(DATE(COleDateTime(start.GetYear(), start.GetMonth(), start.GetDay(), 0, 0, 0)), VT_DATE);
   q.values[q.count++] = _variant_t(DATE(COleDateTime(end.GetYear(), end.GetMonth(), end.GetDay(), 0, 0, 0)), VT_DATE);
   return q;
 }

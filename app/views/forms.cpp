@@ -1,6 +1,5 @@
 #include "app/views/forms.h"
 
-
 BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
                       CMDIFrameWnd* parent, CCreateContext* context) {
   RECT placed = rect;

@@ -12,9 +12,13 @@ _variant_t LongValue(long v) { return _variant_t(v); }
 
 COleDateTime DayOf(const COleDateTime& d) { return COleDateTime(d.GetYear(), d.GetMonth(), d.GetDay(), 0, 0, 0); }
 // A time of day on the zero date, as "#HH:MM:SS#" stores it.
-COleDateTime TimeOf(const COleDateTime& d) { return COleDateTime(1899, 12, 30, d.GetHour(), d.GetMinute(), d.GetSecond()); }
+COleDateTime TimeOf(const COleDateTime& d) {
+  return COleDateTime(1899, 12, 30, d.GetHour(), d.GetMinute(), d.GetSecond());
+}
 
-CString TextField(const _RecordsetPtr& rs, long index) { return FieldText(rs->GetFields()->GetItem(_variant_t(index))->GetValue()); }
+CString TextField(const _RecordsetPtr& rs, long index) {
+  return FieldText(rs->GetFields()->GetItem(_variant_t(index))->GetValue());
+}
 long LongField(const _RecordsetPtr& rs, long index) {
   _variant_t v = rs->GetFields()->GetItem(_variant_t(index))->GetValue();
   _variant_t as;
@@ -42,7 +46,7 @@ const std::vector<CString>& ReminderSeparationCaptions() {
 
 CString CaptionAt(const std::vector<CString>& captions, int position) {
   return position >= 0 && position < static_cast<int>(captions.size()) ? captions[static_cast<std::size_t>(position)]
-                                                                        : CString();
+                                                                       : CString();
 }
 
 int PositionOf(const std::vector<CString>& captions, const CString& caption) {
@@ -88,8 +92,8 @@ bool UpdateReminder(CDataStore& store, const ReminderValues& v) {
              u"update remind set content=?,RemindDate=?,RemindTime=?,NumberOfTimes=?,separation=?,message=? "
              u"where rid=?",
              {CDataStore::TextValue(v.content), DateValue(DayOf(v.date)), DateValue(TimeOf(v.time)),
-              LongValue(v.numberOfTimes), LongValue(v.separation), LongValue(v.message ? 1 : 0),
-              LongValue(v.rid)}) != 0;
+              LongValue(v.numberOfTimes), LongValue(v.separation), LongValue(v.message ? 1 : 0), LongValue(v.rid)}) !=
+         0;
 }
 
 bool UpdateReminderMessage(CDataStore& store, int rid, bool message) {

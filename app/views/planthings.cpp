@@ -56,7 +56,9 @@ bool HoldsText(CTKReportRecordItem* item) {
   auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item);
   return v && v->GetValue().vt == VT_BSTR;
 }
-CString VariantText(CTKReportRecordItem* item) { return HoldsText(item) ? FieldText(static_cast<CTKReportRecordItemVariant*>(item)->GetValue()) : CString(); }
+CString VariantText(CTKReportRecordItem* item) {
+  return HoldsText(item) ? FieldText(static_cast<CTKReportRecordItemVariant*>(item)->GetValue()) : CString();
+}
 
 int ItemNumber(CTKReportRecord* record, int index) {
   auto* item = dynamic_cast<CTKReportRecordItemNumber*>(record->GetItem(index));
@@ -75,28 +77,28 @@ BOOL CPlanThingsFrame::Create(LPCTSTR cls, LPCTSTR name, DWORD style, const RECT
 }
 
 BEGIN_MESSAGE_MAP(CPlanThingsView, CFormView)
-  ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
-  ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
-  ON_EN_CHANGE(IDC_PLAN_TITLE, OnTitleChange)
-  ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
-  ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
-  ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
-  ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_PLAN_ATTACHMENTS, OnAttachmentValueChanged)
-  ON_NOTIFY(NM_DBLCLK, IDC_PLAN_ATTACHMENTS, OnAttachmentDblClk)
-  ON_COMMAND(ID_REMINDER_ADD, OnAddReminder)
-  ON_COMMAND(ID_REMINDER_MODIFY, OnModifyReminder)
-  ON_COMMAND(ID_REMINDER_DELETE, OnDeleteReminder)
-  ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_PLAN_REMINDERS, OnReminderEdited)
-  ON_NOTIFY(TK_NM_REPORT_CHECKED, IDC_PLAN_REMINDERS, OnReminderMessageCheck)
-  ON_NOTIFY(TK_NM_REPORT_INPLACEBUTTONDOWN, IDC_PLAN_REMINDERS, OnReminderButton)
-  ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_ADD, OnUpdateTaskCommands)
-  ON_UPDATE_COMMAND_UI(ID_TASK_SAVE, OnUpdateTaskCommands)
-  ON_UPDATE_COMMAND_UI(ID_TASK_SAVEALL, OnUpdateTaskCommands)
-  ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_RENAME, OnUpdateAttachmentCommands)
-  ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_DELETE, OnUpdateAttachmentCommands)
-  ON_UPDATE_COMMAND_UI(ID_REMINDER_ADD, OnUpdateAddReminder)
-  ON_UPDATE_COMMAND_UI(ID_REMINDER_MODIFY, OnUpdateReminderCommands)
-  ON_UPDATE_COMMAND_UI(ID_REMINDER_DELETE, OnUpdateReminderCommands)
+ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
+ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
+ON_EN_CHANGE(IDC_PLAN_TITLE, OnTitleChange)
+ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
+ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
+ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
+ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_PLAN_ATTACHMENTS, OnAttachmentValueChanged)
+ON_NOTIFY(NM_DBLCLK, IDC_PLAN_ATTACHMENTS, OnAttachmentDblClk)
+ON_COMMAND(ID_REMINDER_ADD, OnAddReminder)
+ON_COMMAND(ID_REMINDER_MODIFY, OnModifyReminder)
+ON_COMMAND(ID_REMINDER_DELETE, OnDeleteReminder)
+ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_PLAN_REMINDERS, OnReminderEdited)
+ON_NOTIFY(TK_NM_REPORT_CHECKED, IDC_PLAN_REMINDERS, OnReminderMessageCheck)
+ON_NOTIFY(TK_NM_REPORT_INPLACEBUTTONDOWN, IDC_PLAN_REMINDERS, OnReminderButton)
+ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_ADD, OnUpdateTaskCommands)
+ON_UPDATE_COMMAND_UI(ID_TASK_SAVE, OnUpdateTaskCommands)
+ON_UPDATE_COMMAND_UI(ID_TASK_SAVEALL, OnUpdateTaskCommands)
+ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_RENAME, OnUpdateAttachmentCommands)
+ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_DELETE, OnUpdateAttachmentCommands)
+ON_UPDATE_COMMAND_UI(ID_REMINDER_ADD, OnUpdateAddReminder)
+ON_UPDATE_COMMAND_UI(ID_REMINDER_MODIFY, OnUpdateReminderCommands)
+ON_UPDATE_COMMAND_UI(ID_REMINDER_DELETE, OnUpdateReminderCommands)
 END_MESSAGE_MAP()
 
 CPlanThingsView::CPlanThingsView() : CFormView(IDD), m_taskDate(COleDateTime::GetCurrentTime()) {}
@@ -258,8 +260,7 @@ void CPlanThingsView::OnSaveTask() {
     return;
   }
   if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle);
-  if (!UpdateScheduledTask(AppDataStore(), m_nTaskId, m_strTitle, m_strPersonnel, m_strPlace, m_taskDate,
-                           m_strBrief))
+  if (!UpdateScheduledTask(AppDataStore(), m_nTaskId, m_strTitle, m_strPersonnel, m_strPlace, m_taskDate, m_strBrief))
     return;  // shown by the store; the trees keep their labels
   CMainFrame* frame = Frame();
   if (frame && m_hWorkTreeItem && m_hDateTreeItem) {

@@ -93,8 +93,8 @@ class CPlanThingsView : public CFormView {
   void BindAttachments();
   // The reminder columns, then the task's rows.
   void LoadReminderRows();
-  void ShowReminderRow(int rid, const CString& content, const COleDateTime& date, const COleDateTime& time,
-                       int number, int separation, bool message);
+  void ShowReminderRow(int rid, const CString& content, const COleDateTime& date, const COleDateTime& time, int number,
+                       int separation, bool message);
   bool GridHasFocus(const CWnd& grid) const;
 };
 

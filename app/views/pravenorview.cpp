@@ -31,34 +31,35 @@ BOOL CChildFrame::Create(LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rec
 }
 
 BEGIN_MESSAGE_MAP(CPravenorView, CFormView)
-  ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
-  ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
-  ON_EN_CHANGE(IDC_TASK_TITLE, OnTitleChange)
-  ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
-  ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
-  ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
-  ON_COMMAND(ID_ATTACHMENT_FOLDER, OnAttachmentFolder)
-  ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_TASK_ATTACHMENTS, OnAttachmentValueChanged)
-  ON_NOTIFY(NM_DBLCLK, IDC_TASK_ATTACHMENTS, OnAttachmentDblClk)
-  ON_COMMAND(ID_INCOME_ADD, OnAddIncomeExpenditure)
-  ON_COMMAND(ID_INCOME_DELETE, OnDeleteIncomeExpenditure)
-  ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_TASK_INCOME, OnIncomeExpenditureValueChanged)
-  ON_COMMAND(ID_FORM_IDLE_47, OnFormIdleCommand)
-  ON_COMMAND(ID_FORM_IDLE_48, OnFormIdleCommand)
-  ON_COMMAND(ID_FORM_IDLE_7608, OnFormIdleCommand)
-  ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_ADD, OnUpdateTaskCommands)
-  ON_UPDATE_COMMAND_UI(ID_TASK_SAVE, OnUpdateTaskCommands)
-  ON_UPDATE_COMMAND_UI(ID_TASK_SAVEALL, OnUpdateTaskCommands)
-  ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_RENAME, OnUpdateAttachmentCommands)
-  ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_DELETE, OnUpdateAttachmentCommands)
-  ON_UPDATE_COMMAND_UI(ID_INCOME_ADD, OnUpdateAddIncomeExpenditure)
-  ON_UPDATE_COMMAND_UI(ID_INCOME_DELETE, OnUpdateDeleteIncomeExpenditure)
+ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
+ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
+ON_EN_CHANGE(IDC_TASK_TITLE, OnTitleChange)
+ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
+ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
+ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
+ON_COMMAND(ID_ATTACHMENT_FOLDER, OnAttachmentFolder)
+ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_TASK_ATTACHMENTS, OnAttachmentValueChanged)
+ON_NOTIFY(NM_DBLCLK, IDC_TASK_ATTACHMENTS, OnAttachmentDblClk)
+ON_COMMAND(ID_INCOME_ADD, OnAddIncomeExpenditure)
+ON_COMMAND(ID_INCOME_DELETE, OnDeleteIncomeExpenditure)
+ON_NOTIFY(TK_NM_REPORT_VALUECHANGED, IDC_TASK_INCOME, OnIncomeExpenditureValueChanged)
+ON_COMMAND(ID_FORM_IDLE_47, OnFormIdleCommand)
+ON_COMMAND(ID_FORM_IDLE_48, OnFormIdleCommand)
+ON_COMMAND(ID_FORM_IDLE_7608, OnFormIdleCommand)
+ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_ADD, OnUpdateTaskCommands)
+ON_UPDATE_COMMAND_UI(ID_TASK_SAVE, OnUpdateTaskCommands)
+ON_UPDATE_COMMAND_UI(ID_TASK_SAVEALL, OnUpdateTaskCommands)
+ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_RENAME, OnUpdateAttachmentCommands)
+ON_UPDATE_COMMAND_UI(ID_ATTACHMENT_DELETE, OnUpdateAttachmentCommands)
+ON_UPDATE_COMMAND_UI(ID_INCOME_ADD, OnUpdateAddIncomeExpenditure)
+ON_UPDATE_COMMAND_UI(ID_INCOME_DELETE, OnUpdateDeleteIncomeExpenditure)
 END_MESSAGE_MAP()
 
 namespace {
 
 constexpr const char16_t* kFilesQuery = u"select filename,extendionname,taid from files where taid=?";
-constexpr const char16_t* kIncomeQuery = u"select Item,income,expenditure,remarks,taid,fiid from FINANCIAL where taid=?";
+constexpr const char16_t* kIncomeQuery =
+    u"select Item,income,expenditure,remarks,taid,fiid from FINANCIAL where taid=?";
 
 _variant_t Long(int n) { return _variant_t(static_cast<long>(n)); }
 
@@ -277,10 +278,10 @@ void CPravenorView::OnSaveTask() {
   }
   if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle.GetString());
   const int ok = AppDataStore().ExecuteTogether(
-      {CDataStore::Statement(u"update task set tasktitle=?,personnel=?,place=?,tasktime=?,brief=? where taid=?",
-                             {CDataStore::TextValue(m_strTitle), CDataStore::TextValue(m_strPersonnel),
-                              CDataStore::TextValue(m_strPlace), TaskDateValue(m_taskDate),
-                              CDataStore::TextValue(m_strBrief), Long(m_nTaskId)}),
+      {CDataStore::Statement(
+           u"update task set tasktitle=?,personnel=?,place=?,tasktime=?,brief=? where taid=?",
+           {CDataStore::TextValue(m_strTitle), CDataStore::TextValue(m_strPersonnel), CDataStore::TextValue(m_strPlace),
+            TaskDateValue(m_taskDate), CDataStore::TextValue(m_strBrief), Long(m_nTaskId)}),
        CDataStore::Statement(u"update details set detail=? where taid=?",
                              {CDataStore::TextValue(m_strDetail), Long(m_nTaskId)})});
   if (!ok) return;  // the labels stay what the database holds

@@ -20,8 +20,7 @@ CString CRemindDate::GetCaption(CTKReportColumn* pColumn) {
 
 void CRemindDate::OnEditChanged(TK_REPORTRECORDITEM_ARGS*, LPCTSTR szText) {
   COleDateTime parsed;
-  if (parsed.ParseDateTime(szText ? szText : u"", 0, LANG_USER_DEFAULT) &&
-      parsed.GetStatus() == COleDateTime::valid)
+  if (parsed.ParseDateTime(szText ? szText : u"", 0, LANG_USER_DEFAULT) && parsed.GetStatus() == COleDateTime::valid)
     m_odtValue = parsed;
 }
 
@@ -30,9 +29,7 @@ CRemindTime::CRemindTime() : CRemindTime(COleDateTime()) {}
 CRemindTime::CRemindTime(const COleDateTime& value) : CRemindDate(value) { m_strFormatString = u"%H:%M"; }
 
 // A time has no "no time": the zero value is midnight.
-CString CRemindTime::GetCaption(CTKReportColumn* pColumn) {
-  return CTKReportRecordItemDateTime::GetCaption(pColumn);
-}
+CString CRemindTime::GetCaption(CTKReportColumn* pColumn) { return CTKReportRecordItemDateTime::GetCaption(pColumn); }
 
 CMessageRecordItemCheck::CMessageRecordItemCheck(BOOL checked) {
   SetHasCheckbox(TRUE, FALSE);

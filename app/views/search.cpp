@@ -30,9 +30,18 @@ bool ItemInt(CTKReportRecord* record, int index, int& value) {
   CTKReportRecordItem* item = record->GetItem(index);
   if (auto* v = dynamic_cast<CTKReportRecordItemVariant*>(item)) {
     const COleVariant var = v->GetValue();
-    if (var.vt == VT_I4) { value = var.lVal; return true; }
-    if (var.vt == VT_I2) { value = var.iVal; return true; }
-    if (var.vt == VT_UI1) { value = var.bVal; return true; }
+    if (var.vt == VT_I4) {
+      value = var.lVal;
+      return true;
+    }
+    if (var.vt == VT_I2) {
+      value = var.iVal;
+      return true;
+    }
+    if (var.vt == VT_UI1) {
+      value = var.bVal;
+      return true;
+    }
     return false;
   }
   if (auto* n = dynamic_cast<CTKReportRecordItemNumber*>(item)) {
@@ -51,10 +60,8 @@ void OpenTaskFormFor(int taskId, int tasktype) {
   if (tasktype != 1 && tasktype != 2) return;
   frame->m_bOpeningTask = 1;
   app->m_openExistingTask = true;
-  if (tasktype == 2)
-    app->OnNewScheduledTask();
-  else
-    app->OnNewCompletedTask();
+  if (tasktype == 2) app->OnNewScheduledTask();
+  else app->OnNewCompletedTask();
   frame->m_bOpeningTask = 0;
   app->m_openExistingTask = false;
 }
@@ -75,7 +82,8 @@ BOOL MakeTaskWorkCurrent(int taskId) {
       const _variant_t start = f->GetItem(_variant_t(2L))->GetValue();
       if (tid.vt != VT_NULL && start.vt == VT_DATE) {
         frame->m_nItemId = static_cast<long>(tid);
-        frame->m_strItemText = WorkNameFromStored(FieldText(f->GetItem(_variant_t(1L))->GetValue()), COleDateTime(start));
+        frame->m_strItemText =
+            WorkNameFromStored(FieldText(f->GetItem(_variant_t(1L))->GetValue()), COleDateTime(start));
         SelectTaskInWorkTree(*frame, frame->m_nItemId, taskId);
         found = TRUE;
       }
@@ -99,7 +107,7 @@ BOOL CSearchFrame::Create(LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& re
 }
 
 BEGIN_MESSAGE_MAP(CSearchView, CFormView)
-  ON_NOTIFY(NM_DBLCLK, IDC_SEARCH_RESULTS, OnResultDblClk)
+ON_NOTIFY(NM_DBLCLK, IDC_SEARCH_RESULTS, OnResultDblClk)
 END_MESSAGE_MAP()
 
 CSearchView::CSearchView() : CFormView(IDD) {}
@@ -163,8 +171,14 @@ void CSearchView::OnResultDblClk(NMHDR* pNMHDR, LRESULT* pResult) {
   OpenTaskFormFor(taskId, tasktype);
 }
 
-const char16_t* const kEnquiryRanges[8] = {u"tasktitle", u"personnel", u"place", u"Task RemindDate,like:20120205",
-                                           u"brief", u"filename", u"Remind RemindDate,like:20120205", u"content"};
+const char16_t* const kEnquiryRanges[8] = {u"tasktitle",
+                                           u"personnel",
+                                           u"place",
+                                           u"Task RemindDate,like:20120205",
+                                           u"brief",
+                                           u"filename",
+                                           u"Remind RemindDate,like:20120205",
+                                           u"content"};
 
 namespace {
 

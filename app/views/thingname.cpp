@@ -13,9 +13,9 @@ constexpr const char16_t* kKindNames[3] = {u"Work", u"Affairs of Life", u"Other 
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CThingName, CDialogEx)
-  ON_UPDATE_COMMAND_UI(IDOK, OnUpdateOK)
-  ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
-  ON_CBN_SELCHANGE(IDC_THINGNAME_KIND, OnKindChange)
+ON_UPDATE_COMMAND_UI(IDOK, OnUpdateOK)
+ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
+ON_CBN_SELCHANGE(IDC_THINGNAME_KIND, OnKindChange)
 END_MESSAGE_MAP()
 
 CThingName::CThingName() : CDialogEx(IDD_THINGNAME), m_pRecordset(u"ADODB.Recordset") {}

@@ -31,7 +31,7 @@ class CThingName : public CDialogEx {
   void FillWorkCombos();
 
   _RecordsetPtr m_pRecordset;
-  CString m_strKind = u"Work";  // the text of combo 1080
+  CString m_strKind = u"Work";   // the text of combo 1080
   std::vector<NameTid> m_works;  // the works listed, in the query's order
   CComboBox m_workCombo;         // control 1081
 

@@ -7,10 +7,10 @@
 IMPLEMENT_DYNAMIC(CTreePaneBar, CControlBar)
 
 BEGIN_MESSAGE_MAP(CTreePaneBar, CControlBar)
-  ON_WM_PAINT()
-  ON_WM_ERASEBKGND()
-  ON_WM_SIZE()
-  ON_WM_LBUTTONDOWN()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_SIZE()
+ON_WM_LBUTTONDOWN()
 END_MESSAGE_MAP()
 
 BOOL CTreePaneBar::Create(CFrameWnd* frame, UINT nID) {
@@ -114,6 +114,6 @@ BOOL CTreePaneBar::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   // Then the frame's handlers, without reflecting a second time.
   if (!m_pDockSite) return FALSE;
   AFX_NOTIFY notify{pResult, nm};
-  return m_pDockSite->OnCmdMsg(static_cast<UINT>(nm->idFrom), MAKELONG(static_cast<WORD>(nm->code), WM_NOTIFY),
-                               &notify, nullptr);
+  return m_pDockSite->OnCmdMsg(static_cast<UINT>(nm->idFrom), MAKELONG(static_cast<WORD>(nm->code), WM_NOTIFY), &notify,
+                               nullptr);
 }

@@ -40,7 +40,6 @@ double CpuNow() {
 double WallNow() { return std::chrono::duration<double>(Clock::now().time_since_epoch()).count(); }
 double Now(bool cpu) { return cpu ? CpuNow() : WallNow(); }
 
-
 // Runs `raw` and `layer` once per iteration, alternating which goes first;
 // each returns its seconds. Reports the layer's time and the median ratio.
 void Pair(benchmark::State& state, const std::function<double()>& raw, const std::function<double()>& layer) {
@@ -138,10 +137,8 @@ double LayerInserts(const std::string& path, int n, bool oneTransaction, bool bo
   std::vector<std::u16string> texts;
   std::vector<_variant_t> details;
   for (int i = 0; i < n; ++i) {
-    if (bound)
-      details.emplace_back(pv::Utf8ToUtf16(DetailText(i)).c_str());
-    else
-      texts.push_back(InsertLiteralText(i));
+    if (bound) details.emplace_back(pv::Utf8ToUtf16(DetailText(i)).c_str());
+    else texts.push_back(InsertLiteralText(i));
   }
   const _bstr_t insert(u"insert into details (no1,taid,detail) values (?,?,?)");
   const _variant_t one(1L);
@@ -154,8 +151,7 @@ double LayerInserts(const std::string& path, int n, bool oneTransaction, bool bo
       VARIANT values[3] = {one, _variant_t(static_cast<long>(i)), details[static_cast<size_t>(i)]};
       HRESULT hr = c->raw_ExecuteWithParameters(insert, values, 3, nullptr, nullptr);
       if (FAILED(hr)) std::abort();
-    } else
-      c->Execute(texts[static_cast<size_t>(i)].c_str(), nullptr, adCmdText);
+    } else c->Execute(texts[static_cast<size_t>(i)].c_str(), nullptr, adCmdText);
     if (!oneTransaction) c->CommitTrans();
   }
   if (oneTransaction) c->CommitTrans();
@@ -186,13 +182,20 @@ void BM_Insert100kInOneTransaction(benchmark::State& state) {
   Remove(a);
   Remove(b);
 }
-BENCHMARK(BM_Insert100kInOneTransaction)->Arg(1)->Arg(0)->ArgName("bound")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(5));
+BENCHMARK(BM_Insert100kInOneTransaction)
+    ->Arg(1)
+    ->Arg(0)
+    ->ArgName("bound")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(5));
 
 // Single-insert transactions (BEGIN, INSERT, COMMIT), bound by the disk's sync.
 void BM_SmallTransactions(benchmark::State& state) {
   const int n = BenchSize(300);
   std::string a = FreshDatabase("bench-raw"), b = FreshDatabase("bench-layer");
-  Pair(state, [&] { return RawInserts(a, n, false); }, [&] { return LayerInserts(b, n, false, true); });
+  Pair(
+      state, [&] { return RawInserts(a, n, false); }, [&] { return LayerInserts(b, n, false, true); });
   state.counters["commits/s"] = n / (state.counters["layer_ms"] / 1e3);
   Remove(a);
   Remove(b);
@@ -241,7 +244,8 @@ double LayerWalk(const std::string& path, bool client, Access access, long long*
     FieldsPtr fields = rs->GetFields();
     FieldPtr f0 = fields->GetItem(0L), f1 = fields->GetItem(1L), f2 = fields->GetItem(2L), f3 = fields->GetItem(3L);
     while (!rs->GetadoEOF()) {
-      *sink += static_cast<long>(f0->GetValue()) + static_cast<long>(f1->GetValue()) + static_cast<long>(f2->GetValue());
+      *sink +=
+          static_cast<long>(f0->GetValue()) + static_cast<long>(f1->GetValue()) + static_cast<long>(f2->GetValue());
       *sink += TextUnits(f3->GetValue());
       rs->MoveNext();
     }
@@ -272,21 +276,40 @@ void Walk(benchmark::State& state, Access access) {
   LayerInserts(path, n, true, true);
   const bool client = state.range(0) != 0;
   long long sink = 0;
-  Pair(state, [&] { return RawWalk(path, &sink); }, [&] { return LayerWalk(path, client, access, &sink); });
+  Pair(
+      state, [&] { return RawWalk(path, &sink); }, [&] { return LayerWalk(path, client, access, &sink); });
   benchmark::DoNotOptimize(sink);
   Remove(path);
 }
 
 // Field objects fetched once, their values read on every row (by index).
 void BM_Walk100k(benchmark::State& state) { Walk(state, kFieldObjects); }
-BENCHMARK(BM_Walk100k)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(11));
+BENCHMARK(BM_Walk100k)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("client")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(11));
 
 // GetCollect with the field's number on every row.
 void BM_Walk100kByIndex(benchmark::State& state) { Walk(state, kCollectByIndex); }
-BENCHMARK(BM_Walk100kByIndex)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(11));
+BENCHMARK(BM_Walk100kByIndex)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("client")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(11));
 
 // GetCollect with the field's name on every row, as the program's views read.
 void BM_Walk100kByName(benchmark::State& state) { Walk(state, kCollectByName); }
-BENCHMARK(BM_Walk100kByName)->Arg(0)->Arg(1)->ArgName("client")->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(11));
+BENCHMARK(BM_Walk100kByName)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("client")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(11));
 
 }  // namespace

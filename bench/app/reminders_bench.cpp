@@ -28,7 +28,6 @@ namespace {
 
 using namespace appbench;
 
-
 double CpuNow() {
   timespec ts{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
@@ -88,8 +87,7 @@ long long RawWalk(sqlite3_stmt* s, bool allColumns) {
       for (int c = 3; c <= 10; ++c) sink += sqlite3_column_int(s, c);
     } else {
       sink += sqlite3_column_int(s, 0) + static_cast<long long>(sqlite3_column_double(s, 1)) +
-              static_cast<long long>(sqlite3_column_double(s, 2)) + sqlite3_column_int(s, 3) +
-              sqlite3_column_int(s, 4);
+              static_cast<long long>(sqlite3_column_double(s, 2)) + sqlite3_column_int(s, 3) + sqlite3_column_int(s, 4);
     }
   }
   sqlite3_reset(s);

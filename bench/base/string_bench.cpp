@@ -23,11 +23,21 @@ void Format(benchmark::State& state) {
   for (auto _ : state) {
     CString s;
     switch (c) {
-      case kInt: s.Format(u"%d", 123456 + i); break;
-      case kFloat: s.Format(u"%.3f", 3.14159 * i); break;
-      case kMixed: s.Format(u"%s=%d (0x%08X)", u"count", i, i); break;
-      case kPadded: s.Format(u"[%-12s|%+10d|%10.4e]", u"name", -i, 1.5 * i); break;
-      case kLongString: s.Format(u"%s: %s", kWideLong, kWideLong); break;
+      case kInt:
+        s.Format(u"%d", 123456 + i);
+        break;
+      case kFloat:
+        s.Format(u"%.3f", 3.14159 * i);
+        break;
+      case kMixed:
+        s.Format(u"%s=%d (0x%08X)", u"count", i, i);
+        break;
+      case kPadded:
+        s.Format(u"[%-12s|%+10d|%10.4e]", u"name", -i, 1.5 * i);
+        break;
+      case kLongString:
+        s.Format(u"%s: %s", kWideLong, kWideLong);
+        break;
     }
     benchmark::DoNotOptimize(s.GetString());
     ++i;
@@ -42,11 +52,21 @@ void Snprintf(benchmark::State& state) {
   for (auto _ : state) {
     int n = 0;
     switch (c) {
-      case kInt: n = std::snprintf(buf, sizeof buf, "%d", 123456 + i); break;
-      case kFloat: n = std::snprintf(buf, sizeof buf, "%.3f", 3.14159 * i); break;
-      case kMixed: n = std::snprintf(buf, sizeof buf, "%s=%d (0x%08X)", "count", i, i); break;
-      case kPadded: n = std::snprintf(buf, sizeof buf, "[%-12s|%+10d|%10.4e]", "name", -i, 1.5 * i); break;
-      case kLongString: n = std::snprintf(buf, sizeof buf, "%s: %s", kNarrowLong, kNarrowLong); break;
+      case kInt:
+        n = std::snprintf(buf, sizeof buf, "%d", 123456 + i);
+        break;
+      case kFloat:
+        n = std::snprintf(buf, sizeof buf, "%.3f", 3.14159 * i);
+        break;
+      case kMixed:
+        n = std::snprintf(buf, sizeof buf, "%s=%d (0x%08X)", "count", i, i);
+        break;
+      case kPadded:
+        n = std::snprintf(buf, sizeof buf, "[%-12s|%+10d|%10.4e]", "name", -i, 1.5 * i);
+        break;
+      case kLongString:
+        n = std::snprintf(buf, sizeof buf, "%s: %s", kNarrowLong, kNarrowLong);
+        break;
     }
     // A string object is built too, as Format builds one.
     std::string s(buf, static_cast<std::size_t>(n));

@@ -58,7 +58,8 @@ void ExchangeTree(CTKPropExchange* px) {
       CString key;
       key.Format(u"Value%i", v);
       switch (v % 4) {
-        case 0: case 1: {
+        case 0:
+        case 1: {
           int n = s * 1000 + v;
           PropExchangeInt(section, key, &n);
           break;
@@ -134,8 +135,7 @@ void Store(benchmark::State& state) { Run(state, false); }
 void Load(benchmark::State& state) { Run(state, true); }
 
 void Ratio(benchmark::State& state, const char* direction) {
-  for (auto _ : state) {
-  }
+  for (auto _ : state) {}
   auto& r = Recorded();
   auto ini = r.find(std::string(direction) + "/ini"), reg = r.find(std::string(direction) + "/registry");
   if (ini == r.end() || reg == r.end()) {

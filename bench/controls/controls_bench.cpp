@@ -31,8 +31,8 @@ HWND NewTree() {
     wc.lpfnWndProc = DefWindowProc;
     wc.lpszClassName = u"BenchParent";
     RegisterClass(&wc);
-    g_parent = CreateWindowEx(0, u"BenchParent", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 400, nullptr, nullptr,
-                              nullptr, nullptr);
+    g_parent = CreateWindowEx(0, u"BenchParent", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 400, nullptr,
+                              nullptr, nullptr, nullptr);
   }
   return CreateWindowEx(0, WC_TREEVIEW, u"", WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 0,
                         0, 300, 300, g_parent, nullptr, nullptr, nullptr);

@@ -69,7 +69,8 @@ void BM_MeasureArrange(benchmark::State& state) {
     element->Arrange(RECT{0, 0, width, d.cy});
     benchmark::DoNotOptimize(d);
   }
-  state.counters["per_element"] = benchmark::Counter(kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_element"] =
+      benchmark::Counter(kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_MeasureArrange)->Unit(benchmark::kMillisecond);
 
@@ -79,7 +80,8 @@ void BM_Render(benchmark::State& state) {
   RECT rc{0, 0, 800, 2000};
   MarkupRenderElement(f.root, f.dc, &rc);
   for (auto _ : state) MarkupRenderElement(f.root, f.dc, &rc);
-  state.counters["per_element"] = benchmark::Counter(kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_element"] =
+      benchmark::Counter(kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Render)->Unit(benchmark::kMillisecond);
 
@@ -92,7 +94,8 @@ void BM_FillBaseline(benchmark::State& state) {
       FillRect(f.dc, &rc, brush);
     }
   DeleteObject(brush);
-  state.counters["per_element"] = benchmark::Counter(kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["per_element"] =
+      benchmark::Counter(kElements, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_FillBaseline)->Unit(benchmark::kMillisecond);
 

@@ -40,16 +40,20 @@ const std::string& Document() {
   static const std::string doc = [] {
     std::string s = "<Page><Page.Resources>";
     for (int i = 0; i < 20; i++)
-      s += "<Style x:Key='s" + std::to_string(i) + "' TargetType='TextBlock'><Setter Property='FontSize' Value='" + std::to_string(8 + i) +
-           "pt'/><Setter Property='Foreground' Value='#FF" + std::to_string(100000 + i * 1111).substr(0, 6) + "'/></Style>";
+      s += "<Style x:Key='s" + std::to_string(i) + "' TargetType='TextBlock'><Setter Property='FontSize' Value='" +
+           std::to_string(8 + i) + "pt'/><Setter Property='Foreground' Value='#FF" +
+           std::to_string(100000 + i * 1111).substr(0, 6) + "'/></Style>";
     s += "<SolidColorBrush x:Key='accent' Color='CornflowerBlue'/></Page.Resources><StackPanel>";
     for (int i = 0; s.size() < 1024 * 1024; i++) {
       s += "<Border Margin='1,2,3,4' BorderThickness='1' Background='{StaticResource accent}'>"
            "<StackPanel Orientation='Horizontal'>"
-           "<TextBlock Style='{StaticResource s" + std::to_string(i % 20) + "}' TextWrapping='Wrap'>Item " + std::to_string(i) +
-           " has <Bold>bold</Bold> and <Italic>italic &amp; escaped &lt;text&gt;</Italic> runs <Hyperlink>link</Hyperlink></TextBlock>"
+           "<TextBlock Style='{StaticResource s" +
+           std::to_string(i % 20) + "}' TextWrapping='Wrap'>Item " + std::to_string(i) +
+           " has <Bold>bold</Bold> and <Italic>italic &amp; escaped &lt;text&gt;</Italic> runs "
+           "<Hyperlink>link</Hyperlink></TextBlock>"
            "<Button Content='OK' Width='40'/>"
-           "<!-- row " + std::to_string(i) + " --></StackPanel></Border>\n";
+           "<!-- row " +
+           std::to_string(i) + " --></StackPanel></Border>\n";
     }
     s += "</StackPanel></Page>";
     return s;

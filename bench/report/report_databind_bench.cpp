@@ -43,7 +43,6 @@ double CpuNow() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-
 void Pair(benchmark::State& state, const std::function<double()>& raw, const std::function<double()>& ours) {
   std::vector<double> ratios, rawTimes, ourTimes;
   bool rawFirst = true;
@@ -87,9 +86,10 @@ std::string MakeDatabase(int rows) {
              adCmdText);
   c->BeginTrans();
   for (int i = 0; i < rows; ++i)
-    c->ExecuteWithParameters(u"insert into items(name,qty,price,due) values (?,?,?,?)",
-                             {_variant_t(pv::Utf8ToUtf16("item number " + std::to_string(i)).c_str()),
-                              _variant_t(static_cast<long>(i)), _variant_t(i * 0.25), _variant_t(46000.0 + i, VT_DATE)});
+    c->ExecuteWithParameters(
+        u"insert into items(name,qty,price,due) values (?,?,?,?)",
+        {_variant_t(pv::Utf8ToUtf16("item number " + std::to_string(i)).c_str()), _variant_t(static_cast<long>(i)),
+         _variant_t(i * 0.25), _variant_t(46000.0 + i, VT_DATE)});
   c->CommitTrans();
   c->Close();
   return path;
@@ -184,7 +184,8 @@ void BM_DataBind(benchmark::State& state) {
       [&] {
         RecordsOnly grid;
         CTKReportDataManager* manager = nullptr;
-        double t = Bind(path, [&] { return manager = new CTKReportDataManager(&grid); }, rows);
+        double t = Bind(
+            path, [&] { return manager = new CTKReportDataManager(&grid); }, rows);
         if (grid.records->GetCount() != rows) std::fprintf(stderr, "bound %d rows\n", grid.records->GetCount());
         manager->InternalRelease();
         return t;
@@ -203,13 +204,19 @@ void BM_DataBindControl(benchmark::State& state) {
       [&] {
         auto control = std::make_unique<CTKReportControl>();
         control->Create(WS_CHILD, CRect(0, 0, 500, 300), &host, 7);
-        double t = Bind(path, [&] { return control->GetOrCreateDataManager(); }, rows);
-        if (control->GetRows()->GetCount() != rows) std::fprintf(stderr, "control shows %d rows\n", control->GetRows()->GetCount());
+        double t = Bind(
+            path, [&] { return control->GetOrCreateDataManager(); }, rows);
+        if (control->GetRows()->GetCount() != rows)
+          std::fprintf(stderr, "control shows %d rows\n", control->GetRows()->GetCount());
         return t;
       });
   host.DestroyWindow();
   Remove(path);
 }
-BENCHMARK(BM_DataBindControl)->Arg(10000)->Iterations(BenchIterations(9))->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DataBindControl)
+    ->Arg(10000)
+    ->Iterations(BenchIterations(9))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

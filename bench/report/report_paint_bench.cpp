@@ -37,8 +37,8 @@ CWnd* Parent() {
     wc.lpfnWndProc = DefWindowProc;
     wc.lpszClassName = u"ReportBenchParent";
     RegisterClass(&wc);
-    g_parent = CreateWindowEx(0, u"ReportBenchParent", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500,
-                              nullptr, nullptr, nullptr, nullptr);
+    g_parent = CreateWindowEx(0, u"ReportBenchParent", u"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 700, 500, nullptr,
+                              nullptr, nullptr, nullptr);
   }
   return CWnd::FromHandle(g_parent);
 }

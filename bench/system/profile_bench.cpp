@@ -46,7 +46,6 @@ std::vector<std::u16string> Names(int n) {
 
 using Clock = BenchClock;
 
-
 // One pair per iteration: "x_atomic" is the median of (10^4 values written
 // with WritePrivateProfileString and flushed, as a save at exit does) /
 // (one atomic write of the very bytes that flush wrote).

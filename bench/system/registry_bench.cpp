@@ -59,7 +59,6 @@ HKEY OpenBenchKey() {
 
 using Clock = BenchClock;
 
-
 // One pair per iteration, both sides in a row: "x_atomic" is the median of
 // (10^4 values set in a batch and flushed) / (one atomic write of the very
 // bytes that flush wrote).

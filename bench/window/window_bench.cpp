@@ -38,7 +38,6 @@ double CpuSeconds() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-
 volatile LRESULT g_sink = 0;
 
 LRESULT CountProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -174,7 +173,10 @@ void BM_PostedDispatchVsPlainLoop(benchmark::State& state) {
   state.counters["plain_ns_per_msg"] = Median(base) * 1e9 / n;
   DestroyWindow(w);
 }
-BENCHMARK(BM_PostedDispatchVsPlainLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(21));
+BENCHMARK(BM_PostedDispatchVsPlainLoop)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(21));
 
 // "x_cairo": per round, K repaints of a 400×300 window painting eight
 // rectangles over its class background, against cairo filling the same
@@ -244,8 +246,8 @@ HWND BuildTree() {
       HWND group = CreateWindowEx(0, u"BenchPaint", u"", WS_CHILD | WS_VISIBLE, 0, b * 100, 100, 100, pane, nullptr,
                                   nullptr, nullptr);
       for (int c = 0; c < 9; ++c)
-        CreateWindowEx(0, u"BenchPaint", u"", WS_CHILD | WS_VISIBLE, (c % 3) * 33, (c / 3) * 33, 30, 30, group,
-                       nullptr, nullptr, nullptr);
+        CreateWindowEx(0, u"BenchPaint", u"", WS_CHILD | WS_VISIBLE, (c % 3) * 33, (c / 3) * 33, 30, 30, group, nullptr,
+                       nullptr, nullptr);
     }
   }
   pv::test::PumpUntilIdle();

@@ -55,7 +55,13 @@
 class CString;
 
 // ---- enumerations ---------------------------------------------------------------------
-enum CursorTypeEnum { adOpenUnspecified = -1, adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
+enum CursorTypeEnum {
+  adOpenUnspecified = -1,
+  adOpenForwardOnly = 0,
+  adOpenKeyset = 1,
+  adOpenDynamic = 2,
+  adOpenStatic = 3
+};
 enum LockTypeEnum {
   adLockUnspecified = -1,
   adLockReadOnly = 1,
@@ -81,7 +87,13 @@ enum ExecuteOptionEnum {
   adExecuteNoRecords = 0x80
 };
 enum ConnectOptionEnum { adConnectUnspecified = -1, adAsyncConnect = 0x10 };
-enum ObjectStateEnum { adStateClosed = 0, adStateOpen = 1, adStateConnecting = 2, adStateExecuting = 4, adStateFetching = 8 };
+enum ObjectStateEnum {
+  adStateClosed = 0,
+  adStateOpen = 1,
+  adStateConnecting = 2,
+  adStateExecuting = 4,
+  adStateFetching = 8
+};
 enum AffectEnum { adAffectCurrent = 1, adAffectGroup = 2, adAffectAll = 3, adAffectAllChapters = 4 };
 enum EditModeEnum { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2, adEditDelete = 4 };
 enum CompareEnum {
@@ -185,7 +197,9 @@ enum ErrorValueEnum {
   adErrObjectOpen = 3705,
   adErrOperationCancelled = 3712
 };
-constexpr HRESULT AdoErrorHResult(long number) { return static_cast<HRESULT>(0x800A0000u | static_cast<unsigned>(number)); }
+constexpr HRESULT AdoErrorHResult(long number) {
+  return static_cast<HRESULT>(0x800A0000u | static_cast<unsigned>(number));
+}
 
 struct _Connection;
 struct _Recordset;
@@ -194,10 +208,10 @@ struct Field;
 struct Errors;
 struct Error;
 
-#define PV_ADO_RAISE(hr, Iface)                                                   \
-  do {                                                                            \
-    HRESULT pv_hr_ = (hr);                                                        \
-    if (FAILED(pv_hr_)) _com_issue_errorex(pv_hr_, this, __uuidof(Iface));        \
+#define PV_ADO_RAISE(hr, Iface)                                            \
+  do {                                                                     \
+    HRESULT pv_hr_ = (hr);                                                 \
+    if (FAILED(pv_hr_)) _com_issue_errorex(pv_hr_, this, __uuidof(Iface)); \
   } while (0)
 
 // ---- Error, Errors --------------------------------------------------------------------------
@@ -298,8 +312,8 @@ struct _Recordset : IDispatch {
   STDMETHOD(get_Collect)(VARIANT index, VARIANT* value) PURE;
   STDMETHOD(put_Collect)(VARIANT index, VARIANT value) PURE;
 
-  STDMETHOD(raw_Open)(VARIANT source, VARIANT activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType,
-                      long options) PURE;
+  STDMETHOD(raw_Open)
+  (VARIANT source, VARIANT activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType, long options) PURE;
   STDMETHOD(raw_Close)() PURE;
   STDMETHOD(raw_Requery)(long options) PURE;
   STDMETHOD(raw_MoveFirst)() PURE;
@@ -315,8 +329,9 @@ struct _Recordset : IDispatch {
   // Open on a statement with `?` markers and the values for them (a VARIANT
   // array of `count`), bound as _Connection::ExecuteWithParameters binds
   // them; Requery binds the same values again.
-  STDMETHOD(raw_OpenWithParameters)(BSTR commandText, const VARIANT* values, long count, VARIANT activeConnection,
-                                    CursorTypeEnum cursorType, LockTypeEnum lockType) PURE;
+  STDMETHOD(raw_OpenWithParameters)
+  (BSTR commandText, const VARIANT* values, long count, VARIANT activeConnection, CursorTypeEnum cursorType,
+   LockTypeEnum lockType) PURE;
 
   _com_ptr_t<Fields> GetFields();
   long GetRecordCount();
@@ -382,8 +397,8 @@ struct _Connection : IDispatch {
   STDMETHOD(raw_Close)() PURE;
   STDMETHOD(raw_Execute)(BSTR commandText, VARIANT* recordsAffected, long options, _Recordset** result) PURE;
   // Statement with `?` markers and the values for them (VARIANT array of `count`).
-  STDMETHOD(raw_ExecuteWithParameters)(BSTR commandText, const VARIANT* values, long count, VARIANT* recordsAffected,
-                                       _Recordset** result) PURE;
+  STDMETHOD(raw_ExecuteWithParameters)
+  (BSTR commandText, const VARIANT* values, long count, VARIANT* recordsAffected, _Recordset** result) PURE;
   STDMETHOD(raw_BeginTrans)(long* level) PURE;  // a second BeginTrans before the end is an error
   STDMETHOD(raw_CommitTrans)() PURE;
   STDMETHOD(raw_RollbackTrans)() PURE;
@@ -424,17 +439,18 @@ PV_DECLARE_UUID(RecordsetEvents, "82E0D795-1471-4243-AA74-9D9B10B50699");
 struct RecordsetEventsVt : IUnknown {
   // `fields`: VT_ARRAY | VT_VARIANT holding the Field objects (VT_DISPATCH).
   STDMETHOD(WillChangeField)(long cFields, VARIANT fields, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
-  STDMETHOD(FieldChangeComplete)(long cFields, VARIANT fields, Error* pError, EventStatusEnum* adStatus,
-                                 _Recordset* pRecordset) PURE;
-  STDMETHOD(WillChangeRecord)(EventReasonEnum adReason, long cRecords, EventStatusEnum* adStatus,
-                              _Recordset* pRecordset) PURE;
-  STDMETHOD(RecordChangeComplete)(EventReasonEnum adReason, long cRecords, Error* pError, EventStatusEnum* adStatus,
-                                  _Recordset* pRecordset) PURE;
+  STDMETHOD(FieldChangeComplete)
+  (long cFields, VARIANT fields, Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
+  STDMETHOD(WillChangeRecord)
+  (EventReasonEnum adReason, long cRecords, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
+  STDMETHOD(RecordChangeComplete)
+  (EventReasonEnum adReason, long cRecords, Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
   STDMETHOD(WillChangeRecordset)(EventReasonEnum adReason, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
-  STDMETHOD(RecordsetChangeComplete)(EventReasonEnum adReason, Error* pError, EventStatusEnum* adStatus,
-                                     _Recordset* pRecordset) PURE;
+  STDMETHOD(RecordsetChangeComplete)
+  (EventReasonEnum adReason, Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
   STDMETHOD(WillMove)(EventReasonEnum adReason, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
-  STDMETHOD(MoveComplete)(EventReasonEnum adReason, Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
+  STDMETHOD(MoveComplete)
+  (EventReasonEnum adReason, Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
   STDMETHOD(EndOfRecordset)(VARIANT_BOOL* fMoreData, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
   STDMETHOD(FetchProgress)(long progress, long maxProgress, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
   STDMETHOD(FetchComplete)(Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) PURE;
@@ -722,11 +738,11 @@ inline HRESULT _Recordset::OpenWithParameters(const _bstr_t& commandText, std::i
   PV_ADO_RAISE(hr, _Recordset);
   return hr;
 }
-#define PV_ADO_METHOD0(Class, Name)    \
-  inline HRESULT Class::Name() {       \
-    HRESULT hr = raw_##Name();         \
-    PV_ADO_RAISE(hr, Class);           \
-    return hr;                         \
+#define PV_ADO_METHOD0(Class, Name) \
+  inline HRESULT Class::Name() {    \
+    HRESULT hr = raw_##Name();      \
+    PV_ADO_RAISE(hr, Class);        \
+    return hr;                      \
   }
 PV_ADO_METHOD0(_Recordset, Close)
 PV_ADO_METHOD0(_Recordset, MoveFirst)
@@ -807,7 +823,9 @@ inline long _Connection::GetConnectionTimeout() {
   PV_ADO_RAISE(get_ConnectionTimeout(&v), _Connection);
   return v;
 }
-inline void _Connection::PutConnectionTimeout(long seconds) { PV_ADO_RAISE(put_ConnectionTimeout(seconds), _Connection); }
+inline void _Connection::PutConnectionTimeout(long seconds) {
+  PV_ADO_RAISE(put_ConnectionTimeout(seconds), _Connection);
+}
 inline HRESULT _Connection::Open(const _bstr_t& connectionString, const _bstr_t& userId, const _bstr_t& password,
                                  long options) {
   HRESULT hr = raw_Open(static_cast<char16_t*>(connectionString), static_cast<char16_t*>(userId),

@@ -96,7 +96,7 @@ HRESULT ConnectionImpl::raw_Close() {
 }
 
 void ConnectionImpl::ExecuteStatement(BSTR text, const std::vector<Value>* params, VARIANT* affected, long options,
-                                    _Recordset** result) {
+                                      _Recordset** result) {
   if (result) *result = nullptr;
   Database& db = Db();
   Translation t = db.Translate(std::u16string_view(text ? text : u"", text ? SysStringLen(text) : 0), params);
@@ -108,10 +108,8 @@ void ConnectionImpl::ExecuteStatement(BSTR text, const std::vector<Value>* param
       affected->vt = VT_I4;
       affected->lVal = -1;
     }
-    if (result)
-      *result = rs;
-    else
-      rs->Release();
+    if (result) *result = rs;
+    else rs->Release();
     return;
   }
   long n = db.Execute(t);
@@ -132,7 +130,8 @@ namespace pv::ado {
 void RegisterAdoClasses() {
   static std::once_flag once;
   std::call_once(once, [] {
-    pv::RegisterComClass(CLSID_Connection, {u"ADODB.Connection", u"ADODB.Connection.6.0"}, objects::ConnectionFactory());
+    pv::RegisterComClass(CLSID_Connection, {u"ADODB.Connection", u"ADODB.Connection.6.0"},
+                         objects::ConnectionFactory());
     pv::RegisterComClass(CLSID_Recordset, {u"ADODB.Recordset", u"ADODB.Recordset.6.0"}, objects::RecordsetFactory());
     pv::RegisterComClass(CLSID_Catalog, {u"ADOX.Catalog", u"ADOX.Catalog.6.0"}, objects::CatalogFactory());
   });

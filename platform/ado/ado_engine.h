@@ -136,7 +136,7 @@ struct BoundSlot {
   enum Conversion : uint8_t { AsIs, Stored, Compared };
   size_t param = 0;  // index into Translation::params
   Conversion conversion = AsIs;
-  ColumnInfo column;   // Stored, Compared: the column
+  ColumnInfo column;     // Stored, Compared: the column
   std::u16string field;  // "TABLE.field" for messages
 };
 
@@ -144,10 +144,10 @@ struct Translation {
   StatementKind kind = StatementKind::Other;
   std::string sql;  // SQLite text (UTF-8); literals are `?` parameters
   std::vector<Value> params;
-  std::u16string table;    // the statement's table (base table of an updatable SELECT)
-  bool updatable = false;  // single-table SELECT: result column 0 is the hidden row id
+  std::u16string table;                 // the statement's table (base table of an updatable SELECT)
+  bool updatable = false;               // single-table SELECT: result column 0 is the hidden row id
   size_t rowidAt = 0, rowidLength = 0;  // where that column is asked for in `sql`
-  std::vector<BoundSlot> bound;  // one per `?` marker of the Jet text, in order
+  std::vector<BoundSlot> bound;         // one per `?` marker of the Jet text, in order
   // A translation made from a kept one shares its text instead of copying it.
   std::shared_ptr<const Translation> kept;
   const std::string& Sql() const { return kept ? kept->sql : sql; }

@@ -18,24 +18,24 @@ namespace pv::ado::objects {
 
 inline constexpr const char16_t* kSource = u"Pravenor database";
 
-#define PV_DISPATCH_STUBS                                                                               \
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {                                                 \
-    if (count) *count = 0;                                                                              \
-    return S_OK;                                                                                        \
-  }                                                                                                     \
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }                      \
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }     \
+#define PV_DISPATCH_STUBS                                                                              \
+  STDMETHODIMP GetTypeInfoCount(UINT* count) override {                                                \
+    if (count) *count = 0;                                                                             \
+    return S_OK;                                                                                       \
+  }                                                                                                    \
+  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }                     \
+  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }    \
   STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { \
-    return E_NOTIMPL;                                                                                   \
+    return E_NOTIMPL;                                                                                  \
   }
 
-#define PV_REFCOUNT                                   \
+#define PV_REFCOUNT                                                              \
   STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++refs_); } \
-  STDMETHODIMP_(ULONG) Release() override {           \
-    long r = --refs_;                                 \
-    if (r == 0) delete this;                          \
-    return static_cast<ULONG>(r);                     \
-  }                                                   \
+  STDMETHODIMP_(ULONG) Release() override {                                      \
+    long r = --refs_;                                                            \
+    if (r == 0) delete this;                                                     \
+    return static_cast<ULONG>(r);                                                \
+  }                                                                              \
   long refs_ = 1;
 
 inline BSTR AllocBstr(std::u16string_view s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
@@ -47,7 +47,9 @@ inline bool IsMissing(const VARIANT& v) {
 }
 
 [[noreturn]] inline void Fail(HRESULT hr, std::u16string text) { throw Failure(hr, std::move(text)); }
-[[noreturn]] inline void FailAdo(long number, std::u16string text) { throw Failure(AdoErrorHResult(number), std::move(text)); }
+[[noreturn]] inline void FailAdo(long number, std::u16string text) {
+  throw Failure(AdoErrorHResult(number), std::move(text));
+}
 
 [[noreturn]] inline void FailClosed() {
   FailAdo(adErrObjectClosed, u"The operation is not allowed while the object is closed.");
@@ -161,8 +163,8 @@ HRESULT Guard(ConnectionImpl* connection, F&& f) {
     return Report(connection, e.hr(), e.description());
   } catch (const _com_error& e) {
     _bstr_t d = e.Description();
-    std::u16string text = d.length() ? std::u16string(static_cast<const char16_t*>(d), d.length())
-                                     : pv::HResultMessage(e.Error());
+    std::u16string text =
+        d.length() ? std::u16string(static_cast<const char16_t*>(d), d.length()) : pv::HResultMessage(e.Error());
     return Report(connection, e.Error(), text);
   } catch (const std::bad_alloc&) {
     return Report(connection, E_OUTOFMEMORY, u"Out of memory.");
@@ -300,14 +302,10 @@ class ConnectionImpl final : public _Connection {
     });
   }
   STDMETHODIMP raw_CommitTrans() override {
-    return Guard(this, [&] {
-      Db().CommitTransaction();
-    });
+    return Guard(this, [&] { Db().CommitTransaction(); });
   }
   STDMETHODIMP raw_RollbackTrans() override {
-    return Guard(this, [&] {
-      Db().RollbackTransaction();
-    });
+    return Guard(this, [&] { Db().RollbackTransaction(); });
   }
 
   Database& Db() {

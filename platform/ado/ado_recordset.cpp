@@ -265,7 +265,8 @@ void LiveToVariant(const Database::Reader& reader, size_t i, JetType type, VARIA
 // takes as it is, a null, and text of a text column. False for anything
 // else (and when the text's BSTR could not be had), leaving `out` to the
 // full conversion.
-[[gnu::always_inline]] inline bool QuickCell(const pv::ado::Cell& c, const void* text, JetType type, VARIANT* out) noexcept {
+[[gnu::always_inline]] inline bool QuickCell(const pv::ado::Cell& c, const void* text, JetType type,
+                                             VARIANT* out) noexcept {
   switch (c.kind) {
     case Value::Int:
       return NumberToVariant(true, c.i, 0, type, out);
@@ -294,16 +295,18 @@ void LiveToVariant(const Database::Reader& reader, size_t i, JetType type, VARIA
 Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) {
   _variant_t src;
   if (in.vt & VT_BYREF) {
-    if (FAILED(VariantCopyInd(&src, &in))) Fail(pv::ado::kErrTypeMismatch, u"Data type mismatch in the value for '" + field + u"'.");
+    if (FAILED(VariantCopyInd(&src, &in)))
+      Fail(pv::ado::kErrTypeMismatch, u"Data type mismatch in the value for '" + field + u"'.");
   } else {
     src = in;
   }
   if (src.vt == VT_EMPTY || src.vt == VT_NULL || IsMissing(src)) return Value();
   auto mismatch = [&](HRESULT hr) -> Value {
     if (hr == DISP_E_OVERFLOW)
-      Fail(pv::ado::kErrDataOverflow, u"The value is out of range for the field '" + field + u"' (" + TypeWord(type) + u").");
-    Fail(pv::ado::kErrTypeMismatch, u"Data type mismatch: the value cannot be stored in the field '" + field + u"' (" +
-                                        TypeWord(type) + u").");
+      Fail(pv::ado::kErrDataOverflow,
+           u"The value is out of range for the field '" + field + u"' (" + TypeWord(type) + u").");
+    Fail(pv::ado::kErrTypeMismatch,
+         u"Data type mismatch: the value cannot be stored in the field '" + field + u"' (" + TypeWord(type) + u").");
   };
   _variant_t dst;
   HRESULT hr = S_OK;
@@ -341,7 +344,8 @@ Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) 
         return Value::FromReal(d);
       }
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_DATE))) return mismatch(hr);
-      if (int y, m, d, h, mi, s; !pv::ado::DateToParts(dst.date, &y, &m, &d, &h, &mi, &s)) return mismatch(DISP_E_OVERFLOW);
+      if (int y, m, d, h, mi, s; !pv::ado::DateToParts(dst.date, &y, &m, &d, &h, &mi, &s))
+        return mismatch(DISP_E_OVERFLOW);
       return Value::FromReal(dst.date);
     case JetType::Bit:
       if (FAILED(hr = VariantChangeType(&dst, &src, 0, VT_BOOL))) return mismatch(hr);
@@ -589,12 +593,9 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     return Guard(conn_, [&] {
       if (!v) Fail(E_POINTER, u"Null pointer.");
       RequireOpen();
-      if (order_.empty() || pos_ >= static_cast<long>(order_.size()))
-        *v = order_.empty() ? adPosUnknown : adPosEOF;
-      else if (pos_ < 0)
-        *v = adPosBOF;
-      else
-        *v = pos_ + 1;
+      if (order_.empty() || pos_ >= static_cast<long>(order_.size())) *v = order_.empty() ? adPosUnknown : adPosEOF;
+      else if (pos_ < 0) *v = adPosBOF;
+      else *v = pos_ + 1;
     });
   }
   STDMETHODIMP get_CursorType(CursorTypeEnum* v) override {
@@ -692,18 +693,17 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_Open(VARIANT source, VARIANT activeConnection, CursorTypeEnum cursorType, LockTypeEnum lockType,
                         long options) override {
     return Guard(conn_, [&] {
-      if (source.vt != VT_BSTR) FailAdo(adErrInvalidArgument, u"The source of the recordset must be SQL text or a table name.");
+      if (source.vt != VT_BSTR)
+        FailAdo(adErrInvalidArgument, u"The source of the recordset must be SQL text or a table name.");
       std::u16string text = FromBstr(source.bstrVal);
-      if (options != -1 && (options & (adCmdTable | adCmdTableDirect)))
-        text = u"SELECT * FROM [" + text + u"]";
+      if (options != -1 && (options & (adCmdTable | adCmdTableDirect))) text = u"SELECT * FROM [" + text + u"]";
       OpenOn(std::move(text), {}, activeConnection, cursorType, lockType);
     });
   }
   STDMETHODIMP raw_OpenWithParameters(BSTR text, const VARIANT* values, long count, VARIANT activeConnection,
                                       CursorTypeEnum cursorType, LockTypeEnum lockType) override {
-    return Guard(conn_, [&] {
-      OpenOn(FromBstr(text), ParameterValues(values, count), activeConnection, cursorType, lockType);
-    });
+    return Guard(
+        conn_, [&] { OpenOn(FromBstr(text), ParameterValues(values, count), activeConnection, cursorType, lockType); });
   }
   STDMETHODIMP raw_Close() override {
     return Guard(conn_, [&] {
@@ -712,9 +712,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         bool& flag;
         ~Closing() { flag = false; }
       } closing{closing_ = true};
-      Fire(kWillChangeRecordset, adStatusCantDeny, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
-        return s->WillChangeRecordset(adRsnClose, st, this);
-      });
+      Fire(kWillChangeRecordset, adStatusCantDeny,
+           [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillChangeRecordset(adRsnClose, st, this); });
       CloseNow();
       Fire(kRecordsetChangeComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
         return s->RecordsetChangeComplete(adRsnClose, nullptr, st, this);
@@ -753,11 +752,11 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP raw_MoveNext() override {
     return Guard(conn_, [&] {
       RequireOpen();
-      if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size())))
-        NoCurrent();
+      if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size()))) NoCurrent();
       if (streaming_) {
         if (sinks_.empty()) return ShiftStream();  // a plain walk: nobody to tell
-        if (!Fire(kWillMove, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(adRsnMoveNext, st, this); }))
+        if (!Fire(kWillMove, adStatusOK,
+                  [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(adRsnMoveNext, st, this); }))
           Cancelled();
         ShiftStream();
         Fire(kMoveComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
@@ -783,13 +782,11 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       long base = pos_;
       if (!IsMissing(start)) {
         _variant_t s(start);
-        if (s.vt == VT_I4 && s.lVal == adBookmarkFirst)
-          base = 0;
-        else if (s.vt == VT_I4 && s.lVal == adBookmarkLast)
-          base = static_cast<long>(order_.size()) - 1;
-        else if (!(s.vt == VT_I4 && s.lVal == adBookmarkCurrent))
-          base = FindBookmark(start);
-      } else if (n != 0 && (order_.empty() || (pos_ < 0 && n < 0) || (pos_ >= static_cast<long>(order_.size()) && n > 0))) {
+        if (s.vt == VT_I4 && s.lVal == adBookmarkFirst) base = 0;
+        else if (s.vt == VT_I4 && s.lVal == adBookmarkLast) base = static_cast<long>(order_.size()) - 1;
+        else if (!(s.vt == VT_I4 && s.lVal == adBookmarkCurrent)) base = FindBookmark(start);
+      } else if (n != 0 &&
+                 (order_.empty() || (pos_ < 0 && n < 0) || (pos_ >= static_cast<long>(order_.size()) && n > 0))) {
         NoCurrent();
       }
       Move(adRsnMove, [&] { return base + n; });
@@ -887,7 +884,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // ---- used by Fields/Field/ConnectionPoint ----
   size_t FieldCount() const { return data_ ? data_->columns.size() : 0; }
   const ResultColumn& Column(size_t i) const {
-    if (!data_ || i >= data_->columns.size()) FailAdo(adErrItemNotFound, u"The field no longer exists in this recordset.");
+    if (!data_ || i >= data_->columns.size())
+      FailAdo(adErrItemNotFound, u"The field no longer exists in this recordset.");
     return data_->columns[i];
   }
   bool FieldUpdatable(size_t i) const {
@@ -986,10 +984,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     const SharedData& d = *data_;
     size_t n = d.columns.size();
     if (i >= n) return false;
-    if (live_)
-      LiveToVariant(*reader_, i, d.columns[i].type, out);
-    else
-      CellToVariant(d.store, d.store.cells[order_[at] * n + i], d.columns[i].type, out);
+    if (live_) LiveToVariant(*reader_, i, d.columns[i].type, out);
+    else CellToVariant(d.store, d.store.cells[order_[at] * n + i], d.columns[i].type, out);
     return true;
   }
   void ReadField(size_t i, VARIANT* out, bool original) {
@@ -1132,17 +1128,22 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   }
 
   [[noreturn]] static void NoCurrent() {
-    FailAdo(adErrNoCurrentRecord, u"There is no current row: the position is before the first row or after the last (BOF or EOF), or the row was deleted.");
+    FailAdo(adErrNoCurrentRecord,
+            u"There is no current row: the position is before the first row or after the last (BOF or EOF), or the row "
+            u"was deleted.");
   }
-  [[noreturn]] static void Cancelled() { FailAdo(adErrOperationCancelled, u"The operation was cancelled by an event handler."); }
+  [[noreturn]] static void Cancelled() {
+    FailAdo(adErrOperationCancelled, u"The operation was cancelled by an event handler.");
+  }
 
   void RequireOpen() const {
     if (!open_) FailClosed();
   }
   void NotOnForwardOnly() const {
     if (streaming_)
-      FailAdo(adErrFeatureNotAvailable,
-              u"A forward-only recordset moves only forward and has no bookmarks; open it with a static or client cursor.");
+      FailAdo(
+          adErrFeatureNotAvailable,
+          u"A forward-only recordset moves only forward and has no bookmarks; open it with a static or client cursor.");
   }
   // Streaming: reads the row after the current one into pending_.
   void Prefetch() {
@@ -1150,10 +1151,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     pending_.arena.clear();
     pending_.blobs.clear();
     pendingRow_ = reader_ && reader_->Next();
-    if (pendingRow_)
-      reader_->ReadRow(pending_);
-    else
-      reader_.reset();
+    if (pendingRow_) reader_->ReadRow(pending_);
+    else reader_.reset();
   }
   // Streaming: moves to the next row (or EOF). The first row is copied
   // and the statement stepped on at once, so a result of one row ends its
@@ -1196,7 +1195,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       Fail(pv::ado::kErrGeneric, u"The recordset is read-only (lock type adLockReadOnly); it cannot be changed.");
     if (!data_->updatable)
       Fail(pv::ado::kErrGeneric,
-           u"The recordset cannot be updated: it joins several tables or computes its rows (aggregates, DISTINCT, GROUP BY).");
+           u"The recordset cannot be updated: it joins several tables or computes its rows (aggregates, DISTINCT, "
+           u"GROUP BY).");
     if (!conn_ || !conn_->IsOpen()) FailClosed();
   }
   size_t CurrentSlot() const {
@@ -1206,8 +1206,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   }
   double BookmarkNumber(const VARIANT& v) const {
     _variant_t n;
-    if (FAILED(VariantChangeType(&n, &v, 0, VT_R8)) || n.dblVal < 1 || n.dblVal > static_cast<double>(data_->rows.size()) ||
-        n.dblVal != std::floor(n.dblVal))
+    if (FAILED(VariantChangeType(&n, &v, 0, VT_R8)) || n.dblVal < 1 ||
+        n.dblVal > static_cast<double>(data_->rows.size()) || n.dblVal != std::floor(n.dblVal))
       FailAdo(adErrInvalidArgument, u"The bookmark is not valid for this recordset.");
     return n.dblVal;
   }
@@ -1250,7 +1250,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
               CursorTypeEnum cursorType, LockTypeEnum lockType) {
     if (open_) FailAdo(adErrObjectOpen, u"The recordset is already open.");
     if (!IsMissing(activeConnection)) SetConnection(ResolveConnection(activeConnection));
-    if (!conn_) FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
+    if (!conn_)
+      FailAdo(adErrInvalidArgument, u"The recordset has no connection: pass one to Open or set ActiveConnection.");
     if (cursorType != adOpenUnspecified) cursorType_ = cursorType;
     if (lockType != adLockUnspecified) lockType_ = lockType;
     Translation t = conn_->Db().Translate(text, &params);
@@ -1263,8 +1264,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     params_ = std::move(params);
     if (location_ != adUseClient && cursorType_ == adOpenForwardOnly && lockType_ == adLockReadOnly)
       StartStreaming(conn_->Db().OpenReader(t));  // read once, front to back
-    else
-      Load(conn_->Db().Query(t), t);
+    else Load(conn_->Db().Query(t), t);
     if (location_ == adUseClient) cursorType_ = adOpenStatic;
     open_ = true;
     conn_->Track(this);
@@ -1306,22 +1306,21 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void Move(EventReasonEnum reason, Target target) {
     RequireOpen();
     if (edit_ != adEditNone) Update();
-    if (!Fire(kWillMove, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(reason, st, this); }))
+    if (!Fire(kWillMove, adStatusOK,
+              [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->WillMove(reason, st, this); }))
       Cancelled();
     long size = static_cast<long>(order_.size());
     long to = target();
     if (reason == adRsnMoveNext && to >= size && size > 0) {
       VARIANT_BOOL more = VARIANT_FALSE;
-      Fire(kEndOfRecordset, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
-        return s->EndOfRecordset(&more, st, this);
-      });
+      Fire(kEndOfRecordset, adStatusOK,
+           [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->EndOfRecordset(&more, st, this); });
       size = static_cast<long>(order_.size());
     }
     pos_ = to < 0 ? (size == 0 ? 0 : -1) : (to >= size ? size : to);
     removedCurrent_ = false;
-    Fire(kMoveComplete, adStatusOK, [&](RecordsetEventsVt* s, EventStatusEnum* st) {
-      return s->MoveComplete(reason, nullptr, st, this);
-    });
+    Fire(kMoveComplete, adStatusOK,
+         [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->MoveComplete(reason, nullptr, st, this); });
   }
 
   void PutList(const VARIANT& fields, const VARIANT& values) {
@@ -1537,7 +1536,9 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     if (sinks_.empty()) return;
     ViewRef view{MakeResult(conn_, data_, {slot}, true)};
     Fire(kRecordChangeComplete, error ? adStatusErrorsOccurred : adStatusOK,
-         [&](RecordsetEventsVt* s, EventStatusEnum* st) { return s->RecordChangeComplete(reason, 1, error, st, view.p); });
+         [&](RecordsetEventsVt* s, EventStatusEnum* st) {
+           return s->RecordChangeComplete(reason, 1, error, st, view.p);
+         });
   }
   void FireRecordComplete(EventReasonEnum reason, Error* error) {
     FireRecordCompleteFor(reason, order_[static_cast<size_t>(pos_)], error);
@@ -1648,12 +1649,9 @@ HRESULT FieldImpl::get_ActualSize(long* v) {
     if (!v) Fail(E_POINTER, u"Null pointer.");
     _variant_t value;
     owner_->ReadField(index_, &value, false);
-    if (value.vt == VT_NULL)
-      *v = 0;
-    else if (value.vt == VT_BSTR)
-      *v = static_cast<long>(SysStringLen(value.bstrVal));
-    else
-      *v = DefinedSize(owner_->Column(index_));
+    if (value.vt == VT_NULL) *v = 0;
+    else if (value.vt == VT_BSTR) *v = static_cast<long>(SysStringLen(value.bstrVal));
+    else *v = DefinedSize(owner_->Column(index_));
   });
 }
 HRESULT FieldImpl::get_Attributes(long* v) {

@@ -286,7 +286,8 @@ struct Database::Impl {
   void CheckSchemaVersion() {
     if (schemaCheckedInTransaction && !sqlite3_get_autocommit(db)) return;
     schemaCheckedInTransaction = !sqlite3_get_autocommit(db);
-    if (!versionStmt) sqlite3_prepare_v3(db, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT, &versionStmt, nullptr);
+    if (!versionStmt)
+      sqlite3_prepare_v3(db, "PRAGMA schema_version", -1, SQLITE_PREPARE_PERSISTENT, &versionStmt, nullptr);
     int v = -1;
     if (versionStmt && sqlite3_step(versionStmt) == SQLITE_ROW) v = sqlite3_column_int(versionStmt, 0);
     if (versionStmt) sqlite3_reset(versionStmt);
@@ -333,15 +334,12 @@ struct Database::Impl {
           if (c.type == JetType::Unknown) {
             // Declared by another tool: follow SQLite's affinity rules.
             std::u16string d = UpperAscii(declared);
-            if (d.find(u"INT") != std::u16string::npos)
-              c.type = JetType::Long;
+            if (d.find(u"INT") != std::u16string::npos) c.type = JetType::Long;
             else if (d.find(u"CHAR") != std::u16string::npos || d.find(u"CLOB") != std::u16string::npos ||
                      d.find(u"TEXT") != std::u16string::npos)
               c.type = JetType::Memo;
-            else if (d.empty() || d.find(u"BLOB") != std::u16string::npos)
-              c.type = JetType::Unknown;
-            else
-              c.type = JetType::Double;
+            else if (d.empty() || d.find(u"BLOB") != std::u16string::npos) c.type = JetType::Unknown;
+            else c.type = JetType::Double;
           }
           info->columns.push_back(std::move(c));
         }
@@ -558,7 +556,8 @@ void Database::Impl::Fail(int rc, const Translation* t, const std::u16string& pa
     throw Failure(kErrGeneric, u"A disk error occurred while reading or writing the database file '" + path + u"'.");
   if (primary == SQLITE_NOMEM) throw Failure(static_cast<HRESULT>(0x8007000Eu), u"Out of memory.");
   if (msg.rfind("no such table: ", 0) == 0)
-    throw Failure(kErrNoTable, u"The table or query '" + after("no such table: ") + u"' does not exist in the database.");
+    throw Failure(kErrNoTable,
+                  u"The table or query '" + after("no such table: ") + u"' does not exist in the database.");
   if (msg.rfind("no such column: ", 0) == 0)
     throw Failure(kErrNoValue, u"The field '" + after("no such column: ") +
                                    u"' does not exist in the tables of the statement (no value given for it).");
@@ -591,8 +590,8 @@ void Database::Impl::Fail(int rc, const Translation* t, const std::u16string& pa
     throw Failure(kErrIntegrity, u"The change would store a duplicate value in the key field '" +
                                      after("UNIQUE constraint failed: ") + u"'.");
   if (msg.rfind("NOT NULL constraint failed: ", 0) == 0)
-    throw Failure(kErrIntegrity,
-                  u"The field '" + after("NOT NULL constraint failed: ") + u"' cannot be empty (Null); give it a value.");
+    throw Failure(kErrIntegrity, u"The field '" + after("NOT NULL constraint failed: ") +
+                                     u"' cannot be empty (Null); give it a value.");
   if (msg == "datatype mismatch" || primary == SQLITE_MISMATCH)
     throw Failure(kErrTypeMismatch, u"Data type mismatch: the key field of '" + table + u"' takes whole numbers only.");
   if (msg.find("pv: data type mismatch") != std::string::npos)
@@ -641,11 +640,10 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
   // rollback journal is still beside it (a crash, or another program using
   // it now).
   long long journalSize = 0;
-  const bool uncleanShutdown =
-      HasLog(path8) || (FileExists(path8 + "-journal", &journalSize) && journalSize > 0);
+  const bool uncleanShutdown = HasLog(path8) || (FileExists(path8 + "-journal", &journalSize) && journalSize > 0);
   sqlite3_stmt* s = nullptr;
-  rc = sqlite3_prepare_v2(im.db, uncleanShutdown ? "PRAGMA quick_check(1)" : "SELECT count(*) FROM sqlite_master",
-                          -1, &s, nullptr);
+  rc = sqlite3_prepare_v2(im.db, uncleanShutdown ? "PRAGMA quick_check(1)" : "SELECT count(*) FROM sqlite_master", -1,
+                          &s, nullptr);
   if (rc == SQLITE_OK) rc = sqlite3_step(s);
   std::string verdict = rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(s, 0)) : "";
   sqlite3_finalize(s);
@@ -666,14 +664,16 @@ std::unique_ptr<Database> Database::Open(const std::u16string& path) {
 void Database::Create(const std::u16string& path) {
   std::string path8 = pv::Utf16ToUtf8(path);
   if (path.empty()) throw Failure(kErrFileNotFound, u"No database file was named (Data Source is empty).");
-  if (FileExists(path8, nullptr)) throw Failure(kErrAlreadyExists, u"The database file '" + path + u"' already exists.");
+  if (FileExists(path8, nullptr))
+    throw Failure(kErrAlreadyExists, u"The database file '" + path + u"' already exists.");
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path8.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   auto fail = [&](const char* what) {
     std::u16string m = U(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close_v2(db);
     std::remove(path8.c_str());
-    throw Failure(kErrGeneric, u"The database file '" + path + u"' could not be created (" + U(what) + u": " + m + u").");
+    throw Failure(kErrGeneric,
+                  u"The database file '" + path + u"' could not be created (" + U(what) + u": " + m + u").");
   };
   if (rc != SQLITE_OK) fail("open");
   // The encoding must be set before the first table; the application id
@@ -728,8 +728,8 @@ const TableInfo* Database::FindTable(std::u16string_view name) {
 std::vector<std::u16string> Database::TableNames() {
   std::vector<std::u16string> names;
   sqlite3_stmt* s = impl_->Prepare(
-      "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid", path_,
-      false);
+      "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid",
+      path_, false);
   int rc;
   while ((rc = sqlite3_step(s)) == SQLITE_ROW) names.push_back(ColumnText(s, 0));
   sqlite3_finalize(s);
@@ -749,7 +749,8 @@ int64_t Database::LastInsertRowid() { return sqlite3_last_insert_rowid(impl_->db
 int32_t Database::ApplicationId() {
   sqlite3_stmt* s = nullptr;
   int32_t id = 0;
-  if (sqlite3_prepare_v2(impl_->db, "PRAGMA application_id", -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+  if (sqlite3_prepare_v2(impl_->db, "PRAGMA application_id", -1, &s, nullptr) == SQLITE_OK &&
+      sqlite3_step(s) == SQLITE_ROW)
     id = sqlite3_column_int(s, 0);
   sqlite3_finalize(s);
   return id;
@@ -770,8 +771,7 @@ long Database::ExecuteStatement(const Translation& t) {
   sqlite3_stmt* s = impl_->Prepare(t.Sql(), path_);
   impl_->Bind(s, t.params);
   int rc;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-  }
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {}
   if (rc != SQLITE_DONE) {
     sqlite3_reset(s);
     impl_->Fail(rc, &t, path_);
@@ -814,14 +814,12 @@ ResultSet Database::Query(const Translation& t) {
     for (size_t row = 0; row < r.rowCount; ++row) {
       const Cell& v = r.store.cells[row * r.columns.size() + c];
       if (v.kind == Value::Null) continue;
-      JetType k = v.kind == Value::Int ? ((v.i >= INT32_MIN && v.i <= INT32_MAX) ? JetType::Long : JetType::BigInt)
+      JetType k = v.kind == Value::Int    ? ((v.i >= INT32_MIN && v.i <= INT32_MAX) ? JetType::Long : JetType::BigInt)
                   : v.kind == Value::Real ? JetType::Double
                   : v.kind == Value::Text ? JetType::Memo
                                           : JetType::Binary;
-      if (guess == JetType::Unknown || guess == JetType::Long)
-        guess = k;
-      else if (guess != k && !(guess == JetType::Double && k == JetType::Long))
-        guess = JetType::Memo;
+      if (guess == JetType::Unknown || guess == JetType::Long) guess = k;
+      else if (guess != k && !(guess == JetType::Double && k == JetType::Long)) guess = JetType::Memo;
     }
     r.columns[c].type = guess == JetType::Unknown ? JetType::Long : guess;
   }

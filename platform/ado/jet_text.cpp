@@ -116,7 +116,8 @@ bool ParseJetDate(std::u16string_view text, double* date) {
     return false;
   }
   if (haveDate) {
-    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > static_cast<int>(pv::DaysInMonth(y, static_cast<unsigned>(m))))
+    if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 ||
+        d > static_cast<int>(pv::DaysInMonth(y, static_cast<unsigned>(m))))
       return false;
     sc.Blanks();
     if (!sc.End() && !ParseTime(sc, &h, &mi, &se)) return false;
@@ -132,12 +133,9 @@ std::u16string FormatJetDate(double date) {
   int y, m, d, h, mi, s;
   if (!DateToParts(date, &y, &m, &d, &h, &mi, &s)) return u"(invalid date)";
   char buf[40];
-  if (y == 1899 && m == 12 && d == 30)
-    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s);
-  else if (h == 0 && mi == 0 && s == 0)
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
-  else
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, mi, s);
+  if (y == 1899 && m == 12 && d == 30) std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", h, mi, s);
+  else if (h == 0 && mi == 0 && s == 0) std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
+  else std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", y, m, d, h, mi, s);
   return pv::Utf8ToUtf16(buf);
 }
 

@@ -94,10 +94,8 @@ bool ParseNumberText(std::u16string_view text, Value* out) {
 [[noreturn]] void SyntaxError(std::u16string_view near, const char* what = nullptr) {
   std::u16string msg = u"Syntax error in the SQL statement";
   if (what) msg += u" (" + U(what) + u")";
-  if (near.empty())
-    msg += u" at its end.";
-  else
-    msg += u" near '" + std::u16string(near) + u"'.";
+  if (near.empty()) msg += u" at its end.";
+  else msg += u" near '" + std::u16string(near) + u"'.";
   throw Failure(kErrSyntax, msg);
 }
 
@@ -152,9 +150,7 @@ struct Tok {
   double date = 0;
 };
 
-bool IsIdentStart(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c >= 0x80;
-}
+bool IsIdentStart(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c >= 0x80; }
 bool IsIdentPart(char16_t c) { return IsIdentStart(c) || (c >= u'0' && c <= u'9') || c == u'$'; }
 
 std::vector<Tok> Tokenize(std::u16string_view s) {
@@ -256,12 +252,12 @@ std::vector<Tok> Tokenize(std::u16string_view s) {
 }
 
 const char* const kKeywords[] = {
-    "SELECT", "FROM",    "WHERE",  "AND",    "OR",      "NOT",      "IN",        "IS",     "NULL",    "LIKE",
-    "BETWEEN", "INSERT", "INTO",   "VALUES", "UPDATE",  "SET",      "DELETE",    "ORDER",  "BY",      "GROUP",
-    "HAVING",  "ASC",    "DESC",   "AS",     "INNER",   "LEFT",     "RIGHT",     "OUTER",  "JOIN",    "ON",
-    "DISTINCT", "UNION", "ALL",    "CREATE", "TABLE",   "DROP",     "INDEX",     "PRIMARY", "KEY",    "UNIQUE",
-    "CONSTRAINT", "DEFAULT", "EXISTS", "CASE", "WHEN",  "THEN",     "ELSE",      "END",    "ESCAPE",  "CROSS",
-    "FULL",    "REFERENCES", "FOREIGN", "ALTER", "ADD", "COLUMN",   "LIMIT",     "OFFSET", "COLLATE", "CHECK"};
+    "SELECT",     "FROM",       "WHERE",   "AND",    "OR",     "NOT",    "IN",     "IS",      "NULL",    "LIKE",
+    "BETWEEN",    "INSERT",     "INTO",    "VALUES", "UPDATE", "SET",    "DELETE", "ORDER",   "BY",      "GROUP",
+    "HAVING",     "ASC",        "DESC",    "AS",     "INNER",  "LEFT",   "RIGHT",  "OUTER",   "JOIN",    "ON",
+    "DISTINCT",   "UNION",      "ALL",     "CREATE", "TABLE",  "DROP",   "INDEX",  "PRIMARY", "KEY",     "UNIQUE",
+    "CONSTRAINT", "DEFAULT",    "EXISTS",  "CASE",   "WHEN",   "THEN",   "ELSE",   "END",     "ESCAPE",  "CROSS",
+    "FULL",       "REFERENCES", "FOREIGN", "ALTER",  "ADD",    "COLUMN", "LIMIT",  "OFFSET",  "COLLATE", "CHECK"};
 
 bool IsKeyword(const Tok& t) {
   if (t.kind != Tok::Ident) return false;
@@ -398,20 +394,13 @@ class Translator {
         throw NamingTable(e, IsName(toks_[2]) ? toks_[2].text : std::u16string());
       }
     }
-    if (IsKw(first, "SELECT"))
-      out_.kind = StatementKind::Select;
-    else if (IsKw(first, "INSERT"))
-      out_.kind = StatementKind::Insert;
-    else if (IsKw(first, "UPDATE"))
-      out_.kind = StatementKind::Update;
-    else if (IsKw(first, "DELETE"))
-      out_.kind = StatementKind::Delete;
-    else if (IsKw(first, "DROP") && IsKw(toks_[1], "TABLE"))
-      out_.kind = StatementKind::DropTable;
-    else if (IsKw(first, "CREATE") || IsKw(first, "DROP") || IsKw(first, "ALTER"))
-      out_.kind = StatementKind::Other;
-    else
-      SyntaxError(first.text, "expected SELECT, INSERT, UPDATE, DELETE, CREATE or DROP");
+    if (IsKw(first, "SELECT")) out_.kind = StatementKind::Select;
+    else if (IsKw(first, "INSERT")) out_.kind = StatementKind::Insert;
+    else if (IsKw(first, "UPDATE")) out_.kind = StatementKind::Update;
+    else if (IsKw(first, "DELETE")) out_.kind = StatementKind::Delete;
+    else if (IsKw(first, "DROP") && IsKw(toks_[1], "TABLE")) out_.kind = StatementKind::DropTable;
+    else if (IsKw(first, "CREATE") || IsKw(first, "DROP") || IsKw(first, "ALTER")) out_.kind = StatementKind::Other;
+    else SyntaxError(first.text, "expected SELECT, INSERT, UPDATE, DELETE, CREATE or DROP");
     CollectTables();
     if (out_.kind == StatementKind::Select) DecideUpdatable();
     if (out_.kind == StatementKind::Insert) MapInsertValues();
@@ -437,9 +426,8 @@ class Translator {
   void CollectTables() {
     for (size_t i = 0; i + 1 < toks_.size(); ++i) {
       const Tok& t = toks_[i];
-      bool introducer = IsKw(t, "FROM") || IsKw(t, "JOIN") || IsKw(t, "INTO") ||
-                        (IsKw(t, "UPDATE") && i == 0) || (IsKw(t, "TABLE") && i == 1 && IsKw(toks_[0], "DROP")) ||
-                        (IsOp(t, ",") && InFromList(i));
+      bool introducer = IsKw(t, "FROM") || IsKw(t, "JOIN") || IsKw(t, "INTO") || (IsKw(t, "UPDATE") && i == 0) ||
+                        (IsKw(t, "TABLE") && i == 1 && IsKw(toks_[0], "DROP")) || (IsOp(t, ",") && InFromList(i));
       if (!introducer || !IsName(toks_[i + 1])) continue;
       TableRef ref;
       ref.name = toks_[i + 1].text;
@@ -544,7 +532,8 @@ class Translator {
       bool close = IsOp(toks_[i], ")");
       if ((close && depth == 0) || (IsOp(toks_[i], ",") && depth == 0)) {
         bool neg = start + 2 == i && IsOp(toks_[start], "-") && toks_[start + 1].kind == Tok::Number;
-        if ((start + 1 == i || neg) && index < cols.size() && cols[index]) insertTargets_.push_back({i - 1, cols[index]});
+        if ((start + 1 == i || neg) && index < cols.size() && cols[index])
+          insertTargets_.push_back({i - 1, cols[index]});
         ++index;
         start = i + 1;
         if (close) break;
@@ -581,8 +570,8 @@ class Translator {
     if (out_.kind == StatementKind::Insert) {
       if (const ColumnInfo* c = InsertTarget(i)) return c;
     }
-    if (inSet && at >= 2 && IsOp(toks_[at - 1], "=") && (IsOp(toks_[i + 1], ",") || IsKw(toks_[i + 1], "WHERE") ||
-                                                         toks_[i + 1].kind == Tok::End))
+    if (inSet && at >= 2 && IsOp(toks_[at - 1], "=") &&
+        (IsOp(toks_[i + 1], ",") || IsKw(toks_[i + 1], "WHERE") || toks_[i + 1].kind == Tok::End))
       return ColumnEndingBefore(at - 1);
     return nullptr;
   }
@@ -598,7 +587,8 @@ class Translator {
     return info && info->Find(c.name) == &c ? info->name + u"." + c.name : c.name;
   }
   Value StoredAs(Value v, const ColumnInfo& c, bool negated = false) const {
-    return StoredInColumn(std::move(v), c, [&] { return FieldName(c); }, negated);
+    return StoredInColumn(
+        std::move(v), c, [&] { return FieldName(c); }, negated);
   }
   Value ComparedWith(Value v, const ColumnInfo& c) const {
     return ComparedWithColumn(std::move(v), c, [&] { return FieldName(c); });
@@ -741,12 +731,9 @@ class Translator {
           Param(ForContext((*external_)[externalUsed_++], i, inSet));
           break;
         case Tok::Op:
-          if (t.text == u"&")
-            sql += "||";
-          else if (t.text == u"!=")
-            sql += "<>";
-          else
-            sql += pv::Utf16ToUtf8(t.text);
+          if (t.text == u"&") sql += "||";
+          else if (t.text == u"!=") sql += "<>";
+          else sql += pv::Utf16ToUtf8(t.text);
           break;
         case Tok::End:
           break;
@@ -766,7 +753,8 @@ class Translator {
       if (toks_[i + 2].kind == Tok::String && IsOp(toks_[i + 3], ")")) {
         double d;
         if (!ParseJetDate(toks_[i + 2].text, &d))
-          throw Failure(kErrTypeMismatch, u"Data type mismatch: CDATE cannot make a date of '" + toks_[i + 2].text + u"'.");
+          throw Failure(kErrTypeMismatch,
+                        u"Data type mismatch: CDATE cannot make a date of '" + toks_[i + 2].text + u"'.");
         sql.pop_back();
         sql += ' ';
         Param(Value::FromReal(d));
@@ -781,13 +769,13 @@ class Translator {
     static const struct {
       const char* jet;
       const char* sqlite;
-    } names[] = {{"UCASE", "upper"}, {"LCASE", "lower"}, {"LEN", "length"}, {"MID", "substr"},
-                 {"NZ", "ifnull"},   {"IIF", "iif"},     {"TRIM", "trim"},  {"LTRIM", "ltrim"},
-                 {"RTRIM", "rtrim"}, {"ABS", "abs"},     {"ROUND", "round"}, {"MAX", "max"},
-                 {"MIN", "min"},     {"COUNT", "count"}, {"SUM", "sum"},    {"AVG", "avg"},
-                 {"NOW", "pv_now"},  {"DATE", "pv_date"}, {"YEAR", "pv_year"}, {"MONTH", "pv_month"},
+    } names[] = {{"UCASE", "upper"}, {"LCASE", "lower"},  {"LEN", "length"},       {"MID", "substr"},
+                 {"NZ", "ifnull"},   {"IIF", "iif"},      {"TRIM", "trim"},        {"LTRIM", "ltrim"},
+                 {"RTRIM", "rtrim"}, {"ABS", "abs"},      {"ROUND", "round"},      {"MAX", "max"},
+                 {"MIN", "min"},     {"COUNT", "count"},  {"SUM", "sum"},          {"AVG", "avg"},
+                 {"NOW", "pv_now"},  {"DATE", "pv_date"}, {"YEAR", "pv_year"},     {"MONTH", "pv_month"},
                  {"DAY", "pv_day"},  {"HOUR", "pv_hour"}, {"MINUTE", "pv_minute"}, {"SECOND", "pv_second"},
-                 {"FIRST", "min"},   {"LAST", "max"},    {"INT", "pv_int"}, {"CLNG", "pv_clng"},
+                 {"FIRST", "min"},   {"LAST", "max"},     {"INT", "pv_int"},       {"CLNG", "pv_clng"},
                  {"CSTR", "pv_cstr"}};
     for (const auto& n : names) {
       if (IEq(t.text, n.jet)) {
@@ -833,14 +821,10 @@ class Translator {
           }
           if (depth == 0 && IsOp(c, ",")) break;
           if (IsKw(c, "PRIMARY")) hasOtherKey = true;
-          if (c.kind == Tok::Ident && IsKeyword(c))
-            sql += pv::Utf16ToUtf8(Upper(c.text));
-          else if (IsName(c))
-            AppendQuoted(sql, c.text);
-          else if (c.kind == Tok::Number || c.kind == Tok::Op)
-            sql += pv::Utf16ToUtf8(c.text);
-          else
-            SyntaxError(c.text, "in a table constraint");
+          if (c.kind == Tok::Ident && IsKeyword(c)) sql += pv::Utf16ToUtf8(Upper(c.text));
+          else if (IsName(c)) AppendQuoted(sql, c.text);
+          else if (c.kind == Tok::Number || c.kind == Tok::Op) sql += pv::Utf16ToUtf8(c.text);
+          else SyntaxError(c.text, "in a table constraint");
           sql += ' ';
         }
       } else {
@@ -870,7 +854,8 @@ class Translator {
         if (type == JetType::Text) {
           textSize = n > 0 ? n : 255;
           if (textSize > 255)
-            throw Failure(kErrSyntax, u"The size of the field '" + column + u"' is too large (TEXT holds at most 255 characters).");
+            throw Failure(kErrSyntax,
+                          u"The size of the field '" + column + u"' is too large (TEXT holds at most 255 characters).");
         }
         // Constraints of the column.
         std::string extra;

@@ -52,8 +52,7 @@ CArchive::~CArchive() {
       Close();
     } catch (CException* e) {
       e->Delete();
-    } catch (...) {
-    }
+    } catch (...) {}
   }
   Abort();
   if (!m_bUserBuf) delete[] m_lpBufStart;
@@ -364,10 +363,8 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested, UINT* schemaO
   WORD wTag;
   DWORD tag;
   *this >> wTag;
-  if (wTag == wBigObjectTag)
-    *this >> tag;
-  else
-    tag = (static_cast<DWORD>(wTag & wClassTag) << 16) | (wTag & ~wClassTag);
+  if (wTag == wBigObjectTag) *this >> tag;
+  else tag = (static_cast<DWORD>(wTag & wClassTag) << 16) | (wTag & ~wClassTag);
 
   if (!(tag & dwBigClassTag)) {
     // An object reference where a class was wanted.
@@ -399,19 +396,15 @@ CRuntimeClass* CArchive::ReadClass(const CRuntimeClass* requested, UINT* schemaO
     schema = it != m_pMaps->loadedSchemas.end() ? it->second : (cls->m_wSchema & ~VERSIONABLE_SCHEMA);
   }
   if (requested && !cls->IsDerivedFrom(requested)) Throw(CArchiveException::badClass);
-  if (schemaOut)
-    *schemaOut = schema;
-  else
-    m_nObjectSchema = schema;
+  if (schemaOut) *schemaOut = schema;
+  else m_nObjectSchema = schema;
   if (objectTag) *objectTag = tag;
   return cls;
 }
 
 void CArchive::SerializeClass(const CRuntimeClass* cls) {
-  if (IsStoring())
-    WriteClass(cls);
-  else
-    ReadClass(cls);
+  if (IsStoring()) WriteClass(cls);
+  else ReadClass(cls);
 }
 
 void CArchive::WriteObject(const CObject* object) {
@@ -494,7 +487,8 @@ void ArchiveReadExact(CArchive& ar, void* data, size_t size) {
   BYTE* bytes = static_cast<BYTE*>(data);
   while (size) {
     UINT step = size > kChunk ? kChunk : static_cast<UINT>(size);
-    if (ar.Read(bytes, step) != step) AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName.GetString());
+    if (ar.Read(bytes, step) != step)
+      AfxThrowArchiveException(CArchiveException::endOfFile, ar.m_strFileName.GetString());
     bytes += step;
     size -= step;
   }
@@ -504,20 +498,16 @@ void ArchiveReadExact(CArchive& ar, void* data, size_t size) {
 template <>
 void SerializeElements<CString>(CArchive& ar, CString* elements, INT_PTR count) {
   for (INT_PTR i = 0; i < count; ++i) {
-    if (ar.IsStoring())
-      ar << elements[i];
-    else
-      ar >> elements[i];
+    if (ar.IsStoring()) ar << elements[i];
+    else ar >> elements[i];
   }
 }
 
 template <>
 void SerializeElements<CObject*>(CArchive& ar, CObject** elements, INT_PTR count) {
   for (INT_PTR i = 0; i < count; ++i) {
-    if (ar.IsStoring())
-      ar << elements[i];
-    else
-      ar >> elements[i];
+    if (ar.IsStoring()) ar << elements[i];
+    else ar >> elements[i];
   }
 }
 
@@ -531,13 +521,38 @@ CArchive& operator<<(CArchive& ar, const VARIANT& value) {
   // The whole value is checked before a byte is written, so an unstorable
   // value leaves the archive as it was.
   switch (vt) {
-    case VT_EMPTY: case VT_NULL: ar << vt; break;
-    case VT_I1: case VT_UI1: ar << vt << V_UI1(&v); break;
-    case VT_I2: case VT_UI2: case VT_BOOL: ar << vt << V_UI2(&v); break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: ar << vt << V_UI4(&v); break;
-    case VT_R4: ar << vt << V_R4(&v); break;
-    case VT_R8: case VT_DATE: ar << vt << V_R8(&v); break;
-    case VT_CY: case VT_I8: case VT_UI8: ar << vt << V_UI8(&v); break;
+    case VT_EMPTY:
+    case VT_NULL:
+      ar << vt;
+      break;
+    case VT_I1:
+    case VT_UI1:
+      ar << vt << V_UI1(&v);
+      break;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      ar << vt << V_UI2(&v);
+      break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
+      ar << vt << V_UI4(&v);
+      break;
+    case VT_R4:
+      ar << vt << V_R4(&v);
+      break;
+    case VT_R8:
+    case VT_DATE:
+      ar << vt << V_R8(&v);
+      break;
+    case VT_CY:
+    case VT_I8:
+    case VT_UI8:
+      ar << vt << V_UI8(&v);
+      break;
     case VT_BSTR:
       ar << vt << CString(V_BSTR(&v) ? V_BSTR(&v) : u"", V_BSTR(&v) ? static_cast<int>(SysStringLen(V_BSTR(&v))) : 0);
       break;
@@ -546,7 +561,8 @@ CArchive& operator<<(CArchive& ar, const VARIANT& value) {
       ar << vt << d.scale << d.sign << static_cast<DWORD>(d.Hi32) << static_cast<ULONGLONG>(d.Lo64);
       break;
     }
-    default: ok = false;
+    default:
+      ok = false;
   }
   VariantClear(&v);
   if (!ok) AfxThrowArchiveException(CArchiveException::genericException);
@@ -559,13 +575,37 @@ CArchive& operator>>(CArchive& ar, VARIANT& value) {
   VARIANT v;
   VariantInit(&v);
   switch (vt) {
-    case VT_EMPTY: case VT_NULL: break;
-    case VT_I1: case VT_UI1: ar >> V_UI1(&v); break;
-    case VT_I2: case VT_UI2: case VT_BOOL: ar >> V_UI2(&v); break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: ar >> V_UI4(&v); break;
-    case VT_R4: ar >> V_R4(&v); break;
-    case VT_R8: case VT_DATE: ar >> V_R8(&v); break;
-    case VT_CY: case VT_I8: case VT_UI8: ar >> V_UI8(&v); break;
+    case VT_EMPTY:
+    case VT_NULL:
+      break;
+    case VT_I1:
+    case VT_UI1:
+      ar >> V_UI1(&v);
+      break;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      ar >> V_UI2(&v);
+      break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
+      ar >> V_UI4(&v);
+      break;
+    case VT_R4:
+      ar >> V_R4(&v);
+      break;
+    case VT_R8:
+    case VT_DATE:
+      ar >> V_R8(&v);
+      break;
+    case VT_CY:
+    case VT_I8:
+    case VT_UI8:
+      ar >> V_UI8(&v);
+      break;
     case VT_BSTR: {
       CString s;
       ar >> s;
@@ -584,7 +624,8 @@ CArchive& operator>>(CArchive& ar, VARIANT& value) {
       V_DECIMAL(&v).Lo64 = lo;
       break;
     }
-    default: AfxThrowArchiveException(CArchiveException::genericException);
+    default:
+      AfxThrowArchiveException(CArchiveException::genericException);
   }
   V_VT(&v) = vt;
   VariantClear(&value);

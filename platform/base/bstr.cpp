@@ -17,10 +17,8 @@ BSTR AllocBytes(const void* data, size_t byteLength) {
   std::uint32_t len = static_cast<std::uint32_t>(byteLength);
   std::memset(block, 0, kPrefix);
   std::memcpy(block + kPrefix - 4, &len, 4);
-  if (data)
-    std::memcpy(block + kPrefix, data, byteLength);
-  else
-    std::memset(block + kPrefix, 0, byteLength);
+  if (data) std::memcpy(block + kPrefix, data, byteLength);
+  else std::memset(block + kPrefix, 0, byteLength);
   block[kPrefix + byteLength] = 0;
   block[kPrefix + byteLength + 1] = 0;
   return reinterpret_cast<BSTR>(block + kPrefix);

@@ -8,7 +8,7 @@
 #include "platform/base/wintypes.h"
 
 BSTR SysAllocString(const OLECHAR* text);
-BSTR SysAllocStringLen(const OLECHAR* text, UINT length);      // text may be null: zeroed units
+BSTR SysAllocStringLen(const OLECHAR* text, UINT length);        // text may be null: zeroed units
 BSTR SysAllocStringByteLen(const char* bytes, UINT byteLength);  // bytes may be null: zeroed
 INT SysReAllocString(BSTR* bstr, const OLECHAR* text);
 INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT length);

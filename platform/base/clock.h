@@ -18,8 +18,8 @@ namespace pv {
 // The time zone as the clock sees it. Biases are in minutes with the
 // Windows sign: UTC = local time + bias.
 struct ClockTimeZone {
-  LONG bias = 0;            // standard bias of the zone (e.g. -60 for UTC+1)
-  LONG daylightBias = 0;    // extra bias while daylight saving time is on (usually -60)
+  LONG bias = 0;          // standard bias of the zone (e.g. -60 for UTC+1)
+  LONG daylightBias = 0;  // extra bias while daylight saving time is on (usually -60)
   std::u16string standardName = u"UTC";
   std::u16string daylightName = u"UTC";
   bool hasDaylight = false;  // the zone observes daylight saving time

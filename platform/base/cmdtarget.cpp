@@ -67,8 +67,7 @@ DWORD CCmdTarget::InternalRelease() {
   do {
     // An extra release must not drive the count negative or free twice.
     if (current <= 0) return 0;
-  } while (!ref.compare_exchange_weak(current, current - 1, std::memory_order_acq_rel,
-                                      std::memory_order_relaxed));
+  } while (!ref.compare_exchange_weak(current, current - 1, std::memory_order_acq_rel, std::memory_order_relaxed));
   if (current - 1 == 0) OnFinalRelease();
   return static_cast<DWORD>(current - 1);
 }
@@ -146,8 +145,7 @@ struct CommandLookup {
 };
 struct CommandLookupHash {
   std::size_t operator()(const CommandLookup& k) const {
-    return std::hash<const void*>{}(k.map) ^ (std::hash<UINT>{}(k.id) * 0x9E3779B1u) ^
-           (std::hash<int>{}(k.code) << 1);
+    return std::hash<const void*>{}(k.map) ^ (std::hash<UINT>{}(k.id) * 0x9E3779B1u) ^ (std::hash<int>{}(k.code) << 1);
   }
 };
 
@@ -166,8 +164,7 @@ const AFX_MSGMAP_ENTRY* SearchCommandEntry(const AFX_MSGMAP* map, UINT nID, int 
       if (e->pnRegMsg || e->nMessage != message) continue;
       if (nID < e->nID || nID > e->nLastID) continue;
       // Notification codes travel as 16 bits (negative codes included).
-      bool match = code == kUpdateCode ? e->nCode == kUpdateCode
-                                       : e->nCode != kUpdateCode && LOWORD(e->nCode) == code;
+      bool match = code == kUpdateCode ? e->nCode == kUpdateCode : e->nCode != kUpdateCode && LOWORD(e->nCode) == code;
       if (match) return e;
     }
   }

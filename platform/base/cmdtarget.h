@@ -43,12 +43,12 @@ struct AFX_MSGCALL {
 using AFX_PMSG = BOOL (*)(CCmdTarget* target, AFX_MSGCALL& call);
 
 struct AFX_MSGMAP_ENTRY {
-  UINT nMessage;       // window message, WM_COMMAND, WM_NOTIFY or a reflected one
-  UINT nCode;          // notification code, CN_COMMAND or CN_UPDATE_COMMAND_UI
-  UINT nID;            // first control or command id
-  UINT nLastID;        // last id of a range (nID for one id)
+  UINT nMessage;         // window message, WM_COMMAND, WM_NOTIFY or a reflected one
+  UINT nCode;            // notification code, CN_COMMAND or CN_UPDATE_COMMAND_UI
+  UINT nID;              // first control or command id
+  UINT nLastID;          // last id of a range (nID for one id)
   const UINT* pnRegMsg;  // registered messages: where the message number lives
-  AFX_PMSG pfn;        // null ends the table
+  AFX_PMSG pfn;          // null ends the table
 };
 
 struct AFX_MSGMAP {

@@ -20,22 +20,38 @@ bool IsAnsiFamily(UINT cp) noexcept { return cp == CP_ACP || cp == CP_THREAD_ACP
 // The iconv name of a code page.
 std::string IconvName(UINT cp) {
   switch (cp) {
-    case 1200: return "UTF-16LE";
-    case 1201: return "UTF-16BE";
-    case 12000: return "UTF-32LE";
-    case 12001: return "UTF-32BE";
-    case CP_UTF7: return "UTF-7";
-    case 20127: return "ASCII";
-    case 20866: return "KOI8-R";
-    case 21866: return "KOI8-U";
-    case 20932: return "EUC-JP";
-    case 51932: return "EUC-JP";
-    case 51949: return "EUC-KR";
-    case 20936: return "GB2312";
-    case 54936: return "GB18030";
-    case 50220: return "ISO-2022-JP";
-    case 10000: return "MACINTOSH";
-    default: break;
+    case 1200:
+      return "UTF-16LE";
+    case 1201:
+      return "UTF-16BE";
+    case 12000:
+      return "UTF-32LE";
+    case 12001:
+      return "UTF-32BE";
+    case CP_UTF7:
+      return "UTF-7";
+    case 20127:
+      return "ASCII";
+    case 20866:
+      return "KOI8-R";
+    case 21866:
+      return "KOI8-U";
+    case 20932:
+      return "EUC-JP";
+    case 51932:
+      return "EUC-JP";
+    case 51949:
+      return "EUC-KR";
+    case 20936:
+      return "GB2312";
+    case 54936:
+      return "GB18030";
+    case 50220:
+      return "ISO-2022-JP";
+    case 10000:
+      return "MACINTOSH";
+    default:
+      break;
   }
   if (cp >= 28591 && cp <= 28606) return "ISO-8859-" + std::to_string(cp - 28590);
   return "CP" + std::to_string(cp);
@@ -253,7 +269,8 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int srcChars, L
       usedDefault = !pv::AppendUtf16ToUtf8(out, in);
     }
   } else {
-    std::string_view def = defaultChar ? std::string_view(defaultChar, std::strlen(defaultChar)) : std::string_view("?");
+    std::string_view def =
+        defaultChar ? std::string_view(defaultChar, std::strlen(defaultChar)) : std::string_view("?");
     Result r = IconvToNarrow(codePage, in, def, strict, usedDefault, out);
     if (r == Result::kBadCodePage) return Fail(ERROR_INVALID_PARAMETER);
     if (r == Result::kInvalid) return Fail(ERROR_NO_UNICODE_TRANSLATION);

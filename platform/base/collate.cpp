@@ -57,8 +57,7 @@ std::wstring Prepare(std::u16string_view s, DWORD flags, locale_t loc) {
       int mark;
       if (c <= 0xFFFF) c = BaseLetter(static_cast<char16_t>(c), &mark);
     }
-    if ((flags & (kNormIgnoreCaseFlag | kLinguisticIgnoreCase)) && c <= 0xFFFF)
-      c = ToLower(static_cast<char16_t>(c));
+    if ((flags & (kNormIgnoreCaseFlag | kLinguisticIgnoreCase)) && c <= 0xFFFF) c = ToLower(static_cast<char16_t>(c));
     out += static_cast<wchar_t>(c);
   }
   return out;
@@ -140,8 +139,7 @@ bool CompareLocaleStrings(LCID lcid, DWORD flags, std::u16string_view a, std::u1
   if (!locale) return false;
   if (locale->cLocale)
     *result = Collate(Prepare(a, flags, locale->cLocale), Prepare(b, flags, locale->cLocale), locale->cLocale);
-  else
-    *result = CompareByTable(a, b, flags);
+  else *result = CompareByTable(a, b, flags);
   return true;
 }
 

@@ -136,10 +136,8 @@ template <class TYPE>
 void SerializeElements(CArchive& ar, TYPE* elements, INT_PTR count) {
   if constexpr (std::is_trivially_copyable_v<TYPE>) {
     size_t bytes = static_cast<size_t>(count) * sizeof(TYPE);
-    if (pv::detail::ArchiveIsStoring(ar))
-      pv::detail::ArchiveWrite(ar, elements, bytes);
-    else
-      pv::detail::ArchiveReadExact(ar, elements, bytes);
+    if (pv::detail::ArchiveIsStoring(ar)) pv::detail::ArchiveWrite(ar, elements, bytes);
+    else pv::detail::ArchiveReadExact(ar, elements, bytes);
   } else {
     pv::detail::ThrowNotSupported();
   }
@@ -153,10 +151,8 @@ void SerializeElements<CObject*>(CArchive& ar, CObject** elements, INT_PTR count
 // by their characters.
 template <class ARG_KEY>
 inline UINT HashKey(ARG_KEY key) {
-  if constexpr (std::is_pointer_v<ARG_KEY>)
-    return pv::detail::MixHash(reinterpret_cast<UINT_PTR>(key));
-  else
-    return pv::detail::MixHash(static_cast<UINT64>(key));
+  if constexpr (std::is_pointer_v<ARG_KEY>) return pv::detail::MixHash(reinterpret_cast<UINT_PTR>(key));
+  else return pv::detail::MixHash(static_cast<UINT64>(key));
 }
 inline UINT HashKey(LPCWSTR key) {
   UINT hash = 2166136261u;
@@ -194,13 +190,34 @@ class CArray : public CObject {
   void FreeExtra();
   void RemoveAll() { SetSize(0, -1); }
 
-  const TYPE& GetAt(INT_PTR index) const { Check(index); return m_pData[index]; }
-  TYPE& GetAt(INT_PTR index) { Check(index); return m_pData[index]; }
-  void SetAt(INT_PTR index, ARG_TYPE newElement) { Check(index); m_pData[index] = newElement; }
-  const TYPE& ElementAt(INT_PTR index) const { Check(index); return m_pData[index]; }
-  TYPE& ElementAt(INT_PTR index) { Check(index); return m_pData[index]; }
-  const TYPE& operator[](INT_PTR index) const { Check(index); return m_pData[index]; }
-  TYPE& operator[](INT_PTR index) { Check(index); return m_pData[index]; }
+  const TYPE& GetAt(INT_PTR index) const {
+    Check(index);
+    return m_pData[index];
+  }
+  TYPE& GetAt(INT_PTR index) {
+    Check(index);
+    return m_pData[index];
+  }
+  void SetAt(INT_PTR index, ARG_TYPE newElement) {
+    Check(index);
+    m_pData[index] = newElement;
+  }
+  const TYPE& ElementAt(INT_PTR index) const {
+    Check(index);
+    return m_pData[index];
+  }
+  TYPE& ElementAt(INT_PTR index) {
+    Check(index);
+    return m_pData[index];
+  }
+  const TYPE& operator[](INT_PTR index) const {
+    Check(index);
+    return m_pData[index];
+  }
+  TYPE& operator[](INT_PTR index) {
+    Check(index);
+    return m_pData[index];
+  }
   const TYPE* GetData() const noexcept { return m_pData; }
   TYPE* GetData() noexcept { return m_pData; }
 
@@ -261,8 +278,8 @@ void CArray<TYPE, ARG_TYPE>::Reserve(INT_PTR newMax) {
   if (static_cast<size_t>(newMax) > static_cast<size_t>(PTRDIFF_MAX) / sizeof(TYPE)) pv::detail::ThrowMemory();
   TYPE* fresh;
   try {
-    fresh = static_cast<TYPE*>(::operator new(static_cast<size_t>(newMax) * sizeof(TYPE),
-                                              std::align_val_t(alignof(TYPE))));
+    fresh =
+        static_cast<TYPE*>(::operator new(static_cast<size_t>(newMax) * sizeof(TYPE), std::align_val_t(alignof(TYPE))));
   } catch (const std::bad_alloc&) {
     pv::detail::ThrowMemory();
   }
@@ -294,10 +311,8 @@ void CArray<TYPE, ARG_TYPE>::SetSize(INT_PTR newSize, INT_PTR growBy) {
     INT_PTR newMax = m_nMaxSize + step;
     Reserve(newMax < newSize ? newSize : newMax);
   }
-  if (newSize > m_nSize)
-    ConstructRange(m_pData + m_nSize, newSize - m_nSize);
-  else
-    DestroyRange(m_pData + newSize, m_nSize - newSize);
+  if (newSize > m_nSize) ConstructRange(m_pData + m_nSize, newSize - m_nSize);
+  else DestroyRange(m_pData + newSize, m_nSize - newSize);
   m_nSize = newSize;
 }
 
@@ -460,10 +475,26 @@ class CList : public CObject {
   POSITION GetHeadPosition() const noexcept { return ToPos(m_pNodeHead); }
   POSITION GetTailPosition() const noexcept { return ToPos(m_pNodeTail); }
   // The element at pos; pos moves to the next (NULL after the last).
-  TYPE& GetNext(POSITION& pos) { CNode* n = FromPos(pos); pos = ToPos(n->pNext); return n->data; }
-  const TYPE& GetNext(POSITION& pos) const { CNode* n = FromPos(pos); pos = ToPos(n->pNext); return n->data; }
-  TYPE& GetPrev(POSITION& pos) { CNode* n = FromPos(pos); pos = ToPos(n->pPrev); return n->data; }
-  const TYPE& GetPrev(POSITION& pos) const { CNode* n = FromPos(pos); pos = ToPos(n->pPrev); return n->data; }
+  TYPE& GetNext(POSITION& pos) {
+    CNode* n = FromPos(pos);
+    pos = ToPos(n->pNext);
+    return n->data;
+  }
+  const TYPE& GetNext(POSITION& pos) const {
+    CNode* n = FromPos(pos);
+    pos = ToPos(n->pNext);
+    return n->data;
+  }
+  TYPE& GetPrev(POSITION& pos) {
+    CNode* n = FromPos(pos);
+    pos = ToPos(n->pPrev);
+    return n->data;
+  }
+  const TYPE& GetPrev(POSITION& pos) const {
+    CNode* n = FromPos(pos);
+    pos = ToPos(n->pPrev);
+    return n->data;
+  }
   TYPE& GetAt(POSITION pos) { return FromPos(pos)->data; }
   const TYPE& GetAt(POSITION pos) const { return FromPos(pos)->data; }
   void SetAt(POSITION pos, ARG_TYPE newElement) { FromPos(pos)->data = newElement; }
@@ -539,13 +570,15 @@ template <class TYPE, class ARG_TYPE>
 POSITION CList<TYPE, ARG_TYPE>::InsertBefore(POSITION pos, ARG_TYPE newElement) {
   if (!pos) {
     CNode* node = NewNode(nullptr, m_pNodeHead, newElement);
-    if (m_pNodeHead) m_pNodeHead->pPrev = node; else m_pNodeTail = node;
+    if (m_pNodeHead) m_pNodeHead->pPrev = node;
+    else m_pNodeTail = node;
     m_pNodeHead = node;
     return ToPos(node);
   }
   CNode* old = FromPos(pos);
   CNode* node = NewNode(old->pPrev, old, newElement);
-  if (old->pPrev) old->pPrev->pNext = node; else m_pNodeHead = node;
+  if (old->pPrev) old->pPrev->pNext = node;
+  else m_pNodeHead = node;
   old->pPrev = node;
   return ToPos(node);
 }
@@ -554,13 +587,15 @@ template <class TYPE, class ARG_TYPE>
 POSITION CList<TYPE, ARG_TYPE>::InsertAfter(POSITION pos, ARG_TYPE newElement) {
   if (!pos) {
     CNode* node = NewNode(m_pNodeTail, nullptr, newElement);
-    if (m_pNodeTail) m_pNodeTail->pNext = node; else m_pNodeHead = node;
+    if (m_pNodeTail) m_pNodeTail->pNext = node;
+    else m_pNodeHead = node;
     m_pNodeTail = node;
     return ToPos(node);
   }
   CNode* old = FromPos(pos);
   CNode* node = NewNode(old, old->pNext, newElement);
-  if (old->pNext) old->pNext->pPrev = node; else m_pNodeTail = node;
+  if (old->pNext) old->pNext->pPrev = node;
+  else m_pNodeTail = node;
   old->pNext = node;
   return ToPos(node);
 }
@@ -583,7 +618,8 @@ TYPE CList<TYPE, ARG_TYPE>::RemoveHead() {
   CNode* old = NonEmpty(m_pNodeHead);
   TYPE value = std::move(old->data);
   m_pNodeHead = old->pNext;
-  if (m_pNodeHead) m_pNodeHead->pPrev = nullptr; else m_pNodeTail = nullptr;
+  if (m_pNodeHead) m_pNodeHead->pPrev = nullptr;
+  else m_pNodeTail = nullptr;
   FreeNode(old);
   return value;
 }
@@ -593,7 +629,8 @@ TYPE CList<TYPE, ARG_TYPE>::RemoveTail() {
   CNode* old = NonEmpty(m_pNodeTail);
   TYPE value = std::move(old->data);
   m_pNodeTail = old->pPrev;
-  if (m_pNodeTail) m_pNodeTail->pNext = nullptr; else m_pNodeHead = nullptr;
+  if (m_pNodeTail) m_pNodeTail->pNext = nullptr;
+  else m_pNodeHead = nullptr;
   FreeNode(old);
   return value;
 }
@@ -601,8 +638,10 @@ TYPE CList<TYPE, ARG_TYPE>::RemoveTail() {
 template <class TYPE, class ARG_TYPE>
 void CList<TYPE, ARG_TYPE>::RemoveAt(POSITION pos) {
   CNode* old = FromPos(pos);
-  if (old->pPrev) old->pPrev->pNext = old->pNext; else m_pNodeHead = old->pNext;
-  if (old->pNext) old->pNext->pPrev = old->pPrev; else m_pNodeTail = old->pPrev;
+  if (old->pPrev) old->pPrev->pNext = old->pNext;
+  else m_pNodeHead = old->pNext;
+  if (old->pNext) old->pNext->pPrev = old->pPrev;
+  else m_pNodeTail = old->pPrev;
   FreeNode(old);
 }
 
@@ -771,8 +810,7 @@ void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::Rehash(UINT newSize) {
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::InitHashTable(UINT hashSize, BOOL allocNow) {
   if (hashSize < 16) hashSize = 16;
-  if (m_pHashTable || allocNow)
-    Rehash(hashSize);
+  if (m_pHashTable || allocNow) Rehash(hashSize);
   else
     while ((1u << m_nShift) < hashSize && m_nShift < 30) m_nHashTableSize = 1u << ++m_nShift;
 }
@@ -835,7 +873,8 @@ void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::RemoveAll() noexcept {
 
 template <class KEY, class ARG_KEY, class VALUE, class ARG_VALUE>
 void CMap<KEY, ARG_KEY, VALUE, ARG_VALUE>::GetNextAssoc(POSITION& rNextPosition, KEY& rKey, VALUE& rValue) const {
-  const CAssoc* assoc = rNextPosition == BEFORE_START_POSITION ? First() : reinterpret_cast<const CAssoc*>(rNextPosition);
+  const CAssoc* assoc =
+      rNextPosition == BEFORE_START_POSITION ? First() : reinterpret_cast<const CAssoc*>(rNextPosition);
   if (!assoc) pv::detail::ThrowInvalidArg();
   rNextPosition = reinterpret_cast<POSITION>(Next(assoc));
   rKey = assoc->key;

@@ -46,7 +46,10 @@ inline bool operator!=(REFGUID a, REFGUID b) { return !IsEqualGUID(a, b); }
 namespace pv {
 
 constexpr int HexDigit(char c) {
-  return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+  return c >= '0' && c <= '9'   ? c - '0'
+         : c >= 'a' && c <= 'f' ? c - 'a' + 10
+         : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                : -1;
 }
 constexpr unsigned long long HexField(const char* s, int count) {
   unsigned long long v = 0;
@@ -119,8 +122,9 @@ struct IDispatch : IUnknown {
   STDMETHOD(GetTypeInfoCount)(UINT* count) PURE;
   STDMETHOD(GetTypeInfo)(UINT index, LCID lcid, ITypeInfo** info) PURE;
   STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) PURE;
-  STDMETHOD(Invoke)(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                    EXCEPINFO* exception, UINT* argError) PURE;
+  STDMETHOD(Invoke)
+  (DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+   UINT* argError) PURE;
 
  protected:
   ~IDispatch() override = default;
@@ -207,8 +211,12 @@ inline LONG InterlockedCompareExchange(LONG volatile* target, LONG exchange, LON
   __atomic_compare_exchange_n(target, &comparand, exchange, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST);
   return comparand;
 }
-inline LONGLONG InterlockedIncrement64(LONGLONG volatile* target) { return __atomic_add_fetch(target, 1, __ATOMIC_SEQ_CST); }
-inline LONGLONG InterlockedDecrement64(LONGLONG volatile* target) { return __atomic_sub_fetch(target, 1, __ATOMIC_SEQ_CST); }
+inline LONGLONG InterlockedIncrement64(LONGLONG volatile* target) {
+  return __atomic_add_fetch(target, 1, __ATOMIC_SEQ_CST);
+}
+inline LONGLONG InterlockedDecrement64(LONGLONG volatile* target) {
+  return __atomic_sub_fetch(target, 1, __ATOMIC_SEQ_CST);
+}
 inline LONGLONG InterlockedExchange64(LONGLONG volatile* target, LONGLONG value) {
   return __atomic_exchange_n(target, value, __ATOMIC_SEQ_CST);
 }

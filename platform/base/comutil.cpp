@@ -115,8 +115,7 @@ std::u16string HResultMessage(HRESULT hr) {
   DWORD code = static_cast<DWORD>(hr);
   if (code >= 0x80040200u && code <= 0x8004FFFFu)
     std::snprintf(buf, sizeof buf, "IDispatch error #%u", static_cast<unsigned>(code - 0x80040200u));
-  else
-    std::snprintf(buf, sizeof buf, "Unknown error 0x%0X", static_cast<unsigned>(code));
+  else std::snprintf(buf, sizeof buf, "Unknown error 0x%0X", static_cast<unsigned>(code));
   return Utf8ToUtf16(buf);
 }
 
@@ -248,8 +247,7 @@ _bstr_t::operator const char*() const {
     char* made = new char[utf8.size() + 1];
     std::memcpy(made, utf8.c_str(), utf8.size() + 1);
     static std::atomic_flag lock = ATOMIC_FLAG_INIT;
-    while (lock.test_and_set(std::memory_order_acquire)) {
-    }
+    while (lock.test_and_set(std::memory_order_acquire)) {}
     if (!data_->narrowReady.load(std::memory_order_relaxed)) {
       data_->narrow = made;
       data_->narrowReady.store(true, std::memory_order_release);
@@ -455,18 +453,28 @@ _variant_t::_variant_t(short value, VARTYPE vt) {
 _variant_t::_variant_t(int value, VARTYPE vt) {
   VariantInit(this);
   switch (vt) {
-    case VT_I4: lVal = value; break;
-    case VT_INT: intVal = value; break;
-    case VT_ERROR: scode = value; break;
-    case VT_BOOL: boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; break;
-    default: _com_issue_error(E_INVALIDARG);
+    case VT_I4:
+      lVal = value;
+      break;
+    case VT_INT:
+      intVal = value;
+      break;
+    case VT_ERROR:
+      scode = value;
+      break;
+    case VT_BOOL:
+      boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    default:
+      _com_issue_error(E_INVALIDARG);
   }
   this->vt = vt;
 }
 
 _variant_t::_variant_t(long value, VARTYPE vt) {
   VariantInit(this);
-  if (vt == VT_I4 && (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())) {
+  if (vt == VT_I4 &&
+      (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())) {
     this->vt = VT_I8;
     llVal = value;
     return;

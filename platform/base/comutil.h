@@ -54,8 +54,8 @@ class _bstr_t {
   _bstr_t() noexcept = default;
   _bstr_t(const _bstr_t& other) noexcept;
   _bstr_t(_bstr_t&& other) noexcept : data_(other.data_) { other.data_ = nullptr; }
-  _bstr_t(const char* utf8);        // NOLINT: null gives a null string
-  _bstr_t(const char16_t* text);    // NOLINT
+  _bstr_t(const char* utf8);         // NOLINT: null gives a null string
+  _bstr_t(const char16_t* text);     // NOLINT
   _bstr_t(const _variant_t& value);  // NOLINT: converted to VT_BSTR
   // Takes `bstr` over (fCopy false) or copies it (fCopy true).
   _bstr_t(BSTR bstr, bool fCopy);
@@ -75,8 +75,8 @@ class _bstr_t {
   // shared by copies, valid until this string changes).
   operator const char16_t*() const noexcept { return data_ ? data_->wide : nullptr; }  // NOLINT
   operator char16_t*() const noexcept { return data_ ? data_->wide : nullptr; }        // NOLINT
-  operator const char*() const;                                                      // NOLINT
-  operator char*() const;                                                            // NOLINT
+  operator const char*() const;                                                        // NOLINT
+  operator char*() const;                                                              // NOLINT
   bool operator!() const noexcept { return !data_ || !data_->wide; }
 
   // Comparisons of the text (a null string equals the empty string).
@@ -141,7 +141,8 @@ class _com_error {
   const TCHAR* ErrorMessage() const;
 
   static HRESULT WCodeToHRESULT(WORD code) noexcept {
-    return code >= 0xFE00 ? static_cast<HRESULT>(0x80040000u + code - 0x200u) : static_cast<HRESULT>(0x80040200u + code);
+    return code >= 0xFE00 ? static_cast<HRESULT>(0x80040000u + code - 0x200u)
+                          : static_cast<HRESULT>(0x80040200u + code);
   }
   static WORD HRESULTToWCode(HRESULT hr) noexcept {
     return (static_cast<DWORD>(hr) >= 0x80040200u && static_cast<DWORD>(hr) <= 0x8004FFFFu)
@@ -168,27 +169,27 @@ class _variant_t : public VARIANT {
   _variant_t(const VARIANT* src);  // NOLINT
   _variant_t(const _variant_t& src);
   _variant_t(_variant_t&& src) noexcept;
-  _variant_t(VARIANT& src, bool fCopy);  // fCopy false takes the value over
-  _variant_t(short value, VARTYPE vt = VT_I2);  // NOLINT: VT_I2 or VT_BOOL
-  _variant_t(int value, VARTYPE vt = VT_I4);    // NOLINT: VT_I4, VT_INT, VT_ERROR or VT_BOOL
-  _variant_t(long value, VARTYPE vt = VT_I4);   // NOLINT: VT_I4 (VT_I8 when it does not fit)
-  _variant_t(float value);                      // NOLINT
-  _variant_t(double value, VARTYPE vt = VT_R8);  // NOLINT: VT_R8 or VT_DATE
-  _variant_t(const CY& value);                   // NOLINT
-  _variant_t(const _bstr_t& value);              // NOLINT
-  _variant_t(const char16_t* value);             // NOLINT
-  _variant_t(const char* utf8);                  // NOLINT
-  _variant_t(IDispatch* value, bool fAddRef = true);  // NOLINT
-  _variant_t(bool value);                              // NOLINT
-  _variant_t(IUnknown* value, bool fAddRef = true);   // NOLINT
-  _variant_t(const DECIMAL& value);                    // NOLINT
-  _variant_t(BYTE value);                              // NOLINT
-  _variant_t(char value);                              // NOLINT
-  _variant_t(unsigned short value);                    // NOLINT
+  _variant_t(VARIANT& src, bool fCopy);                 // fCopy false takes the value over
+  _variant_t(short value, VARTYPE vt = VT_I2);          // NOLINT: VT_I2 or VT_BOOL
+  _variant_t(int value, VARTYPE vt = VT_I4);            // NOLINT: VT_I4, VT_INT, VT_ERROR or VT_BOOL
+  _variant_t(long value, VARTYPE vt = VT_I4);           // NOLINT: VT_I4 (VT_I8 when it does not fit)
+  _variant_t(float value);                              // NOLINT
+  _variant_t(double value, VARTYPE vt = VT_R8);         // NOLINT: VT_R8 or VT_DATE
+  _variant_t(const CY& value);                          // NOLINT
+  _variant_t(const _bstr_t& value);                     // NOLINT
+  _variant_t(const char16_t* value);                    // NOLINT
+  _variant_t(const char* utf8);                         // NOLINT
+  _variant_t(IDispatch* value, bool fAddRef = true);    // NOLINT
+  _variant_t(bool value);                               // NOLINT
+  _variant_t(IUnknown* value, bool fAddRef = true);     // NOLINT
+  _variant_t(const DECIMAL& value);                     // NOLINT
+  _variant_t(BYTE value);                               // NOLINT
+  _variant_t(char value);                               // NOLINT
+  _variant_t(unsigned short value);                     // NOLINT
   _variant_t(unsigned int value, VARTYPE vt = VT_UI4);  // NOLINT
-  _variant_t(unsigned long value);                     // NOLINT
-  _variant_t(long long value);                         // NOLINT
-  _variant_t(unsigned long long value);                // NOLINT
+  _variant_t(unsigned long value);                      // NOLINT
+  _variant_t(long long value);                          // NOLINT
+  _variant_t(unsigned long long value);                 // NOLINT
   ~_variant_t() { VariantClear(this); }
 
   _variant_t& operator=(const VARIANT& src);
@@ -203,23 +204,23 @@ class _variant_t : public VARIANT {
   }
 
   // Extractions: VariantChangeType to the type, _com_error on failure.
-  operator short() const;           // NOLINT
-  operator int() const;             // NOLINT
-  operator long() const;            // NOLINT
-  operator float() const;           // NOLINT
-  operator double() const;          // NOLINT (a date gives its day number)
-  operator CY() const;              // NOLINT
-  operator _bstr_t() const;         // NOLINT
-  operator IDispatch*() const;      // NOLINT (AddRef'ed)
-  operator bool() const;            // NOLINT
-  operator IUnknown*() const;       // NOLINT (AddRef'ed)
-  operator DECIMAL() const;         // NOLINT
-  operator BYTE() const;            // NOLINT
-  operator char() const;            // NOLINT
-  operator unsigned short() const;  // NOLINT
-  operator unsigned int() const;    // NOLINT
-  operator unsigned long() const;   // NOLINT
-  operator long long() const;       // NOLINT
+  operator short() const;               // NOLINT
+  operator int() const;                 // NOLINT
+  operator long() const;                // NOLINT
+  operator float() const;               // NOLINT
+  operator double() const;              // NOLINT (a date gives its day number)
+  operator CY() const;                  // NOLINT
+  operator _bstr_t() const;             // NOLINT
+  operator IDispatch*() const;          // NOLINT (AddRef'ed)
+  operator bool() const;                // NOLINT
+  operator IUnknown*() const;           // NOLINT (AddRef'ed)
+  operator DECIMAL() const;             // NOLINT
+  operator BYTE() const;                // NOLINT
+  operator char() const;                // NOLINT
+  operator unsigned short() const;      // NOLINT
+  operator unsigned int() const;        // NOLINT
+  operator unsigned long() const;       // NOLINT
+  operator long long() const;           // NOLINT
   operator unsigned long long() const;  // NOLINT
 
   // Compares type and value (strings by text, interfaces by pointer).

@@ -55,7 +55,8 @@ CString::CString(const char* utf8) {
 }
 
 CString::CString(const char* utf8, int length) {
-  if (utf8 != nullptr && length > 0) pv::AppendUtf8ToUtf16(s_, std::string_view(utf8, static_cast<std::size_t>(length)));
+  if (utf8 != nullptr && length > 0)
+    pv::AppendUtf8ToUtf16(s_, std::string_view(utf8, static_cast<std::size_t>(length)));
 }
 
 CString::CString(char ch, int repeat) {
@@ -606,10 +607,8 @@ char* CStringA::GetBufferSetLength(int length) {
   return s_.data();
 }
 void CStringA::ReleaseBuffer(int newLength) {
-  if (newLength < 0)
-    s_.resize(std::strlen(s_.c_str()));
-  else
-    s_.resize(static_cast<std::size_t>(newLength));
+  if (newLength < 0) s_.resize(std::strlen(s_.c_str()));
+  else s_.resize(static_cast<std::size_t>(newLength));
 }
 int CStringA::Compare(const char* psz) const { return Sign(std::string_view(s_).compare(View8(psz))); }
 int CStringA::CompareNoCase(const char* psz) const {

@@ -49,9 +49,9 @@ class CString {
   // Narrow text is UTF-8 (the "ANSI" code page).
   CString(const char* utf8);  // NOLINT
   CString(const char* utf8, int length);
-  CString(char ch, int repeat = 1);  // NOLINT
+  CString(char ch, int repeat = 1);    // NOLINT
   CString(const unsigned char* utf8);  // NOLINT
-  CString(const CStringA& narrow);  // NOLINT
+  CString(const CStringA& narrow);     // NOLINT
   CString(std::nullptr_t) noexcept {}  // NOLINT
   explicit CString(std::u16string_view text) : s_(text) {}
   explicit CString(std::u16string&& text) noexcept : s_(std::move(text)) {}
@@ -65,11 +65,20 @@ class CString {
   CString& operator=(char ch);
   CString& operator=(const unsigned char* utf8);
   CString& operator=(const CStringA& narrow);
-  CString& operator=(std::nullptr_t) noexcept { s_.clear(); return *this; }
+  CString& operator=(std::nullptr_t) noexcept {
+    s_.clear();
+    return *this;
+  }
 
-  CString& operator+=(const CString& s) { s_ += s.s_; return *this; }
+  CString& operator+=(const CString& s) {
+    s_ += s.s_;
+    return *this;
+  }
   CString& operator+=(PCXSTR psz);
-  CString& operator+=(char16_t ch) { s_ += ch; return *this; }
+  CString& operator+=(char16_t ch) {
+    s_ += ch;
+    return *this;
+  }
   CString& operator+=(const char* utf8);
   CString& operator+=(char ch);
   CString& operator+=(const CStringA& narrow);
@@ -81,7 +90,9 @@ class CString {
   char16_t GetAt(int index) const;     // 0 outside [0, length] (length reads the terminator)
   void SetAt(int index, char16_t ch);  // ignored outside [0, length)
   template <class I, std::enable_if_t<std::is_integral_v<I>, int> = 0>
-  char16_t operator[](I index) const { return GetAt(static_cast<int>(index)); }
+  char16_t operator[](I index) const {
+    return GetAt(static_cast<int>(index));
+  }
   operator PCXSTR() const noexcept { return s_.c_str(); }  // NOLINT
   PCXSTR GetString() const noexcept { return s_.c_str(); }
   int GetAllocLength() const noexcept { return static_cast<int>(s_.capacity()); }
@@ -257,18 +268,24 @@ class CStringA {
   CStringA(CStringA&&) noexcept = default;
   CStringA(const char* psz);  // NOLINT
   CStringA(const char* pch, int length);
-  CStringA(char ch, int repeat = 1);  // NOLINT
-  CStringA(const char16_t* wide);  // NOLINT  (converted to UTF-8)
-  CStringA(const CString& wide);  // NOLINT  (converted to UTF-8)
+  CStringA(char ch, int repeat = 1);    // NOLINT
+  CStringA(const char16_t* wide);       // NOLINT  (converted to UTF-8)
+  CStringA(const CString& wide);        // NOLINT  (converted to UTF-8)
   CStringA(std::nullptr_t) noexcept {}  // NOLINT
   explicit CStringA(std::string_view text) : s_(text) {}
   CStringA& operator=(const CStringA&) = default;
   CStringA& operator=(CStringA&&) noexcept = default;
   CStringA& operator=(const char* psz);
   CStringA& operator=(const CString& wide);
-  CStringA& operator+=(const CStringA& s) { s_ += s.s_; return *this; }
+  CStringA& operator+=(const CStringA& s) {
+    s_ += s.s_;
+    return *this;
+  }
   CStringA& operator+=(const char* psz);
-  CStringA& operator+=(char ch) { s_ += ch; return *this; }
+  CStringA& operator+=(char ch) {
+    s_ += ch;
+    return *this;
+  }
 
   int GetLength() const noexcept { return static_cast<int>(s_.size()); }
   bool IsEmpty() const noexcept { return s_.empty(); }
@@ -276,7 +293,9 @@ class CStringA {
   char GetAt(int index) const;
   void SetAt(int index, char ch);
   template <class I, std::enable_if_t<std::is_integral_v<I>, int> = 0>
-  char operator[](I index) const { return GetAt(static_cast<int>(index)); }
+  char operator[](I index) const {
+    return GetAt(static_cast<int>(index));
+  }
   operator const char*() const noexcept { return s_.c_str(); }  // NOLINT
   const char* GetString() const noexcept { return s_.c_str(); }
   const std::string& Str() const noexcept { return s_; }

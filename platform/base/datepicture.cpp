@@ -84,7 +84,9 @@ std::u16string FormatDatePicture(const LocaleData& t, std::u16string_view pictur
   std::u16string result;
   for (const Run& r : runs) {
     switch (r.letter) {
-      case 0: result += r.text; break;
+      case 0:
+        result += r.text;
+        break;
       case u'd':
         if (r.count <= 2) result += Number(st.wDay, r.count);
         else if (r.count == 3) result += t.abbrevDays[tableDay];
@@ -99,14 +101,15 @@ std::u16string FormatDatePicture(const LocaleData& t, std::u16string_view pictur
         if (r.count <= 2) result += Number(st.wYear % 100, r.count);
         else result += Number(st.wYear, 1);
         break;
-      case u'g': result += u"A.D."; break;
+      case u'g':
+        result += u"A.D.";
+        break;
     }
   }
   return result;
 }
 
-std::u16string FormatTimePicture(const LocaleData& t, std::u16string_view picture, const SYSTEMTIME& st,
-                                 DWORD flags) {
+std::u16string FormatTimePicture(const LocaleData& t, std::u16string_view picture, const SYSTEMTIME& st, DWORD flags) {
   std::vector<Run> runs = Tokenize(picture, u"hHmst");
   // Dropped fields take the separator text before them with them (or the
   // text after them when they come first).
@@ -130,15 +133,23 @@ std::u16string FormatTimePicture(const LocaleData& t, std::u16string_view pictur
     char16_t letter = r.letter;
     if (letter == u'h' && (flags & kTimeForce24Hour)) letter = u'H';
     switch (letter) {
-      case 0: result += r.text; break;
+      case 0:
+        result += r.text;
+        break;
       case u'h': {
         int h = st.wHour % 12;
         result += Number(h == 0 ? 12 : h, r.count >= 2 ? 2 : 1);
         break;
       }
-      case u'H': result += Number(st.wHour, r.count >= 2 ? 2 : 1); break;
-      case u'm': result += Number(st.wMinute, r.count >= 2 ? 2 : 1); break;
-      case u's': result += Number(st.wSecond, r.count >= 2 ? 2 : 1); break;
+      case u'H':
+        result += Number(st.wHour, r.count >= 2 ? 2 : 1);
+        break;
+      case u'm':
+        result += Number(st.wMinute, r.count >= 2 ? 2 : 1);
+        break;
+      case u's':
+        result += Number(st.wSecond, r.count >= 2 ? 2 : 1);
+        break;
       case u't': {
         const std::u16string& marker = st.wHour < 12 ? t.am : t.pm;
         result += r.count >= 2 ? marker : marker.substr(0, 1);
@@ -168,7 +179,8 @@ PictureTraits TraitsOf(std::u16string_view picture) {
         if (p.dateOrder.find(u'y') == std::u16string::npos) p.dateOrder += u'y';
         p.fourDigitYear = r.count >= 3;
         break;
-      case u'h': case u'H':
+      case u'h':
+      case u'H':
         sawHour = true;
         p.hours24 = r.letter == u'H';
         p.hourLeadingZero = r.count >= 2;

@@ -36,10 +36,8 @@ std::u16string WithFileName(std::u16string_view pattern, const CString& fileName
   std::u16string out;
   for (size_t i = 0; i < pattern.size(); ++i) {
     if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u'1') {
-      if (fileName.IsEmpty())
-        out += i == 0 ? u"An unnamed file" : u"an unnamed file";
-      else
-        out += fileName.View();
+      if (fileName.IsEmpty()) out += i == 0 ? u"An unnamed file" : u"an unnamed file";
+      else out += fileName.View();
       ++i;
     } else {
       out += pattern[i];
@@ -127,54 +125,83 @@ BOOL CFileException::GetErrorMessage(LPTSTR text, UINT maxChars, PUINT helpConte
 
 int CFileException::OsErrorToException(LONG osError) {
   switch (static_cast<DWORD>(osError)) {
-    case NO_ERROR: return none;
-    case ERROR_FILE_NOT_FOUND: return fileNotFound;
+    case NO_ERROR:
+      return none;
+    case ERROR_FILE_NOT_FOUND:
+      return fileNotFound;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
-    case ERROR_FILENAME_EXCED_RANGE: return badPath;
-    case ERROR_TOO_MANY_OPEN_FILES: return tooManyOpenFiles;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return badPath;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return tooManyOpenFiles;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: return accessDenied;
-    case ERROR_INVALID_HANDLE: return invalidFile;
-    case ERROR_SHARING_VIOLATION: return sharingViolation;
-    case ERROR_LOCK_VIOLATION: return lockViolation;
-    case ERROR_DISK_FULL: return diskFull;
-    case ERROR_HANDLE_EOF: return endOfFile;
-    case ERROR_NEGATIVE_SEEK: return badSeek;
+    case ERROR_ALREADY_EXISTS:
+      return accessDenied;
+    case ERROR_INVALID_HANDLE:
+      return invalidFile;
+    case ERROR_SHARING_VIOLATION:
+      return sharingViolation;
+    case ERROR_LOCK_VIOLATION:
+      return lockViolation;
+    case ERROR_DISK_FULL:
+      return diskFull;
+    case ERROR_HANDLE_EOF:
+      return endOfFile;
+    case ERROR_NEGATIVE_SEEK:
+      return badSeek;
     case ERROR_CANTREAD:
-    case ERROR_CANTWRITE: return hardIO;
-    default: return genericException;
+    case ERROR_CANTWRITE:
+      return hardIO;
+    default:
+      return genericException;
   }
 }
 
 LONG CFileException::ErrnoToOsError(int e) {
   switch (e) {
-    case 0: return NO_ERROR;
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case 0:
+      return NO_ERROR;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
     case ELOOP:
-    case EINVAL: return ERROR_INVALID_NAME;
+    case EINVAL:
+      return ERROR_INVALID_NAME;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
     case EACCES:
     case EPERM:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EROFS: return ERROR_WRITE_PROTECT;
-    case EEXIST: return ERROR_FILE_EXISTS;
-    case EBADF: return ERROR_INVALID_HANDLE;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EROFS:
+      return ERROR_WRITE_PROTECT;
+    case EEXIST:
+      return ERROR_FILE_EXISTS;
+    case EBADF:
+      return ERROR_INVALID_HANDLE;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: return ERROR_DISK_FULL;
-    case EIO: return ERROR_CANTREAD;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case EFBIG:
+      return ERROR_DISK_FULL;
+    case EIO:
+      return ERROR_CANTREAD;
+    case ENOMEM:
+      return ERROR_NOT_ENOUGH_MEMORY;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    default: return ERROR_INVALID_FUNCTION;
+    case ETXTBSY:
+      return ERROR_SHARING_VIOLATION;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
+    default:
+      return ERROR_INVALID_FUNCTION;
   }
 }
 
@@ -189,8 +216,7 @@ void CFileException::ThrowErrno(int e, LPCTSTR fileName) {
 }
 
 // ---- CArchiveException ------------------------------------------------------------------------------
-CArchiveException::CArchiveException(int cause, LPCTSTR archiveName)
-    : m_cause(cause), m_strFileName(archiveName) {}
+CArchiveException::CArchiveException(int cause, LPCTSTR archiveName) : m_cause(cause), m_strFileName(archiveName) {}
 
 BOOL CArchiveException::GetErrorMessage(LPTSTR text, UINT maxChars, PUINT helpContext) const {
   if (helpContext) *helpContext = 0;

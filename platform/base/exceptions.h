@@ -134,17 +134,7 @@ class CFileException : public CException {
 class CArchiveException : public CException {
   DECLARE_DYNAMIC(CArchiveException)
  public:
-  enum {
-    none,
-    genericException,
-    readOnly,
-    endOfFile,
-    writeOnly,
-    badIndex,
-    badClass,
-    badSchema,
-    bufferFull
-  };
+  enum { none, genericException, readOnly, endOfFile, writeOnly, badIndex, badClass, badSchema, bufferFull };
 
   explicit CArchiveException(int cause = none, LPCTSTR archiveName = nullptr);
 
@@ -189,8 +179,8 @@ struct PvExceptionLink {
   }
 };
 
-#define TRY              \
-  {                      \
+#define TRY                           \
+  {                                   \
     PvExceptionLink _pvExceptionLink; \
     try {
 #define CATCH(class_name, e) \
@@ -205,15 +195,17 @@ struct PvExceptionLink {
 #define CATCH_ALL(e) CATCH(CException, e)
 #define AND_CATCH_ALL(e) CATCH(CException, e)
 #define END_CATCH_ALL END_CATCH
-#define END_TRY \
-  }             \
-  catch (CException * e) { _pvExceptionLink.m_pException = e; } \
+#define END_TRY                        \
+  }                                    \
+  catch (CException * e) {             \
+    _pvExceptionLink.m_pException = e; \
+  }                                    \
   }
 #define THROW(e) throw(e)
-#define THROW_LAST()                          \
-  do {                                        \
-    _pvExceptionLink.m_pException = nullptr;  \
-    throw;                                    \
+#define THROW_LAST()                         \
+  do {                                       \
+    _pvExceptionLink.m_pException = nullptr; \
+    throw;                                   \
   } while (0)
 #define DELETE_EXCEPTION(e) \
   do {                      \

@@ -36,8 +36,8 @@ struct ShareEntry {
   UINT slot;
   dev_t dev;
   ino_t ino;
-  bool reads, writes;            // access of the open
-  bool allowRead, allowWrite;    // what it lets others do
+  bool reads, writes;          // access of the open
+  bool allowRead, allowWrite;  // what it lets others do
 };
 
 std::mutex g_shareMutex;
@@ -58,8 +58,7 @@ UINT ClaimShare(const struct stat& st, UINT flags) {
   std::lock_guard<std::mutex> lock(g_shareMutex);
   for (const ShareEntry& e : ShareTable()) {
     if (e.dev != st.st_dev || e.ino != st.st_ino) continue;
-    if ((reads && !e.allowRead) || (writes && !e.allowWrite) || (e.reads && !allowRead) ||
-        (e.writes && !allowWrite))
+    if ((reads && !e.allowRead) || (writes && !e.allowWrite) || (e.reads && !allowRead) || (e.writes && !allowWrite))
       return 0;
   }
   UINT slot = g_nextSlot++;
@@ -116,9 +115,15 @@ BOOL CFile::Open(LPCTSTR fileName, UINT openFlags, CFileException* error) {
   }
   int flags = O_CLOEXEC;
   switch (openFlags & 3) {
-    case modeRead: flags |= O_RDONLY; break;
-    case modeWrite: flags |= O_WRONLY; break;
-    case modeReadWrite: flags |= O_RDWR; break;
+    case modeRead:
+      flags |= O_RDONLY;
+      break;
+    case modeWrite:
+      flags |= O_WRONLY;
+      break;
+    case modeReadWrite:
+      flags |= O_RDWR;
+      break;
     default:
       FillError(error, CFileException::genericException, ERROR_INVALID_PARAMETER, m_strFileName);
       return FALSE;
@@ -228,8 +233,7 @@ ULONGLONG CFile::Seek(LONGLONG offset, UINT from) {
   if (whence < 0) AfxThrowInvalidArgException();
   off_t pos = ::lseek(fd, static_cast<off_t>(offset), whence);
   if (pos < 0) {
-    if (errno == EINVAL)
-      AfxThrowFileException(CFileException::badSeek, ERROR_NEGATIVE_SEEK, m_strFileName.GetString());
+    if (errno == EINVAL) AfxThrowFileException(CFileException::badSeek, ERROR_NEGATIVE_SEEK, m_strFileName.GetString());
     ThrowErrno(errno);
   }
   return static_cast<ULONGLONG>(pos);
@@ -386,9 +390,10 @@ void CMemFile::Write(const void* buffer, UINT count) {
 }
 
 ULONGLONG CMemFile::Seek(LONGLONG offset, UINT from) {
-  LONGLONG base = from == begin ? 0 : from == current ? static_cast<LONGLONG>(m_nPosition)
-                                  : from == end      ? static_cast<LONGLONG>(m_nFileSize)
-                                                     : -1;
+  LONGLONG base = from == begin     ? 0
+                  : from == current ? static_cast<LONGLONG>(m_nPosition)
+                  : from == end     ? static_cast<LONGLONG>(m_nFileSize)
+                                    : -1;
   if (base < 0) AfxThrowInvalidArgException();
   LONGLONG pos;
   if (__builtin_add_overflow(base, offset, &pos) || pos < 0)

@@ -16,9 +16,7 @@ BOOL CopyRect(LPRECT dst, const RECT* src) {
   return TRUE;
 }
 
-BOOL IsRectEmpty(const RECT* rc) {
-  return !rc || rc->right <= rc->left || rc->bottom <= rc->top;
-}
+BOOL IsRectEmpty(const RECT* rc) { return !rc || rc->right <= rc->left || rc->bottom <= rc->top; }
 
 BOOL PtInRect(const RECT* rc, POINT pt) {
   return rc && pt.x >= rc->left && pt.x < rc->right && pt.y >= rc->top && pt.y < rc->bottom;
@@ -89,15 +87,11 @@ BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b) {
       return FALSE;
     }
     if (cut.top == a->top && cut.bottom == a->bottom) {
-      if (cut.left == a->left)
-        result.left = cut.right;
-      else if (cut.right == a->right)
-        result.right = cut.left;
+      if (cut.left == a->left) result.left = cut.right;
+      else if (cut.right == a->right) result.right = cut.left;
     } else if (cut.left == a->left && cut.right == a->right) {
-      if (cut.top == a->top)
-        result.top = cut.bottom;
-      else if (cut.bottom == a->bottom)
-        result.bottom = cut.top;
+      if (cut.top == a->top) result.top = cut.bottom;
+      else if (cut.bottom == a->bottom) result.bottom = cut.top;
     }
   }
   *dst = result;

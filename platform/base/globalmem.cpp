@@ -83,8 +83,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL mem, SIZE_T bytes, UINT flags) {
     }
     data = fresh;
   }
-  if ((flags & GMEM_ZEROINIT) && bytes > b->size)
-    std::memset(static_cast<char*>(data) + b->size, 0, bytes - b->size);
+  if ((flags & GMEM_ZEROINIT) && bytes > b->size) std::memset(static_cast<char*>(data) + b->size, 0, bytes - b->size);
   if (data != b->data) {
     if (!b->movable) r.byHandle.erase(b->data);
     r.byData.erase(b->data);

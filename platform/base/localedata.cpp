@@ -129,9 +129,9 @@ void EnglishTable(LocaleData& d) {
   static const char16_t* const days[7] = {u"Monday", u"Tuesday",  u"Wednesday", u"Thursday",
                                           u"Friday", u"Saturday", u"Sunday"};
   static const char16_t* const abbrevDays[7] = {u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat", u"Sun"};
-  static const char16_t* const months[12] = {u"January", u"February", u"March",     u"April",   u"May",
-                                             u"June",    u"July",     u"August",    u"September",
-                                             u"October", u"November", u"December"};
+  static const char16_t* const months[12] = {u"January",   u"February", u"March",    u"April",
+                                             u"May",       u"June",     u"July",     u"August",
+                                             u"September", u"October",  u"November", u"December"};
   static const char16_t* const abbrevMonths[12] = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
                                                    u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
   FillNames(d, days, abbrevDays, months, abbrevMonths);
@@ -158,9 +158,8 @@ void GermanTable(LocaleData& d) {
   static const char16_t* const days[7] = {u"Montag",  u"Dienstag", u"Mittwoch", u"Donnerstag",
                                           u"Freitag", u"Samstag",  u"Sonntag"};
   static const char16_t* const abbrevDays[7] = {u"Mo", u"Di", u"Mi", u"Do", u"Fr", u"Sa", u"So"};
-  static const char16_t* const months[12] = {u"Januar",  u"Februar",  u"M\u00e4rz",   u"April",
-                                             u"Mai",     u"Juni",     u"Juli",        u"August",
-                                             u"September", u"Oktober", u"November",   u"Dezember"};
+  static const char16_t* const months[12] = {u"Januar", u"Februar", u"M\u00e4rz", u"April",   u"Mai",      u"Juni",
+                                             u"Juli",   u"August",  u"September", u"Oktober", u"November", u"Dezember"};
   static const char16_t* const abbrevMonths[12] = {u"Jan", u"Feb", u"M\u00e4r", u"Apr", u"Mai", u"Jun",
                                                    u"Jul", u"Aug", u"Sep",      u"Okt", u"Nov", u"Dez"};
   FillNames(d, days, abbrevDays, months, abbrevMonths);
@@ -226,32 +225,80 @@ std::u16string PictureFromStrftime(std::u16string_view fmt, locale_t loc, int de
       k = fmt[++i];
     }
     switch (k) {
-      case u'd': field(noPad ? u"d" : u"dd"); break;
-      case u'e': field(u"d"); break;
-      case u'm': field(noPad ? u"M" : u"MM"); break;
-      case u'Y': field(u"yyyy"); break;
-      case u'y': field(u"yy"); break;
-      case u'b': case u'h': field(u"MMM"); break;
-      case u'B': field(u"MMMM"); break;
-      case u'a': field(u"ddd"); break;
-      case u'A': field(u"dddd"); break;
-      case u'H': field(noPad ? u"H" : u"HH"); break;
-      case u'k': field(u"H"); break;
-      case u'I': field(noPad ? u"h" : u"hh"); break;
-      case u'l': field(u"h"); break;
-      case u'M': field(noPad ? u"m" : u"mm"); break;
-      case u'S': field(noPad ? u"s" : u"ss"); break;
-      case u'p': case u'P': field(u"tt"); break;
-      case u'T': field(u"HH:mm:ss"); break;
-      case u'R': field(u"HH:mm"); break;
-      case u'D': field(u"MM/dd/yy"); break;
-      case u'F': field(u"yyyy-MM-dd"); break;
+      case u'd':
+        field(noPad ? u"d" : u"dd");
+        break;
+      case u'e':
+        field(u"d");
+        break;
+      case u'm':
+        field(noPad ? u"M" : u"MM");
+        break;
+      case u'Y':
+        field(u"yyyy");
+        break;
+      case u'y':
+        field(u"yy");
+        break;
+      case u'b':
+      case u'h':
+        field(u"MMM");
+        break;
+      case u'B':
+        field(u"MMMM");
+        break;
+      case u'a':
+        field(u"ddd");
+        break;
+      case u'A':
+        field(u"dddd");
+        break;
+      case u'H':
+        field(noPad ? u"H" : u"HH");
+        break;
+      case u'k':
+        field(u"H");
+        break;
+      case u'I':
+        field(noPad ? u"h" : u"hh");
+        break;
+      case u'l':
+        field(u"h");
+        break;
+      case u'M':
+        field(noPad ? u"m" : u"mm");
+        break;
+      case u'S':
+        field(noPad ? u"s" : u"ss");
+        break;
+      case u'p':
+      case u'P':
+        field(u"tt");
+        break;
+      case u'T':
+        field(u"HH:mm:ss");
+        break;
+      case u'R':
+        field(u"HH:mm");
+        break;
+      case u'D':
+        field(u"MM/dd/yy");
+        break;
+      case u'F':
+        field(u"yyyy-MM-dd");
+        break;
       case u'r':
         if (depth == 0) field(PictureFromStrftime(Info(T_FMT_AMPM, loc), loc, 1));
         break;
-      case u'n': case u't': literal += u' '; break;
-      case u'%': literal += u'%'; break;
-      default: break;  // zones, week numbers and the like have no picture field
+      case u'n':
+      case u't':
+        literal += u' ';
+        break;
+      case u'%':
+        literal += u'%';
+        break;
+      default:
+        break;  // zones, week numbers and the like have no picture field
     }
   }
   AppendLiteral(picture, literal);

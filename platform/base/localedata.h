@@ -43,11 +43,11 @@ struct LocaleData {
   int ansiCodePage = 1252;
   int oemCodePage = 850;
 
-  std::u16string days[7];            // Monday .. Sunday
-  std::u16string abbrevDays[7];      // Monday .. Sunday
-  std::u16string months[12];         // standing alone ("März")
+  std::u16string days[7];        // Monday .. Sunday
+  std::u16string abbrevDays[7];  // Monday .. Sunday
+  std::u16string months[12];     // standing alone ("März")
   std::u16string abbrevMonths[12];
-  std::u16string genitiveMonths[12]; // after a day number, where the language inflects them
+  std::u16string genitiveMonths[12];  // after a day number, where the language inflects them
   std::u16string genitiveAbbrevMonths[12];
   std::u16string am, pm;
 

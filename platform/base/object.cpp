@@ -8,8 +8,8 @@
 #include "platform/base/utf.h"
 
 // CObject's own record: the root of every chain.
-constinit CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF,
-                                                 nullptr, nullptr};
+constinit CRuntimeClass CObject::classCObject = {"CObject", static_cast<int>(sizeof(CObject)), 0xFFFF, nullptr,
+                                                 nullptr};
 PV_REGISTER_RUNTIME_CLASS(CObject)
 
 // The linker defines these around the section that IMPLEMENT_* fills.
@@ -18,9 +18,7 @@ extern CRuntimeClass* const __start_pv_runtime_classes[] __attribute__((weak));
 extern CRuntimeClass* const __stop_pv_runtime_classes[] __attribute__((weak));
 }
 
-CObject* CRuntimeClass::CreateObject() const {
-  return m_pfnCreateObject ? m_pfnCreateObject() : nullptr;
-}
+CObject* CRuntimeClass::CreateObject() const { return m_pfnCreateObject ? m_pfnCreateObject() : nullptr; }
 
 BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
   for (const CRuntimeClass* c = this; c; c = c->m_pBaseClass)

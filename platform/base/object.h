@@ -71,37 +71,37 @@ class CObject {
 CObject* PvArchiveReadObject(CArchive& ar, const CRuntimeClass* requested);
 
 // ---- declaration macros ----------------------------------------------------------
-#define DECLARE_DYNAMIC(class_name)                  \
- public:                                             \
-  static CRuntimeClass class##class_name;            \
+#define DECLARE_DYNAMIC(class_name)       \
+ public:                                  \
+  static CRuntimeClass class##class_name; \
   CRuntimeClass* GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
   DECLARE_DYNAMIC(class_name)         \
   static CObject* CreateObject();
 
-#define DECLARE_SERIAL(class_name)  \
-  DECLARE_DYNCREATE(class_name)     \
+#define DECLARE_SERIAL(class_name) \
+  DECLARE_DYNCREATE(class_name)    \
   friend CArchive& operator>>(CArchive& ar, class_name*& pOb);
 
 // ---- implementation macros ----------------------------------------------------------
 // The pointer in section "pv_runtime_classes" is what name lookups walk.
-#define PV_REGISTER_RUNTIME_CLASS(class_name)                                   \
-  __attribute__((used, section("pv_runtime_classes"))) static CRuntimeClass* const \
-      pv_runtime_class_entry_##class_name = RUNTIME_CLASS(class_name);
+#define PV_REGISTER_RUNTIME_CLASS(class_name)                                                                      \
+  __attribute__((used,                                                                                             \
+                 section("pv_runtime_classes"))) static CRuntimeClass* const pv_runtime_class_entry_##class_name = \
+      RUNTIME_CLASS(class_name);
 
-#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)     \
-  constinit CRuntimeClass class_name::class##class_name = {                      \
-      #class_name, static_cast<int>(sizeof(class_name)), (wSchema), pfnNew, \
-      RUNTIME_CLASS(base_class_name)};                                           \
-  CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); } \
+#define IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, wSchema, pfnNew)                                   \
+  constinit CRuntimeClass class_name::class##class_name = {#class_name, static_cast<int>(sizeof(class_name)),  \
+                                                           (wSchema), pfnNew, RUNTIME_CLASS(base_class_name)}; \
+  CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }                     \
   PV_REGISTER_RUNTIME_CLASS(class_name)
 
 #define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
-#define IMPLEMENT_DYNCREATE(class_name, base_class_name)               \
-  CObject* class_name::CreateObject() { return new class_name; }       \
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)         \
+  CObject* class_name::CreateObject() { return new class_name; } \
   IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
 
 #define IMPLEMENT_SERIAL(class_name, base_class_name, wSchema)                           \

@@ -29,10 +29,8 @@ void AppendAscii(std::u16string& out, const char* s) {
 
 void AppendNumber(std::u16string& out, long long v, int width, bool noPad) {
   char buf[32];
-  if (noPad)
-    std::snprintf(buf, sizeof buf, "%lld", v);
-  else
-    std::snprintf(buf, sizeof buf, "%0*lld", width, v);
+  if (noPad) std::snprintf(buf, sizeof buf, "%lld", v);
+  else std::snprintf(buf, sizeof buf, "%0*lld", width, v);
   AppendAscii(out, buf);
 }
 
@@ -40,7 +38,8 @@ void AppendNumber(std::u16string& out, long long v, int width, bool noPad) {
 
 // ---- COleDateTimeSpan ------------------------------------------------------------------------
 
-COleDateTimeSpan::COleDateTimeSpan(double days) noexcept : m_span(days), m_status(std::isfinite(days) ? valid : invalid) {}
+COleDateTimeSpan::COleDateTimeSpan(double days) noexcept
+    : m_span(days), m_status(std::isfinite(days) ? valid : invalid) {}
 
 COleDateTimeSpan::COleDateTimeSpan(LONG days, int hours, int minutes, int seconds) noexcept {
   SetDateTimeSpan(days, hours, minutes, seconds);
@@ -117,11 +116,21 @@ CString COleDateTimeSpan::Format(LPCTSTR format) const {
     }
     ++p;
     switch (*p) {
-      case u'D': AppendNumber(out, GetDays(), 1, true); break;
-      case u'H': AppendNumber(out, GetHours(), 2, false); break;
-      case u'M': AppendNumber(out, GetMinutes(), 2, false); break;
-      case u'S': AppendNumber(out, GetSeconds(), 2, false); break;
-      case u'%': out.push_back(u'%'); break;
+      case u'D':
+        AppendNumber(out, GetDays(), 1, true);
+        break;
+      case u'H':
+        AppendNumber(out, GetHours(), 2, false);
+        break;
+      case u'M':
+        AppendNumber(out, GetMinutes(), 2, false);
+        break;
+      case u'S':
+        AppendNumber(out, GetSeconds(), 2, false);
+        break;
+      case u'%':
+        out.push_back(u'%');
+        break;
       default:
         out.push_back(u'%');
         out.push_back(*p);
@@ -174,8 +183,7 @@ COleDateTime::COleDateTime(const FILETIME& utc) noexcept : m_dt(0), m_status(val
   SYSTEMTIME st;
   if (FileTimeToLocalFileTime(&utc, &local) && FileTimeToSystemTime(&local, &st))
     SetDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond);
-  else
-    m_status = invalid;
+  else m_status = invalid;
 }
 
 COleDateTime::COleDateTime(int year, int month, int day, int hour, int minute, int second) noexcept
@@ -192,12 +200,11 @@ bool COleDateTime::GetAsSystemTime(SYSTEMTIME& st) const noexcept {
   return m_status == valid && VariantTimeToSystemTime(m_dt, &st);
 }
 
-#define PV_DATE_FIELD(name, expr)                          \
-  int COleDateTime::name() const noexcept {                \
-    pv::DateFields f;                                      \
-    if (m_status != valid || !pv::DateToFields(m_dt, &f)) \
-      return AFX_OLE_DATETIME_ERROR;                       \
-    return expr;                                           \
+#define PV_DATE_FIELD(name, expr)                                                        \
+  int COleDateTime::name() const noexcept {                                              \
+    pv::DateFields f;                                                                    \
+    if (m_status != valid || !pv::DateToFields(m_dt, &f)) return AFX_OLE_DATETIME_ERROR; \
+    return expr;                                                                         \
   }
 PV_DATE_FIELD(GetYear, f.year)
 PV_DATE_FIELD(GetMonth, f.month)
@@ -249,8 +256,8 @@ bool COleDateTime::operator<=(const COleDateTime& other) const noexcept {
 COleDateTime COleDateTime::operator+(const COleDateTimeSpan& span) const noexcept {
   COleDateTime r;
   if (m_status != valid || span.m_status != COleDateTimeSpan::valid) {
-    r.m_status = (m_status == null || span.m_status == COleDateTimeSpan::null) &&
-                         m_status != invalid && span.m_status != COleDateTimeSpan::invalid
+    r.m_status = (m_status == null || span.m_status == COleDateTimeSpan::null) && m_status != invalid &&
+                         span.m_status != COleDateTimeSpan::invalid
                      ? null
                      : invalid;
     return r;
@@ -293,8 +300,7 @@ bool COleDateTime::ParseDateTime(LPCTSTR text, DWORD flags, LCID lcid) {
 CString COleDateTime::Format(DWORD flags, LCID lcid) const {
   if (m_status == null) return CString();
   std::u16string text;
-  if (m_status != valid ||
-      !pv::FormatVariantDate(m_dt, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), lcid, &text))
+  if (m_status != valid || !pv::FormatVariantDate(m_dt, flags & (VAR_DATEVALUEONLY | VAR_TIMEVALUEONLY), lcid, &text))
     return CString(u"Invalid DateTime");
   return CString(std::move(text));
 }
@@ -325,26 +331,66 @@ CString COleDateTime::Format(LPCTSTR format) const {
       }
       int h12 = f.hour % 12 == 0 ? 12 : f.hour % 12;
       switch (*p) {
-        case u'a': out.append(std::u16string(kDays[f.dayOfWeek], kDays[f.dayOfWeek] + 3)); break;
-        case u'A': AppendAscii(out, kDays[f.dayOfWeek]); break;
-        case u'b': out.append(std::u16string(kMonths[f.month - 1], kMonths[f.month - 1] + 3)); break;
-        case u'B': AppendAscii(out, kMonths[f.month - 1]); break;
-        case u'c': run(alt ? u"%#x %H:%M:%S" : u"%m/%d/%y %H:%M:%S"); break;
-        case u'x': run(alt ? u"%A, %B %#d, %Y" : u"%m/%d/%y"); break;
-        case u'X': run(u"%H:%M:%S"); break;
-        case u'd': AppendNumber(out, f.day, 2, alt); break;
-        case u'H': AppendNumber(out, f.hour, 2, alt); break;
-        case u'I': AppendNumber(out, h12, 2, alt); break;
-        case u'j': AppendNumber(out, f.dayOfYear, 3, alt); break;
-        case u'm': AppendNumber(out, f.month, 2, alt); break;
-        case u'M': AppendNumber(out, f.minute, 2, alt); break;
-        case u'S': AppendNumber(out, f.second, 2, alt); break;
-        case u'p': AppendAscii(out, f.hour < 12 ? "AM" : "PM"); break;
-        case u'U': AppendNumber(out, week(0), 2, alt); break;
-        case u'W': AppendNumber(out, week(1), 2, alt); break;
-        case u'w': AppendNumber(out, f.dayOfWeek, 1, true); break;
-        case u'y': AppendNumber(out, f.year % 100, 2, alt); break;
-        case u'Y': AppendNumber(out, f.year, 4, alt); break;
+        case u'a':
+          out.append(std::u16string(kDays[f.dayOfWeek], kDays[f.dayOfWeek] + 3));
+          break;
+        case u'A':
+          AppendAscii(out, kDays[f.dayOfWeek]);
+          break;
+        case u'b':
+          out.append(std::u16string(kMonths[f.month - 1], kMonths[f.month - 1] + 3));
+          break;
+        case u'B':
+          AppendAscii(out, kMonths[f.month - 1]);
+          break;
+        case u'c':
+          run(alt ? u"%#x %H:%M:%S" : u"%m/%d/%y %H:%M:%S");
+          break;
+        case u'x':
+          run(alt ? u"%A, %B %#d, %Y" : u"%m/%d/%y");
+          break;
+        case u'X':
+          run(u"%H:%M:%S");
+          break;
+        case u'd':
+          AppendNumber(out, f.day, 2, alt);
+          break;
+        case u'H':
+          AppendNumber(out, f.hour, 2, alt);
+          break;
+        case u'I':
+          AppendNumber(out, h12, 2, alt);
+          break;
+        case u'j':
+          AppendNumber(out, f.dayOfYear, 3, alt);
+          break;
+        case u'm':
+          AppendNumber(out, f.month, 2, alt);
+          break;
+        case u'M':
+          AppendNumber(out, f.minute, 2, alt);
+          break;
+        case u'S':
+          AppendNumber(out, f.second, 2, alt);
+          break;
+        case u'p':
+          AppendAscii(out, f.hour < 12 ? "AM" : "PM");
+          break;
+        case u'U':
+          AppendNumber(out, week(0), 2, alt);
+          break;
+        case u'W':
+          AppendNumber(out, week(1), 2, alt);
+          break;
+        case u'w':
+          AppendNumber(out, f.dayOfWeek, 1, true);
+          break;
+        case u'y':
+          AppendNumber(out, f.year % 100, 2, alt);
+          break;
+        case u'Y':
+          AppendNumber(out, f.year, 4, alt);
+          break;
         case u'z':
         case u'Z': {
           pv::ClockTimeZone tz = pv::Clock::TimeZone();
@@ -353,7 +399,9 @@ CString COleDateTime::Format(LPCTSTR format) const {
           out.append(daylight ? tz.daylightName : tz.standardName);
           break;
         }
-        case u'%': out.push_back(u'%'); break;
+        case u'%':
+          out.push_back(u'%');
+          break;
         default:
           // Unknown codes are kept as written.
           out.push_back(u'%');

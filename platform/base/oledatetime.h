@@ -78,11 +78,11 @@ class COleDateTime {
   static COleDateTime GetCurrentTime();
 
   COleDateTime() noexcept : m_dt(0), m_status(valid) {}
-  COleDateTime(DATE date) noexcept;                 // NOLINT
-  COleDateTime(const VARIANT& value) noexcept;      // NOLINT
-  COleDateTime(std::time_t utc) noexcept;           // NOLINT: shown in local time
-  COleDateTime(const SYSTEMTIME& st) noexcept;      // NOLINT: milliseconds ignored
-  COleDateTime(const FILETIME& utc) noexcept;       // NOLINT: shown in local time
+  COleDateTime(DATE date) noexcept;             // NOLINT
+  COleDateTime(const VARIANT& value) noexcept;  // NOLINT
+  COleDateTime(std::time_t utc) noexcept;       // NOLINT: shown in local time
+  COleDateTime(const SYSTEMTIME& st) noexcept;  // NOLINT: milliseconds ignored
+  COleDateTime(const FILETIME& utc) noexcept;   // NOLINT: shown in local time
   COleDateTime(int year, int month, int day, int hour, int minute, int second) noexcept;
   COleDateTime(WORD dosDate, WORD dosTime) noexcept;
 

@@ -12,14 +12,36 @@ namespace {
 
 ULONG ElementSize(VARTYPE vt) {
   switch (vt) {
-    case VT_I1: case VT_UI1: return 1;
-    case VT_I2: case VT_UI2: case VT_BOOL: return 2;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_R4: case VT_ERROR: return 4;
-    case VT_R8: case VT_CY: case VT_DATE: case VT_I8: case VT_UI8: return 8;
-    case VT_BSTR: case VT_UNKNOWN: case VT_DISPATCH: return sizeof(void*);
-    case VT_VARIANT: return sizeof(VARIANT);
-    case VT_DECIMAL: return sizeof(DECIMAL);
-    default: return 0;
+    case VT_I1:
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+    case VT_UI2:
+    case VT_BOOL:
+      return 2;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_ERROR:
+      return 4;
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_I8:
+    case VT_UI8:
+      return 8;
+    case VT_BSTR:
+    case VT_UNKNOWN:
+    case VT_DISPATCH:
+      return sizeof(void*);
+    case VT_VARIANT:
+      return sizeof(VARIANT);
+    case VT_DECIMAL:
+      return sizeof(DECIMAL);
+    default:
+      return 0;
   }
 }
 
@@ -203,8 +225,8 @@ HRESULT SafeArrayCopy(SAFEARRAY* a, SAFEARRAY** out) {
   if (!c) return E_OUTOFMEMORY;
   for (ULONG i = 0; i < a->rgsabound[0].cElements; ++i) {
     size_t off = static_cast<size_t>(i) * a->cbElements;
-    HRESULT hr = pv::CopyElement(a->vt, static_cast<char*>(c->pvData) + off, static_cast<char*>(a->pvData) + off,
-                                 a->cbElements);
+    HRESULT hr =
+        pv::CopyElement(a->vt, static_cast<char*>(c->pvData) + off, static_cast<char*>(a->pvData) + off, a->cbElements);
     if (FAILED(hr)) {
       SafeArrayDestroy(c);
       return hr;

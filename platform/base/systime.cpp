@@ -44,8 +44,8 @@ bool SystemTimeToInt64(const SYSTEMTIME& st, std::int64_t* v) {
       st.wMilliseconds > 999)
     return false;
   std::int64_t days = DaysFromCivil(st.wYear, st.wMonth, st.wDay) - DaysFromCivil(1601, 1, 1);
-  std::int64_t ms = days * 86400000 + st.wHour * 3600000LL + st.wMinute * 60000LL + st.wSecond * 1000LL +
-                    st.wMilliseconds;
+  std::int64_t ms =
+      days * 86400000 + st.wHour * 3600000LL + st.wMinute * 60000LL + st.wSecond * 1000LL + st.wMilliseconds;
   *v = ms * kTicksPerMs;
   return true;
 }
@@ -66,7 +66,8 @@ void RuleFromTransition(std::int64_t utcBefore, SYSTEMTIME* rule) {
   *rule = SYSTEMTIME{};
   rule->wMonth = st.wMonth;
   rule->wDayOfWeek = st.wDayOfWeek;
-  rule->wDay = static_cast<WORD>(st.wDay + 7 > static_cast<int>(DaysInMonth(st.wYear, st.wMonth)) ? 5 : (st.wDay - 1) / 7 + 1);
+  rule->wDay =
+      static_cast<WORD>(st.wDay + 7 > static_cast<int>(DaysInMonth(st.wYear, st.wMonth)) ? 5 : (st.wDay - 1) / 7 + 1);
   rule->wHour = st.wHour;
   rule->wMinute = st.wMinute;
 }
@@ -113,8 +114,8 @@ bool DateToFields(DATE date, DateFields* out) {
 
 bool FieldsToDate(int year, int month, int day, int hour, int minute, int second, DATE* out) {
   if (year < 100 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > static_cast<int>(DaysInMonth(year, static_cast<unsigned>(month))) || hour < 0 || hour > 23 ||
-      minute < 0 || minute > 59 || second < 0 || second > 59)
+      day > static_cast<int>(DaysInMonth(year, static_cast<unsigned>(month))) || hour < 0 || hour > 23 || minute < 0 ||
+      minute > 59 || second < 0 || second > 59)
     return false;
   double days = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) -
                                     kDateEpochDays);

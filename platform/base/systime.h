@@ -70,8 +70,8 @@ INT VariantTimeToSystemTime(DATE date, LPSYSTEMTIME st);
 namespace pv {
 
 // Smallest and largest valid Automation dates.
-constexpr DATE kMinDate = -657434.0;                   // 1 January 100
-constexpr DATE kMaxDate = 2958465.99999999;            // 31 December 9999, 23:59:59
+constexpr DATE kMinDate = -657434.0;         // 1 January 100
+constexpr DATE kMaxDate = 2958465.99999999;  // 31 December 9999, 23:59:59
 constexpr double kHalfSecond = 0.5 / 86400.0;
 
 // Fields of a date. Seconds are rounded to the nearest second.

@@ -677,7 +677,8 @@ BOOL TlsSetValue(DWORD index, LPVOID value) {
   return TRUE;
 }
 
-// ---- framework classes --------------------------------------------------------------------------------------------------
+// ---- framework classes
+// --------------------------------------------------------------------------------------------------
 
 CSyncObject::~CSyncObject() {
   if (m_hObject) CloseHandle(m_hObject);

@@ -82,16 +82,16 @@ DWORD WaitForObjects(DWORD count, const HANDLE* handles, bool waitAll, DWORD ms,
 }  // namespace pv
 
 // ---- threads --------------------------------------------------------------------------------------
-HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
-                    LPVOID parameter, DWORD flags, LPDWORD threadId);
+HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                    DWORD flags, LPDWORD threadId);
 DWORD ResumeThread(HANDLE thread);
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 [[noreturn]] void ExitThread(DWORD exitCode);  // only on threads made by CreateThread
 DWORD GetThreadId(HANDLE thread);
 DWORD GetCurrentThreadId();
 DWORD GetCurrentProcessId();
-HANDLE GetCurrentThread();   // pseudo handle
-HANDLE GetCurrentProcess();  // pseudo handle
+HANDLE GetCurrentThread();                            // pseudo handle
+HANDLE GetCurrentProcess();                           // pseudo handle
 BOOL SetThreadPriority(HANDLE thread, int priority);  // recorded only
 int GetThreadPriority(HANDLE thread);
 BOOL SwitchToThread();

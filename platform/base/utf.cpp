@@ -20,13 +20,16 @@ bool AppendUtf8ToUtf16(std::u16string& out, std::string_view in) {
     unsigned cp;
     unsigned lo = 0x80, hi = 0xBF;  // bounds of the first continuation byte
     if (c >= 0xC2 && c <= 0xDF) {
-      need = 1; cp = c & 0x1F;
+      need = 1;
+      cp = c & 0x1F;
     } else if (c >= 0xE0 && c <= 0xEF) {
-      need = 2; cp = c & 0x0F;
+      need = 2;
+      cp = c & 0x0F;
       if (c == 0xE0) lo = 0xA0;       // no overlong forms
       else if (c == 0xED) hi = 0x9F;  // no encoded surrogates
     } else if (c >= 0xF0 && c <= 0xF4) {
-      need = 3; cp = c & 0x07;
+      need = 3;
+      cp = c & 0x07;
       if (c == 0xF0) lo = 0x90;
       else if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
     } else {

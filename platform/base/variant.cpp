@@ -117,8 +117,9 @@ HRESULT ParseNumber(const char16_t* text, size_t len, const LocaleData& locale, 
     // Hex literals are 32-bit two's complement when they fit, as typed in code.
     if (v <= 0xFFFFFFFFull) {
       out->kind = Num::kInt;
-      out->i = v > 0x7FFFFFFFull && v <= 0xFFFFFFFFull && s.size() <= 10 ? static_cast<std::int32_t>(static_cast<std::uint32_t>(v))
-                                                                           : static_cast<std::int64_t>(v);
+      out->i = v > 0x7FFFFFFFull && v <= 0xFFFFFFFFull && s.size() <= 10
+                   ? static_cast<std::int32_t>(static_cast<std::uint32_t>(v))
+                   : static_cast<std::int64_t>(v);
       return S_OK;
     }
     out->kind = Num::kUInt;
@@ -208,10 +209,14 @@ HRESULT ParseNumber(const char16_t* text, size_t len, const LocaleData& locale, 
 
 double ToDouble(const Num& n) {
   switch (n.kind) {
-    case Num::kInt: return static_cast<double>(n.i);
-    case Num::kUInt: return static_cast<double>(n.u);
-    case Num::kReal: return n.r;
-    case Num::kCy: return static_cast<double>(n.i) / 10000.0;
+    case Num::kInt:
+      return static_cast<double>(n.i);
+    case Num::kUInt:
+      return static_cast<double>(n.u);
+    case Num::kReal:
+      return n.r;
+    case Num::kCy:
+      return static_cast<double>(n.i) / 10000.0;
   }
   return 0;
 }
@@ -220,7 +225,9 @@ double ToDouble(const Num& n) {
 HRESULT ToInt64(const Num& n, std::int64_t lo, std::int64_t hi, std::int64_t* out) {
   std::int64_t v = 0;
   switch (n.kind) {
-    case Num::kInt: v = n.i; break;
+    case Num::kInt:
+      v = n.i;
+      break;
     case Num::kUInt:
       if (n.u > static_cast<std::uint64_t>(hi)) return DISP_E_OVERFLOW;
       v = static_cast<std::int64_t>(n.u);
@@ -267,7 +274,9 @@ HRESULT ToUInt64(const Num& n, std::uint64_t* out) {
 HRESULT ToCy(const Num& n, std::int64_t* out) {
   constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max() / 10000;
   switch (n.kind) {
-    case Num::kCy: *out = n.i; return S_OK;
+    case Num::kCy:
+      *out = n.i;
+      return S_OK;
     case Num::kInt:
       if (n.i > kMax || n.i < -kMax) return DISP_E_OVERFLOW;
       *out = n.i * 10000;
@@ -317,9 +326,7 @@ std::u16string FormatCy(std::int64_t cy, const LocaleData& locale) {
 }
 
 // DECIMAL helpers (exact through a 128-bit integer).
-unsigned __int128 DecMantissa(const DECIMAL& d) {
-  return (static_cast<unsigned __int128>(d.Hi32) << 64) | d.Lo64;
-}
+unsigned __int128 DecMantissa(const DECIMAL& d) { return (static_cast<unsigned __int128>(d.Hi32) << 64) | d.Lo64; }
 
 std::u16string FormatDecimal(const DECIMAL& d, const LocaleData& locale) {
   unsigned __int128 m = DecMantissa(d);
@@ -403,8 +410,16 @@ HRESULT NumToDecimal(const Num& n, DECIMAL* out) {
 
 bool IsIntegerType(VARTYPE vt) {
   switch (vt) {
-    case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_INT:
-    case VT_UI1: case VT_UI2: case VT_UI4: case VT_UI8: case VT_UINT:
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_INT:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_UINT:
       return true;
     default:
       return false;
@@ -419,17 +434,50 @@ bool IsNumericType(VARTYPE vt) {
 // Reads a by-value numeric variant (bool and date included) as a number.
 bool VariantToNum(const VARIANT& v, Num* n) {
   switch (v.vt) {
-    case VT_EMPTY: n->kind = Num::kInt; n->i = 0; return true;
-    case VT_I1: n->kind = Num::kInt; n->i = v.cVal; return true;
-    case VT_I2: n->kind = Num::kInt; n->i = v.iVal; return true;
-    case VT_I4: n->kind = Num::kInt; n->i = v.lVal; return true;
-    case VT_INT: n->kind = Num::kInt; n->i = v.intVal; return true;
-    case VT_I8: n->kind = Num::kInt; n->i = v.llVal; return true;
-    case VT_BOOL: n->kind = Num::kInt; n->i = v.boolVal ? -1 : 0; return true;
-    case VT_UI1: n->kind = Num::kInt; n->i = v.bVal; return true;
-    case VT_UI2: n->kind = Num::kInt; n->i = v.uiVal; return true;
-    case VT_UI4: n->kind = Num::kInt; n->i = v.ulVal; return true;
-    case VT_UINT: n->kind = Num::kInt; n->i = v.uintVal; return true;
+    case VT_EMPTY:
+      n->kind = Num::kInt;
+      n->i = 0;
+      return true;
+    case VT_I1:
+      n->kind = Num::kInt;
+      n->i = v.cVal;
+      return true;
+    case VT_I2:
+      n->kind = Num::kInt;
+      n->i = v.iVal;
+      return true;
+    case VT_I4:
+      n->kind = Num::kInt;
+      n->i = v.lVal;
+      return true;
+    case VT_INT:
+      n->kind = Num::kInt;
+      n->i = v.intVal;
+      return true;
+    case VT_I8:
+      n->kind = Num::kInt;
+      n->i = v.llVal;
+      return true;
+    case VT_BOOL:
+      n->kind = Num::kInt;
+      n->i = v.boolVal ? -1 : 0;
+      return true;
+    case VT_UI1:
+      n->kind = Num::kInt;
+      n->i = v.bVal;
+      return true;
+    case VT_UI2:
+      n->kind = Num::kInt;
+      n->i = v.uiVal;
+      return true;
+    case VT_UI4:
+      n->kind = Num::kInt;
+      n->i = v.ulVal;
+      return true;
+    case VT_UINT:
+      n->kind = Num::kInt;
+      n->i = v.uintVal;
+      return true;
     case VT_UI8:
       if (v.ullVal <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
         n->kind = Num::kInt;
@@ -439,10 +487,22 @@ bool VariantToNum(const VARIANT& v, Num* n) {
         n->u = v.ullVal;
       }
       return true;
-    case VT_R4: n->kind = Num::kReal; n->r = v.fltVal; return true;
-    case VT_R8: n->kind = Num::kReal; n->r = v.dblVal; return true;
-    case VT_DATE: n->kind = Num::kReal; n->r = v.date; return true;
-    case VT_CY: n->kind = Num::kCy; n->i = v.cyVal.int64; return true;
+    case VT_R4:
+      n->kind = Num::kReal;
+      n->r = v.fltVal;
+      return true;
+    case VT_R8:
+      n->kind = Num::kReal;
+      n->r = v.dblVal;
+      return true;
+    case VT_DATE:
+      n->kind = Num::kReal;
+      n->r = v.date;
+      return true;
+    case VT_CY:
+      n->kind = Num::kCy;
+      n->i = v.cyVal.int64;
+      return true;
     case VT_DECIMAL: {
       if (v.decVal.scale == 0 && v.decVal.Hi32 == 0 && v.decVal.Lo64 <= 0x7FFFFFFFFFFFFFFFull) {
         n->kind = Num::kInt;
@@ -464,20 +524,36 @@ HRESULT NumToVariant(const Num& n, VARTYPE vt, VARIANT* out) {
   HRESULT hr = S_OK;
   auto ranged = [&](std::int64_t lo, std::int64_t hi) { return ToInt64(n, lo, hi, &i); };
   switch (vt) {
-    case VT_I1: if (FAILED(hr = ranged(-128, 127))) return hr; out->cVal = static_cast<CHAR>(i); break;
-    case VT_UI1: if (FAILED(hr = ranged(0, 255))) return hr; out->bVal = static_cast<BYTE>(i); break;
-    case VT_I2: if (FAILED(hr = ranged(-32768, 32767))) return hr; out->iVal = static_cast<SHORT>(i); break;
-    case VT_UI2: if (FAILED(hr = ranged(0, 65535))) return hr; out->uiVal = static_cast<USHORT>(i); break;
-    case VT_I4: case VT_INT:
-      if (FAILED(hr = ranged(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()))) return hr;
+    case VT_I1:
+      if (FAILED(hr = ranged(-128, 127))) return hr;
+      out->cVal = static_cast<CHAR>(i);
+      break;
+    case VT_UI1:
+      if (FAILED(hr = ranged(0, 255))) return hr;
+      out->bVal = static_cast<BYTE>(i);
+      break;
+    case VT_I2:
+      if (FAILED(hr = ranged(-32768, 32767))) return hr;
+      out->iVal = static_cast<SHORT>(i);
+      break;
+    case VT_UI2:
+      if (FAILED(hr = ranged(0, 65535))) return hr;
+      out->uiVal = static_cast<USHORT>(i);
+      break;
+    case VT_I4:
+    case VT_INT:
+      if (FAILED(hr = ranged(std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())))
+        return hr;
       out->lVal = static_cast<LONG>(i);
       break;
-    case VT_UI4: case VT_UINT:
+    case VT_UI4:
+    case VT_UINT:
       if (FAILED(hr = ranged(0, 0xFFFFFFFFll))) return hr;
       out->ulVal = static_cast<ULONG>(i);
       break;
     case VT_I8:
-      if (FAILED(hr = ranged(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()))) return hr;
+      if (FAILED(hr = ranged(std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max())))
+        return hr;
       out->llVal = i;
       break;
     case VT_UI8: {
@@ -492,7 +568,9 @@ HRESULT NumToVariant(const Num& n, VARTYPE vt, VARIANT* out) {
       out->fltVal = static_cast<float>(d);
       break;
     }
-    case VT_R8: out->dblVal = ToDouble(n); break;
+    case VT_R8:
+      out->dblVal = ToDouble(n);
+      break;
     case VT_DATE: {
       double d = ToDouble(n);
       if (!(d > -657435.0 && d < 2958466.0)) return DISP_E_OVERFLOW;
@@ -526,10 +604,30 @@ HRESULT NumToVariant(const Num& n, VARTYPE vt, VARIANT* out) {
 bool IsValidVt(VARTYPE vt) {
   VARTYPE base = vt & VT_TYPEMASK;
   switch (base) {
-    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:
-    case VT_BSTR: case VT_DISPATCH: case VT_ERROR: case VT_BOOL: case VT_VARIANT: case VT_UNKNOWN:
-    case VT_DECIMAL: case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8:
-    case VT_INT: case VT_UINT: case VT_RECORD:
+    case VT_EMPTY:
+    case VT_NULL:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BSTR:
+    case VT_DISPATCH:
+    case VT_ERROR:
+    case VT_BOOL:
+    case VT_VARIANT:
+    case VT_UNKNOWN:
+    case VT_DECIMAL:
+    case VT_I1:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_I8:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+    case VT_RECORD:
       return true;
     default:
       return false;
@@ -598,17 +696,24 @@ HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags,
   if (vt == VT_BSTR) {
     std::u16string text;
     switch (src.vt) {
-      case VT_EMPTY: break;
-      case VT_BOOL:
-        if (flags & (VARIANT_ALPHABOOL | VARIANT_LOCALBOOL))
-          text = src.boolVal ? u"True" : u"False";
-        else
-          text = src.boolVal ? u"-1" : u"0";
+      case VT_EMPTY:
         break;
-      case VT_R4: text = FormatReal(src.fltVal, 7, LocaleOf(lcid)); break;
-      case VT_R8: text = FormatReal(src.dblVal, 15, LocaleOf(lcid)); break;
-      case VT_CY: text = FormatCy(src.cyVal.int64, LocaleOf(lcid)); break;
-      case VT_DECIMAL: text = FormatDecimal(src.decVal, LocaleOf(lcid)); break;
+      case VT_BOOL:
+        if (flags & (VARIANT_ALPHABOOL | VARIANT_LOCALBOOL)) text = src.boolVal ? u"True" : u"False";
+        else text = src.boolVal ? u"-1" : u"0";
+        break;
+      case VT_R4:
+        text = FormatReal(src.fltVal, 7, LocaleOf(lcid));
+        break;
+      case VT_R8:
+        text = FormatReal(src.dblVal, 15, LocaleOf(lcid));
+        break;
+      case VT_CY:
+        text = FormatCy(src.cyVal.int64, LocaleOf(lcid));
+        break;
+      case VT_DECIMAL:
+        text = FormatDecimal(src.decVal, LocaleOf(lcid));
+        break;
       case VT_DATE:
         if (!FormatVariantDate(src.date, 0, lcid, &text)) return DISP_E_OVERFLOW;
         break;
@@ -616,10 +721,8 @@ HRESULT ChangeByValue(VARIANT* out, const VARIANT& src, LCID lcid, USHORT flags,
         Num n;
         if (!VariantToNum(src, &n)) return DISP_E_TYPEMISMATCH;
         char buf[32];
-        if (n.kind == Num::kUInt)
-          std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(n.u));
-        else
-          std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(n.i));
+        if (n.kind == Num::kUInt) std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(n.u));
+        else std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(n.i));
         text = Widen(buf);
       }
     }
@@ -683,7 +786,9 @@ HRESULT VariantClear(VARIANTARG* v) {
       }
     } else {
       switch (v->vt) {
-        case VT_BSTR: SysFreeString(v->bstrVal); break;
+        case VT_BSTR:
+          SysFreeString(v->bstrVal);
+          break;
         case VT_DISPATCH:
         case VT_UNKNOWN:
           if (v->punkVal) v->punkVal->Release();
@@ -713,7 +818,8 @@ HRESULT VariantCopy(VARIANTARG* dest, const VARIANTARG* src) {
       }
     } else if (src->vt == VT_BSTR) {
       if (src->bstrVal) {
-        tmp.bstrVal = SysAllocStringByteLen(reinterpret_cast<const char*>(src->bstrVal), SysStringByteLen(src->bstrVal));
+        tmp.bstrVal =
+            SysAllocStringByteLen(reinterpret_cast<const char*>(src->bstrVal), SysStringByteLen(src->bstrVal));
         if (!tmp.bstrVal) return E_OUTOFMEMORY;
       }
     } else if (src->vt == VT_DISPATCH || src->vt == VT_UNKNOWN) {
@@ -751,12 +857,34 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src) {
   } else {
     tmp.vt = vt;
     switch (vt) {
-      case VT_I1: case VT_UI1: tmp.bVal = *src->pbVal; break;
-      case VT_I2: case VT_UI2: case VT_BOOL: tmp.iVal = *src->piVal; break;
-      case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: tmp.lVal = *src->plVal; break;
-      case VT_R4: tmp.fltVal = *src->pfltVal; break;
-      case VT_R8: case VT_DATE: tmp.dblVal = *src->pdblVal; break;
-      case VT_I8: case VT_UI8: case VT_CY: tmp.llVal = *src->pllVal; break;
+      case VT_I1:
+      case VT_UI1:
+        tmp.bVal = *src->pbVal;
+        break;
+      case VT_I2:
+      case VT_UI2:
+      case VT_BOOL:
+        tmp.iVal = *src->piVal;
+        break;
+      case VT_I4:
+      case VT_UI4:
+      case VT_INT:
+      case VT_UINT:
+      case VT_ERROR:
+        tmp.lVal = *src->plVal;
+        break;
+      case VT_R4:
+        tmp.fltVal = *src->pfltVal;
+        break;
+      case VT_R8:
+      case VT_DATE:
+        tmp.dblVal = *src->pdblVal;
+        break;
+      case VT_I8:
+      case VT_UI8:
+      case VT_CY:
+        tmp.llVal = *src->pllVal;
+        break;
       case VT_DECIMAL:
         tmp.decVal = *src->pdecVal;
         tmp.vt = VT_DECIMAL;
@@ -767,7 +895,8 @@ HRESULT VariantCopyInd(VARIANT* dest, const VARIANTARG* src) {
         if (s && !tmp.bstrVal) return E_OUTOFMEMORY;
         break;
       }
-      case VT_DISPATCH: case VT_UNKNOWN:
+      case VT_DISPATCH:
+      case VT_UNKNOWN:
         tmp.punkVal = *src->ppunkVal;
         if (tmp.punkVal) tmp.punkVal->AddRef();
         break;
@@ -891,21 +1020,41 @@ bool pv::VariantEquals(const VARIANT& a, const VARIANT& b) {
   if (&a == &b) return true;
   if (a.vt != b.vt) return false;
   switch (a.vt) {
-    case VT_EMPTY: case VT_NULL: return true;
+    case VT_EMPTY:
+    case VT_NULL:
+      return true;
     case VT_BSTR:
       return SysStringByteLen(a.bstrVal) == SysStringByteLen(b.bstrVal) &&
              (SysStringByteLen(a.bstrVal) == 0 || std::memcmp(a.bstrVal, b.bstrVal, SysStringByteLen(a.bstrVal)) == 0);
-    case VT_I1: case VT_UI1: return a.bVal == b.bVal;
-    case VT_I2: case VT_UI2: return a.iVal == b.iVal;
-    case VT_BOOL: return (a.boolVal != 0) == (b.boolVal != 0);
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR: return a.lVal == b.lVal;
-    case VT_R4: return a.fltVal == b.fltVal;
-    case VT_R8: case VT_DATE: return a.dblVal == b.dblVal;
-    case VT_I8: case VT_UI8: case VT_CY: return a.llVal == b.llVal;
+    case VT_I1:
+    case VT_UI1:
+      return a.bVal == b.bVal;
+    case VT_I2:
+    case VT_UI2:
+      return a.iVal == b.iVal;
+    case VT_BOOL:
+      return (a.boolVal != 0) == (b.boolVal != 0);
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
+      return a.lVal == b.lVal;
+    case VT_R4:
+      return a.fltVal == b.fltVal;
+    case VT_R8:
+    case VT_DATE:
+      return a.dblVal == b.dblVal;
+    case VT_I8:
+    case VT_UI8:
+    case VT_CY:
+      return a.llVal == b.llVal;
     case VT_DECIMAL:
       return a.decVal.scale == b.decVal.scale && a.decVal.sign == b.decVal.sign && a.decVal.Hi32 == b.decVal.Hi32 &&
              a.decVal.Lo64 == b.decVal.Lo64;
-    case VT_DISPATCH: case VT_UNKNOWN: return a.punkVal == b.punkVal;
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+      return a.punkVal == b.punkVal;
     default:
       return a.byref == b.byref;
   }
@@ -955,7 +1104,9 @@ COleVariant::COleVariant(LPCTSTR text, VARTYPE vt) {
   SetBstr(this, text ? text : u"", text ? pv::Utf16Length(text) : 0);
 }
 
-COleVariant::COleVariant(const CString& text) { SetBstr(this, text.GetString(), static_cast<size_t>(text.GetLength())); }
+COleVariant::COleVariant(const CString& text) {
+  SetBstr(this, text.GetString(), static_cast<size_t>(text.GetLength()));
+}
 
 COleVariant::COleVariant(BYTE value) {
   VariantInit(this);
@@ -978,10 +1129,17 @@ COleVariant::COleVariant(short value, VARTYPE type) {
 COleVariant::COleVariant(int value, VARTYPE type) {
   VariantInit(this);
   switch (type) {
-    case VT_I4: lVal = value; break;
-    case VT_ERROR: scode = value; break;
-    case VT_BOOL: boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; break;
-    default: AfxThrowInvalidArgException();
+    case VT_I4:
+      lVal = value;
+      break;
+    case VT_ERROR:
+      scode = value;
+      break;
+    case VT_BOOL:
+      boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+      break;
+    default:
+      AfxThrowInvalidArgException();
   }
   vt = type;
 }
@@ -1046,10 +1204,8 @@ COleVariant& COleVariant::operator=(const VARIANT& src) {
 }
 
 COleVariant& COleVariant::operator=(LPCVARIANT src) {
-  if (src)
-    OleCheck(VariantCopy(this, src));
-  else
-    Clear();
+  if (src) OleCheck(VariantCopy(this, src));
+  else Clear();
   return *this;
 }
 

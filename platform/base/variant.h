@@ -282,7 +282,7 @@ HRESULT VarR8FromStr(LPCOLESTR text, LCID lcid, ULONG flags, double* out);
 
 // A date broken into fields with its day of the year.
 struct UDATE {
-  SYSTEMTIME st;  // wDayOfWeek: 0 = Sunday; wMilliseconds 0
+  SYSTEMTIME st;      // wDayOfWeek: 0 = Sunday; wMilliseconds 0
   USHORT wDayOfYear;  // 1 = 1 January
 };
 // Fields read rounded to the nearest second; E_INVALIDARG outside years
@@ -340,16 +340,16 @@ class COleVariant : public VARIANT {
   COleVariant(LPCVARIANT src);      // NOLINT
   COleVariant(const COleVariant& src);
   COleVariant(COleVariant&& src) noexcept;
-  COleVariant(LPCTSTR text);                  // NOLINT: VT_BSTR (null gives "")
-  COleVariant(LPCTSTR text, VARTYPE vt);      // VT_BSTR
-  COleVariant(const CString& text);           // NOLINT
-  COleVariant(BYTE value);                    // NOLINT
-  COleVariant(short value, VARTYPE vt = VT_I2);  // NOLINT: VT_I2 or VT_BOOL
-  COleVariant(int value, VARTYPE vt = VT_I4);    // NOLINT: VT_I4, VT_ERROR or VT_BOOL
-  COleVariant(long value, VARTYPE vt = VT_I4);   // NOLINT: 32-bit values
-  COleVariant(long long value);                  // NOLINT: VT_I8
-  COleVariant(unsigned long long value);         // NOLINT: VT_UI8
-  COleVariant(float value);                      // NOLINT
+  COleVariant(LPCTSTR text);                      // NOLINT: VT_BSTR (null gives "")
+  COleVariant(LPCTSTR text, VARTYPE vt);          // VT_BSTR
+  COleVariant(const CString& text);               // NOLINT
+  COleVariant(BYTE value);                        // NOLINT
+  COleVariant(short value, VARTYPE vt = VT_I2);   // NOLINT: VT_I2 or VT_BOOL
+  COleVariant(int value, VARTYPE vt = VT_I4);     // NOLINT: VT_I4, VT_ERROR or VT_BOOL
+  COleVariant(long value, VARTYPE vt = VT_I4);    // NOLINT: 32-bit values
+  COleVariant(long long value);                   // NOLINT: VT_I8
+  COleVariant(unsigned long long value);          // NOLINT: VT_UI8
+  COleVariant(float value);                       // NOLINT
   COleVariant(double value, VARTYPE vt = VT_R8);  // NOLINT: VT_R8 or VT_DATE
   COleVariant(const COleDateTime& value);         // NOLINT: VT_DATE (null gives VT_NULL, invalid VT_ERROR)
   ~COleVariant() { VariantClear(this); }
@@ -358,9 +358,10 @@ class COleVariant : public VARIANT {
   COleVariant& operator=(COleVariant&& src) noexcept;
   COleVariant& operator=(const VARIANT& src);
   COleVariant& operator=(LPCVARIANT src);
-  template <class T, class = std::enable_if_t<!std::is_base_of_v<VARIANT, std::decay_t<T>> &&
-                                              !std::is_same_v<std::decay_t<T>, LPCVARIANT> &&
-                                              !std::is_same_v<std::decay_t<T>, LPVARIANT>>,
+  template <class T,
+            class = std::enable_if_t<!std::is_base_of_v<VARIANT, std::decay_t<T>> &&
+                                     !std::is_same_v<std::decay_t<T>, LPCVARIANT> &&
+                                     !std::is_same_v<std::decay_t<T>, LPVARIANT>>,
             class = decltype(COleVariant(std::declval<T>()))>
   COleVariant& operator=(T&& value) {
     COleVariant tmp(std::forward<T>(value));

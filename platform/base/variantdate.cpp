@@ -104,8 +104,8 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, LCID lcid, DATE* out) {
     char16_t unit = 0;  // 'y', 'M' or 'd' when a year/month/day word follows the number (年 月 日)
   };
   auto isSeparator = [&](char16_t c) {
-    return c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':' || IsBlank(c) || c == 0x202F ||
-           c == 0x3000 || (!locale.dateSeparator.empty() && c == locale.dateSeparator[0]) ||
+    return c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':' || IsBlank(c) || c == 0x202F || c == 0x3000 ||
+           (!locale.dateSeparator.empty() && c == locale.dateSeparator[0]) ||
            (!locale.timeSeparator.empty() && c == locale.timeSeparator[0]);
   };
   std::vector<Token> tokens;
@@ -126,7 +126,8 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, LCID lcid, DATE* out) {
       // 年 月 日 name the number before them.
       tokens.back().unit = c == u'\u5e74' ? u'y' : c == u'\u6708' ? u'M' : u'd';
       ++i;
-    } else if (afterNumber && (c == u'\u65f6' || c == u'\u6642' || c == u'\u70b9' || c == u'\u5206' || c == u'\u79d2')) {
+    } else if (afterNumber &&
+               (c == u'\u65f6' || c == u'\u6642' || c == u'\u70b9' || c == u'\u5206' || c == u'\u79d2')) {
       // 时 分 秒 separate the parts of a time as ':' does.
       Token t{Token::kSep, {}};
       t.sep = c == u'\u79d2' ? u' ' : u':';
@@ -134,7 +135,9 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, LCID lcid, DATE* out) {
       ++i;
     } else if (isSeparator(c)) {
       Token t{Token::kSep, {}};
-      t.sep = IsBlank(c) || c == 0x202F || c == 0x3000 ? u' ' : (c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':') ? c : u'/';
+      t.sep = IsBlank(c) || c == 0x202F || c == 0x3000                          ? u' '
+              : (c == u'/' || c == u'-' || c == u'.' || c == u',' || c == u':') ? c
+                                                                                : u'/';
       tokens.push_back(t);
       ++i;
     } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= 0xC0 && IsAlpha(c)) || c >= 0x2E80) {
@@ -170,9 +173,10 @@ bool ParseVariantDate(const char16_t* text, DWORD flags, LCID lcid, DATE* out) {
                    tokens[i + 2].kind == Token::kNumber;
       size_t after = nextNonSpace(i + 1);
       // "7 PM"; but in "2026/12/8 下午 7:30" the marker belongs to the time after it.
-      bool bareAmPm = !colon && after < tokens.size() && tokens[after].kind == Token::kWord &&
-                      AmPmFromName(tokens[after].text, locale) != 0 &&
-                      !(nextNonSpace(after + 1) < tokens.size() && tokens[nextNonSpace(after + 1)].kind == Token::kNumber);
+      bool bareAmPm =
+          !colon && after < tokens.size() && tokens[after].kind == Token::kWord &&
+          AmPmFromName(tokens[after].text, locale) != 0 &&
+          !(nextNonSpace(after + 1) < tokens.size() && tokens[nextNonSpace(after + 1)].kind == Token::kNumber);
       if (colon || bareAmPm) {
         if (t.text.size() > 2) return false;
         hour = t.value;

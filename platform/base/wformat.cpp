@@ -147,21 +147,41 @@ void FormatInteger(std::basic_string<C>& out, const Spec& spec, char conv, Args&
   if (isSigned) {
     std::int64_t v;
     switch (spec.size) {
-      case Size::kChar: v = static_cast<signed char>(va_arg(a.ap, int)); break;
-      case Size::kShort: v = static_cast<short>(va_arg(a.ap, int)); break;
-      case Size::kInt64: v = va_arg(a.ap, long long); break;
-      case Size::kPointer: v = va_arg(a.ap, std::intptr_t); break;
-      default: v = va_arg(a.ap, int); break;
+      case Size::kChar:
+        v = static_cast<signed char>(va_arg(a.ap, int));
+        break;
+      case Size::kShort:
+        v = static_cast<short>(va_arg(a.ap, int));
+        break;
+      case Size::kInt64:
+        v = va_arg(a.ap, long long);
+        break;
+      case Size::kPointer:
+        v = va_arg(a.ap, std::intptr_t);
+        break;
+      default:
+        v = va_arg(a.ap, int);
+        break;
     }
     negative = v < 0;
     magnitude = negative ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
   } else {
     switch (spec.size) {
-      case Size::kChar: magnitude = static_cast<unsigned char>(va_arg(a.ap, unsigned)); break;
-      case Size::kShort: magnitude = static_cast<unsigned short>(va_arg(a.ap, unsigned)); break;
-      case Size::kInt64: magnitude = va_arg(a.ap, unsigned long long); break;
-      case Size::kPointer: magnitude = va_arg(a.ap, std::uintptr_t); break;
-      default: magnitude = va_arg(a.ap, unsigned); break;
+      case Size::kChar:
+        magnitude = static_cast<unsigned char>(va_arg(a.ap, unsigned));
+        break;
+      case Size::kShort:
+        magnitude = static_cast<unsigned short>(va_arg(a.ap, unsigned));
+        break;
+      case Size::kInt64:
+        magnitude = va_arg(a.ap, unsigned long long);
+        break;
+      case Size::kPointer:
+        magnitude = va_arg(a.ap, std::uintptr_t);
+        break;
+      default:
+        magnitude = va_arg(a.ap, unsigned);
+        break;
     }
   }
 

@@ -227,8 +227,10 @@ union ULARGE_INTEGER {
 using PULARGE_INTEGER = ULARGE_INTEGER*;
 
 // ---- word and byte packing ---------------------------------------------------------
-#define MAKEWORD(a, b) (static_cast<WORD>((static_cast<BYTE>((a) & 0xff)) | (static_cast<WORD>(static_cast<BYTE>((b) & 0xff)) << 8)))
-#define MAKELONG(a, b) (static_cast<LONG>((static_cast<WORD>((a) & 0xffff)) | (static_cast<DWORD>(static_cast<WORD>((b) & 0xffff)) << 16)))
+#define MAKEWORD(a, b) \
+  (static_cast<WORD>((static_cast<BYTE>((a)&0xff)) | (static_cast<WORD>(static_cast<BYTE>((b)&0xff)) << 8)))
+#define MAKELONG(a, b) \
+  (static_cast<LONG>((static_cast<WORD>((a)&0xffff)) | (static_cast<DWORD>(static_cast<WORD>((b)&0xffff)) << 16)))
 #define LOWORD(l) (static_cast<WORD>((static_cast<DWORD_PTR>(l)) & 0xffff))
 #define HIWORD(l) (static_cast<WORD>(((static_cast<DWORD_PTR>(l)) >> 16) & 0xffff))
 #define LOBYTE(w) (static_cast<BYTE>((static_cast<DWORD_PTR>(w)) & 0xff))
@@ -244,7 +246,9 @@ using PULARGE_INTEGER = ULARGE_INTEGER*;
 #define MAKEINTATOM(i) MAKEINTRESOURCE(i)
 
 // ---- colours ----------------------------------------------------------------------
-#define RGB(r, g, b) (static_cast<COLORREF>((static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8)) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+  (static_cast<COLORREF>((static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8)) | \
+                         (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
 #define GetRValue(rgb) (LOBYTE(rgb))
 #define GetGValue(rgb) (LOBYTE((static_cast<WORD>(rgb)) >> 8))
 #define GetBValue(rgb) (LOBYTE((rgb) >> 16))
@@ -255,9 +259,13 @@ using PULARGE_INTEGER = ULARGE_INTEGER*;
 // ---- HRESULT ------------------------------------------------------------------------
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
-#define MAKE_HRESULT(sev, fac, code) static_cast<HRESULT>((static_cast<DWORD>(sev) << 31) | (static_cast<DWORD>(fac) << 16) | static_cast<DWORD>(code))
-#define HRESULT_FROM_WIN32(x) (static_cast<HRESULT>(x) <= 0 ? static_cast<HRESULT>(x) : static_cast<HRESULT>((static_cast<DWORD>(x) & 0x0000FFFF) | (7u << 16) | 0x80000000u))
-#define HRESULT_CODE(hr) ((hr) & 0xFFFF)
+#define MAKE_HRESULT(sev, fac, code) \
+  static_cast<HRESULT>((static_cast<DWORD>(sev) << 31) | (static_cast<DWORD>(fac) << 16) | static_cast<DWORD>(code))
+#define HRESULT_FROM_WIN32(x)    \
+  (static_cast<HRESULT>(x) <= 0  \
+       ? static_cast<HRESULT>(x) \
+       : static_cast<HRESULT>((static_cast<DWORD>(x) & 0x0000FFFF) | (7u << 16) | 0x80000000u))
+#define HRESULT_CODE(hr) ((hr)&0xFFFF)
 #define HRESULT_FACILITY(hr) (((hr) >> 16) & 0x1fff)
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
@@ -300,8 +308,10 @@ inline int MulDiv(int number, int numerator, int denominator) {
   if (denominator == 0) return -1;
   long long product = static_cast<long long>(number) * numerator;
   bool negative = (product < 0) != (denominator < 0);
-  unsigned long long p = product < 0 ? static_cast<unsigned long long>(-product) : static_cast<unsigned long long>(product);
-  unsigned long long d = denominator < 0 ? static_cast<unsigned long long>(-static_cast<long long>(denominator)) : static_cast<unsigned long long>(denominator);
+  unsigned long long p =
+      product < 0 ? static_cast<unsigned long long>(-product) : static_cast<unsigned long long>(product);
+  unsigned long long d = denominator < 0 ? static_cast<unsigned long long>(-static_cast<long long>(denominator))
+                                         : static_cast<unsigned long long>(denominator);
   unsigned long long q = (p + d / 2) / d;
   if (q > 0x7FFFFFFFull + (negative ? 1 : 0)) return -1;
   return negative ? -static_cast<int>(q - 1) - 1 : static_cast<int>(q);

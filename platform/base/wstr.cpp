@@ -16,7 +16,8 @@ namespace {
 locale_t Utf8Locale() {
   static locale_t loc = [] {
     locale_t l = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (l == static_cast<locale_t>(nullptr)) l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
+    if (l == static_cast<locale_t>(nullptr))
+      l = newlocale(LC_CTYPE_MASK, "en_US.UTF-8", static_cast<locale_t>(nullptr));
     return l;
   }();
   return loc;
@@ -102,9 +103,7 @@ bool IsPunct(char16_t c) noexcept {
   return loc != static_cast<locale_t>(nullptr) && iswpunct_l(static_cast<wint_t>(c), loc) != 0;
 }
 
-bool IsXDigit(char16_t c) noexcept {
-  return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
+bool IsXDigit(char16_t c) noexcept { return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'); }
 
 int CompareNoCase(const char16_t* a, std::size_t na, const char16_t* b, std::size_t nb) noexcept {
   std::size_t n = na < nb ? na : nb;

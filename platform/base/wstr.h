@@ -57,10 +57,18 @@ const char16_t* _tcschr(const char16_t* s, char16_t ch) noexcept;  // ch may be 
 const char16_t* _tcsrchr(const char16_t* s, char16_t ch) noexcept;
 const char16_t* _tcsstr(const char16_t* s, const char16_t* sub) noexcept;
 const char16_t* _tcspbrk(const char16_t* s, const char16_t* set) noexcept;
-inline char16_t* _tcschr(char16_t* s, char16_t ch) noexcept { return const_cast<char16_t*>(_tcschr(static_cast<const char16_t*>(s), ch)); }
-inline char16_t* _tcsrchr(char16_t* s, char16_t ch) noexcept { return const_cast<char16_t*>(_tcsrchr(static_cast<const char16_t*>(s), ch)); }
-inline char16_t* _tcsstr(char16_t* s, const char16_t* sub) noexcept { return const_cast<char16_t*>(_tcsstr(static_cast<const char16_t*>(s), sub)); }
-inline char16_t* _tcspbrk(char16_t* s, const char16_t* set) noexcept { return const_cast<char16_t*>(_tcspbrk(static_cast<const char16_t*>(s), set)); }
+inline char16_t* _tcschr(char16_t* s, char16_t ch) noexcept {
+  return const_cast<char16_t*>(_tcschr(static_cast<const char16_t*>(s), ch));
+}
+inline char16_t* _tcsrchr(char16_t* s, char16_t ch) noexcept {
+  return const_cast<char16_t*>(_tcsrchr(static_cast<const char16_t*>(s), ch));
+}
+inline char16_t* _tcsstr(char16_t* s, const char16_t* sub) noexcept {
+  return const_cast<char16_t*>(_tcsstr(static_cast<const char16_t*>(s), sub));
+}
+inline char16_t* _tcspbrk(char16_t* s, const char16_t* set) noexcept {
+  return const_cast<char16_t*>(_tcspbrk(static_cast<const char16_t*>(s), set));
+}
 std::size_t _tcsspn(const char16_t* s, const char16_t* set) noexcept;
 std::size_t _tcscspn(const char16_t* s, const char16_t* set) noexcept;
 
@@ -81,18 +89,30 @@ int _tcsncpy_s(char16_t* dst, std::size_t size, const char16_t* src, std::size_t
 int _tcsupr_s(char16_t* s, std::size_t size) noexcept;
 int _tcslwr_s(char16_t* s, std::size_t size) noexcept;
 template <std::size_t N>
-int _tcscpy_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscpy_s(dst, N, src); }
+int _tcscpy_s(char16_t (&dst)[N], const char16_t* src) noexcept {
+  return _tcscpy_s(dst, N, src);
+}
 template <std::size_t N>
-int _tcscat_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscat_s(dst, N, src); }
+int _tcscat_s(char16_t (&dst)[N], const char16_t* src) noexcept {
+  return _tcscat_s(dst, N, src);
+}
 template <std::size_t N>
-int _tcsncpy_s(char16_t (&dst)[N], const char16_t* src, std::size_t count) noexcept { return _tcsncpy_s(dst, N, src, count); }
+int _tcsncpy_s(char16_t (&dst)[N], const char16_t* src, std::size_t count) noexcept {
+  return _tcsncpy_s(dst, N, src, count);
+}
 inline int wcscpy_s(char16_t* d, std::size_t n, const char16_t* s) noexcept { return _tcscpy_s(d, n, s); }
 inline int wcscat_s(char16_t* d, std::size_t n, const char16_t* s) noexcept { return _tcscat_s(d, n, s); }
-inline int wcsncpy_s(char16_t* d, std::size_t n, const char16_t* s, std::size_t c) noexcept { return _tcsncpy_s(d, n, s, c); }
+inline int wcsncpy_s(char16_t* d, std::size_t n, const char16_t* s, std::size_t c) noexcept {
+  return _tcsncpy_s(d, n, s, c);
+}
 template <std::size_t N>
-int wcscpy_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscpy_s(dst, N, src); }
+int wcscpy_s(char16_t (&dst)[N], const char16_t* src) noexcept {
+  return _tcscpy_s(dst, N, src);
+}
 template <std::size_t N>
-int wcscat_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscat_s(dst, N, src); }
+int wcscat_s(char16_t (&dst)[N], const char16_t* src) noexcept {
+  return _tcscat_s(dst, N, src);
+}
 #ifndef _TRUNCATE
 #define _TRUNCATE (static_cast<std::size_t>(-1))
 #endif
@@ -105,7 +125,7 @@ int wcscat_s(char16_t (&dst)[N], const char16_t* src) noexcept { return _tcscat_
 // ends the number. Out-of-range values clamp to the type's limits (the
 // strto forms also set errno to ERANGE). base 0 takes 0x.. as hex and 0..
 // as octal; base 16 accepts a 0x prefix.
-long _tcstol(const char16_t* s, char16_t** end, int base) noexcept;  // 32-bit result
+long _tcstol(const char16_t* s, char16_t** end, int base) noexcept;            // 32-bit result
 unsigned long _tcstoul(const char16_t* s, char16_t** end, int base) noexcept;  // 32-bit; a minus sign negates
 std::int64_t _tcstoi64(const char16_t* s, char16_t** end, int base) noexcept;
 std::uint64_t _tcstoui64(const char16_t* s, char16_t** end, int base) noexcept;
@@ -123,7 +143,7 @@ inline int _tstoi(const char16_t* s) noexcept { return _ttoi(s); }
 // Digits in lower case; a negative value is written with '-' in base 10 and
 // as its unsigned two's complement (32 or 64 bits) in other bases.
 char16_t* _itot(int value, char16_t* buffer, int radix) noexcept;
-char16_t* _ltot(long value, char16_t* buffer, int radix) noexcept;  // 32-bit value
+char16_t* _ltot(long value, char16_t* buffer, int radix) noexcept;            // 32-bit value
 char16_t* _ultot(unsigned long value, char16_t* buffer, int radix) noexcept;  // 32-bit value
 char16_t* _i64tot(std::int64_t value, char16_t* buffer, int radix) noexcept;
 char16_t* _ui64tot(std::uint64_t value, char16_t* buffer, int radix) noexcept;
@@ -134,7 +154,9 @@ int _ultot_s(unsigned long value, char16_t* buffer, std::size_t size, int radix)
 int _i64tot_s(std::int64_t value, char16_t* buffer, std::size_t size, int radix) noexcept;
 int _ui64tot_s(std::uint64_t value, char16_t* buffer, std::size_t size, int radix) noexcept;
 template <std::size_t N>
-int _itot_s(int value, char16_t (&buffer)[N], int radix) noexcept { return _itot_s(value, buffer, N, radix); }
+int _itot_s(int value, char16_t (&buffer)[N], int radix) noexcept {
+  return _itot_s(value, buffer, N, radix);
+}
 inline char16_t* _itow(int v, char16_t* b, int r) noexcept { return _itot(v, b, r); }
 inline char16_t* _ltow(long v, char16_t* b, int r) noexcept { return _ltot(v, b, r); }
 inline char16_t* _ultow(unsigned long v, char16_t* b, int r) noexcept { return _ultot(v, b, r); }

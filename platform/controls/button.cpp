@@ -10,7 +10,7 @@ namespace {
 
 struct ButtonState {
   UINT check = BST_UNCHECKED;
-  bool pushed = false;   // drawn pressed
+  bool pushed = false;  // drawn pressed
   bool focused = false;
   bool tracking = false;  // mouse or space pressed on it
   HFONT font = nullptr;
@@ -45,7 +45,8 @@ void Clicked(HWND h, ButtonState* s) {
            c = ::GetNextDlgGroupItem(parent, c, FALSE), ++guard) {
         WCHAR cls[16] = {};
         ::GetClassName(c, cls, 16);
-        if (std::u16string_view(cls) == u"Button" && (::GetWindowLong(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
+        if (std::u16string_view(cls) == u"Button" &&
+            (::GetWindowLong(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTORADIOBUTTON)
           ::SendMessage(c, BM_SETCHECK, BST_UNCHECKED, 0);
       }
     }
@@ -79,7 +80,7 @@ void Paint(HWND h, ButtonState* s, HDC given) {
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
   HBRUSH br = parent ? reinterpret_cast<HBRUSH>(::SendMessage(parent, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
-                                                               reinterpret_cast<LPARAM>(h)))
+                                                              reinterpret_cast<LPARAM>(h)))
                      : nullptr;
   if (!br) br = ::GetSysColorBrush(COLOR_BTNFACE);
   std::u16string text = Text(h);
@@ -122,7 +123,9 @@ void Paint(HWND h, ButtonState* s, HDC given) {
     RECT b{left ? rc.right - box : rc.left, (rc.top + rc.bottom - box) / 2, 0, 0};
     b.right = b.left + box;
     b.bottom = b.top + box;
-    UINT state = IsRadio(t) ? DFCS_BUTTONRADIO : (t == BS_3STATE || t == BS_AUTO3STATE) ? DFCS_BUTTON3STATE : DFCS_BUTTONCHECK;
+    UINT state = IsRadio(t)                               ? DFCS_BUTTONRADIO
+                 : (t == BS_3STATE || t == BS_AUTO3STATE) ? DFCS_BUTTON3STATE
+                                                          : DFCS_BUTTONCHECK;
     if (s->check == BST_CHECKED || s->check == BST_INDETERMINATE) state |= DFCS_CHECKED;
     if (s->pushed) state |= DFCS_PUSHED;
     if (!enabled) state |= DFCS_INACTIVE;
@@ -372,20 +375,38 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       HWND parent = ::GetParent(h);
       ::SetBkMode(dc, TRANSPARENT);
       ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(h) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
-      HBRUSH br = parent ? reinterpret_cast<HBRUSH>(::SendMessage(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                                                   reinterpret_cast<LPARAM>(h)))
+      HBRUSH br = parent ? reinterpret_cast<HBRUSH>(::SendMessage(
+                               parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h)))
                          : nullptr;
       if (!br) br = ::GetSysColorBrush(COLOR_BTNFACE);
       switch (type) {
-        case SS_BLACKRECT: ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOWFRAME)); break;
-        case SS_GRAYRECT: ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_BTNSHADOW)); break;
-        case SS_WHITERECT: ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOW)); break;
-        case SS_BLACKFRAME: ::FrameRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOWFRAME)); break;
-        case SS_GRAYFRAME: ::FrameRect(dc, &rc, ::GetSysColorBrush(COLOR_BTNSHADOW)); break;
-        case SS_WHITEFRAME: ::FrameRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOW)); break;
-        case SS_ETCHEDHORZ: ::DrawEdge(dc, &rc, EDGE_ETCHED, BF_TOP); break;
-        case SS_ETCHEDVERT: ::DrawEdge(dc, &rc, EDGE_ETCHED, BF_LEFT); break;
-        case SS_ETCHEDFRAME: ::DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT); break;
+        case SS_BLACKRECT:
+          ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+          break;
+        case SS_GRAYRECT:
+          ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_BTNSHADOW));
+          break;
+        case SS_WHITERECT:
+          ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOW));
+          break;
+        case SS_BLACKFRAME:
+          ::FrameRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOWFRAME));
+          break;
+        case SS_GRAYFRAME:
+          ::FrameRect(dc, &rc, ::GetSysColorBrush(COLOR_BTNSHADOW));
+          break;
+        case SS_WHITEFRAME:
+          ::FrameRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOW));
+          break;
+        case SS_ETCHEDHORZ:
+          ::DrawEdge(dc, &rc, EDGE_ETCHED, BF_TOP);
+          break;
+        case SS_ETCHEDVERT:
+          ::DrawEdge(dc, &rc, EDGE_ETCHED, BF_LEFT);
+          break;
+        case SS_ETCHEDFRAME:
+          ::DrawEdge(dc, &rc, EDGE_ETCHED, BF_RECT);
+          break;
         case SS_OWNERDRAW: {
           DRAWITEMSTRUCT dis{};
           dis.CtlType = ODT_STATIC;
@@ -400,7 +421,8 @@ LRESULT CALLBACK StaticProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case SS_ICON:
           ::FillRect(dc, &rc, br);
           if (s->image) {
-            int x = (style & SS_CENTERIMAGE) ? (rc.right - 32) / 2 : 0, y = (style & SS_CENTERIMAGE) ? (rc.bottom - 32) / 2 : 0;
+            int x = (style & SS_CENTERIMAGE) ? (rc.right - 32) / 2 : 0,
+                y = (style & SS_CENTERIMAGE) ? (rc.bottom - 32) / 2 : 0;
             ::DrawIconEx(dc, x, y, static_cast<HICON>(s->image), 0, 0, 0, nullptr, DI_NORMAL);
           }
           break;

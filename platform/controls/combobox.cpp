@@ -134,8 +134,7 @@ void DropDown(HWND h, ComboState* s) {
   int count = static_cast<int>(::SendMessage(s->list, LB_GETCOUNT, 0, 0));
   int rows = std::clamp(count, 1, s->minVisible);
   int width = std::max<int>(wr.right - wr.left, s->droppedWidth);
-  ::SetWindowPos(s->list, HWND_TOPMOST, wr.left, wr.bottom, width, rows * ih + 2,
-                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ::SetWindowPos(s->list, HWND_TOPMOST, wr.left, wr.bottom, width, rows * ih + 2, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   if (s->selAtDrop >= 0) ::SendMessage(s->list, LB_SETTOPINDEX, static_cast<WPARAM>(s->selAtDrop), 0);
   ::SetCapture(h);
   ::InvalidateRect(h, nullptr, FALSE);
@@ -206,7 +205,7 @@ LRESULT CALLBACK ComboEditProc(HWND e, UINT msg, WPARAM wp, LPARAM lp) {
   auto* s = StateOf<ComboState>(combo);
   if (s && msg == WM_KEYDOWN && ComboKey(combo, s, static_cast<UINT>(wp))) return 0;
   if (s && msg == WM_SYSKEYDOWN && (wp == VK_DOWN || wp == VK_UP)) return ::SendMessage(combo, msg, wp, lp);
-  if (s && msg == WM_CHAR && (wp == VK_RETURN || wp == VK_ESCAPE) ) return 0;
+  if (s && msg == WM_CHAR && (wp == VK_RETURN || wp == VK_ESCAPE)) return 0;
   if (s && msg == WM_SETFOCUS && !s->focused) {
     s->focused = true;
     Notify(combo, CBN_SETFOCUS);
@@ -235,8 +234,9 @@ void PaintFace(HWND h, ComboState* s) {
   RECT fr{0, 0, rc.right, face};
   ::DrawEdge(dc, &fr, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
   RECT btn{fr.right - ButtonWidth(), fr.top, fr.right, fr.bottom};
-  ::DrawFrameControl(dc, &btn, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | (s->dropped ? DFCS_PUSHED | DFCS_FLAT : 0) |
-                                              (::IsWindowEnabled(h) ? 0 : DFCS_INACTIVE));
+  ::DrawFrameControl(
+      dc, &btn, DFC_SCROLL,
+      DFCS_SCROLLCOMBOBOX | (s->dropped ? DFCS_PUSHED | DFCS_FLAT : 0) | (::IsWindowEnabled(h) ? 0 : DFCS_INACTIVE));
   if (!s->edit) {
     RECT tr{fr.left, fr.top, btn.left, fr.bottom};
     bool hilite = s->focused && !s->dropped;
@@ -271,7 +271,8 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CREATE: {
       DWORD st = Style(h);
       DWORD lbStyle = WS_VSCROLL | LBS_COMBOBOX | LBS_NOINTEGRALHEIGHT | ((st & CBS_SORT) ? LBS_SORT : 0) |
-                      ((st & CBS_HASSTRINGS) ? LBS_HASSTRINGS : 0) | ((st & CBS_DISABLENOSCROLL) ? LBS_DISABLENOSCROLL : 0);
+                      ((st & CBS_HASSTRINGS) ? LBS_HASSTRINGS : 0) |
+                      ((st & CBS_DISABLENOSCROLL) ? LBS_DISABLENOSCROLL : 0);
       if (Kind(h) == CBS_SIMPLE) {
         s->list = ::CreateWindowEx(WS_EX_CLIENTEDGE, WC_LISTBOX, u"", WS_CHILD | WS_VISIBLE | lbStyle, 0, 0, 10, 10, h,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), nullptr, nullptr);
@@ -387,7 +388,8 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CHAR:
       if (!s->edit && wp >= 0x20) {
         WCHAR key[2] = {static_cast<WCHAR>(wp), 0};
-        int i = static_cast<int>(::SendMessage(s->list, LB_FINDSTRING, static_cast<WPARAM>(Cur(s)), reinterpret_cast<LPARAM>(key)));
+        int i = static_cast<int>(
+            ::SendMessage(s->list, LB_FINDSTRING, static_cast<WPARAM>(Cur(s)), reinterpret_cast<LPARAM>(key)));
         if (i >= 0) UserMove(h, s, i);
       }
       return 0;
@@ -443,19 +445,32 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (s->dropped && reinterpret_cast<HWND>(lp) != h) CloseUp(h, s, false);
       return 0;
 
-    case CB_ADDSTRING: return ToList(s, LB_ADDSTRING, wp, lp);
-    case CB_INSERTSTRING: return ToList(s, LB_INSERTSTRING, wp, lp);
-    case CB_DELETESTRING: return ToList(s, LB_DELETESTRING, wp, lp);
-    case CB_GETCOUNT: return ToList(s, LB_GETCOUNT, wp, lp);
-    case CB_GETCURSEL: return ToList(s, LB_GETCURSEL, wp, lp);
-    case CB_GETLBTEXT: return ToList(s, LB_GETTEXT, wp, lp);
-    case CB_GETLBTEXTLEN: return ToList(s, LB_GETTEXTLEN, wp, lp);
-    case CB_GETITEMDATA: return ToList(s, LB_GETITEMDATA, wp, lp);
-    case CB_SETITEMDATA: return ToList(s, LB_SETITEMDATA, wp, lp);
-    case CB_FINDSTRING: return ToList(s, LB_FINDSTRING, wp, lp);
-    case CB_FINDSTRINGEXACT: return ToList(s, LB_FINDSTRINGEXACT, wp, lp);
-    case CB_GETTOPINDEX: return ToList(s, LB_GETTOPINDEX, wp, lp);
-    case CB_SETTOPINDEX: return ToList(s, LB_SETTOPINDEX, wp, lp);
+    case CB_ADDSTRING:
+      return ToList(s, LB_ADDSTRING, wp, lp);
+    case CB_INSERTSTRING:
+      return ToList(s, LB_INSERTSTRING, wp, lp);
+    case CB_DELETESTRING:
+      return ToList(s, LB_DELETESTRING, wp, lp);
+    case CB_GETCOUNT:
+      return ToList(s, LB_GETCOUNT, wp, lp);
+    case CB_GETCURSEL:
+      return ToList(s, LB_GETCURSEL, wp, lp);
+    case CB_GETLBTEXT:
+      return ToList(s, LB_GETTEXT, wp, lp);
+    case CB_GETLBTEXTLEN:
+      return ToList(s, LB_GETTEXTLEN, wp, lp);
+    case CB_GETITEMDATA:
+      return ToList(s, LB_GETITEMDATA, wp, lp);
+    case CB_SETITEMDATA:
+      return ToList(s, LB_SETITEMDATA, wp, lp);
+    case CB_FINDSTRING:
+      return ToList(s, LB_FINDSTRING, wp, lp);
+    case CB_FINDSTRINGEXACT:
+      return ToList(s, LB_FINDSTRINGEXACT, wp, lp);
+    case CB_GETTOPINDEX:
+      return ToList(s, LB_GETTOPINDEX, wp, lp);
+    case CB_SETTOPINDEX:
+      return ToList(s, LB_SETTOPINDEX, wp, lp);
     case CB_GETITEMHEIGHT:
       if (static_cast<int>(wp) == -1) return s->faceHeight > 0 ? s->faceHeight : 0;
       return ToList(s, LB_GETITEMHEIGHT, wp, lp);

@@ -20,8 +20,7 @@ void SetState(HWND h, T* s) {
 // WM_COMMAND with a notification code to the parent.
 inline void NotifyParent(HWND h, UINT code) {
   HWND parent = ::GetParent(h);
-  if (parent)
-    ::SendMessage(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), code), reinterpret_cast<LPARAM>(h));
+  if (parent) ::SendMessage(parent, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(h), code), reinterpret_cast<LPARAM>(h));
 }
 
 // WM_NOTIFY to the parent with the header filled in.

@@ -76,7 +76,7 @@ bool InRange(CalState* s, const SYSTEMTIME& st) {
 // Grid origin: the first cell shows this day of the previous/this month.
 int FirstCellOffset(CalState* s) {
   int dow = DayOfWeek(s->viewYear, s->viewMonth, 1);  // 0 Sunday
-  int first = (s->firstDay + 1) % 7;                   // firstDay 0 = Monday
+  int first = (s->firstDay + 1) % 7;                  // firstDay 0 = Monday
   int off = (dow - first + 7) % 7;
   return off == 0 ? 7 : off;  // always one row of the previous month, as the classic grid shows
 }
@@ -85,12 +85,18 @@ bool CellDate(CalState* s, int row, int col, SYSTEMTIME* out) {
   int idx = row * 7 + col - FirstCellOffset(s) + 1;  // day number within the view month
   int y = s->viewYear, m = s->viewMonth;
   while (idx < 1) {
-    if (--m < 1) { m = 12; --y; }
+    if (--m < 1) {
+      m = 12;
+      --y;
+    }
     idx += DaysIn(y, m);
   }
   while (idx > DaysIn(y, m)) {
     idx -= DaysIn(y, m);
-    if (++m > 12) { m = 1; ++y; }
+    if (++m > 12) {
+      m = 1;
+      ++y;
+    }
   }
   *out = SYSTEMTIME{};
   out->wYear = static_cast<WORD>(y);
@@ -149,7 +155,9 @@ void CalPaint(HWND h, CalState* s) {
       RECT r{col * kCellW, kTitleH + kHeadH + row * kCellH, (col + 1) * kCellW, kTitleH + kHeadH + (row + 1) * kCellH};
       bool sel = DateKey(d) == DateKey(s->sel);
       if (sel) ::FillRect(dc, &r, ::GetSysColorBrush(COLOR_HIGHLIGHT));
-      ::SetTextColor(dc, ::GetSysColor(sel ? COLOR_HIGHLIGHTTEXT : inMonth && InRange(s, d) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+      ::SetTextColor(dc, ::GetSysColor(sel                        ? COLOR_HIGHLIGHTTEXT
+                                       : inMonth && InRange(s, d) ? COLOR_WINDOWTEXT
+                                                                  : COLOR_GRAYTEXT));
       WCHAR num[4];
       int n = d.wDay >= 10 ? 2 : 1;
       num[0] = static_cast<WCHAR>(n == 2 ? u'0' + d.wDay / 10 : u'0' + d.wDay);
@@ -217,8 +225,14 @@ LRESULT CALLBACK MonthCalProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (dir) {
           SYSTEMTIME st = s->sel;
           int m = st.wMonth + dir, yr = st.wYear;
-          if (m < 1) { m = 12; --yr; }
-          if (m > 12) { m = 1; ++yr; }
+          if (m < 1) {
+            m = 12;
+            --yr;
+          }
+          if (m > 12) {
+            m = 1;
+            ++yr;
+          }
           st.wYear = static_cast<WORD>(yr);
           st.wMonth = static_cast<WORD>(m);
           SelectDay(h, s, st, true);
@@ -249,12 +263,18 @@ LRESULT CALLBACK MonthCalProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!delta) return 0;
       int d = st.wDay + delta, m = st.wMonth, y = st.wYear;
       while (d < 1) {
-        if (--m < 1) { m = 12; --y; }
+        if (--m < 1) {
+          m = 12;
+          --y;
+        }
         d += DaysIn(y, m);
       }
       while (d > DaysIn(y, m)) {
         d -= DaysIn(y, m);
-        if (++m > 12) { m = 1; ++y; }
+        if (++m > 12) {
+          m = 1;
+          ++y;
+        }
       }
       st.wYear = static_cast<WORD>(y);
       st.wMonth = static_cast<WORD>(m);
@@ -293,8 +313,8 @@ LRESULT CALLBACK MonthCalProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case MCM_GETMINREQRECT: {
       auto* r = reinterpret_cast<RECT*>(lp);
       if (!r) return FALSE;
-      *r = RECT{0, 0, 7 * kCellW, kTitleH + kHeadH + 6 * kCellH +
-                                      ((::GetWindowLong(h, GWL_STYLE) & MCS_NOTODAY) ? 0 : kTodayH)};
+      *r = RECT{0, 0, 7 * kCellW,
+                kTitleH + kHeadH + 6 * kCellH + ((::GetWindowLong(h, GWL_STYLE) & MCS_NOTODAY) ? 0 : kTodayH)};
       return TRUE;
     }
     case MCM_SETRANGE: {
@@ -376,15 +396,33 @@ std::vector<Field> Parse(const std::u16string& p) {
     while (j < p.size() && p[j] == c) ++j;
     int n = static_cast<int>(j - i);
     switch (c) {
-      case u'd': out.push_back(Field{n >= 3 ? F::DayName : F::Day, n, {}}); break;
-      case u'M': out.push_back(Field{n >= 3 ? F::MonthName : F::Month, n, {}}); break;
-      case u'y': out.push_back(Field{n >= 3 ? F::Year4 : F::Year2, n, {}}); break;
-      case u'h': out.push_back(Field{F::Hour12, n, {}}); break;
-      case u'H': out.push_back(Field{F::Hour24, n, {}}); break;
-      case u'm': out.push_back(Field{F::Minute, n, {}}); break;
-      case u's': out.push_back(Field{F::Second, n, {}}); break;
-      case u't': out.push_back(Field{F::AmPm, n, {}}); break;
-      default: lit(std::u16string_view(p).substr(i, j - i)); break;
+      case u'd':
+        out.push_back(Field{n >= 3 ? F::DayName : F::Day, n, {}});
+        break;
+      case u'M':
+        out.push_back(Field{n >= 3 ? F::MonthName : F::Month, n, {}});
+        break;
+      case u'y':
+        out.push_back(Field{n >= 3 ? F::Year4 : F::Year2, n, {}});
+        break;
+      case u'h':
+        out.push_back(Field{F::Hour12, n, {}});
+        break;
+      case u'H':
+        out.push_back(Field{F::Hour24, n, {}});
+        break;
+      case u'm':
+        out.push_back(Field{F::Minute, n, {}});
+        break;
+      case u's':
+        out.push_back(Field{F::Second, n, {}});
+        break;
+      case u't':
+        out.push_back(Field{F::AmPm, n, {}});
+        break;
+      default:
+        lit(std::u16string_view(p).substr(i, j - i));
+        break;
     }
     i = j;
   }
@@ -423,15 +461,35 @@ std::u16string FieldText(DtpState* s, const Field& f) {
   std::u16string pic(static_cast<size_t>(f.width), u' ');
   char16_t letter = u'd';
   switch (f.kind) {
-    case F::Day: case F::DayName: letter = u'd'; break;
-    case F::Month: case F::MonthName: letter = u'M'; break;
-    case F::Year2: case F::Year4: letter = u'y'; break;
-    case F::Hour12: letter = u'h'; break;
-    case F::Hour24: letter = u'H'; break;
-    case F::Minute: letter = u'm'; break;
-    case F::Second: letter = u's'; break;
-    case F::AmPm: letter = u't'; break;
-    default: break;
+    case F::Day:
+    case F::DayName:
+      letter = u'd';
+      break;
+    case F::Month:
+    case F::MonthName:
+      letter = u'M';
+      break;
+    case F::Year2:
+    case F::Year4:
+      letter = u'y';
+      break;
+    case F::Hour12:
+      letter = u'h';
+      break;
+    case F::Hour24:
+      letter = u'H';
+      break;
+    case F::Minute:
+      letter = u'm';
+      break;
+    case F::Second:
+      letter = u's';
+      break;
+    case F::AmPm:
+      letter = u't';
+      break;
+    default:
+      break;
   }
   std::fill(pic.begin(), pic.end(), letter);
   bool time = letter == u'h' || letter == u'H' || letter == u'm' || letter == u's' || letter == u't';
@@ -475,14 +533,32 @@ void Step(HWND h, DtpState* s, int delta) {
   SYSTEMTIME st = s->st;
   auto wrap = [](int v, int lo, int hi) { return lo + ((v - lo) % (hi - lo + 1) + (hi - lo + 1)) % (hi - lo + 1); };
   switch (s->fields[static_cast<size_t>(s->current)].kind) {
-    case F::Day: st.wDay = static_cast<WORD>(wrap(st.wDay + delta, 1, DaysIn(st.wYear, st.wMonth))); break;
-    case F::Month: case F::MonthName: st.wMonth = static_cast<WORD>(wrap(st.wMonth + delta, 1, 12)); break;
-    case F::Year2: case F::Year4: st.wYear = static_cast<WORD>(std::clamp(st.wYear + delta, 1601, 9999)); break;
-    case F::Hour12: case F::Hour24: st.wHour = static_cast<WORD>(wrap(st.wHour + delta, 0, 23)); break;
-    case F::Minute: st.wMinute = static_cast<WORD>(wrap(st.wMinute + delta, 0, 59)); break;
-    case F::Second: st.wSecond = static_cast<WORD>(wrap(st.wSecond + delta, 0, 59)); break;
-    case F::AmPm: st.wHour = static_cast<WORD>((st.wHour + 12) % 24); break;
-    default: return;
+    case F::Day:
+      st.wDay = static_cast<WORD>(wrap(st.wDay + delta, 1, DaysIn(st.wYear, st.wMonth)));
+      break;
+    case F::Month:
+    case F::MonthName:
+      st.wMonth = static_cast<WORD>(wrap(st.wMonth + delta, 1, 12));
+      break;
+    case F::Year2:
+    case F::Year4:
+      st.wYear = static_cast<WORD>(std::clamp(st.wYear + delta, 1601, 9999));
+      break;
+    case F::Hour12:
+    case F::Hour24:
+      st.wHour = static_cast<WORD>(wrap(st.wHour + delta, 0, 23));
+      break;
+    case F::Minute:
+      st.wMinute = static_cast<WORD>(wrap(st.wMinute + delta, 0, 59));
+      break;
+    case F::Second:
+      st.wSecond = static_cast<WORD>(wrap(st.wSecond + delta, 0, 59));
+      break;
+    case F::AmPm:
+      st.wHour = static_cast<WORD>((st.wHour + 12) % 24);
+      break;
+    default:
+      return;
   }
   UserSet(h, s, st);
 }
@@ -526,7 +602,8 @@ void Digit(HWND h, DtpState* s, int d) {
       if (!full) return;  // a year is taken once all four digits are in
       st.wYear = static_cast<WORD>(std::clamp(v, 1601, 9999));
       break;
-    case F::Hour12: case F::Hour24:
+    case F::Hour12:
+    case F::Hour24:
       st.wHour = static_cast<WORD>(std::clamp(v, 0, 23));
       full = full || v > 2;
       break;
@@ -568,7 +645,8 @@ void OpenCalendar(HWND h, DtpState* s) {
   ::SendMessage(s->cal, MCM_SETRANGE, s->rangeFlags, reinterpret_cast<LPARAM>(range));
   RECT need{};
   ::SendMessage(s->cal, MCM_GETMINREQRECT, 0, reinterpret_cast<LPARAM>(&need));
-  ::SetWindowPos(s->cal, HWND_TOPMOST, wr.left, wr.bottom, need.right + 2, need.bottom + 2, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  ::SetWindowPos(s->cal, HWND_TOPMOST, wr.left, wr.bottom, need.right + 2, need.bottom + 2,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
   SendNotify(h, DTN_DROPDOWN, &hdr);
 }
 
@@ -694,18 +772,32 @@ LRESULT CALLBACK DateTimeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       switch (wp) {
-        case VK_LEFT: MoveField(s, -1); ::InvalidateRect(h, nullptr, TRUE); return 0;
-        case VK_RIGHT: MoveField(s, 1); ::InvalidateRect(h, nullptr, TRUE); return 0;
-        case VK_UP: s->typed.clear(); if (s->valid) Step(h, s, 1); return 0;
-        case VK_DOWN: s->typed.clear(); if (s->valid) Step(h, s, -1); return 0;
-        case VK_HOME: case VK_END: {
+        case VK_LEFT:
+          MoveField(s, -1);
+          ::InvalidateRect(h, nullptr, TRUE);
+          return 0;
+        case VK_RIGHT:
+          MoveField(s, 1);
+          ::InvalidateRect(h, nullptr, TRUE);
+          return 0;
+        case VK_UP:
+          s->typed.clear();
+          if (s->valid) Step(h, s, 1);
+          return 0;
+        case VK_DOWN:
+          s->typed.clear();
+          if (s->valid) Step(h, s, -1);
+          return 0;
+        case VK_HOME:
+        case VK_END: {
           s->typed.clear();
           return 0;
         }
         case VK_F4:
           if (!(::GetWindowLong(h, GWL_STYLE) & DTS_UPDOWN)) OpenCalendar(h, s);
           return 0;
-        default: return 0;
+        default:
+          return 0;
       }
     case WM_SYSKEYDOWN:
       if (wp == VK_DOWN && !(::GetWindowLong(h, GWL_STYLE) & DTS_UPDOWN)) {

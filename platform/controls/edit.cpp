@@ -31,8 +31,8 @@ struct EditState {
   bool typing = false;  // consecutive typed characters join one undo step
   HFONT font = nullptr;
   int leftMargin = 1, rightMargin = 1;
-  int scrollX = 0;     // single-line horizontal scroll in pixels
-  int firstLine = 0;   // multi-line first visible line
+  int scrollX = 0;    // single-line horizontal scroll in pixels
+  int firstLine = 0;  // multi-line first visible line
   WCHAR password = 0;
   std::u16string cue;
   bool focused = false;
@@ -165,7 +165,8 @@ void ScrollCaretIntoView(HWND h, EditState* s) {
     int right = rc.right - s->rightMargin;
     int old = s->scrollX;
     if (p.x > right) s->scrollX += p.x - right + (right - s->leftMargin) / 4;
-    else if (p.x < s->leftMargin) s->scrollX = std::max(0, s->scrollX - (s->leftMargin - p.x) - (right - s->leftMargin) / 4);
+    else if (p.x < s->leftMargin)
+      s->scrollX = std::max(0, s->scrollX - (s->leftMargin - p.x) - (right - s->leftMargin) / 4);
     if (old != s->scrollX) NotifyParent(h, EN_HSCROLL);
     return;
   }
@@ -338,12 +339,15 @@ void KeyDown(HWND h, EditState* s, UINT vk) {
       if (!shift && s->anchor != s->caret) return MoveCaret(h, s, SelMin(s), false);
       if (ctrl) return MoveCaret(h, s, WordLeft(t, s->caret), shift);
       if (s->caret == 0) return MoveCaret(h, s, 0, shift);
-      return MoveCaret(h, s, s->caret - ((s->caret >= 2 && t[s->caret - 1] == u'\n' && t[s->caret - 2] == u'\r') ? 2 : 1), shift);
+      return MoveCaret(
+          h, s, s->caret - ((s->caret >= 2 && t[s->caret - 1] == u'\n' && t[s->caret - 2] == u'\r') ? 2 : 1), shift);
     case VK_RIGHT:
       if (!shift && s->anchor != s->caret) return MoveCaret(h, s, SelMax(s), false);
       if (ctrl) return MoveCaret(h, s, WordRight(t, s->caret), shift);
       if (s->caret >= t.size()) return MoveCaret(h, s, t.size(), shift);
-      return MoveCaret(h, s, s->caret + ((t[s->caret] == u'\r' && s->caret + 1 < t.size() && t[s->caret + 1] == u'\n') ? 2 : 1), shift);
+      return MoveCaret(
+          h, s, s->caret + ((t[s->caret] == u'\r' && s->caret + 1 < t.size() && t[s->caret + 1] == u'\n') ? 2 : 1),
+          shift);
     case VK_HOME:
     case VK_END: {
       if (!multi || ctrl) return MoveCaret(h, s, vk == VK_HOME ? 0 : t.size(), shift);
@@ -687,14 +691,16 @@ LRESULT CALLBACK EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case EM_SETREADONLY: {
       DWORD st = Style(h);
-      ::SetWindowLong(h, GWL_STYLE, static_cast<LONG>(wp ? (st | ES_READONLY) : (st & ~static_cast<DWORD>(ES_READONLY))));
+      ::SetWindowLong(h, GWL_STYLE,
+                      static_cast<LONG>(wp ? (st | ES_READONLY) : (st & ~static_cast<DWORD>(ES_READONLY))));
       ::InvalidateRect(h, nullptr, TRUE);
       return TRUE;
     }
     case EM_SETPASSWORDCHAR: {
       s->password = static_cast<WCHAR>(wp);
       DWORD st = Style(h);
-      ::SetWindowLong(h, GWL_STYLE, static_cast<LONG>(wp ? (st | ES_PASSWORD) : (st & ~static_cast<DWORD>(ES_PASSWORD))));
+      ::SetWindowLong(h, GWL_STYLE,
+                      static_cast<LONG>(wp ? (st | ES_PASSWORD) : (st & ~static_cast<DWORD>(ES_PASSWORD))));
       ::InvalidateRect(h, nullptr, TRUE);
       return 0;
     }

@@ -23,9 +23,9 @@ struct LbItem {
 
 struct LbState {
   std::vector<LbItem> items;
-  int cur = -1;     // single selection
-  int caret = 0;    // focus rectangle
-  int anchor = 0;   // extended selection anchor
+  int cur = -1;    // single selection
+  int caret = 0;   // focus rectangle
+  int anchor = 0;  // extended selection anchor
   int top = 0;
   int itemHeight = 0;
   HFONT font = nullptr;
@@ -58,7 +58,8 @@ int DefaultHeight(HWND h, LbState* s) {
 }
 
 int Height(HWND h, LbState* s, int i) {
-  if ((Style(h) & LBS_OWNERDRAWVARIABLE) && i >= 0 && i < static_cast<int>(s->items.size()) && s->items[static_cast<size_t>(i)].height > 0)
+  if ((Style(h) & LBS_OWNERDRAWVARIABLE) && i >= 0 && i < static_cast<int>(s->items.size()) &&
+      s->items[static_cast<size_t>(i)].height > 0)
     return s->items[static_cast<size_t>(i)].height;
   if (s->itemHeight <= 0) s->itemHeight = DefaultHeight(h, s);
   return s->itemHeight;
@@ -280,7 +281,8 @@ int Find(HWND h, LbState* s, int after, LPCWSTR what, bool exact) {
       if (it.data == reinterpret_cast<ULONG_PTR>(what)) return i;
       continue;
     }
-    if (exact ? Compare(it.text, key) == 0 : (it.text.size() >= key.size() && Compare(it.text.substr(0, key.size()), key) == 0))
+    if (exact ? Compare(it.text, key) == 0
+              : (it.text.size() >= key.size() && Compare(it.text.substr(0, key.size()), key) == 0))
       return i;
   }
   return LB_ERR;
@@ -295,7 +297,7 @@ void Paint(HWND h, LbState* s) {
   ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(h) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
   HBRUSH br = parent ? reinterpret_cast<HBRUSH>(::SendMessage(parent, WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc),
-                                                               reinterpret_cast<LPARAM>(h)))
+                                                              reinterpret_cast<LPARAM>(h)))
                      : nullptr;
   if (!br) br = ::GetSysColorBrush(COLOR_WINDOW);
   ::FillRect(dc, &rc, br);
@@ -347,16 +349,31 @@ void Key(HWND h, LbState* s, UINT vk) {
   int rows = Rows(h, s);
   int to;
   switch (vk) {
-    case VK_UP: case VK_LEFT: to = from < 0 ? 0 : from - 1; break;
-    case VK_DOWN: case VK_RIGHT: to = from + 1; break;
-    case VK_HOME: to = 0; break;
-    case VK_END: to = Count(s) - 1; break;
-    case VK_PRIOR: to = from - (rows - 1); break;
-    case VK_NEXT: to = from + (rows - 1); break;
+    case VK_UP:
+    case VK_LEFT:
+      to = from < 0 ? 0 : from - 1;
+      break;
+    case VK_DOWN:
+    case VK_RIGHT:
+      to = from + 1;
+      break;
+    case VK_HOME:
+      to = 0;
+      break;
+    case VK_END:
+      to = Count(s) - 1;
+      break;
+    case VK_PRIOR:
+      to = from - (rows - 1);
+      break;
+    case VK_NEXT:
+      to = from + (rows - 1);
+      break;
     case VK_SPACE:
       if (Multi(h)) UserSelect(h, s, s->caret, shift, true, true);
       return;
-    default: return;
+    default:
+      return;
   }
   to = std::clamp(to, 0, Count(s) - 1);
   if (Style(h) & LBS_MULTIPLESEL) {
@@ -479,15 +496,30 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_VSCROLL: {
       int rows = Rows(h, s);
       switch (LOWORD(wp)) {
-        case SB_LINEUP: SetTop(h, s, s->top - 1); break;
-        case SB_LINEDOWN: SetTop(h, s, s->top + 1); break;
-        case SB_PAGEUP: SetTop(h, s, s->top - rows); break;
-        case SB_PAGEDOWN: SetTop(h, s, s->top + rows); break;
-        case SB_TOP: SetTop(h, s, 0); break;
-        case SB_BOTTOM: SetTop(h, s, Count(s)); break;
+        case SB_LINEUP:
+          SetTop(h, s, s->top - 1);
+          break;
+        case SB_LINEDOWN:
+          SetTop(h, s, s->top + 1);
+          break;
+        case SB_PAGEUP:
+          SetTop(h, s, s->top - rows);
+          break;
+        case SB_PAGEDOWN:
+          SetTop(h, s, s->top + rows);
+          break;
+        case SB_TOP:
+          SetTop(h, s, 0);
+          break;
+        case SB_BOTTOM:
+          SetTop(h, s, Count(s));
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: SetTop(h, s, HIWORD(wp)); break;
-        default: break;
+        case SB_THUMBPOSITION:
+          SetTop(h, s, HIWORD(wp));
+          break;
+        default:
+          break;
       }
       return 0;
     }

@@ -40,11 +40,15 @@ Geom Measure(HWND h, SbState* s) {
   Geom g{len, std::min(thick, len / 2), 0, 0};
   int trackLen = std::max(0, len - 2 * g.arrow);
   int range = s->max - s->min + 1;
-  g.thumbLen = s->page > 0 ? std::max(8, static_cast<int>(static_cast<long long>(trackLen) * s->page / std::max(range, 1))) : std::min(thick, trackLen);
+  g.thumbLen = s->page > 0
+                   ? std::max(8, static_cast<int>(static_cast<long long>(trackLen) * s->page / std::max(range, 1)))
+                   : std::min(thick, trackLen);
   g.thumbLen = std::min(g.thumbLen, trackLen);
   int span = MaxPos(s) - s->min;
   int pos = s->pressed == Thumb ? s->track : s->pos;
-  g.thumbStart = g.arrow + (span > 0 ? static_cast<int>(static_cast<long long>(trackLen - g.thumbLen) * (pos - s->min) / span) : 0);
+  g.thumbStart =
+      g.arrow +
+      (span > 0 ? static_cast<int>(static_cast<long long>(trackLen - g.thumbLen) * (pos - s->min) / span) : 0);
   return g;
 }
 
@@ -69,11 +73,16 @@ void Send(HWND h, UINT code, int pos = 0) {
 
 UINT CodeOf(Part p) {
   switch (p) {
-    case ArrowLess: return SB_LINEUP;
-    case ArrowMore: return SB_LINEDOWN;
-    case PageLess: return SB_PAGEUP;
-    case PageMore: return SB_PAGEDOWN;
-    default: return SB_ENDSCROLL;
+    case ArrowLess:
+      return SB_LINEUP;
+    case ArrowMore:
+      return SB_LINEDOWN;
+    case PageLess:
+      return SB_PAGEUP;
+    case PageMore:
+      return SB_PAGEDOWN;
+    default:
+      return SB_ENDSCROLL;
   }
 }
 
@@ -92,23 +101,26 @@ void Paint(HWND h, SbState* s) {
   bool v = Vert(h);
   Geom g = Measure(h, s);
   HWND parent = ::GetParent(h);
-  HBRUSH br = parent ? reinterpret_cast<HBRUSH>(::SendMessage(parent, WM_CTLCOLORSCROLLBAR, reinterpret_cast<WPARAM>(dc),
-                                                               reinterpret_cast<LPARAM>(h)))
+  HBRUSH br = parent ? reinterpret_cast<HBRUSH>(::SendMessage(
+                           parent, WM_CTLCOLORSCROLLBAR, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h)))
                      : nullptr;
   if (!br) br = ::GetSysColorBrush(COLOR_SCROLLBAR);
   ::FillRect(dc, &rc, br);
   auto span = [&](int a, int b) { return v ? RECT{0, a, rc.right, b} : RECT{a, 0, b, rc.bottom}; };
   bool any = s->max > s->min && ::IsWindowEnabled(h);
   RECT less = span(0, g.arrow), more = span(g.length - g.arrow, g.length);
-  ::DrawFrameControl(dc, &less, DFC_SCROLL, (v ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) |
-                                               (s->pressed == ArrowLess && s->inside ? DFCS_PUSHED | DFCS_FLAT : 0) |
-                                               (Enabled(h, s, ArrowLess) ? 0 : DFCS_INACTIVE));
-  ::DrawFrameControl(dc, &more, DFC_SCROLL, (v ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) |
-                                               (s->pressed == ArrowMore && s->inside ? DFCS_PUSHED | DFCS_FLAT : 0) |
-                                               (Enabled(h, s, ArrowMore) ? 0 : DFCS_INACTIVE));
+  ::DrawFrameControl(dc, &less, DFC_SCROLL,
+                     (v ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) |
+                         (s->pressed == ArrowLess && s->inside ? DFCS_PUSHED | DFCS_FLAT : 0) |
+                         (Enabled(h, s, ArrowLess) ? 0 : DFCS_INACTIVE));
+  ::DrawFrameControl(dc, &more, DFC_SCROLL,
+                     (v ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) |
+                         (s->pressed == ArrowMore && s->inside ? DFCS_PUSHED | DFCS_FLAT : 0) |
+                         (Enabled(h, s, ArrowMore) ? 0 : DFCS_INACTIVE));
   if (any && g.thumbLen > 0) {
     if ((s->pressed == PageLess || s->pressed == PageMore) && s->inside) {
-      RECT pr = s->pressed == PageLess ? span(g.arrow, g.thumbStart) : span(g.thumbStart + g.thumbLen, g.length - g.arrow);
+      RECT pr =
+          s->pressed == PageLess ? span(g.arrow, g.thumbStart) : span(g.thumbStart + g.thumbLen, g.length - g.arrow);
       ::FillRect(dc, &pr, ::GetSysColorBrush(COLOR_3DDKSHADOW));
     }
     RECT th = span(g.thumbStart, g.thumbStart + g.thumbLen);
@@ -123,7 +135,8 @@ void SetInfo(HWND h, SbState* s, const SCROLLINFO* si, bool redraw) {
     s->min = si->nMin;
     s->max = std::max(si->nMin, si->nMax);
   }
-  if (si->fMask & SIF_PAGE) s->page = static_cast<int>(std::min<UINT>(si->nPage, static_cast<UINT>(s->max - s->min + 1)));
+  if (si->fMask & SIF_PAGE)
+    s->page = static_cast<int>(std::min<UINT>(si->nPage, static_cast<UINT>(s->max - s->min + 1)));
   if (si->fMask & SIF_POS) s->pos = si->nPos;
   s->pos = std::clamp(s->pos, s->min, MaxPos(s));
   if (redraw) ::InvalidateRect(h, nullptr, TRUE);
@@ -179,7 +192,11 @@ LRESULT CALLBACK ScrollBarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         int trackLen = g.length - 2 * g.arrow - g.thumbLen;
         int at = (Vert(h) ? p.y : p.x) - s->grabOffset - g.arrow;
         int span = MaxPos(s) - s->min;
-        int pos = trackLen > 0 ? s->min + static_cast<int>((static_cast<long long>(std::clamp(at, 0, trackLen)) * span + trackLen / 2) / trackLen) : s->min;
+        int pos =
+            trackLen > 0
+                ? s->min + static_cast<int>(
+                               (static_cast<long long>(std::clamp(at, 0, trackLen)) * span + trackLen / 2) / trackLen)
+                : s->min;
         if (pos != s->track) {
           s->track = pos;
           ::InvalidateRect(h, nullptr, TRUE);
@@ -216,13 +233,28 @@ LRESULT CALLBACK ScrollBarProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_KEYDOWN: {
       UINT code;
       switch (wp) {
-        case VK_UP: case VK_LEFT: code = SB_LINEUP; break;
-        case VK_DOWN: case VK_RIGHT: code = SB_LINEDOWN; break;
-        case VK_PRIOR: code = SB_PAGEUP; break;
-        case VK_NEXT: code = SB_PAGEDOWN; break;
-        case VK_HOME: code = SB_TOP; break;
-        case VK_END: code = SB_BOTTOM; break;
-        default: return 0;
+        case VK_UP:
+        case VK_LEFT:
+          code = SB_LINEUP;
+          break;
+        case VK_DOWN:
+        case VK_RIGHT:
+          code = SB_LINEDOWN;
+          break;
+        case VK_PRIOR:
+          code = SB_PAGEUP;
+          break;
+        case VK_NEXT:
+          code = SB_PAGEDOWN;
+          break;
+        case VK_HOME:
+          code = SB_TOP;
+          break;
+        case VK_END:
+          code = SB_BOTTOM;
+          break;
+        default:
+          return 0;
       }
       if (s->max <= s->min) return 0;
       Send(h, code);

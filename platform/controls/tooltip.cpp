@@ -63,9 +63,12 @@ int Delay(TipState* s, int which) {
   if (s->delays[which] >= 0) return s->delays[which];
   int initial = s->delays[TTDT_INITIAL] >= 0 ? s->delays[TTDT_INITIAL] : static_cast<int>(::GetDoubleClickTime());
   switch (which) {
-    case TTDT_AUTOPOP: return initial * 10;
-    case TTDT_RESHOW: return initial / 5;
-    default: return initial;
+    case TTDT_AUTOPOP:
+      return initial * 10;
+    case TTDT_RESHOW:
+      return initial / 5;
+    default:
+      return initial;
   }
 }
 
@@ -132,7 +135,8 @@ std::u16string TextOf(HWND tip, TipState* s, int i) {
 }
 
 UINT TextFormat(HWND h, TipState* s) {
-  return DT_NOPREFIX * ((Style(h) & TTS_NOPREFIX) != 0) | (s->maxWidth >= 0 ? DT_WORDBREAK : DT_SINGLELINE) | DT_EXPANDTABS;
+  return DT_NOPREFIX * ((Style(h) & TTS_NOPREFIX) != 0) | (s->maxWidth >= 0 ? DT_WORDBREAK : DT_SINGLELINE) |
+         DT_EXPANDTABS;
 }
 
 constexpr int kMargin = 3;
@@ -249,8 +253,7 @@ void StoreTool(Tool& t, const TOOLINFOW* ti, bool textToo) {
     t.text.clear();
     if (ti->lpszText && IS_INTRESOURCE(ti->lpszText) && !t.callback && ti->hinst)
       t.resId = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(ti->lpszText));
-    else if (ti->lpszText && !t.callback && !IS_INTRESOURCE(ti->lpszText))
-      t.text = ti->lpszText;
+    else if (ti->lpszText && !t.callback && !IS_INTRESOURCE(ti->lpszText)) t.text = ti->lpszText;
   }
 }
 
@@ -289,7 +292,8 @@ LRESULT CALLBACK SubclassProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 void HookTool(HWND tip, HWND w) {
   if (!w || !::IsWindow(w)) return;
   auto& sc = Subclasses()[w];
-  if (!sc.old) sc.old = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
+  if (!sc.old)
+    sc.old = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SubclassProc)));
   if (std::find(sc.tips.begin(), sc.tips.end(), tip) == sc.tips.end()) sc.tips.push_back(tip);
 }
 
@@ -397,7 +401,8 @@ LRESULT CALLBACK ToolTipProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Tool t;
       StoreTool(t, ti, true);
       s->tools.push_back(std::move(t));
-      if (ti->uFlags & TTF_SUBCLASS) HookTool(h, (ti->uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(ti->uId) : ti->hwnd);
+      if (ti->uFlags & TTF_SUBCLASS)
+        HookTool(h, (ti->uFlags & TTF_IDISHWND) ? reinterpret_cast<HWND>(ti->uId) : ti->hwnd);
       return TRUE;
     }
     case TTM_DELTOOL: {

@@ -34,7 +34,7 @@ struct Node {
   int image = 0, selImage = 0;
   int children = 0;  // cChildren as set; I_CHILDRENCALLBACK asks the parent
   int level = 0;
-  int row = -1;  // index in the visible list while it is current
+  int row = -1;        // index in the visible list while it is current
   int textWidth = -1;  // measured label text, -1 until measured (or stale)
   int textWidthGen = 0;
   bool textCallback = false;
@@ -141,10 +141,10 @@ struct TreeState {
   Node* caret = nullptr;
   Node* dropHilite = nullptr;
   Node* hot = nullptr;
-  int top = 0;  // first row shown
-  int scrollX = 0;        // pixels scrolled to the left
-  int contentWidth = 0;   // widest visible row, unscrolled
-  int widthGen = 1;       // bumped when the font changes every label's width
+  int top = 0;           // first row shown
+  int scrollX = 0;       // pixels scrolled to the left
+  int contentWidth = 0;  // widest visible row, unscrolled
+  int widthGen = 1;      // bumped when the font changes every label's width
   int indent = 19;
   int itemHeight = -1;  // -1: from the font and images
   HFONT font = nullptr;
@@ -562,7 +562,8 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
     if (victim->row >= 0) s->visibleDirty = true;
     --s->count;
     // Keep the visible list from pointing at freed nodes.
-    if (victim->row >= 0 && static_cast<size_t>(victim->row) < s->visible.size()) s->visible[static_cast<size_t>(victim->row)] = nullptr;
+    if (victim->row >= 0 && static_cast<size_t>(victim->row) < s->visible.size())
+      s->visible[static_cast<size_t>(victim->row)] = nullptr;
     s->pool.Free(victim);
     if (done) break;
   }
@@ -638,7 +639,8 @@ HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
   }
   ++s->count;
   // Only a change among shown rows needs a new layout.
-  if (parent == &s->root || ((parent->state & TVIS_EXPANDED) && (s->visibleDirty || parent->row >= 0))) ShapeChanged(h, s);
+  if (parent == &s->root || ((parent->state & TVIS_EXPANDED) && (s->visibleDirty || parent->row >= 0)))
+    ShapeChanged(h, s);
   else if (!parent->first->next) Invalidate(h, s);  // the parent gains a button
   return H(n);
 }
@@ -712,13 +714,15 @@ HWND BeginEdit(HWND h, TreeState* s, Node* n) {
   ::GetClientRect(h, &rc);
   int ih = ItemHeight(h, s);
   int y = (n->row - s->top) * ih;
-  HWND e = ::CreateWindowEx(0, WC_EDIT, text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, g.label - 2, y,
-                            std::max<int>(static_cast<int>(rc.right) - g.label + 2, 40), ih, h, nullptr, nullptr, nullptr);
+  HWND e =
+      ::CreateWindowEx(0, WC_EDIT, text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, g.label - 2, y,
+                       std::max<int>(static_cast<int>(rc.right) - g.label + 2, 40), ih, h, nullptr, nullptr, nullptr);
   if (!e) return nullptr;
   ::SendMessage(e, WM_SETFONT, reinterpret_cast<WPARAM>(s->font), FALSE);
   s->edit = e;
   s->editing = n;
-  s->editProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtr(e, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelEditProc)));
+  s->editProc =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtr(e, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelEditProc)));
   ::SendMessage(e, EM_SETSEL, 0, -1);
   ::SetFocus(e);
   return e;
@@ -799,16 +803,19 @@ void Paint(HWND h, TreeState* s, HDC given) {
   HGDIOBJ oldFont = ::SelectObject(dc, FontOr(s->font));
   int ih = ItemHeight(h, s);
   int first = s->top + std::max(0, static_cast<int>(ps.rcPaint.top) / ih);
-  int last = std::min(static_cast<int>(s->visible.size()), s->top + (static_cast<int>(ps.rcPaint.bottom) + ih - 1) / ih);
+  int last =
+      std::min(static_cast<int>(s->visible.size()), s->top + (static_cast<int>(ps.rcPaint.bottom) + ih - 1) / ih);
   int offset = RootOffset(h);
   for (int row = first; row < last; ++row) {
     Node* n = s->visible[static_cast<size_t>(row)];
     int y = (row - s->top) * ih;
     RECT rowRc{0, y, rc.right, y + ih};
-    bool selected = ((n->state & TVIS_SELECTED) && (n != s->caret || s->focused || (st & TVS_SHOWSELALWAYS))) ||
-                    n == s->dropHilite;
-    UINT itemState = (selected ? CDIS_SELECTED : 0) | (n == s->caret && s->focused ? CDIS_FOCUS : 0) | (n == s->hot ? CDIS_HOT : 0);
-    COLORREF textC = selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT) : fg;
+    bool selected =
+        ((n->state & TVIS_SELECTED) && (n != s->caret || s->focused || (st & TVS_SHOWSELALWAYS))) || n == s->dropHilite;
+    UINT itemState =
+        (selected ? CDIS_SELECTED : 0) | (n == s->caret && s->focused ? CDIS_FOCUS : 0) | (n == s->hot ? CDIS_HOT : 0);
+    COLORREF textC =
+        selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT) : fg;
     COLORREF textBk = selected ? ::GetSysColor(s->focused || n == s->dropHilite ? COLOR_HIGHLIGHT : COLOR_BTNFACE) : bk;
     LRESULT itemRes = CDRF_DODEFAULT;
     HGDIOBJ customFont = nullptr;
@@ -921,11 +928,20 @@ void Key(HWND h, TreeState* s, UINT vk) {
   if (::GetKeyState(VK_CONTROL) < 0) {
     int bar = -1;
     switch (vk) {
-      case VK_UP: bar = SB_LINEUP; break;
-      case VK_DOWN: bar = SB_LINEDOWN; break;
-      case VK_PRIOR: bar = SB_PAGEUP; break;
-      case VK_NEXT: bar = SB_PAGEDOWN; break;
-      default: break;
+      case VK_UP:
+        bar = SB_LINEUP;
+        break;
+      case VK_DOWN:
+        bar = SB_LINEDOWN;
+        break;
+      case VK_PRIOR:
+        bar = SB_PAGEUP;
+        break;
+      case VK_NEXT:
+        bar = SB_PAGEDOWN;
+        break;
+      default:
+        break;
     }
     if (bar >= 0) {
       ::SendMessage(h, WM_VSCROLL, static_cast<WPARAM>(bar), 0);
@@ -938,12 +954,24 @@ void Key(HWND h, TreeState* s, UINT vk) {
   int page = std::max(1, PageRows(h, s));
   Node* to = nullptr;
   switch (vk) {
-    case VK_UP: to = c ? VisibleAt(s, row - 1) : VisibleAt(s, 0); break;
-    case VK_DOWN: to = c ? VisibleAt(s, row + 1) : VisibleAt(s, 0); break;
-    case VK_HOME: to = VisibleAt(s, 0); break;
-    case VK_END: to = VisibleAt(s, static_cast<int>(s->visible.size()) - 1); break;
-    case VK_PRIOR: to = VisibleAt(s, row - (page - 1)); break;
-    case VK_NEXT: to = VisibleAt(s, row + (page - 1)); break;
+    case VK_UP:
+      to = c ? VisibleAt(s, row - 1) : VisibleAt(s, 0);
+      break;
+    case VK_DOWN:
+      to = c ? VisibleAt(s, row + 1) : VisibleAt(s, 0);
+      break;
+    case VK_HOME:
+      to = VisibleAt(s, 0);
+      break;
+    case VK_END:
+      to = VisibleAt(s, static_cast<int>(s->visible.size()) - 1);
+      break;
+    case VK_PRIOR:
+      to = VisibleAt(s, row - (page - 1));
+      break;
+    case VK_NEXT:
+      to = VisibleAt(s, row + (page - 1));
+      break;
     case VK_LEFT:
       if (!c) return;
       if (c->state & TVIS_EXPANDED) {
@@ -1019,28 +1047,40 @@ void Scroll(HWND h, TreeState* s, int newTop) {
 Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
   // Only the visible-row codes need the rows laid out: a walk over siblings
   // that expands as it goes must not lay the whole tree out at every step.
-  if (code == TVGN_FIRSTVISIBLE || code == TVGN_LASTVISIBLE || code == TVGN_NEXTVISIBLE ||
-      code == TVGN_PREVIOUSVISIBLE)
+  if (code == TVGN_FIRSTVISIBLE || code == TVGN_LASTVISIBLE || code == TVGN_NEXTVISIBLE || code == TVGN_PREVIOUSVISIBLE)
     Layout(h, s);
   switch (code) {
-    case TVGN_ROOT: return s->root.first;
-    case TVGN_CARET: return s->caret;
-    case TVGN_DROPHILITE: return s->dropHilite;
-    case TVGN_FIRSTVISIBLE: return VisibleAt(s, s->top);
-    case TVGN_LASTVISIBLE: return s->visible.empty() ? nullptr : s->visible.back();
-    default: break;
+    case TVGN_ROOT:
+      return s->root.first;
+    case TVGN_CARET:
+      return s->caret;
+    case TVGN_DROPHILITE:
+      return s->dropHilite;
+    case TVGN_FIRSTVISIBLE:
+      return VisibleAt(s, s->top);
+    case TVGN_LASTVISIBLE:
+      return s->visible.empty() ? nullptr : s->visible.back();
+    default:
+      break;
   }
   if (!n) return code == TVGN_CHILD ? s->root.first : nullptr;
   switch (code) {
-    case TVGN_NEXT: return n->next;
-    case TVGN_PREVIOUS: return n->prev;
-    case TVGN_PARENT: return n->parent == &s->root ? nullptr : n->parent;
-    case TVGN_CHILD: return n->first;
+    case TVGN_NEXT:
+      return n->next;
+    case TVGN_PREVIOUS:
+      return n->prev;
+    case TVGN_PARENT:
+      return n->parent == &s->root ? nullptr : n->parent;
+    case TVGN_CHILD:
+      return n->first;
     case TVGN_NEXTVISIBLE:
-      return (n->row >= 0 && n->row + 1 < static_cast<int>(s->visible.size())) ? s->visible[static_cast<size_t>(n->row + 1)]
-                                                                               : nullptr;
-    case TVGN_PREVIOUSVISIBLE: return n->row > 0 ? s->visible[static_cast<size_t>(n->row - 1)] : nullptr;
-    default: return nullptr;
+      return (n->row >= 0 && n->row + 1 < static_cast<int>(s->visible.size()))
+                 ? s->visible[static_cast<size_t>(n->row + 1)]
+                 : nullptr;
+    case TVGN_PREVIOUSVISIBLE:
+      return n->row > 0 ? s->visible[static_cast<size_t>(n->row - 1)] : nullptr;
+    default:
+      return nullptr;
   }
 }
 
@@ -1259,15 +1299,30 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       int line = std::max<int>(1, tm.tmAveCharWidth), page = std::max<int>(1, rc.right);
       int x = s->scrollX;
       switch (LOWORD(wp)) {
-        case SB_LINELEFT: x -= line; break;
-        case SB_LINERIGHT: x += line; break;
-        case SB_PAGELEFT: x -= page; break;
-        case SB_PAGERIGHT: x += page; break;
-        case SB_LEFT: x = 0; break;
-        case SB_RIGHT: x = s->contentWidth; break;
+        case SB_LINELEFT:
+          x -= line;
+          break;
+        case SB_LINERIGHT:
+          x += line;
+          break;
+        case SB_PAGELEFT:
+          x -= page;
+          break;
+        case SB_PAGERIGHT:
+          x += page;
+          break;
+        case SB_LEFT:
+          x = 0;
+          break;
+        case SB_RIGHT:
+          x = s->contentWidth;
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: x = HIWORD(wp); break;
-        default: break;
+        case SB_THUMBPOSITION:
+          x = HIWORD(wp);
+          break;
+        default:
+          break;
       }
       ScrollToX(h, s, x);
       return 0;
@@ -1277,15 +1332,30 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       int page = std::max(1, PageRows(h, s));
       int top = s->top;
       switch (LOWORD(wp)) {
-        case SB_LINEUP: --top; break;
-        case SB_LINEDOWN: ++top; break;
-        case SB_PAGEUP: top -= page; break;
-        case SB_PAGEDOWN: top += page; break;
-        case SB_TOP: top = 0; break;
-        case SB_BOTTOM: top = static_cast<int>(s->visible.size()); break;
+        case SB_LINEUP:
+          --top;
+          break;
+        case SB_LINEDOWN:
+          ++top;
+          break;
+        case SB_PAGEUP:
+          top -= page;
+          break;
+        case SB_PAGEDOWN:
+          top += page;
+          break;
+        case SB_TOP:
+          top = 0;
+          break;
+        case SB_BOTTOM:
+          top = static_cast<int>(s->visible.size());
+          break;
         case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: top = HIWORD(wp); break;
-        default: break;
+        case SB_THUMBPOSITION:
+          top = HIWORD(wp);
+          break;
+        default:
+          break;
       }
       Scroll(h, s, top);
       return 0;
@@ -1362,7 +1432,8 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Node* n = lp ? Find(s, reinterpret_cast<HTREEITEM>(lp)) : nullptr;
       if (lp && !n) return FALSE;
       switch (wp & 0xFF) {
-        case TVGN_CARET: return Select(h, s, n, TVC_UNKNOWN);
+        case TVGN_CARET:
+          return Select(h, s, n, TVC_UNKNOWN);
         case TVGN_DROPHILITE:
           s->dropHilite = n;
           Invalidate(h, s);
@@ -1372,7 +1443,8 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           EnsureVisible(h, s, n);
           Scroll(h, s, n->row);
           return TRUE;
-        default: return FALSE;
+        default:
+          return FALSE;
       }
     }
     case TVM_GETITEM: {
@@ -1382,7 +1454,8 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!n) return FALSE;
       if (it->mask & TVIF_TEXT) CopyText(TextOf(h, n), it);
       if (it->mask & TVIF_IMAGE) it->iImage = n->image == I_IMAGECALLBACK ? ImageOf(h, n, false) : n->image;
-      if (it->mask & TVIF_SELECTEDIMAGE) it->iSelectedImage = n->selImage == I_IMAGECALLBACK ? ImageOf(h, n, true) : n->selImage;
+      if (it->mask & TVIF_SELECTEDIMAGE)
+        it->iSelectedImage = n->selImage == I_IMAGECALLBACK ? ImageOf(h, n, true) : n->selImage;
       if (it->mask & TVIF_PARAM) it->lParam = n->param;
       if (it->mask & TVIF_STATE) it->state = n->state & it->stateMask;
       if (it->mask & TVIF_CHILDREN) it->cChildren = n->childrenSet ? n->children : (n->first ? 1 : 0);
@@ -1428,7 +1501,8 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     }
     case TVM_SORTCHILDREN: {
-      Node* n = (!lp || reinterpret_cast<HTREEITEM>(lp) == TVI_ROOT) ? &s->root : Find(s, reinterpret_cast<HTREEITEM>(lp));
+      Node* n =
+          (!lp || reinterpret_cast<HTREEITEM>(lp) == TVI_ROOT) ? &s->root : Find(s, reinterpret_cast<HTREEITEM>(lp));
       if (!n) return FALSE;
       SortChildren(h, s, n, wp != 0, nullptr, 0);
       return TRUE;

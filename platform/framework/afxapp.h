@@ -12,7 +12,6 @@ class CDocTemplate;
 class CDocument;
 class CRecentFileList;
 
-
 class CWinThread : public CCmdTarget {
   DECLARE_DYNAMIC(CWinThread)
  public:

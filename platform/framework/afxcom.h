@@ -74,11 +74,11 @@ void* InterfaceOfPart(Part& part) {
 
 }  // namespace pv
 
-#define DECLARE_INTERFACE_MAP()                                   \
- protected:                                                       \
-  static const AFX_INTERFACEMAP* GetThisInterfaceMap();           \
-  const AFX_INTERFACEMAP* GetInterfaceMap() const override;       \
-                                                                  \
+#define DECLARE_INTERFACE_MAP()                             \
+ protected:                                                 \
+  static const AFX_INTERFACEMAP* GetThisInterfaceMap();     \
+  const AFX_INTERFACEMAP* GetInterfaceMap() const override; \
+                                                            \
  private:
 
 #define BEGIN_INTERFACE_MAP(theClass, baseClass)                                              \
@@ -86,28 +86,26 @@ void* InterfaceOfPart(Part& part) {
   const AFX_INTERFACEMAP* theClass::GetThisInterfaceMap() {                                   \
     using TheBaseClass = baseClass;                                                           \
     static const AFX_INTERFACEMAP_ENTRY _interfaceEntries[] = {
-
 // The part m_x<localClass> of theClass answers iid. The function is written
 // inside a member of theClass, so protected parts (and a base's) are reachable.
-#define INTERFACE_PART(theClass, iid, localClass)                                            \
-  {&(iid), [](CCmdTarget* pv_object) -> void* {                                              \
-     return ::pv::InterfaceOfPart(static_cast<theClass*>(pv_object)->m_x##localClass);       \
+#define INTERFACE_PART(theClass, iid, localClass)                                      \
+  {&(iid), [](CCmdTarget* pv_object) -> void* {                                        \
+     return ::pv::InterfaceOfPart(static_cast<theClass*>(pv_object)->m_x##localClass); \
    }},
 
-#define END_INTERFACE_MAP()                                                                   \
-  {nullptr, nullptr}                                                                          \
-  }                                                                                           \
-  ;                                                                                           \
-  static const AFX_INTERFACEMAP interfaceMap = {&TheBaseClass::GetThisInterfaceMap,           \
-                                                &_interfaceEntries[0]};                       \
-  return &interfaceMap;                                                                       \
+#define END_INTERFACE_MAP()                                                                                 \
+  { nullptr, nullptr }                                                                                      \
+  }                                                                                                         \
+  ;                                                                                                         \
+  static const AFX_INTERFACEMAP interfaceMap = {&TheBaseClass::GetThisInterfaceMap, &_interfaceEntries[0]}; \
+  return &interfaceMap;                                                                                     \
   }
 
 // Opens the nested part X<localClass> implementing baseClass (an interface);
 // the part's IUnknown methods are already written.
-#define BEGIN_INTERFACE_PART(localClass, baseClass)                  \
-  class X##localClass : public ::pv::InterfacePart<baseClass> {     \
-   public:                                                           \
+#define BEGIN_INTERFACE_PART(localClass, baseClass)             \
+  class X##localClass : public ::pv::InterfacePart<baseClass> { \
+   public:                                                      \
     using ::pv::InterfacePart<baseClass>::InterfacePart;
 
 // Closes the part and declares the member m_x<localClass>, bound to this object.

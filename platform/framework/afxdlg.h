@@ -82,7 +82,9 @@ class CDialog : public CWnd {
 
   void NextDlgCtrl() const { ::SendMessage(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
   void PrevDlgCtrl() const { ::SendMessage(m_hWnd, WM_NEXTDLGCTL, 1, 0); }
-  void GotoDlgCtrl(CWnd* pWndCtrl) { ::SendMessage(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(HwndOf(pWndCtrl)), 1); }
+  void GotoDlgCtrl(CWnd* pWndCtrl) {
+    ::SendMessage(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(HwndOf(pWndCtrl)), 1);
+  }
   void SetDefID(UINT nID) { ::SendMessage(m_hWnd, DM_SETDEFID, nID, 0); }
   DWORD GetDefID() const { return static_cast<DWORD>(::SendMessage(m_hWnd, DM_GETDEFID, 0, 0)); }
   void MapDialogRect(LPRECT lpRect) const { pv::MapDialogRect(m_hWnd, lpRect); }
@@ -269,8 +271,8 @@ struct FileDialogRequest {
   std::u16string fileName;  // proposed name
   std::u16string defExt;
   std::vector<std::pair<std::u16string, std::u16string>> filters;  // (description, patterns)
-  DWORD flags = 0;         // OFN_READONLY is answered back (the read-only box)
-  DWORD filterIndex = 1;  // 1-based, answered back
+  DWORD flags = 0;                                                 // OFN_READONLY is answered back (the read-only box)
+  DWORD filterIndex = 1;                                           // 1-based, answered back
   std::vector<std::u16string> files;
   HWND owner = nullptr;
 };

@@ -137,7 +137,14 @@ class CDocTemplate : public CCmdTarget {
   DECLARE_DYNAMIC(CDocTemplate)
  public:
   enum DocStringIndex { windowTitle, docName, fileNewName, filterName, filterExt, regFileTypeId, regFileTypeName };
-  enum Confidence { noAttempt, maybeAttemptForeign, maybeAttemptNative, yesAttemptForeign, yesAttemptNative, yesAlreadyOpen };
+  enum Confidence {
+    noAttempt,
+    maybeAttemptForeign,
+    maybeAttemptNative,
+    yesAttemptForeign,
+    yesAttemptNative,
+    yesAlreadyOpen
+  };
 
   ~CDocTemplate() override;
   virtual void LoadTemplate();
@@ -173,8 +180,7 @@ class CDocTemplate : public CCmdTarget {
 class CMultiDocTemplate : public CDocTemplate {
   DECLARE_DYNAMIC(CMultiDocTemplate)
  public:
-  CMultiDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                    CRuntimeClass* pViewClass);
+  CMultiDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass, CRuntimeClass* pViewClass);
   ~CMultiDocTemplate() override;
   void LoadTemplate() override;
   POSITION GetFirstDocPosition() const override;
@@ -191,8 +197,7 @@ class CMultiDocTemplate : public CDocTemplate {
 class CSingleDocTemplate : public CDocTemplate {
   DECLARE_DYNAMIC(CSingleDocTemplate)
  public:
-  CSingleDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass,
-                     CRuntimeClass* pViewClass);
+  CSingleDocTemplate(UINT nIDResource, CRuntimeClass* pDocClass, CRuntimeClass* pFrameClass, CRuntimeClass* pViewClass);
   ~CSingleDocTemplate() override;
   POSITION GetFirstDocPosition() const override;
   CDocument* GetNextDoc(POSITION& rPos) const override;

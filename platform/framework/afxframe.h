@@ -343,19 +343,19 @@ class CMDIChildWnd : public CFrameWnd {
 };
 
 // Mini-frame styles (window style bits of a CMiniFrameWnd).
-#define MFS_SYNCACTIVE 0x00000100L   // the caption follows the owner frame's activation
-#define MFS_4THICKFRAME 0x00000200L  // sizing edges only, no sizing corners
-#define MFS_THICKFRAME 0x00000400L   // sizing frame
-#define MFS_MOVEFRAME 0x00000800L    // dragging an edge moves the frame
-#define MFS_BLOCKSYSMENU 0x00010000L // no system menu (kept out of the window style)
+#define MFS_SYNCACTIVE 0x00000100L    // the caption follows the owner frame's activation
+#define MFS_4THICKFRAME 0x00000200L   // sizing edges only, no sizing corners
+#define MFS_THICKFRAME 0x00000400L    // sizing frame
+#define MFS_MOVEFRAME 0x00000800L     // dragging an edge moves the frame
+#define MFS_BLOCKSYSMENU 0x00010000L  // no system menu (kept out of the window style)
 
 // A small frame with a thin caption (tool windows, floating panes).
 class CMiniFrameWnd : public CFrameWnd {
   DECLARE_DYNCREATE(CMiniFrameWnd)
  public:
   CMiniFrameWnd() = default;
-  BOOL Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
-              CWnd* pParentWnd = nullptr, UINT nID = 0);
+  BOOL Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd = nullptr,
+              UINT nID = 0);
   BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
                 CWnd* pParentWnd = nullptr, UINT nID = 0);
   BOOL IsSysMenuBlocked() const { return m_bBlockSysMenu; }

@@ -81,9 +81,8 @@ class CFont : public CGdiObject {
   BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight, BYTE bItalic,
                   BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet, BYTE nOutPrecision, BYTE nClipPrecision,
                   BYTE nQuality, BYTE nPitchAndFamily, LPCTSTR lpszFacename) {
-    return Attach(::CreateFont(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline,
-                               cStrikeOut, nCharSet, nOutPrecision, nClipPrecision, nQuality, nPitchAndFamily,
-                               lpszFacename));
+    return Attach(::CreateFont(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline, cStrikeOut,
+                               nCharSet, nOutPrecision, nClipPrecision, nQuality, nPitchAndFamily, lpszFacename));
   }
   // Size in tenths of a point on the screen (or pDC).
   BOOL CreatePointFont(int nPointSize, LPCTSTR lpszFaceName, class CDC* pDC = nullptr);
@@ -154,9 +153,7 @@ class CPalette : public CGdiObject {
  public:
   // Palettes matter only on 8-bit displays, which this system never has:
   // the object only carries a handle.
-  static CPalette* FromHandle(HPALETTE hPalette) {
-    return static_cast<CPalette*>(CGdiObject::FromHandle(hPalette));
-  }
+  static CPalette* FromHandle(HPALETTE hPalette) { return static_cast<CPalette*>(CGdiObject::FromHandle(hPalette)); }
   operator HPALETTE() const { return static_cast<HPALETTE>(GetSafeHandle()); }  // NOLINT
 };
 
@@ -191,7 +188,9 @@ class CDC : public CObject {
   BOOL m_bPrinting = FALSE;
 
   // ---- objects ----
-  CGdiObject* SelectStockObject(int nIndex) { return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(nIndex))); }
+  CGdiObject* SelectStockObject(int nIndex) {
+    return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(nIndex)));
+  }
   CPen* SelectObject(CPen* pPen) { return CPen::FromHandle(static_cast<HPEN>(Select(pPen))); }
   CBrush* SelectObject(CBrush* pBrush) { return CBrush::FromHandle(static_cast<HBRUSH>(Select(pBrush))); }
   CFont* SelectObject(CFont* pFont) { return CFont::FromHandle(static_cast<HFONT>(Select(pFont))); }
@@ -313,7 +312,9 @@ class CDC : public CObject {
   }
   BOOL Polyline(const POINT* lpPoints, int nCount) { return ::Polyline(m_hDC, lpPoints, nCount); }
   BOOL Polygon(const POINT* lpPoints, int nCount) { return ::Polygon(m_hDC, lpPoints, nCount); }
-  BOOL PolyBezier(const POINT* lpPoints, int nCount) { return ::PolyBezier(m_hDC, lpPoints, static_cast<DWORD>(nCount)); }
+  BOOL PolyBezier(const POINT* lpPoints, int nCount) {
+    return ::PolyBezier(m_hDC, lpPoints, static_cast<DWORD>(nCount));
+  }
   BOOL Rectangle(int x1, int y1, int x2, int y2) { return ::Rectangle(m_hDC, x1, y1, x2, y2); }
   BOOL Rectangle(LPCRECT r) { return Rectangle(r->left, r->top, r->right, r->bottom); }
   BOOL RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) { return ::RoundRect(m_hDC, x1, y1, x2, y2, x3, y3); }
@@ -336,8 +337,12 @@ class CDC : public CObject {
   COLORREF GetPixel(POINT point) const { return GetPixel(point.x, point.y); }
 
   // ---- fills ----
-  void FillRect(LPCRECT lpRect, CBrush* pBrush) { ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush))); }
-  void FrameRect(LPCRECT lpRect, CBrush* pBrush) { ::FrameRect(m_hDC, lpRect, static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush))); }
+  void FillRect(LPCRECT lpRect, CBrush* pBrush) {
+    ::FillRect(m_hDC, lpRect, static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush)));
+  }
+  void FrameRect(LPCRECT lpRect, CBrush* pBrush) {
+    ::FrameRect(m_hDC, lpRect, static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush)));
+  }
   void InvertRect(LPCRECT lpRect) { ::InvertRect(m_hDC, lpRect); }
   void FillSolidRect(LPCRECT lpRect, COLORREF clr) { ::GdiFillSolidRect(m_hDC, lpRect, clr); }
   void FillSolidRect(int x, int y, int cx, int cy, COLORREF clr) {
@@ -352,12 +357,16 @@ class CDC : public CObject {
   }
   void DrawFocusRect(LPCRECT lpRect) { ::DrawFocusRect(m_hDC, lpRect); }
   BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags) { return ::DrawEdge(m_hDC, lpRect, nEdge, nFlags); }
-  BOOL DrawFrameControl(LPRECT lpRect, UINT nType, UINT nState) { return ::DrawFrameControl(m_hDC, lpRect, nType, nState); }
+  BOOL DrawFrameControl(LPRECT lpRect, UINT nType, UINT nState) {
+    return ::DrawFrameControl(m_hDC, lpRect, nType, nState);
+  }
   BOOL FillRgn(CRgn* pRgn, CBrush* pBrush) {
-    return ::FillRgn(m_hDC, static_cast<HRGN>(CGdiObject::SafeHandleOf(pRgn)), static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush)));
+    return ::FillRgn(m_hDC, static_cast<HRGN>(CGdiObject::SafeHandleOf(pRgn)),
+                     static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush)));
   }
   BOOL FrameRgn(CRgn* pRgn, CBrush* pBrush, int nWidth, int nHeight) {
-    return ::FrameRgn(m_hDC, static_cast<HRGN>(CGdiObject::SafeHandleOf(pRgn)), static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush)), nWidth, nHeight);
+    return ::FrameRgn(m_hDC, static_cast<HRGN>(CGdiObject::SafeHandleOf(pRgn)),
+                      static_cast<HBRUSH>(CGdiObject::SafeHandleOf(pBrush)), nWidth, nHeight);
   }
   BOOL PaintRgn(CRgn* pRgn) { return ::PaintRgn(m_hDC, static_cast<HRGN>(CGdiObject::SafeHandleOf(pRgn))); }
   BOOL DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
@@ -375,7 +384,9 @@ class CDC : public CObject {
   }
 
   // ---- blits ----
-  BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) { return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop); }
+  BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop) {
+    return ::PatBlt(m_hDC, x, y, nWidth, nHeight, dwRop);
+  }
   // The 50% checkerboard brush of drag outlines (a temporary object: keep
   // the handle, not the pointer, across idle time).
   static CBrush* GetHalftoneBrush();
@@ -391,20 +402,20 @@ class CDC : public CObject {
   BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop) {
     return ::BitBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, dwRop);
   }
-  BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, int nSrcWidth,
-                  int nSrcHeight, DWORD dwRop) {
+  BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, int nSrcWidth, int nSrcHeight,
+                  DWORD dwRop) {
     return ::StretchBlt(m_hDC, x, y, nWidth, nHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc, nSrcWidth,
                         nSrcHeight, dwRop);
   }
-  BOOL AlphaBlend(int xDest, int yDest, int nDestWidth, int nDestHeight, CDC* pSrcDC, int xSrc, int ySrc,
-                  int nSrcWidth, int nSrcHeight, BLENDFUNCTION blend) {
+  BOOL AlphaBlend(int xDest, int yDest, int nDestWidth, int nDestHeight, CDC* pSrcDC, int xSrc, int ySrc, int nSrcWidth,
+                  int nSrcHeight, BLENDFUNCTION blend) {
     return ::AlphaBlend(m_hDC, xDest, yDest, nDestWidth, nDestHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc,
                         nSrcWidth, nSrcHeight, blend);
   }
   BOOL TransparentBlt(int xDest, int yDest, int nDestWidth, int nDestHeight, CDC* pSrcDC, int xSrc, int ySrc,
                       int nSrcWidth, int nSrcHeight, UINT clrTransparent) {
-    return ::TransparentBlt(m_hDC, xDest, yDest, nDestWidth, nDestHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc,
-                            ySrc, nSrcWidth, nSrcHeight, clrTransparent);
+    return ::TransparentBlt(m_hDC, xDest, yDest, nDestWidth, nDestHeight, pSrcDC ? pSrcDC->m_hDC : nullptr, xSrc, ySrc,
+                            nSrcWidth, nSrcHeight, clrTransparent);
   }
 
   // ---- text ----

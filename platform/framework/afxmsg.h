@@ -19,42 +19,45 @@
 #include "platform/framework/afxwnd.h"
 
 // ---- the map itself ---------------------------------------------------------------------------------
-#define DECLARE_MESSAGE_MAP()                         \
- protected:                                           \
-  static const AFX_MSGMAP* GetThisMessageMap();       \
-  const AFX_MSGMAP* GetMessageMap() const override;   \
-                                                      \
+#define DECLARE_MESSAGE_MAP()                       \
+ protected:                                         \
+  static const AFX_MSGMAP* GetThisMessageMap();     \
+  const AFX_MSGMAP* GetMessageMap() const override; \
+                                                    \
  private:
 
-#define PV_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)                                      \
-  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); }         \
-  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                         \
-    using ThisClass [[maybe_unused]] = theClass;                                            \
-    using TheBaseClass = baseClass;                                                         \
+#define PV_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)                              \
+  const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+  const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+    using ThisClass [[maybe_unused]] = theClass;                                    \
+    using TheBaseClass = baseClass;                                                 \
     static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-
 #define BEGIN_MESSAGE_MAP(theClass, baseClass) PV_BEGIN_MESSAGE_MAP_BODY(theClass, baseClass)
 #define BEGIN_TEMPLATE_MESSAGE_MAP(theClass, type_name, baseClass) \
   template <typename type_name>                                    \
   PV_BEGIN_MESSAGE_MAP_BODY(theClass<type_name>, baseClass)
 
-#define END_MESSAGE_MAP()                                                                 \
-  {0, 0, 0, 0, nullptr, nullptr}                                                          \
-  }                                                                                       \
-  ;                                                                                       \
+#define END_MESSAGE_MAP()                                                                       \
+  { 0, 0, 0, 0, nullptr, nullptr }                                                              \
+  }                                                                                             \
+  ;                                                                                             \
   static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-  return &messageMap;                                                                     \
+  return &messageMap;                                                                           \
   }
 
 // One entry: message, code, id range, registered-message variable, and the
 // body of the function that calls the handler (self is the object).
-#define PV_MSG_ENTRY(msg, code, id, lastId, reg, ...)                                        \
-  {static_cast<UINT>(msg), static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(lastId), reg, \
-   [](CCmdTarget* pv_target, AFX_MSGCALL& pv_call) -> BOOL {                                 \
-     [[maybe_unused]] ThisClass* self = static_cast<ThisClass*>(pv_target);                  \
-     [[maybe_unused]] WPARAM wParam = pv_call.wParam;                                        \
-     [[maybe_unused]] LPARAM lParam = pv_call.lParam;                                        \
-     __VA_ARGS__                                                                             \
+#define PV_MSG_ENTRY(msg, code, id, lastId, reg, ...)                       \
+  {static_cast<UINT>(msg),                                                  \
+   static_cast<UINT>(code),                                                 \
+   static_cast<UINT>(id),                                                   \
+   static_cast<UINT>(lastId),                                               \
+   reg,                                                                     \
+   [](CCmdTarget* pv_target, AFX_MSGCALL& pv_call) -> BOOL {                \
+     [[maybe_unused]] ThisClass* self = static_cast<ThisClass*>(pv_target); \
+     [[maybe_unused]] WPARAM wParam = pv_call.wParam;                       \
+     [[maybe_unused]] LPARAM lParam = pv_call.lParam;                       \
+     __VA_ARGS__                                                            \
    }},
 
 #define PV_WM(msg, ...) PV_MSG_ENTRY(msg, 0, 0, 0, nullptr, __VA_ARGS__)
@@ -65,9 +68,8 @@
 // LRESULT fn(WPARAM, LPARAM)
 #define ON_MESSAGE(message, memberFxn) PV_WM(message, pv_call.result = self->memberFxn(wParam, lParam); return TRUE;)
 // LRESULT fn(WPARAM, LPARAM); the variable holds the registered number.
-#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                    \
-  PV_MSG_ENTRY(0xC000, 0, 0, 0, &(nMessageVariable),                          \
-               pv_call.result = self->memberFxn(wParam, lParam); return TRUE;)
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn) \
+  PV_MSG_ENTRY(0xC000, 0, 0, 0, &(nMessageVariable), pv_call.result = self->memberFxn(wParam, lParam); return TRUE;)
 // void fn(): the message's parameters are not needed.
 #define ON_MESSAGE_VOID(message, memberFxn) PV_WM(message, self->memberFxn(); return TRUE;)
 // void fn(WPARAM, LPARAM) for a thread's messages.
@@ -79,17 +81,18 @@
 // void fn()
 #define ON_COMMAND(id, memberFxn) PV_MSG_ENTRY(WM_COMMAND, CN_COMMAND, id, id, nullptr, self->memberFxn(); return TRUE;)
 // BOOL fn(UINT id): FALSE lets routing go on.
-#define ON_COMMAND_EX(id, memberFxn) PV_MSG_ENTRY(WM_COMMAND, CN_COMMAND, id, id, nullptr, return self->memberFxn(pv_call.nID);)
+#define ON_COMMAND_EX(id, memberFxn) \
+  PV_MSG_ENTRY(WM_COMMAND, CN_COMMAND, id, id, nullptr, return self->memberFxn(pv_call.nID);)
 // void fn(UINT id)
 #define ON_COMMAND_RANGE(id, idLast, memberFxn) \
   PV_MSG_ENTRY(WM_COMMAND, CN_COMMAND, id, idLast, nullptr, self->memberFxn(pv_call.nID); return TRUE;)
 #define ON_COMMAND_EX_RANGE(id, idLast, memberFxn) \
   PV_MSG_ENTRY(WM_COMMAND, CN_COMMAND, id, idLast, nullptr, return self->memberFxn(pv_call.nID);)
 // void fn(CCmdUI*): ContinueRouting() passes the request on.
-#define PV_UPDATE_BODY(memberFxn)                                   \
-  CCmdUI* pv_ui = static_cast<CCmdUI*>(pv_call.pExtra);             \
-  pv_ui->m_bContinueRouting = FALSE;                                \
-  self->memberFxn(pv_ui);                                           \
+#define PV_UPDATE_BODY(memberFxn)                       \
+  CCmdUI* pv_ui = static_cast<CCmdUI*>(pv_call.pExtra); \
+  pv_ui->m_bContinueRouting = FALSE;                    \
+  self->memberFxn(pv_ui);                               \
   return !pv_ui->m_bContinueRouting;
 #define ON_UPDATE_COMMAND_UI(id, memberFxn) \
   PV_MSG_ENTRY(WM_COMMAND, CN_UPDATE_COMMAND_UI, id, id, nullptr, PV_UPDATE_BODY(memberFxn))
@@ -133,7 +136,8 @@
 #define ON_STN_DBLCLK(id, memberFxn) ON_CONTROL(STN_DBLCLK, id, memberFxn)
 
 // ---- WM_NOTIFY ------------------------------------------------------------------------------------
-#define PV_NOTIFY_ARGS static_cast<AFX_NOTIFY*>(pv_call.pExtra)->pNMHDR, static_cast<AFX_NOTIFY*>(pv_call.pExtra)->pResult
+#define PV_NOTIFY_ARGS \
+  static_cast<AFX_NOTIFY*>(pv_call.pExtra)->pNMHDR, static_cast<AFX_NOTIFY*>(pv_call.pExtra)->pResult
 // void fn(NMHDR*, LRESULT*)
 #define ON_NOTIFY(wNotifyCode, id, memberFxn) \
   PV_MSG_ENTRY(WM_NOTIFY, wNotifyCode, id, id, nullptr, self->memberFxn(PV_NOTIFY_ARGS); return TRUE;)
@@ -165,18 +169,20 @@
 #define ON_BN_CLICKED_REFLECT(memberFxn) ON_CONTROL_REFLECT(BN_CLICKED, memberFxn)
 #define ON_EN_CHANGE_REFLECT(memberFxn) ON_CONTROL_REFLECT(EN_CHANGE, memberFxn)
 // HBRUSH CtlColor(CDC*, UINT nCtlColor): a null brush lets the parent answer.
-#define ON_WM_CTLCOLOR_REFLECT()                                                                  \
-  PV_WM(WM_REFLECT_BASE + WM_CTLCOLOR, {                                                          \
-    AFX_CTLCOLOR* pv_ctl = reinterpret_cast<AFX_CTLCOLOR*>(lParam);                               \
-    HBRUSH pv_br = self->CtlColor(CDC::FromHandle(pv_ctl->hDC), pv_ctl->nCtlType);                \
-    pv_call.result = reinterpret_cast<LRESULT>(pv_br);                                            \
-    return pv_br != nullptr;                                                                      \
+#define ON_WM_CTLCOLOR_REFLECT()                                                   \
+  PV_WM(WM_REFLECT_BASE + WM_CTLCOLOR, {                                           \
+    AFX_CTLCOLOR* pv_ctl = reinterpret_cast<AFX_CTLCOLOR*>(lParam);                \
+    HBRUSH pv_br = self->CtlColor(CDC::FromHandle(pv_ctl->hDC), pv_ctl->nCtlType); \
+    pv_call.result = reinterpret_cast<LRESULT>(pv_br);                             \
+    return pv_br != nullptr;                                                       \
   })
 // void DrawItem(LPDRAWITEMSTRUCT) / void MeasureItem(LPMEASUREITEMSTRUCT)
-#define ON_WM_DRAWITEM_REFLECT() \
-  PV_WM(WM_REFLECT_BASE + WM_DRAWITEM, self->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)); pv_call.result = TRUE; return TRUE;)
-#define ON_WM_MEASUREITEM_REFLECT() \
-  PV_WM(WM_REFLECT_BASE + WM_MEASUREITEM, self->MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)); pv_call.result = TRUE; return TRUE;)
+#define ON_WM_DRAWITEM_REFLECT()                                                                   \
+  PV_WM(WM_REFLECT_BASE + WM_DRAWITEM, self->DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)); \
+        pv_call.result = TRUE; return TRUE;)
+#define ON_WM_MEASUREITEM_REFLECT()                                                                         \
+  PV_WM(WM_REFLECT_BASE + WM_MEASUREITEM, self->MeasureItem(reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)); \
+        pv_call.result = TRUE; return TRUE;)
 // void HScroll(UINT nSBCode, UINT nPos) / VScroll
 #define ON_WM_HSCROLL_REFLECT() \
   PV_WM(WM_REFLECT_BASE + WM_HSCROLL, self->HScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam))); return TRUE;)
@@ -216,7 +222,8 @@
 #define ON_WM_MBUTTONDBLCLK() PV_MOUSE(WM_MBUTTONDBLCLK, OnMButtonDblClk)
 #define ON_WM_XBUTTONDOWN() \
   PV_VOID(WM_XBUTTONDOWN, OnXButtonDown(GET_KEYSTATE_WPARAM(wParam), GET_XBUTTON_WPARAM(wParam), PV_PT))
-#define ON_WM_XBUTTONUP() PV_VOID(WM_XBUTTONUP, OnXButtonUp(GET_KEYSTATE_WPARAM(wParam), GET_XBUTTON_WPARAM(wParam), PV_PT))
+#define ON_WM_XBUTTONUP() \
+  PV_VOID(WM_XBUTTONUP, OnXButtonUp(GET_KEYSTATE_WPARAM(wParam), GET_XBUTTON_WPARAM(wParam), PV_PT))
 #define ON_WM_MOUSEWHEEL() \
   PV_RESULT(WM_MOUSEWHEEL, OnMouseWheel(GET_KEYSTATE_WPARAM(wParam), GET_WHEEL_DELTA_WPARAM(wParam), PV_PT))
 #define ON_WM_MOUSEHWHEEL() \
@@ -239,8 +246,7 @@
 #define ON_WM_NCCALCSIZE() \
   PV_VOID(WM_NCCALCSIZE, OnNcCalcSize(static_cast<BOOL>(wParam), reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)))
 #define ON_WM_NCACTIVATE() PV_RESULT(WM_NCACTIVATE, OnNcActivate(static_cast<BOOL>(wParam)))
-#define PV_KEY(msg, fn) \
-  PV_VOID(msg, fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))
+#define PV_KEY(msg, fn) PV_VOID(msg, fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam)))
 #define ON_WM_KEYDOWN() PV_KEY(WM_KEYDOWN, OnKeyDown)
 #define ON_WM_KEYUP() PV_KEY(WM_KEYUP, OnKeyUp)
 #define ON_WM_SYSKEYDOWN() PV_KEY(WM_SYSKEYDOWN, OnSysKeyDown)
@@ -253,7 +259,8 @@
 #define ON_WM_MOUSEACTIVATE() \
   PV_RESULT(WM_MOUSEACTIVATE, OnMouseActivate(PV_WND(wParam), LOWORD(lParam), HIWORD(lParam)))
 #define ON_WM_ACTIVATE() PV_VOID(WM_ACTIVATE, OnActivate(LOWORD(wParam), PV_WND(lParam), HIWORD(wParam) != 0))
-#define ON_WM_ACTIVATEAPP() PV_VOID(WM_ACTIVATEAPP, OnActivateApp(static_cast<BOOL>(wParam), static_cast<DWORD>(lParam)))
+#define ON_WM_ACTIVATEAPP() \
+  PV_VOID(WM_ACTIVATEAPP, OnActivateApp(static_cast<BOOL>(wParam), static_cast<DWORD>(lParam)))
 #define ON_WM_CANCELMODE() PV_VOID(WM_CANCELMODE, OnCancelMode())
 #define ON_WM_CAPTURECHANGED() PV_VOID(WM_CAPTURECHANGED, OnCaptureChanged(PV_WND(lParam)))
 #define ON_WM_CONTEXTMENU() PV_VOID(WM_CONTEXTMENU, OnContextMenu(PV_WND(wParam), PV_PT))
@@ -266,29 +273,36 @@
 #define ON_WM_STYLECHANGED() \
   PV_VOID(WM_STYLECHANGED, OnStyleChanged(static_cast<int>(wParam), reinterpret_cast<LPSTYLESTRUCT>(lParam)))
 #define ON_WM_SYSCOMMAND() PV_VOID(WM_SYSCOMMAND, OnSysCommand(static_cast<UINT>(wParam), lParam))
-#define ON_WM_HSCROLL() \
-  PV_VOID(WM_HSCROLL, OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<CScrollBar*>(PV_WND(lParam))))
-#define ON_WM_VSCROLL() \
-  PV_VOID(WM_VSCROLL, OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), reinterpret_cast<CScrollBar*>(PV_WND(lParam))))
+#define ON_WM_HSCROLL()                                                             \
+  PV_VOID(WM_HSCROLL, OnHScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), \
+                                reinterpret_cast<CScrollBar*>(PV_WND(lParam))))
+#define ON_WM_VSCROLL()                                                             \
+  PV_VOID(WM_VSCROLL, OnVScroll(LOWORD(wParam), static_cast<short>(HIWORD(wParam)), \
+                                reinterpret_cast<CScrollBar*>(PV_WND(lParam))))
 // HBRUSH OnCtlColor(CDC*, CWnd*, UINT nCtlColor), for every WM_CTLCOLOR* message.
-#define PV_CTLCOLOR(msg, type) \
-  PV_WM(msg, pv_call.result = reinterpret_cast<LRESULT>(self->OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), PV_WND(lParam), type)); return TRUE;)
-#define ON_WM_CTLCOLOR()                                        \
-  PV_CTLCOLOR(WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX)               \
-  PV_CTLCOLOR(WM_CTLCOLOREDIT, CTLCOLOR_EDIT)                   \
-  PV_CTLCOLOR(WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX)             \
-  PV_CTLCOLOR(WM_CTLCOLORBTN, CTLCOLOR_BTN)                     \
-  PV_CTLCOLOR(WM_CTLCOLORDLG, CTLCOLOR_DLG)                     \
-  PV_CTLCOLOR(WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR)         \
+#define PV_CTLCOLOR(msg, type)                                                                            \
+  PV_WM(msg, pv_call.result = reinterpret_cast<LRESULT>(                                                  \
+                 self->OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), PV_WND(lParam), type)); \
+        return TRUE;)
+#define ON_WM_CTLCOLOR()                                \
+  PV_CTLCOLOR(WM_CTLCOLORMSGBOX, CTLCOLOR_MSGBOX)       \
+  PV_CTLCOLOR(WM_CTLCOLOREDIT, CTLCOLOR_EDIT)           \
+  PV_CTLCOLOR(WM_CTLCOLORLISTBOX, CTLCOLOR_LISTBOX)     \
+  PV_CTLCOLOR(WM_CTLCOLORBTN, CTLCOLOR_BTN)             \
+  PV_CTLCOLOR(WM_CTLCOLORDLG, CTLCOLOR_DLG)             \
+  PV_CTLCOLOR(WM_CTLCOLORSCROLLBAR, CTLCOLOR_SCROLLBAR) \
   PV_CTLCOLOR(WM_CTLCOLORSTATIC, CTLCOLOR_STATIC)
-#define ON_WM_DRAWITEM() \
-  PV_WM(WM_DRAWITEM, self->OnDrawItem(static_cast<int>(wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)); pv_call.result = TRUE; return TRUE;)
-#define ON_WM_MEASUREITEM() \
-  PV_WM(WM_MEASUREITEM, self->OnMeasureItem(static_cast<int>(wParam), reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)); pv_call.result = TRUE; return TRUE;)
+#define ON_WM_DRAWITEM()                                                                                     \
+  PV_WM(WM_DRAWITEM, self->OnDrawItem(static_cast<int>(wParam), reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)); \
+        pv_call.result = TRUE; return TRUE;)
+#define ON_WM_MEASUREITEM()                                                                                           \
+  PV_WM(WM_MEASUREITEM, self->OnMeasureItem(static_cast<int>(wParam), reinterpret_cast<LPMEASUREITEMSTRUCT>(lParam)); \
+        pv_call.result = TRUE; return TRUE;)
 #define ON_WM_COMPAREITEM() \
   PV_RESULT(WM_COMPAREITEM, OnCompareItem(static_cast<int>(wParam), reinterpret_cast<LPCOMPAREITEMSTRUCT>(lParam)))
-#define ON_WM_DELETEITEM() \
-  PV_WM(WM_DELETEITEM, self->OnDeleteItem(static_cast<int>(wParam), reinterpret_cast<LPDELETEITEMSTRUCT>(lParam)); pv_call.result = TRUE; return TRUE;)
+#define ON_WM_DELETEITEM()                                                                                         \
+  PV_WM(WM_DELETEITEM, self->OnDeleteItem(static_cast<int>(wParam), reinterpret_cast<LPDELETEITEMSTRUCT>(lParam)); \
+        pv_call.result = TRUE; return TRUE;)
 #define ON_WM_PARENTNOTIFY() PV_VOID(WM_PARENTNOTIFY, OnParentNotify(LOWORD(wParam), lParam))
 #define ON_WM_SHOWWINDOW() PV_VOID(WM_SHOWWINDOW, OnShowWindow(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)))
 #define ON_WM_ENABLE() PV_VOID(WM_ENABLE, OnEnable(static_cast<BOOL>(wParam)))
@@ -305,7 +319,8 @@
 #define ON_WM_HELPINFO() PV_RESULT(WM_HELP, OnHelpInfo(reinterpret_cast<HELPINFO*>(lParam)))
 #define ON_WM_INITMENU() PV_VOID(WM_INITMENU, OnInitMenu(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam))))
 #define ON_WM_INITMENUPOPUP() \
-  PV_VOID(WM_INITMENUPOPUP, OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam)), LOWORD(lParam), HIWORD(lParam) != 0))
+  PV_VOID(WM_INITMENUPOPUP,   \
+          OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam)), LOWORD(lParam), HIWORD(lParam) != 0))
 #define ON_WM_MENUSELECT() \
   PV_VOID(WM_MENUSELECT, OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam)))
 #define ON_WM_MENUCHAR() \
@@ -314,7 +329,8 @@
 #define ON_WM_ENTERMENULOOP() PV_VOID(WM_ENTERMENULOOP, OnEnterMenuLoop(static_cast<BOOL>(wParam)))
 #define ON_WM_EXITMENULOOP() PV_VOID(WM_EXITMENULOOP, OnExitMenuLoop(static_cast<BOOL>(wParam)))
 #define ON_WM_DWMCOMPOSITIONCHANGED() PV_VOID(WM_DWMCOMPOSITIONCHANGED, OnCompositionChanged())
-#define ON_WM_PRINTCLIENT() PV_RESULT(WM_PRINTCLIENT, OnPrintClient(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), static_cast<UINT>(lParam)))
+#define ON_WM_PRINTCLIENT() \
+  PV_RESULT(WM_PRINTCLIENT, OnPrintClient(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), static_cast<UINT>(lParam)))
 #define ON_WM_THEMECHANGED() PV_RESULT(WM_THEMECHANGED, OnThemeChanged())
 #define ON_WM_CHILDACTIVATE() PV_VOID(WM_CHILDACTIVATE, OnChildActivate())
 #define ON_WM_MDIACTIVATE() \

@@ -121,8 +121,8 @@ BOOL CWinThread::PreTranslateMessage(MSG* pMsg) {
   if (CWnd::WalkPreTranslateTree(hMain, pMsg)) return TRUE;
   // A window outside the main window's tree (a tool window) still lets the
   // main frame see its keys (accelerators).
-  if (hMain && pMsg->hwnd && !::IsChild(hMain, pMsg->hwnd) && pMsg->hwnd != hMain &&
-      pMsg->message >= WM_KEYFIRST && pMsg->message <= WM_KEYLAST) {
+  if (hMain && pMsg->hwnd && !::IsChild(hMain, pMsg->hwnd) && pMsg->hwnd != hMain && pMsg->message >= WM_KEYFIRST &&
+      pMsg->message <= WM_KEYLAST) {
     HWND top = pMsg->hwnd;
     while (::GetWindowLong(top, GWL_STYLE) & WS_CHILD) top = ::GetParent(top);
     // Not while a modal window of ours has the keyboard.
@@ -131,9 +131,7 @@ BOOL CWinThread::PreTranslateMessage(MSG* pMsg) {
   return FALSE;
 }
 
-BOOL CWinThread::ProcessMessageFilter(int, LPMSG lpMsg) {
-  return CWnd::WalkPreTranslateTree(lpMsg->hwnd, lpMsg);
-}
+BOOL CWinThread::ProcessMessageFilter(int, LPMSG lpMsg) { return CWnd::WalkPreTranslateTree(lpMsg->hwnd, lpMsg); }
 
 BOOL CWinThread::PumpMessage() {
   if (!::GetMessage(&m_msgCur, nullptr, 0, 0)) return FALSE;
@@ -198,8 +196,7 @@ int CWinThread::Run() {
 
 void AfxIdleOnce() {
   if (CWinThread* t = AfxGetThread()) {
-    for (LONG n = 0; t->OnIdle(n); ++n) {
-    }
+    for (LONG n = 0; t->OnIdle(n); ++n) {}
   } else {
     AfxDeleteTempMaps();
   }
@@ -215,9 +212,9 @@ CNoTrackObject* pv::ThreadLocalData(const void* slot, CNoTrackObject* (*make)())
 
 // ---- CWinApp ------------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CWinApp, CWinThread)
-  ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 15, OnOpenRecentFile)
-  ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
-  ON_COMMAND(ID_APP_EXIT, OnAppExit)
+ON_COMMAND_EX_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 15, OnOpenRecentFile)
+ON_UPDATE_COMMAND_UI(ID_FILE_MRU_FILE1, OnUpdateRecentFileMenu)
+ON_COMMAND(ID_APP_EXIT, OnAppExit)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCTSTR lpszAppName) {
@@ -329,13 +326,13 @@ HKEY CWinApp::GetAppRegistryKey() {
   if (!m_pszRegistryKey || !m_pszProfileName) return nullptr;
   HKEY software = nullptr, company = nullptr, app = nullptr;
   DWORD disp = 0;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
-                      &software, &disp) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, u"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ,
+                      nullptr, &software, &disp) != ERROR_SUCCESS)
     return nullptr;
   if (RegCreateKeyExW(software, m_pszRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
                       &company, &disp) == ERROR_SUCCESS) {
-    RegCreateKeyExW(company, m_pszProfileName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr,
-                    &app, &disp);
+    RegCreateKeyExW(company, m_pszProfileName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_READ, nullptr, &app,
+                    &disp);
   }
   if (software) RegCloseKey(software);
   if (company) RegCloseKey(company);
@@ -448,7 +445,7 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPBYTE* p
     }
     RegCloseKey(key);
     if (r != ERROR_SUCCESS || type != REG_BINARY) {
-      delete[] *ppData;
+      delete[] * ppData;
       *ppData = nullptr;
       return FALSE;
     }
@@ -573,8 +570,7 @@ void CWinApp::OnFileOpen() {
 }
 
 // ---- CRecentFileList -----------------------------------------------------------------------------------------
-CRecentFileList::CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat, int nSize,
-                                 int nMaxDispLen)
+CRecentFileList::CRecentFileList(UINT nStart, LPCTSTR lpszSection, LPCTSTR lpszEntryFormat, int nSize, int nMaxDispLen)
     : m_nSize(nSize < 0 ? 0 : nSize),
       m_arrNames(static_cast<size_t>(nSize < 0 ? 0 : nSize)),
       m_strSectionName(lpszSection),
@@ -599,7 +595,8 @@ void CRecentFileList::Add(LPCTSTR lpszPathName) {
 
 void CRecentFileList::Remove(int nIndex) {
   if (nIndex < 0 || nIndex >= m_nSize) return;
-  for (int i = nIndex; i < m_nSize - 1; ++i) m_arrNames[static_cast<size_t>(i)] = m_arrNames[static_cast<size_t>(i + 1)];
+  for (int i = nIndex; i < m_nSize - 1; ++i)
+    m_arrNames[static_cast<size_t>(i)] = m_arrNames[static_cast<size_t>(i + 1)];
   m_arrNames[static_cast<size_t>(m_nSize - 1)].Empty();
 }
 
@@ -623,12 +620,9 @@ BOOL CRecentFileList::GetDisplayName(CString& strName, int nIndex, LPCTSTR lpszC
     CString file = path.Mid(last + 1);
     int first = path.Find(u'/', path[0] == u'/' ? 1 : 0);
     CString head = first > 0 ? path.Left(first + 1) : CString();
-    if (bAtLeastName && file.GetLength() >= m_nMaxDisplayLength)
-      strName = file;
-    else if (head.GetLength() + 4 + file.GetLength() <= m_nMaxDisplayLength)
-      strName = head + u".../" + file;
-    else
-      strName = file;
+    if (bAtLeastName && file.GetLength() >= m_nMaxDisplayLength) strName = file;
+    else if (head.GetLength() + 4 + file.GetLength() <= m_nMaxDisplayLength) strName = head + u".../" + file;
+    else strName = file;
   }
   return TRUE;
 }

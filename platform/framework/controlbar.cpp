@@ -14,10 +14,10 @@ int BorderY2() { return 2 * ::GetSystemMetrics(SM_CYBORDER); }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CControlBar, CWnd)
-  ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
-  ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
-  ON_WM_WINDOWPOSCHANGING()
-  ON_WM_NCPAINT()
+ON_MESSAGE(WM_SIZEPARENT, OnSizeParent)
+ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+ON_WM_WINDOWPOSCHANGING()
+ON_WM_NCPAINT()
 END_MESSAGE_MAP()
 
 void CControlBar::SetBarStyle(DWORD dwStyle) {
@@ -89,10 +89,17 @@ BOOL CControlBar::PreCreateWindow(CREATESTRUCT& cs) {
     DWORD borders = 0;
     switch (m_dwStyle & (CBRS_BORDER_ANY | CBRS_ALIGN_ANY)) {
       case CBRS_LEFT:
-      case CBRS_RIGHT: borders = CBRS_BORDER_TOP | CBRS_BORDER_BOTTOM; break;
-      case CBRS_TOP: borders = CBRS_BORDER_TOP; break;
-      case CBRS_BOTTOM: borders = CBRS_BORDER_BOTTOM; break;
-      default: break;
+      case CBRS_RIGHT:
+        borders = CBRS_BORDER_TOP | CBRS_BORDER_BOTTOM;
+        break;
+      case CBRS_TOP:
+        borders = CBRS_BORDER_TOP;
+        break;
+      case CBRS_BOTTOM:
+        borders = CBRS_BORDER_BOTTOM;
+        break;
+      default:
+        break;
     }
     if (borders) m_dwStyle = (m_dwStyle & ~static_cast<DWORD>(CBRS_BORDER_ANY)) | borders | CBRS_BORDER_3D;
   }

@@ -108,10 +108,8 @@ void TextInteger(CDataExchange* pDX, int nIDC, T& value) {
     value = static_cast<T>(v);
   } else {
     CString s;
-    if constexpr (isSigned)
-      s.Format(u"%lld", static_cast<long long>(value));
-    else
-      s.Format(u"%llu", static_cast<unsigned long long>(value));
+    if constexpr (isSigned) s.Format(u"%lld", static_cast<long long>(value));
+    else s.Format(u"%llu", static_cast<unsigned long long>(value));
     SetTextIfChanged(h, s);
   }
 }
@@ -145,10 +143,8 @@ void CDataExchange::Fail() {
     ::SetFocus(m_idLastControl);
     if (m_bEditLastControl) {
       // The whole text selected, so that typing replaces it.
-      if (IsComboBox(m_idLastControl))
-        ::SendMessage(m_idLastControl, CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
-      else
-        ::SendMessage(m_idLastControl, EM_SETSEL, 0, -1);
+      if (IsComboBox(m_idLastControl)) ::SendMessage(m_idLastControl, CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
+      else ::SendMessage(m_idLastControl, EM_SETSEL, 0, -1);
     }
   }
   AfxThrowUserException();
@@ -156,10 +152,8 @@ void CDataExchange::Fail() {
 
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
   HWND h = pDX->PrepareEditCtrl(nIDC);
-  if (pDX->m_bSaveAndValidate)
-    value = TextOf(h);
-  else
-    SetTextIfChanged(h, value);
+  if (pDX->m_bSaveAndValidate) value = TextOf(h);
+  else SetTextIfChanged(h, value);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value) { TextInteger(pDX, nIDC, value); }
@@ -175,7 +169,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
     if (!ParseReal(TextOf(h), &v)) FailWith(pDX, u"Please enter a number.");
     value = v;
   } else {
-    SetTextIfChanged(h, FormatReal(value, std::numeric_limits<double>::digits10, std::numeric_limits<double>::max_digits10));
+    SetTextIfChanged(
+        h, FormatReal(value, std::numeric_limits<double>::digits10, std::numeric_limits<double>::max_digits10));
   }
 }
 
@@ -187,16 +182,15 @@ void DDX_Text(CDataExchange* pDX, int nIDC, float& value) {
       FailWith(pDX, u"Please enter a number.");
     value = static_cast<float>(d);
   } else {
-    SetTextIfChanged(h, FormatReal(value, std::numeric_limits<float>::digits10 + 1, std::numeric_limits<float>::max_digits10));
+    SetTextIfChanged(
+        h, FormatReal(value, std::numeric_limits<float>::digits10 + 1, std::numeric_limits<float>::max_digits10));
   }
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
   HWND h = pDX->PrepareCtrl(nIDC);
-  if (pDX->m_bSaveAndValidate)
-    value = static_cast<int>(::SendMessage(h, BM_GETCHECK, 0, 0));
-  else
-    ::SendMessage(h, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  if (pDX->m_bSaveAndValidate) value = static_cast<int>(::SendMessage(h, BM_GETCHECK, 0, 0));
+  else ::SendMessage(h, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
@@ -219,10 +213,8 @@ void DDX_Radio(CDataExchange* pDX, int nIDC, int& value) {
 
 void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
   HWND h = pDX->PrepareCtrl(nIDC);
-  if (pDX->m_bSaveAndValidate)
-    index = static_cast<int>(::SendMessage(h, CB_GETCURSEL, 0, 0));
-  else
-    ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (pDX->m_bSaveAndValidate) index = static_cast<int>(::SendMessage(h, CB_GETCURSEL, 0, 0));
+  else ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 // A combo box with an edit counts as an edit for DDV_MaxChars and for the
@@ -241,7 +233,8 @@ void DDX_CBString(CDataExchange* pDX, int nIDC, CString& value) {
     // Every item starts with the empty text: selecting by prefix would turn an
     // empty value into the first item on the next save.
     ::SendMessage(h, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-  } else if (::SendMessage(h, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value))) == -1) {
+  } else if (::SendMessage(h, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                           reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(value))) == -1) {
     // Not in the list: an editable combo shows the text; a drop-down list
     // keeps its selection (it can only ever hold one of its items).
     if (ComboHasEdit(h)) SetTextIfChanged(h, value);
@@ -268,10 +261,8 @@ void DDX_CBStringExact(CDataExchange* pDX, int nIDC, CString& value) {
 
 void DDX_LBIndex(CDataExchange* pDX, int nIDC, int& index) {
   HWND h = pDX->PrepareCtrl(nIDC);
-  if (pDX->m_bSaveAndValidate)
-    index = static_cast<int>(::SendMessage(h, LB_GETCURSEL, 0, 0));
-  else
-    ::SendMessage(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (pDX->m_bSaveAndValidate) index = static_cast<int>(::SendMessage(h, LB_GETCURSEL, 0, 0));
+  else ::SendMessage(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void DDX_LBString(CDataExchange* pDX, int nIDC, CString& value) {
@@ -307,8 +298,7 @@ void DDX_DateTimeCtrl(CDataExchange* pDX, int nIDC, COleDateTime& value) {
   if (pDX->m_bSaveAndValidate) {
     if (::SendMessage(h, kDtmGetSystemTime, 0, reinterpret_cast<LPARAM>(&st)) == static_cast<LRESULT>(kGdtValid))
       value = COleDateTime(st);
-    else
-      value.SetStatus(COleDateTime::null);
+    else value.SetStatus(COleDateTime::null);
   } else if (value.GetStatus() == COleDateTime::valid && value.GetAsSystemTime(st)) {
     ::SendMessage(h, kDtmSetSystemTime, kGdtValid, reinterpret_cast<LPARAM>(&st));
   } else {

@@ -63,7 +63,6 @@ void CollectControls(HWND parent, std::vector<HWND>* out) {
   }
 }
 
-
 void FocusControl(HWND dialog, HWND ctl) {
   if (!ctl) return;
   ::SetFocus(ctl);
@@ -142,7 +141,8 @@ LRESULT DefDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND: {
       HDC dc = reinterpret_cast<HDC>(wParam);
-      auto brush = reinterpret_cast<HBRUSH>(::SendMessage(hwnd, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hwnd)));
+      auto brush =
+          reinterpret_cast<HBRUSH>(::SendMessage(hwnd, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hwnd)));
       if (!brush) brush = ::GetSysColorBrush(COLOR_3DFACE);
       RECT rc{};
       ::GetClientRect(hwnd, &rc);
@@ -161,10 +161,8 @@ LRESULT DefDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_NEXTDLGCTL: {
       HWND target;
-      if (LOWORD(lParam))
-        target = reinterpret_cast<HWND>(wParam);
-      else
-        target = pv::afx::NextTabItem(hwnd, ::GetFocus(), wParam != 0);
+      if (LOWORD(lParam)) target = reinterpret_cast<HWND>(wParam);
+      else target = pv::afx::NextTabItem(hwnd, ::GetFocus(), wParam != 0);
       FocusControl(hwnd, target);
       return 0;
     }
@@ -319,9 +317,7 @@ bool pv::DialogKeyMessage(HWND dialog, MSG* msg) {
 
 BOOL IsDialogMessage(HWND hDlg, LPMSG lpMsg) { return pv::DialogKeyMessage(hDlg, lpMsg) ? TRUE : FALSE; }
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious) { return pv::afx::NextTabItem(hDlg, hCtl, bPrevious); }
-HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) {
-  return pv::afx::NextGroupItem(hDlg, hCtl, bPrevious);
-}
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious) { return pv::afx::NextGroupItem(hDlg, hCtl, bPrevious); }
 
 LONG GetDialogBaseUnits() {
   int bx = 0, by = 0;
@@ -455,10 +451,10 @@ HWND pv::CreateDialogFromTemplate(const DialogTemplate& tmpl, HWND parent, CWnd*
 
 // ---- CDialog ------------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-  ON_COMMAND(IDOK, OnOK)
-  ON_COMMAND(IDCANCEL, OnCancel)
-  ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
-  ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
+ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
+ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
 END_MESSAGE_MAP()
 
 CDialog::CDialog() = default;
@@ -524,7 +520,8 @@ INT_PTR CDialog::DoModal() {
       // The owner hears of idle time (WM_ENTERIDLE) unless the template says not to.
       RunModalLoop((t.style & DS_NOIDLEMSG) ? MLF_NOIDLEMSG : 0);
     }
-    if (::IsWindow(h)) ::SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (::IsWindow(h))
+      ::SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   if (reenable) ::EnableWindow(hOwner, TRUE);
   if (hOwner && ::IsWindow(hOwner)) ::SetActiveWindow(hOwner);
@@ -535,10 +532,8 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::EndDialog(int nResult) {
   if (m_bModal) {
-    if (m_nFlags & kContinueModal)
-      EndModalLoop(nResult);
-    else
-      m_nModalResult = nResult;
+    if (m_nFlags & kContinueModal) EndModalLoop(nResult);
+    else m_nModalResult = nResult;
   } else if (m_hWnd) {
     ::EndDialog(m_hWnd, nResult);  // hides a modeless dialog
   }
@@ -642,10 +637,8 @@ CPropertyPage::CPropertyPage(LPCTSTR lpszTemplateName, UINT nIDCaption) : CDialo
 BOOL CPropertyPage::OnSetActive() {
   // The controls were filled when the page was made; later activations
   // show the members again, which may have changed meanwhile.
-  if (m_bFirstSetActive)
-    m_bFirstSetActive = FALSE;
-  else if (m_hWnd)
-    UpdateData(FALSE);
+  if (m_bFirstSetActive) m_bFirstSetActive = FALSE;
+  else if (m_hWnd) UpdateData(FALSE);
   return TRUE;
 }
 
@@ -653,8 +646,8 @@ BOOL CPropertyPage::OnKillActive() { return m_hWnd ? UpdateData(TRUE) : TRUE; }
 
 // ---- CDialogEx -----------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CDialogEx, CDialog)
-  ON_WM_ERASEBKGND()
-  ON_WM_CTLCOLOR()
+ON_WM_ERASEBKGND()
+ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CDialogEx::~CDialogEx() {

@@ -12,9 +12,9 @@ IMPLEMENT_DYNAMIC(CSingleDocTemplate, CDocTemplate)
 
 // ---- CDocument -------------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CDocument, CCmdTarget)
-  ON_COMMAND(ID_FILE_CLOSE, OnFileClose)
-  ON_COMMAND(ID_FILE_SAVE, OnFileSave)
-  ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
+ON_COMMAND(ID_FILE_CLOSE, OnFileClose)
+ON_COMMAND(ID_FILE_SAVE, OnFileSave)
+ON_COMMAND(ID_FILE_SAVE_AS, OnFileSaveAs)
 END_MESSAGE_MAP()
 
 CDocument::~CDocument() {
@@ -195,11 +195,11 @@ BOOL CDocument::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* 
 
 // ---- CView ------------------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CView, CWnd)
-  ON_WM_CREATE()
-  ON_WM_DESTROY()
-  ON_WM_PAINT()
-  ON_WM_MOUSEACTIVATE()
-  ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMsg)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_PAINT()
+ON_WM_MOUSEACTIVATE()
+ON_MESSAGE(WM_INITIALUPDATE, OnInitialUpdateMsg)
 END_MESSAGE_MAP()
 
 CView::~CView() {
@@ -223,7 +223,8 @@ int CView::OnCreate(LPCREATESTRUCT lpcs) {
 }
 
 void CView::OnDestroy() {
-  if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this) frame->SetActiveView(nullptr, FALSE);
+  if (CFrameWnd* frame = GetParentFrame(); frame && frame->GetActiveView() == this)
+    frame->SetActiveView(nullptr, FALSE);
   Default();
 }
 
@@ -273,7 +274,7 @@ BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHan
 
 // ---- CFormView -----------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CFormView, CView)
-  ON_WM_SETFOCUS()
+ON_WM_SETFOCUS()
 END_MESSAGE_MAP()
 
 CFormView::CFormView(UINT nIDTemplate) : m_lpszTemplateName(MAKEINTRESOURCE(nIDTemplate)) {}
@@ -553,9 +554,7 @@ CSingleDocTemplate::~CSingleDocTemplate() {
   if (m_pOnlyDoc) m_pOnlyDoc->m_pDocTemplate = nullptr;
 }
 
-POSITION CSingleDocTemplate::GetFirstDocPosition() const {
-  return m_pOnlyDoc ? BEFORE_START_POSITION : nullptr;
-}
+POSITION CSingleDocTemplate::GetFirstDocPosition() const { return m_pOnlyDoc ? BEFORE_START_POSITION : nullptr; }
 CDocument* CSingleDocTemplate::GetNextDoc(POSITION& rPos) const {
   CDocument* d = rPos == BEFORE_START_POSITION ? m_pOnlyDoc : nullptr;
   rPos = nullptr;
@@ -711,7 +710,8 @@ void CDocManager::OnFileOpen() {
   if (CWinApp* app = AfxGetApp()) app->OpenDocumentFile(name);
 }
 
-BOOL CDocManager::DoPromptFileName(CString& fileName, UINT, DWORD lFlags, BOOL bOpenFileDialog, CDocTemplate* pTemplate) {
+BOOL CDocManager::DoPromptFileName(CString& fileName, UINT, DWORD lFlags, BOOL bOpenFileDialog,
+                                   CDocTemplate* pTemplate) {
   CString filter;
   CDocTemplate* source = pTemplate;
   if (!source && !m_templateList.IsEmpty()) source = static_cast<CDocTemplate*>(m_templateList.GetHead());

@@ -84,10 +84,8 @@ INT_PTR CFileDialog::DoModal() {
   for (;;) {
     req.files.clear();
     int answer = IDCANCEL;
-    if (Sink())
-      answer = Sink()(req);
-    else if (pv::CommonDialogsHaveDisplay())
-      answer = pv::RunBuiltInFileDialog(req, req.owner);
+    if (Sink()) answer = Sink()(req);
+    else if (pv::CommonDialogsHaveDisplay()) answer = pv::RunBuiltInFileDialog(req, req.owner);
     if (answer != IDOK || req.files.empty()) return IDCANCEL;
     std::u16string first = req.files.front();
     // A save without an extension gets the default one.
@@ -100,7 +98,8 @@ INT_PTR CFileDialog::DoModal() {
         req.files.front() = first;
       }
     }
-    if (!req.open && (m_ofn.Flags & OFN_OVERWRITEPROMPT) && ::GetFileAttributesW(first.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (!req.open && (m_ofn.Flags & OFN_OVERWRITEPROMPT) &&
+        ::GetFileAttributesW(first.c_str()) != INVALID_FILE_ATTRIBUTES) {
       CString prompt;
       prompt.Format(u"%s already exists.\nDo you want to replace it?", first.c_str());
       if (AfxMessageBox(prompt, MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
@@ -125,7 +124,8 @@ INT_PTR CFileDialog::DoModal() {
     m_szFileName[i] = 0;
     CString title = GetFileName();
     i = 0;
-    for (; i < static_cast<size_t>(title.GetLength()) && i + 1 < std::size(m_szFileTitle); ++i) m_szFileTitle[i] = title[static_cast<int>(i)];
+    for (; i < static_cast<size_t>(title.GetLength()) && i + 1 < std::size(m_szFileTitle); ++i)
+      m_szFileTitle[i] = title[static_cast<int>(i)];
     m_szFileTitle[i] = 0;
     size_t slash = first.find_last_of(u'/');
     size_t leaf = slash == std::u16string::npos ? 0 : slash + 1;
@@ -133,7 +133,7 @@ INT_PTR CFileDialog::DoModal() {
     m_ofn.nFileOffset = static_cast<WORD>(std::min<size_t>(leaf, 0xFFFF));
     m_ofn.nFileExtension =
         static_cast<WORD>(dot == std::u16string::npos || dot < leaf ? std::min<size_t>(first.size(), 0xFFFF)
-                                                                     : std::min<size_t>(dot + 1, 0xFFFF));
+                                                                    : std::min<size_t>(dot + 1, 0xFFFF));
     return IDOK;
   }
 }

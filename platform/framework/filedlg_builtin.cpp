@@ -152,8 +152,7 @@ class CBuiltInFileDialog : public CDialog {
       req_.filterIndex = static_cast<DWORD>(index + 1);  // the type shown is the one answered
       patterns_ = SplitPatterns(req_.filters[index].second);
     }
-    if (HWND ro = Item(pv::kFileDlgReadOnly))
-      ::SendMessage(ro, BM_SETCHECK, (req_.flags & OFN_READONLY) ? 1 : 0, 0);
+    if (HWND ro = Item(pv::kFileDlgReadOnly)) ::SendMessage(ro, BM_SETCHECK, (req_.flags & OFN_READONLY) ? 1 : 0, 0);
 
     // A proposed name with a folder starts there; then the initial folder;
     // then the working folder.
@@ -187,10 +186,8 @@ class CBuiltInFileDialog : public CDialog {
       int row = CurrentRow();
       if (row < 0) return TRUE;
       const Entry& e = rows_[static_cast<size_t>(row)];
-      if (e.folder)
-        Enter(Join(folder_, e.name), true);
-      else
-        Accept(Join(folder_, e.name));
+      if (e.folder) Enter(Join(folder_, e.name), true);
+      else Accept(Join(folder_, e.name));
       return TRUE;
     }
     if (id == pv::kFileDlgType && code == CBN_SELCHANGE) {
@@ -312,10 +309,8 @@ class CBuiltInFileDialog : public CDialog {
   void Accept(const std::u16string& path) {
     req_.files = {path};
     if (HWND ro = Item(pv::kFileDlgReadOnly)) {
-      if (::SendMessage(ro, BM_GETCHECK, 0, 0) == 1)
-        req_.flags |= OFN_READONLY;
-      else
-        req_.flags &= ~static_cast<DWORD>(OFN_READONLY);
+      if (::SendMessage(ro, BM_GETCHECK, 0, 0) == 1) req_.flags |= OFN_READONLY;
+      else req_.flags &= ~static_cast<DWORD>(OFN_READONLY);
     }
     EndDialog(IDOK);
   }
@@ -334,8 +329,8 @@ pv::DialogTemplate MakeTemplate(const pv::FileDialogRequest& req) {
   auto add = [&t](auto&&... args) { pv::afx::AddControl(t, args...); };
   add(u"Static", u"Look in:", 0, kStaticId, 7, 8, 40, 9);
   add(u"Static", u"", SS_NOPREFIX | SS_LEFTNOWORDWRAP, pv::kFileDlgFolder, 50, 8, 223, 9);
-  add(u"ListBox", u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgList, 7,
-      20, 266, 112);
+  add(u"ListBox", u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgList, 7, 20,
+      266, 112);
   add(u"Static", u"File &name:", 0, kStaticId, 7, 140, 50, 9);
   add(u"Edit", u"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, pv::kFileDlgName, 60, 138, 150, 12);
   add(u"Static", u"Files of &type:", 0, kStaticId, 7, 158, 50, 9);
@@ -343,8 +338,8 @@ pv::DialogTemplate MakeTemplate(const pv::FileDialogRequest& req) {
   add(u"ComboBox", u"", CBS_DROPDOWNLIST | WS_TABSTOP, pv::kFileDlgType, 60, 156, 150, 12);
   if (!(req.flags & OFN_HIDEREADONLY))
     add(u"Button", u"Open as &read-only", BS_AUTOCHECKBOX | WS_TABSTOP, pv::kFileDlgReadOnly, 60, 174, 150, 10);
-  add(u"Button", req.open ? u"&Open" : u"&Save", BS_DEFPUSHBUTTON | WS_TABSTOP, static_cast<UINT>(IDOK), 218, 138,
-      55, 14);
+  add(u"Button", req.open ? u"&Open" : u"&Save", BS_DEFPUSHBUTTON | WS_TABSTOP, static_cast<UINT>(IDOK), 218, 138, 55,
+      14);
   add(u"Button", u"Cancel", WS_TABSTOP, static_cast<UINT>(IDCANCEL), 218, 156, 55, 14);
   return t;
 }

@@ -44,10 +44,8 @@ INT_PTR CFontDialog::DoModal() {
   cf.lpLogFont = &lf;
   if (cf.lpszStyle == m_szStyleName) cf.lpszStyle = style;
   int answer = IDCANCEL;
-  if (Sink())
-    answer = Sink()(cf);
-  else if (pv::CommonDialogsHaveDisplay())
-    answer = pv::RunBuiltInFontDialog(cf, cf.hwndOwner);
+  if (Sink()) answer = Sink()(cf);
+  else if (pv::CommonDialogsHaveDisplay()) answer = pv::RunBuiltInFontDialog(cf, cf.hwndOwner);
   if (answer != IDOK) return IDCANCEL;
   cf.lpLogFont = &m_lf;
   if (cf.lpszStyle == style) cf.lpszStyle = m_szStyleName;

@@ -20,11 +20,11 @@ struct NamedColor {
   COLORREF color;
 };
 const NamedColor kColors[] = {
-    {u"Black", RGB(0, 0, 0)},        {u"Maroon", RGB(128, 0, 0)},     {u"Green", RGB(0, 128, 0)},
-    {u"Olive", RGB(128, 128, 0)},    {u"Navy", RGB(0, 0, 128)},       {u"Purple", RGB(128, 0, 128)},
-    {u"Teal", RGB(0, 128, 128)},     {u"Gray", RGB(128, 128, 128)},   {u"Silver", RGB(192, 192, 192)},
-    {u"Red", RGB(255, 0, 0)},        {u"Lime", RGB(0, 255, 0)},       {u"Yellow", RGB(255, 255, 0)},
-    {u"Blue", RGB(0, 0, 255)},       {u"Fuchsia", RGB(255, 0, 255)},  {u"Aqua", RGB(0, 255, 255)},
+    {u"Black", RGB(0, 0, 0)},       {u"Maroon", RGB(128, 0, 0)},    {u"Green", RGB(0, 128, 0)},
+    {u"Olive", RGB(128, 128, 0)},   {u"Navy", RGB(0, 0, 128)},      {u"Purple", RGB(128, 0, 128)},
+    {u"Teal", RGB(0, 128, 128)},    {u"Gray", RGB(128, 128, 128)},  {u"Silver", RGB(192, 192, 192)},
+    {u"Red", RGB(255, 0, 0)},       {u"Lime", RGB(0, 255, 0)},      {u"Yellow", RGB(255, 255, 0)},
+    {u"Blue", RGB(0, 0, 255)},      {u"Fuchsia", RGB(255, 0, 255)}, {u"Aqua", RGB(0, 255, 255)},
     {u"White", RGB(255, 255, 255)},
 };
 
@@ -72,10 +72,8 @@ int ParseTenths(const std::u16string& s) {
 
 std::u16string FormatTenths(int tenths) {
   CString s;
-  if (tenths % 10)
-    s.Format(u"%d.%d", tenths / 10, tenths % 10);
-  else
-    s.Format(u"%d", tenths / 10);
+  if (tenths % 10) s.Format(u"%d.%d", tenths / 10, tenths % 10);
+  else s.Format(u"%d", tenths / 10);
   return std::u16string(s.GetString());
 }
 
@@ -175,7 +173,8 @@ class CBuiltInFontDialog : public CDialog {
       }
       if (chosen < 0) {  // a colour of the caller's own stays choosable
         chosen = static_cast<int>(::SendMessage(color, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"Custom")));
-        ::SendMessage(color, CB_SETITEMDATA, static_cast<WPARAM>(chosen), static_cast<LPARAM>(cf_.rgbColors & 0xFFFFFF));
+        ::SendMessage(color, CB_SETITEMDATA, static_cast<WPARAM>(chosen),
+                      static_cast<LPARAM>(cf_.rgbColors & 0xFFFFFF));
       }
       ::SendMessage(color, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
     }
@@ -274,11 +273,10 @@ class CBuiltInFontDialog : public CDialog {
 
   // A simple combo shows the list's spelling when the text names an item.
   void SetComboText(HWND combo, const std::u16string& text) {
-    LRESULT i = ::SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
-    if (i >= 0)
-      ::SendMessage(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-    else
-      ::SetWindowText(combo, text.c_str());
+    LRESULT i =
+        ::SendMessage(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (i >= 0) ::SendMessage(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    else ::SetWindowText(combo, text.c_str());
   }
 
   std::u16string ItemText(HWND combo, int i) const {

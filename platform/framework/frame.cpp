@@ -36,34 +36,34 @@ CFrameWnd* CWnd::GetTopLevelFrame() const {
 
 // ---- CFrameWnd -----------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CFrameWnd, CWnd)
-  ON_WM_CREATE()
-  ON_WM_DESTROY()
-  ON_WM_CLOSE()
-  ON_WM_SIZE()
-  ON_WM_SETFOCUS()
-  ON_WM_ERASEBKGND()
-  ON_WM_INITMENUPOPUP()
-  ON_WM_MENUSELECT()
-  ON_WM_ACTIVATE()
-  ON_WM_NCACTIVATE()
-  ON_WM_ACTIVATEAPP()
-  ON_WM_ENABLE()
-  ON_WM_DROPFILES()
-  ON_WM_QUERYENDSESSION()
-  ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
-  ON_MESSAGE(WM_POPMESSAGESTRING, OnPopMessageString)
-  ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
-  ON_MESSAGE(WM_SETTEXT, OnSetText)
-  ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
-  ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
-  ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
-  ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
-  ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
-  ON_COMMAND_EX(ID_VIEW_TOOLBAR, OnBarCheck)
-  ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, OnUpdateKeyIndicator)
-  ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, OnUpdateKeyIndicator)
-  ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
-  ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_CLOSE()
+ON_WM_SIZE()
+ON_WM_SETFOCUS()
+ON_WM_ERASEBKGND()
+ON_WM_INITMENUPOPUP()
+ON_WM_MENUSELECT()
+ON_WM_ACTIVATE()
+ON_WM_NCACTIVATE()
+ON_WM_ACTIVATEAPP()
+ON_WM_ENABLE()
+ON_WM_DROPFILES()
+ON_WM_QUERYENDSESSION()
+ON_MESSAGE(WM_SETMESSAGESTRING, OnSetMessageString)
+ON_MESSAGE(WM_POPMESSAGESTRING, OnPopMessageString)
+ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUI)
+ON_MESSAGE(WM_SETTEXT, OnSetText)
+ON_MESSAGE(WM_COMMANDHELP, OnCommandHelp)
+ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
+ON_UPDATE_COMMAND_UI(ID_VIEW_STATUS_BAR, OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_STATUS_BAR, OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_VIEW_TOOLBAR, OnUpdateControlBarMenu)
+ON_COMMAND_EX(ID_VIEW_TOOLBAR, OnBarCheck)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_CAPS, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_NUM, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_SCRL, OnUpdateKeyIndicator)
+ON_UPDATE_COMMAND_UI(ID_INDICATOR_KANA, OnUpdateKeyIndicator)
 END_MESSAGE_MAP()
 
 CFrameWnd::CFrameWnd() { pv::afx::State().frames.push_back(this); }
@@ -78,11 +78,21 @@ CFrameWnd::~CFrameWnd() {
 void CFrameWnd::OnUpdateKeyIndicator(CCmdUI* pCmdUI) {
   int vk = 0;
   switch (pCmdUI->m_nID) {
-    case ID_INDICATOR_CAPS: vk = VK_CAPITAL; break;
-    case ID_INDICATOR_NUM: vk = VK_NUMLOCK; break;
-    case ID_INDICATOR_SCRL: vk = VK_SCROLL; break;
-    case ID_INDICATOR_KANA: vk = VK_KANA; break;
-    default: pCmdUI->ContinueRouting(); return;
+    case ID_INDICATOR_CAPS:
+      vk = VK_CAPITAL;
+      break;
+    case ID_INDICATOR_NUM:
+      vk = VK_NUMLOCK;
+      break;
+    case ID_INDICATOR_SCRL:
+      vk = VK_SCROLL;
+      break;
+    case ID_INDICATOR_KANA:
+      vk = VK_KANA;
+      break;
+    default:
+      pCmdUI->ContinueRouting();
+      return;
   }
   // The pane shows its text while the key's toggle is on.
   pCmdUI->Enable((::GetKeyState(vk) & 1) != 0);
@@ -94,8 +104,8 @@ BOOL CFrameWnd::PreCreateWindow(CREATESTRUCT& cs) {
   return TRUE;
 }
 
-BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
-                       CWnd* pParentWnd, LPCTSTR lpszMenuName, DWORD dwExStyle, CCreateContext* pContext) {
+BOOL CFrameWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                       LPCTSTR lpszMenuName, DWORD dwExStyle, CCreateContext* pContext) {
   HMENU menu = nullptr;
   if (lpszMenuName) {
     HINSTANCE inst = AfxFindResourceHandle(lpszMenuName, RT_MENU);
@@ -217,10 +227,8 @@ void CFrameWnd::OnSize(UINT nType, int, int) {
 }
 
 void CFrameWnd::OnSetFocus(CWnd*) {
-  if (CView* v = GetActiveView(); v && v->m_hWnd)
-    v->SetFocus();
-  else
-    Default();
+  if (CView* v = GetActiveView(); v && v->m_hWnd) v->SetFocus();
+  else Default();
 }
 
 BOOL CFrameWnd::OnEraseBkgnd(CDC* pDC) {
@@ -235,15 +243,12 @@ void CFrameWnd::OnActivate(UINT nState, CWnd* pWndOther, BOOL) {
     // Active now: this frame, or a window of its own that wants the frame to
     // keep looking active (a floating bar answering FS_SYNCACTIVE).
     HWND active = nState == WA_INACTIVE ? HwndOf(pWndOther) : m_hWnd;
-    bool stay = active == m_hWnd ||
-                (active && ::GetWindow(active, GW_OWNER) == m_hWnd &&
-                 ::SendMessage(active, WM_FLOATSTATUS, FS_SYNCACTIVE, 0) != 0);
+    bool stay = active == m_hWnd || (active && ::GetWindow(active, GW_OWNER) == m_hWnd &&
+                                     ::SendMessage(active, WM_FLOATSTATUS, FS_SYNCACTIVE, 0) != 0);
     // WF_STAYACTIVE: the caption keeps looking active while one of the
     // frame's floating windows that asks for it (FS_SYNCACTIVE) is active.
-    if (stay)
-      m_nFlags |= WF_STAYACTIVE;
-    else
-      m_nFlags &= ~static_cast<DWORD>(WF_STAYACTIVE);
+    if (stay) m_nFlags |= WF_STAYACTIVE;
+    else m_nFlags &= ~static_cast<DWORD>(WF_STAYACTIVE);
     // The caption was drawn before the new active window was known.
     if (nState == WA_INACTIVE) SendMessage(WM_NCACTIVATE, stay ? TRUE : FALSE);
     NotifyFloatingWindows(stay ? FS_ACTIVATE : FS_DEACTIVATE);
@@ -343,9 +348,7 @@ void CFrameWnd::OnDropFiles(HDROP hDropInfo) {
   DragFinish(hDropInfo);
 }
 
-CView* CFrameWnd::GetActiveView() const {
-  return dynamic_cast<CView*>(FromHandlePermanent(m_hWndActiveView));
-}
+CView* CFrameWnd::GetActiveView() const { return dynamic_cast<CView*>(FromHandlePermanent(m_hWndActiveView)); }
 
 void CFrameWnd::SetActiveView(CView* pViewNew, BOOL bNotify) {
   CView* old = GetActiveView();
@@ -416,10 +419,8 @@ void CFrameWnd::InitialUpdateFrame(CDocument* pDoc, BOOL bMakeVisible) {
 void CFrameWnd::OnUpdateFrameTitle(BOOL bAddToTitle) {
   if (!(GetStyle() & FWS_ADDTOTITLE)) return;
   CDocument* doc = GetActiveDocument();
-  if (bAddToTitle && doc)
-    UpdateFrameTitleForDocument(doc->GetTitle());
-  else
-    UpdateFrameTitleForDocument(nullptr);
+  if (bAddToTitle && doc) UpdateFrameTitleForDocument(doc->GetTitle());
+  else UpdateFrameTitleForDocument(nullptr);
 }
 
 void CFrameWnd::UpdateFrameTitleForDocument(LPCTSTR lpszDocName) {
@@ -431,10 +432,8 @@ void CFrameWnd::UpdateFrameTitleForDocument(LPCTSTR lpszDocName) {
       n.Format(u":%d", m_nWindow);
       doc += n;
     }
-    if (GetStyle() & FWS_PREFIXTITLE)
-      text = m_strTitle.IsEmpty() ? doc : doc + u" - " + m_strTitle;
-    else
-      text = m_strTitle.IsEmpty() ? doc : m_strTitle + u" - " + doc;
+    if (GetStyle() & FWS_PREFIXTITLE) text = m_strTitle.IsEmpty() ? doc : doc + u" - " + m_strTitle;
+    else text = m_strTitle.IsEmpty() ? doc : m_strTitle + u" - " + doc;
   } else {
     text = m_strTitle;
   }
@@ -558,7 +557,9 @@ LRESULT CFrameWnd::OnPopMessageString(WPARAM wParam, LPARAM lParam) {
   return OnSetMessageString(wParam ? wParam : AFX_IDS_IDLEMESSAGE, lParam);
 }
 
-void CFrameWnd::SetMessageText(LPCTSTR lpszText) { SendMessage(WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(lpszText)); }
+void CFrameWnd::SetMessageText(LPCTSTR lpszText) {
+  SendMessage(WM_SETMESSAGESTRING, 0, reinterpret_cast<LPARAM>(lpszText));
+}
 void CFrameWnd::SetMessageText(UINT nID) { SendMessage(WM_SETMESSAGESTRING, nID, 0); }
 
 LRESULT CFrameWnd::OnIdleUpdateCmdUI(WPARAM, LPARAM) {
@@ -582,8 +583,9 @@ void CFrameWnd::ShowControlBar(CControlBar* pBar, BOOL bShow, BOOL bDelay) {
     site->DelayRecalcLayout();
     return;
   }
-  pBar->SetWindowPos(nullptr, 0, 0, 0, 0,
-                     SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  pBar->SetWindowPos(
+      nullptr, 0, 0, 0, 0,
+      SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | (bShow ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
   pBar->DelayShow(bShow);  // drops an earlier delayed request
   site->RecalcLayout(FALSE);
 }
@@ -606,19 +608,19 @@ BOOL CFrameWnd::OnBarCheck(UINT nID) {
 
 // ---- CMiniFrameWnd --------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CMiniFrameWnd, CFrameWnd)
-  ON_WM_NCACTIVATE()
-  ON_WM_ACTIVATE()
-  ON_WM_NCPAINT()
-  ON_WM_NCHITTEST()
-  ON_WM_NCLBUTTONDOWN()
-  ON_WM_SYSCOMMAND()
-  ON_WM_GETMINMAXINFO()
-  ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
-  ON_MESSAGE(WM_POPUPSYSTEMMENU, OnPopupSystemMenu)
+ON_WM_NCACTIVATE()
+ON_WM_ACTIVATE()
+ON_WM_NCPAINT()
+ON_WM_NCHITTEST()
+ON_WM_NCLBUTTONDOWN()
+ON_WM_SYSCOMMAND()
+ON_WM_GETMINMAXINFO()
+ON_MESSAGE(WM_FLOATSTATUS, OnFloatStatus)
+ON_MESSAGE(WM_POPUPSYSTEMMENU, OnPopupSystemMenu)
 END_MESSAGE_MAP()
 
-BOOL CMiniFrameWnd::Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect,
-                           CWnd* pParentWnd, UINT nID) {
+BOOL CMiniFrameWnd::Create(LPCTSTR lpClassName, LPCTSTR lpWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                           UINT nID) {
   return CreateEx(0, lpClassName, lpWindowName, dwStyle, rect, pParentWnd, nID);
 }
 
@@ -715,10 +717,13 @@ LRESULT CMiniFrameWnd::OnNcHitTest(CPoint) {
     if (style & MFS_4THICKFRAME) {
       switch (hit) {
         case HTTOPLEFT:
-        case HTTOPRIGHT: return HTTOP;
+        case HTTOPRIGHT:
+          return HTTOP;
         case HTBOTTOMLEFT:
-        case HTBOTTOMRIGHT: return HTBOTTOM;
-        default: break;
+        case HTBOTTOMRIGHT:
+          return HTBOTTOM;
+        default:
+          break;
       }
     }
   }

@@ -34,13 +34,20 @@ template <>
 CGdiObject* MakeObject<CGdiObject, HGDIOBJ>(HGDIOBJ h) {
   switch (::GetObjectType(h)) {
     case OBJ_PEN:
-    case OBJ_EXTPEN: return new CPen;
-    case OBJ_BRUSH: return new CBrush;
-    case OBJ_FONT: return new CFont;
-    case OBJ_BITMAP: return new CBitmap;
-    case OBJ_REGION: return new CRgn;
-    case OBJ_PAL: return new CPalette;
-    default: return new CGdiObject;
+    case OBJ_EXTPEN:
+      return new CPen;
+    case OBJ_BRUSH:
+      return new CBrush;
+    case OBJ_FONT:
+      return new CFont;
+    case OBJ_BITMAP:
+      return new CBitmap;
+    case OBJ_REGION:
+      return new CRgn;
+    case OBJ_PAL:
+      return new CPalette;
+    default:
+      return new CGdiObject;
   }
 }
 

@@ -49,7 +49,8 @@ void RefreshWindowMenu(HWND client, MDIClientState& st) {
   int count = ::GetMenuItemCount(st.windowMenu);
   for (int i = count - 1; i >= 0; --i) {
     UINT id = ::GetMenuItemID(st.windowMenu, i);
-    if (id >= st.firstChild && id < st.firstChild + 0x100) ::DeleteMenu(st.windowMenu, static_cast<UINT>(i), MF_BYPOSITION);
+    if (id >= st.firstChild && id < st.firstChild + 0x100)
+      ::DeleteMenu(st.windowMenu, static_cast<UINT>(i), MF_BYPOSITION);
   }
   // Drop a trailing separator we added before.
   count = ::GetMenuItemCount(st.windowMenu);
@@ -66,8 +67,8 @@ void RefreshWindowMenu(HWND client, MDIClientState& st) {
     CWnd::FromHandle(child)->GetWindowText(title);
     CString item;
     item.Format(u"&%d %s", ++shown, static_cast<LPCTSTR>(title));
-    ::AppendMenu(st.windowMenu, MF_STRING | (child == st.active ? MF_CHECKED : 0),
-                 st.firstChild + static_cast<UINT>(i), item);
+    ::AppendMenu(st.windowMenu, MF_STRING | (child == st.active ? MF_CHECKED : 0), st.firstChild + static_cast<UINT>(i),
+                 item);
   }
 }
 
@@ -190,15 +191,30 @@ void ScrollClient(HWND client, MDIClientState& st, int bar, int code) {
   if (!::GetScrollInfo(client, bar, &si)) return;
   int page = static_cast<int>(si.nPage), pos = si.nPos;
   switch (code) {
-    case SB_LINEUP: pos -= 16; break;
-    case SB_LINEDOWN: pos += 16; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
+    case SB_LINEUP:
+      pos -= 16;
+      break;
+    case SB_LINEDOWN:
+      pos += 16;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = si.nMin; break;
-    case SB_BOTTOM: pos = si.nMax; break;
-    default: return;
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = si.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = si.nMax;
+      break;
+    default:
+      return;
   }
   pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
   int delta = pos - si.nPos;
@@ -469,17 +485,17 @@ void PvRegisterMDIClientClass() {
 
 // ---- CMDIFrameWnd ------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
-  ON_WM_SIZE()
-  ON_WM_DESTROY()
-  ON_COMMAND_EX(ID_WINDOW_ARRANGE, OnMDIWindowCmd)
-  ON_COMMAND_EX(ID_WINDOW_CASCADE, OnMDIWindowCmd)
-  ON_COMMAND_EX(ID_WINDOW_TILE_HORZ, OnMDIWindowCmd)
-  ON_COMMAND_EX(ID_WINDOW_TILE_VERT, OnMDIWindowCmd)
-  ON_UPDATE_COMMAND_UI(ID_WINDOW_ARRANGE, OnUpdateMDIWindowCmd)
-  ON_UPDATE_COMMAND_UI(ID_WINDOW_CASCADE, OnUpdateMDIWindowCmd)
-  ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_HORZ, OnUpdateMDIWindowCmd)
-  ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_VERT, OnUpdateMDIWindowCmd)
-  ON_COMMAND(ID_WINDOW_NEW, OnWindowNew)
+ON_WM_SIZE()
+ON_WM_DESTROY()
+ON_COMMAND_EX(ID_WINDOW_ARRANGE, OnMDIWindowCmd)
+ON_COMMAND_EX(ID_WINDOW_CASCADE, OnMDIWindowCmd)
+ON_COMMAND_EX(ID_WINDOW_TILE_HORZ, OnMDIWindowCmd)
+ON_COMMAND_EX(ID_WINDOW_TILE_VERT, OnMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_ARRANGE, OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_CASCADE, OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_HORZ, OnUpdateMDIWindowCmd)
+ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_VERT, OnUpdateMDIWindowCmd)
+ON_COMMAND(ID_WINDOW_NEW, OnWindowNew)
 END_MESSAGE_MAP()
 
 BOOL CMDIFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentWnd, CCreateContext* pContext) {
@@ -498,11 +514,10 @@ BOOL CMDIFrameWnd::CreateClient(LPCREATESTRUCT, CMenu* pWindowMenu) {
   PvRegisterMDIClientClass();
   CLIENTCREATESTRUCT ccs{pWindowMenu ? static_cast<HANDLE>(pWindowMenu->m_hMenu) : nullptr, AFX_IDM_FIRST_MDICHILD};
   DWORD exStyle = WS_EX_CLIENTEDGE;
-  m_hWndMDIClient = ::CreateWindowEx(exStyle, PV_MDICLIENT_CLASS, nullptr,
-                                     WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,
-                                     0, 0, 0, 0, m_hWnd,
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)),
-                                     AfxGetInstanceHandle(), &ccs);
+  m_hWndMDIClient = ::CreateWindowEx(
+      exStyle, PV_MDICLIENT_CLASS, nullptr,
+      WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL, 0, 0, 0, 0, m_hWnd,
+      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(AFX_IDW_PANE_FIRST)), AfxGetInstanceHandle(), &ccs);
   return m_hWndMDIClient != nullptr;
 }
 
@@ -540,7 +555,8 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive(BOOL* pbMaximized) const {
     if (pbMaximized) *pbMaximized = FALSE;
     return nullptr;
   }
-  HWND h = reinterpret_cast<HWND>(::SendMessage(m_hWndMDIClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(pbMaximized)));
+  HWND h =
+      reinterpret_cast<HWND>(::SendMessage(m_hWndMDIClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(pbMaximized)));
   return dynamic_cast<CMDIChildWnd*>(FromHandlePermanent(h));
 }
 
@@ -555,14 +571,16 @@ void CMDIFrameWnd::MDIRestore(CWnd* pWnd) {
 }
 void CMDIFrameWnd::MDINext() { ::SendMessage(m_hWndMDIClient, WM_MDINEXT, 0, 0); }
 void CMDIFrameWnd::MDIPrev() { ::SendMessage(m_hWndMDIClient, WM_MDINEXT, 0, 1); }
-void CMDIFrameWnd::MDICascade(int nType) { ::SendMessage(m_hWndMDIClient, WM_MDICASCADE, static_cast<WPARAM>(nType), 0); }
+void CMDIFrameWnd::MDICascade(int nType) {
+  ::SendMessage(m_hWndMDIClient, WM_MDICASCADE, static_cast<WPARAM>(nType), 0);
+}
 void CMDIFrameWnd::MDITile(int nType) { ::SendMessage(m_hWndMDIClient, WM_MDITILE, static_cast<WPARAM>(nType), 0); }
 void CMDIFrameWnd::MDIIconArrange() { ::SendMessage(m_hWndMDIClient, WM_MDIICONARRANGE, 0, 0); }
 
 CMenu* CMDIFrameWnd::MDISetMenu(CMenu* pFrameMenu, CMenu* pWindowMenu) {
-  HMENU old = reinterpret_cast<HMENU>(::SendMessage(m_hWndMDIClient, WM_MDISETMENU,
-                                                    reinterpret_cast<WPARAM>(pFrameMenu ? pFrameMenu->m_hMenu : nullptr),
-                                                    reinterpret_cast<LPARAM>(pWindowMenu ? pWindowMenu->m_hMenu : nullptr)));
+  HMENU old = reinterpret_cast<HMENU>(::SendMessage(
+      m_hWndMDIClient, WM_MDISETMENU, reinterpret_cast<WPARAM>(pFrameMenu ? pFrameMenu->m_hMenu : nullptr),
+      reinterpret_cast<LPARAM>(pWindowMenu ? pWindowMenu->m_hMenu : nullptr)));
   DrawMenuBar();
   return CMenu::FromHandle(old);
 }
@@ -616,8 +634,7 @@ BOOL CMDIFrameWnd::PreTranslateMessage(MSG* pMsg) {
   if (CFrameWnd::PreTranslateMessage(pMsg)) return TRUE;
   // The MDI keys come last, so that accelerators may take them, and not
   // while a modal window has disabled the frame.
-  if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && m_hWndMDIClient &&
-      ::IsWindowEnabled(m_hWnd))
+  if ((pMsg->message == WM_KEYDOWN || pMsg->message == WM_SYSKEYDOWN) && m_hWndMDIClient && ::IsWindowEnabled(m_hWnd))
     return TranslateMDISysAccel(m_hWndMDIClient, pMsg);
   return FALSE;
 }
@@ -684,11 +701,20 @@ LRESULT CMDIFrameWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
 
 BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID) {
   switch (nID) {
-    case ID_WINDOW_ARRANGE: MDIIconArrange(); break;
-    case ID_WINDOW_CASCADE: MDICascade(); break;
-    case ID_WINDOW_TILE_HORZ: MDITile(MDITILE_HORIZONTAL); break;
-    case ID_WINDOW_TILE_VERT: MDITile(MDITILE_VERTICAL); break;
-    default: return FALSE;
+    case ID_WINDOW_ARRANGE:
+      MDIIconArrange();
+      break;
+    case ID_WINDOW_CASCADE:
+      MDICascade();
+      break;
+    case ID_WINDOW_TILE_HORZ:
+      MDITile(MDITILE_HORIZONTAL);
+      break;
+    case ID_WINDOW_TILE_VERT:
+      MDITile(MDITILE_VERTICAL);
+      break;
+    default:
+      return FALSE;
   }
   return TRUE;
 }
@@ -708,10 +734,10 @@ void CMDIFrameWnd::OnWindowNew() {
 
 // ---- CMDIChildWnd ------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CFrameWnd)
-  ON_WM_MDIACTIVATE()
-  ON_WM_CREATE()
-  ON_WM_SIZE()
-  ON_WM_CHILDACTIVATE()
+ON_WM_MDIACTIVATE()
+ON_WM_CREATE()
+ON_WM_SIZE()
+ON_WM_CHILDACTIVATE()
 END_MESSAGE_MAP()
 
 BOOL CMDIChildWnd::PreCreateWindow(CREATESTRUCT& cs) {
@@ -757,7 +783,8 @@ BOOL CMDIChildWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD d
   mcs.style = static_cast<DWORD>(cs.style) | (dwStyle & WS_MAXIMIZE);
   mcs.lParam = reinterpret_cast<LPARAM>(cs.lpCreateParams);
   AfxHookWindowCreate(this);
-  HWND h = reinterpret_cast<HWND>(::SendMessage(pParentWnd->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+  HWND h = reinterpret_cast<HWND>(
+      ::SendMessage(pParentWnd->m_hWndMDIClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
   if (!AfxUnhookWindowCreate() && !h) {
     PostNcDestroy();
     return FALSE;
@@ -799,7 +826,8 @@ void CMDIChildWnd::OnSize(UINT nType, int cx, int cy) {
 }
 
 void CMDIChildWnd::OnChildActivate() {
-  if (CMDIFrameWnd* frame = GetMDIFrame()) ::SendMessage(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+  if (CMDIFrameWnd* frame = GetMDIFrame())
+    ::SendMessage(frame->m_hWndMDIClient, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
 }
 
 CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
@@ -807,10 +835,18 @@ CMDIFrameWnd* CMDIChildWnd::GetMDIFrame() const {
   return client ? dynamic_cast<CMDIFrameWnd*>(FromHandlePermanent(::GetParent(client))) : nullptr;
 }
 
-void CMDIChildWnd::MDIDestroy() { ::SendMessage(::GetParent(m_hWnd), WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0); }
-void CMDIChildWnd::MDIActivate() { ::SendMessage(::GetParent(m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
-void CMDIChildWnd::MDIMaximize() { ::SendMessage(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
-void CMDIChildWnd::MDIRestore() { ::SendMessage(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0); }
+void CMDIChildWnd::MDIDestroy() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIDESTROY, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+void CMDIChildWnd::MDIActivate() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+void CMDIChildWnd::MDIMaximize() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
+void CMDIChildWnd::MDIRestore() {
+  ::SendMessage(::GetParent(m_hWnd), WM_MDIRESTORE, reinterpret_cast<WPARAM>(m_hWnd), 0);
+}
 
 BOOL CMDIChildWnd::DestroyWindow() {
   if (!m_hWnd) return FALSE;
@@ -880,7 +916,8 @@ LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       return CFrameWnd::DefWindowProc(message, wParam, lParam);
     case WM_WINDOWPOSCHANGED: {
       LRESULT result = CFrameWnd::DefWindowProc(message, wParam, lParam);
-      if (HWND client = ::GetParent(m_hWnd); client && Clients().count(client)) ::SendMessage(client, kMdiChildMoved, 0, 0);
+      if (HWND client = ::GetParent(m_hWnd); client && Clients().count(client))
+        ::SendMessage(client, kMdiChildMoved, 0, 0);
       return result;
     }
     default:

@@ -17,7 +17,8 @@ class CNewTypeDlg : public CDialog {
     CDialog::OnInitDialog();
     HWND list = ::GetDlgItem(m_hWnd, pv::kNewTypeList);
     for (size_t i = 0; i < choices_.size(); ++i) {
-      LRESULT row = ::SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(choices_[i].first)));
+      LRESULT row =
+          ::SendMessage(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(static_cast<LPCTSTR>(choices_[i].first)));
       ::SendMessage(list, LB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(i));
     }
     ::SendMessage(list, LB_SETCURSEL, 0, 0);
@@ -56,8 +57,8 @@ pv::DialogTemplate MakeTemplate() {
   pv::DialogTemplate t = pv::afx::OwnDialogTemplate(u"New", 180, 72);
   auto add = [&t](auto&&... args) { pv::afx::AddControl(t, args...); };
   add(WC_STATIC, u"&New", 0, kStaticId, 7, 6, 110, 9);
-  add(WC_LISTBOX, u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kNewTypeList, 7,
-      17, 110, 48);
+  add(WC_LISTBOX, u"", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, pv::kNewTypeList, 7, 17,
+      110, 48);
   add(WC_BUTTON, u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, static_cast<UINT>(IDOK), 123, 17, 50, 14);
   add(WC_BUTTON, u"Cancel", WS_TABSTOP, static_cast<UINT>(IDCANCEL), 123, 35, 50, 14);
   return t;

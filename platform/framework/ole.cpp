@@ -78,7 +78,8 @@ BOOL COleDataObject::AttachClipboard() {
   m_pSource = nullptr;
   m_clipFormats.clear();
   if (!::OpenClipboard(nullptr)) return FALSE;
-  for (UINT f = ::EnumClipboardFormats(0); f; f = ::EnumClipboardFormats(f)) m_clipFormats.push_back(static_cast<CLIPFORMAT>(f));
+  for (UINT f = ::EnumClipboardFormats(0); f; f = ::EnumClipboardFormats(f))
+    m_clipFormats.push_back(static_cast<CLIPFORMAT>(f));
   ::CloseClipboard();
   m_bClipboard = TRUE;
   return TRUE;
@@ -232,7 +233,8 @@ DROPEFFECT COleDataSource::DoDragDrop(DWORD dwEffects, LPCRECT lpRectStartDrag, 
         DROPEFFECT chosen = effect & ~DROPEFFECT_SCROLL;
         CWnd* w = CWnd::FromHandle(overWnd);
         DROPEFFECT ex = over->OnDropEx(w, &data, chosen, dwEffects, CPoint(client));
-        if (ex == static_cast<DROPEFFECT>(-1)) ex = over->OnDrop(w, &data, chosen, CPoint(client)) ? chosen : DROPEFFECT_NONE;
+        if (ex == static_cast<DROPEFFECT>(-1))
+          ex = over->OnDrop(w, &data, chosen, CPoint(client)) ? chosen : DROPEFFECT_NONE;
         result = ex;
       } else {
         leave();
@@ -286,4 +288,3 @@ void AfxOleSetEditMenu(COleClientItem*, CMenu* pMenu, UINT iMenuItem, UINT nIDVe
   // A popup there is replaced too (the menu destroys its sub-menu).
   ::ModifyMenuW(pMenu->m_hMenu, iMenuItem, MF_BYPOSITION | MF_STRING | MF_GRAYED | MF_DISABLED, nIDVerbMin, u"&Object");
 }
-

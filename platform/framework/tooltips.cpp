@@ -18,7 +18,7 @@ constexpr UINT kTtmPop = WM_USER + 28;
 
 struct TipState {
   HWND tip = nullptr;
-  HWND owner = nullptr;  // the top-level window the tip window belongs to
+  HWND owner = nullptr;   // the top-level window the tip window belongs to
   HWND hitWnd = nullptr;  // the window whose hit test found the current tool
   INT_PTR hit = -1;
   TOOLINFOW tool{};
@@ -31,7 +31,8 @@ HWND TopLevelOf(HWND h) {
 }
 
 void DropTool() {
-  if (t_tips.hit != -1 && ::IsWindow(t_tips.tip)) ::SendMessage(t_tips.tip, kTtmDelTool, 0, reinterpret_cast<LPARAM>(&t_tips.tool));
+  if (t_tips.hit != -1 && ::IsWindow(t_tips.tip))
+    ::SendMessage(t_tips.tip, kTtmDelTool, 0, reinterpret_cast<LPARAM>(&t_tips.tool));
   t_tips.hit = -1;
   t_tips.hitWnd = nullptr;
   t_tips.tool = TOOLINFOW{};

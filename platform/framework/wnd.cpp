@@ -103,8 +103,8 @@ HWND CWnd::Detach() {
 BOOL CWnd::SubclassWindow(HWND hWnd) {
   if (!::IsWindow(hWnd) || !Attach(hWnd)) return FALSE;
   PreSubclassWindow();
-  WNDPROC old = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+  WNDPROC old =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   if (old != &AfxWndProc) m_pfnSuper = old;
   return TRUE;
 }
@@ -129,10 +129,8 @@ CWnd::~CWnd() {
 }
 
 void CWnd::OnFinalRelease() {
-  if (m_hWnd)
-    DestroyWindow();
-  else
-    PostNcDestroy();
+  if (m_hWnd) DestroyWindow();
+  else PostNcDestroy();
 }
 
 // ---- creation ---------------------------------------------------------------------------------------
@@ -155,8 +153,8 @@ LRESULT CALLBACK_CreateHook(int code, WPARAM wParam, LPARAM lParam) {
 
 void pv::afx::CreateHookAccess::Subclass(CWnd* pWnd, HWND hWnd) {
   pWnd->PreSubclassWindow();
-  WNDPROC old = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+  WNDPROC old =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtr(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   if (old != &AfxWndProc) pWnd->m_pfnSuper = old;
 }
 
@@ -250,8 +248,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
     return FALSE;
   }
   AfxHookWindowCreate(this);
-  HWND hWnd = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
-                               cs.cx, cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
+  HWND hWnd = ::CreateWindowEx(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx,
+                               cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
   if (!AfxUnhookWindowCreate() && !hWnd) {
     // No window was ever made (an unknown class): the object is cleaned up
     // as if its window had been destroyed.
@@ -271,8 +269,8 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect,
                     CWnd* pParentWnd, UINT nID, LPVOID lpParam) {
   return CreateEx(dwExStyle, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top, rect.right - rect.left,
-                  rect.bottom - rect.top, HwndOf(pParentWnd),
-                  reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), lpParam);
+                  rect.bottom - rect.top, HwndOf(pParentWnd), reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)),
+                  lpParam);
 }
 
 BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
@@ -553,25 +551,24 @@ int CWnd::OnVKeyToItem(UINT, CListBox* pListBox, UINT) {
 }
 
 void CWnd::OnParentNotify(UINT message, LPARAM lParam) {
-  if ((LOWORD(message) == WM_CREATE || LOWORD(message) == WM_DESTROY) &&
-      ReflectLastMsg(reinterpret_cast<HWND>(lParam)))
+  if ((LOWORD(message) == WM_CREATE || LOWORD(message) == WM_DESTROY) && ReflectLastMsg(reinterpret_cast<HWND>(lParam)))
     return;
   Default();
 }
 
 // CWnd's own map: the messages whose default handlers reflect to controls.
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-  ON_WM_CTLCOLOR()
-  ON_WM_HSCROLL()
-  ON_WM_VSCROLL()
-  ON_WM_DRAWITEM()
-  ON_WM_MEASUREITEM()
-  ON_WM_COMPAREITEM()
-  ON_WM_DELETEITEM()
-  ON_WM_CHARTOITEM()
-  ON_WM_VKEYTOITEM()
-  ON_WM_PARENTNOTIFY()
-  ON_WM_NCDESTROY()
+ON_WM_CTLCOLOR()
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
+ON_WM_DRAWITEM()
+ON_WM_MEASUREITEM()
+ON_WM_COMPAREITEM()
+ON_WM_DELETEITEM()
+ON_WM_CHARTOITEM()
+ON_WM_VKEYTOITEM()
+ON_WM_PARENTNOTIFY()
+ON_WM_NCDESTROY()
 END_MESSAGE_MAP()
 
 // ---- pre-translation ------------------------------------------------------------------------------
@@ -694,8 +691,7 @@ done:
 }
 
 // ---- descendants and data --------------------------------------------------------------------------
-void CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep,
-                                    BOOL bOnlyPerm) {
+void CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, BOOL bDeep, BOOL bOnlyPerm) {
   for (HWND child = ::GetWindow(hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     HWND next_guard = child;
     if (bOnlyPerm) {
@@ -706,7 +702,8 @@ void CWnd::SendMessageToDescendants(HWND hWnd, UINT message, WPARAM wParam, LPAR
       ::SendMessage(child, message, wParam, lParam);
     }
     if (!::IsWindow(next_guard)) break;
-    if (bDeep && ::GetWindow(child, GW_CHILD)) SendMessageToDescendants(child, message, wParam, lParam, bDeep, bOnlyPerm);
+    if (bDeep && ::GetWindow(child, GW_CHILD))
+      SendMessageToDescendants(child, message, wParam, lParam, bDeep, bOnlyPerm);
   }
 }
 
@@ -766,9 +763,7 @@ void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
   SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(CGdiObject::SafeHandleOf(pFont)), bRedraw);
 }
 
-CFont* CWnd::GetFont() const {
-  return CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT, 0, 0)));
-}
+CFont* CWnd::GetFont() const { return CFont::FromHandle(reinterpret_cast<HFONT>(SendMessage(WM_GETFONT, 0, 0))); }
 
 CMenu* CWnd::GetMenu() const { return CMenu::FromHandle(::GetMenu(m_hWnd)); }
 BOOL CWnd::SetMenu(CMenu* pMenu) { return ::SetMenu(m_hWnd, pMenu ? pMenu->m_hMenu : nullptr); }
@@ -794,7 +789,9 @@ BOOL CWnd::ModifyStyleEx(HWND hWnd, DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
   return TRUE;
 }
 
-BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) { return ModifyStyle(m_hWnd, dwRemove, dwAdd, nFlags); }
+BOOL CWnd::ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
+  return ModifyStyle(m_hWnd, dwRemove, dwAdd, nFlags);
+}
 BOOL CWnd::ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags) {
   return ModifyStyleEx(m_hWnd, dwRemove, dwAdd, nFlags);
 }
@@ -977,8 +974,7 @@ struct ScrollTarget {
 };
 ScrollTarget TargetOf(const CWnd* pWnd, int nBar) {
   if (nBar == SB_HORZ || nBar == SB_VERT) {
-    if (CScrollBar* bar = pWnd->GetScrollBarCtrl(nBar))
-      return {reinterpret_cast<CWnd*>(bar)->m_hWnd, SB_CTL, true};
+    if (CScrollBar* bar = pWnd->GetScrollBarCtrl(nBar)) return {reinterpret_cast<CWnd*>(bar)->m_hWnd, SB_CTL, true};
   }
   return {pWnd->m_hWnd, nBar, false};
 }
@@ -1018,10 +1014,8 @@ BOOL CWnd::GetScrollInfo(int nBar, LPSCROLLINFO lpScrollInfo, UINT nMask) {
 
 void CWnd::ShowScrollBar(UINT nBar, BOOL bShow) {
   ScrollTarget t = TargetOf(this, static_cast<int>(nBar));
-  if (t.control)
-    ::ShowWindow(t.hWnd, bShow ? SW_SHOW : SW_HIDE);
-  else
-    ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow);
+  if (t.control) ::ShowWindow(t.hWnd, bShow ? SW_SHOW : SW_HIDE);
+  else ::ShowScrollBar(m_hWnd, static_cast<int>(nBar), bShow);
 }
 
 void CWnd::EnableScrollBarCtrl(int nBar, BOOL bEnable) {
@@ -1031,10 +1025,8 @@ void CWnd::EnableScrollBarCtrl(int nBar, BOOL bEnable) {
     return;
   }
   ScrollTarget t = TargetOf(this, nBar);
-  if (t.control)
-    ::EnableWindow(t.hWnd, bEnable);
-  else
-    ::ShowScrollBar(m_hWnd, nBar, bEnable);
+  if (t.control) ::EnableWindow(t.hWnd, bEnable);
+  else ::ShowScrollBar(m_hWnd, nBar, bEnable);
 }
 
 BOOL CWnd::EnableScrollBar(int nSBFlags, UINT nArrowFlags) {
@@ -1082,7 +1074,9 @@ BOOL CWnd::CreateCaret(CBitmap* pBitmap) {
   return ::CreateCaret(m_hWnd, static_cast<HBITMAP>(CGdiObject::SafeHandleOf(pBitmap)), 0, 0);
 }
 
-void CWnd::DragAcceptFiles(BOOL bAccept) { ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0); }
+void CWnd::DragAcceptFiles(BOOL bAccept) {
+  ModifyStyleEx(bAccept ? 0 : WS_EX_ACCEPTFILES, bAccept ? WS_EX_ACCEPTFILES : 0);
+}
 
 // ---- control-bar layout ------------------------------------------------------------------------------
 void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nFlags, LPRECT lpRectParam,
@@ -1091,10 +1085,8 @@ void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nF
   HWND leftOver = nullptr;
   layout.bStretch = bStretch;
   layout.sizeTotal = SIZE{0, 0};
-  if (lpRectClient)
-    layout.rect = *lpRectClient;
-  else
-    ::GetClientRect(m_hWnd, &layout.rect);
+  if (lpRectClient) layout.rect = *lpRectClient;
+  else ::GetClientRect(m_hWnd, &layout.rect);
   if ((nFlags & ~reposNoPosLeftOver) != reposQuery) layout.hDWP = ::BeginDeferWindowPos(8);
   for (HWND child = ::GetTopWindow(m_hWnd); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     UINT id = static_cast<UINT>(::GetDlgCtrlID(child));
@@ -1104,8 +1096,7 @@ void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nF
       ::SendMessage(child, WM_SIZEPARENT, 0, reinterpret_cast<LPARAM>(&layout));
   }
   if ((nFlags & ~reposNoPosLeftOver) == reposQuery) {
-    if (bStretch)
-      *lpRectParam = layout.rect;
+    if (bStretch) *lpRectParam = layout.rect;
     else {
       lpRectParam->left = lpRectParam->top = 0;
       lpRectParam->right = layout.sizeTotal.cx;
@@ -1132,8 +1123,7 @@ void CWnd::RepositionBars(UINT nIDFirst, UINT nIDLast, UINT nIDLeftOver, UINT nF
 // ---- CCmdUI ---------------------------------------------------------------------------------------
 void CCmdUI::Enable(BOOL bOn) {
   if (m_pMenu) {
-    if (!m_pSubMenu)
-      m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
+    if (!m_pSubMenu) m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (bOn ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
   } else if (m_pOther) {
     // Disabling the focused control would strand the keyboard: move on first.
     HWND ctl = m_pOther->m_hWnd;

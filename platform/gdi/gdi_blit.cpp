@@ -124,7 +124,8 @@ static void BlitToPrinter(DC* dst, const BlitGeom& g, const SrcReader& rd) {
   cairo_surface_destroy(img);
 }
 
-static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, int ws, int hs, DWORD rop, bool stretch) {
+static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, int ws, int hs, DWORD rop,
+                 bool stretch) {
   PV_GDI_LOCK;
   DC* dst = GetDC_(hdst);
   if (!dst) return FALSE;
@@ -231,7 +232,8 @@ BOOL StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int xs, int ys, in
   return Blit(dst, x, y, w, h, src, xs, ys, ws, hs, rop, true);
 }
 
-BOOL MaskBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, HBITMAP hmask, int xm, int ym, DWORD rop4) {
+BOOL MaskBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, HBITMAP hmask, int xm, int ym,
+             DWORD rop4) {
   PV_GDI_LOCK;
   Bitmap* mask = GetBitmap_(hmask);
   if (!hmask) return BitBlt(hdst, x, y, w, h, hsrc, xs, ys, rop4 & 0xFFFFFF);
@@ -561,7 +563,8 @@ int SetDIBitsToDevice(HDC hdc, int xd, int yd, DWORD w, DWORD h, int xs, int ys,
   std::memcpy(info.data(), &band, sizeof band);
   // ys counts from the first scan line (the bottom row of a bottom-up image),
   // as the band's own scan lines do from `start`.
-  int r = StretchDIBits(hdc, xd, yd, static_cast<int>(w), static_cast<int>(h), xs, ys - static_cast<int>(start), static_cast<int>(w),
-                        static_cast<int>(h), bits, reinterpret_cast<BITMAPINFO*>(info.data()), usage, SRCCOPY);
+  int r = StretchDIBits(hdc, xd, yd, static_cast<int>(w), static_cast<int>(h), xs, ys - static_cast<int>(start),
+                        static_cast<int>(w), static_cast<int>(h), bits, reinterpret_cast<BITMAPINFO*>(info.data()),
+                        usage, SRCCOPY);
   return r ? static_cast<int>(lines) : 0;
 }

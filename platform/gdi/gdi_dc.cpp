@@ -83,8 +83,8 @@ const RectSet& DC::Clip() {
   if (type == DCType::Printer || type == DCType::Info) rl = RectSet::FromRect(0, 0, pageW, pageH);
   else if (b) rl = RectSet::FromRect(0, 0, b->w, b->h);
   if (hasSysSize)
-    rl = RectSet::Combine(rl, RectSet::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy),
-                           RGN_AND);
+    rl = RectSet::Combine(
+        rl, RectSet::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy), RGN_AND);
   if (hasSysClip) rl = RectSet::Combine(rl, sysClip, RGN_AND);
   if (st.hasClip) {
     RectSet c = st.clip;
@@ -295,9 +295,18 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
   if (!dc || !o) return nullptr;
   HGDIOBJ old = nullptr;
   switch (o->kind) {
-    case Kind::Pen: old = dc->st.pen; dc->st.pen = static_cast<HPEN>(h); break;
-    case Kind::Brush: old = dc->st.brush; dc->st.brush = static_cast<HBRUSH>(h); break;
-    case Kind::Font: old = dc->st.font; dc->st.font = static_cast<HFONT>(h); break;
+    case Kind::Pen:
+      old = dc->st.pen;
+      dc->st.pen = static_cast<HPEN>(h);
+      break;
+    case Kind::Brush:
+      old = dc->st.brush;
+      dc->st.brush = static_cast<HBRUSH>(h);
+      break;
+    case Kind::Font:
+      old = dc->st.font;
+      dc->st.font = static_cast<HFONT>(h);
+      break;
     case Kind::Bitmap: {
       if (dc->type != DCType::Memory) return nullptr;
       auto* b = static_cast<Bitmap*>(o);
@@ -318,7 +327,8 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ h) {
       int r = SelectClipRgn(hdc, static_cast<HRGN>(h));
       return reinterpret_cast<HGDIOBJ>(static_cast<intptr_t>(r));
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
   return old;
 }
@@ -328,11 +338,16 @@ HGDIOBJ GetCurrentObject(HDC hdc, UINT type) {
   if (!dc) return nullptr;
   switch (type) {
     case OBJ_PEN:
-    case OBJ_EXTPEN: return dc->st.pen;
-    case OBJ_BRUSH: return dc->st.brush;
-    case OBJ_FONT: return dc->st.font;
-    case OBJ_BITMAP: return dc->type == DCType::Memory ? static_cast<HGDIOBJ>(dc->st.bitmap) : static_cast<HGDIOBJ>(dc->surfaceBmp);
-    default: return nullptr;
+    case OBJ_EXTPEN:
+      return dc->st.pen;
+    case OBJ_BRUSH:
+      return dc->st.brush;
+    case OBJ_FONT:
+      return dc->st.font;
+    case OBJ_BITMAP:
+      return dc->type == DCType::Memory ? static_cast<HGDIOBJ>(dc->st.bitmap) : static_cast<HGDIOBJ>(dc->surfaceBmp);
+    default:
+      return nullptr;
   }
 }
 
@@ -345,42 +360,67 @@ int GetDeviceCaps(HDC hdc, int index) {
   Bitmap* b = dc->Target();
   const int screenW = State().screenW, screenH = State().screenH;
   switch (index) {
-    case DRIVERVERSION: return 0x4000;
-    case TECHNOLOGY: return printer ? DT_RASPRINTER : DT_RASDISPLAY;
-    case HORZRES: return printer ? dc->pageW - 2 * dc->offX : (dc->type == DCType::Memory ? screenW : dc->Width());
-    case VERTRES: return printer ? dc->pageH - 2 * dc->offY : (dc->type == DCType::Memory ? screenH : dc->Height());
-    case DESKTOPHORZRES: return printer ? dc->pageW : screenW;
-    case DESKTOPVERTRES: return printer ? dc->pageH : screenH;
-    case HORZSIZE: return MulDiv(printer ? dc->pageW - 2 * dc->offX : screenW, 254, dpi * 10);
-    case VERTSIZE: return MulDiv(printer ? dc->pageH - 2 * dc->offY : screenH, 254, dpi * 10);
-    case BITSPIXEL: return (b && b->mono) ? 1 : 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
+    case DRIVERVERSION:
+      return 0x4000;
+    case TECHNOLOGY:
+      return printer ? DT_RASPRINTER : DT_RASDISPLAY;
+    case HORZRES:
+      return printer ? dc->pageW - 2 * dc->offX : (dc->type == DCType::Memory ? screenW : dc->Width());
+    case VERTRES:
+      return printer ? dc->pageH - 2 * dc->offY : (dc->type == DCType::Memory ? screenH : dc->Height());
+    case DESKTOPHORZRES:
+      return printer ? dc->pageW : screenW;
+    case DESKTOPVERTRES:
+      return printer ? dc->pageH : screenH;
+    case HORZSIZE:
+      return MulDiv(printer ? dc->pageW - 2 * dc->offX : screenW, 254, dpi * 10);
+    case VERTSIZE:
+      return MulDiv(printer ? dc->pageH - 2 * dc->offY : screenH, 254, dpi * 10);
+    case BITSPIXEL:
+      return (b && b->mono) ? 1 : 32;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return -1;
     case NUMBRUSHES:
-    case NUMPENS: return -1;
+    case NUMPENS:
+      return -1;
     case LOGPIXELSX:
-    case LOGPIXELSY: return dpi;
+    case LOGPIXELSY:
+      return dpi;
     case ASPECTX:
-    case ASPECTY: return 36;
-    case ASPECTXY: return 51;
+    case ASPECTY:
+      return 36;
+    case ASPECTXY:
+      return 51;
     case SIZEPALETTE:
-    case NUMRESERVED: return 0;
-    case COLORRES: return 24;
-    case PHYSICALWIDTH: return printer ? dc->pageW : 0;
-    case PHYSICALHEIGHT: return printer ? dc->pageH : 0;
-    case PHYSICALOFFSETX: return printer ? dc->offX : 0;
-    case PHYSICALOFFSETY: return printer ? dc->offY : 0;
-    case VREFRESH: return 60;
-    case RASTERCAPS: return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
-    case SHADEBLENDCAPS: return SB_CONST_ALPHA | SB_PIXEL_ALPHA;
-    default: return 0;
+    case NUMRESERVED:
+      return 0;
+    case COLORRES:
+      return 24;
+    case PHYSICALWIDTH:
+      return printer ? dc->pageW : 0;
+    case PHYSICALHEIGHT:
+      return printer ? dc->pageH : 0;
+    case PHYSICALOFFSETX:
+      return printer ? dc->offX : 0;
+    case PHYSICALOFFSETY:
+      return printer ? dc->offY : 0;
+    case VREFRESH:
+      return 60;
+    case RASTERCAPS:
+      return RC_BITBLT | RC_BITMAP64 | RC_DI_BITMAP | RC_DIBTODEV | RC_STRETCHBLT | RC_STRETCHDIB;
+    case SHADEBLENDCAPS:
+      return SB_CONST_ALPHA | SB_PIXEL_ALPHA;
+    default:
+      return 0;
   }
 }
 
 // ---- attributes ----------------------------------------------------------------------------------
-#define PV_DC_OR(ret)       \
-  PV_GDI_LOCK;              \
-  DC* dc = GetDC_(hdc);     \
+#define PV_DC_OR(ret)   \
+  PV_GDI_LOCK;          \
+  DC* dc = GetDC_(hdc); \
   if (!dc) return ret
 
 COLORREF SetBkColor(HDC hdc, COLORREF c) {
@@ -529,13 +569,27 @@ static void FixedExtents(DC* dc) {
     dc->st.vExt = SIZE{dpi * perInchDen, -dpi * perInchDen};
   };
   switch (dc->st.mapMode) {
-    case MM_TEXT: dc->st.wExt = SIZE{1, 1}; dc->st.vExt = SIZE{1, 1}; break;
-    case MM_LOMETRIC: set(254, 1); break;       // 0.1 mm
-    case MM_HIMETRIC: set(2540, 1); break;      // 0.01 mm
-    case MM_LOENGLISH: set(100, 1); break;      // 0.01 inch
-    case MM_HIENGLISH: set(1000, 1); break;     // 0.001 inch
-    case MM_TWIPS: set(1440, 1); break;         // 1/1440 inch
-    default: break;
+    case MM_TEXT:
+      dc->st.wExt = SIZE{1, 1};
+      dc->st.vExt = SIZE{1, 1};
+      break;
+    case MM_LOMETRIC:
+      set(254, 1);
+      break;  // 0.1 mm
+    case MM_HIMETRIC:
+      set(2540, 1);
+      break;  // 0.01 mm
+    case MM_LOENGLISH:
+      set(100, 1);
+      break;  // 0.01 inch
+    case MM_HIENGLISH:
+      set(1000, 1);
+      break;  // 0.001 inch
+    case MM_TWIPS:
+      set(1440, 1);
+      break;  // 1/1440 inch
+    default:
+      break;
   }
 }
 
@@ -544,8 +598,12 @@ static void FixIsotropic(DC* dc) {
   // Same scale on both axes: shrink the larger viewport extent.
   double sx = std::fabs(static_cast<double>(dc->st.vExt.cx) / dc->st.wExt.cx);
   double sy = std::fabs(static_cast<double>(dc->st.vExt.cy) / dc->st.wExt.cy);
-  if (sx > sy) dc->st.vExt.cx = static_cast<LONG>(std::lround((dc->st.vExt.cx < 0 ? -1 : 1) * sy * std::abs(dc->st.wExt.cx) * (dc->st.wExt.cx < 0 ? -1 : 1)));
-  else if (sy > sx) dc->st.vExt.cy = static_cast<LONG>(std::lround((dc->st.vExt.cy < 0 ? -1 : 1) * sx * std::abs(dc->st.wExt.cy) * (dc->st.wExt.cy < 0 ? -1 : 1)));
+  if (sx > sy)
+    dc->st.vExt.cx = static_cast<LONG>(
+        std::lround((dc->st.vExt.cx < 0 ? -1 : 1) * sy * std::abs(dc->st.wExt.cx) * (dc->st.wExt.cx < 0 ? -1 : 1)));
+  else if (sy > sx)
+    dc->st.vExt.cy = static_cast<LONG>(
+        std::lround((dc->st.vExt.cy < 0 ? -1 : 1) * sx * std::abs(dc->st.wExt.cy) * (dc->st.wExt.cy < 0 ? -1 : 1)));
 }
 
 int SetMapMode(HDC hdc, int mode) {
@@ -740,7 +798,8 @@ int ExcludeClipRect(HDC hdc, int l, int t, int r, int b) {
 int OffsetClipRgn(HDC hdc, int dx, int dy) {
   PV_DC_OR(ERROR);
   if (dc->st.hasClip) {
-    dc->st.clip.Offset(static_cast<int>(std::lround(dx * dc->ScaleX())), static_cast<int>(std::lround(dy * dc->ScaleY())));
+    dc->st.clip.Offset(static_cast<int>(std::lround(dx * dc->ScaleX())),
+                       static_cast<int>(std::lround(dy * dc->ScaleY())));
     dc->InvalidateClip();
   }
   RECT rc;

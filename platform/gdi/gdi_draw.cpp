@@ -128,17 +128,23 @@ static PenInfo GetPen(DC* dc) {
 
 static std::vector<int> StylePattern(const PenInfo& pi) {
   switch (pi.style) {
-    case PS_DASH: return {18, 6};
-    case PS_DOT: return {3, 3};
-    case PS_DASHDOT: return {9, 6, 3, 6};
-    case PS_DASHDOTDOT: return {9, 3, 3, 3, 3, 3};
-    case PS_ALTERNATE: return {1, 1};
+    case PS_DASH:
+      return {18, 6};
+    case PS_DOT:
+      return {3, 3};
+    case PS_DASHDOT:
+      return {9, 6, 3, 6};
+    case PS_DASHDOTDOT:
+      return {9, 3, 3, 3, 3, 3};
+    case PS_ALTERNATE:
+      return {1, 1};
     case PS_USERSTYLE: {
       std::vector<int> v;
       for (DWORD d : pi.pen->user) v.push_back(std::max<int>(1, static_cast<int>(d)));
       return v;
     }
-    default: return {};
+    default:
+      return {};
   }
 }
 
@@ -214,8 +220,12 @@ static void WidePolyline(DC* dc, const std::vector<std::pair<double, double>>& p
   cairo_set_line_width(cr, pi.width);
   DWORD cap = pi.pen ? pi.pen->endcap : PS_ENDCAP_ROUND;
   DWORD join = pi.pen ? pi.pen->join : PS_JOIN_ROUND;
-  cairo_set_line_cap(cr, cap == PS_ENDCAP_FLAT ? CAIRO_LINE_CAP_BUTT : cap == PS_ENDCAP_SQUARE ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, join == PS_JOIN_BEVEL ? CAIRO_LINE_JOIN_BEVEL : join == PS_JOIN_MITER ? CAIRO_LINE_JOIN_MITER : CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_cap(cr, cap == PS_ENDCAP_FLAT     ? CAIRO_LINE_CAP_BUTT
+                         : cap == PS_ENDCAP_SQUARE ? CAIRO_LINE_CAP_SQUARE
+                                                   : CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, join == PS_JOIN_BEVEL   ? CAIRO_LINE_JOIN_BEVEL
+                          : join == PS_JOIN_MITER ? CAIRO_LINE_JOIN_MITER
+                                                  : CAIRO_LINE_JOIN_ROUND);
   std::vector<int> pattern = StylePattern(pi);
   if (!pattern.empty() && pi.pen && pi.pen->geometric) {
     std::vector<double> d;
@@ -262,7 +272,9 @@ static void FillWithBrush(DC* dc, const RectSet& rl, HBRUSH brush) {
   PaintRects(dc, rl, &s, 0, dc->st.rop2, PATCOPY);
 }
 
-static void PaintWithPen(DC* dc, const RectSet& rl, const PenInfo& pi) { PaintRects(dc, rl, nullptr, pi.pix, dc->st.rop2, PATCOPY); }
+static void PaintWithPen(DC* dc, const RectSet& rl, const PenInfo& pi) {
+  PaintRects(dc, rl, nullptr, pi.pix, dc->st.rop2, PATCOPY);
+}
 
 // A closed shape given by a span function of its bounding box (target coordinates).
 template <class SpanFn>
@@ -279,15 +291,16 @@ static void DrawShape(DC* dc, RECT box, SpanFn spans) {
   }
   RectSet outer = spans(box.left, box.top, box.right, box.bottom);
   RectSet inner = (box.right - box.left > 2 * w && box.bottom - box.top > 2 * w)
-                       ? spans(box.left + w, box.top + w, box.right - w, box.bottom - w)
-                       : RectSet();
+                      ? spans(box.left + w, box.top + w, box.right - w, box.bottom - w)
+                      : RectSet();
   FillWithBrush(dc, inner, dc->st.brush);
   PaintWithPen(dc, RectSet::Combine(outer, inner, RGN_DIFF), pi);
 }
 
 // Arc points (target coordinates) from the start radial to the end radial,
 // counter-clockwise as the default arc direction.
-static std::vector<std::pair<double, double>> ArcPoints(DC* dc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+static std::vector<std::pair<double, double>> ArcPoints(DC* dc, int l, int t, int r, int b, int xs, int ys, int xe,
+                                                        int ye) {
   RECT box = dc->ToTargetRect(l, t, r, b);
   POINT s = dc->ToTargetPt(xs, ys), e = dc->ToTargetPt(xe, ye);
   double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
@@ -329,7 +342,8 @@ static void StrokeTarget(DC* dc, const std::vector<POINT>& tp, bool closed, bool
   Bitmap* b = dc->Target();
   if (b) b->Flush();
   int counter = 0;
-  for (size_t i = 0; i + 1 < tp.size(); ++i) Bresenham(dc, tp[i], tp[i + 1], pi, &counter, includeLast && !closed && i + 2 == tp.size());
+  for (size_t i = 0; i + 1 < tp.size(); ++i)
+    Bresenham(dc, tp[i], tp[i + 1], pi, &counter, includeLast && !closed && i + 2 == tp.size());
   if (closed) Bresenham(dc, tp.back(), tp.front(), pi, &counter);
   if (b) {
     b->Dirty();
@@ -412,7 +426,8 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF c) {
     PaintRects(dc, RectSet::FromRect(p.x, p.y, p.x + 1, p.y + 1), nullptr, pix, R2_COPYPEN, PATCOPY);
     return c;
   }
-  if (p.x < 0 || p.y < 0 || p.x >= b->w || p.y >= b->h || !dc->Clip().Contains(p.x, p.y)) return static_cast<COLORREF>(-1);
+  if (p.x < 0 || p.y < 0 || p.x >= b->w || p.y >= b->h || !dc->Clip().Contains(p.x, p.y))
+    return static_cast<COLORREF>(-1);
   b->Flush();
   b->Row(p.y)[p.x] = pix;
   b->Dirty();
@@ -518,7 +533,8 @@ BOOL RoundRect(HDC hdc, int l, int t, int r, int b, int w, int h) {
     return TRUE;
   }
   RECT box = dc->ToTargetRect(l, t, r, b);
-  int ew = static_cast<int>(std::lround(std::abs(w * dc->ScaleX()))), eh = static_cast<int>(std::lround(std::abs(h * dc->ScaleY())));
+  int ew = static_cast<int>(std::lround(std::abs(w * dc->ScaleX()))),
+      eh = static_cast<int>(std::lround(std::abs(h * dc->ScaleY())));
   DrawShape(dc, box, [&](int a, int c, int d, int e) {
     int shrink = (box.right - box.left) - (d - a);
     return RoundRectSpans(a, c, d, e, std::max(0, ew - shrink), std::max(0, eh - shrink));
@@ -531,12 +547,22 @@ BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
   if (dc->inPath) {
     // Four Bézier quarters.
     double cx = (l + r) / 2.0, cy = (t + b) / 2.0, rx = (r - l) / 2.0, ry = (b - t) / 2.0, k = 0.5523;
-    auto add = [&](double x, double y, BYTE ty) { PathAdd(dc, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), ty); };
+    auto add = [&](double x, double y, BYTE ty) {
+      PathAdd(dc, static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y)), ty);
+    };
     add(cx + rx, cy, PT_MOVETO);
-    add(cx + rx, cy - k * ry, PT_BEZIERTO); add(cx + k * rx, cy - ry, PT_BEZIERTO); add(cx, cy - ry, PT_BEZIERTO);
-    add(cx - k * rx, cy - ry, PT_BEZIERTO); add(cx - rx, cy - k * ry, PT_BEZIERTO); add(cx - rx, cy, PT_BEZIERTO);
-    add(cx - rx, cy + k * ry, PT_BEZIERTO); add(cx - k * rx, cy + ry, PT_BEZIERTO); add(cx, cy + ry, PT_BEZIERTO);
-    add(cx + k * rx, cy + ry, PT_BEZIERTO); add(cx + rx, cy + k * ry, PT_BEZIERTO); add(cx + rx, cy, PT_BEZIERTO | PT_CLOSEFIGURE);
+    add(cx + rx, cy - k * ry, PT_BEZIERTO);
+    add(cx + k * rx, cy - ry, PT_BEZIERTO);
+    add(cx, cy - ry, PT_BEZIERTO);
+    add(cx - k * rx, cy - ry, PT_BEZIERTO);
+    add(cx - rx, cy - k * ry, PT_BEZIERTO);
+    add(cx - rx, cy, PT_BEZIERTO);
+    add(cx - rx, cy + k * ry, PT_BEZIERTO);
+    add(cx - k * rx, cy + ry, PT_BEZIERTO);
+    add(cx, cy + ry, PT_BEZIERTO);
+    add(cx + k * rx, cy + ry, PT_BEZIERTO);
+    add(cx + rx, cy + k * ry, PT_BEZIERTO);
+    add(cx + rx, cy, PT_BEZIERTO | PT_CLOSEFIGURE);
     return TRUE;
   }
   RECT box = dc->ToTargetRect(l, t, r, b);
@@ -576,8 +602,12 @@ static BOOL ChordOrPie(HDC hdc, int l, int t, int r, int b, int xs, int ys, int 
   StrokeTarget(dc, pts, true, false);
   return TRUE;
 }
-BOOL Chord(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) { return ChordOrPie(hdc, l, t, r, b, xs, ys, xe, ye, false); }
-BOOL Pie(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) { return ChordOrPie(hdc, l, t, r, b, xs, ys, xe, ye, true); }
+BOOL Chord(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+  return ChordOrPie(hdc, l, t, r, b, xs, ys, xe, ye, false);
+}
+BOOL Pie(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+  return ChordOrPie(hdc, l, t, r, b, xs, ys, xe, ye, true);
+}
 
 BOOL Polygon(HDC hdc, const POINT* pts, int count) {
   INT c = count;
@@ -599,7 +629,8 @@ BOOL PolyPolygon(HDC hdc, const POINT* pts, const INT* counts, int polys) {
     }
     if (dc->inPath) {
       PathAdd(dc, p[0].x, p[0].y, PT_MOVETO);
-      for (int k = 1; k < counts[i]; ++k) PathAdd(dc, p[k].x, p[k].y, k + 1 == counts[i] ? (PT_LINETO | PT_CLOSEFIGURE) : PT_LINETO);
+      for (int k = 1; k < counts[i]; ++k)
+        PathAdd(dc, p[k].x, p[k].y, k + 1 == counts[i] ? (PT_LINETO | PT_CLOSEFIGURE) : PT_LINETO);
     }
     fill.push_back(f);
     outline.push_back(o);
@@ -623,7 +654,8 @@ BOOL PolyBezier(HDC hdc, const POINT* pts, DWORD count) {
   POINT s = dc->ToTargetPt(pts[0].x, pts[0].y);
   v.push_back({static_cast<double>(s.x), static_cast<double>(s.y)});
   for (DWORD i = 1; i + 2 < count; i += 3) {
-    POINT a = dc->ToTargetPt(pts[i].x, pts[i].y), b = dc->ToTargetPt(pts[i + 1].x, pts[i + 1].y), c = dc->ToTargetPt(pts[i + 2].x, pts[i + 2].y);
+    POINT a = dc->ToTargetPt(pts[i].x, pts[i].y), b = dc->ToTargetPt(pts[i + 1].x, pts[i + 1].y),
+          c = dc->ToTargetPt(pts[i + 2].x, pts[i + 2].y);
     Bezier(v, v.back().first, v.back().second, a.x, a.y, b.x, b.y, c.x, c.y);
   }
   StrokeTarget(dc, Rounded(v), false, true);
@@ -727,7 +759,8 @@ int GetPath(HDC hdc, LPPOINT pts, LPBYTE types, int count) {
   if (count == 0) return n;
   if (count < n || !pts || !types) return -1;
   for (int i = 0; i < n; ++i) {
-    POINT p{static_cast<LONG>(std::lround(dc->path[i].x - dc->sysOrigin.x)), static_cast<LONG>(std::lround(dc->path[i].y - dc->sysOrigin.y))};
+    POINT p{static_cast<LONG>(std::lround(dc->path[i].x - dc->sysOrigin.x)),
+            static_cast<LONG>(std::lround(dc->path[i].y - dc->sysOrigin.y))};
     DPtoLP(hdc, &p, 1);
     pts[i] = p;
     types[i] = dc->path[i].type;
@@ -755,7 +788,8 @@ int FrameRect(HDC hdc, const RECT* rc, HBRUSH brush) {
   if (rc->right <= rc->left || rc->bottom <= rc->top) return 1;
   RECT t = dc->ToTargetRect(rc->left, rc->top, rc->right, rc->bottom);
   RectSet outer = RectSet::FromRect(t.left, t.top, t.right, t.bottom);
-  RectSet inner = RectSet::FromRect(t.left + 1, t.top + 1, std::max(t.left + 1, t.right - 1), std::max(t.top + 1, t.bottom - 1));
+  RectSet inner =
+      RectSet::FromRect(t.left + 1, t.top + 1, std::max(t.left + 1, t.right - 1), std::max(t.top + 1, t.bottom - 1));
   BrushSampler s;
   if (!MakeSampler(dc, brush, &s)) return 1;
   PaintRects(dc, RectSet::Combine(outer, inner, RGN_DIFF), &s, 0, R2_COPYPEN, PATCOPY);
@@ -793,7 +827,8 @@ static RectSet RegionToTarget(DC* dc, Region* r) {
   }
   if (dc->Mirrored() || dc->st.mapMode != MM_TEXT) {
     RectSet out;
-    for (const RECT& t : rl.rects) out = RectSet::Combine(out, RectSet::FromRect(t.left, t.top, t.right, t.bottom), RGN_OR);
+    for (const RECT& t : rl.rects)
+      out = RectSet::Combine(out, RectSet::FromRect(t.left, t.top, t.right, t.bottom), RGN_OR);
     return out;
   }
   return rl;

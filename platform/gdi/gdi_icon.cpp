@@ -134,10 +134,17 @@ static Icon* FromResourceBits(const uint8_t* data, size_t size, bool isIcon) {
     for (int x = 0; x < w; ++x) {
       uint32_t p;
       switch (bpp) {
-        case 32: p = row[x * 4] | (row[x * 4 + 1] << 8) | (row[x * 4 + 2] << 16) | (static_cast<uint32_t>(row[x * 4 + 3]) << 24); break;
-        case 24: p = 0xFF000000u | row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16); break;
+        case 32:
+          p = row[x * 4] | (row[x * 4 + 1] << 8) | (row[x * 4 + 2] << 16) |
+              (static_cast<uint32_t>(row[x * 4 + 3]) << 24);
+          break;
+        case 24:
+          p = 0xFF000000u | row[x * 3] | (row[x * 3 + 1] << 8) | (row[x * 3 + 2] << 16);
+          break;
         default: {
-          size_t idx = bpp == 8 ? row[x] : bpp == 4 ? ((row[x / 2] >> ((x & 1) ? 0 : 4)) & 15) : ((row[x / 8] >> (7 - (x & 7))) & 1);
+          size_t idx = bpp == 8   ? row[x]
+                       : bpp == 4 ? ((row[x / 2] >> ((x & 1) ? 0 : 4)) & 15)
+                                  : ((row[x / 8] >> (7 - (x & 7))) & 1);
           RGBQUAD q = idx < colors ? pal[idx] : RGBQUAD{0, 0, 0, 0};
           p = 0xFF000000u | (q.rgbRed << 16) | (q.rgbGreen << 8) | q.rgbBlue;
         }
@@ -395,7 +402,8 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int cx, int cy, UINT, HBRUSH fli
     SelectObject(src, color);
     AlphaBlend(target, tx, ty, cx, cy, src, 0, 0, ic->w, ic->h, BLENDFUNCTION{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA});
   } else {
-    if (flags & DI_MASK) StretchBlt(target, tx, ty, cx, cy, src, 0, 0, ic->w, ic->h, (flags & DI_IMAGE) ? SRCAND : SRCCOPY);
+    if (flags & DI_MASK)
+      StretchBlt(target, tx, ty, cx, cy, src, 0, 0, ic->w, ic->h, (flags & DI_IMAGE) ? SRCAND : SRCCOPY);
     if (flags & DI_IMAGE) {
       SelectObject(src, color);
       StretchBlt(target, tx, ty, cx, cy, src, 0, 0, ic->w, ic->h, (flags & DI_MASK) ? SRCINVERT : SRCCOPY);
@@ -417,7 +425,9 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON h, int cx, int cy, UINT, HBRUSH fli
   return TRUE;
 }
 
-BOOL DrawIcon(HDC hdc, int x, int y, HICON h) { return DrawIconEx(hdc, x, y, h, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE); }
+BOOL DrawIcon(HDC hdc, int x, int y, HICON h) {
+  return DrawIconEx(hdc, x, y, h, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+}
 
 // ---- bitmaps from .bmp images -----------------------------------------------------------------------------
 static void Map3dColors(Bitmap* b) {
@@ -425,7 +435,10 @@ static void Map3dColors(Bitmap* b) {
   struct M {
     uint32_t from;
     int index;
-  } maps[] = {{0x000000, COLOR_BTNTEXT}, {0x808080, COLOR_BTNSHADOW}, {0xC0C0C0, COLOR_BTNFACE}, {0xDFDFDF, COLOR_3DLIGHT},
+  } maps[] = {{0x000000, COLOR_BTNTEXT},
+              {0x808080, COLOR_BTNSHADOW},
+              {0xC0C0C0, COLOR_BTNFACE},
+              {0xDFDFDF, COLOR_3DLIGHT},
               {0xFFFFFF, COLOR_BTNHIGHLIGHT}};
   for (int y = 0; y < b->h; ++y)
     for (int x = 0; x < b->w; ++x) {
@@ -453,10 +466,11 @@ HBITMAP GdiLoadBitmapFromMemory(const void* data, size_t size, UINT flags) {
   }
   BITMAPINFOHEADER h;
   std::memcpy(&h, d, sizeof h);
-  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > size || h.biWidth <= 0 || h.biWidth > 32767 || h.biHeight == 0 ||
-      h.biHeight > 32767 || h.biHeight < -32767)
+  if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biSize > size || h.biWidth <= 0 || h.biWidth > 32767 ||
+      h.biHeight == 0 || h.biHeight > 32767 || h.biHeight < -32767)
     return nullptr;
-  if (h.biBitCount != 1 && h.biBitCount != 4 && h.biBitCount != 8 && h.biBitCount != 16 && h.biBitCount != 24 && h.biBitCount != 32)
+  if (h.biBitCount != 1 && h.biBitCount != 4 && h.biBitCount != 8 && h.biBitCount != 16 && h.biBitCount != 24 &&
+      h.biBitCount != 32)
     return nullptr;
   if (h.biCompression != BI_RGB && h.biCompression != BI_BITFIELDS) return nullptr;
   size_t colors = h.biBitCount <= 8 ? (h.biClrUsed ? h.biClrUsed : (1u << h.biBitCount)) : 0;
@@ -563,7 +577,9 @@ HANDLE LoadImage(HINSTANCE inst, LPCWSTR name, UINT type, int cx, int cy, UINT f
 }
 HANDLE LoadImageW(HINSTANCE i, LPCWSTR n, UINT t, int cx, int cy, UINT f) { return LoadImage(i, n, t, cx, cy, f); }
 
-HBITMAP LoadBitmap(HINSTANCE inst, LPCWSTR name) { return static_cast<HBITMAP>(LoadImage(inst, name, IMAGE_BITMAP, 0, 0, 0)); }
+HBITMAP LoadBitmap(HINSTANCE inst, LPCWSTR name) {
+  return static_cast<HBITMAP>(LoadImage(inst, name, IMAGE_BITMAP, 0, 0, 0));
+}
 HBITMAP LoadBitmapW(HINSTANCE inst, LPCWSTR name) { return LoadBitmap(inst, name); }
 
 // Standard icons drawn by us: a circle with a mark, shared and never destroyed.

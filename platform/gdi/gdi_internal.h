@@ -106,11 +106,11 @@ struct Pen : Obj {
 // ---- bitmaps -------------------------------------------------------------------------
 struct Bitmap : Obj {
   int w = 0, h = 0;
-  int bpp = 32;           // as the caller sees it: 1 (monochrome) or DIB depth, else 32
-  bool dib = false;       // created as a DIB section
-  bool topDown = true;    // DIB section row order of `raw`
-  bool mono = false;      // monochrome device bitmap: pixels are black or white only
-  std::vector<uint32_t> px;  // 32-bit premultiplied pixels, top-down, stride w*4 (unless external)
+  int bpp = 32;                // as the caller sees it: 1 (monochrome) or DIB depth, else 32
+  bool dib = false;            // created as a DIB section
+  bool topDown = true;         // DIB section row order of `raw`
+  bool mono = false;           // monochrome device bitmap: pixels are black or white only
+  std::vector<uint32_t> px;    // 32-bit premultiplied pixels, top-down, stride w*4 (unless external)
   uint32_t* pixels = nullptr;  // px.data() or the caller-visible DIB bits for 32-bit DIB sections
   int stride = 0;              // bytes
   // Lower-depth DIB sections: the caller-visible bits in their own format,
@@ -129,7 +129,9 @@ struct Bitmap : Obj {
   void Dirty() {
     if (surface) cairo_surface_mark_dirty(surface);
   }
-  uint32_t* Row(int y) { return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * stride); }
+  uint32_t* Row(int y) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * stride);
+  }
   void RawToPixels();  // lower-depth DIB sections only
   void PixelsToRaw();
 };
@@ -214,8 +216,8 @@ struct DC : Obj {
   DC() : Obj(Kind::DC) {}
   ~DC() override;
 
-  Bitmap* Target();              // bitmap drawn on (null for printers / info DCs)
-  int Width();                   // surface size in device units
+  Bitmap* Target();  // bitmap drawn on (null for printers / info DCs)
+  int Width();       // surface size in device units
   int Height();
   // Logical → device (before the system origin, after layout mirroring).
   void ToDevice(double lx, double ly, double* dx, double* dy) const;
@@ -272,7 +274,7 @@ bool RopUsesPattern(DWORD rop);
 struct BrushSampler {
   const Brush* b = nullptr;
   uint32_t solid = 0;
-  uint32_t fg = 0, bg = 0;  // monochrome and hatch colours
+  uint32_t fg = 0, bg = 0;     // monochrome and hatch colours
   bool transparentBk = false;  // hatch and mono brushes in TRANSPARENT mode leave gaps
   int ox = 0, oy = 0;
   bool IsSolid() const { return !b || b->style == BS_SOLID; }

@@ -79,7 +79,9 @@ void Bitmap::RawToPixels() {
     for (int x = 0; x < w; ++x) {
       uint32_t p = 0;
       switch (bpp) {
-        case 24: p = 0xFF000000u | (src[x * 3 + 2] << 16) | (src[x * 3 + 1] << 8) | src[x * 3]; break;
+        case 24:
+          p = 0xFF000000u | (src[x * 3 + 2] << 16) | (src[x * 3 + 1] << 8) | src[x * 3];
+          break;
         case 16: {
           uint16_t v = static_cast<uint16_t>(src[x * 2] | (src[x * 2 + 1] << 8));
           uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
@@ -167,11 +169,21 @@ HBRUSH StockBrush(int index) {
   HBRUSH* brushes = State().stockBrushes;
   if (!brushes[index]) {
     switch (index) {
-      case WHITE_BRUSH: brushes[index] = MakeSolid(RGB(255, 255, 255), true); break;
-      case LTGRAY_BRUSH: brushes[index] = MakeSolid(RGB(192, 192, 192), true); break;
-      case GRAY_BRUSH: brushes[index] = MakeSolid(RGB(128, 128, 128), true); break;
-      case DKGRAY_BRUSH: brushes[index] = MakeSolid(RGB(64, 64, 64), true); break;
-      case BLACK_BRUSH: brushes[index] = MakeSolid(RGB(0, 0, 0), true); break;
+      case WHITE_BRUSH:
+        brushes[index] = MakeSolid(RGB(255, 255, 255), true);
+        break;
+      case LTGRAY_BRUSH:
+        brushes[index] = MakeSolid(RGB(192, 192, 192), true);
+        break;
+      case GRAY_BRUSH:
+        brushes[index] = MakeSolid(RGB(128, 128, 128), true);
+        break;
+      case DKGRAY_BRUSH:
+        brushes[index] = MakeSolid(RGB(64, 64, 64), true);
+        break;
+      case BLACK_BRUSH:
+        brushes[index] = MakeSolid(RGB(0, 0, 0), true);
+        break;
       case NULL_BRUSH: {
         brushes[index] = MakeSolid(0, true);
         reinterpret_cast<Brush*>(brushes[index])->style = BS_NULL;
@@ -182,7 +194,8 @@ HBRUSH StockBrush(int index) {
         reinterpret_cast<Brush*>(brushes[index])->dcBrush = true;
         break;
       }
-      default: return nullptr;
+      default:
+        return nullptr;
     }
   }
   return brushes[index];
@@ -203,14 +216,21 @@ HPEN StockPen(int index) {
   HPEN* pens = State().stockPens;
   if (!pens[index]) {
     switch (index) {
-      case WHITE_PEN: pens[index] = MakePen(PS_SOLID, 1, RGB(255, 255, 255), true); break;
-      case BLACK_PEN: pens[index] = MakePen(PS_SOLID, 1, RGB(0, 0, 0), true); break;
-      case NULL_PEN: pens[index] = MakePen(PS_NULL, 1, 0, true); break;
+      case WHITE_PEN:
+        pens[index] = MakePen(PS_SOLID, 1, RGB(255, 255, 255), true);
+        break;
+      case BLACK_PEN:
+        pens[index] = MakePen(PS_SOLID, 1, RGB(0, 0, 0), true);
+        break;
+      case NULL_PEN:
+        pens[index] = MakePen(PS_NULL, 1, 0, true);
+        break;
       case DC_PEN:
         pens[index] = MakePen(PS_SOLID, 1, 0, true);
         reinterpret_cast<Pen*>(pens[index])->dcPen = true;
         break;
-      default: return nullptr;
+      default:
+        return nullptr;
     }
   }
   return pens[index];
@@ -253,40 +273,81 @@ COLORREF BrushColor(DC* dc, HBRUSH h) {
 uint32_t Rop2(int rop2, uint32_t pen, uint32_t dst) {
   uint32_t p = pen & 0xFFFFFF, d = dst & 0xFFFFFF, r;
   switch (rop2) {
-    case R2_BLACK: r = 0; break;
-    case R2_NOTMERGEPEN: r = ~(p | d); break;
-    case R2_MASKNOTPEN: r = ~p & d; break;
-    case R2_NOTCOPYPEN: r = ~p; break;
-    case R2_MASKPENNOT: r = p & ~d; break;
-    case R2_NOT: r = ~d; break;
-    case R2_XORPEN: r = p ^ d; break;
-    case R2_NOTMASKPEN: r = ~(p & d); break;
-    case R2_MASKPEN: r = p & d; break;
-    case R2_NOTXORPEN: r = ~(p ^ d); break;
-    case R2_NOP: return dst;
-    case R2_MERGENOTPEN: r = ~p | d; break;
-    case R2_MERGEPENNOT: r = p | ~d; break;
-    case R2_MERGEPEN: r = p | d; break;
-    case R2_WHITE: r = 0xFFFFFF; break;
+    case R2_BLACK:
+      r = 0;
+      break;
+    case R2_NOTMERGEPEN:
+      r = ~(p | d);
+      break;
+    case R2_MASKNOTPEN:
+      r = ~p & d;
+      break;
+    case R2_NOTCOPYPEN:
+      r = ~p;
+      break;
+    case R2_MASKPENNOT:
+      r = p & ~d;
+      break;
+    case R2_NOT:
+      r = ~d;
+      break;
+    case R2_XORPEN:
+      r = p ^ d;
+      break;
+    case R2_NOTMASKPEN:
+      r = ~(p & d);
+      break;
+    case R2_MASKPEN:
+      r = p & d;
+      break;
+    case R2_NOTXORPEN:
+      r = ~(p ^ d);
+      break;
+    case R2_NOP:
+      return dst;
+    case R2_MERGENOTPEN:
+      r = ~p | d;
+      break;
+    case R2_MERGEPENNOT:
+      r = p | ~d;
+      break;
+    case R2_MERGEPEN:
+      r = p | d;
+      break;
+    case R2_WHITE:
+      r = 0xFFFFFF;
+      break;
     case R2_COPYPEN:
-    default: return pen;
+    default:
+      return pen;
   }
   return 0xFF000000u | (r & 0xFFFFFF);
 }
 
 uint32_t Rop3(uint8_t rop, uint32_t p, uint32_t s, uint32_t d) {
   switch (rop) {
-    case 0xCC: return s;
-    case 0xF0: return p;
-    case 0xAA: return d;
-    case 0x00: return 0xFF000000u;
-    case 0xFF: return 0xFFFFFFFFu;
-    case 0x88: return 0xFF000000u | (s & d);
-    case 0xEE: return 0xFF000000u | (s | d);
-    case 0x66: return 0xFF000000u | ((s ^ d) & 0xFFFFFF);
-    case 0x5A: return 0xFF000000u | ((p ^ d) & 0xFFFFFF);
-    case 0x55: return 0xFF000000u | (~d & 0xFFFFFF);
-    default: break;
+    case 0xCC:
+      return s;
+    case 0xF0:
+      return p;
+    case 0xAA:
+      return d;
+    case 0x00:
+      return 0xFF000000u;
+    case 0xFF:
+      return 0xFFFFFFFFu;
+    case 0x88:
+      return 0xFF000000u | (s & d);
+    case 0xEE:
+      return 0xFF000000u | (s | d);
+    case 0x66:
+      return 0xFF000000u | ((s ^ d) & 0xFFFFFF);
+    case 0x5A:
+      return 0xFF000000u | ((p ^ d) & 0xFFFFFF);
+    case 0x55:
+      return 0xFF000000u | (~d & 0xFFFFFF);
+    default:
+      break;
   }
   // Each result bit is bit (P<<2 | S<<1 | D) of the operation code.
   uint32_t r = 0;
@@ -309,12 +370,12 @@ bool RopUsesPattern(DWORD rop) {
 
 // ---- brushes ---------------------------------------------------------------------------------
 static const uint8_t kHatch[6][8] = {
-    {0, 0, 0, 0, 0xFF, 0, 0, 0},                                  // horizontal: row 4
-    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},              // vertical: column 4
-    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},              // forward diagonal (top-left → bottom-right)
-    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},              // backward diagonal
-    {0x08, 0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08},              // cross
-    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},              // diagonal cross
+    {0, 0, 0, 0, 0xFF, 0, 0, 0},                       // horizontal: row 4
+    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical: column 4
+    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // forward diagonal (top-left → bottom-right)
+    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // backward diagonal
+    {0x08, 0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08},  // cross
+    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
 };
 
 bool BrushSampler::At(int x, int y, uint32_t* out) const {
@@ -377,19 +438,23 @@ HGDIOBJ GetStockObject(int index) {
     case DKGRAY_BRUSH:
     case BLACK_BRUSH:
     case NULL_BRUSH:
-    case DC_BRUSH: return StockBrush(index);
+    case DC_BRUSH:
+      return StockBrush(index);
     case WHITE_PEN:
     case BLACK_PEN:
     case NULL_PEN:
-    case DC_PEN: return StockPen(index);
+    case DC_PEN:
+      return StockPen(index);
     case OEM_FIXED_FONT:
     case ANSI_FIXED_FONT:
     case ANSI_VAR_FONT:
     case SYSTEM_FONT:
     case DEVICE_DEFAULT_FONT:
     case SYSTEM_FIXED_FONT:
-    case DEFAULT_GUI_FONT: return StockFont(index);
-    default: return nullptr;
+    case DEFAULT_GUI_FONT:
+      return StockFont(index);
+    default:
+      return nullptr;
   }
 }
 
@@ -491,13 +556,19 @@ HBRUSH CreateDIBPatternBrushPt(const void* packed, UINT usage) {
 HBRUSH CreateBrushIndirect(const LOGBRUSH* lb) {
   if (!lb) return nullptr;
   switch (lb->lbStyle) {
-    case BS_SOLID: return CreateSolidBrush(lb->lbColor);
-    case BS_NULL: return StockBrush(NULL_BRUSH);
-    case BS_HATCHED: return CreateHatchBrush(static_cast<int>(lb->lbHatch), lb->lbColor);
+    case BS_SOLID:
+      return CreateSolidBrush(lb->lbColor);
+    case BS_NULL:
+      return StockBrush(NULL_BRUSH);
+    case BS_HATCHED:
+      return CreateHatchBrush(static_cast<int>(lb->lbHatch), lb->lbColor);
     case BS_PATTERN:
-    case BS_PATTERN8X8: return CreatePatternBrush(reinterpret_cast<HBITMAP>(lb->lbHatch));
-    case BS_DIBPATTERNPT: return CreateDIBPatternBrushPt(reinterpret_cast<const void*>(lb->lbHatch), lb->lbColor);
-    default: return nullptr;
+    case BS_PATTERN8X8:
+      return CreatePatternBrush(reinterpret_cast<HBITMAP>(lb->lbHatch));
+    case BS_DIBPATTERNPT:
+      return CreateDIBPatternBrushPt(reinterpret_cast<const void*>(lb->lbHatch), lb->lbColor);
+    default:
+      return nullptr;
   }
 }
 
@@ -520,7 +591,8 @@ HBRUSH GdiGetHalftoneBrush() {
 
 // ---- bitmaps ---------------------------------------------------------------------------------
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bpp, const void* bits) {
-  if (width < 0 || height < 0 || planes != 1 || width > 65535 || height > 65535 || TooBig(width, height)) return nullptr;
+  if (width < 0 || height < 0 || planes != 1 || width > 65535 || height > 65535 || TooBig(width, height))
+    return nullptr;
   if (width == 0 || height == 0) return StockBitmap();
   Bitmap* b = NewBitmap(width, height);
   if (bpp == 1) {
@@ -591,8 +663,15 @@ static bool ValidHeader(const BITMAPINFOHEADER& h) {
   if (h.biSize < sizeof(BITMAPINFOHEADER)) return false;
   if (h.biWidth <= 0 || h.biHeight == 0 || h.biWidth > 32767 || h.biHeight > 32767 || h.biHeight < -32767) return false;
   switch (h.biBitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: return false;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      return false;
   }
   if (h.biCompression != BI_RGB && !(h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)))
     return false;
@@ -650,7 +729,9 @@ static void DecodeDibRow(const BITMAPINFO* bmi, const std::vector<RGBQUAD>& pal,
         p = v;
         break;
       }
-      case 24: p = 0xFF000000u | (src[x * 3 + 2] << 16) | (src[x * 3 + 1] << 8) | src[x * 3]; break;
+      case 24:
+        p = 0xFF000000u | (src[x * 3 + 2] << 16) | (src[x * 3 + 1] << 8) | src[x * 3];
+        break;
       case 16: {
         uint16_t v = static_cast<uint16_t>(src[x * 2] | (src[x * 2 + 1] << 8));
         uint32_t r = (v >> 10) & 31, g = (v >> 5) & 31, b = v & 31;
@@ -696,7 +777,9 @@ int SetDIBits(HDC, HBITMAP hbmp, UINT start, UINT lines, const void* bits, const
     uint32_t* dst = b->Row(y);
     for (int x = 0; x < w; ++x) {
       uint32_t p = row[x];
-      if (b->mono) p = ((p & 0xFFFFFF) == 0xFFFFFF || (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) >= 384) ? 0xFFFFFFFFu : 0xFF000000u;
+      if (b->mono)
+        p = ((p & 0xFFFFFF) == 0xFFFFFF || (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF)) >= 384) ? 0xFFFFFFFFu
+                                                                                                         : 0xFF000000u;
       dst[x] = p;
     }
     ++done;
@@ -726,8 +809,8 @@ int GetDIBits(HDC, HBITMAP hbmp, UINT start, UINT lines, void* bits, BITMAPINFO*
   }
   int dstH = h.biHeight < 0 ? -h.biHeight : h.biHeight;
   bool topDown = h.biHeight < 0;
-  if (h.biWidth <= 0 || (h.biBitCount != 32 && h.biBitCount != 24 && h.biBitCount != 1 && h.biBitCount != 8 &&
-                         h.biBitCount != 4))
+  if (h.biWidth <= 0 ||
+      (h.biBitCount != 32 && h.biBitCount != 24 && h.biBitCount != 1 && h.biBitCount != 8 && h.biBitCount != 4))
     return 0;
   int stride = DibStride(h.biWidth, h.biBitCount);
   h.biSizeImage = static_cast<DWORD>(stride * dstH);
@@ -756,14 +839,20 @@ int GetDIBits(HDC, HBITMAP hbmp, UINT start, UINT lines, void* bits, BITMAPINFO*
     for (int x = 0; x < std::min<int>(h.biWidth, b->w); ++x) {
       uint32_t p = row[x];
       switch (h.biBitCount) {
-        case 32: std::memcpy(dst + x * 4, &p, 4); break;
+        case 32:
+          std::memcpy(dst + x * 4, &p, 4);
+          break;
         case 24:
           dst[x * 3] = p & 0xFF;
           dst[x * 3 + 1] = (p >> 8) & 0xFF;
           dst[x * 3 + 2] = (p >> 16) & 0xFF;
           break;
-        case 8: dst[x] = static_cast<uint8_t>(NearestIndex(palette, p)); break;
-        case 4: dst[x / 2] |= static_cast<uint8_t>(NearestIndex(palette, p) << ((x & 1) ? 0 : 4)); break;
+        case 8:
+          dst[x] = static_cast<uint8_t>(NearestIndex(palette, p));
+          break;
+        case 4:
+          dst[x / 2] |= static_cast<uint8_t>(NearestIndex(palette, p) << ((x & 1) ? 0 : 4));
+          break;
         case 1:
           if (NearestIndex(palette, p)) dst[x / 8] |= static_cast<uint8_t>(1 << (7 - (x & 7)));
           break;
@@ -853,13 +942,20 @@ DWORD GetObjectType(HGDIOBJ h) {
   Obj* o = Lookup(h);
   if (!o) return 0;
   switch (o->kind) {
-    case Kind::Pen: return static_cast<Pen*>(o)->geometric || !static_cast<Pen*>(o)->user.empty() ? OBJ_EXTPEN : OBJ_PEN;
-    case Kind::Brush: return OBJ_BRUSH;
-    case Kind::Font: return OBJ_FONT;
-    case Kind::Bitmap: return OBJ_BITMAP;
-    case Kind::Region: return OBJ_REGION;
-    case Kind::DC: return static_cast<DC*>(o)->type == DCType::Memory ? OBJ_MEMDC : OBJ_DC;
-    default: return 0;
+    case Kind::Pen:
+      return static_cast<Pen*>(o)->geometric || !static_cast<Pen*>(o)->user.empty() ? OBJ_EXTPEN : OBJ_PEN;
+    case Kind::Brush:
+      return OBJ_BRUSH;
+    case Kind::Font:
+      return OBJ_FONT;
+    case Kind::Bitmap:
+      return OBJ_BITMAP;
+    case Kind::Region:
+      return OBJ_REGION;
+    case Kind::DC:
+      return static_cast<DC*>(o)->type == DCType::Memory ? OBJ_MEMDC : OBJ_DC;
+    default:
+      return 0;
   }
 }
 
@@ -881,7 +977,8 @@ int GetObject(HGDIOBJ h, int size, LPVOID out) {
         e->elpColor = p->color;
         e->elpHatch = 0;
         e->elpNumEntries = static_cast<DWORD>(p->user.size());
-        for (size_t i = 0; i < p->user.size() && sizeof(EXTLOGPEN) + i * sizeof(DWORD) <= static_cast<size_t>(size); ++i)
+        for (size_t i = 0; i < p->user.size() && sizeof(EXTLOGPEN) + i * sizeof(DWORD) <= static_cast<size_t>(size);
+             ++i)
           e->elpStyleEntry[i] = p->user[i];
         return std::min(size, need);
       }
@@ -895,8 +992,8 @@ int GetObject(HGDIOBJ h, int size, LPVOID out) {
       if (!out) return sizeof(LOGBRUSH);
       if (size < static_cast<int>(sizeof(LOGBRUSH))) return 0;
       auto* b = static_cast<Brush*>(o);
-      LOGBRUSH lb{static_cast<UINT>(b->style == BS_DIBPATTERN ? BS_DIBPATTERN : b->style), BrushColor(nullptr, reinterpret_cast<HBRUSH>(b)),
-                  static_cast<ULONG_PTR>(b->hatch)};
+      LOGBRUSH lb{static_cast<UINT>(b->style == BS_DIBPATTERN ? BS_DIBPATTERN : b->style),
+                  BrushColor(nullptr, reinterpret_cast<HBRUSH>(b)), static_cast<ULONG_PTR>(b->hatch)};
       std::memcpy(out, &lb, sizeof lb);
       return sizeof(LOGBRUSH);
     }
@@ -933,8 +1030,10 @@ int GetObject(HGDIOBJ h, int size, LPVOID out) {
       std::memcpy(out, &bm, sizeof bm);
       return sizeof(BITMAP);
     }
-    case Kind::Region: return 0;
-    default: return 0;
+    case Kind::Region:
+      return 0;
+    default:
+      return 0;
   }
 }
 

@@ -12,7 +12,7 @@ namespace {
 thread_local std::string t_last;
 void PngError(png_structp png, png_const_charp);
 void PngWarning(png_structp, png_const_charp);
-}
+}  // namespace
 
 const char* GdiLastError() { return t_last.c_str(); }
 
@@ -98,8 +98,8 @@ void PngWarning(png_structp, png_const_charp) {}
 
 // Decodes into `pixels` (BGRA rows); the buffers live in the caller's frame
 // so that an error's long jump leaves them to be freed normally.
-bool DecodePng(const void* data, size_t size, std::vector<uint8_t>& pixels, std::vector<png_bytep>& rows, png_uint_32* w,
-               png_uint_32* h) {
+bool DecodePng(const void* data, size_t size, std::vector<uint8_t>& pixels, std::vector<png_bytep>& rows,
+               png_uint_32* w, png_uint_32* h) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!png || !info) {

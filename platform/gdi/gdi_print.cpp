@@ -31,9 +31,9 @@ void InitPrinter(DC* dc, LPCWSTR output) {
 
 using namespace pv::gdi;
 
-#define PV_PRN(ret)                                    \
-  PV_GDI_LOCK;                                         \
-  DC* dc = GetDC_(hdc);                                \
+#define PV_PRN(ret)     \
+  PV_GDI_LOCK;          \
+  DC* dc = GetDC_(hdc); \
   if (!dc || dc->type != DCType::Printer) return ret
 
 int StartDoc(HDC hdc, const DOCINFOW* di) {
@@ -59,7 +59,8 @@ int StartDoc(HDC hdc, const DOCINFOW* di) {
     dc->pdf = nullptr;
     return SP_ERROR;
   }
-  if (di && di->lpszDocName) cairo_pdf_surface_set_metadata(dc->pdf, CAIRO_PDF_METADATA_TITLE, Str(di->lpszDocName).c_str());
+  if (di && di->lpszDocName)
+    cairo_pdf_surface_set_metadata(dc->pdf, CAIRO_PDF_METADATA_TITLE, Str(di->lpszDocName).c_str());
   dc->pdfCr = cairo_create(dc->pdf);
   dc->pdfPath = path;
   dc->docStarted = true;

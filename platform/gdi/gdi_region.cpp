@@ -111,7 +111,9 @@ RectSet RoundRectSpans(int l, int t, int r, int b, int ew, int eh) {
   return RectSet::FromSpans(t, rows);
 }
 
-RectSet PolygonRectSet(const std::vector<std::vector<POINT>>& polys, int fillMode) { return PolygonSpans(polys, fillMode); }
+RectSet PolygonRectSet(const std::vector<std::vector<POINT>>& polys, int fillMode) {
+  return PolygonSpans(polys, fillMode);
+}
 
 }  // namespace pv::gdi
 
@@ -122,7 +124,9 @@ HRGN CreateRectRgnIndirect(const RECT* rc) {
   if (!rc) return nullptr;
   return CreateRectRgn(rc->left, rc->top, rc->right, rc->bottom);
 }
-HRGN CreateRoundRectRgn(int l, int t, int r, int b, int w, int h) { return NewRegion(RoundRectSpans(l, t, r, b, w, h)); }
+HRGN CreateRoundRectRgn(int l, int t, int r, int b, int w, int h) {
+  return NewRegion(RoundRectSpans(l, t, r, b, w, h));
+}
 HRGN CreateEllipticRgn(int l, int t, int r, int b) { return NewRegion(EllipseSpans(l, t, r, b)); }
 HRGN CreateEllipticRgnIndirect(const RECT* rc) {
   if (!rc) return nullptr;
@@ -215,7 +219,8 @@ BOOL RectInRegion(HRGN h, const RECT* rc) {
   PV_GDI_LOCK;
   Region* r = R(h);
   if (!r || !rc) return FALSE;
-  return RectSet::Combine(r->rl, RectSet::FromRect(rc->left, rc->top, rc->right, rc->bottom), RGN_AND).Empty() ? FALSE : TRUE;
+  return RectSet::Combine(r->rl, RectSet::FromRect(rc->left, rc->top, rc->right, rc->bottom), RGN_AND).Empty() ? FALSE
+                                                                                                               : TRUE;
 }
 
 BOOL EqualRgn(HRGN a, HRGN b) {
@@ -261,7 +266,8 @@ HRGN GdiCreateRegionFromBitmap(HBITMAP hbmp, COLORREF key) {
     int start = -1;
     for (int x = 0; x <= b->w; ++x) {
       bool in = false;
-      if (x < b->w) in = key == CLR_NONE ? (row[x] >> 24) != 0 : (PixelToColor(row[x]) != key && (row[x] & 0xFFFFFF) != k) ;
+      if (x < b->w)
+        in = key == CLR_NONE ? (row[x] >> 24) != 0 : (PixelToColor(row[x]) != key && (row[x] & 0xFFFFFF) != k);
       if (in && start < 0) start = x;
       if (!in && start >= 0) {
         rows[y].push_back({start, x});

@@ -66,7 +66,7 @@ static std::vector<int> ByteOffsets(const char16_t* s, int n) {
 struct FontState {
   FcConfig* config = nullptr;
   PangoFontMap* map = nullptr;
-  PangoContext* ctx = nullptr;     // anti-aliased
+  PangoContext* ctx = nullptr;      // anti-aliased
   PangoContext* ctxMono = nullptr;  // NONANTIALIASED_QUALITY
   PangoContext* ctxRtl = nullptr;   // right-to-left reading order
   PangoContext* ctxMonoRtl = nullptr;
@@ -342,7 +342,8 @@ HFONT StockFont(int index) {
         lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
         SetFace(&lf, "Courier New");
         break;
-      default: return nullptr;
+      default:
+        return nullptr;
     }
     fonts[index] = NewFont(lf, true);
   }
@@ -442,7 +443,8 @@ void GetMetrics(DC* dc, TEXTMETRICW* tm) {
   tm->tmStruckOut = lf.lfStrikeOut ? 1 : 0;
   bool fixed = (lf.lfPitchAndFamily & 3) == FIXED_PITCH || fi->face != Face::Pango;
   // The low bit set means a variable pitch (the flag's historical sense).
-  tm->tmPitchAndFamily = static_cast<BYTE>((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | (lf.lfPitchAndFamily & 0xF0));
+  tm->tmPitchAndFamily =
+      static_cast<BYTE>((fixed ? 0 : TMPF_FIXED_PITCH) | TMPF_VECTOR | TMPF_TRUETYPE | (lf.lfPitchAndFamily & 0xF0));
   tm->tmCharSet = fi->face == Face::Marlett ? SYMBOL_CHARSET : lf.lfCharSet;
 }
 
@@ -465,33 +467,49 @@ static void MarlettGlyph(cairo_t* cr, char16_t ch, double x, double y, double s)
     cairo_stroke(cr);
   };
   switch (ch) {
-    case u'0': rect(0.2, 0.7, 0.5, 2 * th); break;                       // minimise
-    case u'1':                                                          // maximise
+    case u'0':
+      rect(0.2, 0.7, 0.5, 2 * th);
+      break;    // minimise
+    case u'1':  // maximise
       rect(0.15, 0.15, 0.7, 0.7);
       rect(0.15 + th, 0.15 + 2 * th, 0.7 - 2 * th, 0.7 - 3 * th);
       cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
       break;
-    case u'2':                                                          // restore
+    case u'2':  // restore
       rect(0.3, 0.1, 0.55, 0.5);
       rect(0.3 + th, 0.1 + 2 * th, 0.55 - 2 * th, 0.5 - 3 * th);
       rect(0.15, 0.35, 0.55, 0.5);
       rect(0.15 + th, 0.35 + 2 * th, 0.55 - 2 * th, 0.5 - 3 * th);
       cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
       break;
-    case u'r':                                                          // close
+    case u'r':  // close
       line(0.25, 0.25, 0.75, 0.75, 1.5 * th);
       line(0.75, 0.25, 0.25, 0.75, 1.5 * th);
       return;
-    case u'3': poly({0.6, 0.25, 0.6, 0.75, 0.35, 0.5}); break;          // left
-    case u'4': poly({0.4, 0.25, 0.4, 0.75, 0.65, 0.5}); break;          // right
-    case u'5': poly({0.25, 0.6, 0.75, 0.6, 0.5, 0.35}); break;          // up
+    case u'3':
+      poly({0.6, 0.25, 0.6, 0.75, 0.35, 0.5});
+      break;  // left
+    case u'4':
+      poly({0.4, 0.25, 0.4, 0.75, 0.65, 0.5});
+      break;  // right
+    case u'5':
+      poly({0.25, 0.6, 0.75, 0.6, 0.5, 0.35});
+      break;  // up
     case u'6':
-    case u'u': poly({0.25, 0.4, 0.75, 0.4, 0.5, 0.65}); break;          // down
+    case u'u':
+      poly({0.25, 0.4, 0.75, 0.4, 0.5, 0.65});
+      break;  // down
     case u'8':
-    case u'w': poly({0.4, 0.3, 0.4, 0.7, 0.6, 0.5}); break;             // small right (sub-menu)
-    case u'7': poly({0.6, 0.3, 0.6, 0.7, 0.4, 0.5}); break;             // small left
-    case u't': poly({0.3, 0.6, 0.7, 0.6, 0.5, 0.4}); break;             // small up
-    case u'a':                                                          // check mark
+    case u'w':
+      poly({0.4, 0.3, 0.4, 0.7, 0.6, 0.5});
+      break;  // small right (sub-menu)
+    case u'7':
+      poly({0.6, 0.3, 0.6, 0.7, 0.4, 0.5});
+      break;  // small left
+    case u't':
+      poly({0.3, 0.6, 0.7, 0.6, 0.5, 0.4});
+      break;    // small up
+    case u'a':  // check mark
     case u'b':
       cairo_move_to(cr, x + 0.2 * s, y + 0.5 * s);
       cairo_line_to(cr, x + 0.4 * s, y + 0.7 * s);
@@ -499,18 +517,32 @@ static void MarlettGlyph(cairo_t* cr, char16_t ch, double x, double y, double s)
       cairo_set_line_width(cr, 2 * th * s);
       cairo_stroke(cr);
       return;
-    case u'h':                                                          // bullet
-    case u'i': cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.12 * s, 0, 2 * M_PI); break;
-    case u'n': cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.25 * s, 0, 2 * M_PI); break;  // radio dot
-    case u'l': cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.4 * s, 0, 2 * M_PI); break;   // radio face
-    case u'o':                                                          // size grip
+    case u'h':  // bullet
+    case u'i':
+      cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.12 * s, 0, 2 * M_PI);
+      break;
+    case u'n':
+      cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.25 * s, 0, 2 * M_PI);
+      break;  // radio dot
+    case u'l':
+      cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.4 * s, 0, 2 * M_PI);
+      break;    // radio face
+    case u'o':  // size grip
     case u'p':
       for (double k : {0.3, 0.55, 0.8}) line(k, 0.9, 0.9, k, th);
       return;
-    case u'x': line(0.3, 0.3, 0.7, 0.7, th); line(0.7, 0.3, 0.3, 0.7, th); return;
-    case u's': rect(0.3, 0.3, 0.4, 0.4); break;  // stop
-    case u'y': cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.3 * s, 0, 2 * M_PI); break;
-    default: return;  // unknown glyphs draw nothing
+    case u'x':
+      line(0.3, 0.3, 0.7, 0.7, th);
+      line(0.7, 0.3, 0.3, 0.7, th);
+      return;
+    case u's':
+      rect(0.3, 0.3, 0.4, 0.4);
+      break;  // stop
+    case u'y':
+      cairo_arc(cr, x + 0.5 * s, y + 0.5 * s, 0.3 * s, 0, 2 * M_PI);
+      break;
+    default:
+      return;  // unknown glyphs draw nothing
   }
   cairo_fill(cr);
 }
@@ -641,9 +673,10 @@ static bool Ideographic(char16_t c) {
 }
 // Closing punctuation never starts a line, opening punctuation never ends one.
 static bool NoLineStart(char16_t c) {
-  static const std::u16string_view k = u"、。，．：；？！）〉》」"
-                                       u"』】〕〗］｝ー’”…·"
-                                       u")]},.;:?!%";
+  static const std::u16string_view k =
+      u"、。，．：；？！）〉》」"
+      u"』】〕〗］｝ー’”…·"
+      u")]},.;:?!%";
   return k.find(c) != std::u16string_view::npos;
 }
 static bool NoLineEnd(char16_t c) {
@@ -686,7 +719,8 @@ struct TextCtx {
 
 // Width of a line with tabs expanded.
 static int LineWidth(const TextCtx& tc, const std::u16string& s) {
-  if (!tc.expandTabs || s.find(u'\t') == std::u16string::npos) return MeasureText(tc.dc, s.data(), static_cast<int>(s.size()));
+  if (!tc.expandTabs || s.find(u'\t') == std::u16string::npos)
+    return MeasureText(tc.dc, s.data(), static_cast<int>(s.size()));
   int x = 0;
   size_t start = 0;
   for (size_t i = 0; i <= s.size(); ++i) {
@@ -746,7 +780,8 @@ static std::u16string PathEllipsis(const TextCtx& tc, const std::u16string& s, i
   return EndEllipsis(tc, cand, avail, false);
 }
 
-static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT fmt, DRAWTEXTPARAMS* params, char16_t* modify) {
+static int DoDrawText(HDC hdc, const char16_t* text, int count, RECT* rc, UINT fmt, DRAWTEXTPARAMS* params,
+                      char16_t* modify) {
   PV_GDI_LOCK;
   DC* dc = GetDC_(hdc);
   if (!dc || !rc) return 0;
@@ -1124,7 +1159,8 @@ int GetTextFace(HDC hdc, int count, LPWSTR face) {
 }
 
 // TextOut family: reference point and alignment.
-static BOOL TextAt(DC* dc, HDC hdc, int x, int y, UINT options, const RECT* rc, LPCWSTR text, int count, const INT* dx) {
+static BOOL TextAt(DC* dc, HDC hdc, int x, int y, UINT options, const RECT* rc, LPCWSTR text, int count,
+                   const INT* dx) {
   FontImpl* fi = Impl(dc);
   UINT align = dc->st.textAlign;
   if (align & TA_UPDATECP) {
@@ -1239,7 +1275,9 @@ int DrawText(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) {
   // DT_MODIFYSTRING needs a writable buffer: DrawTextEx gives one.
   return DoDrawText(hdc, text, count, rc, format & ~DT_MODIFYSTRING, nullptr, nullptr);
 }
-int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) { return DrawText(hdc, text, count, rc, format); }
+int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rc, UINT format) {
+  return DrawText(hdc, text, count, rc, format);
+}
 int DrawTextEx(HDC hdc, LPWSTR text, int count, LPRECT rc, UINT format, LPDRAWTEXTPARAMS params) {
   return DoDrawText(hdc, text, count, rc, format, params, text);
 }
@@ -1250,8 +1288,9 @@ int DrawTextExW(HDC hdc, LPWSTR text, int count, LPRECT rc, UINT format, LPDRAWT
 // ---- font enumeration ---------------------------------------------------------------------------------------------
 // Faces that fonts.conf maps onto installed families and that report
 // themselves installed.
-static const char* const kAliases[] = {"Arial", "Tahoma", "MS Shell Dlg", "MS Shell Dlg 2", "MS Sans Serif",
-                                       "Microsoft Sans Serif", "Verdana", "Times New Roman", "Courier New", "Marlett"};
+static const char* const kAliases[] = {
+    "Arial",   "Tahoma",          "MS Shell Dlg", "MS Shell Dlg 2", "MS Sans Serif", "Microsoft Sans Serif",
+    "Verdana", "Times New Roman", "Courier New",  "Marlett"};
 
 static std::vector<std::string> Families() {
   std::vector<std::string> out(std::begin(kAliases), std::end(kAliases));
@@ -1261,7 +1300,8 @@ static std::vector<std::string> Families() {
   for (int i = 0; i < n; ++i) out.push_back(pango_font_family_get_name(fams[i]));
   g_free(fams);
   std::sort(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
-  out.erase(std::unique(out.begin(), out.end(), [](const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }),
+  out.erase(std::unique(out.begin(), out.end(),
+                        [](const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }),
             out.end());
   return out;
 }
@@ -1285,7 +1325,9 @@ static int Enumerate(HDC hdc, const std::string& only, BYTE charset, FONTENUMPRO
     elf.elfLogFont.lfOutPrecision = OUT_STROKE_PRECIS;
     elf.elfLogFont.lfClipPrecision = CLIP_STROKE_PRECIS;
     elf.elfLogFont.lfQuality = DRAFT_QUALITY;
-    elf.elfLogFont.lfPitchAndFamily = static_cast<BYTE>((Lower(f).find("mono") != std::string::npos || Lower(f) == "courier new" ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS));
+    elf.elfLogFont.lfPitchAndFamily = static_cast<BYTE>(
+        (Lower(f).find("mono") != std::string::npos || Lower(f) == "courier new" ? FIXED_PITCH | FF_MODERN
+                                                                                 : VARIABLE_PITCH | FF_SWISS));
     std::u16string full = ToUtf16(f.c_str());
     for (size_t i = 0; i < full.size() && i < LF_FULLFACESIZE - 1; ++i) elf.elfFullName[i] = full[i];
     std::u16string style = u"Regular";

@@ -115,7 +115,8 @@ BOOL DrawEdge(HDC hdc, LPRECT rc, UINT edge, UINT flags) {
   };
   if (outer) border(otl, obr);
   if (inner) border(itl, ibr);
-  if (flags & BF_MIDDLE) Solid(hdc, r.left, r.top, r.right, r.bottom, GetSysColor((flags & BF_MONO) ? COLOR_WINDOW : COLOR_BTNFACE));
+  if (flags & BF_MIDDLE)
+    Solid(hdc, r.left, r.top, r.right, r.bottom, GetSysColor((flags & BF_MONO) ? COLOR_WINDOW : COLOR_BTNFACE));
   if (flags & BF_ADJUST) *rc = r;
   return TRUE;
 }
@@ -191,7 +192,8 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
           // The upper-left half of the ring in shadow colours, the rest in light colours.
           POINT tri[3] = {{box.left, box.top}, {box.right, box.top}, {box.left, box.bottom}};
           HRGN half = CreatePolygonRgn(tri, 3, ALTERNATE);
-          HBRUSH sh = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)), hi = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+          HBRUSH sh = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)),
+                 hi = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
           HRGN ring = CreateRectRgn(0, 0, 0, 0);
           CombineRgn(ring, well, inner, RGN_DIFF);
           FillRgn(d, ring, hi);
@@ -201,8 +203,8 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
           FillRgn(d, inner, face);
           if (state & DFCS_CHECKED) {
             int dot = std::max(2, s / 3);
-            HRGN dr = CreateEllipticRgn(box.left + (s - dot) / 2, box.top + (s - dot) / 2, box.left + (s - dot) / 2 + dot,
-                                        box.top + (s - dot) / 2 + dot);
+            HRGN dr = CreateEllipticRgn(box.left + (s - dot) / 2, box.top + (s - dot) / 2,
+                                        box.left + (s - dot) / 2 + dot, box.top + (s - dot) / 2 + dot);
             HBRUSH gb = CreateSolidBrush(glyph);
             FillRgn(d, dr, gb);
             DeleteObject(gb);
@@ -219,11 +221,11 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
       }
       // Check box: sunken square, window-coloured well, check mark.
       RECT r = box;
-      DrawEdge(hdc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST | ((state & DFCS_FLAT) ? BF_FLAT : 0) | ((state & DFCS_MONO) ? BF_MONO : 0));
+      DrawEdge(hdc, &r, EDGE_SUNKEN,
+               BF_RECT | BF_ADJUST | ((state & DFCS_FLAT) ? BF_FLAT : 0) | ((state & DFCS_MONO) ? BF_MONO : 0));
       bool grey = (state & DFCS_PUSHED) || inactive || (kind & DFCS_BUTTON3STATE);
       Solid(hdc, r.left, r.top, r.right, r.bottom, GetSysColor(grey ? COLOR_BTNFACE : COLOR_WINDOW));
-      if (state & DFCS_CHECKED)
-        Glyph(hdc, r, u'a', (kind & DFCS_BUTTON3STATE) ? GetSysColor(COLOR_BTNSHADOW) : glyph);
+      if (state & DFCS_CHECKED) Glyph(hdc, r, u'a', (kind & DFCS_BUTTON3STATE) ? GetSysColor(COLOR_BTNSHADOW) : glyph);
       return TRUE;
     }
     case DFC_SCROLL: {
@@ -232,7 +234,8 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
         Solid(hdc, rc->left, rc->top, rc->right, rc->bottom, GetSysColor(COLOR_BTNFACE));
         // Three pairs of diagonal lines in the bottom-right corner.
         int s = std::min(rc->right - rc->left, rc->bottom - rc->top);
-        HPEN hi = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)), sh = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+        HPEN hi = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT)),
+             sh = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
         HGDIOBJ old = SelectObject(hdc, sh);
         for (int k = s - 1; k > 1; k -= 4) {
           SelectObject(hdc, hi);
@@ -251,14 +254,19 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
       }
       RECT r = *rc;
       ButtonFace(hdc, &r, (state & ~DFCS_ADJUSTRECT) | DFCS_ADJUSTRECT);
-      char16_t ch = kind == DFCS_SCROLLUP ? u'5' : kind == DFCS_SCROLLDOWN || kind == DFCS_SCROLLCOMBOBOX ? u'6'
-                  : kind == DFCS_SCROLLLEFT ? u'3' : u'4';
+      char16_t ch = kind == DFCS_SCROLLUP                                    ? u'5'
+                    : kind == DFCS_SCROLLDOWN || kind == DFCS_SCROLLCOMBOBOX ? u'6'
+                    : kind == DFCS_SCROLLLEFT                                ? u'3'
+                                                                             : u'4';
       if (state & DFCS_PUSHED) OffsetViewportOrgEx(hdc, 1, 1, nullptr);
       // The arrow is sized by the whole button, as Windows draws it (7x4 at 16 pixels).
       int size = std::min(rc->right - rc->left, rc->bottom - rc->top);
       if (inactive) {
         RECT sh = r;
-        sh.left++; sh.top++; sh.right++; sh.bottom++;
+        sh.left++;
+        sh.top++;
+        sh.right++;
+        sh.bottom++;
         Glyph(hdc, sh, ch, GetSysColor(COLOR_BTNHIGHLIGHT), size);
       }
       Glyph(hdc, r, ch, inactive ? GetSysColor(COLOR_BTNSHADOW) : glyph, size);
@@ -270,7 +278,10 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
       // Black glyph on white: callers use it as a mask.
       Solid(hdc, rc->left, rc->top, rc->right, rc->bottom, RGB(255, 255, 255));
       UINT kind = state & 0xFF;
-      char16_t ch = kind == DFCS_MENUCHECK ? u'a' : kind == DFCS_MENUBULLET ? u'h' : kind == DFCS_MENUARROWRIGHT ? u'7' : u'8';
+      char16_t ch = kind == DFCS_MENUCHECK        ? u'a'
+                    : kind == DFCS_MENUBULLET     ? u'h'
+                    : kind == DFCS_MENUARROWRIGHT ? u'7'
+                                                  : u'8';
       Glyph(hdc, *rc, ch, RGB(0, 0, 0));
       return TRUE;
     }
@@ -278,8 +289,11 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
       RECT r = *rc;
       ButtonFace(hdc, &r, (state & ~DFCS_ADJUSTRECT) | DFCS_ADJUSTRECT);
       UINT kind = state & 0xFF;
-      char16_t ch = kind == DFCS_CAPTIONMIN ? u'0' : kind == DFCS_CAPTIONMAX ? u'1' : kind == DFCS_CAPTIONRESTORE ? u'2'
-                  : kind == DFCS_CAPTIONHELP ? u's' : u'r';
+      char16_t ch = kind == DFCS_CAPTIONMIN       ? u'0'
+                    : kind == DFCS_CAPTIONMAX     ? u'1'
+                    : kind == DFCS_CAPTIONRESTORE ? u'2'
+                    : kind == DFCS_CAPTIONHELP    ? u's'
+                                                  : u'r';
       if (state & DFCS_PUSHED) {
         r.left++;
         r.top++;
@@ -289,7 +303,8 @@ BOOL DrawFrameControl(HDC hdc, LPRECT rc, UINT type, UINT state) {
       Glyph(hdc, r, ch, glyph);
       return TRUE;
     }
-    default: return FALSE;
+    default:
+      return FALSE;
   }
 }
 
@@ -323,7 +338,9 @@ HBITMAP RenderState(HDC ref, UINT kind, DRAWSTATEPROC proc, LPARAM data, WPARAM 
       DrawText(mem, reinterpret_cast<LPCWSTR>(data), wdata ? static_cast<int>(wdata) : -1, &r, f);
       break;
     }
-    case DST_ICON: DrawIconEx(mem, 0, 0, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr, DI_NORMAL); break;
+    case DST_ICON:
+      DrawIconEx(mem, 0, 0, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr, DI_NORMAL);
+      break;
     case DST_BITMAP: {
       HDC src = CreateCompatibleDC(ref);
       HGDIOBJ o = SelectObject(src, reinterpret_cast<HBITMAP>(data));
@@ -371,7 +388,8 @@ void PaintMaskAt(HDC hdc, int x, int y, int cx, int cy, const std::vector<uint8_
 
 }  // namespace
 
-BOOL DrawState(HDC hdc, HBRUSH brush, DRAWSTATEPROC proc, LPARAM data, WPARAM wdata, int x, int y, int cx, int cy, UINT flags) {
+BOOL DrawState(HDC hdc, HBRUSH brush, DRAWSTATEPROC proc, LPARAM data, WPARAM wdata, int x, int y, int cx, int cy,
+               UINT flags) {
   if (!GetDC_(hdc)) return FALSE;
   UINT kind = flags & 0x000F;
   HFONT font = static_cast<HFONT>(GetCurrentObject(hdc, OBJ_FONT));
@@ -418,7 +436,8 @@ BOOL DrawState(HDC hdc, HBRUSH brush, DRAWSTATEPROC proc, LPARAM data, WPARAM wd
         SetBkMode(hdc, mode);
         return TRUE;
       }
-      case DST_ICON: return DrawIconEx(hdc, x, y, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr, DI_NORMAL);
+      case DST_ICON:
+        return DrawIconEx(hdc, x, y, reinterpret_cast<HICON>(data), cx, cy, 0, nullptr, DI_NORMAL);
       case DST_BITMAP: {
         HDC src = CreateCompatibleDC(hdc);
         HGDIOBJ o = SelectObject(src, reinterpret_cast<HBITMAP>(data));

@@ -69,16 +69,22 @@ GpImage::~GpImage() { delete data; }
 namespace {
 
 void Source(cairo_t* cr, ARGB c) {
-  cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0, (c >> 24) / 255.0);
+  cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0,
+                        (c >> 24) / 255.0);
 }
 
 double UnitScale(int unit, double dpi) {
   switch (unit) {
-    case UnitPoint: return dpi / 72.0;
-    case UnitInch: return dpi;
-    case UnitDocument: return dpi / 300.0;
-    case UnitMillimeter: return dpi / 25.4;
-    default: return 1;
+    case UnitPoint:
+      return dpi / 72.0;
+    case UnitInch:
+      return dpi;
+    case UnitDocument:
+      return dpi / 300.0;
+    case UnitMillimeter:
+      return dpi / 25.4;
+    default:
+      return 1;
   }
 }
 
@@ -97,13 +103,15 @@ cairo_t* Begin(GpGraphics* g, DC** out) {
   double s = UnitScale(g->unit, GetDeviceCaps(g->hdc, LOGPIXELSX)) * g->pageScale;
   cairo_scale(cr, s, s);
   // Coordinates name pixel centres unless the offset mode says half-pixel.
-  if (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality) cairo_translate(cr, 0.5, 0.5);
+  if (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality)
+    cairo_translate(cr, 0.5, 0.5);
   cairo_transform(cr, &g->world);
   if (g->hasClip) {
     cairo_rectangle(cr, g->clipX, g->clipY, g->clipW, g->clipH);
     cairo_clip(cr);
   }
-  bool aa = g->smoothing == SmoothingModeAntiAlias || g->smoothing == SmoothingModeHighQuality || g->smoothing == SmoothingModeAntiAlias8x8;
+  bool aa = g->smoothing == SmoothingModeAntiAlias || g->smoothing == SmoothingModeHighQuality ||
+            g->smoothing == SmoothingModeAntiAlias8x8;
   cairo_set_antialias(cr, aa ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
   return cr;
 }
@@ -119,7 +127,9 @@ void SetBrush(cairo_t* cr, GpBrush* b) {
   for (auto& s : b->data->stops)
     cairo_pattern_add_color_stop_rgba(p, s.first, ((s.second >> 16) & 0xFF) / 255.0, ((s.second >> 8) & 0xFF) / 255.0,
                                       (s.second & 0xFF) / 255.0, (s.second >> 24) / 255.0);
-  cairo_pattern_set_extend(p, b->data->wrap == WrapModeClamp ? CAIRO_EXTEND_PAD : b->data->wrap == WrapModeTile ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_REFLECT);
+  cairo_pattern_set_extend(p, b->data->wrap == WrapModeClamp  ? CAIRO_EXTEND_PAD
+                              : b->data->wrap == WrapModeTile ? CAIRO_EXTEND_REPEAT
+                                                              : CAIRO_EXTEND_REFLECT);
   cairo_set_source(cr, p);
   cairo_pattern_destroy(p);
 }
@@ -134,16 +144,31 @@ void SetPen(cairo_t* cr, GpPen* p) {
   }
   double w = p->width <= 0 ? 1 : p->width;
   cairo_set_line_width(cr, w);
-  cairo_set_line_cap(cr, p->startCap == LineCapRound ? CAIRO_LINE_CAP_ROUND : p->startCap == LineCapSquare ? CAIRO_LINE_CAP_SQUARE : CAIRO_LINE_CAP_BUTT);
-  cairo_set_line_join(cr, p->join == LineJoinRound ? CAIRO_LINE_JOIN_ROUND : p->join == LineJoinBevel ? CAIRO_LINE_JOIN_BEVEL : CAIRO_LINE_JOIN_MITER);
+  cairo_set_line_cap(cr, p->startCap == LineCapRound    ? CAIRO_LINE_CAP_ROUND
+                         : p->startCap == LineCapSquare ? CAIRO_LINE_CAP_SQUARE
+                                                        : CAIRO_LINE_CAP_BUTT);
+  cairo_set_line_join(cr, p->join == LineJoinRound   ? CAIRO_LINE_JOIN_ROUND
+                          : p->join == LineJoinBevel ? CAIRO_LINE_JOIN_BEVEL
+                                                     : CAIRO_LINE_JOIN_MITER);
   std::vector<double> d;
   switch (p->dash) {
-    case DashStyleDash: d = {3, 1}; break;
-    case DashStyleDot: d = {1, 1}; break;
-    case DashStyleDashDot: d = {3, 1, 1, 1}; break;
-    case DashStyleDashDotDot: d = {3, 1, 1, 1, 1, 1}; break;
-    case DashStyleCustom: d = p->dashes; break;
-    default: break;
+    case DashStyleDash:
+      d = {3, 1};
+      break;
+    case DashStyleDot:
+      d = {1, 1};
+      break;
+    case DashStyleDashDot:
+      d = {3, 1, 1, 1};
+      break;
+    case DashStyleDashDotDot:
+      d = {3, 1, 1, 1, 1, 1};
+      break;
+    case DashStyleCustom:
+      d = p->dashes;
+      break;
+    default:
+      break;
   }
   // Dash lengths are multiples of the pen width.
   for (double& v : d) v *= w;
@@ -215,11 +240,21 @@ std::vector<GpPointF> ToF(const GpPoint* p, int n) {
 void Replay(cairo_t* cr, GpPath* p) {
   for (auto& op : p->ops) {
     switch (op.kind) {
-      case 0: cairo_move_to(cr, op.v[0], op.v[1]); break;
-      case 1: cairo_line_to(cr, op.v[0], op.v[1]); break;
-      case 2: cairo_curve_to(cr, op.v[0], op.v[1], op.v[2], op.v[3], op.v[4], op.v[5]); break;
-      case 3: cairo_close_path(cr); break;
-      case 4: ArcPath(cr, op.v[0], op.v[1], op.v[2], op.v[3], op.v[4], op.v[5], true); break;
+      case 0:
+        cairo_move_to(cr, op.v[0], op.v[1]);
+        break;
+      case 1:
+        cairo_line_to(cr, op.v[0], op.v[1]);
+        break;
+      case 2:
+        cairo_curve_to(cr, op.v[0], op.v[1], op.v[2], op.v[3], op.v[4], op.v[5]);
+        break;
+      case 3:
+        cairo_close_path(cr);
+        break;
+      case 4:
+        ArcPath(cr, op.v[0], op.v[1], op.v[2], op.v[3], op.v[4], op.v[5], true);
+        break;
     }
   }
 }
@@ -239,7 +274,8 @@ extern "C" {
 
 GpStatus GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInput* input, GdiplusStartupOutput* output) {
   if (!token || !input) return InvalidParameter;
-  if (input->GdiplusVersion != 1 && input->GdiplusVersion != 2 && input->GdiplusVersion != 3) return UnsupportedGdiplusVersion;
+  if (input->GdiplusVersion != 1 && input->GdiplusVersion != 2 && input->GdiplusVersion != 3)
+    return UnsupportedGdiplusVersion;
   PV_GDI_LOCK;
   int& startups = State().gdiplusStartups;
   ++startups;
@@ -326,7 +362,9 @@ GpStatus GdipSetClipRect(GpGraphics* g, REAL x, REAL y, REAL w, REAL h, GpCombin
   g->clipH = h;
   return Ok;
 }
-GpStatus GdipSetClipRectI(GpGraphics* g, INT x, INT y, INT w, INT h, GpCombineMode m) { return GdipSetClipRect(g, x, y, w, h, m); }
+GpStatus GdipSetClipRectI(GpGraphics* g, INT x, INT y, INT w, INT h, GpCombineMode m) {
+  return GdipSetClipRect(g, x, y, w, h, m);
+}
 GpStatus GdipResetClip(GpGraphics* g) {
   if (!g) return InvalidParameter;
   g->hasClip = false;
@@ -430,7 +468,8 @@ GpStatus GdipSetSolidFillColor(GpSolidFill* b, ARGB c) {
   b->data->color = c;
   return Ok;
 }
-GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, ARGB c2, GpWrapMode wrap, GpLineGradient** b) {
+GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, ARGB c2, GpWrapMode wrap,
+                             GpLineGradient** b) {
   if (!p1 || !p2 || !b) return InvalidParameter;
   if (p1->X == p2->X && p1->Y == p2->Y) return OutOfMemory;  // a zero-length gradient is refused
   auto* g = new GpLineGradient();
@@ -444,12 +483,14 @@ GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, AR
   *b = g;
   return Ok;
 }
-GpStatus GdipCreateLineBrushI(const GpPoint* p1, const GpPoint* p2, ARGB c1, ARGB c2, GpWrapMode wrap, GpLineGradient** b) {
+GpStatus GdipCreateLineBrushI(const GpPoint* p1, const GpPoint* p2, ARGB c1, ARGB c2, GpWrapMode wrap,
+                              GpLineGradient** b) {
   if (!p1 || !p2) return InvalidParameter;
   GpPointF a{static_cast<REAL>(p1->X), static_cast<REAL>(p1->Y)}, c{static_cast<REAL>(p2->X), static_cast<REAL>(p2->Y)};
   return GdipCreateLineBrush(&a, &c, c1, c2, wrap, b);
 }
-GpStatus GdipCreateLineBrushFromRect(const GpRectF* r, ARGB c1, ARGB c2, int mode, GpWrapMode wrap, GpLineGradient** b) {
+GpStatus GdipCreateLineBrushFromRect(const GpRectF* r, ARGB c1, ARGB c2, int mode, GpWrapMode wrap,
+                                     GpLineGradient** b) {
   if (!r || r->Width <= 0 || r->Height <= 0) return InvalidParameter;
   GpPointF a{r->X, r->Y}, c{r->X + r->Width, r->Y};
   if (mode == LinearGradientModeVertical) c = GpPointF{r->X, r->Y + r->Height};
@@ -460,9 +501,11 @@ GpStatus GdipCreateLineBrushFromRect(const GpRectF* r, ARGB c1, ARGB c2, int mod
   }
   return GdipCreateLineBrush(&a, &c, c1, c2, wrap, b);
 }
-GpStatus GdipCreateLineBrushFromRectI(const GpRect* r, ARGB c1, ARGB c2, int mode, GpWrapMode wrap, GpLineGradient** b) {
+GpStatus GdipCreateLineBrushFromRectI(const GpRect* r, ARGB c1, ARGB c2, int mode, GpWrapMode wrap,
+                                      GpLineGradient** b) {
   if (!r) return InvalidParameter;
-  GpRectF f{static_cast<REAL>(r->X), static_cast<REAL>(r->Y), static_cast<REAL>(r->Width), static_cast<REAL>(r->Height)};
+  GpRectF f{static_cast<REAL>(r->X), static_cast<REAL>(r->Y), static_cast<REAL>(r->Width),
+            static_cast<REAL>(r->Height)};
   return GdipCreateLineBrushFromRect(&f, c1, c2, mode, wrap, b);
 }
 GpStatus GdipSetLinePresetBlend(GpLineGradient* b, const ARGB* colors, const REAL* pos, INT n) {
@@ -485,22 +528,31 @@ GpStatus GdipDeleteBrush(GpBrush* b) {
 GpStatus GdipFillRectangle(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h) {
   return Fill(g, b, [&](cairo_t* cr) { cairo_rectangle(cr, x, y, w, h); });
 }
-GpStatus GdipFillRectangleI(GpGraphics* g, GpBrush* b, INT x, INT y, INT w, INT h) { return GdipFillRectangle(g, b, x, y, w, h); }
+GpStatus GdipFillRectangleI(GpGraphics* g, GpBrush* b, INT x, INT y, INT w, INT h) {
+  return GdipFillRectangle(g, b, x, y, w, h);
+}
 GpStatus GdipDrawRectangle(GpGraphics* g, GpPen* p, REAL x, REAL y, REAL w, REAL h) {
   return Stroke(g, p, [&](cairo_t* cr) { cairo_rectangle(cr, x, y, w, h); });
 }
-GpStatus GdipDrawRectangleI(GpGraphics* g, GpPen* p, INT x, INT y, INT w, INT h) { return GdipDrawRectangle(g, p, x, y, w, h); }
+GpStatus GdipDrawRectangleI(GpGraphics* g, GpPen* p, INT x, INT y, INT w, INT h) {
+  return GdipDrawRectangle(g, p, x, y, w, h);
+}
 GpStatus GdipFillEllipse(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h) {
   return Fill(g, b, [&](cairo_t* cr) { EllipsePath(cr, x, y, w, h); });
 }
-GpStatus GdipFillEllipseI(GpGraphics* g, GpBrush* b, INT x, INT y, INT w, INT h) { return GdipFillEllipse(g, b, x, y, w, h); }
+GpStatus GdipFillEllipseI(GpGraphics* g, GpBrush* b, INT x, INT y, INT w, INT h) {
+  return GdipFillEllipse(g, b, x, y, w, h);
+}
 GpStatus GdipDrawEllipse(GpGraphics* g, GpPen* p, REAL x, REAL y, REAL w, REAL h) {
   return Stroke(g, p, [&](cairo_t* cr) { EllipsePath(cr, x, y, w, h); });
 }
-GpStatus GdipDrawEllipseI(GpGraphics* g, GpPen* p, INT x, INT y, INT w, INT h) { return GdipDrawEllipse(g, p, x, y, w, h); }
+GpStatus GdipDrawEllipseI(GpGraphics* g, GpPen* p, INT x, INT y, INT w, INT h) {
+  return GdipDrawEllipse(g, p, x, y, w, h);
+}
 GpStatus GdipFillPolygon(GpGraphics* g, GpBrush* b, const GpPointF* pts, INT n, GpFillMode mode) {
   if (!pts || n < 3) return InvalidParameter;
-  return Fill(g, b, [&](cairo_t* cr) { Poly(cr, pts, n, true); }, mode);
+  return Fill(
+      g, b, [&](cairo_t* cr) { Poly(cr, pts, n, true); }, mode);
 }
 GpStatus GdipFillPolygonI(GpGraphics* g, GpBrush* b, const GpPoint* pts, INT n, GpFillMode mode) {
   if (!pts || n < 3) return InvalidParameter;
@@ -522,7 +574,9 @@ GpStatus GdipDrawLine(GpGraphics* g, GpPen* p, REAL x1, REAL y1, REAL x2, REAL y
     cairo_line_to(cr, x2, y2);
   });
 }
-GpStatus GdipDrawLineI(GpGraphics* g, GpPen* p, INT x1, INT y1, INT x2, INT y2) { return GdipDrawLine(g, p, x1, y1, x2, y2); }
+GpStatus GdipDrawLineI(GpGraphics* g, GpPen* p, INT x1, INT y1, INT x2, INT y2) {
+  return GdipDrawLine(g, p, x1, y1, x2, y2);
+}
 GpStatus GdipDrawLines(GpGraphics* g, GpPen* p, const GpPointF* pts, INT n) {
   if (!pts || n < 2) return InvalidParameter;
   return Stroke(g, p, [&](cairo_t* cr) { Poly(cr, pts, n, false); });
@@ -532,7 +586,8 @@ GpStatus GdipDrawLinesI(GpGraphics* g, GpPen* p, const GpPoint* pts, INT n) {
   auto v = ToF(pts, n);
   return GdipDrawLines(g, p, v.data(), n);
 }
-GpStatus GdipDrawBezier(GpGraphics* g, GpPen* p, REAL x1, REAL y1, REAL x2, REAL y2, REAL x3, REAL y3, REAL x4, REAL y4) {
+GpStatus GdipDrawBezier(GpGraphics* g, GpPen* p, REAL x1, REAL y1, REAL x2, REAL y2, REAL x3, REAL y3, REAL x4,
+                        REAL y4) {
   return Stroke(g, p, [&](cairo_t* cr) {
     cairo_move_to(cr, x1, y1);
     cairo_curve_to(cr, x2, y2, x3, y3, x4, y4);
@@ -569,7 +624,8 @@ GpStatus GdipCreatePath2(const GpPointF* points, const BYTE* types, INT count, G
         break;
       case 3:
         if (i + 2 >= count) break;  // an incomplete curve is left out
-        p->ops.push_back(GpPath::Op{2, {points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y, points[i + 2].X, points[i + 2].Y}});
+        p->ops.push_back(GpPath::Op{
+            2, {points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y, points[i + 2].X, points[i + 2].Y}});
         i += 2;
         type = types[i];  // the close flag sits on the curve's end point
         break;
@@ -666,7 +722,8 @@ GpStatus GdipAddPathPolygon(GpPath* p, const GpPointF* pts, INT n) {
 }
 GpStatus GdipFillPath(GpGraphics* g, GpBrush* b, GpPath* path) {
   if (!path) return InvalidParameter;
-  return Fill(g, b, [&](cairo_t* cr) { Replay(cr, path); }, path->fillMode);
+  return Fill(
+      g, b, [&](cairo_t* cr) { Replay(cr, path); }, path->fillMode);
 }
 GpStatus GdipDrawPath(GpGraphics* g, GpPen* p, GpPath* path) {
   if (!path) return InvalidParameter;
@@ -696,7 +753,8 @@ GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE, GpBitmap** out) {
 }
 GpStatus GdipCreateBitmapFromScan0(INT w, INT h, INT stride, GpPixelFormat format, BYTE* scan0, GpBitmap** out) {
   if (!out || w <= 0 || h <= 0 || w > 32767 || h > 32767) return InvalidParameter;
-  if (format != PixelFormat32bppARGB && format != PixelFormat32bppPARGB && format != PixelFormat32bppRGB) return NotImplemented;
+  if (format != PixelFormat32bppARGB && format != PixelFormat32bppPARGB && format != PixelFormat32bppRGB)
+    return NotImplemented;
   auto* img = new GpBitmap();
   img->data->w = w;
   img->data->h = h;
@@ -738,11 +796,13 @@ GpStatus GdipDrawImageRectI(GpGraphics* g, GpImage* img, INT x, INT y, INT w, IN
   cairo_t* cr = Begin(g, &dc);
   if (!cr) return InvalidParameter;
   // Images sit on pixel edges whatever the offset mode.
-  if (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality) cairo_translate(cr, -0.5, -0.5);
+  if (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality)
+    cairo_translate(cr, -0.5, -0.5);
   cairo_translate(cr, x, y);
   cairo_scale(cr, static_cast<double>(w) / img->data->w, static_cast<double>(h) / img->data->h);
   cairo_set_source_surface(cr, img->data->surface, 0, 0);
-  cairo_pattern_set_filter(cairo_get_source(cr), (w == img->data->w && h == img->data->h) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+  cairo_pattern_set_filter(cairo_get_source(cr),
+                           (w == img->data->w && h == img->data->h) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_paint(cr);
   End(dc, cr);
   return Ok;

@@ -43,14 +43,36 @@ enum GpStatus {
 };
 using Status = GpStatus;
 
-enum { UnitWorld = 0, UnitDisplay = 1, UnitPixel = 2, UnitPoint = 3, UnitInch = 4, UnitDocument = 5, UnitMillimeter = 6 };
+enum {
+  UnitWorld = 0,
+  UnitDisplay = 1,
+  UnitPixel = 2,
+  UnitPoint = 3,
+  UnitInch = 4,
+  UnitDocument = 5,
+  UnitMillimeter = 6
+};
 enum { FillModeAlternate = 0, FillModeWinding = 1 };
 enum { WrapModeTile = 0, WrapModeTileFlipX = 1, WrapModeTileFlipY = 2, WrapModeTileFlipXY = 3, WrapModeClamp = 4 };
 enum { MatrixOrderPrepend = 0, MatrixOrderAppend = 1 };
 enum { LineCapFlat = 0, LineCapSquare = 1, LineCapRound = 2, LineCapTriangle = 3 };
 enum { LineJoinMiter = 0, LineJoinBevel = 1, LineJoinRound = 2, LineJoinMiterClipped = 3 };
-enum { DashStyleSolid = 0, DashStyleDash = 1, DashStyleDot = 2, DashStyleDashDot = 3, DashStyleDashDotDot = 4, DashStyleCustom = 5 };
-enum { CombineModeReplace = 0, CombineModeIntersect = 1, CombineModeUnion = 2, CombineModeXor = 3, CombineModeExclude = 4, CombineModeComplement = 5 };
+enum {
+  DashStyleSolid = 0,
+  DashStyleDash = 1,
+  DashStyleDot = 2,
+  DashStyleDashDot = 3,
+  DashStyleDashDotDot = 4,
+  DashStyleCustom = 5
+};
+enum {
+  CombineModeReplace = 0,
+  CombineModeIntersect = 1,
+  CombineModeUnion = 2,
+  CombineModeXor = 3,
+  CombineModeExclude = 4,
+  CombineModeComplement = 5
+};
 enum {
   SmoothingModeInvalid = -1,
   SmoothingModeDefault = 0,
@@ -60,9 +82,20 @@ enum {
   SmoothingModeAntiAlias = 4,
   SmoothingModeAntiAlias8x8 = 5,
 };
-enum { PixelOffsetModeDefault = 0, PixelOffsetModeHighSpeed = 1, PixelOffsetModeHighQuality = 2, PixelOffsetModeNone = 3, PixelOffsetModeHalf = 4 };
+enum {
+  PixelOffsetModeDefault = 0,
+  PixelOffsetModeHighSpeed = 1,
+  PixelOffsetModeHighQuality = 2,
+  PixelOffsetModeNone = 3,
+  PixelOffsetModeHalf = 4
+};
 enum { TextRenderingHintSystemDefault = 0, TextRenderingHintAntiAlias = 4, TextRenderingHintClearTypeGridFit = 5 };
-enum { LinearGradientModeHorizontal = 0, LinearGradientModeVertical = 1, LinearGradientModeForwardDiagonal = 2, LinearGradientModeBackwardDiagonal = 3 };
+enum {
+  LinearGradientModeHorizontal = 0,
+  LinearGradientModeVertical = 1,
+  LinearGradientModeForwardDiagonal = 2,
+  LinearGradientModeBackwardDiagonal = 3
+};
 #define PixelFormat32bppARGB 0x0026200A
 #define PixelFormat32bppPARGB 0x000E200B
 #define PixelFormat32bppRGB 0x00022009
@@ -152,10 +185,14 @@ GpStatus GdipSetPenLineJoin(GpPen* pen, GpLineJoin join);
 
 GpStatus GdipCreateSolidFill(ARGB color, GpSolidFill** brush);
 GpStatus GdipSetSolidFillColor(GpSolidFill* brush, ARGB color);
-GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, ARGB c2, GpWrapMode wrap, GpLineGradient** brush);
-GpStatus GdipCreateLineBrushI(const GpPoint* p1, const GpPoint* p2, ARGB c1, ARGB c2, GpWrapMode wrap, GpLineGradient** brush);
-GpStatus GdipCreateLineBrushFromRect(const GpRectF* rect, ARGB c1, ARGB c2, int mode, GpWrapMode wrap, GpLineGradient** brush);
-GpStatus GdipCreateLineBrushFromRectI(const GpRect* rect, ARGB c1, ARGB c2, int mode, GpWrapMode wrap, GpLineGradient** brush);
+GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, ARGB c2, GpWrapMode wrap,
+                             GpLineGradient** brush);
+GpStatus GdipCreateLineBrushI(const GpPoint* p1, const GpPoint* p2, ARGB c1, ARGB c2, GpWrapMode wrap,
+                              GpLineGradient** brush);
+GpStatus GdipCreateLineBrushFromRect(const GpRectF* rect, ARGB c1, ARGB c2, int mode, GpWrapMode wrap,
+                                     GpLineGradient** brush);
+GpStatus GdipCreateLineBrushFromRectI(const GpRect* rect, ARGB c1, ARGB c2, int mode, GpWrapMode wrap,
+                                      GpLineGradient** brush);
 GpStatus GdipSetLinePresetBlend(GpLineGradient* brush, const ARGB* colors, const REAL* positions, INT count);
 GpStatus GdipDeleteBrush(GpBrush* brush);
 
@@ -175,7 +212,8 @@ GpStatus GdipDrawLine(GpGraphics* g, GpPen* p, REAL x1, REAL y1, REAL x2, REAL y
 GpStatus GdipDrawLineI(GpGraphics* g, GpPen* p, INT x1, INT y1, INT x2, INT y2);
 GpStatus GdipDrawLines(GpGraphics* g, GpPen* p, const GpPointF* pts, INT count);
 GpStatus GdipDrawLinesI(GpGraphics* g, GpPen* p, const GpPoint* pts, INT count);
-GpStatus GdipDrawBezier(GpGraphics* g, GpPen* p, REAL x1, REAL y1, REAL x2, REAL y2, REAL x3, REAL y3, REAL x4, REAL y4);
+GpStatus GdipDrawBezier(GpGraphics* g, GpPen* p, REAL x1, REAL y1, REAL x2, REAL y2, REAL x3, REAL y3, REAL x4,
+                        REAL y4);
 GpStatus GdipDrawArc(GpGraphics* g, GpPen* p, REAL x, REAL y, REAL w, REAL h, REAL start, REAL sweep);
 GpStatus GdipFillPie(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h, REAL start, REAL sweep);
 

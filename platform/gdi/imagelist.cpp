@@ -289,7 +289,8 @@ static BOOL DrawImage(_IMAGELIST* l, int i, HDC hdc, int x, int y, int dx, int d
         if (masked && !img.alpha) p = 0;
         if (blend && (p >> 24)) {
           uint32_t a = p >> 24;
-          uint32_t f = (a << 24) | (((fgPix >> 16 & 0xFF) * a / 255) << 16) | (((fgPix >> 8 & 0xFF) * a / 255) << 8) | ((fgPix & 0xFF) * a / 255);
+          uint32_t f = (a << 24) | (((fgPix >> 16 & 0xFF) * a / 255) << 16) | (((fgPix >> 8 & 0xFF) * a / 255) << 8) |
+                       ((fgPix & 0xFF) * a / 255);
           p = Mix(p, f, blend);
         }
         if (!transparent) {
@@ -297,7 +298,8 @@ static BOOL DrawImage(_IMAGELIST* l, int i, HDC hdc, int x, int y, int dx, int d
           uint32_t a = p >> 24;
           uint32_t base = bkPix;
           uint32_t r = 0;
-          for (int sh = 0; sh < 24; sh += 8) r |= std::min<uint32_t>(255, ((p >> sh) & 0xFF) + (((base >> sh) & 0xFF) * (255 - a) + 127) / 255) << sh;
+          for (int sh = 0; sh < 24; sh += 8)
+            r |= std::min<uint32_t>(255, ((p >> sh) & 0xFF) + (((base >> sh) & 0xFF) * (255 - a) + 127) / 255) << sh;
           p = 0xFF000000u | r;
         }
       }
@@ -317,11 +319,13 @@ static BOOL DrawImage(_IMAGELIST* l, int i, HDC hdc, int x, int y, int dx, int d
   DeleteDC(mem);
   DeleteObject(bmp);
   int ov = static_cast<int>((style & ILD_OVERLAYMASK) >> 8);
-  if (ov && !overlay && l->overlays[ov] >= 0) DrawImage(l, l->overlays[ov], hdc, x, y, dx, dy, CLR_NONE, fg, ILD_TRANSPARENT, true);
+  if (ov && !overlay && l->overlays[ov] >= 0)
+    DrawImage(l, l->overlays[ov], hdc, x, y, dx, dy, CLR_NONE, fg, ILD_TRANSPARENT, true);
   return TRUE;
 }
 
-BOOL ImageList_DrawEx(HIMAGELIST h, int i, HDC hdc, int x, int y, int dx, int dy, COLORREF bk, COLORREF fg, UINT style) {
+BOOL ImageList_DrawEx(HIMAGELIST h, int i, HDC hdc, int x, int y, int dx, int dy, COLORREF bk, COLORREF fg,
+                      UINT style) {
   PV_GDI_LOCK;
   _IMAGELIST* l = L(h);
   if (!l || !GetDC_(hdc)) return FALSE;

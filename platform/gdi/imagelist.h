@@ -79,7 +79,8 @@ BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdc, int x, int y, UINT style);
 // dx, dy: the part of the image drawn (0: all); bk: CLR_DEFAULT for the
 // list's colour, CLR_NONE for transparent; fg: the blend colour
 // (CLR_DEFAULT: the highlight colour).
-BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdc, int x, int y, int dx, int dy, COLORREF bk, COLORREF fg, UINT style);
+BOOL ImageList_DrawEx(HIMAGELIST himl, int i, HDC hdc, int x, int y, int dx, int dy, COLORREF bk, COLORREF fg,
+                      UINT style);
 BOOL ImageList_DrawIndirect(IMAGELISTDRAWPARAMS* params);
 HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
 // The list's own strip bitmaps (valid until the next call or the list's end).

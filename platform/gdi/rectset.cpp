@@ -86,7 +86,8 @@ RectSet RectSet::FromSpans(int top, const std::vector<Spans>& rows) {
     Spans merged;
     for (auto& p : s) {
       if (p.first >= p.second) continue;
-      if (!merged.empty() && p.first <= merged.back().second) merged.back().second = std::max(merged.back().second, p.second);
+      if (!merged.empty() && p.first <= merged.back().second)
+        merged.back().second = std::max(merged.back().second, p.second);
       else merged.push_back(p);
     }
     AddBand(rl.rects, top + static_cast<int>(i), top + static_cast<int>(i) + 1, merged, last);
@@ -105,8 +106,14 @@ static Spans SpansAt(const RectSet& rl, int y) {
 static Spans CombineSpans(const Spans& a, const Spans& b, int mode) {
   // Sweep over the x edges of both span lists.
   std::vector<int> xs;
-  for (auto& p : a) { xs.push_back(p.first); xs.push_back(p.second); }
-  for (auto& p : b) { xs.push_back(p.first); xs.push_back(p.second); }
+  for (auto& p : a) {
+    xs.push_back(p.first);
+    xs.push_back(p.second);
+  }
+  for (auto& p : b) {
+    xs.push_back(p.first);
+    xs.push_back(p.second);
+  }
   std::sort(xs.begin(), xs.end());
   xs.erase(std::unique(xs.begin(), xs.end()), xs.end());
   auto inside = [](const Spans& s, int x) {
@@ -119,11 +126,21 @@ static Spans CombineSpans(const Spans& a, const Spans& b, int mode) {
     int x0 = xs[i], x1 = xs[i + 1];
     bool ia = inside(a, x0), ib = inside(b, x0), in;
     switch (mode) {
-      case RGN_AND: in = ia && ib; break;
-      case RGN_OR: in = ia || ib; break;
-      case RGN_XOR: in = ia != ib; break;
-      case RGN_DIFF: in = ia && !ib; break;
-      default: in = ia; break;
+      case RGN_AND:
+        in = ia && ib;
+        break;
+      case RGN_OR:
+        in = ia || ib;
+        break;
+      case RGN_XOR:
+        in = ia != ib;
+        break;
+      case RGN_DIFF:
+        in = ia && !ib;
+        break;
+      default:
+        in = ia;
+        break;
     }
     if (!in) continue;
     if (!out.empty() && out.back().second == x0) out.back().second = x1;
@@ -141,12 +158,19 @@ RectSet RectSet::Combine(const RectSet& a, const RectSet& b, int mode) {
   // Fast path: two single rectangles intersected.
   if (mode == RGN_AND && a.rects.size() == 1 && b.rects.size() == 1) {
     const RECT &r = a.rects[0], &s = b.rects[0];
-    return FromRect(std::max(r.left, s.left), std::max(r.top, s.top), std::max(std::max(r.left, s.left), std::min(r.right, s.right)),
+    return FromRect(std::max(r.left, s.left), std::max(r.top, s.top),
+                    std::max(std::max(r.left, s.left), std::min(r.right, s.right)),
                     std::max(std::max(r.top, s.top), std::min(r.bottom, s.bottom)));
   }
   std::vector<int> ys;
-  for (const RECT& r : a.rects) { ys.push_back(r.top); ys.push_back(r.bottom); }
-  for (const RECT& r : b.rects) { ys.push_back(r.top); ys.push_back(r.bottom); }
+  for (const RECT& r : a.rects) {
+    ys.push_back(r.top);
+    ys.push_back(r.bottom);
+  }
+  for (const RECT& r : b.rects) {
+    ys.push_back(r.top);
+    ys.push_back(r.bottom);
+  }
   std::sort(ys.begin(), ys.end());
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   RectSet out;

@@ -55,7 +55,8 @@ BOOL SetSysColors(int count, const INT* indexes, const COLORREF* colors) {
   if (count < 0 || (count > 0 && (!indexes || !colors))) return FALSE;
   PV_GDI_LOCK;
   for (int i = 0; i < count; ++i)
-    if (indexes[i] >= 0 && indexes[i] < PV_SYSCOLOR_COUNT) pv::gdi::State().sysColors[indexes[i]] = colors[i] & 0xFFFFFF;
+    if (indexes[i] >= 0 && indexes[i] < PV_SYSCOLOR_COUNT)
+      pv::gdi::State().sysColors[indexes[i]] = colors[i] & 0xFFFFFF;
   return TRUE;
 }
 

@@ -525,7 +525,8 @@ struct ABC {
 using LPABC = ABC*;
 
 struct PANOSE {
-  BYTE bFamilyType, bSerifStyle, bWeight, bProportion, bContrast, bStrokeVariation, bArmStyle, bLetterform, bMidline, bXHeight;
+  BYTE bFamilyType, bSerifStyle, bWeight, bProportion, bContrast, bStrokeVariation, bArmStyle, bLetterform, bMidline,
+      bXHeight;
 };
 struct OUTLINETEXTMETRICW {
   UINT otmSize;

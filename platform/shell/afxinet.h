@@ -81,8 +81,7 @@ constexpr DWORD AFX_INET_SERVICE_UNK = 0x1000;
 
 // Splits "http://server:port/object" into its parts; the port defaults to
 // the scheme's. FALSE (and nothing changed) for text that is no such URL.
-BOOL AfxParseURL(LPCTSTR url, DWORD& serviceType, CString& server, CString& object,
-                 INTERNET_PORT& port);
+BOOL AfxParseURL(LPCTSTR url, DWORD& serviceType, CString& server, CString& object, INTERNET_PORT& port);
 
 class CInternetException : public CException {
   DECLARE_DYNAMIC(CInternetException)
@@ -113,16 +112,15 @@ class CInternetSession : public CObject {
   static constexpr DWORD kDefaultTotalTimeout = 15000;
 
   explicit CInternetSession(LPCTSTR agent = nullptr, DWORD_PTR context = 1,
-                            DWORD accessType = PRE_CONFIG_INTERNET_ACCESS,
-                            LPCTSTR proxyName = nullptr, LPCTSTR proxyBypass = nullptr,
-                            DWORD flags = 0);
+                            DWORD accessType = PRE_CONFIG_INTERNET_ACCESS, LPCTSTR proxyName = nullptr,
+                            LPCTSTR proxyBypass = nullptr, DWORD flags = 0);
   ~CInternetSession() override;
 
   CHttpConnection* GetHttpConnection(LPCTSTR server, INTERNET_PORT port = INTERNET_INVALID_PORT_NUMBER,
                                      LPCTSTR userName = nullptr, LPCTSTR password = nullptr);
   // `flags` may hold INTERNET_FLAG_SECURE for HTTPS.
-  CHttpConnection* GetHttpConnection(LPCTSTR server, DWORD flags, INTERNET_PORT port,
-                                     LPCTSTR userName = nullptr, LPCTSTR password = nullptr);
+  CHttpConnection* GetHttpConnection(LPCTSTR server, DWORD flags, INTERNET_PORT port, LPCTSTR userName = nullptr,
+                                     LPCTSTR password = nullptr);
 
   // INTERNET_OPTION_CONNECT_TIMEOUT sets the connect time-out;
   // INTERNET_OPTION_RECEIVE_TIMEOUT (and the send/data variants) the total
@@ -145,18 +143,26 @@ class CInternetSession : public CObject {
 class CHttpConnection : public CObject {
   DECLARE_DYNAMIC(CHttpConnection)
  public:
-  enum { HTTP_VERB_MIN = 0, HTTP_VERB_POST = 0, HTTP_VERB_GET = 1, HTTP_VERB_HEAD = 2,
-         HTTP_VERB_PUT = 3, HTTP_VERB_LINK = 4, HTTP_VERB_DELETE = 5, HTTP_VERB_UNLINK = 6,
-         HTTP_VERB_MAX = 6 };
+  enum {
+    HTTP_VERB_MIN = 0,
+    HTTP_VERB_POST = 0,
+    HTTP_VERB_GET = 1,
+    HTTP_VERB_HEAD = 2,
+    HTTP_VERB_PUT = 3,
+    HTTP_VERB_LINK = 4,
+    HTTP_VERB_DELETE = 5,
+    HTTP_VERB_UNLINK = 6,
+    HTTP_VERB_MAX = 6
+  };
 
   ~CHttpConnection() override;
 
-  CHttpFile* OpenRequest(LPCTSTR verb, LPCTSTR objectName, LPCTSTR referer = nullptr,
-                         DWORD_PTR context = 1, LPCTSTR* acceptTypes = nullptr,
-                         LPCTSTR version = nullptr, DWORD flags = INTERNET_FLAG_EXISTING_CONNECT);
-  CHttpFile* OpenRequest(int verb, LPCTSTR objectName, LPCTSTR referer = nullptr,
-                         DWORD_PTR context = 1, LPCTSTR* acceptTypes = nullptr,
-                         LPCTSTR version = nullptr, DWORD flags = INTERNET_FLAG_EXISTING_CONNECT);
+  CHttpFile* OpenRequest(LPCTSTR verb, LPCTSTR objectName, LPCTSTR referer = nullptr, DWORD_PTR context = 1,
+                         LPCTSTR* acceptTypes = nullptr, LPCTSTR version = nullptr,
+                         DWORD flags = INTERNET_FLAG_EXISTING_CONNECT);
+  CHttpFile* OpenRequest(int verb, LPCTSTR objectName, LPCTSTR referer = nullptr, DWORD_PTR context = 1,
+                         LPCTSTR* acceptTypes = nullptr, LPCTSTR version = nullptr,
+                         DWORD flags = INTERNET_FLAG_EXISTING_CONNECT);
   virtual void Close();
 
   CString GetServerName() const { return m_strServer; }
@@ -165,8 +171,8 @@ class CHttpConnection : public CObject {
  private:
   friend class CInternetSession;
   friend class CHttpFile;
-  CHttpConnection(CInternetSession* session, LPCTSTR server, DWORD flags, INTERNET_PORT port,
-                  LPCTSTR user, LPCTSTR password);
+  CHttpConnection(CInternetSession* session, LPCTSTR server, DWORD flags, INTERNET_PORT port, LPCTSTR user,
+                  LPCTSTR password);
   CString m_strServer;
   INTERNET_PORT m_port;
   std::shared_ptr<pv::inet::ConnectionState> m_state;
@@ -183,8 +189,7 @@ class CHttpFile : public CObject {
   // `headers` holds one or more "Name: value" lines separated by CR LF.
   // HTTP_ADDREQ_FLAG_ADD_IF_NEW skips a header whose name is already there;
   // HTTP_ADDREQ_FLAG_REPLACE replaces (or, with an empty value, removes) it.
-  BOOL AddRequestHeaders(LPCTSTR headers, DWORD modifiers = HTTP_ADDREQ_FLAG_ADD_IF_NEW,
-                         int length = -1);
+  BOOL AddRequestHeaders(LPCTSTR headers, DWORD modifiers = HTTP_ADDREQ_FLAG_ADD_IF_NEW, int length = -1);
   BOOL AddRequestHeaders(const CString& headers, DWORD modifiers = HTTP_ADDREQ_FLAG_ADD_IF_NEW);
 
   // The largest reply body this request keeps; a longer one fails the
@@ -216,8 +221,7 @@ class CHttpFile : public CObject {
 
  private:
   friend class CHttpConnection;
-  CHttpFile(CHttpConnection* connection, LPCTSTR verb, LPCTSTR object, DWORD_PTR context,
-            DWORD flags);
+  CHttpFile(CHttpConnection* connection, LPCTSTR verb, LPCTSTR object, DWORD_PTR context, DWORD flags);
   CString m_strVerb;
   CString m_strObject;
   DWORD_PTR m_dwContext;

@@ -78,24 +78,36 @@ std::string Trim(std::string_view s) {
 
 DWORD MapCurlError(CURLcode code) {
   switch (code) {
-    case CURLE_OPERATION_TIMEDOUT: return ERROR_INTERNET_TIMEOUT;
-    case CURLE_COULDNT_CONNECT: return ERROR_INTERNET_CANNOT_CONNECT;
+    case CURLE_OPERATION_TIMEDOUT:
+      return ERROR_INTERNET_TIMEOUT;
+    case CURLE_COULDNT_CONNECT:
+      return ERROR_INTERNET_CANNOT_CONNECT;
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY: return ERROR_INTERNET_NAME_NOT_RESOLVED;
-    case CURLE_URL_MALFORMAT: return ERROR_INTERNET_INVALID_URL;
-    case CURLE_UNSUPPORTED_PROTOCOL: return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return ERROR_INTERNET_NAME_NOT_RESOLVED;
+    case CURLE_URL_MALFORMAT:
+      return ERROR_INTERNET_INVALID_URL;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE: return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
-    case CURLE_GOT_NOTHING: return ERROR_INTERNET_CONNECTION_ABORTED;
+    case CURLE_SSL_CACERT_BADFILE:
+      return ERROR_INTERNET_SECURITY_CHANNEL_ERROR;
+    case CURLE_GOT_NOTHING:
+      return ERROR_INTERNET_CONNECTION_ABORTED;
     case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR: return ERROR_INTERNET_CONNECTION_RESET;
-    case CURLE_WEIRD_SERVER_REPLY: return ERROR_HTTP_INVALID_SERVER_RESPONSE;
-    case CURLE_ABORTED_BY_CALLBACK: return ERROR_INTERNET_OPERATION_CANCELLED;
-    case CURLE_FILESIZE_EXCEEDED: return ERROR_HTTP_REPLY_TOO_LARGE;
-    default: return ERROR_INTERNET_INTERNAL_ERROR;
+    case CURLE_SEND_ERROR:
+      return ERROR_INTERNET_CONNECTION_RESET;
+    case CURLE_WEIRD_SERVER_REPLY:
+      return ERROR_HTTP_INVALID_SERVER_RESPONSE;
+    case CURLE_ABORTED_BY_CALLBACK:
+      return ERROR_INTERNET_OPERATION_CANCELLED;
+    case CURLE_FILESIZE_EXCEEDED:
+      return ERROR_HTTP_REPLY_TOO_LARGE;
+    default:
+      return ERROR_INTERNET_INTERNAL_ERROR;
   }
 }
 
@@ -145,8 +157,7 @@ using namespace pv::inet;
 
 // ---- URL parsing ------------------------------------------------------------------------------
 
-BOOL AfxParseURL(LPCTSTR url, DWORD& serviceType, CString& server, CString& object,
-                 INTERNET_PORT& port) {
+BOOL AfxParseURL(LPCTSTR url, DWORD& serviceType, CString& server, CString& object, INTERNET_PORT& port) {
   if (!url) return FALSE;
   std::u16string u(url);
   while (!u.empty() && (u.front() == u' ' || u.front() == u'\t')) u.erase(0, 1);
@@ -157,10 +168,18 @@ BOOL AfxParseURL(LPCTSTR url, DWORD& serviceType, CString& server, CString& obje
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
   DWORD type = AFX_INET_SERVICE_UNK;
   INTERNET_PORT defPort = 0;
-  if (scheme == u"http") { type = AFX_INET_SERVICE_HTTP; defPort = INTERNET_DEFAULT_HTTP_PORT; }
-  else if (scheme == u"https") { type = AFX_INET_SERVICE_HTTPS; defPort = INTERNET_DEFAULT_HTTPS_PORT; }
-  else if (scheme == u"ftp") { type = AFX_INET_SERVICE_FTP; defPort = 21; }
-  else if (scheme == u"file") { type = AFX_INET_SERVICE_FILE; }
+  if (scheme == u"http") {
+    type = AFX_INET_SERVICE_HTTP;
+    defPort = INTERNET_DEFAULT_HTTP_PORT;
+  } else if (scheme == u"https") {
+    type = AFX_INET_SERVICE_HTTPS;
+    defPort = INTERNET_DEFAULT_HTTPS_PORT;
+  } else if (scheme == u"ftp") {
+    type = AFX_INET_SERVICE_FTP;
+    defPort = 21;
+  } else if (scheme == u"file") {
+    type = AFX_INET_SERVICE_FILE;
+  }
   std::u16string rest = u.substr(sep + 3);
   size_t slash = rest.find_first_of(u"/?#");
   std::u16string authority = rest.substr(0, slash);
@@ -200,21 +219,51 @@ BOOL CInternetException::GetErrorMessage(LPTSTR text, UINT maxChars, PUINT helpC
   if (helpContext) *helpContext = 0;
   const char16_t* msg = nullptr;
   switch (m_dwError) {
-    case ERROR_INTERNET_TIMEOUT: msg = u"The operation timed out"; break;
-    case ERROR_INTERNET_CANNOT_CONNECT: msg = u"A connection with the server could not be established"; break;
-    case ERROR_INTERNET_NAME_NOT_RESOLVED: msg = u"The server name or address could not be resolved"; break;
-    case ERROR_INTERNET_INVALID_URL: msg = u"The URL is invalid"; break;
-    case ERROR_INTERNET_UNRECOGNIZED_SCHEME: msg = u"The URL does not use a recognized protocol"; break;
-    case ERROR_INTERNET_CONNECTION_ABORTED: msg = u"The connection with the server was terminated abnormally"; break;
-    case ERROR_INTERNET_CONNECTION_RESET: msg = u"The connection with the server was reset"; break;
-    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR: msg = u"A secure connection with the server could not be established"; break;
-    case ERROR_HTTP_INVALID_SERVER_RESPONSE: msg = u"The server response could not be parsed"; break;
-    case ERROR_INTERNET_INCORRECT_HANDLE_STATE: msg = u"The operation is not valid in the handle's current state"; break;
-    case ERROR_INTERNET_INVALID_OPTION: msg = u"An invalid option value was given"; break;
-    case ERROR_INTERNET_OPERATION_CANCELLED: msg = u"The operation was cancelled"; break;
-    case ERROR_HTTP_REPLY_TOO_LARGE: msg = u"The server's reply is larger than this request accepts"; break;
-    case ERROR_NOT_ENOUGH_MEMORY: msg = u"There is not enough memory for the server's reply"; break;
-    default: msg = u"An internal error occurred in the network layer"; break;
+    case ERROR_INTERNET_TIMEOUT:
+      msg = u"The operation timed out";
+      break;
+    case ERROR_INTERNET_CANNOT_CONNECT:
+      msg = u"A connection with the server could not be established";
+      break;
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+      msg = u"The server name or address could not be resolved";
+      break;
+    case ERROR_INTERNET_INVALID_URL:
+      msg = u"The URL is invalid";
+      break;
+    case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
+      msg = u"The URL does not use a recognized protocol";
+      break;
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+      msg = u"The connection with the server was terminated abnormally";
+      break;
+    case ERROR_INTERNET_CONNECTION_RESET:
+      msg = u"The connection with the server was reset";
+      break;
+    case ERROR_INTERNET_SECURITY_CHANNEL_ERROR:
+      msg = u"A secure connection with the server could not be established";
+      break;
+    case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+      msg = u"The server response could not be parsed";
+      break;
+    case ERROR_INTERNET_INCORRECT_HANDLE_STATE:
+      msg = u"The operation is not valid in the handle's current state";
+      break;
+    case ERROR_INTERNET_INVALID_OPTION:
+      msg = u"An invalid option value was given";
+      break;
+    case ERROR_INTERNET_OPERATION_CANCELLED:
+      msg = u"The operation was cancelled";
+      break;
+    case ERROR_HTTP_REPLY_TOO_LARGE:
+      msg = u"The server's reply is larger than this request accepts";
+      break;
+    case ERROR_NOT_ENOUGH_MEMORY:
+      msg = u"There is not enough memory for the server's reply";
+      break;
+    default:
+      msg = u"An internal error occurred in the network layer";
+      break;
   }
   if (!text || maxChars == 0) return TRUE;
   size_t n = std::min<size_t>(std::char_traits<char16_t>::length(msg), maxChars - 1);
@@ -245,13 +294,13 @@ CInternetSession::~CInternetSession() { Close(); }
 
 void CInternetSession::Close() { m_state->closed = true; }
 
-CHttpConnection* CInternetSession::GetHttpConnection(LPCTSTR server, INTERNET_PORT port,
-                                                     LPCTSTR user, LPCTSTR password) {
+CHttpConnection* CInternetSession::GetHttpConnection(LPCTSTR server, INTERNET_PORT port, LPCTSTR user,
+                                                     LPCTSTR password) {
   return GetHttpConnection(server, 0, port, user, password);
 }
 
-CHttpConnection* CInternetSession::GetHttpConnection(LPCTSTR server, DWORD flags, INTERNET_PORT port,
-                                                     LPCTSTR user, LPCTSTR password) {
+CHttpConnection* CInternetSession::GetHttpConnection(LPCTSTR server, DWORD flags, INTERNET_PORT port, LPCTSTR user,
+                                                     LPCTSTR password) {
   if (!server || !*server) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_INVALID_URL);
   m_state->closed = false;
   return new CHttpConnection(this, server, flags, port, user, password);
@@ -270,8 +319,10 @@ BOOL CInternetSession::SetOption(DWORD option, DWORD value, DWORD) {
       if (value == 0) break;
       m_state->totalTimeout = value;
       return TRUE;
-    case INTERNET_OPTION_CONNECT_RETRIES: return TRUE;
-    default: break;
+    case INTERNET_OPTION_CONNECT_RETRIES:
+      return TRUE;
+    default:
+      break;
   }
   SetLastError(ERROR_INTERNET_INVALID_OPTION);
   return FALSE;
@@ -279,13 +330,21 @@ BOOL CInternetSession::SetOption(DWORD option, DWORD value, DWORD) {
 
 BOOL CInternetSession::QueryOption(DWORD option, DWORD& value) const {
   switch (option) {
-    case INTERNET_OPTION_CONNECT_TIMEOUT: value = m_state->connectTimeout; return TRUE;
+    case INTERNET_OPTION_CONNECT_TIMEOUT:
+      value = m_state->connectTimeout;
+      return TRUE;
     case INTERNET_OPTION_RECEIVE_TIMEOUT:
     case INTERNET_OPTION_SEND_TIMEOUT:
     case INTERNET_OPTION_DATA_RECEIVE_TIMEOUT:
-    case INTERNET_OPTION_DATA_SEND_TIMEOUT: value = m_state->totalTimeout; return TRUE;
-    case INTERNET_OPTION_CONNECT_RETRIES: value = 1; return TRUE;
-    default: SetLastError(ERROR_INTERNET_INVALID_OPTION); return FALSE;
+    case INTERNET_OPTION_DATA_SEND_TIMEOUT:
+      value = m_state->totalTimeout;
+      return TRUE;
+    case INTERNET_OPTION_CONNECT_RETRIES:
+      value = 1;
+      return TRUE;
+    default:
+      SetLastError(ERROR_INTERNET_INVALID_OPTION);
+      return FALSE;
   }
 }
 
@@ -293,8 +352,8 @@ BOOL CInternetSession::QueryOption(DWORD option, DWORD& value) const {
 
 IMPLEMENT_DYNAMIC(CHttpConnection, CObject)
 
-CHttpConnection::CHttpConnection(CInternetSession* session, LPCTSTR server, DWORD flags,
-                                 INTERNET_PORT port, LPCTSTR user, LPCTSTR password)
+CHttpConnection::CHttpConnection(CInternetSession* session, LPCTSTR server, DWORD flags, INTERNET_PORT port,
+                                 LPCTSTR user, LPCTSTR password)
     : m_strServer(server), m_state(std::make_shared<ConnectionState>()) {
   m_state->session = session->m_state;
   m_state->secure = (flags & INTERNET_FLAG_SECURE) != 0 || port == INTERNET_DEFAULT_HTTPS_PORT;
@@ -311,8 +370,8 @@ CHttpConnection::~CHttpConnection() { Close(); }
 
 void CHttpConnection::Close() { m_state->closed = true; }
 
-CHttpFile* CHttpConnection::OpenRequest(LPCTSTR verb, LPCTSTR objectName, LPCTSTR, DWORD_PTR context,
-                                        LPCTSTR*, LPCTSTR, DWORD flags) {
+CHttpFile* CHttpConnection::OpenRequest(LPCTSTR verb, LPCTSTR objectName, LPCTSTR, DWORD_PTR context, LPCTSTR*, LPCTSTR,
+                                        DWORD flags) {
   if (m_state->closed) AfxThrowInternetException(context, ERROR_INTERNET_INCORRECT_HANDLE_STATE);
   return new CHttpFile(this, verb && *verb ? verb : u"GET", objectName, context, flags);
 }
@@ -328,8 +387,7 @@ CHttpFile* CHttpConnection::OpenRequest(int verb, LPCTSTR objectName, LPCTSTR re
 
 IMPLEMENT_DYNAMIC(CHttpFile, CObject)
 
-CHttpFile::CHttpFile(CHttpConnection* connection, LPCTSTR verb, LPCTSTR object, DWORD_PTR context,
-                     DWORD flags)
+CHttpFile::CHttpFile(CHttpConnection* connection, LPCTSTR verb, LPCTSTR object, DWORD_PTR context, DWORD flags)
     : m_strVerb(verb), m_strObject(object), m_dwContext(context), m_state(std::make_unique<RequestState>()) {
   m_state->connection = connection->m_state;
   m_state->flags = flags;
@@ -362,7 +420,10 @@ BOOL CHttpFile::AddRequestHeaders(LPCTSTR headers, DWORD modifiers, int length) 
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
     size_t colon = line.find(':');
-    if (colon == std::string_view::npos || colon == 0) { ok = FALSE; continue; }
+    if (colon == std::string_view::npos || colon == 0) {
+      ok = FALSE;
+      continue;
+    }
     std::string name = Trim(line.substr(0, colon));
     std::string value = Trim(line.substr(colon + 1));
     auto it = std::find_if(list.begin(), list.end(), [&](auto& h) { return SameName(h.first, name); });

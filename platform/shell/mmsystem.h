@@ -36,15 +36,15 @@ inline BOOL sndPlaySound(LPCWSTR sound, UINT flags) { return sndPlaySoundW(sound
 namespace pv::sound {
 
 struct Request {
-  std::u16string name;        // as asked (empty for a stop)
+  std::u16string name;  // as asked (empty for a stop)
   DWORD flags = 0;
-  std::uint64_t tick = 0;     // the clock's tick count when asked
-  bool stop = false;          // a stop request (null name or SND_PURGE)
-  std::string file;           // the WAV file it resolved to ("" when none)
-  bool decoded = false;       // the file was read as a WAV
-  int sampleRate = 0;         // of the decoded sound
+  std::uint64_t tick = 0;  // the clock's tick count when asked
+  bool stop = false;       // a stop request (null name or SND_PURGE)
+  std::string file;        // the WAV file it resolved to ("" when none)
+  bool decoded = false;    // the file was read as a WAV
+  int sampleRate = 0;      // of the decoded sound
   int channels = 0;
-  std::uint32_t bytes = 0;    // decoded audio bytes
+  std::uint32_t bytes = 0;  // decoded audio bytes
 };
 
 std::vector<Request> Requests();

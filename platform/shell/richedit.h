@@ -63,7 +63,7 @@ struct CHARFORMATW {
   UINT cbSize;
   DWORD dwMask;
   DWORD dwEffects;
-  LONG yHeight;   // twips
+  LONG yHeight;  // twips
   LONG yOffset;
   COLORREF crTextColor;
   BYTE bCharSet;

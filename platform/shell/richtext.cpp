@@ -155,16 +155,26 @@ class RtfReader {
     if (!IsAlpha(c)) {
       ++pos_;
       switch (c) {
-        case '\\': case '{': case '}':
-          if (st.dest == Dest::Text && st.skip > 0) { --st.skip; return; }
-          if (st.dest == Dest::Text) { bytes_.push_back(c); pendingFmt_ = st.fmt; }
-          else if (st.dest == Dest::FontTable) st.fontName.push_back(c);
+        case '\\':
+        case '{':
+        case '}':
+          if (st.dest == Dest::Text && st.skip > 0) {
+            --st.skip;
+            return;
+          }
+          if (st.dest == Dest::Text) {
+            bytes_.push_back(c);
+            pendingFmt_ = st.fmt;
+          } else if (st.dest == Dest::FontTable) st.fontName.push_back(c);
           return;
         case '\'': {
           int v = 0, digits = 0;
           while (digits < 2 && pos_ < s_.size() && IsHex(s_[pos_])) v = v * 16 + Hex(s_[pos_++]), ++digits;
           if (st.dest == Dest::Text) {
-            if (st.skip > 0) { --st.skip; return; }
+            if (st.skip > 0) {
+              --st.skip;
+              return;
+            }
             bytes_.push_back(static_cast<char>(v));
             pendingFmt_ = st.fmt;
           } else if (st.dest == Dest::FontTable) {
@@ -172,11 +182,21 @@ class RtfReader {
           }
           return;
         }
-        case '*': st.dest = Dest::Skip; return;
-        case '~': Emit(st, u'\u00A0'); return;
-        case '_': Emit(st, u'-'); return;
-        case '\r': case '\n': Emit(st, u'\n'); return;
-        default: return;  // \- and unknown symbols
+        case '*':
+          st.dest = Dest::Skip;
+          return;
+        case '~':
+          Emit(st, u'\u00A0');
+          return;
+        case '_':
+          Emit(st, u'-');
+          return;
+        case '\r':
+        case '\n':
+          Emit(st, u'\n');
+          return;
+        default:
+          return;  // \- and unknown symbols
       }
     }
     std::string word;
@@ -184,7 +204,10 @@ class RtfReader {
     while (pos_ < s_.size() && IsAlpha(s_[pos_])) ++pos_;  // over-long word: ignored
     bool hasArg = false, neg = false;
     long arg = 0;
-    if (pos_ < s_.size() && s_[pos_] == '-') { neg = true; ++pos_; }
+    if (pos_ < s_.size() && s_[pos_] == '-') {
+      neg = true;
+      ++pos_;
+    }
     int digits = 0;
     while (pos_ < s_.size() && s_[pos_] >= '0' && s_[pos_] <= '9') {
       if (digits < 10) arg = arg * 10 + (s_[pos_] - '0');
@@ -199,13 +222,39 @@ class RtfReader {
 
   void Apply(State& st, const std::string& w, bool hasArg, long arg) {
     bool on = !hasArg || arg != 0;
-    if (w == "fonttbl") { st.dest = Dest::FontTable; return; }
-    if (w == "colortbl") { st.dest = Dest::ColorTable; return; }
-    static const char* const kSkipped[] = {"stylesheet", "info", "pict", "header", "footer", "headerl", "headerr",
-                                           "footerl", "footerr", "footnote", "object", "listtable",
-                                           "listoverridetable", "revtbl", "generator", "themedata",
-                                           "colorschememapping", "latentstyles", "datastore", "xmlnstbl",
-                                           "fldinst", "rsidtbl", "mmathPr", "pgdsctbl", "filetbl"};
+    if (w == "fonttbl") {
+      st.dest = Dest::FontTable;
+      return;
+    }
+    if (w == "colortbl") {
+      st.dest = Dest::ColorTable;
+      return;
+    }
+    static const char* const kSkipped[] = {"stylesheet",
+                                           "info",
+                                           "pict",
+                                           "header",
+                                           "footer",
+                                           "headerl",
+                                           "headerr",
+                                           "footerl",
+                                           "footerr",
+                                           "footnote",
+                                           "object",
+                                           "listtable",
+                                           "listoverridetable",
+                                           "revtbl",
+                                           "generator",
+                                           "themedata",
+                                           "colorschememapping",
+                                           "latentstyles",
+                                           "datastore",
+                                           "xmlnstbl",
+                                           "fldinst",
+                                           "rsidtbl",
+                                           "mmathPr",
+                                           "pgdsctbl",
+                                           "filetbl"};
     for (const char* k : kSkipped)
       if (w == k) {
         st.dest = Dest::Skip;
@@ -213,9 +262,16 @@ class RtfReader {
       }
     if (st.dest == Dest::ColorTable) {
       int v = static_cast<int>(std::clamp<long>(arg, 0, 255));
-      if (w == "red") { st.r = v; st.haveColor = true; }
-      else if (w == "green") { st.g = v; st.haveColor = true; }
-      else if (w == "blue") { st.b = v; st.haveColor = true; }
+      if (w == "red") {
+        st.r = v;
+        st.haveColor = true;
+      } else if (w == "green") {
+        st.g = v;
+        st.haveColor = true;
+      } else if (w == "blue") {
+        st.b = v;
+        st.haveColor = true;
+      }
       return;
     }
     if (st.dest == Dest::FontTable) {
@@ -234,16 +290,46 @@ class RtfReader {
       st.skip = st.uc;
       return;
     }
-    if (w == "uc") { st.uc = static_cast<int>(std::clamp<long>(arg, 0, 10)); return; }
-    if (w == "par" || w == "line" || w == "sect" || w == "page") { Emit(st, u'\n'); return; }
-    if (w == "tab") { Emit(st, u'\t'); return; }
-    if (w == "emdash") { Emit(st, u'\u2014'); return; }
-    if (w == "endash") { Emit(st, u'\u2013'); return; }
-    if (w == "bullet") { Emit(st, u'\u2022'); return; }
-    if (w == "lquote") { Emit(st, u'\u2018'); return; }
-    if (w == "rquote") { Emit(st, u'\u2019'); return; }
-    if (w == "ldblquote") { Emit(st, u'\u201C'); return; }
-    if (w == "rdblquote") { Emit(st, u'\u201D'); return; }
+    if (w == "uc") {
+      st.uc = static_cast<int>(std::clamp<long>(arg, 0, 10));
+      return;
+    }
+    if (w == "par" || w == "line" || w == "sect" || w == "page") {
+      Emit(st, u'\n');
+      return;
+    }
+    if (w == "tab") {
+      Emit(st, u'\t');
+      return;
+    }
+    if (w == "emdash") {
+      Emit(st, u'\u2014');
+      return;
+    }
+    if (w == "endash") {
+      Emit(st, u'\u2013');
+      return;
+    }
+    if (w == "bullet") {
+      Emit(st, u'\u2022');
+      return;
+    }
+    if (w == "lquote") {
+      Emit(st, u'\u2018');
+      return;
+    }
+    if (w == "rquote") {
+      Emit(st, u'\u2019');
+      return;
+    }
+    if (w == "ldblquote") {
+      Emit(st, u'\u201C');
+      return;
+    }
+    if (w == "rdblquote") {
+      Emit(st, u'\u201D');
+      return;
+    }
     FlushBytes(st);
     if (w == "b") st.fmt.bold = on;
     else if (w == "i") st.fmt.italic = on;
@@ -291,7 +377,7 @@ struct Piece {
 
 struct Line {
   std::vector<Piece> pieces;
-  int width = 0;   // without trailing blanks
+  int width = 0;  // without trailing blanks
   int height = 0;
   int ascent = 0;
   int top = 0;
@@ -303,8 +389,7 @@ class TextServices final : public ITextServices {
     const CHARFORMATW* cf = nullptr;
     if (host_ && SUCCEEDED(host_->TxGetCharFormat(&cf)) && cf) ApplyCharFormat(*cf, &base_);
     const PARAFORMAT* pf = nullptr;
-    if (host_ && SUCCEEDED(host_->TxGetParaFormat(&pf)) && pf && (pf->dwMask & PFM_ALIGNMENT))
-      align_ = pf->wAlignment;
+    if (host_ && SUCCEEDED(host_->TxGetParaFormat(&pf)) && pf && (pf->dwMask & PFM_ALIGNMENT)) align_ = pf->wAlignment;
   }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
@@ -346,16 +431,29 @@ class TextServices final : public ITextServices {
         r = pf ? 1 : 0;
         break;
       }
-      case EM_SETEVENTMASK: r = eventMask_; eventMask_ = static_cast<DWORD>(lParam); break;
-      case EM_GETEVENTMASK: r = eventMask_; break;
-      case EM_STREAMIN: r = StreamIn(static_cast<DWORD>(wParam), reinterpret_cast<EDITSTREAM*>(lParam)); break;
+      case EM_SETEVENTMASK:
+        r = eventMask_;
+        eventMask_ = static_cast<DWORD>(lParam);
+        break;
+      case EM_GETEVENTMASK:
+        r = eventMask_;
+        break;
+      case EM_STREAMIN:
+        r = StreamIn(static_cast<DWORD>(wParam), reinterpret_cast<EDITSTREAM*>(lParam));
+        break;
       case WM_SETTEXT:
         SetPlain(lParam ? std::u16string(reinterpret_cast<LPCWSTR>(lParam)) : std::u16string());
         r = 1;
         break;
-      case WM_GETTEXTLENGTH: r = static_cast<LRESULT>(Text().size()); break;
-      case EM_REQUESTRESIZE: pendingResize_ = true; break;
-      default: if (result) *result = 0; return S_FALSE;
+      case WM_GETTEXTLENGTH:
+        r = static_cast<LRESULT>(Text().size());
+        break;
+      case EM_REQUESTRESIZE:
+        pendingResize_ = true;
+        break;
+      default:
+        if (result) *result = 0;
+        return S_FALSE;
     }
     if (result) *result = r;
     return S_OK;
@@ -440,8 +538,14 @@ class TextServices final : public ITextServices {
     return S_OK;
   }
 
-  HRESULT TxGetHScroll(LONG*, LONG*, LONG*, LONG*, BOOL* e) override { if (e) *e = FALSE; return S_OK; }
-  HRESULT TxGetVScroll(LONG*, LONG*, LONG*, LONG*, BOOL* e) override { if (e) *e = FALSE; return S_OK; }
+  HRESULT TxGetHScroll(LONG*, LONG*, LONG*, LONG*, BOOL* e) override {
+    if (e) *e = FALSE;
+    return S_OK;
+  }
+  HRESULT TxGetVScroll(LONG*, LONG*, LONG*, LONG*, BOOL* e) override {
+    if (e) *e = FALSE;
+    return S_OK;
+  }
   HRESULT OnTxSetCursor(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC, LPCRECT, INT, INT) override { return S_OK; }
   HRESULT TxQueryHitPoint(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC, LPCRECT, INT, INT, DWORD* hit) override {
     if (hit) *hit = 0;
@@ -451,9 +555,15 @@ class TextServices final : public ITextServices {
   HRESULT OnTxInPlaceDeactivate() override { return S_OK; }
   HRESULT OnTxUIActivate() override { return S_OK; }
   HRESULT OnTxUIDeactivate() override { return S_OK; }
-  HRESULT TxGetCurTargetX(LONG* x) override { if (x) *x = 0; return S_OK; }
+  HRESULT TxGetCurTargetX(LONG* x) override {
+    if (x) *x = 0;
+    return S_OK;
+  }
   HRESULT TxGetBaseLinePos(LONG*) override { return E_NOTIMPL; }
-  HRESULT TxGetDropTarget(void** t) override { if (t) *t = nullptr; return E_NOTIMPL; }
+  HRESULT TxGetDropTarget(void** t) override {
+    if (t) *t = nullptr;
+    return E_NOTIMPL;
+  }
   HRESULT OnTxPropertyBitsChange(DWORD, DWORD) override { return S_OK; }
   HRESULT TxGetCachedSize(DWORD*, DWORD*) override { return E_NOTIMPL; }
 
@@ -467,7 +577,8 @@ class TextServices final : public ITextServices {
     if (m & CFM_ITALIC) f->italic = (cf.dwEffects & CFE_ITALIC) != 0;
     if (m & CFM_UNDERLINE) f->underline = (cf.dwEffects & CFE_UNDERLINE) != 0;
     if (m & CFM_STRIKEOUT) f->strike = (cf.dwEffects & CFE_STRIKEOUT) != 0;
-    if ((m & CFM_SIZE) && cf.yHeight != 0) f->twips = std::clamp<LONG>(cf.yHeight < 0 ? -cf.yHeight : cf.yHeight, 20, 32760);
+    if ((m & CFM_SIZE) && cf.yHeight != 0)
+      f->twips = std::clamp<LONG>(cf.yHeight < 0 ? -cf.yHeight : cf.yHeight, 20, 32760);
     if (m & CFM_COLOR) {
       f->autoColor = (cf.dwEffects & CFE_AUTOCOLOR) != 0;
       f->color = cf.crTextColor;

@@ -111,9 +111,8 @@ BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
   };
   const bool desktop = !pv::shell::Recording();
   const bool extended = data->cbSize >= NOTIFYICONDATAW_V2_SIZE;
-  auto it = std::find_if(s.icons.begin(), s.icons.end(), [&](const pv::shell::TrayIcon& i) {
-    return i.hwnd == data->hWnd && i.id == data->uID;
-  });
+  auto it = std::find_if(s.icons.begin(), s.icons.end(),
+                         [&](const pv::shell::TrayIcon& i) { return i.hwnd == data->hWnd && i.id == data->uID; });
   auto apply = [&](pv::shell::TrayIcon& icon) {
     UINT f = data->uFlags;
     if (f & NIF_MESSAGE) icon.callbackMessage = data->uCallbackMessage;
@@ -152,13 +151,15 @@ BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
       if (desktop) pv::shell::desktop_tray::Remove(it->hwnd, it->id);
       s.icons.erase(it);
       return record(TRUE);
-    case NIM_SETFOCUS: return record(it != s.icons.end());
+    case NIM_SETFOCUS:
+      return record(it != s.icons.end());
     case NIM_SETVERSION:
       if (it == s.icons.end() || !extended || data->uVersion > NOTIFYICON_VERSION_4) return record(FALSE);
       it->version = data->uVersion;
       if (desktop) pv::shell::desktop_tray::Update(DesktopItem(*it), false, false);
       return record(TRUE);
-    default: return record(FALSE);
+    default:
+      return record(FALSE);
   }
 }
 
@@ -247,7 +248,11 @@ std::optional<Taskbar> FindTaskbar() {
   RECT work{};
   if (!SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0)) return std::nullopt;
   RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  struct Side { UINT edge; LONG size; RECT rc; };
+  struct Side {
+    UINT edge;
+    LONG size;
+    RECT rc;
+  };
   Side sides[] = {
       {ABE_BOTTOM, screen.bottom - work.bottom, {screen.left, work.bottom, screen.right, screen.bottom}},
       {ABE_TOP, work.top - screen.top, {screen.left, screen.top, screen.right, work.top}},
@@ -278,7 +283,8 @@ UINT_PTR SHAppBarMessage(DWORD message, PAPPBARDATA data) {
       auto bar = FindTaskbar();
       return bar ? bar->state : 0;
     }
-    default: return FALSE;
+    default:
+      return FALSE;
   }
 }
 
@@ -321,7 +327,7 @@ std::optional<std::string> FindProgram(const std::string& name) {
     size_t e = all.find(':', pos);
     std::string dir = all.substr(pos, e == std::string::npos ? std::string::npos : e - pos);
     std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
-    struct stat st{};
+    struct stat st {};
     if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
       return candidate;
     if (e == std::string::npos) break;
@@ -336,7 +342,11 @@ std::vector<std::string> SplitArgs(const std::string& line) {
   std::string cur;
   bool quoted = false, any = false;
   for (char c : line) {
-    if (c == '"') { quoted = !quoted; any = true; continue; }
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+      continue;
+    }
     if ((c == ' ' || c == '\t') && !quoted) {
       if (any) out.push_back(cur);
       cur.clear();
@@ -375,7 +385,7 @@ INT_PTR Execute(const pv::shell::ShellExecuteCall& c, bool recording) {
   if (c.file.empty()) return SE_ERR_FNF;
   std::string dir = PathOf(c.directory);
   if (!dir.empty()) {
-    struct stat st{};
+    struct stat st {};
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return SE_ERR_PNF;
   }
   // The web browser by its old name: the address is in the parameters.
@@ -390,7 +400,7 @@ INT_PTR Execute(const pv::shell::ShellExecuteCall& c, bool recording) {
   }
   std::string path = PathOf(c.file);
   if (!dir.empty() && path[0] != '/') path = dir + "/" + path;
-  struct stat st{};
+  struct stat st {};
   if (stat(path.c_str(), &st) == 0) {
     bool program = S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
     if (recording) return kSuccess;
@@ -413,14 +423,13 @@ INT_PTR Execute(const pv::shell::ShellExecuteCall& c, bool recording) {
   }
   size_t slash = path.rfind('/');
   std::string parent = slash == 0 ? "/" : path.substr(0, slash);
-  struct stat pst{};
+  struct stat pst {};
   return stat(parent.c_str(), &pst) == 0 ? SE_ERR_FNF : SE_ERR_PNF;
 }
 
 }  // namespace
 
-HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
-                        INT show) {
+HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show) {
   pv::shell::ShellExecuteCall c{owner, Str(verb), Str(file), Str(parameters), Str(directory), show, 0};
   bool recording = pv::shell::Recording();
   c.result = Execute(c, recording);
@@ -487,7 +496,8 @@ UINT ExtractIconExW(LPCWSTR file, int index, HICON* large, HICON* small, UINT co
     std::u16string byId = u"#" + pv::Utf8ToUtf16(std::to_string(-static_cast<long long>(index)));
     if (std::find(names.begin(), names.end(), byId) != names.end()) chosen.push_back(byId);
   } else {
-    for (size_t i = static_cast<size_t>(index); i < names.size() && chosen.size() < count; ++i) chosen.push_back(names[i]);
+    for (size_t i = static_cast<size_t>(index); i < names.size() && chosen.size() < count; ++i)
+      chosen.push_back(names[i]);
   }
   UINT got = 0;
   for (size_t i = 0; i < chosen.size() && i < count; ++i) {

@@ -132,8 +132,7 @@ constexpr INT_PTR SE_ERR_NOASSOC = 31;
 // or starts a program; a value above 32 is success, else an SE_ERR_* code.
 // The verbs "open", "explore" and none are supported; others answer
 // SE_ERR_NOASSOC. Recorded in tests instead of run.
-HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters,
-                        LPCWSTR directory, INT show);
+HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, INT show);
 inline HINSTANCE ShellExecute(HWND o, LPCWSTR v, LPCWSTR f, LPCWSTR p, LPCWSTR d, INT s) {
   return ShellExecuteW(o, v, f, p, d, s);
 }
@@ -180,8 +179,8 @@ struct TrayIcon {
 };
 
 struct TrayCall {
-  DWORD message = 0;   // NIM_*
-  UINT flags = 0;      // uFlags of the record
+  DWORD message = 0;  // NIM_*
+  UINT flags = 0;     // uFlags of the record
   HWND hwnd = nullptr;
   UINT id = 0;
   BOOL result = FALSE;

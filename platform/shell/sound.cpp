@@ -61,9 +61,7 @@ void StopDevice(State& s) {
   }
 }
 
-bool Busy(State& s) {
-  return s.device && SDL_GetQueuedAudioSize(s.device) > 0;
-}
+bool Busy(State& s) { return s.device && SDL_GetQueuedAudioSize(s.device) > 0; }
 
 // Sync sounds wait for their end on a real device; in tests (the dummy
 // driver, or headless) nothing waits.
@@ -159,9 +157,7 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   return played;
 }
 
-BOOL sndPlaySoundW(LPCWSTR sound, UINT flags) {
-  return PlaySoundW(sound, nullptr, flags);
-}
+BOOL sndPlaySoundW(LPCWSTR sound, UINT flags) { return PlaySoundW(sound, nullptr, flags); }
 
 namespace pv::sound {
 

@@ -72,9 +72,9 @@ constexpr IID IID_ITextHost = __uuidof(ITextHost);
 
 struct ITextServices : IUnknown {
   virtual HRESULT TxSendMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) = 0;
-  virtual HRESULT TxDraw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC hdcDraw,
-                         HDC hicTarget, LPCRECTL bounds, LPCRECTL metafileBounds, LPRECT update,
-                         BOOL (*cont)(DWORD), DWORD continueValue, LONG viewId) = 0;
+  virtual HRESULT TxDraw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC hdcDraw, HDC hicTarget,
+                         LPCRECTL bounds, LPCRECTL metafileBounds, LPRECT update, BOOL (*cont)(DWORD),
+                         DWORD continueValue, LONG viewId) = 0;
   virtual HRESULT TxGetHScroll(LONG* minPos, LONG* maxPos, LONG* pos, LONG* page, BOOL* enabled) = 0;
   virtual HRESULT TxGetVScroll(LONG* minPos, LONG* maxPos, LONG* pos, LONG* page, BOOL* enabled) = 0;
   virtual HRESULT OnTxSetCursor(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* target, HDC draw,

@@ -80,7 +80,7 @@ struct Item {
   std::thread worker;
   std::atomic<bool> stop{false};
   int wake[2] = {-1, -1};  // written to whenever the worker has something to do
-  std::mutex mu;  // guards state and the double-click memory
+  std::mutex mu;           // guards state and the double-click memory
   ItemState state;
   DWORD lastActivate = 0;
   bool activatedOnce = false;
@@ -119,12 +119,10 @@ struct Item {
       pollfd p[2] = {{fd, POLLIN, 0}, {wake[0], POLLIN, 0}};
       if (poll(p, 2, -1) < 0 && errno != EINTR) return;
       char buf[64];
-      while (read(wake[0], buf, sizeof buf) > 0) {
-      }
+      while (read(wake[0], buf, sizeof buf) > 0) {}
       if (stop) return;
       if (!dbus_connection_read_write(conn, 0)) return;  // disconnected
-      while (dbus_connection_dispatch(conn) == DBUS_DISPATCH_DATA_REMAINS) {
-      }
+      while (dbus_connection_dispatch(conn) == DBUS_DISPATCH_DATA_REMAINS) {}
       dbus_connection_flush(conn);
       if (p[0].revents & (POLLHUP | POLLERR) && !dbus_connection_get_is_connected(conn)) return;
     }
@@ -150,7 +148,7 @@ std::string SessionAddress() {
   if (const char* a = std::getenv("DBUS_SESSION_BUS_ADDRESS"); a && *a) return a;
   if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir) {
     std::string path = std::string(dir) + "/bus";
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) return "unix:path=" + path;
   }
   return {};
@@ -177,8 +175,8 @@ DBusConnection* Connect(const std::string& address) {
   dbus_error_free(&err);
   if (!conn) return nullptr;
   dbus_connection_set_exit_on_disconnect(conn, FALSE);
-  DBusMessage* hello = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                    "org.freedesktop.DBus", "Hello");
+  DBusMessage* hello =
+      dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "Hello");
   DBusMessage* reply = hello ? Call(conn, hello) : nullptr;
   const char* unique = nullptr;
   if (reply && dbus_message_get_args(reply, nullptr, DBUS_TYPE_STRING, &unique, DBUS_TYPE_INVALID) &&
@@ -193,8 +191,8 @@ DBusConnection* Connect(const std::string& address) {
 }
 
 bool RequestName(DBusConnection* conn, const std::string& name) {
-  DBusMessage* m = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                "org.freedesktop.DBus", "RequestName");
+  DBusMessage* m = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                                "RequestName");
   if (!m) return false;
   const char* n = name.c_str();
   dbus_uint32_t flags = DBUS_NAME_FLAG_DO_NOT_QUEUE;
@@ -280,7 +278,7 @@ bool AppendProperty(DBusMessageIter* it, const std::string& prop, const ItemStat
   return true;
 }
 
-constexpr const char* kAllProperties[] = {"Category", "Id", "Title", "Status", "WindowId",
+constexpr const char* kAllProperties[] = {"Category", "Id",         "Title",   "Status",    "WindowId",
                                           "IconName", "IconPixmap", "ToolTip", "ItemIsMenu"};
 
 // ---- clicks ----
@@ -289,8 +287,7 @@ void Post(const ItemState& s, UINT notification, int x, int y) {
   if (!s.callbackMessage || !s.hwnd) return;
   if (s.version >= NOTIFYICON_VERSION_4)
     PostMessage(s.hwnd, s.callbackMessage, MAKEWPARAM(x, y), MAKELPARAM(notification, s.id));
-  else
-    PostMessage(s.hwnd, s.callbackMessage, static_cast<WPARAM>(s.id), static_cast<LPARAM>(notification));
+  else PostMessage(s.hwnd, s.callbackMessage, static_cast<WPARAM>(s.id), static_cast<LPARAM>(notification));
 }
 
 // The desktop reports clicks, not presses: each becomes the press and release
@@ -425,11 +422,13 @@ DBusHandlerResult WatcherChanged(DBusConnection* conn, DBusMessage* msg, void* d
 // Asks the bus for the watcher's comings and goings; without it the icon
 // just does not come back after a panel restart.
 void WatchWatcher(DBusConnection* conn) {
-  DBusMessage* m = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                "org.freedesktop.DBus", "AddMatch");
+  DBusMessage* m =
+      dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "AddMatch");
   if (!m) return;
-  std::string rule = std::string("type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
-                                 "member='NameOwnerChanged',arg0='") + kWatcher + "'";
+  std::string rule = std::string(
+                         "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
+                         "member='NameOwnerChanged',arg0='") +
+                     kWatcher + "'";
   const char* r = rule.c_str();
   dbus_message_append_args(m, DBUS_TYPE_STRING, &r, DBUS_TYPE_INVALID);
   if (DBusMessage* reply = Call(conn, m)) dbus_message_unref(reply);

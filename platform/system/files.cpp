@@ -128,21 +128,33 @@ namespace {
 
 DWORD ErrnoToError(int e) {
   switch (e) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+      return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+      return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
-    case ENOSPC: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EBUSY: return ERROR_SHARING_VIOLATION;
-    case EINVAL: return ERROR_INVALID_PARAMETER;
+    case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EEXIST:
+      return ERROR_ALREADY_EXISTS;
+    case ENOTEMPTY:
+      return ERROR_DIR_NOT_EMPTY;
+    case ENOSPC:
+      return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+      return ERROR_FILENAME_EXCED_RANGE;
+    case EISDIR:
+      return ERROR_ACCESS_DENIED;
+    case EBUSY:
+      return ERROR_SHARING_VIOLATION;
+    case EINVAL:
+      return ERROR_INVALID_PARAMETER;
     case EMFILE:
-    case ENFILE: return ERROR_TOO_MANY_OPEN_FILES;
-    default: return ERROR_INVALID_FUNCTION;
+    case ENFILE:
+      return ERROR_TOO_MANY_OPEN_FILES;
+    default:
+      return ERROR_INVALID_FUNCTION;
   }
 }
 
@@ -160,9 +172,7 @@ BOOL Fail(DWORD code) {
   return FALSE;
 }
 
-BOOL FailErrno(int e, const std::string& path) {
-  return Fail(e == ENOENT ? MissingError(path) : ErrnoToError(e));
-}
+BOOL FailErrno(int e, const std::string& path) { return Fail(e == ENOENT ? MissingError(path) : ErrnoToError(e)); }
 
 FILETIME ToFileTime(const struct timespec& ts) {
   // FILETIME counts 100 ns from 1601-01-01; the Unix epoch is 11644473600 s later.
@@ -360,7 +370,8 @@ UINT GetTempFileNameW(LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR out) {
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
   if (!from || !to) return Fail(ERROR_INVALID_PARAMETER);
   std::string src = NativePath(from), dst = NativePath(to);
-  struct stat a {}, b {};
+  struct stat a {
+  }, b{};
   if (::stat(src.c_str(), &a) != 0) return FailErrno(errno, src);
   if (::stat(dst.c_str(), &b) == 0) {
     if (failIfExists) return Fail(ERROR_FILE_EXISTS);
@@ -544,9 +555,7 @@ BOOL FindClose(HANDLE find) {
 namespace {
 bool IsSep(char16_t c) { return c == u'/' || c == u'\\'; }
 
-void Store(LPWSTR dest, const std::u16string& s) {
-  std::memcpy(dest, s.c_str(), (s.size() + 1) * 2);
-}
+void Store(LPWSTR dest, const std::u16string& s) { std::memcpy(dest, s.c_str(), (s.size() + 1) * 2); }
 }  // namespace
 
 BOOL PathFileExistsW(LPCWSTR path) {
@@ -676,12 +685,21 @@ bool FolderFor(int csidl, std::string* out) {
   switch (csidl & 0xFF) {
     case CSIDL_APPDATA:
     case CSIDL_LOCAL_APPDATA:
-    case CSIDL_COMMON_APPDATA: *out = pv::sys::DataHome(); return true;
-    case CSIDL_PERSONAL: *out = pv::sys::HomeFolder() + "/Documents"; return true;
+    case CSIDL_COMMON_APPDATA:
+      *out = pv::sys::DataHome();
+      return true;
+    case CSIDL_PERSONAL:
+      *out = pv::sys::HomeFolder() + "/Documents";
+      return true;
     case CSIDL_DESKTOP:
-    case CSIDL_DESKTOPDIRECTORY: *out = pv::sys::HomeFolder() + "/Desktop"; return true;
-    case CSIDL_PROGRAM_FILES: *out = ToUtf8(pv::ProgramFolder()); return true;
-    default: return false;
+    case CSIDL_DESKTOPDIRECTORY:
+      *out = pv::sys::HomeFolder() + "/Desktop";
+      return true;
+    case CSIDL_PROGRAM_FILES:
+      *out = ToUtf8(pv::ProgramFolder());
+      return true;
+    default:
+      return false;
   }
 }
 }  // namespace

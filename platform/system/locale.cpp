@@ -50,61 +50,172 @@ bool Lookup(const pv::LocaleData& t, LCTYPE type, std::u16string* out) {
     return true;
   }
   pv::PictureTraits shortDate = pv::TraitsOf(t.shortDate), time = pv::TraitsOf(t.timeFormat);
-  auto order = [](const std::u16string& o) { return o.rfind(u"y", 0) == 0 ? u"2" : o.rfind(u"d", 0) == 0 ? u"1" : u"0"; };
+  auto order = [](const std::u16string& o) {
+    return o.rfind(u"y", 0) == 0 ? u"2" : o.rfind(u"d", 0) == 0 ? u"1" : u"0";
+  };
   switch (type) {
-    case LOCALE_ILANGUAGE: case LOCALE_IDEFAULTLANGUAGE: *out = Hex4(t.lcid); return true;
-    case LOCALE_SLANGUAGE: *out = t.englishLanguage + u" (" + t.englishCountry + u")"; return true;
-    case LOCALE_SENGLANGUAGE: *out = t.englishLanguage; return true;
-    case LOCALE_SABBREVLANGNAME: *out = t.abbrevLanguage; return true;
-    case LOCALE_SNATIVELANGNAME: *out = t.nativeLanguage; return true;
-    case LOCALE_ICOUNTRY: case LOCALE_IDEFAULTCOUNTRY: *out = t.countryCode; return true;
-    case LOCALE_SCOUNTRY: case LOCALE_SENGCOUNTRY: *out = t.englishCountry; return true;
-    case LOCALE_SABBREVCTRYNAME: *out = t.abbrevCountry; return true;
-    case LOCALE_IDEFAULTCODEPAGE: *out = Decimal(t.oemCodePage); return true;
-    case LOCALE_IDEFAULTANSICODEPAGE: *out = Decimal(t.ansiCodePage); return true;
-    case LOCALE_SLIST: *out = t.list; return true;
-    case LOCALE_IMEASURE: *out = Decimal(t.measure); return true;
-    case LOCALE_SDECIMAL: *out = t.decimal; return true;
-    case LOCALE_STHOUSAND: *out = t.thousand; return true;
-    case LOCALE_SGROUPING: *out = t.grouping; return true;
-    case LOCALE_IDIGITS: *out = Decimal(t.digits); return true;
-    case LOCALE_ILZERO: *out = u"1"; return true;
-    case LOCALE_INEGNUMBER: *out = u"1"; return true;
-    case LOCALE_SNATIVEDIGITS: *out = u"0123456789"; return true;
-    case LOCALE_SCURRENCY: *out = t.currency; return true;
-    case LOCALE_SINTLSYMBOL: *out = t.intlSymbol; return true;
-    case LOCALE_SMONDECIMALSEP: *out = t.monDecimal; return true;
-    case LOCALE_SMONTHOUSANDSEP: *out = t.monThousand; return true;
-    case LOCALE_SMONGROUPING: *out = t.monGrouping; return true;
-    case LOCALE_ICURRDIGITS: *out = Decimal(t.currencyDigits); return true;
-    case LOCALE_ICURRENCY: *out = Decimal(t.positiveCurrency); return true;
-    case LOCALE_INEGCURR: *out = Decimal(t.negativeCurrency); return true;
-    case LOCALE_SDATE: *out = t.dateSeparator; return true;
-    case LOCALE_STIME: *out = t.timeSeparator; return true;
-    case LOCALE_SSHORTDATE: *out = t.shortDate; return true;
-    case LOCALE_SLONGDATE: *out = t.longDate; return true;
-    case LOCALE_STIMEFORMAT: *out = t.timeFormat; return true;
-    case LOCALE_SYEARMONTH: *out = t.yearMonth; return true;
-    case LOCALE_IDATE: *out = order(shortDate.dateOrder); return true;
-    case LOCALE_ILDATE: *out = order(pv::TraitsOf(t.longDate).dateOrder); return true;
-    case LOCALE_ITIME: *out = time.hours24 ? u"1" : u"0"; return true;
-    case LOCALE_ITIMEMARKPOSN: *out = time.markerFirst ? u"1" : u"0"; return true;
-    case LOCALE_ICENTURY: *out = shortDate.fourDigitYear ? u"1" : u"0"; return true;
-    case LOCALE_ITLZERO: *out = time.hourLeadingZero ? u"1" : u"0"; return true;
-    case LOCALE_IDAYLZERO: *out = shortDate.dayLeadingZero ? u"1" : u"0"; return true;
-    case LOCALE_IMONLZERO: *out = shortDate.monthLeadingZero ? u"1" : u"0"; return true;
-    case LOCALE_S1159: *out = t.am; return true;
-    case LOCALE_S2359: *out = t.pm; return true;
-    case LOCALE_ICALENDARTYPE: *out = u"1"; return true;
-    case LOCALE_IFIRSTDAYOFWEEK: *out = Decimal(t.firstDayOfWeek); return true;
-    case LOCALE_IFIRSTWEEKOFYEAR: *out = Decimal(t.firstWeekOfYear); return true;
-    case LOCALE_SMONTHNAME13: case LOCALE_SABBREVMONTHNAME13: out->clear(); return true;
-    case LOCALE_SPOSITIVESIGN: *out = t.positiveSign; return true;
-    case LOCALE_SNEGATIVESIGN: *out = t.negativeSign; return true;
-    case LOCALE_SISO639LANGNAME: *out = t.name.substr(0, 2); return true;
-    case LOCALE_SISO3166CTRYNAME: *out = t.name.substr(3); return true;
-    case LOCALE_SNAME: *out = t.name; return true;
-    default: return false;
+    case LOCALE_ILANGUAGE:
+    case LOCALE_IDEFAULTLANGUAGE:
+      *out = Hex4(t.lcid);
+      return true;
+    case LOCALE_SLANGUAGE:
+      *out = t.englishLanguage + u" (" + t.englishCountry + u")";
+      return true;
+    case LOCALE_SENGLANGUAGE:
+      *out = t.englishLanguage;
+      return true;
+    case LOCALE_SABBREVLANGNAME:
+      *out = t.abbrevLanguage;
+      return true;
+    case LOCALE_SNATIVELANGNAME:
+      *out = t.nativeLanguage;
+      return true;
+    case LOCALE_ICOUNTRY:
+    case LOCALE_IDEFAULTCOUNTRY:
+      *out = t.countryCode;
+      return true;
+    case LOCALE_SCOUNTRY:
+    case LOCALE_SENGCOUNTRY:
+      *out = t.englishCountry;
+      return true;
+    case LOCALE_SABBREVCTRYNAME:
+      *out = t.abbrevCountry;
+      return true;
+    case LOCALE_IDEFAULTCODEPAGE:
+      *out = Decimal(t.oemCodePage);
+      return true;
+    case LOCALE_IDEFAULTANSICODEPAGE:
+      *out = Decimal(t.ansiCodePage);
+      return true;
+    case LOCALE_SLIST:
+      *out = t.list;
+      return true;
+    case LOCALE_IMEASURE:
+      *out = Decimal(t.measure);
+      return true;
+    case LOCALE_SDECIMAL:
+      *out = t.decimal;
+      return true;
+    case LOCALE_STHOUSAND:
+      *out = t.thousand;
+      return true;
+    case LOCALE_SGROUPING:
+      *out = t.grouping;
+      return true;
+    case LOCALE_IDIGITS:
+      *out = Decimal(t.digits);
+      return true;
+    case LOCALE_ILZERO:
+      *out = u"1";
+      return true;
+    case LOCALE_INEGNUMBER:
+      *out = u"1";
+      return true;
+    case LOCALE_SNATIVEDIGITS:
+      *out = u"0123456789";
+      return true;
+    case LOCALE_SCURRENCY:
+      *out = t.currency;
+      return true;
+    case LOCALE_SINTLSYMBOL:
+      *out = t.intlSymbol;
+      return true;
+    case LOCALE_SMONDECIMALSEP:
+      *out = t.monDecimal;
+      return true;
+    case LOCALE_SMONTHOUSANDSEP:
+      *out = t.monThousand;
+      return true;
+    case LOCALE_SMONGROUPING:
+      *out = t.monGrouping;
+      return true;
+    case LOCALE_ICURRDIGITS:
+      *out = Decimal(t.currencyDigits);
+      return true;
+    case LOCALE_ICURRENCY:
+      *out = Decimal(t.positiveCurrency);
+      return true;
+    case LOCALE_INEGCURR:
+      *out = Decimal(t.negativeCurrency);
+      return true;
+    case LOCALE_SDATE:
+      *out = t.dateSeparator;
+      return true;
+    case LOCALE_STIME:
+      *out = t.timeSeparator;
+      return true;
+    case LOCALE_SSHORTDATE:
+      *out = t.shortDate;
+      return true;
+    case LOCALE_SLONGDATE:
+      *out = t.longDate;
+      return true;
+    case LOCALE_STIMEFORMAT:
+      *out = t.timeFormat;
+      return true;
+    case LOCALE_SYEARMONTH:
+      *out = t.yearMonth;
+      return true;
+    case LOCALE_IDATE:
+      *out = order(shortDate.dateOrder);
+      return true;
+    case LOCALE_ILDATE:
+      *out = order(pv::TraitsOf(t.longDate).dateOrder);
+      return true;
+    case LOCALE_ITIME:
+      *out = time.hours24 ? u"1" : u"0";
+      return true;
+    case LOCALE_ITIMEMARKPOSN:
+      *out = time.markerFirst ? u"1" : u"0";
+      return true;
+    case LOCALE_ICENTURY:
+      *out = shortDate.fourDigitYear ? u"1" : u"0";
+      return true;
+    case LOCALE_ITLZERO:
+      *out = time.hourLeadingZero ? u"1" : u"0";
+      return true;
+    case LOCALE_IDAYLZERO:
+      *out = shortDate.dayLeadingZero ? u"1" : u"0";
+      return true;
+    case LOCALE_IMONLZERO:
+      *out = shortDate.monthLeadingZero ? u"1" : u"0";
+      return true;
+    case LOCALE_S1159:
+      *out = t.am;
+      return true;
+    case LOCALE_S2359:
+      *out = t.pm;
+      return true;
+    case LOCALE_ICALENDARTYPE:
+      *out = u"1";
+      return true;
+    case LOCALE_IFIRSTDAYOFWEEK:
+      *out = Decimal(t.firstDayOfWeek);
+      return true;
+    case LOCALE_IFIRSTWEEKOFYEAR:
+      *out = Decimal(t.firstWeekOfYear);
+      return true;
+    case LOCALE_SMONTHNAME13:
+    case LOCALE_SABBREVMONTHNAME13:
+      out->clear();
+      return true;
+    case LOCALE_SPOSITIVESIGN:
+      *out = t.positiveSign;
+      return true;
+    case LOCALE_SNEGATIVESIGN:
+      *out = t.negativeSign;
+      return true;
+    case LOCALE_SISO639LANGNAME:
+      *out = t.name.substr(0, 2);
+      return true;
+    case LOCALE_SISO3166CTRYNAME:
+      *out = t.name.substr(3);
+      return true;
+    case LOCALE_SNAME:
+      *out = t.name;
+      return true;
+    default:
+      return false;
   }
 }
 

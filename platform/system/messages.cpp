@@ -117,7 +117,8 @@ bool Expand(std::u16string_view in, const DWORD_PTR* args, std::u16string* out) 
         *out += pv::sys::View(reinterpret_cast<const char16_t*>(a));
       } else {
         char buf[32];
-        if (kind == u'x' || kind == u'X') std::snprintf(buf, sizeof buf, kind == u'x' ? "%lx" : "%lX", static_cast<unsigned long>(a));
+        if (kind == u'x' || kind == u'X')
+          std::snprintf(buf, sizeof buf, kind == u'x' ? "%lx" : "%lX", static_cast<unsigned long>(a));
         else if (kind == u'u') std::snprintf(buf, sizeof buf, "%lu", static_cast<unsigned long>(static_cast<DWORD>(a)));
         else std::snprintf(buf, sizeof buf, "%ld", static_cast<long>(static_cast<int>(a)));
         *out += pv::sys::FromUtf8(buf);
@@ -154,7 +155,8 @@ DWORD FormatMessageW(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPWSTR
   if (flags & FORMAT_MESSAGE_IGNORE_INSERTS) {
     result = text;
   } else {
-    const DWORD_PTR* args = (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) ? static_cast<const DWORD_PTR*>(arguments) : nullptr;
+    const DWORD_PTR* args =
+        (flags & FORMAT_MESSAGE_ARGUMENT_ARRAY) ? static_cast<const DWORD_PTR*>(arguments) : nullptr;
     if (!Expand(text, args, &result)) {
       SetLastError(ERROR_INVALID_PARAMETER);
       return 0;

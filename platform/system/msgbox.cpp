@@ -13,8 +13,8 @@ std::mutex g_mutex;
 
 int DefaultSink(const pv::MessageBoxRequest& r) {
   int answer = pv::MessageBoxDefaultAnswer(r.type);
-  std::string line = "[message box] " + pv::sys::ToUtf8(r.caption) + ": " + pv::sys::ToUtf8(r.text) +
-                     " (answered " + std::to_string(answer) + ")\n";
+  std::string line = "[message box] " + pv::sys::ToUtf8(r.caption) + ": " + pv::sys::ToUtf8(r.text) + " (answered " +
+                     std::to_string(answer) + ")\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   return answer;
 }
@@ -142,13 +142,27 @@ MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
 std::vector<int> MessageBoxButtons(UINT type) {
   std::vector<int> b;
   switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: b = {IDOK, IDCANCEL}; break;
-    case MB_ABORTRETRYIGNORE: b = {IDABORT, IDRETRY, IDIGNORE}; break;
-    case MB_YESNOCANCEL: b = {IDYES, IDNO, IDCANCEL}; break;
-    case MB_YESNO: b = {IDYES, IDNO}; break;
-    case MB_RETRYCANCEL: b = {IDRETRY, IDCANCEL}; break;
-    case MB_CANCELTRYCONTINUE: b = {IDCANCEL, IDTRYAGAIN, IDCONTINUE}; break;
-    default: b = {IDOK}; break;
+    case MB_OKCANCEL:
+      b = {IDOK, IDCANCEL};
+      break;
+    case MB_ABORTRETRYIGNORE:
+      b = {IDABORT, IDRETRY, IDIGNORE};
+      break;
+    case MB_YESNOCANCEL:
+      b = {IDYES, IDNO, IDCANCEL};
+      break;
+    case MB_YESNO:
+      b = {IDYES, IDNO};
+      break;
+    case MB_RETRYCANCEL:
+      b = {IDRETRY, IDCANCEL};
+      break;
+    case MB_CANCELTRYCONTINUE:
+      b = {IDCANCEL, IDTRYAGAIN, IDCONTINUE};
+      break;
+    default:
+      b = {IDOK};
+      break;
   }
   if (type & MB_HELP) b.push_back(IDHELP);
   return b;

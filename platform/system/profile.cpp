@@ -44,11 +44,13 @@ std::u16string Trim(std::u16string_view s) {
 
 void ParseText(const std::string& bytes, IniText* t) {
   std::string text;
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
     t->encoding = IniText::kUtf16;
     std::u16string w;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
-      w += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+      w +=
+          static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
     text = ToUtf8(w);
   } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
     t->encoding = IniText::kUtf8Bom;
@@ -110,7 +112,8 @@ LineInfo Classify(const std::string& raw) {
   if (line[0] == u'[') {
     std::size_t close = line.find(u']');
     info.kind = LineInfo::kSection;
-    info.name = Trim(std::u16string_view(line).substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
+    info.name =
+        Trim(std::u16string_view(line).substr(1, close == std::u16string::npos ? std::u16string::npos : close - 1));
     return info;
   }
   std::size_t eq = line.find(u'=');
@@ -120,8 +123,6 @@ LineInfo Classify(const std::string& raw) {
   info.value = Trim(std::u16string_view(line).substr(eq + 1));
   return info;
 }
-
-
 
 // ---- a file in memory, indexed ----------------------------------------------------------
 // Lines are classified once, when read or changed; sections and the keys
@@ -334,10 +335,8 @@ struct Change {
   std::vector<std::string> body;  // kSection: the new lines
   void ApplyTo(IniFile& f) const {
     if (kind == kSection) {
-      if (hasBody)
-        f.ReplaceSection(section, body);
-      else
-        f.DeleteSection(section);
+      if (hasBody) f.ReplaceSection(section, body);
+      else f.DeleteSection(section);
     } else if (!hasKey) {
       f.DeleteSection(section);
     } else {
@@ -550,7 +549,6 @@ BOOL CanWrite(const std::string& path) {
   return TRUE;
 }
 
-
 // Writes the waiting changes of one file: under the writers' lock, a file
 // another process changed meanwhile is read again and the changes laid
 // over it, so neither loses the other's values.
@@ -744,7 +742,10 @@ UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, INT defaultValue, LPCWS
   if (i + 1 < v.size() && v[i] == u'0' && (v[i + 1] == u'x' || v[i + 1] == u'X')) {
     for (i += 2; i < v.size(); ++i) {
       char16_t c = v[i];
-      int d = (c >= u'0' && c <= u'9') ? c - u'0' : (c >= u'a' && c <= u'f') ? c - u'a' + 10 : (c >= u'A' && c <= u'F') ? c - u'A' + 10 : -1;
+      int d = (c >= u'0' && c <= u'9')   ? c - u'0'
+              : (c >= u'a' && c <= u'f') ? c - u'a' + 10
+              : (c >= u'A' && c <= u'F') ? c - u'A' + 10
+                                         : -1;
       if (d < 0) break;
       n = (n * 16 + static_cast<unsigned>(d)) & 0xFFFFFFFFull;
     }

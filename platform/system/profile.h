@@ -61,7 +61,9 @@ inline UINT GetPrivateProfileInt(LPCWSTR s, LPCWSTR k, INT d, LPCWSTR f) { retur
 inline DWORD GetPrivateProfileSection(LPCWSTR s, LPWSTR b, DWORD n, LPCWSTR f) {
   return GetPrivateProfileSectionW(s, b, n, f);
 }
-inline DWORD GetPrivateProfileSectionNames(LPWSTR b, DWORD n, LPCWSTR f) { return GetPrivateProfileSectionNamesW(b, n, f); }
+inline DWORD GetPrivateProfileSectionNames(LPWSTR b, DWORD n, LPCWSTR f) {
+  return GetPrivateProfileSectionNamesW(b, n, f);
+}
 inline BOOL WritePrivateProfileString(LPCWSTR s, LPCWSTR k, LPCWSTR v, LPCWSTR f) {
   return WritePrivateProfileStringW(s, k, v, f);
 }

@@ -281,12 +281,24 @@ std::u16string Quote(std::u16string_view s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     char16_t c = s[i];
     switch (c) {
-      case u'\\': out += u"\\\\"; break;
-      case u'"': out += u"\\\""; break;
-      case 0: out += u"\\0"; break;
-      case u'\n': out += u"\\n"; break;
-      case u'\r': out += u"\\r"; break;
-      case u'\t': out += u"\\t"; break;
+      case u'\\':
+        out += u"\\\\";
+        break;
+      case u'"':
+        out += u"\\\"";
+        break;
+      case 0:
+        out += u"\\0";
+        break;
+      case u'\n':
+        out += u"\\n";
+        break;
+      case u'\r':
+        out += u"\\r";
+        break;
+      case u'\t':
+        out += u"\\t";
+        break;
       default:
         if (c < 0x20 || c == 0x7F || (IsLoneSurrogate(s, i) && !IsKeptByte(c))) {
           out += u"\\u";
@@ -483,19 +495,32 @@ struct LineParser {
       if (i >= s.size()) return false;
       char16_t e = s[i++];
       switch (e) {
-        case u'\\': *out += u'\\'; break;
-        case u'"': *out += u'"'; break;
-        case u'0': *out += u'\0'; break;
-        case u'n': *out += u'\n'; break;
-        case u'r': *out += u'\r'; break;
-        case u't': *out += u'\t'; break;
+        case u'\\':
+          *out += u'\\';
+          break;
+        case u'"':
+          *out += u'"';
+          break;
+        case u'0':
+          *out += u'\0';
+          break;
+        case u'n':
+          *out += u'\n';
+          break;
+        case u'r':
+          *out += u'\r';
+          break;
+        case u't':
+          *out += u'\t';
+          break;
         case u'u': {
           char16_t u;
           if (!Hex4(&u)) return false;
           *out += u;
           break;
         }
-        default: return false;
+        default:
+          return false;
       }
     }
     return false;
@@ -598,7 +623,8 @@ bool ParseKeyPath(std::u16string_view inner, int* root, std::vector<std::u16stri
   std::size_t start = 0;
   for (;;) {
     std::size_t end = inner.find(u'\\', start);
-    std::u16string_view raw = inner.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
+    std::u16string_view raw =
+        inner.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
     std::u16string part;
     for (std::size_t i = 0; i < raw.size(); ++i) {
       if (raw[i] != u'%') {
@@ -677,7 +703,8 @@ bool Parse(const std::string& text, Tree* t, std::string* reason) {
         return false;
       }
       if (path.size() > kMaxDepth) {
-        *reason = "line " + std::to_string(lineNo) + ": key nested deeper than " + std::to_string(kMaxDepth) + " levels";
+        *reason =
+            "line " + std::to_string(lineNo) + ": key nested deeper than " + std::to_string(kMaxDepth) + " levels";
         return false;
       }
       current = Walk(&t->roots[root], path, true);
@@ -718,7 +745,7 @@ class FileLock {
 
 void MoveAside(const std::string& path, const std::string& reason) {
   std::time_t now = std::time(nullptr);
-  std::tm tm {};
+  std::tm tm{};
   ::gmtime_r(&now, &tm);
   char stamp[32];
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
@@ -872,7 +899,8 @@ bool SplitSubKey(LPCWSTR subKey, std::vector<std::u16string>* parts) {
   std::size_t start = 0;
   for (;;) {
     std::size_t end = s.find(u'\\', start);
-    std::u16string_view part = s.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
+    std::u16string_view part =
+        s.substr(start, end == std::u16string_view::npos ? std::u16string_view::npos : end - start);
     if (part.empty() || part.size() > 255) return false;
     parts->emplace_back(part);
     if (end == std::u16string_view::npos) return true;

@@ -92,8 +92,8 @@ DWORD SHDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPWSTR keyClass,
                    LPDWORD classChars, PFILETIME lastWrite);
 LONG RegEnumKeyW(HKEY key, DWORD index, LPWSTR name, DWORD nameChars);
-LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPDWORD type,
-                   LPBYTE data, LPDWORD dataBytes);
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, LPDWORD nameChars, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                   LPDWORD dataBytes);
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR keyClass, LPDWORD classChars, LPDWORD reserved, LPDWORD subKeys,
                       LPDWORD maxSubKeyLen, LPDWORD maxClassLen, LPDWORD values, LPDWORD maxValueNameLen,
                       LPDWORD maxValueLen, LPDWORD securityDescriptor, PFILETIME lastWrite);

@@ -130,9 +130,7 @@ struct NameSlot {
   }
 };
 
-LPWSTR AsParam(const NameSlot& s) {
-  return s.text ? const_cast<LPWSTR>(s.text) : MAKEINTRESOURCE(s.id);
-}
+LPWSTR AsParam(const NameSlot& s) { return s.text ? const_cast<LPWSTR>(s.text) : MAKEINTRESOURCE(s.id); }
 
 // ---- blob reading ---------------------------------------------------------------------------
 struct Reader {
@@ -247,7 +245,8 @@ BOOL EnumResourceTypesW(HMODULE module, ENUMRESTYPEPROCW proc, LONG_PTR param) {
     auto it = St().sets.find(ModuleOrProgram(module));
     if (it != St().sets.end())
       for (const pv::ResourceSet* set : it->second)
-        for (std::size_t i = 0; i < set->count; ++i) types.insert(NameSlot{set->entries[i].typeText, set->entries[i].typeId});
+        for (std::size_t i = 0; i < set->count; ++i)
+          types.insert(NameSlot{set->entries[i].typeText, set->entries[i].typeId});
   }
   if (types.empty()) {
     SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
@@ -360,7 +359,8 @@ HINSTANCE AfxGetInstanceHandle() { return pv::GetProgramModule(); }
 HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type) {
   HINSTANCE first = AfxGetResourceHandle();
   if (FindResourceW(first, name, type)) return first;
-  if (first != pv::GetProgramModule() && FindResourceW(pv::GetProgramModule(), name, type)) return pv::GetProgramModule();
+  if (first != pv::GetProgramModule() && FindResourceW(pv::GetProgramModule(), name, type))
+    return pv::GetProgramModule();
   return nullptr;
 }
 

@@ -128,7 +128,7 @@ constexpr WORD kMenuSeparator = 0x0800;
 struct MenuItemTemplate {
   WORD flags = 0;
   UINT id = 0;
-  std::u16string text;                    // "&File", "&Open...\tCtrl+O"; empty for separators
+  std::u16string text;                     // "&File", "&Open...\tCtrl+O"; empty for separators
   std::vector<MenuItemTemplate> children;  // popups only
 };
 struct MenuTemplate {

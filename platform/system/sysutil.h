@@ -19,7 +19,9 @@ std::u16string FromUtf8(std::string_view text);
 
 // Length of a zero-terminated UTF-16 string (0 for null).
 std::size_t Len(const char16_t* s);
-inline std::u16string_view View(const char16_t* s) { return s ? std::u16string_view(s, Len(s)) : std::u16string_view(); }
+inline std::u16string_view View(const char16_t* s) {
+  return s ? std::u16string_view(s, Len(s)) : std::u16string_view();
+}
 
 // Simple case mapping of one unit (Latin, Greek, Cyrillic; others unchanged).
 char16_t UpperUnit(char16_t c);

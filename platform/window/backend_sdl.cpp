@@ -49,80 +49,141 @@ UINT VkFromScancode(SDL_Scancode sc) {
   if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return VK_F1 + (sc - SDL_SCANCODE_F1);
   if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return VK_NUMPAD1 + (sc - SDL_SCANCODE_KP_1);
   switch (sc) {
-    case SDL_SCANCODE_RETURN: return VK_RETURN;
-    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
-    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
-    case SDL_SCANCODE_TAB: return VK_TAB;
-    case SDL_SCANCODE_SPACE: return VK_SPACE;
-    case SDL_SCANCODE_MINUS: return VK_OEM_MINUS;
-    case SDL_SCANCODE_EQUALS: return VK_OEM_PLUS;
-    case SDL_SCANCODE_LEFTBRACKET: return VK_OEM_4;
-    case SDL_SCANCODE_RIGHTBRACKET: return VK_OEM_6;
-    case SDL_SCANCODE_BACKSLASH: return VK_OEM_5;
-    case SDL_SCANCODE_SEMICOLON: return VK_OEM_1;
-    case SDL_SCANCODE_APOSTROPHE: return VK_OEM_7;
-    case SDL_SCANCODE_GRAVE: return VK_OEM_3;
-    case SDL_SCANCODE_COMMA: return VK_OEM_COMMA;
-    case SDL_SCANCODE_PERIOD: return VK_OEM_PERIOD;
-    case SDL_SCANCODE_SLASH: return VK_OEM_2;
-    case SDL_SCANCODE_CAPSLOCK: return VK_CAPITAL;
-    case SDL_SCANCODE_PRINTSCREEN: return VK_SNAPSHOT;
-    case SDL_SCANCODE_SCROLLLOCK: return VK_SCROLL;
-    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
-    case SDL_SCANCODE_INSERT: return VK_INSERT;
-    case SDL_SCANCODE_HOME: return VK_HOME;
-    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
-    case SDL_SCANCODE_DELETE: return VK_DELETE;
-    case SDL_SCANCODE_END: return VK_END;
-    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
-    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
-    case SDL_SCANCODE_LEFT: return VK_LEFT;
-    case SDL_SCANCODE_DOWN: return VK_DOWN;
-    case SDL_SCANCODE_UP: return VK_UP;
-    case SDL_SCANCODE_NUMLOCKCLEAR: return VK_NUMLOCK;
-    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
-    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
-    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
-    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
-    case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
-    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
-    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
-    case SDL_SCANCODE_NONUSBACKSLASH: return VK_OEM_102;
-    case SDL_SCANCODE_APPLICATION: return VK_APPS;
-    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
-    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
-    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
-    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
-    case SDL_SCANCODE_LALT: return VK_LMENU;
-    case SDL_SCANCODE_RALT: return VK_RMENU;
-    case SDL_SCANCODE_LGUI: return VK_LWIN;
-    case SDL_SCANCODE_RGUI: return VK_RWIN;
-    default: return 0;
+    case SDL_SCANCODE_RETURN:
+      return VK_RETURN;
+    case SDL_SCANCODE_ESCAPE:
+      return VK_ESCAPE;
+    case SDL_SCANCODE_BACKSPACE:
+      return VK_BACK;
+    case SDL_SCANCODE_TAB:
+      return VK_TAB;
+    case SDL_SCANCODE_SPACE:
+      return VK_SPACE;
+    case SDL_SCANCODE_MINUS:
+      return VK_OEM_MINUS;
+    case SDL_SCANCODE_EQUALS:
+      return VK_OEM_PLUS;
+    case SDL_SCANCODE_LEFTBRACKET:
+      return VK_OEM_4;
+    case SDL_SCANCODE_RIGHTBRACKET:
+      return VK_OEM_6;
+    case SDL_SCANCODE_BACKSLASH:
+      return VK_OEM_5;
+    case SDL_SCANCODE_SEMICOLON:
+      return VK_OEM_1;
+    case SDL_SCANCODE_APOSTROPHE:
+      return VK_OEM_7;
+    case SDL_SCANCODE_GRAVE:
+      return VK_OEM_3;
+    case SDL_SCANCODE_COMMA:
+      return VK_OEM_COMMA;
+    case SDL_SCANCODE_PERIOD:
+      return VK_OEM_PERIOD;
+    case SDL_SCANCODE_SLASH:
+      return VK_OEM_2;
+    case SDL_SCANCODE_CAPSLOCK:
+      return VK_CAPITAL;
+    case SDL_SCANCODE_PRINTSCREEN:
+      return VK_SNAPSHOT;
+    case SDL_SCANCODE_SCROLLLOCK:
+      return VK_SCROLL;
+    case SDL_SCANCODE_PAUSE:
+      return VK_PAUSE;
+    case SDL_SCANCODE_INSERT:
+      return VK_INSERT;
+    case SDL_SCANCODE_HOME:
+      return VK_HOME;
+    case SDL_SCANCODE_PAGEUP:
+      return VK_PRIOR;
+    case SDL_SCANCODE_DELETE:
+      return VK_DELETE;
+    case SDL_SCANCODE_END:
+      return VK_END;
+    case SDL_SCANCODE_PAGEDOWN:
+      return VK_NEXT;
+    case SDL_SCANCODE_RIGHT:
+      return VK_RIGHT;
+    case SDL_SCANCODE_LEFT:
+      return VK_LEFT;
+    case SDL_SCANCODE_DOWN:
+      return VK_DOWN;
+    case SDL_SCANCODE_UP:
+      return VK_UP;
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+      return VK_NUMLOCK;
+    case SDL_SCANCODE_KP_DIVIDE:
+      return VK_DIVIDE;
+    case SDL_SCANCODE_KP_MULTIPLY:
+      return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_MINUS:
+      return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PLUS:
+      return VK_ADD;
+    case SDL_SCANCODE_KP_ENTER:
+      return VK_RETURN;
+    case SDL_SCANCODE_KP_0:
+      return VK_NUMPAD0;
+    case SDL_SCANCODE_KP_PERIOD:
+      return VK_DECIMAL;
+    case SDL_SCANCODE_NONUSBACKSLASH:
+      return VK_OEM_102;
+    case SDL_SCANCODE_APPLICATION:
+      return VK_APPS;
+    case SDL_SCANCODE_LCTRL:
+      return VK_LCONTROL;
+    case SDL_SCANCODE_RCTRL:
+      return VK_RCONTROL;
+    case SDL_SCANCODE_LSHIFT:
+      return VK_LSHIFT;
+    case SDL_SCANCODE_RSHIFT:
+      return VK_RSHIFT;
+    case SDL_SCANCODE_LALT:
+      return VK_LMENU;
+    case SDL_SCANCODE_RALT:
+      return VK_RMENU;
+    case SDL_SCANCODE_LGUI:
+      return VK_LWIN;
+    case SDL_SCANCODE_RGUI:
+      return VK_RWIN;
+    default:
+      return 0;
   }
 }
 
 SDL_SystemCursor SdlCursorFor(HCURSOR c) {
   ULONG_PTR v = reinterpret_cast<ULONG_PTR>(c);
   switch (v & 0xFFFF) {
-    case 32513: return SDL_SYSTEM_CURSOR_IBEAM;
-    case 32514: return SDL_SYSTEM_CURSOR_WAIT;
-    case 32515: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-    case 32642: return SDL_SYSTEM_CURSOR_SIZENWSE;
-    case 32643: return SDL_SYSTEM_CURSOR_SIZENESW;
-    case 32644: return SDL_SYSTEM_CURSOR_SIZEWE;
-    case 32645: return SDL_SYSTEM_CURSOR_SIZENS;
-    case 32646: return SDL_SYSTEM_CURSOR_SIZEALL;
-    case 32648: return SDL_SYSTEM_CURSOR_NO;
-    case 32649: return SDL_SYSTEM_CURSOR_HAND;
-    case 32650: return SDL_SYSTEM_CURSOR_WAITARROW;
-    default: return SDL_SYSTEM_CURSOR_ARROW;
+    case 32513:
+      return SDL_SYSTEM_CURSOR_IBEAM;
+    case 32514:
+      return SDL_SYSTEM_CURSOR_WAIT;
+    case 32515:
+      return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case 32642:
+      return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case 32643:
+      return SDL_SYSTEM_CURSOR_SIZENESW;
+    case 32644:
+      return SDL_SYSTEM_CURSOR_SIZEWE;
+    case 32645:
+      return SDL_SYSTEM_CURSOR_SIZENS;
+    case 32646:
+      return SDL_SYSTEM_CURSOR_SIZEALL;
+    case 32648:
+      return SDL_SYSTEM_CURSOR_NO;
+    case 32649:
+      return SDL_SYSTEM_CURSOR_HAND;
+    case 32650:
+      return SDL_SYSTEM_CURSOR_WAITARROW;
+    default:
+      return SDL_SYSTEM_CURSOR_ARROW;
   }
 }
 
 int ShowSdlMessageBox(const pv::MessageBoxRequest& r) {
   std::vector<int> answers = pv::MessageBoxButtons(r.type);
-  static const char* names[] = {"", "OK", "Cancel", "Abort", "Retry", "Ignore", "Yes", "No", "Close", "Help",
-                                "Try Again", "Continue"};
+  static const char* names[] = {"",    "OK", "Cancel", "Abort", "Retry",     "Ignore",
+                                "Yes", "No", "Close",  "Help",  "Try Again", "Continue"};
   std::vector<SDL_MessageBoxButtonData> buttons;
   int def = pv::MessageBoxDefaultAnswer(r.type);
   for (int id : answers) {
@@ -136,7 +197,7 @@ int ShowSdlMessageBox(const pv::MessageBoxRequest& r) {
   std::string text = pv::Utf16ToUtf8(r.text), caption = pv::Utf16ToUtf8(r.caption);
   SDL_MessageBoxData data{};
   UINT icon = r.Icon();
-  data.flags = icon == MB_ICONHAND ? SDL_MESSAGEBOX_ERROR
+  data.flags = icon == MB_ICONHAND          ? SDL_MESSAGEBOX_ERROR
                : icon == MB_ICONEXCLAMATION ? SDL_MESSAGEBOX_WARNING
                                             : SDL_MESSAGEBOX_INFORMATION;
   data.title = caption.c_str();
@@ -433,7 +494,8 @@ class SdlBackend : public Backend {
     bool layered = (top->exStyle & WS_EX_LAYERED) != 0, pixels = layered && LayeredNeedsPixels(top);
     bool all = layered && !pixels && !LayeredPixelValueShown(top, 0xFF000000u);
     for (int y = 0; y < bh; ++y) {
-      const uint32_t* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const BYTE*>(bits) + static_cast<size_t>(y) * stride);
+      const uint32_t* row =
+          reinterpret_cast<const uint32_t*>(reinterpret_cast<const BYTE*>(bits) + static_cast<size_t>(y) * stride);
       for (int x = 0; x < bw; ++x) {
         bool shown = !all && (!pixels || LayeredPixelValueShown(top, row[x])) &&
                      (!top->windowRgn || PtInRegion(top->windowRgn, x, y));
@@ -540,17 +602,33 @@ class SdlBackend : public Backend {
         WPARAM wp = 0;
         int vk = 0;
         switch (e.button.button) {
-          case SDL_BUTTON_LEFT: msg = WM_LBUTTONDOWN; vk = VK_LBUTTON; break;
-          case SDL_BUTTON_RIGHT: msg = WM_RBUTTONDOWN; vk = VK_RBUTTON; break;
-          case SDL_BUTTON_MIDDLE: msg = WM_MBUTTONDOWN; vk = VK_MBUTTON; break;
-          case SDL_BUTTON_X1: msg = WM_XBUTTONDOWN; vk = VK_XBUTTON1; wp = MAKEWPARAM(0, XBUTTON1); break;
-          case SDL_BUTTON_X2: msg = WM_XBUTTONDOWN; vk = VK_XBUTTON2; wp = MAKEWPARAM(0, XBUTTON2); break;
-          default: return;
+          case SDL_BUTTON_LEFT:
+            msg = WM_LBUTTONDOWN;
+            vk = VK_LBUTTON;
+            break;
+          case SDL_BUTTON_RIGHT:
+            msg = WM_RBUTTONDOWN;
+            vk = VK_RBUTTON;
+            break;
+          case SDL_BUTTON_MIDDLE:
+            msg = WM_MBUTTONDOWN;
+            vk = VK_MBUTTON;
+            break;
+          case SDL_BUTTON_X1:
+            msg = WM_XBUTTONDOWN;
+            vk = VK_XBUTTON1;
+            wp = MAKEWPARAM(0, XBUTTON1);
+            break;
+          case SDL_BUTTON_X2:
+            msg = WM_XBUTTONDOWN;
+            vk = VK_XBUTTON2;
+            wp = MAKEWPARAM(0, XBUTTON2);
+            break;
+          default:
+            return;
         }
-        if (down)
-          Ui().input.asyncKeys[vk] |= 0x80;
-        else
-          Ui().input.asyncKeys[vk] &= ~0x80;
+        if (down) Ui().input.asyncKeys[vk] |= 0x80;
+        else Ui().input.asyncKeys[vk] &= ~0x80;
         Input(down ? msg : msg + 1, ScreenPoint(e.button.windowID, e.button.x, e.button.y), wp);
         break;
       }
@@ -591,7 +669,8 @@ class SdlBackend : public Backend {
         LPARAM lp = 1 | (static_cast<LPARAM>(scan & 0xFF) << 16) | (ext ? (1 << 24) : 0) | (alt ? (1 << 29) : 0) |
                     (e.key.repeat ? (1 << 30) : 0);
         if (!down) lp |= static_cast<LPARAM>(0xC0000000u);
-        Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), Ui().input.cursorPos, generic, lp);
+        Input(down ? (sys ? WM_SYSKEYDOWN : WM_KEYDOWN) : (sys ? WM_SYSKEYUP : WM_KEYUP), Ui().input.cursorPos, generic,
+              lp);
         break;
       }
       case SDL_TEXTEDITING:
@@ -609,7 +688,9 @@ class SdlBackend : public Backend {
         composing_ = false;
         break;
       }
-      case SDL_DROPBEGIN: dropped_.clear(); break;
+      case SDL_DROPBEGIN:
+        dropped_.clear();
+        break;
       case SDL_DROPFILE:
         if (e.drop.file) {
           dropped_.push_back(pv::Utf8ToUtf16(e.drop.file));
@@ -632,9 +713,15 @@ class SdlBackend : public Backend {
         HWND h = FromId(e.window.windowID);
         if (!h || !IsWindow(h)) break;
         switch (e.window.event) {
-          case SDL_WINDOWEVENT_CLOSE: PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0); break;
-          case SDL_WINDOWEVENT_MINIMIZED: DesktopIconicChanged(h, true); break;
-          case SDL_WINDOWEVENT_RESTORED: DesktopIconicChanged(h, false); break;
+          case SDL_WINDOWEVENT_CLOSE:
+            PostMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+            break;
+          case SDL_WINDOWEVENT_MINIMIZED:
+            DesktopIconicChanged(h, true);
+            break;
+          case SDL_WINDOWEVENT_RESTORED:
+            DesktopIconicChanged(h, false);
+            break;
           case SDL_WINDOWEVENT_EXPOSED:
             if (Wnd* w = FromHandleQuiet(h)) Present(w);
             break;
@@ -672,7 +759,8 @@ class SdlBackend : public Backend {
         }
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
 
@@ -682,13 +770,13 @@ class SdlBackend : public Backend {
   Uint32 wakeEvent_ = 0;
   bool focusLost_ = false;
   bool composing_ = false;  // the input method has a composition going
-  bool managed_ = true;  // a window manager runs: it iconifies and gives focus
+  bool managed_ = true;     // a window manager runs: it iconifies and gives focus
   Display* x11_ = nullptr;  // SDL's connection, on an X display
   int screen_ = 0;
   unsigned long argbVisual_ = 0;  // the screen's visual with alpha (0: none)
-  std::string exported_;  // the text we last put on the system clipboard
+  std::string exported_;          // the text we last put on the system clipboard
   bool exportedValid_ = false;
-  std::vector<std::u16string> dropped_;  // files of the drop in progress
+  std::vector<std::u16string> dropped_;          // files of the drop in progress
   std::map<HWND, std::vector<uint8_t>> shapes_;  // the shape last given to each shaped window
 };
 
@@ -749,7 +837,8 @@ int PresentedAlpha(HWND hwnd, int x, int y) {
   if (!s || !s->format->Amask || x < 0 || y < 0 || x >= s->w || y >= s->h) return -1;
   SDL_LockSurface(s);
   Uint32 px = 0;
-  std::memcpy(&px, static_cast<const BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch + static_cast<size_t>(x) * 4, 4);
+  std::memcpy(&px, static_cast<const BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch + static_cast<size_t>(x) * 4,
+              4);
   SDL_UnlockSurface(s);
   Uint8 r, g, b, a;
   SDL_GetRGBA(px, s->format, &r, &g, &b, &a);

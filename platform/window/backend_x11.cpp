@@ -33,8 +33,8 @@ std::vector<X11Visual> X11ScreenVisuals(_XDisplay* display, int screen) {
   int count = 0;
   XVisualInfo* infos = XGetVisualInfo(display, VisualScreenMask, &tmpl, &count);
   for (int i = 0; i < count; ++i)
-    out.push_back(X11Visual{infos[i].visualid, infos[i].depth, infos[i].c_class, infos[i].red_mask,
-                            infos[i].green_mask, infos[i].blue_mask});
+    out.push_back(X11Visual{infos[i].visualid, infos[i].depth, infos[i].c_class, infos[i].red_mask, infos[i].green_mask,
+                            infos[i].blue_mask});
   if (infos) XFree(infos);
   return out;
 }
@@ -46,8 +46,8 @@ bool X11HasWindowManager(_XDisplay* display) {
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  bool managed = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type,
-                                    &format, &count, &after, &data) == Success &&
+  bool managed = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                    &count, &after, &data) == Success &&
                  type == XA_WINDOW && count == 1;
   if (data) XFree(data);
   return managed;
@@ -67,7 +67,8 @@ std::vector<uint32_t> LayeredArgbImage(const Wnd* top, int* width, int* height) 
   const bool perPixel = layered && top->layeredByUpdate && (top->layeredFlags & ULW_ALPHA);
   std::vector<uint32_t> out(static_cast<size_t>(bw) * bh, 0);
   for (int y = 0; y < bh; ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(reinterpret_cast<const BYTE*>(bits) + static_cast<size_t>(y) * stride);
+    const auto* row =
+        reinterpret_cast<const uint32_t*>(reinterpret_cast<const BYTE*>(bits) + static_cast<size_t>(y) * stride);
     uint32_t* dst = out.data() + static_cast<size_t>(y) * bw;
     for (int x = 0; x < bw; ++x) {
       uint32_t px = row[x];

@@ -1759,8 +1759,8 @@ inline HWND CreateWindow(LPCWSTR className, LPCWSTR windowName, DWORD style, int
                          HMENU menu, HINSTANCE inst, LPVOID param) {
   return CreateWindowEx(0, className, windowName, style, x, y, cx, cy, parent, menu, inst, param);
 }
-inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int cx, int cy,
-                          HWND parent, HMENU menu, HINSTANCE inst, LPVOID param) {
+inline HWND CreateWindowW(LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int cx, int cy, HWND parent,
+                          HMENU menu, HINSTANCE inst, LPVOID param) {
   return CreateWindowEx(0, className, windowName, style, x, y, cx, cy, parent, menu, inst, param);
 }
 BOOL DestroyWindow(HWND hwnd);

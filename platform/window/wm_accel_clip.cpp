@@ -52,7 +52,9 @@ int CopyAcceleratorTable(HACCEL table, LPACCEL accels, int count) {
   for (int i = 0; i < n; ++i) accels[i] = (*t)[static_cast<size_t>(i)];
   return n;
 }
-int CopyAcceleratorTableW(HACCEL table, LPACCEL accels, int count) { return CopyAcceleratorTable(table, accels, count); }
+int CopyAcceleratorTableW(HACCEL table, LPACCEL accels, int count) {
+  return CopyAcceleratorTable(table, accels, count);
+}
 
 BOOL DestroyAcceleratorTable(HACCEL table) { return Tables().erase(reinterpret_cast<uintptr_t>(table)) ? TRUE : FALSE; }
 
@@ -142,10 +144,10 @@ ClipboardState& Clipboard() {
 
 void FreeData(UINT format, HANDLE h) {
   if (!h) return;
-  if (format == CF_BITMAP || format == CF_PALETTE || format == CF_ENHMETAFILE || (format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST))
+  if (format == CF_BITMAP || format == CF_PALETTE || format == CF_ENHMETAFILE ||
+      (format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST))
     DeleteObject(h);
-  else
-    GlobalFree(h);
+  else GlobalFree(h);
 }
 
 void ClearSynth() {
@@ -353,10 +355,8 @@ HANDLE GetClipboardData(UINT format) {
     if (!src) src = Render(CF_OEMTEXT);
     if (src) made = MakeText16(pv::Utf8ToUtf16(Read8(src)));
   } else if (format == CF_TEXT || format == CF_OEMTEXT) {
-    if (HANDLE src16 = Render(CF_UNICODETEXT))
-      made = MakeText8(pv::Utf16ToUtf8(Read16(src16)));
-    else if (HANDLE src8 = Render(format == CF_TEXT ? CF_OEMTEXT : CF_TEXT))
-      made = MakeText8(Read8(src8));
+    if (HANDLE src16 = Render(CF_UNICODETEXT)) made = MakeText8(pv::Utf16ToUtf8(Read16(src16)));
+    else if (HANDLE src8 = Render(format == CF_TEXT ? CF_OEMTEXT : CF_TEXT)) made = MakeText8(Read8(src8));
   } else if (format == CF_LOCALE && (Has(CF_TEXT) || Has(CF_UNICODETEXT))) {
     made = GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID));
     if (made) {
@@ -373,7 +373,8 @@ BOOL IsClipboardFormatAvailable(UINT format) {
   ImportWhileClosed();
   if (Has(format)) return TRUE;
   bool text = Has(CF_TEXT) || Has(CF_UNICODETEXT) || Has(CF_OEMTEXT);
-  if ((format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT || format == CF_LOCALE) && text) return TRUE;
+  if ((format == CF_TEXT || format == CF_UNICODETEXT || format == CF_OEMTEXT || format == CF_LOCALE) && text)
+    return TRUE;
   return FALSE;
 }
 
@@ -389,12 +390,9 @@ BOOL CloseClipboard() {
     c.changed = false;
     // On a desktop the text goes to the system clipboard too; without text
     // we still take the system clipboard over, as emptying it does.
-    if (HANDLE h = Find(CF_UNICODETEXT))
-      ActiveBackend().SetClipboardText(Read16(h));
-    else if (HANDLE h8 = Find(CF_TEXT))
-      ActiveBackend().SetClipboardText(pv::Utf8ToUtf16(Read8(h8)));
-    else if (!Has(CF_UNICODETEXT) && !Has(CF_TEXT))
-      ActiveBackend().SetClipboardText(u"");
+    if (HANDLE h = Find(CF_UNICODETEXT)) ActiveBackend().SetClipboardText(Read16(h));
+    else if (HANDLE h8 = Find(CF_TEXT)) ActiveBackend().SetClipboardText(pv::Utf8ToUtf16(Read8(h8)));
+    else if (!Has(CF_UNICODETEXT) && !Has(CF_TEXT)) ActiveBackend().SetClipboardText(u"");
     for (HWND l : c.listeners)
       if (IsWindow(l)) PostMessage(l, WM_CLIPBOARDUPDATE, 0, 0);
   }
@@ -421,7 +419,9 @@ int GetClipboardFormatName(UINT format, LPWSTR buffer, int size) {
   buffer[n] = 0;
   return n;
 }
-int GetClipboardFormatNameW(UINT format, LPWSTR buffer, int size) { return GetClipboardFormatName(format, buffer, size); }
+int GetClipboardFormatNameW(UINT format, LPWSTR buffer, int size) {
+  return GetClipboardFormatName(format, buffer, size);
+}
 
 namespace {
 std::vector<UINT> AllFormats() {

@@ -57,10 +57,8 @@ class HeadlessBackend : public Backend {
   bool ShowsIconic(HWND h) const { return iconic_.count(h) != 0; }
   // The user minimised or restored the window through the desktop.
   void DesktopChanges(HWND h, bool iconic) {
-    if (iconic)
-      iconic_.insert(h);
-    else
-      iconic_.erase(h);
+    if (iconic) iconic_.insert(h);
+    else iconic_.erase(h);
     DesktopIconicChanged(h, iconic);
   }
   void OtherProgramCopies(std::string bytes) {
@@ -70,10 +68,8 @@ class HeadlessBackend : public Backend {
 
  private:
   void Track(Wnd* w) {
-    if (iconifies_ && (w->style & WS_MINIMIZE) && (w->style & WS_VISIBLE))
-      iconic_.insert(w->hwnd);
-    else
-      iconic_.erase(w->hwnd);
+    if (iconifies_ && (w->style & WS_MINIMIZE) && (w->style & WS_VISIBLE)) iconic_.insert(w->hwnd);
+    else iconic_.erase(w->hwnd);
   }
 
   std::string foreignBytes_;
@@ -123,9 +119,9 @@ namespace pv::test {
 
 // What the test helpers record and switch: the UI thread's.
 struct TestRecord {
-  int dryCancels = 0;   // dry modal loops ended as a cancel
-  bool quit = false;    // PumpUntilIdle took a WM_QUIT ...
-  int quitCode = 0;     // ... with this code
+  int dryCancels = 0;      // dry modal loops ended as a cancel
+  bool quit = false;       // PumpUntilIdle took a WM_QUIT ...
+  int quitCode = 0;        // ... with this code
   int dryCancelMode = -1;  // SetModalDryCancel: -1 follows the back end
   std::vector<WinEventRecord> winEvents;
 };
@@ -153,22 +149,31 @@ UINT DownMsg(Button b) {
   if (Ui().system.swapButtons && b == Button::Left) b = Button::Right;
   else if (Ui().system.swapButtons && b == Button::Right) b = Button::Left;
   switch (b) {
-    case Button::Left: return WM_LBUTTONDOWN;
-    case Button::Right: return WM_RBUTTONDOWN;
-    case Button::Middle: return WM_MBUTTONDOWN;
+    case Button::Left:
+      return WM_LBUTTONDOWN;
+    case Button::Right:
+      return WM_RBUTTONDOWN;
+    case Button::Middle:
+      return WM_MBUTTONDOWN;
     case Button::X1:
-    case Button::X2: return WM_XBUTTONDOWN;
+    case Button::X2:
+      return WM_XBUTTONDOWN;
   }
   return WM_LBUTTONDOWN;
 }
 
 int ButtonVk(Button b) {
   switch (b) {
-    case Button::Left: return Ui().system.swapButtons ? VK_RBUTTON : VK_LBUTTON;
-    case Button::Right: return Ui().system.swapButtons ? VK_LBUTTON : VK_RBUTTON;
-    case Button::Middle: return VK_MBUTTON;
-    case Button::X1: return VK_XBUTTON1;
-    case Button::X2: return VK_XBUTTON2;
+    case Button::Left:
+      return Ui().system.swapButtons ? VK_RBUTTON : VK_LBUTTON;
+    case Button::Right:
+      return Ui().system.swapButtons ? VK_LBUTTON : VK_RBUTTON;
+    case Button::Middle:
+      return VK_MBUTTON;
+    case Button::X1:
+      return VK_XBUTTON1;
+    case Button::X2:
+      return VK_XBUTTON2;
   }
   return VK_LBUTTON;
 }
@@ -178,7 +183,6 @@ WPARAM XData(Button b) {
   if (b == Button::X2) return MAKEWPARAM(0, XBUTTON2);
   return 0;
 }
-
 
 void KeyEvent(UINT vk, bool down) {
   UINT scan = MapVirtualKey(vk, MAPVK_VK_TO_VSC);

@@ -381,10 +381,8 @@ ATOM RegisterClassImpl(const WNDCLASSEXW& wc) {
   c->cursor = wc.hCursor;
   c->brush = wc.hbrBackground;
   if (wc.lpszMenuName) {
-    if (IS_INTRESOURCE(wc.lpszMenuName))
-      c->menuId = reinterpret_cast<ULONG_PTR>(wc.lpszMenuName);
-    else
-      c->menuName = std::u16string(View(wc.lpszMenuName));
+    if (IS_INTRESOURCE(wc.lpszMenuName)) c->menuId = reinterpret_cast<ULONG_PTR>(wc.lpszMenuName);
+    else c->menuName = std::u16string(View(wc.lpszMenuName));
   }
   c->extra.assign(static_cast<size_t>(wc.cbClsExtra), 0);
   c->global = (wc.style & CS_GLOBALCLASS) != 0;
@@ -462,7 +460,8 @@ BOOL GetClassInfoEx(HINSTANCE, LPCWSTR className, WNDCLASSEXW* wc) {
   wc->hIconSm = c->iconSm;
   wc->hCursor = c->cursor;
   wc->hbrBackground = c->brush;
-  wc->lpszMenuName = c->menuId ? reinterpret_cast<LPCWSTR>(c->menuId) : (c->menuName.empty() ? nullptr : c->menuName.c_str());
+  wc->lpszMenuName =
+      c->menuId ? reinterpret_cast<LPCWSTR>(c->menuId) : (c->menuName.empty() ? nullptr : c->menuName.c_str());
   wc->lpszClassName = IS_INTRESOURCE(className) ? className : c->name.c_str();
   return c->atom;
 }
@@ -505,17 +504,28 @@ ULONG_PTR GetClassLongPtr(HWND hwnd, int index) {
     return v;
   }
   switch (index) {
-    case GCLP_MENUNAME: return c->menuId ? c->menuId : reinterpret_cast<ULONG_PTR>(c->menuName.c_str());
-    case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c->brush);
-    case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c->cursor);
-    case GCLP_HICON: return reinterpret_cast<ULONG_PTR>(c->icon);
-    case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c->iconSm);
-    case GCLP_HMODULE: return reinterpret_cast<ULONG_PTR>(c->inst);
-    case GCL_CBWNDEXTRA: return static_cast<ULONG_PTR>(c->wndExtra);
-    case GCL_CBCLSEXTRA: return static_cast<ULONG_PTR>(c->clsExtra);
-    case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c->proc);
-    case GCL_STYLE: return c->style;
-    case GCW_ATOM: return c->atom;
+    case GCLP_MENUNAME:
+      return c->menuId ? c->menuId : reinterpret_cast<ULONG_PTR>(c->menuName.c_str());
+    case GCLP_HBRBACKGROUND:
+      return reinterpret_cast<ULONG_PTR>(c->brush);
+    case GCLP_HCURSOR:
+      return reinterpret_cast<ULONG_PTR>(c->cursor);
+    case GCLP_HICON:
+      return reinterpret_cast<ULONG_PTR>(c->icon);
+    case GCLP_HICONSM:
+      return reinterpret_cast<ULONG_PTR>(c->iconSm);
+    case GCLP_HMODULE:
+      return reinterpret_cast<ULONG_PTR>(c->inst);
+    case GCL_CBWNDEXTRA:
+      return static_cast<ULONG_PTR>(c->wndExtra);
+    case GCL_CBCLSEXTRA:
+      return static_cast<ULONG_PTR>(c->clsExtra);
+    case GCLP_WNDPROC:
+      return reinterpret_cast<ULONG_PTR>(c->proc);
+    case GCL_STYLE:
+      return c->style;
+    case GCW_ATOM:
+      return c->atom;
   }
   SetLastError(ERROR_INVALID_INDEX);
   return 0;
@@ -544,15 +554,33 @@ ULONG_PTR SetClassLongPtr(HWND hwnd, int index, LONG_PTR value) {
     return old;
   }
   switch (index) {
-    case GCLP_HBRBACKGROUND: c->brush = reinterpret_cast<HBRUSH>(value); break;
-    case GCLP_HCURSOR: c->cursor = reinterpret_cast<HCURSOR>(value); break;
-    case GCLP_HICON: c->icon = reinterpret_cast<HICON>(value); break;
-    case GCLP_HICONSM: c->iconSm = reinterpret_cast<HICON>(value); break;
-    case GCLP_HMODULE: c->inst = reinterpret_cast<HINSTANCE>(value); break;
-    case GCLP_WNDPROC: c->proc = reinterpret_cast<WNDPROC>(value); break;
-    case GCL_STYLE: c->style = static_cast<UINT>(value); break;
-    case GCL_CBWNDEXTRA: c->wndExtra = static_cast<int>(value); break;
-    default: SetLastError(ERROR_INVALID_INDEX); return 0;
+    case GCLP_HBRBACKGROUND:
+      c->brush = reinterpret_cast<HBRUSH>(value);
+      break;
+    case GCLP_HCURSOR:
+      c->cursor = reinterpret_cast<HCURSOR>(value);
+      break;
+    case GCLP_HICON:
+      c->icon = reinterpret_cast<HICON>(value);
+      break;
+    case GCLP_HICONSM:
+      c->iconSm = reinterpret_cast<HICON>(value);
+      break;
+    case GCLP_HMODULE:
+      c->inst = reinterpret_cast<HINSTANCE>(value);
+      break;
+    case GCLP_WNDPROC:
+      c->proc = reinterpret_cast<WNDPROC>(value);
+      break;
+    case GCL_STYLE:
+      c->style = static_cast<UINT>(value);
+      break;
+    case GCL_CBWNDEXTRA:
+      c->wndExtra = static_cast<int>(value);
+      break;
+    default:
+      SetLastError(ERROR_INVALID_INDEX);
+      return 0;
   }
   return old;
 }
@@ -667,10 +695,8 @@ void LinkToParent(Wnd* w, Wnd* parent, HWND insertAfter) {
     c.insert(c.begin(), w);
   } else {
     auto it = std::find_if(c.begin(), c.end(), [&](Wnd* x) { return x->hwnd == insertAfter; });
-    if (it == c.end())
-      c.insert(c.begin(), w);
-    else
-      c.insert(it + 1, w);
+    if (it == c.end()) c.insert(c.begin(), w);
+    else c.insert(it + 1, w);
   }
   if (parent == Desktop()) EnforceTopmostBands();
 }
@@ -692,8 +718,8 @@ void EnforceTopmostBands() {
         bool owned = false;
         for (Wnd* p = o->owner; p; p = p->owner)
           if (p == owner) owned = true;
-        if (owned && ((o->exStyle & WS_EX_TOPMOST) == (owner->exStyle & WS_EX_TOPMOST) ||
-                      (o->exStyle & WS_EX_TOPMOST))) {
+        if (owned &&
+            ((o->exStyle & WS_EX_TOPMOST) == (owner->exStyle & WS_EX_TOPMOST) || (o->exStyle & WS_EX_TOPMOST))) {
           c.erase(c.begin() + static_cast<long>(i));
           c.insert(c.begin() + static_cast<long>(j), owner);
           moved = true;
@@ -771,8 +797,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   if (!child) style |= WS_CLIPSIBLINGS;
   if ((style & WS_CAPTION) == WS_CAPTION || (style & WS_THICKFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
     exStyle |= WS_EX_WINDOWEDGE;
-  else
-    exStyle &= ~static_cast<DWORD>(WS_EX_WINDOWEDGE);
+  else exStyle &= ~static_cast<DWORD>(WS_EX_WINDOWEDGE);
   if (child && parent && (parent->exStyle & WS_EX_LAYOUTRTL) && !(parent->exStyle & WS_EX_NOINHERITLAYOUT))
     exStyle |= WS_EX_LAYOUTRTL;
 
@@ -810,10 +835,8 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   w->owner = owner;
   w->messageOnly = messageOnly;
   w->extra.assign(static_cast<size_t>(cls->wndExtra), 0);
-  if (child)
-    w->id = reinterpret_cast<UINT_PTR>(menuOrId);
-  else
-    w->menu = menuOrId;
+  if (child) w->id = reinterpret_cast<UINT_PTR>(menuOrId);
+  else w->menu = menuOrId;
   w->rect = RECT{x, y, x + cx, y + cy};
   w->client = RECT{0, 0, cx, cy};
   w->normalRect = w->rect;
@@ -833,8 +856,8 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   // not when it is made (a tip window that never activates must not count).
 
   if (!child && !w->menu && !messageOnly && (cls->menuId || !cls->menuName.empty())) {
-    w->menu = LoadMenu(inst ? inst : cls->inst,
-                       cls->menuId ? reinterpret_cast<LPCWSTR>(cls->menuId) : cls->menuName.c_str());
+    w->menu =
+        LoadMenu(inst ? inst : cls->inst, cls->menuId ? reinterpret_cast<LPCWSTR>(cls->menuId) : cls->menuName.c_str());
   }
 
   CREATESTRUCTW cs{};
@@ -887,8 +910,10 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
     Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
     w = FromHandleQuiet(hwnd);
     if (!w) return nullptr;
-    int ncx = std::clamp<int>(wr.right - wr.left, std::min(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x), mmi.ptMaxTrackSize.x);
-    int ncy = std::clamp<int>(wr.bottom - wr.top, std::min(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y), mmi.ptMaxTrackSize.y);
+    int ncx =
+        std::clamp<int>(wr.right - wr.left, std::min(mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x), mmi.ptMaxTrackSize.x);
+    int ncy =
+        std::clamp<int>(wr.bottom - wr.top, std::min(mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y), mmi.ptMaxTrackSize.y);
     if (style & WS_THICKFRAME || !(style & WS_POPUP)) {
       w->rect.right = w->rect.left + ncx;
       w->rect.bottom = w->rect.top + ncy;
@@ -914,8 +939,7 @@ HWND CreateWindowEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD 
   w = FromHandleQuiet(hwnd);
   if (!w) return nullptr;
 
-  Send(hwnd, WM_SIZE, SIZE_RESTORED,
-       MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
+  Send(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
   w = FromHandleQuiet(hwnd);
   if (!w) return nullptr;
   {
@@ -1050,8 +1074,7 @@ BOOL DestroyWindow(HWND hwnd) {
     // Hide first so that activation moves on and the parent repaints.
     w->destroying = false;
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                     (IsTopLevel(w) ? 0 : 0));
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (IsTopLevel(w) ? 0 : 0));
     w = FromHandleQuiet(hwnd);
     if (!w) return TRUE;
     w->destroying = true;
@@ -1140,7 +1163,8 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
   Wnd* w = FromHandle(hwnd);
   if (!w || w == Desktop()) return nullptr;
   switch (flags) {
-    case GA_PARENT: return w->parent ? w->parent->hwnd : nullptr;
+    case GA_PARENT:
+      return w->parent ? w->parent->hwnd : nullptr;
     case GA_ROOT: {
       Wnd* t = TopLevelOf(w);
       return t ? t->hwnd : nullptr;
@@ -1181,8 +1205,7 @@ HWND SetParent(HWND hwnd, HWND newParent) {
   int cx = sr.right - sr.left, cy = sr.bottom - sr.top;
   if (np != Desktop() && np != MessageRoot() && Mirrored(np))
     w->rect = RECT{org.x - sr.right, sr.top - org.y, org.x - sr.right + cx, sr.top - org.y + cy};
-  else
-    w->rect = RECT{sr.left - org.x, sr.top - org.y, sr.left - org.x + cx, sr.top - org.y + cy};
+  else w->rect = RECT{sr.left - org.x, sr.top - org.y, sr.left - org.x + cx, sr.top - org.y + cy};
   if (topBefore && !IsTopLevel(w)) {
     ActiveBackend().WindowDestroyed(w);
     if (w->backing) DeleteObject(w->backing);
@@ -1218,8 +1241,10 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
       if (cmd == GW_HWNDNEXT) return (it + 1) != s->end() ? (*(it + 1))->hwnd : nullptr;
       return it != s->begin() ? (*(it - 1))->hwnd : nullptr;
     }
-    case GW_OWNER: return w->owner ? w->owner->hwnd : nullptr;
-    case GW_CHILD: return w->children.empty() ? nullptr : w->children.front()->hwnd;
+    case GW_OWNER:
+      return w->owner ? w->owner->hwnd : nullptr;
+    case GW_CHILD:
+      return w->children.empty() ? nullptr : w->children.front()->hwnd;
     case GW_ENABLEDPOPUP: {
       for (Wnd* c : Desktop()->children)
         if (c->owner == w && (c->style & WS_VISIBLE) && !(c->style & WS_DISABLED)) return c->hwnd;
@@ -1449,8 +1474,10 @@ LRESULT DefTextMessage(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
       FireWinEvent(EVENT_OBJECT_NAMECHANGE, w->hwnd, OBJID_WINDOW, CHILDID_SELF);
       return TRUE;
     }
-    case WM_GETTEXT: return CopyOut(w->text, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
+    case WM_GETTEXT:
+      return CopyOut(w->text, reinterpret_cast<LPWSTR>(lParam), static_cast<int>(wParam));
+    case WM_GETTEXTLENGTH:
+      return static_cast<LRESULT>(w->text.size());
   }
   return 0;
 }
@@ -1523,15 +1550,21 @@ LONG_PTR GetWindowLongPtr(HWND hwnd, int index) {
     return ReadExtra(w, index, &v) ? v : 0;
   }
   switch (index) {
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-    case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->inst);
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWLP_HINSTANCE:
+      return reinterpret_cast<LONG_PTR>(w->inst);
     case GWLP_HWNDPARENT:
       if (w->style & WS_CHILD) return reinterpret_cast<LONG_PTR>(w->parent ? w->parent->hwnd : nullptr);
       return reinterpret_cast<LONG_PTR>(w->owner ? w->owner->hwnd : nullptr);
-    case GWLP_ID: return (w->style & WS_CHILD) ? static_cast<LONG_PTR>(w->id) : reinterpret_cast<LONG_PTR>(w->menu);
-    case GWL_STYLE: return static_cast<LONG>(w->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
-    case GWLP_USERDATA: return w->userData;
+    case GWLP_ID:
+      return (w->style & WS_CHILD) ? static_cast<LONG_PTR>(w->id) : reinterpret_cast<LONG_PTR>(w->menu);
+    case GWL_STYLE:
+      return static_cast<LONG>(w->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG>(w->exStyle);
+    case GWLP_USERDATA:
+      return w->userData;
   }
   SetLastError(ERROR_INVALID_INDEX);
   return 0;
@@ -1556,7 +1589,9 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
       }
       w->proc = reinterpret_cast<WNDPROC>(value);
       return old;
-    case GWLP_HINSTANCE: w->inst = reinterpret_cast<HINSTANCE>(value); return old;
+    case GWLP_HINSTANCE:
+      w->inst = reinterpret_cast<HINSTANCE>(value);
+      return old;
     case GWLP_HWNDPARENT:
       if (w->style & WS_CHILD) {
         SetParent(hwnd, reinterpret_cast<HWND>(value));
@@ -1569,14 +1604,16 @@ LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value) {
       }
       return old;
     case GWLP_ID:
-      if (w->style & WS_CHILD)
-        w->id = static_cast<UINT_PTR>(value);
-      else
-        w->menu = reinterpret_cast<HMENU>(value);
+      if (w->style & WS_CHILD) w->id = static_cast<UINT_PTR>(value);
+      else w->menu = reinterpret_cast<HMENU>(value);
       return old;
     case GWL_STYLE:
-    case GWL_EXSTYLE: ChangeStyle(hwnd, index, static_cast<DWORD>(value)); return old;
-    case GWLP_USERDATA: w->userData = value; return old;
+    case GWL_EXSTYLE:
+      ChangeStyle(hwnd, index, static_cast<DWORD>(value));
+      return old;
+    case GWLP_USERDATA:
+      w->userData = value;
+      return old;
   }
   SetLastError(ERROR_INVALID_INDEX);
   return 0;
@@ -1651,10 +1688,8 @@ BOOL SetProp(HWND hwnd, LPCWSTR name, HANDLE data) {
     return TRUE;
   }
   Prop p;
-  if (IS_INTRESOURCE(name))
-    p.atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
-  else
-    p.name = std::u16string(View(name));
+  if (IS_INTRESOURCE(name)) p.atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name));
+  else p.name = std::u16string(View(name));
   p.data = data;
   w->props.push_back(std::move(p));
   return TRUE;

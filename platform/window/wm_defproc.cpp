@@ -72,10 +72,10 @@ void DrawNonClient(Wnd* w, HDC hdc) {
     RECT cap{r.left, r.top, r.right, r.top + ch - 1};
     COLORREF c1 = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     COLORREF c2 = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
-    TRIVERTEX v[2] = {{cap.left, cap.top, static_cast<COLOR16>(GetRValue(c1) << 8), static_cast<COLOR16>(GetGValue(c1) << 8),
-                       static_cast<COLOR16>(GetBValue(c1) << 8), 0},
-                      {cap.right, cap.bottom, static_cast<COLOR16>(GetRValue(c2) << 8), static_cast<COLOR16>(GetGValue(c2) << 8),
-                       static_cast<COLOR16>(GetBValue(c2) << 8), 0}};
+    TRIVERTEX v[2] = {{cap.left, cap.top, static_cast<COLOR16>(GetRValue(c1) << 8),
+                       static_cast<COLOR16>(GetGValue(c1) << 8), static_cast<COLOR16>(GetBValue(c1) << 8), 0},
+                      {cap.right, cap.bottom, static_cast<COLOR16>(GetRValue(c2) << 8),
+                       static_cast<COLOR16>(GetGValue(c2) << 8), static_cast<COLOR16>(GetBValue(c2) << 8), 0}};
     GRADIENT_RECT gr{0, 1};
     GradientFill(hdc, v, 2, &gr, 1, GRADIENT_FILL_RECT_H);
     RECT line{r.left, cap.bottom, r.right, cap.bottom + 1};
@@ -147,7 +147,8 @@ void MoveSizeLoop(HWND hwnd, WPARAM sysCommand, POINT start) {
     if (CallHooks(WH_CBT, HCBT_MOVESIZE, reinterpret_cast<WPARAM>(hwnd), reinterpret_cast<LPARAM>(&r))) return;
   }
   // sysCommand low bits carry the edge (SC_SIZE + WMSZ_*) as the system sets them
-  static const int edgeToHit[] = {0, HTLEFT, HTRIGHT, HTTOP, HTTOPLEFT, HTTOPRIGHT, HTBOTTOM, HTBOTTOMLEFT, HTBOTTOMRIGHT};
+  static const int edgeToHit[] = {0,          HTLEFT,   HTRIGHT,      HTTOP,        HTTOPLEFT,
+                                  HTTOPRIGHT, HTBOTTOM, HTBOTTOMLEFT, HTBOTTOMRIGHT};
   int edge = moving ? 0 : (hit >= 1 && hit <= 8 ? edgeToHit[hit] : HTBOTTOMRIGHT);
   RECT orig = w->rect;
   Ui().input.moveSizeWnd = hwnd;
@@ -229,9 +230,15 @@ void TrackSysButton(HWND hwnd, int hit) {
   Wnd* w = FromHandleQuiet(hwnd);
   WPARAM cmd = 0;
   switch (hit) {
-    case HTCLOSE: cmd = SC_CLOSE; break;
-    case HTMINBUTTON: cmd = (w->style & WS_MINIMIZE) ? SC_RESTORE : SC_MINIMIZE; break;
-    case HTMAXBUTTON: cmd = (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE; break;
+    case HTCLOSE:
+      cmd = SC_CLOSE;
+      break;
+    case HTMINBUTTON:
+      cmd = (w->style & WS_MINIMIZE) ? SC_RESTORE : SC_MINIMIZE;
+      break;
+    case HTMAXBUTTON:
+      cmd = (w->style & WS_MAXIMIZE) ? SC_RESTORE : SC_MAXIMIZE;
+      break;
   }
   if (cmd) SendMessage(hwnd, WM_SYSCOMMAND, cmd, MAKELPARAM(Ui().input.cursorPos.x, Ui().input.cursorPos.y));
 }
@@ -275,9 +282,15 @@ LRESULT DefSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
       if (w->cls && (w->cls->style & CS_NOCLOSE)) return 0;
       SendMessage(hwnd, WM_CLOSE, 0, 0);
       return 0;
-    case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
-    case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
-    case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+    case SC_MINIMIZE:
+      ShowWindow(hwnd, SW_MINIMIZE);
+      return 0;
+    case SC_MAXIMIZE:
+      ShowWindow(hwnd, SW_MAXIMIZE);
+      return 0;
+    case SC_RESTORE:
+      ShowWindow(hwnd, SW_RESTORE);
+      return 0;
     case SC_MOVE:
     case SC_SIZE: {
       POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -358,7 +371,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (rc) DefNcCalcSize(w, rc);
       return 0;
     }
-    case WM_NCHITTEST: return DefHitTest(w, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_NCHITTEST:
+      return DefHitTest(w, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
     case WM_NCPAINT: {
       HDC hdc = GetWindowDC(hwnd);
       if (hdc) {
@@ -381,10 +395,15 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_SETTEXT:
     case WM_GETTEXT:
-    case WM_GETTEXTLENGTH: return DefTextMessage(w, msg, wParam, lParam);
-    case WM_CLOSE: DestroyWindow(hwnd); return 0;
-    case WM_QUERYENDSESSION: return TRUE;
-    case WM_QUERYOPEN: return TRUE;
+    case WM_GETTEXTLENGTH:
+      return DefTextMessage(w, msg, wParam, lParam);
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_QUERYOPEN:
+      return TRUE;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       BeginPaint(hwnd, &ps);
@@ -460,13 +479,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       w = FromHandleQuiet(hwnd);
       if (!w) return 0;
       if (!(wp->flags & SWP_NOCLIENTSIZE)) {
-        WPARAM type = (w->style & WS_MINIMIZE) ? SIZE_MINIMIZED : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED : SIZE_RESTORED;
+        WPARAM type = (w->style & WS_MINIMIZE)   ? SIZE_MINIMIZED
+                      : (w->style & WS_MAXIMIZE) ? SIZE_MAXIMIZED
+                                                 : SIZE_RESTORED;
         SendMessage(hwnd, WM_SIZE, type,
                     MAKELPARAM(w->client.right - w->client.left, w->client.bottom - w->client.top));
       }
       return 0;
     }
-    case WM_GETMINMAXINFO: return 0;
+    case WM_GETMINMAXINFO:
+      return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam) && Ui().input.active == hwnd) SetFocus(hwnd);
       return 0;
@@ -497,14 +519,24 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
           }
           return FALSE;
         case HTLEFT:
-        case HTRIGHT: id = IDC_SIZEWE; break;
+        case HTRIGHT:
+          id = IDC_SIZEWE;
+          break;
         case HTTOP:
-        case HTBOTTOM: id = IDC_SIZENS; break;
+        case HTBOTTOM:
+          id = IDC_SIZENS;
+          break;
         case HTTOPLEFT:
-        case HTBOTTOMRIGHT: id = IDC_SIZENWSE; break;
+        case HTBOTTOMRIGHT:
+          id = IDC_SIZENWSE;
+          break;
         case HTTOPRIGHT:
-        case HTBOTTOMLEFT: id = IDC_SIZENESW; break;
-        default: id = IDC_ARROW; break;
+        case HTBOTTOMLEFT:
+          id = IDC_SIZENESW;
+          break;
+        default:
+          id = IDC_ARROW;
+          break;
       }
       SetCursor(LoadCursor(nullptr, id));
       return TRUE;
@@ -537,39 +569,61 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case HTCAPTION:
           if (!(w->style & WS_MAXIMIZE)) SendMessage(hwnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, lParam);
           return 0;
-        case HTLEFT: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 1, lParam); return 0;
-        case HTRIGHT: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 2, lParam); return 0;
-        case HTTOP: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 3, lParam); return 0;
-        case HTTOPLEFT: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 4, lParam); return 0;
-        case HTTOPRIGHT: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 5, lParam); return 0;
-        case HTBOTTOM: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 6, lParam); return 0;
-        case HTBOTTOMLEFT: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 7, lParam); return 0;
-        case HTBOTTOMRIGHT: SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 8, lParam); return 0;
+        case HTLEFT:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 1, lParam);
+          return 0;
+        case HTRIGHT:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 2, lParam);
+          return 0;
+        case HTTOP:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 3, lParam);
+          return 0;
+        case HTTOPLEFT:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 4, lParam);
+          return 0;
+        case HTTOPRIGHT:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 5, lParam);
+          return 0;
+        case HTBOTTOM:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 6, lParam);
+          return 0;
+        case HTBOTTOMLEFT:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 7, lParam);
+          return 0;
+        case HTBOTTOMRIGHT:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE | 8, lParam);
+          return 0;
         case HTCLOSE:
         case HTMINBUTTON:
-        case HTMAXBUTTON: TrackSysButton(hwnd, static_cast<int>(wParam)); return 0;
-        case HTMENU: SendMessage(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTMENU, lParam); return 0;
+        case HTMAXBUTTON:
+          TrackSysButton(hwnd, static_cast<int>(wParam));
+          return 0;
+        case HTMENU:
+          SendMessage(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTMENU, lParam);
+          return 0;
         case HTSYSMENU:
           if (w->style & WS_SYSMENU) ShowSystemMenu(hwnd);
           return 0;
         case HTVSCROLL:
-        case HTHSCROLL: return ScrollBarNcMouse(w, msg, wParam, pt);
+        case HTHSCROLL:
+          return ScrollBarNcMouse(w, msg, wParam, pt);
       }
       return 0;
     }
     case WM_NCLBUTTONDBLCLK:
       if (wParam == HTCAPTION && (w->style & WS_MAXIMIZEBOX))
         SendMessage(hwnd, WM_SYSCOMMAND, (w->style & (WS_MAXIMIZE | WS_MINIMIZE)) ? SC_RESTORE : SC_MAXIMIZE, lParam);
-      else if (wParam == HTSYSMENU && (w->style & WS_SYSMENU))
-        SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+      else if (wParam == HTSYSMENU && (w->style & WS_SYSMENU)) SendMessage(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
       else if (wParam == HTVSCROLL || wParam == HTHSCROLL)
         return ScrollBarNcMouse(w, WM_NCLBUTTONDOWN, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
       return 0;
-    case WM_SYSCOMMAND: return DefSysCommand(hwnd, wParam, lParam);
+    case WM_SYSCOMMAND:
+      return DefSysCommand(hwnd, wParam, lParam);
     case WM_IME_STARTCOMPOSITION:
     case WM_IME_COMPOSITION:
     case WM_IME_ENDCOMPOSITION:
-    case WM_IME_CHAR: return DefImeMessage(hwnd, msg, wParam, lParam);
+    case WM_IME_CHAR:
+      return DefImeMessage(hwnd, msg, wParam, lParam);
     case WM_POPUPSYSTEMMENU:
       if (w->style & WS_SYSMENU) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -595,7 +649,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (top && top->menu) SendMessage(top->hwnd, WM_SYSCOMMAND, SC_KEYMENU, 0);
       }
       return 0;
-    case WM_SYSKEYUP: return 0;
+    case WM_SYSKEYUP:
+      return 0;
     case WM_SYSCHAR:
       if (wParam == VK_SPACE) {
         Wnd* top = TopLevelOf(w);
@@ -665,19 +720,32 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       for (HWND k : kids) SendMessage(k, WM_UPDATEUISTATE, wParam, lParam);
       return 0;
     }
-    case WM_QUERYUISTATE: return w->uiState;
-    case WM_GETFONT: return 0;
-    case WM_GETDLGCODE: return 0;
-    case WM_NOTIFYFORMAT: return 2;  // NFR_UNICODE
-    case WM_GETOBJECT: return 0;
-    case WM_DROPFILES: return 0;
-    case WM_GETHOTKEY: return 0;
-    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(w->cls ? w->cls->icon : nullptr);
-    case WM_SHOWWINDOW: return 0;
-    case WM_PARENTNOTIFY: return 0;
-    case WM_NCDESTROY: return 0;
-    case WM_NCMOUSEMOVE: return 0;
-    case WM_NCLBUTTONUP: return 0;
+    case WM_QUERYUISTATE:
+      return w->uiState;
+    case WM_GETFONT:
+      return 0;
+    case WM_GETDLGCODE:
+      return 0;
+    case WM_NOTIFYFORMAT:
+      return 2;  // NFR_UNICODE
+    case WM_GETOBJECT:
+      return 0;
+    case WM_DROPFILES:
+      return 0;
+    case WM_GETHOTKEY:
+      return 0;
+    case WM_QUERYDRAGICON:
+      return reinterpret_cast<LRESULT>(w->cls ? w->cls->icon : nullptr);
+    case WM_SHOWWINDOW:
+      return 0;
+    case WM_PARENTNOTIFY:
+      return 0;
+    case WM_NCDESTROY:
+      return 0;
+    case WM_NCMOUSEMOVE:
+      return 0;
+    case WM_NCLBUTTONUP:
+      return 0;
   }
   return 0;
 }

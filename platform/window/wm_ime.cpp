@@ -27,7 +27,7 @@ struct ImeState {
   std::u16string result;
   COMPOSITIONFORM form{CFS_DEFAULT, {0, 0}, {0, 0, 0, 0}};
   HWND formOwner = nullptr;  // the window that had the focus when the form was set
-  HWND window = nullptr;  // the composition window DefWindowProc shows
+  HWND window = nullptr;     // the composition window DefWindowProc shows
 };
 
 ImeState& Ime() {
@@ -191,7 +191,8 @@ void ResetIme() {
 // DefWindowProc's part.
 LRESULT DefImeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_IME_STARTCOMPOSITION: return 0;
+    case WM_IME_STARTCOMPOSITION:
+      return 0;
     case WM_IME_COMPOSITION:
       if (lParam & GCS_RESULTSTR) {
         // The committed text reaches the window as characters.
@@ -200,8 +201,12 @@ LRESULT DefImeMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (lParam & GCS_COMPSTR) ShowCompositionWindow(hwnd);
       if (lParam & GCS_RESULTSTR) HideCompositionWindow();
       return 0;
-    case WM_IME_ENDCOMPOSITION: HideCompositionWindow(); return 0;
-    case WM_IME_CHAR: PostMessage(hwnd, WM_CHAR, wParam, lParam); return 0;
+    case WM_IME_ENDCOMPOSITION:
+      HideCompositionWindow();
+      return 0;
+    case WM_IME_CHAR:
+      PostMessage(hwnd, WM_CHAR, wParam, lParam);
+      return 0;
   }
   return 0;
 }
@@ -218,10 +223,16 @@ LONG ImmGetCompositionStringW(HIMC himc, DWORD index, LPVOID buffer, DWORD buffe
   ImeState& ime = Ime();
   const std::u16string* s = nullptr;
   switch (index) {
-    case GCS_COMPSTR: s = &ime.composition; break;
-    case GCS_RESULTSTR: s = &ime.result; break;
-    case GCS_CURSORPOS: return ime.cursor;
-    default: return IMM_ERROR_GENERAL;
+    case GCS_COMPSTR:
+      s = &ime.composition;
+      break;
+    case GCS_RESULTSTR:
+      s = &ime.result;
+      break;
+    case GCS_CURSORPOS:
+      return ime.cursor;
+    default:
+      return IMM_ERROR_GENERAL;
   }
   LONG bytes = static_cast<LONG>(s->size() * sizeof(char16_t));
   if (bufferLength == 0 || !buffer) return bytes;

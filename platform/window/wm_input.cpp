@@ -62,7 +62,8 @@ void ActivateWindow(HWND hwnd, int how, bool setFocus) {
   s.input.active = hwnd;
   if (FromHandleQuiet(old)) {
     Send(old, WM_NCACTIVATE, FALSE, 0);
-    if (FromHandleQuiet(old)) Send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0), reinterpret_cast<LPARAM>(hwnd));
+    if (FromHandleQuiet(old))
+      Send(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, IsIconic(old) ? 1 : 0), reinterpret_cast<LPARAM>(hwnd));
   }
   if (s.input.active != hwnd) return;  // a handler activated something else meanwhile
   if (!hwnd) {
@@ -124,58 +125,111 @@ struct KeyInfo {
 
 const KeyInfo kKeys[] = {
     {VK_ESCAPE, 0x01, false, 0x1B, 0x1B, u"Esc"},
-    {'1', 0x02, false, u'1', u'!', u"1"}, {'2', 0x03, false, u'2', u'@', u"2"},
-    {'3', 0x04, false, u'3', u'#', u"3"}, {'4', 0x05, false, u'4', u'$', u"4"},
-    {'5', 0x06, false, u'5', u'%', u"5"}, {'6', 0x07, false, u'6', u'^', u"6"},
-    {'7', 0x08, false, u'7', u'&', u"7"}, {'8', 0x09, false, u'8', u'*', u"8"},
-    {'9', 0x0A, false, u'9', u'(', u"9"}, {'0', 0x0B, false, u'0', u')', u"0"},
-    {VK_OEM_MINUS, 0x0C, false, u'-', u'_', u"-"}, {VK_OEM_PLUS, 0x0D, false, u'=', u'+', u"="},
-    {VK_BACK, 0x0E, false, 0x08, 0x08, u"Backspace"}, {VK_TAB, 0x0F, false, 0x09, 0x09, u"Tab"},
-    {'Q', 0x10, false, u'q', u'Q', u"Q"}, {'W', 0x11, false, u'w', u'W', u"W"},
-    {'E', 0x12, false, u'e', u'E', u"E"}, {'R', 0x13, false, u'r', u'R', u"R"},
-    {'T', 0x14, false, u't', u'T', u"T"}, {'Y', 0x15, false, u'y', u'Y', u"Y"},
-    {'U', 0x16, false, u'u', u'U', u"U"}, {'I', 0x17, false, u'i', u'I', u"I"},
-    {'O', 0x18, false, u'o', u'O', u"O"}, {'P', 0x19, false, u'p', u'P', u"P"},
-    {VK_OEM_4, 0x1A, false, u'[', u'{', u"["}, {VK_OEM_6, 0x1B, false, u']', u'}', u"]"},
-    {VK_RETURN, 0x1C, false, 0x0D, 0x0D, u"Enter"}, {VK_CONTROL, 0x1D, false, 0, 0, u"Ctrl"},
-    {'A', 0x1E, false, u'a', u'A', u"A"}, {'S', 0x1F, false, u's', u'S', u"S"},
-    {'D', 0x20, false, u'd', u'D', u"D"}, {'F', 0x21, false, u'f', u'F', u"F"},
-    {'G', 0x22, false, u'g', u'G', u"G"}, {'H', 0x23, false, u'h', u'H', u"H"},
-    {'J', 0x24, false, u'j', u'J', u"J"}, {'K', 0x25, false, u'k', u'K', u"K"},
-    {'L', 0x26, false, u'l', u'L', u"L"}, {VK_OEM_1, 0x27, false, u';', u':', u";"},
-    {VK_OEM_7, 0x28, false, u'\'', u'"', u"'"}, {VK_OEM_3, 0x29, false, u'`', u'~', u"`"},
-    {VK_SHIFT, 0x2A, false, 0, 0, u"Shift"}, {VK_OEM_5, 0x2B, false, u'\\', u'|', u"\\"},
-    {'Z', 0x2C, false, u'z', u'Z', u"Z"}, {'X', 0x2D, false, u'x', u'X', u"X"},
-    {'C', 0x2E, false, u'c', u'C', u"C"}, {'V', 0x2F, false, u'v', u'V', u"V"},
-    {'B', 0x30, false, u'b', u'B', u"B"}, {'N', 0x31, false, u'n', u'N', u"N"},
-    {'M', 0x32, false, u'm', u'M', u"M"}, {VK_OEM_COMMA, 0x33, false, u',', u'<', u","},
-    {VK_OEM_PERIOD, 0x34, false, u'.', u'>', u"."}, {VK_OEM_2, 0x35, false, u'/', u'?', u"/"},
-    {VK_RSHIFT, 0x36, false, 0, 0, u"Right Shift"}, {VK_MULTIPLY, 0x37, false, u'*', u'*', u"Num *"},
-    {VK_MENU, 0x38, false, 0, 0, u"Alt"}, {VK_SPACE, 0x39, false, u' ', u' ', u"Space"},
+    {'1', 0x02, false, u'1', u'!', u"1"},
+    {'2', 0x03, false, u'2', u'@', u"2"},
+    {'3', 0x04, false, u'3', u'#', u"3"},
+    {'4', 0x05, false, u'4', u'$', u"4"},
+    {'5', 0x06, false, u'5', u'%', u"5"},
+    {'6', 0x07, false, u'6', u'^', u"6"},
+    {'7', 0x08, false, u'7', u'&', u"7"},
+    {'8', 0x09, false, u'8', u'*', u"8"},
+    {'9', 0x0A, false, u'9', u'(', u"9"},
+    {'0', 0x0B, false, u'0', u')', u"0"},
+    {VK_OEM_MINUS, 0x0C, false, u'-', u'_', u"-"},
+    {VK_OEM_PLUS, 0x0D, false, u'=', u'+', u"="},
+    {VK_BACK, 0x0E, false, 0x08, 0x08, u"Backspace"},
+    {VK_TAB, 0x0F, false, 0x09, 0x09, u"Tab"},
+    {'Q', 0x10, false, u'q', u'Q', u"Q"},
+    {'W', 0x11, false, u'w', u'W', u"W"},
+    {'E', 0x12, false, u'e', u'E', u"E"},
+    {'R', 0x13, false, u'r', u'R', u"R"},
+    {'T', 0x14, false, u't', u'T', u"T"},
+    {'Y', 0x15, false, u'y', u'Y', u"Y"},
+    {'U', 0x16, false, u'u', u'U', u"U"},
+    {'I', 0x17, false, u'i', u'I', u"I"},
+    {'O', 0x18, false, u'o', u'O', u"O"},
+    {'P', 0x19, false, u'p', u'P', u"P"},
+    {VK_OEM_4, 0x1A, false, u'[', u'{', u"["},
+    {VK_OEM_6, 0x1B, false, u']', u'}', u"]"},
+    {VK_RETURN, 0x1C, false, 0x0D, 0x0D, u"Enter"},
+    {VK_CONTROL, 0x1D, false, 0, 0, u"Ctrl"},
+    {'A', 0x1E, false, u'a', u'A', u"A"},
+    {'S', 0x1F, false, u's', u'S', u"S"},
+    {'D', 0x20, false, u'd', u'D', u"D"},
+    {'F', 0x21, false, u'f', u'F', u"F"},
+    {'G', 0x22, false, u'g', u'G', u"G"},
+    {'H', 0x23, false, u'h', u'H', u"H"},
+    {'J', 0x24, false, u'j', u'J', u"J"},
+    {'K', 0x25, false, u'k', u'K', u"K"},
+    {'L', 0x26, false, u'l', u'L', u"L"},
+    {VK_OEM_1, 0x27, false, u';', u':', u";"},
+    {VK_OEM_7, 0x28, false, u'\'', u'"', u"'"},
+    {VK_OEM_3, 0x29, false, u'`', u'~', u"`"},
+    {VK_SHIFT, 0x2A, false, 0, 0, u"Shift"},
+    {VK_OEM_5, 0x2B, false, u'\\', u'|', u"\\"},
+    {'Z', 0x2C, false, u'z', u'Z', u"Z"},
+    {'X', 0x2D, false, u'x', u'X', u"X"},
+    {'C', 0x2E, false, u'c', u'C', u"C"},
+    {'V', 0x2F, false, u'v', u'V', u"V"},
+    {'B', 0x30, false, u'b', u'B', u"B"},
+    {'N', 0x31, false, u'n', u'N', u"N"},
+    {'M', 0x32, false, u'm', u'M', u"M"},
+    {VK_OEM_COMMA, 0x33, false, u',', u'<', u","},
+    {VK_OEM_PERIOD, 0x34, false, u'.', u'>', u"."},
+    {VK_OEM_2, 0x35, false, u'/', u'?', u"/"},
+    {VK_RSHIFT, 0x36, false, 0, 0, u"Right Shift"},
+    {VK_MULTIPLY, 0x37, false, u'*', u'*', u"Num *"},
+    {VK_MENU, 0x38, false, 0, 0, u"Alt"},
+    {VK_SPACE, 0x39, false, u' ', u' ', u"Space"},
     {VK_CAPITAL, 0x3A, false, 0, 0, u"Caps Lock"},
-    {VK_F1, 0x3B, false, 0, 0, u"F1"}, {VK_F2, 0x3C, false, 0, 0, u"F2"}, {VK_F3, 0x3D, false, 0, 0, u"F3"},
-    {VK_F4, 0x3E, false, 0, 0, u"F4"}, {VK_F5, 0x3F, false, 0, 0, u"F5"}, {VK_F6, 0x40, false, 0, 0, u"F6"},
-    {VK_F7, 0x41, false, 0, 0, u"F7"}, {VK_F8, 0x42, false, 0, 0, u"F8"}, {VK_F9, 0x43, false, 0, 0, u"F9"},
-    {VK_F10, 0x44, false, 0, 0, u"F10"}, {VK_NUMLOCK, 0x45, true, 0, 0, u"Num Lock"},
+    {VK_F1, 0x3B, false, 0, 0, u"F1"},
+    {VK_F2, 0x3C, false, 0, 0, u"F2"},
+    {VK_F3, 0x3D, false, 0, 0, u"F3"},
+    {VK_F4, 0x3E, false, 0, 0, u"F4"},
+    {VK_F5, 0x3F, false, 0, 0, u"F5"},
+    {VK_F6, 0x40, false, 0, 0, u"F6"},
+    {VK_F7, 0x41, false, 0, 0, u"F7"},
+    {VK_F8, 0x42, false, 0, 0, u"F8"},
+    {VK_F9, 0x43, false, 0, 0, u"F9"},
+    {VK_F10, 0x44, false, 0, 0, u"F10"},
+    {VK_NUMLOCK, 0x45, true, 0, 0, u"Num Lock"},
     {VK_SCROLL, 0x46, false, 0, 0, u"Scroll Lock"},
-    {VK_NUMPAD7, 0x47, false, u'7', u'7', u"Num 7"}, {VK_NUMPAD8, 0x48, false, u'8', u'8', u"Num 8"},
-    {VK_NUMPAD9, 0x49, false, u'9', u'9', u"Num 9"}, {VK_SUBTRACT, 0x4A, false, u'-', u'-', u"Num -"},
-    {VK_NUMPAD4, 0x4B, false, u'4', u'4', u"Num 4"}, {VK_NUMPAD5, 0x4C, false, u'5', u'5', u"Num 5"},
-    {VK_NUMPAD6, 0x4D, false, u'6', u'6', u"Num 6"}, {VK_ADD, 0x4E, false, u'+', u'+', u"Num +"},
-    {VK_NUMPAD1, 0x4F, false, u'1', u'1', u"Num 1"}, {VK_NUMPAD2, 0x50, false, u'2', u'2', u"Num 2"},
-    {VK_NUMPAD3, 0x51, false, u'3', u'3', u"Num 3"}, {VK_NUMPAD0, 0x52, false, u'0', u'0', u"Num 0"},
-    {VK_DECIMAL, 0x53, false, u'.', u'.', u"Num Del"}, {VK_OEM_102, 0x56, false, u'\\', u'|', u"\\"},
-    {VK_F11, 0x57, false, 0, 0, u"F11"}, {VK_F12, 0x58, false, 0, 0, u"F12"},
-    {VK_HOME, 0x47, true, 0, 0, u"Home"}, {VK_UP, 0x48, true, 0, 0, u"Up"},
-    {VK_PRIOR, 0x49, true, 0, 0, u"Page Up"}, {VK_LEFT, 0x4B, true, 0, 0, u"Left"},
-    {VK_RIGHT, 0x4D, true, 0, 0, u"Right"}, {VK_END, 0x4F, true, 0, 0, u"End"},
-    {VK_DOWN, 0x50, true, 0, 0, u"Down"}, {VK_NEXT, 0x51, true, 0, 0, u"Page Down"},
-    {VK_INSERT, 0x52, true, 0, 0, u"Insert"}, {VK_DELETE, 0x53, true, 0, 0, u"Delete"},
-    {VK_DIVIDE, 0x35, true, u'/', u'/', u"Num /"}, {VK_LWIN, 0x5B, true, 0, 0, u"Left Windows"},
-    {VK_RWIN, 0x5C, true, 0, 0, u"Right Windows"}, {VK_APPS, 0x5D, true, 0, 0, u"Application"},
-    {VK_SNAPSHOT, 0x37, true, 0, 0, u"Prnt Scrn"}, {VK_PAUSE, 0x45, false, 0, 0, u"Pause"},
-    {VK_LSHIFT, 0x2A, false, 0, 0, u"Shift"}, {VK_LCONTROL, 0x1D, false, 0, 0, u"Ctrl"},
-    {VK_RCONTROL, 0x1D, true, 0, 0, u"Right Ctrl"}, {VK_LMENU, 0x38, false, 0, 0, u"Alt"},
+    {VK_NUMPAD7, 0x47, false, u'7', u'7', u"Num 7"},
+    {VK_NUMPAD8, 0x48, false, u'8', u'8', u"Num 8"},
+    {VK_NUMPAD9, 0x49, false, u'9', u'9', u"Num 9"},
+    {VK_SUBTRACT, 0x4A, false, u'-', u'-', u"Num -"},
+    {VK_NUMPAD4, 0x4B, false, u'4', u'4', u"Num 4"},
+    {VK_NUMPAD5, 0x4C, false, u'5', u'5', u"Num 5"},
+    {VK_NUMPAD6, 0x4D, false, u'6', u'6', u"Num 6"},
+    {VK_ADD, 0x4E, false, u'+', u'+', u"Num +"},
+    {VK_NUMPAD1, 0x4F, false, u'1', u'1', u"Num 1"},
+    {VK_NUMPAD2, 0x50, false, u'2', u'2', u"Num 2"},
+    {VK_NUMPAD3, 0x51, false, u'3', u'3', u"Num 3"},
+    {VK_NUMPAD0, 0x52, false, u'0', u'0', u"Num 0"},
+    {VK_DECIMAL, 0x53, false, u'.', u'.', u"Num Del"},
+    {VK_OEM_102, 0x56, false, u'\\', u'|', u"\\"},
+    {VK_F11, 0x57, false, 0, 0, u"F11"},
+    {VK_F12, 0x58, false, 0, 0, u"F12"},
+    {VK_HOME, 0x47, true, 0, 0, u"Home"},
+    {VK_UP, 0x48, true, 0, 0, u"Up"},
+    {VK_PRIOR, 0x49, true, 0, 0, u"Page Up"},
+    {VK_LEFT, 0x4B, true, 0, 0, u"Left"},
+    {VK_RIGHT, 0x4D, true, 0, 0, u"Right"},
+    {VK_END, 0x4F, true, 0, 0, u"End"},
+    {VK_DOWN, 0x50, true, 0, 0, u"Down"},
+    {VK_NEXT, 0x51, true, 0, 0, u"Page Down"},
+    {VK_INSERT, 0x52, true, 0, 0, u"Insert"},
+    {VK_DELETE, 0x53, true, 0, 0, u"Delete"},
+    {VK_DIVIDE, 0x35, true, u'/', u'/', u"Num /"},
+    {VK_LWIN, 0x5B, true, 0, 0, u"Left Windows"},
+    {VK_RWIN, 0x5C, true, 0, 0, u"Right Windows"},
+    {VK_APPS, 0x5D, true, 0, 0, u"Application"},
+    {VK_SNAPSHOT, 0x37, true, 0, 0, u"Prnt Scrn"},
+    {VK_PAUSE, 0x45, false, 0, 0, u"Pause"},
+    {VK_LSHIFT, 0x2A, false, 0, 0, u"Shift"},
+    {VK_LCONTROL, 0x1D, false, 0, 0, u"Ctrl"},
+    {VK_RCONTROL, 0x1D, true, 0, 0, u"Right Ctrl"},
+    {VK_LMENU, 0x38, false, 0, 0, u"Alt"},
     {VK_RMENU, 0x38, true, 0, 0, u"Right Alt"},
 };
 
@@ -215,14 +269,30 @@ UINT TranslateKeyToChar(UINT vk, UINT scan, const BYTE* st, WCHAR* out) {
       return 1;
     }
     switch (vk) {
-      case VK_OEM_4: *out = 0x1B; return 1;
-      case VK_OEM_5: *out = 0x1C; return 1;
-      case VK_OEM_6: *out = 0x1D; return 1;
-      case VK_RETURN: *out = 0x0A; return 1;
-      case VK_BACK: *out = 0x7F; return 1;
-      case VK_ESCAPE: *out = 0x1B; return 1;
-      case VK_SPACE: *out = u' '; return 1;
-      case VK_CANCEL: *out = 0x03; return 1;
+      case VK_OEM_4:
+        *out = 0x1B;
+        return 1;
+      case VK_OEM_5:
+        *out = 0x1C;
+        return 1;
+      case VK_OEM_6:
+        *out = 0x1D;
+        return 1;
+      case VK_RETURN:
+        *out = 0x0A;
+        return 1;
+      case VK_BACK:
+        *out = 0x7F;
+        return 1;
+      case VK_ESCAPE:
+        *out = 0x1B;
+        return 1;
+      case VK_SPACE:
+        *out = u' ';
+        return 1;
+      case VK_CANCEL:
+        *out = 0x03;
+        return 1;
       case '6':
         if (shift) {
           *out = 0x1E;
@@ -293,8 +363,7 @@ bool DoubleClickOf(const InputEvent& ev, HWND target, bool client) {
   if (std::abs(ev.pt.x - s.input.lastClickPt.x) > s.system.doubleClickCx / 2 ||
       std::abs(ev.pt.y - s.input.lastClickPt.y) > s.system.doubleClickCy / 2)
     return false;
-  if (ev.message == WM_XBUTTONDOWN && HIWORD(ev.wParam) != HIWORD(s.input.lastClickPt.x * 0 + 0)) {
-  }
+  if (ev.message == WM_XBUTTONDOWN && HIWORD(ev.wParam) != HIWORD(s.input.lastClickPt.x * 0 + 0)) {}
   return true;
 }
 
@@ -439,14 +508,12 @@ void CommitInput(const InputEvent& ev, MSG* msg, int hit, HWND hitWnd, bool* eat
   s.input.cursorPos = ev.pt;
   if (m == WM_LBUTTONDOWN || m == WM_LBUTTONUP || m == WM_RBUTTONDOWN || m == WM_RBUTTONUP || m == WM_MBUTTONDOWN ||
       m == WM_MBUTTONUP || m == WM_XBUTTONDOWN || m == WM_XBUTTONUP) {
-    int vk = (m <= WM_LBUTTONDBLCLK) ? VK_LBUTTON
+    int vk = (m <= WM_LBUTTONDBLCLK)   ? VK_LBUTTON
              : (m <= WM_RBUTTONDBLCLK) ? VK_RBUTTON
              : (m <= WM_MBUTTONDBLCLK) ? VK_MBUTTON
                                        : (HIWORD(ev.wParam) == XBUTTON2 ? VK_XBUTTON2 : VK_XBUTTON1);
-    if (IsButtonDown(m))
-      s.input.keys[vk] |= 0x80;
-    else
-      s.input.keys[vk] &= ~0x80;
+    if (IsButtonDown(m)) s.input.keys[vk] |= 0x80;
+    else s.input.keys[vk] &= ~0x80;
   }
   HWND target = msg->hwnd;
   if (m == WM_MOUSEMOVE) LeaveTracked(hitWnd, hit);
@@ -817,9 +884,12 @@ BOOL GetKeyboardLayoutNameW(LPWSTR name) { return GetKeyboardLayoutName(name); }
 HKL ActivateKeyboardLayout(HKL, UINT) { return kUsLayout; }
 int GetKeyboardType(int typeFlag) {
   switch (typeFlag) {
-    case 0: return 4;   // enhanced 101/102-key
-    case 1: return 0;
-    case 2: return 12;  // function keys
+    case 0:
+      return 4;  // enhanced 101/102-key
+    case 1:
+      return 0;
+    case 2:
+      return 12;  // function keys
   }
   return 0;
 }
@@ -945,7 +1015,8 @@ void CaretRestore(HWND hwnd) {
 
 void CheckCaretBlink() {
   Caret& c = Ui().caret;
-  if (!c.hwnd || c.hideCount != 0 || TestMode() || Ui().system.caretBlink == INFINITE || Ui().system.caretBlink == 0) return;
+  if (!c.hwnd || c.hideCount != 0 || TestMode() || Ui().system.caretBlink == INFINITE || Ui().system.caretBlink == 0)
+    return;
   std::uint64_t now = pv::Clock::TickCount64();
   if (now < c.nextBlink) return;
   c.nextBlink = now + Ui().system.caretBlink;
@@ -1066,7 +1137,8 @@ BOOL TrackMouseEvent(LPTRACKMOUSEEVENT tme) {
   if (kinds & TME_HOVER) {
     s.input.track.flags |= TME_HOVER;
     UINT hoverDefault = 400;
-    s.input.track.hoverTime = (tme->dwHoverTime == HOVER_DEFAULT || tme->dwHoverTime == 0) ? hoverDefault : tme->dwHoverTime;
+    s.input.track.hoverTime =
+        (tme->dwHoverTime == HOVER_DEFAULT || tme->dwHoverTime == 0) ? hoverDefault : tme->dwHoverTime;
     s.input.track.hoverStart = Now();
     s.input.track.hoverPt = s.input.cursorPos;
   }
@@ -1118,7 +1190,6 @@ BOOL DragDetect(HWND hwnd, POINT pt) {
   return result;
 }
 
-
 namespace {
 void MouseInput(const MOUSEINPUT& mi) {
   UiState& s = Ui();
@@ -1131,7 +1202,8 @@ void MouseInput(const MOUSEINPUT& mi) {
       int cy = GetSystemMetrics(virt ? SM_CYVIRTUALSCREEN : SM_CYSCREEN);
       // 0 is the first pixel, 65535 the last.
       auto map = [](LONG d, int size) {
-        return static_cast<int>((static_cast<long long>(std::clamp<LONG>(d, 0, 65535)) * std::max(0, size - 1) + 32767) / 65535);
+        return static_cast<int>(
+            (static_cast<long long>(std::clamp<LONG>(d, 0, 65535)) * std::max(0, size - 1) + 32767) / 65535);
       };
       pt.x = x0 + map(mi.dx, cx);
       pt.y = y0 + map(mi.dy, cy);
@@ -1160,9 +1232,10 @@ void MouseInput(const MOUSEINPUT& mi) {
     UINT msg;
     int vk;
   };
-  const Button buttons[] = {{MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, s.system.swapButtons ? VK_RBUTTON : VK_LBUTTON},
-                            {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN, s.system.swapButtons ? VK_LBUTTON : VK_RBUTTON},
-                            {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, WM_MBUTTONDOWN, VK_MBUTTON}};
+  const Button buttons[] = {
+      {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, WM_LBUTTONDOWN, s.system.swapButtons ? VK_RBUTTON : VK_LBUTTON},
+      {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, WM_RBUTTONDOWN, s.system.swapButtons ? VK_LBUTTON : VK_RBUTTON},
+      {MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP, WM_MBUTTONDOWN, VK_MBUTTON}};
   for (const Button& b : buttons) {
     UINT msg = b.msg;
     if (s.system.swapButtons && msg != WM_MBUTTONDOWN) msg = msg == WM_LBUTTONDOWN ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
@@ -1218,8 +1291,10 @@ UINT SendInput(UINT count, LPINPUT inputs, int size) {
       } else {
         BYTE vk = static_cast<BYTE>(k.wVk);
         if (k.dwFlags & KEYEVENTF_SCANCODE)
-          vk = static_cast<BYTE>(MapVirtualKey(k.wScan | ((k.dwFlags & KEYEVENTF_EXTENDEDKEY) ? 0xE000 : 0), MAPVK_VSC_TO_VK));
-        keybd_event(vk, static_cast<BYTE>(k.wScan), k.dwFlags & (KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY), k.dwExtraInfo);
+          vk = static_cast<BYTE>(
+              MapVirtualKey(k.wScan | ((k.dwFlags & KEYEVENTF_EXTENDEDKEY) ? 0xE000 : 0), MAPVK_VSC_TO_VK));
+        keybd_event(vk, static_cast<BYTE>(k.wScan), k.dwFlags & (KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY),
+                    k.dwExtraInfo);
       }
     } else if (in.type != INPUT_HARDWARE) {
       SetLastError(ERROR_INVALID_PARAMETER);
@@ -1245,9 +1320,7 @@ void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR) {
   ev.lParam = static_cast<LPARAM>(1 | (sc << 16) | ((flags & KEYEVENTF_EXTENDEDKEY) ? (1u << 24) : 0) |
                                   ((flags & KEYEVENTF_KEYUP) ? 0xC0000000u : 0));
   ev.time = static_cast<DWORD>(Now());
-  if (flags & KEYEVENTF_KEYUP)
-    Ui().input.asyncKeys[vk] &= ~0x80;
-  else
-    Ui().input.asyncKeys[vk] |= 0x80;
+  if (flags & KEYEVENTF_KEYUP) Ui().input.asyncKeys[vk] &= ~0x80;
+  else Ui().input.asyncKeys[vk] |= 0x80;
   PostInput(ev);
 }

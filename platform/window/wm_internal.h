@@ -125,9 +125,9 @@ struct Wnd {
   WNDPROC proc = nullptr;
   DWORD style = 0;
   DWORD exStyle = 0;
-  std::u16string text;  // changed under the handle table lock (SetWndText)
-  UINT_PTR id = 0;        // child windows: the control id
-  HMENU menu = nullptr;   // top-level windows: the menu bar
+  std::u16string text;   // changed under the handle table lock (SetWndText)
+  UINT_PTR id = 0;       // child windows: the control id
+  HMENU menu = nullptr;  // top-level windows: the menu bar
   HMENU sysMenu = nullptr;
   HINSTANCE inst = nullptr;
   LONG_PTR userData = 0;
@@ -135,27 +135,27 @@ struct Wnd {
   Wnd* parent = nullptr;  // the desktop for top-level windows
   Wnd* owner = nullptr;
   std::vector<Wnd*> children;  // z-order: front() is the top
-  RECT rect{};    // window rectangle in the parent's client coordinates (screen for top-level)
-  RECT client{};  // client rectangle relative to the window's top-left corner
+  RECT rect{};                 // window rectangle in the parent's client coordinates (screen for top-level)
+  RECT client{};               // client rectangle relative to the window's top-left corner
   std::vector<Prop> props;
   // painting
-  Region update;           // window coordinates
+  Region update;  // window coordinates
   bool eraseNeeded = false;
   bool frameNeeded = false;  // WM_NCPAINT pending
   bool internalPaint = false;
-  bool painting = false;     // inside BeginPaint/EndPaint
-  bool beganPaint = false;   // BeginPaint called for the WM_PAINT being dispatched
-  bool redrawOff = false;    // WM_SETREDRAW FALSE
-  bool paintCounted = false; // counted in the queue's paintPending
+  bool painting = false;      // inside BeginPaint/EndPaint
+  bool beganPaint = false;    // BeginPaint called for the WM_PAINT being dispatched
+  bool redrawOff = false;     // WM_SETREDRAW FALSE
+  bool paintCounted = false;  // counted in the queue's paintPending
   // state
   bool destroying = false;
   bool created = false;  // WM_NCCREATE answered
   bool messageOnly = false;
-  RECT normalRect{};     // restored placement (parent client coordinates)
+  RECT normalRect{};  // restored placement (parent client coordinates)
   POINT maxPos{-1, -1};
   POINT minPos{-1, -1};
   bool restoreToMaximized = false;
-  bool ncActive = false;   // the frame shows as active (WM_NCACTIVATE's last word)
+  bool ncActive = false;     // the frame shows as active (WM_NCACTIVATE's last word)
   HWND lastFocus = nullptr;  // top-level windows: the focus inside, given back on activation
   HICON iconBig = nullptr;
   HICON iconSmall = nullptr;
@@ -184,8 +184,8 @@ struct Wnd {
 // ---- handles ----------------------------------------------------------------------------------
 // HWND values index a slot table and carry the slot's generation, so a handle
 // of a destroyed window never finds the window that reused its slot.
-Wnd* FromHandle(HWND hwnd);          // null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle
-Wnd* FromHandleQuiet(HWND hwnd);     // null without touching the last error
+Wnd* FromHandle(HWND hwnd);       // null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle
+Wnd* FromHandleQuiet(HWND hwnd);  // null without touching the last error
 // A live window of the calling thread, found without the table lock; null
 // for any other handle (then ask FromHandle).
 Wnd* OwnWindow(HWND hwnd);
@@ -288,8 +288,8 @@ struct Caret {
   int height = 0;
   POINT pos{};
   int hideCount = 1;
-  bool drawn = false;          // inverted on screen now
-  bool blinkOff = false;       // in the off phase of blinking
+  bool drawn = false;     // inverted on screen now
+  bool blinkOff = false;  // in the off phase of blinking
   std::uint64_t nextBlink = 0;
 };
 
@@ -346,8 +346,8 @@ struct InputState {
 // Timers, each tagged with the thread that set it: a thread sees only its own.
 struct TimerTable {
   std::vector<Timer> list;
-  std::uint64_t seq = 0;       // orders timers due at the same tick
-  UINT_PTR nextId = 0x7F00;    // ids of timers without a window
+  std::uint64_t seq = 0;     // orders timers due at the same tick
+  UINT_PTR nextId = 0x7F00;  // ids of timers without a window
 };
 
 // What SystemParametersInfo and its neighbours set and read.
@@ -390,17 +390,17 @@ bool PostSetWindowPos(ThreadQueue& q, const WINDOWPOS& pos);
 void RemoveWindowHooksState(HWND hwnd);
 
 // Geometry.
-RECT ScreenRect(const Wnd* w);        // window rectangle on screen
-RECT ScreenClient(const Wnd* w);      // client rectangle on screen
-POINT ClientOrigin(const Wnd* w);     // screen position of client (0,0); RTL: right edge
+RECT ScreenRect(const Wnd* w);     // window rectangle on screen
+RECT ScreenClient(const Wnd* w);   // client rectangle on screen
+POINT ClientOrigin(const Wnd* w);  // screen position of client (0,0); RTL: right edge
 bool Mirrored(const Wnd* w);
 Wnd* TopLevelOf(Wnd* w);
 bool IsTopLevel(const Wnd* w);
 bool IsVisibleChain(const Wnd* w);  // visible with every ancestor
 bool IsAncestorOf(const Wnd* anc, const Wnd* w);
-RECT NcFrameInsets(DWORD style, DWORD exStyle, bool hasMenu);  // insets (left, top, right, bottom)
+RECT NcFrameInsets(DWORD style, DWORD exStyle, bool hasMenu);        // insets (left, top, right, bottom)
 void ComputeClient(Wnd* w, const RECT& windowRect, WINDOWPOS* pos);  // sends WM_NCCALCSIZE
-Wnd* HitWindow(POINT screen, int* hit);  // the window under the point and its hit-test code
+Wnd* HitWindow(POINT screen, int* hit);                              // the window under the point and its hit-test code
 void UnlinkFromParent(Wnd* w);
 void LinkToParent(Wnd* w, Wnd* parent, HWND insertAfter);
 void EnforceTopmostBands();
@@ -416,14 +416,14 @@ bool LayeredByImage(Wnd* w);  // in a top-level window whose image UpdateLayered
 // Whether a top-level layered window shows a pixel at a point of its window
 // rectangle: not where it is fully transparent or has the colour key.
 bool LayeredPixelShown(Wnd* top, int x, int y);
-bool LayeredNeedsPixels(const Wnd* top);                  // per-pixel alpha or a colour key
+bool LayeredNeedsPixels(const Wnd* top);                   // per-pixel alpha or a colour key
 bool LayeredPixelValueShown(const Wnd* top, uint32_t px);  // px: a backing pixel
 void ValidateWnd(Wnd* w, const Region* rgnWindowCoords, UINT flags);
 void SetPaintPending(Wnd* w);
 bool NeedsPaint(const Wnd* w);
 Wnd* FindPaintWindow(ThreadQueue& q, HWND filter);
 void EnsureBacking(Wnd* top);
-void ReleaseWindowPaint(Wnd* w);  // on destroy: DCs, backing, regions
+void ReleaseWindowPaint(Wnd* w);                                                  // on destroy: DCs, backing, regions
 Region VisibleRegion(Wnd* w, bool client, bool clipChildren, bool clipSiblings);  // top-level coordinates
 void PaintNow(Wnd* w, bool children, bool eraseOnly);
 void MarkPresent(Wnd* w);

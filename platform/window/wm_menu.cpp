@@ -129,12 +129,9 @@ void ApplyFlags(MenuItem& it, UINT flags, UINT_PTR idOrPopup, LPCWSTR item) {
   it.text.clear();
   it.bitmap = nullptr;
   it.data = 0;
-  if (flags & MF_BITMAP)
-    it.bitmap = reinterpret_cast<HBITMAP>(const_cast<WCHAR*>(item));
-  else if (flags & MF_OWNERDRAW)
-    it.data = reinterpret_cast<ULONG_PTR>(item);
-  else if (!(flags & MF_SEPARATOR))
-    it.text = Text(item);
+  if (flags & MF_BITMAP) it.bitmap = reinterpret_cast<HBITMAP>(const_cast<WCHAR*>(item));
+  else if (flags & MF_OWNERDRAW) it.data = reinterpret_cast<ULONG_PTR>(item);
+  else if (!(flags & MF_SEPARATOR)) it.text = Text(item);
 }
 
 void BuildFromTemplate(HMENU h, const std::vector<pv::MenuItemTemplate>& items) {
@@ -262,10 +259,8 @@ DWORD CheckMenuItem(HMENU menu, UINT id, UINT check) {
   MenuItem* it = FindItem(menu, id, (check & MF_BYPOSITION) != 0);
   if (!it) return static_cast<DWORD>(-1);
   DWORD old = it->state & MF_CHECKED;
-  if (check & MF_CHECKED)
-    it->state |= MF_CHECKED;
-  else
-    it->state &= ~static_cast<UINT>(MF_CHECKED);
+  if (check & MF_CHECKED) it->state |= MF_CHECKED;
+  else it->state &= ~static_cast<UINT>(MF_CHECKED);
   return old;
 }
 
@@ -292,10 +287,8 @@ BOOL CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flag
 BOOL HiliteMenuItem(HWND, HMENU menu, UINT item, UINT hilite) {
   MenuItem* it = FindItem(menu, item, (hilite & MF_BYPOSITION) != 0);
   if (!it) return FALSE;
-  if (hilite & MF_HILITE)
-    it->state |= MF_HILITE;
-  else
-    it->state &= ~static_cast<UINT>(MF_HILITE);
+  if (hilite & MF_HILITE) it->state |= MF_HILITE;
+  else it->state &= ~static_cast<UINT>(MF_HILITE);
   return TRUE;
 }
 
@@ -384,10 +377,8 @@ void ApplyInfo(MenuItem* it, LPCMENUITEMINFOW info) {
     it->type = info->fType;
     it->text.clear();
     it->bitmap = nullptr;
-    if (info->fType & MFT_BITMAP)
-      it->bitmap = reinterpret_cast<HBITMAP>(info->dwTypeData);
-    else if (!(info->fType & (MFT_SEPARATOR | MFT_OWNERDRAW)))
-      it->text = Text(info->dwTypeData);
+    if (info->fType & MFT_BITMAP) it->bitmap = reinterpret_cast<HBITMAP>(info->dwTypeData);
+    else if (!(info->fType & (MFT_SEPARATOR | MFT_OWNERDRAW))) it->text = Text(info->dwTypeData);
   }
   if (mask & MIIM_FTYPE) it->type = info->fType & ~static_cast<UINT>(MFT_BITMAP);
   if (mask & MIIM_STRING) it->text = Text(info->dwTypeData);
@@ -730,10 +721,17 @@ void PaintPopup(Menu* m, HDC dc, const RECT& client, int selected, HWND owner, H
       continue;
     }
     if (it.type & MF_OWNERDRAW) {
-      DRAWITEMSTRUCT dis{ODT_MENU, 0, it.id, ODA_DRAWENTIRE,
+      DRAWITEMSTRUCT dis{ODT_MENU,
+                         0,
+                         it.id,
+                         ODA_DRAWENTIRE,
                          (sel ? ODS_SELECTED : 0u) | ((it.state & MF_CHECKED) ? ODS_CHECKED : 0u) |
-                             ((it.state & MF_GRAYED) ? ODS_GRAYED : 0u) | ((it.state & MF_DISABLED) ? ODS_DISABLED : 0u),
-                         reinterpret_cast<HWND>(handle), dc, r, it.data};
+                             ((it.state & MF_GRAYED) ? ODS_GRAYED : 0u) |
+                             ((it.state & MF_DISABLED) ? ODS_DISABLED : 0u),
+                         reinterpret_cast<HWND>(handle),
+                         dc,
+                         r,
+                         it.data};
       if (owner) SendMessage(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
       continue;
     }
@@ -888,8 +886,10 @@ LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       EndPaint(hwnd, &ps);
       return 0;
     }
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ERASEBKGND:
+      return 1;
   }
   return DefWindowProc(hwnd, msg, wParam, lParam);
 }
@@ -964,8 +964,10 @@ bool OpenPopup(HMENU menu, int x, int y, const RECT* exclude, UINT flags, int po
   mi.cbSize = sizeof(mi);
   GetMonitorInfo(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &mi);
   RECT area = mi.rcWork;
-  if (x + sz.cx > area.right) x = (exclude && exclude->left - sz.cx >= area.left) ? exclude->left - sz.cx : area.right - sz.cx;
-  if (y + sz.cy > area.bottom) y = (exclude && exclude->top - sz.cy >= area.top) ? exclude->top - sz.cy : area.bottom - sz.cy;
+  if (x + sz.cx > area.right)
+    x = (exclude && exclude->left - sz.cx >= area.left) ? exclude->left - sz.cx : area.right - sz.cx;
+  if (y + sz.cy > area.bottom)
+    y = (exclude && exclude->top - sz.cy >= area.top) ? exclude->top - sz.cy : area.bottom - sz.cy;
   x = std::max<int>(x, area.left);
   y = std::max<int>(y, area.top);
   EnsurePopupClass();
@@ -1069,12 +1071,16 @@ void Mnemonic(WCHAR ch) {
       r = SendMessage(t.owner, WM_MENUCHAR, MAKEWPARAM(ch, MF_POPUP | (m->system ? MF_SYSMENU : 0)),
                       reinterpret_cast<LPARAM>(l.menu));
     switch (HIWORD(r)) {
-      case MNC_CLOSE: t.done = true; return;
+      case MNC_CLOSE:
+        t.done = true;
+        return;
       case MNC_EXECUTE:
         Select(level, LOWORD(r));
         Choose(level);
         return;
-      case MNC_SELECT: Select(level, LOWORD(r)); return;
+      case MNC_SELECT:
+        Select(level, LOWORD(r));
+        return;
     }
     MessageBeep(0);
     return;
@@ -1170,8 +1176,9 @@ void RunLoop() {
           break;
         case VK_UP:
         case VK_DOWN:
-          if (mm) Select(level, NextSelectable(mm, l.selected < 0 ? (m.wParam == VK_DOWN ? -1 : 0) : l.selected,
-                                               m.wParam == VK_DOWN ? 1 : -1));
+          if (mm)
+            Select(level, NextSelectable(mm, l.selected < 0 ? (m.wParam == VK_DOWN ? -1 : 0) : l.selected,
+                                         m.wParam == VK_DOWN ? 1 : -1));
           break;
         case VK_RIGHT:
           if (mm && l.selected >= 0 && mm->items[static_cast<size_t>(l.selected)].sub) {
@@ -1189,9 +1196,13 @@ void RunLoop() {
             t.done = true;
           }
           break;
-        case VK_RETURN: Choose(level); break;
+        case VK_RETURN:
+          Choose(level);
+          break;
         case VK_MENU:
-        case VK_F10: t.done = true; break;
+        case VK_F10:
+          t.done = true;
+          break;
       }
       continue;
     }

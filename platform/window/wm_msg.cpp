@@ -130,8 +130,7 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       std::unique_lock<std::mutex> lock(me->m);
       if (item->done) break;
       if (!FromHandleQuiet(hwnd)) return 0;
-      me->cv.wait_for(lock, std::chrono::milliseconds(50),
-                      [&] { return item->done || !me->incoming.empty(); });
+      me->cv.wait_for(lock, std::chrono::milliseconds(50), [&] { return item->done || !me->incoming.empty(); });
       if (item->done) break;
     }
     return item->result;
@@ -160,9 +159,9 @@ void RemoveWindowMessages(HWND hwnd) {
   std::lock_guard<std::mutex> lock(q.m);
   q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), [&](const MSG& m) { return m.hwnd == hwnd; }),
                  q.posted.end());
-  q.pendingPos.erase(std::remove_if(q.pendingPos.begin(), q.pendingPos.end(),
-                                    [&](const PendingPos& p) { return p.pos.hwnd == hwnd; }),
-                     q.pendingPos.end());
+  q.pendingPos.erase(
+      std::remove_if(q.pendingPos.begin(), q.pendingPos.end(), [&](const PendingPos& p) { return p.pos.hwnd == hwnd; }),
+      q.pendingPos.end());
 }
 
 namespace {
@@ -396,7 +395,8 @@ BOOL RegisterHotKey(HWND hwnd, int id, UINT modifiers, UINT vk) {
 BOOL UnregisterHotKey(HWND hwnd, int id) {
   auto& h = HotKeys();
   DWORD tid = CurrentTid();
-  auto it = std::find_if(h.begin(), h.end(), [&](const HotKey& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
+  auto it =
+      std::find_if(h.begin(), h.end(), [&](const HotKey& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
   if (it == h.end()) {
     SetLastError(ERROR_HOTKEY_NOT_REGISTERED);
     return FALSE;
@@ -533,7 +533,9 @@ LRESULT SendMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   return Send(hwnd, msg, wParam, lParam);
 }
-LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) { return SendMessage(hwnd, msg, wParam, lParam); }
+LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  return SendMessage(hwnd, msg, wParam, lParam);
+}
 
 LRESULT SendMessageTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT, UINT, DWORD_PTR* result) {
   if (hwnd != HWND_BROADCAST && !FromHandle(hwnd)) return 0;
@@ -633,9 +635,9 @@ bool PostSetWindowPos(ThreadQueue& q, const WINDOWPOS& pos) {
   }
   if (PostTo(q, pos.hwnd, SetWindowPosMessage(), 0, static_cast<LPARAM>(serial))) return true;
   std::lock_guard<std::mutex> lock(q.m);
-  q.pendingPos.erase(std::remove_if(q.pendingPos.begin(), q.pendingPos.end(),
-                                    [&](const PendingPos& p) { return p.serial == serial; }),
-                     q.pendingPos.end());
+  q.pendingPos.erase(
+      std::remove_if(q.pendingPos.begin(), q.pendingPos.end(), [&](const PendingPos& p) { return p.serial == serial; }),
+      q.pendingPos.end());
   return false;
 }
 
@@ -709,10 +711,8 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
         if (!FilterMatches(it->message, min, max) || !HwndMatches(it->hwnd, filter)) continue;
         *out = *it;
         if (remove) {
-          if (it == q.posted.begin())
-            q.posted.pop_front();
-          else
-            q.posted.erase(it);
+          if (it == q.posted.begin()) q.posted.pop_front();
+          else q.posted.erase(it);
         }
         lock.unlock();
         goto got;
@@ -842,9 +842,8 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
       ActiveBackend().Pump(std::max(timeout, 1));
     } else {
       std::unique_lock<std::mutex> lock(q.m);
-      q.cv.wait_for(lock, std::chrono::milliseconds(std::max(timeout, 1)), [&] {
-        return q.wake || !q.posted.empty() || !q.incoming.empty() || !q.input.empty() || q.quit;
-      });
+      q.cv.wait_for(lock, std::chrono::milliseconds(std::max(timeout, 1)),
+                    [&] { return q.wake || !q.posted.empty() || !q.incoming.empty() || !q.input.empty() || q.quit; });
       q.wake = false;
     }
   }
@@ -853,7 +852,8 @@ got:
     // the message position follows the mouse
   }
   q.last = *out;
-  if (HooksInstalled(WH_GETMESSAGE)) CallHooks(WH_GETMESSAGE, HC_ACTION, remove ? PM_REMOVE : PM_NOREMOVE, reinterpret_cast<LPARAM>(out));
+  if (HooksInstalled(WH_GETMESSAGE))
+    CallHooks(WH_GETMESSAGE, HC_ACTION, remove ? PM_REMOVE : PM_NOREMOVE, reinterpret_cast<LPARAM>(out));
   return true;
 }
 
@@ -1095,7 +1095,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   auto& t = Ui().timers.list;
   DWORD tid = CurrentTid();
-  auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
+  auto it =
+      std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
   if (it == t.end()) {
     SetLastError(ERROR_INVALID_CURSOR_HANDLE);
     return FALSE;
@@ -1104,8 +1105,9 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   // Drop a WM_TIMER of it that already sits in the queue (posted copies).
   auto q = CurrentQueue();
   std::lock_guard<std::mutex> lock(q->m);
-  q->posted.erase(std::remove_if(q->posted.begin(), q->posted.end(),
-                                 [&](const MSG& m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
-                  q->posted.end());
+  q->posted.erase(
+      std::remove_if(q->posted.begin(), q->posted.end(),
+                     [&](const MSG& m) { return m.message == WM_TIMER && m.hwnd == hwnd && m.wParam == id; }),
+      q->posted.end());
   return TRUE;
 }

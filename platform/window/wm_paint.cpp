@@ -256,7 +256,9 @@ void InvalidateWnd(Wnd* w, const Region* rgn, UINT flags) {
   }
 }
 
-void ValidateWnd(Wnd* w, const Region* rgn, UINT flags) { InvalidateWnd(w, rgn, (flags & ~RDW_INVALIDATE) | RDW_VALIDATE); }
+void ValidateWnd(Wnd* w, const Region* rgn, UINT flags) {
+  InvalidateWnd(w, rgn, (flags & ~RDW_INVALIDATE) | RDW_VALIDATE);
+}
 
 Wnd* FindPaintWindowIn(Wnd* w, ThreadQueue& q, HWND filter) {
   if (!(w->style & WS_VISIBLE) || w->redrawOff || Locked(w)) return nullptr;
@@ -406,7 +408,8 @@ HDC GetDCEx(HWND hwnd, HRGN clip, DWORD flags) {
     if (flags & DCX_INTERSECTRGN) {
       extra = given;
     } else {
-      RECT box = windowDC ? WindowBox(w) : RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
+      RECT box =
+          windowDC ? WindowBox(w) : RECT{0, 0, w->client.right - w->client.left, w->client.bottom - w->client.top};
       extra = Region(box);
       extra.Subtract(given);
     }
@@ -470,17 +473,13 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
     use = &r;
   }
   if (flags & (RDW_INVALIDATE | RDW_VALIDATE | RDW_INTERNALPAINT | RDW_NOINTERNALPAINT)) {
-    if (flags & RDW_VALIDATE)
-      ValidateWnd(w, use, flags);
-    else
-      InvalidateWnd(w, use, flags);
+    if (flags & RDW_VALIDATE) ValidateWnd(w, use, flags);
+    else InvalidateWnd(w, use, flags);
   }
   w = FromHandleQuiet(hwnd);
   if (!w) return TRUE;
-  if (flags & RDW_UPDATENOW)
-    PaintNow(w, (flags & RDW_ALLCHILDREN) || !(flags & RDW_NOCHILDREN), false);
-  else if (flags & RDW_ERASENOW)
-    PaintNow(w, (flags & RDW_ALLCHILDREN) || !(flags & RDW_NOCHILDREN), true);
+  if (flags & RDW_UPDATENOW) PaintNow(w, (flags & RDW_ALLCHILDREN) || !(flags & RDW_NOCHILDREN), false);
+  else if (flags & RDW_ERASENOW) PaintNow(w, (flags & RDW_ALLCHILDREN) || !(flags & RDW_NOCHILDREN), true);
   return TRUE;
 }
 
@@ -552,7 +551,8 @@ BOOL LockWindowUpdate(HWND hwnd) {
   }
   HWND old = s.input.lockUpdate;
   s.input.lockUpdate = nullptr;
-  if (FromHandleQuiet(old)) RedrawWindow(old, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  if (FromHandleQuiet(old))
+    RedrawWindow(old, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   return TRUE;
 }
 
@@ -658,7 +658,8 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
       if (!c) continue;
       RECT cr = c->rect;
       if (!scroll || !RectEmpty(RectIntersect(cr, area)))
-        SetWindowPos(k, nullptr, cr.left + dx, cr.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        SetWindowPos(k, nullptr, cr.left + dx, cr.top + dy, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
     }
     w = FromHandleQuiet(hwnd);
     if (!w) return ERROR;
@@ -672,8 +673,9 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
   }
   if (updateRect) *updateRect = exposedClient.Bounds();
   if (flags & SW_INVALIDATE) {
-    InvalidateWnd(w, &exposed, RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) |
-                                   ((flags & SW_SCROLLCHILDREN) ? RDW_ALLCHILDREN : 0));
+    InvalidateWnd(
+        w, &exposed,
+        RDW_INVALIDATE | ((flags & SW_ERASE) ? RDW_ERASE : 0) | ((flags & SW_SCROLLCHILDREN) ? RDW_ALLCHILDREN : 0));
   }
   if (exposedClient.Empty()) return NULLREGION;
   return exposedClient.Rects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;

@@ -36,12 +36,9 @@ POINT ClientOrigin(const Wnd* w) {
 
 RECT NcFrameInsets(DWORD style, DWORD exStyle, bool hasMenu) {
   int b = 0;
-  if (style & WS_THICKFRAME)
-    b = GetSystemMetrics(SM_CXFRAME);
-  else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
-    b = GetSystemMetrics(SM_CXDLGFRAME);
-  else if (style & WS_BORDER)
-    b = GetSystemMetrics(SM_CXBORDER);
+  if (style & WS_THICKFRAME) b = GetSystemMetrics(SM_CXFRAME);
+  else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) b = GetSystemMetrics(SM_CXDLGFRAME);
+  else if (style & WS_BORDER) b = GetSystemMetrics(SM_CXBORDER);
   if (exStyle & WS_EX_CLIENTEDGE) b += GetSystemMetrics(SM_CXEDGE);
   if (exStyle & WS_EX_STATICEDGE) b += GetSystemMetrics(SM_CXBORDER);
   RECT r{b, b, b, b};
@@ -66,10 +63,8 @@ void DefNcCalcSize(Wnd* w, RECT* rc) {
   rc->bottom -= ins.bottom;
   if (!(w->style & WS_CHILD) && w->menu) rc->top += MenuBarHeight(w);
   if (w->style & WS_VSCROLL) {
-    if (w->exStyle & WS_EX_LEFTSCROLLBAR)
-      rc->left += GetSystemMetrics(SM_CXVSCROLL);
-    else
-      rc->right -= GetSystemMetrics(SM_CXVSCROLL);
+    if (w->exStyle & WS_EX_LEFTSCROLLBAR) rc->left += GetSystemMetrics(SM_CXVSCROLL);
+    else rc->right -= GetSystemMetrics(SM_CXVSCROLL);
   }
   if (w->style & WS_HSCROLL) rc->bottom -= GetSystemMetrics(SM_CYHSCROLL);
   if (rc->right < rc->left) rc->right = rc->left;
@@ -240,7 +235,8 @@ int DefHitTest(Wnd* w, POINT pt) {
   if (pt.x >= cr.left && pt.x < cr.right && pt.y >= cr.top && pt.y < cr.bottom) return HTCLIENT;
   // A minimised window is its caption: its buttons work, the rest moves it.
   bool iconic = (w->style & WS_MINIMIZE) != 0;
-  RECT ins = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_DLGFRAME), w->exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false);
+  RECT ins = NcFrameInsets(w->style & ~static_cast<DWORD>(WS_DLGFRAME),
+                           w->exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE | WS_EX_STATICEDGE), false);
   int frame = 0;
   if (w->style & WS_THICKFRAME) frame = GetSystemMetrics(SM_CXFRAME);
   else if ((w->style & WS_DLGFRAME) || (w->exStyle & WS_EX_DLGMODALFRAME)) frame = GetSystemMetrics(SM_CXDLGFRAME);
@@ -262,8 +258,7 @@ int DefHitTest(Wnd* w, POINT pt) {
       if (left) return HTLEFT;
       return HTRIGHT;
     }
-  } else if (pt.x < sr.left + frame || pt.x >= sr.right - frame || pt.y < sr.top + frame ||
-             pt.y >= sr.bottom - frame) {
+  } else if (pt.x < sr.left + frame || pt.x >= sr.right - frame || pt.y < sr.top + frame || pt.y >= sr.bottom - frame) {
     return iconic ? HTCAPTION : HTBORDER;
   }
   int edge = 0;
@@ -299,7 +294,7 @@ int DefHitTest(Wnd* w, POINT pt) {
   RECT inner{sr.left + frame + edge, y + edge, sr.right - frame - edge, sr.bottom - frame - edge};
   bool inV = (w->style & WS_VSCROLL) &&
              ((w->exStyle & WS_EX_LEFTSCROLLBAR) ? pt.x < inner.left + GetSystemMetrics(SM_CXVSCROLL)
-                                                : pt.x >= inner.right - GetSystemMetrics(SM_CXVSCROLL));
+                                                 : pt.x >= inner.right - GetSystemMetrics(SM_CXVSCROLL));
   bool inH = (w->style & WS_HSCROLL) && pt.y >= inner.bottom - GetSystemMetrics(SM_CYHSCROLL);
   if (inV && inH) return (w->style & WS_THICKFRAME) ? HTBOTTOMRIGHT : HTGROWBOX;
   if (inV) return HTVSCROLL;
@@ -419,10 +414,8 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
   bool child = (w->style & WS_CHILD) != 0;
   WINDOWPOS wp{hwnd, after, x, y, cx, cy, flags};
   // Normalise the request.
-  if (w->style & WS_VISIBLE)
-    wp.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
-  else
-    wp.flags &= ~static_cast<UINT>(SWP_HIDEWINDOW);
+  if (w->style & WS_VISIBLE) wp.flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+  else wp.flags &= ~static_cast<UINT>(SWP_HIDEWINDOW);
   if (wp.cx < 0) wp.cx = 0;
   if (wp.cy < 0) wp.cy = 0;
   if (!(wp.flags & SWP_NOSIZE) && wp.cx == w->rect.right - w->rect.left && wp.cy == w->rect.bottom - w->rect.top)
@@ -486,8 +479,8 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     } else {
       if (wasVisible && (geometryChanged || !nowVisible || !(wp.flags & SWP_NOZORDER)))
         InvalidateExposed(w->parent, oldScreen, ScreenRect(w), nowVisible);
-      if (nowVisible && (geometryChanged || (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) ||
-                         !(wp.flags & SWP_NOZORDER))) {
+      if (nowVisible &&
+          (geometryChanged || (wp.flags & (SWP_SHOWWINDOW | SWP_FRAMECHANGED)) || !(wp.flags & SWP_NOZORDER))) {
         Region all(RECT{0, 0, w->rect.right - w->rect.left, w->rect.bottom - w->rect.top});
         InvalidateWnd(w, &all, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
       }
@@ -770,7 +763,8 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
         }
         w->restoreToMaximized = false;
         break;
-      case Target::None: break;
+      case Target::None:
+        break;
     }
     swp &= ~static_cast<UINT>(SWP_NOSIZE | SWP_NOMOVE);
     swp |= SWP_FRAMECHANGED | SWP_STATECHANGED;
@@ -781,10 +775,9 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     w = FromHandleQuiet(hwnd);
     if (!w) return FALSE;
   }
-  if (!show || show != wasVisible || target != Target::None || !(swp & SWP_NOZORDER) ||
-      !(swp & SWP_NOACTIVATE)) {
-    SetWindowPos(hwnd, HWND_TOP, newRect.left, newRect.top, newRect.right - newRect.left,
-                 newRect.bottom - newRect.top, swp);
+  if (!show || show != wasVisible || target != Target::None || !(swp & SWP_NOZORDER) || !(swp & SWP_NOACTIVATE)) {
+    SetWindowPos(hwnd, HWND_TOP, newRect.left, newRect.top, newRect.right - newRect.left, newRect.bottom - newRect.top,
+                 swp);
   }
   w = FromHandleQuiet(hwnd);
   if (!w) return wasVisible;
@@ -813,10 +806,8 @@ BOOL ShowOwnedPopups(HWND owner, BOOL show) {
   for (Wnd* c : Desktop()->children)
     if (c->owner == o && (c->style & WS_POPUP)) list.push_back(c->hwnd);
   for (HWND h : list) {
-    if (show)
-      ShowWindow(h, SW_SHOWNA);
-    else if (IsWindowVisible(h))
-      ShowWindow(h, SW_HIDE);
+    if (show) ShowWindow(h, SW_SHOWNA);
+    else if (IsWindowVisible(h)) ShowWindow(h, SW_HIDE);
   }
   return TRUE;
 }
@@ -826,14 +817,10 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* p) {
   if (!w || !p) return FALSE;
   p->length = sizeof(WINDOWPLACEMENT);
   p->flags = w->restoreToMaximized ? WPF_RESTORETOMAXIMIZED : 0;
-  if (!(w->style & WS_VISIBLE))
-    p->showCmd = SW_HIDE;
-  else if (w->style & WS_MINIMIZE)
-    p->showCmd = SW_SHOWMINIMIZED;
-  else if (w->style & WS_MAXIMIZE)
-    p->showCmd = SW_SHOWMAXIMIZED;
-  else
-    p->showCmd = SW_SHOWNORMAL;
+  if (!(w->style & WS_VISIBLE)) p->showCmd = SW_HIDE;
+  else if (w->style & WS_MINIMIZE) p->showCmd = SW_SHOWMINIMIZED;
+  else if (w->style & WS_MAXIMIZE) p->showCmd = SW_SHOWMAXIMIZED;
+  else p->showCmd = SW_SHOWNORMAL;
   p->ptMinPosition = w->minPos;
   p->ptMaxPosition = w->maxPos;
   p->rcNormalPosition = (w->style & (WS_MINIMIZE | WS_MAXIMIZE)) ? w->normalRect : w->rect;
@@ -942,8 +929,8 @@ bool LayeredPixelValueShown(const Wnd* top, uint32_t px) {
   if (byKey) {
     // The key is compared with the colour as drawn (un-premultiplied).
     auto un = [&](int shift) { return a ? std::min(255, static_cast<int>((px >> shift) & 0xFF) * 255 / a) : 0; };
-    COLORREF c = (perPixel || a != 255) && a ? RGB(un(16), un(8), un(0))
-                                             : RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
+    COLORREF c =
+        (perPixel || a != 255) && a ? RGB(un(16), un(8), un(0)) : RGB((px >> 16) & 0xFF, (px >> 8) & 0xFF, px & 0xFF);
     if (c == (top->layeredKey & 0xFFFFFF)) return false;
   }
   return true;

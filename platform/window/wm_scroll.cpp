@@ -51,13 +51,13 @@ Parts Layout(Wnd* w, int bar) {
   p.trackLen = std::max(0, len - 2 * arrow);
   int range = s.max - s.min + 1;
   if (range <= 0) range = 1;
-  if (s.page)
-    p.thumbLen = std::max(8, static_cast<int>(static_cast<long long>(p.trackLen) * s.page / range));
-  else
-    p.thumbLen = vert ? GetSystemMetrics(SM_CYVTHUMB) : GetSystemMetrics(SM_CXHTHUMB);
+  if (s.page) p.thumbLen = std::max(8, static_cast<int>(static_cast<long long>(p.trackLen) * s.page / range));
+  else p.thumbLen = vert ? GetSystemMetrics(SM_CYVTHUMB) : GetSystemMetrics(SM_CXHTHUMB);
   if (p.thumbLen > p.trackLen) p.thumbLen = p.trackLen;
   int span = MaxPos(s) - s.min;
-  p.thumbPos = p.trackStart + (span > 0 ? static_cast<int>(static_cast<long long>(p.trackLen - p.thumbLen) * (s.pos - s.min) / span) : 0);
+  p.thumbPos =
+      p.trackStart +
+      (span > 0 ? static_cast<int>(static_cast<long long>(p.trackLen - p.thumbLen) * (s.pos - s.min) / span) : 0);
   if (vert) {
     p.arrow1 = RECT{p.bar.left, p.bar.top, p.bar.right, p.bar.top + arrow};
     p.arrow2 = RECT{p.bar.left, p.bar.bottom - arrow, p.bar.right, p.bar.bottom};
@@ -70,9 +70,13 @@ Parts Layout(Wnd* w, int bar) {
   return p;
 }
 
-bool Scrollable(const ScrollBar& s) { return s.max > s.min && (s.page == 0 || static_cast<int>(s.page) <= s.max - s.min); }
+bool Scrollable(const ScrollBar& s) {
+  return s.max > s.min && (s.page == 0 || static_cast<int>(s.page) <= s.max - s.min);
+}
 
-void RedrawBars(HWND hwnd) { RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN | RDW_NOERASE); }
+void RedrawBars(HWND hwnd) {
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN | RDW_NOERASE);
+}
 
 void SetBarShown(HWND hwnd, int bar, bool show) {
   Wnd* w = FromHandleQuiet(hwnd);
@@ -80,10 +84,8 @@ void SetBarShown(HWND hwnd, int bar, bool show) {
   DWORD st = StyleOf(bar);
   bool has = (w->style & st) != 0;
   if (has == show) return;
-  if (show)
-    w->style |= st;
-  else
-    w->style &= ~st;
+  if (show) w->style |= st;
+  else w->style &= ~st;
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
@@ -133,10 +135,8 @@ LRESULT ScrollBarNcMouse(Wnd* w, UINT, WPARAM hit, POINT pt) {
   else if (in(parts.thumb)) {
     code = SB_THUMBTRACK;
     thumb = true;
-  } else if ((vert ? p.y : p.x) < (vert ? parts.thumb.top : parts.thumb.left))
-    code = SB_PAGEUP;
-  else
-    code = SB_PAGEDOWN;
+  } else if ((vert ? p.y : p.x) < (vert ? parts.thumb.top : parts.thumb.left)) code = SB_PAGEUP;
+  else code = SB_PAGEDOWN;
   const UINT_PTR kRepeat = 0xFFFA;
   SetCapture(hwnd);
   int grab = (vert ? p.y : p.x) - (vert ? parts.thumb.top : parts.thumb.left);
@@ -161,10 +161,11 @@ LRESULT ScrollBarNcMouse(Wnd* w, UINT, WPARAM hit, POINT pt) {
       RECT now = ScreenRect(ww);
       POINT cur{Ui().input.cursorPos.x - now.left, Ui().input.cursorPos.y - now.top};
       Parts np = Layout(ww, bar);
-      bool still = code == SB_LINEUP ? PtInRect(&np.arrow1, cur)
+      bool still = code == SB_LINEUP     ? PtInRect(&np.arrow1, cur)
                    : code == SB_LINEDOWN ? PtInRect(&np.arrow2, cur)
-                   : code == SB_PAGEUP ? (vert ? cur.y < np.thumb.top : cur.x < np.thumb.left) && PtInRect(&np.bar, cur)
-                                       : (vert ? cur.y >= np.thumb.bottom : cur.x >= np.thumb.right) && PtInRect(&np.bar, cur);
+                   : code == SB_PAGEUP
+                       ? (vert ? cur.y < np.thumb.top : cur.x < np.thumb.left) && PtInRect(&np.bar, cur)
+                       : (vert ? cur.y >= np.thumb.bottom : cur.x >= np.thumb.right) && PtInRect(&np.bar, cur);
       if (still) SendMessage(hwnd, msg, MAKEWPARAM(code, 0), 0);
       continue;
     }
@@ -178,7 +179,8 @@ LRESULT ScrollBarNcMouse(Wnd* w, UINT, WPARAM hit, POINT pt) {
       int room = np.trackLen - np.thumbLen;
       int span = MaxPos(cs) - cs.min;
       int offset = std::clamp(along - (vert ? np.bar.top : np.bar.left) - np.trackStart, 0, std::max(room, 0));
-      int pos = room > 0 ? cs.min + static_cast<int>((static_cast<long long>(offset) * span + room / 2) / room) : cs.min;
+      int pos =
+          room > 0 ? cs.min + static_cast<int>((static_cast<long long>(offset) * span + room / 2) / room) : cs.min;
       if (pos != track) {
         track = pos;
         Bar(ww, bar)->trackPos = pos;
@@ -204,7 +206,8 @@ LRESULT ScrollBarNcMouse(Wnd* w, UINT, WPARAM hit, POINT pt) {
 
 int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
   if (!info) return 0;
-  if (bar == SB_CTL) return static_cast<int>(SendMessage(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(info)));
+  if (bar == SB_CTL)
+    return static_cast<int>(SendMessage(hwnd, SBM_SETSCROLLINFO, redraw, reinterpret_cast<LPARAM>(info)));
   Wnd* w = FromHandle(hwnd);
   if (!w) return 0;
   ScrollBar* s = Bar(w, bar);
@@ -311,7 +314,8 @@ BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows) {
 
 BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, PSCROLLBARINFO info) {
   if (!info) return FALSE;
-  if (idObject == OBJID_CLIENT) return SendMessage(hwnd, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
+  if (idObject == OBJID_CLIENT)
+    return SendMessage(hwnd, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LPARAM>(info)) ? TRUE : FALSE;
   Wnd* w = FromHandle(hwnd);
   if (!w || (idObject != OBJID_HSCROLL && idObject != OBJID_VSCROLL)) return FALSE;
   int bar = idObject == OBJID_VSCROLL ? SB_VERT : SB_HORZ;

@@ -80,88 +80,147 @@ int GetSystemMetrics(int index) {
   RECT v = VirtualScreen();
   int frame = 4;
   switch (index) {
-    case SM_CXSCREEN: return p.rect.right - p.rect.left;
-    case SM_CYSCREEN: return p.rect.bottom - p.rect.top;
+    case SM_CXSCREEN:
+      return p.rect.right - p.rect.left;
+    case SM_CYSCREEN:
+      return p.rect.bottom - p.rect.top;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:
     case SM_CXHSCROLL:
     case SM_CYVTHUMB:
-    case SM_CXHTHUMB: return 16;
-    case SM_CYCAPTION: return 19;
+    case SM_CXHTHUMB:
+      return 16;
+    case SM_CYCAPTION:
+      return 19;
     case SM_CXBORDER:
-    case SM_CYBORDER: return 1;
+    case SM_CYBORDER:
+      return 1;
     case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME: return 3;
+    case SM_CYDLGFRAME:
+      return 3;
     case SM_CXFRAME:
-    case SM_CYFRAME: return frame;
+    case SM_CYFRAME:
+      return frame;
     case SM_CXICON:
     case SM_CYICON:
     case SM_CXCURSOR:
-    case SM_CYCURSOR: return 32;
-    case SM_CYMENU: return 19;
-    case SM_CXFULLSCREEN: return p.work.right - p.work.left;
-    case SM_CYFULLSCREEN: return p.work.bottom - p.work.top - 19;
-    case SM_CYKANJIWINDOW: return 0;
-    case SM_MOUSEPRESENT: return 1;
-    case SM_DEBUG: return 0;
-    case SM_SWAPBUTTON: return Ui().system.swapButtons ? 1 : 0;
+    case SM_CYCURSOR:
+      return 32;
+    case SM_CYMENU:
+      return 19;
+    case SM_CXFULLSCREEN:
+      return p.work.right - p.work.left;
+    case SM_CYFULLSCREEN:
+      return p.work.bottom - p.work.top - 19;
+    case SM_CYKANJIWINDOW:
+      return 0;
+    case SM_MOUSEPRESENT:
+      return 1;
+    case SM_DEBUG:
+      return 0;
+    case SM_SWAPBUTTON:
+      return Ui().system.swapButtons ? 1 : 0;
     case SM_CXMIN:
-    case SM_CXMINTRACK: return 112;
+    case SM_CXMINTRACK:
+      return 112;
     case SM_CYMIN:
-    case SM_CYMINTRACK: return 27;
+    case SM_CYMINTRACK:
+      return 27;
     case SM_CXSIZE:
     case SM_CYSIZE:
     case SM_CXMENUSIZE:
-    case SM_CYMENUSIZE: return 18;
-    case SM_CXDOUBLECLK: return Ui().system.doubleClickCx;
-    case SM_CYDOUBLECLK: return Ui().system.doubleClickCy;
+    case SM_CYMENUSIZE:
+      return 18;
+    case SM_CXDOUBLECLK:
+      return Ui().system.doubleClickCx;
+    case SM_CYDOUBLECLK:
+      return Ui().system.doubleClickCy;
     case SM_CXICONSPACING:
-    case SM_CYICONSPACING: return 75;
-    case SM_MENUDROPALIGNMENT: return 0;
-    case SM_PENWINDOWS: return 0;
-    case SM_DBCSENABLED: return 0;
-    case SM_CMOUSEBUTTONS: return 5;
-    case SM_SECURE: return 0;
+    case SM_CYICONSPACING:
+      return 75;
+    case SM_MENUDROPALIGNMENT:
+      return 0;
+    case SM_PENWINDOWS:
+      return 0;
+    case SM_DBCSENABLED:
+      return 0;
+    case SM_CMOUSEBUTTONS:
+      return 5;
+    case SM_SECURE:
+      return 0;
     case SM_CXEDGE:
-    case SM_CYEDGE: return 2;
-    case SM_CXMINSPACING: return 160;
-    case SM_CYMINSPACING: return 24;
+    case SM_CYEDGE:
+      return 2;
+    case SM_CXMINSPACING:
+      return 160;
+    case SM_CYMINSPACING:
+      return 24;
     case SM_CXSMICON:
-    case SM_CYSMICON: return 16;
-    case SM_CYSMCAPTION: return 15;
-    case SM_CXSMSIZE: return 12;
-    case SM_CYSMSIZE: return 15;
-    case SM_ARRANGE: return ActiveBackend().IconifiesWindows() ? ARW_HIDE : ARW_BOTTOMLEFT | ARW_RIGHT;
-    case SM_CXMINIMIZED: return 160;
-    case SM_CYMINIMIZED: return 24;
-    case SM_CXMAXTRACK: return (v.right - v.left) + 2 * frame + 12;
-    case SM_CYMAXTRACK: return (v.bottom - v.top) + 2 * frame + 12;
-    case SM_CXMAXIMIZED: return (p.work.right - p.work.left) + 2 * frame;
-    case SM_CYMAXIMIZED: return (p.work.bottom - p.work.top) + 2 * frame;
-    case SM_NETWORK: return 3;
-    case SM_CLEANBOOT: return 0;
+    case SM_CYSMICON:
+      return 16;
+    case SM_CYSMCAPTION:
+      return 15;
+    case SM_CXSMSIZE:
+      return 12;
+    case SM_CYSMSIZE:
+      return 15;
+    case SM_ARRANGE:
+      return ActiveBackend().IconifiesWindows() ? ARW_HIDE : ARW_BOTTOMLEFT | ARW_RIGHT;
+    case SM_CXMINIMIZED:
+      return 160;
+    case SM_CYMINIMIZED:
+      return 24;
+    case SM_CXMAXTRACK:
+      return (v.right - v.left) + 2 * frame + 12;
+    case SM_CYMAXTRACK:
+      return (v.bottom - v.top) + 2 * frame + 12;
+    case SM_CXMAXIMIZED:
+      return (p.work.right - p.work.left) + 2 * frame;
+    case SM_CYMAXIMIZED:
+      return (p.work.bottom - p.work.top) + 2 * frame;
+    case SM_NETWORK:
+      return 3;
+    case SM_CLEANBOOT:
+      return 0;
     case SM_CXDRAG:
-    case SM_CYDRAG: return 4;
-    case SM_SHOWSOUNDS: return 0;
+    case SM_CYDRAG:
+      return 4;
+    case SM_SHOWSOUNDS:
+      return 0;
     case SM_CXMENUCHECK:
-    case SM_CYMENUCHECK: return 13;
-    case SM_SLOWMACHINE: return 0;
-    case SM_MIDEASTENABLED: return 0;
-    case SM_MOUSEWHEELPRESENT: return 1;
-    case SM_XVIRTUALSCREEN: return v.left;
-    case SM_YVIRTUALSCREEN: return v.top;
-    case SM_CXVIRTUALSCREEN: return v.right - v.left;
-    case SM_CYVIRTUALSCREEN: return v.bottom - v.top;
-    case SM_CMONITORS: return static_cast<int>(Ui().system.monitors.size());
-    case SM_SAMEDISPLAYFORMAT: return 1;
-    case SM_IMMENABLED: return 0;
+    case SM_CYMENUCHECK:
+      return 13;
+    case SM_SLOWMACHINE:
+      return 0;
+    case SM_MIDEASTENABLED:
+      return 0;
+    case SM_MOUSEWHEELPRESENT:
+      return 1;
+    case SM_XVIRTUALSCREEN:
+      return v.left;
+    case SM_YVIRTUALSCREEN:
+      return v.top;
+    case SM_CXVIRTUALSCREEN:
+      return v.right - v.left;
+    case SM_CYVIRTUALSCREEN:
+      return v.bottom - v.top;
+    case SM_CMONITORS:
+      return static_cast<int>(Ui().system.monitors.size());
+    case SM_SAMEDISPLAYFORMAT:
+      return 1;
+    case SM_IMMENABLED:
+      return 0;
     case SM_CXFOCUSBORDER:
-    case SM_CYFOCUSBORDER: return 1;
+    case SM_CYFOCUSBORDER:
+      return 1;
     case SM_TABLETPC:
-    case SM_MEDIACENTER: return 0;
-    case SM_CXPADDEDBORDER: return 0;
-    case SM_REMOTESESSION: return 0;
+    case SM_MEDIACENTER:
+      return 0;
+    case SM_CXPADDEDBORDER:
+      return 0;
+    case SM_REMOTESESSION:
+      return 0;
   }
   return 0;
 }
@@ -178,8 +237,9 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
       if (!pv) return FALSE;
       RECT r = *static_cast<RECT*>(pv);
       for (Monitor& m : s.system.monitors)
-        if (m.primary) m.work = RECT{std::max(r.left, m.rect.left), std::max(r.top, m.rect.top),
-                                     std::min(r.right, m.rect.right), std::min(r.bottom, m.rect.bottom)};
+        if (m.primary)
+          m.work = RECT{std::max(r.left, m.rect.left), std::max(r.top, m.rect.top), std::min(r.right, m.rect.right),
+                        std::min(r.bottom, m.rect.bottom)};
       Broadcast(action, winIni);
       return TRUE;
     }
@@ -209,7 +269,9 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
       FillFont(&ncm->lfMessageFont, false);
       return TRUE;
     }
-    case SPI_SETNONCLIENTMETRICS: Broadcast(action, winIni); return TRUE;
+    case SPI_SETNONCLIENTMETRICS:
+      Broadcast(action, winIni);
+      return TRUE;
     case SPI_GETICONTITLELOGFONT:
       if (!pv) return FALSE;
       FillFont(static_cast<LOGFONTW*>(pv), false);
@@ -223,25 +285,56 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
       FillFont(&im->lfFont, false);
       return TRUE;
     }
-    case SPI_GETMENUANIMATION: return GetBoolParam(pv, s.system.menuAnimation);
-    case SPI_SETMENUANIMATION: s.system.menuAnimation = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETMENUFADE: return GetBoolParam(pv, s.system.menuFade);
-    case SPI_SETMENUFADE: s.system.menuFade = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETDROPSHADOW: return GetBoolParam(pv, s.system.dropShadow);
-    case SPI_SETDROPSHADOW: s.system.dropShadow = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETKEYBOARDCUES: return GetBoolParam(pv, s.system.keyboardCues);
-    case SPI_SETKEYBOARDCUES: s.system.keyboardCues = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETFLATMENU: return GetBoolParam(pv, s.system.flatMenu);
-    case SPI_SETFLATMENU: s.system.flatMenu = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETUIEFFECTS: return GetBoolParam(pv, s.system.uiEffects);
-    case SPI_SETUIEFFECTS: s.system.uiEffects = pv != nullptr; Broadcast(action, winIni); return TRUE;
-    case SPI_GETDRAGFULLWINDOWS: return GetBoolParam(pv, s.system.dragFullWindows);
-    case SPI_SETDRAGFULLWINDOWS: s.system.dragFullWindows = uiParam != 0; Broadcast(action, winIni); return TRUE;
+    case SPI_GETMENUANIMATION:
+      return GetBoolParam(pv, s.system.menuAnimation);
+    case SPI_SETMENUANIMATION:
+      s.system.menuAnimation = pv != nullptr;
+      Broadcast(action, winIni);
+      return TRUE;
+    case SPI_GETMENUFADE:
+      return GetBoolParam(pv, s.system.menuFade);
+    case SPI_SETMENUFADE:
+      s.system.menuFade = pv != nullptr;
+      Broadcast(action, winIni);
+      return TRUE;
+    case SPI_GETDROPSHADOW:
+      return GetBoolParam(pv, s.system.dropShadow);
+    case SPI_SETDROPSHADOW:
+      s.system.dropShadow = pv != nullptr;
+      Broadcast(action, winIni);
+      return TRUE;
+    case SPI_GETKEYBOARDCUES:
+      return GetBoolParam(pv, s.system.keyboardCues);
+    case SPI_SETKEYBOARDCUES:
+      s.system.keyboardCues = pv != nullptr;
+      Broadcast(action, winIni);
+      return TRUE;
+    case SPI_GETFLATMENU:
+      return GetBoolParam(pv, s.system.flatMenu);
+    case SPI_SETFLATMENU:
+      s.system.flatMenu = pv != nullptr;
+      Broadcast(action, winIni);
+      return TRUE;
+    case SPI_GETUIEFFECTS:
+      return GetBoolParam(pv, s.system.uiEffects);
+    case SPI_SETUIEFFECTS:
+      s.system.uiEffects = pv != nullptr;
+      Broadcast(action, winIni);
+      return TRUE;
+    case SPI_GETDRAGFULLWINDOWS:
+      return GetBoolParam(pv, s.system.dragFullWindows);
+    case SPI_SETDRAGFULLWINDOWS:
+      s.system.dragFullWindows = uiParam != 0;
+      Broadcast(action, winIni);
+      return TRUE;
     case SPI_GETWHEELSCROLLLINES:
       if (!pv) return FALSE;
       *static_cast<UINT*>(pv) = static_cast<UINT>(s.system.wheelLines);
       return TRUE;
-    case SPI_SETWHEELSCROLLLINES: s.system.wheelLines = static_cast<int>(uiParam); Broadcast(action, winIni); return TRUE;
+    case SPI_SETWHEELSCROLLLINES:
+      s.system.wheelLines = static_cast<int>(uiParam);
+      Broadcast(action, winIni);
+      return TRUE;
     case SPI_GETWHEELSCROLLCHARS:
       if (!pv) return FALSE;
       *static_cast<UINT*>(pv) = static_cast<UINT>(s.system.wheelChars);
@@ -252,13 +345,15 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
     case SPI_GETTOOLTIPANIMATION:
     case SPI_GETTOOLTIPFADE:
     case SPI_GETCURSORSHADOW:
-    case SPI_GETCLIENTAREAANIMATION: return GetBoolParam(pv, false);
+    case SPI_GETCLIENTAREAANIMATION:
+      return GetBoolParam(pv, false);
     case SPI_GETGRADIENTCAPTIONS:
     case SPI_GETHOTTRACKING:
     case SPI_GETFONTSMOOTHING:
     case SPI_GETBEEP:
     case SPI_GETICONTITLEWRAP:
-    case SPI_GETFASTTASKSWITCH: return GetBoolParam(pv, true);
+    case SPI_GETFASTTASKSWITCH:
+      return GetBoolParam(pv, true);
     case SPI_GETSCREENREADER:
     case SPI_GETKEYBOARDPREF:
     case SPI_GETMENUDROPALIGNMENT:
@@ -269,7 +364,8 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
     case SPI_GETMOUSECLICKLOCK:
     case SPI_GETMOUSEVANISH:
     case SPI_GETBLOCKSENDINPUTRESETS:
-    case SPI_GETSHOWIMEUI: return GetBoolParam(pv, false);
+    case SPI_GETSHOWIMEUI:
+      return GetBoolParam(pv, false);
     case SPI_GETHIGHCONTRAST: {
       auto* hc = static_cast<HIGHCONTRASTW*>(pv);
       if (!hc) return FALSE;
@@ -332,11 +428,20 @@ BOOL SystemParametersInfo(UINT action, UINT uiParam, PVOID pv, UINT winIni) {
       if (!pv) return FALSE;
       *static_cast<HKL*>(pv) = GetKeyboardLayout(0);
       return TRUE;
-    case SPI_SETDOUBLECLICKTIME: SetDoubleClickTime(uiParam); return TRUE;
-    case SPI_SETDOUBLECLKWIDTH: s.system.doubleClickCx = static_cast<int>(uiParam); return TRUE;
-    case SPI_SETDOUBLECLKHEIGHT: s.system.doubleClickCy = static_cast<int>(uiParam); return TRUE;
-    case SPI_SETMOUSEBUTTONSWAP: s.system.swapButtons = uiParam != 0; return TRUE;
-    case SPI_GETMINIMIZEDMETRICS: return pv != nullptr;
+    case SPI_SETDOUBLECLICKTIME:
+      SetDoubleClickTime(uiParam);
+      return TRUE;
+    case SPI_SETDOUBLECLKWIDTH:
+      s.system.doubleClickCx = static_cast<int>(uiParam);
+      return TRUE;
+    case SPI_SETDOUBLECLKHEIGHT:
+      s.system.doubleClickCy = static_cast<int>(uiParam);
+      return TRUE;
+    case SPI_SETMOUSEBUTTONSWAP:
+      s.system.swapButtons = uiParam != 0;
+      return TRUE;
+    case SPI_GETMINIMIZEDMETRICS:
+      return pv != nullptr;
   }
   SetLastError(ERROR_INVALID_PARAMETER);
   return FALSE;
@@ -377,8 +482,10 @@ HMONITOR MonitorFromRect(LPCRECT rect, DWORD flags) {
   long bestDist = -1;
   for (size_t i = 0; i < mons.size(); ++i) {
     const RECT& m = mons[i].rect;
-    long dx = std::max<long>({0L, static_cast<long>(m.left) - rect->right + 1, static_cast<long>(rect->left) - m.right + 1});
-    long dy = std::max<long>({0L, static_cast<long>(m.top) - rect->bottom + 1, static_cast<long>(rect->top) - m.bottom + 1});
+    long dx =
+        std::max<long>({0L, static_cast<long>(m.left) - rect->right + 1, static_cast<long>(rect->left) - m.right + 1});
+    long dy =
+        std::max<long>({0L, static_cast<long>(m.top) - rect->bottom + 1, static_cast<long>(rect->top) - m.bottom + 1});
     long d = dx * dx + dy * dy;
     if (bestDist < 0 || d < bestDist) {
       bestDist = d;

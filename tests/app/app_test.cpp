@@ -48,9 +48,10 @@ void Prefill() {
             1);
   COleDateTime today = COleDateTime::GetCurrentTime();
   CString remind;
-  remind.Format(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,executenumber,"
-                u"message,sendnumber,effect,submitted) values ('Water them',#%s#,#23:59:00#,0,0,1,-1,0,0,1,0)",
-                today.Format(u"%Y-%m-%d").GetString());
+  remind.Format(
+      u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,executenumber,"
+      u"message,sendnumber,effect,submitted) values ('Water them',#%s#,#23:59:00#,0,0,1,-1,0,0,1,0)",
+      today.Format(u"%Y-%m-%d").GetString());
   ASSERT_EQ(store.InsertAndGetMaxId(remind, u"select max(rid) from remind"), 1);
 }
 
@@ -191,7 +192,7 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
     int activeTree;
     bool openExisting;
     bool scheduled;
-    int opened;   // new documents of the command's type
+    int opened;    // new documents of the command's type
     bool refused;  // the placeholder box
     int choosers;  // work choosers shown (the user cancels each with Escape)
   };
@@ -231,10 +232,8 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkOnlyFromTheDateTree) 
     app_.m_openExistingTask = c.openExisting;
     const char16_t* type = c.scheduled ? u"Scheduled" : u"Completed";
     int before = DocumentCount(app_, type);
-    if (c.scheduled)
-      app_.OnNewScheduledTask();
-    else
-      app_.OnNewCompletedTask();
+    if (c.scheduled) app_.OnNewScheduledTask();
+    else app_.OnNewCompletedTask();
     app_.m_openExistingTask = false;
     EXPECT_EQ(DocumentCount(app_, type) - before, c.opened) << c.what;
     EXPECT_EQ(dialogsCreated, c.choosers) << c.what;
@@ -283,5 +282,3 @@ TEST(ProgramRun, HeadlessStartUpAndCleanExit) {
   EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
   EXPECT_EQ(raw.One("PRAGMA integrity_check"), "ok");
 }
-
-

@@ -17,8 +17,8 @@ inline bool ToolsRequired() {
 }  // namespace pvtest
 
 // Ends the current test (or SetUp) as skipped, or as failed when tools are required.
-#define PV_MISSING_TOOL(what)                                                          \
-  do {                                                                                 \
+#define PV_MISSING_TOOL(what)                                                              \
+  do {                                                                                     \
     if (pvtest::ToolsRequired()) GTEST_FAIL() << (what) << " (scripts/setup installs it)"; \
-    GTEST_SKIP() << (what);                                                            \
+    GTEST_SKIP() << (what);                                                                \
   } while (0)

@@ -87,13 +87,21 @@ LONG CTKAccessible::GetChildIndex(const VARIANT* child) {
   // refers to itself must not hang the caller.
   for (int depth = 0; child && depth < 64; ++depth) {
     switch (child->vt) {
-      case VT_EMPTY: return 0;
-      case VT_I2: return child->iVal;
-      case VT_I4: return child->lVal;
-      case VT_I4 | VT_BYREF: return child->plVal ? *child->plVal : -1;
-      case VT_I2 | VT_BYREF: return child->piVal ? *child->piVal : -1;
-      case VT_VARIANT | VT_BYREF: child = child->pvarVal; continue;
-      default: return -1;
+      case VT_EMPTY:
+        return 0;
+      case VT_I2:
+        return child->iVal;
+      case VT_I4:
+        return child->lVal;
+      case VT_I4 | VT_BYREF:
+        return child->plVal ? *child->plVal : -1;
+      case VT_I2 | VT_BYREF:
+        return child->piVal ? *child->piVal : -1;
+      case VT_VARIANT | VT_BYREF:
+        child = child->pvarVal;
+        continue;
+      default:
+        return -1;
     }
   }
   return -1;
@@ -173,8 +181,7 @@ STDMETHODIMP CTKAccessible::XAccessible::get_accDefaultAction(VARIANT child, BST
 STDMETHODIMP CTKAccessible::XAccessible::accSelect(LONG flags, VARIANT child) {
   return m_pOwner->AccessibleSelect(flags, child);
 }
-STDMETHODIMP CTKAccessible::XAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
-                                                     VARIANT child) {
+STDMETHODIMP CTKAccessible::XAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG* height, VARIANT child) {
   return m_pOwner->AccessibleLocation(left, top, width, height, child);
 }
 STDMETHODIMP CTKAccessible::XAccessible::accNavigate(LONG direction, VARIANT start, VARIANT* endUpAt) {

@@ -78,8 +78,9 @@ class CTKAccessible {
     STDMETHOD(GetTypeInfoCount)(UINT* count) override;
     STDMETHOD(GetTypeInfo)(UINT index, LCID lcid, ITypeInfo** info) override;
     STDMETHOD(GetIDsOfNames)(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override;
-    STDMETHOD(Invoke)(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* exception, UINT* argError) override;
+    STDMETHOD(Invoke)
+    (DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+     UINT* argError) override;
     STDMETHOD(get_accParent)(IDispatch** parent) override;
     STDMETHOD(get_accChildCount)(LONG* count) override;
     STDMETHOD(get_accChild)(VARIANT child, IDispatch** dispatch) override;

@@ -37,10 +37,8 @@ void CTKPaintManagerColorGradient::SetStandardFrom(const CTKPaintManagerColorGra
 void CTKPaintManagerColorGradient::Serialize(CArchive& ar) {
   clrLight.Serialize(ar);
   clrDark.Serialize(ar);
-  if (ar.IsStoring())
-    ar << fGradientFactor;
-  else
-    ar >> fGradientFactor;
+  if (ar.IsStoring()) ar << fGradientFactor;
+  else ar >> fGradientFactor;
 }
 
 // ---- the weighted colour space -------------------------------------------------------------------
@@ -247,9 +245,9 @@ void CTKColorManager::RefreshColors() {
     struct Mix {
       int d, a, b, w;
     };
-    static const Mix kMixes[] = {{30, 5, 15, 165}, {31, 13, 5, 30},  {33, 13, 5, 50},  {41, 15, 5, 143},
-                                 {35, 17, 5, 70},  {38, 16, 5, 75},  {39, 16, 5, 70},  {43, 46, 16, 20},
-                                 {61, 46, 16, 15}, {40, 16, 5, 90},  {42, 15, 16, 90}};
+    static const Mix kMixes[] = {{30, 5, 15, 165}, {31, 13, 5, 30}, {33, 13, 5, 50}, {41, 15, 5, 143},
+                                 {35, 17, 5, 70},  {38, 16, 5, 75}, {39, 16, 5, 70}, {43, 46, 16, 20},
+                                 {61, 46, 16, 15}, {40, 16, 5, 90}, {42, 15, 16, 90}};
     for (const Mix& m : kMixes) c[m.d] = MixColors(c[m.a], c[m.b], m.w);
   }
 

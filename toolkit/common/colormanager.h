@@ -59,8 +59,15 @@ class CTKColorManager : public CCmdTarget {
  public:
   enum { kColorCount = 63, kGradientCount = 10 };
   // Detected theme codes.
-  enum { tkThemeNone = 0, tkThemeLunaBlue = 1, tkThemeLunaOlive = 2, tkThemeLunaSilver = 3, tkThemeRoyale = 4,
-         tkThemeAero = 5, tkThemeAuto = 6 };
+  enum {
+    tkThemeNone = 0,
+    tkThemeLunaBlue = 1,
+    tkThemeLunaOlive = 2,
+    tkThemeLunaSilver = 3,
+    tkThemeRoyale = 4,
+    tkThemeAero = 5,
+    tkThemeAuto = 6
+  };
 
   // Builds the gradients, runs RefreshColors, then sets gradients 7-9.
   CTKColorManager();

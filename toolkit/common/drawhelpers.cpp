@@ -39,8 +39,7 @@ BOOL CTKDrawHelpers::CallGradientFill(HDC hdc, const TRIVERTEX* vertices, ULONG 
   return m_pfnGradientFill ? m_pfnGradientFill(hdc, vertices, count, mesh, meshCount, mode) : FALSE;
 }
 
-void CTKDrawHelpers::GradientFill(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second,
-                                  BOOL horizontal) const {
+void CTKDrawHelpers::GradientFill(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second, BOOL horizontal) const {
   if (!pDC || !pDC->GetSafeHdc() || !lpRect || ::IsRectEmpty(lpRect)) return;
   if (IsLowResolution(pDC->GetSafeHdc()) || first == second) {
     pDC->FillSolidRect(lpRect, first);
@@ -48,8 +47,7 @@ void CTKDrawHelpers::GradientFill(CDC* pDC, LPCRECT lpRect, COLORREF first, COLO
   }
   if (!m_pfnGradientFill || (IsContextRTL(pDC) && GetOSVersionInfo()->IsWin9x()))
     GradientFillSlow(pDC, lpRect, first, second, horizontal);
-  else
-    GradientFillFast(pDC, lpRect, first, second, horizontal);
+  else GradientFillFast(pDC, lpRect, first, second, horizontal);
 }
 
 void CTKDrawHelpers::GradientFillFast(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second,
@@ -69,17 +67,14 @@ void CTKDrawHelpers::GradientFillFast(CDC* pDC, LPCRECT lpRect, COLORREF first, 
   CallGradientFill(pDC->GetSafeHdc(), vertices, 2, &mesh, 1, horizontal ? GRADIENT_FILL_RECT_H : GRADIENT_FILL_RECT_V);
 }
 
-void CTKDrawHelpers::GradientFillSlow(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second,
-                                      BOOL horizontal) {
+void CTKDrawHelpers::GradientFillSlow(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second, BOOL horizontal) {
   const CRect rect(*lpRect);
   const int w = std::max(1, rect.Width());
   const int h = std::max(1, rect.Height());
   CRect area;
   pDC->GetClipBox(&area);
-  if (area.IsRectEmpty())
-    area = rect;
-  else
-    area.IntersectRect(&area, &rect);
+  if (area.IsRectEmpty()) area = rect;
+  else area.IntersectRect(&area, &rect);
   if (horizontal) {
     for (int x = area.left; x < area.right; ++x) {
       const double alpha = 1.0 - static_cast<double>(x - rect.left) / w;
@@ -93,8 +88,8 @@ void CTKDrawHelpers::GradientFillSlow(CDC* pDC, LPCRECT lpRect, COLORREF first, 
   }
 }
 
-void CTKDrawHelpers::GradientFillClipped(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second,
-                                         BOOL horizontal, LPCRECT lpClip) const {
+void CTKDrawHelpers::GradientFillClipped(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second, BOOL horizontal,
+                                         LPCRECT lpClip) const {
   if (!lpClip) {
     GradientFill(pDC, lpRect, first, second, horizontal);
     return;
@@ -180,12 +175,9 @@ DWORD CTKDrawHelpers::RGBtoHSLPacked(COLORREF color) {
     const int d = max - min;
     s = l < 127 ? ((d + 1) * 256) / sum : (d * 256) / (512 - sum);
     int hue;
-    if (r == max)
-      hue = (g - b) * 256 / d;
-    else if (g == max)
-      hue = (b - r) * 256 / d + 512;
-    else
-      hue = (r - g) * 256 / d + 1024;
+    if (r == max) hue = (g - b) * 256 / d;
+    else if (g == max) hue = (b - r) * 256 / d + 512;
+    else hue = (r - g) * 256 / d + 1024;
     h = hue / 6;
     if (h < 0) h += 256;
   }
@@ -202,14 +194,10 @@ int HueToChannelPacked(int m1, int m2, int h) {
   if (h > 255) h -= 255;
   const int k = (m2 - m1) / 255;
   int v;
-  if (6 * h < 255)
-    v = m1 + k * h * 6;
-  else if (2 * h < 255)
-    v = m2;
-  else if (3 * h < 510)
-    v = m1 + k * (170 - h) * 6;
-  else
-    v = m1;
+  if (6 * h < 255) v = m1 + k * h * 6;
+  else if (2 * h < 255) v = m2;
+  else if (3 * h < 510) v = m1 + k * (170 - h) * 6;
+  else v = m1;
   return v / 255;
 }
 
@@ -252,12 +240,9 @@ void CTKDrawHelpers::RGBtoHSL(COLORREF color, double& hue, double& saturation, d
   }
   const double d = max - min;
   saturation = lightness < 0.5 ? d / (max + min) : d / (2 - max - min);
-  if (r == max)
-    hue = (g - b) / d;
-  else if (g == max)
-    hue = 2 + (b - r) / d;
-  else
-    hue = 4 + (r - g) / d;
+  if (r == max) hue = (g - b) / d;
+  else if (g == max) hue = 2 + (b - r) / d;
+  else hue = 4 + (r - g) / d;
   hue /= 6;
   if (hue < 0) hue += 1;
 }
@@ -267,8 +252,7 @@ COLORREF CTKDrawHelpers::HSLtoRGB(double hue, double saturation, double lightnes
     const BYTE v = LowByteOf255(lightness);
     return RGB(v, v, v);
   }
-  const double m2 =
-      lightness < 0.5 ? lightness * (1 + saturation) : lightness + saturation - lightness * saturation;
+  const double m2 = lightness < 0.5 ? lightness * (1 + saturation) : lightness + saturation - lightness * saturation;
   const double m1 = 2 * lightness - m2;
   return RGB(LowByteOf255(HueToChannel(m1, m2, hue + 1.0 / 3.0)), LowByteOf255(HueToChannel(m1, m2, hue)),
              LowByteOf255(HueToChannel(m1, m2, hue - 1.0 / 3.0)));
@@ -325,9 +309,7 @@ DWORD GetDCLayout(HDC hdc) { return Layout().get ? Layout().get(hdc) : 0; }
 
 DWORD SetDCLayout(HDC hdc, DWORD layout) { return Layout().set ? Layout().set(hdc, layout) : 0; }
 
-BOOL CTKDrawHelpers::IsContextRTL(CDC* pDC) {
-  return pDC && pDC->GetSafeHdc() && GetDCLayout(pDC->GetSafeHdc()) != 0;
-}
+BOOL CTKDrawHelpers::IsContextRTL(CDC* pDC) { return pDC && pDC->GetSafeHdc() && GetDCLayout(pDC->GetSafeHdc()) != 0; }
 
 void CTKDrawHelpers::SetContextRTL(CDC* pDC, DWORD layout) {
   if (pDC && pDC->GetSafeHdc()) SetDCLayout(pDC->GetSafeHdc(), layout);
@@ -336,10 +318,8 @@ void CTKDrawHelpers::SetContextRTL(CDC* pDC, DWORD layout) {
 void CTKDrawHelpers::MirrorArrowKey(CWnd* pWnd, UINT* key) {
   if (!key || !pWnd || !pWnd->GetSafeHwnd()) return;
   if (!(pWnd->GetExStyle() & WS_EX_LAYOUTRTL)) return;
-  if (*key == VK_LEFT)
-    *key = VK_RIGHT;
-  else if (*key == VK_RIGHT)
-    *key = VK_LEFT;
+  if (*key == VK_LEFT) *key = VK_RIGHT;
+  else if (*key == VK_RIGHT) *key = VK_LEFT;
 }
 
 void CTKDrawHelpers::ScreenToWindow(CWnd* pWnd, LPPOINT point) {
@@ -514,8 +494,8 @@ BOOL CTKDrawHelpers::FontExists(LPCTSTR faceName) {
 CString CTKDrawHelpers::GetDefaultFontFaceName(BOOL preferTahoma) {
   LOGFONTW lf{};
   ::GetObject(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
-  const bool useGuiFace = GetOSVersionInfo()->IsWin2000OrLater() && lf.lfCharSet > 2 &&
-                          _wcsicmp(lf.lfFaceName, u"MS Shell Dlg") != 0;
+  const bool useGuiFace =
+      GetOSVersionInfo()->IsWin2000OrLater() && lf.lfCharSet > 2 && _wcsicmp(lf.lfFaceName, u"MS Shell Dlg") != 0;
   if (useGuiFace || !FontExists(u"Arial")) return CString(lf.lfFaceName);
   if (preferTahoma && FontExists(u"Tahoma")) return CString(u"Tahoma");
   return CString(u"Arial");

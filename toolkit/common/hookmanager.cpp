@@ -91,9 +91,9 @@ BOOL CTKHookManager::CHookSink::OnHookMessage(HWND hWnd, UINT nMessage, WPARAM& 
 
 void CTKHookManager::CHookSink::Unhook() {
   if (!m_bWindowDestroyed && ::IsWindow(m_hWnd)) {
-    const LRESULT taken = ::SendMessageW(m_hWnd, WM_HOOKMANAGER_SINKREMOVED,
-                                         reinterpret_cast<WPARAM>(&CTKHookManager::HookWindowProc),
-                                         reinterpret_cast<LPARAM>(m_pOldWndProc));
+    const LRESULT taken =
+        ::SendMessageW(m_hWnd, WM_HOOKMANAGER_SINKREMOVED, reinterpret_cast<WPARAM>(&CTKHookManager::HookWindowProc),
+                       reinterpret_cast<LPARAM>(m_pOldWndProc));
     if (taken) return;  // a subclasser above this sink now calls the saved procedure itself
   }
   if (::IsWindow(m_hWnd)) WriteWndProc(m_hWnd, m_pOldWndProc);

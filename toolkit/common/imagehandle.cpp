@@ -13,12 +13,9 @@
 #include "toolkit/common/modulehandle.h"
 #include "toolkit/common/resourcemanager.h"
 
-
 // ---- CTKImageHandle ---------------------------------------------------------------------------
 
-CTKImageHandle::CTKImageHandle(HICON icon, BOOL shareable) : m_hIcon(icon), m_bUseResources(shareable) {
-  UpdateSize();
-}
+CTKImageHandle::CTKImageHandle(HICON icon, BOOL shareable) : m_hIcon(icon), m_bUseResources(shareable) { UpdateSize(); }
 
 CTKImageHandle::CTKImageHandle(HBITMAP bitmap) : m_hBitmap(bitmap) { UpdateSize(); }
 
@@ -152,12 +149,10 @@ void CTKImageHandle::Draw(CDC* pDC, CPoint pt, CSize size, BOOL composited) {
       x += cx;
       cx = -cx;
     }
-    if (composited)
-      CTKImageManager::AlphaDrawIcon(hdc, x, pt.y, cx, size.cy, m_hIcon);
+    if (composited) CTKImageManager::AlphaDrawIcon(hdc, x, pt.y, cx, size.cy, m_hIcon);
     else if (cx < 0)
       CTKImageManager::AlphaDrawIcon(hdc, x, pt.y, cx, size.cy, m_hIcon);  // the platform draws no mirrored icons
-    else
-      DrawIconEx(hdc, x, pt.y, m_hIcon, cx, size.cy, 0, nullptr, DI_NORMAL);
+    else DrawIconEx(hdc, x, pt.y, m_hIcon, cx, size.cy, 0, nullptr, DI_NORMAL);
   }
 }
 
@@ -434,16 +429,14 @@ void CTKImageManagerResource::Draw(CDC* pDC, TK_IMAGERESOURCE_INFO* slot, CPoint
   HDC hdc = pDC->GetSafeHdc();
   if (slot->bAlpha) {
     m_dc.SetBitmap(m_hbmImage);
-    CTKImageManager::GetDefault()->AlphaBlend(hdc, CRect(pt.x, pt.y, pt.x + size.cx, pt.y + size.cy),
-                                              m_dc.GetSafeHdc(), slot->rcImage);
+    CTKImageManager::GetDefault()->AlphaBlend(hdc, CRect(pt.x, pt.y, pt.x + size.cx, pt.y + size.cy), m_dc.GetSafeHdc(),
+                                              slot->rcImage);
     m_dc.SetBitmap(nullptr);
     return;
   }
   SetStretchBltMode(hdc, COLORONCOLOR);
-  if (composited)
-    DrawComposited(pDC, slot, pt, size);
-  else
-    DrawMasked(hdc, slot, pt, size);
+  if (composited) DrawComposited(pDC, slot, pt, size);
+  else DrawMasked(hdc, slot, pt, size);
 }
 
 void CTKImageManagerResource::DrawComposited(CDC* pDC, TK_IMAGERESOURCE_INFO* slot, CPoint pt, CSize size) {

@@ -14,7 +14,6 @@
 #include "toolkit/common/imagepixels.h"
 #include "toolkit/common/resourcemanager.h"
 
-
 IMPLEMENT_DYNAMIC(CTKImageManager, CCmdTarget)
 
 namespace {
@@ -145,11 +144,16 @@ CTKImageHandle& CTKImageManagerIcon::GetShadowImage() {
 
 CTKImageHandle& CTKImageManagerIcon::GetImage(int state) {
   switch (state) {
-    case tkImageDisabled: return GetDisabledImage(TRUE);
-    case tkImageHot: return GetHotImage();
-    case tkImageChecked: return GetCheckedImage();
-    case tkImagePressed: return GetPressedImage();
-    default: return GetNormalImage();
+    case tkImageDisabled:
+      return GetDisabledImage(TRUE);
+    case tkImageHot:
+      return GetHotImage();
+    case tkImageChecked:
+      return GetCheckedImage();
+    case tkImagePressed:
+      return GetPressedImage();
+    default:
+      return GetNormalImage();
   }
 }
 
@@ -317,11 +321,15 @@ CTKImageManagerIcon* CTKImageManagerIconSet::GetOrCreateIcon(UINT width) {
   return icon;
 }
 
-void CTKImageManagerIconSet::SetIcon(CTKImageHandle& image, UINT width) { GetOrCreateIcon(width)->SetNormalIcon(image); }
+void CTKImageManagerIconSet::SetIcon(CTKImageHandle& image, UINT width) {
+  GetOrCreateIcon(width)->SetNormalIcon(image);
+}
 void CTKImageManagerIconSet::SetDisabledIcon(CTKImageHandle& image, UINT width) {
   GetOrCreateIcon(width)->SetDisabledIcon(image);
 }
-void CTKImageManagerIconSet::SetHotIcon(CTKImageHandle& image, UINT width) { GetOrCreateIcon(width)->SetHotIcon(image); }
+void CTKImageManagerIconSet::SetHotIcon(CTKImageHandle& image, UINT width) {
+  GetOrCreateIcon(width)->SetHotIcon(image);
+}
 void CTKImageManagerIconSet::SetCheckedIcon(CTKImageHandle& image, UINT width) {
   GetOrCreateIcon(width)->SetCheckedIcon(image);
 }
@@ -365,12 +373,23 @@ BOOL CTKImageManager::SetIcon(CTKImageHandle& image, UINT id, int width, int hei
   UINT key = static_cast<UINT>(width);
   if (CTKImageManagerIconSet* set = GetIconSet(id)) {
     switch (state) {
-      case tkImageNormal: set->SetIcon(image, key); break;
-      case tkImageDisabled: set->SetDisabledIcon(image, key); break;
-      case tkImageHot: set->SetHotIcon(image, key); break;
-      case tkImageChecked: set->SetCheckedIcon(image, key); break;
-      case tkImagePressed: set->SetPressedIcon(image, key); break;
-      default: break;
+      case tkImageNormal:
+        set->SetIcon(image, key);
+        break;
+      case tkImageDisabled:
+        set->SetDisabledIcon(image, key);
+        break;
+      case tkImageHot:
+        set->SetHotIcon(image, key);
+        break;
+      case tkImageChecked:
+        set->SetCheckedIcon(image, key);
+        break;
+      case tkImagePressed:
+        set->SetPressedIcon(image, key);
+        break;
+      default:
+        break;
     }
     return TRUE;
   }
@@ -515,8 +534,8 @@ BOOL CTKImageManager::SetIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int co
 
 BOOL CTKImageManager::SetIconsFromBitmap(CBitmap* bitmap, const UINT* ids, int count, CSize size, int state,
                                          BOOL alpha) {
-  return bitmap ? SetIconsFromBitmap(static_cast<HBITMAP>(bitmap->GetSafeHandle()), ids, count, size.cx, size.cy,
-                                     state, alpha)
+  return bitmap ? SetIconsFromBitmap(static_cast<HBITMAP>(bitmap->GetSafeHandle()), ids, count, size.cx, size.cy, state,
+                                     alpha)
                 : FALSE;
 }
 

@@ -155,8 +155,7 @@ class CTKImageManager : public CCmdTarget {
   BOOL SetIconsFromIcoFile(LPCTSTR path, UINT id, CSize size, int state = tkImageNormal);
   BOOL SetIconsFromImageList(CImageList* imageList, const UINT* ids, int count, int width, int height,
                              int state = tkImageNormal);
-  BOOL SetIconsFromImageList(CImageList* imageList, const UINT* ids, int count, CSize size,
-                             int state = tkImageNormal) {
+  BOOL SetIconsFromImageList(CImageList* imageList, const UINT* ids, int count, CSize size, int state = tkImageNormal) {
     return SetIconsFromImageList(imageList, ids, count, size.cx, size.cy, state);
   }
   BOOL SetIconsFromBitmap(HBITMAP bitmap, const UINT* ids, int count, int width, int height, int state, BOOL alpha);
@@ -165,8 +164,7 @@ class CTKImageManager : public CCmdTarget {
                               int state = tkImageNormal);
   BOOL SetIconsFromBitmapResource(UINT resourceId, const UINT* ids, int count, int width, int height,
                                   int state = tkImageNormal);
-  BOOL SetIconsFromBitmapResource(UINT resourceId, const UINT* ids, int count, CSize size,
-                                  int state = tkImageNormal) {
+  BOOL SetIconsFromBitmapResource(UINT resourceId, const UINT* ids, int count, CSize size, int state = tkImageNormal) {
     return SetIconsFromBitmapResource(resourceId, ids, count, size.cx, size.cy, state);
   }
   BOOL SetIconsFromToolBar(UINT toolBarId, UINT bitmapId, int state = tkImageNormal);
@@ -228,8 +226,7 @@ class CTKImageManager : public CCmdTarget {
   // The software blend behind AlphaBlend and AlphaBlendDC: colour
   // channels are clamped, so non-premultiplied input cannot wrap round, and
   // the constant alpha scales the source.
-  static BOOL AlphaBlendSoftware(HDC hdc, const RECT& dest, HDC src, const RECT& source, BYTE alpha,
-                                 BOOL perPixel);
+  static BOOL AlphaBlendSoftware(HDC hdc, const RECT& dest, HDC src, const RECT& source, BYTE alpha, BOOL perPixel);
 
   // Per-pixel alpha blend of a premultiplied source (the software routine
   // when the platform's blend refuses the call).

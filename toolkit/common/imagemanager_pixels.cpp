@@ -16,7 +16,6 @@
 #include "toolkit/common/osversioninfo.h"
 #include "toolkit/common/resourcemanager.h"
 
-
 namespace {
 
 // The header of a bitmap as GetDIBits reports it (positive height:
@@ -155,8 +154,7 @@ BOOL CTKImageManager::IsAlphaIcon(HICON icon) {
   if (info.hbmColor) {
     int w = 0, h = 0;
     std::vector<BYTE> pixels;
-    if (Read32(info.hbmColor, &w, &h, &pixels))
-      alpha = TKHasIconAlpha(pixels.data(), static_cast<size_t>(w) * h);
+    if (Read32(info.hbmColor, &w, &h, &pixels)) alpha = TKHasIconAlpha(pixels.data(), static_cast<size_t>(w) * h);
     DeleteObject(info.hbmColor);
   }
   if (info.hbmMask) DeleteObject(info.hbmMask);
@@ -343,7 +341,8 @@ void CTKImageManager::AlphaDrawIcon(HDC hdc, int x, int y, int cx, int cy, HICON
     for (size_t i = 0; i < static_cast<size_t>(w) * cy; ++i)
       pixels[i] = pixels[i] == 0x00FF00FFu ? 0 : (pixels[i] | 0xFF000000u);
     if (cx < 0)  // a negative width draws the icon mirrored
-      for (int r = 0; r < cy; ++r) std::reverse(pixels + static_cast<size_t>(r) * w, pixels + static_cast<size_t>(r + 1) * w);
+      for (int r = 0; r < cy; ++r)
+        std::reverse(pixels + static_cast<size_t>(r) * w, pixels + static_cast<size_t>(r + 1) * w);
     GetDefault()->AlphaBlend(hdc, target, mem, CRect(0, 0, w, cy));
   }
   DeleteObject(buffer);
@@ -415,8 +414,7 @@ HBITMAP CTKImageManager::LoadBitmapFromModule(HMODULE module, LPCTSTR name, BOOL
 HBITMAP CTKImageManager::LoadBitmapResource(LPCTSTR name, BOOL* alpha) {
   if (alpha) *alpha = FALSE;
   HMODULE module = nullptr;
-  if (!FindResourceInModules(&module, name, u"PNG") && !FindResourceInModules(&module, name, RT_BITMAP))
-    return nullptr;
+  if (!FindResourceInModules(&module, name, u"PNG") && !FindResourceInModules(&module, name, RT_BITMAP)) return nullptr;
   return LoadBitmapFromModule(module, name, alpha);
 }
 

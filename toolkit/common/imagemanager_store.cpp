@@ -84,7 +84,8 @@ HBITMAP ReadDibRecord(CArchive& ar, LPBYTE* bitsOut) {
   if (sizeof(BITMAPINFOHEADER) + colours * 4 > headerBytes) return nullptr;
   // A record carries its pixels: a header claiming more than it carries
   // would make a section of up to gigabytes from a few bytes.
-  const uint64_t claimed = static_cast<uint64_t>(DibStride(h.biWidth, bpp)) * static_cast<uint64_t>(h.biHeight < 0 ? -h.biHeight : h.biHeight);
+  const uint64_t claimed = static_cast<uint64_t>(DibStride(h.biWidth, bpp)) *
+                           static_cast<uint64_t>(h.biHeight < 0 ? -h.biHeight : h.biHeight);
   if (claimed > pixelBytes) return nullptr;
   if (h.biSizeImage == 0) h.biSizeImage = pixelBytes;
   void* bits = nullptr;
@@ -154,8 +155,7 @@ void LoadImage(CArchive& ar, int schema, CTKImageHandle& image) {
     BITMAP bm{};
     if (::GetObject(color, sizeof(bm), &bm) && bm.bmBitsPixel == 32)
       image.SetBitmap(color, schema > 24 ? colorBits : nullptr);  // older data: straight alpha
-    else
-      DeleteObject(color);
+    else DeleteObject(color);
   } else if (mask) {
     DeleteObject(mask);
   }

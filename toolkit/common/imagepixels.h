@@ -75,4 +75,3 @@ class CTKScopedBitmapDC {
 inline BYTE* TKBottomUpPixel(BYTE* bits, int width, int height, int x, int y) {
   return bits + (static_cast<size_t>(height - 1 - y) * width + x) * 4;
 }
-

@@ -40,4 +40,3 @@ class CTKKeyboardManager : public CNoTrackObject {
 
 // The calling thread's keyboard manager, made on its first use.
 CTKKeyboardManager* GetKeyboardManager();
-

@@ -40,7 +40,7 @@ class CTKMenuSoundPlayer {
 
   // PlaySoundW flags used here.
   static constexpr DWORD kPlayFlags = 0x12002;  // alias, no default sound, do not wait for a busy device
-  static constexpr DWORD kPurgeFlags = 0x40;     // stop what plays
+  static constexpr DWORD kPurgeFlags = 0x40;    // stop what plays
   // How long StopThread waits for the worker: ten waits of 100 ms.
   static constexpr DWORD kStopWaitMs = 1000;
 

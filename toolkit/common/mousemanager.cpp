@@ -41,7 +41,8 @@ CTKMouseManager::~CTKMouseManager() { SetHook(FALSE); }
 
 void CTKMouseManager::SetHook(BOOL bInstall) {
   if (bInstall) {
-    if (!m_hHook) m_hHook = ::SetWindowsHookExW(WH_MOUSE, &CTKMouseManager::MouseHookProc, nullptr, ::GetCurrentThreadId());
+    if (!m_hHook)
+      m_hHook = ::SetWindowsHookExW(WH_MOUSE, &CTKMouseManager::MouseHookProc, nullptr, ::GetCurrentThreadId());
   } else if (m_hHook) {
     ::UnhookWindowsHookEx(m_hHook);
     m_hHook = nullptr;

@@ -34,12 +34,8 @@ BOOL CTKOSVersionInfo::IsWin95() const {
   return dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && dwMajorVersion == 4 && dwMinorVersion < 10;
 }
 BOOL CTKOSVersionInfo::IsWin9x() const { return dwPlatformId == VER_PLATFORM_WIN32_WINDOWS; }
-BOOL CTKOSVersionInfo::IsWinNT4OrLater() const {
-  return dwPlatformId >= VER_PLATFORM_WIN32_NT && dwMajorVersion >= 4;
-}
-BOOL CTKOSVersionInfo::IsWin2000OrLater() const {
-  return dwPlatformId >= VER_PLATFORM_WIN32_NT && dwMajorVersion >= 5;
-}
+BOOL CTKOSVersionInfo::IsWinNT4OrLater() const { return dwPlatformId >= VER_PLATFORM_WIN32_NT && dwMajorVersion >= 4; }
+BOOL CTKOSVersionInfo::IsWin2000OrLater() const { return dwPlatformId >= VER_PLATFORM_WIN32_NT && dwMajorVersion >= 5; }
 BOOL CTKOSVersionInfo::IsWinNT4() const { return dwPlatformId == VER_PLATFORM_WIN32_NT && IsVersion(4, 0); }
 BOOL CTKOSVersionInfo::IsWinXPOrLater() const {
   return dwPlatformId >= VER_PLATFORM_WIN32_NT && IsVersionAtLeast(5, 1);
@@ -47,9 +43,7 @@ BOOL CTKOSVersionInfo::IsWinXPOrLater() const {
 BOOL CTKOSVersionInfo::IsWinVistaOrLater() const {
   return dwPlatformId >= VER_PLATFORM_WIN32_NT && IsVersionAtLeast(6, 0);
 }
-BOOL CTKOSVersionInfo::IsWin7OrLater() const {
-  return dwPlatformId >= VER_PLATFORM_WIN32_NT && IsVersionAtLeast(6, 1);
-}
+BOOL CTKOSVersionInfo::IsWin7OrLater() const { return dwPlatformId >= VER_PLATFORM_WIN32_NT && IsVersionAtLeast(6, 1); }
 BOOL CTKOSVersionInfo::IsVersionAtLeast(DWORD major, DWORD minor) const {
   return dwMajorVersion > major || (dwMajorVersion == major && dwMinorVersion >= minor);
 }

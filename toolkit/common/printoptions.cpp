@@ -79,10 +79,8 @@ void CTKPrintPageHeaderFooter::FormatTexts(CPrintInfo* pInfo, LPCTSTR windowTitl
   format.Replace(u"&&", standIn);
 
   CString page;
-  if (virtualPageCount > 0)
-    page.Format(u"%d-%d", static_cast<int>(pInfo->m_nCurPage), virtualPageCount);
-  else
-    page.Format(u"%d", static_cast<int>(pInfo->m_nCurPage));
+  if (virtualPageCount > 0) page.Format(u"%d-%d", static_cast<int>(pInfo->m_nCurPage), virtualPageCount);
+  else page.Format(u"%d", static_cast<int>(pInfo->m_nCurPage));
   format.Replace(u"&p", page);
 
   CString count(u"*");
@@ -135,17 +133,15 @@ void CTKPrintPageHeaderFooter::ExpandDateTime(CString& text, LCID locale) {
                         {u"&T", false, TIME_NOTIMEMARKER | TIME_FORCE24HOURFORMAT}};
   for (const Code& c : codes) {
     buffer[0] = 0;
-    if (c.date)
-      ::GetDateFormatW(locale, c.flags, &now, nullptr, buffer, kDateTimeBufferSize);
-    else
-      ::GetTimeFormatW(locale, c.flags, &now, nullptr, buffer, kDateTimeBufferSize);
+    if (c.date) ::GetDateFormatW(locale, c.flags, &now, nullptr, buffer, kDateTimeBufferSize);
+    else ::GetTimeFormatW(locale, c.flags, &now, nullptr, buffer, kDateTimeBufferSize);
     buffer[kDateTimeBufferSize - 1] = 0;
     text.Replace(c.code, buffer);
   }
 }
 
-int CTKPrintPageHeaderFooter::CalcSingleColumnSize(CDC* pDC, int width, const CString& left,
-                                                   const CString& center, const CString& right, CSize* sizes) {
+int CTKPrintPageHeaderFooter::CalcSingleColumnSize(CDC* pDC, int width, const CString& left, const CString& center,
+                                                   const CString& right, CSize* sizes) {
   const CString* texts[3] = {&left, &center, &right};
   int only = -1;
   for (int i = 0; i < 3; ++i) {
@@ -218,10 +214,8 @@ void CTKPrintPageHeaderFooter::Draw(CDC* pDC, CRect& rect, BOOL measureOnly) {
   CSize sizes[3];
   const int height = CalcColumnSizes(pDC, rect.Width(), m_strLeft, m_strCenter, m_strRight, sizes);
   const int band = height > 0 ? height + kBandGap : 0;
-  if (m_bHeader)
-    rect.bottom = rect.top + band;
-  else
-    rect.top = rect.bottom - band;
+  if (m_bHeader) rect.bottom = rect.top + band;
+  else rect.top = rect.bottom - band;
   if (measureOnly) return;
 
   const int oldMode = pDC->SetBkMode(TRANSPARENT);

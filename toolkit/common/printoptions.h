@@ -38,8 +38,8 @@ class CTKPrintPageHeaderFooter : public CCmdTarget {
   virtual BOOL IsEmpty() const;
   // Widths and heights of the three columns in a band `width` wide; the
   // greatest height. A band without width holds nothing (all sizes 0).
-  virtual int CalcColumnSizes(CDC* pDC, int width, const CString& left, const CString& center,
-                              const CString& right, CSize* sizes);
+  virtual int CalcColumnSizes(CDC* pDC, int width, const CString& left, const CString& center, const CString& right,
+                              CSize* sizes);
   // The measure when exactly one text is not blank (it takes the whole
   // width), else -1.
   virtual int CalcSingleColumnSize(CDC* pDC, int width, const CString& left, const CString& center,

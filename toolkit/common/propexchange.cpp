@@ -67,7 +67,8 @@ bool ParseInt32(const std::string& text, DWORD* out) {
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   std::uint64_t v = 0;
   std::size_t digits = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) v = v * 10 + static_cast<unsigned>(text[i] - '0');
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+    v = v * 10 + static_cast<unsigned>(text[i] - '0');
   if (!digits) return false;
   *out = static_cast<DWORD>(negative ? 0 - v : v);
   return true;
@@ -162,13 +163,26 @@ BOOL CTKPropExchange::ExchangeLocale() {
 
 int CTKPropExchange::GetValueSize(unsigned short type) {
   switch (type) {
-    case VT_UI1: return 1;
-    case VT_I2: return 2;
-    case VT_I4: case VT_R4: case VT_BSTR: case VT_BOOL: return 4;
-    case VT_R8: case VT_CY: case VT_TK_SIZE: return 8;
-    case VT_DATE: return 12;
-    case VT_VARIANT: case VT_TK_RECT: return 16;
-    default: return 0;
+    case VT_UI1:
+      return 1;
+    case VT_I2:
+      return 2;
+    case VT_I4:
+    case VT_R4:
+    case VT_BSTR:
+    case VT_BOOL:
+      return 4;
+    case VT_R8:
+    case VT_CY:
+    case VT_TK_SIZE:
+      return 8;
+    case VT_DATE:
+      return 12;
+    case VT_VARIANT:
+    case VT_TK_RECT:
+      return 16;
+    default:
+      return 0;
   }
 }
 
@@ -176,8 +190,15 @@ BOOL CTKPropExchange::IsSameValue(unsigned short type, const void* value, const 
   if (value == other) return TRUE;
   if (!value || !other) return FALSE;
   switch (type) {
-    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_BOOL: case VT_UI1:
-    case VT_TK_RECT: case VT_TK_SIZE:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_BOOL:
+    case VT_UI1:
+    case VT_TK_RECT:
+    case VT_TK_SIZE:
       return std::memcmp(value, other, static_cast<std::size_t>(GetValueSize(type))) == 0;
     case VT_DATE:
       // COleDateTime's equality: valid and within half a second, or both null.
@@ -199,8 +220,15 @@ BOOL CTKPropExchange::IsSameValue(unsigned short type, const void* value, const 
 BOOL CTKPropExchange::CopyValue(unsigned short type, void* destination, const void* source) {
   if (!source || !destination) return FALSE;
   switch (type) {
-    case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_BOOL: case VT_UI1:
-    case VT_TK_RECT: case VT_TK_SIZE:
+    case VT_I2:
+    case VT_I4:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_BOOL:
+    case VT_UI1:
+    case VT_TK_RECT:
+    case VT_TK_SIZE:
       std::memcpy(destination, source, static_cast<std::size_t>(GetValueSize(type)));
       return TRUE;
     case VT_DATE:
@@ -226,11 +254,20 @@ void CTKPropExchange::EscapeText(CString& text) const {
     out.reserve(text.View().size());
     for (char16_t c : text.View()) {
       switch (c) {
-        case u'\\': out += u"\\\\"; break;
-        case u'\n': out += u"\\n"; break;
-        case u'\r': out += u"\\r"; break;
-        case u'\t': out += u"\\t"; break;
-        default: out += c;
+        case u'\\':
+          out += u"\\\\";
+          break;
+        case u'\n':
+          out += u"\\n";
+          break;
+        case u'\r':
+          out += u"\\r";
+          break;
+        case u'\t':
+          out += u"\\t";
+          break;
+        default:
+          out += c;
       }
     }
     text = CString(std::move(out));
@@ -287,15 +324,23 @@ BOOL CTKPropExchange::ExchangeValueText(CString& text, unsigned short type, void
                                         const void* defaultValue) const {
   if (!m_bLoading) {
     switch (type) {
-      case VT_I2: case VT_I4: case VT_BOOL: case VT_UI1: {
+      case VT_I2:
+      case VT_I4:
+      case VT_BOOL:
+      case VT_UI1: {
         DWORD word = 0;
         std::memcpy(&word, value, static_cast<std::size_t>(GetValueSize(type)));
         text = Widen(std::to_string(static_cast<int>(word)));
         return TRUE;
       }
-      case VT_R4: text = Widen(FloatText(*static_cast<const float*>(value))); return TRUE;
-      case VT_R8: text = Widen(DoubleText(*static_cast<const double*>(value))); return TRUE;
-      case VT_DATE: return ExchangeDateText(text, *static_cast<COleDateTime*>(value));
+      case VT_R4:
+        text = Widen(FloatText(*static_cast<const float*>(value)));
+        return TRUE;
+      case VT_R8:
+        text = Widen(DoubleText(*static_cast<const double*>(value)));
+        return TRUE;
+      case VT_DATE:
+        return ExchangeDateText(text, *static_cast<COleDateTime*>(value));
       case VT_VARIANT: {
         const VARIANT* v = static_cast<const VARIANT*>(value);
         if (V_VT(v) == VT_DATE && s_nLocale == -1) {
@@ -331,13 +376,17 @@ BOOL CTKPropExchange::ExchangeValueText(CString& text, unsigned short type, void
 
   std::string narrow;
   switch (type) {
-    case VT_I2: case VT_I4: case VT_BOOL: case VT_UI1: {
+    case VT_I2:
+    case VT_I4:
+    case VT_BOOL:
+    case VT_UI1: {
       DWORD word = 0;
       if (!ParseInt32(ToUtf8(text), &word)) return CopyValue(type, value, defaultValue);
       std::memcpy(value, &word, static_cast<std::size_t>(GetValueSize(type)));
       return TRUE;
     }
-    case VT_R4: case VT_R8: {
+    case VT_R4:
+    case VT_R8: {
       double d = 0;
       if (!ParseDouble(ToUtf8(text), &d)) return CopyValue(type, value, defaultValue);
       if (type == VT_R4) *static_cast<float*>(value) = static_cast<float>(d);
@@ -368,7 +417,8 @@ BOOL CTKPropExchange::ExchangeValueText(CString& text, unsigned short type, void
       *static_cast<CString*>(value) = s;
       return TRUE;
     }
-    case VT_TK_RECT: case VT_TK_SIZE: {
+    case VT_TK_RECT:
+    case VT_TK_SIZE: {
       LONG fields[4];
       int count = type == VT_TK_RECT ? 4 : 2;
       if (!ParseInts(ToUtf8(text), count, fields)) return CopyValue(type, value, defaultValue);
@@ -646,7 +696,8 @@ BOOL PropExchangeVariant(CTKPropExchange* px, LPCTSTR key, VARIANT* value, const
 BOOL PropExchangeUInt64(CTKPropExchange* px, LPCTSTR key, ULONGLONG* value, ULONGLONG defaultValue) {
   if (!px || !value) return FALSE;
   SIZE pair{static_cast<LONG>(static_cast<DWORD>(*value >> 32)), static_cast<LONG>(static_cast<DWORD>(*value))};
-  SIZE def{static_cast<LONG>(static_cast<DWORD>(defaultValue >> 32)), static_cast<LONG>(static_cast<DWORD>(defaultValue))};
+  SIZE def{static_cast<LONG>(static_cast<DWORD>(defaultValue >> 32)),
+           static_cast<LONG>(static_cast<DWORD>(defaultValue))};
   BOOL ok = px->ExchangeProp(key, VT_TK_SIZE, &pair, &def);
   if (ok && px->IsLoading())
     *value = (static_cast<ULONGLONG>(static_cast<DWORD>(pair.cx)) << 32) | static_cast<DWORD>(pair.cy);

@@ -120,10 +120,10 @@ class CTKPropExchange : public CCmdTarget {
   void* m_pOwner = nullptr;       // caller's context; inherited by sections
   void* m_pLoadParent = nullptr;  // second context for one section; not inherited
   BOOL m_bLoading = FALSE;
-  int m_nSchema;                  // 38 in a new exchange
+  int m_nSchema;  // 38 in a new exchange
   BOOL m_bChildSection = FALSE;
-  BOOL m_bEmptySection = FALSE;   // nothing stored to delete: values equal to defaults are left alone
-  BOOL m_bInitialized = FALSE;    // OpenStorage ran
+  BOOL m_bEmptySection = FALSE;  // nothing stored to delete: values equal to defaults are left alone
+  BOOL m_bInitialized = FALSE;   // OpenStorage ran
   BOOL m_bUseDefaultOnLoad = TRUE;
   BOOL m_bUseDefaultOnSave = TRUE;
 
@@ -185,7 +185,8 @@ class CTKPropExchangeSection {
 // Owns one enumerator for a scope and deletes it at the end.
 class CTKPropExchangeEnumeratorHolder {
  public:
-  explicit CTKPropExchangeEnumeratorHolder(CTKPropExchangeEnumerator* enumerator) noexcept : m_pEnumerator(enumerator) {}
+  explicit CTKPropExchangeEnumeratorHolder(CTKPropExchangeEnumerator* enumerator) noexcept
+      : m_pEnumerator(enumerator) {}
   ~CTKPropExchangeEnumeratorHolder() { DeleteHeldObject(*this); }
   CTKPropExchangeEnumeratorHolder(const CTKPropExchangeEnumeratorHolder&) = delete;
   CTKPropExchangeEnumeratorHolder& operator=(const CTKPropExchangeEnumeratorHolder&) = delete;

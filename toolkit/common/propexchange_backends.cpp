@@ -94,7 +94,8 @@ BOOL CTKPropExchangeArchive::ExchangeProp(LPCTSTR, unsigned short type, void* va
       if (m_bLoading) ar >> *static_cast<short*>(value);
       else ar << *static_cast<short*>(value);
       break;
-    case VT_I4: case VT_BOOL:
+    case VT_I4:
+    case VT_BOOL:
       if (m_bLoading) ar >> *static_cast<int*>(value);
       else ar << *static_cast<int*>(value);
       break;
@@ -124,7 +125,8 @@ BOOL CTKPropExchangeArchive::ExchangeProp(LPCTSTR, unsigned short type, void* va
       if (m_bLoading) ar >> *static_cast<CString*>(value);
       else ar << *static_cast<CString*>(value);
       break;
-    case VT_TK_RECT: case VT_TK_SIZE: {
+    case VT_TK_RECT:
+    case VT_TK_SIZE: {
       DWORD size = static_cast<DWORD>(GetValueSize(type));
       if (m_bLoading) ReadExact(ar, value, size);
       else ar.Write(value, size);
@@ -288,16 +290,22 @@ BOOL CTKPropExchangeRegistry::ExchangeProp(LPCTSTR key, unsigned short type, voi
       return TRUE;
     }
     switch (type) {
-      case VT_I2: case VT_I4: case VT_BOOL: case VT_UI1: {
+      case VT_I2:
+      case VT_I4:
+      case VT_BOOL:
+      case VT_UI1: {
         DWORD word = 0;
         std::memcpy(&word, value, static_cast<std::size_t>(GetValueSize(type)));
         return RegSetValueExW(m_hSectionKey, key, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&word), 4) ==
                ERROR_SUCCESS;
       }
-      case VT_R4: case VT_R8:
+      case VT_R4:
+      case VT_R8:
         return RegSetValueExW(m_hSectionKey, key, 0, REG_BINARY, static_cast<const BYTE*>(value),
                               static_cast<DWORD>(GetValueSize(type))) == ERROR_SUCCESS;
-      case VT_TK_STRING: case VT_TK_RECT: case VT_TK_SIZE: {
+      case VT_TK_STRING:
+      case VT_TK_RECT:
+      case VT_TK_SIZE: {
         CString text;
         if (type == VT_TK_STRING) text = *static_cast<const CString*>(value);
         else ExchangeValueText(text, type, value, nullptr);
@@ -312,7 +320,10 @@ BOOL CTKPropExchangeRegistry::ExchangeProp(LPCTSTR key, unsigned short type, voi
   if (!m_bUseDefaultOnLoad) defaultValue = nullptr;
   if (!OpenStorage()) return CopyValue(type, value, defaultValue);
   switch (type) {
-    case VT_I2: case VT_I4: case VT_BOOL: case VT_UI1: {
+    case VT_I2:
+    case VT_I4:
+    case VT_BOOL:
+    case VT_UI1: {
       DWORD word = 0, size = 4;
       if (RegQueryValueExW(m_hSectionKey, key, nullptr, nullptr, reinterpret_cast<BYTE*>(&word), &size) !=
           ERROR_SUCCESS)
@@ -320,7 +331,8 @@ BOOL CTKPropExchangeRegistry::ExchangeProp(LPCTSTR key, unsigned short type, voi
       std::memcpy(value, &word, static_cast<std::size_t>(GetValueSize(type)));
       return TRUE;
     }
-    case VT_R4: case VT_R8: {
+    case VT_R4:
+    case VT_R8: {
       // Only a value of the type's exact size is taken: a shorter one would
       // leave part of the variable as it was.
       BYTE bytes[8];
@@ -330,7 +342,9 @@ BOOL CTKPropExchangeRegistry::ExchangeProp(LPCTSTR key, unsigned short type, voi
       std::memcpy(value, bytes, want);
       return TRUE;
     }
-    case VT_TK_STRING: case VT_TK_RECT: case VT_TK_SIZE: {
+    case VT_TK_STRING:
+    case VT_TK_RECT:
+    case VT_TK_SIZE: {
       CString text;
       if (!QueryText(m_hSectionKey, key, text)) return CopyValue(type, value, defaultValue);
       if (type == VT_TK_STRING) {

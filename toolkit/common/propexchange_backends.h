@@ -18,7 +18,7 @@
 namespace pv {
 class RegistryWriteBatch;
 class ProfileWriteBatch;
-}
+}  // namespace pv
 
 class CTKPropExchangeArchive : public CTKPropExchange {
   DECLARE_DYNAMIC(CTKPropExchangeArchive)

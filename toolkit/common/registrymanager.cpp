@@ -76,8 +76,8 @@ HKEY CTKRegistryManager::OpenAppKey(REGSAM access) {
     status = RegCreateKeyExW(m_hRootKey, u"Software", 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &software,
                              nullptr);
   if (status == ERROR_SUCCESS) {
-    status = RegCreateKeyExW(software, m_strRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                             &company, nullptr);
+    status = RegCreateKeyExW(software, m_strRegistryKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &company,
+                             nullptr);
     if (status == ERROR_SUCCESS) {
       status = RegCreateKeyExW(company, m_strProfileName, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &app,
                                nullptr);

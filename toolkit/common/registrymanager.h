@@ -52,7 +52,6 @@ class CTKRegistryManager {
   BOOL WriteIni(LPCTSTR file, LPCTSTR section, LPCTSTR entry, LPCTSTR text);
 
  public:
-
   HKEY m_hRootKey;
   CString m_strRegistryKey;
   CString m_strProfileName;

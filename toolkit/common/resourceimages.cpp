@@ -15,7 +15,6 @@
 #include "toolkit/common/lockguard.h"
 #include "toolkit/common/notifyconnection.h"
 
-
 namespace {
 
 std::string Narrow(const CString& text) {
@@ -27,7 +26,9 @@ std::string Narrow(const CString& text) {
   return out;
 }
 
-bool IsBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\v' || ch == u'\f' || ch == u'\r' || ch == u'\n'; }
+bool IsBlank(char16_t ch) {
+  return ch == u' ' || ch == u'\t' || ch == u'\v' || ch == u'\f' || ch == u'\r' || ch == u'\n';
+}
 
 }  // namespace
 
@@ -282,10 +283,8 @@ struct FirstName {
 
 BOOL FindFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
   auto* first = reinterpret_cast<FirstName*>(param);
-  if (IS_INTRESOURCE(name))
-    first->id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
-  else
-    first->name = name;
+  if (IS_INTRESOURCE(name)) first->id = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+  else first->name = name;
   return FALSE;  // the first name is enough
 }
 
@@ -303,10 +302,8 @@ BOOL CTKResourceImages::LoadIni() {
     } else {
       FirstName first;
       EnumResourceNames(m_hModule, u"TEXTFILE", FindFirstName, reinterpret_cast<LONG_PTR>(&first));
-      if (!first.name.empty())
-        res = FindResource(m_hModule, first.name.c_str(), u"TEXTFILE");
-      else if (first.id)
-        res = FindResource(m_hModule, MAKEINTRESOURCE(first.id), u"TEXTFILE");
+      if (!first.name.empty()) res = FindResource(m_hModule, first.name.c_str(), u"TEXTFILE");
+      else if (first.id) res = FindResource(m_hModule, MAKEINTRESOURCE(first.id), u"TEXTFILE");
     }
   }
   if (res) {

@@ -31,7 +31,8 @@ class CTKRichRender::CHost : public ITextHost {
     m_cf.bCharSet = 0;
     m_cf.bPitchAndFamily = 0;
     size_t n = 0;
-    for (; n + 1 < sizeof(m_cf.szFaceName) / sizeof(WCHAR) && lf.lfFaceName[n]; ++n) m_cf.szFaceName[n] = lf.lfFaceName[n];
+    for (; n + 1 < sizeof(m_cf.szFaceName) / sizeof(WCHAR) && lf.lfFaceName[n]; ++n)
+      m_cf.szFaceName[n] = lf.lfFaceName[n];
     m_cf.szFaceName[n] = 0;
     m_pf.cbSize = sizeof(m_pf);
     m_pf.dwMask = PFM_STARTINDENT | PFM_RIGHTINDENT | PFM_OFFSET | PFM_ALIGNMENT | PFM_TABSTOPS | PFM_NUMBERING |
@@ -155,7 +156,8 @@ DWORD ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* done) {
 CTKRichRender::CTKRichRender() : m_pHost(new CHost()) {
   m_hModule = ::LoadLibraryW(u"RICHED20.DLL");
   if (!m_hModule) return;
-  auto create = pv::ProcAs<HRESULT(IUnknown*, ITextHost*, IUnknown**)>(::GetProcAddress(m_hModule, "CreateTextServices"));
+  auto create =
+      pv::ProcAs<HRESULT(IUnknown*, ITextHost*, IUnknown**)>(::GetProcAddress(m_hModule, "CreateTextServices"));
   if (!create) return;
   IUnknown* pUnknown = nullptr;
   if (SUCCEEDED(create(nullptr, m_pHost, &pUnknown)) && pUnknown) {
@@ -175,13 +177,12 @@ void CTKRichRender::SetDefaultCharFormat(const CHARFORMATW* pFormat) {
   m_pHost->SetCharFormat(*pFormat);
   if (m_pServices) {
     LRESULT result = 0;
-    m_pServices->TxSendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&m_pHost->GetCharFormat()), &result);
+    m_pServices->TxSendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&m_pHost->GetCharFormat()),
+                               &result);
   }
 }
 
-const CHARFORMATW& CTKRichRender::GetDefaultCharFormat() const {
-  return m_pHost->GetCharFormat();
-}
+const CHARFORMATW& CTKRichRender::GetDefaultCharFormat() const { return m_pHost->GetCharFormat(); }
 
 CSize CTKRichRender::GetRequestedSize() const { return m_pHost->GetRequestedSize(); }
 
@@ -226,7 +227,8 @@ CSize CTKRichRender::GetTextExtent(CDC* pDC, int nWidth) {
   auto layout = [&](int cx) {
     RECTL bounds{0, 0, cx, 1};
     RECT rcUpdate{0, 0, 0, 0};
-    m_pServices->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hdc, nullptr, &bounds, nullptr, &rcUpdate, nullptr, 0, 0);
+    m_pServices->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hdc, nullptr, &bounds, nullptr, &rcUpdate, nullptr, 0,
+                        0);
   };
   // The narrowest width that keeps the height the text has at nWidth.
   int lo = 0, hi = 2 * nWidth, nHeight = 0;
@@ -235,10 +237,8 @@ CSize CTKRichRender::GetTextExtent(CDC* pDC, int nWidth) {
     layout(mid);
     const int nRequested = m_pHost->GetRequestedSize().cy;
     if (nHeight == 0) nHeight = nRequested;
-    if (nHeight < nRequested)
-      lo = mid + 1;
-    else
-      hi = mid - 1;
+    if (nHeight < nRequested) lo = mid + 1;
+    else hi = mid - 1;
   } while (lo < hi);
   if (nHeight < m_pHost->GetRequestedSize().cy) layout(hi + 1);
   return m_pHost->GetRequestedSize();

@@ -87,10 +87,10 @@ void CTKScrollBarPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar
     const HDC hdc = pDC->GetSafeHdc();
     const int upBase = vertical ? 0 : 8;
     const int downBase = vertical ? 4 : 12;
-    m_pThemeScrollBar->DrawThemeBackground(
-        hdc, 1, upBase + ThemeState(enabled, is(pressed, 60), is(hot, 60)), &rcUp, nullptr);
-    m_pThemeScrollBar->DrawThemeBackground(
-        hdc, 1, downBase + ThemeState(enabled, is(pressed, 61), is(hot, 61)), &rcDown, nullptr);
+    m_pThemeScrollBar->DrawThemeBackground(hdc, 1, upBase + ThemeState(enabled, is(pressed, 60), is(hot, 60)), &rcUp,
+                                           nullptr);
+    m_pThemeScrollBar->DrawThemeBackground(hdc, 1, downBase + ThemeState(enabled, is(pressed, 61), is(hot, 61)),
+                                           &rcDown, nullptr);
     if (rcTrack.IsRectEmpty()) return;
     const int pageBefore = vertical ? 6 : 4;
     const int pageAfter = vertical ? 7 : 5;
@@ -114,10 +114,8 @@ void CTKScrollBarPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar
     const BOOL down = pressed == code;
     if (flat) {
       pDC->FillSolidRect(&rc, Color(kFace));
-      if (down)
-        pDC->Draw3dRect(&rc, Color(kShadow), Color(kHighlight));
-      else
-        pDC->Draw3dRect(&rc, Color(kHighlight), Color(kShadow));
+      if (down) pDC->Draw3dRect(&rc, Color(kShadow), Color(kHighlight));
+      else pDC->Draw3dRect(&rc, Color(kHighlight), Color(kShadow));
       DrawArrowGlyph(pDC, rc, glyph, enabled);
     } else {
       pDC->DrawFrameControl(&rc, DFC_SCROLL, frameState | (down ? DFCS_PUSHED : 0) | (enabled ? 0 : DFCS_INACTIVE));
@@ -129,24 +127,20 @@ void CTKScrollBarPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar
 
   CWnd* parent = pScrollBar->GetParentWindow();
   const HWND hWnd = CWnd::HwndOf(parent);
-  HBRUSH brush = reinterpret_cast<HBRUSH>(::DefWindowProcW(hWnd, WM_CTLCOLORSCROLLBAR,
-                                                           reinterpret_cast<WPARAM>(pDC->GetSafeHdc()),
-                                                           reinterpret_cast<LPARAM>(hWnd)));
+  HBRUSH brush = reinterpret_cast<HBRUSH>(::DefWindowProcW(
+      hWnd, WM_CTLCOLORSCROLLBAR, reinterpret_cast<WPARAM>(pDC->GetSafeHdc()), reinterpret_cast<LPARAM>(hWnd)));
   ::FillRect(pDC->GetSafeHdc(), &rcTrack, brush ? brush : ::GetSysColorBrush(COLOR_SCROLLBAR));
   if (!thumb) return;
   if (pressed == 62) pDC->InvertRect(&rcPageUp);
   if (pressed == 63) pDC->InvertRect(&rcPageDown);
   pDC->FillSolidRect(&rcThumb, Color(kFace));
-  if (flat)
-    pDC->Draw3dRect(&rcThumb, Color(kHighlight), Color(kShadow));
-  else
-    pDC->DrawEdge(&rcThumb, EDGE_RAISED, BF_RECT | BF_ADJUST);
+  if (flat) pDC->Draw3dRect(&rcThumb, Color(kHighlight), Color(kShadow));
+  else pDC->DrawEdge(&rcThumb, EDGE_RAISED, BF_RECT | BF_ADJUST);
 }
 
 // ---- the slider ----------------------------------------------------------------------------------
 
-CTKSliderPaintManager::CTKSliderPaintManager(CTKPaintManager* pPaintManager)
-    : CTKScrollBarPaintManager(pPaintManager) {
+CTKSliderPaintManager::CTKSliderPaintManager(CTKPaintManager* pPaintManager) : CTKScrollBarPaintManager(pPaintManager) {
   CTKSliderPaintManager::ReadMetrics();
 }
 
@@ -227,7 +221,7 @@ void CTKSliderPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar) {
     pDC->Polygon(outer, 6);
   }
   if (pressed != CTKScrollBase::kHitThumb) {
-    const POINT inner[] = {{ux + 1, vy + 1}, {ux + 7, vy + 1}, {ux + 7, vy + 9},
+    const POINT inner[] = {{ux + 1, vy + 1},  {ux + 7, vy + 1}, {ux + 7, vy + 9},
                            {ux + 4, vy + 12}, {ux + 1, vy + 9}, {ux + 1, vy + 1}};
     CTKPenDC pen(pDC, clrHighlight);
     pDC->Polyline(inner, 6);

@@ -57,10 +57,8 @@ void CTKScrollBase::CalcPartRects(CRect rc, TK_SCROLLBAR_POSINFO* pSBInfo, const
   spi.pxTrackStart = spi.pxTop + a;
   spi.pxTrackLength = spi.pxBottom - a - thumb - spi.pxTrackStart;
   const int p = spi.page ? spi.page : 1;
-  if (range == p)
-    spi.pxThumbTop = spi.pxTrackStart - 1;
-  else
-    spi.pxThumbTop = spi.pxTrackStart + ::MulDiv(spi.pos - spi.posMin, spi.pxTrackLength, range - p);
+  if (range == p) spi.pxThumbTop = spi.pxTrackStart - 1;
+  else spi.pxThumbTop = spi.pxTrackStart + ::MulDiv(spi.pos - spi.posMin, spi.pxTrackLength, range - p);
   spi.pxThumbBottom = spi.pxThumbTop + thumb;
   spi.pxStop = 0;
 }
@@ -82,10 +80,8 @@ CRect CTKScrollBase::PartRect(int from, int to) const {
 
 CRect CTKScrollBase::CalcTrackingRect(const TK_SCROLLBAR_TRACKINFO*) const {
   CRect rc = m_spi.rc;
-  if (m_bVertical)
-    rc.InflateRect(8 * rc.Width(), 2 * ::GetSystemMetrics(SM_CYVTHUMB));
-  else
-    rc.InflateRect(2 * ::GetSystemMetrics(SM_CXHTHUMB), 8 * rc.Height());
+  if (m_bVertical) rc.InflateRect(8 * rc.Width(), 2 * ::GetSystemMetrics(SM_CYVTHUMB));
+  else rc.InflateRect(2 * ::GetSystemMetrics(SM_CXHTHUMB), 8 * rc.Height());
   return rc;
 }
 
@@ -188,19 +184,15 @@ void CTKScrollBase::TrackScrollClick(HWND hWnd, CPoint point, TK_SCROLLBAR_POSIN
       if (msg.lParam != PV_DRY_CANCEL) ::PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (msg.message == WM_TIMER && msg.wParam == kAnimationTimerId)
-      OnScrollAnimationStep();
-    else
-      ::DispatchMessageW(&msg);
+    if (msg.message == WM_TIMER && msg.wParam == kAnimationTimerId) OnScrollAnimationStep();
+    else ::DispatchMessageW(&msg);
   }
 }
 
 void CTKScrollBase::HandleTrackMouse(UINT nMessage, CPoint point) {
   if (!m_pSBTrack) return;
-  if (m_pSBTrack->bDragThumb)
-    OnThumbTrackMove(nMessage, point);
-  else
-    OnArrowOrPageMouse(nMessage, point);
+  if (m_pSBTrack->bDragThumb) OnThumbTrackMove(nMessage, point);
+  else OnArrowOrPageMouse(nMessage, point);
 }
 
 void CTKScrollBase::FollowThumb() {
@@ -259,8 +251,7 @@ void CTKScrollBase::OnThumbTrackMove(UINT nMessage, CPoint point) {
   if ((pm && pm->m_nThumbSize) || CalcTrackingRect(&track).PtInRect(point))
     px = std::clamp(Along(point) + track.dpxThumb, m_spi.pxTrackStart,
                     m_spi.pxTrackStart + std::max(0, m_spi.pxTrackLength));
-  else
-    px = m_spi.pxStart;  // too far off the bar: back to where the drag began
+  else px = m_spi.pxStart;  // too far off the bar: back to where the drag began
   MoveThumb(px);
   if (!m_pSBTrack) return;
   if (nMessage == WM_LBUTTONUP || ::GetKeyState(VK_LBUTTON) >= 0) EndTracking(FALSE);
@@ -271,10 +262,8 @@ void CTKScrollBase::MoveThumb(int px) {
   const int start = m_spi.pxTrackStart;
   const int length = m_spi.pxTrackLength;
   int pos;
-  if (px < start)
-    pos = m_spi.posMin;
-  else if (px >= start + length)
-    pos = m_spi.page ? m_spi.posMax - m_spi.page + 1 : m_spi.posMax;
+  if (px < start) pos = m_spi.posMin;
+  else if (px >= start + length) pos = m_spi.page ? m_spi.posMax - m_spi.page + 1 : m_spi.posMax;
   else
     pos = m_spi.posMin +
           ::MulDiv(m_spi.posMax - m_spi.posMin - (m_spi.page > 0 ? m_spi.page - 1 : 0), px - start, length);

@@ -44,14 +44,7 @@ struct TK_SCROLLBAR_TRACKINFO {
 
 class CTKScrollBase {
  public:
-  enum {
-    kHitUpArrow = 60,
-    kHitDownArrow = 61,
-    kHitPageUp = 62,
-    kHitPageDown = 63,
-    kHitThumb = 64,
-    kHitStop = 65
-  };
+  enum { kHitUpArrow = 60, kHitDownArrow = 61, kHitPageUp = 62, kHitPageDown = 63, kHitThumb = 64, kHitStop = 65 };
   static constexpr UINT_PTR kRepeatTimerId = 23345;
   static constexpr UINT_PTR kAnimationTimerId = 23346;
   static constexpr int kPartThumb = 4;

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr UINT kShowFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER;  // 0x253
-constexpr UINT kOffsetFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;                          // 0x214
+constexpr UINT kOffsetFlags = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;                            // 0x214
 
 CRect WindowRectOfWnd(const CWnd* pWnd) {
   CRect rc(0, 0, 0, 0);
@@ -32,10 +32,10 @@ DWORD ShadowPixel(COLORREF color, double factor, int alpha) {
 // ---- the shadow window ---------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CTKShadowManager::CShadowWnd, CWnd)
-  ON_WM_ERASEBKGND()
-  ON_WM_NCHITTEST()
-  ON_WM_PAINT()
-  ON_WM_SIZE()
+ON_WM_ERASEBKGND()
+ON_WM_NCHITTEST()
+ON_WM_PAINT()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 CTKShadowManager::CShadowWnd::CShadowWnd(CTKShadowManager* pManager) : m_pManager(pManager) {
@@ -54,8 +54,8 @@ BOOL CTKShadowManager::CShadowWnd::Create(int nType, const CRect& rcOwner) {
                                             ::LoadCursorW(nullptr, IDC_ARROW));
     const HWND hWndOwner = CWnd::HwndOf(m_pOwner);
     const HWND hWndParent = hWndOwner ? ::GetParent(hWndOwner) : nullptr;
-    if (!CreateEx(WS_EX_TOOLWINDOW | (alpha ? WS_EX_LAYERED : 0), className, nullptr, WS_POPUP, 0, 0, 0, 0,
-                  hWndParent, nullptr))
+    if (!CreateEx(WS_EX_TOOLWINDOW | (alpha ? WS_EX_LAYERED : 0), className, nullptr, WS_POPUP, 0, 0, 0, 0, hWndParent,
+                  nullptr))
       return FALSE;
   }
   ::SetWindowRgn(m_hWnd, nullptr, FALSE);
@@ -147,8 +147,7 @@ void CTKShadowManager::CShadowWnd::OnPaint() {
 
 void CTKShadowManager::CShadowWnd::OnSize(UINT nType, int cx, int cy) {
   CWnd::OnSize(nType, cx, cy);
-  if (!m_pManager->m_bAlphaShadow || !m_pManager->m_pfnUpdateLayeredWindow || !m_pOwner || cx <= 0 || cy <= 0)
-    return;
+  if (!m_pManager->m_bAlphaShadow || !m_pManager->m_pfnUpdateLayeredWindow || !m_pOwner || cx <= 0 || cy <= 0) return;
   BITMAPINFO bmi{};
   bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bmi.bmiHeader.biWidth = cx;
@@ -263,7 +262,7 @@ void CTKShadowManager::AddControlShadows(int left, int top, int right, int botto
 }
 
 CTKShadowManager::CShadowWnd* CTKShadowManager::CreateShadow(int nType, const CRect& rcOwner, const CRect& rcExclude,
-                                                            CWnd* pOwner, BOOL bControlShadow, int nKey) {
+                                                             CWnd* pOwner, BOOL bControlShadow, int nKey) {
   auto* shadow = new CShadowWnd(this);
   shadow->m_bControlShadow = bControlShadow;
   shadow->m_nKey = nKey;

@@ -87,8 +87,8 @@ class CTKShadowManager : public CCmdTarget {
   COLORREF m_clrShadow = 0;
 
  private:
-  CShadowWnd* CreateShadow(int nType, const CRect& rcOwner, const CRect& rcExclude, CWnd* pOwner,
-                           BOOL bControlShadow, int nKey);
+  CShadowWnd* CreateShadow(int nType, const CRect& rcOwner, const CRect& rcExclude, CWnd* pOwner, BOOL bControlShadow,
+                           int nKey);
 
   CShadowList m_lstShadow;
   BOOL m_bAlphaShadow = FALSE;

@@ -36,10 +36,10 @@ BOOL CTKSplitterTracker::Track(CWnd* pTrackWnd, CRect rcAvail, CRect& rectTracke
   const BOOL layered = m_bDesktopDC && m_rcBoundRect.IsRectEmpty() && GetOSVersionInfo()->IsWinVistaOrLater() &&
                        m_pfnSetLayeredWindowAttributes && !CTKColorManager::IsLowResolution();
   if (layered) {
-    LPCTSTR className = AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW),
-                                            static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
-    m_hWndLayered = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, className, nullptr, WS_POPUP,
-                                      0, 0, 0, 0, nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
+    LPCTSTR className =
+        AfxRegisterWndClass(0, ::LoadCursorW(nullptr, IDC_ARROW), static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    m_hWndLayered = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, className, nullptr, WS_POPUP, 0,
+                                      0, 0, 0, nullptr, nullptr, AfxGetInstanceHandle(), nullptr);
     if (m_hWndLayered) m_pfnSetLayeredWindowAttributes(m_hWndLayered, 0, 100, LWA_ALPHA);
   }
   if (!m_hWndLayered) {
@@ -62,18 +62,14 @@ BOOL CTKSplitterTracker::Track(CWnd* pTrackWnd, CRect rcAvail, CRect& rectTracke
     if (msg.message == WM_MOUSEMOVE) {
       CPoint pt(static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam)));
       ::ClientToScreen(hWnd, &pt);
-      if (bHoriz)
-        pt.x += offset;
-      else
-        pt.y += offset;
+      if (bHoriz) pt.x += offset;
+      else pt.y += offset;
       pt.x = std::min(std::max(pt.x, rcAvail.left), rcAvail.right);
       pt.y = std::min(std::max(pt.y, rcAvail.top), rcAvail.bottom);
       if (bHoriz ? pt.x != rectTracker.left : pt.y != rectTracker.top) {
         OnInvertTracker(rectTracker);
-        if (bHoriz)
-          rectTracker.OffsetRect(pt.x - rectTracker.left, 0);
-        else
-          rectTracker.OffsetRect(0, pt.y - rectTracker.top);
+        if (bHoriz) rectTracker.OffsetRect(pt.x - rectTracker.left, 0);
+        else rectTracker.OffsetRect(0, pt.y - rectTracker.top);
         OnInvertTracker(rectTracker);
       }
     } else if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {

@@ -169,10 +169,17 @@ void CTKToolTipContext::SetMargin(const RECT& rc) {
 
 void CTKToolTipContext::SetDelayTime(DWORD dwKind, int nMilliseconds) {
   switch (dwKind) {
-    case tkDelayReshow: m_nDelayReshow = nMilliseconds; break;
-    case tkDelayAutoPop: m_nDelayAutoPop = nMilliseconds; break;
-    case tkDelayInitial: m_nDelayInitial = nMilliseconds; break;
-    default: return;
+    case tkDelayReshow:
+      m_nDelayReshow = nMilliseconds;
+      break;
+    case tkDelayAutoPop:
+      m_nDelayAutoPop = nMilliseconds;
+      break;
+    case tkDelayInitial:
+      m_nDelayInitial = nMilliseconds;
+      break;
+    default:
+      return;
   }
   DestroyToolTip(FALSE);
 }
@@ -354,9 +361,9 @@ void CTKToolTipContext::FilterToolTipMessage(CWnd* pOwner, MSG* pMsg) {
       }
     }
     if (m_bShowImage) {
-      CTKImageManagerIcon* pIcon = tiEx.pImageManager ? tiEx.pImageManager->LookupIcon(
-                                                            static_cast<UINT>(nHit + m_nImageIdOffset), m_nImageWidth)
-                                                      : nullptr;
+      CTKImageManagerIcon* pIcon =
+          tiEx.pImageManager ? tiEx.pImageManager->LookupIcon(static_cast<UINT>(nHit + m_nImageIdOffset), m_nImageWidth)
+                             : nullptr;
       pToolTip->SendMessage(WM_TK_TOOLTIPIMAGE, 0, reinterpret_cast<LPARAM>(pIcon));
     }
     if ((ti.uFlags & TKTTF_ALWAYSACTIVATE) || bActive) {
@@ -393,7 +400,8 @@ void CTKToolTipContext::DrawBackground(CDC* pDC, CRect rc) {
     }
   } else {
     pDC->FillSolidRect(rc, GetTipBkColor());
-    const COLORREF clrTopLeft = (m_dwToolTipStyle & TKTTS_BUTTONFACEEDGE) ? GetColorManager()->GetColor(COLOR_BTNFACE) : 0;
+    const COLORREF clrTopLeft =
+        (m_dwToolTipStyle & TKTTS_BUTTONFACEEDGE) ? GetColorManager()->GetColor(COLOR_BTNFACE) : 0;
     pDC->Draw3dRect(rc, clrTopLeft, 0);
   }
   pDC->SetTextColor(GetTipTextColor());

@@ -24,7 +24,8 @@ bool IsRightToLeftWindow(HWND hWnd) { return hWnd && (::GetWindowLong(hWnd, GWL_
 
 LRESULT CTKToolTipContext::CStandardToolTip::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TTM_WINDOWFROMPOINT && lParam)
-    return reinterpret_cast<LRESULT>(CTKToolTipContextToolTip::WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
+    return reinterpret_cast<LRESULT>(
+        CTKToolTipContextToolTip::WindowFromPoint(*reinterpret_cast<const POINT*>(lParam)));
   return CToolTipCtrl::WindowProc(message, wParam, lParam);
 }
 
@@ -45,22 +46,22 @@ BOOL CTKToolTipContextToolTip::TOOLITEM::IsSameTool(const TOOLITEM* pItem) const
 // ---- the own window ----------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CTKToolTipContextToolTip, CWnd)
-  ON_MESSAGE(TTM_ADDTOOLW, OnAddTool)
-  ON_MESSAGE(TTM_DELTOOLW, OnDelTool)
-  ON_MESSAGE(TTM_ACTIVATE, OnActivate)
-  ON_MESSAGE(TTM_RELAYEVENT, OnRelayEvent)
-  ON_MESSAGE(TTM_SETTITLEW, OnSetTitle)
-  ON_MESSAGE(TTM_UPDATETIPTEXTW, OnUpdateTipText)
-  ON_MESSAGE(TTM_SETDELAYTIME, OnSetDelayTime)
-  ON_MESSAGE(TTM_WINDOWFROMPOINT, OnWindowFromPoint)
-  ON_MESSAGE(WM_TK_TOOLTIPIMAGE, OnSetImage)
-  ON_WM_PAINT()
-  ON_WM_ERASEBKGND()
-  ON_WM_NCHITTEST()
-  ON_WM_MOUSEACTIVATE()
-  ON_WM_MOUSEMOVE()
-  ON_WM_TIMER()
-  ON_WM_DESTROY()
+ON_MESSAGE(TTM_ADDTOOLW, OnAddTool)
+ON_MESSAGE(TTM_DELTOOLW, OnDelTool)
+ON_MESSAGE(TTM_ACTIVATE, OnActivate)
+ON_MESSAGE(TTM_RELAYEVENT, OnRelayEvent)
+ON_MESSAGE(TTM_SETTITLEW, OnSetTitle)
+ON_MESSAGE(TTM_UPDATETIPTEXTW, OnUpdateTipText)
+ON_MESSAGE(TTM_SETDELAYTIME, OnSetDelayTime)
+ON_MESSAGE(TTM_WINDOWFROMPOINT, OnWindowFromPoint)
+ON_MESSAGE(WM_TK_TOOLTIPIMAGE, OnSetImage)
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_NCHITTEST()
+ON_WM_MOUSEACTIVATE()
+ON_WM_MOUSEMOVE()
+ON_WM_TIMER()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CTKToolTipContextToolTip::CTKToolTipContextToolTip(CTKToolTipContext* pContext) : m_pContext(pContext) {}
@@ -75,8 +76,8 @@ BOOL CTKToolTipContextToolTip::Create(CWnd* pOwner, DWORD dwStyle) {
   UINT nClassStyle = CS_SAVEBITS | CS_OWNDC;
   if (GetOSVersionInfo()->IsWinXPOrLater() && !(dwStyle & TKTTS_NOSHADOW)) nClassStyle |= CS_DROPSHADOW;
   LPCTSTR lpszClass = AfxRegisterWndClass(nClassStyle, ::LoadCursorW(nullptr, IDC_ARROW));
-  return CreateEx(WS_EX_TOOLWINDOW, lpszClass, nullptr, dwStyle | WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT,
-                  CW_USEDEFAULT, CW_USEDEFAULT, CWnd::HwndOf(pOwner), nullptr);
+  return CreateEx(WS_EX_TOOLWINDOW, lpszClass, nullptr, dwStyle | WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                  CW_USEDEFAULT, CWnd::HwndOf(pOwner), nullptr);
 }
 
 CSize CTKToolTipContextToolTip::GetFrameSize() const {
@@ -116,13 +117,11 @@ LRESULT CTKToolTipContextToolTip::OnAddTool(WPARAM, LPARAM lParam) {
   pItem->hWnd = pInfo->hwnd;
   pItem->nId = pInfo->uId;
   pItem->hInstance = pInfo->hinst;
-  if (pInfo->lpszText == LPSTR_TEXTCALLBACKW)
-    pItem->bCallback = TRUE;
+  if (pInfo->lpszText == LPSTR_TEXTCALLBACKW) pItem->bCallback = TRUE;
   else if (pInfo->lpszText && IS_INTRESOURCE(pInfo->lpszText))
-    CTKResourceManager::LoadStringFromModule(pInfo->hinst, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(pInfo->lpszText)),
-                                             &pItem->strText);
-  else if (pInfo->lpszText)
-    pItem->strText = pInfo->lpszText;
+    CTKResourceManager::LoadStringFromModule(
+        pInfo->hinst, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(pInfo->lpszText)), &pItem->strText);
+  else if (pInfo->lpszText) pItem->strText = pInfo->lpszText;
   if (pInfo->cbSize >= TKTOOLINFO_SIZE_EX && pInfo->lParam)
     pItem->rcPosition = reinterpret_cast<const TK_TOOLTIP_TOOLINFO_EX*>(pInfo->lParam)->rcPosition;
   m_arrTools.Add(pItem);
@@ -184,10 +183,17 @@ LRESULT CTKToolTipContextToolTip::OnUpdateTipText(WPARAM, LPARAM lParam) {
 LRESULT CTKToolTipContextToolTip::OnSetDelayTime(WPARAM wParam, LPARAM lParam) {
   const int nDelay = LOWORD(lParam);
   switch (wParam) {
-    case CTKToolTipContext::tkDelayReshow: m_nDelayReshow = nDelay; break;
-    case CTKToolTipContext::tkDelayAutoPop: m_nDelayAutoPop = nDelay; break;
-    case CTKToolTipContext::tkDelayInitial: m_nDelayInitial = nDelay; break;
-    default: break;
+    case CTKToolTipContext::tkDelayReshow:
+      m_nDelayReshow = nDelay;
+      break;
+    case CTKToolTipContext::tkDelayAutoPop:
+      m_nDelayAutoPop = nDelay;
+      break;
+    case CTKToolTipContext::tkDelayInitial:
+      m_nDelayInitial = nDelay;
+      break;
+    default:
+      break;
   }
   return 0;
 }
@@ -429,8 +435,7 @@ CString CTKToolTipContextToolTip::GetItemText(TOOLITEM* pItem) {
   const HWND hWnd = pItem->hWnd;
   if (::IsWindow(hWnd)) ::SendMessage(hWnd, WM_NOTIFY, nId, reinterpret_cast<LPARAM>(&info));
   CString strText;
-  if (reinterpret_cast<ULONG_PTR>(info.lpszText) > 0xFFFF)
-    strText = info.lpszText;
+  if (reinterpret_cast<ULONG_PTR>(info.lpszText) > 0xFFFF) strText = info.lpszText;
   else if (info.lpszText)
     CTKResourceManager::LoadStringFromModule(info.hinst, static_cast<UINT>(reinterpret_cast<ULONG_PTR>(info.lpszText)),
                                              &strText);
@@ -467,12 +472,9 @@ CSize CTKToolTipContextToolTip::CalcTipSize(TOOLITEM* pItem) {
   if (m_pIcon) {
     const int w = m_pIcon->GetWidth(), h = m_pIcon->GetHeight();
     nImageHeight = h;
-    if (h > 16)
-      nImageExtra = w + 5;
-    else if (m_strTitle.IsEmpty())
-      nImageExtra = w + 3;
-    else
-      nTitleWidth += w + 1;
+    if (h > 16) nImageExtra = w + 5;
+    else if (m_strTitle.IsEmpty()) nImageExtra = w + 3;
+    else nTitleWidth += w + 1;
   }
   int nLimit = GetMaxTipWidth() - frame.cx;
   if (!m_strTitle.IsEmpty()) nLimit = std::max(nLimit, nTitleWidth) - 25;
@@ -505,10 +507,8 @@ void CTKToolTipContextToolTip::DrawContent(CDC* pDC, TOOLITEM* pItem, CRect rc) 
     m_pIcon->DrawNormal(pDC, CPoint(bRTL ? rc.right - w : rc.left, rc.top), CSize(w, m_pIcon->GetHeight()));
     const int nIndent = bTitle ? w + 1 : w + 3;
     CRect& rcBeside = bTitle ? rcTitle : rcText;
-    if (bRTL)
-      rcBeside.right -= nIndent;
-    else
-      rcBeside.left += nIndent;
+    if (bRTL) rcBeside.right -= nIndent;
+    else rcBeside.left += nIndent;
   }
   if (bTitle) {
     CFont* pOld = pDC->SelectObject(m_pContext->GetBoldFont());
@@ -526,10 +526,8 @@ void CTKToolTipContextToolTip::DrawContent(CDC* pDC, TOOLITEM* pItem, CRect rc) 
   if (m_pIcon && m_pIcon->GetHeight() > 16) {
     const int w = m_pIcon->GetWidth();
     m_pIcon->DrawNormal(pDC, CPoint(bRTL ? rcText.right - w : rcText.left, rcText.top), CSize(w, m_pIcon->GetHeight()));
-    if (bRTL)
-      rcText.right -= w + 5;
-    else
-      rcText.left += w + 5;
+    if (bRTL) rcText.right -= w + 5;
+    else rcText.left += w + 5;
   }
   const CString strText = pItem ? (pItem->bCallback ? GetItemText(pItem) : pItem->strText) : CString();
   pDC->DrawText(strText, rcText, nFlags | DT_WORDBREAK);

@@ -75,18 +75,18 @@ void CTKWinThemeWrapper::CheckModule() {
 #define TK_THEME_CALL(failure, expr) \
   try {                              \
     expr;                            \
-  } catch (...) {                    \
-  }                                  \
+  } catch (...) {}                   \
   return failure
 
 HTHEME CTKWinThemeWrapper::OpenThemeData(HWND hwnd, LPCWSTR classList) {
   CheckModule();
   CloseThemeData();
   using F = HTHEME(HWND, LPCWSTR);
-  TK_THEME_CALL(nullptr, if (auto* f = As<F>(Resolve(kOpenThemeData, "OpenThemeData"))) {
-    m_hTheme = f(hwnd, classList);
-    return m_hTheme;
-  });
+  TK_THEME_CALL(
+      nullptr, if (auto* f = As<F>(Resolve(kOpenThemeData, "OpenThemeData"))) {
+        m_hTheme = f(hwnd, classList);
+        return m_hTheme;
+      });
 }
 
 void CTKWinThemeWrapper::CloseThemeData() {
@@ -96,8 +96,7 @@ void CTKWinThemeWrapper::CloseThemeData() {
   using F = HRESULT(HTHEME);
   try {
     if (auto* f = As<F>(Resolve(kCloseThemeData, "CloseThemeData"))) f(theme);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 HRESULT CTKWinThemeWrapper::DrawThemeBackground(HDC hdc, int part, int state, const RECT* rect, const RECT* clip) {
@@ -115,14 +114,14 @@ HRESULT CTKWinThemeWrapper::DrawThemeTextEx(HDC hdc, int part, int state, LPCWST
 
 HRESULT CTKWinThemeWrapper::GetThemeColor(int part, int state, int property, COLORREF* color) {
   using F = HRESULT(HTHEME, int, int, int, COLORREF*);
-  TK_THEME_CALL(E_FAIL, if (auto* f = As<F>(Resolve(kGetThemeColor, "GetThemeColor"))) return f(
-                            m_hTheme, part, state, property, color));
+  TK_THEME_CALL(E_FAIL, if (auto* f = As<F>(Resolve(kGetThemeColor, "GetThemeColor"))) return f(m_hTheme, part, state,
+                                                                                                property, color));
 }
 
 HRESULT CTKWinThemeWrapper::GetThemeInt(int part, int state, int property, int* value) {
   using F = HRESULT(HTHEME, int, int, int, int*);
   TK_THEME_CALL(E_FAIL, if (auto* f = As<F>(Resolve(kGetThemeInt, "GetThemeInt"))) return f(m_hTheme, part, state,
-                                                                                             property, value));
+                                                                                            property, value));
 }
 
 HRESULT CTKWinThemeWrapper::GetThemePartSize(HDC hdc, int part, int state, const RECT* rect, THEMESIZE kind,
@@ -134,12 +133,11 @@ HRESULT CTKWinThemeWrapper::GetThemePartSize(HDC hdc, int part, int state, const
 
 BOOL CTKWinThemeWrapper::GetThemeSysBool(int boolId) {
   using F = BOOL(HTHEME, int);
-  TK_THEME_CALL(FALSE, if (auto* f = As<F>(Resolve(kGetThemeSysBool, "GetThemeSysBool"))) return f(m_hTheme,
-                                                                                                    boolId));
+  TK_THEME_CALL(FALSE, if (auto* f = As<F>(Resolve(kGetThemeSysBool, "GetThemeSysBool"))) return f(m_hTheme, boolId));
 }
 
-HRESULT CTKWinThemeWrapper::GetCurrentThemeName(LPWSTR fileName, int fileNameSize, LPWSTR colorName,
-                                                int colorNameSize, LPWSTR sizeName, int sizeNameSize) {
+HRESULT CTKWinThemeWrapper::GetCurrentThemeName(LPWSTR fileName, int fileNameSize, LPWSTR colorName, int colorNameSize,
+                                                LPWSTR sizeName, int sizeNameSize) {
   CheckModule();
   using F = HRESULT(LPWSTR, int, LPWSTR, int, LPWSTR, int);
   TK_THEME_CALL(E_FAIL, if (auto* f = As<F>(Resolve(kGetCurrentThemeName, "GetCurrentThemeName"))) return f(
@@ -169,8 +167,7 @@ void CTKWinThemeWrapper::EndBufferedPaint(HPAINTBUFFER buffer, BOOL updateTarget
   using F = HRESULT(HPAINTBUFFER, BOOL);
   try {
     if (auto* f = As<F>(Resolve(kEndBufferedPaint, "EndBufferedPaint"))) f(buffer, updateTarget);
-  } catch (...) {
-  }
+  } catch (...) {}
 }
 
 #undef TK_THEME_CALL
@@ -201,8 +198,7 @@ BOOL CTKDwmApiWrapper::DwmIsCompositionEnabled() {
       BOOL enabled = FALSE;
       if (SUCCEEDED(f(&enabled))) return enabled;
     }
-  } catch (...) {
-  }
+  } catch (...) {}
   return FALSE;
 }
 
@@ -211,20 +207,18 @@ HRESULT CTKDwmApiWrapper::DwmDefWindowProc(HWND hwnd, UINT message, WPARAM wPara
   try {
     if (auto* f = As<F>(ResolveDwm(GetDwmApiFunctions()->pfnDwmDefWindowProc, "DwmDefWindowProc")))
       return f(hwnd, message, wParam, lParam, result);
-  } catch (...) {
-  }
+  } catch (...) {}
   return E_FAIL;
 }
 
 HRESULT CTKDwmApiWrapper::DwmExtendFrameIntoClientArea(HWND hwnd, int left, int right, int top, int bottom) {
   using F = HRESULT(HWND, const MARGINS*);
   try {
-    if (auto* f = As<F>(
-            ResolveDwm(GetDwmApiFunctions()->pfnDwmExtendFrameIntoClientArea, "DwmExtendFrameIntoClientArea"))) {
+    if (auto* f =
+            As<F>(ResolveDwm(GetDwmApiFunctions()->pfnDwmExtendFrameIntoClientArea, "DwmExtendFrameIntoClientArea"))) {
       MARGINS margins{left, right, top, bottom};
       return f(hwnd, &margins);
     }
-  } catch (...) {
-  }
+  } catch (...) {}
   return E_FAIL;
 }

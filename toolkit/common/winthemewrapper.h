@@ -47,8 +47,8 @@ class CTKWinThemeWrapper {
   HRESULT GetThemeInt(int part, int state, int property, int* value);
   HRESULT GetThemePartSize(HDC hdc, int part, int state, const RECT* rect, THEMESIZE kind, SIZE* size);
   BOOL GetThemeSysBool(int boolId);
-  HRESULT GetCurrentThemeName(LPWSTR fileName, int fileNameSize, LPWSTR colorName, int colorNameSize,
-                              LPWSTR sizeName, int sizeNameSize);
+  HRESULT GetCurrentThemeName(LPWSTR fileName, int fileNameSize, LPWSTR colorName, int colorNameSize, LPWSTR sizeName,
+                              int sizeNameSize);
   // FALSE without an open theme handle.
   BOOL IsAppThemed();
   BOOL IsThemeActive();

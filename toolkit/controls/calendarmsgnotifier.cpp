@@ -15,9 +15,9 @@ bool SameSystemTime(const SYSTEMTIME& a, const SYSTEMTIME& b) { return std::memc
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTKCalendarMsgNotifier, CWnd)
-  ON_WM_SYSCOLORCHANGE()
-  ON_WM_TIMER()
-  ON_WM_TIMECHANGE()
+ON_WM_SYSCOLORCHANGE()
+ON_WM_TIMER()
+ON_WM_TIMECHANGE()
 END_MESSAGE_MAP()
 
 CTKCalendarMsgNotifier* GetCalendarMsgNotifier() {

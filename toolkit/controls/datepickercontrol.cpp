@@ -98,28 +98,28 @@ CTKDatePickerButton* CTKDatePickerButtons::HitTest(CPoint point) const {
 IMPLEMENT_DYNAMIC(CTKDatePickerControl, CWnd)
 
 BEGIN_MESSAGE_MAP(CTKDatePickerControl, CWnd)
-  ON_WM_CREATE()
-  ON_WM_ERASEBKGND()
-  ON_WM_PAINT()
-  ON_WM_PRINTCLIENT()
-  ON_WM_SIZE()
-  ON_WM_LBUTTONDOWN()
-  ON_WM_LBUTTONDBLCLK()
-  ON_WM_LBUTTONUP()
-  ON_WM_MOUSEMOVE()
-  ON_WM_MOUSELEAVE()
-  ON_WM_CAPTURECHANGED()
-  ON_WM_CANCELMODE()
-  ON_WM_TIMER()
-  ON_WM_TIMECHANGE()
-  ON_WM_SYSCOLORCHANGE()
-  ON_WM_KEYDOWN()
-  ON_WM_SETCURSOR()
-  ON_WM_SETFOCUS()
-  ON_WM_KILLFOCUS()
-  ON_WM_ENABLE()
-  ON_WM_GETDLGCODE()
-  ON_WM_DESTROY()
+ON_WM_CREATE()
+ON_WM_ERASEBKGND()
+ON_WM_PAINT()
+ON_WM_PRINTCLIENT()
+ON_WM_SIZE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_LBUTTONUP()
+ON_WM_MOUSEMOVE()
+ON_WM_MOUSELEAVE()
+ON_WM_CAPTURECHANGED()
+ON_WM_CANCELMODE()
+ON_WM_TIMER()
+ON_WM_TIMECHANGE()
+ON_WM_SYSCOLORCHANGE()
+ON_WM_KEYDOWN()
+ON_WM_SETCURSOR()
+ON_WM_SETFOCUS()
+ON_WM_KILLFOCUS()
+ON_WM_ENABLE()
+ON_WM_GETDLGCODE()
+ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CTKDatePickerControl::CTKDatePickerControl() {
@@ -188,8 +188,8 @@ void CTKDatePickerControl::PreSubclassWindow() {
   AdjustLayout(client);
 }
 
-BOOL CTKDatePickerControl::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
-                                  CWnd* parent, UINT id, CCreateContext* context) {
+BOOL CTKDatePickerControl::Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+                                  UINT id, CCreateContext* context) {
   return CWnd::Create(className, windowName, style, rect, parent, id, context);
 }
 
@@ -349,8 +349,7 @@ DWORD CTKDatePickerControl::HitTest(PMCHITTESTINFO info) {
     if (CTKDatePickerItemDay* day = month->HitTestDay(CPoint(month->m_rcWeekNumbers.right + 1, pt.y), TRUE))
       fill(day->GetDate());
     info->uHit = MCHT_CALENDARWEEKNUM;
-  } else if (month->m_rcHeader.PtInRect(pt) &&
-             !(month->m_bShowRightScroll && month->m_rcRightScroll.PtInRect(pt)) &&
+  } else if (month->m_rcHeader.PtInRect(pt) && !(month->m_bShowRightScroll && month->m_rcRightScroll.PtInRect(pt)) &&
              !(month->m_bShowLeftScroll && month->m_rcLeftScroll.PtInRect(pt))) {
     info->uHit = MCHT_TITLEMONTH;
   } else if (month->m_bShowRightScroll && month->m_rcRightScroll.PtInRect(pt)) {
@@ -470,10 +469,8 @@ void CTKDatePickerControl::EnsureVisible(const COleDateTime& date) {
 BOOL CTKDatePickerControl::EnsureSelectionVisible() {
   COleDateTime first, last, lo, hi;
   if (!GetVisibleDays(first, last) || !GetSelRange(lo, hi)) return FALSE;
-  if (DayOf(lo) > DayOf(last))
-    ScrollRight(std::max(1, MonthsBetween(lo, last) + MonthsBetween(hi, lo)));
-  else if (DayOf(hi) > DayOf(last))
-    ScrollRight(std::max(1, MonthsBetween(hi, last)));
+  if (DayOf(lo) > DayOf(last)) ScrollRight(std::max(1, MonthsBetween(lo, last) + MonthsBetween(hi, lo)));
+  else if (DayOf(hi) > DayOf(last)) ScrollRight(std::max(1, MonthsBetween(hi, last)));
   if (!GetVisibleDays(first, last) || !GetSelRange(lo, hi)) return FALSE;
   if (DayOf(lo) >= DayOf(first) && DayOf(hi) <= DayOf(last)) return FALSE;
   EnsureVisible(hi);
@@ -487,8 +484,7 @@ void CTKDatePickerControl::EnsureFocusVisible() {
   COleDateTime first, last;
   if (!GetVisibleDays(first, last)) return;
   if (DayOf(focus) > DayOf(last)) ScrollRight(std::max(1, MonthsBetween(focus, last)));
-  if (GetVisibleDays(first, last) && (DayOf(focus) < DayOf(first) || DayOf(focus) > DayOf(last)))
-    EnsureVisible(focus);
+  if (GetVisibleDays(first, last) && (DayOf(focus) < DayOf(first) || DayOf(focus) > DayOf(last))) EnsureVisible(focus);
 }
 
 BOOL CTKDatePickerControl::GetSelRange(COleDateTime& first, COleDateTime& last) const {
@@ -938,10 +934,8 @@ void CTKDatePickerControl::ApplyDrag() {
   // win when the maximum cuts the range.
   for (int c = n;; c += (n > 0 ? -1 : 1)) {
     const COleDateTime day = AddDays(m_dtFirstClicked, c);
-    if (m_mouseMode == mouseDeselecting)
-      m_pSelectedDays->RemoveDay(day);
-    else if (IsSelected(day))
-      m_pSelectedDays->AddDay(day);
+    if (m_mouseMode == mouseDeselecting) m_pSelectedDays->RemoveDay(day);
+    else if (IsSelected(day)) m_pSelectedDays->AddDay(day);
     if (c == 0) break;
   }
   RedrawControl(FALSE);
@@ -953,10 +947,8 @@ void CTKDatePickerControl::OnLButtonUp(UINT flags, CPoint point) {
     m_mouseMode = mouseNothing;
     const int offset = m_pListControl ? m_pListControl->GetMonthOffset() : 0;
     CloseMonthList();
-    if (offset < 0)
-      ScrollLeft(-offset);
-    else if (offset > 0)
-      ScrollRight(offset);
+    if (offset < 0) ScrollLeft(-offset);
+    else if (offset > 0) ScrollRight(offset);
   } else {
     if (CTKDatePickerItemMonth* month = HitTestMonth(point)) month->OnLButtonUp(flags, point);
     if (m_mouseMode == mouseSelecting || m_mouseMode == mouseDeselecting) {
@@ -1073,12 +1065,9 @@ void CTKDatePickerControl::OnCancelMode() { Default(); }
 void CTKDatePickerControl::OnTimer(UINT_PTR id) {
   if (id == TK_DATEPICKER_TIMERID) {
     const int step = m_nMonthDelta ? m_nMonthDelta : 1;
-    if (m_mouseMode == mouseScrollingLeft)
-      ScrollLeft(step);
-    else if (m_mouseMode == mouseScrollingRight)
-      ScrollRight(step);
-    else if (m_mouseMode == mouseTrackingHeaderList && m_pListControl)
-      m_pListControl->OnTimerStep();
+    if (m_mouseMode == mouseScrollingLeft) ScrollLeft(step);
+    else if (m_mouseMode == mouseScrollingRight) ScrollRight(step);
+    else if (m_mouseMode == mouseTrackingHeaderList && m_pListControl) m_pListControl->OnTimerStep();
   }
   Default();
 }
@@ -1128,14 +1117,11 @@ void CTKDatePickerControl::EnsureFocusDay() {
   if (IsValid(m_dtFocused)) return;
   COleDateTime lo, hi;
   const BOOL any = GetSelRange(lo, hi);
-  if (any)
-    m_dtFocused = lo;
-  else
-    m_dtFocused = m_arrMonthArray.empty() ? m_dtFirstMonth : m_arrMonthArray.front()->GetMonth();
+  if (any) m_dtFocused = lo;
+  else m_dtFocused = m_arrMonthArray.empty() ? m_dtFirstMonth : m_arrMonthArray.front()->GetMonth();
   if (any && IsValid(m_dtFirstClicked) && DayOf(m_dtFirstClicked) >= DayOf(lo) && DayOf(m_dtFirstClicked) <= DayOf(hi))
     m_dtFSelBase = m_dtFirstClicked;
-  else
-    m_dtFSelBase = m_dtFocused;
+  else m_dtFSelBase = m_dtFocused;
 }
 
 void CTKDatePickerControl::ApplyKeyboardMove(const COleDateTime& focus, BOOL shift, BOOL ctrl) {
@@ -1174,8 +1160,15 @@ void CTKDatePickerControl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
     return;
   }
   switch (key) {
-    case VK_SPACE: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
-    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+    case VK_SPACE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
       break;
     default:
       Default();
@@ -1187,10 +1180,18 @@ void CTKDatePickerControl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
   EnsureFocusDay();
   const COleDateTime focus = m_dtFocused;
   switch (key) {
-    case VK_LEFT: MoveFocusBy(-1, shift, ctrl); break;
-    case VK_RIGHT: MoveFocusBy(1, shift, ctrl); break;
-    case VK_UP: MoveFocusBy(-7, shift, ctrl); break;
-    case VK_DOWN: MoveFocusBy(7, shift, ctrl); break;
+    case VK_LEFT:
+      MoveFocusBy(-1, shift, ctrl);
+      break;
+    case VK_RIGHT:
+      MoveFocusBy(1, shift, ctrl);
+      break;
+    case VK_UP:
+      MoveFocusBy(-7, shift, ctrl);
+      break;
+    case VK_DOWN:
+      MoveFocusBy(7, shift, ctrl);
+      break;
     case VK_PRIOR:
     case VK_NEXT: {
       const int months = (ctrl ? 12 : 1) * (key == VK_PRIOR ? -1 : 1);
@@ -1212,8 +1213,7 @@ void CTKDatePickerControl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
     }
     case VK_SPACE:
       if (ctrl) {
-        if (m_pSelectedDays->IsSelected(focus))
-          m_pSelectedDays->RemoveDay(focus);
+        if (m_pSelectedDays->IsSelected(focus)) m_pSelectedDays->RemoveDay(focus);
         else if (m_nMaxSelectionDays == -1 || m_pSelectedDays->GetSelectedDaysCount() < m_nMaxSelectionDays)
           m_pSelectedDays->AddDay(focus);
       }

@@ -78,8 +78,8 @@ class TK_DAYITEM_METRICS : public CCmdTarget {
   void SetFont(CFont* font);
 };
 
-using PFNTKDAYMETRICS = void (*)(CTKDatePickerControl* control, const COleDateTime* date,
-                                 TK_DAYITEM_METRICS* metrics, DWORD_PTR data);
+using PFNTKDAYMETRICS = void (*)(CTKDatePickerControl* control, const COleDateTime* date, TK_DAYITEM_METRICS* metrics,
+                                 DWORD_PTR data);
 
 class CTKDatePickerButton {
  public:
@@ -113,8 +113,14 @@ class CTKDatePickerControl : public CWnd {
 
  public:
   // Mouse modes.
-  enum { mouseNothing = 0, mouseScrollingLeft = 1, mouseScrollingRight = 2, mouseSelecting = 3,
-         mouseDeselecting = 4, mouseTrackingHeaderList = 5 };
+  enum {
+    mouseNothing = 0,
+    mouseScrollingLeft = 1,
+    mouseScrollingRight = 2,
+    mouseSelecting = 3,
+    mouseDeselecting = 4,
+    mouseTrackingHeaderList = 5
+  };
 
   CTKDatePickerControl();
   ~CTKDatePickerControl() override;
@@ -165,8 +171,8 @@ class CTKDatePickerControl : public CWnd {
   virtual BOOL SetToday(const COleDateTime& date);
   virtual DWORD GetRange(COleDateTime* minimum, COleDateTime* maximum) const;
   virtual BOOL SetRange(const COleDateTime* minimum, const COleDateTime* maximum);
-  virtual BOOL SetRangeByValue(const COleDateTime& minRange, const COleDateTime& maxRange,
-                               const COleDateTime& minimum, const COleDateTime& maximum);
+  virtual BOOL SetRangeByValue(const COleDateTime& minRange, const COleDateTime& maxRange, const COleDateTime& minimum,
+                               const COleDateTime& maximum);
   virtual void AddButton(int id);
   virtual void AdjustLayout(CRect rect);
   virtual void RefreshLocale();
@@ -214,7 +220,10 @@ class CTKDatePickerControl : public CWnd {
   BOOL GetHighlightToday() const { return m_bHighlightToday; }
   void SetHighlightToday(BOOL on) { m_bHighlightToday = on; }
   BOOL GetShowNonMonthDays() const { return m_bShowNonMonthDays; }
-  void SetShowNonMonthDays(BOOL on) { m_bShowNonMonthDays = on; Populate(); }
+  void SetShowNonMonthDays(BOOL on) {
+    m_bShowNonMonthDays = on;
+    Populate();
+  }
   int GetBorderStyle() const { return m_nBorderStyle; }
   void SetBorderStyle(int style) { m_nBorderStyle = style; }
   int GetScrollStep() const { return m_nMonthDelta; }

@@ -38,7 +38,9 @@ class CTKDatePickerDaysCollection : public CCmdTarget {
   void InsertBlock(int index, int first, int end);
 
   int GetSelectedBlocksCount() const { return static_cast<int>(m_arrSelectedBlocks.size()); }
-  const SELECTED_BLOCK& GetSelectedBlock(int index) const { return m_arrSelectedBlocks[static_cast<std::size_t>(index)]; }
+  const SELECTED_BLOCK& GetSelectedBlock(int index) const {
+    return m_arrSelectedBlocks[static_cast<std::size_t>(index)];
+  }
 
   static int DayOf(const COleDateTime& date) { return static_cast<int>(static_cast<DATE>(date)); }
   static COleDateTime DateOfDay(int day) { return COleDateTime(static_cast<DATE>(day)); }

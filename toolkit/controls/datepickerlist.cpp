@@ -18,8 +18,8 @@ COleDateTime MonthOfIndex(int index, int day = 1) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTKDatePickerList, CWnd)
-  ON_WM_ERASEBKGND()
-  ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_PAINT()
 END_MESSAGE_MAP()
 
 CTKDatePickerList::CTKDatePickerList(CTKDatePickerControl* control, const COleDateTime& month)
@@ -92,12 +92,9 @@ void CTKDatePickerList::OnTimerStep() {
   if (height <= 0) return;
   const DWORD pos = ::GetMessagePos();
   const int y = static_cast<short>(HIWORD(pos));
-  if (y < client.top)
-    ScrollBack((client.top - y) / height + 1);
-  else if (y > client.bottom)
-    ScrollForward((y - client.bottom) / height + 1);
-  else
-    return;
+  if (y < client.top) ScrollBack((client.top - y) / height + 1);
+  else if (y > client.bottom) ScrollForward((y - client.bottom) / height + 1);
+  else return;
   Invalidate(TRUE);
 }
 
@@ -140,10 +137,8 @@ void CTKDatePickerList::OnPaint() {
   for (int row = 0, y = 0; row < GetRowCount(); ++row, ++index, y += h) {
     const COleDateTime month = MonthOfIndex(index);
     CString text;
-    if (!format.IsEmpty())
-      text = CTKCalendarLocale::FormatDateWithFormat(month, format);
-    else
-      text.Format(u"%s %d", m_pControl->GetMonthName(month.GetMonth()).GetString(), month.GetYear());
+    if (!format.IsEmpty()) text = CTKCalendarLocale::FormatDateWithFormat(month, format);
+    else text.Format(u"%s %d", m_pControl->GetMonthName(month.GetMonth()).GetString(), month.GetYear());
     CRect rect(0, y, client.Width(), y + h);
     dc.DrawText(text, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (client.PtInRect(mouse) && mouse.y >= rect.top && mouse.y <= rect.bottom - 1) {

@@ -42,8 +42,8 @@ BOOL CTKDatePickerItemDay::IsToday(const COleDateTime& date) const {
 CTKDatePickerItemMonth::CTKDatePickerItemMonth(CTKDatePickerControl* control, const COleDateTime& month, int row,
                                                int col)
     : m_pControl(control), m_nRow(row), m_nColumn(col), m_dtMonth(month) {
-  for (CRect* r : {&m_rcMonth, &m_rcHeader, &m_rcDaysOfWeek, &m_rcWeekNumbers, &m_rcDaysArea, &m_rcLeftScroll,
-                   &m_rcRightScroll})
+  for (CRect* r :
+       {&m_rcMonth, &m_rcHeader, &m_rcDaysOfWeek, &m_rcWeekNumbers, &m_rcDaysArea, &m_rcLeftScroll, &m_rcRightScroll})
     r->SetRectEmpty();
   PopulateDays();
 }
@@ -193,7 +193,7 @@ void CTKDatePickerItemMonth::OnLButtonDown(UINT flags, CPoint point) {
     for (int i = 0; i < 7 && selected; ++i) selected = c->IsSelected(AddDays(date, i));
   }
   c->m_mouseMode = (selected && multi && c->m_bMultiSelection) ? CTKDatePickerControl::mouseDeselecting
-                                                                : CTKDatePickerControl::mouseSelecting;
+                                                               : CTKDatePickerControl::mouseSelecting;
   if (!(multi && c->m_bMultiSelection)) c->m_pSelectedDays->Clear();
 
   COleDateTime& anchor = c->m_dtFirstClicked;
@@ -208,10 +208,8 @@ void CTKDatePickerItemMonth::OnLButtonDown(UINT flags, CPoint point) {
     } else if (c->GetSelRange(lo, hi)) {
       anchor = lo;
       end = hi;
-      if (lo < date)
-        end = date;
-      else
-        anchor = date;
+      if (lo < date) end = date;
+      else anchor = date;
     } else {
       anchor = end = date;
     }

@@ -93,12 +93,9 @@ void CTKDatePickerPaintManager::RefreshMetrics() {
   if (m_bUseVisualStyles && m_nPaintTheme >= 2 && !colors->IsLunaColorsDisabled()) {
     const int theme = colors->GetCurrentTheme();
     if (theme >= CTKColorManager::tkThemeLunaBlue && theme <= CTKColorManager::tkThemeAero) {
-      if (theme == CTKColorManager::tkThemeLunaOlive)
-        m_clrMonthHeaderBack.SetStandardValue(0xA7D9D9);
-      else if (theme == CTKColorManager::tkThemeLunaSilver)
-        m_clrMonthHeaderBack.SetStandardValue(0xE5D7D7);
-      else
-        m_clrMonthHeaderBack.SetStandardValue(0xF5BE9E);
+      if (theme == CTKColorManager::tkThemeLunaOlive) m_clrMonthHeaderBack.SetStandardValue(0xA7D9D9);
+      else if (theme == CTKColorManager::tkThemeLunaSilver) m_clrMonthHeaderBack.SetStandardValue(0xE5D7D7);
+      else m_clrMonthHeaderBack.SetStandardValue(0xF5BE9E);
       m_clrSelectedDayBack.SetStandardValue(0x94E6FB);
       m_clrTodayFrame.SetStandardValue(0x0355BB);
       m_themeButton->OpenThemeData(nullptr, u"BUTTON");
@@ -160,13 +157,12 @@ void CTKDatePickerPaintManager::DrawBorder(CDC* dc, const CTKDatePickerControl* 
   }
 }
 
-void CTKDatePickerPaintManager::DrawTriangle(CDC* dc, int x1, int y1, int x2, int y2, int x3, int y3,
-                                             COLORREF color) {
+void CTKDatePickerPaintManager::DrawTriangle(CDC* dc, int x1, int y1, int x2, int y2, int x3, int y3, COLORREF color) {
   CTKDrawHelpers::Triangle(dc, CPoint(x1, y1), CPoint(x2, y2), CPoint(x3, y3), color);
 }
 
-void CTKDatePickerPaintManager::DrawScrollTriangle(CDC* dc, int left, int top, int right, int bottom,
-                                                   BOOL pointsLeft, COLORREF color, BOOL twoSteps) {
+void CTKDatePickerPaintManager::DrawScrollTriangle(CDC* dc, int left, int top, int right, int bottom, BOOL pointsLeft,
+                                                   COLORREF color, BOOL twoSteps) {
   const int cx = (left + right) / 2, cy = (top + bottom) / 2;
   if (pointsLeft) {
     if (!twoSteps) {
@@ -318,10 +314,8 @@ void CTKDatePickerPaintManager::DrawMonthHeader(CDC* dc, CTKDatePickerItemMonth*
   } else {
     // The classic header: bands joined across the columns with separators.
     if (month->m_nColumn == 0) band.left = client.left + 1;
-    if (month->m_nColumn == control->GetCols() - 1)
-      band.right = client.right;
-    else
-      band.right += 2;
+    if (month->m_nColumn == control->GetCols() - 1) band.right = client.right;
+    else band.right += 2;
     dc->FillSolidRect(band, GetHeaderBackColor());
     dc->FillSolidRect(band.left - 1, band.bottom - 1, band.Width() + 1, 1, m_clr3DShadow);
     if (month->m_nColumn != control->GetCols() - 1) {
@@ -334,10 +328,10 @@ void CTKDatePickerPaintManager::DrawMonthHeader(CDC* dc, CTKDatePickerItemMonth*
   dc->SetBkColor(GetHeaderBackColor());
   CString title;
   const CString format = control->GetYearMonthFormat();
-  if (!format.IsEmpty())
-    title = CTKCalendarLocale::FormatDateWithFormat(month->GetMonth(), format);
+  if (!format.IsEmpty()) title = CTKCalendarLocale::FormatDateWithFormat(month->GetMonth(), format);
   else
-    title.Format(u"%s %d", control->GetMonthName(month->GetMonth().GetMonth()).GetString(), month->GetMonth().GetYear());
+    title.Format(u"%s %d", control->GetMonthName(month->GetMonth().GetMonth()).GetString(),
+                 month->GetMonth().GetYear());
   {
     CTKFontDC font(dc, &m_fontHeader, GetHeaderTextColor());
     CRect header = month->m_rcHeader;
@@ -360,7 +354,8 @@ void CTKDatePickerPaintManager::DrawDaysOfWeek(CDC* dc, CTKDatePickerItemMonth* 
   CTKFontDC font(dc, &m_fontDayName, GetDayNameTextColor());
   const int x2 = dc->GetTextExtent(u"XX", 2).cx;
   int wide = 0;
-  for (int d = 1; d <= 7; ++d) wide = std::max(wide, static_cast<int>(dc->GetTextExtent(control->GetDayOfWeekName(d)).cx));
+  for (int d = 1; d <= 7; ++d)
+    wide = std::max(wide, static_cast<int>(dc->GetTextExtent(control->GetDayOfWeekName(d)).cx));
   wide += 4;
   for (int i = 0; i < 7; ++i) {
     CTKDatePickerItemDay* cell = month->GetDay(i);

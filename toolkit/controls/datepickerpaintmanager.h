@@ -21,8 +21,8 @@ class CTKDatePickerPaintManager : public CCmdTarget {
   virtual void DrawBackground(CDC* dc, CRect rect);
   // Without a DC only deflates the rectangle by the border's width.
   virtual void DrawBorder(CDC* dc, const CTKDatePickerControl* control, CRect& rect, BOOL draw);
-  virtual void DrawScrollTriangle(CDC* dc, int left, int top, int right, int bottom, BOOL pointsLeft,
-                                  COLORREF color, BOOL twoSteps);
+  virtual void DrawScrollTriangle(CDC* dc, int left, int top, int right, int bottom, BOOL pointsLeft, COLORREF color,
+                                  BOOL twoSteps);
   virtual COLORREF GetBackgroundColor();
   virtual COLORREF GetDayBackColor();
   virtual COLORREF GetDayTextColor();

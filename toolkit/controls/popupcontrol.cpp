@@ -25,16 +25,16 @@ constexpr UINT kHandCursorResource = 9973;
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CTKPopupControl, CWnd)
-  ON_WM_PAINT()
-  ON_WM_ERASEBKGND()
-  ON_WM_MOUSEACTIVATE()
-  ON_WM_TIMER()
-  ON_WM_MOUSEMOVE()
-  ON_WM_MOUSELEAVE()
-  ON_WM_SETCURSOR()
-  ON_WM_LBUTTONDOWN()
-  ON_WM_LBUTTONUP()
-  ON_WM_CAPTURECHANGED()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_MOUSEACTIVATE()
+ON_WM_TIMER()
+ON_WM_MOUSEMOVE()
+ON_WM_MOUSELEAVE()
+ON_WM_SETCURSOR()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
 CTKPopupControl::CTKPopupControl(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) {
@@ -44,8 +44,8 @@ CTKPopupControl::CTKPopupControl(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) 
   if (HMODULE user32 = ::GetModuleHandleW(u"USER32")) {
     m_pfnSetLayeredWindowAttributes =
         pv::ProcAs<BOOL(HWND, COLORREF, BYTE, DWORD)>(::GetProcAddress(user32, "SetLayeredWindowAttributes"));
-    m_pfnUpdateLayeredWindow = pv::ProcAs<BOOL(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*,
-                                               DWORD)>(::GetProcAddress(user32, "UpdateLayeredWindow"));
+    m_pfnUpdateLayeredWindow = pv::ProcAs<BOOL(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)>(
+        ::GetProcAddress(user32, "UpdateLayeredWindow"));
   }
   m_pPaintManager = new CTKPopupThemeOffice2000();
   m_pPaintManager->RefreshMetrics();
@@ -69,12 +69,24 @@ CTKPopupControl::~CTKPopupControl() {
 void CTKPopupControl::SetTheme(int nTheme) {
   CTKPopupPaintManager* pPaintManager = nullptr;
   switch (nTheme) {
-    case 0: pPaintManager = new CTKPopupThemeOffice2000(); break;
-    case 1: pPaintManager = new CTKPopupThemeOfficeXP(); break;
-    case 2: pPaintManager = new CTKPopupThemeOffice2003(); break;
-    case 3: pPaintManager = new CTKPopupThemeMSN(); break;
-    case 4: pPaintManager = new CTKPopupThemeResource(); break;
-    default: pPaintManager = new CTKPopupPaintManager(); break;
+    case 0:
+      pPaintManager = new CTKPopupThemeOffice2000();
+      break;
+    case 1:
+      pPaintManager = new CTKPopupThemeOfficeXP();
+      break;
+    case 2:
+      pPaintManager = new CTKPopupThemeOffice2003();
+      break;
+    case 3:
+      pPaintManager = new CTKPopupThemeMSN();
+      break;
+    case 4:
+      pPaintManager = new CTKPopupThemeResource();
+      break;
+    default:
+      pPaintManager = new CTKPopupPaintManager();
+      break;
   }
   SetPaintManager(pPaintManager);
   m_nTheme = nTheme;
@@ -195,7 +207,7 @@ CPoint CTKPopupControl::GetPopupPos() const {
       CRect rcWork = GetMultiMonitor()->GetWorkAreaOfRect(abd.rc);
       int midX = (rcWork.left + rcWork.right) / 2;
       int midY = (rcWork.top + rcWork.bottom) / 2;
-      if (midY < abd.rc.top) return CPoint(rcWork.right, rcWork.bottom);      // bottom edge
+      if (midY < abd.rc.top) return CPoint(rcWork.right, rcWork.bottom);        // bottom edge
       if (midX > abd.rc.right) return CPoint(rcWork.left + cx, rcWork.bottom);  // left edge
       if (midY > abd.rc.bottom) return CPoint(rcWork.right, rcWork.top + cy);   // top edge
       if (midX < abd.rc.left) return CPoint(rcWork.right, rcWork.bottom);       // right edge
@@ -247,10 +259,17 @@ void CTKPopupControl::OnExpanding(BOOL bFromStart) {
       return;
     }
     switch (m_nAnimationKind) {
-      case tkPopupAnimationFade: m_stateCurrent.alpha = 0; break;
-      case tkPopupAnimationSlide: m_stateCurrent.SetRect(CRect(pt.x - cx, pt.y, pt.x, pt.y)); break;
-      case tkPopupAnimationUnfold: m_stateCurrent.SetRect(CRect(pt.x, pt.y, pt.x, pt.y)); break;
-      default: break;
+      case tkPopupAnimationFade:
+        m_stateCurrent.alpha = 0;
+        break;
+      case tkPopupAnimationSlide:
+        m_stateCurrent.SetRect(CRect(pt.x - cx, pt.y, pt.x, pt.y));
+        break;
+      case tkPopupAnimationUnfold:
+        m_stateCurrent.SetRect(CRect(pt.x, pt.y, pt.x, pt.y));
+        break;
+      default:
+        break;
     }
     nSteps = static_cast<int>(m_nAnimationTime / m_nStepInterval);
   } else {
@@ -270,10 +289,17 @@ void CTKPopupControl::OnCollapsing() {
   }
   CPoint pt = GetPopupPos();
   switch (m_nAnimationKind) {
-    case tkPopupAnimationFade: m_stateTarget.alpha = 0; break;
-    case tkPopupAnimationSlide: m_stateTarget.SetRect(CRect(pt.x - m_szPopup.cx, pt.y, pt.x, pt.y)); break;
-    case tkPopupAnimationUnfold: m_stateTarget.SetRect(CRect(pt.x, pt.y, pt.x, pt.y)); break;
-    default: break;
+    case tkPopupAnimationFade:
+      m_stateTarget.alpha = 0;
+      break;
+    case tkPopupAnimationSlide:
+      m_stateTarget.SetRect(CRect(pt.x - m_szPopup.cx, pt.y, pt.x, pt.y));
+      break;
+    case tkPopupAnimationUnfold:
+      m_stateTarget.SetRect(CRect(pt.x, pt.y, pt.x, pt.y));
+      break;
+    default:
+      break;
   }
   m_nStep = std::max(static_cast<int>(m_nAnimationTime / m_nStepInterval), 1);
   SetTimer(kHideTimer, m_nStepInterval);
@@ -393,8 +419,8 @@ void CTKPopupControl::OnLButtonDown(UINT /*nFlags*/, CPoint point) {
     OnShow();
   }
   CTKPopupItem* pItem = HitTest(point);
-  if (m_bAllowMove && (!pItem || (pItem->m_nID == 0 && !pItem->m_bButton &&
-                                  (pItem->m_strCaption.IsEmpty() || !pItem->m_bHyperLink)))) {
+  if (m_bAllowMove &&
+      (!pItem || (pItem->m_nID == 0 && !pItem->m_bButton && (pItem->m_strCaption.IsEmpty() || !pItem->m_bHyperLink)))) {
     TrackMove();
     return;
   }

@@ -68,8 +68,7 @@ void CTKPopupItem::SetRTFTextFromResource(UINT nID) {
   bytes.resize(bytes.find('\0') == std::string::npos ? bytes.size() : bytes.find('\0'));
   int nChars = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::u16string text(static_cast<size_t>(nChars > 0 ? nChars : 0), u'\0');
-  if (nChars > 0)
-    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), nChars);
+  if (nChars > 0) ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), nChars);
   SetRTFText(text.c_str());
 }
 
@@ -96,8 +95,7 @@ BOOL CTKPopupItem::SetIcons(HBITMAP hBitmap, COLORREF clrTransparent, UINT nStat
     if (!(nStates & kStateBits[i])) continue;
     UINT ids[3] = {CTKImageManager::kSkipId, CTKImageManager::kSkipId, CTKImageManager::kSkipId};
     ids[nPosition++] = static_cast<UINT>(GetIconIndex());
-    pImageManager->SetIconsFromBitmap(hBitmap, ids, nCount, bm.bmWidth / nCount, bm.bmHeight, kImageStates[i],
-                                      bAlpha);
+    pImageManager->SetIconsFromBitmap(hBitmap, ids, nCount, bm.bmWidth / nCount, bm.bmHeight, kImageStates[i], bAlpha);
   }
   pImageManager->SetMaskColor(clrOldMask);
   return TRUE;

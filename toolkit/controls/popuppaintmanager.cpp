@@ -273,9 +273,7 @@ void CTKPopupThemeResource::RefreshMetrics() {
   CTKPopupThemeOffice2003::RefreshMetrics();
   // Keys missing from the section stay -1 and their fills are skipped.
   CTKResourceImages* pImages = GetResourceImages();
-  auto color = [pImages](LPCTSTR key) {
-    return pImages ? pImages->GetIniColor(u"PopupControl", key, kNone) : kNone;
-  };
+  auto color = [pImages](LPCTSTR key) { return pImages ? pImages->GetIniColor(u"PopupControl", key, kNone) : kNone; };
   m_clrBackground.SetStandardColors(color(u"BackgroundLight"), color(u"BackgroundDark"));
   m_clrCaption.SetStandardColors(color(u"CaptionLight"), color(u"CaptionDark"));
   m_clrFrame.SetStandardColor(color(u"FrameBorder"));

@@ -92,8 +92,8 @@ BOOL CTKTrayIcon::AddIcon() {
 HICON CTKTrayIcon::LoadSmallIcon(UINT nIconID) {
   HINSTANCE hModule = AfxFindResourceHandle(MAKEINTRESOURCE(nIconID), RT_GROUP_ICON);
   return static_cast<HICON>(::LoadImageW(hModule ? hModule : AfxGetResourceHandle(), MAKEINTRESOURCE(nIconID),
-                                         IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                         ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+                                         IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                         LR_DEFAULTCOLOR));
 }
 
 BOOL CTKTrayIcon::SetIcon(UINT nIconID, UINT /*nUnused*/) {
@@ -310,8 +310,8 @@ BOOL CTKTrayIcon::GetTrayWndRect(RECT* pRect) {
 BOOL CTKTrayIcon::RemoveTaskbarButton(CWnd* pFrame) {
   if (!m_wndMinimize.m_hWnd) {
     LPCTSTR lpszClass = AfxRegisterWndClass(0);
-    if (!m_wndMinimize.CreateEx(0, lpszClass, u"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, nullptr, nullptr))
+    if (!m_wndMinimize.CreateEx(0, lpszClass, u"", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                nullptr, nullptr))
       return FALSE;
   }
   if (pFrame) pFrame->SetParent(&m_wndMinimize);

@@ -41,9 +41,9 @@ bool IsNavigationKey(UINT vk) {
 bool IsWordChar(char16_t c) { return c == u'_' || IsCharAlpha(c); }
 
 bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
-  return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfWeight == b.lfWeight &&
-         a.lfItalic == b.lfItalic && a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut &&
-         a.lfCharSet == b.lfCharSet && std::char_traits<WCHAR>::compare(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
+  return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+         a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+         std::char_traits<WCHAR>::compare(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
 }
 
 }  // namespace
@@ -71,7 +71,9 @@ BOOL CTKTreeBase::IsEditLabels() const { return (TreeStyle() & TVS_EDITLABELS) !
 
 // ---- walking ----
 
-HTREEITEM CTKTreeBase::GetNextItem(HTREEITEM hItem, UINT nCode) const { return m_pTree->CTreeCtrl::GetNextItem(hItem, nCode); }
+HTREEITEM CTKTreeBase::GetNextItem(HTREEITEM hItem, UINT nCode) const {
+  return m_pTree->CTreeCtrl::GetNextItem(hItem, nCode);
+}
 
 HTREEITEM CTKTreeBase::GetNextItem(HTREEITEM hItem) const {
   if (!hItem) return nullptr;
@@ -230,7 +232,8 @@ COLORREF CTKTreeBase::GetStateBackColor(UINT nState, BOOL bFocus, DWORD dwStyle,
   if (!(nState & (kSelected | TVIS_DROPHILITED))) return clrDefault;
   HWND h = TreeHwnd();
   bool enabled = !h || ::IsWindowEnabled(h);
-  if (bFocus || (nState & TVIS_DROPHILITED)) return GetColorManager()->GetColor(enabled ? COLOR_HIGHLIGHT : COLOR_GRAYTEXT);
+  if (bFocus || (nState & TVIS_DROPHILITED))
+    return GetColorManager()->GetColor(enabled ? COLOR_HIGHLIGHT : COLOR_GRAYTEXT);
   if (dwStyle & TVS_SHOWSELALWAYS) return GetColorManager()->GetColor(enabled ? COLOR_BTNFACE : COLOR_GRAYTEXT);
   return clrDefault;
 }
@@ -494,8 +497,7 @@ BOOL CTKTreeBase::OnButtonDown(BOOL bLeft, UINT nFlags, CPoint point) {
   if (!m_bMultiSelect) return TRUE;
   UINT hit = 0;
   HTREEITEM hItem = m_pTree->HitTest(point, &hit);
-  if (hItem && ((hit & TVHT_ONITEMBUTTON) ||
-                (bLeft && (TreeStyle() & TVS_CHECKBOXES) && (hit & TVHT_ONITEMSTATEICON))))
+  if (hItem && ((hit & TVHT_ONITEMBUTTON) || (bLeft && (TreeStyle() & TVS_CHECKBOXES) && (hit & TVHT_ONITEMSTATEICON))))
     return TRUE;
   if (hItem && (hit & TVHT_ONITEM)) {
     SelectItemOnClick(hItem, bLeft, nFlags);

@@ -158,8 +158,8 @@ class CTKTreeBase {
   void HandleCollapse(HTREEITEM hItem);
 
   BOOL m_bMultiSelect = FALSE;
-  BOOL m_bBandLabel = TRUE;        // the band tests label rectangles, not rows
-  HTREEITEM m_hSelect = nullptr;   // anchor of Shift ranges
+  BOOL m_bBandLabel = TRUE;       // the band tests label rectangles, not rows
+  HTREEITEM m_hSelect = nullptr;  // anchor of Shift ranges
   HTREEITEM m_hEditItem = nullptr;
   HTREEITEM m_hHotItem = nullptr;
   // The styles' map nodes come from a pool of their own: no allocation

@@ -71,7 +71,8 @@ void CTKMarkupObjectProperty::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
     return;
   }
   CTKMarkupContext* pContext = pBuilder ? pBuilder->GetMarkupContext() : nullptr;
-  CTKMarkupObject* pNew = pValueType ? (pContext ? pContext->CreateObject(pValueType) : pValueType->CreateInstance()) : nullptr;
+  CTKMarkupObject* pNew =
+      pValueType ? (pContext ? pContext->CreateObject(pValueType) : pValueType->CreateInstance()) : nullptr;
   if (!pNew) {
     CTKMarkupObject::SetContentObject(pBuilder, pContent);
     return;
@@ -84,7 +85,8 @@ void CTKMarkupObjectProperty::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
 
 // ---- the builder ---------------------------------------------------------------------------------
 
-CTKMarkupBuilder::CTKMarkupBuilder(CTKMarkupContext* pContext) : m_pMarkupContext(pContext), m_pSystemColorCache(nullptr) {}
+CTKMarkupBuilder::CTKMarkupBuilder(CTKMarkupContext* pContext)
+    : m_pMarkupContext(pContext), m_pSystemColorCache(nullptr) {}
 
 CTKMarkupBuilder::~CTKMarkupBuilder() {
   ReleaseAll();
@@ -130,7 +132,8 @@ void CTKMarkupBuilder::CheckNameCache() {
 
 // The entry for the scope and name: a hit when its name and scope match,
 // else the slot to fill (bStorable is false for names too long to keep).
-CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength, bool& bStorable) {
+CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength,
+                                                               bool& bStorable) {
   CheckNameCache();
   bStorable = nLength >= 0 && nLength < 32;
   size_t h = reinterpret_cast<size_t>(pScope) >> 4;
@@ -143,7 +146,8 @@ static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pSco
   return e->pScope == pScope && e->nLength == nLength && std::memcmp(e->szName, lpszName, nLength * sizeof(WCHAR)) == 0;
 }
 
-static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength, void* pResult) {
+static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength,
+                       void* pResult) {
   e->pScope = pScope;
   e->nLength = nLength;
   std::memcpy(e->szName, lpszName, nLength * sizeof(WCHAR));
@@ -159,7 +163,8 @@ CTKMarkupType* CTKMarkupBuilder::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
   return pType;
 }
 
-CTKMarkupDependencyProperty* CTKMarkupBuilder::FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength) {
+CTKMarkupDependencyProperty* CTKMarkupBuilder::FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName,
+                                                                 int nNameLength) {
   CTKMarkupType* pType = LookupTypeByTag(lpszTag, nTagLength);
   if (!pType) return nullptr;
   return CTKMarkupType::FindProperty(pType, lpszName, nNameLength);
@@ -175,10 +180,8 @@ CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupTy
   int nDot = -1;
   for (int i = 0; i < n && nDot < 0; i++)
     if (lpszName[i] == '.') nDot = i;
-  if (nDot >= 0)
-    pProperty = FindPropertyByTag(lpszName, nDot, lpszName + nDot + 1, n - nDot - 1);
-  else
-    pProperty = CTKMarkupType::FindProperty(pType, lpszName, n);
+  if (nDot >= 0) pProperty = FindPropertyByTag(lpszName, nDot, lpszName + nDot + 1, n - nDot - 1);
+  else pProperty = CTKMarkupType::FindProperty(pType, lpszName, n);
   if (bStorable && pProperty) CacheStore(e, pType, lpszName, n, pProperty);
   return pProperty;
 }
@@ -195,14 +198,16 @@ CTKMarkupObject* CTKMarkupBuilder::ConvertValue(CTKMarkupDependencyProperty* pPr
     if (CTKMarkupObject* p = pType->ConvertFrom(this, pValue)) return p;
     pType = nullptr;
   }
-  CTKMarkupObject* pConverter = pType ? (m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance()) : nullptr;
+  CTKMarkupObject* pConverter =
+      pType ? (m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance()) : nullptr;
   if (pConverter) {
     CTKMarkupObject* p = pConverter->ConvertFrom(this, pValue);
     pConverter->Release();
     if (p) return p;
   }
-  ThrowBuildError(FormatStringWithArgs(u"Cannot convert string in attribute '%ls' to object of type '%ls'", pProperty->GetName(),
-                                       pProperty->GetPropertyType() ? pProperty->GetPropertyType()->GetClassName() : u""));
+  ThrowBuildError(
+      FormatStringWithArgs(u"Cannot convert string in attribute '%ls' to object of type '%ls'", pProperty->GetName(),
+                           pProperty->GetPropertyType() ? pProperty->GetPropertyType()->GetClassName() : u""));
 }
 
 static bool StartsWith(const std::u16string& s, const char* prefix) {
@@ -254,12 +259,9 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
   LPCWSTR p = lpszKey ? lpszKey : u"";
   while (*p == ' ' || *p == '\r' || *p == '\n') p++;
   CTKMarkupObject* pKey;
-  if (p[0] == '{' && p[1] == '}')
-    pKey = CTKMarkupString::CreateString(p + 2);
-  else if (p[0] == '{')
-    pKey = ExpandMarkupExtension(p + 1);
-  else
-    pKey = CTKMarkupString::CreateString(p);
+  if (p[0] == '{' && p[1] == '}') pKey = CTKMarkupString::CreateString(p + 2);
+  else if (p[0] == '{') pKey = ExpandMarkupExtension(p + 1);
+  else pKey = CTKMarkupString::CreateString(p);
 
   CTKMarkupObject* pFound = nullptr;
   for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
@@ -267,7 +269,8 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
     if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
       CTKMarkupObject* pValue = static_cast<CTKMarkupObjectProperty*>(pOpen)->m_pValue;
       if (pValue) pFound = FindElementResource(pValue, pKey);
-    } else if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass()) || pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
+    } else if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass()) ||
+               pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
                pOpen->IsOfType(CTKMarkupStyle::GetMarkupClass())) {
       pFound = FindElementResource(pOpen, pKey);
     }
@@ -317,14 +320,17 @@ void CTKMarkupBuilder::HandleStartTag(LPCWSTR lpszTag) {
     if (lpszTag[i] == '.') nDot = i;
   if (nDot >= 0) {
     CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nDot, lpszTag + nDot + 1, n - nDot - 1);
-    if (!pProperty || m_arrStack.empty()) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+    if (!pProperty || m_arrStack.empty())
+      ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
     CTKMarkupObject* pObject = new CTKMarkupObjectProperty(pProperty);
     Push(pObject);
     pObject->SetTagName(lpszTag);
     return;
   }
   CTKMarkupType* pType = LookupTypeByTag(lpszTag, n);
-  CTKMarkupObject* pObject = !pType ? nullptr : m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance();
+  CTKMarkupObject* pObject = !pType             ? nullptr
+                             : m_pMarkupContext ? m_pMarkupContext->CreateObject(pType)
+                                                : pType->CreateInstance();
   if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
   Push(pObject);
   // The type was found under exactly this tag: its descriptor's text lives
@@ -361,7 +367,8 @@ void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   m_pRoot = pPopped;
   LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
   if (std::u16string_view(lpszOpen) != std::u16string_view(lpszTag))
-    ThrowBuildError(FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
+    ThrowBuildError(
+        FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
   if (!m_strText.empty()) {
     m_pHandOver = CTKMarkupString::CreateString(m_strText.c_str(), static_cast<int>(m_strText.size()));
     m_strText.clear();
@@ -374,7 +381,8 @@ void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   if (pPopped->GetType() == CTKMarkupObjectProperty::GetMarkupClass()) {
     CTKMarkupObjectProperty* pPropertyElement = static_cast<CTKMarkupObjectProperty*>(pPopped);
     if (!pPropertyElement->m_pValue)
-      ThrowBuildError(FormatStringWithArg(u"'%ls' property does not have a value", pPropertyElement->m_pProperty->GetName()));
+      ThrowBuildError(
+          FormatStringWithArg(u"'%ls' property does not have a value", pPropertyElement->m_pProperty->GetName()));
     m_pHandOver = pPropertyElement->m_pValue;
     pPropertyElement->m_pValue = nullptr;
     Top()->SetPropertyObject(this, pPropertyElement->m_pProperty, m_pHandOver);
@@ -423,7 +431,8 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
         case CTKMarkupParser::tokenPIEnd: {
           std::u16string_view body(pParser->GetValueText(), pParser->GetValueLength());
           size_t at = body.find(u"encoding");
-          if (at != std::u16string_view::npos && body.size() >= at + 15 && body.substr(at + 10, 5) == u"utf-8") pParser->m_nCodePage = 65001;
+          if (at != std::u16string_view::npos && body.size() >= at + 15 && body.substr(at + 10, 5) == u"utf-8")
+            pParser->m_nCodePage = 65001;
           break;
         }
         case CTKMarkupParser::tokenError:
@@ -431,7 +440,8 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
         case CTKMarkupParser::tokenEOF:
           if (!m_arrStack.empty()) {
             LPCWSTR lpszOpen = Top()->GetTagName() ? Top()->GetTagName() : u"";
-            ThrowBuildError(FormatStringWithArg(u"Unexpected end of file has occurred. The following elements are not closed: '%ls'", lpszOpen));
+            ThrowBuildError(FormatStringWithArg(
+                u"Unexpected end of file has occurred. The following elements are not closed: '%ls'", lpszOpen));
           }
           if (!m_pRoot) ThrowBuildError(u"Root element is missing");
           done = true;

@@ -38,7 +38,8 @@ const CTKMarkupThickness* PaddingOf(const CTKMarkupObject* p) {
 }
 
 // Raises a new event of the kind on the button, for the call only.
-void RaiseOwn(CTKMarkupToggleButton* pButton, CTKMarkupRoutedEvent* pEvent, void (CTKMarkupToggleButton::*pfn)(CTKMarkupRoutedEventArgs*)) {
+void RaiseOwn(CTKMarkupToggleButton* pButton, CTKMarkupRoutedEvent* pEvent,
+              void (CTKMarkupToggleButton::*pfn)(CTKMarkupRoutedEventArgs*)) {
   auto* pArgs = new CTKMarkupRoutedEventArgs(pEvent, pButton);
   (pButton->*pfn)(pArgs);
   pArgs->Release();
@@ -49,12 +50,10 @@ void OnIsCheckedChanged(CTKMarkupObject* pObject, PropertyChangedArgs* pChange) 
   if (!pButton) return;
   const auto* pValue = MarkupDynamicCast<CTKMarkupEnum>(pChange ? pChange->pNewValue : nullptr);
   const int n = pValue ? pValue->GetValue() : 0;
-  if (n == 1)
-    RaiseOwn(pButton, CTKMarkupToggleButton::m_pCheckedEvent, &CTKMarkupToggleButton::OnChecked);
+  if (n == 1) RaiseOwn(pButton, CTKMarkupToggleButton::m_pCheckedEvent, &CTKMarkupToggleButton::OnChecked);
   else if (n != 0)
     RaiseOwn(pButton, CTKMarkupToggleButton::m_pIndeterminateEvent, &CTKMarkupToggleButton::OnIndeterminate);
-  else
-    RaiseOwn(pButton, CTKMarkupToggleButton::m_pUncheckedEvent, &CTKMarkupToggleButton::OnUnchecked);
+  else RaiseOwn(pButton, CTKMarkupToggleButton::m_pUncheckedEvent, &CTKMarkupToggleButton::OnUnchecked);
 }
 
 void FillColor(CTKMarkupDrawingContext* pDC, const RECT& rc, COLORREF clr) { pDC->FillSolidRect(rc, clr); }
@@ -65,8 +64,9 @@ void FillColor(CTKMarkupDrawingContext* pDC, const RECT& rc, COLORREF clr) { pDC
 
 void CTKMarkupButtonBase::RegisterMarkupDependencyProperties() {
   m_pClickEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Click", RoutingBubble, GetMarkupClass());
-  m_pIsPressedProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsPressed", CTKMarkupBool::GetMarkupClass(), GetMarkupClass(),
-                                                                      new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSARRANGE));
+  m_pIsPressedProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"IsPressed", CTKMarkupBool::GetMarkupClass(), GetMarkupClass(),
+      new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSARRANGE));
 }
 
 CTKMarkupButtonBase::CTKMarkupButtonBase() : m_pTheme(new CTKWinThemeWrapper(TRUE)) {
@@ -208,7 +208,8 @@ void CTKMarkupButton::OnRender(CTKMarkupDrawingContext* pDC) {
     FillColor(pDC, r, ::GetSysColor(COLOR_BTNFACE));
   }
   if (IsPressed()) {
-    CTKMarkupSolidColorBrush* pFrame = new CTKMarkupSolidColorBrush(new CTKMarkupColor(::GetSysColor(COLOR_WINDOWFRAME)));
+    CTKMarkupSolidColorBrush* pFrame =
+        new CTKMarkupSolidColorBrush(new CTKMarkupColor(::GetSysColor(COLOR_WINDOWFRAME)));
     CTKMarkupSolidColorBrush* pShadow = new CTKMarkupSolidColorBrush(new CTKMarkupColor(clrShadow));
     pDC->DrawFrame(r, pFrame);
     pDC->DrawFrame(RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1}, pShadow);
@@ -236,7 +237,9 @@ void DrawFocus(CTKMarkupDrawingContext* pDC, const RECT& rc) {
 }
 }  // namespace
 
-void CTKMarkupButton::OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) { DrawFocus(pDC, RECT{3, 3, m_szRenderSize.cx - 3, m_szRenderSize.cy - 3}); }
+void CTKMarkupButton::OnRenderFocusVisual(CTKMarkupDrawingContext* pDC) {
+  DrawFocus(pDC, RECT{3, 3, m_szRenderSize.cx - 3, m_szRenderSize.cy - 3});
+}
 
 // ---- toggle button, check box, radio button ----------------------------------------------------
 
@@ -246,9 +249,12 @@ void CTKMarkupToggleButton::RegisterMarkupDependencyProperties() {
   m_pUncheckedEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Unchecked", RoutingBubble, pOwner);
   m_pIndeterminateEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"Indeterminate", RoutingBubble, pOwner);
   m_pIsCheckedProperty = CTKMarkupDependencyProperty::RegisterProperty(
-      u"IsChecked", CTKMarkupEnum::GetMarkupClass(), pOwner, new CTKMarkupPropertyMetadata(CTKMarkupEnum::CreateEnum(0), &ConvertIsChecked, &OnIsCheckedChanged, MPF_AFFECTSRENDER));
-  m_pIsThreeStateProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsThreeState", CTKMarkupBool::GetMarkupClass(), pOwner,
-                                                                         new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSRENDER));
+      u"IsChecked", CTKMarkupEnum::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(CTKMarkupEnum::CreateEnum(0), &ConvertIsChecked, &OnIsCheckedChanged,
+                                    MPF_AFFECTSRENDER));
+  m_pIsThreeStateProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"IsThreeState", CTKMarkupBool::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSRENDER));
 }
 
 int CTKMarkupToggleButton::GetChecked() const { return MarkupEnumValue(GetValue(m_pIsCheckedProperty), 0); }
@@ -323,7 +329,8 @@ void CTKMarkupRadioButton::OnChecked(CTKMarkupRoutedEventArgs* e) {
   if (CTKMarkupVisual* pParent = GetVisualParent()) {
     for (int i = 0; i < pParent->GetVisualChildrenCount(); i++) {
       auto* pSibling = MarkupDynamicCast<CTKMarkupRadioButton>(pParent->GetVisualChild(i));
-      if (pSibling && pSibling != this && pSibling->GetChecked() != 0) pSibling->SetValue(m_pIsCheckedProperty, CTKMarkupEnum::CreateEnum(0));
+      if (pSibling && pSibling != this && pSibling->GetChecked() != 0)
+        pSibling->SetValue(m_pIsCheckedProperty, CTKMarkupEnum::CreateEnum(0));
     }
   }
   RaiseEvent(e);

@@ -32,7 +32,8 @@ CTKMarkupFont* CTKMarkupContext::GetFont(const TKMARKUPLOGFONT* pLogFont) {
   CTKMarkupFont* pLast = nullptr;
   for (CTKMarkupFont* p = m_pFontList; p; p = p->m_pNextFont) {
     const TKMARKUPLOGFONT& lf = p->m_lf;
-    if (lf.lfHeight == pLogFont->lfHeight && lf.lfWeight == pLogFont->lfWeight && lf.lfItalic == pLogFont->lfItalic && lf.lfQuality == pLogFont->lfQuality &&
+    if (lf.lfHeight == pLogFont->lfHeight && lf.lfWeight == pLogFont->lfWeight && lf.lfItalic == pLogFont->lfItalic &&
+        lf.lfQuality == pLogFont->lfQuality &&
         std::u16string_view(lf.lfFaceName) == std::u16string_view(pLogFont->lfFaceName)) {
       p->AddRef();
       return p;
@@ -42,10 +43,8 @@ CTKMarkupFont* CTKMarkupContext::GetFont(const TKMARKUPLOGFONT* pLogFont) {
   CTKMarkupFont* pFont = new CTKMarkupFont();
   pFont->m_lf = *pLogFont;
   pFont->m_lf.lfFaceName[31] = 0;
-  if (pLast)
-    pLast->m_pNextFont = pFont;
-  else
-    m_pFontList = pFont;
+  if (pLast) pLast->m_pNextFont = pFont;
+  else m_pFontList = pFont;
   pFont->m_hFont = MarkupGetHostServices()->CreateFontIndirect(&pFont->m_lf);
   pFont->m_pOwner = this;
   return pFont;
@@ -68,7 +67,9 @@ namespace {
 const TK_TOOLTIP_MARKUP_FUNCTIONS kToolTipMarkupFunctions = {
     [](HWND hWnd) { return MarkupCreateContext(hWnd); },
     [](CTKMarkupContext*& pContext) { MarkupReleaseContext(pContext); },
-    [](CTKMarkupContext* pContext, LPCWSTR lpszText) -> CTKMarkupObject* { return MarkupParseText(pContext, lpszText); },
+    [](CTKMarkupContext* pContext, LPCWSTR lpszText) -> CTKMarkupObject* {
+      return MarkupParseText(pContext, lpszText);
+    },
     [](CTKMarkupObject*& pElement) { MarkupReleaseElement(pElement); },
     [](CTKMarkupContext* pContext, HFONT hFont, COLORREF clrText) { MarkupSetDefaultFont(pContext, hFont, clrText); },
     [](CTKMarkupObject* pElement, int cx, int cy) { return MarkupMeasureElement(pElement, cx, cy); },
@@ -128,7 +129,9 @@ CTKMarkupContext::~CTKMarkupContext() {
 
 CTKToolTipContext* CTKMarkupContext::GetToolTipContext() const { return m_pToolTipContext; }
 
-CTKImageManager* CTKMarkupContext::GetImageManager() const { return m_pImageManager ? m_pImageManager : CTKImageManager::GetDefault(); }
+CTKImageManager* CTKMarkupContext::GetImageManager() const {
+  return m_pImageManager ? m_pImageManager : CTKImageManager::GetDefault();
+}
 
 LONG CTKMarkupContext::AddRef() { return ++m_dwRef; }
 
@@ -293,7 +296,8 @@ void CTKMarkupContext::ReleaseRoute(std::vector<CTKMarkupInputElement*>& route) 
   route.clear();
 }
 
-void CTKMarkupContext::Dispatch(std::vector<CTKMarkupInputElement*>& route, size_t nCount, CTKMarkupMouseEventArgs* pArgs, PFNMOUSEHANDLER pfnHandler) {
+void CTKMarkupContext::Dispatch(std::vector<CTKMarkupInputElement*>& route, size_t nCount,
+                                CTKMarkupMouseEventArgs* pArgs, PFNMOUSEHANDLER pfnHandler) {
   for (size_t i = 0; i < nCount && i < route.size(); i++) {
     CTKMarkupInputElement* pElement = route[i];
     pElement->RaiseEvent(pArgs);
@@ -306,10 +310,18 @@ void CTKMarkupContext::Dispatch(std::vector<CTKMarkupInputElement*>& route, size
 // Class handlers taking a more derived argument type, adapted to one shape.
 namespace {
 struct ButtonHandlers {
-  static void LeftDown(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) { e->OnMouseLeftButtonDown(static_cast<CTKMarkupMouseButtonEventArgs*>(a)); }
-  static void LeftUp(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) { e->OnMouseLeftButtonUp(static_cast<CTKMarkupMouseButtonEventArgs*>(a)); }
-  static void RightDown(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) { e->OnMouseRightButtonDown(static_cast<CTKMarkupMouseButtonEventArgs*>(a)); }
-  static void RightUp(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) { e->OnMouseRightButtonUp(static_cast<CTKMarkupMouseButtonEventArgs*>(a)); }
+  static void LeftDown(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) {
+    e->OnMouseLeftButtonDown(static_cast<CTKMarkupMouseButtonEventArgs*>(a));
+  }
+  static void LeftUp(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) {
+    e->OnMouseLeftButtonUp(static_cast<CTKMarkupMouseButtonEventArgs*>(a));
+  }
+  static void RightDown(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) {
+    e->OnMouseRightButtonDown(static_cast<CTKMarkupMouseButtonEventArgs*>(a));
+  }
+  static void RightUp(CTKMarkupInputElement* e, CTKMarkupMouseEventArgs* a) {
+    e->OnMouseRightButtonUp(static_cast<CTKMarkupMouseButtonEventArgs*>(a));
+  }
 };
 }  // namespace
 
@@ -326,8 +338,10 @@ void CTKMarkupContext::SetElementUnderMouse(CTKMarkupInputElement* pElement, int
     routeNew.back()->Release();
     routeNew.pop_back();
   }
-  CTKMarkupMouseEventArgs* pLeave = new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pMouseLeaveEvent, pOld, m_hContextWnd, x, y);
-  CTKMarkupMouseEventArgs* pEnter = new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pMouseEnterEvent, pElement, m_hContextWnd, x, y);
+  CTKMarkupMouseEventArgs* pLeave =
+      new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pMouseLeaveEvent, pOld, m_hContextWnd, x, y);
+  CTKMarkupMouseEventArgs* pEnter =
+      new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pMouseEnterEvent, pElement, m_hContextWnd, x, y);
   m_pMouseOverElement = pElement;
   Dispatch(routeOld, routeOld.size(), pLeave, &CTKMarkupInputElement::OnMouseLeave);
   Dispatch(routeNew, routeNew.size(), pEnter, &CTKMarkupInputElement::OnMouseEnter);
@@ -355,7 +369,8 @@ void CTKMarkupContext::HandleMouseMove(CTKMarkupInputElement* pRoot, int x, int 
   if (m_pMouseOverElement) {
     std::vector<CTKMarkupInputElement*> route;
     BuildRoute(m_pMouseOverElement, route);
-    CTKMarkupMouseEventArgs* pArgs = new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pMouseMoveEvent, m_pMouseOverElement, m_hContextWnd, x, y);
+    CTKMarkupMouseEventArgs* pArgs =
+        new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pMouseMoveEvent, m_pMouseOverElement, m_hContextWnd, x, y);
     Dispatch(route, route.size(), pArgs, &CTKMarkupInputElement::OnMouseMove);
     pArgs->Release();
     ReleaseRoute(route);
@@ -390,7 +405,8 @@ BOOL CTKMarkupContext::HandleMouseButton(UINT nMessage, WPARAM, LPARAM lParam) {
   }
   std::vector<CTKMarkupInputElement*> route;
   BuildRoute(pTarget, route);
-  CTKMarkupMouseButtonEventArgs* pArgs = new CTKMarkupMouseButtonEventArgs(pEvent, pTarget, m_hContextWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  CTKMarkupMouseButtonEventArgs* pArgs =
+      new CTKMarkupMouseButtonEventArgs(pEvent, pTarget, m_hContextWnd, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
   for (CTKMarkupInputElement* pElement : route) {
     pElement->RaiseEvent(pArgs);
     if (pArgs->m_bHandled) break;
@@ -434,7 +450,8 @@ BOOL CTKMarkupContext::QueryCursor() {
   return bSet;
 }
 
-BOOL CTKMarkupContext::HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL CTKMarkupContext::HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                                     LRESULT* pResult) {
   if (!m_hContextWnd) return FALSE;
   if (!pRoot) {
     if (m_pMouseRoot) SetElementUnderMouse(nullptr, -1, -1);
@@ -475,7 +492,8 @@ BOOL CTKMarkupContext::HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage
     case TKMARKUP_WM_CAPTURECHANGED:
       if (CTKMarkupInputElement* pCaptured = m_pActiveElement) {
         pCaptured->AddRef();
-        CTKMarkupMouseEventArgs* pArgs = new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pLostMouseCaptureEvent, pCaptured, m_hContextWnd, 0, 0);
+        CTKMarkupMouseEventArgs* pArgs = new CTKMarkupMouseEventArgs(CTKMarkupInputElement::m_pLostMouseCaptureEvent,
+                                                                     pCaptured, m_hContextWnd, 0, 0);
         pCaptured->RaiseEvent(pArgs);
         if (!pArgs->m_bHandled) pCaptured->OnLostMouseCapture(pArgs);
         pArgs->Release();
@@ -502,7 +520,8 @@ INT_PTR CTKMarkupContext::HitTestTool(TOOLINFO* pToolInfo) {
   BuildRoute(m_pMouseOverElement, route);
   INT_PTR nResult = -1;
   for (CTKMarkupInputElement* pElement : route) {
-    CTKMarkupString* pTip = MarkupDynamicCast<CTKMarkupString>(pElement->GetValue(CTKMarkupInputElement::m_pToolTipProperty));
+    CTKMarkupString* pTip =
+        MarkupDynamicCast<CTKMarkupString>(pElement->GetValue(CTKMarkupInputElement::m_pToolTipProperty));
     if (!pTip) continue;
     nResult = reinterpret_cast<INT_PTR>(pElement);
     CTKToolTipContext::InitToolInfo(pToolInfo, m_hContextWnd, GetElementRect(pElement), nResult, pTip->GetBuffer());
@@ -532,7 +551,9 @@ void MarkupReleaseContext(CTKMarkupContext*& pContext) {
   }
 }
 
-CTKMarkupInputElement* MarkupParseText(CTKMarkupContext* pContext, LPCWSTR lpszText) { return pContext ? pContext->Parse(lpszText) : nullptr; }
+CTKMarkupInputElement* MarkupParseText(CTKMarkupContext* pContext, LPCWSTR lpszText) {
+  return pContext ? pContext->Parse(lpszText) : nullptr;
+}
 
 CTKMarkupContext* MarkupGetElementContext(CTKMarkupObject* pElement) {
   CTKMarkupInputElement* p = MarkupDynamicCast<CTKMarkupInputElement>(pElement);
@@ -546,13 +567,15 @@ void MarkupSetDefaultFont(CTKMarkupContext* pContext, HFONT hFont, COLORREF clrT
   if (clrText != static_cast<COLORREF>(-1)) pContext->SetDefaultColor(clrText);
 }
 
-BOOL MarkupRelayElementMessage(CTKMarkupObject* pElement, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL MarkupRelayElementMessage(CTKMarkupObject* pElement, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                               LRESULT* pResult) {
   CTKMarkupInputElement* p = MarkupDynamicCast<CTKMarkupInputElement>(pElement);
   if (!p || !p->GetMarkupContext()) return FALSE;
   return p->GetMarkupContext()->HandleMessage(p, nMessage, wParam, lParam, pResult);
 }
 
-BOOL MarkupRelayContextMessage(CTKMarkupContext* pContext, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
+BOOL MarkupRelayContextMessage(CTKMarkupContext* pContext, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                               LRESULT* pResult) {
   if (!pContext) return FALSE;
   return pContext->HandleMessage(nullptr, nMessage, wParam, lParam, pResult);
 }
@@ -583,14 +606,10 @@ void MarkupDrawText(CTKMarkupContext* pContext, HDC hDC, LPCWSTR lpszText, RECT*
   MarkupSetDefaultFont(pContext, static_cast<HFONT>(::GetCurrentObject(hDC, OBJ_FONT)), ::GetTextColor(hDC));
   SIZE sz = MarkupMeasureElement(pElement, pRect->right - pRect->left, pRect->bottom - pRect->top);
   int left = pRect->left, top = pRect->top;
-  if (nFormat & DT_CENTER)
-    left = (pRect->right + pRect->left - sz.cx) / 2;
-  else if (nFormat & DT_RIGHT)
-    left = pRect->right - sz.cx;
-  if (nFormat & DT_VCENTER)
-    top = (pRect->bottom + pRect->top - sz.cy) / 2;
-  else if (nFormat & DT_BOTTOM)
-    top = pRect->bottom - sz.cy;
+  if (nFormat & DT_CENTER) left = (pRect->right + pRect->left - sz.cx) / 2;
+  else if (nFormat & DT_RIGHT) left = pRect->right - sz.cx;
+  if (nFormat & DT_VCENTER) top = (pRect->bottom + pRect->top - sz.cy) / 2;
+  else if (nFormat & DT_BOTTOM) top = pRect->bottom - sz.cy;
   RECT rc{left, top, left + sz.cx, top + sz.cy};
   MarkupRenderElement(pElement, hDC, &rc);
   MarkupReleaseElement(pElement);

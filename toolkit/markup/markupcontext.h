@@ -38,7 +38,8 @@ class CTKMarkupContext {
 
   CTKMarkupContext();
   virtual ~CTKMarkupContext();
-  virtual BOOL HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+  virtual BOOL HandleMessage(CTKMarkupInputElement* pRoot, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                             LRESULT* pResult);
   virtual void InvalidateElement(CTKMarkupObject* pElement);
   virtual void InvalidateHost();
 
@@ -102,7 +103,8 @@ class CTKMarkupContext {
   typedef void (CTKMarkupInputElement::*PFNMOUSEHANDLER)(CTKMarkupMouseEventArgs*);
   void BuildRoute(CTKMarkupInputElement* pElement, std::vector<CTKMarkupInputElement*>& route) const;
   static void ReleaseRoute(std::vector<CTKMarkupInputElement*>& route);
-  void Dispatch(std::vector<CTKMarkupInputElement*>& route, size_t nCount, CTKMarkupMouseEventArgs* pArgs, PFNMOUSEHANDLER pfnHandler);
+  void Dispatch(std::vector<CTKMarkupInputElement*>& route, size_t nCount, CTKMarkupMouseEventArgs* pArgs,
+                PFNMOUSEHANDLER pfnHandler);
 
   HWND m_hContextWnd;
   COLORREF m_clrDefault;
@@ -135,8 +137,10 @@ inline void MarkupReleaseElement(T*& pElement) {
 CTKMarkupInputElement* MarkupParseText(CTKMarkupContext* pContext, LPCWSTR lpszText);
 CTKMarkupContext* MarkupGetElementContext(CTKMarkupObject* pElement);
 void MarkupSetDefaultFont(CTKMarkupContext* pContext, HFONT hFont, COLORREF clrText);
-BOOL MarkupRelayElementMessage(CTKMarkupObject* pElement, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-BOOL MarkupRelayContextMessage(CTKMarkupContext* pContext, UINT nMessage, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+BOOL MarkupRelayElementMessage(CTKMarkupObject* pElement, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                               LRESULT* pResult);
+BOOL MarkupRelayContextMessage(CTKMarkupContext* pContext, UINT nMessage, WPARAM wParam, LPARAM lParam,
+                               LRESULT* pResult);
 // Measuring, rendering and markup text drawing run the layout and drawing
 // of the elements, which come with the drawing layer; declared here for the
 // hosts, defined there.

@@ -54,7 +54,7 @@ BOOL ReadNumber(LPCWSTR& lpsz, double& dResult, WCHAR wSeparator, BOOL bWholeTex
     p++;
   }
   if (!consumed) return FALSE;  // a space or separator before any character, or just "."
-  if (!digits) return FALSE;  // "." alone
+  if (!digits) return FALSE;    // "." alone
   while (*p == ' ') p++;
   if (wSeparator && *p == wSeparator) {
     p++;
@@ -74,34 +74,146 @@ struct NamedColor {
   DWORD rgb;  // 0xRRGGBB as written in the colour keyword lists
 };
 const NamedColor kNamedColors[] = {
-    {"ALICEBLUE", 0xF0F8FF}, {"ANTIQUEWHITE", 0xFAEBD7}, {"AQUA", 0x00FFFF}, {"AQUAMARINE", 0x7FFFD4}, {"AZURE", 0xF0FFFF},
-    {"BEIGE", 0xF5F5DC}, {"BISQUE", 0xFFE4C4}, {"BLACK", 0x000000}, {"BLANCHEDALMOND", 0xFFEBCD}, {"BLUE", 0x0000FF},
-    {"BLUEVIOLET", 0x8A2BE2}, {"BROWN", 0xA52A2A}, {"BURLYWOOD", 0xDEB887}, {"CADETBLUE", 0x5F9EA0}, {"CHARTREUSE", 0x7FFF00},
-    {"CHOCOLATE", 0xD2691E}, {"CORAL", 0xFF7F50}, {"CORNFLOWERBLUE", 0x6495ED}, {"CORNSILK", 0xFFF8DC}, {"CRIMSON", 0xDC143C},
-    {"CYAN", 0x00FFFF}, {"DARKBLUE", 0x00008B}, {"DARKCYAN", 0x008B8B}, {"DARKGOLDENROD", 0xB8860B}, {"DARKGRAY", 0xA9A9A9},
-    {"DARKGREEN", 0x006400}, {"DARKKHAKI", 0xBDB76B}, {"DARKMAGENTA", 0x8B008B}, {"DARKOLIVEGREEN", 0x556B2F}, {"DARKORANGE", 0xFF8C00},
-    {"DARKORCHID", 0x9932CC}, {"DARKRED", 0x8B0000}, {"DARKSALMON", 0xE9967A}, {"DARKSEAGREEN", 0x8FBC8F}, {"DARKSLATEBLUE", 0x483D8B},
-    {"DARKSLATEGRAY", 0x2F4F4F}, {"DARKTURQUOISE", 0x00CED1}, {"DARKVIOLET", 0x9400D3}, {"DEEPPINK", 0xFF1493}, {"DEEPSKYBLUE", 0x00BFFF},
-    {"DIMGRAY", 0x696969}, {"DODGERBLUE", 0x1E90FF}, {"FIREBRICK", 0xB22222}, {"FLORALWHITE", 0xFFFAF0}, {"FORESTGREEN", 0x228B22},
-    {"FUCHSIA", 0xFF00FF}, {"GAINSBORO", 0xDCDCDC}, {"GHOSTWHITE", 0xF8F8FF}, {"GOLD", 0xFFD700}, {"GOLDENROD", 0xDAA520},
-    {"GRAY", 0x808080}, {"GREEN", 0x008000}, {"GREENYELLOW", 0xADFF2F}, {"HONEYDEW", 0xF0FFF0}, {"HOTPINK", 0xFF69B4},
-    {"INDIANRED", 0xCD5C5C}, {"INDIGO", 0x4B0082}, {"IVORY", 0xFFFFF0}, {"KHAKI", 0xF0E68C}, {"LAVENDER", 0xE6E6FA},
-    {"LAVENDERBLUSH", 0xFFF0F5}, {"LAWNGREEN", 0x7CFC00}, {"LEMONCHIFFON", 0xFFFACD}, {"LIGHTBLUE", 0xADD8E6}, {"LIGHTCORAL", 0xF08080},
-    {"LIGHTCYAN", 0xE0FFFF}, {"LIGHTGOLDENRODYELLOW", 0xFAFAD2}, {"LIGHTGRAY", 0xD3D3D3}, {"LIGHTGREEN", 0x90EE90}, {"LIGHTPINK", 0xFFB6C1},
-    {"LIGHTSALMON", 0xFFA07A}, {"LIGHTSEAGREEN", 0x20B2AA}, {"LIGHTSKYBLUE", 0x87CEFA}, {"LIGHTSLATEGRAY", 0x778899}, {"LIGHTSTEELBLUE", 0xB0C4DE},
-    {"LIGHTYELLOW", 0xFFFFE0}, {"LIME", 0x00FF00}, {"LIMEGREEN", 0x32CD32}, {"LINEN", 0xFAF0E6}, {"MAGENTA", 0xFF00FF},
-    {"MAROON", 0x800000}, {"MEDIUMAQUAMARINE", 0x66CDAA}, {"MEDIUMBLUE", 0x0000CD}, {"MEDIUMORCHID", 0xBA55D3}, {"MEDIUMPURPLE", 0x9370DB},
-    {"MEDIUMSEAGREEN", 0x3CB371}, {"MEDIUMSLATEBLUE", 0x7B68EE}, {"MEDIUMSPRINGGREEN", 0x00FA9A}, {"MEDIUMTURQUOISE", 0x48D1CC}, {"MEDIUMVIOLETRED", 0xC71585},
-    {"MIDNIGHTBLUE", 0x191970}, {"MINTCREAM", 0xF5FFFA}, {"MISTYROSE", 0xFFE4E1}, {"MOCCASIN", 0xFFE4B5}, {"NAVAJOWHITE", 0xFFDEAD},
-    {"NAVY", 0x000080}, {"OLDLACE", 0xFDF5E6}, {"OLIVE", 0x808000}, {"OLIVEDRAB", 0x6B8E23}, {"ORANGE", 0xFFA500},
-    {"ORANGERED", 0xFF4500}, {"ORCHID", 0xDA70D6}, {"PALEGOLDENROD", 0xEEE8AA}, {"PALEGREEN", 0x98FB98}, {"PALETURQUOISE", 0xAFEEEE},
-    {"PALEVIOLETRED", 0xDB7093}, {"PAPAYAWHIP", 0xFFEFD5}, {"PEACHPUFF", 0xFFDAB9}, {"PERU", 0xCD853F}, {"PINK", 0xFFC0CB},
-    {"PLUM", 0xDDA0DD}, {"POWDERBLUE", 0xB0E0E6}, {"PURPLE", 0x800080}, {"RED", 0xFF0000}, {"ROSYBROWN", 0xBC8F8F},
-    {"ROYALBLUE", 0x4169E1}, {"SADDLEBROWN", 0x8B4513}, {"SALMON", 0xFA8072}, {"SANDYBROWN", 0xF4A460}, {"SEAGREEN", 0x2E8B57},
-    {"SEASHELL", 0xFFF5EE}, {"SIENNA", 0xA0522D}, {"SILVER", 0xC0C0C0}, {"SKYBLUE", 0x87CEEB}, {"SLATEBLUE", 0x6A5ACD},
-    {"SLATEGRAY", 0x708090}, {"SNOW", 0xFFFAFA}, {"SPRINGGREEN", 0x00FF7F}, {"STEELBLUE", 0x4682B4}, {"TAN", 0xD2B48C},
-    {"TEAL", 0x008080}, {"THISTLE", 0xD8BFD8}, {"TOMATO", 0xFF6347}, {"TRANSPARENT", 0xFFFFFF}, {"TURQUOISE", 0x40E0D0},
-    {"VIOLET", 0xEE82EE}, {"WHEAT", 0xF5DEB3}, {"WHITE", 0xFFFFFF}, {"WHITESMOKE", 0xF5F5F5}, {"YELLOW", 0xFFFF00},
+    {"ALICEBLUE", 0xF0F8FF},
+    {"ANTIQUEWHITE", 0xFAEBD7},
+    {"AQUA", 0x00FFFF},
+    {"AQUAMARINE", 0x7FFFD4},
+    {"AZURE", 0xF0FFFF},
+    {"BEIGE", 0xF5F5DC},
+    {"BISQUE", 0xFFE4C4},
+    {"BLACK", 0x000000},
+    {"BLANCHEDALMOND", 0xFFEBCD},
+    {"BLUE", 0x0000FF},
+    {"BLUEVIOLET", 0x8A2BE2},
+    {"BROWN", 0xA52A2A},
+    {"BURLYWOOD", 0xDEB887},
+    {"CADETBLUE", 0x5F9EA0},
+    {"CHARTREUSE", 0x7FFF00},
+    {"CHOCOLATE", 0xD2691E},
+    {"CORAL", 0xFF7F50},
+    {"CORNFLOWERBLUE", 0x6495ED},
+    {"CORNSILK", 0xFFF8DC},
+    {"CRIMSON", 0xDC143C},
+    {"CYAN", 0x00FFFF},
+    {"DARKBLUE", 0x00008B},
+    {"DARKCYAN", 0x008B8B},
+    {"DARKGOLDENROD", 0xB8860B},
+    {"DARKGRAY", 0xA9A9A9},
+    {"DARKGREEN", 0x006400},
+    {"DARKKHAKI", 0xBDB76B},
+    {"DARKMAGENTA", 0x8B008B},
+    {"DARKOLIVEGREEN", 0x556B2F},
+    {"DARKORANGE", 0xFF8C00},
+    {"DARKORCHID", 0x9932CC},
+    {"DARKRED", 0x8B0000},
+    {"DARKSALMON", 0xE9967A},
+    {"DARKSEAGREEN", 0x8FBC8F},
+    {"DARKSLATEBLUE", 0x483D8B},
+    {"DARKSLATEGRAY", 0x2F4F4F},
+    {"DARKTURQUOISE", 0x00CED1},
+    {"DARKVIOLET", 0x9400D3},
+    {"DEEPPINK", 0xFF1493},
+    {"DEEPSKYBLUE", 0x00BFFF},
+    {"DIMGRAY", 0x696969},
+    {"DODGERBLUE", 0x1E90FF},
+    {"FIREBRICK", 0xB22222},
+    {"FLORALWHITE", 0xFFFAF0},
+    {"FORESTGREEN", 0x228B22},
+    {"FUCHSIA", 0xFF00FF},
+    {"GAINSBORO", 0xDCDCDC},
+    {"GHOSTWHITE", 0xF8F8FF},
+    {"GOLD", 0xFFD700},
+    {"GOLDENROD", 0xDAA520},
+    {"GRAY", 0x808080},
+    {"GREEN", 0x008000},
+    {"GREENYELLOW", 0xADFF2F},
+    {"HONEYDEW", 0xF0FFF0},
+    {"HOTPINK", 0xFF69B4},
+    {"INDIANRED", 0xCD5C5C},
+    {"INDIGO", 0x4B0082},
+    {"IVORY", 0xFFFFF0},
+    {"KHAKI", 0xF0E68C},
+    {"LAVENDER", 0xE6E6FA},
+    {"LAVENDERBLUSH", 0xFFF0F5},
+    {"LAWNGREEN", 0x7CFC00},
+    {"LEMONCHIFFON", 0xFFFACD},
+    {"LIGHTBLUE", 0xADD8E6},
+    {"LIGHTCORAL", 0xF08080},
+    {"LIGHTCYAN", 0xE0FFFF},
+    {"LIGHTGOLDENRODYELLOW", 0xFAFAD2},
+    {"LIGHTGRAY", 0xD3D3D3},
+    {"LIGHTGREEN", 0x90EE90},
+    {"LIGHTPINK", 0xFFB6C1},
+    {"LIGHTSALMON", 0xFFA07A},
+    {"LIGHTSEAGREEN", 0x20B2AA},
+    {"LIGHTSKYBLUE", 0x87CEFA},
+    {"LIGHTSLATEGRAY", 0x778899},
+    {"LIGHTSTEELBLUE", 0xB0C4DE},
+    {"LIGHTYELLOW", 0xFFFFE0},
+    {"LIME", 0x00FF00},
+    {"LIMEGREEN", 0x32CD32},
+    {"LINEN", 0xFAF0E6},
+    {"MAGENTA", 0xFF00FF},
+    {"MAROON", 0x800000},
+    {"MEDIUMAQUAMARINE", 0x66CDAA},
+    {"MEDIUMBLUE", 0x0000CD},
+    {"MEDIUMORCHID", 0xBA55D3},
+    {"MEDIUMPURPLE", 0x9370DB},
+    {"MEDIUMSEAGREEN", 0x3CB371},
+    {"MEDIUMSLATEBLUE", 0x7B68EE},
+    {"MEDIUMSPRINGGREEN", 0x00FA9A},
+    {"MEDIUMTURQUOISE", 0x48D1CC},
+    {"MEDIUMVIOLETRED", 0xC71585},
+    {"MIDNIGHTBLUE", 0x191970},
+    {"MINTCREAM", 0xF5FFFA},
+    {"MISTYROSE", 0xFFE4E1},
+    {"MOCCASIN", 0xFFE4B5},
+    {"NAVAJOWHITE", 0xFFDEAD},
+    {"NAVY", 0x000080},
+    {"OLDLACE", 0xFDF5E6},
+    {"OLIVE", 0x808000},
+    {"OLIVEDRAB", 0x6B8E23},
+    {"ORANGE", 0xFFA500},
+    {"ORANGERED", 0xFF4500},
+    {"ORCHID", 0xDA70D6},
+    {"PALEGOLDENROD", 0xEEE8AA},
+    {"PALEGREEN", 0x98FB98},
+    {"PALETURQUOISE", 0xAFEEEE},
+    {"PALEVIOLETRED", 0xDB7093},
+    {"PAPAYAWHIP", 0xFFEFD5},
+    {"PEACHPUFF", 0xFFDAB9},
+    {"PERU", 0xCD853F},
+    {"PINK", 0xFFC0CB},
+    {"PLUM", 0xDDA0DD},
+    {"POWDERBLUE", 0xB0E0E6},
+    {"PURPLE", 0x800080},
+    {"RED", 0xFF0000},
+    {"ROSYBROWN", 0xBC8F8F},
+    {"ROYALBLUE", 0x4169E1},
+    {"SADDLEBROWN", 0x8B4513},
+    {"SALMON", 0xFA8072},
+    {"SANDYBROWN", 0xF4A460},
+    {"SEAGREEN", 0x2E8B57},
+    {"SEASHELL", 0xFFF5EE},
+    {"SIENNA", 0xA0522D},
+    {"SILVER", 0xC0C0C0},
+    {"SKYBLUE", 0x87CEEB},
+    {"SLATEBLUE", 0x6A5ACD},
+    {"SLATEGRAY", 0x708090},
+    {"SNOW", 0xFFFAFA},
+    {"SPRINGGREEN", 0x00FF7F},
+    {"STEELBLUE", 0x4682B4},
+    {"TAN", 0xD2B48C},
+    {"TEAL", 0x008080},
+    {"THISTLE", 0xD8BFD8},
+    {"TOMATO", 0xFF6347},
+    {"TRANSPARENT", 0xFFFFFF},
+    {"TURQUOISE", 0x40E0D0},
+    {"VIOLET", 0xEE82EE},
+    {"WHEAT", 0xF5DEB3},
+    {"WHITE", 0xFFFFFF},
+    {"WHITESMOKE", 0xF5F5F5},
+    {"YELLOW", 0xFFFF00},
     {"YELLOWGREEN", 0x9ACD32},
 };
 static_assert(sizeof(kNamedColors) / sizeof(kNamedColors[0]) == 141, "141 named colours");
@@ -136,24 +248,25 @@ CTKMarkupObject* ConvertEnumTable(CTKMarkupObject* pValue, const EnumName* table
   CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
   if (!pString) return nullptr;
   for (size_t i = 0; i < count; i++)
-    if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), table[i].name)) return CTKMarkupEnum::CreateEnum(table[i].value);
+    if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), table[i].name))
+      return CTKMarkupEnum::CreateEnum(table[i].value);
   return nullptr;
 }
-#define TK_ENUM_CONVERTER(fn, ...)                                        \
-  CTKMarkupObject* fn(CTKMarkupBuilder*, CTKMarkupObject* pValue) {       \
-    static const EnumName table[] = {__VA_ARGS__};                        \
+#define TK_ENUM_CONVERTER(fn, ...)                                            \
+  CTKMarkupObject* fn(CTKMarkupBuilder*, CTKMarkupObject* pValue) {           \
+    static const EnumName table[] = {__VA_ARGS__};                            \
     return ConvertEnumTable(pValue, table, sizeof(table) / sizeof(table[0])); \
   }
 }  // namespace
 
 TK_ENUM_CONVERTER(ConvertTextDecorations, {"Underline", 1}, {"Strikethrough", 2}, {"", 0})
-TK_ENUM_CONVERTER(ConvertFontWeight, {"Thin", 100}, {"ExtraLight", 200}, {"Light", 300}, {"Normal", 400}, {"Regular", 400}, {"Medium", 500},
-                  {"SemiBold", 600}, {"DemiBold", 600}, {"Bold", 700}, {"ExtraBold", 800}, {"UltraBold", 800}, {"Black", 900}, {"Heavy", 900},
-                  {"ExtraBlack", 950})
+TK_ENUM_CONVERTER(ConvertFontWeight, {"Thin", 100}, {"ExtraLight", 200}, {"Light", 300}, {"Normal", 400},
+                  {"Regular", 400}, {"Medium", 500}, {"SemiBold", 600}, {"DemiBold", 600}, {"Bold", 700},
+                  {"ExtraBold", 800}, {"UltraBold", 800}, {"Black", 900}, {"Heavy", 900}, {"ExtraBlack", 950})
 TK_ENUM_CONVERTER(ConvertFontStyle, {"Normal", 0}, {"Italic", 1})
 TK_ENUM_CONVERTER(ConvertFontQuality, {"ClearType", 5})
-TK_ENUM_CONVERTER(ConvertBaselineAlignment, {"Top", 0}, {"Center", 1}, {"Bottom", 2}, {"Baseline", 3}, {"TextTop", 4}, {"TextBottom", 5},
-                  {"Subscript", 6}, {"Superscript", 7})
+TK_ENUM_CONVERTER(ConvertBaselineAlignment, {"Top", 0}, {"Center", 1}, {"Bottom", 2}, {"Baseline", 3}, {"TextTop", 4},
+                  {"TextBottom", 5}, {"Subscript", 6}, {"Superscript", 7})
 TK_ENUM_CONVERTER(ConvertTextWrapping, {"NoWrap", 0}, {"Wrap", 1}, {"WrapWithOverflow", 2})
 TK_ENUM_CONVERTER(ConvertTextTrimming, {"None", 0}, {"CharacterEllipsis", 1}, {"WordEllipsis", 2})
 TK_ENUM_CONVERTER(ConvertTextAlignment, {"Left", 0}, {"Right", 1}, {"Center", 2}, {"Justify", 3})
@@ -167,12 +280,14 @@ TK_ENUM_CONVERTER(ConvertDock, {"Left", 0}, {"Top", 1}, {"Right", 2}, {"Bottom",
 TK_ENUM_CONVERTER(ConvertScrollBarVisibility, {"Disabled", 0}, {"Auto", 1}, {"Visible", 2})
 TK_ENUM_CONVERTER(ConvertStretch, {"None", 0}, {"Fill", 1}, {"Uniform", 2}, {"UniformToFill", 3})
 TK_ENUM_CONVERTER(ConvertIsChecked, {"True", 1}, {"False", 0}, {"", 2})
-TK_ENUM_CONVERTER(ConvertTabNavigation, {"Continue", 0}, {"Once", 1}, {"Cycle", 2}, {"None", 3}, {"Contained", 4}, {"Local", 5})
+TK_ENUM_CONVERTER(ConvertTabNavigation, {"Continue", 0}, {"Once", 1}, {"Cycle", 2}, {"None", 3}, {"Contained", 4},
+                  {"Local", 5})
 
 CTKMarkupObject* ConvertCursor(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
-  static const EnumName table[] = {{"None", 0},         {"Arrow", 32512},    {"IBeam", 32513},  {"Wait", 32514},   {"Cross", 32515},
-                                   {"UpArrow", 32516},  {"SizeNWSE", 32642}, {"SizeNESW", 32643}, {"SizeWE", 32644}, {"SizeNS", 32645},
-                                   {"SizeAll", 32646},  {"No", 32648},       {"Hand", 32649},   {"AppStarting", 32650}};
+  static const EnumName table[] = {{"None", 0},       {"Arrow", 32512},      {"IBeam", 32513},    {"Wait", 32514},
+                                   {"Cross", 32515},  {"UpArrow", 32516},    {"SizeNWSE", 32642}, {"SizeNESW", 32643},
+                                   {"SizeWE", 32644}, {"SizeNS", 32645},     {"SizeAll", 32646},  {"No", 32648},
+                                   {"Hand", 32649},   {"AppStarting", 32650}};
   CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
   if (!pString) return nullptr;
   for (const EnumName& e : table)
@@ -258,14 +373,10 @@ static bool ScanInt(LPCWSTR& p, int& value) {
   bool any = false;
   for (;; q++) {
     int d;
-    if (*q >= '0' && *q <= '9')
-      d = *q - '0';
-    else if (base == 16 && *q >= 'a' && *q <= 'f')
-      d = *q - 'a' + 10;
-    else if (base == 16 && *q >= 'A' && *q <= 'F')
-      d = *q - 'A' + 10;
-    else
-      break;
+    if (*q >= '0' && *q <= '9') d = *q - '0';
+    else if (base == 16 && *q >= 'a' && *q <= 'f') d = *q - 'a' + 10;
+    else if (base == 16 && *q >= 'A' && *q <= 'F') d = *q - 'A' + 10;
+    else break;
     if (d >= base) break;
     v = v * base + d;
     if (v > 0x100000000LL) v = 0x100000000LL;
@@ -315,7 +426,8 @@ CTKMarkupObject* CTKMarkupThickness::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObj
     static const char* const suffixes[] = {", ", "pt, ", "in, ", "cm, ", "mm, "};
     int v[4];
     if (!ScanFour(lpsz, suffixes[unit], v)) return nullptr;
-    return new CTKMarkupThickness(ApplyUnit(v[0], unit), ApplyUnit(v[1], unit), ApplyUnit(v[2], unit), ApplyUnit(v[3], unit));
+    return new CTKMarkupThickness(ApplyUnit(v[0], unit), ApplyUnit(v[1], unit), ApplyUnit(v[2], unit),
+                                  ApplyUnit(v[3], unit));
   }
   return new CTKMarkupThickness(ApplyUnit(MarkupReadInt(lpsz), unit));
 }
@@ -341,12 +453,36 @@ struct SysColorName {
   int index;
 };
 const SysColorName kSysColors[] = {
-    {"ActiveBorder", 10},   {"ActiveCaption", 2},  {"ActiveCaptionText", 9},      {"AppWorkspace", 12},          {"Control", 15},
-    {"ControlDark", 16},    {"ControlDarkDark", 21}, {"ControlLight", 22},        {"ControlLightLight", 20},     {"InactiveCaption", 3},
-    {"ControlText", 18},    {"Desktop", 1},        {"GradientActiveCaption", 27}, {"GradientInactiveCaption", 28}, {"GrayText", 17},
-    {"Highlight", 13},      {"HighlightText", 14}, {"HotTrack", 26},              {"InactiveBorder", 11},        {"InactiveCaptionText", 19},
-    {"Info", 24},           {"InfoText", 23},      {"Menu", 4},                   {"MenuBar", 30},               {"MenuHighlight", 29},
-    {"MenuText", 7},        {"ScrollBar", 0},      {"Window", 5},                 {"WindowFrame", 6},            {"WindowText", 8},
+    {"ActiveBorder", 10},
+    {"ActiveCaption", 2},
+    {"ActiveCaptionText", 9},
+    {"AppWorkspace", 12},
+    {"Control", 15},
+    {"ControlDark", 16},
+    {"ControlDarkDark", 21},
+    {"ControlLight", 22},
+    {"ControlLightLight", 20},
+    {"InactiveCaption", 3},
+    {"ControlText", 18},
+    {"Desktop", 1},
+    {"GradientActiveCaption", 27},
+    {"GradientInactiveCaption", 28},
+    {"GrayText", 17},
+    {"Highlight", 13},
+    {"HighlightText", 14},
+    {"HotTrack", 26},
+    {"InactiveBorder", 11},
+    {"InactiveCaptionText", 19},
+    {"Info", 24},
+    {"InfoText", 23},
+    {"Menu", 4},
+    {"MenuBar", 30},
+    {"MenuHighlight", 29},
+    {"MenuText", 7},
+    {"ScrollBar", 0},
+    {"Window", 5},
+    {"WindowFrame", 6},
+    {"WindowText", 8},
 };
 }  // namespace
 
@@ -391,7 +527,9 @@ CTKMarkupColor* SystemColorCache::GetSystemColor(int i) {
 
 CTKMarkupSolidColorBrush* SystemColorCache::GetSystemBrush(int i) {
   if (i < 0 || i > 30) return nullptr;
-  if (!m_arrBrushes[i]) m_arrBrushes[i] = new CTKMarkupSolidColorBrush(CTKMarkupColor::FromARGB(0xFF000000u | (MarkupGetHostServices()->GetSysColor(i) & 0xFFFFFF)));
+  if (!m_arrBrushes[i])
+    m_arrBrushes[i] = new CTKMarkupSolidColorBrush(
+        CTKMarkupColor::FromARGB(0xFF000000u | (MarkupGetHostServices()->GetSysColor(i) & 0xFFFFFF)));
   m_arrBrushes[i]->AddRef();
   return m_arrBrushes[i];
 }
@@ -441,4 +579,3 @@ CTKMarkupObject* SystemColorCache::SystemBrushKeyFromName(LPCWSTR lpsz) {
   int i = StaticMemberIndex(lpsz, "BrushKey");
   return i < 0 ? nullptr : GetBrushKey(i);
 }
-

@@ -64,7 +64,8 @@ CTKMarkupDeviceContext::CTKMarkupDeviceContext(HDC hDC, HDC hAttribDC)
 CTKMarkupDeviceContext::~CTKMarkupDeviceContext() = default;
 
 void CTKMarkupDeviceContext::OffsetOrigin(POINT pt) {
-  ::OffsetViewportOrgEx(m_hDC, pt.x * m_szViewportExt.cx / m_szWindowExt.cx, pt.y * m_szViewportExt.cy / m_szWindowExt.cy, nullptr);
+  ::OffsetViewportOrgEx(m_hDC, pt.x * m_szViewportExt.cx / m_szWindowExt.cx,
+                        pt.y * m_szViewportExt.cy / m_szWindowExt.cy, nullptr);
 }
 
 HPEN CTKMarkupDeviceContext::CreateStrokePen(const TKMARKUPSTROKE* pStroke) {
@@ -98,21 +99,26 @@ void CTKMarkupDeviceContext::FillRectangle(const RECT& rc, CTKMarkupBrush* pBrus
     ::SetBkColor(m_hDC, clrOld);
     return;
   }
-  if (CTKMarkupLinearGradientBrush* pGradient = MarkupDynamicCast<CTKMarkupLinearGradientBrush>(pBrush)) FillGradient(rc, pGradient);
+  if (CTKMarkupLinearGradientBrush* pGradient = MarkupDynamicCast<CTKMarkupLinearGradientBrush>(pBrush))
+    FillGradient(rc, pGradient);
 }
 
 void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradientBrush* pBrush) {
-  CTKMarkupGradientStops* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pGradientStopsProperty));
+  CTKMarkupGradientStops* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(
+      pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pGradientStopsProperty));
   const int w = rc.right - rc.left, h = rc.bottom - rc.top;
   if (!pStops || pStops->GetCount() == 0 || w < 1 || h < 1) return;
 
   std::vector<GradientEntry> entries;
   for (int i = 0; i < pStops->GetCount(); i++) {
     CTKMarkupObject* pStop = pStops->GetItem(i);
-    CTKMarkupColor* pColor = MarkupDynamicCast<CTKMarkupColor>(pStop->GetValue(CTKMarkupGradientStop::m_pColorProperty));
-    CTKMarkupDouble* pOffset = MarkupDynamicCast<CTKMarkupDouble>(pStop->GetValue(CTKMarkupGradientStop::m_pOffsetProperty));
+    CTKMarkupColor* pColor =
+        MarkupDynamicCast<CTKMarkupColor>(pStop->GetValue(CTKMarkupGradientStop::m_pColorProperty));
+    CTKMarkupDouble* pOffset =
+        MarkupDynamicCast<CTKMarkupDouble>(pStop->GetValue(CTKMarkupGradientStop::m_pOffsetProperty));
     COLORREF clr = pColor ? pColor->GetColor() : 0;
-    entries.push_back(GradientEntry{GetRValue(clr), GetGValue(clr), GetBValue(clr), pOffset ? pOffset->GetValue() : 0.0, i, 0});
+    entries.push_back(
+        GradientEntry{GetRValue(clr), GetGValue(clr), GetBValue(clr), pOffset ? pOffset->GetValue() : 0.0, i, 0});
   }
   if (entries.size() == 1) {
     COLORREF clrOld = ::SetBkColor(m_hDC, RGB(entries[0].r, entries[0].g, entries[0].b));
@@ -121,8 +127,10 @@ void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradien
     return;
   }
 
-  CTKMarkupPoint* pStart = MarkupDynamicCast<CTKMarkupPoint>(pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pStartPointProperty));
-  CTKMarkupPoint* pEnd = MarkupDynamicCast<CTKMarkupPoint>(pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pEndPointProperty));
+  CTKMarkupPoint* pStart =
+      MarkupDynamicCast<CTKMarkupPoint>(pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pStartPointProperty));
+  CTKMarkupPoint* pEnd =
+      MarkupDynamicCast<CTKMarkupPoint>(pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pEndPointProperty));
   // Relative to the rectangle's top-left corner.
   const double sx = w * (pStart ? pStart->x : 0.0), sy = h * (pStart ? pStart->y : 0.0);
   const double ex = w * (pEnd ? pEnd->x : 1.0), ey = h * (pEnd ? pEnd->y : 1.0);
@@ -130,11 +138,12 @@ void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradien
 
   RECT rcClip;
   ::GetClipBox(m_hDC, &rcClip);
-  RECT rcVisible{std::max<LONG>(rcClip.left - rc.left, 0), std::max<LONG>(rcClip.top - rc.top, 0), std::min<LONG>(rcClip.right - rc.left, w),
-                 std::min<LONG>(rcClip.bottom - rc.top, h)};
+  RECT rcVisible{std::max<LONG>(rcClip.left - rc.left, 0), std::max<LONG>(rcClip.top - rc.top, 0),
+                 std::min<LONG>(rcClip.right - rc.left, w), std::min<LONG>(rcClip.bottom - rc.top, h)};
   if (rcVisible.left >= rcVisible.right || rcVisible.top >= rcVisible.bottom) return;
 
-  std::stable_sort(entries.begin(), entries.end(), [](const GradientEntry& a, const GradientEntry& b) { return a.offset < b.offset; });
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const GradientEntry& a, const GradientEntry& b) { return a.offset < b.offset; });
   for (size_t i = 1; i < entries.size(); i++) entries[i].diff = entries[i].offset - entries[i - 1].offset;
 
   const double dx = ex - sx, dy = ey - sy, len2 = dx * dx + dy * dy;
@@ -151,7 +160,9 @@ void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradien
         if (e.offset > t && e.diff != 0) {
           const GradientEntry& p = entries[i - 1];
           const double f = (e.offset - t) / e.diff;
-          auto mix = [f](BYTE prev, BYTE cur) { return static_cast<DWORD>(static_cast<int>(f * prev + (1 - f) * cur)); };
+          auto mix = [f](BYTE prev, BYTE cur) {
+            return static_cast<DWORD>(static_cast<int>(f * prev + (1 - f) * cur));
+          };
           return (mix(p.r, e.r) << 16) | (mix(p.g, e.g) << 8) | mix(p.b, e.b);
         }
       }
@@ -173,15 +184,16 @@ void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradien
   } else if (sy == ey) {  // horizontal: one row, copied down
     for (int x = rcVisible.left; x < rcVisible.right; x++) pBits[rcVisible.top * w + x] = colorAt(x, 0);
     for (int y = rcVisible.top + 1; y < rcVisible.bottom; y++)
-      std::copy(pBits + rcVisible.top * w + rcVisible.left, pBits + rcVisible.top * w + rcVisible.right, pBits + y * w + rcVisible.left);
+      std::copy(pBits + rcVisible.top * w + rcVisible.left, pBits + rcVisible.top * w + rcVisible.right,
+                pBits + y * w + rcVisible.left);
   } else {
     for (int y = rcVisible.top; y < rcVisible.bottom; y++)
       for (int x = rcVisible.left; x < rcVisible.right; x++) pBits[y * w + x] = colorAt(x, y);
   }
   HDC hMemDC = ::CreateCompatibleDC(m_hDC);
   HGDIOBJ hOld = ::SelectObject(hMemDC, hBitmap);
-  ::BitBlt(m_hDC, rc.left + rcVisible.left, rc.top + rcVisible.top, rcVisible.right - rcVisible.left, rcVisible.bottom - rcVisible.top, hMemDC, rcVisible.left,
-           rcVisible.top, SRCCOPY);
+  ::BitBlt(m_hDC, rc.left + rcVisible.left, rc.top + rcVisible.top, rcVisible.right - rcVisible.left,
+           rcVisible.bottom - rcVisible.top, hMemDC, rcVisible.left, rcVisible.top, SRCCOPY);
   ::SelectObject(hMemDC, hOld);
   ::DeleteDC(hMemDC);
   ::DeleteObject(hBitmap);
@@ -200,7 +212,8 @@ void CTKMarkupDeviceContext::Polyline(const POINT* pPoints, int nCount, const TK
   ::Polyline(m_hDC, pPoints, nCount);
 }
 
-void CTKMarkupDeviceContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+void CTKMarkupDeviceContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke,
+                                     CTKMarkupBrush* pFill) {
   HPEN hPen = CreateStrokePen(pStroke);
   HBRUSH hBrush = CreateFillBrush(pFill);
   SelectGuard pen(m_hDC, PenOrNull(hPen), hPen != nullptr);
@@ -208,7 +221,8 @@ void CTKMarkupDeviceContext::Polygon(const POINT* pPoints, int nCount, const TKM
   ::Polygon(m_hDC, pPoints, nCount);
 }
 
-void CTKMarkupDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+void CTKMarkupDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke,
+                                      CTKMarkupBrush* pFill) {
   if (!pGeometry || pGeometry->GetPointCount() == 0) return;
   const int nCount = pGeometry->GetPointCount();
   const MARKUP_POINTF* pts = pGeometry->GetPoints();
@@ -226,7 +240,9 @@ void CTKMarkupDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TK
         break;
       case TKMARKUP_PATH_BEZIER:
         if (i + 2 < nCount) {
-          POINT bez[3] = {{x, y}, {static_cast<LONG>(pts[i + 1].x), static_cast<LONG>(pts[i + 1].y)}, {static_cast<LONG>(pts[i + 2].x), static_cast<LONG>(pts[i + 2].y)}};
+          POINT bez[3] = {{x, y},
+                          {static_cast<LONG>(pts[i + 1].x), static_cast<LONG>(pts[i + 1].y)},
+                          {static_cast<LONG>(pts[i + 2].x), static_cast<LONG>(pts[i + 2].y)}};
           ::PolyBezierTo(m_hDC, bez, 3);
           i += 2;
           type = types[i];  // the closing flag sits on the curve's end point
@@ -242,14 +258,10 @@ void CTKMarkupDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TK
   HBRUSH hBrush = CreateFillBrush(pFill);
   SelectGuard pen(m_hDC, PenOrNull(hPen), hPen != nullptr);
   SelectGuard brush(m_hDC, BrushOrNull(hBrush), hBrush != nullptr);
-  if (hPen && hBrush)
-    ::StrokeAndFillPath(m_hDC);
-  else if (hBrush)
-    ::FillPath(m_hDC);
-  else if (hPen)
-    ::StrokePath(m_hDC);
-  else
-    ::AbortPath(m_hDC);
+  if (hPen && hBrush) ::StrokeAndFillPath(m_hDC);
+  else if (hBrush) ::FillPath(m_hDC);
+  else if (hPen) ::StrokePath(m_hDC);
+  else ::AbortPath(m_hDC);
 }
 
 CTKMarkupPathGeometry* CTKMarkupDeviceContext::CreateRoundRectGeometry(const RECT& rc, double fInset, const double* r) {
@@ -282,7 +294,8 @@ void CTKMarkupDeviceContext::FillRoundRectangle(const RECT& rc, CTKMarkupBrush* 
   pGeometry->Release();
 }
 
-void CTKMarkupDeviceContext::DrawRoundRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* pThickness, const double* pCornerRadii) {
+void CTKMarkupDeviceContext::DrawRoundRectangle(const RECT& rc, CTKMarkupBrush* pBrush,
+                                                const CTKMarkupThickness* pThickness, const double* pCornerRadii) {
   if (!pCornerRadii) {
     DrawFrame(rc, pBrush, pThickness);
     return;
@@ -306,7 +319,9 @@ SIZE CTKMarkupDeviceContext::GetTextExtent(LPCWSTR lpszText, int nCount) {
   return sz;
 }
 
-void CTKMarkupDeviceContext::SetTextColor(CTKMarkupBrush* pBrush) { ::SetTextColor(m_hDC, pBrush ? pBrush->GetColor() : 0); }
+void CTKMarkupDeviceContext::SetTextColor(CTKMarkupBrush* pBrush) {
+  ::SetTextColor(m_hDC, pBrush ? pBrush->GetColor() : 0);
+}
 
 void CTKMarkupDeviceContext::SetFont(CTKMarkupFont* pFont) {
   if (!m_hDC) return;
@@ -330,7 +345,9 @@ void CTKMarkupDeviceContext::SetFont(CTKMarkupFont* pFont) {
   }
 }
 
-void CTKMarkupDeviceContext::IntersectClipRect(const RECT& rc) { ::IntersectClipRect(m_hDC, rc.left, rc.top, rc.right, rc.bottom); }
+void CTKMarkupDeviceContext::IntersectClipRect(const RECT& rc) {
+  ::IntersectClipRect(m_hDC, rc.left, rc.top, rc.right, rc.bottom);
+}
 
 void CTKMarkupDeviceContext::GetClipBox(RECT& rc) { ::GetClipBox(m_hDC, &rc); }
 
@@ -357,12 +374,24 @@ void CTKMarkupDeviceContext::RestoreClipRegion(HRGN hRgn) {
 // ---- drawing context facade --------------------------------------------------------------------
 
 CTKMarkupDrawingContext::CTKMarkupDrawingContext(CTKMarkupContext* pContext, HDC hDC, HDC hAttribDC)
-    : m_pContext(pContext), m_hDC(hDC), m_hAttribDC(hAttribDC ? hAttribDC : hDC), m_pFont(nullptr), m_rcClipBox{0, 0, 0, 0}, m_bOwnsDC(FALSE), m_pDeviceContext(nullptr) {
+    : m_pContext(pContext),
+      m_hDC(hDC),
+      m_hAttribDC(hAttribDC ? hAttribDC : hDC),
+      m_pFont(nullptr),
+      m_rcClipBox{0, 0, 0, 0},
+      m_bOwnsDC(FALSE),
+      m_pDeviceContext(nullptr) {
   Init();
 }
 
 CTKMarkupDrawingContext::CTKMarkupDrawingContext(CTKMarkupContext* pContext)
-    : m_pContext(pContext), m_hDC(::CreateCompatibleDC(nullptr)), m_hAttribDC(nullptr), m_pFont(nullptr), m_rcClipBox{0, 0, 0, 0}, m_bOwnsDC(TRUE), m_pDeviceContext(nullptr) {
+    : m_pContext(pContext),
+      m_hDC(::CreateCompatibleDC(nullptr)),
+      m_hAttribDC(nullptr),
+      m_pFont(nullptr),
+      m_rcClipBox{0, 0, 0, 0},
+      m_bOwnsDC(TRUE),
+      m_pDeviceContext(nullptr) {
   m_hAttribDC = m_hDC;
   Init();
 }
@@ -371,8 +400,7 @@ void CTKMarkupDrawingContext::Init() {
   // Anti-aliased unless the context turned GDI+ off.
   if (!m_pContext || m_pContext->IsGdiPlusEnabled())
     m_pDeviceContext = new CTKMarkupGdiPlusDeviceContext(m_hDC, m_hAttribDC);
-  else
-    m_pDeviceContext = new CTKMarkupDeviceContext(m_hDC, m_hAttribDC);
+  else m_pDeviceContext = new CTKMarkupDeviceContext(m_hDC, m_hAttribDC);
   RefreshClipBox();
   if (m_hDC) ::SetBkMode(m_hDC, TRANSPARENT);
 }
@@ -385,7 +413,9 @@ CTKMarkupDrawingContext::~CTKMarkupDrawingContext() {
 
 void CTKMarkupDrawingContext::RefreshClipBox() { m_pDeviceContext->GetClipBox(m_rcClipBox); }
 
-void CTKMarkupDrawingContext::DrawTextLine(LPCWSTR lpszText, int nCount, const RECT& rc) { m_pDeviceContext->DrawTextLine(lpszText, nCount, rc); }
+void CTKMarkupDrawingContext::DrawTextLine(LPCWSTR lpszText, int nCount, const RECT& rc) {
+  m_pDeviceContext->DrawTextLine(lpszText, nCount, rc);
+}
 
 void CTKMarkupDrawingContext::OffsetOrigin(POINT pt) {
   m_pDeviceContext->OffsetOrigin(pt);
@@ -414,7 +444,9 @@ void CTKMarkupDrawingContext::SetFont(CTKMarkupFont* pFont) {
   if (pOld) pOld->Release();
 }
 
-SIZE CTKMarkupDrawingContext::GetTextExtent(LPCWSTR lpszText, int nCount) { return m_pDeviceContext->GetTextExtent(lpszText, nCount); }
+SIZE CTKMarkupDrawingContext::GetTextExtent(LPCWSTR lpszText, int nCount) {
+  return m_pDeviceContext->GetTextExtent(lpszText, nCount);
+}
 
 void CTKMarkupDrawingContext::SetTextColor(CTKMarkupBrush* pBrush) { m_pDeviceContext->SetTextColor(pBrush); }
 
@@ -423,10 +455,8 @@ HDC CTKMarkupDrawingContext::GetDC() { return m_pDeviceContext->GetDC(); }
 void CTKMarkupDrawingContext::ReleaseDC(HDC hDC) { m_pDeviceContext->ReleaseDC(hDC); }
 
 void CTKMarkupDrawingContext::FillRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const double* pCornerRadii) {
-  if (pCornerRadii)
-    m_pDeviceContext->FillRoundRectangle(rc, pBrush, pCornerRadii);
-  else
-    m_pDeviceContext->FillRectangle(rc, pBrush);
+  if (pCornerRadii) m_pDeviceContext->FillRoundRectangle(rc, pBrush, pCornerRadii);
+  else m_pDeviceContext->FillRectangle(rc, pBrush);
 }
 
 void CTKMarkupDrawingContext::FillSolidRect(const RECT& rc, COLORREF clr) {
@@ -435,12 +465,11 @@ void CTKMarkupDrawingContext::FillSolidRect(const RECT& rc, COLORREF clr) {
   pBrush->Release();
 }
 
-void CTKMarkupDrawingContext::DrawRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* pThickness, const double* pCornerRadii) {
+void CTKMarkupDrawingContext::DrawRectangle(const RECT& rc, CTKMarkupBrush* pBrush,
+                                            const CTKMarkupThickness* pThickness, const double* pCornerRadii) {
   if (!pBrush || !pThickness) return;
-  if (pCornerRadii)
-    m_pDeviceContext->DrawRoundRectangle(rc, pBrush, pThickness, pCornerRadii);
-  else
-    m_pDeviceContext->DrawFrame(rc, pBrush, pThickness);
+  if (pCornerRadii) m_pDeviceContext->DrawRoundRectangle(rc, pBrush, pThickness, pCornerRadii);
+  else m_pDeviceContext->DrawFrame(rc, pBrush, pThickness);
 }
 
 void CTKMarkupDrawingContext::DrawFrame(const RECT& rc, CTKMarkupBrush* pBrush) {
@@ -453,14 +482,20 @@ void CTKMarkupDrawingContext::DrawLine(int x1, int y1, int x2, int y2, const TKM
   if (pStroke && pStroke->nThickness > 0) m_pDeviceContext->DrawLine(x1, y1, x2, y2, pStroke);
 }
 
-void CTKMarkupDrawingContext::Polyline(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke) { m_pDeviceContext->Polyline(pPoints, nCount, pStroke); }
+void CTKMarkupDrawingContext::Polyline(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke) {
+  m_pDeviceContext->Polyline(pPoints, nCount, pStroke);
+}
 
-void CTKMarkupDrawingContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+void CTKMarkupDrawingContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke,
+                                      CTKMarkupBrush* pFill) {
   m_pDeviceContext->Polygon(pPoints, nCount, pStroke, pFill);
 }
 
-void CTKMarkupDrawingContext::DrawEllipse(const RECT& rc, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) { m_pDeviceContext->DrawEllipse(rc, pStroke, pFill); }
+void CTKMarkupDrawingContext::DrawEllipse(const RECT& rc, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+  m_pDeviceContext->DrawEllipse(rc, pStroke, pFill);
+}
 
-void CTKMarkupDrawingContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+void CTKMarkupDrawingContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke,
+                                       CTKMarkupBrush* pFill) {
   m_pDeviceContext->DrawPath(pGeometry, pStroke, pFill);
 }

@@ -16,8 +16,8 @@ class CTKMarkupPathGeometry;
 
 // How a shape strokes its outline; filled by the shape each time it draws.
 struct TKMARKUPSTROKE {
-  int nThickness = 0;                              // no stroke when 0 or less
-  CTKMarkupBrush* pBrush = nullptr;                // may be null
+  int nThickness = 0;                               // no stroke when 0 or less
+  CTKMarkupBrush* pBrush = nullptr;                 // may be null
   CTKMarkupDoubleCollection* pDashArray = nullptr;  // may be null
   int nStartCap = 0;
   int nEndCap = 0;
@@ -51,7 +51,8 @@ class CTKMarkupDeviceContext {
   virtual void Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill);
   virtual void DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill);
   virtual void FillRoundRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const double* pCornerRadii);
-  virtual void DrawRoundRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* pThickness, const double* pCornerRadii);
+  virtual void DrawRoundRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* pThickness,
+                                  const double* pCornerRadii);
   virtual void DrawTextLine(LPCWSTR lpszText, int nCount, const RECT& rc);
   virtual SIZE GetTextExtent(LPCWSTR lpszText, int nCount);
   virtual void SetTextColor(CTKMarkupBrush* pBrush);
@@ -106,7 +107,8 @@ class CTKMarkupDrawingContext {
   void ReleaseDC(HDC hDC);
   void FillRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const double* pCornerRadii = nullptr);
   void FillSolidRect(const RECT& rc, COLORREF clr);
-  void DrawRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* pThickness, const double* pCornerRadii = nullptr);
+  void DrawRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* pThickness,
+                     const double* pCornerRadii = nullptr);
   void DrawFrame(const RECT& rc, CTKMarkupBrush* pBrush);
   void DrawLine(int x1, int y1, int x2, int y2, const TKMARKUPSTROKE* pStroke);
   void Polyline(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke);

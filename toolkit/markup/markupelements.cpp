@@ -32,7 +32,8 @@ void OffsetRect(RECT* pRect, int dx, int dy) {
 RECT UnionRect(const RECT& a, const RECT& b) {
   if (a.left >= a.right || a.top >= a.bottom) return b;
   if (b.left >= b.right || b.top >= b.bottom) return a;
-  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+  return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+              std::max(a.bottom, b.bottom)};
 }
 CTKMarkupPropertyMetadata* Meta(CTKMarkupObject* pDefault, DWORD dwFlags, PFNMARKUPCONVERTER pConverter = nullptr) {
   return new CTKMarkupPropertyMetadata(pDefault, pConverter, dwFlags);
@@ -117,7 +118,8 @@ void CTKMarkupVisual::Render(CTKMarkupDrawingContext* pDC) {
       OnRenderSkipped(pDC);
       return;
     }
-    RECT rcCut{std::max(rcBox.left, rcClip.left), std::max(rcBox.top, rcClip.top), std::min(rcBox.right, rcClip.right), std::min(rcBox.bottom, rcClip.bottom)};
+    RECT rcCut{std::max(rcBox.left, rcClip.left), std::max(rcBox.top, rcClip.top), std::min(rcBox.right, rcClip.right),
+               std::min(rcBox.bottom, rcClip.bottom)};
     if (!IntersectsRect(m_rcBounds, rcCut)) {
       OnRenderSkipped(pDC);
       return;
@@ -149,13 +151,14 @@ CTKMarkupDependencyProperty* CTKMarkupUIElement::m_pIsEnabledProperty = nullptr;
 
 void CTKMarkupUIElement::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pClipToBoundsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ClipToBounds", CTKMarkupBool::GetMarkupClass(), pOwner);
-  m_pVisibilityProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Visibility", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                        Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertVisibility));
-  m_pFocusableProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Focusable", CTKMarkupBool::GetMarkupClass(), pOwner,
-                                                                       Meta(CTKMarkupBool::CreateBool(FALSE), 0));
-  m_pIsEnabledProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsEnabled", CTKMarkupBool::GetMarkupClass(), pOwner,
-                                                                       Meta(CTKMarkupBool::CreateBool(TRUE), 0));
+  m_pClipToBoundsProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"ClipToBounds", CTKMarkupBool::GetMarkupClass(), pOwner);
+  m_pVisibilityProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Visibility", CTKMarkupEnum::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertVisibility));
+  m_pFocusableProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Focusable", CTKMarkupBool::GetMarkupClass(), pOwner, Meta(CTKMarkupBool::CreateBool(FALSE), 0));
+  m_pIsEnabledProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"IsEnabled", CTKMarkupBool::GetMarkupClass(), pOwner, Meta(CTKMarkupBool::CreateBool(TRUE), 0));
 }
 
 CTKMarkupUIElement::CTKMarkupUIElement()
@@ -179,7 +182,9 @@ BOOL CTKMarkupUIElement::GetLayoutClip(RECT& rcClip) const {
   return FALSE;
 }
 
-void CTKMarkupUIElement::ArrangeCore(int left, int top, int right, int bottom) { m_szRenderSize = SIZE{right - left, bottom - top}; }
+void CTKMarkupUIElement::ArrangeCore(int left, int top, int right, int bottom) {
+  m_szRenderSize = SIZE{right - left, bottom - top};
+}
 SIZE CTKMarkupUIElement::MeasureCore(CTKMarkupDrawingContext*, int, int) { return SIZE{0, 0}; }
 
 void CTKMarkupUIElement::Measure(CTKMarkupDrawingContext* pDC, int cx, int cy) {
@@ -212,8 +217,8 @@ void CTKMarkupUIElement::Arrange(RECT rc) {
     CTKMarkupDrawingContext dc(m_pMarkupContext);
     Measure(&dc, rc.right - rc.left, rc.bottom - rc.top);
   }
-  if (m_bArrangeNeeded || m_bArrangeDirty || rc.left != m_rcFinalRect.left || rc.top != m_rcFinalRect.top || rc.right != m_rcFinalRect.right ||
-      rc.bottom != m_rcFinalRect.bottom) {
+  if (m_bArrangeNeeded || m_bArrangeDirty || rc.left != m_rcFinalRect.left || rc.top != m_rcFinalRect.top ||
+      rc.right != m_rcFinalRect.right || rc.bottom != m_rcFinalRect.bottom) {
     m_bArrangeDirty = FALSE;
     m_bInArrange = TRUE;
     ArrangeCore(rc.left, rc.top, rc.right, rc.bottom);
@@ -263,8 +268,7 @@ void CTKMarkupUIElement::InvalidateMeasureCore(CTKMarkupDrawingContext* pDC) {
   m_bArrangeNeeded = TRUE;
   if (CTKMarkupUIElement* pParent = MarkupDynamicCast<CTKMarkupUIElement>(GetVisualParent()))
     pParent->InvalidateMeasureCore(pDC);
-  else if (m_pMarkupContext)
-    m_pMarkupContext->InvalidateHost();
+  else if (m_pMarkupContext) m_pMarkupContext->InvalidateHost();
 }
 
 // ---- framework element --------------------------------------------------------------------------
@@ -285,24 +289,35 @@ CTKMarkupDependencyProperty* CTKMarkupFrameworkElement::m_pTagProperty = nullptr
 void CTKMarkupFrameworkElement::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
   CTKMarkupType* pInt = CTKMarkupInt::GetMarkupClass();
-  m_pMarginProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Margin", CTKMarkupThickness::GetMarkupClass(), pOwner,
-                                                                    Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
-  m_pHorizontalAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"HorizontalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                                 Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertHorizontalAlignment));
-  m_pVerticalAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"VerticalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                               Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertVerticalAlignment));
-  m_pWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Width", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
-  m_pHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Height", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
-  m_pMinWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MinWidth", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
-  m_pMinHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MinHeight", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
-  m_pMaxWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MaxWidth", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
-  m_pMaxHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MaxHeight", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMarginProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Margin", CTKMarkupThickness::GetMarkupClass(), pOwner,
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pHorizontalAlignmentProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"HorizontalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                    Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertHorizontalAlignment));
+  m_pVerticalAlignmentProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"VerticalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
+                                                    Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertVerticalAlignment));
+  m_pWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Width", pInt, pOwner,
+                                                                   Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Height", pInt, pOwner,
+                                                                    Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMinWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"MinWidth", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMinHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"MinHeight", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMaxWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"MaxWidth", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
+  m_pMaxHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"MaxHeight", pInt, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertLength));
   m_pTagProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Tag", CTKMarkupObject::GetMarkupClass(), pOwner);
 }
 
-CTKMarkupFrameworkElement::CTKMarkupFrameworkElement() : m_bNeedsClipBounds(FALSE), m_szUnclippedDesired{0, 0}, m_bUnclippedDesiredSize(FALSE) {}
+CTKMarkupFrameworkElement::CTKMarkupFrameworkElement()
+    : m_bNeedsClipBounds(FALSE), m_szUnclippedDesired{0, 0}, m_bUnclippedDesiredSize(FALSE) {}
 
-void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                                                  CTKMarkupObject* pNewValue) {
   CTKMarkupObject::OnPropertyChanged(pProperty, pOldValue, pNewValue);
   ApplyTriggers(pProperty, pNewValue);
   DWORD dwFlags = pProperty->GetFlags();
@@ -311,9 +326,15 @@ void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* p
   if (dwFlags & MPF_AFFECTSRENDER) InvalidateVisual();
 }
 
-const CTKMarkupThickness* CTKMarkupFrameworkElement::GetMargin() const { return MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pMarginProperty)); }
-int CTKMarkupFrameworkElement::GetHorizontalAlignment() const { return MarkupEnumValue(GetValue(m_pHorizontalAlignmentProperty), 3); }
-int CTKMarkupFrameworkElement::GetVerticalAlignment() const { return MarkupEnumValue(GetValue(m_pVerticalAlignmentProperty), 3); }
+const CTKMarkupThickness* CTKMarkupFrameworkElement::GetMargin() const {
+  return MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pMarginProperty));
+}
+int CTKMarkupFrameworkElement::GetHorizontalAlignment() const {
+  return MarkupEnumValue(GetValue(m_pHorizontalAlignmentProperty), 3);
+}
+int CTKMarkupFrameworkElement::GetVerticalAlignment() const {
+  return MarkupEnumValue(GetValue(m_pVerticalAlignmentProperty), 3);
+}
 
 CTKMarkupFrameworkElement::MinMax CTKMarkupFrameworkElement::GetMinMax() const {
   auto size = [&](CTKMarkupDependencyProperty* p, int nUnset) {
@@ -324,12 +345,14 @@ CTKMarkupFrameworkElement::MinMax CTKMarkupFrameworkElement::GetMinMax() const {
   int height = MarkupIntValue(GetValue(m_pHeightProperty), INT_MAX);
   bool heightSet = height != INT_MAX;
   int minHeight = MarkupIntValue(GetValue(m_pMinHeightProperty), 0);
-  m.maxHeight = std::max(std::min(heightSet ? height : INT_MAX, MarkupIntValue(GetValue(m_pMaxHeightProperty), INT_MAX)), minHeight);
+  m.maxHeight = std::max(
+      std::min(heightSet ? height : INT_MAX, MarkupIntValue(GetValue(m_pMaxHeightProperty), INT_MAX)), minHeight);
   m.minHeight = std::max(std::min(m.maxHeight, heightSet ? height : 0), minHeight);
   int width = MarkupIntValue(GetValue(m_pWidthProperty), INT_MAX);
   bool widthSet = width != INT_MAX;
   int minWidth = MarkupIntValue(GetValue(m_pMinWidthProperty), 0);
-  m.maxWidth = std::max(std::min(widthSet ? width : INT_MAX, MarkupIntValue(GetValue(m_pMaxWidthProperty), INT_MAX)), minWidth);
+  m.maxWidth =
+      std::max(std::min(widthSet ? width : INT_MAX, MarkupIntValue(GetValue(m_pMaxWidthProperty), INT_MAX)), minWidth);
   m.minWidth = std::max(std::min(m.maxWidth, widthSet ? width : 0), minWidth);
   (void)size;
   return m;
@@ -385,14 +408,10 @@ POINT CTKMarkupFrameworkElement::AlignmentOffset(int cw, int ch, int iw, int ih)
   if (ha == 3 && iw > cw) ha = 0;
   if (va == 3 && ih > ch) va = 0;
   POINT pt = {0, 0};
-  if (ha == 1 || ha == 3)
-    pt.x = (cw - iw) / 2;
-  else if (ha == 2)
-    pt.x = cw - iw;
-  if (va == 1 || va == 3)
-    pt.y = (ch - ih) / 2;
-  else if (va == 2)
-    pt.y = ch - ih;
+  if (ha == 1 || ha == 3) pt.x = (cw - iw) / 2;
+  else if (ha == 2) pt.x = cw - iw;
+  if (va == 1 || va == 3) pt.y = (ch - ih) / 2;
+  else if (va == 2) pt.y = ch - ih;
   return pt;
 }
 
@@ -452,7 +471,8 @@ BOOL CTKMarkupFrameworkElement::GetLayoutClip(RECT& rcClip) const {
   int iw = std::min<int>(m_szRenderSize.cx, mm.maxWidth), ih = std::min<int>(m_szRenderSize.cy, mm.maxHeight);
   const CTKMarkupThickness* m = GetMargin();
   int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
-  int sw = std::max<int>(m_rcFinalRect.right - m_rcFinalRect.left - mw, 0), sh = std::max<int>(m_rcFinalRect.bottom - m_rcFinalRect.top - mh, 0);
+  int sw = std::max<int>(m_rcFinalRect.right - m_rcFinalRect.left - mw, 0),
+      sh = std::max<int>(m_rcFinalRect.bottom - m_rcFinalRect.top - mh, 0);
   bool slot = bClipToBounds || sw < iw || sh < ih;
   if (!slot) {
     if (!local) return FALSE;
@@ -494,7 +514,8 @@ CTKMarkupObject* CTKMarkupBrush::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject*
 }
 
 void CTKMarkupSolidColorBrush::RegisterMarkupDependencyProperties() {
-  m_pColorProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Color", CTKMarkupColor::GetMarkupClass(), GetMarkupClass());
+  m_pColorProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Color", CTKMarkupColor::GetMarkupClass(), GetMarkupClass());
 }
 
 CTKMarkupSolidColorBrush::CTKMarkupSolidColorBrush(CTKMarkupColor* pColor) {
@@ -522,17 +543,22 @@ CTKMarkupObject* CTKMarkupPoint::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject*
 }
 
 void CTKMarkupGradientStop::RegisterMarkupDependencyProperties() {
-  m_pColorProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Color", CTKMarkupColor::GetMarkupClass(), GetMarkupClass());
-  m_pOffsetProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Offset", CTKMarkupDouble::GetMarkupClass(), GetMarkupClass());
+  m_pColorProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Color", CTKMarkupColor::GetMarkupClass(), GetMarkupClass());
+  m_pOffsetProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Offset", CTKMarkupDouble::GetMarkupClass(), GetMarkupClass());
 }
 
 CTKMarkupGradientStops::CTKMarkupGradientStops() { m_pElementType = CTKMarkupGradientStop::GetMarkupClass(); }
 
 void CTKMarkupLinearGradientBrush::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pStartPointProperty = CTKMarkupDependencyProperty::RegisterProperty(u"StartPoint", CTKMarkupPoint::GetMarkupClass(), pOwner);
-  m_pEndPointProperty = CTKMarkupDependencyProperty::RegisterProperty(u"EndPoint", CTKMarkupPoint::GetMarkupClass(), pOwner);
-  m_pGradientStopsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"GradientStops", CTKMarkupGradientStops::GetMarkupClass(), pOwner);
+  m_pStartPointProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"StartPoint", CTKMarkupPoint::GetMarkupClass(), pOwner);
+  m_pEndPointProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"EndPoint", CTKMarkupPoint::GetMarkupClass(), pOwner);
+  m_pGradientStopsProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"GradientStops", CTKMarkupGradientStops::GetMarkupClass(), pOwner);
 }
 
 CTKMarkupLinearGradientBrush::CTKMarkupLinearGradientBrush() {
@@ -552,7 +578,8 @@ void CTKMarkupLinearGradientBrush::SetContentObject(CTKMarkupBuilder* pBuilder, 
 COLORREF CTKMarkupLinearGradientBrush::GetColor() const {
   CTKMarkupGradientStops* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(GetValue(m_pGradientStopsProperty));
   if (!pStops || pStops->GetCount() == 0) return 0;
-  CTKMarkupColor* pColor = MarkupDynamicCast<CTKMarkupColor>(pStops->GetItem(0)->GetValue(CTKMarkupGradientStop::m_pColorProperty));
+  CTKMarkupColor* pColor =
+      MarkupDynamicCast<CTKMarkupColor>(pStops->GetItem(0)->GetValue(CTKMarkupGradientStop::m_pColorProperty));
   return pColor ? pColor->GetColor() : 0;
 }
 
@@ -561,7 +588,8 @@ COLORREF CTKMarkupLinearGradientBrush::GetColor() const {
 CTKMarkupUIElementCollection::CTKMarkupUIElementCollection() { m_pElementType = CTKMarkupUIElement::GetMarkupClass(); }
 
 void CTKMarkupUIElementCollection::OnChanged() {
-  if (CTKMarkupUIElement* pParent = MarkupDynamicCast<CTKMarkupUIElement>(GetLogicalParent())) pParent->InvalidateMeasure();
+  if (CTKMarkupUIElement* pParent = MarkupDynamicCast<CTKMarkupUIElement>(GetLogicalParent()))
+    pParent->InvalidateMeasure();
 }
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupPanel)
@@ -587,36 +615,46 @@ CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pLeftProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupCanvas::m_pBottomProperty = nullptr;
 
 void CTKMarkupPanel::RegisterMarkupDependencyProperties() {
-  m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(), GetMarkupClass(),
-                                                                        Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Background", CTKMarkupBrush::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSRENDER));
 }
 
-CTKMarkupPanel::CTKMarkupPanel() : m_pChildren(new CTKMarkupUIElementCollection()) { m_pChildren->SetLogicalParent(this); }
+CTKMarkupPanel::CTKMarkupPanel() : m_pChildren(new CTKMarkupUIElementCollection()) {
+  m_pChildren->SetLogicalParent(this);
+}
 
 CTKMarkupPanel::~CTKMarkupPanel() {
   m_pChildren->SetLogicalParent(nullptr);
   m_pChildren->Release();
 }
 
-void CTKMarkupPanel::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) { m_pChildren->SetContentObject(pBuilder, pContent); }
-
-CTKMarkupVisual* CTKMarkupPanel::GetVisualChild(int nIndex) const {
-  return (nIndex >= 0 && nIndex < m_pChildren->GetCount()) ? static_cast<CTKMarkupVisual*>(m_pChildren->GetItem(nIndex)) : nullptr;
+void CTKMarkupPanel::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  m_pChildren->SetContentObject(pBuilder, pContent);
 }
 
-CTKMarkupInputElement* CTKMarkupPanel::HitTestCore(int, int) { return GetValue(m_pBackgroundProperty) ? this : nullptr; }
+CTKMarkupVisual* CTKMarkupPanel::GetVisualChild(int nIndex) const {
+  return (nIndex >= 0 && nIndex < m_pChildren->GetCount()) ? static_cast<CTKMarkupVisual*>(m_pChildren->GetItem(nIndex))
+                                                           : nullptr;
+}
+
+CTKMarkupInputElement* CTKMarkupPanel::HitTestCore(int, int) {
+  return GetValue(m_pBackgroundProperty) ? this : nullptr;
+}
 
 void CTKMarkupStackPanel::RegisterMarkupDependencyProperties() {
-  m_pOrientationProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Orientation", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(),
-                                                                         Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertOrientation));
+  m_pOrientationProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Orientation", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(),
+                                                    Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertOrientation));
 }
 
 void CTKMarkupWrapPanel::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pOrientationProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Orientation", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                         Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertOrientation));
-  m_pItemHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemHeight", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
-  m_pItemWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemWidth", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pOrientationProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Orientation", CTKMarkupEnum::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertOrientation));
+  m_pItemHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemHeight", CTKMarkupInt::GetMarkupClass(),
+                                                                        pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pItemWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ItemWidth", CTKMarkupInt::GetMarkupClass(),
+                                                                       pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
 namespace {
@@ -624,30 +662,40 @@ namespace {
 void OnDockChanged(CTKMarkupObject* pObject, PropertyChangedArgs*) {
   CTKMarkupVisual* pVisual = MarkupDynamicCast<CTKMarkupVisual>(pObject);
   if (!pVisual) return;
-  if (CTKMarkupDockPanel* pPanel = MarkupDynamicCast<CTKMarkupDockPanel>(pVisual->GetVisualParent())) pPanel->InvalidateMeasure();
+  if (CTKMarkupDockPanel* pPanel = MarkupDynamicCast<CTKMarkupDockPanel>(pVisual->GetVisualParent()))
+    pPanel->InvalidateMeasure();
 }
 }  // namespace
 
 void CTKMarkupDockPanel::RegisterMarkupDependencyProperties() {
-  m_pLastChildFillProperty = CTKMarkupDependencyProperty::RegisterProperty(u"LastChildFill", CTKMarkupBool::GetMarkupClass(), GetMarkupClass(),
-                                                                           Meta(CTKMarkupBool::CreateBool(TRUE), MPF_AFFECTSARRANGE));
+  m_pLastChildFillProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"LastChildFill", CTKMarkupBool::GetMarkupClass(), GetMarkupClass(),
+                                                    Meta(CTKMarkupBool::CreateBool(TRUE), MPF_AFFECTSARRANGE));
   m_pDockProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(
-      u"Dock", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(), new CTKMarkupPropertyMetadata(nullptr, &ConvertDock, &OnDockChanged, 0));
+      u"Dock", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(),
+      new CTKMarkupPropertyMetadata(nullptr, &ConvertDock, &OnDockChanged, 0));
 }
 
 void CTKMarkupUniformGrid::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pFirstColumnProperty = CTKMarkupDependencyProperty::RegisterProperty(u"FirstColumn", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
-  m_pColumnsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Columns", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
-  m_pRowsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Rows", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pFirstColumnProperty = CTKMarkupDependencyProperty::RegisterProperty(u"FirstColumn", CTKMarkupInt::GetMarkupClass(),
+                                                                         pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pColumnsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Columns", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                                     Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pRowsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Rows", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                                  Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
 void CTKMarkupCanvas::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pTopProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Top", CTKMarkupInt::GetMarkupClass(), pOwner);
-  m_pRightProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Right", CTKMarkupInt::GetMarkupClass(), pOwner);
-  m_pLeftProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Left", CTKMarkupInt::GetMarkupClass(), pOwner);
-  m_pBottomProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Bottom", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pTopProperty =
+      CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Top", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pRightProperty =
+      CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Right", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pLeftProperty =
+      CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Left", CTKMarkupInt::GetMarkupClass(), pOwner);
+  m_pBottomProperty =
+      CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Bottom", CTKMarkupInt::GetMarkupClass(), pOwner);
 }
 
 // ---- decorator, border, page ------------------------------------------------------------------------
@@ -656,11 +704,13 @@ void CTKMarkupDecorator::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pC
   CTKMarkupUIElement* pElement = MarkupDynamicCast<CTKMarkupUIElement>(pContent);
   LPCWSTR lpszContent = pContent ? pContent->GetType()->GetClassName() : u"";
   if (!pElement)
-    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'", lpszContent,
-                                         GetType()->GetClassName()));
+    ThrowBuildError(FormatStringWithArgs(
+        u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'", lpszContent,
+        GetType()->GetClassName()));
   if (m_pChild)
-    ThrowBuildError(FormatStringWithArgs(u"'%ls' already has a child and cannot add '%ls'. '%ls' can accept only one child.", GetType()->GetClassName(),
-                                         lpszContent, GetType()->GetClassName()));
+    ThrowBuildError(
+        FormatStringWithArgs(u"'%ls' already has a child and cannot add '%ls'. '%ls' can accept only one child.",
+                             GetType()->GetClassName(), lpszContent, GetType()->GetClassName()));
   SetChild(pElement);
 }
 
@@ -688,17 +738,21 @@ CTKMarkupDependencyProperty* CTKMarkupBorder::m_pCornerRadiusProperty = nullptr;
 void CTKMarkupBorder::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
   CTKMarkupType* pThickness = CTKMarkupThickness::GetMarkupClass();
-  m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
-  m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Padding", pThickness, pOwner,
-                                                                     Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
-  m_pBorderThicknessProperty = CTKMarkupDependencyProperty::RegisterProperty(u"BorderThickness", pThickness, pOwner,
-                                                                             Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
-  m_pBorderBrushProperty = CTKMarkupDependencyProperty::RegisterProperty(u"BorderBrush", CTKMarkupBrush::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
-  m_pCornerRadiusProperty = CTKMarkupDependencyProperty::RegisterProperty(u"CornerRadius", pThickness, pOwner,
-                                                                          Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSRENDER));
+  m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(),
+                                                                        pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Padding", pThickness, pOwner, Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pBorderThicknessProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"BorderThickness", pThickness, pOwner, Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pBorderBrushProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"BorderBrush", CTKMarkupBrush::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pCornerRadiusProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"CornerRadius", pThickness, pOwner, Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSRENDER));
 }
 
-CTKMarkupInputElement* CTKMarkupBorder::HitTestCore(int, int) { return GetValue(m_pBackgroundProperty) ? this : nullptr; }
+CTKMarkupInputElement* CTKMarkupBorder::HitTestCore(int, int) {
+  return GetValue(m_pBackgroundProperty) ? this : nullptr;
+}
 
 // ---- controls and buttons -------------------------------------------------------------------------------
 
@@ -717,27 +771,34 @@ void CTKMarkupControl::RegisterMarkupDependencyProperties() {
 }
 
 void CTKMarkupContentControl::RegisterMarkupDependencyProperties() {
-  m_pContentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Content", CTKMarkupUIElement::GetMarkupClass(), GetMarkupClass(),
-                                                                     Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertContent));
+  m_pContentProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Content", CTKMarkupUIElement::GetMarkupClass(), GetMarkupClass(),
+                                                    Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertContent));
 }
 
-CTKMarkupUIElement* CTKMarkupContentControl::GetContent() const { return MarkupDynamicCast<CTKMarkupUIElement>(CTKMarkupObject::ReadLocalValue(m_pContentProperty)); }
+CTKMarkupUIElement* CTKMarkupContentControl::GetContent() const {
+  return MarkupDynamicCast<CTKMarkupUIElement>(CTKMarkupObject::ReadLocalValue(m_pContentProperty));
+}
 
 void CTKMarkupContentControl::SetContent(CTKMarkupUIElement* pContent) {
   if (!SetValue(m_pContentProperty, pContent) && pContent) pContent->Release();
 }
 
-CTKMarkupVisual* CTKMarkupContentControl::GetVisualChild(int nIndex) const { return nIndex == 0 ? GetContent() : nullptr; }
+CTKMarkupVisual* CTKMarkupContentControl::GetVisualChild(int nIndex) const {
+  return nIndex == 0 ? GetContent() : nullptr;
+}
 
 void CTKMarkupContentControl::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
   LPCWSTR lpszContent = pContent ? pContent->GetType()->GetClassName() : u"";
   if (GetContent())
-    ThrowBuildError(FormatStringWithArgs(u"'%ls' already has a child and cannot add '%ls'. '%ls' can accept only one child.", GetType()->GetClassName(),
-                                         lpszContent, GetType()->GetClassName()));
+    ThrowBuildError(
+        FormatStringWithArgs(u"'%ls' already has a child and cannot add '%ls'. '%ls' can accept only one child.",
+                             GetType()->GetClassName(), lpszContent, GetType()->GetClassName()));
   if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
     CTKMarkupContext* pContext = pBuilder ? pBuilder->GetMarkupContext() : m_pMarkupContext;
-    CTKMarkupTextBlock* pTextBlock = static_cast<CTKMarkupTextBlock*>(pContext ? pContext->CreateObject(CTKMarkupTextBlock::GetMarkupClass())
-                                                                               : CTKMarkupTextBlock::CreateMarkupObject());
+    CTKMarkupTextBlock* pTextBlock =
+        static_cast<CTKMarkupTextBlock*>(pContext ? pContext->CreateObject(CTKMarkupTextBlock::GetMarkupClass())
+                                                  : CTKMarkupTextBlock::CreateMarkupObject());
     try {
       pTextBlock->SetContentObject(pBuilder, pText);
     } catch (...) {
@@ -749,11 +810,10 @@ void CTKMarkupContentControl::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
   }
   CTKMarkupUIElement* pElement = MarkupDynamicCast<CTKMarkupUIElement>(pContent);
   if (!pElement)
-    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'", lpszContent,
-                                         GetType()->GetClassName()));
+    ThrowBuildError(FormatStringWithArgs(
+        u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'", lpszContent,
+        GetType()->GetClassName()));
   SetContent(pElement);
 }
 
-
 // ---- classes whose behaviour comes with the drawing layer -----------------------------------------------------
-

@@ -95,7 +95,8 @@ class CTKMarkupFrameworkElement : public CTKMarkupUIElement {
  public:
   CTKMarkupFrameworkElement();
   static void RegisterMarkupDependencyProperties();
-  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) override;
+  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                         CTKMarkupObject* pNewValue) override;
   BOOL GetLayoutClip(RECT& rcClip) const override;
   void ArrangeCore(int left, int top, int right, int bottom) override;
   SIZE MeasureCore(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
@@ -516,7 +517,8 @@ class CTKMarkupGrid : public CTKMarkupPanel {
   CTKMarkupGrid();
   ~CTKMarkupGrid() override;
   static void RegisterMarkupDependencyProperties();
-  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) override;
+  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                         CTKMarkupObject* pValue) override;
   SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
   SIZE ArrangeOverride(int cx, int cy) override;
   CTKMarkupRowDefinitionCollection* GetRowDefinitions() const { return m_pRowDefinitions; }

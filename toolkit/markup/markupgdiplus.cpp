@@ -43,7 +43,8 @@ GdiPlusModule& Module() {
 }
 
 // Calls an entry point by name; fails quietly when it is missing.
-#define GP_CALL(name, ...) (Module().Get<decltype(::name)>(#name) ? Module().Get<decltype(::name)>(#name)(__VA_ARGS__) : GenericError)
+#define GP_CALL(name, ...) \
+  (Module().Get<decltype(::name)>(#name) ? Module().Get<decltype(::name)>(#name)(__VA_ARGS__) : GenericError)
 
 // 0xAABBGGRR to GDI+'s 0xAARRGGBB.
 ARGB ToArgb(DWORD clr) { return (clr & 0xFF00FF00u) | ((clr & 0xFF) << 16) | ((clr >> 16) & 0xFF); }
@@ -55,7 +56,8 @@ struct Stop {
 
 std::vector<Stop> SortedStops(CTKMarkupLinearGradientBrush* pBrush) {
   std::vector<Stop> stops;
-  auto* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pGradientStopsProperty));
+  auto* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(
+      pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pGradientStopsProperty));
   if (!pStops) return stops;
   for (int i = 0; i < pStops->GetCount(); i++) {
     CTKMarkupObject* pStop = pStops->GetItem(i);
@@ -80,13 +82,19 @@ GpBrush* CreateBrush(CTKMarkupBrush* pBrush, const RECT& rc) {
   if (!pGradient) return nullptr;
   std::vector<Stop> stops = SortedStops(pGradient);
   if (stops.empty()) return nullptr;
-  auto* pStart = MarkupDynamicCast<CTKMarkupPoint>(pGradient->GetValue(CTKMarkupLinearGradientBrush::m_pStartPointProperty));
-  auto* pEnd = MarkupDynamicCast<CTKMarkupPoint>(pGradient->GetValue(CTKMarkupLinearGradientBrush::m_pEndPointProperty));
+  auto* pStart =
+      MarkupDynamicCast<CTKMarkupPoint>(pGradient->GetValue(CTKMarkupLinearGradientBrush::m_pStartPointProperty));
+  auto* pEnd =
+      MarkupDynamicCast<CTKMarkupPoint>(pGradient->GetValue(CTKMarkupLinearGradientBrush::m_pEndPointProperty));
   const float w = static_cast<float>(rc.right - rc.left), h = static_cast<float>(rc.bottom - rc.top);
-  GpPointF start{rc.left + w * static_cast<float>(pStart ? pStart->x : 0.0), rc.top + h * static_cast<float>(pStart ? pStart->y : 0.0)};
-  GpPointF end{rc.left + w * static_cast<float>(pEnd ? pEnd->x : 1.0), rc.top + h * static_cast<float>(pEnd ? pEnd->y : 1.0)};
+  GpPointF start{rc.left + w * static_cast<float>(pStart ? pStart->x : 0.0),
+                 rc.top + h * static_cast<float>(pStart ? pStart->y : 0.0)};
+  GpPointF end{rc.left + w * static_cast<float>(pEnd ? pEnd->x : 1.0),
+               rc.top + h * static_cast<float>(pEnd ? pEnd->y : 1.0)};
   GpLineGradient* pLine = nullptr;
-  if (GP_CALL(GdipCreateLineBrush, &start, &end, ToArgb(stops.front().color), ToArgb(stops.back().color), WrapModeTileFlipXY, &pLine) != Ok) return nullptr;
+  if (GP_CALL(GdipCreateLineBrush, &start, &end, ToArgb(stops.front().color), ToArgb(stops.back().color),
+              WrapModeTileFlipXY, &pLine) != Ok)
+    return nullptr;
   std::vector<ARGB> colors{ToArgb(stops.front().color)};
   std::vector<REAL> positions{0.0f};
   for (const Stop& s : stops) {
@@ -106,7 +114,8 @@ GpPen* CreatePen(const TKMARKUPSTROKE* pStroke, const RECT& rc) {
   const REAL width = static_cast<REAL>(pStroke->nThickness);
   if (auto* pSolid = MarkupDynamicCast<CTKMarkupSolidColorBrush>(pStroke->pBrush)) {
     auto* pColor = MarkupDynamicCast<CTKMarkupColor>(pSolid->GetValue(CTKMarkupSolidColorBrush::m_pColorProperty));
-    if (GP_CALL(GdipCreatePen1, ToArgb(pColor ? pColor->GetValue() : 0xFF000000u), width, UnitWorld, &pPen) != Ok) return nullptr;
+    if (GP_CALL(GdipCreatePen1, ToArgb(pColor ? pColor->GetValue() : 0xFF000000u), width, UnitWorld, &pPen) != Ok)
+      return nullptr;
   } else {
     GpBrush* pBrush = CreateBrush(pStroke->pBrush, rc);
     if (!pBrush) return nullptr;
@@ -127,7 +136,9 @@ GpPen* CreatePen(const TKMARKUPSTROKE* pStroke, const RECT& rc) {
 }
 
 // Even strokes sit on pixel edges, odd ones on pixel centres.
-int StrokeOffsetMode(const TKMARKUPSTROKE* pStroke) { return (pStroke && pStroke->nThickness % 2 == 0) ? PixelOffsetModeHalf : PixelOffsetModeDefault; }
+int StrokeOffsetMode(const TKMARKUPSTROKE* pStroke) {
+  return (pStroke && pStroke->nThickness % 2 == 0) ? PixelOffsetModeHalf : PixelOffsetModeDefault;
+}
 
 // Opaque fills look the same through GDI, which is faster.
 bool IsOpaque(CTKMarkupBrush* pBrush) {
@@ -151,7 +162,8 @@ RECT BoundsOf(const POINT* pPoints, int nCount) {
 
 std::vector<GpPoint> ToGpPoints(const POINT* pPoints, int nCount) {
   std::vector<GpPoint> points;
-  for (int i = 0; i < nCount; i++) points.push_back(GpPoint{static_cast<INT>(pPoints[i].x), static_cast<INT>(pPoints[i].y)});
+  for (int i = 0; i < nCount; i++)
+    points.push_back(GpPoint{static_cast<INT>(pPoints[i].x), static_cast<INT>(pPoints[i].y)});
   return points;
 }
 
@@ -189,8 +201,9 @@ BOOL MarkupIsGdiPlusRunning() { return Module().token != 0; }
 void* CTKMarkupGdiPlusDeviceContext::CreateGraphics() {
   if (!Module().token || !m_hDC) return nullptr;
   GpGraphics* pGraphics = nullptr;
-  const GpStatus status = (m_hDC == m_hAttribDC || !m_hAttribDC) ? GP_CALL(GdipCreateFromHDC, m_hDC, &pGraphics)
-                                                                  : GP_CALL(GdipCreateFromHDC2, m_hDC, m_hAttribDC, &pGraphics);
+  const GpStatus status = (m_hDC == m_hAttribDC || !m_hAttribDC)
+                              ? GP_CALL(GdipCreateFromHDC, m_hDC, &pGraphics)
+                              : GP_CALL(GdipCreateFromHDC2, m_hDC, m_hAttribDC, &pGraphics);
   if (status != Ok || !pGraphics) return nullptr;
   GP_CALL(GdipSetPageUnit, pGraphics, UnitPixel);
   GP_CALL(GdipSetSmoothingMode, pGraphics, SmoothingModeHighQuality);
@@ -301,7 +314,8 @@ void CTKMarkupGdiPlusDeviceContext::Polyline(const POINT* pPoints, int nCount, c
   DeleteGraphics(g);
 }
 
-void CTKMarkupGdiPlusDeviceContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+void CTKMarkupGdiPlusDeviceContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke,
+                                            CTKMarkupBrush* pFill) {
   auto* g = static_cast<GpGraphics*>(CreateGraphics());
   if (!g) {
     CTKMarkupDeviceContext::Polygon(pPoints, nCount, pStroke, pFill);
@@ -327,7 +341,8 @@ void CTKMarkupGdiPlusDeviceContext::Polygon(const POINT* pPoints, int nCount, co
   DeleteGraphics(g);
 }
 
-void CTKMarkupGdiPlusDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
+void CTKMarkupGdiPlusDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke,
+                                             CTKMarkupBrush* pFill) {
   auto* g = static_cast<GpGraphics*>(CreateGraphics());
   if (!g) {
     CTKMarkupDeviceContext::DrawPath(pGeometry, pStroke, pFill);
@@ -339,9 +354,11 @@ void CTKMarkupGdiPlusDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, c
     return;
   }
   std::vector<GpPointF> points;
-  for (int i = 0; i < pGeometry->GetPointCount(); i++) points.push_back(GpPointF{pGeometry->GetPoints()[i].x, pGeometry->GetPoints()[i].y});
+  for (int i = 0; i < pGeometry->GetPointCount(); i++)
+    points.push_back(GpPointF{pGeometry->GetPoints()[i].x, pGeometry->GetPoints()[i].y});
   GpPath* pPath = nullptr;
-  if (GP_CALL(GdipCreatePath2, points.data(), pGeometry->GetTypes(), pGeometry->GetPointCount(), FillModeAlternate, &pPath) != Ok) {
+  if (GP_CALL(GdipCreatePath2, points.data(), pGeometry->GetTypes(), pGeometry->GetPointCount(), FillModeAlternate,
+              &pPath) != Ok) {
     DeleteGraphics(g);
     return;
   }
@@ -354,7 +371,8 @@ void CTKMarkupGdiPlusDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, c
     }
   }
   if (pStroke && pStroke->nThickness > 0) {
-    GP_CALL(GdipSetPixelOffsetMode, g, pGeometry->GetPixelOffsetMode() ? pGeometry->GetPixelOffsetMode() : PixelOffsetModeHalf);
+    GP_CALL(GdipSetPixelOffsetMode, g,
+            pGeometry->GetPixelOffsetMode() ? pGeometry->GetPixelOffsetMode() : PixelOffsetModeHalf);
     if (GpPen* p = CreatePen(pStroke, rcBounds)) {
       GP_CALL(GdipDrawPath, g, p, pPath);
       GP_CALL(GdipDeletePen, p);

@@ -35,9 +35,15 @@ CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupGrid::m_pColumnSpanProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupGrid::m_pRowSpanProperty = nullptr;
 
-CTKMarkupDefinitionCollection::CTKMarkupDefinitionCollection() { m_pElementType = CTKMarkupDefinitionBase::GetMarkupClass(); }
-CTKMarkupRowDefinitionCollection::CTKMarkupRowDefinitionCollection() { m_pElementType = CTKMarkupRowDefinition::GetMarkupClass(); }
-CTKMarkupColumnDefinitionCollection::CTKMarkupColumnDefinitionCollection() { m_pElementType = CTKMarkupColumnDefinition::GetMarkupClass(); }
+CTKMarkupDefinitionCollection::CTKMarkupDefinitionCollection() {
+  m_pElementType = CTKMarkupDefinitionBase::GetMarkupClass();
+}
+CTKMarkupRowDefinitionCollection::CTKMarkupRowDefinitionCollection() {
+  m_pElementType = CTKMarkupRowDefinition::GetMarkupClass();
+}
+CTKMarkupColumnDefinitionCollection::CTKMarkupColumnDefinitionCollection() {
+  m_pElementType = CTKMarkupColumnDefinition::GetMarkupClass();
+}
 
 namespace {
 
@@ -45,7 +51,6 @@ constexpr int kInfinite = INT_MAX;
 constexpr int kAuto = CTKMarkupDefinitionBase::kindAuto;
 constexpr int kPixel = CTKMarkupDefinitionBase::kindPixel;
 constexpr int kStar = CTKMarkupDefinitionBase::kindStar;
-
 
 // Auto, or kinds that include Auto without Star.
 bool AutoWithoutStar(int nKinds) { return (nKinds & kAuto) && !(nKinds & kStar); }
@@ -55,7 +60,8 @@ void OnDefinitionChanged(CTKMarkupObject* pObject, PropertyChangedArgs*) {
   if (!MarkupDynamicCast<CTKMarkupDefinitionBase>(pObject)) return;
   CTKMarkupObject* pCollection = pObject->GetLogicalParent();
   if (!pCollection) return;
-  if (CTKMarkupGrid* pGrid = MarkupDynamicCast<CTKMarkupGrid>(pCollection->GetLogicalParent())) pGrid->InvalidateMeasure();
+  if (CTKMarkupGrid* pGrid = MarkupDynamicCast<CTKMarkupGrid>(pCollection->GetLogicalParent()))
+    pGrid->InvalidateMeasure();
 }
 
 // A child's cell changed: its grid lays out again.
@@ -65,7 +71,9 @@ void OnCellChanged(CTKMarkupObject* pObject, PropertyChangedArgs*) {
   if (CTKMarkupGrid* pGrid = MarkupDynamicCast<CTKMarkupGrid>(pElement->GetVisualParent())) pGrid->InvalidateMeasure();
 }
 
-CTKMarkupDefinitionBase* DefAt(CTKMarkupDefinitionCollection* pList, int i) { return static_cast<CTKMarkupDefinitionBase*>(pList->GetItem(i)); }
+CTKMarkupDefinitionBase* DefAt(CTKMarkupDefinitionCollection* pList, int i) {
+  return static_cast<CTKMarkupDefinitionBase*>(pList->GetItem(i));
+}
 
 // The bound a star or span spreads up to: the minimum when no maximum is set.
 double UpperBound(const CTKMarkupDefinitionBase* d) {
@@ -135,10 +143,8 @@ void SpreadSpanMinimum(CTKMarkupDefinitionCollection* pList, int nStart, int nCo
     double dRemaining = dRequested;
     size_t nOthers = 0;
     for (const CTKMarkupDefinitionBase* d : defs) {
-      if (IsAutoUnit(d))
-        dRemaining -= d->m_nMinSize;
-      else
-        nOthers++;
+      if (IsAutoUnit(d)) dRemaining -= d->m_nMinSize;
+      else nOthers++;
     }
     for (CTKMarkupDefinitionBase* d : defs) {
       if (IsAutoUnit(d)) continue;
@@ -180,7 +186,9 @@ void SpreadSpanMinimum(CTKMarkupDefinitionCollection* pList, int nStart, int nCo
     for (CTKMarkupDefinitionBase* d : defs) {
       // All maxima equal would make the denominator 0; then every bound is
       // the largest and the equal share applies.
-      const double dNew = dDenominator > 0 ? d->m_dScratch + (dRequested - dRangeMax) * (dLargestMax - d->m_dScratch) / dDenominator : dEqual;
+      const double dNew = dDenominator > 0
+                              ? d->m_dScratch + (dRequested - dRangeMax) * (dLargestMax - d->m_dScratch) / dDenominator
+                              : dEqual;
       d->UpdateMinSize(dNew);
     }
   } else {
@@ -204,7 +212,9 @@ void PrepareStar(CTKMarkupDefinitionBase* d) {
 // Sorts stars by scratch and turns each scratch into the sum of the weights
 // from it to the last.
 void SortStarsAndSumWeights(std::vector<CTKMarkupDefinitionBase*>& stars) {
-  std::stable_sort(stars.begin(), stars.end(), [](const CTKMarkupDefinitionBase* a, const CTKMarkupDefinitionBase* b) { return a->m_dScratch < b->m_dScratch; });
+  std::stable_sort(stars.begin(), stars.end(), [](const CTKMarkupDefinitionBase* a, const CTKMarkupDefinitionBase* b) {
+    return a->m_dScratch < b->m_dScratch;
+  });
   double dSum = 0;
   for (auto it = stars.rbegin(); it != stars.rend(); ++it) {
     dSum += (*it)->m_dMeasureSize;
@@ -257,7 +267,8 @@ void ResolveFinalSizes(CTKMarkupDefinitionCollection* pList, int nFinal) {
       stars.push_back(d);
     } else {
       const double dUser = nUnit == CTKMarkupGridLength::unitAuto ? d->m_nMinSize : pSize->m_dValue;
-      d->m_dScratch = std::max(static_cast<double>(d->m_nMinSize), std::min(dUser, static_cast<double>(d->GetUserMaxSize())));
+      d->m_dScratch =
+          std::max(static_cast<double>(d->m_nMinSize), std::min(dUser, static_cast<double>(d->GetUserMaxSize())));
       dSum += d->m_dScratch;
       others.insert(others.begin(), d);  // reverse index order
     }
@@ -271,9 +282,10 @@ void ResolveFinalSizes(CTKMarkupDefinitionCollection* pList, int nFinal) {
     }
   }
   if (nFinal < dSum) {
-    std::stable_sort(stars.begin(), stars.end(), [](const CTKMarkupDefinitionBase* a, const CTKMarkupDefinitionBase* b) {
-      return a->m_dScratch - a->m_nMinSize < b->m_dScratch - b->m_nMinSize;
-    });
+    std::stable_sort(stars.begin(), stars.end(),
+                     [](const CTKMarkupDefinitionBase* a, const CTKMarkupDefinitionBase* b) {
+                       return a->m_dScratch - a->m_nMinSize < b->m_dScratch - b->m_nMinSize;
+                     });
     std::vector<CTKMarkupDefinitionBase*> order = stars;
     order.insert(order.end(), others.begin(), others.end());
     double dRemaining = nFinal - dSum;
@@ -333,37 +345,48 @@ BOOL CTKMarkupGridLength::IsEqual(const CTKMarkupObject* pOther) const {
 
 void CTKMarkupColumnDefinition::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Width", CTKMarkupGridLength::GetMarkupClass(), pOwner,
-                                                                   new CTKMarkupPropertyMetadata(new CTKMarkupGridLength(1, CTKMarkupGridLength::unitStar), &OnDefinitionChanged, 0));
-  m_pMinWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MinWidth", CTKMarkupInt::GetMarkupClass(), pOwner,
-                                                                      new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
-  m_pMaxWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MaxWidth", CTKMarkupInt::GetMarkupClass(), pOwner,
-                                                                      new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
+  m_pWidthProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Width", CTKMarkupGridLength::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(new CTKMarkupGridLength(1, CTKMarkupGridLength::unitStar), &OnDefinitionChanged,
+                                    0));
+  m_pMinWidthProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"MinWidth", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                    new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
+  m_pMaxWidthProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"MaxWidth", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                    new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
 }
 
 void CTKMarkupRowDefinition::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Height", CTKMarkupGridLength::GetMarkupClass(), pOwner,
-                                                                    new CTKMarkupPropertyMetadata(new CTKMarkupGridLength(1, CTKMarkupGridLength::unitStar), &OnDefinitionChanged, 0));
-  m_pMinHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MinHeight", CTKMarkupInt::GetMarkupClass(), pOwner,
-                                                                       new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
-  m_pMaxHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(u"MaxHeight", CTKMarkupInt::GetMarkupClass(), pOwner,
-                                                                       new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
+  m_pHeightProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Height", CTKMarkupGridLength::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(new CTKMarkupGridLength(1, CTKMarkupGridLength::unitStar), &OnDefinitionChanged,
+                                    0));
+  m_pMinHeightProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"MinHeight", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                    new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
+  m_pMaxHeightProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"MaxHeight", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                    new CTKMarkupPropertyMetadata(nullptr, &OnDefinitionChanged, 0));
 }
 
 const CTKMarkupGridLength* CTKMarkupDefinitionBase::GetUserSize() const {
-  CTKMarkupDependencyProperty* p = m_bColumn ? CTKMarkupColumnDefinition::m_pWidthProperty : CTKMarkupRowDefinition::m_pHeightProperty;
+  CTKMarkupDependencyProperty* p =
+      m_bColumn ? CTKMarkupColumnDefinition::m_pWidthProperty : CTKMarkupRowDefinition::m_pHeightProperty;
   if (!p) return nullptr;
   return MarkupDynamicCast<CTKMarkupGridLength>(GetValue(p));
 }
 
 int CTKMarkupDefinitionBase::GetUserMinSize() const {
-  CTKMarkupDependencyProperty* p = m_bColumn ? CTKMarkupColumnDefinition::m_pMinWidthProperty : CTKMarkupRowDefinition::m_pMinHeightProperty;
+  CTKMarkupDependencyProperty* p =
+      m_bColumn ? CTKMarkupColumnDefinition::m_pMinWidthProperty : CTKMarkupRowDefinition::m_pMinHeightProperty;
   return p ? MarkupIntValue(GetValue(p), 0) : 0;
 }
 
 int CTKMarkupDefinitionBase::GetUserMaxSize() const {
-  CTKMarkupDependencyProperty* p = m_bColumn ? CTKMarkupColumnDefinition::m_pMaxWidthProperty : CTKMarkupRowDefinition::m_pMaxHeightProperty;
+  CTKMarkupDependencyProperty* p =
+      m_bColumn ? CTKMarkupColumnDefinition::m_pMaxWidthProperty : CTKMarkupRowDefinition::m_pMaxHeightProperty;
   return p ? MarkupIntValue(GetValue(p), kInfinite) : kInfinite;
 }
 
@@ -378,8 +401,10 @@ void CTKMarkupGrid::RegisterMarkupDependencyProperties() {
   CTKMarkupRowDefinition::GetMarkupClass()->EnsureRegistered();
   CTKMarkupType* pOwner = GetMarkupClass();
   CTKMarkupType* pInt = CTKMarkupInt::GetMarkupClass();
-  m_pColumnDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ColumnDefinitions", CTKMarkupColumnDefinitionCollection::GetMarkupClass(), pOwner);
-  m_pRowDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RowDefinitions", CTKMarkupRowDefinitionCollection::GetMarkupClass(), pOwner);
+  m_pColumnDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"ColumnDefinitions", CTKMarkupColumnDefinitionCollection::GetMarkupClass(), pOwner);
+  m_pRowDefinitionsProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"RowDefinitions", CTKMarkupRowDefinitionCollection::GetMarkupClass(), pOwner);
   auto cell = []() { return new CTKMarkupPropertyMetadata(nullptr, &OnCellChanged, 0); };
   m_pColumnProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Column", pInt, pOwner, cell());
   m_pRowProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"Row", pInt, pOwner, cell());
@@ -387,7 +412,9 @@ void CTKMarkupGrid::RegisterMarkupDependencyProperties() {
   m_pRowSpanProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"RowSpan", pInt, pOwner, cell());
 }
 
-CTKMarkupGrid::CTKMarkupGrid() : m_pRowDefinitions(new CTKMarkupRowDefinitionCollection()), m_pColumnDefinitions(new CTKMarkupColumnDefinitionCollection()) {
+CTKMarkupGrid::CTKMarkupGrid()
+    : m_pRowDefinitions(new CTKMarkupRowDefinitionCollection()),
+      m_pColumnDefinitions(new CTKMarkupColumnDefinitionCollection()) {
   m_pRowDefinitions->SetLogicalParent(this);
   m_pColumnDefinitions->SetLogicalParent(this);
 }
@@ -400,7 +427,8 @@ CTKMarkupGrid::~CTKMarkupGrid() {
   ReleaseWorkingLists();
 }
 
-void CTKMarkupGrid::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+void CTKMarkupGrid::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                                      CTKMarkupObject* pValue) {
   if (pProperty == m_pColumnDefinitionsProperty) {
     CTKMarkupColumnDefinitionCollection* p = MarkupDynamicCast<CTKMarkupColumnDefinitionCollection>(pValue);
     if (!p) ThrowBuildError(u"CTKMarkupColumnDefinitionCollection class expected");
@@ -466,7 +494,8 @@ void CTKMarkupGrid::BuildCellRecords() {
     c.nColumnSpan = std::min(nColumnSpan > 0 ? nColumnSpan : 1, nColumns - c.nColumn);
     c.nRowSpan = std::min(nRowSpan > 0 ? nRowSpan : 1, nRows - c.nRow);
     c.nColumnKinds = c.nRowKinds = 0;
-    for (int j = c.nColumn; j < c.nColumn + c.nColumnSpan; j++) c.nColumnKinds |= DefAt(m_pWorkingColumns, j)->m_nLayoutKind;
+    for (int j = c.nColumn; j < c.nColumn + c.nColumnSpan; j++)
+      c.nColumnKinds |= DefAt(m_pWorkingColumns, j)->m_nLayoutKind;
     for (int j = c.nRow; j < c.nRow + c.nRowSpan; j++) c.nRowKinds |= DefAt(m_pWorkingRows, j)->m_nLayoutKind;
     int nGroup;
     if (c.nRowKinds & kStar) {
@@ -488,12 +517,16 @@ void CTKMarkupGrid::MeasureGridCell(CTKMarkupDrawingContext* pDC, int nCell, BOO
   CTKMarkupUIElement* pChild = MarkupDynamicCast<CTKMarkupUIElement>(m_pChildren->GetItem(nCell));
   if (!pChild) return;
   const CellRecord& c = m_cells[nCell];
-  const int cx = AutoWithoutStar(c.nColumnKinds) ? kInfinite : RangeMeasureSize(m_pWorkingColumns, c.nColumn, c.nColumnSpan);
-  const int cy = (bUnboundedHeight || AutoWithoutStar(c.nRowKinds)) ? kInfinite : RangeMeasureSize(m_pWorkingRows, c.nRow, c.nRowSpan);
+  const int cx =
+      AutoWithoutStar(c.nColumnKinds) ? kInfinite : RangeMeasureSize(m_pWorkingColumns, c.nColumn, c.nColumnSpan);
+  const int cy = (bUnboundedHeight || AutoWithoutStar(c.nRowKinds))
+                     ? kInfinite
+                     : RangeMeasureSize(m_pWorkingRows, c.nRow, c.nRowSpan);
   pChild->Measure(pDC, cx, cy);
 }
 
-void CTKMarkupGrid::MeasureCellGroup(CTKMarkupDrawingContext* pDC, int nGroup, BOOL bIgnoreWidths, BOOL bUnboundedHeight) {
+void CTKMarkupGrid::MeasureCellGroup(CTKMarkupDrawingContext* pDC, int nGroup, BOOL bIgnoreWidths,
+                                     BOOL bUnboundedHeight) {
   std::vector<SPANKEY> requests;
   for (int i = m_nGroupHeads[nGroup - 1]; i != kNoCell; i = m_cells[i].nNext) {
     CTKMarkupUIElement* pChild = MarkupDynamicCast<CTKMarkupUIElement>(m_pChildren->GetItem(i));
@@ -502,19 +535,16 @@ void CTKMarkupGrid::MeasureCellGroup(CTKMarkupDrawingContext* pDC, int nGroup, B
     const CellRecord& c = m_cells[i];
     const SIZE d = pChild->GetDesiredSize();
     if (!bIgnoreWidths) {
-      if (c.nColumnSpan == 1)
-        DefAt(m_pWorkingColumns, c.nColumn)->UpdateMinSize(d.cx);
-      else
-        requests.push_back(SPANKEY{c.nColumnSpan, c.nColumn, 1, static_cast<int>(d.cx)});
+      if (c.nColumnSpan == 1) DefAt(m_pWorkingColumns, c.nColumn)->UpdateMinSize(d.cx);
+      else requests.push_back(SPANKEY{c.nColumnSpan, c.nColumn, 1, static_cast<int>(d.cx)});
     }
     if (!bUnboundedHeight) {
-      if (c.nRowSpan == 1)
-        DefAt(m_pWorkingRows, c.nRow)->UpdateMinSize(d.cy);
-      else
-        requests.push_back(SPANKEY{c.nRowSpan, c.nRow, 0, static_cast<int>(d.cy)});
+      if (c.nRowSpan == 1) DefAt(m_pWorkingRows, c.nRow)->UpdateMinSize(d.cy);
+      else requests.push_back(SPANKEY{c.nRowSpan, c.nRow, 0, static_cast<int>(d.cy)});
     }
   }
-  for (const SPANKEY& r : requests) SpreadSpanMinimum(r.bColumn ? m_pWorkingColumns : m_pWorkingRows, r.nStart, r.nCount, r.nSize);
+  for (const SPANKEY& r : requests)
+    SpreadSpanMinimum(r.bColumn ? m_pWorkingColumns : m_pWorkingRows, r.nStart, r.nCount, r.nSize);
 }
 
 SIZE CTKMarkupGrid::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
@@ -555,14 +585,16 @@ SIZE CTKMarkupGrid::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy
   long long w = 0, h = 0;
   for (int i = 0; i < m_pWorkingColumns->GetCount(); i++) w += DefAt(m_pWorkingColumns, i)->m_nMinSize;
   for (int i = 0; i < m_pWorkingRows->GetCount(); i++) h += DefAt(m_pWorkingRows, i)->m_nMinSize;
-  return SIZE{static_cast<LONG>(std::min<long long>(w, kInfinite)), static_cast<LONG>(std::min<long long>(h, kInfinite))};
+  return SIZE{static_cast<LONG>(std::min<long long>(w, kInfinite)),
+              static_cast<LONG>(std::min<long long>(h, kInfinite))};
 }
 
 SIZE CTKMarkupGrid::ArrangeOverride(int cx, int cy) {
   const bool bNoDefinitions = m_pColumnDefinitions->GetCount() == 0 && m_pRowDefinitions->GetCount() == 0;
   if (bNoDefinitions || m_cells.empty() || !m_pWorkingColumns || !m_pWorkingRows) {
     for (int i = 0; i < m_pChildren->GetCount(); i++)
-      if (CTKMarkupUIElement* pChild = MarkupDynamicCast<CTKMarkupUIElement>(m_pChildren->GetItem(i))) pChild->Arrange(RECT{0, 0, cx, cy});
+      if (CTKMarkupUIElement* pChild = MarkupDynamicCast<CTKMarkupUIElement>(m_pChildren->GetItem(i)))
+        pChild->Arrange(RECT{0, 0, cx, cy});
     return SIZE{cx, cy};
   }
   ResolveFinalSizes(m_pWorkingColumns, cx);
@@ -574,7 +606,8 @@ SIZE CTKMarkupGrid::ArrangeOverride(int cx, int cy) {
     const CellRecord& c = m_cells[i];
     const int x = DefAt(m_pWorkingColumns, c.nColumn)->m_nFinalOffset;
     const int y = DefAt(m_pWorkingRows, c.nRow)->m_nFinalOffset;
-    pChild->Arrange(RECT{x, y, x + RangeFinalSize(m_pWorkingColumns, c.nColumn, c.nColumnSpan), y + RangeFinalSize(m_pWorkingRows, c.nRow, c.nRowSpan)});
+    pChild->Arrange(RECT{x, y, x + RangeFinalSize(m_pWorkingColumns, c.nColumn, c.nColumnSpan),
+                         y + RangeFinalSize(m_pWorkingRows, c.nRow, c.nRowSpan)});
   }
   return SIZE{cx, cy};
 }

@@ -33,7 +33,8 @@ class CTKMarkupHostServices {
   virtual BOOL GetLogFont(HFONT hFont, TKMARKUPLOGFONT* pFont);
   // Mouse messages of a context for its tooltips; by default they go to the
   // context's tooltip context.
-  virtual void RelayToolTipMessage(class CTKMarkupContext* pContext, HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam);
+  virtual void RelayToolTipMessage(class CTKMarkupContext* pContext, HWND hWnd, UINT nMessage, WPARAM wParam,
+                                   LPARAM lParam);
 };
 
 // The services in force (never null). Passing null restores the built-in set.

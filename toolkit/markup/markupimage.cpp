@@ -28,7 +28,8 @@ long ReadInteger(const std::u16string& text) {
   bool bNegative = false;
   if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) bNegative = text[i++] == u'-';
   long long n = 0;
-  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') n = std::min<long long>(n * 10 + (text[i++] - u'0'), 0x7FFFFFFF);
+  while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+    n = std::min<long long>(n * 10 + (text[i++] - u'0'), 0x7FFFFFFF);
   return static_cast<long>(bNegative ? -n : n);
 }
 
@@ -47,10 +48,11 @@ constexpr COLORREF kMaskColor = 0x00FF00;
 
 void CTKMarkupImage::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pSourceProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Source", CTKMarkupString::GetMarkupClass(), pOwner,
-                                                                    new CTKMarkupPropertyMetadata(nullptr, MPF_AFFECTSMEASURE));
-  m_pStretchProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Stretch", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                     new CTKMarkupPropertyMetadata(CTKMarkupEnum::CreateEnum(0), &ConvertStretch, MPF_AFFECTSMEASURE));
+  m_pSourceProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Source", CTKMarkupString::GetMarkupClass(), pOwner, new CTKMarkupPropertyMetadata(nullptr, MPF_AFFECTSMEASURE));
+  m_pStretchProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Stretch", CTKMarkupEnum::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(CTKMarkupEnum::CreateEnum(0), &ConvertStretch, MPF_AFFECTSMEASURE));
 }
 
 CTKMarkupImage::~CTKMarkupImage() { ReleasePicture(); }

@@ -14,7 +14,8 @@ CTKMarkupRoutedEvent::CTKMarkupRoutedEvent(LPCWSTR lpszName, CTKMarkupType* pOwn
   m_pMetadata = dwRoutingFlags ? new CTKMarkupPropertyMetadata(nullptr, dwRoutingFlags) : nullptr;
 }
 
-CTKMarkupRoutedEvent* CTKMarkupRoutedEvent::RegisterRoutedEvent(LPCWSTR lpszName, DWORD dwRoutingFlags, CTKMarkupType* pOwnerType) {
+CTKMarkupRoutedEvent* CTKMarkupRoutedEvent::RegisterRoutedEvent(LPCWSTR lpszName, DWORD dwRoutingFlags,
+                                                                CTKMarkupType* pOwnerType) {
   return static_cast<CTKMarkupRoutedEvent*>(Register(new CTKMarkupRoutedEvent(lpszName, pOwnerType, dwRoutingFlags)));
 }
 
@@ -76,18 +77,23 @@ static void OnStyleChanged(CTKMarkupObject* pObject, PropertyChangedArgs* pArgs)
 void CTKMarkupInputElement::RegisterMarkupDependencyProperties() {
   CTKMarkupStyle::GetMarkupClass()->EnsureRegistered();
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pCursorProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Cursor", CTKMarkupInt::GetMarkupClass(), pOwner,
-                                                                    new CTKMarkupPropertyMetadata(nullptr, &ConvertCursor, &OnCursorChanged, 0));
-  m_pIsMouseOverProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsMouseOver", CTKMarkupBool::GetMarkupClass(), pOwner,
-                                                                         new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), 0));
+  m_pCursorProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Cursor", CTKMarkupInt::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(nullptr, &ConvertCursor, &OnCursorChanged, 0));
+  m_pIsMouseOverProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"IsMouseOver", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                    new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), 0));
   m_pResourcesProperty = CTKMarkupStyle::m_pResourcesProperty->AddOwner(pOwner);
-  m_pStyleProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Style", CTKMarkupStyle::GetMarkupClass(), pOwner,
-                                                                   new CTKMarkupPropertyMetadata(nullptr, &OnStyleChanged, 0));
+  m_pStyleProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Style", CTKMarkupStyle::GetMarkupClass(), pOwner, new CTKMarkupPropertyMetadata(nullptr, &OnStyleChanged, 0));
   m_pIsKeyboardFocusedProperty = CTKMarkupDependencyProperty::RegisterProperty(
-      u"IsKeyboardFocused", CTKMarkupBool::GetMarkupClass(), pOwner, new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSRENDER));
-  m_pIsFocusableProperty = CTKMarkupDependencyProperty::RegisterProperty(u"IsFocusable", CTKMarkupBool::GetMarkupClass(), pOwner,
-                                                                         new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), 0));
-  m_pToolTipProperty = CTKMarkupDependencyProperty::RegisterProperty(u"ToolTip", CTKMarkupObject::GetMarkupClass(), pOwner);
+      u"IsKeyboardFocused", CTKMarkupBool::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSRENDER));
+  m_pIsFocusableProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"IsFocusable", CTKMarkupBool::GetMarkupClass(), pOwner,
+                                                    new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), 0));
+  m_pToolTipProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"ToolTip", CTKMarkupObject::GetMarkupClass(), pOwner);
 
   m_pMouseLeaveEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseLeave", 0, pOwner);
   m_pMouseEnterEvent = CTKMarkupRoutedEvent::RegisterRoutedEvent(u"MouseEnter", 0, pOwner);
@@ -100,7 +106,12 @@ void CTKMarkupInputElement::RegisterMarkupDependencyProperties() {
 }
 
 CTKMarkupInputElement::CTKMarkupInputElement()
-    : m_pHandlers(nullptr), m_pMarkupContext(nullptr), m_pActiveTriggers(nullptr), m_pTriggerProperties(nullptr), m_pStyle(nullptr), m_nTriggerDepth(0) {}
+    : m_pHandlers(nullptr),
+      m_pMarkupContext(nullptr),
+      m_pActiveTriggers(nullptr),
+      m_pTriggerProperties(nullptr),
+      m_pStyle(nullptr),
+      m_nTriggerDepth(0) {}
 
 CTKMarkupInputElement::~CTKMarkupInputElement() {
   delete m_pHandlers;
@@ -124,7 +135,8 @@ CTKMarkupObject* CTKMarkupInputElement::ReadLocalValue(CTKMarkupDependencyProper
   return nullptr;
 }
 
-void CTKMarkupInputElement::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+void CTKMarkupInputElement::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                                              CTKMarkupObject* pValue) {
   if (!pProperty || !pProperty->IsEvent()) {
     CTKMarkupObject::SetPropertyObject(pBuilder, pProperty, pValue);
     return;
@@ -179,7 +191,9 @@ void CTKMarkupInputElement::RaiseEvent(CTKMarkupRoutedEventArgs* pArgs) {
 }
 
 void CTKMarkupInputElement::OnMouseLeave(CTKMarkupMouseEventArgs*) { SetValue(m_pIsMouseOverProperty, nullptr); }
-void CTKMarkupInputElement::OnMouseEnter(CTKMarkupMouseEventArgs*) { SetValue(m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE)); }
+void CTKMarkupInputElement::OnMouseEnter(CTKMarkupMouseEventArgs*) {
+  SetValue(m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+}
 
 BOOL CTKMarkupInputElement::IsMouseOver() const {
   CTKMarkupBool* p = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsMouseOverProperty));
@@ -202,7 +216,8 @@ void CTKMarkupInputElement::ReleaseMouseCapture() {
 }
 
 void CTKMarkupInputElement::Focus() {
-  if (m_pMarkupContext && m_pMarkupContext->GetKeyboardNavigation()) m_pMarkupContext->GetKeyboardNavigation()->Focus(this);
+  if (m_pMarkupContext && m_pMarkupContext->GetKeyboardNavigation())
+    m_pMarkupContext->GetKeyboardNavigation()->Focus(this);
 }
 
 CTKMarkupActiveTriggerCollection* CTKMarkupInputElement::EnsureActiveTriggers() {
@@ -272,7 +287,8 @@ void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
   // The chain above the root is gathered the long way once.
   if (!pRoot) return;
   std::vector<CTKMarkupObject*> ancestors;
-  for (CTKMarkupObject* p = pRoot->GetLogicalParent(); p && ancestors.size() < static_cast<size_t>(kMaxTreeWalkDepth); p = p->GetLogicalParent())
+  for (CTKMarkupObject* p = pRoot->GetLogicalParent(); p && ancestors.size() < static_cast<size_t>(kMaxTreeWalkDepth);
+       p = p->GetLogicalParent())
     ancestors.push_back(p);
   if (ancestors.size() >= static_cast<size_t>(kMaxTreeWalkDepth)) {
     ApplyStylesWalk(pRoot, nullptr, false);
@@ -287,7 +303,8 @@ void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
 void CTKMarkupInputElement::OnApplyStyle() {
   if (!m_pStyle) {
     const StyleScope* pScope = t_pStyleScope;
-    CTKMarkupObject* pFound = pScope && pScope->pElement == this ? FindScopedResource(this, pScope->pAbove, GetType()) : FindElementResource(this, GetType());
+    CTKMarkupObject* pFound = pScope && pScope->pElement == this ? FindScopedResource(this, pScope->pAbove, GetType())
+                                                                 : FindElementResource(this, GetType());
     CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(pFound);
     if (pStyle) {
       pStyle->Seal();
@@ -312,10 +329,13 @@ CTKMarkupKeyboardNavigation::~CTKMarkupKeyboardNavigation() {
 
 void CTKMarkupKeyboardNavigation::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pIsTabStopProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"IsTabStop", CTKMarkupBool::GetMarkupClass(), pOwner,
-                                                                               new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(TRUE), 0));
-  m_pTabNavigationProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"TabNavigation", CTKMarkupEnum::GetMarkupClass(), pOwner,
-                                                                                   new CTKMarkupPropertyMetadata(nullptr, &ConvertTabNavigation, 0));
-  m_pTabIndexProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(u"TabIndex", CTKMarkupInt::GetMarkupClass(), pOwner,
-                                                                              new CTKMarkupPropertyMetadata(new CTKMarkupInt(2147483647), 0));
+  m_pIsTabStopProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(
+      u"IsTabStop", CTKMarkupBool::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(TRUE), 0));
+  m_pTabNavigationProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(
+      u"TabNavigation", CTKMarkupEnum::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(nullptr, &ConvertTabNavigation, 0));
+  m_pTabIndexProperty = CTKMarkupDependencyProperty::RegisterAttachedProperty(
+      u"TabIndex", CTKMarkupInt::GetMarkupClass(), pOwner,
+      new CTKMarkupPropertyMetadata(new CTKMarkupInt(2147483647), 0));
 }

@@ -30,7 +30,8 @@ class CTKMarkupRoutedEvent : public CTKMarkupDependencyProperty {
 
 class CTKMarkupRoutedEventArgs : public CTKMarkupObject {
  public:
-  CTKMarkupRoutedEventArgs(CTKMarkupRoutedEvent* pEvent, CTKMarkupInputElement* pSource) : m_pEvent(pEvent), m_pSource(pSource), m_bHandled(FALSE) {}
+  CTKMarkupRoutedEventArgs(CTKMarkupRoutedEvent* pEvent, CTKMarkupInputElement* pSource)
+      : m_pEvent(pEvent), m_pSource(pSource), m_bHandled(FALSE) {}
   CTKMarkupRoutedEvent* m_pEvent;
   CTKMarkupInputElement* m_pSource;
   BOOL m_bHandled;
@@ -77,7 +78,9 @@ class CTKMarkupClassDelegate : public CTKMarkupDelegate {
  public:
   typedef void (T::*PFNDELEGATEMETHOD)(CTKMarkupObject* pSender, CTKMarkupRoutedEventArgs* pArgs);
   CTKMarkupClassDelegate(T* pObject, PFNDELEGATEMETHOD pfnMethod) : m_pObject(pObject), m_pfnMethod(pfnMethod) {}
-  void Execute(CTKMarkupObject* pSender, CTKMarkupRoutedEventArgs* pArgs) override { (m_pObject->*m_pfnMethod)(pSender, pArgs); }
+  void Execute(CTKMarkupObject* pSender, CTKMarkupRoutedEventArgs* pArgs) override {
+    (m_pObject->*m_pfnMethod)(pSender, pArgs);
+  }
 
  private:
   T* m_pObject;
@@ -103,7 +106,8 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   CTKMarkupInputElement();
   ~CTKMarkupInputElement() override;
   CTKMarkupObject* ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const override;
-  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) override;
+  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                         CTKMarkupObject* pValue) override;
   void OnFinalRelease() override;
 
   // Class handlers, called by the context.

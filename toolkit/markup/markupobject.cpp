@@ -87,11 +87,14 @@ CTKMarkupObject* CTKMarkupObject::CreateMarkupObject() { return new CTKMarkupObj
 CTKMarkupType* CTKMarkupObject::GetType() const { return GetMarkupClass(); }
 
 void CTKMarkupObject::RegisterMarkupDependencyProperties() {
-  m_pNameProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Name", CTKMarkupString::GetMarkupClass(), GetMarkupClass());
-  m_pKeyProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Key", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
+  m_pNameProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Name", CTKMarkupString::GetMarkupClass(), GetMarkupClass());
+  m_pKeyProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Key", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
 }
 
-CTKMarkupObject::CTKMarkupObject() : m_pLogicalParent(nullptr), m_pProperties(nullptr), m_lpszTagName(nullptr), m_dwRef(1) {}
+CTKMarkupObject::CTKMarkupObject()
+    : m_pLogicalParent(nullptr), m_pProperties(nullptr), m_lpszTagName(nullptr), m_dwRef(1) {}
 
 CTKMarkupObject::~CTKMarkupObject() {
   if (m_pProperties) {
@@ -166,12 +169,14 @@ CTKMarkupObject* CTKMarkupObject::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject
 void CTKMarkupObject::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
   CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pContent);
   if (pString) {
-    ThrowBuildError(FormatStringWithArgs(u"Cannot convert the string '%ls' into a '%ls' object", pString->GetBuffer(), GetType()->GetClassName()));
+    ThrowBuildError(FormatStringWithArgs(u"Cannot convert the string '%ls' into a '%ls' object", pString->GetBuffer(),
+                                         GetType()->GetClassName()));
   }
   ThrowBuildError(FormatStringWithArg(u"Cannot add content to an object of type '%ls'", GetType()->GetClassName()));
 }
 
-void CTKMarkupObject::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+void CTKMarkupObject::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                                        CTKMarkupObject* pValue) {
   if (pValue && pProperty && !pValue->IsOfType(pProperty->GetPropertyType())) {
     CTKMarkupObject* pConverted = pBuilder->ConvertValue(pProperty, pValue);  // throws on failure
     pValue->Release();
@@ -180,7 +185,8 @@ void CTKMarkupObject::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDep
   if (!SetValue(pProperty, pValue) && pValue) pValue->Release();
 }
 
-void CTKMarkupObject::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+void CTKMarkupObject::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                                        CTKMarkupObject* pNewValue) {
   CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
   if (pMetadata && pMetadata->m_pPropertyChanged) {
     PropertyChangedArgs args = {pProperty, pOldValue, pNewValue};
@@ -237,7 +243,8 @@ const CTKMarkupObject* CTKMarkupObject::FindValueOwner(CTKMarkupDependencyProper
   return nullptr;
 }
 
-void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                                            CTKMarkupObject* pNewValue) {
   // Trees can be deeper than the markup nesting (elements taken from
   // resources as content); the walk stops at a fixed depth.
   static thread_local int s_nDepth = 0;
@@ -259,17 +266,22 @@ void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProper
 
 CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, DWORD dwFlags)
     : m_pDefaultValue(pDefault), m_pConverter(nullptr), m_dwFlags(dwFlags), m_pPropertyChanged(nullptr) {}
-CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, DWORD dwFlags)
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter,
+                                                     DWORD dwFlags)
     : m_pDefaultValue(pDefault), m_pConverter(pConverter), m_dwFlags(dwFlags), m_pPropertyChanged(nullptr) {}
-CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags)
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPPROPERTYCHANGED pCallback,
+                                                     DWORD dwFlags)
     : m_pDefaultValue(pDefault), m_pConverter(nullptr), m_dwFlags(dwFlags), m_pPropertyChanged(pCallback) {}
-CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags)
+CTKMarkupPropertyMetadata::CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter,
+                                                     PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags)
     : m_pDefaultValue(pDefault), m_pConverter(pConverter), m_dwFlags(dwFlags), m_pPropertyChanged(pCallback) {}
 CTKMarkupPropertyMetadata::~CTKMarkupPropertyMetadata() { MarkupRelease(m_pDefaultValue); }
 
 TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupDependencyProperty)
 
-CTKMarkupDependencyProperty::CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata)
+CTKMarkupDependencyProperty::CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMarkupType* pValueType,
+                                                         CTKMarkupType* pOwnerType,
+                                                         CTKMarkupPropertyMetadata* pMetadata)
     : m_lpszName(lpszName), m_pPropertyType(pValueType), m_pOwnerType(pOwnerType), m_pMetadata(pMetadata) {}
 
 CTKMarkupDependencyProperty::~CTKMarkupDependencyProperty() { delete m_pMetadata; }
@@ -295,11 +307,14 @@ CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::Register(CTKMarkupDepe
   return pProperty;
 }
 
-CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::RegisterProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata) {
+CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::RegisterProperty(LPCWSTR lpszName, CTKMarkupType* pValueType,
+                                                                           CTKMarkupType* pOwnerType,
+                                                                           CTKMarkupPropertyMetadata* pMetadata) {
   return Register(new CTKMarkupDependencyProperty(lpszName, pValueType, pOwnerType, pMetadata));
 }
 
-CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::RegisterAttachedProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata) {
+CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::RegisterAttachedProperty(
+    LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata) {
   CTKMarkupDependencyProperty* p = new CTKMarkupDependencyProperty(lpszName, pValueType, pOwnerType, pMetadata);
   p->m_bAttached = TRUE;
   return Register(p);
@@ -501,11 +516,14 @@ BOOL CTKMarkupColor::ParseColorText(LPCWSTR lpsz, int n, DWORD& dwValue) {
     if (n == 7) {
       if (!ReadHexByte(lpsz + 1, r) || !ReadHexByte(lpsz + 3, g) || !ReadHexByte(lpsz + 5, b)) return FALSE;
     } else if (n == 9) {
-      if (!ReadHexByte(lpsz + 1, a) || !ReadHexByte(lpsz + 3, r) || !ReadHexByte(lpsz + 5, g) || !ReadHexByte(lpsz + 7, b)) return FALSE;
+      if (!ReadHexByte(lpsz + 1, a) || !ReadHexByte(lpsz + 3, r) || !ReadHexByte(lpsz + 5, g) ||
+          !ReadHexByte(lpsz + 7, b))
+        return FALSE;
     } else {
       return FALSE;
     }
-    dwValue = (static_cast<DWORD>(a) << 24) | (static_cast<DWORD>(b) << 16) | (static_cast<DWORD>(g) << 8) | static_cast<DWORD>(r);
+    dwValue = (static_cast<DWORD>(a) << 24) | (static_cast<DWORD>(b) << 16) | (static_cast<DWORD>(g) << 8) |
+              static_cast<DWORD>(r);
     return TRUE;
   }
   DWORD clr = 0;
@@ -568,12 +586,9 @@ CTKMarkupString* CTKMarkupString::CreateString(LPCWSTR lpszText, int nLength) {
   if (!lpszText) nLength = 0;
   if (nLength < 0) nLength = MarkupStrLen(lpszText);
   CTKMarkupString** pp = nullptr;
-  if (nLength == 0)
-    pp = &s_empty;
-  else if (nLength == 1 && lpszText[0] == ' ')
-    pp = &s_space;
-  else if (nLength == 1 && lpszText[0] == '\n')
-    pp = &s_newline;
+  if (nLength == 0) pp = &s_empty;
+  else if (nLength == 1 && lpszText[0] == ' ') pp = &s_space;
+  else if (nLength == 1 && lpszText[0] == '\n') pp = &s_newline;
   if (!pp) return new CTKMarkupString(lpszText, nLength);
   if (!*pp) *pp = new CTKMarkupString(lpszText, nLength);
   (*pp)->AddRef();
@@ -633,7 +648,8 @@ CTKMarkupObject* CTKMarkupDoubleCollection::ConvertFrom(CTKMarkupBuilder*, CTKMa
 
 // ---- collections ------------------------------------------------------------------------------------
 
-CTKMarkupCollection::CTKMarkupCollection() : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE) {}
+CTKMarkupCollection::CTKMarkupCollection()
+    : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE) {}
 
 CTKMarkupCollection::~CTKMarkupCollection() {
   for (CTKMarkupObject* p : m_arrItems) {
@@ -684,8 +700,10 @@ CTKMarkupObject* CTKMarkupCollection::GetItem(int nIndex) const {
 
 void CTKMarkupCollection::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {
   if (!pContent || !pContent->IsOfType(m_pElementType)) {
-    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type '%ls'",
-                                         pContent ? pContent->GetType()->GetClassName() : u"", GetType()->GetClassName(), m_pElementType->GetClassName()));
+    ThrowBuildError(
+        FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type '%ls'",
+                             pContent ? pContent->GetType()->GetClassName() : u"", GetType()->GetClassName(),
+                             m_pElementType->GetClassName()));
   }
   Add(pContent);
 }
@@ -694,7 +712,8 @@ void CTKMarkupCollection::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* p
 
 TK_DEFINE_MARKUPCLASS_NOFACTORY(CTKMarkupType)
 
-CTKMarkupType::CTKMarkupType(LPCWSTR lpszTag, LPCWSTR lpszClassName, PFNCREATEMARKUPOBJECT pfnCreate, PFNGETMARKUPTYPE pfnBase, PFNREGISTERMARKUPPROPERTIES pfnRegister)
+CTKMarkupType::CTKMarkupType(LPCWSTR lpszTag, LPCWSTR lpszClassName, PFNCREATEMARKUPOBJECT pfnCreate,
+                             PFNGETMARKUPTYPE pfnBase, PFNREGISTERMARKUPPROPERTIES pfnRegister)
     : m_lpszTag(lpszTag),
       m_lpszClassName(lpszClassName),
       m_pNextType(nullptr),
@@ -716,7 +735,9 @@ CTKMarkupType* CTKMarkupType::GetFirstType() {
   return Types().first;
 }
 
-CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag) { return LookupTypeByTag(lpszTag, MarkupStrLen(lpszTag)); }
+CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag) {
+  return LookupTypeByTag(lpszTag, MarkupStrLen(lpszTag));
+}
 
 CTKMarkupType* CTKMarkupType::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
   if (!lpszTag) return nullptr;

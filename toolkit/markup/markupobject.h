@@ -29,33 +29,33 @@ struct PropertyChangedArgs {
 // its descriptor (the base-type function of derived classes), the factory and
 // the GetType override. The descriptor itself is made by the explicit
 // registration step in markuptypes.cpp (MarkupRegisterTypes).
-#define TK_DECLARE_MARKUPCLASS(cls)                  \
- public:                                             \
-  static CTKMarkupType* GetMarkupClass();            \
-  static CTKMarkupObject* CreateMarkupObject();      \
-  CTKMarkupType* GetType() const override;           \
-  static CTKMarkupType* s_pMarkupType;               \
-                                                     \
+#define TK_DECLARE_MARKUPCLASS(cls)             \
+ public:                                        \
+  static CTKMarkupType* GetMarkupClass();       \
+  static CTKMarkupObject* CreateMarkupObject(); \
+  CTKMarkupType* GetType() const override;      \
+  static CTKMarkupType* s_pMarkupType;          \
+                                                \
  private:
 
 // For classes that have no descriptor of their own: GetType answers the
 // nearest registered base.
-#define TK_DEFINE_MARKUPCLASS(cls)                                       \
-  CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
-  CTKMarkupType* cls::GetMarkupClass() {                                 \
-    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();            \
-    return s_pMarkupType;                                                \
-  }                                                                      \
-  CTKMarkupObject* cls::CreateMarkupObject() { return new cls(); }       \
+#define TK_DEFINE_MARKUPCLASS(cls)                                 \
+  CTKMarkupType* cls::s_pMarkupType = nullptr;                     \
+  CTKMarkupType* cls::GetMarkupClass() {                           \
+    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();      \
+    return s_pMarkupType;                                          \
+  }                                                                \
+  CTKMarkupObject* cls::CreateMarkupObject() { return new cls(); } \
   CTKMarkupType* cls::GetType() const { return GetMarkupClass(); }
 
-#define TK_DEFINE_MARKUPCLASS_NOFACTORY(cls)                             \
-  CTKMarkupType* cls::s_pMarkupType = nullptr;                           \
-  CTKMarkupType* cls::GetMarkupClass() {                                 \
-    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();            \
-    return s_pMarkupType;                                                \
-  }                                                                      \
-  CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; }         \
+#define TK_DEFINE_MARKUPCLASS_NOFACTORY(cls)                     \
+  CTKMarkupType* cls::s_pMarkupType = nullptr;                   \
+  CTKMarkupType* cls::GetMarkupClass() {                         \
+    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();    \
+    return s_pMarkupType;                                        \
+  }                                                              \
+  CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; } \
   CTKMarkupType* cls::GetType() const { return GetMarkupClass(); }
 
 // Recursive walks of an element tree (inherited-change notification, style
@@ -91,11 +91,13 @@ class CTKMarkupObject {
   // caller still owns it.
   virtual void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent);
   // Same ownership rule as SetContentObject.
-  virtual void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  virtual void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                                 CTKMarkupObject* pValue);
   virtual CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue);
   virtual BOOL HasContent() const;
   virtual BOOL AllowWhiteSpaceContent() const;
-  virtual void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue);
+  virtual void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                                 CTKMarkupObject* pNewValue);
   virtual void OnFinalRelease();
 
   static CTKMarkupType* GetMarkupClass();
@@ -119,7 +121,8 @@ class CTKMarkupObject {
   // then stays with the caller.
   BOOL SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
   const CTKMarkupObject* FindValueOwner(CTKMarkupDependencyProperty* pProperty) const;
-  void NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue);
+  void NotifyInheritedChange(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                             CTKMarkupObject* pNewValue);
 
   LPCWSTR GetTagName() const { return m_lpszTagName; }
   void SetTagName(LPCWSTR lpszTag);
@@ -173,7 +176,8 @@ class CTKMarkupPropertyMetadata {
   CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, DWORD dwFlags);
   CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, DWORD dwFlags);
   CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags);
-  CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter, PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags);
+  CTKMarkupPropertyMetadata(CTKMarkupObject* pDefault, PFNMARKUPCONVERTER pConverter,
+                            PFNMARKUPPROPERTYCHANGED pCallback, DWORD dwFlags);
   virtual ~CTKMarkupPropertyMetadata();
   CTKMarkupPropertyMetadata(const CTKMarkupPropertyMetadata&) = delete;
   CTKMarkupPropertyMetadata& operator=(const CTKMarkupPropertyMetadata&) = delete;
@@ -187,12 +191,17 @@ class CTKMarkupPropertyMetadata {
 class CTKMarkupDependencyProperty : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupDependencyProperty)
  public:
-  CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata);
+  CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType,
+                              CTKMarkupPropertyMetadata* pMetadata);
   ~CTKMarkupDependencyProperty() override;
   virtual BOOL IsEvent() const { return FALSE; }
 
-  static CTKMarkupDependencyProperty* RegisterProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata = nullptr);
-  static CTKMarkupDependencyProperty* RegisterAttachedProperty(LPCWSTR lpszName, CTKMarkupType* pValueType, CTKMarkupType* pOwnerType, CTKMarkupPropertyMetadata* pMetadata = nullptr);
+  static CTKMarkupDependencyProperty* RegisterProperty(LPCWSTR lpszName, CTKMarkupType* pValueType,
+                                                       CTKMarkupType* pOwnerType,
+                                                       CTKMarkupPropertyMetadata* pMetadata = nullptr);
+  static CTKMarkupDependencyProperty* RegisterAttachedProperty(LPCWSTR lpszName, CTKMarkupType* pValueType,
+                                                               CTKMarkupType* pOwnerType,
+                                                               CTKMarkupPropertyMetadata* pMetadata = nullptr);
   // Enters this property under a second owner; no new store index.
   CTKMarkupDependencyProperty* AddOwner(CTKMarkupType* pOwnerType);
   // Enters an already made property (a routed event) in the name map and
@@ -405,7 +414,8 @@ class CTKMarkupStyle;
 class CTKMarkupType : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupType)
  public:
-  CTKMarkupType(LPCWSTR lpszTag, LPCWSTR lpszClassName, PFNCREATEMARKUPOBJECT pfnCreate, PFNGETMARKUPTYPE pfnBase, PFNREGISTERMARKUPPROPERTIES pfnRegister);
+  CTKMarkupType(LPCWSTR lpszTag, LPCWSTR lpszClassName, PFNCREATEMARKUPOBJECT pfnCreate, PFNGETMARKUPTYPE pfnBase,
+                PFNREGISTERMARKUPPROPERTIES pfnRegister);
   ~CTKMarkupType() override;
   CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
 

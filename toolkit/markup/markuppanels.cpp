@@ -15,7 +15,9 @@ namespace {
 
 constexpr int kUnbounded = INT_MAX;
 
-CTKMarkupUIElement* ChildAt(CTKMarkupUIElementCollection* pChildren, int i) { return MarkupDynamicCast<CTKMarkupUIElement>(pChildren->GetItem(i)); }
+CTKMarkupUIElement* ChildAt(CTKMarkupUIElementCollection* pChildren, int i) {
+  return MarkupDynamicCast<CTKMarkupUIElement>(pChildren->GetItem(i));
+}
 const CTKMarkupThickness* ThicknessOf(const CTKMarkupObject* p) {
   const CTKMarkupThickness* t = MarkupDynamicCast<CTKMarkupThickness>(p);
   return t ? t : CTKMarkupThickness::GetSharedZeroThickness();
@@ -65,7 +67,8 @@ void CTKMarkupBorder::OnRender(CTKMarkupDrawingContext* pDC) {
   double radii[8];
   const bool bRounded = r->left || r->top || r->right || r->bottom;
   if (bRounded) {
-    const double v[8] = {double(r->left), double(r->left), double(r->top), double(r->top), double(r->right), double(r->right), double(r->bottom), double(r->bottom)};
+    const double v[8] = {double(r->left),  double(r->left),  double(r->top),    double(r->top),
+                         double(r->right), double(r->right), double(r->bottom), double(r->bottom)};
     std::copy(v, v + 8, radii);
   }
   const bool bBorder = b->left || b->top || b->right || b->bottom;
@@ -176,10 +179,8 @@ SIZE CTKMarkupWrapPanel::ArrangeOverride(int cx, int cy) {
       CTKMarkupUIElement* p = ChildAt(m_pChildren, j);
       if (!p) continue;
       const int nLen = lengthOf(p);
-      if (bVertical)
-        p->Arrange(RECT{nOffset, nPos, nOffset + nLineThickness, nPos + nLen});
-      else
-        p->Arrange(RECT{nPos, nOffset, nPos + nLen, nOffset + nLineThickness});
+      if (bVertical) p->Arrange(RECT{nOffset, nPos, nOffset + nLineThickness, nPos + nLen});
+      else p->Arrange(RECT{nPos, nOffset, nPos + nLen, nOffset + nLineThickness});
       nPos += nLen;
     }
   };
@@ -211,7 +212,9 @@ BOOL CTKMarkupDockPanel::GetLastChildFill() const {
   return p ? p->GetValue() : TRUE;
 }
 
-int CTKMarkupDockPanel::GetDock(const CTKMarkupObject* pElement) { return pElement ? MarkupEnumValue(pElement->GetValue(m_pDockProperty), 0) : 0; }
+int CTKMarkupDockPanel::GetDock(const CTKMarkupObject* pElement) {
+  return pElement ? MarkupEnumValue(pElement->GetValue(m_pDockProperty), 0) : 0;
+}
 
 SIZE CTKMarkupDockPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   int nUsedWidth = 0, nUsedHeight = 0, nWidest = 0, nTallest = 0;
@@ -371,17 +374,21 @@ SIZE CTKMarkupPage::ArrangeOverride(int cx, int cy) {
   return SIZE{cx, cy};
 }
 
-const CTKMarkupThickness* CTKMarkupControl::GetPadding() const { return ThicknessOf(GetValue(CTKMarkupBorder::m_pPaddingProperty)); }
+const CTKMarkupThickness* CTKMarkupControl::GetPadding() const {
+  return ThicknessOf(GetValue(CTKMarkupBorder::m_pPaddingProperty));
+}
 
 SIZE CTKMarkupControl::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
-  CTKMarkupUIElement* pChild = GetVisualChildrenCount() > 0 ? MarkupDynamicCast<CTKMarkupUIElement>(GetVisualChild(0)) : nullptr;
+  CTKMarkupUIElement* pChild =
+      GetVisualChildrenCount() > 0 ? MarkupDynamicCast<CTKMarkupUIElement>(GetVisualChild(0)) : nullptr;
   if (!pChild) return SIZE{0, 0};
   pChild->Measure(pDC, cx, cy);
   return pChild->GetDesiredSize();
 }
 
 SIZE CTKMarkupControl::ArrangeOverride(int cx, int cy) {
-  CTKMarkupUIElement* pChild = GetVisualChildrenCount() > 0 ? MarkupDynamicCast<CTKMarkupUIElement>(GetVisualChild(0)) : nullptr;
+  CTKMarkupUIElement* pChild =
+      GetVisualChildrenCount() > 0 ? MarkupDynamicCast<CTKMarkupUIElement>(GetVisualChild(0)) : nullptr;
   if (pChild) pChild->Arrange(RECT{0, 0, cx, cy});
   return SIZE{cx, cy};
 }
@@ -395,5 +402,6 @@ void CTKMarkupWindowContainer::OnRender(CTKMarkupDrawingContext*) {
 
 void CTKMarkupWindowContainer::OnRenderSkipped(CTKMarkupDrawingContext*) {
   if (m_hWndChild)
-    ::SetWindowPos(m_hWndChild, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOOWNERZORDER);
+    ::SetWindowPos(m_hWndChild, nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOOWNERZORDER);
 }

@@ -162,7 +162,8 @@ LPCWSTR CTKMarkupParser::GetValueText() {
 
 int CTKMarkupParser::SetError(const char* lpszMessage) {
   m_nValueLength = 0;
-  for (const char* p = lpszMessage; *p && m_nValueLength < kSectionChunk; p++) PushChar(static_cast<WCHAR>(static_cast<unsigned char>(*p)));
+  for (const char* p = lpszMessage; *p && m_nValueLength < kSectionChunk; p++)
+    PushChar(static_cast<WCHAR>(static_cast<unsigned char>(*p)));
   return tokenError;
 }
 
@@ -226,14 +227,10 @@ WCHAR CTKMarkupParser::ResolveEntity(LPCWSTR lpszName, int nLength) {
   for (; p < e; p++) {
     int d;
     WCHAR c = *p;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else
-      break;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else break;
     if (d >= base) break;
     v = v * static_cast<UINT32>(base) + static_cast<UINT32>(d);  // wraps; only the low 16 bits matter
     any = true;
@@ -271,18 +268,12 @@ void CTKMarkupParser::ReadEntity(WCHAR wStop) {
         if (name[i] != static_cast<WCHAR>(s[i])) return false;
       return true;
     };
-    if (is("gt"))
-      r = '>';
-    else if (is("lt"))
-      r = '<';
-    else if (is("amp"))
-      r = '&';
-    else if (is("apos"))
-      r = '\'';
-    else if (is("quot"))
-      r = '"';
-    else
-      r = ResolveEntity(name, n);
+    if (is("gt")) r = '>';
+    else if (is("lt")) r = '<';
+    else if (is("amp")) r = '&';
+    else if (is("apos")) r = '\'';
+    else if (is("quot")) r = '"';
+    else r = ResolveEntity(name, n);
     if (r) {
       PushChar(r);
       return;
@@ -309,10 +300,8 @@ int CTKMarkupParser::StateContent() {
     white = MarkupIsWhiteSpace(c);
     PushChar(c);
   }
-  if (white)
-    ScanWide([](WCHAR ch) { return !MarkupIsWhiteSpace(ch); });
-  else
-    ScanWide([](WCHAR ch) { return ch == '<' || ch == '&' || MarkupIsWhiteSpace(ch); });
+  if (white) ScanWide([](WCHAR ch) { return !MarkupIsWhiteSpace(ch); });
+  else ScanWide([](WCHAR ch) { return ch == '<' || ch == '&' || MarkupIsWhiteSpace(ch); });
   for (;;) {
     c = ReadChar();
     if (c == 0) break;
@@ -342,7 +331,8 @@ int CTKMarkupParser::TagStart() {
   if (c != '!' && c != 0 && !MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
     // Plain names: take the first character and the rest in one sweep.
     m_szTagName[m_nTagNameLength++] = c;
-    nFull = 1 + ScanNameWide(m_szTagName, m_nTagNameLength, [](WCHAR ch) { return MarkupIsWhiteSpace(ch) || ch == '/' || ch == '>'; });
+    nFull = 1 + ScanNameWide(m_szTagName, m_nTagNameLength,
+                             [](WCHAR ch) { return MarkupIsWhiteSpace(ch) || ch == '/' || ch == '>'; });
     c = ReadChar();
   }
   while (!MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
@@ -427,10 +417,8 @@ int CTKMarkupParser::StateAttributes() {
     c = ReadChar();
     if (c == 0) return SetError("Unexpected token. The expected token is '\"' or '''");
     if (c == quote) return tokenAttribute;
-    if (c == '&')
-      ReadEntity(quote);
-    else
-      PushChar(c);
+    if (c == '&') ReadEntity(quote);
+    else PushChar(c);
   }
 }
 

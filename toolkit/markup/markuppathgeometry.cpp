@@ -72,7 +72,9 @@ void MarkupPathBuilder::MarkFigureClosed() {
   if (!m_types.empty()) m_types.back() |= TKMARKUP_PATH_CLOSE;
 }
 
-CTKMarkupPathGeometry* MarkupPathBuilder::CreateGeometry() const { return new CTKMarkupPathGeometry(m_points, m_types); }
+CTKMarkupPathGeometry* MarkupPathBuilder::CreateGeometry() const {
+  return new CTKMarkupPathGeometry(m_points, m_types);
+}
 
 namespace {
 bool IsPathWhite(WCHAR ch) { return ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u' '; }
@@ -92,7 +94,8 @@ BOOL MarkupPathBuilder::IsNumberAhead(BOOL bAllowComma) {
     m_nPos++;
     SkipWhite();
   }
-  BOOL bNumber = m_nPos < m_nLength && (m_lpszText[m_nPos] == u'+' || m_lpszText[m_nPos] == u'-' || m_lpszText[m_nPos] == u'.' || IsDigit(m_lpszText[m_nPos]));
+  BOOL bNumber = m_nPos < m_nLength && (m_lpszText[m_nPos] == u'+' || m_lpszText[m_nPos] == u'-' ||
+                                        m_lpszText[m_nPos] == u'.' || IsDigit(m_lpszText[m_nPos]));
   m_nPos = nSaved;
   return bNumber;
 }
@@ -233,11 +236,16 @@ BOOL MarkupPathBuilder::ParsePathData(LPCWSTR lpszText, int nLength, int* pError
         do {
           MARKUP_POINTF c1, c2, end;
           if (bSmooth) {
-            const bool bAfterCurve = m_chLastCommand == u'C' || m_chLastCommand == u'c' || m_chLastCommand == u'S' || m_chLastCommand == u's';
-            c1 = bAfterCurve ? MARKUP_POINTF{2 * m_ptCurrent.x - m_ptLastControl.x, 2 * m_ptCurrent.y - m_ptLastControl.y} : m_ptCurrent;
+            const bool bAfterCurve = m_chLastCommand == u'C' || m_chLastCommand == u'c' || m_chLastCommand == u'S' ||
+                                     m_chLastCommand == u's';
+            c1 = bAfterCurve
+                     ? MARKUP_POINTF{2 * m_ptCurrent.x - m_ptLastControl.x, 2 * m_ptCurrent.y - m_ptLastControl.y}
+                     : m_ptCurrent;
             if (!ReadPoint(&c2, !bFirst, bRelative) || !ReadPoint(&end, TRUE, bRelative)) return fail();
           } else {
-            if (!ReadPoint(&c1, !bFirst, bRelative) || !ReadPoint(&c2, TRUE, bRelative) || !ReadPoint(&end, TRUE, bRelative)) return fail();
+            if (!ReadPoint(&c1, !bFirst, bRelative) || !ReadPoint(&c2, TRUE, bRelative) ||
+                !ReadPoint(&end, TRUE, bRelative))
+              return fail();
           }
           AddBezierPoints(c1, c2, end);
           m_ptCurrent = end;

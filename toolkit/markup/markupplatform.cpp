@@ -9,8 +9,12 @@
 
 void CTKMarkupHostServices::SetCapture(HWND hWnd) { ::SetCapture(hWnd); }
 void CTKMarkupHostServices::ReleaseCapture() { ::ReleaseCapture(); }
-void CTKMarkupHostServices::InvalidateRect(HWND hWnd, const RECT* pRect, BOOL bErase) { ::InvalidateRect(hWnd, pRect, bErase); }
-LRESULT CTKMarkupHostServices::SendMessage(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) { return ::SendMessageW(hWnd, nMessage, wParam, lParam); }
+void CTKMarkupHostServices::InvalidateRect(HWND hWnd, const RECT* pRect, BOOL bErase) {
+  ::InvalidateRect(hWnd, pRect, bErase);
+}
+LRESULT CTKMarkupHostServices::SendMessage(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
+  return ::SendMessageW(hWnd, nMessage, wParam, lParam);
+}
 
 void CTKMarkupHostServices::TrackMouseLeave(HWND hWnd) {
   TRACKMOUSEEVENT tme;
@@ -22,7 +26,9 @@ void CTKMarkupHostServices::TrackMouseLeave(HWND hWnd) {
   ::_TrackMouseEvent(&tme);
 }
 
-HCURSOR CTKMarkupHostServices::LoadSystemCursor(int nCursorId) { return ::LoadCursorW(nullptr, MAKEINTRESOURCE(nCursorId)); }
+HCURSOR CTKMarkupHostServices::LoadSystemCursor(int nCursorId) {
+  return ::LoadCursorW(nullptr, MAKEINTRESOURCE(nCursorId));
+}
 void CTKMarkupHostServices::SetCursor(HCURSOR hCursor) { ::SetCursor(hCursor); }
 COLORREF CTKMarkupHostServices::GetSysColor(int nIndex) { return ::GetSysColor(nIndex); }
 

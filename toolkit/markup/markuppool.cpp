@@ -12,7 +12,9 @@ namespace {
 std::mutex g_slabLock;
 std::vector<void*>* g_pSlabs = nullptr;
 
-inline size_t ClassOf(size_t nBytes) { return (nBytes + CTKMarkupBlockPool::kGranule - 1) / CTKMarkupBlockPool::kGranule - 1; }
+inline size_t ClassOf(size_t nBytes) {
+  return (nBytes + CTKMarkupBlockPool::kGranule - 1) / CTKMarkupBlockPool::kGranule - 1;
+}
 }  // namespace
 
 void* CTKMarkupBlockPool::Carve(size_t nSize) {

@@ -25,7 +25,17 @@ constexpr int kLineStep = 16;
 constexpr int kWheelStep = 48;
 
 // Scroll commands, as the system's scroll bars send them.
-enum { kLineUp = 0, kLineDown = 1, kPageUp = 2, kPageDown = 3, kThumbPosition = 4, kThumbTrack = 5, kTop = 6, kBottom = 7, kEndScroll = 8 };
+enum {
+  kLineUp = 0,
+  kLineDown = 1,
+  kPageUp = 2,
+  kPageDown = 3,
+  kThumbPosition = 4,
+  kThumbTrack = 5,
+  kTop = 6,
+  kBottom = 7,
+  kEndScroll = 8
+};
 
 bool IsMouseMessage(UINT nMessage) { return nMessage >= WM_MOUSEFIRST && nMessage <= WM_MOUSELAST; }
 
@@ -83,14 +93,13 @@ void CTKMarkupScrollBar::CalcScrollBarLayout(const RECT& rc) {
   l.nSecondArrowStart = l.nEnd - a;
   const int nRange = l.nMax - l.nMin + 1;
   if (l.nPage != 0 && nRange != 0)
-    l.nThumbLength = std::max(::MulDiv(l.nSecondArrowStart - l.nFirstArrowEnd, l.nPage, nRange), std::max(nMetric / 2, 16));
+    l.nThumbLength =
+        std::max(::MulDiv(l.nSecondArrowStart - l.nFirstArrowEnd, l.nPage, nRange), std::max(nMetric / 2, 16));
   l.nTravelStart = l.nStart + a;
   l.nFreeTravel = l.nEnd - (l.nTravelStart + a + l.nThumbLength);
   const int p = l.nPage ? l.nPage : 1;
-  if (nRange == p)
-    l.nThumbStart = l.nTravelStart;
-  else
-    l.nThumbStart = l.nTravelStart + ::MulDiv(l.nPos - l.nMin, l.nFreeTravel, nRange - p);
+  if (nRange == p) l.nThumbStart = l.nTravelStart;
+  else l.nThumbStart = l.nTravelStart + ::MulDiv(l.nPos - l.nMin, l.nFreeTravel, nRange - p);
   l.nThumbEnd = l.nThumbStart + l.nThumbLength;
 }
 
@@ -152,7 +161,8 @@ POINT CTKMarkupScrollBar::CursorInBar() const {
   POINT pt{};
   ::GetCursorPos(&pt);
   if (m_pTracking && m_pTracking->hWnd) ::ScreenToClient(m_pTracking->hWnd, &pt);
-  const RECT rc = GetMarkupContext() ? GetMarkupContext()->GetElementRect(const_cast<CTKMarkupScrollBar*>(this)) : RECT{};
+  const RECT rc =
+      GetMarkupContext() ? GetMarkupContext()->GetElementRect(const_cast<CTKMarkupScrollBar*>(this)) : RECT{};
   return POINT{pt.x - rc.left, pt.y - rc.top};
 }
 
@@ -200,10 +210,8 @@ void CTKMarkupScrollBar::TrackMouse(HWND hWnd, POINT pt, BOOL bShift) {
       // Where the drag stays live: the bar widened across by eight times its
       // width and lengthened by twice the system thumb size at each end.
       RECT rc = l.rcBar;
-      if (l.bVertical)
-        ::InflateRect(&rc, 8 * (rc.right - rc.left), 2 * ::GetSystemMetrics(SM_CYVTHUMB));
-      else
-        ::InflateRect(&rc, 2 * ::GetSystemMetrics(SM_CXHTHUMB), 8 * (rc.bottom - rc.top));
+      if (l.bVertical) ::InflateRect(&rc, 8 * (rc.right - rc.left), 2 * ::GetSystemMetrics(SM_CYVTHUMB));
+      else ::InflateRect(&rc, 2 * ::GetSystemMetrics(SM_CXHTHUMB), 8 * (rc.bottom - rc.top));
       t.rcTrack = rc;
       l.nDragStart = l.nThumbStart;
       t.nLastPixel = l.nThumbStart;
@@ -234,10 +242,8 @@ void CTKMarkupScrollBar::TrackMouse(HWND hWnd, POINT pt, BOOL bShift) {
         ::ScreenToClient(hWnd, &ptScreen);
         const RECT rcBar = pContext->GetElementRect(this);
         const int x = ptScreen.x - rcBar.left, y = ptScreen.y - rcBar.top;
-        if (m_pTracking && m_pTracking->bDragging)
-          TrackThumb(msg.message, x, y);
-        else
-          TrackPart(msg.message, x, y);
+        if (m_pTracking && m_pTracking->bDragging) TrackThumb(msg.message, x, y);
+        else TrackPart(msg.message, x, y);
       } else {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
@@ -310,9 +316,9 @@ void CTKMarkupScrollBar::TrackThumb(UINT nMessage, int x, int y) {
   const POINT pt{x, y};
   int nPixel;
   if (::PtInRect(&t.rcTrack, pt))
-    nPixel = std::clamp((l.bVertical ? y : x) + t.nDragOffset, l.nTravelStart, l.nTravelStart + std::max(l.nFreeTravel, 0));
-  else
-    nPixel = l.nDragStart;  // dragged far away: back where the drag began
+    nPixel =
+        std::clamp((l.bVertical ? y : x) + t.nDragOffset, l.nTravelStart, l.nTravelStart + std::max(l.nFreeTravel, 0));
+  else nPixel = l.nDragStart;  // dragged far away: back where the drag began
   MoveThumb(nPixel);
   if (nMessage == WM_LBUTTONUP || ::GetKeyState(VK_LBUTTON) >= 0) EndTracking();
 }
@@ -377,7 +383,8 @@ void CTKMarkupScrollBar::OnRender(CTKMarkupDrawingContext* pDC) {
         m_pTheme->DrawThemeBackground(hDC, l.bVertical ? 6 : 4, StateOf(kPartPageBefore), &rcBefore, nullptr);
       if (!::IsRectEmpty(&rcThumb)) {
         m_pTheme->DrawThemeBackground(hDC, l.bVertical ? 3 : 2, StateOf(kPartThumb), &rcThumb, nullptr);
-        if (nThumbLength > 13) m_pTheme->DrawThemeBackground(hDC, l.bVertical ? 9 : 8, StateOf(kPartThumb), &rcThumb, nullptr);
+        if (nThumbLength > 13)
+          m_pTheme->DrawThemeBackground(hDC, l.bVertical ? 9 : 8, StateOf(kPartThumb), &rcThumb, nullptr);
       }
       if (!::IsRectEmpty(&rcAfter))
         m_pTheme->DrawThemeBackground(hDC, l.bVertical ? 7 : 5, StateOf(kPartPageAfter), &rcAfter, nullptr);
@@ -498,15 +505,30 @@ void CTKMarkupScrollViewer::ScrollBy(int nOrientation, int nCommand, int nValue)
   const int nMax = GetMaxOffset(nOrientation);
   int nNew = nPos;
   switch (nCommand) {
-    case kLineUp: nNew = nPos > kLineStep ? nPos - kLineStep : 0; break;
-    case kLineDown: nNew = std::min(nPos + kLineStep, nMax); break;
-    case kPageUp: nNew = std::max(nPos - nPage, 0); break;
-    case kPageDown: nNew = std::min(nPos + nPage, nMax); break;
-    case kTop: nNew = 0; break;
-    case kBottom: nNew = nMax; break;
+    case kLineUp:
+      nNew = nPos > kLineStep ? nPos - kLineStep : 0;
+      break;
+    case kLineDown:
+      nNew = std::min(nPos + kLineStep, nMax);
+      break;
+    case kPageUp:
+      nNew = std::max(nPos - nPage, 0);
+      break;
+    case kPageDown:
+      nNew = std::min(nPos + nPage, nMax);
+      break;
+    case kTop:
+      nNew = 0;
+      break;
+    case kBottom:
+      nNew = nMax;
+      break;
     case kThumbPosition:
-    case kThumbTrack: nNew = nValue; break;
-    default: break;
+    case kThumbTrack:
+      nNew = nValue;
+      break;
+    default:
+      break;
   }
   SetOffset(nOrientation, nNew);
 }
@@ -593,7 +615,8 @@ SIZE CTKMarkupScrollViewer::ArrangeOverride(int cx, int cy) {
     m_pVerticalBar->Arrange(RECT{cx - vbw, 0, cx, vh});
   }
   if (m_pHorizontalBar) {
-    if (m_nHorizontalOffset > 0 && content.cx < vw + m_nHorizontalOffset) m_nHorizontalOffset = std::max(content.cx - vw, 0);
+    if (m_nHorizontalOffset > 0 && content.cx < vw + m_nHorizontalOffset)
+      m_nHorizontalOffset = std::max(content.cx - vw, 0);
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_ALL;

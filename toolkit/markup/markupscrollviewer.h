@@ -30,7 +30,14 @@ class CTKMarkupScrollBar : public CTKMarkupControl {
   TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBar)
  public:
   // Part codes.
-  enum { kPartNone = 0, kPartFirstArrow = 60, kPartSecondArrow = 61, kPartPageBefore = 62, kPartPageAfter = 63, kPartThumb = 64 };
+  enum {
+    kPartNone = 0,
+    kPartFirstArrow = 60,
+    kPartSecondArrow = 61,
+    kPartPageBefore = 62,
+    kPartPageAfter = 63,
+    kPartThumb = 64
+  };
   // The auto-repeat timer of a press, on the host window.
   static constexpr UINT_PTR kRepeatTimerId = 63345;
 

@@ -78,18 +78,22 @@ void CTKMarkupShape::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
   CTKMarkupType* pBrush = CTKMarkupBrush::GetMarkupClass();
   CTKMarkupType* pEnum = CTKMarkupEnum::GetMarkupClass();
-  m_pFillProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Fill", pBrush, pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
-  m_pStrokeProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Stroke", pBrush, pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
-  m_pStrokeThicknessProperty = CTKMarkupDependencyProperty::RegisterProperty(u"StrokeThickness", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
-  m_pStretchProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Stretch", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertStretch));
-  m_pStrokeDashArrayProperty = CTKMarkupDependencyProperty::RegisterProperty(u"StrokeDashArray", CTKMarkupDoubleCollection::GetMarkupClass(), pOwner,
-                                                                             Meta(nullptr, MPF_AFFECTSMEASURE));
-  m_pStrokeStartLineCapProperty =
-      CTKMarkupDependencyProperty::RegisterProperty(u"StrokeStartLineCap", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertLineCap));
-  m_pStrokeEndLineCapProperty =
-      CTKMarkupDependencyProperty::RegisterProperty(u"StrokeEndLineCap", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertLineCap));
-  m_pStrokeLineJoinProperty =
-      CTKMarkupDependencyProperty::RegisterProperty(u"StrokeLineJoin", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertLineJoin));
+  m_pFillProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Fill", pBrush, pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pStrokeProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Stroke", pBrush, pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pStrokeThicknessProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"StrokeThickness", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pStretchProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Stretch", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertStretch));
+  m_pStrokeDashArrayProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"StrokeDashArray", CTKMarkupDoubleCollection::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pStrokeStartLineCapProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"StrokeStartLineCap", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertLineCap));
+  m_pStrokeEndLineCapProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"StrokeEndLineCap", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertLineCap));
+  m_pStrokeLineJoinProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"StrokeLineJoin", pEnum, pOwner, Meta(CTKMarkupEnum::CreateEnum(0), MPF_AFFECTSRENDER, &ConvertLineJoin));
 }
 
 void CTKMarkupShape::GetStroke(TKMARKUPSTROKE* pStroke) const {
@@ -160,11 +164,15 @@ CTKMarkupObject* CTKMarkupPointCollection::ConvertFrom(CTKMarkupBuilder*, CTKMar
 
 void CTKMarkupRectangle::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
-  m_pRadiusXProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RadiusX", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
-  m_pRadiusYProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RadiusY", CTKMarkupInt::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pRadiusXProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RadiusX", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                                     Meta(nullptr, MPF_AFFECTSRENDER));
+  m_pRadiusYProperty = CTKMarkupDependencyProperty::RegisterProperty(u"RadiusY", CTKMarkupInt::GetMarkupClass(), pOwner,
+                                                                     Meta(nullptr, MPF_AFFECTSRENDER));
 }
 
-SIZE CTKMarkupRectangle::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) { return IsStretched() ? Stretched(SIZE{0, 0}, cx, cy) : SIZE{0, 0}; }
+SIZE CTKMarkupRectangle::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
+  return IsStretched() ? Stretched(SIZE{0, 0}, cx, cy) : SIZE{0, 0};
+}
 
 void CTKMarkupRectangle::OnRender(CTKMarkupDrawingContext* pDC) {
   TKMARKUPSTROKE stroke;
@@ -185,7 +193,9 @@ void CTKMarkupRectangle::OnRender(CTKMarkupDrawingContext* pDC) {
   }
 }
 
-SIZE CTKMarkupEllipse::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) { return IsStretched() ? Stretched(SIZE{0, 0}, cx, cy) : SIZE{0, 0}; }
+SIZE CTKMarkupEllipse::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
+  return IsStretched() ? Stretched(SIZE{0, 0}, cx, cy) : SIZE{0, 0};
+}
 
 void CTKMarkupEllipse::OnRender(CTKMarkupDrawingContext* pDC) {
   TKMARKUPSTROKE stroke;
@@ -273,8 +283,8 @@ CTKMarkupInputElement* CTKMarkupLine::HitTestCore(int x, int y) {
 // ---- polyline and polygon ----------------------------------------------------------------------
 
 void CTKMarkupPolyline::RegisterMarkupDependencyProperties() {
-  m_pPointsProperty =
-      CTKMarkupDependencyProperty::RegisterProperty(u"Points", CTKMarkupPointCollection::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pPointsProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Points", CTKMarkupPointCollection::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
 SIZE CTKMarkupPolyline::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
@@ -294,13 +304,14 @@ void CTKMarkupPolyline::OnRender(CTKMarkupDrawingContext* pDC) {
   GetStroke(&stroke);
   auto* pPoints = MarkupDynamicCast<CTKMarkupPointCollection>(GetValue(m_pPointsProperty));
   if (stroke.nThickness <= 0 || !pPoints || pPoints->GetPoints().empty()) return;
-  const std::vector<POINT> points = IsStretched() ? ScaledPoints(pPoints, m_szRenderSize.cx, m_szRenderSize.cy) : pPoints->GetPoints();
+  const std::vector<POINT> points =
+      IsStretched() ? ScaledPoints(pPoints, m_szRenderSize.cx, m_szRenderSize.cy) : pPoints->GetPoints();
   pDC->Polyline(points.data(), static_cast<int>(points.size()), &stroke);
 }
 
 void CTKMarkupPolygon::RegisterMarkupDependencyProperties() {
-  m_pPointsProperty =
-      CTKMarkupDependencyProperty::RegisterProperty(u"Points", CTKMarkupPointCollection::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pPointsProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Points", CTKMarkupPointCollection::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
 SIZE CTKMarkupPolygon::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
@@ -316,15 +327,16 @@ void CTKMarkupPolygon::OnRender(CTKMarkupDrawingContext* pDC) {
   CTKMarkupBrush* pFill = GetFill();
   auto* pPoints = MarkupDynamicCast<CTKMarkupPointCollection>(GetValue(m_pPointsProperty));
   if ((!stroke.pBrush && !pFill) || !pPoints || pPoints->GetPoints().empty()) return;
-  const std::vector<POINT> points = IsStretched() ? ScaledPoints(pPoints, m_szRenderSize.cx, m_szRenderSize.cy) : pPoints->GetPoints();
+  const std::vector<POINT> points =
+      IsStretched() ? ScaledPoints(pPoints, m_szRenderSize.cx, m_szRenderSize.cy) : pPoints->GetPoints();
   pDC->Polygon(points.data(), static_cast<int>(points.size()), &stroke, pFill);
 }
 
 // ---- path --------------------------------------------------------------------------------------
 
 void CTKMarkupPath::RegisterMarkupDependencyProperties() {
-  m_pDataProperty =
-      CTKMarkupDependencyProperty::RegisterProperty(u"Data", CTKMarkupPathGeometry::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pDataProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Data", CTKMarkupPathGeometry::GetMarkupClass(),
+                                                                  GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
 SIZE CTKMarkupPath::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {

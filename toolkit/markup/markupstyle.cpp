@@ -36,7 +36,8 @@ BOOL CTKMarkupResourceDictionary::Add(CTKMarkupObject* pKey, CTKMarkupObject* pV
 
 void CTKMarkupResourceDictionary::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {
   CTKMarkupObject* pKey = GetResourceKey(pContent);
-  if (!pKey) ThrowBuildError(u"Objects added to Dictionary must have Key attribute or some other type of associated Key");
+  if (!pKey)
+    ThrowBuildError(u"Objects added to Dictionary must have Key attribute or some other type of associated Key");
   if (Lookup(pKey)) ThrowBuildError(u"Dictionary key is already used. Key attributes must be unique.");
   Add(pKey, pContent);
 }
@@ -44,7 +45,8 @@ void CTKMarkupResourceDictionary::SetContentObject(CTKMarkupBuilder*, CTKMarkupO
 CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject) {
   if (!pObject) return nullptr;
   CTKMarkupObject* pKey = pObject->GetValue(CTKMarkupObject::m_pKeyProperty);
-  if (!pKey && pObject->IsOfType(CTKMarkupStyle::GetMarkupClass())) pKey = pObject->GetValue(CTKMarkupStyle::m_pTargetTypeProperty);
+  if (!pKey && pObject->IsOfType(CTKMarkupStyle::GetMarkupClass()))
+    pKey = pObject->GetValue(CTKMarkupStyle::m_pTargetTypeProperty);
   return pKey;
 }
 
@@ -57,7 +59,8 @@ static void ReadLevel(CTKMarkupObject* p, CTKMarkupResourceScope& level) {
   level.bStop = p->GetType() == CTKMarkupStyle::GetMarkupClass();  // a style's own resources only
   if (level.bStop) return;
   if (CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(p->GetValue(CTKMarkupInputElement::m_pStyleProperty)))
-    level.pStyle = MarkupDynamicCast<CTKMarkupResourceDictionary>(pStyle->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+    level.pStyle =
+        MarkupDynamicCast<CTKMarkupResourceDictionary>(pStyle->GetValue(CTKMarkupStyle::m_pResourcesProperty));
 }
 
 // The value found at one level; bStop tells the caller to search no further.
@@ -71,7 +74,8 @@ static CTKMarkupObject* LookupLevel(const CTKMarkupResourceScope& level, const C
 
 CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupObject* pKey) {
   if (!pObject || !pKey) return nullptr;
-  if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject)) return pDictionary->Lookup(pKey);
+  if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject))
+    return pDictionary->Lookup(pKey);
   for (CTKMarkupObject* p = pObject; p; p = p->GetLogicalParent()) {
     CTKMarkupResourceScope level;
     ReadLevel(p, level);
@@ -82,7 +86,9 @@ CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupOb
   return nullptr;
 }
 
-const CTKMarkupResourceScope* CTKMarkupResourceScope::Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter, CTKMarkupResourceScope& level) {
+const CTKMarkupResourceScope* CTKMarkupResourceScope::Extend(CTKMarkupObject* pObject,
+                                                             const CTKMarkupResourceScope* pOuter,
+                                                             CTKMarkupResourceScope& level) {
   ReadLevel(pObject, level);
   if (level.bStop) {
     level.pOuter = nullptr;
@@ -93,9 +99,11 @@ const CTKMarkupResourceScope* CTKMarkupResourceScope::Extend(CTKMarkupObject* pO
   return &level;
 }
 
-CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove, const CTKMarkupObject* pKey) {
+CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove,
+                                    const CTKMarkupObject* pKey) {
   if (!pObject || !pKey) return nullptr;
-  if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject)) return pDictionary->Lookup(pKey);
+  if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject))
+    return pDictionary->Lookup(pKey);
   CTKMarkupResourceScope level;
   ReadLevel(pObject, level);
   bool bStop = false;
@@ -117,8 +125,10 @@ CTKMarkupDependencyProperty* CTKMarkupSetter::m_pValueProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupTrigger::m_pSettersProperty = nullptr;
 
 void CTKMarkupSetter::RegisterMarkupDependencyProperties() {
-  m_pPropertyProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Property", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
-  m_pValueProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Value", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
+  m_pPropertyProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Property", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
+  m_pValueProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"Value", CTKMarkupObject::GetMarkupClass(), GetMarkupClass());
 }
 
 CTKMarkupSetter::CTKMarkupSetter(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
@@ -141,7 +151,8 @@ void CTKMarkupTrigger::RegisterMarkupDependencyProperties() {
   CTKMarkupSetter::GetMarkupClass()->EnsureRegistered();
   CTKMarkupSetter::m_pPropertyProperty->AddOwner(GetMarkupClass());
   CTKMarkupSetter::m_pValueProperty->AddOwner(GetMarkupClass());
-  m_pSettersProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Setters", CTKMarkupSetterColection::GetMarkupClass(), GetMarkupClass());
+  m_pSettersProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Setters", CTKMarkupSetterColection::GetMarkupClass(), GetMarkupClass());
 }
 
 CTKMarkupTrigger::CTKMarkupTrigger(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
@@ -157,7 +168,9 @@ CTKMarkupDependencyProperty* CTKMarkupTrigger::GetProperty() const {
   return MarkupDynamicCast<CTKMarkupDependencyProperty>(GetValue(CTKMarkupSetter::m_pPropertyProperty));
 }
 CTKMarkupObject* CTKMarkupTrigger::GetTriggerValue() const { return GetValue(CTKMarkupSetter::m_pValueProperty); }
-CTKMarkupSetterColection* CTKMarkupTrigger::GetSetters() const { return MarkupDynamicCast<CTKMarkupSetterColection>(GetValue(m_pSettersProperty)); }
+CTKMarkupSetterColection* CTKMarkupTrigger::GetSetters() const {
+  return MarkupDynamicCast<CTKMarkupSetterColection>(GetValue(m_pSettersProperty));
+}
 
 // ---- styles ------------------------------------------------------------------------------------------
 
@@ -171,13 +184,17 @@ CTKMarkupDependencyProperty* CTKMarkupStyle::m_pTriggersProperty = nullptr;
 void CTKMarkupStyle::RegisterMarkupDependencyProperties() {
   CTKMarkupSetter::GetMarkupClass()->EnsureRegistered();
   CTKMarkupTrigger::GetMarkupClass()->EnsureRegistered();
-  m_pResourcesProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Resources", CTKMarkupResourceDictionary::GetMarkupClass(), GetMarkupClass());
-  m_pTargetTypeProperty = CTKMarkupDependencyProperty::RegisterProperty(u"TargetType", CTKMarkupType::GetMarkupClass(), GetMarkupClass());
+  m_pResourcesProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Resources", CTKMarkupResourceDictionary::GetMarkupClass(), GetMarkupClass());
+  m_pTargetTypeProperty =
+      CTKMarkupDependencyProperty::RegisterProperty(u"TargetType", CTKMarkupType::GetMarkupClass(), GetMarkupClass());
   m_pBasedOnProperty = CTKMarkupDependencyProperty::RegisterProperty(u"BasedOn", GetMarkupClass(), GetMarkupClass());
-  m_pTriggersProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Triggers", CTKMarkupTriggerCollection::GetMarkupClass(), GetMarkupClass());
+  m_pTriggersProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Triggers", CTKMarkupTriggerCollection::GetMarkupClass(), GetMarkupClass());
 }
 
-CTKMarkupStyle::CTKMarkupStyle() : m_pSetters(new CTKMarkupSetterColection()), m_bSealed(FALSE), m_bSealing(FALSE), m_pValues(nullptr) {
+CTKMarkupStyle::CTKMarkupStyle()
+    : m_pSetters(new CTKMarkupSetterColection()), m_bSealed(FALSE), m_bSealing(FALSE), m_pValues(nullptr) {
   m_pSetters->SetLogicalParent(this);
 }
 
@@ -187,8 +204,12 @@ CTKMarkupStyle::~CTKMarkupStyle() {
   MarkupRelease(m_pValues);
 }
 
-CTKMarkupStyle* CTKMarkupStyle::GetBasedOn() const { return MarkupDynamicCast<CTKMarkupStyle>(GetValue(m_pBasedOnProperty)); }
-CTKMarkupTriggerCollection* CTKMarkupStyle::GetTriggers() const { return MarkupDynamicCast<CTKMarkupTriggerCollection>(GetValue(m_pTriggersProperty)); }
+CTKMarkupStyle* CTKMarkupStyle::GetBasedOn() const {
+  return MarkupDynamicCast<CTKMarkupStyle>(GetValue(m_pBasedOnProperty));
+}
+CTKMarkupTriggerCollection* CTKMarkupStyle::GetTriggers() const {
+  return MarkupDynamicCast<CTKMarkupTriggerCollection>(GetValue(m_pTriggersProperty));
+}
 
 // Resolves the "Property" and "Value" of a setter or a trigger (they share
 // the two properties).
@@ -201,7 +222,8 @@ static void ResolvePropertyAndValue(CTKMarkupStyle* pStyle, CTKMarkupBuilder* pB
   if (!pProperty) {
     CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pName);
     if (!pText) ThrowBuildError(kBoth);
-    pProperty = pBuilder ? pBuilder->FindAttributeProperty(pTarget, pText->GetBuffer()) : CTKMarkupType::FindProperty(pTarget, pText->GetBuffer());
+    pProperty = pBuilder ? pBuilder->FindAttributeProperty(pTarget, pText->GetBuffer())
+                         : CTKMarkupType::FindProperty(pTarget, pText->GetBuffer());
     if (!pProperty) ThrowBuildError(FormatStringWithArg(u"Cannot find the Style Property '%ls'", pText->GetBuffer()));
     pProperty->AddRef();
     pSetter->SetValue(CTKMarkupSetter::m_pPropertyProperty, pProperty);
@@ -214,12 +236,15 @@ static void ResolvePropertyAndValue(CTKMarkupStyle* pStyle, CTKMarkupBuilder* pB
   }
 }
 
-void CTKMarkupStyle::ResolveSetter(CTKMarkupBuilder* pBuilder, CTKMarkupSetter* pSetter) { ResolvePropertyAndValue(this, pBuilder, pSetter); }
+void CTKMarkupStyle::ResolveSetter(CTKMarkupBuilder* pBuilder, CTKMarkupSetter* pSetter) {
+  ResolvePropertyAndValue(this, pBuilder, pSetter);
+}
 
 void CTKMarkupStyle::ResolveTrigger(CTKMarkupBuilder* pBuilder, CTKMarkupTrigger* pTrigger) {
   ResolvePropertyAndValue(this, pBuilder, pTrigger);
   if (CTKMarkupSetterColection* pSetters = pTrigger->GetSetters()) {
-    for (int i = 0; i < pSetters->GetCount(); i++) ResolveSetter(pBuilder, static_cast<CTKMarkupSetter*>(pSetters->GetItem(i)));
+    for (int i = 0; i < pSetters->GetCount(); i++)
+      ResolveSetter(pBuilder, static_cast<CTKMarkupSetter*>(pSetters->GetItem(i)));
   }
 }
 
@@ -235,10 +260,12 @@ void CTKMarkupStyle::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObjec
 
 void CTKMarkupStyle::AddSetter(CTKMarkupSetter* pSetter) { m_pSetters->Add(pSetter); }
 
-void CTKMarkupStyle::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+void CTKMarkupStyle::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                                       CTKMarkupObject* pValue) {
   if (pProperty == m_pTriggersProperty) {
     if (CTKMarkupTriggerCollection* pTriggers = MarkupDynamicCast<CTKMarkupTriggerCollection>(pValue)) {
-      for (int i = 0; i < pTriggers->GetCount(); i++) ResolveTrigger(pBuilder, static_cast<CTKMarkupTrigger*>(pTriggers->GetItem(i)));
+      for (int i = 0; i < pTriggers->GetCount(); i++)
+        ResolveTrigger(pBuilder, static_cast<CTKMarkupTrigger*>(pTriggers->GetItem(i)));
     }
   }
   CTKMarkupObject::SetPropertyObject(pBuilder, pProperty, pValue);
@@ -278,8 +305,8 @@ CTKMarkupObject* CTKMarkupStyle::GetStyleValue(CTKMarkupDependencyProperty* pPro
 
 // ---- switching triggers ---------------------------------------------------------------------------
 
-static bool CollectTriggers(CTKMarkupInputElement* pElement, CTKMarkupStyle* pStyle, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue,
-                            int nDepth) {
+static bool CollectTriggers(CTKMarkupInputElement* pElement, CTKMarkupStyle* pStyle,
+                            CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue, int nDepth) {
   if (!pStyle || nDepth > 32) return false;
   bool bAny = CollectTriggers(pElement, pStyle->GetBasedOn(), pProperty, pValue, nDepth + 1);
   CTKMarkupTriggerCollection* pTriggers = pStyle->GetTriggers();
@@ -336,7 +363,8 @@ void CTKMarkupInputElement::ApplyTriggers(CTKMarkupDependencyProperty* pProperty
       if (pTriggerValue && pTriggerValue->IsEqual(pNewValue)) continue;
       if (CTKMarkupSetterColection* pSetters = pTrigger->GetSetters()) {
         for (int j = 0; j < pSetters->GetCount(); j++) {
-          CTKMarkupDependencyProperty* pSetterProperty = static_cast<CTKMarkupSetter*>(pSetters->GetItem(j))->GetProperty();
+          CTKMarkupDependencyProperty* pSetterProperty =
+              static_cast<CTKMarkupSetter*>(pSetters->GetItem(j))->GetProperty();
           if (!pSetterProperty) continue;
           record(pSetterProperty);
           if (m_pTriggerProperties) m_pTriggerProperties->Set(pSetterProperty, nullptr);

@@ -44,11 +44,13 @@ struct CTKMarkupResourceScope {
 
   // The chain of pObject given the chain of its logical parent: the level
   // of pObject, filled into 'level', when it matters, else pOuter.
-  static const CTKMarkupResourceScope* Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter, CTKMarkupResourceScope& level);
+  static const CTKMarkupResourceScope* Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter,
+                                              CTKMarkupResourceScope& level);
 };
 // FindElementResource with the ancestors' part of the search taken from the
 // chain of pObject's logical parent.
-CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove, const CTKMarkupObject* pKey);
+CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove,
+                                    const CTKMarkupObject* pKey);
 
 class CTKMarkupSetter : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupSetter)
@@ -101,7 +103,8 @@ class CTKMarkupStyle : public CTKMarkupObject {
   CTKMarkupStyle();
   ~CTKMarkupStyle() override;
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
-  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) override;
+  void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
+                         CTKMarkupObject* pValue) override;
   static void RegisterMarkupDependencyProperties();
 
   void ResolveSetter(CTKMarkupBuilder* pBuilder, CTKMarkupSetter* pSetter);

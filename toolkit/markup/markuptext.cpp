@@ -32,7 +32,8 @@ CTKMarkupFrameworkElement* CTKMarkupFrameworkContentElement::GetHostElement() co
   return nullptr;
 }
 
-void CTKMarkupFrameworkContentElement::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+void CTKMarkupFrameworkContentElement::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty,
+                                                         CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
   CTKMarkupObject::OnPropertyChanged(pProperty, pOldValue, pNewValue);
   ApplyTriggers(pProperty, pNewValue);
   CTKMarkupFrameworkElement* pHost = GetHostElement();
@@ -74,11 +75,14 @@ void CTKMarkupTextElement::RegisterMarkupDependencyProperties() {
 
 void CTKMarkupTextElement::SetFontWeight(int n) { SetValue(m_pFontWeightProperty, CTKMarkupEnum::CreateEnum(n)); }
 void CTKMarkupTextElement::SetFontStyle(int n) { SetValue(m_pFontStyleProperty, CTKMarkupEnum::CreateEnum(n)); }
-void CTKMarkupTextElement::SetTextDecorations(int n) { SetValue(m_pTextDecorationsProperty, CTKMarkupEnum::CreateEnum(n)); }
+void CTKMarkupTextElement::SetTextDecorations(int n) {
+  SetValue(m_pTextDecorationsProperty, CTKMarkupEnum::CreateEnum(n));
+}
 
 void CTKMarkupInline::RegisterMarkupDependencyProperties() {
-  m_pBaselineAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"BaselineAlignment", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(),
-                                                                               Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertBaselineAlignment));
+  m_pBaselineAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"BaselineAlignment", CTKMarkupEnum::GetMarkupClass(), GetMarkupClass(),
+      Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertBaselineAlignment));
 }
 
 // ---- run and line break -------------------------------------------------------------------------
@@ -89,7 +93,8 @@ TK_DEFINE_MARKUPCLASS(CTKMarkupLineBreak)
 CTKMarkupDependencyProperty* CTKMarkupRun::m_pTextProperty = nullptr;
 
 void CTKMarkupRun::RegisterMarkupDependencyProperties() {
-  m_pTextProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Text", CTKMarkupString::GetMarkupClass(), GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pTextProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Text", CTKMarkupString::GetMarkupClass(),
+                                                                  GetMarkupClass(), Meta(nullptr, MPF_AFFECTSMEASURE));
 }
 
 CTKMarkupRun::~CTKMarkupRun() { MarkupRelease(m_pFont); }
@@ -137,12 +142,15 @@ TK_DEFINE_MARKUPCLASS(CTKMarkupInlineUIContainer)
 
 CTKMarkupInlineCollection::CTKMarkupInlineCollection() { m_pElementType = CTKMarkupInline::GetMarkupClass(); }
 
-void CTKMarkupInlineCollection::OnItemAdded(CTKMarkupObject* pItem, int nIndex) { static_cast<CTKMarkupInline*>(pItem)->m_nIndex = nIndex; }
+void CTKMarkupInlineCollection::OnItemAdded(CTKMarkupObject* pItem, int nIndex) {
+  static_cast<CTKMarkupInline*>(pItem)->m_nIndex = nIndex;
+}
 
 void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
   CTKMarkupInputElement* pParent = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
   LPCWSTR lpszContent = pContent ? pContent->GetType()->GetClassName() : u"";
-  static const char16_t kMessage[] = u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupInline'";
+  static const char16_t kMessage[] =
+      u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupInline'";
   if (!pParent) ThrowBuildError(FormatStringWithArgs(kMessage, lpszContent, GetType()->GetClassName()));
   CTKMarkupContext* pContext = pParent->GetMarkupContext();
   if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
@@ -156,7 +164,8 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
     return;
   }
   if (CTKMarkupUIElement* pElement = MarkupDynamicCast<CTKMarkupUIElement>(pContent)) {
-    CTKMarkupInlineUIContainer* pContainer = static_cast<CTKMarkupInlineUIContainer*>(CreateThrough(pContext, CTKMarkupInlineUIContainer::GetMarkupClass()));
+    CTKMarkupInlineUIContainer* pContainer =
+        static_cast<CTKMarkupInlineUIContainer*>(CreateThrough(pContext, CTKMarkupInlineUIContainer::GetMarkupClass()));
     pContainer->SetChild(pElement);
     Add(pContainer);
     return;
@@ -194,12 +203,16 @@ void CTKMarkupHyperlink::RegisterMarkupDependencyProperties() {
 
   // Every hyperlink without a style of its own looks like a link.
   CTKMarkupStyle* pStyle = new CTKMarkupStyle();
-  pStyle->AddSetter(new CTKMarkupSetter(CTKMarkupTextElement::m_pTextDecorationsProperty, CTKMarkupEnum::CreateEnum(1)));
-  pStyle->AddSetter(new CTKMarkupSetter(CTKMarkupTextElement::m_pForegroundProperty, new CTKMarkupSolidColorBrush(new CTKMarkupColor(0xFF, RGB(0, 0, 255)))));
+  pStyle->AddSetter(
+      new CTKMarkupSetter(CTKMarkupTextElement::m_pTextDecorationsProperty, CTKMarkupEnum::CreateEnum(1)));
+  pStyle->AddSetter(new CTKMarkupSetter(CTKMarkupTextElement::m_pForegroundProperty,
+                                        new CTKMarkupSolidColorBrush(new CTKMarkupColor(0xFF, RGB(0, 0, 255)))));
   pStyle->AddSetter(new CTKMarkupSetter(CTKMarkupInputElement::m_pCursorProperty, new CTKMarkupInt(32649)));
-  CTKMarkupTrigger* pTrigger = new CTKMarkupTrigger(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  CTKMarkupTrigger* pTrigger =
+      new CTKMarkupTrigger(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
   CTKMarkupSetterColection* pSetters = new CTKMarkupSetterColection();
-  pSetters->Add(new CTKMarkupSetter(CTKMarkupTextElement::m_pForegroundProperty, new CTKMarkupSolidColorBrush(new CTKMarkupColor(0xFF, RGB(255, 0, 0)))));
+  pSetters->Add(new CTKMarkupSetter(CTKMarkupTextElement::m_pForegroundProperty,
+                                    new CTKMarkupSolidColorBrush(new CTKMarkupColor(0xFF, RGB(255, 0, 0)))));
   pTrigger->SetValue(CTKMarkupTrigger::m_pSettersProperty, pSetters);
   CTKMarkupTriggerCollection* pTriggers = new CTKMarkupTriggerCollection();
   pTriggers->Add(pTrigger);
@@ -228,12 +241,15 @@ void CTKMarkupHyperlink::OnMouseLeftButtonUp(CTKMarkupMouseButtonEventArgs* e) {
 void CTKMarkupInlineUIContainer::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {
   CTKMarkupUIElement* pElement = MarkupDynamicCast<CTKMarkupUIElement>(pContent);
   if (!pElement)
-    ThrowBuildError(FormatStringWithArgs(u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'",
-                                         pContent ? pContent->GetType()->GetClassName() : u"", GetType()->GetClassName()));
+    ThrowBuildError(FormatStringWithArgs(
+        u"'%ls' object cannot be added to '%ls'. Object cannot be converted to type 'CTKMarkupUIElement'",
+        pContent ? pContent->GetType()->GetClassName() : u"", GetType()->GetClassName()));
   SetChild(pElement);
 }
 
-CTKMarkupObject* CTKMarkupInlineUIContainer::GetLogicalChild(int nIndex) const { return nIndex == 0 ? m_pChild : nullptr; }
+CTKMarkupObject* CTKMarkupInlineUIContainer::GetLogicalChild(int nIndex) const {
+  return nIndex == 0 ? m_pChild : nullptr;
+}
 
 void CTKMarkupInlineUIContainer::SetChild(CTKMarkupUIElement* pChild) {
   if (m_pChild) {
@@ -262,22 +278,30 @@ CTKMarkupDependencyProperty* CTKMarkupTextBlock::m_pTextProperty = nullptr;
 void CTKMarkupTextBlock::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pOwner = GetMarkupClass();
   CTKMarkupType* pEnum = CTKMarkupEnum::GetMarkupClass();
-  m_pTextWrappingProperty = CTKMarkupDependencyProperty::RegisterProperty(u"TextWrapping", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertTextWrapping));
-  m_pTextTrimmingProperty = CTKMarkupDependencyProperty::RegisterProperty(u"TextTrimming", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertTextTrimming));
-  m_pTextAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(u"TextAlignment", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertTextAlignment));
-  m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Padding", CTKMarkupThickness::GetMarkupClass(), pOwner,
-                                                                     Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
-  m_pTextProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Text", CTKMarkupString::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSMEASURE));
+  m_pTextWrappingProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"TextWrapping", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertTextWrapping));
+  m_pTextTrimmingProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"TextTrimming", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSMEASURE, &ConvertTextTrimming));
+  m_pTextAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"TextAlignment", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertTextAlignment));
+  m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(
+      u"Padding", CTKMarkupThickness::GetMarkupClass(), pOwner,
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+  m_pTextProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Text", CTKMarkupString::GetMarkupClass(), pOwner,
+                                                                  Meta(nullptr, MPF_AFFECTSMEASURE));
   // The text properties can be written on a text block as plain attributes.
   CTKMarkupTextElement::GetMarkupClass()->EnsureRegistered();
   for (CTKMarkupDependencyProperty* p :
-       {CTKMarkupTextElement::m_pBackgroundProperty, CTKMarkupTextElement::m_pForegroundProperty, CTKMarkupTextElement::m_pFontSizeProperty,
-        CTKMarkupTextElement::m_pFontWeightProperty, CTKMarkupTextElement::m_pFontFamilyProperty, CTKMarkupTextElement::m_pFontStyleProperty,
-        CTKMarkupTextElement::m_pTextDecorationsProperty, CTKMarkupTextElement::m_pFontQualityProperty, CTKMarkupTextElement::m_pFontCharsetProperty})
+       {CTKMarkupTextElement::m_pBackgroundProperty, CTKMarkupTextElement::m_pForegroundProperty,
+        CTKMarkupTextElement::m_pFontSizeProperty, CTKMarkupTextElement::m_pFontWeightProperty,
+        CTKMarkupTextElement::m_pFontFamilyProperty, CTKMarkupTextElement::m_pFontStyleProperty,
+        CTKMarkupTextElement::m_pTextDecorationsProperty, CTKMarkupTextElement::m_pFontQualityProperty,
+        CTKMarkupTextElement::m_pFontCharsetProperty})
     p->AddOwner(pOwner);
 }
 
-void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) {
+void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                                           CTKMarkupObject* pNewValue) {
   if (pProperty == m_pTextProperty) {
     m_pInlines->RemoveAll();
     CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(m_pMarkupContext, CTKMarkupRun::GetMarkupClass()));
@@ -290,7 +314,9 @@ void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pPropert
   CTKMarkupFrameworkElement::OnPropertyChanged(pProperty, pOldValue, pNewValue);
 }
 
-CTKMarkupTextBlock::CTKMarkupTextBlock() : m_pInlines(new CTKMarkupInlineCollection()) { m_pInlines->SetLogicalParent(this); }
+CTKMarkupTextBlock::CTKMarkupTextBlock() : m_pInlines(new CTKMarkupInlineCollection()) {
+  m_pInlines->SetLogicalParent(this);
+}
 
 CTKMarkupTextBlock::~CTKMarkupTextBlock() {
   m_pLines.reset();  // the pieces hold references to the inlines
@@ -309,7 +335,8 @@ CTKMarkupObject* ConvertContent(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pVa
   CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
   pText->AddRef();
   pRun->SetText(pText);
-  CTKMarkupTextBlock* pTextBlock = static_cast<CTKMarkupTextBlock*>(CreateThrough(pContext, CTKMarkupTextBlock::GetMarkupClass()));
+  CTKMarkupTextBlock* pTextBlock =
+      static_cast<CTKMarkupTextBlock*>(CreateThrough(pContext, CTKMarkupTextBlock::GetMarkupClass()));
   pTextBlock->GetInlines()->Add(pRun);
   return pTextBlock;
 }

@@ -16,7 +16,8 @@ class CTKMarkupFrameworkContentElement : public CTKMarkupInputElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupFrameworkContentElement)
  public:
   static void RegisterMarkupDependencyProperties();
-  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) override;
+  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                         CTKMarkupObject* pNewValue) override;
   CTKMarkupInputElement* InputHitTest(int x, int y) override { return this; }
   CTKMarkupFrameworkElement* GetHostElement() const;
 };
@@ -60,7 +61,9 @@ class CTKMarkupInline : public CTKMarkupTextElement {
   virtual BOOL IsCarriageReturn(TKMARKUPTEXTPOS pos) const { return FALSE; }
   virtual BOOL IsBlank(TKMARKUPTEXTPOS pos) const { return FALSE; }
   virtual void ArrangeRange(const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) {}
-  virtual SIZE MeasureRange(CTKMarkupDrawingContext* pDC, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) { return SIZE{0, 0}; }
+  virtual SIZE MeasureRange(CTKMarkupDrawingContext* pDC, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) {
+    return SIZE{0, 0};
+  }
   virtual void RenderRange(CTKMarkupDrawingContext* pDC, const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) {}
   virtual void PrepareFont(CTKMarkupDrawingContext* pDC) {}
   virtual int GetDescent() const { return 0; }
@@ -123,7 +126,9 @@ class CTKMarkupSpan : public CTKMarkupInline {
   ~CTKMarkupSpan() override;
   int GetLogicalChildrenCount() const override { return m_pInlines ? 1 : 0; }
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
-  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override { m_pInlines->SetContentObject(pBuilder, pContent); }
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
+    m_pInlines->SetContentObject(pBuilder, pContent);
+  }
   BOOL HasContent() const override { return m_pInlines->HasContent(); }
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   CTKMarkupInline* GetFirstInline() override;
@@ -193,10 +198,13 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   CTKMarkupTextBlock();
   ~CTKMarkupTextBlock() override;
   static void RegisterMarkupDependencyProperties();
-  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue, CTKMarkupObject* pNewValue) override;
+  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                         CTKMarkupObject* pNewValue) override;
   int GetLogicalChildrenCount() const override { return 1; }
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
-  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override { m_pInlines->SetContentObject(pBuilder, pContent); }
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
+    m_pInlines->SetContentObject(pBuilder, pContent);
+  }
   BOOL HasContent() const override { return m_pInlines->GetCount() > 0; }
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   int GetVisualChildrenCount() const override { return 0; }

@@ -13,12 +13,13 @@
 
 namespace {
 
-
 CTKMarkupObject* CreateThrough(CTKMarkupContext* pContext, CTKMarkupType* pType) {
   return pContext ? pContext->CreateObject(pType) : pType->CreateInstance();
 }
 
-const CTKMarkupString* TextOf(const CTKMarkupRun* pRun) { return MarkupDynamicCast<CTKMarkupString>(pRun->GetValue(CTKMarkupRun::m_pTextProperty)); }
+const CTKMarkupString* TextOf(const CTKMarkupRun* pRun) {
+  return MarkupDynamicCast<CTKMarkupString>(pRun->GetValue(CTKMarkupRun::m_pTextProperty));
+}
 
 }  // namespace
 
@@ -79,16 +80,18 @@ BOOL CTKMarkupRun::IsBlank(TKMARKUPTEXTPOS pos) const {
 }
 
 void CTKMarkupRun::GetLogFont(LOGFONTW* pLogFont) const {
-  if (m_pMarkupContext)
-    *pLogFont = m_pMarkupContext->GetDefaultFont();
-  else
-    *pLogFont = LOGFONTW{};
-  if (const CTKMarkupInt* p = MarkupDynamicCast<CTKMarkupInt>(GetValue(m_pFontSizeProperty))) pLogFont->lfHeight = -p->GetValue();
-  if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontWeightProperty))) pLogFont->lfWeight = p->GetValue();
-  if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontStyleProperty))) pLogFont->lfItalic = p->GetValue() ? 1 : 0;
+  if (m_pMarkupContext) *pLogFont = m_pMarkupContext->GetDefaultFont();
+  else *pLogFont = LOGFONTW{};
+  if (const CTKMarkupInt* p = MarkupDynamicCast<CTKMarkupInt>(GetValue(m_pFontSizeProperty)))
+    pLogFont->lfHeight = -p->GetValue();
+  if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontWeightProperty)))
+    pLogFont->lfWeight = p->GetValue();
+  if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontStyleProperty)))
+    pLogFont->lfItalic = p->GetValue() ? 1 : 0;
   if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontQualityProperty)))
     if (GetOSVersionInfo()->IsClearTypeQualityAvailable()) pLogFont->lfQuality = static_cast<BYTE>(p->GetValue());
-  if (const CTKMarkupInt* p = MarkupDynamicCast<CTKMarkupInt>(GetValue(m_pFontCharsetProperty))) pLogFont->lfCharSet = static_cast<BYTE>(p->GetValue() & 0xFF);
+  if (const CTKMarkupInt* p = MarkupDynamicCast<CTKMarkupInt>(GetValue(m_pFontCharsetProperty)))
+    pLogFont->lfCharSet = static_cast<BYTE>(p->GetValue() & 0xFF);
   if (const CTKMarkupString* p = MarkupDynamicCast<CTKMarkupString>(GetValue(m_pFontFamilyProperty))) {
     // The face name holds 31 characters; a longer family is cut to fit.
     const int n = std::min(p->GetLength(), 31);
@@ -102,8 +105,9 @@ void CTKMarkupRun::GetLogFont(LOGFONTW* pLogFont) const {
 void CTKMarkupRun::PrepareFont(CTKMarkupDrawingContext* pDC) {
   LOGFONTW lf;
   GetLogFont(&lf);
-  const bool bSame = m_pFont && m_pFont->m_lf.lfHeight == lf.lfHeight && m_pFont->m_lf.lfWeight == lf.lfWeight && m_pFont->m_lf.lfItalic == lf.lfItalic &&
-                     m_pFont->m_lf.lfQuality == lf.lfQuality && std::u16string_view(m_pFont->m_lf.lfFaceName) == std::u16string_view(lf.lfFaceName);
+  const bool bSame = m_pFont && m_pFont->m_lf.lfHeight == lf.lfHeight && m_pFont->m_lf.lfWeight == lf.lfWeight &&
+                     m_pFont->m_lf.lfItalic == lf.lfItalic && m_pFont->m_lf.lfQuality == lf.lfQuality &&
+                     std::u16string_view(m_pFont->m_lf.lfFaceName) == std::u16string_view(lf.lfFaceName);
   if (!bSame && m_pMarkupContext) {
     CTKMarkupFont* pFont = m_pMarkupContext->GetFont(&lf);
     MarkupRelease(m_pFont);
@@ -126,7 +130,8 @@ SIZE CTKMarkupRun::MeasureRange(CTKMarkupDrawingContext* pDC, TKMARKUPTEXTPOS st
   return SIZE{0, sz.cy};
 }
 
-void CTKMarkupRun::RenderRange(CTKMarkupDrawingContext* pDC, const RECT& rc, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS end) {
+void CTKMarkupRun::RenderRange(CTKMarkupDrawingContext* pDC, const RECT& rc, TKMARKUPTEXTPOS start,
+                               TKMARKUPTEXTPOS end) {
   if (start < 0 || end < 0 || start == end) return;
   const CTKMarkupString* pText = TextOf(this);
   if (!pText) return;
@@ -144,7 +149,8 @@ SIZE CTKMarkupInlineUIContainer::MeasureRange(CTKMarkupDrawingContext* pDC, TKMA
   return m_pChild->GetDesiredSize();
 }
 
-void CTKMarkupInlineUIContainer::RenderRange(CTKMarkupDrawingContext* pDC, const RECT&, TKMARKUPTEXTPOS start, TKMARKUPTEXTPOS) {
+void CTKMarkupInlineUIContainer::RenderRange(CTKMarkupDrawingContext* pDC, const RECT&, TKMARKUPTEXTPOS start,
+                                             TKMARKUPTEXTPOS) {
   if (start == 0 && m_pChild) m_pChild->Render(pDC);
 }
 
@@ -184,8 +190,14 @@ CTKMarkupTextBlock::Piece::~Piece() {
 // One pass of line building for a content width.
 class CTKMarkupTextBlock::LineBuilder {
  public:
-  LineBuilder(CTKMarkupTextBlock* pBlock, CTKMarkupDrawingContext* pDC, int nWidth, int nWrapping, int nTrimming, bool bJustify)
-      : m_pBlock(pBlock), m_pDC(pDC), m_nWidth(nWidth), m_nWrapping(nWrapping), m_nTrimming(nTrimming), m_bJustify(bJustify) {}
+  LineBuilder(CTKMarkupTextBlock* pBlock, CTKMarkupDrawingContext* pDC, int nWidth, int nWrapping, int nTrimming,
+              bool bJustify)
+      : m_pBlock(pBlock),
+        m_pDC(pDC),
+        m_nWidth(nWidth),
+        m_nWrapping(nWrapping),
+        m_nTrimming(nTrimming),
+        m_bJustify(bJustify) {}
 
   void Build(std::vector<Line>& lines, int& nContentWidth, int& nContentHeight) {
     m_pLines = &lines;
@@ -240,7 +252,8 @@ class CTKMarkupTextBlock::LineBuilder {
 
   // A run of one space in the text block's font, for empty lines and ellipses.
   CTKMarkupRun* CreateBlockRun(LPCWSTR lpszText) {
-    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(m_pBlock->GetMarkupContext(), CTKMarkupRun::GetMarkupClass()));
+    CTKMarkupRun* pRun =
+        static_cast<CTKMarkupRun*>(CreateThrough(m_pBlock->GetMarkupContext(), CTKMarkupRun::GetMarkupClass()));
     pRun->SetLogicalParent(m_pBlock);
     pRun->SetText(lpszText);
     pRun->PrepareFont(m_pDC);
@@ -374,16 +387,15 @@ class CTKMarkupTextBlock::LineBuilder {
       }
       const TKMARKUPTEXTPOS oldEnd = p.end;
       TKMARKUPTEXTPOS cut = p.start, lastWordBreak = -1;
-      for (TKMARKUPTEXTPOS next = AdvancedFrom(p, cut); next >= 0 && next <= oldEnd && cut != oldEnd; next = AdvancedFrom(p, cut)) {
+      for (TKMARKUPTEXTPOS next = AdvancedFrom(p, cut); next >= 0 && next <= oldEnd && cut != oldEnd;
+           next = AdvancedFrom(p, cut)) {
         if (nSum + p.pInline->MeasureRange(m_pDC, p.start, next).cx > nLimit) break;
         cut = next;
         if (p.pInline->IsWordBreak(cut)) lastWordBreak = cut;
       }
       if (m_nTrimming == 2) {
-        if (lastWordBreak >= 0)
-          cut = lastWordBreak;
-        else if (nSum != 0)
-          cut = p.start;
+        if (lastWordBreak >= 0) cut = lastWordBreak;
+        else if (nSum != 0) cut = p.start;
       }
       p.end = cut;
       Measure(p);
@@ -505,7 +517,8 @@ SIZE CTKMarkupTextBlock::ArrangeOverride(int cx, int cy) {
 }
 
 void CTKMarkupTextBlock::OnRender(CTKMarkupDrawingContext* pDC) {
-  CTKMarkupBrush* pBlockBackground = MarkupDynamicCast<CTKMarkupBrush>(GetValue(CTKMarkupTextElement::m_pBackgroundProperty));
+  CTKMarkupBrush* pBlockBackground =
+      MarkupDynamicCast<CTKMarkupBrush>(GetValue(CTKMarkupTextElement::m_pBackgroundProperty));
   if (pBlockBackground) pDC->FillRectangle(RECT{0, 0, m_szRenderSize.cx, m_szRenderSize.cy}, pBlockBackground);
   if (!m_pLines) return;
   const COLORREF clrDefault = m_pMarkupContext ? m_pMarkupContext->GetDefaultColor() : 0;
@@ -515,10 +528,14 @@ void CTKMarkupTextBlock::OnRender(CTKMarkupDrawingContext* pDC) {
   for (const Line& line : *m_pLines) {
     for (const Piece& p : line.pieces) {
       const RECT rc = p.GetArrangedRect();
-      if (std::max(rc.left, rcClip.left) >= std::min(rc.right, rcClip.right) || std::max(rc.top, rcClip.top) >= std::min(rc.bottom, rcClip.bottom)) continue;
-      CTKMarkupBrush* pBackground = MarkupDynamicCast<CTKMarkupBrush>(p.pInline->GetValue(CTKMarkupTextElement::m_pBackgroundProperty));
+      if (std::max(rc.left, rcClip.left) >= std::min(rc.right, rcClip.right) ||
+          std::max(rc.top, rcClip.top) >= std::min(rc.bottom, rcClip.bottom))
+        continue;
+      CTKMarkupBrush* pBackground =
+          MarkupDynamicCast<CTKMarkupBrush>(p.pInline->GetValue(CTKMarkupTextElement::m_pBackgroundProperty));
       if (pBackground && pBackground != pBlockBackground) pDC->FillRectangle(rc, pBackground);
-      CTKMarkupBrush* pForeground = MarkupDynamicCast<CTKMarkupBrush>(p.pInline->GetValue(CTKMarkupTextElement::m_pForegroundProperty));
+      CTKMarkupBrush* pForeground =
+          MarkupDynamicCast<CTKMarkupBrush>(p.pInline->GetValue(CTKMarkupTextElement::m_pForegroundProperty));
       if (!pForeground) pForeground = pFallback;
       if (pForeground != pLastColor) {
         pDC->SetTextColor(pForeground);
@@ -528,10 +545,12 @@ void CTKMarkupTextBlock::OnRender(CTKMarkupDrawingContext* pDC) {
 
       // Underline and strike-through bars, in the colour of the element that
       // asked for them.
-      const int nDecorations = MarkupEnumValue(p.pInline->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty), 0);
+      const int nDecorations =
+          MarkupEnumValue(p.pInline->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty), 0);
       const CTKMarkupObject* pHolder = p.pInline->FindValueOwner(CTKMarkupTextElement::m_pTextDecorationsProperty);
       if (!nDecorations || !pHolder) continue;
-      CTKMarkupBrush* pBarBrush = MarkupDynamicCast<CTKMarkupBrush>(pHolder->GetValue(CTKMarkupTextElement::m_pForegroundProperty));
+      CTKMarkupBrush* pBarBrush =
+          MarkupDynamicCast<CTKMarkupBrush>(pHolder->GetValue(CTKMarkupTextElement::m_pForegroundProperty));
       if (!pBarBrush) pBarBrush = pFallback;
       const int D = line.descent, H = line.height, d = p.descent;
       const int nBar = std::max(D / 3, 1);

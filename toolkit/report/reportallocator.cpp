@@ -33,10 +33,8 @@ void* TKReportArenaAlloc(CTKReportArena* arena, std::size_t bytes) {
 void TKReportArenaFree(CTKReportArena* arena, void* memory) {
   if (!arena || !memory) return;
   TK_ARENA_BLOCK* block = static_cast<TK_ARENA_BLOCK*>(memory) - 1;
-  if (block->pPrev)
-    block->pPrev->pNext = block->pNext;
-  else
-    arena->m_pHead = block->pNext;
+  if (block->pPrev) block->pPrev->pNext = block->pNext;
+  else arena->m_pHead = block->pNext;
   if (block->pNext) block->pNext->pPrev = block->pPrev;
   --arena->m_nBlocks;
   std::free(block);

@@ -70,8 +70,7 @@ class CTKHeapAllocatorT {
 
   static void FreeFromHeap(void* block) {
     LONG count = s_state.nCount.load();
-    while (count > 0 && !s_state.nCount.compare_exchange_weak(count, count - 1)) {
-    }
+    while (count > 0 && !s_state.nCount.compare_exchange_weak(count, count - 1)) {}
     if (!s_state.bUseHeap) {
       ::operator delete(block);
       return;
@@ -247,10 +246,8 @@ class CTKBatchAllocManagerT {
   };
 
   static void Unlink(TK_BATCH_HEADER** head, TK_BATCH_HEADER* batch) {
-    if (batch->pPrev)
-      batch->pPrev->pNext = batch->pNext;
-    else if (*head == batch)
-      *head = batch->pNext;
+    if (batch->pPrev) batch->pPrev->pNext = batch->pNext;
+    else if (*head == batch) *head = batch->pNext;
     if (batch->pNext) batch->pNext->pPrev = batch->pPrev;
     batch->pPrev = batch->pNext = nullptr;
   }
@@ -283,9 +280,7 @@ class CTKBatchAllocObjT : public TBase {
     return block;
   }
   static void operator delete(void* block) noexcept {
-    if (Manager::State().bBatching)
-      Manager::FreeBatchObject(block);
-    else
-      TAllocator::FreeObject(block);
+    if (Manager::State().bBatching) Manager::FreeBatchObject(block);
+    else TAllocator::FreeObject(block);
   }
 };

@@ -17,7 +17,8 @@ CTKReportBehaviorRowMouse::~CTKReportBehaviorRowMouse() {
   delete Right;
 }
 
-CTKReportBehaviorRow::CTKReportBehaviorRow() : MouseDown(new CTKReportBehaviorRowMouse(0)), MouseUp(new CTKReportBehaviorRowMouse(1)) {}
+CTKReportBehaviorRow::CTKReportBehaviorRow()
+    : MouseDown(new CTKReportBehaviorRowMouse(0)), MouseUp(new CTKReportBehaviorRowMouse(1)) {}
 
 CTKReportBehaviorRow::~CTKReportBehaviorRow() {
   delete MouseDown;

@@ -34,7 +34,6 @@ int SpaceHeight(CDC* pDC) { return std::max(1, static_cast<int>(pDC->GetTextExte
 
 }  // namespace
 
-
 int CTKReportPaintManager::GetTextWidth(CDC* pDC, const CString& strText) {
   return GetTextWidth(pDC, strText, strText.GetLength());
 }
@@ -75,9 +74,9 @@ void CTKReportPaintManager::DrawItemCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
   DrawMultiLineText(pDrawArgs, pMetrics, pMetrics->strText, rcItem, wordBreak);
 }
 
-void CTKReportPaintManager::DrawTextLine(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
-                                         TK_REPORTRECORDITEM_METRICS* pMetrics, const CString& strText, CRect rcItem,
-                                         UINT nFlags, int* pnCharCounter, int* pnHyperlinkCounter) {
+void CTKReportPaintManager::DrawTextLine(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics,
+                                         const CString& strText, CRect rcItem, UINT nFlags, int* pnCharCounter,
+                                         int* pnHyperlinkCounter) {
   CDC* pDC = pDrawArgs->pDC;
   if (IsControlInIconView()) {
     DrawMultiLineText(pDrawArgs, pMetrics, strText, rcItem, TRUE);
@@ -95,10 +94,8 @@ void CTKReportPaintManager::DrawTextLine(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs
   pDC->DrawText(WithSpaces(strText), &rcText, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
   int x = rcItem.left;
   if (rcText.Width() < rcItem.Width()) {
-    if ((align & 3) == DT_CENTER)
-      x += (rcItem.Width() - rcText.Width()) / 2;
-    else if ((align & 3) == DT_RIGHT)
-      x = rcItem.right - rcText.Width();
+    if ((align & 3) == DT_CENTER) x += (rcItem.Width() - rcText.Width()) / 2;
+    else if ((align & 3) == DT_RIGHT) x = rcItem.right - rcText.Width();
   }
 
   const int length = strText.GetLength();
@@ -290,10 +287,8 @@ void CTKReportPaintManager::DrawTextLineWithHyperlinks(TK_REPORTRECORDITEM_DRAWA
   CDC* pDC = pDrawArgs->pDC;
   const UINT align = DrawTextFlags(pDrawArgs->nTextAlign);
   int x = rcItem.left;
-  if (align & DT_RIGHT)
-    x = rcItem.right - nLineWidth;
-  else if (align & DT_CENTER)
-    x = rcItem.left + (rcItem.Width() - nLineWidth) / 2;
+  if (align & DT_RIGHT) x = rcItem.right - nLineWidth;
+  else if (align & DT_CENTER) x = rcItem.left + (rcItem.Width() - nLineWidth) / 2;
   x = std::max(x, static_cast<int>(rcItem.left));
 
   CTKReportRecordItem* item = pDrawArgs->pItem;
@@ -334,8 +329,8 @@ void CTKReportPaintManager::DrawTextLineWithHyperlinks(TK_REPORTRECORDITEM_DRAWA
       DrawHyperlink(&x, pDrawArgs, pMetrics, hyperlink, strText, CRect(x, rcItem.top, rcItem.right, rcItem.bottom),
                     DT_END_ELLIPSIS, TRUE);
       if (linkEnd < wordEnd)
-        DrawString(&x, pDC, strText.Mid(linkEnd, wordEnd - linkEnd),
-                   CRect(x, rcItem.top, rcItem.right, rcItem.bottom), DT_END_ELLIPSIS);
+        DrawString(&x, pDC, strText.Mid(linkEnd, wordEnd - linkEnd), CRect(x, rcItem.top, rcItem.right, rcItem.bottom),
+                   DT_END_ELLIPSIS);
     } else {
       const CString word = strText.Mid(wordStart, wordEnd - wordStart);
       CRect rcWord(x, rcItem.top, rcItem.right, rcItem.bottom);

@@ -88,7 +88,8 @@ BOOL TKReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords, const T
 
 HGLOBAL TKWriteRecordsBlock(CTKReportRecords* pRecords, int nRowsHint) {
   if (!pRecords) return nullptr;
-  return TKWriteRecordsBlockWith(nRowsHint, [pRecords](CTKPropExchange* pPX) { return TKWriteRecordsData(pPX, pRecords); });
+  return TKWriteRecordsBlockWith(nRowsHint,
+                                 [pRecords](CTKPropExchange* pPX) { return TKWriteRecordsData(pPX, pRecords); });
 }
 
 HGLOBAL TKWriteRecordsBlockWith(int nRowsHint, const std::function<BOOL(CTKPropExchange* pPX)>& write) {

@@ -52,9 +52,7 @@ int CTKReportColumn::GetVisibleIndex() const {
   return -1;
 }
 
-BOOL CTKReportColumn::IsInSortOrder() const {
-  return m_pColumns && m_pColumns->GetSortOrder()->IndexOf(this) >= 0;
-}
+BOOL CTKReportColumn::IsInSortOrder() const { return m_pColumns && m_pColumns->GetSortOrder()->IndexOf(this) >= 0; }
 
 BOOL CTKReportColumn::IsSorted() const {
   if (IsInSortOrder()) return TRUE;
@@ -220,7 +218,9 @@ void CTKReportColumn::DoPropExchange(CTKPropExchange* pPX) {
 // ---- columns ----------------------------------------------------------------------------------
 
 CTKReportColumns::CTKReportColumns(CTKReportControl* pControl)
-    : m_pGroupsOrder(new CTKReportColumnOrder(this)), m_pSortOrder(new CTKReportColumnOrder(this)), m_pControl(pControl) {}
+    : m_pGroupsOrder(new CTKReportColumnOrder(this)),
+      m_pSortOrder(new CTKReportColumnOrder(this)),
+      m_pControl(pControl) {}
 
 CTKReportColumns::~CTKReportColumns() {
   Clear();

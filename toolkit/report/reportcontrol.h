@@ -56,42 +56,42 @@ class CTKReportTip;
 class CTKReportColumnOrder;
 
 // ---- notification codes (WM_NOTIFY to the owner, else the parent) ----------------------------------
-constexpr int TK_NM_REPORT_CLICK = -2;                 // ReportItemNotify
-constexpr int TK_NM_REPORT_DBLCLK = -3;                // ReportItemNotify
-constexpr int TK_NM_REPORT_RCLICK = -5;                // ReportItemNotify
-constexpr int TK_NM_REPORT_KEYDOWN = -15;              // NMKEY
-constexpr int TK_NM_REPORT_CHAR = -18;                 // NMCHAR
-constexpr int TK_NM_REPORT_HEADER_RCLICK = -51;        // ReportItemNotify with the column
-constexpr int TK_NM_REPORT_SELCHANGED = -52;           // header only
-constexpr int TK_NM_REPORT_CHECKED = -53;              // ReportItemNotify
-constexpr int TK_NM_REPORT_HYPERLINK = -54;            // ReportItemNotify with the link index
-constexpr int TK_NM_REPORT_COLUMNCHANGED = -55;        // column and change flags
-constexpr int TK_NM_REPORT_SORTORDERCHANGED = -56;     // header only
-constexpr int TK_NM_REPORT_VALUECHANGED = -57;         // ReportItemNotify
-constexpr int TK_NM_REPORT_INPLACEBUTTONDOWN = -58;    // item and button
-constexpr int TK_NM_REPORT_ROWEXPANDED = -59;          // ReportItemNotify with the row
-constexpr int TK_NM_REPORT_LBUTTONDOWN = -60;          // ReportItemNotify
-constexpr int TK_NM_REPORT_GETITEMMETRICS = -61;       // TK_NM_REPORTITEMMETRICS
-constexpr int TK_NM_REPORT_ITEMCHECKING = -62;         // ReportItemNotify plus cancel
-constexpr int TK_NM_REPORT_BEFORE_COPY_TOTEXT = -63;   // TK_NM_REPORT_BEFORE_COPYPASTE
+constexpr int TK_NM_REPORT_CLICK = -2;                // ReportItemNotify
+constexpr int TK_NM_REPORT_DBLCLK = -3;               // ReportItemNotify
+constexpr int TK_NM_REPORT_RCLICK = -5;               // ReportItemNotify
+constexpr int TK_NM_REPORT_KEYDOWN = -15;             // NMKEY
+constexpr int TK_NM_REPORT_CHAR = -18;                // NMCHAR
+constexpr int TK_NM_REPORT_HEADER_RCLICK = -51;       // ReportItemNotify with the column
+constexpr int TK_NM_REPORT_SELCHANGED = -52;          // header only
+constexpr int TK_NM_REPORT_CHECKED = -53;             // ReportItemNotify
+constexpr int TK_NM_REPORT_HYPERLINK = -54;           // ReportItemNotify with the link index
+constexpr int TK_NM_REPORT_COLUMNCHANGED = -55;       // column and change flags
+constexpr int TK_NM_REPORT_SORTORDERCHANGED = -56;    // header only
+constexpr int TK_NM_REPORT_VALUECHANGED = -57;        // ReportItemNotify
+constexpr int TK_NM_REPORT_INPLACEBUTTONDOWN = -58;   // item and button
+constexpr int TK_NM_REPORT_ROWEXPANDED = -59;         // ReportItemNotify with the row
+constexpr int TK_NM_REPORT_LBUTTONDOWN = -60;         // ReportItemNotify
+constexpr int TK_NM_REPORT_GETITEMMETRICS = -61;      // TK_NM_REPORTITEMMETRICS
+constexpr int TK_NM_REPORT_ITEMCHECKING = -62;        // ReportItemNotify plus cancel
+constexpr int TK_NM_REPORT_BEFORE_COPY_TOTEXT = -63;  // TK_NM_REPORT_BEFORE_COPYPASTE
 constexpr int TK_NM_REPORT_BEFORE_PASTE_FROMTEXT = -64;
 constexpr int TK_NM_REPORT_BEFORE_PASTE = -65;
-constexpr int TK_NM_REPORT_PRESORTORDERCHANGED = -67;  // header only
-constexpr int TK_NM_REPORT_COLUMNWIDTHCHANGED = -68;   // column, previous and new width
-constexpr int TK_NM_REPORT_PREVIEWKEYDOWN = -69;       // TK_NM_REPORTPREVIEWKEYDOWN
-constexpr int TK_NM_REPORT_EDIT_CANCELED = -72;        // ReportItemNotify
-constexpr int TK_NM_REPORT_CONSTRAINT_SELECTING = -73; // TK_NM_REPORTCONSTRAINTSELECTING
-constexpr int TK_NM_REPORT_GETTOOLTIPINFO = -74;       // TK_NM_REPORTTOOLTIPINFO
-constexpr int TK_NM_REPORT_FOCUS_CHANGING = -76;       // TK_NM_REPORTREQUESTEDIT
-constexpr int TK_NM_REPORT_BEGINEDIT = -78;            // ReportItemNotify
-constexpr int TK_NM_REPORT_SELCHANGING = -80;          // TK_NM_SELECTION_CHANGING
-constexpr int TK_NM_REPORT_COLUMNORDERCHANGED = -82;   // as -55
-constexpr int TK_NM_REPORT_ITEMBUTTONCLICK = -83;      // item block
-constexpr int TK_NM_REPORT_COLUMNEXPANDED = -84;       // ReportItemNotify with the column
-constexpr int TK_NM_REPORT_SELCHANGED_RANGE = -88;     // TK_NM_SELECTION_RANGE
-constexpr int TK_NM_REPORT_LBUTTONUP = -89;            // ReportItemNotify
-constexpr int TK_NM_REPORT_BEGINDRAG = -109;           // ReportItemNotify
-constexpr int TK_NM_REPORT_BEGINRDRAG = -111;          // ReportItemNotify
+constexpr int TK_NM_REPORT_PRESORTORDERCHANGED = -67;   // header only
+constexpr int TK_NM_REPORT_COLUMNWIDTHCHANGED = -68;    // column, previous and new width
+constexpr int TK_NM_REPORT_PREVIEWKEYDOWN = -69;        // TK_NM_REPORTPREVIEWKEYDOWN
+constexpr int TK_NM_REPORT_EDIT_CANCELED = -72;         // ReportItemNotify
+constexpr int TK_NM_REPORT_CONSTRAINT_SELECTING = -73;  // TK_NM_REPORTCONSTRAINTSELECTING
+constexpr int TK_NM_REPORT_GETTOOLTIPINFO = -74;        // TK_NM_REPORTTOOLTIPINFO
+constexpr int TK_NM_REPORT_FOCUS_CHANGING = -76;        // TK_NM_REPORTREQUESTEDIT
+constexpr int TK_NM_REPORT_BEGINEDIT = -78;             // ReportItemNotify
+constexpr int TK_NM_REPORT_SELCHANGING = -80;           // TK_NM_SELECTION_CHANGING
+constexpr int TK_NM_REPORT_COLUMNORDERCHANGED = -82;    // as -55
+constexpr int TK_NM_REPORT_ITEMBUTTONCLICK = -83;       // item block
+constexpr int TK_NM_REPORT_COLUMNEXPANDED = -84;        // ReportItemNotify with the column
+constexpr int TK_NM_REPORT_SELCHANGED_RANGE = -88;      // TK_NM_SELECTION_RANGE
+constexpr int TK_NM_REPORT_LBUTTONUP = -89;             // ReportItemNotify
+constexpr int TK_NM_REPORT_BEGINDRAG = -109;            // ReportItemNotify
+constexpr int TK_NM_REPORT_BEGINRDRAG = -111;           // ReportItemNotify
 
 // Actions of the selection-changing notification.
 constexpr int kTKReportSelectionAdd = 0;
@@ -209,85 +209,85 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   CCmdTarget* GetCmdTarget() override { return this; }
 
   // ---- virtual operations, in slot order ----
-  virtual void SerializeState(CArchive& ar);                                   // 1
-  virtual void DoPropExchange(CTKPropExchange* pPX);                           // 2
-  virtual CTKReportRecord* AddRecord(CTKReportRecord* pRecord);                // 3
-  virtual void AddRecordEx(CTKReportRecord* pRecord, CTKReportRecord* pParentRecord = nullptr,
-                           int nRowChildIndex = -1, int nRecordChildIndex = -1);  // 4
+  virtual void SerializeState(CArchive& ar);                     // 1
+  virtual void DoPropExchange(CTKPropExchange* pPX);             // 2
+  virtual CTKReportRecord* AddRecord(CTKReportRecord* pRecord);  // 3
+  virtual void AddRecordEx(CTKReportRecord* pRecord, CTKReportRecord* pParentRecord = nullptr, int nRowChildIndex = -1,
+                           int nRecordChildIndex = -1);  // 4
   virtual BOOL RemoveRecordEx(CTKReportRecord* pRecord, BOOL bAdjustLayout = TRUE,
-                              BOOL bRemoveFromParent = TRUE);                  // 5
-  virtual BOOL RemoveRowEx(CTKReportRow* pRow, BOOL bAdjustLayout = TRUE);     // 6
-  virtual void UpdateRecord(CTKReportRecord* pRecord, BOOL bUpdateChildren);   // 7
-  virtual void RebuildRows();                                                  // 8
-  virtual void RebuildHeaderRows();                                            // 9
-  virtual void RebuildFooterRows();                                            // 10
-  virtual void AdjustScrollBars();                                             // 11
-  virtual void AdjustLayout();                                                 // 12
-  virtual CString GetFilterText();                                             // 13
-  virtual void SetFilterText(LPCTSTR strFilterText);                           // 14
-  virtual BOOL IsFilterHiddenColumns() const;                                  // 15
-  virtual void SetFilterHiddenColumns(BOOL bFilterHidden);                     // 16
-  virtual BOOL CanCut();                                                       // 17
-  virtual BOOL CanCopy();                                                      // 18
-  virtual BOOL CanPaste();                                                     // 19
-  virtual void Cut();                                                          // 20
-  virtual void Copy();                                                         // 21
-  virtual void Paste();                                                        // 22
-  virtual BOOL IsEditMode();                                                   // 23
-  virtual void SetSortCompareFunction(T_CompareFunc pCompareFunc);             // 24
-  virtual HBITMAP GetWatermarkBitmap() const;                                  // 25
-  virtual BOOL SetWatermarkBitmap(LPCTSTR szPath, BYTE nTransparency);         // 26
-  virtual BOOL SetWatermarkBitmap(HBITMAP hBitmap, BYTE nTransparency);        // 27
+                              BOOL bRemoveFromParent = TRUE);                                             // 5
+  virtual BOOL RemoveRowEx(CTKReportRow* pRow, BOOL bAdjustLayout = TRUE);                                // 6
+  virtual void UpdateRecord(CTKReportRecord* pRecord, BOOL bUpdateChildren);                              // 7
+  virtual void RebuildRows();                                                                             // 8
+  virtual void RebuildHeaderRows();                                                                       // 9
+  virtual void RebuildFooterRows();                                                                       // 10
+  virtual void AdjustScrollBars();                                                                        // 11
+  virtual void AdjustLayout();                                                                            // 12
+  virtual CString GetFilterText();                                                                        // 13
+  virtual void SetFilterText(LPCTSTR strFilterText);                                                      // 14
+  virtual BOOL IsFilterHiddenColumns() const;                                                             // 15
+  virtual void SetFilterHiddenColumns(BOOL bFilterHidden);                                                // 16
+  virtual BOOL CanCut();                                                                                  // 17
+  virtual BOOL CanCopy();                                                                                 // 18
+  virtual BOOL CanPaste();                                                                                // 19
+  virtual void Cut();                                                                                     // 20
+  virtual void Copy();                                                                                    // 21
+  virtual void Paste();                                                                                   // 22
+  virtual BOOL IsEditMode();                                                                              // 23
+  virtual void SetSortCompareFunction(T_CompareFunc pCompareFunc);                                        // 24
+  virtual HBITMAP GetWatermarkBitmap() const;                                                             // 25
+  virtual BOOL SetWatermarkBitmap(LPCTSTR szPath, BYTE nTransparency);                                    // 26
+  virtual BOOL SetWatermarkBitmap(HBITMAP hBitmap, BYTE nTransparency);                                   // 27
   virtual CTKReportColumn* GetNextFocusableColumn(CTKReportRow* pRow, int nColumnIndex, int nDirection);  // 28
-  virtual void OnDraw(CDC* pDC);                                               // 29
+  virtual void OnDraw(CDC* pDC);                                                                          // 29
   virtual int DrawRows(CDC* pDC, CRect& rcClient, int y, CTKReportRows* pRows, int nTopRow, int nColumnFrom,
-                       int nColumnTo, int* pnHeight = nullptr);                 // 30
-  virtual void DrawIconView(CDC* pDC, CRect& rcClient);                        // 31
-  virtual void DrawNoItemsText(CDC* pDC, CRect rcClient);                      // 32
-  virtual void ReSortRows();                                                   // 33
-  virtual void DoCollapseRow(CTKReportRow* pRow);                              // 34
-  virtual void DoExpandRow(CTKReportRow* pRow);                                // 35
-  virtual int InsertRowChildren(int nIndex, CTKReportRow* pRow);              // 36
-  virtual void InsertRowAt(int nIndex, CTKReportRow* pRow);                    // 37
-  virtual void RefreshIndexes(BOOL bAdjustLayout = TRUE, BOOL bReverseOrder = FALSE);          // 38
-  virtual void RefreshIndexesDeferred(BOOL bAdjustLayout = TRUE, BOOL bReverseOrder = FALSE);  // 39
+                       int nColumnTo, int* pnHeight = nullptr);                                          // 30
+  virtual void DrawIconView(CDC* pDC, CRect& rcClient);                                                  // 31
+  virtual void DrawNoItemsText(CDC* pDC, CRect rcClient);                                                // 32
+  virtual void ReSortRows();                                                                             // 33
+  virtual void DoCollapseRow(CTKReportRow* pRow);                                                        // 34
+  virtual void DoExpandRow(CTKReportRow* pRow);                                                          // 35
+  virtual int InsertRowChildren(int nIndex, CTKReportRow* pRow);                                         // 36
+  virtual void InsertRowAt(int nIndex, CTKReportRow* pRow);                                              // 37
+  virtual void RefreshIndexes(BOOL bAdjustLayout = TRUE, BOOL bReverseOrder = FALSE);                    // 38
+  virtual void RefreshIndexesDeferred(BOOL bAdjustLayout = TRUE, BOOL bReverseOrder = FALSE);            // 39
   virtual BOOL IsRecordFiltered(CTKReportRecord* pRecord, CString strFilterText, BOOL bIncludePreview);  // 40
-  virtual void OnSelectionChanged();                                           // 41
-  virtual BOOL OnFocusChanging(CTKReportRow* pNewRow, CTKReportColumn* pNewCol);  // 42
+  virtual void OnSelectionChanged();                                                                     // 41
+  virtual BOOL OnFocusChanging(CTKReportRow* pNewRow, CTKReportColumn* pNewCol);                         // 42
   virtual int OnGetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
-                               TK_REPORTRECORDITEM_METRICS* pItemMetrics);     // 43
-  virtual CTKReportRow* CreateRow();                                           // 44
-  virtual CTKReportGroupRow* CreateGroupRow();                                 // 45
-  virtual CTKReportRow* CreateHeapRow();                                       // 46
-  virtual void BeginDragRecords(CPoint point, UINT nFlags);                    // 47
-  virtual void BeginDragRecords(CPoint point, UINT nFlags, DWORD dwReserved);  // 48
-  virtual BOOL OnBeforeCopyToText(CTKReportRecord* pRecord, CStringArray& rarStrings);         // 49
-  virtual BOOL OnBeforePasteFromText(CStringArray& arStrings, CTKReportRecord** ppRecord);     // 50
-  virtual BOOL OnBeforePaste(CTKReportRecord** ppRecord);                      // 51
-  virtual BOOL OnPreviewKeyDown(UINT& rnChar, UINT nRepCnt, UINT nFlags);       // 52
-  virtual int GetColumnDataWidth(CTKReportColumn* pColumn);                    // 53
+                               TK_REPORTRECORDITEM_METRICS* pItemMetrics);                  // 43
+  virtual CTKReportRow* CreateRow();                                                        // 44
+  virtual CTKReportGroupRow* CreateGroupRow();                                              // 45
+  virtual CTKReportRow* CreateHeapRow();                                                    // 46
+  virtual void BeginDragRecords(CPoint point, UINT nFlags);                                 // 47
+  virtual void BeginDragRecords(CPoint point, UINT nFlags, DWORD dwReserved);               // 48
+  virtual BOOL OnBeforeCopyToText(CTKReportRecord* pRecord, CStringArray& rarStrings);      // 49
+  virtual BOOL OnBeforePasteFromText(CStringArray& arStrings, CTKReportRecord** ppRecord);  // 50
+  virtual BOOL OnBeforePaste(CTKReportRecord** ppRecord);                                   // 51
+  virtual BOOL OnPreviewKeyDown(UINT& rnChar, UINT nRepCnt, UINT nFlags);                   // 52
+  virtual int GetColumnDataWidth(CTKReportColumn* pColumn);                                 // 53
   virtual int GetRowsDataWidth(CDC* pDC, CTKReportRows* pRows, CTKReportColumn* pColumn, int nStartRow,
-                               int nRowsCount);                                // 54
-  virtual void StartAutoScrollTimer();                                         // 55
-  virtual void StopAutoScrollTimer();                                          // 56
-  virtual void DoAutoScroll(int nStartX, int nStartY, int nX, int nY);         // 57
+                               int nRowsCount);                                           // 54
+  virtual void StartAutoScrollTimer();                                                    // 55
+  virtual void StopAutoScrollTimer();                                                     // 56
+  virtual void DoAutoScroll(int nStartX, int nStartY, int nX, int nY);                    // 57
   virtual int GetRowsHeight(CTKReportRows* pRows, int nTotalWidth, int nMaxHeight = -1);  // 58
   virtual BOOL OnConstraintSelecting(CTKReportRow* pRow, CTKReportColumn* pColumn, CTKReportRecordItem* pItem,
                                      CTKReportRecordItemConstraint* pConstraint);  // 59
   virtual const TK_NM_REPORTTOOLTIPINFO& OnGetToolTipInfo(CTKReportRow* pRow, CTKReportRecordItem* pItem,
-                                                          CString& rstrToolTipText);  // 60
+                                                          CString& rstrToolTipText);           // 60
   virtual DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);  // 61
   virtual BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point);       // 62
-  virtual void RelayToolTipEvent(UINT message);                                // 63
-  virtual CString GetSelectedRowsAsText();                                     // 64
-  virtual BOOL ParseTextToRecords(const CString& strText, CTKReportRecords* pRecords);  // 65
-  virtual CTKReportRecord* CreateRecordFromText(const CString& strLine);       // 66
-  virtual BOOL PrepareDataSource(CTKPropExchange* pPX);                        // 67
-  virtual BOOL ReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords);  // 68
-  virtual void DrawDropMarker(CDC* pDC);                                       // 69
-  virtual void DrawDropMarkerAt(CDC* pDC, int y);                              // 70
+  virtual void RelayToolTipEvent(UINT message);                                                // 63
+  virtual CString GetSelectedRowsAsText();                                                     // 64
+  virtual BOOL ParseTextToRecords(const CString& strText, CTKReportRecords* pRecords);         // 65
+  virtual CTKReportRecord* CreateRecordFromText(const CString& strLine);                       // 66
+  virtual BOOL PrepareDataSource(CTKPropExchange* pPX);                                        // 67
+  virtual BOOL ReadRecordsData(CTKPropExchange* pPX, CTKReportRecords* pRecords);              // 68
+  virtual void DrawDropMarker(CDC* pDC);                                                       // 69
+  virtual void DrawDropMarkerAt(CDC* pDC, int y);                                              // 70
   virtual BOOL IsRecordFilteredByText(CTKReportRecord* pRecord, CString strFilterText,
-                                      BOOL bIncludePreview);                   // 71
+                                      BOOL bIncludePreview);  // 71
 
   // ---- owner-facing operations ----
   CTKReportColumn* AddColumn(CTKReportColumn* pColumn);
@@ -306,7 +306,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // Fills hwndFrom, idFrom and code and sends WM_NOTIFY to the owner, else
   // the parent; 0 without a window.
   LRESULT SendOwnerNotify(int nCode, NMHDR* pNMHDR = nullptr);
-  LRESULT SendNotifyMessage(UINT nMessage, NMHDR* pNMHDR = nullptr) { return SendOwnerNotify(static_cast<int>(nMessage), pNMHDR); }
+  LRESULT SendNotifyMessage(UINT nMessage, NMHDR* pNMHDR = nullptr) {
+    return SendOwnerNotify(static_cast<int>(nMessage), pNMHDR);
+  }
   LRESULT SendItemNotify(CTKReportRow* pRow, CTKReportRecordItem* pItem, CTKReportColumn* pColumn, int nCode,
                          POINT* pPoint = nullptr, int nHyperlink = -1);
   void SetAllowEdit(BOOL bAllowEdit);
@@ -362,7 +364,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
 
   // The row and record removals under the shorter names callers use.
   BOOL RemoveRow(CTKReportRow* pRow, BOOL bAdjustLayout = TRUE) { return RemoveRowEx(pRow, bAdjustLayout); }
-  BOOL RemoveRecord(CTKReportRecord* pRecord, BOOL bAdjustLayout = TRUE) { return RemoveRecordEx(pRecord, bAdjustLayout); }
+  BOOL RemoveRecord(CTKReportRecord* pRecord, BOOL bAdjustLayout = TRUE) {
+    return RemoveRecordEx(pRecord, bAdjustLayout);
+  }
 
   // ---- parts ----
   CTKReportColumns* GetColumns() const { return m_pColumns; }
@@ -635,7 +639,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL m_bDropAccept = FALSE;
   DWORD m_dwDropMarkerFlags = 1;
   CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;  // the group order saved by icon view
-  CTKReportColumnOrder* m_pPrevVisible = nullptr;            // the visible columns saved by icon view
+  CTKReportColumnOrder* m_pPrevVisible = nullptr;           // the visible columns saved by icon view
   // The row-view settings icon view switches off, restored when it ends.
   struct IconViewSaved {
     BOOL bHeaderVisible = TRUE;

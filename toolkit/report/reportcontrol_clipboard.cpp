@@ -184,8 +184,8 @@ void CTKReportControl::Paste() {
     TKReadRecordsBlockWith(block, records, [this](CTKPropExchange* pPX, CTKReportRecords* pTarget) {
       return ReadRecordsData(pPX, pTarget);
     });
-  } else if (HGLOBAL textBlock = ::IsClipboardFormatAvailable(CF_UNICODETEXT) ? ::GetClipboardData(CF_UNICODETEXT)
-                                                                              : nullptr) {
+  } else if (HGLOBAL textBlock =
+                 ::IsClipboardFormatAvailable(CF_UNICODETEXT) ? ::GetClipboardData(CF_UNICODETEXT) : nullptr) {
     if (!ParseTextToRecords(TextOfBlock(textBlock), records)) records->RemoveAll();
   }
   ::CloseClipboard();

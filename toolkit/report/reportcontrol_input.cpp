@@ -134,10 +134,8 @@ BOOL CTKReportControl::EditItem(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
     metrics->InternalRelease();
     const int width = icon != -1 ? m_pPaintManager->DrawBitmap(nullptr, this, rc, icon) : 0;
     const int alignment = args.pItem->GetAlignment();
-    if (alignment != -1 && (alignment & kTKAlignIconRight))
-      rc.right -= width;
-    else
-      rc.left += width;
+    if (alignment != -1 && (alignment & kTKAlignIconRight)) rc.right -= width;
+    else rc.left += width;
   }
   if (args.pItem->HasCheckbox() && args.pItem->GetEditTextWithCheckbox()) rc.left += 15;
   args.rcItem = rc;
@@ -275,10 +273,8 @@ void CTKReportControl::OnMouseButtonEvent(int nButton, int nEvent, UINT nFlags, 
     EditItem(nullptr);
   }
   if (nButton == 1 && m_pReportHeader) {
-    if (nEvent == 0)
-      m_pReportHeader->OnLButtonDown(point);
-    else
-      m_pReportHeader->OnLButtonUp(nFlags, point);
+    if (nEvent == 0) m_pReportHeader->OnLButtonDown(point);
+    else m_pReportHeader->OnLButtonUp(nFlags, point);
   }
 
   CTKReportRow* row = HitTestRow(point);
@@ -431,8 +427,8 @@ void CTKReportControl::OnMouseMove(UINT nFlags, CPoint point) {
     ::TrackMouseEvent(&tme);
     m_pLastMouseRow = row;
   }
-  if (m_bPrepareDrag && (std::abs(point.x - m_pointDrag.x) > kDragThreshold ||
-                         std::abs(point.y - m_pointDrag.y) > kDragThreshold)) {
+  if (m_bPrepareDrag &&
+      (std::abs(point.x - m_pointDrag.x) > kDragThreshold || std::abs(point.y - m_pointDrag.y) > kDragThreshold)) {
     m_bPrepareDrag = FALSE;
     BeginDragRecords(m_pointDrag, nFlags);
   }

@@ -43,12 +43,14 @@ void CTKReportControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     if (nChar == VK_LEFT) nChar = VK_RIGHT;
     else if (nChar == VK_RIGHT) nChar = VK_LEFT;
   }
-  const BOOL hasRows = GetBodyRows()->GetCount() > 0 || GetHeaderRows()->GetCount() > 0 || GetFooterRows()->GetCount() > 0;
+  const BOOL hasRows =
+      GetBodyRows()->GetCount() > 0 || GetHeaderRows()->GetCount() > 0 || GetFooterRows()->GetCount() > 0;
   CTKReportNavigator* navigator = m_pNavigator;
   if (hasRows && navigator) {
     switch (nChar) {
       case VK_RETURN:
-        if (focused && focused->HasChildren() && !focused->IsExpandLocked()) focused->SetExpanded(!focused->IsExpanded());
+        if (focused && focused->HasChildren() && !focused->IsExpandLocked())
+          focused->SetExpanded(!focused->IsExpanded());
         break;
       case VK_ESCAPE:
         if (m_pReportHeader && GetMouseMode() != 0) m_pReportHeader->CancelMouseMode();
@@ -84,10 +86,8 @@ void CTKReportControl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
             }
           }
           if (focused->HasChildren() && focused->IsExpanded()) {
-            if (focused->IsExpandLocked())
-              navigator->MoveUp(shift, control);
-            else
-              focused->SetExpanded(FALSE);
+            if (focused->IsExpandLocked()) navigator->MoveUp(shift, control);
+            else focused->SetExpanded(FALSE);
           } else if (focused->GetParentRow() && focused->GetParentRow()->GetIndex() >= 0) {
             SetFocusedRowShift(focused->GetParentRow(), shift, control);
           } else {

@@ -115,10 +115,8 @@ void CTKReportControl::ShowScrollBarIfNeeded(int nBar, BOOL bNeeded) {
 }
 
 void CTKReportControl::RedrawScrollBar(int nBar) {
-  if (CScrollBar* bar = GetScrollBarCtrl(nBar))
-    bar->Invalidate();
-  else if (m_hWnd)
-    SendMessage(WM_NCPAINT, 1, 0);
+  if (CScrollBar* bar = GetScrollBarCtrl(nBar)) bar->Invalidate();
+  else if (m_hWnd) SendMessage(WM_NCPAINT, 1, 0);
 }
 
 void CTKReportControl::UpdateHorizontalScrollBar() {
@@ -328,15 +326,32 @@ void CTKReportControl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
     const int limit = std::max(0, si.nMax - static_cast<int>(si.nPage) + 1);
     int offset = m_nLeftOffset;
     switch (nSBCode) {
-      case SB_LINELEFT: offset -= m_nHScrollStep; break;
-      case SB_LINERIGHT: offset += m_nHScrollStep; break;
-      case SB_PAGELEFT: offset -= bodyWidth; break;
-      case SB_PAGERIGHT: offset += bodyWidth; break;
-      case SB_LEFT: offset = 0; break;
-      case SB_RIGHT: offset = limit; break;
-      case SB_THUMBTRACK: offset = si.nTrackPos; break;
-      case SB_THUMBPOSITION: offset = static_cast<int>(nPos); break;
-      default: break;
+      case SB_LINELEFT:
+        offset -= m_nHScrollStep;
+        break;
+      case SB_LINERIGHT:
+        offset += m_nHScrollStep;
+        break;
+      case SB_PAGELEFT:
+        offset -= bodyWidth;
+        break;
+      case SB_PAGERIGHT:
+        offset += bodyWidth;
+        break;
+      case SB_LEFT:
+        offset = 0;
+        break;
+      case SB_RIGHT:
+        offset = limit;
+        break;
+      case SB_THUMBTRACK:
+        offset = si.nTrackPos;
+        break;
+      case SB_THUMBPOSITION:
+        offset = static_cast<int>(nPos);
+        break;
+      default:
+        break;
     }
     SetLeftOffset(std::clamp(offset, 0, limit));
     return;
@@ -347,23 +362,34 @@ void CTKReportControl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   for (int i = 0; i < m_pColumns->GetCount(); i++) {
     CTKReportColumn* c = m_pColumns->GetAt(i);
     if (!c || !c->IsVisible()) continue;
-    if (visibleIndex++ < m_nFreezeColumnsCount)
-      frozenWidth += c->GetWidth();
-    else
-      scrollable.push_back(c);
+    if (visibleIndex++ < m_nFreezeColumnsCount) frozenWidth += c->GetWidth();
+    else scrollable.push_back(c);
   }
   if (scrollable.empty()) return;
   int step = GetScrollPos(SB_HORZ);
   switch (nSBCode) {
     case SB_LINELEFT:
-    case SB_PAGELEFT: step--; break;
+    case SB_PAGELEFT:
+      step--;
+      break;
     case SB_LINERIGHT:
-    case SB_PAGERIGHT: step++; break;
-    case SB_LEFT: step = 0; break;
-    case SB_RIGHT: step = static_cast<int>(scrollable.size()) - 1; break;
-    case SB_THUMBTRACK: step = si.nTrackPos; break;
-    case SB_THUMBPOSITION: step = static_cast<int>(nPos); break;
-    default: break;
+    case SB_PAGERIGHT:
+      step++;
+      break;
+    case SB_LEFT:
+      step = 0;
+      break;
+    case SB_RIGHT:
+      step = static_cast<int>(scrollable.size()) - 1;
+      break;
+    case SB_THUMBTRACK:
+      step = si.nTrackPos;
+      break;
+    case SB_THUMBPOSITION:
+      step = static_cast<int>(nPos);
+      break;
+    default:
+      break;
   }
   step = std::clamp(step, 0, std::max(0, si.nMax));
   step = std::min(step, static_cast<int>(scrollable.size()) - 1);
@@ -384,15 +410,32 @@ void CTKReportControl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
     const int page = static_cast<int>(si.nPage);
     int offset = m_nTopOffset;
     switch (nSBCode) {
-      case SB_LINEUP: offset -= m_nVScrollStep; break;
-      case SB_LINEDOWN: offset += m_nVScrollStep; break;
-      case SB_PAGEUP: offset -= page; break;
-      case SB_PAGEDOWN: offset += page; break;
-      case SB_TOP: offset = 0; break;
-      case SB_BOTTOM: offset = si.nMax; break;
-      case SB_THUMBTRACK: offset = si.nTrackPos; break;
-      case SB_THUMBPOSITION: offset = static_cast<int>(nPos); break;
-      default: break;
+      case SB_LINEUP:
+        offset -= m_nVScrollStep;
+        break;
+      case SB_LINEDOWN:
+        offset += m_nVScrollStep;
+        break;
+      case SB_PAGEUP:
+        offset -= page;
+        break;
+      case SB_PAGEDOWN:
+        offset += page;
+        break;
+      case SB_TOP:
+        offset = 0;
+        break;
+      case SB_BOTTOM:
+        offset = si.nMax;
+        break;
+      case SB_THUMBTRACK:
+        offset = si.nTrackPos;
+        break;
+      case SB_THUMBPOSITION:
+        offset = static_cast<int>(nPos);
+        break;
+      default:
+        break;
     }
     SetTopOffset(std::clamp(offset, 0, std::max(0, si.nMax - page + 1)));
     return;
@@ -402,16 +445,33 @@ void CTKReportControl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   const int line = m_bIconView ? GetIconViewColumnsCount() : 1;
   const int limit = std::max(0, si.nMax - static_cast<int>(si.nPage) + 1);
   switch (nSBCode) {
-    case SB_LINEUP: top -= line; break;
-    case SB_LINEDOWN: top += line; break;
+    case SB_LINEUP:
+      top -= line;
+      break;
+    case SB_LINEDOWN:
+      top += line;
+      break;
     // A page keeps the last row of the old page in view.
-    case SB_PAGEUP: top -= std::max(1, GetReportAreaRows(top, FALSE) - 1); break;
-    case SB_PAGEDOWN: top += std::max(1, GetReportAreaRows(top, TRUE) - 1); break;
-    case SB_TOP: top = 0; break;
-    case SB_BOTTOM: top = limit; break;
-    case SB_THUMBTRACK: top = si.nTrackPos; break;
-    case SB_THUMBPOSITION: top = static_cast<int>(nPos); break;
-    default: return;
+    case SB_PAGEUP:
+      top -= std::max(1, GetReportAreaRows(top, FALSE) - 1);
+      break;
+    case SB_PAGEDOWN:
+      top += std::max(1, GetReportAreaRows(top, TRUE) - 1);
+      break;
+    case SB_TOP:
+      top = 0;
+      break;
+    case SB_BOTTOM:
+      top = limit;
+      break;
+    case SB_THUMBTRACK:
+      top = si.nTrackPos;
+      break;
+    case SB_THUMBPOSITION:
+      top = static_cast<int>(nPos);
+      break;
+    default:
+      return;
   }
   SetTopRow(std::clamp(top, 0, limit));
 }
@@ -519,11 +579,11 @@ int CTKReportControl::GetColumnDataWidth(CTKReportColumn* pColumn) {
     width = GetRowsDataWidth(&dc, rows, pColumn, 0, rows->GetCount());
   }
   if (m_pSectionHeader->IsVisible())
-    width = std::max(width, GetRowsDataWidth(&dc, m_pSectionHeader->GetRows(), pColumn, 0,
-                                             m_pSectionHeader->GetRows()->GetCount()));
+    width = std::max(
+        width, GetRowsDataWidth(&dc, m_pSectionHeader->GetRows(), pColumn, 0, m_pSectionHeader->GetRows()->GetCount()));
   if (m_pSectionFooter->IsVisible())
-    width = std::max(width, GetRowsDataWidth(&dc, m_pSectionFooter->GetRows(), pColumn, 0,
-                                             m_pSectionFooter->GetRows()->GetCount()));
+    width = std::max(
+        width, GetRowsDataWidth(&dc, m_pSectionFooter->GetRows(), pColumn, 0, m_pSectionFooter->GetRows()->GetCount()));
   return width;
 }
 

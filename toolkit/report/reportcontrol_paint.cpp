@@ -101,10 +101,8 @@ void CTKReportControl::OnDraw(CDC* pDC) {
   if (!pDC) return;
   if (m_hWnd && (GetExStyle() & WS_EX_RTLREADING)) pDC->SetTextAlign(pDC->GetTextAlign() | TA_RTLREADING);
   CRect client;
-  if (m_hWnd)
-    GetClientRect(&client);
-  else
-    client = CRect(0, 0, m_rcHeaderArea.right, m_rcFooterArea.bottom);
+  if (m_hWnd) GetClientRect(&client);
+  else client = CRect(0, 0, m_rcHeaderArea.right, m_rcFooterArea.bottom);
   pDC->FillSolidRect(&client, m_pPaintManager->GetControlBackColor(this));
   if (m_hbmpWatermark) {
     CRect band = m_pSectionBody->GetRect();
@@ -119,17 +117,15 @@ void CTKReportControl::OnDraw(CDC* pDC) {
     if (rcHeader.Height() > 0) m_pReportHeader->Draw(pDC, rcHeader);
   }
   m_pReportHeader->DrawGroupByControl(pDC, m_rcGroupByArea);
-  if (m_bIconView)
-    DrawIconView(pDC, client);
-  else
-    m_pSections->Draw(pDC);
+  if (m_bIconView) DrawIconView(pDC, client);
+  else m_pSections->Draw(pDC);
   if (m_rcFooterArea.Height() > 0) m_pReportHeader->DrawFooter(pDC, m_rcFooterArea);
   if (m_nDropPos >= 0 && m_pPaintManager->m_bDropMarker) DrawDropMarker(pDC);
   m_bChanged = FALSE;
 }
 
-int CTKReportControl::DrawRows(CDC* pDC, CRect& rcClient, int y, CTKReportRows* pRows, int nTopRow,
-                               int nColumnFrom, int nColumnTo, int* pnHeight) {
+int CTKReportControl::DrawRows(CDC* pDC, CRect& rcClient, int y, CTKReportRows* pRows, int nTopRow, int nColumnFrom,
+                               int nColumnTo, int* pnHeight) {
   if (pnHeight) *pnHeight = 0;
   if (!pDC || !pRows) return -1;
   CTKReportScreenRows* screen = pRows->GetScreenRows();
@@ -226,7 +222,8 @@ void CTKReportControl::DrawEmptyArea(CDC* pDC, const CRect& rcRows, int y) {
       const bool frozen = visibleIndex < m_nFreezeColumnsCount;
       const int left = frozen ? frozenX : x;
       const CRect cell(left, y, left + c->GetWidth(), y + lineHeight);
-      if (frozen) pDC->FillSolidRect(CRect(cell.left, cell.top + 1, cell.right, cell.bottom), pm->GetControlBackColor(this));
+      if (frozen)
+        pDC->FillSolidRect(CRect(cell.left, cell.top + 1, cell.right, cell.bottom), pm->GetControlBackColor(this));
       if (c == m_pColumns->GetTreeColumn() && pm->m_bTreeIndentColumn)
         pm->FillIndent(pDC, CRect(cell.left, cell.top, cell.left + pm->GetTreeIndent(), cell.bottom));
       pm->DrawGrid(pDC, FALSE, CRect(cell.left, cell.top, cell.right, cell.bottom - 1));
@@ -262,7 +259,8 @@ void CTKReportControl::DrawDropMarkerAt(CDC* pDC, int y) {
   const COLORREF color = m_pPaintManager->m_clrHotDivider;
   pDC->FillSolidRect(body.left, y, body.Width(), 1, color);
   const int l = body.left, r = body.right;
-  const POINT left[7] = {{l, y - 2}, {l + 2, y - 2}, {l + 2, y - 5}, {l + 7, y}, {l + 2, y + 5}, {l + 2, y + 2}, {l, y + 2}};
+  const POINT left[7] = {{l, y - 2},     {l + 2, y - 2}, {l + 2, y - 5}, {l + 7, y},
+                         {l + 2, y + 5}, {l + 2, y + 2}, {l, y + 2}};
   const POINT right[7] = {{r - 1, y - 2}, {r - 3, y - 2}, {r - 3, y - 5}, {r - 8, y},
                           {r - 3, y + 5}, {r - 3, y + 2}, {r - 1, y + 2}};
   CTKPenDC pen(pDC, color);

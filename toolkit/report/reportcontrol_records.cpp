@@ -56,8 +56,7 @@ BOOL CTKReportControl::IsRecordFiltered(CTKReportRecord* pRecord, CString strFil
   return IsRecordFilteredByText(pRecord, strFilterText, bIncludePreview);
 }
 
-BOOL CTKReportControl::IsRecordFilteredByText(CTKReportRecord* pRecord, CString strFilterText,
-                                              BOOL bIncludePreview) {
+BOOL CTKReportControl::IsRecordFilteredByText(CTKReportRecord* pRecord, CString strFilterText, BOOL bIncludePreview) {
   if (!pRecord) return TRUE;
   const std::vector<CString>& tokens = FilterTokens(strFilterText);
   if (tokens.empty()) return FALSE;
@@ -77,8 +76,7 @@ BOOL CTKReportControl::IsRecordFilteredByText(CTKReportRecord* pRecord, CString 
       caption = &item->m_strCaption;
     else if (typeid(*item) == typeid(CTKReportRecordItemText) && item->m_strFormatString == u"%s")
       caption = &static_cast<CTKReportRecordItemText*>(item)->m_strText;
-    else
-      scratch = item->GetCaption(column);
+    else scratch = item->GetCaption(column);
     for (int k = 0; k < caption->GetLength(); ++k) text.push_back(pv::ToLower((*caption)[k]));
     text.push_back(u'\0');
   }
@@ -133,8 +131,7 @@ void SetLevelsUnder(CTKReportRow* row, CTKReportRow* parent) {
 
 }  // namespace
 
-void CTKReportControl::InsertRecordRow(CTKReportRecord* pRecord, CTKReportRecord* pParentRecord,
-                                       int nRowChildIndex) {
+void CTKReportControl::InsertRecordRow(CTKReportRecord* pRecord, CTKReportRecord* pParentRecord, int nRowChildIndex) {
   CTKReportRows* tree = m_pSectionBody->GetTreeRows();
   CTKReportRow* parentRow = pParentRecord ? tree->FindRowInTree(pParentRecord) : nullptr;
   // A child whose parent shows no row (filtered out or hidden) gets none.
@@ -197,10 +194,8 @@ void CTKReportControl::InsertRecordRow(CTKReportRecord* pRecord, CTKReportRecord
   CTKReportRows* siblings = top->GetParentRows();
   CTKReportRow* before = siblings && top->GetChildIndex() > 0 ? siblings->GetAt(top->GetChildIndex() - 1) : nullptr;
   int displayAt = 0;
-  if (before && before->GetIndex() >= 0)
-    displayAt = EndOfDisplayedSubtree(before);
-  else if (top->GetParentRow())
-    displayAt = top->GetParentRow()->GetIndex() + 1;
+  if (before && before->GetIndex() >= 0) displayAt = EndOfDisplayedSubtree(before);
+  else if (top->GetParentRow()) displayAt = top->GetParentRow()->GetIndex() + 1;
   InsertRowAt(displayAt, top);
 }
 
@@ -214,10 +209,8 @@ void CTKReportControl::AddRecordEx(CTKReportRecord* pRecord, CTKReportRecord* pP
   const bool member = pRecord->GetRecords() == target && pRecord->GetIndex() >= 0 &&
                       pRecord->GetIndex() < target->GetCount() && target->GetAt(pRecord->GetIndex()) == pRecord;
   if (!member) {
-    if (nRecordChildIndex < 0 || nRecordChildIndex >= target->GetCount())
-      target->Add(pRecord);
-    else
-      target->InsertAt(nRecordChildIndex, pRecord);
+    if (nRecordChildIndex < 0 || nRecordChildIndex >= target->GetCount()) target->Add(pRecord);
+    else target->InsertAt(nRecordChildIndex, pRecord);
   }
   BeginUpdate();
   // A row only for what a rebuild would show.
@@ -360,7 +353,8 @@ BOOL CTKReportControl::SetFocusedRowCore(CTKReportRow* pRow) {
   m_pSectionBody->GetRows()->SetFocusedRowIndex(-1);
   m_pSectionFooter->GetRows()->SetFocusedRowIndex(-1);
   m_pSectionHeader->GetRows()->SetFocusedRowIndex(-1);
-  if (pRow && accepted && pRow->GetSection() && pRow->GetIndex() >= 0) pRow->GetSection()->GetRows()->SetFocusedRowIndex(pRow->GetIndex());
+  if (pRow && accepted && pRow->GetSection() && pRow->GetIndex() >= 0)
+    pRow->GetSection()->GetRows()->SetFocusedRowIndex(pRow->GetIndex());
   return accepted;
 }
 
@@ -371,7 +365,8 @@ BOOL CTKReportControl::SetFocusedRowEx(BOOL bEnsureVisible, CTKReportRow* pRow, 
   EditItem(nullptr);
   BeginUpdate();
   const BOOL accepted = SetFocusedRowCore(pRow);
-  if (pRow && pRow->GetIndex() >= 0 && pRow->IsVisible()) UpdateSelectionForFocus(pRow, previous, bShiftKey, bControlKey);
+  if (pRow && pRow->GetIndex() >= 0 && pRow->IsVisible())
+    UpdateSelectionForFocus(pRow, previous, bShiftKey, bControlKey);
   if (bEnsureVisible && pRow && accepted) EnsureVisible(pRow);
   EndUpdate();
   if (pRow) pRow->InternalRelease();

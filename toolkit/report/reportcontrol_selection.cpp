@@ -5,8 +5,7 @@
 
 #include <vector>
 
-void CTKReportControl::UpdateSelectionForFocus(CTKReportRow* pRow, int nPrevFocused, BOOL bShiftKey,
-                                               BOOL bControlKey) {
+void CTKReportControl::UpdateSelectionForFocus(CTKReportRow* pRow, int nPrevFocused, BOOL bShiftKey, BOOL bControlKey) {
   if (!pRow || !pRow->GetSection() || !pRow->GetSection()->IsAllowSelection()) return;
   if (m_bMultipleSelection) {
     if (bShiftKey && nPrevFocused != -1) {

@@ -82,8 +82,7 @@ void CTKReportControl::DrawWatermark(CDC* pDC, CRect rcBand) {
     if ((align & 0x800) && width > 0 && height > 0) {  // keep the aspect ratio
       if (static_cast<long long>(dest.Width()) * height > static_cast<long long>(dest.Height()) * width)
         dest.right = dest.left + static_cast<int>(static_cast<long long>(dest.Height()) * width / height);
-      else
-        dest.bottom = dest.top + static_cast<int>(static_cast<long long>(dest.Width()) * height / width);
+      else dest.bottom = dest.top + static_cast<int>(static_cast<long long>(dest.Width()) * height / width);
     }
   }
   const int h = align & 0x0F, v = align & 0xF0;

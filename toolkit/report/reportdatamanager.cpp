@@ -51,8 +51,14 @@ bool IsEmptyBookmark(const VARIANT& bookmark) { return bookmark.vt == VT_EMPTY; 
 COleVariant ZeroValueOf(DataTypeEnum type) {
   COleVariant value;
   switch (type) {
-    case adSmallInt: case adInteger: case adTinyInt: case adUnsignedTinyInt: case adUnsignedSmallInt:
-    case adUnsignedInt: case adBigInt: case adUnsignedBigInt:
+    case adSmallInt:
+    case adInteger:
+    case adTinyInt:
+    case adUnsignedTinyInt:
+    case adUnsignedSmallInt:
+    case adUnsignedInt:
+    case adBigInt:
+    case adUnsignedBigInt:
       value.vt = VT_I4;
       value.lVal = 0;
       break;
@@ -136,13 +142,29 @@ CTKReportDataManager::BookmarkKey CTKReportDataManager::MakeBookmarkKey(const VA
   BookmarkKey key;
   key.vt = bookmark.vt;
   switch (bookmark.vt) {
-    case VT_I1: case VT_UI1: key.bits = bookmark.bVal; break;
-    case VT_I2: case VT_UI2: key.bits = static_cast<unsigned short>(bookmark.iVal); break;
-    case VT_BOOL: key.bits = bookmark.boolVal != 0; break;
-    case VT_I4: case VT_UI4: case VT_INT: case VT_UINT: case VT_ERROR:
+    case VT_I1:
+    case VT_UI1:
+      key.bits = bookmark.bVal;
+      break;
+    case VT_I2:
+    case VT_UI2:
+      key.bits = static_cast<unsigned short>(bookmark.iVal);
+      break;
+    case VT_BOOL:
+      key.bits = bookmark.boolVal != 0;
+      break;
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_ERROR:
       key.bits = static_cast<unsigned int>(bookmark.lVal);
       break;
-    case VT_I8: case VT_UI8: case VT_CY: key.bits = static_cast<unsigned long long>(bookmark.llVal); break;
+    case VT_I8:
+    case VT_UI8:
+    case VT_CY:
+      key.bits = static_cast<unsigned long long>(bookmark.llVal);
+      break;
     case VT_R4: {
       // Either zero is +0, as the bookmarks compare equal.
       float value = bookmark.fltVal == 0 ? 0.0f : bookmark.fltVal;
@@ -151,7 +173,8 @@ CTKReportDataManager::BookmarkKey CTKReportDataManager::MakeBookmarkKey(const VA
       key.bits = bits;
       break;
     }
-    case VT_R8: case VT_DATE: {
+    case VT_R8:
+    case VT_DATE: {
       double value = bookmark.dblVal == 0 ? 0.0 : bookmark.dblVal;
       std::memcpy(&key.bits, &value, sizeof key.bits);
       break;
@@ -698,7 +721,8 @@ HRESULT CTKReportDataManager::CreateEmptyRecord(CTKReportRecord** ppRecord) {
     FieldsPtr fields;
     long count = 0;
     long rows = 0;
-    if (SUCCEEDED(hr = GetFields(m_pDataSource, fields, count)) && SUCCEEDED(hr = m_pDataSource->get_RecordCount(&rows))) {
+    if (SUCCEEDED(hr = GetFields(m_pDataSource, fields, count)) &&
+        SUCCEEDED(hr = m_pDataSource->get_RecordCount(&rows))) {
       bool fromRow = rows != 0;
       if (rows > 0) {
         m_pDataSource->MoveFirst();
@@ -792,13 +816,13 @@ STDMETHODIMP CTKReportDataManager::CRstEvent::WillChangeField(long, VARIANT, Eve
 }
 
 STDMETHODIMP CTKReportDataManager::CRstEvent::FieldChangeComplete(long, VARIANT, Error*, EventStatusEnum* adStatus,
-                                                                 _Recordset*) {
+                                                                  _Recordset*) {
   if (adStatus) *adStatus = adStatusUnwantedEvent;
   return S_OK;
 }
 
 STDMETHODIMP CTKReportDataManager::CRstEvent::WillChangeRecord(EventReasonEnum adReason, long, EventStatusEnum*,
-                                                              _Recordset* pRecordset) {
+                                                               _Recordset* pRecordset) {
   if (m_pDataManager->IsLocalUpdate()) return S_OK;
   switch (adReason) {
     case adRsnDelete:
@@ -824,7 +848,7 @@ STDMETHODIMP CTKReportDataManager::CRstEvent::WillChangeRecord(EventReasonEnum a
 }
 
 STDMETHODIMP CTKReportDataManager::CRstEvent::RecordChangeComplete(EventReasonEnum adReason, long, Error*,
-                                                                  EventStatusEnum* adStatus, _Recordset* pRecordset) {
+                                                                   EventStatusEnum* adStatus, _Recordset* pRecordset) {
   // The manager's own writes pushed nothing, so they pop nothing either.
   if (m_pDataManager->IsLocalUpdate()) return S_OK;
   if (adStatus && *adStatus == adStatusErrorsOccurred) {
@@ -833,13 +857,22 @@ STDMETHODIMP CTKReportDataManager::CRstEvent::RecordChangeComplete(EventReasonEn
   }
   if (adReason == adRsnUpdate) {
     switch (PopReason()) {
-      case adRsnAddNew: m_pDataManager->CreateReportRecords(pRecordset, TRUE); break;
-      case adRsnDelete: m_pDataManager->DeleteReportRecords(); break;
+      case adRsnAddNew:
+        m_pDataManager->CreateReportRecords(pRecordset, TRUE);
+        break;
+      case adRsnDelete:
+        m_pDataManager->DeleteReportRecords();
+        break;
       // An edit of an existing row starts with its first change.
       case adRsnUpdate:
-      case adRsnFirstChange: m_pDataManager->UpdateReportRecords(pRecordset); break;
-      case adRsnUndoDelete: m_pDataManager->ClearDeleteList(); break;
-      default: break;
+      case adRsnFirstChange:
+        m_pDataManager->UpdateReportRecords(pRecordset);
+        break;
+      case adRsnUndoDelete:
+        m_pDataManager->ClearDeleteList();
+        break;
+      default:
+        break;
     }
   } else if (adReason == adRsnResynch) {
     m_pDataManager->UpdateReportRecords(pRecordset);
@@ -848,13 +881,13 @@ STDMETHODIMP CTKReportDataManager::CRstEvent::RecordChangeComplete(EventReasonEn
 }
 
 STDMETHODIMP CTKReportDataManager::CRstEvent::WillChangeRecordset(EventReasonEnum, EventStatusEnum* adStatus,
-                                                                 _Recordset*) {
+                                                                  _Recordset*) {
   if (adStatus) *adStatus = adStatusUnwantedEvent;
   return S_OK;
 }
 
 STDMETHODIMP CTKReportDataManager::CRstEvent::RecordsetChangeComplete(EventReasonEnum adReason, Error*,
-                                                                     EventStatusEnum*, _Recordset*) {
+                                                                      EventStatusEnum*, _Recordset*) {
   if (adReason == adRsnClose) m_pDataManager->ResetControl();
   return S_OK;
 }
@@ -865,7 +898,7 @@ STDMETHODIMP CTKReportDataManager::CRstEvent::WillMove(EventReasonEnum, EventSta
 }
 
 STDMETHODIMP CTKReportDataManager::CRstEvent::MoveComplete(EventReasonEnum, Error*, EventStatusEnum* adStatus,
-                                                          _Recordset*) {
+                                                           _Recordset*) {
   if (adStatus) *adStatus = adStatusUnwantedEvent;
   return S_OK;
 }

@@ -149,21 +149,24 @@ class CTKReportDataManager::CRstEvent : public RecordsetEventsVt {
   STDMETHODIMP_(ULONG) AddRef() override { return ++m_cRef; }
   STDMETHODIMP_(ULONG) Release() override;
 
-  STDMETHODIMP WillChangeField(long cFields, VARIANT Fields, EventStatusEnum* adStatus, _Recordset* pRecordset) override;
+  STDMETHODIMP WillChangeField(long cFields, VARIANT Fields, EventStatusEnum* adStatus,
+                               _Recordset* pRecordset) override;
   STDMETHODIMP FieldChangeComplete(long cFields, VARIANT Fields, Error* pError, EventStatusEnum* adStatus,
                                    _Recordset* pRecordset) override;
   STDMETHODIMP WillChangeRecord(EventReasonEnum adReason, long cRecords, EventStatusEnum* adStatus,
                                 _Recordset* pRecordset) override;
   STDMETHODIMP RecordChangeComplete(EventReasonEnum adReason, long cRecords, Error* pError, EventStatusEnum* adStatus,
                                     _Recordset* pRecordset) override;
-  STDMETHODIMP WillChangeRecordset(EventReasonEnum adReason, EventStatusEnum* adStatus, _Recordset* pRecordset) override;
+  STDMETHODIMP WillChangeRecordset(EventReasonEnum adReason, EventStatusEnum* adStatus,
+                                   _Recordset* pRecordset) override;
   STDMETHODIMP RecordsetChangeComplete(EventReasonEnum adReason, Error* pError, EventStatusEnum* adStatus,
                                        _Recordset* pRecordset) override;
   STDMETHODIMP WillMove(EventReasonEnum adReason, EventStatusEnum* adStatus, _Recordset* pRecordset) override;
   STDMETHODIMP MoveComplete(EventReasonEnum adReason, Error* pError, EventStatusEnum* adStatus,
                             _Recordset* pRecordset) override;
   STDMETHODIMP EndOfRecordset(VARIANT_BOOL* fMoreData, EventStatusEnum* adStatus, _Recordset* pRecordset) override;
-  STDMETHODIMP FetchProgress(long Progress, long MaxProgress, EventStatusEnum* adStatus, _Recordset* pRecordset) override;
+  STDMETHODIMP FetchProgress(long Progress, long MaxProgress, EventStatusEnum* adStatus,
+                             _Recordset* pRecordset) override;
   STDMETHODIMP FetchComplete(Error* pError, EventStatusEnum* adStatus, _Recordset* pRecordset) override;
 
   // The pending change reasons, newest last.

@@ -27,9 +27,9 @@ TK_REPORTDRAGSCROLL TKCalcReportDragScroll(int nOvershoot, BOOL bWholeColumns) {
 // ---- drag image ----
 
 BEGIN_MESSAGE_MAP(CTKReportHeaderDragWnd, CWnd)
-  ON_WM_PAINT()
-  ON_WM_ERASEBKGND()
-  ON_WM_TIMER()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_TIMER()
 END_MESSAGE_MAP()
 
 BOOL CTKReportHeaderDragWnd::Create(int left, int top, int right, int bottom, CTKReportHeader* pHeader,
@@ -134,7 +134,7 @@ void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
 // ---- drop marker ----
 
 BEGIN_MESSAGE_MAP(CTKReportHeaderDropWnd, CWnd)
-  ON_WM_ERASEBKGND()
+ON_WM_ERASEBKGND()
 END_MESSAGE_MAP()
 
 BOOL CTKReportHeaderDropWnd::BuildArrowRegion(CRgn& rgn, int h) {

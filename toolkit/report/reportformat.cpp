@@ -18,7 +18,7 @@ struct Spec {
   std::u16string flags;  // flags, width and precision as written
   char16_t conversion = 0;
   Kind kind = Kind::Other;
-  int end = 0;           // index after the conversion
+  int end = 0;  // index after the conversion
   bool valid = false;
 };
 
@@ -59,16 +59,28 @@ Spec ReadSpec(const char16_t* format, int start) {
   }
   spec.conversion = format[i];
   switch (spec.conversion) {
-    case u'f': case u'F': case u'e': case u'E': case u'g': case u'G': case u'a': case u'A':
+    case u'f':
+    case u'F':
+    case u'e':
+    case u'E':
+    case u'g':
+    case u'G':
+    case u'a':
+    case u'A':
       spec.kind = Kind::Floating;
       break;
-    case u'd': case u'i':
+    case u'd':
+    case u'i':
       spec.kind = Kind::Integer;
       break;
-    case u'u': case u'x': case u'X': case u'o':
+    case u'u':
+    case u'x':
+    case u'X':
+    case u'o':
       spec.kind = Kind::Unsigned;
       break;
-    case u's': case u'S':
+    case u's':
+    case u'S':
       spec.kind = Kind::String;
       break;
     default:

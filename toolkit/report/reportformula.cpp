@@ -37,7 +37,8 @@ BOOL ReadCell(CString part, BOOL last, CString* row, CString* column) {
 
 }  // namespace
 
-BOOL TKParseFormulaTerm(LPCTSTR lpszFormula, LPCTSTR lpszKeyword, int nRows, int nColumns, TK_REPORTFORMULA_TERM* pTerm) {
+BOOL TKParseFormulaTerm(LPCTSTR lpszFormula, LPCTSTR lpszKeyword, int nRows, int nColumns,
+                        TK_REPORTFORMULA_TERM* pTerm) {
   if (!lpszFormula || !lpszKeyword || !pTerm) return FALSE;
   CString formula(lpszFormula);
   formula.Remove(u' ');

@@ -17,4 +17,5 @@ struct TK_REPORTFORMULA_TERM {
 // sensitive) in the formula; blanks anywhere are ignored. FALSE when the
 // keyword is absent or the term lacks its ":" or a "C" on either side.
 // `rows` and `columns` replace a "*" end.
-BOOL TKParseFormulaTerm(LPCTSTR lpszFormula, LPCTSTR lpszKeyword, int nRows, int nColumns, TK_REPORTFORMULA_TERM* pTerm);
+BOOL TKParseFormulaTerm(LPCTSTR lpszFormula, LPCTSTR lpszKeyword, int nRows, int nColumns,
+                        TK_REPORTFORMULA_TERM* pTerm);

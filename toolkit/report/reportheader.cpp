@@ -186,8 +186,8 @@ BOOL CTKReportHeader::IsLastResizableColumn(CTKReportColumn* pColumn) const {
   return TRUE;
 }
 
-int CTKReportHeader::GetFullColumnScrollInfo(CTKReportColumn*& pPrev, CTKReportColumn*& pCurr,
-                                             CTKReportColumn*& pNext, int& nScrollPos, int& nScrollMax) const {
+int CTKReportHeader::GetFullColumnScrollInfo(CTKReportColumn*& pPrev, CTKReportColumn*& pCurr, CTKReportColumn*& pNext,
+                                             int& nScrollPos, int& nScrollMax) const {
   pPrev = pCurr = pNext = nullptr;
   nScrollPos = nScrollMax = 0;
   const auto visible = VisibleColumns(m_pColumns);
@@ -267,8 +267,8 @@ void CTKReportHeader::ResizeColumn(CTKReportColumn* pColumn, int nWidth) {
 
 void CTKReportHeader::BestFit(CTKReportColumn* pColumn) {
   if (!pColumn || !pColumn->IsResizable() || !m_bAllowColumnResize) return;
-  if (m_bAutoColumnSizing && ((m_pControl && m_pControl->m_bStrictBestFit) || IsLastResizableColumn(pColumn) ||
-                              IsLastVisibleColumn(pColumn)))
+  if (m_bAutoColumnSizing &&
+      ((m_pControl && m_pControl->m_bStrictBestFit) || IsLastResizableColumn(pColumn) || IsLastVisibleColumn(pColumn)))
     return;
   const int width = std::min(GetMaxAvailWidth(pColumn), pColumn->GetBestFitWidth());
   if (width > pColumn->GetMinWidth()) {
@@ -445,10 +445,8 @@ void CTKReportHeader::Draw(CDC* pDC, CRect rcHeader) {
   m_rcHeader.OffsetRect(-offset, 0);
 
   CRect client;
-  if (m_pControl->m_hWnd)
-    m_pControl->GetClientRect(&client);
-  else
-    client = rcHeader;
+  if (m_pControl->m_hWnd) m_pControl->GetClientRect(&client);
+  else client = rcHeader;
   CRect clip(rcHeader);
   clip.IntersectRect(&clip, &client);
   if (!m_pControl->IsHeaderVisible() && m_pControl->IsGroupByVisible()) clip.top -= 1;
@@ -511,7 +509,8 @@ void CTKReportHeader::DrawGroupByControl(CDC* pDC, CRect rcGroupBy) {
     CTKReportColumn* c = groups->GetAt(i);
     const CRect button(x, y, x + c->GetCaptionWidth(pDC) + 50, y + h - 3);
     c->m_rcGroupBy = button;
-    if (i > 0) pm->DrawLeftBottomEdges(pDC, CRect(previous.right - 5, previous.bottom, button.left, previous.bottom + 4));
+    if (i > 0)
+      pm->DrawLeftBottomEdges(pDC, CRect(previous.right - 5, previous.bottom, button.left, previous.bottom + 4));
     pm->FillHeaderControl(pDC, button);
     pm->DrawColumn(pDC, c, this, button, TRUE);
     previous = button;
@@ -685,16 +684,13 @@ void CTKReportHeader::FinishClick(UINT nFlags, CPoint) {
       if (CTKReportRow* row = rows->GetAt(i); row && row->GetRecord()) selected.push_back(row->GetRecord());
   }
   m_pControl->SendOwnerNotify(TK_NM_REPORT_PRESORTORDERCHANGED);
-  if (groupingChanged)
-    m_pControl->RebuildRows();
-  else
-    m_pControl->ReSortRows();
+  if (groupingChanged) m_pControl->RebuildRows();
+  else m_pControl->ReSortRows();
   if (!selected.empty()) {
     CTKReportRows* rows = m_pControl->GetRows();
     for (int i = 0; rows && i < rows->GetCount(); i++) {
       CTKReportRow* row = rows->GetAt(i);
-      if (row && row->GetRecord() &&
-          std::find(selected.begin(), selected.end(), row->GetRecord()) != selected.end())
+      if (row && row->GetRecord() && std::find(selected.begin(), selected.end(), row->GetRecord()) != selected.end())
         row->SetSelected(TRUE);
     }
   }
@@ -747,10 +743,8 @@ void CTKReportHeader::FinishDrag(UINT nFlags, CPoint point) {
     }
   }
   int flags = changed ? 2 : 1;
-  if (kind == kDragChooser)
-    flags |= 0x4000;
-  else if (kind == kDragRow && fromBox)
-    flags |= 0x8000;
+  if (kind == kDragChooser) flags |= 0x4000;
+  else if (kind == kDragRow && fromBox) flags |= 0x8000;
   if (changed) flags |= fromBox ? 0x2000 : (kind == kDragBox ? 0x1000 : 0);
   m_nDragKind = 0;
   if (column) OnColumnsChanged(flags, column);
@@ -785,9 +779,9 @@ void CTKReportHeader::OnMouseMove(UINT, CPoint point) {
   CTKReportColumn* column = m_pPressedColumn;
   if (mode == kModePressed && column) {
     if (std::abs(point.x - m_ptMouse.x) + std::abs(point.y - m_ptMouse.y) < 4) return;
-    const BOOL canDrag = (m_bAllowColumnReorder || (m_bAllowColumnRemove && column->m_bAllowRemove) ||
-                          m_pControl->IsGroupByVisible()) &&
-                         column->m_bAllowDrag;
+    const BOOL canDrag =
+        (m_bAllowColumnReorder || (m_bAllowColumnRemove && column->m_bAllowRemove) || m_pControl->IsGroupByVisible()) &&
+        column->m_bAllowDrag;
     if (!canDrag) {
       m_pPressedColumn = nullptr;
       m_pControl->SetMouseMode(kModeIdle);
@@ -869,12 +863,9 @@ void CTKReportHeader::ShowDropMarker(int nIndex, BOOL bHeader) {
     }
     pt.y = (m_pControl->m_rcHeaderArea.top + m_pControl->m_rcHeaderArea.bottom) / 2;
     CTKReportColumn* at = nIndex < m_pColumns->GetCount() ? m_pColumns->GetAt(nIndex) : nullptr;
-    if (at && at->IsVisible())
-      pt.x = ColumnLeft(at);
-    else if (before)
-      pt.x = ColumnLeft(before) + before->GetWidth();
-    else
-      pt.x = m_rcHeader.right;
+    if (at && at->IsVisible()) pt.x = ColumnLeft(at);
+    else if (before) pt.x = ColumnLeft(before) + before->GetWidth();
+    else pt.x = m_rcHeader.right;
     if (!at) {
       const auto visible = VisibleColumns(m_pColumns);
       pt.x = visible.empty() ? m_rcHeader.left : ColumnLeft(visible.back()) + visible.back()->GetWidth();
@@ -940,17 +931,13 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
     const int o = pColumn->GetOldVisibleIndex();
     const int d = m_nDragStartIndex;
     auto rule1000 = [&]() {
-      if (frozen > d)
-        frozen -= 1;
-      else if (frozen == d)
-        frozen = pin;
+      if (frozen > d) frozen -= 1;
+      else if (frozen == d) frozen = pin;
     };
     if (m_nDragKind == kDragBox) {
       if (nReason == 0x401) {
-        if (frozen == o + 1)
-          frozen = pin;
-        else if (frozen > o + 1)
-          frozen -= 1;
+        if (frozen == o + 1) frozen = pin;
+        else if (frozen > o + 1) frozen -= 1;
       } else {
         rule1000();
       }
@@ -958,8 +945,7 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
       if (nReason & 0x200) {
         if (v < frozen) frozen += 1;
       } else if (nReason & 0x400) {
-        if (frozen == o + 1)
-          frozen = pin;
+        if (frozen == o + 1) frozen = pin;
         else if (d == -1 && v == -1) {
           if (o < frozen) frozen -= 1;
         } else if (p < frozen || (v > -1 && v < frozen) || (d > -1 && d < frozen)) {
@@ -968,10 +954,8 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
       } else if (nReason & 0x1000) {
         rule1000();
       } else if (nReason & 0x2000) {
-        if (v < frozen)
-          frozen += 1;
-        else if (frozen == d + 1)
-          frozen = pin;
+        if (v < frozen) frozen += 1;
+        else if (frozen == d + 1) frozen = pin;
       } else if (frozen == d + 1) {
         frozen = frozen + v - d;
       } else if (d < frozen) {

@@ -20,8 +20,7 @@ class CTKReportHyperlink : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloca
 };
 
 // The links of one item; holds one reference to each.
-class CTKReportHyperlinks
-    : public CTKHeapObjectT<CTKArrayT<CCmdTarget, CTKReportHyperlink*>, CTKReportDataAllocator> {
+class CTKReportHyperlinks : public CTKHeapObjectT<CTKArrayT<CCmdTarget, CTKReportHyperlink*>, CTKReportDataAllocator> {
  public:
   CTKReportHyperlinks() = default;
   ~CTKReportHyperlinks() override;

@@ -174,10 +174,8 @@ LRESULT CTKReportInplaceList::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
       LRESULT result = CListBox::WindowProc(message, wParam, lParam);
       CRect client;
       GetClientRect(&client);
-      if (client.PtInRect(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))))
-        Apply();
-      else
-        Cancel();
+      if (client.PtInRect(CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))) Apply();
+      else Cancel();
       return result;
     }
     case WM_KILLFOCUS: {

@@ -75,12 +75,11 @@ CTKReportRecordItemControl* CTKReportRecordItemControls::AddControl(int nType, i
   return InsertControl(button, nIndex);
 }
 
-CTKReportRecordItemControl* CTKReportRecordItemControls::InsertControl(CTKReportRecordItemControl* pControl, int nIndex) {
+CTKReportRecordItemControl* CTKReportRecordItemControls::InsertControl(CTKReportRecordItemControl* pControl,
+                                                                       int nIndex) {
   if (!pControl) return nullptr;
-  if (nIndex < 0 || nIndex >= GetSize())
-    nIndex = static_cast<int>(m_arrElements.Add(pControl));
-  else
-    m_arrElements.InsertAt(nIndex, pControl);
+  if (nIndex < 0 || nIndex >= GetSize()) nIndex = static_cast<int>(m_arrElements.Add(pControl));
+  else m_arrElements.InsertAt(nIndex, pControl);
   RefreshIndexes(nIndex);
   return pControl;
 }

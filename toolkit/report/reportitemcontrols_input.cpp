@@ -8,7 +8,9 @@ constexpr int kStateNormal = 1;
 constexpr int kStatePushed = 3;
 constexpr int kStateDisabled = 4;
 
-BOOL InRect(const RECT& rc, POINT pt) { return pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom; }
+BOOL InRect(const RECT& rc, POINT pt) {
+  return pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom;
+}
 }  // namespace
 
 void CTKReportRecordItemButton::OnLButtonDown(TK_REPORTRECORDITEM_CLICKARGS*) {

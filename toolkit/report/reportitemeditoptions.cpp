@@ -14,8 +14,7 @@ void CTKReportRecordItemConstraints::RemoveAll() {
   m_arrConstraints.RemoveAll();
 }
 
-CTKReportRecordItemEditOptions::CTKReportRecordItemEditOptions()
-    : m_pConstraints(new CTKReportRecordItemConstraints) {}
+CTKReportRecordItemEditOptions::CTKReportRecordItemEditOptions() : m_pConstraints(new CTKReportRecordItemConstraints) {}
 
 CTKReportRecordItemEditOptions::~CTKReportRecordItemEditOptions() {
   for (INT_PTR i = 0; i < m_arrInplaceButtons.GetSize(); ++i) {

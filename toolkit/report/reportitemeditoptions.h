@@ -62,11 +62,11 @@ class CTKReportRecordItemEditOptions : public CCmdTarget {
   CTKReportInplaceButton* GetButton(int nIndex) const;
   int GetButtonCount() const { return static_cast<int>(m_arrInplaceButtons.GetSize()); }
 
-  BOOL m_bAllowEdit = TRUE;         // an edit box is shown while editing
-  BOOL m_bConstraintEdit = FALSE;   // only the choices may be picked
+  BOOL m_bAllowEdit = TRUE;        // an edit box is shown while editing
+  BOOL m_bConstraintEdit = FALSE;  // only the choices may be picked
   CTKReportRecordItemConstraints* m_pConstraints;
   CTKReportInplaceButtons m_arrInplaceButtons;  // owned
   BOOL m_bSelectTextOnEdit = FALSE;
-  DWORD m_dwEditStyle = 0x80;       // ES_AUTOHSCROLL
-  int m_nMaxLength = 0;             // 0: the system limit
+  DWORD m_dwEditStyle = 0x80;  // ES_AUTOHSCROLL
+  int m_nMaxLength = 0;        // 0: the system limit
 };

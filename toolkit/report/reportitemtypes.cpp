@@ -38,8 +38,8 @@ int CTKReportRecordItemText::Compare(CTKReportColumn* pColumn, CTKReportRecordIt
   // show their texts: compare those without copying them.
   auto* other = dynamic_cast<CTKReportRecordItemText*>(pItem);
   if (other && typeid(*this) == typeid(CTKReportRecordItemText) && typeid(*other) == typeid(CTKReportRecordItemText) &&
-      m_nSortPriority == -1 && other->m_nSortPriority == -1 && m_strCaption.IsEmpty() && other->m_strCaption.IsEmpty() &&
-      m_strFormatString == u"%s" && other->m_strFormatString == u"%s") {
+      m_nSortPriority == -1 && other->m_nSortPriority == -1 && m_strCaption.IsEmpty() &&
+      other->m_strCaption.IsEmpty() && m_strFormatString == u"%s" && other->m_strFormatString == u"%s") {
     return CompareCaptions(m_strText, other->m_strText);
   }
   return CTKReportRecordItem::Compare(pColumn, pItem);
@@ -67,9 +67,7 @@ void CTKReportRecordItemText::DoPropExchange(CTKPropExchange* pPX) {
 
 // ---- number -----------------------------------------------------------------------------------
 
-CTKReportRecordItemNumber::CTKReportRecordItemNumber(double dValue) : m_dValue(dValue) {
-  m_strFormatString = u"%0.f";
-}
+CTKReportRecordItemNumber::CTKReportRecordItemNumber(double dValue) : m_dValue(dValue) { m_strFormatString = u"%0.f"; }
 
 CString CTKReportRecordItemNumber::GetCaption(CTKReportColumn*) {
   if (!m_strCaption.IsEmpty()) return m_strCaption;
@@ -112,7 +110,8 @@ CTKReportRecordItemPercentNumber::CTKReportRecordItemPercentNumber(double dValue
   m_strFormatString = u"%2.0f%%";
 }
 
-BOOL CTKReportRecordItemPercentNumber::GetBarLayout(CString& text, const RECT& rcItem, int nAlignment, RECT* rcBar) const {
+BOOL CTKReportRecordItemPercentNumber::GetBarLayout(CString& text, const RECT& rcItem, int nAlignment,
+                                                    RECT* rcBar) const {
   if (text.IsEmpty() || text.Find(u'%') < 0 || !m_bShowBar) return FALSE;
   CString number = text;
   number.Remove(u'%');
@@ -148,7 +147,8 @@ BOOL CTKReportRecordItemPercentNumber::GetBarLayout(CString& text, const RECT& r
   return TRUE;
 }
 
-void CTKReportRecordItemPercentNumber::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics) {
+void CTKReportRecordItemPercentNumber::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
+                                                   TK_REPORTRECORDITEM_METRICS* pMetrics) {
   if (!pMetrics) return;
   RECT rcBar{};
   GetBarLayout(pMetrics->strText, pDrawArgs ? pDrawArgs->rcItem : RECT{}, pMetrics->nColumnAlignment, &rcBar);
@@ -226,9 +226,12 @@ CTKReportRecordItemIcon::CTKReportRecordItemIcon() {
   m_nAlignment = 0x1200011;
 }
 
-int CTKReportRecordItemIcon::Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) { return CTKReportRecordItem::Draw(pDrawArgs); }
+int CTKReportRecordItemIcon::Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) {
+  return CTKReportRecordItem::Draw(pDrawArgs);
+}
 
-void CTKReportRecordItemIcon::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics) {
+void CTKReportRecordItemIcon::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
+                                          TK_REPORTRECORDITEM_METRICS* pMetrics) {
   CTKReportRecordItem::DrawCaption(pDrawArgs, pMetrics);
 }
 
@@ -285,7 +288,8 @@ CString CTKReportRecordItemVariant::GetCaption(CTKReportColumn* pColumn) {
 
 int CTKReportRecordItemVariant::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
   if (!pItem) return 0;
-  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
+  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1)
+    return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
   auto* other = dynamic_cast<CTKReportRecordItemVariant*>(pItem);
   if (!other) return 0;
   CTKReportRecords* records = m_pRecord ? m_pRecord->GetRecords() : nullptr;
@@ -304,7 +308,8 @@ void CTKReportRecordItemVariant::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemAr
   if (CTKReportControlLocale::ChangeVariantType(&proposed, type, FALSE)) m_oleValue = proposed;
 }
 
-void CTKReportRecordItemVariant::OnConstraintChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReportRecordItemConstraint* pConstraint) {
+void CTKReportRecordItemVariant::OnConstraintChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs,
+                                                     CTKReportRecordItemConstraint* pConstraint) {
   if (!pConstraint) return;
   if (!GetConstraintOptions(pItemArgs ? pItemArgs->pColumn : nullptr)) {
     OnEditChanged(pItemArgs, pConstraint->m_strConstraint);

@@ -10,11 +10,11 @@ LCID CTKReportControlLocale::s_lcidCompare = LOCALE_USER_DEFAULT;
 namespace {
 
 constexpr TK_TIMESPEC kTimeSpecs[] = {
-    {u"%a", u"ddd", FALSE},  {u"%A", u"dddd", FALSE}, {u"%b", u"MMM", FALSE}, {u"%B", u"MMMM", FALSE},
-    {u"%d", u"dd", FALSE},   {u"%#d", u"d", FALSE},   {u"%m", u"MM", FALSE},  {u"%#m", u"M", FALSE},
-    {u"%y", u"yy", FALSE},   {u"%#y", u"y", FALSE},   {u"%Y", u"yyyy", FALSE}, {u"%H", u"HH", TRUE},
-    {u"%#H", u"H", TRUE},    {u"%I", u"hh", TRUE},    {u"%#I", u"h", TRUE},   {u"%M", u"mm", TRUE},
-    {u"%#M", u"m", TRUE},    {u"%S", u"ss", TRUE},    {u"%#S", u"s", TRUE},   {u"%p", u"tt", TRUE},
+    {u"%a", u"ddd", FALSE}, {u"%A", u"dddd", FALSE}, {u"%b", u"MMM", FALSE},  {u"%B", u"MMMM", FALSE},
+    {u"%d", u"dd", FALSE},  {u"%#d", u"d", FALSE},   {u"%m", u"MM", FALSE},   {u"%#m", u"M", FALSE},
+    {u"%y", u"yy", FALSE},  {u"%#y", u"y", FALSE},   {u"%Y", u"yyyy", FALSE}, {u"%H", u"HH", TRUE},
+    {u"%#H", u"H", TRUE},   {u"%I", u"hh", TRUE},    {u"%#I", u"h", TRUE},    {u"%M", u"mm", TRUE},
+    {u"%#M", u"m", TRUE},   {u"%S", u"ss", TRUE},    {u"%#S", u"s", TRUE},    {u"%p", u"tt", TRUE},
 };
 
 // Left to the date's own strftime-style formatting.
@@ -31,7 +31,8 @@ void ReplaceToken(CString& text, LPCTSTR token, Make make) {
 
 bool DateText(LCID lcid, DWORD flags, const SYSTEMTIME& st, LPCTSTR picture, bool time, CString* out) {
   WCHAR buffer[96];
-  int n = time ? GetTimeFormatW(lcid, flags, &st, picture, buffer, 96) : GetDateFormatW(lcid, flags, &st, picture, buffer, 96);
+  int n = time ? GetTimeFormatW(lcid, flags, &st, picture, buffer, 96)
+               : GetDateFormatW(lcid, flags, &st, picture, buffer, 96);
   if (n <= 0) return false;
   *out = buffer;
   return true;

@@ -41,10 +41,8 @@ void CTKReportNavigator::MoveDown(BOOL bShiftKey, BOOL bControlKey) {
   switch (focused->GetSectionType()) {
     case kTKReportSectionHeader: {
       CTKReportRow* next = m_pReportControl->GetHeaderRows()->GetNext(focused, skip);
-      if (next && next != focused)
-        FocusRow(next, bShiftKey, bControlKey);
-      else
-        MoveFirstVisibleRow(kTKReportSectionBody);
+      if (next && next != focused) FocusRow(next, bShiftKey, bControlKey);
+      else MoveFirstVisibleRow(kTKReportSectionBody);
       break;
     }
     case kTKReportSectionFooter: {
@@ -54,10 +52,8 @@ void CTKReportNavigator::MoveDown(BOOL bShiftKey, BOOL bControlKey) {
     }
     default: {
       CTKReportRow* next = m_pReportControl->GetBodyRows()->GetNext(focused, skip);
-      if (next && next != focused)
-        FocusRow(next, bShiftKey, bControlKey);
-      else if (IsFooterRowsReachable())
-        FocusRow(m_pReportControl->GetFooterRows()->GetAt(0), FALSE, FALSE);
+      if (next && next != focused) FocusRow(next, bShiftKey, bControlKey);
+      else if (IsFooterRowsReachable()) FocusRow(m_pReportControl->GetFooterRows()->GetAt(0), FALSE, FALSE);
       break;
     }
   }
@@ -76,10 +72,8 @@ void CTKReportNavigator::MoveUp(BOOL bShiftKey, BOOL bControlKey) {
     }
     case kTKReportSectionFooter: {
       CTKReportRow* prev = m_pReportControl->GetFooterRows()->GetPrev(focused, skip);
-      if (prev && prev != focused)
-        FocusRow(prev, bShiftKey, bControlKey);
-      else
-        MoveLastVisibleRow(kTKReportSectionBody);
+      if (prev && prev != focused) FocusRow(prev, bShiftKey, bControlKey);
+      else MoveLastVisibleRow(kTKReportSectionBody);
       break;
     }
     default: {
@@ -164,7 +158,8 @@ void CTKReportNavigator::MoveFirstVisibleRow(int nSectionKind) {
   } else if (nSectionKind == kTKReportSectionHeader || nSectionKind == kTKReportSectionFooter) {
     CTKReportRows* rows = m_pReportControl->GetSection(nSectionKind)->GetRows();
     CTKReportRow* first = rows->GetAt(0);
-    if (first && first != m_pReportControl->GetFocusedRow()) m_pReportControl->SetFocusedRowEx(FALSE, first, FALSE, FALSE);
+    if (first && first != m_pReportControl->GetFocusedRow())
+      m_pReportControl->SetFocusedRowEx(FALSE, first, FALSE, FALSE);
   }
   m_pReportControl->CleanSelectionGroupRows();
 }
@@ -230,8 +225,8 @@ void CTKReportNavigator::MoveColumn(BOOL bBack, BOOL bShiftKey, BOOL bControlKey
     if (row && row != focused) {
       control->SetFocusedRowShift(row, bShiftKey, ControlState(bControlKey));
       const int count = control->GetColumns()->GetVisibleColumnsCount();
-      CTKReportColumn* wrapped = bBack ? control->GetNextFocusableColumn(row, count - 1, -1)
-                                       : control->GetNextFocusableColumn(row, 0, 1);
+      CTKReportColumn* wrapped =
+          bBack ? control->GetNextFocusableColumn(row, count - 1, -1) : control->GetNextFocusableColumn(row, 0, 1);
       if (wrapped) control->SetFocusedColumn(wrapped);
       if (row->IsGroupRow() && control->IsSkipGroupsFocusEnabled()) row->SetSelected(FALSE);
     }
@@ -316,10 +311,8 @@ void CTKReportIconNavigator::MoveRight(BOOL bShiftKey, BOOL bControlKey) {
   CTKReportRow* focused = m_pReportControl->GetFocusedRow();
   if (!focused) return;
   CTKReportRow* next = m_pReportControl->GetBodyRows()->GetNext(focused, FALSE);
-  if (next && next != focused)
-    FocusRow(next, bShiftKey, bControlKey);
-  else if (IsFooterRowsReachable())
-    FocusRow(m_pReportControl->GetFooterRows()->GetAt(0), FALSE, FALSE);
+  if (next && next != focused) FocusRow(next, bShiftKey, bControlKey);
+  else if (IsFooterRowsReachable()) FocusRow(m_pReportControl->GetFooterRows()->GetAt(0), FALSE, FALSE);
 }
 
 void CTKReportIconNavigator::MoveLeft(BOOL bShiftKey, BOOL bControlKey) {
@@ -345,10 +338,8 @@ void CTKReportIconNavigator::MovePageDown(BOOL bShiftKey, BOOL bControlKey) {
   const int lineStart = current - current % perLine;
   int target = std::min(count - 1, lineStart + m_pReportControl->GetReportAreaRows(current, TRUE));
   while (target > current && target % perLine != current % perLine) --target;
-  if (target == current)
-    MoveLastRow(bShiftKey, bControlKey);
-  else
-    FocusRow(rows->GetAt(target), bShiftKey, bControlKey);
+  if (target == current) MoveLastRow(bShiftKey, bControlKey);
+  else FocusRow(rows->GetAt(target), bShiftKey, bControlKey);
 }
 
 void CTKReportIconNavigator::MovePageUp(BOOL bShiftKey, BOOL bControlKey) {
@@ -361,15 +352,11 @@ void CTKReportIconNavigator::MovePageUp(BOOL bShiftKey, BOOL bControlKey) {
   const int lineStart = current - current % perLine;
   int target = std::max(0, lineStart - m_pReportControl->GetReportAreaRows(current, FALSE));
   while (target < current && target % perLine != current % perLine) ++target;
-  if (target == current)
-    MoveFirstRow(bShiftKey, bControlKey);
-  else
-    FocusRow(rows->GetAt(target), bShiftKey, bControlKey);
+  if (target == current) MoveFirstRow(bShiftKey, bControlKey);
+  else FocusRow(rows->GetAt(target), bShiftKey, bControlKey);
 }
 
 void CTKReportIconNavigator::MoveColumn(BOOL bBack, BOOL bShiftKey, BOOL bControlKey) {
-  if (bBack)
-    MoveLeft(bShiftKey, ControlState(bControlKey));
-  else
-    MoveRight(bShiftKey, ControlState(bControlKey));
+  if (bBack) MoveLeft(bShiftKey, ControlState(bControlKey));
+  else MoveRight(bShiftKey, ControlState(bControlKey));
 }

@@ -23,7 +23,9 @@ class CTKReportNavigator : public CCmdTarget {
   virtual void MovePageUp(BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE);
   virtual void MoveColumn(BOOL bBack, BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE);
 
-  void MovePreviousColumn(BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE) { MoveColumn(TRUE, bShiftKey, bControlKey); }
+  void MovePreviousColumn(BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE) {
+    MoveColumn(TRUE, bShiftKey, bControlKey);
+  }
   void MoveNextColumn(BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE) { MoveColumn(FALSE, bShiftKey, bControlKey); }
   void MoveFirstRow(BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE);
   void MoveLastRow(BOOL bShiftKey = FALSE, BOOL bControlKey = FALSE);

@@ -365,8 +365,7 @@ int CTKReportPaintManager::CalcColumnCaptionHeight(CDC* pDC, CTKReportColumn* pC
 
   CFont* pOld = pDC->SelectObject(&m_fontCaption);
   const int textWidth = pDC->GetTextExtent(caption).cx;
-  if (m_nSortArrowPlacement != 2 && pColumn->IsSortable() && pColumn->IsSorted() &&
-      rcText.Width() > textWidth + 11)
+  if (m_nSortArrowPlacement != 2 && pColumn->IsSortable() && pColumn->IsSorted() && rcText.Width() > textWidth + 11)
     rcText.right = rcText.left + textWidth + 11;
   const BOOL wordBreak = (pColumn->GetHeaderAlignment() & DT_WORDBREAK) != 0;
   const UINT flags = wordBreak ? DT_WORDBREAK | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS

@@ -63,10 +63,10 @@ class CTKFormulaMulDivC : public CCmdTarget {
 // Column styles.
 enum TKReportColumnStyle {
   tkColumnShaded = 0,
-  tkColumnFlat = 1,  // raised: simple 3D buttons
-  tkColumnExplorer = 2,  // the "HEADER" visual style, else two-level 3D buttons
+  tkColumnFlat = 1,        // raised: simple 3D buttons
+  tkColumnExplorer = 2,    // the "HEADER" visual style, else two-level 3D buttons
   tkColumnOffice2003 = 3,  // colour-manager gradients
-  tkColumnResource = 4,  // colours from the theme INI or a base colour
+  tkColumnResource = 4,    // colours from the theme INI or a base colour
 };
 
 // Grid line styles.
@@ -103,7 +103,6 @@ enum TKReportGlyph {
   tkGlyphSortDescending = 11,  // supplied by the application
   tkGlyphSortAscending = 12,   // supplied by the application
 };
-
 
 class CTKReportPaintManager : public CCmdTarget {
  public:
@@ -172,8 +171,8 @@ class CTKReportPaintManager : public CCmdTarget {
   virtual void DrawMultiLineText(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics,
                                  const CString& strText, CRect rcItem, BOOL bWordBreak);
   virtual void DrawTextLineWithHyperlinks(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
-                                          TK_REPORTRECORDITEM_METRICS* pMetrics, const CString& strText,
-                                          CRect rcItem, int nFirst, int nLast, int nLineWidth);
+                                          TK_REPORTRECORDITEM_METRICS* pMetrics, const CString& strText, CRect rcItem,
+                                          int nFirst, int nLast, int nLineWidth);
   virtual int CalcTextHeight(CDC* pDC, const CString& strText, int nMaxWidth, BOOL bWordBreak);
   virtual CRect* CalcTextRect(CRect* pResult, CDC* pDC, const CString& strText, CRect rcItem, BOOL bWordBreak,
                               BOOL bLimitSize, UINT nFormat);
@@ -304,25 +303,25 @@ class CTKReportPaintManager : public CCmdTarget {
   // Theme colours.
   CTKPaintManagerColor m_clrHighlight;  // selection background
   CTKPaintManagerColor m_clrGridLine;
-  CTKPaintManagerColor m_clrWindowText;  // text colour
+  CTKPaintManagerColor m_clrWindowText;     // text colour
   CTKPaintManagerColor m_clrHighlightText;  // selection text
   CTKPaintManagerColor m_clrHeaderControl;  // header face
-  CTKPaintManagerColor m_clrCaptionText;  // header text
+  CTKPaintManagerColor m_clrCaptionText;    // header text
   CTKPaintManagerColor m_clrControlBack;
   CTKPaintManagerColor m_clrGroupRowText;
   CTKPaintManagerColor m_clrGroupShadeBack;
   CTKPaintManagerColor m_clrGroupShadeText;
   CTKPaintManagerColor m_clrGroupShadeBorder;
   CTKPaintManagerColor m_clrGroupBoxBack;
-  CTKPaintManagerColor m_clrControlDark;  // 3D shadow
+  CTKPaintManagerColor m_clrControlDark;        // 3D shadow
   CTKPaintManagerColor m_clrControlLightLight;  // 3D highlight
-  CTKPaintManagerColor m_clrHotDivider;  // drop marker
-  CTKPaintManagerColor m_clrIndentControl;  // group indent
-  CTKPaintManagerColor m_clrItemShade;  // sorted column shade
-  CTKPaintManagerColor m_clrBtnFace;  // 3D face
-  CTKPaintManagerColor m_clrBtnText;  // button text
+  CTKPaintManagerColor m_clrHotDivider;         // drop marker
+  CTKPaintManagerColor m_clrIndentControl;      // group indent
+  CTKPaintManagerColor m_clrItemShade;          // sorted column shade
+  CTKPaintManagerColor m_clrBtnFace;            // 3D face
+  CTKPaintManagerColor m_clrBtnText;            // button text
   CTKPaintManagerColor m_clrPreviewText;
-  CTKPaintManagerColor m_clrSelectedRow;  // inactive selection background
+  CTKPaintManagerColor m_clrSelectedRow;      // inactive selection background
   CTKPaintManagerColor m_clrSelectedRowText;  // inactive selection text
   CTKPaintManagerColorGradient m_grcGradientColumn;
   CTKPaintManagerColorGradient m_grcGradientColumnHot;
@@ -341,9 +340,9 @@ class CTKReportPaintManager : public CCmdTarget {
   int m_nFixedColumnsIndent = -1;  // glyph-less caption offset
   int m_nTreeIndent = 20;
   BOOL m_bTreeLinesAtTopLevel = FALSE;
-  int m_nTreeTextIndentRowParent = 3;  // gap after expand button
+  int m_nTreeTextIndentRowParent = 3;    // gap after expand button
   int m_nTreeTextIndentRowNoParent = 5;  // gap without expand button
-  int m_nTreeTextIndentGroupRow = 5;  // group caption gap
+  int m_nTreeTextIndentGroupRow = 5;     // group caption gap
   BOOL m_bGroupRowTextBold = FALSE;
   BOOL m_bShadeGroupHeadings = FALSE;
   BOOL m_bShadeSortColumn = TRUE;
@@ -366,7 +365,7 @@ class CTKReportPaintManager : public CCmdTarget {
   BOOL m_bDrawLockIcon = FALSE;
   BOOL m_bUseShellIcon = FALSE;
   int m_nStartRecOrRowNumber = 0;  // row number offset
-  BOOL m_bRecOrRowNum = TRUE;  // number by record
+  BOOL m_bRecOrRowNum = TRUE;      // number by record
   int m_nTreeStructureStyle = 1;
   CRect m_rcPreviewIndent;
   int m_nFreezeColsDividerPosition = 0;
@@ -402,7 +401,7 @@ class CTKReportPaintManager : public CCmdTarget {
   CBrush m_brushGroupGridLine;
   int m_nFreezeColsDividerStyle = tkFreezeDividerThin | tkFreezeDividerHeader | tkFreezeDividerShade;
   BOOL m_bFixedRowHeight = TRUE;
-  BOOL m_bColumnWidthWYSIWYG = FALSE;  // print with screen widths
+  BOOL m_bColumnWidthWYSIWYG = FALSE;    // print with screen widths
   BOOL m_bPrintPageWidthMarkers = TRUE;  // page-width markers
   BOOL m_bAutoSizeOption = FALSE;
   BOOL m_bDrawGridForEmptySpace = FALSE;  // grid below rows

@@ -230,10 +230,8 @@ int CTKReportPaintManager::GetRowHeight(CDC* pDC, CTKReportRow* pRow, int nTotal
   if (control && pRow && control->IsVariableRowHeight()) {
     if (pRow->GetRowHeight() == 0) pRow->SetRowHeight(control->GetDefaultRowHeight());
     CTKReportRecord* record = pRow->GetRecord();
-    if (record && record->GetRowHeight() > 0)
-      pRow->SetRowHeight(record->GetRowHeight());
-    else if (record)
-      record->SetRowHeight(pRow->GetRowHeight());
+    if (record && record->GetRowHeight() > 0) pRow->SetRowHeight(record->GetRowHeight());
+    else if (record) record->SetRowHeight(pRow->GetRowHeight());
     return pRow->GetRowHeight();
   }
   if (m_bFixedRowHeight || !pRow || pRow->IsGroupRow() || !pRow->IsItemsVisible() || !control)
@@ -259,8 +257,8 @@ int CTKReportPaintManager::GetRowHeight(CDC* pDC, CTKReportRow* pRow, int nTotal
     auto* metrics = new TK_REPORTRECORDITEM_METRICS();
     pRow->GetItemMetrics(&args, metrics);
     CTKFontDC font(dc, metrics->pFont ? metrics->pFont : &m_fontText);
-    const int width = (dc->IsPrinting() && !m_bColumnWidthWYSIWYG) ? column->GetPrintWidth(nTotalWidth)
-                                                                     : column->GetWidth();
+    const int width =
+        (dc->IsPrinting() && !m_bColumnWidthWYSIWYG) ? column->GetPrintWidth(nTotalWidth) : column->GetWidth();
     RECT rcItem{0, 0, width - 4, 0};
     pRow->ShiftTreeIndent(rcItem, column);
     TK_REPORTRECORDITEM_ARGS itemArgs(args);
@@ -280,8 +278,8 @@ int CTKReportPaintManager::GetRowHeight(CDC* pDC, CTKReportRow* pRow, int nTotal
     } else {
       CString text = control->IsVirtualMode() ? metrics->strText : item->GetCaption(column);
       ReplaceSpacesInHyperlinks(item, text, 1);
-      tallest = std::max(tallest, CalcTextHeight(dc, text, textWidth - iconWidth - 3,
-                                                 (column->GetAlignment() & DT_WORDBREAK) != 0));
+      tallest = std::max(
+          tallest, CalcTextHeight(dc, text, textWidth - iconWidth - 3, (column->GetAlignment() & DT_WORDBREAK) != 0));
     }
     metrics->InternalRelease();
   }
@@ -420,18 +418,14 @@ void CTKReportPaintManager::DrawGroupRow(CDC* pDC, CTKReportGroupRow* pRow, CRec
   if (groupIcon) {
     const int w = groupIcon->GetWidth(), h = groupIcon->GetHeight();
     CRect rcIcon(rcRow);
-    if (flags & 2)
-      rcIcon.left = rcGlyph.right + 5;
+    if (flags & 2) rcIcon.left = rcGlyph.right + 5;
     else if (flags & 4)
       rcIcon.left = std::min(rcCaption.left + captionWidth + 5, static_cast<int>(rcRow.right) - w - 1);
-    else if (flags & 8)
-      rcIcon.left = rcRow.right - w - 1;
-    if (flags & 0x100)
-      rcIcon.SetRect(rcIcon.left, rcRow.top, rcIcon.right, rcRow.top + h + 1);
+    else if (flags & 8) rcIcon.left = rcRow.right - w - 1;
+    if (flags & 0x100) rcIcon.SetRect(rcIcon.left, rcRow.top, rcIcon.right, rcRow.top + h + 1);
     else if (flags & 0x400)
       rcIcon.SetRect(rcIcon.left, rcCaption.CenterPoint().y - h / 2, rcIcon.right, rcCaption.CenterPoint().y + h);
-    else if (flags & 0x800)
-      rcIcon.SetRect(rcIcon.left, rcRow.bottom - h - 1, rcIcon.right, rcRow.bottom);
+    else if (flags & 0x800) rcIcon.SetRect(rcIcon.left, rcRow.bottom - h - 1, rcIcon.right, rcRow.bottom);
     const COLORREF oldBack = pDC->SetBkColor(
         pMetrics->clrBackground == static_cast<COLORREF>(-1) ? RGB(255, 255, 255) : pMetrics->clrBackground);
     DrawBitmap(pDC, control, rcIcon, pMetrics->nGroupIcon);
@@ -449,12 +443,10 @@ void CTKReportPaintManager::DrawGroupRowCheck(CDC* pDC, CTKReportGroupRow* pRow,
     CTKReportRow* child = children->GetAt(i);
     if (!child) continue;
     if (child->GetRecord()) withRecords++;
-    const BOOL counts = child->IsSelected() || (!pRow->IsExpanded() && child->GetRecord() &&
-                                                child->GetRecord()->IsSelected());
-    if (counts)
-      selected++;
-    else
-      unselected++;
+    const BOOL counts =
+        child->IsSelected() || (!pRow->IsExpanded() && child->GetRecord() && child->GetRecord()->IsSelected());
+    if (counts) selected++;
+    else unselected++;
   }
   const CRect rc(rcGlyph.right + 2, rcGlyph.top, rcGlyph.right, rcGlyph.bottom);
   if (selected > 0) {
@@ -510,8 +502,7 @@ int CTKReportPaintManager::DrawBitmap(CDC* pDC, CTKReportControl* pControl, CRec
   return icon->GetWidth() + 1;
 }
 
-int CTKReportPaintManager::DrawColumnIcon(CDC* pDC, CTKReportColumn* pColumn, CRect rcColumn, CRect rcIcon,
-                                          int nIcon) {
+int CTKReportPaintManager::DrawColumnIcon(CDC* pDC, CTKReportColumn* pColumn, CRect rcColumn, CRect rcIcon, int nIcon) {
   CTKReportControl* control = pColumn && pColumn->GetControl() ? pColumn->GetControl() : m_pControl;
   CTKImageManager* images = control ? control->GetImageManager() : nullptr;
   CTKImageManagerIcon* icon = images ? images->LookupIcon(static_cast<UINT>(nIcon), 0) : nullptr;
@@ -560,12 +551,9 @@ void CTKReportPaintManager::DrawItemBitmap(TK_REPORTRECORDITEM_DRAWARGS* pDrawAr
     rcItem.left += w + 1;
   }
   int y;
-  if (align & kTKAlignIconTop)
-    y = rcItem.top;
-  else if (align & kTKAlignIconBottom)
-    y = rcItem.bottom - h - 1;
-  else
-    y = rcItem.top + (rcItem.Height() - h) / 2;
+  if (align & kTKAlignIconTop) y = rcItem.top;
+  else if (align & kTKAlignIconBottom) y = rcItem.bottom - h - 1;
+  else y = rcItem.top + (rcItem.Height() - h) / 2;
   DrawIconAt(pDrawArgs->pDC, icon, CPoint(x, y), pDrawArgs->pRow && pDrawArgs->pRow->IsSelected());
 }
 
@@ -578,9 +566,7 @@ void CTKReportPaintManager::DrawTreeStructure(TK_REPORTRECORDITEM_DRAWARGS* pDra
   if (!row || !control) return;
   const COLORREF color = pMetrics->clrForeground;
   const BOOL virtualMode = control->IsVirtualMode();
-  auto isTopLevel = [](CTKReportRow* r) {
-    return !r->GetParentRow() || r->GetParentRow()->IsGroupRow();
-  };
+  auto isTopLevel = [](CTKReportRow* r) { return !r->GetParentRow() || r->GetParentRow()->IsGroupRow(); };
   if (virtualMode) {
     if (pMetrics->nVirtRowLevel == 0) return;
   } else {
@@ -589,10 +575,8 @@ void CTKReportPaintManager::DrawTreeStructure(TK_REPORTRECORDITEM_DRAWARGS* pDra
   }
   const int height = rcItem.Height();
   int mid = height / 2;
-  if (pDrawArgs->nTextAlign & kTKAlignIconTop)
-    mid = szButton.cy / 2;
-  else if (pDrawArgs->nTextAlign & kTKAlignIconBottom)
-    mid = height - szButton.cy / 2 - 2;
+  if (pDrawArgs->nTextAlign & kTKAlignIconTop) mid = szButton.cy / 2;
+  else if (pDrawArgs->nTextAlign & kTKAlignIconBottom) mid = height - szButton.cy / 2 - 2;
   const int shift = (szButton.cy + 1) / 2 + 2;
   if (m_bTreeLinesAtTopLevel) rcItem.left += shift;
   if (virtualMode) rcItem.left += shift;
@@ -680,10 +664,8 @@ void CTKReportPaintManager::DrawItemControl(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
       rcItem.left = rc.right;
     }
   } else {
-    if (right)
-      rc.left = rc.right;
-    else
-      rc.right = rc.left;
+    if (right) rc.left = rc.right;
+    else rc.right = rc.left;
   }
   if (h > 0 && h < rc.Height()) {
     rc.top += (rc.Height() - h) / 2;
@@ -707,10 +689,8 @@ void CTKReportPaintManager::DrawItemControl(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
     m_themeButton->DrawThemeBackground(pDC->GetSafeHdc(), 1, state, &rc, nullptr);
   }
   CRect content(rc);
-  if (state == 3)
-    content.DeflateRect(3, 3, 1, 1);
-  else
-    content.DeflateRect(1, 1);
+  if (state == 3) content.DeflateRect(3, 3, 1, 1);
+  else content.DeflateRect(1, 1);
   const int iconId = pItemControl->GetIconIndex(state);
   CTKImageManager* images = m_pControl ? m_pControl->GetImageManager() : nullptr;
   if (iconId != -1 && images) {
@@ -726,7 +706,9 @@ void CTKReportPaintManager::DrawItemControl(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
   if (!caption.IsEmpty()) {
     const int align = pItemControl->GetAlignment();
     const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
-                       (align == 1 ? DT_LEFT : align == 2 ? DT_RIGHT : DT_CENTER);
+                       (align == 1   ? DT_LEFT
+                        : align == 2 ? DT_RIGHT
+                                     : DT_CENTER);
     const COLORREF oldText = pDC->SetTextColor(pItemControl->GetEnable() ? pItemControl->m_clrCaption : Sys(35));
     const int oldMode = pDC->SetBkMode(TRANSPARENT);
     pDC->DrawText(caption, &content, flags);

@@ -112,8 +112,7 @@ void CTKReportPaintManager::FillGroupByControl(CDC* pDC, CRect rc) {
   if (pDC) pDC->FillSolidRect(&rc, m_clrGroupBoxBack);
 }
 
-void CTKReportPaintManager::DrawSectionDivider(CDC* pDC, const CRect& rc, int nPosition, int nStyle,
-                                               COLORREF color) {
+void CTKReportPaintManager::DrawSectionDivider(CDC* pDC, const CRect& rc, int nPosition, int nStyle, COLORREF color) {
   if (!pDC) return;
   const COLORREF face = m_clrBtnFace, shadow = m_clrControlDark, light = m_clrControlLightLight;
   switch (nStyle) {
@@ -199,8 +198,7 @@ void CTKReportPaintManager::DrawTreeLine(CDC* pDC, int x, int y, int cx, int cy,
   if (!pDC) return;
   if (m_nTreeStructureStyle == 2)
     DrawPatternedRect(pDC, &m_brushTreeStructure, CRect(x, y, x + cx, y + cy), kTreeLinePattern, m_clrControlDark);
-  else
-    pDC->FillSolidRect(x, y, cx, cy, color);
+  else pDC->FillSolidRect(x, y, cx, cy, color);
 }
 
 // ---- glyphs and images ----
@@ -209,8 +207,7 @@ CSize CTKReportPaintManager::DrawGlyph(CDC* pDC, CRect rc, int nGlyph) {
   const bool checkGlyph = nGlyph == 2 || nGlyph == 3 || nGlyph == 4 || nGlyph == 5 || nGlyph == 8;
   if (checkGlyph && m_columnStyle == tkColumnExplorer && IsThemeActive(m_themeButton)) {
     SIZE part{};
-    if (SUCCEEDED(m_themeButton->GetThemePartSize(pDC ? pDC->GetSafeHdc() : nullptr, 3, 1, nullptr, TS_DRAW,
-                                                  &part))) {
+    if (SUCCEEDED(m_themeButton->GetThemePartSize(pDC ? pDC->GetSafeHdc() : nullptr, 3, 1, nullptr, TS_DRAW, &part))) {
       if (pDC) {
         const int state = nGlyph == 2 ? 1 : nGlyph == 3 ? 5 : nGlyph == 4 ? 4 : nGlyph == 5 ? 8 : 9;
         const int top = rc.top + (rc.Height() - part.cy) / 2;
@@ -324,10 +321,8 @@ void CTKReportPaintManager::DrawColumnFooter(CDC* pDC, CTKReportColumn* pColumn,
   const int alignment = pColumn->GetFooterAlignment();
   const int needed = GetTextWidth(pDC, text) + 6;
   if (needed < rcText.Width()) {
-    if (alignment & DT_RIGHT)
-      rcText.left = rcText.right - needed;
-    else if (alignment & DT_CENTER)
-      rcText.left = (rcText.left + rcText.right - needed) / 2;
+    if (alignment & DT_RIGHT) rcText.left = rcText.right - needed;
+    else if (alignment & DT_CENTER) rcText.left = (rcText.left + rcText.right - needed) / 2;
   }
   if (!m_bFixedRowHeight && (alignment & DT_WORDBREAK)) {
     CRect rcCalc(rcText);
@@ -343,8 +338,8 @@ void CTKReportPaintManager::DrawColumnFooter(CDC* pDC, CTKReportColumn* pColumn,
 
 // ---- column buttons ----
 
-void CTKReportPaintManager::DrawColumnBackground(CDC* pDC, CTKReportColumn* pColumn, CRect rc,
-                                                 BOOL* pbColumnPressed, CTKReportHeader* pHeader) {
+void CTKReportPaintManager::DrawColumnBackground(CDC* pDC, CTKReportColumn* pColumn, CRect rc, BOOL* pbColumnPressed,
+                                                 CTKReportHeader* pHeader) {
   if (!pDC || !pColumn) return;
   CTKReportColumn* prev = pHeader ? GetColumnLeftOf(pHeader, pColumn) : nullptr;
   const BOOL divider = pColumn->m_bDrawHeaderDivider;
@@ -408,8 +403,8 @@ void CTKReportPaintManager::DrawColumnBackground(CDC* pDC, CTKReportColumn* pCol
   if (prev && !prev->m_bDrawHeaderDivider) VLine(pDC, rc.left, rc.top + 1, rc.Height() - 2, face);
 }
 
-void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKReportHeader* pHeader,
-                                       CRect rcColumn, BOOL bDrawExternal) {
+void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKReportHeader* pHeader, CRect rcColumn,
+                                       BOOL bDrawExternal) {
   if (!pDC || !pColumn) return;
   const BOOL pressInProgress = pHeader && IsHeaderPressInProgress(pHeader);
   BOOL boxLook = bDrawExternal;
@@ -442,10 +437,8 @@ void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKRe
   const CString caption = pColumn->GetCaption();
   CTKMarkupInputElement* markup = pColumn->GetMarkupUIElement();
   int captionWidth = 0;
-  if (markup)
-    captionWidth = MarkupMeasureElement(markup, 0x7FFFFFFF, 0x7FFFFFFF).cx;
-  else
-    captionWidth = GetTextWidth(pDC, caption);
+  if (markup) captionWidth = MarkupMeasureElement(markup, 0x7FFFFFFF, 0x7FFFFFFF).cx;
+  else captionWidth = GetTextWidth(pDC, caption);
 
   const int headerAlign = pColumn->GetHeaderAlignment();
   const bool right = (headerAlign & DT_RIGHT) != 0;
@@ -469,8 +462,7 @@ void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKRe
       rcCaption.right = rcColumn.right - glyph.cx - 2;
     }
   }
-  if (m_bCompactNarrowColumnIcon && icon != -1 && !caption.IsEmpty() && rcCaption.Width() <= 2 * iconSpace)
-    icon = -1;
+  if (m_bCompactNarrowColumnIcon && icon != -1 && !caption.IsEmpty() && rcCaption.Width() <= 2 * iconSpace) icon = -1;
 
   if (right || centred) {
     int needed = captionWidth + 6;
@@ -501,8 +493,7 @@ void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKRe
   if (!caption.IsEmpty() && rcCaption.Width() > 0) {
     if (sortArrow) {
       arrowLeft = rcCaption.left + captionWidth + arrowExtra;
-      if (captionWidth + arrowExtra + 16 > rcCaption.Width() && m_nSortArrowPlacement == 1 &&
-          rcCaption.Width() > 16) {
+      if (captionWidth + arrowExtra + 16 > rcCaption.Width() && m_nSortArrowPlacement == 1 && rcCaption.Width() > 16) {
         arrowLeft = rcCaption.right - 16;
         rcCaption.right -= 18;
       }
@@ -614,4 +605,3 @@ BOOL CTKReportPaintManager::DrawSpinButtonGlyph(CDC* pDC, CRect* pRect) {
   m_themeSpin->DrawThemeBackground(pDC->GetSafeHdc(), 2, 1, &lower, nullptr);
   return TRUE;
 }
-

@@ -53,7 +53,6 @@ void CTKReportRecordItem::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRE
 
 void CTKReportRecordItem::DrawControls(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*, RECT&) {}
 
-
 CString CTKReportRecordItem::GetCaption(CTKReportColumn*) { return m_strCaption; }
 
 CString CTKReportRecordItem::GetCaptionText() { return GetCaption(GetColumn()); }
@@ -99,7 +98,8 @@ int CTKReportRecordItem::CompareGroupCaption(CTKReportColumn* pColumn, CTKReport
 
 int CTKReportRecordItem::Compare(CTKReportColumn* pColumn, CTKReportRecordItem* pItem) {
   if (!pItem) return 0;
-  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1) return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
+  if (m_nSortPriority != -1 || pItem->m_nSortPriority != -1)
+    return TKReportPriorityDifference(m_nSortPriority, pItem->m_nSortPriority);
   return CompareCaptions(GetCaption(pColumn), pItem->GetCaption(pColumn));
 }
 
@@ -133,7 +133,8 @@ void CTKReportRecordItem::RemoveHyperlinkAt(int nHyperlink) {
   if (m_pHyperlinks) m_pHyperlinks->RemoveLinkAt(nHyperlink);
 }
 
-void CTKReportRecordItem::GetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pItemMetrics) {
+void CTKReportRecordItem::GetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
+                                         TK_REPORTRECORDITEM_METRICS* pItemMetrics) {
   if (!pItemMetrics) return;
   if (m_clrBackground != static_cast<COLORREF>(-1)) pItemMetrics->clrBackground = m_clrBackground;
   if (m_clrText != static_cast<COLORREF>(-1)) pItemMetrics->clrForeground = m_clrText;
@@ -181,25 +182,22 @@ void CTKReportRecordItem::SetCheckedState(int nState) {
   m_checkState = m_bTristateCheckbox ? nState : (nState ? 1 : 0);
 }
 
-int CTKReportRecordItem::GetCheckedState() const {
-  return m_bTristateCheckbox ? m_checkState : (m_checkState ? 1 : 0);
-}
+int CTKReportRecordItem::GetCheckedState() const { return m_bTristateCheckbox ? m_checkState : (m_checkState ? 1 : 0); }
 
 void CTKReportRecordItem::ToggleCheckState() {
-  if (m_bTristateCheckbox)
-    SetCheckedState((GetCheckedState() + 1) % 3);
-  else
-    SetChecked(!IsChecked());
+  if (m_bTristateCheckbox) SetCheckedState((GetCheckedState() + 1) % 3);
+  else SetChecked(!IsChecked());
 }
 
-BOOL TKGetEditTextWithCheckbox(const CTKReportRecordItem* pItem) { return pItem ? pItem->GetEditTextWithCheckbox() : FALSE; }
+BOOL TKGetEditTextWithCheckbox(const CTKReportRecordItem* pItem) {
+  return pItem ? pItem->GetEditTextWithCheckbox() : FALSE;
+}
 
 BOOL TKIsItemFocusable(const CTKReportRecordItem* pItem) { return pItem ? pItem->IsFocusable() : FALSE; }
 
 int CTKReportRecordItem::ReservedQuery(int, int, int) { return -1; }
 
 void CTKReportRecordItem::DrawCheckBox(TK_REPORTRECORDITEM_DRAWARGS*, RECT&) {}
-
 
 void CTKReportRecordItem::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
   CTKReportRecord* record = m_pRecord;
@@ -215,7 +213,8 @@ void CTKReportRecordItem::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPC
 BOOL CTKReportRecordItem::OnValidateEdit(TK_REPORTRECORDITEM_ARGS*, CString&) { return TRUE; }
 void CTKReportRecordItem::OnInplaceListCancel(TK_REPORTRECORDITEM_ARGS*) {}
 
-void CTKReportRecordItem::OnConstraintChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReportRecordItemConstraint* pConstraint) {
+void CTKReportRecordItem::OnConstraintChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs,
+                                              CTKReportRecordItemConstraint* pConstraint) {
   if (pConstraint) OnEditChanged(pItemArgs, pConstraint->m_strConstraint);
 }
 
@@ -226,7 +225,6 @@ CTKReportColumn* CTKReportRecordItem::GetColumn() {
   CTKReportColumns* columns = TKGetReportDataHost(m_pControl)->GetColumns();
   return columns ? columns->Find(GetIndex()) : nullptr;
 }
-
 
 CTKReportRecordItemEditOptions* CTKReportRecordItem::GetEditOptions(CTKReportColumn* pColumn) {
   if (m_pEditOptions) return m_pEditOptions;

@@ -104,7 +104,8 @@ class CTKReportRecordItem : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloc
   // The width the item needs, 0 without a control.
   virtual int Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs);
   virtual void DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics);
-  virtual void DrawControls(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics, RECT& rcItem);
+  virtual void DrawControls(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics,
+                            RECT& rcItem);
 
   // ---- input (the input side fills these in) ----
   // Index of the hyperlink under the point, -1 when none.

@@ -17,7 +17,9 @@
 
 namespace {
 
-BOOL InRect(const RECT& rc, POINT pt) { return pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom; }
+BOOL InRect(const RECT& rc, POINT pt) {
+  return pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom;
+}
 
 // The decimal integer at the start of the text (after blanks), held in 64
 // bits and saturated; text that is no number counts as 0.
@@ -166,10 +168,8 @@ BOOL CTKReportRecordItem::OnMouseMove(UINT nFlags, POINT point, CTKReportControl
     const BOOL inside = InRect(m_pHotControl->GetRect(), pt);
     if (inside != m_bHotControlInside) {
       m_bHotControlInside = inside;
-      if (inside)
-        m_pHotControl->OnMouseEnter(nFlags, pt);
-      else
-        m_pHotControl->OnMouseLeave(nFlags, pt);
+      if (inside) m_pHotControl->OnMouseEnter(nFlags, pt);
+      else m_pHotControl->OnMouseLeave(nFlags, pt);
     } else {
       m_pHotControl->OnMouseMove(nFlags, pt);
     }
@@ -214,10 +214,8 @@ static void EditAfterClick(CTKReportRecordItem* item, TK_REPORTRECORDITEM_CLICKA
   ::ClientToScreen(control->m_hWnd, &screen);
   if (::WindowFromPoint(screen) != edit->m_hWnd) return;
   CTKReportRecordItemEditOptions* options = item->GetEditOptions(args->pColumn);
-  if (options && options->m_bSelectTextOnEdit)
-    edit->SetSel(0, -1);
-  else
-    item->SimulateClick(args);
+  if (options && options->m_bSelectTextOnEdit) edit->SetSel(0, -1);
+  else item->SimulateClick(args);
 }
 
 void CTKReportRecordItem::OnClick(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {
@@ -270,7 +268,8 @@ void CTKReportRecordItem::OnDblClick(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) 
   TK_REPORTRECORDITEM_CLICKARGS args(*pClickArgs);
   args.AddReferences();
   InternalAddRef();
-  const BOOL editing = control->m_pInplaceEdit && control->m_pInplaceEdit->m_hWnd && control->m_pInplaceEdit->pItem == this;
+  const BOOL editing =
+      control->m_pInplaceEdit && control->m_pInplaceEdit->m_hWnd && control->m_pInplaceEdit->pItem == this;
   if (IsAllowEdit(&args) && !control->m_bEditOnClick && control->m_bEditOnDoubleClick && !editing)
     EditAfterClick(this, &args);
   control->SendItemNotify(args.pRow, this, args.pColumn, TK_NM_REPORT_DBLCLK, &args.ptClient);
@@ -293,10 +292,8 @@ void CTKReportRecordItem::OnBeginEdit(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
     CTKReportRecordItemControl* itemControl = m_pItemControls->GetAt(i);
     if (!itemControl) continue;
     const int width = itemControl->GetSize().cx;
-    if (itemControl->GetAlignment() == 2)
-      reservedRight += width;
-    else
-      rcEdit.left += width;
+    if (itemControl->GetAlignment() == 2) reservedRight += width;
+    else rcEdit.left += width;
   }
 
   // The point pair the buttons grow from: inside buttons leftwards, the

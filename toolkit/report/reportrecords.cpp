@@ -167,11 +167,16 @@ bool MatchForward(const CString& caption, const CString& text, int mode, bool pr
   int p = caption.Find(text);
   auto modeTest = [&]() {
     switch (mode) {
-      case 0: return true;
-      case 1: return Upper(caption) == Upper(text);
-      case 2: return caption.Mid(p) == text;
-      case 3: return caption == text;
-      default: return false;
+      case 0:
+        return true;
+      case 1:
+        return Upper(caption) == Upper(text);
+      case 2:
+        return caption.Mid(p) == text;
+      case 3:
+        return caption == text;
+      default:
+        return false;
     }
   };
   if (prefix) return p == 0 && modeTest();
@@ -187,11 +192,16 @@ bool MatchBackward(const CString& caption, const CString& text, int mode) {
   int p = caption.Find(text);
   if (p >= 0) {
     switch (mode) {
-      case 4: return true;
-      case 5: return Upper(caption) == Upper(text);
-      case 6: return caption.Mid(p) == text;
-      case 7: return caption == text;
-      default: return false;
+      case 4:
+        return true;
+      case 5:
+        return Upper(caption) == Upper(text);
+      case 6:
+        return caption.Mid(p) == text;
+      case 7:
+        return caption == text;
+      default:
+        return false;
     }
   }
   CString upperCaption = Upper(caption), upperText = Upper(text);

@@ -12,5 +12,5 @@ constexpr UINT TK_IDS_REPORT_INCREASING = 9560;
 constexpr UINT TK_IDS_REPORT_DECREASING = 9561;
 constexpr UINT TK_IDS_REPORT_EXPAND = 9562;
 constexpr UINT TK_IDS_REPORT_COLLAPSE = 9563;
-constexpr UINT TK_IDC_REPORT_NODROP = 9551;   // a removable column dragged off the header
-constexpr UINT TK_IDC_REPORT_RESIZE = 9972;   // over a resizable column divider
+constexpr UINT TK_IDC_REPORT_NODROP = 9551;  // a removable column dragged off the header
+constexpr UINT TK_IDC_REPORT_RESIZE = 9972;  // over a resizable column divider

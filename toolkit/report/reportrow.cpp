@@ -136,10 +136,8 @@ void CTKReportRow::SelectChildRows() {
 
 void CTKReportRow::SetExpanded(BOOL bExpanded, BOOL bRecursive) {
   if (bExpanded != m_bExpanded && HasChildren() && m_pControl) {
-    if (bExpanded)
-      m_pControl->DoExpandRow(this);
-    else
-      m_pControl->DoCollapseRow(this);
+    if (bExpanded) m_pControl->DoExpandRow(this);
+    else m_pControl->DoCollapseRow(this);
     if (m_pRecord) m_pRecord->SetExpanded(bExpanded);
     m_bExpanded = bExpanded;
     m_pControl->RefreshIndexesDeferred(TRUE, FALSE);
@@ -327,10 +325,8 @@ void CTKReportRow::ToggleKeepingSelection() {
   CTKReportSelectedRows* selection = m_pControl->GetSelectedRows();
   for (auto& [row, selected] : states) {
     if (row->m_nIndex >= 0 && row->m_pSection == m_pSection && row->IsSelected() != selected) {
-      if (selected)
-        selection->AddBlock(row->m_nIndex, row->m_nIndex);
-      else
-        selection->Remove(row);
+      if (selected) selection->AddBlock(row->m_nIndex, row->m_nIndex);
+      else selection->Remove(row);
     }
     row->InternalRelease();
   }
@@ -513,8 +509,7 @@ HRESULT CTKReportRow::GetAccessibleState(VARIANT varChild, VARIANT* pvarState) {
   return S_OK;
 }
 
-HRESULT CTKReportRow::AccessibleLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight,
-                                         VARIANT varChild) {
+HRESULT CTKReportRow::AccessibleLocation(LONG* pxLeft, LONG* pyTop, LONG* pcxWidth, LONG* pcyHeight, VARIANT varChild) {
   if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight) return E_POINTER;
   LONG child = CTKAccessible::GetChildIndex(&varChild);
   LONG count = m_pRecord ? m_pRecord->GetItemCount() : 0;

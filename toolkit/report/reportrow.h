@@ -174,8 +174,7 @@ class CTKReportRow : public CTKBatchAllocObjT<CTKReportRowBase, CTKReportRow_Bat
   int m_nChildIndex = -1;
 };
 
-class CTKReportGroupRow
-    : public CTKBatchAllocObjT<CTKReportRow, CTKReportGroupRow_BatchData, CTKReportRowAllocator> {
+class CTKReportGroupRow : public CTKBatchAllocObjT<CTKReportRow, CTKReportGroupRow_BatchData, CTKReportRowAllocator> {
  public:
   CTKReportGroupRow();
   ~CTKReportGroupRow() override;

@@ -80,10 +80,8 @@ void CTKReportRow::Draw(TK_REPORTDRAWROWARGS* pDrawArgs) {
       }
       CRect clip(rcClip);
       if (frozen > 0) {
-        if (position < frozen)
-          clip.right = std::min<LONG>(clip.right, frozenRight);
-        else
-          clip.left = std::max<LONG>(clip.left, frozenRight);
+        if (position < frozen) clip.right = std::min<LONG>(clip.right, frozenRight);
+        else clip.left = std::max<LONG>(clip.left, frozenRight);
       }
       CRect shown;
       if (shown.IntersectRect(&cell, &clip) || printing) {
@@ -227,8 +225,7 @@ void CTKReportRow::ShowToolTip(POINT ptTip, CTKReportTip* pTipWnd) {
   text = metrics->strText;
   text.Trim();
   CFont* font = metrics->pFont ? metrics->pFont : (pm ? pm->GetTextFont() : nullptr);
-  if (m_pControl->GetMarkupContext() && text.GetLength() > 1 && text[0] == u'<' &&
-      text[text.GetLength() - 1] == u'>') {
+  if (m_pControl->GetMarkupContext() && text.GetLength() > 1 && text[0] == u'<' && text[text.GetLength() - 1] == u'>') {
     metrics->InternalRelease();
     return;
   }

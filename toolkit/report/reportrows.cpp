@@ -84,9 +84,7 @@ CTKReportScreenRows* CTKReportRows::GetScreenRows() {
   return m_pScreenRows;
 }
 
-CTKReportRow* CTKReportRows::GetFocusedRow() const {
-  return m_nFocusedRow == -1 ? nullptr : GetAt(m_nFocusedRow);
-}
+CTKReportRow* CTKReportRows::GetFocusedRow() const { return m_nFocusedRow == -1 ? nullptr : GetAt(m_nFocusedRow); }
 
 int CTKReportRows::Add(CTKReportRow* pRow) {
   int index = static_cast<int>(m_arrRows.Add(pRow));
@@ -290,8 +288,7 @@ bool TKReportGroupComparesAsCompare(CTKReportRecordItem* item, CTKReportColumn* 
                      type == typeid(CTKReportRecordItemNumber) || type == typeid(CTKReportRecordItemDateTime) ||
                      type == typeid(CTKReportRecordItemPercentNumber) || type == typeid(CTKReportRecordItemIcon) ||
                      type == typeid(CTKReportRecordItemPreview) || type == typeid(CTKReportRecordItemVariant);
-  return known && item->GetGroupPriority() == -1 && item->m_strGroupCaption.IsEmpty() &&
-         item->GetGroupId(column) <= 0;
+  return known && item->GetGroupPriority() == -1 && item->m_strGroupCaption.IsEmpty() && item->GetGroupId(column) <= 0;
 }
 
 namespace {
@@ -346,9 +343,8 @@ void TKReportSortRowsKeyed(CTKReportRow** rows, int count, std::vector<std::vect
   }
   if (anyNullRecord) {
     // Group rows compare through their first children: the plain comparison.
-    TKReportMergeSort(rows, static_cast<std::size_t>(count), [](const CTKReportRow* x, const CTKReportRow* y) {
-      return CTKReportRows::CompareRows(x, y);
-    });
+    TKReportMergeSort(rows, static_cast<std::size_t>(count),
+                      [](const CTKReportRow* x, const CTKReportRow* y) { return CTKReportRows::CompareRows(x, y); });
     return;
   }
   std::vector<int> recordIndex(static_cast<std::size_t>(count));

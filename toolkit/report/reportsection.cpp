@@ -160,10 +160,8 @@ void CTKReportSection::GroupRows() {
         CTKReportGroupRow* group = m_pControl->CreateGroupRow();
         group->InitRow(m_pControl, this, nullptr);
         group->SetCaption(item ? item->GetGroupCaption(column).GetString() : u"");
-        if (parent)
-          parent->AddChild(group);
-        else
-          m_pTree->Add(group);
+        if (parent) parent->AddChild(group);
+        else m_pTree->Add(group);
         open.row = group;
         open.rank = rank;
         parent = group;
@@ -193,10 +191,8 @@ void CTKReportSection::GroupRows() {
       CTKReportGroupRow* group = m_pControl->CreateGroupRow();
       group->InitRow(m_pControl, this, nullptr);
       group->SetCaption(plain ? item->GetGroupCaption(column).GetString() : key.GetString());
-      if (parent)
-        parent->AddChild(group);
-      else
-        m_pTree->Add(group);
+      if (parent) parent->AddChild(group);
+      else m_pTree->Add(group);
       open.row = group;
       open.plain = plain;
       open.key = key;
@@ -315,10 +311,8 @@ void CTKReportSection::RefreshRows() {
     if (!row || !row->GetRecord() || (row == focusRow && reselect && m_bAllowSelection)) continue;
     const BOOL wanted = row->GetRecord()->IsSelected();
     if (wanted != row->IsSelected() && m_bAllowSelection) {
-      if (wanted)
-        selection->AddBlock(i, i);
-      else
-        selection->Remove(row);
+      if (wanted) selection->AddBlock(i, i);
+      else selection->Remove(row);
     }
   }
 }
@@ -328,12 +322,10 @@ int CTKReportSection::SortRows(CTKReportRows* pRows) {
   CTKReportColumns* columns = m_pControl->GetColumns();
   if (columns->GetSortOrder()->GetCount() == 0 && columns->GetGroupsOrder()->GetCount() == 0) return 0;
   if (pRows == m_pTree) m_groupRanks.clear();
-  if (CTKReportRows::T_CompareFunc compare = m_pControl->GetSortCompareFunction())
-    pRows->SortEx(compare);
+  if (CTKReportRows::T_CompareFunc compare = m_pControl->GetSortCompareFunction()) pRows->SortEx(compare);
   else if (pRows == m_pTree && typeid(*pRows) == typeid(CTKReportRows))
     TKReportSortRowsKeyed(pRows->m_arrRows.GetData(), pRows->GetCount(), &m_groupRanks);
-  else
-    pRows->Sort();
+  else pRows->Sort();
   if (pRows == m_pTree) {
     m_arrSortedPositions.clear();
     m_arrSortedPositions.reserve(static_cast<std::size_t>(pRows->GetCount()));
@@ -422,7 +414,8 @@ void CTKReportSection::RefreshIndexes(BOOL bAdjustLayout, BOOL bReverseOrder) {
     std::vector<char> selected;
     if (ours) {
       selected.resize(static_cast<std::size_t>(count));
-      for (int i = 0; i < count; ++i) selected[static_cast<std::size_t>(i)] = selection->Contains(m_pRows->m_arrRows[i]);
+      for (int i = 0; i < count; ++i)
+        selected[static_cast<std::size_t>(i)] = selection->Contains(m_pRows->m_arrRows[i]);
     }
     for (int n = 0; n < count; ++n) {
       const int i = bReverseOrder ? count - 1 - n : n;
@@ -518,8 +511,7 @@ BOOL CTKReportSection::EnsureVisible(CDC* pDC, CTKReportRow* pRow) {
   if (m_pControl->m_scrollModeV == 2 && !m_pControl->IsIconView()) {
     int offset = GetRowsHeightRange(pDC, width, index);
     int rowHeight = pRow->GetHeight(pDC, width);
-    if (offset < m_pControl->m_nTopOffset)
-      m_pControl->m_nTopOffset = offset;
+    if (offset < m_pControl->m_nTopOffset) m_pControl->m_nTopOffset = offset;
     else if (offset + rowHeight > m_pControl->m_nTopOffset + height)
       m_pControl->m_nTopOffset = offset + rowHeight - height;
     return TRUE;
@@ -541,10 +533,8 @@ BOOL CTKReportSection::EnsureVisible(CDC* pDC, CTKReportRow* pRow) {
     }
   }
   if (top != m_pRows->GetTopRowIndex()) {
-    if (m_nSection == kTKReportSectionBody)
-      m_pControl->SetTopRow(top);
-    else
-      m_pRows->SetTopRowIndex(top);
+    if (m_nSection == kTKReportSectionBody) m_pControl->SetTopRow(top);
+    else m_pRows->SetTopRowIndex(top);
   }
   return TRUE;
 }
@@ -623,13 +613,23 @@ void CTKReportSections::AdjustLayout(CDC* pDC, CRect rcSections) {
     if (!s->IsVisible()) continue;
     dividers[i] = s->GetDividerStyle() ? m_pControl->PaintDividerHeight(s->GetDividerStyle()) : 0;
     switch (s->GetHeightMode()) {
-      case kTKReportSectionHeightFixed: heights[i] = s->GetHeight(); break;
-      case kTKReportSectionHeightPercent: heights[i] = available * s->GetHeight() / 100; break;
-      case kTKReportSectionHeightFill: heights[i] = 0; break;
+      case kTKReportSectionHeightFixed:
+        heights[i] = s->GetHeight();
+        break;
+      case kTKReportSectionHeightPercent:
+        heights[i] = available * s->GetHeight() / 100;
+        break;
+      case kTKReportSectionHeightFill:
+        heights[i] = 0;
+        break;
       case kTKReportSectionHeightAuto:
       case kTKReportSectionHeightContent:
-      case kTKReportSectionHeightShrink: heights[i] = s->GetContentHeight(pDC); break;
-      default: heights[i] = 0; break;
+      case kTKReportSectionHeightShrink:
+        heights[i] = s->GetContentHeight(pDC);
+        break;
+      default:
+        heights[i] = 0;
+        break;
     }
     used += heights[i] + dividers[i];
   }

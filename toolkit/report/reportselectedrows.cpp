@@ -141,10 +141,8 @@ void CTKReportSelectedRows::Remove(CTKReportRow* pRow) {
 
 void CTKReportSelectedRows::Invert(CTKReportRow* pRow) {
   if (!pRow || pRow->GetSectionType() != m_nRowType) return;
-  if (Contains(pRow))
-    Remove(pRow);
-  else
-    Add(pRow);
+  if (Contains(pRow)) Remove(pRow);
+  else Add(pRow);
   m_nPivotRow = -1;
   m_bChanged = TRUE;
 }

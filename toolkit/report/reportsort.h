@@ -41,10 +41,8 @@ void TKReportMergeSort(T* data, std::size_t count, Compare compare) {
       // The right element goes first only when it compares less: equal
       // elements keep their order.
       while (a < mid && b < right) {
-        if (compare(from[b], from[a]) < 0)
-          to[out++] = std::move(from[b++]);
-        else
-          to[out++] = std::move(from[a++]);
+        if (compare(from[b], from[a]) < 0) to[out++] = std::move(from[b++]);
+        else to[out++] = std::move(from[a++]);
       }
       while (a < mid) to[out++] = std::move(from[a++]);
       while (b < right) to[out++] = std::move(from[b++]);

@@ -67,32 +67,63 @@ CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, 
       // same way; other types are left to VarCmp.
       key.value = Value::kInteger;
       switch (value.vt) {
-        case VT_I1: key.integer = value.cVal; break;
-        case VT_I2: key.integer = value.iVal; break;
-        case VT_I4: key.integer = value.lVal; break;
-        case VT_INT: key.integer = value.intVal; break;
-        case VT_I8: key.integer = value.llVal; break;
-        case VT_BOOL: key.integer = value.boolVal ? -1 : 0; break;
-        case VT_UI1: key.integer = value.bVal; break;
-        case VT_UI2: key.integer = value.uiVal; break;
-        case VT_UI4: key.integer = value.ulVal; break;
-        case VT_UINT: key.integer = value.uintVal; break;
+        case VT_I1:
+          key.integer = value.cVal;
+          break;
+        case VT_I2:
+          key.integer = value.iVal;
+          break;
+        case VT_I4:
+          key.integer = value.lVal;
+          break;
+        case VT_INT:
+          key.integer = value.intVal;
+          break;
+        case VT_I8:
+          key.integer = value.llVal;
+          break;
+        case VT_BOOL:
+          key.integer = value.boolVal ? -1 : 0;
+          break;
+        case VT_UI1:
+          key.integer = value.bVal;
+          break;
+        case VT_UI2:
+          key.integer = value.uiVal;
+          break;
+        case VT_UI4:
+          key.integer = value.ulVal;
+          break;
+        case VT_UINT:
+          key.integer = value.uintVal;
+          break;
         case VT_UI8:
           if (value.ullVal > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
             key.value = Value::kOther;
-          else
-            key.integer = static_cast<std::int64_t>(value.ullVal);
+          else key.integer = static_cast<std::int64_t>(value.ullVal);
           break;
-        case VT_R4: key.value = Value::kReal; key.number = value.fltVal; break;
-        case VT_R8: key.value = Value::kReal; key.number = value.dblVal; break;
+        case VT_R4:
+          key.value = Value::kReal;
+          key.number = value.fltVal;
+          break;
+        case VT_R8:
+          key.value = Value::kReal;
+          key.number = value.dblVal;
+          break;
         case VT_DATE:
           key.value = Value::kDate;
           key.number = value.date;
           key.linear = pv::DateToLinear(value.date);
           break;
-        case VT_BSTR: key.value = Value::kString; break;
-        case VT_NULL: key.value = Value::kNull; break;
-        default: key.value = Value::kOther; break;
+        case VT_BSTR:
+          key.value = Value::kString;
+          break;
+        case VT_NULL:
+          key.value = Value::kNull;
+          break;
+        default:
+          key.value = Value::kOther;
+          break;
       }
       if (key.value == Value::kInteger) key.number = static_cast<double>(key.integer);
     } else if (lastKind == Kind::kCaption && (!records || IsPlainCollection(records, lastRecords, lastRecordsPlain))) {
@@ -125,7 +156,8 @@ CTKReportItemSortKeys::CTKReportItemSortKeys(CTKReportRecordItem* const* items, 
   if (anyNoCase) m_lowered.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
     m_captions[i] = std::u16string_view(m_text).substr(starts[i], starts[i + 1] - starts[i]);
-    if (anyNoCase) m_lowered[i] = std::u16string_view(m_text).substr(starts[count] + starts[i], starts[i + 1] - starts[i]);
+    if (anyNoCase)
+      m_lowered[i] = std::u16string_view(m_text).substr(starts[count] + starts[i], starts[i + 1] - starts[i]);
   }
 }
 
@@ -133,7 +165,8 @@ CTKReportItemSortKeys::Kind CTKReportItemSortKeys::KindOf(const std::type_info& 
   if (type == typeid(CTKReportRecordItemText) || type == typeid(CTKReportRecordItem) ||
       type == typeid(CTKReportRecordItemPreview) || type == typeid(CTKReportRecordItemIcon))
     return Kind::kCaption;
-  if (type == typeid(CTKReportRecordItemNumber) || type == typeid(CTKReportRecordItemPercentNumber)) return Kind::kNumber;
+  if (type == typeid(CTKReportRecordItemNumber) || type == typeid(CTKReportRecordItemPercentNumber))
+    return Kind::kNumber;
   if (type == typeid(CTKReportRecordItemDateTime)) return Kind::kDateTime;
   if (type == typeid(CTKReportRecordItemVariant)) return Kind::kVariant;
   // A derived class may compare its own way.
@@ -155,12 +188,9 @@ void CTKReportItemSortKeys::AppendCaption(CTKReportRecordItem* item) {
   // text under "%s", the preview text.
   const std::type_info& type = typeid(*item);
   if (type == typeid(CTKReportRecordItemText)) {
-    if (!item->m_strCaption.IsEmpty())
-      m_text += item->m_strCaption.Str();
-    else if (item->m_strFormatString == u"%s")
-      m_text += static_cast<CTKReportRecordItemText*>(item)->m_strText.Str();
-    else
-      m_text += item->GetCaption(m_pColumn).Str();
+    if (!item->m_strCaption.IsEmpty()) m_text += item->m_strCaption.Str();
+    else if (item->m_strFormatString == u"%s") m_text += static_cast<CTKReportRecordItemText*>(item)->m_strText.Str();
+    else m_text += item->GetCaption(m_pColumn).Str();
   } else if (type == typeid(CTKReportRecordItem) || type == typeid(CTKReportRecordItemIcon)) {
     m_text += item->m_strCaption.Str();
   } else if (type == typeid(CTKReportRecordItemPreview)) {
@@ -208,7 +238,8 @@ int CTKReportItemSortKeys::CompareVariants(const Key& x, const Key& y) const {
   // A number is less than a string.
   if (x.value == Value::kString) return 1;
   if (y.value == Value::kString) return -1;
-  if (x.value == Value::kInteger && y.value == Value::kInteger) return x.integer < y.integer ? -1 : x.integer > y.integer ? 1 : 0;
+  if (x.value == Value::kInteger && y.value == Value::kInteger)
+    return x.integer < y.integer ? -1 : x.integer > y.integer ? 1 : 0;
   if (x.value == Value::kDate && y.value == Value::kDate) return TKReportCompareNumbers(x.linear, y.linear);
   return TKReportCompareNumbers(x.number, y.number);
 }
@@ -228,9 +259,7 @@ CTKReportItemSortKeys::Uniform CTKReportItemSortKeys::FindUniform() const {
       if (all([](const Key& k) { return k.kind == Kind::kDateTime && k.status == 0; })) return Uniform::kValidDates;
       break;
     case Kind::kVariant:
-      if (all([](const Key& k) {
-            return k.kind == Kind::kVariant && k.priority == -1 && k.value == Value::kInteger;
-          }))
+      if (all([](const Key& k) { return k.kind == Kind::kVariant && k.priority == -1 && k.value == Value::kInteger; }))
         return Uniform::kIntegerVariants;
       break;
     case Kind::kCaption: {
@@ -268,7 +297,9 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Sort() const {
       break;
     case Uniform::kIntegerVariants:
       sortBy([this](std::size_t i) { return m_keys[i].integer; },
-             [](std::int64_t a, std::int64_t b) { return a < b ? -1 : a > b ? 1 : 0; });
+             [](std::int64_t a, std::int64_t b) { return a < b   ? -1
+                                                         : a > b ? 1
+                                                                 : 0; });
       break;
     case Uniform::kCaptions: {
       const std::vector<std::u16string_view>& texts = m_keys.front().noCase ? m_lowered : m_captions;
@@ -302,7 +333,8 @@ std::vector<std::uint32_t> CTKReportItemSortKeys::Ranks() const {
     }
     std::vector<std::uint32_t> byValue(distinct.size());
     for (std::uint32_t k = 0; k < byValue.size(); ++k) byValue[k] = k;
-    std::sort(byValue.begin(), byValue.end(), [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
+    std::sort(byValue.begin(), byValue.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
     std::vector<std::uint32_t> rankOfSlot(distinct.size());
     for (std::uint32_t r = 0; r < byValue.size(); ++r) rankOfSlot[byValue[r]] = r;
     for (std::size_t i = 0; i < m_keys.size(); ++i) ranks[i] = rankOfSlot[slotOf[i]];

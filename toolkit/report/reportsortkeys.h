@@ -99,7 +99,7 @@ class CTKReportItemSortKeys {
     int status = 0;            // date-time status
     Kind kind = Kind::kNull;
     Value value = Value::kOther;
-    bool noCase = false;       // captions and variant strings: the item's collection ignores case
+    bool noCase = false;  // captions and variant strings: the item's collection ignores case
   };
 
   int CompareVariants(const Key& a, const Key& b) const;

@@ -19,8 +19,8 @@ void TKSplitText(const CString& strText, LPCTSTR lpszSeparator, CStringArray& ar
   size_t start = 0;
   for (;;) {
     size_t found = text.find(separator, start);
-    std::u16string_view piece = text.substr(start, found == std::u16string_view::npos ? std::u16string_view::npos
-                                                                                        : found - start);
+    std::u16string_view piece =
+        text.substr(start, found == std::u16string_view::npos ? std::u16string_view::npos : found - start);
     arrPieces.Add(CString(std::u16string(piece)));
     if (found == std::u16string_view::npos) break;
     start = found + separator.size();

@@ -6,9 +6,9 @@
 #include "toolkit/report/reportcontrol.h"
 
 BEGIN_MESSAGE_MAP(CTKReportTip, CWnd)
-  ON_WM_PAINT()
-  ON_WM_ERASEBKGND()
-  ON_WM_NCHITTEST()
+ON_WM_PAINT()
+ON_WM_ERASEBKGND()
+ON_WM_NCHITTEST()
 END_MESSAGE_MAP()
 
 CTKReportTip::~CTKReportTip() {

@@ -61,7 +61,6 @@ Run RunProcess(const std::vector<std::string>& args, const std::string& input) {
   return run;
 }
 
-
 void BM_HeadlessStartUpVsSqliteShell(benchmark::State& state) {
   const std::string folder = MakeLargeDatabase();
   const std::string database = folder + "/qty.tgd";
@@ -72,8 +71,8 @@ void BM_HeadlessStartUpVsSqliteShell(benchmark::State& state) {
     for (int kind = 1; kind <= 3; ++kind)
       sql += "select workname,starttime,tid from things where worktype=" + std::to_string(kind) +
              " and workname<>'Enter Work Name';\n";
-    sql += "select tasktitle,taid,tasktype,tid from task where tasktitle<>'" +
-           pv::Utf16ToUtf8(kTaskPlaceholder) + "';\n";
+    sql +=
+        "select tasktitle,taid,tasktype,tid from task where tasktitle<>'" + pv::Utf16ToUtf8(kTaskPlaceholder) + "';\n";
     sql += pv::Utf16ToUtf8(kJoinQuery) + std::string(";\n");
     sql += pv::Utf16ToUtf8(kReminderQuery) + std::string(";\n");
     FILE* f = std::fopen(queries.c_str(), "w");
@@ -106,6 +105,9 @@ void BM_HeadlessStartUpVsSqliteShell(benchmark::State& state) {
   state.counters["file_mib"] = fileKb / 1024.0;
   RemoveFolder(folder);
 }
-BENCHMARK(BM_HeadlessStartUpVsSqliteShell)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(5));
+BENCHMARK(BM_HeadlessStartUpVsSqliteShell)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(5));
 
 }  // namespace

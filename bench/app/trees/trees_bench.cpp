@@ -17,8 +17,8 @@ namespace {
 
 using namespace appbench;
 
-constexpr int kFirstDay = 36892;   // 1 January 2001
-constexpr int kToday = 40315;      // 17 May 2010
+constexpr int kFirstDay = 36892;  // 1 January 2001
+constexpr int kToday = 40315;     // 17 May 2010
 
 std::string MakeTreeDatabase() {
   return MakeWorksAndTasks("app-bench-trees", 2001, 9,

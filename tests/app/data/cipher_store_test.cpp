@@ -19,7 +19,6 @@ using storetest::RawDb;
 
 namespace {
 
-
 struct Wanted {
   const char* what;
   std::function<bool(const std::u16string&)> test;
@@ -81,9 +80,9 @@ TEST(EncipheredNames, AwkwardCipherTextsStoreAndReadBackIntact) {
       CString quoted = CString(u"insert into things (workname,worktype,starttime) values (") +
                        CDataStore::Quote(w.cipher) + u",1,#" + startText + u"#)";
       int tid1 = store.InsertAndGetMaxId(quoted, u"select max(tid) from things");
-      int tid2 = store.InsertAndGetMaxId(u"insert into things (workname,worktype,starttime) values (?,?,?)",
-                                         u"select max(tid) from things",
-                                         {CDataStore::TextValue(w.cipher), _variant_t(1L), _variant_t(DATE(start), VT_DATE)});
+      int tid2 = store.InsertAndGetMaxId(
+          u"insert into things (workname,worktype,starttime) values (?,?,?)", u"select max(tid) from things",
+          {CDataStore::TextValue(w.cipher), _variant_t(1L), _variant_t(DATE(start), VT_DATE)});
       ASSERT_GT(tid1, 0) << w.what;
       ASSERT_GT(tid2, 0) << w.what;
       stored.emplace_back(w.cipher.GetString(), static_cast<std::size_t>(w.cipher.GetLength()));

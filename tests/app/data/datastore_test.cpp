@@ -90,8 +90,8 @@ TEST(DataStoreStartUp, EmptyFolderGetsTheEightTablesWithExactColumns) {
   for (const auto& row : raw.Rows("select name from sqlite_master where type='table' and name not like 'sqlite%' "
                                   "order by rowid"))
     names.push_back(row[0]);
-  EXPECT_EQ(names, (std::vector<std::string>{"THINGS", "USERS", "FINANCIAL", "STATISTICS", "FILES", "REMIND",
-                                               "DETAILS", "TASK"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"THINGS", "USERS", "FINANCIAL", "STATISTICS", "FILES", "REMIND", "DETAILS",
+                                             "TASK"}));
   // Jet's types as the file declares them: COUNTER is the integer key,
   // LONG/INTEGER integer, logical BIT, FLOAT DOUBLE, MEMO LONGTEXT, BYTE TINYINT.
   struct Expected {
@@ -179,10 +179,8 @@ TEST(DataStoreStartUp, AFirstStartKilledOnTheWayLeavesNoFileOrAWholeOne) {
     }
     int status = 0;
     waitpid(child, &status, 0);
-    if (WIFSIGNALED(status))
-      ++killedBefore;
-    else
-      ++finished;
+    if (WIFSIGNALED(status)) ++killedBefore;
+    else ++finished;
     if (std::filesystem::exists(folder.Database())) {
       RawDb raw(folder.Database());
       EXPECT_EQ(raw.One("select count(*) from sqlite_master where type='table' and name not like 'sqlite%'"), "8");
@@ -209,9 +207,10 @@ TEST(DataStoreStartUp, ExistingFileLackingATableIsLeftAloneAndItsQueriesShowProm
     CString cs = CString(u"Provider=x;Data Source=") + CString(folder.Database().c_str());
     _CatalogPtr catalog(u"ADOX.Catalog");
     _ConnectionPtr c(catalog->Create(cs.GetString()));
-    c->Execute(u"CREATE TABLE THINGS(tid COUNTER PRIMARY KEY,workname TEXT(80),worktype INTEGER,starttime "
-               u"DATETIME,remarks TEXT(10))",
-               nullptr, adCmdText);
+    c->Execute(
+        u"CREATE TABLE THINGS(tid COUNTER PRIMARY KEY,workname TEXT(80),worktype INTEGER,starttime "
+        u"DATETIME,remarks TEXT(10))",
+        nullptr, adCmdText);
     c->Close();
   }
   pv::MessageBoxRecorder boxes;
@@ -237,9 +236,9 @@ TEST(DataStoreStartUp, ExistingFileLackingATableIsLeftAloneAndItsQueriesShowProm
   EXPECT_EQ(pv::Utf16ToUtf8(boxes.Last().caption), "Prompt");
   EXPECT_NE(pv::Utf16ToUtf8(boxes.Last().text).find("task"), std::string::npos);
   // The store is still usable: its transaction was rolled back.
-  EXPECT_EQ(store.InsertAndGetMaxId(u"insert into things (workname,worktype) values ('w',1)",
-                                    u"select max(tid) from things"),
-            1);
+  EXPECT_EQ(
+      store.InsertAndGetMaxId(u"insert into things (workname,worktype) values ('w',1)", u"select max(tid) from things"),
+      1);
 
   RawDb raw(folder.Database());
   EXPECT_EQ(raw.One("select group_concat(name) from sqlite_master where type='table' and name not like 'sqlite%'"),
@@ -293,9 +292,10 @@ TEST_F(StoreTest, FailuresAreShownRolledBackAndReportedAsZero) {
   const Case cases[] = {
       {"INSERT of a title too long for its column",
        [](CDataStore& s) {
-         return s.InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype) values "
-                                    u"('0123456789012345678901234567890123456789-',1,1)",
-                                    u"select max(taid) from task");
+         return s.InsertAndGetMaxId(
+             u"insert into task (tasktitle,tid,tasktype) values "
+             u"('0123456789012345678901234567890123456789-',1,1)",
+             u"select max(taid) from task");
        }},
       {"INSERT whose max query fails",
        [](CDataStore& s) {
@@ -306,7 +306,8 @@ TEST_F(StoreTest, FailuresAreShownRolledBackAndReportedAsZero) {
        [](CDataStore& s) { return s.ExecuteUpdate(u"update task set tasktitle='x', nosuch=1 where taid=1"); }},
       {"UPDATE broken by an unescaped apostrophe",
        [](CDataStore& s) { return s.ExecuteUpdate(u"update task set tasktitle='O'Brien' where taid=1"); }},
-      {"DELETE from a missing table", [](CDataStore& s) { return s.ExecuteSql(u"delete from nosuchtable where taid=1"); }},
+      {"DELETE from a missing table",
+       [](CDataStore& s) { return s.ExecuteSql(u"delete from nosuchtable where taid=1"); }},
       {"malformed SELECT",
        [](CDataStore& s) {
          _RecordsetPtr rs(u"ADODB.Recordset");
@@ -332,12 +333,8 @@ TEST_F(StoreTest, FailuresAreShownRolledBackAndReportedAsZero) {
 
 TEST_F(StoreTest, QuotedTextRoundTripsAndCannotChangeTheStatement) {
   const std::u16string texts[] = {
-      u"O'Brien's task",
-      u"x'); delete from task; --",
-      u"''",
-      u"it\u2019s \u5317\u4eac",
-      std::u16string(u"zero\0unit", 9),
-      u"lone \xD800 high and \xDC00 low",
+      u"O'Brien's task",         u"x'); delete from task; --",     u"''",
+      u"it\u2019s \u5317\u4eac", std::u16string(u"zero\0unit", 9), u"lone \xD800 high and \xDC00 low",
   };
   for (const auto& t : texts) {
     CString text = Units(t);
@@ -356,9 +353,9 @@ TEST_F(StoreTest, QuotedTextRoundTripsAndCannotChangeTheStatement) {
     EXPECT_EQ(static_cast<long>(found[0]), id);
   }
   // The parameter form binds the same units.
-  int id = store_.InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype) values (?,?,1)",
-                                    u"select max(taid) from task",
-                                    {CDataStore::TextValue(Units(texts[4])), _variant_t(4L)});
+  int id =
+      store_.InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype) values (?,?,1)",
+                               u"select max(taid) from task", {CDataStore::TextValue(Units(texts[4])), _variant_t(4L)});
   ASSERT_GT(id, 0);
   EXPECT_TRUE(boxes_.Shown().empty());
   store_.CloseDatabase();
@@ -402,8 +399,7 @@ TEST_F(StoreTest, ParameterFormsBindEveryUnitAndConvertByColumnType) {
   EXPECT_EQ(raw.Units("select workname from things where tid=1"), std::u16string(u"half\0name", 9));
   // The date text was stored as a date.
   EXPECT_EQ(raw.Rows("select typeof(starttime), starttime from things order by tid"),
-            (std::vector<std::vector<std::string>>{{"real", "41359.3958333333"},
-                                                   {"integer", "41360"}}));
+            (std::vector<std::vector<std::string>>{{"real", "41359.3958333333"}, {"integer", "41360"}}));
 }
 
 TEST_F(StoreTest, BoundValueErrorsShowPromptAndFailLikeLiterals) {
@@ -416,7 +412,8 @@ TEST_F(StoreTest, BoundValueErrorsShowPromptAndFailLikeLiterals) {
   const Case cases[] = {
       {"51 characters into TEXT(40)",
        [&](CDataStore& s) {
-         return s.ExecuteSql(u"insert into task (tasktitle,tid,tasktype) values (?,1,1)", {CDataStore::TextValue(title51)});
+         return s.ExecuteSql(u"insert into task (tasktitle,tid,tasktype) values (?,1,1)",
+                             {CDataStore::TextValue(title51)});
        },
        "TASK.tasktitle"},
       {"a new key after a refused INSERT",
@@ -426,7 +423,9 @@ TEST_F(StoreTest, BoundValueErrorsShowPromptAndFailLikeLiterals) {
        },
        "TASK.tasktitle"},
       {"text that is no number",
-       [](CDataStore& s) { return s.ExecuteUpdate(u"update financial set income=? where fiid=1", {_variant_t(u"lots")}); },
+       [](CDataStore& s) {
+         return s.ExecuteUpdate(u"update financial set income=? where fiid=1", {_variant_t(u"lots")});
+       },
        "FINANCIAL.income"},
       {"a query on a missing table",
        [](CDataStore& s) {

@@ -27,7 +27,8 @@ const Golden kGolden[] = {
     {u"Pravenor", u"k3v9q2x7", {0xF988, 0x93F1, 0x191D, 0x79C6}},
     {u"Kitchen garden", u"a1b2c3d4", {0x019A, 0xEB8A, 0xEA06, 0xFC6B, 0x58BC, 0x773E, 0x805E, 0x0236}},
     {u"x", u"k3v9q2x7", {0xFD74, 0xEAE4, 0x9F5D, 0xD973}},
-    {u"Aufgaben f\u00fcr M\u00e4rz", u"m0n1p2q3",
+    {u"Aufgaben f\u00fcr M\u00e4rz",
+     u"m0n1p2q3",
      {0x3861, 0xA0F7, 0xB2BD, 0x79EC, 0x254D, 0xE5C5, 0x7E1B, 0x2B13, 0xF85D, 0x692F, 0xE9D6, 0x1965}},
     {u"\u5317\u4eac\u9879\u76ee", u"zz99yy88", {0xD7A0, 0x1987, 0xB699, 0x0256, 0xC844, 0xDDE4, 0x8B6E, 0x20A1}},
     {u"abc", u"key", {0xC369, 0xD1ED, 0x98CB, 0xC594}},  // short key: zero byte and 0xFD padding
@@ -82,8 +83,8 @@ TEST(FieldCipher, EdgeInputsGiveDefinedResults) {
   // refused rather than padded into a made-up name.
   const CString pravenor = Units({0xF988, 0x93F1, 0x191D, 0x79C6});
   EXPECT_EQ(des.TransformText(pravenor, u"k3v9q2x7", 1), u"Pravenor");
-  for (const CString& stored : {pravenor + Units({0x019B}), pravenor + Units({0x059D, 0x0001, 0x0002}),
-                                Units({0x019B}), CString(u"Enter work name")})
+  for (const CString& stored : {pravenor + Units({0x019B}), pravenor + Units({0x059D, 0x0001, 0x0002}), Units({0x019B}),
+                                CString(u"Enter work name")})
     EXPECT_TRUE(des.TransformText(stored, u"k3v9q2x7", 1).IsEmpty()) << stored.GetLength() << " units";
 }
 
@@ -109,16 +110,18 @@ TEST(FieldCipher, KeyScheduleFollowsTheTextbookExampleOnBitReversedBytes) {
 
 TEST(FieldCipher, KeyIndexFollowsTheStartDate) {
   // Indexes worked out by hand: (month x year) mod day.
-  struct Case { int year, month, day, index; } cases[] = {
-      {2013, 3, 26, 7},    // 6039 = 232 x 26 + 7
-      {2013, 3, 1, 0},     {1999, 12, 1, 0},
-      {2024, 2, 29, 17},   // 4048 = 139 x 29 + 17
-      {2012, 12, 31, 26},  // 24144 = 778 x 31 + 26
-      {1999, 11, 30, 29},  // 21989 = 732 x 30 + 29
-      {2000, 7, 15, 5},    // 14000 = 933 x 15 + 5
+  struct Case {
+    int year, month, day, index;
+  } cases[] = {
+      {2013, 3, 26, 7},                                         // 6039 = 232 x 26 + 7
+      {2013, 3, 1, 0},    {1999, 12, 1, 0}, {2024, 2, 29, 17},  // 4048 = 139 x 29 + 17
+      {2012, 12, 31, 26},                                       // 24144 = 778 x 31 + 26
+      {1999, 11, 30, 29},                                       // 21989 = 732 x 30 + 29
+      {2000, 7, 15, 5},                                         // 14000 = 933 x 15 + 5
       {-1, -1, -1, 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(CDES::KeyIndex(c.year, c.month, c.day), c.index) << c.year << "-" << c.month << "-" << c.day;
+  for (const auto& c : cases)
+    EXPECT_EQ(CDES::KeyIndex(c.year, c.month, c.day), c.index) << c.year << "-" << c.month << "-" << c.day;
   EXPECT_EQ(GetWorkNameKey(COleDateTime(2013, 3, 26, 10, 0, 0)), CString(CDES::KeyText(7)));
   COleDateTime invalid;
   invalid.SetStatus(COleDateTime::invalid);
@@ -132,32 +135,35 @@ namespace {
 // tables: what the word-wise cipher must match on every input.
 namespace reference {
 
-constexpr int kIP[64] = {58, 50, 42, 34, 26, 18, 10, 2, 60, 52, 44, 36, 28, 20, 12, 4,
-                         62, 54, 46, 38, 30, 22, 14, 6, 64, 56, 48, 40, 32, 24, 16, 8,
-                         57, 49, 41, 33, 25, 17, 9,  1, 59, 51, 43, 35, 27, 19, 11, 3,
-                         61, 53, 45, 37, 29, 21, 13, 5, 63, 55, 47, 39, 31, 23, 15, 7};
-constexpr int kE[48] = {32, 1,  2,  3,  4,  5,  4,  5,  6,  7,  8,  9,  8,  9,  10, 11,
-                        12, 13, 12, 13, 14, 15, 16, 17, 16, 17, 18, 19, 20, 21, 20, 21,
-                        22, 23, 24, 25, 24, 25, 26, 27, 28, 29, 28, 29, 30, 31, 32, 1};
+constexpr int kIP[64] = {58, 50, 42, 34, 26, 18, 10, 2,  60, 52, 44, 36, 28, 20, 12, 4,  62, 54, 46, 38, 30, 22,
+                         14, 6,  64, 56, 48, 40, 32, 24, 16, 8,  57, 49, 41, 33, 25, 17, 9,  1,  59, 51, 43, 35,
+                         27, 19, 11, 3,  61, 53, 45, 37, 29, 21, 13, 5,  63, 55, 47, 39, 31, 23, 15, 7};
+constexpr int kE[48] = {32, 1,  2,  3,  4,  5,  4,  5,  6,  7,  8,  9,  8,  9,  10, 11, 12, 13, 12, 13, 14, 15, 16, 17,
+                        16, 17, 18, 19, 20, 21, 20, 21, 22, 23, 24, 25, 24, 25, 26, 27, 28, 29, 28, 29, 30, 31, 32, 1};
 constexpr int kP[32] = {16, 7, 20, 21, 29, 12, 28, 17, 1,  15, 23, 26, 5,  18, 31, 10,
                         2,  8, 24, 14, 32, 27, 3,  9,  19, 13, 30, 6,  22, 11, 4,  25};
 constexpr int kSBox[8][64] = {
-    {14, 4, 13, 1, 2, 15, 11, 8, 3, 10, 6, 12, 5, 9, 0, 7, 0, 15, 7, 4, 14, 2, 13, 1, 10, 6, 12, 11, 9, 5, 3, 8,
-     4, 1, 14, 8, 13, 6, 2, 11, 15, 12, 9, 7, 3, 10, 5, 0, 15, 12, 8, 2, 4, 9, 1, 7, 5, 11, 3, 14, 10, 0, 6, 13},
-    {15, 1, 8, 14, 6, 11, 3, 4, 9, 7, 2, 13, 12, 0, 5, 10, 3, 13, 4, 7, 15, 2, 8, 14, 12, 0, 1, 10, 6, 9, 11, 5,
-     0, 14, 7, 11, 10, 4, 13, 1, 5, 8, 12, 6, 9, 3, 2, 15, 13, 8, 10, 1, 3, 15, 4, 2, 11, 6, 7, 12, 0, 5, 14, 9},
-    {10, 0, 9, 14, 6, 3, 15, 5, 1, 13, 12, 7, 11, 4, 2, 8, 13, 7, 0, 9, 3, 4, 6, 10, 2, 8, 5, 14, 12, 11, 15, 1,
-     13, 6, 4, 9, 8, 15, 3, 0, 11, 1, 2, 12, 5, 10, 14, 7, 1, 10, 13, 0, 6, 9, 8, 7, 4, 15, 14, 3, 11, 5, 2, 12},
-    {7, 13, 14, 3, 0, 6, 9, 10, 1, 2, 8, 5, 11, 12, 4, 15, 13, 8, 11, 5, 6, 15, 0, 3, 4, 7, 2, 12, 1, 10, 14, 9,
-     10, 6, 9, 0, 12, 11, 7, 13, 15, 1, 3, 14, 5, 2, 8, 4, 3, 15, 0, 6, 10, 1, 13, 8, 9, 4, 5, 11, 12, 7, 2, 14},
-    {2, 12, 4, 1, 7, 10, 11, 6, 8, 5, 3, 15, 13, 0, 14, 9, 14, 11, 2, 12, 4, 7, 13, 1, 5, 0, 15, 10, 3, 9, 8, 6,
-     4, 2, 1, 11, 10, 13, 7, 8, 15, 9, 12, 5, 6, 3, 0, 14, 11, 8, 12, 7, 1, 14, 2, 13, 6, 15, 0, 9, 10, 4, 5, 3},
-    {12, 1, 10, 15, 9, 2, 6, 8, 0, 13, 3, 4, 14, 7, 5, 11, 10, 15, 4, 2, 7, 12, 9, 5, 6, 1, 13, 14, 0, 11, 3, 8,
-     9, 14, 15, 5, 2, 8, 12, 3, 7, 0, 4, 10, 1, 13, 11, 6, 4, 3, 2, 12, 9, 5, 15, 10, 11, 14, 1, 7, 6, 0, 8, 13},
-    {4, 11, 2, 14, 15, 0, 8, 13, 3, 12, 9, 7, 5, 10, 6, 1, 13, 0, 11, 7, 4, 9, 1, 10, 14, 3, 5, 12, 2, 15, 8, 6,
-     1, 4, 11, 13, 12, 3, 7, 14, 10, 15, 6, 8, 0, 5, 9, 2, 6, 11, 13, 8, 1, 4, 10, 7, 9, 5, 0, 15, 14, 2, 3, 12},
-    {13, 2, 8, 4, 6, 15, 11, 1, 10, 9, 3, 14, 5, 0, 12, 7, 1, 15, 13, 8, 10, 3, 7, 4, 12, 5, 6, 11, 0, 14, 9, 2,
-     7, 11, 4, 1, 9, 12, 14, 2, 0, 6, 10, 13, 15, 3, 5, 8, 2, 1, 14, 7, 4, 10, 8, 13, 15, 12, 9, 0, 3, 5, 6, 11}};
+    {14, 4,  13, 1, 2,  15, 11, 8, 3, 10, 6, 12, 5,  9,  0,  7,  0,  15, 7,  4,  14, 2,
+     13, 1,  10, 6, 12, 11, 9,  5, 3, 8,  4, 1,  14, 8,  13, 6,  2,  11, 15, 12, 9,  7,
+     3,  10, 5,  0, 15, 12, 8,  2, 4, 9,  1, 7,  5,  11, 3,  14, 10, 0,  6,  13},
+    {15, 1,  8, 14, 6,  11, 3,  4, 9, 7, 2,  13, 12, 0, 5, 10, 3,  13, 4,  7, 15, 2,  8, 14, 12, 0, 1, 10, 6, 9, 11, 5,
+     0,  14, 7, 11, 10, 4,  13, 1, 5, 8, 12, 6,  9,  3, 2, 15, 13, 8,  10, 1, 3,  15, 4, 2,  11, 6, 7, 12, 0, 5, 14, 9},
+    {10, 0,  9,  14, 6, 3,  15, 5,  1,  13, 12, 7, 11, 4,  2,  8,  13, 7, 0,  9, 3, 4,
+     6,  10, 2,  8,  5, 14, 12, 11, 15, 1,  13, 6, 4,  9,  8,  15, 3,  0, 11, 1, 2, 12,
+     5,  10, 14, 7,  1, 10, 13, 0,  6,  9,  8,  7, 4,  15, 14, 3,  11, 5, 2,  12},
+    {7, 13, 14, 3, 0, 6,  9, 10, 1,  2, 8,  5, 11, 12, 4,  15, 13, 8,  11, 5, 6, 15,
+     0, 3,  4,  7, 2, 12, 1, 10, 14, 9, 10, 6, 9,  0,  12, 11, 7,  13, 15, 1, 3, 14,
+     5, 2,  8,  4, 3, 15, 0, 6,  10, 1, 13, 8, 9,  4,  5,  11, 12, 7,  2,  14},
+    {2,  12, 4, 1,  7,  10, 11, 6, 8, 5,  3, 15, 13, 0,  14, 9,  14, 11, 2,  12, 4,  7,
+     13, 1,  5, 0,  15, 10, 3,  9, 8, 6,  4, 2,  1,  11, 10, 13, 7,  8,  15, 9,  12, 5,
+     6,  3,  0, 14, 11, 8,  12, 7, 1, 14, 2, 13, 6,  15, 0,  9,  10, 4,  5,  3},
+    {12, 1,  10, 15, 9,  2,  6, 8,  0, 13, 3,  4,  14, 7,  5, 11, 10, 15, 4, 2, 7, 12,
+     9,  5,  6,  1,  13, 14, 0, 11, 3, 8,  9,  14, 15, 5,  2, 8,  12, 3,  7, 0, 4, 10,
+     1,  13, 11, 6,  4,  3,  2, 12, 9, 5,  15, 10, 11, 14, 1, 7,  6,  0,  8, 13},
+    {4, 11, 2,  14, 15, 0, 8, 13, 3,  12, 9, 7, 5, 10, 6, 1, 13, 0,  11, 7, 4, 9, 1,  10, 14, 3, 5, 12, 2,  15, 8, 6,
+     1, 4,  11, 13, 12, 3, 7, 14, 10, 15, 6, 8, 0, 5,  9, 2, 6,  11, 13, 8, 1, 4, 10, 7,  9,  5, 0, 15, 14, 2,  3, 12},
+    {13, 2, 8, 4, 6,  15, 11, 1, 10, 9,  3,  14, 5, 0, 12, 7, 1, 15, 13, 8, 10, 3, 7,  4,  12, 5, 6, 11, 0, 14, 9, 2, 7,
+     11, 4, 1, 9, 12, 14, 2,  0, 6,  10, 13, 15, 3, 5, 8,  2, 1, 14, 7,  4, 10, 8, 13, 15, 12, 9, 0, 3,  5, 6,  11}};
 
 using Schedule = unsigned char[16][48];
 
@@ -246,8 +252,9 @@ TEST(FieldCipher, MatchesTheBitByBitCipherOnRandomInput) {
     // Enciphering a name of printable and non-Latin characters.
     std::u16string name(std::uniform_int_distribution<int>(1, 30)(rng), u'a');
     for (char16_t& c : name)
-      c = std::uniform_int_distribution<int>(0, 3)(rng) ? static_cast<char16_t>(std::uniform_int_distribution<int>(0x20, 0x7E)(rng))
-                                                         : static_cast<char16_t>(std::uniform_int_distribution<int>(0x4E00, 0x9FFF)(rng));
+      c = std::uniform_int_distribution<int>(0, 3)(rng)
+              ? static_cast<char16_t>(std::uniform_int_distribution<int>(0x20, 0x7E)(rng))
+              : static_cast<char16_t>(std::uniform_int_distribution<int>(0x4E00, 0x9FFF)(rng));
     const std::string utf8 = pv::Utf16ToUtf8(name);
     std::vector<unsigned char> plain(utf8.begin(), utf8.end());
     const std::size_t whole = (plain.size() + 7) / 8 * 8;
@@ -260,7 +267,8 @@ TEST(FieldCipher, MatchesTheBitByBitCipherOnRandomInput) {
     for (std::size_t i = 0; i < expected.size(); i += 2)
       expectedUnits.push_back(static_cast<char16_t>(expected[i] | (expected[i + 1] << 8)));
     const CString stored = des.TransformText(CString(name), keyText, 0);
-    ASSERT_EQ(std::u16string(stored.GetString(), stored.GetLength()), expectedUnits) << "key " << key << ", round " << round;
+    ASSERT_EQ(std::u16string(stored.GetString(), stored.GetLength()), expectedUnits)
+        << "key " << key << ", round " << round;
 
     // Deciphering arbitrary stored units, bytes that are not text included.
     std::u16string units(4 * std::uniform_int_distribution<int>(1, 6)(rng), u'\0');

@@ -43,8 +43,8 @@ class FakeSmsService {
   explicit FakeSmsService(std::vector<std::string> options = {}) : records_("pv-sms-records") {
     const char* source = std::getenv("PRAVENOR_TEST_SOURCE_DIR");
     std::string script = std::string(source ? source : ".") + "/tools/fake-sms-service/fake_sms_service.py";
-    std::vector<std::string> args = {"python3", script, "--port", "0", "--record-dir", records_.path(),
-                                     "--quiet", "--exit-on-stdin-eof"};
+    std::vector<std::string> args = {"python3",      script,          "--port",  "0",
+                                     "--record-dir", records_.path(), "--quiet", "--exit-on-stdin-eof"};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());

@@ -48,8 +48,7 @@ TEST_F(HttpUrlTest, EachRequestPostsItsKeysInOrder) {
        "UserName=abc123&TimeStamp=202603050930&Password=secret&MobileNumber=13800138000&MsgContent=Water"
        "&MsgIdentify=42"},
       {"/edeeserver/cancelSms.do", "UserName=abc12&TimeStamp=&Password=secret&MsgIdentify=7"},
-      {"/edeeserver/account.do",
-       "UserName=abc123&TimeStamp=20260305093015&Password=secret&MobileNumber=13800138000"},
+      {"/edeeserver/account.do", "UserName=abc123&TimeStamp=20260305093015&Password=secret&MobileNumber=13800138000"},
   };
   for (size_t i = 0; i < requests.size(); ++i) {
     SCOPED_TRACE(i);
@@ -68,13 +67,14 @@ TEST_F(HttpUrlTest, SendsOnlyWithASixCharacterAccount) {
     const char16_t* name;
     const char16_t* password;
   };
-  const Account refused[] = {{u"abc12", u"secret"}, {u"abc1234", u"secret"}, {u"abc123", u"secre"},
-                             {u"abc123", u"secret7"}, {u"", u""}};
+  const Account refused[] = {
+      {u"abc12", u"secret"}, {u"abc1234", u"secret"}, {u"abc123", u"secre"}, {u"abc123", u"secret7"}, {u"", u""}};
   CHttpUrl client(fake.Settings());
   for (const auto& a : refused) {
     client.SendTextMessage(a.name, a.password, u"13800138000", u"x");
-    EXPECT_EQ(client.SendTextMessageWithId(a.name, a.password, u"13800138000", u"x", COleDateTime(2026, 3, 5, 9, 30, 0), 1),
-              CString());
+    EXPECT_EQ(
+        client.SendTextMessageWithId(a.name, a.password, u"13800138000", u"x", COleDateTime(2026, 3, 5, 9, 30, 0), 1),
+        CString());
     EXPECT_FALSE(client.LastRequestFailed());
   }
   EXPECT_TRUE(fake.Requests().empty());
@@ -85,10 +85,11 @@ TEST(HttpUrlReply, TheResultIsTheLastLineThatIsNotBlank) {
     const char16_t* reply;
     const char16_t* result;
   };
-  const ReplyCase cases[] = {{u"0", u"0"},         {u"0\n", u"0"},       {u"0\n\n", u"0"}, {u"0\r\n\r\n", u"0"},
-                             {u"1\n2\n35", u"35"}, {u" 0 \n", u"0"},     {u"", u""},       {u"\n\n", u""},
-                             {u"0\n-1", u"-1"}};
-  for (const auto& c : cases) EXPECT_EQ(CHttpUrl::ResultLine(c.reply), CString(c.result)) << CStringA(c.reply).GetString();
+  const ReplyCase cases[] = {{u"0", u"0"},         {u"0\n", u"0"},       {u"0\n\n", u"0"},
+                             {u"0\r\n\r\n", u"0"}, {u"1\n2\n35", u"35"}, {u" 0 \n", u"0"},
+                             {u"", u""},           {u"\n\n", u""},       {u"0\n-1", u"-1"}};
+  for (const auto& c : cases)
+    EXPECT_EQ(CHttpUrl::ResultLine(c.reply), CString(c.result)) << CStringA(c.reply).GetString();
 }
 
 TEST_F(HttpUrlTest, AReplyWithTrailingEmptyLinesCountsAsItsLastLine) {
@@ -188,7 +189,8 @@ TEST_F(HttpUrlTest, ASilentServiceEndsAtTheTimeOutWithTheWindowAnswering) {
   });
   CHttpUrl client(fake.Settings(2000, 1500));
   g_requestRunning = true;
-  const CString reply = client.SendTextMessageWithId(u"abc123", u"secret", u"1", u"x", COleDateTime(2026, 3, 5, 9, 30, 0), 3);
+  const CString reply =
+      client.SendTextMessageWithId(u"abc123", u"secret", u"1", u"x", COleDateTime(2026, 3, 5, 9, 30, 0), 3);
   g_requestRunning = false;
   // A client that kept the window deaf has the message answered only now.
   while (!sendReturned) {

@@ -103,8 +103,13 @@ TEST_F(PhoneSetTest, MessagesOffDisablesEverythingThatReachesTheService) {
   Open();
   const int serviceControls[] = {IDC_PHONESET_USERNAME, IDC_PHONESET_PASSWORD, IDC_PHONESET_PHONE,
                                  IDC_PHONESET_TESTTEXT, IDC_PHONESET_SENDTEST, IDC_PHONESET_BALANCE};
-  const int others[] = {IDC_PHONESET_RUNSEND, IDC_PHONESET_QUITSEND, IDC_PHONESET_DAYS, IDC_PHONESET_SUFFIX,
-                        IDC_PHONESET_REQUESTACCOUNT, IDOK, IDCANCEL};
+  const int others[] = {IDC_PHONESET_RUNSEND,
+                        IDC_PHONESET_QUITSEND,
+                        IDC_PHONESET_DAYS,
+                        IDC_PHONESET_SUFFIX,
+                        IDC_PHONESET_REQUESTACCOUNT,
+                        IDOK,
+                        IDCANCEL};
   Click(IDC_PHONESET_USEMESSAGE);
   ASSERT_EQ(dlg_.IsDlgButtonChecked(IDC_PHONESET_USEMESSAGE), static_cast<UINT>(BST_UNCHECKED));
   for (int id : serviceControls) EXPECT_FALSE(::IsWindowEnabled(Item(id))) << id;

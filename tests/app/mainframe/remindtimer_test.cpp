@@ -28,8 +28,8 @@ using pv::test::PumpUntilIdle;
 class RecordingMessenger : public CReminderMessenger {
  public:
   struct Log {
-    std::vector<std::string> sent;       // "user/password/phone/text"
-    std::vector<int> cancelled;          // identifiers
+    std::vector<std::string> sent;  // "user/password/phone/text"
+    std::vector<int> cancelled;     // identifiers
     CString cancelReply = u"0";
   };
   explicit RecordingMessenger(Log& log) : log_(log) {}
@@ -198,8 +198,8 @@ TEST_F(ReminderTimerTest, TextMessagesOnlyWhenTheUserAskedForThem) {
     bool useMessage, runSend, message, submitted, sent;
   };
   const Case cases[] = {
-      {true, true, true, false, true},   {false, true, true, false, false}, {true, false, true, false, false},
-      {true, true, true, true, false},   {true, true, false, false, false},
+      {true, true, true, false, true}, {false, true, true, false, false}, {true, false, true, false, false},
+      {true, true, true, true, false}, {true, true, false, false, false},
   };
   int minute = 10;
   for (const Case& c : cases) Put({u"water", {2026, 3, 10, 8, minute++, 0}, 0, 0, 1, c.message, c.submitted});
@@ -234,9 +234,9 @@ TEST_F(ReminderTimerTest, AnUnflaggedSubmittedReminderIsWithdrawnAheadOfItsTime)
   Tick({2026, 3, 10, 10, 21, 0});
   EXPECT_EQ(messages_.cancelled, (std::vector<int>{withdrawn, withdrawn}));
   EXPECT_FALSE(app_.m_remindList[0].submitted);
-  EXPECT_EQ(pvtest::RawSqlite(home_.Database()).One("select submitted from remind where rid=" +
-                                                     std::to_string(withdrawn)),
-            "0");
+  EXPECT_EQ(
+      pvtest::RawSqlite(home_.Database()).One("select submitted from remind where rid=" + std::to_string(withdrawn)),
+      "0");
   Tick({2026, 3, 10, 10, 22, 0});
   EXPECT_EQ(messages_.cancelled.size(), 2u);
 }

@@ -66,7 +66,7 @@ class SubmitTest : public ::testing::Test {
   // "1" or "0" (the file keeps true as -1).
   std::string Submitted(int rid) {
     return pvtest::RawSqlite(settings_.home().File("qty.tgd"))
-                       .One("select submitted<>0 from remind where rid=" + std::to_string(rid));
+        .One("select submitted<>0 from remind where rid=" + std::to_string(rid));
   }
 
   smstest::SettingsHome settings_;
@@ -89,35 +89,83 @@ TEST_F(SubmitTest, WhatEachSeriesHandsOverAndWhetherItIsDone) {
   };
   const Case cases[] = {
       {"three x day at 09:00, exit at 20:00: only tomorrow's goes, the third is still to come",
-       {u"w", {2026, 3, 10, 9, 0, 0}, kRemindThrice, 8, 1, true}, {2026, 3, 10, 20, 0, 0}, 1,
-       {"cancel ID", "send 202603110900 ID"}, "0"},
+       {u"w", {2026, 3, 10, 9, 0, 0}, kRemindThrice, 8, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {"cancel ID", "send 202603110900 ID"},
+       "0"},
       {"two x day: the last occurrence goes, the series is done",
-       {u"w", {2026, 3, 10, 9, 0, 0}, kRemindTwice, 8, 1, true}, {2026, 3, 10, 20, 0, 0}, 1,
-       {"cancel ID", "send 202603110900 ID"}, "1"},
-      {"two days ahead take both", {u"w", {2026, 3, 10, 9, 0, 0}, kRemindThrice, 8, 1, true},
-       {2026, 3, 10, 20, 0, 0}, 2, {"cancel ID", "send 202603110900 ID", "send 202603120900 ID"}, "1"},
-      {"nothing in the window: no request, still pending", {u"w", {2026, 3, 12, 9, 0, 0}, kRemindOnce, 0, 1, true},
-       {2026, 3, 10, 20, 0, 0}, 1, {}, "0"},
-      {"exactly at the window's end is outside", {u"w", {2026, 3, 11, 20, 0, 0}, kRemindOnce, 0, 1, true},
-       {2026, 3, 10, 20, 0, 0}, 1, {}, "0"},
-      {"exactly at the exit is outside", {u"w", {2026, 3, 10, 20, 0, 0}, kRemindOnce, 0, 1, true},
-       {2026, 3, 10, 20, 0, 0}, 1, {}, "0"},
+       {u"w", {2026, 3, 10, 9, 0, 0}, kRemindTwice, 8, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {"cancel ID", "send 202603110900 ID"},
+       "1"},
+      {"two days ahead take both",
+       {u"w", {2026, 3, 10, 9, 0, 0}, kRemindThrice, 8, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       2,
+       {"cancel ID", "send 202603110900 ID", "send 202603120900 ID"},
+       "1"},
+      {"nothing in the window: no request, still pending",
+       {u"w", {2026, 3, 12, 9, 0, 0}, kRemindOnce, 0, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {},
+       "0"},
+      {"exactly at the window's end is outside",
+       {u"w", {2026, 3, 11, 20, 0, 0}, kRemindOnce, 0, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {},
+       "0"},
+      {"exactly at the exit is outside",
+       {u"w", {2026, 3, 10, 20, 0, 0}, kRemindOnce, 0, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {},
+       "0"},
       {"the first occurrence of an unbounded series goes too",
-       {u"w", {2026, 3, 11, 9, 0, 0}, kRemindCountless, 8, 1, true}, {2026, 3, 10, 20, 0, 0}, 1,
-       {"cancel ID", "send 202603110900 ID"}, "0"},
+       {u"w", {2026, 3, 11, 9, 0, 0}, kRemindCountless, 8, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {"cancel ID", "send 202603110900 ID"},
+       "0"},
       {"5 minutes for ever, started weeks ago, still reaches the window",
-       {u"w", {2026, 2, 1, 8, 0, 0}, kRemindCountless, 0, 1, true}, {2026, 3, 10, 23, 50, 0}, 1, {}, "0"},
+       {u"w", {2026, 2, 1, 8, 0, 0}, kRemindCountless, 0, 1, true},
+       {2026, 3, 10, 23, 50, 0},
+       1,
+       {},
+       "0"},
       {"monthly on the 31st skips to the next month that has one",
-       {u"w", {2026, 1, 31, 9, 0, 0}, kRemindCountless, 10, 1, true}, {2026, 3, 30, 20, 0, 0}, 2,
-       {"cancel ID", "send 202603310900 ID"}, "0"},
-      {"yearly steps keep the date in a leap year", {u"w", {2023, 3, 11, 9, 0, 0}, kRemindTwice, 11, 1, true},
-       {2024, 3, 10, 20, 0, 0}, 1, {"cancel ID", "send 202403110900 ID"}, "1"},
-      {"a switched-off series is left alone", {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, true, false, false},
-       {2026, 3, 10, 20, 0, 0}, 1, {}, "0"},
-      {"no message flag, never submitted: nothing", {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, false},
-       {2026, 3, 10, 20, 0, 0}, 1, {}, "0"},
-      {"un-flagged after submission: withdrawn", {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, false, true},
-       {2026, 3, 10, 20, 0, 0}, 1, {"cancel ID"}, "0"},
+       {u"w", {2026, 1, 31, 9, 0, 0}, kRemindCountless, 10, 1, true},
+       {2026, 3, 30, 20, 0, 0},
+       2,
+       {"cancel ID", "send 202603310900 ID"},
+       "0"},
+      {"yearly steps keep the date in a leap year",
+       {u"w", {2023, 3, 11, 9, 0, 0}, kRemindTwice, 11, 1, true},
+       {2024, 3, 10, 20, 0, 0},
+       1,
+       {"cancel ID", "send 202403110900 ID"},
+       "1"},
+      {"a switched-off series is left alone",
+       {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, true, false, false},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {},
+       "0"},
+      {"no message flag, never submitted: nothing",
+       {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, false},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {},
+       "0"},
+      {"un-flagged after submission: withdrawn",
+       {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, false, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {"cancel ID"},
+       "0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -147,9 +195,10 @@ TEST_F(SubmitTest, ASendCarriesTheMomentTheIdentifierAndTheBracketedSuffixInGbk)
   ASSERT_EQ(Submit(fake, {2026, 3, 10, 20, 0, 0}, 1).size(), 2u);
   auto requests = fake.Requests();
   EXPECT_EQ(requests[1].path, "/edeeserver/sendSMS.do");
-  EXPECT_EQ(requests[1].body, "UserName=abc123&TimeStamp=202603110930&Password=secret&MobileNumber=13800138000"
-                              "&MsgContent=Water%20%D6%D0%A1%BEHome%A1%BF&MsgIdentify=" +
-                                  std::to_string(rid));
+  EXPECT_EQ(requests[1].body,
+            "UserName=abc123&TimeStamp=202603110930&Password=secret&MobileNumber=13800138000"
+            "&MsgContent=Water%20%D6%D0%A1%BEHome%A1%BF&MsgIdentify=" +
+                std::to_string(rid));
 }
 
 TEST_F(SubmitTest, NothingLeavesWhenMessagesOrSendingAtExitAreOffOrNoAccountIsSet) {

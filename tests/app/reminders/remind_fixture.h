@@ -21,9 +21,7 @@ struct Moment {
   int year, month, day, hour, minute, second;
 };
 
-inline COleDateTime At(const Moment& m) {
-  return COleDateTime(m.year, m.month, m.day, m.hour, m.minute, m.second);
-}
+inline COleDateTime At(const Moment& m) { return COleDateTime(m.year, m.month, m.day, m.hour, m.minute, m.second); }
 
 inline std::string Text(const COleDateTime& t) {
   if (t.GetStatus() != COleDateTime::valid) return "invalid";

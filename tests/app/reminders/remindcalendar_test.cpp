@@ -48,8 +48,8 @@ std::string Expected(const Moment& s, int separation, long long k) {
     year_month_day n = d + years{k};
     return n.ok() ? Text(n, tod) : "invalid";
   }
-  const seconds steps[] = {minutes{5}, minutes{15}, minutes{30}, hours{1}, hours{2}, hours{3},
-                           hours{5},   hours{12},   days{1},     weeks{1}};
+  const seconds steps[] = {minutes{5}, minutes{15}, minutes{30}, hours{1}, hours{2},
+                           hours{3},   hours{5},    hours{12},   days{1},  weeks{1}};
   seconds step = separation < 0 ? seconds{0} : steps[separation];
   sys_seconds t = sys_days{d} + tod + step * k;
   sys_days day = floor<days>(t);
@@ -57,8 +57,8 @@ std::string Expected(const Moment& s, int separation, long long k) {
 }
 
 TEST(RemindCalendar, EveryStepCodeAgreesWithAnIndependentCalendar) {
-  const Moment starts[] = {{2024, 1, 31, 9, 0, 0},   {2024, 2, 29, 23, 55, 30}, {2023, 12, 31, 12, 0, 0},
-                           {2026, 3, 29, 1, 30, 0},  {2025, 10, 31, 0, 0, 0},  {1999, 12, 31, 23, 59, 59},
+  const Moment starts[] = {{2024, 1, 31, 9, 0, 0},  {2024, 2, 29, 23, 55, 30}, {2023, 12, 31, 12, 0, 0},
+                           {2026, 3, 29, 1, 30, 0}, {2025, 10, 31, 0, 0, 0},   {1999, 12, 31, 23, 59, 59},
                            {1899, 12, 28, 6, 0, 0}, {1850, 2, 28, 12, 0, 0}};
   for (const Moment& s : starts)
     for (int separation = -1; separation <= 11; ++separation)
@@ -121,12 +121,13 @@ std::vector<std::string> Walk(const Moment& start, int times, int separation, co
 TEST(RemindCalendar, WalksOnlyTheOccurrencesInsideTheRange) {
   using V = std::vector<std::string>;
   // Unbounded monthly on the 31st over a year: seven months have one.
-  EXPECT_EQ(Walk({2026, 1, 31, 9, 0, 0}, kRemindCountless, 10, {2026, 1, 1, 0, 0, 0}, {2026, 12, 31, 23, 59, 59}).size(),
-            7u);
+  EXPECT_EQ(
+      Walk({2026, 1, 31, 9, 0, 0}, kRemindCountless, 10, {2026, 1, 1, 0, 0, 0}, {2026, 12, 31, 23, 59, 59}).size(), 7u);
   // Never before the start, even when the range begins earlier.
   EXPECT_EQ(Walk({2026, 6, 15, 9, 0, 0}, kRemindCountless, 10, {2026, 1, 1, 0, 0, 0}, {2026, 8, 1, 0, 0, 0}),
             (V{"2026-06-15 09:00:00", "2026-07-15 09:00:00"}));
-  EXPECT_TRUE(Walk({2027, 3, 1, 9, 0, 0}, kRemindCountless, 11, {2026, 3, 1, 0, 0, 0}, {2026, 3, 1, 23, 59, 59}).empty());
+  EXPECT_TRUE(
+      Walk({2027, 3, 1, 9, 0, 0}, kRemindCountless, 11, {2026, 3, 1, 0, 0, 0}, {2026, 3, 1, 23, 59, 59}).empty());
   // Yearly 29 February: leap years only.
   EXPECT_EQ(Walk({2024, 2, 29, 7, 0, 0}, kRemindCountless, 11, {2024, 3, 1, 0, 0, 0}, {2033, 1, 1, 0, 0, 0}),
             (V{"2028-02-29 07:00:00", "2032-02-29 07:00:00"}));

@@ -23,7 +23,8 @@ class ReminderListTest : public ::testing::Test {
     CArray<RemindSTR> list;
     EXPECT_TRUE(AppendTodayReminders(store_, At(now), list));
     std::vector<std::string> out;
-    for (INT_PTR i = 0; i < list.GetSize(); ++i) out.push_back(Narrow(list[i].content) + " " + Text(list[i].occurrence));
+    for (INT_PTR i = 0; i < list.GetSize(); ++i)
+      out.push_back(Narrow(list[i].content) + " " + Text(list[i].occurrence));
     return out;
   }
   std::string Effect(int rid) { return raw().One("select effect from remind where rid=" + std::to_string(rid)); }
@@ -44,51 +45,90 @@ TEST_F(ReminderListTest, OraclesOfTheDay) {
     V expected;
   };
   const Case cases[] = {
-      {"a reminder at the moment of the build counts", {u"a", {2026, 3, 10, 10, 30, 0}}, {2026, 3, 10, 10, 30, 0},
+      {"a reminder at the moment of the build counts",
+       {u"a", {2026, 3, 10, 10, 30, 0}},
+       {2026, 3, 10, 10, 30, 0},
        {"a 2026-03-10 10:30:00"}},
       {"10:30 is dropped by a build at 10:30:20", {u"a", {2026, 3, 10, 10, 30, 0}}, {2026, 3, 10, 10, 30, 20}, {}},
       {"another day's reminder", {u"a", {2026, 3, 11, 10, 30, 0}}, {2026, 3, 10, 8, 0, 0}, {}},
-      {"three x day from two days ago, before 09:00", {u"d", {2026, 3, 8, 9, 0, 0}, kRemindThrice, 8},
-       {2026, 3, 10, 8, 0, 0}, {"d 2026-03-10 09:00:00"}},
-      {"three x day from two days ago, after 09:00", {u"d", {2026, 3, 8, 9, 0, 0}, kRemindThrice, 8},
-       {2026, 3, 10, 9, 30, 0}, {}},
-      {"two x hour: both today", {u"h", {2026, 3, 10, 22, 0, 0}, kRemindTwice, 3}, {2026, 3, 10, 21, 0, 0},
-       {"h 2026-03-10 22:00:00", "h 2026-03-10 23:00:00"}},
-      {"three x 12 hours crossing midnight", {u"h", {2026, 3, 9, 23, 0, 0}, kRemindThrice, 7},
-       {2026, 3, 10, 0, 0, 0}, {"h 2026-03-10 11:00:00", "h 2026-03-10 23:00:00"}},
-      {"monthly on the 31st: no 31 February", {u"m", {2026, 1, 31, 9, 0, 0}, kRemindThrice, 10},
-       {2026, 2, 28, 0, 0, 0}, {}},
-      {"monthly on the 31st: 31 March", {u"m", {2026, 1, 31, 9, 0, 0}, kRemindThrice, 10}, {2026, 3, 31, 0, 0, 0},
-       {"m 2026-03-31 09:00:00"}},
-      {"monthly across the year's end", {u"m", {2025, 12, 15, 9, 0, 0}, kRemindThrice, 10}, {2026, 2, 15, 0, 0, 0},
-       {"m 2026-02-15 09:00:00"}},
-      {"unbounded monthly on the 31st in April", {u"m", {2026, 1, 31, 9, 0, 0}, kRemindCountless, 10},
-       {2026, 4, 30, 0, 0, 0}, {}},
-      {"unbounded monthly on the 31st in May", {u"m", {2026, 1, 31, 9, 0, 0}, kRemindCountless, 10},
-       {2026, 5, 31, 0, 0, 0}, {"m 2026-05-31 09:00:00"}},
-      {"unbounded monthly on the 15th, also years later", {u"m", {2026, 1, 15, 9, 0, 0}, kRemindCountless, 10},
-       {2031, 7, 15, 0, 0, 0}, {"m 2031-07-15 09:00:00"}},
-      {"a future monthly series before its start", {u"m", {2026, 6, 15, 9, 0, 0}, kRemindCountless, 10},
-       {2026, 5, 15, 0, 0, 0}, {}},
-      {"a future yearly series before its start", {u"y", {2027, 3, 10, 9, 0, 0}, kRemindCountless, 11},
-       {2026, 3, 10, 0, 0, 0}, {}},
-      {"yearly 29 February in a common year", {u"y", {2024, 2, 29, 7, 0, 0}, kRemindCountless, 11},
-       {2025, 2, 28, 0, 0, 0}, {}},
-      {"yearly 29 February in a leap year", {u"y", {2024, 2, 29, 7, 0, 0}, kRemindCountless, 11},
-       {2028, 2, 29, 0, 0, 0}, {"y 2028-02-29 07:00:00"}},
-      {"finite yearly 29 February: the third occurrence does not exist", {u"y", {2024, 2, 29, 7, 0, 0},
-       kRemindThrice, 11}, {2026, 2, 28, 0, 0, 0}, {}},
-      {"weekly, unbounded", {u"w", {2026, 2, 24, 18, 0, 0}, kRemindCountless, 9}, {2026, 3, 10, 0, 0, 0},
-       {"w 2026-03-10 18:00:00"}},
-      {"unbounded with no step is skipped", {u"z", {2026, 3, 10, 9, 0, 0}, kRemindCountless, -1},
-       {2026, 3, 10, 0, 0, 0}, {}},
-      {"finite with no step: once", {u"z", {2026, 3, 10, 9, 0, 0}, kRemindThrice, -1}, {2026, 3, 10, 0, 0, 0},
-       {"z 2026-03-10 09:00:00"}},
-      {"an unknown step code is skipped", {u"x", {2026, 3, 10, 9, 0, 0}, kRemindOnce, 12}, {2026, 3, 10, 0, 0, 0},
+      {"three x day from two days ago, before 09:00",
+       {u"d", {2026, 3, 8, 9, 0, 0}, kRemindThrice, 8},
+       {2026, 3, 10, 8, 0, 0},
+       {"d 2026-03-10 09:00:00"}},
+      {"three x day from two days ago, after 09:00",
+       {u"d", {2026, 3, 8, 9, 0, 0}, kRemindThrice, 8},
+       {2026, 3, 10, 9, 30, 0},
        {}},
+      {"two x hour: both today",
+       {u"h", {2026, 3, 10, 22, 0, 0}, kRemindTwice, 3},
+       {2026, 3, 10, 21, 0, 0},
+       {"h 2026-03-10 22:00:00", "h 2026-03-10 23:00:00"}},
+      {"three x 12 hours crossing midnight",
+       {u"h", {2026, 3, 9, 23, 0, 0}, kRemindThrice, 7},
+       {2026, 3, 10, 0, 0, 0},
+       {"h 2026-03-10 11:00:00", "h 2026-03-10 23:00:00"}},
+      {"monthly on the 31st: no 31 February",
+       {u"m", {2026, 1, 31, 9, 0, 0}, kRemindThrice, 10},
+       {2026, 2, 28, 0, 0, 0},
+       {}},
+      {"monthly on the 31st: 31 March",
+       {u"m", {2026, 1, 31, 9, 0, 0}, kRemindThrice, 10},
+       {2026, 3, 31, 0, 0, 0},
+       {"m 2026-03-31 09:00:00"}},
+      {"monthly across the year's end",
+       {u"m", {2025, 12, 15, 9, 0, 0}, kRemindThrice, 10},
+       {2026, 2, 15, 0, 0, 0},
+       {"m 2026-02-15 09:00:00"}},
+      {"unbounded monthly on the 31st in April",
+       {u"m", {2026, 1, 31, 9, 0, 0}, kRemindCountless, 10},
+       {2026, 4, 30, 0, 0, 0},
+       {}},
+      {"unbounded monthly on the 31st in May",
+       {u"m", {2026, 1, 31, 9, 0, 0}, kRemindCountless, 10},
+       {2026, 5, 31, 0, 0, 0},
+       {"m 2026-05-31 09:00:00"}},
+      {"unbounded monthly on the 15th, also years later",
+       {u"m", {2026, 1, 15, 9, 0, 0}, kRemindCountless, 10},
+       {2031, 7, 15, 0, 0, 0},
+       {"m 2031-07-15 09:00:00"}},
+      {"a future monthly series before its start",
+       {u"m", {2026, 6, 15, 9, 0, 0}, kRemindCountless, 10},
+       {2026, 5, 15, 0, 0, 0},
+       {}},
+      {"a future yearly series before its start",
+       {u"y", {2027, 3, 10, 9, 0, 0}, kRemindCountless, 11},
+       {2026, 3, 10, 0, 0, 0},
+       {}},
+      {"yearly 29 February in a common year",
+       {u"y", {2024, 2, 29, 7, 0, 0}, kRemindCountless, 11},
+       {2025, 2, 28, 0, 0, 0},
+       {}},
+      {"yearly 29 February in a leap year",
+       {u"y", {2024, 2, 29, 7, 0, 0}, kRemindCountless, 11},
+       {2028, 2, 29, 0, 0, 0},
+       {"y 2028-02-29 07:00:00"}},
+      {"finite yearly 29 February: the third occurrence does not exist",
+       {u"y", {2024, 2, 29, 7, 0, 0}, kRemindThrice, 11},
+       {2026, 2, 28, 0, 0, 0},
+       {}},
+      {"weekly, unbounded",
+       {u"w", {2026, 2, 24, 18, 0, 0}, kRemindCountless, 9},
+       {2026, 3, 10, 0, 0, 0},
+       {"w 2026-03-10 18:00:00"}},
+      {"unbounded with no step is skipped",
+       {u"z", {2026, 3, 10, 9, 0, 0}, kRemindCountless, -1},
+       {2026, 3, 10, 0, 0, 0},
+       {}},
+      {"finite with no step: once",
+       {u"z", {2026, 3, 10, 9, 0, 0}, kRemindThrice, -1},
+       {2026, 3, 10, 0, 0, 0},
+       {"z 2026-03-10 09:00:00"}},
+      {"an unknown step code is skipped", {u"x", {2026, 3, 10, 9, 0, 0}, kRemindOnce, 12}, {2026, 3, 10, 0, 0, 0}, {}},
       {"an unknown repeat code is skipped", {u"x", {2026, 3, 10, 9, 0, 0}, 4, 8}, {2026, 3, 10, 0, 0, 0}, {}},
-      {"a switched-off series", {u"x", {2026, 3, 10, 9, 0, 0}, kRemindOnce, 0, 1, false, false, false},
-       {2026, 3, 10, 0, 0, 0}, {}},
+      {"a switched-off series",
+       {u"x", {2026, 3, 10, 9, 0, 0}, kRemindOnce, 0, 1, false, false, false},
+       {2026, 3, 10, 0, 0, 0},
+       {}},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(store_.ExecuteSql(u"delete from remind"), 1);
@@ -118,15 +158,18 @@ TEST_F(ReminderListTest, SortedByTimeWithRowsOfOneMomentInRowOrder) {
 }
 
 TEST_F(ReminderListTest, RowsWithNullsAreSkippedAndTheRestKept) {
-  ASSERT_EQ(store_.ExecuteSql(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,effect) "
-                              u"values ('no date',NULL,#09:00:00#,0,0,1,1)"),
-            1);
-  ASSERT_EQ(store_.ExecuteSql(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,effect) "
-                              u"values ('no codes',#2026-03-10#,#09:00:00#,NULL,NULL,1,1)"),
-            1);
-  ASSERT_EQ(store_.ExecuteSql(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,effect) "
-                              u"values (NULL,#2026-03-10#,#10:00:00#,0,0,7,1)"),
-            1);
+  ASSERT_EQ(
+      store_.ExecuteSql(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,effect) "
+                        u"values ('no date',NULL,#09:00:00#,0,0,1,1)"),
+      1);
+  ASSERT_EQ(
+      store_.ExecuteSql(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,effect) "
+                        u"values ('no codes',#2026-03-10#,#09:00:00#,NULL,NULL,1,1)"),
+      1);
+  ASSERT_EQ(
+      store_.ExecuteSql(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,effect) "
+                        u"values (NULL,#2026-03-10#,#10:00:00#,0,0,7,1)"),
+      1);
   Insert(store_, {u"kept", {2026, 3, 10, 11, 0, 0}});
   CArray<RemindSTR> list;
   ASSERT_TRUE(AppendTodayReminders(store_, At({2026, 3, 10, 0, 0, 0}), list));
@@ -162,7 +205,8 @@ TEST_F(ReminderListTest, ExpiryScanSwitchesOffFinishedFiniteSeriesOnly) {
   for (const Case& c : cases) rids.push_back(Insert(store_, c.row));
   pv::FakeClockScope clock(2026, 3, 10, 9, 1, 0);
   store_.ScanRepeatingReminders();
-  for (std::size_t i = 0; i < rids.size(); ++i) EXPECT_EQ(Effect(rids[i]), cases[i].effect) << Narrow(cases[i].row.content);
+  for (std::size_t i = 0; i < rids.size(); ++i)
+    EXPECT_EQ(Effect(rids[i]), cases[i].effect) << Narrow(cases[i].row.content);
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
@@ -221,8 +265,9 @@ TEST_F(ReminderListTest, AYearOfDailyListsMatchesAnIndependentCalendar) {
   std::set<std::string> built;
   for (sys_days d = yearStart; d < yearEnd; d += days{1}) {
     year_month_day ymd{d};
-    for (const std::string& s : Build({static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
-                                       static_cast<int>(static_cast<unsigned>(ymd.day())), 0, 0, 0}))
+    for (const std::string& s :
+         Build({static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+                static_cast<int>(static_cast<unsigned>(ymd.day())), 0, 0, 0}))
       EXPECT_TRUE(built.insert(s).second) << "twice: " << s;
   }
   EXPECT_EQ(built, expected);

@@ -15,8 +15,7 @@ class WorkTreeTest : public viewstest::ViewsTest {};
 TEST_F(WorkTreeTest, EmptyDatabaseGivesTheRootAndTheThreeKinds) {
   Start();
   // "Work" is expanded too, but an item without children shows no expansion.
-  const std::vector<std::string> want = {
-      "Pravenor B E", "  Work=1 B", "  Affairs of Life=2 B", "  Other Things=3 B"};
+  const std::vector<std::string> want = {"Pravenor B E", "  Work=1 B", "  Affairs of Life=2 B", "  Other Things=3 B"};
   EXPECT_EQ(Joined(Outline(Frame().m_wndWorkTree)), Joined(want));
   for (auto fill : {&CCaptionTree::FillCategoryTreeCompleted, &CCaptionTree::FillCategoryTreeScheduled}) {
     RefillWorkTree(fill);
@@ -51,16 +50,19 @@ TEST_F(WorkTreeTest, FillsListWorksByKindWithTheirTasksInEachVariant) {
     std::vector<std::string> want;
   };
   const std::vector<Case> cases = {
-      {"All", &CCaptionTree::FillCategoryTree,
+      {"All",
+       &CCaptionTree::FillCategoryTree,
        {"Pravenor B E", "  Work=1 B E", "    v1.2 plan=" + n(plan), "      Draft=-" + n(draft) + " #FC0289",
         "    Nothing yet=" + n(empty), "  Affairs of Life=2 B", "    Kitchen garden=" + n(garden),
         "      Sow=" + n(sow) + " #0383FB", "      Water=-" + n(water) + " #FC0289", "      Odd type",
         "  Other Things=3 B", "    Bob's \u5317\u4eac trip=" + n(bob), "      Pack=" + n(pack) + " #0383FB"}},
-      {"Completed", &CCaptionTree::FillCategoryTreeCompleted,
+      {"Completed",
+       &CCaptionTree::FillCategoryTreeCompleted,
        {"Pravenor B E", "  Work=1 B E", "    v1.2 plan=" + n(plan), "    Nothing yet=" + n(empty),
         "  Affairs of Life=2 B", "    Kitchen garden=" + n(garden), "      Sow=" + n(sow) + " #0383FB",
         "  Other Things=3 B", "    Bob's \u5317\u4eac trip=" + n(bob), "      Pack=" + n(pack) + " #0383FB"}},
-      {"Scheduled", &CCaptionTree::FillCategoryTreeScheduled,
+      {"Scheduled",
+       &CCaptionTree::FillCategoryTreeScheduled,
        {"Pravenor B E", "  Work=1 B E", "    v1.2 plan=" + n(plan), "      Draft=-" + n(draft) + " #FC0289",
         "    Nothing yet=" + n(empty), "  Affairs of Life=2 B", "    Kitchen garden=" + n(garden),
         "      Water=-" + n(water) + " #FC0289", "  Other Things=3 B", "    Bob's \u5317\u4eac trip=" + n(bob)}},
@@ -122,8 +124,8 @@ TEST_F(WorkTreeTest, DatabaseErrorsEndTheFillWithOneMessageAndTheNextFillStartsA
   EXPECT_EQ(boxes_.Last().owner, Frame().m_wndWorkTree.m_hWnd);
   // What was made stays, nothing expanded; both recordsets closed.
   EXPECT_EQ(Joined(Outline(Frame().m_wndWorkTree)),
-            Joined({"Pravenor B", "  Work=1 B", "    Garden=" + std::to_string(work), "      Dig=" + std::to_string(dig) + " #0383FB",
-                    "  Affairs of Life=2 B", "  Other Things=3 B"}));
+            Joined({"Pravenor B", "  Work=1 B", "    Garden=" + std::to_string(work),
+                    "      Dig=" + std::to_string(dig) + " #0383FB", "  Affairs of Life=2 B", "  Other Things=3 B"}));
   EXPECT_EQ(Frame().m_wndWorkTree.m_pTaskRecordset->GetState(), adStateClosed);
   EXPECT_EQ(Frame().m_wndWorkTree.m_pWorkRecordset->GetState(), adStateClosed);
 

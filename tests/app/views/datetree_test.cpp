@@ -59,14 +59,14 @@ TEST_F(DateTreeTest, WeekendTasksAndTodayInTheThreeVariants) {
   const std::string saturdayTasks = Joined({t("Garden.Water", satEarlier, 2), t("v1.2 plan.Write", satLater, 1)});
   (void)odd;
 
-  EXPECT_EQ(Filled(kTaskDay), Joined({"Pravenor B E", "  2010 B E", "    2010.5 B E", "      2010.5.14 Friday"}) +
-                                  fridayTasks + "      2010.5.15 Saturday\n" + saturdayTasks +
-                                  Joined({"      2010.5.16 Sunday E", t("v1.2 plan.Review", sun, 2),
-                                          t("Garden.Lunch", noon, 1)}));
-  EXPECT_EQ(Filled(kEveryday), Joined({"Pravenor B E", "  2010 B E", "    2010.5 B E", "      2010.5.14 Friday"}) +
-                                   fridayTasks + "      2010.5.15 Saturday\n" + saturdayTasks +
-                                   Joined({"      2010.5.16 Sunday", t("v1.2 plan.Review", sun, 2),
-                                           "      2010.5.17 Monday"}));
+  EXPECT_EQ(Filled(kTaskDay),
+            Joined({"Pravenor B E", "  2010 B E", "    2010.5 B E", "      2010.5.14 Friday"}) + fridayTasks +
+                "      2010.5.15 Saturday\n" + saturdayTasks +
+                Joined({"      2010.5.16 Sunday E", t("v1.2 plan.Review", sun, 2), t("Garden.Lunch", noon, 1)}));
+  EXPECT_EQ(Filled(kEveryday),
+            Joined({"Pravenor B E", "  2010 B E", "    2010.5 B E", "      2010.5.14 Friday"}) + fridayTasks +
+                "      2010.5.15 Saturday\n" + saturdayTasks +
+                Joined({"      2010.5.16 Sunday", t("v1.2 plan.Review", sun, 2), "      2010.5.17 Monday"}));
   // The weekend's tasks appear nowhere; today, a Monday without tasks, is
   // the last day.
   EXPECT_EQ(Filled(kWorkday), Joined({"Pravenor B E", "  2010 B E", "    2010.5 B E", "      2010.5.14 Friday"}) +
@@ -109,8 +109,7 @@ TEST_F(DateTreeTest, MonthAndYearChangesMakeNewItemsWithoutLeadingZeros) {
   for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item))
     if (GetTreeItemLevel(tree, item) < 5) dates.push_back(viewstest::Narrow(tree.GetItemText(item)));
   EXPECT_EQ(Joined(dates), Joined({"Pravenor", "2009", "2009.12", "2009.12.31 Thursday", "2010", "2010.1",
-                                   "2010.1.1 Friday", "2010.5", "2010.5.4 Tuesday",
-                                   "2010.5.17 Monday"}));
+                                   "2010.1.1 Friday", "2010.5", "2010.5.4 Tuesday", "2010.5.17 Monday"}));
 
   // "Everyday" from 31 December 2009 to today: every day once, under the
   // right year and month.
@@ -123,7 +122,7 @@ TEST_F(DateTreeTest, MonthAndYearChangesMakeNewItemsWithoutLeadingZeros) {
     days += level == 4;
   }
   EXPECT_EQ(years, 2);
-  EXPECT_EQ(months, 6);        // 2009.12, then January to May 2010
+  EXPECT_EQ(months, 6);  // 2009.12, then January to May 2010
   EXPECT_EQ(days, 1 + 31 + 28 + 31 + 30 + 17);
   const HTREEITEM y2010 = tree.GetNextSiblingItem(tree.GetChildItem(tree.GetRootItem()));
   EXPECT_EQ(viewstest::Narrow(tree.GetItemText(tree.GetChildItem(tree.GetChildItem(y2010)))), "2010.1.1 Friday");

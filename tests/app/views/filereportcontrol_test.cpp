@@ -96,10 +96,10 @@ TEST_F(FileGridTest, RefusedNamesCopyNothingAndStoreNothing) {
   struct Case {
     std::string file;
   } cases[] = {
-      {"taken.doc"},                          // a copy of that name exists: never replaced
-      {std::string(41, 'n') + ".doc"},        // base name over 40
-      {"plan.abcdef"},                        // extension over 5
-      {".hidden"},                            // empty base name
+      {"taken.doc"},                    // a copy of that name exists: never replaced
+      {std::string(41, 'n') + ".doc"},  // base name over 40
+      {"plan.abcdef"},                  // extension over 5
+      {".hidden"},                      // empty base name
   };
   for (const auto& c : cases) {
     boxes_.Clear();

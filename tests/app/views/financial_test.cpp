@@ -32,9 +32,10 @@ class CountFormTest : public viewstest::ViewsTest {
     ASSERT_NE(view_, nullptr);
   }
   void Row(int fiid, const char16_t* item, double income, double expenditure, int taid) {
-    ASSERT_TRUE(Store().ExecuteSql(u"insert into financial (fiid,Item,income,expenditure,remarks,taid) values (?,?,?,?,'',?)",
-                                   {_variant_t(static_cast<long>(fiid)), CDataStore::TextValue(item), _variant_t(income),
-                                    _variant_t(expenditure), _variant_t(static_cast<long>(taid))}));
+    ASSERT_TRUE(
+        Store().ExecuteSql(u"insert into financial (fiid,Item,income,expenditure,remarks,taid) values (?,?,?,?,'',?)",
+                           {_variant_t(static_cast<long>(fiid)), CDataStore::TextValue(item), _variant_t(income),
+                            _variant_t(expenditure), _variant_t(static_cast<long>(taid))}));
   }
   void Period(const COleDateTime& start, const COleDateTime& end, const char16_t* keyword) {
     view_->m_start = start;

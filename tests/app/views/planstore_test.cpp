@@ -32,8 +32,9 @@ class PlanStoreTest : public viewstest::ViewsTest {
 TEST_F(PlanStoreTest, ATaskWithAQuoteIsStoredSavedAndDeletedWithItsRows) {
   const int taid = InsertScheduledTask(Store(), u"O'Brien", work_, COleDateTime(2012, 5, 17, 15, 20, 0));
   ASSERT_GT(taid, 0);
-  EXPECT_EQ(WithDates(Raw().Rows("select tasktitle,tasktype,tasktime from task where taid=" + std::to_string(taid)), {2}),
-            (std::vector<std::vector<std::string>>{{"O'Brien", "2", "2012-05-17 00:00:00"}}));
+  EXPECT_EQ(
+      WithDates(Raw().Rows("select tasktitle,tasktype,tasktime from task where taid=" + std::to_string(taid)), {2}),
+      (std::vector<std::vector<std::string>>{{"O'Brien", "2", "2012-05-17 00:00:00"}}));
   EXPECT_EQ(Raw().One("select count(*) from details"), "0");
 
   ASSERT_TRUE(UpdateScheduledTask(Store(), taid, u"Prune 'n' tidy", u"Ann", u"Back yard",
@@ -71,7 +72,8 @@ TEST_F(PlanStoreTest, AddAtFiveToMidnightStoresTheNextDayAtFivePast) {
   const int rid = InsertReminder(Store(), taid, due);
   ASSERT_GT(rid, 0);
   EXPECT_EQ(WithDates(Raw().Rows("select content,RemindDate,RemindTime,NumberOfTimes,separation,executenumber,message,"
-                                 "sendnumber,effect,submitted from remind where rid=" + std::to_string(rid)),
+                                 "sendnumber,effect,submitted from remind where rid=" +
+                                 std::to_string(rid)),
                       {1, 2}),
             (std::vector<std::vector<std::string>>{
                 {"", "2013-01-01 00:00:00", "1899-12-30 00:05:00", "0", "0", "-1", "0", "0", "-1", "0"}}));

@@ -96,8 +96,8 @@ TEST_F(CompletedFormTest, FirstTitleCreatesTheTaskOnceWithItsItemsInBothTrees) {
   EXPECT_EQ(Rows("select count(*) from task"), (Table{{"1"}}));  // only the 17th's task
   Type(view, IDC_TASK_TITLE, u"Meeting");
   // 40312 is 14 May 2010 at midnight.
-  const Table tasks = Rows("select taid,tasktitle,tasktype,tid,tasktime=40312 from task where taid<>" +
-                           std::to_string(other_));
+  const Table tasks =
+      Rows("select taid,tasktitle,tasktype,tid,tasktime=40312 from task where taid<>" + std::to_string(other_));
   ASSERT_EQ(tasks.size(), 1u);
   const std::string taid = tasks[0][0];
   EXPECT_EQ(tasks[0][1], "M");
@@ -165,7 +165,8 @@ TEST_F(CompletedFormTest, DeleteAsksAndRemovesEveryRowAndBothItemsOnlyOnYes) {
   boxes_.Answer(IDYES);
   view.OnDeleteTask();
   for (const char* table : {"task", "files", "financial", "details"})
-    EXPECT_EQ(Rows(std::string("select count(*) from ") + table + " where taid=" + std::to_string(taid)), (Table{{"0"}}))
+    EXPECT_EQ(Rows(std::string("select count(*) from ") + table + " where taid=" + std::to_string(taid)),
+              (Table{{"0"}}))
         << table;
   EXPECT_EQ(Rows("select tasktitle from task"), (Table{{"Later"}}));
   const std::string all = viewstest::Joined(viewstest::Outline(Frame().m_wndWorkTree)) +

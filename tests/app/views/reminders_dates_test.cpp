@@ -20,9 +20,9 @@ class ReminderCellsTest : public ::testing::Test {
 };
 
 TEST_F(ReminderCellsTest, ARowHoldsItsSevenCellsInOrder) {
-  std::unique_ptr<CRemindRecord> row(new CRemindRecord(u"Call Bob's \u5317\u4eac office", COleDateTime(2012, 3, 5, 0, 0, 0),
-                                                       COleDateTime(1899, 12, 30, 14, 5, 0), u"one", u"5 minutes", 42,
-                                                       TRUE));
+  std::unique_ptr<CRemindRecord> row(
+      new CRemindRecord(u"Call Bob's \u5317\u4eac office", COleDateTime(2012, 3, 5, 0, 0, 0),
+                        COleDateTime(1899, 12, 30, 14, 5, 0), u"one", u"5 minutes", 42, TRUE));
   ASSERT_EQ(row->GetItemCount(), 7);
   EXPECT_TRUE(row->GetItem(0)->IsKindOf(RUNTIME_CLASS(CTKReportRecordItemText)));
   EXPECT_TRUE(row->GetItem(1)->IsKindOf(RUNTIME_CLASS(CRemindDate)));
@@ -88,7 +88,7 @@ class DatePickingTest : public viewstest::ViewsTest {};
 
 TEST_F(DatePickingTest, TheCalendarGivesAWholeDayOrLeavesTheDate) {
   Start();
-  pv::test::PumpUntilIdle();  // what start-up left queued, as the message loop would
+  pv::test::PumpUntilIdle();           // what start-up left queued, as the message loop would
   CWnd& grid = Frame().m_wndWorkTree;  // any window stands for the grid
   const COleDateTime given(2012, 3, 14, 15, 30, 0);
   struct Case {

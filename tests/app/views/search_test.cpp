@@ -26,8 +26,10 @@ class SearchFormTest : public viewstest::ViewsTest {
     plan_ = AddTask(work_, u"Plan 50% cut", 1, COleDateTime(2012, 2, 5, 0, 0, 0));
     other_ = AddTask(work_, u"Plan 5 cuts_x", 2, COleDateTime(2012, 2, 5, 9, 30, 0));
     obrien_ = AddTask(work_, u"O'Brien visit", 1, COleDateTime(2012, 2, 6, 0, 0, 0));
-    RawExec("update task set personnel='Ann', place='Shed', brief='under [the] roof' where taid=" + std::to_string(plan_));
-    RawExec("insert into files (filename,extendionname,taid) values ('report.final','doc'," + std::to_string(other_) + ")");
+    RawExec("update task set personnel='Ann', place='Shed', brief='under [the] roof' where taid=" +
+            std::to_string(plan_));
+    RawExec("insert into files (filename,extendionname,taid) values ('report.final','doc'," + std::to_string(other_) +
+            ")");
     InsertReminder(Store(), other_, COleDateTime(2012, 2, 5, 8, 0, 0));
     RawExec("update remind set content='call 100%'");
     RefillWorkTree();
@@ -61,8 +63,8 @@ TEST_F(SearchFormTest, EachRangeKindListsItsMatchesLiterally) {
   };
   const std::vector<Case> cases = {
       {u"tasktitle", u"plan", {plan_, other_}},
-      {u"tasktitle", u"50%", {plan_}},        // % is no wildcard
-      {u"tasktitle", u"s_x", {other_}},       // nor is _
+      {u"tasktitle", u"50%", {plan_}},   // % is no wildcard
+      {u"tasktitle", u"s_x", {other_}},  // nor is _
       {u"tasktitle", u"5_", {}},
       {u"tasktitle", u"O'Brien", {obrien_}},  // a quote is a value
       {u"personnel", u"ann", {plan_}},

@@ -46,7 +46,8 @@ class ScriptedChooser : public CThingName {
   }
   // A press of the button (as a click sends it, whatever its enabled state).
   void Post(UINT id) {
-    PostMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(static_cast<int>(id))->m_hWnd));
+    PostMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                reinterpret_cast<LPARAM>(GetDlgItem(static_cast<int>(id))->m_hWnd));
   }
 
  private:

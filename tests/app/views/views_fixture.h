@@ -72,10 +72,10 @@ class ViewsTest : public ::testing::Test {
   // key of its start time. The new tid.
   int AddWork(const CString& name, int worktype, const COleDateTime& start = COleDateTime(2009, 4, 7, 9, 30, 0)) {
     CDES des;
-    return Store().InsertAndGetMaxId(
-        u"insert into things (workname,worktype,starttime) values (?,?,?)", u"select max(tid) from things",
-        {CDataStore::TextValue(des.TransformText(name, GetWorkNameKey(start), 0)),
-         _variant_t(static_cast<long>(worktype)), _variant_t(DATE(start), VT_DATE)});
+    return Store().InsertAndGetMaxId(u"insert into things (workname,worktype,starttime) values (?,?,?)",
+                                     u"select max(tid) from things",
+                                     {CDataStore::TextValue(des.TransformText(name, GetWorkNameKey(start), 0)),
+                                      _variant_t(static_cast<long>(worktype)), _variant_t(DATE(start), VT_DATE)});
   }
   // A work whose name is stored in plain text (the placeholder).
   int AddPlainWork(const CString& name, int worktype) {
@@ -84,7 +84,8 @@ class ViewsTest : public ::testing::Test {
                                      {CDataStore::TextValue(name), _variant_t(static_cast<long>(worktype)),
                                       _variant_t(DATE(COleDateTime(2009, 1, 1, 0, 0, 0)), VT_DATE)});
   }
-  int AddTask(int tid, const CString& title, int tasktype, const COleDateTime& time = COleDateTime(2010, 5, 14, 0, 0, 0)) {
+  int AddTask(int tid, const CString& title, int tasktype,
+              const COleDateTime& time = COleDateTime(2010, 5, 14, 0, 0, 0)) {
     return Store().InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype,tasktime) values (?,?,?,?)",
                                      u"select max(taid) from task",
                                      {CDataStore::TextValue(title), _variant_t(static_cast<long>(tid)),

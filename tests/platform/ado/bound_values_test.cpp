@@ -37,12 +37,12 @@ std::string Stored(RawDb& raw, const std::string& column, const std::string& tab
 
 TEST_F(BoundValuesTest, ABoundValueIsStoredAsTheSameLiteralWouldBeAndRefusedWhereItIsRefused) {
   struct Case {
-    const char* column;        // of TASK, REMIND or FINANCIAL
+    const char* column;  // of TASK, REMIND or FINANCIAL
     const char16_t* table;
-    const char16_t* literal;   // the value written into the statement
-    _variant_t bound;          // the same value bound to `?`
-    const char* stored;        // what SQLite then holds; nullptr: refused
-    const char* mentions;      // in the refusal
+    const char16_t* literal;  // the value written into the statement
+    _variant_t bound;         // the same value bound to `?`
+    const char* stored;       // what SQLite then holds; nullptr: refused
+    const char* mentions;     // in the refusal
   };
   const Case cases[] = {
       // Date text becomes a date (days since 30 December 1899), not text.
@@ -70,17 +70,15 @@ TEST_F(BoundValuesTest, ABoundValueIsStoredAsTheSameLiteralWouldBeAndRefusedWher
   RawDb raw(path_);
   for (const Case& c : cases) {
     const std::u16string column = Wide(c.column);
-    const std::u16string literal = u"insert into " + std::u16string(c.table) + u" (" + column + u") values (" +
-                                   c.literal + u")";
+    const std::u16string literal =
+        u"insert into " + std::u16string(c.table) + u" (" + column + u") values (" + c.literal + u")";
     const std::u16string bound = u"insert into " + std::u16string(c.table) + u" (" + column + u") values (?)";
     SCOPED_TRACE(Narrow(literal));
     for (bool useMarker : {false, true}) {
       SCOPED_TRACE(useMarker ? "bound" : "literal");
       std::string error = ErrorOf([&] {
-        if (useMarker)
-          c_->ExecuteWithParameters(bound.c_str(), {c.bound});
-        else
-          c_->Execute(literal.c_str(), nullptr, adCmdText);
+        if (useMarker) c_->ExecuteWithParameters(bound.c_str(), {c.bound});
+        else c_->Execute(literal.c_str(), nullptr, adCmdText);
       });
       const std::string table = Narrow(c.table);
       int rowid = std::stoi(raw.One("SELECT ifnull(max(rowid), 0) FROM " + table));
@@ -115,8 +113,9 @@ TEST_F(BoundValuesTest, ABoundValueIsStoredAsTheSameLiteralWouldBeAndRefusedWher
             std::vector<std::string>{"bound"});
   EXPECT_EQ(titles(u"select tasktitle from task order by tasktime desc", {}),
             (std::vector<std::string>{"bound", "dated"}));
-  EXPECT_NE(ErrorOf([&] { titles(u"select tasktitle from task where tasktime = ?", {_variant_t(u"later")}); })
-                .find("TASK.tasktime"),
+  EXPECT_NE(ErrorOf([&] {
+              titles(u"select tasktitle from task where tasktime = ?", {_variant_t(u"later")});
+            }).find("TASK.tasktime"),
             std::string::npos);
   // The bound date reads back as a date.
   _RecordsetPtr rs = c_->Execute(u"select tasktime from task where tasktitle='bound'", nullptr, adCmdText);
@@ -135,7 +134,8 @@ TEST_F(BoundValuesTest, AStatementRunAgainFollowsAChangeOfTheSchemaByAnotherProg
   }
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open_v2(path_.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-  EXPECT_EQ(sqlite3_exec(other, "DROP TABLE NOTES; CREATE TABLE NOTES(n INTEGER)", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(other, "DROP TABLE NOTES; CREATE TABLE NOTES(n INTEGER)", nullptr, nullptr, nullptr),
+            SQLITE_OK);
   sqlite3_close_v2(other);
   // Now a number field: date text is refused, number text becomes a number.
   EXPECT_NE(ErrorOf([&] { c_->ExecuteWithParameters(insert, {_variant_t(u"2013-03-26")}); }).find("NOTES.n"),
@@ -232,14 +232,28 @@ TEST(JetLikeClasses, BracketClassesMatchOneCharacterOfTheirSet) {
     bool match;
   };
   const Case cases[] = {
-      {u"100%", u"%[%]", true},        {u"1000", u"%[%]", false},        {u"a_b", u"a[_]b", true},
-      {u"axb", u"a[_]b", false},       {u"b", u"[a-c]", true},           {u"B", u"[a-c]", true},
-      {u"d", u"[a-c]", false},         {u"d", u"[!a-c]", true},          {u"b", u"[!a-c]", false},
-      {u"x", u"[xyz]", true},          {u"Y", u"[xyz]", true},           {u"w", u"[xyz]", false},
-      {u"[x]", u"[[]x]", true},        {u"a[b", u"a[b", true},           {u"a[]", u"a[]", true},
-      {u"file7.doc", u"file[0-9].doc", true}, {u"fileA.doc", u"file[0-9].doc", false},
-      {u"ab", u"[a-c][a-c]", true},    {u"a", u"[a-c][a-c]", false},     {u"xxa%b", u"%a[%]b", true},
-      {u"\u00e9", u"[\u00c9]", true},  {u"-", u"[a-]", true},
+      {u"100%", u"%[%]", true},
+      {u"1000", u"%[%]", false},
+      {u"a_b", u"a[_]b", true},
+      {u"axb", u"a[_]b", false},
+      {u"b", u"[a-c]", true},
+      {u"B", u"[a-c]", true},
+      {u"d", u"[a-c]", false},
+      {u"d", u"[!a-c]", true},
+      {u"b", u"[!a-c]", false},
+      {u"x", u"[xyz]", true},
+      {u"Y", u"[xyz]", true},
+      {u"w", u"[xyz]", false},
+      {u"[x]", u"[[]x]", true},
+      {u"a[b", u"a[b", true},
+      {u"a[]", u"a[]", true},
+      {u"file7.doc", u"file[0-9].doc", true},
+      {u"fileA.doc", u"file[0-9].doc", false},
+      {u"ab", u"[a-c][a-c]", true},
+      {u"a", u"[a-c][a-c]", false},
+      {u"xxa%b", u"%a[%]b", true},
+      {u"\u00e9", u"[\u00c9]", true},
+      {u"-", u"[a-]", true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(pv::ado::JetLike(c.text, c.pattern), c.match) << Narrow(c.text) << " like " << Narrow(c.pattern);
@@ -249,13 +263,13 @@ TEST(JetLikeClasses, BracketClassesMatchOneCharacterOfTheirSet) {
 }
 
 TEST_F(BoundValuesTest, KeywordsWithWildcardsAreFoundTheJetWay) {
-  for (const char16_t* s : {u"insert into task (tasktitle) values ('100% done')",
-                            u"insert into task (tasktitle) values ('1000 done')",
-                            u"insert into task (tasktitle) values ('a_b')", u"insert into task (tasktitle) values ('axb')"})
+  for (const char16_t* s :
+       {u"insert into task (tasktitle) values ('100% done')", u"insert into task (tasktitle) values ('1000 done')",
+        u"insert into task (tasktitle) values ('a_b')", u"insert into task (tasktitle) values ('axb')"})
     c_->Execute(s, nullptr, adCmdText);
   auto count = [&](const char16_t* where) {
-    _RecordsetPtr rs = c_->Execute((std::u16string(u"select count(*) from task where ") + where).c_str(), nullptr,
-                                   adCmdText);
+    _RecordsetPtr rs =
+        c_->Execute((std::u16string(u"select count(*) from task where ") + where).c_str(), nullptr, adCmdText);
     return static_cast<long>(rs->GetCollect(0L));
   };
   EXPECT_EQ(count(u"tasktitle like '%[%]%'"), 1);

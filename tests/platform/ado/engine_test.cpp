@@ -26,17 +26,17 @@ TEST(LosslessText, EveryUnitSequenceRoundTripsThroughEachWayIn) {
     return s;
   }();
   const std::u16string cases[] = {
-      u"It's",                          // apostrophe
-      std::u16string(u"a\0b", 3),       // zero unit inside
-      std::u16string(u"\0", 1),         // zero unit alone
-      u"\xD800x",                       // lone high surrogate
-      u"x\xDC00",                       // lone low surrogate
-      u"\xDC00\xD800",                  // pair in the wrong order
-      u"\U0001F600 \U00020000",         // 4-byte characters
+      u"It's",                             // apostrophe
+      std::u16string(u"a\0b", 3),          // zero unit inside
+      std::u16string(u"\0", 1),            // zero unit alone
+      u"\xD800x",                          // lone high surrogate
+      u"x\xDC00",                          // lone low surrogate
+      u"\xDC00\xD800",                     // pair in the wrong order
+      u"\U0001F600 \U00020000",            // 4-byte characters
       u"工作 'quoted' \"double\" #1# %_",  // Chinese, quotes, date and LIKE marks
-      u"x'); delete from things; --",   // what would break out of an unescaped literal
-      u"",                              // empty, not null
-      emoji40,                          // exactly 80 units: fits TEXT(80)
+      u"x'); delete from things; --",      // what would break out of an unescaped literal
+      u"",                                 // empty, not null
+      emoji40,                             // exactly 80 units: fits TEXT(80)
   };
   long key = 0;
   for (const std::u16string& text : cases) {
@@ -68,18 +68,17 @@ TEST(LosslessText, EveryUnitSequenceRoundTripsThroughEachWayIn) {
       EXPECT_EQ(raw.One("SELECT typeof(workname) || worktype FROM THINGS WHERE tid=" + std::to_string(key)),
                 "text" + std::to_string(way));
       // The layer reads them back unchanged and finds the row by them.
-      std::u16string q = u"select workname from things where tid=" + Wide(std::to_string(key)) +
-                         u" and workname=" + pv::ado::QuoteText16(text);
-      _RecordsetPtr back = c->Execute(_bstr_t(SysAllocStringLen(q.data(), static_cast<UINT>(q.size())), false),
-                                      nullptr, adCmdText);
+      std::u16string q = u"select workname from things where tid=" + Wide(std::to_string(key)) + u" and workname=" +
+                         pv::ado::QuoteText16(text);
+      _RecordsetPtr back =
+          c->Execute(_bstr_t(SysAllocStringLen(q.data(), static_cast<UINT>(q.size())), false), nullptr, adCmdText);
       ASSERT_FALSE(back->GetadoEOF());
       EXPECT_EQ(Units(back->GetCollect(0L)), text);
     }
   }
   // One unit more than the field holds is refused, counted in UTF-16 units.
-  std::string error = ErrorOf([&] {
-    c->Execute((u"insert into things (workname) values ('" + emoji40 + u"x')").c_str(), nullptr, adCmdText);
-  });
+  std::string error = ErrorOf(
+      [&] { c->Execute((u"insert into things (workname) values ('" + emoji40 + u"x')").c_str(), nullptr, adCmdText); });
   EXPECT_NE(error.find("THINGS.workname"), std::string::npos) << error;
   EXPECT_EQ(raw.One("SELECT count(*) FROM THINGS"), std::to_string(key));
 }
@@ -105,7 +104,8 @@ TEST(BadStatements, MutatedStatementsFailCleanly) {
   const std::u16string seeds[] = {
       u"select * from task where taid=1 and tasktitle like '%a%' order by tasktime",
       u"insert into remind (content,RemindDate,RemindTime,message,taid) values ('x''y',#2012-02-05#,#10:00:00#,1,-1)",
-      u"update task set tasktime='2012-02-06', tasktitle=[tasktitle] & 'z' where tasktime between #2012-01-01# and CDATE('2013-01-01')",
+      u"update task set tasktime='2012-02-06', tasktitle=[tasktitle] & 'z' where tasktime between #2012-01-01# and "
+      u"CDATE('2013-01-01')",
       u"CREATE TABLE T2(a COUNTER PRIMARY KEY, b TEXT(5) NOT NULL DEFAULT 'q', c DOUBLE PRECISION)",
       u"delete from task where taid in (select max(taid) from task)",
       u"select top 3 count(*), max(tasktime) from task group by tid having count(*) > 0",

@@ -35,7 +35,8 @@ TEST(FileSafety, BadFilesGiveAClearErrorAndStayUntouched) {
   {
     _ConnectionPtr c = CreateDatabase(good);
     for (int i = 0; i < 300; ++i)
-      c->Execute(u"insert into details (detail,taid) values ('some text to fill pages of the file',1)", nullptr, adCmdText);
+      c->Execute(u"insert into details (detail,taid) values ('some text to fill pages of the file',1)", nullptr,
+                 adCmdText);
     c->Close();
   }
   const std::string full = ReadFile(good);
@@ -198,8 +199,9 @@ TEST(FileSafety, AnotherProgramsDatabaseIsNotRewrittenByOpeningIt) {
   {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE notes(id INTEGER PRIMARY KEY, body TEXT); "
-                               "INSERT INTO notes(body) VALUES ('kept as it is');",
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE notes(id INTEGER PRIMARY KEY, body TEXT); "
+                           "INSERT INTO notes(body) VALUES ('kept as it is');",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     sqlite3_close_v2(db);
@@ -257,7 +259,8 @@ TEST(FileSafety, PagesAreCheckedAtOpenOnlyAfterAnUncleanShutdown) {
   {
     _ConnectionPtr c = CreateDatabase(path);
     for (int i = 0; i < 300; ++i)
-      c->Execute(u"insert into details (detail,taid) values ('some text to fill pages of the file',1)", nullptr, adCmdText);
+      c->Execute(u"insert into details (detail,taid) values ('some text to fill pages of the file',1)", nullptr,
+                 adCmdText);
     c->Close();
   }
   std::string bytes = ReadFile(path);

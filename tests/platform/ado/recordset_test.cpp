@@ -14,8 +14,8 @@ namespace {
 class RecordingSink final : public RecordsetEventsVt {
  public:
   std::vector<std::string> log;
-  std::string cancelOn;    // event line prefix to cancel
-  std::string unwantedOn;  // event name to answer adStatusUnwantedEvent
+  std::string cancelOn;                      // event line prefix to cancel
+  std::string unwantedOn;                    // event name to answer adStatusUnwantedEvent
   std::function<void()> onWillChangeRecord;  // runs inside WillChangeRecord
   long refs = 1;
 
@@ -32,8 +32,9 @@ class RecordingSink final : public RecordsetEventsVt {
   STDMETHODIMP_(ULONG) Release() override { return static_cast<ULONG>(--refs); }  // lives on the stack
 
   static const char* Reason(EventReasonEnum r) {
-    static const char* names[] = {"?", "AddNew", "Delete", "Update", "UndoUpdate", "UndoAddNew", "UndoDelete", "Requery",
-                                  "Resynch", "Close", "Move", "FirstChange", "MoveFirst", "MoveNext", "MovePrevious", "MoveLast"};
+    static const char* names[] = {"?",          "AddNew",   "Delete",       "Update",  "UndoUpdate", "UndoAddNew",
+                                  "UndoDelete", "Requery",  "Resynch",      "Close",   "Move",       "FirstChange",
+                                  "MoveFirst",  "MoveNext", "MovePrevious", "MoveLast"};
     return r >= 0 && r <= 15 ? names[r] : "?";
   }
   // The rows the event's recordset shows, as their bookmarks.
@@ -152,9 +153,10 @@ class RecordsetTest : public ::testing::Test {
 };
 
 TEST_F(RecordsetTest, FieldTypesFollowTheDeclaredColumnTypes) {
-  c_->Execute(u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,message,executenumber,sendnumber) "
-              u"values ('r',#2012-02-07#,#14:05:00#,2,1,-1,0)",
-              nullptr, adCmdText);
+  c_->Execute(
+      u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,message,executenumber,sendnumber) "
+      u"values ('r',#2012-02-07#,#14:05:00#,2,1,-1,0)",
+      nullptr, adCmdText);
   c_->Execute(u"insert into details (no1,taid,detail) values (7,1,'long text')", nullptr, adCmdText);
   c_->Execute(u"insert into statistics (taid,data1) values (1,0.1)", nullptr, adCmdText);
   c_->Execute(u"insert into FINANCIAL (fiid,income) values (3,0.1)", nullptr, adCmdText);
@@ -263,12 +265,11 @@ TEST_F(RecordsetTest, AddNewUpdateDeleteWriteThroughAndRaiseEventsInOrder) {
   rs->GetFields()->GetItem(2L)->PutValue(1L);
   EXPECT_EQ(rs->GetEditMode(), adEditAdd);
   rs->Update();
-  EXPECT_EQ(sink.log, (std::vector<std::string>{
-                          "WillChangeRecord AddNew 1 []", "RecordChangeComplete AddNew 1 [4]",
-                          "WillChangeField 1 filename", "FieldChangeComplete 1",
-                          "WillChangeField 1 extendionname", "FieldChangeComplete 1",
-                          "WillChangeField 1 taid", "FieldChangeComplete 1",
-                          "WillChangeRecord Update 1 [4]", "RecordChangeComplete Update 1 [4]"}));
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"WillChangeRecord AddNew 1 []", "RecordChangeComplete AddNew 1 [4]",
+                                                "WillChangeField 1 filename", "FieldChangeComplete 1",
+                                                "WillChangeField 1 extendionname", "FieldChangeComplete 1",
+                                                "WillChangeField 1 taid", "FieldChangeComplete 1",
+                                                "WillChangeRecord Update 1 [4]", "RecordChangeComplete Update 1 [4]"}));
   EXPECT_EQ(rs->GetRecordCount(), 4);
   EXPECT_EQ(rs->GetBookmark(), newMark);
   EXPECT_EQ(raw.Rows("SELECT fid, filename, extendionname, taid FROM FILES WHERE filename='new'"),
@@ -280,11 +281,11 @@ TEST_F(RecordsetTest, AddNewUpdateDeleteWriteThroughAndRaiseEventsInOrder) {
   rs->PutCollect(0L, u"renamed");
   EXPECT_EQ(raw.One("SELECT filename FROM FILES WHERE fid=1"), "a");
   rs->MoveNext();
-  EXPECT_EQ(sink.log, (std::vector<std::string>{
-                          "WillMove MoveFirst", "MoveComplete MoveFirst", "WillChangeField 1 filename",
-                          "WillChangeRecord FirstChange 1 [1]", "RecordChangeComplete FirstChange 1 [1]",
-                          "FieldChangeComplete 1", "WillChangeRecord Update 1 [1]", "RecordChangeComplete Update 1 [1]",
-                          "WillMove MoveNext", "MoveComplete MoveNext"}));
+  EXPECT_EQ(sink.log, (std::vector<std::string>{"WillMove MoveFirst", "MoveComplete MoveFirst",
+                                                "WillChangeField 1 filename", "WillChangeRecord FirstChange 1 [1]",
+                                                "RecordChangeComplete FirstChange 1 [1]", "FieldChangeComplete 1",
+                                                "WillChangeRecord Update 1 [1]", "RecordChangeComplete Update 1 [1]",
+                                                "WillMove MoveNext", "MoveComplete MoveNext"}));
   EXPECT_EQ(raw.One("SELECT filename FROM FILES WHERE fid=1"), "renamed");
 
   // Deleting the current row; the event's recordset shows that row only.
@@ -424,7 +425,8 @@ TEST_F(RecordsetTest, ConnectionTransactionsAndState) {
   c_->Close();
   EXPECT_EQ(c_->GetState(), adStateClosed);
   EXPECT_EQ(rs->GetState(), adStateClosed);
-  EXPECT_NE(ErrorOf([&] { c_->Execute(u"select * from files", nullptr, adCmdText); }).find("closed"), std::string::npos);
+  EXPECT_NE(ErrorOf([&] { c_->Execute(u"select * from files", nullptr, adCmdText); }).find("closed"),
+            std::string::npos);
   // A recordset can open its own connection from a connection string.
   _RecordsetPtr own(u"ADODB.Recordset");
   own->Open(u"select * from files", _variant_t(ConnectionString(path_).c_str()), adOpenDynamic, adLockPessimistic,
@@ -451,9 +453,9 @@ TEST_F(RecordsetTest, CatalogListsTheTablesInCreationOrder) {
   EXPECT_EQ(raw.One("SELECT group_concat(name) FROM pragma_table_info('STATISTICS') WHERE name LIKE 'nam%'"),
             "name1,name2,name3,name4,name5,nam6");
   EXPECT_EQ(raw.One("SELECT sum(pk) FROM pragma_table_info('FINANCIAL')"), "0");
-  EXPECT_NE(ErrorOf([&] { c_->Execute(Format1(Schema()[0].second, u"THINGS").c_str(), nullptr, adCmdText); })
-                .find("THINGS"),
-            std::string::npos);
+  EXPECT_NE(
+      ErrorOf([&] { c_->Execute(Format1(Schema()[0].second, u"THINGS").c_str(), nullptr, adCmdText); }).find("THINGS"),
+      std::string::npos);
 }
 
 }  // namespace
@@ -472,7 +474,7 @@ TEST_F(RecordsetTest, ExecuteRowsAreForwardOnlyAndReadOnly) {
     EXPECT_EQ(std::string(static_cast<const char*>(_bstr_t(rs->GetCollect(0L)))), "a");
     rs->MoveNext();
     for (auto& call : std::vector<std::function<void()>>{[&] { rs->MovePrevious(); }, [&] { rs->MoveFirst(); },
-                                                          [&] { rs->GetBookmark(); }, [&] { rs->MoveLast(); }})
+                                                         [&] { rs->GetBookmark(); }, [&] { rs->MoveLast(); }})
       EXPECT_NE(ErrorOf(call).find("forward-only"), std::string::npos);
     EXPECT_NE(ErrorOf([&] { rs->PutCollect(0L, u"x"); }).find("read-only"), std::string::npos);
     rs->MoveNext();

@@ -17,9 +17,9 @@ namespace {
 // A value as the layer should hand it out: its VARTYPE and its contents.
 struct Want {
   VARTYPE vt = VT_NULL;
-  long long i = 0;       // integers, VT_BOOL, VT_CY's int64
-  double r = 0;          // VT_R4 (as float), VT_R8, VT_DATE: compared bit for bit
-  std::u16string text;   // VT_BSTR
+  long long i = 0;          // integers, VT_BOOL, VT_CY's int64
+  double r = 0;             // VT_R4 (as float), VT_R8, VT_DATE: compared bit for bit
+  std::u16string text;      // VT_BSTR
   std::vector<BYTE> bytes;  // VT_ARRAY | VT_UI1
 };
 
@@ -34,17 +34,38 @@ std::string Mismatch(const _variant_t& v, const Want& w) {
   auto sameBits = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
   bool same = true;
   switch (w.vt) {
-    case VT_NULL: break;
-    case VT_UI1: same = v.bVal == w.i; break;
-    case VT_I2: same = v.iVal == w.i; break;
-    case VT_I4: same = v.lVal == w.i; break;
-    case VT_I8: same = v.llVal == w.i; break;
-    case VT_BOOL: same = v.boolVal == w.i; break;
-    case VT_CY: same = v.cyVal.int64 == w.i; break;
-    case VT_R4: same = v.fltVal == static_cast<float>(w.r); break;
-    case VT_R8: same = sameBits(v.dblVal, w.r); break;
-    case VT_DATE: same = sameBits(v.date, w.r); break;
-    case VT_BSTR: same = std::u16string(v.bstrVal, SysStringLen(v.bstrVal)) == w.text; break;
+    case VT_NULL:
+      break;
+    case VT_UI1:
+      same = v.bVal == w.i;
+      break;
+    case VT_I2:
+      same = v.iVal == w.i;
+      break;
+    case VT_I4:
+      same = v.lVal == w.i;
+      break;
+    case VT_I8:
+      same = v.llVal == w.i;
+      break;
+    case VT_BOOL:
+      same = v.boolVal == w.i;
+      break;
+    case VT_CY:
+      same = v.cyVal.int64 == w.i;
+      break;
+    case VT_R4:
+      same = v.fltVal == static_cast<float>(w.r);
+      break;
+    case VT_R8:
+      same = sameBits(v.dblVal, w.r);
+      break;
+    case VT_DATE:
+      same = sameBits(v.date, w.r);
+      break;
+    case VT_BSTR:
+      same = std::u16string(v.bstrVal, SysStringLen(v.bstrVal)) == w.text;
+      break;
     case VT_ARRAY | VT_UI1: {
       void* p = nullptr;
       LONG lo = 0, hi = -1;
@@ -55,7 +76,8 @@ std::string Mismatch(const _variant_t& v, const Want& w) {
       SafeArrayUnaccessData(v.parray);
       break;
     }
-    default: return "unexpected vt " + std::to_string(w.vt);
+    default:
+      return "unexpected vt " + std::to_string(w.vt);
   }
   return same ? "" : "different contents";
 }
@@ -63,18 +85,26 @@ std::string Mismatch(const _variant_t& v, const Want& w) {
 _variant_t Param(const Want& w) {
   _variant_t v;
   switch (w.vt) {
-    case VT_NULL: v.vt = VT_NULL; break;
+    case VT_NULL:
+      v.vt = VT_NULL;
+      break;
     case VT_BSTR:
       v.vt = VT_BSTR;
       v.bstrVal = SysAllocStringLen(w.text.data(), static_cast<UINT>(w.text.size()));
       break;
-    case VT_R4: v = static_cast<float>(w.r); break;
-    case VT_R8: v = w.r; break;
+    case VT_R4:
+      v = static_cast<float>(w.r);
+      break;
+    case VT_R8:
+      v = w.r;
+      break;
     case VT_DATE:
       v.vt = VT_DATE;
       v.date = w.r;
       break;
-    default: v = static_cast<long>(w.i); break;
+    default:
+      v = static_cast<long>(w.i);
+      break;
   }
   return v;
 }
@@ -86,17 +116,18 @@ TEST(RowReading, EveryWayOfWalkingReadsEachStoredValueExactly) {
   TempDir dir;
   const std::string path = dir.File("qty.tgd");
   _ConnectionPtr c = CreateDatabase(path);
-  c->Execute(u"CREATE TABLE MIXED(id COUNTER PRIMARY KEY,b BYTE,s SHORT,l LONG,f SINGLE,d DOUBLE,c CURRENCY,"
-             u"t DATETIME,y logical,x TEXT(20),m MEMO)",
-             nullptr, adCmdText);
+  c->Execute(
+      u"CREATE TABLE MIXED(id COUNTER PRIMARY KEY,b BYTE,s SHORT,l LONG,f SINGLE,d DOUBLE,c CURRENCY,"
+      u"t DATETIME,y logical,x TEXT(20),m MEMO)",
+      nullptr, adCmdText);
   const std::u16string longText = [] {
     std::u16string s;
     for (int i = 0; i < 3000; ++i) s += static_cast<char16_t>(u'a' + i % 26);
     return s;
   }();
   const std::u16string hugeText = longText + std::u16string(20000, u'\xD800') + longText;  // longer than any buffer
-  const std::u16string texts[] = {u"It's", std::u16string(u"a\0b", 3), u"\xD800x", u"x\xDC00",
-                                  u"\U0001F600 \U00020000", u"", u"Ünïcödé ÉTAT"};
+  const std::u16string texts[] = {
+      u"It's", std::u16string(u"a\0b", 3), u"\xD800x", u"x\xDC00", u"\U0001F600 \U00020000", u"", u"Ünïcödé ÉTAT"};
 
   // Rows written through the layer (a row of NULLs every fifth), and among
   // them rows another program wrote with values that do not fit the
@@ -166,7 +197,8 @@ TEST(RowReading, EveryWayOfWalkingReadsEachStoredValueExactly) {
   {
     _RecordsetPtr rs = c->Execute(sql.c_str(), nullptr, adCmdText);
     std::vector<_variant_t> upper;
-    for (const char16_t* name : kNames) upper.emplace_back(std::u16string(1, static_cast<char16_t>(name[0] - 32)).c_str());
+    for (const char16_t* name : kNames)
+      upper.emplace_back(std::u16string(1, static_cast<char16_t>(name[0] - 32)).c_str());
     check("Execute, GetCollect by name in another case", rs,
           [&](int col) { return rs->GetCollect(upper[static_cast<size_t>(col)]); });
   }
@@ -188,7 +220,8 @@ TEST(RowReading, ForwardOnlyRowsHoldNoStatementOnceNoRowIsLeft) {
   const std::string path = dir.File("qty.tgd");
   _ConnectionPtr c = CreateDatabase(path);
   for (int i = 1; i <= 3; ++i)
-    c->ExecuteWithParameters(u"insert into details (no1,taid,detail) values (1,?,'x')", {_variant_t(static_cast<long>(i))});
+    c->ExecuteWithParameters(u"insert into details (no1,taid,detail) values (1,?,'x')",
+                             {_variant_t(static_cast<long>(i))});
   // A kept one-row result has ended its statement before it is read; a walk
   // has ended its statement once it moved past the last row. A pending
   // statement would make dropping a table fail ("locked").
@@ -256,7 +289,7 @@ TEST(RowReading, FieldsAreFoundByNameWithoutRegardToCaseAndByNumber) {
   struct Case {
     const char* what;
     _variant_t index;
-    long field;         // -1: an error naming `error`
+    long field;  // -1: an error naming `error`
     const char* error;
   };
   _variant_t shortIndex;
@@ -296,10 +329,8 @@ TEST(RowReading, FieldsAreFoundByNameWithoutRegardToCaseAndByNumber) {
       FieldPtr f = rs->GetFields()->GetItem(k.index);
       EXPECT_EQ(Wide(static_cast<const char*>(f->GetName())), names[k.field]);
       _variant_t v = rs->GetCollect(k.index);
-      if (values[k.field] < 0)
-        EXPECT_EQ(std::string(static_cast<const char*>(_bstr_t(v))), "w");
-      else
-        EXPECT_EQ(static_cast<long>(v), values[k.field]);
+      if (values[k.field] < 0) EXPECT_EQ(std::string(static_cast<const char*>(_bstr_t(v))), "w");
+      else EXPECT_EQ(static_cast<long>(v), values[k.field]);
     }
   }
 }
@@ -340,8 +371,18 @@ TEST(RowReading, ValuesReadInEachStateOfARecordset) {
       {"new row with a value", [&] { name->PutValue(u"new"); }, "new / original NULL"},
       {"new row written", [&] { rs->Update(); }, "new / original new"},
       {"after the last row", [&] { rs->MoveNext(); }, "error: There is no current row"},
-      {"before the first row", [&] { rs->MoveFirst(); rs->MovePrevious(); }, "error: There is no current row"},
-      {"second row", [&] { rs->MoveFirst(); rs->MoveNext(); }, "b / original b"},
+      {"before the first row",
+       [&] {
+         rs->MoveFirst();
+         rs->MovePrevious();
+       },
+       "error: There is no current row"},
+      {"second row",
+       [&] {
+         rs->MoveFirst();
+         rs->MoveNext();
+       },
+       "b / original b"},
       {"closed", [&] { rs->Close(); }, "error: The operation is not allowed while the object is closed"},
   };
   for (const Step& s : steps) {

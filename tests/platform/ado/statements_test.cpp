@@ -74,11 +74,15 @@ class StatementsTest : public ::testing::Test {
              u"insert into task (tasktitle,tid,tasktype,tasktime) values ('Enter task title',3,1,#2012-02-05#)",
              u"insert into task (tasktitle,tid,tasktype,tasktime) values ('Shopping',3,2,#2012-01-15#)",
              // The scheduled-task form writes its date as quoted text.
-             u"update task set tasktitle='Meeting',personnel='p',place='pl',tasktime='2012-02-08',brief='b' where taid=2",
+             u"update task set tasktitle='Meeting',personnel='p',place='pl',tasktime='2012-02-08',brief='b' where "
+             u"taid=2",
              u"insert into details (detail,taid) values ('detail text',1)",
              u"insert into files (filename,extendionname,taid) values ('plan','doc',1)",
-             u"insert into remind (content,RemindDate,RemindTime,NumberOfTimes,separation,taid,executenumber,message,sendnumber,effect,submitted) values ('',#2012-02-07#,#14:05:00#,0,0,2,-1,0,0,1,0)",
-             u"update remind set content='Call Bob',RemindDate=#2012-02-07#,RemindTime=#09:30:00#,NumberOfTimes=1,separation=3,message=1 where rid=1",
+             u"insert into remind "
+             u"(content,RemindDate,RemindTime,NumberOfTimes,separation,taid,executenumber,message,sendnumber,effect,"
+             u"submitted) values ('',#2012-02-07#,#14:05:00#,0,0,2,-1,0,0,1,0)",
+             u"update remind set content='Call "
+             u"Bob',RemindDate=#2012-02-07#,RemindTime=#09:30:00#,NumberOfTimes=1,separation=3,message=1 where rid=1",
              u"insert into FINANCIAL (fiid,Item,income,expenditure,remarks,taid) values (1,'Ticket',0,12.5,'',1)",
          })
       Exec(c_, s);
@@ -100,10 +104,13 @@ TEST_F(StatementsTest, QueriesOfTheViewsReturnTheExpectedRows) {
       {u"select max(fiid) from FINANCIAL", {{"1"}}},
       {u"select min(starttime) from things ", {{"2012-01-01"}}},
       {u"select filename,extendionname,taid from files where taid=1", {{"plan", "doc", "1"}}},
-      {u"select Item,income,expenditure,remarks,taid,fiid from FINANCIAL where taid=1", {{"Ticket", "0", "12.5", "", "1", "1"}}},
-      {u"select workname,tasktitle,tasktime,starttime,personnel,place,brief,task.tid,taid from task inner join things on task.tid=things.tid where taid=2",
+      {u"select Item,income,expenditure,remarks,taid,fiid from FINANCIAL where taid=1",
+       {{"Ticket", "0", "12.5", "", "1", "1"}}},
+      {u"select workname,tasktitle,tasktime,starttime,personnel,place,brief,task.tid,taid from task inner join things "
+       u"on task.tid=things.tid where taid=2",
        {{"Work A", "Meeting", "2012-02-08", "2012-02-05 10:11:12", "p", "pl", "b", "1", "2"}}},
-      {u"SELECT workname,starttime,tasktitle,tasktime,taid,tasktype FROM things INNER JOIN task ON things.tid=task.tid order by tasktime,things.tid",
+      {u"SELECT workname,starttime,tasktitle,tasktime,taid,tasktype FROM things INNER JOIN task ON things.tid=task.tid "
+       u"order by tasktime,things.tid",
        {{"Life B", "2012-01-01", "Shopping", "2012-01-15", "4", "2"},
         {"Work A", "2012-02-05 10:11:12", "Report", "2012-02-05", "1", "1"},
         {"Life B", "2012-01-01", "Enter task title", "2012-02-05", "3", "1"},
@@ -119,26 +126,37 @@ TEST_F(StatementsTest, QueriesOfTheViewsReturnTheExpectedRows) {
        {{"1", "1", "1", "Report", "NULL", "NULL", "2012-02-05", "NULL"}}},
       {u"select taid,tid,tasktype,tasktitle,personnel,place,tasktime,brief from task where place like '%P_%'",
        {{"2", "1", "2", "Meeting", "p", "pl", "2012-02-08", "b"}}},
-      {u"select taid,tid,tasktype,tasktitle,personnel,place,tasktime,brief from task where tasktime=CDATE('2012-02-05')",
+      {u"select taid,tid,tasktype,tasktitle,personnel,place,tasktime,brief from task where "
+       u"tasktime=CDATE('2012-02-05')",
        {{"1", "1", "1", "Report", "NULL", "NULL", "2012-02-05", "NULL"},
         {"3", "3", "1", "Enter task title", "NULL", "NULL", "2012-02-05", "NULL"}}},
-      {u"select files.taid,task.tid,task.tasktype,filename,extendionname from files inner join task on files.taid=task.taid where filename like '%LA%'",
+      {u"select files.taid,task.tid,task.tasktype,filename,extendionname from files inner join task on "
+       u"files.taid=task.taid where filename like '%LA%'",
        {{"1", "1", "1", "plan", "doc"}}},
-      {u"select REMIND.taid,task.tid,task.tasktype,content,RemindDate,RemindTime,NumberOfTimes from REMIND inner join task on REMIND.taid=task.taid where RemindDate=CDATE('2012-02-07')",
+      {u"select REMIND.taid,task.tid,task.tasktype,content,RemindDate,RemindTime,NumberOfTimes from REMIND inner join "
+       u"task on REMIND.taid=task.taid where RemindDate=CDATE('2012-02-07')",
        {{"2", "1", "2", "Call Bob", "2012-02-07", "09:30:00", "1"}}},
-      {u"select REMIND.taid,task.tid,task.tasktype,content,RemindDate,RemindTime,NumberOfTimes from REMIND inner join task on REMIND.taid=task.taid where content like '%bob%'",
+      {u"select REMIND.taid,task.tid,task.tasktype,content,RemindDate,RemindTime,NumberOfTimes from REMIND inner join "
+       u"task on REMIND.taid=task.taid where content like '%bob%'",
        {{"2", "1", "2", "Call Bob", "2012-02-07", "09:30:00", "1"}}},
-      {u"SELECT Item, income, expenditure, remarks, tasktime,task.taid FROM FINANCIAL INNER JOIN task ON FINANCIAL.taid=task.taid where tasktime between #2012-02-01# and #2012-02-06#",
+      {u"SELECT Item, income, expenditure, remarks, tasktime,task.taid FROM FINANCIAL INNER JOIN task ON "
+       u"FINANCIAL.taid=task.taid where tasktime between #2012-02-01# and #2012-02-06#",
        {{"Ticket", "0", "12.5", "", "2012-02-05", "1"}}},
-      {u"SELECT Item, income, expenditure, remarks, tasktime,task.taid,fiid FROM FINANCIAL INNER JOIN task ON FINANCIAL.taid=task.taid where Item like '%tick%' and tasktime between #2012-02-06# and #2012-02-28#",
+      {u"SELECT Item, income, expenditure, remarks, tasktime,task.taid,fiid FROM FINANCIAL INNER JOIN task ON "
+       u"FINANCIAL.taid=task.taid where Item like '%tick%' and tasktime between #2012-02-06# and #2012-02-28#",
        {}},
-      {u"select content,RemindDate,RemindTime,NumberOfTimes,separation,message,rid,taid from remind where taid=2 and effect<>0",
+      {u"select content,RemindDate,RemindTime,NumberOfTimes,separation,message,rid,taid from remind where taid=2 and "
+       u"effect<>0",
        {{"Call Bob", "2012-02-07", "09:30:00", "1", "3", "true", "1", "2"}}},
-      {u"select RemindDate,RemindTime,NumberOfTimes,separation,effect from remind where  effect<>0 and NumberOfTimes<>3",
+      {u"select RemindDate,RemindTime,NumberOfTimes,separation,effect from remind where  effect<>0 and "
+       u"NumberOfTimes<>3",
        {{"2012-02-07", "09:30:00", "1", "3", "true"}}},
-      {u"select content,RemindDate,RemindTime,NumberOfTimes,separation,taid,rid,executenumber,message,sendnumber,submitted from remind where  effect<>0",
+      {u"select "
+       u"content,RemindDate,RemindTime,NumberOfTimes,separation,taid,rid,executenumber,message,sendnumber,submitted "
+       u"from remind where  effect<>0",
        {{"Call Bob", "2012-02-07", "09:30:00", "1", "3", "2", "1", "-1", "true", "0", "false"}}},
-      {u"select content,RemindDate,RemindTime,NumberOfTimes,separation,rid,message,submitted from remind where (message<>0 and submitted=0 and effect<>0) or (effect<>0 and message=0 and submitted<>0)",
+      {u"select content,RemindDate,RemindTime,NumberOfTimes,separation,rid,message,submitted from remind where "
+       u"(message<>0 and submitted=0 and effect<>0) or (effect<>0 and message=0 and submitted<>0)",
        {{"Call Bob", "2012-02-07", "09:30:00", "1", "3", "1", "true", "false"}}},
       // Names in any case, bracketed names, the table's own case.
       {u"SELECT [TaskTitle] FROM [TASK] WHERE TAID=4", {{"Shopping"}}},
@@ -146,7 +164,8 @@ TEST_F(StatementsTest, QueriesOfTheViewsReturnTheExpectedRows) {
       {u"select taid from task where '2012-02-05' = tasktime order by taid", {{"1"}, {"3"}}},
       {u"select taid from task where tasktime between '2012-01-01' and '2012-02-05 23:59:59' order by taid",
        {{"1"}, {"3"}, {"4"}}},
-      {u"select top 2 taid, tasktitle & '!' from task order by taid desc", {{"4", "Shopping!"}, {"3", "Enter task title!"}}},
+      {u"select top 2 taid, tasktitle & '!' from task order by taid desc",
+       {{"4", "Shopping!"}, {"3", "Enter task title!"}}},
       {u"select count(*), sum(tid) from task where tasktype=1 and tasktitle <> 'x''y'", {{"2", "4"}}},
   };
   for (const Case& c : cases) {
@@ -165,8 +184,7 @@ TEST_F(StatementsTest, ChangesReachTheFileAsJetWouldStoreThem) {
   EXPECT_EQ(raw.One("SELECT abs(starttime - (40944 + 36672.0/86400)) < 1e-9 FROM THINGS WHERE tid=1"), "1");
   // A time alone lies on the zero date; true is -1.
   EXPECT_EQ(raw.One("SELECT RemindTime = 34200.0/86400 FROM REMIND"), "1");
-  EXPECT_EQ(raw.Rows("SELECT message, effect, submitted, executenumber FROM REMIND"),
-            (Rows{{"-1", "-1", "0", "-1"}}));
+  EXPECT_EQ(raw.Rows("SELECT message, effect, submitted, executenumber FROM REMIND"), (Rows{{"-1", "-1", "0", "-1"}}));
 
   struct Change {
     const char16_t* sql;
@@ -198,7 +216,8 @@ TEST_F(StatementsTest, ChangesReachTheFileAsJetWouldStoreThem) {
 TEST_F(StatementsTest, InsertThenMaxIdInOneTransactionGivesTheNewKeyAndKeysAreNeverReused) {
   RawDb raw(path_);
   c_->BeginTrans();
-  c_->Execute(u"insert into task (tasktitle,tid,tasktype,tasktime) values ('New',1,1,#2012-02-09#)", nullptr, adCmdText);
+  c_->Execute(u"insert into task (tasktitle,tid,tasktype,tasktime) values ('New',1,1,#2012-02-09#)", nullptr,
+              adCmdText);
   _RecordsetPtr max = c_->Execute(u"select max(taid) from task", nullptr, adCmdText);
   EXPECT_EQ(static_cast<long>(max->GetFields()->GetItem(0L)->GetValue()), 5);
   c_->CommitTrans();
@@ -336,10 +355,9 @@ TEST(JetText, LikeAndComparisonIgnoreCaseAcrossScripts) {
     bool match;
   };
   const Case cases[] = {
-      {u"Report", u"%EPO%", true},   {u"Report", u"r_port", true},  {u"Report", u"R%t", true},
-      {u"Report", u"R%x", false},    {u"", u"%", true},             {u"", u"_", false},
-      {u"aaa", u"%a%a%a%", true},    {u"aa", u"%a%a%a%", false},    {u"ÉCOLE", u"%éco%", true},
-      {u"Москва", u"%МОСК%", true},  {u"工作", u"%作", true},          {u"50%", u"50!%", false},
+      {u"Report", u"%EPO%", true}, {u"Report", u"r_port", true}, {u"Report", u"R%t", true},  {u"Report", u"R%x", false},
+      {u"", u"%", true},           {u"", u"_", false},           {u"aaa", u"%a%a%a%", true}, {u"aa", u"%a%a%a%", false},
+      {u"ÉCOLE", u"%éco%", true},  {u"Москва", u"%МОСК%", true}, {u"工作", u"%作", true},    {u"50%", u"50!%", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Narrow(c.text) + " LIKE " + Narrow(c.pattern));

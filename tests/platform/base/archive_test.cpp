@@ -19,10 +19,8 @@ IMPLEMENT_SERIAL(CTestPoint, CObject, 1)
 IMPLEMENT_SERIAL(CTestNode, CObject, 1)
 
 void CTestPoint::Serialize(CArchive& ar) {
-  if (ar.IsStoring())
-    ar << m_x << m_y;
-  else
-    ar >> m_x >> m_y;
+  if (ar.IsStoring()) ar << m_x << m_y;
+  else ar >> m_x >> m_y;
 }
 
 void CTestNode::Serialize(CArchive& ar) {
@@ -52,9 +50,9 @@ TEST(CArchiveStoredForms, TypedValuesAreLittleEndian) {
        << static_cast<LONG>(-2) << static_cast<short>(-2) << 'A' << true << false << 1.0f << 1.0
        << static_cast<LONGLONG>(-1) << static_cast<ULONGLONG>(0x0102030405060708ull) << u'Z';
   });
-  const Bytes want = {0x12, 0x56, 0x34, 0xDE, 0xBC, 0x9A, 0x78, 0xFE, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x41,
-                      0x01, 0x00, 0x00, 0x00, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F,
-                      0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1, 0x5A, 0x00};
+  const Bytes want = {0x12, 0x56, 0x34, 0xDE, 0xBC, 0x9A, 0x78, 0xFE, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x41, 0x01, 0x00,
+                      0x00, 0x00, 0x80, 0x3F, 0,    0,    0,    0,    0,    0,    0xF0, 0x3F, 0xFF, 0xFF, 0xFF, 0xFF,
+                      0xFF, 0xFF, 0xFF, 0xFF, 8,    7,    6,    5,    4,    3,    2,    1,    0x5A, 0x00};
   EXPECT_EQ(got, want);
 
   Load(want, [](CArchive& ar) {
@@ -114,8 +112,7 @@ TEST(CArchiveStoredForms, StringsAndCounts) {
     Load(got, [&](CArchive& ar) { ar >> back; });
     EXPECT_EQ(back.Str(), text);
   }
-  EXPECT_EQ(Store([](CArchive& ar) { ar << CString(u"ab"); }),
-            (Bytes{0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62, 0x00}));
+  EXPECT_EQ(Store([](CArchive& ar) { ar << CString(u"ab"); }), (Bytes{0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62, 0x00}));
   // Character pointers are strings too (UTF-8 for narrow ones).
   EXPECT_EQ(Store([](CArchive& ar) { ar << u"ab" << "\xC3\xA9"; }),
             (Bytes{0xFF, 0xFE, 0xFF, 0x02, 0x61, 0x00, 0x62, 0x00, 0xFF, 0xFE, 0xFF, 0x01, 0xE9, 0x00}));
@@ -281,56 +278,61 @@ TEST(CArchive, CollectionsAndObjectGraphsRoundTrip) {
   root->m_children.Add(a);
   root->m_children.Add(b);
 
-  Bytes data = Store([&](CArchive& ar) {
-    strings.Serialize(ar);
-    dwords.Serialize(ar);
-    bytes.Serialize(ar);
-    list.Serialize(ar);
-    map.Serialize(ar);
-    numbers.Serialize(ar);
-    ar << root;
-  }, 128);
+  Bytes data = Store(
+      [&](CArchive& ar) {
+        strings.Serialize(ar);
+        dwords.Serialize(ar);
+        bytes.Serialize(ar);
+        list.Serialize(ar);
+        map.Serialize(ar);
+        numbers.Serialize(ar);
+        ar << root;
+      },
+      128);
   delete root;
 
-  Load(data, [&](CArchive& ar) {
-    CStringArray s2;
-    CDWordArray d2;
-    CByteArray b2;
-    CStringList l2;
-    CMapStringToString m2;
-    CMap<int, int, double, double> n2;
-    s2.Serialize(ar);
-    d2.Serialize(ar);
-    b2.Serialize(ar);
-    l2.Serialize(ar);
-    m2.Serialize(ar);
-    n2.Serialize(ar);
-    ASSERT_EQ(s2.GetSize(), 3);
-    EXPECT_EQ(s2[2], CString(u"\u4e2d\u6587"));
-    EXPECT_EQ(s2[1], u"");
-    ASSERT_EQ(d2.GetSize(), 0x10000);
-    EXPECT_EQ(d2[0xFFFF], 0xFFFFu * 3);
-    EXPECT_EQ(b2[1], 255);
-    EXPECT_EQ(l2.GetTail(), u"b");
-    CString v;
-    EXPECT_TRUE(m2.Lookup(u"k2", v));
-    EXPECT_EQ(v, u"v2");
-    double dv = 0;
-    EXPECT_TRUE(n2.Lookup(-1, dv));
-    EXPECT_EQ(dv, 2.25);
+  Load(
+      data,
+      [&](CArchive& ar) {
+        CStringArray s2;
+        CDWordArray d2;
+        CByteArray b2;
+        CStringList l2;
+        CMapStringToString m2;
+        CMap<int, int, double, double> n2;
+        s2.Serialize(ar);
+        d2.Serialize(ar);
+        b2.Serialize(ar);
+        l2.Serialize(ar);
+        m2.Serialize(ar);
+        n2.Serialize(ar);
+        ASSERT_EQ(s2.GetSize(), 3);
+        EXPECT_EQ(s2[2], CString(u"\u4e2d\u6587"));
+        EXPECT_EQ(s2[1], u"");
+        ASSERT_EQ(d2.GetSize(), 0x10000);
+        EXPECT_EQ(d2[0xFFFF], 0xFFFFu * 3);
+        EXPECT_EQ(b2[1], 255);
+        EXPECT_EQ(l2.GetTail(), u"b");
+        CString v;
+        EXPECT_TRUE(m2.Lookup(u"k2", v));
+        EXPECT_EQ(v, u"v2");
+        double dv = 0;
+        EXPECT_TRUE(n2.Lookup(-1, dv));
+        EXPECT_EQ(dv, 2.25);
 
-    CTestNode* r = nullptr;
-    ar >> r;
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->m_next, r);
-    ASSERT_EQ(r->m_children.GetSize(), 2);
-    auto* ra = static_cast<CTestNode*>(r->m_children[0]);
-    auto* rb = static_cast<CTestNode*>(r->m_children[1]);
-    EXPECT_EQ(ra->m_label, u"a");
-    EXPECT_EQ(ra->m_next, rb);
-    EXPECT_EQ(rb->m_next, ra);
-    delete r;
-  }, 128);
+        CTestNode* r = nullptr;
+        ar >> r;
+        ASSERT_NE(r, nullptr);
+        EXPECT_EQ(r->m_next, r);
+        ASSERT_EQ(r->m_children.GetSize(), 2);
+        auto* ra = static_cast<CTestNode*>(r->m_children[0]);
+        auto* rb = static_cast<CTestNode*>(r->m_children[1]);
+        EXPECT_EQ(ra->m_label, u"a");
+        EXPECT_EQ(ra->m_next, rb);
+        EXPECT_EQ(rb->m_next, ra);
+        delete r;
+      },
+      128);
 }
 
 TEST(CArchive, TextLinesBuffersAndModes) {
@@ -422,11 +424,16 @@ TEST(CArchive, CorruptOrTruncatedDataRaisesAndNeverOverreads) {
   const Case containers[] = {
       {"dword array", {0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0}, CArchiveException::endOfFile},
       {"byte array, 64-bit count",
-       {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x40, 1, 2}, CArchiveException::endOfFile},
-      {"string array", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFE, 0xFF, 0x01, 'a', 0}, CArchiveException::endOfFile},
-      {"string length", {0x02, 0x00, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0x7F, 'a', 0},
+       {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x40, 1, 2},
        CArchiveException::endOfFile},
-      {"string length past any string", {0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 1, 0, 0, 0},
+      {"string array",
+       {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFE, 0xFF, 0x01, 'a', 0},
+       CArchiveException::endOfFile},
+      {"string length",
+       {0x02, 0x00, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0x7F, 'a', 0},
+       CArchiveException::endOfFile},
+      {"string length past any string",
+       {0x01, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 1, 0, 0, 0},
        CArchiveException::badIndex},
       {"object array", Concat({{0xFF, 0xFF, 0x00, 0x00, 0x00, 0x01}, point}), CArchiveException::endOfFile},
       {"string list", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}, CArchiveException::endOfFile},
@@ -474,8 +481,8 @@ TEST(CArchive, DeeplyNestedObjectsAreRefusedBeforeTheStackRunsOut) {
   auto chain = [](UINT depth) {
     Bytes out = Concat({{0xFF, 0xFF, 0x01, 0x00, 0x09, 0x00}, Ascii("CTestNode"), {0x00}});
     for (UINT i = 1; i < depth; ++i) out.insert(out.end(), {0x01, 0x80, 0x00});  // label "", then next:
-    out.insert(out.end(), {0x00, 0x00});  // the last next is NULL
-    for (UINT i = 0; i < depth; ++i) out.insert(out.end(), {0x00, 0x00});  // empty child arrays
+    out.insert(out.end(), {0x00, 0x00});                                         // the last next is NULL
+    for (UINT i = 0; i < depth; ++i) out.insert(out.end(), {0x00, 0x00});        // empty child arrays
     return out;
   };
   // The narrow empty label is one byte 0x00; the next node follows it.
@@ -567,8 +574,8 @@ TEST(CArchive, MutatedDataLoadsOrRaisesButNeverCrashes) {
       Load(bad, read);
       ++loaded;
     } catch (CException* e) {
-      EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CArchiveException))) << "round " << round << ": "
-                                                                  << e->GetRuntimeClass()->m_lpszClassName;
+      EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CArchiveException)))
+          << "round " << round << ": " << e->GetRuntimeClass()->m_lpszClassName;
       e->Delete();
       ++refused;
     }

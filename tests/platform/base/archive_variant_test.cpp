@@ -134,8 +134,8 @@ TEST(ArchiveDateTime, StatusAndValueRoundTripAndUnknownStatusesLoadAsInvalid) {
     LONG stored;
     COleDateTime::DateTimeStatus loaded;
   };
-  const Case cases[] = {{0, COleDateTime::valid},   {1, COleDateTime::invalid}, {2, COleDateTime::null},
-                        {-1, COleDateTime::error},  {3, COleDateTime::invalid}, {-7, COleDateTime::invalid}};
+  const Case cases[] = {{0, COleDateTime::valid},  {1, COleDateTime::invalid}, {2, COleDateTime::null},
+                        {-1, COleDateTime::error}, {3, COleDateTime::invalid}, {-7, COleDateTime::invalid}};
   for (const Case& c : cases) {
     COleDateTime back;
     Load(Concat({Raw<LONG>(c.stored), Raw(12.5)}), [&](CArchive& ar) { ar >> back; });

@@ -113,10 +113,8 @@ class ScopedTz {
     tzset();
   }
   ~ScopedTz() {
-    if (had_)
-      setenv("TZ", old_.c_str(), 1);
-    else
-      unsetenv("TZ");
+    if (had_) setenv("TZ", old_.c_str(), 1);
+    else unsetenv("TZ");
     tzset();
   }
 
@@ -168,7 +166,8 @@ bool DaylightAt(time_t t) {
 // change rule of this year, which must name exactly the second at which
 // localtime's daylight flag flips.
 TEST(Clock, RealZoneChangeRulesMatchTheCLibrary) {
-  if (access("/usr/share/zoneinfo/Europe/Berlin", R_OK) != 0) PV_MISSING_TOOL("tzdata (the zone files) is not installed");
+  if (access("/usr/share/zoneinfo/Europe/Berlin", R_OK) != 0)
+    PV_MISSING_TOOL("tzdata (the zone files) is not installed");
   pv::Clock::UseReal();
   struct Case {
     const char* tz;
@@ -176,7 +175,7 @@ TEST(Clock, RealZoneChangeRulesMatchTheCLibrary) {
     LONG daylightBias;  // 0: no daylight time
   };
   const Case cases[] = {
-      {"Europe/Berlin", -60, -60},       {"America/New_York", 300, -60}, {"Australia/Sydney", -600, -60},
+      {"Europe/Berlin", -60, -60},        {"America/New_York", 300, -60}, {"Australia/Sydney", -600, -60},
       {"Australia/Lord_Howe", -630, -30}, {"Asia/Shanghai", -480, 0},     {"UTC", 0, 0},
   };
   for (const Case& c : cases) {
@@ -223,4 +222,3 @@ TEST(Clock, RealZoneChangeRulesMatchTheCLibrary) {
 }
 
 }  // namespace
-

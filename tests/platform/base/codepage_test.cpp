@@ -26,16 +26,20 @@ std::string ToNarrow(UINT cp, const std::u16string& text, DWORD flags = 0, const
   int n = WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, def, usedDefault);
   if (n == 0) return "<fail>";
   std::string out(static_cast<std::size_t>(n), '\0');
-  EXPECT_EQ(WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), out.data(), n, def,
-                                usedDefault),
+  EXPECT_EQ(WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), out.data(), n, def, usedDefault),
             n);
   return out;
 }
 
 TEST(CodePage, AnsiIsUtf8AndEverythingRoundTrips) {
   EXPECT_EQ(GetACP(), 65001u);
-  const std::u16string texts[] = {u"plain", u"caf\u00e9", u"\u4e2d\u6587\u540d", u"\U0001F600 emoji",
-                                  std::u16string(u"zero\0inside", 11), u"\xFEFF" u"bom"};
+  const std::u16string texts[] = {u"plain",
+                                  u"caf\u00e9",
+                                  u"\u4e2d\u6587\u540d",
+                                  u"\U0001F600 emoji",
+                                  std::u16string(u"zero\0inside", 11),
+                                  u"\xFEFF"
+                                  u"bom"};
   for (const auto& t : texts) {
     for (UINT cp : {CP_ACP, CP_THREAD_ACP, CP_UTF8}) {
       std::string bytes = ToNarrow(cp, t);
@@ -59,29 +63,42 @@ TEST(CodePage, InvalidUtf8IsReplacedOrRefused) {
     std::string in;
     std::u16string want;
   } cases[] = {
-      {"a\x80" "b", u"a\xFFFD" "b"},                   // stray continuation byte
-      {"\xC3", u"\xFFFD"},                             // cut short at the end
-      {"\xE4\xB8" "a", u"\xFFFD" "a"},                 // one replacement per maximal subpart
-      {"\xF0\x9F\x98" "x", u"\xFFFD" "x"},
-      {"\xC0\xAF", u"\xFFFD\xFFFD"},                   // overlong
-      {"\xE0\x80\xAF", u"\xFFFD\xFFFD\xFFFD"},         // overlong, three bytes
-      {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},         // an encoded surrogate
+      {"a\x80"
+       "b",
+       u"a\xFFFD"
+       "b"},                // stray continuation byte
+      {"\xC3", u"\xFFFD"},  // cut short at the end
+      {"\xE4\xB8"
+       "a",
+       u"\xFFFD"
+       "a"},  // one replacement per maximal subpart
+      {"\xF0\x9F\x98"
+       "x",
+       u"\xFFFD"
+       "x"},
+      {"\xC0\xAF", u"\xFFFD\xFFFD"},                      // overlong
+      {"\xE0\x80\xAF", u"\xFFFD\xFFFD\xFFFD"},            // overlong, three bytes
+      {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},            // an encoded surrogate
       {"\xF4\x90\x80\x80", u"\xFFFD\xFFFD\xFFFD\xFFFD"},  // above U+10FFFF
       {"\xFF\xFE", u"\xFFFD\xFFFD"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ToWide(CP_UTF8, c.in), c.want) << "input " << testing::PrintToString(c.in);
     SetLastError(0);
-    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, c.in.data(), static_cast<int>(c.in.size()), nullptr, 0),
-              0);
+    EXPECT_EQ(
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, c.in.data(), static_cast<int>(c.in.size()), nullptr, 0), 0);
     EXPECT_EQ(GetLastError(), ERROR_NO_UNICODE_TRANSLATION);
   }
 }
 
 TEST(CodePage, UnpairedSurrogatesBecomeReplacementInUtf8) {
-  EXPECT_EQ(ToNarrow(CP_UTF8, u"a\xD800" "b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToNarrow(CP_UTF8,
+                     u"a\xD800"
+                     "b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(ToNarrow(CP_UTF8, u"\xDC00"), "\xEF\xBF\xBD");
-  EXPECT_EQ(ToNarrow(CP_UTF8, u"x\xD83D"), "x\xEF\xBF\xBD");            // high surrogate at the end
+  EXPECT_EQ(ToNarrow(CP_UTF8, u"x\xD83D"), "x\xEF\xBF\xBD");                  // high surrogate at the end
   EXPECT_EQ(ToNarrow(CP_UTF8, u"\xDE00\xD83D"), "\xEF\xBF\xBD\xEF\xBF\xBD");  // reversed pair
   SetLastError(0);
   EXPECT_EQ(WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, u"a\xD800", 2, nullptr, 0, nullptr, nullptr), 0);
@@ -89,12 +106,21 @@ TEST(CodePage, UnpairedSurrogatesBecomeReplacementInUtf8) {
 
   // The ANSI code page reports the replacement and honours a default char.
   BOOL used = FALSE;
-  EXPECT_EQ(ToNarrow(CP_ACP, u"a\xD800" "b", 0, nullptr, &used), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToNarrow(CP_ACP,
+                     u"a\xD800"
+                     "b",
+                     0, nullptr, &used),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_TRUE(used);
   used = TRUE;
   EXPECT_EQ(ToNarrow(CP_ACP, u"ok\U0001F600", 0, nullptr, &used), "ok\xF0\x9F\x98\x80");
   EXPECT_FALSE(used);
-  EXPECT_EQ(ToNarrow(CP_ACP, u"a\xD800" "b", WC_NO_BEST_FIT_CHARS, "?", &used), "a?b");
+  EXPECT_EQ(ToNarrow(CP_ACP,
+                     u"a\xD800"
+                     "b",
+                     WC_NO_BEST_FIT_CHARS, "?", &used),
+            "a?b");
   EXPECT_TRUE(used);
 }
 
@@ -110,13 +136,14 @@ TEST(CodePage, ParameterAndBufferErrors) {
       {"null source", [&] { return MultiByteToWideChar(CP_UTF8, 0, nullptr, 3, w, 4); }, ERROR_INVALID_PARAMETER},
       {"zero length", [&] { return MultiByteToWideChar(CP_UTF8, 0, "abc", 0, w, 4); }, ERROR_INVALID_PARAMETER},
       {"bad length", [&] { return MultiByteToWideChar(CP_UTF8, 0, "abc", -2, w, 4); }, ERROR_INVALID_PARAMETER},
-      {"output too small", [&] { return MultiByteToWideChar(CP_UTF8, 0, "abcde", 5, w, 4); }, ERROR_INSUFFICIENT_BUFFER},
-      {"flags on UTF-8", [&] { return MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "abc", 3, w, 4); }, ERROR_INVALID_FLAGS},
+      {"output too small", [&] { return MultiByteToWideChar(CP_UTF8, 0, "abcde", 5, w, 4); },
+       ERROR_INSUFFICIENT_BUFFER},
+      {"flags on UTF-8", [&] { return MultiByteToWideChar(CP_UTF8, MB_PRECOMPOSED, "abc", 3, w, 4); },
+       ERROR_INVALID_FLAGS},
       {"unknown code page", [&] { return MultiByteToWideChar(4242, 0, "abc", 3, w, 4); }, ERROR_INVALID_PARAMETER},
       {"wide null source", [&] { return WideCharToMultiByte(CP_UTF8, 0, nullptr, 1, n, 4, nullptr, nullptr); },
        ERROR_INVALID_PARAMETER},
-      {"narrow too small",
-       [&] { return WideCharToMultiByte(CP_UTF8, 0, u"\u4e2d\u6587", 2, n, 4, nullptr, nullptr); },
+      {"narrow too small", [&] { return WideCharToMultiByte(CP_UTF8, 0, u"\u4e2d\u6587", 2, n, 4, nullptr, nullptr); },
        ERROR_INSUFFICIENT_BUFFER},
       {"used-default on UTF-8", [&] { return WideCharToMultiByte(CP_UTF8, 0, u"a", 1, n, 4, nullptr, &used); },
        ERROR_INVALID_PARAMETER},
@@ -152,7 +179,11 @@ TEST(CodePage, OtherCodePagesGoThroughIconv) {
   EXPECT_EQ(ToNarrow(1252, u"a\u4e2d\U0001F600b", 0, nullptr, &used), "a??b");  // a pair is one character
   EXPECT_TRUE(used);
   EXPECT_EQ(ToNarrow(1252, u"a\u4e2d", WC_NO_BEST_FIT_CHARS, "#", &used), "a#");
-  EXPECT_EQ(ToNarrow(1252, u"a\xD800" "b", 0, nullptr, &used), "a?b");
+  EXPECT_EQ(ToNarrow(1252,
+                     u"a\xD800"
+                     "b",
+                     0, nullptr, &used),
+            "a?b");
   used = TRUE;
   EXPECT_EQ(ToNarrow(1252, u"plain", 0, nullptr, &used), "plain");
   EXPECT_FALSE(used);

@@ -125,7 +125,7 @@ TEST(CList, PositionsWalkBothWaysAndEditInPlace) {
   POSITION p3 = list.Find(3);
   list.InsertBefore(p3, 25);
   list.InsertAfter(p3, 4);
-  list.InsertAfter(nullptr, 5);  // NULL: at the tail
+  list.InsertAfter(nullptr, 5);   // NULL: at the tail
   list.InsertBefore(nullptr, 0);  // NULL: at the head
 
   std::vector<int> forward, backward;
@@ -343,11 +343,11 @@ TEST(FixedCollections, HaveTheirRunTimeClasses) {
   CMapStringToOb s2o;
   CMapStringToString s2s;
   const Case cases[] = {
-      {&bytes, "CByteArray", true},       {&words, "CWordArray", true},        {&dwords, "CDWordArray", true},
-      {&uints, "CUIntArray", false},      {&ptrs, "CPtrArray", false},         {&obs, "CObArray", true},
-      {&strings, "CStringArray", true},   {&ptrList, "CPtrList", false},       {&obList, "CObList", true},
-      {&stringList, "CStringList", true}, {&w2p, "CMapWordToPtr", false},      {&p2w, "CMapPtrToWord", false},
-      {&p2p, "CMapPtrToPtr", false},      {&w2o, "CMapWordToOb", true},        {&s2p, "CMapStringToPtr", false},
+      {&bytes, "CByteArray", true},       {&words, "CWordArray", true},       {&dwords, "CDWordArray", true},
+      {&uints, "CUIntArray", false},      {&ptrs, "CPtrArray", false},        {&obs, "CObArray", true},
+      {&strings, "CStringArray", true},   {&ptrList, "CPtrList", false},      {&obList, "CObList", true},
+      {&stringList, "CStringList", true}, {&w2p, "CMapWordToPtr", false},     {&p2w, "CMapPtrToWord", false},
+      {&p2p, "CMapPtrToPtr", false},      {&w2o, "CMapWordToOb", true},       {&s2p, "CMapStringToPtr", false},
       {&s2o, "CMapStringToOb", true},     {&s2s, "CMapStringToString", true},
   };
   for (const Case& c : cases) {

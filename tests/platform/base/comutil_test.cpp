@@ -187,7 +187,7 @@ TEST(BstrT, CopiesShareOneStringAndViewsStayConsistent) {
   _bstr_t b = a;
   EXPECT_EQ(a.RefCount(), 2);
   EXPECT_EQ(static_cast<const char16_t*>(a), static_cast<const char16_t*>(b));  // shared, not copied
-  EXPECT_STREQ(static_cast<const char*>(b), "h\xc3\xa9llo");                     // UTF-8 view
+  EXPECT_STREQ(static_cast<const char*>(b), "h\xc3\xa9llo");                    // UTF-8 view
   EXPECT_EQ(a.length(), 5u);
   b += u" world";  // writing gives b its own string; a is unchanged
   EXPECT_EQ(a.RefCount(), 1);
@@ -376,7 +376,11 @@ TEST(Com, InitialisationIsCountedPerThread) {
 namespace {
 struct CountedThing : IUnknown {
   LONG refs = 1;
-  HRESULT QueryInterface(const IID&, void** out) override { *out = this; AddRef(); return S_OK; }
+  HRESULT QueryInterface(const IID&, void** out) override {
+    *out = this;
+    AddRef();
+    return S_OK;
+  }
   ULONG AddRef() override { return ++refs; }
   ULONG Release() override { return --refs; }
 };

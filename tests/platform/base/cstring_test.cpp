@@ -31,8 +31,15 @@ TEST(CString, ConstructionFromEveryKindOfSource) {
       {CString(u'x', 3), u"xxx", __LINE__},
       {CString(u'x', 0), u"", __LINE__},
       {CString("caf\xC3\xA9 \xE4\xB8\xAD"), u"caf\u00e9 \u4e2d", __LINE__},  // narrow is UTF-8
-      {CString("a\xFF" "b"), u"a\xFFFD" "b", __LINE__},                      // invalid bytes replaced
-      {CString("abc\xC3\xA9", 5), u"ab" u"c\u00e9", __LINE__},
+      {CString("a\xFF"
+               "b"),
+       u"a\xFFFD"
+       "b",
+       __LINE__},  // invalid bytes replaced
+      {CString("abc\xC3\xA9", 5),
+       u"ab"
+       u"c\u00e9",
+       __LINE__},
       {CString('n', 2), u"nn", __LINE__},
       {CString(CStringA("\xE4\xB8\xAD")), u"\u4e2d", __LINE__},
       {FromUtf8("\xF0\x9F\x98\x80"), u"\U0001F600", __LINE__},
@@ -121,13 +128,20 @@ TEST(CString, ExtractionClampsOutOfRangeArguments) {
     const char16_t* want;
     int line;
   } cases[] = {
-      {s.Mid(1, 3), u"ell", __LINE__},     {s.Mid(1), u"ello", __LINE__},
-      {s.Mid(-3, 2), u"he", __LINE__},     {s.Mid(3, 100), u"lo", __LINE__},
-      {s.Mid(5), u"", __LINE__},           {s.Mid(9, 2), u"", __LINE__},
-      {s.Mid(2, -1), u"", __LINE__},       {s.Left(2), u"he", __LINE__},
-      {s.Left(-1), u"", __LINE__},         {s.Left(99), u"hello", __LINE__},
-      {s.Right(3), u"llo", __LINE__},      {s.Right(0), u"", __LINE__},
-      {s.Right(99), u"hello", __LINE__},   {s.Right(-2), u"", __LINE__},
+      {s.Mid(1, 3), u"ell", __LINE__},
+      {s.Mid(1), u"ello", __LINE__},
+      {s.Mid(-3, 2), u"he", __LINE__},
+      {s.Mid(3, 100), u"lo", __LINE__},
+      {s.Mid(5), u"", __LINE__},
+      {s.Mid(9, 2), u"", __LINE__},
+      {s.Mid(2, -1), u"", __LINE__},
+      {s.Left(2), u"he", __LINE__},
+      {s.Left(-1), u"", __LINE__},
+      {s.Left(99), u"hello", __LINE__},
+      {s.Right(3), u"llo", __LINE__},
+      {s.Right(0), u"", __LINE__},
+      {s.Right(99), u"hello", __LINE__},
+      {s.Right(-2), u"", __LINE__},
       {s.SpanIncluding(u"leh"), u"hell", __LINE__},
       {s.SpanIncluding(u"x"), u"", __LINE__},
       {s.SpanExcluding(u"ol"), u"he", __LINE__},
@@ -149,7 +163,7 @@ TEST(CString, EditingReturnsTheFrameworkCounts) {
   } cases[] = {
       {u"a-b-c", [](CString& s) { return s.Replace(u'-', u'+'); }, 2, u"a+b+c", __LINE__},
       {u"a-b", [](CString& s) { return s.Replace(u'x', u'+'); }, 0, u"a-b", __LINE__},
-      {u"aaa", [](CString& s) { return s.Replace(u"aa", u"b"); }, 1, u"ba", __LINE__},  // no overlap
+      {u"aaa", [](CString& s) { return s.Replace(u"aa", u"b"); }, 1, u"ba", __LINE__},            // no overlap
       {u"abab", [](CString& s) { return s.Replace(u"ab", u"abab"); }, 2, u"abababab", __LINE__},  // grows, no loop
       {u"abc", [](CString& s) { return s.Replace(u"", u"x"); }, 0, u"abc", __LINE__},
       {u"a.b.c", [](CString& s) { return s.Replace(u".", nullptr); }, 2, u"abc", __LINE__},
@@ -165,8 +179,18 @@ TEST(CString, EditingReturnsTheFrameworkCounts) {
       // The argument points into the string being edited.
       {u"xy", [](CString& s) { return s.Insert(1, s.GetString()); }, 4, u"xxyy", __LINE__},
       {u"xyz", [](CString& s) { return s.Replace(s.GetString() + 1, s.GetString()); }, 1, u"xxyz", __LINE__},
-      {u"abc", [](CString& s) { s.SetString(s.GetString() + 1); return s.GetLength(); }, 2, u"bc", __LINE__},
-      {u"ab", [](CString& s) { s += s.GetString(); return s.GetLength(); }, 4, u"abab", __LINE__},
+      {u"abc",
+       [](CString& s) {
+         s.SetString(s.GetString() + 1);
+         return s.GetLength();
+       },
+       2, u"bc", __LINE__},
+      {u"ab",
+       [](CString& s) {
+         s += s.GetString();
+         return s.GetLength();
+       },
+       4, u"abab", __LINE__},
   };
   for (const auto& c : cases) {
     CString s(c.start);
@@ -241,12 +265,8 @@ TEST(CString, CaseMappingAndCaseInsensitiveComparison) {
     const char16_t* b;
     int cmp, nocase;
   } cases[] = {
-      {u"abc", u"abc", 0, 0},
-      {u"abc", u"ABC", 1, 0},
-      {u"\u00c4bc", u"\u00e4BC", -1, 0},
-      {u"abc", u"abd", -1, -1},
-      {u"ab", u"abc", -1, -1},
-      {u"b", u"A", 1, 1},
+      {u"abc", u"abc", 0, 0},   {u"abc", u"ABC", 1, 0},  {u"\u00c4bc", u"\u00e4BC", -1, 0},
+      {u"abc", u"abd", -1, -1}, {u"ab", u"abc", -1, -1}, {u"b", u"A", 1, 1},
       {u"_", u"A", 1, -1},  // no case compares lower-case forms: '_' sorts before letters
       {u"", u"", 0, 0},
   };

@@ -62,12 +62,9 @@ TEST(OleDateTime, NegativeDatesCountTheTimeForwardFromMidnight) {
     DATE date;
     int y, m, d, h, mi, s;
   } cases[] = {
-      {-1.25, 1899, 12, 29, 6, 0, 0},   // the fraction is the time of day, not a step back
-      {-1.75, 1899, 12, 29, 18, 0, 0},
-      {-0.5, 1899, 12, 30, 12, 0, 0},   // between -1 and 0: still the zero day
-      {0.5, 1899, 12, 30, 12, 0, 0},
-      {-2.0, 1899, 12, 28, 0, 0, 0},
-      {-36522.5, 1800, 1, 1, 12, 0, 0},
+      {-1.25, 1899, 12, 29, 6, 0, 0},  // the fraction is the time of day, not a step back
+      {-1.75, 1899, 12, 29, 18, 0, 0}, {-0.5, 1899, 12, 30, 12, 0, 0},  // between -1 and 0: still the zero day
+      {0.5, 1899, 12, 30, 12, 0, 0},   {-2.0, 1899, 12, 28, 0, 0, 0},  {-36522.5, 1800, 1, 1, 12, 0, 0},
   };
   for (const Case& c : cases) {
     COleDateTime dt(c.date);
@@ -94,11 +91,8 @@ TEST(OleDateTime, FieldsRoundToTheNearestSecond) {
     double offsetSeconds;
     int day, hour, minute, secondField;
   } cases[] = {
-      {0.0, 26, 23, 59, 59},
-      {0.49, 26, 23, 59, 59},
-      {0.51, 27, 0, 0, 0},   // rounds up into the next day
-      {-0.49, 26, 23, 59, 59},
-      {-0.51, 26, 23, 59, 58},
+      {0.0, 26, 23, 59, 59},   {0.49, 26, 23, 59, 59},  {0.51, 27, 0, 0, 0},  // rounds up into the next day
+      {-0.49, 26, 23, 59, 59}, {-0.51, 26, 23, 59, 58},
   };
   for (const Case& c : cases) {
     COleDateTime dt(base + c.offsetSeconds * second);
@@ -153,7 +147,7 @@ TEST(OleDateTime, ComparisonsUseTheHalfSecondTolerance) {
     double deltaSeconds;
     bool equal, less, greater;
   } cases[] = {
-      {0.0, true, false, false},  {0.49, true, false, false}, {-0.49, true, false, false},
+      {0.0, true, false, false},  {0.49, true, false, false},  {-0.49, true, false, false},
       {0.51, false, true, false}, {-0.51, false, false, true}, {1.0, false, true, false},
   };
   for (const Case& c : cases) {
@@ -185,7 +179,7 @@ TEST(OleDateTimeSpan, PartsAndTotalsRoundToWholeSeconds) {
   } cases[] = {
       {COleDateTimeSpan(1, 2, 3, 4).m_span, 1, 2, 3, 4, 93784, 1563},
       {-COleDateTimeSpan(0, 0, 1, 30).m_span, 0, 0, -1, -30, -90, -1},
-      {(5 * 60 - 0.5) / 86400.0, 0, 0, 5, 0, 300, 5},    // half a second rounds away from zero
+      {(5 * 60 - 0.5) / 86400.0, 0, 0, 5, 0, 300, 5},  // half a second rounds away from zero
       {(5 * 60 - 0.6) / 86400.0, 0, 0, 4, 59, 299, 4},
       {-(5 * 60 - 0.5) / 86400.0, 0, 0, -5, 0, -300, -5},
   };
@@ -271,8 +265,9 @@ TEST(OleDateTime, ParseDateTimeForms) {
     EXPECT_EQ(dt.GetStatus(), COleDateTime::valid);
     EXPECT_EQ(dt, COleDateTime(c.y, c.m, c.d, c.h, c.mi, c.s)) << U8(CString(c.text));
   }
-  const char16_t* bad[] = {u"",          u"hello",      u"2013-02-30", u"13/13/2013", u"25:00",
-                           u"3/26/2013 x", u"2013-03-26 14:61", u"1/2/3/4",   u"12:30 PM PM"};
+  const char16_t* bad[] = {u"",           u"hello",       u"2013-02-30",       u"13/13/2013",
+                           u"25:00",      u"3/26/2013 x", u"2013-03-26 14:61", u"1/2/3/4",
+                           u"12:30 PM PM"};
   for (const char16_t* text : bad) {
     COleDateTime dt(2000, 1, 1, 0, 0, 0);
     EXPECT_FALSE(dt.ParseDateTime(text)) << U8(CString(text));
@@ -398,10 +393,10 @@ TEST(OleDateTime, ParseAndFormatUnderALocale) {
     const char16_t* text;
     int y, m, d, h, mi, s;
   } good[] = {
-      {0x0804, u"2026\u5e7412\u67088\u65e5", 2026, 12, 8, 0, 0, 0},            // 2026年12月8日
-      {0x0804, u"2026\u5e7412\u6708", 2026, 12, 1, 0, 0, 0},                     // 2026年12月
+      {0x0804, u"2026\u5e7412\u67088\u65e5", 2026, 12, 8, 0, 0, 0},  // 2026年12月8日
+      {0x0804, u"2026\u5e7412\u6708", 2026, 12, 1, 0, 0, 0},         // 2026年12月
       {0x0804, u"2026\u5e7412\u67088\u65e5 19:30", 2026, 12, 8, 19, 30, 0},
-      {0x0804, u"2026/12/8 \u4e0b\u5348 7:30", 2026, 12, 8, 19, 30, 0},          // 下午
+      {0x0804, u"2026/12/8 \u4e0b\u5348 7:30", 2026, 12, 8, 19, 30, 0},                         // 下午
       {0x0804, u"2026\u5e7412\u67088\u65e5 19\u65f630\u520605\u79d2", 2026, 12, 8, 19, 30, 5},  // 19时30分05秒
       {0x0804, u"2026/12/8", 2026, 12, 8, 0, 0, 0},
       {0x0407, u"08.12.2026", 2026, 12, 8, 0, 0, 0},
@@ -451,4 +446,3 @@ TEST(OleDateTime, ParseAndFormatUnderALocale) {
 }
 
 }  // namespace
-

@@ -38,7 +38,8 @@ TEST(Exceptions, ThrowHelpersRaiseTheirClassWithAMessage) {
   };
   const Case cases[] = {
       {"memory", [] { AfxThrowMemoryException(); }, RUNTIME_CLASS(CMemoryException), u"memory"},
-      {"not supported", [] { AfxThrowNotSupportedException(); }, RUNTIME_CLASS(CNotSupportedException), u"not supported"},
+      {"not supported", [] { AfxThrowNotSupportedException(); }, RUNTIME_CLASS(CNotSupportedException),
+       u"not supported"},
       {"invalid argument", [] { AfxThrowInvalidArgException(); }, RUNTIME_CLASS(CInvalidArgException), u"argument"},
       {"resource", [] { AfxThrowResourceException(); }, RUNTIME_CLASS(CResourceException), u"resource"},
       {"user", [] { AfxThrowUserException(); }, RUNTIME_CLASS(CUserException), u""},
@@ -59,10 +60,8 @@ TEST(Exceptions, ThrowHelpersRaiseTheirClassWithAMessage) {
       EXPECT_EQ(e->GetRuntimeClass(), c.cls);
       EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CException)));
       std::u16string msg = Message(e);
-      if (c.inMessage.empty())
-        EXPECT_EQ(msg, u"");
-      else
-        EXPECT_NE(msg.find(c.inMessage), std::u16string::npos);
+      if (c.inMessage.empty()) EXPECT_EQ(msg, u"");
+      else EXPECT_NE(msg.find(c.inMessage), std::u16string::npos);
       e->Delete();
     }
   }
@@ -120,12 +119,8 @@ TEST(Exceptions, FileErrorCodesMapToCauses) {
 TEST(Exceptions, TryCatchMacrosDeleteUnlessRethrown) {
   CountedException::deleted = 0;
   int handled = 0;
-  TRY {
-    THROW(new CountedException);
-  }
-  CATCH(CFileException, e) {
-    ADD_FAILURE() << "wrong handler";
-  }
+  TRY { THROW(new CountedException); }
+  CATCH(CFileException, e) { ADD_FAILURE() << "wrong handler"; }
   AND_CATCH(CException, e) {
     ++handled;
     EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CException)));
@@ -137,9 +132,7 @@ TEST(Exceptions, TryCatchMacrosDeleteUnlessRethrown) {
   // THROW_LAST hands the same exception on; the outer handler owns it.
   CException* inner = nullptr;
   try {
-    TRY {
-      THROW(new CountedException);
-    }
+    TRY { THROW(new CountedException); }
     CATCH_ALL(e) {
       inner = e;
       THROW_LAST();

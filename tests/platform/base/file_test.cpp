@@ -102,11 +102,16 @@ TEST(CFile, SharingModesWithinTheProcess) {
   };
   const Case cases[] = {
       {"two readers, deny none", CFile::modeRead | CFile::shareDenyNone, CFile::modeRead | CFile::shareDenyNone, true},
-      {"exclusive blocks a reader", CFile::modeRead | CFile::shareExclusive, CFile::modeRead | CFile::shareDenyNone, false},
-      {"deny write blocks a writer", CFile::modeRead | CFile::shareDenyWrite, CFile::modeWrite | CFile::shareDenyNone, false},
-      {"deny write lets a reader in", CFile::modeRead | CFile::shareDenyWrite, CFile::modeRead | CFile::shareDenyWrite, true},
-      {"a writer blocks deny write", CFile::modeWrite | CFile::shareDenyNone, CFile::modeRead | CFile::shareDenyWrite, false},
-      {"deny read blocks a reader", CFile::modeWrite | CFile::shareDenyRead, CFile::modeRead | CFile::shareDenyNone, false},
+      {"exclusive blocks a reader", CFile::modeRead | CFile::shareExclusive, CFile::modeRead | CFile::shareDenyNone,
+       false},
+      {"deny write blocks a writer", CFile::modeRead | CFile::shareDenyWrite, CFile::modeWrite | CFile::shareDenyNone,
+       false},
+      {"deny write lets a reader in", CFile::modeRead | CFile::shareDenyWrite, CFile::modeRead | CFile::shareDenyWrite,
+       true},
+      {"a writer blocks deny write", CFile::modeWrite | CFile::shareDenyNone, CFile::modeRead | CFile::shareDenyWrite,
+       false},
+      {"deny read blocks a reader", CFile::modeWrite | CFile::shareDenyRead, CFile::modeRead | CFile::shareDenyNone,
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -235,7 +240,7 @@ TEST(GlobalMemory, MovableAndFixedBlocks) {
 
   HLOCAL fixed = LocalAlloc(LPTR, 16);
   ASSERT_NE(fixed, nullptr);
-  EXPECT_EQ(LocalLock(fixed), fixed);  // a fixed block's handle is its address
+  EXPECT_EQ(LocalLock(fixed), fixed);              // a fixed block's handle is its address
   EXPECT_EQ(LocalReAlloc(fixed, 32, 0), nullptr);  // may not move unless asked
   EXPECT_EQ(LocalReAlloc(fixed, 8, 0), fixed);
   EXPECT_EQ(LocalSize(fixed), 8u);
@@ -260,7 +265,7 @@ TEST(CSharedFile, WritesIntoGlobalMemoryAndReadsItBack) {
     EXPECT_EQ(file.GetLength(), 0u);
   }
   ASSERT_NE(block, nullptr);
-  EXPECT_GE(GlobalSize(block), 4u + 4 + 14 + 12000);  // may be longer than the data
+  EXPECT_GE(GlobalSize(block), 4u + 4 + 14 + 12000);   // may be longer than the data
   EXPECT_EQ(GlobalFlags(block) & GMEM_LOCKCOUNT, 0u);  // handed out unlocked
   {
     CSharedFile file(GMEM_MOVEABLE, 4096);

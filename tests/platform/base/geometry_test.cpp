@@ -8,9 +8,9 @@ RECT R(int l, int t, int r, int b) { return RECT{l, t, r, b}; }
 
 ::testing::AssertionResult Same(const RECT& got, const RECT& want) {
   if (EqualRect(&got, &want)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "got (" << got.left << "," << got.top << "," << got.right << ","
-                                       << got.bottom << ") want (" << want.left << "," << want.top << ","
-                                       << want.right << "," << want.bottom << ")";
+  return ::testing::AssertionFailure() << "got (" << got.left << "," << got.top << "," << got.right << "," << got.bottom
+                                       << ") want (" << want.left << "," << want.top << "," << want.right << ","
+                                       << want.bottom << ")";
 }
 
 }  // namespace
@@ -30,27 +30,26 @@ TEST(RectFunctions, IntersectUnionSubtractTable) {
   const Case cases[] = {
       {"overlap", R(0, 0, 10, 10), R(5, 5, 15, 15), TRUE, R(5, 5, 10, 10), TRUE, R(0, 0, 15, 15), TRUE,
        R(0, 0, 10, 10)},
-      {"touching edges do not intersect", R(0, 0, 10, 10), R(10, 0, 20, 10), FALSE, empty, TRUE,
-       R(0, 0, 20, 10), TRUE, R(0, 0, 10, 10)},
+      {"touching edges do not intersect", R(0, 0, 10, 10), R(10, 0, 20, 10), FALSE, empty, TRUE, R(0, 0, 20, 10), TRUE,
+       R(0, 0, 10, 10)},
       {"disjoint", R(0, 0, 5, 5), R(20, 20, 30, 30), FALSE, empty, TRUE, R(0, 0, 30, 30), TRUE, R(0, 0, 5, 5)},
       {"b empty: union ignores it", R(1, 2, 3, 4), R(50, 50, 50, 60), FALSE, empty, TRUE, R(1, 2, 3, 4), TRUE,
        R(1, 2, 3, 4)},
-      {"a inverted counts as empty", R(10, 10, 0, 0), R(0, 0, 5, 5), FALSE, empty, TRUE, R(0, 0, 5, 5), FALSE,
-       empty},
+      {"a inverted counts as empty", R(10, 10, 0, 0), R(0, 0, 5, 5), FALSE, empty, TRUE, R(0, 0, 5, 5), FALSE, empty},
       {"both empty", R(0, 0, 0, 5), R(3, 3, 3, 3), FALSE, empty, FALSE, empty, FALSE, empty},
       {"b covers a", R(2, 2, 4, 4), R(0, 0, 10, 10), TRUE, R(2, 2, 4, 4), TRUE, R(0, 0, 10, 10), FALSE, empty},
-      {"b cuts the left strip", R(0, 0, 10, 10), R(-5, -1, 3, 11), TRUE, R(0, 0, 3, 10), TRUE,
-       R(-5, -1, 10, 11), TRUE, R(3, 0, 10, 10)},
-      {"b cuts the right strip", R(0, 0, 10, 10), R(7, 0, 12, 10), TRUE, R(7, 0, 10, 10), TRUE,
-       R(0, 0, 12, 10), TRUE, R(0, 0, 7, 10)},
-      {"b cuts the top strip", R(0, 0, 10, 10), R(0, -3, 10, 4), TRUE, R(0, 0, 10, 4), TRUE, R(0, -3, 10, 10),
-       TRUE, R(0, 4, 10, 10)},
-      {"b cuts the bottom strip", R(0, 0, 10, 10), R(-1, 6, 11, 20), TRUE, R(0, 6, 10, 10), TRUE,
-       R(-1, 0, 11, 20), TRUE, R(0, 0, 10, 6)},
-      {"b in the middle leaves a whole", R(0, 0, 10, 10), R(3, 3, 6, 6), TRUE, R(3, 3, 6, 6), TRUE,
-       R(0, 0, 10, 10), TRUE, R(0, 0, 10, 10)},
-      {"b over a corner leaves a whole", R(0, 0, 10, 10), R(5, 5, 20, 20), TRUE, R(5, 5, 10, 10), TRUE,
-       R(0, 0, 20, 20), TRUE, R(0, 0, 10, 10)},
+      {"b cuts the left strip", R(0, 0, 10, 10), R(-5, -1, 3, 11), TRUE, R(0, 0, 3, 10), TRUE, R(-5, -1, 10, 11), TRUE,
+       R(3, 0, 10, 10)},
+      {"b cuts the right strip", R(0, 0, 10, 10), R(7, 0, 12, 10), TRUE, R(7, 0, 10, 10), TRUE, R(0, 0, 12, 10), TRUE,
+       R(0, 0, 7, 10)},
+      {"b cuts the top strip", R(0, 0, 10, 10), R(0, -3, 10, 4), TRUE, R(0, 0, 10, 4), TRUE, R(0, -3, 10, 10), TRUE,
+       R(0, 4, 10, 10)},
+      {"b cuts the bottom strip", R(0, 0, 10, 10), R(-1, 6, 11, 20), TRUE, R(0, 6, 10, 10), TRUE, R(-1, 0, 11, 20),
+       TRUE, R(0, 0, 10, 6)},
+      {"b in the middle leaves a whole", R(0, 0, 10, 10), R(3, 3, 6, 6), TRUE, R(3, 3, 6, 6), TRUE, R(0, 0, 10, 10),
+       TRUE, R(0, 0, 10, 10)},
+      {"b over a corner leaves a whole", R(0, 0, 10, 10), R(5, 5, 20, 20), TRUE, R(5, 5, 10, 10), TRUE, R(0, 0, 20, 20),
+       TRUE, R(0, 0, 10, 10)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -133,11 +132,21 @@ TEST(CRect, MemberOperations) {
   const Op ops[] = {
       {"InflateRect(x,y)", [](CRect& r) { r.InflateRect(1, 2); }, R(-1, -2, 11, 12)},
       {"InflateRect(SIZE)", [](CRect& r) { r.InflateRect(CSize(3, 4)); }, R(-3, -4, 13, 14)},
-      {"InflateRect(RECT*)", [](CRect& r) { RECT d = R(1, 2, 3, 4); r.InflateRect(&d); }, R(-1, -2, 13, 14)},
+      {"InflateRect(RECT*)",
+       [](CRect& r) {
+         RECT d = R(1, 2, 3, 4);
+         r.InflateRect(&d);
+       },
+       R(-1, -2, 13, 14)},
       {"InflateRect(l,t,r,b)", [](CRect& r) { r.InflateRect(1, 2, 3, 4); }, R(-1, -2, 13, 14)},
       {"DeflateRect(x,y)", [](CRect& r) { r.DeflateRect(1, 2); }, R(1, 2, 9, 8)},
       {"DeflateRect(SIZE)", [](CRect& r) { r.DeflateRect(CSize(2, 1)); }, R(2, 1, 8, 9)},
-      {"DeflateRect(RECT*)", [](CRect& r) { RECT d = R(1, 2, 3, 4); r.DeflateRect(&d); }, R(1, 2, 7, 6)},
+      {"DeflateRect(RECT*)",
+       [](CRect& r) {
+         RECT d = R(1, 2, 3, 4);
+         r.DeflateRect(&d);
+       },
+       R(1, 2, 7, 6)},
       {"DeflateRect(l,t,r,b)", [](CRect& r) { r.DeflateRect(1, 2, 3, 4); }, R(1, 2, 7, 6)},
       {"OffsetRect(x,y)", [](CRect& r) { r.OffsetRect(5, -5); }, R(5, -5, 15, 5)},
       {"OffsetRect(POINT)", [](CRect& r) { r.OffsetRect(CPoint(1, 1)); }, R(1, 1, 11, 11)},
@@ -145,11 +154,26 @@ TEST(CRect, MemberOperations) {
       {"MoveToX", [](CRect& r) { r.MoveToX(100); }, R(100, 0, 110, 10)},
       {"MoveToY", [](CRect& r) { r.MoveToY(-4); }, R(0, -4, 10, 6)},
       {"MoveToXY", [](CRect& r) { r.MoveToXY(CPoint(3, 4)); }, R(3, 4, 13, 14)},
-      {"NormalizeRect", [](CRect& r) { r.SetRect(10, 8, 2, 1); r.NormalizeRect(); }, R(2, 1, 10, 8)},
+      {"NormalizeRect",
+       [](CRect& r) {
+         r.SetRect(10, 8, 2, 1);
+         r.NormalizeRect();
+       },
+       R(2, 1, 10, 8)},
       {"+= POINT", [](CRect& r) { r += CPoint(2, 3); }, R(2, 3, 12, 13)},
       {"-= SIZE", [](CRect& r) { r -= CSize(2, 3); }, R(-2, -3, 8, 7)},
-      {"+= RECT*", [](CRect& r) { CRect d(1, 1, 1, 1); r += d; }, R(-1, -1, 11, 11)},
-      {"-= RECT*", [](CRect& r) { CRect d(1, 1, 1, 1); r -= d; }, R(1, 1, 9, 9)},
+      {"+= RECT*",
+       [](CRect& r) {
+         CRect d(1, 1, 1, 1);
+         r += d;
+       },
+       R(-1, -1, 11, 11)},
+      {"-= RECT*",
+       [](CRect& r) {
+         CRect d(1, 1, 1, 1);
+         r -= d;
+       },
+       R(1, 1, 9, 9)},
       {"+ SIZE", [](CRect& r) { r = r + CSize(1, 1); }, R(1, 1, 11, 11)},
       {"- POINT", [](CRect& r) { r = r - CPoint(1, 1); }, R(-1, -1, 9, 9)},
       {"SetRectEmpty", [](CRect& r) { r.SetRectEmpty(); }, R(0, 0, 0, 0)},

@@ -29,9 +29,12 @@ TEST(RuntimeClass, LookupByNameFindsEveryLinkedClass) {
     CRuntimeClass* cls;
   };
   const Case cases[] = {
-      {"CObject", RUNTIME_CLASS(CObject)},         {"CTestAnimal", RUNTIME_CLASS(CTestAnimal)},
-      {"CTestDog", RUNTIME_CLASS(CTestDog)},       {"CTestPuppy", RUNTIME_CLASS(CTestPuppy)},
-      {"CTestPoint", RUNTIME_CLASS(CTestPoint)},   {"CCmdTarget", RUNTIME_CLASS(CCmdTarget)},
+      {"CObject", RUNTIME_CLASS(CObject)},
+      {"CTestAnimal", RUNTIME_CLASS(CTestAnimal)},
+      {"CTestDog", RUNTIME_CLASS(CTestDog)},
+      {"CTestPuppy", RUNTIME_CLASS(CTestPuppy)},
+      {"CTestPoint", RUNTIME_CLASS(CTestPoint)},
+      {"CCmdTarget", RUNTIME_CLASS(CCmdTarget)},
       {"CFileException", RUNTIME_CLASS(CFileException)},
   };
   for (const Case& c : cases) {

@@ -201,7 +201,7 @@ TEST(CriticalSections, ExcludeOtherThreadsAndAreRecursive) {
 }
 
 TEST(Mutexes, OwnershipRecursionAndSemaphoreCounts) {
-  HANDLE mutex = CreateMutex(nullptr, TRUE, nullptr);  // owned by this thread
+  HANDLE mutex = CreateMutex(nullptr, TRUE, nullptr);       // owned by this thread
   EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0);  // recursive
   DWORD other = 0;
   std::thread([&] { other = WaitForSingleObject(mutex, 0); }).join();
@@ -260,9 +260,7 @@ TEST(Waits, ExtraConditionEndsAWait) {
   HANDLE never = CreateEvent(nullptr, TRUE, FALSE, nullptr);
   std::atomic<bool> posted{false};
   DWORD result = 0;
-  std::thread waiter([&] {
-    result = pv::WaitForObjects(1, &never, false, kGuard, [&] { return posted.load(); });
-  });
+  std::thread waiter([&] { result = pv::WaitForObjects(1, &never, false, kGuard, [&] { return posted.load(); }); });
   posted = true;
   pv::WakeWaiters();
   waiter.join();

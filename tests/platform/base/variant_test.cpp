@@ -14,7 +14,7 @@
 namespace {
 
 constexpr LCID kUserDefault = 0x0400;  // LOCALE_USER_DEFAULT
-constexpr ULONG kIgnoreCase = 1;      // NORM_IGNORECASE
+constexpr ULONG kIgnoreCase = 1;       // NORM_IGNORECASE
 
 _variant_t I1(CHAR v) { return _variant_t(v); }
 _variant_t UI1(BYTE v) { return _variant_t(v); }
@@ -82,8 +82,8 @@ TEST(Variant, ChangeTypeTable) {
       {R8(2147483647.4), VT_I4, 0, S_OK, I4(2147483647)},
       {R8(2147483647.5), VT_I4, 0, DISP_E_OVERFLOW, Empty()},
       {R8(1e300), VT_R4, 0, DISP_E_OVERFLOW, Empty()},
-      {Cy(25000), VT_I4, 0, S_OK, I4(2)},   // 2.5 -> 2
-      {Cy(35000), VT_I4, 0, S_OK, I4(4)},   // 3.5 -> 4
+      {Cy(25000), VT_I4, 0, S_OK, I4(2)},  // 2.5 -> 2
+      {Cy(35000), VT_I4, 0, S_OK, I4(4)},  // 3.5 -> 4
       {Cy(-15000), VT_I2, 0, S_OK, I2(-2)},
       {R8(1.23456), VT_CY, 0, S_OK, Cy(12346)},
       {I4(7), VT_CY, 0, S_OK, Cy(70000)},
@@ -446,17 +446,14 @@ TEST(Variant, ConversionsFollowTheLocale) {
       {Str(u"1,5"), 0x0436, VT_R8, S_OK, R8(15)},  // a locale we cannot serve reads as en-US
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << std::hex << c.lcid << std::dec << " " << Describe(c.from) << " to "
-                                    << c.to);
+    SCOPED_TRACE(testing::Message() << std::hex << c.lcid << std::dec << " " << Describe(c.from) << " to " << c.to);
     VARIANT out;
     VariantInit(&out);
     EXPECT_EQ(VariantChangeTypeEx(&out, &c.from, c.lcid, 0, c.to), c.hr);
     if (c.hr == S_OK) {
       EXPECT_EQ(out.vt, c.to);
-      if (c.to == VT_R8 || c.to == VT_DATE)
-        EXPECT_NEAR(out.dblVal, c.expected.dblVal, 1e-9);
-      else
-        EXPECT_TRUE(pv::VariantEquals(out, c.expected)) << Describe(out);
+      if (c.to == VT_R8 || c.to == VT_DATE) EXPECT_NEAR(out.dblVal, c.expected.dblVal, 1e-9);
+      else EXPECT_TRUE(pv::VariantEquals(out, c.expected)) << Describe(out);
     }
     VariantClear(&out);
   }
@@ -497,10 +494,10 @@ TEST(Variant, VarCmpSortsStringsAsTheLocaleDoes) {
     HRESULT expected;
   };
   const Case cases[] = {
-      {u"\u963f", u"\u5f20", 0x0804, 0, VARCMP_LT},        // 阿 (a) before 张 (zhang) in pinyin
+      {u"\u963f", u"\u5f20", 0x0804, 0, VARCMP_LT},              // 阿 (a) before 张 (zhang) in pinyin
       {u"\u5f20\u4e09", u"\u674e\u56db", 0x0804, 0, VARCMP_GT},  // 张三 after 李四
-      {u"\u738b", u"\u5f20", 0x0804, 0, VARCMP_LT},        // 王 (wang) before 张
-      {u"\u00e4pfel", u"bpfel", 0x0407, 0, VARCMP_LT},      // the accent does not move it past b
+      {u"\u738b", u"\u5f20", 0x0804, 0, VARCMP_LT},              // 王 (wang) before 张
+      {u"\u00e4pfel", u"bpfel", 0x0407, 0, VARCMP_LT},           // the accent does not move it past b
       {u"\u00e4pfel", u"Apfel", 0x0407, kIgnoreCase, VARCMP_GT},
       {u"\u00c4PFEL", u"\u00e4pfel", 0x0407, kIgnoreCase, VARCMP_EQ},
       {u"apfel", u"\u00c4pfel", 0x0407, 2 /* NORM_IGNORENONSPACE */ | kIgnoreCase, VARCMP_EQ},
@@ -560,4 +557,3 @@ TEST(Variant, VarUdateFromDate) {
 }
 
 }  // namespace
-

@@ -28,7 +28,8 @@ struct Case {
   CString want;
   int line;
 };
-#define CASE(want, ...) Case{F(__VA_ARGS__), CString(want), __LINE__}
+#define CASE(want, ...) \
+  Case { F(__VA_ARGS__), CString(want), __LINE__ }
 
 TEST(WFormat, WindowsWideSemanticsTable) {
   const char16_t unterminated[3] = {u'x', u'y', u'z'};  // no terminator: precision bounds the read
@@ -43,8 +44,14 @@ TEST(WFormat, WindowsWideSemanticsTable) {
       CASE(u"narrow é", u"%S", "narrow é"),
       CASE(u"wide", u"%lS", u"wide"),
       CASE(u"a\U0001F600b", u"%s", u"a\U0001F600b"),
-      CASE(u"a\U0001F600b", u"%hs", "a\xF0\x9F\x98\x80" "b"),
-      CASE(u"a\xFFFD" u"b", u"%hs", "a\xC3" "b"),  // invalid UTF-8 is replaced
+      CASE(u"a\U0001F600b", u"%hs",
+           "a\xF0\x9F\x98\x80"
+           "b"),
+      CASE(u"a\xFFFD"
+           u"b",
+           u"%hs",
+           "a\xC3"
+           "b"),  // invalid UTF-8 is replaced
       CASE(u"(null)", u"%s", static_cast<const char16_t*>(nullptr)),
       CASE(u"(null)", u"%hs", static_cast<const char*>(nullptr)),
       CASE(u"(nu", u"%.3s", static_cast<const char16_t*>(nullptr)),
@@ -54,12 +61,14 @@ TEST(WFormat, WindowsWideSemanticsTable) {
       CASE(u"ab", u"%.2s", u"abc"),
       CASE(u"xy", u"%.2s", unterminated),
       CASE(u"pq", u"%.2hs", narrowUnterminated),
-      CASE(u"\u00e9", u"%.2hs", "\xC3\xA9" "a"),     // precision counts bytes read
-      CASE(u"", u"%.1hs", "\xC3\xA9"),                // and never splits a character
+      CASE(u"\u00e9", u"%.2hs",
+           "\xC3\xA9"
+           "a"),                        // precision counts bytes read
+      CASE(u"", u"%.1hs", "\xC3\xA9"),  // and never splits a character
       CASE(u"a", u"%.4hs", "a\xF0\x9F\x98\x80"),
       CASE(u"  abc", u"%*s", 5, u"abc"),
       CASE(u"abc  |", u"%*s|", -5, u"abc"),  // negative width: left-justified
-      CASE(u"abc", u"%.*s", -1, u"abc"),      // negative precision: none
+      CASE(u"abc", u"%.*s", -1, u"abc"),     // negative precision: none
       CASE(u"ab", u"%.*s", 2, u"abc"),
       CASE(u"CString arg", u"%s", CString(u"CString arg")),
       CASE(u"std|\u00e9", u"%s|%hs", std::u16string(u"std"), std::string("\xC3\xA9")),
@@ -104,7 +113,7 @@ TEST(WFormat, WindowsWideSemanticsTable) {
       CASE(u"+003.50", u"%+07.2f", 3.5),
       CASE(u"2.500000", u"%lf", 2.5),
       CASE(u"4|2|-0", u"%0.f|%.0f|%.0f", 3.7, 2.5, -0.4),  // a bare '.' is precision 0; ties go to even
-      CASE(u"0x1.0000000000000p+0", u"%a", 1.0),  // all 13 hex digits by default
+      CASE(u"0x1.0000000000000p+0", u"%a", 1.0),           // all 13 hex digits by default
       CASE(u"0x1.80p+1", u"%.2a", 3.0),
       CASE(u"inf|-inf|INF", u"%f|%f|%F", INFINITY, -INFINITY, INFINITY),
       CASE(u"nan|-nan(ind)|-NAN(IND)", u"%f|%f|%E", std::nan(""), negNan, negNan),
@@ -127,7 +136,8 @@ TEST(WFormat, NumericFormatsMatchTheCLibrary) {
   const char* precisions[] = {"", ".0", ".1", ".5", ".17"};
   const int ints[] = {0, 1, -1, 7, 255, -4096, 123456789, INT_MAX, INT_MIN};
   const long long bigs[] = {0, -1, INT64_MAX, INT64_MIN, 81985529216486895LL};
-  const double doubles[] = {0.0, -0.0, 1.0, 0.5, -1.5, 3.14159265358979, 1e-7, 123456789.125, 1e300, -2.5e-300, 9.9999999};
+  const double doubles[] = {0.0,  -0.0,          1.0,   0.5,       -1.5,     3.14159265358979,
+                            1e-7, 123456789.125, 1e300, -2.5e-300, 9.9999999};
   int checked = 0;
   for (const char* fl : flagSets)
     for (const char* w : widths)
@@ -198,7 +208,9 @@ TEST(WFormat, TextKeepsZeroUnitsAndMayReferToItself) {
 TEST(WFormat, NarrowFormatSwapsTheDefaults) {
   CStringA a;
   a.Format("%s|%S|%ls|%c|%C|%5.1f", "nar", u"wïde", u"\u4e2d", 'c', u'\u00e9', 2.25);
-  EXPECT_EQ(a, "nar|w\xC3\xAF" "de|\xE4\xB8\xAD|c|\xC3\xA9|  2.2");
+  EXPECT_EQ(a,
+            "nar|w\xC3\xAF"
+            "de|\xE4\xB8\xAD|c|\xC3\xA9|  2.2");
   a.Format("%.2ls|", u"\u00e9\u00e9");  // two bytes of output: one whole character
   EXPECT_EQ(a, "\xC3\xA9|");
 }

@@ -16,13 +16,13 @@ TEST(WinTypes, WordAndColourPacking) {
 }
 
 TEST(WinTypes, MulDivRoundsHalfAwayFromZeroAndRefusesZeroDivisor) {
-  struct Case { int a, b, c, expected; } cases[] = {
-      {10, 3, 4, 8},    // 7.5 -> 8
-      {-10, 3, 4, -8},  // -7.5 -> -8
-      {7, 1, 2, 4},     // 3.5 -> 4
-      {1, 1, 3, 0},
-      {0x7FFFFFFF, 2, 2, 0x7FFFFFFF},
-      {0x7FFFFFFF, 2, 1, -1},  // overflow
+  struct Case {
+    int a, b, c, expected;
+  } cases[] = {
+      {10, 3, 4, 8},                                                            // 7.5 -> 8
+      {-10, 3, 4, -8},                                                          // -7.5 -> -8
+      {7, 1, 2, 4},                                                             // 3.5 -> 4
+      {1, 1, 3, 0},    {0x7FFFFFFF, 2, 2, 0x7FFFFFFF}, {0x7FFFFFFF, 2, 1, -1},  // overflow
       {5, 5, 0, -1},
   };
   for (const auto& k : cases) EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.expected) << k.a << "*" << k.b << "/" << k.c;

@@ -32,8 +32,16 @@ TEST(WStr, BoundedCopiesNeverOverrun) {
   } cases[] = {
       {[](auto& b) { return _tcscpy_s(b, u"abcde"); }, 0, u"abcde", __LINE__},
       {[](auto& b) { return _tcscpy_s(b, u"abcdef"); }, ERANGE, u"", __LINE__},
-      {[](auto& b) { _tcscpy_s(b, u"ab"); return _tcscat_s(b, u"cde"); }, 0, u"abcde", __LINE__},
-      {[](auto& b) { _tcscpy_s(b, u"ab"); return _tcscat_s(b, u"cdef"); }, ERANGE, u"", __LINE__},
+      {[](auto& b) {
+         _tcscpy_s(b, u"ab");
+         return _tcscat_s(b, u"cde");
+       },
+       0, u"abcde", __LINE__},
+      {[](auto& b) {
+         _tcscpy_s(b, u"ab");
+         return _tcscat_s(b, u"cdef");
+       },
+       ERANGE, u"", __LINE__},
       {[](auto& b) { return _tcscat_s(b, u"x"); }, EINVAL, u"", __LINE__},  // unterminated destination
       {[](auto& b) { return _tcsncpy_s(b, u"abcdefgh", _TRUNCATE); }, STRUNCATE, u"abcde", __LINE__},
       {[](auto& b) { return _tcsncpy_s(b, u"abcdefgh", 2); }, 0, u"ab", __LINE__},

@@ -15,9 +15,9 @@
 namespace ctltest {
 
 struct Note {
-  UINT msg;   // WM_COMMAND or WM_NOTIFY
+  UINT msg;  // WM_COMMAND or WM_NOTIFY
   int id;
-  int code;   // notification code
+  int code;  // notification code
   bool operator==(const Note&) const = default;
 };
 

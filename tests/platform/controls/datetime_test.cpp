@@ -40,8 +40,8 @@ TEST_F(DateTimeTest, FieldEditingAcrossMonthEndsAndLeapDays) {
   HWND p = Picker();
   struct Case {
     SYSTEMTIME start;
-    int field;             // 0 day, 1 month, 2 year
-    std::u16string keys;   // '+' Up, '-' Down, digits typed
+    int field;            // 0 day, 1 month, 2 year
+    std::u16string keys;  // '+' Up, '-' Down, digits typed
     std::u16string expected;
     int changes;
   } cases[] = {
@@ -52,8 +52,8 @@ TEST_F(DateTimeTest, FieldEditingAcrossMonthEndsAndLeapDays) {
       {Date(2024, 2, 29), 2, u"----", u"28/02/2020", 4},  // 2023, 2022, 2021: the 28th stays
       {Date(2024, 12, 31), 0, u"+", u"01/12/2024", 1},    // a day wraps inside its month
       {Date(2024, 3, 1), 0, u"-", u"31/03/2024", 1},
-      {Date(2024, 12, 15), 1, u"+", u"15/01/2024", 1},    // a month wraps inside its year
-      {Date(2024, 4, 10), 0, u"31", u"30/04/2024", 2},    // typed beyond the month: clamped
+      {Date(2024, 12, 15), 1, u"+", u"15/01/2024", 1},  // a month wraps inside its year
+      {Date(2024, 4, 10), 0, u"31", u"30/04/2024", 2},  // typed beyond the month: clamped
       {Date(2024, 2, 10), 0, u"29", u"29/02/2024", 2},
       {Date(2024, 2, 29), 2, u"2023", u"28/02/2023", 1},  // a year counts once its four digits are in
       {Date(2024, 5, 5), 1, u"2", u"05/02/2024", 1},      // a month digit above 1 completes the field

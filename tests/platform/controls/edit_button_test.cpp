@@ -181,11 +181,8 @@ TEST_F(EditTest, StylesFilterTypingAndGuardTheClipboard) {
     std::u16string typed, expected;
     int beeps;
   } cases[] = {
-      {ES_NUMBER, u"1a2", u"12", 1},
-      {ES_UPPERCASE, u"aB1", u"AB1", 0},
-      {ES_LOWERCASE, u"aB1", u"ab1", 0},
-      {ES_READONLY, u"xy", u"", 2},
-      {ES_PASSWORD, u"pw", u"pw", 0},
+      {ES_NUMBER, u"1a2", u"12", 1}, {ES_UPPERCASE, u"aB1", u"AB1", 0}, {ES_LOWERCASE, u"aB1", u"ab1", 0},
+      {ES_READONLY, u"xy", u"", 2},  {ES_PASSWORD, u"pw", u"pw", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.style);
@@ -298,12 +295,9 @@ TEST_F(ControlTest, ButtonClicksChangeCheckStateByTypeAndNotify) {
     DWORD style;
     std::vector<UINT> checksAfterClicks;  // BM_GETCHECK after each of three clicks
   } cases[] = {
-      {BS_PUSHBUTTON, {0, 0, 0}},
-      {BS_CHECKBOX, {0, 0, 0}},  // not automatic: the parent decides
-      {BS_AUTOCHECKBOX, {1, 0, 1}},
-      {BS_AUTO3STATE, {1, 2, 0}},
-      {BS_RADIOBUTTON, {0, 0, 0}},
-      {BS_AUTORADIOBUTTON, {1, 1, 1}},
+      {BS_PUSHBUTTON, {0, 0, 0}},   {BS_CHECKBOX, {0, 0, 0}},  // not automatic: the parent decides
+      {BS_AUTOCHECKBOX, {1, 0, 1}}, {BS_AUTO3STATE, {1, 2, 0}},
+      {BS_RADIOBUTTON, {0, 0, 0}},  {BS_AUTORADIOBUTTON, {1, 1, 1}},
   };
   int id = 200;
   for (const auto& c : cases) {

@@ -26,7 +26,7 @@ class CTipHost : public CWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CTipHost, CWnd)
-  ON_NOTIFY_EX_RANGE(TTN_NEEDTEXT, 0, 0xFFFFFFFF, OnNeedText)
+ON_NOTIFY_EX_RANGE(TTN_NEEDTEXT, 0, 0xFFFFFFFF, OnNeedText)
 END_MESSAGE_MAP()
 
 class FrameworkToolTipTest : public ctltest::ControlTest {

@@ -56,15 +56,14 @@ TEST_F(ListBoxTest, SortedAddingAndFinding) {
     LPCWSTR text;
     LRESULT expected;
   } cases[] = {
-      {LB_FINDSTRING, -1, u"AP", 1},   // search starts after the index; Apple is index 1 now
-      {LB_FINDSTRING, 1, u"ap", 2},
-      {LB_FINDSTRING, 2, u"ap", 1},    // wraps round
-      {LB_FINDSTRINGEXACT, -1, u"FIG", 3},
-      {LB_FINDSTRINGEXACT, -1, u"fi", LB_ERR},
+      {LB_FINDSTRING, -1, u"AP", 1},  // search starts after the index; Apple is index 1 now
+      {LB_FINDSTRING, 1, u"ap", 2},        {LB_FINDSTRING, 2, u"ap", 1},  // wraps round
+      {LB_FINDSTRINGEXACT, -1, u"FIG", 3}, {LB_FINDSTRINGEXACT, -1, u"fi", LB_ERR},
       {LB_FINDSTRING, -1, u"q", LB_ERR},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(::SendMessage(l, c.msg, static_cast<WPARAM>(c.after), reinterpret_cast<LPARAM>(c.text)), c.expected) << c.after;
+    EXPECT_EQ(::SendMessage(l, c.msg, static_cast<WPARAM>(c.after), reinterpret_cast<LPARAM>(c.text)), c.expected)
+        << c.after;
   EXPECT_EQ(::SendMessage(l, LB_DELETESTRING, 0, 0), 4);
   EXPECT_EQ(::SendMessage(l, LB_DELETESTRING, 4, 0), LB_ERR);
   EXPECT_EQ(Codes(800), std::vector<int>{});  // nothing here is the user's doing
@@ -154,7 +153,8 @@ struct OwnerLog {
     switch (msg) {
       case WM_MEASUREITEM:
         ++measured;
-        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = 10 + 5 * reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemData;
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight =
+            10 + 5 * reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemData;
         return TRUE;
       case WM_DRAWITEM:
         ++drawn;

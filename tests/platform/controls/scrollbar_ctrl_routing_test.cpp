@@ -120,9 +120,9 @@ TEST_F(ScrollBarCtrlTest, ViewsInPanesUseTheSharedBarsOfTheirColumnAndRow) {
   CScrollBar column2, row1;
   ASSERT_TRUE(column2.Create(WS_CHILD | SBS_HORZ, CRect(0, 0, 50, 17), host, AFX_IDW_HSCROLL_FIRST + 2));
   ASSERT_TRUE(row1.Create(WS_CHILD | SBS_VERT, CRect(0, 0, 17, 50), host, AFX_IDW_VSCROLL_FIRST + 1));
-  HWND plainRow0 = ::CreateWindowEx(0, WC_SCROLLBAR, u"", WS_CHILD | SBS_VERT, 0, 0, 17, 50, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(AFX_IDW_VSCROLL_FIRST)), nullptr,
-                                    nullptr);
+  HWND plainRow0 =
+      ::CreateWindowEx(0, WC_SCROLLBAR, u"", WS_CHILD | SBS_VERT, 0, 0, 17, 50, parent,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(AFX_IDW_VSCROLL_FIRST)), nullptr, nullptr);
   ASSERT_NE(plainRow0, nullptr);
 
   struct Case {

@@ -119,7 +119,10 @@ TEST_F(TreeTest, InsertionOrderTable) {
     HWND t = Tree();
     std::vector<HTREEITEM> made;
     for (const auto& s : c.steps) {
-      HTREEITEM after = s.after == -1 ? TVI_LAST : s.after == -2 ? TVI_FIRST : s.after == -3 ? TVI_SORT : made[static_cast<size_t>(s.after)];
+      HTREEITEM after = s.after == -1   ? TVI_LAST
+                        : s.after == -2 ? TVI_FIRST
+                        : s.after == -3 ? TVI_SORT
+                                        : made[static_cast<size_t>(s.after)];
       made.push_back(Add(t, TVI_ROOT, s.text, after));
       ASSERT_NE(made.back(), nullptr);
     }
@@ -382,7 +385,7 @@ TEST_F(TreeTest, LabelEditingAcceptedRefusedAndCancelled) {
     LRESULT end;    // answer to TVN_ENDLABELEDIT
     UINT finish;    // key that ends the edit
     std::u16string expected;
-    bool sawText;   // TVN_ENDLABELEDIT carried the text
+    bool sawText;  // TVN_ENDLABELEDIT carried the text
   } cases[] = {
       {FALSE, TRUE, VK_RETURN, u"new", true},
       {FALSE, FALSE, VK_RETURN, u"old", true},
@@ -457,14 +460,16 @@ TEST_F(TreeTest, CustomDrawStagesAndSkippedItems) {
     if (static_cast<int>(h->code) != NM_CUSTOMDRAW) return 0;
     auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(h);
     switch (cd->nmcd.dwDrawStage) {
-      case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
+      case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW | CDRF_NOTIFYPOSTPAINT;
       case CDDS_ITEMPREPAINT:
         if (reinterpret_cast<HTREEITEM>(cd->nmcd.dwItemSpec) == skip) {
           ::FillRect(cd->nmcd.hdc, &cd->nmcd.rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
           return CDRF_SKIPDEFAULT;
         }
         return CDRF_NOTIFYPOSTPAINT;
-      default: return 0;
+      default:
+        return 0;
     }
   };
   ::InvalidateRect(t, nullptr, TRUE);
@@ -596,7 +601,8 @@ TEST_F(TreeTest, LargeExpandedTreePaintsOnlyTheRowsThatFit) {
   ::SendMessage(t, WM_SETREDRAW, TRUE, 0);
   EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 10000);
   g_answer = [](NMHDR* h) -> LRESULT {
-    return static_cast<int>(h->code) == NM_CUSTOMDRAW && reinterpret_cast<NMCUSTOMDRAW*>(h)->dwDrawStage == CDDS_PREPAINT
+    return static_cast<int>(h->code) == NM_CUSTOMDRAW &&
+                   reinterpret_cast<NMCUSTOMDRAW*>(h)->dwDrawStage == CDDS_PREPAINT
                ? CDRF_NOTIFYITEMDRAW
                : 0;
   };

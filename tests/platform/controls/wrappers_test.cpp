@@ -8,7 +8,8 @@ namespace {
 TEST_F(ControlTest, WrappersCreateControlsAndRoundTripItems) {
   CWnd* par = CWnd::FromHandle(parent);
   CTreeCtrl tree;
-  ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS, CRect(0, 0, 200, 150), par, 900));
+  ASSERT_TRUE(tree.Create(WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS,
+                          CRect(0, 0, 200, 150), par, 900));
   EXPECT_TRUE(tree.IsKindOf(RUNTIME_CLASS(CTreeCtrl)));
   HTREEITEM root = tree.InsertItem(u"root");
   HTREEITEM b = tree.InsertItem(u"b", root);

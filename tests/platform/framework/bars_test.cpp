@@ -15,11 +15,11 @@ constexpr int kButtonOwnerSees = 301, kButtonBarTakes = 302;
 class CProbeBar : public CControlBar {
  public:
   int height = 20, width = 30;
-  std::vector<DWORD> modes;                       // CalcDynamicLayout's
-  std::vector<std::pair<DWORD, DWORD>> changes;   // OnBarStyleChange's
-  std::vector<CFrameWnd*> updates;                // OnUpdateCmdUI's targets
-  int taken = 0;                                  // clicks the bar handled itself
-  bool ncBorders = false;                         // client inside CalcInsideRect
+  std::vector<DWORD> modes;                      // CalcDynamicLayout's
+  std::vector<std::pair<DWORD, DWORD>> changes;  // OnBarStyleChange's
+  std::vector<CFrameWnd*> updates;               // OnUpdateCmdUI's targets
+  int taken = 0;                                 // clicks the bar handled itself
+  bool ncBorders = false;                        // client inside CalcInsideRect
 
   CSize CalcFixedLayout(BOOL, BOOL bHorz) override { return bHorz ? CSize(32767, height) : CSize(width, 32767); }
   CSize CalcDynamicLayout(int nLength, DWORD dwMode) override {
@@ -43,14 +43,15 @@ class CProbeBar : public CControlBar {
     CRect lines(inside);
     CalcInsideRect(lines, TRUE);
     CRect spaces(m_cxLeftBorder, m_cyTopBorder, m_cxRightBorder, m_cyBottomBorder);
-    *r = CRect(lines.left - spaces.left, lines.top - spaces.top, lines.right + spaces.right, lines.bottom + spaces.bottom);
+    *r = CRect(lines.left - spaces.left, lines.top - spaces.top, lines.right + spaces.right,
+               lines.bottom + spaces.bottom);
     return 0;
   }
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CProbeBar, CControlBar)
-  ON_BN_CLICKED(kButtonBarTakes, OnTaken)
-  ON_MESSAGE(WM_NCCALCSIZE, OnNcCalcSize)
+ON_BN_CLICKED(kButtonBarTakes, OnTaken)
+ON_MESSAGE(WM_NCCALCSIZE, OnNcCalcSize)
 END_MESSAGE_MAP()
 
 // A frame that records what reaches it from the bars' children.
@@ -153,7 +154,8 @@ TEST_F(BarsTest, BarsTakeTheirSidesInTheSizeTheyAskForWithTheirLayoutMode) {
     CRect bar, pane;
   } cases[] = {
       // The frame's layout stretches its bars across its sides.
-      {CBRS_TOP, LM_STRETCH | LM_HORZ | LM_HORZDOCK, CRect(0, 0, client.right, 20), CRect(0, 20, client.right, client.bottom)},
+      {CBRS_TOP, LM_STRETCH | LM_HORZ | LM_HORZDOCK, CRect(0, 0, client.right, 20),
+       CRect(0, 20, client.right, client.bottom)},
       {CBRS_BOTTOM, LM_STRETCH | LM_HORZ | LM_HORZDOCK, CRect(0, client.bottom - 20, client.right, client.bottom),
        CRect(0, 0, client.right, client.bottom - 20)},
       {CBRS_LEFT, LM_STRETCH | LM_VERTDOCK, CRect(0, 0, 30, client.bottom), CRect(30, 0, client.right, client.bottom)},

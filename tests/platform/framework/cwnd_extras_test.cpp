@@ -30,7 +30,7 @@ class CProbeTarget : public CWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CProbeTarget, CWnd)
-  ON_MESSAGE(kProbe, OnProbe)
+ON_MESSAGE(kProbe, OnProbe)
 END_MESSAGE_MAP()
 
 // A procedure stacked on top of a bound window, dispatching on its own the
@@ -84,7 +84,8 @@ TEST_F(CWndExtrasTest, AProcedureAboveTheFrameworkSetsAndRestoresTheCurrentMessa
   EXPECT_EQ(target.seen[0].lParam, 20);
   EXPECT_EQ(target.seen[1].wParam, 1u);
   EXPECT_EQ(target.seen[1].lParam, 2);
-  for (const Seen& s : target.seen) EXPECT_EQ(s.defaultAnswer, 0) << "Default passed the probe to the default procedure";
+  for (const Seen& s : target.seen)
+    EXPECT_EQ(s.defaultAnswer, 0) << "Default passed the probe to the default procedure";
 
   EXPECT_EQ(AfxGetThreadState()->m_lastSentMsg.message, static_cast<UINT>(WM_NULL));
   EXPECT_EQ(AfxGetThreadState()->m_lastSentMsg.wParam, 0x5151u) << "put back after each message";
@@ -108,13 +109,13 @@ class COwnerWnd : public CWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(COwnerWnd, CWnd)
-  ON_WM_ENTERIDLE()
+ON_WM_ENTERIDLE()
 END_MESSAGE_MAP()
 
 class CModalWnd : public CWnd {
  public:
   std::vector<LPARAM> kicks;
-  LPARAM busyUntil = 0;      // WM_KICKIDLE asks for more idle time below this count
+  LPARAM busyUntil = 0;  // WM_KICKIDLE asks for more idle time below this count
   bool postOnFirstKick = false;
   bool visibleAtFirstKick = false;
   LRESULT OnKickIdle(WPARAM, LPARAM count) {
@@ -128,7 +129,7 @@ class CModalWnd : public CWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CModalWnd, CWnd)
-  ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
+ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
 END_MESSAGE_MAP()
 
 TEST_F(CWndExtrasTest, ModalLoopFlagsDecideWhoHearsOfIdleTimeAndWhenTheWindowShows) {

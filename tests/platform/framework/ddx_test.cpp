@@ -29,7 +29,9 @@ pv::DialogTemplate DataTemplate() {
   t.pointSize = 8;
   t.faceName = u"MS Shell Dlg";
   auto add = [&](DWORD style, short x, short y, short cx, short cy, UINT id, const char16_t* cls,
-                 const char16_t* text = u"") { t.items.push_back({static_cast<DWORD>(WS_VISIBLE | style), 0, x, y, cx, cy, id, cls, text, {}}); };
+                 const char16_t* text = u"") {
+    t.items.push_back({static_cast<DWORD>(WS_VISIBLE | style), 0, x, y, cx, cy, id, cls, text, {}});
+  };
   add(WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 7, 80, 14, IDC_NAME, u"Edit");
   add(WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 25, 80, 14, IDC_COUNT, u"Edit");
   add(WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 7, 43, 80, 14, IDC_NUMBER, u"Edit");
@@ -172,10 +174,12 @@ TEST_F(DdxTest, NumbersParseWholeTextInRangeAndFailuresKeepTheValueAndSelectTheF
     SetText(IDC_NUMBER, c.text);
     pv::MessageBoxRecorder boxes;
     bool ok = dlg.UpdateData(TRUE) != FALSE;
-    std::string name = std::string(c.kind) + " '" + std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)) + "'";
+    std::string name =
+        std::string(c.kind) + " '" + std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text)) + "'";
     EXPECT_EQ(ok, c.expected.ok) << name;
     EXPECT_EQ(current(), c.expected.value) << name;
-    EXPECT_EQ(Texts(boxes), c.expected.box.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{c.expected.box})
+    EXPECT_EQ(Texts(boxes),
+              c.expected.box.empty() ? std::vector<std::u16string>{} : std::vector<std::u16string>{c.expected.box})
         << name;
     if (!c.expected.ok) {
       // The field in error has the focus with its whole text selected.
@@ -268,7 +272,8 @@ TEST_F(DdxTest, CheckBoxesCarryAllThreeStatesBothWays) {
   struct Case {
     int tri, plain;
   };
-  for (Case c : {Case{BST_INDETERMINATE, BST_CHECKED}, Case{BST_CHECKED, BST_UNCHECKED}, Case{BST_UNCHECKED, BST_CHECKED}}) {
+  for (Case c :
+       {Case{BST_INDETERMINATE, BST_CHECKED}, Case{BST_CHECKED, BST_UNCHECKED}, Case{BST_UNCHECKED, BST_CHECKED}}) {
     tri = c.tri;
     plain = c.plain;
     ASSERT_TRUE(dlg.UpdateData(FALSE));
@@ -303,7 +308,8 @@ TEST_F(DdxTest, RadioGroupChecksExactlyOneAndReadsMinusOneWhenNoneIsChecked) {
     std::vector<LRESULT> checked;
     int saved;
   };
-  for (const Case& c : {Case{2, {0, 0, 1}, 2}, Case{0, {1, 0, 0}, 0}, Case{-1, {0, 0, 0}, -1}, Case{7, {0, 0, 0}, -1}}) {
+  for (const Case& c :
+       {Case{2, {0, 0, 1}, 2}, Case{0, {1, 0, 0}, 0}, Case{-1, {0, 0, 0}, -1}, Case{7, {0, 0, 0}, -1}}) {
     choice = c.load;
     ASSERT_TRUE(dlg.UpdateData(FALSE));
     EXPECT_EQ(checks(), c.checked) << c.load;
@@ -338,18 +344,16 @@ TEST_F(DdxTest, ComboStringsSelectByPrefixAndDropListsKeepOnlyListedValues) {
   UINT target = IDC_DROPLIST;
   bool exact = false;
   Open([&](CDataExchange* pDX) {
-    if (exact)
-      DDX_CBStringExact(pDX, static_cast<int>(target), value);
-    else
-      DDX_CBString(pDX, static_cast<int>(target), value);
+    if (exact) DDX_CBStringExact(pDX, static_cast<int>(target), value);
+    else DDX_CBString(pDX, static_cast<int>(target), value);
   });
   struct Case {
     const char* name;
     UINT id;
     bool exact;
     const char16_t* load;
-    int selected;          // after loading
-    const char16_t* shown; // the face or the edit
+    int selected;           // after loading
+    const char16_t* shown;  // the face or the edit
   };
   const Case cases[] = {
       {"drop list, prefix", IDC_DROPLIST, false, u"Ban", 1, u"Banana"},
@@ -558,8 +562,12 @@ TEST_F(DdxTest, ModalValidationPutsTheFocusOnTheFailingFieldForRetyping) {
       // Enter in the name field fails on the count: the focus moves there,
       // the count's text is selected, so "7" replaces it.
       {"fix the other field", {{u"Ann"}, {u"", VK_RETURN}, {u"7"}, {u"", VK_RETURN}}, IDOK, u"Ann", u"7", {range}},
-      {"two failures", {{u"", VK_TAB}, {u"99"}, {u"", VK_RETURN}, {u"x"}, {u"", VK_RETURN}, {u"3"}, {u"", VK_RETURN}},
-       IDOK, u"", u"3", {range, u"Please enter an integer."}},
+      {"two failures",
+       {{u"", VK_TAB}, {u"99"}, {u"", VK_RETURN}, {u"x"}, {u"", VK_RETURN}, {u"3"}, {u"", VK_RETURN}},
+       IDOK,
+       u"",
+       u"3",
+       {range, u"Please enter an integer."}},
       {"cancel after a failure", {{u"", VK_RETURN}, {u"", VK_ESCAPE}}, IDCANCEL, u"", u"0", {range}},
   };
   for (const Case& c : cases) {

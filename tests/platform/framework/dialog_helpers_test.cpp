@@ -48,8 +48,8 @@ TEST_F(HelpersTest, CenterWindowCentresOverTheOwnerAndStaysOnTheWorkArea) {
   // The screen is 1024 x 768 with a 40-pixel task bar: the work area ends at 728.
   struct Case {
     const char* name;
-    CRect owner;      // empty: no owner
-    int ownerShow;    // how the owner shows
+    CRect owner;    // empty: no owner
+    int ownerShow;  // how the owner shows
     CSize dialog;
     CPoint expected;  // the dialog's top left
   };
@@ -71,8 +71,8 @@ TEST_F(HelpersTest, CenterWindowCentresOverTheOwnerAndStaysOnTheWorkArea) {
       owner.ShowWindow(c.ownerShow);
     }
     CWnd dlg;
-    ASSERT_TRUE(dlg.CreateEx(0, nullptr, u"dialog", WS_POPUP | WS_CAPTION, 5, 5, c.dialog.cx, c.dialog.cy,
-                             owner.m_hWnd, nullptr));
+    ASSERT_TRUE(dlg.CreateEx(0, nullptr, u"dialog", WS_POPUP | WS_CAPTION, 5, 5, c.dialog.cx, c.dialog.cy, owner.m_hWnd,
+                             nullptr));
     dlg.CenterWindow();
     EXPECT_EQ(WindowRect(dlg.m_hWnd).TopLeft(), c.expected) << c.name;
     EXPECT_EQ(WindowRect(dlg.m_hWnd).Size(), c.dialog) << c.name;  // moved, never sized
@@ -93,7 +93,8 @@ TEST_F(HelpersTest, CenterWindowCentresOverTheOwnerAndStaysOnTheWorkArea) {
   child.DestroyWindow();
   // A child larger than its parent keeps its top left in view.
   CWnd big;
-  ASSERT_TRUE(big.CreateEx(0, nullptr, u"big", WS_CHILD | WS_VISIBLE, 30, 30, client.Width() + 100, 50, parent, nullptr));
+  ASSERT_TRUE(
+      big.CreateEx(0, nullptr, u"big", WS_CHILD | WS_VISIBLE, 30, 30, client.Width() + 100, 50, parent, nullptr));
   big.CenterWindow();
   r = WindowRect(big.m_hWnd);
   par->ScreenToClient(&r);
@@ -110,7 +111,8 @@ TEST_F(HelpersTest, CenterWindowCentresOverTheOwnerAndStaysOnTheWorkArea) {
 
   // A template with DS_CENTER comes up centred over its owner.
   CWnd owner;
-  ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr));
+  ASSERT_TRUE(
+      owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr, nullptr));
   CDialog centred;
   ASSERT_TRUE(centred.CreateIndirect(Template(100, 40, {}, WS_VISIBLE | DS_CENTER), &owner));
   CRect d = WindowRect(centred.m_hWnd);
@@ -134,7 +136,7 @@ class CCountingEdit : public CEdit {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CCountingEdit, CEdit)
-  ON_WM_CHAR()
+ON_WM_CHAR()
 END_MESSAGE_MAP()
 
 TEST_F(HelpersTest, SubclassDlgItemPutsAnObjectInFrontOfTheRealControlOnce) {
@@ -172,10 +174,12 @@ TEST_F(HelpersTest, DescendantsDeepOrShallowBoundOrNot) {
   // the limit EM_LIMITTEXT gives them; the combo itself ignores the message.
   constexpr UINT IDC_COMBO = 1001, IDC_BOUND = 1002, IDC_FREE = 1003;
   CDialog dlg;
-  ASSERT_TRUE(dlg.CreateIndirect(Template(150, 80, {{WS_TABSTOP | CBS_DROPDOWN, 0, 7, 7, 100, 60, IDC_COMBO, u"ComboBox", u"", {}},
-                                                     {WS_TABSTOP | WS_BORDER, 0, 7, 30, 100, 14, IDC_BOUND, u"Edit", u"", {}},
-                                                     {WS_TABSTOP | WS_BORDER, 0, 7, 50, 100, 14, IDC_FREE, u"Edit", u"", {}}}),
-                                 CWnd::FromHandle(parent)));
+  ASSERT_TRUE(
+      dlg.CreateIndirect(Template(150, 80,
+                                  {{WS_TABSTOP | CBS_DROPDOWN, 0, 7, 7, 100, 60, IDC_COMBO, u"ComboBox", u"", {}},
+                                   {WS_TABSTOP | WS_BORDER, 0, 7, 30, 100, 14, IDC_BOUND, u"Edit", u"", {}},
+                                   {WS_TABSTOP | WS_BORDER, 0, 7, 50, 100, 14, IDC_FREE, u"Edit", u"", {}}}),
+                         CWnd::FromHandle(parent)));
   HWND comboEdit = ::GetWindow(::GetDlgItem(dlg.m_hWnd, IDC_COMBO), GW_CHILD);
   ASSERT_NE(comboEdit, nullptr);
   CEdit bound;
@@ -223,10 +227,10 @@ class CTarget : public CCmdTarget {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CTarget, CCmdTarget)
-  ON_UPDATE_COMMAND_UI(IDC_PUSH, OnUpdatePush)
-  ON_UPDATE_COMMAND_UI(IDC_CHECK, OnUpdateCheck)
-  ON_UPDATE_COMMAND_UI(IDC_RADIO, OnUpdateRadio)
-  ON_UPDATE_COMMAND_UI(IDC_EDIT, OnUpdateEdit)
+ON_UPDATE_COMMAND_UI(IDC_PUSH, OnUpdatePush)
+ON_UPDATE_COMMAND_UI(IDC_CHECK, OnUpdateCheck)
+ON_UPDATE_COMMAND_UI(IDC_RADIO, OnUpdateRadio)
+ON_UPDATE_COMMAND_UI(IDC_EDIT, OnUpdateEdit)
 END_MESSAGE_MAP()
 
 // A dialog bar-like window with an update handler of its own.
@@ -236,7 +240,7 @@ class CPanel : public CDialog {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CPanel, CDialog)
-  ON_UPDATE_COMMAND_UI(IDC_OWN, OnUpdateOwn)
+ON_UPDATE_COMMAND_UI(IDC_OWN, OnUpdateOwn)
 END_MESSAGE_MAP()
 
 // A button that decides its own state.
@@ -252,7 +256,7 @@ class CSelfButton : public CButton {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CSelfButton, CButton)
-  ON_UPDATE_COMMAND_UI_REFLECT(OnUpdateSelf)
+ON_UPDATE_COMMAND_UI_REFLECT(OnUpdateSelf)
 END_MESSAGE_MAP()
 
 TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkAlone) {
@@ -260,20 +264,18 @@ TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkA
     return pv::DialogItemTemplate{static_cast<DWORD>(style | WS_TABSTOP), 0, 7, y, 90, 12, id, cls, u"x", {}};
   };
   CPanel panel;
-  ASSERT_TRUE(panel.CreateIndirect(Template(110, 200, {item(BS_PUSHBUTTON, 4, IDC_PUSH, u"Button"),
-                                                        item(BS_PUSHBUTTON, 18, IDC_PUSH_ORPHAN, u"Button"),
-                                                        item(BS_AUTOCHECKBOX, 32, IDC_AUTOCHECK_ORPHAN, u"Button"),
-                                                        item(BS_AUTORADIOBUTTON | WS_GROUP, 46, IDC_RADIO_ORPHAN, u"Button"),
-                                                        item(BS_GROUPBOX | WS_GROUP, 60, IDC_GROUPBOX, u"Button"),
-                                                        item(BS_AUTOCHECKBOX, 74, IDC_CHECK, u"Button"),
-                                                        item(BS_AUTORADIOBUTTON | WS_GROUP, 88, IDC_RADIO, u"Button"),
-                                                        item(WS_BORDER | WS_GROUP, 102, IDC_EDIT, u"Edit"),
-                                                        item(BS_PUSHBUTTON, 116, IDC_OWN, u"Button"),
-                                                        item(BS_CHECKBOX, 130, IDC_CHECKBOX_ORPHAN, u"Button"),
-                                                        item(WS_BORDER, 144, IDC_EDIT_ORPHAN, u"Edit"),
-                                                        item(BS_PUSHBUTTON, 158, IDC_SELF, u"Button"),
-                                                        item(BS_DEFPUSHBUTTON, 172, IDOK, u"Button")}),
-                                   CWnd::FromHandle(parent)));
+  ASSERT_TRUE(panel.CreateIndirect(
+      Template(
+          110, 200,
+          {item(BS_PUSHBUTTON, 4, IDC_PUSH, u"Button"), item(BS_PUSHBUTTON, 18, IDC_PUSH_ORPHAN, u"Button"),
+           item(BS_AUTOCHECKBOX, 32, IDC_AUTOCHECK_ORPHAN, u"Button"),
+           item(BS_AUTORADIOBUTTON | WS_GROUP, 46, IDC_RADIO_ORPHAN, u"Button"),
+           item(BS_GROUPBOX | WS_GROUP, 60, IDC_GROUPBOX, u"Button"), item(BS_AUTOCHECKBOX, 74, IDC_CHECK, u"Button"),
+           item(BS_AUTORADIOBUTTON | WS_GROUP, 88, IDC_RADIO, u"Button"),
+           item(WS_BORDER | WS_GROUP, 102, IDC_EDIT, u"Edit"), item(BS_PUSHBUTTON, 116, IDC_OWN, u"Button"),
+           item(BS_CHECKBOX, 130, IDC_CHECKBOX_ORPHAN, u"Button"), item(WS_BORDER, 144, IDC_EDIT_ORPHAN, u"Edit"),
+           item(BS_PUSHBUTTON, 158, IDC_SELF, u"Button"), item(BS_DEFPUSHBUTTON, 172, IDOK, u"Button")}),
+      CWnd::FromHandle(parent)));
   CSelfButton self;
   ASSERT_TRUE(self.SubclassDlgItem(IDC_SELF, &panel));
   auto on = [&](UINT id) { return ::IsWindowEnabled(::GetDlgItem(panel.m_hWnd, static_cast<int>(id))) != FALSE; };
@@ -291,7 +293,8 @@ TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkA
       {"orphans kept", {TRUE, TRUE, FALSE, BST_UNCHECKED, u""}, FALSE, true, true, true},
   };
   for (const Case& c : cases) {
-    for (UINT id = IDC_PUSH; id <= IDC_SELF; ++id) ::EnableWindow(::GetDlgItem(panel.m_hWnd, static_cast<int>(id)), TRUE);
+    for (UINT id = IDC_PUSH; id <= IDC_SELF; ++id)
+      ::EnableWindow(::GetDlgItem(panel.m_hWnd, static_cast<int>(id)), TRUE);
     Wish() = c.wish;
     panel.UpdateDialogControls(&target, c.disableIfNoHandler);
     EXPECT_EQ(on(IDC_PUSH), c.push) << c.name;
@@ -300,7 +303,8 @@ TEST_F(HelpersTest, UpdateDialogControlsFollowsHandlersAndSparesButtonsThatWorkA
     EXPECT_EQ(on(IDC_OWN), c.own) << c.name;                     // the panel's own handler counts
     // Buttons that work alone, group boxes and edits are never disabled for
     // want of a handler.
-    for (UINT id : {IDC_AUTOCHECK_ORPHAN, IDC_RADIO_ORPHAN, IDC_GROUPBOX, IDC_EDIT_ORPHAN, IDC_CHECK, IDC_RADIO, static_cast<UINT>(IDOK)})
+    for (UINT id : {IDC_AUTOCHECK_ORPHAN, IDC_RADIO_ORPHAN, IDC_GROUPBOX, IDC_EDIT_ORPHAN, IDC_CHECK, IDC_RADIO,
+                    static_cast<UINT>(IDOK)})
       EXPECT_TRUE(on(id)) << c.name << " " << id;
     EXPECT_EQ(send(IDC_CHECK, BM_GETCHECK), c.wish.check == BST_INDETERMINATE ? BST_CHECKED : c.wish.check) << c.name;
     EXPECT_EQ(send(IDC_RADIO, BM_GETCHECK), c.wish.radio ? BST_CHECKED : BST_UNCHECKED) << c.name;
@@ -344,12 +348,12 @@ TEST_F(HelpersTest, DisablingTheFocusedControlMovesTheFocusInAnyParent) {
 // controls each time: OK is enabled only while the name combo has text.
 class CChooserDlg : public CDialog {
  public:
-  CComboBox m_name;                   // bound by the exchange
-  CString m_kind = u"Aff";            // picks "Affairs" by prefix
-  std::vector<LPARAM> kicks;          // the idle counts WM_KICKIDLE brought
-  std::vector<bool> okEnabled;        // OK's state after each update
+  CComboBox m_name;             // bound by the exchange
+  CString m_kind = u"Aff";      // picks "Affairs" by prefix
+  std::vector<LPARAM> kicks;    // the idle counts WM_KICKIDLE brought
+  std::vector<bool> okEnabled;  // OK's state after each update
   std::vector<WPARAM> kinds;
-  std::function<void()> user;         // acts at the end of each idle stretch
+  std::function<void()> user;  // acts at the end of each idle stretch
 
   void DoDataExchange(CDataExchange* pDX) override {
     DDX_Control(pDX, 1001, m_name);
@@ -377,8 +381,8 @@ class CChooserDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CChooserDlg, CDialog)
-  ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
-  ON_UPDATE_COMMAND_UI(IDOK, OnUpdateOK)
+ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
+ON_UPDATE_COMMAND_UI(IDOK, OnUpdateOK)
 END_MESSAGE_MAP()
 
 TEST_F(HelpersTest, ModalLoopKicksIdleUpdatesBetweenMessages) {
@@ -395,9 +399,10 @@ TEST_F(HelpersTest, ModalLoopKicksIdleUpdatesBetweenMessages) {
     }
   };
   dlg.InitModalIndirect(
-      Template(120, 60, {{WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT, 0, 7, 7, 100, 60, 1001, u"ComboBox", u"", {}},
-                         {WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 7, 25, 100, 60, 1002, u"ComboBox", u"", {}},
-                         {WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 7, 42, 50, 14, IDOK, u"Button", u"OK", {}}},
+      Template(120, 60,
+               {{WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_SORT, 0, 7, 7, 100, 60, 1001, u"ComboBox", u"", {}},
+                {WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 7, 25, 100, 60, 1002, u"ComboBox", u"", {}},
+                {WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 7, 42, 50, 14, IDOK, u"Button", u"OK", {}}},
                0),
       CWnd::FromHandle(parent));
   EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -437,8 +442,8 @@ class CRangeDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CRangeDlg, CDialog)
-  ON_CONTROL_RANGE(BN_CLICKED, 3001, 3003, OnPick)
-  ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, 3101, 3102, OnDateChange)
+ON_CONTROL_RANGE(BN_CLICKED, 3001, 3003, OnPick)
+ON_NOTIFY_RANGE(DTN_DATETIMECHANGE, 3101, 3102, OnDateChange)
 END_MESSAGE_MAP()
 
 TEST_F(HelpersTest, RangesOfControlsReachOneHandlerWithTheSendersId) {
@@ -446,7 +451,8 @@ TEST_F(HelpersTest, RangesOfControlsReachOneHandlerWithTheSendersId) {
   for (UINT id = 3001; id <= 3004; ++id)
     items.push_back({WS_TABSTOP, 0, 7, static_cast<short>(7 + (id - 3001) * 16), 50, 14, id, u"Button", u"B", {}});
   for (UINT id = 3101; id <= 3103; ++id)
-    items.push_back({WS_TABSTOP, 0, 70, static_cast<short>(7 + (id - 3101) * 18), 80, 14, id, u"SysDateTimePick32", u"", {}});
+    items.push_back(
+        {WS_TABSTOP, 0, 70, static_cast<short>(7 + (id - 3101) * 18), 80, 14, id, u"SysDateTimePick32", u"", {}});
   CRangeDlg dlg;
   ASSERT_TRUE(dlg.CreateIndirect(Template(160, 80, items), CWnd::FromHandle(parent)));
   pv::test::PumpUntilIdle();
@@ -508,10 +514,8 @@ class CTestFrame : public CFrameWnd {
  public:
   CControlBar status;
   void GetMessageString(UINT nID, CString& rMessage) const override {
-    if (nID == ID_CUSTOM)
-      rMessage = u"Computed prompt";
-    else
-      CFrameWnd::GetMessageString(nID, rMessage);
+    if (nID == ID_CUSTOM) rMessage = u"Computed prompt";
+    else CFrameWnd::GetMessageString(nID, rMessage);
   }
 };
 
@@ -538,7 +542,8 @@ class FrameHelpersTest : public HelpersTest {
     frame_ = new CTestFrame;
     ASSERT_TRUE(frame_->Create(nullptr, u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 700, 500)));
     frame_->status.m_dwStyle = CBRS_BOTTOM;
-    ASSERT_TRUE(frame_->status.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 20), frame_, AFX_IDW_STATUS_BAR));
+    ASSERT_TRUE(
+        frame_->status.Create(nullptr, u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 10, 20), frame_, AFX_IDW_STATUS_BAR));
   }
   void TearDown() override {
     if (::IsWindow(frameHwnd())) frame_->DestroyWindow();
@@ -551,7 +556,8 @@ class FrameHelpersTest : public HelpersTest {
 
 TEST_F(FrameHelpersTest, ResizeParentToFitGivesTheFormItsTemplateSizeBesideTheBars) {
   auto* form = new CForm;
-  ASSERT_TRUE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), frame_, AFX_IDW_PANE_FIRST, nullptr));
+  ASSERT_TRUE(
+      form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 0, 0), frame_, AFX_IDW_PANE_FIRST, nullptr));
   frame_->RecalcLayout();
   const CSize total = form->GetTotalSize();
   ASSERT_GT(total.cx, 0);

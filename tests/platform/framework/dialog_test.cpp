@@ -40,8 +40,10 @@ class DialogTest : public FrameworkTest {
     t.pointSize = 8;
     t.faceName = u"MS Shell Dlg";
     t.items.push_back({WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 7, 7, 60, 14, IDC_COUNT, u"Edit", u"", {}});
-    t.items.push_back({WS_VISIBLE | WS_TABSTOP | 0x01, 0, 7, 30, 50, 14, static_cast<UINT>(IDOK), u"Button", u"OK", {}});
-    t.items.push_back({WS_VISIBLE | WS_TABSTOP, 0, 70, 30, 50, 14, static_cast<UINT>(IDCANCEL), u"Button", u"Cancel", {}});
+    t.items.push_back(
+        {WS_VISIBLE | WS_TABSTOP | 0x01, 0, 7, 30, 50, 14, static_cast<UINT>(IDOK), u"Button", u"OK", {}});
+    t.items.push_back(
+        {WS_VISIBLE | WS_TABSTOP, 0, 70, 30, 50, 14, static_cast<UINT>(IDCANCEL), u"Button", u"Cancel", {}});
     res_.Add(5, IDD_ASK, pv::EncodeDialogResource(t));
     res_.Register();
   }
@@ -148,7 +150,8 @@ TEST_F(DialogTest, ModelessDialogEndsHidden) {
 // owner, not over the owner's menu bar; one its initialisation moved stays.
 TEST_F(DialogTest, PopUpDialogsAreCentredOnTheirOwner) {
   CWnd owner;
-  ASSERT_TRUE(owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 100, 600, 400, nullptr, nullptr));
+  ASSERT_TRUE(
+      owner.CreateEx(0, nullptr, u"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 100, 600, 400, nullptr, nullptr));
   CAskDlg dlg;
   ASSERT_TRUE(dlg.Create(IDD_ASK, &owner));
   CRect o, d;

@@ -10,12 +10,12 @@
 namespace {
 
 using dlgtest::Key;
-constexpr WORD kDialog = 7101;     // items for both boxes
-constexpr WORD kBroken = 7102;     // damaged initialisation data
-constexpr WORD kNoData = 7103;     // no initialisation data at all
-constexpr int kKind = 1080;        // drop-down list
-constexpr int kSorted = 1081;      // sorted drop-down combo
-constexpr int kList = 1082;        // list box
+constexpr WORD kDialog = 7101;  // items for both boxes
+constexpr WORD kBroken = 7102;  // damaged initialisation data
+constexpr WORD kNoData = 7103;  // no initialisation data at all
+constexpr int kKind = 1080;     // drop-down list
+constexpr int kSorted = 1081;   // sorted drop-down combo
+constexpr int kList = 1082;     // list box
 using Rows = std::vector<std::u16string>;
 
 // Dialog and initialisation data registered for one test.
@@ -48,9 +48,20 @@ pv::DialogTemplate Boxes(DWORD extraStyle = 0) {
   t.pointSize = 8;
   t.faceName = u"MS Shell Dlg";
   DWORD child = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-  t.items.push_back({static_cast<DWORD>(child | CBS_DROPDOWNLIST | WS_VSCROLL), 0, 7, 7, 100, 60, kKind, WC_COMBOBOX, u"", {}});
-  t.items.push_back({static_cast<DWORD>(child | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL), 0, 7, 25, 100, 60, kSorted, WC_COMBOBOX, u"", {}});
-  t.items.push_back({static_cast<DWORD>(child | LBS_NOTIFY | WS_BORDER), 0, 7, 45, 100, 40, kList, WC_LISTBOX, u"", {}});
+  t.items.push_back(
+      {static_cast<DWORD>(child | CBS_DROPDOWNLIST | WS_VSCROLL), 0, 7, 7, 100, 60, kKind, WC_COMBOBOX, u"", {}});
+  t.items.push_back({static_cast<DWORD>(child | CBS_DROPDOWN | CBS_SORT | WS_VSCROLL),
+                     0,
+                     7,
+                     25,
+                     100,
+                     60,
+                     kSorted,
+                     WC_COMBOBOX,
+                     u"",
+                     {}});
+  t.items.push_back(
+      {static_cast<DWORD>(child | LBS_NOTIFY | WS_BORDER), 0, 7, 45, 100, 40, kList, WC_LISTBOX, u"", {}});
   t.items.push_back({child | BS_DEFPUSHBUTTON, 0, 140, 7, 50, 14, IDOK, WC_BUTTON, u"OK", {}});
   return t;
 }
@@ -171,8 +182,8 @@ TEST_F(DialogInitTest, AFormViewIsFilledWhenItIsCreated) {
   CWnd host;
   host.Attach(parent);
   auto* form = new CKindForm;  // a view deletes itself when its window goes
-  ASSERT_TRUE(form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), &host, AFX_IDW_PANE_FIRST,
-                           nullptr));
+  ASSERT_TRUE(
+      form->Create(nullptr, nullptr, WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), &host, AFX_IDW_PANE_FIRST, nullptr));
   Seen seen = Look(form->m_hWnd);
   EXPECT_EQ((Rows{u"Work", u"Affairs of Life", u"Other Things"}), seen.kind);
   EXPECT_EQ((Rows{u"\u4e2d\u6587", u"O'Brien"}), seen.list);

@@ -20,8 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 using dlgtest::Act;
 using dlgtest::Key;
-using dlgtest::Looks;
 using dlgtest::LookNow;
+using dlgtest::Looks;
 using dlgtest::Step;
 using dlgtest::Type;
 using Rows = std::vector<std::u16string>;
@@ -33,8 +33,8 @@ class FileDialogTest : public dlgtest::CommonDialogTest {
     folder_ = std::make_unique<pvtest::TempFolder>("pv-filedlg");
     root_ = folder_->path();
     ASSERT_FALSE(root_.empty());
-    for (const char* f : {"b.txt", "A.txt", "c.wav", "Song.WAV", "tune.mp3", "notes.md", ".hidden.txt",
-                          "sub/inner.wav", "sub/inner.txt", "Alpha/x.txt", "gone/y.txt"})
+    for (const char* f : {"b.txt", "A.txt", "c.wav", "Song.WAV", "tune.mp3", "notes.md", ".hidden.txt", "sub/inner.wav",
+                          "sub/inner.txt", "Alpha/x.txt", "gone/y.txt"})
       Touch(f);
     fs::create_directories(root_ + "/sub/deep");
     dlgtest::LookIds() = {pv::kFileDlgFolder, pv::kFileDlgName, IDOK};
@@ -91,21 +91,55 @@ TEST_F(FileDialogTest, ListsFoldersFirstThenTheFilesOfTheChosenType) {
     return r;
   };
   const Case cases[] = {
-      {"one pattern, case ignored in the order", u"Text (*.txt)|*.txt|All (*.*)|*.*||", 1, 0, {LookNow()},
-       with({u"A.txt", u"b.txt"}), 1},
-      {"several patterns, case ignored in the match", u"Sounds|*.wav;*.mp3||", 1, 0, {LookNow()},
-       with({u"c.wav", u"Song.WAV", u"tune.mp3"}), 1},
-      {"the second type", u"Text (*.txt)|*.txt|All (*.*)|*.*||", 2, 0, {LookNow()},
-       with({u"A.txt", u"b.txt", u"c.wav", u"notes.md", u"Song.WAV", u"tune.mp3"}), 2},
-      {"dot-files shown when asked", u"Text|*.txt||", 1, OFN_FORCESHOWHIDDEN, {LookNow()},
-       with({u".hidden.txt", u"A.txt", u"b.txt"}), 1},
-      {"an index beyond the types shows and answers the first", u"Text|*.txt|Sounds|*.wav||", 7, 0,
-       {LookNow(), Type(u"b.txt"), Key(VK_RETURN)}, with({u"A.txt", u"b.txt"}), 1},
-      {"no filter lists every file", nullptr, 1, 0, {LookNow()},
-       with({u"A.txt", u"b.txt", u"c.wav", u"notes.md", u"Song.WAV", u"tune.mp3"}), 1},
-      {"the type changed in the combo is answered back", u"Text|*.txt|Markdown|*.md||", 1, 0,
+      {"one pattern, case ignored in the order",
+       u"Text (*.txt)|*.txt|All (*.*)|*.*||",
+       1,
+       0,
+       {LookNow()},
+       with({u"A.txt", u"b.txt"}),
+       1},
+      {"several patterns, case ignored in the match",
+       u"Sounds|*.wav;*.mp3||",
+       1,
+       0,
+       {LookNow()},
+       with({u"c.wav", u"Song.WAV", u"tune.mp3"}),
+       1},
+      {"the second type",
+       u"Text (*.txt)|*.txt|All (*.*)|*.*||",
+       2,
+       0,
+       {LookNow()},
+       with({u"A.txt", u"b.txt", u"c.wav", u"notes.md", u"Song.WAV", u"tune.mp3"}),
+       2},
+      {"dot-files shown when asked",
+       u"Text|*.txt||",
+       1,
+       OFN_FORCESHOWHIDDEN,
+       {LookNow()},
+       with({u".hidden.txt", u"A.txt", u"b.txt"}),
+       1},
+      {"an index beyond the types shows and answers the first",
+       u"Text|*.txt|Sounds|*.wav||",
+       7,
+       0,
+       {LookNow(), Type(u"b.txt"), Key(VK_RETURN)},
+       with({u"A.txt", u"b.txt"}),
+       1},
+      {"no filter lists every file",
+       nullptr,
+       1,
+       0,
+       {LookNow()},
+       with({u"A.txt", u"b.txt", u"c.wav", u"notes.md", u"Song.WAV", u"tune.mp3"}),
+       1},
+      {"the type changed in the combo is answered back",
+       u"Text|*.txt|Markdown|*.md||",
+       1,
+       0,
        {Key(VK_TAB), Key(VK_DOWN), LookNow(), Key(VK_TAB, FSHIFT), Type(u"notes.md"), Key(VK_RETURN)},
-       with({u"notes.md"}), 2},
+       with({u"notes.md"}),
+       2},
   };
   for (const Case& c : cases) {
     CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | c.flags, c.filter);
@@ -122,12 +156,23 @@ TEST_F(FileDialogTest, NavigatesByListAndByTypedFoldersAndPatterns) {
   CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST, u"Sounds|*.wav||");
   pv::MessageBoxRecorder boxes;
   const std::vector<Step> script = {
-      Type(u"sub"), Key(VK_RETURN), LookNow(),             // a typed folder is entered, the name box emptied
-      Key(VK_TAB, FSHIFT), Key(VK_DOWN), Key(VK_RETURN),  // ".." in the list goes up
+      Type(u"sub"),
+      Key(VK_RETURN),
+      LookNow(),  // a typed folder is entered, the name box emptied
+      Key(VK_TAB, FSHIFT),
+      Key(VK_DOWN),
+      Key(VK_RETURN),  // ".." in the list goes up
       LookNow(),
-      Key(VK_DOWN), Key(VK_DOWN), Key(VK_RETURN), LookNow(),  // "Alpha/" is entered
-      Key(VK_TAB), Type(u"../*.md;*.mp3"), Key(VK_RETURN), LookNow(),  // a folder and patterns at once
-      Type(u"sub\\deep/..\\inner.wav"), Key(VK_RETURN),      // a relative name is resolved here
+      Key(VK_DOWN),
+      Key(VK_DOWN),
+      Key(VK_RETURN),
+      LookNow(),  // "Alpha/" is entered
+      Key(VK_TAB),
+      Type(u"../*.md;*.mp3"),
+      Key(VK_RETURN),
+      LookNow(),  // a folder and patterns at once
+      Type(u"sub\\deep/..\\inner.wav"),
+      Key(VK_RETURN),  // a relative name is resolved here
   };
   EXPECT_EQ(Run(dlg, script), IDOK);
   EXPECT_TRUE(boxes.Shown().empty());
@@ -182,10 +227,19 @@ TEST_F(FileDialogTest, FoldersThatCannotBeOpenedKeepThePreviousFolder) {
   // The folder disappears after it was listed.
   dlgtest::Action() = [&] { fs::remove_all(root_ + "/gone"); };
   const std::vector<Step> script = {
-      Act(), Key(VK_TAB, FSHIFT), Type(u"g"), Key(VK_RETURN), LookNow(),
-      Key(VK_TAB), Type(u"missing/"), Key(VK_RETURN),
-      Type(u"b.txt/"), Key(VK_RETURN),
-      Type(u"missing/new.txt"), Key(VK_RETURN), LookNow(),
+      Act(),
+      Key(VK_TAB, FSHIFT),
+      Type(u"g"),
+      Key(VK_RETURN),
+      LookNow(),
+      Key(VK_TAB),
+      Type(u"missing/"),
+      Key(VK_RETURN),
+      Type(u"b.txt/"),
+      Key(VK_RETURN),
+      Type(u"missing/new.txt"),
+      Key(VK_RETURN),
+      LookNow(),
       Key(VK_ESCAPE),
   };
   EXPECT_EQ(Run(dlg, script), IDCANCEL);
@@ -214,7 +268,11 @@ TEST_F(FileDialogTest, SaveDialogTakesTypedNamesAndAsksBeforeReplacing) {
   const Case cases[] = {
       {"a new name gets the default extension", {Type(u"new"), Key(VK_RETURN)}, {}, IDOK, "new.txt", 0},
       {"replacing refused, then another name",
-       {Type(u"A.txt"), Key(VK_RETURN), LookNow(), Type(u"B2"), Key(VK_RETURN)}, {IDNO}, IDOK, "B2.txt", 1},
+       {Type(u"A.txt"), Key(VK_RETURN), LookNow(), Type(u"B2"), Key(VK_RETURN)},
+       {IDNO},
+       IDOK,
+       "B2.txt",
+       1},
       {"replacing accepted", {Type(u"A.txt"), Key(VK_RETURN)}, {IDYES}, IDOK, "A.txt", 1},
       {"a file chosen in the list", {Key(VK_TAB, FSHIFT), Key(VK_END), Key(VK_RETURN)}, {IDYES}, IDOK, "b.txt", 1},
       {"a name in a sub-folder", {Type(u"sub/fresh.txt"), Key(VK_RETURN)}, {}, IDOK, "sub/fresh.txt", 0},
@@ -268,12 +326,27 @@ TEST_F(FileDialogTest, ReadOnlyBoxTitleAndTheHeadlessDefault) {
     BOOL readOnly;
   };
   const Case cases[] = {
-      {"box ticked by its mnemonic", 0, nullptr, {Type(u"b.txt"), Key('R', FALT), LookNow(), Key(VK_RETURN)},
-       u"Open", u"read-only box", TRUE},
-      {"box unticked", OFN_READONLY, u"Pick a sound", {Type(u"b.txt"), Key('R', FALT), LookNow(), Key(VK_RETURN)},
-       u"Pick a sound", u"read-only box", FALSE},
-      {"box hidden", OFN_HIDEREADONLY | OFN_READONLY, nullptr, {LookNow(), Type(u"b.txt"), Key(VK_RETURN)}, u"Open",
-       u"no read-only box", TRUE},
+      {"box ticked by its mnemonic",
+       0,
+       nullptr,
+       {Type(u"b.txt"), Key('R', FALT), LookNow(), Key(VK_RETURN)},
+       u"Open",
+       u"read-only box",
+       TRUE},
+      {"box unticked",
+       OFN_READONLY,
+       u"Pick a sound",
+       {Type(u"b.txt"), Key('R', FALT), LookNow(), Key(VK_RETURN)},
+       u"Pick a sound",
+       u"read-only box",
+       FALSE},
+      {"box hidden",
+       OFN_HIDEREADONLY | OFN_READONLY,
+       nullptr,
+       {LookNow(), Type(u"b.txt"), Key(VK_RETURN)},
+       u"Open",
+       u"no read-only box",
+       TRUE},
   };
   for (const Case& c : cases) {
     CFileDialog dlg(TRUE, nullptr, nullptr, c.flags, u"Text|*.txt||");

@@ -12,8 +12,8 @@
 namespace {
 
 using dlgtest::Key;
-using dlgtest::Looks;
 using dlgtest::LookNow;
+using dlgtest::Looks;
 using dlgtest::Step;
 using dlgtest::Type;
 
@@ -75,17 +75,49 @@ TEST_F(FontDialogTest, ChoosesByTypingAndByTheLists) {
   const Case cases[] = {
       {"typed, case ignored",
        {Type(u"liberation serif"), Key(VK_TAB), Type(u"bold italic"), Key(VK_TAB), Type(u"14"), Key(VK_RETURN)},
-       u"Liberation Serif", 140, TRUE, TRUE, FALSE, FALSE, RGB(0, 0, 0)},
+       u"Liberation Serif",
+       140,
+       TRUE,
+       TRUE,
+       FALSE,
+       FALSE,
+       RGB(0, 0, 0)},
       {"arrows in the style and size lists",
-       {Key(VK_TAB), Key(VK_DOWN), Key(VK_TAB), Key(VK_DOWN), Key(VK_DOWN), Key(VK_RETURN)}, u"Liberation Sans", 120,
-       FALSE, TRUE, FALSE, FALSE, RGB(0, 0, 0)},
-      {"a size between the listed ones", {Key(VK_TAB), Key(VK_TAB), Type(u"10.5"), Key(VK_RETURN)},
-       u"Liberation Sans", 105, FALSE, FALSE, FALSE, FALSE, RGB(0, 0, 0)},
+       {Key(VK_TAB), Key(VK_DOWN), Key(VK_TAB), Key(VK_DOWN), Key(VK_DOWN), Key(VK_RETURN)},
+       u"Liberation Sans",
+       120,
+       FALSE,
+       TRUE,
+       FALSE,
+       FALSE,
+       RGB(0, 0, 0)},
+      {"a size between the listed ones",
+       {Key(VK_TAB), Key(VK_TAB), Type(u"10.5"), Key(VK_RETURN)},
+       u"Liberation Sans",
+       105,
+       FALSE,
+       FALSE,
+       FALSE,
+       FALSE,
+       RGB(0, 0, 0)},
       {"effects by mnemonics, a colour by its letter",
-       {Key('K', FALT), Key('U', FALT), Key('C', FALT), Type(u"r"), Key(VK_RETURN)}, u"Liberation Sans", 100, FALSE,
-       FALSE, TRUE, TRUE, RGB(255, 0, 0)},
-      {"a colour by arrows", {Key('C', FALT), Key(VK_DOWN), Key(VK_DOWN), Key(VK_RETURN)}, u"Liberation Sans", 100,
-       FALSE, FALSE, FALSE, FALSE, RGB(0, 128, 0)},
+       {Key('K', FALT), Key('U', FALT), Key('C', FALT), Type(u"r"), Key(VK_RETURN)},
+       u"Liberation Sans",
+       100,
+       FALSE,
+       FALSE,
+       TRUE,
+       TRUE,
+       RGB(255, 0, 0)},
+      {"a colour by arrows",
+       {Key('C', FALT), Key(VK_DOWN), Key(VK_DOWN), Key(VK_RETURN)},
+       u"Liberation Sans",
+       100,
+       FALSE,
+       FALSE,
+       FALSE,
+       FALSE,
+       RGB(0, 128, 0)},
   };
   for (const Case& c : cases) {
     LOGFONTW lf = initial;
@@ -110,8 +142,8 @@ TEST_F(FontDialogTest, ChoosesByTypingAndByTheLists) {
 TEST_F(FontDialogTest, SampleFollowsTheChoice) {
   LOGFONTW lf = Font(u"Liberation Sans", 100);
   CFontDialog dlg(&lf);
-  dlgtest::Queue({LookNow(), Type(u"Liberation Mono"), LookNow(), Key(VK_TAB), Type(u"Bold"), Key('U', FALT),
-                  LookNow(), Key(VK_ESCAPE)});
+  dlgtest::Queue({LookNow(), Type(u"Liberation Mono"), LookNow(), Key(VK_TAB), Type(u"Bold"), Key('U', FALT), LookNow(),
+                  Key(VK_ESCAPE)});
   EXPECT_EQ(dlg.DoModal(), IDCANCEL);
   ASSERT_EQ(Looks().size(), 3u);
   CString h10, h14;
@@ -139,21 +171,43 @@ TEST_F(FontDialogTest, WrongEntriesAreRefusedAndTheFieldKeepsTheFocus) {
   const std::u16string noFont = u"There is no font with that name.\nChoose a font from the list of fonts.";
   const std::u16string noStyle = u"There is no style of that name.\nChoose a style from the list of styles.";
   const Case cases[] = {
-      {"unknown face refused when it must exist", CF_FORCEFONTEXIST,
-       {Type(u"Nope Sans"), Key(VK_RETURN), Type(u"Liberation Mono"), Key(VK_RETURN)}, {noFont}, IDOK,
-       u"Liberation Mono", 100},
+      {"unknown face refused when it must exist",
+       CF_FORCEFONTEXIST,
+       {Type(u"Nope Sans"), Key(VK_RETURN), Type(u"Liberation Mono"), Key(VK_RETURN)},
+       {noFont},
+       IDOK,
+       u"Liberation Mono",
+       100},
       {"unknown face taken as typed otherwise", 0, {Type(u"Nope Sans"), Key(VK_RETURN)}, {}, IDOK, u"Nope Sans", 100},
       {"an empty face is no font", 0, {Key(VK_DELETE), Key(VK_RETURN)}, {noFont}, IDCANCEL, u"Liberation Sans", 100},
-      {"unknown style", 0, {Key(VK_TAB), Type(u"Heavy"), Key(VK_RETURN), Type(u"italic"), Key(VK_RETURN)}, {noStyle},
-       IDOK, u"Liberation Sans", 100},
-      {"a size that is no number, then a good one", 0,
+      {"unknown style",
+       0,
+       {Key(VK_TAB), Type(u"Heavy"), Key(VK_RETURN), Type(u"italic"), Key(VK_RETURN)},
+       {noStyle},
+       IDOK,
+       u"Liberation Sans",
+       100},
+      {"a size that is no number, then a good one",
+       0,
        {Key(VK_TAB), Key(VK_TAB), Type(u"1x"), Key(VK_RETURN), Type(u"9"), Key(VK_RETURN)},
-       {u"Size must be a number."}, IDOK, u"Liberation Sans", 90},
-      {"a size beyond every font", 0, {Key(VK_TAB), Key(VK_TAB), Type(u"99999999"), Key(VK_RETURN)},
-       {u"Size must be between 1 and 1638 points."}, IDCANCEL, u"Liberation Sans", 100},
-      {"a size outside the caller's limits", CF_LIMITSIZE,
+       {u"Size must be a number."},
+       IDOK,
+       u"Liberation Sans",
+       90},
+      {"a size beyond every font",
+       0,
+       {Key(VK_TAB), Key(VK_TAB), Type(u"99999999"), Key(VK_RETURN)},
+       {u"Size must be between 1 and 1638 points."},
+       IDCANCEL,
+       u"Liberation Sans",
+       100},
+      {"a size outside the caller's limits",
+       CF_LIMITSIZE,
        {Key(VK_TAB), Key(VK_TAB), Type(u"24"), Key(VK_RETURN), Type(u"20"), Key(VK_RETURN)},
-       {u"Size must be between 8 and 20 points."}, IDOK, u"Liberation Sans", 200},
+       {u"Size must be between 8 and 20 points."},
+       IDOK,
+       u"Liberation Sans",
+       200},
   };
   for (const Case& c : cases) {
     LOGFONTW lf = Font(u"Liberation Sans", 100);

@@ -35,8 +35,8 @@ TEST_F(FrameTest, FloatingWindowsFollowTheFrameAndMayKeepItsCaptionActive) {
   ASSERT_TRUE(::GetClassInfo(nullptr, wc.lpszClassName, &known) || ::RegisterClass(&wc));
   auto* frame = new CFrameWnd;  // deletes itself when destroyed
   ASSERT_TRUE(frame->Create(nullptr, u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300)));
-  HWND floater = ::CreateWindowEx(WS_EX_TOOLWINDOW, u"TestFloater", u"bar", WS_POPUP | WS_CAPTION | kSyncActive,
-                                  500, 0, 100, 50, frame->m_hWnd, nullptr, nullptr, nullptr);
+  HWND floater = ::CreateWindowEx(WS_EX_TOOLWINDOW, u"TestFloater", u"bar", WS_POPUP | WS_CAPTION | kSyncActive, 500, 0,
+                                  100, 50, frame->m_hWnd, nullptr, nullptr, nullptr);
   HWND other = ::CreateWindowEx(0, u"TestFloater", u"other", WS_OVERLAPPEDWINDOW, 0, 400, 100, 50, nullptr, nullptr,
                                 nullptr, nullptr);
   ASSERT_TRUE(floater && other);
@@ -103,12 +103,13 @@ class CIdleFrame : public CFrameWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CIdleFrame, CFrameWnd)
-  ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdle)
+ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdle)
 END_MESSAGE_MAP()
 
 class CIdleMini : public CMiniFrameWnd {
  public:
   int idles = 0;
+
  protected:
   LRESULT OnIdle(WPARAM wp, LPARAM lp) {
     ++idles;
@@ -117,7 +118,7 @@ class CIdleMini : public CMiniFrameWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CIdleMini, CMiniFrameWnd)
-  ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdle)
+ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdle)
 END_MESSAGE_MAP()
 
 class CUpdatedBar : public CControlBar {
@@ -134,7 +135,8 @@ TEST_F(FrameTest, IdleUpdatesReachEveryVisibleFrameOfTheThreadOnce) {
   auto* inner = new CIdleFrame;  // a document frame inside the main window
   ASSERT_TRUE(inner->Create(nullptr, u"Inner", WS_CHILD | WS_VISIBLE, CRect(0, 0, 100, 100), main));
   auto* floating = new CIdleMini;
-  ASSERT_TRUE(floating->Create(nullptr, u"Floating", WS_POPUP | WS_CAPTION | WS_VISIBLE, CRect(500, 0, 600, 100), main));
+  ASSERT_TRUE(
+      floating->Create(nullptr, u"Floating", WS_POPUP | WS_CAPTION | WS_VISIBLE, CRect(500, 0, 600, 100), main));
   auto* hidden = new CIdleMini;
   ASSERT_TRUE(hidden->Create(nullptr, u"Hidden", WS_POPUP | WS_CAPTION, CRect(500, 200, 600, 300), main));
   auto* other = new CIdleFrame;  // a second top-level frame of the program
@@ -176,7 +178,9 @@ TEST_F(FrameTest, KeyIndicatorsAreEnabledWhileTheirKeysToggleIsOn) {
   struct Case {
     UINT id;
     UINT vk;
-  } cases[] = {{ID_INDICATOR_CAPS, VK_CAPITAL}, {ID_INDICATOR_NUM, VK_NUMLOCK}, {ID_INDICATOR_SCRL, VK_SCROLL},
+  } cases[] = {{ID_INDICATOR_CAPS, VK_CAPITAL},
+               {ID_INDICATOR_NUM, VK_NUMLOCK},
+               {ID_INDICATOR_SCRL, VK_SCROLL},
                {ID_INDICATOR_KANA, VK_KANA}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
@@ -201,7 +205,7 @@ class CRefusingMini : public CMiniFrameWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CRefusingMini, CMiniFrameWnd)
-  ON_MESSAGE(WM_DISABLEMODAL, OnDisableModal)
+ON_MESSAGE(WM_DISABLEMODAL, OnDisableModal)
 END_MESSAGE_MAP()
 
 TEST_F(FrameTest, AModalWindowDisablesTheFramesOtherTopLevelWindowsUntilItEnds) {
@@ -224,8 +228,8 @@ TEST_F(FrameTest, AModalWindowDisablesTheFramesOtherTopLevelWindowsUntilItEnds) 
     HWND h;
     bool duringModal;
     bool after;
-  } expect[] = {{floating, false, true}, {nested, false, true},       {refusing, true, true},
-                {kept, false, false},    {foreign, true, true},       {unrelated->m_hWnd, true, true}};
+  } expect[] = {{floating, false, true}, {nested, false, true}, {refusing, true, true},
+                {kept, false, false},    {foreign, true, true}, {unrelated->m_hWnd, true, true}};
   auto check = [&](bool modal, const char* when) {
     for (const Expect& e : expect)
       EXPECT_EQ(::IsWindowEnabled(e.h) != FALSE, modal ? e.duringModal : e.after) << when << " " << (&e - expect);
@@ -279,7 +283,8 @@ TEST_F(FrameTest, MdiKeysCloseAndCycleTheChildren) {
   std::vector<HWND> children;
   for (const char16_t* name : {u"A", u"B", u"C"}) {
     auto* child = new CMDIChildWnd;
-    ASSERT_TRUE(child->Create(nullptr, name, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, CFrameWnd::rectDefault, frame));
+    ASSERT_TRUE(
+        child->Create(nullptr, name, WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW, CFrameWnd::rectDefault, frame));
     children.push_back(child->m_hWnd);
   }
   ::SetActiveWindow(frame->m_hWnd);

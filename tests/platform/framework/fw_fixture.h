@@ -90,8 +90,8 @@ inline LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 inline void RegisterStandIns() {
-  for (auto [name, proc] : {std::pair<LPCTSTR, WNDPROC>{u"Edit", &EditProc}, {u"Button", &ButtonProc},
-                            {u"Static", &::DefWindowProc}}) {
+  for (auto [name, proc] :
+       {std::pair<LPCTSTR, WNDPROC>{u"Edit", &EditProc}, {u"Button", &ButtonProc}, {u"Static", &::DefWindowProc}}) {
     WNDCLASSW wc{};
     if (::GetClassInfo(nullptr, name, &wc)) continue;
     wc.lpfnWndProc = proc;

@@ -44,19 +44,19 @@ class CNoteHost : public Padding, public CCmdTarget {
   int m_sinkValue = 7;
 
   BEGIN_INTERFACE_PART(Host, INoteHost)
-    STDMETHOD_(int, HostId)() override;
+  STDMETHOD_(int, HostId)() override;
   END_INTERFACE_PART(Host)
 
   BEGIN_INTERFACE_PART(Sink, INoteSink)
-    STDMETHOD_(int, SinkValue)() override;
+  STDMETHOD_(int, SinkValue)() override;
   END_INTERFACE_PART(Sink)
 
   DECLARE_INTERFACE_MAP()
 };
 
 BEGIN_INTERFACE_MAP(CNoteHost, CCmdTarget)
-  INTERFACE_PART(CNoteHost, IID_INoteHost, Host)
-  INTERFACE_PART(CNoteHost, IID_INoteSink, Sink)
+INTERFACE_PART(CNoteHost, IID_INoteHost, Host)
+INTERFACE_PART(CNoteHost, IID_INoteSink, Sink)
 END_INTERFACE_MAP()
 
 STDMETHODIMP_(int) CNoteHost::XHost::HostId() {
@@ -75,22 +75,22 @@ class CRichNoteHost : public CNoteHost {
 
  protected:
   BEGIN_INTERFACE_PART(Extra, INoteExtra)
-    STDMETHOD_(int, ExtraValue)() override { return 99; }
+  STDMETHOD_(int, ExtraValue)() override { return 99; }
   END_INTERFACE_PART(Extra)
 
   BEGIN_INTERFACE_PART(OwnSink, INoteSink)
-    STDMETHOD_(int, SinkValue)() override {
-      METHOD_PROLOGUE(CRichNoteHost, OwnSink)
-      return pThis->m_sinkValue * 100;
-    }
+  STDMETHOD_(int, SinkValue)() override {
+    METHOD_PROLOGUE(CRichNoteHost, OwnSink)
+    return pThis->m_sinkValue * 100;
+  }
   END_INTERFACE_PART(OwnSink)
 
   DECLARE_INTERFACE_MAP()
 };
 
 BEGIN_INTERFACE_MAP(CRichNoteHost, CNoteHost)
-  INTERFACE_PART(CRichNoteHost, IID_INoteExtra, Extra)
-  INTERFACE_PART(CRichNoteHost, IID_INoteSink, OwnSink)
+INTERFACE_PART(CRichNoteHost, IID_INoteExtra, Extra)
+INTERFACE_PART(CRichNoteHost, IID_INoteSink, OwnSink)
 END_INTERFACE_MAP()
 
 template <class I>
@@ -199,21 +199,19 @@ class CMappedDispatch : public CNoteHost {
   CMappedDispatch() : CNoteHost(3) { EnableAutomation(); }
 
   BEGIN_INTERFACE_PART(Dispatch2, IDispatch)
-    STDMETHOD(GetTypeInfoCount)(UINT* count) override {
-      *count = 42;
-      return S_OK;
-    }
-    STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-      return E_NOTIMPL;
-    }
+  STDMETHOD(GetTypeInfoCount)(UINT* count) override {
+    *count = 42;
+    return S_OK;
+  }
+  STDMETHOD(GetTypeInfo)(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  STDMETHOD(GetIDsOfNames)(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  STDMETHOD(Invoke)(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override { return E_NOTIMPL; }
   END_INTERFACE_PART(Dispatch2)
   DECLARE_INTERFACE_MAP()
 };
 
 BEGIN_INTERFACE_MAP(CMappedDispatch, CNoteHost)
-  INTERFACE_PART(CMappedDispatch, IID_IDispatch, Dispatch2)
+INTERFACE_PART(CMappedDispatch, IID_IDispatch, Dispatch2)
 END_INTERFACE_MAP()
 
 TEST_F(InterfaceMapTest, AutomationGivesADispatchInterfaceThatSharesTheObject) {

@@ -53,9 +53,9 @@ class CNoteDoc : public CDocument {
 };
 IMPLEMENT_DYNCREATE(CNoteDoc, CDocument)
 BEGIN_MESSAGE_MAP(CNoteDoc, CDocument)
-  ON_COMMAND_EX(ID_ROUTE, OnRoute)
-  ON_UPDATE_COMMAND_UI(ID_TOGGLE, OnUpdateToggle)
-  ON_COMMAND(ID_TOGGLE, OnToggle)
+ON_COMMAND_EX(ID_ROUTE, OnRoute)
+ON_UPDATE_COMMAND_UI(ID_TOGGLE, OnUpdateToggle)
+ON_COMMAND(ID_TOGGLE, OnToggle)
 END_MESSAGE_MAP()
 
 class CNoteView : public CFormView {
@@ -75,7 +75,7 @@ class CNoteView : public CFormView {
 };
 IMPLEMENT_DYNCREATE(CNoteView, CFormView)
 BEGIN_MESSAGE_MAP(CNoteView, CFormView)
-  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+ON_COMMAND_EX(ID_ROUTE, OnRoute)
 END_MESSAGE_MAP()
 
 class CChildFrame : public CMDIChildWnd {
@@ -87,7 +87,7 @@ class CChildFrame : public CMDIChildWnd {
 };
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
-  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+ON_COMMAND_EX(ID_ROUTE, OnRoute)
 END_MESSAGE_MAP()
 
 // A bar that shows ID_TOGGLE's state at idle time, as a tool bar would.
@@ -123,8 +123,8 @@ class CMainFrame : public CMDIFrameWnd {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
-  ON_WM_CREATE()
-  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+ON_WM_CREATE()
+ON_COMMAND_EX(ID_ROUTE, OnRoute)
 END_MESSAGE_MAP()
 
 class CSampleApp : public CWinApp {
@@ -149,8 +149,8 @@ class CSampleApp : public CWinApp {
   DECLARE_MESSAGE_MAP()
 };
 BEGIN_MESSAGE_MAP(CSampleApp, CWinApp)
-  ON_COMMAND(ID_FILE_NEW, OnFileNew)
-  ON_COMMAND_EX(ID_ROUTE, OnRoute)
+ON_COMMAND(ID_FILE_NEW, OnFileNew)
+ON_COMMAND_EX(ID_ROUTE, OnRoute)
 END_MESSAGE_MAP()
 
 // The sample's resources.
@@ -159,15 +159,19 @@ void AddSampleResources(fwtest::Resources& res) {
   res.String(IDR_NOTETYPE, u"\nNote\nNote\nNote Files (*.note)\n.note\nSample.Note\nNote");
   res.String(ID_ROUTE, u"Routes a command\nRoute");
   pv::MenuTemplate mainMenu;
-  mainMenu.items.push_back({pv::kMenuPopup, 0, u"&File", {{0, ID_FILE_NEW, u"&New\tCtrl+N", {}},
-                                                          {0, ID_FILE_MRU_FILE1, u"Recent File", {}},
-                                                          {0, ID_APP_EXIT, u"E&xit", {}}}});
+  mainMenu.items.push_back({pv::kMenuPopup,
+                            0,
+                            u"&File",
+                            {{0, ID_FILE_NEW, u"&New\tCtrl+N", {}},
+                             {0, ID_FILE_MRU_FILE1, u"Recent File", {}},
+                             {0, ID_APP_EXIT, u"E&xit", {}}}});
   mainMenu.items.push_back({pv::kMenuPopup, 0, u"&Window", {{0, ID_WINDOW_CASCADE, u"&Cascade", {}}}});
   res.Add(4, IDR_MAINFRAME, pv::EncodeMenuResource(mainMenu));
   pv::MenuTemplate noteMenu = mainMenu;
-  noteMenu.items.insert(noteMenu.items.begin() + 1,
-                        pv::MenuItemTemplate{pv::kMenuPopup, 0, u"&Note", {{0, ID_TOGGLE, u"&Toggle", {}},
-                                                                          {0, ID_ROUTE, u"&Route", {}}}});
+  noteMenu.items.insert(
+      noteMenu.items.begin() + 1,
+      pv::MenuItemTemplate{
+          pv::kMenuPopup, 0, u"&Note", {{0, ID_TOGGLE, u"&Toggle", {}}, {0, ID_ROUTE, u"&Route", {}}}});
   res.Add(4, IDR_NOTETYPE, pv::EncodeMenuResource(noteMenu));
   res.Add(9, IDR_MAINFRAME,
           fwtest::Accelerators({{FVIRTKEY | FCONTROL, 'N', ID_FILE_NEW}, {FVIRTKEY | FCONTROL, 'R', ID_ROUTE}}));
@@ -524,8 +528,8 @@ TEST_F(MdiSampleTest, FormViewExchangesDataWithItsDocument) {
 }
 
 TEST_F(MdiSampleTest, RecentFilesPersistInTheRegistryFile) {
-  const char16_t* names[] = {u"/notes/a.note", u"/notes/b.note", u"/notes/c.note", u"/notes/A.NOTE",
-                             u"/notes/d.note", u"/notes/e.note"};
+  const char16_t* names[] = {u"/notes/a.note", u"/notes/b.note", u"/notes/c.note",
+                             u"/notes/A.NOTE", u"/notes/d.note", u"/notes/e.note"};
   for (auto* n : names) app_->AddToRecentFileList(n);
   // The same file (case ignored) moves up; the oldest drops off the four.
   CRecentFileList& list = *app_->m_pRecentFileList;

@@ -56,16 +56,16 @@ class CProbeWnd : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(CProbeWnd, CWnd)
-  ON_WM_CREATE()
-  ON_WM_SIZE()
-  ON_WM_LBUTTONDOWN()
-  ON_MESSAGE(WM_USER + 1, OnUserOne)
-  ON_MESSAGE_VOID(WM_USER + 3, OnUserThree)
-  ON_REGISTERED_MESSAGE(g_registered, OnRegistered)
-  ON_COMMAND_RANGE(kCmdFirst, kCmdFirst + 9, OnRange)
-  ON_UPDATE_COMMAND_UI_RANGE(kCmdFirst, kCmdFirst + 9, OnUpdateRange)
-  ON_NOTIFY(kNotifyCode, 7, OnChildNotify)
-  ON_EN_CHANGE(7, OnChildChange)
+ON_WM_CREATE()
+ON_WM_SIZE()
+ON_WM_LBUTTONDOWN()
+ON_MESSAGE(WM_USER + 1, OnUserOne)
+ON_MESSAGE_VOID(WM_USER + 3, OnUserThree)
+ON_REGISTERED_MESSAGE(g_registered, OnRegistered)
+ON_COMMAND_RANGE(kCmdFirst, kCmdFirst + 9, OnRange)
+ON_UPDATE_COMMAND_UI_RANGE(kCmdFirst, kCmdFirst + 9, OnUpdateRange)
+ON_NOTIFY(kNotifyCode, 7, OnChildNotify)
+ON_EN_CHANGE(7, OnChildChange)
 END_MESSAGE_MAP()
 
 // A derived class replaces one handler and keeps the base's others.
@@ -82,7 +82,7 @@ class CProbeDerived : public CProbeWnd {
 };
 
 BEGIN_MESSAGE_MAP(CProbeDerived, CProbeWnd)
-  ON_WM_SIZE()
+ON_WM_SIZE()
 END_MESSAGE_MAP()
 
 // A control that handles its own notifications (reflection).
@@ -105,9 +105,9 @@ class CReflectingChild : public CWnd {
 };
 
 BEGIN_MESSAGE_MAP(CReflectingChild, CWnd)
-  ON_NOTIFY_REFLECT(kNotifyCode, OnReflectedNotify)
-  ON_CONTROL_REFLECT_EX(EN_CHANGE, OnReflectedChange)
-  ON_WM_CTLCOLOR_REFLECT()
+ON_NOTIFY_REFLECT(kNotifyCode, OnReflectedNotify)
+ON_CONTROL_REFLECT_EX(EN_CHANGE, OnReflectedChange)
+ON_WM_CTLCOLOR_REFLECT()
 END_MESSAGE_MAP()
 
 class MessageMapTest : public FrameworkTest {
@@ -220,11 +220,16 @@ TEST_F(MessageMapTest, RepeatedLookupsKeepEachIdAndCodeToItsOwnHandler) {
     UINT id;
     int code;
   } cases[] = {
-      {&base, kCmdFirst + 4, CN_COMMAND},       {&base, kCmdFirst + 4, CN_UPDATE_COMMAND_UI},
-      {&base, kCmdFirst + 10, CN_COMMAND},      {&base, 7, notify},
-      {&base, 8, notify},                       {&base, 7, change},
-      {&derived, kCmdFirst + 4, CN_COMMAND},    {&derived, kCmdFirst + 9, CN_UPDATE_COMMAND_UI},
-      {&derived, 7, notify},                    {&derived, 7, CN_COMMAND},
+      {&base, kCmdFirst + 4, CN_COMMAND},
+      {&base, kCmdFirst + 4, CN_UPDATE_COMMAND_UI},
+      {&base, kCmdFirst + 10, CN_COMMAND},
+      {&base, 7, notify},
+      {&base, 8, notify},
+      {&base, 7, change},
+      {&derived, kCmdFirst + 4, CN_COMMAND},
+      {&derived, kCmdFirst + 9, CN_UPDATE_COMMAND_UI},
+      {&derived, 7, notify},
+      {&derived, 7, CN_COMMAND},
   };
   auto handler = [](const Case& c) {
     AFX_CMDHANDLERINFO info{};
@@ -238,7 +243,7 @@ TEST_F(MessageMapTest, RepeatedLookupsKeepEachIdAndCodeToItsOwnHandler) {
   EXPECT_NE(first[0], first[1]);  // the command and its update handler
   EXPECT_EQ(first[2], nullptr);   // past the range
   EXPECT_NE(first[3], nullptr);
-  EXPECT_EQ(first[4], nullptr);   // another control's notification
+  EXPECT_EQ(first[4], nullptr);  // another control's notification
   EXPECT_NE(first[5], nullptr);
   EXPECT_NE(first[5], first[3]);
   EXPECT_EQ(first[6], first[0]);  // the derived class keeps its base's handlers
@@ -302,7 +307,7 @@ class CRefusingFrame : public CFrameWnd {
 };
 int CRefusingFrame::alive = 0;
 BEGIN_MESSAGE_MAP(CRefusingFrame, CFrameWnd)
-  ON_WM_CREATE()
+ON_WM_CREATE()
 END_MESSAGE_MAP()
 
 TEST_F(MessageMapTest, FailedCreationFreesSelfDeletingObjectsOnce) {
@@ -372,11 +377,11 @@ class CMenuFrame : public CFrameWnd {
 };
 
 BEGIN_MESSAGE_MAP(CMenuFrame, CFrameWnd)
-  ON_COMMAND(kCmdFirst, OnA)
-  ON_COMMAND(kCmdFirst + 1, OnB)
-  ON_UPDATE_COMMAND_UI(kCmdFirst, OnUpdateA)
-  ON_UPDATE_COMMAND_UI(kCmdFirst + 1, OnUpdateB)
-  ON_UPDATE_COMMAND_UI(kCmdFirst + 3, OnUpdateText)
+ON_COMMAND(kCmdFirst, OnA)
+ON_COMMAND(kCmdFirst + 1, OnB)
+ON_UPDATE_COMMAND_UI(kCmdFirst, OnUpdateA)
+ON_UPDATE_COMMAND_UI(kCmdFirst + 1, OnUpdateB)
+ON_UPDATE_COMMAND_UI(kCmdFirst + 3, OnUpdateText)
 END_MESSAGE_MAP()
 
 TEST_F(MessageMapTest, MenuItemsFollowUpdateHandlersAndUnhandledOnesAreDisabled) {

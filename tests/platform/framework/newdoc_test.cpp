@@ -17,7 +17,9 @@ using Rows = std::vector<std::u16string>;
 class CRecordingTemplate : public CMultiDocTemplate {
  public:
   CRecordingTemplate(std::u16string docString, int index, std::vector<int>* opened)
-      : CMultiDocTemplate(0, nullptr, nullptr, nullptr), docString_(std::move(docString)), index_(index),
+      : CMultiDocTemplate(0, nullptr, nullptr, nullptr),
+        docString_(std::move(docString)),
+        index_(index),
         opened_(opened) {}
   void LoadTemplate() override { m_strDocStrings = docString_.c_str(); }
   CDocument* OpenDocumentFile(LPCTSTR, BOOL) override {
@@ -70,8 +72,10 @@ TEST_F(NewDocumentTest, TheUserPicksAKindByItsFileNewName) {
       {"Enter takes the first, selected at the start", kFour, {LookNow(), Key(VK_RETURN)}, {0}},
       {"arrows move the choice", kFour, {Key(VK_DOWN), Key(VK_DOWN), LookNow(), Key(VK_RETURN)}, {2}},
       {"the OK button", kFour, {Key(VK_END), Key(VK_TAB), Key(VK_SPACE)}, {3}},
-      {"templates without a name are not offered", {u"", u"First", u"", u"Second"}, {LookNow(), Key(VK_DOWN),
-       Key(VK_RETURN)}, {3}},
+      {"templates without a name are not offered",
+       {u"", u"First", u"", u"Second"},
+       {LookNow(), Key(VK_DOWN), Key(VK_RETURN)},
+       {3}},
       {"Escape opens nothing", kFour, {Key(VK_ESCAPE)}, {}},
       {"no answer at all opens nothing", kFour, {}, {}},
   };

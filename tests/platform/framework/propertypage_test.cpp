@@ -23,8 +23,7 @@ pv::DialogTemplate PageTemplate() {
   t.cy = 40;
   t.pointSize = 8;
   t.faceName = u"MS Shell Dlg";
-  t.items.push_back(
-      {WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 7, 7, 60, 12, kCount, WC_EDIT, u"", {}});
+  t.items.push_back({WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER, 0, 7, 7, 60, 12, kCount, WC_EDIT, u"", {}});
   return t;
 }
 

@@ -111,14 +111,10 @@ TEST(GdiLook, FrameControlsTable) {
     UINT type, state;
     bool expectGlyph;  // pixels in the glyph colour inside
   } cases[] = {
-      {DFC_BUTTON, DFCS_BUTTONCHECK, false},
-      {DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED, true},
-      {DFC_BUTTON, DFCS_BUTTONRADIO, false},
-      {DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED, true},
-      {DFC_SCROLL, DFCS_SCROLLUP, true},
-      {DFC_SCROLL, DFCS_SCROLLRIGHT | DFCS_PUSHED, true},
-      {DFC_CAPTION, DFCS_CAPTIONCLOSE, true},
-      {DFC_MENU, DFCS_MENUCHECK, true},
+      {DFC_BUTTON, DFCS_BUTTONCHECK, false},  {DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_CHECKED, true},
+      {DFC_BUTTON, DFCS_BUTTONRADIO, false},  {DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED, true},
+      {DFC_SCROLL, DFCS_SCROLLUP, true},      {DFC_SCROLL, DFCS_SCROLLRIGHT | DFCS_PUSHED, true},
+      {DFC_CAPTION, DFCS_CAPTIONCLOSE, true}, {DFC_MENU, DFCS_MENUCHECK, true},
   };
   for (const Case& k : cases) {
     Canvas c(16, 16, RGB(1, 2, 3));
@@ -145,7 +141,8 @@ TEST(GdiLook, DrawStateDisabledTextIsEmbossed) {
   HFONT f = CreateFont(-10, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, u"PravenorTest");
   SelectObject(c.dc, f);
   SetTextColor(c.dc, RGB(255, 0, 0));
-  ASSERT_TRUE(DrawState(c.dc, nullptr, nullptr, reinterpret_cast<LPARAM>(u"ab"), 0, 2, 1, 0, 0, DST_TEXT | DSS_DISABLED));
+  ASSERT_TRUE(
+      DrawState(c.dc, nullptr, nullptr, reinterpret_cast<LPARAM>(u"ab"), 0, 2, 1, 0, 0, DST_TEXT | DSS_DISABLED));
   EXPECT_EQ(c.At(2, 1), Sys(COLOR_BTNSHADOW));
   EXPECT_EQ(c.At(3 + 4, 2 + 7), Sys(COLOR_BTNHIGHLIGHT)) << "highlight one pixel down-right of the shadow";
   EXPECT_EQ(c.Count(0xFF0000), 0) << "the text colour is not used";
@@ -249,16 +246,23 @@ TEST(GdiIcons, AlphaIconsFromIcoImagesBlend) {
   EXPECT_EQ(c.At(1, 1), 0x00FF00u);
   DestroyIcon(icon);
   // Corrupt or truncated images give no icon.
-  for (size_t cut : {size_t(3), size_t(10), ico.size() - 5}) EXPECT_EQ(GdiLoadIconFromMemory(ico.data(), cut, 2, 2, TRUE), nullptr) << cut;
+  for (size_t cut : {size_t(3), size_t(10), ico.size() - 5})
+    EXPECT_EQ(GdiLoadIconFromMemory(ico.data(), cut, 2, 2, TRUE), nullptr) << cut;
   auto bad = ico;
   bad[6 + 12] = 0xFF;  // offset out of the file
   EXPECT_EQ(GdiLoadIconFromMemory(bad.data(), bad.size(), 2, 2, TRUE), nullptr);
   // Directory lookup picks the closest size.
   uint8_t dir[6 + 2 * 14] = {0, 0, 1, 0, 2, 0};
   uint8_t* e0 = dir + 6;
-  e0[0] = 16; e0[1] = 16; e0[6] = 32; e0[12] = 7;
+  e0[0] = 16;
+  e0[1] = 16;
+  e0[6] = 32;
+  e0[12] = 7;
   uint8_t* e1 = dir + 20;
-  e1[0] = 32; e1[1] = 32; e1[6] = 32; e1[12] = 9;
+  e1[0] = 32;
+  e1[1] = 32;
+  e1[6] = 32;
+  e1[12] = 9;
   EXPECT_EQ(LookupIconIdFromDirectoryEx(dir, TRUE, 16, 16, 0), 7);
   EXPECT_EQ(LookupIconIdFromDirectoryEx(dir, TRUE, 30, 30, 0), 9);
   EXPECT_EQ(LookupIconIdFromDirectoryEx(dir, FALSE, 16, 16, 0), 0) << "not a cursor directory";
@@ -278,10 +282,8 @@ TEST(GdiImageList, StylesMasksAndBookkeeping) {
     COLORREF bk;
     uint32_t image, masked;
   } cases[] = {
-      {ILD_TRANSPARENT, CLR_NONE, 0xFF0000, 0x00FF00},
-      {ILD_NORMAL, CLR_NONE, 0xFF0000, 0x00FF00},
-      {ILD_NORMAL, RGB(0, 0, 0), 0xFF0000, 0x000000},
-      {ILD_MASK, CLR_NONE, 0x000000, 0xFFFFFF},
+      {ILD_TRANSPARENT, CLR_NONE, 0xFF0000, 0x00FF00}, {ILD_NORMAL, CLR_NONE, 0xFF0000, 0x00FF00},
+      {ILD_NORMAL, RGB(0, 0, 0), 0xFF0000, 0x000000},  {ILD_MASK, CLR_NONE, 0x000000, 0xFFFFFF},
       {ILD_IMAGE, CLR_NONE, 0xFF0000, 0x000000},
   };
   for (const Case& k : cases) {
@@ -420,7 +422,7 @@ TEST(GdiScreen, TheDesktopSizeIsWhatTheWindowManagerSet) {
   int oldW = 0, oldH = 0;
   GdiGetScreenSize(&oldW, &oldH);
   struct Case {
-    int cx, cy;      // set
+    int cx, cy;        // set
     int wantW, wantH;  // reported
   };
   const Case cases[] = {{800, 600, 800, 600}, {1920, 1080, 1920, 1080}, {0, -5, 1, 1}};
@@ -500,7 +502,8 @@ TEST(GdiOutput, BmpFilesLoadAndMapButtonColours) {
   }
   std::u16string wpath(path.begin(), path.end());
   HBITMAP plain = static_cast<HBITMAP>(LoadImageW(nullptr, wpath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-  HBITMAP mapped = static_cast<HBITMAP>(LoadImageW(nullptr, wpath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_LOADMAP3DCOLORS));
+  HBITMAP mapped = static_cast<HBITMAP>(
+      LoadImageW(nullptr, wpath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_LOADMAP3DCOLORS));
   ASSERT_NE(plain, nullptr);
   ASSERT_NE(mapped, nullptr);
   BITMAP bm;

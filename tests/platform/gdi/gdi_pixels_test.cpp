@@ -15,7 +15,8 @@ TEST(GdiFill, RectanglesAreExclusiveOfRightAndBottom) {
   EXPECT_EQ(c.Map(kBlack), Rows({"......", ".###..", ".###..", "......", "......"}));
   // Empty and inverted rectangles draw nothing.
   Canvas d(4, 4);
-  for (RECT e : {RECT{2, 2, 2, 4}, RECT{3, 1, 1, 3}}) FillRect(d.dc, &e, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  for (RECT e : {RECT{2, 2, 2, 4}, RECT{3, 1, 1, 3}})
+    FillRect(d.dc, &e, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   EXPECT_EQ(d.Count(kBlack), 0);
 }
 
@@ -88,11 +89,21 @@ TEST(GdiRop, BinaryRasterOperationsTruthTable) {
     int rop;
     uint32_t expect;
   } cases[] = {
-      {R2_BLACK, 0}, {R2_WHITE, 0xFFFFFF}, {R2_COPYPEN, pen}, {R2_NOTCOPYPEN, ~pen & 0xFFFFFF},
-      {R2_NOP, dst}, {R2_NOT, ~dst & 0xFFFFFF}, {R2_XORPEN, pen ^ dst}, {R2_NOTXORPEN, ~(pen ^ dst) & 0xFFFFFF},
-      {R2_MASKPEN, pen & dst}, {R2_MERGEPEN, pen | dst}, {R2_MASKPENNOT, pen & ~dst & 0xFFFFFF},
-      {R2_MERGENOTPEN, (~pen | dst) & 0xFFFFFF}, {R2_NOTMASKPEN, ~(pen & dst) & 0xFFFFFF},
-      {R2_NOTMERGEPEN, ~(pen | dst) & 0xFFFFFF}, {R2_MASKNOTPEN, ~pen & dst & 0xFFFFFF},
+      {R2_BLACK, 0},
+      {R2_WHITE, 0xFFFFFF},
+      {R2_COPYPEN, pen},
+      {R2_NOTCOPYPEN, ~pen & 0xFFFFFF},
+      {R2_NOP, dst},
+      {R2_NOT, ~dst & 0xFFFFFF},
+      {R2_XORPEN, pen ^ dst},
+      {R2_NOTXORPEN, ~(pen ^ dst) & 0xFFFFFF},
+      {R2_MASKPEN, pen & dst},
+      {R2_MERGEPEN, pen | dst},
+      {R2_MASKPENNOT, pen & ~dst & 0xFFFFFF},
+      {R2_MERGENOTPEN, (~pen | dst) & 0xFFFFFF},
+      {R2_NOTMASKPEN, ~(pen & dst) & 0xFFFFFF},
+      {R2_NOTMERGEPEN, ~(pen | dst) & 0xFFFFFF},
+      {R2_MASKNOTPEN, ~pen & dst & 0xFFFFFF},
       {R2_MERGEPENNOT, (pen | ~dst) & 0xFFFFFF},
   };
   for (const Case& k : cases) {
@@ -115,10 +126,21 @@ TEST(GdiRop, TernaryBlitOperationsTruthTable) {
     DWORD rop;
     uint32_t expect;
   } cases[] = {
-      {SRCCOPY, s}, {SRCAND, s & d}, {SRCPAINT, s | d}, {SRCINVERT, s ^ d},
-      {SRCERASE, s & ~d & 0xFFFFFF}, {NOTSRCCOPY, ~s & 0xFFFFFF}, {NOTSRCERASE, ~(s | d) & 0xFFFFFF},
-      {MERGECOPY, p & s}, {MERGEPAINT, (~s | d) & 0xFFFFFF}, {PATCOPY, p}, {PATPAINT, (p | ~s | d) & 0xFFFFFF},
-      {PATINVERT, p ^ d}, {DSTINVERT, ~d & 0xFFFFFF}, {BLACKNESS, 0}, {WHITENESS, 0xFFFFFF},
+      {SRCCOPY, s},
+      {SRCAND, s & d},
+      {SRCPAINT, s | d},
+      {SRCINVERT, s ^ d},
+      {SRCERASE, s & ~d & 0xFFFFFF},
+      {NOTSRCCOPY, ~s & 0xFFFFFF},
+      {NOTSRCERASE, ~(s | d) & 0xFFFFFF},
+      {MERGECOPY, p & s},
+      {MERGEPAINT, (~s | d) & 0xFFFFFF},
+      {PATCOPY, p},
+      {PATPAINT, (p | ~s | d) & 0xFFFFFF},
+      {PATINVERT, p ^ d},
+      {DSTINVERT, ~d & 0xFFFFFF},
+      {BLACKNESS, 0},
+      {WHITENESS, 0xFFFFFF},
       {0x00B8074Au, (p ^ (s & (d ^ p))) & 0xFFFFFF},  // PSDPxax: source selects destination or pattern
       {0x00E20746u, (((p ^ d) & s) ^ d) & 0xFFFFFF},  // DSPDxax
   };
@@ -263,10 +285,8 @@ TEST(GdiRegion, CombineModesTable) {
     int area;
     POINT in, out;
   } cases[] = {
-      {RGN_AND, SIMPLEREGION, 4, {3, 3}, {1, 1}},
-      {RGN_OR, COMPLEXREGION, 28, {1, 1}, {0, 5}},
-      {RGN_XOR, COMPLEXREGION, 24, {1, 1}, {3, 3}},
-      {RGN_DIFF, COMPLEXREGION, 12, {1, 1}, {4, 4}},
+      {RGN_AND, SIMPLEREGION, 4, {3, 3}, {1, 1}},   {RGN_OR, COMPLEXREGION, 28, {1, 1}, {0, 5}},
+      {RGN_XOR, COMPLEXREGION, 24, {1, 1}, {3, 3}}, {RGN_DIFF, COMPLEXREGION, 12, {1, 1}, {4, 4}},
       {RGN_COPY, SIMPLEREGION, 16, {0, 0}, {4, 4}},
   };
   for (const Case& k : cases) {
@@ -283,7 +303,8 @@ TEST(GdiRegion, CombineModesTable) {
     DeleteObject(r);
   }
   // Equality is by area, whatever order the pieces were added in.
-  HRGN x = CreateRectRgn(0, 0, 2, 4), y = CreateRectRgn(2, 0, 4, 4), z = CreateRectRgn(0, 0, 0, 0), w = CreateRectRgn(0, 0, 4, 4);
+  HRGN x = CreateRectRgn(0, 0, 2, 4), y = CreateRectRgn(2, 0, 4, 4), z = CreateRectRgn(0, 0, 0, 0),
+       w = CreateRectRgn(0, 0, 4, 4);
   CombineRgn(z, y, x, RGN_OR);
   EXPECT_TRUE(EqualRgn(z, w));
   RECT box;
@@ -450,7 +471,8 @@ TEST(GdiDC, SurfaceDCsDrawAtTheSystemOriginInsideTheSystemClip) {
   GdiSetSystemClip(dc, vis);
   RECT all{-5, -5, 50, 50};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(backing.Map(kBlack), Rows({"..........", "..........", "...###....", "...###....", "...###....", ".........."}));
+  EXPECT_EQ(backing.Map(kBlack),
+            Rows({"..........", "..........", "...###....", "...###....", "...###....", ".........."}));
   RECT box;
   GetClipBox(dc, &box);
   EXPECT_EQ(box.left, 0);

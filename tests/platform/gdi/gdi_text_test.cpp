@@ -61,10 +61,10 @@ TEST(GdiText, DrawTextAlignmentAndWordBreakOnTheTestFace) {
   } cases[] = {
       {u"abcd", DT_SINGLELINE, {0, 0, 100, 50}, {0, 0, 20, 10}, 10},
       {u"ab\ncd e", 0, {0, 0, 100, 50}, {0, 0, 20, 20}, 20},
-      {u"aaa bbb ccc", DT_WORDBREAK, {0, 0, 40, 50}, {0, 0, 35, 20}, 20},        // "aaa bbb" / "ccc"
-      {u"aaaaaaaaaa b", DT_WORDBREAK, {0, 0, 30, 50}, {0, 0, 50, 20}, 20},       // a long word stays whole
+      {u"aaa bbb ccc", DT_WORDBREAK, {0, 0, 40, 50}, {0, 0, 35, 20}, 20},                  // "aaa bbb" / "ccc"
+      {u"aaaaaaaaaa b", DT_WORDBREAK, {0, 0, 30, 50}, {0, 0, 50, 20}, 20},                 // a long word stays whole
       {u"aaaaaaaaaa", DT_WORDBREAK | DT_EDITCONTROL, {0, 0, 30, 50}, {0, 0, 30, 20}, 20},  // ... unless edit-control
-      {u"&File", DT_SINGLELINE, {0, 0, 100, 50}, {0, 0, 20, 10}, 10},            // prefix removed
+      {u"&File", DT_SINGLELINE, {0, 0, 100, 50}, {0, 0, 20, 10}, 10},                      // prefix removed
       {u"&File", DT_SINGLELINE | DT_NOPREFIX, {0, 0, 100, 50}, {0, 0, 25, 10}, 10},
       {u"a&&b", DT_SINGLELINE, {0, 0, 100, 50}, {0, 0, 15, 10}, 10},
       {u"a\tb", DT_SINGLELINE | DT_EXPANDTABS, {0, 0, 100, 50}, {0, 0, 45, 10}, 10},  // tab stop at 8*5
@@ -103,8 +103,8 @@ TEST(GdiText, EllipsisTable) {
       {u"abcdefghi", DT_END_ELLIPSIS, 40, u"abcde..."},  // 5*5+15 = 40
       {u"abcdefgh", DT_END_ELLIPSIS, 40, u"abcdefgh"},   // fits exactly: unchanged
       {u"abcdefgh", DT_END_ELLIPSIS, 39, u"abcd..."},
-      {u"abcd", DT_END_ELLIPSIS, 20, u"abcd"},           // fits: unchanged
-      {u"ab cdefgh", DT_WORD_ELLIPSIS, 30, u"ab..."},    // trailing blank dropped before the dots
+      {u"abcd", DT_END_ELLIPSIS, 20, u"abcd"},                              // fits: unchanged
+      {u"ab cdefgh", DT_WORD_ELLIPSIS, 30, u"ab..."},                       // trailing blank dropped before the dots
       {u"c:/dir/sub/file.txt", DT_PATH_ELLIPSIS, 80, u"c:/d.../file.txt"},  // the last component stays whole
       {u"c:/dir/sub/file.txt", DT_PATH_ELLIPSIS, 85, u"c:/di.../file.txt"},
       {u"c:/dir/sub/file.txt", DT_PATH_ELLIPSIS, 55, u".../file..."},  // not even ".../file.txt" fits
@@ -399,23 +399,32 @@ TEST(GdiText, EnumFontFamiliesFindsMappedFaces) {
   lf.lfCharSet = DEFAULT_CHARSET;
   std::u16string face = u"tahoma";
   std::memcpy(lf.lfFaceName, face.data(), face.size() * 2);
-  EnumFontFamiliesEx(GetScreenDC(), &lf, [](const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM p) {
-    reinterpret_cast<Found*>(p)->n++;
-    EXPECT_EQ(type, static_cast<DWORD>(TRUETYPE_FONTTYPE));
-    return 1;
-  }, reinterpret_cast<LPARAM>(&found), 0);
+  EnumFontFamiliesEx(
+      GetScreenDC(), &lf,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM p) {
+        reinterpret_cast<Found*>(p)->n++;
+        EXPECT_EQ(type, static_cast<DWORD>(TRUETYPE_FONTTYPE));
+        return 1;
+      },
+      reinterpret_cast<LPARAM>(&found), 0);
   EXPECT_EQ(found.n, 1);
   int all = 0;
-  EnumFontFamilies(GetScreenDC(), nullptr, [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) {
-    ++*reinterpret_cast<int*>(p);
-    return 1;
-  }, reinterpret_cast<LPARAM>(&all));
+  EnumFontFamilies(
+      GetScreenDC(), nullptr,
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) {
+        ++*reinterpret_cast<int*>(p);
+        return 1;
+      },
+      reinterpret_cast<LPARAM>(&all));
   EXPECT_GE(all, 12);
   int none = 0;
-  EnumFontFamilies(GetScreenDC(), u"No Such Face", [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) {
-    ++*reinterpret_cast<int*>(p);
-    return 1;
-  }, reinterpret_cast<LPARAM>(&none));
+  EnumFontFamilies(
+      GetScreenDC(), u"No Such Face",
+      [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM p) {
+        ++*reinterpret_cast<int*>(p);
+        return 1;
+      },
+      reinterpret_cast<LPARAM>(&none));
   EXPECT_EQ(none, 0);
 }
 

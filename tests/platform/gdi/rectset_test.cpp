@@ -26,11 +26,16 @@ Mask MaskOf(const RectSet& s) {
 
 bool Apply(bool a, bool b, int mode) {
   switch (mode) {
-    case RGN_AND: return a && b;
-    case RGN_OR: return a || b;
-    case RGN_XOR: return a != b;
-    case RGN_DIFF: return a && !b;
-    default: return a;
+    case RGN_AND:
+      return a && b;
+    case RGN_OR:
+      return a || b;
+    case RGN_XOR:
+      return a != b;
+    case RGN_DIFF:
+      return a && !b;
+    default:
+      return a;
   }
 }
 
@@ -46,13 +51,15 @@ bool Apply(bool a, bool b, int mode) {
   for (const RECT& r : s.rects) {
     if (r.left >= r.right || r.top >= r.bottom) return ::testing::AssertionFailure() << "empty rectangle";
     if (bands.empty() || bands.back().top != r.top) {
-      if (!bands.empty() && (bands.back().bottom > r.top)) return ::testing::AssertionFailure() << "bands overlap at y " << r.top;
+      if (!bands.empty() && (bands.back().bottom > r.top))
+        return ::testing::AssertionFailure() << "bands overlap at y " << r.top;
       bands.push_back({r.top, r.bottom, {}});
     } else if (bands.back().bottom != r.bottom) {
       return ::testing::AssertionFailure() << "ragged band at y " << r.top;
     }
     auto& spans = bands.back().spans;
-    if (!spans.empty() && spans.back().second >= r.left) return ::testing::AssertionFailure() << "spans touch at x " << r.left;
+    if (!spans.empty() && spans.back().second >= r.left)
+      return ::testing::AssertionFailure() << "spans touch at x " << r.left;
     spans.push_back({r.left, r.right});
   }
   for (size_t i = 1; i < bands.size(); ++i)
@@ -133,8 +140,9 @@ TEST(RectSet, TheSameSetBuiltInAnyOrderHasTheSameRectangles) {
       {"right then left", Rects({{5, 0, 9, 3}, {0, 0, 5, 3}})},
       {"top and bottom", Rects({{0, 0, 9, 1}, {0, 1, 9, 3}})},
       {"four quarters", Rects({{5, 1, 9, 3}, {0, 0, 5, 1}, {5, 0, 9, 1}, {0, 1, 5, 3}})},
-      {"hole filled", RectSet::Combine(RectSet::Combine(RectSet::FromRect(0, 0, 9, 3), RectSet::FromRect(3, 1, 4, 2), RGN_XOR),
-                                       RectSet::FromRect(3, 1, 4, 2), RGN_OR)},
+      {"hole filled",
+       RectSet::Combine(RectSet::Combine(RectSet::FromRect(0, 0, 9, 3), RectSet::FromRect(3, 1, 4, 2), RGN_XOR),
+                        RectSet::FromRect(3, 1, 4, 2), RGN_OR)},
   };
   for (const Case& c : simple) {
     SCOPED_TRACE(c.name);

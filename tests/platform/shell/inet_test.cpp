@@ -19,8 +19,8 @@ struct PostResult {
   std::u16string errorText;
 };
 
-PostResult Post(CInternetSession& session, int port, const std::string& body,
-                LPCTSTR user = nullptr, LPCTSTR password = nullptr) {
+PostResult Post(CInternetSession& session, int port, const std::string& body, LPCTSTR user = nullptr,
+                LPCTSTR password = nullptr) {
   PostResult out;
   CHttpConnection* conn = nullptr;
   CHttpFile* file = nullptr;
@@ -72,7 +72,10 @@ TEST(HttpClient, PostSendsExactBytesAndHeaders) {
 }
 
 TEST(HttpClient, ReplyLinesEndWithTheLastLine) {
-  struct Case { const char* reply; const char* last; };
+  struct Case {
+    const char* reply;
+    const char* last;
+  };
   const Case cases[] = {
       {"0", "0"},
       {"0\n", "0"},
@@ -158,7 +161,8 @@ TEST(HttpClient, RequestHeaderModifiers) {
   HttpTestServer server;
   server.Reply(200, "ok");
   CInternetSession session;
-  std::unique_ptr<CHttpConnection> conn(session.GetHttpConnection(u"127.0.0.1", static_cast<INTERNET_PORT>(server.port())));
+  std::unique_ptr<CHttpConnection> conn(
+      session.GetHttpConnection(u"127.0.0.1", static_cast<INTERNET_PORT>(server.port())));
   std::unique_ptr<CHttpFile> file(conn->OpenRequest(CHttpConnection::HTTP_VERB_GET, u"/q?x=1"));
   EXPECT_TRUE(file->AddRequestHeaders(u"X-A: one\r\nX-B: two\r\n", HTTP_ADDREQ_FLAG_ADD_IF_NEW));
   EXPECT_FALSE(file->AddRequestHeaders(u"X-A: again", HTTP_ADDREQ_FLAG_ADD_IF_NEW));
@@ -221,10 +225,17 @@ TEST(HttpClient, ReplyBodyIsCappedPerRequest) {
     std::string body;
   } cases[] = {
       {"announced, at the limit", {pvtest::HttpStep::kReply, 200, body1000, {}}, 1000, 0, body1000},
-      {"announced, past the limit", {pvtest::HttpStep::kReply, 200, body1001, {}}, 1000, ERROR_HTTP_REPLY_TOO_LARGE, ""},
+      {"announced, past the limit",
+       {pvtest::HttpStep::kReply, 200, body1001, {}},
+       1000,
+       ERROR_HTTP_REPLY_TOO_LARGE,
+       ""},
       {"streamed, at the limit", {pvtest::HttpStep::kRaw, 0, head + body1000, {}}, 1000, 0, body1000},
-      {"streamed, past the limit", {pvtest::HttpStep::kRaw, 0, head + std::string(300000, 'c'), {}}, 1000,
-       ERROR_HTTP_REPLY_TOO_LARGE, ""},
+      {"streamed, past the limit",
+       {pvtest::HttpStep::kRaw, 0, head + std::string(300000, 'c'), {}},
+       1000,
+       ERROR_HTTP_REPLY_TOO_LARGE,
+       ""},
       {"nothing allowed", {pvtest::HttpStep::kReply, 200, "x", {}}, 0, ERROR_HTTP_REPLY_TOO_LARGE, ""},
   };
   for (const Case& c : cases) {
@@ -266,7 +277,14 @@ TEST(HttpClient, ConnectionClosedInTheHeadersIsAFailure) {
 }
 
 TEST(HttpClient, ParseUrl) {
-  struct Case { const char16_t* url; BOOL ok; DWORD type; const char16_t* server; const char16_t* object; INTERNET_PORT port; };
+  struct Case {
+    const char16_t* url;
+    BOOL ok;
+    DWORD type;
+    const char16_t* server;
+    const char16_t* object;
+    INTERNET_PORT port;
+  };
   const Case cases[] = {
       {u"http://10.1.2.3:8080/edee/sendSMS.do", TRUE, AFX_INET_SERVICE_HTTP, u"10.1.2.3", u"/edee/sendSMS.do", 8080},
       {u"https://example.test/a?b=c", TRUE, AFX_INET_SERVICE_HTTPS, u"example.test", u"/a?b=c", 443},

@@ -50,8 +50,8 @@ HWND MakeWindow(HWND parent, LPCWSTR text, int x, int y, int cx, int cy) {
     return RegisterClassW(&wc) != 0;
   }();
   (void)registered;
-  return CreateWindowExW(0, u"PvAccTest", text, (parent ? WS_CHILD : WS_OVERLAPPED) | WS_VISIBLE, x, y, cx, cy,
-                         parent, nullptr, nullptr, nullptr);
+  return CreateWindowExW(0, u"PvAccTest", text, (parent ? WS_CHILD : WS_OVERLAPPED) | WS_VISIBLE, x, y, cx, cy, parent,
+                         nullptr, nullptr, nullptr);
 }
 
 TEST(Accessibility, StandardObjectsDescribeTheWindow) {
@@ -104,8 +104,9 @@ TEST(Accessibility, WindowObjectsTravelThroughTheReply) {
   g_custom = &custom;
   HWND top = MakeWindow(nullptr, u"Main", 0, 0, 100, 100);
   IUnknown* got = nullptr;
-  ASSERT_EQ(AccessibleObjectFromWindow(top, static_cast<DWORD>(OBJID_CLIENT), IID_IUnknown,
-                                       reinterpret_cast<void**>(&got)), S_OK);
+  ASSERT_EQ(
+      AccessibleObjectFromWindow(top, static_cast<DWORD>(OBJID_CLIENT), IID_IUnknown, reinterpret_cast<void**>(&got)),
+      S_OK);
   EXPECT_EQ(got, &custom);
   EXPECT_EQ(custom.refs.load(), 2u);  // ours and the caller's; the reply's is gone
   got->Release();

@@ -30,7 +30,10 @@ struct Host : ITextHost {
     pf.dwMask = PFM_ALIGNMENT;
     pf.wAlignment = PFA_LEFT;
   }
-  STDMETHODIMP QueryInterface(REFIID, void** o) override { *o = nullptr; return E_NOINTERFACE; }
+  STDMETHODIMP QueryInterface(REFIID, void** o) override {
+    *o = nullptr;
+    return E_NOINTERFACE;
+  }
   STDMETHODIMP_(ULONG) AddRef() override { return 1; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
   HDC TxGetDC() override { return nullptr; }
@@ -55,15 +58,36 @@ struct Host : ITextHost {
   HRESULT TxActivate(LONG*) override { return E_FAIL; }
   HRESULT TxDeactivate(LONG) override { return E_FAIL; }
   HRESULT TxGetClientRect(LPRECT) override { return E_FAIL; }
-  HRESULT TxGetViewInset(LPRECT rc) override { *rc = {}; return S_OK; }
-  HRESULT TxGetCharFormat(const CHARFORMATW** p) override { *p = &cf; return S_OK; }
-  HRESULT TxGetParaFormat(const PARAFORMAT** p) override { *p = &pf; return S_OK; }
+  HRESULT TxGetViewInset(LPRECT rc) override {
+    *rc = {};
+    return S_OK;
+  }
+  HRESULT TxGetCharFormat(const CHARFORMATW** p) override {
+    *p = &cf;
+    return S_OK;
+  }
+  HRESULT TxGetParaFormat(const PARAFORMAT** p) override {
+    *p = &pf;
+    return S_OK;
+  }
   COLORREF TxGetSysColor(int index) override { return GetSysColor(index); }
-  HRESULT TxGetBackStyle(DWORD* s) override { *s = TXTBACK_TRANSPARENT; return S_OK; }
-  HRESULT TxGetMaxLength(DWORD* n) override { *n = 0x1000000; return S_OK; }
-  HRESULT TxGetScrollBars(DWORD* b) override { *b = 0; return S_OK; }
+  HRESULT TxGetBackStyle(DWORD* s) override {
+    *s = TXTBACK_TRANSPARENT;
+    return S_OK;
+  }
+  HRESULT TxGetMaxLength(DWORD* n) override {
+    *n = 0x1000000;
+    return S_OK;
+  }
+  HRESULT TxGetScrollBars(DWORD* b) override {
+    *b = 0;
+    return S_OK;
+  }
   HRESULT TxGetPasswordChar(WCHAR*) override { return S_FALSE; }
-  HRESULT TxGetAcceleratorPos(LONG* p) override { *p = -1; return S_OK; }
+  HRESULT TxGetAcceleratorPos(LONG* p) override {
+    *p = -1;
+    return S_OK;
+  }
   HRESULT TxGetExtent(SIZEL*) override { return E_NOTIMPL; }
   HRESULT OnTxCharFormatChange(const CHARFORMATW*) override { return E_FAIL; }
   HRESULT OnTxParaFormatChange(const PARAFORMAT*) override { return E_FAIL; }
@@ -81,7 +105,10 @@ struct Host : ITextHost {
   }
   HIMC TxImmGetContext() override { return nullptr; }
   void TxImmReleaseContext(HIMC) override {}
-  HRESULT TxGetSelectionBarWidth(LONG* w) override { *w = 0; return S_OK; }
+  HRESULT TxGetSelectionBarWidth(LONG* w) override {
+    *w = 0;
+    return S_OK;
+  }
 };
 
 struct Memory {
@@ -211,7 +238,8 @@ TEST(RichText, PlainTextMeasuresItsOwnWidthAndWraps) {
   EXPECT_LE(narrow.cx, word.cx + 2);
   LONG w = word.cx + 2, h = 0;
   SIZEL extent{w, 0};
-  ASSERT_EQ(fx.ts->TxGetNaturalSize(DVASPECT_CONTENT, fx.dc, nullptr, nullptr, TXTNS_FITTOCONTENT, &extent, &w, &h), S_OK);
+  ASSERT_EQ(fx.ts->TxGetNaturalSize(DVASPECT_CONTENT, fx.dc, nullptr, nullptr, TXTNS_FITTOCONTENT, &extent, &w, &h),
+            S_OK);
   EXPECT_EQ(h, narrow.cy);
   // Line ends become paragraphs; an empty text measures nothing.
   fx.ts->TxSetText(u"a\r\nb\rc");
@@ -225,14 +253,18 @@ TEST(RichText, PlainTextMeasuresItsOwnWidthAndWraps) {
 }
 
 TEST(RichText, RtfRunsAndEscapes) {
-  struct Case { const char* rtf; const char16_t* text; };
+  struct Case {
+    const char* rtf;
+    const char16_t* text;
+  };
   const Case cases[] = {
       {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0 Hello {\\b bold} world\\par}", u"Hello bold world"},
       {"{\\rtf1 A\\u20320?B\\uc2\\u22909xyC}", u"A\u4F60B\u597DC"},
       {"{\\rtf1 neg\\u-3913?x}", u"neg\uF0B7x"},
       {"{\\rtf1\\ansi\\ansicpg1252 caf\\'e9 \\{x\\}\\\\}", u"caf\u00E9 {x}\\"},
       {"{\\rtf1 one\\line two\\par three}", u"one\rtwo\rthree"},
-      {"{\\rtf1{\\*\\generator Some Writer;}{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}}Body\\tab End}", u"Body\tEnd"},
+      {"{\\rtf1{\\*\\generator Some Writer;}{\\stylesheet{\\s0 Normal;}}{\\info{\\title T}}Body\\tab End}",
+       u"Body\tEnd"},
       {"{\\rtf1 \\unknownword123 kept}", u"kept"},
   };
   for (const Case& c : cases) {

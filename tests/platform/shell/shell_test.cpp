@@ -207,7 +207,14 @@ TEST_F(ShellTest, ShellExecuteIsRecordedWithItsResult) {
   std::u16string udoc = pv::Utf8ToUtf16(doc);
   std::u16string udir = pv::Utf8ToUtf16(dir);
   HWND owner = reinterpret_cast<HWND>(0x55);
-  struct Case { LPCWSTR verb; std::u16string file; LPCWSTR params; LPCWSTR dir; bool ok; INT_PTR error; };
+  struct Case {
+    LPCWSTR verb;
+    std::u16string file;
+    LPCWSTR params;
+    LPCWSTR dir;
+    bool ok;
+    INT_PTR error;
+  };
   const Case cases[] = {
       {u"open", udoc, nullptr, nullptr, true, 0},
       {nullptr, u"https://example.test/account?id=1", nullptr, nullptr, true, 0},
@@ -243,10 +250,16 @@ TEST_F(ShellTest, EntryPointsByNameAndAutoCompleteUnavailable) {
   ASSERT_NE(proc, nullptr);
   EXPECT_TRUE(FAILED(pv::ProcAs<AutoComplete>(proc)(nullptr, SHACF_DEFAULT)));
   FreeLibrary(shlwapi);
-  for (auto [module, name] : {std::pair{u"SHELL32.DLL", "Shell_NotifyIconW"}, {u"shell32", "SHAppBarMessage"},
-                              {u"shell32", "ShellExecuteW"}, {u"WINMM.dll", "PlaySoundW"}, {u"winmm", "sndPlaySoundW"},
-                              {u"oleacc", "LresultFromObject"}, {u"RICHED20.DLL", "CreateTextServices"},
-                              {u"gdi32", "SetLayout"}, {u"msimg32", "GradientFill"}, {u"GdiPlus", "GdiplusStartup"}}) {
+  for (auto [module, name] : {std::pair{u"SHELL32.DLL", "Shell_NotifyIconW"},
+                              {u"shell32", "SHAppBarMessage"},
+                              {u"shell32", "ShellExecuteW"},
+                              {u"WINMM.dll", "PlaySoundW"},
+                              {u"winmm", "sndPlaySoundW"},
+                              {u"oleacc", "LresultFromObject"},
+                              {u"RICHED20.DLL", "CreateTextServices"},
+                              {u"gdi32", "SetLayout"},
+                              {u"msimg32", "GradientFill"},
+                              {u"GdiPlus", "GdiplusStartup"}}) {
     HMODULE m = LoadLibraryW(module);
     ASSERT_NE(m, nullptr) << name;
     EXPECT_NE(GetProcAddress(m, name), nullptr) << name;

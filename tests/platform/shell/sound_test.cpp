@@ -18,8 +18,13 @@ std::string TempFolder() {
   return folder.path();
 }
 
-void Put16(std::string& s, uint16_t v) { s += char(v & 0xFF); s += char(v >> 8); }
-void Put32(std::string& s, uint32_t v) { for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF); }
+void Put16(std::string& s, uint16_t v) {
+  s += char(v & 0xFF);
+  s += char(v >> 8);
+}
+void Put32(std::string& s, uint32_t v) {
+  for (int i = 0; i < 4; ++i) s += char((v >> (8 * i)) & 0xFF);
+}
 
 // A mono 16-bit PCM WAV of `frames` samples.
 std::string Wav(int rate, int frames) {
@@ -58,14 +63,16 @@ TEST(Sound, WavFilesAreDecodedAndRecorded) {
   std::string notWav = WriteFile("text.wav", "this is not a sound");
   std::string missing = TempFolder() + "/missing.wav";
 
-  struct Case { std::string path; UINT flags; BOOL result; bool decoded; };
+  struct Case {
+    std::string path;
+    UINT flags;
+    BOOL result;
+    bool decoded;
+  };
   const Case cases[] = {
-      {good, SND_ASYNC, TRUE, true},
-      {good, SND_ASYNC | SND_FILENAME, TRUE, true},
-      {missing, SND_ASYNC, FALSE, false},
-      {missing, SND_ASYNC | SND_NODEFAULT, FALSE, false},
-      {truncated, SND_ASYNC, FALSE, false},
-      {notWav, SND_ASYNC, FALSE, false},
+      {good, SND_ASYNC, TRUE, true},        {good, SND_ASYNC | SND_FILENAME, TRUE, true},
+      {missing, SND_ASYNC, FALSE, false},   {missing, SND_ASYNC | SND_NODEFAULT, FALSE, false},
+      {truncated, SND_ASYNC, FALSE, false}, {notWav, SND_ASYNC, FALSE, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(sndPlaySoundW(U(c.path).c_str(), c.flags), c.result) << c.path;
@@ -99,9 +106,13 @@ TEST(Sound, AliasesAndTheDefaultSound) {
   EXPECT_FALSE(sndPlaySoundW(u"/nowhere/gone.wav", SND_ASYNC | SND_NODEFAULT));
   // Windows-style separators, even doubled ones, find the file.
   std::string back = click;
-  for (auto& ch : back) if (ch == '/') ch = '\\';
+  for (auto& ch : back)
+    if (ch == '/') ch = '\\';
   std::string doubled;
-  for (char ch : back) { doubled += ch; if (ch == '\\') doubled += '\\'; }
+  for (char ch : back) {
+    doubled += ch;
+    if (ch == '\\') doubled += '\\';
+  }
   EXPECT_TRUE(sndPlaySoundW(U(doubled).c_str(), SND_ASYNC));
 
   auto reqs = pv::sound::Requests();

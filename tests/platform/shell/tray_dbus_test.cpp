@@ -130,8 +130,7 @@ class FakeWatcher {
     dbus_connection_register_object_path(conn_, "/StatusNotifierWatcher", &vt, this);
     dbus_connection_add_filter(conn_, &FakeWatcher::OnSignal, this, nullptr);
     thread_ = std::thread([this] {
-      while (!stop_ && dbus_connection_read_write_dispatch(conn_, 50)) {
-      }
+      while (!stop_ && dbus_connection_read_write_dispatch(conn_, 50)) {}
     });
   }
   ~FakeWatcher() {
@@ -190,8 +189,8 @@ class FakeWatcher {
     std::lock_guard<std::mutex> l(w->mu_);
     if (dbus_message_is_signal(m, "org.freedesktop.DBus", "NameOwnerChanged")) {
       const char *name = nullptr, *old = nullptr, *now = nullptr;
-      if (dbus_message_get_args(m, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &old, DBUS_TYPE_STRING,
-                                &now, DBUS_TYPE_INVALID) &&
+      if (dbus_message_get_args(m, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &old, DBUS_TYPE_STRING, &now,
+                                DBUS_TYPE_INVALID) &&
           !*now)
         w->gone_.push_back(name);
     } else if (dbus_message_has_interface(m, kItemIface)) {
@@ -225,8 +224,8 @@ struct Owner {
     wc.lpfnWndProc = &Proc;
     wc.lpszClassName = u"PvDesktopTrayOwner";
     RegisterClassW(&wc);
-    hwnd = CreateWindowExW(0, u"PvDesktopTrayOwner", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                           nullptr);
+    hwnd =
+        CreateWindowExW(0, u"PvDesktopTrayOwner", u"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     calls.clear();
   }
   ~Owner() { DestroyWindow(hwnd); }
@@ -320,8 +319,8 @@ class DesktopTrayTest : public ::testing::Test {
 
   // Reads a property; the reply (caller unrefs) positioned inside the variant.
   DBusMessage* Get(const std::string& service, const char* prop, DBusMessageIter* value) {
-    DBusMessage* m = dbus_message_new_method_call(service.c_str(), "/StatusNotifierItem",
-                                                  "org.freedesktop.DBus.Properties", "Get");
+    DBusMessage* m =
+        dbus_message_new_method_call(service.c_str(), "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get");
     const char* iface = kItemIface;
     dbus_message_append_args(m, DBUS_TYPE_STRING, &iface, DBUS_TYPE_STRING, &prop, DBUS_TYPE_INVALID);
     DBusMessage* r = dbus_connection_send_with_reply_and_block(client, m, 5000, nullptr);
@@ -429,12 +428,21 @@ TEST_F(DesktopTrayTest, DesktopClicksArriveAsTheCallbackMessage) {
       {"click", 0, {"Activate"}, false, {WM_LBUTTONDOWN, WM_LBUTTONUP}},
       {"right click", 0, {"ContextMenu"}, false, {WM_RBUTTONDOWN, WM_RBUTTONUP}},
       {"middle click", 0, {"SecondaryActivate"}, false, {WM_MBUTTONDOWN, WM_MBUTTONUP}},
-      {"double click", 0, {"Activate", "Activate"}, false,
+      {"double click",
+       0,
+       {"Activate", "Activate"},
+       false,
        {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}},
-      {"two slow clicks", 0, {"Activate", "Activate"}, true,
+      {"two slow clicks",
+       0,
+       {"Activate", "Activate"},
+       true,
        {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDOWN, WM_LBUTTONUP}},
       {"newer click", NOTIFYICON_VERSION, {"Activate"}, false, {WM_LBUTTONDOWN, WM_LBUTTONUP, NIN_SELECT}},
-      {"newest right click", NOTIFYICON_VERSION_4, {"ContextMenu"}, false,
+      {"newest right click",
+       NOTIFYICON_VERSION_4,
+       {"ContextMenu"},
+       false,
        {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU}},
   };
   FakeWatcher watcher(bus->address);

@@ -100,10 +100,14 @@ TEST(DialogInitData, DecoderReadsOlderNumbersAndRefusesDamage) {
   tooLong[4] = 0xFF;
   tooLong[7] = 0x7F;
   std::vector<Case> cases = {
-      {"older list and combo numbers", cat(Record(5, 0x0401, std::string("a\0", 2)), Record(6, 0x0403, "b")), true,
+      {"older list and combo numbers",
+       cat(Record(5, 0x0401, std::string("a\0", 2)), Record(6, 0x0403, "b")),
+       true,
        {{5, kLbAdd, u"a"}, {6, kCbAdd, u"b"}}},
       {"a text without its zero", Record(5, kCbAdd, "abc"), true, {{5, kCbAdd, u"abc"}}},
-      {"data after the end mark is not read", cat(cat(Record(5, kCbAdd, "x"), {0, 0}), {1, 2, 3}), true,
+      {"data after the end mark is not read",
+       cat(cat(Record(5, kCbAdd, "x"), {0, 0}), {1, 2, 3}),
+       true,
        {{5, kCbAdd, u"x"}}},
       {"another message is kept as it is", Record(5, 0x1234, "x"), true, {{5, 0x1234, u"x"}}},
       {"a length beyond the data", tooLong, false, {}},
@@ -130,7 +134,8 @@ TEST(DialogInitData, CompilerRefusesItemsItCannotStore) {
   const char* head = "dialog 1 0 0 100 50\n  combobox 10, 1, 1, 50, 50\n  edittext 11, 1, 20, 50, 12\n";
   std::vector<Case> cases = {
       {"  items 12 \"x\"\nend\n", "src.pvrc:4: 'items' names control 12, which the dialog does not have"},
-      {"  items 11 \"x\"\nend\n", "src.pvrc:4: 'items' fill only list boxes and combo boxes (control 11 is of class Edit)"},
+      {"  items 11 \"x\"\nend\n",
+       "src.pvrc:4: 'items' fill only list boxes and combo boxes (control 11 is of class Edit)"},
       {"  items 10\nend\n", "src.pvrc:4: 'items' needs at least one text"},
       {"  items 10 \"a\\0b\"\nend\n", "src.pvrc:4: an item's text cannot hold a zero character"},
       {"  items 10 \"a\" 5\nend\n", "src.pvrc:4: an item's text is expected"},

@@ -244,7 +244,8 @@ TEST(Files, FormatMessageTextsAndInserts) {
                                          {ERROR_ACCESS_DENIED, u"Access is not allowed.\r\n"},
                                          {ERROR_MOD_NOT_FOUND, u"The module was not found.\r\n"},
                                          {static_cast<DWORD>(E_INVALIDARG), u"A parameter is not valid.\r\n"}}) {
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.code, 0, buf, 256, nullptr);
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, c.code, 0, buf, 256,
+                             nullptr);
     EXPECT_EQ(std::u16string(c.text), std::u16string(buf, n));
   }
   EXPECT_EQ(0u, FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buf, 256, nullptr));
@@ -257,8 +258,8 @@ TEST(Files, FormatMessageTextsAndInserts) {
                            0, 0, buf, 256, args);
   EXPECT_EQ(u"qty.tgd has 42 rows (100%)\r\n", std::u16string(buf, n));
   LPWSTR allocated = nullptr;
-  n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK, nullptr,
-                     ERROR_DISK_FULL, 0, reinterpret_cast<LPWSTR>(&allocated), 0, nullptr);
+  n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                     nullptr, ERROR_DISK_FULL, 0, reinterpret_cast<LPWSTR>(&allocated), 0, nullptr);
   ASSERT_NE(nullptr, allocated);
   EXPECT_EQ(u"The disk is full.", std::u16string(allocated, n));
   LocalFree(allocated);

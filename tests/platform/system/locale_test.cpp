@@ -75,13 +75,11 @@ TEST(Locale, PicturesMatchGlibc) {
     bool time;
   };
   std::vector<Pic> pictures = {
-      {u"dddd", "%A", false},        {u"ddd", "%a", false},      {u"MMMM", "%B", false},
-      {u"MMM", "%b", false},         {u"dd.MM.yy", "%d.%m.%y", false},
-      {u"d/M/yyyy", "%-d/%-m/%Y", false},
-      {u"HH:mm:ss", "%H:%M:%S", true},
-      {u"h:m:s", "%-I:%-M:%-S", true},
-      {u"hh tt", "%I %p", true},
-      {u"'at' H", "at %-H", true},
+      {u"dddd", "%A", false},           {u"ddd", "%a", false},
+      {u"MMMM", "%B", false},           {u"MMM", "%b", false},
+      {u"dd.MM.yy", "%d.%m.%y", false}, {u"d/M/yyyy", "%-d/%-m/%Y", false},
+      {u"HH:mm:ss", "%H:%M:%S", true},  {u"h:m:s", "%-I:%-M:%-S", true},
+      {u"hh tt", "%I %p", true},        {u"'at' H", "at %-H", true},
   };
   std::vector<SYSTEMTIME> times;
   for (int m = 1; m <= 12; ++m) times.push_back(At(2026, m, 3 + m, (m * 5) % 24, m * 4, m * 3));
@@ -140,7 +138,8 @@ TEST(Locale, LocalePicturesAndFlags) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.lcid << " flags " << c.flags);
-    EXPECT_EQ(std::u16string(c.expected), c.time ? Time(c.lcid, c.flags, st, c.picture) : Date(c.lcid, c.flags, st, c.picture));
+    EXPECT_EQ(std::u16string(c.expected),
+              c.time ? Time(c.lcid, c.flags, st, c.picture) : Date(c.lcid, c.flags, st, c.picture));
   }
   SYSTEMTIME noon = At(2026, 1, 1, 12, 0, 0), midnight = At(2026, 1, 1, 0, 30, 0);
   EXPECT_EQ(u"12:00:00 PM", Time(0x0409, 0, noon));
@@ -228,21 +227,21 @@ TEST(Locale, CompareAndMap) {
     DWORD flags;
     int expected;
   };
-  for (const auto& c : std::vector<Case>{
-           {u"abc", u"ABC", NORM_IGNORECASE, CSTR_EQUAL},
-           {u"abc", u"ABC", 0, CSTR_LESS_THAN},  // lower case first, after the letters tie
-           {u"apple", u"Banana", 0, CSTR_LESS_THAN},  // letters before case
-           {u"Zebra", u"apple", NORM_IGNORECASE, CSTR_GREATER_THAN},
-           {u"\u00e4pfel", u"Apfel", NORM_IGNORECASE | NORM_IGNORENONSPACE, CSTR_EQUAL},
-           {u"\u00e4pfel", u"apfel", NORM_IGNORECASE, CSTR_GREATER_THAN},
-           {u"\u00e4pfel", u"bpfel", 0, CSTR_LESS_THAN},  // the accent does not move it past b
-           {u"Stra\u00dfe", u"STRASSE", NORM_IGNORECASE | NORM_IGNORENONSPACE, CSTR_EQUAL},
-           {u"a-b", u"ab", NORM_IGNORESYMBOLS, CSTR_EQUAL},
-           {u"9", u"a", 0, CSTR_LESS_THAN},
-           {u" x", u"x", 0, CSTR_LESS_THAN},
-           {u"\u0416", u"\u0436", NORM_IGNORECASE, CSTR_EQUAL},
-           {u"ab", u"abc", NORM_IGNORECASE, CSTR_LESS_THAN},
-           {u"", u"", 0, CSTR_EQUAL}}) {
+  for (const auto& c :
+       std::vector<Case>{{u"abc", u"ABC", NORM_IGNORECASE, CSTR_EQUAL},
+                         {u"abc", u"ABC", 0, CSTR_LESS_THAN},       // lower case first, after the letters tie
+                         {u"apple", u"Banana", 0, CSTR_LESS_THAN},  // letters before case
+                         {u"Zebra", u"apple", NORM_IGNORECASE, CSTR_GREATER_THAN},
+                         {u"\u00e4pfel", u"Apfel", NORM_IGNORECASE | NORM_IGNORENONSPACE, CSTR_EQUAL},
+                         {u"\u00e4pfel", u"apfel", NORM_IGNORECASE, CSTR_GREATER_THAN},
+                         {u"\u00e4pfel", u"bpfel", 0, CSTR_LESS_THAN},  // the accent does not move it past b
+                         {u"Stra\u00dfe", u"STRASSE", NORM_IGNORECASE | NORM_IGNORENONSPACE, CSTR_EQUAL},
+                         {u"a-b", u"ab", NORM_IGNORESYMBOLS, CSTR_EQUAL},
+                         {u"9", u"a", 0, CSTR_LESS_THAN},
+                         {u" x", u"x", 0, CSTR_LESS_THAN},
+                         {u"\u0416", u"\u0436", NORM_IGNORECASE, CSTR_EQUAL},
+                         {u"ab", u"abc", NORM_IGNORECASE, CSTR_LESS_THAN},
+                         {u"", u"", 0, CSTR_EQUAL}}) {
     SCOPED_TRACE(pv::sys::ToUtf8(c.a) + " / " + pv::sys::ToUtf8(c.b));
     EXPECT_EQ(c.expected, CompareStringW(LOCALE_USER_DEFAULT, c.flags, c.a, -1, c.b, -1));
   }
@@ -280,8 +279,8 @@ TEST(Locale, NamesAndSeparatorsComeFromTheSystem) {
     LCTYPE type;
     nl_item item;
   };
-  std::vector<Item> items = {{LOCALE_S1159, AM_STR},      {LOCALE_S2359, PM_STR},
-                             {LOCALE_SDECIMAL, RADIXCHAR}, {LOCALE_STHOUSAND, THOUSEP}};
+  std::vector<Item> items = {
+      {LOCALE_S1159, AM_STR}, {LOCALE_S2359, PM_STR}, {LOCALE_SDECIMAL, RADIXCHAR}, {LOCALE_STHOUSAND, THOUSEP}};
   for (int i = 0; i < 7; ++i) {
     int sunday = (i + 1) % 7;  // LOCALE_SDAYNAME1 is Monday, DAY_1 Sunday
     items.push_back({LOCALE_SDAYNAME1 + static_cast<LCTYPE>(i), static_cast<nl_item>(DAY_1 + sunday)});
@@ -314,9 +313,9 @@ TEST(Locale, EachLocaleAnswersForItself) {
       {0x040C, LOCALE_SMONTHNAME1 + 2, u"mars"},
       {0x040C, LOCALE_SDAYNAME1, u"lundi"},
       {0x0804, LOCALE_SMONTHNAME1 + 11, u"十二月"},  // 十二月
-      {0x0804, LOCALE_S1159, u"上午"},                   // 上午
-      {0x0409, LOCALE_IFIRSTDAYOFWEEK, u"6"},  // Sunday
-      {0x0407, LOCALE_IFIRSTDAYOFWEEK, u"0"},  // Monday
+      {0x0804, LOCALE_S1159, u"上午"},               // 上午
+      {0x0409, LOCALE_IFIRSTDAYOFWEEK, u"6"},        // Sunday
+      {0x0407, LOCALE_IFIRSTDAYOFWEEK, u"0"},        // Monday
       {0x040C, LOCALE_IFIRSTDAYOFWEEK, u"0"},
       {0x0804, LOCALE_IFIRSTDAYOFWEEK, u"0"},
       {0x0409, LOCALE_IFIRSTWEEKOFYEAR, u"0"},
@@ -450,9 +449,8 @@ TEST(Locale, SetThreadLocaleRefusesWhatItCannotServe) {
 
 // CompareString sorts as the locale's collation does: pinyin for zh-CN.
 TEST(Locale, CompareStringUsesTheLocalesCollation) {
-  const std::vector<std::u16string> names = {u"张三", u"李四", u"王五", u"阿林",
-                                             u"赵六", u"刘七", u"Bär",     u"Baer",
-                                             u"bar",          u"Bar",          u"co-op",        u"coop"};
+  const std::vector<std::u16string> names = {u"张三", u"李四", u"王五", u"阿林", u"赵六",  u"刘七",
+                                             u"Bär",  u"Baer", u"bar",  u"Bar",  u"co-op", u"coop"};
   for (const TestLocale& loc : kTestLocales) {
     locale_t c = newlocale(LC_ALL_MASK, loc.glibc, static_cast<locale_t>(nullptr));
     if (!c) {
@@ -528,4 +526,3 @@ TEST(Locale, WSetLocale) {
 }
 
 }  // namespace
-

@@ -107,14 +107,15 @@ TEST(MessageBoxes, DefaultButtonsAndHeadlessSink) {
     std::vector<int> buttons;
     int answer;
   };
-  for (const auto& c : std::vector<Case>{{MB_OK, {IDOK}, IDOK},
-                                         {MB_OKCANCEL | MB_DEFBUTTON2, {IDOK, IDCANCEL}, IDCANCEL},
-                                         {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, {IDABORT, IDRETRY, IDIGNORE}, IDIGNORE},
-                                         {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}, IDYES},
-                                         {MB_YESNO | MB_DEFBUTTON4, {IDYES, IDNO}, IDYES},
-                                         {MB_RETRYCANCEL | MB_HELP, {IDRETRY, IDCANCEL, IDHELP}, IDRETRY},
-                                         {MB_OK | MB_HELP | MB_DEFBUTTON2, {IDOK, IDHELP}, IDOK},
-                                         {MB_CANCELTRYCONTINUE | MB_DEFBUTTON3, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCONTINUE}}) {
+  for (const auto& c :
+       std::vector<Case>{{MB_OK, {IDOK}, IDOK},
+                         {MB_OKCANCEL | MB_DEFBUTTON2, {IDOK, IDCANCEL}, IDCANCEL},
+                         {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, {IDABORT, IDRETRY, IDIGNORE}, IDIGNORE},
+                         {MB_YESNOCANCEL, {IDYES, IDNO, IDCANCEL}, IDYES},
+                         {MB_YESNO | MB_DEFBUTTON4, {IDYES, IDNO}, IDYES},
+                         {MB_RETRYCANCEL | MB_HELP, {IDRETRY, IDCANCEL, IDHELP}, IDRETRY},
+                         {MB_OK | MB_HELP | MB_DEFBUTTON2, {IDOK, IDHELP}, IDOK},
+                         {MB_CANCELTRYCONTINUE | MB_DEFBUTTON3, {IDCANCEL, IDTRYAGAIN, IDCONTINUE}, IDCONTINUE}}) {
     SCOPED_TRACE(c.type);
     EXPECT_EQ(c.buttons, pv::MessageBoxButtons(c.type));
     EXPECT_EQ(c.answer, pv::MessageBoxDefaultAnswer(c.type));

@@ -216,8 +216,10 @@ TEST(Registry, QueryEnumerateAndErrorRules) {
             RegCreateKeyExW(HKEY_CURRENT_USER, u"software\\t", 0, nullptr, 0, KEY_READ, nullptr, &again, &disposition));
   EXPECT_EQ(REG_OPENED_EXISTING_KEY, disposition);
   RegCloseKey(again);
-  EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExW(HKEY_CURRENT_USER, u"\\lead", 0, nullptr, 0, KEY_READ, nullptr, &again, nullptr));
-  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegCreateKeyExW(HKEY_CURRENT_USER, u"a\\\\b", 0, nullptr, 0, KEY_READ, nullptr, &again, nullptr));
+  EXPECT_EQ(ERROR_BAD_PATHNAME,
+            RegCreateKeyExW(HKEY_CURRENT_USER, u"\\lead", 0, nullptr, 0, KEY_READ, nullptr, &again, nullptr));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegCreateKeyExW(HKEY_CURRENT_USER, u"a\\\\b", 0, nullptr, 0, KEY_READ, nullptr, &again, nullptr));
   RegCloseKey(k);
 }
 
@@ -433,8 +435,8 @@ TEST(Registry, UnreadableFileIsKeptAndNeverOverwritten) {
             RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
   {
     pv::RegistryWriteBatch batch;
-    EXPECT_EQ(static_cast<LONG>(ERROR_CANTREAD),
-              RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\New", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    EXPECT_EQ(static_cast<LONG>(ERROR_CANTREAD), RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\New", 0, nullptr, 0,
+                                                                 KEY_ALL_ACCESS, nullptr, &k, nullptr));
   }
   std::string err = testing::internal::GetCapturedStderr();
   pv::sys::SetReadFailureHookForTests(nullptr);
@@ -527,8 +529,8 @@ TEST(Registry, BatchedChangeThatCannotBeSavedFails) {
   testing::internal::CaptureStderr();
   {
     pv::RegistryWriteBatch batch;
-    EXPECT_EQ(static_cast<LONG>(ERROR_CANTWRITE),
-              RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr));
+    EXPECT_EQ(static_cast<LONG>(ERROR_CANTWRITE), RegCreateKeyExW(HKEY_CURRENT_USER, u"Software\\Lost", 0, nullptr, 0,
+                                                                  KEY_ALL_ACCESS, nullptr, &k, nullptr));
   }
   // Unbatched, the same change fails as it always did.
   EXPECT_EQ(static_cast<LONG>(ERROR_CANTWRITE),
@@ -543,9 +545,7 @@ TEST(Registry, BatchedChangeThatCannotBeSavedFails) {
 // sets and closes many keys costs one write. A process killed between
 // flushes loses only the changes since the last one, and the file it leaves
 // is whole.
-bool FileHas(const std::string& text) {
-  return ReadFile(pv::RegistryFilePath()).find(text) != std::string::npos;
-}
+bool FileHas(const std::string& text) { return ReadFile(pv::RegistryFilePath()).find(text) != std::string::npos; }
 
 TEST(Registry, ClosedKeysWaitForOneWriteAtTheNextFlush) {
   TempHome home;

@@ -104,7 +104,9 @@ TEST(Resources, MenuAcceleratorDialogAndToolBarData) {
     WORD key;
     WORD cmd;
   };
-  Expected expected[] = {{0x01 | 0x08, 'N', ID_FILE_NEW}, {0x00, 3, ID_EDIT_COPY}, {0x01 | 0x10, 0x73, ID_APP_EXIT},
+  Expected expected[] = {{0x01 | 0x08, 'N', ID_FILE_NEW},
+                         {0x00, 3, ID_EDIT_COPY},
+                         {0x01 | 0x10, 0x73, ID_APP_EXIT},
                          {0x80, 'o', ID_FILE_OPEN}};
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);

@@ -81,7 +81,10 @@ TEST_F(LayeredArgb, ImagesFromUpdateLayeredWindowArePremultipliedWithTheirOwnAlp
       {"per-pixel alpha", 0, 255, ULW_ALPHA, {0xFF00FF00u, 0x80400000u, 0, 0x40400000u, 0xFF0000FFu}},
       // The constant alpha is the desktop window's opacity, not in the image.
       {"per-pixel and constant alpha", 0, 128, ULW_ALPHA, {0xFF00FF00u, 0x80400000u, 0, 0x40400000u, 0xFF0000FFu}},
-      {"per-pixel alpha and a key", RGB(0, 0, 255), 255, ULW_ALPHA | ULW_COLORKEY,
+      {"per-pixel alpha and a key",
+       RGB(0, 0, 255),
+       255,
+       ULW_ALPHA | ULW_COLORKEY,
        {0xFF00FF00u, 0x80400000u, 0, 0x40400000u, 0}},
       // Without per-pixel alpha every pixel but the key's covers what is below.
       {"a key alone", RGB(0, 0, 255), 255, ULW_COLORKEY, {0xFF00FF00u, 0xFF400000u, 0xFF000000u, 0xFFFF0000u, 0}},

@@ -247,8 +247,9 @@ TEST_F(WmTest, ThePointerMovingAlongTheMenuBarSwitchesMenus) {
   ASSERT_EQ(opened.size(), 2u);
   EXPECT_EQ(opened[0], file);
   EXPECT_EQ(opened[1], edit);
-  bool copied = std::any_of(Log().begin(), Log().end(),
-                            [&](const Entry& e) { return e.hwnd == w && e.msg == WM_COMMAND && LOWORD(e.wParam) == 201; });
+  bool copied = std::any_of(Log().begin(), Log().end(), [&](const Entry& e) {
+    return e.hwnd == w && e.msg == WM_COMMAND && LOWORD(e.wParam) == 201;
+  });
   EXPECT_TRUE(copied);
   EXPECT_EQ(Messages(w, {WM_EXITMENULOOP}).size(), 1u);  // one menu loop throughout
 }

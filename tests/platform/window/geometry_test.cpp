@@ -21,26 +21,106 @@ TEST_F(WmTest, SetWindowPosFlagTable) {
     bool visible;
   };
   const Case cases[] = {
-      {"move", false, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER,
-       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE}, {30, 40, 130, 90}, true},
-      {"size", false, 0, 0, 120, 70, SWP_NOMOVE | SWP_NOZORDER,
-       {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_SIZE}, {10, 10, 130, 80}, true},
-      {"move and size", false, 1, 2, 3, 4, SWP_NOZORDER,
-       {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE}, {1, 2, 4, 6}, true},
-      {"same place", false, 10, 10, 100, 50, SWP_NOZORDER,
-       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}, {10, 10, 110, 60}, true},
-      {"frame changed", false, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED,
-       {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED}, {10, 10, 110, 60}, true},
-      {"no changing", false, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOSENDCHANGING,
-       {WM_WINDOWPOSCHANGED, WM_MOVE}, {5, 5, 105, 55}, true},
-      {"show", true, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW,
-       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}, {10, 10, 110, 60}, true},
-      {"hide", false, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW,
-       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}, {10, 10, 110, 60}, false},
-      {"show when shown is no show", false, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW,
-       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}, {10, 10, 110, 60}, true},
-      {"async on own thread", false, 7, 7, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_ASYNCWINDOWPOS,
-       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE}, {7, 7, 107, 57}, true},
+      {"move",
+       false,
+       30,
+       40,
+       0,
+       0,
+       SWP_NOSIZE | SWP_NOZORDER,
+       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE},
+       {30, 40, 130, 90},
+       true},
+      {"size",
+       false,
+       0,
+       0,
+       120,
+       70,
+       SWP_NOMOVE | SWP_NOZORDER,
+       {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_SIZE},
+       {10, 10, 130, 80},
+       true},
+      {"move and size",
+       false,
+       1,
+       2,
+       3,
+       4,
+       SWP_NOZORDER,
+       {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED, WM_MOVE, WM_SIZE},
+       {1, 2, 4, 6},
+       true},
+      {"same place",
+       false,
+       10,
+       10,
+       100,
+       50,
+       SWP_NOZORDER,
+       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED},
+       {10, 10, 110, 60},
+       true},
+      {"frame changed",
+       false,
+       0,
+       0,
+       0,
+       0,
+       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED,
+       {WM_WINDOWPOSCHANGING, WM_NCCALCSIZE, WM_WINDOWPOSCHANGED},
+       {10, 10, 110, 60},
+       true},
+      {"no changing",
+       false,
+       5,
+       5,
+       0,
+       0,
+       SWP_NOSIZE | SWP_NOZORDER | SWP_NOSENDCHANGING,
+       {WM_WINDOWPOSCHANGED, WM_MOVE},
+       {5, 5, 105, 55},
+       true},
+      {"show",
+       true,
+       0,
+       0,
+       0,
+       0,
+       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW,
+       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED},
+       {10, 10, 110, 60},
+       true},
+      {"hide",
+       false,
+       0,
+       0,
+       0,
+       0,
+       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_HIDEWINDOW,
+       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED},
+       {10, 10, 110, 60},
+       false},
+      {"show when shown is no show",
+       false,
+       0,
+       0,
+       0,
+       0,
+       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_SHOWWINDOW,
+       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED},
+       {10, 10, 110, 60},
+       true},
+      {"async on own thread",
+       false,
+       7,
+       7,
+       0,
+       0,
+       SWP_NOSIZE | SWP_NOZORDER | SWP_ASYNCWINDOWPOS,
+       {WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_MOVE},
+       {7, 7, 107, 57},
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -177,14 +257,16 @@ TEST_F(WmTest, FrameSizesAndAdjustWindowRect) {
       {WS_OVERLAPPEDWINDOW, 0, TRUE, {-fr, -fr - cap - menu, 100 + fr, 100 + fr}},
       {WS_POPUP | WS_CAPTION, 0, FALSE, {-dlg, -dlg - cap, 100 + dlg, 100 + dlg}},
       {WS_CHILD, WS_EX_CLIENTEDGE, FALSE, {-2, -2, 102, 102}},
-      {WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW, FALSE,
+      {WS_POPUP | WS_CAPTION,
+       WS_EX_TOOLWINDOW,
+       FALSE,
        {-dlg, -dlg - GetSystemMetrics(SM_CYSMCAPTION), 100 + dlg, 100 + dlg}},
   };
   for (const Case& c : cases) {
     RECT r{0, 0, 100, 100};
     AdjustWindowRectEx(&r, c.style, c.menu, c.ex);
-    EXPECT_TRUE(EqualRect(&r, &c.expected)) << c.style << " " << r.left << "," << r.top << "," << r.right << ","
-                                            << r.bottom;
+    EXPECT_TRUE(EqualRect(&r, &c.expected))
+        << c.style << " " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     if (c.menu) continue;
     // A real window of that style has exactly that client area (big enough
     // for the minimum tracking size of sizable windows).
@@ -290,10 +372,13 @@ TEST_F(WmTest, MonitorsWorkAreaAndMetrics) {
   EXPECT_EQ(mi.dwFlags, static_cast<DWORD>(MONITORINFOF_PRIMARY));
   EXPECT_EQ(mi.rcWork.bottom, 738);
   int count = 0;
-  EnumDisplayMonitors(nullptr, nullptr, [](HMONITOR, HDC, LPRECT, LPARAM p) -> BOOL {
-    ++*reinterpret_cast<int*>(p);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&count));
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR, HDC, LPRECT, LPARAM p) -> BOOL {
+        ++*reinterpret_cast<int*>(p);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
   EXPECT_EQ(count, 2);
   NONCLIENTMETRICSW ncm{};
   ncm.cbSize = sizeof(ncm);

@@ -70,8 +70,13 @@ TEST_F(WmTest, MouseFlagsAreTakenWhenTheInputHappens) {
   pv::test::MouseDown(Button::Right, 30, 30);
   pv::test::MouseUp(Button::Right, 30, 30);
   pv::test::PumpUntilIdle();
-  struct Expect { UINT msg; WPARAM keys; } expected[] = {
-      {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT}, {WM_LBUTTONUP, MK_SHIFT}, {WM_RBUTTONDOWN, MK_RBUTTON}, {WM_RBUTTONUP, 0}};
+  struct Expect {
+    UINT msg;
+    WPARAM keys;
+  } expected[] = {{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT},
+                  {WM_LBUTTONUP, MK_SHIFT},
+                  {WM_RBUTTONDOWN, MK_RBUTTON},
+                  {WM_RBUTTONUP, 0}};
   for (const Expect& x : expected) {
     auto seen = Messages(a, {x.msg});
     ASSERT_EQ(seen.size(), 1u) << x.msg;
@@ -95,9 +100,9 @@ TEST_F(WmTest, ActivationAndFocusSequences) {
   // Focusing a child of an inactive window activates its window first.
   EXPECT_EQ(SetFocus(b1), a);
   auto seq = Pairs({WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS, WM_ACTIVATEAPP});
-  std::vector<std::pair<HWND, UINT>> expected = {
-      {a, WM_NCACTIVATE}, {a, WM_ACTIVATE},  {b, WM_NCACTIVATE}, {b, WM_ACTIVATE},
-      {a, WM_KILLFOCUS},  {b, WM_SETFOCUS},  {b, WM_KILLFOCUS},  {b1, WM_SETFOCUS}};
+  std::vector<std::pair<HWND, UINT>> expected = {{a, WM_NCACTIVATE}, {a, WM_ACTIVATE},  {b, WM_NCACTIVATE},
+                                                 {b, WM_ACTIVATE},   {a, WM_KILLFOCUS}, {b, WM_SETFOCUS},
+                                                 {b, WM_KILLFOCUS},  {b1, WM_SETFOCUS}};
   EXPECT_EQ(seq, expected);
   for (const Entry& e : Log()) {
     if (e.hwnd == a && e.msg == WM_ACTIVATE) {

@@ -34,7 +34,7 @@ TEST_F(WmTest, MenuObjectsAnswerQueriesByCommandAndPosition) {
   EXPECT_EQ(GetMenuItemCount(bar), 2);
   EXPECT_EQ(GetMenuItemCount(file), 5);
   EXPECT_EQ(GetMenuItemID(file, 0), 101u);
-  EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(-1));  // a pop-up
+  EXPECT_EQ(GetMenuItemID(file, 3), static_cast<UINT>(-1));                                   // a pop-up
   EXPECT_EQ(GetMenuState(bar, 102, MF_BYCOMMAND) & MF_GRAYED, static_cast<UINT>(MF_GRAYED));  // found in a sub-menu
   EXPECT_EQ(GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
   EXPECT_EQ(GetMenuState(file, 3, MF_BYPOSITION) >> 8, 2u);  // a pop-up reports its item count
@@ -148,17 +148,17 @@ class MenuTrackTest : public WmTest {
 
 TEST_F(MenuTrackTest, KeyboardChoosesAndNotificationsComeInOrder) {
   HMENU file = GetSubMenu(menu, 0);
-  pv::test::KeyPress(VK_DOWN);  // Open
-  pv::test::KeyPress(VK_DOWN);  // Save (grayed, still selectable)
-  pv::test::KeyPress(VK_DOWN);  // skips the separator: Recent
+  pv::test::KeyPress(VK_DOWN);   // Open
+  pv::test::KeyPress(VK_DOWN);   // Save (grayed, still selectable)
+  pv::test::KeyPress(VK_DOWN);   // skips the separator: Recent
   pv::test::KeyPress(VK_RIGHT);  // opens Recent with its first item
   pv::test::KeyPress(VK_DOWN);
   pv::test::KeyPress(VK_RETURN);
   EXPECT_EQ(Track(file, TPM_RETURNCMD), 202u);
-  auto m = Messages(owner, {WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP, WM_EXITMENULOOP,
-                            WM_COMMAND});
-  EXPECT_EQ(m, (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_INITMENUPOPUP,
-                                  WM_UNINITMENUPOPUP, WM_UNINITMENUPOPUP, WM_EXITMENULOOP}));
+  auto m = Messages(owner,
+                    {WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP, WM_EXITMENULOOP, WM_COMMAND});
+  EXPECT_EQ(m, (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP,
+                                  WM_UNINITMENUPOPUP, WM_EXITMENULOOP}));
   EXPECT_EQ(PopupWindow(), nullptr);  // closed
   EXPECT_EQ(GetCapture(), nullptr);
   // The last WM_MENUSELECT says the menu closed.
@@ -254,8 +254,8 @@ TEST_F(MenuTrackTest, MenuBarByKeyboardPostsTheCommand) {
   SetFocus(owner);
   pv::test::PumpUntilIdle();
   Log().clear();
-  pv::test::KeyPress(VK_F10);   // enters the bar: File opens
-  pv::test::KeyPress(VK_RIGHT);  // Edit
+  pv::test::KeyPress(VK_F10);     // enters the bar: File opens
+  pv::test::KeyPress(VK_RIGHT);   // Edit
   pv::test::KeyPress(VK_RETURN);  // Undo
   pv::test::PumpUntilIdle();
   bool undo = false;
@@ -318,9 +318,9 @@ TEST_F(WmTest, AcceleratorsTranslateKeysIntoCommands) {
   };
   const Case cases[] = {
       {[] { pv::test::Chord(FCONTROL, 'O'); }, {101}},
-      {[] { pv::test::KeyPress('O'); }, {}},                                // without Ctrl: no
-      {[] { pv::test::Chord(FCONTROL | FSHIFT, 'O'); }, {}},                // extra Shift: no
-      {[] { pv::test::Chord(FCONTROL | FSHIFT, 'S'); }, {}},                // grayed in the menu: swallowed
+      {[] { pv::test::KeyPress('O'); }, {}},                  // without Ctrl: no
+      {[] { pv::test::Chord(FCONTROL | FSHIFT, 'O'); }, {}},  // extra Shift: no
+      {[] { pv::test::Chord(FCONTROL | FSHIFT, 'S'); }, {}},  // grayed in the menu: swallowed
       {[] { pv::test::KeyPress(VK_F5); }, {500}},
       {[] { pv::test::TypeText(u"?"); }, {600}},
   };
@@ -460,7 +460,7 @@ TEST_F(WmTest, ClipboardReadsLegacyEightBitText) {
       {"plain", u"plain"},
       {"\xE4\xB8\xAD\xE6\x96\x87 UTF-8", u"\u4E2D\u6587 UTF-8"},
       {"\xB2\xBB\xC4\xDC\xCE\xAA\xBF\xD5", u"\u4E0D\u80FD\u4E3A\u7A7A"},  // GBK
-      {"caf\xE9", u"caf\u00E9"},                                                // Windows-1252
+      {"caf\xE9", u"caf\u00E9"},                                          // Windows-1252
       {"\x80 5", u"\u20AC 5"},
   };
   for (const Case& c : cases) {

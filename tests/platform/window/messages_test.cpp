@@ -279,7 +279,8 @@ LRESULT CbtHook(int code, WPARAM w, LPARAM l) {
     if (g_refuse) return 1;
     HWND h = reinterpret_cast<HWND>(w);
     EXPECT_TRUE(IsWindow(h));
-    g_cbtOld = reinterpret_cast<WNDPROC>(SetWindowLongPtr(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CbtSubclassProc)));
+    g_cbtOld =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtr(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CbtSubclassProc)));
   }
   return CallNextHookEx(g_cbt, code, w, l);
 }

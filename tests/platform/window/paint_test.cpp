@@ -150,8 +150,7 @@ TEST_F(WmTest, AWindowTreeRendersHeadlessToPixels) {
       {160, 120, GetSysColor(COLOR_WINDOW)},
       {220, 120, GetSysColor(COLOR_WINDOW)},  // the hidden child drew nothing
   };
-  for (const Sample& s : samples)
-    EXPECT_EQ(pv::test::WindowPixel(top, s.x, s.y), s.expected) << s.x << "," << s.y;
+  for (const Sample& s : samples) EXPECT_EQ(pv::test::WindowPixel(top, s.x, s.y), s.expected) << s.x << "," << s.y;
   // The non-client area: the caption in the active caption colour, the frame face.
   EXPECT_EQ(pv::test::WindowPixelNc(top, 4, 10), GetSysColor(COLOR_ACTIVECAPTION));
   EXPECT_EQ(pv::test::WindowPixelNc(top, 2, 100), GetSysColor(COLOR_3DFACE));
@@ -159,7 +158,7 @@ TEST_F(WmTest, AWindowTreeRendersHeadlessToPixels) {
   SetWindowPos(red, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   pv::test::PumpUntilIdle();
   EXPECT_EQ(pv::test::WindowPixel(top, 100, 60), RGB(255, 0, 0));
-  EXPECT_EQ(pv::test::WindowPixel(top, 75, 55), RGB(255, 0, 0));  // blue's child is under red now too
+  EXPECT_EQ(pv::test::WindowPixel(top, 75, 55), RGB(255, 0, 0));    // blue's child is under red now too
   EXPECT_EQ(pv::test::WindowPixel(top, 130, 100), RGB(0, 0, 255));  // blue outside red
   // Moving blue away uncovers the parent.
   SetWindowPos(blue, nullptr, 180, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -206,8 +205,8 @@ TEST_F(WmTest, PrintWindowDrawsTheTreeIntoAnyDc) {
     uint32_t p = static_cast<uint32_t*>(bits)[y * 120 + x];
     return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
   };
-  EXPECT_EQ(at(0, 0), GetSysColor(COLOR_WINDOWFRAME));  // the border
-  EXPECT_EQ(at(10, 10), GetSysColor(COLOR_WINDOW));      // the erased client
+  EXPECT_EQ(at(0, 0), GetSysColor(COLOR_WINDOWFRAME));    // the border
+  EXPECT_EQ(at(10, 10), GetSysColor(COLOR_WINDOW));       // the erased client
   EXPECT_EQ(at(1 + 20 + 5, 1 + 20 + 5), RGB(0, 0, 200));  // the child, offset by the border
   DeleteDC(mem);
   DeleteObject(bmp);
@@ -399,7 +398,7 @@ TEST_F(WmTest, LayeredImageIsKeptAndTransparentPixelsLetClicksThrough) {
   auto* px = static_cast<uint32_t*>(bits);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x) px[y * 40 + x] = x < 20 ? 0xFF00FF00u : 0;  // left opaque green, right clear
-  px[5 * 40 + 5] = 0xFF0000FFu;                                               // one blue (the key below)
+  px[5 * 40 + 5] = 0xFF0000FFu;                                              // one blue (the key below)
   GdiMarkDirty(bmp);
   HDC mem = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(mem, bmp);

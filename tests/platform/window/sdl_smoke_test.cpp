@@ -46,10 +46,10 @@ LRESULT FrameProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 
 // The ordinary run of the window tests skips these; the smoke run (under
 // xvfb-run, with PRAVENOR_SDL_SMOKE set) fails when it cannot reach the display.
-#define REQUIRE_DISPLAY()                                                                                      \
-  if (!std::getenv("PRAVENOR_SDL_SMOKE"))                                                                    \
-    GTEST_SKIP() << "needs a virtual display (the platform_window_sdl_smoke test runs it under xvfb-run)";   \
-  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the smoke run has no DISPLAY";                             \
+#define REQUIRE_DISPLAY()                                                                                  \
+  if (!std::getenv("PRAVENOR_SDL_SMOKE"))                                                                  \
+    GTEST_SKIP() << "needs a virtual display (the platform_window_sdl_smoke test runs it under xvfb-run)"; \
+  ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "the smoke run has no DISPLAY";                            \
   ASSERT_TRUE(pv::test::UseDesktopBackend()) << "no display could be opened"
 
 TEST(SdlSmoke, OpensAWindowClicksAButtonAndReadsTheResult) {
@@ -62,8 +62,8 @@ TEST(SdlSmoke, OpensAWindowClicksAButtonAndReadsTheResult) {
   wc.lpszClassName = u"PvSmokeFrame";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_3DFACE + 1));
   RegisterClass(&wc);
-  HWND frame = CreateWindowEx(0, u"PvSmokeFrame", u"Smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 240,
-                              nullptr, nullptr, nullptr, nullptr);
+  HWND frame = CreateWindowEx(0, u"PvSmokeFrame", u"Smoke", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 240, nullptr,
+                              nullptr, nullptr, nullptr);
   HWND button = CreateWindowEx(0, u"PvSmokeButton", u"Press", WS_CHILD | WS_VISIBLE, 20, 20, 120, 40, frame,
                                reinterpret_cast<HMENU>(7), nullptr, nullptr);
   ASSERT_TRUE(IsWindow(button));
@@ -166,8 +166,8 @@ TEST(SdlSmoke, ClipboardOfOtherProgramsAndDroppedFiles) {
   wc.lpfnWndProc = DropProc;
   wc.lpszClassName = u"PvSmokeDrop";
   RegisterClass(&wc);
-  HWND w = CreateWindowEx(WS_EX_ACCEPTFILES, u"PvSmokeDrop", u"Drop", WS_POPUP | WS_VISIBLE, 80, 80, 200, 120,
-                          nullptr, nullptr, nullptr, nullptr);
+  HWND w = CreateWindowEx(WS_EX_ACCEPTFILES, u"PvSmokeDrop", u"Drop", WS_POPUP | WS_VISIBLE, 80, 80, 200, 120, nullptr,
+                          nullptr, nullptr, nullptr);
   pv::test::PumpUntilIdle();
   ASSERT_TRUE(OpenClipboard(w));
   EmptyClipboard();
@@ -204,8 +204,8 @@ TEST(SdlSmoke, LayeredAndRegionWindowsAreShapedOnTheDesktop) {
   wc.lpszClassName = u"PvSmokeShaped";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<ULONG_PTR>(COLOR_WINDOW + 1));
   RegisterClass(&wc);
-  HWND pop = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"PvSmokeShaped", u"", WS_POPUP | WS_VISIBLE, 100, 100, 40,
-                            30, nullptr, nullptr, nullptr, nullptr);
+  HWND pop = CreateWindowEx(WS_EX_LAYERED | WS_EX_TOOLWINDOW, u"PvSmokeShaped", u"", WS_POPUP | WS_VISIBLE, 100, 100,
+                            40, 30, nullptr, nullptr, nullptr, nullptr);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi.bmiHeader.biWidth = 40;
@@ -381,8 +381,8 @@ TEST(SdlSmoke, TheInputMethodsCompositionAndTextReachTheFocusWindow) {
   wc.lpfnWndProc = ImeProc;
   wc.lpszClassName = u"PvSmokeIme";
   RegisterClass(&wc);
-  HWND w = CreateWindowEx(0, u"PvSmokeIme", u"Ime", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 240, nullptr, nullptr,
-                          nullptr, nullptr);
+  HWND w = CreateWindowEx(0, u"PvSmokeIme", u"Ime", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 240, nullptr,
+                          nullptr, nullptr, nullptr);
   pv::test::PumpUntilIdle();
   ASSERT_EQ(GetFocus(), w);
   ASSERT_TRUE(pv::test::SdlTextEditing("zhong", 5));

@@ -79,7 +79,8 @@ TEST_F(WmTest, AnotherThreadsWindowInASlotOnceOursIsStillTheOtherThreads) {
     // one of the slots freed above comes up.
     HWND w = nullptr;
     for (int i = 0; i < 100000 && !w; ++i) {
-      HWND h = CreateWindowEx(0, u"PvThreadsRecording", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+      HWND h =
+          CreateWindowEx(0, u"PvThreadsRecording", u"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
       for (HWND f : freed)
         if (index(f) == index(h)) w = h;
       if (!w) DestroyWindow(h);
@@ -205,9 +206,7 @@ TEST_F(WmTest, HooksInstalledAndRemovedByAnotherThreadLeaveTheUiThreadsChainWhol
 TEST_F(WmTest, SetWindowPosFromAnotherThreadIsAppliedByTheOwnerAndDiesWithTheWindow) {
   HWND w = Top(0, 0, 10, 10, WS_POPUP);
   pv::test::PumpUntilIdle();
-  std::thread([&] {
-    EXPECT_TRUE(SetWindowPos(w, nullptr, 30, 40, 50, 60, SWP_NOZORDER | SWP_NOACTIVATE));
-  }).join();
+  std::thread([&] { EXPECT_TRUE(SetWindowPos(w, nullptr, 30, 40, 50, 60, SWP_NOZORDER | SWP_NOACTIVATE)); }).join();
   RECT r{};
   GetWindowRect(w, &r);
   EXPECT_EQ(r.left, 0);  // waits for the owner thread's loop
@@ -230,8 +229,7 @@ TEST_F(WmTest, SetWindowPosFromAnotherThreadIsAppliedByTheOwnerAndDiesWithTheWin
   HWND dropped = Top(0, 0, 10, 10, WS_POPUP);
   std::thread([&] { EXPECT_TRUE(SetWindowPos(dropped, nullptr, 1, 2, 3, 4, SWP_NOZORDER)); }).join();
   MSG m;
-  while (PeekMessage(&m, dropped, 0, 0, PM_REMOVE)) {
-  }
+  while (PeekMessage(&m, dropped, 0, 0, PM_REMOVE)) {}
   DestroyWindow(dropped);
 
   // A message that only looks like such a request names nothing to apply.

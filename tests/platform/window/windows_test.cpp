@@ -9,11 +9,10 @@ using namespace wmtest;
 
 namespace {
 
-const std::vector<UINT> kLifeMessages = {WM_GETMINMAXINFO, WM_NCCREATE,  WM_NCCALCSIZE,       WM_CREATE,
-                                         WM_SIZE,          WM_MOVE,      WM_SHOWWINDOW,       WM_WINDOWPOSCHANGING,
-                                         WM_WINDOWPOSCHANGED, WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE,
-                                         WM_SETFOCUS,      WM_KILLFOCUS, WM_PARENTNOTIFY,     WM_DESTROY,
-                                         WM_NCDESTROY};
+const std::vector<UINT> kLifeMessages = {
+    WM_GETMINMAXINFO, WM_NCCREATE,          WM_NCCALCSIZE,       WM_CREATE,      WM_SIZE,       WM_MOVE,
+    WM_SHOWWINDOW,    WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE,
+    WM_SETFOCUS,      WM_KILLFOCUS,         WM_PARENTNOTIFY,     WM_DESTROY,     WM_NCDESTROY};
 
 TEST_F(WmTest, CreationSendsTheSequenceCallersRelyOn) {
   struct Case {
@@ -100,7 +99,7 @@ TEST_F(WmTest, DestructionOrderParentsFirstForDestroyChildrenFirstForNcDestroy) 
   // WM_NCDESTROY runs bottom-up.
   // Children were created a, b, so a is above b.
   std::vector<std::pair<HWND, UINT>> expected = {
-      {owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {top, WM_DESTROY}, {a, WM_DESTROY},  {a1, WM_DESTROY},
+      {owned, WM_DESTROY}, {owned, WM_NCDESTROY}, {top, WM_DESTROY}, {a, WM_DESTROY},   {a1, WM_DESTROY},
       {b, WM_DESTROY},     {a1, WM_NCDESTROY},    {a, WM_NCDESTROY}, {b, WM_NCDESTROY}, {top, WM_NCDESTROY}};
   EXPECT_EQ(pairs, expected);
   for (HWND h : {top, a, a1, b, owned}) EXPECT_FALSE(IsWindow(h));
@@ -239,8 +238,7 @@ TEST_F(WmTest, WindowLongsExtraBytesAndStyles) {
   Log().clear();
   LONG old = GetWindowLong(w, GWL_STYLE);
   SetWindowLong(w, GWL_STYLE, old | WS_BORDER);
-  EXPECT_EQ(Messages(w, {WM_STYLECHANGING, WM_STYLECHANGED}),
-            (std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}));
+  EXPECT_EQ(Messages(w, {WM_STYLECHANGING, WM_STYLECHANGED}), (std::vector<UINT>{WM_STYLECHANGING, WM_STYLECHANGED}));
   for (const Entry& e : Log())
     if (e.msg == WM_STYLECHANGED) {
       auto* ss = reinterpret_cast<STYLESTRUCT*>(e.lParam);

@@ -45,9 +45,7 @@ TEST_F(CommandBarTest, APopupsWindowRegionLimitsItsHitTest) {
   } cases[] = {
       {7, {101, 101}, 1},  // not a popup: the window rectangle alone counts
       {5, {101, 101}, 0},  // a popup: outside its region
-      {5, {150, 150}, 1},
-      {5, {250, 150}, 0},
-      {7, {99, 150}, 0},
+      {5, {150, 150}, 1}, {5, {250, 150}, 0}, {7, {99, 150}, 0},
   };
   for (const Case& c : cases) {
     bar.SetPosition(c.position);

@@ -86,8 +86,8 @@ class NamedItem : public CCmdTarget, public CTKAccessible {
 };
 
 BEGIN_INTERFACE_MAP(NamedItem, CCmdTarget)
-  INTERFACE_PART(NamedItem, IID_IAccessible, Accessible)
-  INTERFACE_PART(NamedItem, IID_IDispatch, Accessible)
+INTERFACE_PART(NamedItem, IID_IAccessible, Accessible)
+INTERFACE_PART(NamedItem, IID_IDispatch, Accessible)
 END_INTERFACE_MAP()
 
 TEST(Accessible, TheInterfaceForwardsToTheOwnerAndSharesItsCount) {
@@ -143,7 +143,7 @@ class AccessibleOwner : public CCmdTarget, public CTKAccessible {
 };
 
 BEGIN_INTERFACE_MAP(AccessibleOwner, CCmdTarget)
-  INTERFACE_PART(AccessibleOwner, IID_IAccessible, Accessible)
+INTERFACE_PART(AccessibleOwner, IID_IAccessible, Accessible)
 END_INTERFACE_MAP()
 
 // Shares the count but lists no accessible part.

@@ -22,7 +22,9 @@ using tk_test::FakeUxThemeState;
 struct W {
   double r, g, b;
 };
-W Weigh(COLORREF c) { return W{GetRValue(c) * 195.0 / 255.0, GetGValue(c) * 390.0 / 255.0, GetBValue(c) * 65.0 / 255.0}; }
+W Weigh(COLORREF c) {
+  return W{GetRValue(c) * 195.0 / 255.0, GetGValue(c) * 390.0 / 255.0, GetBValue(c) * 65.0 / 255.0};
+}
 double Dist(COLORREF a, COLORREF b) {
   W x = Weigh(a), y = Weigh(b);
   return std::sqrt((x.r - y.r) * (x.r - y.r) + (x.g - y.g) * (x.g - y.g) + (x.b - y.b) * (x.b - y.b));
@@ -99,11 +101,13 @@ std::vector<COLORREF> DeriveTable() {
   const int mixes[][4] = {{30, 5, 15, 165}, {31, 13, 5, 30}, {33, 13, 5, 50}, {41, 15, 5, 143},
                           {35, 17, 5, 70},  {38, 16, 5, 75}, {39, 16, 5, 70}, {43, 46, 16, 20},
                           {61, 46, 16, 15}, {40, 16, 5, 90}, {42, 15, 16, 90}};
-  for (const auto& m : mixes) c[static_cast<size_t>(m[0])] = Mix(c[static_cast<size_t>(m[1])], c[static_cast<size_t>(m[2])], m[3]);
+  for (const auto& m : mixes)
+    c[static_cast<size_t>(m[0])] = Mix(c[static_cast<size_t>(m[1])], c[static_cast<size_t>(m[2])], m[3]);
   if (Distinct(c[15], c[30], 35)) c[30] = PullCloser(c[15], c[30], 35);
-  const int checks[][4] = {{31, 30, 31, 50},  {32, 30, 13, 100}, {33, 30, 33, 30},  {35, 41, 35, 80},  {37, 33, 37, 100},
-                           {38, 30, 38, 85},  {39, 30, 39, 50},  {43, 41, 43, 100}, {61, 30, 61, 100}, {40, 30, 40, 80},
-                           {44, 41, 44, 180}, {45, 31, 45, 180}, {46, 30, 46, 180}, {47, 33, 47, 180}};
+  const int checks[][4] = {{31, 30, 31, 50},  {32, 30, 13, 100}, {33, 30, 33, 30},  {35, 41, 35, 80},
+                           {37, 33, 37, 100}, {38, 30, 38, 85},  {39, 30, 39, 50},  {43, 41, 43, 100},
+                           {61, 30, 61, 100}, {40, 30, 40, 80},  {44, 41, 44, 180}, {45, 31, 45, 180},
+                           {46, 30, 46, 180}, {47, 33, 47, 180}};
   for (const auto& k : checks) {
     COLORREF base = c[static_cast<size_t>(k[1])], other = c[static_cast<size_t>(k[2])];
     if (!Distinct(base, other, k[3])) c[static_cast<size_t>(k[0])] = Separate(base, other, k[3]);
@@ -173,9 +177,12 @@ TEST_F(ColorManagerTest, DistanceChecksMatchTheWeightedSpace) {
     COLORREF a, b;
     float t;
     BOOL scaled;
-  } cases[] = {{RGB(0, 0, 0), RGB(40, 0, 0), 30, FALSE},      {RGB(0, 0, 0), RGB(40, 0, 0), 30, TRUE},
-               {RGB(255, 255, 255), RGB(230, 230, 230), 20, TRUE}, {RGB(212, 208, 200), RGB(10, 36, 106), 50, TRUE},
-               {RGB(100, 100, 100), RGB(100, 120, 100), 19, FALSE}, {RGB(100, 100, 100), RGB(100, 100, 140), 9, TRUE}};
+  } cases[] = {{RGB(0, 0, 0), RGB(40, 0, 0), 30, FALSE},
+               {RGB(0, 0, 0), RGB(40, 0, 0), 30, TRUE},
+               {RGB(255, 255, 255), RGB(230, 230, 230), 20, TRUE},
+               {RGB(212, 208, 200), RGB(10, 36, 106), 50, TRUE},
+               {RGB(100, 100, 100), RGB(100, 120, 100), 19, FALSE},
+               {RGB(100, 100, 100), RGB(100, 100, 140), 9, TRUE}};
   for (const Case& c : cases) {
     double s = c.scaled ? Scaled(c.a, static_cast<int>(c.t)) : c.t;
     SCOPED_TRACE(c.t);
@@ -186,11 +193,12 @@ TEST_F(ColorManagerTest, DistanceChecksMatchTheWeightedSpace) {
 
 TEST_F(ColorManagerTest, ClassicSchemeDerivesItsColoursAndGradients) {
   CTKColorManager m;
-  const COLORREF face = GetSysColor(15), shadow = GetSysColor(16), window = GetSysColor(5),
-                 highlight = GetSysColor(13);
+  const COLORREF face = GetSysColor(15), shadow = GetSysColor(16), window = GetSysColor(5), highlight = GetSysColor(13);
   // Colour 36 blends 50 % of colour 30, 40 % window and 10 % highlight.
   COLORREF c30 = m.GetColor(30);
-  auto part = [](int x, int y, int z) { return static_cast<int>(x * 0.5) + static_cast<int>(y * 0.4) + static_cast<int>(z * 0.1); };
+  auto part = [](int x, int y, int z) {
+    return static_cast<int>(x * 0.5) + static_cast<int>(y * 0.4) + static_cast<int>(z * 0.1);
+  };
   EXPECT_EQ(m.GetColor(36), RGB(part(GetRValue(c30), GetRValue(window), GetRValue(highlight)),
                                 part(GetGValue(c30), GetGValue(window), GetGValue(highlight)),
                                 part(GetBValue(c30), GetBValue(window), GetBValue(highlight))));
@@ -199,13 +207,14 @@ TEST_F(ColorManagerTest, ClassicSchemeDerivesItsColoursAndGradients) {
   // Face lightened by up to 35 at its strongest channel; 3D light is face + 15.
   int mx = std::max({GetRValue(face), GetGValue(face), GetBValue(face)});
   double k = (mx + std::min(35, 255 - mx)) / static_cast<double>(mx);
-  EXPECT_EQ(m.GetColor(48), RGB(static_cast<int>(GetRValue(face) * k + 1e-9), static_cast<int>(GetGValue(face) * k + 1e-9),
-                                static_cast<int>(GetBValue(face) * k + 1e-9)));
+  EXPECT_EQ(m.GetColor(48),
+            RGB(static_cast<int>(GetRValue(face) * k + 1e-9), static_cast<int>(GetGValue(face) * k + 1e-9),
+                static_cast<int>(GetBValue(face) * k + 1e-9)));
   EXPECT_EQ(m.GetColor(22), RGB(std::min(GetRValue(face) + 15, 255), std::min(GetGValue(face) + 15, 255),
                                 std::min(GetBValue(face) + 15, 255)));
-  EXPECT_EQ(m.GetColor(34), RGB(static_cast<int>(GetRValue(m.GetColor(31)) * 0.75),
-                                static_cast<int>(GetGValue(m.GetColor(31)) * 0.75),
-                                static_cast<int>(GetBValue(m.GetColor(31)) * 0.75)));
+  EXPECT_EQ(m.GetColor(34),
+            RGB(static_cast<int>(GetRValue(m.GetColor(31)) * 0.75), static_cast<int>(GetGValue(m.GetColor(31)) * 0.75),
+                static_cast<int>(GetBValue(m.GetColor(31)) * 0.75)));
   EXPECT_EQ(m.GetColor(53), m.GetColor(30));
   EXPECT_EQ(m.GetColor(60), m.GetColor(40));
   EXPECT_EQ(m.GetColor(59), 0u);
@@ -242,19 +251,29 @@ TEST_F(ColorManagerTest, ClassicSchemeDerivesItsColoursAndGradients) {
 TEST_F(ColorManagerTest, OrdinarySchemesDeriveTheirMixedAndContrastColours) {
   Scheme classic;
   Scheme grey;
-  grey.Set(COLOR_BTNFACE, RGB(192, 192, 192)).Set(COLOR_BTNSHADOW, RGB(128, 128, 128))
-      .Set(COLOR_HIGHLIGHT, RGB(0, 0, 128)).Set(COLOR_WINDOW, RGB(255, 255, 255));
+  grey.Set(COLOR_BTNFACE, RGB(192, 192, 192))
+      .Set(COLOR_BTNSHADOW, RGB(128, 128, 128))
+      .Set(COLOR_HIGHLIGHT, RGB(0, 0, 128))
+      .Set(COLOR_WINDOW, RGB(255, 255, 255));
   Scheme pale;
-  pale.Set(COLOR_BTNFACE, RGB(236, 233, 216)).Set(COLOR_BTNSHADOW, RGB(172, 168, 153))
-      .Set(COLOR_HIGHLIGHT, RGB(49, 106, 197)).Set(COLOR_WINDOW, RGB(255, 255, 255))
-      .Set(COLOR_GRAYTEXT, RGB(172, 168, 153)).Set(COLOR_WINDOWFRAME, RGB(0, 0, 0));
+  pale.Set(COLOR_BTNFACE, RGB(236, 233, 216))
+      .Set(COLOR_BTNSHADOW, RGB(172, 168, 153))
+      .Set(COLOR_HIGHLIGHT, RGB(49, 106, 197))
+      .Set(COLOR_WINDOW, RGB(255, 255, 255))
+      .Set(COLOR_GRAYTEXT, RGB(172, 168, 153))
+      .Set(COLOR_WINDOWFRAME, RGB(0, 0, 0));
   // Low contrast everywhere: every one of the fourteen contrast checks
   // moves its colour.
   Scheme muted;
-  muted.Set(COLOR_WINDOW, RGB(126, 62, 86)).Set(COLOR_MENUTEXT, RGB(69, 117, 111))
-      .Set(COLOR_WINDOWTEXT, RGB(114, 102, 80)).Set(COLOR_HIGHLIGHT, RGB(66, 116, 57))
-      .Set(COLOR_HIGHLIGHTTEXT, RGB(103, 109, 131)).Set(COLOR_BTNFACE, RGB(54, 111, 88))
-      .Set(COLOR_BTNSHADOW, RGB(83, 129, 67)).Set(COLOR_GRAYTEXT, RGB(94, 57, 56)).Set(COLOR_BTNTEXT, RGB(57, 123, 55));
+  muted.Set(COLOR_WINDOW, RGB(126, 62, 86))
+      .Set(COLOR_MENUTEXT, RGB(69, 117, 111))
+      .Set(COLOR_WINDOWTEXT, RGB(114, 102, 80))
+      .Set(COLOR_HIGHLIGHT, RGB(66, 116, 57))
+      .Set(COLOR_HIGHLIGHTTEXT, RGB(103, 109, 131))
+      .Set(COLOR_BTNFACE, RGB(54, 111, 88))
+      .Set(COLOR_BTNSHADOW, RGB(83, 129, 67))
+      .Set(COLOR_GRAYTEXT, RGB(94, 57, 56))
+      .Set(COLOR_BTNTEXT, RGB(57, 123, 55));
   struct Named {
     const char* name;
     const Scheme* scheme;
@@ -311,7 +330,9 @@ TEST_F(ColorManagerTest, HighlightNearTheFaceIsPushedToTheContrastDistance) {
   // fails the check against colour 30 and is moved away until the scaled
   // distance reaches 50 (within the rounding of 8-bit channels).
   Scheme scheme;
-  scheme.Set(COLOR_BTNFACE, RGB(200, 200, 200)).Set(COLOR_HIGHLIGHT, RGB(205, 205, 205)).Set(COLOR_WINDOW, RGB(210, 210, 210));
+  scheme.Set(COLOR_BTNFACE, RGB(200, 200, 200))
+      .Set(COLOR_HIGHLIGHT, RGB(205, 205, 205))
+      .Set(COLOR_WINDOW, RGB(210, 210, 210));
   GdiInstallSysColorScheme(scheme.colors);
   CTKColorManager m;
   COLORREF c30 = m.GetColor(30), c31 = m.GetColor(31);
@@ -371,8 +392,8 @@ TEST_F(ColorManagerTest, VisualStylesSelectTheirGradientSets) {
     float f[7];
     COLORREF c54;
   };
-  const COLORREF blue[7][2] = {{RGB(89, 135, 214), RGB(0, 45, 150)},    {RGB(158, 190, 245), RGB(196, 218, 250)},
-                               {RGB(89, 135, 214), RGB(0, 45, 150)},    {RGB(221, 236, 254), RGB(129, 169, 226)},
+  const COLORREF blue[7][2] = {{RGB(89, 135, 214), RGB(0, 45, 150)},     {RGB(158, 190, 245), RGB(196, 218, 250)},
+                               {RGB(89, 135, 214), RGB(0, 45, 150)},     {RGB(221, 236, 254), RGB(129, 169, 226)},
                                {RGB(227, 239, 255), RGB(135, 173, 228)}, {RGB(203, 221, 246), RGB(121, 161, 220)},
                                {RGB(227, 239, 255), RGB(147, 181, 231)}};
   const float blueF[7] = {0.5f, 0.5f, 0.5f, 0.75f, 0.5f, 0.5f, 0.5f};

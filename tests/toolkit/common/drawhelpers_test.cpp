@@ -49,12 +49,9 @@ Hls ReferenceHls(COLORREF c) {
   if (chroma == 0) return out;
   out.s = chroma / (1 - std::fabs(2 * out.l - 1));
   double sector;  // which sixth of the colour wheel, by the largest channel
-  if (hi == r)
-    sector = std::fmod((g - b) / chroma + 6, 6);
-  else if (hi == g)
-    sector = (b - r) / chroma + 2;
-  else
-    sector = (r - g) / chroma + 4;
+  if (hi == r) sector = std::fmod((g - b) / chroma + 6, 6);
+  else if (hi == g) sector = (b - r) / chroma + 2;
+  else sector = (r - g) / chroma + 4;
   out.h = sector / 6;
   return out;
 }
@@ -65,12 +62,24 @@ void ReferenceRgb(const Hls& hls, double rgb[3]) {
   const double x = chroma * (1 - std::fabs(std::fmod(sector, 2) - 1));
   double r = 0, g = 0, b = 0;
   switch (static_cast<int>(sector)) {
-    case 0: r = chroma, g = x; break;
-    case 1: r = x, g = chroma; break;
-    case 2: g = chroma, b = x; break;
-    case 3: g = x, b = chroma; break;
-    case 4: r = x, b = chroma; break;
-    default: r = chroma, b = x; break;
+    case 0:
+      r = chroma, g = x;
+      break;
+    case 1:
+      r = x, g = chroma;
+      break;
+    case 2:
+      g = chroma, b = x;
+      break;
+    case 3:
+      g = x, b = chroma;
+      break;
+    case 4:
+      r = x, b = chroma;
+      break;
+    default:
+      r = chroma, b = x;
+      break;
   }
   const double m = hls.l - chroma / 2;
   rgb[0] = (r + m) * 255, rgb[1] = (g + m) * 255, rgb[2] = (b + m) * 255;
@@ -362,7 +371,8 @@ TEST_F(DrawHelpersTest, GradientColourHonoursItsFactorAndCustomValues) {
   gradient.SetStandardColors(RGB(1, 1, 1), dark, 0.3f);
   gradient.clrLight.SetCustomValue(light);  // the custom value wins
   const COLORREF middle = CTKDrawHelpers::BlendColors(light, dark, 0.3f);
-  EXPECT_EQ(GetRValue(middle), static_cast<int>(250 * static_cast<double>(0.3f) + 10 * (1 - static_cast<double>(0.3f))));
+  EXPECT_EQ(GetRValue(middle),
+            static_cast<int>(250 * static_cast<double>(0.3f) + 10 * (1 - static_cast<double>(0.3f))));
   // Five pixels split 3 + 2: light to middle, then middle to dark.
   Canvas c(8, 4);
   const CRect rect(1, 0, 6, 4);
@@ -533,8 +543,8 @@ TEST_F(DrawHelpersWindowTest, WindowTextComesFromTheDefaultProcedure) {
   wc.hInstance = AfxGetInstanceHandle();
   wc.lpszClassName = u"TKDrawHelpersOwnText";
   ::RegisterClass(&wc);
-  HWND h = ::CreateWindowEx(0, u"TKDrawHelpersOwnText", u"The real caption", WS_POPUP, 0, 0, 10, 10, nullptr,
-                            nullptr, nullptr, nullptr);
+  HWND h = ::CreateWindowEx(0, u"TKDrawHelpersOwnText", u"The real caption", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                            nullptr, nullptr);
   windows_.push_back(h);
   WCHAR own[32] = {};
   ::GetWindowText(h, own, 32);
@@ -580,8 +590,8 @@ TEST_F(DrawHelpersWindowTest, ClickOutsideHookSwallowsOutsidePressesAndFocusesTh
   wc.lpszClassName = u"TKDrawHelpersPresses";
   ::RegisterClass(&wc);
   auto make = [&](DWORD style, RECT r, HWND parent) {
-    HWND h = ::CreateWindowEx(0, u"TKDrawHelpersPresses", u"", style, r.left, r.top, r.right - r.left,
-                              r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+    HWND h = ::CreateWindowEx(0, u"TKDrawHelpersPresses", u"", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                              parent, nullptr, nullptr, nullptr);
     windows_.push_back(h);
     return h;
   };
@@ -648,8 +658,10 @@ TEST(DrawHelpersText, StripMnemonicsKeepsTheAmpersandOfADoubledPair) {
     const char16_t* in;
     const char16_t* out;
   } cases[] = {
-      {u"&File", u"File"}, {u"Save && &Exit", u"Save & Exit"}, {u"&&", u"&"},   {u"a&", u"a"},
-      {u"&&&x", u"&x"},    {u"none", u"none"},                 {u"", u""},      {u"&&&&", u"&&"},
+      {u"&File", u"File"}, {u"Save && &Exit", u"Save & Exit"},
+      {u"&&", u"&"},       {u"a&", u"a"},
+      {u"&&&x", u"&x"},    {u"none", u"none"},
+      {u"", u""},          {u"&&&&", u"&&"},
   };
   for (const Case& c : cases) {
     CString s(c.in);

@@ -109,10 +109,10 @@ struct FakeUxTheme {
   static void Remove() {
     if (registered()) {
       HMODULE m = Module();
-      for (const char* name : {"OpenThemeData", "CloseThemeData", "DrawThemeBackground", "DrawThemeTextEx",
-                               "GetThemeColor", "GetThemeInt", "GetThemePartSize", "GetThemeSysBool",
-                               "GetCurrentThemeName", "IsAppThemed", "IsThemeActive", "BeginBufferedPaint",
-                               "EndBufferedPaint"})
+      for (const char* name :
+           {"OpenThemeData", "CloseThemeData", "DrawThemeBackground", "DrawThemeTextEx", "GetThemeColor", "GetThemeInt",
+            "GetThemePartSize", "GetThemeSysBool", "GetCurrentThemeName", "IsAppThemed", "IsThemeActive",
+            "BeginBufferedPaint", "EndBufferedPaint"})
         pv::AddModuleExport(m, name, nullptr);
     }
     CTKWinThemeWrapper::ResetSharedTables();

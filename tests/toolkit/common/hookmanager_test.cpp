@@ -83,9 +83,9 @@ TEST_F(HookTest, KeyboardClientsAreAskedNewestFirstAndTheirAnswerDecides) {
     int older, newer;
     std::vector<std::string> log;
   } cases[] = {
-      {0, 0, {"newer 65", "older 65"}},              // nobody takes it: the popup owns the keyboard
-      {0, 1, {"newer 65"}},                          // taken by the newer one
-      {0, 2, {"newer 65", "window 65"}},             // let through at once
+      {0, 0, {"newer 65", "older 65"}},               // nobody takes it: the popup owns the keyboard
+      {0, 1, {"newer 65"}},                           // taken by the newer one
+      {0, 2, {"newer 65", "window 65"}},              // let through at once
       {2, 0, {"newer 65", "older 65", "window 65"}},  // let through by the older one
   };
   CTKKeyboardManager* keyboard = GetKeyboardManager();
@@ -169,8 +169,8 @@ TEST_F(HookTest, AForeignSubclasserSurvivesEitherOrderOfRemoval) {
 
   // Foreign above the sink: the sink leaves, the foreign one takes over its procedure.
   hooks->AddHook(window_, &client);
-  g_foreignSaved = reinterpret_cast<WNDPROC>(
-      ::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignProc)));
+  g_foreignSaved =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignProc)));
   hooks->RemoveHook(window_, &client);
   EXPECT_EQ(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window_, GWLP_WNDPROC)), &ForeignProc);
   EXPECT_EQ(g_foreignSaved, &BaseProc);

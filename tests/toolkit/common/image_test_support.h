@@ -105,8 +105,19 @@ struct Writer {
 
 // A 40-byte BITMAPINFOHEADER.
 inline Bytes InfoHeader(int width, int height, int bits, uint32_t sizeImage = 0) {
-  return Writer().u32(40).u32(static_cast<uint32_t>(width)).u32(static_cast<uint32_t>(height)).u16(1).u16(bits)
-      .u32(0).u32(sizeImage).u32(0).u32(0).u32(0).u32(0).bytes;
+  return Writer()
+      .u32(40)
+      .u32(static_cast<uint32_t>(width))
+      .u32(static_cast<uint32_t>(height))
+      .u16(1)
+      .u16(bits)
+      .u32(0)
+      .u32(sizeImage)
+      .u32(0)
+      .u32(0)
+      .u32(0)
+      .u32(0)
+      .bytes;
 }
 
 // An in-memory resource module; entries keep their data alive.

@@ -301,8 +301,8 @@ TEST(PixelOperations, SoftwareBlendClampsAndHonoursConstantAlpha) {
   };
   for (const auto& c : cases) {
     Surface src(2, 2, c.src), dst(2, 2, c.dst);
-    ASSERT_TRUE(CTKImageManager::AlphaBlendSoftware(dst.dc, CRect(0, 0, 2, 2), src.dc, CRect(0, 0, 2, 2), c.alpha,
-                                                    c.perPixel));
+    ASSERT_TRUE(
+        CTKImageManager::AlphaBlendSoftware(dst.dc, CRect(0, 0, 2, 2), src.dc, CRect(0, 0, 2, 2), c.alpha, c.perPixel));
     EXPECT_EQ(dst.At(1, 1), c.expected) << std::hex << c.src << " k=" << std::dec << int(c.alpha);
   }
 }
@@ -341,8 +341,8 @@ TEST(ImageLoaders, BitmapAndIconHeadersAreCheckedAgainstTheirData) {
   module.AddNamed(2, u"LONGHEADER", Writer().u32(4000).u32(2).u32(1).u16(1).u16(32).raw(Bytes(32, 0)).bytes);
   // A 32-bit icon image that claims 64 x 64 and a group naming it.
   module.AddId(3, 41, Writer().raw(InfoHeader(64, 128, 32)).raw(Bytes(64, 0)).bytes);
-  module.AddNamed(14, u"LIARICON", Writer().u16(0).u16(1).u16(1).u8(64).u8(64).u8(0).u8(0).u16(1).u16(32)
-                                        .u32(104).u16(41).bytes);
+  module.AddNamed(14, u"LIARICON",
+                  Writer().u16(0).u16(1).u16(1).u8(64).u8(64).u8(0).u8(0).u16(1).u16(32).u32(104).u16(41).bytes);
   // A group whose count claims more entries than it holds.
   module.AddNamed(14, u"SHORTGROUP", Writer().u16(0).u16(1).u16(500).u8(16).u8(16).bytes);
   HMODULE m = module.Register();
@@ -465,11 +465,20 @@ Bytes Schema7Store(const std::u16string& checkSum) {
   Bytes pixel{100, 50, 0, 128};  // straight colour at alpha 128
   Bytes header = Writer().raw(InfoHeader(1, 1, 32, 4)).raw(Bytes(12, 0)).bytes;
   return Writer()
-      .u16(1).u32(55).raw(WideString(checkSum)).u16(1).u32(1)  // one set, id 55; one icon, width 1
-      .u32(1).u32(7)                                           // height, schema 7
-      .u16(static_cast<unsigned>(header.size())).raw(header).u16(4).raw(pixel).u16(0)  // normal
-      .u32(0)                                                                           // disabled
-      .u32(0)                                                                           // hot
+      .u16(1)
+      .u32(55)
+      .raw(WideString(checkSum))
+      .u16(1)
+      .u32(1)  // one set, id 55; one icon, width 1
+      .u32(1)
+      .u32(7)  // height, schema 7
+      .u16(static_cast<unsigned>(header.size()))
+      .raw(header)
+      .u16(4)
+      .raw(pixel)
+      .u16(0)  // normal
+      .u32(0)  // disabled
+      .u32(0)  // hot
       .bytes;
 }
 
@@ -520,9 +529,18 @@ TEST(ImageManagerStoredForm, AHeaderClaimingMorePixelsThanItsRecordCarriesLoadsN
   // instead of a 3.6 GB section walked pixel by pixel.
   Bytes header = Writer().raw(InfoHeader(30000, 30000, 32, 4)).raw(Bytes(12, 0)).bytes;
   Bytes data = Writer()
-                   .u16(1).u32(55).raw(WideString(u"CTKImageManagerIcons")).u16(1).u32(1)
-                   .u32(1).u32(7)
-                   .u16(static_cast<unsigned>(header.size())).raw(header).u16(4).raw(Bytes{1, 2, 3, 4}).u16(0)
+                   .u16(1)
+                   .u32(55)
+                   .raw(WideString(u"CTKImageManagerIcons"))
+                   .u16(1)
+                   .u32(1)
+                   .u32(1)
+                   .u32(7)
+                   .u16(static_cast<unsigned>(header.size()))
+                   .raw(header)
+                   .u16(4)
+                   .raw(Bytes{1, 2, 3, 4})
+                   .u16(0)
                    .u32(0)
                    .u32(0)
                    .bytes;

@@ -70,7 +70,7 @@ TEST_F(NotifyConnectionTest, HandlersUnadvisingDuringABroadcast) {
   self.Advise(connection, 1);
   b.Advise(connection, 1);
   c.Advise(connection, 1);
-  a.handler = [&] { b.UnadviseAll(); };      // a later listener loses its call
+  a.handler = [&] { b.UnadviseAll(); };        // a later listener loses its call
   self.handler = [&] { self.UnadviseAll(); };  // unadvising itself: still called once
   EXPECT_TRUE(connection->BroadcastEvent(1, 0, 0));
   EXPECT_EQ(g_calls, (std::vector<std::string>{"a:1:0", "self:1:0", "c:1:0"}));

@@ -115,18 +115,18 @@ TEST(PropExchangeArchive, StoredBytesAreTheValuesInCallOrder) {
   Values v;
   Bytes stored = StoreArchive([&](CTKPropExchange* px) { ExchangeAll(px, v); });
   Bytes expected = {0xBF, 0xAD, 0xF0, 0x0F, 38, 0, 0, 0,  // schema marker, schema
-                    0x04, 0x03, 0x02, 0x01,                // Int
-                    1, 0, 0, 0,                            // Flag
-                    0xFE, 0xFF,                            // Short
-                    7};                                    // Byte
+                    0x04, 0x03, 0x02, 0x01,               // Int
+                    1,    0,    0,    0,                  // Flag
+                    0xFE, 0xFF,                           // Short
+                    7};                                   // Byte
   expected = Append(expected, DoubleBytes(1.5));
-  expected = Append(expected, {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0});        // Rect
-  expected = Append(expected, {5, 0, 0, 0, 0xFA, 0xFF, 0xFF, 0xFF});                    // Size
-  expected = Append(expected, {0xFF, 0xFE, 0xFF, 2, 'A', 0, 'b', 0});                   // Text
-  expected = Append(expected, {0, 0, 0, 0});                                            // date status: valid
-  expected = Append(expected, DoubleBytes(COleDateTime(2005, 3, 14, 0, 0, 0).m_dt));    // date value
-  expected = Append(expected, {2, 0, 0xAA, 0xBB});                                      // Blob: count, bytes
-  expected = Append(expected, {3, 0, 0xFF, 0xFF, 0, 0, 1, 0});                          // counts
+  expected = Append(expected, {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0});      // Rect
+  expected = Append(expected, {5, 0, 0, 0, 0xFA, 0xFF, 0xFF, 0xFF});                  // Size
+  expected = Append(expected, {0xFF, 0xFE, 0xFF, 2, 'A', 0, 'b', 0});                 // Text
+  expected = Append(expected, {0, 0, 0, 0});                                          // date status: valid
+  expected = Append(expected, DoubleBytes(COleDateTime(2005, 3, 14, 0, 0, 0).m_dt));  // date value
+  expected = Append(expected, {2, 0, 0xAA, 0xBB});                                    // Blob: count, bytes
+  expected = Append(expected, {3, 0, 0xFF, 0xFF, 0, 0, 1, 0});                        // counts
   EXPECT_EQ(expected, stored);
 
   Values back;
@@ -558,7 +558,8 @@ TEST_F(IniForms, EachTypeHasItsText) {
   short s2 = 0;
   EXPECT_TRUE(PropExchangeShortDefault(px, u"Short", &s2, 0));
   EXPECT_EQ(-1, s2);
-  const std::pair<const char16_t*, CString> strings[] = {{u"Escaped", escaped}, {u"Padded", padded}, {u"Quoted", quoted}};
+  const std::pair<const char16_t*, CString> strings[] = {
+      {u"Escaped", escaped}, {u"Padded", padded}, {u"Quoted", quoted}};
   for (const auto& [key, want] : strings) {
     CString t;
     EXPECT_TRUE(PropExchangeString(px, key, &t));
@@ -679,7 +680,8 @@ TEST_F(IniForms, SectionNamesJoinWithBackslashAndTheTemporaryFileBelongsToTheRoo
   auto* ini = static_cast<CTKPropExchangeIniFile*>(child.GetExchange());
   EXPECT_EQ(CString(u"\\Child"), ini->m_strSectionName);
   CTKPropExchangeSection grandChild(child->GetSection(u"Leaf"));
-  EXPECT_EQ(CString(u"\\Child\\Leaf"), static_cast<CTKPropExchangeIniFile*>(grandChild.GetExchange())->m_strSectionName);
+  EXPECT_EQ(CString(u"\\Child\\Leaf"),
+            static_cast<CTKPropExchangeIniFile*>(grandChild.GetExchange())->m_strSectionName);
 
   // No file assigned: a "tk" file in the temporary folder, made on first
   // use, shared with sections, deleted by the root alone.
@@ -830,7 +832,8 @@ TEST(PropExchangeBinary, FixedBlocksInEveryFlavour) {
     CTKPropExchangeSection holder(px);
     check(px, "ini");
   }
-  Bytes bytes = StoreArchive([&](CTKPropExchange* px) { EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4)); });
+  Bytes bytes = StoreArchive(
+      [&](CTKPropExchange* px) { EXPECT_TRUE(px->ExchangeBinary(u"Block", const_cast<BYTE*>(stored), 4)); });
   EXPECT_EQ(Bytes(stored, stored + 4), bytes) << "raw bytes, no count";
   LoadArchive(bytes, [&](CTKPropExchange* px) { check(px, "archive"); });
   LoadArchive(Bytes{1, 2}, [&](CTKPropExchange* px) {
@@ -879,8 +882,9 @@ TEST(PropExchangeProfileSection, RegistryWithAKeyElseTheProfileFile) {
     int v = 6;
     EXPECT_TRUE(PropExchangeInt(px, u"Animation", &v));
   }
-  EXPECT_EQ(Le32(6), QueryRaw(RawKey(HKEY_CURRENT_USER, u"Software\\TestCo\\Planner\\Bars-Options", false).get(),
-                              u"Animation").data);
+  EXPECT_EQ(
+      Le32(6),
+      QueryRaw(RawKey(HKEY_CURRENT_USER, u"Software\\TestCo\\Planner\\Bars-Options", false).get(), u"Animation").data);
   {
     CTKPropExchangeProfileSection px(TRUE, u"Bars-Options");
     int v = 0;

@@ -79,7 +79,8 @@ class KeyedFlavours : public ::testing::TestWithParam<Flavour> {
 
   bool SectionExists(const CString& section) {
     CString full = CString(u"State\\") + section;
-    if (GetParam() == kRegistry) return static_cast<bool>(RawKey(HKEY_CURRENT_USER, CString(u"Software\\TestCo\\Planner\\") + full, false));
+    if (GetParam() == kRegistry)
+      return static_cast<bool>(RawKey(HKEY_CURRENT_USER, CString(u"Software\\TestCo\\Planner\\") + full, false));
     char16_t buf[4096];
     DWORD n = GetPrivateProfileSectionNamesW(buf, 4096, ini_);
     for (DWORD i = 0; i < n;) {

@@ -20,9 +20,7 @@ constexpr const char16_t* kApp = u"Software\\TestCo\\Planner";
 
 class RegistryManagerTest : public ::testing::Test {
  protected:
-  RawKey Section(const char16_t* section) {
-    return RawKey(HKEY_CURRENT_USER, CString(kApp) + u"\\" + section, false);
-  }
+  RawKey Section(const char16_t* section) { return RawKey(HKEY_CURRENT_USER, CString(kApp) + u"\\" + section, false); }
   TempHome home_;
 };
 
@@ -61,11 +59,11 @@ TEST_F(RegistryManagerTest, ReadsFallBackToTheirDefaults) {
     const char16_t* entry;
     int expected;
   } ints[] = {
-      {u"odd", u"missing", 42},     // absent value
-      {u"nowhere", u"missing", 42}, // absent section
-      {u"odd", u"text", 42},        // more than 4 bytes of text
-      {nullptr, u"x", 0},           // null section: 0, not the default
-      {u"odd", nullptr, 0},         // null entry: 0, not the default
+      {u"odd", u"missing", 42},      // absent value
+      {u"nowhere", u"missing", 42},  // absent section
+      {u"odd", u"text", 42},         // more than 4 bytes of text
+      {nullptr, u"x", 0},            // null section: 0, not the default
+      {u"odd", nullptr, 0},          // null entry: 0, not the default
   };
   for (const IntCase& c : ints) EXPECT_EQ(c.expected, reg.GetProfileInt(c.section, c.entry, 42));
   EXPECT_EQ(CString(u"ab"), reg.GetProfileString(u"odd", u"cut")) << "cut at the first zero unit";
@@ -170,8 +168,7 @@ TEST_F(RegistryManagerTest, IniModeKeepsTheSettingsInTheFile) {
   EXPECT_TRUE(reg.WriteProfileString(u"Old", nullptr, nullptr));
   EXPECT_TRUE(reg.WriteProfileInt(u"HKCU\\Software\\Direct", u"v", 2));
   EXPECT_TRUE(pv::FlushProfiles());  // INI changes reach the file at the next flush (idle time, exit)
-  EXPECT_EQ("[width]\nm_windowWidth=-3\n[Message]\nm_userName=Tom\nm_empty=\n",
-            tk_settings_test::ReadFileText(ini));
+  EXPECT_EQ("[width]\nm_windowWidth=-3\n[Message]\nm_userName=Tom\nm_empty=\n", tk_settings_test::ReadFileText(ini));
   EXPECT_FALSE(Section(u"width")) << "nothing under the application's key";
 
   CTKRegistryManager reader(HKEY_CURRENT_USER);

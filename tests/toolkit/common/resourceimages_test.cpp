@@ -177,8 +177,8 @@ TEST(ResourceImageDrawing, NinePartsKeepCornersAndStretchEdges) {
     image.DrawImage(canvas.cdc(), CRect(0, 0, 100, 30), source, margins);
     struct {
       int x, y, part;
-    } probes[] = {{0, 0, Part(0, 0)},  {3, 3, Part(0, 0)},  {4, 3, Part(0, 1)},  {95, 0, Part(0, 1)},
-                  {96, 3, Part(0, 2)}, {99, 0, Part(0, 2)}, {3, 4, Part(1, 0)},  {50, 15, Part(1, 1)},
+    } probes[] = {{0, 0, Part(0, 0)},   {3, 3, Part(0, 0)},  {4, 3, Part(0, 1)},   {95, 0, Part(0, 1)},
+                  {96, 3, Part(0, 2)},  {99, 0, Part(0, 2)}, {3, 4, Part(1, 0)},   {50, 15, Part(1, 1)},
                   {97, 25, Part(1, 2)}, {3, 26, Part(2, 0)}, {50, 29, Part(2, 1)}, {99, 29, Part(2, 2)}};
     for (const auto& p : probes) EXPECT_EQ(canvas.Blue(p.x, p.y), p.part) << p.x << "," << p.y;
   }

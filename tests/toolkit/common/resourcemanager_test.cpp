@@ -108,8 +108,8 @@ struct Fixture {
     le(cursorGroup, static_cast<DWORD>(cursorImage.size()), 4);
     le(cursorGroup, 402, 2);
     auto add = [&](WORD type, WORD name, WORD language, const std::vector<unsigned char>& data) {
-      entries.push_back(pv::ResourceEntry{nullptr, type, nullptr, name, language, data.data(),
-                                          static_cast<DWORD>(data.size())});
+      entries.push_back(
+          pv::ResourceEntry{nullptr, type, nullptr, name, language, data.data(), static_cast<DWORD>(data.size())});
     };
     add(6, 1, 0x0409, block1);
     add(6, 2, 0x0409, block2);
@@ -196,8 +196,8 @@ TEST_F(ResourceManagerTest, StringIdsMapToBlockAndEntry) {
   struct Case {
     UINT id;
     const char16_t* text;  // null: missing
-  } cases[] = {{17, u"seventeen"}, {16, u"sixteen"}, {31, u"thirty-one"}, {0, u"zero"}, {5, u"five"},
-               {1, nullptr},       {18, nullptr},    {32, u"abc"},       {33, nullptr}, {4000, nullptr}};
+  } cases[] = {{17, u"seventeen"}, {16, u"sixteen"}, {31, u"thirty-one"}, {0, u"zero"},  {5, u"five"},
+               {1, nullptr},       {18, nullptr},    {32, u"abc"},        {33, nullptr}, {4000, nullptr}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
     CString text(u"old");

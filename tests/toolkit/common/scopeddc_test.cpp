@@ -231,8 +231,8 @@ TEST(ScopedDC, BufferOverAPaintDCCoversOnlyTheInvalidRectangle) {
   wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
   wc.lpszClassName = u"TKBufferedPaint";
   ::RegisterClass(&wc);
-  HWND h = ::CreateWindowEx(0, u"TKBufferedPaint", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80, nullptr, nullptr,
-                            nullptr, nullptr);
+  HWND h = ::CreateWindowEx(0, u"TKBufferedPaint", u"", WS_POPUP | WS_VISIBLE, 0, 0, 100, 80, nullptr, nullptr, nullptr,
+                            nullptr);
   ASSERT_NE(h, nullptr);
   pv::test::PumpUntilIdle();
   EXPECT_EQ(pv::test::WindowPixel(h, 50, 50), RGB(0, 160, 0));

@@ -52,13 +52,24 @@ class TestScrollBar : public CTKScrollBase {
     m_calls.push_back({::GetTickCount(), cmd, pos});
     const int last = m_max - std::max(m_page, 1) + 1;
     switch (cmd) {
-      case SB_LINEUP: m_pos -= 1; break;
-      case SB_LINEDOWN: m_pos += 1; break;
-      case SB_PAGEUP: m_pos -= m_page; break;
-      case SB_PAGEDOWN: m_pos += m_page; break;
+      case SB_LINEUP:
+        m_pos -= 1;
+        break;
+      case SB_LINEDOWN:
+        m_pos += 1;
+        break;
+      case SB_PAGEUP:
+        m_pos -= m_page;
+        break;
+      case SB_PAGEDOWN:
+        m_pos += m_page;
+        break;
       case SB_THUMBTRACK:
-      case SB_THUMBPOSITION: m_pos = pos; break;
-      default: break;
+      case SB_THUMBPOSITION:
+        m_pos = pos;
+        break;
+      default:
+        break;
     }
     m_pos = std::clamp(m_pos, m_min, last);
     UpdateLayout();
@@ -152,9 +163,8 @@ TEST_F(ScrollBaseTest, PartGeometryAndHitTest) {
   struct Hit {
     CPoint pt;
     int code;
-  } hits[] = {{{10, 5}, 60}, {{10, 16}, 60}, {{10, 17}, 62}, {{10, 48}, 62}, {{10, 49}, 64},
-              {{10, 56}, 64}, {{10, 57}, 63}, {{10, 82}, 63}, {{10, 83}, 61}, {{10, 99}, 61},
-              {{25, 50}, 0},  {{10, 100}, 0}};
+  } hits[] = {{{10, 5}, 60},  {{10, 16}, 60}, {{10, 17}, 62}, {{10, 48}, 62}, {{10, 49}, 64}, {{10, 56}, 64},
+              {{10, 57}, 63}, {{10, 82}, 63}, {{10, 83}, 61}, {{10, 99}, 61}, {{25, 50}, 0},  {{10, 100}, 0}};
   for (const Hit& h : hits) EXPECT_EQ(bar_.HitTest(h.pt), h.code) << h.pt.y;
   bar_.m_spi.pxStop = 70;
   EXPECT_EQ(bar_.HitTest(CPoint(10, 75)), 65);
@@ -231,9 +241,9 @@ TEST_F(ScrollBaseTest, TheFlatLookDrawsRaisedArrowsAndThumb) {
   const COLORREF face = GetColorManager()->GetColor(COLOR_3DFACE);
   const COLORREF light = GetColorManager()->GetColor(COLOR_3DHIGHLIGHT);
   const COLORREF shadow = GetColorManager()->GetColor(COLOR_3DSHADOW);
-  EXPECT_EQ(dc.GetPixel(0, 0), light);   // up arrow, raised
+  EXPECT_EQ(dc.GetPixel(0, 0), light);  // up arrow, raised
   EXPECT_EQ(dc.GetPixel(19, 16), shadow);
-  EXPECT_EQ(dc.GetPixel(2, 19), face);   // thumb 17..25
+  EXPECT_EQ(dc.GetPixel(2, 19), face);  // thumb 17..25
   EXPECT_EQ(dc.GetPixel(0, 17), light);
   EXPECT_EQ(dc.GetPixel(19, 24), shadow);
   int glyph = 0;  // the Marlett arrow, black on an enabled bar

@@ -199,7 +199,7 @@ TEST_F(ShadowManagerTest, AShadowKeepsClearOfEveryOtherPopupOfItsGroup) {
   manager->AddWindowShadows(second);
   manager->AddWindowShadows(menu);
   POSITION pos = manager->FindShadowPosition(menu);
-  manager->GetNextShadow(pos);                           // the bottom shadow
+  manager->GetNextShadow(pos);  // the bottom shadow
   CTKShadowManager::CShadowWnd* right = manager->GetNextShadow(pos);
   ASSERT_NE(right, nullptr);
   EXPECT_EQ(right->m_nType, CTKShadowManager::kShadowRight);
@@ -210,7 +210,7 @@ TEST_F(ShadowManagerTest, AShadowKeepsClearOfEveryOtherPopupOfItsGroup) {
   EXPECT_FALSE(::PtInRegion(region, 3, 70));   // (303, 174): the first popup
   EXPECT_FALSE(::PtInRegion(region, 3, 220));  // (303, 324): the second
   EXPECT_TRUE(::PtInRegion(region, 3, 150));
-  EXPECT_TRUE(::PtInRegion(region, 1, 70));    // left of the popups
+  EXPECT_TRUE(::PtInRegion(region, 1, 70));  // left of the popups
   ::DeleteObject(region);
   for (auto& owner : owners) manager->RemoveWindowShadows(owner.get());
   manager->InternalRelease();

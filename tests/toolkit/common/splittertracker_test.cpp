@@ -54,9 +54,9 @@ TEST_F(SplitterTrackerTest, TheOutlineStopsAtTheBoundAndEscapeRestoresThePixels)
     tktest::ScriptTicker ticker({
         [] { pv::test::MouseMove(450, 250); },  // far beyond the right bound (300)
         [&] {
-          atBound.push_back(DarkAt(200, 150));   // window x of screen 300
-          atStart.push_back(DarkAt(100, 150));   // where it began
-          pv::test::MouseMove(480, 250);         // still beyond: no change
+          atBound.push_back(DarkAt(200, 150));  // window x of screen 300
+          atStart.push_back(DarkAt(100, 150));  // where it began
+          pv::test::MouseMove(480, 250);        // still beyond: no change
         },
         [&] {
           atBound.push_back(DarkAt(200, 150));

@@ -42,15 +42,24 @@ TEST_P(ThemePackages, EveryKeyAndImageIsThere) {
   ASSERT_TRUE(images.SetModule(AfxGetInstanceHandle(), GetParam(), FALSE));
   EXPECT_EQ(images.GetIniInt(u"Global", u"PremultiplyImages", -1), -1);  // written commented out
   const std::pair<const char16_t*, const char16_t*> keys[] = {
-      {u"Window", u"SplitterFrameTab"},      {u"Workspace", u"WorkspaceClientBottom"},
-      {u"StatusBar", u"StatusBarShadow"},    {u"MessageBar", u"MessageBarDark"},
-      {u"Toolbar", u"MenuPopupTearOffGripper"}, {u"Ribbon", u"BackstageMenuTextColor"},
-      {u"DockingPane", u"WordPaneBorder"},   {u"TabManager", u"AccessBorder"},
-      {u"ShortcutBar", u"ItemCaptionShadow"}, {u"Controls", u"GroupBoxFrame"},
-      {u"PopupControl", u"ButtonBorder"},    {u"PropertyGrid", u"Highlight"},
-      {u"ListBox", u"NormalText"},           {u"ReportControl", u"GroupShadeIndent"},
-      {u"CalendarControl", u"CaptionBarBorders"}, {u"DatePicker", u"MonthHeaderButton"},
-      {u"ComboBox", u"GlyphDisabled"},       {u"RibbonComboBox", u"BorderDisabled"},
+      {u"Window", u"SplitterFrameTab"},
+      {u"Workspace", u"WorkspaceClientBottom"},
+      {u"StatusBar", u"StatusBarShadow"},
+      {u"MessageBar", u"MessageBarDark"},
+      {u"Toolbar", u"MenuPopupTearOffGripper"},
+      {u"Ribbon", u"BackstageMenuTextColor"},
+      {u"DockingPane", u"WordPaneBorder"},
+      {u"TabManager", u"AccessBorder"},
+      {u"ShortcutBar", u"ItemCaptionShadow"},
+      {u"Controls", u"GroupBoxFrame"},
+      {u"PopupControl", u"ButtonBorder"},
+      {u"PropertyGrid", u"Highlight"},
+      {u"ListBox", u"NormalText"},
+      {u"ReportControl", u"GroupShadeIndent"},
+      {u"CalendarControl", u"CaptionBarBorders"},
+      {u"DatePicker", u"MonthHeaderButton"},
+      {u"ComboBox", u"GlyphDisabled"},
+      {u"RibbonComboBox", u"BorderDisabled"},
   };
   for (const auto& [section, key] : keys)
     EXPECT_NE(images.GetIniColor(section, key, static_cast<COLORREF>(-1)), static_cast<COLORREF>(-1))

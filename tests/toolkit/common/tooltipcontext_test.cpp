@@ -52,8 +52,8 @@ class CToolHost : public CWnd {
     return -1;
   }
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (m_pContext && ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
-                       (message >= WM_KEYFIRST && message <= WM_KEYLAST)))
+    if (m_pContext &&
+        ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST)))
       m_pContext->RelayToolTipMessage(this, message, wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
   }
@@ -94,8 +94,8 @@ class ToolTipTest : public ::testing::Test {
     m_pContext->SetStyle(CTKToolTipContext::tkToolTipOwn);
     m_host.m_pContext = m_pContext;
     m_host.m_tools = {{CRect(100, 100, 200, 120), 1, u"Open"}, {CRect(200, 100, 300, 120), 2, u"Save"}};
-    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1024, 728),
-                                nullptr, 0));
+    ASSERT_TRUE(
+        m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 1024, 728), nullptr, 0));
     ::SetForegroundWindow(m_host.GetSafeHwnd());
     ::SetFocus(m_host.GetSafeHwnd());
     Move(50, 50);
@@ -330,8 +330,8 @@ TEST_F(ToolTipTest, StylesMakeTheirWindows) {
     DWORD bits;  // the toolkit's bits after choosing the style
   };
   const Case cases[] = {
-      {0, "standard", 0},     {2, "own", 0x3000},   {3, "rich", 0},   {4, "luna", 0},
-      {5, "own", 0x4000},     {6, "html", 0},       {7, "markup", 0}, {9, "standard", 0},
+      {0, "standard", 0}, {2, "own", 0x3000}, {3, "rich", 0},   {4, "luna", 0},
+      {5, "own", 0x4000}, {6, "html", 0},     {7, "markup", 0}, {9, "standard", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.style);
@@ -341,7 +341,7 @@ TEST_F(ToolTipTest, StylesMakeTheirWindows) {
     CWnd* pTip = m_pContext->GetToolTip();
     ASSERT_NE(pTip, nullptr);
     ASSERT_NE(pTip->GetSafeHwnd(), nullptr);
-    std::string kind = dynamic_cast<CTKToolTipContext::CStandardToolTip*>(pTip)  ? "standard"
+    std::string kind = dynamic_cast<CTKToolTipContext::CStandardToolTip*>(pTip)   ? "standard"
                        : dynamic_cast<CTKToolTipContext::CRichEditToolTip*>(pTip) ? "rich"
                        : dynamic_cast<CTKToolTipContext::CLunaToolTip*>(pTip)     ? "luna"
                        : dynamic_cast<CTKToolTipContext::CHTMLToolTip*>(pTip)     ? "html"
@@ -391,8 +391,8 @@ TEST_F(ToolTipTest, ChildrenCanHandTheirTipsToTheParent) {
   wc.lpfnWndProc = ::DefWindowProcW;
   wc.lpszClassName = u"TKTipPlainChild";
   ::RegisterClassW(&wc);
-  HWND hPlain = ::CreateWindowExW(0, u"TKTipPlainChild", u"", WS_CHILD | WS_VISIBLE, 500, 400, 50, 50, m_host.GetSafeHwnd(),
-                                  nullptr, nullptr, nullptr);
+  HWND hPlain = ::CreateWindowExW(0, u"TKTipPlainChild", u"", WS_CHILD | WS_VISIBLE, 500, 400, 50, 50,
+                                  m_host.GetSafeHwnd(), nullptr, nullptr, nullptr);
   for (int style : {CTKToolTipContext::tkToolTipStandard, CTKToolTipContext::tkToolTipOwn}) {
     SCOPED_TRACE(style);
     m_pContext->SetStyle(style);

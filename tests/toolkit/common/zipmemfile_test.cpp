@@ -81,11 +81,13 @@ TEST(ZipMemFile, DetachEnvelopesOnlyWhatShrinksAndAttachGivesTheContentsBack) {
       // Plain contents that look like an envelope would be misread on the
       // way back; they always travel enveloped.
       {"12 bytes beginning ZIP!", Text("ZIP!\x05\x00\x00\x00zzzz"), true},
-      {"1000 random bytes behind ZIP!", [] {
+      {"1000 random bytes behind ZIP!",
+       [] {
          Bytes b = Random(1000, 9);
          std::memcpy(b.data(), "ZIP!", 4);
          return b;
-       }(), true},
+       }(),
+       true},
       {"nothing", {}, false},
   };
   for (const Case& c : cases) {

@@ -94,8 +94,8 @@ class DatePickerTest : public ::testing::Test {
   void SetUp() override {
     pvtest::ResetDesktop();
     host = std::make_unique<CWnd>();
-    ASSERT_TRUE(host->CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 900, 700),
-                               nullptr, 0));
+    ASSERT_TRUE(
+        host->CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 900, 700), nullptr, 0));
   }
   void TearDown() override {
     if (host && host->m_hWnd) host->DestroyWindow();

@@ -223,14 +223,12 @@ TEST_F(DatePickerTest, PageKeysKeepTheDayOfTheMonthWherePossible) {
     const COleDateTime from(static_cast<DATE>(DayNumber(k.from)));
     c->EnsureVisible(from);
     c->SetCurSel(from);
-    if (k.modifiers)
-      pv::test::Chord(k.modifiers, k.key);
-    else
-      pv::test::KeyPress(k.key);
+    if (k.modifiers) pv::test::Chord(k.modifiers, k.key);
+    else pv::test::KeyPress(k.key);
     pv::test::PumpUntilIdle();
     const int want = DayNumber(year_month_day{sys_days(k.want)});
-    EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{want}) << static_cast<int>(k.from.year()) << "-"
-                                                                    << static_cast<unsigned>(k.from.month());
+    EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{want})
+        << static_cast<int>(k.from.year()) << "-" << static_cast<unsigned>(k.from.month());
     COleDateTime first, last;
     ASSERT_TRUE(c->GetVisibleDays(first, last));
     EXPECT_LE(CTKDatePickerDaysCollection::DayOf(first), want);
@@ -299,35 +297,52 @@ TEST_F(DatePickerModalTest, Outcomes) {
   };
   const int d14 = DayNumber(2024, 3, 14), d20 = DayNumber(2024, 3, 20), d21 = DayNumber(2024, 3, 21);
   const Case cases[] = {
-      {"click outside", [](DatePickerModalTest*, CTKDatePickerControl& c) {
+      {"click outside",
+       [](DatePickerModalTest*, CTKDatePickerControl& c) {
          const POINT s = pv::test::ClientPoint(c.m_hWnd, -30, 10);
          pv::test::Click(s.x, s.y);
-       }, FALSE, {d14}},
+       },
+       FALSE,
+       {d14}},
       {"Enter", [](DatePickerModalTest*, CTKDatePickerControl&) { pv::test::KeyPress(VK_RETURN); }, TRUE, {d14}},
       {"Escape", [](DatePickerModalTest*, CTKDatePickerControl&) { pv::test::KeyPress(VK_ESCAPE); }, FALSE, {d14}},
-      {"day click", [](DatePickerModalTest* t, CTKDatePickerControl& c) {
+      {"day click",
+       [](DatePickerModalTest* t, CTKDatePickerControl& c) {
          t->QueueDayClick(c, Date(2024, 3, 20));
          pv::test::KeyPress(VK_ESCAPE);  // never reached: the click ended the loop
-       }, TRUE, {d20}},
-      {"Ctrl+click, then Enter", [](DatePickerModalTest* t, CTKDatePickerControl& c) {
+       },
+       TRUE,
+       {d20}},
+      {"Ctrl+click, then Enter",
+       [](DatePickerModalTest* t, CTKDatePickerControl& c) {
          pv::test::KeyDown(VK_CONTROL);
          t->QueueDayClick(c, Date(2024, 3, 20));
          t->QueueDayClick(c, Date(2024, 3, 21));
          pv::test::KeyUp(VK_CONTROL);
          pv::test::KeyPress(VK_RETURN);
-       }, TRUE, {d14, d20, d21}},
-      {"Ctrl+click, then the queue runs dry", [](DatePickerModalTest* t, CTKDatePickerControl& c) {
+       },
+       TRUE,
+       {d14, d20, d21}},
+      {"Ctrl+click, then the queue runs dry",
+       [](DatePickerModalTest* t, CTKDatePickerControl& c) {
          pv::test::KeyDown(VK_CONTROL);
          t->QueueDayClick(c, Date(2024, 3, 20));
          pv::test::KeyUp(VK_CONTROL);
-       }, FALSE, {d14, d20}},
-      {"mouse captured away", [](DatePickerModalTest*, CTKDatePickerControl&) { pv::test::CaptureLoss(); },
-       FALSE, {d14}},
-      {"None button", [](DatePickerModalTest*, CTKDatePickerControl& c) {
+       },
+       FALSE,
+       {d14, d20}},
+      {"mouse captured away",
+       [](DatePickerModalTest*, CTKDatePickerControl&) { pv::test::CaptureLoss(); },
+       FALSE,
+       {d14}},
+      {"None button",
+       [](DatePickerModalTest*, CTKDatePickerControl& c) {
          const CPoint p = CentreOf(c.GetButtons()[1]->m_rcButton);
          const POINT s = pv::test::ClientPoint(c.m_hWnd, p.x, p.y);
          pv::test::Click(s.x, s.y);
-       }, TRUE, {}},
+       },
+       TRUE,
+       {}},
   };
   for (const Case& k : cases) {
     CTKDatePickerControl c;

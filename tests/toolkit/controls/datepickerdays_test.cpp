@@ -48,11 +48,16 @@ TEST(DatePickerDays, RandomOperationsMatchASetModel) {
     for (int step = 0; step < 150; ++step) {
       const int a = base + offset(rng), b = base + offset(rng);
       switch (op(rng)) {
-        case 0: case 1: case 2: case 3:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
           days.AddDay(CTKDatePickerDaysCollection::DateOfDay(a));
           model.insert(a);
           break;
-        case 4: case 5: case 6:
+        case 4:
+        case 5:
+        case 6:
           days.RemoveDay(CTKDatePickerDaysCollection::DateOfDay(a));
           model.erase(a);
           break;

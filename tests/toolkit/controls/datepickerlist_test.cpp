@@ -74,10 +74,10 @@ TEST_F(DatePickerListTest, HoldingTheMouseAwayScrollsFasterWithDistance) {
   list->ClientToScreen(&client);
   const int height = client.Height();
   struct Case {
-    int y;          // screen y of the held mouse
+    int y;  // screen y of the held mouse
     int monthsPerTick;
-  } cases[] = {{client.top - 1, -1},          {client.top - height, -2},     {client.top - 2 * height - 1, -3},
-               {client.bottom + 1, 1},        {client.bottom + height, 2},   {client.top + height / 2, 0}};
+  } cases[] = {{client.top - 1, -1},   {client.top - height, -2},   {client.top - 2 * height - 1, -3},
+               {client.bottom + 1, 1}, {client.bottom + height, 2}, {client.top + height / 2, 0}};
   for (const Case& k : cases) {
     pv::test::MouseMove(client.left + 5, k.y);
     pv::test::PumpUntilIdle();

@@ -68,7 +68,7 @@ TEST_F(DatePickerPaintTest, WeekNumbersFollowTheFirstWeekOfYear) {
   struct Case {
     year_month_day end;
     int firstWeek, want;
-  } cases[] = {{2024y / January / 7, 1, 1},  {2024y / January / 8, 1, 2},  {2024y / January / 1, 1, 1},
+  } cases[] = {{2024y / January / 7, 1, 1},    {2024y / January / 8, 1, 2}, {2024y / January / 1, 1, 1},
                {2024y / December / 31, 1, 53}, {2024y / January / 8, 2, 1}, {2024y / January / 1, 2, 53},
                {2023y / December / 31, 1, 53}};
   for (const Case& k : cases) {
@@ -100,11 +100,9 @@ TEST_F(DatePickerPaintTest, WeekNumberOfAnUndrawnTrailingRowStaysEmpty) {
 
 TEST_F(DatePickerPaintTest, SelectionColoursWinOverTheOwnersColours) {
   auto c = MakeControl();
-  c->SetCallbackDayMetrics(
-      [](CTKDatePickerControl*, const COleDateTime*, TK_DAYITEM_METRICS* m, DWORD_PTR) {
-        m->clrBackground = RGB(10, 200, 30);
-      },
-      0);
+  c->SetCallbackDayMetrics([](CTKDatePickerControl*, const COleDateTime*, TK_DAYITEM_METRICS* m,
+                              DWORD_PTR) { m->clrBackground = RGB(10, 200, 30); },
+                           0);
   c->SetCurSel(Date(2024, 3, 12));
   c->RedrawNow();
   pv::test::PumpUntilIdle();

@@ -279,8 +279,8 @@ TEST_F(PopupTest, AnAutoDeletePopupReportsClosedThenDeletesItself) {
   HWND hwnd = p->GetSafeHwnd();
   AdvanceAndPump(300);  // no animation: the hide closes at once
   EXPECT_FALSE(::IsWindow(hwnd));
-  EXPECT_EQ(states, (std::vector<int>{tkPopupStateExpanding, tkPopupStateShown, tkPopupStateCollapsing,
-                                      tkPopupStateClosed}));
+  EXPECT_EQ(states,
+            (std::vector<int>{tkPopupStateExpanding, tkPopupStateShown, tkPopupStateCollapsing, tkPopupStateClosed}));
   // The sanitizer build reports a leak if the object stayed, and a second
   // deletion if it went twice.
 }

@@ -88,7 +88,7 @@ TEST_F(PopupThemeTest, Office2000AndMsnFramesBandsAndCaption) {
     EXPECT_EQ(canvas.At(0, 0), RGB(166, 180, 207));
     EXPECT_EQ(canvas.At(169, 129), RGB(69, 86, 144));
     EXPECT_EQ(canvas.At(1, 1), RGB(255, 255, 255));
-    EXPECT_EQ(canvas.At(2, 60), RGB(114, 142, 184));   // the last frame, from t + 22 down
+    EXPECT_EQ(canvas.At(2, 60), RGB(114, 142, 184));  // the last frame, from t + 22 down
     EXPECT_EQ(canvas.At(100, 24), RGB(114, 142, 184));
     EXPECT_EQ(canvas.At(167, 60), RGB(185, 201, 239));
   }
@@ -104,9 +104,9 @@ TEST_F(PopupThemeTest, ResourceThemeTakesTheIniColoursAndSkipsFillsWithoutTheSec
     EXPECT_EQ(theme.m_clrButtonPressed, static_cast<COLORREF>(-1));
     Canvas canvas(170, 130, RGB(1, 2, 3));
     theme.DrawBackground(canvas.DC(), &control, canvas.Rect());
-    EXPECT_EQ(canvas.At(0, 0), RGB(1, 2, 3));     // no frame
-    EXPECT_EQ(canvas.At(50, 60), RGB(1, 2, 3));   // no background
-    EXPECT_EQ(canvas.At(50, 3), RGB(1, 2, 3));    // no caption strip
+    EXPECT_EQ(canvas.At(0, 0), RGB(1, 2, 3));        // no frame
+    EXPECT_EQ(canvas.At(50, 60), RGB(1, 2, 3));      // no background
+    EXPECT_EQ(canvas.At(50, 3), RGB(1, 2, 3));       // no caption strip
     EXPECT_EQ(canvas.At(67, 3), RGB(97, 116, 152));  // the gripper still
   }
   ASSERT_TRUE(images->SetModule(::GetModuleHandleW(nullptr), u"POPUPWITHSECTION_INI", FALSE));

@@ -46,7 +46,7 @@ TEST_F(TrayIconTest, LongTipsAreCutToTheRecordsTipLength) {
   CTKTrayIcon tray;
   tray.SetTooltipText(tip.c_str());
   EXPECT_EQ(tray.GetTooltipText().GetLength(), 63);  // the smaller record before Create
-  EXPECT_TRUE(pv::shell::TrayIcons().empty());        // hidden: only stored
+  EXPECT_TRUE(pv::shell::TrayIcons().empty());       // hidden: only stored
   ASSERT_TRUE(tray.Create(tip.c_str(), &owner, kIcon, kMenu, kRestore, false));
   EXPECT_EQ(tray.GetTooltipText().GetLength(), 126);
   auto icons = pv::shell::TrayIcons();
@@ -147,8 +147,8 @@ TEST_F(TrayIconTest, MinimiseHidesTheFrameAndRestoreShowsIt) {
   CTKTrayIcon tray;
   ASSERT_TRUE(tray.Create(u"Pravenor", &owner, kIcon, kMenu, kRestore, false));
   CWnd frame;
-  ASSERT_TRUE(frame.CreateEx(0, AfxRegisterWndClass(0), u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400,
-                             300, nullptr, nullptr));
+  ASSERT_TRUE(frame.CreateEx(0, AfxRegisterWndClass(0), u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 400, 300,
+                             nullptr, nullptr));
   tray.MinimizeToTray(&frame);
   EXPECT_FALSE(::IsWindowVisible(frame.GetSafeHwnd()));
   tray.MaximizeFromTray(&frame);

@@ -91,7 +91,8 @@ TEST_F(MarkupBuild, TextAndWhiteSpace) {
 
 TEST_F(MarkupBuild, AttributesPropertyElementsAndContent) {
   CTKMarkupGrid* grid = MarkupDynamicCast<CTKMarkupGrid>(
-      Build(u"<Grid Margin='1,2,3,4' Width='10pt' x:Name='g'><Grid.RowDefinitions><RowDefinition/><RowDefinition/></Grid.RowDefinitions>"
+      Build(u"<Grid Margin='1,2,3,4' Width='10pt' "
+            u"x:Name='g'><Grid.RowDefinitions><RowDefinition/><RowDefinition/></Grid.RowDefinitions>"
             u"<TextBlock Grid.Row='1' FontWeight='Bold' Foreground='Red'>t</TextBlock></Grid>"));
   ASSERT_NE(grid, nullptr) << Narrow(ctx->GetLastParseError());
   EXPECT_EQ(grid->GetRowDefinitions()->GetCount(), 2);
@@ -102,18 +103,21 @@ TEST_F(MarkupBuild, AttributesPropertyElementsAndContent) {
   CTKMarkupTextBlock* tb = static_cast<CTKMarkupTextBlock*>(grid->GetVisualChild(0));
   EXPECT_EQ(static_cast<CTKMarkupInt*>(tb->GetValue(CTKMarkupGrid::m_pRowProperty))->GetValue(), 1);
   EXPECT_EQ(static_cast<CTKMarkupEnum*>(tb->GetValue(CTKMarkupTextElement::m_pFontWeightProperty))->GetValue(), 700);
-  EXPECT_EQ(static_cast<CTKMarkupBrush*>(tb->GetValue(CTKMarkupTextElement::m_pForegroundProperty))->GetColor(), RGB(255, 0, 0));
+  EXPECT_EQ(static_cast<CTKMarkupBrush*>(tb->GetValue(CTKMarkupTextElement::m_pForegroundProperty))->GetColor(),
+            RGB(255, 0, 0));
   // The run inherits the text block's weight.
   CTKMarkupRun* run = static_cast<CTKMarkupRun*>(tb->GetInlines()->GetItem(0));
   EXPECT_EQ(static_cast<CTKMarkupEnum*>(run->GetValue(CTKMarkupTextElement::m_pFontWeightProperty))->GetValue(), 700);
 
   // Brushes as elements, content controls with text, colours as element text.
-  CTKMarkupPage* page = MarkupDynamicCast<CTKMarkupPage>(
-      Build(u"<Page><StackPanel><StackPanel.Background><SolidColorBrush><SolidColorBrush.Color><Color>#0000FF</Color></SolidColorBrush.Color>"
-            u"</SolidColorBrush></StackPanel.Background><Button>OK</Button><Button Content='Cancel'/></StackPanel></Page>"));
+  CTKMarkupPage* page = MarkupDynamicCast<CTKMarkupPage>(Build(
+      u"<Page><StackPanel><StackPanel.Background><SolidColorBrush><SolidColorBrush.Color><Color>#0000FF</Color></"
+      u"SolidColorBrush.Color>"
+      u"</SolidColorBrush></StackPanel.Background><Button>OK</Button><Button Content='Cancel'/></StackPanel></Page>"));
   ASSERT_NE(page, nullptr) << Narrow(ctx->GetLastParseError());
   CTKMarkupPanel* panel = static_cast<CTKMarkupPanel*>(page->GetChild());
-  EXPECT_EQ(static_cast<CTKMarkupBrush*>(panel->GetValue(CTKMarkupPanel::m_pBackgroundProperty))->GetColor(), RGB(0, 0, 255));
+  EXPECT_EQ(static_cast<CTKMarkupBrush*>(panel->GetValue(CTKMarkupPanel::m_pBackgroundProperty))->GetColor(),
+            RGB(0, 0, 255));
   for (int i = 0; i < 2; i++) {
     CTKMarkupButton* button = static_cast<CTKMarkupButton*>(panel->GetVisualChild(i));
     CTKMarkupTextBlock* content = MarkupDynamicCast<CTKMarkupTextBlock>(button->GetContent());
@@ -127,8 +131,10 @@ TEST_F(MarkupBuild, ExactErrorsWithLineAndPosition) {
     const char16_t* text;
     const char* error;
   } cases[] = {
-      {u"<Page><TextBlock></Page>", "The 'TextBlock' start tag does not match the end tag of 'Page'. Line 1, position 25"},
-      {u"<Page><TextBlock>", "Unexpected end of file has occurred. The following elements are not closed: 'TextBlock'. Line 1, position 18"},
+      {u"<Page><TextBlock></Page>",
+       "The 'TextBlock' start tag does not match the end tag of 'Page'. Line 1, position 25"},
+      {u"<Page><TextBlock>",
+       "Unexpected end of file has occurred. The following elements are not closed: 'TextBlock'. Line 1, position 18"},
       {u"<Foo/>", "The tag 'Foo' does not exist in XML namespace. Line 1, position 6"},
       {u"<textblock/>", "The tag 'textblock' does not exist in XML namespace. Line 1, position 12"},
       {u"<Page Foo=\"1\"/>", "The property 'Foo' does not exist in XML namespace. Line 1, position 14"},
@@ -138,24 +144,33 @@ TEST_F(MarkupBuild, ExactErrorsWithLineAndPosition) {
       {u"<Page></Page", "Unexpected end of file has occurred.. Line 1, position 13"},
       {u"<Page b>", "'>' is an unexpected token. The expected token is '='. Line 1, position 9"},
       {u"<Page>\r\n<Foo/>", "The tag 'Foo' does not exist in XML namespace. Line 3, position 6"},
-      {u"<Grid><Grid.RowDefinitions></Grid.RowDefinitions></Grid>", "'RowDefinitions' property does not have a value. Line 1, position 50"},
+      {u"<Grid><Grid.RowDefinitions></Grid.RowDefinitions></Grid>",
+       "'RowDefinitions' property does not have a value. Line 1, position 50"},
       {u"<Page><Foo.Bar/></Page>", "The tag 'Foo.Bar' does not exist in XML namespace. Line 1, position 16"},
-      {u"<Page HorizontalAlignment='Middle'/>", "Cannot convert string in attribute 'HorizontalAlignment' to object of type 'CTKMarkupEnum'. Line 1, position 35"},
+      {u"<Page HorizontalAlignment='Middle'/>",
+       "Cannot convert string in attribute 'HorizontalAlignment' to object of type 'CTKMarkupEnum'. Line 1, position "
+       "35"},
       {u"<Page Tag='{x:Type Foo'/>", "Markup extension expressions must end with '}'. Line 1, position 24"},
       {u"<Page Tag='{x:Type Foo}'/>", "Cannot find type 'Foo'. Line 1, position 25"},
-      {u"<Page Tag='{x:Static SystemColors.Nope}'/>", "Cannot find the static member  'SystemColors.Nope'. Line 1, position 41"},
-      {u"<Page Tag='{StaticResource a}'/>", "Cannot find resource named 'a'. Resource names are case sensitive. Line 1, position 31"},
+      {u"<Page Tag='{x:Static SystemColors.Nope}'/>",
+       "Cannot find the static member  'SystemColors.Nope'. Line 1, position 41"},
+      {u"<Page Tag='{StaticResource a}'/>",
+       "Cannot find resource named 'a'. Resource names are case sensitive. Line 1, position 31"},
       {u"<Page Tag='{Binding a}'/>", "The tag 'Binding a' does not exist in XML namespace. Line 1, position 24"},
       {u"<StackPanel>x</StackPanel>",
-       "'CTKMarkupString' object cannot be added to 'CTKMarkupCollection'. Object cannot be converted to type 'CTKMarkupUIElement'. Line 1, position 27"},
+       "'CTKMarkupString' object cannot be added to 'CTKMarkupCollection'. Object cannot be converted to type "
+       "'CTKMarkupUIElement'. Line 1, position 27"},
       {u"<Border><Page/><Page/></Border>",
-       "'CTKMarkupBorder' already has a child and cannot add 'CTKMarkupPage'. 'CTKMarkupBorder' can accept only one child.. Line 1, position 23"},
-      {u"<TextBlock><Run><Bold/></Run></TextBlock>", "Cannot add content to an object of type 'CTKMarkupRun'. Line 1, position 24"},
+       "'CTKMarkupBorder' already has a child and cannot add 'CTKMarkupPage'. 'CTKMarkupBorder' can accept only one "
+       "child.. Line 1, position 23"},
+      {u"<TextBlock><Run><Bold/></Run></TextBlock>",
+       "Cannot add content to an object of type 'CTKMarkupRun'. Line 1, position 24"},
       {u"<Page><Page.Resources><Setter>x</Setter></Page.Resources></Page>",
        "Cannot convert the string 'x' into a 'CTKMarkupSetter' object. Line 1, position 41"},
       {u"<Button Click='OnGo'/>", "'OnGo' delegate not found. Line 1, position 21"},
       {u"<Grid><Grid.RowDefinitions><ColumnDefinition/></Grid.RowDefinitions></Grid>",
-       "'CTKMarkupColumnDefinition' object cannot be added to 'CTKMarkupRowDefinitionCollection'. Object cannot be converted to type "
+       "'CTKMarkupColumnDefinition' object cannot be added to 'CTKMarkupRowDefinitionCollection'. Object cannot be "
+       "converted to type "
        "'CTKMarkupRowDefinition'. Line 1, position 47"},
   };
   for (const Case& c : cases) EXPECT_EQ(Error(c.text), c.error);
@@ -215,11 +230,10 @@ TEST_F(MarkupBuild, EncodingDeclarationIsCaseSensitive) {
     CTKMarkupBuilder builder(ctx);
     CTKMarkupObject* built = builder.BuildFromTokens(&parser);
     ASSERT_NE(built, nullptr) << Narrow(builder.GetLastErrorText());
-    std::u16string text = static_cast<CTKMarkupRun*>(static_cast<CTKMarkupTextBlock*>(built)->GetInlines()->GetItem(0))->GetText();
-    if (std::string(c.text) == "??")
-      EXPECT_EQ(text, u"\xFFFD\xFFFD");
-    else
-      EXPECT_EQ(text, u"\x00E9");
+    std::u16string text =
+        static_cast<CTKMarkupRun*>(static_cast<CTKMarkupTextBlock*>(built)->GetInlines()->GetItem(0))->GetText();
+    if (std::string(c.text) == "??") EXPECT_EQ(text, u"\xFFFD\xFFFD");
+    else EXPECT_EQ(text, u"\x00E9");
     built->Release();
   }
 }
@@ -228,24 +242,26 @@ TEST_F(MarkupBuild, NamesFollowPropertiesRegisteredBetweenBuilds) {
   // A builder remembers the names it resolved; a property registered later
   // under the same name on a nearer type must win from then on.
   static std::deque<std::u16string> names;  // registered names must stay put
-  names.push_back(u"CacheProbe" + std::u16string(1, static_cast<char16_t>(u'A' + names.size() % 26)) + std::u16string(names.size() / 26, u'z'));
+  names.push_back(u"CacheProbe" + std::u16string(1, static_cast<char16_t>(u'A' + names.size() % 26)) +
+                  std::u16string(names.size() / 26, u'z'));
   LPCWSTR name = names.back().c_str();
-  CTKMarkupDependencyProperty* onBase =
-      CTKMarkupDependencyProperty::RegisterProperty(name, CTKMarkupString::GetMarkupClass(), CTKMarkupFrameworkElement::GetMarkupClass());
+  CTKMarkupDependencyProperty* onBase = CTKMarkupDependencyProperty::RegisterProperty(
+      name, CTKMarkupString::GetMarkupClass(), CTKMarkupFrameworkElement::GetMarkupClass());
   CTKMarkupBuilder builder(ctx);
   auto build = [&](const std::u16string& text) {
     CTKMarkupParser parser;
     parser.SetBuffer(text.data(), text.data() + text.size());
     return builder.BuildFromTokens(&parser);
   };
-  const std::u16string text = u"<StackPanel><Border " + names.back() + u"='a'/><Border " + names.back() + u"='b'/></StackPanel>";
+  const std::u16string text =
+      u"<StackPanel><Border " + names.back() + u"='a'/><Border " + names.back() + u"='b'/></StackPanel>";
   CTKMarkupObject* first = build(text);
   ASSERT_NE(first, nullptr) << Narrow(builder.GetLastErrorText());
   EXPECT_NE(first->GetLogicalChild(1)->ReadLocalValue(onBase), nullptr);
   first->Release();
 
-  CTKMarkupDependencyProperty* onBorder =
-      CTKMarkupDependencyProperty::RegisterProperty(name, CTKMarkupString::GetMarkupClass(), CTKMarkupBorder::GetMarkupClass());
+  CTKMarkupDependencyProperty* onBorder = CTKMarkupDependencyProperty::RegisterProperty(
+      name, CTKMarkupString::GetMarkupClass(), CTKMarkupBorder::GetMarkupClass());
   CTKMarkupObject* second = build(text);
   ASSERT_NE(second, nullptr) << Narrow(builder.GetLastErrorText());
   for (int i = 0; i < 2; i++) {
@@ -256,23 +272,29 @@ TEST_F(MarkupBuild, NamesFollowPropertiesRegisteredBetweenBuilds) {
 }
 
 TEST_F(MarkupBuild, ResourcesAndExtensions) {
-  CTKMarkupPage* page = MarkupDynamicCast<CTKMarkupPage>(
-      Build(u"<Page><Page.Resources><SolidColorBrush x:Key='b' Color='#00FF00'/><SolidColorBrush x:Key='c' Color='{StaticResource k}'/>"
-            u"</Page.Resources><TextBlock Foreground='{StaticResource b}' Background='{DynamicResource {x:Static SystemColors.InfoBrushKey}}' "
-            u"Tag='{x:Type Button}'>x</TextBlock></Page>"));
+  CTKMarkupPage* page =
+      MarkupDynamicCast<CTKMarkupPage>(Build(u"<Page><Page.Resources><SolidColorBrush x:Key='b' "
+                                             u"Color='#00FF00'/><SolidColorBrush x:Key='c' Color='{StaticResource k}'/>"
+                                             u"</Page.Resources><TextBlock Foreground='{StaticResource b}' "
+                                             u"Background='{DynamicResource {x:Static SystemColors.InfoBrushKey}}' "
+                                             u"Tag='{x:Type Button}'>x</TextBlock></Page>"));
   EXPECT_EQ(page, nullptr);
   EXPECT_EQ(Narrow(ctx->GetLastParseError()).substr(0, 33), "Cannot find resource named 'k'. R");
 
-  page = MarkupDynamicCast<CTKMarkupPage>(
-      Build(u"<Page><Page.Resources><SolidColorBrush x:Key='b' Color='#00FF00'/><SolidColorBrush x:Key='B' Color='#0000FF'/></Page.Resources>"
-            u"<TextBlock Foreground='{StaticResource b}' Background='{DynamicResource {x:Static SystemColors.InfoBrushKey}}' "
-            u"Tag='{x:Type Button}'>x</TextBlock></Page>"));
+  page = MarkupDynamicCast<CTKMarkupPage>(Build(
+      u"<Page><Page.Resources><SolidColorBrush x:Key='b' Color='#00FF00'/><SolidColorBrush x:Key='B' "
+      u"Color='#0000FF'/></Page.Resources>"
+      u"<TextBlock Foreground='{StaticResource b}' Background='{DynamicResource {x:Static SystemColors.InfoBrushKey}}' "
+      u"Tag='{x:Type Button}'>x</TextBlock></Page>"));
   ASSERT_NE(page, nullptr) << Narrow(ctx->GetLastParseError());
   CTKMarkupTextBlock* tb = static_cast<CTKMarkupTextBlock*>(page->GetChild());
-  EXPECT_EQ(static_cast<CTKMarkupBrush*>(tb->GetValue(CTKMarkupTextElement::m_pForegroundProperty))->GetColor(), RGB(0, 255, 0));
-  EXPECT_EQ(static_cast<CTKMarkupBrush*>(tb->GetValue(CTKMarkupTextElement::m_pBackgroundProperty))->GetColor(), MarkupGetHostServices()->GetSysColor(24));
+  EXPECT_EQ(static_cast<CTKMarkupBrush*>(tb->GetValue(CTKMarkupTextElement::m_pForegroundProperty))->GetColor(),
+            RGB(0, 255, 0));
+  EXPECT_EQ(static_cast<CTKMarkupBrush*>(tb->GetValue(CTKMarkupTextElement::m_pBackgroundProperty))->GetColor(),
+            MarkupGetHostServices()->GetSysColor(24));
   EXPECT_EQ(tb->GetValue(CTKMarkupFrameworkElement::m_pTagProperty), CTKMarkupButton::GetMarkupClass());
-  CTKMarkupResourceDictionary* resources = static_cast<CTKMarkupResourceDictionary*>(page->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+  CTKMarkupResourceDictionary* resources =
+      static_cast<CTKMarkupResourceDictionary*>(page->GetValue(CTKMarkupStyle::m_pResourcesProperty));
   EXPECT_EQ(resources->GetCount(), 2) << "keys 'b' and 'B' do not collide";
 
   struct Case {
@@ -284,9 +306,11 @@ TEST_F(MarkupBuild, ResourcesAndExtensions) {
       {u"<Page><Page.Resources><SolidColorBrush/></Page.Resources></Page>",
        "Objects added to Dictionary must have Key attribute or some other type of associated Key. Line 1"},
       // A resource is found only after its definition, in document order.
-      {u"<StackPanel><TextBlock Foreground='{StaticResource b}'/><StackPanel.Resources><SolidColorBrush x:Key='b'/></StackPanel.Resources></StackPanel>",
+      {u"<StackPanel><TextBlock Foreground='{StaticResource b}'/><StackPanel.Resources><SolidColorBrush "
+       u"x:Key='b'/></StackPanel.Resources></StackPanel>",
        "Cannot find resource named 'b'. Resource names are case sensitive. Line 1"},
-      {u"<Page Tag='{StaticResource {StaticResource {StaticResource {StaticResource {StaticResource {StaticResource {StaticResource "
+      {u"<Page Tag='{StaticResource {StaticResource {StaticResource {StaticResource {StaticResource {StaticResource "
+       u"{StaticResource "
        u"{StaticResource {StaticResource x}}}}}}}}}'/>",
        "Markup extension expressions are nested too deeply. Line 1"},
   };
@@ -300,20 +324,34 @@ TEST_F(MarkupBuild, HostileInputEndsInAClearError) {
   // Deep nesting stops at the documented depth instead of exhausting the stack.
   std::u16string deep;
   for (int i = 0; i < 5000; i++) deep += u"<Border>";
-  EXPECT_EQ(Error(deep), "The elements are nested too deeply. Line 1, position " + std::to_string(8 * CTKMarkupBuilder::kMaxDepth + 9));
+  EXPECT_EQ(Error(deep), "The elements are nested too deeply. Line 1, position " +
+                             std::to_string(8 * CTKMarkupBuilder::kMaxDepth + 9));
   std::u16string ok;
   for (int i = 0; i < CTKMarkupBuilder::kMaxDepth; i++) ok += u"<Border>";
   for (int i = 0; i < CTKMarkupBuilder::kMaxDepth; i++) ok += u"</Border>";
   EXPECT_NE(Build(ok), nullptr) << Narrow(ctx->GetLastParseError());
 
   // A huge text with an unterminated reference and a huge attribute value.
-  std::u16string big = u"<TextBlock Tag='" + std::u16string(100000, u'&') + u"'>" + std::u16string(200000, u'&') + u"</TextBlock>";
+  std::u16string big =
+      u"<TextBlock Tag='" + std::u16string(100000, u'&') + u"'>" + std::u16string(200000, u'&') + u"</TextBlock>";
   ASSERT_NE(Build(big), nullptr) << Narrow(ctx->GetLastParseError());
-  EXPECT_EQ(std::u16string(static_cast<CTKMarkupRun*>(static_cast<CTKMarkupTextBlock*>(root)->GetInlines()->GetItem(0))->GetText()).size(), 200000u);
+  EXPECT_EQ(std::u16string(
+                static_cast<CTKMarkupRun*>(static_cast<CTKMarkupTextBlock*>(root)->GetInlines()->GetItem(0))->GetText())
+                .size(),
+            200000u);
 
   // Stray characters everywhere still end in a tree or an error.
-  const char16_t* junk[] = {u"<", u"<<<<", u"</>", u"<a='", u"<TextBlock>&#xFFFFFFFFFFFF;</TextBlock>", u"<TextBlock>\xD800</TextBlock>",
-                            u"<?", u"<![CDATA[", u"<Page x:Key='{}'/>", u"<Page Tag='{'/>", u"<Page Tag='{}'/>"};
+  const char16_t* junk[] = {u"<",
+                            u"<<<<",
+                            u"</>",
+                            u"<a='",
+                            u"<TextBlock>&#xFFFFFFFFFFFF;</TextBlock>",
+                            u"<TextBlock>\xD800</TextBlock>",
+                            u"<?",
+                            u"<![CDATA[",
+                            u"<Page x:Key='{}'/>",
+                            u"<Page Tag='{'/>",
+                            u"<Page Tag='{}'/>"};
   for (const char16_t* j : junk) {
     Build(j);
     if (!root) {
@@ -337,17 +375,22 @@ TEST_F(MarkupBuild, LongResourceChainsBuildAndRelease) {
   // longer than the markup nesting; building, styling and releasing them
   // must not exhaust the stack.
   const int n = 20000;
-  std::u16string text = u"<StackPanel><StackPanel.Resources><Style x:Key='s0' TargetType='Button'><Setter Property='Width' Value='1'/></Style>"
-                        u"<Button x:Key='b0'/>";
+  std::u16string text =
+      u"<StackPanel><StackPanel.Resources><Style x:Key='s0' TargetType='Button'><Setter Property='Width' "
+      u"Value='1'/></Style>"
+      u"<Button x:Key='b0'/>";
   for (int i = 1; i < n; i++) {
     text += u"<Style x:Key='s" + Num(i) + u"' TargetType='Button' BasedOn='{StaticResource s" + Num(i - 1) + u"}'/>";
-    text += u"<Button x:Key='b" + Num(i) + u"' Content='{StaticResource b" + Num(i - 1) + u"}' Tag='{StaticResource b" + Num(i - 1) + u"}'/>";
+    text += u"<Button x:Key='b" + Num(i) + u"' Content='{StaticResource b" + Num(i - 1) + u"}' Tag='{StaticResource b" +
+            Num(i - 1) + u"}'/>";
   }
-  text += u"</StackPanel.Resources><Button Style='{StaticResource s" + Num(n - 1) + u"}'/><Button Content='{StaticResource b" + Num(n - 1) +
-          u"}'/></StackPanel>";
+  text += u"</StackPanel.Resources><Button Style='{StaticResource s" + Num(n - 1) +
+          u"}'/><Button Content='{StaticResource b" + Num(n - 1) + u"}'/></StackPanel>";
   CTKMarkupPanel* panel = MarkupDynamicCast<CTKMarkupPanel>(Build(text));
   ASSERT_NE(panel, nullptr) << Narrow(ctx->GetLastParseError());
-  EXPECT_EQ(static_cast<CTKMarkupInt*>(panel->GetVisualChild(0)->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty))->GetValue(), 1);
+  EXPECT_EQ(static_cast<CTKMarkupInt*>(panel->GetVisualChild(0)->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty))
+                ->GetValue(),
+            1);
   CTKMarkupInputElement::ApplyStyles(panel);
   panel->SetValue(CTKMarkupTextElement::m_pFontSizeProperty, new CTKMarkupInt(9));  // notifies down the tree
   MarkupReleaseElement(root);

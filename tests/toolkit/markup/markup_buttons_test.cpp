@@ -16,15 +16,14 @@ namespace {
 using markup_test::Narrow;
 using markup_test::QuietHost;
 
-
-
 class CLog : public CTKMarkupDelegate {
  public:
   explicit CLog(std::vector<std::string>* log) : m_log(log) {}
   void Execute(CTKMarkupObject*, CTKMarkupRoutedEventArgs* args) override {
     std::string who = "?";
     if (auto* e = MarkupDynamicCast<CTKMarkupFrameworkElement>(args->m_pSource))
-      if (auto* tag = MarkupDynamicCast<CTKMarkupString>(e->GetValue(CTKMarkupFrameworkElement::m_pTagProperty))) who = Narrow(tag->GetBuffer());
+      if (auto* tag = MarkupDynamicCast<CTKMarkupString>(e->GetValue(CTKMarkupFrameworkElement::m_pTagProperty)))
+        who = Narrow(tag->GetBuffer());
     m_log->push_back(who + ":" + Narrow(args->m_pEvent->GetName()));
   }
   std::vector<std::string>* m_log;
@@ -48,8 +47,8 @@ class MarkupButtons : public ::testing::Test {
     // The events exist once the first markup registered the button types.
     if (!handlersAdded) {
       handlersAdded = true;
-      for (auto* e : {CTKMarkupButtonBase::m_pClickEvent, CTKMarkupToggleButton::m_pCheckedEvent, CTKMarkupToggleButton::m_pUncheckedEvent,
-                      CTKMarkupToggleButton::m_pIndeterminateEvent})
+      for (auto* e : {CTKMarkupButtonBase::m_pClickEvent, CTKMarkupToggleButton::m_pCheckedEvent,
+                      CTKMarkupToggleButton::m_pUncheckedEvent, CTKMarkupToggleButton::m_pIndeterminateEvent})
         ctx->AddEventHandler(e, new CLog(&log));
     }
     MarkupMeasureElement(root, w, h);
@@ -99,7 +98,8 @@ TEST_F(MarkupButtons, ClickNeedsAReleaseOverTheButton) {
 TEST_F(MarkupButtons, CheckBoxesCycleAndRadioButtonsGroup) {
   Build(u"<Canvas><CheckBox Tag='c' IsThreeState='True' Width='50' Height='20'/></Canvas>");
   for (int i = 0; i < 3; i++) Click(5, 10);
-  EXPECT_EQ(log, (std::vector<std::string>{"c:Checked", "c:Click", "c:Indeterminate", "c:Click", "c:Unchecked", "c:Click"}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"c:Checked", "c:Click", "c:Indeterminate", "c:Click", "c:Unchecked", "c:Click"}));
   log.clear();
   Build(u"<Canvas><CheckBox Tag='c' Width='50' Height='20'/></Canvas>");
   auto* box = static_cast<CTKMarkupToggleButton*>(static_cast<CTKMarkupPanel*>(root)->GetVisualChild(0));
@@ -108,18 +108,22 @@ TEST_F(MarkupButtons, CheckBoxesCycleAndRadioButtonsGroup) {
   Click(5, 10);
   EXPECT_EQ(box->GetChecked(), 0) << "two states without IsThreeState";
 
-  Build(u"<StackPanel><RadioButton Tag='r1' IsChecked='True' Height='20'/><RadioButton Tag='r2' Height='20'/><RadioButton Tag='r3' Height='20'/>"
-        u"<Border><RadioButton Tag='r4' IsChecked='True' Height='20'/></Border></StackPanel>");
+  Build(
+      u"<StackPanel><RadioButton Tag='r1' IsChecked='True' Height='20'/><RadioButton Tag='r2' "
+      u"Height='20'/><RadioButton Tag='r3' Height='20'/>"
+      u"<Border><RadioButton Tag='r4' IsChecked='True' Height='20'/></Border></StackPanel>");
   auto* panel = static_cast<CTKMarkupPanel*>(root);
   log.clear();
   Click(5, 30);
   EXPECT_EQ(log, (std::vector<std::string>{"r1:Unchecked", "r2:Checked", "r2:Click"}));
   EXPECT_EQ(static_cast<CTKMarkupToggleButton*>(panel->GetVisualChild(0))->GetChecked(), 0);
-  auto* inBorder = static_cast<CTKMarkupToggleButton*>(static_cast<CTKMarkupBorder*>(panel->GetVisualChild(3))->GetChild());
+  auto* inBorder =
+      static_cast<CTKMarkupToggleButton*>(static_cast<CTKMarkupBorder*>(panel->GetVisualChild(3))->GetChild());
   EXPECT_EQ(inBorder->GetChecked(), 1) << "a radio button in a border is a group of its own";
   log.clear();
   Click(5, 30);
-  EXPECT_EQ(log, (std::vector<std::string>{"r2:Checked", "r2:Click"})) << "clicking a checked radio button checks it again";
+  EXPECT_EQ(log, (std::vector<std::string>{"r2:Checked", "r2:Click"}))
+      << "clicking a checked radio button checks it again";
 
   Build(u"<CheckBox IsChecked=''/>");
   EXPECT_EQ(static_cast<CTKMarkupToggleButton*>(root)->GetChecked(), 2);

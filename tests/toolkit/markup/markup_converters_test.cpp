@@ -31,20 +31,45 @@ TEST(MarkupConverters, CallbacksByTable) {
     const char16_t* text;
     int value;
   } cases[] = {
-      {&ConvertFontWeight, u"bold", 700},          {&ConvertFontWeight, u"BOLD", 700},          {&ConvertFontWeight, u"UltraLight", -1000},
-      {&ConvertFontWeight, u"ExtraBlack", 950},     {&ConvertTextDecorations, u"", 0},           {&ConvertTextDecorations, u"underline", 1},
-      {&ConvertFontQuality, u"ClearType", 5},       {&ConvertFontQuality, u"Normal", -1000},     {&ConvertLength, u"12pt", 16},
-      {&ConvertLength, u"8pt", 11},                 {&ConvertLength, u"0pt", 0},                 {&ConvertLength, u"Auto", INT_MAX},
-      {&ConvertLength, u"auto", INT_MAX},           {&ConvertLength, u"Auto ", 0},               {&ConvertLength, u"12", 12},
-      {&ConvertLength, u"12px", 12},                {&ConvertLength, u"10pt", 13},               {&ConvertLength, u"2in", 192},
-      {&ConvertLength, u"1cm", 37},                 {&ConvertLength, u"10mm", 37},               {&ConvertLength, u"1.5in", 96},
-      {&ConvertLength, u"99999999in", INT_MAX},     {&ConvertCursor, u"hand", 32649},            {&ConvertCursor, u"Help", -1000},
-      {&ConvertCursor, u"None", 0},                 {&ConvertIsChecked, u"", 2},                 {&ConvertIsChecked, u"true", 1},
-      {&ConvertTabNavigation, u"cycle", 2},         {&ConvertTabNavigation, u"cycles", -1000},   {&ConvertVisibility, u"Collapsed", 2},
-      {&ConvertHorizontalAlignment, u"Stretch", 3}, {&ConvertOrientation, u"vertical", 1},       {&ConvertStretch, u"UniformToFill", 3},
-      {&ConvertTextTrimming, u"WordEllipsis", 2},   {&ConvertBaselineAlignment, u"Superscript", 7},
+      {&ConvertFontWeight, u"bold", 700},
+      {&ConvertFontWeight, u"BOLD", 700},
+      {&ConvertFontWeight, u"UltraLight", -1000},
+      {&ConvertFontWeight, u"ExtraBlack", 950},
+      {&ConvertTextDecorations, u"", 0},
+      {&ConvertTextDecorations, u"underline", 1},
+      {&ConvertFontQuality, u"ClearType", 5},
+      {&ConvertFontQuality, u"Normal", -1000},
+      {&ConvertLength, u"12pt", 16},
+      {&ConvertLength, u"8pt", 11},
+      {&ConvertLength, u"0pt", 0},
+      {&ConvertLength, u"Auto", INT_MAX},
+      {&ConvertLength, u"auto", INT_MAX},
+      {&ConvertLength, u"Auto ", 0},
+      {&ConvertLength, u"12", 12},
+      {&ConvertLength, u"12px", 12},
+      {&ConvertLength, u"10pt", 13},
+      {&ConvertLength, u"2in", 192},
+      {&ConvertLength, u"1cm", 37},
+      {&ConvertLength, u"10mm", 37},
+      {&ConvertLength, u"1.5in", 96},
+      {&ConvertLength, u"99999999in", INT_MAX},
+      {&ConvertCursor, u"hand", 32649},
+      {&ConvertCursor, u"Help", -1000},
+      {&ConvertCursor, u"None", 0},
+      {&ConvertIsChecked, u"", 2},
+      {&ConvertIsChecked, u"true", 1},
+      {&ConvertTabNavigation, u"cycle", 2},
+      {&ConvertTabNavigation, u"cycles", -1000},
+      {&ConvertVisibility, u"Collapsed", 2},
+      {&ConvertHorizontalAlignment, u"Stretch", 3},
+      {&ConvertOrientation, u"vertical", 1},
+      {&ConvertStretch, u"UniformToFill", 3},
+      {&ConvertTextTrimming, u"WordEllipsis", 2},
+      {&ConvertBaselineAlignment, u"Superscript", 7},
   };
-  for (const Case& c : cases) EXPECT_EQ(Convert(c.fn, c.text), c.value) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
+  for (const Case& c : cases)
+    EXPECT_EQ(Convert(c.fn, c.text), c.value)
+        << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
   // Anything but text gives no conversion.
   CTKMarkupInt i(3);
   EXPECT_EQ(ConvertFontWeight(nullptr, &i), nullptr);
@@ -56,10 +81,17 @@ TEST(MarkupConverters, ThicknessForms) {
     bool ok;
     int l, t, r, b;
   } cases[] = {
-      {u"5", true, 5, 5, 5, 5},           {u"1,2,3,4", true, 1, 2, 3, 4},        {u"1, 2, 3, 4", true, 1, 2, 3, 4},
-      {u"1pt, 2pt, 3pt, 4pt", true, 1, 3, 4, 5}, {u"1pt, 2, 3, 4pt", false, 0, 0, 0, 0}, {u"0x10, 010, 1, 1", true, 16, 8, 1, 1},
-      {u"5, 10", false, 0, 0, 0, 0},      {u"1 ,2,3,4", false, 0, 0, 0, 0},     {u"abc", true, 0, 0, 0, 0},
-      {u"2in", true, 192, 192, 192, 192}, {u"-3", true, -3, -3, -3, -3},
+      {u"5", true, 5, 5, 5, 5},
+      {u"1,2,3,4", true, 1, 2, 3, 4},
+      {u"1, 2, 3, 4", true, 1, 2, 3, 4},
+      {u"1pt, 2pt, 3pt, 4pt", true, 1, 3, 4, 5},
+      {u"1pt, 2, 3, 4pt", false, 0, 0, 0, 0},
+      {u"0x10, 010, 1, 1", true, 16, 8, 1, 1},
+      {u"5, 10", false, 0, 0, 0, 0},
+      {u"1 ,2,3,4", false, 0, 0, 0, 0},
+      {u"abc", true, 0, 0, 0, 0},
+      {u"2in", true, 192, 192, 192, 192},
+      {u"-3", true, -3, -3, -3, -3},
   };
   CTKMarkupThickness converter;
   for (const Case& c : cases) {
@@ -93,9 +125,11 @@ TEST(MarkupConverters, NumberReader) {
     double value;
     const char16_t* rest;
   } cases[] = {
-      {u"  -1.25 ", 0, TRUE, true, -1.25, u""}, {u"1e3", 0, TRUE, false, 0, nullptr}, {u"1.2.3", 0, TRUE, false, 0, nullptr},
-      {u".", 0, TRUE, false, 0, nullptr},       {u".5", 0, TRUE, true, 0.5, u""},     {u"3 , 4", ',', FALSE, true, 3, u"4"},
-      {u"", 0, FALSE, false, 0, nullptr},       {u"-", 0, FALSE, false, 0, nullptr}, {u",4", ',', FALSE, false, 0, nullptr},
+      {u"  -1.25 ", 0, TRUE, true, -1.25, u""}, {u"1e3", 0, TRUE, false, 0, nullptr},
+      {u"1.2.3", 0, TRUE, false, 0, nullptr},   {u".", 0, TRUE, false, 0, nullptr},
+      {u".5", 0, TRUE, true, 0.5, u""},         {u"3 , 4", ',', FALSE, true, 3, u"4"},
+      {u"", 0, FALSE, false, 0, nullptr},       {u"-", 0, FALSE, false, 0, nullptr},
+      {u",4", ',', FALSE, false, 0, nullptr},
   };
   for (const Case& c : cases) {
     LPCWSTR p = c.text;

@@ -53,7 +53,8 @@ class CRecordingHost : public CTKMarkupHostServices {
 // Logs "name:event" for every routed event it receives; may mark handled.
 class CLogDelegate : public CTKMarkupDelegate {
  public:
-  CLogDelegate(std::vector<std::string>* log, std::string name, bool handle = false) : m_log(log), m_name(std::move(name)), m_handle(handle) {}
+  CLogDelegate(std::vector<std::string>* log, std::string name, bool handle = false)
+      : m_log(log), m_name(std::move(name)), m_handle(handle) {}
   void Execute(CTKMarkupObject*, CTKMarkupRoutedEventArgs* args) override {
     m_log->push_back(m_name + ":" + Narrow(args->m_pEvent->GetName()));
     if (m_handle) args->m_bHandled = TRUE;
@@ -185,7 +186,8 @@ TEST_F(MarkupEvents, ButtonCaptureLeaveAndClick) {
   Send(TKMARKUP_WM_MOUSEMOVE, 12, 12);
   EXPECT_TRUE(button->IsPressed());
   EXPECT_TRUE(Send(TKMARKUP_WM_LBUTTONUP, 12, 12));
-  EXPECT_EQ(events, (std::vector<std::string>{"button:MouseEnter", "button:MouseLeave", "button:MouseEnter", "button:Click"}));
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"button:MouseEnter", "button:MouseLeave", "button:MouseEnter", "button:Click"}));
   EXPECT_EQ(ctx->GetCapturedElement(), nullptr);
 
   // Released outside: no click. Losing the capture raises LostMouseCapture.
@@ -207,7 +209,9 @@ TEST_F(MarkupEvents, ButtonCaptureLeaveAndClick) {
 }
 
 TEST_F(MarkupEvents, CursorsWheelAndMessagesWithoutAHost) {
-  Build(u"<Panel Cursor='Hand' Background='White'><Border Background='Red'/><Border Background='Red' Cursor='None'/></Panel>");
+  Build(
+      u"<Panel Cursor='Hand' Background='White'><Border Background='Red'/><Border Background='Red' "
+      u"Cursor='None'/></Panel>");
   CTKMarkupPanel* panel = static_cast<CTKMarkupPanel*>(root);
   static_cast<CTKMarkupUIElement*>(panel->GetVisualChild(0))->Arrange(RECT{0, 0, 10, 10});
   static_cast<CTKMarkupUIElement*>(panel->GetVisualChild(1))->Arrange(RECT{0, 10, 10, 20});
@@ -244,7 +248,9 @@ TEST_F(MarkupEvents, CursorsWheelAndMessagesWithoutAHost) {
 }
 
 TEST_F(MarkupEvents, ToolTipsInvalidationAndHitTesting) {
-  Build(u"<Panel ToolTip='panel tip' Background='White'><Border Background='Red'><Border.ToolTip><Border/></Border.ToolTip></Border></Panel>");
+  Build(
+      u"<Panel ToolTip='panel tip' Background='White'><Border "
+      u"Background='Red'><Border.ToolTip><Border/></Border.ToolTip></Border></Panel>");
   CTKMarkupPanel* panel = static_cast<CTKMarkupPanel*>(root);
   auto* border = static_cast<CTKMarkupBorder*>(panel->GetVisualChild(0));
   border->Arrange(RECT{10, 10, 30, 30});

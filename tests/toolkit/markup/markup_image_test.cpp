@@ -65,8 +65,9 @@ TEST_F(MarkupImage, StretchSizesThePicture) {
     const char16_t* stretch;
     int cx, cy;  // available
     int w, h;    // expected
-  } cases[] = {{u"None", 200, 200, 100, 50},       {u"Fill", 200, 200, 200, 200},         {u"Uniform", 200, 200, 200, 100},
-               {u"UniformToFill", 200, 200, 400, 200}, {u"Fill", INT_MAX, 100, 200, 100}, {u"Uniform", INT_MAX, 100, 200, 100},
+  } cases[] = {{u"None", 200, 200, 100, 50},        {u"Fill", 200, 200, 200, 200},
+               {u"Uniform", 200, 200, 200, 100},    {u"UniformToFill", 200, 200, 400, 200},
+               {u"Fill", INT_MAX, 100, 200, 100},   {u"Uniform", INT_MAX, 100, 200, 100},
                {u"Fill", INT_MAX, INT_MAX, 100, 50}};
   for (const Case& c : cases) {
     std::u16string markup = u"<Image Source='7' Stretch='" + std::u16string(c.stretch) + u"'/>";

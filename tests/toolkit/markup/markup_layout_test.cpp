@@ -14,7 +14,6 @@ namespace {
 
 using markup_test::Narrow;
 
-
 // The rectangle an element was arranged in, in its parent's coordinates.
 RECT Placed(CTKMarkupVisual* v) {
   const POINT o = v->GetVisualOffset();
@@ -23,7 +22,8 @@ RECT Placed(CTKMarkupVisual* v) {
 }
 
 std::string Str(const RECT& r) {
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
 }
 std::string Str(const SIZE& s) { return std::to_string(s.cx) + "x" + std::to_string(s.cy); }
 
@@ -58,11 +58,10 @@ TEST_F(MarkupLayout, FrameworkElementSizesAlignmentAndClipping) {
     int width;
     int left;
   } cases[] = {
-      {u"Stretch", 40, 30},  // narrower than the slot: centred
-      {u"Stretch", 140, 0},  // wider: aligned left
+      {u"Stretch", 40, 30},   // narrower than the slot: centred
+      {u"Stretch", 140, 0},   // wider: aligned left
       {u"Center", 140, -20},  // wider and centred: negative offset
-      {u"Left", 40, 0},
-      {u"Right", 40, 60},
+      {u"Left", 40, 0},      {u"Right", 40, 60},
   };
   for (const Case& c : cases) {
     std::u16string text = u"<StackPanel><Border Height='5' HorizontalAlignment='";
@@ -95,12 +94,15 @@ TEST_F(MarkupLayout, StackWrapAndDockPanels) {
   EXPECT_EQ(Str(static_cast<CTKMarkupUIElement*>(Child(0))->GetFinalRect()), "0,0,40,10");
   EXPECT_EQ(Str(static_cast<CTKMarkupUIElement*>(Child(1))->GetFinalRect()), "0,10,50,30");
 
-  Build(u"<StackPanel Orientation='Horizontal'><Border Width='30' Height='10'/><Border Width='50' Height='20'/></StackPanel>");
+  Build(
+      u"<StackPanel Orientation='Horizontal'><Border Width='30' Height='10'/><Border Width='50' "
+      u"Height='20'/></StackPanel>");
   EXPECT_EQ(Str(Layout(1000, 1000)), "80x20");
   EXPECT_EQ(Placed(Child(1)).left, 30);
 
-  Build(u"<WrapPanel><Border Width='60' Height='10' VerticalAlignment='Top'/><Border Width='30' Height='20'/>"
-        u"<Border Width='30' Height='5'/></WrapPanel>");
+  Build(
+      u"<WrapPanel><Border Width='60' Height='10' VerticalAlignment='Top'/><Border Width='30' Height='20'/>"
+      u"<Border Width='30' Height='5'/></WrapPanel>");
   EXPECT_EQ(Str(Layout(100, 100, 100, 100)), "90x25");
   EXPECT_EQ(Str(Placed(Child(0))), "0,0,60,10");  // line 1, thickness 20
   EXPECT_EQ(Str(Placed(Child(1))), "60,0,90,20");
@@ -114,16 +116,19 @@ TEST_F(MarkupLayout, StackWrapAndDockPanels) {
   Layout(100, 100, 100, 100);
   EXPECT_EQ(Placed(Child(1)).left, 25);
 
-  Build(u"<DockPanel><Border Width='20' Height='10' DockPanel.Dock='Left'/><Border Width='30' Height='15' DockPanel.Dock='top'/>"
-        u"<Border/></DockPanel>");
+  Build(
+      u"<DockPanel><Border Width='20' Height='10' DockPanel.Dock='Left'/><Border Width='30' Height='15' "
+      u"DockPanel.Dock='top'/>"
+      u"<Border/></DockPanel>");
   Layout(1000, 1000, 100, 50);
-  EXPECT_EQ(Str(Placed(Child(0))), "0,20,20,30");  // 10 high, centred in (0,0,20,50)
-  EXPECT_EQ(Str(Placed(Child(1))), "45,0,75,15");  // 30 wide in (20,0,100,15)
+  EXPECT_EQ(Str(Placed(Child(0))), "0,20,20,30");    // 10 high, centred in (0,0,20,50)
+  EXPECT_EQ(Str(Placed(Child(1))), "45,0,75,15");    // 30 wide in (20,0,100,15)
   EXPECT_EQ(Str(Placed(Child(2))), "20,15,100,50");  // fills the rest
   Build(u"<DockPanel LastChildFill='False'><Border Width='20' DockPanel.Dock='Left'/><Border Width='10'/></DockPanel>");
   Layout(1000, 1000, 100, 50);
   EXPECT_EQ(Str(Placed(Child(1))), "20,0,30,50");
-  EXPECT_NE(BuildError(u"<DockPanel><Border DockPanel.Dock='Middle'/></DockPanel>"), "") << "only the four names convert";
+  EXPECT_NE(BuildError(u"<DockPanel><Border DockPanel.Dock='Middle'/></DockPanel>"), "")
+      << "only the four names convert";
 }
 
 TEST_F(MarkupLayout, UniformGridCountsAndPlacement) {
@@ -131,8 +136,9 @@ TEST_F(MarkupLayout, UniformGridCountsAndPlacement) {
     int children;
     const char16_t* attrs;
     int cellsWide, cellsHigh;
-  } cases[] = {{5, u"", 3, 3}, {4, u"", 2, 2}, {0, u"", 1, 1}, {4, u" Columns='3' FirstColumn='2'", 3, 2}, {3, u" Rows='2'", 2, 2},
-               {2, u" Columns='2' FirstColumn='2'", 2, 1}};
+  } cases[] = {{5, u"", 3, 3},          {4, u"", 2, 2},
+               {0, u"", 1, 1},          {4, u" Columns='3' FirstColumn='2'", 3, 2},
+               {3, u" Rows='2'", 2, 2}, {2, u" Columns='2' FirstColumn='2'", 2, 1}};
   for (const Case& c : cases) {
     std::u16string text = u"<UniformGrid";
     text += c.attrs;
@@ -154,8 +160,10 @@ TEST_F(MarkupLayout, UniformGridCountsAndPlacement) {
 }
 
 TEST_F(MarkupLayout, CanvasBorderPageAndControl) {
-  Build(u"<Canvas><Border Width='20' Height='10' Canvas.Right='5' Canvas.Bottom='5'/><Border Width='20' Height='10' Canvas.Left='10' Canvas.Right='10'/>"
-        u"<Border Width='20' Height='10'/><Border Width='20' Height='10' Canvas.Left='-5'/></Canvas>");
+  Build(
+      u"<Canvas><Border Width='20' Height='10' Canvas.Right='5' Canvas.Bottom='5'/><Border Width='20' Height='10' "
+      u"Canvas.Left='10' Canvas.Right='10'/>"
+      u"<Border Width='20' Height='10'/><Border Width='20' Height='10' Canvas.Left='-5'/></Canvas>");
   EXPECT_EQ(Str(Layout(1000, 1000, 100, 50)), "0x0");
   EXPECT_EQ(Str(Placed(Child(0))), "75,35,95,45");
   EXPECT_EQ(Placed(Child(1)).left, 10) << "Right counts only without Left";
@@ -195,8 +203,9 @@ TEST_F(MarkupLayout, GridLengthsParse) {
     bool ok;
     double value;
     int unit;
-  } cases[] = {{u"Auto", true, 0, 0},   {u"aUTO", true, 0, 0}, {u"*", true, 1, 2},     {u"2.5*", true, 2.5, 2}, {u"2.5 *", true, 2.5, 2},
-               {u"10.7", true, 10.7, 1}, {u" 10 ", true, 10, 1}, {u"  *", false, 0, 0}, {u"10px", false, 0, 0}, {u"", false, 0, 0}};
+  } cases[] = {{u"Auto", true, 0, 0},    {u"aUTO", true, 0, 0},    {u"*", true, 1, 2},     {u"2.5*", true, 2.5, 2},
+               {u"2.5 *", true, 2.5, 2}, {u"10.7", true, 10.7, 1}, {u" 10 ", true, 10, 1}, {u"  *", false, 0, 0},
+               {u"10px", false, 0, 0},   {u"", false, 0, 0}};
   CTKMarkupGridLength parser;
   for (const Case& c : cases) {
     CTKMarkupString* text = CTKMarkupString::CreateString(c.text);
@@ -214,8 +223,11 @@ TEST_F(MarkupLayout, GridLengthsParse) {
 
 TEST_F(MarkupLayout, GridSizesDefinitionsFromTheirCells) {
   // Auto + star: the star column's minimum is its content, the arrange gives it the rest.
-  Build(u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='Auto'/><ColumnDefinition Width='*'/></Grid.ColumnDefinitions>"
-        u"<Border Width='40' Height='5' HorizontalAlignment='Left'/><Border Grid.Column='1' Width='10' Height='5' HorizontalAlignment='Left'/></Grid>");
+  Build(
+      u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='Auto'/><ColumnDefinition "
+      u"Width='*'/></Grid.ColumnDefinitions>"
+      u"<Border Width='40' Height='5' HorizontalAlignment='Left'/><Border Grid.Column='1' Width='10' Height='5' "
+      u"HorizontalAlignment='Left'/></Grid>");
   EXPECT_EQ(Layout(200, 100).cx, 50);
   Layout(200, 100, 200, 100);
   EXPECT_EQ(Placed(Child(1)).left, 40);
@@ -225,27 +237,35 @@ TEST_F(MarkupLayout, GridSizesDefinitionsFromTheirCells) {
   EXPECT_EQ(static_cast<int>(col1->m_dScratch), 160);
 
   // Two empty star columns, the first capped at 20: the uncapped one resolves first.
-  Build(u"<Grid><Grid.ColumnDefinitions><ColumnDefinition MaxWidth='20'/><ColumnDefinition/></Grid.ColumnDefinitions>"
-        u"<Border/><Border Grid.Column='1'/></Grid>");
+  Build(
+      u"<Grid><Grid.ColumnDefinitions><ColumnDefinition MaxWidth='20'/><ColumnDefinition/></Grid.ColumnDefinitions>"
+      u"<Border/><Border Grid.Column='1'/></Grid>");
   Layout(100, 100, 100, 100);
   EXPECT_EQ(Str(Placed(Child(0))), "0,0,20,100");
   EXPECT_EQ(Str(Placed(Child(1))), "20,0,70,100");
 
   // A child spanning two Auto columns of 10 and 20 asks for 60: each becomes 30.
-  Build(u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='Auto'/><ColumnDefinition Width='Auto'/></Grid.ColumnDefinitions>"
-        u"<Border Width='10' Height='1'/><Border Grid.Column='1' Width='20' Height='1'/><Border Grid.ColumnSpan='2' Width='60' Height='1'/></Grid>");
+  Build(
+      u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='Auto'/><ColumnDefinition "
+      u"Width='Auto'/></Grid.ColumnDefinitions>"
+      u"<Border Width='10' Height='1'/><Border Grid.Column='1' Width='20' Height='1'/><Border Grid.ColumnSpan='2' "
+      u"Width='60' Height='1'/></Grid>");
   EXPECT_EQ(Layout(1000, 1000).cx, 60);
   Layout(1000, 1000, 60, 10);
   EXPECT_EQ(Placed(Child(1)).left, 35) << "column 1 starts at 30 and centres a 20-wide child";
 
   // Column beyond the last and a negative row are clamped; a pixel column truncates.
-  Build(u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='10.7'/><ColumnDefinition Width='30'/></Grid.ColumnDefinitions>"
-        u"<Border Grid.Column='5' Grid.Row='-3'/></Grid>");
+  Build(
+      u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='10.7'/><ColumnDefinition "
+      u"Width='30'/></Grid.ColumnDefinitions>"
+      u"<Border Grid.Column='5' Grid.Row='-3'/></Grid>");
   Layout(100, 100, 100, 100);
   EXPECT_EQ(Str(Placed(Child(0))), "10,0,40,100");
 
   // A star column measured with more than 32000 sizes to content; it is a star again at arrange.
-  Build(u"<Grid><Grid.ColumnDefinitions><ColumnDefinition/></Grid.ColumnDefinitions><Border Width='15' Height='1'/></Grid>");
+  Build(
+      u"<Grid><Grid.ColumnDefinitions><ColumnDefinition/></Grid.ColumnDefinitions><Border Width='15' "
+      u"Height='1'/></Grid>");
   EXPECT_EQ(Layout(40000, 100).cx, 15);
 
   // Without definitions every child covers the whole grid.
@@ -256,12 +276,15 @@ TEST_F(MarkupLayout, GridSizesDefinitionsFromTheirCells) {
 }
 
 TEST_F(MarkupLayout, ChangingADefinitionReMeasuresTheGrid) {
-  Build(u"<StackPanel><Grid><Grid.ColumnDefinitions><ColumnDefinition Width='30'/></Grid.ColumnDefinitions></Grid></StackPanel>");
+  Build(
+      u"<StackPanel><Grid><Grid.ColumnDefinitions><ColumnDefinition "
+      u"Width='30'/></Grid.ColumnDefinitions></Grid></StackPanel>");
   Layout(1000, 1000);
   auto* grid = static_cast<CTKMarkupGrid*>(Child(0));
   EXPECT_EQ(grid->GetDesiredSize().cx, 30);
   auto* column = grid->GetColumnDefinitions()->GetItem(0);
-  column->SetValue(CTKMarkupColumnDefinition::m_pWidthProperty, new CTKMarkupGridLength(45, CTKMarkupGridLength::unitPixel));
+  column->SetValue(CTKMarkupColumnDefinition::m_pWidthProperty,
+                   new CTKMarkupGridLength(45, CTKMarkupGridLength::unitPixel));
   EXPECT_EQ(grid->GetDesiredSize().cx, 45);
   EXPECT_EQ(static_cast<CTKMarkupUIElement*>(root)->GetDesiredSize().cx, 45);
 }

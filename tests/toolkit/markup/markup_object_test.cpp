@@ -137,8 +137,14 @@ TEST_F(Registered, ValueTextForms) {
     const char16_t* text;
     bool ok;
     DWORD value;
-  } colors[] = {{u"#FF0000", true, 0xFF0000FF}, {u"#80FF0000", true, 0x800000FF}, {u"#F00", false, 0}, {u"#GG0000", false, 0},
-                {u"Transparent", true, 0x00FFFFFF}, {u"navy", true, 0xFF800000}, {u"GOLD", true, 0xFF00D7FF}, {u"Grey", false, 0}};
+  } colors[] = {{u"#FF0000", true, 0xFF0000FF},
+                {u"#80FF0000", true, 0x800000FF},
+                {u"#F00", false, 0},
+                {u"#GG0000", false, 0},
+                {u"Transparent", true, 0x00FFFFFF},
+                {u"navy", true, 0xFF800000},
+                {u"GOLD", true, 0xFF00D7FF},
+                {u"Grey", false, 0}};
   for (const ColorCase& c : colors) {
     CTKMarkupObject* r = From<CTKMarkupColor>(c.text);
     EXPECT_EQ(r != nullptr, c.ok);
@@ -152,7 +158,8 @@ TEST_F(Registered, ValueTextForms) {
     const char16_t* text;
     bool ok;
     double value;
-  } doubles[] = {{u"  -1.25 ", true, -1.25}, {u".5", true, 0.5}, {u"1e3", false, 0}, {u"1.2.3", false, 0}, {u".", false, 0}, {u"2 3", false, 0}};
+  } doubles[] = {{u"  -1.25 ", true, -1.25}, {u".5", true, 0.5}, {u"1e3", false, 0},
+                 {u"1.2.3", false, 0},       {u".", false, 0},   {u"2 3", false, 0}};
   for (const DoubleCase& c : doubles) {
     CTKMarkupObject* r = From<CTKMarkupDouble>(c.text);
     EXPECT_EQ(r != nullptr, c.ok);
@@ -326,7 +333,8 @@ TEST_F(Registered, TypeTestsAgreeWithTheBaseChainForEveryPair) {
   int derived = 0;
   for (CTKMarkupType* a = CTKMarkupType::GetFirstType(); a; a = a->GetNextType())
     for (CTKMarkupType* b = CTKMarkupType::GetFirstType(); b; b = b->GetNextType()) {
-      ASSERT_EQ(a->IsDerivedFromFast(b), a->IsDerivedFrom(b)) << Narrow(a->GetClassName()) << " / " << Narrow(b->GetClassName());
+      ASSERT_EQ(a->IsDerivedFromFast(b), a->IsDerivedFrom(b))
+          << Narrow(a->GetClassName()) << " / " << Narrow(b->GetClassName());
       derived += a->IsDerivedFrom(b) ? 1 : 0;
     }
   EXPECT_GT(derived, 82) << "some types derive from others";
@@ -344,13 +352,17 @@ TEST_F(Registered, PropertyStoresKeepAnyNumberOfValuesInIndexOrder) {
   // clear, reading every property back after each step.
   static std::vector<CTKMarkupDependencyProperty*> probes = [] {
     std::vector<CTKMarkupDependencyProperty*> v;
-    static const char16_t* names[] = {u"StoreProbe0", u"StoreProbe1", u"StoreProbe2", u"StoreProbe3", u"StoreProbe4", u"StoreProbe5",
-                                      u"StoreProbe6", u"StoreProbe7", u"StoreProbe8", u"StoreProbe9", u"StoreProbe10"};
-    for (const char16_t* n : names) v.push_back(CTKMarkupDependencyProperty::RegisterProperty(n, CTKMarkupInt::GetMarkupClass(), CTKMarkupObject::GetMarkupClass()));
+    static const char16_t* names[] = {u"StoreProbe0", u"StoreProbe1", u"StoreProbe2", u"StoreProbe3",
+                                      u"StoreProbe4", u"StoreProbe5", u"StoreProbe6", u"StoreProbe7",
+                                      u"StoreProbe8", u"StoreProbe9", u"StoreProbe10"};
+    for (const char16_t* n : names)
+      v.push_back(CTKMarkupDependencyProperty::RegisterProperty(n, CTKMarkupInt::GetMarkupClass(),
+                                                                CTKMarkupObject::GetMarkupClass()));
     return v;
   }();
   const int n = static_cast<int>(probes.size());
-  std::vector<std::vector<int>> orders = {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, {5, 0, 10, 3, 7, 1, 9, 2, 8, 4, 6}};
+  std::vector<std::vector<int>> orders = {
+      {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, {5, 0, 10, 3, 7, 1, 9, 2, 8, 4, 6}};
   for (const std::vector<int>& order : orders) {
     CTKMarkupProperties store(nullptr);
     std::vector<int> expected(n, -1);
@@ -415,11 +427,15 @@ TEST_F(Registered, TypeRegistryLookups) {
   EXPECT_EQ(CTKMarkupType::FindProperty(tb, u"xName"), nullptr);
   EXPECT_EQ(CTKMarkupType::FindProperty(nullptr, u"Name"), nullptr);
   EXPECT_EQ(CTKMarkupType::FindProperty(tb, u"name"), nullptr) << "names are case-sensitive";
-  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupGrid::GetMarkupClass(), u"Background"), CTKMarkupPanel::m_pBackgroundProperty);
-  EXPECT_NE(CTKMarkupType::FindProperty(CTKMarkupBorder::GetMarkupClass(), u"Background"), CTKMarkupPanel::m_pBackgroundProperty);
+  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupGrid::GetMarkupClass(), u"Background"),
+            CTKMarkupPanel::m_pBackgroundProperty);
+  EXPECT_NE(CTKMarkupType::FindProperty(CTKMarkupBorder::GetMarkupClass(), u"Background"),
+            CTKMarkupPanel::m_pBackgroundProperty);
   // Shared through AddOwner: one property object, one slot.
-  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupButton::GetMarkupClass(), u"Background"), CTKMarkupPanel::m_pBackgroundProperty);
-  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupTrigger::GetMarkupClass(), u"Value"), CTKMarkupSetter::m_pValueProperty);
+  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupButton::GetMarkupClass(), u"Background"),
+            CTKMarkupPanel::m_pBackgroundProperty);
+  EXPECT_EQ(CTKMarkupType::FindProperty(CTKMarkupTrigger::GetMarkupClass(), u"Value"),
+            CTKMarkupSetter::m_pValueProperty);
 
   CTKMarkupString* s = Str(u"Button");
   CTKMarkupObject* t = CTKMarkupType::GetMarkupClass()->ConvertFrom(nullptr, s);

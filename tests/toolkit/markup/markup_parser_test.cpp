@@ -13,10 +13,8 @@ namespace {
 std::string Narrow(const std::u16string& s) {
   std::string out;
   for (char16_t c : s) {
-    if (c < 0x80)
-      out += static_cast<char>(c);
-    else
-      out += "\\u" + std::to_string(static_cast<int>(c));
+    if (c < 0x80) out += static_cast<char>(c);
+    else out += "\\u" + std::to_string(static_cast<int>(c));
   }
   return out;
 }
@@ -100,9 +98,10 @@ TEST(MarkupParser, CharacterReferences) {
     const char16_t* text;
     const char* value;
   } cases[] = {
-      {u"&#65;", "A"},        {u"&#x41;", "A"},        {u"&#0101;", "A"},         {u"&#x;", "&#x;"},      {u"&nbsp;", "&nbsp;"},
-      {u"&gt;&lt;&quot;&apos;", "><\"'"},              {u"&#0;", "&#0;"},         {u"&#65536;", "&#65536;"},  // low 16 bits are 0
-      {u"&#x10041;", "A"},    {u"&#-1;", "\\u65535"},  {u"&AMP;", "&AMP;"},
+      {u"&#65;", "A"},     {u"&#x41;", "A"},          {u"&#0101;", "A"},
+      {u"&#x;", "&#x;"},   {u"&nbsp;", "&nbsp;"},     {u"&gt;&lt;&quot;&apos;", "><\"'"},
+      {u"&#0;", "&#0;"},   {u"&#65536;", "&#65536;"},  // low 16 bits are 0
+      {u"&#x10041;", "A"}, {u"&#-1;", "\\u65535"},    {u"&AMP;", "&AMP;"},
   };
   for (const Case& c : cases) {
     std::u16string text = u"<a>" + std::u16string(c.text) + u"</a>";
@@ -188,11 +187,11 @@ TEST(MarkupParser, EightBitInput) {
   } cases[] = {
       {"<a>\xC3\xA9</a>", 65001, {"start:a", "text:\\u233", "end:a", "eof"}},
       {"<a>\xE4\xB8\xAD</a>", 65001, {"start:a", "text:\\u20013", "end:a", "eof"}},
-      {"<a>x\xF0\x9F\x98\x80</a>", 65001, {"start:a", "text:x", "eof"}},     // four-byte sequence ends the input
-      {"<a>x\xE4\xB8", 65001, {"start:a", "text:x", "eof"}},                 // truncated sequence: no read past the end
+      {"<a>x\xF0\x9F\x98\x80</a>", 65001, {"start:a", "text:x", "eof"}},  // four-byte sequence ends the input
+      {"<a>x\xE4\xB8", 65001, {"start:a", "text:x", "eof"}},              // truncated sequence: no read past the end
       {"<a>x\xC3", 65001, {"start:a", "text:x", "eof"}},
-      {"<a>x\x80y</a>", 65001, {"start:a", "text:x", "eof"}},               // stray continuation byte
-      {"<a>\xE9</a>", 0, {"start:a", "text:\\u65533", "end:a", "eof"}},      // a lone byte is no UTF-8 character
+      {"<a>x\x80y</a>", 65001, {"start:a", "text:x", "eof"}},                 // stray continuation byte
+      {"<a>\xE9</a>", 0, {"start:a", "text:\\u65533", "end:a", "eof"}},       // a lone byte is no UTF-8 character
       {std::string("<a>x\0y</a>", 10), 65001, {"start:a", "text:x", "eof"}},  // a 0 ends the input for good
   };
   for (const Case& c : cases) {

@@ -16,8 +16,8 @@ TEST(MarkupBlockPool, FreedBlocksAreReusedWithinTheirSizeClassOnly) {
     size_t first, second;  // freed at the first size, asked for at the second
     bool reused;
   } cases[] = {
-      {40, 40, true},  {33, 48, true},   {48, 33, true},  {1, 16, true},    {0, 1, true},
-      {48, 49, false}, {64, 48, false},  {512, 512, true}, {497, 512, true}, {496, 512, false}, {512, 513, false},
+      {40, 40, true},  {33, 48, true},   {48, 33, true},   {1, 16, true},     {0, 1, true},      {48, 49, false},
+      {64, 48, false}, {512, 512, true}, {497, 512, true}, {496, 512, false}, {512, 513, false},
   };
   for (const Case& c : cases) {
     void* p = pool.Alloc(c.first);

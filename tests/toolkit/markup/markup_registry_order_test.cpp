@@ -21,7 +21,8 @@ TEST(MarkupRegistry, BaseTypesRegisterFirst) {
   ASSERT_NE(CTKMarkupToggleButton::m_pIsCheckedProperty, nullptr);
   ASSERT_NE(CTKMarkupFrameworkElement::m_pWidthProperty, nullptr);
   ASSERT_NE(CTKMarkupObject::m_pKeyProperty, nullptr);
-  EXPECT_LT(CTKMarkupObject::m_pKeyProperty->GetStoreIndex(), CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex());
+  EXPECT_LT(CTKMarkupObject::m_pKeyProperty->GetStoreIndex(),
+            CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex());
   EXPECT_LT(CTKMarkupFrameworkElement::m_pWidthProperty->GetStoreIndex(),
             CTKMarkupToggleButton::m_pIsCheckedProperty->GetStoreIndex());
   // Types off the chain wait until they are asked for.

@@ -36,8 +36,8 @@ class ScrollViewerTest : public ::testing::Test {
   void SetUp() override {
     pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
-    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 400),
-                                nullptr, 0));
+    ASSERT_TRUE(
+        m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 200, 400), nullptr, 0));
     ::SetForegroundWindow(m_host.GetSafeHwnd());
     ::SetFocus(m_host.GetSafeHwnd());
     m_pContext = MarkupCreateContext(m_host.GetSafeHwnd());
@@ -87,14 +87,16 @@ TEST_F(ScrollViewerTest, WhichBarsExist) {
   EXPECT_FALSE(pViewer->GetScrollBar(1)->IsScrollEnabled()) << "the content fits";
   EXPECT_EQ(pViewer->GetContent()->GetRenderSize().cx, 200 - m_nBar) << "the content gets the width beside the bar";
 
-  pViewer = Build(u"<ScrollViewer VerticalScrollBarVisibility='Auto' HorizontalScrollBarVisibility='auto'>"
-                  u"<Border Width='50' Height='50' Background='Red'/></ScrollViewer>");
+  pViewer = Build(
+      u"<ScrollViewer VerticalScrollBarVisibility='Auto' HorizontalScrollBarVisibility='auto'>"
+      u"<Border Width='50' Height='50' Background='Red'/></ScrollViewer>");
   EXPECT_EQ(pViewer->GetScrollBar(1), nullptr);
   EXPECT_EQ(pViewer->GetScrollBar(0), nullptr);
   EXPECT_EQ(pViewer->GetOffset(0) + pViewer->GetOffset(1), 0);
 
-  pViewer = Build(u"<ScrollViewer VerticalScrollBarVisibility='Auto' HorizontalScrollBarVisibility='Auto'>"
-                  u"<Border Width='500' Height='1000' Background='Red'/></ScrollViewer>");
+  pViewer = Build(
+      u"<ScrollViewer VerticalScrollBarVisibility='Auto' HorizontalScrollBarVisibility='Auto'>"
+      u"<Border Width='500' Height='1000' Background='Red'/></ScrollViewer>");
   ASSERT_NE(pViewer->GetScrollBar(1), nullptr);
   ASSERT_NE(pViewer->GetScrollBar(0), nullptr);
   ASSERT_NE(pViewer->GetGripper(), nullptr);
@@ -128,8 +130,9 @@ TEST_F(ScrollViewerTest, WheelLinesAndPages) {
 }
 
 TEST_F(ScrollViewerTest, ShrinkingContentLowersTheOffset) {
-  m_pRoot = MarkupParseText(m_pContext, u"<ScrollViewer><StackPanel><Border Height='500' Background='Red'/>"
-                                        u"<Border Height='500' Background='Blue'/></StackPanel></ScrollViewer>");
+  m_pRoot = MarkupParseText(m_pContext,
+                            u"<ScrollViewer><StackPanel><Border Height='500' Background='Red'/>"
+                            u"<Border Height='500' Background='Blue'/></StackPanel></ScrollViewer>");
   ASSERT_NE(m_pRoot, nullptr);
   Layout();
   m_host.m_pRoot = m_pRoot;
@@ -170,9 +173,12 @@ TEST_F(ScrollViewerTest, ThumbDragging) {
   const int x = 200 - m_nBar / 2, y = l.nThumbStart + 5;
   Move(x, y);
   int nDragged = -1, nFarAway = -1;
-  tktest::ScriptTicker ticker({[&] { pv::test::MouseMove(x, y + 100); }, [&] { nDragged = pViewer->GetOffset(1); },
-                               [&] { pv::test::MouseMove(x - 500, y + 100); }, [&] { nFarAway = pViewer->GetOffset(1); },
-                               [&] { pv::test::MouseUp(pv::test::Button::Left, x - 500, y + 100); }, {}});
+  tktest::ScriptTicker ticker({[&] { pv::test::MouseMove(x, y + 100); },
+                               [&] { nDragged = pViewer->GetOffset(1); },
+                               [&] { pv::test::MouseMove(x - 500, y + 100); },
+                               [&] { nFarAway = pViewer->GetOffset(1); },
+                               [&] { pv::test::MouseUp(pv::test::Button::Left, x - 500, y + 100); },
+                               {}});
   pv::test::MouseDown(pv::test::Button::Left, x, y);
   pv::test::PumpUntilIdle();
   EXPECT_EQ(nDragged, pBar->PosFromPixel(l.nThumbStart + 100)) << "the thumb follows the pointer";

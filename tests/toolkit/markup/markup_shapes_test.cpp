@@ -14,8 +14,6 @@ namespace {
 using markup_test::Bitmap;
 using markup_test::Narrow;
 
-
-
 class MarkupShapes : public markup_test::Fixture {
  protected:
   void SetUp() override {
@@ -57,8 +55,8 @@ TEST_F(MarkupShapes, PointText) {
     const char16_t* text;
     bool ok;
     int count;
-  } cases[] = {{u"0,0 10,10 20,0", true, 3}, {u"0 0 10 10 20 0", true, 3}, {u"", true, 0}, {u"1,2 ", true, 1},
-               {u"1.5,2", false, 0},         {u"0 ,0", false, 0},         {u"+1,2", false, 0}, {u"1,2,3", false, 0}};
+  } cases[] = {{u"0,0 10,10 20,0", true, 3}, {u"0 0 10 10 20 0", true, 3}, {u"", true, 0},      {u"1,2 ", true, 1},
+               {u"1.5,2", false, 0},         {u"0 ,0", false, 0},          {u"+1,2", false, 0}, {u"1,2,3", false, 0}};
   CTKMarkupPointCollection parser;
   for (const Case& c : cases) {
     CTKMarkupString* text = CTKMarkupString::CreateString(c.text);

@@ -42,8 +42,10 @@ class MarkupStyles : public ::testing::Test {
 };
 
 TEST_F(MarkupStyles, ImplicitStyleAppliesToTheExactTypeBelowItsOwner) {
-  Build(u"<StackPanel><StackPanel.Resources><Style TargetType='Button'><Setter Property='Width' Value='40'/></Style></StackPanel.Resources>"
-        u"<Button/><CheckBox/><StackPanel><Button Width='7'/><Button/></StackPanel></StackPanel>");
+  Build(
+      u"<StackPanel><StackPanel.Resources><Style TargetType='Button'><Setter Property='Width' "
+      u"Value='40'/></Style></StackPanel.Resources>"
+      u"<Button/><CheckBox/><StackPanel><Button Width='7'/><Button/></StackPanel></StackPanel>");
   CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
   EXPECT_EQ(IntOf(Child(0)->GetValue(width)), 40);
   EXPECT_EQ(Child(1)->GetValue(width), nullptr) << "a check box is not a button";
@@ -54,12 +56,16 @@ TEST_F(MarkupStyles, ImplicitStyleAppliesToTheExactTypeBelowItsOwner) {
 }
 
 TEST_F(MarkupStyles, BasedOnAndLaterSettersWin) {
-  Build(u"<StackPanel><StackPanel.Resources>"
-        u"<Style x:Key='base' TargetType='{x:Type Button}'><Setter Property='Width' Value='10'/><Setter Property='Height' Value='5'/>"
-        u"<Setter Property='TextElement.FontWeight' Value='Bold'/></Style>"
-        u"<Style x:Key='derived' TargetType='Button' BasedOn='{StaticResource base}'><Setter Property='Width' Value='20'/>"
-        u"<Setter Property='Width' Value='30'/></Style>"
-        u"</StackPanel.Resources><Button Style='{StaticResource derived}'>x</Button><Button Style='{StaticResource base}'/></StackPanel>");
+  Build(
+      u"<StackPanel><StackPanel.Resources>"
+      u"<Style x:Key='base' TargetType='{x:Type Button}'><Setter Property='Width' Value='10'/><Setter "
+      u"Property='Height' Value='5'/>"
+      u"<Setter Property='TextElement.FontWeight' Value='Bold'/></Style>"
+      u"<Style x:Key='derived' TargetType='Button' BasedOn='{StaticResource base}'><Setter Property='Width' "
+      u"Value='20'/>"
+      u"<Setter Property='Width' Value='30'/></Style>"
+      u"</StackPanel.Resources><Button Style='{StaticResource derived}'>x</Button><Button Style='{StaticResource "
+      u"base}'/></StackPanel>");
   CTKMarkupObject* derived = Child(0);
   EXPECT_EQ(IntOf(derived->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty)), 30);
   EXPECT_EQ(IntOf(derived->GetValue(CTKMarkupFrameworkElement::m_pHeightProperty)), 5);
@@ -76,15 +82,20 @@ TEST_F(MarkupStyles, SetterErrors) {
     const char16_t* style;
     const char* error;
   } cases[] = {
-      {u"<Style TargetType='Border'><Setter Property='FontWeight' Value='Bold'/></Style>", "Cannot find the Style Property 'FontWeight'"},
+      {u"<Style TargetType='Border'><Setter Property='FontWeight' Value='Bold'/></Style>",
+       "Cannot find the Style Property 'FontWeight'"},
       {u"<Style><Setter Property='Width' Value='1'/></Style>", "Cannot find the Style Property 'Width'"},
-      {u"<Style TargetType='Border'><Setter Property='Width'/></Style>", "Must specify both Property and Value for Setter."},
+      {u"<Style TargetType='Border'><Setter Property='Width'/></Style>",
+       "Must specify both Property and Value for Setter."},
       {u"<Style TargetType='Border'><Setter Value='1'/></Style>", "Must specify both Property and Value for Setter."},
-      {u"<Style TargetType='Border'><Setter Property='Width' Value='1'/><Border/></Style>", "Cannot add content to an object of type 'CTKMarkupStyle'"},
+      {u"<Style TargetType='Border'><Setter Property='Width' Value='1'/><Border/></Style>",
+       "Cannot add content to an object of type 'CTKMarkupStyle'"},
       {u"<Style TargetType='Border'><Setter Property='HorizontalAlignment' Value='Middle'/></Style>",
        "Cannot convert string in attribute 'HorizontalAlignment' to object of type 'CTKMarkupEnum'"},
-      {u"<Style TargetType='Button'/><Style TargetType='Button'/>", "Dictionary key is already used. Key attributes must be unique."},
-      {u"<Style TargetType='Nope'/>", "Cannot convert string in attribute 'TargetType' to object of type 'CTKMarkupType'"},
+      {u"<Style TargetType='Button'/><Style TargetType='Button'/>",
+       "Dictionary key is already used. Key attributes must be unique."},
+      {u"<Style TargetType='Nope'/>",
+       "Cannot convert string in attribute 'TargetType' to object of type 'CTKMarkupType'"},
   };
   for (const Case& c : cases) {
     std::u16string text = u"<Page><Page.Resources>" + std::u16string(c.style) + u"</Page.Resources></Page>";
@@ -95,8 +106,10 @@ TEST_F(MarkupStyles, SetterErrors) {
     EXPECT_EQ(e.substr(0, std::string(c.error).size() + 7), std::string(c.error) + ". Line ") << e;
   }
   // The same setter written with the owner's tag works on any target.
-  Build(u"<Page><Page.Resources><Style TargetType='Border'><Setter Property='TextElement.FontWeight' Value='Bold'/></Style></Page.Resources>"
-        u"<Border/></Page>");
+  Build(
+      u"<Page><Page.Resources><Style TargetType='Border'><Setter Property='TextElement.FontWeight' "
+      u"Value='Bold'/></Style></Page.Resources>"
+      u"<Border/></Page>");
   CTKMarkupObject* border = static_cast<CTKMarkupPage*>(root)->GetChild();
   EXPECT_NE(border->GetValue(CTKMarkupTextElement::m_pFontWeightProperty), nullptr);
 }
@@ -105,20 +118,22 @@ TEST_F(MarkupStyles, ImplicitStylesComeFromTheNearestScopeAtEveryDepth) {
   // Scopes at several depths: panels' own resources, a style's resources,
   // elements reached through a collection, a decorator or a content control,
   // and inlines of a text block.
-  Build(u"<StackPanel><StackPanel.Resources>"
-        u"<Style TargetType='Button'><Setter Property='Width' Value='1'/></Style>"
-        u"<Style TargetType='Border'><Setter Property='Width' Value='2'/></Style>"
-        u"<Style TargetType='Bold'><Setter Property='TextElement.FontWeight' Value='Normal'/></Style>"
-        u"<Style x:Key='scoped' TargetType='StackPanel'><Style.Resources>"
-        u"<Style TargetType='Button'><Setter Property='Width' Value='4'/></Style></Style.Resources></Style>"
-        u"</StackPanel.Resources>"
-        u"<Button/>"
-        u"<Border><StackPanel><StackPanel.Resources><Style TargetType='Button'><Setter Property='Width' Value='3'/></Style></StackPanel.Resources>"
-        u"<Button/><Border Width='9'><Button/></Border></StackPanel></Border>"
-        u"<StackPanel Style='{StaticResource scoped}'><Button/><StackPanel><Button/></StackPanel></StackPanel>"
-        u"<TextBlock>plain <Bold>bold</Bold></TextBlock>"
-        u"<Button><Border/></Button>"
-        u"</StackPanel>");
+  Build(
+      u"<StackPanel><StackPanel.Resources>"
+      u"<Style TargetType='Button'><Setter Property='Width' Value='1'/></Style>"
+      u"<Style TargetType='Border'><Setter Property='Width' Value='2'/></Style>"
+      u"<Style TargetType='Bold'><Setter Property='TextElement.FontWeight' Value='Normal'/></Style>"
+      u"<Style x:Key='scoped' TargetType='StackPanel'><Style.Resources>"
+      u"<Style TargetType='Button'><Setter Property='Width' Value='4'/></Style></Style.Resources></Style>"
+      u"</StackPanel.Resources>"
+      u"<Button/>"
+      u"<Border><StackPanel><StackPanel.Resources><Style TargetType='Button'><Setter Property='Width' "
+      u"Value='3'/></Style></StackPanel.Resources>"
+      u"<Button/><Border Width='9'><Button/></Border></StackPanel></Border>"
+      u"<StackPanel Style='{StaticResource scoped}'><Button/><StackPanel><Button/></StackPanel></StackPanel>"
+      u"<TextBlock>plain <Bold>bold</Bold></TextBlock>"
+      u"<Button><Border/></Button>"
+      u"</StackPanel>");
   ASSERT_NE(root, nullptr);
   auto at = [&](std::vector<int> path) {
     CTKMarkupObject* p = root;
@@ -130,15 +145,14 @@ TEST_F(MarkupStyles, ImplicitStylesComeFromTheNearestScopeAtEveryDepth) {
     std::vector<int> path;
     int width;
   } cases[] = {
-      {{0}, 1},          // the root's style
-      {{1}, 2},          // a border under the root
-      {{1, 0, 0}, 3},    // a button under a nearer scope
-      {{1, 0, 1}, 9},    // a local value outranks the style
-      {{1, 0, 1, 0}, 3}, // the nearer scope reaches through a decorator
-      {{2, 0}, 4},       // the scope of the panel's style
-      {{2, 1, 0}, 4},    // ... and below it
-      {{4}, 1},
-      {{4, 0}, 2},       // content of a button
+      {{0}, 1},                        // the root's style
+      {{1}, 2},                        // a border under the root
+      {{1, 0, 0}, 3},                  // a button under a nearer scope
+      {{1, 0, 1}, 9},                  // a local value outranks the style
+      {{1, 0, 1, 0}, 3},               // the nearer scope reaches through a decorator
+      {{2, 0}, 4},                     // the scope of the panel's style
+      {{2, 1, 0}, 4},                  // ... and below it
+      {{4}, 1},          {{4, 0}, 2},  // content of a button
   };
   for (const Case& c : cases) {
     CTKMarkupObject* e = at(c.path);
@@ -174,12 +188,14 @@ class CRecorder : public CTKMarkupFrameworkElement {
 };
 
 TEST_F(MarkupStyles, MouseOverTriggerAppliesAndRemovesItsSetter) {
-  Build(u"<Page><Page.Resources><Style x:Key='s' TargetType='FrameworkElement'>"
-        u"<Setter Property='TextElement.Foreground' Value='Red'/>"
-        u"<Style.Triggers><Trigger Property='IsMouseOver' Value='True'><Trigger.Setters>"
-        u"<Setter Property='TextElement.Foreground' Value='Blue'/></Trigger.Setters></Trigger></Style.Triggers>"
-        u"</Style></Page.Resources></Page>");
-  CTKMarkupResourceDictionary* resources = static_cast<CTKMarkupResourceDictionary*>(root->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+  Build(
+      u"<Page><Page.Resources><Style x:Key='s' TargetType='FrameworkElement'>"
+      u"<Setter Property='TextElement.Foreground' Value='Red'/>"
+      u"<Style.Triggers><Trigger Property='IsMouseOver' Value='True'><Trigger.Setters>"
+      u"<Setter Property='TextElement.Foreground' Value='Blue'/></Trigger.Setters></Trigger></Style.Triggers>"
+      u"</Style></Page.Resources></Page>");
+  CTKMarkupResourceDictionary* resources =
+      static_cast<CTKMarkupResourceDictionary*>(root->GetValue(CTKMarkupStyle::m_pResourcesProperty));
   CTKMarkupString* key = CTKMarkupString::CreateString(u"s");
   CTKMarkupStyle* style = static_cast<CTKMarkupStyle*>(resources->Lookup(key));
   key->Release();
@@ -224,7 +240,8 @@ TEST_F(MarkupStyles, HyperlinksCarryTheirTypeStyle) {
   CTKMarkupDependencyProperty* fg = CTKMarkupTextElement::m_pForegroundProperty;
   EXPECT_EQ(ColorOf(link->GetValue(fg)), RGB(0, 0, 255));
   EXPECT_EQ(IntOf(link->GetValue(CTKMarkupInputElement::m_pCursorProperty)), 32649);
-  EXPECT_EQ(static_cast<CTKMarkupEnum*>(link->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty))->GetValue(), 1);
+  EXPECT_EQ(static_cast<CTKMarkupEnum*>(link->GetValue(CTKMarkupTextElement::m_pTextDecorationsProperty))->GetValue(),
+            1);
   // The run inside inherits the link's look.
   EXPECT_EQ(ColorOf(link->GetInlines()->GetItem(0)->GetValue(fg)), RGB(0, 0, 255));
   link->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
@@ -239,11 +256,13 @@ TEST_F(MarkupStyles, TriggersThatFeedEachOtherStop) {
   // Two triggers that switch each other's conditions back and forth: the
   // re-entrant switching stops at its depth limit instead of recursing
   // until the stack is gone.
-  Build(u"<Page><Page.Resources><Style TargetType='Border'><Style.Triggers>"
-        u"<Trigger Property='IsMouseOver' Value='True'><Trigger.Setters><Setter Property='Focusable' Value='True'/>"
-        u"<Setter Property='IsMouseOver' Value='False'/></Trigger.Setters></Trigger>"
-        u"<Trigger Property='IsMouseOver' Value='False'><Trigger.Setters><Setter Property='IsMouseOver' Value='True'/></Trigger.Setters></Trigger>"
-        u"</Style.Triggers></Style></Page.Resources><Border/></Page>");
+  Build(
+      u"<Page><Page.Resources><Style TargetType='Border'><Style.Triggers>"
+      u"<Trigger Property='IsMouseOver' Value='True'><Trigger.Setters><Setter Property='Focusable' Value='True'/>"
+      u"<Setter Property='IsMouseOver' Value='False'/></Trigger.Setters></Trigger>"
+      u"<Trigger Property='IsMouseOver' Value='False'><Trigger.Setters><Setter Property='IsMouseOver' "
+      u"Value='True'/></Trigger.Setters></Trigger>"
+      u"</Style.Triggers></Style></Page.Resources><Border/></Page>");
   CTKMarkupObject* border = static_cast<CTKMarkupPage*>(root)->GetChild();
   border->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
   border->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(FALSE));

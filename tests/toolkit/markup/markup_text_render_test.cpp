@@ -22,8 +22,6 @@ using markup_test::Bitmap;
 using markup_test::Narrow;
 using markup_test::QuietHost;
 
-
-
 class MarkupTextRender : public ::testing::Test {
  protected:
   void SetUp() override { ctx = MarkupCreateContext(nullptr); }
@@ -62,7 +60,8 @@ class MarkupTextRender : public ::testing::Test {
         first = false;
         auto* run = MarkupDynamicCast<CTKMarkupRun>(p.pInline);
         std::u16string text = run ? std::u16string(run->GetText()) : u"";
-        if (p.start >= 0 && p.end >= p.start && p.end <= static_cast<int>(text.size())) out += Narrow(text.substr(p.start, p.end - p.start));
+        if (p.start >= 0 && p.end >= p.start && p.end <= static_cast<int>(text.size()))
+          out += Narrow(text.substr(p.start, p.end - p.start));
       }
     }
     return out;
@@ -206,7 +205,6 @@ class CCountClicks : public CTKMarkupDelegate {
   std::u16string* m_text;
 };
 
-
 TEST_F(MarkupTextRender, AHyperlinkUnderTheMouseIsClicked) {
   QuietHost host;
   MarkupSetHostServices(&host);
@@ -250,7 +248,10 @@ TEST_F(MarkupTextRender, PathData) {
   } cases[] = {
       {u"M 0,0 L 10,0 10,10 Z", -1, {0, 0, 10, 0, 10, 10}, {0, 1, 0x81}},
       {u"m 5 5 l 10 0 v 10", -1, {5, 5, 15, 5, 15, 15}, {0, 1, 1}},
-      {u"M0 0C10 0 10 10 0 10S-10 0 0 0", -1, {0, 0, 10, 0, 10, 10, 0, 10, -10, 10, -10, 0, 0, 0}, {0, 3, 3, 3, 3, 3, 3}},
+      {u"M0 0C10 0 10 10 0 10S-10 0 0 0",
+       -1,
+       {0, 0, 10, 0, 10, 10, 0, 10, -10, 10, -10, 0, 0, 0},
+       {0, 3, 3, 3, 3, 3, 3}},
       {u"M 1.5.5", -1, {1.5f, 0.5f}, {0}},
       {u"F1 M 0 0 L 1 1", -1, {0, 0, 1, 1}, {0, 1}},
       {u"h 5 H 2", -1, {}, {}},  // only F or M may come first
@@ -304,7 +305,8 @@ TEST_F(MarkupTextRender, DrawsBackgroundsBordersGradientsAndText) {
   // at its position exactly; through GDI+ at its centre, anti-aliased.
   const char16_t* gradient =
       u"<Border><Border.Background><LinearGradientBrush StartPoint='0,0' EndPoint='1,0'>"
-      u"<GradientStop Color='#000000' Offset='0'/><GradientStop Color='#FFFFFF' Offset='1'/></LinearGradientBrush></Border.Background></Border>";
+      u"<GradientStop Color='#000000' Offset='0'/><GradientStop Color='#FFFFFF' "
+      u"Offset='1'/></LinearGradientBrush></Border.Background></Border>";
   rc = RECT{0, 0, 100, 4};
   Bitmap smooth(100, 4);
   Build(gradient);

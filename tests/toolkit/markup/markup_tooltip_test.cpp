@@ -36,8 +36,8 @@ class MarkupToolTipTest : public ::testing::Test {
   void SetUp() override {
     pvtest::ResetDesktop();
     pv::test::SetScreen(1024, 768, 40);
-    ASSERT_TRUE(m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300),
-                                nullptr, 0));
+    ASSERT_TRUE(
+        m_host.CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 400, 300), nullptr, 0));
     ::SetForegroundWindow(m_host.GetSafeHwnd());
     m_pContext = MarkupCreateContext(m_host.GetSafeHwnd());
   }
@@ -80,12 +80,13 @@ class MarkupToolTipTest : public ::testing::Test {
 
 TEST_F(MarkupToolTipTest, ElementTipsShowAsMarkup) {
   EXPECT_EQ(m_pContext->GetToolTipContext()->GetStyle(), CTKToolTipContext::tkToolTipMarkup);
-  Show(u"<Canvas Background='White'>"
-       u"<Border Canvas.Left='10' Canvas.Top='10' Width='100' Height='50' Background='Red'"
-       u" ToolTip='&lt;TextBlock&gt;&lt;Bold&gt;Save&lt;/Bold&gt; the file&lt;/TextBlock&gt;'/>"
-       u"<Border Canvas.Left='200' Canvas.Top='10' Width='100' Height='50' Background='Blue'"
-       u" ToolTip='&lt;TextBlock&gt;unfinished'/>"
-       u"</Canvas>");
+  Show(
+      u"<Canvas Background='White'>"
+      u"<Border Canvas.Left='10' Canvas.Top='10' Width='100' Height='50' Background='Red'"
+      u" ToolTip='&lt;TextBlock&gt;&lt;Bold&gt;Save&lt;/Bold&gt; the file&lt;/TextBlock&gt;'/>"
+      u"<Border Canvas.Left='200' Canvas.Top='10' Width='100' Height='50' Background='Blue'"
+      u" ToolTip='&lt;TextBlock&gt;unfinished'/>"
+      u"</Canvas>");
   Hover(50, 30);
   ASSERT_TRUE(Shown()) << "the element's tip shows after the initial delay";
   EXPECT_NE(Tip()->GetElement(), nullptr) << "as markup";

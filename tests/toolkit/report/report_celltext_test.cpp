@@ -145,12 +145,9 @@ TEST_F(CellTextTest, DrawStringTakesWholeWordsOrSignalsOverflow) {
     SCOPED_TRACE(CStringA(CString(c.text)).GetString());
     int x = 0;
     EXPECT_EQ(pm.DrawString(&x, dc, c.text, CRect(0, 0, c.right, 24), c.format), c.expected);
-    if (c.advance == -1)
-      EXPECT_EQ(x, pm.GetTextWidth(dc, CString(c.text)));
-    else if (c.advance == -2)
-      EXPECT_EQ(x, pm.GetTextWidth(dc, CString(u"alphabetagamma")));
-    else
-      EXPECT_EQ(x, c.advance);
+    if (c.advance == -1) EXPECT_EQ(x, pm.GetTextWidth(dc, CString(c.text)));
+    else if (c.advance == -2) EXPECT_EQ(x, pm.GetTextWidth(dc, CString(u"alphabetagamma")));
+    else EXPECT_EQ(x, c.advance);
   }
 }
 
@@ -161,9 +158,9 @@ TEST_F(CellTextTest, SpacesInsideLinksAreProtectedWithinTheText) {
   };
   const Case cases[] = {
       {2, 5, u"a b\1c\1d e"},
-      {-3, 5, u"a\1b c d e"},   // the start is held at 0
-      {6, 50, u"a b c d\1e"},   // the end is held at the text's length
-      {40, 2, u"a b c d e"},    // the start is held at the last character
+      {-3, 5, u"a\1b c d e"},  // the start is held at 0
+      {6, 50, u"a b c d\1e"},  // the end is held at the text's length
+      {40, 2, u"a b c d e"},   // the start is held at the last character
   };
   for (const Case& c : cases) {
     CTKReportRecordItem* one = new CTKReportRecordItem();

@@ -107,18 +107,19 @@ TEST_F(CellTipTest, TextsThatAreNotCellTips) {
     bool shown;
   };
   const Case cases[] = {
-      {"a tip text of its own", [](CTKReportControl*, CTKReportRecordItem* i, CTKReportColumn*) { i->SetTooltip(u"own"); },
+      {"a tip text of its own",
+       [](CTKReportControl*, CTKReportRecordItem* i, CTKReportColumn*) { i->SetTooltip(u"own"); }, false},
+      {"a wrapping column",
+       [](CTKReportControl*, CTKReportRecordItem*, CTKReportColumn* c) { c->SetAlignment(DT_LEFT | DT_WORDBREAK); },
        false},
-      {"a wrapping column", [](CTKReportControl*, CTKReportRecordItem*, CTKReportColumn* c) {
-         c->SetAlignment(DT_LEFT | DT_WORDBREAK);
-       },
-       false},
-      {"a wrapping column, tips forced", [](CTKReportControl* r, CTKReportRecordItem*, CTKReportColumn* c) {
+      {"a wrapping column, tips forced",
+       [](CTKReportControl* r, CTKReportRecordItem*, CTKReportColumn* c) {
          c->SetAlignment(DT_LEFT | DT_WORDBREAK);
          r->GetPaintManager()->m_bShowCellTipAlways = TRUE;
        },
        true},
-      {"a markup caption", [](CTKReportControl* r, CTKReportRecordItem* i, CTKReportColumn*) {
+      {"a markup caption",
+       [](CTKReportControl* r, CTKReportRecordItem* i, CTKReportColumn*) {
          r->EnableMarkup(TRUE);
          i->SetCaption(u"<TextBlock>a caption of some length</TextBlock>");
        },
@@ -162,10 +163,8 @@ TEST_F(CellTipTest, ControlHidesTheTipOnInputAndWhenTheCursorLeaves) {
     ASSERT_TRUE(ShowAtCell());
     CRect rc;
     Tip()->GetWindowRect(&rc);
-    if (c.cursorInside)
-      pv::test::MouseMove(rc.left + 2, rc.top + 2);
-    else
-      pv::test::MouseMove(rc.right + 50, rc.bottom + 50);
+    if (c.cursorInside) pv::test::MouseMove(rc.left + 2, rc.top + 2);
+    else pv::test::MouseMove(rc.right + 50, rc.bottom + 50);
     control->SendMessage(c.message, 0, 0);
     EXPECT_EQ(static_cast<bool>(TipShown()), c.kept);
   }

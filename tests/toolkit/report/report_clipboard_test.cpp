@@ -49,8 +49,8 @@ struct BlockBuilder {
 Bytes GoldenBlock() {
   BlockBuilder b;
   b.Int(1).Int(0xFFFFFFFF).Word(4);
-  b.NewClass("CTKReportRecord").PlainRecord(false);  // class 1, record 2
-  b.Word(0x8001).PlainRecord(true);                   // record 3
+  b.NewClass("CTKReportRecord").PlainRecord(false);         // class 1, record 2
+  b.Word(0x8001).PlainRecord(true);                         // record 3
   b.NewClass("CTestTaskRecord").PlainRecord(false).Int(7);  // class 4, record 5
   b.Word(0x8004).PlainRecord(false).Int(8);
   return b.bytes;

@@ -9,7 +9,8 @@ namespace {
 
 // Five columns with item indexes 0..4 and captions "c0".."c4".
 struct Columns {
-  explicit Columns(FakeReportHost* host = nullptr, int count = 5) : columns(new CTKReportColumns(host ? host->Control() : nullptr)) {
+  explicit Columns(FakeReportHost* host = nullptr, int count = 5)
+      : columns(new CTKReportColumns(host ? host->Control() : nullptr)) {
     if (host) host->columns = columns;
     for (int i = 0; i < count; ++i) {
       CString caption;
@@ -35,13 +36,13 @@ TEST(ReportColumns, ChangeColumnOrderTable) {
     int newPosition, oldPosition, result;
     std::vector<int> order;
   } const table[] = {
-      {3, 1, 2, {0, 2, 1, 3, 4}}, {-1, 0, -1, {0, 1, 2, 3, 4}}, {2, 7, 2, {0, 1, 2, 3, 4}},
-      {0, 4, 0, {4, 0, 1, 2, 3}}, {1, 1, 1, {0, 1, 2, 3, 4}},   {5, 0, 4, {1, 2, 3, 4, 0}},
-      {9, 0, 4, {1, 2, 3, 4, 0}},
+      {3, 1, 2, {0, 2, 1, 3, 4}}, {-1, 0, -1, {0, 1, 2, 3, 4}}, {2, 7, 2, {0, 1, 2, 3, 4}}, {0, 4, 0, {4, 0, 1, 2, 3}},
+      {1, 1, 1, {0, 1, 2, 3, 4}}, {5, 0, 4, {1, 2, 3, 4, 0}},   {9, 0, 4, {1, 2, 3, 4, 0}},
   };
   for (const auto& c : table) {
     Columns cols;
-    EXPECT_EQ(cols.columns->ChangeColumnOrder(c.newPosition, c.oldPosition), c.result) << c.newPosition << "," << c.oldPosition;
+    EXPECT_EQ(cols.columns->ChangeColumnOrder(c.newPosition, c.oldPosition), c.result)
+        << c.newPosition << "," << c.oldPosition;
     EXPECT_EQ(cols.Order(), c.order) << c.newPosition << "," << c.oldPosition;
   }
 }
@@ -52,12 +53,10 @@ TEST(ReportColumns, OrderInsertAtTable) {
     int position, column, result;
     std::vector<int> after;
   } const table[] = {
-      {{0, 3, 4}, 2, 3, 1, {0, 3, 4}},  // already at 1, asked for 2: unchanged
+      {{0, 3, 4}, 2, 3, 1, {0, 3, 4}},     // already at 1, asked for 2: unchanged
       {{0, 1, 2}, 9, 3, 3, {0, 1, 2, 3}},  // past the end: appended
-      {{0, 1, 2}, 0, 2, 0, {2, 0, 1}},
-      {{0, 1, 2}, 3, 0, 2, {1, 2, 0}},
-      {{0, 1, 2}, 1, 1, 1, {0, 1, 2}},
-      {{0, 1}, -1, 2, -1, {0, 1}},
+      {{0, 1, 2}, 0, 2, 0, {2, 0, 1}},    {{0, 1, 2}, 3, 0, 2, {1, 2, 0}},
+      {{0, 1, 2}, 1, 1, 1, {0, 1, 2}},    {{0, 1}, -1, 2, -1, {0, 1}},
   };
   for (const auto& c : table) {
     Columns cols;
@@ -237,8 +236,9 @@ TEST(ReportColumnsExchange, OlderSchemasAndBadIndexes) {
     LoadWith(schema, bytes, [&](CTKPropExchange* px) { loaded.columns->DoPropExchange(px); });
     EXPECT_EQ(loaded.Order(), (std::vector<int>{2, 0, 1, 3, 4})) << schema;
     Columns fewer(nullptr, 2);
-    EXPECT_EQ(ArchiveCause([&] { LoadWith(schema, bytes, [&](CTKPropExchange* px) { fewer.columns->DoPropExchange(px); }); }),
-              CArchiveException::badIndex);
+    EXPECT_EQ(
+        ArchiveCause([&] { LoadWith(schema, bytes, [&](CTKPropExchange* px) { fewer.columns->DoPropExchange(px); }); }),
+        CArchiveException::badIndex);
   }
   // Below 38 a name also matches a caption.
   Bytes bytes = StoreWith(36, [&](CTKPropExchange* px) { source.columns->DoPropExchange(px); });

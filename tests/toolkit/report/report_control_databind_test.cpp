@@ -29,7 +29,8 @@ class DataBindTest : public ControlTest {
     catalog->Create(cs.c_str());
     connection_.CreateInstance(u"ADODB.Connection");
     connection_->Open(cs.c_str(), u"", u"", -1);
-    connection_->Execute(u"CREATE TABLE remind(rid COUNTER PRIMARY KEY,content TEXT(20),times LONG)", nullptr, adCmdText);
+    connection_->Execute(u"CREATE TABLE remind(rid COUNTER PRIMARY KEY,content TEXT(20),times LONG)", nullptr,
+                         adCmdText);
     connection_->Execute(u"insert into remind(content,times) values ('call',1)", nullptr, adCmdText);
     connection_->Execute(u"insert into remind(content,times) values ('write',2)", nullptr, adCmdText);
     rs_.CreateInstance(u"ADODB.Recordset");
@@ -47,7 +48,8 @@ class DataBindTest : public ControlTest {
   // The display list: each row's content cell.
   Strings Shown() {
     Strings out;
-    for (int i = 0; i < Rows()->GetCount(); ++i) out.push_back(Narrow(Rows()->GetAt(i)->GetRecord()->GetItem(1)->GetCaption(nullptr)));
+    for (int i = 0; i < Rows()->GetCount(); ++i)
+      out.push_back(Narrow(Rows()->GetAt(i)->GetRecord()->GetItem(1)->GetCaption(nullptr)));
     return out;
   }
 

@@ -48,8 +48,7 @@ TEST_F(RebuildTest, GroupsByCaptionWithCaseSensitivityOfTheCollection) {
   control->GetColumns()->GetGroupsOrder()->Add(text);
   control->RebuildRows();
   // Case-sensitive collection (the default): two apple groups.
-  EXPECT_EQ(Display(Rows()),
-            (Strings{"0:G:Text: Apple", "1:r1", "0:G:Text: Pear", "1:r3", "0:G:Text: apple", "1:r2"}));
+  EXPECT_EQ(Display(Rows()), (Strings{"0:G:Text: Apple", "1:r1", "0:G:Text: Pear", "1:r3", "0:G:Text: apple", "1:r2"}));
   control->GetRecords()->SetCaseSensitive(FALSE);
   control->RebuildRows();
   EXPECT_EQ(Display(Rows()), (Strings{"0:G:Text: Apple", "1:r1", "1:r2", "0:G:Text: Pear", "1:r3"}));
@@ -63,8 +62,8 @@ TEST_F(RebuildTest, TwoGroupColumnsShareTheOuterGroup) {
   control->GetColumns()->GetGroupsOrder()->Add(text);
   control->GetColumns()->GetGroupsOrder()->Add(number);
   control->RebuildRows();
-  EXPECT_EQ(Display(Rows()), (Strings{"0:G:Text: x", "1:G:Number: 1", "2:r1", "1:G:Number: 2", "2:r2",
-                                      "0:G:Text: y", "1:G:Number: 2", "2:r3"}));
+  EXPECT_EQ(Display(Rows()), (Strings{"0:G:Text: x", "1:G:Number: 1", "2:r1", "1:G:Number: 2", "2:r2", "0:G:Text: y",
+                                      "1:G:Number: 2", "2:r3"}));
   CTKReportRow* inner = Rows()->GetAt(2);
   EXPECT_EQ(inner->GetGroupLevel(), 2);
 }

@@ -126,7 +126,8 @@ class DataManagerTest : public ::testing::Test {
   CTKReportDataManager* manager_ = nullptr;
 };
 
-const Rows kInitialRows = {{"1", "apple", "1", "1.5", "0"}, {"2", "pear", "2", "2.5", "-1"}, {"3", "plum", "3", "3.5", "0"}};
+const Rows kInitialRows = {
+    {"1", "apple", "1", "1.5", "0"}, {"2", "pear", "2", "2.5", "-1"}, {"3", "plum", "3", "3.5", "0"}};
 
 TEST_F(DataManagerTest, BindMakesAColumnPerFieldAndARecordPerRowWithItsBookmark) {
   _RecordsetPtr rs = Open(u"select id,name,qty,price,due,done from items order by id");
@@ -387,7 +388,9 @@ TEST_F(DataManagerTest, ErrorListKeepsTheFirstTwoAndTheNewest) {
     Item(0, field)->SetValue(Text(u"too long"));
     EXPECT_EQ(manager_->UpdateRecord(record, record->GetItem(field)), E_FAIL);
   }
-  auto description = [](const TK_REPORTDATAMANAGER_COM_ERROR& e) { return pv::Utf16ToUtf8(e.strDescription.GetString()); };
+  auto description = [](const TK_REPORTDATAMANAGER_COM_ERROR& e) {
+    return pv::Utf16ToUtf8(e.strDescription.GetString());
+  };
   TK_REPORTDATAMANAGER_COM_ERROR newest = manager_->GetLastComError();
   TK_REPORTDATAMANAGER_COM_ERROR second = manager_->GetLastComError();
   TK_REPORTDATAMANAGER_COM_ERROR first = manager_->GetLastComError();

@@ -39,9 +39,9 @@ TEST(ReportDropMarker, ArrowsPointAtTheHeaderRow) {
     bool inside;
   };
   const Case cases[] = {
-      {6, 1, true},   {6, 7, true},       {2, 1, false},      {9, 1, false},  // down arrow: shaft and head
-      {6, 15, false}, {6, h - 2, true},   {6, h - 8, true},   {2, h - 2, false},  // gap; up arrow
-      {8, 5, true},   {10, h - 5, true},  {0, 20, false},
+      {6, 1, true},   {6, 7, true},      {2, 1, false},    {9, 1, false},      // down arrow: shaft and head
+      {6, 15, false}, {6, h - 2, true},  {6, h - 8, true}, {2, h - 2, false},  // gap; up arrow
+      {8, 5, true},   {10, h - 5, true}, {0, 20, false},
   };
   for (const Case& c : cases) EXPECT_EQ(rgn.PtInRegion(c.x, c.y) != FALSE, c.inside) << c.x << "," << c.y;
   CRect box;

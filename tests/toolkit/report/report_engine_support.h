@@ -60,10 +60,8 @@ inline std::vector<std::string> Display(CTKReportRows* rows) {
   for (int i = 0; i < rows->GetCount(); ++i) {
     CTKReportRow* row = rows->GetAt(i);
     std::string text = std::to_string(row->GetTreeDepth()) + ":";
-    if (row->IsGroupRow())
-      text += "G:" + Narrow(static_cast<CTKReportGroupRow*>(row)->GetCaption());
-    else
-      text += NameOf(row->GetRecord());
+    if (row->IsGroupRow()) text += "G:" + Narrow(static_cast<CTKReportGroupRow*>(row)->GetCaption());
+    else text += NameOf(row->GetRecord());
     out.push_back(text);
   }
   return out;
@@ -110,8 +108,8 @@ class ControlTest : public ::testing::Test {
   void SetUp() override {
     pvtest::ResetDesktop();
     host = std::make_unique<NotifyHost>();
-    ASSERT_TRUE(host->CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 600, 400),
-                               nullptr, 0));
+    ASSERT_TRUE(
+        host->CreateEx(0, AfxRegisterWndClass(0), u"host", WS_POPUP | WS_VISIBLE, CRect(0, 0, 600, 400), nullptr, 0));
     control = std::make_unique<CTKReportControl>();
     ASSERT_TRUE(control->Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 500, 300), host.get(), 7));
     name = control->AddColumn(new CTKReportColumn(0, u"Name", 100));

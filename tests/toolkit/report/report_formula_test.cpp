@@ -118,10 +118,9 @@ TEST(ReportFormula, SumAgainstAnIndependentSum) {
     int r1, r2, c1, c2;
   } const table[] = {
       {u"SUM(R0C1:R3C2)", 1, 1, 0, 3, 1, 2},  // skips its own item
-      {u"SUM(R0C1:R3C2)", 4, 1, 0, 3, 1, 2},
-      {u"SUM(R*C0:R*C*)", 2, 3, 0, 6, 0, 4},
+      {u"SUM(R0C1:R3C2)", 4, 1, 0, 3, 1, 2},           {u"SUM(R*C0:R*C*)", 2, 3, 0, 6, 0, 4},
       {u"SUM( R 1 C 0 : R 9 C 9 )", 0, 0, 1, 9, 0, 9},  // blanks anywhere
-      {u"  SUM(R2C0:R4C3)", 0, 3, 2, 4, 0, 3},         // blanks before the keyword
+      {u"  SUM(R2C0:R4C3)", 0, 3, 2, 4, 0, 3},          // blanks before the keyword
       {u"SUM(R-5C-5:R2C2)", 5, 0, -5, 2, -5, 2},
   };
   for (const auto& c : table) {

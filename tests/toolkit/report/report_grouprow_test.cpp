@@ -85,7 +85,7 @@ TEST_F(GroupRowTest, UnderlineAndFocusRectangle) {
   PaintCanvas canvas(600, 40);
   DrawGroup(canvas, u"A");
   EXPECT_EQ(canvas.CountColor(CRect(0, 38, 600, 40), RGB(0, 0, 200)), 1200);  // two pixels thick
-  pm->m_nGroupGridLineStyle = 1;  // dashed, one pixel
+  pm->m_nGroupGridLineStyle = 1;                                              // dashed, one pixel
   PaintCanvas dashed(600, 40);
   DrawGroup(dashed, u"A");
   EXPECT_EQ(dashed.CountColor(CRect(0, 39, 8, 40), RGB(0, 0, 200)), 4);

@@ -44,8 +44,8 @@ TEST_F(HeaderTest, AutoSizingBelowTheMinimumsOverflows) {
   Col(0)->SetMinWidth(40);
   Col(1)->SetMinWidth(45);
   Col(2)->SetAutoSize(FALSE);
-  Col(2)->SetWidth(950);  // lays out: 50 left for two auto columns
-  EXPECT_EQ(Col(0)->GetWidth(), 40);   // 100 * 50 / 400 = 12, below 40
+  Col(2)->SetWidth(950);              // lays out: 50 left for two auto columns
+  EXPECT_EQ(Col(0)->GetWidth(), 40);  // 100 * 50 / 400 = 12, below 40
   EXPECT_EQ(Col(1)->GetWidth(), 45);
   EXPECT_EQ(Header()->GetOverflowWidth(), 40 + 45 + 950 - 1000);
   EXPECT_EQ(Header()->GetTotalWidth(), 40 + 45 + 950);

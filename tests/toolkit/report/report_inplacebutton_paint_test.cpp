@@ -57,10 +57,9 @@ TEST_F(InplaceButtonPaintTest, ClassicFacesShowPressingAndTheirPictures) {
     COLORREF topLeft, bottomRight, inner;
   };
   const COLORREF face = Sys(COLOR_BTNFACE), dark = Sys(COLOR_3DDKSHADOW), window = Sys(COLOR_WINDOW);
-  for (Case c : {Case{kTKReportExpandButton, FALSE, face, dark, window},
-                 Case{kTKReportExpandButton, TRUE, dark, window, face},
-                 Case{kTKReportComboButton, FALSE, face, dark, window},
-                 Case{kTKReportComboButton, TRUE, dark, window, face}}) {
+  for (Case c :
+       {Case{kTKReportExpandButton, FALSE, face, dark, window}, Case{kTKReportExpandButton, TRUE, dark, window, face},
+        Case{kTKReportComboButton, FALSE, face, dark, window}, Case{kTKReportComboButton, TRUE, dark, window, face}}) {
     SCOPED_TRACE(testing::Message() << c.id << " pressed " << c.pressed);
     CTKReportInplaceButton* b = Button(c.id);
     b->m_bPressed = c.pressed;

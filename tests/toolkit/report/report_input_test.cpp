@@ -105,8 +105,8 @@ class ReportInputTest : public ::testing::Test {
   void SetUp() override {
     pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);
-    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                480, nullptr, nullptr));
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640, 480,
+                                nullptr, nullptr));
     control = new CTKReportControl();
     ASSERT_TRUE(control->Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL, CRect(0, 0, 600, 400), &parent, 100));
     for (int i = 0; i < 3; i++) {
@@ -119,10 +119,8 @@ class ReportInputTest : public ::testing::Test {
       for (int i = 0; i < 3; i++) {
         CString text;
         text.Format(u"r%d c%d", r, i);
-        if (i == 1)
-          record->AddItem(new GuardedItem(text));
-        else
-          record->AddItem(new CTKReportRecordItemText(text));
+        if (i == 1) record->AddItem(new GuardedItem(text));
+        else record->AddItem(new CTKReportRecordItemText(text));
       }
       control->AddRecord(record);
     }
@@ -360,8 +358,8 @@ TEST_F(ReportInputTest, NumberAndDateCellsKeepTheirValueForTextThatIsNone) {
     const char16_t* text;
     bool kept;
   };
-  for (const Case& c : {Case{0, u"abc", true}, Case{0, u"-3.5", false}, Case{2, u"no date", true},
-                        Case{2, u"2027-03-04", false}}) {
+  for (const Case& c :
+       {Case{0, u"abc", true}, Case{0, u"-3.5", false}, Case{2, u"no date", true}, Case{2, u"2027-03-04", false}}) {
     const double numberBefore = number->GetValue();
     const DATE dateBefore = when->GetValue().m_dt;
     Edit(row, c.column);
@@ -439,14 +437,12 @@ TEST_F(ReportChoiceTest, KeysInTheEditStepThroughTheChoices) {
   };
   const Step steps[] = {
       {0, u't', u"three"},  // after "two", cyclically
-      {0, u't', u"two"},   {0, u'x', u"two"},     {VK_DOWN, 0, u"three"}, {VK_DOWN, 0, u"Countless"},
-      {VK_DOWN, 0, u"Countless"}, {VK_PRIOR, 0, u"one"}, {VK_UP, 0, u"one"}, {VK_NEXT, 0, u"Countless"},
+      {0, u't', u"two"},          {0, u'x', u"two"},     {VK_DOWN, 0, u"three"}, {VK_DOWN, 0, u"Countless"},
+      {VK_DOWN, 0, u"Countless"}, {VK_PRIOR, 0, u"one"}, {VK_UP, 0, u"one"},     {VK_NEXT, 0, u"Countless"},
   };
   for (const Step& step : steps) {
-    if (step.key)
-      pv::test::KeyPress(step.key);
-    else
-      pv::test::Char(step.ch);
+    if (step.key) pv::test::KeyPress(step.key);
+    else pv::test::Char(step.ch);
     pv::test::PumpUntilIdle();
     EXPECT_EQ(EditText(), CString(step.expected)) << static_cast<int>(step.key) << " " << static_cast<int>(step.ch);
   }

@@ -66,9 +66,9 @@ TEST(ReportItemCompare, SortAndGroupComparisonTable) {
   };
   GroupIdItem* g3 = new GroupIdItem(3);
   GroupIdItem* g7 = new GroupIdItem(7);
-  Row row({Item(u"a"), Item(u"b"), Item(u"x", 2), Item(u"y", -1), Item(u"p", -1), Item(u"q", 5),
-           Item(u"same", 2), Item(u"other", 2), Item(u"c", -1, 3), Item(u"d", -1, 5),
-           Item(u"z", -1, -1, u"zebra"), Item(u"a", -1, 5, u"pear"), Item(u"b", -1, 5), g3, g7, Item(u"B"), Item(u"b")});
+  Row row({Item(u"a"), Item(u"b"), Item(u"x", 2), Item(u"y", -1), Item(u"p", -1), Item(u"q", 5), Item(u"same", 2),
+           Item(u"other", 2), Item(u"c", -1, 3), Item(u"d", -1, 5), Item(u"z", -1, -1, u"zebra"),
+           Item(u"a", -1, 5, u"pear"), Item(u"b", -1, 5), g3, g7, Item(u"B"), Item(u"b")});
   const Case cases[] = {
       {"both priorities -1 compare captions", row[0], row[1], false, -1, false},
       {"captions the other way", row[1], row[0], false, 1, false},
@@ -83,10 +83,8 @@ TEST(ReportItemCompare, SortAndGroupComparisonTable) {
   };
   for (const Case& c : cases) {
     int got = c.group ? c.a->CompareGroupCaption(nullptr, c.b) : c.a->Compare(nullptr, c.b);
-    if (c.exact)
-      EXPECT_EQ(got, c.expected) << c.what;
-    else
-      EXPECT_EQ(Sign(got), c.expected) << c.what;
+    if (c.exact) EXPECT_EQ(got, c.expected) << c.what;
+    else EXPECT_EQ(Sign(got), c.expected) << c.what;
   }
   EXPECT_EQ(row[0]->Compare(nullptr, nullptr), 0);
   // Not antisymmetric: each side answers by its own key.
@@ -160,7 +158,8 @@ std::vector<unsigned char> StringBlockWithSeven() {
 
 TEST(ReportItemGroupCaption, ResourceThenColumnCaptionThenMarkup) {
   static std::vector<unsigned char> block = StringBlockWithSeven();
-  static const pv::ResourceEntry entries[] = {{nullptr, 6, nullptr, 1, 0, block.data(), static_cast<DWORD>(block.size())}};
+  static const pv::ResourceEntry entries[] = {
+      {nullptr, 6, nullptr, 1, 0, block.data(), static_cast<DWORD>(block.size())}};
   static const pv::ResourceSet set{nullptr, entries, 1};
   pv::RegisterResourceSet(&set);
 
@@ -202,9 +201,15 @@ TEST(ReportItemTypes, NumberAndPercentCaptions) {
     double value;
     const char16_t* expected;
   } const formats[] = {
-      {u"%0.f", 2.4, u"2"},      {u"%.2f EUR", 3.14159, u"3.14 EUR"}, {u"%d", 7.9, u"7"},
-      {u"%s", 1.5, u"1.500000"}, {u"%n%p", 1, u"%n%p"},               {u"%5.1f%%", 12.34, u" 12.3%"},
-      {u"%*d", 4, u"%*d"},       {u"%99999d", 4, u"%99999d"},         {u"%ld|%lf", -3.5, u"-3|-3.500000"},
+      {u"%0.f", 2.4, u"2"},
+      {u"%.2f EUR", 3.14159, u"3.14 EUR"},
+      {u"%d", 7.9, u"7"},
+      {u"%s", 1.5, u"1.500000"},
+      {u"%n%p", 1, u"%n%p"},
+      {u"%5.1f%%", 12.34, u" 12.3%"},
+      {u"%*d", 4, u"%*d"},
+      {u"%99999d", 4, u"%99999d"},
+      {u"%ld|%lf", -3.5, u"-3|-3.500000"},
   };
   for (auto f : formats) {
     CTKReportRecordItemNumber item(f.value);
@@ -225,8 +230,8 @@ TEST(ReportItemTypes, NumberAndPercentCaptions) {
     const char16_t* text;
     RECT bar;
   } const bars[] = {
-      {50, 0, u"50", {2, 2, 52, 18}},     {150, 0, u"100", {2, 2, 102, 18}}, {-5, 0, u"0", {2, 2, 2, 18}},
-      {50, 2, u"50", {52, 2, 102, 18}},   {50, 1, u"50", {27, 2, 77, 18}},   {25, 1, u"25", {39, 2, 65, 18}},
+      {50, 0, u"50", {2, 2, 52, 18}},   {150, 0, u"100", {2, 2, 102, 18}}, {-5, 0, u"0", {2, 2, 2, 18}},
+      {50, 2, u"50", {52, 2, 102, 18}}, {50, 1, u"50", {27, 2, 77, 18}},   {25, 1, u"25", {39, 2, 65, 18}},
   };
   for (auto b : bars) {
     CTKReportRecordItemPercentNumber p(b.value);
@@ -360,9 +365,15 @@ TEST(ReportSort, InconsistentComparisonsStillGiveAPermutation) {
   for (int i = 0; i < 500; ++i) {
     CTKReportRecordItem* item;
     switch (i % 3) {
-      case 0: item = Item(u"c", -1, static_cast<int>(random() % 5) - 1); break;
-      case 1: item = new CTKReportRecordItemNumber(static_cast<double>(random() % 50)); break;
-      default: item = new CTKReportRecordItemDateTime(COleDateTime(40000.0 + random() % 50)); break;
+      case 0:
+        item = Item(u"c", -1, static_cast<int>(random() % 5) - 1);
+        break;
+      case 1:
+        item = new CTKReportRecordItemNumber(static_cast<double>(random() % 50));
+        break;
+      default:
+        item = new CTKReportRecordItemDateTime(COleDateTime(40000.0 + random() % 50));
+        break;
     }
     items.push_back(item);
   }

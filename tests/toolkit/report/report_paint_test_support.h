@@ -49,7 +49,5 @@ class PaintCanvas {
 // Dark ink of blue text on white (anti-aliased edges excluded).
 inline bool IsBlueInk(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 100 && GetGValue(c) < 100; }
 // Dark grey or black ink.
-inline bool IsBlackInk(COLORREF c) {
-  return GetRValue(c) < 110 && GetGValue(c) < 110 && GetBValue(c) < 110;
-}
+inline bool IsBlackInk(COLORREF c) { return GetRValue(c) < 110 && GetGValue(c) < 110 && GetBValue(c) < 110; }
 inline bool IsInk(COLORREF c) { return c != RGB(255, 255, 255); }

@@ -31,12 +31,10 @@ TEST_F(PaintDrawTest, GridStylesDrawTheirPatterns) {
     const char* expected;  // g grid colour, b background, per pixel along the line
   };
   const Case cases[] = {
-      {tkGridSmallDots, TRUE, "gbgbgbgbgbgbgbgbg"},
-      {tkGridSolid, TRUE, "ggggggggggggggggg"},
+      {tkGridSmallDots, TRUE, "gbgbgbgbgbgbgbgbg"},  {tkGridSolid, TRUE, "ggggggggggggggggg"},
       {tkGridSmallDots, FALSE, "bgbgbgbgbgbgbgbgb"},  // pattern row 1 (y = 17): 55
       {tkGridLargeDots, FALSE, "bbggbbggbbggbbggb"},  // 33
-      {tkGridDashes, FALSE, "gggbbbbbgggbbbbbg"},
-      {tkGridSolid, FALSE, "ggggggggggggggggg"},
+      {tkGridDashes, FALSE, "gggbbbbbgggbbbbbg"},    {tkGridSolid, FALSE, "ggggggggggggggggg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.style << (c.vertical ? " vertical" : " horizontal"));

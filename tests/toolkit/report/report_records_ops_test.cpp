@@ -43,8 +43,8 @@ TEST_F(FilterTest, MatchesNaiveTokenContainment) {
       std::istringstream in(Lower(f));
       for (std::string t; in >> t;) tokens.push_back(t);
       for (int i = 0; i < 60; ++i) {
-        std::string searched = Lower(rows[static_cast<std::size_t>(i)].name) + "\n" +
-                               std::to_string(i) + (hidden ? "\n" + Lower(rows[static_cast<std::size_t>(i)].text) : "");
+        std::string searched = Lower(rows[static_cast<std::size_t>(i)].name) + "\n" + std::to_string(i) +
+                               (hidden ? "\n" + Lower(rows[static_cast<std::size_t>(i)].text) : "");
         bool keep = std::all_of(tokens.begin(), tokens.end(),
                                 [&](const std::string& t) { return searched.find(t) != std::string::npos; });
         ASSERT_EQ(!control->IsRecordFiltered(control->GetRecords()->GetAt(i), Wide(f), FALSE), keep)
@@ -138,8 +138,8 @@ TEST_F(IncrementalTest, RandomAddsRemovesAndUpdatesMatchARebuild) {
       const int op = static_cast<int>(rng() % 3);
       CTKReportRecords* records = control->GetRecords();
       if (op == 0 || records->GetCount() == 0) {
-        control->AddRecordEx(NamedRecord("n" + std::to_string(next++), groups[rng() % 4],
-                                         static_cast<double>(rng() % 10)));
+        control->AddRecordEx(
+            NamedRecord("n" + std::to_string(next++), groups[rng() % 4], static_cast<double>(rng() % 10)));
       } else if (op == 1) {
         control->RemoveRecordEx(records->GetAt(static_cast<int>(rng() % records->GetCount())));
       } else {
@@ -149,8 +149,8 @@ TEST_F(IncrementalTest, RandomAddsRemovesAndUpdatesMatchARebuild) {
         control->UpdateRecord(r, FALSE);
       }
 
-      ASSERT_EQ(Display(Rows()), Rebuilt()) << "step " << step << " group " << cfg.group << " sort " << cfg.sort
-                                            << " increasing " << cfg.increasing;
+      ASSERT_EQ(Display(Rows()), Rebuilt())
+          << "step " << step << " group " << cfg.group << " sort " << cfg.sort << " increasing " << cfg.increasing;
       for (int i = 0; i < Rows()->GetCount(); ++i) ASSERT_EQ(Rows()->GetAt(i)->GetIndex(), i);
       ASSERT_LT(Rows()->GetFocusedRowIndex(), std::max(1, Rows()->GetCount()));
     }

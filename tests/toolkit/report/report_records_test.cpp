@@ -82,7 +82,7 @@ TEST(ReportRecords, MoveRecordsTakesAReferenceListInOrder) {
     int index;
     const char16_t* expected;
   } const table[] = {{{u"3", u"4"}, 0, u"34012"}, {{u"4", u"3"}, 0, u"43012"}, {{u"0", u"1"}, 5, u"43201"},
-                     {{u"0", u"2"}, 2, u"43021"}, {{u"1"}, -3, u"14302"},       {{u"4"}, 99, u"13024"}};
+                     {{u"0", u"2"}, 2, u"43021"}, {{u"1"}, -3, u"14302"},      {{u"4"}, 99, u"13024"}};
   for (const auto& c : table) {
     CTKReportRecords list(TRUE);
     CString before = order();
@@ -121,8 +121,8 @@ TEST(ReportRecords, FindRecordItemModesTable) {
       {"item range far beyond the items", 0, 9, 0, 1000000, 0, 0, u"zz", 0, 3, 0},
   };
   for (const auto& c : table) {
-    CTKReportRecordItem* found = records->FindRecordItem(c.startRow, c.endRow, c.startItem, c.endItem, c.fromRow,
-                                                          c.fromItem, c.text, c.flags);
+    CTKReportRecordItem* found =
+        records->FindRecordItem(c.startRow, c.endRow, c.startItem, c.endItem, c.fromRow, c.fromItem, c.text, c.flags);
     CTKReportRecordItem* expected = c.row < 0 ? nullptr : records->GetAt(c.row)->GetItem(c.item);
     EXPECT_EQ(found, expected) << c.what << ": found " << CStringA(Caption(found)).GetString();
   }

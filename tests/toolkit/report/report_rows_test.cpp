@@ -33,8 +33,11 @@ TEST_P(KeyedSortTest, MatchesTheMergeSortCallingCompareRows) {
     std::vector<CTKReportColumn*> groups, sorts;
     bool increasing;
   };
-  const Case cases[] = {{{}, {number}, true},      {{}, {text, number}, false}, {{text}, {number}, true},
-                        {{number}, {text}, false}, {{text, number}, {}, true}};
+  const Case cases[] = {{{}, {number}, true},
+                        {{}, {text, number}, false},
+                        {{text}, {number}, true},
+                        {{number}, {text}, false},
+                        {{text, number}, {}, true}};
   for (const Case& c : cases) {
     control->GetColumns()->GetGroupsOrder()->Clear();
     control->GetColumns()->GetSortOrder()->Clear();
@@ -49,9 +52,8 @@ TEST_P(KeyedSortTest, MatchesTheMergeSortCallingCompareRows) {
     std::vector<CTKReportRow*> rows;
     for (int i = 0; i < Rows()->GetCount(); ++i) rows.push_back(Rows()->GetAt(i));
     auto byCompareRows = [](std::vector<CTKReportRow*> v) {
-      TKReportMergeSort(v.data(), v.size(), [](const CTKReportRow* a, const CTKReportRow* b) {
-        return CTKReportRows::CompareRows(a, b);
-      });
+      TKReportMergeSort(v.data(), v.size(),
+                        [](const CTKReportRow* a, const CTKReportRow* b) { return CTKReportRows::CompareRows(a, b); });
       return v;
     };
     // Item comparisons need not be consistent, so the order depends on the
@@ -114,7 +116,7 @@ TEST_F(RowsTest, InsertionUnderNestedGroupingGoesFirstBelowTheOuterLevel) {
     return row;
   };
   CTKReportRow* n = makeRow(control->GetRecords()->Add(NamedRecord("n", "x", 2)));  // index 3
-  CTKReportRow* sameAsA = makeRow(others->Add(NamedRecord("a2", "x", 1)));           // index 0
+  CTKReportRow* sameAsA = makeRow(others->Add(NamedRecord("a2", "x", 1)));          // index 0
   CTKReportRow* a = RowNamed("a");
   CTKReportRow* b = RowNamed("b");
   CTKReportRow* c = RowNamed("c");
@@ -177,8 +179,8 @@ TEST_F(RowsTest, FindItemModesAndFlags) {
     bool found;
   };
   const Case cases[] = {
-      {"Alpha", 8, true},  {"lpha", 8, false}, {"alpha", 1, true},  {"alpha", 3, false}, {"Alpha", 3, true},
-      {"gamma", 2, true},  {"beta", 2, false}, {"GAMMA", 0, true},  {"GAMMA", 4, true},  {"delta", 0, false},
+      {"Alpha", 8, true}, {"lpha", 8, false}, {"alpha", 1, true}, {"alpha", 3, false}, {"Alpha", 3, true},
+      {"gamma", 2, true}, {"beta", 2, false}, {"GAMMA", 0, true}, {"GAMMA", 4, true},  {"delta", 0, false},
   };
   for (const Case& c : cases) {
     TK_REPORTFINDITEM_RANGE range;
@@ -212,7 +214,7 @@ TEST_F(RowsTest, GroupFormulaSumsTheTermsItems) {
       {"SUMSUB(R*C1:R*C2)", "%d", "Total [1]0"},  // item 1 only ("x" reads as 0)
       {"SUMSUB(C2:C3)", "%.1f", "Total [2]4.0"},
       {"SUMSUB(C0:C*)", "%d", "Total [0]28"},  // every item: 0 + 0 + 1+2+9 + 3+4+9
-      {"SUMSUB(C2C3)", "", "Total"},            // no ":": nothing appended
+      {"SUMSUB(C2C3)", "", "Total"},           // no ":": nothing appended
   };
   for (const Case& c : cases) {
     group->SetFormula(Wide(c.formula).GetString());

@@ -24,7 +24,9 @@ namespace {
 // A collection that orders its strings backwards.
 class BackwardRecords : public CTKReportRecords {
  public:
-  int CompareStrings(const CString& a, const CString& b) const override { return -CTKReportRecords::CompareStrings(a, b); }
+  int CompareStrings(const CString& a, const CString& b) const override {
+    return -CTKReportRecords::CompareStrings(a, b);
+  }
 };
 
 // An item comparing its own way: by caption length.
@@ -84,7 +86,8 @@ class ItemPool {
  private:
   int Pick(int n) { return static_cast<int>(m_random() % static_cast<unsigned>(n)); }
   const char16_t* Text() {
-    static const char16_t* const texts[] = {u"a", u"A", u"b", u"B", u"ab", u"aB", u"", u"\u00e4", u"\u00c4", u"a b", u"10", u"9"};
+    static const char16_t* const texts[] = {u"a", u"A",      u"b",      u"B",   u"ab", u"aB",
+                                            u"",  u"\u00e4", u"\u00c4", u"a b", u"10", u"9"};
     return texts[Pick(12)];
   }
   double Number() {
@@ -103,16 +106,39 @@ class ItemPool {
   COleVariant Variant() {
     COleVariant value;
     switch (Pick(14)) {
-      case 0: case 1: return COleVariant(static_cast<long>(Pick(4) - 1));
-      case 2: return COleVariant(static_cast<double>(Pick(4) - 1) + (Pick(2) ? 0.5 : 0));
-      case 3: value.vt = VT_R4; value.fltVal = static_cast<float>(Pick(3)); return value;
-      case 4: value.vt = VT_DATE; value.date = -1.0 - Pick(3) * 0.25; return value;  // before 1900: not linear
-      case 5: value.vt = VT_DATE; value.date = Pick(3); return value;
-      case 6: case 7: return COleVariant(Text());
-      case 8: value.vt = VT_NULL; return value;
-      case 9: value.vt = VT_BOOL; value.boolVal = Pick(2) ? VARIANT_TRUE : VARIANT_FALSE; return value;
-      case 10: value.vt = VT_CY; value.cyVal.int64 = Pick(3) * 5000; return value;
-      case 11: case 12:
+      case 0:
+      case 1:
+        return COleVariant(static_cast<long>(Pick(4) - 1));
+      case 2:
+        return COleVariant(static_cast<double>(Pick(4) - 1) + (Pick(2) ? 0.5 : 0));
+      case 3:
+        value.vt = VT_R4;
+        value.fltVal = static_cast<float>(Pick(3));
+        return value;
+      case 4:
+        value.vt = VT_DATE;
+        value.date = -1.0 - Pick(3) * 0.25;
+        return value;  // before 1900: not linear
+      case 5:
+        value.vt = VT_DATE;
+        value.date = Pick(3);
+        return value;
+      case 6:
+      case 7:
+        return COleVariant(Text());
+      case 8:
+        value.vt = VT_NULL;
+        return value;
+      case 9:
+        value.vt = VT_BOOL;
+        value.boolVal = Pick(2) ? VARIANT_TRUE : VARIANT_FALSE;
+        return value;
+      case 10:
+        value.vt = VT_CY;
+        value.cyVal.int64 = Pick(3) * 5000;
+        return value;
+      case 11:
+      case 12:
         value.vt = VT_I8;  // neighbours a double cannot tell apart
         value.llVal = (1ll << 60) + Pick(2);
         return value;
@@ -130,25 +156,63 @@ class ItemPool {
     CTKReportRecordItem* item = nullptr;
     int kind = Pick(17);
     switch (pool) {
-      case Pool::kNumbers: kind = 9 + Pick(2); break;
-      case Pool::kValidDates: kind = 11; break;
-      case Pool::kIntegerVariants: kind = 13; break;
-      case Pool::kCaptions: kind = Pick(6); break;
-      case Pool::kMixed: break;
+      case Pool::kNumbers:
+        kind = 9 + Pick(2);
+        break;
+      case Pool::kValidDates:
+        kind = 11;
+        break;
+      case Pool::kIntegerVariants:
+        kind = 13;
+        break;
+      case Pool::kCaptions:
+        kind = Pick(6);
+        break;
+      case Pool::kMixed:
+        break;
     }
     switch (kind) {
-      case 0: item = new CTKReportRecordItem; item->SetCaption(Text()); break;
-      case 1: item = new CTKReportRecordItemText(Text()); break;
-      case 2: item = new CTKReportRecordItemText(Text()); item->SetFormatString(u"<%s>"); break;
-      case 3: item = new CTKReportRecordItemText(Text()); item->SetCaption(Text()); break;
-      case 4: item = new CTKReportRecordItemPreview(Text()); break;
-      case 5: item = new CTKReportRecordItemIcon; item->SetCaption(Text()); break;
-      case 6: item = new LengthItem; item->SetCaption(Text()); break;
-      case 7: item = new OwnText(Text()); break;
-      case 8: item = new OwnNumber(Number()); break;
-      case 9: item = new CTKReportRecordItemNumber(Number()); break;
-      case 10: item = new CTKReportRecordItemPercentNumber(Number()); break;
-      case 11: item = new CTKReportRecordItemDateTime(Date()); break;
+      case 0:
+        item = new CTKReportRecordItem;
+        item->SetCaption(Text());
+        break;
+      case 1:
+        item = new CTKReportRecordItemText(Text());
+        break;
+      case 2:
+        item = new CTKReportRecordItemText(Text());
+        item->SetFormatString(u"<%s>");
+        break;
+      case 3:
+        item = new CTKReportRecordItemText(Text());
+        item->SetCaption(Text());
+        break;
+      case 4:
+        item = new CTKReportRecordItemPreview(Text());
+        break;
+      case 5:
+        item = new CTKReportRecordItemIcon;
+        item->SetCaption(Text());
+        break;
+      case 6:
+        item = new LengthItem;
+        item->SetCaption(Text());
+        break;
+      case 7:
+        item = new OwnText(Text());
+        break;
+      case 8:
+        item = new OwnNumber(Number());
+        break;
+      case 9:
+        item = new CTKReportRecordItemNumber(Number());
+        break;
+      case 10:
+        item = new CTKReportRecordItemPercentNumber(Number());
+        break;
+      case 11:
+        item = new CTKReportRecordItemDateTime(Date());
+        break;
       case 12: {
         auto* date = new CTKReportRecordItemDateTime(Date());
         date->m_odtValue.SetStatus(Pick(2) ? COleDateTime::null : COleDateTime::invalid);
@@ -156,8 +220,12 @@ class ItemPool {
         item = date;
         break;
       }
-      case 13: item = new CTKReportRecordItemVariant(COleVariant(static_cast<long>(Pick(5)))); break;
-      default: item = new CTKReportRecordItemVariant(Variant()); break;
+      case 13:
+        item = new CTKReportRecordItemVariant(COleVariant(static_cast<long>(Pick(5))));
+        break;
+      default:
+        item = new CTKReportRecordItemVariant(Variant());
+        break;
     }
     // The sort priority is read by caption and variant comparisons and
     // ignored by number and date comparisons: set it on all.

@@ -42,7 +42,7 @@ TEST(ReportLocale, DatesMatchTheCLibrary) {
   const char* saved = std::setlocale(LC_TIME, nullptr);
   std::string previous = saved ? saved : "C";
   if (!std::setlocale(LC_TIME, "en_US.UTF-8")) std::setlocale(LC_TIME, "C");
-  const char* formats[] = {"%a %b/%d/%Y %I:%M %p", "%A %B", "%y %H:%M:%S", "%j", "%U", "%W", "%w",
+  const char* formats[] = {"%a %b/%d/%Y %I:%M %p", "%A %B", "%y %H:%M:%S", "%j",      "%U", "%W", "%w",
                            "%a %Y-%m-%d",          "%H:%M", "100%% %d",    "%%d %%%d"};
   std::mt19937 random(5);
   for (int n = 0; n < 400; ++n) {
@@ -69,7 +69,7 @@ TEST(ReportLocale, TokensWithoutLeadingZerosAndSpecialValues) {
     const char16_t* format;
     const char16_t* expected;
   } const table[] = {
-      {u"100%% %d", u"100% 08"},  {u"%#d", u"8"},      {u"%#m/%#d %#H:%#M:%#S", u"12/8 7:5:3"},
+      {u"100%% %d", u"100% 08"}, {u"%#d", u"8"},       {u"%#m/%#d %#H:%#M:%#S", u"12/8 7:5:3"},
       {u"%j", u"342"},           {u"%#I %p", u"7 AM"}, {u"%c", u"12/8/2026 7:05:03 AM"},
       {u"%%%%", u"%%"},          {u"%q%", u"%q%"},
   };

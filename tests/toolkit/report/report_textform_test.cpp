@@ -33,21 +33,15 @@ TEST(ReportTextFormTest, SplitKeepsEveryPieceAndJoinPutsThemBack) {
     std::vector<std::u16string> pieces;
   };
   const Case cases[] = {
-      {u"a\tb", u"\t", {u"a", u"b"}},
-      {u"", u"\t", {u""}},
-      {u"a\t", u"\t", {u"a", u""}},
-      {u"\t\t", u"\t", {u"", u"", u""}},
-      {u"abc", u"\t", {u"abc"}},
-      {u"x\r\ny\r\n", u"\r\n", {u"x", u"y", u""}},
-      {u"x\ny\rz", u"\r\n", {u"x\ny\rz"}},
-      {u"a\t", u"", {u"a\t"}},
+      {u"a\tb", u"\t", {u"a", u"b"}},      {u"", u"\t", {u""}},       {u"a\t", u"\t", {u"a", u""}},
+      {u"\t\t", u"\t", {u"", u"", u""}},   {u"abc", u"\t", {u"abc"}}, {u"x\r\ny\r\n", u"\r\n", {u"x", u"y", u""}},
+      {u"x\ny\rz", u"\r\n", {u"x\ny\rz"}}, {u"a\t", u"", {u"a\t"}},
   };
   for (const Case& c : cases) {
     CStringArray pieces;
     TKSplitText(CString(c.text.c_str()), c.separator.c_str(), pieces);
     EXPECT_EQ(Pieces(pieces), c.pieces) << pv::Utf16ToUtf8(c.text);
-    if (!c.separator.empty())
-      EXPECT_EQ(std::u16string(TKJoinText(pieces, c.separator.c_str()).GetString()), c.text);
+    if (!c.separator.empty()) EXPECT_EQ(std::u16string(TKJoinText(pieces, c.separator.c_str()).GetString()), c.text);
   }
 }
 

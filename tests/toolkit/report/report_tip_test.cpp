@@ -14,8 +14,8 @@ class ReportTipTest : public ::testing::Test {
     pvtest::ResetDesktop();
     pv::test::SetScreen(1280, 1024, 40);  // work area 1280 x 984
     pv::test::MouseMove(5, 5);
-    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
-                                200, nullptr, nullptr));
+    ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                nullptr, nullptr));
     ASSERT_TRUE(tip.Create(&parent));
   }
   void TearDown() override {

@@ -23,10 +23,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   unsigned offered = 0;
   TKReadRecordsBlock(block, records, [&](CTKReportRecord** record) -> BOOL {
     switch ((steer >> (2 * (offered++ % 4))) & 3) {
-      case 1: return TRUE;
-      case 2: *record = new CTKReportRecord; return FALSE;
-      case 3: *record = nullptr; return FALSE;
-      default: return FALSE;
+      case 1:
+        return TRUE;
+      case 2:
+        *record = new CTKReportRecord;
+        return FALSE;
+      case 3:
+        *record = nullptr;
+        return FALSE;
+      default:
+        return FALSE;
     }
   });
   GlobalFree(block);
