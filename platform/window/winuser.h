@@ -6,6 +6,19 @@
 // shows top-level windows and feeds input. Design notes: docs/windows.md.
 // Window functions run on the thread that created the window; other threads
 // may only post to it, send to it (marshalled) and ask IsWindow.
+//
+// Sections of this header, and the source that implements the functions of
+// each (the constants and structures before "window classes" serve them all):
+//   window classes, windows ................ wm_core.cpp
+//   geometry and z-order, regions, layered . wm_pos.cpp (region sets: wm_region.cpp)
+//   messages and loops, timers, hooks ...... wm_msg.cpp (default procedures: wm_defproc.cpp)
+//   input state, cursors, SendInput ........ wm_input.cpp (input methods: imm.h, wm_ime.cpp)
+//   painting, ScrollWindowEx ............... wm_paint.cpp
+//   scroll bars of windows ................. wm_scroll.cpp
+//   menus .................................. wm_menu.cpp
+//   accelerators, clipboard ................ wm_accel_clip.cpp
+//   system information, monitors ........... wm_sysinfo.cpp
+//   display back ends ...................... wm_backend.cpp, backend_sdl.cpp, backend_x11.cpp
 #pragma once
 
 #include <string>
