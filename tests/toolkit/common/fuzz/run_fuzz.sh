@@ -13,7 +13,7 @@ CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" -DCMAKE_C_FLAGS="-fsanitize=fuzzer-no-link" \
   -DPRAVENOR_SANITIZE=ON -DPRAVENOR_FUZZ=ON \
-  -DPRAVENOR_ONLY="platform/base;platform/system;platform/gdi;platform/window;platform/framework;toolkit/common" >/dev/null
+  -DPRAVENOR_ONLY="platform/base;platform/system;platform/window;platform/gdi;platform/ado;platform/shell;platform/framework;platform/controls;resources;toolkit/common" >/dev/null
 cmake --build "$build" --target toolkit_common_fuzz toolkit_common_image_fuzz
 
 # Seeds: a marked archive, the same archive in the envelope, an unmarked
