@@ -17,25 +17,21 @@
 #include "bench/bench_pairs.h"
 #include "platform/system/profile.h"
 #include "platform/system/sysutil.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
 const int kValues = BenchSize(10000);
 
+// A scratch settings folder for one benchmark; the INI files held in memory
+// are forgotten when it starts and ends.
 struct Scratch {
-  std::string dir;
-  std::u16string file;
-  Scratch() {
-    char tmpl[] = "/tmp/pv-profile-bench-XXXXXX";
-    dir = ::mkdtemp(tmpl);
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    file = pv::sys::FromUtf8(dir + "/bench.ini");
-    pv::ResetProfilesForTests();
-  }
-  ~Scratch() {
-    pv::ResetProfilesForTests();
-    std::filesystem::remove_all(dir);
-  }
+  pvtest::TempFolder folder{"pv-profile-bench"};
+  pvtest::EnvScope config{"XDG_CONFIG_HOME", folder.path()};
+  std::string dir = folder.path();
+  std::u16string file = pv::sys::FromUtf8(folder.File("bench.ini"));
+  Scratch() { pv::ResetProfilesForTests(); }
+  ~Scratch() { pv::ResetProfilesForTests(); }
 };
 
 std::vector<std::u16string> Names(int n) {

@@ -19,23 +19,20 @@
 #include "bench/bench_pairs.h"
 #include "platform/system/registry.h"
 #include "platform/system/sysutil.h"
+#include "tests/support/temp_home.h"
 
 namespace {
 
 const int kValues = BenchSize(10000);
 
+// A scratch settings folder for one benchmark; the registry is forgotten
+// when it starts and ends.
 struct Scratch {
-  std::string dir;
-  Scratch() {
-    char tmpl[] = "/tmp/pv-registry-bench-XXXXXX";
-    dir = ::mkdtemp(tmpl);
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    pv::ResetRegistryForTests();
-  }
-  ~Scratch() {
-    pv::ResetRegistryForTests();
-    std::filesystem::remove_all(dir);
-  }
+  pvtest::TempFolder folder{"pv-registry-bench"};
+  pvtest::EnvScope config{"XDG_CONFIG_HOME", folder.path()};
+  std::string dir = folder.path();
+  Scratch() { pv::ResetRegistryForTests(); }
+  ~Scratch() { pv::ResetRegistryForTests(); }
 };
 
 std::vector<std::u16string> Names(int n) {
