@@ -5,16 +5,23 @@
 
 #include "app/data/datastore.h"
 #include "app/reminders/remind.h"
+#include "app/views/formsapp.h"
 #include "platform/base/collections.h"
 #include "platform/base/oledatetime.h"
 #include "platform/framework/afxdoc.h"
 
-class CPravenorApp : public CWinApp {
+class CPravenorApp : public CWinApp, public CFormsApp {
  public:
   CPravenorApp();
   ~CPravenorApp() override;
 
   BOOL InitInstance() override;
+
+  // What the views and the main frame ask of the application (CFormsApp).
+  CDataStore& DataStore() override { return m_dataStore; }
+  void MarkRemindersChanged() override { m_bRemindersChanged = true; }
+  // The Completed or Scheduled command with m_openExistingTask set.
+  void OpenExistingTaskForm(bool scheduled) override;
 
   // The reminder-rebuild flag (below) by the name the task forms use.
   bool& m_bRemindersChanged = m_remindDirty;

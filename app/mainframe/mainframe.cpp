@@ -5,8 +5,8 @@
 #include "app/data/datastore.h"
 #include "app/mainframe/messageids.h"
 #include "app/mainframe/servicemessenger.h"
-#include "app/pravenorapp.h"
 #include "app/resource.h"
+#include "app/views/formsapp.h"
 #include "app/views/planthings.h"
 #include "app/views/pravenorview.h"
 #include "platform/framework/afxapp.h"
@@ -264,14 +264,11 @@ void CMainFrame::SetCurrentWorkOfTask(int taid) {
 }
 
 void CMainFrame::OpenTaskOfItem(LPARAM itemData) {
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
+  CFormsApp* app = FormsApp();
   if (!app || itemData == 0) return;
   if (ActivateOpenTaskView(static_cast<int>(itemData < 0 ? -itemData : itemData))) return;  // one form per task
   m_bOpeningTask = 1;
-  app->m_openExistingTask = true;
-  if (itemData < 0) app->OnNewScheduledTask();
-  else app->OnNewCompletedTask();
-  app->m_openExistingTask = false;
+  app->OpenExistingTaskForm(itemData < 0);
   m_bOpeningTask = 0;
 }
 

@@ -2,12 +2,12 @@
 
 #include "app/data/des.h"
 #include "app/mainframe/mainframe.h"
-#include "app/pravenorapp.h"
 #include "app/resource.h"
 #include "app/views/attachments.h"
 #include "app/views/captiontree.h"
 #include "app/views/datepicking.h"
 #include "app/views/forms.h"
+#include "app/views/formsapp.h"
 #include "app/views/planstore.h"
 #include "app/views/pravenorview.h"
 #include "app/views/remindrecord.h"
@@ -29,8 +29,6 @@ IMPLEMENT_DYNCREATE(CPlanThingsView, CFormView)
 namespace {
 
 constexpr COLORREF kScheduledColor = RGB(252, 2, 137);
-
-CPravenorApp& App() { return *static_cast<CPravenorApp*>(AfxGetApp()); }
 
 void Prompt(HWND owner, const CString& text) { ::MessageBoxW(owner, text, u"Prompt", MB_OK | MB_ICONEXCLAMATION); }
 
@@ -67,7 +65,7 @@ int ItemNumber(CTKReportRecord* record, int index) {
 
 }  // namespace
 
-void MarkRemindersChanged() { App().m_bRemindersChanged = true; }
+void MarkRemindersChanged() { FormsApp()->MarkRemindersChanged(); }
 
 BOOL CPlanThingsDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 

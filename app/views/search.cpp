@@ -1,11 +1,12 @@
 #include "app/views/search.h"
 
+#include "app/data/datastore.h"
 #include "app/mainframe/mainframe.h"
-#include "app/pravenorapp.h"
 #include "app/resource.h"
 #include "app/views/captiontree.h"
 #include "app/views/enquirysql.h"
 #include "app/views/forms.h"
+#include "app/views/formsapp.h"
 #include "app/views/planthings.h"
 #include "app/views/treetasks.h"
 #include "platform/controls/afxcmn.h"
@@ -55,15 +56,12 @@ bool ItemInt(CTKReportRecord* record, int index, int& value) {
 
 void OpenTaskFormFor(int taskId, int tasktype) {
   CMainFrame* frame = MainFrame();
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
-  if (!frame || ActivateOpenTaskView(taskId)) return;
+  CFormsApp* app = FormsApp();
+  if (!frame || !app || ActivateOpenTaskView(taskId)) return;
   if (tasktype != 1 && tasktype != 2) return;
   frame->m_bOpeningTask = 1;
-  app->m_openExistingTask = true;
-  if (tasktype == 2) app->OnNewScheduledTask();
-  else app->OnNewCompletedTask();
+  app->OpenExistingTaskForm(tasktype == 2);
   frame->m_bOpeningTask = 0;
-  app->m_openExistingTask = false;
 }
 
 BOOL MakeTaskWorkCurrent(int taskId) {
