@@ -4,20 +4,22 @@
 #pragma once
 
 #include "app/data/datastore.h"
+#include "app/mainframe/reminderlistowner.h"
 #include "app/reminders/remind.h"
 #include "app/views/formsapp.h"
 #include "platform/base/collections.h"
 #include "platform/base/oledatetime.h"
 #include "platform/framework/afxdoc.h"
 
-class CPravenorApp : public CWinApp, public CFormsApp {
+class CPravenorApp : public CWinApp, public CFormsApp, public CReminderListOwner {
  public:
   CPravenorApp();
   ~CPravenorApp() override;
 
   BOOL InitInstance() override;
 
-  // What the views and the main frame ask of the application (CFormsApp).
+  // What the views and the main frame ask of the application (CFormsApp,
+  // CReminderListOwner).
   CDataStore& DataStore() override { return m_dataStore; }
   void MarkRemindersChanged() override { m_bRemindersChanged = true; }
   // The Completed or Scheduled command with m_openExistingTask set.
@@ -46,7 +48,10 @@ class CPravenorApp : public CWinApp, public CFormsApp {
   // Runs the expiry scan, then appends the occurrences due from `now` to
   // the end of its day to m_remindList and sorts the list by time. Callers
   // empty the list first and keep m_remindListDate and m_remindDirty.
-  void BuildTodayReminders(const COleDateTime& now);
+  void BuildTodayReminders(const COleDateTime& now) override;
+  CArray<RemindSTR>& RemindList() override { return m_remindList; }
+  COleDateTime& RemindListDate() override { return m_remindListDate; }
+  bool& RemindDirty() override { return m_remindDirty; }
   // Today's reminder occurrences, sorted by time.
   CArray<RemindSTR> m_remindList;
   // The moment the list was built for at start-up or at the last change of
