@@ -28,9 +28,8 @@ class CPravenorApp : public CWinApp, public CFormsApp, public CReminderListOwner
   // The reminder-rebuild flag (below) by the name the task forms use.
   bool& m_bRemindersChanged = m_remindDirty;
 
-  // Commands (also called directly by the main frame, the trees and the
-  // enquiry view, which set m_openExistingTask around the call when they
-  // open an existing task).
+  // Commands (the Completed and Scheduled ones also through
+  // OpenExistingTaskForm, which sets m_openExistingTask around the call).
   void OnAppAbout();
   void OnNewCompletedTask();
   void OnNewScheduledTask();
