@@ -1,6 +1,8 @@
 #include "toolkit/markup/markupbuilder.h"
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "platform/base/wstr.h"
 
@@ -124,22 +126,30 @@ CTKMarkupObject* CTKMarkupBuilder::CreateObjectFromTag(LPCWSTR lpszTag) {
 
 void CTKMarkupBuilder::CheckNameCache() {
   unsigned nGeneration = CTKMarkupDependencyProperty::GetRegistryGeneration();
-  if (m_nameCache.empty() || nGeneration != m_nNameCacheGeneration) {
+  if (nGeneration != m_nNameCacheGeneration || m_nameCache.empty()) {
     m_nameCache.assign(kNameCacheSize, NameCacheEntry());
     m_nNameCacheGeneration = nGeneration;
   }
 }
 
+static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength);
+
 // The entry for the scope and name: a hit when its name and scope match,
 // else the slot to fill (bStorable is false for names too long to keep).
+// Two ways per set, the last hit first: a document's few dozen tag and
+// attribute pairs then stay put even when two of them share a set.
 CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength,
                                                                bool& bStorable) {
   CheckNameCache();
   bStorable = nLength >= 0 && nLength < 32;
-  size_t h = reinterpret_cast<size_t>(pScope) >> 4;
+  uint64_t h = reinterpret_cast<uintptr_t>(pScope) >> 4;
   for (int i = 0; i < nLength; i++) h = h * 31 + lpszName[i];
-  NameCacheEntry& e = m_nameCache[h % kNameCacheSize];
-  return &e;
+  h *= 0x9E3779B97F4A7C15ull;
+  NameCacheEntry* pSet = &m_nameCache[(h >> 40) % (kNameCacheSize / 2) * 2];
+  if (!bStorable || CacheHit(&pSet[0], pScope, lpszName, nLength)) return &pSet[0];
+  if (CacheHit(&pSet[1], pScope, lpszName, nLength)) std::swap(pSet[0], pSet[1]);
+  else pSet[1] = pSet[0];  // the miss will be stored in the first way
+  return &pSet[0];
 }
 
 static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength) {

@@ -54,6 +54,14 @@ CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject) {
 // dictionary, then (unless the object is a style, where the search ends)
 // the dictionary of the style it uses.
 static void ReadLevel(CTKMarkupObject* p, CTKMarkupResourceScope& level) {
+  // Most objects the walks pass (collections, values) have nothing set and
+  // neither style nor resources of their own: both properties read their
+  // null defaults there.
+  if (!p->HasStoredValues() && !p->IsOfType(CTKMarkupInputElement::GetMarkupClass())) {
+    level = CTKMarkupResourceScope();
+    level.bStop = p->GetType() == CTKMarkupStyle::GetMarkupClass();
+    return;
+  }
   level.pOwn = MarkupDynamicCast<CTKMarkupResourceDictionary>(p->GetValue(CTKMarkupStyle::m_pResourcesProperty));
   level.pStyle = nullptr;
   level.bStop = p->GetType() == CTKMarkupStyle::GetMarkupClass();  // a style's own resources only
@@ -100,14 +108,17 @@ const CTKMarkupResourceScope* CTKMarkupResourceScope::Extend(CTKMarkupObject* pO
 }
 
 CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove,
-                                    const CTKMarkupObject* pKey) {
+                                    const CTKMarkupObject* pKey, const CTKMarkupResourceScope* pOwn) {
   if (!pObject || !pKey) return nullptr;
   if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject))
     return pDictionary->Lookup(pKey);
   CTKMarkupResourceScope level;
-  ReadLevel(pObject, level);
+  if (!pOwn) {
+    ReadLevel(pObject, level);
+    pOwn = &level;
+  }
   bool bStop = false;
-  if (CTKMarkupObject* pFound = LookupLevel(level, pKey, bStop)) return pFound;
+  if (CTKMarkupObject* pFound = LookupLevel(*pOwn, pKey, bStop)) return pFound;
   for (const CTKMarkupResourceScope* s = pAbove; s && !bStop; s = s->pOuter)
     if (CTKMarkupObject* pFound = LookupLevel(*s, pKey, bStop)) return pFound;
   return nullptr;

@@ -48,9 +48,10 @@ struct CTKMarkupResourceScope {
                                               CTKMarkupResourceScope& level);
 };
 // FindElementResource with the ancestors' part of the search taken from the
-// chain of pObject's logical parent.
+// chain of pObject's logical parent; pOwn, when given, is pObject's own
+// level as read already.
 CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove,
-                                    const CTKMarkupObject* pKey);
+                                    const CTKMarkupObject* pKey, const CTKMarkupResourceScope* pOwn = nullptr);
 
 class CTKMarkupSetter : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupSetter)
