@@ -271,6 +271,45 @@ TEST_F(MarkupBuild, NamesFollowPropertiesRegisteredBetweenBuilds) {
   second->Release();
 }
 
+TEST_F(MarkupBuild, ManyNamesOnManyTypesEachResolveToTheirOwnProperty) {
+  // More type and attribute pairs than the builder remembers at once, the
+  // same names on several types, met in turn and again: every attribute
+  // must land in the property of its element's own type.
+  static std::deque<std::u16string> names;  // registered names must stay put
+  CTKMarkupType* types[] = {CTKMarkupBorder::GetMarkupClass(), CTKMarkupStackPanel::GetMarkupClass(),
+                            CTKMarkupButton::GetMarkupClass(), CTKMarkupTextBlock::GetMarkupClass()};
+  const char16_t* tags[] = {u"Border", u"StackPanel", u"Button", u"TextBlock"};
+  const int kNames = 80;
+  const size_t first = names.size();
+  std::vector<std::vector<CTKMarkupDependencyProperty*>> props(4);
+  for (int i = 0; i < kNames; i++) {
+    names.push_back(u"Probe" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'a' + i / 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'a' + first % 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'a' + first / 26 % 26)));
+    for (int t = 0; t < 4; t++)
+      props[t].push_back(CTKMarkupDependencyProperty::RegisterProperty(names.back().c_str(),
+                                                                       CTKMarkupString::GetMarkupClass(), types[t]));
+  }
+  std::u16string text = u"<StackPanel>";
+  for (int round = 0; round < 2; round++)
+    for (int t = 0; t < 4; t++) {
+      text += u"<" + std::u16string(tags[t]);
+      for (int i = 0; i < kNames; i++) text += u" " + names[first + i] + u"='v'";
+      text += u"/>";
+    }
+  text += u"</StackPanel>";
+  CTKMarkupInputElement* panel = Build(text);
+  ASSERT_NE(panel, nullptr) << Narrow(ctx->GetLastParseError());
+  for (int k = 0; k < 8; k++) {
+    CTKMarkupObject* e = panel->GetLogicalChild(k);
+    ASSERT_NE(e, nullptr);
+    for (int i = 0; i < kNames; i++)
+      for (int t = 0; t < 4; t++)
+        EXPECT_EQ(e->ReadLocalValue(props[t][i]) != nullptr, t == k % 4) << "element " << k << " name " << i;
+  }
+}
+
 TEST_F(MarkupBuild, ResourcesAndExtensions) {
   CTKMarkupPage* page =
       MarkupDynamicCast<CTKMarkupPage>(Build(u"<Page><Page.Resources><SolidColorBrush x:Key='b' "
