@@ -140,11 +140,22 @@ static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pSco
 // attribute pairs then stay put even when two of them share a set.
 CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength,
                                                                bool& bStorable) {
-  CheckNameCache();
+  if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
+    CheckNameCache();
   bStorable = nLength >= 0 && nLength < 32;
-  uint64_t h = reinterpret_cast<uintptr_t>(pScope) >> 4;
-  for (int i = 0; i < nLength; i++) h = h * 31 + lpszName[i];
-  h *= 0x9E3779B97F4A7C15ull;
+  // Four characters at a time: names are short, and this runs for every
+  // tag and attribute.
+  const uint64_t kMix = 0x9E3779B97F4A7C15ull;
+  uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
+  int i = 0;
+  for (; i + 4 <= nLength; i += 4) {
+    uint64_t w;
+    std::memcpy(&w, lpszName + i, sizeof(w));
+    h = (h ^ w) * kMix;
+  }
+  for (; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
+  h ^= h >> 29;
+  h *= kMix;
   NameCacheEntry* pSet = &m_nameCache[(h >> 40) % (kNameCacheSize / 2) * 2];
   if (!bStorable || CacheHit(&pSet[0], pScope, lpszName, nLength)) return &pSet[0];
   if (CacheHit(&pSet[1], pScope, lpszName, nLength)) std::swap(pSet[0], pSet[1]);
@@ -368,6 +379,13 @@ void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int 
   m_pHandOver = nullptr;
 }
 
+// Two terminated texts, compared in one pass.
+static bool SameText(LPCWSTR a, LPCWSTR b) {
+  for (; *a == *b; a++, b++)
+    if (!*a) return true;
+  return false;
+}
+
 void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   if (m_arrStack.empty()) ThrowBuildError(u"Unexpected end tag");
   CTKMarkupObject* pPopped = Pop();
@@ -376,7 +394,7 @@ void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   MarkupRelease(m_pRoot);
   m_pRoot = pPopped;
   LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
-  if (std::u16string_view(lpszOpen) != std::u16string_view(lpszTag))
+  if (!SameText(lpszOpen, lpszTag))
     ThrowBuildError(
         FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
   if (!m_strText.empty()) {

@@ -135,6 +135,10 @@ CTKMarkupObject* CTKMarkupInputElement::ReadLocalValue(CTKMarkupDependencyProper
   return nullptr;
 }
 
+bool CTKMarkupInputElement::ReadsStoredValuesOnly() const {
+  return !m_pTriggerProperties && !m_pStyle && !GetType()->GetTypeStyle();
+}
+
 void CTKMarkupInputElement::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
                                               CTKMarkupObject* pValue) {
   if (!pProperty || !pProperty->IsEvent()) {

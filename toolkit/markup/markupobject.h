@@ -83,6 +83,9 @@ class CTKMarkupObject {
   virtual CTKMarkupType* GetType() const;
   virtual ~CTKMarkupObject();
   virtual CTKMarkupObject* ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const;
+  // Whether ReadLocalValue answers the stored values alone (no style or
+  // trigger values); an override of ReadLocalValue overrides this too.
+  virtual bool ReadsStoredValuesOnly() const { return true; }
   virtual UINT_PTR GetHashCode() const;
   virtual BOOL IsEqual(const CTKMarkupObject* pOther) const;
   virtual int GetLogicalChildrenCount() const;

@@ -26,6 +26,9 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   };
   std::vector<Entry> m_arrEntries;
   std::unordered_multimap<UINT_PTR, size_t> m_mapHash;
+  // Keys that are types (implicit styles): every element asks for its type
+  // on the way through, and most dictionaries hold none.
+  int m_nTypeKeys = 0;
 };
 
 CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);

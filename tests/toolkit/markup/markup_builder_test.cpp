@@ -133,6 +133,8 @@ TEST_F(MarkupBuild, ExactErrorsWithLineAndPosition) {
   } cases[] = {
       {u"<Page><TextBlock></Page>",
        "The 'TextBlock' start tag does not match the end tag of 'Page'. Line 1, position 25"},
+      {u"<Border></Borde>", "The 'Border' start tag does not match the end tag of 'Borde'. Line 1, position 17"},
+      {u"<Border></BorderX>", "The 'Border' start tag does not match the end tag of 'BorderX'. Line 1, position 19"},
       {u"<Page><TextBlock>",
        "Unexpected end of file has occurred. The following elements are not closed: 'TextBlock'. Line 1, position 18"},
       {u"<Foo/>", "The tag 'Foo' does not exist in XML namespace. Line 1, position 6"},
@@ -212,6 +214,24 @@ TEST_F(MarkupBuild, ExceptionCutsLongMessagesAndFormatsArguments) {
   EXPECT_EQ(Narrow(buf), "0123456");
   EXPECT_EQ(help, 0u);
   EXPECT_FALSE(e.GetErrorMessage(nullptr, 8));
+}
+
+TEST_F(MarkupBuild, TextUpToTheLimitBuildsAndLongerTextIsRefused) {
+  // The length is found four characters a step: every length around the
+  // limit, whatever its remainder, is judged exactly.
+  // The text ends with the end tag, so a text cut short fails to build.
+  const int kLimit = CTKMarkupContext::kMaxTextLength;
+  auto textOf = [](int length) {
+    std::u16string text = u"<Page>";
+    text.resize(length - 7, u' ');
+    return text + u"</Page>";
+  };
+  for (int length : {kLimit, kLimit - 1, kLimit - 2, kLimit - 3})
+    EXPECT_NE(Build(textOf(length)), nullptr) << length << ": " << Narrow(ctx->GetLastParseError());
+  for (int extra = 1; extra <= 5; extra++) {
+    EXPECT_EQ(Build(textOf(kLimit + extra)), nullptr) << extra;
+    EXPECT_EQ(Narrow(ctx->GetLastParseError()), "The markup text is too long") << extra;
+  }
 }
 
 TEST_F(MarkupBuild, EncodingDeclarationIsCaseSensitive) {
