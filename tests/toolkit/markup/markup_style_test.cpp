@@ -205,6 +205,31 @@ TEST_F(MarkupStyles, AnElementFindsItsImplicitStyleInItsOwnResources) {
   for (const Case& c : cases) EXPECT_EQ(IntOf(c.element->GetValue(width)), c.width) << c.width;
 }
 
+TEST_F(MarkupStyles, ResourcesAStyleGivesAnElementAreSearched) {
+  // The panel's dictionary is not stored on it: its style's setter gives it.
+  // A button below finds its implicit style there.
+  Build(u"<StackPanel><Button/></StackPanel>");
+  ASSERT_NE(root, nullptr);
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+  CTKMarkupStyle* buttonStyle = new CTKMarkupStyle();
+  buttonStyle->AddSetter(new CTKMarkupSetter(width, new CTKMarkupInt(6)));
+  CTKMarkupResourceDictionary* resources = new CTKMarkupResourceDictionary();
+  resources->Add(CTKMarkupButton::GetMarkupClass(), buttonStyle);
+  CTKMarkupStyle* panelStyle = new CTKMarkupStyle();
+  panelStyle->AddSetter(new CTKMarkupSetter(CTKMarkupInputElement::m_pResourcesProperty, resources));
+  panelStyle->Seal();
+  root->SetStyleInUse(panelStyle);
+  EXPECT_EQ(root->GetStoredValue(CTKMarkupInputElement::m_pResourcesProperty), nullptr);
+  ASSERT_EQ(root->GetValue(CTKMarkupInputElement::m_pResourcesProperty), resources);
+  CTKMarkupInputElement* button = static_cast<CTKMarkupInputElement*>(Child(0));
+  EXPECT_EQ(button->GetValue(width), nullptr);
+  CTKMarkupInputElement::ApplyStyles(root);
+  EXPECT_EQ(IntOf(button->GetValue(width)), 6);
+  button->SetStyleInUse(nullptr);  // neither holds a reference to its style
+  root->SetStyleInUse(nullptr);
+  panelStyle->Release();
+}
+
 TEST_F(MarkupStyles, AResourceSearchEndsAtAStyleWithNothingSet) {
   // A style ends the search at its own resources even when nothing is set on
   // it: the dictionary of the element above it is not consulted.
