@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "platform/base/wstr.h"
@@ -231,7 +233,7 @@ CTKMarkupObject* CTKMarkupBuilder::ConvertValue(CTKMarkupDependencyProperty* pPr
                            pProperty->GetPropertyType() ? pProperty->GetPropertyType()->GetClassName() : u""));
 }
 
-static bool StartsWith(const std::u16string& s, const char* prefix) {
+static bool StartsWith(std::u16string_view s, const char* prefix) {
   size_t n = std::strlen(prefix);
   if (s.size() < n) return false;
   for (size_t i = 0; i < n; i++)
@@ -240,9 +242,24 @@ static bool StartsWith(const std::u16string& s, const char* prefix) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
-  std::u16string text(lpszText ? lpszText : u"");
-  if (text.empty() || text.back() != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
-  text.pop_back();
+  LPCWSTR lpszIn = lpszText ? lpszText : u"";
+  size_t n = std::char_traits<char16_t>::length(lpszIn);
+  if (n == 0 || lpszIn[n - 1] != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
+  n--;
+  // The expression without its '}', terminated; short ones (nearly all)
+  // stay on the stack.
+  WCHAR szShort[64];
+  std::u16string strLong;
+  LPCWSTR lpszExpr;
+  if (n < std::size(szShort)) {
+    std::memcpy(szShort, lpszIn, n * sizeof(WCHAR));
+    szShort[n] = 0;
+    lpszExpr = szShort;
+  } else {
+    strLong.assign(lpszIn, n);
+    lpszExpr = strLong.c_str();
+  }
+  std::u16string_view text(lpszExpr, n);
   if (m_nExtensionDepth >= kMaxExtensionDepth) ThrowBuildError(u"Markup extension expressions are nested too deeply");
   struct DepthGuard {
     int& n;
@@ -251,7 +268,7 @@ CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
   } guard(m_nExtensionDepth);
 
   if (StartsWith(text, "x:Static ")) {
-    std::u16string member = text.substr(9);
+    std::u16string member(text.substr(9));
     SystemColorCache* pCache = GetSystemColorCache();
     CTKMarkupObject* p = pCache->SystemColorFromName(member.c_str());
     if (!p) p = pCache->SystemBrushFromName(member.c_str());
@@ -260,14 +277,14 @@ CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
     if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find the static member  '%ls'", member.c_str()));
     return p;
   }
-  if (StartsWith(text, "StaticResource ")) return FindResource(text.c_str() + 15);
-  if (StartsWith(text, "DynamicResource ")) return FindResource(text.c_str() + 16);
+  if (StartsWith(text, "StaticResource ")) return FindResource(lpszExpr + 15);
+  if (StartsWith(text, "DynamicResource ")) return FindResource(lpszExpr + 16);
   if (StartsWith(text, "x:Type ")) {
-    CTKMarkupObject* p = ResolveType(text.c_str() + 7);
-    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", text.c_str() + 7));
+    CTKMarkupObject* p = ResolveType(lpszExpr + 7);
+    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", lpszExpr + 7));
     return p;
   }
-  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", text.c_str()));
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszExpr));
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
@@ -287,11 +304,13 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
   CTKMarkupObject* pFound = nullptr;
   for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
     CTKMarkupObject* pOpen = *it;
-    if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
+    // Elements first: they are most of what is open.
+    if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass())) {
+      pFound = FindElementResource(pOpen, pKey);
+    } else if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
       CTKMarkupObject* pValue = static_cast<CTKMarkupObjectProperty*>(pOpen)->m_pValue;
       if (pValue) pFound = FindElementResource(pValue, pKey);
-    } else if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass()) ||
-               pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
+    } else if (pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
                pOpen->IsOfType(CTKMarkupStyle::GetMarkupClass())) {
       pFound = FindElementResource(pOpen, pKey);
     }

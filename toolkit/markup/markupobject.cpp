@@ -281,8 +281,6 @@ CTKMarkupDependencyProperty::CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMa
 
 CTKMarkupDependencyProperty::~CTKMarkupDependencyProperty() { delete m_pMetadata; }
 
-DWORD CTKMarkupDependencyProperty::GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
-
 int CTKMarkupDependencyProperty::GetPropertyCount() { return Properties().count; }
 unsigned CTKMarkupDependencyProperty::GetRegistryGeneration() { return Properties().generation; }
 

@@ -219,7 +219,7 @@ class CTKMarkupDependencyProperty : public CTKMarkupObject {
   CTKMarkupType* GetPropertyType() const { return m_pPropertyType; }
   CTKMarkupType* GetOwnerType() const { return m_pOwnerType; }
   CTKMarkupPropertyMetadata* GetMetadata() const { return m_pMetadata; }
-  DWORD GetFlags() const;
+  DWORD GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
   BOOL IsAttached() const { return m_bAttached; }
   int GetStoreIndex() const { return m_nIndex; }
   static int GetPropertyCount();
