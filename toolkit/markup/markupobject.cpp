@@ -360,7 +360,7 @@ void CTKMarkupProperties::InsertAt(int nPos, Slot slot) {
     m_pSlots = p;
     m_nCapacity = nCapacity;
   }
-  std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
+  if (nPos < m_nCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
   m_pSlots[nPos] = slot;
   m_nCount++;
 }
@@ -369,11 +369,12 @@ void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupO
   int n = pProperty ? pProperty->GetStoreIndex() : -1;
   if (n < 0 || n >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
   CTKMarkupObject* pOld = nullptr;
-  if (Slot* pSlot = Find(n)) {
-    pOld = pSlot->pValue;
-    pSlot->pValue = pValue;
+  int nPos = LowerBound(n);
+  if (nPos < m_nCount && m_pSlots[nPos].nIndex == n) {
+    pOld = m_pSlots[nPos].pValue;
+    m_pSlots[nPos].pValue = pValue;
   } else if (pValue) {
-    InsertAt(LowerBound(n), Slot{n, pValue});
+    InsertAt(nPos, Slot{n, pValue});
   }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
