@@ -681,6 +681,11 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       LiveStepped(stepped > 0);
       return S_OK;
     }
+    if (!streaming_ && open_ && sinks_.empty() && edit_ == adEditNone && !removedCurrent_ && pos_ >= 0 &&
+        pos_ < static_cast<long>(order_.size())) {  // a plain walk of stored rows: nothing to write or tell
+      ++pos_;
+      return S_OK;
+    }
     return Guard(conn_, [&] {
       RequireOpen();
       if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size()))) NoCurrent();
