@@ -867,17 +867,24 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // folding maps one unit to one unit, so only names of the same length
   // can match, and an exact match needs no folding.
   size_t FindField(BSTR bstr) const noexcept {
-    std::u16string_view name(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
-    const ResultColumn* columns = data_->columns.data();
-    const size_t count = data_->columns.size();
     // Callers read a row's fields in order, so the field after the one
     // found last is tried first. Its exact name answers only when no
     // earlier field has the same name in another case (the first such
-    // field is the answer).
-    if (size_t g = nameGuess_; g < count && firstOfName_[g] && columns[g].name == name) {
-      nameGuess_ = g + 1 < count ? g + 1 : 0;
-      return g;
+    // field is the answer). firstOfName_ has one entry per field.
+    if (size_t g = nameGuess_; bstr && g < firstOfName_.size() && firstOfName_[g]) {
+      const std::u16string& c = data_->columns[g].name;
+      const size_t units = SysStringLen(bstr);
+      if (c.size() == units && std::memcmp(c.data(), bstr, units * sizeof(char16_t)) == 0) {
+        nameGuess_ = g + 1 < firstOfName_.size() ? g + 1 : 0;
+        return g;
+      }
     }
+    return SearchField(bstr);
+  }
+  [[gnu::noinline]] size_t SearchField(BSTR bstr) const noexcept {
+    std::u16string_view name(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
+    const ResultColumn* columns = data_->columns.data();
+    const size_t count = data_->columns.size();
     for (size_t i = 0; i < count; ++i) {
       const std::u16string& c = columns[i].name;
       if (c.size() != name.size()) continue;
