@@ -1125,7 +1125,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void ShiftStream() {
     pos_ = 0;
     ++streamRow_;
-    if (live_) return LiveStepped(reader_->Next());
+    if (live_) return LiveStepped(StepStream());
     if (!pendingRow_) {
       order_.clear();
       return;
@@ -1140,8 +1140,27 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     data_->store.cells.swap(pending_.cells);
     data_->store.arena.swap(pending_.arena);
     data_->store.blobs.swap(pending_.blobs);
-    pendingRow_ = pendingLive_ = reader_->Next();
+    pendingRow_ = pendingLive_ = StepStream();
     if (!pendingRow_) reader_.reset();
+  }
+  // Steps the statement. A step that fails ends the walk before the failure
+  // is reported: stepping a failed statement again would start it over and
+  // hand out its first rows a second time.
+  bool StepStream() {
+    int stepped = reader_->TryNext();
+    if (stepped < 0) FailStream(-stepped);
+    return stepped > 0;
+  }
+  [[noreturn]] void FailStream(int code) {
+    try {
+      reader_->Fail(code);
+    } catch (...) {
+      live_ = pendingRow_ = pendingLive_ = false;
+      reader_.reset();
+      order_.clear();
+      pos_ = 0;
+      throw;
+    }
   }
   // Streaming, live: the statement has stepped; at its end there is no row.
   void LiveStepped(bool onRow) {
@@ -1153,9 +1172,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // A step of a plain walk failed: reported as ShiftStream would.
   [[gnu::noinline, gnu::cold]] HRESULT StepFailed(int code) {
     return Guard(conn_, [&] {
-      pos_ = 0;
       ++streamRow_;
-      reader_->Fail(code);
+      FailStream(code);
     });
   }
   void RequireOpenOrFields() const {

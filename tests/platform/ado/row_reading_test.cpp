@@ -473,6 +473,10 @@ TEST(RowReading, AForwardWalkReportsAFailureOfTheStatementAndEndsCleanly) {
   }
   EXPECT_EQ(years, (std::vector<long>{2020, 2021, 2022, 2023}));
   EXPECT_NE(error.find("mismatch"), std::string::npos) << error;
+  // The failed walk has ended: moving again does not start the statement over.
+  EXPECT_TRUE(rs->GetadoEOF());
+  EXPECT_NE(ErrorOf([&] { rs->MoveNext(); }).find("no current row"), std::string::npos);
+  EXPECT_NE(ErrorOf([&] { rs->GetCollect(0L); }).find("no current row"), std::string::npos);
 
   // A walk that ends has no current row, by number, by name or through a field.
   _RecordsetPtr ok = c->Execute(u"select taid from details where did < 3 order by did", nullptr, adCmdText);
