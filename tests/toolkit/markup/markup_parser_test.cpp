@@ -154,11 +154,11 @@ TEST(MarkupParser, LinesAndColumns) {
   p.SetBuffer(text.data(), text.data() + text.size());
   p.NextToken();  // <a
   p.NextToken();  // white space "\r\n" (CR and LF count two lines)
-  EXPECT_EQ(p.m_nLine, 2);
+  EXPECT_EQ(p.GetLine(), 2);
   p.NextToken();  // <b
   p.NextToken();  // c='1'
-  EXPECT_EQ(p.m_nLine, 3);
-  EXPECT_EQ(p.m_nColumn, 6);
+  EXPECT_EQ(p.GetLine(), 3);
+  EXPECT_EQ(p.GetColumn(), 6);
 }
 
 TEST(MarkupParser, SectionTerminatorSplitAcrossChunksIsSeen) {
