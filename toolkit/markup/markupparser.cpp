@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 const int kInitialValueCapacity = 1024;
@@ -13,19 +16,23 @@ const int kMaxEntityName = 31;
 // Character classes of the characters below 128; every character above is a
 // plain name and text character. Runs are scanned with one table lookup per
 // character instead of a chain of comparisons.
-enum : unsigned char {
+enum : unsigned short {
   kWhite = 1,
   kTextStop = 2,       // ends a run of text: '<', '&', white space, 0
   kTagNameStop = 4,    // white space, '/', '>', 0
   kAttrNameStop = 8,   // '=', '>', '<', white space, 0
   kDoubleQuoted = 16,  // ends a run of a value in double quotes: '"', '&', 0
   kSingleQuoted = 32,  // the same in single quotes: '\'', '&', 0
+  kCommentStop = 64,   // a character of "-->" or 0
+  kCDataStop = 128,    // a character of "]]>" or 0
+  kPIStop = 256,       // a character of "?>" or 0
 };
 
-constexpr std::array<unsigned char, 128> MakeClasses() {
-  std::array<unsigned char, 128> t{};
+constexpr std::array<unsigned short, 128> MakeClasses() {
+  std::array<unsigned short, 128> t{};
   for (int c : {9, 10, 12, 13, 32}) t[c] |= kWhite | kTextStop | kTagNameStop | kAttrNameStop;
-  t[0] |= kTextStop | kTagNameStop | kAttrNameStop | kDoubleQuoted | kSingleQuoted;
+  t[0] |=
+      kTextStop | kTagNameStop | kAttrNameStop | kDoubleQuoted | kSingleQuoted | kCommentStop | kCDataStop | kPIStop;
   t['<'] |= kTextStop | kAttrNameStop;
   t['&'] |= kTextStop | kDoubleQuoted | kSingleQuoted;
   t['/'] |= kTagNameStop;
@@ -33,16 +40,88 @@ constexpr std::array<unsigned char, 128> MakeClasses() {
   t['='] |= kAttrNameStop;
   t['"'] |= kDoubleQuoted;
   t['\''] |= kSingleQuoted;
+  t['-'] |= kCommentStop;
+  t[']'] |= kCDataStop;
+  t['?'] |= kPIStop;
+  t['>'] |= kCommentStop | kCDataStop | kPIStop;
   return t;
 }
-constexpr std::array<unsigned char, 128> kClasses = MakeClasses();
+constexpr std::array<unsigned short, 128> kClasses = MakeClasses();
 
-inline bool IsIn(WCHAR c, unsigned char cls) { return c < 128 && (kClasses[c] & cls); }
+inline bool IsIn(WCHAR c, unsigned short cls) { return c < 128 && (kClasses[c] & cls); }
 
-// The first character at or after p of the class (or e).
-inline const WCHAR* SkipUntil(const WCHAR* p, const WCHAR* e, unsigned char cls) {
+// The first character at or after p of the class cls (or e). The class is
+// the printable characters kA to kD and 0, and with kControls also the
+// white space below 14 (the other control characters are checked apart). Eight characters at a time where the machine
+// can: a run of a few characters then ends without a mispredicted branch per character.
+template <WCHAR kA, WCHAR kB, WCHAR kC, WCHAR kD, bool kControls>
+inline const WCHAR* SkipUntil(const WCHAR* p, const WCHAR* e, unsigned short cls) {
+#if defined(__SSE2__)
+  const __m128i a = _mm_set1_epi16(static_cast<short>(kA)), b = _mm_set1_epi16(static_cast<short>(kB));
+  const __m128i c = _mm_set1_epi16(static_cast<short>(kC)), d = _mm_set1_epi16(static_cast<short>(kD));
+  const __m128i controls = _mm_set1_epi16(13), zero = _mm_setzero_si128();
+  // A 16-bit mask of the candidates among eight characters, two bits each.
+  auto candidates = [&](const WCHAR* q) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, a), _mm_cmpeq_epi16(v, b));
+    hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi16(v, c), _mm_cmpeq_epi16(v, d)));
+    // Every character up to 13 (or only 0) is a candidate.
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi16(kControls ? _mm_subs_epu16(v, controls) : v, zero));
+    return static_cast<unsigned>(_mm_movemask_epi8(hit));
+  };
+  // Most names, words and values end within the first eight characters;
+  // longer runs go sixteen characters a step.
+  if (e - p >= 8) {
+    if (unsigned mask = candidates(p)) {
+      const WCHAR* q = p + __builtin_ctz(mask) / 2;
+      if (!kControls || IsIn(*q, cls)) return q;
+      p = q + 1;  // a control character that ends nothing
+    } else {
+      p += 8;
+    }
+  }
+  while (e - p >= 16) {
+    unsigned mask = candidates(p) | (candidates(p + 8) << 16);
+    if (!mask) {
+      p += 16;
+      continue;
+    }
+    p += __builtin_ctz(mask) / 2;
+    if (!kControls || IsIn(*p, cls)) return p;
+    p++;  // a control character that ends nothing
+  }
+  while (e - p >= 8) {
+    unsigned mask = candidates(p);
+    if (!mask) {
+      p += 8;
+      continue;
+    }
+    p += __builtin_ctz(mask) / 2;
+    if (!kControls || IsIn(*p, cls)) return p;
+    p++;
+  }
+#endif
   while (p < e && !IsIn(*p, cls)) p++;
   return p;
+}
+
+inline const WCHAR* SkipText(const WCHAR* p, const WCHAR* e) {
+  return SkipUntil<'<', '&', ' ', ' ', true>(p, e, kTextStop);
+}
+inline const WCHAR* SkipTagName(const WCHAR* p, const WCHAR* e) {
+  return SkipUntil<'/', '>', ' ', ' ', true>(p, e, kTagNameStop);
+}
+inline const WCHAR* SkipAttributeName(const WCHAR* p, const WCHAR* e) {
+  return SkipUntil<'=', '>', '<', ' ', true>(p, e, kAttrNameStop);
+}
+inline const WCHAR* SkipValue(const WCHAR* p, const WCHAR* e, WCHAR quote) {
+  if (quote == '"') return SkipUntil<'"', '&', '&', '&', false>(p, e, kDoubleQuoted);
+  return SkipUntil<'\'', '&', '&', '&', false>(p, e, kSingleQuoted);
+}
+inline const WCHAR* SkipSection(const WCHAR* p, const WCHAR* e, unsigned short cls) {
+  if (cls == kCommentStop) return SkipUntil<'-', '>', '>', '>', false>(p, e, cls);
+  if (cls == kCDataStop) return SkipUntil<']', '>', '>', '>', false>(p, e, cls);
+  return SkipUntil<'?', '>', '>', '>', false>(p, e, cls);
 }
 
 inline const WCHAR* SkipWhite(const WCHAR* p, const WCHAR* e) {
@@ -98,7 +177,7 @@ const BYTE* DecodeOne(const BYTE* b, const BYTE* e, UINT nCodePage, WCHAR& c) {
 
 CTKMarkupParser::CTKMarkupParser()
     : m_nCodePage(0),
-      m_pfnState(&CTKMarkupParser::StateContent),
+      m_nState(stateContent),
       m_pValue(new WCHAR[kInitialValueCapacity]),
       m_nValueCapacity(kInitialValueCapacity),
       m_nValueLength(0),
@@ -159,6 +238,10 @@ void CTKMarkupParser::SetBuffer(const char* lpBegin, const char* lpEnd) {
 // code page; a caller may change the code page between tokens (an encoding
 // declaration), and characters already read keep their first decoding.
 void CTKMarkupParser::DecodeRest() {
+  if (!m_pBytes) {
+    m_nDecodedCodePage = m_nCodePage;  // 16-bit input has no code page
+    return;
+  }
   const WCHAR* lpRead = std::max(m_pSeen, m_pCursor);  // a character given back was read
   const BYTE* b = m_pDecodeFrom;
   for (const WCHAR* p = m_pDecodeStart; p < lpRead && b < m_pBytesEnd; p++) {
@@ -196,12 +279,8 @@ void CTKMarkupParser::ValueToBuffer() {
   m_bValueInBuffer = TRUE;
 }
 
-void CTKMarkupParser::TakeRun(const WCHAR* p, const WCHAR* e) {
+void CTKMarkupParser::AppendRun(const WCHAR* p, const WCHAR* e) {
   int n = static_cast<int>(e - p);
-  if (!m_bValueInBuffer) {
-    m_nValueLength += n;  // the run follows the view in the text
-    return;
-  }
   if (n <= 0) return;
   if (m_nValueLength + n >= m_nValueCapacity - 1) Grow(m_nValueLength + n + 2);
   std::memcpy(m_pValue + m_nValueLength, p, n * sizeof(WCHAR));
@@ -249,7 +328,7 @@ int CTKMarkupParser::SetError(const char* lpszMessage) {
 }
 
 BOOL CTKMarkupParser::SkipToFirstTag() {
-  if (m_pBytes && m_nCodePage != m_nDecodedCodePage) DecodeRest();
+  if (m_nCodePage != m_nDecodedCodePage) DecodeRest();
   for (;;) {
     WCHAR c = ReadChar();
     if (c == 0) return FALSE;
@@ -263,8 +342,19 @@ BOOL CTKMarkupParser::SkipToFirstTag() {
 }
 
 int CTKMarkupParser::NextToken() {
-  if (m_pBytes && m_nCodePage != m_nDecodedCodePage) DecodeRest();
-  return (this->*m_pfnState)();
+  if (m_nCodePage != m_nDecodedCodePage) DecodeRest();
+  switch (m_nState) {
+    case stateContent:
+      return StateContent();
+    case stateAttributes:
+      return StateAttributes();
+    case stateComment:
+      return StateComment();
+    case stateCData:
+      return StateCData();
+    default:
+      return StatePI();
+  }
 }
 
 // ---- character references ---------------------------------------------------------------
@@ -368,7 +458,7 @@ int CTKMarkupParser::StateContent() {
     BeginValue(m_pCursor - 1);
     m_nValueLength = 1;
   }
-  const WCHAR* p = white ? SkipWhite(m_pCursor, m_pEnd) : SkipUntil(m_pCursor, m_pEnd, kTextStop);
+  const WCHAR* p = white ? SkipWhite(m_pCursor, m_pEnd) : SkipText(m_pCursor, m_pEnd);
   TakeRun(m_pCursor, p);
   m_pCursor = p;
   Peeked();  // the character after the run was looked at
@@ -380,7 +470,7 @@ int CTKMarkupParser::TagStart() {
   m_nTagNameLength = 0;
   WCHAR c = ReadChar();
   if (c == '?') {
-    m_pfnState = &CTKMarkupParser::StatePI;
+    m_nState = statePI;
     return tokenPIStart;
   }
   bool endTag = false;
@@ -394,7 +484,7 @@ int CTKMarkupParser::TagStart() {
   int nFull = 0;  // characters of the name including those dropped past 127
   if (c != '!' && c != 0 && !MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
     // Plain names: take the first character and the rest in one sweep.
-    const WCHAR* p = SkipUntil(m_pCursor, m_pEnd, kTagNameStop);
+    const WCHAR* p = SkipTagName(m_pCursor, m_pEnd);
     nFull = 1 + static_cast<int>(p - m_pCursor);
     m_pCursor = p;
     m_nTagNameLength = std::min(nFull, kMaxNameLength);
@@ -407,12 +497,12 @@ int CTKMarkupParser::TagStart() {
     nFull++;
     m_nTagNameLength = std::min(nFull, kMaxNameLength);
     if (nFull == 3 && Equals(lpName, 3, "!--")) {
-      m_pfnState = &CTKMarkupParser::StateComment;
+      m_nState = stateComment;
       m_bEndOfSection = FALSE;
       return tokenCommentStart;
     }
     if (nFull == 8 && Equals(lpName, 8, "![CDATA[")) {
-      m_pfnState = &CTKMarkupParser::StateCData;
+      m_nState = stateCData;
       m_bEndOfSection = FALSE;
       return tokenCDataStart;
     }
@@ -428,7 +518,7 @@ int CTKMarkupParser::TagStart() {
     return SetError("Unexpected token. The expected token is '>'");
   }
   PushBack(c);
-  m_pfnState = &CTKMarkupParser::StateAttributes;
+  m_nState = stateAttributes;
   return tokenStartTag;
 }
 
@@ -436,13 +526,13 @@ int CTKMarkupParser::StateAttributes() {
   m_pCursor = SkipWhite(m_pCursor, m_pEnd);
   WCHAR c = ReadChar();
   if (c == '>') {
-    m_pfnState = &CTKMarkupParser::StateContent;
+    m_nState = stateContent;
     return StateContent();
   }
   if (c == '/') {
     c = ReadChar();
     if (c == '>') {
-      m_pfnState = &CTKMarkupParser::StateContent;
+      m_nState = stateContent;
       return tokenEndTag;
     }
     PushBack(c);
@@ -452,7 +542,7 @@ int CTKMarkupParser::StateAttributes() {
   m_nAttributeNameLength = 0;
   BeginValue(m_pCursor);
   if (c != '=' && c != 0 && c != '>' && c != '<' && !MarkupIsWhiteSpace(c)) {
-    const WCHAR* p = SkipUntil(m_pCursor, m_pEnd, kAttrNameStop);
+    const WCHAR* p = SkipAttributeName(m_pCursor, m_pEnd);
     m_nAttributeNameLength = std::min(1 + static_cast<int>(p - m_pCursor), kMaxNameLength);
     m_pCursor = p;
     c = ReadChar();
@@ -471,10 +561,9 @@ int CTKMarkupParser::StateAttributes() {
   c = ReadChar();
   if (c != '"' && c != '\'') return SetError("Unexpected token. The expected token is '\"' or '''");
   const WCHAR quote = c;
-  const unsigned char cls = quote == '"' ? kDoubleQuoted : kSingleQuoted;
   BeginValue(m_pCursor);
   for (;;) {
-    const WCHAR* p = SkipUntil(m_pCursor, m_pEnd, cls);
+    const WCHAR* p = SkipValue(m_pCursor, m_pEnd, quote);
     TakeRun(m_pCursor, p);
     m_pCursor = p;
     c = ReadChar();
@@ -488,15 +577,24 @@ int CTKMarkupParser::StateAttributes() {
 // terminator split across two chunks is still seen: a full chunk whose tail
 // could start the terminator is extended by the few characters needed. The
 // body is a view of the text unless white space is dropped from it.
-int CTKMarkupParser::ScanSection(const char* lpszTerminator, int nEndToken, BOOL bDropWhiteSpace) {
+int CTKMarkupParser::ScanSection(const char* lpszTerminator, unsigned short nStopClass, int nEndToken,
+                                 BOOL bDropWhiteSpace) {
   if (m_bEndOfSection) {
     m_bEndOfSection = FALSE;
-    m_pfnState = &CTKMarkupParser::StateContent;
+    m_nState = stateContent;
     return nEndToken;
   }
   int nTerm = static_cast<int>(std::strlen(lpszTerminator));
   BeginValue(m_pCursor);
   for (;;) {
+    if (!bDropWhiteSpace && m_nValueLength < kSectionChunk) {
+      // Up to a full chunk, characters outside the terminator change nothing.
+      const WCHAR* lpFull = m_pValueText + kSectionChunk;
+      const WCHAR* p = SkipSection(m_pCursor, std::min(lpFull, m_pEnd), nStopClass);
+      m_nValueLength += static_cast<int>(p - m_pCursor);
+      m_pCursor = p;
+      if (p == lpFull) return tokenBody;
+    }
     WCHAR c = ReadChar();
     if (c == 0) return tokenEOF;
     if (bDropWhiteSpace) {
@@ -506,7 +604,7 @@ int CTKMarkupParser::ScanSection(const char* lpszTerminator, int nEndToken, BOOL
       m_nValueLength++;
     }
     // Only a character of the terminator can end it or a part of it.
-    bool inTerminator = c < 128 && std::strchr(lpszTerminator, static_cast<char>(c));
+    bool inTerminator = IsIn(c, nStopClass);
     if (inTerminator && EndsWith(m_pValueText, m_nValueLength, lpszTerminator, nTerm)) {
       m_nValueLength -= nTerm;
       m_bEndOfSection = TRUE;
@@ -521,6 +619,6 @@ int CTKMarkupParser::ScanSection(const char* lpszTerminator, int nEndToken, BOOL
   }
 }
 
-int CTKMarkupParser::StateComment() { return ScanSection("-->", tokenCommentEnd, FALSE); }
-int CTKMarkupParser::StateCData() { return ScanSection("]]>", tokenCDataEnd, FALSE); }
-int CTKMarkupParser::StatePI() { return ScanSection("?>", tokenPIEnd, TRUE); }
+int CTKMarkupParser::StateComment() { return ScanSection("-->", kCommentStop, tokenCommentEnd, FALSE); }
+int CTKMarkupParser::StateCData() { return ScanSection("]]>", kCDataStop, tokenCDataEnd, FALSE); }
+int CTKMarkupParser::StatePI() { return ScanSection("?>", kPIStop, tokenPIEnd, TRUE); }

@@ -67,14 +67,14 @@ class CTKMarkupParser {
   virtual WCHAR ResolveEntity(LPCWSTR lpszName, int nLength);
 
  private:
-  typedef int (CTKMarkupParser::*PFNSTATE)();
+  enum State { stateContent, stateAttributes, stateComment, stateCData, statePI };
   int StateContent();
   int StateAttributes();
   int StateComment();
   int StateCData();
   int StatePI();
   int TagStart();
-  int ScanSection(const char* lpszTerminator, int nEndToken, BOOL bDropWhiteSpace);
+  int ScanSection(const char* lpszTerminator, unsigned short nStopClass, int nEndToken, BOOL bDropWhiteSpace);
 
   // One character; 0 at the end. A 0 in the text ends the input for good.
   WCHAR ReadChar() {
@@ -91,16 +91,11 @@ class CTKMarkupParser {
   // Gives back the character just read (a no-op for the 0 of the end); it
   // still counts as read for the line and column.
   void PushBack(WCHAR c) {
-    if (c) {
-      if (m_pSeen < m_pCursor) m_pSeen = m_pCursor;
-      m_pCursor--;
-    }
+    if (c) m_pSeen = m_pCursor--;
   }
   // Notes that the character at the cursor was looked at without being
-  // taken, as PushBack does.
-  void Peeked() {
-    if (m_pCursor < m_pEnd && *m_pCursor && m_pSeen <= m_pCursor) m_pSeen = m_pCursor + 1;
-  }
+  // taken, as PushBack does (the 0 of the end is never read).
+  void Peeked() { m_pSeen = m_pCursor + (m_pCursor < m_pEnd && *m_pCursor); }
   void BeginValue(const WCHAR* p) {
     m_pValueText = p;
     m_nValueLength = 0;
@@ -115,7 +110,11 @@ class CTKMarkupParser {
   }
   // Adds the source characters [p, e) to the value: a longer view while the
   // value is one, a copy otherwise.
-  void TakeRun(const WCHAR* p, const WCHAR* e);
+  void TakeRun(const WCHAR* p, const WCHAR* e) {
+    if (m_bValueInBuffer) AppendRun(p, e);
+    else m_nValueLength += static_cast<int>(e - p);  // the run follows the view in the text
+  }
+  void AppendRun(const WCHAR* p, const WCHAR* e);
   void Grow(int nNeeded);
   // Decodes the reference after '&' into the value buffer. wStop is the
   // quote that closes the attribute value being read (0 in content).
@@ -124,7 +123,7 @@ class CTKMarkupParser {
   // 8-bit input: (re)decodes the bytes not yet read in the current code page.
   void DecodeRest();
 
-  PFNSTATE m_pfnState;
+  State m_nState;
   WCHAR* m_pValue;  // decoded values and error messages
   int m_nValueCapacity;
   int m_nValueLength;
