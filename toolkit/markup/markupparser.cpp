@@ -124,6 +124,8 @@ inline const WCHAR* SkipSection(const WCHAR* p, const WCHAR* e, unsigned short c
   return SkipUntil<'?', '>', '>', '>', false>(p, e, cls);
 }
 
+inline bool IsWhite(WCHAR c) { return IsIn(c, kWhite); }
+
 inline const WCHAR* SkipWhite(const WCHAR* p, const WCHAR* e) {
   while (p < e && IsIn(*p, kWhite)) p++;
   return p;
@@ -332,7 +334,7 @@ BOOL CTKMarkupParser::SkipToFirstTag() {
   for (;;) {
     WCHAR c = ReadChar();
     if (c == 0) return FALSE;
-    if (MarkupIsWhiteSpace(c)) continue;
+    if (IsWhite(c)) continue;
     if (c == '<') {
       PushBack(c);
       return TRUE;
@@ -411,7 +413,7 @@ void CTKMarkupParser::ReadEntity(WCHAR wStop) {
     }
     // The reference ends at the closing quote, a '<' or white space: those
     // belong to the text around it, never to the reference.
-    if ((wStop && c == wStop) || c == '<' || MarkupIsWhiteSpace(c)) {
+    if ((wStop && c == wStop) || c == '<' || IsWhite(c)) {
       PushBack(c);
       break;
     }
@@ -454,7 +456,7 @@ int CTKMarkupParser::StateContent() {
     ReadEntity(0);
     white = false;
   } else {
-    white = MarkupIsWhiteSpace(c);
+    white = IsWhite(c);
     BeginValue(m_pCursor - 1);
     m_nValueLength = 1;
   }
@@ -482,7 +484,7 @@ int CTKMarkupParser::TagStart() {
   const WCHAR* lpName = c ? m_pCursor - 1 : m_pCursor;
   m_pTagName = lpName;
   int nFull = 0;  // characters of the name including those dropped past 127
-  if (c != '!' && c != 0 && !MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
+  if (c != '!' && c != 0 && !IsWhite(c) && c != '/' && c != '>') {
     // Plain names: take the first character and the rest in one sweep.
     const WCHAR* p = SkipTagName(m_pCursor, m_pEnd);
     nFull = 1 + static_cast<int>(p - m_pCursor);
@@ -492,7 +494,7 @@ int CTKMarkupParser::TagStart() {
   }
   // Names that start with '!' go one character at a time: a comment or a
   // CDATA section starts as soon as its opening is read.
-  while (!MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
+  while (!IsWhite(c) && c != '/' && c != '>') {
     if (c == 0) return SetError("Unexpected end of file has occurred.");
     nFull++;
     m_nTagNameLength = std::min(nFull, kMaxNameLength);
@@ -508,7 +510,7 @@ int CTKMarkupParser::TagStart() {
     }
     c = ReadChar();
   }
-  if (MarkupIsWhiteSpace(c)) {
+  if (IsWhite(c)) {
     m_pCursor = SkipWhite(m_pCursor, m_pEnd);
     c = ReadChar();
     if (c == 0) return SetError("Unexpected end of file has occurred.");
@@ -541,7 +543,7 @@ int CTKMarkupParser::StateAttributes() {
   m_pAttributeName = c ? m_pCursor - 1 : m_pCursor;
   m_nAttributeNameLength = 0;
   BeginValue(m_pCursor);
-  if (c != '=' && c != 0 && c != '>' && c != '<' && !MarkupIsWhiteSpace(c)) {
+  if (c != '=' && c != 0 && c != '>' && c != '<' && !IsWhite(c)) {
     const WCHAR* p = SkipAttributeName(m_pCursor, m_pEnd);
     m_nAttributeNameLength = std::min(1 + static_cast<int>(p - m_pCursor), kMaxNameLength);
     m_pCursor = p;
@@ -598,7 +600,7 @@ int CTKMarkupParser::ScanSection(const char* lpszTerminator, unsigned short nSto
     WCHAR c = ReadChar();
     if (c == 0) return tokenEOF;
     if (bDropWhiteSpace) {
-      if (MarkupIsWhiteSpace(c)) continue;
+      if (IsWhite(c)) continue;
       PushChar(c);
     } else {
       m_nValueLength++;
