@@ -14,8 +14,8 @@ const int kMaxNameLength = 127;
 const int kMaxEntityName = 31;
 
 // Character classes of the characters below 128; every character above is a
-// plain name and text character. Runs are scanned with one table lookup per
-// character instead of a chain of comparisons.
+// plain name and text character. Single characters are classed with one
+// table lookup instead of a chain of comparisons.
 enum : unsigned short {
   kWhite = 1,
   kTextStop = 2,       // ends a run of text: '<', '&', white space, 0
@@ -52,8 +52,10 @@ inline bool IsIn(WCHAR c, unsigned short cls) { return c < 128 && (kClasses[c] &
 
 // The first character at or after p of the class cls (or e). The class is
 // the printable characters kA to kD and 0, and with kControls also the
-// white space below 14 (the other control characters are checked apart). Eight characters at a time where the machine
-// can: a run of a few characters then ends without a mispredicted branch per character.
+// white space below 14 (the other control characters, which are candidates
+// too, are checked against the table). Eight characters are tested at a
+// time where the machine can: a run of a few characters then ends without
+// a mispredicted branch per character.
 template <WCHAR kA, WCHAR kB, WCHAR kC, WCHAR kD, bool kControls>
 inline const WCHAR* SkipUntil(const WCHAR* p, const WCHAR* e, unsigned short cls) {
 #if defined(__SSE2__)

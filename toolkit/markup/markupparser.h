@@ -116,8 +116,9 @@ class CTKMarkupParser {
   }
   void AppendRun(const WCHAR* p, const WCHAR* e);
   void Grow(int nNeeded);
-  // Decodes the reference after '&' into the value buffer. wStop is the
-  // quote that closes the attribute value being read (0 in content).
+  // Decodes the reference after '&' into the value (an unresolved one stays
+  // as written). wStop is the quote that closes the attribute value being
+  // read (0 in content).
   void ReadEntity(WCHAR wStop);
   int SetError(const char* lpszMessage);
   // 8-bit input: (re)decodes the bytes not yet read in the current code page.
