@@ -448,25 +448,32 @@ void CTKMarkupParser::ReadEntity(WCHAR wStop) {
 // ---- states -----------------------------------------------------------------------------------
 
 int CTKMarkupParser::StateContent() {
+  const WCHAR* lpStart = m_pCursor;
   WCHAR c = ReadChar();
-  BeginValue(m_pCursor);
-  if (c == 0) return tokenEOF;
-  if (c == '<') return TagStart();
-  bool white;
-  if (c == '&') {
-    BeginValue(m_pCursor - 1);
-    ReadEntity(0);
-    white = false;
-  } else {
-    white = IsWhite(c);
-    BeginValue(m_pCursor - 1);
-    m_nValueLength = 1;
+  if (c == '<' || c == 0) {
+    BeginValue(m_pCursor);
+    return c ? TagStart() : tokenEOF;
   }
-  const WCHAR* p = white ? SkipWhite(m_pCursor, m_pEnd) : SkipText(m_pCursor, m_pEnd);
-  TakeRun(m_pCursor, p);
+  BeginValue(lpStart);
+  int nToken = tokenText;
+  const WCHAR* p;
+  if (c == '&') {
+    ReadEntity(0);
+    p = SkipText(m_pCursor, m_pEnd);
+    TakeRun(m_pCursor, p);
+  } else {
+    // A run of text or of white space: a view of the text.
+    if (IsWhite(c)) {
+      nToken = tokenWhiteSpace;
+      p = SkipWhite(m_pCursor, m_pEnd);
+    } else {
+      p = SkipText(m_pCursor, m_pEnd);
+    }
+    m_nValueLength = static_cast<int>(p - lpStart);
+  }
   m_pCursor = p;
   Peeked();  // the character after the run was looked at
-  return white ? tokenWhiteSpace : tokenText;
+  return nToken;
 }
 
 int CTKMarkupParser::TagStart() {
@@ -490,8 +497,18 @@ int CTKMarkupParser::TagStart() {
     // Plain names: take the first character and the rest in one sweep.
     const WCHAR* p = SkipTagName(m_pCursor, m_pEnd);
     nFull = 1 + static_cast<int>(p - m_pCursor);
-    m_pCursor = p;
     m_nTagNameLength = std::min(nFull, kMaxNameLength);
+    if (p < m_pEnd && *p == '>') {  // the most common end of a name
+      m_pSeen = p + 1;
+      if (endTag) {
+        m_pCursor = p + 1;
+        return tokenEndTag;
+      }
+      m_pCursor = p;  // the '>' is given back to the attributes
+      m_nState = stateAttributes;
+      return tokenStartTag;
+    }
+    m_pCursor = p;
     c = ReadChar();
   }
   // Names that start with '!' go one character at a time: a comment or a
@@ -566,14 +583,20 @@ int CTKMarkupParser::StateAttributes() {
   if (c != '"' && c != '\'') return SetError("Unexpected token. The expected token is '\"' or '''");
   const WCHAR quote = c;
   BeginValue(m_pCursor);
+  const WCHAR* p = SkipValue(m_pCursor, m_pEnd, quote);
+  if (p < m_pEnd && *p == quote) {  // no reference: the value is a view of the text
+    m_nValueLength = static_cast<int>(p - m_pCursor);
+    m_pCursor = p + 1;
+    return tokenAttribute;
+  }
   for (;;) {
-    const WCHAR* p = SkipValue(m_pCursor, m_pEnd, quote);
     TakeRun(m_pCursor, p);
     m_pCursor = p;
     c = ReadChar();
     if (c == 0) return SetError("Unexpected token. The expected token is '\"' or '''");
     if (c == quote) return tokenAttribute;
     ReadEntity(quote);  // the run stops only at the quote, '&' and the end
+    p = SkipValue(m_pCursor, m_pEnd, quote);
   }
 }
 

@@ -190,7 +190,10 @@ TEST(MarkupParser, PositionsAfterTokensAndErrors) {
       {u"<?xml a='b'\r\n?><a b=c/>", 0, -1, 2, 8},
       {u"<a><![CDATA[x\ny]]>\n<", 0, -1, 2, 1},
       {u"<a t='&amp\n'/>", 0, 0, 1, 3},
-      {u"<a\n  b='1'/>", 1, 1, 1, 3},      // the start tag: 'b' was looked at
+      {u"<a\n  b='1'/>", 1, 1, 1, 3},  // the start tag: 'b' was looked at
+      {u"<ab>", 1, 1, 0, 4},           // the start tag: its '>' was looked at
+      {u"<a>\n<b>x", 3, 1, 1, 3},
+      {u"<a>\n</a>", 3, 2, 1, 4},
       {u"<a>\n  word  </a>", 3, 4, 1, 7},  // the text: the space after it was looked at
       {u"<a>\n  word  </a>", 4, 5, 1, 9},
       {u"<a>x&lt;\ny</a>", 3, 4, 1, 0},  // a decoded reference: the line end after it was looked at
