@@ -616,11 +616,12 @@ int CTKMarkupParser::ScanSection(const char* lpszTerminator, unsigned short nSto
   for (;;) {
     if (!bDropWhiteSpace && m_nValueLength < kSectionChunk) {
       // Up to a full chunk, characters outside the terminator change nothing.
-      const WCHAR* lpFull = m_pValueText + kSectionChunk;
-      const WCHAR* p = SkipSection(m_pCursor, std::min(lpFull, m_pEnd), nStopClass);
+      const int nRoom = kSectionChunk - m_nValueLength;
+      const WCHAR* lpStop = m_pEnd - m_pCursor > nRoom ? m_pCursor + nRoom : m_pEnd;
+      const WCHAR* p = SkipSection(m_pCursor, lpStop, nStopClass);
       m_nValueLength += static_cast<int>(p - m_pCursor);
       m_pCursor = p;
-      if (p == lpFull) return tokenBody;
+      if (m_nValueLength == kSectionChunk) return tokenBody;
     }
     WCHAR c = ReadChar();
     if (c == 0) return tokenEOF;
