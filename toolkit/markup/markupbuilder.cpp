@@ -501,7 +501,7 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
     WCHAR szMessage[512];
     e->GetErrorMessage(szMessage, 512);
     e->Delete();
-    m_strLastError.Format(u"%s. Line %i, position %i", szMessage, pParser->m_nLine + 1, pParser->m_nColumn + 1);
+    m_strLastError.Format(u"%s. Line %i, position %i", szMessage, pParser->GetLine() + 1, pParser->GetColumn() + 1);
     ReleaseAll();
     return nullptr;
   }
