@@ -16,6 +16,7 @@
 
 #include "platform/base/utf.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/textmeasure.h"
 
 #ifndef PV_GDI_FONTS_CONF
 #define PV_GDI_FONTS_CONF "fonts.conf"
@@ -1090,6 +1091,19 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
   return TRUE;
 }
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR t, int c, LPSIZE s) { return GetTextExtentPoint32(hdc, t, c, s); }
+
+BOOL pv::gdi::MeasureTextWidths(HDC hdc, std::size_t count, TextByIndex text, const void* context, int* widths) {
+  PV_DC_OR(FALSE);
+  if (count > 0 && (!text || !widths)) return FALSE;
+  FontImpl* fi = Impl(dc);
+  const int extra = DeviceExtra(dc);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::u16string_view t = text(context, i);
+    const int n = static_cast<int>(t.size());
+    widths[i] = LogicalX(dc, RawWidth(fi, t.data(), n) + extra * n);
+  }
+  return TRUE;
+}
 BOOL GetTextExtentPoint(HDC hdc, LPCWSTR t, int c, LPSIZE s) { return GetTextExtentPoint32(hdc, t, c, s); }
 
 BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT dx, LPSIZE size) {
