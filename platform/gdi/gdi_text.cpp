@@ -149,6 +149,10 @@ struct FontImpl {
   double angle = 0;  // escapement, radians counter-clockwise
   std::u16string lastText;
   bool hasText = false;
+  // The width of lastText in Pango units, -1 until asked, and the
+  // context's serial it was laid out under (fonts added change it).
+  int lastWidth = -1;
+  guint lastSerial = 0;
   ~FontImpl() {
     if (layout) g_object_unref(layout);
     if (rtlLayout) g_object_unref(rtlLayout);
@@ -360,6 +364,7 @@ static void SetText(FontImpl* fi, const char16_t* s, int n) {
     return;
   fi->lastText.assign(s, n);
   fi->hasText = true;
+  fi->lastWidth = -1;
   std::string u = ToUtf8(s, n);
   pango_layout_set_text(fi->layout, u.data(), static_cast<int>(u.size()));
 }
@@ -368,9 +373,16 @@ static int RawWidth(FontImpl* fi, const char16_t* s, int n) {
   if (n <= 0) return 0;
   if (fi->face != Face::Pango) return n * fi->aveWidth;
   SetText(fi, s, n);
-  PangoRectangle lr;
-  pango_layout_get_extents(fi->layout, nullptr, &lr);
-  return PANGO_PIXELS(lr.width);
+  // Measuring the same text again (a label met twice, measured and then
+  // drawn) does not ask the layout again.
+  const guint serial = pango_context_get_serial(pango_layout_get_context(fi->layout));
+  if (fi->lastWidth < 0 || fi->lastSerial != serial) {
+    PangoRectangle lr;
+    pango_layout_get_extents(fi->layout, nullptr, &lr);
+    fi->lastWidth = lr.width;
+    fi->lastSerial = serial;
+  }
+  return PANGO_PIXELS(fi->lastWidth);
 }
 
 static int DeviceWidth(DC* dc, const char16_t* s, int n) { return RawWidth(Impl(dc), s, n) + DeviceExtra(dc) * n; }
