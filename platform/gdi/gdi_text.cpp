@@ -73,6 +73,7 @@ struct FontState {
   PangoContext* ctxMonoRtl = nullptr;
   // Ascent+descent per pixel of em, by "family/weight[i]"; cleared when fonts are added.
   std::map<std::string, double> cellRatios;
+  unsigned generation = 0;  // counts the fonts added since start
 };
 
 static std::string ConfPath() {
@@ -149,10 +150,10 @@ struct FontImpl {
   double angle = 0;  // escapement, radians counter-clockwise
   std::u16string lastText;
   bool hasText = false;
-  // The width of lastText in Pango units, -1 until asked, and the
-  // context's serial it was laid out under (fonts added change it).
+  // The width of lastText in Pango units, -1 until asked, and the fonts'
+  // generation it was laid out under (a font added may change it).
   int lastWidth = -1;
-  guint lastSerial = 0;
+  unsigned lastGeneration = 0;
   ~FontImpl() {
     if (layout) g_object_unref(layout);
     if (rtlLayout) g_object_unref(rtlLayout);
@@ -375,12 +376,12 @@ static int RawWidth(FontImpl* fi, const char16_t* s, int n) {
   SetText(fi, s, n);
   // Measuring the same text again (a label met twice, measured and then
   // drawn) does not ask the layout again.
-  const guint serial = pango_context_get_serial(pango_layout_get_context(fi->layout));
-  if (fi->lastWidth < 0 || fi->lastSerial != serial) {
+  const unsigned generation = Fonts().generation;
+  if (fi->lastWidth < 0 || fi->lastGeneration != generation) {
     PangoRectangle lr;
     pango_layout_get_extents(fi->layout, nullptr, &lr);
     fi->lastWidth = lr.width;
-    fi->lastSerial = serial;
+    fi->lastGeneration = generation;
   }
   return PANGO_PIXELS(fi->lastWidth);
 }
@@ -1408,5 +1409,6 @@ int AddFontResourceEx(LPCWSTR path, DWORD, void*) {
   if (!FcConfigAppFontAddFile(f.config, reinterpret_cast<const FcChar8*>(p.c_str()))) return 0;
   pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(f.map));
   f.cellRatios.clear();
+  ++f.generation;
   return 1;
 }
