@@ -232,6 +232,7 @@ struct TreeState {
   bool destroying = false;  // the window goes: items are reported, not freed one by one
   std::vector<Node*> visible;
   std::vector<Node*> unmeasured;  // a layout's rows whose label width it must measure
+  std::vector<int> measured;      // their widths
   int rowsExtent = -1;            // widest row of the last layout past the label start at level 0; -1: no rows
   bool visibleDirty = true;
   bool invalidPending = false;
@@ -470,28 +471,40 @@ int MeasureRows(HWND h, TreeState* s, const std::vector<Node*>& rows) {
   std::vector<std::u16string> asked;
   for (Node* n : rows)
     if (n->Has(Node::kTextCallback)) asked.push_back(TextOf(h, s, n));
+  // The parent may have deleted items while it was asked: lay out again.
+  if (!asked.empty() && !std::all_of(rows.begin(), rows.end(), [&](Node* n) { return s->pool.Owns(n); })) {
+    s->visibleDirty = true;
+    return -1;
+  }
   struct Batch {
     const TreeState* s;
     const std::vector<Node*>* rows;
-    const std::vector<std::u16string>* asked;
-    std::vector<std::size_t> askedAt;  // index into asked per row, or npos
-  } batch{s, &rows, &asked, {}};
-  batch.askedAt.reserve(rows.size());
-  std::size_t next = 0;
-  for (Node* n : rows) batch.askedAt.push_back(n->Has(Node::kTextCallback) ? next++ : std::string::npos);
-  std::vector<int> widths(rows.size(), 0);
+  } batch{s, &rows};
+  std::vector<int>& widths = s->measured;  // kept: no allocation per layout
+  widths.resize(rows.size());
+  std::vector<int> askedWidths(asked.size());
   HDC dc = ::GetDC(h);
   HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
+  // The stored labels (a callback row measures as empty here), then the
+  // texts the parent gave.
   pv::gdi::MeasureTextWidths(
       dc, rows.size(),
-      [](const void* context, std::size_t i) -> std::u16string_view {
+      [](const void* context, std::size_t i) {
         const auto* b = static_cast<const Batch*>(context);
-        if (b->askedAt[i] != std::string::npos) return (*b->asked)[b->askedAt[i]];
         return Label(b->s, (*b->rows)[i]);
       },
       &batch, widths.data());
+  pv::gdi::MeasureTextWidths(
+      dc, asked.size(),
+      [](const void* context, std::size_t i) {
+        return std::u16string_view((*static_cast<const std::vector<std::u16string>*>(context))[i]);
+      },
+      &asked, askedWidths.data());
   ::SelectObject(dc, old);
   ::ReleaseDC(h, dc);
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i]->Has(Node::kTextCallback)) widths[i] = askedWidths[next++];
   int extent = -1;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     Node* n = rows[i];

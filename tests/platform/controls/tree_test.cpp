@@ -918,5 +918,58 @@ TEST_F(TreeTest, ANewFontMeasuresTheLabelsAgain) {
   ::DeleteObject(big);
 }
 
+// Labels the parent gives are asked for at every layout and count in the
+// widest row; a parent that deletes items while it is asked does not
+// leave the layout with deleted rows.
+TEST_F(TreeTest, CallbackLabelsCountInTheWidestRow) {
+  HWND t = Tree(TVS_HASLINES, 120, 100);
+  static std::u16string answer;
+  static HTREEITEM victim;
+  static HWND tree;
+  answer = u"a callback label much wider than the tree";
+  victim = nullptr;
+  tree = t;
+  g_answer = [](NMHDR* hdr) -> LRESULT {
+    if (hdr->code != static_cast<UINT>(TVN_GETDISPINFO)) return 0;
+    auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+    if (di->item.mask & TVIF_TEXT)
+      std::char_traits<char16_t>::copy(di->item.pszText, answer.c_str(), answer.size() + 1);
+    if (victim) {
+      HTREEITEM v = victim;
+      victim = nullptr;
+      ::SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(v));
+    }
+    return 0;
+  };
+  Add(t, TVI_ROOT, u"short");
+  TVINSERTSTRUCTW is{};
+  is.hParent = TVI_ROOT;
+  is.hInsertAfter = TVI_LAST;
+  is.item.mask = TVIF_TEXT;
+  is.item.pszText = LPSTR_TEXTCALLBACKW;
+  HTREEITEM asked = reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&is)));
+  PumpUntilIdle();
+  auto barMax = [&] {
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    return ::GetScrollInfo(t, SB_HORZ, &si) ? si.nMax : -1;
+  };
+  const int wide = barMax();
+  EXPECT_EQ(wide + 1, LabelRect(t, asked).right);
+  answer = u"now short";
+  ::SendMessage(t, WM_SIZE, 0, MAKELPARAM(120, 100));  // lays out again
+  PumpUntilIdle();
+  EXPECT_LT(barMax(), wide);
+  // The parent deletes a row while its label is asked for.
+  answer = u"wide again, wider than the tree by far";
+  for (int i = 0; i < 20; ++i) Add(t, TVI_ROOT, u"row");
+  victim = Add(t, TVI_ROOT, u"goes while the tree asks");
+  PumpUntilIdle();
+  EXPECT_EQ(victim, nullptr);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 22);
+  EXPECT_EQ(barMax() + 1, LabelRect(t, asked).right);
+  g_answer = nullptr;
+  ::DestroyWindow(t);
+}
+
 }  // namespace
 }  // namespace ctltest
