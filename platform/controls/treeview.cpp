@@ -393,8 +393,7 @@ void FillItem(TVITEMW* it, const TreeState* s, Node* n, UINT mask) {
   it->cChildren = extra.children;
 }
 
-LRESULT TreeNotify(HWND h, UINT code, UINT action, Node* oldItem, Node* newItem, POINT pt = {}) {
-  const TreeState* s = StateOf<TreeState>(h);
+LRESULT TreeNotify(HWND h, const TreeState* s, UINT code, UINT action, Node* oldItem, Node* newItem, POINT pt = {}) {
   NMTREEVIEWW nm{};
   nm.action = action;
   FillItem(&nm.itemOld, s, oldItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
@@ -653,7 +652,7 @@ bool Select(HWND h, TreeState* s, Node* n, UINT action) {
     return true;
   }
   Node* old = s->caret;
-  if (TreeNotify(h, TVN_SELCHANGING, action, old, n)) return false;
+  if (TreeNotify(h, s, TVN_SELCHANGING, action, old, n)) return false;
   if (s->pool.Owns(old)) old->state &= ~static_cast<UINT>(TVIS_SELECTED);
   else old = nullptr;
   if (n && !s->pool.Owns(n)) n = nullptr;
@@ -661,7 +660,7 @@ bool Select(HWND h, TreeState* s, Node* n, UINT action) {
   if (n) n->state |= TVIS_SELECTED;
   if (n) EnsureVisible(h, s, n);
   Invalidate(h, s);
-  TreeNotify(h, TVN_SELCHANGED, action, old, n);
+  TreeNotify(h, s, TVN_SELCHANGED, action, old, n);
   return true;
 }
 
@@ -687,7 +686,7 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
   // A programmatic expand notifies only the first time (lazy filling).
   bool notify = byUser || op == TVE_COLLAPSE || !(n->state & TVIS_EXPANDEDONCE);
   UINT action = op;
-  if (notify && TreeNotify(h, TVN_ITEMEXPANDING, action, nullptr, n)) return false;
+  if (notify && TreeNotify(h, s, TVN_ITEMEXPANDING, action, nullptr, n)) return false;
   if (!s->pool.Owns(n)) return false;
   if (op == TVE_EXPAND) {
     n->state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
@@ -698,7 +697,7 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
     }
   }
   ShapeChanged(h, s);
-  if (notify) TreeNotify(h, TVN_ITEMEXPANDED, action, nullptr, n);
+  if (notify) TreeNotify(h, s, TVN_ITEMEXPANDED, action, nullptr, n);
   if (op == TVE_COLLAPSE && s->pool.Owns(n) && s->caret && IsAncestor(n, s->caret)) Select(h, s, n, TVC_UNKNOWN);
   if ((code & TVE_COLLAPSERESET) && s->pool.Owns(n)) {
     // The children go; the item keeps its button only if cChildren says so.
@@ -754,7 +753,7 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
         cur = victim->parent;
       }
     }
-    TreeNotify(h, TVN_DELETEITEM, 0, victim, nullptr);
+    TreeNotify(h, s, TVN_DELETEITEM, 0, victim, nullptr);
     Node* p = victim->parent;
     if (victim->prev) victim->prev->next = victim->next;
     else p->first = victim->next;
@@ -1426,7 +1425,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         ::ReleaseCapture();
         if (!(Style(h) & TVS_DISABLEDRAGDROP) && s->pool.Owns(n))
-          TreeNotify(h, right ? TVN_BEGINRDRAG : TVN_BEGINDRAG, 0, nullptr, n, s->pressAt);
+          TreeNotify(h, s, right ? TVN_BEGINRDRAG : TVN_BEGINDRAG, 0, nullptr, n, s->pressAt);
         return 0;
       }
       if (Style(h) & TVS_TRACKSELECT) {
