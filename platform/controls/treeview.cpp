@@ -231,8 +231,7 @@ struct TreeState {
   size_t count = 0;
   bool destroying = false;  // the window goes: items are reported, not freed one by one
   std::vector<Node*> visible;
-  std::vector<Node*> unmeasured;  // a layout's rows whose label width it must measure
-  std::vector<int> measured;      // their widths
+  std::vector<Node*> unmeasured;  // a layout's rows whose label the parent gives
   int rowsExtent = -1;            // widest row of the last layout past the label start at level 0; -1: no rows
   bool visibleDirty = true;
   bool invalidPending = false;
@@ -331,44 +330,25 @@ int PageRows(HWND h, TreeState* s) {
 
 void UpdateScroll(HWND h, TreeState* s);
 
-int MeasureRows(HWND h, TreeState* s, const std::vector<Node*>& rows);
+int MeasureCallbackRows(HWND h, TreeState* s, const std::vector<Node*>& rows);
+void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent);
 
 // Lays the visible rows out: one walk over the expanded items gives each
-// its row and, unless the tree has no horizontal bar, the widest row from
-// the label widths already known; the labels not yet measured are measured
-// together afterwards.
+// its row and, unless the tree has no horizontal bar, the widest row, from
+// the label widths already known and measuring the others as it goes;
+// labels the parent gives are asked for after the walk.
 void Layout(HWND h, TreeState* s) {
   if (!s->visibleDirty) return;
   for (Node* n : s->visible)
     if (n) n->row = -1;  // deleted rows were nulled
   s->visible.clear();
-  const bool widths = !(Style(h) & (TVS_NOSCROLL | TVS_NOHSCROLL));
-  std::vector<Node*>& unmeasured = s->unmeasured;
-  unmeasured.clear();
   int extent = -1;
-  const int indent = s->indent;
-  // Depth-first over expanded items, without recursion.
-  Node* n = s->root.first;
-  while (n) {
-    n->row = static_cast<int>(s->visible.size());
-    s->visible.push_back(n);
-    if (widths) {
-      if (n->textWidth >= 0 && !n->Has(Node::kTextCallback))
-        extent = std::max(extent, n->level * indent + n->textWidth);
-      else unmeasured.push_back(n);
-    }
-    if ((n->state & TVIS_EXPANDED) && n->first) {
-      n = n->first;
-      continue;
-    }
-    while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
-    if (n) n = n->next;
-  }
+  MeasureWhileWalking(h, s, !(Style(h) & (TVS_NOSCROLL | TVS_NOHSCROLL)), &extent);
   s->visibleDirty = false;
-  if (!unmeasured.empty()) {
+  if (!s->unmeasured.empty()) {
     std::vector<Node*> rows;
-    rows.swap(unmeasured);  // callback texts may lay the tree out again
-    extent = std::max(extent, MeasureRows(h, s, rows));
+    rows.swap(s->unmeasured);  // asking the parent may lay the tree out again
+    extent = std::max(extent, MeasureCallbackRows(h, s, rows));
     rows.clear();
     if (s->unmeasured.empty()) s->unmeasured.swap(rows);  // keep the capacity
   }
@@ -462,55 +442,111 @@ int TextWidth(HWND h, TreeState* s, HDC dc, Node* n) {
   return sz.cx;
 }
 
-// Measures the label widths a layout lacks, with one DC and one lookup of
-// the font for all of them; answers the widest of those rows past the label
-// start at level 0. Callback texts are asked for first (that sends
-// notifications), then measured with the rest.
-int MeasureRows(HWND h, TreeState* s, const std::vector<Node*>& rows) {
+// Measures stored labels a layout meets that have no width yet, a few
+// hundred at a time while the walk goes on (the batch stays in the cache),
+// with one DC and one lookup of the font for the whole layout.
+class RowMeasurer {
+ public:
+  RowMeasurer(HWND h, TreeState* s) : h_(h), s_(s) {}
+  RowMeasurer(const RowMeasurer&) = delete;
+  RowMeasurer& operator=(const RowMeasurer&) = delete;
+  ~RowMeasurer() {
+    if (!dc_) return;
+    ::SelectObject(dc_, old_);
+    ::ReleaseDC(h_, dc_);
+  }
+  // Measures the row's label with the next batch.
+  void Add(Node* n) {
+    pending_[count_++] = n;
+    if (count_ == kBatch) Flush();
+  }
+  void Flush() {
+    if (!count_) return;
+    if (!dc_) {
+      dc_ = ::GetDC(h_);
+      old_ = ::SelectObject(dc_, FontOr(s_->font));
+    }
+    pv::gdi::MeasureTextWidths(
+        dc_, count_,
+        [](const void* context, std::size_t i) {
+          const auto* m = static_cast<const RowMeasurer*>(context);
+          return Label(m->s_, m->pending_[i]);
+        },
+        this, widths_);
+    for (std::size_t i = 0; i < count_; ++i) {
+      pending_[i]->textWidth = widths_[i];
+      widest_ = std::max(widest_, pending_[i]->level * s_->indent + widths_[i]);
+    }
+    count_ = 0;
+  }
+  // The widest row measured past the label start at level 0; -1 for none.
+  int Widest() const { return widest_; }
+
+ private:
+  static constexpr std::size_t kBatch = 256;
+  HWND h_;
+  TreeState* s_;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  std::size_t count_ = 0;
+  int widest_ = -1;
+  Node* pending_[kBatch];
+  int widths_[kBatch];
+};
+
+// Measures the rows whose labels the parent gives (asked for first: that
+// sends notifications); answers the widest of them past the label start at
+// level 0.
+int MeasureCallbackRows(HWND h, TreeState* s, const std::vector<Node*>& rows) {
   std::vector<std::u16string> asked;
-  for (Node* n : rows)
-    if (n->Has(Node::kTextCallback)) asked.push_back(TextOf(h, s, n));
+  asked.reserve(rows.size());
+  for (Node* n : rows) asked.push_back(TextOf(h, s, n));
   // The parent may have deleted items while it was asked: lay out again.
-  if (!asked.empty() && !std::all_of(rows.begin(), rows.end(), [&](Node* n) { return s->pool.Owns(n); })) {
+  if (!std::all_of(rows.begin(), rows.end(), [&](Node* n) { return s->pool.Owns(n); })) {
     s->visibleDirty = true;
     return -1;
   }
-  struct Batch {
-    const TreeState* s;
-    const std::vector<Node*>* rows;
-  } batch{s, &rows};
-  std::vector<int>& widths = s->measured;  // kept: no allocation per layout
-  widths.resize(rows.size());
-  std::vector<int> askedWidths(asked.size());
+  std::vector<int> widths(rows.size());
   HDC dc = ::GetDC(h);
   HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
-  // The stored labels (a callback row measures as empty here), then the
-  // texts the parent gave.
-  pv::gdi::MeasureTextWidths(
-      dc, rows.size(),
-      [](const void* context, std::size_t i) {
-        const auto* b = static_cast<const Batch*>(context);
-        return Label(b->s, (*b->rows)[i]);
-      },
-      &batch, widths.data());
   pv::gdi::MeasureTextWidths(
       dc, asked.size(),
       [](const void* context, std::size_t i) {
         return std::u16string_view((*static_cast<const std::vector<std::u16string>*>(context))[i]);
       },
-      &asked, askedWidths.data());
+      &asked, widths.data());
   ::SelectObject(dc, old);
   ::ReleaseDC(h, dc);
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < rows.size(); ++i)
-    if (rows[i]->Has(Node::kTextCallback)) widths[i] = askedWidths[next++];
   int extent = -1;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    Node* n = rows[i];
-    if (!n->Has(Node::kTextCallback)) n->textWidth = widths[i];
-    extent = std::max(extent, n->level * s->indent + widths[i]);
-  }
+  for (std::size_t i = 0; i < rows.size(); ++i) extent = std::max(extent, rows[i]->level * s->indent + widths[i]);
   return extent;
+}
+
+// The layout's walk: depth-first over expanded items, without recursion.
+void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent) {
+  std::vector<Node*>& asked = s->unmeasured;
+  asked.clear();
+  RowMeasurer measurer(h, s);
+  const int indent = s->indent;
+  int known = -1;
+  Node* n = s->root.first;
+  while (n) {
+    n->row = static_cast<int>(s->visible.size());
+    s->visible.push_back(n);
+    if (widths) {
+      if (n->Has(Node::kTextCallback)) asked.push_back(n);
+      else if (n->textWidth >= 0) known = std::max(known, n->level * indent + n->textWidth);
+      else measurer.Add(n);
+    }
+    if ((n->state & TVIS_EXPANDED) && n->first) {
+      n = n->first;
+      continue;
+    }
+    while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
+    if (n) n = n->next;
+  }
+  measurer.Flush();
+  *extent = std::max(known, measurer.Widest());
 }
 
 // Horizontal layout of a row: where its state image, icon and label start.
