@@ -91,16 +91,17 @@ class TextArena {
   std::size_t waste_ = 0;  // units of freed slots
 };
 
-// An item. Fields ordered so that it packs into 72 bytes (a tree may hold
-// 10^5); what few items have (images, a child count) is kept beside the
-// items (ItemExtra), the label in the tree's text arena.
-struct Node {
+// An item: one cache line (a tree may hold 10^5, and a layout walks them
+// all). What few items have (images, a child count) is kept beside the
+// items (ItemExtra), the label in the tree's text arena. Siblings are linked
+// both ways with the first child's `prev` pointing at the last child, so a
+// parent reaches its last child without a pointer of its own.
+struct alignas(64) Node {
   enum : std::uint8_t { kAlive = 1, kTextCallback = 2, kChildrenSet = 4, kExtra = 8 };
   Node* parent = nullptr;
   Node* first = nullptr;
-  Node* last = nullptr;
   Node* next = nullptr;
-  Node* prev = nullptr;
+  Node* prev = nullptr;  // the previous sibling; the last one for the first child
   LPARAM param = 0;
   std::uint32_t text = TextArena::kNone;  // the label's slot in the arena
   std::uint32_t textLength = 0;
@@ -112,8 +113,10 @@ struct Node {
 
   bool Has(std::uint8_t f) const { return (flags & f) != 0; }
   void Set(std::uint8_t f, bool on) { flags = on ? (flags | f) : (flags & ~f); }
+  Node* Last() const { return first ? first->prev : nullptr; }
+  Node* Previous() const { return parent && parent->first == this ? nullptr : prev; }
 };
-static_assert(sizeof(void*) != 8 || sizeof(Node) <= 72);
+static_assert(sizeof(void*) != 8 || sizeof(Node) == 64);
 constexpr int kMaxLevel = INT16_MAX;
 
 // An item's images and child count, for the few items that have them.
@@ -135,7 +138,7 @@ class NodePool {
   NodePool(const NodePool&) = delete;
   NodePool& operator=(const NodePool&) = delete;
   ~NodePool() {
-    for (Block& b : blocks_) ::operator delete(b.nodes);  // Node is trivially destructible
+    for (Block& b : blocks_) ::operator delete (b.nodes, std::align_val_t{alignof(Node)});  // trivially destructible
   }
 
   Node* New() {
@@ -203,7 +206,9 @@ class NodePool {
     // Small trees stay small; large ones grow by blocks of a few thousand.
     const size_t capacity = std::min<size_t>(size_t{16} << std::min<size_t>(blocks_.size(), 8), 4096);
     const size_t base = blocks_.empty() ? 0 : blocks_.back().base + blocks_.back().capacity;
-    blocks_.push_back(Block{static_cast<Node*>(::operator new(capacity * sizeof(Node))), 0, capacity, base});
+    blocks_.push_back(
+        Block{static_cast<Node*>(::operator new (capacity * sizeof(Node), std::align_val_t{alignof(Node)})), 0,
+              capacity, base});
     open_ = &blocks_.back();
     byAddress_.insert(std::upper_bound(byAddress_.begin(), byAddress_.end(), open_,
                                        [](const Block* a, const Block* b) {
@@ -681,6 +686,22 @@ Node* HitTest(HWND h, TreeState* s, POINT pt, UINT* flags) {
 void EnsureVisible(HWND h, TreeState* s, Node* n);
 void DeleteNode(HWND h, TreeState* s, Node* n);
 
+// Takes an item out of its parent's children.
+void Unlink(Node* n) {
+  Node* p = n->parent;
+  Node* first = p->first;
+  Node* last = first->prev;
+  if (n == first) {
+    p->first = n->next;
+    if (p->first) p->first->prev = last;
+  } else {
+    n->prev->next = n->next;
+    if (n->next) n->next->prev = n->prev;
+    else first->prev = n->prev;  // n was the last child
+  }
+  n->next = n->prev = nullptr;
+}
+
 // Moves the caret; false when the parent refuses.
 bool Select(HWND h, TreeState* s, Node* n, UINT action) {
   if (n == s->caret) {
@@ -761,7 +782,7 @@ void EnsureVisible(HWND h, TreeState* s, Node* n) {
 
 Node* NextSelectableAfterDelete(TreeState* s, Node* n) {
   if (n->next) return n->next;
-  if (n->prev) return n->prev;
+  if (Node* prev = n->Previous()) return prev;
   return n->parent == &s->root ? nullptr : n->parent;
 }
 
@@ -790,11 +811,7 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
       }
     }
     TreeNotify(h, s, TVN_DELETEITEM, 0, victim, nullptr);
-    Node* p = victim->parent;
-    if (victim->prev) victim->prev->next = victim->next;
-    else p->first = victim->next;
-    if (victim->next) victim->next->prev = victim->prev;
-    else p->last = victim->prev;
+    Unlink(victim);
     if (s->dropHilite == victim) s->dropHilite = nullptr;
     if (s->hot == victim) s->hot = nullptr;
     if (s->pressed == victim) s->pressed = nullptr;
@@ -828,12 +845,23 @@ int CompareText(const std::u16string& a, const std::u16string& b) {
 void Link(Node* parent, Node* after, Node* n) {
   // after == nullptr: first child.
   n->parent = parent;
-  n->prev = after;
-  n->next = after ? after->next : parent->first;
-  if (n->prev) n->prev->next = n;
-  else parent->first = n;
-  if (n->next) n->next->prev = n;
-  else parent->last = n;
+  Node* first = parent->first;
+  if (!first) {
+    parent->first = n;
+    n->prev = n;
+    n->next = nullptr;
+  } else if (!after) {
+    n->next = first;
+    n->prev = first->prev;  // the last child
+    first->prev = n;
+    parent->first = n;
+  } else {
+    n->next = after->next;
+    n->prev = after;
+    after->next = n;
+    if (n->next) n->next->prev = n;
+    else first->prev = n;  // the new last child
+  }
 }
 
 void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
@@ -883,15 +911,15 @@ HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
   if (after == TVI_FIRST) {
     Link(parent, nullptr, n);
   } else if (after == TVI_SORT) {
-    Node* pos = parent->last;
+    Node* pos = parent->Last();
     std::u16string t = TextOf(h, s, n);
-    while (pos && CompareText(TextOf(h, s, pos), t) > 0) pos = pos->prev;
+    while (pos && CompareText(TextOf(h, s, pos), t) > 0) pos = pos->Previous();
     Link(parent, pos, n);
   } else if (after == TVI_LAST || after == nullptr || after == TVI_ROOT) {
-    Link(parent, parent->last, n);
+    Link(parent, parent->Last(), n);
   } else {
     Node* a = Find(s, after);
-    Link(parent, (a && a->parent == parent) ? a : parent->last, n);
+    Link(parent, (a && a->parent == parent) ? a : parent->Last(), n);
   }
   ++s->count;
   // Only a change among shown rows needs a new layout.
@@ -913,10 +941,10 @@ void SortChildren(HWND h, TreeState* s, Node* parent, bool recurse, PFNTVCOMPARE
                      [](const auto& a, const auto& b) { return CompareText(a.first, b.first) < 0; });
     for (size_t i = 0; i < kids.size(); ++i) kids[i] = keyed[i].second;
   }
-  parent->first = parent->last = nullptr;
+  parent->first = nullptr;
   for (Node* k : kids) {
     k->prev = k->next = nullptr;
-    Link(parent, parent->last, k);
+    Link(parent, parent->Last(), k);
   }
   if (recurse)
     for (Node* k : kids) SortChildren(h, s, k, true, cmp, data);
@@ -1093,8 +1121,8 @@ void Paint(HWND h, TreeState* s, HDC given) {
           DottedH(dc, cx, g.content - 2, mid, lineBrush);
           bool rootAlone = n->parent == nullptr;
           (void)rootAlone;
-          DottedV(dc, cx, (n->prev || n->parent) ? y : mid, n->next ? y + ih : mid + 1, lineBrush);
-          if (n->level == 0 && !n->prev) DottedV(dc, cx, mid, n->next ? y + ih : mid + 1, lineBrush);
+          DottedV(dc, cx, (n->Previous() || n->parent) ? y : mid, n->next ? y + ih : mid + 1, lineBrush);
+          if (n->level == 0 && !n->Previous()) DottedV(dc, cx, mid, n->next ? y + ih : mid + 1, lineBrush);
           int ax = cx;
           for (Node* a = n->parent; a && a->parent; a = a->parent) {
             ax -= s->indent;
@@ -1321,7 +1349,7 @@ Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
     case TVGN_NEXT:
       return n->next;
     case TVGN_PREVIOUS:
-      return n->prev;
+      return n->Previous();
     case TVGN_PARENT:
       return n->parent == &s->root ? nullptr : n->parent;
     case TVGN_CHILD:

@@ -2,6 +2,7 @@
 // editing, custom draw and large trees.
 #include <algorithm>
 #include <functional>
+#include <random>
 
 #include "ctl_fixture.h"
 
@@ -968,6 +969,66 @@ TEST_F(TreeTest, CallbackLabelsCountInTheWidestRow) {
   EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 22);
   EXPECT_EQ(barMax() + 1, LabelRect(t, asked).right);
   g_answer = nullptr;
+  ::DestroyWindow(t);
+}
+
+// Sibling links stay whole through inserts at the front, the end, after
+// an item and sorted, deletes of first, last and middle items and sorting:
+// walking forwards and backwards over every parent's children matches a
+// plain list kept beside the tree.
+TEST_F(TreeTest, SiblingWalksMatchAModelThroughRandomChanges) {
+  HWND t = Tree();
+  std::vector<std::pair<HTREEITEM, std::vector<HTREEITEM>>> parents = {{TVI_ROOT, {}}};
+  std::mt19937 rng(20261211);
+  auto check = [&](int step) {
+    for (const auto& [parent, model] : parents) {
+      std::vector<HTREEITEM> forward, backward;
+      for (HTREEITEM c = parent == TVI_ROOT ? Next(t, TVGN_ROOT) : Next(t, TVGN_CHILD, parent); c;
+           c = Next(t, TVGN_NEXT, c))
+        forward.push_back(c);
+      for (HTREEITEM c = forward.empty() ? nullptr : forward.back(); c; c = Next(t, TVGN_PREVIOUS, c))
+        backward.push_back(c);
+      std::reverse(backward.begin(), backward.end());
+      ASSERT_EQ(forward, model) << "step " << step;
+      ASSERT_EQ(backward, model) << "step " << step;
+    }
+  };
+  int serial = 0;
+  for (int step = 0; step < 600; ++step) {
+    auto& [parent, model] = parents[rng() % parents.size()];
+    const int op = static_cast<int>(rng() % 6);
+    std::u16string text(1, static_cast<char16_t>(u'a' + rng() % 26));
+    if (op <= 3 || model.empty()) {
+      HTREEITEM after = TVI_LAST;
+      size_t at = model.size();
+      if (op == 0) {
+        after = TVI_FIRST;
+        at = 0;
+      } else if (op == 1 && !model.empty()) {
+        at = rng() % model.size();
+        after = model[at++];
+      } else if (op == 2) {
+        after = TVI_SORT;  // after the last sibling not greater
+        at = model.size();
+        while (at > 0 && ItemText(t, model[at - 1]) > text) --at;
+      }
+      HTREEITEM item = Add(t, parent, text.c_str(), after, ++serial);
+      ASSERT_NE(item, nullptr);
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), item);
+      if (parents.size() < 12 && rng() % 4 == 0) parents.push_back({item, {}});
+    } else if (op == 4) {
+      const size_t at = rng() % 3 == 0 ? 0 : rng() % 2 ? model.size() - 1 : rng() % model.size();
+      HTREEITEM gone = model[at];
+      if (std::any_of(parents.begin(), parents.end(), [&](const auto& p) { return p.first == gone; })) continue;
+      ASSERT_TRUE(::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(gone)));
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+    } else {
+      ::SendMessage(t, TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(parent));
+      std::stable_sort(model.begin(), model.end(),
+                       [&](HTREEITEM a, HTREEITEM b) { return ItemText(t, a) < ItemText(t, b); });
+    }
+    check(step);
+  }
   ::DestroyWindow(t);
 }
 
