@@ -533,6 +533,21 @@ TEST_F(Registered, ElementsNotYetInATreeStillTellEveryListener) {
   EXPECT_EQ(g_pCallbackValue, v);
   border->Release();
 
+  // A handler added to a check box before it is checked hears it checked
+  // (the property's callback raises the event).
+  struct CCounter : CTKMarkupDelegate {
+    void Execute(CTKMarkupObject*, CTKMarkupRoutedEventArgs*) override { calls++; }
+    int calls = 0;
+  };
+  CTKMarkupInputElement* box = make(CTKMarkupCheckBox::GetMarkupClass());
+  CCounter* checked = new CCounter();
+  checked->AddRef();
+  box->AddHandler(CTKMarkupToggleButton::m_pCheckedEvent, checked);
+  box->SetValue(CTKMarkupToggleButton::m_pIsCheckedProperty, CTKMarkupEnum::CreateEnum(1));
+  EXPECT_EQ(checked->calls, 1);
+  box->Release();
+  checked->Release();
+
   // A text block's text makes its run.
   auto* tb = static_cast<CTKMarkupTextBlock*>(make(CTKMarkupTextBlock::GetMarkupClass()));
   tb->SetValue(CTKMarkupTextBlock::m_pTextProperty, Str(u"hello"));
