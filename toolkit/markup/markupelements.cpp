@@ -326,6 +326,13 @@ void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* p
   if (dwFlags & MPF_AFFECTSRENDER) InvalidateVisual();
 }
 
+bool CTKMarkupFrameworkElement::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
+  // An element never measured has nothing laid out or drawn to invalidate:
+  // its first measure reads every value.
+  return m_bMeasureDirty && m_bArrangeDirty && !m_bInMeasure && !m_bInArrange &&
+         CTKMarkupUIElement::ChangesGoUnseen(pProperty);
+}
+
 const CTKMarkupThickness* CTKMarkupFrameworkElement::GetMargin() const {
   return MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pMarginProperty));
 }

@@ -97,6 +97,7 @@ class CTKMarkupFrameworkElement : public CTKMarkupUIElement {
   static void RegisterMarkupDependencyProperties();
   void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                          CTKMarkupObject* pNewValue) override;
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
   BOOL GetLayoutClip(RECT& rcClip) const override;
   void ArrangeCore(int left, int top, int right, int bottom) override;
   SIZE MeasureCore(CTKMarkupDrawingContext* pDC, int cx, int cy) override;

@@ -119,6 +119,15 @@ CTKMarkupInputElement::~CTKMarkupInputElement() {
   MarkupRelease(m_pTriggerProperties);
 }
 
+bool CTKMarkupInputElement::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
+  // Not yet in a tree and nothing to switch triggers from; the property's
+  // own callback and the children inheriting it are always told.
+  if (m_pLogicalParent || m_pStyle || m_pActiveTriggers || GetType()->GetTypeStyle()) return false;
+  const CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  if (pMetadata && pMetadata->m_pPropertyChanged) return false;
+  return !(pProperty->GetFlags() & MPF_INHERITS) || GetLogicalChildrenCount() == 0;
+}
+
 void CTKMarkupInputElement::OnFinalRelease() {
   if (m_pMarkupContext) m_pMarkupContext->OnElementReleased(this);
   delete this;

@@ -107,6 +107,7 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   ~CTKMarkupInputElement() override;
   CTKMarkupObject* ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const override;
   bool ReadsStoredValuesOnly() const override;
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
   void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
                          CTKMarkupObject* pValue) override;
   void OnFinalRelease() override;

@@ -216,6 +216,10 @@ BOOL CTKMarkupObject::SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkup
   if (!pProperty) return FALSE;
   if (pValue && !pValue->IsOfType(pProperty->GetPropertyType())) return FALSE;
   if (pValue && !m_pProperties) m_pProperties = new CTKMarkupProperties(this);
+  if (ChangesGoUnseen(pProperty)) {
+    if (m_pProperties) m_pProperties->Set(pProperty, pValue);
+    return TRUE;
+  }
   // Hold the old value while notifying: the store releases it.
   CTKMarkupObject* pOld = GetValue(pProperty);
   if (pOld) pOld->AddRef();

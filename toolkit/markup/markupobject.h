@@ -101,6 +101,11 @@ class CTKMarkupObject {
   virtual BOOL AllowWhiteSpaceContent() const;
   virtual void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                                  CTKMarkupObject* pNewValue);
+  // Whether a change of pProperty would reach no one (no callback, trigger,
+  // layout, host or child to tell), so SetValue may only store it: the case
+  // of an element still being built. An override of OnPropertyChanged
+  // overrides this too.
+  virtual bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const { return false; }
   virtual void OnFinalRelease();
 
   static CTKMarkupType* GetMarkupClass();

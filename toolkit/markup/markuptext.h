@@ -18,6 +18,10 @@ class CTKMarkupFrameworkContentElement : public CTKMarkupInputElement {
   static void RegisterMarkupDependencyProperties();
   void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                          CTKMarkupObject* pNewValue) override;
+  // Without a host element (none while not in a tree) only triggers listen.
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override {
+    return CTKMarkupInputElement::ChangesGoUnseen(pProperty);
+  }
   CTKMarkupInputElement* InputHitTest(int x, int y) override { return this; }
   CTKMarkupFrameworkElement* GetHostElement() const;
 };
@@ -200,6 +204,10 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   static void RegisterMarkupDependencyProperties();
   void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                          CTKMarkupObject* pNewValue) override;
+  // The text makes the runs whoever listens.
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override {
+    return pProperty != m_pTextProperty && CTKMarkupFrameworkElement::ChangesGoUnseen(pProperty);
+  }
   int GetLogicalChildrenCount() const override { return 1; }
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {

@@ -12,6 +12,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupstyle.h"
+#include "toolkit/markup/markuphost.h"
 #include "toolkit/markup/markuptext.h"
 
 namespace {
@@ -57,6 +58,7 @@ class CRecorder : public CTKMarkupFrameworkElement {
     changes.push_back({p, o, n});
     CTKMarkupFrameworkElement::OnPropertyChanged(p, o, n);
   }
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty*) const override { return false; }  // it listens
   struct Change {
     CTKMarkupDependencyProperty* p;
     CTKMarkupObject* o;
@@ -256,6 +258,7 @@ class COldValueReader : public CTKMarkupFrameworkElement {
     }
     CTKMarkupFrameworkElement::OnPropertyChanged(p, o, n);
   }
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty*) const override { return false; }  // it listens
   std::vector<int> oldValues;
   std::vector<int> oldRefs;
 };
@@ -480,6 +483,181 @@ TEST_F(Registered, TypeRegistryLookups) {
   EXPECT_EQ(tags, 47);
   EXPECT_EQ(CTKMarkupObject::m_pNameProperty->GetStoreIndex(), 0);
   EXPECT_EQ(CTKMarkupInputElement::m_pMouseEnterEvent->GetStoreIndex(), -1) << "events take no slot";
+}
+
+// ---- changes while an element is not yet in a tree ------------------------------------------
+
+// Counts the window invalidations a context asks for.
+class CInvalidationCounter : public CTKMarkupHostServices {
+ public:
+  void InvalidateRect(HWND, const RECT*, BOOL) override { invalidations++; }
+  LRESULT SendMessage(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+  void SetCapture(HWND) override {}
+  void ReleaseCapture() override {}
+  int invalidations = 0;
+};
+
+// Records the font sizes a run is told about.
+class CRunRecorder : public CTKMarkupRun {
+ public:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* p, CTKMarkupObject* o, CTKMarkupObject* n) override {
+    if (p == CTKMarkupTextElement::m_pFontSizeProperty) sizes.push_back(MarkupIntValue(n, -1));
+    CTKMarkupRun::OnPropertyChanged(p, o, n);
+  }
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty*) const override { return false; }  // it listens
+  std::vector<int> sizes;
+};
+
+int g_nCallbackCalls = 0;
+CTKMarkupObject* g_pCallbackValue = nullptr;
+void CountChange(CTKMarkupObject*, PropertyChangedArgs* pArgs) {
+  g_nCallbackCalls++;
+  g_pCallbackValue = pArgs->pNewValue;
+}
+
+TEST_F(Registered, ElementsNotYetInATreeStillTellEveryListener) {
+  // An element being built skips change notifications no one would see;
+  // each case is a listener that must still hear the change.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
+  auto make = [&](CTKMarkupType* t) { return static_cast<CTKMarkupInputElement*>(ctx->CreateObject(t)); };
+
+  // A property's own change callback.
+  static CTKMarkupDependencyProperty* watched = CTKMarkupDependencyProperty::RegisterProperty(
+      u"WatchedWhileBuilt", CTKMarkupInt::GetMarkupClass(), CTKMarkupBorder::GetMarkupClass(),
+      new CTKMarkupPropertyMetadata(nullptr, &CountChange, MPF_AFFECTSMEASURE));
+  CTKMarkupInputElement* border = make(CTKMarkupBorder::GetMarkupClass());
+  CTKMarkupInt* v = new CTKMarkupInt(3);
+  g_nCallbackCalls = 0;
+  border->SetValue(watched, v);
+  EXPECT_EQ(g_nCallbackCalls, 1);
+  EXPECT_EQ(g_pCallbackValue, v);
+  border->Release();
+
+  // A handler added to a check box before it is checked hears it checked
+  // (the property's callback raises the event).
+  struct CCounter : CTKMarkupDelegate {
+    void Execute(CTKMarkupObject*, CTKMarkupRoutedEventArgs*) override { calls++; }
+    int calls = 0;
+  };
+  CTKMarkupInputElement* box = make(CTKMarkupCheckBox::GetMarkupClass());
+  CCounter* checked = new CCounter();
+  checked->AddRef();
+  box->AddHandler(CTKMarkupToggleButton::m_pCheckedEvent, checked);
+  box->SetValue(CTKMarkupToggleButton::m_pIsCheckedProperty, CTKMarkupEnum::CreateEnum(1));
+  EXPECT_EQ(checked->calls, 1);
+  box->Release();
+  checked->Release();
+
+  // A text block's text makes its run.
+  auto* tb = static_cast<CTKMarkupTextBlock*>(make(CTKMarkupTextBlock::GetMarkupClass()));
+  tb->SetValue(CTKMarkupTextBlock::m_pTextProperty, Str(u"hello"));
+  ASSERT_EQ(tb->GetInlines()->GetCount(), 1);
+  auto* run = static_cast<CTKMarkupRun*>(tb->GetInlines()->GetItem(0));
+  EXPECT_EQ(Narrow(static_cast<CTKMarkupString*>(run->GetValue(CTKMarkupRun::m_pTextProperty))->GetBuffer()), "hello");
+  tb->Release();
+
+  // A run that listens hears an inherited value set on a text block that is
+  // itself in no tree yet.
+  tb = static_cast<CTKMarkupTextBlock*>(make(CTKMarkupTextBlock::GetMarkupClass()));
+  CRunRecorder* listener = new CRunRecorder();
+  tb->GetInlines()->Add(listener);
+  tb->SetValue(CTKMarkupTextElement::m_pFontSizeProperty, new CTKMarkupInt(17));
+  ASSERT_EQ(listener->sizes.size(), 1u);
+  EXPECT_EQ(listener->sizes[0], 17);
+  tb->Release();
+
+  // A style's trigger switches on a value set before the element is placed.
+  CTKMarkupInputElement* page = ctx->Parse(
+      u"<Page><Page.Resources><Style x:Key='s' TargetType='Border'>"
+      u"<Style.Triggers><Trigger Property='IsMouseOver' Value='True'><Trigger.Setters>"
+      u"<Setter Property='Width' Value='44'/></Trigger.Setters></Trigger></Style.Triggers>"
+      u"</Style></Page.Resources></Page>");
+  ASSERT_NE(page, nullptr);
+  auto* resources =
+      static_cast<CTKMarkupResourceDictionary*>(page->GetValue(CTKMarkupInputElement::m_pResourcesProperty));
+  CTKMarkupString* key = Str(u"s");
+  CTKMarkupObject* style = resources->Lookup(key);
+  key->Release();
+  ASSERT_NE(style, nullptr);
+  border = make(CTKMarkupBorder::GetMarkupClass());
+  style->AddRef();
+  border->SetValue(CTKMarkupInputElement::m_pStyleProperty, style);
+  CTKMarkupInputElement::ApplyStyles(border);
+  border->SetValue(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(TRUE));
+  EXPECT_EQ(MarkupIntValue(border->GetValue(CTKMarkupFrameworkElement::m_pWidthProperty), -1), 44);
+  border->Release();
+  page->Release();
+  MarkupReleaseContext(ctx);
+}
+
+TEST_F(Registered, OnlyElementsNeverLaidOutSkipInvalidation) {
+  // A windowed context: a change of an element that was never measured asks
+  // for no repaint; once measured, in a tree or not, every change does.
+  CInvalidationCounter host;
+  CTKMarkupHostServices* saved = MarkupGetHostServices();
+  MarkupSetHostServices(&host);
+  CTKMarkupContext* ctx = MarkupCreateContext(reinterpret_cast<HWND>(0x5150));
+  auto* border = static_cast<CTKMarkupBorder*>(ctx->CreateObject(CTKMarkupBorder::GetMarkupClass()));
+  auto* brush = static_cast<CTKMarkupSolidColorBrush*>(ctx->CreateObject(CTKMarkupSolidColorBrush::GetMarkupClass()));
+  border->SetValue(CTKMarkupBorder::m_pBackgroundProperty, brush);
+  border->SetValue(CTKMarkupFrameworkElement::m_pWidthProperty, new CTKMarkupInt(30));
+  EXPECT_EQ(host.invalidations, 0);
+
+  MarkupMeasureElement(border, 100, 100);
+  border->Arrange(RECT{0, 0, 30, 10});
+  int before = host.invalidations;
+  brush->AddRef();
+  border->SetValue(CTKMarkupBorder::m_pBackgroundProperty, brush);
+  EXPECT_GT(host.invalidations, before);
+  // A measured element re-measures on a change: the new width shows at once.
+  border->SetValue(CTKMarkupFrameworkElement::m_pWidthProperty, new CTKMarkupInt(50));
+  EXPECT_EQ(border->GetDesiredSize().cx, 50);
+  border->Release();
+  MarkupReleaseContext(ctx);
+  MarkupSetHostServices(saved);
+}
+
+TEST_F(Registered, ElementBuiltApartLaysOutAsOneBuiltInPlace) {
+  // The same border made by the builder inside its parent, and made apart
+  // (its values set while it is in no tree, after a caller sized it on its
+  // own) and then given to the parent: both take the same place.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
+  struct Placement {
+    SIZE desired;
+    POINT offset;
+    SIZE render;
+  };
+  auto place = [](CTKMarkupInputElement* root, CTKMarkupUIElement* child) {
+    SIZE d = MarkupMeasureElement(root, 200, 200);
+    static_cast<CTKMarkupUIElement*>(root)->Arrange(RECT{0, 0, d.cx, d.cy});
+    return Placement{child->GetDesiredSize(), child->GetVisualOffset(), child->GetRenderSize()};
+  };
+
+  CTKMarkupInputElement* inPlace =
+      ctx->Parse(u"<Border><Border Width='30' Height='10' Margin='1,2,3,4' HorizontalAlignment='Right'/></Border>");
+  ASSERT_NE(inPlace, nullptr);
+  Placement expected = place(inPlace, static_cast<CTKMarkupBorder*>(inPlace)->GetChild());
+
+  CTKMarkupInputElement* later = ctx->Parse(u"<Border/>");
+  ASSERT_NE(later, nullptr);
+  auto* apart = static_cast<CTKMarkupFrameworkElement*>(ctx->CreateObject(CTKMarkupBorder::GetMarkupClass()));
+  MarkupMeasureElement(apart, 200, 200);
+  apart->SetValue(CTKMarkupFrameworkElement::m_pWidthProperty, new CTKMarkupInt(30));
+  apart->SetValue(CTKMarkupFrameworkElement::m_pHeightProperty, new CTKMarkupInt(10));
+  apart->SetValue(CTKMarkupFrameworkElement::m_pMarginProperty, new CTKMarkupThickness(1, 2, 3, 4));
+  apart->SetValue(CTKMarkupFrameworkElement::m_pHorizontalAlignmentProperty, new CTKMarkupEnum(2));
+  static_cast<CTKMarkupBorder*>(later)->SetChild(apart);
+  Placement got = place(later, apart);
+
+  EXPECT_EQ(got.desired.cx, expected.desired.cx);
+  EXPECT_EQ(got.desired.cy, expected.desired.cy);
+  EXPECT_EQ(got.offset.x, expected.offset.x);
+  EXPECT_EQ(got.offset.y, expected.offset.y);
+  EXPECT_EQ(got.render.cx, expected.render.cx);
+  EXPECT_EQ(got.render.cy, expected.render.cy);
+  inPlace->Release();
+  later->Release();
+  MarkupReleaseContext(ctx);
 }
 
 }  // namespace

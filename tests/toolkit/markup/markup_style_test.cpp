@@ -258,6 +258,7 @@ class CRecorder : public CTKMarkupFrameworkElement {
     if (p == CTKMarkupTextElement::m_pForegroundProperty) changes.push_back({o, n});
     CTKMarkupFrameworkElement::OnPropertyChanged(p, o, n);
   }
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty*) const override { return false; }  // it listens
   std::vector<std::pair<CTKMarkupObject*, CTKMarkupObject*>> changes;
 };
 
