@@ -3,6 +3,7 @@
 #include <cmath>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "app/data/datastore.h"
@@ -43,19 +44,34 @@ class JoinedRows {
     time = COleDateTime(value);
     return time.GetStatus() == COleDateTime::valid;
   }
-  // "work name.title", the task id and its type.
+  // "work name.title", the task id and its type. The stored name is looked
+  // up by a view of the field's own text, and the label is built in one
+  // allocation, so a row costs no copies beyond its label.
   CString TaskText() {
-    const CString stored = FieldText(fields_[0]->GetValue());
+    const _variant_t stored = fields_[0]->GetValue();
     const COleDateTime start(fields_[1]->GetValue());
-    StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
-                       static_cast<DATE>(start)};
-    auto known = names_.find(key);
-    if (known == names_.end()) {
-      CString name = WorkNameFromStored(stored, start);
-      name += u'.';
-      known = names_.emplace(std::move(key), std::move(name)).first;
+    CString converted;  // a stored name that is not text, as text
+    std::u16string_view storedText = TextOf(stored);
+    if (!IsText(stored)) {
+      converted = FieldText(stored);
+      storedText = std::u16string_view(converted.GetString(), static_cast<std::size_t>(converted.GetLength()));
     }
-    return known->second + FieldText(fields_[2]->GetValue());
+    auto known = names_.find(StoredNameView{storedText, static_cast<DATE>(start)});
+    if (known == names_.end()) {
+      CString name = WorkNameFromStored(CString(storedText), start);
+      name += u'.';
+      known =
+          names_.emplace(StoredWorkName{std::u16string(storedText), static_cast<DATE>(start)}, std::move(name)).first;
+    }
+    const _variant_t title = fields_[2]->GetValue();
+    if (!IsText(title)) return known->second + FieldText(title);
+    const std::u16string_view titleText = TextOf(title);
+    CString text;
+    const CString& name = known->second;
+    text.Preallocate(name.GetLength() + static_cast<int>(titleText.size()));
+    text.Append(name);
+    text.Append(titleText.data(), static_cast<int>(titleText.size()));
+    return text;
   }
   int Taid() { return static_cast<long>(fields_[4]->GetValue()); }
   int TaskType() {
@@ -66,7 +82,36 @@ class JoinedRows {
  private:
   _RecordsetPtr rs_;
   FieldPtr fields_[6];
-  std::unordered_map<StoredWorkName, CString, StoredWorkNameHash> names_;  // each with its "." after it
+  // A stored name seen through the field's text, for lookups without a copy.
+  struct StoredNameView {
+    std::u16string_view stored;
+    DATE start;
+  };
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(const StoredWorkName& k) const { return StoredWorkNameHash{}(k); }
+    std::size_t operator()(const StoredNameView& k) const {
+      return std::hash<std::u16string_view>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
+    }
+  };
+  struct NameEqual {
+    using is_transparent = void;
+    bool operator()(const StoredWorkName& a, const StoredWorkName& b) const { return a == b; }
+    bool operator()(const StoredNameView& a, const StoredWorkName& b) const {
+      return a.start == b.start && a.stored == b.stored;
+    }
+    bool operator()(const StoredWorkName& a, const StoredNameView& b) const { return (*this)(b, a); }
+  };
+  static bool IsText(const _variant_t& value) {
+    return value.vt == VT_BSTR || value.vt == VT_NULL || value.vt == VT_EMPTY;
+  }
+  // A text field's characters (none for null).
+  static std::u16string_view TextOf(const _variant_t& value) {
+    if (value.vt != VT_BSTR || !value.bstrVal) return {};
+    return std::u16string_view(value.bstrVal, SysStringLen(value.bstrVal));
+  }
+
+  std::unordered_map<StoredWorkName, CString, NameHash, NameEqual> names_;  // each with its "." after it
 };
 
 }  // namespace
