@@ -9,6 +9,7 @@
 #include "app/data/datastore.h"
 #include "app/views/storedname.h"
 #include "platform/base/oledatetime.h"
+#include "platform/base/systime.h"
 
 const char16_t* const g_dayNames[7] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
                                        u"Thursday", u"Friday", u"Saturday"};
@@ -174,15 +175,19 @@ int CDateTree::Fill(Variant variant) {
     dayNumber = date.GetDay();
   };
   // Makes the items a date needs below those it belongs to.
+  // The date's fields are worked out once, not once per field asked for.
   auto placeDate = [&](const COleDateTime& date, bool withDay) {
-    if (!year || date.GetYear() != yearNumber) {
+    pv::DateFields fields{};
+    if (date.GetStatus() != COleDateTime::valid || !pv::DateToFields(static_cast<DATE>(date), &fields))
+      fields.year = fields.month = fields.day = AFX_OLE_DATETIME_ERROR;
+    if (!year || fields.year != yearNumber) {
       makeYear(date);
       makeMonth(date);
       if (withDay) makeDay(date);
-    } else if (!month || date.GetMonth() != monthNumber) {
+    } else if (!month || fields.month != monthNumber) {
       makeMonth(date);
       if (withDay) makeDay(date);
-    } else if (withDay && (!day || date.GetDay() != dayNumber)) {
+    } else if (withDay && (!day || fields.day != dayNumber)) {
       makeDay(date);
     }
   };
