@@ -1,13 +1,10 @@
 #include "app/views/datetree.h"
 
 #include <cmath>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "app/data/datastore.h"
-#include "app/views/storedname.h"
 #include "platform/base/oledatetime.h"
 #include "platform/base/systime.h"
 
@@ -29,7 +26,7 @@ bool IsWeekend(const COleDateTime& date) {
 }
 
 // The joined query's rows, read one at a time; each work's stored name is
-// deciphered once.
+// deciphered once per process.
 class JoinedRows {
  public:
   explicit JoinedRows(const _RecordsetPtr& rs) : rs_(rs) {
@@ -45,9 +42,9 @@ class JoinedRows {
     time = COleDateTime(value);
     return time.GetStatus() == COleDateTime::valid;
   }
-  // "work name.title", the task id and its type. The stored name is looked
-  // up by a view of the field's own text, and the label is built in one
-  // allocation, so a row costs no copies beyond its label.
+  // "work name.title", the task id and its type. The work's name comes from
+  // the names deciphered once per process, looked up by a view of the
+  // field's text, and the label is built in one allocation.
   CString TaskText() {
     const _variant_t stored = fields_[0]->GetValue();
     const COleDateTime start(fields_[1]->GetValue());
@@ -57,20 +54,18 @@ class JoinedRows {
       converted = FieldText(stored);
       storedText = std::u16string_view(converted.GetString(), static_cast<std::size_t>(converted.GetLength()));
     }
-    auto known = names_.find(StoredNameView{storedText, static_cast<DATE>(start)});
-    if (known == names_.end()) {
-      CString name = WorkNameFromStored(CString(storedText), start);
-      name += u'.';
-      known =
-          names_.emplace(StoredWorkName{std::u16string(storedText), static_cast<DATE>(start)}, std::move(name)).first;
-    }
     const _variant_t title = fields_[2]->GetValue();
-    if (!IsText(title)) return known->second + FieldText(title);
-    const std::u16string_view titleText = TextOf(title);
+    CString titleConverted;
+    std::u16string_view titleText = TextOf(title);
+    if (!IsText(title)) {
+      titleConverted = FieldText(title);
+      titleText = std::u16string_view(titleConverted.GetString(), static_cast<std::size_t>(titleConverted.GetLength()));
+    }
     CString text;
-    const CString& name = known->second;
-    text.Preallocate(name.GetLength() + static_cast<int>(titleText.size()));
-    text.Append(name);
+    // A stored name has four characters for each of the name's, or more.
+    text.Preallocate(static_cast<int>(storedText.size() / 4 + 1 + titleText.size()));
+    AppendWorkNameFromStored(text, storedText, start);
+    text.AppendChar(u'.');
     text.Append(titleText.data(), static_cast<int>(titleText.size()));
     return text;
   }
@@ -83,26 +78,6 @@ class JoinedRows {
  private:
   _RecordsetPtr rs_;
   FieldPtr fields_[6];
-  // A stored name seen through the field's text, for lookups without a copy.
-  struct StoredNameView {
-    std::u16string_view stored;
-    DATE start;
-  };
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(const StoredWorkName& k) const { return StoredWorkNameHash{}(k); }
-    std::size_t operator()(const StoredNameView& k) const {
-      return std::hash<std::u16string_view>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
-    }
-  };
-  struct NameEqual {
-    using is_transparent = void;
-    bool operator()(const StoredWorkName& a, const StoredWorkName& b) const { return a == b; }
-    bool operator()(const StoredNameView& a, const StoredWorkName& b) const {
-      return a.start == b.start && a.stored == b.stored;
-    }
-    bool operator()(const StoredWorkName& a, const StoredNameView& b) const { return (*this)(b, a); }
-  };
   static bool IsText(const _variant_t& value) {
     return value.vt == VT_BSTR || value.vt == VT_NULL || value.vt == VT_EMPTY;
   }
@@ -111,8 +86,6 @@ class JoinedRows {
     if (value.vt != VT_BSTR || !value.bstrVal) return {};
     return std::u16string_view(value.bstrVal, SysStringLen(value.bstrVal));
   }
-
-  std::unordered_map<StoredWorkName, CString, NameHash, NameEqual> names_;  // each with its "." after it
 };
 
 }  // namespace
