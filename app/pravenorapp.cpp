@@ -101,6 +101,13 @@ void CPravenorApp::OnNewCompletedTask() { OpenTaskForm(u"Completed", false); }
 
 void CPravenorApp::OnNewScheduledTask() { OpenTaskForm(u"Scheduled", true); }
 
+void CPravenorApp::OpenExistingTaskForm(bool scheduled) {
+  m_openExistingTask = true;
+  if (scheduled) OnNewScheduledTask();
+  else OnNewCompletedTask();
+  m_openExistingTask = false;
+}
+
 void CPravenorApp::OnOpenCount() { OpenDocumentNamed(u"Count"); }
 
 void CPravenorApp::OpenEnquiryView() { OpenDocumentNamed(u"Enquiry"); }

@@ -4,24 +4,32 @@
 #pragma once
 
 #include "app/data/datastore.h"
+#include "app/mainframe/reminderlistowner.h"
 #include "app/reminders/remind.h"
+#include "app/views/formsapp.h"
 #include "platform/base/collections.h"
 #include "platform/base/oledatetime.h"
 #include "platform/framework/afxdoc.h"
 
-class CPravenorApp : public CWinApp {
+class CPravenorApp : public CWinApp, public CFormsApp, public CReminderListOwner {
  public:
   CPravenorApp();
   ~CPravenorApp() override;
 
   BOOL InitInstance() override;
 
+  // What the views and the main frame ask of the application (CFormsApp,
+  // CReminderListOwner).
+  CDataStore& DataStore() override { return m_dataStore; }
+  void MarkRemindersChanged() override { m_bRemindersChanged = true; }
+  // The Completed or Scheduled command with m_openExistingTask set.
+  void OpenExistingTaskForm(bool scheduled) override;
+
   // The reminder-rebuild flag (below) by the name the task forms use.
   bool& m_bRemindersChanged = m_remindDirty;
 
-  // Commands (also called directly by the main frame, the trees and the
-  // enquiry view, which set m_openExistingTask around the call when they
-  // open an existing task).
+  // Commands (the Completed and Scheduled ones also through
+  // OpenExistingTaskForm, which sets m_openExistingTask around the call).
   void OnAppAbout();
   void OnNewCompletedTask();
   void OnNewScheduledTask();
@@ -39,7 +47,10 @@ class CPravenorApp : public CWinApp {
   // Runs the expiry scan, then appends the occurrences due from `now` to
   // the end of its day to m_remindList and sorts the list by time. Callers
   // empty the list first and keep m_remindListDate and m_remindDirty.
-  void BuildTodayReminders(const COleDateTime& now);
+  void BuildTodayReminders(const COleDateTime& now) override;
+  CArray<RemindSTR>& RemindList() override { return m_remindList; }
+  COleDateTime& RemindListDate() override { return m_remindListDate; }
+  bool& RemindDirty() override { return m_remindDirty; }
   // Today's reminder occurrences, sorted by time.
   CArray<RemindSTR> m_remindList;
   // The moment the list was built for at start-up or at the last change of

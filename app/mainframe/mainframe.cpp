@@ -5,8 +5,9 @@
 #include "app/data/datastore.h"
 #include "app/mainframe/messageids.h"
 #include "app/mainframe/servicemessenger.h"
-#include "app/pravenorapp.h"
 #include "app/resource.h"
+#include "app/views/forms.h"
+#include "app/views/formsapp.h"
 #include "app/views/planthings.h"
 #include "app/views/pravenorview.h"
 #include "platform/framework/afxapp.h"
@@ -29,25 +30,10 @@ END_MESSAGE_MAP()
 
 namespace {
 
-// Calls `f` with every open view of the application.
-template <class F>
-void ForEachView(F&& f) {
-  CWinApp* app = AfxGetApp();
-  if (!app) return;
-  POSITION t = app->GetFirstDocTemplatePosition();
-  while (t) {
-    CDocTemplate* docTemplate = app->GetNextDocTemplate(t);
-    for (POSITION d = docTemplate->GetFirstDocPosition(); d;) {
-      CDocument* doc = docTemplate->GetNextDoc(d);
-      for (POSITION v = doc->GetFirstViewPosition(); v;) f(doc->GetNextView(v));
-    }
-  }
-}
-
 // Every open task form looks its task's items up again (after a refill or
 // a change of the active tree).
 void RelocateTaskForms() {
-  ForEachView([](CView* view) {
+  ForEachOpenView([](CView* view) {
     if (auto* form = dynamic_cast<CPravenorView*>(view); form && form->TaskExists()) {
       form->LocateTaskInWorkTree(form->m_nWorkId, form->GetTaskId());
       form->LocateTaskInDateTree(form->GetTaskId());
@@ -61,21 +47,8 @@ void RelocateTaskForms() {
 
 }  // namespace
 
-BOOL ActivateOpenTaskView(int taskId) {
-  CView* found = nullptr;
-  ForEachView([&](CView* view) {
-    if (auto* form = dynamic_cast<CPravenorView*>(view); form && form->TaskExists() && form->GetTaskId() == taskId)
-      found = view;
-    if (auto* plan = dynamic_cast<CPlanThingsView*>(view); plan && plan->m_bTaskExists && plan->m_nTaskId == taskId)
-      found = view;
-  });
-  if (!found) return FALSE;
-  if (auto* child = dynamic_cast<CMDIChildWnd*>(found->GetParentFrame())) child->MDIActivate();
-  return TRUE;
-}
-
 void CMainFrame::OnSaveAll() {
-  ForEachView([](CView* view) {
+  ForEachOpenView([](CView* view) {
     if (auto* form = dynamic_cast<CPravenorView*>(view)) form->OnSaveTask();
     if (auto* plan = dynamic_cast<CPlanThingsView*>(view)) plan->OnSaveTask();
   });
@@ -264,14 +237,11 @@ void CMainFrame::SetCurrentWorkOfTask(int taid) {
 }
 
 void CMainFrame::OpenTaskOfItem(LPARAM itemData) {
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
+  CFormsApp* app = FormsApp();
   if (!app || itemData == 0) return;
   if (ActivateOpenTaskView(static_cast<int>(itemData < 0 ? -itemData : itemData))) return;  // one form per task
   m_bOpeningTask = 1;
-  app->m_openExistingTask = true;
-  if (itemData < 0) app->OnNewScheduledTask();
-  else app->OnNewCompletedTask();
-  app->m_openExistingTask = false;
+  app->OpenExistingTaskForm(itemData < 0);
   m_bOpeningTask = 0;
 }
 

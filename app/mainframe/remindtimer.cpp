@@ -8,8 +8,8 @@
 // nothing twice.
 #include "app/data/datastore.h"
 #include "app/mainframe/mainframe.h"
+#include "app/mainframe/reminderlistowner.h"
 #include "app/reminders/remind.h"
-#include "app/pravenorapp.h"
 #include "platform/shell/mmsystem.h"
 #include "platform/system/files.h"
 
@@ -42,33 +42,33 @@ void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
 }
 
 void CMainFrame::OnReminderTick(const COleDateTime& now) {
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
+  CReminderListOwner* app = ReminderListOwner();
   if (!app || now.GetStatus() != COleDateTime::valid) return;
   m_popupWnd.UpdateStyleMetrics();
 
   // Occurrences from `from` on have not had their tick yet.
-  COleDateTime from = m_remindTicked ? m_remindFiredThrough + COleDateTimeSpan(0, 0, 0, 1) : app->m_remindListDate;
+  COleDateTime from = m_remindTicked ? m_remindFiredThrough + COleDateTimeSpan(0, 0, 0, 1) : app->RemindListDate();
   if (from.GetStatus() != COleDateTime::valid || from > now) from = now;  // the clock went back
   const COleDateTime through = LastSecondOfMinute(now);
 
   auto fireDue = [&] {
-    for (INT_PTR i = 0; i < app->m_remindList.GetSize(); ++i) {
-      RemindSTR& r = app->m_remindList[i];
+    for (INT_PTR i = 0; i < app->RemindList().GetSize(); ++i) {
+      RemindSTR& r = app->RemindList()[i];
       if (r.occurrence >= from && r.occurrence <= through) FireReminder(r);
     }
   };
 
-  const bool newDay = !SameDate(now, app->m_remindListDate);
-  if (newDay || app->m_remindDirty) {
+  const bool newDay = !SameDate(now, app->RemindListDate());
+  if (newDay || app->RemindDirty()) {
     // What is due of the old day first; the new list starts at the window
     // (at midnight when the window began on an earlier day).
     if (newDay) fireDue();
     COleDateTime buildFrom = from;
     if (!SameDate(buildFrom, now)) buildFrom = COleDateTime(now.GetYear(), now.GetMonth(), now.GetDay(), 0, 0, 0);
-    app->m_remindList.SetSize(0);
+    app->RemindList().SetSize(0);
     app->BuildTodayReminders(buildFrom);
-    app->m_remindDirty = false;
-    if (newDay) app->m_remindListDate = now;
+    app->RemindDirty() = false;
+    if (newDay) app->RemindListDate() = now;
     from = buildFrom;
   }
   fireDue();
@@ -76,13 +76,13 @@ void CMainFrame::OnReminderTick(const COleDateTime& now) {
   // Withdrawal: the first occurrence after the current minute, when it lies
   // in the current hour at least five minutes ahead, is un-flagged and was
   // submitted as a scheduled message, has that message cancelled.
-  for (INT_PTR i = 0; i < app->m_remindList.GetSize(); ++i) {
-    RemindSTR& r = app->m_remindList[i];
+  for (INT_PTR i = 0; i < app->RemindList().GetSize(); ++i) {
+    RemindSTR& r = app->RemindList()[i];
     if (!(r.occurrence > through)) continue;
     if (SameHour(r.occurrence, now) && (r.occurrence - now).GetTotalMinutes() >= 5 && !r.message && r.submitted &&
         m_reminderMessenger) {
       CString reply = m_reminderMessenger->CancelTextMessage(m_userName, m_userPwd, r.rid);
-      if (reply == u"0" && app->m_dataStore.ExecuteUpdate(u"update remind set submitted=0 where rid=?",
+      if (reply == u"0" && app->DataStore().ExecuteUpdate(u"update remind set submitted=0 where rid=?",
                                                           {_variant_t(static_cast<long>(r.rid))}))
         r.submitted = false;
     }

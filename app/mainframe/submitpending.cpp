@@ -7,7 +7,7 @@
 #include "app/mainframe/mainframe.h"
 #include "app/reminders/remindcalendar.h"
 #include "app/mainframe/remindmessenger.h"
-#include "app/pravenorapp.h"
+#include "app/views/formsapp.h"
 #include "platform/system/msgbox.h"
 #include "toolkit/common/registrymanager.h"
 
@@ -136,10 +136,10 @@ void CMainFrame::SubmitPendingMessages(const COleDateTime& from, const COleDateT
   settings.m_userPwd = m_userPwd;
   settings.m_phoneNo = m_phoneNo;
   settings.m_houZhui = m_houZhui;
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
+  CFormsApp* app = FormsApp();
   if (!app) return;
   CHttpUrl client;
-  ::SubmitPendingMessages(app->m_dataStore, client, settings, from, to);
+  ::SubmitPendingMessages(app->DataStore(), client, settings, from, to);
 }
 
 void CMainFrame::SubmitPendingMessagesAtExit() {

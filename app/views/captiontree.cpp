@@ -5,10 +5,10 @@
 #include <unordered_map>
 
 #include "app/data/datastore.h"
+#include "app/views/formsapp.h"
 #include "app/views/storedname.h"
 #include "app/data/des.h"
 #include "app/data/schema.h"
-#include "app/pravenorapp.h"
 #include "platform/base/oledatetime.h"
 #include "platform/system/msgbox.h"
 
@@ -23,7 +23,7 @@ constexpr const char16_t* kWorkQueryPlaceholder = u"Enter Work Name";
 
 }  // namespace
 
-CDataStore& AppDataStore() { return static_cast<CPravenorApp*>(AfxGetApp())->m_dataStore; }
+CDataStore& AppDataStore() { return FormsApp()->DataStore(); }
 
 LPARAM TaskItemData(int taid, int tasktype) {
   if (tasktype == kTaskCompleted) return taid;

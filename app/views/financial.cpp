@@ -1,11 +1,11 @@
 #include "app/views/financial.h"
 
 #include "app/data/datastore.h"
-#include "app/mainframe/mainframe.h"
 #include "app/resource.h"
 #include "app/views/captiontree.h"
 #include "app/views/financialrecord.h"
 #include "app/views/forms.h"
+#include "app/views/framestate.h"
 #include "app/views/search.h"
 #include "app/views/treetasks.h"
 #include "toolkit/report/reportcolumn.h"
@@ -184,7 +184,7 @@ void CFinancialView::OnItemDblClk(NMHDR* pNMHDR, LRESULT* pResult) {
   auto* id = dynamic_cast<CTKReportRecordItemNumber*>(row->GetRecord()->GetItem(6));
   if (!id) return;
   const int taskId = static_cast<int>(id->GetValue());
-  auto* frame = static_cast<CMainFrame*>(AfxGetMainWnd());
+  CFrameState* frame = MainFrameState();
   if (!frame) return;
   frame->m_nRecordId = taskId;
   SelectTaskInDateTree(*frame, taskId);

@@ -3,6 +3,8 @@
 // (enquiry), financial.h (count).
 #pragma once
 
+#include <functional>
+
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxframe.h"
 
@@ -10,3 +12,8 @@
 // side at CW_USEDEFAULT, so that no size is computed from it.
 BOOL CreateChildFrame(CMDIChildWnd* frame, LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect,
                       CMDIFrameWnd* parent, CCreateContext* context);
+
+// Calls `visit` with every open view of the running application's documents.
+void ForEachOpenView(const std::function<void(CView*)>& visit);
+// Activates the open task form of the task; FALSE when none is open.
+BOOL ActivateOpenTaskView(int taskId);

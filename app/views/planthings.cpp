@@ -1,13 +1,13 @@
 #include "app/views/planthings.h"
 
 #include "app/data/des.h"
-#include "app/mainframe/mainframe.h"
-#include "app/pravenorapp.h"
 #include "app/resource.h"
 #include "app/views/attachments.h"
 #include "app/views/captiontree.h"
 #include "app/views/datepicking.h"
 #include "app/views/forms.h"
+#include "app/views/formsapp.h"
+#include "app/views/framestate.h"
 #include "app/views/planstore.h"
 #include "app/views/pravenorview.h"
 #include "app/views/remindrecord.h"
@@ -29,8 +29,6 @@ IMPLEMENT_DYNCREATE(CPlanThingsView, CFormView)
 namespace {
 
 constexpr COLORREF kScheduledColor = RGB(252, 2, 137);
-
-CPravenorApp& App() { return *static_cast<CPravenorApp*>(AfxGetApp()); }
 
 void Prompt(HWND owner, const CString& text) { ::MessageBoxW(owner, text, u"Prompt", MB_OK | MB_ICONEXCLAMATION); }
 
@@ -67,7 +65,7 @@ int ItemNumber(CTKReportRecord* record, int index) {
 
 }  // namespace
 
-void MarkRemindersChanged() { App().m_bRemindersChanged = true; }
+void MarkRemindersChanged() { FormsApp()->MarkRemindersChanged(); }
 
 BOOL CPlanThingsDoc::OnNewDocument() { return CDocument::OnNewDocument(); }
 
@@ -108,7 +106,7 @@ CPlanThingsView::~CPlanThingsView() {
     if (rs) CloseIfOpen(rs);
 }
 
-CMainFrame* CPlanThingsView::Frame() const { return static_cast<CMainFrame*>(AfxGetMainWnd()); }
+CFrameState* CPlanThingsView::Frame() const { return MainFrameState(); }
 
 void CPlanThingsView::DoDataExchange(CDataExchange* pDX) {
   CFormView::DoDataExchange(pDX);
@@ -133,7 +131,7 @@ void CPlanThingsView::OnInitialUpdate() {
   CFormView::OnInitialUpdate();
   if (CTKReportHeader* header = m_wndReminders.GetReportHeader()) header->SetAutoColumnSizing(FALSE);
   ResizeParentToFit(TRUE);
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   m_bOpenExistingTask = frame && frame->m_bOpeningTask;
   m_pAttachmentRecordset = _RecordsetPtr(u"ADODB.Recordset");
   m_pTaskRecordset = _RecordsetPtr(u"ADODB.Recordset");
@@ -149,7 +147,7 @@ void CPlanThingsView::OnInitialUpdate() {
 }
 
 void CPlanThingsView::LoadTask() {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   CDataStore& store = AppDataStore();
   m_nTaskId = frame->m_nRecordId;
   try {
@@ -237,7 +235,7 @@ void CPlanThingsView::OnTitleChange() {
   if (taid <= 0) return;
   m_nTaskId = taid;
   if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle);
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   if (frame) frame->m_strItemText = m_strWorkName;
   m_bTaskExists = TRUE;
   BindAttachments();
@@ -262,7 +260,7 @@ void CPlanThingsView::OnSaveTask() {
   if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle);
   if (!UpdateScheduledTask(AppDataStore(), m_nTaskId, m_strTitle, m_strPersonnel, m_strPlace, m_taskDate, m_strBrief))
     return;  // shown by the store; the trees keep their labels
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   if (frame && m_hWorkTreeItem && m_hDateTreeItem) {
     frame->m_wndWorkTree.SetItemText(m_hWorkTreeItem, m_strTitle);
     frame->m_wndDateTree.SetItemText(m_hDateTreeItem, m_strWorkName + u"." + m_strTitle);
@@ -276,7 +274,7 @@ void CPlanThingsView::OnDeleteTask() {
     // Today's reminder list may hold this task's reminders.
     MarkRemindersChanged();
   }
-  if (CMainFrame* frame = Frame()) {
+  if (CFrameState* frame = Frame()) {
     if (m_hWorkTreeItem) {
       if (frame->m_hWorkTreeItem == m_hWorkTreeItem) frame->m_hWorkTreeItem = nullptr;
       frame->m_wndWorkTree.DeleteItem(m_hWorkTreeItem);
@@ -287,7 +285,7 @@ void CPlanThingsView::OnDeleteTask() {
     }
     m_hWorkTreeItem = m_hDateTreeItem = nullptr;
     BYTE* flags = frame->ActiveTreeFlags();
-    flags[CMainFrame::kDeleteTask] = 0;
+    flags[CFrameState::kDeleteTask] = 0;
   }
   if (CFrameWnd* parent = GetParentFrame()) parent->SendMessage(WM_CLOSE);
 }
@@ -429,11 +427,11 @@ void CPlanThingsView::OnUpdateAddReminder(CCmdUI* pCmdUI) { pCmdUI->Enable(m_bRe
 void CPlanThingsView::OnUpdateReminderCommands(CCmdUI* pCmdUI) { pCmdUI->Enable(GridHasFocus(m_wndReminders)); }
 
 BOOL CPlanThingsView::LocateTaskInWorkTree(int workId, int taskId) {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   return frame && ::LocateTaskInWorkTree(*frame, workId, -static_cast<LPARAM>(taskId), m_hWorkTreeItem);
 }
 
 BOOL CPlanThingsView::LocateTaskInDateTree(int taskId) {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   return frame && ::LocateTaskInDateTree(*frame, -static_cast<LPARAM>(taskId), m_hDateTreeItem);
 }

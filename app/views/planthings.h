@@ -9,7 +9,7 @@
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxframe.h"
 
-class CMainFrame;
+class CFrameState;
 
 class CPlanThingsDoc : public CDocument {
   DECLARE_DYNCREATE(CPlanThingsDoc)
@@ -86,7 +86,7 @@ class CPlanThingsView : public CFormView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  CMainFrame* Frame() const;
+  CFrameState* Frame() const;
   bool m_bFilling = false;  // the controls are being filled from the members
   void LoadTask();
   // Binds the attachment grid to the task's FILES rows.

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "app/data/datastore.h"
-#include "app/mainframe/mainframe.h"
 #include "app/resource.h"
 #include "app/views/attachments.h"
 #include "app/views/captiontree.h"
 #include "app/views/datetree.h"
 #include "app/views/forms.h"
+#include "app/views/framestate.h"
 #include "app/views/treetasks.h"
 #include "platform/framework/afxdlg.h"
 #include "platform/system/files.h"
@@ -130,7 +130,7 @@ CPravenorView::~CPravenorView() {
     if (*rs) CloseIfOpen(*rs);
 }
 
-CMainFrame* CPravenorView::Frame() const { return dynamic_cast<CMainFrame*>(AfxGetMainWnd()); }
+CFrameState* CPravenorView::Frame() const { return MainFrameState(); }
 
 void CPravenorView::DoDataExchange(CDataExchange* pDX) {
   CFormView::DoDataExchange(pDX);
@@ -153,7 +153,7 @@ void CPravenorView::DoDataExchange(CDataExchange* pDX) {
 void CPravenorView::OnInitialUpdate() {
   CFormView::OnInitialUpdate();
   ResizeParentToFit(TRUE);
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   m_bOpenExisting = frame && frame->m_bOpenExistingTask != 0;
   for (_RecordsetPtr* rs : {std::addressof(m_pAttachmentRecordset), std::addressof(m_pIncomeRecordset),
                             std::addressof(m_pTaskRecordset), std::addressof(m_pDetailRecordset)})
@@ -169,7 +169,7 @@ void CPravenorView::OnInitialUpdate() {
 }
 
 void CPravenorView::LoadTask() {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   m_nTaskId = frame->m_nCurrentId;
   m_nWorkId = frame->m_nWorkId;
   CDataStore& store = AppDataStore();
@@ -262,7 +262,7 @@ void CPravenorView::OnTitleChange() {
   BindIncome();
   m_incomeGrid.m_nTaskId = m_nTaskId;
   m_attachmentGrid.DragAcceptFiles(TRUE);
-  if (CMainFrame* frame = Frame()) {
+  if (CFrameState* frame = Frame()) {
     m_hWorkTreeItem = AddTaskToWorkTree(frame->m_wndWorkTree, m_nWorkId, m_nTaskId, 1, m_strTitle);
     m_hDateTreeItem = AddTaskToDateTree(frame->m_wndDateTree, m_taskDate, m_strWorkName, m_strTitle, m_nTaskId, 1);
   }
@@ -285,7 +285,7 @@ void CPravenorView::OnSaveTask() {
        CDataStore::Statement(u"update details set detail=? where taid=?",
                              {CDataStore::TextValue(m_strDetail), Long(m_nTaskId)})});
   if (!ok) return;  // the labels stay what the database holds
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   if (frame && m_hWorkTreeItem && m_hDateTreeItem) {
     frame->m_wndWorkTree.SetItemText(m_hWorkTreeItem, m_strTitle.GetString());
     frame->m_wndDateTree.SetItemText(m_hDateTreeItem, (m_strWorkName + u"." + m_strTitle).GetString());
@@ -293,12 +293,12 @@ void CPravenorView::OnSaveTask() {
 }
 
 void CPravenorView::RemoveTreeItems() {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   if (!frame) return;
   auto done = [](BYTE* flags) {
-    flags[CMainFrame::kDeleteTask] = 0;
-    flags[CMainFrame::kNewCompleted] = 1;
-    flags[CMainFrame::kNewScheduled] = 1;
+    flags[CFrameState::kDeleteTask] = 0;
+    flags[CFrameState::kNewCompleted] = 1;
+    flags[CFrameState::kNewScheduled] = 1;
   };
   if (m_hWorkTreeItem) {
     CTKTreeCtrl& tree = frame->m_wndWorkTree;
@@ -335,13 +335,13 @@ void CPravenorView::OnDeleteTask() {
 }
 
 BOOL CPravenorView::LocateTaskInWorkTree(int workId, int taskId) {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   if (!frame) return FALSE;
   return ::LocateTaskInWorkTree(*frame, workId, TaskItemData(taskId, 1), m_hWorkTreeItem);
 }
 
 BOOL CPravenorView::LocateTaskInDateTree(int taskId) {
-  CMainFrame* frame = Frame();
+  CFrameState* frame = Frame();
   if (!frame) return FALSE;
   return ::LocateTaskInDateTree(*frame, TaskItemData(taskId, 1), m_hDateTreeItem);
 }

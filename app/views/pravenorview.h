@@ -12,7 +12,7 @@
 #include "platform/controls/afxcmn.h"
 #include "platform/framework/afxdoc.h"
 
-class CMainFrame;
+class CFrameState;
 
 class CPravenorDoc : public CDocument {
   DECLARE_DYNCREATE(CPravenorDoc)
@@ -93,7 +93,7 @@ class CPravenorView : public CFormView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  CMainFrame* Frame() const;
+  CFrameState* Frame() const;
   // Writes the members to the controls; the title's change notice that
   // this raises is not an edit.
   void FillControls();

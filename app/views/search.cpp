@@ -1,11 +1,12 @@
 #include "app/views/search.h"
 
-#include "app/mainframe/mainframe.h"
-#include "app/pravenorapp.h"
+#include "app/data/datastore.h"
 #include "app/resource.h"
 #include "app/views/captiontree.h"
 #include "app/views/enquirysql.h"
 #include "app/views/forms.h"
+#include "app/views/formsapp.h"
+#include "app/views/framestate.h"
 #include "app/views/planthings.h"
 #include "app/views/treetasks.h"
 #include "platform/controls/afxcmn.h"
@@ -22,8 +23,6 @@ IMPLEMENT_DYNCREATE(CSearchFrame, CMDIChildWnd)
 IMPLEMENT_DYNCREATE(CSearchView, CFormView)
 
 namespace {
-
-CMainFrame* MainFrame() { return static_cast<CMainFrame*>(AfxGetMainWnd()); }
 
 // A bound cell's value as a 32-bit integer; false when it holds none.
 bool ItemInt(CTKReportRecord* record, int index, int& value) {
@@ -54,20 +53,17 @@ bool ItemInt(CTKReportRecord* record, int index, int& value) {
 }  // namespace
 
 void OpenTaskFormFor(int taskId, int tasktype) {
-  CMainFrame* frame = MainFrame();
-  auto* app = static_cast<CPravenorApp*>(AfxGetApp());
-  if (!frame || ActivateOpenTaskView(taskId)) return;
+  CFrameState* frame = MainFrameState();
+  CFormsApp* app = FormsApp();
+  if (!frame || !app || ActivateOpenTaskView(taskId)) return;
   if (tasktype != 1 && tasktype != 2) return;
   frame->m_bOpeningTask = 1;
-  app->m_openExistingTask = true;
-  if (tasktype == 2) app->OnNewScheduledTask();
-  else app->OnNewCompletedTask();
+  app->OpenExistingTaskForm(tasktype == 2);
   frame->m_bOpeningTask = 0;
-  app->m_openExistingTask = false;
 }
 
 BOOL MakeTaskWorkCurrent(int taskId) {
-  CMainFrame* frame = MainFrame();
+  CFrameState* frame = MainFrameState();
   if (!frame) return FALSE;
   _RecordsetPtr rs(u"ADODB.Recordset");
   if (!AppDataStore().OpenRecordset(
@@ -97,7 +93,7 @@ BOOL MakeTaskWorkCurrent(int taskId) {
 
 BOOL CSearchDoc::OnNewDocument() {
   if (!CDocument::OnNewDocument()) return FALSE;
-  if (CMainFrame* frame = MainFrame()) SetTitle(frame->m_strEnquiryKeyword);
+  if (CFrameState* frame = MainFrameState()) SetTitle(frame->m_strEnquiryKeyword);
   return TRUE;
 }
 
@@ -138,7 +134,7 @@ BOOL CSearchView::BuildEnquirySql(const CString& range, const CString& keyword) 
 
 void CSearchView::OnInitialUpdate() {
   CFormView::OnInitialUpdate();
-  CMainFrame* frame = MainFrame();
+  CFrameState* frame = MainFrameState();
   const CString range = frame ? frame->m_strEnquiryRange : CString();
   const CString keyword = frame ? frame->m_strEnquiryKeyword : CString();
   if (BuildEnquirySql(range, keyword)) {
@@ -163,7 +159,7 @@ void CSearchView::OnResultDblClk(NMHDR* pNMHDR, LRESULT* pResult) {
   ItemInt(record, 0, taskId);
   ItemInt(record, 1, workId);
   ItemInt(record, 2, tasktype);
-  CMainFrame* frame = MainFrame();
+  CFrameState* frame = MainFrameState();
   if (!frame) return;
   frame->m_nRecordId = taskId;
   SelectTaskInWorkTree(*frame, workId, taskId);
@@ -216,7 +212,7 @@ class CEnquiryInputDlg : public CDialog {
 }  // namespace
 
 bool AskEnquiry() {
-  CMainFrame* frame = MainFrame();
+  CFrameState* frame = MainFrameState();
   if (!frame) return false;
   CEnquiryInputDlg dialog;
   if (dialog.DoModal() != IDOK) return false;

@@ -3,9 +3,9 @@
 #include "app/data/datastore.h"
 #include "app/data/des.h"
 #include "app/data/schema.h"
-#include "app/mainframe/mainframe.h"
 #include "app/resource.h"
 #include "app/views/captiontree.h"
+#include "app/views/framestate.h"
 #include "platform/base/oledatetime.h"
 
 namespace {
@@ -93,7 +93,7 @@ void CThingName::OnOK() {
     EndDialog(IDCANCEL);
     return;
   }
-  auto* frame = static_cast<CMainFrame*>(AfxGetMainWnd());
+  CFrameState* frame = MainFrameState();
   for (const NameTid& work : m_works) {
     if (work.name == name) {  // exact, case-sensitive
       if (frame) {
@@ -121,7 +121,7 @@ bool CThingName::CreateWork(const CString& name) {
       {CDataStore::TextValue(cipher), _variant_t(static_cast<long>(worktype)), _variant_t(DATE(start), VT_DATE)});
   if (tid == 0) return false;
 
-  auto* frame = static_cast<CMainFrame*>(AfxGetMainWnd());
+  CFrameState* frame = MainFrameState();
   if (!frame) return true;
   CCaptionTree& tree = frame->m_wndWorkTree;
   if (!tree.m_hWnd) return true;

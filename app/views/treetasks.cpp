@@ -1,8 +1,8 @@
 #include "app/views/treetasks.h"
 
-#include "app/mainframe/mainframe.h"
 #include "app/views/captiontree.h"
 #include "app/views/datetree.h"
+#include "app/views/framestate.h"
 #include "platform/base/oledatetime.h"
 
 namespace {
@@ -102,21 +102,21 @@ HTREEITEM FindTaskInDateTree(const CDateTree& tree, LPARAM itemData) {
   return FindAtLevel(tree, tree.GetRootItem(), 1, 5, itemData, itemData);
 }
 
-BOOL LocateTaskInWorkTree(CMainFrame& frame, int workId, LPARAM itemData, HTREEITEM& formItem) {
+BOOL LocateTaskInWorkTree(CFrameState& frame, int workId, LPARAM itemData, HTREEITEM& formItem) {
   formItem = FindTaskInWorkTree(frame.m_wndWorkTree, workId, itemData);
   if (!formItem) return FALSE;
   frame.m_hWorkTreeItem = formItem;
   return TRUE;
 }
 
-BOOL LocateTaskInDateTree(CMainFrame& frame, LPARAM itemData, HTREEITEM& formItem) {
+BOOL LocateTaskInDateTree(CFrameState& frame, LPARAM itemData, HTREEITEM& formItem) {
   formItem = FindTaskInDateTree(frame.m_wndDateTree, itemData);
   if (!formItem) return FALSE;
   frame.m_hDateTreeItem = formItem;
   return TRUE;
 }
 
-BOOL SelectTaskInWorkTree(CMainFrame& frame, int workId, int taskId) {
+BOOL SelectTaskInWorkTree(CFrameState& frame, int workId, int taskId) {
   const CCaptionTree& tree = frame.m_wndWorkTree;
   const HTREEITEM root = tree.GetRootItem();
   for (HTREEITEM kind = root ? tree.GetChildItem(root) : nullptr; kind; kind = tree.GetNextSiblingItem(kind))
@@ -133,7 +133,7 @@ BOOL SelectTaskInWorkTree(CMainFrame& frame, int workId, int taskId) {
   return FALSE;
 }
 
-BOOL SelectTaskInDateTree(CMainFrame& frame, int taskId) {
+BOOL SelectTaskInDateTree(CFrameState& frame, int taskId) {
   // A scheduled task's item carries minus its id: both are looked for.
   const HTREEITEM item =
       FindAtLevel(frame.m_wndDateTree, frame.m_wndDateTree.GetRootItem(), 1, 5, taskId, -static_cast<LPARAM>(taskId));

@@ -8,7 +8,7 @@
 
 class CCaptionTree;
 class CDateTree;
-class CMainFrame;
+class CFrameState;
 class COleDateTime;
 
 // Appends the task to its work's item (the last item of the work id) when
@@ -31,11 +31,11 @@ HTREEITEM FindTaskInDateTree(const CDateTree& tree, LPARAM itemData);
 // A form's look-up of its task (item data +taid or -taid): the form's item
 // becomes the found item or null, and a found item also becomes the
 // frame's current item of that tree.
-BOOL LocateTaskInWorkTree(CMainFrame& frame, int workId, LPARAM itemData, HTREEITEM& formItem);
-BOOL LocateTaskInDateTree(CMainFrame& frame, LPARAM itemData, HTREEITEM& formItem);
+BOOL LocateTaskInWorkTree(CFrameState& frame, int workId, LPARAM itemData, HTREEITEM& formItem);
+BOOL LocateTaskInDateTree(CFrameState& frame, LPARAM itemData, HTREEITEM& formItem);
 
 // The enquiry and count forms: the task's item (of either type) becomes the
 // frame's current item of that tree; FALSE, and nothing changed, when the
 // tree does not show the task.
-BOOL SelectTaskInWorkTree(CMainFrame& frame, int workId, int taskId);
-BOOL SelectTaskInDateTree(CMainFrame& frame, int taskId);
+BOOL SelectTaskInWorkTree(CFrameState& frame, int workId, int taskId);
+BOOL SelectTaskInDateTree(CFrameState& frame, int taskId);

@@ -2,11 +2,15 @@
 // iteration (manual time):
 //  - TreeInsert100k: 10^5 TVM_INSERTITEM at TVI_LAST (1000 parents of 99
 //    children); counter "x_vector" = tree time / the same number of
-//    std::vector<std::u16string> push_backs.
+//    std::vector<std::u16string> push_backs; "bytes_per_item" = the heap the
+//    tree's items and labels take (mallinfo2), "vector_bytes_per_item" the
+//    same for the vector.
 //  - TreeRepaint10k: a full repaint of a 10^4-item fully expanded tree;
 //    counter "x_visible" = its time / repainting a tree that holds only the
 //    rows that fit (the goal is close to 1: paint cost follows visible rows).
 #include <benchmark/benchmark.h>
+
+#include <malloc.h>
 
 #include <chrono>
 #include <string>
@@ -59,23 +63,33 @@ void Fill(HWND t, int count, bool expand) {
       SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
 }
 
+double HeapBytes() { return static_cast<double>(mallinfo2().uordblks); }
+
 void TreeInsert100k(benchmark::State& state) {
-  double tree = 0, base = 0;
+  double tree = 0, base = 0, treeBytes = 0, vectorBytes = 0;
+  const int items = BenchSize(100000);
   for (auto _ : state) {
     HWND t = NewTree();
+    const double h0 = HeapBytes();
     auto a = Clock::now();
-    Fill(t, 100000, false);
+    Fill(t, items, false);
     auto b = Clock::now();
+    const double h1 = HeapBytes();
     std::vector<std::u16string> v;
-    for (int i = 0; i < 100000; ++i) v.emplace_back(i % 100 == 0 ? u"group item" : u"child item");
+    for (int i = 0; i < items; ++i) v.emplace_back(i % 100 == 0 ? u"group item" : u"child item");
     benchmark::DoNotOptimize(v.data());
     auto c = Clock::now();
+    const double h2 = HeapBytes();
     tree += Seconds(a, b);
     base += Seconds(b, c);
+    treeBytes = (h1 - h0) / items;
+    vectorBytes = (h2 - h1) / items;
     state.SetIterationTime(Seconds(a, b));
     DestroyWindow(t);
   }
   state.counters["x_vector"] = base > 0 ? tree / base : 0;
+  state.counters["bytes_per_item"] = treeBytes;
+  state.counters["vector_bytes_per_item"] = vectorBytes;
 }
 BENCHMARK(TreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
@@ -94,11 +108,13 @@ double ExpandAll(HWND t) {
 void TreeExpandAll100kVs10k(benchmark::State& state) {
   double large = 0, small = 0;
   for (auto _ : state) {
+    // Each side expands right after its own fill, so neither starts with
+    // its items warmer in the caches than the other's.
     HWND big = NewTree();
     Fill(big, BenchSize(100000), false);
+    const double l = ExpandAll(big);
     HWND little = NewTree();
     Fill(little, BenchSize(10000), false);
-    const double l = ExpandAll(big);
     const double m = ExpandAll(little);
     large += l;
     small += m;
@@ -107,6 +123,7 @@ void TreeExpandAll100kVs10k(benchmark::State& state) {
     DestroyWindow(little);
   }
   state.counters["x_10k"] = small > 0 ? large / small : 0;
+  state.counters["small_ms"] = small * 1e3 / static_cast<double>(state.iterations());
 }
 BENCHMARK(TreeExpandAll100kVs10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 

@@ -2,7 +2,12 @@
 // the same iteration (manual time):
 //  - TKTreeInsert100k: 10^5 items inserted at the end (1000 parents of 99
 //    children); "x_vector" = its time / as many std::vector push_backs,
-//    "x_native" = its time / the same inserts into the plain tree view.
+//    "x_native" = its time / the same inserts into the plain tree view;
+//    "bytes_per_item" = the heap the items and labels take (mallinfo2).
+//  - TKTreeColor100k: every child of a 10^5-item tree coloured with one of
+//    two colours (SetItemColor), as the program colours its task items;
+//    "x_insert" = its time / inserting the items, "style_bytes_per_item" =
+//    the heap the colours take per coloured item.
 //  - TKTreeRepaint10k: a full repaint of a fully expanded 10^4-item tree,
 //    the native tree into a buffer and the labels over it; "x_visible" = its
 //    time / repainting a tree that holds only the rows that fit (the goal is
@@ -11,6 +16,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/bench_once.h"
+
+#include <malloc.h>
 
 #include <chrono>
 #include <memory>
@@ -73,13 +80,17 @@ double Repaint(CWnd& wnd) {
   return Seconds(a, Clock::now());
 }
 
+double HeapBytes() { return static_cast<double>(mallinfo2().uordblks); }
+
 void TKTreeInsert100k(benchmark::State& state) {
-  double tree = 0, vector = 0, native = 0;
+  double tree = 0, vector = 0, native = 0, bytes = 0;
   for (auto _ : state) {
     auto toolkit = NewToolkitTree();
+    const double h0 = HeapBytes();
     auto a = Clock::now();
     Fill(*toolkit, 100000, false);
     auto b = Clock::now();
+    bytes = (HeapBytes() - h0) / 100000;
     std::vector<std::u16string> v;
     for (int i = 0; i < 100000; ++i) v.emplace_back(i % 100 == 0 ? u"group item" : u"child item");
     benchmark::DoNotOptimize(v.data());
@@ -97,6 +108,7 @@ void TKTreeInsert100k(benchmark::State& state) {
   }
   state.counters["x_vector"] = vector > 0 ? tree / vector : 0;
   state.counters["x_native"] = native > 0 ? tree / native : 0;
+  state.counters["bytes_per_item"] = bytes;
 }
 BENCHMARK(TKTreeInsert100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
@@ -113,11 +125,13 @@ double ExpandAll(CTreeCtrl& tree) {
 void TKTreeExpandAll100kVs10k(benchmark::State& state) {
   double large = 0, small = 0;
   for (auto _ : state) {
+    // Each side expands right after its own fill, so neither starts with
+    // its items warmer in the caches than the other's.
     auto big = NewToolkitTree();
     Fill(*big, BenchSize(100000), false);
+    const double l = ExpandAll(*big);
     auto little = NewToolkitTree();
     Fill(*little, BenchSize(10000), false);
-    const double l = ExpandAll(*big);
     const double m = ExpandAll(*little);
     large += l;
     small += m;
@@ -126,8 +140,36 @@ void TKTreeExpandAll100kVs10k(benchmark::State& state) {
     little->DestroyWindow();
   }
   state.counters["x_10k"] = small > 0 ? large / small : 0;
+  state.counters["small_ms"] = small * 1e3 / static_cast<double>(state.iterations());
 }
 BENCHMARK(TKTreeExpandAll100kVs10k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
+
+void TKTreeColor100k(benchmark::State& state) {
+  double color = 0, insert = 0, bytes = 0;
+  const int items = BenchSize(100000);
+  for (auto _ : state) {
+    auto tree = NewToolkitTree();
+    auto a = Clock::now();
+    Fill(*tree, items, false);
+    auto b = Clock::now();
+    std::vector<HTREEITEM> children;
+    for (HTREEITEM g = tree->GetRootItem(); g; g = tree->GetNextSiblingItem(g))
+      for (HTREEITEM c = tree->GetChildItem(g); c; c = tree->GetNextSiblingItem(c)) children.push_back(c);
+    const double h0 = HeapBytes();
+    auto c = Clock::now();
+    for (std::size_t i = 0; i < children.size(); ++i)
+      tree->SetItemColor(children[i], i % 3 ? RGB(3, 131, 251) : RGB(128, 128, 128));
+    auto d = Clock::now();
+    bytes = (HeapBytes() - h0) / static_cast<double>(children.size());
+    color += Seconds(c, d);
+    insert += Seconds(a, b);
+    state.SetIterationTime(Seconds(c, d));
+    tree->DestroyWindow();
+  }
+  state.counters["x_insert"] = insert > 0 ? color / insert : 0;
+  state.counters["style_bytes_per_item"] = bytes;
+}
+BENCHMARK(TKTreeColor100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 void TKTreeRepaint10k(benchmark::State& state) {
   pv::RegisterPlatformModules();  // as the program does at start

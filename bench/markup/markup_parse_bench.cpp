@@ -5,11 +5,14 @@
 //   BM_PugixmlParse      pugixml parsing the UTF-8 bytes (the baseline)
 //   BM_MarkupParse       our parser pulling every token of the UTF-16 text
 //   BM_MarkupParseBuild  parse and build the element tree through a context
-// and the fair pair, both sides in one iteration on the same document:
+// and the fair pairs, both sides in one iteration on the same document:
 //   BM_ParseBuildVsPugixml  our parse and build of the element tree beside
 //                           pugixml building its document tree from the
 //                           UTF-8 bytes; "x_pugixml" is the median of our
 //                           time / pugixml's (the goal: at most 10)
+//   BM_TokensVsPugixml      our tokenizer pulling every token of the UTF-16
+//                           text and reading its name and value, beside the
+//                           same pugixml tree build; "x_pugixml" as above
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <time.h>
@@ -123,49 +126,80 @@ double CpuNow() {
   return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
-void BM_ParseBuildVsPugixml(benchmark::State& state) {
+// Each side's best of three runs in a row: the first run after the other
+// side's finds the caches and the allocator's free lists cold, which
+// pugixml's short run feels most.
+template <class Run>
+double BestOfThree(Run run) {
+  double fastest = 1e9;
+  for (int k = 0; k < 3; ++k) {
+    double t0 = CpuNow();
+    run();
+    fastest = std::min(fastest, CpuNow() - t0);
+  }
+  return fastest;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// Runs ours against pugixml's tree build on the same document and reports
+// the median ratio and both medians.
+template <class Ours>
+void RunPairAgainstPugixml(benchmark::State& state, Ours ours) {
   const std::string& doc = Document();
-  const std::u16string& text = Wide();
-  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
-  std::vector<double> ratios, ours, theirs;
-  // Each side's best of three runs in a row: the first run after the other
-  // side's finds the caches and the allocator's free lists cold, which
-  // pugixml's short run feels most.
-  auto best = [](auto run) {
-    double fastest = 1e9;
-    for (int k = 0; k < 3; ++k) {
-      double t0 = CpuNow();
-      run();
-      fastest = std::min(fastest, CpuNow() - t0);
-    }
-    return fastest;
-  };
+  std::vector<double> ratios, oursTimes, theirs;
   for (auto _ : state) {
-    double theirTime = best([&] {
+    double theirTime = BestOfThree([&] {
       pugi::xml_document d;
       pugi::xml_parse_result r = d.load_buffer(doc.data(), doc.size());
       benchmark::DoNotOptimize(r.status);
     });
-    double ourTime = best([&] {
-      CTKMarkupInputElement* root = ctx->Parse(text.c_str());
-      if (!root) state.SkipWithError("the document did not build");
-      MarkupReleaseElement(root);
-    });
+    double ourTime = BestOfThree(ours);
     ratios.push_back(ourTime / theirTime);
     theirs.push_back(theirTime);
-    ours.push_back(ourTime);
+    oursTimes.push_back(ourTime);
     state.SetIterationTime(ourTime);
   }
+  state.counters["x_pugixml"] = Median(ratios);
+  state.counters["pugixml_ms"] = Median(theirs) * 1e3;
+  state.counters["ours_ms"] = Median(oursTimes) * 1e3;
+}
+
+void BM_ParseBuildVsPugixml(benchmark::State& state) {
+  const std::u16string& text = Wide();
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
+  RunPairAgainstPugixml(state, [&] {
+    CTKMarkupInputElement* root = ctx->Parse(text.c_str());
+    if (!root) state.SkipWithError("the document did not build");
+    MarkupReleaseElement(root);
+  });
   MarkupReleaseContext(ctx);
-  auto median = [](std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-  };
-  state.counters["x_pugixml"] = median(ratios);
-  state.counters["pugixml_ms"] = median(theirs) * 1e3;
-  state.counters["ours_ms"] = median(ours) * 1e3;
 }
 BENCHMARK(BM_ParseBuildVsPugixml)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(9));
+
+// The tokens alone: what a builder reads of each token (its kind, name and
+// value, as views) without building anything.
+void BM_TokensVsPugixml(benchmark::State& state) {
+  const std::u16string& text = Wide();
+  RunPairAgainstPugixml(state, [&] {
+    CTKMarkupParser parser;
+    parser.SetBuffer(text.data(), text.data() + text.size());
+    size_t characters = 0;
+    for (int token; (token = parser.NextToken()) > 0;) {
+      if (token == CTKMarkupParser::tokenStartTag || token == CTKMarkupParser::tokenEndTag)
+        characters += parser.GetTagNameView().size();
+      else if (token == CTKMarkupParser::tokenAttribute)
+        characters += parser.GetAttributeNameView().size() + parser.GetValueView().size();
+      else characters += parser.GetValueView().size();
+    }
+    if (characters == 0) state.SkipWithError("no tokens");
+    benchmark::DoNotOptimize(characters);
+  });
+}
+BENCHMARK(BM_TokensVsPugixml)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(9));
 #endif
 
 }  // namespace

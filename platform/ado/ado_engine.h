@@ -17,6 +17,8 @@
 
 #include "platform/base/wintypes.h"
 
+struct VARIANT;
+
 namespace pv::ado {
 
 // A database failure: the HRESULT an ADO call reports and a description a
@@ -362,6 +364,16 @@ class Database::Reader {
   // text as `*text` (`length` units at any alignment, valid until the
   // reader moves). A blob answers only its kind; read it with Get.
   Cell Peek(int column, const void** text) const;
+  // A walk's read of the current row's value of `column` as the VARIANT of
+  // its declared type, for the conversions that cannot fail (a number the
+  // type takes as it is, a null, text of a text column). False for anything
+  // else, for a column that is not there, and when memory runs out; `out`
+  // is then left for the full conversion.
+  bool ReadQuick(size_t column, VARIANT* out) const noexcept;
+  // Next without throwing: 1 on a row, 0 at the end, or the negated SQLite
+  // error code, which Fail turns into the failure Next would have thrown.
+  int TryNext() noexcept;
+  [[noreturn]] void Fail(int code) const;
   int64_t RowId() const;
 
   struct State;

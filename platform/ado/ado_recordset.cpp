@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/ado/ado_objects_private.h"
+#include "platform/ado/ado_values_private.h"
 
 namespace pv::ado::objects {
 namespace {
@@ -136,57 +137,6 @@ void NaturalVariant(const Value& v, VARIANT* out) {
   }
 }
 
-// A stored number as the VARIANT of the column's declared type; false when
-// that type does not take the number as it is.
-[[gnu::always_inline]] inline bool NumberToVariant(bool isInt, int64_t i, double r, JetType type, VARIANT* out) {
-  double d = isInt ? static_cast<double>(i) : r;
-  switch (type) {
-    case JetType::Counter:
-    case JetType::Long:
-      if (!isInt || i < INT32_MIN || i > INT32_MAX) return false;
-      out->vt = VT_I4;
-      out->lVal = static_cast<LONG>(i);
-      return true;
-    case JetType::Short:
-      if (!isInt || i < -32768 || i > 32767) return false;
-      out->vt = VT_I2;
-      out->iVal = static_cast<SHORT>(i);
-      return true;
-    case JetType::Byte:
-      if (!isInt || i < 0 || i > 255) return false;
-      out->vt = VT_UI1;
-      out->bVal = static_cast<BYTE>(i);
-      return true;
-    case JetType::Single:
-      out->vt = VT_R4;
-      out->fltVal = static_cast<float>(d);
-      return true;
-    case JetType::Double:
-      out->vt = VT_R8;
-      out->dblVal = d;
-      return true;
-    case JetType::Currency:
-      out->vt = VT_CY;
-      out->cyVal.int64 = std::llround(d * 10000.0);
-      return true;
-    case JetType::DateTime:
-      out->vt = VT_DATE;
-      out->date = d;
-      return true;
-    case JetType::Bit:
-      out->vt = VT_BOOL;
-      out->boolVal = d != 0 ? VARIANT_TRUE : VARIANT_FALSE;
-      return true;
-    case JetType::BigInt:
-      if (!isInt) return false;
-      out->vt = VT_I8;
-      out->llVal = i;
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The VARIANT of a stored value, typed by the column's declared type.
 void ToVariant(const Value& v, JetType type, VARIANT* out) {
   VariantInit(out);
@@ -246,10 +196,7 @@ void LiveToVariant(const Database::Reader& reader, size_t i, JetType type, VARIA
   pv::ado::Cell c = reader.Peek(static_cast<int>(i), &text);
   if (c.kind == Value::Text && (type == JetType::Text || type == JetType::Memo)) {
     std::memset(static_cast<void*>(out), 0, sizeof(VARIANT));
-    out->vt = VT_BSTR;
-    // Bytewise: SQLite's text may sit at an odd address.
-    out->bstrVal = text && c.length ? SysAllocStringByteLen(static_cast<const char*>(text), c.length * 2)
-                                    : SysAllocStringLen(u"", 0);
+    if (!TextToVariant(text, c.length, out)) out->vt = VT_BSTR;  // as before: a null BSTR when memory ran out
     return;
   }
   if (c.kind == Value::Text || c.kind == Value::Blob) {
@@ -259,34 +206,6 @@ void LiveToVariant(const Database::Reader& reader, size_t i, JetType type, VARIA
   }
   static const pv::ado::CellStore kNoText;
   CellToVariant(kNoText, c, type, out);
-}
-
-// The conversions of a walk that cannot throw: a number the column's type
-// takes as it is, a null, and text of a text column. False for anything
-// else (and when the text's BSTR could not be had), leaving `out` to the
-// full conversion.
-[[gnu::always_inline]] inline bool QuickCell(const pv::ado::Cell& c, const void* text, JetType type,
-                                             VARIANT* out) noexcept {
-  switch (c.kind) {
-    case Value::Int:
-      return NumberToVariant(true, c.i, 0, type, out);
-    case Value::Real:
-      return NumberToVariant(false, 0, c.r, type, out);
-    case Value::Null:
-      out->vt = VT_NULL;
-      return true;
-    case Value::Text:
-      if (type != JetType::Text && type != JetType::Memo) return false;
-      // Bytewise: SQLite's text may sit at an odd address.
-      out->bstrVal = text && c.length ? SysAllocStringByteLen(static_cast<const char*>(text), c.length * 2)
-                                      : SysAllocStringLen(u"", 0);
-      if (!out->bstrVal) return false;
-      out->vt = VT_BSTR;
-      return true;
-    case Value::Blob:
-      break;
-  }
-  return false;
 }
 
 }  // namespace
@@ -676,6 +595,10 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   STDMETHODIMP get_Collect(VARIANT index, VARIANT* v) override {
     // A walk's read is answered before the guard: nothing on that path can
     // fail, and every other case goes through the guard below.
+    if (live_) {  // the current row of a forward-only walk
+      if (index.vt == VT_I4 && index.lVal >= 0 && v && reader_->ReadQuick(static_cast<size_t>(index.lVal), v))
+        return S_OK;
+    }
     if (size_t i; data_ && QuickIndex(index, &i) && ReadQuick(i, v)) return S_OK;
     return ReadCollect(index, v);
   }
@@ -750,6 +673,19 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     });
   }
   STDMETHODIMP raw_MoveNext() override {
+    if (live_ && sinks_.empty()) {  // a plain walk: step the statement, nobody to tell
+      int stepped = reader_->TryNext();
+      if (stepped < 0) return StepFailed(-stepped);
+      pos_ = 0;
+      ++streamRow_;
+      LiveStepped(stepped > 0);
+      return S_OK;
+    }
+    if (!streaming_ && open_ && sinks_.empty() && edit_ == adEditNone && !removedCurrent_ && pos_ >= 0 &&
+        pos_ < static_cast<long>(order_.size())) {  // a plain walk of stored rows: nothing to write or tell
+      ++pos_;
+      return S_OK;
+    }
     return Guard(conn_, [&] {
       RequireOpen();
       if (!removedCurrent_ && (order_.empty() || pos_ >= static_cast<long>(order_.size()))) NoCurrent();
@@ -931,6 +867,21 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // folding maps one unit to one unit, so only names of the same length
   // can match, and an exact match needs no folding.
   size_t FindField(BSTR bstr) const noexcept {
+    // Callers read a row's fields in order, so the field after the one
+    // found last is tried first. Its exact name answers only when no
+    // earlier field has the same name in another case (the first such
+    // field is the answer). firstOfName_ has one entry per field.
+    if (size_t g = nameGuess_; bstr && g < firstOfName_.size() && firstOfName_[g]) {
+      const std::u16string& c = data_->columns[g].name;
+      const size_t units = SysStringLen(bstr);
+      if (c.size() == units && std::memcmp(c.data(), bstr, units * sizeof(char16_t)) == 0) {
+        nameGuess_ = g + 1 < firstOfName_.size() ? g + 1 : 0;
+        return g;
+      }
+    }
+    return SearchField(bstr);
+  }
+  [[gnu::noinline]] size_t SearchField(BSTR bstr) const noexcept {
     std::u16string_view name(bstr ? bstr : u"", bstr ? SysStringLen(bstr) : 0);
     const ResultColumn* columns = data_->columns.data();
     const size_t count = data_->columns.size();
@@ -939,10 +890,23 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       if (c.size() != name.size()) continue;
       size_t same = 0;
       while (same < name.size() && c[same] == name[same]) ++same;
-      if (same == name.size()) return i;
-      if (pv::ado::FoldCase(c[same]) == pv::ado::FoldCase(name[same]) && pv::ado::CompareNoCase(c, name) == 0) return i;
+      if (same == name.size() ||
+          (pv::ado::FoldCase(c[same]) == pv::ado::FoldCase(name[same]) && pv::ado::CompareNoCase(c, name) == 0)) {
+        nameGuess_ = i + 1 < count ? i + 1 : 0;
+        return i;
+      }
     }
     return kNoField;
+  }
+  // Which fields are the first of their name (without regard to case), for
+  // FindField's guess; called whenever the columns change.
+  void ColumnsChanged() {
+    const std::vector<ResultColumn>& columns = data_->columns;
+    firstOfName_.assign(columns.size(), 1);
+    for (size_t i = 0; i < columns.size(); ++i)
+      for (size_t j = 0; j < i && firstOfName_[i]; ++j)
+        if (pv::ado::CompareNoCase(columns[j].name, columns[i].name) == 0) firstOfName_[i] = 0;
+    nameGuess_ = 0;
   }
   size_t FieldNamed(BSTR bstr) const {
     size_t i = FindField(bstr);
@@ -958,22 +922,19 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // ReadCurrent for the conversions that cannot fail (QuickCell), without
   // building anything but the text's BSTR. False leaves `out` untouched.
   bool ReadQuick(size_t i, VARIANT* out) const noexcept {
-    if (!out || !open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
+    if (!out) return false;
+    // Live rows are read-only and always on a row: nothing else to check.
+    if (live_) return reader_->ReadQuick(i, out);
+    VARIANT v;
+    std::memset(static_cast<void*>(&v), 0, sizeof v);
+    if (!open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
     size_t at = static_cast<size_t>(pos_);
     const SharedData& d = *data_;
     size_t n = d.columns.size();
     if (at >= order_.size() || i >= n) return false;
-    VARIANT v;
-    std::memset(static_cast<void*>(&v), 0, sizeof v);
-    if (live_) {
-      const void* text = nullptr;
-      const pv::ado::Cell c = reader_->Peek(static_cast<int>(i), &text);
-      if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
-    } else {
-      const pv::ado::Cell& c = d.store.cells[order_[at] * n + i];
-      const void* text = c.kind == Value::Text ? d.store.Text(c).data() : nullptr;
-      if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
-    }
+    const pv::ado::Cell& c = d.store.cells[order_[at] * n + i];
+    const void* text = c.kind == Value::Text ? d.store.Text(c).data() : nullptr;
+    if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
     *out = v;
     return true;
   }
@@ -1058,6 +1019,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
                                    bool view) {
     auto* rs = new RecordsetImpl;
     rs->data_ = std::move(data);
+    rs->ColumnsChanged();
     rs->order_ = std::move(order);
     rs->isView_ = view;
     rs->open_ = true;
@@ -1088,6 +1050,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void StartStreaming(std::unique_ptr<Database::Reader> reader) {
     data_ = std::make_shared<SharedData>();
     data_->columns = reader->columns();
+    ColumnsChanged();
     data_->rows.resize(1);
     order_.clear();
     pos_ = 0;
@@ -1162,13 +1125,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void ShiftStream() {
     pos_ = 0;
     ++streamRow_;
-    if (live_) {
-      if (reader_->Next()) return;
-      live_ = false;
-      reader_.reset();
-      order_.clear();
-      return;
-    }
+    if (live_) return LiveStepped(StepStream());
     if (!pendingRow_) {
       order_.clear();
       return;
@@ -1183,8 +1140,41 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     data_->store.cells.swap(pending_.cells);
     data_->store.arena.swap(pending_.arena);
     data_->store.blobs.swap(pending_.blobs);
-    pendingRow_ = pendingLive_ = reader_->Next();
+    pendingRow_ = pendingLive_ = StepStream();
     if (!pendingRow_) reader_.reset();
+  }
+  // Steps the statement. A step that fails ends the walk before the failure
+  // is reported: stepping a failed statement again would start it over and
+  // hand out its first rows a second time.
+  bool StepStream() {
+    int stepped = reader_->TryNext();
+    if (stepped < 0) FailStream(-stepped);
+    return stepped > 0;
+  }
+  [[noreturn]] void FailStream(int code) {
+    try {
+      reader_->Fail(code);
+    } catch (...) {
+      live_ = pendingRow_ = pendingLive_ = false;
+      reader_.reset();
+      order_.clear();
+      pos_ = 0;
+      throw;
+    }
+  }
+  // Streaming, live: the statement has stepped; at its end there is no row.
+  void LiveStepped(bool onRow) {
+    if (onRow) return;
+    live_ = false;
+    reader_.reset();
+    order_.clear();
+  }
+  // A step of a plain walk failed: reported as ShiftStream would.
+  [[gnu::noinline, gnu::cold]] HRESULT StepFailed(int code) {
+    return Guard(conn_, [&] {
+      ++streamRow_;
+      FailStream(code);
+    });
   }
   void RequireOpenOrFields() const {
     if (!data_) FailClosed();
@@ -1275,6 +1265,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     reader_.reset();
     live_ = pendingLive_ = pendingRow_ = false;
     data_ = DataFrom(std::move(r), t);
+    ColumnsChanged();
     order_.resize(data_->rows.size());
     for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
     pos_ = 0;
@@ -1579,6 +1570,9 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   bool pendingLive_ = false;  // the pending row is the statement's current row, not copied
   bool live_ = false;         // the current row is the statement's current row
   long streamRow_ = 0;
+  // FindField's guess: the field after the one found last.
+  std::vector<char> firstOfName_;
+  mutable size_t nameGuess_ = 0;
 };
 
 // Field, Fields and the connection point live inside their recordset and share its count.

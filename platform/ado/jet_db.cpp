@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "platform/ado/ado_engine.h"
+#include "platform/ado/ado_values_private.h"
 #include "platform/base/clock.h"
 #include "platform/base/systime.h"
 #include "platform/base/utf.h"
@@ -866,8 +867,13 @@ bool Database::Reader::Next() {
   int rc = sqlite3_step(state_->stmt);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  state_->db->impl_->Fail(rc, &state_->t, state_->db->path_);
+  Fail(rc);
 }
+int Database::Reader::TryNext() noexcept {
+  int rc = sqlite3_step(state_->stmt);
+  return rc == SQLITE_ROW ? 1 : rc == SQLITE_DONE ? 0 : -rc;
+}
+void Database::Reader::Fail(int code) const { state_->db->impl_->Fail(code, &state_->t, state_->db->path_); }
 
 Value Database::Reader::Get(int column) const { return ReadValue(state_->stmt, column + state_->first); }
 void Database::Reader::ReadRow(CellStore& store) const {
@@ -898,6 +904,37 @@ Cell Database::Reader::Peek(int column, const void** text) const {
       break;
   }
   return c;
+}
+bool Database::Reader::ReadQuick(size_t column, VARIANT* out) const noexcept {
+  if (column >= columns_.size()) return false;
+  const JetType type = columns_[column].type;
+  VARIANT made;
+  std::memset(static_cast<void*>(&made), 0, sizeof made);
+  // One fetch of the column, its value read with the sqlite3_value_* calls (see ReadCell).
+  sqlite3_value* v = sqlite3_column_value(state_->stmt, static_cast<int>(column) + state_->first);
+  bool ok = false;
+  switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+      ok = NumberToVariant(true, sqlite3_value_int64(v), 0, type, &made);
+      break;
+    case SQLITE_FLOAT:
+      ok = NumberToVariant(false, 0, sqlite3_value_double(v), type, &made);
+      break;
+    case SQLITE_NULL:
+      made.vt = VT_NULL;
+      ok = true;
+      break;
+    case SQLITE_TEXT:
+      if (type == JetType::Text || type == JetType::Memo) {
+        const void* text = sqlite3_value_text16(v);
+        ok = TextToVariant(text, static_cast<uint32_t>(sqlite3_value_bytes16(v) / 2), &made);
+      }
+      break;
+    default:
+      break;
+  }
+  if (ok) *out = made;
+  return ok;
 }
 int64_t Database::Reader::RowId() const { return state_->first ? sqlite3_column_int64(state_->stmt, 0) : 0; }
 

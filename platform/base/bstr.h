@@ -5,7 +5,23 @@
 // survive through the explicit length. A null BSTR is the empty string.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
+
 #include "platform/base/wintypes.h"
+
+// Freed strings are kept per thread for re-use, except in sanitizer builds
+// (which must see every block come and go).
+#if defined(__SANITIZE_ADDRESS__)
+#define PV_BSTR_CACHE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PV_BSTR_CACHE 0
+#endif
+#endif
+#ifndef PV_BSTR_CACHE
+#define PV_BSTR_CACHE 1
+#endif
 
 BSTR SysAllocString(const OLECHAR* text);
 BSTR SysAllocStringLen(const OLECHAR* text, UINT length);        // text may be null: zeroed units
@@ -13,8 +29,14 @@ BSTR SysAllocStringByteLen(const char* bytes, UINT byteLength);  // bytes may be
 INT SysReAllocString(BSTR* bstr, const OLECHAR* text);
 INT SysReAllocStringLen(BSTR* bstr, const OLECHAR* text, UINT length);
 void SysFreeString(BSTR bstr);
-UINT SysStringLen(BSTR bstr);      // in UTF-16 units
-UINT SysStringByteLen(BSTR bstr);  // in bytes
+// Read on every string a caller looks at: inline.
+inline UINT SysStringByteLen(BSTR bstr) {
+  if (!bstr) return 0;
+  std::uint32_t len;
+  std::memcpy(&len, reinterpret_cast<char*>(bstr) - 4, 4);
+  return len;
+}
+inline UINT SysStringLen(BSTR bstr) { return SysStringByteLen(bstr) / sizeof(OLECHAR); }  // in UTF-16 units
 
 namespace pv {
 // Length of a zero-terminated UTF-16 string.

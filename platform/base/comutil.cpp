@@ -631,11 +631,9 @@ T _variant_t::Extract(VARTYPE type, T VARIANT::*member) const {
 
 _variant_t::operator short() const { return Extract(VT_I2, &VARIANT::iVal); }
 _variant_t::operator int() const { return Extract(VT_I4, &VARIANT::lVal); }
-_variant_t::operator long() const {
+long _variant_t::LongOfOther() const {
   // The small integer types convert exactly; no need to go through VariantChangeType.
   switch (vt) {
-    case VT_I4:
-      return lVal;
     case VT_UI1:
       return bVal;
     case VT_I2:

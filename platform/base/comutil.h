@@ -10,6 +10,8 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -164,7 +166,7 @@ class _com_error {
 // ---- _variant_t ---------------------------------------------------------------------------------
 class _variant_t : public VARIANT {
  public:
-  _variant_t() noexcept { VariantInit(this); }
+  _variant_t() noexcept;
   _variant_t(const VARIANT& src);  // NOLINT
   _variant_t(const VARIANT* src);  // NOLINT
   _variant_t(const _variant_t& src);
@@ -190,7 +192,7 @@ class _variant_t : public VARIANT {
   _variant_t(unsigned long value);                      // NOLINT
   _variant_t(long long value);                          // NOLINT
   _variant_t(unsigned long long value);                 // NOLINT
-  ~_variant_t() { VariantClear(this); }
+  ~_variant_t();
 
   _variant_t& operator=(const VARIANT& src);
   _variant_t& operator=(const VARIANT* src);
@@ -239,9 +241,23 @@ class _variant_t : public VARIANT {
   void SetString(const char* utf8);
 
  private:
+  // The types whose values own nothing (EMPTY … DATE, ERROR, BOOL, DECIMAL, I1 … UINT), as bits.
+  static constexpr std::uint32_t kOwnsNothing =
+      0xFFu | 1u << VT_ERROR | 1u << VT_BOOL | 1u << VT_DECIMAL | 0xFFu << VT_I1;
   template <class T>
   T Extract(VARTYPE vt, T VARIANT::*member) const;
+  long LongOfOther() const;
 };
+
+// The plain cases inline: values are made, read and dropped on every row of a walk.
+inline _variant_t::_variant_t() noexcept { std::memset(static_cast<VARIANT*>(this), 0, sizeof(VARIANT)); }  // VT_EMPTY
+// Values that own nothing need no VariantClear; a string is freed directly.
+inline _variant_t::~_variant_t() {
+  if (vt < 32 && (kOwnsNothing >> vt) & 1) return;
+  if (vt == VT_BSTR) SysFreeString(bstrVal);
+  else VariantClear(this);
+}
+inline _variant_t::operator long() const { return vt == VT_I4 ? lVal : LongOfOther(); }
 
 // The "parameter not given" value (VT_ERROR, DISP_E_PARAMNOTFOUND).
 extern const _variant_t vtMissing;

@@ -14,6 +14,12 @@ namespace pv::controls {
 // Registers every standard control class (idempotent; again after
 // ResetWindowManager is harmless).
 void RegisterStandardControls();
+// A live item's slot in its tree view: a small number, the same for the
+// item's life, dense over the tree's items and taken again by a later item
+// once the item is deleted; -1 for a window that is no tree view or a
+// handle that is no item of it. Lets a wrapper keep per-item data in a flat
+// table instead of a map keyed by handles.
+std::ptrdiff_t TreeItemSlot(HWND tree, HTREEITEM item);
 }  // namespace pv::controls
 
 #define WC_TREEVIEW u"SysTreeView32"

@@ -4,6 +4,7 @@
 // after any change to the visible shape, and painting walks only the rows
 // that fit the client area.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <cwctype>
 #include <deque>
@@ -11,63 +12,133 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/base/clock.h"
 #include "platform/controls/ctl_internal.h"
 #include "platform/gdi/imagelist.h"
+#include "platform/gdi/textmeasure.h"
 
 namespace pv::controls {
 namespace {
 
-// Fields ordered so that an item packs into 96 bytes: a tree may hold 10^5.
-struct Node {
+// The labels of one tree, each in a slot of exactly its length inside
+// chunks of the arena: no allocation (and no allocation header) per label.
+// A label is found by a 32-bit reference (chunk << 16 | offset) and the
+// length its item keeps. A slot freed (the item gone, its text changed to a
+// longer one) is counted as waste; once the waste outgrows the live texts
+// the tree moves its labels into a fresh arena (Compact).
+class TextArena {
+ public:
+  static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+  std::uint32_t Store(std::u16string_view t) {
+    if (t.empty()) return kNone;
+    const std::size_t n = t.size();
+    if (n > kChunkUnits) {  // a text of its own chunk
+      AddChunk(n);
+      used_ = kChunkUnits;  // the next text starts a new chunk
+      std::copy(t.begin(), t.end(), chunks_.back().get());
+      live_ += n;
+      return Ref(chunks_.size() - 1, 0);
+    }
+    if (chunks_.empty() || capacity_.back() - used_ < n) {
+      // Small trees keep small chunks; large ones 64 Ki units (128 KiB).
+      const std::size_t next = chunks_.empty() ? 256 : std::min<std::size_t>(capacity_.back() * 2, kChunkUnits);
+      AddChunk(std::max(next, n));
+      used_ = 0;
+    }
+    const std::uint32_t ref = Ref(chunks_.size() - 1, used_);
+    std::copy(t.begin(), t.end(), chunks_.back().get() + used_);
+    used_ += n;
+    live_ += n;
+    return ref;
+  }
+  // Overwrites a stored text with one no longer than it, in place.
+  void Overwrite(std::uint32_t ref, std::size_t oldLength, std::u16string_view t) {
+    std::copy(t.begin(), t.end(), Data(ref));
+    Release(oldLength - t.size());
+  }
+  // Frees `length` units of a slot (a whole text, or a shortened one's tail).
+  void Release(std::size_t length) {
+    live_ -= length;
+    waste_ += length;
+  }
+  std::u16string_view View(std::uint32_t ref, std::size_t length) const {
+    return ref == kNone ? std::u16string_view() : std::u16string_view(Data(ref), length);
+  }
+  bool WantsCompacting() const { return waste_ > kChunkUnits && waste_ > live_; }
+  std::size_t LiveUnits() const { return live_; }
+
+ private:
+  static constexpr std::size_t kChunkUnits = 0x10000;
+  static std::uint32_t Ref(std::size_t chunk, std::size_t offset) {
+    if (chunk > 0xFFFF) throw std::bad_alloc();  // 8 GiB of labels
+    return static_cast<std::uint32_t>(chunk << 16 | offset);
+  }
+  char16_t* Data(std::uint32_t ref) const { return chunks_[ref >> 16].get() + (ref & 0xFFFF); }
+  void AddChunk(std::size_t units) {
+    chunks_.push_back(std::make_unique_for_overwrite<char16_t[]>(units));
+    capacity_.push_back(units);
+  }
+
+  std::vector<std::unique_ptr<char16_t[]>> chunks_;
+  std::vector<std::size_t> capacity_;
+  std::size_t used_ = 0;   // units used in the last chunk
+  std::size_t live_ = 0;   // units of stored texts
+  std::size_t waste_ = 0;  // units of freed slots
+};
+
+// An item: one cache line (a tree may hold 10^5, and a layout walks them
+// all). What few items have (images, a child count) is kept beside the
+// items (ItemExtra), the label in the tree's text arena. Siblings are linked
+// both ways with the first child's `prev` pointing at the last child, so a
+// parent reaches its last child without a pointer of its own.
+struct alignas(64) Node {
+  enum : std::uint8_t { kAlive = 1, kTextCallback = 2, kChildrenSet = 4, kExtra = 8 };
   Node* parent = nullptr;
   Node* first = nullptr;
-  Node* last = nullptr;
   Node* next = nullptr;
-  Node* prev = nullptr;
+  Node* prev = nullptr;  // the previous sibling; the last one for the first child
   LPARAM param = 0;
-  std::unique_ptr<char16_t[]> text;  // the label, textLength units, unterminated
+  std::uint32_t text = TextArena::kNone;  // the label's slot in the arena
   std::uint32_t textLength = 0;
   UINT state = 0;
-  int image = 0, selImage = 0;
-  int children = 0;  // cChildren as set; I_CHILDRENCALLBACK asks the parent
-  int level = 0;
   int row = -1;        // index in the visible list while it is current
   int textWidth = -1;  // measured label text, -1 until measured (or stale)
-  int textWidthGen = 0;
-  bool textCallback = false;
-  bool childrenSet = false;
-  bool alive = false;  // an item of the tree, not a free slot
+  std::int16_t level = 0;
+  std::uint8_t flags = 0;
 
-  std::u16string Text() const { return std::u16string(text.get(), textLength); }
-  void SetText(std::u16string_view t) {
-    text.reset();
-    textLength = static_cast<std::uint32_t>(t.size());
-    if (t.empty()) return;
-    text = std::make_unique_for_overwrite<char16_t[]>(t.size());
-    std::copy(t.begin(), t.end(), text.get());
-  }
+  bool Has(std::uint8_t f) const { return (flags & f) != 0; }
+  void Set(std::uint8_t f, bool on) { flags = on ? (flags | f) : (flags & ~f); }
+  Node* Last() const { return first ? first->prev : nullptr; }
+  Node* Previous() const { return parent && parent->first == this ? nullptr : prev; }
 };
-static_assert(sizeof(void*) != 8 || sizeof(Node) <= 96);
+static_assert(sizeof(void*) != 8 || sizeof(Node) == 64);
+constexpr int kMaxLevel = INT16_MAX;
+
+// An item's images and child count, for the few items that have them.
+struct ItemExtra {
+  int image = 0, selImage = 0;
+  int children = 0;  // cChildren as set; I_CHILDRENCALLBACK asks the parent
+};
 
 // The tree's items, held in blocks: one allocation per block rather than one
 // per item, and all of them freed at once when the tree goes. A handle is
 // an item's address; one the tree never gave out, or of a deleted item, is
 // told apart by the blocks' address ranges and the slot's live mark. A
 // deleted item's slot is reused by a later insert, as Windows reuses the
-// memory of deleted items.
+// memory of deleted items. Slots are numbered densely in the order the
+// blocks were made (TreeItemSlot).
 class NodePool {
  public:
   NodePool() = default;
   NodePool(const NodePool&) = delete;
   NodePool& operator=(const NodePool&) = delete;
   ~NodePool() {
-    for (Block& b : blocks_) {
-      std::destroy_n(b.nodes, b.used);
-      ::operator delete(b.nodes);
-    }
+    for (Block& b : blocks_) ::operator delete (b.nodes, std::align_val_t{alignof(Node)});  // trivially destructible
   }
 
   Node* New() {
@@ -80,39 +151,64 @@ class NodePool {
       n = new (open_->nodes + open_->used) Node;
       ++open_->used;
     }
-    n->alive = true;
+    n->flags = Node::kAlive;
     return n;
   }
 
+  // Frees the slot for reuse; the caller has let go of the label.
   void Free(Node* n) {
-    *n = Node{};  // lets go of the label text; not alive
+    if (n->Has(Node::kExtra)) extras_.erase(n);
+    *n = Node{};  // not alive
     free_.push_back(n);
   }
 
   // Whether `n` is a live item of this pool (null is not).
-  bool Owns(const Node* n) const {
-    if (!n) return false;
+  bool Owns(const Node* n) const { return SlotOf(n) >= 0; }
+
+  // The slot number of a live item, -1 for anything else.
+  std::ptrdiff_t SlotOf(const Node* n) const {
+    if (!n) return -1;
     const auto at = reinterpret_cast<std::uintptr_t>(n);
     // The last block starting at or below the address.
     auto it = std::upper_bound(byAddress_.begin(), byAddress_.end(), at, [](std::uintptr_t a, const Block* b) {
       return a < reinterpret_cast<std::uintptr_t>(b->nodes);
     });
-    if (it == byAddress_.begin()) return false;
+    if (it == byAddress_.begin()) return -1;
     const Block* b = *(it - 1);
     const std::uintptr_t offset = at - reinterpret_cast<std::uintptr_t>(b->nodes);
-    if (offset % sizeof(Node) != 0 || offset / sizeof(Node) >= b->used) return false;
-    return n->alive;
+    if (offset % sizeof(Node) != 0 || offset / sizeof(Node) >= b->used) return -1;
+    if (!n->Has(Node::kAlive)) return -1;
+    return static_cast<std::ptrdiff_t>(b->base + offset / sizeof(Node));
+  }
+
+  template <typename F>
+  void ForEachLive(F&& f) {
+    for (Block& b : blocks_)
+      for (size_t i = 0; i < b.used; ++i)
+        if (b.nodes[i].Has(Node::kAlive)) f(b.nodes[i]);
+  }
+
+  ItemExtra Extra(const Node* n) const {
+    if (!n->Has(Node::kExtra)) return ItemExtra{};
+    return extras_.find(n)->second;
+  }
+  ItemExtra& ExtraFor(Node* n) {
+    n->Set(Node::kExtra, true);
+    return extras_[n];
   }
 
  private:
   struct Block {
     Node* nodes;
-    size_t used, capacity;
+    size_t used, capacity, base;
   };
   void AddBlock() {
     // Small trees stay small; large ones grow by blocks of a few thousand.
     const size_t capacity = std::min<size_t>(size_t{16} << std::min<size_t>(blocks_.size(), 8), 4096);
-    blocks_.push_back(Block{static_cast<Node*>(::operator new(capacity * sizeof(Node))), 0, capacity});
+    const size_t base = blocks_.empty() ? 0 : blocks_.back().base + blocks_.back().capacity;
+    blocks_.push_back(
+        Block{static_cast<Node*>(::operator new (capacity * sizeof(Node), std::align_val_t{alignof(Node)})), 0,
+              capacity, base});
     open_ = &blocks_.back();
     byAddress_.insert(std::upper_bound(byAddress_.begin(), byAddress_.end(), open_,
                                        [](const Block* a, const Block* b) {
@@ -126,7 +222,9 @@ class NodePool {
   std::vector<const Block*> byAddress_;
   Block* open_ = nullptr;
   std::vector<Node*> free_;
+  std::unordered_map<const Node*, ItemExtra> extras_;
 };
+static_assert(std::is_trivially_destructible_v<Node>);
 
 constexpr UINT_PTR kEditTimer = 0x7E01;
 constexpr UINT_PTR kTypeAheadMs = 1000;
@@ -134,8 +232,12 @@ constexpr UINT_PTR kTypeAheadMs = 1000;
 struct TreeState {
   Node root;
   NodePool pool;
+  TextArena texts;
   size_t count = 0;
+  bool destroying = false;  // the window goes: items are reported, not freed one by one
   std::vector<Node*> visible;
+  std::vector<Node*> unmeasured;  // a layout's rows whose label the parent gives
+  int rowsExtent = -1;            // widest row of the last layout past the label start at level 0; -1: no rows
   bool visibleDirty = true;
   bool invalidPending = false;
   Node* caret = nullptr;
@@ -144,7 +246,6 @@ struct TreeState {
   int top = 0;           // first row shown
   int scrollX = 0;       // pixels scrolled to the left
   int contentWidth = 0;  // widest visible row, unscrolled
-  int widthGen = 1;      // bumped when the font changes every label's width
   int indent = 19;
   int itemHeight = -1;  // -1: from the font and images
   HFONT font = nullptr;
@@ -170,6 +271,34 @@ HTREEITEM H(Node* n) { return reinterpret_cast<HTREEITEM>(n); }
 Node* Find(TreeState* s, HTREEITEM item) {
   auto* n = reinterpret_cast<Node*>(item);
   return s->pool.Owns(n) ? n : nullptr;
+}
+
+std::u16string_view Label(const TreeState* s, const Node* n) { return s->texts.View(n->text, n->textLength); }
+
+// Moves every label into a fresh arena, leaving the freed slots behind.
+void CompactTexts(TreeState* s) {
+  TextArena fresh;
+  s->pool.ForEachLive([&](Node& n) {
+    if (n.text != TextArena::kNone) n.text = fresh.Store(s->texts.View(n.text, n.textLength));
+  });
+  s->texts = std::move(fresh);
+}
+
+void ReleaseLabel(TreeState* s, Node* n) {
+  if (n->text != TextArena::kNone) s->texts.Release(n->textLength);
+  n->text = TextArena::kNone;
+  n->textLength = 0;
+}
+
+void SetLabel(TreeState* s, Node* n, std::u16string_view t) {
+  if (!t.empty() && n->text != TextArena::kNone && t.size() <= n->textLength) {
+    s->texts.Overwrite(n->text, n->textLength, t);
+  } else {
+    ReleaseLabel(s, n);
+    n->text = s->texts.Store(t);
+  }
+  n->textLength = static_cast<std::uint32_t>(t.size());
+  if (s->texts.WantsCompacting()) CompactTexts(s);
 }
 
 void Invalidate(HWND h, TreeState* s) {
@@ -206,24 +335,29 @@ int PageRows(HWND h, TreeState* s) {
 
 void UpdateScroll(HWND h, TreeState* s);
 
+int MeasureCallbackRows(HWND h, TreeState* s, const std::vector<Node*>& rows);
+void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent);
+
+// Lays the visible rows out: one walk over the expanded items gives each
+// its row and, unless the tree has no horizontal bar, the widest row, from
+// the label widths already known and measuring the others as it goes;
+// labels the parent gives are asked for after the walk.
 void Layout(HWND h, TreeState* s) {
   if (!s->visibleDirty) return;
   for (Node* n : s->visible)
     if (n) n->row = -1;  // deleted rows were nulled
   s->visible.clear();
-  // Depth-first over expanded items, without recursion.
-  Node* n = s->root.first;
-  while (n) {
-    n->row = static_cast<int>(s->visible.size());
-    s->visible.push_back(n);
-    if ((n->state & TVIS_EXPANDED) && n->first) {
-      n = n->first;
-      continue;
-    }
-    while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
-    if (n) n = n->next;
-  }
+  int extent = -1;
+  MeasureWhileWalking(h, s, !(Style(h) & (TVS_NOSCROLL | TVS_NOHSCROLL)), &extent);
   s->visibleDirty = false;
+  if (!s->unmeasured.empty()) {
+    std::vector<Node*> rows;
+    rows.swap(s->unmeasured);  // asking the parent may lay the tree out again
+    extent = std::max(extent, MeasureCallbackRows(h, s, rows));
+    rows.clear();
+    if (s->unmeasured.empty()) s->unmeasured.swap(rows);  // keep the capacity
+  }
+  s->rowsExtent = extent;
   int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
   s->top = std::clamp(s->top, 0, maxTop);
   UpdateScroll(h, s);
@@ -231,30 +365,31 @@ void Layout(HWND h, TreeState* s) {
 
 LRESULT Notify(HWND h, UINT code, NMHDR* hdr) { return SendNotify(h, code, hdr); }
 
-void FillItem(TVITEMW* it, Node* n, UINT mask) {
+void FillItem(TVITEMW* it, const TreeState* s, Node* n, UINT mask) {
+  const ItemExtra extra = n ? s->pool.Extra(n) : ItemExtra{};
   it->mask = mask;
   it->hItem = H(n);
   it->state = n ? n->state : 0;
   it->stateMask = 0xFFFF;
   it->pszText = nullptr;
   it->lParam = n ? n->param : 0;
-  it->iImage = n ? n->image : 0;
-  it->iSelectedImage = n ? n->selImage : 0;
-  it->cChildren = n ? n->children : 0;
+  it->iImage = extra.image;
+  it->iSelectedImage = extra.selImage;
+  it->cChildren = extra.children;
 }
 
-LRESULT TreeNotify(HWND h, UINT code, UINT action, Node* oldItem, Node* newItem, POINT pt = {}) {
+LRESULT TreeNotify(HWND h, const TreeState* s, UINT code, UINT action, Node* oldItem, Node* newItem, POINT pt = {}) {
   NMTREEVIEWW nm{};
   nm.action = action;
-  FillItem(&nm.itemOld, oldItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
-  FillItem(&nm.itemNew, newItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
+  FillItem(&nm.itemOld, s, oldItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
+  FillItem(&nm.itemNew, s, newItem, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM);
   nm.ptDrag = pt;
   return Notify(h, code, &nm.hdr);
 }
 
 // The text shown for an item (asks the parent for callback text).
-std::u16string TextOf(HWND h, Node* n) {
-  if (!n->textCallback) return n->Text();
+std::u16string TextOf(HWND h, const TreeState* s, Node* n) {
+  if (!n->Has(Node::kTextCallback)) return std::u16string(Label(s, n));
   WCHAR buf[260] = {};
   NMTVDISPINFOW di{};
   di.item.mask = TVIF_TEXT;
@@ -269,8 +404,9 @@ std::u16string TextOf(HWND h, Node* n) {
   for (int i = 0; i < 259 && di.item.pszText[i]; ++i) t.push_back(di.item.pszText[i]);
   return t;
 }
-int ImageOf(HWND h, Node* n, bool selected) {
-  int v = selected ? n->selImage : n->image;
+int ImageOf(HWND h, const TreeState* s, Node* n, bool selected) {
+  const ItemExtra extra = s->pool.Extra(n);
+  int v = selected ? extra.selImage : extra.image;
   if (v != I_IMAGECALLBACK) return v;
   NMTVDISPINFOW di{};
   di.item.mask = selected ? TVIF_SELECTEDIMAGE : TVIF_IMAGE;
@@ -280,9 +416,10 @@ int ImageOf(HWND h, Node* n, bool selected) {
   Notify(h, TVN_GETDISPINFO, &di.hdr);
   return selected ? di.item.iSelectedImage : di.item.iImage;
 }
-bool HasChildren(HWND h, Node* n) {
-  if (!n->childrenSet) return n->first != nullptr;
-  if (n->children != I_CHILDRENCALLBACK) return n->children > 0;
+bool HasChildren(HWND h, const TreeState* s, Node* n) {
+  if (!n->Has(Node::kChildrenSet)) return n->first != nullptr;
+  const int children = s->pool.Extra(n).children;
+  if (children != I_CHILDRENCALLBACK) return children > 0;
   NMTVDISPINFOW di{};
   di.item.mask = TVIF_CHILDREN;
   di.item.hItem = H(n);
@@ -299,15 +436,122 @@ int RootOffset(HWND h) {
 // The width of an item's label text in the tree's font; remembered unless
 // the parent supplies the text.
 int TextWidth(HWND h, TreeState* s, HDC dc, Node* n) {
-  if (!n->textCallback && n->textWidthGen == s->widthGen && n->textWidth >= 0) return n->textWidth;
-  std::u16string t = TextOf(h, n);
+  const bool callback = n->Has(Node::kTextCallback);
+  if (!callback && n->textWidth >= 0) return n->textWidth;
+  std::u16string t = TextOf(h, s, n);
   SIZE sz{};
   HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
   if (!t.empty()) ::GetTextExtentPoint32(dc, t.c_str(), static_cast<int>(t.size()), &sz);
   ::SelectObject(dc, old);
-  n->textWidth = sz.cx;
-  n->textWidthGen = s->widthGen;
+  if (!callback) n->textWidth = sz.cx;
   return sz.cx;
+}
+
+// Measures stored labels a layout meets that have no width yet, a few
+// hundred at a time while the walk goes on (the batch stays in the cache),
+// with one DC and one lookup of the font for the whole layout.
+class RowMeasurer {
+ public:
+  RowMeasurer(HWND h, TreeState* s) : h_(h), s_(s) {}
+  RowMeasurer(const RowMeasurer&) = delete;
+  RowMeasurer& operator=(const RowMeasurer&) = delete;
+  ~RowMeasurer() {
+    if (!dc_) return;
+    ::SelectObject(dc_, old_);
+    ::ReleaseDC(h_, dc_);
+  }
+  // Measures the row's label with the next batch.
+  void Add(Node* n) {
+    pending_[count_++] = n;
+    if (count_ == kBatch) Flush();
+  }
+  void Flush() {
+    if (!count_) return;
+    if (!dc_) {
+      dc_ = ::GetDC(h_);
+      old_ = ::SelectObject(dc_, FontOr(s_->font));
+    }
+    pv::gdi::MeasureTextWidths(
+        dc_, count_,
+        [](const void* context, std::size_t i) {
+          const auto* m = static_cast<const RowMeasurer*>(context);
+          return Label(m->s_, m->pending_[i]);
+        },
+        this, widths_);
+    for (std::size_t i = 0; i < count_; ++i) {
+      pending_[i]->textWidth = widths_[i];
+      widest_ = std::max(widest_, pending_[i]->level * s_->indent + widths_[i]);
+    }
+    count_ = 0;
+  }
+  // The widest row measured past the label start at level 0; -1 for none.
+  int Widest() const { return widest_; }
+
+ private:
+  static constexpr std::size_t kBatch = 256;
+  HWND h_;
+  TreeState* s_;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  std::size_t count_ = 0;
+  int widest_ = -1;
+  Node* pending_[kBatch];
+  int widths_[kBatch];
+};
+
+// Measures the rows whose labels the parent gives (asked for first: that
+// sends notifications); answers the widest of them past the label start at
+// level 0.
+int MeasureCallbackRows(HWND h, TreeState* s, const std::vector<Node*>& rows) {
+  std::vector<std::u16string> asked;
+  asked.reserve(rows.size());
+  for (Node* n : rows) asked.push_back(TextOf(h, s, n));
+  // The parent may have deleted items while it was asked: lay out again.
+  if (!std::all_of(rows.begin(), rows.end(), [&](Node* n) { return s->pool.Owns(n); })) {
+    s->visibleDirty = true;
+    return -1;
+  }
+  std::vector<int> widths(rows.size());
+  HDC dc = ::GetDC(h);
+  HGDIOBJ old = ::SelectObject(dc, FontOr(s->font));
+  pv::gdi::MeasureTextWidths(
+      dc, asked.size(),
+      [](const void* context, std::size_t i) {
+        return std::u16string_view((*static_cast<const std::vector<std::u16string>*>(context))[i]);
+      },
+      &asked, widths.data());
+  ::SelectObject(dc, old);
+  ::ReleaseDC(h, dc);
+  int extent = -1;
+  for (std::size_t i = 0; i < rows.size(); ++i) extent = std::max(extent, rows[i]->level * s->indent + widths[i]);
+  return extent;
+}
+
+// The layout's walk: depth-first over expanded items, without recursion.
+void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent) {
+  std::vector<Node*>& asked = s->unmeasured;
+  asked.clear();
+  RowMeasurer measurer(h, s);
+  const int indent = s->indent;
+  int known = -1;
+  Node* n = s->root.first;
+  while (n) {
+    n->row = static_cast<int>(s->visible.size());
+    s->visible.push_back(n);
+    if (widths) {
+      if (n->Has(Node::kTextCallback)) asked.push_back(n);
+      else if (n->textWidth >= 0) known = std::max(known, n->level * indent + n->textWidth);
+      else measurer.Add(n);
+    }
+    if ((n->state & TVIS_EXPANDED) && n->first) {
+      n = n->first;
+      continue;
+    }
+    while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
+    if (n) n = n->next;
+  }
+  measurer.Flush();
+  *extent = std::max(known, measurer.Widest());
 }
 
 // Horizontal layout of a row: where its state image, icon and label start.
@@ -315,6 +559,18 @@ struct RowGeom {
   int content;  // first pixel after the indentation
   int stateIcon, icon, label, labelEnd;
 };
+// Pixels from the end of a row's indentation to its label: the state image
+// and the icon, the same for every row.
+int LabelOffset(HWND h, const TreeState* s) {
+  int x = 0, cx = 0, cy = 0;
+  if ((Style(h) & TVS_CHECKBOXES) || s->stateImages) {
+    if (s->stateImages && ::ImageList_GetIconSize(s->stateImages, &cx, &cy)) x += cx;
+    else x += 16;
+  }
+  if (s->images && ::ImageList_GetIconSize(s->images, &cx, &cy)) x += cx + 3;
+  return x;
+}
+
 RowGeom Geom(HWND h, TreeState* s, HDC dc, Node* n) {
   RowGeom g{};
   g.content = (n->level + RootOffset(h)) * s->indent - s->scrollX;
@@ -350,22 +606,11 @@ void UpdateHScroll(HWND h, TreeState* s) {
     s->scrollX = 0;
     return;
   }
-  HDC dc = ::GetDC(h);
-  int saved = s->scrollX;
-  s->scrollX = 0;
-  // Geom's sums with what is the same for every row taken once (the style
-  // and the image sizes): a layout of 10^5 rows must not ask for them 10^5
-  // times.
+  // The label start at level 0 is the same for every row: the style and
+  // the image sizes are asked once, the rows' part comes from the layout.
   int width = 0;
-  // Deleted rows are nulled until the next layout.
-  auto front = std::find_if(s->visible.begin(), s->visible.end(), [](Node* n) { return n != nullptr; });
-  if (front != s->visible.end()) {
-    const int base = Geom(h, s, dc, *front).label - (*front)->level * s->indent;  // label start at level 0
-    for (Node* n : s->visible)
-      if (n) width = std::max(width, base + n->level * s->indent + TextWidth(h, s, dc, n) + 4);
-  }
-  s->scrollX = saved;
-  ::ReleaseDC(h, dc);
+  if (s->rowsExtent >= 0 && std::any_of(s->visible.begin(), s->visible.end(), [](Node* n) { return n != nullptr; }))
+    width = RootOffset(h) * s->indent + LabelOffset(h, s) + s->rowsExtent + 4;
   s->contentWidth = width;
   RECT rc;
   ::GetClientRect(h, &rc);
@@ -428,8 +673,8 @@ Node* HitTest(HWND h, TreeState* s, POINT pt, UINT* flags) {
   ::ReleaseDC(h, dc);
   if (pt.x < g.content - s->indent) f = TVHT_ONITEMINDENT;
   else if (pt.x < g.content)
-    f = ((Style(h) & TVS_HASBUTTONS) && HasChildren(h, n) && (n->level + RootOffset(h)) > 0) ? TVHT_ONITEMBUTTON
-                                                                                             : TVHT_ONITEMINDENT;
+    f = ((Style(h) & TVS_HASBUTTONS) && HasChildren(h, s, n) && (n->level + RootOffset(h)) > 0) ? TVHT_ONITEMBUTTON
+                                                                                                : TVHT_ONITEMINDENT;
   else if (pt.x < g.icon) f = TVHT_ONITEMSTATEICON;
   else if (pt.x < g.label) f = TVHT_ONITEMICON;
   else if (pt.x < g.labelEnd) f = TVHT_ONITEMLABEL;
@@ -441,6 +686,22 @@ Node* HitTest(HWND h, TreeState* s, POINT pt, UINT* flags) {
 void EnsureVisible(HWND h, TreeState* s, Node* n);
 void DeleteNode(HWND h, TreeState* s, Node* n);
 
+// Takes an item out of its parent's children.
+void Unlink(Node* n) {
+  Node* p = n->parent;
+  Node* first = p->first;
+  Node* last = first->prev;
+  if (n == first) {
+    p->first = n->next;
+    if (p->first) p->first->prev = last;
+  } else {
+    n->prev->next = n->next;
+    if (n->next) n->next->prev = n->prev;
+    else first->prev = n->prev;  // n was the last child
+  }
+  n->next = n->prev = nullptr;
+}
+
 // Moves the caret; false when the parent refuses.
 bool Select(HWND h, TreeState* s, Node* n, UINT action) {
   if (n == s->caret) {
@@ -448,7 +709,7 @@ bool Select(HWND h, TreeState* s, Node* n, UINT action) {
     return true;
   }
   Node* old = s->caret;
-  if (TreeNotify(h, TVN_SELCHANGING, action, old, n)) return false;
+  if (TreeNotify(h, s, TVN_SELCHANGING, action, old, n)) return false;
   if (s->pool.Owns(old)) old->state &= ~static_cast<UINT>(TVIS_SELECTED);
   else old = nullptr;
   if (n && !s->pool.Owns(n)) n = nullptr;
@@ -456,7 +717,7 @@ bool Select(HWND h, TreeState* s, Node* n, UINT action) {
   if (n) n->state |= TVIS_SELECTED;
   if (n) EnsureVisible(h, s, n);
   Invalidate(h, s);
-  TreeNotify(h, TVN_SELCHANGED, action, old, n);
+  TreeNotify(h, s, TVN_SELCHANGED, action, old, n);
   return true;
 }
 
@@ -473,7 +734,7 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
   if (op == TVE_TOGGLE) op = expanded ? TVE_COLLAPSE : TVE_EXPAND;
   if (op == TVE_EXPAND) {
     if (expanded) return true;
-    if (!HasChildren(h, n)) return false;
+    if (!HasChildren(h, s, n)) return false;
   } else if (op == TVE_COLLAPSE) {
     if (!expanded && !(code & TVE_COLLAPSERESET)) return true;
   } else {
@@ -482,7 +743,7 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
   // A programmatic expand notifies only the first time (lazy filling).
   bool notify = byUser || op == TVE_COLLAPSE || !(n->state & TVIS_EXPANDEDONCE);
   UINT action = op;
-  if (notify && TreeNotify(h, TVN_ITEMEXPANDING, action, nullptr, n)) return false;
+  if (notify && TreeNotify(h, s, TVN_ITEMEXPANDING, action, nullptr, n)) return false;
   if (!s->pool.Owns(n)) return false;
   if (op == TVE_EXPAND) {
     n->state |= TVIS_EXPANDED | TVIS_EXPANDEDONCE;
@@ -493,7 +754,7 @@ bool Expand(HWND h, TreeState* s, Node* n, UINT code, bool byUser) {
     }
   }
   ShapeChanged(h, s);
-  if (notify) TreeNotify(h, TVN_ITEMEXPANDED, action, nullptr, n);
+  if (notify) TreeNotify(h, s, TVN_ITEMEXPANDED, action, nullptr, n);
   if (op == TVE_COLLAPSE && s->pool.Owns(n) && s->caret && IsAncestor(n, s->caret)) Select(h, s, n, TVC_UNKNOWN);
   if ((code & TVE_COLLAPSERESET) && s->pool.Owns(n)) {
     // The children go; the item keeps its button only if cChildren says so.
@@ -521,7 +782,7 @@ void EnsureVisible(HWND h, TreeState* s, Node* n) {
 
 Node* NextSelectableAfterDelete(TreeState* s, Node* n) {
   if (n->next) return n->next;
-  if (n->prev) return n->prev;
+  if (Node* prev = n->Previous()) return prev;
   return n->parent == &s->root ? nullptr : n->parent;
 }
 
@@ -549,12 +810,8 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
         cur = victim->parent;
       }
     }
-    TreeNotify(h, TVN_DELETEITEM, 0, victim, nullptr);
-    Node* p = victim->parent;
-    if (victim->prev) victim->prev->next = victim->next;
-    else p->first = victim->next;
-    if (victim->next) victim->next->prev = victim->prev;
-    else p->last = victim->prev;
+    TreeNotify(h, s, TVN_DELETEITEM, 0, victim, nullptr);
+    Unlink(victim);
     if (s->dropHilite == victim) s->dropHilite = nullptr;
     if (s->hot == victim) s->hot = nullptr;
     if (s->pressed == victim) s->pressed = nullptr;
@@ -564,7 +821,13 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
     // Keep the visible list from pointing at freed nodes.
     if (victim->row >= 0 && static_cast<size_t>(victim->row) < s->visible.size())
       s->visible[static_cast<size_t>(victim->row)] = nullptr;
-    s->pool.Free(victim);
+    if (s->destroying) {
+      victim->flags = 0;  // no longer an item; the pool and the arena go with the window
+    } else {
+      ReleaseLabel(s, victim);
+      s->pool.Free(victim);
+      if (s->count == 0) s->texts = TextArena();
+    }
     if (done) break;
   }
   ShapeChanged(h, s);
@@ -582,27 +845,47 @@ int CompareText(const std::u16string& a, const std::u16string& b) {
 void Link(Node* parent, Node* after, Node* n) {
   // after == nullptr: first child.
   n->parent = parent;
-  n->prev = after;
-  n->next = after ? after->next : parent->first;
-  if (n->prev) n->prev->next = n;
-  else parent->first = n;
-  if (n->next) n->next->prev = n;
-  else parent->last = n;
+  Node* first = parent->first;
+  if (!first) {
+    parent->first = n;
+    n->prev = n;
+    n->next = nullptr;
+  } else if (!after) {
+    n->next = first;
+    n->prev = first->prev;  // the last child
+    first->prev = n;
+    parent->first = n;
+  } else {
+    n->next = after->next;
+    n->prev = after;
+    after->next = n;
+    if (n->next) n->next->prev = n;
+    else first->prev = n;  // the new last child
+  }
 }
 
 void ApplyItem(HWND h, TreeState* s, Node* n, const TVITEMW& it) {
   if (it.mask & TVIF_TEXT) {
-    n->textCallback = it.pszText == LPSTR_TEXTCALLBACKW;
-    n->SetText((!n->textCallback && it.pszText) ? std::u16string_view(it.pszText) : std::u16string_view());
+    const bool callback = it.pszText == LPSTR_TEXTCALLBACKW;
+    n->Set(Node::kTextCallback, callback);
+    SetLabel(s, n, (!callback && it.pszText) ? std::u16string_view(it.pszText) : std::u16string_view());
     n->textWidth = -1;
     s->visibleDirty = true;  // the widest row may have changed
   }
-  if (it.mask & TVIF_IMAGE) n->image = it.iImage;
-  if (it.mask & TVIF_SELECTEDIMAGE) n->selImage = it.iSelectedImage;
+  if (it.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) {
+    const ItemExtra now = s->pool.Extra(n);
+    const int image = (it.mask & TVIF_IMAGE) ? it.iImage : now.image;
+    const int selImage = (it.mask & TVIF_SELECTEDIMAGE) ? it.iSelectedImage : now.selImage;
+    if (image != now.image || selImage != now.selImage) {
+      ItemExtra& e = s->pool.ExtraFor(n);
+      e.image = image;
+      e.selImage = selImage;
+    }
+  }
   if (it.mask & TVIF_PARAM) n->param = it.lParam;
   if (it.mask & TVIF_CHILDREN) {
-    n->children = it.cChildren;
-    n->childrenSet = true;
+    if (it.cChildren != 0 || n->Has(Node::kExtra)) s->pool.ExtraFor(n).children = it.cChildren;
+    n->Set(Node::kChildrenSet, true);
   }
   if (it.mask & TVIF_STATE) {
     UINT before = n->state;
@@ -619,23 +902,24 @@ HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
     parent = Find(s, is->hParent);
     if (!parent) return nullptr;
   }
+  if (parent != &s->root && parent->level >= kMaxLevel) return nullptr;  // deeper than any tree is drawn
   Node* n = s->pool.New();
-  n->level = parent == &s->root ? 0 : parent->level + 1;
+  n->level = static_cast<std::int16_t>(parent == &s->root ? 0 : parent->level + 1);
   ApplyItem(h, s, n, is->item);
   n->state &= ~static_cast<UINT>(TVIS_SELECTED);
   HTREEITEM after = is->hInsertAfter;
   if (after == TVI_FIRST) {
     Link(parent, nullptr, n);
   } else if (after == TVI_SORT) {
-    Node* pos = parent->last;
-    std::u16string t = TextOf(h, n);
-    while (pos && CompareText(TextOf(h, pos), t) > 0) pos = pos->prev;
+    Node* pos = parent->Last();
+    std::u16string t = TextOf(h, s, n);
+    while (pos && CompareText(TextOf(h, s, pos), t) > 0) pos = pos->Previous();
     Link(parent, pos, n);
   } else if (after == TVI_LAST || after == nullptr || after == TVI_ROOT) {
-    Link(parent, parent->last, n);
+    Link(parent, parent->Last(), n);
   } else {
     Node* a = Find(s, after);
-    Link(parent, (a && a->parent == parent) ? a : parent->last, n);
+    Link(parent, (a && a->parent == parent) ? a : parent->Last(), n);
   }
   ++s->count;
   // Only a change among shown rows needs a new layout.
@@ -652,24 +936,19 @@ void SortChildren(HWND h, TreeState* s, Node* parent, bool recurse, PFNTVCOMPARE
     std::stable_sort(kids.begin(), kids.end(), [&](Node* a, Node* b) { return cmp(a->param, b->param, data) < 0; });
   } else {
     std::vector<std::pair<std::u16string, Node*>> keyed;
-    for (Node* k : kids) keyed.emplace_back(TextOf(h, k), k);
+    for (Node* k : kids) keyed.emplace_back(TextOf(h, s, k), k);
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return CompareText(a.first, b.first) < 0; });
     for (size_t i = 0; i < kids.size(); ++i) kids[i] = keyed[i].second;
   }
-  parent->first = parent->last = nullptr;
+  parent->first = nullptr;
   for (Node* k : kids) {
     k->prev = k->next = nullptr;
-    Link(parent, parent->last, k);
+    Link(parent, parent->Last(), k);
   }
   if (recurse)
     for (Node* k : kids) SortChildren(h, s, k, true, cmp, data);
   ShapeChanged(h, s);
-}
-
-void SetLevels(Node* n, int level) {
-  n->level = level;
-  for (Node* c = n->first; c; c = c->next) SetLevels(c, level + 1);
 }
 
 // ---- label editing ----
@@ -700,8 +979,8 @@ HWND BeginEdit(HWND h, TreeState* s, Node* n) {
   if (!n) return nullptr;
   EnsureVisible(h, s, n);
   NMTVDISPINFOW di{};
-  FillItem(&di.item, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
-  std::u16string text = TextOf(h, n);
+  FillItem(&di.item, s, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
+  std::u16string text = TextOf(h, s, n);
   di.item.pszText = text.data();
   di.item.cchTextMax = static_cast<int>(text.size()) + 1;
   if (Notify(h, TVN_BEGINLABELEDIT, &di.hdr)) return nullptr;
@@ -739,12 +1018,14 @@ void EndEdit(HWND h, TreeState* s, bool cancel) {
   text.resize(static_cast<size_t>(len));
   if (n && s->pool.Owns(n)) {
     NMTVDISPINFOW di{};
-    FillItem(&di.item, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
+    FillItem(&di.item, s, n, TVIF_HANDLE | TVIF_STATE | TVIF_PARAM | TVIF_TEXT);
     di.item.pszText = cancel ? nullptr : text.data();
     di.item.cchTextMax = static_cast<int>(text.size()) + 1;
     LRESULT accept = Notify(h, TVN_ENDLABELEDIT, &di.hdr);
-    if (!cancel && accept && s->pool.Owns(n) && !n->textCallback) {
-      n->SetText(text);
+    if (!cancel && accept && s->pool.Owns(n) && !n->Has(Node::kTextCallback)) {
+      SetLabel(s, n, text);
+      n->textWidth = -1;
+      s->visibleDirty = true;
       Invalidate(h, s);
     }
   }
@@ -840,8 +1121,8 @@ void Paint(HWND h, TreeState* s, HDC given) {
           DottedH(dc, cx, g.content - 2, mid, lineBrush);
           bool rootAlone = n->parent == nullptr;
           (void)rootAlone;
-          DottedV(dc, cx, (n->prev || n->parent) ? y : mid, n->next ? y + ih : mid + 1, lineBrush);
-          if (n->level == 0 && !n->prev) DottedV(dc, cx, mid, n->next ? y + ih : mid + 1, lineBrush);
+          DottedV(dc, cx, (n->Previous() || n->parent) ? y : mid, n->next ? y + ih : mid + 1, lineBrush);
+          if (n->level == 0 && !n->Previous()) DottedV(dc, cx, mid, n->next ? y + ih : mid + 1, lineBrush);
           int ax = cx;
           for (Node* a = n->parent; a && a->parent; a = a->parent) {
             ax -= s->indent;
@@ -849,7 +1130,7 @@ void Paint(HWND h, TreeState* s, HDC given) {
           }
         }
       }
-      if ((st & TVS_HASBUTTONS) && depth > 0 && HasChildren(h, n)) {
+      if ((st & TVS_HASBUTTONS) && depth > 0 && HasChildren(h, s, n)) {
         int cx = g.content - s->indent / 2 - 1;
         RECT b{cx - 4, mid - 4, cx + 5, mid + 5};
         ::FillRect(dc, &b, bkBrush);
@@ -871,10 +1152,10 @@ void Paint(HWND h, TreeState* s, HDC given) {
         ::DrawFrameControl(dc, &cb, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | checked);
       }
       if (s->images) {
-        int img = ImageOf(h, n, n == s->caret);
+        int img = ImageOf(h, s, n, n == s->caret);
         if (img >= 0) ::ImageList_Draw(s->images, img, dc, g.icon, y, (n->state & TVIS_CUT) ? ILD_BLEND50 : ILD_NORMAL);
       }
-      std::u16string t = TextOf(h, n);
+      std::u16string t = TextOf(h, s, n);
       RECT lr{g.label, y, g.labelEnd, y + ih};
       if (st & TVS_FULLROWSELECT) lr = RECT{g.label, y, rc.right, y + ih};
       if (textBk != bk && textBk != CLR_NONE) {
@@ -1026,7 +1307,7 @@ void TypeAhead(HWND h, TreeState* s, WCHAR ch) {
   size_t from = (s->typed.size() == 1 || same) ? start + 1 : start;
   for (size_t i = 0; i < n; ++i) {
     Node* cand = s->visible[(from + i) % n];
-    std::u16string t = TextOf(h, cand);
+    std::u16string t = TextOf(h, s, cand);
     if (t.size() >= prefix.size() && CompareText(t.substr(0, prefix.size()), prefix) == 0) {
       Select(h, s, cand, TVC_BYKEYBOARD);
       return;
@@ -1068,7 +1349,7 @@ Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
     case TVGN_NEXT:
       return n->next;
     case TVGN_PREVIOUS:
-      return n->prev;
+      return n->Previous();
     case TVGN_PARENT:
       return n->parent == &s->root ? nullptr : n->parent;
     case TVGN_CHILD:
@@ -1093,6 +1374,12 @@ void CopyText(const std::u16string& t, TVITEMW* it) {
 
 }  // namespace
 
+std::ptrdiff_t TreeItemSlot(HWND tree, HTREEITEM item) {
+  if (!tree || ::GetClassLongPtr(tree, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(&TreeProc)) return -1;
+  const TreeState* s = StateOf<TreeState>(tree);
+  return s ? s->pool.SlotOf(reinterpret_cast<const Node*>(item)) : -1;
+}
+
 LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* s = StateOf<TreeState>(h);
   if (!s && msg != WM_NCCREATE) return ::DefWindowProc(h, msg, wp, lp);
@@ -1104,7 +1391,9 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return ::DefWindowProc(h, msg, wp, lp);
     case WM_DESTROY:
       if (s->edit) EndEdit(h, s, true);
-      // The parent hears of every item going.
+      // The parent hears of every item going; their memory goes at once
+      // with the tree's.
+      s->destroying = true;
       while (s->root.first) DeleteNode(h, s, s->root.first);
       return ::DefWindowProc(h, msg, wp, lp);
     case WM_NCDESTROY:
@@ -1116,7 +1405,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFONT:
       s->font = reinterpret_cast<HFONT>(wp);
       s->itemHeight = -1;
-      ++s->widthGen;
+      s->pool.ForEachLive([](Node& n) { n.textWidth = -1; });
       ShapeChanged(h, s);
       return 0;
     case WM_GETFONT:
@@ -1200,7 +1489,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         }
         ::ReleaseCapture();
         if (!(Style(h) & TVS_DISABLEDRAGDROP) && s->pool.Owns(n))
-          TreeNotify(h, right ? TVN_BEGINRDRAG : TVN_BEGINDRAG, 0, nullptr, n, s->pressAt);
+          TreeNotify(h, s, right ? TVN_BEGINRDRAG : TVN_BEGINDRAG, 0, nullptr, n, s->pressAt);
         return 0;
       }
       if (Style(h) & TVS_TRACKSELECT) {
@@ -1408,7 +1697,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return s->indent;
     case TVM_SETINDENT:
       s->indent = std::max(static_cast<int>(wp), 5);
-      Invalidate(h, s);
+      ShapeChanged(h, s);  // the widest row moves with the indentation
       return 0;
     case TVM_GETIMAGELIST:
       return reinterpret_cast<LRESULT>(wp == TVSIL_STATE ? s->stateImages : s->images);
@@ -1452,13 +1741,14 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!it) return FALSE;
       Node* n = Find(s, it->hItem);
       if (!n) return FALSE;
-      if (it->mask & TVIF_TEXT) CopyText(TextOf(h, n), it);
-      if (it->mask & TVIF_IMAGE) it->iImage = n->image == I_IMAGECALLBACK ? ImageOf(h, n, false) : n->image;
+      if (it->mask & TVIF_TEXT) CopyText(TextOf(h, s, n), it);
+      const ItemExtra extra = s->pool.Extra(n);
+      if (it->mask & TVIF_IMAGE) it->iImage = extra.image == I_IMAGECALLBACK ? ImageOf(h, s, n, false) : extra.image;
       if (it->mask & TVIF_SELECTEDIMAGE)
-        it->iSelectedImage = n->selImage == I_IMAGECALLBACK ? ImageOf(h, n, true) : n->selImage;
+        it->iSelectedImage = extra.selImage == I_IMAGECALLBACK ? ImageOf(h, s, n, true) : extra.selImage;
       if (it->mask & TVIF_PARAM) it->lParam = n->param;
       if (it->mask & TVIF_STATE) it->state = n->state & it->stateMask;
-      if (it->mask & TVIF_CHILDREN) it->cChildren = n->childrenSet ? n->children : (n->first ? 1 : 0);
+      if (it->mask & TVIF_CHILDREN) it->cChildren = n->Has(Node::kChildrenSet) ? extra.children : (n->first ? 1 : 0);
       if (it->mask & TVIF_INTEGRAL) reinterpret_cast<TVITEMEXW*>(it)->iIntegral = 1;
       return TRUE;
     }

@@ -16,6 +16,7 @@
 
 #include "platform/base/utf.h"
 #include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/textmeasure.h"
 
 #ifndef PV_GDI_FONTS_CONF
 #define PV_GDI_FONTS_CONF "fonts.conf"
@@ -72,6 +73,7 @@ struct FontState {
   PangoContext* ctxMonoRtl = nullptr;
   // Ascent+descent per pixel of em, by "family/weight[i]"; cleared when fonts are added.
   std::map<std::string, double> cellRatios;
+  unsigned generation = 0;  // counts the fonts added since start
 };
 
 static std::string ConfPath() {
@@ -148,6 +150,10 @@ struct FontImpl {
   double angle = 0;  // escapement, radians counter-clockwise
   std::u16string lastText;
   bool hasText = false;
+  // The width of lastText in Pango units, -1 until asked, and the fonts'
+  // generation it was laid out under (a font added may change it).
+  int lastWidth = -1;
+  unsigned lastGeneration = 0;
   ~FontImpl() {
     if (layout) g_object_unref(layout);
     if (rtlLayout) g_object_unref(rtlLayout);
@@ -359,6 +365,7 @@ static void SetText(FontImpl* fi, const char16_t* s, int n) {
     return;
   fi->lastText.assign(s, n);
   fi->hasText = true;
+  fi->lastWidth = -1;
   std::string u = ToUtf8(s, n);
   pango_layout_set_text(fi->layout, u.data(), static_cast<int>(u.size()));
 }
@@ -367,9 +374,16 @@ static int RawWidth(FontImpl* fi, const char16_t* s, int n) {
   if (n <= 0) return 0;
   if (fi->face != Face::Pango) return n * fi->aveWidth;
   SetText(fi, s, n);
-  PangoRectangle lr;
-  pango_layout_get_extents(fi->layout, nullptr, &lr);
-  return PANGO_PIXELS(lr.width);
+  // Measuring the same text again (a label met twice, measured and then
+  // drawn) does not ask the layout again.
+  const unsigned generation = Fonts().generation;
+  if (fi->lastWidth < 0 || fi->lastGeneration != generation) {
+    PangoRectangle lr;
+    pango_layout_get_extents(fi->layout, nullptr, &lr);
+    fi->lastWidth = lr.width;
+    fi->lastGeneration = generation;
+  }
+  return PANGO_PIXELS(fi->lastWidth);
 }
 
 static int DeviceWidth(DC* dc, const char16_t* s, int n) { return RawWidth(Impl(dc), s, n) + DeviceExtra(dc) * n; }
@@ -1090,6 +1104,19 @@ BOOL GetTextExtentPoint32(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
   return TRUE;
 }
 BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR t, int c, LPSIZE s) { return GetTextExtentPoint32(hdc, t, c, s); }
+
+BOOL pv::gdi::MeasureTextWidths(HDC hdc, std::size_t count, TextByIndex text, const void* context, int* widths) {
+  PV_DC_OR(FALSE);
+  if (count > 0 && (!text || !widths)) return FALSE;
+  FontImpl* fi = Impl(dc);
+  const int extra = DeviceExtra(dc);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::u16string_view t = text(context, i);
+    const int n = static_cast<int>(t.size());
+    widths[i] = LogicalX(dc, RawWidth(fi, t.data(), n) + extra * n);
+  }
+  return TRUE;
+}
 BOOL GetTextExtentPoint(HDC hdc, LPCWSTR t, int c, LPSIZE s) { return GetTextExtentPoint32(hdc, t, c, s); }
 
 BOOL GetTextExtentExPoint(HDC hdc, LPCWSTR text, int count, int maxExtent, LPINT fit, LPINT dx, LPSIZE size) {
@@ -1382,5 +1409,6 @@ int AddFontResourceEx(LPCWSTR path, DWORD, void*) {
   if (!FcConfigAppFontAddFile(f.config, reinterpret_cast<const FcChar8*>(p.c_str()))) return 0;
   pango_fc_font_map_config_changed(PANGO_FC_FONT_MAP(f.map));
   f.cellRatios.clear();
+  ++f.generation;
   return 1;
 }

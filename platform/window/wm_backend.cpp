@@ -368,9 +368,7 @@ int AdvanceAndPump(unsigned ms) {
   // timer due twice in the span fires twice.
   std::uint64_t end = Now() + ms;
   for (;;) {
-    std::uint64_t next = end;
-    for (const Timer& t : Ui().timers.list)
-      if (t.tid == CurrentTid() && t.due < next) next = t.due;
+    std::uint64_t next = std::min(end, NextTimerDue());
     std::uint64_t now = Now();
     if (next > now) pv::Clock::AdvanceBy(next - now);
     n += PumpUntilIdle();
@@ -505,7 +503,10 @@ void ResetWindowManager() {
     q->quit = false;
   }
   UiState& s = Ui();
-  s.timers.list.clear();
+  {
+    std::lock_guard<std::mutex> timersLock(s.timers.m);
+    s.timers.list.clear();
+  }
   s.input.focus = s.input.active = s.input.capture = nullptr;
   s.input.appActive = false;
   std::memset(s.input.keys, 0, sizeof(s.input.keys));

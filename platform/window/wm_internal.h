@@ -115,6 +115,7 @@ struct ThreadQueue;
 // - the hook lock (HookTables, wm_msg.cpp) guards the hook and event hook
 //   tables; hook procedures are called without it.
 // - the registered message names have their own lock (wm_core.cpp).
+// - the timer table has its own lock (TimerTable).
 // - the rest of the window manager's state (UiState, and the tables each
 //   unit keeps, whose comments say so) is the UI thread's.
 struct Wnd {
@@ -344,7 +345,10 @@ struct InputState {
 };
 
 // Timers, each tagged with the thread that set it: a thread sees only its own.
+// Any thread may set, kill and take its own timers, so `m` guards the list,
+// `seq` and `nextId`; timer procedures are called without it.
 struct TimerTable {
+  std::mutex m;
   std::vector<Timer> list;
   std::uint64_t seq = 0;     // orders timers due at the same tick
   UINT_PTR nextId = 0x7F00;  // ids of timers without a window
@@ -384,6 +388,7 @@ UiState& Ui();
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam);
 void RemoveWindowTimers(HWND hwnd);
+std::uint64_t NextTimerDue();          // the calling thread's first timer due, UINT64_MAX when none
 void RemoveWindowMessages(HWND hwnd);  // posted messages and pending positions
 // Queues a SetWindowPos for the window's own thread (from another thread).
 bool PostSetWindowPos(ThreadQueue& q, const WINDOWPOS& pos);

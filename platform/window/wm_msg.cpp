@@ -186,30 +186,53 @@ bool TakePendingPos(ThreadQueue& q, const MSG* msg, WINDOWPOS* out = nullptr) {
 
 // ---- timers -----------------------------------------------------------------------------------
 void RemoveWindowTimers(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(Ui().timers.m);
   auto& t = Ui().timers.list;
   t.erase(std::remove_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd; }), t.end());
 }
 
 namespace {
-Timer* DueTimer(HWND filter, std::uint64_t now) {
+// Finds the calling thread's timer due first at `now` (of the window the
+// filter admits). Copies it to `out` when given; `remove` sets it going again.
+bool TakeDueTimer(HWND filter, std::uint64_t now, bool remove, Timer* out) {
+  TimerTable& table = Ui().timers;
+  std::lock_guard<std::mutex> lock(table.m);
   Timer* best = nullptr;
   DWORD tid = CurrentTid();
-  for (Timer& t : Ui().timers.list) {
+  for (Timer& t : table.list) {
     if (t.tid != tid || t.due > now) continue;
     if (!HwndMatches(t.hwnd, filter)) continue;
     if (!best || t.due < best->due || (t.due == best->due && t.seq < best->seq)) best = &t;
   }
-  return best;
+  if (!best) return false;
+  if (out) *out = *best;
+  if (remove) {
+    best->due = now + best->elapse;
+    best->seq = ++table.seq;
+  }
+  return true;
 }
 
+// Whether the calling thread has a timer matching `match`.
+template <typename Match>
+bool HasTimer(Match match) {
+  TimerTable& table = Ui().timers;
+  std::lock_guard<std::mutex> lock(table.m);
+  return std::any_of(table.list.begin(), table.list.end(), match);
+}
+}  // namespace
+
 std::uint64_t NextTimerDue() {
+  TimerTable& table = Ui().timers;
+  std::lock_guard<std::mutex> lock(table.m);
   std::uint64_t next = UINT64_MAX;
   DWORD tid = CurrentTid();
-  for (Timer& t : Ui().timers.list)
+  for (const Timer& t : table.list)
     if (t.tid == tid) next = std::min(next, t.due);
   return next;
 }
-}  // namespace
+
+namespace {}  // namespace
 
 void WinEventHooksClear();
 
@@ -792,18 +815,15 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, UINT flags, bool wait) {
     }
     if ((cats & (QS_TIMER | QS_POSTMESSAGE)) && FilterMatches(WM_TIMER, min, max)) {
       std::uint64_t now = Now();
-      if (Timer* t = DueTimer(filter, now)) {
+      Timer t;
+      if (TakeDueTimer(filter, now, remove, &t)) {
         *out = MSG{};
-        out->hwnd = t->hwnd;
+        out->hwnd = t.hwnd;
         out->message = WM_TIMER;
-        out->wParam = t->id;
-        out->lParam = reinterpret_cast<LPARAM>(t->proc);
+        out->wParam = t.id;
+        out->lParam = reinterpret_cast<LPARAM>(t.proc);
         out->time = static_cast<DWORD>(now);
         out->pt = Ui().input.cursorPos;
-        if (remove) {
-          t->due = now + t->elapse;
-          t->seq = ++Ui().timers.seq;
-        }
         goto got;
       }
     }
@@ -932,7 +952,7 @@ DWORD GetQueueStatus(UINT flags) {
     }
   }
   if (q->paintPending > 0) status |= QS_PAINT;
-  if (DueTimer(nullptr, Now())) status |= QS_TIMER;
+  if (TakeDueTimer(nullptr, Now(), false, nullptr)) status |= QS_TIMER;
   status &= flags;
   return (status << 16) | status;
 }
@@ -952,9 +972,7 @@ LRESULT DispatchMessage(const MSG* msg) {
   if (msg->message == WM_TIMER && msg->lParam) {
     // Call the timer procedure only while its timer still exists.
     auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-    bool alive = false;
-    for (const Timer& t : Ui().timers.list)
-      if (t.hwnd == msg->hwnd && t.id == msg->wParam && t.proc == proc) alive = true;
+    bool alive = HasTimer([&](const Timer& t) { return t.hwnd == msg->hwnd && t.id == msg->wParam && t.proc == proc; });
     if (!alive) return 0;
     proc(msg->hwnd, WM_TIMER, msg->wParam, static_cast<DWORD>(Now()));
     return 0;
@@ -984,9 +1002,7 @@ LRESULT DispatchMessage(const MSG* msg) {
     return 0;
   }
   if (msg->message == WM_TIMER) {
-    bool alive = false;
-    for (const Timer& t : Ui().timers.list)
-      if (t.hwnd == msg->hwnd && t.id == msg->wParam) alive = true;
+    bool alive = HasTimer([&](const Timer& t) { return t.hwnd == msg->hwnd && t.id == msg->wParam; });
     if (!alive) return 0;
   }
   HWND hwnd = msg->hwnd;
@@ -1060,6 +1076,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   UiState& s = Ui();
   DWORD tid = CurrentTid();
   std::uint64_t now = Now();
+  std::lock_guard<std::mutex> lock(s.timers.m);
   if (!hwnd) {
     bool existing = false;
     for (const Timer& t : s.timers.list)
@@ -1093,15 +1110,18 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-  auto& t = Ui().timers.list;
   DWORD tid = CurrentTid();
-  auto it =
-      std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
-  if (it == t.end()) {
-    SetLastError(ERROR_INVALID_CURSOR_HANDLE);
-    return FALSE;
+  {
+    std::lock_guard<std::mutex> timersLock(Ui().timers.m);
+    auto& t = Ui().timers.list;
+    auto it =
+        std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id && x.tid == tid; });
+    if (it == t.end()) {
+      SetLastError(ERROR_INVALID_CURSOR_HANDLE);
+      return FALSE;
+    }
+    t.erase(it);
   }
-  t.erase(it);
   // Drop a WM_TIMER of it that already sits in the queue (posted copies).
   auto q = CurrentQueue();
   std::lock_guard<std::mutex> lock(q->m);

@@ -160,7 +160,65 @@ HTREEITEM CTKTreeBase::FindInChildren(LPCTSTR lpszSearch, BOOL bCaseSensitive, B
 
 // ---- item styles ----
 
-CTKTreeItemStyle& CTKTreeBase::StyleEntry(HTREEITEM hItem) { return m_mapItems[hItem]; }
+std::ptrdiff_t CTKTreeBase::ItemSlot(HTREEITEM hItem) const {
+  return hItem ? pv::controls::TreeItemSlot(TreeHwnd(), hItem) : -1;
+}
+
+const CTKTreeItemStyle* CTKTreeBase::FindStyle(HTREEITEM hItem) const {
+  const std::ptrdiff_t slot = ItemSlot(hItem);
+  if (slot < 0 || static_cast<std::size_t>(slot) >= m_styleOfSlot.size()) return nullptr;
+  const std::uint32_t ref = m_styleOfSlot[static_cast<std::size_t>(slot)];
+  return ref ? &m_styles[ref - 1].style : nullptr;
+}
+
+std::uint32_t CTKTreeBase::InternStyle(const CTKTreeItemStyle& style) {
+  if (style.color == kNoColor && style.colorBack == kNoColor && style.font < 0) return 0;
+  const auto key = std::make_tuple(style.color, style.colorBack, style.font);
+  auto it = m_styleIndex.find(key);
+  if (it == m_styleIndex.end()) {
+    std::uint32_t index;
+    if (!m_freeStyles.empty()) {
+      index = m_freeStyles.back();
+      m_freeStyles.pop_back();
+      m_styles[index] = StyleUse{style, 0};
+    } else {
+      index = static_cast<std::uint32_t>(m_styles.size());
+      m_styles.push_back(StyleUse{style, 0});
+    }
+    it = m_styleIndex.emplace(key, index).first;
+  }
+  ++m_styles[it->second].uses;
+  return it->second + 1;
+}
+
+void CTKTreeBase::ReleaseStyle(std::uint32_t ref) {
+  if (!ref) return;
+  StyleUse& use = m_styles[ref - 1];
+  if (--use.uses) return;
+  m_styleIndex.erase(std::make_tuple(use.style.color, use.style.colorBack, use.style.font));
+  m_freeStyles.push_back(ref - 1);
+}
+
+template <typename Change>
+void CTKTreeBase::ChangeStyle(HTREEITEM hItem, Change change) {
+  const std::ptrdiff_t slot = ItemSlot(hItem);
+  if (slot < 0) return;  // no item of this tree
+  const auto at = static_cast<std::size_t>(slot);
+  if (at >= m_styleOfSlot.size()) m_styleOfSlot.resize(std::max(at + 1, m_styleOfSlot.size() * 3 / 2), 0);
+  std::uint32_t& ref = m_styleOfSlot[at];
+  CTKTreeItemStyle style = ref ? m_styles[ref - 1].style : CTKTreeItemStyle{};
+  change(style);
+  const std::uint32_t now = InternStyle(style);
+  ReleaseStyle(ref);
+  ref = now;
+}
+
+void CTKTreeBase::InvalidateTree() {
+  HWND h = TreeHwnd();
+  if (!h || m_bWholeInvalid) return;
+  ::InvalidateRect(h, nullptr, TRUE);
+  m_bWholeInvalid = TRUE;
+}
 
 int CTKTreeBase::ItemFontIndex(const LOGFONTW& logfont) {
   for (std::size_t i = 0; i < m_itemFonts.size(); ++i)
@@ -171,41 +229,42 @@ int CTKTreeBase::ItemFontIndex(const LOGFONTW& logfont) {
 
 void CTKTreeBase::SetItemFont(HTREEITEM hItem, const LOGFONTW& logfont) {
   // An empty face name is no font of the item's own.
-  StyleEntry(hItem).font = logfont.lfFaceName[0] ? ItemFontIndex(logfont) : -1;
+  const int font = logfont.lfFaceName[0] ? ItemFontIndex(logfont) : -1;
+  ChangeStyle(hItem, [&](CTKTreeItemStyle& style) { style.font = font; });
 }
 
 BOOL CTKTreeBase::GetItemFont(HTREEITEM hItem, LOGFONTW* pLogFont) {
-  auto it = m_mapItems.find(hItem);
-  if (it == m_mapItems.end() || it->second.font < 0) return FALSE;
-  if (pLogFont) *pLogFont = m_itemFonts[static_cast<std::size_t>(it->second.font)];
+  const CTKTreeItemStyle* style = FindStyle(hItem);
+  if (!style || style->font < 0) return FALSE;
+  if (pLogFont) *pLogFont = m_itemFonts[static_cast<std::size_t>(style->font)];
   return TRUE;
 }
 
 void CTKTreeBase::SetItemBold(HTREEITEM hItem, BOOL bBold) {
   SetItemState(hItem, bBold ? TVIS_BOLD : 0, TVIS_BOLD);
-  if (HWND h = TreeHwnd()) ::InvalidateRect(h, nullptr, TRUE);
+  InvalidateTree();
 }
 
 BOOL CTKTreeBase::GetItemBold(HTREEITEM hItem) { return (GetItemState(hItem, TVIS_BOLD) & TVIS_BOLD) != 0; }
 
 void CTKTreeBase::SetItemColor(HTREEITEM hItem, COLORREF color) {
-  StyleEntry(hItem).color = color;
-  if (HWND h = TreeHwnd()) ::InvalidateRect(h, nullptr, TRUE);
+  ChangeStyle(hItem, [&](CTKTreeItemStyle& style) { style.color = color; });
+  InvalidateTree();
 }
 
 void CTKTreeBase::SetItemBackColor(HTREEITEM hItem, COLORREF color) {
-  StyleEntry(hItem).colorBack = color;
-  if (HWND h = TreeHwnd()) ::InvalidateRect(h, nullptr, TRUE);
+  ChangeStyle(hItem, [&](CTKTreeItemStyle& style) { style.colorBack = color; });
+  InvalidateTree();
 }
 
 COLORREF CTKTreeBase::GetItemColor(HTREEITEM hItem) {
-  auto it = m_mapItems.find(hItem);
-  return it == m_mapItems.end() ? kNoColor : it->second.color;
+  const CTKTreeItemStyle* style = FindStyle(hItem);
+  return style ? style->color : kNoColor;
 }
 
 COLORREF CTKTreeBase::GetItemBackColor(HTREEITEM hItem) {
-  auto it = m_mapItems.find(hItem);
-  return it == m_mapItems.end() ? kNoColor : it->second.colorBack;
+  const CTKTreeItemStyle* style = FindStyle(hItem);
+  return style ? style->colorBack : kNoColor;
 }
 
 COLORREF CTKTreeBase::GetBackColor() const {
@@ -249,7 +308,14 @@ COLORREF CTKTreeBase::GetStateTextColor(UINT nState, BOOL bFocus, DWORD dwStyle,
 }
 
 void CTKTreeBase::ForgetItem(HTREEITEM hItem) {
-  if (!m_bForgettingAll) m_mapItems.erase(hItem);
+  if (!m_bForgettingAll) {
+    // The slot goes to a later item: it must not inherit this one's style.
+    const std::ptrdiff_t slot = ItemSlot(hItem);
+    if (slot >= 0 && static_cast<std::size_t>(slot) < m_styleOfSlot.size()) {
+      ReleaseStyle(m_styleOfSlot[static_cast<std::size_t>(slot)]);
+      m_styleOfSlot[static_cast<std::size_t>(slot)] = 0;
+    }
+  }
   // Handles may be reused for later items: keep none of a deleted one.
   if (m_hSelect == hItem) m_hSelect = nullptr;
   if (m_hHotItem == hItem) m_hHotItem = nullptr;
@@ -257,9 +323,12 @@ void CTKTreeBase::ForgetItem(HTREEITEM hItem) {
 }
 
 void CTKTreeBase::ForgetAllItems() {
-  m_mapItems = decltype(m_mapItems)(&m_itemPool);
-  m_itemPool.release();  // the nodes and buckets all at once
+  m_styleOfSlot = {};
+  m_styles = {};
+  m_freeStyles = {};
+  m_styleIndex.clear();
   m_itemFonts.clear();
+  m_bWholeInvalid = FALSE;
   m_hSelect = m_hHotItem = m_hEditItem = nullptr;
 }
 
@@ -829,11 +898,11 @@ void CTKTreeBase::PaintLabels(CDC& dc) {
     if (h == m_hEditItem) clrBack = clrText = back;  // its text hides under the edit box
 
     LOGFONTW lf = baseLf;
-    auto entry = m_mapItems.find(h);
-    if (entry != m_mapItems.end() && !(state & (kSelected | TVIS_DROPHILITED)) && enabled) {
-      if (entry->second.color != kNoColor) clrText = entry->second.color;
-      if (entry->second.colorBack != kNoColor) clrBack = entry->second.colorBack;
-      if (entry->second.font >= 0) lf = m_itemFonts[static_cast<std::size_t>(entry->second.font)];
+    const CTKTreeItemStyle* own = FindStyle(h);
+    if (own && !(state & (kSelected | TVIS_DROPHILITED)) && enabled) {
+      if (own->color != kNoColor) clrText = own->color;
+      if (own->colorBack != kNoColor) clrBack = own->colorBack;
+      if (own->font >= 0) lf = m_itemFonts[static_cast<std::size_t>(own->font)];
     }
     if (state & TVIS_BOLD) lf.lfWeight = FW_BOLD;
     if (hotTracking && h == m_hHotItem) {

@@ -6,8 +6,9 @@
 // band, click-versus-drag detection), and tree walking and text search.
 #pragma once
 
-#include <memory_resource>
-#include <unordered_map>
+#include <cstdint>
+#include <map>
+#include <tuple>
 #include <unordered_set>
 #include <vector>
 
@@ -140,7 +141,18 @@ class CTKTreeBase {
   BOOL SetNativeState(HTREEITEM hItem, UINT nState, UINT nStateMask);
   void FillNotify(NMTREEVIEWW& nm, UINT code, HTREEITEM hItem, BOOL bNew) const;
   BOOL MatchesText(HTREEITEM hItem, const CString& search, BOOL bCaseSensitive, BOOL bWholeWord) const;
-  CTKTreeItemStyle& StyleEntry(HTREEITEM hItem);
+  // The item's own style, null when it has none (or is no item).
+  const CTKTreeItemStyle* FindStyle(HTREEITEM hItem) const;
+  // Changes the item's style through `change`; a style back to the default
+  // is no style.
+  template <typename Change>
+  void ChangeStyle(HTREEITEM hItem, Change change);
+  // The item's slot in the tree (pv::controls::TreeItemSlot), -1 for none.
+  std::ptrdiff_t ItemSlot(HTREEITEM hItem) const;
+  std::uint32_t InternStyle(const CTKTreeItemStyle& style);
+  void ReleaseStyle(std::uint32_t ref);
+  // Marks the whole tree for repainting, once until it paints.
+  void InvalidateTree();
   // The item font's index in m_itemFonts, added when new.
   int ItemFontIndex(const LOGFONTW& logfont);
   void PaintLabels(CDC& dc);
@@ -162,11 +174,22 @@ class CTKTreeBase {
   HTREEITEM m_hSelect = nullptr;  // anchor of Shift ranges
   HTREEITEM m_hEditItem = nullptr;
   HTREEITEM m_hHotItem = nullptr;
-  // The styles' map nodes come from a pool of their own: no allocation
-  // header per item.
-  std::pmr::unsynchronized_pool_resource m_itemPool;
-  std::pmr::unordered_map<HTREEITEM, CTKTreeItemStyle> m_mapItems{&m_itemPool};
-  std::vector<LOGFONTW> m_itemFonts;  // each distinct font given to items, once
+  // Item styles: each distinct style is kept once and counted; an item
+  // refers to its style by a number kept at the item's slot in the tree, 4
+  // bytes an item (a tree may colour every one of 10^5 items with a few
+  // colours).
+  struct StyleUse {
+    CTKTreeItemStyle style;
+    std::uint32_t uses = 0;
+  };
+  std::vector<std::uint32_t> m_styleOfSlot;  // 0: none, else 1 + index into m_styles
+  std::vector<StyleUse> m_styles;
+  std::vector<std::uint32_t> m_freeStyles;                                    // indexes into m_styles no item uses
+  std::map<std::tuple<COLORREF, COLORREF, int>, std::uint32_t> m_styleIndex;  // index by value
+  std::vector<LOGFONTW> m_itemFonts;                                          // each distinct font given to items, once
+  // Set once the whole tree was marked for repainting, until it paints:
+  // colouring 10^5 items asks for one repaint, not 10^5.
+  BOOL m_bWholeInvalid = FALSE;
   CTreeCtrl* m_pTree = nullptr;
   // Set while the tree deletes every item: ForgetAllItems follows.
   BOOL m_bForgettingAll = FALSE;

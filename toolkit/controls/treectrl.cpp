@@ -45,6 +45,7 @@ void CTKTreeCtrlBase::OnDestroy() {
 
 void CTKTreeCtrlBase::OnPaint() {
   CPaintDC dc(this);
+  m_bWholeInvalid = FALSE;  // validated: the next change asks for a repaint again
   DoPaint(dc, TRUE);
 }
 

@@ -1,6 +1,10 @@
 #include "toolkit/markup/markupbuilder.h"
 
+#include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "platform/base/wstr.h"
 
@@ -124,22 +128,41 @@ CTKMarkupObject* CTKMarkupBuilder::CreateObjectFromTag(LPCWSTR lpszTag) {
 
 void CTKMarkupBuilder::CheckNameCache() {
   unsigned nGeneration = CTKMarkupDependencyProperty::GetRegistryGeneration();
-  if (m_nameCache.empty() || nGeneration != m_nNameCacheGeneration) {
+  if (nGeneration != m_nNameCacheGeneration || m_nameCache.empty()) {
     m_nameCache.assign(kNameCacheSize, NameCacheEntry());
     m_nNameCacheGeneration = nGeneration;
   }
 }
 
+static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength);
+
 // The entry for the scope and name: a hit when its name and scope match,
 // else the slot to fill (bStorable is false for names too long to keep).
+// Two ways per set, the last hit first: a document's few dozen tag and
+// attribute pairs then stay put even when two of them share a set.
 CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength,
                                                                bool& bStorable) {
-  CheckNameCache();
+  if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
+    CheckNameCache();
   bStorable = nLength >= 0 && nLength < 32;
-  size_t h = reinterpret_cast<size_t>(pScope) >> 4;
-  for (int i = 0; i < nLength; i++) h = h * 31 + lpszName[i];
-  NameCacheEntry& e = m_nameCache[h % kNameCacheSize];
-  return &e;
+  // Four characters at a time: names are short, and this runs for every
+  // tag and attribute.
+  const uint64_t kMix = 0x9E3779B97F4A7C15ull;
+  uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
+  int i = 0;
+  for (; i + 4 <= nLength; i += 4) {
+    uint64_t w;
+    std::memcpy(&w, lpszName + i, sizeof(w));
+    h = (h ^ w) * kMix;
+  }
+  for (; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
+  h ^= h >> 29;
+  h *= kMix;
+  NameCacheEntry* pSet = &m_nameCache[(h >> 40) % (kNameCacheSize / 2) * 2];
+  if (!bStorable || CacheHit(&pSet[0], pScope, lpszName, nLength)) return &pSet[0];
+  if (CacheHit(&pSet[1], pScope, lpszName, nLength)) std::swap(pSet[0], pSet[1]);
+  else pSet[1] = pSet[0];  // the miss will be stored in the first way
+  return &pSet[0];
 }
 
 static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength) {
@@ -210,7 +233,7 @@ CTKMarkupObject* CTKMarkupBuilder::ConvertValue(CTKMarkupDependencyProperty* pPr
                            pProperty->GetPropertyType() ? pProperty->GetPropertyType()->GetClassName() : u""));
 }
 
-static bool StartsWith(const std::u16string& s, const char* prefix) {
+static bool StartsWith(std::u16string_view s, const char* prefix) {
   size_t n = std::strlen(prefix);
   if (s.size() < n) return false;
   for (size_t i = 0; i < n; i++)
@@ -219,9 +242,24 @@ static bool StartsWith(const std::u16string& s, const char* prefix) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
-  std::u16string text(lpszText ? lpszText : u"");
-  if (text.empty() || text.back() != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
-  text.pop_back();
+  LPCWSTR lpszIn = lpszText ? lpszText : u"";
+  size_t n = std::char_traits<char16_t>::length(lpszIn);
+  if (n == 0 || lpszIn[n - 1] != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
+  n--;
+  // The expression without its '}', terminated; short ones (nearly all)
+  // stay on the stack.
+  WCHAR szShort[64];
+  std::u16string strLong;
+  LPCWSTR lpszExpr;
+  if (n < std::size(szShort)) {
+    std::memcpy(szShort, lpszIn, n * sizeof(WCHAR));
+    szShort[n] = 0;
+    lpszExpr = szShort;
+  } else {
+    strLong.assign(lpszIn, n);
+    lpszExpr = strLong.c_str();
+  }
+  std::u16string_view text(lpszExpr, n);
   if (m_nExtensionDepth >= kMaxExtensionDepth) ThrowBuildError(u"Markup extension expressions are nested too deeply");
   struct DepthGuard {
     int& n;
@@ -230,7 +268,7 @@ CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
   } guard(m_nExtensionDepth);
 
   if (StartsWith(text, "x:Static ")) {
-    std::u16string member = text.substr(9);
+    std::u16string member(text.substr(9));
     SystemColorCache* pCache = GetSystemColorCache();
     CTKMarkupObject* p = pCache->SystemColorFromName(member.c_str());
     if (!p) p = pCache->SystemBrushFromName(member.c_str());
@@ -239,14 +277,14 @@ CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
     if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find the static member  '%ls'", member.c_str()));
     return p;
   }
-  if (StartsWith(text, "StaticResource ")) return FindResource(text.c_str() + 15);
-  if (StartsWith(text, "DynamicResource ")) return FindResource(text.c_str() + 16);
+  if (StartsWith(text, "StaticResource ")) return FindResource(lpszExpr + 15);
+  if (StartsWith(text, "DynamicResource ")) return FindResource(lpszExpr + 16);
   if (StartsWith(text, "x:Type ")) {
-    CTKMarkupObject* p = ResolveType(text.c_str() + 7);
-    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", text.c_str() + 7));
+    CTKMarkupObject* p = ResolveType(lpszExpr + 7);
+    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", lpszExpr + 7));
     return p;
   }
-  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", text.c_str()));
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszExpr));
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
@@ -266,11 +304,13 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
   CTKMarkupObject* pFound = nullptr;
   for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
     CTKMarkupObject* pOpen = *it;
-    if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
+    // Elements first: they are most of what is open.
+    if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass())) {
+      pFound = FindElementResource(pOpen, pKey);
+    } else if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
       CTKMarkupObject* pValue = static_cast<CTKMarkupObjectProperty*>(pOpen)->m_pValue;
       if (pValue) pFound = FindElementResource(pValue, pKey);
-    } else if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass()) ||
-               pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
+    } else if (pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
                pOpen->IsOfType(CTKMarkupStyle::GetMarkupClass())) {
       pFound = FindElementResource(pOpen, pKey);
     }
@@ -358,6 +398,13 @@ void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int 
   m_pHandOver = nullptr;
 }
 
+// Two terminated texts, compared in one pass.
+static bool SameText(LPCWSTR a, LPCWSTR b) {
+  for (; *a == *b; a++, b++)
+    if (!*a) return true;
+  return false;
+}
+
 void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   if (m_arrStack.empty()) ThrowBuildError(u"Unexpected end tag");
   CTKMarkupObject* pPopped = Pop();
@@ -366,7 +413,7 @@ void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   MarkupRelease(m_pRoot);
   m_pRoot = pPopped;
   LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
-  if (std::u16string_view(lpszOpen) != std::u16string_view(lpszTag))
+  if (!SameText(lpszOpen, lpszTag))
     ThrowBuildError(
         FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
   if (!m_strText.empty()) {
@@ -454,7 +501,7 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
     WCHAR szMessage[512];
     e->GetErrorMessage(szMessage, 512);
     e->Delete();
-    m_strLastError.Format(u"%s. Line %i, position %i", szMessage, pParser->m_nLine + 1, pParser->m_nColumn + 1);
+    m_strLastError.Format(u"%s. Line %i, position %i", szMessage, pParser->GetLine() + 1, pParser->GetColumn() + 1);
     ReleaseAll();
     return nullptr;
   }

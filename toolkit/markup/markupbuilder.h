@@ -98,7 +98,7 @@ class CTKMarkupBuilder {
   void HandleEndTag(LPCWSTR lpszTag);
   void ReleaseAll();
 
-  static const int kNameCacheSize = 128;
+  static const int kNameCacheSize = 256;
   NameCacheEntry* FindCached(const void* pScope, LPCWSTR lpszName, int nLength, bool& bStorable);
   void CheckNameCache();
   std::vector<NameCacheEntry> m_nameCache;

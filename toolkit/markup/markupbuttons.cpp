@@ -69,12 +69,17 @@ void CTKMarkupButtonBase::RegisterMarkupDependencyProperties() {
       new CTKMarkupPropertyMetadata(CTKMarkupBool::CreateBool(FALSE), MPF_AFFECTSARRANGE));
 }
 
-CTKMarkupButtonBase::CTKMarkupButtonBase() : m_pTheme(new CTKWinThemeWrapper(TRUE)) {
+CTKMarkupButtonBase::CTKMarkupButtonBase() : m_pTheme(nullptr) {
   GetMarkupClass()->EnsureRegistered();
   SetValue(m_pFocusableProperty, CTKMarkupBool::CreateBool(TRUE));
 }
 
 CTKMarkupButtonBase::~CTKMarkupButtonBase() { delete m_pTheme; }
+
+CTKWinThemeWrapper* CTKMarkupButtonBase::Theme() {
+  if (!m_pTheme) m_pTheme = new CTKWinThemeWrapper(TRUE);
+  return m_pTheme;
+}
 
 BOOL CTKMarkupButtonBase::IsPressed() const {
   const auto* p = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsPressedProperty));
@@ -157,7 +162,7 @@ void CTKMarkupButtonBase::OnLostMouseCapture(CTKMarkupMouseEventArgs*) { SetPres
 // ---- push button -------------------------------------------------------------------------------
 
 SIZE CTKMarkupButton::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
-  m_pTheme->OpenThemeData(nullptr, u"BUTTON");
+  Theme()->OpenThemeData(nullptr, u"BUTTON");
   const CTKMarkupThickness* p = PaddingOf(this);
   const int dx = p->left + p->right + 8, dy = p->top + p->bottom + 8;
   CTKMarkupUIElement* pContent = GetContent();
@@ -170,7 +175,7 @@ SIZE CTKMarkupButton::ArrangeOverride(int cx, int cy) {
   if (CTKMarkupUIElement* pContent = GetContent()) {
     RECT rc{0, 0, cx, cy};
     // The content moves with the pressed look where that look is ours.
-    if (IsPressed() && (!m_pTheme->IsAppThemed() || GetValue(CTKMarkupPanel::m_pBackgroundProperty))) {
+    if (IsPressed() && (!Theme()->IsAppThemed() || GetValue(CTKMarkupPanel::m_pBackgroundProperty))) {
       rc.left++;
       rc.top++;
       rc.right++;
@@ -195,10 +200,10 @@ void CTKMarkupButton::OnRender(CTKMarkupDrawingContext* pDC) {
     clrShadow = CTKDrawHelpers::HSLPackedToRGB(pack(MulDiv(l, 2, 3)));
     clrDark = RGB(GetRValue(clrShadow) / 2, GetGValue(clrShadow) / 2, GetBValue(clrShadow) / 2);
     pDC->FillRectangle(r, pBackground);
-  } else if (m_pTheme->IsAppThemed()) {
+  } else if (Theme()->IsAppThemed()) {
     HDC hDC = pDC->GetDC();
-    m_pTheme->OpenThemeData(nullptr, u"BUTTON");
-    m_pTheme->DrawThemeBackground(hDC, kPartPushButton, GetBaseState(), &r, nullptr);
+    Theme()->OpenThemeData(nullptr, u"BUTTON");
+    Theme()->DrawThemeBackground(hDC, kPartPushButton, GetBaseState(), &r, nullptr);
     pDC->ReleaseDC(hDC);
     return;
   } else {
@@ -281,7 +286,7 @@ void CTKMarkupToggleButton::OnUnchecked(CTKMarkupRoutedEventArgs* e) { RaiseEven
 void CTKMarkupToggleButton::OnIndeterminate(CTKMarkupRoutedEventArgs* e) { RaiseEvent(e); }
 
 SIZE CTKMarkupToggleButton::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
-  m_pTheme->OpenThemeData(nullptr, u"BUTTON");
+  Theme()->OpenThemeData(nullptr, u"BUTTON");
   const CTKMarkupThickness* p = PaddingOf(this);
   const int dx = p->left + p->right + 16, dy = p->top + p->bottom;
   CTKMarkupUIElement* pContent = GetContent();
@@ -308,10 +313,10 @@ void CTKMarkupCheckBox::OnRender(CTKMarkupDrawingContext* pDC) {
   RECT rcGlyph{0, h / 2 - 6, 13, h / 2 + 7};
   const int nChecked = GetChecked();
   HDC hDC = pDC->GetDC();
-  if (m_pTheme->IsAppThemed()) {
-    m_pTheme->OpenThemeData(nullptr, u"BUTTON");
+  if (Theme()->IsAppThemed()) {
+    Theme()->OpenThemeData(nullptr, u"BUTTON");
     const int nState = GetBaseState() + (nChecked == 1 ? 4 : nChecked == 2 ? 8 : 0);
-    m_pTheme->DrawThemeBackground(hDC, kPartCheckBox, nState, &rcGlyph, nullptr);
+    Theme()->DrawThemeBackground(hDC, kPartCheckBox, nState, &rcGlyph, nullptr);
   } else {
     UINT nFlags = DFCS_BUTTONCHECK;
     if (nChecked == 1) nFlags |= DFCS_CHECKED;
@@ -347,9 +352,9 @@ void CTKMarkupRadioButton::OnRender(CTKMarkupDrawingContext* pDC) {
   RECT rcGlyph{0, h / 2 - 6, 13, h / 2 + 7};
   const int nChecked = GetChecked();
   HDC hDC = pDC->GetDC();
-  if (m_pTheme->IsAppThemed()) {
-    m_pTheme->OpenThemeData(nullptr, u"BUTTON");
-    m_pTheme->DrawThemeBackground(hDC, kPartRadioButton, GetBaseState() + (nChecked ? 4 : 0), &rcGlyph, nullptr);
+  if (Theme()->IsAppThemed()) {
+    Theme()->OpenThemeData(nullptr, u"BUTTON");
+    Theme()->DrawThemeBackground(hDC, kPartRadioButton, GetBaseState() + (nChecked ? 4 : 0), &rcGlyph, nullptr);
   } else {
     UINT nFlags = DFCS_BUTTONRADIO;
     if (nChecked) nFlags |= DFCS_CHECKED;

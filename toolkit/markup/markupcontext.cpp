@@ -148,12 +148,28 @@ CTKMarkupInputElement* CTKMarkupContext::Parse(LPCWSTR lpszText) {
   ResetMouseState();
   m_strLastError.Empty();
   if (!lpszText) return nullptr;
+  // Four characters a step, never reading past the terminator.
   int nLength = 0;
-  while (lpszText[nLength]) {
-    if (++nLength > kMaxTextLength) {
-      m_strLastError = u"The markup text is too long";
-      return nullptr;
+  for (;;) {
+    if (!lpszText[nLength]) break;
+    if (!lpszText[nLength + 1]) {
+      nLength += 1;
+      break;
     }
+    if (!lpszText[nLength + 2]) {
+      nLength += 2;
+      break;
+    }
+    if (!lpszText[nLength + 3]) {
+      nLength += 3;
+      break;
+    }
+    nLength += 4;
+    if (nLength > kMaxTextLength) break;
+  }
+  if (nLength > kMaxTextLength) {
+    m_strLastError = u"The markup text is too long";
+    return nullptr;
   }
   CTKMarkupParser parser;
   parser.SetBuffer(lpszText, lpszText + nLength);

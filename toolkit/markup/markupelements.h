@@ -387,6 +387,8 @@ class CTKMarkupButtonBase : public CTKMarkupContentControl {
   int GetBaseState() const;
   BOOL m_bPressed = FALSE;
   BOOL m_bMouseInside = FALSE;
+  // Made when the button is first drawn: most buttons built are not.
+  CTKWinThemeWrapper* Theme();
   CTKWinThemeWrapper* m_pTheme;
 };
 

@@ -125,7 +125,7 @@ void CTKMarkupInputElement::OnFinalRelease() {
 }
 
 CTKMarkupObject* CTKMarkupInputElement::ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const {
-  if (CTKMarkupObject* p = CTKMarkupObject::ReadLocalValue(pProperty)) return p;
+  if (CTKMarkupObject* p = GetStoredValue(pProperty)) return p;
   if (m_pTriggerProperties)
     if (CTKMarkupObject* p = m_pTriggerProperties->Lookup(pProperty)) return p;
   if (m_pStyle)
@@ -133,6 +133,10 @@ CTKMarkupObject* CTKMarkupInputElement::ReadLocalValue(CTKMarkupDependencyProper
   if (CTKMarkupStyle* pTypeStyle = GetType()->GetTypeStyle())
     if (CTKMarkupObject* p = pTypeStyle->GetStyleValue(pProperty)) return p;
   return nullptr;
+}
+
+bool CTKMarkupInputElement::ReadsStoredValuesOnly() const {
+  return !m_pTriggerProperties && !m_pStyle && !GetType()->GetTypeStyle();
 }
 
 void CTKMarkupInputElement::SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
@@ -233,9 +237,11 @@ CTKMarkupProperties* CTKMarkupInputElement::EnsureTriggerProperties() {
 namespace {
 // The element whose OnApplyStyle the walk is calling, with the resource
 // chain of its logical parent (known: the walk came down through it).
+// pOwn is the element's own level when the walk has read it already.
 struct StyleScope {
   const CTKMarkupInputElement* pElement;
   const CTKMarkupResourceScope* pAbove;
+  const CTKMarkupResourceScope* pOwn;
 };
 thread_local const StyleScope* t_pStyleScope = nullptr;
 
@@ -248,9 +254,12 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
   if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
   s_nDepth++;
   int n = pObject->GetLogicalChildrenCount();
+  CTKMarkupResourceScope level;
+  bool bLevelRead = false;
   if (n > 0) {
-    CTKMarkupResourceScope level, middleLevel;
+    CTKMarkupResourceScope middleLevel;
     const CTKMarkupResourceScope* pMine = bKnown ? CTKMarkupResourceScope::Extend(pObject, pAbove, level) : nullptr;
+    bLevelRead = bKnown;
     // Panels hand out the items of their collection, whose logical parent
     // is the collection itself.
     CTKMarkupObject* pMiddle = nullptr;
@@ -274,7 +283,8 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
   }
   s_nDepth--;
   if (CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject)) {
-    StyleScope scope{pElement, pAbove};
+    // Styling the children changes nothing this element's level reads.
+    StyleScope scope{pElement, pAbove, bLevelRead ? &level : nullptr};
     const StyleScope* pSaved = t_pStyleScope;
     t_pStyleScope = bKnown ? &scope : nullptr;
     pElement->OnApplyStyle();
@@ -303,8 +313,9 @@ void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
 void CTKMarkupInputElement::OnApplyStyle() {
   if (!m_pStyle) {
     const StyleScope* pScope = t_pStyleScope;
-    CTKMarkupObject* pFound = pScope && pScope->pElement == this ? FindScopedResource(this, pScope->pAbove, GetType())
-                                                                 : FindElementResource(this, GetType());
+    CTKMarkupObject* pFound = pScope && pScope->pElement == this
+                                  ? FindScopedResource(this, pScope->pAbove, GetType(), pScope->pOwn)
+                                  : FindElementResource(this, GetType());
     CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(pFound);
     if (pStyle) {
       pStyle->Seal();

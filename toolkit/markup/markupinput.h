@@ -106,6 +106,7 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   CTKMarkupInputElement();
   ~CTKMarkupInputElement() override;
   CTKMarkupObject* ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const override;
+  bool ReadsStoredValuesOnly() const override;
   void SetPropertyObject(CTKMarkupBuilder* pBuilder, CTKMarkupDependencyProperty* pProperty,
                          CTKMarkupObject* pValue) override;
   void OnFinalRelease() override;

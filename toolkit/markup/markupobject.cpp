@@ -155,7 +155,7 @@ LONG CTKMarkupObject::Release() {
 void CTKMarkupObject::OnFinalRelease() { delete this; }
 
 CTKMarkupObject* CTKMarkupObject::ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const {
-  return m_pProperties ? m_pProperties->Lookup(pProperty) : nullptr;
+  return GetStoredValue(pProperty);
 }
 
 UINT_PTR CTKMarkupObject::GetHashCode() const { return reinterpret_cast<UINT_PTR>(this); }
@@ -194,12 +194,6 @@ void CTKMarkupObject::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, 
   }
 }
 
-BOOL CTKMarkupObject::IsOfType(const CTKMarkupType* pType) const {
-  if (!pType) return FALSE;
-  const CTKMarkupType* pMine = GetType();
-  return pMine && pMine->IsDerivedFromFast(pType);
-}
-
 CTKMarkupObject* CTKMarkupObject::DynamicCast(const CTKMarkupType* pType, CTKMarkupObject* pObject) {
   return pObject && pObject->IsOfType(pType) ? pObject : nullptr;
 }
@@ -226,7 +220,8 @@ BOOL CTKMarkupObject::SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkup
   CTKMarkupObject* pOld = GetValue(pProperty);
   if (pOld) pOld->AddRef();
   if (m_pProperties) m_pProperties->Set(pProperty, pValue);
-  CTKMarkupObject* pNew = GetValue(pProperty);
+  // A value the store now holds is what every reader sees first.
+  CTKMarkupObject* pNew = pValue && m_pProperties->Lookup(pProperty) == pValue ? pValue : GetValue(pProperty);
   if (pOld || pNew) {
     OnPropertyChanged(pProperty, pOld, pNew);
     if (pProperty->GetFlags() & MPF_INHERITS) NotifyInheritedChange(pProperty, pOld, pNew);
@@ -285,8 +280,6 @@ CTKMarkupDependencyProperty::CTKMarkupDependencyProperty(LPCWSTR lpszName, CTKMa
     : m_lpszName(lpszName), m_pPropertyType(pValueType), m_pOwnerType(pOwnerType), m_pMetadata(pMetadata) {}
 
 CTKMarkupDependencyProperty::~CTKMarkupDependencyProperty() { delete m_pMetadata; }
-
-DWORD CTKMarkupDependencyProperty::GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
 
 int CTKMarkupDependencyProperty::GetPropertyCount() { return Properties().count; }
 unsigned CTKMarkupDependencyProperty::GetRegistryGeneration() { return Properties().generation; }
@@ -367,30 +360,21 @@ void CTKMarkupProperties::InsertAt(int nPos, Slot slot) {
     m_pSlots = p;
     m_nCapacity = nCapacity;
   }
-  std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
+  if (nPos < m_nCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
   m_pSlots[nPos] = slot;
   m_nCount++;
-}
-
-CTKMarkupObject* CTKMarkupProperties::Lookup(CTKMarkupDependencyProperty* pProperty) const {
-  int n = pProperty ? pProperty->GetStoreIndex() : -1;
-  if (n < 0) return nullptr;
-  for (int i = 0; i < m_nCount; i++) {
-    if (m_pSlots[i].nIndex == n) return m_pSlots[i].pValue;
-    if (m_pSlots[i].nIndex > n) break;
-  }
-  return nullptr;
 }
 
 void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
   int n = pProperty ? pProperty->GetStoreIndex() : -1;
   if (n < 0 || n >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
   CTKMarkupObject* pOld = nullptr;
-  if (Slot* pSlot = Find(n)) {
-    pOld = pSlot->pValue;
-    pSlot->pValue = pValue;
+  int nPos = LowerBound(n);
+  if (nPos < m_nCount && m_pSlots[nPos].nIndex == n) {
+    pOld = m_pSlots[nPos].pValue;
+    m_pSlots[nPos].pValue = pValue;
   } else if (pValue) {
-    InsertAt(LowerBound(n), Slot{n, pValue});
+    InsertAt(nPos, Slot{n, pValue});
   }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
@@ -667,8 +651,9 @@ BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
   if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
   if (m_bLogicalParent) pItem->SetLogicalParent(this);
   if (nIndex < 0 || nIndex > GetCount()) nIndex = GetCount();
-  if (m_arrItems.empty()) m_arrItems.reserve(4);  // one block for the usual few items
-  m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
+  if (m_arrItems.empty()) m_arrItems.reserve(4);          // one block for the usual few items
+  if (nIndex == GetCount()) m_arrItems.push_back(pItem);  // the builder's case
+  else m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
   OnItemAdded(pItem, nIndex);
   OnChanged();
   return TRUE;

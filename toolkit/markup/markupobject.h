@@ -83,6 +83,9 @@ class CTKMarkupObject {
   virtual CTKMarkupType* GetType() const;
   virtual ~CTKMarkupObject();
   virtual CTKMarkupObject* ReadLocalValue(CTKMarkupDependencyProperty* pProperty) const;
+  // Whether ReadLocalValue answers the stored values alone (no style or
+  // trigger values); an override of ReadLocalValue overrides this too.
+  virtual bool ReadsStoredValuesOnly() const { return true; }
   virtual UINT_PTR GetHashCode() const;
   virtual BOOL IsEqual(const CTKMarkupObject* pOther) const;
   virtual int GetLogicalChildrenCount() const;
@@ -109,13 +112,17 @@ class CTKMarkupObject {
   LONG Release();
   LONG GetRefCount() const { return m_dwRef.load(); }
 
-  BOOL IsOfType(const CTKMarkupType* pType) const;
+  // Inline: type tests run on every property set and every cast.
+  inline BOOL IsOfType(const CTKMarkupType* pType) const;
   static CTKMarkupObject* DynamicCast(const CTKMarkupType* pType, CTKMarkupObject* pObject);
 
   CTKMarkupObject* GetLogicalParent() const { return m_pLogicalParent; }
   void SetLogicalParent(CTKMarkupObject* pParent) { m_pLogicalParent = pParent; }
 
   CTKMarkupObject* GetValue(CTKMarkupDependencyProperty* pProperty) const;
+  // The value set on this object itself, without styles or defaults.
+  inline CTKMarkupObject* GetStoredValue(CTKMarkupDependencyProperty* pProperty) const;
+  bool HasStoredValues() const { return m_pProperties != nullptr; }
   // Stores the value (taking over the reference) or clears it with null.
   // Returns FALSE when a value of the wrong type was refused; the reference
   // then stays with the caller.
@@ -212,7 +219,7 @@ class CTKMarkupDependencyProperty : public CTKMarkupObject {
   CTKMarkupType* GetPropertyType() const { return m_pPropertyType; }
   CTKMarkupType* GetOwnerType() const { return m_pOwnerType; }
   CTKMarkupPropertyMetadata* GetMetadata() const { return m_pMetadata; }
-  DWORD GetFlags() const;
+  DWORD GetFlags() const { return m_pMetadata ? m_pMetadata->m_dwFlags : 0; }
   BOOL IsAttached() const { return m_bAttached; }
   int GetStoreIndex() const { return m_nIndex; }
   static int GetPropertyCount();
@@ -236,7 +243,15 @@ class CTKMarkupProperties : public CTKMarkupObject {
  public:
   explicit CTKMarkupProperties(CTKMarkupObject* pOwner);
   ~CTKMarkupProperties() override;
-  CTKMarkupObject* Lookup(CTKMarkupDependencyProperty* pProperty) const;
+  CTKMarkupObject* Lookup(CTKMarkupDependencyProperty* pProperty) const {
+    int n = pProperty ? pProperty->GetStoreIndex() : -1;
+    if (n < 0) return nullptr;
+    for (int i = 0; i < m_nCount; i++) {
+      if (m_pSlots[i].nIndex == n) return m_pSlots[i].pValue;
+      if (m_pSlots[i].nIndex > n) break;
+    }
+    return nullptr;
+  }
   void Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
   void CopyFrom(const CTKMarkupProperties* pOther);
 
@@ -477,6 +492,16 @@ class CTKMarkupType : public CTKMarkupObject {
   PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
   CTKMarkupStyle* m_pTypeStyle;
 };
+
+inline CTKMarkupObject* CTKMarkupObject::GetStoredValue(CTKMarkupDependencyProperty* pProperty) const {
+  return m_pProperties ? m_pProperties->Lookup(pProperty) : nullptr;
+}
+
+inline BOOL CTKMarkupObject::IsOfType(const CTKMarkupType* pType) const {
+  if (!pType) return FALSE;
+  const CTKMarkupType* pMine = GetType();
+  return pMine == pType || (pMine && pMine->IsDerivedFromFast(pType));
+}
 
 // Text helpers shared by the engine.
 int MarkupStrLen(LPCWSTR lpsz);

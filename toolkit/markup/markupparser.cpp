@@ -1,6 +1,11 @@
 #include "toolkit/markup/markupparser.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 const int kInitialValueCapacity = 1024;
@@ -8,29 +13,194 @@ const int kSectionChunk = 1023;
 const int kMaxNameLength = 127;
 const int kMaxEntityName = 31;
 
+// Character classes of the characters below 128; every character above is a
+// plain name and text character. Single characters are classed with one
+// table lookup instead of a chain of comparisons.
+enum : unsigned short {
+  kWhite = 1,
+  kTextStop = 2,       // ends a run of text: '<', '&', white space, 0
+  kTagNameStop = 4,    // white space, '/', '>', 0
+  kAttrNameStop = 8,   // '=', '>', '<', white space, 0
+  kDoubleQuoted = 16,  // ends a run of a value in double quotes: '"', '&', 0
+  kSingleQuoted = 32,  // the same in single quotes: '\'', '&', 0
+  kCommentStop = 64,   // a character of "-->" or 0
+  kCDataStop = 128,    // a character of "]]>" or 0
+  kPIStop = 256,       // a character of "?>" or 0
+};
+
+constexpr std::array<unsigned short, 128> MakeClasses() {
+  std::array<unsigned short, 128> t{};
+  for (int c : {9, 10, 12, 13, 32}) t[c] |= kWhite | kTextStop | kTagNameStop | kAttrNameStop;
+  t[0] |=
+      kTextStop | kTagNameStop | kAttrNameStop | kDoubleQuoted | kSingleQuoted | kCommentStop | kCDataStop | kPIStop;
+  t['<'] |= kTextStop | kAttrNameStop;
+  t['&'] |= kTextStop | kDoubleQuoted | kSingleQuoted;
+  t['/'] |= kTagNameStop;
+  t['>'] |= kTagNameStop | kAttrNameStop;
+  t['='] |= kAttrNameStop;
+  t['"'] |= kDoubleQuoted;
+  t['\''] |= kSingleQuoted;
+  t['-'] |= kCommentStop;
+  t[']'] |= kCDataStop;
+  t['?'] |= kPIStop;
+  t['>'] |= kCommentStop | kCDataStop | kPIStop;
+  return t;
+}
+constexpr std::array<unsigned short, 128> kClasses = MakeClasses();
+
+inline bool IsIn(WCHAR c, unsigned short cls) { return c < 128 && (kClasses[c] & cls); }
+
+// The first character at or after p of the class cls (or e). The class is
+// the printable characters kA to kD and 0, and with kControls also the
+// white space below 14 (the other control characters, which are candidates
+// too, are checked against the table). Eight characters are tested at a
+// time where the machine can: a run of a few characters then ends without
+// a mispredicted branch per character.
+template <WCHAR kA, WCHAR kB, WCHAR kC, WCHAR kD, bool kControls>
+inline const WCHAR* SkipUntil(const WCHAR* p, const WCHAR* e, unsigned short cls) {
+#if defined(__SSE2__)
+  const __m128i a = _mm_set1_epi16(static_cast<short>(kA)), b = _mm_set1_epi16(static_cast<short>(kB));
+  const __m128i c = _mm_set1_epi16(static_cast<short>(kC)), d = _mm_set1_epi16(static_cast<short>(kD));
+  const __m128i controls = _mm_set1_epi16(13), zero = _mm_setzero_si128();
+  // A 16-bit mask of the candidates among eight characters, two bits each.
+  auto candidates = [&](const WCHAR* q) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+    __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, a), _mm_cmpeq_epi16(v, b));
+    hit = _mm_or_si128(hit, _mm_or_si128(_mm_cmpeq_epi16(v, c), _mm_cmpeq_epi16(v, d)));
+    // Every character up to 13 (or only 0) is a candidate.
+    hit = _mm_or_si128(hit, _mm_cmpeq_epi16(kControls ? _mm_subs_epu16(v, controls) : v, zero));
+    return static_cast<unsigned>(_mm_movemask_epi8(hit));
+  };
+  // Most names, words and values end within the first eight characters;
+  // longer runs go sixteen characters a step.
+  if (e - p >= 8) {
+    if (unsigned mask = candidates(p)) {
+      const WCHAR* q = p + __builtin_ctz(mask) / 2;
+      if (!kControls || IsIn(*q, cls)) return q;
+      p = q + 1;  // a control character that ends nothing
+    } else {
+      p += 8;
+    }
+  }
+  while (e - p >= 16) {
+    unsigned mask = candidates(p) | (candidates(p + 8) << 16);
+    if (!mask) {
+      p += 16;
+      continue;
+    }
+    p += __builtin_ctz(mask) / 2;
+    if (!kControls || IsIn(*p, cls)) return p;
+    p++;  // a control character that ends nothing
+  }
+  while (e - p >= 8) {
+    unsigned mask = candidates(p);
+    if (!mask) {
+      p += 8;
+      continue;
+    }
+    p += __builtin_ctz(mask) / 2;
+    if (!kControls || IsIn(*p, cls)) return p;
+    p++;
+  }
+#endif
+  while (p < e && !IsIn(*p, cls)) p++;
+  return p;
+}
+
+inline const WCHAR* SkipText(const WCHAR* p, const WCHAR* e) {
+  return SkipUntil<'<', '&', ' ', ' ', true>(p, e, kTextStop);
+}
+inline const WCHAR* SkipTagName(const WCHAR* p, const WCHAR* e) {
+  return SkipUntil<'/', '>', ' ', ' ', true>(p, e, kTagNameStop);
+}
+inline const WCHAR* SkipAttributeName(const WCHAR* p, const WCHAR* e) {
+  return SkipUntil<'=', '>', '<', ' ', true>(p, e, kAttrNameStop);
+}
+inline const WCHAR* SkipValue(const WCHAR* p, const WCHAR* e, WCHAR quote) {
+  if (quote == '"') return SkipUntil<'"', '&', '&', '&', false>(p, e, kDoubleQuoted);
+  return SkipUntil<'\'', '&', '&', '&', false>(p, e, kSingleQuoted);
+}
+inline const WCHAR* SkipSection(const WCHAR* p, const WCHAR* e, unsigned short cls) {
+  if (cls == kCommentStop) return SkipUntil<'-', '>', '>', '>', false>(p, e, cls);
+  if (cls == kCDataStop) return SkipUntil<']', '>', '>', '>', false>(p, e, cls);
+  return SkipUntil<'?', '>', '>', '>', false>(p, e, cls);
+}
+
+inline bool IsWhite(WCHAR c) { return IsIn(c, kWhite); }
+
+inline const WCHAR* SkipWhite(const WCHAR* p, const WCHAR* e) {
+  while (p < e && IsIn(*p, kWhite)) p++;
+  return p;
+}
+
 bool EndsWith(const WCHAR* buf, int len, const char* term, int n) {
   if (len < n) return false;
   for (int i = 0; i < n; i++)
     if (buf[len - n + i] != static_cast<WCHAR>(term[i])) return false;
   return true;
 }
+
+bool Equals(const WCHAR* p, int n, const char* s) {
+  for (int i = 0; i < n; i++)
+    if (!s[i] || p[i] != static_cast<WCHAR>(s[i])) return false;
+  return s[n] == 0;
+}
+
+// One character of 8-bit input starting at b (b < e); answers the bytes
+// after it and 0 in c for a sequence that is no character.
+const BYTE* DecodeOne(const BYTE* b, const BYTE* e, UINT nCodePage, WCHAR& c) {
+  BYTE first = *b++;
+  if (first < 0x80) {
+    c = first;
+  } else if (nCodePage == 65001) {
+    if (first >= 0xC0 && first <= 0xDF) {
+      if (e - b < 1) {
+        c = 0;
+      } else {
+        c = static_cast<WCHAR>(((first & 0x1F) << 6) | (b[0] & 0x3F));
+        b += 1;
+      }
+    } else if (first >= 0xE0 && first <= 0xEF) {
+      if (e - b < 2) {
+        c = 0;
+      } else {
+        c = static_cast<WCHAR>((first << 12) | ((b[0] & 0x3F) << 6) | (b[1] & 0x3F));
+        b += 2;
+      }
+    } else {
+      c = 0;  // a stray continuation byte or a four-byte sequence
+    }
+  } else {
+    // A lone byte of another code page; the ANSI code page is UTF-8 here,
+    // where a single byte above 0x7F is not a character.
+    c = 0xFFFD;
+  }
+  return b;
+}
 }  // namespace
 
 CTKMarkupParser::CTKMarkupParser()
-    : m_nLine(0),
-      m_nColumn(0),
-      m_nCodePage(0),
-      m_pfnState(&CTKMarkupParser::StateContent),
+    : m_nCodePage(0),
+      m_nState(stateContent),
       m_pValue(new WCHAR[kInitialValueCapacity]),
       m_nValueCapacity(kInitialValueCapacity),
       m_nValueLength(0),
+      m_pValueText(m_pValue),
+      m_bValueInBuffer(TRUE),
+      m_pTagName(m_pValue),
       m_nTagNameLength(0),
+      m_pAttributeName(m_pValue),
       m_nAttributeNameLength(0),
-      m_chPushBack(0),
       m_bEndOfSection(FALSE),
-      m_bWide(FALSE),
+      m_pBegin(nullptr),
       m_pEnd(nullptr),
-      m_pCursor(nullptr) {
+      m_pCursor(nullptr),
+      m_pSeen(nullptr),
+      m_pBytes(nullptr),
+      m_pBytesEnd(nullptr),
+      m_pDecodeFrom(nullptr),
+      m_pDecodeStart(nullptr),
+      m_nDecodedCodePage(0) {
   m_szTagName[0] = 0;
   m_szAttributeName[0] = 0;
 }
@@ -38,140 +208,135 @@ CTKMarkupParser::CTKMarkupParser()
 CTKMarkupParser::~CTKMarkupParser() { delete[] m_pValue; }
 
 void CTKMarkupParser::SetBuffer(LPCWSTR lpBegin, LPCWSTR lpEnd) {
-  m_bWide = TRUE;
-  m_pCursor = reinterpret_cast<const BYTE*>(lpBegin);
-  m_pEnd = reinterpret_cast<const BYTE*>(lpEnd);
-  if (!lpBegin || !lpEnd || lpEnd < lpBegin) m_pCursor = m_pEnd = nullptr;
+  m_pBytes = m_pBytesEnd = nullptr;
+  m_pDecoded.reset();
+  m_pBegin = m_pEnd = nullptr;
+  if (lpBegin && lpEnd && lpEnd > lpBegin) {
+    // An odd trailing byte is not a character.
+    size_t nBytes = static_cast<size_t>(reinterpret_cast<const BYTE*>(lpEnd) - reinterpret_cast<const BYTE*>(lpBegin));
+    m_pBegin = lpBegin;
+    m_pEnd = lpBegin + nBytes / 2;
+  }
+  m_pCursor = m_pSeen = m_pBegin;
 }
 
 void CTKMarkupParser::SetBuffer(const char* lpBegin, const char* lpEnd) {
-  m_bWide = FALSE;
-  m_pCursor = reinterpret_cast<const BYTE*>(lpBegin);
-  m_pEnd = reinterpret_cast<const BYTE*>(lpEnd);
-  if (!lpBegin || !lpEnd || lpEnd < lpBegin) m_pCursor = m_pEnd = nullptr;
+  m_pBegin = m_pEnd = nullptr;
+  m_pDecoded.reset();
+  m_pBytes = m_pBytesEnd = nullptr;
+  if (lpBegin && lpEnd && lpEnd > lpBegin) {
+    m_pBytes = reinterpret_cast<const BYTE*>(lpBegin);
+    m_pBytesEnd = reinterpret_cast<const BYTE*>(lpEnd);
+    // Every character takes at least one byte.
+    m_pDecoded.reset(new WCHAR[static_cast<size_t>(lpEnd - lpBegin)]);
+    m_pBegin = m_pEnd = m_pDecoded.get();
+  }
+  m_pCursor = m_pSeen = m_pBegin;
+  m_pDecodeFrom = m_pBytes;
+  m_pDecodeStart = m_pBegin;
+  m_nDecodedCodePage = m_nCodePage;
+  if (m_pBytes) DecodeRest();
 }
 
-// Reads one character; 0 at the end of input. A 0 in the text ends the input
-// for good (the cursor jumps to the end), and so does an undecodable or
-// truncated byte sequence in 8-bit UTF-8 input.
-WCHAR CTKMarkupParser::ReadCharRaw() {
-  if (!m_pCursor || m_pCursor >= m_pEnd) return 0;
-  WCHAR c;
-  if (m_bWide) {
-    if (m_pEnd - m_pCursor < 2) {  // an odd trailing byte is not a character
-      m_pCursor = m_pEnd;
-      return 0;
-    }
-    std::memcpy(&c, m_pCursor, sizeof(c));
-    m_pCursor += 2;
-  } else {
-    BYTE b = *m_pCursor++;
-    if (b < 0x80) {
-      c = b;
-    } else if (m_nCodePage == 65001) {
-      if (b >= 0xC0 && b <= 0xDF) {
-        if (m_pEnd - m_pCursor < 1) {
-          c = 0;
-        } else {
-          c = static_cast<WCHAR>(((b & 0x1F) << 6) | (m_pCursor[0] & 0x3F));
-          m_pCursor += 1;
-        }
-      } else if (b >= 0xE0 && b <= 0xEF) {
-        if (m_pEnd - m_pCursor < 2) {
-          c = 0;
-        } else {
-          c = static_cast<WCHAR>((b << 12) | ((m_pCursor[0] & 0x3F) << 6) | (m_pCursor[1] & 0x3F));
-          m_pCursor += 2;
-        }
-      } else {
-        c = 0;  // a stray continuation byte or a four-byte sequence
-      }
-    } else {
-      // A lone byte of another code page; the ANSI code page is UTF-8 here,
-      // where a single byte above 0x7F is not a character.
-      c = 0xFFFD;
-    }
+// Decodes the 8-bit input after the characters already read, in the current
+// code page; a caller may change the code page between tokens (an encoding
+// declaration), and characters already read keep their first decoding.
+void CTKMarkupParser::DecodeRest() {
+  if (!m_pBytes) {
+    m_nDecodedCodePage = m_nCodePage;  // 16-bit input has no code page
+    return;
   }
-  if (c == 0) {
-    m_pCursor = m_pEnd;
-    return 0;
+  const WCHAR* lpRead = std::max(m_pSeen, m_pCursor);  // a character given back was read
+  const BYTE* b = m_pDecodeFrom;
+  for (const WCHAR* p = m_pDecodeStart; p < lpRead && b < m_pBytesEnd; p++) {
+    WCHAR c;
+    b = DecodeOne(b, m_pBytesEnd, m_nDecodedCodePage, c);
   }
-  m_nColumn++;
-  if (c == 10 || c == 13) {
-    m_nLine++;
-    m_nColumn = 0;
+  m_pDecodeFrom = b;
+  m_pDecodeStart = lpRead;
+  m_nDecodedCodePage = m_nCodePage;
+  WCHAR* w = m_pDecoded.get() + (lpRead - m_pBegin);
+  while (b < m_pBytesEnd) {
+    WCHAR c;
+    b = DecodeOne(b, m_pBytesEnd, m_nCodePage, c);
+    if (c == 0) break;  // a 0 or an undecodable sequence ends the input for good
+    *w++ = c;
   }
-  return c;
+  m_pEnd = w;
 }
 
 void CTKMarkupParser::Grow(int nNeeded) {
   int nNew = m_nValueCapacity;
   while (nNew < nNeeded) nNew *= 2;
   WCHAR* p = new WCHAR[nNew];
-  std::memcpy(p, m_pValue, m_nValueLength * sizeof(WCHAR));
+  if (m_bValueInBuffer) std::memcpy(p, m_pValue, m_nValueLength * sizeof(WCHAR));
   delete[] m_pValue;
   m_pValue = p;
   m_nValueCapacity = nNew;
+  if (m_bValueInBuffer) m_pValueText = m_pValue;
 }
 
-void CTKMarkupParser::AppendChars(const WCHAR* p, int n) {
+void CTKMarkupParser::ValueToBuffer() {
+  if (m_nValueLength + 2 > m_nValueCapacity) Grow(m_nValueLength + 2);
+  if (m_nValueLength) std::memcpy(m_pValue, m_pValueText, m_nValueLength * sizeof(WCHAR));
+  m_pValueText = m_pValue;
+  m_bValueInBuffer = TRUE;
+}
+
+void CTKMarkupParser::AppendRun(const WCHAR* p, const WCHAR* e) {
+  int n = static_cast<int>(e - p);
   if (n <= 0) return;
   if (m_nValueLength + n >= m_nValueCapacity - 1) Grow(m_nValueLength + n + 2);
   std::memcpy(m_pValue + m_nValueLength, p, n * sizeof(WCHAR));
   m_nValueLength += n;
 }
 
-template <class Stop>
-void CTKMarkupParser::ScanWide(Stop stop) {
-  if (!m_bWide || m_chPushBack || !m_pCursor) return;
-  const WCHAR* p = reinterpret_cast<const WCHAR*>(m_pCursor);
-  const WCHAR* e = p + (m_pEnd - m_pCursor) / 2;
-  const WCHAR* s = p;
-  int nLine = m_nLine, nColumn = m_nColumn;
-  while (p < e) {
-    WCHAR c = *p;
-    if (c == 0 || stop(c)) break;
-    if (c == 10 || c == 13) {
-      nLine++;
-      nColumn = 0;
-    } else {
-      nColumn++;
-    }
-    p++;
-  }
-  AppendChars(s, static_cast<int>(p - s));
-  m_nLine = nLine;
-  m_nColumn = nColumn;
-  m_pCursor = reinterpret_cast<const BYTE*>(p);
-}
-
 LPCWSTR CTKMarkupParser::GetTagName() {
+  std::memcpy(m_szTagName, m_pTagName, m_nTagNameLength * sizeof(WCHAR));
   m_szTagName[m_nTagNameLength] = 0;
   return m_szTagName;
 }
 
 LPCWSTR CTKMarkupParser::GetAttributeName() {
+  std::memcpy(m_szAttributeName, m_pAttributeName, m_nAttributeNameLength * sizeof(WCHAR));
   m_szAttributeName[m_nAttributeNameLength] = 0;
   return m_szAttributeName;
 }
 
 LPCWSTR CTKMarkupParser::GetValueText() {
+  if (!m_bValueInBuffer) ValueToBuffer();
   m_pValue[m_nValueLength] = 0;
   return m_pValue;
 }
 
+int CTKMarkupParser::GetLine() const {
+  const WCHAR* e = std::max(m_pSeen, m_pCursor);
+  int n = 0;
+  for (const WCHAR* p = m_pBegin; p < e; p++) n += (*p == 10 || *p == 13);
+  return n;
+}
+
+int CTKMarkupParser::GetColumn() const {
+  const WCHAR* e = std::max(m_pSeen, m_pCursor);
+  const WCHAR* p = e;
+  while (p > m_pBegin && p[-1] != 10 && p[-1] != 13) p--;
+  return static_cast<int>(e - p);
+}
+
 int CTKMarkupParser::SetError(const char* lpszMessage) {
-  m_nValueLength = 0;
+  BeginValue(m_pValue);
+  m_bValueInBuffer = TRUE;
   for (const char* p = lpszMessage; *p && m_nValueLength < kSectionChunk; p++)
     PushChar(static_cast<WCHAR>(static_cast<unsigned char>(*p)));
   return tokenError;
 }
 
 BOOL CTKMarkupParser::SkipToFirstTag() {
+  if (m_nCodePage != m_nDecodedCodePage) DecodeRest();
   for (;;) {
     WCHAR c = ReadChar();
     if (c == 0) return FALSE;
-    if (MarkupIsWhiteSpace(c)) continue;
+    if (IsWhite(c)) continue;
     if (c == '<') {
       PushBack(c);
       return TRUE;
@@ -180,24 +345,20 @@ BOOL CTKMarkupParser::SkipToFirstTag() {
   }
 }
 
-int CTKMarkupParser::NextToken() { return (this->*m_pfnState)(); }
-
-template <class Stop>
-int CTKMarkupParser::ScanNameWide(WCHAR* pName, int& nLength, Stop stop) {
-  if (!m_bWide || m_chPushBack || !m_pCursor) return 0;
-  const WCHAR* p = reinterpret_cast<const WCHAR*>(m_pCursor);
-  const WCHAR* e = p + (m_pEnd - m_pCursor) / 2;
-  const WCHAR* s = p;
-  while (p < e) {
-    WCHAR c = *p;
-    if (c <= 13 || stop(c)) break;  // 0 and line ends go the slow way
-    if (nLength < kMaxNameLength) pName[nLength++] = c;
-    p++;
+int CTKMarkupParser::NextToken() {
+  if (m_nCodePage != m_nDecodedCodePage) DecodeRest();
+  switch (m_nState) {
+    case stateContent:
+      return StateContent();
+    case stateAttributes:
+      return StateAttributes();
+    case stateComment:
+      return StateComment();
+    case stateCData:
+      return StateCData();
+    default:
+      return StatePI();
   }
-  int n = static_cast<int>(p - s);
-  m_nColumn += n;
-  m_pCursor = reinterpret_cast<const BYTE*>(p);
-  return n;
 }
 
 // ---- character references ---------------------------------------------------------------
@@ -241,7 +402,8 @@ WCHAR CTKMarkupParser::ResolveEntity(LPCWSTR lpszName, int nLength) {
 }
 
 void CTKMarkupParser::ReadEntity(WCHAR wStop) {
-  WCHAR name[kMaxEntityName + 1];
+  const WCHAR* lpAmpersand = m_pCursor - 1;
+  const WCHAR* lpName = m_pCursor;
   int n = 0;
   bool terminated = false;
   while (n < kMaxEntityName) {
@@ -253,72 +415,73 @@ void CTKMarkupParser::ReadEntity(WCHAR wStop) {
     }
     // The reference ends at the closing quote, a '<' or white space: those
     // belong to the text around it, never to the reference.
-    if ((wStop && c == wStop) || c == '<' || MarkupIsWhiteSpace(c)) {
+    if ((wStop && c == wStop) || c == '<' || IsWhite(c)) {
       PushBack(c);
       break;
     }
-    name[n++] = c;
+    n++;
   }
   if (terminated) {
-    WCHAR r = 0;
-    auto is = [&](const char* s) {
-      int len = static_cast<int>(std::strlen(s));
-      if (len != n) return false;
-      for (int i = 0; i < len; i++)
-        if (name[i] != static_cast<WCHAR>(s[i])) return false;
-      return true;
-    };
-    if (is("gt")) r = '>';
-    else if (is("lt")) r = '<';
-    else if (is("amp")) r = '&';
-    else if (is("apos")) r = '\'';
-    else if (is("quot")) r = '"';
-    else r = ResolveEntity(name, n);
+    WCHAR r;
+    if (Equals(lpName, n, "gt")) r = '>';
+    else if (Equals(lpName, n, "lt")) r = '<';
+    else if (Equals(lpName, n, "amp")) r = '&';
+    else if (Equals(lpName, n, "apos")) r = '\'';
+    else if (Equals(lpName, n, "quot")) r = '"';
+    else r = ResolveEntity(lpName, n);
     if (r) {
       PushChar(r);
       return;
     }
   }
-  // Unresolved: the text stays exactly as written.
+  // Unresolved: the text stays exactly as written, so a value that is still
+  // a view of the text takes it as it stands.
+  if (!m_bValueInBuffer && m_pValueText + m_nValueLength == lpAmpersand) {
+    m_nValueLength += static_cast<int>(m_pCursor - lpAmpersand);
+    return;
+  }
   PushChar('&');
-  for (int i = 0; i < n; i++) PushChar(name[i]);
+  for (int i = 0; i < n; i++) PushChar(lpName[i]);
   if (terminated) PushChar(';');
 }
 
 // ---- states -----------------------------------------------------------------------------------
 
 int CTKMarkupParser::StateContent() {
+  const WCHAR* lpStart = m_pCursor;
   WCHAR c = ReadChar();
-  m_nValueLength = 0;
-  if (c == 0) return tokenEOF;
-  if (c == '<') return TagStart();
-  bool white;
+  if (c == '<' || c == 0) {
+    BeginValue(m_pCursor);
+    return c ? TagStart() : tokenEOF;
+  }
+  BeginValue(lpStart);
+  int nToken = tokenText;
+  const WCHAR* p;
   if (c == '&') {
     ReadEntity(0);
-    white = false;
+    p = SkipText(m_pCursor, m_pEnd);
+    TakeRun(m_pCursor, p);
   } else {
-    white = MarkupIsWhiteSpace(c);
-    PushChar(c);
-  }
-  if (white) ScanWide([](WCHAR ch) { return !MarkupIsWhiteSpace(ch); });
-  else ScanWide([](WCHAR ch) { return ch == '<' || ch == '&' || MarkupIsWhiteSpace(ch); });
-  for (;;) {
-    c = ReadChar();
-    if (c == 0) break;
-    if (c == '<' || c == '&' || MarkupIsWhiteSpace(c) != white) {
-      PushBack(c);
-      break;
+    // A run of text or of white space: a view of the text.
+    if (IsWhite(c)) {
+      nToken = tokenWhiteSpace;
+      p = SkipWhite(m_pCursor, m_pEnd);
+    } else {
+      p = SkipText(m_pCursor, m_pEnd);
     }
-    PushChar(c);
+    m_nValueLength = static_cast<int>(p - lpStart);
   }
-  return white ? tokenWhiteSpace : tokenText;
+  m_pCursor = p;
+  Peeked();  // the character after the run was looked at
+  return nToken;
 }
 
 int CTKMarkupParser::TagStart() {
+  m_pTagName = m_pCursor;
   m_nTagNameLength = 0;
   WCHAR c = ReadChar();
   if (c == '?') {
-    m_pfnState = &CTKMarkupParser::StatePI;
+    m_nState = statePI;
     return tokenPIStart;
   }
   bool endTag = false;
@@ -327,34 +490,48 @@ int CTKMarkupParser::TagStart() {
     c = ReadChar();
     if (c == 0) return SetError("Unexpected end of file has occurred.");
   }
+  const WCHAR* lpName = c ? m_pCursor - 1 : m_pCursor;
+  m_pTagName = lpName;
   int nFull = 0;  // characters of the name including those dropped past 127
-  if (c != '!' && c != 0 && !MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
+  if (c != '!' && c != 0 && !IsWhite(c) && c != '/' && c != '>') {
     // Plain names: take the first character and the rest in one sweep.
-    m_szTagName[m_nTagNameLength++] = c;
-    nFull = 1 + ScanNameWide(m_szTagName, m_nTagNameLength,
-                             [](WCHAR ch) { return MarkupIsWhiteSpace(ch) || ch == '/' || ch == '>'; });
+    const WCHAR* p = SkipTagName(m_pCursor, m_pEnd);
+    nFull = 1 + static_cast<int>(p - m_pCursor);
+    m_nTagNameLength = std::min(nFull, kMaxNameLength);
+    if (p < m_pEnd && *p == '>') {  // the most common end of a name
+      m_pSeen = p + 1;
+      if (endTag) {
+        m_pCursor = p + 1;
+        return tokenEndTag;
+      }
+      m_pCursor = p;  // the '>' is given back to the attributes
+      m_nState = stateAttributes;
+      return tokenStartTag;
+    }
+    m_pCursor = p;
     c = ReadChar();
   }
-  while (!MarkupIsWhiteSpace(c) && c != '/' && c != '>') {
+  // Names that start with '!' go one character at a time: a comment or a
+  // CDATA section starts as soon as its opening is read.
+  while (!IsWhite(c) && c != '/' && c != '>') {
     if (c == 0) return SetError("Unexpected end of file has occurred.");
-    if (m_nTagNameLength < kMaxNameLength) m_szTagName[m_nTagNameLength++] = c;
     nFull++;
-    if (nFull == 3 && EndsWith(m_szTagName, m_nTagNameLength, "!--", 3) && m_nTagNameLength == 3) {
-      m_pfnState = &CTKMarkupParser::StateComment;
+    m_nTagNameLength = std::min(nFull, kMaxNameLength);
+    if (nFull == 3 && Equals(lpName, 3, "!--")) {
+      m_nState = stateComment;
       m_bEndOfSection = FALSE;
       return tokenCommentStart;
     }
-    if (nFull == 8 && m_nTagNameLength == 8 && EndsWith(m_szTagName, 8, "![CDATA[", 8)) {
-      m_pfnState = &CTKMarkupParser::StateCData;
+    if (nFull == 8 && Equals(lpName, 8, "![CDATA[")) {
+      m_nState = stateCData;
       m_bEndOfSection = FALSE;
       return tokenCDataStart;
     }
     c = ReadChar();
   }
-  if (MarkupIsWhiteSpace(c)) {
-    do {
-      c = ReadChar();
-    } while (MarkupIsWhiteSpace(c));
+  if (IsWhite(c)) {
+    m_pCursor = SkipWhite(m_pCursor, m_pEnd);
+    c = ReadChar();
     if (c == 0) return SetError("Unexpected end of file has occurred.");
   }
   if (endTag) {
@@ -362,95 +539,114 @@ int CTKMarkupParser::TagStart() {
     return SetError("Unexpected token. The expected token is '>'");
   }
   PushBack(c);
-  m_pfnState = &CTKMarkupParser::StateAttributes;
+  m_nState = stateAttributes;
   return tokenStartTag;
 }
 
 int CTKMarkupParser::StateAttributes() {
-  WCHAR c;
-  do {
-    c = ReadChar();
-  } while (MarkupIsWhiteSpace(c));
+  m_pCursor = SkipWhite(m_pCursor, m_pEnd);
+  WCHAR c = ReadChar();
   if (c == '>') {
-    m_pfnState = &CTKMarkupParser::StateContent;
+    m_nState = stateContent;
     return StateContent();
   }
   if (c == '/') {
     c = ReadChar();
     if (c == '>') {
-      m_pfnState = &CTKMarkupParser::StateContent;
+      m_nState = stateContent;
       return tokenEndTag;
     }
     PushBack(c);
     return SetError("Unexpected token. The expected token is '>'");
   }
+  m_pAttributeName = c ? m_pCursor - 1 : m_pCursor;
   m_nAttributeNameLength = 0;
-  m_nValueLength = 0;
-  if (c != '=' && c != 0 && c != '>' && c != '<' && !MarkupIsWhiteSpace(c)) {
-    m_szAttributeName[m_nAttributeNameLength++] = c;
-    ScanNameWide(m_szAttributeName, m_nAttributeNameLength,
-                 [](WCHAR ch) { return ch == '=' || ch == '>' || ch == '<' || MarkupIsWhiteSpace(ch); });
+  BeginValue(m_pCursor);
+  if (c != '=' && c != 0 && c != '>' && c != '<' && !IsWhite(c)) {
+    const WCHAR* p = SkipAttributeName(m_pCursor, m_pEnd);
+    m_nAttributeNameLength = std::min(1 + static_cast<int>(p - m_pCursor), kMaxNameLength);
+    m_pCursor = p;
     c = ReadChar();
   }
-  while (c != '=') {
+  if (c != '=') {
     if (c == 0) return tokenEOF;
     if (c == '>') return SetError("'>' is an unexpected token. The expected token is '='");
     if (c == '<') return SetError("'<' is an unexpected token. The expected token is '='");
-    if (MarkupIsWhiteSpace(c)) {
-      do {
-        c = ReadChar();
-      } while (MarkupIsWhiteSpace(c));
-      if (c == 0) return tokenEOF;
-      if (c != '=') return SetError("Unexpected token. The expected token is '='");
-      break;
-    }
-    if (m_nAttributeNameLength < kMaxNameLength) m_szAttributeName[m_nAttributeNameLength++] = c;
+    // White space after the name: only '=' may follow.
+    m_pCursor = SkipWhite(m_pCursor, m_pEnd);
     c = ReadChar();
+    if (c == 0) return tokenEOF;
+    if (c != '=') return SetError("Unexpected token. The expected token is '='");
   }
-  do {
-    c = ReadChar();
-  } while (MarkupIsWhiteSpace(c));
+  m_pCursor = SkipWhite(m_pCursor, m_pEnd);
+  c = ReadChar();
   if (c != '"' && c != '\'') return SetError("Unexpected token. The expected token is '\"' or '''");
-  WCHAR quote = c;
+  const WCHAR quote = c;
+  BeginValue(m_pCursor);
+  const WCHAR* p = SkipValue(m_pCursor, m_pEnd, quote);
+  if (p < m_pEnd && *p == quote) {  // no reference: the value is a view of the text
+    m_nValueLength = static_cast<int>(p - m_pCursor);
+    m_pCursor = p + 1;
+    return tokenAttribute;
+  }
   for (;;) {
-    ScanWide([quote](WCHAR ch) { return ch == quote || ch == '&'; });
+    TakeRun(m_pCursor, p);
+    m_pCursor = p;
     c = ReadChar();
     if (c == 0) return SetError("Unexpected token. The expected token is '\"' or '''");
     if (c == quote) return tokenAttribute;
-    if (c == '&') ReadEntity(quote);
-    else PushChar(c);
+    ReadEntity(quote);  // the run stops only at the quote, '&' and the end
+    p = SkipValue(m_pCursor, m_pEnd, quote);
   }
 }
 
 // Reads one chunk of a comment, CDATA section or processing instruction. A
 // terminator split across two chunks is still seen: a full chunk whose tail
-// could start the terminator is extended by the few characters needed.
-int CTKMarkupParser::ScanSection(const char* lpszTerminator, int nEndToken, BOOL bDropWhiteSpace) {
+// could start the terminator is extended by the few characters needed. The
+// body is a view of the text unless white space is dropped from it.
+int CTKMarkupParser::ScanSection(const char* lpszTerminator, unsigned short nStopClass, int nEndToken,
+                                 BOOL bDropWhiteSpace) {
   if (m_bEndOfSection) {
     m_bEndOfSection = FALSE;
-    m_pfnState = &CTKMarkupParser::StateContent;
+    m_nState = stateContent;
     return nEndToken;
   }
   int nTerm = static_cast<int>(std::strlen(lpszTerminator));
-  m_nValueLength = 0;
+  BeginValue(m_pCursor);
   for (;;) {
+    if (!bDropWhiteSpace && m_nValueLength < kSectionChunk) {
+      // Up to a full chunk, characters outside the terminator change nothing.
+      const int nRoom = kSectionChunk - m_nValueLength;
+      const WCHAR* lpStop = m_pEnd - m_pCursor > nRoom ? m_pCursor + nRoom : m_pEnd;
+      const WCHAR* p = SkipSection(m_pCursor, lpStop, nStopClass);
+      m_nValueLength += static_cast<int>(p - m_pCursor);
+      m_pCursor = p;
+      if (m_nValueLength == kSectionChunk) return tokenBody;
+    }
     WCHAR c = ReadChar();
     if (c == 0) return tokenEOF;
-    if (bDropWhiteSpace && MarkupIsWhiteSpace(c)) continue;
-    PushChar(c);
-    if (EndsWith(m_pValue, m_nValueLength, lpszTerminator, nTerm)) {
+    if (bDropWhiteSpace) {
+      if (IsWhite(c)) continue;
+      PushChar(c);
+    } else {
+      m_nValueLength++;
+    }
+    // Only a character of the terminator can end it or a part of it.
+    bool inTerminator = IsIn(c, nStopClass);
+    if (inTerminator && EndsWith(m_pValueText, m_nValueLength, lpszTerminator, nTerm)) {
       m_nValueLength -= nTerm;
       m_bEndOfSection = TRUE;
       return tokenBody;
     }
     if (m_nValueLength >= kSectionChunk) {
       bool partial = false;
-      for (int k = 1; k < nTerm && !partial; k++) partial = EndsWith(m_pValue, m_nValueLength, lpszTerminator, k);
+      for (int k = 1; k < nTerm && inTerminator && !partial; k++)
+        partial = EndsWith(m_pValueText, m_nValueLength, lpszTerminator, k);
       if (!partial) return tokenBody;
     }
   }
 }
 
-int CTKMarkupParser::StateComment() { return ScanSection("-->", tokenCommentEnd, FALSE); }
-int CTKMarkupParser::StateCData() { return ScanSection("]]>", tokenCDataEnd, FALSE); }
-int CTKMarkupParser::StatePI() { return ScanSection("?>", tokenPIEnd, TRUE); }
+int CTKMarkupParser::StateComment() { return ScanSection("-->", kCommentStop, tokenCommentEnd, FALSE); }
+int CTKMarkupParser::StateCData() { return ScanSection("]]>", kCDataStop, tokenCDataEnd, FALSE); }
+int CTKMarkupParser::StatePI() { return ScanSection("?>", kPIStop, tokenPIEnd, TRUE); }

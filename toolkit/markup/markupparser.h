@@ -1,7 +1,14 @@
 // Pull tokenizer of the markup text: elements, quoted attributes, text and
 // white-space runs, the five named character references and numeric ones,
 // comments, CDATA sections and processing instructions.
+//
+// Names and values are views into the text wherever no character reference
+// had to be decoded; the null-terminated forms are copied only when asked
+// for. Lines and columns are counted only when asked for (on an error).
 #pragma once
+
+#include <memory>
+#include <string_view>
 
 #include "platform/base/wintypes.h"
 
@@ -29,7 +36,8 @@ class CTKMarkupParser {
   CTKMarkupParser(const CTKMarkupParser&) = delete;
   CTKMarkupParser& operator=(const CTKMarkupParser&) = delete;
 
-  // 16-bit input from lpBegin up to lpEnd (not included).
+  // 16-bit input from lpBegin up to lpEnd (not included). The text must stay
+  // in place while tokens are read: names and values point into it.
   void SetBuffer(LPCWSTR lpBegin, LPCWSTR lpEnd);
   // 8-bit input in the parser's code page (0: the ANSI code page; 65001 UTF-8).
   void SetBuffer(const char* lpBegin, const char* lpEnd);
@@ -39,10 +47,18 @@ class CTKMarkupParser {
   LPCWSTR GetAttributeName();
   LPCWSTR GetValueText();
   int GetValueLength() const { return m_nValueLength; }
+  std::u16string_view GetTagNameView() const { return {m_pTagName, static_cast<size_t>(m_nTagNameLength)}; }
+  std::u16string_view GetAttributeNameView() const {
+    return {m_pAttributeName, static_cast<size_t>(m_nAttributeNameLength)};
+  }
+  std::u16string_view GetValueView() const { return {m_pValueText, static_cast<size_t>(m_nValueLength)}; }
   BOOL SkipToFirstTag();
 
-  int m_nLine;
-  int m_nColumn;
+  // Line and column (both from 0) after the last character read; a CR and
+  // an LF each start a line.
+  int GetLine() const;
+  int GetColumn() const;
+
   UINT m_nCodePage;
 
  protected:
@@ -51,67 +67,87 @@ class CTKMarkupParser {
   virtual WCHAR ResolveEntity(LPCWSTR lpszName, int nLength);
 
  private:
-  typedef int (CTKMarkupParser::*PFNSTATE)();
+  enum State { stateContent, stateAttributes, stateComment, stateCData, statePI };
   int StateContent();
   int StateAttributes();
   int StateComment();
   int StateCData();
   int StatePI();
   int TagStart();
-  int ScanSection(const char* lpszTerminator, int nEndToken, BOOL bDropWhiteSpace);
+  int ScanSection(const char* lpszTerminator, unsigned short nStopClass, int nEndToken, BOOL bDropWhiteSpace);
 
+  // One character; 0 at the end. A 0 in the text ends the input for good.
   WCHAR ReadChar() {
-    if (m_chPushBack) {
-      WCHAR c = m_chPushBack;
-      m_chPushBack = 0;
-      return c;
-    }
-    // Fast path: a 16-bit character that is neither 0 nor a line end.
-    if (m_bWide && m_pEnd - m_pCursor >= 2) {
-      WCHAR c = *reinterpret_cast<const WCHAR*>(m_pCursor);
-      if (c > 13) {
-        m_pCursor += 2;
-        m_nColumn++;
+    if (m_pCursor < m_pEnd) {
+      WCHAR c = *m_pCursor;
+      if (c) {
+        m_pCursor++;
         return c;
       }
+      m_pEnd = m_pCursor;
     }
-    return ReadCharRaw();
+    return 0;
   }
-  WCHAR ReadCharRaw();
-  void PushBack(WCHAR c) { m_chPushBack = c; }
+  // Gives back the character just read (a no-op for the 0 of the end); it
+  // still counts as read for the line and column.
+  void PushBack(WCHAR c) {
+    if (c) m_pSeen = m_pCursor--;
+  }
+  // Notes that the character at the cursor was looked at without being
+  // taken, as PushBack does (the 0 of the end is never read).
+  void Peeked() { m_pSeen = m_pCursor + (m_pCursor < m_pEnd && *m_pCursor); }
+  void BeginValue(const WCHAR* p) {
+    m_pValueText = p;
+    m_nValueLength = 0;
+    m_bValueInBuffer = FALSE;
+  }
+  // Moves the value into the buffer before a decoded character is added.
+  void ValueToBuffer();
   void PushChar(WCHAR c) {
+    if (!m_bValueInBuffer) ValueToBuffer();
     if (m_nValueLength >= m_nValueCapacity - 1) Grow(m_nValueLength + 2);
     m_pValue[m_nValueLength++] = c;
   }
+  // Adds the source characters [p, e) to the value: a longer view while the
+  // value is one, a copy otherwise.
+  void TakeRun(const WCHAR* p, const WCHAR* e) {
+    if (m_bValueInBuffer) AppendRun(p, e);
+    else m_nValueLength += static_cast<int>(e - p);  // the run follows the view in the text
+  }
+  void AppendRun(const WCHAR* p, const WCHAR* e);
   void Grow(int nNeeded);
-  void AppendChars(const WCHAR* p, int n);
-  // Fast path for 16-bit input: appends characters up to (not including) the
-  // first one for which stop() is true or a 0, keeping line and column.
-  template <class Stop>
-  void ScanWide(Stop stop);
-  // Fast path for names in 16-bit input: appends up to 127 characters to
-  // the name and skips the rest, up to the first character for which stop()
-  // is true, a line end or a 0. Answers the characters consumed.
-  template <class Stop>
-  int ScanNameWide(WCHAR* pName, int& nLength, Stop stop);
-  // Decodes the reference after '&' into the value buffer. wStop is the
-  // quote that closes the attribute value being read (0 in content).
+  // Decodes the reference after '&' into the value (an unresolved one stays
+  // as written). wStop is the quote that closes the attribute value being
+  // read (0 in content).
   void ReadEntity(WCHAR wStop);
   int SetError(const char* lpszMessage);
+  // 8-bit input: (re)decodes the bytes not yet read in the current code page.
+  void DecodeRest();
 
-  PFNSTATE m_pfnState;
-  WCHAR* m_pValue;
+  State m_nState;
+  WCHAR* m_pValue;  // decoded values and error messages
   int m_nValueCapacity;
   int m_nValueLength;
-  WCHAR m_szTagName[128];
+  const WCHAR* m_pValueText;
+  BOOL m_bValueInBuffer;
+  const WCHAR* m_pTagName;
   int m_nTagNameLength;
-  WCHAR m_szAttributeName[128];
+  const WCHAR* m_pAttributeName;
   int m_nAttributeNameLength;
-  WCHAR m_chPushBack;
+  WCHAR m_szTagName[128];  // the null-terminated copies of the names
+  WCHAR m_szAttributeName[128];
   BOOL m_bEndOfSection;
-  BOOL m_bWide;
-  const BYTE* m_pEnd;
-  const BYTE* m_pCursor;
+  const WCHAR* m_pBegin;
+  const WCHAR* m_pEnd;
+  const WCHAR* m_pCursor;
+  const WCHAR* m_pSeen;  // the furthest character read and given back
+  // 8-bit input, decoded one character per source character sequence.
+  std::unique_ptr<WCHAR[]> m_pDecoded;
+  const BYTE* m_pBytes;
+  const BYTE* m_pBytesEnd;
+  const BYTE* m_pDecodeFrom;  // the bytes of the decoded character at m_pDecodeStart
+  const WCHAR* m_pDecodeStart;
+  UINT m_nDecodedCodePage;
 };
 
 inline bool MarkupIsWhiteSpace(WCHAR c) { return c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }

@@ -18,6 +18,8 @@ CTKMarkupResourceDictionary::~CTKMarkupResourceDictionary() {
 
 CTKMarkupObject* CTKMarkupResourceDictionary::Lookup(const CTKMarkupObject* pKey) const {
   if (!pKey) return nullptr;
+  // A type equals only itself, so only a type key can match it.
+  if (m_nTypeKeys == 0 && pKey->IsOfType(CTKMarkupType::GetMarkupClass())) return nullptr;
   auto range = m_mapHash.equal_range(pKey->GetHashCode());
   for (auto it = range.first; it != range.second; ++it) {
     const Entry& e = m_arrEntries[it->second];
@@ -29,6 +31,7 @@ CTKMarkupObject* CTKMarkupResourceDictionary::Lookup(const CTKMarkupObject* pKey
 BOOL CTKMarkupResourceDictionary::Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue) {
   if (!pKey || !pValue || Lookup(pKey)) return FALSE;
   pKey->AddRef();
+  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass())) m_nTypeKeys++;
   m_mapHash.emplace(pKey->GetHashCode(), m_arrEntries.size());
   m_arrEntries.push_back(Entry{pKey, pValue});
   return TRUE;
@@ -53,14 +56,27 @@ CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject) {
 // What the search consults at one object, in its order: the object's own
 // dictionary, then (unless the object is a style, where the search ends)
 // the dictionary of the style it uses.
+// Every walk reads these two properties at every level: where the object
+// answers its stored values only and the property has neither a default nor
+// inheritance, GetValue is the store's own lookup.
+static CTKMarkupObject* LevelValue(CTKMarkupObject* p, CTKMarkupDependencyProperty* pProperty, bool bStoredOnly) {
+  const CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  if (bStoredOnly && (!pMetadata || (!pMetadata->m_pDefaultValue && !(pMetadata->m_dwFlags & MPF_INHERITS))))
+    return p->GetStoredValue(pProperty);
+  return p->GetValue(pProperty);
+}
+
 static void ReadLevel(CTKMarkupObject* p, CTKMarkupResourceScope& level) {
-  level.pOwn = MarkupDynamicCast<CTKMarkupResourceDictionary>(p->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+  bool bStoredOnly = p->ReadsStoredValuesOnly();
+  level.pOwn =
+      MarkupDynamicCast<CTKMarkupResourceDictionary>(LevelValue(p, CTKMarkupStyle::m_pResourcesProperty, bStoredOnly));
   level.pStyle = nullptr;
   level.bStop = p->GetType() == CTKMarkupStyle::GetMarkupClass();  // a style's own resources only
   if (level.bStop) return;
-  if (CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(p->GetValue(CTKMarkupInputElement::m_pStyleProperty)))
-    level.pStyle =
-        MarkupDynamicCast<CTKMarkupResourceDictionary>(pStyle->GetValue(CTKMarkupStyle::m_pResourcesProperty));
+  if (CTKMarkupStyle* pStyle =
+          MarkupDynamicCast<CTKMarkupStyle>(LevelValue(p, CTKMarkupInputElement::m_pStyleProperty, bStoredOnly)))
+    level.pStyle = MarkupDynamicCast<CTKMarkupResourceDictionary>(
+        LevelValue(pStyle, CTKMarkupStyle::m_pResourcesProperty, pStyle->ReadsStoredValuesOnly()));
 }
 
 // The value found at one level; bStop tells the caller to search no further.
@@ -100,14 +116,17 @@ const CTKMarkupResourceScope* CTKMarkupResourceScope::Extend(CTKMarkupObject* pO
 }
 
 CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove,
-                                    const CTKMarkupObject* pKey) {
+                                    const CTKMarkupObject* pKey, const CTKMarkupResourceScope* pOwn) {
   if (!pObject || !pKey) return nullptr;
   if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject))
     return pDictionary->Lookup(pKey);
   CTKMarkupResourceScope level;
-  ReadLevel(pObject, level);
+  if (!pOwn) {
+    ReadLevel(pObject, level);
+    pOwn = &level;
+  }
   bool bStop = false;
-  if (CTKMarkupObject* pFound = LookupLevel(level, pKey, bStop)) return pFound;
+  if (CTKMarkupObject* pFound = LookupLevel(*pOwn, pKey, bStop)) return pFound;
   for (const CTKMarkupResourceScope* s = pAbove; s && !bStop; s = s->pOuter)
     if (CTKMarkupObject* pFound = LookupLevel(*s, pKey, bStop)) return pFound;
   return nullptr;

@@ -26,6 +26,9 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   };
   std::vector<Entry> m_arrEntries;
   std::unordered_multimap<UINT_PTR, size_t> m_mapHash;
+  // Keys that are types (implicit styles): every element asks for its type
+  // on the way through, and most dictionaries hold none.
+  int m_nTypeKeys = 0;
 };
 
 CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);
@@ -48,9 +51,10 @@ struct CTKMarkupResourceScope {
                                               CTKMarkupResourceScope& level);
 };
 // FindElementResource with the ancestors' part of the search taken from the
-// chain of pObject's logical parent.
+// chain of pObject's logical parent; pOwn, when given, is pObject's own
+// level as read already.
 CTKMarkupObject* FindScopedResource(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAbove,
-                                    const CTKMarkupObject* pKey);
+                                    const CTKMarkupObject* pKey, const CTKMarkupResourceScope* pOwn = nullptr);
 
 class CTKMarkupSetter : public CTKMarkupObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupSetter)

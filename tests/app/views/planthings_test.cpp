@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/views/attachments.h"
+#include "app/views/forms.h"
 #include "app/views/planstore.h"
 #include "app/views/remindrecord.h"
 #include "app/views/treetasks.h"

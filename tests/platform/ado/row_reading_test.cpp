@@ -393,4 +393,101 @@ TEST(RowReading, ValuesReadInEachStateOfARecordset) {
   }
 }
 
+TEST(RowReading, NamesReadInAnyOrderFindTheFirstFieldOfTheirName) {
+  TempDir dir;
+  _ConnectionPtr c = CreateDatabase(dir.File("qty.tgd"));
+  for (int i = 1; i <= 4; ++i)
+    c->ExecuteWithParameters(u"insert into things (workname,worktype) values (?,?)",
+                             {_variant_t(u"w"), _variant_t(static_cast<long>(i * 10))});
+  // Fields 0 and 3 have one name in two cases: either spelling is field 0.
+  const std::u16string sql =
+      u"select tid as [État], workname, worktype as [Workname2], worktype + 100 as [ÉTAT] from things order by tid";
+  struct Order {
+    const char* what;
+    std::vector<const char16_t*> names;
+    std::vector<int> fields;  // the field each name reads
+  };
+  const Order orders[] = {
+      {"in order", {u"État", u"workname", u"Workname2", u"ÉTAT"}, {0, 1, 2, 0}},
+      {"the later spelling right after the field before it", {u"Workname2", u"ÉTAT", u"workname"}, {2, 0, 1}},
+      {"backwards", {u"ÉTAT", u"Workname2", u"workname", u"État"}, {0, 2, 1, 0}},
+      {"one name again and again", {u"workname", u"workname", u"Workname2", u"Workname2"}, {1, 1, 2, 2}},
+      {"another case", {u"WORKNAME", u"workname2", u"état"}, {1, 2, 0}},
+  };
+  // What field `f` of row `row` (from 1) holds, as text.
+  auto want = [](int f, int row) {
+    const std::u16string values[] = {std::u16string(1, static_cast<char16_t>(u'0' + row)), u"w",
+                                     Wide(std::to_string(row * 10))};
+    return values[f];
+  };
+  for (bool client : {false, true}) {
+    for (const Order& o : orders) {
+      SCOPED_TRACE(std::string(client ? "client cursor, " : "Execute, ") + o.what);
+      _RecordsetPtr rs;
+      if (client) {
+        rs.CreateInstance(u"ADODB.Recordset");
+        rs->PutCursorLocation(adUseClient);
+        rs->Open(sql.c_str(), _variant_t(static_cast<IDispatch*>(c.GetInterfacePtr())), adOpenStatic, adLockOptimistic,
+                 adCmdText);
+      } else {
+        rs = c->Execute(sql.c_str(), nullptr, adCmdText);
+      }
+      std::vector<_variant_t> names(o.names.begin(), o.names.end());
+      int row = 1;
+      for (; !rs->GetadoEOF(); rs->MoveNext(), ++row)
+        for (size_t k = 0; k < names.size(); ++k) {
+          _variant_t v = rs->GetCollect(names[k]);
+          EXPECT_EQ(Wide(static_cast<const char*>(_bstr_t(v))), want(o.fields[k], row))
+              << "row " << row << ", " << Narrow(o.names[k]);
+        }
+      EXPECT_EQ(row, 5);
+    }
+  }
+  // The same recordset opened again on fewer fields still finds them.
+  _RecordsetPtr rs(u"ADODB.Recordset");
+  rs->PutCursorLocation(adUseClient);
+  rs->Open(sql.c_str(), _variant_t(static_cast<IDispatch*>(c.GetInterfacePtr())), adOpenStatic, adLockOptimistic,
+           adCmdText);
+  (void)rs->GetCollect(u"ÉTAT");
+  (void)rs->GetCollect(u"Workname2");
+  rs->Close();
+  rs->Open(u"select worktype as [ÉTAT] from things order by tid",
+           _variant_t(static_cast<IDispatch*>(c.GetInterfacePtr())), adOpenStatic, adLockOptimistic, adCmdText);
+  EXPECT_EQ(static_cast<long>(rs->GetCollect(u"ÉTAT")), 10);
+  EXPECT_NE(ErrorOf([&] { rs->GetCollect(u"Workname2"); }).find("is not in this recordset"), std::string::npos);
+}
+
+TEST(RowReading, AForwardWalkReportsAFailureOfTheStatementAndEndsCleanly) {
+  TempDir dir;
+  _ConnectionPtr c = CreateDatabase(dir.File("qty.tgd"));
+  const char16_t* details[] = {u"2020-01-05", u"2021-02-06", u"2022-03-07", u"2023-04-08", u"not a date"};
+  for (const char16_t* d : details)
+    c->ExecuteWithParameters(u"insert into details (no1,taid,detail) values (1,1,?)", {_variant_t(d)});
+  // Rows are computed as the walk moves: the fifth fails inside the statement.
+  _RecordsetPtr rs = c->Execute(u"select year(detail) from details order by did", nullptr, adCmdText);
+  std::vector<long> years;
+  std::string error;
+  while (error.empty() && !rs->GetadoEOF()) {
+    years.push_back(static_cast<long>(rs->GetCollect(0L)));
+    error = ErrorOf([&] { rs->MoveNext(); });
+  }
+  EXPECT_EQ(years, (std::vector<long>{2020, 2021, 2022, 2023}));
+  EXPECT_NE(error.find("mismatch"), std::string::npos) << error;
+  // The failed walk has ended: moving again does not start the statement over.
+  EXPECT_TRUE(rs->GetadoEOF());
+  EXPECT_NE(ErrorOf([&] { rs->MoveNext(); }).find("no current row"), std::string::npos);
+  EXPECT_NE(ErrorOf([&] { rs->GetCollect(0L); }).find("no current row"), std::string::npos);
+
+  // A walk that ends has no current row, by number, by name or through a field.
+  _RecordsetPtr ok = c->Execute(u"select taid from details where did < 3 order by did", nullptr, adCmdText);
+  FieldPtr taid = ok->GetFields()->GetItem(0L);
+  long rows = 0;
+  for (; !ok->GetadoEOF(); ok->MoveNext()) rows += static_cast<long>(taid->GetValue());
+  EXPECT_EQ(rows, 2);
+  for (auto read : std::initializer_list<std::function<void()>>{
+           [&] { ok->GetCollect(0L); }, [&] { ok->GetCollect(u"taid"); }, [&] { taid->GetValue(); }})
+    EXPECT_NE(ErrorOf(read).find("no current row"), std::string::npos);
+  EXPECT_NE(ErrorOf([&] { ok->MoveNext(); }).find("no current row"), std::string::npos);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -315,6 +316,49 @@ TEST(VariantT, OwnershipAcrossCopiesAssignmentsAndDetach) {
   EXPECT_EQ(big.vt, VT_I8);
   _variant_t utf8("gr\xc3\xbc\xc3\x9f");
   EXPECT_EQ(std::u16string(utf8.bstrVal), u"gr\u00fc\u00df");
+}
+
+TEST(VariantT, DestructionReleasesWhatTheValueOwnsAndNothingElse) {
+  Counter* counter = new Counter;
+  counter->AddRef();  // the test's own reference
+  struct Case {
+    const char* what;
+    std::function<void(_variant_t&)> fill;
+    LONG refsAfter;  // the counter's references once the value is gone
+  };
+  IUnknown* held = counter;
+  const Case cases[] = {
+      {"interface", [&](_variant_t& v) { v.vt = VT_UNKNOWN, v.punkVal = counter, counter->AddRef(); }, 1},
+      {"dispatch interface",
+       [&](_variant_t& v) {
+         v.vt = VT_DISPATCH;
+         v.pdispVal = reinterpret_cast<IDispatch*>(static_cast<IUnknown*>(counter));
+         counter->AddRef();
+       },
+       1},
+      {"array of interfaces",
+       [&](_variant_t& v) {
+         SAFEARRAY* a = SafeArrayCreateVector(VT_UNKNOWN, 0, 2);
+         LONG i = 1;
+         SafeArrayPutElement(a, &i, static_cast<IUnknown*>(counter));  // adds a reference
+         v.vt = VT_ARRAY | VT_UNKNOWN;
+         v.parray = a;
+       },
+       1},
+      {"interface by reference", [&](_variant_t& v) { v.vt = VT_BYREF | VT_UNKNOWN, v.ppunkVal = &held; }, 1},
+      {"string", [&](_variant_t& v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(u"owned"); }, 1},
+      {"decimal", [&](_variant_t& v) { v = DECIMAL{}, v.decVal.Lo64 = 12345; }, 1},
+      {"numbers", [&](_variant_t& v) { v = 5000000000LL; }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    {
+      _variant_t v;
+      c.fill(v);
+    }
+    EXPECT_EQ(counter->refs(), c.refsAfter);
+  }
+  counter->Release();
 }
 
 TEST(ComError, CarriesCodeDescriptionAndMessage) {

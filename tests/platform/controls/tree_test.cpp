@@ -1,6 +1,8 @@
 // The tree view: insertion order, expansion, selection, hit testing, label
 // editing, custom draw and large trees.
+#include <algorithm>
 #include <functional>
+#include <random>
 
 #include "ctl_fixture.h"
 
@@ -722,6 +724,312 @@ TEST_F(TreeTest, DestroyingReportsEveryItemOnceChildrenFirst) {
   g_answer = nullptr;
   EXPECT_EQ(heard, expected);
   EXPECT_EQ(unreadable, 0);
+}
+
+// Labels live in the tree's own store: a label changed to a longer, shorter
+// or empty text, to a callback and back, or edited, reads back exactly and
+// leaves every other label as it was; its row's width follows the text.
+TEST_F(TreeTest, LabelsReadBackExactlyAsTheyChange) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_LINESATROOT | TVS_EDITLABELS, 300, 200);
+  std::vector<HTREEITEM> items;
+  std::vector<std::u16string> texts;
+  for (int i = 0; i < 40; ++i) {
+    texts.push_back(u"item " + std::u16string(static_cast<size_t>(i % 7), u'x'));
+    items.push_back(Add(t, TVI_ROOT, texts.back().c_str()));
+  }
+  auto setText = [&](HTREEITEM item, LPWSTR text) {
+    TVITEMW it{};
+    it.mask = TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = text;
+    ASSERT_TRUE(::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it)));
+  };
+  g_answer = [](NMHDR* hdr) -> LRESULT {
+    if (hdr->code == static_cast<UINT>(TVN_GETDISPINFO)) {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+      if (di->item.mask & TVIF_TEXT) std::char_traits<char16_t>::copy(di->item.pszText, u"asked", 6);
+    }
+    return 0;
+  };
+  struct Case {
+    const char* what;
+    const char16_t* text;  // null: the callback
+    std::u16string expected;
+  } cases[] = {
+      {"a little longer", u"item xxxyy", u"item xxxyy"},  // was "item xxx"
+      {"longer", u"a much longer label than before", u"a much longer label than before"},
+      {"shorter", u"short", u"short"},
+      {"the same length", u"SHORT", u"SHORT"},
+      {"empty", u"", u""},
+      {"the callback", nullptr, u"asked"},
+      {"text again", u"back from the callback", u"back from the callback"},
+      {"one letter", u"W", u"W"},
+  };
+  const size_t at = 17;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    setText(items[at], c.text ? const_cast<LPWSTR>(c.text) : LPSTR_TEXTCALLBACKW);
+    EXPECT_EQ(ItemText(t, items[at]), c.expected);
+    for (size_t i = 0; i < items.size(); ++i)
+      if (i != at) ASSERT_EQ(ItemText(t, items[i]), texts[i]) << i;
+  }
+  // The row's label ends where its current text does.
+  HDC dc = ::GetDC(t);
+  HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(SYSTEM_FONT));  // the tree's, given none
+  auto width = [&](const std::u16string& text) {
+    SIZE sz{};
+    ::GetTextExtentPoint32(dc, text.c_str(), static_cast<int>(text.size()), &sz);
+    return static_cast<int>(sz.cx);
+  };
+  for (const char16_t* text : {u"a rather long label", u"i", u"WWWWWWWWWWWW"}) {
+    setText(items[3], const_cast<LPWSTR>(text));
+    RECT r = LabelRect(t, items[3]);
+    EXPECT_EQ(r.right - r.left, width(text) + 4) << std::u16string(text).size();
+  }
+  // An accepted edit changes the width as well.
+  g_answer = [](NMHDR* hdr) -> LRESULT { return hdr->code == static_cast<UINT>(TVN_ENDLABELEDIT) ? TRUE : 0; };
+  ::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[3]));
+  HWND e = reinterpret_cast<HWND>(::SendMessage(t, TVM_EDITLABEL, 0, reinterpret_cast<LPARAM>(items[3])));
+  ASSERT_NE(e, nullptr);
+  ::SetWindowText(e, u"edited into a wider label");
+  ::SendMessage(t, TVM_ENDEDITLABELNOW, FALSE, 0);
+  EXPECT_EQ(ItemText(t, items[3]), u"edited into a wider label");
+  RECT r = LabelRect(t, items[3]);
+  EXPECT_EQ(r.right - r.left, width(u"edited into a wider label") + 4);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(t, dc);
+  ::DestroyWindow(t);
+}
+
+// Many labels changed many times, items deleted and added between: every
+// label still reads back (the store moves labels to reclaim freed room).
+TEST_F(TreeTest, LabelsSurviveLongChurn) {
+  HWND t = Tree();
+  std::vector<std::pair<HTREEITEM, std::u16string>> live;
+  auto text = [](int i, int round) {
+    return u"label " + std::u16string(static_cast<size_t>((i * 7 + round * 13) % 50), u'a' + (i + round) % 26);
+  };
+  for (int i = 0; i < 3000; ++i) live.emplace_back(Add(t, TVI_ROOT, text(i, 0).c_str()), text(i, 0));
+  for (int round = 1; round <= 12; ++round) {
+    for (size_t i = 0; i < live.size(); ++i) {
+      std::u16string next = text(static_cast<int>(i), round);
+      TVITEMW it{};
+      it.mask = TVIF_TEXT;
+      it.hItem = live[i].first;
+      it.pszText = const_cast<LPWSTR>(next.c_str());
+      ::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+      live[i].second = next;
+    }
+    // A tenth of the items go and as many come.
+    for (size_t i = static_cast<size_t>(round) % 10; i < live.size(); i += 10) {
+      ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(live[i].first));
+      std::u16string fresh = text(static_cast<int>(i) + 5, round);
+      live[i] = {Add(t, TVI_ROOT, fresh.c_str()), fresh};
+    }
+    for (const auto& [item, expected] : live) ASSERT_EQ(ItemText(t, item), expected) << "round " << round;
+  }
+  ::DestroyWindow(t);
+}
+
+// What an item was given (images, a child count, its text) goes with it: a
+// later item in its slot starts with none of it, and slots number the live
+// items without two sharing one.
+TEST_F(TreeTest, ItemsReadBackWhatTheyWereGivenAndSlotsAreReused) {
+  HWND t = Tree();
+  struct Case {
+    UINT mask;
+    int image, selImage, children;
+    int wantImage, wantSelImage, wantChildren;
+  } cases[] = {
+      {TVIF_TEXT, 0, 0, 0, 0, 0, 0},
+      {TVIF_TEXT | TVIF_IMAGE, 3, 0, 0, 3, 0, 0},
+      {TVIF_TEXT | TVIF_SELECTEDIMAGE, 0, 5, 0, 0, 5, 0},
+      {TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE, I_IMAGECALLBACK, 2, 0, -1, 2, 0},
+      {TVIF_TEXT | TVIF_CHILDREN, 0, 0, 1, 0, 0, 1},
+      {TVIF_TEXT | TVIF_CHILDREN, 0, 0, I_CHILDRENCALLBACK, 0, 0, I_CHILDRENCALLBACK},
+      {TVIF_TEXT | TVIF_CHILDREN | TVIF_IMAGE, 7, 0, 0, 7, 0, 0},
+  };
+  g_answer = [](NMHDR* hdr) -> LRESULT {
+    if (hdr->code == static_cast<UINT>(TVN_GETDISPINFO)) reinterpret_cast<NMTVDISPINFOW*>(hdr)->item.iImage = -1;
+    return 0;
+  };
+  WCHAR buf[32] = {};
+  auto read = [&](HTREEITEM item) {
+    TVITEMW it{};
+    it.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = buf;
+    it.cchTextMax = 32;
+    EXPECT_TRUE(::SendMessage(t, TVM_GETITEM, 0, reinterpret_cast<LPARAM>(&it)));
+    return it;
+  };
+  for (const auto& c : cases) {
+    TVINSERTSTRUCTW is{};
+    is.hParent = TVI_ROOT;
+    is.hInsertAfter = TVI_LAST;
+    is.item.mask = c.mask;
+    is.item.pszText = const_cast<LPWSTR>(u"given");
+    is.item.iImage = c.image;
+    is.item.iSelectedImage = c.selImage;
+    is.item.cChildren = c.children;
+    auto item = reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&is)));
+    TVITEMW got = read(item);
+    EXPECT_EQ(got.iImage, c.wantImage) << c.mask;
+    EXPECT_EQ(got.iSelectedImage, c.wantSelImage) << c.mask;
+    EXPECT_EQ(got.cChildren, c.wantChildren) << c.mask;
+    const std::ptrdiff_t slot = pv::controls::TreeItemSlot(t, item);
+    ASSERT_GE(slot, 0);
+    // Gone, and a plain item takes its place (and, here, its slot).
+    ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(pv::controls::TreeItemSlot(t, item), -1);
+    HTREEITEM later = Add(t, TVI_ROOT, u"later");
+    EXPECT_EQ(pv::controls::TreeItemSlot(t, later), slot);
+    got = read(later);
+    EXPECT_EQ(got.iImage, 0);
+    EXPECT_EQ(got.iSelectedImage, 0);
+    EXPECT_EQ(got.cChildren, 0);
+    EXPECT_EQ(std::u16string(got.pszText), u"later");
+    ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(later));
+  }
+  std::vector<std::ptrdiff_t> slots;
+  for (int i = 0; i < 500; ++i) slots.push_back(pv::controls::TreeItemSlot(t, Add(t, TVI_ROOT, u"x")));
+  std::sort(slots.begin(), slots.end());
+  EXPECT_GE(slots.front(), 0);
+  EXPECT_EQ(std::adjacent_find(slots.begin(), slots.end()), slots.end());
+  EXPECT_LT(slots.back(), 500 + 16);                                              // dense
+  EXPECT_EQ(pv::controls::TreeItemSlot(::GetParent(t), Next(t, TVGN_ROOT)), -1);  // no tree view
+  EXPECT_EQ(pv::controls::TreeItemSlot(t, nullptr), -1);
+  ::DestroyWindow(t);
+}
+
+// A new font measures every label again: the horizontal bar follows.
+TEST_F(TreeTest, ANewFontMeasuresTheLabelsAgain) {
+  HWND t = Tree(TVS_HASLINES, 120, 100);
+  Add(t, TVI_ROOT, u"a label wider than the tree");
+  PumpUntilIdle();
+  SCROLLINFO before{sizeof before, SIF_ALL};
+  ASSERT_TRUE(::GetScrollInfo(t, SB_HORZ, &before));
+  HFONT big = ::CreateFont(-30, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, DEFAULT_QUALITY, 0, u"Tahoma");
+  ::SendMessage(t, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
+  PumpUntilIdle();
+  SCROLLINFO after{sizeof after, SIF_ALL};
+  ASSERT_TRUE(::GetScrollInfo(t, SB_HORZ, &after));
+  EXPECT_GT(after.nMax, before.nMax + 100);
+  ::DestroyWindow(t);
+  ::DeleteObject(big);
+}
+
+// Labels the parent gives are asked for at every layout and count in the
+// widest row; a parent that deletes items while it is asked does not
+// leave the layout with deleted rows.
+TEST_F(TreeTest, CallbackLabelsCountInTheWidestRow) {
+  HWND t = Tree(TVS_HASLINES, 120, 100);
+  static std::u16string answer;
+  static HTREEITEM victim;
+  static HWND tree;
+  answer = u"a callback label much wider than the tree";
+  victim = nullptr;
+  tree = t;
+  g_answer = [](NMHDR* hdr) -> LRESULT {
+    if (hdr->code != static_cast<UINT>(TVN_GETDISPINFO)) return 0;
+    auto* di = reinterpret_cast<NMTVDISPINFOW*>(hdr);
+    if (di->item.mask & TVIF_TEXT)
+      std::char_traits<char16_t>::copy(di->item.pszText, answer.c_str(), answer.size() + 1);
+    if (victim) {
+      HTREEITEM v = victim;
+      victim = nullptr;
+      ::SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(v));
+    }
+    return 0;
+  };
+  Add(t, TVI_ROOT, u"short");
+  TVINSERTSTRUCTW is{};
+  is.hParent = TVI_ROOT;
+  is.hInsertAfter = TVI_LAST;
+  is.item.mask = TVIF_TEXT;
+  is.item.pszText = LPSTR_TEXTCALLBACKW;
+  HTREEITEM asked = reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&is)));
+  PumpUntilIdle();
+  auto barMax = [&] {
+    SCROLLINFO si{sizeof si, SIF_ALL};
+    return ::GetScrollInfo(t, SB_HORZ, &si) ? si.nMax : -1;
+  };
+  const int wide = barMax();
+  EXPECT_EQ(wide + 1, LabelRect(t, asked).right);
+  answer = u"now short";
+  ::SendMessage(t, WM_SIZE, 0, MAKELPARAM(120, 100));  // lays out again
+  PumpUntilIdle();
+  EXPECT_LT(barMax(), wide);
+  // The parent deletes a row while its label is asked for.
+  answer = u"wide again, wider than the tree by far";
+  for (int i = 0; i < 20; ++i) Add(t, TVI_ROOT, u"row");
+  victim = Add(t, TVI_ROOT, u"goes while the tree asks");
+  PumpUntilIdle();
+  EXPECT_EQ(victim, nullptr);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 22);
+  EXPECT_EQ(barMax() + 1, LabelRect(t, asked).right);
+  g_answer = nullptr;
+  ::DestroyWindow(t);
+}
+
+// Sibling links stay whole through inserts at the front, the end, after
+// an item and sorted, deletes of first, last and middle items and sorting:
+// walking forwards and backwards over every parent's children matches a
+// plain list kept beside the tree.
+TEST_F(TreeTest, SiblingWalksMatchAModelThroughRandomChanges) {
+  HWND t = Tree();
+  std::vector<std::pair<HTREEITEM, std::vector<HTREEITEM>>> parents = {{TVI_ROOT, {}}};
+  std::mt19937 rng(20261211);
+  auto check = [&](int step) {
+    for (const auto& [parent, model] : parents) {
+      std::vector<HTREEITEM> forward, backward;
+      for (HTREEITEM c = parent == TVI_ROOT ? Next(t, TVGN_ROOT) : Next(t, TVGN_CHILD, parent); c;
+           c = Next(t, TVGN_NEXT, c))
+        forward.push_back(c);
+      for (HTREEITEM c = forward.empty() ? nullptr : forward.back(); c; c = Next(t, TVGN_PREVIOUS, c))
+        backward.push_back(c);
+      std::reverse(backward.begin(), backward.end());
+      ASSERT_EQ(forward, model) << "step " << step;
+      ASSERT_EQ(backward, model) << "step " << step;
+    }
+  };
+  int serial = 0;
+  for (int step = 0; step < 600; ++step) {
+    auto& [parent, model] = parents[rng() % parents.size()];
+    const int op = static_cast<int>(rng() % 6);
+    std::u16string text(1, static_cast<char16_t>(u'a' + rng() % 26));
+    if (op <= 3 || model.empty()) {
+      HTREEITEM after = TVI_LAST;
+      size_t at = model.size();
+      if (op == 0) {
+        after = TVI_FIRST;
+        at = 0;
+      } else if (op == 1 && !model.empty()) {
+        at = rng() % model.size();
+        after = model[at++];
+      } else if (op == 2) {
+        after = TVI_SORT;  // after the last sibling not greater
+        at = model.size();
+        while (at > 0 && ItemText(t, model[at - 1]) > text) --at;
+      }
+      HTREEITEM item = Add(t, parent, text.c_str(), after, ++serial);
+      ASSERT_NE(item, nullptr);
+      model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), item);
+      if (parents.size() < 12 && rng() % 4 == 0) parents.push_back({item, {}});
+    } else if (op == 4) {
+      const size_t at = rng() % 3 == 0 ? 0 : rng() % 2 ? model.size() - 1 : rng() % model.size();
+      HTREEITEM gone = model[at];
+      if (std::any_of(parents.begin(), parents.end(), [&](const auto& p) { return p.first == gone; })) continue;
+      ASSERT_TRUE(::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(gone)));
+      model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+    } else {
+      ::SendMessage(t, TVM_SORTCHILDREN, FALSE, reinterpret_cast<LPARAM>(parent));
+      std::stable_sort(model.begin(), model.end(),
+                       [&](HTREEITEM a, HTREEITEM b) { return ItemText(t, a) < ItemText(t, b); });
+    }
+    check(step);
+  }
+  ::DestroyWindow(t);
 }
 
 }  // namespace

@@ -251,3 +251,43 @@ TEST_F(WmTest, SetWindowPosFromAnotherThreadIsAppliedByTheOwnerAndDiesWithTheWin
     EXPECT_FALSE(PostMessage(gone, WM_NULL, 0, 0));
   }).join();
 }
+
+// A worker thread sets and kills timers of its own while the UI thread's
+// timer fires: neither thread sees the other's timers, and the table's
+// storage may move under neither.
+TEST_F(WmTest, TimersSetAndKilledByAnotherThreadLeaveTheUiThreadsTimersAlone) {
+  HWND w = Top(0, 0, 10, 10, WS_POPUP);
+  ASSERT_EQ(SetTimer(w, 7, USER_TIMER_MINIMUM, nullptr), 7u);
+  std::atomic<bool> stop{false};
+  std::atomic<long> churn{0};
+  std::atomic<int> foreignSeen{0};
+  std::thread worker([&] {
+    while (!stop.load()) {
+      // Several at once, so the table grows and shrinks while the UI thread walks it.
+      UINT_PTR ids[8];
+      for (UINT_PTR& id : ids) id = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, nullptr);
+      MSG m;
+      while (PeekMessage(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+        if (m.hwnd == w) ++foreignSeen;
+      for (UINT_PTR id : ids) KillTimer(nullptr, id);
+      ++churn;
+    }
+  });
+  int fired = 0;
+  for (int i = 0; i < 20000 || churn.load() < 50; ++i) {
+    if (i < 20000) {
+      pv::Clock::AdvanceBy(USER_TIMER_MINIMUM);
+      MSG m;
+      while (PeekMessage(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+        EXPECT_EQ(m.hwnd, w);
+        if (m.hwnd == w && m.wParam == 7) ++fired;
+      }
+    }
+    if (i > 10000000) break;  // a hang guard only
+  }
+  stop.store(true);
+  worker.join();
+  EXPECT_EQ(foreignSeen.load(), 0);
+  EXPECT_EQ(fired, 20000);
+  EXPECT_TRUE(KillTimer(w, 7));
+}

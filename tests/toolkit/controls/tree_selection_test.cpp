@@ -1,5 +1,7 @@
 // The tree control's emulated multiple selection: clicks with Shift and
 // Ctrl, the caret bit, drags, the rubber band, keys, collapsing and vetoes.
+#include <functional>
+
 #include "tree_test_support.h"
 
 namespace tktree {
@@ -400,6 +402,76 @@ TEST_F(TreeTest, ItemStylesAreEachItemsOwnAndGoWithTheWindow) {
   tree.SetItemColor(again, RGB(9, 9, 9));
   tree.DeleteItem(again);
   EXPECT_EQ(tree.GetItemColor(again), static_cast<COLORREF>(-1));
+}
+
+// Items with equal styles share one kept style: changing or clearing one
+// item's leaves the others' alone, a cleared style is none, and an item in
+// a deleted item's slot starts without the old style.
+TEST_F(TreeTest, SharedStylesChangeOnlyTheItemChanged) {
+  MakeSample();
+  constexpr COLORREF kNone = static_cast<COLORREF>(-1);
+  const COLORREF red = RGB(200, 0, 0), blue = RGB(0, 0, 200);
+  tree.SetItemColor(a, red);
+  tree.SetItemColor(b, red);
+  tree.SetItemColor(c, red);
+  tree.SetItemBackColor(a, blue);
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    COLORREF aColor, aBack, bColor, cColor;
+  } steps[] = {
+      {"a's back colour added", [] {}, red, blue, red, red},
+      {"b recoloured", [&] { tree.SetItemColor(b, blue); }, red, blue, blue, red},
+      {"a's colour cleared", [&] { tree.SetItemColor(a, kNone); }, kNone, blue, blue, red},
+      {"a's back colour cleared", [&] { tree.SetItemBackColor(a, kNone); }, kNone, kNone, blue, red},
+      {"a coloured again", [&] { tree.SetItemColor(a, blue); }, blue, kNone, blue, red},
+      {"c cleared", [&] { tree.SetItemColor(c, kNone); }, blue, kNone, blue, kNone},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    EXPECT_EQ(tree.GetItemColor(a), step.aColor);
+    EXPECT_EQ(tree.GetItemBackColor(a), step.aBack);
+    EXPECT_EQ(tree.GetItemColor(b), step.bColor);
+    EXPECT_EQ(tree.GetItemColor(c), step.cColor);
+    EXPECT_EQ(tree.GetItemColor(d), kNone);
+  }
+  // A deleted item's slot is taken by the next item, without its style.
+  const std::ptrdiff_t slot = pv::controls::TreeItemSlot(tree.m_hWnd, b2);
+  tree.SetItemColor(b2, red);
+  tree.DeleteItem(b2);
+  const HTREEITEM fresh = tree.InsertItem(u"fresh");
+  ASSERT_EQ(pv::controls::TreeItemSlot(tree.m_hWnd, fresh), slot);
+  EXPECT_EQ(tree.GetItemColor(fresh), kNone);
+  // Many distinct styles come and go; the kept ones are used again.
+  std::vector<HTREEITEM> many;
+  for (int i = 0; i < 300; ++i) many.push_back(tree.InsertItem(u"many"));
+  for (int round = 0; round < 3; ++round) {
+    for (size_t i = 0; i < many.size(); ++i) tree.SetItemColor(many[i], RGB(round, i % 256, i / 256));
+    for (size_t i = 0; i < many.size(); i += 2) tree.SetItemColor(many[i], kNone);
+    for (size_t i = 0; i < many.size(); ++i)
+      ASSERT_EQ(tree.GetItemColor(many[i]), i % 2 ? RGB(round, i % 256, i / 256) : kNone) << round << " " << i;
+  }
+  EXPECT_EQ(tree.GetItemColor(b), blue);
+}
+
+// Colouring asks for a repaint of the tree; once it is marked, more items
+// coloured before it paints ask for nothing more, and after it painted
+// the next colour asks again.
+TEST_F(TreeTest, ColouringRepaintsTheTreeOncePerPaint) {
+  MakeSample();
+  pv::test::PumpUntilIdle();
+  ASSERT_FALSE(::GetUpdateRect(tree.m_hWnd, nullptr, FALSE));
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    tree.SetItemColor(round % 2 ? a : c, RGB(10, 20, 30 + round));
+    tree.SetItemBackColor(d, RGB(40, 50, 60 + round));
+    EXPECT_TRUE(::GetUpdateRect(tree.m_hWnd, nullptr, FALSE));
+    tree.UpdateWindow();
+    EXPECT_FALSE(::GetUpdateRect(tree.m_hWnd, nullptr, FALSE));
+  }
+  tree.SetItemBold(b, TRUE);
+  EXPECT_TRUE(::GetUpdateRect(tree.m_hWnd, nullptr, FALSE));
 }
 
 TEST_F(TreeTest, BoldGoesThroughTheNativeState) {

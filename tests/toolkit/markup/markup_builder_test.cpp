@@ -133,6 +133,8 @@ TEST_F(MarkupBuild, ExactErrorsWithLineAndPosition) {
   } cases[] = {
       {u"<Page><TextBlock></Page>",
        "The 'TextBlock' start tag does not match the end tag of 'Page'. Line 1, position 25"},
+      {u"<Border></Borde>", "The 'Border' start tag does not match the end tag of 'Borde'. Line 1, position 17"},
+      {u"<Border></BorderX>", "The 'Border' start tag does not match the end tag of 'BorderX'. Line 1, position 19"},
       {u"<Page><TextBlock>",
        "Unexpected end of file has occurred. The following elements are not closed: 'TextBlock'. Line 1, position 18"},
       {u"<Foo/>", "The tag 'Foo' does not exist in XML namespace. Line 1, position 6"},
@@ -214,6 +216,24 @@ TEST_F(MarkupBuild, ExceptionCutsLongMessagesAndFormatsArguments) {
   EXPECT_FALSE(e.GetErrorMessage(nullptr, 8));
 }
 
+TEST_F(MarkupBuild, TextUpToTheLimitBuildsAndLongerTextIsRefused) {
+  // The length is found four characters a step: every length around the
+  // limit, whatever its remainder, is judged exactly.
+  // The text ends with the end tag, so a text cut short fails to build.
+  const int kLimit = CTKMarkupContext::kMaxTextLength;
+  auto textOf = [](int length) {
+    std::u16string text = u"<Page>";
+    text.resize(length - 7, u' ');
+    return text + u"</Page>";
+  };
+  for (int length : {kLimit, kLimit - 1, kLimit - 2, kLimit - 3})
+    EXPECT_NE(Build(textOf(length)), nullptr) << length << ": " << Narrow(ctx->GetLastParseError());
+  for (int extra = 1; extra <= 5; extra++) {
+    EXPECT_EQ(Build(textOf(kLimit + extra)), nullptr) << extra;
+    EXPECT_EQ(Narrow(ctx->GetLastParseError()), "The markup text is too long") << extra;
+  }
+}
+
 TEST_F(MarkupBuild, EncodingDeclarationIsCaseSensitive) {
   struct Case {
     const char* bytes;
@@ -269,6 +289,45 @@ TEST_F(MarkupBuild, NamesFollowPropertiesRegisteredBetweenBuilds) {
     EXPECT_EQ(second->GetLogicalChild(i)->ReadLocalValue(onBase), nullptr) << i;
   }
   second->Release();
+}
+
+TEST_F(MarkupBuild, ManyNamesOnManyTypesEachResolveToTheirOwnProperty) {
+  // More type and attribute pairs than the builder remembers at once, the
+  // same names on several types, met in turn and again: every attribute
+  // must land in the property of its element's own type.
+  static std::deque<std::u16string> names;  // registered names must stay put
+  CTKMarkupType* types[] = {CTKMarkupBorder::GetMarkupClass(), CTKMarkupStackPanel::GetMarkupClass(),
+                            CTKMarkupButton::GetMarkupClass(), CTKMarkupTextBlock::GetMarkupClass()};
+  const char16_t* tags[] = {u"Border", u"StackPanel", u"Button", u"TextBlock"};
+  const int kNames = 80;
+  const size_t first = names.size();
+  std::vector<std::vector<CTKMarkupDependencyProperty*>> props(4);
+  for (int i = 0; i < kNames; i++) {
+    names.push_back(u"Probe" + std::u16string(1, static_cast<char16_t>(u'a' + i % 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'a' + i / 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'a' + first % 26)) +
+                    std::u16string(1, static_cast<char16_t>(u'a' + first / 26 % 26)));
+    for (int t = 0; t < 4; t++)
+      props[t].push_back(CTKMarkupDependencyProperty::RegisterProperty(names.back().c_str(),
+                                                                       CTKMarkupString::GetMarkupClass(), types[t]));
+  }
+  std::u16string text = u"<StackPanel>";
+  for (int round = 0; round < 2; round++)
+    for (int t = 0; t < 4; t++) {
+      text += u"<" + std::u16string(tags[t]);
+      for (int i = 0; i < kNames; i++) text += u" " + names[first + i] + u"='v'";
+      text += u"/>";
+    }
+  text += u"</StackPanel>";
+  CTKMarkupInputElement* panel = Build(text);
+  ASSERT_NE(panel, nullptr) << Narrow(ctx->GetLastParseError());
+  for (int k = 0; k < 8; k++) {
+    CTKMarkupObject* e = panel->GetLogicalChild(k);
+    ASSERT_NE(e, nullptr);
+    for (int i = 0; i < kNames; i++)
+      for (int t = 0; t < 4; t++)
+        EXPECT_EQ(e->ReadLocalValue(props[t][i]) != nullptr, t == k % 4) << "element " << k << " name " << i;
+  }
 }
 
 TEST_F(MarkupBuild, ResourcesAndExtensions) {

@@ -220,6 +220,32 @@ TEST_F(Registered, SetValueNotifiesAndRefusesWrongTypes) {
   e->Release();
 }
 
+TEST_F(Registered, ChangesAnnounceTheValueReadersSeeAfterwards) {
+  // A recording element under a panel that carries an inherited value: what
+  // each change announces as the new value must be what GetValue answers
+  // right after it (the stored value, or the inherited one once cleared).
+  CRecorder* parent = new CRecorder();
+  CRecorder* e = new CRecorder();
+  e->SetLogicalParent(parent);
+  CTKMarkupDependencyProperty* fontSize = CTKMarkupTextElement::m_pFontSizeProperty;
+  CTKMarkupInt* inherited = new CTKMarkupInt(30);
+  parent->SetValue(fontSize, inherited);
+  struct Step {
+    int value;  // 0 clears
+    int announced;
+  } steps[] = {{12, 12}, {0, 30}, {14, 14}, {15, 15}, {0, 30}};
+  for (const Step& step : steps) {
+    e->changes.clear();
+    e->SetValue(fontSize, step.value ? new CTKMarkupInt(step.value) : nullptr);
+    ASSERT_EQ(e->changes.size(), 1u) << step.value;
+    EXPECT_EQ(e->changes[0].n, e->GetValue(fontSize)) << step.value;
+    EXPECT_EQ(MarkupIntValue(e->changes[0].n, -1), step.announced) << step.value;
+  }
+  e->SetLogicalParent(nullptr);
+  e->Release();
+  parent->Release();
+}
+
 // Reads the old value while a change is announced.
 class COldValueReader : public CTKMarkupFrameworkElement {
  public:

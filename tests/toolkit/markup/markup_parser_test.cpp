@@ -1,5 +1,7 @@
 // The pull parser: token sequences, character references, sections, line
-// counting, exact error messages, 8-bit input and its limits.
+// counting, exact error messages, 8-bit input and its limits. Every token
+// read through Tokens() also checks that the views of its name and value
+// hold what the null-terminated forms hold.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -27,6 +29,11 @@ std::vector<std::string> Tokens(const std::u16string& text, int nMax = 200) {
   std::vector<std::string> out;
   for (int i = 0; i < nMax; i++) {
     int t = p.NextToken();
+    std::u16string_view value = p.GetValueView();  // taken before the copy is asked for
+    EXPECT_EQ(std::u16string(value), std::u16string(p.GetValueText())) << "token " << i << " of " << Narrow(text);
+    EXPECT_EQ(static_cast<int>(value.size()), p.GetValueLength());
+    EXPECT_EQ(std::u16string(p.GetTagNameView()), std::u16string(p.GetTagName()));
+    EXPECT_EQ(std::u16string(p.GetAttributeNameView()), std::u16string(p.GetAttributeName()));
     switch (t) {
       case 0:
         out.push_back("eof");
@@ -154,11 +161,190 @@ TEST(MarkupParser, LinesAndColumns) {
   p.SetBuffer(text.data(), text.data() + text.size());
   p.NextToken();  // <a
   p.NextToken();  // white space "\r\n" (CR and LF count two lines)
-  EXPECT_EQ(p.m_nLine, 2);
+  EXPECT_EQ(p.GetLine(), 2);
   p.NextToken();  // <b
   p.NextToken();  // c='1'
-  EXPECT_EQ(p.m_nLine, 3);
-  EXPECT_EQ(p.m_nColumn, 6);
+  EXPECT_EQ(p.GetLine(), 3);
+  EXPECT_EQ(p.GetColumn(), 6);
+}
+
+TEST(MarkupParser, PositionsAfterTokensAndErrors) {
+  // Line and column after the given number of tokens (0: up to the end or
+  // the first error). A character looked at and given back counts as read;
+  // CR and LF each start a line.
+  std::u16string word(21, u'w');
+  struct Case {
+    std::u16string text;
+    int steps;
+    int token, line, column;
+  } cases[] = {
+      {u"<a></", 0, -1, 0, 5},
+      {u"<a b c='1'/>", 0, -1, 0, 6},
+      {u"<a\r\nb='1'\n/x>", 0, -1, 3, 2},
+      {u"<a>\r\n\r\n<b c=1/>", 0, -1, 4, 6},
+      {u"<a>text\rmore</a  x>", 0, -1, 1, 10},
+      {u"<a b='x\ny'\r\n c>", 0, -1, 3, 3},
+      {u"<a>&amp;\n&unknown;\n</b", 0, -1, 2, 3},
+      {u"<!-- a\nb --><a\n/y>", 0, -1, 2, 2},
+      {u"<a>" + word + u"\n" + word + u"</a b>", 0, -1, 1, 26},
+      {u"<?xml a='b'\r\n?><a b=c/>", 0, -1, 2, 8},
+      {u"<a><![CDATA[x\ny]]>\n<", 0, -1, 2, 1},
+      {u"<a t='&amp\n'/>", 0, 0, 1, 3},
+      {u"<a\n  b='1'/>", 1, 1, 1, 3},  // the start tag: 'b' was looked at
+      {u"<ab>", 1, 1, 0, 4},           // the start tag: its '>' was looked at
+      {u"<a>\n<b>x", 3, 1, 1, 3},
+      {u"<a>\n</a>", 3, 2, 1, 4},
+      {u"<a>\n  word  </a>", 3, 4, 1, 7},  // the text: the space after it was looked at
+      {u"<a>\n  word  </a>", 4, 5, 1, 9},
+      {u"<a>x&lt;\ny</a>", 3, 4, 1, 0},  // a decoded reference: the line end after it was looked at
+      {u"<a>x&bad y</a>", 3, 4, 0, 9},
+  };
+  for (const Case& c : cases) {
+    CTKMarkupParser p;
+    p.SetBuffer(c.text.data(), c.text.data() + c.text.size());
+    int t = 0;
+    for (int i = 0; c.steps == 0 || i < c.steps; i++) {
+      t = p.NextToken();
+      if (t <= 0) break;
+    }
+    EXPECT_EQ(t, c.token) << Narrow(c.text);
+    EXPECT_EQ(p.GetLine(), c.line) << Narrow(c.text);
+    EXPECT_EQ(p.GetColumn(), c.column) << Narrow(c.text);
+  }
+}
+
+TEST(MarkupParser, RunsOfEveryLengthEndWhereTheyShould) {
+  // Runs of 0 to 40 characters: the scans take several characters at a
+  // time, so a run ending at each place in a block, and at the very end of
+  // the text, must end exactly there. Control characters other than white
+  // space belong to the run.
+  for (int n = 1; n <= 40; n++) {
+    std::u16string run;
+    for (int i = 0; i < n; i++) run += (i % 7 == 3) ? u'\x0B' : static_cast<char16_t>(u'a' + i % 26);
+    std::u16string v;
+    for (int i = 0; i < n; i++) v += (i % 9 == 8) ? u'\x01' : static_cast<char16_t>(u'A' + i % 26);
+    std::string runN = Narrow(run), vN = Narrow(v);
+    EXPECT_EQ(Tokens(u"<a>" + run + u"<b/></a>"), (V{"start:a", "text:" + runN, "start:b", "end:b", "end:a", "eof"}));
+    EXPECT_EQ(Tokens(u"<a>" + run + u" x&amp;</a>"),
+              (V{"start:a", "text:" + runN, "ws", "text:x", "text:&", "end:a", "eof"}));
+    EXPECT_EQ(Tokens(u"<a>" + run), (V{"start:a", "text:" + runN, "eof"}));  // the text ends with the run
+    EXPECT_EQ(Tokens(u"<" + run + u" " + run + u"='" + v + u"' b=\"" + v + u"'\"/>"),
+              (V{"start:" + runN, "attr:" + runN + "=" + vN, "attr:b=" + vN + "'", "end:" + runN, "eof"}));
+    EXPECT_EQ(Tokens(u"<a b='" + v + u"&lt;" + v + u"'/>"), (V{"start:a", "attr:b=" + vN + "<" + vN, "end:a", "eof"}));
+    EXPECT_EQ(Tokens(u"<" + run + u">"), (V{"start:" + runN, "eof"}));
+    EXPECT_EQ(Tokens(u"<a>" + std::u16string(n, u' ') + u"x" + std::u16string(n, u'\n')),
+              (V{"start:a", "ws", "text:x", "ws", "eof"}));
+    EXPECT_EQ(Tokens(u"<!--" + run + u"-->"), (V{"sec7", "body:" + runN, "sec8", "eof"}));
+  }
+}
+
+TEST(MarkupParser, ValuesLongerThanTheBufferAndDecodedLate) {
+  // A value that is a view of the text until a reference near its end has
+  // to be decoded: the whole value moves into the buffer, which grows.
+  std::u16string longValue(3000, u'v');
+  EXPECT_EQ(Tokens(u"<a b='" + longValue + u"&amp;x'/>"),
+            (V{"start:a", "attr:b=" + std::string(3000, 'v') + "&x", "end:a", "eof"}));
+  EXPECT_EQ(Tokens(u"<a>" + longValue + u"&#65;" + longValue + u"</a>"),
+            (V{"start:a", "text:" + std::string(3000, 'v'), "text:A" + std::string(3000, 'v'), "end:a", "eof"}));
+  // A value decoded from its first character grows in the buffer.
+  std::u16string longerValue(5000, u'v');
+  EXPECT_EQ(Tokens(u"<a>&#65;" + longerValue + u"</a>"),
+            (V{"start:a", "text:A" + std::string(5000, 'v'), "end:a", "eof"}));
+  EXPECT_EQ(Tokens(u"<a b='&amp;" + longerValue + u"'/>"),
+            (V{"start:a", "attr:b=&" + std::string(5000, 'v'), "end:a", "eof"}));
+  // An unresolved reference stays a view of the text, as written.
+  EXPECT_EQ(Tokens(u"<a b='x&no;y&amp;z&#;'/>"), (V{"start:a", "attr:b=x&no;y&z&#;", "end:a", "eof"}));
+}
+
+TEST(MarkupParser, SectionsAndTheirChunks) {
+  struct Case {
+    std::u16string text;
+    V tokens;
+  } cases[] = {
+      {u"<![CDATA[a]b]]c]]]>", {"sec9", "body:a]b]]c]", "sec10", "eof"}},
+      {u"<!-- a - b -- c --->", {"sec7", "body: a - b -- c -", "sec8", "eof"}},
+      {u"<? x ?y ? >",
+       {"sec11", "body:x?y", "sec12", "eof"}},  // white space is dropped from an instruction, even in "? >"
+      {u"<![CDATA[x", {"sec9", "eof"}},
+      {u"<?x", {"sec11", "eof"}},
+      {std::u16string(u"<!-- x\0 -->", 11), {"sec7", "eof"}},  // a 0 ends the input
+      {u"</!-- x -->", {"sec7", "body: x ", "sec8", "eof"}},
+      {u"<!--->", {"sec7", "eof"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Tokens(c.text), c.tokens) << Narrow(c.text);
+
+  // Bodies longer than a chunk come in chunks of 1023 characters; a chunk
+  // whose tail could start the terminator is extended until it cannot.
+  auto chunks = [](const std::u16string& text) {
+    CTKMarkupParser p;
+    p.SetBuffer(text.data(), text.data() + text.size());
+    std::vector<int> sizes;
+    for (int t; (t = p.NextToken()) > 0;)
+      if (t == CTKMarkupParser::tokenBody) sizes.push_back(p.GetValueLength());
+    return sizes;
+  };
+  std::u16string c1023(1023, u'c');
+  EXPECT_EQ(chunks(u"<!--" + c1023 + u"x-->"), (std::vector<int>{1023, 1}));
+  EXPECT_EQ(chunks(u"<!--" + std::u16string(1022, u'c') + u"--x-->"), (std::vector<int>{1025, 0}));
+  EXPECT_EQ(chunks(u"<!--" + std::u16string(1021, u'c') + u"--->"), (std::vector<int>{1022}));
+  EXPECT_EQ(chunks(u"<![CDATA[" + std::u16string(1022, u'c') + u"]]]>"), (std::vector<int>{1023}));
+  EXPECT_EQ(chunks(u"<![CDATA[" + std::u16string(2500, u'c') + u"]]>"), (std::vector<int>{1023, 1023, 454}));
+  EXPECT_EQ(chunks(u"<?" + std::u16string(1100, u' ') + u"x?>"), (std::vector<int>{1}));
+}
+
+TEST(MarkupParser, SurrogatesAndOtherWideCharactersPassThrough) {
+  // A pair is two plain characters to the tokenizer, and so is a lone half.
+  const std::u16string pair = u"\xD83D\xDE00", han = u"\x4E2D";
+  auto n = [](const std::u16string& s) { return Narrow(s); };
+  EXPECT_EQ(Tokens(u"<a" + pair + u" b" + han + u"='" + pair + han + u"'>" + pair + u" " + u"\xD800</a" + pair + u">"),
+            (V{"start:a" + n(pair), "attr:b" + n(han) + "=" + n(pair + han), "text:" + n(pair), "ws",
+               "text:" + n(u"\xD800"), "end:a" + n(pair), "eof"}));
+  EXPECT_EQ(Tokens(u"<a>&#xD83D;&#xDE00;</a>"),
+            (V{"start:a", "text:" + n(u"\xD83D"), "text:" + n(u"\xDE00"), "end:a", "eof"}));
+  EXPECT_EQ(Tokens(u"<a>x\xDBFF"), (V{"start:a", "text:x" + n(u"\xDBFF"), "eof"}));
+}
+
+TEST(MarkupParser, EightBitInputFollowsACodePageChangedBetweenTokens) {
+  // As an encoding declaration does through the builder: bytes not yet
+  // read are decoded in the new code page from the next token on, while a
+  // character already looked at keeps its first decoding.
+  struct Case {
+    std::string bytes;
+    int changeAfter;  // the token after which the code page becomes UTF-8 (-1: never)
+    V texts;
+  } cases[] = {
+      {"<?xml?><a>\xC3\xA9</a>", CTKMarkupParser::tokenPIEnd, {"\\u233"}},
+      {"<?xml?><a>\xC3\xA9</a>", -1, {"\\u65533\\u65533"}},
+      // The white space token looked at the first byte: it stays U+FFFD, and
+      // the byte after it is a stray continuation byte in UTF-8 that ends the input.
+      {"<a> \xC3\xA9</a>", CTKMarkupParser::tokenWhiteSpace, {"\\u65533"}},
+  };
+  for (const Case& c : cases) {
+    CTKMarkupParser p;
+    p.SetBuffer(c.bytes.data(), c.bytes.data() + c.bytes.size());
+    V got;
+    for (int t; (t = p.NextToken()) > 0;) {
+      if (t == c.changeAfter) p.m_nCodePage = 65001;
+      if (t == CTKMarkupParser::tokenText) got.push_back(Narrow(p.GetValueText()));
+    }
+    EXPECT_EQ(got, c.texts) << c.bytes;
+  }
+}
+
+TEST(MarkupParser, AZeroEndsTheInputForGood) {
+  const std::u16string cases[] = {
+      std::u16string(u"<a>x\0y</a><b/>", 14), std::u16string(u"<a b='x\0y'/><b/>", 16),
+      std::u16string(u"<a\0b/><b/>", 10),     std::u16string(u"<!--x\0-->", 10),
+      std::u16string(u"<a>&amp\0;</a>", 13),
+  };
+  for (const std::u16string& text : cases) {
+    CTKMarkupParser p;
+    p.SetBuffer(text.data(), text.data() + text.size());
+    int t = 1;
+    for (int i = 0; i < 20 && t != 0; i++) t = p.NextToken();
+    ASSERT_EQ(t, 0) << Narrow(text);
+    for (int i = 0; i < 3; i++) EXPECT_EQ(p.NextToken(), 0) << Narrow(text);
+  }
 }
 
 TEST(MarkupParser, SectionTerminatorSplitAcrossChunksIsSeen) {

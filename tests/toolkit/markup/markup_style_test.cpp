@@ -177,6 +177,80 @@ TEST_F(MarkupStyles, ImplicitStylesComeFromTheNearestScopeAtEveryDepth) {
   EXPECT_EQ(IntOf(inner->GetValue(width)), 3);
 }
 
+TEST_F(MarkupStyles, AnElementFindsItsImplicitStyleInItsOwnResources) {
+  // The element's own dictionary comes first, for elements with children
+  // (whose level the walk has read on the way down) and without.
+  Build(
+      u"<StackPanel><StackPanel.Resources><Style TargetType='StackPanel'><Setter Property='Width' "
+      u"Value='5'/></Style><Style TargetType='Button'><Setter Property='Width' Value='1'/></Style>"
+      u"</StackPanel.Resources>"
+      u"<Button><Button.Resources><Style TargetType='Button'><Setter Property='Width' Value='2'/></Style>"
+      u"</Button.Resources></Button>"
+      u"<Border><Border.Resources><Style TargetType='Border'><Setter Property='Width' Value='3'/></Style>"
+      u"</Border.Resources><Button/></Border>"
+      u"<Border/></StackPanel>");
+  ASSERT_NE(root, nullptr);
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+  CTKMarkupObject* border = Child(1);
+  struct Case {
+    CTKMarkupObject* element;
+    int width;  // -1: no style
+  } cases[] = {
+      {root, 5},                        // a panel, from its own resources
+      {Child(0), 2},                    // a button without children, from its own
+      {border, 3},                      // a decorator with a child, from its own
+      {border->GetLogicalChild(0), 1},  // the button below it, from the panel's
+      {Child(2), -1},                   // a border outside that scope
+  };
+  for (const Case& c : cases) EXPECT_EQ(IntOf(c.element->GetValue(width)), c.width) << c.width;
+}
+
+TEST_F(MarkupStyles, ResourcesAStyleGivesAnElementAreSearched) {
+  // The panel's dictionary is not stored on it: its style's setter gives it.
+  // A button below finds its implicit style there.
+  Build(u"<StackPanel><Button/></StackPanel>");
+  ASSERT_NE(root, nullptr);
+  CTKMarkupDependencyProperty* width = CTKMarkupFrameworkElement::m_pWidthProperty;
+  CTKMarkupStyle* buttonStyle = new CTKMarkupStyle();
+  buttonStyle->AddSetter(new CTKMarkupSetter(width, new CTKMarkupInt(6)));
+  CTKMarkupResourceDictionary* resources = new CTKMarkupResourceDictionary();
+  resources->Add(CTKMarkupButton::GetMarkupClass(), buttonStyle);
+  CTKMarkupStyle* panelStyle = new CTKMarkupStyle();
+  panelStyle->AddSetter(new CTKMarkupSetter(CTKMarkupInputElement::m_pResourcesProperty, resources));
+  panelStyle->Seal();
+  root->SetStyleInUse(panelStyle);
+  EXPECT_EQ(root->GetStoredValue(CTKMarkupInputElement::m_pResourcesProperty), nullptr);
+  ASSERT_EQ(root->GetValue(CTKMarkupInputElement::m_pResourcesProperty), resources);
+  CTKMarkupInputElement* button = static_cast<CTKMarkupInputElement*>(Child(0));
+  EXPECT_EQ(button->GetValue(width), nullptr);
+  CTKMarkupInputElement::ApplyStyles(root);
+  EXPECT_EQ(IntOf(button->GetValue(width)), 6);
+  button->SetStyleInUse(nullptr);  // neither holds a reference to its style
+  root->SetStyleInUse(nullptr);
+  panelStyle->Release();
+}
+
+TEST_F(MarkupStyles, AResourceSearchEndsAtAStyleWithNothingSet) {
+  // A style ends the search at its own resources even when nothing is set on
+  // it: the dictionary of the element above it is not consulted.
+  Build(
+      u"<StackPanel><StackPanel.Resources><SolidColorBrush x:Key='k' Color='Red'/></StackPanel.Resources>"
+      u"</StackPanel>");
+  ASSERT_NE(root, nullptr);
+  CTKMarkupString* key = CTKMarkupString::CreateString(u"k");
+  EXPECT_NE(FindElementResource(root, key), nullptr);
+  CTKMarkupStyle* bare = new CTKMarkupStyle();
+  bare->SetLogicalParent(root);
+  EXPECT_EQ(FindElementResource(bare, key), nullptr);
+  CTKMarkupStyle* keyed = new CTKMarkupStyle();
+  keyed->SetLogicalParent(root);
+  keyed->SetValue(CTKMarkupObject::m_pKeyProperty, CTKMarkupString::CreateString(u"s"));
+  EXPECT_EQ(FindElementResource(keyed, key), nullptr);
+  keyed->Release();
+  bare->Release();
+  key->Release();
+}
+
 // Records the property changes an element is told about.
 class CRecorder : public CTKMarkupFrameworkElement {
  public:
