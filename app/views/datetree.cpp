@@ -62,8 +62,9 @@ class JoinedRows {
       titleText = std::u16string_view(titleConverted.GetString(), static_cast<std::size_t>(titleConverted.GetLength()));
     }
     CString text;
-    // A stored name has four characters for each of the name's, or more.
-    text.Preallocate(static_cast<int>(storedText.size() / 4 + 1 + titleText.size()));
+    // A stored name keeps two bytes of cipher text in each character, and a
+    // name takes at least one byte a character: at most twice its length.
+    text.Preallocate(static_cast<int>(2 * storedText.size() + 1 + titleText.size()));
     AppendWorkNameFromStored(text, storedText, start);
     text.AppendChar(u'.');
     text.Append(titleText.data(), static_cast<int>(titleText.size()));
