@@ -166,7 +166,7 @@ int CDataStore::CreateMissingTables() {
     OpenConnection();
   } catch (const _com_error& e) {
     CString text;
-    text.Format(u"Database connection failed!\rError Information\u00A3\u00BA%s", e.ErrorMessage());
+    text.Format(u"Database connection failed!\rError Information\uFF1A%s", e.ErrorMessage());
     ReportOpenFailure(text, DescriptionOf(e), MB_OK);
     return 0;
   }

@@ -65,8 +65,10 @@ namespace {
 
 constexpr std::size_t kMostDecipheredNamesKept = 1 << 16;
 
-std::pair<std::mutex, std::unordered_map<StoredWorkName, CString, StoredWorkNameHash>>& DecipheredNames() {
-  static auto* names = new std::pair<std::mutex, std::unordered_map<StoredWorkName, CString, StoredWorkNameHash>>;
+using DecipheredNameMap = std::unordered_map<StoredWorkName, CString, StoredWorkNameHash, StoredWorkNameEqual>;
+
+std::pair<std::mutex, DecipheredNameMap>& DecipheredNames() {
+  static auto* names = new std::pair<std::mutex, DecipheredNameMap>;
   return *names;
 }
 
@@ -78,23 +80,35 @@ void ForgetDecipheredWorkNames() {
   known.clear();
 }
 
-CString WorkNameFromStored(const CString& stored, const COleDateTime& start) {
-  if (stored.GetLength() % 4 != 0) return stored;
+void AppendWorkNameFromStored(CString& out, std::u16string_view stored, const COleDateTime& start) {
+  if (stored.size() % 4 != 0) {
+    out.Append(stored.data(), static_cast<int>(stored.size()));
+    return;
+  }
   // Both trees and the frame show the same works: each stored name is
   // deciphered once. The key is the stored text and its start time, which
   // decide the result alone, so an entry is never wrong, only unused.
   auto& [mutex, known] = DecipheredNames();
-  StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
-                     static_cast<DATE>(start)};
+  const StoredWorkNameView key{stored, static_cast<DATE>(start)};
   {
     std::lock_guard<std::mutex> guard(mutex);
-    if (auto it = known.find(key); it != known.end()) return it->second;
+    if (auto it = known.find(key); it != known.end()) {
+      out.Append(it->second);
+      return;
+    }
   }
   CDES des;
-  CString name = des.TransformText(stored, GetWorkNameKey(start), 1);
+  CString name = des.TransformText(CString(stored), GetWorkNameKey(start), 1);
+  out.Append(name);
   std::lock_guard<std::mutex> guard(mutex);
   if (known.size() >= kMostDecipheredNamesKept) known.clear();
-  known.emplace(std::move(key), name);
+  known.emplace(StoredWorkName{std::u16string(stored), key.start}, std::move(name));
+}
+
+CString WorkNameFromStored(const CString& stored, const COleDateTime& start) {
+  CString name;
+  AppendWorkNameFromStored(name, std::u16string_view(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
+                           start);
   return name;
 }
 

@@ -4,6 +4,8 @@
 // trees and the forms reach through the running application.
 #pragma once
 
+#include <string_view>
+
 #include "platform/ado/ado.h"
 #include "toolkit/controls/treectrl.h"
 
@@ -34,6 +36,8 @@ int GetTreeItemLevel(const CTreeCtrl& tree, HTREEITEM item);
 // enciphered (the "Enter work name" placeholder is stored plainly) and is
 // shown as it stands.
 CString WorkNameFromStored(const CString& stored, const COleDateTime& start);
+// The same name appended to `out`.
+void AppendWorkNameFromStored(CString& out, std::u16string_view stored, const COleDateTime& start);
 // Forgets the names deciphered so far (each stored name is deciphered once
 // per process); for benchmarks that repeat a start-up.
 void ForgetDecipheredWorkNames();

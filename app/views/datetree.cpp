@@ -1,13 +1,12 @@
 #include "app/views/datetree.h"
 
 #include <cmath>
-#include <functional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 
 #include "app/data/datastore.h"
-#include "app/views/storedname.h"
 #include "platform/base/oledatetime.h"
+#include "platform/base/systime.h"
 
 const char16_t* const g_dayNames[7] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
                                        u"Thursday", u"Friday", u"Saturday"};
@@ -27,7 +26,7 @@ bool IsWeekend(const COleDateTime& date) {
 }
 
 // The joined query's rows, read one at a time; each work's stored name is
-// deciphered once.
+// deciphered once per process.
 class JoinedRows {
  public:
   explicit JoinedRows(const _RecordsetPtr& rs) : rs_(rs) {
@@ -43,19 +42,33 @@ class JoinedRows {
     time = COleDateTime(value);
     return time.GetStatus() == COleDateTime::valid;
   }
-  // "work name.title", the task id and its type.
+  // "work name.title", the task id and its type. The work's name comes from
+  // the names deciphered once per process, looked up by a view of the
+  // field's text, and the label is built in one allocation.
   CString TaskText() {
-    const CString stored = FieldText(fields_[0]->GetValue());
+    const _variant_t stored = fields_[0]->GetValue();
     const COleDateTime start(fields_[1]->GetValue());
-    StoredWorkName key{std::u16string(stored.GetString(), static_cast<std::size_t>(stored.GetLength())),
-                       static_cast<DATE>(start)};
-    auto known = names_.find(key);
-    if (known == names_.end()) {
-      CString name = WorkNameFromStored(stored, start);
-      name += u'.';
-      known = names_.emplace(std::move(key), std::move(name)).first;
+    CString converted;  // a stored name that is not text, as text
+    std::u16string_view storedText = TextOf(stored);
+    if (!IsText(stored)) {
+      converted = FieldText(stored);
+      storedText = std::u16string_view(converted.GetString(), static_cast<std::size_t>(converted.GetLength()));
     }
-    return known->second + FieldText(fields_[2]->GetValue());
+    const _variant_t title = fields_[2]->GetValue();
+    CString titleConverted;
+    std::u16string_view titleText = TextOf(title);
+    if (!IsText(title)) {
+      titleConverted = FieldText(title);
+      titleText = std::u16string_view(titleConverted.GetString(), static_cast<std::size_t>(titleConverted.GetLength()));
+    }
+    CString text;
+    // A stored name keeps two bytes of cipher text in each character, and a
+    // name takes at least one byte a character: at most twice its length.
+    text.Preallocate(static_cast<int>(2 * storedText.size() + 1 + titleText.size()));
+    AppendWorkNameFromStored(text, storedText, start);
+    text.AppendChar(u'.');
+    text.Append(titleText.data(), static_cast<int>(titleText.size()));
+    return text;
   }
   int Taid() { return static_cast<long>(fields_[4]->GetValue()); }
   int TaskType() {
@@ -66,7 +79,14 @@ class JoinedRows {
  private:
   _RecordsetPtr rs_;
   FieldPtr fields_[6];
-  std::unordered_map<StoredWorkName, CString, StoredWorkNameHash> names_;  // each with its "." after it
+  static bool IsText(const _variant_t& value) {
+    return value.vt == VT_BSTR || value.vt == VT_NULL || value.vt == VT_EMPTY;
+  }
+  // A text field's characters (none for null).
+  static std::u16string_view TextOf(const _variant_t& value) {
+    if (value.vt != VT_BSTR || !value.bstrVal) return {};
+    return std::u16string_view(value.bstrVal, SysStringLen(value.bstrVal));
+  }
 };
 
 }  // namespace
@@ -129,15 +149,19 @@ int CDateTree::Fill(Variant variant) {
     dayNumber = date.GetDay();
   };
   // Makes the items a date needs below those it belongs to.
+  // The date's fields are worked out once, not once per field asked for.
   auto placeDate = [&](const COleDateTime& date, bool withDay) {
-    if (!year || date.GetYear() != yearNumber) {
+    pv::DateFields fields{};
+    if (date.GetStatus() != COleDateTime::valid || !pv::DateToFields(static_cast<DATE>(date), &fields))
+      fields.year = fields.month = fields.day = AFX_OLE_DATETIME_ERROR;
+    if (!year || fields.year != yearNumber) {
       makeYear(date);
       makeMonth(date);
       if (withDay) makeDay(date);
-    } else if (!month || date.GetMonth() != monthNumber) {
+    } else if (!month || fields.month != monthNumber) {
       makeMonth(date);
       if (withDay) makeDay(date);
-    } else if (withDay && (!day || date.GetDay() != dayNumber)) {
+    } else if (withDay && (!day || fields.day != dayNumber)) {
       makeDay(date);
     }
   };

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/base/systime.h"
 
@@ -15,8 +16,27 @@ struct StoredWorkName {
   bool operator==(const StoredWorkName&) const = default;
 };
 
+// The same seen through text held elsewhere (a field's value), to look a
+// name up without copying the text.
+struct StoredWorkNameView {
+  std::u16string_view stored;
+  DATE start;
+};
+
+// Both hash alike: a view finds the name its text was stored under.
 struct StoredWorkNameHash {
-  std::size_t operator()(const StoredWorkName& k) const {
-    return std::hash<std::u16string>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
+  using is_transparent = void;
+  std::size_t operator()(const StoredWorkNameView& k) const {
+    return std::hash<std::u16string_view>{}(k.stored) ^ (std::hash<DATE>{}(k.start) * 31);
   }
+  std::size_t operator()(const StoredWorkName& k) const { return (*this)(StoredWorkNameView{k.stored, k.start}); }
+};
+
+struct StoredWorkNameEqual {
+  using is_transparent = void;
+  bool operator()(const StoredWorkName& a, const StoredWorkName& b) const { return a == b; }
+  bool operator()(const StoredWorkNameView& a, const StoredWorkName& b) const {
+    return a.start == b.start && a.stored == b.stored;
+  }
+  bool operator()(const StoredWorkName& a, const StoredWorkNameView& b) const { return (*this)(b, a); }
 };

@@ -178,6 +178,22 @@ static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys,
   bool halftone = dst->st.stretchMode == HALFTONE && stretch && r3 == 0xCC && !rd.monoToColor && !rd.colorToMono;
   int sw = g.s.right - g.s.left, sh = g.s.bottom - g.s.top;
   bool sameSize = sw == g.d.right - g.d.left && sh == g.d.bottom - g.d.top;
+  // A plain copy (every double-buffered paint ends with one) moves whole
+  // rows; what it leaves alone and what it writes are those of the loop below.
+  if (r3 == 0xCC && sameSize && !g.flipX && !g.flipY && !rd.monoToColor && !rd.colorToMono) {
+    Bitmap* from = rd.sb;
+    for (const RECT& r : area.rects) {
+      const int dx = g.s.left - g.d.left, dy = g.s.top - g.d.top;
+      // Pixels with no source (outside the source bitmap) are left alone.
+      const int left = std::max(r.left, -dx), right = std::min(r.right, from->w - dx);
+      if (left >= right) continue;
+      for (int yy = std::max(r.top, -dy); yy < std::min(r.bottom, from->h - dy); ++yy)
+        std::memmove(db->Row(yy) + left, from->Row(yy + dy) + left + dx, static_cast<size_t>(right - left) * 4);
+    }
+    db->Dirty();
+    db->PixelsToRaw();
+    return TRUE;
+  }
   for (const RECT& r : area.rects) {
     for (int yy = r.top; yy < r.bottom; ++yy) {
       uint32_t* row = db->Row(yy);

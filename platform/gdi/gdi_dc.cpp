@@ -20,16 +20,23 @@ Bitmap* DC::Target() {
   return nullptr;
 }
 
+Bitmap* DC::TargetInfo() {
+  const HBITMAP h = type == DCType::Memory                              ? st.bitmap
+                    : type == DCType::Surface || type == DCType::Screen ? surfaceBmp
+                                                                        : nullptr;
+  return As<Bitmap>(h, Kind::Bitmap);
+}
+
 int DC::Width() {
   if (hasSysSize) return sysSize.cx;
   if (type == DCType::Printer || type == DCType::Info) return pageW;
-  Bitmap* b = Target();
+  Bitmap* b = TargetInfo();
   return b ? b->w : 0;
 }
 int DC::Height() {
   if (hasSysSize) return sysSize.cy;
   if (type == DCType::Printer || type == DCType::Info) return pageH;
-  Bitmap* b = Target();
+  Bitmap* b = TargetInfo();
   return b ? b->h : 0;
 }
 int DC::MirrorWidth() { return Width(); }
@@ -195,9 +202,8 @@ HDC GetScreenDC() {
   if (!screen) {
     DC* dc = NewDC(DCType::Screen);
     dc->stock = true;
-    Bitmap* b = NewBitmap(s.screenW, s.screenH);
+    Bitmap* b = NewFilledBitmap(s.screenW, s.screenH, 0xFF000000u);
     b->stock = true;
-    std::fill(b->px.begin(), b->px.end(), 0xFF000000u);
     dc->surfaceBmp = ToHandle(b);
     screen = H(dc);
   }
@@ -357,7 +363,7 @@ int GetDeviceCaps(HDC hdc, int index) {
   if (!dc) return 0;
   bool printer = dc->type == DCType::Printer || dc->type == DCType::Info;
   int dpi = printer ? dc->dpi : 96;
-  Bitmap* b = dc->Target();
+  Bitmap* b = dc->TargetInfo();
   const int screenW = State().screenW, screenH = State().screenH;
   switch (index) {
     case DRIVERVERSION:
@@ -945,11 +951,10 @@ void GdiSetScreenSize(int cx, int cy) {
   s.screenW = std::max(cx, 1);
   s.screenH = std::max(cy, 1);
   DC* dc = GetDC_(GetScreenDC());
-  Bitmap* old = GetBitmap_(dc->surfaceBmp);
+  Bitmap* old = As<Bitmap>(dc->surfaceBmp, Kind::Bitmap);
   if (old->w != s.screenW || old->h != s.screenH) {
-    Bitmap* b = NewBitmap(s.screenW, s.screenH);
+    Bitmap* b = NewFilledBitmap(s.screenW, s.screenH, 0xFF000000u);
     b->stock = true;
-    std::fill(b->px.begin(), b->px.end(), 0xFF000000u);
     dc->surfaceBmp = ToHandle(b);
     dc->InvalidateClip();
     // The old bitmap may still be referenced by display DCs; it stays alive.

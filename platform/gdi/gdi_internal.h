@@ -134,8 +134,16 @@ struct Bitmap : Obj {
   }
   void RawToPixels();  // lower-depth DIB sections only
   void PixelsToRaw();
+  // The screen's bitmap holds one colour until it is first drawn on or read:
+  // its pixels are made then (by GetBitmap_), so a program that never uses
+  // the screen's pixels never allocates or touches them.
+  bool pendingFill = false;
+  uint32_t fill = 0;
+  void MakePixels();
 };
 Bitmap* NewBitmap(int w, int h, bool zeroFill = true);
+// A w×h bitmap of the one colour `fill`, its pixels made on first use.
+Bitmap* NewFilledBitmap(int w, int h, uint32_t fill);
 HBITMAP ToHandle(Bitmap* b);
 
 // ---- fonts ----------------------------------------------------------------------------
@@ -216,8 +224,9 @@ struct DC : Obj {
   DC() : Obj(Kind::DC) {}
   ~DC() override;
 
-  Bitmap* Target();  // bitmap drawn on (null for printers / info DCs)
-  int Width();       // surface size in device units
+  Bitmap* Target();      // bitmap drawn on (null for printers / info DCs)
+  Bitmap* TargetInfo();  // the same, for its size and depth only: its pixels may not exist yet
+  int Width();           // surface size in device units
   int Height();
   // Logical → device (before the system origin, after layout mirroring).
   void ToDevice(double lx, double ly, double* dx, double* dy) const;

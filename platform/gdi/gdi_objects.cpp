@@ -36,7 +36,12 @@ static thread_local std::string t_error;
 void SetError(const std::string& e) { t_error = e; }
 
 DC* GetDC_(HDC h) { return As<DC>(h, Kind::DC); }
-Bitmap* GetBitmap_(HGDIOBJ h) { return As<Bitmap>(h, Kind::Bitmap); }
+Bitmap* GetBitmap_(HGDIOBJ h) {
+  PV_GDI_LOCK;
+  Bitmap* b = As<Bitmap>(h, Kind::Bitmap);
+  if (b && b->pendingFill) b->MakePixels();
+  return b;
+}
 
 // ---- bitmaps ---------------------------------------------------------------------------
 Bitmap::~Bitmap() {
@@ -63,6 +68,23 @@ Bitmap* NewBitmap(int w, int h, bool zeroFill) {
   Register(b);
   return b;
 }
+Bitmap* NewFilledBitmap(int w, int h, uint32_t fill) {
+  auto* b = new Bitmap();
+  b->w = std::max(w, 1);
+  b->h = std::max(h, 1);
+  b->stride = b->w * 4;
+  b->pendingFill = true;
+  b->fill = fill;
+  Register(b);
+  return b;
+}
+
+void Bitmap::MakePixels() {
+  px.assign(static_cast<size_t>(w) * h, fill);
+  pixels = px.data();
+  pendingFill = false;
+}
+
 HBITMAP ToHandle(Bitmap* b) { return reinterpret_cast<HBITMAP>(b); }
 
 static int DibStride(int w, int bpp) { return ((w * bpp + 31) / 32) * 4; }

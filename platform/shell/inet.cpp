@@ -1,11 +1,11 @@
 // HTTP client classes over libcurl. One blocking transfer per SendRequest;
 // the reply is kept in memory and read from there.
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,9 +51,49 @@ struct RequestState {
 
 namespace {
 
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// The libcurl calls this client makes. The library is opened with the first
+// session, not at program start: with the TLS and authentication libraries
+// it brings, loading and relocating it costs several megabytes of resident
+// memory and a good part of an empty start-up, and most runs never send a
+// request.
+struct CurlApi {
+  CURLcode (*globalInit)(long flags) = nullptr;
+  CURL* (*easyInit)() = nullptr;
+  CURLcode (*easySetopt)(CURL* curl, CURLoption option, ...) = nullptr;
+  CURLcode (*easyPerform)(CURL* curl) = nullptr;
+  CURLcode (*easyGetinfo)(CURL* curl, CURLINFO info, ...) = nullptr;
+  void (*easyCleanup)(CURL* curl) = nullptr;
+  curl_slist* (*slistAppend)(curl_slist* list, const char* text) = nullptr;
+  void (*slistFreeAll)(curl_slist* list) = nullptr;
+};
+
+template <class Function>
+bool Bind(void* library, const char* name, Function& out) {
+  out = reinterpret_cast<Function>(dlsym(library, name));
+  return out != nullptr;
+}
+
+// Opened and initialised once, whichever thread asks first; null when the
+// library cannot be loaded.
+const CurlApi* Curl() {
+  static const CurlApi* const api = []() -> const CurlApi* {
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    static CurlApi loaded;
+    if (!Bind(library, "curl_global_init", loaded.globalInit) || !Bind(library, "curl_easy_init", loaded.easyInit) ||
+        !Bind(library, "curl_easy_setopt", loaded.easySetopt) ||
+        !Bind(library, "curl_easy_perform", loaded.easyPerform) ||
+        !Bind(library, "curl_easy_getinfo", loaded.easyGetinfo) ||
+        !Bind(library, "curl_easy_cleanup", loaded.easyCleanup) ||
+        !Bind(library, "curl_slist_append", loaded.slistAppend) ||
+        !Bind(library, "curl_slist_free_all", loaded.slistFreeAll)) {
+      dlclose(library);
+      return nullptr;
+    }
+    if (loaded.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;  // the library stays loaded
+    return &loaded;
+  }();
+  return api;
 }
 
 std::string Narrow(LPCTSTR s) { return s ? pv::Utf16ToUtf8(std::u16string_view(s)) : std::string(); }
@@ -286,7 +326,7 @@ IMPLEMENT_DYNAMIC(CInternetSession, CObject)
 
 CInternetSession::CInternetSession(LPCTSTR agent, DWORD_PTR context, DWORD, LPCTSTR, LPCTSTR, DWORD)
     : m_dwContext(context), m_strAgent(agent), m_state(std::make_shared<SessionState>()) {
-  GlobalInit();
+  Curl();
   m_state->agent = Narrow(agent);
 }
 
@@ -466,7 +506,10 @@ BOOL CHttpFile::SendRequest(LPCTSTR headers, DWORD headersLength, LPVOID optiona
     AddRequestHeaders(headers, HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE, len);
   }
 
-  CURL* curl = curl_easy_init();
+  const CurlApi* api = Curl();
+  if (!api) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_INTERNAL_ERROR);
+  const auto setopt = api->easySetopt;
+  CURL* curl = api->easyInit();
   if (!curl) AfxThrowInternetException(m_dwContext, ERROR_INTERNET_OUT_OF_HANDLES);
 
   std::string object = pv::Utf16ToUtf8(m_strObject.View());
@@ -483,32 +526,32 @@ BOOL CHttpFile::SendRequest(LPCTSTR headers, DWORD headersLength, LPVOID optiona
   r.readPos = 0;
   r.tooLarge = r.outOfMemory = r.headersComplete = false;
 
-  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s.connectTimeout));
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(s.totalTimeout));
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+  setopt(curl, CURLOPT_URL, url.c_str());
+  setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(s.connectTimeout));
+  setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(s.totalTimeout));
+  setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  setopt(curl, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
   if (!(r.flags & INTERNET_FLAG_NO_AUTO_REDIRECT)) {
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
+    setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    setopt(curl, CURLOPT_MAXREDIRS, 5L);
   }
-  if (!s.agent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, s.agent.c_str());
+  if (!s.agent.empty()) setopt(curl, CURLOPT_USERAGENT, s.agent.c_str());
   if (!c.user.empty()) {
-    curl_easy_setopt(curl, CURLOPT_USERNAME, c.user.c_str());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, c.password.c_str());
+    setopt(curl, CURLOPT_USERNAME, c.user.c_str());
+    setopt(curl, CURLOPT_PASSWORD, c.password.c_str());
   }
 
   const bool hasBody = optional && optionalLength > 0;
   if (verb == "HEAD") {
-    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    setopt(curl, CURLOPT_NOBODY, 1L);
   } else if (verb == "POST" || hasBody) {
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(hasBody ? optionalLength : 0));
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, hasBody ? static_cast<const char*>(optional) : "");
-    if (verb != "POST") curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, verb.c_str());
+    setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(hasBody ? optionalLength : 0));
+    setopt(curl, CURLOPT_POSTFIELDS, hasBody ? static_cast<const char*>(optional) : "");
+    if (verb != "POST") setopt(curl, CURLOPT_CUSTOMREQUEST, verb.c_str());
   } else if (verb != "GET") {
-    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, verb.c_str());
+    setopt(curl, CURLOPT_CUSTOMREQUEST, verb.c_str());
   }
 
   // The caller's headers as given; curl's own defaults for a body type and
@@ -517,25 +560,25 @@ BOOL CHttpFile::SendRequest(LPCTSTR headers, DWORD headersLength, LPVOID optiona
   bool hasType = false;
   for (auto& [name, value] : r.headers) {
     if (SameName(name, "Content-Type")) hasType = true;
-    list = curl_slist_append(list, (name + ": " + value).c_str());
+    list = api->slistAppend(list, (name + ": " + value).c_str());
   }
-  if (!hasType) list = curl_slist_append(list, "Content-Type:");
-  list = curl_slist_append(list, "Expect:");
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+  if (!hasType) list = api->slistAppend(list, "Content-Type:");
+  list = api->slistAppend(list, "Expect:");
+  setopt(curl, CURLOPT_HTTPHEADER, list);
 
   // A reply that announces a larger body fails before it is read.
   if (r.maxReply <= static_cast<ULONGLONG>(INT64_MAX))
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(r.maxReply));
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &r);
-  curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
-  curl_easy_setopt(curl, CURLOPT_HEADERDATA, &r);
+    setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(r.maxReply));
+  setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
+  setopt(curl, CURLOPT_WRITEDATA, &r);
+  setopt(curl, CURLOPT_HEADERFUNCTION, &OnHeader);
+  setopt(curl, CURLOPT_HEADERDATA, &r);
 
-  CURLcode rc = curl_easy_perform(curl);
+  CURLcode rc = api->easyPerform(curl);
   long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-  curl_slist_free_all(list);
-  curl_easy_cleanup(curl);
+  api->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  api->slistFreeAll(list);
+  api->easyCleanup(curl);
   DWORD error = 0;
   if (r.tooLarge) error = ERROR_HTTP_REPLY_TOO_LARGE;
   else if (r.outOfMemory) error = ERROR_NOT_ENOUGH_MEMORY;

@@ -220,9 +220,13 @@ void InvalidateWnd(Wnd* w, const Region* rgn, UINT flags) {
   if (!frame) r.Intersect(w->client);
   if (flags & RDW_INVALIDATE) {
     if (!r.Empty()) {
-      Region inClient = r;
-      inClient.Intersect(w->client);
-      w->update.Add(inClient);
+      if (frame) {
+        Region inClient = r;
+        inClient.Intersect(w->client);
+        w->update.Add(inClient);
+      } else {
+        w->update.Add(r);  // already within the client area
+      }
       if (flags & RDW_ERASE) w->eraseNeeded = true;
       if (frame) {
         Region nc = r;
@@ -240,7 +244,7 @@ void InvalidateWnd(Wnd* w, const Region* rgn, UINT flags) {
   if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
   SetPaintPending(w);
   bool children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
-  if (!children || r.Empty()) return;
+  if (!children || r.Empty() || w->children.empty()) return;
   Region inClient = r;
   inClient.Intersect(w->client);
   RECT wsr = ScreenRect(w);

@@ -30,21 +30,67 @@ namespace {
 RectSet SetOf(const RECT& r) { return RectEmpty(r) ? RectSet() : RectSet::FromRect(r.left, r.top, r.right, r.bottom); }
 }  // namespace
 
+namespace {
+bool Covers(const RECT& outer, const RECT& inner) {
+  return outer.left <= inner.left && outer.top <= inner.top && outer.right >= inner.right &&
+         outer.bottom >= inner.bottom;
+}
+}  // namespace
+
+// Controls invalidate their whole client area on every change, so update
+// regions are mostly one rectangle that already holds what is added: those
+// cases keep the set as it is instead of merging two sets. A set of one
+// rectangle, and the intersection of two rectangles, are already canonical.
 void Region::Add(const RECT& r) {
-  if (!RectEmpty(r)) set_ = RectSet::Combine(set_, SetOf(r), RGN_OR);
+  if (RectEmpty(r)) return;
+  if (set_.rects.size() == 1 && Covers(set_.rects[0], r)) return;
+  if (set_.Empty()) {
+    set_ = SetOf(r);
+    return;
+  }
+  set_ = RectSet::Combine(set_, SetOf(r), RGN_OR);
 }
 
-void Region::Add(const Region& r) { set_ = RectSet::Combine(set_, r.set_, RGN_OR); }
+void Region::Add(const Region& r) {
+  if (r.Empty()) return;
+  if (set_.rects.size() == 1 && Covers(set_.rects[0], r.Bounds())) return;
+  if (set_.Empty()) {
+    set_ = r.set_;
+    return;
+  }
+  set_ = RectSet::Combine(set_, r.set_, RGN_OR);
+}
 
 void Region::Subtract(const RECT& r) {
   if (!RectEmpty(r) && !set_.Empty()) set_ = RectSet::Combine(set_, SetOf(r), RGN_DIFF);
 }
 
-void Region::Subtract(const Region& r) { set_ = RectSet::Combine(set_, r.set_, RGN_DIFF); }
+void Region::Subtract(const Region& r) {
+  if (r.Empty() || set_.Empty()) return;
+  set_ = RectSet::Combine(set_, r.set_, RGN_DIFF);
+}
 
-void Region::Intersect(const RECT& r) { set_ = RectSet::Combine(set_, SetOf(r), RGN_AND); }
+void Region::Intersect(const RECT& r) {
+  if (set_.Empty()) return;
+  if (RectEmpty(r)) {
+    set_.rects.clear();
+    return;
+  }
+  if (Covers(r, set_.Box())) return;
+  if (set_.rects.size() == 1) {
+    set_ = SetOf(RectIntersect(set_.rects[0], r));
+    return;
+  }
+  set_ = RectSet::Combine(set_, SetOf(r), RGN_AND);
+}
 
-void Region::Intersect(const Region& r) { set_ = RectSet::Combine(set_, r.set_, RGN_AND); }
+void Region::Intersect(const Region& r) {
+  if (r.set_.rects.size() == 1) {
+    Intersect(r.set_.rects[0]);
+    return;
+  }
+  set_ = RectSet::Combine(set_, r.set_, RGN_AND);
+}
 
 HRGN Region::ToHrgn(int dx, int dy) const {
   RectSet moved = set_;

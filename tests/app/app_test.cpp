@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -91,6 +93,23 @@ class AppTest : public ::testing::Test {
   pv::MessageBoxRecorder boxes_;
   CPravenorApp app_;
 };
+
+TEST(ProgramRun, AHeadlessStartDoesNotLoadTheHttpLibrary) {
+  // It is opened with the first HTTP session; a start-up sends nothing. The
+  // loader's own log names every library it loads.
+  ProgramFolder folder;
+  const std::string log = folder.Path() + "/loader.txt";
+  std::string cmd = "PRAVENOR_HEADLESS=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy LD_DEBUG=libs XDG_CONFIG_HOME='" +
+                    folder.Path() + "' PRAVENOR_HOME='" + folder.Path() + "' '" + PRAVENOR_EXECUTABLE +
+                    "' --exit-after-start-up > '" + log + "' 2>&1";
+  int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  std::ifstream in(log);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_NE(text.find("libsqlite3.so"), std::string::npos) << "no loader log";
+  EXPECT_EQ(text.find("libcurl.so"), std::string::npos);
+}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "app/views/datetree.h"
 
 #include <chrono>
+#include <map>
 
 #include "views_fixture.h"
 
@@ -167,6 +168,43 @@ TEST_F(DateTreeTest, DatabaseErrorEndsTheFillWithOneMessage) {
     EXPECT_EQ(outline.find("Broken"), std::string::npos) << outline;
     EXPECT_NE(outline.find("Garden.Dig"), std::string::npos) << outline;
   }
+}
+
+TEST_F(DateTreeTest, LabelsNameEachWorkByItsStoredTextAndStartTogether) {
+  // Two works whose names are stored as the same text under different start
+  // times decipher differently: each task's label carries its own work's
+  // name, also when its title is null.
+  Start();
+  const COleDateTime early(2009, 4, 7, 9, 30, 0), late(2011, 8, 3, 16, 5, 0);
+  const int first = AddWork(u"Garden", 1, early);
+  CString stored;
+  {
+    _RecordsetPtr rs(u"ADODB.Recordset");
+    ASSERT_EQ(
+        Store().OpenRecordset(u"select workname from things where tid=?", {_variant_t(static_cast<long>(first))}, rs),
+        1);
+    stored = FieldText(rs->GetCollect(_variant_t(0L)));
+    rs->Close();
+  }
+  const int second = Store().InsertAndGetMaxId(
+      u"insert into things (workname,worktype,starttime) values (?,?,?)", u"select max(tid) from things",
+      {CDataStore::TextValue(stored), _variant_t(1L), _variant_t(DATE(late), VT_DATE)});
+  ASSERT_GT(second, 0);
+  const CString firstName = WorkNameFromStored(stored, early), secondName = WorkNameFromStored(stored, late);
+  ASSERT_EQ(firstName, CString(u"Garden"));
+  ASSERT_NE(firstName, secondName);
+  const int dig = AddTask(first, u"Dig", 1, Day(2010, 5, 14));
+  const int plant = AddTask(second, u"Plant", 1, Day(2010, 5, 14));
+  RawExec("update task set tasktitle=NULL where taid=" + std::to_string(plant));
+  RefillDateTree(kTaskDay);
+  CTKTreeCtrl& tree = Frame().m_wndDateTree;
+  std::map<int, CString> labels;
+  for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item))
+    if (const auto data = static_cast<LPARAM>(tree.GetItemData(item)); GetTreeItemLevel(tree, item) == 5)
+      labels[static_cast<int>(data)] = tree.GetItemText(item);
+  EXPECT_EQ(labels[dig], CString(u"Garden.Dig"));
+  EXPECT_EQ(labels[plant], secondName + u".");
+  EXPECT_EQ(labels.size(), 2u);
 }
 
 }  // namespace

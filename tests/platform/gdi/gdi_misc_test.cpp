@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "platform/base/utf.h"
+#include "platform/gdi/gdi_internal.h"
 #include "platform/gdi/gdi_modules.h"
 #include "platform/gdi/gdiplus.h"
 #include "platform/gdi/imagelist.h"
@@ -446,6 +447,51 @@ TEST(GdiScreen, TheDesktopSizeIsWhatTheWindowManagerSet) {
     EXPECT_EQ(GetDeviceCaps(display, DESKTOPVERTRES), k.wantH);
     DeleteDC(display);
   }
+  GdiSetScreenSize(oldW, oldH);
+}
+
+// The screen's pixels are made when first drawn on or read, opaque black;
+// asking for the screen's size and depth does not make them.
+TEST(GdiScreen, PixelsAreOpaqueBlackAndMadeOnFirstUse) {
+  int oldW = 0, oldH = 0;
+  GdiGetScreenSize(&oldW, &oldH);
+  GdiSetScreenSize(oldW + 3, oldH + 2);  // a new screen bitmap
+  HDC screen = GetScreenDC();
+  auto* bitmap = pv::gdi::As<pv::gdi::Bitmap>(GdiGetDCBitmap(screen), pv::gdi::Kind::Bitmap);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(screen, HORZRES), oldW + 3);
+  BITMAP bm{};
+  ASSERT_NE(GetObject(GdiGetDCBitmap(screen), sizeof bm, &bm), 0);
+  EXPECT_EQ(bm.bmHeight, oldH + 2);
+  EXPECT_TRUE(bitmap->px.empty());
+
+  // Read through a copy to a 32-bit DIB: every pixel opaque black.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = 4;
+  info.bmiHeader.biHeight = -3;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ASSERT_NE(dib, nullptr);
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, dib);
+  std::memset(bits, 0x55, 4 * 3 * 4);
+  ASSERT_TRUE(BitBlt(mem, 0, 0, 4, 3, screen, oldW - 1, oldH - 1, SRCCOPY));
+  for (int i = 0; i < 12; ++i) EXPECT_EQ(static_cast<const uint32_t*>(bits)[i], 0xFF000000u) << i;
+  EXPECT_FALSE(bitmap->px.empty());
+
+  // Drawn on, the screen keeps what was drawn, seen from a display DC too.
+  SetPixel(screen, 2, 1, RGB(10, 20, 30));
+  HDC display = CreateDC(u"DISPLAY", nullptr, nullptr, nullptr);
+  EXPECT_EQ(GetPixel(display, 2, 1), RGB(10, 20, 30));
+  EXPECT_EQ(GetPixel(display, 3, 1), RGB(0, 0, 0));
+  DeleteDC(display);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  DeleteObject(dib);
   GdiSetScreenSize(oldW, oldH);
 }
 

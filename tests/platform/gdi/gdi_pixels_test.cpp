@@ -1,6 +1,7 @@
 // Exact-pixel rules of the GDI layer: fills, lines, shapes, raster
 // operations, blits, alpha blending, gradients, regions and mirroring.
 #include <cmath>
+#include <vector>
 
 #include "tests/platform/gdi/canvas.h"
 
@@ -193,6 +194,56 @@ TEST(GdiBlit, MaskBltChoosesTheOperationPerMaskBit) {
   EXPECT_EQ(GetBitmapBits(mask, 2, back), 2);
   EXPECT_EQ(back[0], 0xA0);
   DeleteObject(mask);
+}
+
+TEST(GdiBlit, PlainCopiesMoveEveryPixelOnceAndLeaveTheRestAlone) {
+  // SRCCOPY from a source whose pixels all differ, against a model: inside
+  // the destination rectangle and the clip, a pixel takes its source pixel
+  // when that lies inside the source bitmap and is left alone otherwise.
+  struct Case {
+    const char* name;
+    int x, y, w, h, xs, ys;
+    bool self;  // within one bitmap, overlapping
+    bool clip;  // through an L-shaped clip region
+  };
+  const Case cases[] = {
+      {"inside", 2, 3, 6, 4, 1, 1, false, false},
+      {"source off the left and top", 0, 0, 8, 7, -3, -2, false, false},
+      {"source off the right and bottom", 4, 4, 9, 9, 7, 5, false, false},
+      {"destination off every side", -2, -3, 16, 14, 0, 0, false, false},
+      {"clipped", 1, 1, 10, 8, 0, 0, false, true},
+      {"overlapping right and down", 3, 2, 8, 6, 1, 1, true, false},
+      {"overlapping left and up", 0, 0, 9, 7, 2, 3, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Canvas source(10, 9), target(12, 10);
+    for (int y = 0; y < source.h; ++y)
+      for (int x = 0; x < source.w; ++x) source.bits[y * source.w + x] = 0xFF000000u | (0x10000u * (y + 1) + x + 1);
+    for (int y = 0; y < target.h; ++y)
+      for (int x = 0; x < target.w; ++x) target.bits[y * target.w + x] = 0xFF000000u | (0x800000u + 0x100u * y + x);
+    Canvas& into = c.self ? source : target;
+    const std::vector<uint32_t> from(source.bits, source.bits + source.w * source.h);
+    std::vector<uint32_t> want(into.bits, into.bits + into.w * into.h);
+    auto clipped = [&](int x, int y) { return c.clip && !((y < 4 && x < 9) || (x < 3)); };
+    for (int y = std::max(c.y, 0); y < std::min(c.y + c.h, into.h); ++y)
+      for (int x = std::max(c.x, 0); x < std::min(c.x + c.w, into.w); ++x) {
+        const int sx = x - c.x + c.xs, sy = y - c.y + c.ys;
+        if (clipped(x, y) || sx < 0 || sy < 0 || sx >= source.w || sy >= source.h) continue;
+        want[y * into.w + x] = from[sy * source.w + sx];
+      }
+    if (c.clip) {
+      HRGN l = CreateRectRgn(0, 0, 9, 4), bar = CreateRectRgn(0, 0, 3, 100);
+      CombineRgn(l, l, bar, RGN_OR);
+      SelectClipRgn(into.dc, l);
+      DeleteObject(l);
+      DeleteObject(bar);
+    }
+    ASSERT_TRUE(BitBlt(into.dc, c.x, c.y, c.w, c.h, source.dc, c.xs, c.ys, SRCCOPY));
+    SelectClipRgn(into.dc, nullptr);
+    for (int i = 0; i < into.w * into.h; ++i)
+      ASSERT_EQ(into.bits[i], want[i]) << "pixel " << i % into.w << "," << i / into.w;
+  }
 }
 
 TEST(GdiBlit, StretchAndMirrorByNegativeExtent) {

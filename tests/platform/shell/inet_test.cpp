@@ -1,7 +1,10 @@
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/shell/afxinet.h"
 #include "tests/platform/shell/http_server.h"
@@ -312,6 +315,35 @@ TEST(HttpClient, ParseUrl) {
     EXPECT_EQ(object.View(), std::u16string_view(c.object));
     EXPECT_EQ(port, c.port);
   }
+}
+
+// 0 when nothing of libcurl is loaded before the first sessions, and two
+// threads making the first sessions at once both get a working client.
+int FirstSessionsCheck() {
+  const bool loadedAtStart = dlopen("libcurl.so.4", RTLD_NOLOAD | RTLD_LAZY) != nullptr;
+  HttpTestServer server;
+  server.Reply(200, "first");
+  server.Reply(200, "second");
+  PostResult results[2];
+  auto post = [&](int i) {
+    CInternetSession session;
+    results[i] = Post(session, server.port(), "n=" + std::to_string(i));
+  };
+  std::thread one(post, 0);
+  std::thread two(post, 1);
+  one.join();
+  two.join();
+  if (loadedAtStart) return 1;
+  if (!dlopen("libcurl.so.4", RTLD_NOLOAD | RTLD_LAZY)) return 2;
+  for (const PostResult& r : results)
+    if (r.error != 0 || r.status != 200 || (r.lastLine != "first" && r.lastLine != "second")) return 3;
+  return results[0].lastLine == results[1].lastLine ? 4 : 0;
+}
+
+TEST(HttpClientDeathTest, TheLibraryIsOpenedOnceByTheFirstSessions) {
+  // A fresh process, so that no other test has made a session before.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::_Exit(FirstSessionsCheck()), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 // calls' rule that an empty or inverted rectangle is no pixels.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
+#include "platform/gdi/rectset.h"
 #include "platform/window/wm_internal.h"
 
 namespace {
@@ -84,6 +86,62 @@ TEST(WmRegion, GdiRegionsCarryTheSetBothWays) {
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(GetRgnBox(empty, &box), NULLREGION);
   DeleteObject(empty);
+}
+
+TEST(WmRegion, ShortCutsGiveTheSetsOfTheGeneralMerge) {
+  // Every operation, on sets of one rectangle, of several and empty ones,
+  // with rectangles inside, around, across, apart, empty and inverted, gives
+  // the same canonical rectangles as GDI's general merge of the two sets.
+  using pv::gdi::RectSet;
+  auto setOf = [](const RECT& r) {
+    return pv::wm::RectEmpty(r) ? RectSet() : RectSet::FromRect(r.left, r.top, r.right, r.bottom);
+  };
+  std::mt19937 random(20);
+  std::uniform_int_distribution<int> coordinate(0, 12), operation(0, 5);
+  for (int round = 0; round < 4000; ++round) {
+    Region region;
+    RectSet model;
+    for (int step = 0; step < 6; ++step) {
+      const RECT r{coordinate(random), coordinate(random), coordinate(random), coordinate(random)};
+      Region other(r);
+      const int op = operation(random);
+      if (op == 5) other.Add(RECT{coordinate(random), coordinate(random), coordinate(random), coordinate(random)});
+      switch (op) {
+        case 0:
+          region.Add(r);
+          model = RectSet::Combine(model, setOf(r), RGN_OR);
+          break;
+        case 1:
+          region.Subtract(r);
+          model = RectSet::Combine(model, setOf(r), RGN_DIFF);
+          break;
+        case 2:
+          region.Intersect(r);
+          model = RectSet::Combine(model, setOf(r), RGN_AND);
+          break;
+        case 3:
+          region.Add(other);
+          model = RectSet::Combine(model, setOf(r), RGN_OR);
+          break;
+        case 4:
+          region.Intersect(other);
+          model = RectSet::Combine(model, setOf(r), RGN_AND);
+          break;
+        default: {
+          RectSet two;
+          for (const RECT& piece : other.Rects()) two = RectSet::Combine(two, setOf(piece), RGN_OR);
+          if (step % 2) {
+            region.Intersect(other);
+            model = RectSet::Combine(model, two, RGN_AND);
+          } else {
+            region.Subtract(other);
+            model = RectSet::Combine(model, two, RGN_DIFF);
+          }
+        }
+      }
+      ASSERT_TRUE(Equal(region.Rects(), model.rects)) << "round " << round << " step " << step << " op " << op;
+    }
+  }
 }
 
 }  // namespace
