@@ -1,6 +1,8 @@
 #include "platform/base/cmdtarget.h"
 
+#include <array>
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <unordered_map>
@@ -120,15 +122,55 @@ IDispatch* CCmdTarget::GetIDispatch(BOOL bAddRef) {
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() { return &kRootMap; }
 const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return &kRootMap; }
 
+namespace {
+
+// Each thread keeps its last answers in a small table in front of the
+// searches below: a notification sent for every item of a large tree asks
+// the same few questions hundreds of thousands of times, and a hit costs a
+// few instructions where a search or the shared table's lock costs hundreds.
+template <class Key>
+struct RecentLookups {
+  static constexpr std::size_t kSlots = 256;
+  struct Slot {
+    Key key{};
+    const AFX_MSGMAP_ENTRY* entry = nullptr;
+    bool used = false;
+  };
+  std::array<Slot, kSlots> slots{};
+  Slot& SlotFor(const Key& key, std::size_t hash) { return slots[(hash ^ (hash >> 9)) & (kSlots - 1)]; }
+};
+
+struct MessageLookup {
+  const AFX_MSGMAP* map;
+  UINT message;
+  bool operator==(const MessageLookup&) const = default;
+};
+
+}  // namespace
+
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindMessageEntry(const AFX_MSGMAP* map, UINT message) {
-  for (; map; map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
-    for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
+  thread_local RecentLookups<MessageLookup> recent;
+  const MessageLookup key{map, message};
+  auto& slot = recent.SlotFor(key, (reinterpret_cast<std::uintptr_t>(map) >> 4) ^ (message * 0x9E3779B1u));
+  if (slot.used && slot.key == key) return slot.entry;
+  // An answer that a message registered later could change is not kept.
+  bool unregistered = false;
+  const AFX_MSGMAP_ENTRY* found = nullptr;
+  for (const AFX_MSGMAP* m = map; m && !found; m = m->pfnGetBaseMap ? m->pfnGetBaseMap() : nullptr) {
+    for (const AFX_MSGMAP_ENTRY* e = m->lpEntries; e->pfn; ++e) {
       UINT msg = e->pnRegMsg ? *e->pnRegMsg : e->nMessage;
-      if (e->pnRegMsg && msg == 0) continue;  // not registered yet
-      if (msg == message && e->nCode == 0 && e->nID == 0 && e->nLastID == 0) return e;
+      if (e->pnRegMsg && msg == 0) {  // not registered yet
+        unregistered = true;
+        continue;
+      }
+      if (msg == message && e->nCode == 0 && e->nID == 0 && e->nLastID == 0) {
+        found = e;
+        break;
+      }
     }
   }
-  return nullptr;
+  if (!unregistered) slot = {key, found, true};
+  return found;
 }
 
 namespace {
@@ -174,14 +216,24 @@ const AFX_MSGMAP_ENTRY* SearchCommandEntry(const AFX_MSGMAP* map, UINT nID, int 
 }  // namespace
 
 const AFX_MSGMAP_ENTRY* CCmdTarget::FindCommandEntry(const AFX_MSGMAP* map, UINT nID, int nCode) {
+  thread_local RecentLookups<CommandLookup> recent;
   static auto* known = new std::unordered_map<CommandLookup, const AFX_MSGMAP_ENTRY*, CommandLookupHash>;
   static auto* mutex = new std::mutex;
   const CommandLookup key{map, nID, nCode};
-  std::lock_guard<std::mutex> guard(*mutex);
-  if (auto it = known->find(key); it != known->end()) return it->second;
-  if (known->size() >= 4096) known->clear();  // ranges of ids are not hoarded
-  const AFX_MSGMAP_ENTRY* entry = SearchCommandEntry(map, nID, nCode);
-  known->emplace(key, entry);
+  auto& slot = recent.SlotFor(key, CommandLookupHash{}(key));
+  if (slot.used && slot.key == key) return slot.entry;
+  const AFX_MSGMAP_ENTRY* entry;
+  {
+    std::lock_guard<std::mutex> guard(*mutex);
+    if (auto it = known->find(key); it != known->end()) {
+      entry = it->second;
+    } else {
+      if (known->size() >= 4096) known->clear();  // ranges of ids are not hoarded
+      entry = SearchCommandEntry(map, nID, nCode);
+      known->emplace(key, entry);
+    }
+  }
+  slot = {key, entry, true};
   return entry;
 }
 

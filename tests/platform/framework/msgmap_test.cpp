@@ -526,4 +526,68 @@ TEST_F(MessageMapTest, ThreadLocalDataIsMadeOncePerThreadAndFreedWithIt) {
   EXPECT_EQ(g_threadData->uses, usesBefore + 1);
 }
 
+// A map whose registered message is not registered when it is first asked.
+UINT g_late = 0;
+class CLateWnd : public CWnd {
+ protected:
+  LRESULT OnLate(WPARAM, LPARAM) { return 5; }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CLateWnd, CWnd)
+ON_REGISTERED_MESSAGE(g_late, OnLate)
+END_MESSAGE_MAP()
+
+TEST_F(MessageMapTest, LookupsGiveTheSameAnswersEveryTimeOnEveryThread) {
+  CProbeWnd base;
+  CProbeDerived derived;
+  const AFX_MSGMAP* maps[] = {static_cast<CCmdTarget&>(base).GetMessageMap(),
+                              static_cast<CCmdTarget&>(derived).GetMessageMap()};
+  // Every question asked three times, interleaved so that answers kept for
+  // one id, code or map are asked for another.
+  auto answers = [&] {
+    std::vector<const AFX_MSGMAP_ENTRY*> all;
+    for (int pass = 0; pass < 3; ++pass)
+      for (UINT id = kCmdFirst - 300; id < kCmdFirst + 300; ++id)
+        for (const AFX_MSGMAP* map : maps)
+          for (int code : {static_cast<int>(CN_COMMAND), static_cast<int>(CN_UPDATE_COMMAND_UI),
+                           static_cast<int>(MAKELONG(static_cast<WORD>(kNotifyCode), WM_NOTIFY))})
+            all.push_back(CCmdTarget::FindCommandEntry(map, id, code));
+    return all;
+  };
+  const auto here = answers();
+  const std::size_t perPass = here.size() / 3;
+  for (std::size_t i = 0; i < perPass; ++i) {
+    const std::size_t q = i % 3, idIndex = i / 6;
+    const UINT id = kCmdFirst - 300 + static_cast<UINT>(idIndex);
+    const bool inRange = id >= kCmdFirst && id <= kCmdFirst + 9;
+    const AFX_MSGMAP_ENTRY* e = here[i];
+    if (q == 2) {
+      EXPECT_EQ(e != nullptr, id == 7) << id;  // the notification is only for child 7
+    } else {
+      ASSERT_EQ(e != nullptr, inRange) << id << " " << q;
+      if (e) EXPECT_EQ(e->nCode == static_cast<UINT>(CN_UPDATE_COMMAND_UI), q == 1) << id;
+    }
+    EXPECT_EQ(here[i + perPass], e);
+    EXPECT_EQ(here[i + 2 * perPass], e);
+  }
+  std::vector<const AFX_MSGMAP_ENTRY*> there;
+  std::thread([&] { there = answers(); }).join();
+  EXPECT_EQ(there, here);
+
+  // A registered message's handler is found once the message is registered,
+  // whatever was asked before.
+  CLateWnd late;
+  const AFX_MSGMAP* lateMap = static_cast<CCmdTarget&>(late).GetMessageMap();
+  const UINT message = ::RegisterWindowMessage(u"PvFrameworkTestLateMessage");
+  ASSERT_NE(message, 0u);
+  EXPECT_EQ(CCmdTarget::FindMessageEntry(lateMap, message), nullptr);
+  EXPECT_EQ(CCmdTarget::FindMessageEntry(lateMap, message), nullptr);
+  g_late = message;
+  const AFX_MSGMAP_ENTRY* found = CCmdTarget::FindMessageEntry(lateMap, message);
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(found->pnRegMsg, &g_late);
+  EXPECT_EQ(CCmdTarget::FindMessageEntry(lateMap, message), found);
+  g_late = 0;
+}
+
 }  // namespace
