@@ -33,8 +33,21 @@ struct ThreadState : AFX_THREAD_STATE {
   // Every frame object of the thread, in construction order (idle updates
   // reach the visible ones).
   std::vector<CFrameWnd*> frames;
+  // A control's notification or command that a control bar has already
+  // reflected to the control and now passes to its owner: the owner does
+  // not reflect it a second time (see CControlBar::WindowProc).
+  struct Forwarded {
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+  } reflected;
+  // The last WM_COMMAND or WM_NOTIFY reflected to its control.
+  Forwarded lastReflected;
 };
 ThreadState& State();
+// True once for the message a control bar passed on after reflecting it
+// (the mark is used up, so the same message sent again reflects as usual).
+bool TakeReflectedMark(UINT message, WPARAM wParam, LPARAM lParam);
 // Frees the temporary drawing and menu objects of a thread's maps.
 void DeleteGdiTemps(ThreadState& state);
 

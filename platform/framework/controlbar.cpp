@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/framework/afxframe.h"
+#include "platform/framework/afxstate.h"
 
 IMPLEMENT_DYNAMIC(CControlBar, CWnd)
 
@@ -119,8 +120,12 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       // What the bar's child controls tell their parent belongs to the bar's
       // owner (the frame) unless the bar, or the control itself, handles it.
       LRESULT result = 0;
+      bool reflected = false;
       if (message == WM_COMMAND || message == WM_NOTIFY) {
+        auto& last = pv::afx::State().lastReflected;
+        last = {};
         if (OnWndMsg(message, wParam, lParam, &result)) return result;
+        reflected = last.message == message && last.wParam == wParam && last.lParam == lParam;
       } else {
         // CWnd's own handlers of these only reflect to the control.
         const AFX_MSGMAP_ENTRY* entry = FindMessageEntry(GetMessageMap(), message);
@@ -132,7 +137,17 @@ LRESULT CControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (item && ReflectLastMsg(item, &result)) return result;
       }
       CWnd* owner = GetOwner();
-      if (owner && owner->m_hWnd && owner->m_hWnd != m_hWnd) return owner->SendMessage(message, wParam, lParam);
+      if (owner && owner->m_hWnd && owner->m_hWnd != m_hWnd) {
+        if (!reflected) return owner->SendMessage(message, wParam, lParam);
+        // The control has had its say: the owner's handlers get the message,
+        // but the control's reflected handlers do not hear it twice.
+        auto& mark = pv::afx::State().reflected;
+        const auto saved = mark;
+        mark = {message, wParam, lParam};
+        LRESULT forwarded = owner->SendMessage(message, wParam, lParam);
+        mark = saved;
+        return forwarded;
+      }
       return DefWindowProc(message, wParam, lParam);
     }
     default:

@@ -417,26 +417,37 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     if (!state.m_bEnabled) return TRUE;
     nCode = CN_COMMAND;
   } else {
-    // The control gets the first say (ON_CONTROL_REFLECT).
-    if (ReflectLastMsg(hWndCtrl)) return TRUE;
+    // The control gets the first say (ON_CONTROL_REFLECT), once.
+    if (!pv::afx::TakeReflectedMark(WM_COMMAND, wParam, lParam) && ReflectLastMsg(hWndCtrl)) return TRUE;
     if (::IsWindow(hWndCtrl) && !::IsWindowEnabled(hWndCtrl) && nCode == BN_CLICKED) return TRUE;
   }
   return OnCmdMsg(nID, MAKELONG(static_cast<WORD>(nCode), WM_COMMAND), nullptr, nullptr);
 }
 
-BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult) {
+BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
   auto* nm = reinterpret_cast<NMHDR*>(lParam);
   HWND hWndCtrl = nm->hwndFrom;
   UINT nID = static_cast<UINT>(nm->idFrom);
   int nCode = static_cast<int>(nm->code);
-  if (hWndCtrl && ReflectLastMsg(hWndCtrl, pResult)) return TRUE;
+  if (hWndCtrl && !pv::afx::TakeReflectedMark(WM_NOTIFY, wParam, lParam) && ReflectLastMsg(hWndCtrl, pResult))
+    return TRUE;
   AFX_NOTIFY notify{pResult, nm};
   return OnCmdMsg(nID, MAKELONG(static_cast<WORD>(nCode), WM_NOTIFY), &notify, nullptr);
 }
 
 // ---- reflection -------------------------------------------------------------------------------------
+bool pv::afx::TakeReflectedMark(UINT message, WPARAM wParam, LPARAM lParam) {
+  auto& mark = State().reflected;
+  if (mark.message != message || mark.wParam != wParam || mark.lParam != lParam) return false;
+  mark = {};
+  return true;
+}
+
 BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult) {
   CWnd* pWnd = FromHandlePermanent(hWndChild);
+  auto& st = State();
+  if (st.m_lastSentMsg.message == WM_NOTIFY || st.m_lastSentMsg.message == WM_COMMAND)
+    st.lastReflected = {st.m_lastSentMsg.message, st.m_lastSentMsg.wParam, st.m_lastSentMsg.lParam};
   if (!pWnd) return FALSE;
   return pWnd->SendChildNotifyLastMsg(pResult);
 }

@@ -1,6 +1,7 @@
 // Control bars: the inside rectangle, border styles, delayed show and hide,
 // layout on the frame's sides, idle updates of a hidden frame's bars, the
 // messages of their child controls, and the non-client borders.
+#include <string>
 #include <vector>
 
 #include "fw_fixture.h"
@@ -279,6 +280,123 @@ TEST_F(BarsTest, ChildControlsOfABarSpeakToItsOwner) {
   EXPECT_EQ(bar.taken, 1);
   bar.DestroyWindow();
   frame->DestroyWindow();
+}
+
+// A control in a bar with reflected handlers, and a frame with ordinary
+// handlers of the same notification and command, all writing to one log.
+constexpr UINT kReflectingId = 303;
+constexpr UINT kProbeCode = static_cast<UINT>(-750);
+constexpr WORD kProbeCommand = 0x77;
+
+std::vector<std::string>& Heard() {
+  static std::vector<std::string> heard;
+  return heard;
+}
+
+class CReflectingControl : public CWnd {
+ public:
+  BOOL handles = FALSE;         // what the reflected handlers answer
+  bool destroysItself = false;  // the notification's handler destroys the control
+
+ protected:
+  BOOL OnReflectedNotify(NMHDR*, LRESULT*) {
+    Heard().push_back("control-notify");
+    BOOL answer = handles;
+    if (destroysItself) DestroyWindow();
+    return answer;
+  }
+  BOOL OnReflectedCommand() {
+    Heard().push_back("control-command");
+    return handles;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CReflectingControl, CWnd)
+ON_NOTIFY_REFLECT_EX(kProbeCode, OnReflectedNotify)
+ON_CONTROL_REFLECT_EX(kProbeCommand, OnReflectedCommand)
+END_MESSAGE_MAP()
+
+class CHandlingFrame : public CFrameWnd {
+ public:
+  int resends = 0;  // times the notification's handler sends it again
+
+ protected:
+  void OnOwnerNotify(NMHDR* nm, LRESULT*) {
+    Heard().push_back("frame-notify");
+    if (resends > 0) {
+      --resends;
+      ::SendMessage(::GetParent(nm->hwndFrom), WM_NOTIFY, nm->idFrom, reinterpret_cast<LPARAM>(nm));
+    }
+  }
+  void OnOwnerCommand() { Heard().push_back("frame-command"); }
+  DECLARE_MESSAGE_MAP()
+};
+BEGIN_MESSAGE_MAP(CHandlingFrame, CFrameWnd)
+ON_NOTIFY(kProbeCode, kReflectingId, OnOwnerNotify)
+ON_CONTROL(kProbeCommand, kReflectingId, OnOwnerCommand)
+END_MESSAGE_MAP()
+
+TEST_F(BarsTest, AControlInABarHearsItsMessagesOnceBeforeTheOwner) {
+  struct Case {
+    const char* name;
+    BOOL controlHandles;
+    bool destroysItself;
+    int resends;
+    std::vector<std::string> notify, command;
+  };
+  const std::vector<Case> cases = {
+      {"handled by the control", TRUE, false, 0, {"control-notify"}, {"control-command"}},
+      {"passed on to the owner",
+       FALSE,
+       false,
+       0,
+       {"control-notify", "frame-notify"},
+       {"control-command", "frame-command"}},
+      {"sent again by the owner's handler",
+       FALSE,
+       false,
+       1,
+       {"control-notify", "frame-notify", "control-notify", "frame-notify"},
+       {"control-command", "frame-command"}},
+      {"the control destroyed by its handler", FALSE, true, 0, {"control-notify", "frame-notify"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto* frame = new CHandlingFrame;  // deletes itself when destroyed
+    ASSERT_TRUE(frame->Create(nullptr, u"Frame", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CRect(0, 0, 400, 300)));
+    CProbeBar bar;
+    ASSERT_TRUE(bar.Make(frame, CBRS_BOTTOM));
+    CReflectingControl control;
+    ASSERT_TRUE(control.Create(nullptr, u"control", WS_VISIBLE, CRect(0, 0, 10, 10), &bar, kReflectingId));
+    control.handles = c.controlHandles;
+    control.destroysItself = c.destroysItself;
+    frame->resends = c.resends;
+    const HWND controlWnd = control.m_hWnd;
+
+    Heard().clear();
+    NMHDR nm{controlWnd, kReflectingId, kProbeCode};
+    ::SendMessage(bar.m_hWnd, WM_NOTIFY, kReflectingId, reinterpret_cast<LPARAM>(&nm));
+    EXPECT_EQ(Heard(), c.notify);
+
+    Heard().clear();
+    if (::IsWindow(controlWnd))
+      ::SendMessage(bar.m_hWnd, WM_COMMAND, MAKEWPARAM(kReflectingId, kProbeCommand),
+                    reinterpret_cast<LPARAM>(controlWnd));
+    EXPECT_EQ(Heard(), c.command);
+
+    // A control sending to the frame itself is reflected there as usual.
+    if (::IsWindow(controlWnd)) {
+      Heard().clear();
+      frame->resends = 0;
+      ::SendMessage(frame->m_hWnd, WM_NOTIFY, kReflectingId, reinterpret_cast<LPARAM>(&nm));
+      const std::vector<std::string> direct = c.controlHandles
+                                                  ? std::vector<std::string>{"control-notify"}
+                                                  : std::vector<std::string>{"control-notify", "frame-notify"};
+      EXPECT_EQ(Heard(), direct);
+    }
+    bar.DestroyWindow();
+    frame->DestroyWindow();
+  }
 }
 
 TEST_F(BarsTest, NonClientPaintDrawsTheBorderLines) {
