@@ -48,19 +48,10 @@ class JoinedRows {
   CString TaskText() {
     const _variant_t stored = fields_[0]->GetValue();
     const COleDateTime start(fields_[1]->GetValue());
-    CString converted;  // a stored name that is not text, as text
-    std::u16string_view storedText = TextOf(stored);
-    if (!IsText(stored)) {
-      converted = FieldText(stored);
-      storedText = std::u16string_view(converted.GetString(), static_cast<std::size_t>(converted.GetLength()));
-    }
+    CString storedConverted, titleConverted;
+    const std::u16string_view storedText = TextOf(stored, storedConverted);
     const _variant_t title = fields_[2]->GetValue();
-    CString titleConverted;
-    std::u16string_view titleText = TextOf(title);
-    if (!IsText(title)) {
-      titleConverted = FieldText(title);
-      titleText = std::u16string_view(titleConverted.GetString(), static_cast<std::size_t>(titleConverted.GetLength()));
-    }
+    const std::u16string_view titleText = TextOf(title, titleConverted);
     CString text;
     // A stored name keeps two bytes of cipher text in each character, and a
     // name takes at least one byte a character: at most twice its length.
@@ -79,13 +70,14 @@ class JoinedRows {
  private:
   _RecordsetPtr rs_;
   FieldPtr fields_[6];
-  static bool IsText(const _variant_t& value) {
-    return value.vt == VT_BSTR || value.vt == VT_NULL || value.vt == VT_EMPTY;
-  }
-  // A text field's characters (none for null).
-  static std::u16string_view TextOf(const _variant_t& value) {
-    if (value.vt != VT_BSTR || !value.bstrVal) return {};
-    return std::u16string_view(value.bstrVal, SysStringLen(value.bstrVal));
+  // A field's characters as a view: a text field's own (none for null),
+  // another value's as text kept in `converted`.
+  static std::u16string_view TextOf(const _variant_t& value, CString& converted) {
+    if (value.vt == VT_NULL || value.vt == VT_EMPTY) return {};
+    if (value.vt == VT_BSTR)
+      return value.bstrVal ? std::u16string_view(value.bstrVal, SysStringLen(value.bstrVal)) : std::u16string_view();
+    converted = FieldText(value);
+    return std::u16string_view(converted.GetString(), static_cast<std::size_t>(converted.GetLength()));
   }
 };
 
