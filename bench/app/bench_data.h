@@ -17,6 +17,8 @@
 #include "app/data/des.h"
 #include "platform/base/oledatetime.h"
 #include "platform/base/utf.h"
+#include "platform/system/profile.h"
+#include "platform/system/registry.h"
 
 namespace appbench {
 
@@ -39,7 +41,13 @@ inline std::string FreshFolder(const char* name) {
   return folder;
 }
 
+// Removes a folder made by FreshFolder. Settings changes still waiting are
+// written first and the registry forgotten, so that no later flush (at the
+// latest the one at exit) makes the folder again.
 inline void RemoveFolder(const std::string& folder) {
+  pv::FlushRegistry();
+  pv::ResetRegistryForTests();
+  pv::ResetProfilesForTests();
   std::string cmd = "rm -rf '" + folder + "'";
   if (std::system(cmd.c_str()) != 0) std::abort();
 }

@@ -587,10 +587,12 @@ struct BrokenCatalog final : _Catalog {
 }  // namespace
 
 TEST(DataStoreStartUpDeathTest, AFailingTableListIsCaughtAndReported) {
-  // Runs in a child process: the catalog class is replaced there only.
+  // Runs in a child process: the catalog class is replaced there only. The
+  // folder is the parent's, so that it is removed after the child has
+  // written what it writes at exit.
+  ProgramFolder folder;
   EXPECT_EXIT(
       {
-        ProgramFolder folder;
         {
           CDataStore real;  // an empty database file
           _CatalogPtr catalog(u"ADOX.Catalog");
