@@ -94,27 +94,32 @@ void CTKMarkupObject::RegisterMarkupDependencyProperties() {
 }
 
 CTKMarkupObject::CTKMarkupObject()
-    : m_pLogicalParent(nullptr), m_pProperties(nullptr), m_lpszTagName(nullptr), m_dwRef(1) {}
+    : m_pLogicalParent(nullptr), m_pSlots(nullptr), m_lpszTagName(nullptr), m_dwRef(1), m_nSlotRoom(0) {}
+
+CTKMarkupObject::CTKMarkupObject(Slot* pRoom, int nRoom)
+    : m_pLogicalParent(nullptr),
+      m_pSlots(pRoom),
+      m_lpszTagName(nullptr),
+      m_dwRef(1),
+      m_nSlotRoom(static_cast<uint16_t>(nRoom)) {}
 
 CTKMarkupObject::~CTKMarkupObject() {
-  if (m_pProperties) {
-    CTKMarkupProperties* p = m_pProperties;
-    m_pProperties = nullptr;
-    p->Release();
-  }
-  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  // A class that lent the store room has released it already.
+  if (m_nSlotCount || (m_fStorage & kSlotsInBlock)) ReleaseSlots(this);
+  if (m_fStorage & kOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
 }
 
 void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
-  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  if (m_fStorage & kOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag ? DupText(lpszTag, MarkupStrLen(lpszTag)) : nullptr;
-  m_bOwnsTagName = lpszTag != nullptr;
+  if (lpszTag) m_fStorage |= kOwnsTagName;
+  else m_fStorage &= ~kOwnsTagName;
 }
 
 void CTKMarkupObject::SetStaticTagName(LPCWSTR lpszTag) {
-  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  if (m_fStorage & kOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag;
-  m_bOwnsTagName = false;
+  m_fStorage &= ~kOwnsTagName;
 }
 
 LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
@@ -215,17 +220,17 @@ CTKMarkupObject* CTKMarkupObject::GetValue(CTKMarkupDependencyProperty* pPropert
 BOOL CTKMarkupObject::SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
   if (!pProperty) return FALSE;
   if (pValue && !pValue->IsOfType(pProperty->GetPropertyType())) return FALSE;
-  if (pValue && !m_pProperties) m_pProperties = new CTKMarkupProperties(this);
+  const int nIndex = pProperty->GetStoreIndex();
   if (ChangesGoUnseen(pProperty)) {
-    if (m_pProperties) m_pProperties->Set(pProperty, pValue);
+    StoreSlot(nIndex, pValue, this);
     return TRUE;
   }
   // Hold the old value while notifying: the store releases it.
   CTKMarkupObject* pOld = GetValue(pProperty);
   if (pOld) pOld->AddRef();
-  if (m_pProperties) m_pProperties->Set(pProperty, pValue);
+  StoreSlot(nIndex, pValue, this);
   // A value the store now holds is what every reader sees first.
-  CTKMarkupObject* pNew = pValue && m_pProperties->Lookup(pProperty) == pValue ? pValue : GetValue(pProperty);
+  CTKMarkupObject* pNew = pValue && LookupSlot(nIndex) == pValue ? pValue : GetValue(pProperty);
   if (pOld || pNew) {
     OnPropertyChanged(pProperty, pOld, pNew);
     if (pProperty->GetFlags() & MPF_INHERITS) NotifyInheritedChange(pProperty, pOld, pNew);
@@ -328,80 +333,98 @@ CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::AddOwner(CTKMarkupType
   return this;
 }
 
-// ---- property store ------------------------------------------------------------------------------
+// ---- the property store ---------------------------------------------------------------------
 
-CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOwner) {}
-
-CTKMarkupProperties::~CTKMarkupProperties() {
-  // By index each time: a release may call back into this store.
-  for (int i = 0; i < m_nCount; i++) {
-    CTKMarkupObject* p = m_pSlots[i].pValue;
-    if (!p) continue;
-    m_pSlots[i].pValue = nullptr;
-    if (m_pOwner && p->GetLogicalParent() == m_pOwner) p->SetLogicalParent(nullptr);
-    p->Release();
-  }
-  if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
-}
-
-int CTKMarkupProperties::LowerBound(int nIndex) const {
+int CTKMarkupObject::FindSlotPosition(int nIndex) const {
   int i = 0;
-  while (i < m_nCount && m_pSlots[i].nIndex < nIndex) i++;
+  while (i < m_nSlotCount && m_pSlots[i].nIndex < nIndex) i++;
   return i;
 }
 
-CTKMarkupProperties::Slot* CTKMarkupProperties::Find(int nIndex) {
-  int i = LowerBound(nIndex);
-  return i < m_nCount && m_pSlots[i].nIndex == nIndex ? &m_pSlots[i] : nullptr;
-}
-
-void CTKMarkupProperties::InsertAt(int nPos, Slot slot) {
-  if (m_nCount == m_nCapacity) {
-    int nCapacity = m_nCapacity * 2;
-    Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nCapacity * sizeof(Slot)));
-    std::memcpy(p, m_pSlots, m_nCount * sizeof(Slot));
-    if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
+void CTKMarkupObject::InsertSlot(int nPos, Slot slot) {
+  if (m_nSlotCount == m_nSlotRoom) {
+    // Stores are far smaller than this; a store that full keeps what it has.
+    if (m_nSlotRoom >= 0x8000) return;
+    int nRoom = m_nSlotRoom ? m_nSlotRoom * 2 : 2;
+    Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nRoom * sizeof(Slot)));
+    if (m_nSlotCount) std::memcpy(p, m_pSlots, m_nSlotCount * sizeof(Slot));
+    if (m_fStorage & kSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
     m_pSlots = p;
-    m_nCapacity = nCapacity;
+    m_nSlotRoom = static_cast<uint16_t>(nRoom);
+    m_fStorage |= kSlotsInBlock;
   }
-  if (nPos < m_nCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
+  if (nPos < m_nSlotCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nSlotCount - nPos) * sizeof(Slot));
   m_pSlots[nPos] = slot;
-  m_nCount++;
+  m_nSlotCount++;
 }
 
-void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
-  int n = pProperty ? pProperty->GetStoreIndex() : -1;
-  if (n < 0 || n >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
+void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupObject* pOwner) {
+  if (nIndex < 0 || nIndex >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
   CTKMarkupObject* pOld = nullptr;
-  int nPos = LowerBound(n);
-  if (nPos < m_nCount && m_pSlots[nPos].nIndex == n) {
+  int nPos = FindSlotPosition(nIndex);
+  if (nPos < m_nSlotCount && m_pSlots[nPos].nIndex == nIndex) {
     pOld = m_pSlots[nPos].pValue;
-    m_pSlots[nPos].pValue = pValue;
+    if (pValue) {
+      m_pSlots[nPos].pValue = pValue;
+    } else {
+      // Cleared: the slot goes, so the store holds only what is set.
+      m_nSlotCount--;
+      std::memmove(m_pSlots + nPos, m_pSlots + nPos + 1, (m_nSlotCount - nPos) * sizeof(Slot));
+    }
   } else if (pValue) {
-    InsertAt(nPos, Slot{n, pValue});
+    int nCount = m_nSlotCount;
+    InsertSlot(nPos, Slot{nIndex, pValue});
+    if (m_nSlotCount == nCount) {
+      // No room could be made: the value is not kept, and nothing leaks.
+      pValue->Release();
+      return;
+    }
   }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
     // stores: only take the parent away when it is still this owner.
-    if (m_pOwner && pOld->GetLogicalParent() == m_pOwner) pOld->SetLogicalParent(nullptr);
+    if (pOwner && pOld->GetLogicalParent() == pOwner) pOld->SetLogicalParent(nullptr);
     pOld->Release();
   }
-  if (pValue && m_pOwner) pValue->SetLogicalParent(m_pOwner);
+  if (pValue && pOwner) pValue->SetLogicalParent(pOwner);
 }
 
-void CTKMarkupProperties::CopyFrom(const CTKMarkupProperties* pOther) {
+void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pOwner) {
+  // By index each time: a release may call back into this store.
+  for (int i = 0; i < m_nSlotCount; i++) {
+    CTKMarkupObject* p = m_pSlots[i].pValue;
+    if (!p) continue;
+    m_pSlots[i].pValue = nullptr;
+    if (pOwner && p->GetLogicalParent() == pOwner) p->SetLogicalParent(nullptr);
+    p->Release();
+  }
+  m_nSlotCount = 0;
+  if (m_fStorage & kSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
+  m_fStorage &= ~kSlotsInBlock;
+  m_pSlots = nullptr;
+  m_nSlotRoom = 0;
+}
+
+void CTKMarkupObject::CopySlotsFrom(const CTKMarkupObject* pOther) {
   if (!pOther) return;
-  for (int k = 0; k < pOther->m_nCount; k++) {
+  for (int k = 0; k < pOther->m_nSlotCount; k++) {
     const Slot& s = pOther->m_pSlots[k];
     if (!s.pValue) continue;
-    s.pValue->AddRef();
-    if (Slot* pMine = Find(s.nIndex)) {
-      if (pMine->pValue) pMine->pValue->Release();  // fresh stores only, but never leak
-      pMine->pValue = s.pValue;
-    } else {
-      InsertAt(LowerBound(s.nIndex), Slot{s.nIndex, s.pValue});
+    int nPos = FindSlotPosition(s.nIndex);
+    if (nPos < m_nSlotCount && m_pSlots[nPos].nIndex == s.nIndex) {
+      s.pValue->AddRef();
+      if (m_pSlots[nPos].pValue) m_pSlots[nPos].pValue->Release();  // fresh stores only, but never leak
+      m_pSlots[nPos].pValue = s.pValue;
+      continue;
     }
+    int nCount = m_nSlotCount;
+    InsertSlot(nPos, Slot{s.nIndex, s.pValue});
+    if (m_nSlotCount != nCount) s.pValue->AddRef();
   }
+}
+
+void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  StoreSlot(pProperty ? pProperty->GetStoreIndex() : -1, pValue, m_pOwner);
 }
 
 // ---- value classes ----------------------------------------------------------------------------------
@@ -637,54 +660,85 @@ CTKMarkupObject* CTKMarkupDoubleCollection::ConvertFrom(CTKMarkupBuilder*, CTKMa
 // ---- collections ------------------------------------------------------------------------------------
 
 CTKMarkupCollection::CTKMarkupCollection()
-    : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE) {}
+    : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE), m_pItems(m_inlineItems) {}
 
 CTKMarkupCollection::~CTKMarkupCollection() {
-  for (CTKMarkupObject* p : m_arrItems) {
+  // By index each time: a release may call back into this collection.
+  for (int i = 0; i < m_nCount; i++) {
+    CTKMarkupObject* p = m_pItems[i];
     if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
     p->Release();
   }
-  m_arrItems.clear();
+  if (m_pItems != m_inlineItems) MarkupPoolFree(m_pItems, m_nCapacity * sizeof(CTKMarkupObject*));
 }
 
 CTKMarkupObject* CTKMarkupCollection::GetLogicalChild(int nIndex) const {
-  return (nIndex >= 0 && nIndex < GetCount()) ? m_arrItems[nIndex] : nullptr;
+  return (nIndex >= 0 && nIndex < m_nCount) ? m_pItems[nIndex] : nullptr;
 }
 
 BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
   if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
   if (m_bLogicalParent) pItem->SetLogicalParent(this);
-  if (nIndex < 0 || nIndex > GetCount()) nIndex = GetCount();
-  if (m_arrItems.empty()) m_arrItems.reserve(4);          // one block for the usual few items
-  if (nIndex == GetCount()) m_arrItems.push_back(pItem);  // the builder's case
-  else m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
+  if (nIndex < 0 || nIndex > m_nCount) nIndex = m_nCount;
+  if (m_nCount == m_nCapacity) {
+    int nCapacity = m_nCapacity * 2;
+    CTKMarkupObject** p = static_cast<CTKMarkupObject**>(MarkupPoolAlloc(nCapacity * sizeof(CTKMarkupObject*)));
+    std::memcpy(p, m_pItems, m_nCount * sizeof(CTKMarkupObject*));
+    if (m_pItems != m_inlineItems) MarkupPoolFree(m_pItems, m_nCapacity * sizeof(CTKMarkupObject*));
+    m_pItems = p;
+    m_nCapacity = nCapacity;
+  }
+  if (nIndex < m_nCount)
+    std::memmove(m_pItems + nIndex + 1, m_pItems + nIndex, (m_nCount - nIndex) * sizeof(CTKMarkupObject*));
+  m_pItems[nIndex] = pItem;
+  m_nCount++;
   OnItemAdded(pItem, nIndex);
   OnChanged();
   return TRUE;
 }
 
 void CTKMarkupCollection::RemoveAt(int nIndex) {
-  if (nIndex < 0 || nIndex >= GetCount()) return;
-  CTKMarkupObject* p = m_arrItems[nIndex];
-  m_arrItems.erase(m_arrItems.begin() + nIndex);
+  if (nIndex < 0 || nIndex >= m_nCount) return;
+  CTKMarkupObject* p = m_pItems[nIndex];
+  m_nCount--;
+  std::memmove(m_pItems + nIndex, m_pItems + nIndex + 1, (m_nCount - nIndex) * sizeof(CTKMarkupObject*));
   if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
   p->Release();
   OnChanged();
 }
 
+CTKMarkupObject** CTKMarkupCollection::TakeItems(CTKMarkupObject** pScratch, int& nCount, int& nCapacity) {
+  nCount = m_nCount;
+  nCapacity = m_nCapacity;
+  CTKMarkupObject** pItems = m_pItems;
+  if (pItems == m_inlineItems) {
+    std::memcpy(pScratch, m_inlineItems, m_nCount * sizeof(CTKMarkupObject*));
+    pItems = pScratch;
+  }
+  m_pItems = m_inlineItems;
+  m_nCount = 0;
+  m_nCapacity = kInlineItems;
+  return pItems;
+}
+
 void CTKMarkupCollection::RemoveAll() {
-  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> items;
-  items.swap(m_arrItems);
-  for (CTKMarkupObject* p : items) {
+  // The items are taken out first: releasing them may call back into this
+  // collection, which is then empty.
+  CTKMarkupObject* scratch[kInlineItems];
+  int nCount, nCapacity;
+  CTKMarkupObject** pItems = TakeItems(scratch, nCount, nCapacity);
+  for (int i = 0; i < nCount; i++) {
+    CTKMarkupObject* p = pItems[i];
     if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
     p->Release();
   }
+  if (pItems != scratch) MarkupPoolFree(pItems, nCapacity * sizeof(CTKMarkupObject*));
   OnChanged();
 }
 
 CTKMarkupObject* CTKMarkupCollection::GetItem(int nIndex) const {
-  if (nIndex < 0 || nIndex >= GetCount()) AfxThrowInvalidArgException();
-  return m_arrItems[nIndex];
+  if (nIndex < 0 || nIndex >= m_nCount) AfxThrowInvalidArgException();
+  return m_pItems[nIndex];
 }
 
 void CTKMarkupCollection::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {
