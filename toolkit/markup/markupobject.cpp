@@ -58,6 +58,8 @@ struct PropertyRegistry {
   int count = 0;
   unsigned generation = 0;
 };
+// The number of store indexes given out, read by every store on every set.
+int g_nStoreIndexes = 0;
 PropertyRegistry& Properties() {
   static PropertyRegistry* p = new PropertyRegistry();  // lives until exit
   return *p;
@@ -122,8 +124,6 @@ void CTKMarkupObject::SetStaticTagName(LPCWSTR lpszTag) {
   m_fStorage &= ~kOwnsTagName;
 }
 
-LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
-
 // Objects hold objects (a style its based-on style, a tag value another
 // element ...), so one release can free a long chain. Past a small nesting
 // depth, final releases are queued and run by the outermost release in a
@@ -134,11 +134,9 @@ thread_local int t_nReleaseDepth = 0;
 thread_local std::vector<CTKMarkupObject*>* t_pPendingReleases = nullptr;
 }  // namespace
 
-LONG CTKMarkupObject::Release() {
-  LONG n = m_dwRef.load();
-  if (n == 0) return 0;
-  n = --m_dwRef;
-  if (n != 0) return n;
+LONG CTKMarkupObject::ReleaseLast() {
+  if (m_dwRef <= 0) return 0;
+  m_dwRef = 0;
   if (t_nReleaseDepth >= kMaxReleaseDepth) {
     if (!t_pPendingReleases) t_pPendingReleases = new std::vector<CTKMarkupObject*>();
     t_pPendingReleases->push_back(this);
@@ -296,7 +294,10 @@ unsigned CTKMarkupDependencyProperty::GetRegistryGeneration() { return Propertie
 CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::Register(CTKMarkupDependencyProperty* pProperty) {
   PropertyRegistry& reg = Properties();
   reg.generation++;
-  if (!pProperty->IsEvent()) pProperty->m_nIndex = reg.count++;
+  if (!pProperty->IsEvent()) {
+    pProperty->m_nIndex = reg.count++;
+    g_nStoreIndexes = reg.count;
+  }
   FromNameKey key{std::u16string_view(pProperty->m_lpszName), pProperty->m_pOwnerType};
   auto it = reg.map.find(key);
   if (it != reg.map.end()) {
@@ -359,7 +360,15 @@ void CTKMarkupObject::InsertSlot(int nPos, Slot slot) {
 }
 
 void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupObject* pOwner) {
-  if (nIndex < 0 || nIndex >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
+  if (nIndex < 0 || nIndex >= g_nStoreIndexes) return;
+  const int nCount = m_nSlotCount;
+  if (pValue && nCount < m_nSlotRoom && (nCount == 0 || m_pSlots[nCount - 1].nIndex < nIndex)) {
+    // A property after every one set so far: the builder's usual order.
+    m_pSlots[nCount] = Slot{nIndex, pValue};
+    m_nSlotCount = static_cast<uint16_t>(nCount + 1);
+    if (pOwner) pValue->SetLogicalParent(pOwner);
+    return;
+  }
   CTKMarkupObject* pOld = nullptr;
   int nPos = FindSlotPosition(nIndex);
   if (nPos < m_nSlotCount && m_pSlots[nPos].nIndex == nIndex) {
@@ -372,7 +381,6 @@ void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupOb
       std::memmove(m_pSlots + nPos, m_pSlots + nPos + 1, (m_nSlotCount - nPos) * sizeof(Slot));
     }
   } else if (pValue) {
-    int nCount = m_nSlotCount;
     InsertSlot(nPos, Slot{nIndex, pValue});
     if (m_nSlotCount == nCount) {
       // No room could be made: the value is not kept, and nothing leaks.
@@ -389,7 +397,9 @@ void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupOb
   if (pValue && pOwner) pValue->SetLogicalParent(pOwner);
 }
 
-void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pOwner) {
+// Out of line: the destructor of every object calls it only for a store that
+// is not empty.
+__attribute__((noinline)) void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pOwner) {
   // By index each time: a release may call back into this store.
   for (int i = 0; i < m_nSlotCount; i++) {
     CTKMarkupObject* p = m_pSlots[i].pValue;

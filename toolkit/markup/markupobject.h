@@ -5,6 +5,14 @@
 // References are passed explicitly: a function that returns a new object
 // gives the caller one reference; a store, collection or dictionary that
 // takes an object takes over the caller's reference; getters add none.
+//
+// Threading: markup is used by one thread, the UI thread that builds and
+// shows it. Objects, the type and property registries and the values shared
+// between trees (true and false, small enumerations, empty and one-space
+// strings, property defaults, type styles) are neither locked nor counted
+// atomically, so no markup object may be handed to, kept by or released on
+// another thread (a worker that needs markup text passes the text and lets
+// the UI thread build it). Only the small-block pool is per thread.
 #pragma once
 
 #include <atomic>
@@ -114,9 +122,18 @@ class CTKMarkupObject {
   static CTKMarkupType* s_pMarkupType;
   static void RegisterMarkupDependencyProperties();
 
-  LONG AddRef();
-  LONG Release();
-  LONG GetRefCount() const { return m_dwRef.load(); }
+  // A plain count: markup objects belong to the thread that uses markup
+  // (see the threading rule at the top of this file).
+  LONG AddRef() { return ++m_dwRef; }
+  LONG Release() {
+    LONG n = m_dwRef;
+    if (n > 1) {
+      m_dwRef = n - 1;
+      return n - 1;
+    }
+    return ReleaseLast();
+  }
+  LONG GetRefCount() const { return m_dwRef; }
 
   // Inline: type tests run on every property set and every cast.
   inline BOOL IsOfType(const CTKMarkupType* pType) const;
@@ -180,11 +197,14 @@ class CTKMarkupObject {
   CTKMarkupObject* m_pLogicalParent;
   Slot* m_pSlots;
   LPCWSTR m_lpszTagName;
-  std::atomic<LONG> m_dwRef;
+  LONG m_dwRef;
   uint16_t m_nSlotCount = 0;
   uint16_t m_nSlotRoom;
 
  private:
+  // The last reference (or a release of an object already at 0, which does
+  // nothing).
+  LONG ReleaseLast();
   enum : uint8_t { kOwnsTagName = 1, kSlotsInBlock = 2 };
   uint8_t m_fStorage = 0;
   int FindSlotPosition(int nIndex) const;
