@@ -103,25 +103,24 @@ CTKMarkupObject::CTKMarkupObject(Slot* pRoom, int nRoom)
       m_pSlots(pRoom),
       m_lpszTagName(nullptr),
       m_dwRef(1),
-      m_nSlotRoom(static_cast<uint16_t>(nRoom)) {}
+      m_nSlotRoom(static_cast<uint16_t>(nRoom) & 0x3FFF) {}
 
 CTKMarkupObject::~CTKMarkupObject() {
   // A class that lent the store room has released it already.
-  if (m_nSlotCount || (m_fStorage & kSlotsInBlock)) ReleaseSlots(this);
-  if (m_fStorage & kOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  if (m_nSlotCount || m_bSlotsInBlock) ReleaseSlots(this);
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
 }
 
 void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
-  if (m_fStorage & kOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag ? DupText(lpszTag, MarkupStrLen(lpszTag)) : nullptr;
-  if (lpszTag) m_fStorage |= kOwnsTagName;
-  else m_fStorage &= ~kOwnsTagName;
+  m_bOwnsTagName = lpszTag != nullptr;
 }
 
 void CTKMarkupObject::SetStaticTagName(LPCWSTR lpszTag) {
-  if (m_fStorage & kOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
+  if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag;
-  m_fStorage &= ~kOwnsTagName;
+  m_bOwnsTagName = 0;
 }
 
 // Objects hold objects (a style its based-on style, a tag value another
@@ -345,14 +344,14 @@ int CTKMarkupObject::FindSlotPosition(int nIndex) const {
 void CTKMarkupObject::InsertSlot(int nPos, Slot slot) {
   if (m_nSlotCount == m_nSlotRoom) {
     // Stores are far smaller than this; a store that full keeps what it has.
-    if (m_nSlotRoom >= 0x8000) return;
+    if (m_nSlotRoom >= kMaxSlotRoom) return;
     int nRoom = m_nSlotRoom ? m_nSlotRoom * 2 : 2;
     Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nRoom * sizeof(Slot)));
     if (m_nSlotCount) std::memcpy(p, m_pSlots, m_nSlotCount * sizeof(Slot));
-    if (m_fStorage & kSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
+    if (m_bSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
     m_pSlots = p;
-    m_nSlotRoom = static_cast<uint16_t>(nRoom);
-    m_fStorage |= kSlotsInBlock;
+    m_nSlotRoom = static_cast<uint16_t>(nRoom) & 0x3FFF;
+    m_bSlotsInBlock = 1;
   }
   if (nPos < m_nSlotCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nSlotCount - nPos) * sizeof(Slot));
   m_pSlots[nPos] = slot;
@@ -409,8 +408,8 @@ __attribute__((noinline)) void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pO
     p->Release();
   }
   m_nSlotCount = 0;
-  if (m_fStorage & kSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
-  m_fStorage &= ~kSlotsInBlock;
+  if (m_bSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
+  m_bSlotsInBlock = 0;
   m_pSlots = nullptr;
   m_nSlotRoom = 0;
 }

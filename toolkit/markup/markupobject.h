@@ -199,14 +199,16 @@ class CTKMarkupObject {
   LPCWSTR m_lpszTagName;
   LONG m_dwRef;
   uint16_t m_nSlotCount = 0;
-  uint16_t m_nSlotRoom;
+  // Bit-fields: the object's header stays 40 bytes.
+  uint16_t m_nSlotRoom : 14;
+  uint16_t m_bSlotsInBlock : 1 = 0;
+  uint16_t m_bOwnsTagName : 1 = 0;
 
  private:
   // The last reference (or a release of an object already at 0, which does
   // nothing).
   LONG ReleaseLast();
-  enum : uint8_t { kOwnsTagName = 1, kSlotsInBlock = 2 };
-  uint8_t m_fStorage = 0;
+  static const int kMaxSlotRoom = 0x2000;
   int FindSlotPosition(int nIndex) const;
   void InsertSlot(int nPos, Slot slot);
 };
