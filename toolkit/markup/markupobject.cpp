@@ -103,7 +103,7 @@ CTKMarkupObject::CTKMarkupObject(Slot* pRoom, int nRoom)
       m_pSlots(pRoom),
       m_lpszTagName(nullptr),
       m_dwRef(1),
-      m_nSlotRoom(static_cast<uint16_t>(nRoom) & 0x3FFF) {}
+      m_nSlotRoom(static_cast<uint16_t>(nRoom) & 0x1FFF) {}
 
 CTKMarkupObject::~CTKMarkupObject() {
   // A class that lent the store room has released it already.
@@ -350,7 +350,7 @@ void CTKMarkupObject::InsertSlot(int nPos, Slot slot) {
     if (m_nSlotCount) std::memcpy(p, m_pSlots, m_nSlotCount * sizeof(Slot));
     if (m_bSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
     m_pSlots = p;
-    m_nSlotRoom = static_cast<uint16_t>(nRoom) & 0x3FFF;
+    m_nSlotRoom = static_cast<uint16_t>(nRoom) & 0x1FFF;
     m_bSlotsInBlock = 1;
   }
   if (nPos < m_nSlotCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nSlotCount - nPos) * sizeof(Slot));
@@ -372,7 +372,7 @@ void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupOb
   int nPos = FindSlotPosition(nIndex);
   if (nPos < m_nSlotCount && m_pSlots[nPos].nIndex == nIndex) {
     pOld = m_pSlots[nPos].pValue;
-    if (pValue) {
+    if (pValue || m_bReleasingSlots) {
       m_pSlots[nPos].pValue = pValue;
     } else {
       // Cleared: the slot goes, so the store holds only what is set.
@@ -399,7 +399,9 @@ void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupOb
 // Out of line: the destructor of every object calls it only for a store that
 // is not empty.
 __attribute__((noinline)) void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pOwner) {
-  // By index each time: a release may call back into this store.
+  // By index each time: a release may call back into this store, which
+  // keeps every slot where it is meanwhile.
+  m_bReleasingSlots = 1;
   for (int i = 0; i < m_nSlotCount; i++) {
     CTKMarkupObject* p = m_pSlots[i].pValue;
     if (!p) continue;
@@ -407,6 +409,7 @@ __attribute__((noinline)) void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pO
     if (pOwner && p->GetLogicalParent() == pOwner) p->SetLogicalParent(nullptr);
     p->Release();
   }
+  m_bReleasingSlots = 0;
   m_nSlotCount = 0;
   if (m_bSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
   m_bSlotsInBlock = 0;

@@ -200,15 +200,18 @@ class CTKMarkupObject {
   LONG m_dwRef;
   uint16_t m_nSlotCount = 0;
   // Bit-fields: the object's header stays 40 bytes.
-  uint16_t m_nSlotRoom : 14;
+  uint16_t m_nSlotRoom : 13;
   uint16_t m_bSlotsInBlock : 1 = 0;
   uint16_t m_bOwnsTagName : 1 = 0;
+  // While ReleaseSlots runs, a cleared slot stays (emptied) so that the
+  // loop misses none.
+  uint16_t m_bReleasingSlots : 1 = 0;
 
  private:
   // The last reference (or a release of an object already at 0, which does
   // nothing).
   LONG ReleaseLast();
-  static const int kMaxSlotRoom = 0x2000;
+  static const int kMaxSlotRoom = 0x1000;
   int FindSlotPosition(int nIndex) const;
   void InsertSlot(int nPos, Slot slot);
 };

@@ -186,6 +186,41 @@ TEST_F(Storage, AValueMovedBetweenOwnersKeepsItsNewParent) {
   }
 }
 
+// A value released with its store may clear other values of that store on
+// its way out (a trigger's values undoing one another): every value is
+// still released exactly once.
+TEST_F(Storage, ValuesReleasedWithTheirStoreMayClearItsOtherValues) {
+  struct Clearing : CountedValue {
+    CTKMarkupProperties* pStore = nullptr;
+    CTKMarkupDependencyProperty* pOther = nullptr;
+    explicit Clearing(int n) : CountedValue(n) {}
+    ~Clearing() override {
+      if (pOther) pStore->Set(pOther, nullptr);
+    }
+  };
+  const std::vector<CTKMarkupDependencyProperty*>& probes = Probes();
+  // Which value clears which: later ones, earlier ones, itself.
+  const std::vector<std::vector<std::pair<int, int>>> plans = {
+      {{0, 1}, {2, 3}},
+      {{1, 0}, {3, 2}, {5, 4}},
+      {{0, 5}, {5, 0}, {2, 2}},
+      {{0, 7}, {1, 6}, {2, 5}, {3, 4}},
+  };
+  for (size_t k = 0; k < plans.size(); k++) {
+    SCOPED_TRACE(k);
+    CTKMarkupProperties* store = new CTKMarkupProperties(nullptr);
+    std::vector<Clearing*> values;
+    for (int i = 0; i < 8; i++) {
+      values.push_back(new Clearing(i));
+      values.back()->pStore = store;
+      store->Set(probes[i], values.back());
+    }
+    for (const auto& [from, other] : plans[k]) values[from]->pOther = probes[other];
+    store->Release();
+    EXPECT_EQ(Storage::CountedValue::live, 0);
+  }
+}
+
 // Collections: a model vector beside the collection, through inserts at
 // either end and in the middle, removals and emptying, past the items the
 // collection holds in itself.
