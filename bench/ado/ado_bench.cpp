@@ -233,7 +233,7 @@ struct HeldRow {
 // Raw, held: step and copy every row into a vector of rows, then walk the
 // vector reading every column; the vector is freed inside the timing, as
 // the layer's Close frees its rows.
-double RawHeldWalk(const std::string& path, long long* sink) {
+[[gnu::noinline]] double RawHeldWalk(const std::string& path, long long* sink) {
   sqlite3* db = RawOpen(path);
   double t0 = CpuNow();
   {
