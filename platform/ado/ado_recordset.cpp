@@ -851,7 +851,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   bool QuickIndex(const VARIANT& index, size_t* i) const noexcept {
     if (index.vt == VT_I4) {
       *i = static_cast<size_t>(index.lVal);
-      return index.lVal >= 0 && *i < data_->columns.size();
+      return index.lVal >= 0 && *i < types_.size();
     }
     if (index.vt != VT_BSTR) return false;
     *i = FindField(index.bstrVal);
@@ -898,6 +898,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void ColumnsChanged() {
     const std::vector<ResultColumn>& columns = data_->columns;
     firstOfName_.assign(columns.size(), 1);
+    types_.resize(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) types_[i] = columns[i].type;
     for (size_t i = 0; i < columns.size(); ++i)
       for (size_t j = 0; j < i && firstOfName_[i]; ++j)
         if (pv::ado::CompareNoCase(columns[j].name, columns[i].name) == 0) firstOfName_[i] = 0;
@@ -923,13 +925,12 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     VARIANT v;
     std::memset(static_cast<void*>(&v), 0, sizeof v);
     if (!open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
-    size_t at = static_cast<size_t>(pos_);
-    const SharedData& d = *data_;
-    size_t n = d.columns.size();
+    const size_t at = static_cast<size_t>(pos_), n = types_.size();
     if (at >= order_.size() || i >= n) return false;
-    const pv::ado::Cell& c = d.store.cells[order_[at] * n + i];
-    const void* text = c.kind == Value::Text ? d.store.Text(c).data() : nullptr;
-    if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
+    const pv::ado::CellStore& store = data_->store;
+    const pv::ado::Cell& c = store.cells[order_[at] * n + i];
+    const void* text = c.kind == Value::Text ? store.Text(c).data() : nullptr;
+    if (!QuickCell(c, text, types_[i], &v)) return false;
     *out = v;
     return true;
   }
@@ -1562,6 +1563,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   long streamRow_ = 0;
   // FindField's guess: the field after the one found last.
   std::vector<char> firstOfName_;
+  // The fields' types, for a walk's reads (one per field, as the columns).
+  std::vector<JetType> types_;
   mutable size_t nameGuess_ = 0;
 };
 
