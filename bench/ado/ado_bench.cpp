@@ -11,6 +11,7 @@
 // wall clock (they wait for the disk). Files go to $PV_BENCH_DIR or /tmp.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,19 +41,33 @@ double CpuNow() {
 double WallNow() { return std::chrono::duration<double>(Clock::now().time_since_epoch()).count(); }
 double Now(bool cpu) { return cpu ? CpuNow() : WallNow(); }
 
+// Page faults this thread has taken so far (fresh memory from the system).
+double Faults() {
+  rusage usage;
+  getrusage(RUSAGE_THREAD, &usage);
+  return static_cast<double>(usage.ru_minflt + usage.ru_majflt);
+}
+
 // Runs `raw` and `layer` once per iteration, alternating which goes first;
-// each returns its seconds. Reports the layer's time and the median ratio.
+// each returns its seconds. Reports the layer's time, the median ratio and
+// each side's median page faults.
 void Pair(benchmark::State& state, const std::function<double()>& raw, const std::function<double()>& layer) {
-  std::vector<double> ratios, rawTimes, layerTimes;
+  std::vector<double> ratios, rawTimes, layerTimes, rawFaults, layerFaults;
   bool rawFirst = true;
+  auto timed = [](const std::function<double()>& side, std::vector<double>& faults) {
+    double before = Faults();
+    double t = side();
+    faults.push_back(Faults() - before);
+    return t;
+  };
   for (auto _ : state) {
     double r, l;
     if (rawFirst) {
-      r = raw();
-      l = layer();
+      r = timed(raw, rawFaults);
+      l = timed(layer, layerFaults);
     } else {
-      l = layer();
-      r = raw();
+      l = timed(layer, layerFaults);
+      r = timed(raw, rawFaults);
     }
     rawFirst = !rawFirst;
     ratios.push_back(l / r);
@@ -63,6 +78,8 @@ void Pair(benchmark::State& state, const std::function<double()>& raw, const std
   state.counters["x_raw"] = Median(ratios);
   state.counters["raw_ms"] = Median(rawTimes) * 1e3;
   state.counters["layer_ms"] = Median(layerTimes) * 1e3;
+  state.counters["raw_faults"] = Median(rawFaults);
+  state.counters["layer_faults"] = Median(layerFaults);
 }
 
 std::string Dir() {
