@@ -918,7 +918,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // ReadField then checks and reports.
   // ReadCurrent for the conversions that cannot fail (QuickCell), without
   // building anything but the text's BSTR. False leaves `out` untouched.
-  bool ReadQuick(size_t i, VARIANT* out) const noexcept {
+  [[gnu::always_inline]] bool ReadQuick(size_t i, VARIANT* out) const noexcept {
     if (!out) return false;
     // Live rows are read-only and always on a row: nothing else to check.
     if (live_) return reader_->ReadQuick(i, out);
