@@ -3,9 +3,20 @@
 #include <algorithm>
 #include <new>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#include <sanitizer/asan_interface.h>
+#endif
+#endif
+#ifndef ASAN_POISON_MEMORY_REGION
+#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#endif
+
 namespace pv::ado {
 
-#if PV_ADO_SPARE_BLOCKS
 namespace {
 
 constexpr size_t kMaxSpare = kSpareStoreBytes / kStoreBlockBytes;
@@ -23,7 +34,11 @@ thread_local SpareBlocks t_spare;
 // Gives the kept blocks back when the thread ends.
 struct Drainer {
   ~Drainer() {
-    while (t_spare.count) ::operator delete(t_spare.blocks[--t_spare.count]);
+    while (t_spare.count) {
+      void* block = t_spare.blocks[--t_spare.count];
+      ASAN_UNPOISON_MEMORY_REGION(block, kStoreBlockBytes);
+      ::operator delete(block);
+    }
     t_spare.closed = true;
   }
 };
@@ -31,7 +46,11 @@ struct Drainer {
 }  // namespace
 
 void* TakeStoreBlock() {
-  if (t_spare.count) return t_spare.blocks[--t_spare.count];
+  if (t_spare.count) {
+    void* block = t_spare.blocks[--t_spare.count];
+    ASAN_UNPOISON_MEMORY_REGION(block, kStoreBlockBytes);
+    return block;
+  }
   return ::operator new(kStoreBlockBytes);
 }
 
@@ -42,15 +61,11 @@ void GiveStoreBlock(void* block) noexcept {
   }
   static thread_local Drainer drainer;
   (void)drainer;
+  ASAN_POISON_MEMORY_REGION(block, kStoreBlockBytes);
   t_spare.blocks[t_spare.count++] = block;
 }
 
 size_t SpareStoreBytes() noexcept { return t_spare.count * kStoreBlockBytes; }
-#else
-void* TakeStoreBlock() { return ::operator new(kStoreBlockBytes); }
-void GiveStoreBlock(void* block) noexcept { ::operator delete(block); }
-size_t SpareStoreBytes() noexcept { return 0; }
-#endif
 
 // ---- TextArena ------------------------------------------------------------------------------
 void TextArena::Free(const Chunk& c) noexcept {
