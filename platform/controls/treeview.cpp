@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <cwctype>
 #include <deque>
 #include <memory>
@@ -477,7 +478,10 @@ int TextWidth(HWND h, TreeState* s, HDC dc, Node* n) {
 
 // Measures stored labels a layout meets that have no width yet, a few
 // hundred at a time while the walk goes on (the batch stays in the cache),
-// with one DC and one lookup of the font for the whole layout.
+// with one DC and one lookup of the font for the whole layout. A label
+// equal to the one met before it takes that one's width: a run of equal
+// labels costs a comparison a row, and only the distinct texts go to the
+// text layer.
 class RowMeasurer {
  public:
   RowMeasurer(HWND h, TreeState* s) : h_(h), s_(s) {}
@@ -490,7 +494,20 @@ class RowMeasurer {
   }
   // Measures the row's label with the next batch.
   void Add(Node* n) {
-    pending_[count_++] = n;
+    const std::u16string_view label = Label(s_, n);
+    if (hasLast_ && label.size() == last_.size() &&
+        (label.empty() || std::memcmp(label.data(), last_.data(), label.size() * sizeof(char16_t)) == 0)) {
+      if (!distinct_) {  // measured with an earlier batch
+        Take(n, lastWidth_);
+        return;
+      }
+    } else {
+      texts_[distinct_++] = n;
+      last_ = label;
+      hasLast_ = true;
+    }
+    pending_[count_] = n;
+    textOf_[count_++] = static_cast<std::uint16_t>(distinct_ - 1);
     if (count_ == kBatch) Flush();
   }
   void Flush() {
@@ -500,30 +517,39 @@ class RowMeasurer {
       old_ = ::SelectObject(dc_, FontOr(s_->font));
     }
     pv::gdi::MeasureTextWidths(
-        dc_, count_,
+        dc_, distinct_,
         [](const void* context, std::size_t i) {
           const auto* m = static_cast<const RowMeasurer*>(context);
-          return Label(m->s_, m->pending_[i]);
+          return Label(m->s_, m->texts_[i]);
         },
         this, widths_);
-    for (std::size_t i = 0; i < count_; ++i) {
-      pending_[i]->textWidth = widths_[i];
-      widest_ = std::max(widest_, pending_[i]->level * s_->indent + widths_[i]);
-    }
-    count_ = 0;
+    for (std::size_t i = 0; i < count_; ++i) Take(pending_[i], widths_[textOf_[i]]);
+    lastWidth_ = widths_[distinct_ - 1];
+    count_ = distinct_ = 0;
   }
   // The widest row measured past the label start at level 0; -1 for none.
   int Widest() const { return widest_; }
 
  private:
   static constexpr std::size_t kBatch = 256;
+  void Take(Node* n, int width) {
+    n->textWidth = width;
+    widest_ = std::max(widest_, n->level * s_->indent + width);
+  }
+
   HWND h_;
   TreeState* s_;
   HDC dc_ = nullptr;
   HGDIOBJ old_ = nullptr;
-  std::size_t count_ = 0;
+  std::size_t count_ = 0;     // rows waiting
+  std::size_t distinct_ = 0;  // texts to measure for them
   int widest_ = -1;
+  bool hasLast_ = false;
+  std::u16string_view last_;  // the label met last (the arena does not change while a layout walks)
+  int lastWidth_ = 0;         // its width, once measured
   Node* pending_[kBatch];
+  std::uint16_t textOf_[kBatch];  // each waiting row's text in texts_
+  Node* texts_[kBatch];           // a row for each distinct text
   int widths_[kBatch];
 };
 

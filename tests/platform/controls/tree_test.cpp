@@ -1223,5 +1223,57 @@ TEST_F(TreeTest, TypingFindsRowsOnFromTheCaretAndWrapsAround) {
   }
 }
 
+// Each row's label is as wide as its text, however the texts repeat, follow
+// one another or change after a layout: runs of one text (longer than a
+// measuring batch), texts of the same length, texts that are prefixes of
+// the next, empty ones.
+TEST_F(TreeTest, LabelWidthsFollowTheirTextsInRunsAndAfterChanges) {
+  struct Change {
+    size_t row;
+    const char16_t* text;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::u16string> rows;
+    std::vector<Change> changes;  // made after the first layout
+  };
+  std::vector<std::u16string> run(300, u"the same");
+  run[255] = run[256] = u"WWWWWWWW";  // of the same length, ending a batch and starting the next
+  std::vector<Case> cases = {
+      {"same lengths", {u"iiii", u"WWWW", u"iiii", u"iiii", u"WWWW"}, {{2, u"WWWW"}, {4, u"iiii"}}},
+      {"prefixes and empties", {u"ab", u"abc", u"ab", u"", u"", u"ab"}, {{3, u"abc"}, {1, u"ab"}}},
+      {"a long run", run, {{255, u"iiiiiiii"}, {256, u"the same"}, {257, u"WWWWWWWW"}, {299, u""}}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND t = Tree(TVS_HASBUTTONS | TVS_LINESATROOT, 300, 200);
+    std::vector<HTREEITEM> items;
+    for (const auto& text : c.rows) items.push_back(Add(t, TVI_ROOT, text.c_str()));
+    HDC dc = ::GetDC(t);
+    HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(SYSTEM_FONT));  // the tree's, given none
+    auto check = [&](const char* when) {
+      for (size_t i = 0; i < items.size(); ++i) {
+        SIZE sz{};
+        ::GetTextExtentPoint32(dc, c.rows[i].c_str(), static_cast<int>(c.rows[i].size()), &sz);
+        const RECT r = LabelRect(t, items[i]);
+        ASSERT_EQ(r.right - r.left, sz.cx + 4) << when << ", row " << i;
+      }
+    };
+    check("first layout");
+    for (const Change& ch : c.changes) {
+      TVITEMW it{};
+      it.mask = TVIF_TEXT;
+      it.hItem = items[ch.row];
+      it.pszText = const_cast<LPWSTR>(ch.text);
+      ASSERT_TRUE(::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it)));
+      c.rows[ch.row] = ch.text;
+    }
+    check("after the changes");
+    ::SelectObject(dc, old);
+    ::ReleaseDC(t, dc);
+    ::DestroyWindow(t);
+  }
+}
+
 }  // namespace
 }  // namespace ctltest
