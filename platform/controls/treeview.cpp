@@ -866,9 +866,9 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
       }
     }
     TreeNotify(h, s, TVN_DELETEITEM, 0, victim, nullptr);
-    // A shown row going changes the layout (and its marks may be this item);
-    // a hidden one leaves the layout as it is.
-    if (RowOf(s, victim) >= 0) {
+    // An item that had a row may be one of the layout's marks: the marks go
+    // with it (the layout is made again before rows are read).
+    if (victim->row >= 0) {
       s->visibleDirty = true;
       s->rowMarks.clear();
     }

@@ -1275,5 +1275,60 @@ TEST_F(TreeTest, LabelWidthsFollowTheirTextsInRunsAndAfterChanges) {
   }
 }
 
+// A parent that walks the shown rows while it hears of each item going sees
+// the tree as it stands: the item it hears of is still there, those before
+// it are gone.
+TEST_F(TreeTest, RowsWalkedWhileItemsGoAreTheTreeAsItStands) {
+  struct Case {
+    const char* what;
+    bool expanded;  // the deleted group's children shown
+    bool all;       // every item deleted rather than the group
+  } cases[] = {{"a shown group", true, false}, {"a collapsed group", false, false}, {"every item", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+    std::vector<HTREEITEM> groups;
+    for (int g = 0; g < 3; ++g) {
+      groups.push_back(Add(t, TVI_ROOT, u"group"));
+      for (int i = 0; i < 20; ++i) Add(t, groups.back(), u"child");
+      if (g != 1 || c.expanded) ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(groups.back()));
+    }
+    static HWND tree;
+    static std::vector<int> seen;
+    tree = t;
+    seen.clear();
+    auto shownRows = [](HWND w) {
+      int rows = 0;
+      for (HTREEITEM h = Next(w, TVGN_ROOT); h; h = Next(w, TVGN_NEXTVISIBLE, h)) ++rows;
+      return rows;
+    };
+    const int before = shownRows(t);  // laid out, with every row marked
+    g_answer = [](NMHDR* hdr) -> LRESULT {
+      if (hdr->code == static_cast<UINT>(TVN_DELETEITEM)) {
+        int rows = 0;
+        for (HTREEITEM h = Next(tree, TVGN_ROOT); h; h = Next(tree, TVGN_NEXTVISIBLE, h)) ++rows;
+        seen.push_back(rows);
+      }
+      return 0;
+    };
+    ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(c.all ? TVI_ROOT : groups[1]));
+    g_answer = nullptr;
+    // Children go before their parent; each shown one takes a row with it.
+    std::vector<int> want;
+    int rows = before;
+    for (int g = c.all ? 0 : 1; g < (c.all ? 3 : 2); ++g) {
+      const bool shown = g != 1 || c.expanded;
+      for (int i = 0; i < 20; ++i) {
+        want.push_back(rows);
+        if (shown) --rows;
+      }
+      want.push_back(rows--);
+    }
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(shownRows(t), rows);
+    ::DestroyWindow(t);
+  }
+}
+
 }  // namespace
 }  // namespace ctltest
