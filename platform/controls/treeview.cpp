@@ -108,10 +108,11 @@ struct alignas(64) Node {
   std::uint32_t text = TextArena::kNone;  // the label's slot in the arena
   std::uint32_t textLength = 0;
   UINT state = 0;
-  int row = -1;        // row in the last layout; current while RowAt gives this item back
+  int row = -1;        // row in the layout numbered `layout`
   int textWidth = -1;  // measured label text, -1 until measured (or stale)
   std::int16_t level = 0;
   std::uint8_t flags = 0;
+  std::uint8_t layout = 0;  // the number of the layout that gave the row; 0: none
 
   bool Has(std::uint8_t f) const { return (flags & f) != 0; }
   void Set(std::uint8_t f, bool on) { flags = on ? (flags | f) : (flags & ~f); }
@@ -243,6 +244,9 @@ struct TreeState {
   // program in a large tree's first layout (a page fault every 512 rows).
   std::vector<Node*> rowMarks;
   int rows = 0;
+  // The last layout's number, 1 to 255: an item's row is its own while it
+  // carries this number, so hiding items needs no pass to clear their rows.
+  std::uint8_t layout = 0;
   std::vector<Node*> unmeasured;  // a layout's rows whose label the parent gives
   int rowsExtent = -1;            // widest row of the last layout past the label start at level 0; -1: no rows
   bool visibleDirty = true;
@@ -326,10 +330,19 @@ Node* NextRow(const TreeState* s, Node* n) {
   return n ? n->next : nullptr;
 }
 
+// The row before `n` in a layout: the last shown descendant of its
+// previous sibling, else its parent.
+Node* PreviousRow(const TreeState* s, Node* n) {
+  Node* p = n->Previous();
+  if (!p) return n->parent == &s->root ? nullptr : n->parent;
+  while ((p->state & TVIS_EXPANDED) && p->first) p = p->Last();
+  return p;
+}
+
 // The item at a row of the last layout, null past its rows. Rows are read
 // after a layout (callers lay the tree out first); the marks are live items
-// (a shown row deleted drops them), so a walk over a tree changed since
-// stays among live items.
+// (deleting an item with a row drops them), so a walk over a tree changed
+// since stays among live items.
 Node* RowAt(const TreeState* s, int row) {
   const auto mark = static_cast<std::size_t>(row / kRowMark);
   if (row < 0 || row >= s->rows || mark >= s->rowMarks.size()) return nullptr;
@@ -339,7 +352,7 @@ Node* RowAt(const TreeState* s, int row) {
 }
 
 // The item's row in the last layout, -1 when it has none.
-int RowOf(const TreeState* s, const Node* n) { return n->row >= 0 && RowAt(s, n->row) == n ? n->row : -1; }
+int RowOf(const TreeState* s, const Node* n) { return s->layout && n->layout == s->layout ? n->row : -1; }
 
 int ItemHeight(HWND h, TreeState* s) {
   if (s->itemHeight > 0) return s->itemHeight;
@@ -376,6 +389,10 @@ void Layout(HWND h, TreeState* s) {
   if (!s->visibleDirty) return;
   s->rowMarks.clear();
   s->rows = 0;
+  if (++s->layout == 0) {  // the numbers go round: no item keeps an old one
+    s->pool.ForEachLive([](Node& n) { n.layout = 0; });
+    s->layout = 1;
+  }
   int extent = -1;
   MeasureWhileWalking(h, s, !(Style(h) & (TVS_NOSCROLL | TVS_NOHSCROLL)), &extent);
   s->visibleDirty = false;
@@ -593,6 +610,7 @@ void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent) {
   while (n) {
     if (row % kRowMark == 0) s->rowMarks.push_back(n);
     n->row = row++;
+    n->layout = s->layout;
     if (widths) {
       if (n->Has(Node::kTextCallback)) asked.push_back(n);
       else if (n->textWidth >= 0) known = std::max(known, n->level * indent + n->textWidth);
@@ -866,9 +884,9 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
       }
     }
     TreeNotify(h, s, TVN_DELETEITEM, 0, victim, nullptr);
-    // An item that had a row may be one of the layout's marks: the marks go
-    // with it (the layout is made again before rows are read).
-    if (victim->row >= 0) {
+    // An item with a row may be one of the layout's marks: the marks go with
+    // it (the layout is made again before rows are read).
+    if (RowOf(s, victim) >= 0) {
       s->visibleDirty = true;
       s->rowMarks.clear();
     }
@@ -1417,7 +1435,7 @@ Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
       return row >= 0 && row + 1 < s->rows ? NextRow(s, n) : nullptr;
     }
     case TVGN_PREVIOUSVISIBLE:
-      return RowAt(s, RowOf(s, n) - 1);
+      return RowOf(s, n) > 0 ? PreviousRow(s, n) : nullptr;
     default:
       return nullptr;
   }

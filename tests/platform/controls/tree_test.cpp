@@ -1330,5 +1330,30 @@ TEST_F(TreeTest, RowsWalkedWhileItemsGoAreTheTreeAsItStands) {
   }
 }
 
+// An item that had a row and was hidden has none, however many layouts
+// follow (a long session lays a tree out many times over).
+TEST_F(TreeTest, AHiddenItemHasNoRowHoweverManyLayoutsFollow) {
+  HWND t = Tree();
+  HTREEITEM a = Add(t, TVI_ROOT, u"a");
+  HTREEITEM hidden = Add(t, a, u"hidden");
+  HTREEITEM b = Add(t, TVI_ROOT, u"b");
+  HTREEITEM bChild = Add(t, b, u"b child");
+  ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a));
+  auto hasRow = [&](HTREEITEM item) {
+    RECT r{};
+    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    return ::SendMessage(t, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) != 0;
+  };
+  ASSERT_TRUE(hasRow(hidden));
+  ::SendMessage(t, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(a));
+  for (int layout = 0; layout < 600; ++layout) {
+    ::SendMessage(t, TVM_EXPAND, TVE_TOGGLE, reinterpret_cast<LPARAM>(b));
+    ASSERT_FALSE(hasRow(hidden)) << "layout " << layout;
+    ASSERT_EQ(hasRow(bChild), layout % 2 == 0) << "layout " << layout;
+    ASSERT_EQ(Next(t, TVGN_NEXTVISIBLE, a), b);
+    ASSERT_EQ(Next(t, TVGN_PREVIOUSVISIBLE, b), a);
+  }
+}
+
 }  // namespace
 }  // namespace ctltest
