@@ -1355,5 +1355,36 @@ TEST_F(TreeTest, AHiddenItemHasNoRowHoweverManyLayoutsFollow) {
   }
 }
 
+// A parent that deletes a row still to be painted while it draws an earlier
+// one: painting goes on over the items that are left.
+TEST_F(TreeTest, PaintingGoesOnOverTheItemsLeftWhenTheParentDeletesOneWhileDrawing) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+  static std::vector<HTREEITEM> items, painted;
+  items.clear();
+  painted.clear();
+  for (const char16_t* text : {u"a", u"b", u"c", u"d", u"e"}) items.push_back(Add(t, TVI_ROOT, text));
+  PumpUntilIdle();
+  static HWND tree;
+  tree = t;
+  g_answer = [](NMHDR* hdr) -> LRESULT {
+    if (static_cast<int>(hdr->code) != NM_CUSTOMDRAW) return 0;
+    auto* cd = reinterpret_cast<NMCUSTOMDRAW*>(hdr);
+    if (cd->dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (cd->dwDrawStage == CDDS_ITEMPREPAINT) {
+      const auto item = reinterpret_cast<HTREEITEM>(cd->dwItemSpec);
+      painted.push_back(item);
+      if (item == items[1]) ::SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(items[2]));
+    }
+    return CDRF_DODEFAULT;
+  };
+  ::InvalidateRect(t, nullptr, TRUE);
+  ::UpdateWindow(t);
+  g_answer = nullptr;
+  const std::vector<HTREEITEM> want = {items[0], items[1], items[3], items[4]};
+  ASSERT_GE(painted.size(), want.size());
+  EXPECT_EQ(std::vector<HTREEITEM>(painted.begin(), painted.begin() + 4), want);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 4);
+}
+
 }  // namespace
 }  // namespace ctltest
