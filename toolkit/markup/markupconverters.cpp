@@ -1,5 +1,6 @@
 #include "toolkit/markup/markupconverters.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 
@@ -64,6 +65,26 @@ BOOL ReadNumber(LPCWSTR& lpsz, double& dResult, WCHAR wSeparator, BOOL bWholeTex
   lpsz = p;
   if (negative) dResult = -dResult;
   return TRUE;
+}
+
+// ---- shared numbers ----------------------------------------------------------------------
+
+CTKMarkupInt* MarkupSharedInt(int n) {
+  static const int kShared = 1024;
+  // The last slot is "Auto" (INT_MAX). Each slot keeps one reference for
+  // good; the pool never gives its blocks back, so a value made on any
+  // thread stays valid on every thread.
+  static std::atomic<CTKMarkupInt*> s_values[kShared + 1];
+  const int nSlot = n == INT_MAX ? kShared : n;
+  if (nSlot < 0 || nSlot > kShared) return new CTKMarkupInt(n);
+  CTKMarkupInt* p = s_values[nSlot].load(std::memory_order_acquire);
+  if (!p) {
+    CTKMarkupInt* pMade = new CTKMarkupInt(n);
+    if (s_values[nSlot].compare_exchange_strong(p, pMade, std::memory_order_acq_rel)) p = pMade;
+    else pMade->Release();  // another thread made it first
+  }
+  p->AddRef();
+  return p;
 }
 
 // ---- named colours -------------------------------------------------------------------------
@@ -291,7 +312,7 @@ CTKMarkupObject* ConvertCursor(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
   CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
   if (!pString) return nullptr;
   for (const EnumName& e : table)
-    if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), e.name)) return new CTKMarkupInt(e.value);
+    if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), e.name)) return MarkupSharedInt(e.value);
   return nullptr;
 }
 
@@ -306,6 +327,8 @@ static int ClampToInt(long long v) {
 // 0 none, 1 pt, 2 in, 3 cm, 4 mm
 static int UnitOf(LPCWSTR lpsz, int n) {
   if (n <= 2) return 0;
+  const WCHAR last = lpsz[n - 1] | 0x20;  // every unit ends in t, n or m
+  if (last != 't' && last != 'n' && last != 'm') return 0;
   LPCWSTR u = lpsz + n - 2;
   if (MarkupStrEqualNoCase(u, 2, "pt")) return 1;
   if (MarkupStrEqualNoCase(u, 2, "in")) return 2;
@@ -333,10 +356,10 @@ CTKMarkupObject* ConvertLength(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
   if (!pString) return nullptr;
   LPCWSTR lpsz = pString->GetBuffer();
   int len = pString->GetLength();
-  if (len == 4 && MarkupStrEqualNoCase(lpsz, 4, "Auto")) return new CTKMarkupInt(INT_MAX);
+  if (len == 4 && MarkupStrEqualNoCase(lpsz, 4, "Auto")) return MarkupSharedInt(INT_MAX);
   int n = MarkupReadInt(lpsz);
-  if (n == 0) return new CTKMarkupInt(0);
-  return new CTKMarkupInt(ApplyUnit(n, UnitOf(lpsz, len)));
+  if (n == 0) return MarkupSharedInt(0);
+  return MarkupSharedInt(ApplyUnit(n, UnitOf(lpsz, len)));
 }
 
 // ---- thickness -------------------------------------------------------------------------------

@@ -262,9 +262,16 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
   static thread_local int s_nDepth = 0;
   if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
   s_nDepth++;
-  int n = pObject->GetLogicalChildrenCount();
+  const bool bNotMade = pObject->ChildrenNotMade();
+  int n = bNotMade ? 0 : pObject->GetLogicalChildrenCount();
   CTKMarkupResourceScope level;
   bool bLevelRead = false;
+  if (bNotMade && bKnown) {
+    // The element searches for its children not made yet as well as for
+    // itself: its level is read once for both.
+    CTKMarkupResourceScope::Extend(pObject, pAbove, level);
+    bLevelRead = true;
+  }
   if (n > 0) {
     CTKMarkupResourceScope middleLevel;
     const CTKMarkupResourceScope* pMine = bKnown ? CTKMarkupResourceScope::Extend(pObject, pAbove, level) : nullptr;
@@ -317,6 +324,14 @@ void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
   const CTKMarkupResourceScope* pChain = nullptr;
   for (size_t i = ancestors.size(); i-- > 0;) pChain = CTKMarkupResourceScope::Extend(ancestors[i], pChain, levels[i]);
   ApplyStylesWalk(pRoot, pChain, true);
+}
+
+CTKMarkupStyle* CTKMarkupInputElement::FindImplicitStyleBelow(CTKMarkupType* pType) {
+  const StyleScope* pScope = t_pStyleScope;
+  CTKMarkupObject* pFound = pScope && pScope->pElement == this
+                                ? FindScopedResource(this, pScope->pAbove, pType, pScope->pOwn)
+                                : FindElementResource(this, pType);
+  return MarkupDynamicCast<CTKMarkupStyle>(pFound);
 }
 
 void CTKMarkupInputElement::OnApplyStyle() {

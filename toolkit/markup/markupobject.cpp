@@ -252,7 +252,7 @@ void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProper
     Depth() { s_nDepth++; }
     ~Depth() { s_nDepth--; }
   } depth;
-  int nCount = GetLogicalChildrenCount();
+  int nCount = ChildrenNotMade() ? 0 : GetLogicalChildrenCount();
   for (int i = 0; i < nCount; i++) {
     CTKMarkupObject* pChild = GetLogicalChild(i);
     if (!pChild) continue;

@@ -90,6 +90,11 @@ class CTKMarkupObject {
   virtual BOOL IsEqual(const CTKMarkupObject* pOther) const;
   virtual int GetLogicalChildrenCount() const;
   virtual CTKMarkupObject* GetLogicalChild(int nIndex) const;
+  // True while the logical children are content kept to be made when first
+  // asked for (a text element's runs): the engine's own tree walks (styles,
+  // inherited changes), which need only objects that exist, skip them
+  // instead of making them.
+  virtual bool ChildrenNotMade() const { return false; }
   // Takes over the reference to pContent on success; on a build error the
   // caller still owns it.
   virtual void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent);

@@ -142,6 +142,45 @@ TK_DEFINE_MARKUPCLASS(CTKMarkupInlineUIContainer)
 
 CTKMarkupInlineCollection::CTKMarkupInlineCollection() { m_pElementType = CTKMarkupInline::GetMarkupClass(); }
 
+CTKMarkupInlineCollection::~CTKMarkupInlineCollection() { MarkupRelease(m_pPendingText); }
+
+int CTKMarkupInlineCollection::GetLogicalChildrenCount() const {
+  MakeRuns();
+  return GetCount();
+}
+
+CTKMarkupObject* CTKMarkupInlineCollection::GetLogicalChild(int nIndex) const {
+  MakeRuns();
+  return CTKMarkupCollection::GetLogicalChild(nIndex);
+}
+
+void CTKMarkupInlineCollection::SetPendingRun(CTKMarkupString* pText) {
+  if (GetCount() > 0) RemoveAll();
+  MarkupRelease(m_pPendingText);
+  m_pPendingText = pText;
+  m_bRunPending = true;
+}
+
+void CTKMarkupInlineCollection::MakeRuns() const {
+  if (!m_bRunPending) return;
+  // The run is made exactly as it would have been when its text arrived:
+  // through the owner's context, its text set before it joins the collection.
+  CTKMarkupInputElement* pOwner = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
+  CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(
+      CreateThrough(pOwner ? pOwner->GetMarkupContext() : nullptr, CTKMarkupRun::GetMarkupClass()));
+  CTKMarkupString* pText = m_pPendingText;
+  m_pPendingText = nullptr;
+  m_bRunPending = false;
+  if (pText) pRun->SetText(pText);
+  const_cast<CTKMarkupInlineCollection*>(this)->Add(pRun);
+}
+
+void CTKMarkupInlineCollection::StyleRunsNotMade(CTKMarkupInputElement* pOwner) {
+  if (!m_bRunPending || !pOwner->FindImplicitStyleBelow(CTKMarkupRun::GetMarkupClass())) return;
+  MakeRuns();
+  CTKMarkupInputElement::ApplyStyles(GetItem(GetCount() - 1));
+}
+
 void CTKMarkupInlineCollection::OnItemAdded(CTKMarkupObject* pItem, int nIndex) {
   static_cast<CTKMarkupInline*>(pItem)->m_nIndex = nIndex;
 }
@@ -154,11 +193,18 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
   if (!pParent) ThrowBuildError(FormatStringWithArgs(kMessage, lpszContent, GetType()->GetClassName()));
   CTKMarkupContext* pContext = pParent->GetMarkupContext();
   if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
+    if (GetCount() == 0 && !m_bRunPending) {
+      SetPendingRun(pText);
+      return;
+    }
+    MakeRuns();
     CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
     pRun->SetText(pText);
     Add(pRun);
     return;
   }
+  // Anything else is added after the text that came before it.
+  MakeRuns();
   if (MarkupDynamicCast<CTKMarkupInline>(pContent)) {
     Add(pContent);
     return;
@@ -174,6 +220,11 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
 }
 
 CTKMarkupSpan::CTKMarkupSpan() : m_pInlines(new CTKMarkupInlineCollection()) { m_pInlines->SetLogicalParent(this); }
+
+void CTKMarkupSpan::OnApplyStyle() {
+  m_pInlines->StyleRunsNotMade(this);
+  CTKMarkupInline::OnApplyStyle();
+}
 
 CTKMarkupSpan::~CTKMarkupSpan() {
   m_pInlines->SetLogicalParent(nullptr);
@@ -303,19 +354,21 @@ void CTKMarkupTextBlock::RegisterMarkupDependencyProperties() {
 void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                                            CTKMarkupObject* pNewValue) {
   if (pProperty == m_pTextProperty) {
-    m_pInlines->RemoveAll();
-    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(m_pMarkupContext, CTKMarkupRun::GetMarkupClass()));
-    if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pNewValue)) {
-      pText->AddRef();
-      pRun->SetText(pText);
-    }
-    m_pInlines->Add(pRun);
+    // The text replaces the inlines with one run, made when first needed.
+    CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pNewValue);
+    if (pText) pText->AddRef();
+    m_pInlines->SetPendingRun(pText);
   }
   CTKMarkupFrameworkElement::OnPropertyChanged(pProperty, pOldValue, pNewValue);
 }
 
 CTKMarkupTextBlock::CTKMarkupTextBlock() : m_pInlines(new CTKMarkupInlineCollection()) {
   m_pInlines->SetLogicalParent(this);
+}
+
+void CTKMarkupTextBlock::OnApplyStyle() {
+  m_pInlines->StyleRunsNotMade(this);
+  CTKMarkupFrameworkElement::OnApplyStyle();
 }
 
 CTKMarkupTextBlock::~CTKMarkupTextBlock() {
@@ -332,11 +385,9 @@ CTKMarkupObject* ConvertContent(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pVa
   // then reports the conversion error.
   if (!pText) return nullptr;
   CTKMarkupContext* pContext = pBuilder ? pBuilder->GetMarkupContext() : nullptr;
-  CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
-  pText->AddRef();
-  pRun->SetText(pText);
   CTKMarkupTextBlock* pTextBlock =
       static_cast<CTKMarkupTextBlock*>(CreateThrough(pContext, CTKMarkupTextBlock::GetMarkupClass()));
-  pTextBlock->GetInlines()->Add(pRun);
+  pText->AddRef();
+  pTextBlock->SetContentObject(pBuilder, pText);  // text into an empty block: never refused
   return pTextBlock;
 }

@@ -115,12 +115,37 @@ class CTKMarkupLineBreak : public CTKMarkupRun {
   CTKMarkupLineBreak();
 };
 
+// The inlines of a text block or span. Text given to an empty collection is
+// kept as it is and becomes its run when the inlines are first needed
+// (MakeRuns): most text blocks and spans hold one piece of text, and a
+// built tree need not make a run for each before it is laid out. The owner
+// makes the runs before it hands the collection out, so every reader of the
+// collection sees the runs.
 class CTKMarkupInlineCollection : public CTKMarkupCollection {
   TK_DECLARE_MARKUPCLASS(CTKMarkupInlineCollection)
  public:
   CTKMarkupInlineCollection();
+  ~CTKMarkupInlineCollection() override;
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
   void OnItemAdded(CTKMarkupObject* pItem, int nIndex) override;
+  BOOL HasContent() const override { return m_bRunPending || GetCount() > 0; }
+  int GetLogicalChildrenCount() const override;
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override;
+  bool ChildrenNotMade() const override { return m_bRunPending; }
+  // Drops every inline and keeps one run to make, with this text (null: a
+  // run without text); takes over the reference.
+  void SetPendingRun(CTKMarkupString* pText);
+  bool HasPendingRun() const { return m_bRunPending; }
+  // Makes the run kept for later, if any, through the owner's context.
+  void MakeRuns() const;
+  // For the owner's OnApplyStyle during the style walk: a run kept for later
+  // that an implicit style would reach is made and styled now, as the walk
+  // would have styled it.
+  void StyleRunsNotMade(CTKMarkupInputElement* pOwner);
+
+ private:
+  mutable CTKMarkupString* m_pPendingText = nullptr;
+  mutable bool m_bRunPending = false;
 };
 
 class CTKMarkupSpan : public CTKMarkupInline {
@@ -129,14 +154,19 @@ class CTKMarkupSpan : public CTKMarkupInline {
   CTKMarkupSpan();
   ~CTKMarkupSpan() override;
   int GetLogicalChildrenCount() const override { return m_pInlines ? 1 : 0; }
-  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
+  bool ChildrenNotMade() const override { return m_pInlines->HasPendingRun(); }
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
   BOOL HasContent() const override { return m_pInlines->HasContent(); }
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
+  void OnApplyStyle() override;
   CTKMarkupInline* GetFirstInline() override;
-  CTKMarkupInlineCollection* GetInlines() const { return m_pInlines; }
+  CTKMarkupInlineCollection* GetInlines() const {
+    m_pInlines->MakeRuns();
+    return m_pInlines;
+  }
 
  protected:
   CTKMarkupInlineCollection* m_pInlines;
@@ -209,11 +239,13 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
     return pProperty != m_pTextProperty && CTKMarkupFrameworkElement::ChangesGoUnseen(pProperty);
   }
   int GetLogicalChildrenCount() const override { return 1; }
-  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
+  bool ChildrenNotMade() const override { return m_pInlines->HasPendingRun(); }
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
-  BOOL HasContent() const override { return m_pInlines->GetCount() > 0; }
+  BOOL HasContent() const override { return m_pInlines->HasContent(); }
+  void OnApplyStyle() override;
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   int GetVisualChildrenCount() const override { return 0; }
   CTKMarkupVisual* GetVisualChild(int) const override { return nullptr; }
@@ -223,7 +255,10 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
   SIZE ArrangeOverride(int cx, int cy) override;
   CTKMarkupInline* GetFirstInline() const;
-  CTKMarkupInlineCollection* GetInlines() const { return m_pInlines; }
+  CTKMarkupInlineCollection* GetInlines() const {
+    m_pInlines->MakeRuns();
+    return m_pInlines;
+  }
   // The built lines, for hosts and tests: pieces with their arranged rectangles.
   struct Piece;
   struct Line;
