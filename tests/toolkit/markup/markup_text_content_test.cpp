@@ -1,0 +1,330 @@
+// The content of text blocks and spans: runs made from text when they are
+// first needed read back the same whichever is asked first (the inlines, a
+// logical child, the layout), keep their order among inline elements, take
+// implicit styles and inherited values, and give way to a new Text. And the
+// values converted from attribute texts: numbers are shared between
+// elements, thicknesses (changeable in place) are not.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "toolkit/markup/markupcontext.h"
+#include "toolkit/markup/markupconverters.h"
+#include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markupstyle.h"
+#include "toolkit/markup/markuptext.h"
+#include "tests/toolkit/markup/markup_test_support.h"
+
+namespace {
+
+using markup_test::Narrow;
+
+class MarkupTextContent : public ::testing::Test {
+ protected:
+  void SetUp() override { ctx = MarkupCreateContext(nullptr); }
+  void TearDown() override {
+    MarkupReleaseElement(root);
+    MarkupReleaseContext(ctx);
+  }
+  CTKMarkupInputElement* Build(const std::u16string& text) {
+    MarkupReleaseElement(root);
+    root = ctx->Parse(text.c_str());
+    EXPECT_NE(root, nullptr) << Narrow(text) << ": " << Narrow(ctx->GetLastParseError());
+    return root;
+  }
+  // The text block a case is about: the root, or the root's content.
+  CTKMarkupTextBlock* Block() {
+    if (auto* tb = MarkupDynamicCast<CTKMarkupTextBlock>(root)) return tb;
+    if (auto* button = MarkupDynamicCast<CTKMarkupButton>(root))
+      return MarkupDynamicCast<CTKMarkupTextBlock>(button->GetContent());
+    return nullptr;
+  }
+  CTKMarkupContext* ctx = nullptr;
+  CTKMarkupInputElement* root = nullptr;
+};
+
+// "Run:text" and "Tag[...]" for the inlines, read through the collection's
+// own accessors or, with bLogical, through the logical children only.
+std::string Describe(CTKMarkupInlineCollection* inlines, bool bLogical = false) {
+  std::string out;
+  const int n = bLogical ? inlines->GetLogicalChildrenCount() : inlines->GetCount();
+  for (int i = 0; i < n; i++) {
+    CTKMarkupObject* p = bLogical ? inlines->GetLogicalChild(i) : inlines->GetItem(i);
+    if (i) out += ",";
+    if (auto* run = MarkupDynamicCast<CTKMarkupRun>(p)) {
+      out += "Run:" + Narrow(run->GetText());
+      EXPECT_EQ(run->GetLogicalParent(), inlines);
+    } else if (auto* span = MarkupDynamicCast<CTKMarkupSpan>(p)) {
+      auto* spanInlines =
+          bLogical ? static_cast<CTKMarkupInlineCollection*>(span->GetLogicalChild(0)) : span->GetInlines();
+      out += Narrow(span->GetType()->GetTagName()) + "[" + Describe(spanInlines, bLogical) + "]";
+    } else {
+      out += Narrow(p->GetType()->GetClassName());
+    }
+  }
+  return out;
+}
+
+// The text of every laid-out piece, "|" between pieces and "/" between lines.
+std::string Pieces(CTKMarkupTextBlock* tb) {
+  std::string out;
+  for (const auto& line : tb->GetLines()) {
+    if (!out.empty()) out += "/";
+    for (size_t i = 0; i < line.pieces.size(); i++) {
+      const auto& p = line.pieces[i];
+      if (i) out += "|";
+      auto* run = MarkupDynamicCast<CTKMarkupRun>(p.pInline);
+      std::u16string text = run ? std::u16string(run->GetText()) : u"";
+      if (p.start >= 0 && p.end >= p.start && p.end <= static_cast<int>(text.size()))
+        out += Narrow(text.substr(p.start, p.end - p.start));
+    }
+  }
+  return out;
+}
+
+// Arranges and draws into a 300 by 300 bitmap.
+void RenderInto300(CTKMarkupObject* pElement) {
+  markup_test::Bitmap bitmap(300, 300);
+  RECT rc{0, 0, 300, 300};
+  MarkupRenderElement(pElement, bitmap.dc, &rc);
+}
+
+enum class First { Inlines, LogicalChildren, Layout };
+
+TEST_F(MarkupTextContent, RunsReadBackTheSameWhicheverIsAskedFirst) {
+  struct Case {
+    const char16_t* markup;
+    const char* inlines;
+    const char* pieces;  // laid out 300 wide
+  } cases[] = {
+      {u"<TextBlock>plain text</TextBlock>", "Run:plain text", "plain text"},
+      {u"<TextBlock/>", "", ""},
+      {u"<TextBlock Text='from the attribute'/>", "Run:from the attribute", "from the attribute"},
+      {u"<Button Content='OK'/>", "Run:OK", "OK"},
+      {u"<Button>Cancel</Button>", "Run:Cancel", "Cancel"},
+      // Inline elements among text keep their places.
+      {u"<TextBlock>a <Bold>b</Bold> c</TextBlock>", "Run:a ,Bold[Run:b],Run: c", "a |b| c"},
+      {u"<TextBlock><Italic>first</Italic> then</TextBlock>", "Italic[Run:first],Run: then", "first| then"},
+      {u"<TextBlock>x<Border/>y</TextBlock>", "Run:x,CTKMarkupInlineUIContainer,Run:y", "x||y"},
+      {u"<TextBlock><Span>s <Bold>t</Bold></Span><Hyperlink>go</Hyperlink></TextBlock>",
+       "Span[Run:s ,Bold[Run:t]],Hyperlink[Run:go]", "s |t|go"},
+      {u"<TextBlock>one<LineBreak/>two</TextBlock>", "Run:one,Run:\n,Run:two", "one/|two"},
+      {u"<TextBlock><Bold></Bold>e</TextBlock>", "Bold[],Run:e", "e"},
+  };
+  for (const Case& c : cases) {
+    for (First first : {First::Inlines, First::LogicalChildren, First::Layout}) {
+      SCOPED_TRACE(Narrow(c.markup) + " first " + std::to_string(static_cast<int>(first)));
+      if (!Build(c.markup)) continue;
+      CTKMarkupTextBlock* tb = Block();
+      ASSERT_NE(tb, nullptr);
+      EXPECT_EQ(tb->HasContent(), *c.inlines != 0);
+      std::string inlines, logical;
+      SIZE size{};
+      if (first == First::Layout) size = MarkupMeasureElement(root, 300, 300);
+      if (first == First::LogicalChildren) {
+        ASSERT_EQ(tb->GetLogicalChildrenCount(), 1);
+        auto* collection = static_cast<CTKMarkupInlineCollection*>(tb->GetLogicalChild(0));
+        // Its plain accessors see the runs too.
+        EXPECT_EQ(collection->GetCount() > 0, *c.inlines != 0);
+        logical = Describe(collection, true);
+      }
+      inlines = Describe(tb->GetInlines());
+      if (first != First::Layout) size = MarkupMeasureElement(root, 300, 300);
+      if (first != First::LogicalChildren)
+        logical = Describe(static_cast<CTKMarkupInlineCollection*>(tb->GetLogicalChild(0)), true);
+      EXPECT_EQ(inlines, c.inlines);
+      EXPECT_EQ(logical, c.inlines);
+      RenderInto300(root);
+      EXPECT_EQ(Pieces(tb), c.pieces);
+      EXPECT_GT(size.cy, 0);
+      if (first == First::Inlines) continue;
+      // The same size as when the inlines were asked for first.
+      Build(c.markup);
+      Block()->GetInlines();
+      SIZE reference = MarkupMeasureElement(root, 300, 300);
+      EXPECT_EQ(size.cx, reference.cx);
+      EXPECT_EQ(size.cy, reference.cy);
+    }
+  }
+}
+
+TEST_F(MarkupTextContent, NewTextReplacesTheRunsMadeOrNot) {
+  struct Case {
+    const char16_t* markup;
+    First before;              // what was read before the Text changes
+    const char16_t* texts[2];  // set in turn; null clears
+    const char* inlines;
+    const char* pieces;
+  } cases[] = {
+      {u"<TextBlock>old</TextBlock>", First::Inlines, {u"new", nullptr}, "Run:new", "new"},
+      {u"<TextBlock>old</TextBlock>", First::Layout, {u"new words", nullptr}, "Run:new words", "new words"},
+      {u"<TextBlock>old</TextBlock>", First::LogicalChildren, {u"a", u"b"}, "Run:b", "b"},
+      {u"<TextBlock>a<Bold>b</Bold></TextBlock>", First::Layout, {u"plain", nullptr}, "Run:plain", "plain"},
+      {u"<TextBlock Text='first'/>", First::Inlines, {u"second", nullptr}, "Run:second", "second"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.markup));
+    for (bool bAskBefore : {true, false}) {
+      if (!Build(c.markup)) continue;
+      CTKMarkupTextBlock* tb = Block();
+      CTKMarkupObject* old = nullptr;
+      if (bAskBefore) {
+        if (c.before == First::Layout) MarkupMeasureElement(root, 300, 300);
+        if (c.before == First::LogicalChildren) tb->GetLogicalChild(0)->GetLogicalChildrenCount();
+        old = tb->GetInlines()->GetItem(0);
+        old->AddRef();
+      }
+      for (const char16_t* text : c.texts)
+        if (text) tb->SetValue(CTKMarkupTextBlock::m_pTextProperty, CTKMarkupString::CreateString(text));
+      if (old) {
+        // The earlier run left the block.
+        EXPECT_EQ(old->GetLogicalParent(), nullptr);
+        old->Release();
+      }
+      EXPECT_EQ(Describe(tb->GetInlines()), c.inlines) << "asked before: " << bAskBefore;
+      RenderInto300(root);
+      EXPECT_EQ(Pieces(tb), c.pieces) << "asked before: " << bAskBefore;
+    }
+  }
+  // Clearing the text leaves one run without text.
+  Build(u"<TextBlock Text='old'/>");
+  Block()->SetValue(CTKMarkupTextBlock::m_pTextProperty, nullptr);
+  EXPECT_EQ(Describe(Block()->GetInlines()), "Run:");
+}
+
+// The font weight of every run of the root text block (inside spans too),
+// with '*' after a run that holds a style.
+std::string RunWeights(CTKMarkupInlineCollection* inlines) {
+  std::string out;
+  for (int i = 0; i < inlines->GetCount(); i++) {
+    CTKMarkupObject* p = inlines->GetItem(i);
+    std::string item;
+    if (auto* span = MarkupDynamicCast<CTKMarkupSpan>(p)) {
+      item = RunWeights(span->GetInlines());
+    } else if (auto* run = MarkupDynamicCast<CTKMarkupRun>(p)) {
+      auto* weight = MarkupDynamicCast<CTKMarkupEnum>(run->GetValue(CTKMarkupTextElement::m_pFontWeightProperty));
+      item = std::to_string(weight ? weight->GetValue() : 0) + (run->GetStyle() ? "*" : "");
+    }
+    if (!out.empty() && !item.empty()) out += ",";
+    out += item;
+  }
+  return out;
+}
+
+TEST_F(MarkupTextContent, RunsMadeLaterHaveTheirStylesAndInheritedValues) {
+  struct Case {
+    const char16_t* markup;
+    const char* weights;
+  } cases[] = {
+      // An implicit run style above the block reaches runs in spans, made later.
+      {u"<Page><Page.Resources><Style TargetType='Run'><Setter Property='FontWeight' Value='Light'/></Style>"
+       u"</Page.Resources><TextBlock>a<Bold>b</Bold><Italic>c</Italic></TextBlock></Page>",
+       "300*,300*,300*"},
+      {u"<Page><Page.Resources><Style TargetType='Run'><Setter Property='FontWeight' Value='Light'/></Style>"
+       u"</Page.Resources><TextBlock>alone</TextBlock></Page>",
+       "300*"},
+      // ... and from the block's own resources.
+      {u"<TextBlock><TextBlock.Resources><Style TargetType='Run'><Setter Property='FontWeight' Value='Black'/>"
+       u"</Style></TextBlock.Resources>own</TextBlock>",
+       "900*"},
+      // A style for text blocks does not style the runs; the weight is inherited.
+      {u"<Page><Page.Resources><Style TargetType='TextBlock'><Setter Property='FontWeight' Value='Bold'/></Style>"
+       u"</Page.Resources><TextBlock>a<Italic>b</Italic></TextBlock></Page>",
+       "700,700"},
+      // A run style in a sibling's resources reaches no run here.
+      {u"<StackPanel><Border><Border.Resources><Style TargetType='Run'><Setter Property='FontWeight' "
+       u"Value='Light'/></Style></Border.Resources></Border><TextBlock><Bold>b</Bold>x</TextBlock></StackPanel>",
+       "700,0"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.markup));
+    if (!Build(c.markup)) continue;
+    CTKMarkupTextBlock* tb = nullptr;
+    if (auto* page = MarkupDynamicCast<CTKMarkupPage>(root))
+      tb = MarkupDynamicCast<CTKMarkupTextBlock>(page->GetChild());
+    else if (auto* panel = MarkupDynamicCast<CTKMarkupPanel>(root))
+      tb = MarkupDynamicCast<CTKMarkupTextBlock>(panel->GetChildren()->GetItem(1));
+    else tb = Block();
+    ASSERT_NE(tb, nullptr);
+    EXPECT_EQ(RunWeights(tb->GetInlines()), c.weights);
+  }
+
+  // A value set on the block while its runs wait is read by them once made.
+  Build(u"<TextBlock><Bold>b</Bold></TextBlock>");
+  Block()->SetValue(CTKMarkupTextElement::m_pFontSizeProperty, new CTKMarkupInt(21));
+  auto* bold = static_cast<CTKMarkupSpan*>(Block()->GetInlines()->GetItem(0));
+  auto* run = static_cast<CTKMarkupRun*>(bold->GetInlines()->GetItem(0));
+  LOGFONTW lf;
+  run->GetLogFont(&lf);
+  EXPECT_EQ(lf.lfHeight, -21);
+  EXPECT_EQ(lf.lfWeight, 700);
+}
+
+// ---- values converted from attribute texts ---------------------------------------------------
+
+TEST_F(MarkupTextContent, NumbersAreSharedAndEachElementStillChangesAlone) {
+  struct Case {
+    const char16_t* attribute;
+    CTKMarkupDependencyProperty** property;
+    int value;
+    bool shared;
+  } cases[] = {
+      {u"Width='40'", &CTKMarkupFrameworkElement::m_pWidthProperty, 40, true},
+      {u"Height='12pt'", &CTKMarkupFrameworkElement::m_pHeightProperty, 16, true},
+      {u"Width='Auto'", &CTKMarkupFrameworkElement::m_pWidthProperty, INT_MAX, true},
+      {u"Width='5000'", &CTKMarkupFrameworkElement::m_pWidthProperty, 5000, false},
+      {u"Width='-3'", &CTKMarkupFrameworkElement::m_pWidthProperty, -3, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.attribute));
+    const std::u16string border = u"<Border " + std::u16string(c.attribute) + u"/>";
+    for (int round = 0; round < 2; round++) {
+      // The second round builds again after the first tree and every value
+      // it held were released: a shared value must outlive them.
+      if (!Build(u"<StackPanel>" + border + border + u"</StackPanel>")) break;
+      auto* panel = static_cast<CTKMarkupPanel*>(root);
+      CTKMarkupObject* a = panel->GetChildren()->GetItem(0);
+      CTKMarkupObject* b = panel->GetChildren()->GetItem(1);
+      auto* va = MarkupDynamicCast<CTKMarkupInt>(a->GetValue(*c.property));
+      auto* vb = MarkupDynamicCast<CTKMarkupInt>(b->GetValue(*c.property));
+      ASSERT_TRUE(va && vb);
+      EXPECT_EQ(va->GetValue(), c.value);
+      EXPECT_EQ(vb->GetValue(), c.value);
+      EXPECT_EQ(va == vb, c.shared);
+      a->SetValue(*c.property, new CTKMarkupInt(7));
+      EXPECT_EQ(static_cast<CTKMarkupInt*>(a->GetValue(*c.property))->GetValue(), 7);
+      EXPECT_EQ(static_cast<CTKMarkupInt*>(b->GetValue(*c.property))->GetValue(), c.value);
+    }
+  }
+  // The same through the converter itself, many times over.
+  CTKMarkupString* text = CTKMarkupString::CreateString(u"2in");
+  for (int i = 0; i < 3; i++) {
+    CTKMarkupObject* p = ConvertLength(nullptr, text);
+    EXPECT_EQ(static_cast<CTKMarkupInt*>(p)->GetValue(), 192);
+    p->Release();
+  }
+  text->Release();
+  CTKMarkupInt* p = MarkupSharedInt(192);
+  EXPECT_EQ(p->GetValue(), 192);
+  p->Release();
+}
+
+TEST_F(MarkupTextContent, ThicknessesChangeInPlaceForOneElementOnly) {
+  for (const char16_t* attribute : {u"Margin='1,2,3,4'", u"Margin='1'", u"BorderThickness='1'"}) {
+    SCOPED_TRACE(Narrow(attribute));
+    const std::u16string border = u"<Border " + std::u16string(attribute) + u"/>";
+    if (!Build(u"<StackPanel>" + border + border + u"</StackPanel>")) continue;
+    auto* panel = static_cast<CTKMarkupPanel*>(root);
+    CTKMarkupDependencyProperty* property = attribute[0] == u'M' ? CTKMarkupFrameworkElement::m_pMarginProperty
+                                                                 : CTKMarkupBorder::m_pBorderThicknessProperty;
+    auto* ta = MarkupDynamicCast<CTKMarkupThickness>(panel->GetChildren()->GetItem(0)->GetValue(property));
+    auto* tb = MarkupDynamicCast<CTKMarkupThickness>(panel->GetChildren()->GetItem(1)->GetValue(property));
+    ASSERT_TRUE(ta && tb);
+    EXPECT_TRUE(ta->IsEqual(tb));
+    ta->left = 9;  // the fields are open to callers
+    EXPECT_EQ(tb->left, 1);
+  }
+}
+
+}  // namespace
