@@ -262,16 +262,9 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
   static thread_local int s_nDepth = 0;
   if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
   s_nDepth++;
-  const bool bNotMade = pObject->ChildrenNotMade();
-  int n = bNotMade ? 0 : pObject->GetLogicalChildrenCount();
+  int n = pObject->GetWalkChildrenCount();
   CTKMarkupResourceScope level;
   bool bLevelRead = false;
-  if (bNotMade && bKnown) {
-    // The element searches for its children not made yet as well as for
-    // itself: its level is read once for both.
-    CTKMarkupResourceScope::Extend(pObject, pAbove, level);
-    bLevelRead = true;
-  }
   if (n > 0) {
     CTKMarkupResourceScope middleLevel;
     const CTKMarkupResourceScope* pMine = bKnown ? CTKMarkupResourceScope::Extend(pObject, pAbove, level) : nullptr;
@@ -281,7 +274,7 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
     CTKMarkupObject* pMiddle = nullptr;
     const CTKMarkupResourceScope* pMiddleChain = nullptr;
     for (int i = 0; i < n; i++) {
-      CTKMarkupObject* pChild = pObject->GetLogicalChild(i);
+      CTKMarkupObject* pChild = pObject->GetWalkChild(i);
       if (!pChild) continue;
       CTKMarkupObject* pParent = pChild->GetLogicalParent();
       if (bKnown && pParent == pObject) {

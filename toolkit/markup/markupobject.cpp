@@ -252,9 +252,9 @@ void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProper
     Depth() { s_nDepth++; }
     ~Depth() { s_nDepth--; }
   } depth;
-  int nCount = ChildrenNotMade() ? 0 : GetLogicalChildrenCount();
+  int nCount = GetWalkChildrenCount();
   for (int i = 0; i < nCount; i++) {
-    CTKMarkupObject* pChild = GetLogicalChild(i);
+    CTKMarkupObject* pChild = GetWalkChild(i);
     if (!pChild) continue;
     if (pChild->IsOfType(pProperty->GetOwnerType())) pChild->OnPropertyChanged(pProperty, pOldValue, pNewValue);
     pChild->NotifyInheritedChange(pProperty, pOldValue, pNewValue);

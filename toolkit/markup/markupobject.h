@@ -90,11 +90,12 @@ class CTKMarkupObject {
   virtual BOOL IsEqual(const CTKMarkupObject* pOther) const;
   virtual int GetLogicalChildrenCount() const;
   virtual CTKMarkupObject* GetLogicalChild(int nIndex) const;
-  // True while the logical children are content kept to be made when first
-  // asked for (a text element's runs): the engine's own tree walks (styles,
-  // inherited changes), which need only objects that exist, skip them
-  // instead of making them.
-  virtual bool ChildrenNotMade() const { return false; }
+  // The children the engine's own tree walks (style application, inherited
+  // changes) visit: the logical children, except content kept to be made
+  // when first asked for (a text element's runs), which these walks see as
+  // null instead of making it. Overridden with GetLogicalChild.
+  virtual int GetWalkChildrenCount() const { return GetLogicalChildrenCount(); }
+  virtual CTKMarkupObject* GetWalkChild(int nIndex) const { return GetLogicalChild(nIndex); }
   // Takes over the reference to pContent on success; on a build error the
   // caller still owns it.
   virtual void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent);

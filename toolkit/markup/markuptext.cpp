@@ -142,8 +142,6 @@ TK_DEFINE_MARKUPCLASS(CTKMarkupInlineUIContainer)
 
 CTKMarkupInlineCollection::CTKMarkupInlineCollection() { m_pElementType = CTKMarkupInline::GetMarkupClass(); }
 
-CTKMarkupInlineCollection::~CTKMarkupInlineCollection() { MarkupRelease(m_pPendingText); }
-
 int CTKMarkupInlineCollection::GetLogicalChildrenCount() const {
   MakeRuns();
   return GetCount();
@@ -154,35 +152,64 @@ CTKMarkupObject* CTKMarkupInlineCollection::GetLogicalChild(int nIndex) const {
   return CTKMarkupCollection::GetLogicalChild(nIndex);
 }
 
-void CTKMarkupInlineCollection::SetPendingRun(CTKMarkupString* pText) {
-  if (GetCount() > 0) RemoveAll();
-  MarkupRelease(m_pPendingText);
-  m_pPendingText = pText;
-  m_bRunPending = true;
-}
-
-void CTKMarkupInlineCollection::MakeRuns() const {
-  if (!m_bRunPending) return;
-  // The run is made exactly as it would have been when its text arrived:
-  // through the owner's context, its text set before it joins the collection.
-  CTKMarkupInputElement* pOwner = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
-  CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(
-      CreateThrough(pOwner ? pOwner->GetMarkupContext() : nullptr, CTKMarkupRun::GetMarkupClass()));
-  CTKMarkupString* pText = m_pPendingText;
-  m_pPendingText = nullptr;
-  m_bRunPending = false;
-  if (pText) pRun->SetText(pText);
-  const_cast<CTKMarkupInlineCollection*>(this)->Add(pRun);
-}
-
-void CTKMarkupInlineCollection::StyleRunsNotMade(CTKMarkupInputElement* pOwner) {
-  if (!m_bRunPending || !pOwner->FindImplicitStyleBelow(CTKMarkupRun::GetMarkupClass())) return;
-  MakeRuns();
-  CTKMarkupInputElement::ApplyStyles(GetItem(GetCount() - 1));
+CTKMarkupObject* CTKMarkupInlineCollection::GetWalkChild(int nIndex) const {
+  CTKMarkupObject* p = CTKMarkupCollection::GetLogicalChild(nIndex);
+  return m_nNotMade == 0 || (p && p->IsOfType(m_pElementType)) ? p : nullptr;  // a text kept for its run
 }
 
 void CTKMarkupInlineCollection::OnItemAdded(CTKMarkupObject* pItem, int nIndex) {
   static_cast<CTKMarkupInline*>(pItem)->m_nIndex = nIndex;
+}
+
+void CTKMarkupInlineCollection::AddRun(CTKMarkupString* pText) {
+  if (!m_bMade && pText) {
+    // Kept in the run's place; its logical parent stays unset (the text
+    // may be a property's value too).
+    if (m_arrItems.empty()) m_arrItems.reserve(4);  // one block for the usual few items
+    m_arrItems.push_back(pText);
+    m_nNotMade++;
+    return;
+  }
+  CTKMarkupInputElement* pOwner = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
+  CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(
+      CreateThrough(pOwner ? pOwner->GetMarkupContext() : nullptr, CTKMarkupRun::GetMarkupClass()));
+  if (pText) pRun->SetText(pText);
+  Add(pRun);
+}
+
+void CTKMarkupInlineCollection::MakeRunsNow() const {
+  m_bMade = true;
+  if (m_nNotMade == 0) return;
+  // Each run is made as it would have been when its text arrived: through
+  // the owner's context, its text set before it joins the collection.
+  CTKMarkupInputElement* pOwner = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
+  CTKMarkupContext* pContext = pOwner ? pOwner->GetMarkupContext() : nullptr;
+  auto* pThis = const_cast<CTKMarkupInlineCollection*>(this);
+  for (int i = 0; i < GetCount() && m_nNotMade > 0; i++) {
+    CTKMarkupObject*& pItem = pThis->m_arrItems[i];
+    if (pItem->IsOfType(m_pElementType)) continue;
+    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
+    pRun->SetText(static_cast<CTKMarkupString*>(pItem));
+    pItem = pRun;
+    m_nNotMade--;
+    if (m_bLogicalParent) pRun->SetLogicalParent(pThis);
+    pThis->OnItemAdded(pRun, i);
+  }
+}
+
+void CTKMarkupInlineCollection::StyleRunsNotMade(CTKMarkupInputElement* pOwner) {
+  if (m_nNotMade == 0 || !pOwner->FindImplicitStyleBelow(CTKMarkupRun::GetMarkupClass())) return;
+  std::vector<int> made;
+  for (int i = 0; i < GetCount(); i++)
+    if (!m_arrItems[i]->IsOfType(m_pElementType)) made.push_back(i);
+  MakeRuns();
+  for (int i : made) CTKMarkupInputElement::ApplyStyles(GetItem(i));
+}
+
+void CTKMarkupInlineCollection::SetText(CTKMarkupString* pText) {
+  RemoveAll();
+  m_nNotMade = 0;
+  AddRun(pText);
 }
 
 void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
@@ -193,18 +220,12 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
   if (!pParent) ThrowBuildError(FormatStringWithArgs(kMessage, lpszContent, GetType()->GetClassName()));
   CTKMarkupContext* pContext = pParent->GetMarkupContext();
   if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
-    if (GetCount() == 0 && !m_bRunPending) {
-      SetPendingRun(pText);
-      return;
-    }
-    MakeRuns();
-    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
-    pRun->SetText(pText);
-    Add(pRun);
+    AddRun(pText);
     return;
   }
-  // Anything else is added after the text that came before it.
-  MakeRuns();
+  // An element someone else holds too (a resource) can lead a caller to
+  // this collection: its runs are made now.
+  if (pContent && pContent->GetRefCount() > 1) MakeRuns();
   if (MarkupDynamicCast<CTKMarkupInline>(pContent)) {
     Add(pContent);
     return;
@@ -354,10 +375,10 @@ void CTKMarkupTextBlock::RegisterMarkupDependencyProperties() {
 void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                                            CTKMarkupObject* pNewValue) {
   if (pProperty == m_pTextProperty) {
-    // The text replaces the inlines with one run, made when first needed.
+    // The text replaces the inlines with one run.
     CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pNewValue);
     if (pText) pText->AddRef();
-    m_pInlines->SetPendingRun(pText);
+    m_pInlines->SetText(pText);
   }
   CTKMarkupFrameworkElement::OnPropertyChanged(pProperty, pOldValue, pNewValue);
 }

@@ -115,37 +115,41 @@ class CTKMarkupLineBreak : public CTKMarkupRun {
   CTKMarkupLineBreak();
 };
 
-// The inlines of a text block or span. Text given to an empty collection is
-// kept as it is and becomes its run when the inlines are first needed
-// (MakeRuns): most text blocks and spans hold one piece of text, and a
-// built tree need not make a run for each before it is laid out. The owner
-// makes the runs before it hands the collection out, so every reader of the
-// collection sees the runs.
+// The inlines of a text block or span. While a tree is built, each text is
+// kept in its place as the text itself and becomes its run when the inlines
+// are first needed (MakeRuns): a built tree need not make a run for every
+// text before anything lays it out. The owner makes the runs before it
+// hands out the collection or an inline, so every reader sees runs; the
+// engine's own walks (GetWalkChild) skip the texts. Once made, the
+// collection makes runs at once.
 class CTKMarkupInlineCollection : public CTKMarkupCollection {
   TK_DECLARE_MARKUPCLASS(CTKMarkupInlineCollection)
  public:
   CTKMarkupInlineCollection();
-  ~CTKMarkupInlineCollection() override;
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
   void OnItemAdded(CTKMarkupObject* pItem, int nIndex) override;
-  BOOL HasContent() const override { return m_bRunPending || GetCount() > 0; }
   int GetLogicalChildrenCount() const override;
   CTKMarkupObject* GetLogicalChild(int nIndex) const override;
-  bool ChildrenNotMade() const override { return m_bRunPending; }
-  // Drops every inline and keeps one run to make, with this text (null: a
-  // run without text); takes over the reference.
-  void SetPendingRun(CTKMarkupString* pText);
-  bool HasPendingRun() const { return m_bRunPending; }
-  // Makes the run kept for later, if any, through the owner's context.
-  void MakeRuns() const;
-  // For the owner's OnApplyStyle during the style walk: a run kept for later
-  // that an implicit style would reach is made and styled now, as the walk
-  // would have styled it.
+  // Nothing to walk while every item is a text kept for its run.
+  int GetWalkChildrenCount() const override { return m_nNotMade == GetCount() ? 0 : GetCount(); }
+  CTKMarkupObject* GetWalkChild(int nIndex) const override;
+  // Drops every inline for one run of this text (null: a run without
+  // text); takes over the reference.
+  void SetText(CTKMarkupString* pText);
+  // Makes the runs of the texts kept, through the owner's context.
+  void MakeRuns() const {
+    if (m_nNotMade > 0 || !m_bMade) MakeRunsNow();
+  }
+  // For the owner's OnApplyStyle in the style walk: when an implicit style
+  // would reach runs not made yet, they are made and styled now, as the
+  // walk would have styled them.
   void StyleRunsNotMade(CTKMarkupInputElement* pOwner);
 
  private:
-  mutable CTKMarkupString* m_pPendingText = nullptr;
-  mutable bool m_bRunPending = false;
+  void MakeRunsNow() const;
+  void AddRun(CTKMarkupString* pText);
+  mutable int m_nNotMade = 0;  // texts kept in m_arrItems in place of their runs
+  mutable bool m_bMade = false;
 };
 
 class CTKMarkupSpan : public CTKMarkupInline {
@@ -155,7 +159,8 @@ class CTKMarkupSpan : public CTKMarkupInline {
   ~CTKMarkupSpan() override;
   int GetLogicalChildrenCount() const override { return m_pInlines ? 1 : 0; }
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
-  bool ChildrenNotMade() const override { return m_pInlines->HasPendingRun(); }
+  int GetWalkChildrenCount() const override { return m_pInlines ? 1 : 0; }
+  CTKMarkupObject* GetWalkChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
@@ -240,11 +245,12 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   }
   int GetLogicalChildrenCount() const override { return 1; }
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
-  bool ChildrenNotMade() const override { return m_pInlines->HasPendingRun(); }
+  int GetWalkChildrenCount() const override { return 1; }
+  CTKMarkupObject* GetWalkChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
-  BOOL HasContent() const override { return m_pInlines->HasContent(); }
+  BOOL HasContent() const override { return m_pInlines->GetCount() > 0; }
   void OnApplyStyle() override;
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   int GetVisualChildrenCount() const override { return 0; }

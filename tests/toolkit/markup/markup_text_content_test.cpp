@@ -127,6 +127,8 @@ TEST_F(MarkupTextContent, RunsReadBackTheSameWhicheverIsAskedFirst) {
         auto* collection = static_cast<CTKMarkupInlineCollection*>(tb->GetLogicalChild(0));
         // Its plain accessors see the runs too.
         EXPECT_EQ(collection->GetCount() > 0, *c.inlines != 0);
+        for (int i = 0; i < collection->GetCount(); i++)
+          EXPECT_NE(MarkupDynamicCast<CTKMarkupInline>(collection->GetItem(i)), nullptr) << i;
         logical = Describe(collection, true);
       }
       inlines = Describe(tb->GetInlines());
@@ -191,6 +193,34 @@ TEST_F(MarkupTextContent, NewTextReplacesTheRunsMadeOrNot) {
   Build(u"<TextBlock Text='old'/>");
   Block()->SetValue(CTKMarkupTextBlock::m_pTextProperty, nullptr);
   EXPECT_EQ(Describe(Block()->GetInlines()), "Run:");
+
+  // A caller that holds the collection sees the new run through it.
+  Build(u"<TextBlock>a<Bold>b</Bold></TextBlock>");
+  CTKMarkupInlineCollection* held = Block()->GetInlines();
+  Block()->SetValue(CTKMarkupTextBlock::m_pTextProperty, CTKMarkupString::CreateString(u"changed"));
+  ASSERT_EQ(held->GetCount(), 1);
+  auto* run = MarkupDynamicCast<CTKMarkupRun>(held->GetItem(0));
+  ASSERT_NE(run, nullptr);
+  EXPECT_EQ(Narrow(run->GetText()), "changed");
+}
+
+TEST_F(MarkupTextContent, AnInlineHeldElsewhereFindsTheRunsBesideIt) {
+  // An inline that someone else holds too (as a resource is held) leads to
+  // the collection without passing its owner.
+  for (const char16_t* markup : {u"<TextBlock>before</TextBlock>", u"<TextBlock>a<Italic>i</Italic>b</TextBlock>"}) {
+    SCOPED_TRACE(Narrow(markup));
+    if (!Build(markup)) continue;
+    auto* bold = static_cast<CTKMarkupSpan*>(ctx->CreateObject(CTKMarkupBold::GetMarkupClass()));
+    bold->AddRef();  // ours, besides the one the block takes over
+    Block()->SetContentObject(nullptr, bold);
+    auto* collection = MarkupDynamicCast<CTKMarkupInlineCollection>(bold->GetLogicalParent());
+    ASSERT_NE(collection, nullptr);
+    for (int i = 0; i < collection->GetCount(); i++)
+      EXPECT_NE(MarkupDynamicCast<CTKMarkupInline>(collection->GetItem(i)), nullptr) << i;
+    EXPECT_EQ(collection->GetItem(collection->GetCount() - 1), bold);
+    bold->Release();
+  }
+  EXPECT_EQ(Describe(Block()->GetInlines()), "Run:a,Italic[Run:i],Run:b,Bold[]");
 }
 
 // The font weight of every run of the root text block (inside spans too),
