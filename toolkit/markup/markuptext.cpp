@@ -242,6 +242,16 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
 
 CTKMarkupSpan::CTKMarkupSpan() : m_pInlines(new CTKMarkupInlineCollection()) { m_pInlines->SetLogicalParent(this); }
 
+bool CTKMarkupSpan::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
+  if (CTKMarkupInline::ChangesGoUnseen(pProperty)) return true;
+  // The input element's answer with the inlines as the children: only an
+  // inherited value is heard by them, and only once there are some.
+  if (!(pProperty->GetFlags() & MPF_INHERITS) || m_pInlines->GetCount() > 0) return false;
+  if (m_pLogicalParent || m_pStyle || m_pActiveTriggers || GetType()->GetTypeStyle()) return false;
+  const CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  return !(pMetadata && pMetadata->m_pPropertyChanged);
+}
+
 void CTKMarkupSpan::OnApplyStyle() {
   m_pInlines->StyleRunsNotMade(this);
   CTKMarkupInline::OnApplyStyle();

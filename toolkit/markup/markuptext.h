@@ -161,6 +161,8 @@ class CTKMarkupSpan : public CTKMarkupInline {
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
   int GetWalkChildrenCount() const override { return m_pInlines ? 1 : 0; }
   CTKMarkupObject* GetWalkChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
+  // While it holds no inlines, no child inherits the span's values.
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
