@@ -291,6 +291,42 @@ TEST_F(MarkupTextContent, RunsMadeLaterHaveTheirStylesAndInheritedValues) {
   EXPECT_EQ(lf.lfWeight, 700);
 }
 
+// A run whose style makes it black-weighted while its size is 20.
+CTKMarkupStyle* BlackAtTwenty() {
+  CTKMarkupStyle* style = new CTKMarkupStyle();
+  auto* trigger = new CTKMarkupTrigger(CTKMarkupTextElement::m_pFontSizeProperty, new CTKMarkupInt(20));
+  auto* setters = new CTKMarkupSetterColection();
+  setters->Add(new CTKMarkupSetter(CTKMarkupTextElement::m_pFontWeightProperty, CTKMarkupEnum::CreateEnum(900)));
+  trigger->SetValue(CTKMarkupTrigger::m_pSettersProperty, setters);
+  auto* triggers = new CTKMarkupTriggerCollection();
+  triggers->Add(trigger);
+  style->SetValue(CTKMarkupStyle::m_pTriggersProperty, triggers);
+  style->Seal();
+  return style;
+}
+
+TEST_F(MarkupTextContent, ASpanNotInATreeTellsItsInlinesOfInheritedChanges) {
+  CTKMarkupStyle* style = BlackAtTwenty();
+  for (bool bRunFirst : {true, false}) {
+    SCOPED_TRACE(bRunFirst ? "run added first" : "size set first");
+    auto* bold = static_cast<CTKMarkupSpan*>(ctx->CreateObject(CTKMarkupBold::GetMarkupClass()));
+    auto* run = static_cast<CTKMarkupRun*>(ctx->CreateObject(CTKMarkupRun::GetMarkupClass()));
+    run->SetText(u"r");
+    run->SetStyleInUse(style);
+    if (bRunFirst) bold->GetInlines()->Add(run);
+    bold->SetValue(CTKMarkupTextElement::m_pFontSizeProperty, new CTKMarkupInt(20));
+    if (!bRunFirst) bold->GetInlines()->Add(run);
+    auto* size = MarkupDynamicCast<CTKMarkupInt>(run->GetValue(CTKMarkupTextElement::m_pFontSizeProperty));
+    auto* weight = MarkupDynamicCast<CTKMarkupEnum>(run->GetValue(CTKMarkupTextElement::m_pFontWeightProperty));
+    ASSERT_TRUE(size && weight);
+    EXPECT_EQ(size->GetValue(), 20);
+    // Only a run that was there when the size changed heard it.
+    EXPECT_EQ(weight->GetValue(), bRunFirst ? 900 : 700);
+    bold->Release();
+  }
+  style->Release();
+}
+
 // ---- values converted from attribute texts ---------------------------------------------------
 
 TEST_F(MarkupTextContent, NumbersAreSharedAndEachElementStillChangesAlone) {
