@@ -223,9 +223,16 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
     AddRun(pText);
     return;
   }
-  // An element someone else holds too (a resource) can lead a caller to
-  // this collection: its runs are made now.
-  if (pContent && pContent->GetRefCount() > 1) MakeRuns();
+  // Content that a caller may reach otherwise than through the owner (an
+  // element someone else holds too, such as a resource; a UI element and
+  // what it holds; a span whose runs exist) leads up to this collection:
+  // its runs are made now.
+  if (pContent) {
+    const CTKMarkupSpan* pSpan = MarkupDynamicCast<CTKMarkupSpan>(pContent);
+    const bool bPlain =
+        pSpan ? !pSpan->GetInlinesAsBuilt()->IsMade() : MarkupDynamicCast<CTKMarkupRun>(pContent) != nullptr;
+    if (!bPlain || pContent->GetRefCount() > 1) MakeRuns();
+  }
   if (MarkupDynamicCast<CTKMarkupInline>(pContent)) {
     Add(pContent);
     return;

@@ -140,6 +140,8 @@ class CTKMarkupInlineCollection : public CTKMarkupCollection {
   void MakeRuns() const {
     if (m_nNotMade > 0 || !m_bMade) MakeRunsNow();
   }
+  // Whether the runs have been made (and every text since made at once).
+  bool IsMade() const { return m_bMade; }
   // For the owner's OnApplyStyle in the style walk: when an implicit style
   // would reach runs not made yet, they are made and styled now, as the
   // walk would have styled them.
@@ -174,6 +176,9 @@ class CTKMarkupSpan : public CTKMarkupInline {
     m_pInlines->MakeRuns();
     return m_pInlines;
   }
+  // The collection as it stands, texts not made into runs included: for
+  // the engine's own use.
+  const CTKMarkupInlineCollection* GetInlinesAsBuilt() const { return m_pInlines; }
 
  protected:
   CTKMarkupInlineCollection* m_pInlines;

@@ -221,6 +221,35 @@ TEST_F(MarkupTextContent, AnInlineHeldElsewhereFindsTheRunsBesideIt) {
     bold->Release();
   }
   EXPECT_EQ(Describe(Block()->GetInlines()), "Run:a,Italic[Run:i],Run:b,Bold[]");
+
+  // A UI element among the inlines (it may be a resource too) leads up
+  // through every collection above it.
+  for (const char16_t* markup :
+       {u"<TextBlock>a<Border/>b</TextBlock>", u"<TextBlock>a<Bold>b<Border/></Bold>c</TextBlock>",
+        u"<TextBlock>a<Italic>b<Bold>c<Border/></Bold>d</Italic>e</TextBlock>"}) {
+    SCOPED_TRACE(Narrow(markup));
+    if (!Build(markup)) continue;
+    // Down to the border the way the engine's walks go, which make nothing.
+    CTKMarkupObject* p = Block();
+    CTKMarkupBorder* border = nullptr;
+    for (int depth = 0; p && !border && depth < 16; depth++) {
+      CTKMarkupObject* next = nullptr;
+      for (int i = 0; i < p->GetWalkChildrenCount() && !next; i++)
+        if (CTKMarkupObject* child = p->GetWalkChild(i))
+          if (child->GetWalkChildrenCount() > 0 || MarkupDynamicCast<CTKMarkupBorder>(child)) next = child;
+      border = MarkupDynamicCast<CTKMarkupBorder>(next);
+      p = next;
+    }
+    ASSERT_NE(border, nullptr);
+    int collections = 0;
+    for (CTKMarkupObject* up = border->GetLogicalParent(); up; up = up->GetLogicalParent())
+      if (auto* collection = MarkupDynamicCast<CTKMarkupInlineCollection>(up)) {
+        collections++;
+        for (int i = 0; i < collection->GetCount(); i++)
+          EXPECT_NE(MarkupDynamicCast<CTKMarkupInline>(collection->GetItem(i)), nullptr) << collections << ":" << i;
+      }
+    EXPECT_GE(collections, 1);
+  }
 }
 
 // The font weight of every run of the root text block (inside spans too),
