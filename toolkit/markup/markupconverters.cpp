@@ -69,22 +69,37 @@ BOOL ReadNumber(LPCWSTR& lpsz, double& dResult, WCHAR wSeparator, BOOL bWholeTex
 
 // ---- shared numbers ----------------------------------------------------------------------
 
-CTKMarkupInt* MarkupSharedInt(int n) {
-  static const int kShared = 1024;
-  // The last slot is "Auto" (INT_MAX). Each slot keeps one reference for
-  // good; the pool never gives its blocks back, so a value made on any
-  // thread stays valid on every thread.
-  static std::atomic<CTKMarkupInt*> s_values[kShared + 1];
-  const int nSlot = n == INT_MAX ? kShared : n;
-  if (nSlot < 0 || nSlot > kShared) return new CTKMarkupInt(n);
-  CTKMarkupInt* p = s_values[nSlot].load(std::memory_order_acquire);
+namespace {
+// One value per slot, made on first use; each slot keeps one reference for
+// good. The pool never gives its blocks back, so a value made on any
+// thread stays valid on every thread.
+template <class T>
+T* SharedValue(std::atomic<T*>& slot, int n) {
+  T* p = slot.load(std::memory_order_acquire);
   if (!p) {
-    CTKMarkupInt* pMade = new CTKMarkupInt(n);
-    if (s_values[nSlot].compare_exchange_strong(p, pMade, std::memory_order_acq_rel)) p = pMade;
+    T* pMade = new T(n);
+    if (slot.compare_exchange_strong(p, pMade, std::memory_order_acq_rel)) p = pMade;
     else pMade->Release();  // another thread made it first
   }
   p->AddRef();
   return p;
+}
+const int kSharedValues = 1024;
+}  // namespace
+
+CTKMarkupInt* MarkupSharedInt(int n) {
+  static std::atomic<CTKMarkupInt*> s_values[kSharedValues + 1];  // the last is "Auto" (INT_MAX)
+  const int nSlot = n == INT_MAX ? kSharedValues : n;
+  if (nSlot < 0 || nSlot > kSharedValues) return new CTKMarkupInt(n);
+  return SharedValue(s_values[nSlot], n);
+}
+
+CTKMarkupEnum* MarkupSharedEnum(int n) {
+  // The first few are the enumeration's own shared values.
+  if (n >= 0 && n < 8) return CTKMarkupEnum::CreateEnum(n);
+  static std::atomic<CTKMarkupEnum*> s_values[kSharedValues];
+  if (n < 0 || n >= kSharedValues) return new CTKMarkupEnum(n);
+  return SharedValue(s_values[n], n);
 }
 
 // ---- named colours -------------------------------------------------------------------------
@@ -270,7 +285,7 @@ CTKMarkupObject* ConvertEnumTable(CTKMarkupObject* pValue, const EnumName* table
   if (!pString) return nullptr;
   for (size_t i = 0; i < count; i++)
     if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), table[i].name))
-      return CTKMarkupEnum::CreateEnum(table[i].value);
+      return MarkupSharedEnum(table[i].value);
   return nullptr;
 }
 #define TK_ENUM_CONVERTER(fn, ...)                                            \

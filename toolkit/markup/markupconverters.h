@@ -19,6 +19,8 @@ BOOL ReadNumber(LPCWSTR& lpsz, double& dResult, WCHAR wSeparator, BOOL bWholeTex
 // made, so the common ones (0 to 1023 and "Auto") are made once per process
 // and shared by every property that holds them.
 CTKMarkupInt* MarkupSharedInt(int n);
+// The same for enumeration values (font weights run to 950).
+CTKMarkupEnum* MarkupSharedEnum(int n);
 
 // Named colours (case ignored): the colour in 0xAABBGGRR, non-zero result.
 BOOL ColorFromName(LPCWSTR lpsz, int nLength, DWORD& dwColor);

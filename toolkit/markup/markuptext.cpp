@@ -73,11 +73,9 @@ void CTKMarkupTextElement::RegisterMarkupDependencyProperties() {
   m_pFontCharsetProperty = attached(u"FontCharset", CTKMarkupInt::GetMarkupClass(), Meta(nullptr, 0x21));
 }
 
-void CTKMarkupTextElement::SetFontWeight(int n) { SetValue(m_pFontWeightProperty, CTKMarkupEnum::CreateEnum(n)); }
-void CTKMarkupTextElement::SetFontStyle(int n) { SetValue(m_pFontStyleProperty, CTKMarkupEnum::CreateEnum(n)); }
-void CTKMarkupTextElement::SetTextDecorations(int n) {
-  SetValue(m_pTextDecorationsProperty, CTKMarkupEnum::CreateEnum(n));
-}
+void CTKMarkupTextElement::SetFontWeight(int n) { SetValue(m_pFontWeightProperty, MarkupSharedEnum(n)); }
+void CTKMarkupTextElement::SetFontStyle(int n) { SetValue(m_pFontStyleProperty, MarkupSharedEnum(n)); }
+void CTKMarkupTextElement::SetTextDecorations(int n) { SetValue(m_pTextDecorationsProperty, MarkupSharedEnum(n)); }
 
 void CTKMarkupInline::RegisterMarkupDependencyProperties() {
   m_pBaselineAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(

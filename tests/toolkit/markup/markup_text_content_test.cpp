@@ -358,51 +358,69 @@ TEST_F(MarkupTextContent, ASpanNotInATreeTellsItsInlinesOfInheritedChanges) {
 
 // ---- values converted from attribute texts ---------------------------------------------------
 
+// The value of a number or enumeration, INT_MIN for anything else.
+int NumberOf(CTKMarkupObject* p) {
+  if (auto* n = MarkupDynamicCast<CTKMarkupInt>(p)) return n->GetValue();
+  if (auto* e = MarkupDynamicCast<CTKMarkupEnum>(p)) return e->GetValue();
+  return INT_MIN;
+}
+
 TEST_F(MarkupTextContent, NumbersAreSharedAndEachElementStillChangesAlone) {
   struct Case {
-    const char16_t* attribute;
+    const char16_t* element;
     CTKMarkupDependencyProperty** property;
     int value;
     bool shared;
   } cases[] = {
-      {u"Width='40'", &CTKMarkupFrameworkElement::m_pWidthProperty, 40, true},
-      {u"Height='12pt'", &CTKMarkupFrameworkElement::m_pHeightProperty, 16, true},
-      {u"Width='Auto'", &CTKMarkupFrameworkElement::m_pWidthProperty, INT_MAX, true},
-      {u"Width='5000'", &CTKMarkupFrameworkElement::m_pWidthProperty, 5000, false},
-      {u"Width='-3'", &CTKMarkupFrameworkElement::m_pWidthProperty, -3, false},
+      {u"<Border Width='40'/>", &CTKMarkupFrameworkElement::m_pWidthProperty, 40, true},
+      {u"<Border Height='12pt'/>", &CTKMarkupFrameworkElement::m_pHeightProperty, 16, true},
+      {u"<Border Width='Auto'/>", &CTKMarkupFrameworkElement::m_pWidthProperty, INT_MAX, true},
+      {u"<Border Width='5000'/>", &CTKMarkupFrameworkElement::m_pWidthProperty, 5000, false},
+      {u"<Border Width='-3'/>", &CTKMarkupFrameworkElement::m_pWidthProperty, -3, false},
+      {u"<Border Cursor='Hand'/>", &CTKMarkupInputElement::m_pCursorProperty, 32649, false},
+      {u"<TextBlock FontWeight='Bold'/>", &CTKMarkupTextElement::m_pFontWeightProperty, 700, true},
+      {u"<TextBlock FontWeight='ExtraBlack'/>", &CTKMarkupTextElement::m_pFontWeightProperty, 950, true},
+      {u"<TextBlock TextWrapping='Wrap'/>", &CTKMarkupTextBlock::m_pTextWrappingProperty, 1, true},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(Narrow(c.attribute));
-    const std::u16string border = u"<Border " + std::u16string(c.attribute) + u"/>";
+    SCOPED_TRACE(Narrow(c.element));
     for (int round = 0; round < 2; round++) {
       // The second round builds again after the first tree and every value
       // it held were released: a shared value must outlive them.
-      if (!Build(u"<StackPanel>" + border + border + u"</StackPanel>")) break;
+      if (!Build(u"<StackPanel>" + std::u16string(c.element) + c.element + u"</StackPanel>")) break;
       auto* panel = static_cast<CTKMarkupPanel*>(root);
       CTKMarkupObject* a = panel->GetChildren()->GetItem(0);
       CTKMarkupObject* b = panel->GetChildren()->GetItem(1);
-      auto* va = MarkupDynamicCast<CTKMarkupInt>(a->GetValue(*c.property));
-      auto* vb = MarkupDynamicCast<CTKMarkupInt>(b->GetValue(*c.property));
-      ASSERT_TRUE(va && vb);
-      EXPECT_EQ(va->GetValue(), c.value);
-      EXPECT_EQ(vb->GetValue(), c.value);
+      CTKMarkupObject* va = a->GetValue(*c.property);
+      CTKMarkupObject* vb = b->GetValue(*c.property);
+      EXPECT_EQ(NumberOf(va), c.value);
+      EXPECT_EQ(NumberOf(vb), c.value);
       EXPECT_EQ(va == vb, c.shared);
-      a->SetValue(*c.property, new CTKMarkupInt(7));
-      EXPECT_EQ(static_cast<CTKMarkupInt*>(a->GetValue(*c.property))->GetValue(), 7);
-      EXPECT_EQ(static_cast<CTKMarkupInt*>(b->GetValue(*c.property))->GetValue(), c.value);
+      // One element changed through the interface; the other keeps its value.
+      a->SetValue(*c.property, MarkupDynamicCast<CTKMarkupEnum>(va)
+                                   ? static_cast<CTKMarkupObject*>(new CTKMarkupEnum(7))
+                                   : new CTKMarkupInt(7));
+      EXPECT_EQ(NumberOf(a->GetValue(*c.property)), 7);
+      EXPECT_EQ(NumberOf(b->GetValue(*c.property)), c.value);
     }
   }
+  // Bold elements share their weight the same way.
+  Build(u"<TextBlock><Bold>a</Bold><Bold>b</Bold></TextBlock>");
+  auto* first = static_cast<CTKMarkupBold*>(Block()->GetInlines()->GetItem(0));
+  auto* second = static_cast<CTKMarkupBold*>(Block()->GetInlines()->GetItem(1));
+  EXPECT_EQ(first->GetValue(CTKMarkupTextElement::m_pFontWeightProperty),
+            second->GetValue(CTKMarkupTextElement::m_pFontWeightProperty));
+  first->SetFontWeight(300);
+  EXPECT_EQ(NumberOf(first->GetValue(CTKMarkupTextElement::m_pFontWeightProperty)), 300);
+  EXPECT_EQ(NumberOf(second->GetValue(CTKMarkupTextElement::m_pFontWeightProperty)), 700);
   // The same through the converter itself, many times over.
   CTKMarkupString* text = CTKMarkupString::CreateString(u"2in");
   for (int i = 0; i < 3; i++) {
     CTKMarkupObject* p = ConvertLength(nullptr, text);
-    EXPECT_EQ(static_cast<CTKMarkupInt*>(p)->GetValue(), 192);
+    EXPECT_EQ(NumberOf(p), 192);
     p->Release();
   }
   text->Release();
-  CTKMarkupInt* p = MarkupSharedInt(192);
-  EXPECT_EQ(p->GetValue(), 192);
-  p->Release();
 }
 
 TEST_F(MarkupTextContent, ThicknessesChangeInPlaceForOneElementOnly) {
