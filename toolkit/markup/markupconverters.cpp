@@ -1,5 +1,6 @@
 #include "toolkit/markup/markupconverters.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 
@@ -64,6 +65,41 @@ BOOL ReadNumber(LPCWSTR& lpsz, double& dResult, WCHAR wSeparator, BOOL bWholeTex
   lpsz = p;
   if (negative) dResult = -dResult;
   return TRUE;
+}
+
+// ---- shared numbers ----------------------------------------------------------------------
+
+namespace {
+// One value per slot, made on first use; each slot keeps one reference for
+// good. The pool never gives its blocks back, so a value made on any
+// thread stays valid on every thread.
+template <class T>
+T* SharedValue(std::atomic<T*>& slot, int n) {
+  T* p = slot.load(std::memory_order_acquire);
+  if (!p) {
+    T* pMade = new T(n);
+    if (slot.compare_exchange_strong(p, pMade, std::memory_order_acq_rel)) p = pMade;
+    else pMade->Release();  // another thread made it first
+  }
+  p->AddRef();
+  return p;
+}
+const int kSharedValues = 1024;
+}  // namespace
+
+CTKMarkupInt* MarkupSharedInt(int n) {
+  static std::atomic<CTKMarkupInt*> s_values[kSharedValues + 1];  // the last is "Auto" (INT_MAX)
+  const int nSlot = n == INT_MAX ? kSharedValues : n;
+  if (nSlot < 0 || nSlot > kSharedValues) return new CTKMarkupInt(n);
+  return SharedValue(s_values[nSlot], n);
+}
+
+CTKMarkupEnum* MarkupSharedEnum(int n) {
+  // The first few are the enumeration's own shared values.
+  if (n >= 0 && n < 8) return CTKMarkupEnum::CreateEnum(n);
+  static std::atomic<CTKMarkupEnum*> s_values[kSharedValues];
+  if (n < 0 || n >= kSharedValues) return new CTKMarkupEnum(n);
+  return SharedValue(s_values[n], n);
 }
 
 // ---- named colours -------------------------------------------------------------------------
@@ -249,7 +285,7 @@ CTKMarkupObject* ConvertEnumTable(CTKMarkupObject* pValue, const EnumName* table
   if (!pString) return nullptr;
   for (size_t i = 0; i < count; i++)
     if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), table[i].name))
-      return CTKMarkupEnum::CreateEnum(table[i].value);
+      return MarkupSharedEnum(table[i].value);
   return nullptr;
 }
 #define TK_ENUM_CONVERTER(fn, ...)                                            \
@@ -291,7 +327,7 @@ CTKMarkupObject* ConvertCursor(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
   CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
   if (!pString) return nullptr;
   for (const EnumName& e : table)
-    if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), e.name)) return new CTKMarkupInt(e.value);
+    if (MarkupStrEqualNoCase(pString->GetBuffer(), pString->GetLength(), e.name)) return MarkupSharedInt(e.value);
   return nullptr;
 }
 
@@ -306,6 +342,8 @@ static int ClampToInt(long long v) {
 // 0 none, 1 pt, 2 in, 3 cm, 4 mm
 static int UnitOf(LPCWSTR lpsz, int n) {
   if (n <= 2) return 0;
+  const WCHAR last = lpsz[n - 1] | 0x20;  // every unit ends in t, n or m
+  if (last != 't' && last != 'n' && last != 'm') return 0;
   LPCWSTR u = lpsz + n - 2;
   if (MarkupStrEqualNoCase(u, 2, "pt")) return 1;
   if (MarkupStrEqualNoCase(u, 2, "in")) return 2;
@@ -333,10 +371,10 @@ CTKMarkupObject* ConvertLength(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
   if (!pString) return nullptr;
   LPCWSTR lpsz = pString->GetBuffer();
   int len = pString->GetLength();
-  if (len == 4 && MarkupStrEqualNoCase(lpsz, 4, "Auto")) return new CTKMarkupInt(INT_MAX);
+  if (len == 4 && MarkupStrEqualNoCase(lpsz, 4, "Auto")) return MarkupSharedInt(INT_MAX);
   int n = MarkupReadInt(lpsz);
-  if (n == 0) return new CTKMarkupInt(0);
-  return new CTKMarkupInt(ApplyUnit(n, UnitOf(lpsz, len)));
+  if (n == 0) return MarkupSharedInt(0);
+  return MarkupSharedInt(ApplyUnit(n, UnitOf(lpsz, len)));
 }
 
 // ---- thickness -------------------------------------------------------------------------------

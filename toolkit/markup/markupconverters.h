@@ -15,6 +15,13 @@ int MarkupReadInt(LPCWSTR lpsz);
 // markupconverters.cpp). wSeparator 0 means none.
 BOOL ReadNumber(LPCWSTR& lpsz, double& dResult, WCHAR wSeparator, BOOL bWholeText);
 
+// A number value for n with one reference. Numbers cannot be changed once
+// made, so the common ones (0 to 1023 and "Auto") are made once per process
+// and shared by every property that holds them.
+CTKMarkupInt* MarkupSharedInt(int n);
+// The same for enumeration values (font weights run to 950).
+CTKMarkupEnum* MarkupSharedEnum(int n);
+
 // Named colours (case ignored): the colour in 0xAABBGGRR, non-zero result.
 BOOL ColorFromName(LPCWSTR lpsz, int nLength, DWORD& dwColor);
 

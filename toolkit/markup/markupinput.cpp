@@ -262,7 +262,7 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
   static thread_local int s_nDepth = 0;
   if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
   s_nDepth++;
-  int n = pObject->GetLogicalChildrenCount();
+  int n = pObject->GetWalkChildrenCount();
   CTKMarkupResourceScope level;
   bool bLevelRead = false;
   if (n > 0) {
@@ -274,7 +274,7 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
     CTKMarkupObject* pMiddle = nullptr;
     const CTKMarkupResourceScope* pMiddleChain = nullptr;
     for (int i = 0; i < n; i++) {
-      CTKMarkupObject* pChild = pObject->GetLogicalChild(i);
+      CTKMarkupObject* pChild = pObject->GetWalkChild(i);
       if (!pChild) continue;
       CTKMarkupObject* pParent = pChild->GetLogicalParent();
       if (bKnown && pParent == pObject) {
@@ -317,6 +317,14 @@ void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
   const CTKMarkupResourceScope* pChain = nullptr;
   for (size_t i = ancestors.size(); i-- > 0;) pChain = CTKMarkupResourceScope::Extend(ancestors[i], pChain, levels[i]);
   ApplyStylesWalk(pRoot, pChain, true);
+}
+
+CTKMarkupStyle* CTKMarkupInputElement::FindImplicitStyleBelow(CTKMarkupType* pType) {
+  const StyleScope* pScope = t_pStyleScope;
+  CTKMarkupObject* pFound = pScope && pScope->pElement == this
+                                ? FindScopedResource(this, pScope->pAbove, pType, pScope->pOwn)
+                                : FindElementResource(this, pType);
+  return MarkupDynamicCast<CTKMarkupStyle>(pFound);
 }
 
 void CTKMarkupInputElement::OnApplyStyle() {

@@ -125,6 +125,10 @@ class CTKMarkupInputElement : public CTKMarkupInlineStoreObject {
   virtual void OnMouseWheel(CTKMarkupMouseWheelEventArgs* e) {}
   virtual CTKMarkupInputElement* InputHitTest(int x, int y) { return nullptr; }
   virtual void OnApplyStyle();
+  // The implicit style an element of pType would find as a logical child of
+  // this element with no resources or style of its own (from the style
+  // walk's chain while the walk visits this element); null when none.
+  CTKMarkupStyle* FindImplicitStyleBelow(CTKMarkupType* pType);
 
   static void RegisterMarkupDependencyProperties();
 

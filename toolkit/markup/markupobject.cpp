@@ -254,9 +254,9 @@ void CTKMarkupObject::NotifyInheritedChange(CTKMarkupDependencyProperty* pProper
     Depth() { s_nDepth++; }
     ~Depth() { s_nDepth--; }
   } depth;
-  int nCount = GetLogicalChildrenCount();
+  int nCount = GetWalkChildrenCount();
   for (int i = 0; i < nCount; i++) {
-    CTKMarkupObject* pChild = GetLogicalChild(i);
+    CTKMarkupObject* pChild = GetWalkChild(i);
     if (!pChild) continue;
     if (pChild->IsOfType(pProperty->GetOwnerType())) pChild->OnPropertyChanged(pProperty, pOldValue, pNewValue);
     pChild->NotifyInheritedChange(pProperty, pOldValue, pNewValue);
@@ -688,18 +688,25 @@ CTKMarkupObject* CTKMarkupCollection::GetLogicalChild(int nIndex) const {
   return (nIndex >= 0 && nIndex < m_nCount) ? m_pItems[nIndex] : nullptr;
 }
 
+void CTKMarkupCollection::Grow() {
+  int nCapacity = m_nCapacity * 2;
+  CTKMarkupObject** p = static_cast<CTKMarkupObject**>(MarkupPoolAlloc(nCapacity * sizeof(CTKMarkupObject*)));
+  std::memcpy(p, m_pItems, m_nCount * sizeof(CTKMarkupObject*));
+  if (m_pItems != m_inlineItems) MarkupPoolFree(m_pItems, m_nCapacity * sizeof(CTKMarkupObject*));
+  m_pItems = p;
+  m_nCapacity = nCapacity;
+}
+
+void CTKMarkupCollection::AppendUnchecked(CTKMarkupObject* pItem) {
+  if (m_nCount == m_nCapacity) Grow();
+  m_pItems[m_nCount++] = pItem;
+}
+
 BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
   if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
   if (m_bLogicalParent) pItem->SetLogicalParent(this);
   if (nIndex < 0 || nIndex > m_nCount) nIndex = m_nCount;
-  if (m_nCount == m_nCapacity) {
-    int nCapacity = m_nCapacity * 2;
-    CTKMarkupObject** p = static_cast<CTKMarkupObject**>(MarkupPoolAlloc(nCapacity * sizeof(CTKMarkupObject*)));
-    std::memcpy(p, m_pItems, m_nCount * sizeof(CTKMarkupObject*));
-    if (m_pItems != m_inlineItems) MarkupPoolFree(m_pItems, m_nCapacity * sizeof(CTKMarkupObject*));
-    m_pItems = p;
-    m_nCapacity = nCapacity;
-  }
+  if (m_nCount == m_nCapacity) Grow();
   if (nIndex < m_nCount)
     std::memmove(m_pItems + nIndex + 1, m_pItems + nIndex, (m_nCount - nIndex) * sizeof(CTKMarkupObject*));
   m_pItems[nIndex] = pItem;

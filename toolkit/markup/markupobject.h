@@ -99,6 +99,12 @@ class CTKMarkupObject {
   virtual BOOL IsEqual(const CTKMarkupObject* pOther) const;
   virtual int GetLogicalChildrenCount() const;
   virtual CTKMarkupObject* GetLogicalChild(int nIndex) const;
+  // The children the engine's own tree walks (style application, inherited
+  // changes) visit: the logical children, except content kept to be made
+  // when first asked for (a text element's runs), which these walks see as
+  // null instead of making it. Overridden with GetLogicalChild.
+  virtual int GetWalkChildrenCount() const { return GetLogicalChildrenCount(); }
+  virtual CTKMarkupObject* GetWalkChild(int nIndex) const { return GetLogicalChild(nIndex); }
   // Takes over the reference to pContent on success; on a build error the
   // caller still owns it.
   virtual void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent);
@@ -479,7 +485,14 @@ class CTKMarkupCollection : public CTKMarkupObject {
   CTKMarkupType* m_pElementType;
   BOOL m_bLogicalParent;
 
+  // For collections that keep placeholders in an item's place until it is
+  // first asked for: appends without the type test, the logical parent or
+  // the notifications, and gives the slot of an item to replace in place.
+  void AppendUnchecked(CTKMarkupObject* pItem);
+  CTKMarkupObject*& ItemSlot(int nIndex) { return m_pItems[nIndex]; }
+
  private:
+  void Grow();
   // The first few items live in the collection itself (most hold a handful),
   // more in a pool block that grows by doubling.
   static const int kInlineItems = 4;

@@ -73,11 +73,9 @@ void CTKMarkupTextElement::RegisterMarkupDependencyProperties() {
   m_pFontCharsetProperty = attached(u"FontCharset", CTKMarkupInt::GetMarkupClass(), Meta(nullptr, 0x21));
 }
 
-void CTKMarkupTextElement::SetFontWeight(int n) { SetValue(m_pFontWeightProperty, CTKMarkupEnum::CreateEnum(n)); }
-void CTKMarkupTextElement::SetFontStyle(int n) { SetValue(m_pFontStyleProperty, CTKMarkupEnum::CreateEnum(n)); }
-void CTKMarkupTextElement::SetTextDecorations(int n) {
-  SetValue(m_pTextDecorationsProperty, CTKMarkupEnum::CreateEnum(n));
-}
+void CTKMarkupTextElement::SetFontWeight(int n) { SetValue(m_pFontWeightProperty, MarkupSharedEnum(n)); }
+void CTKMarkupTextElement::SetFontStyle(int n) { SetValue(m_pFontStyleProperty, MarkupSharedEnum(n)); }
+void CTKMarkupTextElement::SetTextDecorations(int n) { SetValue(m_pTextDecorationsProperty, MarkupSharedEnum(n)); }
 
 void CTKMarkupInline::RegisterMarkupDependencyProperties() {
   m_pBaselineAlignmentProperty = CTKMarkupDependencyProperty::RegisterProperty(
@@ -142,8 +140,73 @@ TK_DEFINE_MARKUPCLASS(CTKMarkupInlineUIContainer)
 
 CTKMarkupInlineCollection::CTKMarkupInlineCollection() { m_pElementType = CTKMarkupInline::GetMarkupClass(); }
 
+int CTKMarkupInlineCollection::GetLogicalChildrenCount() const {
+  MakeRuns();
+  return GetCount();
+}
+
+CTKMarkupObject* CTKMarkupInlineCollection::GetLogicalChild(int nIndex) const {
+  MakeRuns();
+  return CTKMarkupCollection::GetLogicalChild(nIndex);
+}
+
+CTKMarkupObject* CTKMarkupInlineCollection::GetWalkChild(int nIndex) const {
+  CTKMarkupObject* p = CTKMarkupCollection::GetLogicalChild(nIndex);
+  return m_nNotMade == 0 || (p && p->IsOfType(m_pElementType)) ? p : nullptr;  // a text kept for its run
+}
+
 void CTKMarkupInlineCollection::OnItemAdded(CTKMarkupObject* pItem, int nIndex) {
   static_cast<CTKMarkupInline*>(pItem)->m_nIndex = nIndex;
+}
+
+void CTKMarkupInlineCollection::AddRun(CTKMarkupString* pText) {
+  if (!m_bMade && pText) {
+    // Kept in the run's place; its logical parent stays unset (the text
+    // may be a property's value too).
+    AppendUnchecked(pText);
+    m_nNotMade++;
+    return;
+  }
+  CTKMarkupInputElement* pOwner = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
+  CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(
+      CreateThrough(pOwner ? pOwner->GetMarkupContext() : nullptr, CTKMarkupRun::GetMarkupClass()));
+  if (pText) pRun->SetText(pText);
+  Add(pRun);
+}
+
+void CTKMarkupInlineCollection::MakeRunsNow() const {
+  m_bMade = true;
+  if (m_nNotMade == 0) return;
+  // Each run is made as it would have been when its text arrived: through
+  // the owner's context, its text set before it joins the collection.
+  CTKMarkupInputElement* pOwner = MarkupDynamicCast<CTKMarkupInputElement>(GetLogicalParent());
+  CTKMarkupContext* pContext = pOwner ? pOwner->GetMarkupContext() : nullptr;
+  auto* pThis = const_cast<CTKMarkupInlineCollection*>(this);
+  for (int i = 0; i < GetCount() && m_nNotMade > 0; i++) {
+    CTKMarkupObject*& pItem = pThis->ItemSlot(i);
+    if (pItem->IsOfType(m_pElementType)) continue;
+    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
+    pRun->SetText(static_cast<CTKMarkupString*>(pItem));
+    pItem = pRun;
+    m_nNotMade--;
+    if (m_bLogicalParent) pRun->SetLogicalParent(pThis);
+    pThis->OnItemAdded(pRun, i);
+  }
+}
+
+void CTKMarkupInlineCollection::StyleRunsNotMade(CTKMarkupInputElement* pOwner) {
+  if (m_nNotMade == 0 || !pOwner->FindImplicitStyleBelow(CTKMarkupRun::GetMarkupClass())) return;
+  std::vector<int> made;
+  for (int i = 0; i < GetCount(); i++)
+    if (!ItemSlot(i)->IsOfType(m_pElementType)) made.push_back(i);
+  MakeRuns();
+  for (int i : made) CTKMarkupInputElement::ApplyStyles(GetItem(i));
+}
+
+void CTKMarkupInlineCollection::SetText(CTKMarkupString* pText) {
+  RemoveAll();
+  m_nNotMade = 0;
+  AddRun(pText);
 }
 
 void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
@@ -154,10 +217,18 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
   if (!pParent) ThrowBuildError(FormatStringWithArgs(kMessage, lpszContent, GetType()->GetClassName()));
   CTKMarkupContext* pContext = pParent->GetMarkupContext();
   if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
-    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
-    pRun->SetText(pText);
-    Add(pRun);
+    AddRun(pText);
     return;
+  }
+  // Content that a caller may reach otherwise than through the owner (an
+  // element someone else holds too, such as a resource; a UI element and
+  // what it holds; a span whose runs exist) leads up to this collection:
+  // its runs are made now.
+  if (pContent) {
+    const CTKMarkupSpan* pSpan = MarkupDynamicCast<CTKMarkupSpan>(pContent);
+    const bool bPlain =
+        pSpan ? !pSpan->GetInlinesAsBuilt()->IsMade() : MarkupDynamicCast<CTKMarkupRun>(pContent) != nullptr;
+    if (!bPlain || pContent->GetRefCount() > 1) MakeRuns();
   }
   if (MarkupDynamicCast<CTKMarkupInline>(pContent)) {
     Add(pContent);
@@ -174,6 +245,21 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
 }
 
 CTKMarkupSpan::CTKMarkupSpan() : m_pInlines(new CTKMarkupInlineCollection()) { m_pInlines->SetLogicalParent(this); }
+
+bool CTKMarkupSpan::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
+  if (CTKMarkupInline::ChangesGoUnseen(pProperty)) return true;
+  // The input element's answer with the inlines as the children: only an
+  // inherited value is heard by them, and only once there are some.
+  if (!(pProperty->GetFlags() & MPF_INHERITS) || m_pInlines->GetCount() > 0) return false;
+  if (m_pLogicalParent || m_pStyle || m_pActiveTriggers || GetType()->GetTypeStyle()) return false;
+  const CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
+  return !(pMetadata && pMetadata->m_pPropertyChanged);
+}
+
+void CTKMarkupSpan::OnApplyStyle() {
+  m_pInlines->StyleRunsNotMade(this);
+  CTKMarkupInline::OnApplyStyle();
+}
 
 CTKMarkupSpan::~CTKMarkupSpan() {
   m_pInlines->SetLogicalParent(nullptr);
@@ -303,19 +389,21 @@ void CTKMarkupTextBlock::RegisterMarkupDependencyProperties() {
 void CTKMarkupTextBlock::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                                            CTKMarkupObject* pNewValue) {
   if (pProperty == m_pTextProperty) {
-    m_pInlines->RemoveAll();
-    CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(m_pMarkupContext, CTKMarkupRun::GetMarkupClass()));
-    if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pNewValue)) {
-      pText->AddRef();
-      pRun->SetText(pText);
-    }
-    m_pInlines->Add(pRun);
+    // The text replaces the inlines with one run.
+    CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pNewValue);
+    if (pText) pText->AddRef();
+    m_pInlines->SetText(pText);
   }
   CTKMarkupFrameworkElement::OnPropertyChanged(pProperty, pOldValue, pNewValue);
 }
 
 CTKMarkupTextBlock::CTKMarkupTextBlock() : m_pInlines(new CTKMarkupInlineCollection()) {
   m_pInlines->SetLogicalParent(this);
+}
+
+void CTKMarkupTextBlock::OnApplyStyle() {
+  m_pInlines->StyleRunsNotMade(this);
+  CTKMarkupFrameworkElement::OnApplyStyle();
 }
 
 CTKMarkupTextBlock::~CTKMarkupTextBlock() {
@@ -332,11 +420,9 @@ CTKMarkupObject* ConvertContent(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pVa
   // then reports the conversion error.
   if (!pText) return nullptr;
   CTKMarkupContext* pContext = pBuilder ? pBuilder->GetMarkupContext() : nullptr;
-  CTKMarkupRun* pRun = static_cast<CTKMarkupRun*>(CreateThrough(pContext, CTKMarkupRun::GetMarkupClass()));
-  pText->AddRef();
-  pRun->SetText(pText);
   CTKMarkupTextBlock* pTextBlock =
       static_cast<CTKMarkupTextBlock*>(CreateThrough(pContext, CTKMarkupTextBlock::GetMarkupClass()));
-  pTextBlock->GetInlines()->Add(pRun);
+  pText->AddRef();
+  pTextBlock->SetContentObject(pBuilder, pText);  // text into an empty block: never refused
   return pTextBlock;
 }

@@ -115,12 +115,43 @@ class CTKMarkupLineBreak : public CTKMarkupRun {
   CTKMarkupLineBreak();
 };
 
+// The inlines of a text block or span. While a tree is built, each text is
+// kept in its place as the text itself and becomes its run when the inlines
+// are first needed (MakeRuns): a built tree need not make a run for every
+// text before anything lays it out. The owner makes the runs before it
+// hands out the collection or an inline, so every reader sees runs; the
+// engine's own walks (GetWalkChild) skip the texts. Once made, the
+// collection makes runs at once.
 class CTKMarkupInlineCollection : public CTKMarkupCollection {
   TK_DECLARE_MARKUPCLASS(CTKMarkupInlineCollection)
  public:
   CTKMarkupInlineCollection();
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
   void OnItemAdded(CTKMarkupObject* pItem, int nIndex) override;
+  int GetLogicalChildrenCount() const override;
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override;
+  // Nothing to walk while every item is a text kept for its run.
+  int GetWalkChildrenCount() const override { return m_nNotMade == GetCount() ? 0 : GetCount(); }
+  CTKMarkupObject* GetWalkChild(int nIndex) const override;
+  // Drops every inline for one run of this text (null: a run without
+  // text); takes over the reference.
+  void SetText(CTKMarkupString* pText);
+  // Makes the runs of the texts kept, through the owner's context.
+  void MakeRuns() const {
+    if (m_nNotMade > 0 || !m_bMade) MakeRunsNow();
+  }
+  // Whether the runs have been made (and every text since made at once).
+  bool IsMade() const { return m_bMade; }
+  // For the owner's OnApplyStyle in the style walk: when an implicit style
+  // would reach runs not made yet, they are made and styled now, as the
+  // walk would have styled them.
+  void StyleRunsNotMade(CTKMarkupInputElement* pOwner);
+
+ private:
+  void MakeRunsNow() const;
+  void AddRun(CTKMarkupString* pText);
+  mutable int m_nNotMade = 0;  // texts kept in the items in place of their runs
+  mutable bool m_bMade = false;
 };
 
 class CTKMarkupSpan : public CTKMarkupInline {
@@ -129,14 +160,25 @@ class CTKMarkupSpan : public CTKMarkupInline {
   CTKMarkupSpan();
   ~CTKMarkupSpan() override;
   int GetLogicalChildrenCount() const override { return m_pInlines ? 1 : 0; }
-  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
+  int GetWalkChildrenCount() const override { return m_pInlines ? 1 : 0; }
+  CTKMarkupObject* GetWalkChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
+  // While it holds no inlines, no child inherits the span's values.
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
   BOOL HasContent() const override { return m_pInlines->HasContent(); }
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
+  void OnApplyStyle() override;
   CTKMarkupInline* GetFirstInline() override;
-  CTKMarkupInlineCollection* GetInlines() const { return m_pInlines; }
+  CTKMarkupInlineCollection* GetInlines() const {
+    m_pInlines->MakeRuns();
+    return m_pInlines;
+  }
+  // The collection as it stands, texts not made into runs included: for
+  // the engine's own use.
+  const CTKMarkupInlineCollection* GetInlinesAsBuilt() const { return m_pInlines; }
 
  protected:
   CTKMarkupInlineCollection* m_pInlines;
@@ -209,11 +251,14 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
     return pProperty != m_pTextProperty && CTKMarkupFrameworkElement::ChangesGoUnseen(pProperty);
   }
   int GetLogicalChildrenCount() const override { return 1; }
-  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
+  CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
+  int GetWalkChildrenCount() const override { return 1; }
+  CTKMarkupObject* GetWalkChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
   void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
     m_pInlines->SetContentObject(pBuilder, pContent);
   }
   BOOL HasContent() const override { return m_pInlines->GetCount() > 0; }
+  void OnApplyStyle() override;
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   int GetVisualChildrenCount() const override { return 0; }
   CTKMarkupVisual* GetVisualChild(int) const override { return nullptr; }
@@ -223,7 +268,10 @@ class CTKMarkupTextBlock : public CTKMarkupFrameworkElement {
   SIZE MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) override;
   SIZE ArrangeOverride(int cx, int cy) override;
   CTKMarkupInline* GetFirstInline() const;
-  CTKMarkupInlineCollection* GetInlines() const { return m_pInlines; }
+  CTKMarkupInlineCollection* GetInlines() const {
+    m_pInlines->MakeRuns();
+    return m_pInlines;
+  }
   // The built lines, for hosts and tests: pieces with their arranged rectangles.
   struct Piece;
   struct Line;

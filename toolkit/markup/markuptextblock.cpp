@@ -43,7 +43,8 @@ CTKMarkupInline* CTKMarkupInline::GetNextInline() {
 }
 
 CTKMarkupInline* CTKMarkupSpan::GetFirstInline() {
-  if (!m_pInlines || m_pInlines->GetCount() == 0) return this;
+  m_pInlines->MakeRuns();
+  if (m_pInlines->GetCount() == 0) return this;
   CTKMarkupInline* pFirst = MarkupDynamicCast<CTKMarkupInline>(m_pInlines->GetItem(0));
   return pFirst ? pFirst->GetFirstInline() : this;
 }
@@ -434,6 +435,7 @@ const std::vector<CTKMarkupTextBlock::Line>& CTKMarkupTextBlock::GetLines() cons
 }
 
 CTKMarkupInline* CTKMarkupTextBlock::GetFirstInline() const {
+  m_pInlines->MakeRuns();
   if (m_pInlines->GetCount() == 0) return nullptr;
   CTKMarkupInline* pFirst = MarkupDynamicCast<CTKMarkupInline>(m_pInlines->GetItem(0));
   return pFirst ? pFirst->GetFirstInline() : nullptr;

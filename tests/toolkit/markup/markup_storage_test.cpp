@@ -352,7 +352,7 @@ TEST_F(Storage, ReleasingItemsMayLookBackAtTheirCollection) {
 TEST_F(Storage, TreeReleasedWhileAPartIsHeldFromOutside) {
   const char16_t* text =
       u"<Border Margin='1,2,3,4'><StackPanel Orientation='Horizontal'>"
-      u"<TextBlock Text='held' Width='40' Height='12' MinWidth='3' MaxWidth='90'/>"
+      u"<TextBlock Text='held' Width='40' Height='12' MinWidth='3' MaxWidth='90' Margin='5,6,7,8'/>"
       u"<Button Content='OK' Width='40'/><Button Content='A'/><Button Content='B'/><Button Content='C'/>"
       u"<Button Content='D'/></StackPanel></Border>";
   enum Held { kTextBlock, kPanelChildren, kPanel };
@@ -389,9 +389,11 @@ TEST_F(Storage, TreeReleasedWhileAPartIsHeldFromOutside) {
       EXPECT_EQ(panel->GetChildren()->GetLogicalParent(), panel);
     }
     ASSERT_NE(block, nullptr);
-    CTKMarkupObject* width = block->GetStoredValue(CTKMarkupFrameworkElement::m_pWidthProperty);
-    ASSERT_NE(width, nullptr);
-    EXPECT_EQ(width->GetLogicalParent(), block);
+    // (Small numbers are shared by every element, so a thickness, which is
+    // each element's own, shows what the element owns.)
+    CTKMarkupObject* margin = block->GetStoredValue(CTKMarkupFrameworkElement::m_pMarginProperty);
+    ASSERT_NE(margin, nullptr);
+    EXPECT_EQ(margin->GetLogicalParent(), block);
     EXPECT_EQ(MarkupIntValue(block->GetValue(CTKMarkupFrameworkElement::m_pMaxWidthProperty), -1), 90);
     pHeld->Release();
     MarkupReleaseContext(ctx);
