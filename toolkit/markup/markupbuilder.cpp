@@ -194,7 +194,12 @@ CTKMarkupDependencyProperty* CTKMarkupBuilder::FindPropertyByTag(LPCWSTR lpszTag
 }
 
 CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName) {
-  int n = MarkupStrLen(lpszName);
+  return FindAttributeProperty(pType, std::u16string_view(lpszName ? lpszName : u""));
+}
+
+CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, std::u16string_view name) {
+  LPCWSTR lpszName = name.data();
+  int n = static_cast<int>(name.size());
   bool bStorable;
   NameCacheEntry* e = FindCached(pType, lpszName, n, bStorable);
   bStorable = bStorable && pType;  // the null scope is for tags
@@ -242,24 +247,12 @@ static bool StartsWith(std::u16string_view s, const char* prefix) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
-  LPCWSTR lpszIn = lpszText ? lpszText : u"";
-  size_t n = std::char_traits<char16_t>::length(lpszIn);
-  if (n == 0 || lpszIn[n - 1] != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
-  n--;
-  // The expression without its '}', terminated; short ones (nearly all)
-  // stay on the stack.
-  WCHAR szShort[64];
-  std::u16string strLong;
-  LPCWSTR lpszExpr;
-  if (n < std::size(szShort)) {
-    std::memcpy(szShort, lpszIn, n * sizeof(WCHAR));
-    szShort[n] = 0;
-    lpszExpr = szShort;
-  } else {
-    strLong.assign(lpszIn, n);
-    lpszExpr = strLong.c_str();
-  }
-  std::u16string_view text(lpszExpr, n);
+  return ExpandMarkupExtension(std::u16string_view(lpszText ? lpszText : u""));
+}
+
+CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(std::u16string_view whole) {
+  if (whole.empty() || whole.back() != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
+  std::u16string_view text = whole.substr(0, whole.size() - 1);  // without its '}'
   if (m_nExtensionDepth >= kMaxExtensionDepth) ThrowBuildError(u"Markup extension expressions are nested too deeply");
   struct DepthGuard {
     int& n;
@@ -277,14 +270,16 @@ CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
     if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find the static member  '%ls'", member.c_str()));
     return p;
   }
-  if (StartsWith(text, "StaticResource ")) return FindResource(lpszExpr + 15);
-  if (StartsWith(text, "DynamicResource ")) return FindResource(lpszExpr + 16);
+  if (StartsWith(text, "StaticResource ")) return FindResource(text.substr(15));
+  if (StartsWith(text, "DynamicResource ")) return FindResource(text.substr(16));
   if (StartsWith(text, "x:Type ")) {
-    CTKMarkupObject* p = ResolveType(lpszExpr + 7);
-    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", lpszExpr + 7));
-    return p;
+    std::u16string_view tag = text.substr(7);
+    CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(tag.data(), static_cast<int>(tag.size()));
+    if (!pType) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", std::u16string(tag).c_str()));
+    pType->AddRef();
+    return pType;
   }
-  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszExpr));
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", std::u16string(text).c_str()));
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
@@ -294,12 +289,16 @@ CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
-  LPCWSTR p = lpszKey ? lpszKey : u"";
-  while (*p == ' ' || *p == '\r' || *p == '\n') p++;
+  return FindResource(std::u16string_view(lpszKey ? lpszKey : u""));
+}
+
+CTKMarkupObject* CTKMarkupBuilder::FindResource(std::u16string_view key) {
+  while (!key.empty() && (key[0] == ' ' || key[0] == '\r' || key[0] == '\n')) key.remove_prefix(1);
   CTKMarkupObject* pKey;
-  if (p[0] == '{' && p[1] == '}') pKey = CTKMarkupString::CreateString(p + 2);
-  else if (p[0] == '{') pKey = ExpandMarkupExtension(p + 1);
-  else pKey = CTKMarkupString::CreateString(p);
+  if (key.size() >= 2 && key[0] == '{' && key[1] == '}')
+    pKey = CTKMarkupString::CreateString(key.data() + 2, static_cast<int>(key.size() - 2));
+  else if (!key.empty() && key[0] == '{') pKey = ExpandMarkupExtension(key.substr(1));
+  else pKey = CTKMarkupString::CreateString(key.data(), static_cast<int>(key.size()));
 
   CTKMarkupObject* pFound = nullptr;
   for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
@@ -331,7 +330,8 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
     return GetSystemColorCache()->GetSystemBrush(i);
   }
   pKey->Release();
-  ThrowBuildError(FormatStringWithArg(u"Cannot find resource named '%ls'. Resource names are case sensitive", p));
+  ThrowBuildError(FormatStringWithArg(u"Cannot find resource named '%ls'. Resource names are case sensitive",
+                                      std::u16string(key).c_str()));
 }
 
 void CTKMarkupBuilder::FlushText(BOOL bForStartTag) {
@@ -350,45 +350,52 @@ void CTKMarkupBuilder::FlushText(BOOL bForStartTag) {
   }
 }
 
-void CTKMarkupBuilder::HandleStartTag(LPCWSTR lpszTag) {
+[[noreturn]] static void ThrowUnknownTag(std::u16string_view tag) {
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", std::u16string(tag).c_str()));
+}
+
+void CTKMarkupBuilder::HandleStartTag(std::u16string_view tag) {
   if (m_arrStack.empty() && m_pRoot) ThrowBuildError(u"There are multiple root elements");
   if (!m_arrStack.empty()) FlushText(TRUE);
   if (static_cast<int>(m_arrStack.size()) >= kMaxDepth) ThrowBuildError(u"The elements are nested too deeply");
-  int n = MarkupStrLen(lpszTag);
-  int nDot = -1;
-  for (int i = 0; i < n && nDot < 0; i++)
-    if (lpszTag[i] == '.') nDot = i;
-  if (nDot >= 0) {
-    CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nDot, lpszTag + nDot + 1, n - nDot - 1);
-    if (!pProperty || m_arrStack.empty())
-      ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+  LPCWSTR lpszTag = tag.data();
+  int n = static_cast<int>(tag.size());
+  size_t nDot = tag.find(u'.');
+  if (nDot != std::u16string_view::npos) {
+    int nTag = static_cast<int>(nDot);
+    CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nTag, lpszTag + nTag + 1, n - nTag - 1);
+    if (!pProperty || m_arrStack.empty()) ThrowUnknownTag(tag);
     CTKMarkupObject* pObject = new CTKMarkupObjectProperty(pProperty);
     Push(pObject);
-    pObject->SetTagName(lpszTag);
+    pObject->SetTagName(std::u16string(tag).c_str());
     return;
   }
   CTKMarkupType* pType = LookupTypeByTag(lpszTag, n);
   CTKMarkupObject* pObject = !pType             ? nullptr
                              : m_pMarkupContext ? m_pMarkupContext->CreateObject(pType)
                                                 : pType->CreateInstance();
-  if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+  if (!pObject) ThrowUnknownTag(tag);
   Push(pObject);
   // The type was found under exactly this tag: its descriptor's text lives
   // as long as the program.
   pObject->SetStaticTagName(pType->GetTagName());
 }
 
-void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength) {
+void CTKMarkupBuilder::HandleAttribute(std::u16string_view name, std::u16string_view value) {
   CTKMarkupObject* pTop = Top();
   if (!pTop) ThrowBuildError(u"Unexpected error");
-  if (std::u16string_view(lpszName).substr(0, 5) == u"xmlns") return;
-  CTKMarkupDependencyProperty* pProperty = FindAttributeProperty(pTop->GetType(), lpszName);
-  if (!pProperty) ThrowBuildError(FormatStringWithArg(u"The property '%ls' does not exist in XML namespace", lpszName));
+  if (name.substr(0, 5) == u"xmlns") return;
+  CTKMarkupDependencyProperty* pProperty = FindAttributeProperty(pTop->GetType(), name);
+  if (!pProperty)
+    ThrowBuildError(
+        FormatStringWithArg(u"The property '%ls' does not exist in XML namespace", std::u16string(name).c_str()));
+  LPCWSTR lpszValue = value.data();
+  int nValueLength = static_cast<int>(value.size());
   CTKMarkupObject* pValue;
   if (nValueLength >= 2 && lpszValue[0] == '{' && lpszValue[1] == '}') {
     pValue = CTKMarkupString::CreateString(lpszValue + 2, nValueLength - 2);
   } else if (nValueLength >= 1 && lpszValue[0] == '{') {
-    pValue = ExpandMarkupExtension(lpszValue + 1);
+    pValue = ExpandMarkupExtension(value.substr(1));
     if (!pValue) pValue = CTKMarkupString::CreateString(lpszValue, nValueLength);
   } else {
     pValue = CTKMarkupString::CreateString(lpszValue, nValueLength);
@@ -398,14 +405,14 @@ void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int 
   m_pHandOver = nullptr;
 }
 
-// Two terminated texts, compared in one pass.
-static bool SameText(LPCWSTR a, LPCWSTR b) {
-  for (; *a == *b; a++, b++)
-    if (!*a) return true;
-  return false;
+// A terminated text against a view, compared in one pass.
+static bool SameText(LPCWSTR a, std::u16string_view b) {
+  for (char16_t c : b)
+    if (*a++ != c || !c) return false;
+  return *a == 0;
 }
 
-void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
+void CTKMarkupBuilder::HandleEndTag(std::u16string_view tag) {
   if (m_arrStack.empty()) ThrowBuildError(u"Unexpected end tag");
   CTKMarkupObject* pPopped = Pop();
   // Until it is handed on, the popped element belongs to the root slot so
@@ -413,9 +420,9 @@ void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
   MarkupRelease(m_pRoot);
   m_pRoot = pPopped;
   LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
-  if (!SameText(lpszOpen, lpszTag))
-    ThrowBuildError(
-        FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
+  if (!SameText(lpszOpen, tag))
+    ThrowBuildError(FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen,
+                                         std::u16string(tag).c_str()));
   if (!m_strText.empty()) {
     m_pHandOver = CTKMarkupString::CreateString(m_strText.c_str(), static_cast<int>(m_strText.size()));
     m_strText.clear();
@@ -456,27 +463,27 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
       int nToken = pParser->NextToken();
       switch (nToken) {
         case CTKMarkupParser::tokenStartTag:
-          HandleStartTag(pParser->GetTagName());
+          HandleStartTag(pParser->GetTagNameView());
           break;
         case CTKMarkupParser::tokenAttribute:
-          HandleAttribute(pParser->GetAttributeName(), pParser->GetValueText(), pParser->GetValueLength());
+          HandleAttribute(pParser->GetAttributeNameView(), pParser->GetValueView());
           break;
         case CTKMarkupParser::tokenText: {
           CTKMarkupObject* pTop = Top();
           if (!pTop) ThrowBuildError(u"Data at the root level is invalid");
           if (m_bPendingWhiteSpace && (!m_strText.empty() || pTop->HasContent())) m_strText += u' ';
           m_bPendingWhiteSpace = FALSE;
-          m_strText.append(pParser->GetValueText(), pParser->GetValueLength());
+          m_strText.append(pParser->GetValueView());
           break;
         }
         case CTKMarkupParser::tokenWhiteSpace:
           m_bPendingWhiteSpace = TRUE;
           break;
         case CTKMarkupParser::tokenEndTag:
-          HandleEndTag(pParser->GetTagName());
+          HandleEndTag(pParser->GetTagNameView());
           break;
         case CTKMarkupParser::tokenPIEnd: {
-          std::u16string_view body(pParser->GetValueText(), pParser->GetValueLength());
+          std::u16string_view body = pParser->GetValueView();
           size_t at = body.find(u"encoding");
           if (at != std::u16string_view::npos && body.size() >= at + 15 && body.substr(at + 10, 5) == u"utf-8")
             pParser->m_nCodePage = 65001;

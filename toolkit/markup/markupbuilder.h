@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/cstring.h"
@@ -81,10 +82,14 @@ class CTKMarkupBuilder {
   CTKMarkupType* LookupTypeByTag(LPCWSTR lpszTag, int nLength);
   CTKMarkupDependencyProperty* FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength);
   CTKMarkupDependencyProperty* FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName);
+  CTKMarkupDependencyProperty* FindAttributeProperty(CTKMarkupType* pType, std::u16string_view name);
   // Throws the conversion error when the value cannot be converted.
   CTKMarkupObject* ConvertValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  // The text after the opening '{', up to and with the closing '}'.
   CTKMarkupObject* ExpandMarkupExtension(LPCWSTR lpszText);
+  CTKMarkupObject* ExpandMarkupExtension(std::u16string_view text);
   CTKMarkupObject* FindResource(LPCWSTR lpszKey);
+  CTKMarkupObject* FindResource(std::u16string_view key);
   CTKMarkupObject* ResolveType(LPCWSTR lpszTag);
   SystemColorCache* GetSystemColorCache();
 
@@ -93,9 +98,10 @@ class CTKMarkupBuilder {
   CTKMarkupObject* Pop();
   CTKMarkupObject* Top() const { return m_arrStack.empty() ? nullptr : m_arrStack.back(); }
   void FlushText(BOOL bForStartTag);
-  void HandleStartTag(LPCWSTR lpszTag);
-  void HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength);
-  void HandleEndTag(LPCWSTR lpszTag);
+  // Names and values are the parser's views into the text.
+  void HandleStartTag(std::u16string_view tag);
+  void HandleAttribute(std::u16string_view name, std::u16string_view value);
+  void HandleEndTag(std::u16string_view tag);
   void ReleaseAll();
 
   static const int kNameCacheSize = 256;

@@ -300,11 +300,34 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
     t_pStyleScope = pSaved;
   }
 }
+
+// The same visits in the same order while no dictionary holds a type key:
+// no implicit style can be found, so no resource level is read and only
+// the elements with a style of their own have anything to apply.
+void ApplyOwnStylesWalk(CTKMarkupObject* pObject) {
+  static thread_local int s_nDepth = 0;
+  if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
+  s_nDepth++;
+  int n = pObject->GetLogicalChildrenCount();
+  for (int i = 0; i < n; i++) ApplyOwnStylesWalk(pObject->GetLogicalChild(i));
+  s_nDepth--;
+  CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject);
+  if (pElement && pElement->GetStyle()) {
+    const StyleScope* pSaved = t_pStyleScope;
+    t_pStyleScope = nullptr;
+    pElement->OnApplyStyle();
+    t_pStyleScope = pSaved;
+  }
+}
 }  // namespace
 
 void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
-  // The chain above the root is gathered the long way once.
   if (!pRoot) return;
+  if (!CTKMarkupResourceDictionary::AnyHoldsTypeKeys()) {
+    ApplyOwnStylesWalk(pRoot);
+    return;
+  }
+  // The chain above the root is gathered the long way once.
   std::vector<CTKMarkupObject*> ancestors;
   for (CTKMarkupObject* p = pRoot->GetLogicalParent(); p && ancestors.size() < static_cast<size_t>(kMaxTreeWalkDepth);
        p = p->GetLogicalParent())

@@ -9,7 +9,10 @@
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupResourceDictionary)
 
+std::atomic<int> CTKMarkupResourceDictionary::s_nWithTypeKeys{0};
+
 CTKMarkupResourceDictionary::~CTKMarkupResourceDictionary() {
+  if (m_nTypeKeys > 0) s_nWithTypeKeys.fetch_sub(1, std::memory_order_relaxed);
   for (Entry& e : m_arrEntries) {
     e.pKey->Release();
     e.pValue->Release();
@@ -31,7 +34,8 @@ CTKMarkupObject* CTKMarkupResourceDictionary::Lookup(const CTKMarkupObject* pKey
 BOOL CTKMarkupResourceDictionary::Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue) {
   if (!pKey || !pValue || Lookup(pKey)) return FALSE;
   pKey->AddRef();
-  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass())) m_nTypeKeys++;
+  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass()) && m_nTypeKeys++ == 0)
+    s_nWithTypeKeys.fetch_add(1, std::memory_order_relaxed);
   m_mapHash.emplace(pKey->GetHashCode(), m_arrEntries.size());
   m_arrEntries.push_back(Entry{pKey, pValue});
   return TRUE;

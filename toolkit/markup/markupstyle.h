@@ -1,6 +1,7 @@
 // Resource dictionaries, styles, setters and property triggers.
 #pragma once
 
+#include <atomic>
 #include <unordered_map>
 #include <vector>
 
@@ -18,6 +19,9 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   // Adds under a key: takes over the value's reference, adds one to the key.
   BOOL Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue);
   int GetCount() const { return static_cast<int>(m_arrEntries.size()); }
+  // Whether any dictionary alive holds a type key: while none does, no
+  // element anywhere can find an implicit style.
+  static bool AnyHoldsTypeKeys() { return s_nWithTypeKeys.load(std::memory_order_relaxed) > 0; }
 
  private:
   struct Entry {
@@ -29,6 +33,7 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   // Keys that are types (implicit styles): every element asks for its type
   // on the way through, and most dictionaries hold none.
   int m_nTypeKeys = 0;
+  static std::atomic<int> s_nWithTypeKeys;
 };
 
 CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);
