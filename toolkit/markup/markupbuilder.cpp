@@ -89,6 +89,11 @@ void CTKMarkupObjectProperty::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
 
 // ---- the builder ---------------------------------------------------------------------------------
 
+struct CTKMarkupBuilder::OpenLevel {
+  CTKMarkupResourceScope level;
+  bool bRead = false;
+};
+
 CTKMarkupBuilder::CTKMarkupBuilder(CTKMarkupContext* pContext)
     : m_pMarkupContext(pContext), m_pSystemColorCache(nullptr) {}
 
@@ -102,12 +107,34 @@ SystemColorCache* CTKMarkupBuilder::GetSystemColorCache() {
   return m_pSystemColorCache;
 }
 
-void CTKMarkupBuilder::Push(CTKMarkupObject* pObject) { m_arrStack.push_back(pObject); }
+void CTKMarkupBuilder::Push(CTKMarkupObject* pObject) {
+  m_arrStack.push_back(pObject);
+  m_arrOpenLevels.emplace_back();
+}
 
 CTKMarkupObject* CTKMarkupBuilder::Pop() {
   CTKMarkupObject* p = m_arrStack.back();
   m_arrStack.pop_back();
+  m_arrOpenLevels.pop_back();
+  // The element below is the innermost again: what comes next may change it.
+  if (!m_arrOpenLevels.empty()) m_arrOpenLevels.back().bRead = false;
   return p;
+}
+
+// FindElementResource of an open element. An element open below the
+// innermost one is not changed until it is the innermost again, and with
+// no parent yet its search is its own level: that level is read once.
+CTKMarkupObject* CTKMarkupBuilder::FindOpenResource(size_t nIndex, const CTKMarkupObject* pKey) {
+  CTKMarkupObject* pOpen = m_arrStack[nIndex];
+  if (nIndex + 1 == m_arrStack.size() || pOpen->GetLogicalParent()) return FindElementResource(pOpen, pKey);
+  OpenLevel& open = m_arrOpenLevels[nIndex];
+  if (!open.bRead) {
+    CTKMarkupResourceScope::Read(pOpen, open.level);
+    open.bRead = true;
+  }
+  if (!open.level.pOwn && !open.level.pStyle) return nullptr;  // most elements hold no resources
+  bool bStop = false;
+  return open.level.Lookup(pKey, bStop);
 }
 
 void CTKMarkupBuilder::ReleaseAll() {
@@ -301,17 +328,17 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(std::u16string_view key) {
   else pKey = CTKMarkupString::CreateString(key.data(), static_cast<int>(key.size()));
 
   CTKMarkupObject* pFound = nullptr;
-  for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
-    CTKMarkupObject* pOpen = *it;
+  for (size_t i = m_arrStack.size(); i-- > 0 && !pFound;) {
+    CTKMarkupObject* pOpen = m_arrStack[i];
     // Elements first: they are most of what is open.
     if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass())) {
-      pFound = FindElementResource(pOpen, pKey);
+      pFound = FindOpenResource(i, pKey);
     } else if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
       CTKMarkupObject* pValue = static_cast<CTKMarkupObjectProperty*>(pOpen)->m_pValue;
       if (pValue) pFound = FindElementResource(pValue, pKey);
     } else if (pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
                pOpen->IsOfType(CTKMarkupStyle::GetMarkupClass())) {
-      pFound = FindElementResource(pOpen, pKey);
+      pFound = FindOpenResource(i, pKey);
     }
   }
   if (pFound) {

@@ -94,6 +94,8 @@ class CTKMarkupBuilder {
   SystemColorCache* GetSystemColorCache();
 
  private:
+  struct OpenLevel;
+  CTKMarkupObject* FindOpenResource(size_t nIndex, const CTKMarkupObject* pKey);
   void Push(CTKMarkupObject* pObject);
   CTKMarkupObject* Pop();
   CTKMarkupObject* Top() const { return m_arrStack.empty() ? nullptr : m_arrStack.back(); }
@@ -114,6 +116,10 @@ class CTKMarkupBuilder {
   CTKMarkupContext* m_pMarkupContext;
   SystemColorCache* m_pSystemColorCache;
   std::vector<CTKMarkupObject*> m_arrStack;
+  // The resource level of each open element, read when first searched; an
+  // element changes only while it is the innermost one, which is always
+  // read afresh.
+  std::vector<OpenLevel> m_arrOpenLevels;
 
   // State of one build.
   std::u16string m_strText;

@@ -92,6 +92,15 @@ static CTKMarkupObject* LookupLevel(const CTKMarkupResourceScope& level, const C
   return level.pStyle->Lookup(pKey);
 }
 
+void CTKMarkupResourceScope::Read(CTKMarkupObject* pObject, CTKMarkupResourceScope& level) {
+  ReadLevel(pObject, level);
+  level.pOuter = nullptr;
+}
+
+CTKMarkupObject* CTKMarkupResourceScope::Lookup(const CTKMarkupObject* pKey, bool& bStop) const {
+  return LookupLevel(*this, pKey, bStop);
+}
+
 CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupObject* pKey) {
   if (!pObject || !pKey) return nullptr;
   if (CTKMarkupResourceDictionary* pDictionary = MarkupDynamicCast<CTKMarkupResourceDictionary>(pObject))

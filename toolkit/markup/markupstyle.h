@@ -54,6 +54,10 @@ struct CTKMarkupResourceScope {
   // of pObject, filled into 'level', when it matters, else pOuter.
   static const CTKMarkupResourceScope* Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter,
                                               CTKMarkupResourceScope& level);
+  // The level of pObject alone (pOuter is left empty).
+  static void Read(CTKMarkupObject* pObject, CTKMarkupResourceScope& level);
+  // The value found at this level alone; bStop tells that the search ends here.
+  CTKMarkupObject* Lookup(const CTKMarkupObject* pKey, bool& bStop) const;
 };
 // FindElementResource with the ancestors' part of the search taken from the
 // chain of pObject's logical parent; pOwn, when given, is pObject's own
