@@ -170,6 +170,13 @@ TEST_F(MarkupStyleResolution, StaticResourcesComeFromTheNearestOpenElementAsItIs
        u"</StackPanel.Resources><Border Style='{StaticResource s}'/><Border Background='{StaticResource c}'/>"
        u"</StackPanel>",
        {{{0}, blue}, {{1}, red}}},
+      {"a style an element takes after a lookup of its own",
+       u"<StackPanel><StackPanel.Resources><SolidColorBrush x:Key='c' Color='Red'/>"
+       u"<Style x:Key='s' TargetType='Border'><Style.Resources><SolidColorBrush x:Key='c' Color='Blue'/>"
+       u"</Style.Resources></Style></StackPanel.Resources>"
+       u"<Border Background='{StaticResource c}' Style='{StaticResource s}'>"
+       u"<Border Background='{StaticResource c}'/></Border></StackPanel>",
+       {{{0}, red}, {{0, 0}, blue}}},
   };
   for (const BrushCase& c : cases) {
     SCOPED_TRACE(c.name);
