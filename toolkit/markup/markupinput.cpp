@@ -304,13 +304,10 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
 // The same visits in the same order while no dictionary holds a type key:
 // no implicit style can be found, so no resource level is read and only
 // the elements with a style of their own have anything to apply.
-void ApplyOwnStylesWalk(CTKMarkupObject* pObject) {
-  static thread_local int s_nDepth = 0;
-  if (!pObject || s_nDepth >= kMaxTreeWalkDepth) return;
-  s_nDepth++;
+void ApplyOwnStylesWalk(CTKMarkupObject* pObject, int nDepth) {
+  if (!pObject || nDepth >= kMaxTreeWalkDepth) return;
   int n = pObject->GetLogicalChildrenCount();
-  for (int i = 0; i < n; i++) ApplyOwnStylesWalk(pObject->GetLogicalChild(i));
-  s_nDepth--;
+  for (int i = 0; i < n; i++) ApplyOwnStylesWalk(pObject->GetLogicalChild(i), nDepth + 1);
   CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject);
   if (pElement && pElement->GetStyle()) {
     const StyleScope* pSaved = t_pStyleScope;
@@ -324,7 +321,7 @@ void ApplyOwnStylesWalk(CTKMarkupObject* pObject) {
 void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
   if (!pRoot) return;
   if (!CTKMarkupResourceDictionary::AnyHoldsTypeKeys()) {
-    ApplyOwnStylesWalk(pRoot);
+    ApplyOwnStylesWalk(pRoot, 0);
     return;
   }
   // The chain above the root is gathered the long way once.
