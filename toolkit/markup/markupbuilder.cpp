@@ -157,23 +157,35 @@ void CTKMarkupBuilder::CheckNameCache() {
   unsigned nGeneration = CTKMarkupDependencyProperty::GetRegistryGeneration();
   if (nGeneration != m_nNameCacheGeneration || m_nameCache.empty()) {
     m_nameCache.assign(kNameCacheSize, NameCacheEntry());
+    m_nameCacheRecent.assign(kNameCacheSize / 2, 0);
     m_nNameCacheGeneration = nGeneration;
   }
 }
 
-static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength);
+// Names are short: compared four characters at a time, without a call.
+static bool SameName(const WCHAR* a, const WCHAR* b, int n) {
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, sizeof(x));
+    std::memcpy(&y, b + i, sizeof(y));
+    if (x != y) return false;
+  }
+  for (; i < n; i++)
+    if (a[i] != b[i]) return false;
+  return true;
+}
 
-// The entry for the scope and name: a hit when its name and scope match,
-// else the slot to fill (bStorable is false for names too long to keep).
-// Two ways per set, the last hit first: a document's few dozen tag and
+// The result kept for the scope and name, or null; on a miss, *ppSlot is
+// the entry to fill (null for names too long to keep). Two ways per set,
+// the one used least recently filled next: a document's few dozen tag and
 // attribute pairs then stay put even when two of them share a set.
-CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength,
-                                                               bool& bStorable) {
+void* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength, NameCacheEntry** ppSlot) {
+  *ppSlot = nullptr;
+  if (nLength < 0 || nLength >= kNameCacheLength) return nullptr;
   if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
     CheckNameCache();
-  bStorable = nLength >= 0 && nLength < 32;
-  // Four characters at a time: names are short, and this runs for every
-  // tag and attribute.
+  // Four characters at a time: this runs for every tag and attribute.
   const uint64_t kMix = 0x9E3779B97F4A7C15ull;
   uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
   int i = 0;
@@ -185,15 +197,19 @@ CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScop
   for (; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
   h ^= h >> 29;
   h *= kMix;
-  NameCacheEntry* pSet = &m_nameCache[(h >> 40) % (kNameCacheSize / 2) * 2];
-  if (!bStorable || CacheHit(&pSet[0], pScope, lpszName, nLength)) return &pSet[0];
-  if (CacheHit(&pSet[1], pScope, lpszName, nLength)) std::swap(pSet[0], pSet[1]);
-  else pSet[1] = pSet[0];  // the miss will be stored in the first way
-  return &pSet[0];
-}
-
-static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength) {
-  return e->pScope == pScope && e->nLength == nLength && std::memcmp(e->szName, lpszName, nLength * sizeof(WCHAR)) == 0;
+  size_t nSet = (h >> 40) % (kNameCacheSize / 2);
+  NameCacheEntry* pSet = &m_nameCache[nSet * 2];
+  for (int nWay = 0; nWay < 2; nWay++) {
+    const NameCacheEntry& e = pSet[nWay];
+    if (e.pScope == pScope && e.nLength == nLength && SameName(e.szName, lpszName, nLength)) {
+      m_nameCacheRecent[nSet] = static_cast<unsigned char>(nWay);
+      return e.pResult;
+    }
+  }
+  int nVictim = 1 - m_nameCacheRecent[nSet];
+  m_nameCacheRecent[nSet] = static_cast<unsigned char>(nVictim);
+  *ppSlot = &pSet[nVictim];
+  return nullptr;
 }
 
 static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength,
@@ -205,11 +221,10 @@ static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, 
 }
 
 CTKMarkupType* CTKMarkupBuilder::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
-  bool bStorable;
-  NameCacheEntry* e = FindCached(nullptr, lpszTag, nLength, bStorable);
-  if (bStorable && CacheHit(e, nullptr, lpszTag, nLength)) return static_cast<CTKMarkupType*>(e->pResult);
+  NameCacheEntry* pSlot;
+  if (void* pCached = FindCached(nullptr, lpszTag, nLength, &pSlot)) return static_cast<CTKMarkupType*>(pCached);
   CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag, nLength);
-  if (bStorable && pType) CacheStore(e, nullptr, lpszTag, nLength, pType);
+  if (pSlot && pType) CacheStore(pSlot, nullptr, lpszTag, nLength, pType);
   return pType;
 }
 
@@ -227,17 +242,18 @@ CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupTy
 CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, std::u16string_view name) {
   LPCWSTR lpszName = name.data();
   int n = static_cast<int>(name.size());
-  bool bStorable;
-  NameCacheEntry* e = FindCached(pType, lpszName, n, bStorable);
-  bStorable = bStorable && pType;  // the null scope is for tags
-  if (bStorable && CacheHit(e, pType, lpszName, n)) return static_cast<CTKMarkupDependencyProperty*>(e->pResult);
+  NameCacheEntry* pSlot = nullptr;
+  if (pType) {  // the null scope is for tags
+    if (void* pCached = FindCached(pType, lpszName, n, &pSlot))
+      return static_cast<CTKMarkupDependencyProperty*>(pCached);
+  }
   CTKMarkupDependencyProperty* pProperty = nullptr;
   int nDot = -1;
   for (int i = 0; i < n && nDot < 0; i++)
     if (lpszName[i] == '.') nDot = i;
   if (nDot >= 0) pProperty = FindPropertyByTag(lpszName, nDot, lpszName + nDot + 1, n - nDot - 1);
   else pProperty = CTKMarkupType::FindProperty(pType, lpszName, n);
-  if (bStorable && pProperty) CacheStore(e, pType, lpszName, n, pProperty);
+  if (pSlot && pProperty) CacheStore(pSlot, pType, lpszName, n, pProperty);
   return pProperty;
 }
 

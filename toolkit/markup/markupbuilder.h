@@ -62,11 +62,12 @@ class CTKMarkupBuilder {
   // Names met again and again in one build (tags, attributes) are looked
   // up once: a small direct-mapped cache, keyed by the scope (a type, or
   // none for tags) and the name, emptied when the registry changes.
+  static const int kNameCacheLength = 32;
   struct NameCacheEntry {
     const void* pScope = nullptr;
     void* pResult = nullptr;
     int nLength = -1;
-    WCHAR szName[32];
+    WCHAR szName[kNameCacheLength];
   };
 
   explicit CTKMarkupBuilder(CTKMarkupContext* pContext);
@@ -107,9 +108,10 @@ class CTKMarkupBuilder {
   void ReleaseAll();
 
   static const int kNameCacheSize = 256;
-  NameCacheEntry* FindCached(const void* pScope, LPCWSTR lpszName, int nLength, bool& bStorable);
+  void* FindCached(const void* pScope, LPCWSTR lpszName, int nLength, NameCacheEntry** ppSlot);
   void CheckNameCache();
   std::vector<NameCacheEntry> m_nameCache;
+  std::vector<unsigned char> m_nameCacheRecent;  // per set, the way used last
   unsigned m_nNameCacheGeneration = 0;
 
   CString m_strLastError;
