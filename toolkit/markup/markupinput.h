@@ -124,6 +124,9 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   virtual void OnLostMouseCapture(CTKMarkupMouseEventArgs* e) {}
   virtual void OnMouseWheel(CTKMarkupMouseWheelEventArgs* e) {}
   virtual CTKMarkupInputElement* InputHitTest(int x, int y) { return nullptr; }
+  // Finds the implicit style when there is none and applies the triggers.
+  // ApplyStyles calls it on every element while some dictionary holds a
+  // type key, else only on the elements with a style of their own.
   virtual void OnApplyStyle();
 
   static void RegisterMarkupDependencyProperties();
@@ -133,6 +136,7 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   void CaptureMouse();
   void ReleaseMouseCapture();
   void Focus();
+  // Styles the tree below pRoot, children before their parent.
   static void ApplyStyles(CTKMarkupObject* pRoot);
   void ApplyTriggers(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pNewValue);
   // Calls the delegates of this element for the event; FALSE when there are none.
