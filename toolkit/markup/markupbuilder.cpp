@@ -185,16 +185,20 @@ void* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLe
   if (nLength < 0 || nLength >= kNameCacheLength) return nullptr;
   if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
     CheckNameCache();
-  // Four characters at a time: this runs for every tag and attribute.
+  // The scope, the length and the first and last four characters: this runs
+  // for every tag and attribute, and names that agree on all of them are
+  // rare (the full name is compared on a hit).
   const uint64_t kMix = 0x9E3779B97F4A7C15ull;
   uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
-  int i = 0;
-  for (; i + 4 <= nLength; i += 4) {
-    uint64_t w;
-    std::memcpy(&w, lpszName + i, sizeof(w));
-    h = (h ^ w) * kMix;
+  if (nLength >= 4) {
+    uint64_t first, last;
+    std::memcpy(&first, lpszName, sizeof(first));
+    std::memcpy(&last, lpszName + nLength - 4, sizeof(last));
+    h = (h ^ first) * kMix;
+    h = (h ^ last) * kMix;
+  } else {
+    for (int i = 0; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
   }
-  for (; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
   h ^= h >> 29;
   h *= kMix;
   size_t nSet = (h >> 40) % (kNameCacheSize / 2);
