@@ -92,6 +92,7 @@ void CTKMarkupObjectProperty::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
 struct CTKMarkupBuilder::OpenLevel {
   CTKMarkupResourceScope level;
   bool bRead = false;
+  int nTagLength = 0;  // of the element's start tag, which its tag name repeats
 };
 
 CTKMarkupBuilder::CTKMarkupBuilder(CTKMarkupContext* pContext)
@@ -414,6 +415,7 @@ void CTKMarkupBuilder::HandleStartTag(std::u16string_view tag) {
     if (!pProperty || m_arrStack.empty()) ThrowUnknownTag(tag);
     CTKMarkupObject* pObject = new CTKMarkupObjectProperty(pProperty);
     Push(pObject);
+    m_arrOpenLevels.back().nTagLength = n;
     pObject->SetTagName(std::u16string(tag).c_str());
     return;
   }
@@ -423,6 +425,7 @@ void CTKMarkupBuilder::HandleStartTag(std::u16string_view tag) {
                                                 : pType->CreateInstance();
   if (!pObject) ThrowUnknownTag(tag);
   Push(pObject);
+  m_arrOpenLevels.back().nTagLength = n;
   // The type was found under exactly this tag: its descriptor's text lives
   // as long as the program.
   pObject->SetStaticTagName(pType->GetTagName());
@@ -452,22 +455,19 @@ void CTKMarkupBuilder::HandleAttribute(std::u16string_view name, std::u16string_
   m_pHandOver = nullptr;
 }
 
-// A terminated text against a view, compared in one pass.
-static bool SameText(LPCWSTR a, std::u16string_view b) {
-  for (char16_t c : b)
-    if (*a++ != c || !c) return false;
-  return *a == 0;
-}
-
 void CTKMarkupBuilder::HandleEndTag(std::u16string_view tag) {
   if (m_arrStack.empty()) ThrowBuildError(u"Unexpected end tag");
+  int nOpenLength = m_arrOpenLevels.back().nTagLength;
   CTKMarkupObject* pPopped = Pop();
   // Until it is handed on, the popped element belongs to the root slot so
   // that an error releases it.
   MarkupRelease(m_pRoot);
   m_pRoot = pPopped;
-  LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
-  if (!SameText(lpszOpen, tag))
+  LPCWSTR lpszOpen = pPopped->GetTagName();
+  bool bSame = lpszOpen ? static_cast<size_t>(nOpenLength) == tag.size() && SameName(lpszOpen, tag.data(), nOpenLength)
+                        : tag.empty();
+  if (!lpszOpen) lpszOpen = u"";
+  if (!bSame)
     ThrowBuildError(FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen,
                                          std::u16string(tag).c_str()));
   if (!m_strText.empty()) {
