@@ -114,6 +114,7 @@ CTKMarkupInputElement::CTKMarkupInputElement()
       m_nTriggerDepth(0) {}
 
 CTKMarkupInputElement::~CTKMarkupInputElement() {
+  SetStyleInUse(nullptr);
   delete m_pHandlers;
   MarkupRelease(m_pActiveTriggers);
   MarkupRelease(m_pTriggerProperties);
@@ -233,6 +234,13 @@ void CTKMarkupInputElement::Focus() {
     m_pMarkupContext->GetKeyboardNavigation()->Focus(this);
 }
 
+void CTKMarkupInputElement::SetStyleInUse(CTKMarkupStyle* pStyle) {
+  bool bMayTrigger = pStyle && CTKMarkupStyle::MayHaveTriggers(pStyle);
+  if (bMayTrigger != m_bStyleMayTrigger) CTKMarkupStyle::CountElementThatMayTrigger(bMayTrigger);
+  m_bStyleMayTrigger = bMayTrigger;
+  m_pStyle = pStyle;
+}
+
 CTKMarkupActiveTriggerCollection* CTKMarkupInputElement::EnsureActiveTriggers() {
   if (!m_pActiveTriggers) m_pActiveTriggers = new CTKMarkupActiveTriggerCollection();
   return m_pActiveTriggers;
@@ -321,7 +329,8 @@ void ApplyOwnStylesWalk(CTKMarkupObject* pObject, int nDepth) {
 void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
   if (!pRoot) return;
   if (!CTKMarkupResourceDictionary::AnyHoldsTypeKeys()) {
-    ApplyOwnStylesWalk(pRoot, 0);
+    // Nor can the triggers of a style without any do anything.
+    if (CTKMarkupStyle::AnyElementMayTrigger()) ApplyOwnStylesWalk(pRoot, 0);
     return;
   }
   // The chain above the root is gathered the long way once.
@@ -348,7 +357,7 @@ void CTKMarkupInputElement::OnApplyStyle() {
     CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(pFound);
     if (pStyle) {
       pStyle->Seal();
-      m_pStyle = pStyle;
+      SetStyleInUse(pStyle);
     }
   }
   if (m_pStyle) ApplyTriggers(nullptr, nullptr);

@@ -145,7 +145,8 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
   void SetMarkupContext(CTKMarkupContext* pContext) { m_pMarkupContext = pContext; }
   CTKMarkupStyle* GetStyle() const { return m_pStyle; }
-  void SetStyleInUse(CTKMarkupStyle* pStyle) { m_pStyle = pStyle; }
+  // The style whose setters and triggers apply (no reference is held).
+  void SetStyleInUse(CTKMarkupStyle* pStyle);
   CTKMarkupActiveTriggerCollection* GetActiveTriggers() const { return m_pActiveTriggers; }
   CTKMarkupActiveTriggerCollection* EnsureActiveTriggers();
   CTKMarkupProperties* GetTriggerProperties() const { return m_pTriggerProperties; }
@@ -181,6 +182,8 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   CTKMarkupProperties* m_pTriggerProperties;
   CTKMarkupStyle* m_pStyle;
   int m_nTriggerDepth;
+  // Counted among the elements whose style may have triggers to apply.
+  bool m_bStyleMayTrigger = false;
 };
 
 class CTKMarkupKeyboardNavigation : public CTKMarkupObject {

@@ -102,6 +102,15 @@ class CTKMarkupTriggerCollection : public CTKMarkupCollection {
   TK_DECLARE_MARKUPCLASS(CTKMarkupTriggerCollection)
  public:
   CTKMarkupTriggerCollection();
+  ~CTKMarkupTriggerCollection() override;
+  // The triggers of a sealed style: one added later counts this collection
+  // among those changed after sealing (see CTKMarkupStyle::AnyElementMayTrigger).
+  void Freeze() { m_bFrozen = true; }
+  void OnItemAdded(CTKMarkupObject* pItem, int nIndex) override;
+
+ private:
+  bool m_bFrozen = false;
+  bool m_bChangedAfterSealing = false;
 };
 
 // Refers to triggers owned by styles without becoming their parent.
@@ -131,13 +140,31 @@ class CTKMarkupStyle : public CTKMarkupObject {
   CTKMarkupStyle* GetBasedOn() const;
   CTKMarkupTriggerCollection* GetTriggers() const;
 
+  // Whether the style or a style it is based on has triggers (true for a
+  // style not sealed yet, which may still gain some).
+  static bool MayHaveTriggers(const CTKMarkupStyle* pStyle);
+  // Elements count themselves while their style may have triggers. While
+  // none does, and no sealed style alive has changed its triggers or its
+  // base since (nor gained a trigger), applying the styles' triggers does
+  // nothing anywhere.
+  static void CountElementThatMayTrigger(bool bAdd);
+  static bool AnyElementMayTrigger();
+  static int GetElementsThatMayTrigger();
+
   static CTKMarkupDependencyProperty* m_pResourcesProperty;
   static CTKMarkupDependencyProperty* m_pTargetTypeProperty;
   static CTKMarkupDependencyProperty* m_pBasedOnProperty;
   static CTKMarkupDependencyProperty* m_pTriggersProperty;
 
+ protected:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                         CTKMarkupObject* pNewValue) override;
+
  private:
+  friend class CTKMarkupTriggerCollection;
+  static void CountChangedAfterSealing(bool bAdd);
   CTKMarkupSetterColection* m_pSetters;
+  bool m_bChangedAfterSealing = false;
   BOOL m_bSealed;
   BOOL m_bSealing;
   CTKMarkupProperties* m_pValues;

@@ -139,6 +139,88 @@ TEST_F(MarkupStyleResolution, OnlyLiveDictionariesWithTypeKeysCount) {
   EXPECT_FALSE(CTKMarkupResourceDictionary::AnyHoldsTypeKeys());
 }
 
+TEST_F(MarkupStyleResolution, ElementsCountThemselvesWhileTheirStylesMayHaveTriggers) {
+  const std::u16string kTriggered =
+      u"<Style x:Key='t' TargetType='Button'><Style.Triggers><Trigger Property='IsMouseOver' Value='True'>"
+      u"<Trigger.Setters><Setter Property='Width' Value='1'/></Trigger.Setters></Trigger></Style.Triggers></Style>"
+      u"<Style x:Key='plain' TargetType='Button'><Setter Property='Width' Value='2'/></Style>"
+      u"<Style x:Key='derived' TargetType='Button' BasedOn='{StaticResource t}'/>";
+  const struct {
+    const char* name;
+    std::u16string buttons;
+    int counted;
+  } cases[] = {
+      {"no style", u"<Button/><Button/>", 0},
+      {"a style without triggers", u"<Button Style='{StaticResource plain}'/><Button Style='{StaticResource plain}'/>",
+       0},
+      {"a style with triggers", u"<Button Style='{StaticResource t}'/><Button Style='{StaticResource t}'/>", 2},
+      {"a style based on one with triggers",
+       u"<Button Style='{StaticResource derived}'/><Button Style='{StaticResource plain}'/>", 1},
+  };
+  const int before = CTKMarkupStyle::GetElementsThatMayTrigger();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Build(u"<StackPanel><StackPanel.Resources>" + kTriggered + u"</StackPanel.Resources>" + c.buttons +
+          u"</StackPanel>");
+    EXPECT_EQ(CTKMarkupStyle::GetElementsThatMayTrigger() - before, c.counted);
+    MarkupReleaseElement(root);
+    root = nullptr;
+    EXPECT_EQ(CTKMarkupStyle::GetElementsThatMayTrigger(), before) << "released elements count no more";
+  }
+}
+
+// A trigger that is on from the start: the mouse is over nothing.
+CTKMarkupTriggerCollection* WidthTriggers(int nWidth) {
+  CTKMarkupTrigger* trigger =
+      new CTKMarkupTrigger(CTKMarkupInputElement::m_pIsMouseOverProperty, CTKMarkupBool::CreateBool(FALSE));
+  CTKMarkupSetterColection* setters = new CTKMarkupSetterColection();
+  setters->Add(new CTKMarkupSetter(CTKMarkupFrameworkElement::m_pWidthProperty, new CTKMarkupInt(nWidth)));
+  trigger->SetValue(CTKMarkupTrigger::m_pSettersProperty, setters);
+  CTKMarkupTriggerCollection* triggers = new CTKMarkupTriggerCollection();
+  triggers->Add(trigger);
+  return triggers;
+}
+
+TEST_F(MarkupStyleResolution, TriggersASealedStyleGainsAreAppliedByTheNextStylePass) {
+  const struct {
+    const char* name;
+    bool emptyTriggersFirst;
+    void (*change)(CTKMarkupStyle* style);
+  } cases[] = {
+      {"triggers set", false,
+       [](CTKMarkupStyle* style) { style->SetValue(CTKMarkupStyle::m_pTriggersProperty, WidthTriggers(45)); }},
+      {"a trigger added", true,
+       [](CTKMarkupStyle* style) {
+         CTKMarkupTriggerCollection* more = WidthTriggers(45);
+         CTKMarkupObject* trigger = more->GetItem(0);
+         trigger->AddRef();
+         more->Release();
+         style->GetTriggers()->Add(trigger);
+       }},
+      {"a base with triggers", false,
+       [](CTKMarkupStyle* style) {
+         CTKMarkupStyle* base = new CTKMarkupStyle();
+         base->SetValue(CTKMarkupStyle::m_pTriggersProperty, WidthTriggers(45));
+         style->SetValue(CTKMarkupStyle::m_pBasedOnProperty, base);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (!Build(u"<StackPanel><Button/><Button/></StackPanel>")) continue;
+    CTKMarkupStyle* style = new CTKMarkupStyle();
+    if (c.emptyTriggersFirst) style->SetValue(CTKMarkupStyle::m_pTriggersProperty, new CTKMarkupTriggerCollection());
+    At({0})->SetValue(CTKMarkupInputElement::m_pStyleProperty, style);  // seals it
+    ASSERT_FALSE(CTKMarkupStyle::AnyElementMayTrigger()) << "nothing alive has triggers yet";
+    c.change(style);
+    CTKMarkupInputElement::ApplyStyles(root);
+    EXPECT_EQ(WidthAt({0}), 45);
+    EXPECT_EQ(WidthAt({1}), -1);
+    MarkupReleaseElement(root);
+    root = nullptr;
+    EXPECT_FALSE(CTKMarkupStyle::AnyElementMayTrigger()) << "the changed style is gone";
+  }
+}
+
 // Each case: the markup, then the background colour expected at each path.
 struct BrushCase {
   const char* name;
