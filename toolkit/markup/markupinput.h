@@ -126,7 +126,8 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   virtual CTKMarkupInputElement* InputHitTest(int x, int y) { return nullptr; }
   // Finds the implicit style when there is none and applies the triggers.
   // ApplyStyles calls it on every element while some dictionary holds a
-  // type key, else only on the elements with a style of their own.
+  // type key, else only on the elements with a style of their own, and on
+  // none while no element's style may have triggers.
   virtual void OnApplyStyle();
 
   static void RegisterMarkupDependencyProperties();
@@ -180,7 +181,7 @@ class CTKMarkupInputElement : public CTKMarkupObject {
   CTKMarkupContext* m_pMarkupContext;
   CTKMarkupActiveTriggerCollection* m_pActiveTriggers;
   CTKMarkupProperties* m_pTriggerProperties;
-  CTKMarkupStyle* m_pStyle;
+  CTKMarkupStyle* m_pStyle;  // set through SetStyleInUse only
   int m_nTriggerDepth;
   // Counted among the elements whose style may have triggers to apply.
   bool m_bStyleMayTrigger = false;
