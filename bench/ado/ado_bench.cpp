@@ -11,6 +11,7 @@
 // wall clock (they wait for the disk). Files go to $PV_BENCH_DIR or /tmp.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,19 +41,33 @@ double CpuNow() {
 double WallNow() { return std::chrono::duration<double>(Clock::now().time_since_epoch()).count(); }
 double Now(bool cpu) { return cpu ? CpuNow() : WallNow(); }
 
+// Page faults this thread has taken so far (fresh memory from the system).
+double Faults() {
+  rusage usage;
+  getrusage(RUSAGE_THREAD, &usage);
+  return static_cast<double>(usage.ru_minflt + usage.ru_majflt);
+}
+
 // Runs `raw` and `layer` once per iteration, alternating which goes first;
-// each returns its seconds. Reports the layer's time and the median ratio.
+// each returns its seconds. Reports the layer's time, the median ratio and
+// each side's median page faults.
 void Pair(benchmark::State& state, const std::function<double()>& raw, const std::function<double()>& layer) {
-  std::vector<double> ratios, rawTimes, layerTimes;
+  std::vector<double> ratios, rawTimes, layerTimes, rawFaults, layerFaults;
   bool rawFirst = true;
+  auto timed = [](const std::function<double()>& side, std::vector<double>& faults) {
+    double before = Faults();
+    double t = side();
+    faults.push_back(Faults() - before);
+    return t;
+  };
   for (auto _ : state) {
     double r, l;
     if (rawFirst) {
-      r = raw();
-      l = layer();
+      r = timed(raw, rawFaults);
+      l = timed(layer, layerFaults);
     } else {
-      l = layer();
-      r = raw();
+      l = timed(layer, layerFaults);
+      r = timed(raw, rawFaults);
     }
     rawFirst = !rawFirst;
     ratios.push_back(l / r);
@@ -63,6 +78,8 @@ void Pair(benchmark::State& state, const std::function<double()>& raw, const std
   state.counters["x_raw"] = Median(ratios);
   state.counters["raw_ms"] = Median(rawTimes) * 1e3;
   state.counters["layer_ms"] = Median(layerTimes) * 1e3;
+  state.counters["raw_faults"] = Median(rawFaults);
+  state.counters["layer_faults"] = Median(layerFaults);
 }
 
 std::string Dir() {
@@ -221,6 +238,45 @@ double RawWalk(const std::string& path, long long* sink) {
   return t;
 }
 
+// A row as a careful program holds a result in memory: typed columns, the
+// text in its own string.
+struct HeldRow {
+  int did = 0;
+  int no1 = 0;
+  int taid = 0;
+  std::u16string detail;
+};
+
+// Raw, held: step and copy every row into a vector of rows, then walk the
+// vector reading every column; the vector is freed inside the timing, as
+// the layer's Close frees its rows.
+[[gnu::noinline]] double RawHeldWalk(const std::string& path, long long* sink) {
+  sqlite3* db = RawOpen(path);
+  double t0 = CpuNow();
+  {
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, "select did,no1,taid,detail from details", -1, &s, nullptr);
+    std::vector<HeldRow> rows;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      HeldRow& r = rows.emplace_back();
+      r.did = sqlite3_column_int(s, 0);
+      r.no1 = sqlite3_column_int(s, 1);
+      r.taid = sqlite3_column_int(s, 2);
+      const void* text = sqlite3_column_text16(s, 3);
+      if (text)
+        r.detail.assign(static_cast<const char16_t*>(text), static_cast<size_t>(sqlite3_column_bytes16(s, 3)) / 2);
+    }
+    sqlite3_finalize(s);
+    for (const HeldRow& r : rows) {
+      *sink += r.did + r.no1 + r.taid;
+      *sink += static_cast<long long>(r.detail.size()) + (r.detail.data() != nullptr);
+    }
+  }
+  double t = CpuNow() - t0;
+  sqlite3_close_v2(db);
+  return t;
+}
+
 // The text of a value the caller keeps, as a caller copies it out.
 long TextUnits(const _variant_t& v) { return v.vt == VT_BSTR ? static_cast<long>(SysStringLen(v.bstrVal)) : 0; }
 
@@ -282,6 +338,19 @@ void Walk(benchmark::State& state, Access access) {
   Remove(path);
 }
 
+// A client cursor (every row copied at Open, then walked) against the raw
+// side holding the rows in a vector and walking it: like with like.
+void HeldWalk(benchmark::State& state, Access access) {
+  const int n = BenchSize(100000);
+  std::string path = FreshDatabase("bench-walk");
+  LayerInserts(path, n, true, true);
+  long long sink = 0;
+  Pair(
+      state, [&] { return RawHeldWalk(path, &sink); }, [&] { return LayerWalk(path, true, access, &sink); });
+  benchmark::DoNotOptimize(sink);
+  Remove(path);
+}
+
 // Field objects fetched once, their values read on every row (by index).
 void BM_Walk100k(benchmark::State& state) { Walk(state, kFieldObjects); }
 BENCHMARK(BM_Walk100k)
@@ -311,5 +380,14 @@ BENCHMARK(BM_Walk100kByName)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(BenchIterations(11));
+
+// The client cursor against rows held in a vector: Field objects by index,
+// GetCollect by number, GetCollect by name.
+void BM_HeldWalk100k(benchmark::State& state) { HeldWalk(state, kFieldObjects); }
+BENCHMARK(BM_HeldWalk100k)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(11));
+void BM_HeldWalk100kByIndex(benchmark::State& state) { HeldWalk(state, kCollectByIndex); }
+BENCHMARK(BM_HeldWalk100kByIndex)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(11));
+void BM_HeldWalk100kByName(benchmark::State& state) { HeldWalk(state, kCollectByName); }
+BENCHMARK(BM_HeldWalk100kByName)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(11));
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ado/ado_store.h"
 #include "platform/base/wintypes.h"
 
 struct VARIANT;
@@ -219,72 +220,8 @@ struct Cell {
   };
 };
 
-// The cells of a result in fixed blocks: growing never copies what is held
-// (results can be large), an index is a shift and a mask, and clear() keeps
-// the blocks, so a forward-only walk reuses the same two blocks row after row.
-class CellBlocks {
- public:
-  CellBlocks() = default;
-  CellBlocks(CellBlocks&& o) noexcept : blocks_(std::move(o.blocks_)), size_(std::exchange(o.size_, 0)) {}
-  CellBlocks& operator=(CellBlocks&& o) noexcept {
-    blocks_ = std::move(o.blocks_);
-    size_ = std::exchange(o.size_, 0);
-    return *this;
-  }
-  Cell& operator[](size_t i) { return blocks_[i >> kShift][i & kMask]; }
-  const Cell& operator[](size_t i) const { return blocks_[i >> kShift][i & kMask]; }
-  size_t size() const { return size_; }
-  void push_back(const Cell& c) {
-    if ((size_ >> kShift) == blocks_.size()) blocks_.push_back(std::make_unique<Cell[]>(kBlock));
-    (*this)[size_] = c;
-    ++size_;
-  }
-  void resize(size_t n) {  // new cells are Null
-    while (blocks_.size() * kBlock < n) blocks_.push_back(std::make_unique<Cell[]>(kBlock));
-    for (size_t i = size_; i < n; ++i) (*this)[i] = Cell{};
-    size_ = n;
-  }
-  void clear() { size_ = 0; }
-  void swap(CellBlocks& o) noexcept {
-    blocks_.swap(o.blocks_);
-    std::swap(size_, o.size_);
-  }
-
- private:
-  static constexpr size_t kShift = 6;
-  static constexpr size_t kBlock = size_t{1} << kShift;
-  static constexpr size_t kMask = kBlock - 1;
-  std::vector<std::unique_ptr<Cell[]>> blocks_;
-  size_t size_ = 0;
-};
-
-// The text of the cells in chunks. A value never spans two chunks (a value
-// longer than a chunk gets one of its own), so growing copies nothing and
-// touches no more memory than the text needs; clear() keeps one chunk for
-// the next row of a forward walk.
-class TextArena {
- public:
-  // Copies `units` UTF-16 units from `p` (any alignment); the result locates them.
-  uint64_t Append(const void* p, size_t units);
-  std::u16string_view View(uint64_t at, size_t units) const {
-    if (units == 0) return {};
-    return std::u16string_view(chunks_[at >> 32].units.get() + (at & 0xFFFFFFFFu), units);
-  }
-  void clear();
-  void swap(TextArena& o) noexcept {
-    chunks_.swap(o.chunks_);
-    std::swap(used_, o.used_);
-  }
-
- private:
-  static constexpr size_t kChunk = 8192;  // units
-  struct Chunk {
-    std::unique_ptr<char16_t[]> units;
-    size_t capacity = 0;
-  };
-  std::vector<Chunk> chunks_;
-  size_t used_ = 0;  // units used in the last chunk
-};
+// The cells of a result in store blocks (see ado_store.h).
+using CellBlocks = StoreArray<Cell>;
 
 struct CellStore {
   CellBlocks cells;
@@ -299,7 +236,7 @@ struct ResultSet {
   std::vector<ResultColumn> columns;  // without the hidden row id
   CellStore store;                    // rowCount * columns.size() cells, row by row
   size_t rowCount = 0;
-  std::vector<int64_t> rowids;  // updatable results only
+  StoreArray<int64_t> rowids;  // updatable results only
   Value Get(size_t row, size_t column) const { return store.Get(store.cells[row * columns.size() + column]); }
 };
 

@@ -306,16 +306,11 @@ Value FromVariant(const VARIANT& in, JetType type, const std::u16string& field) 
 }
 
 // ---- Recordset ------------------------------------------------------------------------------
-struct RowSlot {
-  int64_t rowid = 0;
-  bool pendingNew = false;
-  bool removed = false;
-};
-
 struct SharedData {
   std::vector<ResultColumn> columns;
-  pv::ado::CellStore store;  // the values of row `slot` start at slot * columns.size()
-  std::vector<RowSlot> rows;
+  pv::ado::CellStore store;             // the values of row `slot` start at slot * columns.size()
+  pv::ado::StoreArray<int64_t> rowids;  // updatable results: each slot's row id
+  size_t slots = 0;                     // rows read or added; a slot's bookmark is its number + 1
   bool updatable = false;
   std::u16string table;
 };
@@ -737,11 +732,12 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
             return s->WillChangeRecord(adRsnAddNew, 1, st, view);
           }))
         Cancelled();
-      RowSlot slot;
-      data_->store.cells.resize(data_->store.cells.size() + data_->columns.size());
-      slot.pendingNew = true;
-      data_->rows.push_back(std::move(slot));
-      order_.push_back(data_->rows.size() - 1);
+      // Sized from the slot count, so a failure half way leaves nothing out of step.
+      const size_t slot = data_->slots;
+      data_->store.cells.resize((slot + 1) * data_->columns.size());
+      data_->rowids.resize(slot + 1);
+      order_.push_back(slot);
+      data_->slots = slot + 1;
       posBeforeAdd_ = pos_;
       pos_ = static_cast<long>(order_.size()) - 1;
       removedCurrent_ = false;
@@ -794,7 +790,6 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         FireRecordCompleteFor(adRsnDelete, slot, err);
         throw;
       }
-      data_->rows[slot].removed = true;
       pos_ = PositionOf(slot);
       order_.erase(order_.begin() + pos_);
       removedCurrent_ = true;
@@ -856,7 +851,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   bool QuickIndex(const VARIANT& index, size_t* i) const noexcept {
     if (index.vt == VT_I4) {
       *i = static_cast<size_t>(index.lVal);
-      return index.lVal >= 0 && *i < data_->columns.size();
+      return index.lVal >= 0 && *i < types_.size();
     }
     if (index.vt != VT_BSTR) return false;
     *i = FindField(index.bstrVal);
@@ -903,6 +898,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   void ColumnsChanged() {
     const std::vector<ResultColumn>& columns = data_->columns;
     firstOfName_.assign(columns.size(), 1);
+    types_.resize(columns.size());
+    for (size_t i = 0; i < columns.size(); ++i) types_[i] = columns[i].type;
     for (size_t i = 0; i < columns.size(); ++i)
       for (size_t j = 0; j < i && firstOfName_[i]; ++j)
         if (pv::ado::CompareNoCase(columns[j].name, columns[i].name) == 0) firstOfName_[i] = 0;
@@ -921,20 +918,19 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // ReadField then checks and reports.
   // ReadCurrent for the conversions that cannot fail (QuickCell), without
   // building anything but the text's BSTR. False leaves `out` untouched.
-  bool ReadQuick(size_t i, VARIANT* out) const noexcept {
+  [[gnu::always_inline]] bool ReadQuick(size_t i, VARIANT* out) const noexcept {
     if (!out) return false;
     // Live rows are read-only and always on a row: nothing else to check.
     if (live_) return reader_->ReadQuick(i, out);
     VARIANT v;
     std::memset(static_cast<void*>(&v), 0, sizeof v);
     if (!open_ || edit_ != adEditNone || removedCurrent_ || pos_ < 0) return false;
-    size_t at = static_cast<size_t>(pos_);
-    const SharedData& d = *data_;
-    size_t n = d.columns.size();
+    const size_t at = static_cast<size_t>(pos_), n = types_.size();
     if (at >= order_.size() || i >= n) return false;
-    const pv::ado::Cell& c = d.store.cells[order_[at] * n + i];
-    const void* text = c.kind == Value::Text ? d.store.Text(c).data() : nullptr;
-    if (!QuickCell(c, text, d.columns[i].type, &v)) return false;
+    const pv::ado::CellStore& store = data_->store;
+    const pv::ado::Cell& c = store.cells[order_[at] * n + i];
+    const void* text = c.kind == Value::Text ? store.Text(c).data() : nullptr;
+    if (!QuickCell(c, text, types_[i], &v)) return false;
     *out = v;
     return true;
   }
@@ -1051,7 +1047,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     data_ = std::make_shared<SharedData>();
     data_->columns = reader->columns();
     ColumnsChanged();
-    data_->rows.resize(1);
+    data_->slots = 1;
     order_.clear();
     pos_ = 0;
     streamRow_ = 0;
@@ -1071,9 +1067,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     d->updatable = t.updatable;
     d->table = t.table;
     d->store = std::move(r.store);
-    d->rows.resize(r.rowCount);
-    if (t.updatable)
-      for (size_t i = 0; i < r.rowCount; ++i) d->rows[i].rowid = r.rowids[i];
+    d->slots = r.rowCount;
+    d->rowids = std::move(r.rowids);
     return d;
   }
 
@@ -1196,8 +1191,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   }
   double BookmarkNumber(const VARIANT& v) const {
     _variant_t n;
-    if (FAILED(VariantChangeType(&n, &v, 0, VT_R8)) || n.dblVal < 1 ||
-        n.dblVal > static_cast<double>(data_->rows.size()) || n.dblVal != std::floor(n.dblVal))
+    if (FAILED(VariantChangeType(&n, &v, 0, VT_R8)) || n.dblVal < 1 || n.dblVal > static_cast<double>(data_->slots) ||
+        n.dblVal != std::floor(n.dblVal))
       FailAdo(adErrInvalidArgument, u"The bookmark is not valid for this recordset.");
     return n.dblVal;
   }
@@ -1266,7 +1261,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     live_ = pendingLive_ = pendingRow_ = false;
     data_ = DataFrom(std::move(r), t);
     ColumnsChanged();
-    order_.resize(data_->rows.size());
+    order_.resize(data_->slots);
     for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
     pos_ = 0;
     removedCurrent_ = false;
@@ -1355,7 +1350,6 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       Cancelled();
     try {
       Database& db = conn_->Db();
-      RowSlot& row = data_->rows[slot];
       Translation t;
       t.table = data_->table;
       if (edit_ == adEditAdd) {
@@ -1373,7 +1367,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
           t.sql = "INSERT INTO " + Quote(data_->table) + " (" + cols + ") VALUES (" + marks + ")";
         }
         db.Execute(t);
-        row.rowid = db.LastInsertRowid();
+        data_->rowids[slot] = db.LastInsertRowid();
       } else {
         t.kind = StatementKind::Update;
         std::string sets;
@@ -1391,7 +1385,6 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
       FireRecordCompleteFor(adRsnUpdate, slot, err);
       throw;
     }
-    data_->rows[slot].pendingNew = false;
     edit_ = adEditNone;
     buffer_.clear();
     FireRecordCompleteFor(adRsnUpdate, slot, nullptr);
@@ -1404,7 +1397,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   // stale row can never be mistaken for another.
   std::string RowCriteria(size_t slot, std::vector<Value>& params) {
     std::string where = "rowid = ?";
-    params.push_back(Value::FromInt(data_->rows[slot].rowid));
+    params.push_back(Value::FromInt(data_->rowids[slot]));
     if (HasCounterKey()) return where;
     for (size_t i = 0; i < data_->columns.size(); ++i) {
       const ResultColumn& c = data_->columns[i];
@@ -1428,7 +1421,6 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
 
   // Reads the stored values back (keys, defaults, conversions the file made).
   void Reread(size_t slot) {
-    RowSlot& row = data_->rows[slot];
     std::string cols;
     std::vector<size_t> which;
     for (size_t i = 0; i < data_->columns.size(); ++i) {
@@ -1444,7 +1436,7 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
     Translation q;
     q.kind = StatementKind::Select;
     q.sql = "SELECT " + cols + " FROM " + Quote(data_->table) + " WHERE rowid = ?";
-    q.params.push_back(Value::FromInt(row.rowid));
+    q.params.push_back(Value::FromInt(data_->rowids[slot]));
     pv::ado::ResultSet r = conn_->Db().Query(q);
     if (r.rowCount == 0) return;
     for (size_t k = 0; k < which.size(); ++k) cell(which[k]) = data_->store.Put(r.Get(0, k));
@@ -1459,7 +1451,6 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
         }))
       Cancelled();
     if (edit_ == adEditAdd) {
-      data_->rows[slot].removed = true;
       order_.erase(order_.begin() + PositionOf(slot));
       long size = static_cast<long>(order_.size());
       pos_ = posBeforeAdd_ < 0 ? (size ? -1 : 0) : std::min(posBeforeAdd_, size);
@@ -1572,6 +1563,8 @@ class RecordsetImpl final : public _Recordset, public IConnectionPointContainer 
   long streamRow_ = 0;
   // FindField's guess: the field after the one found last.
   std::vector<char> firstOfName_;
+  // The fields' types, for a walk's reads (one per field, as the columns).
+  std::vector<JetType> types_;
   mutable size_t nameGuess_ = 0;
 };
 

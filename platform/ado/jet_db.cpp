@@ -475,24 +475,6 @@ static Value ReadValue(sqlite3_stmt* s, int i) {
   return c;
 }
 
-uint64_t TextArena::Append(const void* p, size_t units) {
-  if (!p || units == 0) return 0;
-  if (chunks_.empty() || chunks_.back().capacity - used_ < units) {
-    size_t capacity = std::max(units, kChunk);
-    chunks_.push_back(Chunk{std::make_unique_for_overwrite<char16_t[]>(capacity), capacity});
-    used_ = 0;
-  }
-  uint64_t at = (static_cast<uint64_t>(chunks_.size() - 1) << 32) | used_;
-  std::memcpy(chunks_.back().units.get() + used_, p, units * 2);
-  used_ += units;
-  return at;
-}
-
-void TextArena::clear() {
-  if (chunks_.size() > 1 || (!chunks_.empty() && chunks_[0].capacity != kChunk)) chunks_.clear();
-  used_ = 0;
-}
-
 Cell CellStore::Put(const Value& v) {
   Cell c;
   c.kind = v.kind;

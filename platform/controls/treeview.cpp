@@ -1,11 +1,13 @@
 // The tree view. Items are linked nodes (parent, first/last child, next/
 // previous sibling) so inserting at the end of a parent is constant time.
-// The rows on screen come from a cached list of visible items, rebuilt once
-// after any change to the visible shape, and painting walks only the rows
-// that fit the client area.
+// The rows on screen come from a layout, made again once after any change
+// to the visible shape: each shown item knows its row, and the layout keeps
+// every 16th row's item, the rows between being found by walking on from it
+// (RowAt). Painting walks only the rows that fit the client area.
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <cwctype>
 #include <deque>
 #include <memory>
@@ -106,10 +108,11 @@ struct alignas(64) Node {
   std::uint32_t text = TextArena::kNone;  // the label's slot in the arena
   std::uint32_t textLength = 0;
   UINT state = 0;
-  int row = -1;        // index in the visible list while it is current
+  int row = -1;        // row in the layout numbered `layout`
   int textWidth = -1;  // measured label text, -1 until measured (or stale)
   std::int16_t level = 0;
   std::uint8_t flags = 0;
+  std::uint8_t layout = 0;  // the number of the layout that gave the row; 0: none
 
   bool Has(std::uint8_t f) const { return (flags & f) != 0; }
   void Set(std::uint8_t f, bool on) { flags = on ? (flags | f) : (flags & ~f); }
@@ -227,6 +230,7 @@ class NodePool {
 static_assert(std::is_trivially_destructible_v<Node>);
 
 constexpr UINT_PTR kEditTimer = 0x7E01;
+constexpr int kRowMark = 16;  // a layout keeps every kRowMark-th row's item
 constexpr UINT_PTR kTypeAheadMs = 1000;
 
 struct TreeState {
@@ -235,7 +239,14 @@ struct TreeState {
   TextArena texts;
   size_t count = 0;
   bool destroying = false;  // the window goes: items are reported, not freed one by one
-  std::vector<Node*> visible;
+  // Every kRowMark-th row's item in the last layout, and the number of
+  // rows. A list of every row would be 8 bytes an item of memory new to the
+  // program in a large tree's first layout (a page fault every 512 rows).
+  std::vector<Node*> rowMarks;
+  int rows = 0;
+  // The last layout's number, 1 to 255: an item's row is its own while it
+  // carries this number, so hiding items needs no pass to clear their rows.
+  std::uint8_t layout = 0;
   std::vector<Node*> unmeasured;  // a layout's rows whose label the parent gives
   int rowsExtent = -1;            // widest row of the last layout past the label start at level 0; -1: no rows
   bool visibleDirty = true;
@@ -311,6 +322,38 @@ void ShapeChanged(HWND h, TreeState* s) {
   Invalidate(h, s);
 }
 
+// The row after `n` in a layout: its first child when it is expanded, else
+// its next sibling or that of its nearest ancestor with one.
+Node* NextRow(const TreeState* s, Node* n) {
+  if ((n->state & TVIS_EXPANDED) && n->first) return n->first;
+  while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
+  return n ? n->next : nullptr;
+}
+
+// The row before `n` in a layout: the last shown descendant of its
+// previous sibling, else its parent.
+Node* PreviousRow(const TreeState* s, Node* n) {
+  Node* p = n->Previous();
+  if (!p) return n->parent == &s->root ? nullptr : n->parent;
+  while ((p->state & TVIS_EXPANDED) && p->first) p = p->Last();
+  return p;
+}
+
+// The item at a row of the last layout, null past its rows. Rows are read
+// after a layout (callers lay the tree out first); the marks are live items
+// (deleting an item with a row drops them), so a walk over a tree changed
+// since stays among live items.
+Node* RowAt(const TreeState* s, int row) {
+  const auto mark = static_cast<std::size_t>(row / kRowMark);
+  if (row < 0 || row >= s->rows || mark >= s->rowMarks.size()) return nullptr;
+  Node* n = s->rowMarks[mark];
+  for (int i = row % kRowMark; i > 0 && n; --i) n = NextRow(s, n);
+  return n;
+}
+
+// The item's row in the last layout, -1 when it has none.
+int RowOf(const TreeState* s, const Node* n) { return s->layout && n->layout == s->layout ? n->row : -1; }
+
 int ItemHeight(HWND h, TreeState* s) {
   if (s->itemHeight > 0) return s->itemHeight;
   HDC dc = ::GetDC(h);
@@ -344,9 +387,12 @@ void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent);
 // labels the parent gives are asked for after the walk.
 void Layout(HWND h, TreeState* s) {
   if (!s->visibleDirty) return;
-  for (Node* n : s->visible)
-    if (n) n->row = -1;  // deleted rows were nulled
-  s->visible.clear();
+  s->rowMarks.clear();
+  s->rows = 0;
+  if (++s->layout == 0) {  // the numbers go round: no item keeps an old one
+    s->pool.ForEachLive([](Node& n) { n.layout = 0; });
+    s->layout = 1;
+  }
   int extent = -1;
   MeasureWhileWalking(h, s, !(Style(h) & (TVS_NOSCROLL | TVS_NOHSCROLL)), &extent);
   s->visibleDirty = false;
@@ -358,7 +404,7 @@ void Layout(HWND h, TreeState* s) {
     if (s->unmeasured.empty()) s->unmeasured.swap(rows);  // keep the capacity
   }
   s->rowsExtent = extent;
-  int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
+  int maxTop = std::max(0, s->rows - PageRows(h, s));
   s->top = std::clamp(s->top, 0, maxTop);
   UpdateScroll(h, s);
 }
@@ -449,7 +495,10 @@ int TextWidth(HWND h, TreeState* s, HDC dc, Node* n) {
 
 // Measures stored labels a layout meets that have no width yet, a few
 // hundred at a time while the walk goes on (the batch stays in the cache),
-// with one DC and one lookup of the font for the whole layout.
+// with one DC and one lookup of the font for the whole layout. A label
+// equal to the one met before it takes that one's width: a run of equal
+// labels costs a comparison a row, and only the distinct texts go to the
+// text layer.
 class RowMeasurer {
  public:
   RowMeasurer(HWND h, TreeState* s) : h_(h), s_(s) {}
@@ -462,7 +511,20 @@ class RowMeasurer {
   }
   // Measures the row's label with the next batch.
   void Add(Node* n) {
-    pending_[count_++] = n;
+    const std::u16string_view label = Label(s_, n);
+    if (hasLast_ && label.size() == last_.size() &&
+        (label.empty() || std::memcmp(label.data(), last_.data(), label.size() * sizeof(char16_t)) == 0)) {
+      if (!distinct_) {  // measured with an earlier batch
+        Take(n, lastWidth_);
+        return;
+      }
+    } else {
+      texts_[distinct_++] = n;
+      last_ = label;
+      hasLast_ = true;
+    }
+    pending_[count_] = n;
+    textOf_[count_++] = static_cast<std::uint16_t>(distinct_ - 1);
     if (count_ == kBatch) Flush();
   }
   void Flush() {
@@ -472,30 +534,39 @@ class RowMeasurer {
       old_ = ::SelectObject(dc_, FontOr(s_->font));
     }
     pv::gdi::MeasureTextWidths(
-        dc_, count_,
+        dc_, distinct_,
         [](const void* context, std::size_t i) {
           const auto* m = static_cast<const RowMeasurer*>(context);
-          return Label(m->s_, m->pending_[i]);
+          return Label(m->s_, m->texts_[i]);
         },
         this, widths_);
-    for (std::size_t i = 0; i < count_; ++i) {
-      pending_[i]->textWidth = widths_[i];
-      widest_ = std::max(widest_, pending_[i]->level * s_->indent + widths_[i]);
-    }
-    count_ = 0;
+    for (std::size_t i = 0; i < count_; ++i) Take(pending_[i], widths_[textOf_[i]]);
+    lastWidth_ = widths_[distinct_ - 1];
+    count_ = distinct_ = 0;
   }
   // The widest row measured past the label start at level 0; -1 for none.
   int Widest() const { return widest_; }
 
  private:
   static constexpr std::size_t kBatch = 256;
+  void Take(Node* n, int width) {
+    n->textWidth = width;
+    widest_ = std::max(widest_, n->level * s_->indent + width);
+  }
+
   HWND h_;
   TreeState* s_;
   HDC dc_ = nullptr;
   HGDIOBJ old_ = nullptr;
-  std::size_t count_ = 0;
+  std::size_t count_ = 0;     // rows waiting
+  std::size_t distinct_ = 0;  // texts to measure for them
   int widest_ = -1;
+  bool hasLast_ = false;
+  std::u16string_view last_;  // the label met last (the arena does not change while a layout walks)
+  int lastWidth_ = 0;         // its width, once measured
   Node* pending_[kBatch];
+  std::uint16_t textOf_[kBatch];  // each waiting row's text in texts_
+  Node* texts_[kBatch];           // a row for each distinct text
   int widths_[kBatch];
 };
 
@@ -534,10 +605,12 @@ void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent) {
   RowMeasurer measurer(h, s);
   const int indent = s->indent;
   int known = -1;
+  int row = 0;
   Node* n = s->root.first;
   while (n) {
-    n->row = static_cast<int>(s->visible.size());
-    s->visible.push_back(n);
+    if (row % kRowMark == 0) s->rowMarks.push_back(n);
+    n->row = row++;
+    n->layout = s->layout;
     if (widths) {
       if (n->Has(Node::kTextCallback)) asked.push_back(n);
       else if (n->textWidth >= 0) known = std::max(known, n->level * indent + n->textWidth);
@@ -550,6 +623,7 @@ void MeasureWhileWalking(HWND h, TreeState* s, bool widths, int* extent) {
     while (n && !n->next) n = n->parent == &s->root ? nullptr : n->parent;
     if (n) n = n->next;
   }
+  s->rows = row;
   measurer.Flush();
   *extent = std::max(known, measurer.Widest());
 }
@@ -593,7 +667,7 @@ void UpdateVScroll(HWND h, TreeState* s) {
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL;
   si.nMin = 0;
-  si.nMax = std::max(0, static_cast<int>(s->visible.size()) - 1);
+  si.nMax = std::max(0, s->rows - 1);
   si.nPage = static_cast<UINT>(std::max(1, PageRows(h, s)));
   si.nPos = s->top;
   ::SetScrollInfo(h, SB_VERT, &si, FALSE);
@@ -609,8 +683,7 @@ void UpdateHScroll(HWND h, TreeState* s) {
   // The label start at level 0 is the same for every row: the style and
   // the image sizes are asked once, the rows' part comes from the layout.
   int width = 0;
-  if (s->rowsExtent >= 0 && std::any_of(s->visible.begin(), s->visible.end(), [](Node* n) { return n != nullptr; }))
-    width = RootOffset(h) * s->indent + LabelOffset(h, s) + s->rowsExtent + 4;
+  if (s->rowsExtent >= 0 && s->rows > 0) width = RootOffset(h) * s->indent + LabelOffset(h, s) + s->rowsExtent + 4;
   s->contentWidth = width;
   RECT rc;
   ::GetClientRect(h, &rc);
@@ -632,7 +705,7 @@ void UpdateScroll(HWND h, TreeState* s) {
   UpdateHScroll(h, s);
   // The horizontal bar coming or going changes how many rows fit.
   if (hadH != ((Style(h) & WS_HSCROLL) != 0)) {
-    int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
+    int maxTop = std::max(0, s->rows - PageRows(h, s));
     s->top = std::clamp(s->top, 0, maxTop);
     UpdateVScroll(h, s);
   }
@@ -662,12 +735,11 @@ Node* HitTest(HWND h, TreeState* s, POINT pt, UINT* flags) {
     *flags = f;
     return nullptr;
   }
-  int row = s->top + pt.y / ItemHeight(h, s);
-  if (row >= static_cast<int>(s->visible.size())) {
+  Node* n = RowAt(s, s->top + pt.y / ItemHeight(h, s));
+  if (!n) {
     *flags = TVHT_NOWHERE;
     return nullptr;
   }
-  Node* n = s->visible[static_cast<size_t>(row)];
   HDC dc = ::GetDC(h);
   RowGeom g = Geom(h, s, dc, n);
   ::ReleaseDC(h, dc);
@@ -769,11 +841,12 @@ void EnsureVisible(HWND h, TreeState* s, Node* n) {
   for (Node* p = n->parent; p && p != &s->root; p = p->parent)
     if (!(p->state & TVIS_EXPANDED)) Expand(h, s, p, TVE_EXPAND, false);
   Layout(h, s);
-  if (n->row < 0) return;
+  const int row = RowOf(s, n);
+  if (row < 0) return;
   int page = std::max(1, PageRows(h, s));
   int old = s->top;
-  if (n->row < s->top) s->top = n->row;
-  else if (n->row >= s->top + page) s->top = n->row - page + 1;
+  if (row < s->top) s->top = row;
+  else if (row >= s->top + page) s->top = row - page + 1;
   if (old != s->top) {
     UpdateScroll(h, s);
     Invalidate(h, s);
@@ -811,16 +884,18 @@ void DeleteNode(HWND h, TreeState* s, Node* n) {
       }
     }
     TreeNotify(h, s, TVN_DELETEITEM, 0, victim, nullptr);
+    // An item with a row may be one of the layout's marks: the marks go with
+    // it (the layout is made again before rows are read).
+    if (RowOf(s, victim) >= 0) {
+      s->visibleDirty = true;
+      s->rowMarks.clear();
+    }
     Unlink(victim);
     if (s->dropHilite == victim) s->dropHilite = nullptr;
     if (s->hot == victim) s->hot = nullptr;
     if (s->pressed == victim) s->pressed = nullptr;
     if (s->pendingEdit == victim) s->pendingEdit = nullptr;
-    if (victim->row >= 0) s->visibleDirty = true;
     --s->count;
-    // Keep the visible list from pointing at freed nodes.
-    if (victim->row >= 0 && static_cast<size_t>(victim->row) < s->visible.size())
-      s->visible[static_cast<size_t>(victim->row)] = nullptr;
     if (s->destroying) {
       victim->flags = 0;  // no longer an item; the pool and the arena go with the window
     } else {
@@ -923,7 +998,7 @@ HTREEITEM Insert(HWND h, TreeState* s, const TVINSERTSTRUCTW* is) {
   }
   ++s->count;
   // Only a change among shown rows needs a new layout.
-  if (parent == &s->root || ((parent->state & TVIS_EXPANDED) && (s->visibleDirty || parent->row >= 0)))
+  if (parent == &s->root || ((parent->state & TVIS_EXPANDED) && (s->visibleDirty || RowOf(s, parent) >= 0)))
     ShapeChanged(h, s);
   else if (!parent->first->next) Invalidate(h, s);  // the parent gains a button
   return H(n);
@@ -992,7 +1067,7 @@ HWND BeginEdit(HWND h, TreeState* s, Node* n) {
   RECT rc;
   ::GetClientRect(h, &rc);
   int ih = ItemHeight(h, s);
-  int y = (n->row - s->top) * ih;
+  int y = (RowOf(s, n) - s->top) * ih;
   HWND e =
       ::CreateWindowEx(0, WC_EDIT, text.c_str(), WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, g.label - 2, y,
                        std::max<int>(static_cast<int>(rc.right) - g.label + 2, 40), ih, h, nullptr, nullptr, nullptr);
@@ -1084,11 +1159,10 @@ void Paint(HWND h, TreeState* s, HDC given) {
   HGDIOBJ oldFont = ::SelectObject(dc, FontOr(s->font));
   int ih = ItemHeight(h, s);
   int first = s->top + std::max(0, static_cast<int>(ps.rcPaint.top) / ih);
-  int last =
-      std::min(static_cast<int>(s->visible.size()), s->top + (static_cast<int>(ps.rcPaint.bottom) + ih - 1) / ih);
+  int last = std::min(s->rows, s->top + (static_cast<int>(ps.rcPaint.bottom) + ih - 1) / ih);
   int offset = RootOffset(h);
-  for (int row = first; row < last; ++row) {
-    Node* n = s->visible[static_cast<size_t>(row)];
+  Node* n = RowAt(s, first);
+  for (int row = first; row < last && n; ++row, n = NextRow(s, n)) {
     int y = (row - s->top) * ih;
     RECT rowRc{0, y, rc.right, y + ih};
     bool selected =
@@ -1195,9 +1269,8 @@ void Paint(HWND h, TreeState* s, HDC given) {
 }
 
 Node* VisibleAt(TreeState* s, int row) {
-  if (s->visible.empty()) return nullptr;
-  row = std::clamp(row, 0, static_cast<int>(s->visible.size()) - 1);
-  return s->visible[static_cast<size_t>(row)];
+  if (!s->rows) return nullptr;
+  return RowAt(s, std::clamp(row, 0, s->rows - 1));
 }
 
 void Key(HWND h, TreeState* s, UINT vk) {
@@ -1231,7 +1304,7 @@ void Key(HWND h, TreeState* s, UINT vk) {
   }
   Layout(h, s);
   Node* c = s->caret;
-  int row = c ? c->row : -1;
+  int row = c ? RowOf(s, c) : -1;
   int page = std::max(1, PageRows(h, s));
   Node* to = nullptr;
   switch (vk) {
@@ -1245,7 +1318,7 @@ void Key(HWND h, TreeState* s, UINT vk) {
       to = VisibleAt(s, 0);
       break;
     case VK_END:
-      to = VisibleAt(s, static_cast<int>(s->visible.size()) - 1);
+      to = VisibleAt(s, s->rows - 1);
       break;
     case VK_PRIOR:
       to = VisibleAt(s, row - (page - 1));
@@ -1296,28 +1369,31 @@ void TypeAhead(HWND h, TreeState* s, WCHAR ch) {
   s->typedAt = now;
   s->typed.push_back(ch);
   Layout(h, s);
-  if (s->visible.empty()) return;
-  size_t n = s->visible.size();
+  if (!s->rows) return;
+  size_t n = static_cast<size_t>(s->rows);
   // A repeated single letter steps through the items starting with it.
   bool same = s->typed.size() > 1 && std::all_of(s->typed.begin(), s->typed.end(), [&](char16_t c) {
                 return std::towlower(c) == std::towlower(s->typed[0]);
               });
   std::u16string prefix = same ? s->typed.substr(0, 1) : s->typed;
-  size_t start = s->caret ? static_cast<size_t>(s->caret->row) : 0;
+  size_t start = s->caret ? static_cast<size_t>(RowOf(s, s->caret)) : 0;
   size_t from = (s->typed.size() == 1 || same) ? start + 1 : start;
-  for (size_t i = 0; i < n; ++i) {
-    Node* cand = s->visible[(from + i) % n];
+  Node* cand = RowAt(s, static_cast<int>(from % n));
+  for (size_t i = 0; i < n && cand; ++i) {
     std::u16string t = TextOf(h, s, cand);
+    if (!s->pool.Owns(cand)) return;  // the parent deleted it while asked for its text
     if (t.size() >= prefix.size() && CompareText(t.substr(0, prefix.size()), prefix) == 0) {
       Select(h, s, cand, TVC_BYKEYBOARD);
       return;
     }
+    Node* next = NextRow(s, cand);
+    cand = next ? next : s->root.first;  // on from the first row after the last
   }
 }
 
 void Scroll(HWND h, TreeState* s, int newTop) {
   Layout(h, s);
-  int maxTop = std::max(0, static_cast<int>(s->visible.size()) - PageRows(h, s));
+  int maxTop = std::max(0, s->rows - PageRows(h, s));
   newTop = std::clamp(newTop, 0, maxTop);
   if (newTop == s->top) return;
   s->top = newTop;
@@ -1340,7 +1416,7 @@ Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
     case TVGN_FIRSTVISIBLE:
       return VisibleAt(s, s->top);
     case TVGN_LASTVISIBLE:
-      return s->visible.empty() ? nullptr : s->visible.back();
+      return RowAt(s, s->rows - 1);
     default:
       break;
   }
@@ -1354,12 +1430,12 @@ Node* GetNext(HWND h, TreeState* s, UINT code, Node* n) {
       return n->parent == &s->root ? nullptr : n->parent;
     case TVGN_CHILD:
       return n->first;
-    case TVGN_NEXTVISIBLE:
-      return (n->row >= 0 && n->row + 1 < static_cast<int>(s->visible.size()))
-                 ? s->visible[static_cast<size_t>(n->row + 1)]
-                 : nullptr;
+    case TVGN_NEXTVISIBLE: {
+      const int row = RowOf(s, n);
+      return row >= 0 && row + 1 < s->rows ? NextRow(s, n) : nullptr;
+    }
     case TVGN_PREVIOUSVISIBLE:
-      return n->row > 0 ? s->visible[static_cast<size_t>(n->row - 1)] : nullptr;
+      return RowOf(s, n) > 0 ? PreviousRow(s, n) : nullptr;
     default:
       return nullptr;
   }
@@ -1637,7 +1713,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           top = 0;
           break;
         case SB_BOTTOM:
-          top = static_cast<int>(s->visible.size());
+          top = s->rows;
           break;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION:
@@ -1676,11 +1752,12 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Node* n = Find(s, *reinterpret_cast<HTREEITEM*>(lp));
       if (!n) return FALSE;
       Layout(h, s);
-      if (n->row < 0) return FALSE;
+      const int row = RowOf(s, n);
+      if (row < 0) return FALSE;
       int ih = ItemHeight(h, s);
       RECT rc;
       ::GetClientRect(h, &rc);
-      int y = (n->row - s->top) * ih;
+      int y = (row - s->top) * ih;
       if (wp) {
         HDC dc = ::GetDC(h);
         RowGeom g = Geom(h, s, dc, n);
@@ -1730,7 +1807,7 @@ LRESULT CALLBACK TreeProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         case TVGN_FIRSTVISIBLE:
           if (!n) return FALSE;
           EnsureVisible(h, s, n);
-          Scroll(h, s, n->row);
+          Scroll(h, s, RowOf(s, n));
           return TRUE;
         default:
           return FALSE;

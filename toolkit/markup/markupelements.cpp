@@ -164,13 +164,13 @@ void CTKMarkupUIElement::RegisterMarkupDependencyProperties() {
 CTKMarkupUIElement::CTKMarkupUIElement()
     : m_szDesiredSize{0, 0},
       m_rcFinalRect{0, 0, 0, 0},
-      m_bForceMeasure(FALSE),
-      m_bMeasureDirty(TRUE),
       m_szPreviousAvailable{0, 0},
-      m_bArrangeNeeded(FALSE),
-      m_bArrangeDirty(TRUE),
-      m_bInArrange(FALSE),
-      m_bInMeasure(FALSE) {}
+      m_bForceMeasure(false),
+      m_bMeasureDirty(true),
+      m_bArrangeNeeded(false),
+      m_bArrangeDirty(true),
+      m_bInArrange(false),
+      m_bInMeasure(false) {}
 
 int CTKMarkupUIElement::GetVisibility() const { return MarkupEnumValue(GetValue(m_pVisibilityProperty), 0); }
 
@@ -314,7 +314,7 @@ void CTKMarkupFrameworkElement::RegisterMarkupDependencyProperties() {
 }
 
 CTKMarkupFrameworkElement::CTKMarkupFrameworkElement()
-    : m_bNeedsClipBounds(FALSE), m_szUnclippedDesired{0, 0}, m_bUnclippedDesiredSize(FALSE) {}
+    : m_szUnclippedDesired{0, 0}, m_bNeedsClipBounds(false), m_bUnclippedDesiredSize(false) {}
 
 void CTKMarkupFrameworkElement::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                                                   CTKMarkupObject* pNewValue) {

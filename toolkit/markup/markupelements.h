@@ -81,13 +81,14 @@ class CTKMarkupUIElement : public CTKMarkupVisual {
  protected:
   SIZE m_szDesiredSize;
   RECT m_rcFinalRect;
-  BOOL m_bForceMeasure;
-  BOOL m_bMeasureDirty;
   SIZE m_szPreviousAvailable;
-  BOOL m_bArrangeNeeded;
-  BOOL m_bArrangeDirty;
-  BOOL m_bInArrange;
-  BOOL m_bInMeasure;
+  // Flags as bytes: a tree has tens of thousands of elements.
+  bool m_bForceMeasure;
+  bool m_bMeasureDirty;
+  bool m_bArrangeNeeded;
+  bool m_bArrangeDirty;
+  bool m_bInArrange;
+  bool m_bInMeasure;
 };
 
 class CTKMarkupFrameworkElement : public CTKMarkupUIElement {
@@ -128,9 +129,9 @@ class CTKMarkupFrameworkElement : public CTKMarkupUIElement {
   MinMax GetMinMax() const;
   POINT AlignmentOffset(int cw, int ch, int iw, int ih) const;
 
-  BOOL m_bNeedsClipBounds;
   SIZE m_szUnclippedDesired;
-  BOOL m_bUnclippedDesiredSize;
+  bool m_bNeedsClipBounds;
+  bool m_bUnclippedDesiredSize;
 };
 
 // ---- brushes -------------------------------------------------------------------------------

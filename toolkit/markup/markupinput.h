@@ -100,7 +100,7 @@ class CTKMarkupEventHandlers {
   std::unordered_map<CTKMarkupRoutedEvent*, std::vector<CTKMarkupDelegate*>> m_map;
 };
 
-class CTKMarkupInputElement : public CTKMarkupObject {
+class CTKMarkupInputElement : public CTKMarkupInlineStoreObject {
   TK_DECLARE_MARKUPCLASS(CTKMarkupInputElement)
  public:
   CTKMarkupInputElement();

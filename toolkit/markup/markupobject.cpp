@@ -58,6 +58,8 @@ struct PropertyRegistry {
   int count = 0;
   unsigned generation = 0;
 };
+// The number of store indexes given out, read by every store on every set.
+int g_nStoreIndexes = 0;
 PropertyRegistry& Properties() {
   static PropertyRegistry* p = new PropertyRegistry();  // lives until exit
   return *p;
@@ -94,14 +96,18 @@ void CTKMarkupObject::RegisterMarkupDependencyProperties() {
 }
 
 CTKMarkupObject::CTKMarkupObject()
-    : m_pLogicalParent(nullptr), m_pProperties(nullptr), m_lpszTagName(nullptr), m_dwRef(1) {}
+    : m_pLogicalParent(nullptr), m_pSlots(nullptr), m_lpszTagName(nullptr), m_dwRef(1), m_nSlotRoom(0) {}
+
+CTKMarkupObject::CTKMarkupObject(Slot* pRoom, int nRoom)
+    : m_pLogicalParent(nullptr),
+      m_pSlots(pRoom),
+      m_lpszTagName(nullptr),
+      m_dwRef(1),
+      m_nSlotRoom(static_cast<uint16_t>(nRoom) & 0x1FFF) {}
 
 CTKMarkupObject::~CTKMarkupObject() {
-  if (m_pProperties) {
-    CTKMarkupProperties* p = m_pProperties;
-    m_pProperties = nullptr;
-    p->Release();
-  }
+  // A class that lent the store room has released it already.
+  if (m_nSlotCount || m_bSlotsInBlock) ReleaseSlots(this);
   if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
 }
 
@@ -114,10 +120,8 @@ void CTKMarkupObject::SetTagName(LPCWSTR lpszTag) {
 void CTKMarkupObject::SetStaticTagName(LPCWSTR lpszTag) {
   if (m_bOwnsTagName) FreeText(m_lpszTagName, MarkupStrLen(m_lpszTagName));
   m_lpszTagName = lpszTag;
-  m_bOwnsTagName = false;
+  m_bOwnsTagName = 0;
 }
-
-LONG CTKMarkupObject::AddRef() { return ++m_dwRef; }
 
 // Objects hold objects (a style its based-on style, a tag value another
 // element ...), so one release can free a long chain. Past a small nesting
@@ -129,11 +133,9 @@ thread_local int t_nReleaseDepth = 0;
 thread_local std::vector<CTKMarkupObject*>* t_pPendingReleases = nullptr;
 }  // namespace
 
-LONG CTKMarkupObject::Release() {
-  LONG n = m_dwRef.load();
-  if (n == 0) return 0;
-  n = --m_dwRef;
-  if (n != 0) return n;
+LONG CTKMarkupObject::ReleaseLast() {
+  if (m_dwRef <= 0) return 0;
+  m_dwRef = 0;
   if (t_nReleaseDepth >= kMaxReleaseDepth) {
     if (!t_pPendingReleases) t_pPendingReleases = new std::vector<CTKMarkupObject*>();
     t_pPendingReleases->push_back(this);
@@ -215,17 +217,17 @@ CTKMarkupObject* CTKMarkupObject::GetValue(CTKMarkupDependencyProperty* pPropert
 BOOL CTKMarkupObject::SetValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
   if (!pProperty) return FALSE;
   if (pValue && !pValue->IsOfType(pProperty->GetPropertyType())) return FALSE;
-  if (pValue && !m_pProperties) m_pProperties = new CTKMarkupProperties(this);
+  const int nIndex = pProperty->GetStoreIndex();
   if (ChangesGoUnseen(pProperty)) {
-    if (m_pProperties) m_pProperties->Set(pProperty, pValue);
+    StoreSlot(nIndex, pValue, this);
     return TRUE;
   }
   // Hold the old value while notifying: the store releases it.
   CTKMarkupObject* pOld = GetValue(pProperty);
   if (pOld) pOld->AddRef();
-  if (m_pProperties) m_pProperties->Set(pProperty, pValue);
+  StoreSlot(nIndex, pValue, this);
   // A value the store now holds is what every reader sees first.
-  CTKMarkupObject* pNew = pValue && m_pProperties->Lookup(pProperty) == pValue ? pValue : GetValue(pProperty);
+  CTKMarkupObject* pNew = pValue && LookupSlot(nIndex) == pValue ? pValue : GetValue(pProperty);
   if (pOld || pNew) {
     OnPropertyChanged(pProperty, pOld, pNew);
     if (pProperty->GetFlags() & MPF_INHERITS) NotifyInheritedChange(pProperty, pOld, pNew);
@@ -291,7 +293,10 @@ unsigned CTKMarkupDependencyProperty::GetRegistryGeneration() { return Propertie
 CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::Register(CTKMarkupDependencyProperty* pProperty) {
   PropertyRegistry& reg = Properties();
   reg.generation++;
-  if (!pProperty->IsEvent()) pProperty->m_nIndex = reg.count++;
+  if (!pProperty->IsEvent()) {
+    pProperty->m_nIndex = reg.count++;
+    g_nStoreIndexes = reg.count;
+  }
   FromNameKey key{std::u16string_view(pProperty->m_lpszName), pProperty->m_pOwnerType};
   auto it = reg.map.find(key);
   if (it != reg.map.end()) {
@@ -328,80 +333,110 @@ CTKMarkupDependencyProperty* CTKMarkupDependencyProperty::AddOwner(CTKMarkupType
   return this;
 }
 
-// ---- property store ------------------------------------------------------------------------------
+// ---- the property store ---------------------------------------------------------------------
 
-CTKMarkupProperties::CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOwner) {}
-
-CTKMarkupProperties::~CTKMarkupProperties() {
-  // By index each time: a release may call back into this store.
-  for (int i = 0; i < m_nCount; i++) {
-    CTKMarkupObject* p = m_pSlots[i].pValue;
-    if (!p) continue;
-    m_pSlots[i].pValue = nullptr;
-    if (m_pOwner && p->GetLogicalParent() == m_pOwner) p->SetLogicalParent(nullptr);
-    p->Release();
-  }
-  if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
-}
-
-int CTKMarkupProperties::LowerBound(int nIndex) const {
+int CTKMarkupObject::FindSlotPosition(int nIndex) const {
   int i = 0;
-  while (i < m_nCount && m_pSlots[i].nIndex < nIndex) i++;
+  while (i < m_nSlotCount && m_pSlots[i].nIndex < nIndex) i++;
   return i;
 }
 
-CTKMarkupProperties::Slot* CTKMarkupProperties::Find(int nIndex) {
-  int i = LowerBound(nIndex);
-  return i < m_nCount && m_pSlots[i].nIndex == nIndex ? &m_pSlots[i] : nullptr;
-}
-
-void CTKMarkupProperties::InsertAt(int nPos, Slot slot) {
-  if (m_nCount == m_nCapacity) {
-    int nCapacity = m_nCapacity * 2;
-    Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nCapacity * sizeof(Slot)));
-    std::memcpy(p, m_pSlots, m_nCount * sizeof(Slot));
-    if (m_pSlots != m_inline) MarkupPoolFree(m_pSlots, m_nCapacity * sizeof(Slot));
+void CTKMarkupObject::InsertSlot(int nPos, Slot slot) {
+  if (m_nSlotCount == m_nSlotRoom) {
+    // Stores are far smaller than this; a store that full keeps what it has.
+    if (m_nSlotRoom >= kMaxSlotRoom) return;
+    int nRoom = m_nSlotRoom ? m_nSlotRoom * 2 : 2;
+    Slot* p = static_cast<Slot*>(MarkupPoolAlloc(nRoom * sizeof(Slot)));
+    if (m_nSlotCount) std::memcpy(p, m_pSlots, m_nSlotCount * sizeof(Slot));
+    if (m_bSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
     m_pSlots = p;
-    m_nCapacity = nCapacity;
+    m_nSlotRoom = static_cast<uint16_t>(nRoom) & 0x1FFF;
+    m_bSlotsInBlock = 1;
   }
-  if (nPos < m_nCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nCount - nPos) * sizeof(Slot));
+  if (nPos < m_nSlotCount) std::memmove(m_pSlots + nPos + 1, m_pSlots + nPos, (m_nSlotCount - nPos) * sizeof(Slot));
   m_pSlots[nPos] = slot;
-  m_nCount++;
+  m_nSlotCount++;
 }
 
-void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
-  int n = pProperty ? pProperty->GetStoreIndex() : -1;
-  if (n < 0 || n >= CTKMarkupDependencyProperty::GetPropertyCount()) return;
+void CTKMarkupObject::StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupObject* pOwner) {
+  if (nIndex < 0 || nIndex >= g_nStoreIndexes) return;
+  const int nCount = m_nSlotCount;
+  if (pValue && nCount < m_nSlotRoom && (nCount == 0 || m_pSlots[nCount - 1].nIndex < nIndex)) {
+    // A property after every one set so far: the builder's usual order.
+    m_pSlots[nCount] = Slot{nIndex, pValue};
+    m_nSlotCount = static_cast<uint16_t>(nCount + 1);
+    if (pOwner) pValue->SetLogicalParent(pOwner);
+    return;
+  }
   CTKMarkupObject* pOld = nullptr;
-  int nPos = LowerBound(n);
-  if (nPos < m_nCount && m_pSlots[nPos].nIndex == n) {
+  int nPos = FindSlotPosition(nIndex);
+  if (nPos < m_nSlotCount && m_pSlots[nPos].nIndex == nIndex) {
     pOld = m_pSlots[nPos].pValue;
-    m_pSlots[nPos].pValue = pValue;
+    if (pValue || m_bReleasingSlots) {
+      m_pSlots[nPos].pValue = pValue;
+    } else {
+      // Cleared: the slot goes, so the store holds only what is set.
+      m_nSlotCount--;
+      std::memmove(m_pSlots + nPos, m_pSlots + nPos + 1, (m_nSlotCount - nPos) * sizeof(Slot));
+    }
   } else if (pValue) {
-    InsertAt(nPos, Slot{n, pValue});
+    InsertSlot(nPos, Slot{nIndex, pValue});
+    if (m_nSlotCount == nCount) {
+      // No room could be made: the value is not kept, and nothing leaks.
+      pValue->Release();
+      return;
+    }
   }
   if (pOld) {
     // Shared values (true, false, small enumerations) are held by many
     // stores: only take the parent away when it is still this owner.
-    if (m_pOwner && pOld->GetLogicalParent() == m_pOwner) pOld->SetLogicalParent(nullptr);
+    if (pOwner && pOld->GetLogicalParent() == pOwner) pOld->SetLogicalParent(nullptr);
     pOld->Release();
   }
-  if (pValue && m_pOwner) pValue->SetLogicalParent(m_pOwner);
+  if (pValue && pOwner) pValue->SetLogicalParent(pOwner);
 }
 
-void CTKMarkupProperties::CopyFrom(const CTKMarkupProperties* pOther) {
+// Out of line: the destructor of every object calls it only for a store that
+// is not empty.
+__attribute__((noinline)) void CTKMarkupObject::ReleaseSlots(CTKMarkupObject* pOwner) {
+  // By index each time: a release may call back into this store, which
+  // keeps every slot where it is meanwhile.
+  m_bReleasingSlots = 1;
+  for (int i = 0; i < m_nSlotCount; i++) {
+    CTKMarkupObject* p = m_pSlots[i].pValue;
+    if (!p) continue;
+    m_pSlots[i].pValue = nullptr;
+    if (pOwner && p->GetLogicalParent() == pOwner) p->SetLogicalParent(nullptr);
+    p->Release();
+  }
+  m_bReleasingSlots = 0;
+  m_nSlotCount = 0;
+  if (m_bSlotsInBlock) MarkupPoolFree(m_pSlots, m_nSlotRoom * sizeof(Slot));
+  m_bSlotsInBlock = 0;
+  m_pSlots = nullptr;
+  m_nSlotRoom = 0;
+}
+
+void CTKMarkupObject::CopySlotsFrom(const CTKMarkupObject* pOther) {
   if (!pOther) return;
-  for (int k = 0; k < pOther->m_nCount; k++) {
+  for (int k = 0; k < pOther->m_nSlotCount; k++) {
     const Slot& s = pOther->m_pSlots[k];
     if (!s.pValue) continue;
-    s.pValue->AddRef();
-    if (Slot* pMine = Find(s.nIndex)) {
-      if (pMine->pValue) pMine->pValue->Release();  // fresh stores only, but never leak
-      pMine->pValue = s.pValue;
-    } else {
-      InsertAt(LowerBound(s.nIndex), Slot{s.nIndex, s.pValue});
+    int nPos = FindSlotPosition(s.nIndex);
+    if (nPos < m_nSlotCount && m_pSlots[nPos].nIndex == s.nIndex) {
+      s.pValue->AddRef();
+      if (m_pSlots[nPos].pValue) m_pSlots[nPos].pValue->Release();  // fresh stores only, but never leak
+      m_pSlots[nPos].pValue = s.pValue;
+      continue;
     }
+    int nCount = m_nSlotCount;
+    InsertSlot(nPos, Slot{s.nIndex, s.pValue});
+    if (m_nSlotCount != nCount) s.pValue->AddRef();
   }
+}
+
+void CTKMarkupProperties::Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue) {
+  StoreSlot(pProperty ? pProperty->GetStoreIndex() : -1, pValue, m_pOwner);
 }
 
 // ---- value classes ----------------------------------------------------------------------------------
@@ -637,54 +672,85 @@ CTKMarkupObject* CTKMarkupDoubleCollection::ConvertFrom(CTKMarkupBuilder*, CTKMa
 // ---- collections ------------------------------------------------------------------------------------
 
 CTKMarkupCollection::CTKMarkupCollection()
-    : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE) {}
+    : m_pElementType(CTKMarkupObject::GetMarkupClass()), m_bLogicalParent(TRUE), m_pItems(m_inlineItems) {}
 
 CTKMarkupCollection::~CTKMarkupCollection() {
-  for (CTKMarkupObject* p : m_arrItems) {
+  // By index each time: a release may call back into this collection.
+  for (int i = 0; i < m_nCount; i++) {
+    CTKMarkupObject* p = m_pItems[i];
     if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
     p->Release();
   }
-  m_arrItems.clear();
+  if (m_pItems != m_inlineItems) MarkupPoolFree(m_pItems, m_nCapacity * sizeof(CTKMarkupObject*));
 }
 
 CTKMarkupObject* CTKMarkupCollection::GetLogicalChild(int nIndex) const {
-  return (nIndex >= 0 && nIndex < GetCount()) ? m_arrItems[nIndex] : nullptr;
+  return (nIndex >= 0 && nIndex < m_nCount) ? m_pItems[nIndex] : nullptr;
 }
 
 BOOL CTKMarkupCollection::Insert(int nIndex, CTKMarkupObject* pItem) {
   if (!pItem || !pItem->IsOfType(m_pElementType)) return FALSE;
   if (m_bLogicalParent) pItem->SetLogicalParent(this);
-  if (nIndex < 0 || nIndex > GetCount()) nIndex = GetCount();
-  if (m_arrItems.empty()) m_arrItems.reserve(4);          // one block for the usual few items
-  if (nIndex == GetCount()) m_arrItems.push_back(pItem);  // the builder's case
-  else m_arrItems.insert(m_arrItems.begin() + nIndex, pItem);
+  if (nIndex < 0 || nIndex > m_nCount) nIndex = m_nCount;
+  if (m_nCount == m_nCapacity) {
+    int nCapacity = m_nCapacity * 2;
+    CTKMarkupObject** p = static_cast<CTKMarkupObject**>(MarkupPoolAlloc(nCapacity * sizeof(CTKMarkupObject*)));
+    std::memcpy(p, m_pItems, m_nCount * sizeof(CTKMarkupObject*));
+    if (m_pItems != m_inlineItems) MarkupPoolFree(m_pItems, m_nCapacity * sizeof(CTKMarkupObject*));
+    m_pItems = p;
+    m_nCapacity = nCapacity;
+  }
+  if (nIndex < m_nCount)
+    std::memmove(m_pItems + nIndex + 1, m_pItems + nIndex, (m_nCount - nIndex) * sizeof(CTKMarkupObject*));
+  m_pItems[nIndex] = pItem;
+  m_nCount++;
   OnItemAdded(pItem, nIndex);
   OnChanged();
   return TRUE;
 }
 
 void CTKMarkupCollection::RemoveAt(int nIndex) {
-  if (nIndex < 0 || nIndex >= GetCount()) return;
-  CTKMarkupObject* p = m_arrItems[nIndex];
-  m_arrItems.erase(m_arrItems.begin() + nIndex);
+  if (nIndex < 0 || nIndex >= m_nCount) return;
+  CTKMarkupObject* p = m_pItems[nIndex];
+  m_nCount--;
+  std::memmove(m_pItems + nIndex, m_pItems + nIndex + 1, (m_nCount - nIndex) * sizeof(CTKMarkupObject*));
   if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
   p->Release();
   OnChanged();
 }
 
+CTKMarkupObject** CTKMarkupCollection::TakeItems(CTKMarkupObject** pScratch, int& nCount, int& nCapacity) {
+  nCount = m_nCount;
+  nCapacity = m_nCapacity;
+  CTKMarkupObject** pItems = m_pItems;
+  if (pItems == m_inlineItems) {
+    std::memcpy(pScratch, m_inlineItems, m_nCount * sizeof(CTKMarkupObject*));
+    pItems = pScratch;
+  }
+  m_pItems = m_inlineItems;
+  m_nCount = 0;
+  m_nCapacity = kInlineItems;
+  return pItems;
+}
+
 void CTKMarkupCollection::RemoveAll() {
-  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> items;
-  items.swap(m_arrItems);
-  for (CTKMarkupObject* p : items) {
+  // The items are taken out first: releasing them may call back into this
+  // collection, which is then empty.
+  CTKMarkupObject* scratch[kInlineItems];
+  int nCount, nCapacity;
+  CTKMarkupObject** pItems = TakeItems(scratch, nCount, nCapacity);
+  for (int i = 0; i < nCount; i++) {
+    CTKMarkupObject* p = pItems[i];
     if (m_bLogicalParent && p->GetLogicalParent() == this) p->SetLogicalParent(nullptr);
     p->Release();
   }
+  if (pItems != scratch) MarkupPoolFree(pItems, nCapacity * sizeof(CTKMarkupObject*));
   OnChanged();
 }
 
 CTKMarkupObject* CTKMarkupCollection::GetItem(int nIndex) const {
-  if (nIndex < 0 || nIndex >= GetCount()) AfxThrowInvalidArgException();
-  return m_arrItems[nIndex];
+  if (nIndex < 0 || nIndex >= m_nCount) AfxThrowInvalidArgException();
+  return m_pItems[nIndex];
 }
 
 void CTKMarkupCollection::SetContentObject(CTKMarkupBuilder*, CTKMarkupObject* pContent) {

@@ -5,9 +5,18 @@
 // References are passed explicitly: a function that returns a new object
 // gives the caller one reference; a store, collection or dictionary that
 // takes an object takes over the caller's reference; getters add none.
+//
+// Threading: markup is used by one thread, the UI thread that builds and
+// shows it. Objects, the type and property registries and the values shared
+// between trees (true and false, small enumerations, empty and one-space
+// strings, property defaults, type styles) are neither locked nor counted
+// atomically, so no markup object may be handed to, kept by or released on
+// another thread (a worker that needs markup text passes the text and lets
+// the UI thread build it). Only the small-block pool is per thread.
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <vector>
 
 #include "platform/base/wintypes.h"
@@ -113,9 +122,18 @@ class CTKMarkupObject {
   static CTKMarkupType* s_pMarkupType;
   static void RegisterMarkupDependencyProperties();
 
-  LONG AddRef();
-  LONG Release();
-  LONG GetRefCount() const { return m_dwRef.load(); }
+  // A plain count: markup objects belong to the thread that uses markup
+  // (see the threading rule at the top of this file).
+  LONG AddRef() { return ++m_dwRef; }
+  LONG Release() {
+    LONG n = m_dwRef;
+    if (n > 1) {
+      m_dwRef = n - 1;
+      return n - 1;
+    }
+    return ReleaseLast();
+  }
+  LONG GetRefCount() const { return m_dwRef; }
 
   // Inline: type tests run on every property set and every cast.
   inline BOOL IsOfType(const CTKMarkupType* pType) const;
@@ -127,7 +145,8 @@ class CTKMarkupObject {
   CTKMarkupObject* GetValue(CTKMarkupDependencyProperty* pProperty) const;
   // The value set on this object itself, without styles or defaults.
   inline CTKMarkupObject* GetStoredValue(CTKMarkupDependencyProperty* pProperty) const;
-  bool HasStoredValues() const { return m_pProperties != nullptr; }
+  bool HasStoredValues() const { return m_nSlotCount != 0; }
+  int GetStoredValueCount() const { return m_nSlotCount; }
   // Stores the value (taking over the reference) or clears it with null.
   // Returns FALSE when a value of the wrong type was refused; the reference
   // then stays with the caller.
@@ -146,11 +165,68 @@ class CTKMarkupObject {
   static CTKMarkupDependencyProperty* m_pKeyProperty;
 
  protected:
+  // The property store: only the properties set on this object, ordered by
+  // store index (an element sets a handful of the hundreds registered).
+  // The slots live in room a derived class lends (CTKMarkupInlineStoreObject)
+  // until they outgrow it, then in a pool block that grows by doubling.
+  struct Slot {
+    int nIndex;
+    CTKMarkupObject* pValue;
+  };
+  // For classes that lend the store nRoom slots of their own (a power of two).
+  CTKMarkupObject(Slot* pRoom, int nRoom);
+
+  CTKMarkupObject* LookupSlot(int nIndex) const {
+    if (nIndex < 0) return nullptr;
+    for (int i = 0; i < m_nSlotCount; i++) {
+      if (m_pSlots[i].nIndex == nIndex) return m_pSlots[i].pValue;
+      if (m_pSlots[i].nIndex > nIndex) break;
+    }
+    return nullptr;
+  }
+  // Stores pValue (taking over the reference) or removes the slot for null;
+  // the value's logical parent becomes pOwner (when not null), and an old
+  // value loses it while it is still pOwner.
+  void StoreSlot(int nIndex, CTKMarkupObject* pValue, CTKMarkupObject* pOwner);
+  // Releases every stored value (clearing pOwner as their parent) and gives
+  // the slots' block back; a derived class lending room calls it from its
+  // destructor, while the room is still its own.
+  void ReleaseSlots(CTKMarkupObject* pOwner);
+  void CopySlotsFrom(const CTKMarkupObject* pOther);
+
   CTKMarkupObject* m_pLogicalParent;
-  CTKMarkupProperties* m_pProperties;
+  Slot* m_pSlots;
   LPCWSTR m_lpszTagName;
-  std::atomic<LONG> m_dwRef;
-  bool m_bOwnsTagName = false;
+  LONG m_dwRef;
+  uint16_t m_nSlotCount = 0;
+  // Bit-fields: the object's header stays 40 bytes.
+  uint16_t m_nSlotRoom : 13;
+  uint16_t m_bSlotsInBlock : 1 = 0;
+  uint16_t m_bOwnsTagName : 1 = 0;
+  // While ReleaseSlots runs, a cleared slot stays (emptied) so that the
+  // loop misses none.
+  uint16_t m_bReleasingSlots : 1 = 0;
+
+ private:
+  // The last reference (or a release of an object already at 0, which does
+  // nothing).
+  LONG ReleaseLast();
+  static const int kMaxSlotRoom = 0x1000;
+  int FindSlotPosition(int nIndex) const;
+  void InsertSlot(int nPos, Slot slot);
+};
+
+// A markup object that lends its property store room for its first four
+// values: elements set a few properties each, and the store in the object
+// saves a block and a pointer to follow on every lookup.
+class CTKMarkupInlineStoreObject : public CTKMarkupObject {
+ public:
+  CTKMarkupInlineStoreObject() : CTKMarkupObject(m_room, kInlineSlots) {}
+  ~CTKMarkupInlineStoreObject() override { ReleaseSlots(this); }
+
+ private:
+  static const int kInlineSlots = 4;
+  Slot m_room[kInlineSlots];
 };
 
 // Templated helpers used throughout the engine.
@@ -242,43 +318,25 @@ class CTKMarkupDependencyProperty : public CTKMarkupObject {
   int m_nIndex = -1;
 };
 
+inline CTKMarkupObject* CTKMarkupObject::GetStoredValue(CTKMarkupDependencyProperty* pProperty) const {
+  return pProperty ? LookupSlot(pProperty->GetStoreIndex()) : nullptr;
+}
+
 // ---- the property store ----------------------------------------------------------------
 
-class CTKMarkupProperties : public CTKMarkupObject {
+// A property store of its own (a style's values, an element's trigger
+// values); pOwner, when given, becomes the logical parent of its values.
+class CTKMarkupProperties : public CTKMarkupInlineStoreObject {
  public:
-  explicit CTKMarkupProperties(CTKMarkupObject* pOwner);
-  ~CTKMarkupProperties() override;
-  CTKMarkupObject* Lookup(CTKMarkupDependencyProperty* pProperty) const {
-    int n = pProperty ? pProperty->GetStoreIndex() : -1;
-    if (n < 0) return nullptr;
-    for (int i = 0; i < m_nCount; i++) {
-      if (m_pSlots[i].nIndex == n) return m_pSlots[i].pValue;
-      if (m_pSlots[i].nIndex > n) break;
-    }
-    return nullptr;
-  }
+  explicit CTKMarkupProperties(CTKMarkupObject* pOwner) : m_pOwner(pOwner) {}
+  ~CTKMarkupProperties() override { ReleaseSlots(m_pOwner); }
+  CTKMarkupObject* Lookup(CTKMarkupDependencyProperty* pProperty) const { return GetStoredValue(pProperty); }
   void Set(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
-  void CopyFrom(const CTKMarkupProperties* pOther);
+  void CopyFrom(const CTKMarkupProperties* pOther) { CopySlotsFrom(pOther); }
+  int GetCount() const { return GetStoredValueCount(); }
 
  private:
-  // Only the properties that were set, ordered by store index: an element
-  // sets a handful of the hundreds registered, so a full table per element
-  // cost more to make, clear and free than the element itself.
-  // The first few slots live in the store itself: one block less to make
-  // and one pointer less to follow on every lookup.
-  struct Slot {
-    int nIndex;
-    CTKMarkupObject* pValue;
-  };
-  static const int kInlineSlots = 4;
-  Slot m_inline[kInlineSlots];
-  Slot* m_pSlots = m_inline;
-  int m_nCount = 0;
-  int m_nCapacity = kInlineSlots;
   CTKMarkupObject* m_pOwner;
-  Slot* Find(int nIndex);
-  int LowerBound(int nIndex) const;
-  void InsertAt(int nPos, Slot slot);
 };
 
 // ---- value classes -----------------------------------------------------------------------
@@ -412,15 +470,26 @@ class CTKMarkupCollection : public CTKMarkupObject {
   BOOL Add(CTKMarkupObject* pItem) { return Insert(-1, pItem); }
   void RemoveAt(int nIndex);
   void RemoveAll();
-  int GetCount() const { return static_cast<int>(m_arrItems.size()); }
+  int GetCount() const { return m_nCount; }
   // Throws std::invalid_argument outside 0..count-1.
   CTKMarkupObject* GetItem(int nIndex) const;
   CTKMarkupType* GetElementType() const { return m_pElementType; }
 
  protected:
-  std::vector<CTKMarkupObject*, MarkupPoolAllocator<CTKMarkupObject*>> m_arrItems;
   CTKMarkupType* m_pElementType;
   BOOL m_bLogicalParent;
+
+ private:
+  // The first few items live in the collection itself (most hold a handful),
+  // more in a pool block that grows by doubling.
+  static const int kInlineItems = 4;
+  CTKMarkupObject** m_pItems;
+  int m_nCount = 0;
+  int m_nCapacity = kInlineItems;
+  CTKMarkupObject* m_inlineItems[kInlineItems];
+  // Empties the collection and hands back what it held (its own block or
+  // a copy of the inline items in pScratch).
+  CTKMarkupObject** TakeItems(CTKMarkupObject** pScratch, int& nCount, int& nCapacity);
 };
 
 // ---- type descriptors and the registry ------------------------------------------------------
@@ -497,10 +566,6 @@ class CTKMarkupType : public CTKMarkupObject {
   PFNREGISTERMARKUPPROPERTIES m_pfnRegisterProperties;
   CTKMarkupStyle* m_pTypeStyle;
 };
-
-inline CTKMarkupObject* CTKMarkupObject::GetStoredValue(CTKMarkupDependencyProperty* pProperty) const {
-  return m_pProperties ? m_pProperties->Lookup(pProperty) : nullptr;
-}
 
 inline BOOL CTKMarkupObject::IsOfType(const CTKMarkupType* pType) const {
   if (!pType) return FALSE;

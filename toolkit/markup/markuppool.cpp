@@ -30,9 +30,12 @@ void* CTKMarkupBlockPool::Carve(size_t nSize) {
   return p;
 }
 
+void* CTKMarkupBlockPool::AllocLarge(size_t nBytes) { return ::operator new(nBytes); }
+void CTKMarkupBlockPool::FreeLarge(void* p) { ::operator delete(p); }
+
 void* CTKMarkupBlockPool::Alloc(size_t nBytes) {
   if (nBytes == 0) nBytes = 1;
-  if (nBytes > kMaxPooled) return ::operator new(nBytes);
+  if (nBytes > kMaxPooled) return AllocLarge(nBytes);
   size_t c = ClassOf(nBytes);
   if (FreeBlock* p = m_free[c]) {
     FreeBlock* pNext = p->pNext;
@@ -49,7 +52,7 @@ void CTKMarkupBlockPool::Free(void* p, size_t nBytes) {
   if (!p) return;
   if (nBytes == 0) nBytes = 1;
   if (nBytes > kMaxPooled) {
-    ::operator delete(p);
+    FreeLarge(p);
     return;
   }
   size_t c = ClassOf(nBytes);

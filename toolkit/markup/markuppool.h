@@ -33,7 +33,10 @@ class CTKMarkupBlockPool {
   struct FreeBlock {
     FreeBlock* pNext;
   };
-  void* Carve(size_t nSize);
+  // The rare paths, kept out of line so the common ones stay short.
+  __attribute__((noinline)) void* Carve(size_t nSize);
+  __attribute__((noinline)) static void* AllocLarge(size_t nBytes);
+  __attribute__((noinline)) static void FreeLarge(void* p);
   FreeBlock* m_free[kMaxPooled / kGranule] = {};
   char* m_pBump = nullptr;
   char* m_pBumpEnd = nullptr;

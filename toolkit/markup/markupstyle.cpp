@@ -292,6 +292,11 @@ void CTKMarkupStyle::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, C
   }
 }
 
+bool CTKMarkupStyle::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
+  if (m_bSealed && (pProperty == m_pTriggersProperty || pProperty == m_pBasedOnProperty)) return false;
+  return CTKMarkupObject::ChangesGoUnseen(pProperty);
+}
+
 CTKMarkupStyle* CTKMarkupStyle::GetBasedOn() const {
   return MarkupDynamicCast<CTKMarkupStyle>(GetValue(m_pBasedOnProperty));
 }

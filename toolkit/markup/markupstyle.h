@@ -159,6 +159,8 @@ class CTKMarkupStyle : public CTKMarkupObject {
  protected:
   void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
                          CTKMarkupObject* pNewValue) override;
+  // A sealed style hears a change of its triggers or its base.
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
 
  private:
   friend class CTKMarkupTriggerCollection;

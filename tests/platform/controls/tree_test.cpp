@@ -2,6 +2,7 @@
 // editing, custom draw and large trees.
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <random>
 
 #include "ctl_fixture.h"
@@ -1030,6 +1031,359 @@ TEST_F(TreeTest, SiblingWalksMatchAModelThroughRandomChanges) {
     check(step);
   }
   ::DestroyWindow(t);
+}
+
+// The rows a tree shows, read back every way the tree gives them (first to
+// last, last to first, each item's rectangle, the vertical range), against
+// a model of nested groups expanded, collapsed, filled and emptied at
+// random, sometimes with the tree laid out between two changes and
+// sometimes not. Large enough for rows to be found far from any kept mark.
+TEST_F(TreeTest, ShownRowsMatchAModelThroughExpandsInsertsAndDeletes) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+  struct Item {
+    HTREEITEM h;
+    int parent;  // index, -1 at the root
+    bool expanded = false, alive = true;
+  };
+  std::vector<Item> items;
+  auto add = [&](int parent) {
+    const std::u16string text = u"item " + std::u16string(1, static_cast<char16_t>(u'a' + items.size() % 26));
+    HTREEITEM h = Add(t, parent < 0 ? TVI_ROOT : items[static_cast<size_t>(parent)].h, text.c_str());
+    ASSERT_NE(h, nullptr);
+    items.push_back(Item{h, parent});
+  };
+  for (int g = 0; g < 6; ++g) {
+    add(-1);
+    const int group = static_cast<int>(items.size()) - 1;
+    for (int c = 0; c < 7; ++c) {
+      add(group);
+      const int child = static_cast<int>(items.size()) - 1;
+      for (int k = 0; k < (g + c) % 4; ++k) add(child);
+    }
+  }
+  auto children = [&](int parent) {
+    std::vector<int> out;
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i].alive && items[i].parent == parent) out.push_back(static_cast<int>(i));
+    return out;
+  };
+  std::function<void(int, std::vector<HTREEITEM>&)> shownUnder = [&](int parent, std::vector<HTREEITEM>& out) {
+    for (int c : children(parent)) {
+      out.push_back(items[static_cast<size_t>(c)].h);
+      if (items[static_cast<size_t>(c)].expanded) shownUnder(c, out);
+    }
+  };
+  const int ih = static_cast<int>(::SendMessage(t, TVM_GETITEMHEIGHT, 0, 0));
+  auto check = [&](int step) {
+    std::vector<HTREEITEM> want;
+    shownUnder(-1, want);
+    std::vector<HTREEITEM> forward, backward;
+    for (HTREEITEM h = Next(t, TVGN_ROOT); h; h = Next(t, TVGN_NEXTVISIBLE, h)) forward.push_back(h);
+    for (HTREEITEM h = Next(t, TVGN_LASTVISIBLE); h; h = Next(t, TVGN_PREVIOUSVISIBLE, h)) backward.push_back(h);
+    std::reverse(backward.begin(), backward.end());
+    ASSERT_EQ(forward, want) << "step " << step;
+    ASSERT_EQ(backward, want) << "step " << step;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(t, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, std::max(0, static_cast<int>(want.size()) - 1)) << "step " << step;
+    EXPECT_EQ(Next(t, TVGN_FIRSTVISIBLE), want.empty() ? nullptr : want[static_cast<size_t>(si.nPos)]);
+    for (const Item& it : items) {
+      if (!it.alive) continue;
+      RECT r{};
+      *reinterpret_cast<HTREEITEM*>(&r) = it.h;
+      const auto at = std::find(want.begin(), want.end(), it.h);
+      const bool shown = ::SendMessage(t, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) != 0;
+      ASSERT_EQ(shown, at != want.end()) << "step " << step;
+      if (shown) ASSERT_EQ(r.top, (static_cast<int>(at - want.begin()) - si.nPos) * ih) << "step " << step;
+    }
+  };
+  std::mt19937 rng(1211);
+  check(-1);
+  for (int step = 0; step < 400; ++step) {
+    std::vector<int> alive;
+    for (size_t i = 0; i < items.size(); ++i)
+      if (items[i].alive) alive.push_back(static_cast<int>(i));
+    const int pick = alive.empty() ? -1 : alive[rng() % alive.size()];
+    Item* it = pick < 0 ? nullptr : &items[static_cast<size_t>(pick)];
+    switch (rng() % 6) {
+      case 0:
+      case 1:  // expand or collapse; an item without children does not expand
+        if (!it) break;
+        if (it->expanded) {
+          ::SendMessage(t, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(it->h));
+          it->expanded = false;
+        } else if (::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(it->h))) {
+          it->expanded = true;
+        }
+        EXPECT_EQ(Expanded(t, it->h), it->expanded) << "step " << step;
+        break;
+      case 2: {  // an item and its descendants go, shown or not
+        if (!it || alive.size() < 20) break;
+        ASSERT_TRUE(::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(it->h)));
+        std::function<void(int)> bury = [&](int i) {
+          items[static_cast<size_t>(i)].alive = false;
+          for (int c : children(i)) bury(c);
+        };
+        bury(pick);
+        break;
+      }
+      case 3:  // a new last child, under a shown, hidden or collapsed parent
+      case 4:
+        add(rng() % 5 == 0 ? -1 : pick);
+        break;
+      default:  // the tree scrolled to some shown row
+        if (!it) break;
+        ::SendMessage(t, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(it->h));
+        for (int p = it->parent; p >= 0; p = items[static_cast<size_t>(p)].parent)
+          items[static_cast<size_t>(p)].expanded = true;  // it was made visible
+        break;
+    }
+    if (rng() % 3 == 0) check(step);  // laid out between some changes only
+  }
+  check(400);
+}
+
+// Expanding every group lays out every row once: the row count, the
+// vertical range, the last row and each row's place, for sizes around the
+// rows the layout keeps a mark for.
+TEST_F(TreeTest, RowsAndRangeAfterExpandingEveryGroup) {
+  struct Case {
+    int groups, perGroup;
+  } cases[] = {{0, 0}, {1, 0}, {1, 14}, {1, 15}, {1, 16}, {2, 15}, {3, 31}, {40, 24}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.groups << " groups of " << c.perGroup);
+    HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+    std::vector<HTREEITEM> rows;
+    for (int g = 0; g < c.groups; ++g) {
+      HTREEITEM group = Add(t, TVI_ROOT, u"group");
+      rows.push_back(group);
+      for (int i = 0; i < c.perGroup; ++i) rows.push_back(Add(t, group, u"child"));
+    }
+    for (HTREEITEM g = Next(t, TVGN_ROOT); g; g = Next(t, TVGN_NEXT, g))
+      ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(g));
+    EXPECT_EQ(Next(t, TVGN_LASTVISIBLE), rows.empty() ? nullptr : rows.back());
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(t, SB_VERT, &si));
+    EXPECT_EQ(si.nMax, std::max(0, static_cast<int>(rows.size()) - 1));
+    const int ih = static_cast<int>(::SendMessage(t, TVM_GETITEMHEIGHT, 0, 0));
+    for (size_t row = 0; row < rows.size(); ++row) {
+      RECT r{};
+      *reinterpret_cast<HTREEITEM*>(&r) = rows[row];
+      ASSERT_TRUE(::SendMessage(t, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r))) << row;
+      ASSERT_EQ(r.top, static_cast<int>(row) * ih) << row;
+    }
+    // Every row on screen is hit where it is drawn.
+    const int page = static_cast<int>(::SendMessage(t, TVM_GETVISIBLECOUNT, 0, 0));
+    for (int row = 0; row < std::min(page, static_cast<int>(rows.size())); ++row) {
+      TVHITTESTINFO ht{};
+      ht.pt = POINT{250, row * ih + ih / 2};
+      ASSERT_EQ(reinterpret_cast<HTREEITEM>(::SendMessage(t, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&ht))),
+                rows[static_cast<size_t>(row)])
+          << row;
+    }
+    ::DestroyWindow(t);
+  }
+}
+
+// Typing selects the next shown row whose label starts with what was typed,
+// going on from the first row after the last; a letter typed again steps
+// through the rows starting with it.
+TEST_F(TreeTest, TypingFindsRowsOnFromTheCaretAndWrapsAround) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+  std::map<std::u16string, HTREEITEM> byLabel;
+  for (char16_t g = u'0'; g <= u'2'; ++g) {
+    HTREEITEM group = Add(t, TVI_ROOT, (u"group " + std::u16string(1, g)).c_str());
+    for (char16_t k = u'a'; k <= u'l'; ++k) {
+      const std::u16string label = std::u16string(1, k) + u"-" + std::u16string(1, g);
+      byLabel[label] = Add(t, group, label.c_str());
+    }
+    ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(group));
+  }
+  struct Case {
+    const char16_t* caret;
+    const char16_t* typed;
+    const char16_t* selected;
+  } cases[] = {
+      {u"c-2", u"b", u"b-0"},    // on past the last row to the first
+      {u"l-2", u"a", u"a-0"},    // from the last row
+      {u"b-0", u"bb", u"b-2"},   // the same letter steps
+      {u"a-1", u"h-2", u"h-2"},  // a longer prefix
+      {u"e-1", u"g", u"g-1"},   {u"e-1", u"gr", u"group 2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+    ASSERT_TRUE(::SendMessage(t, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(byLabel[c.caret])));
+    pv::Clock::AdvanceBy(2000);  // what was typed before is forgotten
+    for (const char16_t* ch = c.typed; *ch; ++ch) ::SendMessage(t, WM_CHAR, *ch, 0);
+    EXPECT_EQ(ItemText(t, Next(t, TVGN_CARET)), c.selected);
+  }
+}
+
+// Each row's label is as wide as its text, however the texts repeat, follow
+// one another or change after a layout: runs of one text (longer than a
+// measuring batch), texts of the same length, texts that are prefixes of
+// the next, empty ones.
+TEST_F(TreeTest, LabelWidthsFollowTheirTextsInRunsAndAfterChanges) {
+  struct Change {
+    size_t row;
+    const char16_t* text;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::u16string> rows;
+    std::vector<Change> changes;  // made after the first layout
+  };
+  std::vector<std::u16string> run(300, u"the same");
+  run[255] = run[256] = u"WWWWWWWW";  // of the same length, ending a batch and starting the next
+  std::vector<Case> cases = {
+      {"same lengths", {u"iiii", u"WWWW", u"iiii", u"iiii", u"WWWW"}, {{2, u"WWWW"}, {4, u"iiii"}}},
+      {"prefixes and empties", {u"ab", u"abc", u"ab", u"", u"", u"ab"}, {{3, u"abc"}, {1, u"ab"}}},
+      {"a long run", run, {{255, u"iiiiiiii"}, {256, u"the same"}, {257, u"WWWWWWWW"}, {299, u""}}},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND t = Tree(TVS_HASBUTTONS | TVS_LINESATROOT, 300, 200);
+    std::vector<HTREEITEM> items;
+    for (const auto& text : c.rows) items.push_back(Add(t, TVI_ROOT, text.c_str()));
+    HDC dc = ::GetDC(t);
+    HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(SYSTEM_FONT));  // the tree's, given none
+    auto check = [&](const char* when) {
+      for (size_t i = 0; i < items.size(); ++i) {
+        SIZE sz{};
+        ::GetTextExtentPoint32(dc, c.rows[i].c_str(), static_cast<int>(c.rows[i].size()), &sz);
+        const RECT r = LabelRect(t, items[i]);
+        ASSERT_EQ(r.right - r.left, sz.cx + 4) << when << ", row " << i;
+      }
+    };
+    check("first layout");
+    for (const Change& ch : c.changes) {
+      TVITEMW it{};
+      it.mask = TVIF_TEXT;
+      it.hItem = items[ch.row];
+      it.pszText = const_cast<LPWSTR>(ch.text);
+      ASSERT_TRUE(::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it)));
+      c.rows[ch.row] = ch.text;
+    }
+    check("after the changes");
+    ::SelectObject(dc, old);
+    ::ReleaseDC(t, dc);
+    ::DestroyWindow(t);
+  }
+}
+
+// A parent that walks the shown rows while it hears of each item going sees
+// the tree as it stands: the item it hears of is still there, those before
+// it are gone.
+TEST_F(TreeTest, RowsWalkedWhileItemsGoAreTheTreeAsItStands) {
+  struct Case {
+    const char* what;
+    bool expanded;  // the deleted group's children shown
+    bool all;       // every item deleted rather than the group
+  } cases[] = {{"a shown group", true, false}, {"a collapsed group", false, false}, {"every item", true, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+    std::vector<HTREEITEM> groups;
+    for (int g = 0; g < 3; ++g) {
+      groups.push_back(Add(t, TVI_ROOT, u"group"));
+      for (int i = 0; i < 20; ++i) Add(t, groups.back(), u"child");
+      if (g != 1 || c.expanded) ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(groups.back()));
+    }
+    static HWND tree;
+    static std::vector<int> seen;
+    tree = t;
+    seen.clear();
+    auto shownRows = [](HWND w) {
+      int rows = 0;
+      for (HTREEITEM h = Next(w, TVGN_ROOT); h; h = Next(w, TVGN_NEXTVISIBLE, h)) ++rows;
+      return rows;
+    };
+    const int before = shownRows(t);  // laid out, with every row marked
+    g_answer = [](NMHDR* hdr) -> LRESULT {
+      if (hdr->code == static_cast<UINT>(TVN_DELETEITEM)) {
+        int rows = 0;
+        for (HTREEITEM h = Next(tree, TVGN_ROOT); h; h = Next(tree, TVGN_NEXTVISIBLE, h)) ++rows;
+        seen.push_back(rows);
+      }
+      return 0;
+    };
+    ::SendMessage(t, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(c.all ? TVI_ROOT : groups[1]));
+    g_answer = nullptr;
+    // Children go before their parent; each shown one takes a row with it.
+    std::vector<int> want;
+    int rows = before;
+    for (int g = c.all ? 0 : 1; g < (c.all ? 3 : 2); ++g) {
+      const bool shown = g != 1 || c.expanded;
+      for (int i = 0; i < 20; ++i) {
+        want.push_back(rows);
+        if (shown) --rows;
+      }
+      want.push_back(rows--);
+    }
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(shownRows(t), rows);
+    ::DestroyWindow(t);
+  }
+}
+
+// An item that had a row and was hidden has none, however many layouts
+// follow (a long session lays a tree out many times over).
+TEST_F(TreeTest, AHiddenItemHasNoRowHoweverManyLayoutsFollow) {
+  HWND t = Tree();
+  HTREEITEM a = Add(t, TVI_ROOT, u"a");
+  HTREEITEM hidden = Add(t, a, u"hidden");
+  HTREEITEM b = Add(t, TVI_ROOT, u"b");
+  HTREEITEM bChild = Add(t, b, u"b child");
+  ::SendMessage(t, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(a));
+  auto hasRow = [&](HTREEITEM item) {
+    RECT r{};
+    *reinterpret_cast<HTREEITEM*>(&r) = item;
+    return ::SendMessage(t, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&r)) != 0;
+  };
+  ASSERT_TRUE(hasRow(hidden));
+  ::SendMessage(t, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(a));
+  for (int layout = 0; layout < 600; ++layout) {
+    ::SendMessage(t, TVM_EXPAND, TVE_TOGGLE, reinterpret_cast<LPARAM>(b));
+    ASSERT_FALSE(hasRow(hidden)) << "layout " << layout;
+    ASSERT_EQ(hasRow(bChild), layout % 2 == 0) << "layout " << layout;
+    ASSERT_EQ(Next(t, TVGN_NEXTVISIBLE, a), b);
+    ASSERT_EQ(Next(t, TVGN_PREVIOUSVISIBLE, b), a);
+  }
+}
+
+// A parent that deletes a row still to be painted while it draws an earlier
+// one: painting goes on over the items that are left.
+TEST_F(TreeTest, PaintingGoesOnOverTheItemsLeftWhenTheParentDeletesOneWhileDrawing) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 300, 200);
+  static std::vector<HTREEITEM> items, painted;
+  items.clear();
+  painted.clear();
+  for (const char16_t* text : {u"a", u"b", u"c", u"d", u"e"}) items.push_back(Add(t, TVI_ROOT, text));
+  PumpUntilIdle();
+  static HWND tree;
+  tree = t;
+  g_answer = [](NMHDR* hdr) -> LRESULT {
+    if (static_cast<int>(hdr->code) != NM_CUSTOMDRAW) return 0;
+    auto* cd = reinterpret_cast<NMCUSTOMDRAW*>(hdr);
+    if (cd->dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (cd->dwDrawStage == CDDS_ITEMPREPAINT) {
+      const auto item = reinterpret_cast<HTREEITEM>(cd->dwItemSpec);
+      painted.push_back(item);
+      if (item == items[1]) ::SendMessage(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(items[2]));
+    }
+    return CDRF_DODEFAULT;
+  };
+  ::InvalidateRect(t, nullptr, TRUE);
+  ::UpdateWindow(t);
+  g_answer = nullptr;
+  const std::vector<HTREEITEM> want = {items[0], items[1], items[3], items[4]};
+  ASSERT_GE(painted.size(), want.size());
+  EXPECT_EQ(std::vector<HTREEITEM>(painted.begin(), painted.begin() + 4), want);
+  EXPECT_EQ(::SendMessage(t, TVM_GETCOUNT, 0, 0), 4);
 }
 
 }  // namespace
