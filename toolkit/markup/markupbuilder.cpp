@@ -89,6 +89,12 @@ void CTKMarkupObjectProperty::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMa
 
 // ---- the builder ---------------------------------------------------------------------------------
 
+struct CTKMarkupBuilder::OpenLevel {
+  CTKMarkupResourceScope level;
+  bool bRead = false;
+  int nTagLength = 0;  // of the element's start tag, which its tag name repeats
+};
+
 CTKMarkupBuilder::CTKMarkupBuilder(CTKMarkupContext* pContext)
     : m_pMarkupContext(pContext), m_pSystemColorCache(nullptr) {}
 
@@ -102,12 +108,34 @@ SystemColorCache* CTKMarkupBuilder::GetSystemColorCache() {
   return m_pSystemColorCache;
 }
 
-void CTKMarkupBuilder::Push(CTKMarkupObject* pObject) { m_arrStack.push_back(pObject); }
+void CTKMarkupBuilder::Push(CTKMarkupObject* pObject) {
+  m_arrStack.push_back(pObject);
+  m_arrOpenLevels.emplace_back();
+}
 
 CTKMarkupObject* CTKMarkupBuilder::Pop() {
   CTKMarkupObject* p = m_arrStack.back();
   m_arrStack.pop_back();
+  m_arrOpenLevels.pop_back();
+  // The element below is the innermost again: what comes next may change it.
+  if (!m_arrOpenLevels.empty()) m_arrOpenLevels.back().bRead = false;
   return p;
+}
+
+// FindElementResource of an open element. An element open below the
+// innermost one is not changed until it is the innermost again, and with
+// no parent yet its search is its own level: that level is read once.
+CTKMarkupObject* CTKMarkupBuilder::FindOpenResource(size_t nIndex, const CTKMarkupObject* pKey) {
+  CTKMarkupObject* pOpen = m_arrStack[nIndex];
+  if (nIndex + 1 == m_arrStack.size() || pOpen->GetLogicalParent()) return FindElementResource(pOpen, pKey);
+  OpenLevel& open = m_arrOpenLevels[nIndex];
+  if (!open.bRead) {
+    CTKMarkupResourceScope::Read(pOpen, open.level);
+    open.bRead = true;
+  }
+  if (!open.level.pOwn && !open.level.pStyle) return nullptr;  // most elements hold no resources
+  bool bStop = false;
+  return open.level.Lookup(pKey, bStop);
 }
 
 void CTKMarkupBuilder::ReleaseAll() {
@@ -130,43 +158,63 @@ void CTKMarkupBuilder::CheckNameCache() {
   unsigned nGeneration = CTKMarkupDependencyProperty::GetRegistryGeneration();
   if (nGeneration != m_nNameCacheGeneration || m_nameCache.empty()) {
     m_nameCache.assign(kNameCacheSize, NameCacheEntry());
+    m_nameCacheRecent.assign(kNameCacheSize / 2, 0);
     m_nNameCacheGeneration = nGeneration;
   }
 }
 
-static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength);
-
-// The entry for the scope and name: a hit when its name and scope match,
-// else the slot to fill (bStorable is false for names too long to keep).
-// Two ways per set, the last hit first: a document's few dozen tag and
-// attribute pairs then stay put even when two of them share a set.
-CTKMarkupBuilder::NameCacheEntry* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength,
-                                                               bool& bStorable) {
-  if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
-    CheckNameCache();
-  bStorable = nLength >= 0 && nLength < 32;
-  // Four characters at a time: names are short, and this runs for every
-  // tag and attribute.
-  const uint64_t kMix = 0x9E3779B97F4A7C15ull;
-  uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
+// Names are short: compared four characters at a time, without a call.
+static bool SameName(const WCHAR* a, const WCHAR* b, int n) {
   int i = 0;
-  for (; i + 4 <= nLength; i += 4) {
-    uint64_t w;
-    std::memcpy(&w, lpszName + i, sizeof(w));
-    h = (h ^ w) * kMix;
+  for (; i + 4 <= n; i += 4) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, sizeof(x));
+    std::memcpy(&y, b + i, sizeof(y));
+    if (x != y) return false;
   }
-  for (; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
-  h ^= h >> 29;
-  h *= kMix;
-  NameCacheEntry* pSet = &m_nameCache[(h >> 40) % (kNameCacheSize / 2) * 2];
-  if (!bStorable || CacheHit(&pSet[0], pScope, lpszName, nLength)) return &pSet[0];
-  if (CacheHit(&pSet[1], pScope, lpszName, nLength)) std::swap(pSet[0], pSet[1]);
-  else pSet[1] = pSet[0];  // the miss will be stored in the first way
-  return &pSet[0];
+  for (; i < n; i++)
+    if (a[i] != b[i]) return false;
+  return true;
 }
 
-static bool CacheHit(const CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength) {
-  return e->pScope == pScope && e->nLength == nLength && std::memcmp(e->szName, lpszName, nLength * sizeof(WCHAR)) == 0;
+// The result kept for the scope and name, or null; on a miss, *ppSlot is
+// the entry to fill (null for names too long to keep). Two ways per set,
+// the one used least recently filled next: a document's few dozen tag and
+// attribute pairs then stay put even when two of them share a set.
+void* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength, NameCacheEntry** ppSlot) {
+  *ppSlot = nullptr;
+  if (nLength < 0 || nLength >= kNameCacheLength) return nullptr;
+  if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
+    CheckNameCache();
+  // The scope, the length and the first and last four characters: this runs
+  // for every tag and attribute, and names that agree on all of them are
+  // rare (the full name is compared on a hit).
+  const uint64_t kMix = 0x9E3779B97F4A7C15ull;
+  uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
+  if (nLength >= 4) {
+    uint64_t first, last;
+    std::memcpy(&first, lpszName, sizeof(first));
+    std::memcpy(&last, lpszName + nLength - 4, sizeof(last));
+    h = (h ^ first) * kMix;
+    h = (h ^ last) * kMix;
+  } else {
+    for (int i = 0; i < nLength; i++) h = (h ^ lpszName[i]) * kMix;
+  }
+  h ^= h >> 29;
+  h *= kMix;
+  size_t nSet = (h >> 40) % (kNameCacheSize / 2);
+  NameCacheEntry* pSet = &m_nameCache[nSet * 2];
+  for (int nWay = 0; nWay < 2; nWay++) {
+    const NameCacheEntry& e = pSet[nWay];
+    if (e.pScope == pScope && e.nLength == nLength && SameName(e.szName, lpszName, nLength)) {
+      m_nameCacheRecent[nSet] = static_cast<unsigned char>(nWay);
+      return e.pResult;
+    }
+  }
+  int nVictim = 1 - m_nameCacheRecent[nSet];
+  m_nameCacheRecent[nSet] = static_cast<unsigned char>(nVictim);
+  *ppSlot = &pSet[nVictim];
+  return nullptr;
 }
 
 static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, LPCWSTR lpszName, int nLength,
@@ -178,11 +226,10 @@ static void CacheStore(CTKMarkupBuilder::NameCacheEntry* e, const void* pScope, 
 }
 
 CTKMarkupType* CTKMarkupBuilder::LookupTypeByTag(LPCWSTR lpszTag, int nLength) {
-  bool bStorable;
-  NameCacheEntry* e = FindCached(nullptr, lpszTag, nLength, bStorable);
-  if (bStorable && CacheHit(e, nullptr, lpszTag, nLength)) return static_cast<CTKMarkupType*>(e->pResult);
+  NameCacheEntry* pSlot;
+  if (void* pCached = FindCached(nullptr, lpszTag, nLength, &pSlot)) return static_cast<CTKMarkupType*>(pCached);
   CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(lpszTag, nLength);
-  if (bStorable && pType) CacheStore(e, nullptr, lpszTag, nLength, pType);
+  if (pSlot && pType) CacheStore(pSlot, nullptr, lpszTag, nLength, pType);
   return pType;
 }
 
@@ -194,18 +241,24 @@ CTKMarkupDependencyProperty* CTKMarkupBuilder::FindPropertyByTag(LPCWSTR lpszTag
 }
 
 CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName) {
-  int n = MarkupStrLen(lpszName);
-  bool bStorable;
-  NameCacheEntry* e = FindCached(pType, lpszName, n, bStorable);
-  bStorable = bStorable && pType;  // the null scope is for tags
-  if (bStorable && CacheHit(e, pType, lpszName, n)) return static_cast<CTKMarkupDependencyProperty*>(e->pResult);
+  return FindAttributeProperty(pType, std::u16string_view(lpszName ? lpszName : u""));
+}
+
+CTKMarkupDependencyProperty* CTKMarkupBuilder::FindAttributeProperty(CTKMarkupType* pType, std::u16string_view name) {
+  LPCWSTR lpszName = name.data();
+  int n = static_cast<int>(name.size());
+  NameCacheEntry* pSlot = nullptr;
+  if (pType) {  // the null scope is for tags
+    if (void* pCached = FindCached(pType, lpszName, n, &pSlot))
+      return static_cast<CTKMarkupDependencyProperty*>(pCached);
+  }
   CTKMarkupDependencyProperty* pProperty = nullptr;
   int nDot = -1;
   for (int i = 0; i < n && nDot < 0; i++)
     if (lpszName[i] == '.') nDot = i;
   if (nDot >= 0) pProperty = FindPropertyByTag(lpszName, nDot, lpszName + nDot + 1, n - nDot - 1);
   else pProperty = CTKMarkupType::FindProperty(pType, lpszName, n);
-  if (bStorable && pProperty) CacheStore(e, pType, lpszName, n, pProperty);
+  if (pSlot && pProperty) CacheStore(pSlot, pType, lpszName, n, pProperty);
   return pProperty;
 }
 
@@ -242,24 +295,12 @@ static bool StartsWith(std::u16string_view s, const char* prefix) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
-  LPCWSTR lpszIn = lpszText ? lpszText : u"";
-  size_t n = std::char_traits<char16_t>::length(lpszIn);
-  if (n == 0 || lpszIn[n - 1] != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
-  n--;
-  // The expression without its '}', terminated; short ones (nearly all)
-  // stay on the stack.
-  WCHAR szShort[64];
-  std::u16string strLong;
-  LPCWSTR lpszExpr;
-  if (n < std::size(szShort)) {
-    std::memcpy(szShort, lpszIn, n * sizeof(WCHAR));
-    szShort[n] = 0;
-    lpszExpr = szShort;
-  } else {
-    strLong.assign(lpszIn, n);
-    lpszExpr = strLong.c_str();
-  }
-  std::u16string_view text(lpszExpr, n);
+  return ExpandMarkupExtension(std::u16string_view(lpszText ? lpszText : u""));
+}
+
+CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(std::u16string_view whole) {
+  if (whole.empty() || whole.back() != u'}') ThrowBuildError(u"Markup extension expressions must end with '}'");
+  std::u16string_view text = whole.substr(0, whole.size() - 1);  // without its '}'
   if (m_nExtensionDepth >= kMaxExtensionDepth) ThrowBuildError(u"Markup extension expressions are nested too deeply");
   struct DepthGuard {
     int& n;
@@ -277,14 +318,16 @@ CTKMarkupObject* CTKMarkupBuilder::ExpandMarkupExtension(LPCWSTR lpszText) {
     if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find the static member  '%ls'", member.c_str()));
     return p;
   }
-  if (StartsWith(text, "StaticResource ")) return FindResource(lpszExpr + 15);
-  if (StartsWith(text, "DynamicResource ")) return FindResource(lpszExpr + 16);
+  if (StartsWith(text, "StaticResource ")) return FindResource(text.substr(15));
+  if (StartsWith(text, "DynamicResource ")) return FindResource(text.substr(16));
   if (StartsWith(text, "x:Type ")) {
-    CTKMarkupObject* p = ResolveType(lpszExpr + 7);
-    if (!p) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", lpszExpr + 7));
-    return p;
+    std::u16string_view tag = text.substr(7);
+    CTKMarkupType* pType = CTKMarkupType::LookupTypeByTag(tag.data(), static_cast<int>(tag.size()));
+    if (!pType) ThrowBuildError(FormatStringWithArg(u"Cannot find type '%ls'", std::u16string(tag).c_str()));
+    pType->AddRef();
+    return pType;
   }
-  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszExpr));
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", std::u16string(text).c_str()));
 }
 
 CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
@@ -294,25 +337,29 @@ CTKMarkupObject* CTKMarkupBuilder::ResolveType(LPCWSTR lpszTag) {
 }
 
 CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
-  LPCWSTR p = lpszKey ? lpszKey : u"";
-  while (*p == ' ' || *p == '\r' || *p == '\n') p++;
+  return FindResource(std::u16string_view(lpszKey ? lpszKey : u""));
+}
+
+CTKMarkupObject* CTKMarkupBuilder::FindResource(std::u16string_view key) {
+  while (!key.empty() && (key[0] == ' ' || key[0] == '\r' || key[0] == '\n')) key.remove_prefix(1);
   CTKMarkupObject* pKey;
-  if (p[0] == '{' && p[1] == '}') pKey = CTKMarkupString::CreateString(p + 2);
-  else if (p[0] == '{') pKey = ExpandMarkupExtension(p + 1);
-  else pKey = CTKMarkupString::CreateString(p);
+  if (key.size() >= 2 && key[0] == '{' && key[1] == '}')
+    pKey = CTKMarkupString::CreateString(key.data() + 2, static_cast<int>(key.size() - 2));
+  else if (!key.empty() && key[0] == '{') pKey = ExpandMarkupExtension(key.substr(1));
+  else pKey = CTKMarkupString::CreateString(key.data(), static_cast<int>(key.size()));
 
   CTKMarkupObject* pFound = nullptr;
-  for (auto it = m_arrStack.rbegin(); it != m_arrStack.rend() && !pFound; ++it) {
-    CTKMarkupObject* pOpen = *it;
+  for (size_t i = m_arrStack.size(); i-- > 0 && !pFound;) {
+    CTKMarkupObject* pOpen = m_arrStack[i];
     // Elements first: they are most of what is open.
     if (pOpen->IsOfType(CTKMarkupFrameworkElement::GetMarkupClass())) {
-      pFound = FindElementResource(pOpen, pKey);
+      pFound = FindOpenResource(i, pKey);
     } else if (pOpen->IsOfType(CTKMarkupObjectProperty::GetMarkupClass())) {
       CTKMarkupObject* pValue = static_cast<CTKMarkupObjectProperty*>(pOpen)->m_pValue;
       if (pValue) pFound = FindElementResource(pValue, pKey);
     } else if (pOpen->IsOfType(CTKMarkupFrameworkContentElement::GetMarkupClass()) ||
                pOpen->IsOfType(CTKMarkupStyle::GetMarkupClass())) {
-      pFound = FindElementResource(pOpen, pKey);
+      pFound = FindOpenResource(i, pKey);
     }
   }
   if (pFound) {
@@ -331,7 +378,8 @@ CTKMarkupObject* CTKMarkupBuilder::FindResource(LPCWSTR lpszKey) {
     return GetSystemColorCache()->GetSystemBrush(i);
   }
   pKey->Release();
-  ThrowBuildError(FormatStringWithArg(u"Cannot find resource named '%ls'. Resource names are case sensitive", p));
+  ThrowBuildError(FormatStringWithArg(u"Cannot find resource named '%ls'. Resource names are case sensitive",
+                                      std::u16string(key).c_str()));
 }
 
 void CTKMarkupBuilder::FlushText(BOOL bForStartTag) {
@@ -350,45 +398,54 @@ void CTKMarkupBuilder::FlushText(BOOL bForStartTag) {
   }
 }
 
-void CTKMarkupBuilder::HandleStartTag(LPCWSTR lpszTag) {
+[[noreturn]] static void ThrowUnknownTag(std::u16string_view tag) {
+  ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", std::u16string(tag).c_str()));
+}
+
+void CTKMarkupBuilder::HandleStartTag(std::u16string_view tag) {
   if (m_arrStack.empty() && m_pRoot) ThrowBuildError(u"There are multiple root elements");
   if (!m_arrStack.empty()) FlushText(TRUE);
   if (static_cast<int>(m_arrStack.size()) >= kMaxDepth) ThrowBuildError(u"The elements are nested too deeply");
-  int n = MarkupStrLen(lpszTag);
-  int nDot = -1;
-  for (int i = 0; i < n && nDot < 0; i++)
-    if (lpszTag[i] == '.') nDot = i;
-  if (nDot >= 0) {
-    CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nDot, lpszTag + nDot + 1, n - nDot - 1);
-    if (!pProperty || m_arrStack.empty())
-      ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+  LPCWSTR lpszTag = tag.data();
+  int n = static_cast<int>(tag.size());
+  size_t nDot = tag.find(u'.');
+  if (nDot != std::u16string_view::npos) {
+    int nTag = static_cast<int>(nDot);
+    CTKMarkupDependencyProperty* pProperty = FindPropertyByTag(lpszTag, nTag, lpszTag + nTag + 1, n - nTag - 1);
+    if (!pProperty || m_arrStack.empty()) ThrowUnknownTag(tag);
     CTKMarkupObject* pObject = new CTKMarkupObjectProperty(pProperty);
     Push(pObject);
-    pObject->SetTagName(lpszTag);
+    m_arrOpenLevels.back().nTagLength = n;
+    pObject->SetTagName(std::u16string(tag).c_str());
     return;
   }
   CTKMarkupType* pType = LookupTypeByTag(lpszTag, n);
   CTKMarkupObject* pObject = !pType             ? nullptr
                              : m_pMarkupContext ? m_pMarkupContext->CreateObject(pType)
                                                 : pType->CreateInstance();
-  if (!pObject) ThrowBuildError(FormatStringWithArg(u"The tag '%ls' does not exist in XML namespace", lpszTag));
+  if (!pObject) ThrowUnknownTag(tag);
   Push(pObject);
+  m_arrOpenLevels.back().nTagLength = n;
   // The type was found under exactly this tag: its descriptor's text lives
   // as long as the program.
   pObject->SetStaticTagName(pType->GetTagName());
 }
 
-void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength) {
+void CTKMarkupBuilder::HandleAttribute(std::u16string_view name, std::u16string_view value) {
   CTKMarkupObject* pTop = Top();
   if (!pTop) ThrowBuildError(u"Unexpected error");
-  if (std::u16string_view(lpszName).substr(0, 5) == u"xmlns") return;
-  CTKMarkupDependencyProperty* pProperty = FindAttributeProperty(pTop->GetType(), lpszName);
-  if (!pProperty) ThrowBuildError(FormatStringWithArg(u"The property '%ls' does not exist in XML namespace", lpszName));
+  if (name.substr(0, 5) == u"xmlns") return;
+  CTKMarkupDependencyProperty* pProperty = FindAttributeProperty(pTop->GetType(), name);
+  if (!pProperty)
+    ThrowBuildError(
+        FormatStringWithArg(u"The property '%ls' does not exist in XML namespace", std::u16string(name).c_str()));
+  LPCWSTR lpszValue = value.data();
+  int nValueLength = static_cast<int>(value.size());
   CTKMarkupObject* pValue;
   if (nValueLength >= 2 && lpszValue[0] == '{' && lpszValue[1] == '}') {
     pValue = CTKMarkupString::CreateString(lpszValue + 2, nValueLength - 2);
   } else if (nValueLength >= 1 && lpszValue[0] == '{') {
-    pValue = ExpandMarkupExtension(lpszValue + 1);
+    pValue = ExpandMarkupExtension(value.substr(1));
     if (!pValue) pValue = CTKMarkupString::CreateString(lpszValue, nValueLength);
   } else {
     pValue = CTKMarkupString::CreateString(lpszValue, nValueLength);
@@ -398,24 +455,21 @@ void CTKMarkupBuilder::HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int 
   m_pHandOver = nullptr;
 }
 
-// Two terminated texts, compared in one pass.
-static bool SameText(LPCWSTR a, LPCWSTR b) {
-  for (; *a == *b; a++, b++)
-    if (!*a) return true;
-  return false;
-}
-
-void CTKMarkupBuilder::HandleEndTag(LPCWSTR lpszTag) {
+void CTKMarkupBuilder::HandleEndTag(std::u16string_view tag) {
   if (m_arrStack.empty()) ThrowBuildError(u"Unexpected end tag");
+  int nOpenLength = m_arrOpenLevels.back().nTagLength;
   CTKMarkupObject* pPopped = Pop();
   // Until it is handed on, the popped element belongs to the root slot so
   // that an error releases it.
   MarkupRelease(m_pRoot);
   m_pRoot = pPopped;
-  LPCWSTR lpszOpen = pPopped->GetTagName() ? pPopped->GetTagName() : u"";
-  if (!SameText(lpszOpen, lpszTag))
-    ThrowBuildError(
-        FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen, lpszTag));
+  LPCWSTR lpszOpen = pPopped->GetTagName();
+  bool bSame = lpszOpen ? static_cast<size_t>(nOpenLength) == tag.size() && SameName(lpszOpen, tag.data(), nOpenLength)
+                        : tag.empty();
+  if (!lpszOpen) lpszOpen = u"";
+  if (!bSame)
+    ThrowBuildError(FormatStringWithArgs(u"The '%ls' start tag does not match the end tag of '%ls'", lpszOpen,
+                                         std::u16string(tag).c_str()));
   if (!m_strText.empty()) {
     m_pHandOver = CTKMarkupString::CreateString(m_strText.c_str(), static_cast<int>(m_strText.size()));
     m_strText.clear();
@@ -456,27 +510,27 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
       int nToken = pParser->NextToken();
       switch (nToken) {
         case CTKMarkupParser::tokenStartTag:
-          HandleStartTag(pParser->GetTagName());
+          HandleStartTag(pParser->GetTagNameView());
           break;
         case CTKMarkupParser::tokenAttribute:
-          HandleAttribute(pParser->GetAttributeName(), pParser->GetValueText(), pParser->GetValueLength());
+          HandleAttribute(pParser->GetAttributeNameView(), pParser->GetValueView());
           break;
         case CTKMarkupParser::tokenText: {
           CTKMarkupObject* pTop = Top();
           if (!pTop) ThrowBuildError(u"Data at the root level is invalid");
           if (m_bPendingWhiteSpace && (!m_strText.empty() || pTop->HasContent())) m_strText += u' ';
           m_bPendingWhiteSpace = FALSE;
-          m_strText.append(pParser->GetValueText(), pParser->GetValueLength());
+          m_strText.append(pParser->GetValueView());
           break;
         }
         case CTKMarkupParser::tokenWhiteSpace:
           m_bPendingWhiteSpace = TRUE;
           break;
         case CTKMarkupParser::tokenEndTag:
-          HandleEndTag(pParser->GetTagName());
+          HandleEndTag(pParser->GetTagNameView());
           break;
         case CTKMarkupParser::tokenPIEnd: {
-          std::u16string_view body(pParser->GetValueText(), pParser->GetValueLength());
+          std::u16string_view body = pParser->GetValueView();
           size_t at = body.find(u"encoding");
           if (at != std::u16string_view::npos && body.size() >= at + 15 && body.substr(at + 10, 5) == u"utf-8")
             pParser->m_nCodePage = 65001;

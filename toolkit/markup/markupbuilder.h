@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/base/cstring.h"
@@ -61,11 +62,12 @@ class CTKMarkupBuilder {
   // Names met again and again in one build (tags, attributes) are looked
   // up once: a small direct-mapped cache, keyed by the scope (a type, or
   // none for tags) and the name, emptied when the registry changes.
+  static const int kNameCacheLength = 32;
   struct NameCacheEntry {
     const void* pScope = nullptr;
     void* pResult = nullptr;
     int nLength = -1;
-    WCHAR szName[32];
+    WCHAR szName[kNameCacheLength];
   };
 
   explicit CTKMarkupBuilder(CTKMarkupContext* pContext);
@@ -81,33 +83,45 @@ class CTKMarkupBuilder {
   CTKMarkupType* LookupTypeByTag(LPCWSTR lpszTag, int nLength);
   CTKMarkupDependencyProperty* FindPropertyByTag(LPCWSTR lpszTag, int nTagLength, LPCWSTR lpszName, int nNameLength);
   CTKMarkupDependencyProperty* FindAttributeProperty(CTKMarkupType* pType, LPCWSTR lpszName);
+  CTKMarkupDependencyProperty* FindAttributeProperty(CTKMarkupType* pType, std::u16string_view name);
   // Throws the conversion error when the value cannot be converted.
   CTKMarkupObject* ConvertValue(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pValue);
+  // The text after the opening '{', up to and with the closing '}'.
   CTKMarkupObject* ExpandMarkupExtension(LPCWSTR lpszText);
+  CTKMarkupObject* ExpandMarkupExtension(std::u16string_view text);
   CTKMarkupObject* FindResource(LPCWSTR lpszKey);
+  CTKMarkupObject* FindResource(std::u16string_view key);
   CTKMarkupObject* ResolveType(LPCWSTR lpszTag);
   SystemColorCache* GetSystemColorCache();
 
  private:
+  struct OpenLevel;
+  CTKMarkupObject* FindOpenResource(size_t nIndex, const CTKMarkupObject* pKey);
   void Push(CTKMarkupObject* pObject);
   CTKMarkupObject* Pop();
   CTKMarkupObject* Top() const { return m_arrStack.empty() ? nullptr : m_arrStack.back(); }
   void FlushText(BOOL bForStartTag);
-  void HandleStartTag(LPCWSTR lpszTag);
-  void HandleAttribute(LPCWSTR lpszName, LPCWSTR lpszValue, int nValueLength);
-  void HandleEndTag(LPCWSTR lpszTag);
+  // Names and values are the parser's views into the text.
+  void HandleStartTag(std::u16string_view tag);
+  void HandleAttribute(std::u16string_view name, std::u16string_view value);
+  void HandleEndTag(std::u16string_view tag);
   void ReleaseAll();
 
   static const int kNameCacheSize = 256;
-  NameCacheEntry* FindCached(const void* pScope, LPCWSTR lpszName, int nLength, bool& bStorable);
+  void* FindCached(const void* pScope, LPCWSTR lpszName, int nLength, NameCacheEntry** ppSlot);
   void CheckNameCache();
   std::vector<NameCacheEntry> m_nameCache;
+  std::vector<unsigned char> m_nameCacheRecent;  // per set, the way used last
   unsigned m_nNameCacheGeneration = 0;
 
   CString m_strLastError;
   CTKMarkupContext* m_pMarkupContext;
   SystemColorCache* m_pSystemColorCache;
   std::vector<CTKMarkupObject*> m_arrStack;
+  // The resource level of each open element, read when first searched; an
+  // element changes only while it is the innermost one, which is always
+  // read afresh.
+  std::vector<OpenLevel> m_arrOpenLevels;
 
   // State of one build.
   std::u16string m_strText;

@@ -114,6 +114,7 @@ CTKMarkupInputElement::CTKMarkupInputElement()
       m_nTriggerDepth(0) {}
 
 CTKMarkupInputElement::~CTKMarkupInputElement() {
+  SetStyleInUse(nullptr);
   delete m_pHandlers;
   MarkupRelease(m_pActiveTriggers);
   MarkupRelease(m_pTriggerProperties);
@@ -233,6 +234,13 @@ void CTKMarkupInputElement::Focus() {
     m_pMarkupContext->GetKeyboardNavigation()->Focus(this);
 }
 
+void CTKMarkupInputElement::SetStyleInUse(CTKMarkupStyle* pStyle) {
+  bool bMayTrigger = pStyle && CTKMarkupStyle::MayHaveTriggers(pStyle);
+  if (bMayTrigger != m_bStyleMayTrigger) CTKMarkupStyle::CountElementThatMayTrigger(bMayTrigger);
+  m_bStyleMayTrigger = bMayTrigger;
+  m_pStyle = pStyle;
+}
+
 CTKMarkupActiveTriggerCollection* CTKMarkupInputElement::EnsureActiveTriggers() {
   if (!m_pActiveTriggers) m_pActiveTriggers = new CTKMarkupActiveTriggerCollection();
   return m_pActiveTriggers;
@@ -300,11 +308,32 @@ void ApplyStylesWalk(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pAb
     t_pStyleScope = pSaved;
   }
 }
+
+// The same visits in the same order while no dictionary holds a type key:
+// no implicit style can be found, so no resource level is read and only
+// the elements with a style of their own have anything to apply.
+void ApplyOwnStylesWalk(CTKMarkupObject* pObject, int nDepth) {
+  if (!pObject || nDepth >= kMaxTreeWalkDepth) return;
+  int n = pObject->GetLogicalChildrenCount();
+  for (int i = 0; i < n; i++) ApplyOwnStylesWalk(pObject->GetLogicalChild(i), nDepth + 1);
+  CTKMarkupInputElement* pElement = MarkupDynamicCast<CTKMarkupInputElement>(pObject);
+  if (pElement && pElement->GetStyle()) {
+    const StyleScope* pSaved = t_pStyleScope;
+    t_pStyleScope = nullptr;
+    pElement->OnApplyStyle();
+    t_pStyleScope = pSaved;
+  }
+}
 }  // namespace
 
 void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
-  // The chain above the root is gathered the long way once.
   if (!pRoot) return;
+  if (!CTKMarkupResourceDictionary::AnyHoldsTypeKeys()) {
+    // Nor can the triggers of a style without any do anything.
+    if (CTKMarkupStyle::AnyElementMayTrigger()) ApplyOwnStylesWalk(pRoot, 0);
+    return;
+  }
+  // The chain above the root is gathered the long way once.
   std::vector<CTKMarkupObject*> ancestors;
   for (CTKMarkupObject* p = pRoot->GetLogicalParent(); p && ancestors.size() < static_cast<size_t>(kMaxTreeWalkDepth);
        p = p->GetLogicalParent())
@@ -336,7 +365,7 @@ void CTKMarkupInputElement::OnApplyStyle() {
     CTKMarkupStyle* pStyle = MarkupDynamicCast<CTKMarkupStyle>(pFound);
     if (pStyle) {
       pStyle->Seal();
-      m_pStyle = pStyle;
+      SetStyleInUse(pStyle);
     }
   }
   if (m_pStyle) ApplyTriggers(nullptr, nullptr);

@@ -124,6 +124,10 @@ class CTKMarkupInputElement : public CTKMarkupInlineStoreObject {
   virtual void OnLostMouseCapture(CTKMarkupMouseEventArgs* e) {}
   virtual void OnMouseWheel(CTKMarkupMouseWheelEventArgs* e) {}
   virtual CTKMarkupInputElement* InputHitTest(int x, int y) { return nullptr; }
+  // Finds the implicit style when there is none and applies the triggers.
+  // ApplyStyles calls it on every element while some dictionary holds a
+  // type key, else only on the elements with a style of their own, and on
+  // none while no element's style may have triggers.
   virtual void OnApplyStyle();
   // The implicit style an element of pType would find as a logical child of
   // this element with no resources or style of its own (from the style
@@ -137,6 +141,7 @@ class CTKMarkupInputElement : public CTKMarkupInlineStoreObject {
   void CaptureMouse();
   void ReleaseMouseCapture();
   void Focus();
+  // Styles the tree below pRoot, children before their parent.
   static void ApplyStyles(CTKMarkupObject* pRoot);
   void ApplyTriggers(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pNewValue);
   // Calls the delegates of this element for the event; FALSE when there are none.
@@ -145,7 +150,8 @@ class CTKMarkupInputElement : public CTKMarkupInlineStoreObject {
   CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }
   void SetMarkupContext(CTKMarkupContext* pContext) { m_pMarkupContext = pContext; }
   CTKMarkupStyle* GetStyle() const { return m_pStyle; }
-  void SetStyleInUse(CTKMarkupStyle* pStyle) { m_pStyle = pStyle; }
+  // The style whose setters and triggers apply (no reference is held).
+  void SetStyleInUse(CTKMarkupStyle* pStyle);
   CTKMarkupActiveTriggerCollection* GetActiveTriggers() const { return m_pActiveTriggers; }
   CTKMarkupActiveTriggerCollection* EnsureActiveTriggers();
   CTKMarkupProperties* GetTriggerProperties() const { return m_pTriggerProperties; }
@@ -179,8 +185,10 @@ class CTKMarkupInputElement : public CTKMarkupInlineStoreObject {
   CTKMarkupContext* m_pMarkupContext;
   CTKMarkupActiveTriggerCollection* m_pActiveTriggers;
   CTKMarkupProperties* m_pTriggerProperties;
-  CTKMarkupStyle* m_pStyle;
+  CTKMarkupStyle* m_pStyle;  // set through SetStyleInUse only
   int m_nTriggerDepth;
+  // Counted among the elements whose style may have triggers to apply.
+  bool m_bStyleMayTrigger = false;
 };
 
 class CTKMarkupKeyboardNavigation : public CTKMarkupObject {

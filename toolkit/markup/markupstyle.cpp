@@ -9,7 +9,10 @@
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupResourceDictionary)
 
+std::atomic<int> CTKMarkupResourceDictionary::s_nWithTypeKeys{0};
+
 CTKMarkupResourceDictionary::~CTKMarkupResourceDictionary() {
+  if (m_nTypeKeys > 0) s_nWithTypeKeys.fetch_sub(1, std::memory_order_relaxed);
   for (Entry& e : m_arrEntries) {
     e.pKey->Release();
     e.pValue->Release();
@@ -31,7 +34,8 @@ CTKMarkupObject* CTKMarkupResourceDictionary::Lookup(const CTKMarkupObject* pKey
 BOOL CTKMarkupResourceDictionary::Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue) {
   if (!pKey || !pValue || Lookup(pKey)) return FALSE;
   pKey->AddRef();
-  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass())) m_nTypeKeys++;
+  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass()) && m_nTypeKeys++ == 0)
+    s_nWithTypeKeys.fetch_add(1, std::memory_order_relaxed);
   m_mapHash.emplace(pKey->GetHashCode(), m_arrEntries.size());
   m_arrEntries.push_back(Entry{pKey, pValue});
   return TRUE;
@@ -86,6 +90,15 @@ static CTKMarkupObject* LookupLevel(const CTKMarkupResourceScope& level, const C
   bStop = level.bStop;
   if (bStop || !level.pStyle) return nullptr;
   return level.pStyle->Lookup(pKey);
+}
+
+void CTKMarkupResourceScope::Read(CTKMarkupObject* pObject, CTKMarkupResourceScope& level) {
+  ReadLevel(pObject, level);
+  level.pOuter = nullptr;
+}
+
+CTKMarkupObject* CTKMarkupResourceScope::Lookup(const CTKMarkupObject* pKey, bool& bStop) const {
+  return LookupLevel(*this, pKey, bStop);
 }
 
 CTKMarkupObject* FindElementResource(CTKMarkupObject* pObject, const CTKMarkupObject* pKey) {
@@ -166,6 +179,18 @@ CTKMarkupDependencyProperty* CTKMarkupSetter::GetProperty() const {
 CTKMarkupSetterColection::CTKMarkupSetterColection() { m_pElementType = CTKMarkupSetter::GetMarkupClass(); }
 CTKMarkupTriggerCollection::CTKMarkupTriggerCollection() { m_pElementType = CTKMarkupTrigger::GetMarkupClass(); }
 
+CTKMarkupTriggerCollection::~CTKMarkupTriggerCollection() {
+  if (m_bChangedAfterSealing) CTKMarkupStyle::CountChangedAfterSealing(false);
+}
+
+void CTKMarkupTriggerCollection::OnItemAdded(CTKMarkupObject* pItem, int nIndex) {
+  CTKMarkupCollection::OnItemAdded(pItem, nIndex);
+  if (m_bFrozen && !m_bChangedAfterSealing) {
+    m_bChangedAfterSealing = true;
+    CTKMarkupStyle::CountChangedAfterSealing(true);
+  }
+}
+
 void CTKMarkupTrigger::RegisterMarkupDependencyProperties() {
   CTKMarkupSetter::GetMarkupClass()->EnsureRegistered();
   CTKMarkupSetter::m_pPropertyProperty->AddOwner(GetMarkupClass());
@@ -218,9 +243,58 @@ CTKMarkupStyle::CTKMarkupStyle()
 }
 
 CTKMarkupStyle::~CTKMarkupStyle() {
+  if (m_bChangedAfterSealing) CountChangedAfterSealing(false);
   m_pSetters->SetLogicalParent(nullptr);
   m_pSetters->Release();
   MarkupRelease(m_pValues);
+}
+
+// ---- whether any style in use has triggers ----------------------------------------------------
+
+namespace {
+std::atomic<int> g_nElementsThatMayTrigger{0};
+std::atomic<int> g_nChangedAfterSealing{0};
+}  // namespace
+
+bool CTKMarkupStyle::MayHaveTriggers(const CTKMarkupStyle* pStyle) {
+  // Sealing seals the whole based-on chain, and a chain is followed no
+  // further than trigger switching follows it.
+  for (int nDepth = 0; pStyle && nDepth <= 32; pStyle = pStyle->GetBasedOn(), nDepth++) {
+    if (!pStyle->m_bSealed) return true;
+    CTKMarkupTriggerCollection* pTriggers = pStyle->GetTriggers();
+    if (pTriggers && pTriggers->GetCount() > 0) return true;
+  }
+  return false;
+}
+
+void CTKMarkupStyle::CountElementThatMayTrigger(bool bAdd) {
+  g_nElementsThatMayTrigger.fetch_add(bAdd ? 1 : -1, std::memory_order_relaxed);
+}
+
+int CTKMarkupStyle::GetElementsThatMayTrigger() { return g_nElementsThatMayTrigger.load(std::memory_order_relaxed); }
+
+bool CTKMarkupStyle::AnyElementMayTrigger() {
+  return GetElementsThatMayTrigger() > 0 || g_nChangedAfterSealing.load(std::memory_order_relaxed) > 0;
+}
+
+// Elements judged their styles when they took them: while a style or a
+// trigger collection changed since is alive, every walk applies triggers.
+void CTKMarkupStyle::CountChangedAfterSealing(bool bAdd) {
+  g_nChangedAfterSealing.fetch_add(bAdd ? 1 : -1, std::memory_order_relaxed);
+}
+
+void CTKMarkupStyle::OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                                       CTKMarkupObject* pNewValue) {
+  CTKMarkupObject::OnPropertyChanged(pProperty, pOldValue, pNewValue);
+  if (m_bSealed && !m_bChangedAfterSealing && (pProperty == m_pTriggersProperty || pProperty == m_pBasedOnProperty)) {
+    m_bChangedAfterSealing = true;
+    CountChangedAfterSealing(true);
+  }
+}
+
+bool CTKMarkupStyle::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
+  if (m_bSealed && (pProperty == m_pTriggersProperty || pProperty == m_pBasedOnProperty)) return false;
+  return CTKMarkupObject::ChangesGoUnseen(pProperty);
 }
 
 CTKMarkupStyle* CTKMarkupStyle::GetBasedOn() const {
@@ -313,6 +387,7 @@ void CTKMarkupStyle::Seal() {
       pValue->AddRef();
       pStyle->m_pValues->Set(pProperty, pValue);
     }
+    if (CTKMarkupTriggerCollection* pTriggers = pStyle->GetTriggers()) pTriggers->Freeze();
     pStyle->m_bSealing = FALSE;
     pStyle->m_bSealed = TRUE;
   }

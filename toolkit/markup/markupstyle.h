@@ -1,6 +1,7 @@
 // Resource dictionaries, styles, setters and property triggers.
 #pragma once
 
+#include <atomic>
 #include <unordered_map>
 #include <vector>
 
@@ -18,6 +19,9 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   // Adds under a key: takes over the value's reference, adds one to the key.
   BOOL Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue);
   int GetCount() const { return static_cast<int>(m_arrEntries.size()); }
+  // Whether any dictionary alive holds a type key: while none does, no
+  // element anywhere can find an implicit style.
+  static bool AnyHoldsTypeKeys() { return s_nWithTypeKeys.load(std::memory_order_relaxed) > 0; }
 
  private:
   struct Entry {
@@ -29,6 +33,7 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   // Keys that are types (implicit styles): every element asks for its type
   // on the way through, and most dictionaries hold none.
   int m_nTypeKeys = 0;
+  static std::atomic<int> s_nWithTypeKeys;
 };
 
 CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);
@@ -49,6 +54,10 @@ struct CTKMarkupResourceScope {
   // of pObject, filled into 'level', when it matters, else pOuter.
   static const CTKMarkupResourceScope* Extend(CTKMarkupObject* pObject, const CTKMarkupResourceScope* pOuter,
                                               CTKMarkupResourceScope& level);
+  // The level of pObject alone (pOuter is left empty).
+  static void Read(CTKMarkupObject* pObject, CTKMarkupResourceScope& level);
+  // The value found at this level alone; bStop tells that the search ends here.
+  CTKMarkupObject* Lookup(const CTKMarkupObject* pKey, bool& bStop) const;
 };
 // FindElementResource with the ancestors' part of the search taken from the
 // chain of pObject's logical parent; pOwn, when given, is pObject's own
@@ -93,6 +102,15 @@ class CTKMarkupTriggerCollection : public CTKMarkupCollection {
   TK_DECLARE_MARKUPCLASS(CTKMarkupTriggerCollection)
  public:
   CTKMarkupTriggerCollection();
+  ~CTKMarkupTriggerCollection() override;
+  // The triggers of a sealed style: one added later counts this collection
+  // among those changed after sealing (see CTKMarkupStyle::AnyElementMayTrigger).
+  void Freeze() { m_bFrozen = true; }
+  void OnItemAdded(CTKMarkupObject* pItem, int nIndex) override;
+
+ private:
+  bool m_bFrozen = false;
+  bool m_bChangedAfterSealing = false;
 };
 
 // Refers to triggers owned by styles without becoming their parent.
@@ -122,13 +140,33 @@ class CTKMarkupStyle : public CTKMarkupObject {
   CTKMarkupStyle* GetBasedOn() const;
   CTKMarkupTriggerCollection* GetTriggers() const;
 
+  // Whether the style or a style it is based on has triggers (true for a
+  // style not sealed yet, which may still gain some).
+  static bool MayHaveTriggers(const CTKMarkupStyle* pStyle);
+  // Elements count themselves while their style may have triggers. While
+  // none does, and no sealed style alive has changed its triggers or its
+  // base since (nor gained a trigger), applying the styles' triggers does
+  // nothing anywhere.
+  static void CountElementThatMayTrigger(bool bAdd);
+  static bool AnyElementMayTrigger();
+  static int GetElementsThatMayTrigger();
+
   static CTKMarkupDependencyProperty* m_pResourcesProperty;
   static CTKMarkupDependencyProperty* m_pTargetTypeProperty;
   static CTKMarkupDependencyProperty* m_pBasedOnProperty;
   static CTKMarkupDependencyProperty* m_pTriggersProperty;
 
+ protected:
+  void OnPropertyChanged(CTKMarkupDependencyProperty* pProperty, CTKMarkupObject* pOldValue,
+                         CTKMarkupObject* pNewValue) override;
+  // A sealed style hears a change of its triggers or its base.
+  bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
+
  private:
+  friend class CTKMarkupTriggerCollection;
+  static void CountChangedAfterSealing(bool bAdd);
   CTKMarkupSetterColection* m_pSetters;
+  bool m_bChangedAfterSealing = false;
   BOOL m_bSealed;
   BOOL m_bSealing;
   CTKMarkupProperties* m_pValues;

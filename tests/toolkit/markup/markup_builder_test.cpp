@@ -2,7 +2,10 @@
 // resources, and every build error with its exact text, line and position.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
+#include <memory>
 #include <regex>
 #include <string>
 
@@ -135,6 +138,9 @@ TEST_F(MarkupBuild, ExactErrorsWithLineAndPosition) {
        "The 'TextBlock' start tag does not match the end tag of 'Page'. Line 1, position 25"},
       {u"<Border></Borde>", "The 'Border' start tag does not match the end tag of 'Borde'. Line 1, position 17"},
       {u"<Border></BorderX>", "The 'Border' start tag does not match the end tag of 'BorderX'. Line 1, position 19"},
+      {u"<Border></Bordex>", "The 'Border' start tag does not match the end tag of 'Bordex'. Line 1, position 18"},
+      {u"<Page><Page.Resources></Page.Resourcex></Page>",
+       "The 'Page.Resources' start tag does not match the end tag of 'Page.Resourcex'. Line 1, position 40"},
       {u"<Page><TextBlock>",
        "Unexpected end of file has occurred. The following elements are not closed: 'TextBlock'. Line 1, position 18"},
       {u"<Foo/>", "The tag 'Foo' does not exist in XML namespace. Line 1, position 6"},
@@ -231,6 +237,30 @@ TEST_F(MarkupBuild, TextUpToTheLimitBuildsAndLongerTextIsRefused) {
   for (int extra = 1; extra <= 5; extra++) {
     EXPECT_EQ(Build(textOf(kLimit + extra)), nullptr) << extra;
     EXPECT_EQ(Narrow(ctx->GetLastParseError()), "The markup text is too long") << extra;
+  }
+}
+
+TEST_F(MarkupBuild, TextIsReadToItsTerminatorWhereverItStartsAndEnds) {
+  // Texts of every start and end position within two 32-byte blocks, in a
+  // buffer of more characters than the limit: a length found short fails
+  // to build, one read past the terminator is refused as too long.
+  const size_t kSize = CTKMarkupContext::kMaxTextLength + 128;
+  std::unique_ptr<char16_t[]> buffer(new char16_t[kSize]);
+  std::fill(buffer.get(), buffer.get() + kSize - 1, u' ');
+  buffer[kSize - 1] = 0;
+  char16_t* base = buffer.get() + (32 - reinterpret_cast<uintptr_t>(buffer.get()) % 64 / 2) % 32;
+  for (int start = 0; start < 32; start++) {
+    for (int spaces = 0; spaces < 32; spaces++) {
+      std::u16string text(u"<Page>");
+      text.append(spaces, u' ').append(u"</Page>");
+      char16_t* p = base + start;
+      std::copy(text.begin(), text.end(), p);
+      p[text.size()] = 0;
+      MarkupReleaseElement(root);
+      root = ctx->Parse(p);
+      EXPECT_NE(root, nullptr) << start << "/" << spaces << ": " << Narrow(ctx->GetLastParseError());
+      std::fill(p, p + text.size() + 1, u' ');
+    }
   }
 }
 
