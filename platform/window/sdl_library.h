@@ -21,7 +21,6 @@ namespace pv {
   X(Init)                           \
   X(InitSubSystem)                  \
   X(QuitSubSystem)                  \
-  X(GetError)                       \
   X(GetCurrentVideoDriver)          \
   X(GetCurrentAudioDriver)          \
   X(SetHint)                        \
