@@ -11,6 +11,7 @@
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -21,6 +22,7 @@
 #include "platform/base/utf.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/system/msgbox.h"
+#include "platform/window/display_library.h"
 #include "platform/window/sdl_library.h"
 #include "platform/window/wm_internal.h"
 
@@ -782,9 +784,14 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_displayLibraryMissing{false};  // a display was there, SDL2 was not
+}  // namespace
+
 std::unique_ptr<Backend> MakeSdlBackend() {
   if (!Sdl()) {
-    // The program goes on without a display rather than stopping; say why.
+    // Windows stay off the display; the program decides whether to go on.
+    g_displayLibraryMissing = true;
     std::fprintf(stderr, "no display: %s\n", SdlLoadError().c_str());
     return nullptr;
   }
@@ -794,6 +801,8 @@ std::unique_ptr<Backend> MakeSdlBackend() {
 }
 
 }  // namespace pv::wm
+
+bool pv::DisplayLibraryMissing() { return pv::wm::g_displayLibraryMissing; }
 
 namespace pv::test {
 

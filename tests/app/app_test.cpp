@@ -113,6 +113,38 @@ TEST(ProgramRun, AHeadlessStartLoadsNoHttpDisplaySoundOrBusLibrary) {
     EXPECT_EQ(text.find(library), std::string::npos) << library;
 }
 
+TEST(ProgramRun, OnADisplayWithoutItsLibraryTheProgramSaysWhyAndStops) {
+  // A library of that name that is no library stands first on the search
+  // path: the display's library cannot be loaded, and the program must not
+  // run on unseen. Headless, it is never asked for.
+  ProgramFolder folder;
+  const std::string libs = folder.Path() + "/libs";
+  ASSERT_EQ(std::system(("mkdir -p '" + libs + "' && : > '" + libs + "/libSDL2-2.0.so.0'").c_str()), 0);
+  struct Case {
+    const char* environment;
+    int exitCode;
+    const char* said;  // on stderr ("" for nothing in particular)
+  };
+  const Case cases[] = {
+      {"PRAVENOR_HEADLESS= DISPLAY=:97", 1, "no display: cannot load libSDL2-2.0.so.0"},
+      {"PRAVENOR_HEADLESS=1 DISPLAY=:97", 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.environment);
+    const std::string log = folder.Path() + "/stderr.txt";
+    std::string cmd = std::string(c.environment) + " LD_LIBRARY_PATH='" + libs + "' XDG_CONFIG_HOME='" + folder.Path() +
+                      "' PRAVENOR_HOME='" + folder.Path() + "' '" + PRAVENOR_EXECUTABLE +
+                      "' --exit-after-start-up > /dev/null 2> '" + log + "'";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(c.said), std::string::npos) << text;
+    if (c.exitCode != 0) EXPECT_NE(text.find("the main window cannot be shown"), std::string::npos) << text;
+  }
+}
+
 }  // namespace
 
 TEST_F(AppTest, FirstStartInAnEmptyFolder) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/window/display_library.h"
 #include "platform/window/test_input.h"
 #include "platform/window/winuser.h"
 
@@ -50,7 +51,9 @@ TEST(SdlLibrary, LoadsEveryCallOrRefusesWithAReason) {
 // library that cannot be loaded; another value names what went wrong.
 int MissingLibraryCheck() {
   pv::test::UseSdlLibrary("libpravenor-no-such-library.so");
+  if (pv::DisplayLibraryMissing()) return 9;  // nothing has asked for a display yet
   if (pv::test::UseDesktopBackend()) return 1;
+  if (!pv::DisplayLibraryMissing()) return 10;
   if (pv::Sdl() != nullptr) return 2;
   if (pv::SdlLoadError().find("libpravenor-no-such-library.so") == std::string::npos) return 3;
   if (pv::test::SdlTextInput("x") || pv::test::SdlSetSystemClipboard("x")) return 4;
