@@ -111,9 +111,8 @@ BOOL CTreePaneBar::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
         (nm->code == static_cast<UINT>(NM_CLICK) || nm->code == static_cast<UINT>(NM_SETFOCUS) ||
          nm->code == static_cast<UINT>(NM_RCLICK)))
       SelectPane(pane->m_nID);
-  // Then the frame's handlers, without reflecting a second time.
-  if (!m_pDockSite) return FALSE;
-  AFX_NOTIFY notify{pResult, nm};
-  return m_pDockSite->OnCmdMsg(static_cast<UINT>(nm->idFrom), MAKELONG(static_cast<WORD>(nm->code), WM_NOTIFY), &notify,
-                               nullptr);
+  // Then the frame's handlers: the bar passes what it leaves on to its owner
+  // (CControlBar::WindowProc) without reflecting it a second time. Routing it
+  // through the frame here as well ran the frame's handlers twice.
+  return FALSE;
 }

@@ -1,17 +1,20 @@
 // PlaySound over SDL audio: one output device at a time, opened for the
 // sound's own format; a new sound replaces the one playing.
-#include <SDL.h>
-
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
 
 #include "platform/base/clock.h"
+#include "platform/base/lasterror.h"
 #include "platform/base/utf.h"
 #include "platform/shell/mmsystem.h"
+#include "platform/window/sdl_library.h"
 
 namespace {
+
+using pv::Sdl;
 
 struct State {
   std::mutex mu;
@@ -19,6 +22,7 @@ struct State {
   std::map<std::u16string, std::string> aliases;  // lower-case name -> file
   bool sdlTried = false;
   bool sdlOk = false;
+  bool missingLibraryReported = false;
   SDL_AudioDeviceID device = 0;
 };
 
@@ -49,26 +53,26 @@ std::string FilePath(std::u16string_view name) {
 bool EnsureAudio(State& s) {
   if (!s.sdlTried) {
     s.sdlTried = true;
-    s.sdlOk = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    s.sdlOk = Sdl() && Sdl()->InitSubSystem(SDL_INIT_AUDIO) == 0;
   }
   return s.sdlOk;
 }
 
 void StopDevice(State& s) {
   if (s.device) {
-    SDL_CloseAudioDevice(s.device);
+    Sdl()->CloseAudioDevice(s.device);
     s.device = 0;
   }
 }
 
-bool Busy(State& s) { return s.device && SDL_GetQueuedAudioSize(s.device) > 0; }
+bool Busy(State& s) { return s.device && Sdl()->GetQueuedAudioSize(s.device) > 0; }
 
 // Sync sounds wait for their end on a real device; in tests (the dummy
 // driver, or headless) nothing waits.
 bool ShouldWait() {
   const char* h = std::getenv("PRAVENOR_HEADLESS");
   if (h && *h && std::strcmp(h, "0") != 0) return false;
-  const char* drv = SDL_GetCurrentAudioDriver();
+  const char* drv = Sdl()->GetCurrentAudioDriver();
   return drv && std::strcmp(drv, "dummy") != 0;
 }
 
@@ -111,9 +115,9 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   SDL_AudioSpec spec{};
   bool audio = EnsureAudio(s);
   auto load = [&](const std::string& path) {
-    if (path.empty()) return false;
-    // SDL_LoadWAV needs no audio device, only the library.
-    return SDL_LoadWAV(path.c_str(), &spec, &data, &len) != nullptr;
+    if (path.empty() || !Sdl()) return false;
+    // Decoding needs no audio device, only the library.
+    return Sdl()->LoadWAV_RW(Sdl()->RWFromFile(path.c_str(), "rb"), 1, &spec, &data, &len) != nullptr;
   };
   bool ok = load(r.file);
   if (!ok && !(flags & SND_NODEFAULT)) {
@@ -125,6 +129,12 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   }
   if (!ok) {
     s.requests.push_back(r);
+    if (!Sdl()) {
+      // Without the library no sound can play: said once, not per sound.
+      if (!s.missingLibraryReported) std::fprintf(stderr, "no sound: %s\n", pv::SdlLoadError().c_str());
+      s.missingLibraryReported = true;
+      ::SetLastError(ERROR_MOD_NOT_FOUND);
+    }
     return FALSE;  // quietly: a missing or broken file shows nothing
   }
   r.decoded = true;
@@ -134,25 +144,25 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   s.requests.push_back(r);
 
   if ((flags & SND_NOSTOP) && Busy(s)) {
-    SDL_FreeWAV(data);
+    Sdl()->FreeWAV(data);
     return FALSE;
   }
   StopDevice(s);
   BOOL played = FALSE;
   if (audio) {
     spec.samples = 1024;  // short buffers: quick to start and to stop
-    s.device = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    s.device = Sdl()->OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
     if (s.device) {
-      SDL_QueueAudio(s.device, data, len);
-      SDL_PauseAudioDevice(s.device, 0);
+      Sdl()->QueueAudio(s.device, data, len);
+      Sdl()->PauseAudioDevice(s.device, 0);
       played = TRUE;
     }
   }
-  SDL_FreeWAV(data);
+  Sdl()->FreeWAV(data);
   if (played && !(flags & SND_ASYNC) && ShouldWait()) {
     SDL_AudioDeviceID dev = s.device;
     lock.unlock();
-    while (SDL_GetQueuedAudioSize(dev) > 0) SDL_Delay(10);
+    while (Sdl()->GetQueuedAudioSize(dev) > 0) Sdl()->Delay(10);
   }
   return played;
 }

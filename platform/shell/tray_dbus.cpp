@@ -12,6 +12,7 @@
 #include "platform/shell/tray_dbus.h"
 
 #include <dbus/dbus.h>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -20,11 +21,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 #include "platform/base/clock.h"
 #include "platform/base/utf.h"
@@ -35,6 +38,100 @@
 namespace pv::shell::desktop_tray {
 
 namespace {
+
+// The bus library, opened with the first icon rather than linked into the
+// program: with the libraries it brings (the system manager's client,
+// cryptography, three compressors) it costs about a megabyte of resident
+// memory in every start, and a headless run never shows an icon.
+#define PV_BUS_FUNCTIONS(X)                  \
+  X(bus_set_unique_name)                     \
+  X(connection_add_filter)                   \
+  X(connection_close)                        \
+  X(connection_dispatch)                     \
+  X(connection_flush)                        \
+  X(connection_get_is_connected)             \
+  X(connection_get_socket)                   \
+  X(connection_open_private)                 \
+  X(connection_read_write)                   \
+  X(connection_register_object_path)         \
+  X(connection_send)                         \
+  X(connection_send_with_reply_and_block)    \
+  X(connection_set_dispatch_status_function) \
+  X(connection_set_exit_on_disconnect)       \
+  X(connection_set_wakeup_main_function)     \
+  X(connection_unref)                        \
+  X(error_free)                              \
+  X(error_init)                              \
+  X(message_append_args)                     \
+  X(message_get_args)                        \
+  X(message_get_interface)                   \
+  X(message_get_member)                      \
+  X(message_get_type)                        \
+  X(message_is_signal)                       \
+  X(message_iter_append_basic)               \
+  X(message_iter_append_fixed_array)         \
+  X(message_iter_close_container)            \
+  X(message_iter_init_append)                \
+  X(message_iter_open_container)             \
+  X(message_new_error)                       \
+  X(message_new_method_call)                 \
+  X(message_new_method_return)               \
+  X(message_new_signal)                      \
+  X(message_set_auto_start)                  \
+  X(message_set_no_reply)                    \
+  X(message_unref)                           \
+  X(threads_init_default)
+
+struct BusApi {
+#define PV_BUS_MEMBER(name) decltype(&::dbus_##name) name = nullptr;
+  PV_BUS_FUNCTIONS(PV_BUS_MEMBER)
+#undef PV_BUS_MEMBER
+};
+
+std::string& BusLibraryName() {
+  static std::string name = "libdbus-1.so.3";
+  return name;
+}
+
+struct LoadedBus {
+  BusApi api;
+  bool ok = false;
+  std::string error;
+};
+
+// Opened once, whichever thread asks first; `ok` false (with the reason)
+// when the library cannot be loaded or lacks a call.
+const LoadedBus& LoadBus() {
+  static const LoadedBus* const loaded = [] {
+    auto* l = new LoadedBus;
+    void* library = dlopen(BusLibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+      const char* why = dlerror();
+      l->error = "cannot load " + BusLibraryName() + ": " + (why ? why : "unknown error");
+      return l;
+    }
+    const char* missing = nullptr;
+    auto bind = [&](auto& out, const char* symbol) {
+      if (missing) return;
+      out = reinterpret_cast<std::remove_reference_t<decltype(out)>>(dlsym(library, symbol));
+      if (!out) missing = symbol;
+    };
+#define PV_BUS_BIND(name) bind(l->api.name, "dbus_" #name);
+    PV_BUS_FUNCTIONS(PV_BUS_BIND)
+#undef PV_BUS_BIND
+    if (missing) {
+      l->error = BusLibraryName() + " has no " + missing;
+      dlclose(library);
+      return l;
+    }
+    l->ok = true;  // the library stays loaded for the rest of the run
+    return l;
+  }();
+  return *loaded;
+}
+
+// The calls; only for connections made after LoadBus() succeeded.
+const BusApi& Bus() { return LoadBus().api; }
 
 constexpr const char* kWatcher = "org.kde.StatusNotifierWatcher";
 constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
@@ -99,8 +196,8 @@ struct Item {
     Wake();
     if (worker.joinable()) worker.join();
     if (conn) {
-      dbus_connection_close(conn);
-      dbus_connection_unref(conn);
+      Bus().connection_close(conn);
+      Bus().connection_unref(conn);
       conn = nullptr;
     }
     for (int& fd : wake)
@@ -114,17 +211,17 @@ struct Item {
   // the bus is gone.
   void Run() {
     int fd = -1;
-    if (!dbus_connection_get_socket(conn, &fd)) return;
+    if (!Bus().connection_get_socket(conn, &fd)) return;
     while (!stop) {
       pollfd p[2] = {{fd, POLLIN, 0}, {wake[0], POLLIN, 0}};
       if (poll(p, 2, -1) < 0 && errno != EINTR) return;
       char buf[64];
       while (read(wake[0], buf, sizeof buf) > 0) {}
       if (stop) return;
-      if (!dbus_connection_read_write(conn, 0)) return;  // disconnected
-      while (dbus_connection_dispatch(conn) == DBUS_DISPATCH_DATA_REMAINS) {}
-      dbus_connection_flush(conn);
-      if (p[0].revents & (POLLHUP | POLLERR) && !dbus_connection_get_is_connected(conn)) return;
+      if (!Bus().connection_read_write(conn, 0)) return;  // disconnected
+      while (Bus().connection_dispatch(conn) == DBUS_DISPATCH_DATA_REMAINS) {}
+      Bus().connection_flush(conn);
+      if (p[0].revents & (POLLHUP | POLLERR) && !Bus().connection_get_is_connected(conn)) return;
     }
   }
 };
@@ -156,12 +253,12 @@ std::string SessionAddress() {
 
 // A method call to the bus or a peer, bounded by the time-out; the reply or null.
 DBusMessage* Call(DBusConnection* conn, DBusMessage* msg) {
-  dbus_message_set_auto_start(msg, FALSE);
+  Bus().message_set_auto_start(msg, FALSE);
   DBusError err;
-  dbus_error_init(&err);
-  DBusMessage* reply = dbus_connection_send_with_reply_and_block(conn, msg, kBusTimeoutMs, &err);
-  dbus_message_unref(msg);
-  dbus_error_free(&err);
+  Bus().error_init(&err);
+  DBusMessage* reply = Bus().connection_send_with_reply_and_block(conn, msg, kBusTimeoutMs, &err);
+  Bus().message_unref(msg);
+  Bus().error_free(&err);
   return reply;
 }
 
@@ -170,39 +267,39 @@ DBusMessage* Call(DBusConnection* conn, DBusMessage* msg) {
 DBusConnection* Connect(const std::string& address) {
   if (address.empty()) return nullptr;
   DBusError err;
-  dbus_error_init(&err);
-  DBusConnection* conn = dbus_connection_open_private(address.c_str(), &err);
-  dbus_error_free(&err);
+  Bus().error_init(&err);
+  DBusConnection* conn = Bus().connection_open_private(address.c_str(), &err);
+  Bus().error_free(&err);
   if (!conn) return nullptr;
-  dbus_connection_set_exit_on_disconnect(conn, FALSE);
+  Bus().connection_set_exit_on_disconnect(conn, FALSE);
   DBusMessage* hello =
-      dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "Hello");
+      Bus().message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "Hello");
   DBusMessage* reply = hello ? Call(conn, hello) : nullptr;
   const char* unique = nullptr;
-  if (reply && dbus_message_get_args(reply, nullptr, DBUS_TYPE_STRING, &unique, DBUS_TYPE_INVALID) &&
-      dbus_bus_set_unique_name(conn, unique)) {
-    dbus_message_unref(reply);
+  if (reply && Bus().message_get_args(reply, nullptr, DBUS_TYPE_STRING, &unique, DBUS_TYPE_INVALID) &&
+      Bus().bus_set_unique_name(conn, unique)) {
+    Bus().message_unref(reply);
     return conn;
   }
-  if (reply) dbus_message_unref(reply);
-  dbus_connection_close(conn);
-  dbus_connection_unref(conn);
+  if (reply) Bus().message_unref(reply);
+  Bus().connection_close(conn);
+  Bus().connection_unref(conn);
   return nullptr;
 }
 
 bool RequestName(DBusConnection* conn, const std::string& name) {
-  DBusMessage* m = dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                                "RequestName");
+  DBusMessage* m = Bus().message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                 "org.freedesktop.DBus", "RequestName");
   if (!m) return false;
   const char* n = name.c_str();
   dbus_uint32_t flags = DBUS_NAME_FLAG_DO_NOT_QUEUE;
-  dbus_message_append_args(m, DBUS_TYPE_STRING, &n, DBUS_TYPE_UINT32, &flags, DBUS_TYPE_INVALID);
+  Bus().message_append_args(m, DBUS_TYPE_STRING, &n, DBUS_TYPE_UINT32, &flags, DBUS_TYPE_INVALID);
   DBusMessage* reply = Call(conn, m);
   if (!reply) return false;
   dbus_uint32_t result = 0;
-  bool ok = dbus_message_get_args(reply, nullptr, DBUS_TYPE_UINT32, &result, DBUS_TYPE_INVALID) &&
+  bool ok = Bus().message_get_args(reply, nullptr, DBUS_TYPE_UINT32, &result, DBUS_TYPE_INVALID) &&
             result == DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER;
-  dbus_message_unref(reply);
+  Bus().message_unref(reply);
   return ok;
 }
 
@@ -210,24 +307,24 @@ bool RequestName(DBusConnection* conn, const std::string& name) {
 
 void AppendPixmaps(DBusMessageIter* it, const ItemState& s) {
   DBusMessageIter arr, st, bytes;
-  dbus_message_iter_open_container(it, DBUS_TYPE_ARRAY, "(iiay)", &arr);
+  Bus().message_iter_open_container(it, DBUS_TYPE_ARRAY, "(iiay)", &arr);
   if (s.iconWidth > 0 && s.iconHeight > 0 && !s.iconArgb.empty()) {
-    dbus_message_iter_open_container(&arr, DBUS_TYPE_STRUCT, nullptr, &st);
+    Bus().message_iter_open_container(&arr, DBUS_TYPE_STRUCT, nullptr, &st);
     dbus_int32_t w = s.iconWidth, h = s.iconHeight;
-    dbus_message_iter_append_basic(&st, DBUS_TYPE_INT32, &w);
-    dbus_message_iter_append_basic(&st, DBUS_TYPE_INT32, &h);
-    dbus_message_iter_open_container(&st, DBUS_TYPE_ARRAY, "y", &bytes);
+    Bus().message_iter_append_basic(&st, DBUS_TYPE_INT32, &w);
+    Bus().message_iter_append_basic(&st, DBUS_TYPE_INT32, &h);
+    Bus().message_iter_open_container(&st, DBUS_TYPE_ARRAY, "y", &bytes);
     const uint8_t* p = s.iconArgb.data();
-    dbus_message_iter_append_fixed_array(&bytes, DBUS_TYPE_BYTE, &p, static_cast<int>(s.iconArgb.size()));
-    dbus_message_iter_close_container(&st, &bytes);
-    dbus_message_iter_close_container(&arr, &st);
+    Bus().message_iter_append_fixed_array(&bytes, DBUS_TYPE_BYTE, &p, static_cast<int>(s.iconArgb.size()));
+    Bus().message_iter_close_container(&st, &bytes);
+    Bus().message_iter_close_container(&arr, &st);
   }
-  dbus_message_iter_close_container(it, &arr);
+  Bus().message_iter_close_container(it, &arr);
 }
 
 void AppendString(DBusMessageIter* it, const std::string& v) {
   const char* c = v.c_str();
-  dbus_message_iter_append_basic(it, DBUS_TYPE_STRING, &c);
+  Bus().message_iter_append_basic(it, DBUS_TYPE_STRING, &c);
 }
 
 // Appends the property as a variant; false when there is no such property.
@@ -237,9 +334,9 @@ bool AppendProperty(DBusMessageIter* it, const std::string& prop, const ItemStat
   std::string title = tip.empty() ? std::string("Pravenor") : tip;
   DBusMessageIter var;
   auto str = [&](const std::string& v) {
-    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "s", &var);
+    Bus().message_iter_open_container(it, DBUS_TYPE_VARIANT, "s", &var);
     AppendString(&var, v);
-    dbus_message_iter_close_container(it, &var);
+    Bus().message_iter_close_container(it, &var);
   };
   if (prop == "Category") str("ApplicationStatus");
   else if (prop == "Id") str("pravenor");
@@ -247,31 +344,31 @@ bool AppendProperty(DBusMessageIter* it, const std::string& prop, const ItemStat
   else if (prop == "Status") str("Active");
   else if (prop == "IconName") str("");
   else if (prop == "WindowId") {
-    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "i", &var);
+    Bus().message_iter_open_container(it, DBUS_TYPE_VARIANT, "i", &var);
     dbus_int32_t zero = 0;
-    dbus_message_iter_append_basic(&var, DBUS_TYPE_INT32, &zero);
-    dbus_message_iter_close_container(it, &var);
+    Bus().message_iter_append_basic(&var, DBUS_TYPE_INT32, &zero);
+    Bus().message_iter_close_container(it, &var);
   } else if (prop == "ItemIsMenu") {
     // Not a menu: the desktop asks for ContextMenu and we post the right click.
-    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "b", &var);
+    Bus().message_iter_open_container(it, DBUS_TYPE_VARIANT, "b", &var);
     dbus_bool_t no = FALSE;
-    dbus_message_iter_append_basic(&var, DBUS_TYPE_BOOLEAN, &no);
-    dbus_message_iter_close_container(it, &var);
+    Bus().message_iter_append_basic(&var, DBUS_TYPE_BOOLEAN, &no);
+    Bus().message_iter_close_container(it, &var);
   } else if (prop == "IconPixmap") {
-    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "a(iiay)", &var);
+    Bus().message_iter_open_container(it, DBUS_TYPE_VARIANT, "a(iiay)", &var);
     AppendPixmaps(&var, s);
-    dbus_message_iter_close_container(it, &var);
+    Bus().message_iter_close_container(it, &var);
   } else if (prop == "ToolTip") {
     DBusMessageIter st;
-    dbus_message_iter_open_container(it, DBUS_TYPE_VARIANT, "(sa(iiay)ss)", &var);
-    dbus_message_iter_open_container(&var, DBUS_TYPE_STRUCT, nullptr, &st);
+    Bus().message_iter_open_container(it, DBUS_TYPE_VARIANT, "(sa(iiay)ss)", &var);
+    Bus().message_iter_open_container(&var, DBUS_TYPE_STRUCT, nullptr, &st);
     AppendString(&st, "");
     ItemState none;
     AppendPixmaps(&st, none);
     AppendString(&st, tip);
     AppendString(&st, "");
-    dbus_message_iter_close_container(&var, &st);
-    dbus_message_iter_close_container(it, &var);
+    Bus().message_iter_close_container(&var, &st);
+    Bus().message_iter_close_container(it, &var);
   } else {
     return false;
   }
@@ -323,9 +420,9 @@ void Clicked(Item& item, const char* member, int x, int y) {
 
 DBusHandlerResult Handle(DBusConnection* conn, DBusMessage* msg, void* data) {
   Item& item = *static_cast<Item*>(data);
-  if (dbus_message_get_type(msg) != DBUS_MESSAGE_TYPE_METHOD_CALL) return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
-  const char* iface = dbus_message_get_interface(msg);
-  const char* member = dbus_message_get_member(msg);
+  if (Bus().message_get_type(msg) != DBUS_MESSAGE_TYPE_METHOD_CALL) return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+  const char* iface = Bus().message_get_interface(msg);
+  const char* member = Bus().message_get_member(msg);
   if (!member) return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
   std::string in = iface ? iface : "";
   DBusMessage* reply = nullptr;
@@ -333,30 +430,30 @@ DBusHandlerResult Handle(DBusConnection* conn, DBusMessage* msg, void* data) {
       (!std::strcmp(member, "Activate") || !std::strcmp(member, "SecondaryActivate") ||
        !std::strcmp(member, "ContextMenu"))) {
     dbus_int32_t x = 0, y = 0;
-    if (!dbus_message_get_args(msg, nullptr, DBUS_TYPE_INT32, &x, DBUS_TYPE_INT32, &y, DBUS_TYPE_INVALID))
-      reply = dbus_message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "expected (ii)");
+    if (!Bus().message_get_args(msg, nullptr, DBUS_TYPE_INT32, &x, DBUS_TYPE_INT32, &y, DBUS_TYPE_INVALID))
+      reply = Bus().message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "expected (ii)");
     else {
       Clicked(item, member, x, y);
-      reply = dbus_message_new_method_return(msg);
+      reply = Bus().message_new_method_return(msg);
     }
   } else if ((in.empty() || in == kItemInterface) && !std::strcmp(member, "Scroll")) {
-    reply = dbus_message_new_method_return(msg);  // the icon has no use for the wheel
+    reply = Bus().message_new_method_return(msg);  // the icon has no use for the wheel
   } else if (in == kProps && !std::strcmp(member, "Get")) {
     const char *i = nullptr, *p = nullptr;
-    if (!dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &i, DBUS_TYPE_STRING, &p, DBUS_TYPE_INVALID)) {
-      reply = dbus_message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "expected (ss)");
+    if (!Bus().message_get_args(msg, nullptr, DBUS_TYPE_STRING, &i, DBUS_TYPE_STRING, &p, DBUS_TYPE_INVALID)) {
+      reply = Bus().message_new_error(msg, DBUS_ERROR_INVALID_ARGS, "expected (ss)");
     } else {
       ItemState s;
       {
         std::lock_guard<std::mutex> lock(item.mu);
         s = item.state;
       }
-      reply = dbus_message_new_method_return(msg);
+      reply = Bus().message_new_method_return(msg);
       DBusMessageIter it;
-      dbus_message_iter_init_append(reply, &it);
+      Bus().message_iter_init_append(reply, &it);
       if (std::strcmp(i, kItemInterface) != 0 || !AppendProperty(&it, p, s)) {
-        dbus_message_unref(reply);
-        reply = dbus_message_new_error(msg, DBUS_ERROR_UNKNOWN_PROPERTY, p);
+        Bus().message_unref(reply);
+        reply = Bus().message_new_error(msg, DBUS_ERROR_UNKNOWN_PROPERTY, p);
       }
     }
   } else if (in == kProps && !std::strcmp(member, "GetAll")) {
@@ -366,37 +463,37 @@ DBusHandlerResult Handle(DBusConnection* conn, DBusMessage* msg, void* data) {
       s = item.state;
     }
     const char* i = nullptr;
-    dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &i, DBUS_TYPE_INVALID);
-    reply = dbus_message_new_method_return(msg);
+    Bus().message_get_args(msg, nullptr, DBUS_TYPE_STRING, &i, DBUS_TYPE_INVALID);
+    reply = Bus().message_new_method_return(msg);
     DBusMessageIter it, dict, entry;
-    dbus_message_iter_init_append(reply, &it);
-    dbus_message_iter_open_container(&it, DBUS_TYPE_ARRAY, "{sv}", &dict);
+    Bus().message_iter_init_append(reply, &it);
+    Bus().message_iter_open_container(&it, DBUS_TYPE_ARRAY, "{sv}", &dict);
     if (i && !std::strcmp(i, kItemInterface))
       for (const char* p : kAllProperties) {
-        dbus_message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
+        Bus().message_iter_open_container(&dict, DBUS_TYPE_DICT_ENTRY, nullptr, &entry);
         AppendString(&entry, p);
         AppendProperty(&entry, p, s);
-        dbus_message_iter_close_container(&dict, &entry);
+        Bus().message_iter_close_container(&dict, &entry);
       }
-    dbus_message_iter_close_container(&it, &dict);
+    Bus().message_iter_close_container(&it, &dict);
   } else if (in == "org.freedesktop.DBus.Introspectable" && !std::strcmp(member, "Introspect")) {
-    reply = dbus_message_new_method_return(msg);
-    dbus_message_append_args(reply, DBUS_TYPE_STRING, &kIntrospection, DBUS_TYPE_INVALID);
+    reply = Bus().message_new_method_return(msg);
+    Bus().message_append_args(reply, DBUS_TYPE_STRING, &kIntrospection, DBUS_TYPE_INVALID);
   } else {
     return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
   }
   if (reply) {
-    dbus_connection_send(conn, reply, nullptr);
-    dbus_message_unref(reply);
+    Bus().connection_send(conn, reply, nullptr);
+    Bus().message_unref(reply);
   }
   return DBUS_HANDLER_RESULT_HANDLED;
 }
 
 DBusMessage* Registration(const std::string& name) {
-  DBusMessage* reg = dbus_message_new_method_call(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
+  DBusMessage* reg = Bus().message_new_method_call(kWatcher, kWatcherPath, kWatcher, "RegisterStatusNotifierItem");
   if (!reg) return nullptr;
   const char* n = name.c_str();
-  dbus_message_append_args(reg, DBUS_TYPE_STRING, &n, DBUS_TYPE_INVALID);
+  Bus().message_append_args(reg, DBUS_TYPE_STRING, &n, DBUS_TYPE_INVALID);
   return reg;
 }
 
@@ -405,15 +502,15 @@ DBusMessage* Registration(const std::string& name) {
 DBusHandlerResult WatcherChanged(DBusConnection* conn, DBusMessage* msg, void* data) {
   Item& item = *static_cast<Item*>(data);
   const char *name = nullptr, *old = nullptr, *now = nullptr;
-  if (dbus_message_is_signal(msg, "org.freedesktop.DBus", "NameOwnerChanged") &&
-      dbus_message_get_args(msg, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &old, DBUS_TYPE_STRING, &now,
-                            DBUS_TYPE_INVALID) &&
+  if (Bus().message_is_signal(msg, "org.freedesktop.DBus", "NameOwnerChanged") &&
+      Bus().message_get_args(msg, nullptr, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING, &old, DBUS_TYPE_STRING, &now,
+                             DBUS_TYPE_INVALID) &&
       std::strcmp(name, kWatcher) == 0 && *now) {
     if (DBusMessage* reg = Registration(item.name)) {
-      dbus_message_set_no_reply(reg, TRUE);
-      dbus_message_set_auto_start(reg, FALSE);
-      dbus_connection_send(conn, reg, nullptr);
-      dbus_message_unref(reg);
+      Bus().message_set_no_reply(reg, TRUE);
+      Bus().message_set_auto_start(reg, FALSE);
+      Bus().connection_send(conn, reg, nullptr);
+      Bus().message_unref(reg);
     }
   }
   return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
@@ -422,24 +519,24 @@ DBusHandlerResult WatcherChanged(DBusConnection* conn, DBusMessage* msg, void* d
 // Asks the bus for the watcher's comings and goings; without it the icon
 // just does not come back after a panel restart.
 void WatchWatcher(DBusConnection* conn) {
-  DBusMessage* m =
-      dbus_message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "AddMatch");
+  DBusMessage* m = Bus().message_new_method_call("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                 "org.freedesktop.DBus", "AddMatch");
   if (!m) return;
   std::string rule = std::string(
                          "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',"
                          "member='NameOwnerChanged',arg0='") +
                      kWatcher + "'";
   const char* r = rule.c_str();
-  dbus_message_append_args(m, DBUS_TYPE_STRING, &r, DBUS_TYPE_INVALID);
-  if (DBusMessage* reply = Call(conn, m)) dbus_message_unref(reply);
+  Bus().message_append_args(m, DBUS_TYPE_STRING, &r, DBUS_TYPE_INVALID);
+  if (DBusMessage* reply = Call(conn, m)) Bus().message_unref(reply);
 }
 
 void Signal(Item& item, const char* name) {
-  DBusMessage* sig = dbus_message_new_signal(kItemPath, kItemInterface, name);
+  DBusMessage* sig = Bus().message_new_signal(kItemPath, kItemInterface, name);
   if (!sig) return;
-  dbus_connection_send(item.conn, sig, nullptr);
-  dbus_connection_flush(item.conn);
-  dbus_message_unref(sig);
+  Bus().connection_send(item.conn, sig, nullptr);
+  Bus().connection_flush(item.conn);
+  Bus().message_unref(sig);
 }
 
 std::unique_ptr<Item>* Find(HWND hwnd, UINT id) {
@@ -450,7 +547,7 @@ std::unique_ptr<Item>* Find(HWND hwnd, UINT id) {
 
 void InitThreads() {
   static std::once_flag once;
-  std::call_once(once, [] { dbus_threads_init_default(); });
+  std::call_once(once, [] { Bus().threads_init_default(); });
 }
 
 }  // namespace
@@ -517,6 +614,12 @@ void IconPixels(HICON icon, int* width, int* height, std::vector<uint8_t>* argb)
 }
 
 bool Add(const ItemState& state) {
+  if (!LoadBus().ok) {
+    // No tray without the library: said once, not per icon.
+    static std::once_flag told;
+    std::call_once(told, [] { std::fprintf(stderr, "no tray: %s\n", LoadBus().error.c_str()); });
+    return false;
+  }
   InitThreads();
   std::lock_guard<std::mutex> lock(T().mu);
   if (Find(state.hwnd, state.id)) return false;
@@ -528,21 +631,21 @@ bool Add(const ItemState& state) {
   DBusObjectPathVTable vtable{};
   vtable.message_function = &Handle;
   if (!RequestName(item->conn, item->name) ||
-      !dbus_connection_register_object_path(item->conn, kItemPath, &vtable, item.get()))
+      !Bus().connection_register_object_path(item->conn, kItemPath, &vtable, item.get()))
     return false;  // the item's destructor closes the connection
   if (pipe2(item->wake, O_NONBLOCK | O_CLOEXEC) != 0 ||
-      !dbus_connection_add_filter(item->conn, &WatcherChanged, item.get(), nullptr))
+      !Bus().connection_add_filter(item->conn, &WatcherChanged, item.get(), nullptr))
     return false;
   WatchWatcher(item->conn);
   // Messages another thread's call read off the socket, or replies queued by
   // the handlers, wake the worker.
-  dbus_connection_set_dispatch_status_function(
+  Bus().connection_set_dispatch_status_function(
       item->conn,
       [](DBusConnection*, DBusDispatchStatus status, void* data) {
         if (status == DBUS_DISPATCH_DATA_REMAINS) static_cast<Item*>(data)->Wake();
       },
       item.get(), nullptr);
-  dbus_connection_set_wakeup_main_function(
+  Bus().connection_set_wakeup_main_function(
       item->conn, [](void* data) { static_cast<Item*>(data)->Wake(); }, item.get(), nullptr);
   Item* raw = item.get();
   item->worker = std::thread([raw] { raw->Run(); });
@@ -550,8 +653,8 @@ bool Add(const ItemState& state) {
   if (!reg) return false;
   DBusMessage* reply = Call(item->conn, reg);
   if (!reply) return false;  // no watcher: no tray available
-  bool ok = dbus_message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
-  dbus_message_unref(reply);
+  bool ok = Bus().message_get_type(reply) == DBUS_MESSAGE_TYPE_METHOD_RETURN;
+  Bus().message_unref(reply);
   if (!ok) return false;
   T().items.push_back(std::move(item));
   return true;
@@ -595,6 +698,8 @@ void RemoveAll() {
   }
   gone.clear();
 }
+
+void UseBusLibrary(const char* name) { BusLibraryName() = name; }
 
 void SetBusAddress(const std::string& address) {
   RemoveAll();

@@ -28,7 +28,8 @@ struct ItemState {
 void IconPixels(HICON icon, int* width, int* height, std::vector<uint8_t>* argb);
 
 // Registers an item with the desktop's watcher; false ("no tray available")
-// when there is no session bus, no watcher, or it does not answer in time.
+// when the bus library cannot be loaded, there is no session bus, no
+// watcher, or it does not answer in time.
 bool Add(const ItemState& state);
 // Updates the item; tells the desktop what changed.
 bool Update(const ItemState& state, bool iconChanged, bool tipChanged);
@@ -38,5 +39,7 @@ void RemoveAll();
 
 // The bus address to use: empty means the session bus of the environment.
 void SetBusAddress(const std::string& address);
+// The bus library the first Add opens (tests: a name that cannot be loaded).
+void UseBusLibrary(const char* name);
 
 }  // namespace pv::shell::desktop_tray

@@ -6,13 +6,13 @@
 #include "platform/window/backend_x11.h"
 #include "platform/window/test_input.h"
 
-#include <SDL.h>
-#include <SDL_shape.h>
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
@@ -22,6 +22,8 @@
 #include "platform/base/utf.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/system/msgbox.h"
+#include "platform/window/display_library.h"
+#include "platform/window/sdl_library.h"
 #include "platform/window/wm_internal.h"
 
 namespace pv::wm {
@@ -30,13 +32,13 @@ namespace {
 
 // The X display SDL talks to, when it talks to one (a probe window tells).
 Display* SdlX11Display() {
-  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+  SDL_Window* probe = Sdl()->CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   if (!probe) return nullptr;
   Display* dpy = nullptr;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) dpy = info.info.x11.display;
-  SDL_DestroyWindow(probe);
+  if (Sdl()->GetWindowWMInfo(probe, &info) && info.subsystem == SDL_SYSWM_X11) dpy = info.info.x11.display;
+  Sdl()->DestroyWindow(probe);
   return dpy;
 }
 
@@ -209,7 +211,7 @@ int ShowSdlMessageBox(const pv::MessageBoxRequest& r) {
   HWND owner = r.owner ? GetAncestor(r.owner, GA_ROOT) : GetActiveWindow();
   bool wasEnabled = owner && IsWindowEnabled(owner);
   if (wasEnabled) EnableWindow(owner, FALSE);
-  if (SDL_ShowMessageBox(&data, &answer) != 0) answer = def;
+  if (Sdl()->ShowMessageBox(&data, &answer) != 0) answer = def;
   if (wasEnabled && IsWindow(owner)) EnableWindow(owner, TRUE);
   return answer < 0 ? (std::find(answers.begin(), answers.end(), IDCANCEL) != answers.end() ? IDCANCEL : def) : answer;
 }
@@ -219,22 +221,22 @@ class SdlBackend : public Backend {
   bool Init() {
     // Window surfaces in memory: an accelerated one makes SDL recreate the
     // window behind a renderer, which loses the shape of shaped windows.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
-    const char* driver = SDL_GetCurrentVideoDriver();
+    Sdl()->SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (Sdl()->Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    const char* driver = Sdl()->GetCurrentVideoDriver();
     if (!driver || std::string(driver) == "dummy" || std::string(driver) == "offscreen") {
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      Sdl()->QuitSubSystem(SDL_INIT_VIDEO);
       return false;
     }
-    wakeEvent_ = SDL_RegisterEvents(1);
+    wakeEvent_ = Sdl()->RegisterEvents(1);
     // The screen: one monitor per display.
-    int n = SDL_GetNumVideoDisplays();
+    int n = Sdl()->GetNumVideoDisplays();
     auto& mons = Ui().system.monitors;
     mons.clear();
     for (int i = 0; i < n; ++i) {
       SDL_Rect b, u;
-      if (SDL_GetDisplayBounds(i, &b) != 0) continue;
-      if (SDL_GetDisplayUsableBounds(i, &u) != 0) u = b;
+      if (Sdl()->GetDisplayBounds(i, &b) != 0) continue;
+      if (Sdl()->GetDisplayUsableBounds(i, &u) != 0) u = b;
       std::u16string name = u"\\\\.\\DISPLAY";
       name += static_cast<char16_t>(u'1' + i);
       mons.push_back(Monitor{RECT{b.x, b.y, b.x + b.w, b.y + b.h}, RECT{u.x, u.y, u.x + u.w, u.y + u.h}, i == 0, name});
@@ -247,13 +249,13 @@ class SdlBackend : public Backend {
       managed_ = X11HasWindowManager(x11_);
       argbVisual_ = ChooseArgbVisual(X11ScreenVisuals(x11_, screen_));
     }
-    SDL_StartTextInput();
+    Sdl()->StartTextInput();
     pv::SetMessageBoxSink(ShowSdlMessageBox);
     return true;
   }
   ~SdlBackend() override {
-    for (auto& [id, w] : windows_) SDL_DestroyWindow(w);
-    for (auto& [k, c] : cursors_) SDL_FreeCursor(c);
+    for (auto& [id, w] : windows_) Sdl()->DestroyWindow(w);
+    for (auto& [k, c] : cursors_) Sdl()->FreeCursor(c);
   }
 
   bool Headless() const override { return false; }
@@ -263,8 +265,8 @@ class SdlBackend : public Backend {
     SDL_Window* sw = Ensure(w);
     if (!sw) return;
     WindowIconChanged(w);
-    SDL_ShowWindow(sw);
-    if (managed_ && (w->style & WS_MINIMIZE)) SDL_MinimizeWindow(sw);
+    Sdl()->ShowWindow(sw);
+    if (managed_ && (w->style & WS_MINIMIZE)) Sdl()->MinimizeWindow(sw);
     Present(w);
     // Without a window manager SDL gives every window it maps the keyboard
     // focus; the active window keeps it (a tool tip or menu must not take it).
@@ -272,7 +274,7 @@ class SdlBackend : public Backend {
   }
   void WindowHidden(Wnd* w) override {
     if (SDL_Window* sw = Find(w)) {
-      SDL_HideWindow(sw);
+      Sdl()->HideWindow(sw);
       GiveFocusToActive();  // the display does not hand it back by itself
     }
   }
@@ -281,30 +283,30 @@ class SdlBackend : public Backend {
     if (!sw) return;
     if (managed_ && (w->style & WS_MINIMIZE)) {
       // Iconified by the desktop; the window keeps its place and size there.
-      if (!(SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED)) SDL_MinimizeWindow(sw);
+      if (!(Sdl()->GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED)) Sdl()->MinimizeWindow(sw);
       return;
     }
-    if (SDL_GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(sw);
+    if (Sdl()->GetWindowFlags(sw) & SDL_WINDOW_MINIMIZED) Sdl()->RestoreWindow(sw);
     RECT r = w->rect;
     int x = 0, y = 0, cx = 0, cy = 0;
-    SDL_GetWindowPosition(sw, &x, &y);
-    SDL_GetWindowSize(sw, &cx, &cy);
-    if (x != r.left || y != r.top) SDL_SetWindowPosition(sw, r.left, r.top);
+    Sdl()->GetWindowPosition(sw, &x, &y);
+    Sdl()->GetWindowSize(sw, &cx, &cy);
+    if (x != r.left || y != r.top) Sdl()->SetWindowPosition(sw, r.left, r.top);
     int ncx = std::max<int>(1, r.right - r.left), ncy = std::max<int>(1, r.bottom - r.top);
-    if (cx != ncx || cy != ncy) SDL_SetWindowSize(sw, ncx, ncy);
+    if (cx != ncx || cy != ncy) Sdl()->SetWindowSize(sw, ncx, ncy);
     if (Ui().input.active == w->hwnd && (w->style & WS_VISIBLE)) {
-      SDL_RaiseWindow(sw);
+      Sdl()->RaiseWindow(sw);
       // The active window has the desktop's keyboard focus, as on Windows.
-      if (SDL_GetKeyboardFocus() != sw) SDL_SetWindowInputFocus(sw);
+      if (Sdl()->GetKeyboardFocus() != sw) Sdl()->SetWindowInputFocus(sw);
     }
   }
   void WindowDestroyed(Wnd* w) override {
     shapes_.erase(w->hwnd);
     SDL_Window* sw = Find(w);
     if (!sw) return;
-    ids_.erase(SDL_GetWindowID(sw));
+    ids_.erase(Sdl()->GetWindowID(sw));
     windows_.erase(w->hwnd);
-    SDL_DestroyWindow(sw);
+    Sdl()->DestroyWindow(sw);
     w->backendData = nullptr;
     GiveFocusToActive();
   }
@@ -339,8 +341,8 @@ class SdlBackend : public Backend {
     }
     DeleteDC(mem);
     if (on[0] && on[1]) {
-      if (SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888)) {
-        SDL_LockSurface(s);
+      if (SDL_Surface* s = Sdl()->CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ARGB8888)) {
+        Sdl()->LockSurface(s);
         for (int y = 0; y < size; ++y) {
           auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch);
           for (int x = 0; x < size; ++x) {
@@ -348,51 +350,51 @@ class SdlBackend : public Backend {
             row[x] = a == b ? (0xFF000000u | a) : 0;
           }
         }
-        SDL_UnlockSurface(s);
-        SDL_SetWindowIcon(sw, s);
-        SDL_FreeSurface(s);
+        Sdl()->UnlockSurface(s);
+        Sdl()->SetWindowIcon(sw, s);
+        Sdl()->FreeSurface(s);
       }
     }
     for (HBITMAP h : bmp)
       if (h) DeleteObject(h);
   }
   void WindowTextChanged(Wnd* w) override {
-    if (SDL_Window* sw = Find(w)) SDL_SetWindowTitle(sw, pv::Utf16ToUtf8(w->text).c_str());
+    if (SDL_Window* sw = Find(w)) Sdl()->SetWindowTitle(sw, pv::Utf16ToUtf8(w->text).c_str());
   }
 
   void Present(Wnd* top) override {
     SDL_Window* sw = Find(top);
     if (sw && managed_ && (top->style & WS_MINIMIZE)) return;  // an icon of the desktop's
-    if (sw && NeedsShape(top) && !SDL_IsShapedWindow(sw) && (top->style & WS_VISIBLE)) {
+    if (sw && NeedsShape(top) && !Sdl()->IsShapedWindow(sw) && (top->style & WS_VISIBLE)) {
       sw = Ensure(top);
-      if (sw) SDL_ShowWindow(sw);
+      if (sw) Sdl()->ShowWindow(sw);
     }
     if (!sw || !top->backing) return;
     uint32_t* bits = nullptr;
     int bw, bh, stride;
     if (!GdiGetDibPixels(top->backing, &bits, &bw, &bh, &stride)) return;
-    SDL_Surface* dst = SDL_GetWindowSurface(sw);
+    SDL_Surface* dst = Sdl()->GetWindowSurface(sw);
     if (!dst) return;
     if (dst->format->Amask) {
       PresentArgb(top, dst);
     } else {
-      SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(bits, bw, bh, 32, stride, SDL_PIXELFORMAT_ARGB8888);
+      SDL_Surface* src = Sdl()->CreateRGBSurfaceWithFormatFrom(bits, bw, bh, 32, stride, SDL_PIXELFORMAT_ARGB8888);
       if (!src) return;
-      SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
-      SDL_BlitSurface(src, nullptr, dst, nullptr);
-      SDL_FreeSurface(src);
+      Sdl()->SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+      Sdl()->UpperBlit(src, nullptr, dst, nullptr);
+      Sdl()->FreeSurface(src);
     }
-    if (SDL_IsShapedWindow(sw)) Shape(top, sw, bits, bw, bh, stride);
-    SDL_UpdateWindowSurface(sw);
-    if (top->exStyle & WS_EX_LAYERED) SDL_SetWindowOpacity(sw, top->layeredAlpha / 255.0f);
+    if (Sdl()->IsShapedWindow(sw)) Shape(top, sw, bits, bw, bh, stride);
+    Sdl()->UpdateWindowSurface(sw);
+    if (top->exStyle & WS_EX_LAYERED) Sdl()->SetWindowOpacity(sw, top->layeredAlpha / 255.0f);
   }
 
   void Pump(int timeoutMs) override {
     SDL_Event e;
-    bool got = timeoutMs > 0 ? SDL_WaitEventTimeout(&e, timeoutMs) != 0 : SDL_PollEvent(&e) != 0;
+    bool got = timeoutMs > 0 ? Sdl()->WaitEventTimeout(&e, timeoutMs) != 0 : Sdl()->PollEvent(&e) != 0;
     while (got) {
       Handle(e);
-      got = SDL_PollEvent(&e) != 0;
+      got = Sdl()->PollEvent(&e) != 0;
     }
     // Focus that left our window and went to none of ours by the end of the
     // events at hand went to another program.
@@ -405,28 +407,28 @@ class SdlBackend : public Backend {
   void WakeUp() override {
     SDL_Event e{};
     e.type = wakeEvent_;
-    SDL_PushEvent(&e);
+    Sdl()->PushEvent(&e);
   }
 
   bool GetClipboardText(std::u16string* text) override {
-    if (!SDL_HasClipboardText()) return false;
-    char* t = SDL_GetClipboardText();
+    if (!Sdl()->HasClipboardText()) return false;
+    char* t = Sdl()->GetClipboardText();
     if (!t) return false;
     *text = DecodeSystemText(t);
-    SDL_free(t);
+    Sdl()->free(t);
     return true;
   }
   void SetClipboardText(const std::u16string& text) override {
     exported_ = pv::Utf16ToUtf8(text);
-    exportedValid_ = SDL_SetClipboardText(exported_.c_str()) == 0;
+    exportedValid_ = Sdl()->SetClipboardText(exported_.c_str()) == 0;
   }
   // The system clipboard no longer holds what we put there: another
   // program copied something since.
   bool ClipboardChangedElsewhere() override {
     if (!exportedValid_) return false;
-    char* t = SDL_GetClipboardText();
+    char* t = Sdl()->GetClipboardText();
     bool same = t && exported_ == t;
-    SDL_free(t);
+    Sdl()->free(t);
     if (!same) exportedValid_ = false;
     return !same;
   }
@@ -434,17 +436,17 @@ class SdlBackend : public Backend {
   void SetCursorShape(HCURSOR c) override {
     SDL_SystemCursor id = SdlCursorFor(c);
     SDL_Cursor*& cur = cursors_[id];
-    if (!cur) cur = SDL_CreateSystemCursor(id);
-    if (cur) SDL_SetCursor(cur);
+    if (!cur) cur = Sdl()->CreateSystemCursor(id);
+    if (cur) Sdl()->SetCursor(cur);
   }
-  void SetCursorPos(int x, int y) override { SDL_WarpMouseGlobal(x, y); }
+  void SetCursorPos(int x, int y) override { Sdl()->WarpMouseGlobal(x, y); }
   void SetTextInputRect(const RECT& screen) override {
     // In the coordinates of the window that has the keyboard.
     Wnd* a = FromHandleQuiet(Ui().input.active);
     if (!a || !Find(a)) return;
     SDL_Rect r{screen.left - a->rect.left, screen.top - a->rect.top, std::max<int>(1, screen.right - screen.left),
                std::max<int>(1, screen.bottom - screen.top)};
-    SDL_SetTextInputRect(&r);
+    Sdl()->SetTextInputRect(&r);
   }
 
  private:
@@ -455,7 +457,7 @@ class SdlBackend : public Backend {
     Wnd* a = FromHandleQuiet(Ui().input.active);
     SDL_Window* sw = a ? Find(a) : nullptr;
     if (managed_ || !sw || !Ui().input.appActive || !(a->style & WS_VISIBLE)) return;
-    SDL_SetWindowInputFocus(sw);
+    Sdl()->SetWindowInputFocus(sw);
   }
 
   SDL_Window* Find(Wnd* w) {
@@ -481,12 +483,12 @@ class SdlBackend : public Backend {
     int iw = 0, ih = 0;
     std::vector<uint32_t> image = LayeredArgbImage(top, &iw, &ih);
     if (image.empty() || dst->format->format != SDL_PIXELFORMAT_ARGB8888) return;
-    SDL_LockSurface(dst);
+    Sdl()->LockSurface(dst);
     int cw = std::min(iw, dst->w), ch = std::min(ih, dst->h);
     for (int y = 0; y < ch; ++y)
       std::memcpy(static_cast<BYTE*>(dst->pixels) + static_cast<size_t>(y) * dst->pitch,
                   image.data() + static_cast<size_t>(y) * iw, static_cast<size_t>(cw) * 4);
-    SDL_UnlockSurface(dst);
+    Sdl()->UnlockSurface(dst);
   }
 
   void Shape(Wnd* top, SDL_Window* sw, const uint32_t* bits, int bw, int bh, int stride) {
@@ -504,21 +506,21 @@ class SdlBackend : public Backend {
     }
     std::vector<uint8_t>& last = shapes_[top->hwnd];
     if (last == mask) return;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, bw, bh, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* s = Sdl()->CreateRGBSurfaceWithFormat(0, bw, bh, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!s) return;
-    SDL_LockSurface(s);
+    Sdl()->LockSurface(s);
     for (int y = 0; y < bh; ++y) {
       auto* row = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch);
       for (int x = 0; x < bw; ++x) row[x] = mask[static_cast<size_t>(y) * bw + x] ? 0xFFFFFFFFu : 0;
     }
-    SDL_UnlockSurface(s);
+    Sdl()->UnlockSurface(s);
     SDL_WindowShapeMode mode{};
     mode.mode = ShapeModeBinarizeAlpha;
     mode.parameters.binarizationCutoff = 1;
-    if (SDL_SetWindowShape(sw, s, &mode) == 0) last.swap(mask);
-    SDL_FreeSurface(s);
+    if (Sdl()->SetWindowShape(sw, s, &mode) == 0) last.swap(mask);
+    Sdl()->FreeSurface(s);
     RECT r = top->rect;
-    SDL_SetWindowPosition(sw, r.left, r.top);  // the first shape moves the window where SDL parked it
+    Sdl()->SetWindowPosition(sw, r.left, r.top);  // the first shape moves the window where SDL parked it
   }
 
  public:
@@ -531,11 +533,11 @@ class SdlBackend : public Backend {
   SDL_Window* Ensure(Wnd* w) {
     if (w->messageOnly) return nullptr;
     if (SDL_Window* sw = Find(w)) {
-      if (!NeedsShape(w) || SDL_IsShapedWindow(sw)) return sw;
+      if (!NeedsShape(w) || Sdl()->IsShapedWindow(sw)) return sw;
       // Shaped only now: the desktop window is made again, shaped.
-      ids_.erase(SDL_GetWindowID(sw));
+      ids_.erase(Sdl()->GetWindowID(sw));
       windows_.erase(w->hwnd);
-      SDL_DestroyWindow(sw);
+      Sdl()->DestroyWindow(sw);
       w->backendData = nullptr;
     }
     RECT r = w->rect;
@@ -548,21 +550,21 @@ class SdlBackend : public Backend {
     int cx = std::max<int>(1, r.right - r.left), cy = std::max<int>(1, r.bottom - r.top);
     SDL_Window* sw = nullptr;
     // SDL reads the visual to create an X window with from a hint.
-    const char* hint = SDL_GetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
+    const char* hint = Sdl()->GetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
     std::string before = hint ? hint : "";
     bool argb = WantsArgb(w);
-    if (argb) SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(argbVisual_).c_str());
+    if (argb) Sdl()->SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, std::to_string(argbVisual_).c_str());
     if (NeedsShape(w)) {
-      sw = SDL_CreateShapedWindow(title.c_str(), 0, 0, static_cast<unsigned>(cx), static_cast<unsigned>(cy), flags);
-      if (sw) SDL_SetWindowPosition(sw, r.left, r.top);
+      sw = Sdl()->CreateShapedWindow(title.c_str(), 0, 0, static_cast<unsigned>(cx), static_cast<unsigned>(cy), flags);
+      if (sw) Sdl()->SetWindowPosition(sw, r.left, r.top);
     }
-    if (!sw) sw = SDL_CreateWindow(title.c_str(), r.left, r.top, cx, cy, flags);
-    if (argb && hint) SDL_SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, before.c_str());
-    if (argb && !hint) SDL_ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
+    if (!sw) sw = Sdl()->CreateWindow(title.c_str(), r.left, r.top, cx, cy, flags);
+    if (argb && hint) Sdl()->SetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID, before.c_str());
+    if (argb && !hint) Sdl()->ResetHint(SDL_HINT_VIDEO_X11_WINDOW_VISUALID);
     if (!sw) return nullptr;
     shapes_.erase(w->hwnd);
     windows_[w->hwnd] = sw;
-    ids_[SDL_GetWindowID(sw)] = w->hwnd;
+    ids_[Sdl()->GetWindowID(sw)] = w->hwnd;
     w->backendData = sw;
     return sw;
   }
@@ -634,7 +636,7 @@ class SdlBackend : public Backend {
       }
       case SDL_MOUSEWHEEL: {
         int x, y;
-        SDL_GetGlobalMouseState(&x, &y);
+        Sdl()->GetGlobalMouseState(&x, &y);
         POINT pt = Ui().input.cursorPos;
         if (e.wheel.y) Input(WM_MOUSEWHEEL, pt, static_cast<WPARAM>(static_cast<WORD>(e.wheel.y * WHEEL_DELTA)));
         if (e.wheel.x) Input(WM_MOUSEHWHEEL, pt, static_cast<WPARAM>(static_cast<WORD>(e.wheel.x * WHEEL_DELTA)));
@@ -694,16 +696,16 @@ class SdlBackend : public Backend {
       case SDL_DROPFILE:
         if (e.drop.file) {
           dropped_.push_back(pv::Utf8ToUtf16(e.drop.file));
-          SDL_free(e.drop.file);
+          Sdl()->free(e.drop.file);
         }
         break;
       case SDL_DROPTEXT:
-        SDL_free(e.drop.file);
+        Sdl()->free(e.drop.file);
         break;
       case SDL_DROPCOMPLETE: {
         // The files arrive together, where the pointer let them go.
         int x = 0, y = 0;
-        SDL_GetGlobalMouseState(&x, &y);
+        Sdl()->GetGlobalMouseState(&x, &y);
         Ui().input.cursorPos = POINT{x, y};
         DropFiles(dropped_, POINT{x, y});
         dropped_.clear();
@@ -729,13 +731,13 @@ class SdlBackend : public Backend {
             // Onto the desktop or another program's window; a window of ours
             // the pointer enters reports its own moves after this.
             int x = 0, y = 0;
-            SDL_GetGlobalMouseState(&x, &y);
+            Sdl()->GetGlobalMouseState(&x, &y);
             Input(kPointerLeftInput, POINT{x, y});
             break;
           }
           case SDL_WINDOWEVENT_FOCUS_LOST: {
-            SDL_Window* now = SDL_GetKeyboardFocus();
-            HWND to = now ? FromId(SDL_GetWindowID(now)) : nullptr;
+            SDL_Window* now = Sdl()->GetKeyboardFocus();
+            HWND to = now ? FromId(Sdl()->GetWindowID(now)) : nullptr;
             if (!to || to == h) focusLost_ = true;
             break;
           }
@@ -782,13 +784,25 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_displayLibraryMissing{false};  // a display was there, SDL2 was not
+}  // namespace
+
 std::unique_ptr<Backend> MakeSdlBackend() {
+  if (!Sdl()) {
+    // Windows stay off the display; the program decides whether to go on.
+    g_displayLibraryMissing = true;
+    std::fprintf(stderr, "no display: %s\n", SdlLoadError().c_str());
+    return nullptr;
+  }
   auto b = std::make_unique<SdlBackend>();
   if (!b->Init()) return nullptr;
   return b;
 }
 
 }  // namespace pv::wm
+
+bool pv::DisplayLibraryMissing() { return pv::wm::g_displayLibraryMissing; }
 
 namespace pv::test {
 
@@ -803,15 +817,15 @@ bool UseDesktopBackend() {
 COLORREF PresentedPixel(HWND hwnd, int x, int y) {
   pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
   if (!w || !w->backendData) return CLR_INVALID;
-  SDL_Surface* s = SDL_GetWindowSurface(static_cast<SDL_Window*>(w->backendData));
+  SDL_Surface* s = Sdl()->GetWindowSurface(static_cast<SDL_Window*>(w->backendData));
   if (!s || x < 0 || y < 0 || x >= s->w || y >= s->h) return CLR_INVALID;
-  SDL_LockSurface(s);
+  Sdl()->LockSurface(s);
   const BYTE* row = static_cast<const BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch;
   Uint32 px = 0;
   std::memcpy(&px, row + static_cast<size_t>(x) * s->format->BytesPerPixel, s->format->BytesPerPixel);
-  SDL_UnlockSurface(s);
+  Sdl()->UnlockSurface(s);
   Uint8 r, g, b;
-  SDL_GetRGB(px, s->format, &r, &g, &b);
+  Sdl()->GetRGB(px, s->format, &r, &g, &b);
   return RGB(r, g, b);
 }
 
@@ -822,9 +836,9 @@ bool SdlWindowEvent(HWND hwnd, Uint8 event) {
   if (!w || !w->backendData) return false;
   SDL_Event e{};
   e.type = SDL_WINDOWEVENT;
-  e.window.windowID = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  e.window.windowID = Sdl()->GetWindowID(static_cast<SDL_Window*>(w->backendData));
   e.window.event = event;
-  return SDL_PushEvent(&e) == 1;
+  return Sdl()->PushEvent(&e) == 1;
 }
 }  // namespace
 
@@ -833,15 +847,15 @@ bool SdlPointerLeave(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_LE
 int PresentedAlpha(HWND hwnd, int x, int y) {
   pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
   if (!w || !w->backendData) return -1;
-  SDL_Surface* s = SDL_GetWindowSurface(static_cast<SDL_Window*>(w->backendData));
+  SDL_Surface* s = Sdl()->GetWindowSurface(static_cast<SDL_Window*>(w->backendData));
   if (!s || !s->format->Amask || x < 0 || y < 0 || x >= s->w || y >= s->h) return -1;
-  SDL_LockSurface(s);
+  Sdl()->LockSurface(s);
   Uint32 px = 0;
   std::memcpy(&px, static_cast<const BYTE*>(s->pixels) + static_cast<size_t>(y) * s->pitch + static_cast<size_t>(x) * 4,
               4);
-  SDL_UnlockSurface(s);
+  Sdl()->UnlockSurface(s);
   Uint8 r, g, b, a;
-  SDL_GetRGBA(px, s->format, &r, &g, &b, &a);
+  Sdl()->GetRGBA(px, s->format, &r, &g, &b, &a);
   return a;
 }
 
@@ -852,7 +866,7 @@ int PresentedShape(HWND hwnd, int x, int y) {
   if (!w || !w->backendData) return -1;
   auto* sw = static_cast<SDL_Window*>(w->backendData);
   SDL_WindowShapeMode mode{};
-  if (!SDL_IsShapedWindow(sw) || SDL_GetShapedWindowMode(sw, &mode) != 0) return -1;
+  if (!Sdl()->IsShapedWindow(sw) || Sdl()->GetShapedWindowMode(sw, &mode) != 0) return -1;
   auto* b = dynamic_cast<pv::wm::SdlBackend*>(&pv::wm::ActiveBackend());
   const std::vector<uint8_t>* m = b ? b->ShapeOf(hwnd) : nullptr;
   int cx = w->rect.right - w->rect.left;
@@ -861,46 +875,49 @@ int PresentedShape(HWND hwnd, int x, int y) {
 }
 
 bool SdlTextEditing(const char* utf8, int start) {
+  if (!Sdl()) return false;
   SDL_Event e{};
   e.type = SDL_TEXTEDITING;
-  SDL_strlcpy(e.edit.text, utf8, sizeof(e.edit.text));
+  Sdl()->strlcpy(e.edit.text, utf8, sizeof(e.edit.text));
   e.edit.start = start;
   e.edit.length = 0;
-  return SDL_PushEvent(&e) == 1;
+  return Sdl()->PushEvent(&e) == 1;
 }
 
 bool SdlTextInput(const char* utf8) {
+  if (!Sdl()) return false;
   SDL_Event e{};
   e.type = SDL_TEXTINPUT;
-  SDL_strlcpy(e.text.text, utf8, sizeof(e.text.text));
-  return SDL_PushEvent(&e) == 1;
+  Sdl()->strlcpy(e.text.text, utf8, sizeof(e.text.text));
+  return Sdl()->PushEvent(&e) == 1;
 }
 
-bool SdlSetSystemClipboard(const char* bytes) { return SDL_SetClipboardText(bytes) == 0; }
+bool SdlSetSystemClipboard(const char* bytes) { return Sdl() && Sdl()->SetClipboardText(bytes) == 0; }
 
 bool SdlDropFiles(HWND hwnd, const std::vector<std::string>& files) {
   pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
   if (!w || !w->backendData) return false;
-  Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  Uint32 id = Sdl()->GetWindowID(static_cast<SDL_Window*>(w->backendData));
   SDL_Event e{};
   e.type = SDL_DROPBEGIN;
   e.drop.windowID = id;
-  SDL_PushEvent(&e);
+  Sdl()->PushEvent(&e);
   for (const std::string& f : files) {
     SDL_Event d{};
     d.type = SDL_DROPFILE;
     d.drop.windowID = id;
-    d.drop.file = SDL_strdup(f.c_str());
-    SDL_PushEvent(&d);
+    d.drop.file = Sdl()->strdup(f.c_str());
+    Sdl()->PushEvent(&d);
   }
   SDL_Event c{};
   c.type = SDL_DROPCOMPLETE;
   c.drop.windowID = id;
-  return SDL_PushEvent(&c) == 1;
+  return Sdl()->PushEvent(&c) == 1;
 }
 bool SdlFocusLost(HWND hwnd) { return SdlWindowEvent(hwnd, SDL_WINDOWEVENT_FOCUS_LOST); }
 
 HWND SdlKeyboardFocus() {
+  if (!Sdl()) return nullptr;
   // Waits until the display has carried out what we asked and its answers
   // (focus changes) have arrived, then reads them.
   for (int round = 0; round < 3; ++round) {
@@ -909,14 +926,14 @@ HWND SdlKeyboardFocus() {
       if (!w || !w->backendData) continue;
       SDL_SysWMinfo info;
       SDL_VERSION(&info.version);
-      if (SDL_GetWindowWMInfo(static_cast<SDL_Window*>(w->backendData), &info) && info.subsystem == SDL_SYSWM_X11)
+      if (Sdl()->GetWindowWMInfo(static_cast<SDL_Window*>(w->backendData), &info) && info.subsystem == SDL_SYSWM_X11)
         XSync(info.info.x11.display, False);
       break;
     }
-    SDL_PumpEvents();
+    Sdl()->PumpEvents();
     PumpUntilIdle();
   }
-  SDL_Window* f = SDL_GetKeyboardFocus();
+  SDL_Window* f = Sdl()->GetKeyboardFocus();
   if (!f) return nullptr;
   for (HWND h : pv::wm::TopLevelWindows())
     if (pv::wm::Wnd* w = pv::wm::FromHandleQuiet(h); w && w->backendData == f) return h;
@@ -928,13 +945,13 @@ HWND SdlKeyboardFocus() {
 bool SdlClick(HWND hwnd, int x, int y) {
   pv::wm::Wnd* w = pv::wm::FromHandleQuiet(hwnd);
   if (!w || !w->backendData) return false;
-  Uint32 id = SDL_GetWindowID(static_cast<SDL_Window*>(w->backendData));
+  Uint32 id = Sdl()->GetWindowID(static_cast<SDL_Window*>(w->backendData));
   SDL_Event e{};
   e.type = SDL_MOUSEMOTION;
   e.motion.windowID = id;
   e.motion.x = x;
   e.motion.y = y;
-  SDL_PushEvent(&e);
+  Sdl()->PushEvent(&e);
   for (Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
     SDL_Event b{};
     b.type = type;
@@ -944,7 +961,7 @@ bool SdlClick(HWND hwnd, int x, int y) {
     b.button.clicks = 1;
     b.button.x = x;
     b.button.y = y;
-    SDL_PushEvent(&b);
+    Sdl()->PushEvent(&b);
   }
   return true;
 }

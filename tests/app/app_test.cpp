@@ -94,9 +94,10 @@ class AppTest : public ::testing::Test {
   CPravenorApp app_;
 };
 
-TEST(ProgramRun, AHeadlessStartDoesNotLoadTheHttpLibrary) {
-  // It is opened with the first HTTP session; a start-up sends nothing. The
-  // loader's own log names every library it loads.
+TEST(ProgramRun, AHeadlessStartLoadsNoHttpDisplaySoundOrBusLibrary) {
+  // Each is opened on first use (the first HTTP session; a display or a
+  // sound; a desktop tray icon); a headless start-up needs none. The loader's own log names
+  // every library it loads.
   ProgramFolder folder;
   const std::string log = folder.Path() + "/loader.txt";
   std::string cmd = "PRAVENOR_HEADLESS=1 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy LD_DEBUG=libs XDG_CONFIG_HOME='" +
@@ -108,7 +109,40 @@ TEST(ProgramRun, AHeadlessStartDoesNotLoadTheHttpLibrary) {
   std::ifstream in(log);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_NE(text.find("libsqlite3.so"), std::string::npos) << "no loader log";
-  EXPECT_EQ(text.find("libcurl.so"), std::string::npos);
+  for (const char* library : {"libcurl.so", "libSDL2", "libasound.so", "libpulse.so", "libdbus-1.so"})
+    EXPECT_EQ(text.find(library), std::string::npos) << library;
+}
+
+TEST(ProgramRun, OnADisplayWithoutItsLibraryTheProgramSaysWhyAndStops) {
+  // A library of that name that is no library stands first on the search
+  // path: the display's library cannot be loaded, and the program must not
+  // run on unseen. Headless, it is never asked for.
+  ProgramFolder folder;
+  const std::string libs = folder.Path() + "/libs";
+  ASSERT_EQ(std::system(("mkdir -p '" + libs + "' && : > '" + libs + "/libSDL2-2.0.so.0'").c_str()), 0);
+  struct Case {
+    const char* environment;
+    int exitCode;
+    const char* said;  // on stderr ("" for nothing in particular)
+  };
+  const Case cases[] = {
+      {"PRAVENOR_HEADLESS= DISPLAY=:97", 1, "no display: cannot load libSDL2-2.0.so.0"},
+      {"PRAVENOR_HEADLESS=1 DISPLAY=:97", 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.environment);
+    const std::string log = folder.Path() + "/stderr.txt";
+    std::string cmd = std::string(c.environment) + " LD_LIBRARY_PATH='" + libs + "' XDG_CONFIG_HOME='" + folder.Path() +
+                      "' PRAVENOR_HOME='" + folder.Path() + "' '" + PRAVENOR_EXECUTABLE +
+                      "' --exit-after-start-up > /dev/null 2> '" + log + "'";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
+    std::ifstream in(log);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(c.said), std::string::npos) << text;
+    if (c.exitCode != 0) EXPECT_NE(text.find("the main window cannot be shown"), std::string::npos) << text;
+  }
 }
 
 }  // namespace

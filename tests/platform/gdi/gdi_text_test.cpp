@@ -1,6 +1,10 @@
 // Fonts and text: metrics, DrawText layout and its CALCRECT box, ellipses,
 // mnemonics, CJK fallback and the exact-advance test face.
+#include <fontconfig/fontconfig.h>
+
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "tests/platform/gdi/canvas.h"
 
@@ -426,6 +430,27 @@ TEST(GdiText, EnumFontFamiliesFindsMappedFaces) {
       },
       reinterpret_cast<LPARAM>(&none));
   EXPECT_EQ(none, 0);
+}
+
+// Text is laid out with the program's own font configuration alone: the
+// system's one, which the font library would load when first initialised,
+// is never read (parsing it was a third of an empty start-up).
+TEST(GdiText, OnlyTheProgramsFontConfigurationIsLoaded) {
+  HDC dc = GetScreenDC();
+  FontScope font(dc, u"Tahoma", 14);
+  SIZE size{};
+  ASSERT_TRUE(GetTextExtentPoint32(dc, u"Pravenor", 8, &size));
+  EXPECT_GT(size.cx, 0);
+  // The current configuration (a fresh one would be the system's) and the
+  // files it was read from.
+  std::vector<std::string> files;
+  FcStrList* list = FcConfigGetConfigFiles(FcConfigGetCurrent());
+  ASSERT_NE(list, nullptr);
+  while (FcChar8* file = FcStrListNext(list)) files.emplace_back(reinterpret_cast<const char*>(file));
+  FcStrListDone(list);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_NE(files[0].rfind("fonts.conf"), std::string::npos) << files[0];
+  EXPECT_EQ(files[0].find("/etc/fonts"), std::string::npos) << files[0];
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include "platform/base/utf.h"
+#include "platform/base/lasterror.h"
 #include "platform/shell/mmsystem.h"
+#include "platform/window/sdl_library.h"
 #include "tests/support/temp_home.h"
 
 namespace {
@@ -127,6 +130,41 @@ TEST(Sound, AliasesAndTheDefaultSound) {
   pv::sound::SetAliasFile(u"MenuCommand", "");
   pv::sound::SetAliasFile(u"SystemDefault", "");
   EXPECT_TRUE(PlaySoundW(nullptr, nullptr, 0));
+}
+
+// 0 when SDL is opened by the first sound and not before it; another value
+// names what went wrong.
+int FirstSoundCheck() {
+  const std::string pop = WriteFile("first.wav", Wav(8000, 80));
+  if (dlopen("libSDL2-2.0.so.0", RTLD_NOLOAD | RTLD_LAZY)) return 1;
+  if (!sndPlaySoundW(U(pop).c_str(), SND_ASYNC | SND_NODEFAULT)) return 2;
+  if (!dlopen("libSDL2-2.0.so.0", RTLD_NOLOAD | RTLD_LAZY)) return 3;
+  return pv::sound::Requests().back().decoded ? 0 : 4;
+}
+
+// 0 when every sound fails cleanly, saying why, with a library that cannot
+// be loaded.
+int MissingLibraryCheck() {
+  pv::test::UseSdlLibrary("libpravenor-no-such-library.so");
+  const std::string pop = WriteFile("missing-library.wav", Wav(8000, 80));
+  pv::sound::SetAliasFile(u"SystemDefault", pop);
+  for (UINT flags : {UINT{SND_ASYNC}, UINT{SND_SYNC}, UINT{SND_ASYNC | SND_NODEFAULT}}) {
+    ::SetLastError(0);
+    if (sndPlaySoundW(U(pop).c_str(), flags)) return 1;
+    if (::GetLastError() != ERROR_MOD_NOT_FOUND) return 2;
+    const pv::sound::Request r = pv::sound::Requests().back();
+    if (r.file != pop || r.decoded) return 3;
+  }
+  if (!PlaySoundW(nullptr, nullptr, SND_PURGE)) return 4;  // nothing plays, so stopping succeeds
+  return 0;
+}
+
+TEST(SoundDeathTest, TheLibraryIsOpenedByTheFirstSoundAndItsAbsenceIsAnError) {
+  // Fresh processes: no other test has played a sound there.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::_Exit(FirstSoundCheck()), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(std::_Exit(MissingLibraryCheck()), ::testing::ExitedWithCode(0),
+              "no sound: cannot load libpravenor-no-such-library.so");
 }
 
 }  // namespace

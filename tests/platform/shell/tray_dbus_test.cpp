@@ -525,4 +525,27 @@ TEST_F(DesktopTrayTest, NoWatcherOrNoBusIsACleanNo) {
   EXPECT_TRUE(pv::shell::TrayIcons().empty());
 }
 
+// 0 when, with a bus library that cannot be loaded, adding an icon to the
+// desktop's tray is a clean no (said once) and nothing else breaks.
+int MissingBusLibraryCheck() {
+  pv::shell::desktop_tray::UseBusLibrary("libpravenor-no-such-library.so");
+  pv::shell::SetRecording(false);  // icons go to the desktop
+  Owner owner;
+  NOTIFYICONDATAW d = Data(owner.hwnd, nullptr, u"tip");
+  for (int attempt = 0; attempt < 2; ++attempt)
+    if (Shell_NotifyIconW(NIM_ADD, &d)) return 1;
+  if (!pv::shell::TrayIcons().empty()) return 2;
+  if (Shell_NotifyIconW(NIM_MODIFY, &d) || Shell_NotifyIconW(NIM_DELETE, &d)) return 3;
+  pv::shell::desktop_tray::RemoveAll();
+  pv::shell::SetRecording(true);
+  return 0;
+}
+
+TEST(DesktopTrayDeathTest, WithoutTheBusLibraryThereIsNoTrayAndNoCrash) {
+  // A fresh process: nothing has opened the library there yet.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::_Exit(MissingBusLibraryCheck()), ::testing::ExitedWithCode(0),
+              "no tray: cannot load libpravenor-no-such-library.so");
+}
+
 }  // namespace
