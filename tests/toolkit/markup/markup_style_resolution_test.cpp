@@ -11,28 +11,14 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupstyle.h"
+#include "tests/toolkit/markup/markup_test_support.h"
 
 namespace {
 
-std::string Narrow(const CString& s) {
-  std::string out;
-  for (LPCWSTR p = s.GetString(); p && *p; p++) out += *p < 0x80 ? static_cast<char>(*p) : '?';
-  return out;
-}
+using markup_test::Narrow;
 
-class MarkupStyleResolution : public ::testing::Test {
+class MarkupStyleResolution : public markup_test::Fixture {
  protected:
-  void SetUp() override { ctx = MarkupCreateContext(nullptr); }
-  void TearDown() override {
-    MarkupReleaseElement(root);
-    MarkupReleaseContext(ctx);
-  }
-  CTKMarkupInputElement* Build(const std::u16string& text) {
-    MarkupReleaseElement(root);
-    root = ctx->Parse(text.c_str());
-    EXPECT_NE(root, nullptr) << Narrow(ctx->GetLastParseError());
-    return root;
-  }
   // The element at a path of logical child indexes from the root.
   CTKMarkupObject* At(const std::vector<int>& path) const {
     CTKMarkupObject* p = root;
@@ -51,8 +37,6 @@ class MarkupStyleResolution : public ::testing::Test {
         p ? MarkupDynamicCast<CTKMarkupBrush>(p->GetValue(CTKMarkupBorder::m_pBackgroundProperty)) : nullptr;
     return pBrush ? pBrush->GetColor() : 0xFFFFFFFF;
   }
-  CTKMarkupContext* ctx = nullptr;
-  CTKMarkupInputElement* root = nullptr;
 };
 
 #define IMPLICIT_BUTTON(w) u"<Style TargetType='Button'><Setter Property='Width' Value='" w u"'/></Style>"

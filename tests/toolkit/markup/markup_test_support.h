@@ -92,9 +92,10 @@ class Fixture : public ::testing::Test {
   CTKMarkupUIElement* Build(const char16_t* text) {
     MarkupReleaseElement(root);
     root = ctx->Parse(text);
-    EXPECT_NE(root, nullptr) << Narrow(ctx->GetLastParseError());
+    EXPECT_NE(root, nullptr) << Narrow(std::u16string(text)) << ": " << Narrow(ctx->GetLastParseError());
     return static_cast<CTKMarkupUIElement*>(root);
   }
+  CTKMarkupUIElement* Build(const std::u16string& text) { return Build(text.c_str()); }
   // The error text of markup that must not build, empty when it built.
   std::string BuildError(const char16_t* text) {
     CTKMarkupInputElement* element = ctx->Parse(text);

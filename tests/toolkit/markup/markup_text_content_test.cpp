@@ -20,19 +20,8 @@ namespace {
 
 using markup_test::Narrow;
 
-class MarkupTextContent : public ::testing::Test {
+class MarkupTextContent : public markup_test::Fixture {
  protected:
-  void SetUp() override { ctx = MarkupCreateContext(nullptr); }
-  void TearDown() override {
-    MarkupReleaseElement(root);
-    MarkupReleaseContext(ctx);
-  }
-  CTKMarkupInputElement* Build(const std::u16string& text) {
-    MarkupReleaseElement(root);
-    root = ctx->Parse(text.c_str());
-    EXPECT_NE(root, nullptr) << Narrow(text) << ": " << Narrow(ctx->GetLastParseError());
-    return root;
-  }
   // The text block a case is about: the root, or the root's content.
   CTKMarkupTextBlock* Block() {
     if (auto* tb = MarkupDynamicCast<CTKMarkupTextBlock>(root)) return tb;
@@ -40,8 +29,6 @@ class MarkupTextContent : public ::testing::Test {
       return MarkupDynamicCast<CTKMarkupTextBlock>(button->GetContent());
     return nullptr;
   }
-  CTKMarkupContext* ctx = nullptr;
-  CTKMarkupInputElement* root = nullptr;
 };
 
 // "Run:text" and "Tag[...]" for the inlines, read through the collection's
