@@ -372,7 +372,7 @@ void CTKMarkupTextBlock::RegisterMarkupDependencyProperties() {
       u"TextAlignment", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertTextAlignment));
   m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(
       u"Padding", CTKMarkupThickness::GetMarkupClass(), pOwner,
-      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE, &CTKMarkupThickness::ConvertText));
   m_pTextProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Text", CTKMarkupString::GetMarkupClass(), pOwner,
                                                                   Meta(nullptr, MPF_AFFECTSMEASURE));
   // The text properties can be written on a text block as plain attributes.
