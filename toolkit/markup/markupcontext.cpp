@@ -137,15 +137,6 @@ CTKImageManager* CTKMarkupContext::GetImageManager() const {
   return m_pImageManager ? m_pImageManager : CTKImageManager::GetDefault();
 }
 
-LONG CTKMarkupContext::AddRef() { return ++m_dwRef; }
-
-LONG CTKMarkupContext::Release() {
-  if (m_dwRef.load() == 0) return 0;
-  LONG n = --m_dwRef;
-  if (n == 0) delete this;
-  return n;
-}
-
 // ---- parsing and objects ---------------------------------------------------------------------------
 
 // The length of a terminated text, or some length above nMax once it is

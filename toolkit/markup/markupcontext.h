@@ -3,7 +3,6 @@
 // event handlers, tooltips), and the Markup* host functions.
 #pragma once
 
-#include <atomic>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -49,9 +48,16 @@ class CTKMarkupContext {
   // Texts longer than this many characters are refused with an error.
   static const int kMaxTextLength = 8 * 1024 * 1024;
 
-  LONG AddRef();
-  LONG Release();
-  LONG GetRefCount() const { return m_dwRef.load(); }
+  // Counted without locking: a context, like every markup object, belongs
+  // to the UI thread (see markupobject.h).
+  LONG AddRef() { return ++m_dwRef; }
+  LONG Release() {
+    if (m_dwRef == 0) return 0;
+    LONG n = --m_dwRef;
+    if (n == 0) delete this;
+    return n;
+  }
+  LONG GetRefCount() const { return m_dwRef; }
 
   CTKMarkupInputElement* Parse(LPCWSTR lpszText);
   // The error text of the last Parse that failed; empty after a success.
@@ -117,7 +123,7 @@ class CTKMarkupContext {
   std::unordered_map<std::u16string, CTKMarkupDelegate*>* m_pDelegates;
   CTKMarkupKeyboardNavigation* m_pKeyboardNavigation;
   CTooltipContext* m_pToolTipContext;
-  std::atomic<LONG> m_dwRef;
+  LONG m_dwRef;
   CTKImageManager* m_pImageManager;
   BOOL m_bEnableGdiPlus;
   CString m_strLastError;

@@ -451,7 +451,11 @@ static bool ScanFour(LPCWSTR p, const char* suffix, int values[4]) {
   return true;
 }
 
-CTKMarkupObject* CTKMarkupThickness::ConvertFrom(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
+CTKMarkupObject* CTKMarkupThickness::ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) {
+  return ConvertText(pBuilder, pValue);
+}
+
+CTKMarkupObject* CTKMarkupThickness::ConvertText(CTKMarkupBuilder*, CTKMarkupObject* pValue) {
   CTKMarkupString* pString = MarkupDynamicCast<CTKMarkupString>(pValue);
   if (!pString) return nullptr;
   LPCWSTR lpsz = pString->GetBuffer();

@@ -57,6 +57,9 @@ class CTKMarkupThickness : public CTKMarkupObject {
   CTKMarkupThickness(int l, int t, int r, int b) : left(l), top(t), right(r), bottom(b) {}
   BOOL IsEqual(const CTKMarkupObject* pOther) const override;
   CTKMarkupObject* ConvertFrom(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue) override;
+  // ConvertFrom without an instance to call it on: the converter of the
+  // thickness properties, so that a build makes no throw-away thickness.
+  static CTKMarkupObject* ConvertText(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pValue);
   static CTKMarkupThickness* GetSharedZeroThickness();
   int left, top, right, bottom;
 };

@@ -291,7 +291,7 @@ void CTKMarkupFrameworkElement::RegisterMarkupDependencyProperties() {
   CTKMarkupType* pInt = CTKMarkupInt::GetMarkupClass();
   m_pMarginProperty = CTKMarkupDependencyProperty::RegisterProperty(
       u"Margin", CTKMarkupThickness::GetMarkupClass(), pOwner,
-      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE, &CTKMarkupThickness::ConvertText));
   m_pHorizontalAlignmentProperty =
       CTKMarkupDependencyProperty::RegisterProperty(u"HorizontalAlignment", CTKMarkupEnum::GetMarkupClass(), pOwner,
                                                     Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertHorizontalAlignment));
@@ -748,9 +748,11 @@ void CTKMarkupBorder::RegisterMarkupDependencyProperties() {
   m_pBackgroundProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Background", CTKMarkupBrush::GetMarkupClass(),
                                                                         pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
   m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(
-      u"Padding", pThickness, pOwner, Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+      u"Padding", pThickness, pOwner,
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE, &CTKMarkupThickness::ConvertText));
   m_pBorderThicknessProperty = CTKMarkupDependencyProperty::RegisterProperty(
-      u"BorderThickness", pThickness, pOwner, Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+      u"BorderThickness", pThickness, pOwner,
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE, &CTKMarkupThickness::ConvertText));
   m_pBorderBrushProperty = CTKMarkupDependencyProperty::RegisterProperty(
       u"BorderBrush", CTKMarkupBrush::GetMarkupClass(), pOwner, Meta(nullptr, MPF_AFFECTSRENDER));
   m_pCornerRadiusProperty = CTKMarkupDependencyProperty::RegisterProperty(

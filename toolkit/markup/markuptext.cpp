@@ -226,8 +226,7 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
   // its runs are made now.
   if (pContent) {
     const CTKMarkupSpan* pSpan = MarkupDynamicCast<CTKMarkupSpan>(pContent);
-    const bool bPlain =
-        pSpan ? !pSpan->GetInlinesAsBuilt()->IsMade() : MarkupDynamicCast<CTKMarkupRun>(pContent) != nullptr;
+    const bool bPlain = pSpan ? !pSpan->AreRunsMade() : MarkupDynamicCast<CTKMarkupRun>(pContent) != nullptr;
     if (!bPlain || pContent->GetRefCount() > 1) MakeRuns();
   }
   if (MarkupDynamicCast<CTKMarkupInline>(pContent)) {
@@ -244,26 +243,51 @@ void CTKMarkupInlineCollection::SetContentObject(CTKMarkupBuilder* pBuilder, CTK
   ThrowBuildError(FormatStringWithArgs(kMessage, lpszContent, GetType()->GetClassName()));
 }
 
-CTKMarkupSpan::CTKMarkupSpan() : m_pInlines(new CTKMarkupInlineCollection()) { m_pInlines->SetLogicalParent(this); }
+CTKMarkupSpan::CTKMarkupSpan() = default;
+
+CTKMarkupInlineCollection* CTKMarkupSpan::MakeInlines() const {
+  m_pInlines = new CTKMarkupInlineCollection();
+  m_pInlines->SetLogicalParent(const_cast<CTKMarkupSpan*>(this));
+  if (CTKMarkupString* pText = m_pText) {
+    m_pText = nullptr;
+    m_pInlines->SetContentObject(nullptr, pText);  // a text is always taken
+  }
+  return m_pInlines;
+}
+
+void CTKMarkupSpan::SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) {
+  if (!m_pInlines && !m_pText)
+    if (CTKMarkupString* pText = MarkupDynamicCast<CTKMarkupString>(pContent)) {
+      m_pText = pText;
+      return;
+    }
+  GetInlinesAsBuilt()->SetContentObject(pBuilder, pContent);
+}
 
 bool CTKMarkupSpan::ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const {
   if (CTKMarkupInline::ChangesGoUnseen(pProperty)) return true;
   // The input element's answer with the inlines as the children: only an
   // inherited value is heard by them, and only once there are some.
-  if (!(pProperty->GetFlags() & MPF_INHERITS) || m_pInlines->GetCount() > 0) return false;
+  if (!(pProperty->GetFlags() & MPF_INHERITS) || m_pText || (m_pInlines && m_pInlines->GetCount() > 0)) return false;
   if (m_pLogicalParent || m_pStyle || m_pActiveTriggers || GetType()->GetTypeStyle()) return false;
   const CTKMarkupPropertyMetadata* pMetadata = pProperty->GetMetadata();
   return !(pMetadata && pMetadata->m_pPropertyChanged);
 }
 
 void CTKMarkupSpan::OnApplyStyle() {
-  m_pInlines->StyleRunsNotMade(this);
+  // A kept text needs its collection only when an implicit style would
+  // reach its run.
+  if (m_pInlines || (m_pText && FindImplicitStyleBelow(CTKMarkupRun::GetMarkupClass())))
+    GetInlinesAsBuilt()->StyleRunsNotMade(this);
   CTKMarkupInline::OnApplyStyle();
 }
 
 CTKMarkupSpan::~CTKMarkupSpan() {
-  m_pInlines->SetLogicalParent(nullptr);
-  m_pInlines->Release();
+  if (m_pText) m_pText->Release();
+  if (m_pInlines) {
+    m_pInlines->SetLogicalParent(nullptr);
+    m_pInlines->Release();
+  }
 }
 
 CTKMarkupBold::CTKMarkupBold() {
@@ -372,7 +396,7 @@ void CTKMarkupTextBlock::RegisterMarkupDependencyProperties() {
       u"TextAlignment", pEnum, pOwner, Meta(nullptr, MPF_AFFECTSARRANGE, &ConvertTextAlignment));
   m_pPaddingProperty = CTKMarkupDependencyProperty::RegisterProperty(
       u"Padding", CTKMarkupThickness::GetMarkupClass(), pOwner,
-      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE));
+      Meta(CTKMarkupThickness::GetSharedZeroThickness(), MPF_AFFECTSMEASURE, &CTKMarkupThickness::ConvertText));
   m_pTextProperty = CTKMarkupDependencyProperty::RegisterProperty(u"Text", CTKMarkupString::GetMarkupClass(), pOwner,
                                                                   Meta(nullptr, MPF_AFFECTSMEASURE));
   // The text properties can be written on a text block as plain attributes.

@@ -159,29 +159,37 @@ class CTKMarkupSpan : public CTKMarkupInline {
  public:
   CTKMarkupSpan();
   ~CTKMarkupSpan() override;
-  int GetLogicalChildrenCount() const override { return m_pInlines ? 1 : 0; }
+  // The inlines are one logical child, made when first asked for.
+  int GetLogicalChildrenCount() const override { return 1; }
   CTKMarkupObject* GetLogicalChild(int nIndex) const override { return nIndex == 0 ? GetInlines() : nullptr; }
   int GetWalkChildrenCount() const override { return m_pInlines ? 1 : 0; }
   CTKMarkupObject* GetWalkChild(int nIndex) const override { return nIndex == 0 ? m_pInlines : nullptr; }
   // While it holds no inlines, no child inherits the span's values.
   bool ChangesGoUnseen(CTKMarkupDependencyProperty* pProperty) const override;
-  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override {
-    m_pInlines->SetContentObject(pBuilder, pContent);
-  }
-  BOOL HasContent() const override { return m_pInlines->HasContent(); }
+  void SetContentObject(CTKMarkupBuilder* pBuilder, CTKMarkupObject* pContent) override;
+  BOOL HasContent() const override { return m_pText || (m_pInlines && m_pInlines->HasContent()); }
   BOOL AllowWhiteSpaceContent() const override { return TRUE; }
   void OnApplyStyle() override;
   CTKMarkupInline* GetFirstInline() override;
   CTKMarkupInlineCollection* GetInlines() const {
-    m_pInlines->MakeRuns();
-    return m_pInlines;
+    CTKMarkupInlineCollection* p = GetInlinesAsBuilt();
+    p->MakeRuns();
+    return p;
   }
   // The collection as it stands, texts not made into runs included: for
   // the engine's own use.
-  const CTKMarkupInlineCollection* GetInlinesAsBuilt() const { return m_pInlines; }
+  CTKMarkupInlineCollection* GetInlinesAsBuilt() const { return m_pInlines ? m_pInlines : MakeInlines(); }
+  // Whether the runs of the inlines have been made.
+  bool AreRunsMade() const { return m_pInlines && m_pInlines->IsMade(); }
 
  protected:
-  CTKMarkupInlineCollection* m_pInlines;
+  // A span that holds one text only (the usual <Bold>text</Bold>) keeps it
+  // here and makes its collection when it is first needed; the collection
+  // then keeps the text in its run's place, as it would have from the
+  // start.
+  CTKMarkupInlineCollection* MakeInlines() const;
+  mutable CTKMarkupInlineCollection* m_pInlines = nullptr;
+  mutable CTKMarkupString* m_pText = nullptr;
 };
 
 class CTKMarkupBold : public CTKMarkupSpan {

@@ -43,9 +43,9 @@ CTKMarkupInline* CTKMarkupInline::GetNextInline() {
 }
 
 CTKMarkupInline* CTKMarkupSpan::GetFirstInline() {
-  m_pInlines->MakeRuns();
-  if (m_pInlines->GetCount() == 0) return this;
-  CTKMarkupInline* pFirst = MarkupDynamicCast<CTKMarkupInline>(m_pInlines->GetItem(0));
+  CTKMarkupInlineCollection* pInlines = GetInlines();
+  if (pInlines->GetCount() == 0) return this;
+  CTKMarkupInline* pFirst = MarkupDynamicCast<CTKMarkupInline>(pInlines->GetItem(0));
   return pFirst ? pFirst->GetFirstInline() : this;
 }
 

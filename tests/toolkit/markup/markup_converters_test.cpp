@@ -4,11 +4,14 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 #include "toolkit/markup/markupbuilder.h"
+#include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markuphost.h"
+#include "toolkit/markup/markuptext.h"
 
 namespace {
 
@@ -93,17 +96,53 @@ TEST(MarkupConverters, ThicknessForms) {
       {u"2in", true, 192, 192, 192, 192},
       {u"-3", true, -3, -3, -3, -3},
   };
+  // Each form through the converter object, and written as every thickness
+  // property in markup (which converts without a converter object): the
+  // same thickness, or the same build error.
+  struct Property {
+    const char16_t* tag;
+    const char16_t* name;
+    CTKMarkupDependencyProperty* property;
+  } properties[] = {
+      {u"Border", u"Margin", CTKMarkupFrameworkElement::m_pMarginProperty},
+      {u"Border", u"Padding", CTKMarkupBorder::m_pPaddingProperty},
+      {u"Border", u"BorderThickness", CTKMarkupBorder::m_pBorderThicknessProperty},
+      {u"TextBlock", u"Padding", CTKMarkupTextBlock::m_pPaddingProperty},
+  };
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   CTKMarkupThickness converter;
   for (const Case& c : cases) {
+    std::string text(c.text, c.text + std::char_traits<char16_t>::length(c.text));
     CTKMarkupString* s = CTKMarkupString::CreateString(c.text);
     CTKMarkupObject* r = converter.ConvertFrom(nullptr, s);
     s->Release();
-    EXPECT_EQ(r != nullptr, c.ok) << std::string(c.text, c.text + std::char_traits<char16_t>::length(c.text));
-    if (!r) continue;
-    CTKMarkupThickness* t = static_cast<CTKMarkupThickness*>(r);
-    EXPECT_EQ((std::vector<int>{t->left, t->top, t->right, t->bottom}), (std::vector<int>{c.l, c.t, c.r, c.b}));
-    r->Release();
+    EXPECT_EQ(r != nullptr, c.ok) << text;
+    if (r) {
+      CTKMarkupThickness* t = static_cast<CTKMarkupThickness*>(r);
+      EXPECT_EQ((std::vector<int>{t->left, t->top, t->right, t->bottom}), (std::vector<int>{c.l, c.t, c.r, c.b}))
+          << text;
+      r->Release();
+    }
+    for (const Property& p : properties) {
+      std::u16string markup = std::u16string(u"<") + p.tag + u" " + p.name + u"='" + c.text + u"'/>";
+      std::string where = text + " as " + std::string(p.name, p.name + std::char_traits<char16_t>::length(p.name));
+      CTKMarkupInputElement* e = ctx->Parse(markup.c_str());
+      EXPECT_EQ(e != nullptr, c.ok) << where;
+      if (!e) {
+        std::u16string error(ctx->GetLastParseError().GetString());
+        EXPECT_NE(error.find(std::u16string(u"Cannot convert string in attribute '") + p.name + u"'"),
+                  std::u16string::npos)
+            << where;
+        continue;
+      }
+      const CTKMarkupThickness* t = MarkupDynamicCast<CTKMarkupThickness>(e->GetValue(p.property));
+      ASSERT_NE(t, nullptr) << where;
+      EXPECT_EQ((std::vector<int>{t->left, t->top, t->right, t->bottom}), (std::vector<int>{c.l, c.t, c.r, c.b}))
+          << where;
+      e->Release();
+    }
   }
+  MarkupReleaseContext(ctx);
   CTKMarkupThickness a(1, 2, 3, 4), b(1, 2, 3, 4), c(1, 2, 3, 5);
   EXPECT_TRUE(a.IsEqual(&b));
   EXPECT_FALSE(a.IsEqual(&c));

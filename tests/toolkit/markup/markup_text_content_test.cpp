@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "toolkit/markup/markupcontext.h"
@@ -136,6 +137,80 @@ TEST_F(MarkupTextContent, RunsReadBackTheSameWhicheverIsAskedFirst) {
       EXPECT_EQ(size.cy, reference.cy);
     }
   }
+}
+
+enum class SpanFirst { Inlines, LogicalChild, Content, FirstInline, Layout };
+
+TEST_F(MarkupTextContent, ASpanReadsBackTheSameWhicheverIsAskedFirst) {
+  struct Case {
+    const char16_t* markup;  // the text block's first inline is the span
+    const char* span;
+    bool content;
+  } cases[] = {
+      {u"<TextBlock><Bold>b</Bold></TextBlock>", "Bold[Run:b]", true},
+      {u"<TextBlock><Hyperlink>go</Hyperlink>x</TextBlock>", "Hyperlink[Run:go]", true},
+      {u"<TextBlock><Bold></Bold></TextBlock>", "Bold[]", false},
+      {u"<TextBlock><Bold>b<Italic>i</Italic>c</Bold></TextBlock>", "Bold[Run:b,Italic[Run:i],Run:c]", true},
+      {u"<TextBlock><Span><Italic>i</Italic>s</Span></TextBlock>", "Span[Italic[Run:i],Run:s]", true},
+      {u"<TextBlock><Span>s<LineBreak/>t</Span></TextBlock>", "Span[Run:s,Run:\n,Run:t]", true},
+  };
+  for (const Case& c : cases) {
+    for (SpanFirst first :
+         {SpanFirst::Inlines, SpanFirst::LogicalChild, SpanFirst::Content, SpanFirst::FirstInline, SpanFirst::Layout}) {
+      SCOPED_TRACE(Narrow(c.markup) + " first " + std::to_string(static_cast<int>(first)));
+      if (!Build(c.markup)) continue;
+      // Reached the way the engine's walks go, which make nothing.
+      CTKMarkupInlineCollection* blockInlines = nullptr;
+      for (int i = 0; i < Block()->GetLogicalChildrenCount() && !blockInlines; i++)
+        blockInlines = MarkupDynamicCast<CTKMarkupInlineCollection>(Block()->GetLogicalChild(i));
+      ASSERT_NE(blockInlines, nullptr);
+      auto* span = MarkupDynamicCast<CTKMarkupSpan>(blockInlines->GetItem(0));
+      ASSERT_NE(span, nullptr);
+      switch (first) {
+        case SpanFirst::Inlines:
+          EXPECT_EQ(span->GetInlines()->GetLogicalParent(), span);
+          break;
+        case SpanFirst::LogicalChild:
+          ASSERT_EQ(span->GetLogicalChildrenCount(), 1);
+          EXPECT_EQ(span->GetLogicalChild(0)->GetLogicalParent(), span);
+          break;
+        case SpanFirst::Content:
+          EXPECT_EQ(span->HasContent() != FALSE, c.content);
+          break;
+        case SpanFirst::FirstInline:
+          if (c.content) EXPECT_NE(span->GetFirstInline(), span);
+          else EXPECT_EQ(span->GetFirstInline(), span);
+          break;
+        case SpanFirst::Layout:
+          RenderInto300(root);
+          break;
+      }
+      EXPECT_EQ(span->HasContent() != FALSE, c.content);
+      std::string inlines = Describe(Block()->GetInlines());
+      EXPECT_EQ(inlines.substr(0, std::strlen(c.span)), c.span);
+      RenderInto300(root);
+      EXPECT_FALSE(Pieces(Block()).empty() && c.content);
+    }
+  }
+
+  // Content given by code: a second text after the first, an element held
+  // elsewhere after a text (its runs are made at once).
+  auto* bold = static_cast<CTKMarkupSpan*>(ctx->CreateObject(CTKMarkupBold::GetMarkupClass()));
+  bold->SetContentObject(nullptr, CTKMarkupString::CreateString(u"a"));
+  bold->SetContentObject(nullptr, CTKMarkupString::CreateString(u"b"));
+  EXPECT_EQ(Describe(bold->GetInlines()), "Run:a,Run:b");
+  bold->Release();
+
+  bold = static_cast<CTKMarkupSpan*>(ctx->CreateObject(CTKMarkupBold::GetMarkupClass()));
+  auto* held = static_cast<CTKMarkupSpan*>(ctx->CreateObject(CTKMarkupItalic::GetMarkupClass()));
+  bold->SetContentObject(nullptr, CTKMarkupString::CreateString(u"a"));
+  held->AddRef();
+  bold->SetContentObject(nullptr, held);
+  const CTKMarkupInlineCollection* built = bold->GetInlinesAsBuilt();
+  ASSERT_EQ(built->GetCount(), 2);
+  EXPECT_NE(MarkupDynamicCast<CTKMarkupRun>(built->GetItem(0)), nullptr) << "made when an element held elsewhere came";
+  held->Release();
+  bold->Release();
 }
 
 TEST_F(MarkupTextContent, NewTextReplacesTheRunsMadeOrNot) {
