@@ -521,6 +521,8 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
           if (m_bPendingWhiteSpace && (!m_strText.empty() || pTop->HasContent())) m_strText += u' ';
           m_bPendingWhiteSpace = FALSE;
           m_strText.append(pParser->GetValueView());
+          // The rest of the run in one call, joined as the tokens would be.
+          m_bPendingWhiteSpace = pParser->AppendTextRun(m_strText);
           break;
         }
         case CTKMarkupParser::tokenWhiteSpace:
