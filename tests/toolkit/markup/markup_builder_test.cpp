@@ -383,6 +383,7 @@ TEST_F(MarkupBuild, NamesThatShareACacheSetKeepTheirOwnProperties) {
     std::u16string base = std::u16string(u"WayProbeQrstuvwxyzABCDEFGHIJKLMN").substr(0, c.length);
     base[1] = static_cast<char16_t>(u'a' + nRun % 26);
     base[2] = static_cast<char16_t>(u'a' + nRun / 26 % 26);
+    base[3] = static_cast<char16_t>(u'A' + groups.size());  // each case its own names
     int nSet = CTKMarkupBuilder::NameCacheSet(pType, base.data(), c.length);
     std::vector<std::u16string> partners;
     for (char16_t ch = 0x4E00; partners.size() < 3 && ch < 0x6000; ch++) {
