@@ -177,18 +177,10 @@ static bool SameName(const WCHAR* a, const WCHAR* b, int n) {
   return true;
 }
 
-// The result kept for the scope and name, or null; on a miss, *ppSlot is
-// the entry to fill (null for names too long to keep). Two ways per set,
-// the one used least recently filled next: a document's few dozen tag and
-// attribute pairs then stay put even when two of them share a set.
-void* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength, NameCacheEntry** ppSlot) {
-  *ppSlot = nullptr;
-  if (nLength < 0 || nLength >= kNameCacheLength) return nullptr;
-  if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
-    CheckNameCache();
-  // The scope, the length and the first and last four characters: this runs
-  // for every tag and attribute, and names that agree on all of them are
-  // rare (the full name is compared on a hit).
+// The scope, the length and the first and last four characters: this runs
+// for every tag and attribute, and names that agree on all of them are rare
+// (the full name is compared on a hit).
+static inline size_t NameCacheSetOf(const void* pScope, LPCWSTR lpszName, int nLength, size_t nSets) {
   const uint64_t kMix = 0x9E3779B97F4A7C15ull;
   uint64_t h = (reinterpret_cast<uintptr_t>(pScope) >> 4) ^ static_cast<uint64_t>(nLength);
   if (nLength >= 4) {
@@ -202,7 +194,23 @@ void* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLe
   }
   h ^= h >> 29;
   h *= kMix;
-  size_t nSet = (h >> 40) % (kNameCacheSize / 2);
+  return (h >> 40) % nSets;
+}
+
+int CTKMarkupBuilder::NameCacheSet(const void* pScope, LPCWSTR lpszName, int nLength) {
+  return static_cast<int>(NameCacheSetOf(pScope, lpszName, nLength, kNameCacheSize / 2));
+}
+
+// The result kept for the scope and name, or null; on a miss, *ppSlot is
+// the entry to fill (null for names too long to keep). Two ways per set,
+// the one used least recently filled next: a document's few dozen tag and
+// attribute pairs then stay put even when two of them share a set.
+void* CTKMarkupBuilder::FindCached(const void* pScope, LPCWSTR lpszName, int nLength, NameCacheEntry** ppSlot) {
+  *ppSlot = nullptr;
+  if (nLength < 0 || nLength >= kNameCacheLength) return nullptr;
+  if (m_nameCache.empty() || CTKMarkupDependencyProperty::GetRegistryGeneration() != m_nNameCacheGeneration)
+    CheckNameCache();
+  size_t nSet = NameCacheSetOf(pScope, lpszName, nLength, kNameCacheSize / 2);
   NameCacheEntry* pSet = &m_nameCache[nSet * 2];
   for (int nWay = 0; nWay < 2; nWay++) {
     const NameCacheEntry& e = pSet[nWay];
@@ -521,6 +529,8 @@ CTKMarkupObject* CTKMarkupBuilder::BuildFromTokens(CTKMarkupParser* pParser) {
           if (m_bPendingWhiteSpace && (!m_strText.empty() || pTop->HasContent())) m_strText += u' ';
           m_bPendingWhiteSpace = FALSE;
           m_strText.append(pParser->GetValueView());
+          // The rest of the run in one call, joined as the tokens would be.
+          m_bPendingWhiteSpace = pParser->AppendTextRun(m_strText);
           break;
         }
         case CTKMarkupParser::tokenWhiteSpace:

@@ -76,6 +76,9 @@ class CTKMarkupBuilder {
   CTKMarkupBuilder& operator=(const CTKMarkupBuilder&) = delete;
 
   CTKMarkupObject* BuildFromTokens(CTKMarkupParser* pParser);
+  // The set of the name cache a scope and name fall into (tests put names
+  // into one set with it).
+  static int NameCacheSet(const void* pScope, LPCWSTR lpszName, int nLength);
   const CString& GetLastErrorText() const { return m_strLastError; }
 
   CTKMarkupContext* GetMarkupContext() const { return m_pMarkupContext; }

@@ -349,6 +349,7 @@ void CTKMarkupInputElement::ApplyStyles(CTKMarkupObject* pRoot) {
 }
 
 CTKMarkupStyle* CTKMarkupInputElement::FindImplicitStyleBelow(CTKMarkupType* pType) {
+  if (!CTKMarkupResourceDictionary::EverKeyedByType(pType)) return nullptr;
   const StyleScope* pScope = t_pStyleScope;
   CTKMarkupObject* pFound = pScope && pScope->pElement == this
                                 ? FindScopedResource(this, pScope->pAbove, pType, pScope->pOwn)
@@ -357,7 +358,7 @@ CTKMarkupStyle* CTKMarkupInputElement::FindImplicitStyleBelow(CTKMarkupType* pTy
 }
 
 void CTKMarkupInputElement::OnApplyStyle() {
-  if (!m_pStyle) {
+  if (!m_pStyle && CTKMarkupResourceDictionary::EverKeyedByType(GetType())) {
     const StyleScope* pScope = t_pStyleScope;
     CTKMarkupObject* pFound = pScope && pScope->pElement == this
                                   ? FindScopedResource(this, pScope->pAbove, GetType(), pScope->pOwn)

@@ -476,6 +476,38 @@ int CTKMarkupParser::StateContent() {
   return nToken;
 }
 
+BOOL CTKMarkupParser::AppendTextRun(std::u16string& strText) {
+  if (m_nState != stateContent) return FALSE;
+  const WCHAR* p = m_pCursor;
+  BOOL bWhite = FALSE;
+  while (p < m_pEnd) {
+    WCHAR c = *p;
+    if (IsWhite(c)) {
+      p = SkipWhite(p + 1, m_pEnd);
+      bWhite = TRUE;
+      continue;
+    }
+    if (c == '<' || c == 0) break;  // a 0 ends the input at the next token
+    if (bWhite) strText += u' ';
+    bWhite = FALSE;
+    if (c == '&') {
+      BeginValue(p);
+      m_pCursor = p + 1;
+      ReadEntity(0);  // may end the input at a 0
+      p = SkipText(m_pCursor, m_pEnd);
+      TakeRun(m_pCursor, p);
+      strText.append(m_pValueText, static_cast<size_t>(m_nValueLength));
+    } else {
+      const WCHAR* q = SkipText(p + 1, m_pEnd);
+      strText.append(p, static_cast<size_t>(q - p));
+      p = q;
+    }
+  }
+  m_pCursor = p;
+  Peeked();  // the character after the run was looked at
+  return bWhite;
+}
+
 int CTKMarkupParser::TagStart() {
   m_pTagName = m_pCursor;
   m_nTagNameLength = 0;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/base/wintypes.h"
@@ -53,6 +54,13 @@ class CTKMarkupParser {
   }
   std::u16string_view GetValueView() const { return {m_pValueText, static_cast<size_t>(m_nValueLength)}; }
   BOOL SkipToFirstTag();
+  // After a text token: appends the rest of its run (the words and
+  // references up to the next '<' or the end, each stretch of white space
+  // between them as one space) to strText, and returns whether white space
+  // ended the run. The text, the references and the position reached are
+  // those of reading the run token by token; the value's views are left
+  // undefined.
+  BOOL AppendTextRun(std::u16string& strText);
 
   // Line and column (both from 0) after the last character read; a CR and
   // an LF each start a line.

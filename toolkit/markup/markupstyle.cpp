@@ -10,6 +10,7 @@
 TK_DEFINE_MARKUPCLASS(CTKMarkupResourceDictionary)
 
 std::atomic<int> CTKMarkupResourceDictionary::s_nWithTypeKeys{0};
+std::vector<const CTKMarkupObject*> CTKMarkupResourceDictionary::s_arrKeyTypes;
 
 CTKMarkupResourceDictionary::~CTKMarkupResourceDictionary() {
   if (m_nTypeKeys > 0) s_nWithTypeKeys.fetch_sub(1, std::memory_order_relaxed);
@@ -34,8 +35,10 @@ CTKMarkupObject* CTKMarkupResourceDictionary::Lookup(const CTKMarkupObject* pKey
 BOOL CTKMarkupResourceDictionary::Add(CTKMarkupObject* pKey, CTKMarkupObject* pValue) {
   if (!pKey || !pValue || Lookup(pKey)) return FALSE;
   pKey->AddRef();
-  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass()) && m_nTypeKeys++ == 0)
-    s_nWithTypeKeys.fetch_add(1, std::memory_order_relaxed);
+  if (pKey->IsOfType(CTKMarkupType::GetMarkupClass())) {
+    if (m_nTypeKeys++ == 0) s_nWithTypeKeys.fetch_add(1, std::memory_order_relaxed);
+    if (!EverKeyedByType(pKey)) s_arrKeyTypes.push_back(pKey);
+  }
   m_mapHash.emplace(pKey->GetHashCode(), m_arrEntries.size());
   m_arrEntries.push_back(Entry{pKey, pValue});
   return TRUE;

@@ -1,6 +1,7 @@
 // Resource dictionaries, styles, setters and property triggers.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 #include <vector>
@@ -22,6 +23,12 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   // Whether any dictionary alive holds a type key: while none does, no
   // element anywhere can find an implicit style.
   static bool AnyHoldsTypeKeys() { return s_nWithTypeKeys.load(std::memory_order_relaxed) > 0; }
+  // Whether a type was ever a key of any dictionary: one never used as a
+  // key has no implicit style anywhere (a type equals only itself). The
+  // mark stays once made; few types are ever keys.
+  static bool EverKeyedByType(const CTKMarkupObject* pType) {
+    return std::find(s_arrKeyTypes.begin(), s_arrKeyTypes.end(), pType) != s_arrKeyTypes.end();
+  }
 
  private:
   struct Entry {
@@ -34,6 +41,7 @@ class CTKMarkupResourceDictionary : public CTKMarkupObject {
   // on the way through, and most dictionaries hold none.
   int m_nTypeKeys = 0;
   static std::atomic<int> s_nWithTypeKeys;
+  static std::vector<const CTKMarkupObject*> s_arrKeyTypes;
 };
 
 CTKMarkupObject* GetResourceKey(CTKMarkupObject* pObject);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <deque>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <regex>
 #include <string>
@@ -358,6 +359,58 @@ TEST_F(MarkupBuild, ManyNamesOnManyTypesEachResolveToTheirOwnProperty) {
       for (int t = 0; t < 4; t++)
         EXPECT_EQ(e->ReadLocalValue(props[t][i]) != nullptr, t == k % 4) << "element " << k << " name " << i;
   }
+}
+
+TEST_F(MarkupBuild, NamesThatShareACacheSetKeepTheirOwnProperties) {
+  // Names that differ in one character, found to fall into one set of the
+  // builder's name cache: each must resolve to its own property however
+  // they take turns in the set's two ways, and a name never registered to
+  // none. The character differs in the first or the last four (tested four
+  // at a time or in the tail past the last full four) or between them.
+  static int nRun = 0;  // names registered in an earlier run stay registered
+  nRun++;
+  struct Case {
+    int length, differs;
+  } cases[] = {{5, 4},   {5, 0},  {6, 5},   {7, 6},  {9, 8},   {9, 4},
+               {11, 10}, {11, 6}, {12, 11}, {12, 7}, {30, 29}, {30, 13}};
+  CTKMarkupType* pType = CTKMarkupBorder::GetMarkupClass();
+  static std::deque<std::u16string> names;  // registered names must stay put
+  struct Group {
+    std::u16string known[3], unknown;
+  };
+  std::vector<Group> groups;
+  for (const Case& c : cases) {
+    std::u16string base = std::u16string(u"WayProbeQrstuvwxyzABCDEFGHIJKLMN").substr(0, c.length);
+    base[1] = static_cast<char16_t>(u'a' + nRun % 26);
+    base[2] = static_cast<char16_t>(u'a' + nRun / 26 % 26);
+    base[3] = static_cast<char16_t>(u'A' + groups.size());  // each case its own names
+    int nSet = CTKMarkupBuilder::NameCacheSet(pType, base.data(), c.length);
+    std::vector<std::u16string> partners;
+    for (char16_t ch = 0x4E00; partners.size() < 3 && ch < 0x6000; ch++) {
+      std::u16string other = base;
+      other[c.differs] = ch;
+      if (CTKMarkupBuilder::NameCacheSet(pType, other.data(), c.length) == nSet) partners.push_back(other);
+    }
+    ASSERT_EQ(partners.size(), 3u) << "length " << c.length;
+    groups.push_back({{base, partners[0], partners[1]}, partners[2]});
+  }
+  std::map<std::u16string, CTKMarkupDependencyProperty*> props;
+  for (const Group& g : groups)
+    for (const std::u16string& name : g.known) {
+      names.push_back(name);
+      props[name] =
+          CTKMarkupDependencyProperty::RegisterProperty(names.back().c_str(), CTKMarkupString::GetMarkupClass(), pType);
+    }
+  CTKMarkupBuilder builder(ctx);
+  // Two names fill the set's ways, a third takes the way used least
+  // recently, and every name is asked for again after the others.
+  const int order[] = {0, 1, 0, 1, 2, 0, 2, 1, 1, 0, 3, 0, 1, 3, 2};
+  for (size_t i = 0; i < groups.size(); i++)
+    for (int k : order) {
+      const std::u16string& name = k < 3 ? groups[i].known[k] : groups[i].unknown;
+      EXPECT_EQ(builder.FindAttributeProperty(pType, std::u16string_view(name)), k < 3 ? props[name] : nullptr)
+          << "length " << cases[i].length << ", character " << cases[i].differs << ", name " << k;
+    }
 }
 
 TEST_F(MarkupBuild, ResourcesAndExtensions) {

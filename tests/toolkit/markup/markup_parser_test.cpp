@@ -4,7 +4,9 @@
 // hold what the null-terminated forms hold.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -451,3 +453,113 @@ TEST(MarkupParser, SkipToFirstTag) {
 }
 
 }  // namespace
+
+// What a reader of the tokens sees, one line per event: every token but text
+// and white space as it is, and each run of text in content (its words and
+// references, with each stretch of white space between them as one space)
+// as one line with whether white space ended it. Every event is followed by
+// the line and column reached. With bRuns the runs are read by
+// AppendTextRun, else token by token.
+std::vector<std::string> ContentEvents(const std::u16string& text, bool bRuns, int nMax = 400) {
+  CTKMarkupParser p;
+  p.SetBuffer(text.data(), text.data() + text.size());
+  std::vector<std::string> out;
+  auto position = [&] { return " @" + std::to_string(p.GetLine()) + ":" + std::to_string(p.GetColumn()); };
+  int t = p.NextToken();
+  for (int i = 0; i < nMax; i++) {
+    if (t == CTKMarkupParser::tokenText) {
+      std::u16string run(p.GetValueView());
+      BOOL bWhite = FALSE;
+      if (bRuns) {
+        bWhite = p.AppendTextRun(run);
+        out.push_back("run:" + Narrow(run) + (bWhite ? "_" : "") + position());
+        t = p.NextToken();
+      } else {
+        std::string at = position();
+        for (;;) {
+          t = p.NextToken();
+          if (t == CTKMarkupParser::tokenWhiteSpace) {
+            bWhite = TRUE;
+          } else if (t == CTKMarkupParser::tokenText) {
+            if (bWhite) run += u' ';
+            bWhite = FALSE;
+            run += p.GetValueView();
+          } else {
+            break;
+          }
+          at = position();
+        }
+        out.push_back("run:" + Narrow(run) + (bWhite ? "_" : "") + at);
+      }
+      continue;
+    }
+    std::string line = std::to_string(t) + ":" + Narrow(std::u16string(p.GetTagNameView())) + "|" +
+                       Narrow(std::u16string(p.GetAttributeNameView())) + "|" + Narrow(p.GetValueText());
+    out.push_back(line + position());
+    if (t <= 0) return out;
+    t = p.NextToken();
+  }
+  out.push_back("...");
+  return out;
+}
+
+TEST(MarkupParser, TextRunsReadInOneCallMatchTheTokens) {
+  const std::u16string cases[] = {
+      u"<a>one two  three\n\tfour</a>",
+      u"<a>  lead and trail  </a>",
+      u"<a>x&amp;y &lt; &#65;&#x42;z &bad; & ;&amp</a>",
+      u"<a>word<b/>  <c>more  text</c>tail </a>",
+      u"<a>x\ry\r\nz &unknown\nq</a  bad>",
+      u"<a>w\u00e9\u4e2d \U0001F600 \x0b v</a>",
+      std::u16string(u"<a>x y\0z</a>", 12),
+      std::u16string(u"<a>x &amp\0;</a>", 15),
+      u"<a>x <!-- c --> y <![CDATA[ z ]]> w <?p q?> v</a>",
+      u"<a>" + std::u16string(40, u'w') + u" " + std::u16string(2000, u'v') + u" &lt;" + std::u16string(1500, u'u'),
+  };
+  for (const std::u16string& text : cases) EXPECT_EQ(ContentEvents(text, true), ContentEvents(text, false));
+  // Random texts from fragments chosen to meet every stop of a run.
+  const char16_t* fragments[] = {u"a",
+                                 u"word",
+                                 u" ",
+                                 u"  ",
+                                 u"\n",
+                                 u"\r\n",
+                                 u"\t",
+                                 u"&amp;",
+                                 u"&lt;",
+                                 u"&#65;",
+                                 u"&#0;",
+                                 u"&bad",
+                                 u"&",
+                                 u";",
+                                 u"&x y",
+                                 u"<b>",
+                                 u"</b>",
+                                 u"<c/>",
+                                 u"\x0b",
+                                 u"\xe9",
+                                 u"<!--x-->",
+                                 u"<?p?>",
+                                 u"<![CDATA[y]]>",
+                                 u"'",
+                                 u"=",
+                                 u"\"",
+                                 u"&#x;",
+                                 u"<",
+                                 u"&amp",
+                                 u"\x0c",
+                                 u"abcdefghijklmnopq"};
+  const int nFragments = static_cast<int>(sizeof(fragments) / sizeof(fragments[0]));
+  // More rounds through the environment for a longer check.
+  const char* lpszRounds = std::getenv("PRAVENOR_TEXT_RUN_ROUNDS");
+  int nRounds = lpszRounds ? std::atoi(lpszRounds) : 10000;
+  std::mt19937 random(20261211);
+  for (int i = 0; i < nRounds; i++) {
+    std::u16string text = u"<a>";
+    int n = static_cast<int>(random() % 24);
+    for (int k = 0; k < n; k++) text += fragments[random() % nFragments];
+    if (random() % 8 == 0) text += std::u16string(1, u'\0') + u"x";
+    if (random() % 2) text += u"</a>";
+    ASSERT_EQ(ContentEvents(text, true), ContentEvents(text, false)) << Narrow(text);
+  }
+}
