@@ -877,7 +877,11 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner) {
 
 CWnd* CWnd::GetOwner() const {
   if (m_hWndOwner) return FromHandle(m_hWndOwner);
-  return FromHandle((GetStyle() & WS_CHILD) ? ::GetParent(m_hWnd) : ::GetWindow(m_hWnd, GW_OWNER));
+  // A child's parent or a top-level window's owner, read in one look-up (it
+  // is asked for every notification a control sends). As GetParent does, a
+  // child of the desktop has none.
+  HWND h = reinterpret_cast<HWND>(::GetWindowLongPtr(m_hWnd, GWLP_HWNDPARENT));
+  return h && h != ::GetDesktopWindow() ? FromHandle(h) : nullptr;
 }
 
 CWnd* CWnd::GetTopLevelParent() const {

@@ -13,31 +13,16 @@
 namespace pv::wm {
 
 // ---- handle table ---------------------------------------------------------------------------
+constinit std::atomic<Slot*> g_slotChunks[kChunks] = {};
+
 namespace {
-constexpr unsigned kIndexBits = 20;
-constexpr uintptr_t kIndexMask = (uintptr_t{1} << kIndexBits) - 1;
-constexpr unsigned kGenMask = 0x7FF;  // keeps handles positive 32-bit values
-constexpr unsigned kChunkBits = 10;   // slots live in chunks of 1,024 that never move
-constexpr size_t kChunkSize = size_t{1} << kChunkBits;
-constexpr size_t kChunks = (kIndexMask + 1) >> kChunkBits;
-
-// A slot's fields are written under the table lock and read either under it
-// or, by the thread that owns the slot's window, without it (OwnWindow).
-struct Slot {
-  std::atomic<Wnd*> wnd{nullptr};
-  std::atomic<unsigned> gen{1};
-  std::atomic<DWORD> tid{0};  // the thread of the window last given the slot
-};
-
 // The handle table. `mutex` guards everything in it: the slots (window,
 // generation and thread of each handle index), the free slots and the
 // creation order; and, while held, keeps every window it finds alive
 // (FreeWindow frees the handle before deleting the window) and guards each
-// window's `text`. The chunks are published once and never freed, so a
-// slot's address is stable for OwnWindow's lock-free reads.
+// window's `text`.
 struct HandleTable {
   std::mutex mutex;
-  std::atomic<Slot*> chunks[kChunks] = {};
   size_t used = 1;               // slots handed out so far; slot 0 is never used
   std::deque<size_t> freeSlots;  // the slot freed longest ago first
   std::vector<HWND> order;       // live windows in creation order
@@ -50,7 +35,7 @@ HandleTable& Handles() {
 
 // Null when the index has no slot yet.
 Slot* SlotAt(size_t index) {
-  Slot* chunk = Handles().chunks[index >> kChunkBits].load(std::memory_order_acquire);
+  Slot* chunk = g_slotChunks[index >> kChunkBits].load(std::memory_order_acquire);
   return chunk ? chunk + (index & (kChunkSize - 1)) : nullptr;
 }
 
@@ -72,27 +57,13 @@ Wnd* Lookup(HWND hwnd) {
 }
 }  // namespace
 
-// Without the lock: only a window's own thread frees its handle, and this
-// thread is here, so a slot found holding a window of this thread keeps it
-// for as long as this thread does not destroy it. The window is read with
-// acquire, which orders the thread stored before it (AllocHandle); a slot
-// of another thread's window (or one changing under another thread) is
-// never taken for ours, and the caller falls back to the locked lookup.
-Wnd* OwnWindow(HWND hwnd) {
-  uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
-  size_t index = v & kIndexMask;
-  if (index == 0 || v > 0x7FFFFFFFu) return nullptr;
-  const Slot* s = SlotAt(index);
-  if (!s) return nullptr;
-  Wnd* w = s->wnd.load(std::memory_order_acquire);
-  if (!w || s->tid.load(std::memory_order_relaxed) != CurrentTid() ||
-      s->gen.load(std::memory_order_relaxed) != static_cast<unsigned>(v >> kIndexBits))
-    return nullptr;
-  return w;
-}
-
 bool WindowThreadOf(HWND hwnd, DWORD* tid, std::shared_ptr<ThreadQueue>* queue) {
   if (!hwnd) return false;
+  if (Wnd* w = OwnWindow(hwnd)) {  // this thread's window: it cannot go away under us
+    *tid = w->tid;
+    *queue = w->queue;
+    return true;
+  }
   std::lock_guard<std::mutex> lock(Handles().mutex);
   Wnd* w = LookupLocked(hwnd);
   if (!w) return false;
@@ -143,7 +114,7 @@ HWND AllocHandle(Wnd* w) {
   } else {
     if (t.used >= kIndexMask) return nullptr;
     index = t.used++;
-    auto& chunk = t.chunks[index >> kChunkBits];
+    auto& chunk = g_slotChunks[index >> kChunkBits];
     if (!chunk.load(std::memory_order_relaxed)) chunk.store(new Slot[kChunkSize], std::memory_order_release);
   }
   Slot* s = SlotAt(index);
@@ -170,14 +141,10 @@ void FreeHandle(HWND hwnd) {
   if (it != order.end()) order.erase(it);
 }
 
-Wnd* FromHandleQuiet(HWND hwnd) {
-  if (!hwnd) return nullptr;
-  if (Wnd* w = OwnWindow(hwnd)) return w;
-  return Lookup(hwnd);
-}
+Wnd* LookupUnderLock(HWND hwnd) { return hwnd ? Lookup(hwnd) : nullptr; }
 
-Wnd* FromHandle(HWND hwnd) {
-  Wnd* w = FromHandleQuiet(hwnd);
+Wnd* FromHandleElsewhere(HWND hwnd) {
+  Wnd* w = LookupUnderLock(hwnd);
   if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
   return w;
 }
@@ -189,10 +156,8 @@ std::vector<HWND> AllWindows() {
 
 // ---- threads ----------------------------------------------------------------------------------
 // The same thread ids as GetCurrentThreadId, so PostThreadMessage finds queues.
-DWORD CurrentTid() {
-  static thread_local DWORD tid = ::GetCurrentThreadId();
-  return tid;
-}
+constinit thread_local DWORD t_currentTid = 0;
+DWORD FirstCurrentTid() { return t_currentTid = ::GetCurrentThreadId(); }
 
 namespace {
 // The message queues of the threads that have one, by thread id. `mutex`

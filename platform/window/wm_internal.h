@@ -185,11 +185,72 @@ struct Wnd {
 // ---- handles ----------------------------------------------------------------------------------
 // HWND values index a slot table and carry the slot's generation, so a handle
 // of a destroyed window never finds the window that reused its slot.
-Wnd* FromHandle(HWND hwnd);       // null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle
-Wnd* FromHandleQuiet(HWND hwnd);  // null without touching the last error
+[[gnu::noinline]] Wnd* LookupUnderLock(HWND hwnd);      // any thread's window, under the table lock
+[[gnu::noinline]] Wnd* FromHandleElsewhere(HWND hwnd);  // the same, setting the last error for a stale handle
+
+// The handle layout and the slot table, here so that the lookup of a window
+// of the calling thread (nearly every lookup) is inlined at its callers.
+constexpr unsigned kIndexBits = 20;
+constexpr uintptr_t kIndexMask = (uintptr_t{1} << kIndexBits) - 1;
+constexpr unsigned kGenMask = 0x7FF;  // keeps handles positive 32-bit values
+constexpr unsigned kChunkBits = 10;   // slots live in chunks of 1,024 that never move
+constexpr size_t kChunkSize = size_t{1} << kChunkBits;
+constexpr size_t kChunks = (kIndexMask + 1) >> kChunkBits;
+
+// A slot's fields are written under the table lock and read either under it
+// or, by the thread that owns the slot's window, without it (OwnWindow).
+struct Slot {
+  std::atomic<Wnd*> wnd{nullptr};
+  std::atomic<unsigned> gen{1};
+  std::atomic<DWORD> tid{0};  // the thread of the window last given the slot
+};
+// The chunks of slots, published under the table lock and never freed, so a
+// slot's address is stable for the lock-free reads.
+extern constinit std::atomic<Slot*> g_slotChunks[kChunks];
+
+// The calling thread's id (the same as GetCurrentThreadId, so
+// PostThreadMessage finds queues), read without a guard once known.
+extern constinit thread_local DWORD t_currentTid;
+DWORD FirstCurrentTid();
+inline DWORD CurrentTid() {
+  DWORD tid = t_currentTid;
+  return tid ? tid : FirstCurrentTid();
+}
+
 // A live window of the calling thread, found without the table lock; null
-// for any other handle (then ask FromHandle).
-Wnd* OwnWindow(HWND hwnd);
+// for any other handle (then ask LookupUnderLock). Only a window's own thread
+// frees its handle, and this thread is here, so a slot found holding a
+// window of this thread keeps it for as long as this thread does not destroy
+// it. The window is read with acquire, which orders the thread stored before
+// it (AllocHandle); a slot of another thread's window (or one changing under
+// another thread) is never taken for ours.
+[[gnu::always_inline]] inline Wnd* OwnWindow(HWND hwnd) {
+  uintptr_t v = reinterpret_cast<uintptr_t>(hwnd);
+  size_t index = v & kIndexMask;
+  if (index == 0 || v > 0x7FFFFFFFu) return nullptr;
+  const Slot* chunk = g_slotChunks[index >> kChunkBits].load(std::memory_order_acquire);
+  if (!chunk) return nullptr;
+  const Slot& s = chunk[index & (kChunkSize - 1)];
+  Wnd* w = s.wnd.load(std::memory_order_acquire);
+  if (!w || s.tid.load(std::memory_order_relaxed) != CurrentTid() ||
+      s.gen.load(std::memory_order_relaxed) != static_cast<unsigned>(v >> kIndexBits))
+    return nullptr;
+  return w;
+}
+
+// Null (and ERROR_INVALID_WINDOW_HANDLE) for a stale handle.
+[[gnu::always_inline]] inline Wnd* FromHandle(HWND hwnd) {
+  if (Wnd* w = OwnWindow(hwnd)) [[likely]]
+    return w;
+  return FromHandleElsewhere(hwnd);
+}
+
+// Null without touching the last error.
+[[gnu::always_inline]] inline Wnd* FromHandleQuiet(HWND hwnd) {
+  if (Wnd* w = OwnWindow(hwnd)) [[likely]]
+    return w;
+  return LookupUnderLock(hwnd);
+}
 HWND AllocHandle(Wnd* w);
 void FreeHandle(HWND hwnd);
 Wnd* Desktop();
@@ -208,7 +269,6 @@ std::recursive_mutex& TreeMutex();
 std::vector<HWND> TopLevelWindows();
 
 // ---- threads and queues --------------------------------------------------------------------
-DWORD CurrentTid();
 
 struct InputEvent {
   UINT message = 0;  // WM_MOUSEMOVE, WM_LBUTTONDOWN ..., WM_MOUSEWHEEL, WM_KEYDOWN ..., WM_CHAR

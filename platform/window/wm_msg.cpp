@@ -103,7 +103,29 @@ LRESULT CallProc(Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
   return r;
 }
 
+namespace {
+// Sends to a window of this thread, found at `w`.
+LRESULT SendHere(HWND hwnd, Wnd* w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  bool hook = HooksInstalled(WH_CALLWNDPROC);
+  if (hook) {
+    CWPSTRUCT cwp{lParam, wParam, msg, hwnd};
+    CallHooks(WH_CALLWNDPROC, HC_ACTION, 0, reinterpret_cast<LPARAM>(&cwp));
+    w = FromHandleQuiet(hwnd);
+    if (!w) return 0;
+  }
+  LRESULT r = CallProc(w, msg, wParam, lParam);
+  if (HooksInstalled(WH_CALLWNDPROCRET) && FromHandleQuiet(hwnd)) {
+    CWPRETSTRUCT ret{r, lParam, wParam, msg, hwnd};
+    CallHooks(WH_CALLWNDPROCRET, HC_ACTION, 0, reinterpret_cast<LPARAM>(&ret));
+  }
+  return r;
+}
+}  // namespace
+
 LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // This thread's own window, the common case, is found without the table
+  // lock or a copy of its queue's pointer.
+  if (Wnd* own = OwnWindow(hwnd)) return SendHere(hwnd, own, msg, wParam, lParam);
   DWORD tid = 0;
   std::shared_ptr<ThreadQueue> target;
   if (!WindowThreadOf(hwnd, &tid, &target)) {
@@ -137,19 +159,7 @@ LRESULT Send(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   Wnd* w = FromHandle(hwnd);
   if (!w) return 0;
-  bool hook = HooksInstalled(WH_CALLWNDPROC);
-  if (hook) {
-    CWPSTRUCT cwp{lParam, wParam, msg, hwnd};
-    CallHooks(WH_CALLWNDPROC, HC_ACTION, 0, reinterpret_cast<LPARAM>(&cwp));
-    w = FromHandleQuiet(hwnd);
-    if (!w) return 0;
-  }
-  LRESULT r = CallProc(w, msg, wParam, lParam);
-  if (HooksInstalled(WH_CALLWNDPROCRET) && FromHandleQuiet(hwnd)) {
-    CWPRETSTRUCT ret{r, lParam, wParam, msg, hwnd};
-    CallHooks(WH_CALLWNDPROCRET, HC_ACTION, 0, reinterpret_cast<LPARAM>(&ret));
-  }
-  return r;
+  return SendHere(hwnd, w, msg, wParam, lParam);
 }
 
 void RemoveWindowMessages(HWND hwnd) {
