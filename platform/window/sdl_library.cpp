@@ -19,13 +19,16 @@ struct Loaded {
   std::string error;
 };
 
+// Never destroyed: statics made before the library's first use (the
+// window back end) are destroyed after this one would be, and still call
+// into the library from their destructors.
 const Loaded& Once() {
-  static const Loaded loaded = [] {
-    Loaded l;
-    l.api = LoadSdlApi(LibraryName().c_str(), &l.error);
+  static const Loaded* loaded = [] {
+    auto* l = new Loaded;
+    l->api = LoadSdlApi(LibraryName().c_str(), &l->error);
     return l;
   }();
-  return loaded;
+  return *loaded;
 }
 
 }  // namespace

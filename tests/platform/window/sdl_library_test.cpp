@@ -79,4 +79,25 @@ TEST(SdlLibraryDeathTest, WithoutTheLibraryTheProgramGoesOnWithoutADisplay) {
               "no display: cannot load libpravenor-no-such-library.so");
 }
 
+// A static made before the library's first use is destroyed after the
+// library's own statics; its destructor must still reach the library, as
+// the window back end's does when the program exits.
+struct CallsTheLibraryAtExit {
+  ~CallsTheLibraryAtExit() {
+    if (!pv::Sdl()) std::_Exit(3);
+    (void)pv::Sdl()->GetCurrentVideoDriver();
+  }
+};
+
+TEST(SdlLibraryDeathTest, TheLibraryOutlivesStaticsMadeBeforeIt) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        static CallsTheLibraryAtExit early;
+        if (!pv::Sdl()) std::_Exit(2);
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
