@@ -1,7 +1,6 @@
 // HTTP client classes over libcurl. One blocking transfer per SendRequest;
 // the reply is kept in memory and read from there.
 #include <curl/curl.h>
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "platform/base/lasterror.h"
+#include "platform/base/shared_library.h"
 #include "platform/base/utf.h"
 #include "platform/shell/afxinet.h"
 
@@ -67,29 +67,21 @@ struct CurlApi {
   void (*slistFreeAll)(curl_slist* list) = nullptr;
 };
 
-template <class Function>
-bool Bind(void* library, const char* name, Function& out) {
-  out = reinterpret_cast<Function>(dlsym(library, name));
-  return out != nullptr;
-}
-
 // Opened and initialised once, whichever thread asks first; null when the
 // library cannot be loaded.
 const CurlApi* Curl() {
   static const CurlApi* const api = []() -> const CurlApi* {
-    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
-    if (!library) return nullptr;
     static CurlApi loaded;
-    if (!Bind(library, "curl_global_init", loaded.globalInit) || !Bind(library, "curl_easy_init", loaded.easyInit) ||
-        !Bind(library, "curl_easy_setopt", loaded.easySetopt) ||
-        !Bind(library, "curl_easy_perform", loaded.easyPerform) ||
-        !Bind(library, "curl_easy_getinfo", loaded.easyGetinfo) ||
-        !Bind(library, "curl_easy_cleanup", loaded.easyCleanup) ||
-        !Bind(library, "curl_slist_append", loaded.slistAppend) ||
-        !Bind(library, "curl_slist_free_all", loaded.slistFreeAll)) {
-      dlclose(library);
-      return nullptr;
-    }
+    pv::LibraryCalls calls("libcurl.so.4");
+    calls.Bind(loaded.globalInit, "curl_global_init");
+    calls.Bind(loaded.easyInit, "curl_easy_init");
+    calls.Bind(loaded.easySetopt, "curl_easy_setopt");
+    calls.Bind(loaded.easyPerform, "curl_easy_perform");
+    calls.Bind(loaded.easyGetinfo, "curl_easy_getinfo");
+    calls.Bind(loaded.easyCleanup, "curl_easy_cleanup");
+    calls.Bind(loaded.slistAppend, "curl_slist_append");
+    calls.Bind(loaded.slistFreeAll, "curl_slist_free_all");
+    if (!calls.Done(nullptr)) return nullptr;
     if (loaded.globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;  // the library stays loaded
     return &loaded;
   }();

@@ -12,7 +12,6 @@
 #include "platform/shell/tray_dbus.h"
 
 #include <dbus/dbus.h>
-#include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -30,6 +29,7 @@
 #include <type_traits>
 
 #include "platform/base/clock.h"
+#include "platform/base/shared_library.h"
 #include "platform/base/utf.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/shell/shellapi.h"
@@ -104,27 +104,12 @@ struct LoadedBus {
 const LoadedBus& LoadBus() {
   static const LoadedBus* const loaded = [] {
     auto* l = new LoadedBus;
-    void* library = dlopen(BusLibraryName().c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library) {
-      const char* why = dlerror();
-      l->error = "cannot load " + BusLibraryName() + ": " + (why ? why : "unknown error");
-      return l;
-    }
-    const char* missing = nullptr;
-    auto bind = [&](auto& out, const char* symbol) {
-      if (missing) return;
-      out = reinterpret_cast<std::remove_reference_t<decltype(out)>>(dlsym(library, symbol));
-      if (!out) missing = symbol;
-    };
-#define PV_BUS_BIND(name) bind(l->api.name, "dbus_" #name);
+    pv::LibraryCalls calls(BusLibraryName());
+#define PV_BUS_BIND(name) calls.Bind(l->api.name, "dbus_" #name);
     PV_BUS_FUNCTIONS(PV_BUS_BIND)
 #undef PV_BUS_BIND
-    if (missing) {
-      l->error = BusLibraryName() + " has no " + missing;
-      dlclose(library);
-      return l;
-    }
-    l->ok = true;  // the library stays loaded for the rest of the run
+    if (!calls.Done(&l->error)) return l;
+    l->ok = true;
     return l;
   }();
   return *loaded;

@@ -1,9 +1,10 @@
 #include "platform/window/sdl_library.h"
 
 #include <SDL_syswm.h>
-#include <dlfcn.h>
 
 #include <type_traits>
+
+#include "platform/base/shared_library.h"
 
 namespace pv {
 
@@ -34,32 +35,15 @@ const Loaded& Once() {
 }  // namespace
 
 std::unique_ptr<SdlApi> LoadSdlApi(const char* library, std::string* error) {
-  // Local: nothing else in the program binds to SDL's names by accident.
-  void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
-  if (!handle) {
-    const char* why = dlerror();
-    *error = std::string("cannot load ") + library + ": " + (why ? why : "unknown error");
-    return nullptr;
-  }
+  LibraryCalls calls(library);
   auto api = std::make_unique<SdlApi>();
-  const char* missing = nullptr;
-  auto bind = [&](auto& out, const char* symbol) {
-    if (missing) return;
-    out = reinterpret_cast<std::remove_reference_t<decltype(out)>>(dlsym(handle, symbol));
-    if (!out) missing = symbol;
-  };
-#define PV_SDL_BIND(name) bind(api->name, "SDL_" #name);
+#define PV_SDL_BIND(name) calls.Bind(api->name, "SDL_" #name);
   PV_SDL_FUNCTIONS(PV_SDL_BIND)
 #undef PV_SDL_BIND
-  bind(api->GetWindowWMInfo, "SDL_GetWindowWMInfo");
-  if (missing) {
-    *error = std::string(library) + " has no " + missing;
-    dlclose(handle);
-    return nullptr;
-  }
+  calls.Bind(api->GetWindowWMInfo, "SDL_GetWindowWMInfo");
   static_assert(std::is_same_v<decltype(api->GetWindowWMInfo), decltype(&::SDL_GetWindowWMInfo)>);
-  error->clear();
-  return api;  // the library stays loaded for the rest of the run
+  if (!calls.Done(error)) return nullptr;
+  return api;
 }
 
 const SdlApi* Sdl() { return Once().api.get(); }
