@@ -79,9 +79,13 @@ class HeadlessBackend : public Backend {
   std::set<HWND> iconic_;  // shown iconified by the desktop
 };
 
+// Never destroyed at exit: the process may be ending because the display
+// went away (the X library exits on a broken connection), and a back end
+// destroying its windows then calls into that connection again from inside
+// exit. Whatever the desktop holds for us goes with the connection.
 std::unique_ptr<Backend>& InstalledBackend() {
-  static std::unique_ptr<Backend> b;
-  return b;
+  static auto* b = new std::unique_ptr<Backend>;
+  return *b;
 }
 
 bool EnvOn(const char* name) {
