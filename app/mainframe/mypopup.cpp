@@ -21,6 +21,9 @@ constexpr UINT kCentredWrapped = DT_CENTER | DT_WORDBREAK;   // 17
 constexpr UINT kMiddleOneLine = DT_VCENTER | DT_SINGLELINE;  // 36
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
+// A theme number no pop-up look has: the plain paint manager, whose
+// background the note item covers.
+constexpr int kPlainPopupTheme = 5;
 
 // Pictures of the pop-up layouts (the program's resources; 115, 124 and
 // 251 name none, so their items stay empty).
@@ -211,7 +214,7 @@ void CMyPopupWnd::ApplyPopupStyle(CTKPopupControl* pPopup) {
       break;
     }
     case kStyleOffice2003: {  // layout C: its text is no link and opens nothing
-      pPopup->SetTheme(2);
+      pPopup->SetTheme(TKPopupTheme::Office2003);
       AddText(pPopup, CRect(46, 16, 270, 41), kCaption, kLeftTop)->SetBold(TRUE);
       NoLink(AddText(pPopup, CRect(46, 29, 270, 54), m_strText, kLeftTop));
       AddIcon(pPopup, CRect(308, 14, 324, 30), kIconClose2003, kCloseItem)->SetButton(TRUE);
@@ -219,7 +222,7 @@ void CMyPopupWnd::ApplyPopupStyle(CTKPopupControl* pPopup) {
       break;
     }
     case kStyleMSN: {  // layout D
-      pPopup->SetTheme(3);
+      pPopup->SetTheme(TKPopupTheme::MSN);
       AddBitmap(pPopup, CRect(7, 6, 20, 19), kBitmapMsnLogo, 1);
       NoLink(Fitted(AddText(pPopup, CRect(25, 6, W - 25, 19), kCaption, kLeftTop)));
       AddButton(pPopup, CRect(W - 19, 6, W - 6, 19), kBitmapClose, kCloseItem);
@@ -255,7 +258,7 @@ void CMyPopupWnd::ApplyPopupStyle(CTKPopupControl* pPopup) {
       break;
     }
     case kStyleSimple: {  // layout F
-      pPopup->SetTheme(5);
+      pPopup->SetTheme(kPlainPopupTheme);
       // A plain item carries the note's colours: a pale yellow fill, a black frame.
       pPopup->AddItem(new CTKPopupItem(CRect(0, 0, 220, 90), nullptr, RGB(255, 255, 225), kBlack));
       AddText(pPopup, CRect(20, 30, 200, 100), m_strText, kCentredWrapped, kReminderTextItem);

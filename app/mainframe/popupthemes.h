@@ -4,7 +4,7 @@
 // band at its top).
 #pragma once
 
-#include "toolkit/controls/popuppaintmanager.h"
+#include "toolkit/controls/popupthememsn.h"
 
 class CPopupThemeColorBlue : public CTKPopupPaintManager {
  public:

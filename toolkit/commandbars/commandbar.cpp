@@ -5,19 +5,19 @@
 #include "toolkit/common/mousemanager.h"
 
 CTKCommandBar::~CTKCommandBar() {
-  CTKCommandBar::SetTrackingMode(0);
+  CTKCommandBar::SetTrackingMode(TKTrackingMode::Off);
   GetKeyboardManager()->RemoveKeyboardHook(this);
-  CTKMouseManager* mouse = GetMouseManager();
-  if (mouse->m_pActiveBar == this) mouse->m_pActiveBar = nullptr;
+  GetMouseManager()->ForgetBar(this);
 }
 
-BOOL CTKCommandBar::SetTrackingMode(int nMode, BOOL bSelectFirst, BOOL bKeyboard) {
-  if ((m_nTracking && nMode) || m_nTracking == nMode) {
-    m_nTracking = nMode;
+BOOL CTKCommandBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL bKeyboard) {
+  const bool entering = mode != TKTrackingMode::Off;
+  if ((IsTrackingMode() && entering) || m_tracking == mode) {
+    m_tracking = mode;
     return FALSE;
   }
-  m_nTracking = nMode;
-  if (nMode) {
+  m_tracking = mode;
+  if (entering) {
     m_bKeyboardSelect = bKeyboard;
     m_bMouseTracking = !bSelectFirst && !bKeyboard;
     GetMouseManager()->TrackBar(this);
@@ -38,11 +38,16 @@ BOOL CTKCommandBar::SetSelected(int nSelected, BOOL bKeyboard) {
   m_bKeyboardSelect = bKeyboard;
   if (!GetSafeHwnd()) return FALSE;
   m_nSelected = nSelected;
-  if (nSelected == -1) ::KillTimer(m_hWnd, kHoverTimerId);
+  if (nSelected == -1) {
+    ::KillTimer(m_hWnd, kHoverTimerId);
+    return TRUE;
+  }
+  // The bar holding the hot control.
+  GetMouseManager()->SetRememberedBar(this);
   return TRUE;
 }
 
-void CTKCommandBar::OnTrackLost() { SetTrackingMode(0); }
+void CTKCommandBar::OnTrackLost() { SetTrackingMode(TKTrackingMode::Off); }
 
 void CTKCommandBar::ClearSelection() { SetSelected(-1); }
 
@@ -51,7 +56,7 @@ int CTKCommandBar::HitTestScreenPoint(POINT ptScreen) const {
   RECT rc{};
   ::GetWindowRect(m_hWnd, &rc);
   if (!::PtInRect(&rc, ptScreen)) return 0;
-  if (m_barPosition == kPositionPopup) {
+  if (m_barPosition == TKBarPosition::Popup) {
     HRGN region = ::CreateRectRgn(0, 0, 0, 0);
     const int kind = ::GetWindowRgn(m_hWnd, region);
     const bool outside = (kind == SIMPLEREGION || kind == COMPLEXREGION) &&

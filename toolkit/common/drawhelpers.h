@@ -49,6 +49,11 @@ class CTKDrawHelpers {
   // One solid line per pixel row or column, limited to the clip box.
   static void GradientFillSlow(CDC* pDC, LPCRECT lpRect, COLORREF first, COLORREF second, BOOL horizontal);
 
+  // A filled circle inscribed in a square, pixel by pixel, its rim blended
+  // with the fill inside and with the pixels already there outside. Nothing
+  // unless the rectangle is square.
+  static void FillCircleAntialiased(CDC* pDC, CRect rc, COLORREF clrRim, COLORREF clrFill);
+
   // ---- colours ----
   // Per channel trunc(a * alpha + b * (1 - alpha)), kept within 0..255.
   static COLORREF BlendColors(COLORREF a, COLORREF b, double alpha);

@@ -2,7 +2,6 @@
 
 #include "platform/framework/afxwnd.h"
 #include "platform/window/winuser.h"
-#include "toolkit/commandbars/commandbar.h"
 #include "toolkit/common/drawhelpers.h"
 
 #ifndef CS_IME
@@ -29,7 +28,7 @@ bool IsButtonDown(UINT nMessage) {
   }
 }
 
-bool IsLocked(const CTKCommandBar* pBar) { return pBar && pBar->m_nLockCount > 0; }
+bool IsLocked(const CTKTrackedBar* pBar) { return pBar && pBar->m_nLockCount > 0; }
 
 }  // namespace
 
@@ -49,26 +48,27 @@ void CTKMouseManager::SetHook(BOOL bInstall) {
   }
 }
 
-CTKCommandBar* CTKMouseManager::GetTrackedBar(INT_PTR nIndex) const {
+CTKTrackedBar* CTKMouseManager::GetTrackedBar(INT_PTR nIndex) const {
   return nIndex >= 0 && nIndex < m_arrTracked.GetSize() ? m_arrTracked[nIndex] : nullptr;
 }
 
-BOOL CTKMouseManager::IsTracked(const CTKCommandBar* pBar) const {
+BOOL CTKMouseManager::IsTracked(const CTKTrackedBar* pBar) const {
   for (INT_PTR i = 0; i < m_arrTracked.GetSize(); ++i)
     if (m_arrTracked[i] == pBar) return TRUE;
   return FALSE;
 }
 
-void CTKMouseManager::TrackBar(CTKCommandBar* pBar) {
+void CTKMouseManager::TrackBar(CTKTrackedBar* pBar) {
   if (!pBar) return;
   if (m_arrTracked.GetSize() == 0 && m_pActiveBar && m_pActiveBar != pBar) m_pActiveBar->ClearSelection();
   if (!IsTracked(pBar)) m_arrTracked.Add(pBar);
 }
 
-void CTKMouseManager::UntrackBar(CTKCommandBar* pBar) {
+void CTKMouseManager::UntrackBar(CTKTrackedBar* pBar) {
   for (INT_PTR i = 0; i < m_arrTracked.GetSize(); ++i) {
     if (m_arrTracked[i] == pBar) {
       m_arrTracked.RemoveAt(i);
+      m_bSecondTracking = FALSE;
       if (m_arrTracked.GetSize() == 0) RepeatMouseMove();
       break;
     }
@@ -76,9 +76,32 @@ void CTKMouseManager::UntrackBar(CTKCommandBar* pBar) {
   m_bSwallowNextButtonUp = FALSE;
 }
 
+void CTKMouseManager::SetExpandedMenus(BOOL bExpanded) {
+  m_bExpanded = bExpanded;
+  if (bExpanded) m_bSecondTracking = TRUE;
+}
+
+void CTKMouseManager::ForgetBar(CTKTrackedBar* pBar) {
+  if (!pBar) return;
+  if (m_pActiveBar == pBar) m_pActiveBar = nullptr;
+  if (m_pRememberedBar == pBar) m_pRememberedBar = nullptr;
+  if (IsTracked(pBar)) UntrackBar(pBar);
+}
+
+void CTKMouseManager::RefreshTrackingState() {
+  // Walk a copy: untracking changes the array.
+  CTrackArray bars;
+  bars.Copy(m_arrTracked);
+  for (INT_PTR i = 0; i < bars.GetSize(); ++i) {
+    const HWND hWnd = bars[i]->GetTrackedBarWindow();
+    if (!hWnd || !::IsWindow(hWnd)) UntrackBar(bars[i]);
+  }
+  RepeatMouseMove();
+}
+
 void CTKMouseManager::CloseAllTracked() {
   while (m_arrTracked.GetSize() > 0) {
-    CTKCommandBar* bar = m_arrTracked[0];
+    CTKTrackedBar* bar = m_arrTracked[0];
     bar->OnTrackLost();
     // A bar that stayed tracked would keep this loop going for ever.
     if (m_arrTracked.GetSize() > 0 && m_arrTracked[0] == bar) UntrackBar(bar);
@@ -95,23 +118,25 @@ void CTKMouseManager::CloseUnlockedTracked() {
   CTrackArray bars;
   bars.Copy(m_arrTracked);
   for (INT_PTR i = 0; i < bars.GetSize(); ++i) {
-    CTKCommandBar* bar = bars[i];
+    CTKTrackedBar* bar = bars[i];
     if (IsTracked(bar) && bar->m_nLockCount == 0) bar->OnTrackLost();
   }
 }
 
-BOOL CTKMouseManager::IsMouseLocked(CTKCommandBar* pBar) const {
+BOOL CTKMouseManager::IsMouseLocked(CTKTrackedBar* pBar) const {
   if (m_arrTracked.GetSize() == 0) return FALSE;
   return !pBar || IsLocked(pBar) || !IsTracked(pBar);
 }
 
-BOOL CTKMouseManager::IsOverBar(CTKCommandBar* pBar, POINT ptScreen, HWND hWndAtPoint) const {
-  const HWND hWndBar = pBar->GetSafeHwnd();
+BOOL CTKMouseManager::IsOverBar(const CTKTrackedBar* pBar, POINT ptScreen, HWND hWndAtPoint) {
+  const HWND hWndBar = pBar->GetTrackedBarWindow();
   if (!hWndBar) return FALSE;
-  return pBar->HitTestScreenPoint(ptScreen) == 1 || (hWndAtPoint && ::IsChild(hWndBar, hWndAtPoint));
+  const int inBar = pBar->IsPointInBar(ptScreen);
+  if (inBar == 1) return TRUE;
+  return inBar != CTKTrackedBar::kPointNeverInBar && hWndAtPoint && ::IsChild(hWndBar, hWndAtPoint);
 }
 
-CTKCommandBar* CTKMouseManager::FindTrackedBarAt(POINT ptScreen) const {
+CTKTrackedBar* CTKMouseManager::FindTrackedBarAt(POINT ptScreen) const {
   const HWND hWndAtPoint = ::WindowFromPoint(ptScreen);
   for (INT_PTR i = m_arrTracked.GetSize() - 1; i >= 0; --i)
     if (IsOverBar(m_arrTracked[i], ptScreen, hWndAtPoint)) return m_arrTracked[i];
@@ -129,12 +154,12 @@ BOOL CTKMouseManager::IsPassThroughWindow(POINT ptScreen, HWND hWndAtPoint) cons
   return hWndAtPoint && (::GetClassLongW(hWndAtPoint, GCL_STYLE) & CS_IME) != 0;
 }
 
-BOOL CTKMouseManager::IsClickOutsideTracked(CTKCommandBar* pBar, const MSG* pMsg) const {
+BOOL CTKMouseManager::IsClickOutsideTracked(CTKTrackedBar* pBar, const MSG* pMsg) const {
   if (!pMsg || !IsButtonDown(pMsg->message)) return FALSE;
   if (m_arrTracked.GetSize() == 0) return TRUE;
   POINT pt{};
   ::GetCursorPos(&pt);
-  if (CTKCommandBar* under = FindTrackedBarAt(pt)) {
+  if (CTKTrackedBar* under = FindTrackedBarAt(pt)) {
     if (!IsLocked(under) || IsLocked(pBar)) return FALSE;
   }
   return !IsPassThroughWindow(pt, ::WindowFromPoint(pt));
@@ -224,7 +249,7 @@ LRESULT CTKMouseManager::MouseHookProc(int nCode, WPARAM wParam, LPARAM lParam) 
 void CTKMouseManager::DispatchTrackedMessage(UINT nMessage, POINT ptScreen) {
   const HWND hWndAtPoint = ::WindowFromPoint(ptScreen);
   for (INT_PTR i = m_arrTracked.GetSize() - 1; i >= 0; --i) {
-    CTKCommandBar* bar = m_arrTracked[i];
+    CTKTrackedBar* bar = m_arrTracked[i];
     if (!IsOverBar(bar, ptScreen, hWndAtPoint)) continue;
     if (IsLocked(bar) && nMessage != WM_MOUSEMOVE && nMessage != WM_NCMOUSEMOVE && !m_bSwallowNextButtonUp) {
       CloseUnlockedTracked();
@@ -240,14 +265,14 @@ void CTKMouseManager::DispatchTrackedMessage(UINT nMessage, POINT ptScreen) {
     if (IsTracked(bars[i])) DispatchBarMessage(bars[i], nMessage, ptScreen);
 }
 
-void CTKMouseManager::DispatchBarMessage(CTKCommandBar* pBar, UINT nMessage, POINT ptScreen) {
+void CTKMouseManager::DispatchBarMessage(CTKTrackedBar* pBar, UINT nMessage, POINT ptScreen) {
   switch (nMessage) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
-      if (!IsLocked(pBar) && pBar->GetSafeHwnd()) {
+      if (!IsLocked(pBar) && pBar->GetTrackedBarWindow()) {
         CPoint pt(ptScreen);
-        ::ScreenToClient(pBar->GetSafeHwnd(), &pt);
-        pBar->OnMouseMove(0, pt);
+        ::ScreenToClient(pBar->GetTrackedBarWindow(), &pt);
+        pBar->OnTrackedMouseMove(0, pt);
       }
       break;
     case WM_LBUTTONUP:

@@ -5,10 +5,10 @@
 #include "platform/framework/afxgdi.h"
 #include "platform/framework/afxwnd.h"
 #include "toolkit/common/colormanager.h"
+#include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/scopeddc.h"
 #include "toolkit/common/scrollbase.h"
 #include "toolkit/common/winthemewrapper.h"
-#include "toolkit/themes/paintmanager.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ int ThemeState(BOOL enabled, BOOL pressed, BOOL hot) {
 
 }  // namespace
 
-CTKScrollBarPaintManager::CTKScrollBarPaintManager(CTKPaintManager* pPaintManager)
+CTKScrollBarPaintManager::CTKScrollBarPaintManager(CTKPaintThemeSource* pPaintManager)
     : m_pThemeScrollBar(new CTKWinThemeWrapper()), m_pPaintManager(pPaintManager) {
   CTKScrollBarPaintManager::ReadMetrics();
 }
@@ -83,7 +83,7 @@ void CTKScrollBarPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar
   const int style = pScrollBar->GetScrollBarStyle();
   const auto is = [](int code, int which) { return code == which ? TRUE : FALSE; };
 
-  if (style == 3 && m_pThemeScrollBar->IsAppThemed() && m_pThemeScrollBar->GetThemeHandle()) {
+  if (style == CTKScrollBase::kStyleThemed && m_pThemeScrollBar->IsAppThemed() && m_pThemeScrollBar->GetThemeHandle()) {
     const HDC hdc = pDC->GetSafeHdc();
     const int upBase = vertical ? 0 : 8;
     const int downBase = vertical ? 4 : 12;
@@ -109,7 +109,7 @@ void CTKScrollBarPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar
     return;
   }
 
-  const BOOL flat = style == 2;
+  const BOOL flat = style == CTKScrollBase::kStyleFlat;
   const auto drawArrow = [&](CRect rc, int code, int glyph, UINT frameState) {
     const BOOL down = pressed == code;
     if (flat) {
@@ -140,7 +140,8 @@ void CTKScrollBarPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar
 
 // ---- the slider ----------------------------------------------------------------------------------
 
-CTKSliderPaintManager::CTKSliderPaintManager(CTKPaintManager* pPaintManager) : CTKScrollBarPaintManager(pPaintManager) {
+CTKSliderPaintManager::CTKSliderPaintManager(CTKPaintThemeSource* pPaintManager)
+    : CTKScrollBarPaintManager(pPaintManager) {
   CTKSliderPaintManager::ReadMetrics();
 }
 
@@ -195,11 +196,11 @@ void CTKSliderPaintManager::DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar) {
   const auto button = [&](CRect rc, int code, bool plus) {
     const COLORREF fill = hot == code ? clrHighlight : clrFace;
     if (m_pPaintManager) {
-      m_pPaintManager->FillCircleAntialiased(pDC, rc, clrShadow, fill);
+      CTKDrawHelpers::FillCircleAntialiased(pDC, rc, clrShadow, fill);
       if (pressed != code) {
         CRect inner = rc;
         inner.DeflateRect(1, 1);
-        m_pPaintManager->FillCircleAntialiased(pDC, inner, clrHighlight, fill);
+        CTKDrawHelpers::FillCircleAntialiased(pDC, inner, clrHighlight, fill);
       }
     }
     const CPoint centre = rc.CenterPoint();

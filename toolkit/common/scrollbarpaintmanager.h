@@ -7,14 +7,14 @@
 #include "platform/base/wintypes.h"
 
 class CDC;
-class CTKPaintManager;
+class CTKPaintThemeSource;
 class CTKScrollBase;
 class CTKWinThemeWrapper;
 
 class CTKScrollBarPaintManager {
  public:
   // Reads the metrics and makes its own visual-styles wrapper.
-  explicit CTKScrollBarPaintManager(CTKPaintManager* pPaintManager);
+  explicit CTKScrollBarPaintManager(CTKPaintThemeSource* pPaintManager);
   virtual ~CTKScrollBarPaintManager();
   CTKScrollBarPaintManager(const CTKScrollBarPaintManager&) = delete;
   CTKScrollBarPaintManager& operator=(const CTKScrollBarPaintManager&) = delete;
@@ -32,12 +32,14 @@ class CTKScrollBarPaintManager {
   int m_cxVScroll = 0;
   int m_nThumbSize = 0;  // 0: proportional
   CTKWinThemeWrapper* m_pThemeScrollBar = nullptr;
-  CTKPaintManager* m_pPaintManager = nullptr;
+  // The command-bar look the bar belongs to (not owned); its theme number
+  // picks the bar's style.
+  CTKPaintThemeSource* m_pPaintManager = nullptr;
 };
 
 class CTKSliderPaintManager : public CTKScrollBarPaintManager {
  public:
-  explicit CTKSliderPaintManager(CTKPaintManager* pPaintManager);
+  explicit CTKSliderPaintManager(CTKPaintThemeSource* pPaintManager);
 
   // Horizontal bars only.
   void DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar) override;

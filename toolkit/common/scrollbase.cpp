@@ -5,7 +5,7 @@
 
 #include "platform/framework/afxwnd.h"
 #include "toolkit/common/scrollbarpaintmanager.h"
-#include "toolkit/themes/paintmanager.h"
+#include "toolkit/common/painttheme.h"
 
 namespace {
 
@@ -86,12 +86,14 @@ CRect CTKScrollBase::CalcTrackingRect(const TK_SCROLLBAR_TRACKINFO*) const {
 }
 
 int CTKScrollBase::GetScrollBarStyle() const {
-  if (m_nScrollBarStyle) return m_nScrollBarStyle;
+  if (m_nScrollBarStyle != kStyleFromTheme) return m_nScrollBarStyle;
   const CTKScrollBarPaintManager* pm = GetScrollBarPaintManager();
-  const int theme = pm && pm->m_pPaintManager ? pm->m_pPaintManager->GetBaseTheme() : 0;
-  if (theme == 0) return 2;
-  if (theme == 5 || theme == 6) return 5;
-  return 3;
+  // An unknown number is not the default look: it takes the themed style.
+  const int number = pm && pm->m_pPaintManager ? pm->m_pPaintManager->GetBaseTheme() : 0;
+  const std::optional<TKPaintTheme> theme = TKPaintThemeFromNumber(number);
+  if (theme == TKPaintTheme::Default) return kStyleFlat;
+  if (theme == TKPaintTheme::Resource || theme == TKPaintTheme::Ribbon) return kStyleImages;
+  return kStyleThemed;
 }
 
 // ---- tracking ------------------------------------------------------------------------------------

@@ -74,8 +74,12 @@ class CTKScrollBase {
   // Where a thumb drag stays live: the bar widened by 8 thicknesses across
   // and lengthened by twice the system thumb size at each end.
   CRect CalcTrackingRect(const TK_SCROLLBAR_TRACKINFO* pTrack) const;
-  // The bar's own style, else from the command-bar theme: 2 flat, 3 themed
-  // or classic, 5 drawn by the image themes.
+  // Scroll-bar styles (m_nScrollBarStyle; 0 follows the command-bar look).
+  static constexpr int kStyleFromTheme = 0;
+  static constexpr int kStyleFlat = 2;
+  static constexpr int kStyleThemed = 3;  // visual styles when on, else classic
+  static constexpr int kStyleImages = 5;  // drawn by the image themes
+  // The bar's own style, else the one its command-bar look gives.
   int GetScrollBarStyle() const;
 
   BOOL IsVertical() const { return m_bVertical; }

@@ -17,25 +17,36 @@ const TK_TOOLTIP_MARKUP_FUNCTIONS* g_pMarkupFunctions = nullptr;
 
 // ---- Luna --------------------------------------------------------------------------------------
 
+namespace {
+
+// The Luna gradient and frame under each colour scheme; other schemes take
+// the tip's own background fading to white in a black frame.
+struct LunaColors {
+  int scheme;
+  COLORREF top;
+  COLORREF bottom;
+  COLORREF frame;
+};
+constexpr LunaColors kLunaColors[] = {
+    {CTKColorManager::tkThemeLunaBlue, 0x97D4FF, 0xC8F2FF, 0x800000},
+    {CTKColorManager::tkThemeRoyale, 0x97D4FF, 0xC8F2FF, 0x800000},
+    {CTKColorManager::tkThemeAero, 0x97D4FF, 0xC8F2FF, 0x800000},
+    {CTKColorManager::tkThemeLunaOlive, 0x97D4FF, 0xC8F2FF, 0x385D3F},
+    {CTKColorManager::tkThemeLunaSilver, 0x97D4FF, 0xC8F2FF, 0x6F4B4B},
+};
+constexpr COLORREF kOtherBottom = 0xFFFFFF;
+constexpr COLORREF kOtherFrame = 0x000000;
+
+}  // namespace
+
 void CTKToolTipContext::CLunaToolTip::DrawBackground(CDC* pDC, TOOLITEM*, CRect rc) {
-  COLORREF clrTop = 0x97D4FF, clrBottom = 0xC8F2FF, clrFrame;
-  switch (GetColorManager()->GetCurrentTheme()) {
-    case CTKColorManager::tkThemeLunaBlue:
-    case CTKColorManager::tkThemeRoyale:
-    case CTKColorManager::tkThemeAero:
-      clrFrame = 0x800000;
-      break;
-    case CTKColorManager::tkThemeLunaOlive:
-      clrFrame = 0x385D3F;
-      break;
-    case CTKColorManager::tkThemeLunaSilver:
-      clrFrame = 0x6F4B4B;
-      break;
-    default:
-      clrTop = m_pContext->GetTipBkColor();
-      clrBottom = 0xFFFFFF;
-      clrFrame = 0x000000;
-      break;
+  const int scheme = GetColorManager()->GetCurrentTheme();
+  COLORREF clrTop = m_pContext->GetTipBkColor(), clrBottom = kOtherBottom, clrFrame = kOtherFrame;
+  for (const LunaColors& colors : kLunaColors) {
+    if (colors.scheme != scheme) continue;
+    clrTop = colors.top;
+    clrBottom = colors.bottom;
+    clrFrame = colors.frame;
   }
   GetDrawHelpers()->GradientFill(pDC, rc, clrTop, clrBottom, FALSE);
   pDC->Draw3dRect(rc, clrFrame, clrFrame);

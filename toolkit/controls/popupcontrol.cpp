@@ -47,7 +47,7 @@ CTKPopupControl::CTKPopupControl(BOOL bAutoDelete) : m_bAutoDelete(bAutoDelete) 
     m_pfnUpdateLayeredWindow = pv::ProcAs<BOOL(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF, BLENDFUNCTION*, DWORD)>(
         ::GetProcAddress(user32, "UpdateLayeredWindow"));
   }
-  m_pPaintManager = new CTKPopupThemeOffice2000();
+  m_pPaintManager = TKCreatePopupPaintManager(TKPopupTheme::Office2000).release();
   m_pPaintManager->RefreshMetrics();
   m_pImageManager = new CTKImageManager();
   m_hHandCursor = ::LoadCursor(nullptr, IDC_HAND);
@@ -67,28 +67,9 @@ CTKPopupControl::~CTKPopupControl() {
 // ---- looks -----------------------------------------------------------------------------------
 
 void CTKPopupControl::SetTheme(int nTheme) {
-  CTKPopupPaintManager* pPaintManager = nullptr;
-  switch (nTheme) {
-    case 0:
-      pPaintManager = new CTKPopupThemeOffice2000();
-      break;
-    case 1:
-      pPaintManager = new CTKPopupThemeOfficeXP();
-      break;
-    case 2:
-      pPaintManager = new CTKPopupThemeOffice2003();
-      break;
-    case 3:
-      pPaintManager = new CTKPopupThemeMSN();
-      break;
-    case 4:
-      pPaintManager = new CTKPopupThemeResource();
-      break;
-    default:
-      pPaintManager = new CTKPopupPaintManager();
-      break;
-  }
-  SetPaintManager(pPaintManager);
+  // A number no look has gets the plain paint manager.
+  const std::optional<TKPopupTheme> theme = TKPopupThemeFromNumber(nTheme);
+  SetPaintManager(theme ? TKCreatePopupPaintManager(*theme).release() : new CTKPopupPaintManager());
   m_nTheme = nTheme;
 }
 

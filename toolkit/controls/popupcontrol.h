@@ -11,6 +11,7 @@
 
 #include "platform/framework/afx.h"
 #include "toolkit/controls/popupitem.h"
+#include "toolkit/controls/popuppaintmanager.h"
 
 class CTKImageManager;
 class CTKMarkupContext;
@@ -93,6 +94,7 @@ class CTKPopupControl : public CWnd {
   // 0 Office 2000, 1 Office XP, 2 Office 2003, 3 MSN, 4 theme images,
   // any other number the plain paint manager.
   void SetTheme(int nTheme);
+  void SetTheme(TKPopupTheme theme) { SetTheme(TKPopupThemeNumber(theme)); }
   int GetTheme() const { return m_nTheme; }
   // Takes ownership, refreshes its metrics and redraws.
   void SetPaintManager(CTKPopupPaintManager* pPaintManager);

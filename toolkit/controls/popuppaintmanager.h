@@ -1,13 +1,31 @@
 // The looks of the pop-up window: the plain paint manager draws the
 // background and every item that is neither markup nor owner drawn; the
-// themes differ only in their colours and their background.
+// themes (one file pair each, popuptheme*.h) differ only in their colours
+// and their background. TKCreatePopupPaintManager makes the look of an id.
 #pragma once
+
+#include <memory>
+#include <optional>
 
 #include "platform/framework/afx.h"
 #include "toolkit/common/colormanager.h"
 
 class CTKPopupControl;
 class CTKPopupItem;
+
+// The pop-up looks by their stored theme number. Any other number is the
+// plain paint manager.
+enum class TKPopupTheme : int {
+  Office2000 = 0,
+  OfficeXP = 1,
+  Office2003 = 2,
+  MSN = 3,
+  Resource = 4,
+};
+
+// The look of a stored number; none for a number no look has.
+std::optional<TKPopupTheme> TKPopupThemeFromNumber(int nTheme);
+inline int TKPopupThemeNumber(TKPopupTheme theme) { return static_cast<int>(theme); }
 
 class CTKPopupPaintManager {
  public:
@@ -39,41 +57,17 @@ class CTKPopupPaintManager {
  protected:
   // With a background image: draws it and answers TRUE.
   BOOL DrawBackgroundImage(CDC* pDC, CTKPopupControl* pControl);
+
+  // A colour of -1: none. Gradients and frames with a colour of none are
+  // skipped, so a theme whose colours were not found draws nothing rather
+  // than white.
+  static constexpr COLORREF kColorNone = static_cast<COLORREF>(-1);
+  static void FillGradient(CDC* pDC, const CRect& rc, const CTKPaintManagerColorGradient& gradient, BOOL bHorizontal);
+  static void Frame3d(CDC* pDC, const CRect& rc, COLORREF clrTopLeft, COLORREF clrBottomRight);
+  // The colour manager's colour of an index: the system colours below 30,
+  // the toolkit's derived colours from 30 on.
+  static COLORREF ManagerColor(int nIndex);
 };
 
-class CTKPopupThemeOffice2000 : public CTKPopupPaintManager {
- public:
-  void DrawBackground(CDC* pDC, CTKPopupControl* pControl, CRect rc) override;
-  void RefreshMetrics() override;
-};
-
-class CTKPopupThemeOfficeXP : public CTKPopupThemeOffice2000 {
- public:
-  void DrawBackground(CDC* pDC, CTKPopupControl* pControl, CRect rc) override;
-  void RefreshMetrics() override;
-};
-
-class CTKPopupThemeOffice2003 : public CTKPopupThemeOfficeXP {
- public:
-  void DrawBackground(CDC* pDC, CTKPopupControl* pControl, CRect rc) override;
-  void RefreshMetrics() override;
-
-  // The strip along the top edge.
-  CTKPaintManagerColorGradient m_clrCaption;
-
-  // The left x of the first gripper dot on a strip of that width.
-  static int GripperStart(int nStripWidth);
-};
-
-class CTKPopupThemeMSN : public CTKPopupThemeOffice2000 {
- public:
-  void DrawBackground(CDC* pDC, CTKPopupControl* pControl, CRect rc) override;
-  void RefreshMetrics() override;
-};
-
-// Colours from the "PopupControl" section of the theme images' INI text.
-class CTKPopupThemeResource : public CTKPopupThemeOffice2003 {
- public:
-  void DrawBackground(CDC* pDC, CTKPopupControl* pControl, CRect rc) override;
-  void RefreshMetrics() override;
-};
+// A new, not yet refreshed paint manager of the look.
+std::unique_ptr<CTKPopupPaintManager> TKCreatePopupPaintManager(TKPopupTheme theme);

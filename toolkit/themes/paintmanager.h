@@ -1,28 +1,24 @@
-// The base of every command-bar look. It holds what the foundation's slider
-// painter and scroll-bar style need of it: the anti-aliased circle and the
-// theme's factory number.
+// The base of every command-bar look. The foundation's painters see it as
+// the look's theme number (CTKPaintThemeSource).
 #pragma once
 
 #include "platform/base/cmdtarget.h"
 #include "platform/base/geometry.h"
 #include "platform/base/wintypes.h"
+#include "toolkit/common/painttheme.h"
 
 class CDC;
 
-class CTKPaintManager : public CCmdTarget {
+class CTKPaintManager : public CCmdTarget, public CTKPaintThemeSource {
  public:
   CTKPaintManager() = default;
   ~CTKPaintManager() override = default;
   CTKPaintManager(const CTKPaintManager&) = delete;
   CTKPaintManager& operator=(const CTKPaintManager&) = delete;
 
-  // A filled circle inscribed in a square, pixel by pixel, its rim blended
-  // with the fill inside and with the pixels already there outside. Nothing
-  // unless the rectangle is square.
+  // The drawing helpers' anti-aliased circle (CTKDrawHelpers::FillCircleAntialiased).
   void FillCircleAntialiased(CDC* pDC, CRect rc, COLORREF clrRim, COLORREF clrFill);
 
-  // The theme's factory number (0 default, 1 Office, 2 Office 2003, ...).
-  virtual int GetBaseTheme() = 0;
-  // The same number under the name the foundation uses.
-  int GetThemeId() { return GetBaseTheme(); }
+  // The theme's factory number (TKPaintTheme's values).
+  int GetBaseTheme() override = 0;
 };

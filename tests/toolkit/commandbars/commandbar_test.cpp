@@ -19,7 +19,7 @@ class Bar : public CTKCommandBar {
              nullptr);
   }
   ~Bar() override { DestroyWindow(); }
-  void SetPosition(int position) { m_barPosition = position; }
+  void SetPosition(TKBarPosition position) { m_barPosition = position; }
 };
 
 class CommandBarTest : public ::testing::Test {
@@ -34,33 +34,33 @@ class CommandBarTest : public ::testing::Test {
 
 TEST_F(CommandBarTest, APopupsWindowRegionLimitsItsHitTest) {
   Bar bar;
-  EXPECT_EQ(bar.GetPosition(), 7);
-  EXPECT_EQ(bar.GetType(), 1);
+  EXPECT_EQ(bar.GetPosition(), TKBarPosition::None);
+  EXPECT_EQ(bar.GetType(), TKBarType::Normal);
   EXPECT_EQ(bar.GetSelected(), -1);
   ::SetWindowRgn(bar.GetSafeHwnd(), ::CreateEllipticRgn(0, 0, 100, 100), FALSE);
   struct Case {
-    int position;
+    TKBarPosition position;
     POINT pt;
     int hit;
   } cases[] = {
-      {7, {101, 101}, 1},  // not a popup: the window rectangle alone counts
-      {5, {101, 101}, 0},  // a popup: outside its region
-      {5, {150, 150}, 1}, {5, {250, 150}, 0}, {7, {99, 150}, 0},
+      {TKBarPosition::None, {101, 101}, 1},   // not a popup: the window rectangle alone counts
+      {TKBarPosition::Popup, {101, 101}, 0},  // a popup: outside its region
+      {TKBarPosition::Popup, {150, 150}, 1}, {TKBarPosition::Popup, {250, 150}, 0}, {TKBarPosition::None, {99, 150}, 0},
   };
   for (const Case& c : cases) {
     bar.SetPosition(c.position);
-    EXPECT_EQ(bar.HitTestScreenPoint(c.pt), c.hit) << c.position << " " << c.pt.x;
+    EXPECT_EQ(bar.HitTestScreenPoint(c.pt), c.hit) << static_cast<int>(c.position) << " " << c.pt.x;
   }
 }
 
 TEST_F(CommandBarTest, TrackingModeRegistersTheBarWithTheInputManagers) {
   Bar bar;
   CTKMouseManager* mouse = GetMouseManager();
-  EXPECT_TRUE(bar.SetTrackingMode(1, FALSE, FALSE));
+  EXPECT_TRUE(bar.SetTrackingMode(TKTrackingMode::Tracking, FALSE, FALSE));
   EXPECT_TRUE(mouse->IsTracked(&bar));
   EXPECT_TRUE(GetKeyboardManager()->IsKeyboardHooked());
-  EXPECT_FALSE(bar.SetTrackingMode(2));  // already tracking: only the mode changes
-  EXPECT_EQ(bar.GetTrackingMode(), 2);
+  EXPECT_FALSE(bar.SetTrackingMode(TKTrackingMode::PopupOpen));  // already tracking: only the mode changes
+  EXPECT_EQ(bar.GetTrackingMode(), TKTrackingMode::PopupOpen);
 
   mouse->LockTrackedBars(TRUE);
   EXPECT_EQ(bar.m_nLockCount, 1);
@@ -69,6 +69,23 @@ TEST_F(CommandBarTest, TrackingModeRegistersTheBarWithTheInputManagers) {
   EXPECT_FALSE(mouse->IsTracked(&bar));
   EXPECT_EQ(bar.m_nLockCount, 0);
   EXPECT_FALSE(GetKeyboardManager()->IsKeyboardHooked());
+}
+
+TEST_F(CommandBarTest, ABarHoldingTheHotControlIsRememberedUntilItIsDestroyed) {
+  CTKMouseManager* mouse = GetMouseManager();
+  {
+    Bar bar;
+    mouse->SetActiveBar(&bar);
+    EXPECT_TRUE(bar.SetSelected(0));
+    EXPECT_EQ(mouse->GetRememberedBar(), &bar);
+    EXPECT_TRUE(bar.SetSelected(-1));  // dropping the selection keeps the record
+    EXPECT_EQ(mouse->GetRememberedBar(), &bar);
+    EXPECT_TRUE(bar.SetTrackingMode(TKTrackingMode::Tracking));
+  }
+  // Gone: no stale pointer is left with the manager.
+  EXPECT_EQ(mouse->GetRememberedBar(), nullptr);
+  EXPECT_EQ(mouse->GetActiveBar(), nullptr);
+  EXPECT_EQ(mouse->GetTrackedCount(), 0);
 }
 
 }  // namespace

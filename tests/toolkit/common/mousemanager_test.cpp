@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,7 +56,7 @@ class MouseManagerTest : public ::testing::Test {
   }
   void TearDown() override {
     bars_.clear();
-    manager_->m_pActiveBar = nullptr;
+    manager_->SetActiveBar(nullptr);
     manager_->m_nSuspendCount = 0;
     manager_->m_bSwallowNextButtonUp = FALSE;
     manager_->WatchMouseLeave(nullptr);
@@ -88,7 +89,7 @@ TEST_F(MouseManagerTest, AClickElsewhereClosesTrackedPopupsButNotOneInATrustedOr
   Make(u"TKMouseTestIme", CRect(700, 100, 800, 200));  // an IME composition window
 
   // The first popup of a tracking clears the selection of the active bar.
-  manager_->m_pActiveBar = menuBar;
+  manager_->SetActiveBar(menuBar);
   popup->Open();
   EXPECT_EQ(log_, (std::vector<std::string>{"clear menubar"}));
   log_.clear();
@@ -131,7 +132,7 @@ TEST_F(MouseManagerTest, AClickOnALockedParentClosesOnlyItsUnlockedChildren) {
   EXPECT_EQ(child->m_nLockCount, 0);
 
   struct Case {
-    CTKCommandBar* bar;
+    CTKTrackedBar* bar;
     BOOL locked;
   } cases[] = {{nullptr, TRUE}, {parent, TRUE}, {child, FALSE}, {stranger, TRUE}};
   for (const Case& c : cases) EXPECT_EQ(manager_->IsMouseLocked(c.bar), c.locked);
@@ -190,6 +191,74 @@ TEST_F(MouseManagerTest, MovesReachEveryUnlockedTrackedBarOncePerPoint) {
   EXPECT_FALSE(manager_->m_bSwallowNextButtonUp);
   ClickAt(500, 400);
   EXPECT_EQ(g_messages, (std::vector<std::pair<HWND, UINT>>{{desktop_, WM_LBUTTONDOWN}, {desktop_, WM_LBUTTONUP}}));
+}
+
+TEST_F(MouseManagerTest, ABarFoundAtAPointClaimsItOrAChildUnderItUnlessItNeverClaimsThere) {
+  TestBar* bar = Bar("dialog", CRect(100, 100, 300, 300));
+  // A child window in the bar's lower part, where the bar itself answers
+  // "not in the bar".
+  const HWND child = ::CreateWindowExW(0, u"TKMouseTestPlain", u"", WS_CHILD | WS_VISIBLE, 10, 50, 100, 100,
+                                       bar->GetSafeHwnd(), nullptr, nullptr, nullptr);
+  ASSERT_TRUE(child);
+  bar->Open();
+  struct Case {
+    std::optional<int> belowCaption;
+    POINT pt;
+    bool found;
+  } cases[] = {
+      {std::nullopt, {150, 110}, true},                      // the caption row
+      {std::nullopt, {150, 200}, true},                      // the child, inside the bar
+      {0, {150, 110}, true},                                 // the caption row claims it
+      {0, {150, 200}, true},                                 // not in the bar, but over its child
+      {0, {250, 280}, false},                                // not in the bar, no child there
+      {CTKTrackedBar::kPointNeverInBar, {150, 200}, false},  // its child does not count either
+      {CTKTrackedBar::kPointNeverInBar, {150, 110}, true},
+      {std::nullopt, {400, 400}, false},
+  };
+  for (const Case& c : cases) {
+    bar->m_belowCaption = c.belowCaption;
+    EXPECT_EQ(manager_->FindTrackedBarAt(c.pt) == bar, c.found)
+        << c.belowCaption.value_or(99) << " at " << c.pt.x << "," << c.pt.y;
+  }
+}
+
+TEST_F(MouseManagerTest, TheManagerForgetsABarThatGoesAwayAndItsSwitchesFollowTracking) {
+  TestBar* first = Bar("first", CRect(100, 100, 200, 300));
+  TestBar* second = Bar("second", CRect(300, 100, 400, 300));
+  manager_->SetActiveBar(first);
+  manager_->SetRememberedBar(first);
+  first->Open();
+  second->Open();
+
+  // Switching the expanded menus on switches the second tracking switch on;
+  // a bar leaving the tracked bars switches that off, the expanded menus stay.
+  manager_->SetExpandedMenus(TRUE);
+  EXPECT_TRUE(manager_->IsSecondTracking());
+  second->Close();
+  EXPECT_FALSE(manager_->IsSecondTracking());
+  EXPECT_TRUE(manager_->IsExpandedMenus());
+  manager_->SetExpandedMenus(FALSE);
+
+  // The move lock counts in pairs.
+  manager_->LockMouseMove(TRUE);
+  manager_->LockMouseMove(TRUE);
+  manager_->LockMouseMove(FALSE);
+  EXPECT_TRUE(manager_->IsMouseMoveLocked());
+  manager_->LockMouseMove(FALSE);
+  EXPECT_FALSE(manager_->IsMouseMoveLocked());
+
+  // A destroyed bar's window leaves the tracked bars on a refresh.
+  second->Open();
+  second->DestroyWindow();
+  manager_->RefreshTrackingState();
+  EXPECT_FALSE(manager_->IsTracked(second));
+  EXPECT_TRUE(manager_->IsTracked(first));
+
+  // A bar that goes away is no longer active, remembered or tracked.
+  bars_.erase(bars_.begin());
+  EXPECT_EQ(manager_->GetActiveBar(), nullptr);
+  EXPECT_EQ(manager_->GetRememberedBar(), nullptr);
+  EXPECT_EQ(manager_->GetTrackedCount(), 0);
 }
 
 TEST_F(MouseManagerTest, MouseLeaveReachesEachWatchedWindowOnceInOrder) {

@@ -15,11 +15,11 @@
 #include "toolkit/common/colormanager.h"
 #include "toolkit/common/scrollbarpaintmanager.h"
 #include "toolkit/common/scrollbase.h"
-#include "toolkit/themes/paintmanager.h"
+#include "toolkit/common/painttheme.h"
 
 namespace {
 
-class ThemeNumber : public CTKPaintManager {
+class ThemeNumber : public CTKPaintThemeSource {
  public:
   explicit ThemeNumber(int theme) : m_theme(theme) {}
   int GetBaseTheme() override { return m_theme; }
@@ -171,7 +171,8 @@ TEST_F(ScrollBaseTest, PartGeometryAndHitTest) {
   EXPECT_EQ(bar_.HitTest(CPoint(10, 5)), 60);
 
   // The style: the bar's own, else from the command-bar theme.
-  const std::pair<int, int> styles[] = {{0, 2}, {1, 3}, {2, 3}, {5, 5}, {6, 5}, {9, 3}};
+  // A number no look has is not the default look.
+  const std::pair<int, int> styles[] = {{0, 2}, {1, 3}, {2, 3}, {5, 5}, {6, 5}, {9, 3}, {-1, 3}, {42, 3}};
   for (auto [theme, style] : styles) {
     bar_.m_theme.m_theme = theme;
     EXPECT_EQ(bar_.GetScrollBarStyle(), style) << theme;

@@ -1,12 +1,17 @@
 // The pop-up themes, checked by the pixels they draw.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
+#include <typeinfo>
+
 #include "platform/system/modules.h"
 #include "popup_test_support.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/resourceimages.h"
 #include "toolkit/controls/popupcontrol.h"
-#include "toolkit/controls/popuppaintmanager.h"
+#include "toolkit/controls/popupthememsn.h"
+#include "toolkit/controls/popupthemeresource.h"
 
 namespace popuptest {
 namespace {
@@ -165,6 +170,52 @@ TEST_F(PopupThemeTest, ButtonsShowHotAndPressedColoursOnlyWhileHot) {
   EXPECT_NE(pixel(78, 78), RGB(194, 238, 255));
   control.Close();
   owner.DestroyWindow();
+}
+
+TEST(PopupThemeFactory, EachLookIdMakesItsOwnClassAndUnknownNumbersAreRefused) {
+  const auto isA = [](CTKPopupPaintManager* p, TKPopupTheme theme) {
+    switch (theme) {
+      case TKPopupTheme::Office2000:
+        return typeid(*p) == typeid(CTKPopupThemeOffice2000);
+      case TKPopupTheme::OfficeXP:
+        return typeid(*p) == typeid(CTKPopupThemeOfficeXP);
+      case TKPopupTheme::Office2003:
+        return typeid(*p) == typeid(CTKPopupThemeOffice2003);
+      case TKPopupTheme::MSN:
+        return typeid(*p) == typeid(CTKPopupThemeMSN);
+      case TKPopupTheme::Resource:
+        return typeid(*p) == typeid(CTKPopupThemeResource);
+    }
+    return false;
+  };
+  for (int number = 0; number <= 4; ++number) {
+    const std::optional<TKPopupTheme> theme = TKPopupThemeFromNumber(number);
+    ASSERT_TRUE(theme) << number;
+    EXPECT_EQ(TKPopupThemeNumber(*theme), number);
+    std::unique_ptr<CTKPopupPaintManager> made = TKCreatePopupPaintManager(*theme);
+    EXPECT_TRUE(isA(made.get(), *theme)) << number;
+  }
+  for (int number : {-1, 5, 6, 1000}) EXPECT_FALSE(TKPopupThemeFromNumber(number)) << number;
+}
+
+TEST_F(PopupThemeTest, SetThemeGivesTheLookOfTheNumberAndThePlainLookForOthers) {
+  CTKPopupControl popup;
+  struct Case {
+    int number;
+    const std::type_info& type;
+  } cases[] = {{3, typeid(CTKPopupThemeMSN)},
+               {0, typeid(CTKPopupThemeOffice2000)},
+               {5, typeid(CTKPopupPaintManager)},
+               {-7, typeid(CTKPopupPaintManager)},
+               {4, typeid(CTKPopupThemeResource)}};
+  for (const Case& c : cases) {
+    popup.SetTheme(c.number);
+    EXPECT_EQ(popup.GetTheme(), c.number);  // the number given is what is kept
+    ASSERT_TRUE(popup.GetPaintManager());
+    EXPECT_TRUE(typeid(*popup.GetPaintManager()) == c.type) << c.number;
+  }
+  popup.SetTheme(TKPopupTheme::Office2003);
+  EXPECT_EQ(popup.GetTheme(), 2);
 }
 
 }  // namespace
