@@ -14,7 +14,10 @@
 // (manual time: the adding only) and, in the same iteration, the same icons
 // in a manager that keeps each image privately; the counter "x_private" is
 // the sheet's time / the private store's, and "us_per_icon" the sheet's time
-// per icon. Both stay flat from 500 to 2000 icons when adding is linear.
+// per icon. Both stay flat from 500 to 2000 icons when adding is linear:
+// 17-36 us per icon and x_private 2-3.5 at both sizes (RelWithDebInfo, a
+// loaded shared machine); growing the sheet one image at a time took 0.76 s
+// for 500 icons and 10.8 s for 2000.
 #include <benchmark/benchmark.h>
 #include <png.h>
 
@@ -159,6 +162,12 @@ void BM_AddIcons(benchmark::State& state) {
   state.counters["us_per_icon"] = sheets * 1e6 / (static_cast<double>(count) * static_cast<double>(state.iterations()));
   for (HBITMAP bitmap : bitmaps) DeleteObject(bitmap);
 }
-BENCHMARK(BM_AddIcons)->Arg(500)->Arg(2000)->ArgName("icons")->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddIcons)
+    ->Arg(500)
+    ->Arg(2000)
+    ->ArgName("icons")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(BenchIterations(15));
 
 }  // namespace
