@@ -120,6 +120,9 @@ void CTKImageHandle::CopyFrom(CTKImageHandle& source) {
     } else {
       m_pRInfo = sheet ? sheet->Add(source) : nullptr;
     }
+    // A full sheet (or one out of memory) must not lose the image: it is
+    // kept privately instead.
+    if (!m_pRInfo) CopyPrivate(source);
   }
   m_bUseResources = source.m_bUseResources;
   m_nWidth = source.m_nWidth;
@@ -263,6 +266,59 @@ void CTKImageManagerResource::Clear() {
   m_hbmImage = m_hbmMask = nullptr;
   m_pBits = nullptr;
   m_nAllocWidth = 0;
+  m_nCapacity = 0;
+  m_sizeSheet = CSize(0, 0);
+}
+
+int CTKImageManagerResource::SlotsPerRow() const { return std::max(1, kMaxSheetWidth / std::max(1, m_nImageWidth)); }
+
+int CTKImageManagerResource::MaxSlots() const {
+  if (m_nImageWidth <= 0 || m_nImageHeight <= 0 || m_nImageWidth > kMaxSheetSide || m_nImageHeight > kMaxSheetSide)
+    return 0;
+  return SlotsPerRow() * (kMaxSheetSide / m_nImageHeight);
+}
+
+CSize CTKImageManagerResource::SheetSizeFor(int capacity) const {
+  const int perRow = SlotsPerRow();
+  if (capacity <= perRow) return CSize(capacity * m_nImageWidth, m_nImageHeight);
+  return CSize(perRow * m_nImageWidth, (capacity + perRow - 1) / perRow * m_nImageHeight);
+}
+
+BOOL CTKImageManagerResource::Grow() {
+  const int limit = MaxSlots();
+  if (m_nCapacity >= limit) return FALSE;
+  // Doubling keeps the copies of a growing sheet linear in its images.
+  const int capacity = std::min(limit, std::max(4, m_nCapacity * 2));
+  const CSize size = SheetSizeFor(capacity);
+  LPBYTE bits = nullptr;
+  HBITMAP image = CTKImageManager::CreateDIB32(nullptr, size.cx, -size.cy, &bits);  // top-down
+  HBITMAP mask = CreateBitmap(size.cx, size.cy, 1, 1, nullptr);
+  if (!image || !mask) {
+    if (image) DeleteObject(image);
+    if (mask) DeleteObject(mask);
+    return FALSE;
+  }
+  m_dc.SetBitmap(nullptr);
+  if (m_hbmImage) {
+    GdiFlush();
+    // Both top-down: the old sheet lands at the new one's top left, so every
+    // slot keeps its rectangle.
+    for (int r = 0; r < m_sizeSheet.cy; ++r)
+      std::memcpy(bits + static_cast<size_t>(r) * size.cx * 4, m_pBits + static_cast<size_t>(r) * m_sizeSheet.cx * 4,
+                  static_cast<size_t>(m_sizeSheet.cx) * 4);
+    {
+      CTKScopedBitmapDC from(m_hbmMask), to(mask);
+      BitBlt(to, 0, 0, m_sizeSheet.cx, m_sizeSheet.cy, from, 0, 0, SRCCOPY);
+    }
+    DeleteObject(m_hbmImage);
+    DeleteObject(m_hbmMask);
+  }
+  m_hbmImage = image;
+  m_hbmMask = mask;
+  m_pBits = bits;
+  m_nCapacity = capacity;
+  m_sizeSheet = size;
+  return TRUE;
 }
 
 TK_IMAGERESOURCE_INFO* CTKImageManagerResource::AllocImage() {
@@ -273,39 +329,15 @@ TK_IMAGERESOURCE_INFO* CTKImageManagerResource::AllocImage() {
     return slot;
   }
   if (m_nImageWidth <= 0 || m_nImageHeight <= 0) return nullptr;
-  int x = m_nAllocWidth;
-  int newWidth = m_nAllocWidth + m_nImageWidth;
-  LPBYTE bits = nullptr;
-  HBITMAP image = CTKImageManager::CreateDIB32(nullptr, newWidth, m_nImageHeight, &bits);  // bottom-up
-  HBITMAP mask = CreateBitmap(newWidth, m_nImageHeight, 1, 1, nullptr);
-  if (!image || !mask) {
-    if (image) DeleteObject(image);
-    if (mask) DeleteObject(mask);
-    return nullptr;
-  }
-  m_dc.SetBitmap(nullptr);
-  if (m_hbmImage) {
-    GdiFlush();
-    // Same orientation in both DIBs: memory row r of the old sheet is
-    // memory row r of the new one.
-    for (int r = 0; r < m_nImageHeight; ++r)
-      std::memcpy(bits + static_cast<size_t>(r) * newWidth * 4, m_pBits + static_cast<size_t>(r) * m_nAllocWidth * 4,
-                  static_cast<size_t>(m_nAllocWidth) * 4);
-    {
-      CTKScopedBitmapDC from(m_hbmMask), to(mask);
-      BitBlt(to, 0, 0, m_nAllocWidth, m_nImageHeight, from, 0, 0, SRCCOPY);
-    }
-    DeleteObject(m_hbmImage);
-    DeleteObject(m_hbmMask);
-  }
-  m_hbmImage = image;
-  m_hbmMask = mask;
-  m_pBits = bits;
-  m_nAllocWidth = newWidth;
+  const int index = m_nAllocWidth / m_nImageWidth;
+  if (index >= m_nCapacity && !Grow()) return nullptr;
+  const int perRow = SlotsPerRow();
+  const int x = index % perRow * m_nImageWidth, y = index / perRow * m_nImageHeight;
   auto* slot = new TK_IMAGERESOURCE_INFO;
-  slot->rcImage = CRect(x, 0, x + m_nImageWidth, m_nImageHeight);
+  slot->rcImage = CRect(x, y, x + m_nImageWidth, y + m_nImageHeight);
   slot->pResource = this;
   m_arrUsed.push_back(slot);
+  m_nAllocWidth += m_nImageWidth;
   return slot;
 }
 
@@ -316,13 +348,14 @@ TK_IMAGERESOURCE_INFO* CTKImageManagerResource::Add(CTKImageHandle& image) {
     return nullptr;
   TK_IMAGERESOURCE_INFO* slot = AllocImage();
   if (!slot) return nullptr;
-  const int w = m_nImageWidth, h = m_nImageHeight, x = slot->rcImage.left;
-  // Copies bottom-up rows of an image into the slot's columns.
+  const int w = m_nImageWidth, h = m_nImageHeight, x = slot->rcImage.left, y = slot->rcImage.top;
+  // Copies the bottom-up rows of an image into the slot of the top-down
+  // sheet: memory row r is image row h - 1 - r.
   auto copyRows = [&](const BYTE* src) {
     GdiFlush();
     for (int r = 0; r < h; ++r)
-      std::memcpy(m_pBits + (static_cast<size_t>(r) * m_nAllocWidth + x) * 4, src + static_cast<size_t>(r) * w * 4,
-                  static_cast<size_t>(w) * 4);
+      std::memcpy(m_pBits + (static_cast<size_t>(y + h - 1 - r) * m_sizeSheet.cx + x) * 4,
+                  src + static_cast<size_t>(r) * w * 4, static_cast<size_t>(w) * 4);
   };
   if (image.m_hIcon) {
     bool alphaDone = false;
@@ -344,13 +377,13 @@ TK_IMAGERESOURCE_INFO* CTKImageManagerResource::Add(CTKImageHandle& image) {
       slot->bAlpha = TRUE;
     } else {
       // Colour plane: the icon on black; mask plane: its mask (white is transparent).
-      CRect rc(x, 0, x + w, h);
+      CRect rc(x, y, x + w, y + h);
       m_dc.SetBitmap(m_hbmImage);
       FillRect(m_dc.GetSafeHdc(), &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      DrawIconEx(m_dc.GetSafeHdc(), x, 0, image.m_hIcon, w, h, 0, nullptr, DI_NORMAL);
+      DrawIconEx(m_dc.GetSafeHdc(), x, y, image.m_hIcon, w, h, 0, nullptr, DI_NORMAL);
       m_dc.SetBitmap(m_hbmMask);
       FillRect(m_dc.GetSafeHdc(), &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      DrawIconEx(m_dc.GetSafeHdc(), x, 0, image.m_hIcon, w, h, 0, nullptr, DI_MASK);
+      DrawIconEx(m_dc.GetSafeHdc(), x, y, image.m_hIcon, w, h, 0, nullptr, DI_MASK);
       m_dc.SetBitmap(nullptr);
       slot->bAlpha = FALSE;
     }
@@ -379,14 +412,15 @@ void CTKImageManagerResource::ExtractImage(TK_IMAGERESOURCE_INFO* slot, CTKImage
   CTKLockGuard lock(m_cs);
   handle.Clear();
   if (!slot || !m_pBits) return;
-  const int w = m_nImageWidth, h = m_nImageHeight, x = slot->rcImage.left;
+  const int w = m_nImageWidth, h = m_nImageHeight, x = slot->rcImage.left, y = slot->rcImage.top;
   LPBYTE bits = nullptr;
-  HBITMAP color = CTKImageManager::CreateDIB32(nullptr, w, h, &bits);  // bottom-up like the sheet
+  HBITMAP color = CTKImageManager::CreateDIB32(nullptr, w, h, &bits);  // bottom-up
   if (!color) return;
   GdiFlush();
+  // Memory row r of the image is row h - 1 - r of the top-down slot.
   for (int r = 0; r < h; ++r)
-    std::memcpy(bits + static_cast<size_t>(r) * w * 4, m_pBits + (static_cast<size_t>(r) * m_nAllocWidth + x) * 4,
-                static_cast<size_t>(w) * 4);
+    std::memcpy(bits + static_cast<size_t>(r) * w * 4,
+                m_pBits + (static_cast<size_t>(y + h - 1 - r) * m_sizeSheet.cx + x) * 4, static_cast<size_t>(w) * 4);
   if (slot->bAlpha) {
     handle.SetBitmap(color, bits);
     return;
@@ -394,7 +428,7 @@ void CTKImageManagerResource::ExtractImage(TK_IMAGERESOURCE_INFO* slot, CTKImage
   HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
   if (mask) {
     CTKScopedBitmapDC from(m_hbmMask), to(mask);
-    BitBlt(to, 0, 0, w, h, from, x, 0, SRCCOPY);
+    BitBlt(to, 0, 0, w, h, from, x, y, SRCCOPY);
   }
   ICONINFO info{TRUE, 0, 0, mask, color};
   HICON icon = mask ? CreateIconIndirect(&info) : nullptr;
@@ -415,9 +449,9 @@ void CTKImageManagerResource::DrawMasked(HDC hdc, TK_IMAGERESOURCE_INFO* slot, C
   SetBkColor(m_dc.GetSafeHdc(), RGB(255, 255, 255));
   SetTextColor(m_dc.GetSafeHdc(), RGB(0, 0, 0));
   m_dc.SetBitmap(m_hbmMask);
-  StretchBlt(hdc, x, pt.y, cx, size.cy, m_dc.GetSafeHdc(), rc.left, 0, rc.Width(), rc.Height(), SRCAND);
+  StretchBlt(hdc, x, pt.y, cx, size.cy, m_dc.GetSafeHdc(), rc.left, rc.top, rc.Width(), rc.Height(), SRCAND);
   m_dc.SetBitmap(m_hbmImage);
-  StretchBlt(hdc, x, pt.y, cx, size.cy, m_dc.GetSafeHdc(), rc.left, 0, rc.Width(), rc.Height(), SRCINVERT);
+  StretchBlt(hdc, x, pt.y, cx, size.cy, m_dc.GetSafeHdc(), rc.left, rc.top, rc.Width(), rc.Height(), SRCINVERT);
   m_dc.SetBitmap(nullptr);
   SetBkColor(hdc, oldBk);
   SetTextColor(hdc, oldText);
@@ -455,9 +489,9 @@ void CTKImageManagerResource::DrawComposited(CDC* pDC, TK_IMAGERESOURCE_INFO* sl
     SetTextColor(maskDC, RGB(0, 0, 0));
     const CRect& rc = slot->rcImage;
     m_dc.SetBitmap(m_hbmMask);
-    StretchBlt(maskDC, 0, 0, size.cx, size.cy, m_dc.GetSafeHdc(), rc.left, 0, rc.Width(), rc.Height(), SRCCOPY);
+    StretchBlt(maskDC, 0, 0, size.cx, size.cy, m_dc.GetSafeHdc(), rc.left, rc.top, rc.Width(), rc.Height(), SRCCOPY);
     m_dc.SetBitmap(m_hbmImage);
-    StretchBlt(colorDC, 0, 0, size.cx, size.cy, m_dc.GetSafeHdc(), rc.left, 0, rc.Width(), rc.Height(), SRCCOPY);
+    StretchBlt(colorDC, 0, 0, size.cx, size.cy, m_dc.GetSafeHdc(), rc.left, rc.top, rc.Width(), rc.Height(), SRCCOPY);
     m_dc.SetBitmap(nullptr);
     GdiFlush();
     // Opaque colour where the mask is black, transparent elsewhere.

@@ -6,7 +6,8 @@
 //
 // 32-bit images are BI_RGB DIBs (blue, green, red, alpha bytes). Sheets and
 // per-pixel alpha drawing hold premultiplied colour. Sheet DIBs are
-// bottom-up (CTKImageManager::CreateDIB32 with a positive height).
+// top-down (CTKImageManager::CreateDIB32 with a negative height), so they
+// can grow downwards with their slots in place.
 #pragma once
 
 #include <vector>
@@ -22,7 +23,7 @@ class CTKImageManagerResource;
 // One slot of a sheet.
 struct TK_IMAGERESOURCE_INFO {
   BOOL bAlpha = FALSE;  // premultiplied pixels; else an icon as colour plus mask
-  CRect rcImage;        // left = x offset, top 0, right = x + width, bottom = height
+  CRect rcImage;        // the slot's place in the sheet, one image size
   CTKImageManagerResource* pResource = nullptr;
 };
 
@@ -95,7 +96,9 @@ class CTKImageHandle {
   friend class CTKImageManagerResource;
 };
 
-// A sheet of same-sized images.
+// A sheet of same-sized images, in rows of at most kMaxSheetWidth pixels.
+// Its bitmaps grow by doubling the slots they hold, so adding n images
+// copies O(n) pixels; slots keep their place as the sheet grows.
 class CTKImageManagerResource {
  public:
   CTKImageManagerResource(CTKImageManager* manager, CSize imageSize);
@@ -116,7 +119,16 @@ class CTKImageManagerResource {
   void DrawComposited(CDC* pDC, TK_IMAGERESOURCE_INFO* slot, CPoint pt, CSize size);
 
   CSize GetImageSize() const { return CSize(m_nImageWidth, m_nImageHeight); }
+  // Image width x the slots handed out (used or free).
   int GetTotalWidth() const { return m_nAllocWidth; }
+  // The slots the bitmaps hold, and the most a sheet of this size can.
+  int GetCapacity() const { return m_nCapacity; }
+  int MaxSlots() const;
+  CSize GetSheetSize() const { return m_sizeSheet; }
+
+  static constexpr int kMaxSheetWidth = 2048;
+  // The platform's largest bitmap side.
+  static constexpr int kMaxSheetSide = 32767;
   int GetUsedCount() const { return static_cast<int>(m_arrUsed.size()); }
   int GetFreeCount() const { return static_cast<int>(m_arrFree.size()); }
   HBITMAP GetColorBitmap() const { return m_hbmImage; }
@@ -140,6 +152,11 @@ class CTKImageManagerResource {
 
  protected:
   void DrawMasked(HDC hdc, TK_IMAGERESOURCE_INFO* slot, CPoint pt, CSize size);
+  int SlotsPerRow() const;
+  CSize SheetSizeFor(int capacity) const;
+  // Doubles the slots the bitmaps hold (at most MaxSlots); FALSE when full
+  // or out of memory.
+  BOOL Grow();
 
   HBITMAP m_hbmImage = nullptr;
   HBITMAP m_hbmMask = nullptr;
@@ -149,6 +166,8 @@ class CTKImageManagerResource {
   int m_nImageWidth;
   int m_nImageHeight;
   int m_nAllocWidth = 0;
+  int m_nCapacity = 0;
+  CSize m_sizeSheet{0, 0};  // the bitmaps' size; the colour DIB is top-down
   std::vector<TK_IMAGERESOURCE_INFO*> m_arrUsed;
   std::vector<TK_IMAGERESOURCE_INFO*> m_arrFree;
   CCriticalSection m_cs;

@@ -372,6 +372,7 @@ BOOL CTKImageManager::SetIcon(CTKImageHandle& image, UINT id, int width, int hei
   }
   UINT key = static_cast<UINT>(width);
   if (CTKImageManagerIconSet* set = GetIconSet(id)) {
+    const bool newIcon = set->GetIcon(key, FALSE) == nullptr;
     switch (state) {
       case tkImageNormal:
         set->SetIcon(image, key);
@@ -391,13 +392,35 @@ BOOL CTKImageManager::SetIcon(CTKImageHandle& image, UINT id, int width, int hei
       default:
         break;
     }
-    return TRUE;
+    return Stored(set, key, state, newIcon, false);
   }
   if (state != tkImageNormal) return FALSE;
   auto* set = new CTKImageManagerIconSet(id, this);
   m_mapIcons[id] = set;
   set->SetIcon(image, key);
-  return TRUE;
+  return Stored(set, key, state, true, true);
+}
+
+BOOL CTKImageManager::Stored(CTKImageManagerIconSet* set, UINT width, int state, bool newIcon, bool newSet) {
+  CTKImageManagerIcon* icon = set->GetIcon(width, FALSE);
+  static const int kSlotOfState[] = {CTKImageManagerIcon::kNormal, CTKImageManagerIcon::kDisabled,
+                                     CTKImageManagerIcon::kHot, CTKImageManagerIcon::kChecked,
+                                     CTKImageManagerIcon::kPressed};
+  if (icon && state >= tkImageNormal && state <= tkImagePressed && !icon->m_arrImages[kSlotOfState[state]].IsEmpty())
+    return TRUE;
+  // Nothing was stored: an icon or set made for it goes again, so no
+  // look-up finds an empty icon.
+  if (icon && newIcon) {
+    set->m_mapIcons.erase(width);
+    icon->Clear();
+    icon->m_pIconSet = nullptr;
+    icon->InternalRelease();
+  }
+  if (newSet && set->m_mapIcons.empty()) {
+    m_mapIcons.erase(set->GetID());
+    set->InternalRelease();
+  }
+  return FALSE;
 }
 
 BOOL CTKImageManager::SetIcon(HICON icon, UINT id, CSize size, int state) {

@@ -245,5 +245,8 @@ class CTKImageManager : public CCmdTarget {
 
  protected:
   BOOL StoreIconHandle(HICON icon, UINT id, int width, int height, int state);
+  // TRUE when the icon of the width holds the image of the state; else the
+  // icon (and set) just made for it are removed.
+  BOOL Stored(CTKImageManagerIconSet* set, UINT width, int state, bool newIcon, bool newSet);
   void SerializeImages(CArchive& ar);
 };

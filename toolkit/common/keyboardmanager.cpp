@@ -26,6 +26,9 @@ void CTKKeyboardManager::AddKeyboardHook(CTKHookManagerHookAble* pHook) {
   if (!m_hHookCallWndProc)
     m_hHookCallWndProc =
         ::SetWindowsHookExW(WH_CALLWNDPROC, &CTKKeyboardManager::CallWndHookProc, instance, ::GetCurrentThreadId());
+  if (!m_hHookMouseWheel)
+    m_hHookMouseWheel =
+        ::SetWindowsHookExW(WH_MOUSE, &CTKKeyboardManager::MouseWheelHookProc, instance, ::GetCurrentThreadId());
   if (pHook && !m_lstHookAble.Find(pHook)) m_lstHookAble.AddTail(pHook);
 }
 
@@ -35,6 +38,8 @@ void CTKKeyboardManager::RemoveKeyboardHook(CTKHookManagerHookAble* pHook) {
 }
 
 void CTKKeyboardManager::RemoveHooks() {
+  if (m_hHookMouseWheel) ::UnhookWindowsHookEx(m_hHookMouseWheel);
+  m_hHookMouseWheel = nullptr;
   if (m_hHookCallWndProc) ::UnhookWindowsHookEx(m_hHookCallWndProc);
   m_hHookCallWndProc = nullptr;
   if (m_hHookKeyboard) ::UnhookWindowsHookEx(m_hHookKeyboard);
@@ -80,6 +85,23 @@ LRESULT CTKKeyboardManager::CallWndHookProc(int nCode, WPARAM wParam, LPARAM lPa
   if (nCode == HC_ACTION && lParam) {
     const auto* info = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (info->message == WM_ACTIVATEAPP && !info->wParam) GetMouseManager()->CloseAllTracked();
+  }
+  return ::CallNextHookEx(hook, nCode, wParam, lParam);
+}
+
+LRESULT CTKKeyboardManager::MouseWheelHookProc(int nCode, WPARAM wParam, LPARAM lParam) {
+  CTKKeyboardManager* manager = GetKeyboardManager();
+  const HHOOK hook = manager->m_hHookMouseWheel;
+  if (nCode == HC_ACTION && lParam && (wParam == WM_MOUSEWHEEL || wParam == WM_MOUSEHWHEEL) &&
+      !manager->m_lstHookAble.IsEmpty()) {
+    // The clients see the wheel message as its window would.
+    const auto* info = reinterpret_cast<const MOUSEHOOKSTRUCTEX*>(lParam);
+    WORD keys = 0;
+    if (::GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+    if (::GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+    const WPARAM w = MAKEWPARAM(keys, HIWORD(info->mouseData));
+    const LPARAM l = MAKELPARAM(info->pt.x, info->pt.y);
+    if (manager->OfferKeyToClients(static_cast<UINT>(wParam), w, l)) return 1;
   }
   return ::CallNextHookEx(hook, nCode, wParam, lParam);
 }

@@ -10,6 +10,7 @@
 #include "platform/gdi/wingdi.h"
 #include "platform/system/modules.h"
 #include "platform/system/resources.h"
+#include "toolkit/common/colormanager.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/imagepixels.h"
 #include "toolkit/common/lockguard.h"
@@ -372,6 +373,16 @@ COLORREF CTKResourceImages::GetIniColor(LPCTSTR section, LPCTSTR key, COLORREF d
   int red = 0, green = 0, blue = 0;
   std::sscanf(Narrow(value).c_str(), "%i %i %i", &red, &green, &blue);
   return RGB(red & 0xFF, green & 0xFF, blue & 0xFF);
+}
+
+BOOL CTKResourceImages::GetIniGradient(CTKPaintManagerColorGradient& gradient, LPCTSTR section, LPCTSTR keyLight,
+                                       LPCTSTR keyDark, float factor) {
+  const BOOL haveLight = !ReadIniValue(section, keyLight).IsEmpty();
+  const BOOL haveDark = !ReadIniValue(section, keyDark).IsEmpty();
+  const COLORREF light = GetIniColor(section, keyLight, gradient.clrLight.GetStandardColor());
+  const COLORREF dark = GetIniColor(section, keyDark, gradient.clrDark.GetStandardColor());
+  gradient.SetStandardColors(light, dark, factor);
+  return haveLight && haveDark;
 }
 
 CRect CTKResourceImages::GetIniRect(LPCTSTR section, LPCTSTR key, const CRect& defaultRect) {

@@ -18,6 +18,7 @@
 
 class CDC;
 class CTKNotifyConnection;
+class CTKPaintManagerColorGradient;
 class CTKResourceImages;
 
 // One theme image: raw 32-bit pixels, rows bottom-up as GetDIBits gives them.
@@ -80,6 +81,11 @@ class CTKResourceImages : public CCmdTarget {
   COLORREF GetIniColor(LPCTSTR section, LPCTSTR key, COLORREF defaultColor);
   CRect GetIniRect(LPCTSTR section, LPCTSTR key, const CRect& defaultRect);
   int GetIniInt(LPCTSTR section, LPCTSTR key, int defaultValue);
+  // The two colours of a section (keys of the light and the dark end) as
+  // the gradient's standard colours, with the factor; an end whose key is
+  // missing keeps its colour. TRUE when both keys were found.
+  BOOL GetIniGradient(CTKPaintManagerColorGradient& gradient, LPCTSTR section, LPCTSTR keyLight, LPCTSTR keyDark,
+                      float factor = 0.5f);
 
   // The cached image of the name, loaded on first request; null (also
   // cached) when the package has none. Valid until the next RemoveAll.

@@ -8,6 +8,7 @@
 #include "platform/system/modules.h"
 #include "platform/system/msgbox.h"
 #include "platform/window/winuser.h"
+#include "toolkit/common/imagemanager.h"
 
 namespace {
 
@@ -153,6 +154,10 @@ BOOL CTKResourceManager::LoadMenu(CMenu* menu, UINT id) {
   if (ModuleHolds(g_hResourceModule, name, RT_MENU)) handle = ::LoadMenuW(g_hResourceModule, name);
   if (!handle) handle = ::LoadMenuW(AfxGetResourceHandle(), name);
   return handle ? menu->Attach(handle) : FALSE;
+}
+
+HBITMAP CTKResourceManager::LoadImageAsBitmap(UINT id, BOOL* alpha) {
+  return CTKImageManager::LoadBitmapResource(MAKEINTRESOURCEW(id), alpha);
 }
 
 BOOL CTKResourceManager::LoadBitmap(CBitmap* bitmap, UINT id) {

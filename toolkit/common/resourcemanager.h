@@ -47,6 +47,11 @@ class CTKResourceManager {
   virtual BOOL LoadString(CString* out, UINT id);
   virtual BOOL LoadMenu(CMenu* menu, UINT id);
   virtual BOOL LoadBitmap(CBitmap* bitmap, UINT id);
+  // A PNG image (resource type "PNG") or else a bitmap of the id, from the
+  // toolkit's resource module first, as a bitmap the caller deletes: a PNG
+  // or a 32-bit bitmap becomes a 32-bit DIB section (`alpha` TRUE when it
+  // has an alpha channel). Null when there is none or it does not decode.
+  virtual HBITMAP LoadImageAsBitmap(UINT id, BOOL* alpha = nullptr);
   virtual HCURSOR LoadCursor(UINT id);
   virtual LPCVOID LoadDialogTemplate(UINT id);
   virtual HGLOBAL FindDialogResource(LPCWSTR name);

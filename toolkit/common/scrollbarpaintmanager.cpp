@@ -34,6 +34,8 @@ CTKScrollBarPaintManager::CTKScrollBarPaintManager(CTKPaintThemeSource* pPaintMa
 
 CTKScrollBarPaintManager::~CTKScrollBarPaintManager() { delete m_pThemeScrollBar; }
 
+void CTKScrollBarPaintManager::RefreshMetrics() { ReadMetrics(); }
+
 void CTKScrollBarPaintManager::ReadMetrics() {
   m_cxHScroll = ::GetSystemMetrics(SM_CXHSCROLL);
   m_cyHScroll = ::GetSystemMetrics(SM_CYHSCROLL);

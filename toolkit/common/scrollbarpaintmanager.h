@@ -22,6 +22,9 @@ class CTKScrollBarPaintManager {
   virtual void DrawScrollBar(CDC* pDC, CTKScrollBase* pScrollBar);
   // Re-reads the scroll-bar metrics and opens the visual style "SCROLLBAR".
   virtual void ReadMetrics();
+  // The owning paint manager's metrics refresh: the sizes are read again
+  // (a slider keeps its own).
+  void RefreshMetrics();
 
   // A Marlett arrow glyph centred in the button: nType 0 up, 1 down, 2 left, 3 right.
   void DrawArrowGlyph(CDC* pDC, CRect rcArrow, int nType, BOOL bEnabled);

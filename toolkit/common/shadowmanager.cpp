@@ -237,6 +237,19 @@ BOOL CTKShadowManager::IsAlphaShadowAvailable() const {
   return !CTKColorManager::IsLowResolution() && m_pfnUpdateLayeredWindow != nullptr;
 }
 
+void CTKShadowManager::RefreshMetrics() {
+  m_bAlphaShadow = IsAlphaShadowAvailable();
+  for (POSITION pos = m_lstShadow.GetHeadPosition(); pos;) {
+    CShadowWnd* shadow = m_lstShadow.GetNext(pos);
+    if (!shadow->m_hWnd) continue;
+    CRect rc;
+    ::GetClientRect(shadow->m_hWnd, &rc);
+    // WM_SIZE draws a layered shadow; a plain one paints.
+    ::SendMessageW(shadow->m_hWnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.Width(), rc.Height()));
+    ::InvalidateRect(shadow->m_hWnd, nullptr, TRUE);
+  }
+}
+
 void CTKShadowManager::AddWindowShadows(CWnd* pOwner, CRect rcExclude, int nKey) {
   const HWND hWndOwner = CWnd::HwndOf(pOwner);
   if (!hWndOwner || !::IsWindow(hWndOwner)) return;

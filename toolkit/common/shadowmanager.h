@@ -75,6 +75,11 @@ class CTKShadowManager : public CCmdTarget {
   void RemoveShadow(CShadowWnd* pShadow);
 
   BOOL IsAlphaShadowAvailable() const;
+  // Drops what was worked out from the old display: alpha shadows are
+  // decided again (a display of 8 bits or fewer has none) and the open
+  // shadows repaint in the new look. The paint manager calls it from its
+  // own metrics refresh.
+  void RefreshMetrics();
   BOOL IsAlphaShadow() const { return m_bAlphaShadow; }
   const CShadowList& GetShadows() const { return m_lstShadow; }
 

@@ -8,6 +8,7 @@
 #include "platform/gdi/syscolors.h"
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/osversioninfo.h"
+#include "toolkit/common/resourceimages.h"
 #include "toolkit/common/resourcemanager.h"
 #include "toolkit/controls/calendarmsgnotifier.h"
 #include "toolkit/controls/datepickerdays.h"
@@ -23,7 +24,10 @@ constexpr LPCTSTR kClassName = u"TKDatePicker";
 
 int DayOf(const COleDateTime& d) { return CTKDatePickerDaysCollection::DayOf(d); }
 COleDateTime DateOfDay(int day) { return CTKDatePickerDaysCollection::DateOfDay(day); }
-COleDateTime AddDays(const COleDateTime& d, int days) { return DateOfDay(DayOf(d) + days); }
+// Steps stop at the calendar's first and last day.
+COleDateTime AddDays(const COleDateTime& d, int days) {
+  return DateOfDay(CTKDatePickerDaysCollection::ClampToCalendar(DayOf(d) + days));
+}
 bool IsValid(const COleDateTime& d) { return d.GetStatus() == COleDateTime::valid; }
 COleDateTime NullDate() {
   COleDateTime d;
@@ -147,8 +151,12 @@ CTKDatePickerControl::CTKDatePickerControl() {
   ClearFocus();
   Populate();
   GetCalendarMsgNotifier()->Advise(this, WM_TIMECHANGE);
-  // The theme-image store, once the toolkit has one, tells of new image sets
-  // through event 10575; OnResourceImagesChanged is the handler to advise.
+  // A new theme-image set may change the look of paint theme 3.
+  if (CTKResourceImages* images = GetResourceImages())
+    if (CTKNotifyConnection* connection = images->GetConnection())
+      m_pSink->Advise(
+          connection, CTKResourceImages::kEventImagesChanged,
+          new CTKNotifySinkClassDelegate<CTKDatePickerControl>(this, &CTKDatePickerControl::OnResourceImagesChanged));
 }
 
 CTKDatePickerControl::~CTKDatePickerControl() {
@@ -198,7 +206,8 @@ BOOL CTKDatePickerControl::Create(DWORD style, const RECT& rect, CWnd* parent, U
 }
 
 void CTKDatePickerControl::OnResourceImagesChanged(UINT code, WPARAM, LPARAM) {
-  if (code != 10575 || !m_pPaintManager || m_pPaintManager->GetPaintTheme() != 3) return;
+  if (code != CTKResourceImages::kEventImagesChanged || !m_pPaintManager || m_pPaintManager->GetPaintTheme() != 3)
+    return;
   m_pPaintManager->RefreshMetrics();
   RedrawControl(FALSE);
 }
@@ -589,6 +598,8 @@ BOOL CTKDatePickerControl::GetVisibleDays(COleDateTime& first, COleDateTime& las
       }
   const CTKDatePickerItemMonth* tail = m_arrMonthArray.back();
   last = tail->GetDay(tail->GetDayCount() - 1)->GetDate();
+  // Cells past 31 December 9999 hold no day.
+  for (int k = tail->GetDayCount() - 1; k > 0 && !IsValid(last); --k) last = tail->GetDay(k - 1)->GetDate();
   if (!tail->m_bShowDaysAfter)
     for (auto it = tail->m_arrDays.rbegin(); it != tail->m_arrDays.rend(); ++it)
       if ((*it)->GetDate().GetMonth() == tail->GetMonth().GetMonth()) {
@@ -610,7 +621,7 @@ int CTKDatePickerControl::GetMonthRange(COleDateTime& first, COleDateTime& last,
   int count = GetMonthCount();
   const CTKDatePickerItemMonth* tail = m_arrMonthArray.back();
   const COleDateTime lastCell = tail->GetDay(tail->GetDayCount() - 1)->GetDate();
-  if (MonthsBetween(lastCell, last) != 0 && DayOf(lastCell) >= DayOf(last)) {
+  if (IsValid(lastCell) && MonthsBetween(lastCell, last) != 0 && DayOf(lastCell) >= DayOf(last)) {
     last = AddMonthsKeepDay(last, 1);
     ++count;
   }
@@ -671,11 +682,22 @@ void CTKDatePickerControl::ClearMonths() {
 }
 
 void CTKDatePickerControl::CreateMonths() {
+  // The last month of the grid is at most December 9999: a first month
+  // later than that would repeat December in every following cell.
+  const int count = m_nRows * m_nColumns;
+  const int latestFirst = 9999 * 12 + 11 - (count - 1);
+  if (m_dtFirstMonth.GetStatus() == COleDateTime::valid && latestFirst >= 100 * 12 &&
+      m_dtFirstMonth.GetYear() * 12 + m_dtFirstMonth.GetMonth() - 1 > latestFirst)
+    m_dtFirstMonth = MonthStart(latestFirst / 12, latestFirst % 12 + 1);
   COleDateTime date = m_dtFirstMonth;
   for (int row = 0; row < m_nRows; ++row)
     for (int col = 0; col < m_nColumns; ++col) {
-      m_arrMonthArray.push_back(new CTKDatePickerItemMonth(this, date, row, col));
-      date = AddMonthsKeepDay(MonthStart(date.GetYear(), date.GetMonth()), 1);
+      auto* month = new CTKDatePickerItemMonth(this, date, row, col);
+      m_arrMonthArray.push_back(month);
+      // From the month the item shows (January of the year 100 shows as
+      // February), so no month appears twice.
+      const COleDateTime shown = month->GetMonth();
+      date = AddMonthsKeepDay(MonthStart(shown.GetYear(), shown.GetMonth()), 1);
     }
   if (m_arrMonthArray.empty()) return;
   CTKDatePickerItemMonth* head = m_arrMonthArray.front();
@@ -1125,9 +1147,9 @@ void CTKDatePickerControl::EnsureFocusDay() {
 }
 
 void CTKDatePickerControl::ApplyKeyboardMove(const COleDateTime& focus, BOOL shift, BOOL ctrl) {
-  m_dtFocused = DateOfDay(DayOf(focus));
+  m_dtFocused = DateOfDay(CTKDatePickerDaysCollection::ClampToCalendar(DayOf(focus)));
   if (shift) {
-    const int anchor = DayOf(m_dtFSelBase);
+    const int anchor = CTKDatePickerDaysCollection::ClampToCalendar(DayOf(m_dtFSelBase));
     int end = DayOf(m_dtFocused);
     if (m_nMaxSelectionDays == 0) {
       m_pSelectedDays->Clear();
@@ -1236,3 +1258,26 @@ void CTKDatePickerControl::OnKeyDown(UINT key, UINT repeat, UINT flags) {
   RedrawNow();
   Default();
 }
+
+#ifndef NDEBUG
+std::string CTKDatePickerControl::CheckInvariants() const {
+  if (!m_pSelectedDays) return "no selected-days collection";
+  if (std::string problem = m_pSelectedDays->CheckInvariants(); !problem.empty()) return "selection: " + problem;
+  auto realOrNull = [](const COleDateTime& d) {
+    if (d.GetStatus() == COleDateTime::null) return true;
+    return IsValid(d) && CTKDatePickerDaysCollection::IsCalendarDay(DayOf(d));
+  };
+  if (!realOrNull(m_dtFocused)) return "the focus day is no calendar day";
+  if (!realOrNull(m_dtFSelBase)) return "the keyboard anchor is no calendar day";
+  if ((m_mouseMode == mouseTrackingHeaderList) != (m_pListControl != nullptr))
+    return "the month list and its mouse mode disagree";
+  if (GetMonthCount() != m_nRows * m_nColumns) return "the grid does not hold rows x columns months";
+  for (int i = 0; i < GetMonthCount(); ++i) {
+    const COleDateTime month = m_arrMonthArray[static_cast<std::size_t>(i)]->GetMonth();
+    if (!IsValid(month)) return "month " + std::to_string(i) + " is not a valid date";
+    if (i > 0 && MonthsBetween(month, m_arrMonthArray[static_cast<std::size_t>(i - 1)]->GetMonth()) != 1)
+      return "month " + std::to_string(i) + " does not follow the month before it";
+  }
+  return {};
+}
+#endif

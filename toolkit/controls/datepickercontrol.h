@@ -7,6 +7,7 @@
 // notify connection, then as WM_NOTIFY to the owner.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/base/cstring.h"
@@ -247,6 +248,13 @@ class CTKDatePickerControl : public CWnd {
   COleDateTime GetDragEnd() const { return m_dtLastClicked; }
   COleDateTime GetFocusDay() const { return m_dtFocused; }
   void SetDeleteOnFinalRelease(BOOL on) { m_bDeleteOnFinalRelease = on; }
+
+#ifndef NDEBUG
+  // The first broken invariant (the selection's blocks, real focus and
+  // anchor days, rows x columns distinct consecutive months, the month list
+  // exactly in its mouse mode), empty when all hold. Debug builds only.
+  std::string CheckInvariants() const;
+#endif
 
  protected:
   int OnCreate(LPCREATESTRUCT cs);

@@ -115,3 +115,18 @@ void CTKDatePickerDaysCollection::InsertBlock(int index, int first, int end) {
   index = std::clamp(index, 0, GetSelectedBlocksCount());
   m_arrSelectedBlocks.insert(m_arrSelectedBlocks.begin() + index, SELECTED_BLOCK{first, end});
 }
+
+#ifndef NDEBUG
+std::string CTKDatePickerDaysCollection::CheckInvariants() const {
+  for (std::size_t i = 0; i < m_arrSelectedBlocks.size(); ++i) {
+    const SELECTED_BLOCK& b = m_arrSelectedBlocks[i];
+    const std::string at =
+        "block " + std::to_string(i) + " [" + std::to_string(b.nDateBegin) + ", " + std::to_string(b.nDateEnd) + ")";
+    if (b.nDateBegin >= b.nDateEnd) return at + " is empty";
+    if (b.nDateBegin < kFirstDay || b.nDateEnd - 1 > kLastDay) return at + " lies outside the calendar";
+    if (i > 0 && m_arrSelectedBlocks[i - 1].nDateEnd >= b.nDateBegin)
+      return at + " overlaps, touches or precedes the block before it";
+  }
+  return {};
+}
+#endif

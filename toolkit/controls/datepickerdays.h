@@ -2,6 +2,7 @@
 // whole days (days counted from 30 December 1899, the date truncated).
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/base/cmdtarget.h"
@@ -44,6 +45,19 @@ class CTKDatePickerDaysCollection : public CCmdTarget {
 
   static int DayOf(const COleDateTime& date) { return static_cast<int>(static_cast<DATE>(date)); }
   static COleDateTime DateOfDay(int day) { return COleDateTime(static_cast<DATE>(day)); }
+
+  // The calendar's days: 1 January 100 to 31 December 9999. Every step the
+  // picker takes stays between them.
+  static constexpr int kFirstDay = -657434;
+  static constexpr int kLastDay = 2958465;
+  static int ClampToCalendar(int day) { return day < kFirstDay ? kFirstDay : day > kLastDay ? kLastDay : day; }
+  static BOOL IsCalendarDay(int day) { return day >= kFirstDay && day <= kLastDay; }
+
+#ifndef NDEBUG
+  // The first broken invariant of the blocks (sorted, non-empty, disjoint,
+  // never touching, inside the calendar), empty when all hold.
+  std::string CheckInvariants() const;
+#endif
 
   // Read directly by the owner: sorted, disjoint, never touching.
   std::vector<SELECTED_BLOCK> m_arrSelectedBlocks;

@@ -8,8 +8,10 @@
 
 namespace {
 
+// Steps stop at the calendar's first and last day.
 COleDateTime AddDays(const COleDateTime& date, int days) {
-  return CTKDatePickerDaysCollection::DateOfDay(CTKDatePickerDaysCollection::DayOf(date) + days);
+  return CTKDatePickerDaysCollection::DateOfDay(
+      CTKDatePickerDaysCollection::ClampToCalendar(CTKDatePickerDaysCollection::DayOf(date) + days));
 }
 
 // Whole days from b to a.
@@ -64,10 +66,13 @@ void CTKDatePickerItemMonth::PopulateDays() {
   m_dtMonth.SetDate(m_dtMonth.GetYear(), m_dtMonth.GetMonth(), 1);
   const int firstDayOfWeek = m_pControl ? m_pControl->m_nFirstDayOfWeek : 1;
   const int back = (m_dtMonth.GetDayOfWeek() - firstDayOfWeek + 7) % 7;
-  COleDateTime day = AddDays(m_dtMonth, -back);
-  for (int i = 0; i < 42; ++i) {
-    m_arrDays.push_back(new CTKDatePickerItemDay(m_pControl, this, day));
-    day = AddDays(day, 1);
+  // Cells after 31 December 9999 hold no day: they stay invalid, and are
+  // neither drawn nor hit.
+  int day = CTKDatePickerDaysCollection::DayOf(m_dtMonth) - back;
+  for (int i = 0; i < 42; ++i, ++day) {
+    COleDateTime date = CTKDatePickerDaysCollection::DateOfDay(day);
+    if (!CTKDatePickerDaysCollection::IsCalendarDay(day)) date.SetStatus(COleDateTime::invalid);
+    m_arrDays.push_back(new CTKDatePickerItemDay(m_pControl, this, date));
   }
 }
 
@@ -139,7 +144,8 @@ BOOL CTKDatePickerItemMonth::OnSetCursor(CPoint point) {
 
 CTKDatePickerItemDay* CTKDatePickerItemMonth::DragCellAt(CPoint point) const {
   if (m_pControl->m_bSelectWeek) point.x = m_rcWeekNumbers.right + 3;
-  return HitTestDay(point, FALSE);
+  CTKDatePickerItemDay* cell = HitTestDay(point, FALSE);
+  return cell && cell->GetDate().GetStatus() == COleDateTime::valid ? cell : nullptr;
 }
 
 void CTKDatePickerItemMonth::OnLButtonDown(UINT flags, CPoint point) {

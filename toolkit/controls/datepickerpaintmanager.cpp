@@ -244,6 +244,7 @@ BOOL CTKDatePickerPaintManager::DrawDay(CDC* dc, CTKDatePickerItemDay* day) {
   CTKDatePickerControl* control = day->GetControl();
   if (!month || !control) return FALSE;
   const COleDateTime& date = day->GetDate();
+  if (date.GetStatus() != COleDateTime::valid) return FALSE;  // past the calendar's last day
   const COleDateTime& monthDate = month->GetMonth();
   const bool leading = date.GetYear() < monthDate.GetYear() ||
                        (date.GetYear() == monthDate.GetYear() && date.GetMonth() < monthDate.GetMonth());
@@ -390,7 +391,11 @@ void CTKDatePickerPaintManager::DrawWeekNumbers(CDC* dc, CTKDatePickerItemMonth*
     for (int i = 0; i < 6; ++i) {
       CTKDatePickerItemDay* first = month->GetDay(i * 7);
       CTKDatePickerItemDay* last = month->GetDay(i * 7 + 6);
-      if (!first || !last || (!first->IsVisible() && i >= 4)) continue;
+      // The week of 31 December 9999 ends on its last real day.
+      for (int k = 5; last && last->GetDate().GetStatus() != COleDateTime::valid && k >= 0; --k)
+        last = month->GetDay(i * 7 + k);
+      if (!first || !last || last->GetDate().GetStatus() != COleDateTime::valid || (!first->IsVisible() && i >= 4))
+        continue;
       const int number = GetWeekNumber(last->GetDate(), control->GetFirstWeekOfYear());
       CString text;
       text.Format(u"%d", number);

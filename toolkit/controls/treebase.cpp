@@ -136,13 +136,13 @@ HTREEITEM CTKTreeBase::FindItem(LPCTSTR lpszSearch, BOOL bCaseSensitive, BOOL bD
     if (!next) next = bDownDir ? m_pTree->GetRootItem() : GetLastItem(nullptr);
     return next;
   };
-  // Every other item once in walking order, the start item last, so that
-  // searching again from a match moves on and a lone match is still found.
-  for (HTREEITEM h = step(start);; h = step(h)) {
-    if (!h) return nullptr;
+  // Every item once in walking order, from the start item itself.
+  for (HTREEITEM h = start; h;) {
     if (MatchesText(h, search, bCaseSensitive, bWholeWord) && IsFindValid(h)) return h;
+    h = step(h);
     if (h == start) return nullptr;
   }
+  return nullptr;
 }
 
 HTREEITEM CTKTreeBase::FindInChildren(LPCTSTR lpszSearch, BOOL bCaseSensitive, BOOL bWholeWord, HTREEITEM hParent) {
@@ -157,6 +157,39 @@ HTREEITEM CTKTreeBase::FindInChildren(LPCTSTR lpszSearch, BOOL bCaseSensitive, B
   }
   return nullptr;
 }
+
+#ifndef NDEBUG
+std::string CTKTreeBase::CheckInvariants() const {
+  if (!m_pTree || !TreeHwnd()) return {};
+  std::unordered_set<HTREEITEM> seen;
+  const UINT count = m_pTree->GetCount();
+  // Depth first over every item, expanded or not.
+  std::vector<std::pair<HTREEITEM, HTREEITEM>> stack;  // (first child, parent)
+  stack.emplace_back(m_pTree->GetRootItem(), nullptr);
+  while (!stack.empty()) {
+    auto [h, parent] = stack.back();
+    stack.pop_back();
+    HTREEITEM prev = nullptr;
+    for (; h; prev = h, h = m_pTree->GetNextSiblingItem(h)) {
+      if (!seen.insert(h).second) return "an item is reached twice";
+      if (seen.size() > count) return "more items reached than the tree counts";
+      if (!IsTreeItem(h)) return "a linked handle is no item";
+      if (m_pTree->GetParentItem(h) != parent) return "a child does not name its parent";
+      if (m_pTree->GetPrevSiblingItem(h) != prev) return "siblings do not link back";
+      if (HTREEITEM child = m_pTree->GetChildItem(h)) stack.emplace_back(child, h);
+    }
+  }
+  if (seen.size() != count) return "the tree counts items no walk reaches";
+  for (HTREEITEM remembered : {m_hSelect, m_hHotItem, m_hEditItem})
+    if (remembered && !seen.count(remembered)) return "a remembered item is gone";
+  const HTREEITEM caret = Caret();
+  if (caret && !seen.count(caret)) return "the caret is no item";
+  if (!m_bMultiSelect)
+    for (HTREEITEM h : seen)
+      if (h != caret && IsNativeSelected(h)) return "an item other than the caret is selected";
+  return {};
+}
+#endif
 
 // ---- item styles ----
 
@@ -467,19 +500,37 @@ void CTKTreeBase::GetSelectedList(CTKTreeItemList& list) const {
     if (IsNativeSelected(h)) list.push_back(h);
 }
 
+HTREEITEM CTKTreeBase::NextVisibleAfterChange(HTREEITEM hItem, HTREEITEM hNextBefore) const {
+  // The notification's handler may have changed the tree: the next item is
+  // read now. When the item itself went, the one read before goes on if it
+  // is still there; else the walk starts over (every walk skips items
+  // already as wanted).
+  if (IsTreeItem(hItem)) return m_pTree->GetNextVisibleItem(hItem);
+  if (IsTreeItem(hNextBefore)) return hNextBefore;
+  return m_pTree->GetRootItem();
+}
+
 void CTKTreeBase::SelectAllVisible(BOOL bSelect, HTREEITEM hExcept) {
-  // The next item is read first: a notification handler may change the tree.
   for (HTREEITEM h = m_pTree->GetRootItem(); h;) {
     HTREEITEM next = m_pTree->GetNextVisibleItem(h);
-    if (h != hExcept && IsNativeSelected(h) != bool(bSelect)) SetItemState(h, bSelect ? kSelected : 0, kSelected);
+    if (h != hExcept && IsNativeSelected(h) != bool(bSelect)) {
+      SetItemState(h, bSelect ? kSelected : 0, kSelected);
+      next = NextVisibleAfterChange(h, next);
+    }
     h = next;
   }
 }
 
 void CTKTreeBase::SelectItems(BOOL bSelect, HTREEITEM hFrom) {
-  for (HTREEITEM h = hFrom ? hFrom : m_pTree->GetRootItem(); h;) {
+  const HTREEITEM from = hFrom ? hFrom : m_pTree->GetRootItem();
+  for (HTREEITEM h = from; h;) {
     HTREEITEM next = m_pTree->GetNextVisibleItem(h);
-    if (IsNativeSelected(h) != bool(bSelect)) SetItemState(h, bSelect ? kSelected : 0, kSelected);
+    if (IsNativeSelected(h) != bool(bSelect)) {
+      SetItemState(h, bSelect ? kSelected : 0, kSelected);
+      next = NextVisibleAfterChange(h, next);
+      // Starting over begins at the first item again only when that is gone.
+      if (next == m_pTree->GetRootItem() && IsTreeItem(from) && !IsTreeItem(h)) next = from;
+    }
     h = next;
   }
 }
@@ -494,14 +545,23 @@ void CTKTreeBase::SelectRange(HTREEITEM hFirst, HTREEITEM hLast, BOOL bOnly) {
       inside = true;
       if (hFirst == hLast) closes = true;
     }
+    bool changed = false;
     if (inside) {
-      if (!IsNativeSelected(h)) SetItemState(h, kSelected, kSelected);
+      if (!IsNativeSelected(h)) {
+        SetItemState(h, kSelected, kSelected);
+        changed = true;
+      }
     } else if (bOnly && IsNativeSelected(h)) {
       SetItemState(h, 0, kSelected);
+      changed = true;
     }
     if (closes) {
       inside = false;
       done = true;
+    }
+    if (changed) {
+      next = NextVisibleAfterChange(h, next);
+      if (!IsTreeItem(h) && next == m_pTree->GetRootItem()) inside = done = false;  // starting over
     }
     if (done && !bOnly) break;
     h = next;
@@ -511,11 +571,23 @@ void CTKTreeBase::SelectRange(HTREEITEM hFirst, HTREEITEM hLast, BOOL bOnly) {
 BOOL CTKTreeBase::SelectChildren(HTREEITEM hParent, BOOL bSelect, BOOL bRecurse) {
   BOOL caretSeen = FALSE;
   const HTREEITEM caret = Caret();
-  for (HTREEITEM h = m_pTree->GetChildItem(hParent); h; h = m_pTree->GetNextSiblingItem(h)) {
+  // After a handler deleted the item: the sibling read before when it is
+  // still there, else the children from the first again.
+  auto resume = [&](HTREEITEM nextBefore) {
+    if (IsTreeItem(nextBefore)) return nextBefore;
+    return IsTreeItem(hParent) ? m_pTree->GetChildItem(hParent) : nullptr;
+  };
+  for (HTREEITEM h = m_pTree->GetChildItem(hParent); h;) {
+    const HTREEITEM next = m_pTree->GetNextSiblingItem(h);
     if (IsNativeSelected(h) != bool(bSelect)) SetItemState(h, bSelect ? kSelected : 0, kSelected);
+    if (!IsTreeItem(h)) {
+      h = resume(next);
+      continue;
+    }
     if (h == caret) caretSeen = TRUE;
     if (bRecurse && (m_pTree->CTreeCtrl::GetItemState(h, TVIS_EXPANDED) & TVIS_EXPANDED))
       caretSeen |= SelectChildren(h, bSelect, TRUE);
+    h = IsTreeItem(h) ? m_pTree->GetNextSiblingItem(h) : resume(next);
   }
   return caretSeen;
 }
@@ -756,17 +828,24 @@ void CTKTreeBase::SelectItemsInRect(CRect rect, UINT nFlags, CTKTreeItemSet* pLi
     const bool inside = common.IntersectRect(&r, &rect) != FALSE;
     const bool selected = IsNativeSelected(h);
     const bool listed = pList && pList->count(h);
+    bool changed = true;
     if (inside) {
       if (!selected && !listed) SetItemState(h, kSelected, kSelected);
-      else if (ctrl && listed) {
-        if (selected) SetItemState(h, 0, kSelected);  // Ctrl inverts the earlier selection
-      } else if (shift && listed) {
-        pList->erase(h);  // stays selected for good
+      else if (ctrl && listed && selected) SetItemState(h, 0, kSelected);  // Ctrl inverts the earlier selection
+      else {
+        changed = false;
+        if (!ctrl && shift && listed) pList->erase(h);  // stays selected for good
       }
-    } else if (listed) {
-      if (!selected) SetItemState(h, kSelected, kSelected);
-    } else if (selected) {
+    } else if (listed && !selected) {
+      SetItemState(h, kSelected, kSelected);
+    } else if (!listed && selected) {
       SetItemState(h, 0, kSelected);
+    } else {
+      changed = false;
+    }
+    if (changed) {
+      if (pList && !IsTreeItem(h)) pList->erase(h);
+      next = NextVisibleAfterChange(h, next);
     }
     h = next;
   }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 #include <tuple>
 #include <unordered_set>
 #include <vector>
@@ -52,8 +53,8 @@ class CTKTreeBase {
   virtual HTREEITEM GetLastItem(HTREEITEM hItem) const;
 
   // ---- search ----
-  // Walks from the item after hStart (else the caret, else the root) down or
-  // up, wrapping once, and ends with hStart itself. Null for an empty text.
+  // Walks from hStart itself (else the caret, else the root) down or up,
+  // wrapping once, until it is back at the start. Null for an empty text.
   virtual HTREEITEM FindItem(LPCTSTR lpszSearch, BOOL bCaseSensitive = FALSE, BOOL bDownDir = TRUE,
                              BOOL bWholeWord = FALSE, HTREEITEM hStart = nullptr);
   // Each child's subtree before the child itself.
@@ -130,6 +131,14 @@ class CTKTreeBase {
   BOOL SelectChildren(HTREEITEM hParent, BOOL bSelect = TRUE, BOOL bRecurse = TRUE);
   BOOL IsEditLabels() const;
 
+#ifndef NDEBUG
+  // The first broken invariant of the tree (parent, child and sibling links
+  // that agree both ways, every item reached once, the remembered anchor,
+  // hot and editing items alive, only the caret selected without multiple
+  // selection), empty when all hold. Debug builds only.
+  std::string CheckInvariants() const;
+#endif
+
   HTREEITEM GetHotItem() const { return m_hHotItem; }
   HTREEITEM GetAnchorItem() const { return m_hSelect; }
 
@@ -149,6 +158,11 @@ class CTKTreeBase {
   void ChangeStyle(HTREEITEM hItem, Change change);
   // The item's slot in the tree (pv::controls::TreeItemSlot), -1 for none.
   std::ptrdiff_t ItemSlot(HTREEITEM hItem) const;
+  // TRUE while the handle is an item of this tree.
+  BOOL IsTreeItem(HTREEITEM hItem) const { return hItem && ItemSlot(hItem) >= 0; }
+  // The visible item to visit after hItem changed its selection (which
+  // notified the owner); hNextBefore is the one read before the change.
+  HTREEITEM NextVisibleAfterChange(HTREEITEM hItem, HTREEITEM hNextBefore) const;
   std::uint32_t InternStyle(const CTKTreeItemStyle& style);
   void ReleaseStyle(std::uint32_t ref);
   // Marks the whole tree for repainting, once until it paints.

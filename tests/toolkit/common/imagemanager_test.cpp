@@ -415,6 +415,104 @@ Bytes WideString(const std::u16string& s) {
   return w.bytes;
 }
 
+// A bottom-up 32-bit bitmap whose upper half is one opaque colour and
+// lower half another (0xRRGGBB each).
+HBITMAP MakeTwoRowBitmap(int w, int h, uint32_t top, uint32_t bottom) {
+  LPBYTE bits = nullptr;
+  HBITMAP bitmap = CTKImageManager::CreateDIB32(nullptr, w, h, &bits);
+  for (int row = 0; row < h; ++row)  // memory row 0 is the bottom row
+    for (int x = 0; x < w; ++x) {
+      const uint32_t c = row < h / 2 ? bottom : top;
+      BYTE* p = bits + (row * w + x) * 4;
+      p[0] = static_cast<BYTE>(c);
+      p[1] = static_cast<BYTE>(c >> 8);
+      p[2] = static_cast<BYTE>(c >> 16);
+      p[3] = 255;
+    }
+  GdiFlush();
+  return bitmap;
+}
+
+// Thousands of icons of one size all go into the sheet (which wraps into
+// rows instead of growing past the widest bitmap there is), and each one
+// draws and copies out the right way up in its own place.
+TEST(ImageSheets, ThousandsOfIconsAreStoredAndEachDrawsInItsPlace) {
+  CTKImageManager manager;
+  const int count = 2100;
+  auto top = [](int i) { return static_cast<uint32_t>(0x100000 | i); };
+  auto bottom = [](int i) { return static_cast<uint32_t>(0xC80000 | i); };
+  for (int i = 0; i < count; ++i) {
+    HBITMAP bitmap = MakeTwoRowBitmap(16, 16, top(i), bottom(i));
+    CTKImageHandle image(bitmap);
+    ASSERT_TRUE(manager.SetIcon(image, static_cast<UINT>(i), 16, 16)) << i;
+    DeleteObject(bitmap);
+  }
+  // A masked icon after them, in a later row of the sheet.
+  HICON masked = MakeSolidIcon(16, 16, RGB(0, 200, 0), [](int x, int) { return x < 4; });
+  ASSERT_TRUE(manager.SetIcon(masked, 5000, CSize(16, 16)));
+  DestroyIcon(masked);
+
+  CTKImageManagerResource* sheet = manager.GetResource(16, 16);
+  EXPECT_GE(sheet->GetCapacity(), count + 1);
+  EXPECT_LE(sheet->GetSheetSize().cx, CTKImageManagerResource::kMaxSheetWidth);
+  EXPECT_GT(sheet->GetSheetSize().cy, 16);
+  for (int i : {0, 1, 127, 128, 129, 2047, 2048, 2099}) {
+    CTKImageManagerIcon* icon = manager.LookupIcon(static_cast<UINT>(i), 16);
+    ASSERT_NE(icon, nullptr) << i;
+    ASSERT_NE(icon->GetNormalImage().GetResourceInfo(), nullptr) << i;  // in the sheet
+    Surface surface(16, 16, 0xFF0000FFu);
+    icon->DrawNormalAt(CDC::FromHandle(surface.dc), CPoint(0, 0));
+    EXPECT_EQ(surface.At(3, 1), 0xFF000000u | top(i)) << i;
+    EXPECT_EQ(surface.At(12, 14), 0xFF000000u | bottom(i)) << i;
+    // A private copy's first pixel is its bottom-left one.
+    const uint32_t b = bottom(i);
+    EXPECT_EQ(FirstPixel(icon->GetNormalImage()),
+              (Bytes{static_cast<BYTE>(b), static_cast<BYTE>(b >> 8), static_cast<BYTE>(b >> 16), 255}))
+        << i;
+  }
+  CTKImageManagerIcon* maskedIcon = manager.LookupIcon(5000, 16);
+  ASSERT_NE(maskedIcon, nullptr);
+  ASSERT_NE(maskedIcon->GetNormalImage().GetResourceInfo(), nullptr);
+  EXPECT_GT(maskedIcon->GetNormalImage().GetResourceInfo()->rcImage.top, 0);
+  Surface surface(16, 16, 0xFF0000FFu);
+  maskedIcon->DrawNormalAt(CDC::FromHandle(surface.dc), CPoint(0, 0));
+  EXPECT_EQ(surface.At(1, 5), 0xFF0000FFu);  // transparent column
+  EXPECT_EQ(surface.At(10, 5) & 0xFFFFFF, 0x00C800u);
+  EXPECT_EQ(surface.At(10, 15) & 0xFFFFFF, 0x00C800u);
+
+  // The stored form carries the sheet's icons and reads back the same.
+  CTKImageManager loaded;
+  Load(loaded, Store(manager));
+  Surface again(16, 16, 0xFF0000FFu);
+  ASSERT_NE(loaded.LookupIcon(2099, 16), nullptr);
+  loaded.LookupIcon(2099, 16)->DrawNormalAt(CDC::FromHandle(again.dc), CPoint(0, 0));
+  EXPECT_EQ(again.At(3, 1), 0xFF000000u | top(2099));
+  EXPECT_EQ(again.At(12, 14), 0xFF000000u | bottom(2099));
+}
+
+// An image that cannot be stored is reported as such and leaves no empty
+// icon behind; what the command had stays.
+TEST(ImageManager, AnImageThatCannotBeStoredIsRefused) {
+  CTKImageManager manager;
+  HBITMAP mono = CreateBitmap(16, 16, 1, 1, nullptr);  // no 32-bit pixels to copy
+  CTKImageHandle bad(mono);
+  ASSERT_FALSE(bad.IsEmpty());
+  EXPECT_FALSE(manager.SetIcon(bad, 7, 16, 16));
+  EXPECT_EQ(manager.LookupIcon(7, 16), nullptr);
+  EXPECT_EQ(manager.GetIconSet(7), nullptr);
+
+  HBITMAP good = MakeAlphaBitmap(16, 16, 1, 2, 3, 255);
+  CTKImageHandle image(good);
+  ASSERT_TRUE(manager.SetIcon(image, 8, 16, 16));
+  EXPECT_FALSE(manager.SetIcon(bad, 8, 24, 24));
+  EXPECT_FALSE(manager.HasIcon(8, 24));
+  ASSERT_NE(manager.GetIconSet(8), nullptr);
+  EXPECT_EQ(manager.GetIconSet(8)->GetIcons().size(), 1u);
+  EXPECT_EQ(FirstPixel(manager.LookupIcon(8, 16)->GetNormalImage()), (Bytes{1, 2, 3, 255}));
+  DeleteObject(good);
+  DeleteObject(mono);
+}
+
 TEST(ImageManagerStoredForm, RoundTripsEveryStateAtSchema38) {
   CTKImageManager manager;
   const BYTE values[] = {10, 20, 30, 40, 50};  // normal, disabled, hot, checked, pressed

@@ -9,11 +9,13 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
 #include "tests/support/fixture_reset.h"
+#include "toolkit/common/resourceimages.h"
 #include "toolkit/controls/datepickercontrol.h"
 #include "toolkit/controls/datepickerdays.h"
 #include "toolkit/controls/datepickermonth.h"
@@ -44,6 +46,22 @@ inline std::set<int> Range(int first, int last) {
   std::set<int> out;
   for (int d = first; d <= last; ++d) out.insert(d);
   return out;
+}
+
+// The control's invariants after an operation (debug builds check them).
+inline void ExpectSane(const CTKDatePickerControl& c) {
+#ifndef NDEBUG
+  EXPECT_EQ(c.CheckInvariants(), std::string());
+#else
+  (void)c;
+#endif
+}
+inline void ExpectSane(const CTKDatePickerDaysCollection& days) {
+#ifndef NDEBUG
+  EXPECT_EQ(days.CheckInvariants(), std::string());
+#else
+  (void)days;
+#endif
 }
 
 class FunctionDelegate : public CTKNotifySinkDelegate {

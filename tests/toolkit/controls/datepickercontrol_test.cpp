@@ -78,6 +78,39 @@ TEST_F(DatePickerTest, ScrollingStopsAtTheYearHundredAndTheMaximum) {
   EXPECT_EQ(c.GetFirstMonth().GetYear(), 2024);
 }
 
+// A new theme-image set refreshes and redraws a picker whose paint theme
+// follows the images (3); other themes ignore it. A picker gone no longer
+// listens.
+TEST_F(DatePickerTest, ANewThemeImageSetRefreshesAPickerThatFollowsIt) {
+  class CountingPaintManager : public CTKDatePickerPaintManager {
+   public:
+    explicit CountingPaintManager(int theme) { m_nPaintTheme = theme; }
+    void RefreshMetrics() override {
+      ++refreshes;
+      CTKDatePickerPaintManager::RefreshMetrics();
+    }
+    int refreshes = 0;
+  };
+  CTKNotifyConnection* images = GetResourceImages()->GetConnection();
+  for (int theme : {3, 2}) {
+    auto c = MakeControl();
+    auto* pm = new CountingPaintManager(theme);
+    c->SetPaintManager(pm);
+    ::UpdateWindow(c->m_hWnd);
+    pv::test::PumpUntilIdle();
+    ExpectSane(*c);
+    ASSERT_FALSE(c->IsDirty()) << theme;
+    const int before = pm->refreshes;
+    images->BroadcastEvent(CTKResourceImages::kEventImagesChanged, 0, 0);
+    EXPECT_EQ(pm->refreshes - before, theme == 3 ? 1 : 0) << theme;
+    EXPECT_EQ(c->IsDirty(), theme == 3 ? TRUE : FALSE) << theme;
+    images->BroadcastEvent(CTKResourceImages::kEventImagesChanged + 1, 0, 0);  // another event
+    EXPECT_EQ(pm->refreshes - before, theme == 3 ? 1 : 0) << theme;
+    ExpectSane(*c);
+  }
+  images->BroadcastEvent(CTKResourceImages::kEventImagesChanged, 0, 0);  // nobody left to tell
+}
+
 // ---- mouse selection ----------------------------------------------------------------------------
 TEST_F(DatePickerTest, ClickCtrlClickAndCtrlDeselect) {
   auto c = MakeControl();
@@ -114,12 +147,14 @@ TEST_F(DatePickerTest, DragWithMaximumThreeKeepsTheDaysNearestTheAnchor) {
     pv::test::MouseDown(pv::test::Button::Left, a.x, a.y);
     pv::test::MouseMove(b.x, b.y);
     pv::test::PumpUntilIdle();
+    ExpectSane(*c);
     // While dragging, the picture shows what the release will select.
     int shown = 0;
     for (int k = -10; k <= 10; ++k) shown += c->IsSelected(anchor + COleDateTimeSpan(k, 0, 0, 0)) ? 1 : 0;
     EXPECT_EQ(shown, 3);
     pv::test::MouseUp(pv::test::Button::Left, b.x, b.y);
     pv::test::PumpUntilIdle();
+    ExpectSane(*c);
     const int first = DayNumber(2024, 3, 15);
     EXPECT_EQ(Selected(*c->GetSelectedDays()), direction > 0 ? Range(first, first + 2) : Range(first - 2, first))
         << "direction " << direction;
@@ -137,6 +172,7 @@ TEST_F(DatePickerTest, WeekNumberClickAndDragSelectWholeWeeks) {
   POINT p = at(row2);
   pv::test::Click(p.x, p.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), Range(DayNumber(2024, 3, 11), DayNumber(2024, 3, 17)));
 
   pv::test::MouseDown(pv::test::Button::Left, p.x, p.y);
@@ -144,6 +180,7 @@ TEST_F(DatePickerTest, WeekNumberClickAndDragSelectWholeWeeks) {
   pv::test::MouseMove(down.x, down.y);
   pv::test::MouseUp(pv::test::Button::Left, down.x, down.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), Range(DayNumber(2024, 3, 11), DayNumber(2024, 3, 24)));
 
   pv::test::MouseDown(pv::test::Button::Left, p.x, p.y);
@@ -151,6 +188,7 @@ TEST_F(DatePickerTest, WeekNumberClickAndDragSelectWholeWeeks) {
   pv::test::MouseMove(up.x, up.y);
   pv::test::MouseUp(pv::test::Button::Left, up.x, up.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), Range(DayNumber(2024, 3, 4), DayNumber(2024, 3, 17)));
 }
 
@@ -161,11 +199,13 @@ TEST_F(DatePickerTest, TodayButtonWithMaximumZeroShowsTodaysMonthOnly) {
   const CPoint p = CentreOf(c->GetButtons()[0]->m_rcButton);
   pv::test::ClickClient(c->m_hWnd, p.x, p.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(c->GetFirstMonth().GetMonth(), 3);
   EXPECT_EQ(c->GetSelectedDays()->GetSelectedDaysCount(), 0);
   c->SetMaxSelCount(-1);
   pv::test::ClickClient(c->m_hWnd, p.x, p.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{DayNumber(2024, 3, 14)});
 }
 
@@ -173,6 +213,7 @@ TEST_F(DatePickerTest, AddingAHeldDayDoesNotRedraw) {
   auto c = MakeControl();
   c->SetSelRange(Date(2024, 3, 4), Date(2024, 3, 8));
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   ASSERT_FALSE(c->IsDirty());
   c->GetSelectedDays()->AddDay(Date(2024, 3, 6));
   EXPECT_FALSE(c->IsDirty());
@@ -190,6 +231,7 @@ TEST_F(DatePickerTest, ShiftRightWithMaximumThreeSelectsAtMostThreeDays) {
   for (int i = 1; i <= 6; ++i) {
     pv::test::Chord(FSHIFT, VK_RIGHT);
     pv::test::PumpUntilIdle();
+    ExpectSane(*c);
     EXPECT_EQ(Selected(*c->GetSelectedDays()), Range(first, first + std::min(i, 2))) << i << " presses";
   }
   EXPECT_EQ(CTKDatePickerDaysCollection::DayOf(c->GetFocusDay()), first + 6);
@@ -201,6 +243,7 @@ TEST_F(DatePickerTest, ShiftRangeKeepsItsAnchorAcrossAMonthBoundary) {
   // March's grid shows up to 7 April: the ninth step scrolls to April.
   for (int i = 0; i < 10; ++i) pv::test::Chord(FSHIFT, VK_RIGHT);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(c->GetFirstMonth().GetMonth(), 4);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), Range(DayNumber(2024, 3, 30), DayNumber(2024, 4, 9)));
 }
@@ -226,6 +269,7 @@ TEST_F(DatePickerTest, PageKeysKeepTheDayOfTheMonthWherePossible) {
     if (k.modifiers) pv::test::Chord(k.modifiers, k.key);
     else pv::test::KeyPress(k.key);
     pv::test::PumpUntilIdle();
+    ExpectSane(*c);
     const int want = DayNumber(year_month_day{sys_days(k.want)});
     EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{want})
         << static_cast<int>(k.from.year()) << "-" << static_cast<unsigned>(k.from.month());
@@ -241,12 +285,15 @@ TEST_F(DatePickerTest, HomeAndEndGoToTheEndsOfTheWeek) {
   c->SetCurSel(Date(2024, 3, 17));  // a Sunday
   pv::test::KeyPress(VK_HOME);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{DayNumber(2024, 3, 11)});
   pv::test::KeyPress(VK_END);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{DayNumber(2024, 3, 17)});
   pv::test::Chord(FCONTROL, VK_END);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(CTKDatePickerDaysCollection::DayOf(c->GetFocusDay()), DayNumber(2024, 3, 31));
 }
 
@@ -260,8 +307,123 @@ TEST_F(DatePickerTest, KeyStepTellsTheOwnerOnceWithFocusKept) {
   });
   pv::test::KeyPress(VK_DOWN);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(events, 1);
   EXPECT_EQ(CTKDatePickerDaysCollection::DayOf(c->GetFocusDay()), DayNumber(2024, 3, 17));
+}
+
+// ---- the calendar's ends ----------------------------------------------------------------------------
+// Every key step stays between 1 January 100 and 31 December 9999: the
+// focus and every selected day are real days, and a later Page Down moves
+// on from there.
+TEST_F(DatePickerTest, KeyStepsStopAtTheCalendarsEnds) {
+  struct Case {
+    const char* name;
+    year_month_day from;
+    std::vector<std::pair<BYTE, UINT>> keys;
+    year_month_day focus;
+    std::set<int> selection;
+  };
+  const int last = DayNumber(9999, 12, 31), first = DayNumber(100, 1, 1);
+  const Case cases[] = {
+      {"Right past the last day",
+       9999y / December / 30,
+       {{0, VK_RIGHT}, {0, VK_RIGHT}, {0, VK_RIGHT}},
+       9999y / December / 31,
+       {last}},
+      {"Down past the last day", 9999y / December / 27, {{0, VK_DOWN}}, 9999y / December / 31, {last}},
+      {"End of the last week", 9999y / December / 31, {{0, VK_END}}, 9999y / December / 31, {last}},
+      {"Right, then Page Down",
+       9999y / December / 30,
+       {{0, VK_RIGHT}, {0, VK_RIGHT}, {0, VK_NEXT}},
+       9999y / December / 31,
+       {last}},
+      {"Ctrl+Page Down in the last year",
+       9999y / March / 15,
+       {{FCONTROL, VK_NEXT}},
+       9999y / December / 15,
+       {DayNumber(9999, 12, 15)}},
+      {"Shift+Right keeps a real range",
+       9999y / December / 30,
+       {{FSHIFT, VK_RIGHT}, {FSHIFT, VK_RIGHT}},
+       9999y / December / 31,
+       {last - 1, last}},
+      {"Up before the first day", 100y / January / 3, {{0, VK_UP}}, 100y / January / 1, {first}},
+      {"Left before the first day", 100y / January / 1, {{0, VK_LEFT}, {0, VK_LEFT}}, 100y / January / 1, {first}},
+      {"Home of the first week", 100y / January / 1, {{0, VK_HOME}}, 100y / January / 1, {first}},
+      {"Up, then Page Up", 100y / January / 3, {{0, VK_UP}, {0, VK_PRIOR}}, 100y / January / 1, {first}},
+  };
+  for (const Case& k : cases) {
+    auto c = MakeControl();
+    const COleDateTime from(static_cast<DATE>(DayNumber(k.from)));
+    c->EnsureVisible(from);
+    c->SetCurSel(from);
+    ExpectSane(*c);
+    for (const auto& [modifiers, key] : k.keys) {
+      if (modifiers) pv::test::Chord(modifiers, key);
+      else pv::test::KeyPress(key);
+      pv::test::PumpUntilIdle();
+      ExpectSane(*c);
+      EXPECT_EQ(c->GetFocusDay().GetStatus(), COleDateTime::valid) << k.name;
+    }
+    EXPECT_EQ(CTKDatePickerDaysCollection::DayOf(c->GetFocusDay()), DayNumber(k.focus)) << k.name;
+    EXPECT_EQ(Selected(*c->GetSelectedDays()), k.selection) << k.name;
+    COleDateTime lo, hi;
+    ASSERT_TRUE(c->GetSelRange(lo, hi)) << k.name;
+    EXPECT_EQ(lo.GetStatus(), COleDateTime::valid) << k.name;
+    EXPECT_EQ(hi.GetStatus(), COleDateTime::valid) << k.name;
+  }
+}
+
+// A grid ending in December 9999 shows each month once, and the cells
+// after 31 December 9999 stay empty (no "-1" drawn there) and take no click.
+TEST_F(DatePickerTest, AGridAtTheLastMonthShowsEachMonthOnceAndNoDaysAfterIt) {
+  for (int size : {2, 1}) {
+    auto c = MakeControl(size, size);
+    const int count = size * size;
+    ASSERT_EQ(c->GetMonthCount(), count);
+    c->EnsureVisible(Date(9999, 12, 1));
+    c->ScrollRight(1);
+    pv::test::PumpUntilIdle();
+    ExpectSane(*c);
+    ASSERT_EQ(c->GetMonthCount(), count);
+    for (int i = 0; i < count; ++i) {
+      EXPECT_EQ(c->GetMonth(i)->GetMonth().GetYear(), 9999) << i;
+      EXPECT_EQ(c->GetMonth(i)->GetMonth().GetMonth(), 12 - count + 1 + i) << i;
+    }
+    // The last month's cells: 31 December is drawn, the cells after it are
+    // plain background.
+    ::RedrawWindow(c->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    pv::test::PumpUntilIdle();
+    CTKDatePickerItemMonth* december = c->GetMonth(count - 1);
+    const CTKDatePickerItemDay* lastDay = CellOf(*c, Date(9999, 12, 31));
+    ASSERT_NE(lastDay, nullptr);
+    // Pixels of a cell unlike the control's background: text.
+    const COLORREF back = c->GetPaintManager()->GetBackgroundColor();
+    auto inkPixels = [&](const CRect& r) {
+      int n = 0;
+      for (int y = r.top + 1; y < r.bottom - 1; ++y)
+        for (int x = r.left + 1; x < r.right - 1; ++x)
+          if ((pv::test::WindowPixel(c->m_hWnd, x, y) & 0xFFFFFF) != (back & 0xFFFFFF)) ++n;
+      return n;
+    };
+    EXPECT_GT(inkPixels(lastDay->GetRect()), 0);
+    int after = 0;
+    for (int k = december->GetDayCount() - 1; k >= 0; --k) {
+      CTKDatePickerItemDay* cell = december->GetDay(k);
+      if (cell == lastDay) break;
+      ++after;
+      EXPECT_EQ(cell->GetDate().GetStatus(), COleDateTime::invalid) << k;
+      EXPECT_EQ(inkPixels(cell->GetRect()), 0) << size << "x" << size << " cell " << k;
+    }
+    EXPECT_GT(after, 0);  // 31 December 9999 is a Friday: the grid runs on
+    // A click there selects nothing.
+    const CPoint p = CentreOf(december->GetDay(december->GetDayCount() - 1)->GetRect());
+    pv::test::ClickClient(c->m_hWnd, p.x, p.y);
+    pv::test::PumpUntilIdle();
+    ExpectSane(*c);
+    EXPECT_TRUE(Selected(*c->GetSelectedDays()).empty());
+  }
 }
 
 // ---- GoModal --------------------------------------------------------------------------------------
@@ -352,7 +514,25 @@ TEST_F(DatePickerModalTest, Outcomes) {
     EXPECT_EQ(result, k.want) << k.name;
     EXPECT_EQ(Selected(*c.GetSelectedDays()), k.selection) << k.name;
     pv::test::PumpUntilIdle();
+    ExpectSane(c);
   }
+}
+
+TEST_F(DatePickerModalTest, EnterAfterStepsPastTheLastDayGivesTheLastDay) {
+  CTKDatePickerControl c;
+  c.SetMaxSelCount(1);
+  c.GetSelectedDays()->SelectDay(Date(9999, 12, 30));
+  c.EnsureVisible(Date(9999, 12, 30));
+  const BOOL result = RunModal(c, [](CTKDatePickerControl&) {
+    for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_NEXT, VK_RETURN}) pv::test::KeyPress(key);
+  });
+  EXPECT_TRUE(result);
+  ExpectSane(c);
+  ASSERT_EQ(c.GetSelectedDays()->GetSelectedBlocksCount(), 1);
+  const COleDateTime chosen =
+      CTKDatePickerDaysCollection::DateOfDay(c.GetSelectedDays()->GetSelectedBlock(0).nDateBegin);
+  EXPECT_EQ(chosen.GetStatus(), COleDateTime::valid);
+  EXPECT_EQ(CTKDatePickerDaysCollection::DayOf(chosen), DayNumber(9999, 12, 31));
 }
 
 TEST_F(DatePickerModalTest, RunsAgainAndGivesTheFocusBack) {
@@ -373,6 +553,7 @@ TEST_F(DatePickerTest, EnterAndEscapeOutsideGoModalOnlyTakeTheDefault) {
   pv::test::KeyPress(VK_RETURN);
   pv::test::KeyPress(VK_ESCAPE);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_TRUE(::IsWindow(c->m_hWnd));
   EXPECT_EQ(Selected(*c->GetSelectedDays()), std::set<int>{DayNumber(2024, 3, 8)});
 }

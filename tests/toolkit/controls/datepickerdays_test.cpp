@@ -20,6 +20,7 @@ void ExpectWellFormed(const CTKDatePickerDaysCollection& days) {
       EXPECT_LT(days.GetSelectedBlock(i - 1).nDateEnd, b.nDateBegin) << "blocks " << i - 1 << ", " << i;
     }
   }
+  dptest::ExpectSane(days);
 }
 
 TEST(DatePickerDays, CtrlClicksFiveSevenSixMergeAndSplitAgain) {
@@ -29,7 +30,9 @@ TEST(DatePickerDays, CtrlClicksFiveSevenSixMergeAndSplitAgain) {
   EXPECT_EQ(days.GetSelectedBlock(0).nDateBegin, DayNumber(2024, 3, 5));
   EXPECT_EQ(days.GetSelectedBlock(0).nDateEnd, DayNumber(2024, 3, 8));
 
+  ExpectWellFormed(days);
   days.RemoveDay(Date(2024, 3, 6));
+  ExpectWellFormed(days);
   ASSERT_EQ(days.GetSelectedBlocksCount(), 2);
   EXPECT_EQ(days.GetSelectedBlock(0).nDateBegin, DayNumber(2024, 3, 5));
   EXPECT_EQ(days.GetSelectedBlock(0).nDateEnd, DayNumber(2024, 3, 6));

@@ -47,9 +47,11 @@ TEST_F(DatePickerListTest, ReleasingOnARowScrollsByItsOffset) {
   const POINT june = RowPoint(*list, 6);
   pv::test::MouseMove(june.x, june.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(list->GetMonthOffset(), 3);
   pv::test::MouseUp(pv::test::Button::Left, june.x, june.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(c->GetMonthList(), nullptr);
   EXPECT_EQ(c->GetMouseMode(), CTKDatePickerControl::mouseNothing);
   EXPECT_EQ(c->GetFirstMonth().GetMonth(), 6);
@@ -61,6 +63,7 @@ TEST_F(DatePickerListTest, ReleasingOnARowScrollsByItsOffset) {
   pv::test::MouseMove(rect.right + 40, title.y);
   pv::test::MouseUp(pv::test::Button::Left, rect.right + 40, title.y);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(c->GetFirstMonth().GetMonth(), 6);
 }
 
@@ -81,6 +84,7 @@ TEST_F(DatePickerListTest, HoldingTheMouseAwayScrollsFasterWithDistance) {
   for (const Case& k : cases) {
     pv::test::MouseMove(client.left + 5, k.y);
     pv::test::PumpUntilIdle();
+    ExpectSane(*c);
     const COleDateTime before = list->GetCentreMonth();
     pv::test::AdvanceAndPump(133);
     const COleDateTime after = list->GetCentreMonth();
@@ -89,6 +93,7 @@ TEST_F(DatePickerListTest, HoldingTheMouseAwayScrollsFasterWithDistance) {
   }
   pv::test::MouseUp(pv::test::Button::Left, client.left + 5, client.top + height / 2);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
 }
 
 TEST_F(DatePickerListTest, ListNeverShowsAMonthBeforeTheMinimum) {
@@ -105,6 +110,7 @@ TEST_F(DatePickerListTest, ListNeverShowsAMonthBeforeTheMinimum) {
   EXPECT_EQ(list->GetFirstRowMonth().GetYear(), 2024);
   pv::test::CaptureLoss();  // ends the list
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   EXPECT_EQ(c->GetMonthList(), nullptr);
   EXPECT_EQ(c->GetMouseMode(), CTKDatePickerControl::mouseNothing);
 }
@@ -121,6 +127,7 @@ TEST_F(DatePickerListTest, ListOfNoHeightDoesNotScroll) {
   ASSERT_EQ(client.Height(), 0);
   pv::test::MouseMove(window.left + 5, window.top - 50);
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   // The step reads the position of the message being handled.
   MSG msg{};
   ::PeekMessage(&msg, nullptr, 0, 0, PM_NOREMOVE);

@@ -106,6 +106,7 @@ TEST_F(DatePickerPaintTest, SelectionColoursWinOverTheOwnersColours) {
   c->SetCurSel(Date(2024, 3, 12));
   c->RedrawNow();
   pv::test::PumpUntilIdle();
+  ExpectSane(*c);
   auto corner = [&](int day) {
     const CRect r = CellOf(*c, Date(2024, 3, day))->GetRect();
     return pv::test::WindowPixel(c->m_hWnd, r.left + 1, r.top + 1);

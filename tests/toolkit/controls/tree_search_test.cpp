@@ -51,15 +51,18 @@ TEST_F(TreeSearchTest, FindItemTable) {
     HTREEITEM* start;
     HTREEITEM* expected;
   } cases[] = {
-      {"next after the start", u"gamma", FALSE, TRUE, FALSE, &beta, &ray},
-      {"wraps past the last item", u"gamma", FALSE, TRUE, FALSE, &gammas, &beta},
+      {"the start item itself", u"gamma", FALSE, TRUE, FALSE, &beta, &beta},
+      {"the start item before a longer text", u"life", FALSE, TRUE, FALSE, &life, &life},
+      {"upwards, the start item itself", u"gamma", FALSE, FALSE, FALSE, &ray, &ray},
+      {"next after the start", u"gamma", FALSE, TRUE, FALSE, &delta, &ray},
+      {"wraps past the last item", u"gamma", FALSE, TRUE, FALSE, &other, &beta},
       {"wraps from the last item", u"beta", FALSE, TRUE, FALSE, &other, &beta},
-      {"upwards wraps to the last item", u"gamma", FALSE, FALSE, FALSE, &beta, &gammas},
+      {"upwards wraps to the last item", u"gamma", FALSE, FALSE, FALSE, &work, &gammas},
       {"case sensitive", u"Gamma", TRUE, TRUE, FALSE, &beta, &ray},
       {"case sensitive misses", u"GAMMA", TRUE, TRUE, FALSE, &root, nullptr},
       {"whole word at the end", u"gamma", FALSE, TRUE, TRUE, &root, &beta},
-      {"whole word at the start", u"gamma", FALSE, TRUE, TRUE, &beta, &ray},
-      {"a later whole word in the same text", u"gamma", FALSE, TRUE, TRUE, &ray, &gammas},
+      {"whole word at the start", u"gamma", FALSE, TRUE, TRUE, &delta, &ray},
+      {"a later whole word in the same text", u"gamma", FALSE, TRUE, TRUE, &gammas, &gammas},
       {"followed by an underscore", u"delta", FALSE, TRUE, TRUE, &root, nullptr},
       {"preceded by an underscore", u"x", FALSE, TRUE, TRUE, &root, nullptr},
       {"inside a word", u"amm", FALSE, TRUE, TRUE, &root, nullptr},
@@ -70,9 +73,26 @@ TEST_F(TreeSearchTest, FindItemTable) {
     HTREEITEM found = tree.FindItem(c.text, c.caseSensitive, c.down, c.wholeWord, *c.start);
     EXPECT_EQ(found, c.expected ? *c.expected : nullptr) << c.name;
   }
-  // Without a start the search runs from the caret.
+  // Without a start the search runs from the caret, the caret first.
   tree.SelectItem(ray);
-  EXPECT_EQ(tree.FindItem(u"gamma"), gammas);
+  ExpectSane(tree);
+  EXPECT_EQ(tree.FindItem(u"gamma"), ray);
+  tree.SelectItem(delta);
+  ExpectSane(tree);
+  EXPECT_EQ(tree.FindItem(u"gamma"), ray);
+  ExpectSane(tree);
+}
+
+// A text found at the start item is found there, not at a longer text
+// after it; searching on from the next item moves on.
+TEST_F(TreeTest, FindItemTestsItsStartItemFirst) {
+  MakeTree();
+  HTREEITEM alpha = tree.InsertItem(u"alpha");
+  HTREEITEM alphabet = tree.InsertItem(u"alphabet");
+  EXPECT_EQ(tree.FindItem(u"alpha", FALSE, TRUE, FALSE, alpha), alpha);
+  EXPECT_EQ(tree.FindItem(u"alpha", FALSE, TRUE, FALSE, tree.GetNextItem(alpha)), alphabet);
+  EXPECT_EQ(tree.FindItem(u"alpha", FALSE, FALSE, FALSE, alphabet), alphabet);
+  ExpectSane(tree);
 }
 
 // A subclass may refuse matches.
@@ -100,6 +120,7 @@ TEST(TreeSearchVeto, IsFindValidRefusesMatches) {
   HTREEITEM second = tree.InsertItem(u"gamma two");
   tree.refused = second;
   EXPECT_EQ(tree.FindItem(u"gamma", FALSE, TRUE, FALSE, first), first);
+  EXPECT_EQ(tree.FindItem(u"gamma", FALSE, TRUE, FALSE, second), first);
   EXPECT_EQ(tree.FindInChildren(u"two", FALSE, FALSE, nullptr), nullptr);
   tree.DestroyWindow();
   parent.DestroyWindow();

@@ -38,8 +38,10 @@ TEST_F(TreeTest, CtrlClickTogglesOnReleaseAndMakesTheItemTheCaret) {
   pv::test::KeyDown(VK_CONTROL);
   Press(LabelPoint(a));
   PumpUntilIdle();
+  ExpectSane(tree);
   pv::test::KeyUp(VK_CONTROL);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"a,c");
 
   // With the release: a selected item goes, and is the caret all the same.
@@ -65,6 +67,7 @@ TEST_F(TreeTest, DraggingOneOfSeveralSelectedItemsKeepsThemAllAndSendsBeginDrag)
   Move(CPoint(start.x + 20, start.y + 12));
   Release(CPoint(start.x + 20, start.y + 12));
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"b1,b2,c,d");
   EXPECT_EQ(tree.GetSelectedItem(), b2);
   ASSERT_EQ(Count(TVN_BEGINDRAG), 1);
@@ -89,6 +92,7 @@ TEST_F(TreeTest, DragStartRespectsDisabledDragDrop) {
   Move(CPoint(start.x + 30, start.y));
   Release(CPoint(start.x + 30, start.y));
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(Count(TVN_BEGINDRAG), 0);
   EXPECT_EQ(SelectedTexts(), u"a");
 }
@@ -105,6 +109,7 @@ TEST_F(TreeTest, RubberBandOnEmptySpace) {
   Move(CPoint(empty.x + 1, empty.y + 1));
   Release(CPoint(empty.x + 1, empty.y + 1));
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"");
 
   // A band from empty space to the left of c's label selects a..c.
@@ -112,6 +117,7 @@ TEST_F(TreeTest, RubberBandOnEmptySpace) {
   Move(CPoint(5, LabelPoint(c).y));
   Release(CPoint(5, LabelPoint(c).y));
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"a,b,b1,b2,c");
 
   // With Ctrl the band inverts the earlier selection inside it.
@@ -125,6 +131,7 @@ TEST_F(TreeTest, RubberBandOnEmptySpace) {
   Release(CPoint(5, LabelPoint(c).y));
   pv::test::KeyUp(VK_CONTROL);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"b,b2,c,d");
 
   // Ctrl within the drag distance keeps the selection.
@@ -133,6 +140,7 @@ TEST_F(TreeTest, RubberBandOnEmptySpace) {
   Release(empty);
   pv::test::KeyUp(VK_CONTROL);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"b,b2,c,d");
 
   // Escape during a band deselects everything.
@@ -141,6 +149,7 @@ TEST_F(TreeTest, RubberBandOnEmptySpace) {
   pv::test::KeyDown(VK_ESCAPE);
   Release(CPoint(5, LabelPoint(b).y));
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"");
 }
 
@@ -153,8 +162,10 @@ TEST_F(TreeTest, RubberBandScrollsWhenTheMouseLeavesTheBottom) {
     items.push_back(tree.InsertItem(text));
   }
   tree.EnableMultiSelect(TRUE);
+  ExpectSane(tree);
   tree.SetFocus();
   PumpUntilIdle();
+  ExpectSane(tree);
   ASSERT_EQ(tree.GetFirstVisibleItem(), items[0]);
   const UINT page = tree.GetVisibleCount();
 
@@ -163,6 +174,7 @@ TEST_F(TreeTest, RubberBandScrollsWhenTheMouseLeavesTheBottom) {
   Move(CPoint(20, 140));  // below the client area: one line down per point
   Release(CPoint(20, 140));
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(tree.GetFirstVisibleItem(), items[1]);
   // The band still starts at the first item, now scrolled out of sight, and
   // ends at the last point, below the client area.
@@ -192,7 +204,9 @@ TEST_F(TreeTest, CollapsingAParentWhoseChildrenHoldTheCaretMovesTheCaretToIt) {
   ASSERT_EQ(SelectedTexts(), u"b1,b2,d");
 
   tree.Expand(b, TVE_COLLAPSE);
+  ExpectSane(tree);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(tree.GetSelectedItem(), b);
   EXPECT_FALSE(Selected(b));  // the caret moved; the parent was not selected
   EXPECT_FALSE(Selected(b1));
@@ -201,10 +215,13 @@ TEST_F(TreeTest, CollapsingAParentWhoseChildrenHoldTheCaretMovesTheCaretToIt) {
 
   // A caret elsewhere stays where it is.
   tree.Expand(b, TVE_EXPAND);
+  ExpectSane(tree);
   ClickWith(0, LabelPoint(b1));
   ClickWith(FCONTROL, LabelPoint(c));
   tree.Expand(b, TVE_COLLAPSE);
+  ExpectSane(tree);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(tree.GetSelectedItem(), c);
   EXPECT_FALSE(Selected(b1));
 }
@@ -215,20 +232,24 @@ TEST_F(TreeTest, ShiftAndCtrlArrowKeys) {
   pv::test::Chord(FSHIFT, VK_DOWN);
   pv::test::Chord(FSHIFT, VK_DOWN);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"a,b,b1");
   EXPECT_EQ(tree.GetSelectedItem(), b1);
   pv::test::Chord(FSHIFT, VK_UP);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"a,b");
 
   // Ctrl moves the caret alone; a plain key then keeps only the new caret.
   pv::test::Chord(FCONTROL, VK_DOWN);
   pv::test::Chord(FCONTROL, VK_DOWN);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"a,b");
   EXPECT_EQ(tree.GetSelectedItem(), b2);
   pv::test::KeyPress(VK_DOWN);
   PumpUntilIdle();
+  ExpectSane(tree);
   EXPECT_EQ(SelectedTexts(), u"c");
   EXPECT_EQ(tree.GetSelectedItem(), c);
 }
@@ -257,6 +278,7 @@ TEST_F(TreeTest, SelectionChangesAreAnnouncedOncePerItem) {
   ClickWith(0, LabelPoint(a));
   parent.notes.clear();
   tree.SelectRange(a, c, TRUE);
+  ExpectSane(tree);
   // b, b1, b2 and c gain the bit; a had it.
   int changed = 0;
   for (const Note& n : parent.notes)
@@ -270,6 +292,59 @@ TEST_F(TreeTest, SelectionChangesAreAnnouncedOncePerItem) {
   EXPECT_EQ(tree.GetNextSelectedItem(b2), c);
   EXPECT_EQ(tree.GetPrevSelectedItem(b), a);
   EXPECT_EQ(tree.GetNextSelectedItem(c), nullptr);
+}
+
+// A TVN_SELCHANGED handler that deletes an item (the one the walk would
+// visit next, or the one just changed) does not stop the walk: every item
+// still in the tree ends as the walk wants it.
+TEST_F(TreeTest, SelectionWalksGoOnWhenAHandlerDeletesItems) {
+  struct Case {
+    const char* name;
+    bool selectFirst;
+    std::function<void(CTKTreeCtrl&)> walk;
+    int trigger, victim;  // indexes into a, b, b1, b2, c, d
+    const char16_t* want;
+  };
+  const Case cases[] = {
+      {"SelectAllVisible, the next item deleted", true, [](CTKTreeCtrl& t) { t.SelectAllVisible(FALSE); }, 0, 1, u""},
+      {"SelectAllVisible, the item itself deleted", true, [](CTKTreeCtrl& t) { t.SelectAllVisible(FALSE); }, 2, 2, u""},
+      {"SelectAllVisible selecting, the next item deleted", false, [](CTKTreeCtrl& t) { t.SelectAllVisible(TRUE); }, 3,
+       4, u"a,b,b1,b2,d"},
+      {"SelectItems, the next item deleted", true, [](CTKTreeCtrl& t) { t.SelectItems(FALSE); }, 3, 4, u""},
+      {"SelectRange, the next item deleted", false,
+       [](CTKTreeCtrl& t) { t.SelectRange(t.GetRootItem(), t.GetLastItem(nullptr), TRUE); }, 0, 1, u"a,c,d"},
+      {"SelectChildren, the child itself deleted", true,
+       [](CTKTreeCtrl& t) { t.SelectChildren(t.GetNextSiblingItem(t.GetRootItem()), FALSE, TRUE); }, 2, 2, u"a,b,c,d"},
+      {"SelectChildren, the next child deleted", true,
+       [](CTKTreeCtrl& t) { t.SelectChildren(t.GetNextSiblingItem(t.GetRootItem()), FALSE, TRUE); }, 2, 3, u"a,b,c,d"},
+      {"SelectItemsInRect, the next item deleted", true,
+       [](CTKTreeCtrl& t) { t.SelectItemsInRect(CRect(0, 0, 0, 0), 0, nullptr); }, 0, 1, u""},
+  };
+  for (const Case& k : cases) {
+    MakeSample();
+    tree.SelectAllVisible(k.selectFirst ? TRUE : FALSE);
+    ExpectSane(tree);
+    const HTREEITEM items[] = {a, b, b1, b2, c, d};
+    const HTREEITEM trigger = items[k.trigger], victim = items[k.victim];
+    bool deleted = false;
+    parent.answer = [&](NMHDR* hdr) -> LRESULT {
+      if (hdr->code != TVN_SELCHANGED || deleted) return 0;
+      auto* nm = reinterpret_cast<NMTREEVIEWW*>(hdr);
+      if ((nm->itemNew.hItem ? nm->itemNew.hItem : nm->itemOld.hItem) != trigger) return 0;
+      deleted = true;
+      tree.DeleteItem(victim);
+      ExpectSane(tree);
+      return 0;
+    };
+    k.walk(tree);
+    parent.answer = nullptr;
+    EXPECT_TRUE(deleted) << k.name;
+    EXPECT_EQ(SelectedTexts(), k.want) << k.name;
+    ExpectSane(tree);
+    tree.DestroyWindow();
+    PumpUntilIdle();
+    ExpectSane(tree);
+  }
 }
 
 TEST_F(TreeTest, SwitchingMultipleSelectionOffKeepsOnlyTheCaret) {
@@ -291,6 +366,7 @@ TEST_F(TreeTest, SwitchingMultipleSelectionOffKeepsOnlyTheCaret) {
 TEST_F(TreeTest, EnterTogglesTheCaretsExpansion) {
   MakeSample();
   tree.SelectItem(b);
+  ExpectSane(tree);
   MSG msg{tree.m_hWnd, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
   EXPECT_TRUE(tree.PreTranslateMessage(&msg));
   EXPECT_FALSE(tree.GetItemState(b, TVIS_EXPANDED) & TVIS_EXPANDED);
@@ -303,6 +379,7 @@ TEST_F(TreeTest, EnterTogglesTheCaretsExpansion) {
 TEST_F(TreeTest, KeysReachAnOpenLabelEditorFirst) {
   MakeSample(TVS_EDITLABELS);
   tree.SelectItem(c);
+  ExpectSane(tree);
   CEdit* edit = tree.EditLabel(c);
   ASSERT_NE(edit, nullptr);
   HWND editor = edit->GetSafeHwnd();
@@ -337,6 +414,7 @@ TEST_F(TreeTest, DeletedItemsLoseTheirStylesAndStopBeingTheAnchor) {
   ClickWith(FSHIFT, LabelPoint(d));
   ASSERT_EQ(tree.GetAnchorItem(), c);
   tree.DeleteItem(c);
+  ExpectSane(tree);
   EXPECT_EQ(tree.GetAnchorItem(), nullptr);
   EXPECT_FALSE(tree.GetItemFont(c, &back));
   EXPECT_EQ(tree.GetItemColor(c), static_cast<COLORREF>(-1));
@@ -401,6 +479,7 @@ TEST_F(TreeTest, ItemStylesAreEachItemsOwnAndGoWithTheWindow) {
   EXPECT_EQ(tree.GetAnchorItem(), nullptr);
   tree.SetItemColor(again, RGB(9, 9, 9));
   tree.DeleteItem(again);
+  ExpectSane(tree);
   EXPECT_EQ(tree.GetItemColor(again), static_cast<COLORREF>(-1));
 }
 
@@ -440,6 +519,7 @@ TEST_F(TreeTest, SharedStylesChangeOnlyTheItemChanged) {
   const std::ptrdiff_t slot = pv::controls::TreeItemSlot(tree.m_hWnd, b2);
   tree.SetItemColor(b2, red);
   tree.DeleteItem(b2);
+  ExpectSane(tree);
   const HTREEITEM fresh = tree.InsertItem(u"fresh");
   ASSERT_EQ(pv::controls::TreeItemSlot(tree.m_hWnd, fresh), slot);
   EXPECT_EQ(tree.GetItemColor(fresh), kNone);
@@ -461,6 +541,7 @@ TEST_F(TreeTest, SharedStylesChangeOnlyTheItemChanged) {
 TEST_F(TreeTest, ColouringRepaintsTheTreeOncePerPaint) {
   MakeSample();
   pv::test::PumpUntilIdle();
+  ExpectSane(tree);
   ASSERT_FALSE(::GetUpdateRect(tree.m_hWnd, nullptr, FALSE));
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);

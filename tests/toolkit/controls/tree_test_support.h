@@ -59,6 +59,15 @@ class CNotifyParent : public CWnd {
   }
 };
 
+// The tree's invariants after an operation (debug builds check them).
+inline void ExpectSane(const CTKTreeCtrl& tree) {
+#ifndef NDEBUG
+  EXPECT_EQ(tree.CheckInvariants(), std::string());
+#else
+  (void)tree;
+#endif
+}
+
 class TreeTest : public ::testing::Test {
  protected:
   static constexpr UINT kId = 100;
@@ -72,6 +81,7 @@ class TreeTest : public ::testing::Test {
     pv::test::PumpUntilIdle();
   }
   void TearDown() override {
+    if (tree.GetSafeHwnd()) ExpectSane(tree);
     if (tree.GetSafeHwnd()) tree.DestroyWindow();
     if (parent.GetSafeHwnd()) parent.DestroyWindow();
     pvtest::ResetDesktop();
@@ -133,6 +143,7 @@ class TreeTest : public ::testing::Test {
     if (modifiers & FSHIFT) pv::test::KeyUp(VK_SHIFT);
     if (modifiers & FCONTROL) pv::test::KeyUp(VK_CONTROL);
     pv::test::PumpUntilIdle();
+    ExpectSane(tree);
   }
 
   bool Selected(HTREEITEM item) const { return (tree.GetItemState(item, TVIS_SELECTED) & TVIS_SELECTED) != 0; }
