@@ -274,7 +274,13 @@ int CTKReportRecordItemPreview::GetPreviewHeight(CDC* pDC, CTKReportRow* pRow, i
   if (!pm || !pRow) return 0;
   auto* metrics = new TK_REPORTRECORDITEM_METRICS();
   metrics->strText = GetPreviewText();
-  pRow->FillItemMetrics(nullptr, this, metrics);
+  // As FillItemMetrics, without its update lock: this runs while the grid
+  // paints, and ending the lock would ask for another paint.
+  TK_REPORTRECORDITEM_DRAWARGS args;
+  args.pControl = control;
+  args.pRow = pRow;
+  args.pItem = this;
+  pRow->GetItemMetrics(&args, metrics);
   int height = 0;
   if (!metrics->strText.IsEmpty()) {
     const CRect& indent = pm->m_rcPreviewIndent;

@@ -344,6 +344,12 @@ int CellInk(CTKReportControl& grid, int row, int itemIndex) {
 }
 
 void PaintGrid(CTKReportControl& grid) {
+  // The form's window fills the desktop, so that no part of the grid is
+  // clipped away by its frame.
+  if (CWnd* frame = grid.GetParentFrame()) {
+    if (CWnd* main = frame->GetParentFrame()) main->ShowWindow(SW_MAXIMIZE);
+    frame->ShowWindow(SW_MAXIMIZE);
+  }
   grid.GetSelectedRows()->Clear();
   grid.AdjustLayout();
   grid.RedrawControl();
@@ -363,6 +369,8 @@ TEST_F(CompletedFormTest, AnExistingTasksGridsShowItsIncomeRowsAndAttachmentOnSc
   ASSERT_EQ(view.m_attachmentGrid.GetBodyRows()->GetCount(), 1);
   PaintGrid(view.m_incomeGrid);
   PaintGrid(view.m_attachmentGrid);
+  pv::test::SaveWindowPng(view.m_incomeGrid.m_hWnd, "/tmp/rd_income.png");
+  pv::test::SaveWindowPng(view.m_attachmentGrid.m_hWnd, "/tmp/rd_attach.png");
   CFont* font = view.m_incomeGrid.GetPaintManager()->GetTextFont();
   struct Cell {
     CTKReportControl* grid;
