@@ -343,17 +343,19 @@ int CellInk(CTKReportControl& grid, int row, int itemIndex) {
   return ink;
 }
 
-void PaintGrid(CTKReportControl& grid) {
-  // The form's window fills the desktop, so that no part of the grid is
-  // clipped away by its frame.
-  if (CWnd* frame = grid.GetParentFrame()) {
-    if (CWnd* main = frame->GetParentFrame()) main->ShowWindow(SW_MAXIMIZE);
-    frame->ShowWindow(SW_MAXIMIZE);
+// The form's window fills the desktop, so that no part of its grids is
+// clipped away by its frame; then the grids paint, nothing selected.
+void PaintGrids(std::initializer_list<CTKReportControl*> grids) {
+  CWnd* frame = (*grids.begin())->GetParentFrame();
+  if (CWnd* main = frame ? frame->GetParentFrame() : nullptr) main->ShowWindow(SW_MAXIMIZE);
+  if (frame) frame->ShowWindow(SW_MAXIMIZE);
+  pv::test::PumpUntilIdle();
+  for (CTKReportControl* grid : grids) {
+    grid->GetSelectedRows()->Clear();
+    grid->AdjustLayout();
+    grid->RedrawControl();
+    grid->UpdateWindow();
   }
-  grid.GetSelectedRows()->Clear();
-  grid.AdjustLayout();
-  grid.RedrawControl();
-  grid.UpdateWindow();
   pv::test::PumpUntilIdle();
 }
 
@@ -367,10 +369,7 @@ TEST_F(CompletedFormTest, AnExistingTasksGridsShowItsIncomeRowsAndAttachmentOnSc
   CPravenorView& view = OpenExisting(taid);
   ASSERT_EQ(view.m_incomeGrid.GetBodyRows()->GetCount(), 2);
   ASSERT_EQ(view.m_attachmentGrid.GetBodyRows()->GetCount(), 1);
-  PaintGrid(view.m_incomeGrid);
-  PaintGrid(view.m_attachmentGrid);
-  pv::test::SaveWindowPng(view.m_incomeGrid.m_hWnd, "/tmp/rd_income.png");
-  pv::test::SaveWindowPng(view.m_attachmentGrid.m_hWnd, "/tmp/rd_attach.png");
+  PaintGrids({&view.m_incomeGrid, &view.m_attachmentGrid});
   CFont* font = view.m_incomeGrid.GetPaintManager()->GetTextFont();
   struct Cell {
     CTKReportControl* grid;
