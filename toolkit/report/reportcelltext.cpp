@@ -5,6 +5,7 @@
 // Character 1 stands for a space inside a hyperlink that must not break a
 // line; it is turned back into a space before anything is measured or drawn.
 #include <algorithm>
+#include <climits>
 
 #include "platform/framework/afxgdi.h"
 #include "toolkit/common/scopeddc.h"
@@ -27,6 +28,19 @@ bool IsDelimiter(TCHAR ch) { return ch == u' ' || ch == u'\t' || ch == u'\n'; }
 // The DrawText flags of an alignment (the item's own icon bits are no
 // DrawText flags: 0x200000 would draw only the prefix underline).
 UINT DrawTextFlags(int alignment) { return static_cast<UINT>(alignment) & 0xFFFFu; }
+
+// Where a link's range ends, held within [0, limit]: stored starts and
+// lengths are untrusted and their sum may pass the int range.
+int LinkEnd(const CTKReportHyperlink* link, int limit) {
+  const long long end = static_cast<long long>(link->m_nHyperTextBegin) + link->m_nHyperTextLen;
+  return static_cast<int>(std::clamp<long long>(end, 0, limit));
+}
+
+// x advanced by a width, saturated at the int range.
+int Advance(int x, int width) {
+  const long long moved = static_cast<long long>(x) + width;
+  return static_cast<int>(std::clamp<long long>(moved, INT_MIN, INT_MAX));
+}
 
 int HyperlinkCount(CTKReportRecordItem* item) { return item ? item->GetHyperlinksCount() : 0; }
 
@@ -127,7 +141,7 @@ void CTKReportPaintManager::DrawTextLine(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs
     const int drawn = DrawHyperlink(&x, pDrawArgs, pMetrics, hyperlink, strText,
                                     CRect(x, rcItem.top, rcItem.right, rcItem.bottom), nFlags, FALSE);
     x = std::min(static_cast<int>(rcItem.right), x);
-    current = std::min(length, start + linkLength);
+    current = LinkEnd(hyperlink, length);
     link++;
     if (drawn < linkLength) break;
   }
@@ -142,7 +156,7 @@ int CTKReportPaintManager::DrawString(int* pnCurrDrawPos, CDC* pDC, const CStrin
   const UINT kind = nFormat & ~static_cast<UINT>(DT_CENTER | DT_RIGHT | DT_END_ELLIPSIS);
   if (kind == 0) {
     const int width = GetTextWidth(pDC, strDraw);
-    *pnCurrDrawPos += width;
+    *pnCurrDrawPos = Advance(*pnCurrDrawPos, width);
     const int result = *pnCurrDrawPos < rcDraw.right ? strDraw.GetLength() : -1;
     pDC->DrawText(WithSpaces(strDraw), &rcDraw, nFormat | DT_NOPREFIX);
     return result;
@@ -167,7 +181,7 @@ int CTKReportPaintManager::DrawString(int* pnCurrDrawPos, CDC* pDC, const CStrin
       taken = joined;
       start = end;
     }
-    *pnCurrDrawPos += GetTextWidth(pDC, taken);
+    *pnCurrDrawPos = Advance(*pnCurrDrawPos, GetTextWidth(pDC, taken));
     pDC->DrawText(WithSpaces(taken), &rcDraw, DT_NOPREFIX);
     return taken.GetLength();
   }
@@ -309,7 +323,7 @@ void CTKReportPaintManager::DrawTextLineWithHyperlinks(TK_REPORTRECORDITEM_DRAWA
     if (!firstWord) {
       CRect rcSpace(x, rcItem.top, rcItem.right, rcItem.bottom);
       pDC->DrawText(u" ", 1, &rcSpace, DT_NOPREFIX | DT_SINGLELINE);
-      x += spaceWidth;
+      x = Advance(x, spaceWidth);
     }
     firstWord = false;
 
@@ -317,12 +331,12 @@ void CTKReportPaintManager::DrawTextLineWithHyperlinks(TK_REPORTRECORDITEM_DRAWA
     for (int l = 0; l < linkCount && !hyperlink; l++) {
       CTKReportHyperlink* candidate = item->GetHyperlinkAt(l);
       if (candidate && candidate->m_nHyperTextLen >= 2 && candidate->m_nHyperTextBegin >= wordStart &&
-          candidate->m_nHyperTextBegin + candidate->m_nHyperTextLen <= wordEnd)
+          static_cast<long long>(candidate->m_nHyperTextBegin) + candidate->m_nHyperTextLen <= wordEnd)
         hyperlink = candidate;
     }
     if (hyperlink) {
       const int linkStart = hyperlink->m_nHyperTextBegin;
-      const int linkEnd = linkStart + hyperlink->m_nHyperTextLen;
+      const int linkEnd = LinkEnd(hyperlink, wordEnd);
       if (linkStart > wordStart)
         DrawString(&x, pDC, strText.Mid(wordStart, linkStart - wordStart),
                    CRect(x, rcItem.top, rcItem.right, rcItem.bottom), DT_END_ELLIPSIS);
@@ -335,7 +349,7 @@ void CTKReportPaintManager::DrawTextLineWithHyperlinks(TK_REPORTRECORDITEM_DRAWA
       const CString word = strText.Mid(wordStart, wordEnd - wordStart);
       CRect rcWord(x, rcItem.top, rcItem.right, rcItem.bottom);
       pDC->DrawText(WithSpaces(word), &rcWord, wordFlags);
-      x += GetTextWidth(pDC, word);
+      x = Advance(x, GetTextWidth(pDC, word));
     }
     wordStart = -1;
   }
@@ -377,7 +391,7 @@ void CTKReportPaintManager::ReplaceSpacesInHyperlinks(CTKReportRecordItem* pItem
     CTKReportHyperlink* link = pItem->GetHyperlinkAt(l);
     if (!link) continue;
     const int start = std::clamp(link->m_nHyperTextBegin, 0, length - 1);
-    const int end = std::min(link->m_nHyperTextBegin + link->m_nHyperTextLen, length);
+    const int end = LinkEnd(link, length);
     for (int i = start; i < end; i++)
       if (strText[i] == u' ') strText.SetAt(i, chReplace);
   }

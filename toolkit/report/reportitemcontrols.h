@@ -43,10 +43,13 @@ class CTKReportRecordItemControl : public CCmdTarget {
   void SetEnable(BOOL bEnable) { m_bEnabled = bEnable; }
   const RECT& GetRect() const { return m_rcControl; }
   void SetRect(const RECT& rc) { m_rcControl = rc; }
+  // The caption's font; while it has no handle the grid's text font is used.
+  CFont* GetFont() { return &m_font; }
 
   int m_nType = 0;
   int m_nIndex = 0;
   CString m_strCaption;
+  CFont m_font;
   COLORREF m_clrCaption;
   SIZE m_sizeControl{0, 0};
   RECT m_rcControl{};

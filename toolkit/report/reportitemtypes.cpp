@@ -6,7 +6,15 @@
 #include "platform/system/msgbox.h"
 #include "platform/window/winuser.h"
 #include "toolkit/common/propexchange.h"
+#include <algorithm>
+
+#include "platform/framework/afxgdi.h"
+#include "toolkit/common/scopeddc.h"
+#include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportcolumn.h"
+#include "toolkit/report/reportcontrol.h"
+#include "toolkit/report/reportpaintmanager.h"
+#include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportformat.h"
 #include "toolkit/report/reporthyperlink.h"
 #include "toolkit/report/reportitemeditoptions.h"
@@ -151,7 +159,12 @@ void CTKReportRecordItemPercentNumber::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS*
                                                    TK_REPORTRECORDITEM_METRICS* pMetrics) {
   if (!pMetrics) return;
   RECT rcBar{};
-  GetBarLayout(pMetrics->strText, pDrawArgs ? pDrawArgs->rcItem : RECT{}, pMetrics->nColumnAlignment, &rcBar);
+  if (GetBarLayout(pMetrics->strText, pDrawArgs ? pDrawArgs->rcItem : RECT{}, pMetrics->nColumnAlignment, &rcBar) &&
+      pDrawArgs && pDrawArgs->pDC) {
+    CTKReportPaintManager* pm = pDrawArgs->pControl ? pDrawArgs->pControl->GetPaintManager() : nullptr;
+    if (pm && pm->m_bInCellButtons) rcBar.right -= rcBar.bottom - rcBar.top;
+    if (rcBar.right > rcBar.left && rcBar.bottom > rcBar.top) pDrawArgs->pDC->FillSolidRect(&rcBar, m_clrBar);
+  }
   CTKReportRecordItemNumber::DrawCaption(pDrawArgs, pMetrics);
 }
 
@@ -212,12 +225,79 @@ void CTKReportRecordItemPreview::DoPropExchange(CTKPropExchange* pPX) {
   if (pPX->IsLoading()) ResetMarkupUIElement(m_strPreviewText);
 }
 
-void CTKReportRecordItemPreview::GetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*) {}
-void CTKReportRecordItemPreview::GetCaptionRect(TK_REPORTRECORDITEM_ARGS*, RECT&) {}
-void CTKReportRecordItemPreview::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*) {}
+void CTKReportRecordItemPreview::GetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
+                                                TK_REPORTRECORDITEM_METRICS* pItemMetrics) {
+  CTKReportControl* control = pDrawArgs && pDrawArgs->pControl ? pDrawArgs->pControl : m_pControl;
+  CTKReportPaintManager* pm = control ? control->GetPaintManager() : nullptr;
+  if (!pm || !pItemMetrics) return;
+  pItemMetrics->clrForeground = pm->m_clrPreviewText;
+  pItemMetrics->pFont = pm->GetPreviewFont();
+}
+
+void CTKReportRecordItemPreview::GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT& rcItem) {
+  CTKReportControl* control = pArgs && pArgs->pControl ? pArgs->pControl : m_pControl;
+  CTKReportPaintManager* pm = control ? control->GetPaintManager() : nullptr;
+  if (!pm) return;
+  const CRect& indent = pm->m_rcPreviewIndent;
+  rcItem.top -= 1;
+  rcItem.right -= indent.right;
+  rcItem.left += indent.left - 2;
+  rcItem.bottom += indent.bottom;
+}
+
+void CTKReportRecordItemPreview::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
+                                             TK_REPORTRECORDITEM_METRICS* pMetrics) {
+  if (!pDrawArgs || !pMetrics || !pDrawArgs->pControl || !pDrawArgs->pDC) return;
+  CTKReportPaintManager* pm = pDrawArgs->pControl->GetPaintManager();
+  if (!pm || !pm->CanDrawPreview(pDrawArgs) || pMetrics->strText.IsEmpty()) return;
+  const CRect& indent = pm->m_rcPreviewIndent;
+  CRect rc(pDrawArgs->rcItem);
+  rc.DeflateRect(indent.left, indent.top, indent.right, indent.bottom);
+  CDC* dc = pDrawArgs->pDC;
+  if (CTKMarkupInputElement* element = GetMarkupUIElement()) {
+    CFont* font = pMetrics->pFont ? pMetrics->pFont : pm->GetPreviewFont();
+    MarkupSetDefaultFont(MarkupGetElementContext(element), static_cast<HFONT>(font->GetSafeHandle()),
+                         pMetrics->clrForeground);
+    MarkupMeasureElement(element, rc.Width(), rc.Height());
+    MarkupRenderElement(element, dc->GetSafeHdc(), &rc);
+    return;
+  }
+  dc->DrawText(pMetrics->strText, &rc, DT_WORDBREAK | DT_NOPREFIX);
+}
+
+// The control offers no switch that allows editing previews.
 void CTKReportRecordItemPreview::OnBeginEdit(TK_REPORTRECORDITEM_ARGS*) {}
 
-int CTKReportRecordItemPreview::GetPreviewHeight(CDC*, CTKReportRow*, int) { return 0; }
+int CTKReportRecordItemPreview::GetPreviewHeight(CDC* pDC, CTKReportRow* pRow, int nWidth) {
+  CTKReportControl* control = pRow ? pRow->GetControl() : m_pControl;
+  CTKReportPaintManager* pm = control ? control->GetPaintManager() : nullptr;
+  if (!pm || !pRow) return 0;
+  auto* metrics = new TK_REPORTRECORDITEM_METRICS();
+  metrics->strText = GetPreviewText();
+  // As FillItemMetrics, without its update lock: this runs while the grid
+  // paints, and ending the lock would ask for another paint.
+  TK_REPORTRECORDITEM_DRAWARGS args;
+  args.pControl = control;
+  args.pRow = pRow;
+  args.pItem = this;
+  pRow->GetItemMetrics(&args, metrics);
+  int height = 0;
+  if (!metrics->strText.IsEmpty()) {
+    const CRect& indent = pm->m_rcPreviewIndent;
+    CRect rc(control->PaintGroupIndent() + indent.left, 0, nWidth - indent.right, 0);
+    if (CTKMarkupInputElement* element = GetMarkupUIElement()) {
+      height = indent.top + indent.bottom + MarkupMeasureElement(element, rc.Width(), 0x7FFFFFFF).cy;
+    } else {
+      CWindowDC screen(nullptr);
+      CDC* dc = pDC ? pDC : &screen;
+      CTKFontDC font(dc, metrics->pFont ? metrics->pFont : pm->GetPreviewFont());
+      const int lineHeight = std::max(1, static_cast<int>(dc->GetTextExtent(u" ", 1).cy));
+      height = indent.top + pm->GetPreviewLinesCount(dc, rc, metrics->strText) * lineHeight + indent.bottom;
+    }
+  }
+  metrics->InternalRelease();
+  return height;
+}
 
 // ---- icon -------------------------------------------------------------------------------------
 
@@ -227,17 +307,71 @@ CTKReportRecordItemIcon::CTKReportRecordItemIcon() {
 }
 
 int CTKReportRecordItemIcon::Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) {
+  if (pDrawArgs && pDrawArgs->pControl && pDrawArgs->pControl->IsIconView() && pDrawArgs->pRow) {
+    CRect rc(pDrawArgs->pRow->GetRect());
+    rc.DeflateRect(1, 1);
+    pDrawArgs->rcItem = rc;
+  }
   return CTKReportRecordItem::Draw(pDrawArgs);
 }
 
 void CTKReportRecordItemIcon::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs,
                                           TK_REPORTRECORDITEM_METRICS* pMetrics) {
+  CTKReportControl* control = pDrawArgs ? pDrawArgs->pControl : nullptr;
+  CTKReportPaintManager* pm = control ? control->GetPaintManager() : nullptr;
+  if (!pm || !control->IsIconView() || !pDrawArgs->pDC || !pMetrics) {
+    CTKReportRecordItem::DrawCaption(pDrawArgs, pMetrics);
+    return;
+  }
+  constexpr UINT kIconViewText =
+      DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
+  CDC* dc = pDrawArgs->pDC;
+  CRect rcItem(pDrawArgs->rcItem);
+  rcItem.DeflateRect(1, 1);
+  rcItem.top += IconViewIconHeight();
+  CRect rcText(rcItem.left + 2, rcItem.top + 1, rcItem.right - 2, rcItem.bottom);
+  CRect measured;
+  pm->CalcTextRect(&measured, dc, pMetrics->strText, rcText, TRUE, FALSE,
+                   (static_cast<UINT>(pDrawArgs->nTextAlign) & 0xFFFFu) | kIconViewText);
+  const int width = std::min<int>(measured.Width() + 4, rcItem.Width());
+  rcItem.left += (rcItem.Width() - width) / 2;
+  rcItem.right = rcItem.left + width;
+  if (measured.bottom >= rcItem.bottom) measured.bottom = rcItem.bottom - 2;
+  CRect rcArea(rcItem.left, rcItem.top, rcItem.right, std::min<LONG>(rcItem.bottom, measured.bottom + 2));
+  CTKReportRow* row = pDrawArgs->pRow;
+  if (row && row->IsSelected()) {
+    const BOOL focused = control->IsFocusInside();
+    if (focused || !pm->m_bHideSelection) {
+      dc->FillSolidRect(&rcArea, focused ? pm->m_clrHighlight : pm->m_clrSelectedRow);
+      pMetrics->clrForeground = focused ? pm->m_clrHighlightText : pm->m_clrSelectedRowText;
+      dc->SetTextColor(pMetrics->clrForeground);
+    }
+  }
+  if (row && row->IsFocused() && control->IsFocusInside()) {
+    CRect rcFocus(rcArea);
+    rcFocus.InflateRect(1, 1);
+    dc->DrawFocusRect(&rcFocus);
+  }
+  pDrawArgs->rcItem = rcItem;
+  pDrawArgs->nTextAlign |= kIconViewText;
   CTKReportRecordItem::DrawCaption(pDrawArgs, pMetrics);
 }
 
 void CTKReportRecordItemIcon::GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT& rcItem) {
-  CTKReportRecordItem::GetCaptionRect(pArgs, rcItem);
+  CTKReportControl* control = pArgs ? pArgs->pControl : nullptr;
+  if (!control || !control->IsIconView() || !pArgs->pRow) {
+    CTKReportRecordItem::GetCaptionRect(pArgs, rcItem);
+    return;
+  }
+  CRect rc(pArgs->pRow->GetRect());
+  rc.DeflateRect(1, 1);
+  rc.top += IconViewIconHeight() + 1;
+  rc.left = pArgs->pRow->GetRect().left + 7;
+  rc.right -= 2;
+  rcItem = rc;
 }
+
+int CTKReportRecordItemIcon::IconViewIconHeight() const { return ::GetSystemMetrics(SM_CYICON); }
 
 void CTKReportRecordItemIcon::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
   CTKReportRecordItem::OnEditChanged(pItemArgs, szText);

@@ -90,7 +90,6 @@ class CTKReportRecordItemPreview : public CTKReportRecordItem {
   void OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) override;
   void DoPropExchange(CTKPropExchange* pPX) override;
   BOOL IsPreviewItem() const override { return TRUE; }
-  // Drawing and measuring (the paint side fills these in).
   void GetItemMetrics(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pItemMetrics) override;
   void GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT& rcItem) override;
   void DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics) override;
@@ -112,10 +111,12 @@ class CTKReportRecordItemIcon : public CTKReportRecordItem {
  public:
   CTKReportRecordItemIcon();
 
-  // Icon-view layout (the paint side fills these in).
+  // Icon-view layout: the caption under the icon, in the row's cell.
   int Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) override;
   void DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics) override;
   void GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT& rcItem) override;
+  // The height of the icon above the caption in icon view.
+  int IconViewIconHeight() const;
   void OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) override;
 };
 

@@ -651,7 +651,8 @@ void CTKReportPaintManager::DrawItemControl(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
                                             CTKReportRecordItemControl* pItemControl, CRect& rcItem) {
   if (!pDrawArgs || !pDrawArgs->pDC || !pItemControl) return;
   CDC* pDC = pDrawArgs->pDC;
-  CTKFontDC font(pDC, &m_fontText, pItemControl->m_clrCaption);
+  CFont* ownFont = pItemControl->GetFont();
+  CTKFontDC font(pDC, ownFont && ownFont->GetSafeHandle() ? ownFont : &m_fontText, pItemControl->m_clrCaption);
   const int w = pItemControl->GetSize().cx, h = pItemControl->GetSize().cy;
   CRect rc(rcItem);
   const BOOL right = pItemControl->GetAlignment() == 2;
@@ -675,7 +676,10 @@ void CTKReportPaintManager::DrawItemControl(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
   if (!dynamic_cast<CTKReportRecordItemButton*>(pItemControl)) return;
 
   const int state = pItemControl->GetEnable() ? std::max(1, pItemControl->m_nState) : 4;
-  if (!m_bUseThemedControls && !pItemControl->m_bThemed) {
+  // Without an active visual style the themed branch would leave the
+  // button without a face: the classic face stands in.
+  const BOOL themed = (m_bUseThemedControls || pItemControl->m_bThemed) && IsThemeActive(m_themeButton);
+  if (!themed) {
     pDC->FillSolidRect(&rc, Sys(COLOR_BTNFACE));
     if (state == 3) {
       pDC->Draw3dRect(&rc, Sys(COLOR_3DDKSHADOW), Sys(COLOR_WINDOW));
@@ -685,7 +689,7 @@ void CTKReportPaintManager::DrawItemControl(TK_REPORTRECORDITEM_DRAWARGS* pDrawA
       inner.DeflateRect(1, 1);
       pDC->Draw3dRect(&inner, Sys(COLOR_WINDOW), Sys(COLOR_BTNSHADOW));
     }
-  } else if (m_themeButton->IsAppThemed()) {
+  } else {
     m_themeButton->DrawThemeBackground(pDC->GetSafeHdc(), 1, state, &rc, nullptr);
   }
   CRect content(rc);

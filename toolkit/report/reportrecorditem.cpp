@@ -43,23 +43,9 @@ CTKReportRecordItem::~CTKReportRecordItem() {
   MarkupReleaseElement(m_pMarkupUIElement);
 }
 
-int CTKReportRecordItem::Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) {
-  if (!pDrawArgs || !pDrawArgs->pControl) return 0;
-  m_pControl = pDrawArgs->pControl;
-  return 0;
-}
-
-void CTKReportRecordItem::DrawCaption(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*) {}
-
-void CTKReportRecordItem::DrawControls(TK_REPORTRECORDITEM_DRAWARGS*, TK_REPORTRECORDITEM_METRICS*, RECT&) {}
-
 CString CTKReportRecordItem::GetCaption(CTKReportColumn*) { return m_strCaption; }
 
 CString CTKReportRecordItem::GetCaptionText() { return GetCaption(GetColumn()); }
-
-void CTKReportRecordItem::GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT&) {
-  if (pArgs && pArgs->pControl) m_pControl = pArgs->pControl;
-}
 
 CString CTKReportRecordItem::GetGroupCaption(CTKReportColumn* pColumn) {
   if (!m_strGroupCaption.IsEmpty()) return m_strGroupCaption;
@@ -196,8 +182,6 @@ BOOL TKGetEditTextWithCheckbox(const CTKReportRecordItem* pItem) {
 BOOL TKIsItemFocusable(const CTKReportRecordItem* pItem) { return pItem ? pItem->IsFocusable() : FALSE; }
 
 int CTKReportRecordItem::ReservedQuery(int, int, int) { return -1; }
-
-void CTKReportRecordItem::DrawCheckBox(TK_REPORTRECORDITEM_DRAWARGS*, RECT&) {}
 
 void CTKReportRecordItem::OnEditChanged(TK_REPORTRECORDITEM_ARGS* pItemArgs, LPCTSTR szText) {
   CTKReportRecord* record = m_pRecord;

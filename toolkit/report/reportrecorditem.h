@@ -100,7 +100,7 @@ class CTKReportRecordItem : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloc
   CTKReportRecordItem();
   ~CTKReportRecordItem() override;
 
-  // ---- drawing (the paint side fills these in) ----
+  // ---- drawing (reportrecorditem_draw.cpp) ----
   // The width the item needs, 0 without a control.
   virtual int Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs);
   virtual void DrawCaption(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, TK_REPORTRECORDITEM_METRICS* pMetrics);
@@ -120,7 +120,7 @@ class CTKReportRecordItem : public CTKHeapObjectT<CCmdTarget, CTKReportDataAlloc
   virtual CString GetCaption(CTKReportColumn* pColumn = nullptr);
   // GetCaption for GetColumn.
   virtual CString GetCaptionText();
-  // What remains of the cell for the caption (the paint side fills it in).
+  // What remains of the cell for the caption.
   virtual void GetCaptionRect(TK_REPORTRECORDITEM_ARGS* pArgs, RECT& rcItem);
   virtual CString GetGroupCaption(CTKReportColumn* pColumn);
   virtual int GetGroupId(CTKReportColumn* pColumn);

@@ -5,6 +5,7 @@
 
 #include "app/views/financialrecord.h"
 #include "app/views/forms.h"
+#include "platform/window/test_input.h"
 #include "toolkit/report/reportitemcontrols.h"
 #include "toolkit/report/reportselectedrows.h"
 #include "toolkit/report/reportrecord.h"
@@ -131,6 +132,40 @@ TEST_F(CountFormTest, DoubleClickOpensTheTaskUnderItsOwnWork) {
   EXPECT_EQ(Frame().m_nItemId, work_);
   EXPECT_EQ(Narrow(Frame().m_strItemText), "Shop");
   EXPECT_FALSE(Frame().m_bOpeningTask);
+}
+
+TEST_F(CountFormTest, TheDeleteButtonOfARowRemovesItByAClick) {
+  Period(COleDateTime(2012, 3, 5, 0, 0, 0), COleDateTime(2012, 3, 7, 0, 0, 0), u"");
+  view_->OnSearch();
+  ASSERT_EQ(Rows(), 3);
+  CFileReportControl& grid = view_->m_wndItems;
+  // The form's window fills the desktop: no part of the grid is clipped.
+  Frame().ShowWindow(SW_MAXIMIZE);
+  grid.GetParentFrame()->ShowWindow(SW_MAXIMIZE);
+  pv::test::PumpUntilIdle();
+  grid.AdjustLayout();
+  grid.RedrawControl();
+  grid.UpdateWindow();
+  pv::test::PumpUntilIdle();
+  CTKReportRecord* second = RecordAt(1);
+  const double income = static_cast<CTKReportRecordItemNumber*>(second->GetItem(1))->GetValue();
+  const double expenditure = static_cast<CTKReportRecordItemNumber*>(second->GetItem(2))->GetValue();
+  const double total = view_->m_dIncome - view_->m_dExpenditure;
+  CTKReportRecordItemControl* button = second->GetItem(5)->GetItemControls()->GetAt(0);
+  const CRect rc(button->GetRect());
+  ASSERT_FALSE(rc.IsRectEmpty()) << "the painting lays the button out";
+  EXPECT_EQ(rc.Width(), 35);
+  // The button's face is on screen.
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE) & 0xFFFFFF;
+  EXPECT_EQ(pv::test::WindowPixel(grid.m_hWnd, rc.CenterPoint().x, rc.CenterPoint().y) & 0xFFFFFF, face);
+  CPoint pt = rc.CenterPoint();
+  grid.ClientToScreen(&pt);
+  // The form's group box lies over the grid; the click goes through it.
+  EXPECT_EQ(::WindowFromPoint(pt), grid.m_hWnd);
+  pv::test::Click(pt.x, pt.y);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_DOUBLE_EQ(view_->m_dIncome - view_->m_dExpenditure, total - income + expenditure);
 }
 
 }  // namespace

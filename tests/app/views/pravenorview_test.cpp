@@ -8,6 +8,10 @@
 #include "app/views/attachments.h"
 #include "app/views/pravenorview.h"
 #include "platform/shell/shellapi.h"
+#include "platform/window/test_input.h"
+#include "toolkit/common/imagemanager.h"
+#include "toolkit/report/reportcolumn.h"
+#include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportitemtypes.h"
 #include "toolkit/report/reportselectedrows.h"
@@ -293,6 +297,99 @@ TEST_F(CompletedFormTest, RenamingMovesTheCopyAndTheRowTogetherOrNeither) {
   EXPECT_TRUE(Rows("select * from files").empty());
   EXPECT_EQ(grid.GetBodyRows()->GetCount(), 0);
   EXPECT_TRUE(fs::exists(folder / "O'Brien budget.doc"));
+}
+
+// ---- what the grids show on screen -------------------------------------------------------------
+
+bool Differs(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+             std::abs(GetBValue(a) - GetBValue(b)) >
+         120;
+}
+
+// The pixels of the text drawn alone, black on white, in the font.
+int TextInk(CFont* font, const CString& text) {
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CTKImageManager::CreateDIB32(dc.GetSafeHdc(), 300, -30, nullptr);
+  HGDIOBJ old = dc.SelectObject(bitmap);
+  dc.FillSolidRect(0, 0, 300, 30, RGB(255, 255, 255));
+  CFont* oldFont = dc.SelectObject(font);
+  dc.SetTextColor(RGB(0, 0, 0));
+  dc.SetBkMode(TRANSPARENT);
+  CRect rc(2, 1, 300, 30);
+  dc.DrawText(text, &rc, DT_SINGLELINE | DT_NOPREFIX);
+  int ink = 0;
+  for (int y = 0; y < 30; y++)
+    for (int x = 0; x < 300; x++) ink += Differs(dc.GetPixel(x, y) & 0xFFFFFF, RGB(255, 255, 255)) ? 1 : 0;
+  dc.SelectObject(oldFont);
+  dc.SelectObject(old);
+  ::DeleteObject(bitmap);
+  return ink;
+}
+
+// The pixels of a painted cell that differ from its background.
+int CellInk(CTKReportControl& grid, int row, int itemIndex) {
+  CTKReportRow* r = grid.GetBodyRows()->GetAt(row);
+  CTKReportColumn* column = grid.GetColumns()->Find(itemIndex);
+  if (!r || !column) return -1;
+  const CRect rcRow(r->GetRect());
+  const CRect cell(column->m_rcColumn.left, rcRow.top, column->m_rcColumn.right - 1, rcRow.bottom - 1);
+  const COLORREF back = pv::test::WindowPixel(grid.m_hWnd, cell.right - 2, cell.bottom - 2) & 0xFFFFFF;
+  int ink = 0;
+  for (int y = cell.top; y < cell.bottom; y++)
+    for (int x = cell.left; x < cell.right - 1; x++)
+      ink += Differs(pv::test::WindowPixel(grid.m_hWnd, x, y) & 0xFFFFFF, back) ? 1 : 0;
+  return ink;
+}
+
+// The form's window fills the desktop, so that no part of its grids is
+// clipped away by its frame; then the grids paint, nothing selected.
+void PaintGrids(std::initializer_list<CTKReportControl*> grids) {
+  CWnd* frame = (*grids.begin())->GetParentFrame();
+  if (CWnd* main = frame ? frame->GetParentFrame() : nullptr) main->ShowWindow(SW_MAXIMIZE);
+  if (frame) frame->ShowWindow(SW_MAXIMIZE);
+  pv::test::PumpUntilIdle();
+  for (CTKReportControl* grid : grids) {
+    grid->GetSelectedRows()->Clear();
+    grid->AdjustLayout();
+    grid->RedrawControl();
+    grid->UpdateWindow();
+  }
+  pv::test::PumpUntilIdle();
+}
+
+TEST_F(CompletedFormTest, AnExistingTasksGridsShowItsIncomeRowsAndAttachmentOnScreen) {
+  const int taid = AddTask(work_, u"Sale", 1);
+  const std::string t = std::to_string(taid);
+  RawExec("insert into financial (fiid,Item,income,expenditure,remarks,taid) values (1,'wages',250,0,'May'," + t + ")");
+  RawExec("insert into financial (fiid,Item,income,expenditure,remarks,taid) values (2,'rent',0,75.5,''," + t + ")");
+  RawExec("insert into files (filename,extendionname,taid) values ('plan','doc'," + t + ")");
+  Refill();
+  CPravenorView& view = OpenExisting(taid);
+  ASSERT_EQ(view.m_incomeGrid.GetBodyRows()->GetCount(), 2);
+  ASSERT_EQ(view.m_attachmentGrid.GetBodyRows()->GetCount(), 1);
+  PaintGrids({&view.m_incomeGrid, &view.m_attachmentGrid});
+  CFont* font = view.m_incomeGrid.GetPaintManager()->GetTextFont();
+  struct Cell {
+    CTKReportControl* grid;
+    int row, item;
+    const char16_t* text;
+  } cells[] = {{&view.m_incomeGrid, 0, 0, u"wages"},  {&view.m_incomeGrid, 0, 1, u"250"},
+               {&view.m_incomeGrid, 0, 3, u"May"},    {&view.m_incomeGrid, 1, 0, u"rent"},
+               {&view.m_incomeGrid, 1, 2, u"75.5"},   {&view.m_attachmentGrid, 0, 0, u"plan"},
+               {&view.m_attachmentGrid, 0, 1, u"doc"}};
+  for (const Cell& c : cells) {
+    SCOPED_TRACE(Narrow(CString(c.text)));
+    CTKReportRecordItem* item = c.grid->GetBodyRows()->GetAt(c.row)->GetRecord()->GetItem(c.item);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(Narrow(item->GetCaption(nullptr)), Narrow(CString(c.text)));
+    const int expected = TextInk(font, c.text);
+    ASSERT_GT(expected, 10);
+    EXPECT_NEAR(CellInk(*c.grid, c.row, c.item), expected, expected / 5);
+  }
+  // An empty remark shows nothing.
+  EXPECT_EQ(CellInk(view.m_incomeGrid, 1, 3), 0);
 }
 
 }  // namespace

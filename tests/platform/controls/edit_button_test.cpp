@@ -411,5 +411,20 @@ TEST_F(ControlTest, GroupBoxDrawsItsFrameButLeavesItsInsideToTheControlsItFrames
   EXPECT_NE(pv::test::WindowPixel(box, 0, 60), ::GetSysColor(COLOR_BTNFACE));  // the frame's line
 }
 
+TEST_F(ControlTest, AClickInsideAGroupBoxReachesTheControlItFrames) {
+  HWND box = Child(WC_BUTTON, u"Options", BS_GROUPBOX, 700, 10, 10, 220, 120);
+  HWND inside = Child(WC_STATIC, u"", SS_BLACKRECT | SS_NOTIFY, 701, 40, 50, 30, 30);
+  POINT pt{15, 15};
+  ::ClientToScreen(inside, &pt);
+  EXPECT_EQ(::WindowFromPoint(pt), inside);
+  pv::test::ClickClient(inside, 15, 15);
+  PumpUntilIdle();
+  EXPECT_EQ(Codes(701), std::vector<int>{STN_CLICKED});
+  // Where the box frames nothing, the parent is under the mouse.
+  POINT empty{150, 90};
+  ::ClientToScreen(box, &empty);
+  EXPECT_EQ(::WindowFromPoint(empty), parent);
+}
+
 }  // namespace
 }  // namespace ctltest

@@ -540,8 +540,9 @@ TEST_F(ReportInputTest, ACheckBoxClickTogglesOnceAndNotifiesOnce) {
   CTKReportRecordItem* item = Item(3, 0);
   item->SetHasCheckbox(TRUE, TRUE);
   const CRect cell = Cell(3, 0);
-  item->m_rcGlyph = CRect(cell.left + 2, cell.top + 2, cell.left + 15, cell.bottom - 2);
-  const CPoint box = Screen(CRect(item->m_rcGlyph).CenterPoint());
+  Paint();  // the painting places the box
+  ASSERT_FALSE(CRect(item->GetCheckboxRect()).IsRectEmpty());
+  const CPoint box = Screen(CRect(item->GetCheckboxRect()).CenterPoint());
   for (int expected : {1, 2, 0, 1}) {  // tri-state cycles
     pv::test::Click(box.x, box.y);
     pv::test::PumpUntilIdle();
@@ -601,8 +602,11 @@ TEST_F(ReportInputTest, AnInCellButtonReportsAClickReleasedOnIt) {
   CTKReportRecordItem* item = Item(5, 2);
   CTKReportRecordItemControl* button = item->GetItemControls()->AddControl(1);
   ASSERT_NE(button, nullptr);
+  button->SetSize(CSize(35, 0));
+  button->SetAlignment(2);
   const CRect cell = Cell(5, 2);
-  button->SetRect(CRect(cell.right - 40, cell.top + 1, cell.right - 5, cell.bottom - 1));
+  Paint();  // the painting lays the button out
+  EXPECT_EQ(CRect(button->GetRect()), CRect(cell.right - 35, cell.top, cell.right, cell.bottom));
   const CPoint on = Screen(CRect(button->GetRect()).CenterPoint());
 
   pv::test::MouseDown(Button::Left, on.x, on.y);
@@ -639,13 +643,12 @@ TEST_F(ReportInputTest, AnInCellButtonReportsAClickReleasedOnIt) {
 // ---- hyperlinks -------------------------------------------------------------------------------------
 
 TEST_F(ReportInputTest, AHyperlinkClickNotifiesWithTheLinkUnderThePointer) {
-  CTKReportRecordItem* item = Item(6, 0);
+  auto* item = static_cast<CTKReportRecordItemText*>(Item(6, 0));
+  item->SetValue(u"aaaaa bbbbb ccccc");
   const CRect cell = Cell(6, 0);
-  for (int i = 0; i < 3; i++) {
-    auto* link = new CTKReportHyperlink(i * 4, 3);
-    link->m_rcHyperSpot = CRect(cell.left + 2 + i * 40, cell.top + 1, cell.left + 2 + i * 40 + 30, cell.bottom - 1);
-    item->AddHyperlink(link);
-  }
+  for (int i = 0; i < 3; i++) item->AddHyperlink(new CTKReportHyperlink(i * 6, 5));
+  Paint();  // the painting records where each link went
+  for (int i = 0; i < 3; i++) ASSERT_FALSE(CRect(item->GetHyperlinkAt(i)->m_rcHyperSpot).IsRectEmpty()) << i;
   for (int target : {1, 2, 0}) {
     const CPoint pt = Screen(CRect(item->GetHyperlinkAt(target)->m_rcHyperSpot).CenterPoint());
     pv::test::Click(pt.x, pt.y);
@@ -658,8 +661,8 @@ TEST_F(ReportInputTest, AHyperlinkClickNotifiesWithTheLinkUnderThePointer) {
     EXPECT_EQ(notice->row, Row(6));
   }
   EXPECT_EQ(parent.Count(TK_NM_REPORT_HYPERLINK), 3);
-  // Between the links: a click, but no link.
-  const CPoint gap = Screen(CPoint(cell.left + 36, cell.CenterPoint().y));
+  // After the links: a click, but no link.
+  const CPoint gap = Screen(CPoint(CRect(item->GetHyperlinkAt(2)->m_rcHyperSpot).right + 20, cell.CenterPoint().y));
   pv::test::Click(gap.x, gap.y);
   pv::test::PumpUntilIdle();
   EXPECT_EQ(parent.Count(TK_NM_REPORT_HYPERLINK), 3);
