@@ -681,8 +681,8 @@ void CTKReportControl::StoreFreezeColumnsCount(int nCount) {
 }
 
 void CTKReportControl::SetCheckedOnSelectedRows(int nItemIndex, BOOL bChecked) {
-  for (int i = 0; i < m_pSelectedRows->GetCount(); ++i) {
-    CTKReportRow* row = m_pSelectedRows->GetAt(i);
+  for (int pos = m_pSelectedRows->GetFirstSelectedRowPosition(); pos > 0;) {
+    CTKReportRow* row = m_pSelectedRows->GetNextSelectedRow(pos);
     CTKReportRecordItem* item = row && row->GetRecord() ? row->GetRecord()->GetItem(nItemIndex) : nullptr;
     if (item) item->SetChecked(bChecked);
   }

@@ -28,8 +28,10 @@ constexpr int kNotifyBeginRightDrag = -111;
 // record, such as group rows, have none).
 std::vector<CTKReportRecord*> SelectedRecords(CTKReportSelectedRows* selection) {
   std::vector<CTKReportRecord*> records;
-  for (int i = 0; selection && i < selection->GetCount(); ++i) {
-    CTKReportRow* row = selection->GetAt(i);
+  if (!selection) return records;
+  // Walked block by block: an indexed GetAt walks the blocks for each row.
+  for (int pos = selection->GetFirstSelectedRowPosition(); pos > 0;) {
+    CTKReportRow* row = selection->GetNextSelectedRow(pos);
     if (row && row->GetRecord()) records.push_back(row->GetRecord());
   }
   return records;
