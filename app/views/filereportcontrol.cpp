@@ -87,11 +87,11 @@ void SetIfType(CTKReportRecord* record, int index, const COleVariant& value) {
   if (item && item->GetValue().vt == value.vt) item->SetValue(value);
 }
 
-// Adds the record through the grid's binding (which takes its own
-// references) and drops the caller's; FALSE when the database refuses it.
+// Adds the record through the grid's binding, which takes the record over;
+// a refused record is freed here. FALSE when the database refuses it.
 BOOL AddBoundRecord(CTKReportControl* grid, CTKReportRecord* record) {
   const HRESULT hr = grid->GetOrCreateDataManager()->AddRecord(record, TRUE);
-  record->InternalRelease();
+  if (FAILED(hr)) record->InternalRelease();
   return SUCCEEDED(hr);
 }
 

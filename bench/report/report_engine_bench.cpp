@@ -10,6 +10,7 @@
 #include <chrono>
 #include <random>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "bench/bench_once.h"
@@ -162,5 +163,74 @@ void BM_SelectAllRows(benchmark::State& state) {
   delete control;
 }
 BENCHMARK(BM_SelectAllRows)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Ctrl+A over n records (SelectAllRecords, as the key runs it), beside
+// the least a search of rows by record costs: one hash map of the n
+// records to their rows (counter "ratio"). Linear when the time per record
+// (counter "ns_per_record") stays flat from 10^4 to 10^5.
+void BM_SelectAllRecords(benchmark::State& state) {
+  const int n = BenchSize(static_cast<int>(state.range(0)));
+  CTKReportControl* control = MakeControl(n);
+  control->GetColumns()->GetSortOrder()->Add(control->GetColumns()->GetAt(2));
+  control->RebuildRows();
+  CTKReportSelectedRows* selection = control->GetSelectedRows();
+  CTKReportRows* rows = control->GetBodyRows();
+  double ours = 0, baseline = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    selection->Clear(FALSE);
+    state.ResumeTiming();
+    auto start = Clock::now();
+    control->SelectAllRecords(control->GetRecords());
+    ours += Seconds(start);
+    state.PauseTiming();
+    start = Clock::now();
+    std::unordered_map<CTKReportRecord*, CTKReportRow*> map;
+    map.reserve(static_cast<std::size_t>(rows->GetCount()));
+    for (int i = 0; i < rows->GetCount(); ++i) map.emplace(rows->GetAt(i)->GetRecord(), rows->GetAt(i));
+    benchmark::DoNotOptimize(map.size());
+    baseline += Seconds(start);
+    state.ResumeTiming();
+  }
+  if (selection->GetCount() != n) state.SkipWithError("not every record was selected");
+  state.counters["blocks"] = static_cast<double>(selection->GetBlocks().size());
+  state.counters["ns_per_record"] = ours / static_cast<double>(state.iterations()) / n * 1e9;
+  state.counters["ratio"] = baseline > 0 ? ours / baseline : 0;
+  delete control;
+}
+BENCHMARK(BM_SelectAllRecords)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(5));
+
+// Cut of every other row of n records (Copy, then the rows and records
+// removed), beside Copy of the same selection alone, which Cut does first
+// (counter "x_copy"). Linear when "ns_per_record" stays flat.
+void BM_CutRecords(benchmark::State& state) {
+  const int n = BenchSize(static_cast<int>(state.range(0)));
+  double ours = 0, copy = 0;
+  int left = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    CTKReportControl* control = MakeControl(n);
+    control->RebuildRows();
+    CTKReportRows* rows = control->GetBodyRows();
+    CTKReportSelectedRows* selection = control->GetSelectedRows();
+    selection->Clear(FALSE);
+    for (int i = 0; i < rows->GetCount(); i += 2) selection->AddBlock(i, i);
+    auto start = Clock::now();
+    control->Copy();
+    copy += Seconds(start);
+    state.ResumeTiming();
+    start = Clock::now();
+    control->Cut();
+    ours += Seconds(start);
+    state.PauseTiming();
+    left = control->GetRecords()->GetCount();
+    delete control;
+    state.ResumeTiming();
+  }
+  if (left != n / 2) state.SkipWithError("Cut did not take out the selected records");
+  state.counters["ns_per_record"] = ours / static_cast<double>(state.iterations()) / n * 1e9;
+  state.counters["x_copy"] = copy > 0 ? ours / copy : 0;
+}
+BENCHMARK(BM_CutRecords)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(BenchIterations(3));
 
 }  // namespace

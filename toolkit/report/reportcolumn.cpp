@@ -1,5 +1,7 @@
 #include "toolkit/report/reportcolumn.h"
 
+#include <algorithm>
+
 #include "platform/base/exceptions.h"
 #include "toolkit/common/propexchange.h"
 #include "toolkit/markup/markupcontext.h"
@@ -21,8 +23,8 @@ CTKReportColumn::CTKReportColumn(int nItemIndex, LPCTSTR lpszCaption, int nWidth
       m_nIconID(nIconId),
       m_bVisible(bVisible),
       m_bIsResizable(bAutoSize),
-      m_nColumnAutoWidth(nWidth),
-      m_nColumnStaticWidth(nWidth),
+      m_nColumnAutoWidth(std::clamp(nWidth, 0, kTKReportMaxColumnWidth)),
+      m_nColumnStaticWidth(m_nColumnAutoWidth),
       m_bAutoSize(bAutoSize),
       m_pEditOptions(new CTKReportRecordItemEditOptions) {}
 
@@ -67,7 +69,7 @@ BOOL CTKReportColumn::IsHotTracked() const { return GetControl() && HostOf(this)
 
 int CTKReportColumn::SetWidth(int nWidth) {
   int previous = m_nColumnStaticWidth;
-  m_nColumnStaticWidth = m_nColumnAutoWidth = nWidth;
+  m_nColumnStaticWidth = m_nColumnAutoWidth = std::clamp(nWidth, 0, kTKReportMaxColumnWidth);
   if (GetControl()) HostOf(this)->OnColumnsChanged(0x100, this);
   return previous;
 }
@@ -144,11 +146,11 @@ int CTKReportColumn::GetIndent() const {
 }
 
 int CTKReportColumn::GetWidth() const {
-  return m_bIsResizable ? m_nColumnStaticWidth : m_nColumnStaticWidth + GetIndent();
+  return m_bIsResizable ? m_nColumnStaticWidth : TKAddWidths(m_nColumnStaticWidth, GetIndent());
 }
 
 int CTKReportColumn::GetMinWidth() const {
-  return (m_bIsResizable || m_bAutoSize) ? m_nMinWidth : m_nColumnStaticWidth + GetIndent();
+  return (m_bIsResizable || m_bAutoSize) ? m_nMinWidth : TKAddWidths(m_nColumnStaticWidth, GetIndent());
 }
 
 int CTKReportColumn::GetPrintWidth(int nTotalWidth) const {
@@ -195,6 +197,36 @@ int CTKReportColumn::GetBestFitWidth() {
   if (data > width) width = data;
   if (m_nMaxItemWidth > width) width = m_nMaxItemWidth;
   return width;
+}
+
+CTKReportColumnStoredValues CTKReportColumn::GetStoredValues() const {
+  CTKReportColumnStoredValues v;
+  v.bSortIncreasing = m_bSortIncreasing;
+  v.bVisible = m_bVisible;
+  v.nAlignment = m_nAlignment;
+  v.nStaticWidth = m_nColumnStaticWidth;
+  v.nAutoWidth = m_nColumnAutoWidth;
+  v.nHeaderAlignment = m_nHeaderAlignment;
+  v.nFooterAlignment = m_nFooterAlignment;
+  v.bPlusMinus = m_bPlusMinus;
+  v.nNextVisualBlock = m_nNextVisualBlock;
+  v.nOldVisibleIndex = m_nOldVisibleIndex;
+  v.bExpanded = m_bExpanded;
+  return v;
+}
+
+void CTKReportColumn::SetStoredValues(const CTKReportColumnStoredValues& v) {
+  m_bSortIncreasing = v.bSortIncreasing;
+  m_bVisible = v.bVisible;
+  m_nAlignment = v.nAlignment;
+  m_nColumnStaticWidth = v.nStaticWidth;
+  m_nColumnAutoWidth = v.nAutoWidth;
+  m_nHeaderAlignment = v.nHeaderAlignment;
+  m_nFooterAlignment = v.nFooterAlignment;
+  m_bPlusMinus = v.bPlusMinus;
+  m_nNextVisualBlock = v.nNextVisualBlock;
+  m_nOldVisibleIndex = v.nOldVisibleIndex;
+  m_bExpanded = v.bExpanded;
 }
 
 void CTKReportColumn::DoPropExchange(CTKPropExchange* pPX) {
@@ -320,62 +352,106 @@ void CTKReportColumns::Clear() {
 }
 
 void CTKReportColumns::DoPropExchange(CTKPropExchange* pPX) {
+  if (pPX->IsLoading()) {
+    CTKReportColumnsState state;
+    CString reason;
+    if (!ReadState(pPX, state, reason)) AfxThrowArchiveException(CArchiveException::badIndex);
+    ApplyState(state);
+    return;
+  }
   {
     CTKPropExchangeEnumeratorHolder enumerator(pPX->GetEnumerator(u"Column"));
-    if (pPX->IsStoring()) {
-      POSITION pos = enumerator->GetPosition(static_cast<DWORD>(m_arrColumns.GetSize()));
-      for (INT_PTR i = 0; pos; ++i) {
-        CTKPropExchangeSection section(enumerator->GetNext(pos));
-        CTKReportColumn* column = m_arrColumns[i];
-        int itemIndex = column->GetItemIndex();
-        PropExchangeInt(section, u"ItemIndex", &itemIndex);
-        // Older schemas had no names; their readers expect none.
-        if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &column->m_strInternalName);
-        column->DoPropExchange(section);
-      }
-    } else {
-      POSITION pos = enumerator->GetPosition();
-      auto* scratch = new CTKReportColumn(0, u"", 0, TRUE, -1, TRUE, TRUE);
-      try {
-        int counter = 0;
-        while (pos) {
-          CTKPropExchangeSection section(enumerator->GetNext(pos));
-          int itemIndex = -1;
-          PropExchangeIntDefault(section, u"ItemIndex", &itemIndex, -1);
-          CString name;
-          if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &name);
-          CTKReportColumn* column = nullptr;
-          if (!name.IsEmpty()) {
-            column = FindByInternalName(name);
-            if (!column && section->m_nSchema < 38) {
-              for (INT_PTR i = 0; i < m_arrColumns.GetSize() && !column; ++i)
-                if (m_arrColumns[i] && m_arrColumns[i]->m_strName.Compare(name) == 0) column = m_arrColumns[i];
-            }
-            if (!column) {
-              // A column the state names no longer exists: its keys are read
-              // and dropped.
-              scratch->DoPropExchange(section);
-              continue;
-            }
-          } else {
-            column = Find(itemIndex);
-            if (!column) AfxThrowArchiveException(CArchiveException::badIndex);
-          }
-          column->DoPropExchange(section);
-          ChangeColumnOrder(counter, IndexOf(column));
-          ++counter;
-        }
-      } catch (...) {
-        scratch->InternalRelease();
-        throw;
-      }
-      scratch->InternalRelease();
+    POSITION pos = enumerator->GetPosition(static_cast<DWORD>(m_arrColumns.GetSize()));
+    for (INT_PTR i = 0; pos; ++i) {
+      CTKPropExchangeSection section(enumerator->GetNext(pos));
+      CTKReportColumn* column = m_arrColumns[i];
+      int itemIndex = column->GetItemIndex();
+      PropExchangeInt(section, u"ItemIndex", &itemIndex);
+      // Older schemas had no names; their readers expect none.
+      if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &column->m_strInternalName);
+      column->DoPropExchange(section);
     }
   }
   CTKPropExchangeSection groups(pPX->GetSection(u"GroupsOrder"));
   m_pGroupsOrder->DoPropExchange(groups);
   CTKPropExchangeSection sorts(pPX->GetSection(u"SortOrder"));
   m_pSortOrder->DoPropExchange(sorts);
+}
+
+namespace {
+
+bool WidthInBounds(int width) { return width >= 0 && width <= kTKReportMaxColumnWidth; }
+
+}  // namespace
+
+BOOL CTKReportColumns::ReadState(CTKPropExchange* pPX, CTKReportColumnsState& state, CString& strReason) const {
+  state = CTKReportColumnsState();
+  {
+    CTKPropExchangeEnumeratorHolder enumerator(pPX->GetEnumerator(u"Column"));
+    POSITION pos = enumerator->GetPosition();
+    if (enumerator->GetCount() > static_cast<DWORD>(kTKReportMaxStoredColumns)) {
+      strReason.Format(u"it holds %u columns, more than %d", static_cast<unsigned>(enumerator->GetCount()),
+                       kTKReportMaxStoredColumns);
+      return FALSE;
+    }
+    // Each entry is read into a scratch column that starts from the values
+    // of the column it names, so keys an older schema lacks keep them.
+    struct Scratch {
+      CTKReportColumn* p = new CTKReportColumn(0, u"", 0, TRUE, -1, TRUE, TRUE);
+      ~Scratch() { p->InternalRelease(); }
+    } scratch;
+    while (pos) {
+      CTKPropExchangeSection section(enumerator->GetNext(pos));
+      int itemIndex = -1;
+      PropExchangeIntDefault(section, u"ItemIndex", &itemIndex, -1);
+      CString name;
+      if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &name);
+      CTKReportColumn* column = nullptr;
+      if (!name.IsEmpty()) {
+        column = FindByInternalName(name);
+        if (!column && section->m_nSchema < 38) {
+          for (INT_PTR i = 0; i < m_arrColumns.GetSize() && !column; ++i)
+            if (m_arrColumns[i] && m_arrColumns[i]->m_strName.Compare(name) == 0) column = m_arrColumns[i];
+        }
+      } else {
+        column = Find(itemIndex);
+        if (!column) {
+          strReason.Format(u"it names column %d, which is not there", itemIndex);
+          return FALSE;
+        }
+      }
+      // A column the state names no longer exists: its keys are read and
+      // dropped.
+      scratch.p->SetStoredValues(column ? column->GetStoredValues() : CTKReportColumnStoredValues());
+      scratch.p->DoPropExchange(section);
+      if (!column) continue;
+      const CTKReportColumnStoredValues values = scratch.p->GetStoredValues();
+      if (!WidthInBounds(values.nStaticWidth) || !WidthInBounds(values.nAutoWidth)) {
+        strReason.Format(u"column %d is %d pixels wide, outside 0..%d", column->GetItemIndex(),
+                         WidthInBounds(values.nStaticWidth) ? values.nAutoWidth : values.nStaticWidth,
+                         kTKReportMaxColumnWidth);
+        return FALSE;
+      }
+      state.columns.push_back({column, values});
+    }
+  }
+  CTKPropExchangeSection groups(pPX->GetSection(u"GroupsOrder"));
+  m_pGroupsOrder->ReadColumns(groups, state.groupsOrder);
+  CTKPropExchangeSection sorts(pPX->GetSection(u"SortOrder"));
+  m_pSortOrder->ReadColumns(sorts, state.sortOrder);
+  return TRUE;
+}
+
+void CTKReportColumns::ApplyState(const CTKReportColumnsState& state) {
+  int counter = 0;
+  for (const CTKReportColumnsState::Entry& entry : state.columns) {
+    entry.pColumn->SetStoredValues(entry.values);
+    ChangeColumnOrder(counter++, IndexOf(entry.pColumn));
+  }
+  m_pGroupsOrder->Clear();
+  for (CTKReportColumn* column : state.groupsOrder) m_pGroupsOrder->Add(column);
+  m_pSortOrder->Clear();
+  for (CTKReportColumn* column : state.sortOrder) m_pSortOrder->Add(column);
 }
 
 // ---- column order -----------------------------------------------------------------------------
@@ -432,7 +508,14 @@ void CTKReportColumnOrder::DoPropExchange(CTKPropExchange* pPX) {
     }
     return;
   }
+  std::vector<CTKReportColumn*> columns;
+  ReadColumns(pPX, columns);
   Clear();
+  for (CTKReportColumn* column : columns) Add(column);
+}
+
+void CTKReportColumnOrder::ReadColumns(CTKPropExchange* pPX, std::vector<CTKReportColumn*>& columns) const {
+  columns.clear();
   int count = 0;
   PropExchangeIntDefault(pPX, u"Count", &count, 0);
   // A keyed store answers every missing key with its default, so a lying
@@ -451,6 +534,6 @@ void CTKReportColumnOrder::DoPropExchange(CTKPropExchange* pPX) {
       if (!name.IsEmpty()) column = m_pColumns ? m_pColumns->FindByInternalName(name) : nullptr;
     }
     if (!column && m_pColumns) column = m_pColumns->Find(itemIndex);
-    if (column) Add(column);
+    if (column) columns.push_back(column);
   }
 }

@@ -3,6 +3,9 @@
 // A column shows the record item whose index it names.
 #pragma once
 
+#include <climits>
+#include <vector>
+
 #include "platform/base/cmdtarget.h"
 #include "platform/base/collections.h"
 #include "platform/base/cstring.h"
@@ -15,6 +18,33 @@ class CTKReportControl;
 class CTKReportColumns;
 class CTKReportRecordItemEditOptions;
 
+// The widest a column can be, in pixels: wide enough for any screen, and
+// small enough that the widths of every column add up without overflow.
+constexpr int kTKReportMaxColumnWidth = 32767;
+// a + b held within int: sums of column widths and positions never wrap.
+constexpr int TKAddWidths(int a, int b) {
+  const long long sum = static_cast<long long>(a) + b;
+  return sum > INT_MAX ? INT_MAX : sum < INT_MIN ? INT_MIN : static_cast<int>(sum);
+}
+// The most column entries a stored column state may hold.
+constexpr int kTKReportMaxStoredColumns = 4096;
+
+// What a column's own exchange stores, held apart from the column so that
+// a stored state can be read whole before any of it is applied.
+struct CTKReportColumnStoredValues {
+  BOOL bSortIncreasing = TRUE;
+  BOOL bVisible = TRUE;
+  int nAlignment = 0;
+  int nStaticWidth = 0;
+  int nAutoWidth = 0;
+  int nHeaderAlignment = -1;
+  int nFooterAlignment = -1;
+  BOOL bPlusMinus = FALSE;
+  int nNextVisualBlock = 0;
+  int nOldVisibleIndex = -1;
+  BOOL bExpanded = FALSE;
+};
+
 class CTKReportColumn : public CCmdTarget {
  public:
   CTKReportColumn(int nItemIndex, LPCTSTR lpszCaption, int nWidth, BOOL bAutoSize = TRUE, int nIconId = -1,
@@ -25,8 +55,12 @@ class CTKReportColumn : public CCmdTarget {
   // Scrolls the control until the column is in view; nothing without one.
   virtual void EnsureVisible();
 
-  // Sets both widths and tells the header (0x100); the previous static width.
+  // Sets both widths, held within 0..kTKReportMaxColumnWidth, and tells the
+  // header (0x100); the previous static width.
   int SetWidth(int nWidth);
+  CTKReportColumnStoredValues GetStoredValues() const;
+  // Takes the values as they are, without telling anyone (as loading does).
+  void SetStoredValues(const CTKReportColumnStoredValues& values);
   void SetVisible(BOOL bVisible = TRUE);
   // The previous alignment.
   int SetAlignment(int nAlignment);
@@ -158,12 +192,30 @@ class CTKReportColumn : public CCmdTarget {
 
 class CTKReportColumnOrder;
 
+// A column state read from an exchange, not yet applied: the columns named
+// in their stored order with their values, and both order lists.
+struct CTKReportColumnsState {
+  struct Entry {
+    CTKReportColumn* pColumn;
+    CTKReportColumnStoredValues values;
+  };
+  std::vector<Entry> columns;
+  std::vector<CTKReportColumn*> groupsOrder;
+  std::vector<CTKReportColumn*> sortOrder;
+};
+
 class CTKReportColumns : public CCmdTarget {
  public:
   explicit CTKReportColumns(CTKReportControl* pControl = nullptr);
   ~CTKReportColumns() override;
 
   virtual void DoPropExchange(CTKPropExchange* pPX);
+  // Reads a stored column state whole without changing anything. FALSE with
+  // the reason when the state cannot be applied (too many entries, a column
+  // that is not there, a width out of bounds); a state that ends early
+  // throws the archive's exception.
+  BOOL ReadState(CTKPropExchange* pPX, CTKReportColumnsState& state, CString& strReason) const;
+  void ApplyState(const CTKReportColumnsState& state);
 
   // Takes over the caller's reference and tells the header (0x11).
   void Add(CTKReportColumn* pColumn);
@@ -204,6 +256,8 @@ class CTKReportColumnOrder : public CCmdTarget {
   explicit CTKReportColumnOrder(CTKReportColumns* pColumns);
 
   virtual void DoPropExchange(CTKPropExchange* pPX);
+  // The columns a stored list names, read without changing the list.
+  void ReadColumns(CTKPropExchange* pPX, std::vector<CTKReportColumn*>& columns) const;
 
   int GetCount() const { return static_cast<int>(m_arrColumns.GetSize()); }
   CTKReportColumn* GetAt(int nIndex) const;

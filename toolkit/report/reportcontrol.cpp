@@ -3,6 +3,8 @@
 #include "toolkit/report/reportcontrol.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <vector>
 
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/imagemanager.h"
@@ -571,22 +573,116 @@ void CTKReportControl::EnableMarkup(BOOL bEnable) {
   if (!bEnable) MarkupReleaseContext(m_pMarkupContext);
 }
 
-void CTKReportControl::SelectAllRecords(CTKReportRecords* pRecords) {
-  if (!pRecords) return;
-  BeginUpdate();
+namespace {
+
+// The rows of the records and of their children, in record order: the
+// first displayed row of each record, as a search of the display list
+// would find it.
+void CollectRecordRows(CTKReportRecords* pRecords, const std::unordered_map<CTKReportRecord*, CTKReportRow*>& rowOf,
+                       std::vector<CTKReportRow*>& out) {
   for (int i = 0; i < pRecords->GetCount(); ++i) {
     CTKReportRecord* record = pRecords->GetAt(i);
     if (!record) continue;
-    CTKReportRow* row = m_pRows->FindRow(record, FALSE);
-    if (row && row->GetIndex() >= 0) m_pSelectedRows->Add(row);
-    if (record->HasChildren()) SelectAllRecords(record->GetChilds());
+    auto found = rowOf.find(record);
+    if (found != rowOf.end() && found->second->GetIndex() >= 0) out.push_back(found->second);
+    if (record->HasChildren()) CollectRecordRows(record->GetChilds(), rowOf, out);
   }
+}
+
+}  // namespace
+
+void CTKReportControl::SelectAllRecords(CTKReportRecords* pRecords) {
+  if (!pRecords) return;
+  BeginUpdate();
+  // One pass over the display list instead of a search per record.
+  std::unordered_map<CTKReportRecord*, CTKReportRow*> rowOf;
+  rowOf.reserve(static_cast<std::size_t>(m_pRows->GetCount()));
+  for (int i = 0; i < m_pRows->GetCount(); ++i) {
+    CTKReportRow* row = m_pRows->GetAt(i);
+    if (row && row->GetRecord()) rowOf.emplace(row->GetRecord(), row);
+  }
+  std::vector<CTKReportRow*> rows;
+  CollectRecordRows(pRecords, rowOf, rows);
+  m_pSelectedRows->AddRows(rows);
   EndUpdate();
 }
 
+#ifndef NDEBUG
+namespace {
+
+BOOL Broken(CString* pWhy, const CString& text) {
+  if (pWhy) *pWhy = text;
+  return FALSE;
+}
+
+// Every row of the list names the list and its place in it, and the row
+// above it in the tree as its parent; the same below it.
+BOOL CheckRowTree(CTKReportRows* list, CTKReportRow* parent, int depth, CString* pWhy) {
+  if (depth > 256) return Broken(pWhy, u"the row tree loops");
+  for (int i = 0; i < list->m_arrRows.GetSize(); ++i) {
+    CTKReportRow* row = list->m_arrRows[i];
+    CString where;
+    where.Format(u"tree row %d at depth %d", i, depth);
+    if (!row) return Broken(pWhy, where + u" is null");
+    if (row->GetParentRows() != list) return Broken(pWhy, where + u" names another parent list");
+    if (row->GetChildIndex() != i) return Broken(pWhy, where + u" has a stale child index");
+    if (row->GetParentRow() != parent) return Broken(pWhy, where + u" names another parent row");
+    if (row->HasChildren() && !CheckRowTree(row->GetChildRows(), row, depth + 1, pWhy)) return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+#endif
+
+BOOL CTKReportControl::CheckInvariants(CString* pWhy) const {
+#ifdef NDEBUG
+  (void)pWhy;
+  return TRUE;
+#else
+  const CTKReportSection* sections[] = {m_pSectionBody, m_pSectionHeader, m_pSectionFooter};
+  for (const CTKReportSection* section : sections) {
+    if (!section || section->IsVirtualMode()) continue;
+    if (!CheckRowTree(section->GetTreeRows(), nullptr, 0, pWhy)) return FALSE;
+    // Display indexes are renumbered at the end of an update lock.
+    if (m_bRefreshIndexes) continue;
+    CTKReportRows* display = section->GetRows();
+    for (int i = 0; i < display->GetCount(); ++i) {
+      CTKReportRow* row = display->GetAt(i);
+      CString where;
+      where.Format(u"display row %d of section %d", i, section->GetSectionKind());
+      if (!row) return Broken(pWhy, where + u" is null");
+      if (row->GetIndex() != i) return Broken(pWhy, where + u" has another index");
+      if (row->GetSection() != section) return Broken(pWhy, where + u" names another section");
+    }
+  }
+  const auto& blocks = m_pSelectedRows->GetBlocks();
+  const CTKReportSection* selected = GetSection(m_pSelectedRows->GetSectionKind());
+  const int rows = selected ? selected->GetRows()->GetCount() : 0;
+  for (std::size_t i = 0; i < blocks.size(); ++i) {
+    CString where;
+    where.Format(u"selection block %d [%d, %d)", static_cast<int>(i), blocks[i].nIndexBegin, blocks[i].nIndexEnd);
+    if (blocks[i].nIndexBegin < 0 || blocks[i].nIndexBegin >= blocks[i].nIndexEnd)
+      return Broken(pWhy, where + u" is empty");
+    if (i > 0 && blocks[i - 1].nIndexEnd > blocks[i].nIndexBegin)
+      return Broken(pWhy, where + u" is out of order or overlaps the one before");
+    if (!m_bRefreshIndexes && blocks[i].nIndexEnd > rows) return Broken(pWhy, where + u" passes the last row");
+  }
+  return TRUE;
+#endif
+}
+
+int CTKReportControl::GetFreezeColumnsCount() const {
+  return m_nFreezeColumnsCount < m_pColumns->GetCount() ? m_nFreezeColumnsCount : 0;
+}
+
+void CTKReportControl::StoreFreezeColumnsCount(int nCount) {
+  m_nFreezeColumnsCount = nCount >= 0 && nCount < m_pColumns->GetCount() ? nCount : 0;
+}
+
 void CTKReportControl::SetCheckedOnSelectedRows(int nItemIndex, BOOL bChecked) {
-  for (int i = 0; i < m_pSelectedRows->GetCount(); ++i) {
-    CTKReportRow* row = m_pSelectedRows->GetAt(i);
+  for (int pos = m_pSelectedRows->GetFirstSelectedRowPosition(); pos > 0;) {
+    CTKReportRow* row = m_pSelectedRows->GetNextSelectedRow(pos);
     CTKReportRecordItem* item = row && row->GetRecord() ? row->GetRecord()->GetItem(nItemIndex) : nullptr;
     if (item) item->SetChecked(bChecked);
   }

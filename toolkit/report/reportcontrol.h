@@ -349,7 +349,19 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int GetLockUpdateCount() const { return m_nLockUpdateCount; }
   void SetFullColumnScrolling(BOOL bSet);
   void SetFreezeColumnsCount(int nCount, BOOL bAdjustParent = TRUE);
-  int GetFreezeColumnsCount() const { return m_nFreezeColumnsCount; }
+  // Checks what the rows and the selection must keep after every
+  // operation: each section's row tree links (parent list, child index,
+  // parent row), the display list's indexes, and the selection's blocks
+  // sorted, non-empty, disjoint and within their section's rows. Compiled
+  // out where NDEBUG is defined (release builds), where it answers TRUE.
+  BOOL CheckInvariants(CString* pWhy = nullptr) const;
+  // The frozen column count, always 0..columns-1: a count the columns no
+  // longer allow answers 0. Stored only through SetFreezeColumnsCount and
+  // StoreFreezeColumnsCount.
+  int GetFreezeColumnsCount() const;
+  // Stores the count without scrolling or laying out; a count outside
+  // 0..columns-1 stores 0.
+  void StoreFreezeColumnsCount(int nCount);
   void SetTopRow(int nIndex);
   void SetLeftOffset(int nOffset);
   BOOL EnsureVisible(CTKReportRow* pRow);
@@ -548,6 +560,15 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // Removes a row and, when emptied, its group rows from the tree and the
   // display list; TRUE when a row was removed.
   BOOL RemoveRowFromTree(CTKReportRow* pRow);
+  // RemoveRowEx for many rows in one pass over the tree, the display list
+  // and the collections touched; TRUE when anything was removed.
+  BOOL RemoveRowsTogether(const std::vector<CTKReportRow*>& rows, BOOL bAdjustLayout);
+  // The layout state: stored as it is; loaded by reading it whole, then
+  // applying it only when all of it can be applied.
+  struct StoredState;
+  void StoreState(CTKPropExchange* pPX, BOOL bIconView);
+  BOOL ReadStoredState(CTKPropExchange* pPX, BOOL bIconView, StoredState& state, CString& strReason);
+  void ApplyStoredState(const StoredState& state);
   // Adds a row for the record under the current sorting and grouping.
   void InsertRecordRow(CTKReportRecord* pRecord, CTKReportRecord* pParentRecord, int nRowChildIndex);
 
@@ -592,7 +613,6 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int m_nTopOffset = 0;
   int m_nHScrollStep = 7;
   int m_nVScrollStep = 7;
-  int m_nFreezeColumnsCount = 0;
   int m_nFreezeColumnsAbs = 0;
   BOOL m_bMovePivot = FALSE;
   BOOL m_bForcePagination = FALSE;
@@ -695,6 +715,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   std::vector<int> m_arrSavedIndexes;  // selected rows at the last CollapseAll
 
  private:
+  int m_nFreezeColumnsCount = 0;
   // The tokens of the last filter text asked for.
   CString m_strTokensFor;
   BOOL m_bTokensTabsOnly = FALSE;

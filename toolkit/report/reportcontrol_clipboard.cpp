@@ -28,8 +28,10 @@ constexpr int kNotifyBeginRightDrag = -111;
 // record, such as group rows, have none).
 std::vector<CTKReportRecord*> SelectedRecords(CTKReportSelectedRows* selection) {
   std::vector<CTKReportRecord*> records;
-  for (int i = 0; selection && i < selection->GetCount(); ++i) {
-    CTKReportRow* row = selection->GetAt(i);
+  if (!selection) return records;
+  // Walked block by block: an indexed GetAt walks the blocks for each row.
+  for (int pos = selection->GetFirstSelectedRowPosition(); pos > 0;) {
+    CTKReportRow* row = selection->GetNextSelectedRow(pos);
     if (row && row->GetRecord()) records.push_back(row->GetRecord());
   }
   return records;
@@ -140,20 +142,17 @@ void CTKReportControl::Cut() {
   if (IsVirtualMode()) return;
 
   std::vector<CTKReportRow*> rows;
-  for (int i = 0; i < m_pSelectedRows->GetCount(); ++i) {
-    CTKReportRow* row = m_pSelectedRows->GetAt(i);
+  rows.reserve(static_cast<std::size_t>(m_pSelectedRows->GetCount()));
+  int smallest = -1;
+  for (int pos = m_pSelectedRows->GetFirstSelectedRowPosition(); pos > 0;) {
+    CTKReportRow* row = m_pSelectedRows->GetNextSelectedRow(pos);
     if (!row) continue;
     row->InternalAddRef();
     rows.push_back(row);
+    if (row->GetIndex() >= 0 && (smallest < 0 || row->GetIndex() < smallest)) smallest = row->GetIndex();
   }
-  int smallest = -1;
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    CTKReportRow* row = *it;
-    const int index = row->GetIndex();
-    // A row already gone with its group has no index left.
-    if (index >= 0 && (smallest < 0 || index < smallest)) smallest = index;
-    RemoveRowEx(row, FALSE);
-  }
+  // One pass for all the rows, not a search of every list per row.
+  RemoveRowsTogether(rows, FALSE);
   for (CTKReportRow* row : rows) row->InternalRelease();
 
   m_pSelectedRows->Clear();

@@ -153,7 +153,7 @@ void CTKReportControl::UpdateHorizontalScrollBar() {
     int total = 0;
     CTKReportColumns* columns = GetColumns();
     for (int i = 0; i < columns->GetCount(); i++)
-      if (CTKReportColumn* c = columns->GetAt(i); c && c->IsVisible()) total += c->GetWidth();
+      if (CTKReportColumn* c = columns->GetAt(i); c && c->IsVisible()) total = TKAddWidths(total, c->GetWidth());
     needed = scrollPixels(std::max(0, total - bodyWidth));
   }
   ShowScrollBarIfNeeded(SB_HORZ, needed);
@@ -247,8 +247,8 @@ void CTKReportControl::EnsureColumnVisible(CTKReportColumn* pColumn) {
     CTKReportColumn* c = m_pColumns->GetAt(i);
     if (!c || !c->IsVisible()) continue;
     if (c == pColumn) break;
-    if (visibleIndex < m_nFreezeColumnsCount) frozenRight += c->GetWidth();
-    left += c->GetWidth();
+    if (visibleIndex < m_nFreezeColumnsCount) frozenRight = TKAddWidths(frozenRight, c->GetWidth());
+    left = TKAddWidths(left, c->GetWidth());
     visibleIndex++;
   }
   if (visibleIndex < m_nFreezeColumnsCount) frozenRight = 0;
@@ -362,7 +362,7 @@ void CTKReportControl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   for (int i = 0; i < m_pColumns->GetCount(); i++) {
     CTKReportColumn* c = m_pColumns->GetAt(i);
     if (!c || !c->IsVisible()) continue;
-    if (visibleIndex++ < m_nFreezeColumnsCount) frozenWidth += c->GetWidth();
+    if (visibleIndex++ < m_nFreezeColumnsCount) frozenWidth = TKAddWidths(frozenWidth, c->GetWidth());
     else scrollable.push_back(c);
   }
   if (scrollable.empty()) return;
@@ -394,7 +394,7 @@ void CTKReportControl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   step = std::clamp(step, 0, std::max(0, si.nMax));
   step = std::min(step, static_cast<int>(scrollable.size()) - 1);
   int left = frozenWidth;
-  for (int i = 0; i < step; i++) left += scrollable[i]->GetWidth();
+  for (int i = 0; i < step; i++) left = TKAddWidths(left, scrollable[i]->GetWidth());
   SetLeftOffset(std::max(0, left - frozenWidth));
   SetScrollPos(SB_HORZ, step);
 }

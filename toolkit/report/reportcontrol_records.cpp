@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 #include <typeinfo>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/base/wstr.h"
 
@@ -236,6 +238,9 @@ BOOL CTKReportControl::RemoveRowFromTree(CTKReportRow* pRow) {
     CTKReportRows* siblings = row->GetParentRows() ? row->GetParentRows() : tree;
     // Out of the display list, with anything of its subtree still shown.
     const int position = row->GetIndex() >= 0 && display->m_arrRows.GetSize() > 0 ? [&] {
+      // Indexes are current here: the row is where its index says.
+      if (row->GetIndex() < display->m_arrRows.GetSize() && display->m_arrRows[row->GetIndex()] == row)
+        return row->GetIndex();
       for (INT_PTR i = 0; i < display->m_arrRows.GetSize(); ++i)
         if (display->m_arrRows[i] == row) return static_cast<int>(i);
       return -1;
@@ -250,7 +255,10 @@ BOOL CTKReportControl::RemoveRowFromTree(CTKReportRow* pRow) {
       if (focused > position) display->SetFocusedRowIndex(std::max(position, focused - 1));
       (void)count;
     }
-    siblings->Remove(row);
+    const int childIndex = row->GetChildIndex();
+    if (childIndex >= 0 && childIndex < siblings->GetCount() && siblings->m_arrRows[childIndex] == row)
+      siblings->RemoveAt(childIndex);
+    else siblings->Remove(row);
     removed = TRUE;
     row->InternalRelease();
     if (parent && parent->IsGroupRow() && !parent->HasChildren()) {
@@ -284,19 +292,116 @@ BOOL CTKReportControl::RemoveRecordEx(CTKReportRecord* pRecord, BOOL bAdjustLayo
   return removed;
 }
 
+namespace {
+
+// The records RemoveRowEx takes out for the row: a record row's record, and
+// for a group row the records of every row under it.
+void CollectRemovedRecords(CTKReportRow* row, std::unordered_set<CTKReportRecord*>& records) {
+  if (!row) return;
+  if (!row->IsGroupRow()) {
+    if (row->GetRecord()) records.insert(row->GetRecord());
+    return;
+  }
+  CTKReportRows* children = row->GetChildRows();
+  for (int i = 0; children && i < children->GetCount(); ++i) CollectRemovedRecords(children->GetAt(i), records);
+}
+
+void CollectSubtree(CTKReportRow* row, std::unordered_set<CTKReportRow*>& rows) {
+  rows.insert(row);
+  if (!row->HasChildren()) return;
+  CTKReportRows* children = row->GetChildRows();
+  for (int i = 0; i < children->GetCount(); ++i)
+    if (CTKReportRow* child = children->GetAt(i)) CollectSubtree(child, rows);
+}
+
+// Takes the rows of the records out of the list and its child lists, with
+// the group rows they leave empty. Their subtrees go into gone, the list's
+// references into released. TRUE when the list changed.
+bool PruneRows(CTKReportRows* list, const std::unordered_set<CTKReportRecord*>& records,
+               std::unordered_set<CTKReportRow*>& gone, std::vector<CTKReportRow*>& released) {
+  bool changed = false;
+  INT_PTR kept = 0;
+  const INT_PTR count = list->m_arrRows.GetSize();
+  for (INT_PTR i = 0; i < count; ++i) {
+    CTKReportRow* row = list->m_arrRows[i];
+    bool drop = row && row->GetRecord() && records.count(row->GetRecord());
+    if (row && !drop && row->HasChildren() && PruneRows(row->GetChildRows(), records, gone, released))
+      drop = row->IsGroupRow() && !row->HasChildren();  // an emptied group goes with its rows
+    if (drop) {
+      CollectSubtree(row, gone);
+      released.push_back(row);
+      changed = true;
+      continue;
+    }
+    list->m_arrRows[kept++] = row;
+  }
+  if (changed) {
+    list->m_arrRows.SetSize(kept);
+    list->RefreshChildIndices(FALSE);
+  }
+  return changed;
+}
+
+}  // namespace
+
+BOOL CTKReportControl::RemoveRowsTogether(const std::vector<CTKReportRow*>& rows, BOOL bAdjustLayout) {
+  std::unordered_set<CTKReportRecord*> records;
+  for (CTKReportRow* row : rows) CollectRemovedRecords(row, records);
+  if (records.empty()) return FALSE;
+  std::vector<CTKReportRecord*> held(records.begin(), records.end());
+  for (CTKReportRecord* record : held) record->InternalAddRef();
+  BeginUpdate();
+  if (m_bRefreshIndexes) m_pSections->RefreshAllIndexes(FALSE, FALSE);
+
+  std::unordered_set<CTKReportRow*> gone;
+  std::vector<CTKReportRow*> released;
+  BOOL removed = PruneRows(m_pSectionBody->GetTreeRows(), records, gone, released);
+
+  // The display list keeps the rows still in the tree; the others leave it
+  // (their old indexes stay on the kept rows until the renumbering carries
+  // the selection over).
+  CTKReportRows* display = m_pSectionBody->GetRows();
+  if (!gone.empty() && !display->IsVirtualMode()) {
+    const int focused = display->GetFocusedRowIndex();
+    int focusedAfter = focused;
+    INT_PTR kept = 0;
+    const INT_PTR count = display->m_arrRows.GetSize();
+    for (INT_PTR i = 0; i < count; ++i) {
+      CTKReportRow* row = display->m_arrRows[i];
+      if (i == focused) focusedAfter = static_cast<int>(kept);
+      if (row && gone.count(row)) {
+        row->SetVisible(FALSE);
+        row->SetIndex(-1);
+        released.push_back(row);
+        continue;
+      }
+      display->m_arrRows[kept++] = row;
+    }
+    display->m_arrRows.SetSize(kept);
+    if (focused >= 0) display->SetFocusedRowIndex(focusedAfter);
+  }
+  for (CTKReportRow* row : released) row->InternalRelease();
+
+  // Each collection touched is compacted once.
+  std::unordered_set<CTKReportRecords*> collections;
+  for (CTKReportRecord* record : held)
+    if (record->GetRecords()) collections.insert(record->GetRecords());
+  for (CTKReportRecords* collection : collections)
+    if (collection->RemoveRecords(records) > 0) removed = TRUE;
+
+  if (display->GetFocusedRowIndex() >= display->GetCount()) display->SetFocusedRowIndex(display->GetCount() - 1);
+  if (removed) RefreshIndexesDeferred(bAdjustLayout, FALSE);
+  EndUpdate();
+  for (CTKReportRecord* record : held) record->InternalRelease();
+  return removed;
+}
+
 BOOL CTKReportControl::RemoveRowEx(CTKReportRow* pRow, BOOL bAdjustLayout) {
   if (!pRow) return FALSE;
   if (pRow->IsGroupRow()) {
     pRow->InternalAddRef();
     BeginWaitCursor();
-    BeginUpdate();
-    CTKReportRows* children = pRow->GetChildRows();
-    for (int i = children ? children->GetCount() - 1 : -1; i >= 0; --i) {
-      if (i < children->GetCount()) RemoveRowEx(children->GetAt(i), bAdjustLayout);
-      children = pRow->GetChildRows();
-      if (!children) break;
-    }
-    EndUpdate();
+    RemoveRowsTogether({pRow}, bAdjustLayout);
     EndWaitCursor();
     pRow->InternalRelease();
     return TRUE;

@@ -708,6 +708,8 @@ HRESULT CTKReportDataManager::AddRecord(CTKReportRecord* pRecord, BOOL bAddToRep
   if (bAddToReport && m_pTarget) {
     m_pTarget->AddRecordEx(pRecord);
     IndexRecord(pRecord);
+    // The grid took its own reference: the caller's is handed over to it.
+    pRecord->InternalRelease();
   }
   return S_OK;
 }

@@ -79,6 +79,8 @@ class CTKReportDataManager : public CCmdTarget {
   // The same write named by its record too, as the application's forms call it.
   HRESULT UpdateField(CTKReportRecord* pRecord, CTKReportRecordItem* pItem) { return UpdateRecord(pRecord, pItem); }
   virtual HRESULT UpdateRecord(CTKReportRecord* pRecord, CTKReportRecordItem* pItemChanged);
+  // Writes the record as a new row. Added to the grid on success, the
+  // record's reference passes to the grid; otherwise the caller keeps it.
   virtual HRESULT AddRecord(CTKReportRecord* pRecord, BOOL bAddToReport);
   virtual HRESULT CreateEmptyRecord(CTKReportRecord** ppRecord);
   virtual HRESULT DeleteRecord(CTKReportRecord* pRecord);

@@ -83,7 +83,7 @@ int CTKReportHeader::ColumnLeft(CTKReportColumn* pColumn) const {
   for (int i = 0; i < static_cast<int>(visible.size()); i++) {
     if (visible[i] == pColumn)
       return (i < frozen ? (m_pControl ? m_pControl->m_rcHeaderArea.left : 0) : ScrollOrigin()) + sum;
-    sum += visible[i]->GetWidth();
+    sum = TKAddWidths(sum, visible[i]->GetWidth());
   }
   return -1;
 }
@@ -94,7 +94,7 @@ void CTKReportHeader::AdjustColumnsWidth(int nTotalWidth, int nFirstIndex) {
   if (nTotalWidth == 0 || !m_pColumns) return;
   if (!m_bAutoColumnSizing) {
     int sum = 0;
-    for (CTKReportColumn* c : VisibleColumns(m_pColumns)) sum += c->GetWidth();
+    for (CTKReportColumn* c : VisibleColumns(m_pColumns)) sum = TKAddWidths(sum, c->GetWidth());
     m_nHeaderWidth = sum == 0 ? nTotalWidth : sum;
     return;
   }
@@ -104,10 +104,10 @@ void CTKReportHeader::AdjustColumnsWidth(int nTotalWidth, int nFirstIndex) {
     CTKReportColumn* c = m_pColumns->GetAt(i);
     if (!c || !c->IsVisible()) continue;
     if (c->IsAutoSize()) {
-      weights += c->GetAutoWidth();
+      weights = TKAddWidths(weights, c->GetAutoWidth());
       lastAuto = c;
     } else {
-      remainder -= c->GetWidth();
+      remainder = TKAddWidths(remainder, -c->GetWidth());
     }
   }
   if (lastAuto && remainder > 0) {
@@ -124,6 +124,7 @@ void CTKReportHeader::AdjustColumnsWidth(int nTotalWidth, int nFirstIndex) {
         remainder -= width;
         weights -= c->GetAutoWidth();
       }
+      width = std::clamp(width, 0, kTKReportMaxColumnWidth);
       c->m_nColumnStaticWidth = width;
       if (width != c->GetAutoWidth() && m_pControl) {
         struct {
@@ -139,7 +140,7 @@ void CTKReportHeader::AdjustColumnsWidth(int nTotalWidth, int nFirstIndex) {
   const int area = m_pControl ? m_pControl->m_rcHeaderArea.Width() : nTotalWidth;
   int sum = 0;
   for (int i = nFirstIndex; i < m_pColumns->GetCount(); i++)
-    if (CTKReportColumn* c = m_pColumns->GetAt(i); c && c->IsVisible()) sum += c->GetWidth();
+    if (CTKReportColumn* c = m_pColumns->GetAt(i); c && c->IsVisible()) sum = TKAddWidths(sum, c->GetWidth());
   if (m_pControl && m_pControl->IsIconView()) sum = 0;
   m_nForceLayoutAdjustment = std::max(0, sum - area);
   m_nHeaderWidth = std::max(area, sum);
@@ -193,11 +194,11 @@ int CTKReportHeader::GetFullColumnScrollInfo(CTKReportColumn*& pPrev, CTKReportC
   const auto visible = VisibleColumns(m_pColumns);
   const int frozen = std::min(FrozenCount(), static_cast<int>(visible.size()));
   int frozenWidth = 0;
-  for (int i = 0; i < frozen; i++) frozenWidth += visible[i]->GetWidth();
+  for (int i = 0; i < frozen; i++) frozenWidth = TKAddWidths(frozenWidth, visible[i]->GetWidth());
   int x = m_pControl ? -m_pControl->m_nLeftOffset : 0;
   int index = 0;
   for (int i = 0; i < static_cast<int>(visible.size()); i++) {
-    x += visible[i]->GetWidth();
+    x = TKAddWidths(x, visible[i]->GetWidth());
     if (i < frozen) continue;
     if (!pCurr && x > frozenWidth + 1) {
       pCurr = visible[i];
@@ -215,6 +216,7 @@ int CTKReportHeader::GetFullColumnScrollInfo(CTKReportColumn*& pPrev, CTKReportC
 
 void CTKReportHeader::ResizeColumn(CTKReportColumn* pColumn, int nWidth) {
   if (!m_pColumns || !pColumn) return;
+  nWidth = std::clamp(nWidth, 0, kTKReportMaxColumnWidth);
   m_pResizeColumn = pColumn;
   int rest = 0, next = 0;
   bool passed = false;
@@ -234,7 +236,7 @@ void CTKReportHeader::ResizeColumn(CTKReportColumn* pColumn, int nWidth) {
     CTKReportColumn* c = m_pColumns->GetAt(i);
     if (!c || !c->IsVisible()) continue;
     if (passed) {
-      rest += c->m_nColumnStaticWidth;
+      rest = TKAddWidths(rest, c->m_nColumnStaticWidth);
     } else if (c == pColumn) {
       const int diff = c->GetWidth() - nWidth;
       rest = diff;
@@ -245,7 +247,8 @@ void CTKReportHeader::ResizeColumn(CTKReportColumn* pColumn, int nWidth) {
         CTKReportColumn* following = GetNextVisibleColumn(i, 1);
         if (following && !following->IsAutoSize() && !(pm && pm->m_bAutoSizeOption) && following->IsResizable() &&
             IsLastResizableColumn(following)) {
-          following->m_nColumnStaticWidth += diff;
+          following->m_nColumnStaticWidth =
+              std::clamp(TKAddWidths(following->m_nColumnStaticWidth, diff), 0, kTKReportMaxColumnWidth);
           report(following);
         }
       }
@@ -284,7 +287,7 @@ void CTKReportHeader::TrackColumnResize(CTKReportColumn* pColumn, CPoint point) 
   if (pColumn->GetMaxWidth() > 0) maxWidth = pColumn->GetMaxWidth();
   const int minWidth = pColumn->GetMinWidth();
   const int left = ColumnLeft(pColumn);
-  const int right = left + pColumn->GetWidth();
+  const int right = TKAddWidths(left, pColumn->GetWidth());
   CRect client;
   m_pControl->GetClientRect(&client);
   CRect bounds(left + minWidth, m_rcHeader.top, left + maxWidth, client.bottom);
@@ -322,10 +325,10 @@ int CTKReportHeader::HitTestIndex(CPoint pt) const {
       if (!c || !c->IsVisible()) continue;
       const bool isFrozen = visibleIndex < frozen;
       const int left = (isFrozen ? m_pControl->m_rcHeaderArea.left : ScrollOrigin()) + sum;
-      sum += c->GetWidth();
+      sum = TKAddWidths(sum, c->GetWidth());
       visibleIndex++;
       if ((pass == 0) != isFrozen) continue;
-      if (left + c->GetWidth() > pt.x && pt.x >= left) return i;
+      if (TKAddWidths(left, c->GetWidth()) > pt.x && pt.x >= left) return i;
     }
   }
   return -1;
@@ -374,17 +377,17 @@ CTKReportColumn* CTKReportHeader::HitTestDivider(CPoint point) const {
   const auto visible = VisibleColumns(m_pColumns);
   const int frozen = std::min(FrozenCount(), static_cast<int>(visible.size()));
   int frozenRight = m_pControl->m_rcHeaderArea.left;
-  for (int i = 0; i < frozen; i++) frozenRight += visible[i]->GetWidth();
+  for (int i = 0; i < frozen; i++) frozenRight = TKAddWidths(frozenRight, visible[i]->GetWidth());
   auto test = [&](CTKReportColumn* c) -> bool {
     if (m_bAutoColumnSizing && IsLastVisibleColumn(c)) return false;
-    const int right = ColumnLeft(c) + c->GetWidth();
+    const int right = TKAddWidths(ColumnLeft(c), c->GetWidth());
     if (!c->IsResizable() || std::abs(right - point.x) > m_nResizeCaptureRange) return false;
     return !m_bAutoColumnSizing || (!IsLastResizableColumn(c) && !IsLastVisibleColumn(c));
   };
   for (int i = 0; i < frozen; i++)
     if (test(visible[i])) return visible[i];
   for (int i = static_cast<int>(visible.size()) - 1; i >= frozen; i--) {
-    if (ColumnLeft(visible[i]) + visible[i]->GetWidth() <= frozenRight) break;
+    if (TKAddWidths(ColumnLeft(visible[i]), visible[i]->GetWidth()) <= frozenRight) break;
     if (test(visible[i])) return visible[i];
   }
   return nullptr;
@@ -397,14 +400,14 @@ int CTKReportHeader::GetHeaderDropIndex(CPoint pt) const {
   const auto visible = VisibleColumns(m_pColumns);
   if (visible.empty()) return m_pColumns->GetCount();
   CTKReportColumn* last = visible.back();
-  if (pt.x >= ColumnLeft(last) + last->GetWidth()) return m_pColumns->GetCount();
+  if (pt.x >= TKAddWidths(ColumnLeft(last), last->GetWidth())) return m_pColumns->GetCount();
   if (!area.PtInRect(pt)) return -1;
   const int frozen = std::min(FrozenCount(), static_cast<int>(visible.size()));
   int frozenRight = area.left;
-  for (int i = 0; i < frozen; i++) frozenRight += visible[i]->GetWidth();
+  for (int i = 0; i < frozen; i++) frozenRight = TKAddWidths(frozenRight, visible[i]->GetWidth());
   auto target = [&](int v) -> int {
     CTKReportColumn* c = visible[v];
-    const int left = ColumnLeft(c), right = left + c->GetWidth();
+    const int left = ColumnLeft(c), right = TKAddWidths(left, c->GetWidth());
     if (pt.x < left || pt.x >= right) return -2;
     const int index = m_pColumns->IndexOf(c);
     if (pt.x < (left + right) / 2) return index;
@@ -455,7 +458,7 @@ void CTKReportHeader::Draw(CDC* pDC, CRect rcHeader) {
   const auto visible = VisibleColumns(m_pColumns);
   int x = m_rcHeader.left;
   for (CTKReportColumn* c : visible) {
-    const CRect rc(x, rcHeader.top, x + c->GetWidth(), rcHeader.bottom);
+    const CRect rc(x, rcHeader.top, TKAddWidths(x, c->GetWidth()), rcHeader.bottom);
     c->m_rcColumn = rc;
     if (rc.right > clip.left && rc.left < clip.right) pm->DrawColumn(pDC, c, this, rc, FALSE);
     c->SetWidestCell(0);
@@ -466,7 +469,7 @@ void CTKReportHeader::Draw(CDC* pDC, CRect rcHeader) {
     int fx = rcHeader.left;
     for (int i = 0; i < frozen; i++) {
       CTKReportColumn* c = visible[i];
-      const CRect rc(fx, rcHeader.top, fx + c->GetWidth(), rcHeader.bottom);
+      const CRect rc(fx, rcHeader.top, TKAddWidths(fx, c->GetWidth()), rcHeader.bottom);
       c->m_rcColumn = rc;
       pm->FillHeaderControl(pDC, rc);
       pm->DrawColumn(pDC, c, this, rc, FALSE);
@@ -485,8 +488,8 @@ void CTKReportHeader::Draw(CDC* pDC, CRect rcHeader) {
     if (page > 0 && page <= m_nHeaderWidth) {
       const bool tall = m_bShowItemsInGroups || m_pControl->IsGroupByVisible();
       const int height = rcHeader.Height();
-      for (int px = page; px <= m_nHeaderWidth; px += page) {
-        const int mx = m_rcHeader.left + px;
+      for (long long px = page; px <= m_nHeaderWidth; px += page) {
+        const int mx = TKAddWidths(m_rcHeader.left, static_cast<int>(px));
         CRect marker(mx - 1, tall ? rcHeader.top + height : rcHeader.top, mx + 1,
                      tall ? rcHeader.top + 3 * height : rcHeader.bottom);
         pDC->Draw3dRect(&marker, RGB(255, 0, 0), RGB(255, 0, 0));
@@ -864,11 +867,11 @@ void CTKReportHeader::ShowDropMarker(int nIndex, BOOL bHeader) {
     pt.y = (m_pControl->m_rcHeaderArea.top + m_pControl->m_rcHeaderArea.bottom) / 2;
     CTKReportColumn* at = nIndex < m_pColumns->GetCount() ? m_pColumns->GetAt(nIndex) : nullptr;
     if (at && at->IsVisible()) pt.x = ColumnLeft(at);
-    else if (before) pt.x = ColumnLeft(before) + before->GetWidth();
+    else if (before) pt.x = TKAddWidths(ColumnLeft(before), before->GetWidth());
     else pt.x = m_rcHeader.right;
     if (!at) {
       const auto visible = VisibleColumns(m_pColumns);
-      pt.x = visible.empty() ? m_rcHeader.left : ColumnLeft(visible.back()) + visible.back()->GetWidth();
+      pt.x = visible.empty() ? m_rcHeader.left : TKAddWidths(ColumnLeft(visible.back()), visible.back()->GetWidth());
     }
     if (pt.x < 0) {
       hide();
@@ -964,8 +967,9 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
         frozen += 1;
       }
     }
-    m_pControl->m_nFreezeColumnsCount = std::max(0, frozen);
   }
+  // Kept within the columns there are now, also when no rule moved it.
+  m_pControl->StoreFreezeColumnsCount(frozen);
   const int areaWidth = m_pControl->m_rcHeaderArea.Width();
   const int vIndex = pColumn ? (pColumn->IsVisible() ? pColumn->GetVisibleIndex() : pColumn->GetOldVisibleIndex()) : -1;
   if (m_pControl->m_scrollModeH == 1 && pColumn && m_pControl->m_hWnd && vIndex >= 0 &&

@@ -55,6 +55,15 @@ void CTKReportRecords::InsertAt(int nIndex, CTKReportRecord* pRecord) {
 }
 
 int CTKReportRecords::RemoveRecord(CTKReportRecord* pRecord) {
+  // A record names its place: look there before searching.
+  if (pRecord && !m_bArray && pRecord->m_pRecords == this && pRecord->m_nIndex >= 0 &&
+      pRecord->m_nIndex < m_arrRecords.GetSize() && m_arrRecords[pRecord->m_nIndex] == pRecord) {
+    const int index = pRecord->m_nIndex;
+    pRecord->InternalRelease();
+    m_arrRecords.RemoveAt(index);
+    UpdateIndexes(index);
+    return index;
+  }
   for (INT_PTR i = 0; i < m_arrRecords.GetSize(); ++i) {
     if (m_arrRecords[i] != pRecord) continue;
     if (pRecord) pRecord->InternalRelease();
@@ -63,6 +72,25 @@ int CTKReportRecords::RemoveRecord(CTKReportRecord* pRecord) {
     return static_cast<int>(i);
   }
   return -1;
+}
+
+int CTKReportRecords::RemoveRecords(const std::unordered_set<CTKReportRecord*>& records) {
+  if (records.empty()) return 0;
+  INT_PTR kept = 0, first = -1;
+  const INT_PTR count = m_arrRecords.GetSize();
+  for (INT_PTR i = 0; i < count; ++i) {
+    CTKReportRecord* record = m_arrRecords[i];
+    if (record && records.count(record)) {
+      if (first < 0) first = i;
+      record->InternalRelease();
+      continue;
+    }
+    m_arrRecords[kept++] = record;
+  }
+  if (first < 0) return 0;
+  m_arrRecords.SetSize(kept);
+  UpdateIndexes(static_cast<int>(first));
+  return static_cast<int>(count - kept);
 }
 
 void CTKReportRecords::RemoveAll() {

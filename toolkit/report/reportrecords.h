@@ -5,6 +5,8 @@
 // position.
 #pragma once
 
+#include <unordered_set>
+
 #include "platform/base/cmdtarget.h"
 #include "platform/base/collections.h"
 #include "platform/base/variant.h"
@@ -47,6 +49,9 @@ class CTKReportRecords : public CTKHeapObjectT<CCmdTarget, CTKReportDataAllocato
   void InsertAt(int nIndex, CTKReportRecord* pRecord);
   // Drops the collection's reference; the position, -1 when absent.
   int RemoveRecord(CTKReportRecord* pRecord);
+  // RemoveRecord for every record of the set this collection holds, in one
+  // pass; answers how many were removed.
+  int RemoveRecords(const std::unordered_set<CTKReportRecord*>& records);
   void RemoveAll();
   // Moves the list's records that belong here to nIndex, in list order.
   // Nothing unless pRecords is a reference list.

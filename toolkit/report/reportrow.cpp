@@ -16,17 +16,6 @@
 #include "toolkit/report/reportsection.h"
 #include "toolkit/report/reportselectedrows.h"
 
-namespace {
-
-// The control's frozen column count, first set back to 0 when it would
-// leave no column to scroll.
-int ClampFrozenColumns(CTKReportControl* control, CTKReportColumns* columns) {
-  if (control->m_nFreezeColumnsCount > columns->GetCount() - 1) control->m_nFreezeColumnsCount = 0;
-  return control->m_nFreezeColumnsCount;
-}
-
-}  // namespace
-
 // ---- item arguments ----------------------------------------------------------------------------
 
 TK_REPORTRECORDITEM_ARGS::TK_REPORTRECORDITEM_ARGS(CTKReportControl* control, CTKReportRow* row,
@@ -166,7 +155,7 @@ CTKReportRecordItem* CTKReportRow::HitTest(POINT ptPoint, RECT* pRectItem, CTKRe
   }
   if (!IsItemsVisible()) return nullptr;
   CTKReportColumns* columns = m_pControl->GetColumns();
-  const int frozen = ClampFrozenColumns(m_pControl, columns);
+  const int frozen = m_pControl->GetFreezeColumnsCount();
   const int frozenRight = FrozenColumnsRight(columns, frozen);
   for (int i = 0, visible = 0; i < columns->GetCount(); ++i) {
     CTKReportColumn* column = columns->GetAt(i);
@@ -198,7 +187,7 @@ RECT CTKReportRow::GetItemRect(CTKReportRecordItem* pItem) {
                  m_rcRow.bottom);
   if (!IsItemsVisible()) return empty;
   CTKReportColumns* columns = m_pControl->GetColumns();
-  const int frozen = ClampFrozenColumns(m_pControl, columns);
+  const int frozen = m_pControl->GetFreezeColumnsCount();
   const int frozenRight = FrozenColumnsRight(columns, frozen);
   for (int i = 0, visible = 0; i < columns->GetCount(); ++i) {
     CTKReportColumn* column = columns->GetAt(i);
@@ -617,10 +606,12 @@ void CTKReportGroupRow::SetCaption(LPCTSTR lpszCaption) {
   double running = 0;
   int pos = 0;
   static const CString kKeyword(u"SUMSUB(");
+  // Positions are taken after the blanks are gone, so blanks before a term
+  // cannot shift where it is read.
+  if (m_pChilds) work.Remove(u' ');
   while ((pos = work.Find(kKeyword.GetString(), pos)) >= 0) {
     pos += kKeyword.GetLength();
     if (!m_pChilds) continue;
-    work.Remove(u' ');
     CString rest = work.Mid(pos);
     int colon = rest.Find(u':');
     if (colon < 0) break;

@@ -298,17 +298,21 @@ void CTKReportSection::RefreshRows() {
   m_pRows->Clear(FALSE);
   FillDisplayList();
 
+  // The focused row too takes the state its record remembers: a row the
+  // user took out of the selection stays out. Without remembered states
+  // the focused row keeps the selection it is given here.
+  const bool remembered = ours && m_pControl->m_bKeepSelectionAfterSort;
   CTKReportRow* focusRow = nullptr;
   if (focusedRecord) {
     focusRow = m_pRows->FindRow(focusedRecord, FALSE);
     if (focusRow) {
       m_pRows->SetFocusedRowIndex(focusRow->GetIndex());
-      if (reselect && m_bAllowSelection) selection->Select(focusRow);
+      if (reselect && m_bAllowSelection && !(remembered && !focusedRecord->IsSelected())) selection->Select(focusRow);
     }
   }
   for (int i = 0; i < m_pRows->GetCount(); ++i) {
     CTKReportRow* row = m_pRows->GetAt(i);
-    if (!row || !row->GetRecord() || (row == focusRow && reselect && m_bAllowSelection)) continue;
+    if (!row || !row->GetRecord() || (row == focusRow && reselect && m_bAllowSelection && !remembered)) continue;
     const BOOL wanted = row->GetRecord()->IsSelected();
     if (wanted != row->IsSelected() && m_bAllowSelection) {
       if (wanted) selection->AddBlock(i, i);

@@ -133,6 +133,38 @@ void CTKReportSelectedRows::Add(CTKReportRow* pRow) {
   AddBlock(pRow->GetIndex(), pRow->GetIndex());
 }
 
+void CTKReportSelectedRows::AddRows(const std::vector<CTKReportRow*>& rows) {
+  std::vector<int> indexes;
+  indexes.reserve(rows.size());
+  for (CTKReportRow* row : rows) {
+    if (!row || row->GetIndex() == -1) continue;
+    if (NotifySelChanging(kTKReportSelectionAdd, row)) continue;
+    indexes.push_back(row->GetIndex());
+  }
+  if (indexes.empty()) return;
+  std::sort(indexes.begin(), indexes.end());
+  std::vector<SELECTED_BLOCK> runs;
+  for (int index : indexes) {
+    if (!runs.empty() && index <= runs.back().nIndexEnd)
+      runs.back().nIndexEnd = std::max(runs.back().nIndexEnd, index + 1);
+    else runs.push_back({index, index + 1});
+  }
+  // Both lists are sorted: one merge keeps the blocks sorted, disjoint and
+  // maximal.
+  std::vector<SELECTED_BLOCK> all(runs.size() + m_arrSelectedBlocks.size());
+  std::merge(runs.begin(), runs.end(), m_arrSelectedBlocks.begin(), m_arrSelectedBlocks.end(), all.begin(),
+             [](const SELECTED_BLOCK& a, const SELECTED_BLOCK& b) { return a.nIndexBegin < b.nIndexBegin; });
+  std::vector<SELECTED_BLOCK> merged;
+  merged.reserve(all.size());
+  for (const SELECTED_BLOCK& block : all) {
+    if (!merged.empty() && block.nIndexBegin <= merged.back().nIndexEnd)
+      merged.back().nIndexEnd = std::max(merged.back().nIndexEnd, block.nIndexEnd);
+    else merged.push_back(block);
+  }
+  m_arrSelectedBlocks = std::move(merged);
+  Redraw();
+}
+
 void CTKReportSelectedRows::Remove(CTKReportRow* pRow) {
   if (!pRow) return;
   if (NotifySelChanging(kTKReportSelectionRemove, pRow)) return;

@@ -33,6 +33,9 @@ class CTKReportSelectedRows : public CCmdTarget {
   CTKReportRow* GetNextSelectedRow(int& nPos);
   BOOL Contains(const CTKReportRow* pRow) const;
   void Add(CTKReportRow* pRow);
+  // Add for many rows at once: the owner is asked for each row in the
+  // given order, then the accepted rows join the blocks in one pass.
+  void AddRows(const std::vector<CTKReportRow*>& rows);
   void Remove(CTKReportRow* pRow);
   void Invert(CTKReportRow* pRow);
   // The row becomes the only selected row.

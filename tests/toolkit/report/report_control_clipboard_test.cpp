@@ -141,6 +141,100 @@ TEST_F(ClipboardTest, CutOfAGroupRowRemovesTheRecordsUnderIt) {
   EXPECT_EQ(ClipboardText(), "");
 }
 
+// Cut takes all the selected rows out in one pass. The model removes them
+// one by one, last first, as RemoveRowEx and RemoveRecordEx do for a single
+// row; both grids must end with the same rows, records and children.
+namespace {
+
+void FillForCut(CTKReportControl* c, bool grouped) {
+  for (int i = 0; i < 12; ++i) {
+    CTKReportRecord* r = NamedRecord("r" + std::to_string(i), "g" + std::to_string(i % 3), i);
+    if (i == 1 || i == 4) {
+      for (int k = 0; k < (i == 1 ? 2 : 1); ++k)
+        r->GetChilds()->Add(NamedRecord("c" + std::to_string(i) + std::string(1, static_cast<char>('a' + k)), "g", k));
+    }
+    c->AddRecord(r);
+  }
+  if (grouped) c->GetColumns()->GetGroupsOrder()->Add(c->GetColumns()->GetAt(1));
+  c->RebuildRows();
+  c->ExpandAll();
+  c->GetSelectedRows()->Clear(FALSE);
+}
+
+void RemoveOneByOne(CTKReportControl* c, CTKReportRow* row) {
+  if (!row->IsGroupRow()) {
+    c->RemoveRecordEx(row->GetRecord(), FALSE, TRUE);
+    return;
+  }
+  CTKReportRows* children = row->GetChildRows();
+  for (int i = children ? children->GetCount() - 1 : -1; i >= 0; --i)
+    if (CTKReportRow* child = children->GetAt(i)) RemoveOneByOne(c, child);
+}
+
+// Every record with its children, as text.
+std::string RecordTree(CTKReportRecords* records) {
+  std::string out;
+  for (int i = 0; i < records->GetCount(); ++i) {
+    CTKReportRecord* r = records->GetAt(i);
+    out += NameOf(r) + "@" + std::to_string(r->GetIndex());
+    if (r->HasChildren()) out += "(" + RecordTree(r->GetChilds()) + ")";
+    out += " ";
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(ClipboardTest, CutOfManyRowsEndsAsRemovingThemOneByOne) {
+  struct Case {
+    const char* what;
+    bool grouped;
+    std::vector<int> rows;  // display indexes; -1 for every row
+  };
+  const Case cases[] = {
+      {"every other row", false, {0, 2, 4, 6, 8, 10, 12, 14}},
+      {"a parent and its child", false, {1, 2}},
+      {"a child alone", false, {3}},
+      {"every row", false, {-1}},
+      {"a group row and a row of another group", true, {0, 7}},
+      {"rows emptying their group", true, {1, 2, 3, 4, 5, 6}},
+      {"every row, groups too", true, {-1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    control->ResetContent(FALSE);
+    control->GetColumns()->GetGroupsOrder()->Clear();
+    FillForCut(control.get(), c.grouped);
+    auto model = std::make_unique<CTKReportControl>();
+    ASSERT_TRUE(model->Create(WS_CHILD, CRect(0, 0, 300, 200), host.get(), 9));
+    for (int i = 0; i < 3; ++i)
+      model->AddColumn(new CTKReportColumn(i, control->GetColumns()->GetAt(i)->GetCaption(), 100));
+    FillForCut(model.get(), c.grouped);
+    ASSERT_EQ(Display(Rows()), Display(model->GetBodyRows()));
+
+    std::vector<int> indexes = c.rows;
+    if (indexes == std::vector<int>{-1}) {
+      indexes.clear();
+      for (int i = 0; i < Rows()->GetCount(); ++i) indexes.push_back(i);
+    }
+    for (int i : indexes) control->GetSelectedRows()->Add(Rows()->GetAt(i));
+    std::vector<CTKReportRow*> picked;
+    for (int i : indexes) {
+      picked.push_back(model->GetBodyRows()->GetAt(i));
+      picked.back()->InternalAddRef();
+    }
+    control->Cut();
+    for (auto it = picked.rbegin(); it != picked.rend(); ++it) RemoveOneByOne(model.get(), *it);
+    for (CTKReportRow* row : picked) row->InternalRelease();
+
+    EXPECT_EQ(Display(Rows()), Display(model->GetBodyRows()));
+    EXPECT_EQ(RecordTree(control->GetRecords()), RecordTree(model->GetRecords()));
+    CString why;
+    EXPECT_TRUE(model->CheckInvariants(&why)) << Narrow(why);
+    model->DestroyWindow();
+  }
+}
+
 TEST_F(ClipboardTest, PasteAddsTheRecordsAndSelectsThem) {
   Select({"a", "c"});
   control->Copy();

@@ -8,6 +8,7 @@
 #include "report_engine_support.h"
 #include "tests/support/raw_sqlite.h"
 #include "tests/support/temp_home.h"
+#include "toolkit/report/reportallocator.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
@@ -75,8 +76,8 @@ TEST_F(DataBindTest, FormsFillAddEditAndDeleteThroughTheControl) {
   ASSERT_EQ(manager->CreateEmptyRecord(&record), S_OK);
   static_cast<CTKReportRecordItemVariant*>(record->GetItem(1))->SetValue(COleVariant(u"meet"));
   static_cast<CTKReportRecordItemVariant*>(record->GetItem(2))->SetValue(COleVariant(3L));
+  // Added to the grid, the record is the grid's: the caller does not release it.
   ASSERT_EQ(manager->AddRecord(record, TRUE), S_OK);
-  record->InternalRelease();
   control->RebuildRows();
   EXPECT_EQ(Shown(), (Strings{"call", "write", "meet"}));
   EXPECT_EQ(Table(), (TableRows{{"1", "call", "1"}, {"2", "write", "2"}, {"3", "meet", "3"}}));
@@ -100,6 +101,33 @@ TEST_F(DataBindTest, FormsFillAddEditAndDeleteThroughTheControl) {
   rs_->GetFields()->GetItem(1L)->PutValue(COleVariant(u"shop"));
   rs_->Update();
   EXPECT_EQ(Shown(), (Strings{"post", "meet", "shop"}));
+}
+
+// A caller that hands its record over as the binding asks leaks nothing:
+// once the grid is gone, so are the records it was given.
+TEST_F(DataBindTest, AddedRecordIsTakenOverByTheGrid) {
+  const LONG before = CTKReportDataAllocator::GetCount();
+  {
+    auto grid = std::make_unique<CTKReportControl>();
+    ASSERT_TRUE(grid->Create(WS_CHILD | WS_VISIBLE, CRect(0, 0, 300, 200), host.get(), 8));
+    CTKReportDataManager* manager = grid->GetOrCreateDataManager();
+    manager->SetDataSource(rs_);
+    ASSERT_TRUE(manager->DataBind());
+    grid->RebuildRows();
+    for (int n = 0; n < 3; ++n) {
+      CTKReportRecord* record = nullptr;
+      ASSERT_EQ(manager->CreateEmptyRecord(&record), S_OK);
+      static_cast<CTKReportRecordItemVariant*>(record->GetItem(1))->SetValue(COleVariant(u"meet"));
+      ASSERT_EQ(manager->AddRecord(record, TRUE), S_OK);
+    }
+    grid->RebuildRows();
+    // An added record holds what a record the binding read holds.
+    CTKReportRecords* records = grid->GetRecords();
+    ASSERT_EQ(records->GetCount(), 5);
+    EXPECT_EQ(records->GetAt(4)->m_dwRef, records->GetAt(0)->m_dwRef);
+    grid->DestroyWindow();
+  }
+  EXPECT_EQ(CTKReportDataAllocator::GetCount(), before);
 }
 
 }  // namespace

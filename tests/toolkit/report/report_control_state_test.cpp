@@ -3,7 +3,11 @@
 // older schemas or cut short, and the icon view around the exchange.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <string>
+
 #include "report_engine_support.h"
+#include "platform/system/msgbox.h"
 #include "tests/support/temp_home.h"
 #include "tests/toolkit/report/report_test_support.h"
 #include "toolkit/common/propexchange_backends.h"
@@ -181,7 +185,7 @@ TEST_F(StateTest, OlderAndShortArchivesKeepWhatTheyDoNotHold) {
   EXPECT_EQ(loaded.movePivot, before.movePivot);
   EXPECT_EQ(loaded.desktopTracker, before.desktopTracker);
 
-  // Cut short after the columns: what was read stays, nothing escapes.
+  // Cut short after the columns: nothing of it is applied, nothing escapes.
   Bytes full = Store(control.get());
   Bytes columnsOnly = StoreWith(38, [&](CTKPropExchange* px) {
     px->ExchangeSchemaTolerant();
@@ -189,10 +193,103 @@ TEST_F(StateTest, OlderAndShortArchivesKeepWhatTheyDoNotHold) {
     control->GetColumns()->DoPropExchange(section);
   });
   auto fromShort = Other({u"name", u"text", u"number"});
+  const State untouched = Read(*fromShort);
   LoadWith(38, Bytes(full.begin(), full.begin() + static_cast<long>(columnsOnly.size()) + 2),
            [&](CTKPropExchange* px) { fromShort->DoPropExchange(px); });
-  EXPECT_EQ(Read(*fromShort).columns, Read(*control).columns);
-  EXPECT_EQ(Read(*fromShort).hScrollStep, 7);
+  EXPECT_EQ(Read(*fromShort), untouched);
+}
+
+// Collects what the program writes to the debugger while it lives.
+class DebugOutput {
+ public:
+  DebugOutput() : previous_(pv::SetDebugOutputSink([this](std::u16string_view t) { lines.emplace_back(t); })) {}
+  ~DebugOutput() { pv::SetDebugOutputSink(previous_); }
+  std::vector<std::u16string> lines;
+
+ private:
+  pv::DebugOutputSink previous_;
+};
+
+// A stored state that cannot be applied whole is not applied at all: the
+// control keeps every value it had, and the refusal is told once.
+TEST_F(StateTest, DamagedStatesLeaveTheControlAsItWas) {
+  Change(control.get());
+  const Bytes good = Store(control.get());
+  auto storedWithWidth = [&](int width) {
+    auto source = Other({u"name", u"text", u"number"});
+    source->GetColumns()->GetAt(1)->m_nColumnStaticWidth = width;  // as a damaged file would hold it
+    return Store(source.get());
+  };
+  auto storedWithoutNames = [&]() {
+    auto source = Other({u"", u"", u""});
+    source->GetColumns()->GetAt(2)->m_nItemIndex = 7;  // a column the loading control does not have
+    return Store(source.get());
+  };
+  // A column list that announces a million entries and holds none.
+  const Bytes million = StoreWith(38, [](CTKPropExchange* px) {
+    px->ExchangeSchemaTolerant();
+    CTKPropExchangeSection section(px->GetSection(u"Columns"));
+    CTKPropExchangeEnumeratorHolder enumerator(section->GetEnumerator(u"Column"));
+    enumerator->GetPosition(1000000);
+  });
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    const char* reason;
+  };
+  std::vector<Case> cases = {
+      {"a width of INT_MAX", storedWithWidth(INT_MAX), "pixels wide"},
+      {"a negative width", storedWithWidth(-40), "pixels wide"},
+      {"a million columns", million, "1000000 columns"},
+      {"a column that is not there", storedWithoutNames(), "not there"},
+      {"empty", Bytes{}, "ends before"},
+  };
+  // Every length the good state can be cut to.
+  for (std::size_t length = 1; length < good.size(); ++length)
+    cases.push_back({"cut short", Bytes(good.begin(), good.begin() + static_cast<long>(length)), "not loaded"});
+
+  auto other = Other({u"name", u"text", u"number"});
+  other->GetColumns()->GetAt(0)->SetWidth(77);
+  other->m_nHScrollStep = 3;
+  other->SetFreezeColumnsCount(2, FALSE);
+  const State before = Read(*other);
+  for (const Case& c : cases) {
+    DebugOutput output;
+    LoadWith(38, c.bytes, [&](CTKPropExchange* px) { other->DoPropExchange(px); });
+    EXPECT_EQ(Read(*other), before) << c.what << ", " << c.bytes.size() << " bytes";
+    ASSERT_EQ(output.lines.size(), 1u) << c.what << ", " << c.bytes.size() << " bytes";
+    EXPECT_NE(Narrow(output.lines[0].c_str()).find(c.reason), std::string::npos)
+        << c.what << ", " << c.bytes.size() << " bytes: " << Narrow(output.lines[0].c_str());
+  }
+  // The good state itself loads whole, and says nothing.
+  DebugOutput output;
+  LoadWith(38, good, [&](CTKPropExchange* px) { other->DoPropExchange(px); });
+  EXPECT_EQ(Read(*other), Read(*control));
+  EXPECT_TRUE(output.lines.empty());
+}
+
+// Widths given through the columns are held within the bounds a stored
+// state must keep, so what is stored can always be loaded again.
+TEST_F(StateTest, WidthsAreHeldWithinTheirBoundsAndLoadAgain) {
+  struct Case {
+    int given, kept;
+  };
+  const Case cases[] = {{-40, 0},
+                        {0, 0},
+                        {150, 150},
+                        {kTKReportMaxColumnWidth, kTKReportMaxColumnWidth},
+                        {kTKReportMaxColumnWidth + 1, kTKReportMaxColumnWidth},
+                        {INT_MAX, kTKReportMaxColumnWidth}};
+  // Stored widths as they are, not spread over the control.
+  control->GetReportHeader()->m_bAutoColumnSizing = FALSE;
+  for (const Case& c : cases) {
+    control->GetColumns()->GetAt(1)->SetWidth(c.given);
+    EXPECT_EQ(control->GetColumns()->GetAt(1)->GetStaticWidth(), c.kept) << c.given;
+    EXPECT_EQ(CTKReportColumn(0, u"", c.given).GetStaticWidth(), c.kept) << c.given;
+    auto other = Other({u"name", u"text", u"number"});
+    LoadWith(38, Store(control.get()), [&](CTKPropExchange* px) { other->DoPropExchange(px); });
+    EXPECT_EQ(other->GetColumns()->FindByInternalName(u"text")->GetStaticWidth(), c.kept) << c.given;
+  }
 }
 
 TEST_F(StateTest, IconViewIsLeftAsItWasWhenStoringAndFollowsTheStateWhenLoading) {

@@ -117,6 +117,7 @@ class ControlTest : public ::testing::Test {
     number = control->AddColumn(new CTKReportColumn(2, u"Number", 100));
   }
   void TearDown() override {
+    if (control) ExpectSane();
     control.reset();
     if (host && host->m_hWnd) host->DestroyWindow();
     host.reset();
@@ -126,7 +127,17 @@ class ControlTest : public ::testing::Test {
   CTKReportRecord* Add(const std::string& n, const std::string& t, double v) {
     return control->AddRecord(NamedRecord(n, t, v));
   }
-  CTKReportRows* Rows() { return control->GetBodyRows(); }
+  // The invariants of the rows and the selection. Every access to the rows
+  // checks them, so each operation is checked before the next one looks
+  // (and the last one at the end of the test).
+  void ExpectSane() {
+    CString why;
+    EXPECT_TRUE(control->CheckInvariants(&why)) << Narrow(why);
+  }
+  CTKReportRows* Rows() {
+    ExpectSane();
+    return control->GetBodyRows();
+  }
   CTKReportRow* RowNamed(const std::string& n) {
     for (int i = 0; i < Rows()->GetCount(); ++i)
       if (!Rows()->GetAt(i)->IsGroupRow() && NameOf(Rows()->GetAt(i)->GetRecord()) == n) return Rows()->GetAt(i);

@@ -1,5 +1,7 @@
 // The report header: automatic column sizing, sorting and grouping by
 // clicks, column drags to reorder, group and ungroup, the frozen count.
+#include <climits>
+
 #include "report_control_test_support.h"
 #include "toolkit/report/reportdragwindows.h"
 
@@ -170,6 +172,58 @@ TEST_F(HeaderTest, FrozenCountFollowsColumnChangesOnlyWhenAbsolute) {
   EXPECT_EQ(control->GetFreezeColumnsCount(), 1);
   control->SetFreezeColumnsCount(control->GetColumns()->GetCount());
   EXPECT_EQ(control->GetFreezeColumnsCount(), 0);
+}
+
+// The frozen count is always one the columns allow: stored counts are held
+// to 0..columns-1, and a count the columns no longer allow reads 0 and
+// stays 0 when columns come back.
+TEST_F(HeaderTest, FrozenCountIsAlwaysOneTheColumnsAllow) {
+  Make(600, 300, {100, 100, 100, 100}, 0, 0);
+  struct Case {
+    int given, kept;
+  };
+  for (const Case& c : {Case{-1, 0}, Case{0, 0}, Case{2, 2}, Case{3, 3}, Case{4, 0}, Case{INT_MAX, 0}}) {
+    control->StoreFreezeColumnsCount(c.given);
+    EXPECT_EQ(control->GetFreezeColumnsCount(), c.kept) << c.given;
+  }
+  control->SetFreezeColumnsCount(2);
+  ASSERT_EQ(control->GetFreezeColumnsCount(), 2);
+  control->GetColumns()->Clear();
+  EXPECT_EQ(control->GetFreezeColumnsCount(), 0);
+  for (int i = 0; i < 4; ++i) control->AddColumn(new CTKReportColumn(i, u"Again", 100));
+  EXPECT_EQ(control->GetFreezeColumnsCount(), 0);
+}
+
+// Widths at the very end of the int range (as a damaged object could hold
+// them) add up without wrapping: the header's sums and positions saturate,
+// and sizing gives the columns widths within their bounds.
+TEST_F(HeaderTest, HostileWidthsNeitherWrapNorSpread) {
+  for (BOOL autoSizing : {FALSE, TRUE}) {
+    Make(600, 300, {100, 100, 100}, 2, 0);
+    Header()->m_bAutoColumnSizing = autoSizing;
+    for (int i = 0; i < 3; ++i) Col(i)->m_nColumnStaticWidth = Col(i)->m_nColumnAutoWidth = INT_MAX;
+    Col(1)->m_bAutoSize = autoSizing;  // every column shares the area under sizing
+    Header()->AdjustColumnsWidth(600);
+    EXPECT_GE(Header()->GetTotalWidth(), 600) << autoSizing;
+    Header()->HitTestIndex(CPoint(INT_MAX - 1, 10));
+    CTKReportColumn *prev, *curr, *next;
+    int pos = 0, max = 0;
+    Header()->GetFullColumnScrollInfo(prev, curr, next, pos, max);
+    Header()->GetHeaderDropIndex(CPoint(300, 10));
+    if (autoSizing) {
+      // The area is shared by the automatic widths, however large they are.
+      for (int i : {0, 1, 2}) EXPECT_LE(Col(i)->GetStaticWidth(), 600) << i;
+    }
+    delete control;
+    control = nullptr;
+  }
+  // Sizing by the header holds a width asked for within the bounds.
+  Make(600, 300, {100, 100, 100}, 2, 0);
+  Header()->m_bAutoColumnSizing = FALSE;
+  Header()->ResizeColumn(Col(0), INT_MAX);
+  EXPECT_EQ(Col(0)->GetStaticWidth(), kTKReportMaxColumnWidth);
+  Header()->ResizeColumn(Col(1), -5);
+  EXPECT_EQ(Col(1)->GetStaticWidth(), 0);
 }
 
 TEST_F(HeaderTest, DoubleClickOnTheLastDividerUnderAutoSizingDoesNothing) {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/utf.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
 #include "tests/support/fixture_reset.h"
@@ -161,6 +163,8 @@ class ReportInputTest : public ::testing::Test {
     pv::test::AdvanceAndPump(::GetDoubleClickTime() + 100);
   }
   std::vector<int> Selected() {
+    CString why;
+    EXPECT_TRUE(control->CheckInvariants(&why)) << pv::Utf16ToUtf8(why.GetString());
     std::vector<int> v;
     for (int i = 0; i < control->GetRows()->GetCount(); i++)
       if (Row(i)->IsSelected()) v.push_back(i);
@@ -199,6 +203,58 @@ TEST_F(ReportInputTest, ClicksWithCtrlAndShiftSelectAsTheModelSays) {
   EXPECT_EQ(control->GetFocusedRow(), Row(6));
   ClickCell(1, 0);
   EXPECT_EQ(Selected(), (std::vector<int>{1}));
+}
+
+// A sort by a header click keeps the selection by record: the focused row
+// the user took out of the selection with Ctrl+Space stays out of it.
+TEST_F(ReportInputTest, HeaderSortKeepsTheFocusedRowTheUserDeselected) {
+  auto clickHeader = [&](int col) {
+    const CPoint pt = Screen(CRect(Col(col)->m_rcColumn).CenterPoint());
+    pv::test::Click(pt.x, pt.y);
+    pv::test::PumpUntilIdle();
+    pv::test::AdvanceAndPump(::GetDoubleClickTime() + 100);
+  };
+  auto names = [&](const std::vector<int>& rows) {
+    std::vector<std::string> out;
+    for (int i : rows) out.push_back(pv::Utf16ToUtf8(Item(i, 0)->GetCaption(nullptr).GetString()));
+    return out;
+  };
+  ClickCell(2, 0);
+  ClickCell(5, 0, FCONTROL);
+  ASSERT_EQ(Selected(), (std::vector<int>{2, 5}));
+  ASSERT_EQ(control->GetFocusedRow(), Row(5));
+  pv::test::Chord(FCONTROL, VK_SPACE);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(Selected(), (std::vector<int>{2}));
+  CTKReportRecord* focused = control->GetFocusedRow()->GetRecord();
+
+  clickHeader(0);  // ascending
+  clickHeader(0);  // descending: the rows move
+  ASSERT_EQ(names({0}), std::vector<std::string>{"r9 c0"});
+  EXPECT_EQ(control->GetFocusedRow()->GetRecord(), focused);
+  EXPECT_EQ(names(Selected()), std::vector<std::string>{"r2 c0"});
+  EXPECT_FALSE(control->GetFocusedRow()->IsSelected());
+
+  // With nothing selected at all, the sort selects nothing either.
+  pv::test::Chord(FCONTROL, VK_SPACE);  // the focused row back in
+  ClickCell(control->GetFocusedRow()->GetIndex(), 0);
+  pv::test::Chord(FCONTROL, VK_SPACE);  // and out: the selection is empty
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(Selected().empty());
+  clickHeader(1);
+  EXPECT_TRUE(Selected().empty());
+  EXPECT_EQ(control->GetFocusedRow()->GetRecord(), focused);
+}
+
+TEST_F(ReportInputTest, CtrlASelectsEveryRowOnce) {
+  ClickCell(3, 0);
+  const int asked = parent.Count(TK_NM_REPORT_SELCHANGING);
+  pv::test::Chord(FCONTROL, 'A');
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(Selected(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(control->GetSelectedRows()->GetBlocks().size(), 1u);
+  // The owner is asked for each row (the focused one was selected already).
+  EXPECT_EQ(parent.Count(TK_NM_REPORT_SELCHANGING) - asked, 10);
 }
 
 TEST_F(ReportInputTest, KeysMoveAndExtendTheSelection) {

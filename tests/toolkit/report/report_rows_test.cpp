@@ -3,6 +3,7 @@
 // cells and the layout of the three sections.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 
 #include "report_engine_support.h"
@@ -228,6 +229,52 @@ TEST_F(RowsTest, GroupFormulaSumsTheTermsItems) {
   EXPECT_EQ(Narrow(plain.GetCaption()), "");
 }
 
+// Terms one after another: a term of one item starts its sum afresh, a
+// wider term adds to the sums before it. The expected captions come from a
+// model of that rule over the items' numbers.
+TEST_F(RowsTest, GroupFormulaOfSeveralTermsResetsOnlyForOneItemTerms) {
+  const std::vector<Strings> records = {{"r1", "x", "1", "2", "9"}, {"r2", "x", "3", "4", "9"}};
+  for (const Strings& items : records) control->AddRecord(TextRecord(items));
+  control->AddColumn(new CTKReportColumn(3, u"C3", 50));
+  control->AddColumn(new CTKReportColumn(4, u"C4", 50));
+  control->GetColumns()->GetGroupsOrder()->Add(text);
+  control->RebuildRows();
+  auto* group = static_cast<CTKReportGroupRow*>(Rows()->GetAt(0));
+  ASSERT_TRUE(group->IsGroupRow());
+  group->m_strGroupLabel = u"Total";
+  // The model: items [from, to) of every record, read as numbers.
+  auto model = [&](const std::vector<std::pair<int, int>>& terms) {
+    std::string caption = "Total";
+    double running = 0;
+    for (auto [from, to] : terms) {
+      if (to == from + 1) running = 0;
+      for (const Strings& items : records)
+        for (int j = from; j < to && j < static_cast<int>(items.size()); ++j) running += std::atof(items[j].c_str());
+      caption += " [" + std::to_string(from) + "]" + std::to_string(static_cast<long long>(running));
+    }
+    return caption;
+  };
+  struct Case {
+    const char* formula;
+    std::vector<std::pair<int, int>> terms;
+  };
+  const Case cases[] = {
+      {"SUMSUB(C2:C3) SUMSUB(C3:C4)", {{2, 3}, {3, 4}}},                        // two resets: 4, then 6
+      {"SUMSUB(C2:C4) SUMSUB(C4:C5)", {{2, 4}, {4, 5}}},                        // 10, then 18 afresh
+      {"SUMSUB(C2:C3) SUMSUB(C2:C5)", {{2, 3}, {2, 5}}},                        // 4, then 4 + 28
+      {"SUMSUB(C0:C2) SUMSUB(C2:C4) SUMSUB(C4:C5)", {{0, 2}, {2, 4}, {4, 5}}},  // 0, 10, 18
+      {"SUMSUB(R*C3:R*C4)SUMSUB(R*C2:R*C*)", {{3, 4}, {2, 5}}},                 // 6, then 6 + 28
+      {"     SUMSUB(C2:C3) SUMSUB(C3:C4)", {{2, 3}, {3, 4}}},                   // blanks before the first term
+      {"SUMSUB(C2:C3) SUMSUB(C3C4)", {{2, 3}}},                                 // the unreadable term ends the scan
+  };
+  for (const Case& c : cases) {
+    group->SetFormula(Wide(c.formula).GetString());
+    group->SetFormatString(u"%d");
+    group->SetCaption(u"x");
+    EXPECT_EQ(Narrow(group->GetCaption()), model(c.terms)) << c.formula;
+  }
+}
+
 TEST(MergedCellsTest, TouchingCellsJoinAndTheRestWaitForTheNextCall) {
   CTKReportRecordMergeItem cells;
   cells.AddItem(1, 0, CRect(100, 0, 200, 20));
@@ -398,8 +445,6 @@ TEST_F(RowsTest, VariableRowHeightsOfferResizingNearTheBottomEdge) {
 }
 
 }  // namespace
-
-#include <cstdlib>
 
 #include "platform/window/toolinfo.h"
 #include "toolkit/report/reportpaintmanager.h"

@@ -2,6 +2,7 @@
 // and its notifications, and keyboard navigation across the sections.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <set>
 
@@ -38,7 +39,11 @@ class SelectionTest : public ControlTest {
     control->RebuildRows();
     control->GetSelectedRows()->Clear(FALSE);
   }
-  CTKReportSelectedRows& Sel() { return *control->GetSelectedRows(); }
+  // Checked at every access, as the rows are.
+  CTKReportSelectedRows& Sel() {
+    ExpectSane();
+    return *control->GetSelectedRows();
+  }
 };
 
 TEST_F(SelectionTest, BlockAlgebraOfTheDescribedCases) {
@@ -151,6 +156,72 @@ TEST_F(SelectionTest, SelectAllIsOneBlock) {
   Sel().AddBlock(0, Rows()->GetCount() - 1);
   EXPECT_EQ(Sel().GetBlocks(), (Blocks{{0, 30}}));
   EXPECT_EQ(Sel().GetCount(), 30);
+}
+
+// Selecting the rows of all records (Ctrl+A, and the rows a paste made)
+// against a model that searches the display list record by record: the
+// same rows, whatever the sort, grouping, children, filter and refusals.
+TEST_F(SelectionTest, SelectAllRecordsSelectsWhatASearchPerRecordFinds) {
+  struct Case {
+    const char* what;
+    bool sorted, grouped, collapsed, filtered, refuseEveryThird, keepEarlier;
+  };
+  const Case cases[] = {
+      {"in record order", false, false, false, false, false, false},
+      {"sorted against record order", true, false, false, false, false, false},
+      {"grouped: group rows stay out", true, true, false, false, false, false},
+      {"collapsed children have no row", false, false, true, false, false, false},
+      {"filtered records have no row", true, false, false, true, false, false},
+      {"the owner refuses some rows", true, false, false, false, true, false},
+      {"added to an earlier selection", true, true, false, false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    control->ResetContent(FALSE);
+    control->GetColumns()->GetGroupsOrder()->Clear();
+    control->GetColumns()->GetSortOrder()->Clear();
+    control->SetFilterText(c.filtered ? u"keep" : u"");
+    for (int i = 0; i < 30; ++i) {
+      CTKReportRecord* r =
+          NamedRecord("r" + std::to_string(i) + (i % 4 ? " keep" : ""), "g" + std::to_string(i % 3), (i * 7) % 30);
+      if (i % 5 == 0) r->GetChilds()->Add(NamedRecord("c" + std::to_string(i) + " keep", "g", i));
+      control->AddRecord(r);
+    }
+    if (c.sorted) control->GetColumns()->GetSortOrder()->Add(number);
+    if (c.grouped) control->GetColumns()->GetGroupsOrder()->Add(text);
+    control->RebuildRows();
+    if (c.collapsed) control->CollapseAll();
+    else control->ExpandAll();
+    Sel().Clear(FALSE);
+    if (c.keepEarlier) Sel().AddBlock(0, 2);
+
+    // The model, on the same rows.
+    std::set<int> expected = AsSet(Sel());
+    int offered = 0;
+    std::function<void(CTKReportRecords*)> walk = [&](CTKReportRecords* records) {
+      for (int i = 0; i < records->GetCount(); ++i) {
+        CTKReportRow* row = Rows()->FindRow(records->GetAt(i), FALSE);
+        if (row && row->GetIndex() >= 0) {
+          if (!(c.refuseEveryThird && offered % 3 == 2)) expected.insert(row->GetIndex());
+          ++offered;
+        }
+        if (records->GetAt(i)->HasChildren()) walk(records->GetAt(i)->GetChilds());
+      }
+    };
+    walk(control->GetRecords());
+
+    int asked = 0;
+    host->onNotify = [&](int code, NMHDR*) {
+      if (code != TK_NM_REPORT_SELCHANGING) return LRESULT{0};
+      return LRESULT{c.refuseEveryThird && asked++ % 3 == 2 ? 1 : 0};
+    };
+    const int before = host->Count(TK_NM_REPORT_SELCHANGING);
+    control->SelectAllRecords(control->GetRecords());
+    host->onNotify = nullptr;
+    EXPECT_EQ(AsSet(Sel()), expected);
+    ExpectWellFormed(Sel());
+    EXPECT_EQ(host->Count(TK_NM_REPORT_SELCHANGING) - before, offered) << "the owner is asked once per row";
+  }
 }
 
 TEST_F(SelectionTest, FocusMovesSelectWithShiftAndCtrl) {
