@@ -130,7 +130,8 @@ CString SmsServiceSettings::BaseUrl() const {
 
 CHttpUrl::CHttpUrl() : CHttpUrl(SmsServiceSettings::Load()) {}
 
-CHttpUrl::CHttpUrl(const SmsServiceSettings& service) : m_strUrl(service.BaseUrl() + kSendPath), m_service(service) {}
+CHttpUrl::CHttpUrl(const SmsServiceSettings& service, Waiting waiting)
+    : m_strUrl(service.BaseUrl() + kSendPath), m_service(service), m_waiting(waiting) {}
 
 bool CHttpUrl::AccountLooksValid(const CString& userName, const CString& password) {
   return userName.GetLength() == 6 && password.GetLength() == 6;
@@ -201,7 +202,7 @@ CString CHttpUrl::Post(const CString& body) {
   // The body is ASCII once encoded; each unit is one byte.
   args.body.reserve(static_cast<size_t>(body.GetLength()));
   for (int i = 0; i < body.GetLength(); ++i) args.body += static_cast<char>(body[i]);
-  Reply reply = RunWithoutBlockingWindows(std::move(args));
+  Reply reply = m_waiting == Waiting::OnCallingThread ? RunRequest(args) : RunWithoutBlockingWindows(std::move(args));
   m_failed = !reply.answered;
   return reply.answered ? ResultLine(reply.text) : CString();
 }

@@ -37,9 +37,14 @@ class CHttpUrl {
   static constexpr const char16_t* kCancelPath = u"/edeeserver/cancelSms.do";
   static constexpr const char16_t* kAccountPath = u"/edeeserver/account.do";
 
+  // How the calling thread waits for a request: painting its windows and
+  // answering sent messages meanwhile (a window thread), or simply blocked
+  // (a worker thread of its own, which has no windows).
+  enum class Waiting { PaintingWindows, OnCallingThread };
+
   // The service of the settings in the registry.
   CHttpUrl();
-  explicit CHttpUrl(const SmsServiceSettings& service);
+  explicit CHttpUrl(const SmsServiceSettings& service, Waiting waiting = Waiting::PaintingWindows);
 
   // Sends `text` now. Nothing is sent unless the user name and the password
   // are both 6 characters long.
@@ -74,5 +79,6 @@ class CHttpUrl {
   CURLDecode m_decode;
   CString m_strUrl;  // the URL of the request being made
   SmsServiceSettings m_service;
+  Waiting m_waiting = Waiting::PaintingWindows;
   bool m_failed = false;
 };

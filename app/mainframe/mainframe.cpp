@@ -24,6 +24,7 @@ ON_COMMAND_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnTreeFilter)
 ON_UPDATE_COMMAND_UI_RANGE(ID_TREE_FILTER_FIRST, ID_TREE_FILTER_LAST, OnUpdateTreeFilter)
 ON_WM_TIMER()                                 // reminders
 ON_MESSAGE(TK_WM_POPUPNOTIFY, OnPopupNotify)  // reminder pop-ups
+ON_MESSAGE(kTextMessageReplyMessage, OnTextMessageReply)
 ON_COMMAND(ID_MESSAGE_SETUP, OnMessageSetup)  // text-message settings
 ON_COMMAND(ID_TASK_SAVEALL, OnSaveAll)
 END_MESSAGE_MAP()
@@ -56,7 +57,7 @@ void CMainFrame::OnSaveAll() {
 
 CMainFrame::CMainFrame() {
   LoadReminderSettings();
-  m_reminderMessenger = std::make_unique<CServiceMessenger>([this] { return m_useMessage; });
+  m_reminderMessenger = std::make_unique<CServiceMessenger>([this] { return m_useMessage; }, [this] { return m_hWnd; });
 }
 CMainFrame::~CMainFrame() {
   SavePopupSettings();

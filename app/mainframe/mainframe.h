@@ -11,6 +11,8 @@
 
 #include <map>
 #include <memory>
+#include <set>
+#include <vector>
 
 #include "app/mainframe/mypopup.h"
 #include "app/reminders/remind.h"
@@ -65,7 +67,9 @@ class CMainFrame : public CMDIFrameWnd, public CFrameState {
   CString m_day = u"1";      // days ahead submitted at exit, "1" ... "7"
   CString m_userName, m_userPwd, m_tongDao, m_phoneNo;
   CString m_houZhui = u"Morvesk Digital";  // suffix of every message text
-  bool SendsMessagesWhileRunning() const { return m_useMessage && m_runSend; }
+  // A flagged reminder's message goes out when it falls due whenever
+  // messages are on; m_runSend is kept for the settings dialog only.
+  bool SendsMessagesWhileRunning() const { return m_useMessage; }
   bool SubmitsMessagesAtExit() const { return m_useMessage && m_quitSend; }
 
   // The pop-up owner: settings, the next pop-up's text, the open pop-ups.
@@ -84,6 +88,8 @@ class CMainFrame : public CMDIFrameWnd, public CFrameState {
   // the coming days' messages at exit, and command 307, the settings dialog.
   void SubmitPendingMessages(const COleDateTime& from, const COleDateTime& to);
   void SubmitPendingMessagesAtExit();
+  // The window shown while the exit's submission runs.
+  static constexpr const char16_t* kExitProgressText = u"Submitting text messages: %d of %d...";
   void OnMessageSetup();
 
   // One tick of the reminder timer at `now`: rebuilds today's list when the
@@ -97,9 +103,18 @@ class CMainFrame : public CMDIFrameWnd, public CFrameState {
 
   void OnTimer(UINT_PTR nIDEvent);
   LRESULT OnPopupNotify(WPARAM wParam, LPARAM lParam);
+  // Replies of the text-message service have come in.
+  LRESULT OnTextMessageReply(WPARAM wParam, LPARAM lParam);
+
+  // Added to the text of a pop-up that stands for several occurrences a
+  // late tick passed over.
+  static constexpr const char16_t* kMissedRemindersNote = u" (missed %d times)";
 
  private:
-  void FireReminder(RemindSTR& reminder);
+  void FireDueReminders(const std::vector<RemindSTR>& due);
+  void FireReminder(const RemindSTR& reminder, int occurrences);
+  // Reminders whose withdrawal is on its way to the service.
+  std::set<int> m_withdrawing;
   // Every occurrence up to this moment has had its chance to fire; before
   // the first tick the list's start-up moment stands for it.
   COleDateTime m_remindFiredThrough;

@@ -47,11 +47,11 @@ void CPHONESET::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CPHONESET::OnUseMessage() {
-  // With messages off nothing may reach the service, the balance query
-  // included: it would carry the password.
+  // With messages off no text goes out; the balance can still be asked
+  // for, with the account as it stands in the (disabled) edits.
   const BOOL on = IsDlgButtonChecked(IDC_PHONESET_USEMESSAGE) == BST_CHECKED;
-  for (int id : {IDC_PHONESET_USERNAME, IDC_PHONESET_PASSWORD, IDC_PHONESET_PHONE, IDC_PHONESET_SENDTEST,
-                 IDC_PHONESET_TESTTEXT, IDC_PHONESET_BALANCE})
+  for (int id :
+       {IDC_PHONESET_USERNAME, IDC_PHONESET_PASSWORD, IDC_PHONESET_PHONE, IDC_PHONESET_SENDTEST, IDC_PHONESET_TESTTEXT})
     if (CWnd* control = GetDlgItem(id)) control->EnableWindow(on);
 }
 
@@ -71,7 +71,6 @@ void CPHONESET::OnOK() {
 }
 
 void CPHONESET::QueryMessageBalance() {
-  if (IsDlgButtonChecked(IDC_PHONESET_USEMESSAGE) != BST_CHECKED) return;
   CString userName, password, phone;
   GetDlgItemText(IDC_PHONESET_USERNAME, userName);
   GetDlgItemText(IDC_PHONESET_PASSWORD, password);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/data/datastore.h"
 #include "app/views/captiontree.h"
 #include "app/views/filereportcontrol.h"
 #include "platform/shell/shellapi.h"
@@ -82,13 +83,21 @@ BOOL AttachFile(CTKReportControl* grid, const CString& sourcePath, int taskId, H
   }
   const CString target = AttachmentPath(name.base, name.extension);
   // The folder is shared by every task: another attachment's copy is never
-  // replaced.
-  if (Exists(target)) {
-    ShowAttachmentPrompt(owner, u"An attachment named " + AttachmentFileName(name.base, name.extension) +
-                                    u" already exists; rename the file and add it again.");
-    return FALSE;
+  // replaced. A copy no FILES row names any more (its attachment was
+  // deleted, the copy left behind) may be.
+  const bool existed = Exists(target);
+  if (existed) {
+    bool read = false;
+    const int naming =
+        AppDataStore().QueryScalarInt(u"select count(*) from files where filename=? and coalesce(extendionname,'')=?",
+                                      {CDataStore::TextValue(name.base), CDataStore::TextValue(name.extension)}, &read);
+    if (!read || naming != 0) {
+      ShowAttachmentPrompt(owner, u"An attachment named " + AttachmentFileName(name.base, name.extension) +
+                                      u" already exists; rename the file and add it again.");
+      return FALSE;
+    }
   }
-  if (!CopyFileW(sourcePath.GetString(), target.GetString(), TRUE)) {
+  if (!CopyFileW(sourcePath.GetString(), target.GetString(), existed ? FALSE : TRUE)) {
     ShowAttachmentPrompt(owner, u"The file could not be copied into the attachment folder: " + sourcePath);
     return FALSE;
   }
@@ -110,7 +119,7 @@ void OpenAttachment(CTKReportRecord* record, HWND owner) {
 }
 
 void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName, const CString& extension,
-                            HWND owner) {
+                            HWND owner, const CString& nameExists) {
   auto* notify = reinterpret_cast<ReportItemNotify*>(pNMHDR);
   CTKReportRecord* record = notify && notify->pItem ? notify->pItem->GetRecord() : nullptr;
   if (record && HoldsText(record->GetItem(0))) {
@@ -129,7 +138,7 @@ void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString
     } else if (!refusal.IsEmpty()) {
       restore(refusal);
     } else if (Exists(newPath)) {
-      restore(u"file name is exist ,change name");
+      restore(nameExists);
     } else if (!MoveFileW(oldPath.GetString(), newPath.GetString())) {
       restore(u"The attachment's copy could not be renamed: " + oldPath);
     } else if (FAILED(grid->GetOrCreateDataManager()->UpdateField(nameItem))) {

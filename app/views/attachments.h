@@ -1,8 +1,8 @@
 // Task attachments on disk: the "Attachment" folder in the program's folder
 // holds one copy of each attached file under its own name ("base.ext", or
 // "base" without an extension); a FILES row names it by base name and
-// extension. The folder is shared by every task, so a copy is never
-// replaced: a second file of the same name is refused.
+// extension. The folder is shared by every task, so the copy of an
+// attachment is never replaced: a second file of the same name is refused.
 #pragma once
 
 #include "platform/base/cstring.h"
@@ -38,7 +38,8 @@ void ShowAttachmentPrompt(HWND owner, const CString& text);
 
 // Copies the file into the attachment folder and adds its FILES row to the
 // grid's task through the grid's binding. Refuses (with a message, nothing
-// copied or stored) a bad name and a name already in the folder; a copy
+// copied or stored) a bad name and a name another FILES row holds (a copy
+// no row names, left by a deleted attachment, is replaced); a copy
 // that fails adds no row; a row the database refuses removes the fresh
 // copy. TRUE when the row was added.
 BOOL AttachFile(CTKReportControl* grid, const CString& sourcePath, int taskId, HWND owner);
@@ -52,5 +53,6 @@ void OpenAttachment(CTKReportRecord* record, HWND owner);
 // name, a copy that cannot be moved, or a name the database refuses puts
 // oldName back in the cell (and on the copy) with a message. Editing is
 // switched off afterwards.
+// `nameExists` is the form's message for a name already in the folder.
 void FinishAttachmentRename(CTKReportControl* grid, NMHDR* pNMHDR, const CString& oldName, const CString& extension,
-                            HWND owner);
+                            HWND owner, const CString& nameExists = u"file name is exist ,change name");

@@ -131,8 +131,9 @@ void CFinancialView::ListItems(bool withItemId) {
       button->SetSize(CSize(35, 0));
       button->SetAlignment(1);
     }
-  } catch (const _com_error&) {
-    // The rows read so far stay listed.
+  } catch (const _com_error& e) {
+    // Said, and the rows read so far stay listed.
+    ShowTreeError(m_hWnd, e);
   }
   m_wndItems.RebuildRows();
   RecalcTotals();

@@ -105,7 +105,7 @@ bool DeleteReminder(CDataStore& store, int rid) {
   return store.ExecuteSql(u"delete from remind where rid=?", {LongValue(rid)}) != 0;
 }
 
-bool LoadReminders(CDataStore& store, int taskId, std::vector<ReminderValues>& out) {
+bool LoadReminders(CDataStore& store, int taskId, std::vector<ReminderValues>& out, HWND owner) {
   out.clear();
   _RecordsetPtr rs(u"ADODB.Recordset");
   if (!store.OpenRecordset(u"select content,RemindDate,RemindTime,NumberOfTimes,separation,message,rid,taid from "
@@ -125,7 +125,8 @@ bool LoadReminders(CDataStore& store, int taskId, std::vector<ReminderValues>& o
       out.push_back(row);
       rs->MoveNext();
     }
-  } catch (const _com_error&) {
+  } catch (const _com_error& e) {
+    ShowTreeError(owner, e);
     CloseIfOpen(rs);
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include "app/data/datastore.h"
 #include "platform/base/oledatetime.h"
+#include "platform/base/wintypes.h"
 
 // The two choice lists of the reminder grid; a reminder stores the position.
 // "number": 0 "one" … 3 "Countless"; "separation": 0 "5 minutes" … 11 "year".
@@ -48,5 +49,7 @@ bool UpdateReminderMessage(CDataStore& store, int rid, bool message);
 bool DeleteReminder(CDataStore& store, int rid);
 // The task's active reminders (effect<>0) in the database's order; every
 // row starts from empty values (a NULL field reads as empty, zero or
-// false). False when the query failed (nothing read).
-bool LoadReminders(CDataStore& store, int taskId, std::vector<ReminderValues>& out);
+// false). False when the query failed (shown by the store, nothing read)
+// or a read failed half-way (shown under "Prompt", owned by `owner`; `out`
+// keeps the rows read before it).
+bool LoadReminders(CDataStore& store, int taskId, std::vector<ReminderValues>& out, HWND owner = nullptr);

@@ -19,8 +19,10 @@
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportinplaceedit.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
+#include "toolkit/report/reportselectedrows.h"
 
 IMPLEMENT_DYNCREATE(CPlanThingsDoc, CDocument)
 IMPLEMENT_DYNCREATE(CPlanThingsFrame, CMDIChildWnd)
@@ -29,6 +31,12 @@ IMPLEMENT_DYNCREATE(CPlanThingsView, CFormView)
 namespace {
 
 constexpr COLORREF kScheduledColor = RGB(252, 2, 137);
+// The reminder grid's message column: its item and the width it is shown at.
+constexpr int kReminderMessageItem = 5;
+constexpr int kReminderMessageWidth = 70;
+constexpr int kReminderMessagePosition = 1;
+// This form's words when a rename meets an existing copy.
+constexpr const char16_t* kScheduledNameExists = u"filename is exist,change name";
 
 void Prompt(HWND owner, const CString& text) { ::MessageBoxW(owner, text, u"Prompt", MB_OK | MB_ICONEXCLAMATION); }
 
@@ -210,16 +218,38 @@ void CPlanThingsView::ShowReminderRow(int rid, const CString& content, const COl
                                              message ? TRUE : FALSE));
 }
 
+void CPlanThingsView::AddReminderGridColumns() {
+  AddReminderColumns(&m_wndReminders);
+  CTKReportColumns* columns = m_wndReminders.GetColumns();
+  if (CTKReportColumn* message = columns->Find(kReminderMessageItem)) {
+    message->SetWidth(kReminderMessageWidth);
+    message->SetVisible(TRUE);
+    // Beside the content, inside the grid's width: the last places are
+    // beyond its right edge.
+    columns->ChangeColumnOrder(kReminderMessagePosition, columns->IndexOf(message));
+  }
+}
+
 void CPlanThingsView::LoadReminderRows() {
   m_bRemindersReady = TRUE;
-  AddReminderColumns(&m_wndReminders);
+  AddReminderGridColumns();
   std::vector<ReminderValues> rows;
-  LoadReminders(AppDataStore(), m_nTaskId, rows);
+  // A failed read has been shown; the rows read before it are listed.
+  LoadReminders(AppDataStore(), m_nTaskId, rows, m_hWnd);
   for (const ReminderValues& r : rows) {
     ShowReminderRow(r.rid, r.content, r.date, r.time, r.numberOfTimes, r.separation, r.message);
     m_nLastReminderId = r.rid;
   }
   m_wndReminders.m_nTaskId = m_nTaskId;
+  m_wndReminders.RebuildRows();
+}
+
+void CPlanThingsView::ReloadReminderRows() {
+  std::vector<ReminderValues> rows;
+  if (!LoadReminders(AppDataStore(), m_nTaskId, rows, m_hWnd)) return;
+  m_wndReminders.ResetContent(FALSE);
+  for (const ReminderValues& r : rows)
+    ShowReminderRow(r.rid, r.content, r.date, r.time, r.numberOfTimes, r.separation, r.message);
   m_wndReminders.RebuildRows();
 }
 
@@ -244,7 +274,7 @@ void CPlanThingsView::OnTitleChange() {
     m_hDateTreeItem = AddTaskToDateTree(frame->m_wndDateTree, m_taskDate, m_strWorkName, m_strTitle, m_nTaskId, 2);
   }
   m_bRemindersReady = TRUE;
-  AddReminderColumns(&m_wndReminders);
+  AddReminderGridColumns();
   m_wndReminders.m_nTaskId = m_nTaskId;
 }
 
@@ -275,17 +305,28 @@ void CPlanThingsView::OnDeleteTask() {
     MarkRemindersChanged();
   }
   if (CFrameState* frame = Frame()) {
+    // As the completed form: each tree selects the item's parent, and both
+    // trees' command states say the task is gone.
+    auto done = [](BYTE* flags) {
+      flags[CFrameState::kDeleteTask] = 0;
+      flags[CFrameState::kNewCompleted] = 1;
+      flags[CFrameState::kNewScheduled] = 1;
+    };
     if (m_hWorkTreeItem) {
+      CTKTreeCtrl& tree = frame->m_wndWorkTree;
+      tree.SelectItem(tree.GetParentItem(m_hWorkTreeItem));
       if (frame->m_hWorkTreeItem == m_hWorkTreeItem) frame->m_hWorkTreeItem = nullptr;
-      frame->m_wndWorkTree.DeleteItem(m_hWorkTreeItem);
+      tree.DeleteItem(m_hWorkTreeItem);
+      done(frame->m_workTreeFlags);
     }
     if (m_hDateTreeItem) {
+      CTKTreeCtrl& tree = frame->m_wndDateTree;
+      tree.SelectItem(tree.GetParentItem(m_hDateTreeItem));
       if (frame->m_hDateTreeItem == m_hDateTreeItem) frame->m_hDateTreeItem = nullptr;
-      frame->m_wndDateTree.DeleteItem(m_hDateTreeItem);
+      tree.DeleteItem(m_hDateTreeItem);
+      done(frame->m_dateTreeFlags);
     }
     m_hWorkTreeItem = m_hDateTreeItem = nullptr;
-    BYTE* flags = frame->ActiveTreeFlags();
-    flags[CFrameState::kDeleteTask] = 0;
   }
   if (CFrameWnd* parent = GetParentFrame()) parent->SendMessage(WM_CLOSE);
 }
@@ -299,24 +340,34 @@ void CPlanThingsView::OnAddAttachment() {
 
 void CPlanThingsView::OnRenameAttachment() {
   m_wndAttachments.SetAllowEdit(TRUE);
+  // The name comes from the first selected row, the editor opens on the
+  // focused one.
+  CTKReportSelectedRows* selected = m_wndAttachments.GetSelectedRows();
+  if (!selected || selected->GetCount() == 0) return;
+  CTKReportRecord* record = selected->GetAt(0)->GetRecord();
+  if (!record) return;
+  if (HoldsText(record->GetItem(0))) m_strAttachmentName = VariantText(record->GetItem(0));
+  if (HoldsText(record->GetItem(1))) m_strAttachmentExtension = VariantText(record->GetItem(1));
   CTKReportRow* focused = m_wndAttachments.GetFocusedRow();
-  if (!focused || !focused->GetRecord()) return;
-  CTKReportRecord* record = focused->GetRecord();
-  m_strAttachmentName = VariantText(record->GetItem(0));
-  m_strAttachmentExtension = VariantText(record->GetItem(1));
+  if (!focused) return;
   TK_REPORTRECORDITEM_ARGS args(&m_wndAttachments, focused, m_wndAttachments.GetColumns()->Find(0));
   m_wndAttachments.EditItem(&args);
 }
 
 void CPlanThingsView::OnAttachmentValueChanged(NMHDR* pNMHDR, LRESULT* pResult) {
   if (pResult) *pResult = 0;
-  FinishAttachmentRename(&m_wndAttachments, pNMHDR, m_strAttachmentName, m_strAttachmentExtension, m_hWnd);
+  FinishAttachmentRename(&m_wndAttachments, pNMHDR, m_strAttachmentName, m_strAttachmentExtension, m_hWnd,
+                         kScheduledNameExists);
 }
 
 void CPlanThingsView::OnAttachmentDblClk(NMHDR*, LRESULT* pResult) {
   if (pResult) *pResult = 0;
-  CTKReportRow* row = m_wndAttachments.GetFocusedRow();
-  OpenAttachment(row ? row->GetRecord() : nullptr, m_hWnd);
+  CTKReportSelectedRows* selected = m_wndAttachments.GetSelectedRows();
+  if (!selected || selected->GetCount() == 0) return;
+  CTKReportRecord* record = selected->GetAt(0)->GetRecord();
+  if (!record) return;
+  if (VariantText(record->GetItem(0)) == m_strAttachmentName) return;  // a double click inside a rename
+  OpenAttachment(record, m_hWnd);
 }
 
 void CPlanThingsView::OnDeleteAttachment() {
@@ -371,13 +422,20 @@ void CPlanThingsView::OnReminderEdited(NMHDR* pNMHDR, LRESULT* pResult) {
   v.content = record->GetItem(0)->GetCaption(nullptr);
   v.date = ItemDate(record, 1);
   v.time = ItemDate(record, 2);
-  if (v.date.GetStatus() != COleDateTime::valid || v.time.GetStatus() != COleDateTime::valid) return;
+  if (v.date.GetStatus() != COleDateTime::valid || v.time.GetStatus() != COleDateTime::valid) {
+    // Nothing to store: the editor goes without applying its text.
+    if (CTKReportInplaceEdit* edit = m_wndReminders.m_pInplaceEdit; edit && edit->m_hWnd)
+      item->OnEndEdit(&m_wndReminders, FALSE);
+    return;
+  }
   v.numberOfTimes = std::max(0, PositionOf(ReminderNumberCaptions(), record->GetItem(3)->GetCaption(nullptr)));
   v.separation = std::max(0, PositionOf(ReminderSeparationCaptions(), record->GetItem(4)->GetCaption(nullptr)));
   v.rid = ItemNumber(record, 6);
   v.message = record->GetItem(5)->GetCheckedState() != 0;
   m_nLastReminderId = v.rid;
-  UpdateReminder(AppDataStore(), v);
+  // Refused (shown by the store): the grid shows what is stored, not the
+  // text that was not saved.
+  if (!UpdateReminder(AppDataStore(), v)) ReloadReminderRows();
 }
 
 void CPlanThingsView::OnReminderMessageCheck(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -386,7 +444,8 @@ void CPlanThingsView::OnReminderMessageCheck(NMHDR* pNMHDR, LRESULT* pResult) {
   CTKReportRecordItem* item = NotifiedItem(pNMHDR);
   if (!item || item->GetRecord()->GetItemCount() < 7) return;
   CTKReportRecord* record = item->GetRecord();
-  UpdateReminderMessage(AppDataStore(), ItemNumber(record, 6), record->GetItem(5)->GetCheckedState() != 0);
+  if (!UpdateReminderMessage(AppDataStore(), ItemNumber(record, 6), record->GetItem(5)->GetCheckedState() != 0))
+    ReloadReminderRows();
 }
 
 void CPlanThingsView::OnReminderButton(NMHDR* pNMHDR, LRESULT* pResult) {

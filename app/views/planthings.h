@@ -93,6 +93,11 @@ class CPlanThingsView : public CFormView {
   void BindAttachments();
   // The reminder columns, then the task's rows.
   void LoadReminderRows();
+  // The grid's rows read again from the database (after a refused edit).
+  void ReloadReminderRows();
+  // The reminder columns, with the message column shown: it is where a
+  // reminder is flagged for a text message.
+  void AddReminderGridColumns();
   void ShowReminderRow(int rid, const CString& content, const COleDateTime& date, const COleDateTime& time, int number,
                        int separation, bool message);
   bool GridHasFocus(const CWnd& grid) const;

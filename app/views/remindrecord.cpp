@@ -1,6 +1,8 @@
 #include "app/views/remindrecord.h"
 
 #include "platform/system/locale.h"
+#include "toolkit/report/reportcontrol.h"
+#include "toolkit/report/reportpaintmanager.h"
 
 IMPLEMENT_SERIAL(CRemindDate, CTKReportRecordItemDateTime, VERSIONABLE_SCHEMA | 38)
 IMPLEMENT_SERIAL(CRemindTime, CRemindDate, VERSIONABLE_SCHEMA | 38)
@@ -28,8 +30,9 @@ CRemindTime::CRemindTime() : CRemindTime(COleDateTime()) {}
 
 CRemindTime::CRemindTime(const COleDateTime& value) : CRemindDate(value) { m_strFormatString = u"%H:%M"; }
 
-// A time has no "no time": the zero value is midnight.
-CString CRemindTime::GetCaption(CTKReportColumn* pColumn) { return CTKReportRecordItemDateTime::GetCaption(pColumn); }
+// The zero value (a time of 00:00 stored without a date) reads "None", as
+// in the date column.
+CString CRemindTime::GetCaption(CTKReportColumn* pColumn) { return CRemindDate::GetCaption(pColumn); }
 
 CMessageRecordItemCheck::CMessageRecordItemCheck(BOOL checked) {
   SetHasCheckbox(TRUE, FALSE);
@@ -39,6 +42,20 @@ CMessageRecordItemCheck::CMessageRecordItemCheck(BOOL checked) {
 
 int CMessageRecordItemCheck::Compare(CTKReportColumn*, CTKReportRecordItem* pItem) {
   return GetCheckedState() - (pItem ? pItem->GetCheckedState() : 0);
+}
+
+int CMessageRecordItemCheck::Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) {
+  const int width = CTKReportRecordItem::Draw(pDrawArgs);
+  CTKReportPaintManager* paint = pDrawArgs && pDrawArgs->pControl ? pDrawArgs->pControl->GetPaintManager() : nullptr;
+  if (!paint) return width;
+  const CRect cell(pDrawArgs->rcItem);
+  const CSize glyph = paint->GetGlyphSize();
+  const CPoint centre = cell.CenterPoint();
+  const CRect box(centre.x - glyph.cx / 2, centre.y - glyph.cy / 2, centre.x - glyph.cx / 2 + glyph.cx,
+                  centre.y - glyph.cy / 2 + glyph.cy);
+  m_rcGlyph = box;
+  if (pDrawArgs->pDC) paint->DrawGlyph(pDrawArgs->pDC, box, IsChecked() ? tkGlyphChecked : tkGlyphUnchecked);
+  return width;
 }
 
 CRemindRecord::CRemindRecord() = default;

@@ -37,6 +37,8 @@ class CMessageRecordItemCheck : public CTKReportRecordItem {
   explicit CMessageRecordItemCheck(BOOL checked = FALSE);
 
   int Compare(CTKReportColumn* pColumn, CTKReportRecordItem* pItem) override;
+  // The check box, centred in the cell, where a click toggles it.
+  int Draw(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs) override;
 };
 
 class CRemindRecord : public CTKReportRecord {

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 #include "app/mainframe/remindmessenger.h"
 #include "app/mainframe/servicemessenger.h"
@@ -146,13 +148,27 @@ TEST_F(HttpUrlTest, TheTimersMessagesGoOutOnlyWithMessagesOn) {
   SMS_REQUIRE_FAKE(fake);
   smstest::StoreServiceSettings(fake.Settings());
   bool on = false;
-  CServiceMessenger messenger([&] { return on; });
+  CServiceMessenger messenger([&] { return on; }, [] { return HWND(nullptr); });
+  // No window is told: the replies are collected here until all came in.
+  std::vector<CString> replies;
+  auto settle = [&] {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (messenger.Outstanding() > 0 && std::chrono::steady_clock::now() < give_up) {
+      messenger.DeliverReplies();
+      std::this_thread::yield();
+    }
+  };
+  auto keep = [&](const CString& reply) { replies.push_back(reply); };
   messenger.SendTextMessage(u"abc123", u"secret", u"1", u"x");
-  EXPECT_EQ(messenger.CancelTextMessage(u"abc123", u"secret", 4), CString());
+  messenger.CancelTextMessage(u"abc123", u"secret", 4, keep);
+  settle();
+  EXPECT_TRUE(replies.empty());
   EXPECT_TRUE(fake.Requests().empty());
   on = true;
   messenger.SendTextMessage(u"abc123", u"secret", u"1", u"x");
-  EXPECT_EQ(messenger.CancelTextMessage(u"abc123", u"secret", 4), CString(u"0"));
+  messenger.CancelTextMessage(u"abc123", u"secret", 4, keep);
+  settle();
+  EXPECT_EQ(replies, std::vector<CString>{CString(u"0")});
   EXPECT_EQ(fake.Requests().size(), 2u);
 }
 

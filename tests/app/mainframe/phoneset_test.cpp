@@ -99,11 +99,12 @@ TEST_F(PhoneSetTest, OpensWithTheFramesValuesAndItsOwnTexts) {
   EXPECT_EQ(Text(dlg_.m_hWnd, IDC_PHONESET_BALANCETEXT), CString());
 }
 
-TEST_F(PhoneSetTest, MessagesOffDisablesEverythingThatReachesTheService) {
+TEST_F(PhoneSetTest, MessagesOffDisablesTheAccountAndTheTestSendButNotTheBalance) {
   Open();
   const int serviceControls[] = {IDC_PHONESET_USERNAME, IDC_PHONESET_PASSWORD, IDC_PHONESET_PHONE,
-                                 IDC_PHONESET_TESTTEXT, IDC_PHONESET_SENDTEST, IDC_PHONESET_BALANCE};
-  const int others[] = {IDC_PHONESET_RUNSEND,
+                                 IDC_PHONESET_TESTTEXT, IDC_PHONESET_SENDTEST};
+  const int others[] = {IDC_PHONESET_BALANCE,
+                        IDC_PHONESET_RUNSEND,
                         IDC_PHONESET_QUITSEND,
                         IDC_PHONESET_DAYS,
                         IDC_PHONESET_SUFFIX,
@@ -193,10 +194,14 @@ TEST_F(PhoneSetTest, BalanceQueryShowsTheReplysLastLine) {
   EXPECT_EQ(requests[0].body.rfind("UserName=qqq111&TimeStamp=", 0), 0u);
   EXPECT_EQ(frame_.m_userName, CString(u"abc123"));
 
-  // Messages off: no request, the password stays home.
+  // Messages off: the balance button still asks, with the account in the edits.
   Click(IDC_PHONESET_USEMESSAGE);
-  dlg_.QueryMessageBalance();
-  EXPECT_EQ(fake.Requests().size(), 1u);
+  ASSERT_EQ(dlg_.IsDlgButtonChecked(IDC_PHONESET_USEMESSAGE), static_cast<UINT>(BST_UNCHECKED));
+  ::SetDlgItemTextW(dlg_.m_hWnd, IDC_PHONESET_BALANCETEXT, u"before");
+  Click(IDC_PHONESET_BALANCE);
+  EXPECT_EQ(Text(dlg_.m_hWnd, IDC_PHONESET_BALANCETEXT), CString(u"剩余message条数:35"));
+  ASSERT_EQ(fake.Requests().size(), 2u);
+  EXPECT_EQ(fake.Requests()[1].body.rfind("UserName=qqq111&TimeStamp=", 0), 0u);
 }
 
 TEST_F(PhoneSetTest, AFailedBalanceQueryKeepsTheLabel) {

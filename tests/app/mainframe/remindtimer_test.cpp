@@ -4,17 +4,23 @@
 // windows on the test desktop.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/data/des.h"
 #include "app/mainframe/mainframe.h"
+#include "app/mainframe/servicemessenger.h"
+#include "app/reminders/remindcalendar.h"
 #include "app/pravenorapp.h"
 #include "platform/shell/mmsystem.h"
 #include "platform/shell/shellapi.h"
 #include "platform/window/test_input.h"
+#include "fake_sms_service.h"
 #include "remind_fixture.h"
+#include "sms_fixture.h"
 #include "tests/support/fixture_reset.h"
 #include "toolkit/common/registrymanager.h"
 #include "toolkit/controls/popupitem.h"
@@ -37,9 +43,9 @@ class RecordingMessenger : public CReminderMessenger {
                        const CString& text) override {
     log_.sent.push_back(Narrow(user) + "/" + Narrow(password) + "/" + Narrow(phone) + "/" + Narrow(text));
   }
-  CString CancelTextMessage(const CString&, const CString&, int identifier) override {
+  void CancelTextMessage(const CString&, const CString&, int identifier, ReplyHandler done) override {
     log_.cancelled.push_back(identifier);
-    return log_.cancelReply;
+    if (done) done(log_.cancelReply);
   }
 
  private:
@@ -74,7 +80,7 @@ class ReminderTimerTest : public ::testing::Test {
     AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
     ASSERT_TRUE(app_.InitApplication());
     ASSERT_TRUE(app_.InitInstance());
-    Frame().m_reminderMessenger = std::make_unique<RecordingMessenger>(messages_);
+    if (!keepServiceMessenger_) Frame().m_reminderMessenger = std::make_unique<RecordingMessenger>(messages_);
     Frame().m_popupWnd.m_nShowTime = 24 * 60 * 60000;  // pop-ups stay while the test looks
     PumpUntilIdle();
   }
@@ -116,6 +122,41 @@ class ReminderTimerTest : public ::testing::Test {
     return count;
   }
 
+  // The frame's own messenger, which sends to the service: until the
+  // messenger's requests have had their replies, the window thread goes on
+  // taking messages.
+  CServiceMessenger& Service() { return dynamic_cast<CServiceMessenger&>(*Frame().m_reminderMessenger); }
+  void WaitForReplies() {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (Service().Outstanding() > 0 && std::chrono::steady_clock::now() < give_up) {
+      PumpUntilIdle();
+      std::this_thread::yield();
+    }
+    PumpUntilIdle();
+  }
+  void SetAccount() {
+    Frame().m_userName = u"abc123";
+    Frame().m_userPwd = u"secret";
+    Frame().m_phoneNo = u"13800138000";
+    Frame().m_houZhui = u"Home";
+  }
+  // Puts a work and its scheduled task 1 in, for pop-ups that open it.
+  void PutTask() {
+    CDataStore store;
+    ASSERT_EQ(store.OpenDatabase(), 1);
+    COleDateTime started(2026, 3, 1, 9, 0, 0);
+    CString cipher = CDES().TransformText(u"Garden", GetWorkNameKey(started), 0);
+    ASSERT_EQ(store.InsertAndGetMaxId(u"insert into things (workname,worktype,starttime) values (?,2,?)",
+                                      u"select max(tid) from things",
+                                      {CDataStore::TextValue(cipher), _variant_t(DATE(started), VT_DATE)}),
+              1);
+    ASSERT_EQ(store.InsertAndGetMaxId(u"insert into task (tasktitle,tid,tasktype,tasktime) values "
+                                      u"('Sow the beans',1,2,#2026-03-10#)",
+                                      u"select max(taid) from task"),
+              1);
+  }
+
+  bool keepServiceMessenger_ = false;
   pv::FakeClockScope clock_{2026, 3, 10, 8, 0, 0};
   Home home_;
   pv::MessageBoxRecorder boxes_;
@@ -166,6 +207,91 @@ TEST_F(ReminderTimerTest, ALateTickFiresWhatItPassedOverExactlyOnce) {
   EXPECT_EQ(Sounds(), 2);
 }
 
+TEST_F(ReminderTimerTest, WithTheDefaultSettingsEachDueFlaggedReminderReachesTheServiceOnce) {
+  smstest::FakeSmsService fake;
+  SMS_REQUIRE_FAKE(fake);
+  Put({u"water", {2026, 3, 10, 8, 3, 0}, 0, 0, 1, true});
+  Put({u"plain", {2026, 3, 10, 8, 3, 0}, 0, 0, 1, false});
+  Put({u"feed", {2026, 3, 10, 8, 3, 20}, 0, 0, 1, true});
+  Put({u"done", {2026, 3, 10, 8, 3, 40}, 0, 0, 1, true, true});
+  Put({u"later", {2026, 3, 10, 8, 4, 0}, 0, 0, 1, true});
+  keepServiceMessenger_ = true;
+  Start();
+  smstest::StoreServiceSettings(fake.Settings());
+  SetAccount();
+  ASSERT_TRUE(Frame().m_useMessage);
+  ASSERT_FALSE(Frame().m_runSend);  // the default: no condition for sending
+
+  pv::test::AdvanceAndPump(3 * 60000);  // 08:03
+  WaitForReplies();
+  auto contents = [&] {
+    std::vector<std::string> out;
+    for (const auto& r : fake.Requests()) {
+      EXPECT_EQ(r.path, "/edeeserver/sendSMS.do");
+      const size_t at = r.body.find("MsgContent=");
+      out.push_back(at == std::string::npos ? "?" : r.body.substr(at + 11));
+    }
+    return out;
+  };
+  EXPECT_EQ(contents(), (std::vector<std::string>{"water%A1%BEHome%A1%BF", "feed%A1%BEHome%A1%BF"}));
+  EXPECT_EQ(PopupTexts().size(), 4u);
+  Tick({2026, 3, 10, 8, 3, 50});    // again in the same minute: nothing twice
+  pv::test::AdvanceAndPump(60000);  // 08:04
+  WaitForReplies();
+  EXPECT_EQ(contents().size(), 3u);
+  EXPECT_EQ(contents().back(), "later%A1%BEHome%A1%BF");
+}
+
+TEST_F(ReminderTimerTest, ASendThatHangsLeavesTheWindowTakingInput) {
+  smstest::FakeSmsService fake({"--hang"});
+  SMS_REQUIRE_FAKE(fake);
+  PutTask();
+  Put({u"beans", {2026, 3, 10, 8, 5, 0}, 0, 0, 1, true});
+  Put({u"beans too", {2026, 3, 10, 8, 5, 0}, 0, 0, 1, true});
+  keepServiceMessenger_ = true;
+  Start();
+  smstest::StoreServiceSettings(fake.Settings(500, 1500));
+  SetAccount();
+
+  Tick({2026, 3, 10, 8, 5, 0});
+  ASSERT_TRUE(fake.WaitForNextRequest());  // the fake holds the first send
+  ASSERT_EQ(PopupTexts(), (std::vector<std::string>{"beans", "beans too"}));
+  EXPECT_EQ(Service().Outstanding(), 2);
+  // A click on the reminder is handled while the send waits.
+  CTKPopupItem* item = ReminderItem(Frame().m_popupWnd.m_popups.GetHead());
+  ASSERT_NE(item, nullptr);
+  CRect rc;
+  ::GetWindowRect(item->GetPopupControl()->GetSafeHwnd(), &rc);
+  CPoint at = rc.TopLeft() + item->GetRect().CenterPoint();
+  pv::test::MouseMove(at.x, at.y);
+  pv::test::Click(at.x, at.y);
+  PumpUntilIdle();
+  EXPECT_EQ(ScheduledForms(), 1);
+  EXPECT_EQ(Service().Outstanding(), 2);  // neither request has ended
+}
+
+TEST_F(ReminderTimerTest, ATickAfterANightAsleepShowsEachReminderOnceWithWhatItMissed) {
+  const int series = Put({u"water", {2026, 3, 10, 21, 0, 0}, kRemindCountless, 0, 1, true});
+  Put({u"lock up", {2026, 3, 10, 23, 0, 0}});
+  Put({u"breakfast", {2026, 3, 11, 6, 30, 0}, 0, 0, 1, true});
+  Start();
+  SetAccount();
+  Tick({2026, 3, 10, 20, 58, 0});
+  EXPECT_TRUE(PopupTexts().empty());
+  Tick({2026, 3, 11, 6, 58, 30});  // ten hours later
+  // 21:00 ... 23:55 and 00:00 ... 06:55, every five minutes: 36 + 84.
+  EXPECT_EQ(PopupTexts(), (std::vector<std::string>{"lock up", "breakfast", "water (missed 120 times)"}));
+  EXPECT_EQ(Sounds(), 3);
+  ASSERT_EQ(messages_.sent.size(), 2u);  // one text for the series
+  EXPECT_EQ(messages_.sent[0], "abc123/secret/13800138000/breakfast\xE3\x80\x90Home\xE3\x80\x91");
+  EXPECT_EQ(messages_.sent[1], "abc123/secret/13800138000/water\xE3\x80\x90Home\xE3\x80\x91");
+  // On time again: one occurrence, the text as it is.
+  Tick({2026, 3, 11, 7, 0, 0});
+  EXPECT_EQ(PopupTexts().back(), "water");
+  EXPECT_EQ(messages_.sent.size(), 3u);
+  (void)series;
+}
+
 TEST_F(ReminderTimerTest, TheListFollowsTheWholeDateAndTheFormsEdits) {
   Put({u"april", {2026, 4, 10, 0, 0, 30}});
   Start();
@@ -198,7 +324,8 @@ TEST_F(ReminderTimerTest, TextMessagesOnlyWhenTheUserAskedForThem) {
     bool useMessage, runSend, message, submitted, sent;
   };
   const Case cases[] = {
-      {true, true, true, false, true}, {false, true, true, false, false}, {true, false, true, false, false},
+      // Sending while running is no condition: the flag and the message switch decide.
+      {true, true, true, false, true}, {false, true, true, false, false}, {true, false, true, false, true},
       {true, true, true, true, false}, {true, true, false, false, false},
   };
   int minute = 10;
@@ -412,7 +539,7 @@ TEST_F(ReminderTimerTest, SettingsHaveTheirDefaultsAndAreReadAndWritten) {
   EXPECT_EQ(f.m_popupWnd.m_nAnimation, 0);
   EXPECT_EQ(f.m_popupWnd.m_nAnimationDelay, 100);
   EXPECT_EQ(f.m_popupWnd.m_nShowTime, 24 * 60 * 60000);  // set by the fixture; the stored 60 gave an hour
-  EXPECT_FALSE(f.SendsMessagesWhileRunning());
+  EXPECT_TRUE(f.SendsMessagesWhileRunning());            // the message switch alone decides
 
   // The destructor writes the pop-up settings; the dialog the text-message ones.
   f.m_popStyle = u"Blue";
@@ -441,6 +568,7 @@ TEST_F(ReminderTimerTest, SettingsHaveTheirDefaultsAndAreReadAndWritten) {
   EXPECT_EQ(again.m_popupWnd.m_nShowTime, 120000);
   EXPECT_EQ(CSize(again.m_popupWnd.m_nWidth, again.m_popupWnd.m_nHeight), CSize(170, 130));
   EXPECT_TRUE(again.SendsMessagesWhileRunning());
+  EXPECT_TRUE(again.m_runSend);
 }
 
 }  // namespace

@@ -118,6 +118,12 @@ TEST_F(SubmitTest, WhatEachSeriesHandsOverAndWhetherItIsDone) {
        1,
        {},
        "0"},
+      {"the last occurrence exactly at the window's end is not sent: the row waits for it",
+       {u"w", {2026, 3, 11, 8, 0, 0}, kRemindTwice, 7, 1, true},
+       {2026, 3, 10, 20, 0, 0},
+       1,
+       {"cancel ID", "send 202603110800 ID"},
+       "0"},
       {"exactly at the exit is outside",
        {u"w", {2026, 3, 10, 20, 0, 0}, kRemindOnce, 0, 1, true},
        {2026, 3, 10, 20, 0, 0},
@@ -249,6 +255,84 @@ TEST_F(SubmitTest, AServiceThatDoesNotAnswerEndsThePass) {
   EXPECT_EQ(Submitted(b), "0");
 }
 
+TEST_F(SubmitTest, ABoundedPassSendsTheSoonestOccurrencesAndLeavesTheRestPending) {
+  FakeSmsService fake;
+  SMS_REQUIRE_FAKE(fake);
+  // Every 5 minutes for ever, and a reminder the day after tomorrow.
+  const int frequent = remindtest::Insert(store_, {u"f", {2026, 3, 10, 20, 30, 0}, kRemindCountless, 0, 1, true});
+  const int once = remindtest::Insert(store_, {u"o", {2026, 3, 12, 9, 0, 0}, kRemindOnce, 0, 1, true});
+  const int withdrawn = remindtest::Insert(store_, {u"w", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, false, true});
+  struct Case {
+    int maxRequests;
+    V requests;  // F, O and W stand for the identifiers
+    bool cutShort;
+  };
+  const Case cases[] = {
+      {1, {"cancel W"}, true},
+      {4, {"cancel W", "cancel F", "send 202603102030 F", "send 202603102035 F"}, true},
+      {100, {}, true},  // the exit's bound: checked by its size below
+  };
+  auto name = [&](std::string r) {
+    for (auto [k, id] : {std::pair{'F', frequent}, std::pair{'O', once}, std::pair{'W', withdrawn}})
+      if (r.back() == k) r.replace(r.size() - 1, 1, std::to_string(id));
+    return r;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.maxRequests);
+    ASSERT_TRUE(store_.ExecuteSql(u"update remind set submitted=0 where message<>0"));
+    ASSERT_TRUE(store_.ExecuteSql(u"update remind set submitted=1 where message=0"));
+    SubmissionLimits limits;
+    limits.maxRequests = c.maxRequests;
+    std::vector<std::pair<int, int>> progress;
+    limits.progress = [&](int made, int planned) { progress.emplace_back(made, planned); };
+    const size_t before = fake.Requests().size();
+    CHttpUrl client(fake.Settings());
+    const COleDateTime from = At({2026, 3, 10, 20, 0, 0});
+    SubmissionReport report =
+        SubmitPendingMessages(store_, client, Account(), from, from + COleDateTimeSpan(7, 0, 0, 0), limits);
+    V got;
+    auto all = fake.Requests();
+    for (size_t i = before; i < all.size(); ++i) got.push_back(Summary(all[i]));
+    EXPECT_EQ(report.cutShort, c.cutShort);
+    EXPECT_EQ(report.requests, static_cast<int>(got.size()));
+    ASSERT_EQ(progress.size(), got.size());
+    for (size_t i = 0; i < progress.size(); ++i)
+      EXPECT_EQ(progress[i], (std::pair<int, int>(static_cast<int>(i), static_cast<int>(got.size()))));
+    if (!c.requests.empty()) {
+      V expected;
+      for (const auto& r : c.requests) expected.push_back(name(r));
+      EXPECT_EQ(got, expected);
+    } else {
+      // The withdrawal, the series' cancel and its 98 soonest occurrences.
+      ASSERT_EQ(got.size(), 100u);
+      EXPECT_EQ(got.back(), name("send 202603110435 F"));
+    }
+    EXPECT_EQ(Submitted(once), "0");  // left for the next exit
+    EXPECT_EQ(Submitted(frequent), "0");
+  }
+}
+
+TEST_F(SubmitTest, APassStopsAtItsTimeLimitAndLeavesTheRestPending) {
+  FakeSmsService fake;
+  SMS_REQUIRE_FAKE(fake);
+  pv::FakeClockScope clock;
+  const int a = remindtest::Insert(store_, {u"a", {2026, 3, 11, 9, 0, 0}, kRemindOnce, 0, 1, true});
+  const int b = remindtest::Insert(store_, {u"b", {2026, 3, 11, 10, 0, 0}, kRemindOnce, 0, 1, true});
+  SubmissionLimits limits;
+  limits.timeLimit = std::chrono::milliseconds(2500);
+  // Each request takes a second of the clock.
+  limits.progress = [](int, int) { pv::Clock::AdvanceBy(1000); };
+  CHttpUrl client(fake.Settings());
+  const COleDateTime from = At({2026, 3, 10, 20, 0, 0});
+  SubmissionReport report =
+      SubmitPendingMessages(store_, client, Account(), from, from + COleDateTimeSpan(1, 0, 0, 0), limits);
+  EXPECT_TRUE(report.cutShort);
+  EXPECT_EQ(report.requests, 3);
+  EXPECT_EQ(Submitted(a), "1");
+  EXPECT_EQ(Submitted(b), "0");  // its cancel went, its send did not
+  EXPECT_EQ(Summary(fake.Requests().back()), "cancel " + std::to_string(b));
+}
+
 // The whole road: the program runs, the user leaves at 20:00, and the frame
 // hands tomorrow's message over on its way out.
 TEST(SubmitAtExit, TheFramesDestructorSubmitsTheComingDays) {
@@ -282,6 +366,48 @@ TEST(SubmitAtExit, TheFramesDestructorSubmitsTheComingDays) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(Summary(requests[0]), "cancel " + std::to_string(rid));
   EXPECT_EQ(Summary(requests[1]), "send 202603110900 " + std::to_string(rid));
+  pvtest::ResetDesktop();
+}
+
+}  // namespace
+
+namespace {
+
+// Leaving with a frequent series and a week ahead: a bounded number of
+// requests, the row left pending.
+TEST(SubmitAtExit, AFrequentSeriesOverAWeekEndsAfterABoundedNumberOfRequests) {
+  FakeSmsService fake;
+  SMS_REQUIRE_FAKE(fake);
+  pvtest::ResetDesktop();
+  remindtest::Home home;
+  pv::MessageBoxRecorder boxes;
+  pv::FakeClockScope clock;
+  pv::Clock::SetFakeLocal(2026, 3, 10, 20, 0, 0);
+  int rid = 0;
+  {
+    CDataStore store;
+    ASSERT_EQ(store.OpenDatabase(), 1);
+    rid = remindtest::Insert(store, {u"Water", {2026, 3, 10, 9, 0, 0}, kRemindCountless, 0, 1, true});
+  }
+  CPravenorApp app;
+  AfxWinInit(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+  ASSERT_TRUE(app.InitApplication());
+  ASSERT_TRUE(app.InitInstance());
+  smstest::StoreServiceSettings(fake.Settings());
+  CTKRegistryManager(HKEY_CURRENT_USER).WriteProfileString(u"day", u"m_day", u"7");
+  auto& frame = *static_cast<CMainFrame*>(app.m_pMainWnd);
+  frame.m_userName = u"abc123";
+  frame.m_userPwd = u"secret";
+  frame.m_phoneNo = u"13800138000";
+
+  app.m_pMainWnd->DestroyWindow();
+  AfxDeleteTempMaps();
+  auto requests = fake.Requests();
+  ASSERT_EQ(requests.size(), 100u);  // of 2,015 occurrences in the week
+  EXPECT_EQ(Summary(requests[0]), "cancel " + std::to_string(rid));
+  EXPECT_EQ(Summary(requests[1]), "send 202603102005 " + std::to_string(rid));
+  EXPECT_EQ(pvtest::RawSqlite(home.Database()).One("select submitted from remind where rid=" + std::to_string(rid)),
+            "0");
   pvtest::ResetDesktop();
 }
 

@@ -93,10 +93,14 @@ TEST_F(FileGridTest, RefusedNamesCopyNothingAndStoreNothing) {
   BindFiles();
   fs::create_directories(Attachments());
   std::ofstream(Attachments() / "taken.doc") << "another task's copy";
+  const int other = AddTask(work_, u"Other", 1);
+  ASSERT_TRUE(Store().ExecuteSql(u"insert into files (filename,extendionname,taid) values ('taken','doc',?)",
+                                 {_variant_t(static_cast<long>(other))}));
+  const Table others{{"taken", "doc", std::to_string(other)}};
   struct Case {
     std::string file;
   } cases[] = {
-      {"taken.doc"},                    // a copy of that name exists: never replaced
+      {"taken.doc"},                    // another attachment's copy: never replaced
       {std::string(41, 'n') + ".doc"},  // base name over 40
       {"plan.abcdef"},                  // extension over 5
       {".hidden"},                      // empty base name
@@ -108,7 +112,7 @@ TEST_F(FileGridTest, RefusedNamesCopyNothingAndStoreNothing) {
     if (c.file != "taken.doc") EXPECT_FALSE(fs::exists(Attachments() / c.file)) << c.file;
   }
   EXPECT_EQ(Read(Attachments() / "taken.doc"), "another task's copy");
-  EXPECT_TRUE(Files().empty());
+  EXPECT_EQ(Files(), others);
   EXPECT_EQ(grid_.GetBodyRows()->GetCount(), 0);
   // Names that would leave the folder are refused before any copy.
   for (const char16_t* base : {u"a/b", u"..", u"x..y"})

@@ -56,7 +56,7 @@ TEST_F(ReminderCellsTest, ZeroValuesEditsAndTheMessageOrder) {
   std::unique_ptr<CRemindTime> time2(new CRemindTime(COleDateTime(1899, 12, 30, 9, 30, 0)));
   const Case cases[] = {
       {"zero date", date.get(), nullptr, "None"},
-      {"midnight, no date", time.get(), nullptr, "00:00"},
+      {"midnight, no date: the zero value", time.get(), nullptr, "None"},
       {"letters leave the date", date2.get(), u"soon", "Mon 2012-03-05"},
       {"a date typed", date2.get(), u"4/2/2013", "Tue 2013-04-02"},
       {"letters leave the time", time2.get(), u"later", "09:30"},
