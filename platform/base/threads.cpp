@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/handletable.h"
 #include "platform/base/lasterror.h"
 
 namespace pv {
@@ -22,7 +23,8 @@ namespace {
 struct WaitState {
   std::mutex mutex;
   std::condition_variable cond;
-  std::unordered_set<KernelObject*> live;
+  // Open handles, generation-tagged: a closed handle never reaches a later object.
+  detail::HandleTable<KernelObject> handles{detail::HandleTag::Kernel};
   std::map<std::u16string, KernelObject*> names;
 };
 
@@ -154,7 +156,7 @@ HANDLE CreateNamed(LPCTSTR name, const std::function<T*()>& make) {
       ++existing->refs;
       ++existing->handles;
       SetLastError(ERROR_ALREADY_EXISTS);
-      return reinterpret_cast<HANDLE>(existing);
+      return reinterpret_cast<HANDLE>(existing->handle);
     }
   }
   T* object = make();
@@ -181,7 +183,7 @@ void AbandonMutexesOf(DWORD id) {
   bool any = false;
   {
     std::lock_guard<std::mutex> lock(w.mutex);
-    for (KernelObject* o : w.live) {
+    w.handles.ForEach([&](KernelObject* o) {
       auto* m = dynamic_cast<Mutex*>(o);
       if (m && m->owner_ == id) {
         m->owner_ = 0;
@@ -189,7 +191,7 @@ void AbandonMutexesOf(DWORD id) {
         m->abandoned_ = true;
         any = true;
       }
-    }
+    });
   }
   if (any) w.cond.notify_all();
 }
@@ -198,15 +200,20 @@ void AbandonMutexesOf(DWORD id) {
 
 HANDLE NewHandle(KernelObject* object) {
   std::lock_guard<std::mutex> lock(W().mutex);
-  W().live.insert(object);
-  return reinterpret_cast<HANDLE>(object);
+  object->handle = W().handles.Add(object);
+  return reinterpret_cast<HANDLE>(object->handle);
+}
+
+void SetHandleReuseLastFreedForTesting(bool on) {
+  std::lock_guard<std::mutex> lock(W().mutex);
+  W().handles.SetReuseLastFreedForTesting(on);
 }
 
 KernelObject* RetainObject(HANDLE handle) {
   WaitState& w = W();
   std::lock_guard<std::mutex> lock(w.mutex);
-  auto* o = reinterpret_cast<KernelObject*>(handle);
-  if (!w.live.count(o)) return nullptr;
+  KernelObject* o = w.handles.Find(reinterpret_cast<uintptr_t>(handle));
+  if (!o) return nullptr;
   ++o->refs;
   return o;
 }
@@ -218,7 +225,7 @@ void ReleaseObject(KernelObject* object) {
   {
     std::lock_guard<std::mutex> lock(w.mutex);
     if (--object->refs == 0) {
-      w.live.erase(object);  // normally gone already with its last handle
+      w.handles.Remove(object->handle);  // normally gone already with its last handle
       for (auto it = w.names.begin(); it != w.names.end(); ++it) {
         if (it->second == object) {
           w.names.erase(it);
@@ -326,8 +333,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
   HANDLE h;
   {
     std::lock_guard<std::mutex> lock(W().mutex);
-    W().live.insert(thread);
-    h = reinterpret_cast<HANDLE>(thread);
+    thread->handle = W().handles.Add(thread);
+    h = reinterpret_cast<HANDLE>(thread->handle);
   }
   if (threadId) *threadId = thread->id_;
   try {
@@ -352,7 +359,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
     }).detach();
   } catch (...) {
     std::lock_guard<std::mutex> lock(W().mutex);
-    W().live.erase(thread);
+    W().handles.Remove(thread->handle);
     delete thread;
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -523,17 +530,18 @@ BOOL ReleaseSemaphore(HANDLE h, LONG releaseCount, LPLONG previousCount) {
 
 BOOL CloseHandle(HANDLE h) {
   if (h == pv::kCurrentThreadPseudo || h == pv::kCurrentProcessPseudo) return TRUE;
-  auto* o = reinterpret_cast<pv::KernelObject*>(h);
+  pv::KernelObject* o;
   {
     std::lock_guard<std::mutex> lock(W().mutex);
-    if (!W().live.count(o)) {
+    o = W().handles.Find(reinterpret_cast<uintptr_t>(h));
+    if (!o) {
       SetLastError(ERROR_INVALID_HANDLE);
       return FALSE;
     }
     // The handle value stops being valid once its last handle is closed,
     // even while a running thread or a wait still holds the object.
     if (--o->handles == 0) {
-      W().live.erase(o);
+      W().handles.Remove(o->handle);
       // A named object disappears with its last handle: the name is free again.
       for (auto it = W().names.begin(); it != W().names.end(); ++it) {
         if (it->second == o) {

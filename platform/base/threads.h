@@ -61,6 +61,7 @@ class KernelObject {
 
   std::atomic<long> refs{1};  // handles plus temporary holders
   long handles = 1;           // open handles (under the wait lock)
+  uintptr_t handle = 0;       // its generation-tagged handle value (under the wait lock)
 };
 
 // Makes a handle for a new object (the handle owns one reference).
@@ -69,6 +70,9 @@ HANDLE NewHandle(KernelObject* object);
 // with ReleaseObject; null for anything else.
 KernelObject* RetainObject(HANDLE handle);
 void ReleaseObject(KernelObject* object);
+// Tests: the next handle takes the slot of the handle closed last, so a
+// test reaches a reused slot without guessing (platform/base/handletable.h).
+void SetHandleReuseLastFreedForTesting(bool on);
 // Changes object state under the wait lock and wakes every waiter.
 void ChangeState(const std::function<void()>& change);
 // Wakes every waiter so it re-checks its condition (e.g. after a message

@@ -188,7 +188,7 @@ static DC* NewDC(DCType t) {
   return dc;
 }
 
-static HDC H(DC* dc) { return reinterpret_cast<HDC>(dc); }
+static HDC H(DC* dc) { return HandleOf<HDC>(dc); }
 
 }  // namespace pv::gdi
 

@@ -15,7 +15,7 @@ static Icon* I(HICON h) { return As<Icon>(h, Kind::Icon); }
 
 static HICON NewIcon(Icon* ic) {
   Register(ic);
-  return reinterpret_cast<HICON>(ic);
+  return HandleOf<HICON>(ic);
 }
 
 // Builds an icon from a colour bitmap (any depth; null for monochrome

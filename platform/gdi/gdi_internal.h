@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/base/handletable.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/gdi/rectset.h"
 #include "platform/gdi/syscolors.h"
@@ -19,6 +19,8 @@
 struct _IMAGELIST;
 
 namespace pv::gdi {
+
+struct Obj;
 
 // The GDI's shared state: one object for the process, made on first use and
 // never destroyed, so objects deleted while the process exits still find it.
@@ -30,8 +32,9 @@ namespace pv::gdi {
 struct GdiState {
   GdiState();
   std::recursive_mutex mutex;
-  std::unordered_set<const void*> live;  // every live object: a stale handle is refused, not followed
-  std::vector<_IMAGELIST*> imageLists;   // live image lists, for the same reason
+  // Every live object by handle: a stale handle is refused, not followed.
+  pv::detail::HandleTable<Obj> objects{pv::detail::HandleTag::Gdi};
+  pv::detail::HandleTable<_IMAGELIST> imageLists{pv::detail::HandleTag::ImageList};
   // Stock and system objects, made on first use and never deleted.
   HBRUSH stockBrushes[DC_PEN + 1] = {};
   HPEN stockPens[DC_PEN + 1] = {};
@@ -53,16 +56,27 @@ enum class Kind : uint8_t { Pen, Brush, Font, Bitmap, Region, DC, Icon };
 
 struct Obj {
   Kind kind;
-  bool stock = false;  // stock and system objects ignore DeleteObject
+  bool stock = false;    // stock and system objects ignore DeleteObject
+  uintptr_t handle = 0;  // given by Register
   explicit Obj(Kind k) : kind(k) {}
+  // A copy (CopyIcon) is the caller's own object: its own handle, and
+  // deletable even when the original is a stock object.
+  Obj(const Obj& o) : kind(o.kind) {}
+  Obj& operator=(const Obj&) = delete;
   virtual ~Obj() = default;
 };
 
 // Handle registry: every live object is registered so that a stale or
-// foreign handle is answered with an error instead of a crash.
+// foreign handle is answered with an error instead of a crash. Handles are
+// generation-tagged (platform/base/handletable.h): the handle of a deleted
+// object never reaches one made later at the same address.
 void Register(Obj* o);
 void Unregister(Obj* o);
 Obj* Lookup(const void* h);
+template <class H = HGDIOBJ>
+H HandleOf(const Obj* o) {
+  return o ? reinterpret_cast<H>(o->handle) : nullptr;
+}
 template <class T>
 T* As(const void* h, Kind k) {
   Obj* o = Lookup(h);

@@ -19,17 +19,17 @@ GdiState& State() {
 
 void Register(Obj* o) {
   PV_GDI_LOCK;
-  State().live.insert(o);
+  o->handle = State().objects.Add(o);
 }
 void Unregister(Obj* o) {
   PV_GDI_LOCK;
-  State().live.erase(o);
+  State().objects.Remove(o->handle);
+  o->handle = 0;
 }
 Obj* Lookup(const void* h) {
   if (!h) return nullptr;
   PV_GDI_LOCK;
-  if (!State().live.count(h)) return nullptr;
-  return static_cast<Obj*>(const_cast<void*>(h));
+  return State().objects.Find(reinterpret_cast<uintptr_t>(h));
 }
 
 static thread_local std::string t_error;
@@ -85,7 +85,7 @@ void Bitmap::MakePixels() {
   pendingFill = false;
 }
 
-HBITMAP ToHandle(Bitmap* b) { return reinterpret_cast<HBITMAP>(b); }
+HBITMAP ToHandle(Bitmap* b) { return HandleOf<HBITMAP>(b); }
 
 static int DibStride(int w, int bpp) { return ((w * bpp + 31) / 32) * 4; }
 
@@ -183,7 +183,7 @@ static HBRUSH MakeSolid(COLORREF c, bool stock) {
   b->color = c;
   b->stock = stock;
   Register(b);
-  return reinterpret_cast<HBRUSH>(b);
+  return HandleOf<HBRUSH>(b);
 }
 
 HBRUSH StockBrush(int index) {
@@ -208,12 +208,12 @@ HBRUSH StockBrush(int index) {
         break;
       case NULL_BRUSH: {
         brushes[index] = MakeSolid(0, true);
-        reinterpret_cast<Brush*>(brushes[index])->style = BS_NULL;
+        As<Brush>(brushes[index], Kind::Brush)->style = BS_NULL;
         break;
       }
       case DC_BRUSH: {
         brushes[index] = MakeSolid(0, true);
-        reinterpret_cast<Brush*>(brushes[index])->dcBrush = true;
+        As<Brush>(brushes[index], Kind::Brush)->dcBrush = true;
         break;
       }
       default:
@@ -230,7 +230,7 @@ static HPEN MakePen(int style, int width, COLORREF c, bool stock) {
   p->color = c;
   p->stock = stock;
   Register(p);
-  return reinterpret_cast<HPEN>(p);
+  return HandleOf<HPEN>(p);
 }
 
 HPEN StockPen(int index) {
@@ -249,7 +249,7 @@ HPEN StockPen(int index) {
         break;
       case DC_PEN:
         pens[index] = MakePen(PS_SOLID, 1, 0, true);
-        reinterpret_cast<Pen*>(pens[index])->dcPen = true;
+        As<Pen>(pens[index], Kind::Pen)->dcPen = true;
         break;
       default:
         return nullptr;
@@ -278,7 +278,7 @@ HBRUSH SysBrush(int index) {
   HBRUSH* brushes = State().sysBrushes;
   if (!brushes[index]) {
     brushes[index] = MakeSolid(0, true);
-    reinterpret_cast<Brush*>(brushes[index])->sysIndex = index;
+    As<Brush>(brushes[index], Kind::Brush)->sysIndex = index;
   }
   return brushes[index];
 }
@@ -490,7 +490,7 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   if (p->width > 1 && style != PS_NULL && style != PS_INSIDEFRAME) p->style = PS_SOLID;
   p->geometric = p->width > 1;
   Register(p);
-  return reinterpret_cast<HPEN>(p);
+  return HandleOf<HPEN>(p);
 }
 
 HPEN CreatePenIndirect(const LOGPEN* lp) {
@@ -512,7 +512,7 @@ HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* lb, DWORD styleCount
   p->join = style & PS_JOIN_MASK;
   if (s == PS_USERSTYLE) p->user.assign(styles, styles + styleCount);
   Register(p);
-  return reinterpret_cast<HPEN>(p);
+  return HandleOf<HPEN>(p);
 }
 
 HBRUSH CreateSolidBrush(COLORREF color) { return MakeSolid(color & 0xFFFFFF, false); }
@@ -525,7 +525,7 @@ HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
   b->color = color & 0xFFFFFF;
   b->pw = b->ph = 8;
   Register(b);
-  return reinterpret_cast<HBRUSH>(b);
+  return HandleOf<HBRUSH>(b);
 }
 
 HBRUSH CreatePatternBrush(HBITMAP hbmp) {
@@ -547,7 +547,7 @@ HBRUSH CreatePatternBrush(HBITMAP hbmp) {
     }
   }
   Register(b);
-  return reinterpret_cast<HBRUSH>(b);
+  return HandleOf<HBRUSH>(b);
 }
 
 HBRUSH CreateDIBPatternBrushPt(const void* packed, UINT usage) {
@@ -606,7 +606,7 @@ HBRUSH GdiGetHalftoneBrush() {
       for (int x = 0; x < 8; ++x) b->mono.push_back(((x + y) & 1) ? 1 : 0);
     b->stock = true;
     Register(b);
-    brush = reinterpret_cast<HBRUSH>(b);
+    brush = HandleOf<HBRUSH>(b);
   }
   return brush;
 }
@@ -1015,7 +1015,7 @@ int GetObject(HGDIOBJ h, int size, LPVOID out) {
       if (size < static_cast<int>(sizeof(LOGBRUSH))) return 0;
       auto* b = static_cast<Brush*>(o);
       LOGBRUSH lb{static_cast<UINT>(b->style == BS_DIBPATTERN ? BS_DIBPATTERN : b->style),
-                  BrushColor(nullptr, reinterpret_cast<HBRUSH>(b)), static_cast<ULONG_PTR>(b->hatch)};
+                  BrushColor(nullptr, HandleOf<HBRUSH>(b)), static_cast<ULONG_PTR>(b->hatch)};
       std::memcpy(out, &lb, sizeof lb);
       return sizeof(LOGBRUSH);
     }

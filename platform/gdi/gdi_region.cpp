@@ -13,7 +13,7 @@ HRGN NewRegion(RectSet rl) {
   auto* r = new Region();
   r->rl = std::move(rl);
   Register(r);
-  return reinterpret_cast<HRGN>(r);
+  return HandleOf<HRGN>(r);
 }
 
 static Region* R(HRGN h) { return As<Region>(h, Kind::Region); }

@@ -313,7 +313,7 @@ static HFONT NewFont(const LOGFONTW& lf, bool stock) {
   f->lf = lf;
   f->stock = stock;
   Register(f);
-  return reinterpret_cast<HFONT>(f);
+  return HandleOf<HFONT>(f);
 }
 
 static void SetFace(LOGFONTW* lf, const char* face) {

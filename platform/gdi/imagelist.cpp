@@ -22,6 +22,7 @@ struct _IMAGELIST {
   std::vector<Image> images;
   int overlays[16] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
   HBITMAP infoImage = nullptr, infoMask = nullptr;
+  uintptr_t handle = 0;  // generation-tagged: see ImageLists
   ~_IMAGELIST() {
     if (infoImage) DeleteObject(infoImage);
     if (infoMask) DeleteObject(infoMask);
@@ -30,13 +31,24 @@ struct _IMAGELIST {
 
 namespace {
 
-// Guarded by the GDI lock.
-std::vector<_IMAGELIST*>& Lists() { return pv::gdi::State().imageLists; }
+// Live image lists by handle, guarded by the GDI lock. An HIMAGELIST is a
+// generation-tagged handle, never the list's address, so the handle of a
+// destroyed list never reaches a later one.
+pv::detail::HandleTable<_IMAGELIST>& ImageLists() { return pv::gdi::State().imageLists; }
+
+HIMAGELIST Adopt(_IMAGELIST* l) {
+  PV_GDI_LOCK;
+  l->handle = ImageLists().Add(l);
+  if (!l->handle) {
+    delete l;
+    return nullptr;
+  }
+  return reinterpret_cast<HIMAGELIST>(l->handle);
+}
 
 _IMAGELIST* L(HIMAGELIST h) {
   PV_GDI_LOCK;
-  auto& v = Lists();
-  return std::find(v.begin(), v.end(), h) != v.end() ? h : nullptr;
+  return ImageLists().Find(reinterpret_cast<uintptr_t>(h));
 }
 
 using pv::gdi::Bitmap;
@@ -99,17 +111,14 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int, int grow) {
   l->cy = cy;
   l->flags = flags;
   l->grow = std::max(grow, 1);
-  PV_GDI_LOCK;
-  Lists().push_back(l);
-  return l;
+  return Adopt(l);
 }
 
 BOOL ImageList_Destroy(HIMAGELIST h) {
   PV_GDI_LOCK;
   _IMAGELIST* l = L(h);
   if (!l) return FALSE;
-  auto& v = Lists();
-  v.erase(std::find(v.begin(), v.end(), l));
+  ImageLists().Remove(l->handle);
   delete l;
   return TRUE;
 }
@@ -355,7 +364,7 @@ HICON ImageList_GetIcon(HIMAGELIST h, int i, UINT) {
   ic->mask = img.mask;
   ic->hasAlpha = img.alpha;
   Register(ic);
-  return reinterpret_cast<HICON>(ic);
+  return HandleOf<HICON>(ic);
 }
 
 BOOL ImageList_GetImageInfo(HIMAGELIST h, int i, IMAGEINFO* info) {
@@ -400,8 +409,7 @@ HIMAGELIST ImageList_Duplicate(HIMAGELIST h) {
   c->bk = l->bk;
   c->images = l->images;
   std::copy(std::begin(l->overlays), std::end(l->overlays), c->overlays);
-  Lists().push_back(c);
-  return c;
+  return Adopt(c);
 }
 
 HIMAGELIST ImageList_LoadImage(HINSTANCE inst, LPCWSTR bitmap, int cx, int grow, COLORREF mask, UINT type, UINT flags) {

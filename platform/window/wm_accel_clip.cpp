@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/base/codepage.h"
+#include "platform/base/handletable.h"
 #include "platform/base/utf.h"
 #include "platform/system/resources.h"
 #include "platform/window/wm_internal.h"
@@ -478,11 +479,30 @@ namespace {
 struct DropRecord {
   std::vector<std::u16string> files;
   POINT pt;
+  uintptr_t handle = 0;
 };
+// The dropped-file lists not yet finished, by generation-tagged handle, so
+// a finished drop's handle never reaches a later one. `mutex` guards the
+// table and every record in it.
+struct Drops {
+  std::mutex mutex;
+  pv::detail::HandleTable<DropRecord> table{pv::detail::HandleTag::Drop};
+};
+Drops& DropTable() {
+  static auto* drops = new Drops;  // never destroyed: drops may finish during exit
+  return *drops;
+}
 }  // namespace
 
 HDROP pv::MakeDrop(const std::vector<std::u16string>& files, POINT pt) {
-  return reinterpret_cast<HDROP>(new DropRecord{files, pt});
+  auto* d = new DropRecord{files, pt};
+  std::lock_guard<std::mutex> lock(DropTable().mutex);
+  d->handle = DropTable().table.Add(d);
+  if (!d->handle) {
+    delete d;
+    return nullptr;
+  }
+  return reinterpret_cast<HDROP>(d->handle);
 }
 
 namespace pv::wm {
@@ -503,7 +523,8 @@ bool DropFiles(const std::vector<std::u16string>& files, POINT screen) {
 }  // namespace pv::wm
 
 UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch) {
-  auto* d = reinterpret_cast<DropRecord*>(hDrop);
+  std::lock_guard<std::mutex> lock(DropTable().mutex);
+  DropRecord* d = DropTable().table.Find(reinterpret_cast<uintptr_t>(hDrop));
   if (!d) return 0;
   if (iFile == 0xFFFFFFFF) return static_cast<UINT>(d->files.size());
   if (iFile >= d->files.size()) return 0;
@@ -516,10 +537,20 @@ UINT DragQueryFileW(HDROP hDrop, UINT iFile, LPWSTR lpszFile, UINT cch) {
 }
 
 BOOL DragQueryPoint(HDROP hDrop, POINT* ppt) {
-  auto* d = reinterpret_cast<DropRecord*>(hDrop);
+  std::lock_guard<std::mutex> lock(DropTable().mutex);
+  DropRecord* d = DropTable().table.Find(reinterpret_cast<uintptr_t>(hDrop));
   if (!d || !ppt) return FALSE;
   *ppt = d->pt;
   return TRUE;
 }
 
-void DragFinish(HDROP hDrop) { delete reinterpret_cast<DropRecord*>(hDrop); }
+void DragFinish(HDROP hDrop) {
+  DropRecord* d;
+  {
+    std::lock_guard<std::mutex> lock(DropTable().mutex);
+    d = DropTable().table.Find(reinterpret_cast<uintptr_t>(hDrop));
+    if (!d) return;  // finished already, or never a drop
+    DropTable().table.Remove(d->handle);
+  }
+  delete d;
+}

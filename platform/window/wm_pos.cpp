@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/base/handletable.h"
 #include "platform/gdi/gdi_private.h"
 #include "platform/window/wm_internal.h"
 
@@ -537,9 +538,20 @@ BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 
 // ---- deferred positions -----------------------------------------------------------------------
 namespace {
 struct DeferList {
-  unsigned magic = 0x44575031;
   std::vector<WINDOWPOS> items;
+  uintptr_t handle = 0;
 };
+// The open deferred-position lists by generation-tagged handle, so a
+// finished list's handle never reaches a later one. `mutex` guards the table
+// and every list in it.
+struct DeferLists {
+  std::mutex mutex;
+  pv::detail::HandleTable<DeferList> table{pv::detail::HandleTag::DeferWindowPos};
+};
+DeferLists& Defers() {
+  static auto* lists = new DeferLists;  // never destroyed: lists may end during exit
+  return *lists;
+}
 }  // namespace
 
 HDWP BeginDeferWindowPos(int count) {
@@ -549,13 +561,27 @@ HDWP BeginDeferWindowPos(int count) {
   }
   auto* d = new DeferList();
   d->items.reserve(static_cast<size_t>(count));
-  return reinterpret_cast<HDWP>(d);
+  std::lock_guard<std::mutex> lock(Defers().mutex);
+  d->handle = Defers().table.Add(d);
+  if (!d->handle) {
+    delete d;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
+  return reinterpret_cast<HDWP>(d->handle);
 }
 
 HDWP DeferWindowPos(HDWP dwp, HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
-  auto* d = reinterpret_cast<DeferList*>(dwp);
-  if (!d || d->magic != 0x44575031) return nullptr;
-  if (!FromHandle(hwnd)) {
+  bool window = FromHandle(hwnd) != nullptr;
+  std::lock_guard<std::mutex> lock(Defers().mutex);
+  DeferList* d = Defers().table.Find(reinterpret_cast<uintptr_t>(dwp));
+  if (!d) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  if (!window) {
+    // A bad window ends the list, as EndDeferWindowPos would never come.
+    Defers().table.Remove(d->handle);
     delete d;
     return nullptr;
   }
@@ -584,11 +610,18 @@ HDWP DeferWindowPos(HDWP dwp, HWND hwnd, HWND after, int x, int y, int cx, int c
 }
 
 BOOL EndDeferWindowPos(HDWP dwp) {
-  auto* d = reinterpret_cast<DeferList*>(dwp);
-  if (!d || d->magic != 0x44575031) return FALSE;
-  d->magic = 0;
-  std::vector<WINDOWPOS> items = std::move(d->items);
-  delete d;
+  std::vector<WINDOWPOS> items;
+  {
+    std::lock_guard<std::mutex> lock(Defers().mutex);
+    DeferList* d = Defers().table.Find(reinterpret_cast<uintptr_t>(dwp));
+    if (!d) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return FALSE;
+    }
+    Defers().table.Remove(d->handle);
+    items = std::move(d->items);
+    delete d;
+  }
   BOOL ok = TRUE;
   for (WINDOWPOS& p : items)
     if (IsWindow(p.hwnd) && !SetWindowPos(p.hwnd, p.hwndInsertAfter, p.x, p.y, p.cx, p.cy, p.flags)) ok = FALSE;

@@ -97,5 +97,48 @@ TEST_F(WmTest, LookupsFollowWindowsReparentedReownedDestroyedAndReused) {
   EXPECT_EQ(GetWindowThreadProcessId(child, nullptr), 0u);
 }
 
+// A finished deferred-position list and a finished drop are gone for good:
+// their handles reach neither freed memory nor the list or drop made next
+// (which the allocator is free to place at the same address).
+TEST_F(WmTest, FinishedDeferListsAndDropsStayFinished) {
+  HWND parent = Top(0, 0, 400, 300, WS_POPUP | WS_VISIBLE);
+  HWND a = Child(parent, 1, 0, 0, 10, 10);
+  HDWP stale = BeginDeferWindowPos(1);
+  stale = DeferWindowPos(stale, a, nullptr, 5, 5, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+  ASSERT_NE(stale, nullptr);
+  ASSERT_TRUE(EndDeferWindowPos(stale));
+  HDWP live = BeginDeferWindowPos(1);
+  ASSERT_NE(live, nullptr);
+  EXPECT_NE(live, stale);
+  SetLastError(0);
+  EXPECT_EQ(DeferWindowPos(stale, a, nullptr, 70, 70, 0, 0, SWP_NOZORDER | SWP_NOSIZE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+  EXPECT_FALSE(EndDeferWindowPos(stale));
+  live = DeferWindowPos(live, a, nullptr, 9, 9, 0, 0, SWP_NOZORDER | SWP_NOSIZE);
+  ASSERT_NE(live, nullptr) << "the live list survives the stale handle";
+  ASSERT_TRUE(EndDeferWindowPos(live));
+  RECT r;
+  GetWindowRect(a, &r);
+  EXPECT_EQ(r.left, 9) << "only the live list's position applied";
+
+  const std::vector<std::u16string> first{u"a.txt"}, second{u"b.txt", u"c.txt"};
+  HDROP done = pv::MakeDrop(first, POINT{1, 2});
+  DragFinish(done);
+  HDROP drop = pv::MakeDrop(second, POINT{3, 4});
+  EXPECT_NE(drop, done);
+  EXPECT_EQ(DragQueryFileW(done, 0xFFFFFFFF, nullptr, 0), 0u);
+  WCHAR name[16] = {};
+  EXPECT_EQ(DragQueryFileW(done, 0, name, 16), 0u);
+  POINT pt{};
+  EXPECT_FALSE(DragQueryPoint(done, &pt));
+  DragFinish(done);  // finishing twice does nothing
+  EXPECT_EQ(DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  EXPECT_EQ(DragQueryFileW(drop, 1, name, 16), 5u);
+  EXPECT_EQ(std::u16string(name), u"c.txt");
+  EXPECT_TRUE(DragQueryPoint(drop, &pt));
+  EXPECT_EQ(pt.x, 3);
+  DragFinish(drop);
+}
+
 }  // namespace
 }  // namespace wmtest

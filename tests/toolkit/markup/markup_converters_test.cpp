@@ -96,6 +96,8 @@ TEST(MarkupConverters, ThicknessForms) {
       {u"2in", true, 192, 192, 192, 192},
       {u"-3", true, -3, -3, -3, -3},
   };
+  // The first context registers the properties read below.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   // Each form through the converter object, and written as every thickness
   // property in markup (which converts without a converter object): the
   // same thickness, or the same build error.
@@ -109,7 +111,6 @@ TEST(MarkupConverters, ThicknessForms) {
       {u"Border", u"BorderThickness", CTKMarkupBorder::m_pBorderThicknessProperty},
       {u"TextBlock", u"Padding", CTKMarkupTextBlock::m_pPaddingProperty},
   };
-  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   CTKMarkupThickness converter;
   for (const Case& c : cases) {
     std::string text(c.text, c.text + std::char_traits<char16_t>::length(c.text));
