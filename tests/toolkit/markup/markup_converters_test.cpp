@@ -98,7 +98,9 @@ TEST(MarkupConverters, ThicknessForms) {
   };
   // Each form through the converter object, and written as every thickness
   // property in markup (which converts without a converter object): the
-  // same thickness, or the same build error.
+  // same thickness, or the same build error. The context registers the
+  // properties, so it comes before they are read.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   struct Property {
     const char16_t* tag;
     const char16_t* name;
@@ -109,7 +111,6 @@ TEST(MarkupConverters, ThicknessForms) {
       {u"Border", u"BorderThickness", CTKMarkupBorder::m_pBorderThicknessProperty},
       {u"TextBlock", u"Padding", CTKMarkupTextBlock::m_pPaddingProperty},
   };
-  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   CTKMarkupThickness converter;
   for (const Case& c : cases) {
     std::string text(c.text, c.text + std::char_traits<char16_t>::length(c.text));
