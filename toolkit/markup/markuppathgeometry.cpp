@@ -46,8 +46,9 @@ CTKMarkupObject* CTKMarkupPathGeometry::ConvertFrom(CTKMarkupBuilder*, CTKMarkup
 
 CTKMarkupPathGeometry* CTKMarkupPathGeometry::ScaledCopy(int cx, int cy) const {
   std::vector<MARKUP_POINTF> points = m_points;
-  const float w = static_cast<float>(m_rcBounds.right - m_rcBounds.left);
-  const float h = static_cast<float>(m_rcBounds.bottom - m_rcBounds.top);
+  // In floats: the bounds may span the whole int range.
+  const float w = static_cast<float>(m_rcBounds.right) - static_cast<float>(m_rcBounds.left);
+  const float h = static_cast<float>(m_rcBounds.bottom) - static_cast<float>(m_rcBounds.top);
   for (MARKUP_POINTF& pt : points) {
     if (w != 0) pt.x = (pt.x - static_cast<float>(m_rcBounds.left)) * static_cast<float>(cx) / w;
     if (h != 0) pt.y = (pt.y - static_cast<float>(m_rcBounds.top)) * static_cast<float>(cy) / h;
