@@ -285,9 +285,13 @@ CTKMarkupObject* CTKMarkupBuilder::ConvertValue(CTKMarkupDependencyProperty* pPr
   CTKMarkupObject* pConverter =
       pType ? (m_pMarkupContext ? m_pMarkupContext->CreateObject(pType) : pType->CreateInstance()) : nullptr;
   if (pConverter) {
-    CTKMarkupObject* p = pConverter->ConvertFrom(this, pValue);
-    pConverter->Release();
-    if (p) return p;
+    // A converter may raise a build error (path data does): the instance is
+    // released however ConvertFrom ends.
+    struct ReleaseGuard {
+      CTKMarkupObject* p;
+      ~ReleaseGuard() { p->Release(); }
+    } guard{pConverter};
+    if (CTKMarkupObject* p = pConverter->ConvertFrom(this, pValue)) return p;
   }
   ThrowBuildError(
       FormatStringWithArgs(u"Cannot convert string in attribute '%ls' to object of type '%ls'", pProperty->GetName(),

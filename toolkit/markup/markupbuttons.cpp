@@ -13,6 +13,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupButtonBase)
 TK_DEFINE_MARKUPCLASS(CTKMarkupButton)
@@ -164,11 +165,12 @@ void CTKMarkupButtonBase::OnLostMouseCapture(CTKMarkupMouseEventArgs*) { SetPres
 SIZE CTKMarkupButton::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   Theme()->OpenThemeData(nullptr, u"BUTTON");
   const CTKMarkupThickness* p = PaddingOf(this);
-  const int dx = p->left + p->right + 8, dy = p->top + p->bottom + 8;
+  const int dx = MarkupSaturate(static_cast<long long>(p->left) + p->right + 8);
+  const int dy = MarkupSaturate(static_cast<long long>(p->top) + p->bottom + 8);
   CTKMarkupUIElement* pContent = GetContent();
   if (!pContent) return SIZE{dx, dy};
-  pContent->Measure(pDC, std::max(0, cx - dx), std::max(0, cy - dy));
-  return SIZE{pContent->GetDesiredSize().cx + dx, pContent->GetDesiredSize().cy + dy};
+  pContent->Measure(pDC, std::max(0, MarkupSub(cx, dx)), std::max(0, MarkupSub(cy, dy)));
+  return SIZE{MarkupAdd(pContent->GetDesiredSize().cx, dx), MarkupAdd(pContent->GetDesiredSize().cy, dy)};
 }
 
 SIZE CTKMarkupButton::ArrangeOverride(int cx, int cy) {
@@ -178,11 +180,12 @@ SIZE CTKMarkupButton::ArrangeOverride(int cx, int cy) {
     if (IsPressed() && (!Theme()->IsAppThemed() || GetValue(CTKMarkupPanel::m_pBackgroundProperty))) {
       rc.left++;
       rc.top++;
-      rc.right++;
-      rc.bottom++;
+      rc.right = MarkupAdd(rc.right, 1);
+      rc.bottom = MarkupAdd(rc.bottom, 1);
     }
     rc = DeflateRectByThickness(rc.left, rc.top, rc.right, rc.bottom, PaddingOf(this));
-    rc = RECT{rc.left + 4, rc.top + 4, std::max(rc.left + 4, rc.right - 4), std::max(rc.top + 4, rc.bottom - 4)};
+    const int left = MarkupAdd(rc.left, 4), top = MarkupAdd(rc.top, 4);
+    rc = RECT{left, top, std::max(left, MarkupSub(rc.right, 4)), std::max(top, MarkupSub(rc.bottom, 4))};
     pContent->Arrange(rc);
   }
   return SIZE{cx, cy};
@@ -288,17 +291,19 @@ void CTKMarkupToggleButton::OnIndeterminate(CTKMarkupRoutedEventArgs* e) { Raise
 SIZE CTKMarkupToggleButton::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   Theme()->OpenThemeData(nullptr, u"BUTTON");
   const CTKMarkupThickness* p = PaddingOf(this);
-  const int dx = p->left + p->right + 16, dy = p->top + p->bottom;
+  const int dx = MarkupSaturate(static_cast<long long>(p->left) + p->right + 16);
+  const int dy = MarkupAdd(p->top, p->bottom);
   CTKMarkupUIElement* pContent = GetContent();
   if (!pContent) return SIZE{dx, dy};
-  pContent->Measure(pDC, std::max(0, cx - dx), std::max(0, cy - dy));
-  return SIZE{pContent->GetDesiredSize().cx + dx, std::max<LONG>(13, pContent->GetDesiredSize().cy + dy)};
+  pContent->Measure(pDC, std::max(0, MarkupSub(cx, dx)), std::max(0, MarkupSub(cy, dy)));
+  return SIZE{MarkupAdd(pContent->GetDesiredSize().cx, dx),
+              std::max<LONG>(13, MarkupAdd(pContent->GetDesiredSize().cy, dy))};
 }
 
 SIZE CTKMarkupToggleButton::ArrangeOverride(int cx, int cy) {
   if (CTKMarkupUIElement* pContent = GetContent()) {
     RECT rc = DeflateRectByThickness(0, 0, cx, cy, PaddingOf(this));
-    rc.left = std::min(rc.left + 16, std::max(rc.right, rc.left));
+    rc.left = std::min(MarkupAdd(rc.left, 16), std::max(rc.right, rc.left));
     pContent->Arrange(rc);
   }
   return SIZE{cx, cy};

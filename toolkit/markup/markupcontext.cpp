@@ -12,6 +12,7 @@
 #include "toolkit/markup/markupbuilder.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupgdiplus.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupparser.h"
 #include "toolkit/markup/markuptext.h"
@@ -281,10 +282,10 @@ RECT CTKMarkupContext::GetElementRect(CTKMarkupObject* pObject) const {
   rc = pVisual->GetBounds();
   for (CTKMarkupObject* p = pVisual; p; p = p->GetLogicalParent()) {
     if (CTKMarkupVisual* v = MarkupDynamicCast<CTKMarkupVisual>(p)) {
-      rc.left += v->GetVisualOffset().x;
-      rc.right += v->GetVisualOffset().x;
-      rc.top += v->GetVisualOffset().y;
-      rc.bottom += v->GetVisualOffset().y;
+      rc.left = MarkupAdd(rc.left, v->GetVisualOffset().x);
+      rc.right = MarkupAdd(rc.right, v->GetVisualOffset().x);
+      rc.top = MarkupAdd(rc.top, v->GetVisualOffset().y);
+      rc.bottom = MarkupAdd(rc.bottom, v->GetVisualOffset().y);
     }
   }
   return rc;

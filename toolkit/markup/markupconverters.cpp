@@ -6,6 +6,7 @@
 
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markuphost.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 // ---- readers ---------------------------------------------------------------------------
 
@@ -477,10 +478,10 @@ CTKMarkupObject* CTKMarkupThickness::ConvertText(CTKMarkupBuilder*, CTKMarkupObj
 RECT DeflateRectByThickness(int left, int top, int right, int bottom, const CTKMarkupThickness* t) {
   RECT rc = {left, top, right, bottom};
   if (!t) return rc;
-  rc.left = left + t->left;
-  rc.top = top + t->top;
-  rc.right = (static_cast<long long>(right) - t->right - t->left - left < 0) ? left + t->left : right - t->right;
-  rc.bottom = (static_cast<long long>(bottom) - t->bottom - t->top - top < 0) ? top + t->top : bottom - t->bottom;
+  rc.left = MarkupAdd(left, t->left);
+  rc.top = MarkupAdd(top, t->top);
+  rc.right = (static_cast<long long>(right) - t->right - t->left - left < 0) ? rc.left : MarkupSub(right, t->right);
+  rc.bottom = (static_cast<long long>(bottom) - t->bottom - t->top - top < 0) ? rc.top : MarkupSub(bottom, t->bottom);
   return rc;
 }
 

@@ -1,6 +1,7 @@
 #include "toolkit/markup/markupdrawingcontext.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
 #include "toolkit/markup/markupgdiplus.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markuppathgeometry.h"
 
 namespace {
@@ -39,13 +41,6 @@ HGDIOBJ PenOrNull(HPEN hPen) { return hPen ? static_cast<HGDIOBJ>(hPen) : ::GetS
 HBRUSH CreateFillBrush(CTKMarkupBrush* pFill) { return pFill ? ::CreateSolidBrush(pFill->GetColor()) : nullptr; }
 HGDIOBJ BrushOrNull(HBRUSH hBrush) { return hBrush ? static_cast<HGDIOBJ>(hBrush) : ::GetStockObject(NULL_BRUSH); }
 
-struct GradientEntry {
-  BYTE r, g, b;
-  double offset;
-  int index;
-  double diff;  // offset minus the previous entry's offset
-};
-
 }  // namespace
 
 // ---- GDI device context ------------------------------------------------------------------------
@@ -64,8 +59,8 @@ CTKMarkupDeviceContext::CTKMarkupDeviceContext(HDC hDC, HDC hAttribDC)
 CTKMarkupDeviceContext::~CTKMarkupDeviceContext() = default;
 
 void CTKMarkupDeviceContext::OffsetOrigin(POINT pt) {
-  ::OffsetViewportOrgEx(m_hDC, pt.x * m_szViewportExt.cx / m_szWindowExt.cx,
-                        pt.y * m_szViewportExt.cy / m_szWindowExt.cy, nullptr);
+  ::OffsetViewportOrgEx(m_hDC, MarkupSaturate(static_cast<long long>(pt.x) * m_szViewportExt.cx / m_szWindowExt.cx),
+                        MarkupSaturate(static_cast<long long>(pt.y) * m_szViewportExt.cy / m_szWindowExt.cy), nullptr);
 }
 
 HPEN CTKMarkupDeviceContext::CreateStrokePen(const TKMARKUPSTROKE* pStroke) {
@@ -84,10 +79,10 @@ void CTKMarkupDeviceContext::DrawEllipse(const RECT& rc, const TKMARKUPSTROKE* p
 void CTKMarkupDeviceContext::DrawFrame(const RECT& rc, CTKMarkupBrush* pBrush, const CTKMarkupThickness* t) {
   if (!t) return;
   // Four bands that overlap at the corners.
-  if (t->left > 0) FillRectangle(RECT{rc.left, rc.top, rc.left + t->left, rc.bottom}, pBrush);
-  if (t->right > 0) FillRectangle(RECT{rc.right - t->right, rc.top, rc.right, rc.bottom}, pBrush);
-  if (t->top > 0) FillRectangle(RECT{rc.left, rc.top, rc.right, rc.top + t->top}, pBrush);
-  if (t->bottom > 0) FillRectangle(RECT{rc.left, rc.bottom - t->bottom, rc.right, rc.bottom}, pBrush);
+  if (t->left > 0) FillRectangle(RECT{rc.left, rc.top, MarkupAdd(rc.left, t->left), rc.bottom}, pBrush);
+  if (t->right > 0) FillRectangle(RECT{MarkupSub(rc.right, t->right), rc.top, rc.right, rc.bottom}, pBrush);
+  if (t->top > 0) FillRectangle(RECT{rc.left, rc.top, rc.right, MarkupAdd(rc.top, t->top)}, pBrush);
+  if (t->bottom > 0) FillRectangle(RECT{rc.left, MarkupSub(rc.bottom, t->bottom), rc.right, rc.bottom}, pBrush);
 }
 
 void CTKMarkupDeviceContext::FillRectangle(const RECT& rc, CTKMarkupBrush* pBrush) {
@@ -103,25 +98,61 @@ void CTKMarkupDeviceContext::FillRectangle(const RECT& rc, CTKMarkupBrush* pBrus
     FillGradient(rc, pGradient);
 }
 
-void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradientBrush* pBrush) {
-  CTKMarkupGradientStops* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(
-      pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pGradientStopsProperty));
-  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-  if (!pStops || pStops->GetCount() == 0 || w < 1 || h < 1) return;
-
-  std::vector<GradientEntry> entries;
+std::vector<TKMARKUPGRADIENTSTOP> MarkupGradientStops(CTKMarkupLinearGradientBrush* pBrush) {
+  std::vector<TKMARKUPGRADIENTSTOP> stops;
+  CTKMarkupGradientStops* pStops = pBrush ? MarkupDynamicCast<CTKMarkupGradientStops>(pBrush->GetValue(
+                                                CTKMarkupLinearGradientBrush::m_pGradientStopsProperty))
+                                          : nullptr;
+  if (!pStops) return stops;
   for (int i = 0; i < pStops->GetCount(); i++) {
     CTKMarkupObject* pStop = pStops->GetItem(i);
     CTKMarkupColor* pColor =
         MarkupDynamicCast<CTKMarkupColor>(pStop->GetValue(CTKMarkupGradientStop::m_pColorProperty));
     CTKMarkupDouble* pOffset =
         MarkupDynamicCast<CTKMarkupDouble>(pStop->GetValue(CTKMarkupGradientStop::m_pOffsetProperty));
-    COLORREF clr = pColor ? pColor->GetColor() : 0;
-    entries.push_back(
-        GradientEntry{GetRValue(clr), GetGValue(clr), GetBValue(clr), pOffset ? pOffset->GetValue() : 0.0, i, 0});
+    double offset = pOffset ? pOffset->GetValue() : 0.0;
+    if (std::isnan(offset)) offset = 0;  // not orderable
+    stops.push_back(TKMARKUPGRADIENTSTOP{pColor ? pColor->GetValue() : 0u, offset});
   }
-  if (entries.size() == 1) {
-    COLORREF clrOld = ::SetBkColor(m_hDC, RGB(entries[0].r, entries[0].g, entries[0].b));
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const TKMARKUPGRADIENTSTOP& a, const TKMARKUPGRADIENTSTOP& b) { return a.offset < b.offset; });
+  return stops;
+}
+
+DWORD MarkupGradientColorAt(const std::vector<TKMARKUPGRADIENTSTOP>& stops, double t) {
+  if (stops.empty()) return 0;
+  if (t <= stops.front().offset) return stops.front().color;
+  if (t >= stops.back().offset) return stops.back().color;
+  for (size_t i = 1; i < stops.size(); i++) {
+    const TKMARKUPGRADIENTSTOP& e = stops[i];
+    const double diff = e.offset - stops[i - 1].offset;
+    if (e.offset > t && diff != 0) {
+      const TKMARKUPGRADIENTSTOP& p = stops[i - 1];
+      // The share of the previous stop; offsets of any size (even infinite)
+      // give a share between 0 and 1.
+      double f = (e.offset - t) / diff;
+      if (!(f >= 0)) f = 0;
+      if (f > 1) f = 1;
+      if (std::isinf(e.offset)) f = 1;
+      else if (std::isinf(p.offset)) f = 0;
+      DWORD color = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        const double prev = (p.color >> shift) & 0xFF, cur = (e.color >> shift) & 0xFF;
+        color |= static_cast<DWORD>(static_cast<int>(f * prev + (1 - f) * cur)) << shift;
+      }
+      return color;
+    }
+  }
+  return stops.back().color;
+}
+
+void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradientBrush* pBrush) {
+  const std::vector<TKMARKUPGRADIENTSTOP> stops = MarkupGradientStops(pBrush);
+  // In doubles: a rectangle may be as wide as the int range.
+  const double w = static_cast<double>(rc.right) - rc.left, h = static_cast<double>(rc.bottom) - rc.top;
+  if (stops.empty() || w < 1 || h < 1) return;
+  if (stops.size() == 1) {
+    COLORREF clrOld = ::SetBkColor(m_hDC, stops[0].color & 0xFFFFFF);
     ::ExtTextOutW(m_hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
     ::SetBkColor(m_hDC, clrOld);
     return;
@@ -136,64 +167,44 @@ void CTKMarkupDeviceContext::FillGradient(const RECT& rc, CTKMarkupLinearGradien
   const double ex = w * (pEnd ? pEnd->x : 1.0), ey = h * (pEnd ? pEnd->y : 1.0);
   if (sx == ex && sy == ey) return;
 
+  // Only the visible part is rendered: a bitmap of the whole rectangle could
+  // be any size.
   RECT rcClip;
   ::GetClipBox(m_hDC, &rcClip);
-  RECT rcVisible{std::max<LONG>(rcClip.left - rc.left, 0), std::max<LONG>(rcClip.top - rc.top, 0),
-                 std::min<LONG>(rcClip.right - rc.left, w), std::min<LONG>(rcClip.bottom - rc.top, h)};
+  const RECT rcVisible{std::max(rc.left, rcClip.left), std::max(rc.top, rcClip.top), std::min(rc.right, rcClip.right),
+                       std::min(rc.bottom, rcClip.bottom)};
   if (rcVisible.left >= rcVisible.right || rcVisible.top >= rcVisible.bottom) return;
-
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const GradientEntry& a, const GradientEntry& b) { return a.offset < b.offset; });
-  for (size_t i = 1; i < entries.size(); i++) entries[i].diff = entries[i].offset - entries[i - 1].offset;
+  const int vw = rcVisible.right - rcVisible.left, vh = rcVisible.bottom - rcVisible.top;
+  // The visible part's corner in the rectangle's own coordinates.
+  const double ox = static_cast<double>(rcVisible.left) - rc.left, oy = static_cast<double>(rcVisible.top) - rc.top;
 
   const double dx = ex - sx, dy = ey - sy, len2 = dx * dx + dy * dy;
   auto colorAt = [&](double x, double y) -> DWORD {
-    const double t = ((x - sx) * dx + (y - sy) * dy) / len2;
-    const GradientEntry* pEntry = nullptr;
-    if (t <= entries.front().offset) {
-      pEntry = &entries.front();
-    } else if (t >= entries.back().offset) {
-      pEntry = &entries.back();
-    } else {
-      for (size_t i = 1; i < entries.size(); i++) {
-        const GradientEntry& e = entries[i];
-        if (e.offset > t && e.diff != 0) {
-          const GradientEntry& p = entries[i - 1];
-          const double f = (e.offset - t) / e.diff;
-          auto mix = [f](BYTE prev, BYTE cur) {
-            return static_cast<DWORD>(static_cast<int>(f * prev + (1 - f) * cur));
-          };
-          return (mix(p.r, e.r) << 16) | (mix(p.g, e.g) << 8) | mix(p.b, e.b);
-        }
-      }
-      pEntry = &entries.back();
-    }
-    return (static_cast<DWORD>(pEntry->r) << 16) | (static_cast<DWORD>(pEntry->g) << 8) | pEntry->b;
+    const DWORD c = MarkupGradientColorAt(stops, ((x - sx) * dx + (y - sy) * dy) / len2);
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);  // 0x00RRGGBB for the DIB
   };
 
-  // A top-down 32-bit DIB (negative height): row y is at pBits + y * w.
+  // A top-down 32-bit DIB (negative height): row y is at pBits + y * vw.
   LPBYTE pbBits = nullptr;
-  HBITMAP hBitmap = CTKImageManager::CreateDIB32(nullptr, w, -h, &pbBits);
+  HBITMAP hBitmap = CTKImageManager::CreateDIB32(nullptr, vw, -vh, &pbBits);
   if (!hBitmap) return;
   auto* pBits = reinterpret_cast<DWORD*>(pbBits);
+  const size_t stride = static_cast<size_t>(vw);
   if (sx == ex) {  // vertical: one colour per row
-    for (int y = rcVisible.top; y < rcVisible.bottom; y++) {
-      const DWORD clr = colorAt(0, y);
-      std::fill(pBits + y * w + rcVisible.left, pBits + y * w + rcVisible.right, clr);
+    for (int y = 0; y < vh; y++) {
+      const DWORD clr = colorAt(0, oy + y);
+      std::fill(pBits + y * stride, pBits + (y + 1) * stride, clr);
     }
   } else if (sy == ey) {  // horizontal: one row, copied down
-    for (int x = rcVisible.left; x < rcVisible.right; x++) pBits[rcVisible.top * w + x] = colorAt(x, 0);
-    for (int y = rcVisible.top + 1; y < rcVisible.bottom; y++)
-      std::copy(pBits + rcVisible.top * w + rcVisible.left, pBits + rcVisible.top * w + rcVisible.right,
-                pBits + y * w + rcVisible.left);
+    for (int x = 0; x < vw; x++) pBits[x] = colorAt(ox + x, 0);
+    for (int y = 1; y < vh; y++) std::copy(pBits, pBits + stride, pBits + y * stride);
   } else {
-    for (int y = rcVisible.top; y < rcVisible.bottom; y++)
-      for (int x = rcVisible.left; x < rcVisible.right; x++) pBits[y * w + x] = colorAt(x, y);
+    for (int y = 0; y < vh; y++)
+      for (int x = 0; x < vw; x++) pBits[y * stride + x] = colorAt(ox + x, oy + y);
   }
   HDC hMemDC = ::CreateCompatibleDC(m_hDC);
   HGDIOBJ hOld = ::SelectObject(hMemDC, hBitmap);
-  ::BitBlt(m_hDC, rc.left + rcVisible.left, rc.top + rcVisible.top, rcVisible.right - rcVisible.left,
-           rcVisible.bottom - rcVisible.top, hMemDC, rcVisible.left, rcVisible.top, SRCCOPY);
+  ::BitBlt(m_hDC, rcVisible.left, rcVisible.top, vw, vh, hMemDC, 0, 0, SRCCOPY);
   ::SelectObject(hMemDC, hOld);
   ::DeleteDC(hMemDC);
   ::DeleteObject(hBitmap);
@@ -229,7 +240,7 @@ void CTKMarkupDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TK
   const BYTE* types = pGeometry->GetTypes();
   ::BeginPath(m_hDC);
   for (int i = 0; i < nCount; i++) {
-    const int x = static_cast<int>(pts[i].x), y = static_cast<int>(pts[i].y);
+    const int x = MarkupTruncate(pts[i].x), y = MarkupTruncate(pts[i].y);
     BYTE type = types[i];
     switch (type & 7) {
       case TKMARKUP_PATH_START:
@@ -241,8 +252,8 @@ void CTKMarkupDeviceContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TK
       case TKMARKUP_PATH_BEZIER:
         if (i + 2 < nCount) {
           POINT bez[3] = {{x, y},
-                          {static_cast<LONG>(pts[i + 1].x), static_cast<LONG>(pts[i + 1].y)},
-                          {static_cast<LONG>(pts[i + 2].x), static_cast<LONG>(pts[i + 2].y)}};
+                          {MarkupTruncate(pts[i + 1].x), MarkupTruncate(pts[i + 1].y)},
+                          {MarkupTruncate(pts[i + 2].x), MarkupTruncate(pts[i + 2].y)}};
           ::PolyBezierTo(m_hDC, bez, 3);
           i += 2;
           type = types[i];  // the closing flag sits on the curve's end point
@@ -418,6 +429,8 @@ void CTKMarkupDrawingContext::DrawTextLine(LPCWSTR lpszText, int nCount, const R
 }
 
 void CTKMarkupDrawingContext::OffsetOrigin(POINT pt) {
+  m_nOriginX += pt.x;
+  m_nOriginY += pt.y;
   m_pDeviceContext->OffsetOrigin(pt);
   RefreshClipBox();
 }
@@ -454,22 +467,74 @@ HDC CTKMarkupDrawingContext::GetDC() { return m_pDeviceContext->GetDC(); }
 
 void CTKMarkupDrawingContext::ReleaseDC(HDC hDC) { m_pDeviceContext->ReleaseDC(hDC); }
 
+// ---- the reach of drawing ------------------------------------------------------------------------
+// Markup may place shapes anywhere in the int range, but the drawing layer
+// beneath works in ints too (differences, spans, one row per scan line).
+// What is drawn is first brought within kDrawReach pixels of the clip box:
+// rectangle edges are limited, which leaves what shows exactly as it was;
+// a slanted edge only bends where it is that far outside the clip box.
+
+int CTKMarkupDrawingContext::ReachX(long long x) const {
+  return static_cast<int>(std::clamp<long long>(x, static_cast<long long>(m_rcClipBox.left) - kDrawReach,
+                                                static_cast<long long>(m_rcClipBox.right) + kDrawReach));
+}
+int CTKMarkupDrawingContext::ReachY(long long y) const {
+  return static_cast<int>(std::clamp<long long>(y, static_cast<long long>(m_rcClipBox.top) - kDrawReach,
+                                                static_cast<long long>(m_rcClipBox.bottom) + kDrawReach));
+}
+RECT CTKMarkupDrawingContext::Reach(const RECT& rc) const {
+  return RECT{ReachX(rc.left), ReachY(rc.top), ReachX(rc.right), ReachY(rc.bottom)};
+}
+std::vector<POINT> CTKMarkupDrawingContext::Reach(const POINT* pPoints, int nCount) const {
+  std::vector<POINT> points(pPoints, pPoints + std::max(nCount, 0));
+  for (POINT& pt : points) pt = POINT{ReachX(pt.x), ReachY(pt.y)};
+  return points;
+}
+// A stroke no wider than the reach.
+static TKMARKUPSTROKE ReachStroke(const TKMARKUPSTROKE* pStroke) {
+  TKMARKUPSTROKE stroke = pStroke ? *pStroke : TKMARKUPSTROKE();
+  stroke.nThickness = std::min(stroke.nThickness, CTKMarkupDrawingContext::kDrawReach);
+  return stroke;
+}
+// A thickness no wider than the reach on any side.
+static CTKMarkupThickness* ReachThickness(const CTKMarkupThickness* t) {
+  const int r = CTKMarkupDrawingContext::kDrawReach;
+  return new CTKMarkupThickness(std::clamp(t->left, -r, r), std::clamp(t->top, -r, r), std::clamp(t->right, -r, r),
+                                std::clamp(t->bottom, -r, r));
+}
+
+// Corner radii no larger than the reach.
+struct ReachRadii {
+  double r[8];
+  explicit ReachRadii(const double* p) {
+    const double m = CTKMarkupDrawingContext::kDrawReach;
+    for (int i = 0; i < 8; i++) r[i] = std::isnan(p[i]) ? 0 : std::clamp(p[i], -m, m);
+  }
+};
+
 void CTKMarkupDrawingContext::FillRectangle(const RECT& rc, CTKMarkupBrush* pBrush, const double* pCornerRadii) {
-  if (pCornerRadii) m_pDeviceContext->FillRoundRectangle(rc, pBrush, pCornerRadii);
-  else m_pDeviceContext->FillRectangle(rc, pBrush);
+  if (pCornerRadii) {
+    const ReachRadii radii(pCornerRadii);
+    m_pDeviceContext->FillRoundRectangle(Reach(rc), pBrush, radii.r);
+    return;
+  }
+  // A gradient spans the whole rectangle: both back ends take one of any size.
+  m_pDeviceContext->FillRectangle(MarkupDynamicCast<CTKMarkupLinearGradientBrush>(pBrush) ? rc : Reach(rc), pBrush);
 }
 
 void CTKMarkupDrawingContext::FillSolidRect(const RECT& rc, COLORREF clr) {
   CTKMarkupSolidColorBrush* pBrush = new CTKMarkupSolidColorBrush(new CTKMarkupColor(clr));
-  m_pDeviceContext->FillRectangle(rc, pBrush);
+  m_pDeviceContext->FillRectangle(Reach(rc), pBrush);
   pBrush->Release();
 }
 
 void CTKMarkupDrawingContext::DrawRectangle(const RECT& rc, CTKMarkupBrush* pBrush,
                                             const CTKMarkupThickness* pThickness, const double* pCornerRadii) {
   if (!pBrush || !pThickness) return;
-  if (pCornerRadii) m_pDeviceContext->DrawRoundRectangle(rc, pBrush, pThickness, pCornerRadii);
-  else m_pDeviceContext->DrawFrame(rc, pBrush, pThickness);
+  CTKMarkupThickness* pReach = ReachThickness(pThickness);
+  if (pCornerRadii) m_pDeviceContext->DrawRoundRectangle(Reach(rc), pBrush, pReach, ReachRadii(pCornerRadii).r);
+  else m_pDeviceContext->DrawFrame(Reach(rc), pBrush, pReach);
+  pReach->Release();
 }
 
 void CTKMarkupDrawingContext::DrawFrame(const RECT& rc, CTKMarkupBrush* pBrush) {
@@ -479,23 +544,67 @@ void CTKMarkupDrawingContext::DrawFrame(const RECT& rc, CTKMarkupBrush* pBrush) 
 }
 
 void CTKMarkupDrawingContext::DrawLine(int x1, int y1, int x2, int y2, const TKMARKUPSTROKE* pStroke) {
-  if (pStroke && pStroke->nThickness > 0) m_pDeviceContext->DrawLine(x1, y1, x2, y2, pStroke);
+  if (!pStroke || pStroke->nThickness <= 0) return;
+  const TKMARKUPSTROKE stroke = ReachStroke(pStroke);
+  m_pDeviceContext->DrawLine(ReachX(x1), ReachY(y1), ReachX(x2), ReachY(y2), &stroke);
 }
 
 void CTKMarkupDrawingContext::Polyline(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke) {
-  m_pDeviceContext->Polyline(pPoints, nCount, pStroke);
+  const std::vector<POINT> points = Reach(pPoints, nCount);
+  const TKMARKUPSTROKE stroke = ReachStroke(pStroke);
+  m_pDeviceContext->Polyline(points.data(), nCount, pStroke ? &stroke : nullptr);
 }
 
 void CTKMarkupDrawingContext::Polygon(const POINT* pPoints, int nCount, const TKMARKUPSTROKE* pStroke,
                                       CTKMarkupBrush* pFill) {
-  m_pDeviceContext->Polygon(pPoints, nCount, pStroke, pFill);
+  const std::vector<POINT> points = Reach(pPoints, nCount);
+  const TKMARKUPSTROKE stroke = ReachStroke(pStroke);
+  m_pDeviceContext->Polygon(points.data(), nCount, pStroke ? &stroke : nullptr, pFill);
 }
 
 void CTKMarkupDrawingContext::DrawEllipse(const RECT& rc, const TKMARKUPSTROKE* pStroke, CTKMarkupBrush* pFill) {
-  m_pDeviceContext->DrawEllipse(rc, pStroke, pFill);
+  const TKMARKUPSTROKE stroke = ReachStroke(pStroke);
+  m_pDeviceContext->DrawEllipse(Reach(rc), pStroke ? &stroke : nullptr, pFill);
 }
 
 void CTKMarkupDrawingContext::DrawPath(CTKMarkupPathGeometry* pGeometry, const TKMARKUPSTROKE* pStroke,
                                        CTKMarkupBrush* pFill) {
-  m_pDeviceContext->DrawPath(pGeometry, pStroke, pFill);
+  const TKMARKUPSTROKE stroke = ReachStroke(pStroke);
+  const TKMARKUPSTROKE* pDrawn = pStroke ? &stroke : nullptr;
+  const RECT& b = pGeometry ? pGeometry->GetBounds() : RECT{0, 0, 0, 0};
+  const RECT rcReach = Reach(b);
+  if (!pGeometry ||
+      (rcReach.left == b.left && rcReach.top == b.top && rcReach.right == b.right && rcReach.bottom == b.bottom)) {
+    m_pDeviceContext->DrawPath(pGeometry, pDrawn, pFill);
+    return;
+  }
+  // The same figures with every point within reach.
+  MarkupPathBuilder builder;
+  const MARKUP_POINTF* pts = pGeometry->GetPoints();
+  const BYTE* types = pGeometry->GetTypes();
+  auto reach = [&](const MARKUP_POINTF& pt) {
+    return MARKUP_POINTF{static_cast<float>(ReachX(MarkupTruncate(pt.x))),
+                         static_cast<float>(ReachY(MarkupTruncate(pt.y)))};
+  };
+  for (int i = 0; i < pGeometry->GetPointCount(); i++) {
+    switch (types[i] & 7) {
+      case TKMARKUP_PATH_START:
+        builder.AddStartPoint(reach(pts[i]));
+        break;
+      case TKMARKUP_PATH_BEZIER:
+        if (i + 2 < pGeometry->GetPointCount()) {
+          builder.AddBezierPoints(reach(pts[i]), reach(pts[i + 1]), reach(pts[i + 2]));
+          i += 2;
+        }
+        break;
+      default:
+        builder.AddLinePoint(reach(pts[i]));
+        break;
+    }
+    if (types[i] & TKMARKUP_PATH_CLOSE) builder.MarkFigureClosed();
+  }
+  CTKMarkupPathGeometry* pCopy = builder.CreateGeometry();
+  pCopy->SetPixelOffsetMode(pGeometry->GetPixelOffsetMode());
+  m_pDeviceContext->DrawPath(pCopy, pDrawn, pFill);
+  pCopy->Release();
 }

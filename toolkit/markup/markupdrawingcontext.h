@@ -4,6 +4,9 @@
 // GDI device context itself, the stroke record shapes fill, and corner radii.
 #pragma once
 
+#include <cstdlib>
+#include <vector>
+
 #include "platform/base/wintypes.h"
 #include "platform/gdi/wingdi.h"
 
@@ -13,6 +16,7 @@ class CTKMarkupBrush;
 class CTKMarkupThickness;
 class CTKMarkupDoubleCollection;
 class CTKMarkupPathGeometry;
+class CTKMarkupLinearGradientBrush;
 
 // How a shape strokes its outline; filled by the shape each time it draws.
 struct TKMARKUPSTROKE {
@@ -23,6 +27,20 @@ struct TKMARKUPSTROKE {
   int nEndCap = 0;
   int nLineJoin = 0;
 };
+
+// A gradient stop as both back ends read it: the colour (0xAABBGGRR) and
+// its offset along the gradient.
+struct TKMARKUPGRADIENTSTOP {
+  DWORD color;
+  double offset;
+};
+// The stops of a linear gradient brush sorted by offset; stops at the same
+// offset keep their order (a hard edge).
+std::vector<TKMARKUPGRADIENTSTOP> MarkupGradientStops(CTKMarkupLinearGradientBrush* pBrush);
+// The colour at t along the gradient (0 at its start point, 1 at its end
+// point): the first stop's colour up to it, the last's from it on, and
+// between two stops a mix of both. Offsets may lie outside 0..1.
+DWORD MarkupGradientColorAt(const std::vector<TKMARKUPGRADIENTSTOP>& stops, double t);
 
 // Corner radii, eight doubles: top-left vertical, top-left horizontal,
 // top-right horizontal, top-right vertical, bottom-right vertical,
@@ -96,6 +114,13 @@ class CTKMarkupDrawingContext {
   virtual void DrawTextLine(LPCWSTR lpszText, int nCount, const RECT& rc);
 
   void OffsetOrigin(POINT pt);
+  // Whether the origin may move by pt: it stays within kMaxOrigin of where
+  // it started (farther, nothing could show, and the layer beneath would
+  // overflow).
+  BOOL CanOffsetOrigin(POINT pt) const {
+    return std::llabs(m_nOriginX + pt.x) <= kMaxOrigin && std::llabs(m_nOriginY + pt.y) <= kMaxOrigin;
+  }
+  static constexpr int kMaxOrigin = 1 << 28;
   void IntersectClip(const RECT& rc);
   HRGN SaveClip();
   void RestoreClip(HRGN hRgn);
@@ -118,18 +143,26 @@ class CTKMarkupDrawingContext {
 
   // The target's clip box in the current coordinates.
   const RECT& GetClipBox() const { return m_rcClipBox; }
+  // How far outside the clip box drawing reaches, in pixels; coordinates
+  // beyond it are brought to it, and strokes are no wider.
+  static constexpr int kDrawReach = 1 << 14;
   CTKMarkupContext* GetMarkupContext() const { return m_pContext; }
   CTKMarkupDeviceContext* GetDeviceContext() const { return m_pDeviceContext; }
 
  private:
   void Init();
   void RefreshClipBox();
+  int ReachX(long long x) const;
+  int ReachY(long long y) const;
+  RECT Reach(const RECT& rc) const;
+  std::vector<POINT> Reach(const POINT* pPoints, int nCount) const;
 
   CTKMarkupContext* m_pContext;
   HDC m_hDC;
   HDC m_hAttribDC;
   CTKMarkupFont* m_pFont;
   RECT m_rcClipBox;
+  long long m_nOriginX = 0, m_nOriginY = 0;  // moved by OffsetOrigin so far
   BOOL m_bOwnsDC;
   CTKMarkupDeviceContext* m_pDeviceContext;
 };

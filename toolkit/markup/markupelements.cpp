@@ -6,6 +6,7 @@
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
@@ -44,8 +45,8 @@ POINT CTKMarkupMouseEventArgs::GetPosition(CTKMarkupInputElement* pElement) cons
   POINT pt = {m_x, m_y};
   for (CTKMarkupObject* p = pElement; p; p = p->GetLogicalParent()) {
     if (CTKMarkupVisual* pVisual = MarkupDynamicCast<CTKMarkupVisual>(p)) {
-      pt.x -= pVisual->GetVisualOffset().x;
-      pt.y -= pVisual->GetVisualOffset().y;
+      pt.x = MarkupSub(pt.x, pVisual->GetVisualOffset().x);
+      pt.y = MarkupSub(pt.y, pVisual->GetVisualOffset().y);
     }
   }
   return pt;
@@ -77,10 +78,10 @@ void CTKMarkupVisual::UpdateBounds() {
     if (!pChild) continue;
     pChild->UpdateBounds();
     RECT rcChild = pChild->m_rcBounds;
-    rcChild.left += pChild->m_ptVisualOffset.x;
-    rcChild.right += pChild->m_ptVisualOffset.x;
-    rcChild.top += pChild->m_ptVisualOffset.y;
-    rcChild.bottom += pChild->m_ptVisualOffset.y;
+    rcChild.left = MarkupAdd(rcChild.left, pChild->m_ptVisualOffset.x);
+    rcChild.right = MarkupAdd(rcChild.right, pChild->m_ptVisualOffset.x);
+    rcChild.top = MarkupAdd(rcChild.top, pChild->m_ptVisualOffset.y);
+    rcChild.bottom = MarkupAdd(rcChild.bottom, pChild->m_ptVisualOffset.y);
     rc = UnionRect(rc, rcChild);
   }
   m_rcBounds = rc;
@@ -89,7 +90,7 @@ void CTKMarkupVisual::UpdateBounds() {
 CTKMarkupInputElement* CTKMarkupVisual::InputHitTest(int x, int y) {
   WalkDepth depth;
   if (!depth.ok) return nullptr;
-  int px = x - m_ptVisualOffset.x, py = y - m_ptVisualOffset.y;
+  int px = MarkupSub(x, m_ptVisualOffset.x), py = MarkupSub(y, m_ptVisualOffset.y);
   if (!PtInRect(m_rcBounds, px, py)) return nullptr;
   RECT rcClip;
   if (GetLayoutClip(rcClip) && !PtInRect(rcClip, px, py)) return nullptr;
@@ -106,7 +107,8 @@ void CTKMarkupVisual::Render(CTKMarkupDrawingContext* pDC) {
   WalkDepth depth;
   if (!depth.ok) return;
   RECT rcBox = pDC->GetClipBox();
-  OffsetRect(&rcBox, -m_ptVisualOffset.x, -m_ptVisualOffset.y);
+  rcBox = RECT{MarkupSub(rcBox.left, m_ptVisualOffset.x), MarkupSub(rcBox.top, m_ptVisualOffset.y),
+               MarkupSub(rcBox.right, m_ptVisualOffset.x), MarkupSub(rcBox.bottom, m_ptVisualOffset.y)};
   if (!IntersectsRect(m_rcBounds, rcBox)) {
     OnRenderSkipped(pDC);
     return;
@@ -125,6 +127,10 @@ void CTKMarkupVisual::Render(CTKMarkupDrawingContext* pDC) {
       return;
     }
   }
+  if (!pDC->CanOffsetOrigin(m_ptVisualOffset)) {
+    OnRenderSkipped(pDC);
+    return;
+  }
   pDC->OffsetOrigin(m_ptVisualOffset);
   HRGN hSavedClip = nullptr;
   if (bClip) {
@@ -137,7 +143,7 @@ void CTKMarkupVisual::Render(CTKMarkupDrawingContext* pDC) {
   CTKMarkupBool* pFocused = MarkupDynamicCast<CTKMarkupBool>(GetValue(m_pIsKeyboardFocusedProperty));
   if (pFocused && pFocused->GetValue()) OnRenderFocusVisual(pDC);
   if (bClip) pDC->RestoreClip(hSavedClip);
-  pDC->OffsetOrigin(POINT{-m_ptVisualOffset.x, -m_ptVisualOffset.y});
+  pDC->OffsetOrigin(POINT{MarkupSub(0, m_ptVisualOffset.x), MarkupSub(0, m_ptVisualOffset.y)});
 }
 
 // ---- UI element ----------------------------------------------------------------------------
@@ -183,7 +189,7 @@ BOOL CTKMarkupUIElement::GetLayoutClip(RECT& rcClip) const {
 }
 
 void CTKMarkupUIElement::ArrangeCore(int left, int top, int right, int bottom) {
-  m_szRenderSize = SIZE{right - left, bottom - top};
+  m_szRenderSize = SIZE{MarkupSub(right, left), MarkupSub(bottom, top)};
 }
 SIZE CTKMarkupUIElement::MeasureCore(CTKMarkupDrawingContext*, int, int) { return SIZE{0, 0}; }
 
@@ -215,7 +221,7 @@ void CTKMarkupUIElement::Arrange(RECT rc) {
   // Never measured: measure with the rectangle's size first.
   if (m_bMeasureDirty) {
     CTKMarkupDrawingContext dc(m_pMarkupContext);
-    Measure(&dc, rc.right - rc.left, rc.bottom - rc.top);
+    Measure(&dc, MarkupSub(rc.right, rc.left), MarkupSub(rc.bottom, rc.top));
   }
   if (m_bArrangeNeeded || m_bArrangeDirty || rc.left != m_rcFinalRect.left || rc.top != m_rcFinalRect.top ||
       rc.right != m_rcFinalRect.right || rc.bottom != m_rcFinalRect.bottom) {
@@ -373,7 +379,7 @@ static int Inside(int available, int marginSum) {
 
 SIZE CTKMarkupFrameworkElement::MeasureCore(CTKMarkupDrawingContext* pDC, int aw, int ah) {
   const CTKMarkupThickness* m = GetMargin();
-  int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
+  int mw = m ? MarkupAdd(m->left, m->right) : 0, mh = m ? MarkupAdd(m->top, m->bottom) : 0;
   int w = Inside(aw, mw), h = Inside(ah, mh);
   MinMax mm = GetMinMax();
   w = std::max(mm.minWidth, std::min(w, mm.maxWidth));
@@ -415,25 +421,28 @@ POINT CTKMarkupFrameworkElement::AlignmentOffset(int cw, int ch, int iw, int ih)
   if (ha == 3 && iw > cw) ha = 0;
   if (va == 3 && ih > ch) va = 0;
   POINT pt = {0, 0};
-  if (ha == 1 || ha == 3) pt.x = (cw - iw) / 2;
-  else if (ha == 2) pt.x = cw - iw;
-  if (va == 1 || va == 3) pt.y = (ch - ih) / 2;
-  else if (va == 2) pt.y = ch - ih;
+  if (ha == 1 || ha == 3) pt.x = MarkupSaturate((static_cast<long long>(cw) - iw) / 2);
+  else if (ha == 2) pt.x = MarkupSub(cw, iw);
+  if (va == 1 || va == 3) pt.y = MarkupSaturate((static_cast<long long>(ch) - ih) / 2);
+  else if (va == 2) pt.y = MarkupSub(ch, ih);
   return pt;
 }
 
 void CTKMarkupFrameworkElement::ArrangeCore(int left, int top, int right, int bottom) {
   const CTKMarkupThickness* m = GetMargin();
   int ml = m ? m->left : 0, mt = m ? m->top : 0;
-  int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
-  int aw = std::max(right - left - mw, 0), ah = std::max(bottom - top - mh, 0);
+  int mw = m ? MarkupAdd(m->left, m->right) : 0, mh = m ? MarkupAdd(m->top, m->bottom) : 0;
+  // The slot less the margins, in 64 bits: both may be anything markup says.
+  const int cw = MarkupSaturate(std::max<long long>(static_cast<long long>(right) - left - mw, 0));
+  const int ch = MarkupSaturate(std::max<long long>(static_cast<long long>(bottom) - top - mh, 0));
+  int aw = cw, ah = ch;
   int uw, uh;
   if (m_bUnclippedDesiredSize) {
     uw = m_szUnclippedDesired.cx;
     uh = m_szUnclippedDesired.cy;
   } else {
-    uw = m_szDesiredSize.cx - mw;
-    uh = m_szDesiredSize.cy - mh;
+    uw = MarkupSub(m_szDesiredSize.cx, mw);
+    uh = MarkupSub(m_szDesiredSize.cy, mh);
   }
   if (aw < uw) {
     aw = uw;
@@ -460,10 +469,10 @@ void CTKMarkupFrameworkElement::ArrangeCore(int left, int top, int right, int bo
   m_szRenderSize = r;
   int iw = std::min<int>(r.cx, mm.maxWidth), ih = std::min<int>(r.cy, mm.maxHeight);
   if (iw < r.cx || ih < r.cy) m_bNeedsClipBounds = TRUE;
-  int cw = std::max(right - left - mw, 0), ch = std::max(bottom - top - mh, 0);
   if (cw < iw || ch < ih) m_bNeedsClipBounds = TRUE;
   POINT o = AlignmentOffset(cw, ch, iw, ih);
-  m_ptVisualOffset = POINT{left + ml + o.x, top + mt + o.y};
+  m_ptVisualOffset = POINT{MarkupSaturate(static_cast<long long>(left) + ml + o.x),
+                           MarkupSaturate(static_cast<long long>(top) + mt + o.y)};
 }
 
 BOOL CTKMarkupFrameworkElement::GetLayoutClip(RECT& rcClip) const {
@@ -477,9 +486,11 @@ BOOL CTKMarkupFrameworkElement::GetLayoutClip(RECT& rcClip) const {
   bool local = bClipToBounds || mwc < m_szRenderSize.cx || mhc < m_szRenderSize.cy;
   int iw = std::min<int>(m_szRenderSize.cx, mm.maxWidth), ih = std::min<int>(m_szRenderSize.cy, mm.maxHeight);
   const CTKMarkupThickness* m = GetMargin();
-  int mw = m ? m->left + m->right : 0, mh = m ? m->top + m->bottom : 0;
-  int sw = std::max<int>(m_rcFinalRect.right - m_rcFinalRect.left - mw, 0),
-      sh = std::max<int>(m_rcFinalRect.bottom - m_rcFinalRect.top - mh, 0);
+  const int mw = m ? MarkupAdd(m->left, m->right) : 0, mh = m ? MarkupAdd(m->top, m->bottom) : 0;
+  int sw =
+          MarkupSaturate(std::max<long long>(static_cast<long long>(m_rcFinalRect.right) - m_rcFinalRect.left - mw, 0)),
+      sh =
+          MarkupSaturate(std::max<long long>(static_cast<long long>(m_rcFinalRect.bottom) - m_rcFinalRect.top - mh, 0));
   bool slot = bClipToBounds || sw < iw || sh < ih;
   if (!slot) {
     if (!local) return FALSE;
@@ -487,7 +498,7 @@ BOOL CTKMarkupFrameworkElement::GetLayoutClip(RECT& rcClip) const {
     return TRUE;
   }
   POINT o = AlignmentOffset(sw, sh, iw, ih);
-  rcClip = RECT{-o.x, -o.y, sw - o.x, sh - o.y};
+  rcClip = RECT{MarkupSub(0, o.x), MarkupSub(0, o.y), MarkupSub(sw, o.x), MarkupSub(sh, o.y)};
   if (local) {
     rcClip.left = std::max<LONG>(rcClip.left, 0);
     rcClip.top = std::max<LONG>(rcClip.top, 0);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "toolkit/markup/markupinput.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markuppathgeometry.h"
 
 class CTKMarkupDrawingContext;
@@ -463,9 +464,9 @@ class CTKMarkupDefinitionBase : public CTKMarkupObject {
   const CTKMarkupGridLength* GetUserSize() const;
   int GetUserMinSize() const;
   int GetUserMaxSize() const;
-  // Raises the minimum size to the value (truncated).
+  // Raises the minimum size to the value (truncated, saturated).
   void UpdateMinSize(double dValue) {
-    int n = static_cast<int>(dValue);
+    int n = MarkupTruncate(dValue);
     if (n > m_nMinSize) m_nMinSize = n;
   }
   // The minimum size for Auto, else max(minimum, measure size).

@@ -10,6 +10,7 @@
 #include "platform/system/modules.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markuppathgeometry.h"
 
 namespace {
@@ -49,26 +50,6 @@ GdiPlusModule& Module() {
 // 0xAABBGGRR to GDI+'s 0xAARRGGBB.
 ARGB ToArgb(DWORD clr) { return (clr & 0xFF00FF00u) | ((clr & 0xFF) << 16) | ((clr >> 16) & 0xFF); }
 
-struct Stop {
-  DWORD color;
-  double offset;
-};
-
-std::vector<Stop> SortedStops(CTKMarkupLinearGradientBrush* pBrush) {
-  std::vector<Stop> stops;
-  auto* pStops = MarkupDynamicCast<CTKMarkupGradientStops>(
-      pBrush->GetValue(CTKMarkupLinearGradientBrush::m_pGradientStopsProperty));
-  if (!pStops) return stops;
-  for (int i = 0; i < pStops->GetCount(); i++) {
-    CTKMarkupObject* pStop = pStops->GetItem(i);
-    auto* pColor = MarkupDynamicCast<CTKMarkupColor>(pStop->GetValue(CTKMarkupGradientStop::m_pColorProperty));
-    auto* pOffset = MarkupDynamicCast<CTKMarkupDouble>(pStop->GetValue(CTKMarkupGradientStop::m_pOffsetProperty));
-    stops.push_back(Stop{pColor ? pColor->GetValue() : 0u, pOffset ? pOffset->GetValue() : 0.0});
-  }
-  std::stable_sort(stops.begin(), stops.end(), [](const Stop& a, const Stop& b) { return a.offset < b.offset; });
-  return stops;
-}
-
 // A GDI+ brush for a markup brush over a bounding rectangle, or null.
 GpBrush* CreateBrush(CTKMarkupBrush* pBrush, const RECT& rc) {
   if (auto* pSolid = MarkupDynamicCast<CTKMarkupSolidColorBrush>(pBrush)) {
@@ -80,29 +61,32 @@ GpBrush* CreateBrush(CTKMarkupBrush* pBrush, const RECT& rc) {
   }
   auto* pGradient = MarkupDynamicCast<CTKMarkupLinearGradientBrush>(pBrush);
   if (!pGradient) return nullptr;
-  std::vector<Stop> stops = SortedStops(pGradient);
+  const std::vector<TKMARKUPGRADIENTSTOP> stops = MarkupGradientStops(pGradient);
   if (stops.empty()) return nullptr;
   auto* pStart =
       MarkupDynamicCast<CTKMarkupPoint>(pGradient->GetValue(CTKMarkupLinearGradientBrush::m_pStartPointProperty));
   auto* pEnd =
       MarkupDynamicCast<CTKMarkupPoint>(pGradient->GetValue(CTKMarkupLinearGradientBrush::m_pEndPointProperty));
-  const float w = static_cast<float>(rc.right - rc.left), h = static_cast<float>(rc.bottom - rc.top);
+  const float w = static_cast<float>(rc.right) - rc.left, h = static_cast<float>(rc.bottom) - rc.top;
   GpPointF start{rc.left + w * static_cast<float>(pStart ? pStart->x : 0.0),
                  rc.top + h * static_cast<float>(pStart ? pStart->y : 0.0)};
   GpPointF end{rc.left + w * static_cast<float>(pEnd ? pEnd->x : 1.0),
                rc.top + h * static_cast<float>(pEnd ? pEnd->y : 1.0)};
-  GpLineGradient* pLine = nullptr;
-  if (GP_CALL(GdipCreateLineBrush, &start, &end, ToArgb(stops.front().color), ToArgb(stops.back().color),
-              WrapModeTileFlipXY, &pLine) != Ok)
-    return nullptr;
-  std::vector<ARGB> colors{ToArgb(stops.front().color)};
+  // The blend runs from 0 to 1: stops outside that span are folded into the
+  // colours at its ends, as the GDI fill reads them, so both back ends give
+  // the same colours.
+  std::vector<ARGB> colors{ToArgb(MarkupGradientColorAt(stops, 0.0))};
   std::vector<REAL> positions{0.0f};
-  for (const Stop& s : stops) {
-    colors.push_back(ToArgb(s.color));
-    positions.push_back(static_cast<REAL>(s.offset));
+  for (const TKMARKUPGRADIENTSTOP& stop : stops) {
+    if (!(stop.offset > 0 && stop.offset < 1)) continue;
+    colors.push_back(ToArgb(stop.color));
+    positions.push_back(static_cast<REAL>(stop.offset));
   }
-  colors.push_back(ToArgb(stops.back().color));
+  colors.push_back(ToArgb(MarkupGradientColorAt(stops, 1.0)));
   positions.push_back(1.0f);
+  GpLineGradient* pLine = nullptr;
+  if (GP_CALL(GdipCreateLineBrush, &start, &end, colors.front(), colors.back(), WrapModeTileFlipXY, &pLine) != Ok)
+    return nullptr;
   GP_CALL(GdipSetLinePresetBlend, pLine, colors.data(), positions.data(), static_cast<INT>(colors.size()));
   return pLine;
 }
@@ -228,7 +212,8 @@ void CTKMarkupGdiPlusDeviceContext::FillRectangle(const RECT& rc, CTKMarkupBrush
   GP_CALL(GdipSetSmoothingMode, g, SmoothingModeHighSpeed);
   GP_CALL(GdipSetPixelOffsetMode, g, PixelOffsetModeHalf);
   if (GpBrush* pGpBrush = CreateBrush(pBrush, rc)) {
-    GP_CALL(GdipFillRectangleI, g, pGpBrush, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
+    GP_CALL(GdipFillRectangleI, g, pGpBrush, rc.left, rc.top, MarkupSub(rc.right, rc.left),
+            MarkupSub(rc.bottom, rc.top));
     GP_CALL(GdipDeleteBrush, pGpBrush);
   }
   DeleteGraphics(g);
@@ -248,11 +233,13 @@ void CTKMarkupGdiPlusDeviceContext::DrawFrame(const RECT& rc, CTKMarkupBrush* pB
   GP_CALL(GdipSetSmoothingMode, g, SmoothingModeHighSpeed);
   if (GpBrush* b = CreateBrush(pBrush, rc)) {
     // Four bands that do not overlap, so a translucent frame has even corners.
-    const INT w = rc.right - t->right - t->left - rc.left;
-    if (t->left > 0) GP_CALL(GdipFillRectangleI, g, b, rc.left, rc.top, t->left, rc.bottom - rc.top);
-    if (t->right > 0) GP_CALL(GdipFillRectangleI, g, b, rc.right - t->right, rc.top, t->right, rc.bottom - rc.top);
-    if (t->top > 0) GP_CALL(GdipFillRectangleI, g, b, rc.left + t->left, rc.top, w, t->top);
-    if (t->bottom > 0) GP_CALL(GdipFillRectangleI, g, b, rc.left + t->left, rc.bottom - t->bottom, w, t->bottom);
+    const INT w = MarkupSaturate(static_cast<long long>(rc.right) - t->right - t->left - rc.left);
+    const INT h = MarkupSub(rc.bottom, rc.top);
+    if (t->left > 0) GP_CALL(GdipFillRectangleI, g, b, rc.left, rc.top, t->left, h);
+    if (t->right > 0) GP_CALL(GdipFillRectangleI, g, b, MarkupSub(rc.right, t->right), rc.top, t->right, h);
+    if (t->top > 0) GP_CALL(GdipFillRectangleI, g, b, MarkupAdd(rc.left, t->left), rc.top, w, t->top);
+    if (t->bottom > 0)
+      GP_CALL(GdipFillRectangleI, g, b, MarkupAdd(rc.left, t->left), MarkupSub(rc.bottom, t->bottom), w, t->bottom);
     GP_CALL(GdipDeleteBrush, b);
   }
   DeleteGraphics(g);
@@ -267,7 +254,8 @@ void CTKMarkupGdiPlusDeviceContext::DrawEllipse(const RECT& rc, const TKMARKUPST
   GP_CALL(GdipSetSmoothingMode, g, SmoothingModeHighQuality);
   GP_CALL(GdipSetPixelOffsetMode, g, PixelOffsetModeHalf);
   const float w = pStroke ? static_cast<float>(std::max(pStroke->nThickness, 0)) : 0.0f;
-  const REAL x = rc.left + w / 2, y = rc.top + w / 2, cx = (rc.right - rc.left) - w, cy = (rc.bottom - rc.top) - w;
+  const REAL x = rc.left + w / 2, y = rc.top + w / 2;
+  const REAL cx = (static_cast<REAL>(rc.right) - rc.left) - w, cy = (static_cast<REAL>(rc.bottom) - rc.top) - w;
   if (pFill) {
     if (GpBrush* b = CreateBrush(pFill, rc)) {
       GP_CALL(GdipFillEllipse, g, b, x, y, cx, cy);

@@ -12,6 +12,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupGridLength)
 TK_DEFINE_MARKUPCLASS(CTKMarkupDefinitionBase)
@@ -94,7 +95,7 @@ void InitDefinitionsForMeasure(CTKMarkupDefinitionCollection* pList, bool bStars
       d->m_nLayoutKind = kAuto;
     } else if (nUnit == CTKMarkupGridLength::unitPixel) {
       d->m_nLayoutKind = kPixel;
-      s = static_cast<int>(pSize->m_dValue);
+      s = MarkupTruncate(pSize->m_dValue);
       m = std::max(m, std::min(s, M));
     } else {
       d->m_nLayoutKind = bStarsAsAuto ? kAuto : kStar;
@@ -110,7 +111,7 @@ int RangeMeasureSize(CTKMarkupDefinitionCollection* pList, int nStart, int nCoun
     const CTKMarkupDefinitionBase* d = DefAt(pList, i);
     dSum += d->m_nLayoutKind == kAuto ? d->m_nMinSize : d->m_dMeasureSize;
   }
-  return static_cast<int>(std::min(dSum, static_cast<double>(kInfinite)));
+  return MarkupTruncate(std::min(dSum, static_cast<double>(kInfinite)));
 }
 
 bool IsAutoUnit(const CTKMarkupDefinitionBase* d) {
@@ -197,10 +198,11 @@ void SpreadSpanMinimum(CTKMarkupDefinitionCollection* pList, int nStart, int nCo
 }
 
 // Prepares a star for resolving: its measure size is its weight, its
-// scratch its bound per unit of weight (both 0 for a weight of 0).
+// scratch its bound per unit of weight (both 0 for a weight of 0). A weight
+// that is not a number or infinite (only code can set one) counts as 0.
 void PrepareStar(CTKMarkupDefinitionBase* d) {
   const double v = d->GetUserSize() ? d->GetUserSize()->m_dValue : 1.0;
-  if (v == 0) {
+  if (v == 0 || !std::isfinite(v)) {
     d->m_dMeasureSize = 0;
     d->m_dScratch = 0;
   } else {
@@ -212,6 +214,20 @@ void PrepareStar(CTKMarkupDefinitionBase* d) {
 // Sorts stars by scratch and turns each scratch into the sum of the weights
 // from it to the last.
 void SortStarsAndSumWeights(std::vector<CTKMarkupDefinitionBase*>& stars) {
+  // Weights near the largest double would sum to infinity and every share
+  // would become 0 or NaN: such weights are first scaled down by the largest,
+  // which keeps their proportions.
+  double dTotal = 0, dLargest = 0;
+  for (const CTKMarkupDefinitionBase* d : stars) {
+    dTotal += d->m_dMeasureSize;
+    dLargest = std::max(dLargest, std::fabs(d->m_dMeasureSize));
+  }
+  if (!std::isfinite(dTotal) && dLargest > 0) {
+    for (CTKMarkupDefinitionBase* d : stars) {
+      d->m_dMeasureSize /= dLargest;
+      d->m_dScratch = d->m_dMeasureSize != 0 ? UpperBound(d) / d->m_dMeasureSize : 0;
+    }
+  }
   std::stable_sort(stars.begin(), stars.end(), [](const CTKMarkupDefinitionBase* a, const CTKMarkupDefinitionBase* b) {
     return a->m_dScratch < b->m_dScratch;
   });
@@ -226,7 +242,7 @@ void SortStarsAndSumWeights(std::vector<CTKMarkupDefinitionBase*>& stars) {
 double StarSize(const CTKMarkupDefinitionBase* d, double dAvailable) {
   const double v = d->m_dMeasureSize;
   if (v == 0) return d->m_nMinSize;
-  double dSize = d->m_dScratch > 0 ? static_cast<int>(v / d->m_dScratch * std::max(dAvailable, 0.0)) : 0;
+  double dSize = d->m_dScratch > 0 ? MarkupTruncate(v / d->m_dScratch * std::max(dAvailable, 0.0)) : 0;
   if (dSize >= d->GetUserMaxSize()) dSize = d->GetUserMaxSize();
   if (dSize < d->m_nMinSize) dSize = d->m_nMinSize;
   return dSize;
@@ -302,13 +318,13 @@ void ResolveFinalSizes(CTKMarkupDefinitionCollection* pList, int nFinal) {
   for (int i = 0; i < pList->GetCount(); i++) {
     CTKMarkupDefinitionBase* d = DefAt(pList, i);
     d->m_nFinalOffset = nOffset;
-    nOffset += static_cast<int>(d->m_dScratch);
+    nOffset = MarkupAdd(nOffset, MarkupTruncate(d->m_dScratch));
   }
 }
 
 int RangeFinalSize(CTKMarkupDefinitionCollection* pList, int nStart, int nCount) {
   int n = 0;
-  for (int i = nStart; i < nStart + nCount; i++) n += static_cast<int>(DefAt(pList, i)->m_dScratch);
+  for (int i = nStart; i < nStart + nCount; i++) n = MarkupAdd(n, MarkupTruncate(DefAt(pList, i)->m_dScratch));
   return n;
 }
 
@@ -327,12 +343,13 @@ CTKMarkupObject* CTKMarkupGridLength::ConvertFrom(CTKMarkupBuilder*, CTKMarkupOb
     std::u16string strNumber(lpsz, nLength - 1);
     LPCWSTR p = strNumber.c_str();
     double d;
-    if (!ReadNumber(p, d, 0, TRUE)) return nullptr;
+    // A number too long to be a double (it reads as infinity) does not convert.
+    if (!ReadNumber(p, d, 0, TRUE) || !std::isfinite(d)) return nullptr;
     return new CTKMarkupGridLength(d, unitStar);
   }
   LPCWSTR p = lpsz;
   double d;
-  if (!ReadNumber(p, d, 0, TRUE)) return nullptr;
+  if (!ReadNumber(p, d, 0, TRUE) || !std::isfinite(d)) return nullptr;
   return new CTKMarkupGridLength(d, unitPixel);
 }
 
@@ -606,8 +623,8 @@ SIZE CTKMarkupGrid::ArrangeOverride(int cx, int cy) {
     const CellRecord& c = m_cells[i];
     const int x = DefAt(m_pWorkingColumns, c.nColumn)->m_nFinalOffset;
     const int y = DefAt(m_pWorkingRows, c.nRow)->m_nFinalOffset;
-    pChild->Arrange(RECT{x, y, x + RangeFinalSize(m_pWorkingColumns, c.nColumn, c.nColumnSpan),
-                         y + RangeFinalSize(m_pWorkingRows, c.nRow, c.nRowSpan)});
+    pChild->Arrange(RECT{x, y, MarkupAdd(x, RangeFinalSize(m_pWorkingColumns, c.nColumn, c.nColumnSpan)),
+                         MarkupAdd(y, RangeFinalSize(m_pWorkingRows, c.nRow, c.nRowSpan))});
   }
   return SIZE{cx, cy};
 }

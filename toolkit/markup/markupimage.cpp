@@ -12,6 +12,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupImage)
 
@@ -127,7 +128,7 @@ SIZE CTKMarkupImage::GetImageSize(int cx, int cy) const {
   } else if (nStretch == 3) {
     sx = sy = std::max(sx, sy);
   }
-  return SIZE{static_cast<LONG>(w * sx), static_cast<LONG>(h * sy)};
+  return SIZE{MarkupTruncate(w * sx), MarkupTruncate(h * sy)};
 }
 
 SIZE CTKMarkupImage::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {

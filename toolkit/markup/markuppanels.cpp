@@ -10,6 +10,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 namespace {
 
@@ -38,12 +39,12 @@ void CTKMarkupPanel::OnRender(CTKMarkupDrawingContext* pDC) {
 SIZE CTKMarkupBorder::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int cy) {
   const CTKMarkupThickness* b = ThicknessOf(GetValue(m_pBorderThicknessProperty));
   const CTKMarkupThickness* p = ThicknessOf(GetValue(m_pPaddingProperty));
-  const int dx = b->right + b->left + p->right + p->left;
-  const int dy = b->bottom + b->top + p->bottom + p->top;
+  const int dx = MarkupSaturate(static_cast<long long>(b->right) + b->left + p->right + p->left);
+  const int dy = MarkupSaturate(static_cast<long long>(b->bottom) + b->top + p->bottom + p->top);
   if (!m_pChild) return SIZE{dx, dy};
-  m_pChild->Measure(pDC, std::max(cx - dx, 0), std::max(cy - dy, 0));
+  m_pChild->Measure(pDC, std::max(MarkupSub(cx, dx), 0), std::max(MarkupSub(cy, dy), 0));
   const SIZE d = m_pChild->GetDesiredSize();
-  return SIZE{dx + d.cx, dy + d.cy};
+  return SIZE{MarkupAdd(dx, d.cx), MarkupAdd(dy, d.cy)};
 }
 
 SIZE CTKMarkupBorder::ArrangeOverride(int cx, int cy) {
@@ -74,7 +75,7 @@ void CTKMarkupBorder::OnRender(CTKMarkupDrawingContext* pDC) {
   const bool bBorder = b->left || b->top || b->right || b->bottom;
   if (bBorder && pBorderBrush) pDC->DrawRectangle(RECT{0, 0, w, h}, pBorderBrush, b, bRounded ? radii : nullptr);
   if (pBackground) {
-    RECT rcInner{b->left, b->top, w - b->right, h - b->bottom};
+    RECT rcInner{b->left, b->top, MarkupSub(w, b->right), MarkupSub(h, b->bottom)};
     if (rcInner.right > rcInner.left && rcInner.bottom > rcInner.top) {
       if (bRounded)
         for (double& d : radii) d = std::max(d - b->left / 2.0, 0.0);
@@ -97,9 +98,9 @@ SIZE CTKMarkupStackPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, 
     const SIZE d = pChild->GetDesiredSize();
     if (bVertical) {
       sz.cx = std::max(sz.cx, d.cx);
-      sz.cy += d.cy;
+      sz.cy = MarkupAdd(sz.cy, d.cy);
     } else {
-      sz.cx += d.cx;
+      sz.cx = MarkupAdd(sz.cx, d.cx);
       sz.cy = std::max(sz.cy, d.cy);
     }
   }
@@ -114,11 +115,11 @@ SIZE CTKMarkupStackPanel::ArrangeOverride(int cx, int cy) {
     if (!pChild) continue;
     const SIZE d = pChild->GetDesiredSize();
     if (bVertical) {
-      pChild->Arrange(RECT{0, nOffset, std::max<LONG>(cx, d.cx), nOffset + d.cy});
-      nOffset += d.cy;
+      pChild->Arrange(RECT{0, nOffset, std::max<LONG>(cx, d.cx), MarkupAdd(nOffset, d.cy)});
+      nOffset = MarkupAdd(nOffset, d.cy);
     } else {
-      pChild->Arrange(RECT{nOffset, 0, nOffset + d.cx, std::max<LONG>(cy, d.cy)});
-      nOffset += d.cx;
+      pChild->Arrange(RECT{nOffset, 0, MarkupAdd(nOffset, d.cx), std::max<LONG>(cy, d.cy)});
+      nOffset = MarkupAdd(nOffset, d.cx);
     }
   }
   return SIZE{cx, cy};
@@ -146,16 +147,17 @@ SIZE CTKMarkupWrapPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, i
     const long long n = static_cast<long long>(nLength) + nChildLength;
     if (n > nLimit) {
       nLongest = std::max(nLongest, nLength);
-      nSum += nThickness;
+      nSum = MarkupAdd(nSum, nThickness);
       nLength = nChildLength;
       nThickness = nChildThickness;
     } else {
-      nLength = static_cast<int>(n);
+      nLength = MarkupSaturate(n);
       nThickness = std::max(nThickness, nChildThickness);
     }
   }
   nLongest = std::max(nLongest, nLength);
-  return bVertical ? SIZE{nSum + nThickness, nLongest} : SIZE{nLongest, nSum + nThickness};
+  const int nAcross = MarkupAdd(nSum, nThickness);
+  return bVertical ? SIZE{nAcross, nLongest} : SIZE{nLongest, nAcross};
 }
 
 SIZE CTKMarkupWrapPanel::ArrangeOverride(int cx, int cy) {
@@ -179,9 +181,9 @@ SIZE CTKMarkupWrapPanel::ArrangeOverride(int cx, int cy) {
       CTKMarkupUIElement* p = ChildAt(m_pChildren, j);
       if (!p) continue;
       const int nLen = lengthOf(p);
-      if (bVertical) p->Arrange(RECT{nOffset, nPos, nOffset + nLineThickness, nPos + nLen});
-      else p->Arrange(RECT{nPos, nOffset, nPos + nLen, nOffset + nLineThickness});
-      nPos += nLen;
+      if (bVertical) p->Arrange(RECT{nOffset, nPos, MarkupAdd(nOffset, nLineThickness), MarkupAdd(nPos, nLen)});
+      else p->Arrange(RECT{nPos, nOffset, MarkupAdd(nPos, nLen), MarkupAdd(nOffset, nLineThickness)});
+      nPos = MarkupAdd(nPos, nLen);
     }
   };
   int nLength = 0, nThickness = 0, nOffset = 0, nFirst = 0;
@@ -192,12 +194,12 @@ SIZE CTKMarkupWrapPanel::ArrangeOverride(int cx, int cy) {
     const long long n = static_cast<long long>(nLength) + nChildLength;
     if (n > nLimit) {
       placeLine(nOffset, nThickness, nFirst, i);
-      nOffset += nThickness;
+      nOffset = MarkupAdd(nOffset, nThickness);
       nFirst = i;
       nLength = nChildLength;
       nThickness = nChildThickness;
     } else {
-      nLength = static_cast<int>(n);
+      nLength = MarkupSaturate(n);
       nThickness = std::max(nThickness, nChildThickness);
     }
   }
@@ -221,15 +223,15 @@ SIZE CTKMarkupDockPanel::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, i
   for (int i = 0; i < m_pChildren->GetCount(); i++) {
     CTKMarkupUIElement* pChild = ChildAt(m_pChildren, i);
     if (!pChild) continue;
-    pChild->Measure(pDC, std::max(0, cx - nUsedWidth), std::max(0, cy - nUsedHeight));
+    pChild->Measure(pDC, std::max(0, MarkupSub(cx, nUsedWidth)), std::max(0, MarkupSub(cy, nUsedHeight)));
     const SIZE d = pChild->GetDesiredSize();
     const int nDock = GetDock(pChild);
     if (nDock == 0 || nDock == 2) {
-      nTallest = std::max<int>(nTallest, d.cy + nUsedHeight);
-      nUsedWidth += d.cx;
+      nTallest = std::max<int>(nTallest, MarkupAdd(d.cy, nUsedHeight));
+      nUsedWidth = MarkupAdd(nUsedWidth, d.cx);
     } else {
-      nWidest = std::max<int>(nWidest, d.cx + nUsedWidth);
-      nUsedHeight += d.cy;
+      nWidest = std::max<int>(nWidest, MarkupAdd(d.cx, nUsedWidth));
+      nUsedHeight = MarkupAdd(nUsedHeight, d.cy);
     }
   }
   return SIZE{std::max(nUsedWidth, nWidest), std::max(nUsedHeight, nTallest)};
@@ -243,29 +245,31 @@ SIZE CTKMarkupDockPanel::ArrangeOverride(int cx, int cy) {
     CTKMarkupUIElement* pChild = ChildAt(m_pChildren, i);
     if (!pChild) continue;
     const SIZE d = pChild->GetDesiredSize();
-    RECT rc{nLeft, nTop, nLeft + std::max(0, cx - nRightUsed - nLeft), nTop + std::max(0, cy - nBottomUsed - nTop)};
+    RECT rc{nLeft, nTop,
+            MarkupSaturate(nLeft + std::max<long long>(0, static_cast<long long>(cx) - nRightUsed - nLeft)),
+            MarkupSaturate(nTop + std::max<long long>(0, static_cast<long long>(cy) - nBottomUsed - nTop))};
     if (i < nCount - 1 || !bFill) {
       switch (GetDock(pChild)) {
         case 0:
-          rc.right = nLeft + d.cx;
-          nLeft += d.cx;
+          rc.right = MarkupAdd(nLeft, d.cx);
+          nLeft = MarkupAdd(nLeft, d.cx);
           break;
         case 1:
-          rc.bottom = nTop + d.cy;
-          nTop += d.cy;
+          rc.bottom = MarkupAdd(nTop, d.cy);
+          nTop = MarkupAdd(nTop, d.cy);
           break;
         case 2: {
-          nRightUsed += d.cx;
-          const int x = std::max(0, cx - nRightUsed);
+          nRightUsed = MarkupAdd(nRightUsed, d.cx);
+          const int x = std::max(0, MarkupSub(cx, nRightUsed));
           rc.left = x;
-          rc.right = x + d.cx;
+          rc.right = MarkupAdd(x, d.cx);
           break;
         }
         default: {
-          nBottomUsed += d.cy;
-          const int y = std::max(0, cy - nBottomUsed);
+          nBottomUsed = MarkupAdd(nBottomUsed, d.cy);
+          const int y = std::max(0, MarkupSub(cy, nBottomUsed));
           rc.top = y;
-          rc.bottom = y + d.cy;
+          rc.bottom = MarkupAdd(y, d.cy);
           break;
         }
       }
@@ -289,10 +293,11 @@ void CTKMarkupUniformGrid::UpdateComputedValues() {
     if (pChild && pChild->GetVisibility() != 2) n++;
   }
   if (n == 0) n = 1;
+  // In 64 bits: Rows and Columns may be anything up to INT_MAX.
   if (m_nRows > 0) {
-    m_nColumns = (n + m_nRows - 1) / m_nRows;
+    m_nColumns = static_cast<int>((static_cast<long long>(n) + m_nRows - 1) / m_nRows);
   } else if (m_nColumns > 0) {
-    m_nRows = (n + m_nColumns - 1 + m_nFirstColumn) / m_nColumns;
+    m_nRows = static_cast<int>((static_cast<long long>(n) + m_nColumns - 1 + m_nFirstColumn) / m_nColumns);
   } else {
     m_nRows = static_cast<int>(std::sqrt(static_cast<double>(n)));
     if (m_nRows * m_nRows < n) m_nRows++;
@@ -314,24 +319,25 @@ SIZE CTKMarkupUniformGrid::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx,
     nMaxWidth = std::max<int>(nMaxWidth, pChild->GetDesiredSize().cx);
     nMaxHeight = std::max<int>(nMaxHeight, pChild->GetDesiredSize().cy);
   }
-  return SIZE{nMaxWidth * m_nColumns, nMaxHeight * m_nRows};
+  return SIZE{MarkupMul(nMaxWidth, m_nColumns), MarkupMul(nMaxHeight, m_nRows)};
 }
 
 SIZE CTKMarkupUniformGrid::ArrangeOverride(int cx, int cy) {
   const int nCellWidth = cx / m_nColumns, nCellHeight = cy / m_nRows;
-  RECT rc{nCellWidth * m_nFirstColumn, 0, nCellWidth * m_nFirstColumn + nCellWidth, nCellHeight};
+  const int nFirstLeft = MarkupMul(nCellWidth, m_nFirstColumn);
+  RECT rc{nFirstLeft, 0, MarkupAdd(nFirstLeft, nCellWidth), nCellHeight};
   for (int i = 0; i < m_pChildren->GetCount(); i++) {
     CTKMarkupUIElement* pChild = ChildAt(m_pChildren, i);
     if (!pChild) continue;
     pChild->Arrange(rc);
     if (pChild->GetVisibility() == 2) continue;
-    rc.left += nCellWidth;
-    rc.right += nCellWidth;
+    rc.left = MarkupAdd(rc.left, nCellWidth);
+    rc.right = MarkupAdd(rc.right, nCellWidth);
     if (rc.right > cx) {
       rc.left = 0;
       rc.right = nCellWidth;
       rc.top = rc.bottom;
-      rc.bottom += nCellHeight;
+      rc.bottom = MarkupAdd(rc.bottom, nCellHeight);
     }
   }
   return SIZE{cx, cy};
@@ -354,9 +360,13 @@ SIZE CTKMarkupCanvas::ArrangeOverride(int cx, int cy) {
     const CTKMarkupInt* pRight = MarkupDynamicCast<CTKMarkupInt>(pChild->GetValue(m_pRightProperty));
     const CTKMarkupInt* pTop = MarkupDynamicCast<CTKMarkupInt>(pChild->GetValue(m_pTopProperty));
     const CTKMarkupInt* pBottom = MarkupDynamicCast<CTKMarkupInt>(pChild->GetValue(m_pBottomProperty));
-    const int x = pLeft ? pLeft->GetValue() : pRight ? cx - pRight->GetValue() - d.cx : 0;
-    const int y = pTop ? pTop->GetValue() : pBottom ? cy - pBottom->GetValue() - d.cy : 0;
-    pChild->Arrange(RECT{x, y, x + d.cx, y + d.cy});
+    const int x = pLeft    ? pLeft->GetValue()
+                  : pRight ? MarkupSaturate(static_cast<long long>(cx) - pRight->GetValue() - d.cx)
+                           : 0;
+    const int y = pTop      ? pTop->GetValue()
+                  : pBottom ? MarkupSaturate(static_cast<long long>(cy) - pBottom->GetValue() - d.cy)
+                            : 0;
+    pChild->Arrange(RECT{x, y, MarkupAdd(x, d.cx), MarkupAdd(y, d.cy)});
   }
   return SIZE{cx, cy};
 }

@@ -6,6 +6,7 @@
 
 #include "platform/base/cstring.h"
 #include "toolkit/markup/markupbuilder.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupPathGeometry)
 
@@ -21,10 +22,11 @@ void CTKMarkupPathGeometry::ComputeBounds() {
   }
   RECT rc{INT_MAX, INT_MAX, -INT_MAX, -INT_MAX};
   for (const MARKUP_POINTF& pt : m_points) {
-    if (pt.x > rc.right) rc.right = static_cast<LONG>(std::ceil(pt.x));
-    if (pt.y > rc.bottom) rc.bottom = static_cast<LONG>(std::ceil(pt.y));
-    if (pt.x < rc.left) rc.left = static_cast<LONG>(std::floor(pt.x));
-    if (pt.y < rc.top) rc.top = static_cast<LONG>(std::floor(pt.y));
+    // Path data may hold any float: the bounds saturate at the int range.
+    if (pt.x > rc.right) rc.right = MarkupTruncate(std::ceil(pt.x));
+    if (pt.y > rc.bottom) rc.bottom = MarkupTruncate(std::ceil(pt.y));
+    if (pt.x < rc.left) rc.left = MarkupTruncate(std::floor(pt.x));
+    if (pt.y < rc.top) rc.top = MarkupTruncate(std::floor(pt.y));
   }
   m_rcBounds = rc;
 }
@@ -44,8 +46,9 @@ CTKMarkupObject* CTKMarkupPathGeometry::ConvertFrom(CTKMarkupBuilder*, CTKMarkup
 
 CTKMarkupPathGeometry* CTKMarkupPathGeometry::ScaledCopy(int cx, int cy) const {
   std::vector<MARKUP_POINTF> points = m_points;
-  const float w = static_cast<float>(m_rcBounds.right - m_rcBounds.left);
-  const float h = static_cast<float>(m_rcBounds.bottom - m_rcBounds.top);
+  // In floats: the bounds may span the whole int range.
+  const float w = static_cast<float>(m_rcBounds.right) - static_cast<float>(m_rcBounds.left);
+  const float h = static_cast<float>(m_rcBounds.bottom) - static_cast<float>(m_rcBounds.top);
   for (MARKUP_POINTF& pt : points) {
     if (w != 0) pt.x = (pt.x - static_cast<float>(m_rcBounds.left)) * static_cast<float>(cx) / w;
     if (h != 0) pt.y = (pt.y - static_cast<float>(m_rcBounds.top)) * static_cast<float>(cy) / h;

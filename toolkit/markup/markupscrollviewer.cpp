@@ -10,6 +10,7 @@
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
+#include "toolkit/markup/markuplayoutmath.h"
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBar)
 TK_DEFINE_MARKUPCLASS(CTKMarkupScrollBarGripper)
@@ -422,6 +423,13 @@ void CTKMarkupScrollBarGripper::OnRender(CTKMarkupDrawingContext* pDC) {
   pDC->FillSolidRect(RECT{0, 0, size.cx, size.cy}, ::GetSysColor(COLOR_BTNFACE));
 }
 
+void CTKMarkupScrollBarGripper::ArrangeCore(int left, int top, int right, int bottom) {
+  // A bare UI element keeps its offset when arranged; the corner square must
+  // move to the corner, or it covers the content's top-left corner.
+  CTKMarkupUIElement::ArrangeCore(left, top, right, bottom);
+  SetVisualOffset(POINT{left, top});
+}
+
 // ---- viewer ------------------------------------------------------------------------------------
 
 void CTKMarkupScrollViewer::RegisterMarkupDependencyProperties() {
@@ -485,7 +493,7 @@ int CTKMarkupScrollViewer::GetMaxOffset(int nOrientation) const {
   const CTKMarkupScrollBar* pBar = GetScrollBar(nOrientation);
   if (!pBar) return 0;
   const SCROLLINFO& si = pBar->GetScrollInfo();
-  const int nMax = si.nPage >= 2 ? si.nMax - static_cast<int>(si.nPage - 1) : si.nMax;
+  const int nMax = si.nPage >= 2 ? MarkupSaturate(static_cast<long long>(si.nMax) - (si.nPage - 1)) : si.nMax;
   return std::max(nMax, 0);
 }
 
@@ -509,13 +517,13 @@ void CTKMarkupScrollViewer::ScrollBy(int nOrientation, int nCommand, int nValue)
       nNew = nPos > kLineStep ? nPos - kLineStep : 0;
       break;
     case kLineDown:
-      nNew = std::min(nPos + kLineStep, nMax);
+      nNew = std::min(MarkupAdd(nPos, kLineStep), nMax);
       break;
     case kPageUp:
-      nNew = std::max(nPos - nPage, 0);
+      nNew = std::max(MarkupSub(nPos, nPage), 0);
       break;
     case kPageDown:
-      nNew = std::min(nPos + nPage, nMax);
+      nNew = std::min(MarkupAdd(nPos, nPage), nMax);
       break;
     case kTop:
       nNew = 0;
@@ -534,7 +542,7 @@ void CTKMarkupScrollViewer::ScrollBy(int nOrientation, int nCommand, int nValue)
 }
 
 void CTKMarkupScrollViewer::OnMouseWheel(CTKMarkupMouseWheelEventArgs* e) {
-  SetOffset(1, m_nVerticalOffset + (e->m_nDelta < 0 ? kWheelStep : -kWheelStep));
+  SetOffset(1, MarkupAdd(m_nVerticalOffset, e->m_nDelta < 0 ? kWheelStep : -kWheelStep));
   e->m_bHandled = TRUE;
 }
 
@@ -606,7 +614,8 @@ SIZE CTKMarkupScrollViewer::ArrangeOverride(int cx, int cy) {
   const int vw = cx - vbw, vh = cy - hbh;
   const SIZE content = pContent->GetDesiredSize();
   if (m_pVerticalBar) {
-    if (m_nVerticalOffset > 0 && content.cy < vh + m_nVerticalOffset) m_nVerticalOffset = std::max(content.cy - vh, 0);
+    if (m_nVerticalOffset > 0 && content.cy < static_cast<long long>(vh) + m_nVerticalOffset)
+      m_nVerticalOffset = std::max(MarkupSub(content.cy, vh), 0);
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_ALL;
@@ -615,8 +624,8 @@ SIZE CTKMarkupScrollViewer::ArrangeOverride(int cx, int cy) {
     m_pVerticalBar->Arrange(RECT{cx - vbw, 0, cx, vh});
   }
   if (m_pHorizontalBar) {
-    if (m_nHorizontalOffset > 0 && content.cx < vw + m_nHorizontalOffset)
-      m_nHorizontalOffset = std::max(content.cx - vw, 0);
+    if (m_nHorizontalOffset > 0 && content.cx < static_cast<long long>(vw) + m_nHorizontalOffset)
+      m_nHorizontalOffset = std::max(MarkupSub(content.cx, vw), 0);
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
     si.fMask = SIF_ALL;

@@ -101,6 +101,8 @@ class CTKMarkupScrollBarGripper : public CTKMarkupUIElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupScrollBarGripper)
  public:
   void OnRender(CTKMarkupDrawingContext* pDC) override;
+  // Placed where it is arranged: the corner between the two bars.
+  void ArrangeCore(int left, int top, int right, int bottom) override;
 };
 
 class CTKMarkupScrollViewer : public CTKMarkupContentControl {

@@ -8,6 +8,7 @@
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
 #include "toolkit/markup/markupelements.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markuppathgeometry.h"
 
 TK_DEFINE_MARKUPCLASS(CTKMarkupShape)
@@ -58,8 +59,11 @@ std::vector<POINT> ScaledPoints(const CTKMarkupPointCollection* pPoints, int cx,
   std::vector<POINT> points = pPoints->GetPoints();
   const RECT& b = pPoints->GetBounds();
   for (POINT& pt : points) {
-    if (b.right > b.left) pt.x = static_cast<LONG>(static_cast<long long>(pt.x - b.left) * cx / (b.right - b.left));
-    if (b.bottom > b.top) pt.y = static_cast<LONG>(static_cast<long long>(pt.y - b.top) * cy / (b.bottom - b.top));
+    // In 64 bits: points and extents are any 32-bit values.
+    if (b.right > b.left)
+      pt.x = MarkupSaturate((static_cast<long long>(pt.x) - b.left) * cx / (static_cast<long long>(b.right) - b.left));
+    if (b.bottom > b.top)
+      pt.y = MarkupSaturate((static_cast<long long>(pt.y) - b.top) * cy / (static_cast<long long>(b.bottom) - b.top));
   }
   return points;
 }
@@ -67,7 +71,8 @@ std::vector<POINT> ScaledPoints(const CTKMarkupPointCollection* pPoints, int cx,
 // Polyline and polygon size: the bounds including the origin.
 SIZE PointsSize(const CTKMarkupPointCollection* pPoints) {
   const RECT& b = pPoints->GetBounds();
-  return SIZE{std::max(b.right, b.right - b.left), std::max(b.bottom, b.bottom - b.top)};
+  return SIZE{std::max<LONG>(b.right, MarkupSub(b.right, b.left)),
+              std::max<LONG>(b.bottom, MarkupSub(b.bottom, b.top))};
 }
 
 }  // namespace
@@ -160,6 +165,9 @@ CTKMarkupObject* CTKMarkupPointCollection::ConvertFrom(CTKMarkupBuilder*, CTKMar
   return pCollection;
 }
 
+// Half a stroke, rounded up: what a straight stroke adds beside its line.
+static int HalfThickness(int nThickness) { return MarkupSaturate((static_cast<long long>(nThickness) + 1) / 2); }
+
 // ---- rectangle and ellipse ---------------------------------------------------------------------
 
 void CTKMarkupRectangle::RegisterMarkupDependencyProperties() {
@@ -181,11 +189,11 @@ void CTKMarkupRectangle::OnRender(CTKMarkupDrawingContext* pDC) {
   if (!stroke.pBrush && !pFill) return;
   const int t = stroke.nThickness, w = m_szRenderSize.cx, h = m_szRenderSize.cy;
   if (w == 0 || h == 0) return;
-  const double rx = std::min<double>(MarkupIntValue(GetValue(m_pRadiusXProperty), 0), (w - t) * 0.5);
-  const double ry = std::min<double>(MarkupIntValue(GetValue(m_pRadiusYProperty), 0), (h - t) * 0.5);
+  const double rx = std::min<double>(MarkupIntValue(GetValue(m_pRadiusXProperty), 0), (double(w) - t) * 0.5);
+  const double ry = std::min<double>(MarkupIntValue(GetValue(m_pRadiusYProperty), 0), (double(h) - t) * 0.5);
   double radii[8] = {ry, rx, rx, ry, ry, rx, rx, ry};
   const double* pRadii = (rx > 0 && ry > 0) ? radii : nullptr;
-  if (pFill) pDC->FillRectangle(RECT{t / 2, t / 2, w - t / 2, h - t / 2}, pFill, pRadii);
+  if (pFill) pDC->FillRectangle(RECT{t / 2, t / 2, MarkupSub(w, t / 2), MarkupSub(h, t / 2)}, pFill, pRadii);
   if (t > 0) {
     CTKMarkupThickness* pThickness = new CTKMarkupThickness(t);
     pDC->DrawRectangle(RECT{0, 0, w, h}, stroke.pBrush, pThickness, pRadii);
@@ -208,7 +216,7 @@ void CTKMarkupEllipse::OnRender(CTKMarkupDrawingContext* pDC) {
 CTKMarkupInputElement* CTKMarkupEllipse::HitTestCore(int x, int y) {
   const int a = m_szRenderSize.cx / 2, b = m_szRenderSize.cy / 2;
   if (a == 0 || b == 0) return nullptr;  // a degenerate ellipse is never hit
-  const double dx = x - a, dy = y - b;
+  const double dx = static_cast<double>(x) - a, dy = static_cast<double>(y) - b;
   return (dy * dy) / (static_cast<double>(b) * b) + (dx * dx) / (static_cast<double>(a) * a) <= 1 ? this : nullptr;
 }
 
@@ -228,9 +236,9 @@ SIZE CTKMarkupLine::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
   const int x2 = MarkupIntValue(GetValue(m_pX2Property), 0), y2 = MarkupIntValue(GetValue(m_pY2Property), 0);
   SIZE sz{std::max(x1, x2), std::max(y1, y2)};
   if (GetValue(m_pStrokeProperty) && (x1 == x2 || y1 == y2)) {
-    const int nHalf = (MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1) + 1) / 2;
-    if (x1 == x2) sz.cx += nHalf;
-    if (y1 == y2) sz.cy += nHalf;
+    const int nHalf = HalfThickness(MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1));
+    if (x1 == x2) sz.cx = MarkupAdd(sz.cx, nHalf);
+    if (y1 == y2) sz.cy = MarkupAdd(sz.cy, nHalf);
   }
   return IsStretched() ? Stretched(sz, cx, cy) : sz;
 }
@@ -273,7 +281,7 @@ CTKMarkupInputElement* CTKMarkupLine::HitTestCore(int x, int y) {
   int x1, y1, x2, y2;
   GetDrawnPoints(x1, y1, x2, y2);
   const double g = stroke.nThickness * 0.5;
-  const double dx = x2 - x1, dy = y2 - y1, px = x - x1, py = y - y1;
+  const double dx = double(x2) - x1, dy = double(y2) - y1, px = double(x) - x1, py = double(y) - y1;
   if (px + g < std::min(dx, 0.0) || px - g > std::max(dx, 0.0)) return nullptr;
   if (py + g < std::min(dy, 0.0) || py - g > std::max(dy, 0.0)) return nullptr;
   if (dx != 0) return std::fabs(dy * px / dx - py) <= std::fabs(g / std::cos(std::atan(dy / dx))) ? this : nullptr;
@@ -292,7 +300,7 @@ SIZE CTKMarkupPolyline::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy
   if (!pPoints) return SIZE{0, 0};
   SIZE sz = PointsSize(pPoints);
   if (GetValue(m_pStrokeProperty)) {
-    const int nHalf = (MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1) + 1) / 2;
+    const int nHalf = HalfThickness(MarkupIntValue(GetValue(m_pStrokeThicknessProperty), 1));
     if (sz.cx == 0) sz.cx = nHalf;
     if (sz.cy == 0) sz.cy = nHalf;
   }
@@ -343,7 +351,8 @@ SIZE CTKMarkupPath::MeasureOverride(CTKMarkupDrawingContext*, int cx, int cy) {
   auto* pData = MarkupDynamicCast<CTKMarkupPathGeometry>(GetValue(m_pDataProperty));
   if (!pData) return SIZE{0, 0};
   const RECT& b = pData->GetBounds();
-  const SIZE sz{std::max(b.right, b.right - b.left), std::max(b.bottom, b.bottom - b.top)};
+  const SIZE sz{std::max<LONG>(b.right, MarkupSub(b.right, b.left)),
+                std::max<LONG>(b.bottom, MarkupSub(b.bottom, b.top))};
   return IsStretched() ? Stretched(sz, cx, cy) : sz;
 }
 

@@ -12,6 +12,15 @@
 
 class CTKMarkupFont;
 
+// The largest font size text is drawn in, in pixels; a larger FontSize
+// counts as this (text metrics of larger fonts leave the 32-bit range).
+const int kMaxFontSize = 16384;
+
+// The next position after pos where a text may be broken or cut: past a
+// whole character (never inside a surrogate pair) and the marks joined to it.
+// pos at or past the length answers the length.
+int MarkupNextCharacterStop(const WCHAR* text, int length, int pos);
+
 class CTKMarkupFrameworkContentElement : public CTKMarkupInputElement {
   TK_DECLARE_MARKUPCLASS(CTKMarkupFrameworkContentElement)
  public:
@@ -307,7 +316,10 @@ struct CTKMarkupTextBlock::Piece {
   Piece(const Piece& other);
   Piece& operator=(const Piece& other);
   ~Piece();
-  RECT GetArrangedRect() const { return RECT{x + xOffset, y + yOffset, x + xOffset + width, y + yOffset + height}; }
+  RECT GetArrangedRect() const {
+    const int left = MarkupAdd(x, xOffset), top = MarkupAdd(y, yOffset);
+    return RECT{left, top, MarkupAdd(left, width), MarkupAdd(top, height)};
+  }
   CTKMarkupInline* pInline = nullptr;
   TKMARKUPTEXTPOS start = -1, end = -1;
   int x = 0, y = 0, xOffset = 0, yOffset = 0;

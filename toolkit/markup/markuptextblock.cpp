@@ -9,6 +9,7 @@
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupconverters.h"
 #include "toolkit/markup/markupdrawingcontext.h"
+#include "toolkit/markup/markuplayoutmath.h"
 #include "toolkit/markup/markuptext.h"
 
 namespace {
@@ -58,7 +59,7 @@ void CTKMarkupRun::Advance(TKMARKUPTEXTPOS& pos) const {
   if (pos < 0) return;
   const CTKMarkupString* pText = TextOf(this);
   const int nLength = pText ? pText->GetLength() : 0;
-  pos = pos < nLength ? pos + 1 : -1;
+  pos = pos < nLength ? MarkupNextCharacterStop(pText->GetBuffer(), nLength, pos) : -1;
 }
 
 namespace {
@@ -84,7 +85,7 @@ void CTKMarkupRun::GetLogFont(LOGFONTW* pLogFont) const {
   if (m_pMarkupContext) *pLogFont = m_pMarkupContext->GetDefaultFont();
   else *pLogFont = LOGFONTW{};
   if (const CTKMarkupInt* p = MarkupDynamicCast<CTKMarkupInt>(GetValue(m_pFontSizeProperty)))
-    pLogFont->lfHeight = -p->GetValue();
+    pLogFont->lfHeight = -std::clamp(p->GetValue(), -kMaxFontSize, kMaxFontSize);
   if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontWeightProperty)))
     pLogFont->lfWeight = p->GetValue();
   if (const CTKMarkupEnum* p = MarkupDynamicCast<CTKMarkupEnum>(GetValue(m_pFontStyleProperty)))
@@ -301,7 +302,7 @@ class CTKMarkupTextBlock::LineBuilder {
           Measure(p);
         }
       }
-      if (m_nWrapping == 1 && p.start != p.end && m_nCurrentX + p.width > m_nWidth) {
+      if (m_nWrapping == 1 && p.start != p.end && static_cast<long long>(m_nCurrentX) + p.width > m_nWidth) {
         BreakWord(p);
         continue;
       }
@@ -311,7 +312,7 @@ class CTKMarkupTextBlock::LineBuilder {
           const int nOld = last.width;
           last.end = p.end;
           Measure(last);
-          m_nCurrentX += last.width - nOld;
+          m_nCurrentX = MarkupSaturate(static_cast<long long>(m_nCurrentX) + last.width - nOld);
           continue;
         }
       }
@@ -322,7 +323,7 @@ class CTKMarkupTextBlock::LineBuilder {
   void Place(Piece& p) {
     p.x = m_nCurrentX;
     p.y = m_nTotalHeight;
-    m_nCurrentX += p.width;
+    m_nCurrentX = MarkupAdd(m_nCurrentX, p.width);
     m_line.pieces.push_back(p);
   }
 
@@ -330,7 +331,7 @@ class CTKMarkupTextBlock::LineBuilder {
   // line; the rest is handled next and may be broken again.
   void BreakWord(Piece& p) {
     const TKMARKUPTEXTPOS oldEnd = p.end;
-    const int nRoom = m_nWidth - m_nCurrentX;
+    const int nRoom = MarkupSub(m_nWidth, m_nCurrentX);
     TKMARKUPTEXTPOS fit = AdvancedFrom(p, p.start);  // at least one character
     for (;;) {
       TKMARKUPTEXTPOS next = AdvancedFrom(p, fit);
@@ -357,17 +358,18 @@ class CTKMarkupTextBlock::LineBuilder {
     if (m_nTrimming && m_nCurrentX > m_nWidth) AddEllipsis();
     int nWidth = 0, nDescent = 0;
     for (const Piece& p : m_line.pieces) {
-      nWidth += p.width;
+      nWidth = MarkupAdd(nWidth, p.width);
       nDescent = std::max(nDescent, p.descent);
     }
     int nHeight = 0;
-    for (const Piece& p : m_line.pieces) nHeight = std::max(nHeight, nDescent + (p.height - p.descent));
+    for (const Piece& p : m_line.pieces)
+      nHeight = std::max(nHeight, MarkupSaturate(static_cast<long long>(nDescent) + p.height - p.descent));
     m_line.width = nWidth;
     m_line.descent = nDescent;
     m_line.height = nHeight;
     m_nWidest = std::max(m_nWidest, nWidth);
     m_nCurrentX = 0;
-    m_nTotalHeight += nHeight;
+    m_nTotalHeight = MarkupAdd(m_nTotalHeight, nHeight);
     m_pLines->push_back(std::move(m_line));
     m_line = Line();
   }
@@ -377,20 +379,20 @@ class CTKMarkupTextBlock::LineBuilder {
     Piece ellipsis(pRun, 0, 3, FALSE);
     pRun->Release();
     Measure(ellipsis);
-    const int nLimit = m_nWidth - ellipsis.width;
+    const int nLimit = MarkupSub(m_nWidth, ellipsis.width);
     int nSum = 0;
     size_t i = 0;
     for (; i < m_line.pieces.size(); i++) {
       Piece& p = m_line.pieces[i];
-      if (nSum + p.width <= nLimit) {
-        nSum += p.width;
+      if (static_cast<long long>(nSum) + p.width <= nLimit) {
+        nSum = MarkupAdd(nSum, p.width);
         continue;
       }
       const TKMARKUPTEXTPOS oldEnd = p.end;
       TKMARKUPTEXTPOS cut = p.start, lastWordBreak = -1;
       for (TKMARKUPTEXTPOS next = AdvancedFrom(p, cut); next >= 0 && next <= oldEnd && cut != oldEnd;
            next = AdvancedFrom(p, cut)) {
-        if (nSum + p.pInline->MeasureRange(m_pDC, p.start, next).cx > nLimit) break;
+        if (static_cast<long long>(nSum) + p.pInline->MeasureRange(m_pDC, p.start, next).cx > nLimit) break;
         cut = next;
         if (p.pInline->IsWordBreak(cut)) lastWordBreak = cut;
       }
@@ -400,7 +402,7 @@ class CTKMarkupTextBlock::LineBuilder {
       }
       p.end = cut;
       Measure(p);
-      nSum += p.width;
+      nSum = MarkupAdd(nSum, p.width);
       i++;
       break;
     }
@@ -408,7 +410,7 @@ class CTKMarkupTextBlock::LineBuilder {
     ellipsis.x = nSum;
     ellipsis.y = m_nTotalHeight;
     m_line.pieces.push_back(ellipsis);
-    m_nCurrentX = nSum + ellipsis.width;
+    m_nCurrentX = MarkupAdd(nSum, ellipsis.width);
   }
 
   CTKMarkupTextBlock* m_pBlock;
@@ -449,7 +451,8 @@ void CTKMarkupTextBlock::InvalidateMeasureCore(CTKMarkupDrawingContext* pDC) {
 SIZE CTKMarkupTextBlock::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, int) {
   const CTKMarkupThickness* pPadding = MarkupDynamicCast<CTKMarkupThickness>(GetValue(m_pPaddingProperty));
   if (!pPadding) pPadding = CTKMarkupThickness::GetSharedZeroThickness();
-  const int nWidth = std::max(0, cx - pPadding->left - pPadding->right);
+  const int nWidth =
+      MarkupSaturate(std::max<long long>(0, static_cast<long long>(cx) - pPadding->left - pPadding->right));
   const int nWrapping = MarkupEnumValue(GetValue(m_pTextWrappingProperty), 0);
   const int nTrimming = nWrapping ? 0 : MarkupEnumValue(GetValue(m_pTextTrimmingProperty), 0);
   const bool bJustify = nWrapping && MarkupEnumValue(GetValue(m_pTextAlignmentProperty), 0) == 3;
@@ -461,7 +464,8 @@ SIZE CTKMarkupTextBlock::MeasureOverride(CTKMarkupDrawingContext* pDC, int cx, i
     builder.Build(*pLines, m_nContentWidth, m_nContentHeight);
     m_pLines = std::move(pLines);
   }
-  return SIZE{pPadding->left + pPadding->right + m_nContentWidth, pPadding->top + pPadding->bottom + m_nContentHeight};
+  return SIZE{MarkupSaturate(static_cast<long long>(pPadding->left) + pPadding->right + m_nContentWidth),
+              MarkupSaturate(static_cast<long long>(pPadding->top) + pPadding->bottom + m_nContentHeight)};
 }
 
 SIZE CTKMarkupTextBlock::ArrangeOverride(int cx, int cy) {
@@ -470,10 +474,10 @@ SIZE CTKMarkupTextBlock::ArrangeOverride(int cx, int cy) {
   if (!pPadding) pPadding = CTKMarkupThickness::GetSharedZeroThickness();
   const int nAlignment = MarkupEnumValue(GetValue(m_pTextAlignmentProperty), 0);
   for (Line& line : *m_pLines) {
-    const int nFree = cx - line.width - pPadding->right - pPadding->left;
+    const int nFree = MarkupSaturate(static_cast<long long>(cx) - line.width - pPadding->right - pPadding->left);
     int nOffset = nAlignment == 1 ? nFree : nAlignment == 2 ? nFree / 2 : 0;
     int nGaps = -1, nRemaining = nFree;
-    if (nAlignment == 3 && line.bWrapped && cx - line.width > 0 && !line.pieces.empty()) {
+    if (nAlignment == 3 && line.bWrapped && static_cast<long long>(cx) - line.width > 0 && !line.pieces.empty()) {
       nGaps = -1;
       for (const Piece& p : line.pieces)
         if (!p.bParagraphStart) nGaps++;
@@ -485,29 +489,30 @@ SIZE CTKMarkupTextBlock::ArrangeOverride(int cx, int cy) {
           bFirstWord = false;
         } else {
           const int nShare = std::max(nRemaining / nGaps, 1);
-          nOffset += nShare;
-          nRemaining -= nShare;
+          nOffset = MarkupAdd(nOffset, nShare);
+          nRemaining = MarkupSub(nRemaining, nShare);
           nGaps--;
         }
       }
-      p.xOffset = pPadding->left + nOffset;
-      p.yOffset = line.height + pPadding->top - p.height;
+      p.xOffset = MarkupAdd(pPadding->left, nOffset);
+      p.yOffset = MarkupSaturate(static_cast<long long>(line.height) + pPadding->top - p.height);
       switch (MarkupEnumValue(p.pInline->GetValue(CTKMarkupInline::m_pBaselineAlignmentProperty), 3)) {
         case 0:
         case 4:
-          p.yOffset += p.height - line.height;
+          p.yOffset = MarkupSaturate(static_cast<long long>(p.yOffset) + p.height - line.height);
           break;
         case 1:
-          p.yOffset += (p.height - line.height) / 2;
+          p.yOffset = MarkupSaturate(p.yOffset + (static_cast<long long>(p.height) - line.height) / 2);
           break;
         case 3:
-          p.yOffset += p.descent - line.descent;
+          p.yOffset = MarkupSaturate(static_cast<long long>(p.yOffset) + p.descent - line.descent);
           break;
         case 6:
-          p.yOffset += p.descent - line.descent / 2;
+          p.yOffset = MarkupSaturate(static_cast<long long>(p.yOffset) + p.descent - line.descent / 2);
           break;
         case 7:
-          p.yOffset += line.descent / 2 + p.height - p.descent - line.height;
+          p.yOffset =
+              MarkupSaturate(static_cast<long long>(p.yOffset) + line.descent / 2 + p.height - p.descent - line.height);
           break;
         default:
           break;
@@ -557,12 +562,12 @@ void CTKMarkupTextBlock::OnRender(CTKMarkupDrawingContext* pDC) {
       const int D = line.descent, H = line.height, d = p.descent;
       const int nBar = std::max(D / 3, 1);
       if (nDecorations & 1) {
-        const int top = rc.bottom - d + nBar;
-        pDC->FillRectangle(RECT{rc.left, top, rc.right, top + nBar}, pBarBrush);
+        const int top = MarkupSaturate(static_cast<long long>(rc.bottom) - d + nBar);
+        pDC->FillRectangle(RECT{rc.left, top, rc.right, MarkupAdd(top, nBar)}, pBarBrush);
       }
       if (nDecorations & 2) {
-        const int top = rc.bottom - d + D - (H - D) / 2;
-        pDC->FillRectangle(RECT{rc.left, top, rc.right, top + nBar}, pBarBrush);
+        const int top = MarkupSaturate(static_cast<long long>(rc.bottom) - d + D - (static_cast<long long>(H) - D) / 2);
+        pDC->FillRectangle(RECT{rc.left, top, rc.right, MarkupAdd(top, nBar)}, pBarBrush);
       }
     }
   }

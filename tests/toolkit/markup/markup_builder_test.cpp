@@ -18,6 +18,18 @@
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
+// Under AddressSanitizer the leak checker can be asked in the middle of a run.
+#if defined(__SANITIZE_ADDRESS__)
+#define PRAVENOR_TEST_LEAK_CHECK 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PRAVENOR_TEST_LEAK_CHECK 1
+#endif
+#endif
+#if defined(PRAVENOR_TEST_LEAK_CHECK)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace {
 
 std::string Narrow(const std::u16string& s) {
@@ -500,6 +512,26 @@ TEST_F(MarkupBuild, HostileInputEndsInAClearError) {
       EXPECT_FALSE(ctx->GetLastParseError().IsEmpty()) << Narrow(j);
     }
   }
+}
+
+TEST_F(MarkupBuild, AConverterThatRaisesAnErrorIsReleased) {
+  // Path data converts through a converter instance whose parser raises the
+  // build error; the instance must not outlive the failed build.
+  struct Case {
+    const char16_t* data;
+    int position;
+  } cases[] = {{u"M 0 0 L 1e38 1e38", 9}, {u"L 1 1", 1}, {u"M 0 0 Q 1 1", 7}};
+#if defined(PRAVENOR_TEST_LEAK_CHECK)
+  ASSERT_EQ(__lsan_do_recoverable_leak_check(), 0) << "leaks before the test";
+#endif
+  for (const Case& c : cases) {
+    const std::string error = Error(u"<Path Data='" + std::u16string(c.data) + u"'/>");
+    EXPECT_EQ(error.rfind("Unexpected token encountered at position '" + std::to_string(c.position) + "'", 0), 0u)
+        << error;
+  }
+#if defined(PRAVENOR_TEST_LEAK_CHECK)
+  EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "the converters of the failed builds leaked";
+#endif
 }
 
 }  // namespace

@@ -100,7 +100,9 @@ TEST(MarkupConverters, ThicknessForms) {
   CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   // Each form through the converter object, and written as every thickness
   // property in markup (which converts without a converter object): the
-  // same thickness, or the same build error.
+  // same thickness, or the same build error. The context registers the
+  // properties, so it comes before they are read.
+  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   struct Property {
     const char16_t* tag;
     const char16_t* name;

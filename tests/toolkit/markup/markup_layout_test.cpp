@@ -2,6 +2,8 @@
 // page and controls, checked against hand-computed rectangles.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -273,6 +275,157 @@ TEST_F(MarkupLayout, GridSizesDefinitionsFromTheirCells) {
   EXPECT_EQ(Str(Layout(100, 100)), "20x30");
 
   EXPECT_NE(BuildError(u"<Grid><Grid.ColumnDefinitions><RowDefinition/></Grid.ColumnDefinitions></Grid>"), "");
+}
+
+TEST_F(MarkupLayout, StarWeightsOfAnySize) {
+  // About 1e308: finite, but two of them add up to infinity.
+  const std::u16string huge(308, u'9');
+  struct Case {
+    std::u16string first, second;
+    const char* expected;  // the two children's places
+  } cases[] = {
+      {huge + u"*", u"30", "0,0,270,10 270,0,300,10"},
+      {huge + u"*", huge + u"*", "0,0,150,10 150,0,300,10"},
+      {u"1*", huge + u"*", "0,0,0,10 0,0,300,10"},
+  };
+  for (const Case& c : cases) {
+    Build(u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='" + c.first + u"'/><ColumnDefinition Width='" +
+          c.second + u"'/></Grid.ColumnDefinitions><Border/><Border Grid.Column='1'/></Grid>");
+    ASSERT_NE(root, nullptr);
+    Layout(300, 10, 300, 10);
+    EXPECT_EQ(Str(Placed(Child(0))) + " " + Str(Placed(Child(1))), c.expected) << Narrow(c.first + u" " + c.second);
+  }
+  // A weight or length too long to be a number reads as infinity: it does not convert.
+  const std::u16string infinite(400, u'9');
+  for (const std::u16string& width : {infinite + u"*", infinite}) {
+    const std::string error = BuildError(
+        (u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='" + width + u"'/></Grid.ColumnDefinitions></Grid>")
+            .c_str());
+    EXPECT_NE(error.find("Cannot convert string in attribute 'Width'"), std::string::npos) << error;
+  }
+  // Set from code, a weight that is not finite shares nothing: the pixel column
+  // beside it keeps its place.
+  for (double weight : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+    Build(
+        u"<Grid><Grid.ColumnDefinitions><ColumnDefinition/><ColumnDefinition Width='30'/></Grid.ColumnDefinitions>"
+        u"<Border/><Border Grid.Column='1'/></Grid>");
+    auto* grid = static_cast<CTKMarkupGrid*>(root);
+    grid->GetColumnDefinitions()->GetItem(0)->SetValue(CTKMarkupColumnDefinition::m_pWidthProperty,
+                                                       new CTKMarkupGridLength(weight, CTKMarkupGridLength::unitStar));
+    Layout(300, 10, 300, 10);
+    EXPECT_EQ(Str(Placed(Child(0))) + " " + Str(Placed(Child(1))), "0,0,0,10 0,0,30,10") << weight;
+  }
+}
+
+TEST_F(MarkupLayout, HostileSizesSaturateInsteadOfWrapping) {
+  // Every size, position and count at the ends of the int range, laid out at a
+  // bounded and at the unbounded size and drawn through both back ends. The
+  // sums saturate (undefined behaviour aborts the sanitizer build).
+  const std::u16string kMax = u"2147483647", kMin = u"-2147483648";
+  struct Case {
+    std::u16string markup;
+    const char* desired;  // at an unbounded available size, or null when any size will do
+  } cases[] = {
+      {u"<Border Margin='" + kMax + u"'/>", "2147483647x2147483647"},
+      {u"<Border Margin='" + kMin + u"'/>", "0x0"},
+      {u"<Border Margin='" + kMax + u",0," + kMax + u",0' Width='10' Height='10'/>", "2147483647x10"},
+      {u"<Border Margin='" + kMin + u",0," + kMax + u",0' Width='10' Height='10'/>", nullptr},
+      {u"<Border BorderThickness='" + kMax + u"' Padding='" + kMax +
+           u"' Background='Red' BorderBrush='Blue'>"
+           u"<Border Width='10'/></Border>",
+       "2147483647x2147483647"},
+      {u"<Border BorderThickness='" + kMin + u"' Padding='" + kMin +
+           u"' Background='Red' BorderBrush='Blue'"
+           u" CornerRadius='" +
+           kMax + u"'><Border Width='10'/></Border>",
+       nullptr},
+      {u"<StackPanel><Border Height='2147483646'/><Border Height='2147483646'/><Border Height='10'/></StackPanel>",
+       "0x2147483647"},
+      {u"<StackPanel Orientation='Horizontal'><Border Width='2147483646'/><Border Width='2147483646'/></StackPanel>",
+       "2147483647x0"},
+      {u"<DockPanel><Border Width='2147483646' DockPanel.Dock='Left'/><Border Height='2147483646' "
+       u"DockPanel.Dock='Top'/><Border Width='2147483646' DockPanel.Dock='Right'/><Border Height='2147483646' "
+       u"DockPanel.Dock='Bottom'/><Border/></DockPanel>",
+       nullptr},
+      {u"<WrapPanel ItemWidth='" + kMax + u"' ItemHeight='" + kMax + u"'><Border/><Border/><Border/></WrapPanel>",
+       nullptr},
+      {u"<WrapPanel ItemWidth='" + kMin + u"' ItemHeight='" + kMin + u"'><Border/><Border/><Border/></WrapPanel>",
+       nullptr},
+      {u"<UniformGrid Rows='" + kMax + u"'><Border Width='10' Height='10'/><Border/></UniformGrid>", nullptr},
+      {u"<UniformGrid Columns='" + kMax +
+           u"' FirstColumn='2147483646'><Border Width='10' Height='10'/><Border/>"
+           u"</UniformGrid>",
+       nullptr},
+      {u"<UniformGrid Rows='1' Columns='1'><Border Height='" + kMax + u"'/><Border/><Border/></UniformGrid>", nullptr},
+      {u"<Canvas><Border Width='10' Height='10' Canvas.Left='" + kMax + u"' Canvas.Top='" + kMax +
+           u"' Background='Red'/><Border Width='" + kMax + u"' Height='10' Canvas.Right='" + kMin +
+           u"' Canvas.Bottom='" + kMin + u"' Background='Red'/></Canvas>",
+       "0x0"},
+      {u"<Grid><Grid.ColumnDefinitions><ColumnDefinition Width='" + kMax + u"'/><ColumnDefinition Width='" + kMax +
+           u"'/><ColumnDefinition MinWidth='" + kMax +
+           u"'/></Grid.ColumnDefinitions><Border Grid.ColumnSpan='3' "
+           u"Width='" +
+           kMax + u"'/><Border Grid.Column='2'/></Grid>",
+       nullptr},
+      {u"<Grid><Grid.RowDefinitions><RowDefinition Height='" + std::u16string(300, u'9') +
+           u"'/><RowDefinition "
+           u"Height='Auto'/></Grid.RowDefinitions><Border Grid.RowSpan='2' Height='" +
+           kMax + u"'/></Grid>",
+       nullptr},
+      {u"<Rectangle Width='" + kMax + u"' Height='" + kMax + u"' RadiusX='" + kMax + u"' RadiusY='" + kMax +
+           u"' Stroke='Red' StrokeThickness='" + kMin + u"' Fill='Blue'/>",
+       nullptr},
+      {u"<Rectangle Width='" + kMax + u"' Height='10' Stroke='Red' StrokeThickness='" + kMax + u"' Fill='Blue'/>",
+       nullptr},
+      {u"<Line X1='" + kMin + u"' Y1='5' X2='" + kMax + u"' Y2='5' Stroke='Red' StrokeThickness='" + kMax + u"'/>",
+       nullptr},
+      {u"<Line X1='" + kMax + u"' Y1='" + kMin + u"' X2='" + kMax + u"' Y2='" + kMax +
+           u"' Stroke='Red' "
+           u"Stretch='Fill'/>",
+       nullptr},
+      {u"<Polyline Points='" + kMin + u"," + kMin + u" " + kMax + u"," + kMax + u"' Stroke='Red' Stretch='Fill'/>",
+       nullptr},
+      {u"<Polygon Points='" + kMin + u",0 " + kMax + u",10 0," + kMax + u"' Stroke='Red' Fill='Blue'/>", nullptr},
+      {u"<Path Data='M -99999999999999999999 0 L 99999999999999999999 99999999999999999999 Z' Stroke='Red' "
+       u"Fill='Blue'/>",
+       nullptr},
+      {u"<Ellipse Width='" + kMax + u"' Height='" + kMax + u"' Stroke='Red' StrokeThickness='" + kMax +
+           u"' Fill='Blue'/>",
+       nullptr},
+      {u"<TextBlock FontSize='" + kMax + u"' TextDecorations='Underline'>Wg</TextBlock>", nullptr},
+      {u"<TextBlock FontSize='" + kMin + u"' TextDecorations='Strikethrough'>Wg</TextBlock>", nullptr},
+      {u"<TextBlock Padding='" + kMax + u"' TextWrapping='Wrap' TextAlignment='Justify'>a b c d</TextBlock>", nullptr},
+      {u"<TextBlock Padding='" + kMin + u"' TextTrimming='CharacterEllipsis' TextAlignment='Center'>a b</TextBlock>",
+       nullptr},
+      {u"<ScrollViewer VerticalScrollBarVisibility='Auto' HorizontalScrollBarVisibility='Auto'><Border Width='" + kMax +
+           u"' Height='" + kMax + u"' Background='Red'/></ScrollViewer>",
+       nullptr},
+      {u"<Border Width='" + kMax + u"' Height='" + kMax +
+           u"'><Border.Background><LinearGradientBrush "
+           u"StartPoint='0,0' EndPoint='1,1'><GradientStop Color='Red' Offset='-0.5'/><GradientStop Color='Blue' "
+           u"Offset='" +
+           std::u16string(400, u'9') + u"'/></LinearGradientBrush></Border.Background></Border>",
+       nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::string where = Narrow(c.markup);
+    Build(c.markup);
+    ASSERT_NE(root, nullptr) << where;
+    auto* element = static_cast<CTKMarkupUIElement*>(root);
+    for (BOOL gdiPlus : {TRUE, FALSE}) {
+      ctx->EnableGdiPlus(gdiPlus);
+      markup_test::Bitmap bitmap(60, 40);
+      RECT rc{0, 0, 60, 40};
+      MarkupMeasureElement(root, 60, 40);
+      MarkupRenderElement(root, bitmap.dc, &rc);
+      const SIZE d = MarkupMeasureElement(root, INT_MAX, INT_MAX);
+      element->Arrange(RECT{0, 0, d.cx, d.cy});
+      MarkupRenderElement(root, bitmap.dc, &rc);
+      element->InputHitTest(30, 20);
+      if (c.desired) EXPECT_EQ(Str(d), c.desired) << where;
+    }
+    ctx->EnableGdiPlus(TRUE);
+  }
 }
 
 TEST_F(MarkupLayout, ChangingADefinitionReMeasuresTheGrid) {

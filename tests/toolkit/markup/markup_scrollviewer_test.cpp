@@ -23,12 +23,25 @@ class CViewerHost : public CWnd {
  public:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     LRESULT lResult = 0;
+    if (message == WM_PAINT && m_bPaints && m_pRoot) {
+      // What a window showing markup does: lay the root out in the client
+      // area and draw it there.
+      PAINTSTRUCT ps;
+      HDC hDC = ::BeginPaint(m_hWnd, &ps);
+      RECT rc;
+      ::GetClientRect(m_hWnd, &rc);
+      MarkupMeasureElement(m_pRoot, rc.right, rc.bottom);
+      MarkupRenderElement(m_pRoot, hDC, &rc);
+      ::EndPaint(m_hWnd, &ps);
+      return 0;
+    }
     if (m_pRoot && ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || message == WM_CAPTURECHANGED) &&
         MarkupRelayElementMessage(m_pRoot, message, wParam, lParam, &lResult))
       return lResult;
     return CWnd::WindowProc(message, wParam, lParam);
   }
   CTKMarkupInputElement* m_pRoot = nullptr;
+  bool m_bPaints = false;
 };
 
 class ScrollViewerTest : public ::testing::Test {
@@ -102,6 +115,35 @@ TEST_F(ScrollViewerTest, WhichBarsExist) {
   ASSERT_NE(pViewer->GetGripper(), nullptr);
   EXPECT_EQ(pViewer->GetGripper()->GetFinalRect().left, 200 - m_nBar);
   EXPECT_EQ(pViewer->GetScrollBar(0)->GetScrollInfo().nPage, static_cast<UINT>(200 - m_nBar));
+}
+
+TEST_F(ScrollViewerTest, CornerSquareSitsBetweenTheBars) {
+  // A window exactly the viewer's size, painted by the window manager.
+  m_host.m_bPaints = true;
+  m_host.SetWindowPos(nullptr, 0, 0, 150, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  CTKMarkupScrollViewer* pViewer = Build(
+      u"<ScrollViewer Width='150' Height='100' HorizontalScrollBarVisibility='Auto' "
+      u"VerticalScrollBarVisibility='Auto'><Border Width='300' Height='120' Background='Red'/></ScrollViewer>");
+  ASSERT_NE(pViewer, nullptr);
+  ASSERT_NE(pViewer->GetGripper(), nullptr) << "both bars show";
+  m_host.Invalidate();
+  pv::test::PumpUntilIdle();
+  const HWND hwnd = m_host.GetSafeHwnd();
+  const int bw = ::GetSystemMetrics(SM_CXVSCROLL), bh = ::GetSystemMetrics(SM_CYHSCROLL);
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+  struct Probe {
+    int x, y;
+    COLORREF colour;
+    const char* where;
+  } probes[] = {
+      {5, 5, RGB(255, 0, 0), "the content's top-left corner shows the content"},
+      {0, 0, RGB(255, 0, 0), "the content's first pixel"},
+      {150 - bw / 2, 100 - bh / 2, face, "the middle of the corner square"},
+      {150 - bw, 100 - bh, face, "the corner square's first pixel"},
+      {149, 99, face, "the corner square's last pixel"},
+  };
+  for (const Probe& p : probes)
+    EXPECT_EQ(pv::test::WindowPixel(hwnd, p.x, p.y), p.colour) << p.where << " (" << p.x << ", " << p.y << ")";
 }
 
 TEST_F(ScrollViewerTest, WheelLinesAndPages) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -134,6 +135,51 @@ TEST_F(MarkupTextRender, TrimmingEndsTheLineWithAnEllipsis) {
   Build(u"<TextBlock TextTrimming='WordEllipsis'>Hello world again</TextBlock>");
   MarkupMeasureElement(root, Extent(u"Hello wo").cx + ellipsis, 200);
   EXPECT_EQ(Pieces(), "Hello|...");
+}
+
+TEST_F(MarkupTextRender, WrappingAndTrimmingKeepCharactersWhole) {
+  // Texts made of one character repeated, each character several UTF-16
+  // units: a surrogate pair, a pair with a modifier, a letter with a
+  // combining accent. Every piece must start and end on a character.
+  struct Case {
+    const char16_t* character;
+    const char* name;
+  } cases[] = {
+      {u"\U0001F600", "emoji"},
+      {u"\U00020000", "CJK extension B"},
+      {u"\U0001F44D\U0001F3FD", "emoji with a skin tone"},
+      {u"e\u0301", "letter with a combining accent"},
+  };
+  const char* const modes[] = {"TextWrapping='Wrap'", "TextTrimming='CharacterEllipsis'",
+                               "TextTrimming='WordEllipsis'"};
+  for (const Case& c : cases) {
+    const std::u16string one(c.character);
+    std::u16string text;
+    for (int i = 0; i < 7; i++) text += one;
+    const int unit = static_cast<int>(one.size());
+    for (const char* mode : modes) {
+      const std::string where = std::string(c.name) + " with " + mode;
+      Build((u"<TextBlock " + std::u16string(mode, mode + std::strlen(mode)) + u">" + text + u"</TextBlock>").c_str());
+      // Room for two and a half characters (beside the ellipsis when trimming).
+      const int width = Extent((one + one).c_str()).cx + Extent(one.c_str()).cx / 2 +
+                        (std::strstr(mode, "Ellipsis") ? Extent(u"...").cx : 0);
+      MarkupMeasureElement(root, width, 400);
+      size_t pieces = 0, lines = Block()->GetLines().size();
+      int last = 0;
+      for (const auto& line : Block()->GetLines())
+        for (const auto& p : line.pieces) {
+          auto* run = MarkupDynamicCast<CTKMarkupRun>(p.pInline);
+          if (!run || std::u16string(run->GetText()) != text) continue;  // the ellipsis
+          pieces++;
+          last = std::max(last, p.end);
+          EXPECT_EQ(p.start % unit, 0) << where << ": a piece starts inside a character at " << p.start;
+          EXPECT_EQ(p.end % unit, 0) << where << ": a piece ends inside a character at " << p.end;
+        }
+      EXPECT_GT(pieces, 0u) << where;
+      if (std::strstr(mode, "Wrap")) EXPECT_GE(lines, 3u) << where << ": the text is broken into lines";
+      else EXPECT_LT(last, static_cast<int>(text.size())) << where << ": the text is cut";
+    }
+  }
 }
 
 TEST_F(MarkupTextRender, AlignmentJustificationAndBaselines) {

@@ -1,8 +1,10 @@
 #!/bin/sh
-# Builds the markup fuzz target with clang and runs it for a bounded time.
+# Builds the markup fuzz target with clang and runs it for a bounded time:
+# every input is parsed, built, laid out and drawn.
 # Usage: tests/toolkit/markup/fuzz/run_fuzz.sh [seconds, default 60] [build dir]
 # Every library of the target carries AddressSanitizer and
-# UndefinedBehaviorSanitizer, and undefined behaviour aborts: any finding
+# UndefinedBehaviorSanitizer, the markup engine also the float-to-int
+# overflow check, and undefined behaviour aborts: any finding
 # (crash, overread, leak, undefined behaviour, slow or huge input) makes the
 # script exit non-zero, leaving the input as crash-*/leak-*/timeout-* in the
 # build folder.
