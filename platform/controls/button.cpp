@@ -164,6 +164,11 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       SetState<ButtonState>(h, nullptr);
       delete s;
       return ::DefWindowProc(h, msg, wp, lp);
+    case WM_NCHITTEST:
+      // A group box frames other controls, which usually lie below it in
+      // the z-order: the mouse goes through it to them.
+      if (Type(h) == BS_GROUPBOX) return HTTRANSPARENT;
+      return ::DefWindowProc(h, msg, wp, lp);
     case WM_GETDLGCODE: {
       UINT t = Type(h);
       if (t == BS_GROUPBOX) return DLGC_STATIC;
