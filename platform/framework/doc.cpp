@@ -369,7 +369,10 @@ void CFormView::ScrollFormTo(CPoint pos) {
   const int dx = m_scrollPos.x - pos.x, dy = m_scrollPos.y - pos.y;
   if (!dx && !dy) return;
   m_scrollPos = pos;
-  ::ScrollWindowEx(m_hWnd, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  ::ScrollWindowEx(m_hWnd, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN);
+  // The whole form again, fields included: the moved pixels of a form that
+  // does not clip its fields hold its own background where they now lie.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   if (dx) ::SetScrollPos(m_hWnd, SB_HORZ, pos.x, TRUE);
   if (dy) ::SetScrollPos(m_hWnd, SB_VERT, pos.y, TRUE);
 }
