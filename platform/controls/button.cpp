@@ -165,7 +165,8 @@ LRESULT CALLBACK ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       delete s;
       return ::DefWindowProc(h, msg, wp, lp);
     case WM_NCHITTEST:
-      // A group box frames other controls: the mouse goes through it to them.
+      // A group box frames other controls, which usually lie below it in
+      // the z-order: the mouse goes through it to them.
       if (Type(h) == BS_GROUPBOX) return HTTRANSPARENT;
       return ::DefWindowProc(h, msg, wp, lp);
     case WM_GETDLGCODE: {

@@ -1141,8 +1141,11 @@ void Paint(HWND h, TreeState* s, HDC given) {
   PAINTSTRUCT ps{};
   HDC dc = given ? given : ::BeginPaint(h, &ps);
   // BeginPaint took in any invalidation the layout caused (a scroll bar that
-  // came or went resizes the tree); lay out again for the size now.
-  if (!given) s->invalidPending = false;
+  // came or went resizes the tree); lay out again for the size now. A DC
+  // given by a subclass's own BeginPaint: the pending invalidation is over
+  // once the window has nothing left to paint, else the next change would
+  // never reach the screen.
+  if (!given || !::GetUpdateRect(h, nullptr, FALSE)) s->invalidPending = false;
   Layout(h, s);
   RECT rc;
   ::GetClientRect(h, &rc);

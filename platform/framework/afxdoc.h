@@ -120,11 +120,23 @@ class CFormView : public CView {
   // Sizes the frame so that the form fits (bShrinkOnly: never grows it).
   void ResizeParentToFit(BOOL bShrinkOnly = TRUE);
   CSize GetTotalSize() const { return m_totalSize; }
+  // How far the form is scrolled (its top-left corner shown at the view's).
+  CPoint GetScrollPosition() const { return m_scrollPos; }
   LPCTSTR m_lpszTemplateName;
 
  protected:
   CSize m_totalSize;
+  CPoint m_scrollPos;
+  BOOL m_bUpdatingBars = FALSE;
   HWND m_hWndFocus = nullptr;  // the field that had the focus when the form was left
+  // A view smaller than the form shows scroll bars over the part out of view.
+  void UpdateScrollBars();
+  void ScrollFormTo(CPoint pos);
+  void ScrollBy(int nBar, UINT nSBCode, int nTrack);
+  void OnSize(UINT nType, int cx, int cy);
+  void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+  BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
   void OnSetFocus(CWnd* pOldWnd);
   void OnActivateView(BOOL bActivate, CView* pActivateView, CView* pDeactiveView) override;
   void OnActivateFrame(UINT nState, CFrameWnd* pFrameWnd) override;

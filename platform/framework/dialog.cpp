@@ -308,8 +308,9 @@ bool pv::DialogKeyMessage(HWND dialog, MSG* msg) {
   if (msg->wParam < 0x20) return msg->message == WM_CHAR && (msg->wParam == u'\t' || msg->wParam == 0x1B);
   HWND target = FindMnemonic(dialog, static_cast<WCHAR>(msg->wParam));
   if (!target) {
-    // An unknown Alt+letter must not reach the menu of a modal dialog's owner.
-    return msg->message == WM_SYSCHAR;
+    // An unknown Alt+letter must not reach the menu of a modal dialog's
+    // owner; in a form inside a frame it opens the frame's menu.
+    return msg->message == WM_SYSCHAR && !(::GetWindowLong(dialog, GWL_STYLE) & WS_CHILD);
   }
   ActivateMnemonic(dialog, target);
   return true;

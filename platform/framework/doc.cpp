@@ -1,4 +1,7 @@
 // Documents, views, form views, document templates and the document manager.
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/framework/afxdlg.h"
 #include "platform/framework/afxdoc.h"
 #include "platform/framework/afxstate.h"
@@ -275,6 +278,10 @@ BOOL CView::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHan
 // ---- CFormView -----------------------------------------------------------------------------------------
 BEGIN_MESSAGE_MAP(CFormView, CView)
 ON_WM_SETFOCUS()
+ON_WM_SIZE()
+ON_WM_HSCROLL()
+ON_WM_VSCROLL()
+ON_WM_MOUSEWHEEL()
 END_MESSAGE_MAP()
 
 CFormView::CFormView(UINT nIDTemplate) : m_lpszTemplateName(MAKEINTRESOURCE(nIDTemplate)) {}
@@ -319,6 +326,134 @@ BOOL CFormView::PreTranslateMessage(MSG* pMsg) {
   // Accelerators of the frame come before the form's own navigation.
   if (CFrameWnd* frame = GetTopLevelFrame(); frame && frame->PreTranslateMessage(pMsg)) return TRUE;
   return pv::DialogKeyMessage(m_hWnd, pMsg) ? TRUE : FALSE;
+}
+
+namespace {
+constexpr int kFormLine = 16;  // pixels a scroll-bar arrow or a wheel notch's line moves the form
+}
+
+void CFormView::UpdateScrollBars() {
+  if (!m_hWnd || m_bUpdatingBars) return;
+  m_bUpdatingBars = TRUE;
+  // The room the view has without bars, then the bars that room needs (a
+  // bar takes room from the other direction).
+  CRect client;
+  GetClientRect(&client);
+  const DWORD style = GetStyle();
+  int cx = client.Width() + ((style & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
+  int cy = client.Height() + ((style & WS_HSCROLL) ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
+  bool needH = m_totalSize.cx > cx, needV = m_totalSize.cy > cy;
+  if (needV && !needH) needH = m_totalSize.cx > cx - ::GetSystemMetrics(SM_CXVSCROLL);
+  if (needH && !needV) needV = m_totalSize.cy > cy - ::GetSystemMetrics(SM_CYHSCROLL);
+  if (needV) cx -= ::GetSystemMetrics(SM_CXVSCROLL);
+  if (needH) cy -= ::GetSystemMetrics(SM_CYHSCROLL);
+  cx = std::max(cx, 0);
+  cy = std::max(cy, 0);
+  CPoint pos(needH ? std::clamp<int>(m_scrollPos.x, 0, std::max(0, m_totalSize.cx - cx)) : 0,
+             needV ? std::clamp<int>(m_scrollPos.y, 0, std::max(0, m_totalSize.cy - cy)) : 0);
+  ScrollFormTo(pos);
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    const bool need = bar == SB_HORZ ? needH : needV;
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMax = need ? (bar == SB_HORZ ? m_totalSize.cx : m_totalSize.cy) - 1 : 0;
+    si.nPage = need ? static_cast<UINT>(bar == SB_HORZ ? cx : cy) : 0;
+    si.nPos = bar == SB_HORZ ? m_scrollPos.x : m_scrollPos.y;
+    ::SetScrollInfo(m_hWnd, bar, &si, TRUE);
+  }
+  m_bUpdatingBars = FALSE;
+}
+
+void CFormView::ScrollFormTo(CPoint pos) {
+  const int dx = m_scrollPos.x - pos.x, dy = m_scrollPos.y - pos.y;
+  if (!dx && !dy) return;
+  m_scrollPos = pos;
+  ::ScrollWindowEx(m_hWnd, dx, dy, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN);
+  // The whole form again, fields included: the moved pixels of a form that
+  // does not clip its fields hold its own background where they now lie.
+  ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  if (dx) ::SetScrollPos(m_hWnd, SB_HORZ, pos.x, TRUE);
+  if (dy) ::SetScrollPos(m_hWnd, SB_VERT, pos.y, TRUE);
+}
+
+void CFormView::ScrollBy(int nBar, UINT nSBCode, int nTrack) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  if (!(GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) || !::GetScrollInfo(m_hWnd, nBar, &si)) return;
+  int pos = si.nPos;
+  const int page = std::max<int>(static_cast<int>(si.nPage), 1);
+  switch (nSBCode) {
+    case SB_LINEUP:
+      pos -= kFormLine;
+      break;
+    case SB_LINEDOWN:
+      pos += kFormLine;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_TOP:
+      pos = si.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = si.nMax;
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      pos = nTrack;
+      break;
+    default:
+      return;
+  }
+  pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
+  CPoint to = m_scrollPos;
+  (nBar == SB_HORZ ? to.x : to.y) = pos;
+  ScrollFormTo(to);
+}
+
+void CFormView::OnSize(UINT nType, int cx, int cy) {
+  CView::OnSize(nType, cx, cy);
+  if (nType != SIZE_MINIMIZED) UpdateScrollBars();
+}
+
+void CFormView::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+  if (pScrollBar) {
+    CView::OnHScroll(nSBCode, nPos, pScrollBar);
+    return;
+  }
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_TRACKPOS;
+  ::GetScrollInfo(m_hWnd, SB_HORZ, &si);
+  ScrollBy(SB_HORZ, nSBCode, si.nTrackPos);
+}
+
+void CFormView::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) {
+  if (pScrollBar) {
+    CView::OnVScroll(nSBCode, nPos, pScrollBar);
+    return;
+  }
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_TRACKPOS;
+  ::GetScrollInfo(m_hWnd, SB_VERT, &si);
+  ScrollBy(SB_VERT, nSBCode, si.nTrackPos);
+}
+
+BOOL CFormView::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) {
+  const int bar = (GetStyle() & WS_VSCROLL) ? SB_VERT : (GetStyle() & WS_HSCROLL) ? SB_HORZ : -1;
+  if (bar < 0) return CView::OnMouseWheel(nFlags, zDelta, pt);
+  UINT lines = 3;
+  ::SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  const int notches = zDelta / WHEEL_DELTA;
+  for (int i = 0; i < std::abs(notches) * static_cast<int>(std::max<UINT>(lines, 1)); ++i)
+    ScrollBy(bar, notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
+  return TRUE;
 }
 
 // Leaving the form (another view or frame becomes active) remembers the

@@ -65,6 +65,7 @@ void RefreshWindowMenu(HWND client, MDIClientState& st) {
     if (!::IsWindowVisible(child) && child != st.active) continue;
     CString title;
     CWnd::FromHandle(child)->GetWindowText(title);
+    title.Replace(u"&", u"&&");  // a title reads as typed, never as a mnemonic
     CString item;
     item.Format(u"&%d %s", ++shown, static_cast<LPCTSTR>(title));
     ::AppendMenu(st.windowMenu, MF_STRING | (child == st.active ? MF_CHECKED : 0), st.firstChild + static_cast<UINT>(i),
@@ -918,6 +919,13 @@ LRESULT CMDIChildWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       LRESULT result = CFrameWnd::DefWindowProc(message, wParam, lParam);
       if (HWND client = ::GetParent(m_hWnd); client && Clients().count(client))
         ::SendMessage(client, kMdiChildMoved, 0, 0);
+      return result;
+    }
+    case WM_SETTEXT: {
+      // The window list shows the new title.
+      LRESULT result = CFrameWnd::DefWindowProc(message, wParam, lParam);
+      if (HWND client = ::GetParent(m_hWnd); client && Clients().count(client))
+        ::SendMessage(client, WM_MDIREFRESHMENU, 0, 0);
       return result;
     }
     default:

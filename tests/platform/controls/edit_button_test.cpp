@@ -411,19 +411,26 @@ TEST_F(ControlTest, GroupBoxDrawsItsFrameButLeavesItsInsideToTheControlsItFrames
   EXPECT_NE(pv::test::WindowPixel(box, 0, 60), ::GetSysColor(COLOR_BTNFACE));  // the frame's line
 }
 
-TEST_F(ControlTest, AClickInsideAGroupBoxReachesTheControlItFrames) {
-  HWND box = Child(WC_BUTTON, u"Options", BS_GROUPBOX, 700, 10, 10, 220, 120);
-  HWND inside = Child(WC_STATIC, u"", SS_BLACKRECT | SS_NOTIFY, 701, 40, 50, 30, 30);
-  POINT pt{15, 15};
-  ::ClientToScreen(inside, &pt);
-  EXPECT_EQ(::WindowFromPoint(pt), inside);
-  pv::test::ClickClient(inside, 15, 15);
+// The mouse goes through a group box to what it frames (the box lies above
+// them, as a dialog template lists it first), and to the parent elsewhere.
+TEST_F(ControlTest, ClicksInsideAGroupBoxReachTheControlsItFramesAndThePointerPassesThrough) {
+  HWND box = Child(WC_BUTTON, u"Period", BS_GROUPBOX, 700, 10, 10, 300, 140);
+  HWND search = Child(WC_BUTTON, u"Search", BS_PUSHBUTTON, 701, 30, 40, 80, 24);
+  HWND check = Child(WC_BUTTON, u"Exclude", BS_AUTOCHECKBOX, 702, 30, 80, 120, 20);
+  ASSERT_EQ(::GetWindow(parent, GW_CHILD), box);  // the box is on top
+  pv::test::ClickClient(search, 10, 10);
+  pv::Clock::AdvanceBy(1000);
+  pv::test::ClickClient(check, 5, 5);
   PumpUntilIdle();
-  EXPECT_EQ(Codes(701), std::vector<int>{STN_CLICKED});
-  // Where the box frames nothing, the parent is under the mouse.
-  POINT empty{150, 90};
-  ::ClientToScreen(box, &empty);
-  EXPECT_EQ(::WindowFromPoint(empty), parent);
+  EXPECT_EQ(Count(701, BN_CLICKED), 1);
+  EXPECT_EQ(::SendMessage(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(::GetFocus(), check);
+  // Inside the box away from its controls, and on its frame: the parent.
+  for (POINT client : {POINT{200, 100}, POINT{0, 70}}) {
+    POINT screen = pv::test::ClientPoint(box, client.x, client.y);
+    EXPECT_EQ(::WindowFromPoint(screen), parent) << client.x << "," << client.y;
+  }
+  EXPECT_EQ(::SendMessage(box, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
 }
 
 }  // namespace

@@ -526,6 +526,69 @@ TEST_F(TreeTest, PaintsIntoADcGivenByTheCaller) {
   }
 }
 
+// A subclass that paints the tree into its own BeginPaint's DC (as a
+// control drawing over the tree does): every later change still reaches the
+// window, by mouse, by keys and by a new label, with no forced redraw.
+WNDPROC g_treeProc = nullptr;
+LRESULT CALLBACK PaintingSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT && !wp) {
+    PAINTSTRUCT ps{};
+    HDC dc = ::BeginPaint(h, &ps);
+    ::CallWindowProc(g_treeProc, h, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    ::EndPaint(h, &ps);
+    return 0;
+  }
+  return ::CallWindowProc(g_treeProc, h, msg, wp, lp);
+}
+
+TEST_F(TreeTest, ChangesAfterPaintingIntoTheSubclassesDcStillReachTheWindow) {
+  HWND t = Tree(TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, 240, 120);
+  g_treeProc =
+      reinterpret_cast<WNDPROC>(::SetWindowLongPtr(t, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintingSubclass)));
+  HTREEITEM p = Add(t, TVI_ROOT, u"parent");
+  HTREEITEM c = Add(t, p, u"child");
+  HTREEITEM q = Add(t, TVI_ROOT, u"P");
+  ::SetFocus(t);
+  PumpUntilIdle();
+  const COLORREF back = ::GetSysColor(COLOR_WINDOW), highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+  auto inkIn = [&](RECT r) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if (pv::test::WindowPixel(t, x, y) != back) ++n;
+    return n;
+  };
+  RECT lp = LabelRect(t, p);
+  EXPECT_NE(pv::test::WindowPixel(t, lp.left + 1, lp.top + 1), highlight);
+
+  // A click on the label shows it selected.
+  pv::test::ClickClient(t, lp.left + 3, (lp.top + lp.bottom) / 2);
+  PumpUntilIdle();
+  ASSERT_EQ(Next(t, TVGN_CARET), p);
+  EXPECT_EQ(pv::test::WindowPixel(t, lp.left + 1, lp.top + 1), highlight);
+
+  // Right expands it: the child's row is drawn where the next item was.
+  const RECT childRow{lp.left + 10, lp.bottom, 200, lp.bottom + (lp.bottom - lp.top)};
+  const int before = inkIn(childRow);
+  pv::test::KeyPress(VK_RIGHT);
+  PumpUntilIdle();
+  ASSERT_TRUE(Expanded(t, p));
+  RECT lc = LabelRect(t, c);
+  EXPECT_EQ(lc.top, lp.bottom);
+  EXPECT_NE(inkIn(childRow), before);
+  EXPECT_GT(inkIn(lc), 4);
+
+  // A longer label shows whole.
+  TVITEMW it{};
+  it.mask = TVIF_TEXT;
+  it.hItem = q;
+  it.pszText = const_cast<LPWSTR>(u"Plant tomatoes & beans");
+  ::SendMessage(t, TVM_SETITEM, 0, reinterpret_cast<LPARAM>(&it));
+  PumpUntilIdle();
+  RECT lq = LabelRect(t, q);
+  EXPECT_GT(inkIn(RECT{lq.left + 40, lq.top, lq.right, lq.bottom}), 20);
+}
+
 // A label wider than the tree brings a horizontal bar that scrolls the
 // rows; TVS_NOHSCROLL keeps them at the left edge.
 TEST_F(TreeTest, HorizontalScrollingAndNoHScroll) {

@@ -261,6 +261,105 @@ TEST_F(MdiSampleTest, TwoDocumentsGetChildFramesTitlesAndTheWindowList) {
   EXPECT_EQ(main_->MDIGetActive(), childA);
 }
 
+// In a form inside a frame, Alt with a letter no field uses opens the
+// frame's menu instead of typing the letter.
+TEST_F(MdiSampleTest, AltAndALetterInAFormOpenTheFramesMenu) {
+  CNoteDoc* doc = NewNote();
+  ASSERT_NE(doc, nullptr);
+  HWND name = ::GetDlgItem(main_->MDIGetActive()->GetActiveView()->m_hWnd, IDC_NAME);
+  ::SetFocus(name);
+  fwtest::Pump();
+  ASSERT_EQ(doc->m_toggleCheck, 0);
+  pv::test::Chord(FALT, 'N');  // the Note menu
+  pv::test::KeyPress('T');     // its Toggle
+  fwtest::Pump();
+  EXPECT_EQ(doc->m_toggleCheck, 1);
+  EXPECT_EQ(fwtest::TextOf(name), CString(u"first"));
+  EXPECT_EQ(::GetFocus(), name);
+  // A letter a field of the form uses still goes to that field.
+  pv::test::Chord(FALT, 'D');
+  fwtest::Pump();
+  EXPECT_EQ(::GetFocus(), ::GetDlgItem(main_->MDIGetActive()->GetActiveView()->m_hWnd, IDC_DONE));
+  EXPECT_EQ(doc->m_toggleCheck, 1);
+}
+
+// A view smaller than its form shows scroll bars; the bars (and the wheel)
+// bring the rest of the form into view, and a larger view takes them away.
+TEST_F(MdiSampleTest, AFormLargerThanItsViewScrollsToItsHiddenParts) {
+  ASSERT_NE(NewNote(), nullptr);
+  CMDIChildWnd* child = main_->MDIGetActive();
+  auto* view = static_cast<CFormView*>(child->GetActiveView());
+  HWND done = ::GetDlgItem(view->m_hWnd, IDC_DONE);
+  // The frame a little smaller than the form: the check box is out of view.
+  const CSize form = view->GetTotalSize();
+  CRect frame, client;
+  child->GetWindowRect(&frame);
+  view->GetClientRect(&client);
+  child->SetWindowPos(nullptr, 0, 0, frame.Width() - client.Width() + form.cx / 2,
+                      frame.Height() - client.Height() + form.cy / 2, SWP_NOMOVE | SWP_NOZORDER);
+  fwtest::Pump();
+  ASSERT_TRUE(view->GetStyle() & WS_VSCROLL);
+  ASSERT_TRUE(view->GetStyle() & WS_HSCROLL);
+  auto shown = [&] {
+    CRect inView, box;
+    view->GetClientRect(&inView);
+    view->ClientToScreen(&inView);
+    ::GetWindowRect(done, &box);
+    return inView.top <= box.top && box.bottom <= inView.bottom;
+  };
+  EXPECT_FALSE(shown());
+
+  // Clicks on the lower arrow of the vertical bar, on the screen.
+  CRect inside;
+  view->GetClientRect(&inside);
+  view->ClientToScreen(&inside);
+  const POINT arrow{inside.right + ::GetSystemMetrics(SM_CXVSCROLL) / 2,
+                    inside.bottom - ::GetSystemMetrics(SM_CYVSCROLL) / 2};
+  for (int i = 0; i < 10 && !shown(); ++i) {
+    pv::Clock::AdvanceBy(::GetDoubleClickTime() + 1);
+    pv::test::Click(arrow.x, arrow.y);
+    fwtest::Pump();
+  }
+  EXPECT_TRUE(shown());
+  EXPECT_GT(view->GetScrollPosition().y, 0);
+  EXPECT_EQ(::GetScrollPos(view->m_hWnd, SB_VERT), view->GetScrollPosition().y);
+  // The wheel away from the user goes back to the top.
+  POINT centre{(inside.left + inside.right) / 2, (inside.top + inside.bottom) / 2};
+  pv::test::Wheel(5 * WHEEL_DELTA, centre.x, centre.y);
+  fwtest::Pump();
+  EXPECT_EQ(view->GetScrollPosition().y, 0);
+  EXPECT_FALSE(shown());
+  // The name field scrolled back in is drawn again: its frame's top line.
+  HWND name = ::GetDlgItem(view->m_hWnd, IDC_NAME);
+  int frameInk = 0;
+  for (int x = 2; x < 30; ++x)
+    if (pv::test::WindowPixelNc(name, x, 0) != ::GetSysColor(COLOR_BTNFACE)) ++frameInk;
+  EXPECT_GT(frameInk, 20);
+
+  // Room for the whole form: no bars, the form at its place.
+  child->SetWindowPos(nullptr, 0, 0, frame.Width() + form.cx, frame.Height() + form.cy, SWP_NOMOVE | SWP_NOZORDER);
+  fwtest::Pump();
+  EXPECT_FALSE(view->GetStyle() & (WS_VSCROLL | WS_HSCROLL));
+  EXPECT_EQ(view->GetScrollPosition(), CPoint(0, 0));
+  EXPECT_TRUE(shown());
+}
+
+// A title with "&" is listed as it reads: the menu shows the character, and
+// its letter after it is no mnemonic.
+TEST_F(MdiSampleTest, TheWindowListShowsAmpersandsInTitlesAsTyped) {
+  CNoteDoc* doc = NewNote();
+  ASSERT_NE(doc, nullptr);
+  doc->SetTitle(u"Plant tomatoes & beans");
+  CMDIChildWnd* child = main_->MDIGetActive();
+  ASSERT_NE(child, nullptr);
+  EXPECT_EQ(fwtest::TextOf(child->m_hWnd), CString(u"Plant tomatoes & beans"));
+  CMenu* window = CMenu::FromHandle(main_->GetWindowMenuPopup(main_->GetMenu()->m_hMenu));
+  ASSERT_NE(window, nullptr);
+  CString item;
+  window->GetMenuString(AFX_IDM_FIRST_MDICHILD, item, MF_BYCOMMAND);
+  EXPECT_EQ(item, CString(u"&1 Plant tomatoes && beans"));
+}
+
 // What the frame's menu bar holds besides the menus: the system menu of a
 // maximised child first, its caption buttons last.
 struct BarDecoration {

@@ -178,6 +178,59 @@ TEST_F(TreePaintTest, HotItemIsUnderlinedInTheHotColourUntilTheMouseLeaves) {
   EXPECT_EQ(PixelsOf(first, Sys(COLOR_HOTLIGHT)), 0);
 }
 
+// What a user does to the tree shows at once, with no forced redraw: a
+// click selects, Right expands, a new label shows whole, a click on the
+// button collapses; with one selection and with several.
+TEST_F(TreePaintTest, ClicksKeysAndNewLabelsShowWithoutAForcedRedraw) {
+  for (const bool multi : {false, true}) {
+    SCOPED_TRACE(multi ? "multiple selection" : "single selection");
+    MakeTree();
+    HTREEITEM parentItem = tree.InsertItem(u"Affairs of Life");
+    HTREEITEM child = tree.InsertItem(u"Other Things", parentItem);
+    HTREEITEM last = tree.InsertItem(u"P");
+    tree.EnableMultiSelect(multi);
+    parent.SetFocus();
+    PumpUntilIdle();
+    auto ink = [&](const CRect& r) {
+      int n = 0;
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+          if (pv::test::WindowPixel(tree.m_hWnd, x, y) != Sys(COLOR_WINDOW)) ++n;
+      return n;
+    };
+    EXPECT_NE(LabelBack(parentItem), Sys(COLOR_HIGHLIGHT));
+
+    pv::test::ClickClient(tree.m_hWnd, LabelPoint(parentItem).x, LabelPoint(parentItem).y);
+    PumpUntilIdle();
+    ASSERT_EQ(tree.GetSelectedItem(), parentItem);
+    EXPECT_EQ(LabelBack(parentItem), Sys(COLOR_HIGHLIGHT));
+
+    pv::test::KeyPress(VK_RIGHT);
+    PumpUntilIdle();
+    ASSERT_TRUE(tree.GetItemState(parentItem, TVIS_EXPANDED) & TVIS_EXPANDED);
+    CRect childLabel;
+    ASSERT_TRUE(tree.GetItemRect(child, &childLabel, TRUE));
+    EXPECT_GT(PixelsOf(child, Sys(COLOR_WINDOWTEXT)), 0);
+    EXPECT_GT(ink(childLabel), 20);
+
+    tree.SetItemText(last, u"Plant tomatoes & beans");
+    PumpUntilIdle();
+    CRect lastLabel;
+    ASSERT_TRUE(tree.GetItemRect(last, &lastLabel, TRUE));
+    EXPECT_GT(ink(CRect(lastLabel.left + 40, lastLabel.top, lastLabel.right, lastLabel.bottom)), 20);
+
+    // The button left of the parent collapses it: the last row is empty.
+    CRect label;
+    ASSERT_TRUE(tree.GetItemRect(parentItem, &label, TRUE));
+    pv::Clock::AdvanceBy(::GetDoubleClickTime() + 1);
+    pv::test::ClickClient(tree.m_hWnd, label.left - 10, (label.top + label.bottom) / 2);
+    PumpUntilIdle();
+    ASSERT_FALSE(tree.GetItemState(parentItem, TVIS_EXPANDED) & TVIS_EXPANDED);
+    EXPECT_EQ(ink(lastLabel), 0);
+    tree.DestroyWindow();
+  }
+}
+
 TEST_F(TreePaintTest, WithoutTrackSelectNothingIsHot) {
   MakeTree();
   HTREEITEM first = tree.InsertItem(u"MMMM");
