@@ -96,8 +96,6 @@ TEST(MarkupConverters, ThicknessForms) {
       {u"2in", true, 192, 192, 192, 192},
       {u"-3", true, -3, -3, -3, -3},
   };
-  // The first context registers the properties read below.
-  CTKMarkupContext* ctx = MarkupCreateContext(nullptr);
   // Each form through the converter object, and written as every thickness
   // property in markup (which converts without a converter object): the
   // same thickness, or the same build error. The context registers the
