@@ -100,6 +100,10 @@ class CMainFrame : public CMDIFrameWnd, public CFrameState {
 
  private:
   void FireReminder(RemindSTR& reminder);
+  // Plays m_popSound (a name without a folder is looked for in the
+  // program's folder); a file that is missing or does not play gives the
+  // program's built-in sound instead, never silence.
+  void PlayPopSound();
   // Every occurrence up to this moment has had its chance to fire; before
   // the first tick the list's start-up moment stands for it.
   COleDateTime m_remindFiredThrough;

@@ -27,13 +27,6 @@ bool SameDate(const COleDateTime& a, const COleDateTime& b) {
 
 bool SameHour(const COleDateTime& a, const COleDateTime& b) { return SameDate(a, b) && a.GetHour() == b.GetHour(); }
 
-// A wave file named without a folder is looked for beside the program.
-CString SoundPath(const CString& stored) {
-  std::u16string path(stored.GetString(), static_cast<std::size_t>(stored.GetLength()));
-  if (path.empty() || path[0] == u'/' || path[0] == u'\\' || path.find(u':') != std::u16string::npos) return stored;
-  return CString(pv::JoinPath(pv::ProgramFolder(), path));
-}
-
 }  // namespace
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
@@ -96,7 +89,7 @@ void CMainFrame::OnReminderTick(const COleDateTime& now) {
 void CMainFrame::FireReminder(RemindSTR& reminder) {
   m_popupWnd.m_strText = reminder.content;
   m_popupWnd.ShowReminderPopup(this, reminder.taid);
-  ::sndPlaySoundW(SoundPath(m_popSound).GetString(), SND_ASYNC);
+  PlayPopSound();
   if (reminder.message && !reminder.submitted && SendsMessagesWhileRunning() && m_reminderMessenger)
     m_reminderMessenger->SendTextMessage(m_userName, m_userPwd, m_phoneNo,
                                          ReminderMessageText(reminder.content, m_houZhui));
