@@ -14,6 +14,7 @@
 namespace {
 // A work that still bears this name must be named before tasks are added.
 constexpr const char16_t* kWorkPlaceholder = u"Enter work name";
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CPravenorApp, CWinApp)
@@ -97,9 +98,9 @@ void CPravenorApp::OnAppAbout() {
   about.DoModal();
 }
 
-void CPravenorApp::OnNewCompletedTask() { OpenTaskForm(u"Completed", false); }
+void CPravenorApp::OnNewCompletedTask() { OpenTaskForm(u"Completed"); }
 
-void CPravenorApp::OnNewScheduledTask() { OpenTaskForm(u"Scheduled", true); }
+void CPravenorApp::OnNewScheduledTask() { OpenTaskForm(u"Scheduled"); }
 
 void CPravenorApp::OpenExistingTaskForm(bool scheduled) {
   m_openExistingTask = true;
@@ -116,18 +117,29 @@ void CPravenorApp::OnEnquiry() {
   if (AskEnquiry()) OpenEnquiryView();
 }
 
-void CPravenorApp::OpenTaskForm(const char16_t* docName, bool logItem) {
+bool CPravenorApp::CurrentWorkExists(const CMainFrame& frame) {
+  if (frame.m_nItemId <= 0) return false;
+  bool read = false;
+  const int found = m_dataStore.QueryScalarInt(u"select count(*) from things where tid=?",
+                                               {_variant_t(static_cast<long>(frame.m_nItemId))}, &read);
+  return read && found > 0;
+}
+
+void CPravenorApp::OpenTaskForm(const char16_t* docName) {
   auto* frame = static_cast<CMainFrame*>(m_pMainWnd);
   if (!frame) return;
+  // From the work tree the form is for the current work; without one (none
+  // clicked yet, or it was deleted) the work is asked for, as from the date
+  // tree: no task is ever stored without its work.
+  const bool askForWork = !m_openExistingTask && (frame->m_nActiveTree == 2 || !CurrentWorkExists(*frame));
   const CString itemText = frame->m_strItemText;
-  if (logItem) OutputDebugStringW((CString(u"app") + itemText).GetString());
   if (itemText == kWorkPlaceholder) {  // exact: "Enter Work Name" is a name like any other
     ::MessageBoxW(nullptr,
                   u"Work Name cannot be\u201CEnter Work Name\u201D,Click\u201CModify\u201DButton to modify name",
                   u"Prompt", MB_OK | MB_ICONEXCLAMATION);
     return;
   }
-  if (frame->m_nActiveTree == 2 && !m_openExistingTask) {
+  if (askForWork) {
     CThingName chooser;
     // Only a confirmed choice goes on: a chooser that could not be shown
     // opens nothing either.

@@ -11,6 +11,8 @@
 #include "platform/base/oledatetime.h"
 #include "platform/framework/afxdoc.h"
 
+class CMainFrame;
+
 class CPravenorApp : public CWinApp, public CFormsApp, public CReminderListOwner {
  public:
   CPravenorApp();
@@ -67,7 +69,9 @@ class CPravenorApp : public CWinApp, public CFormsApp, public CReminderListOwner
  private:
   // The Completed and Scheduled commands: the placeholder refusal, the work
   // chooser, then a new document of the template named `docName`.
-  void OpenTaskForm(const char16_t* docName, bool logItem);
+  void OpenTaskForm(const char16_t* docName);
+  // Whether the main frame's current work is a stored work.
+  bool CurrentWorkExists(const CMainFrame& frame);
   // A new document of the first template whose document name is `docName`.
   void OpenDocumentNamed(const char16_t* docName);
 };

@@ -11,6 +11,9 @@
 #include "app/views/planthings.h"
 #include "app/views/pravenorview.h"
 #include "platform/framework/afxapp.h"
+#include "platform/shell/mmsystem.h"
+#include "platform/system/files.h"
+#include "platform/system/resources.h"
 
 IMPLEMENT_DYNAMIC(CMainFrame, CMDIFrameWnd)
 
@@ -30,6 +33,17 @@ ON_COMMAND(ID_TASK_SAVEALL, OnSaveAll)
 END_MESSAGE_MAP()
 
 namespace {
+
+// The reminder sound built into the program (resources/app/2.wav).
+constexpr const char16_t* kBuiltInSoundName = u"DEFAULTSOUND";
+constexpr const char16_t* kBuiltInSoundType = u"WAVE";
+
+// A wave file named without a folder is looked for in the program's folder.
+CString SoundPath(const CString& stored) {
+  std::u16string path(stored.GetString(), static_cast<std::size_t>(stored.GetLength()));
+  if (path.empty() || path[0] == u'/' || path[0] == u'\\' || path.find(u':') != std::u16string::npos) return stored;
+  return CString(pv::JoinPath(pv::ProgramFolder(), path));
+}
 
 // Every open task form looks its task's items up again (after a refill or
 // a change of the active tree).
@@ -260,4 +274,13 @@ void CMainFrame::OnWorkTreeSelChanged(NMHDR* pNMHDR, LRESULT* pResult) {
     m_workTreeFlags[kRenameWork] = m_workTreeFlags[kDeleteWork] = on;
     m_workTreeFlags[kNewCompleted] = m_workTreeFlags[kNewScheduled] = on;
   }
+}
+
+void CMainFrame::PlayPopSound() {
+  const CString path = SoundPath(m_popSound);
+  if (!m_popSound.IsEmpty() && ::sndPlaySoundW(path.GetString(), SND_ASYNC | SND_NODEFAULT)) return;
+  HRSRC found = ::FindResourceW(nullptr, kBuiltInSoundName, kBuiltInSoundType);
+  HGLOBAL loaded = found ? ::LoadResource(nullptr, found) : nullptr;
+  if (const void* image = loaded ? ::LockResource(loaded) : nullptr)
+    ::sndPlaySoundW(static_cast<LPCWSTR>(image), SND_ASYNC | SND_MEMORY | SND_NODEFAULT);
 }

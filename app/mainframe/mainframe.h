@@ -115,6 +115,10 @@ class CMainFrame : public CMDIFrameWnd, public CFrameState {
   void FireReminder(const RemindSTR& reminder, int occurrences);
   // Reminders whose withdrawal is on its way to the service.
   std::set<int> m_withdrawing;
+  // Plays m_popSound (a name without a folder is looked for in the
+  // program's folder); a file that is missing or does not play gives the
+  // program's built-in sound instead, never silence.
+  void PlayPopSound();
   // Every occurrence up to this moment has had its chance to fire; before
   // the first tick the list's start-up moment stands for it.
   COleDateTime m_remindFiredThrough;

@@ -31,13 +31,6 @@ bool SameDate(const COleDateTime& a, const COleDateTime& b) {
 
 bool SameHour(const COleDateTime& a, const COleDateTime& b) { return SameDate(a, b) && a.GetHour() == b.GetHour(); }
 
-// A wave file named without a folder is looked for beside the program.
-CString SoundPath(const CString& stored) {
-  std::u16string path(stored.GetString(), static_cast<std::size_t>(stored.GetLength()));
-  if (path.empty() || path[0] == u'/' || path[0] == u'\\' || path.find(u':') != std::u16string::npos) return stored;
-  return CString(pv::JoinPath(pv::ProgramFolder(), path));
-}
-
 }  // namespace
 
 void CMainFrame::OnTimer(UINT_PTR nIDEvent) {
@@ -137,7 +130,7 @@ void CMainFrame::FireReminder(const RemindSTR& reminder, int occurrences) {
     m_popupWnd.m_strText += missed;
   }
   m_popupWnd.ShowReminderPopup(this, reminder.taid);
-  ::sndPlaySoundW(SoundPath(m_popSound).GetString(), SND_ASYNC);
+  PlayPopSound();
   // The user's flag and the message switch decide; the messenger checks the
   // switch when it queues.
   if (reminder.message && !reminder.submitted && SendsMessagesWhileRunning() && m_reminderMessenger)

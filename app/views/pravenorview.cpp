@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/data/datastore.h"
 #include "app/resource.h"
@@ -34,6 +35,17 @@ BEGIN_MESSAGE_MAP(CPravenorView, CFormView)
 ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
 ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
 ON_EN_CHANGE(IDC_TASK_TITLE, OnTitleChange)
+ON_EN_CHANGE(IDC_TASK_PERSONNEL, OnFieldChange)
+ON_EN_CHANGE(IDC_TASK_PLACE, OnFieldChange)
+ON_EN_CHANGE(IDC_TASK_BRIEF, OnFieldChange)
+ON_EN_CHANGE(IDC_TASK_DETAIL, OnFieldChange)
+ON_EN_KILLFOCUS(IDC_TASK_TITLE, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_TASK_PERSONNEL, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_TASK_PLACE, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_TASK_BRIEF, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_TASK_DETAIL, OnFieldLeft)
+ON_NOTIFY(DTN_DATETIMECHANGE, IDC_TASK_DATE, OnDateChange)
+ON_WM_DESTROY()
 ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
 ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
 ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
@@ -245,7 +257,9 @@ void CPravenorView::FillControls() {
 }
 
 void CPravenorView::OnTitleChange() {
-  if (m_bFilling || !UpdateData(TRUE)) return;
+  if (m_bFilling) return;
+  m_bEdited = true;
+  if (!UpdateData(TRUE)) return;
   if (m_bTaskExists || m_strTitle.IsEmpty()) return;
   // TASK and DETAILS go in together: a task never lacks its detail row.
   const int id = AppDataStore().InsertWithDependents(
@@ -276,20 +290,58 @@ void CPravenorView::OnSaveTask() {
     if (CWnd* title = GetDlgItem(IDC_TASK_TITLE)) title->SetFocus();
     return;
   }
-  if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle.GetString());
+  StoreTask(true);
+}
+
+BOOL CPravenorView::StoreTask(bool relabel) {
+  const bool keepTitle = m_strTitle.IsEmpty();
+  if (!keepTitle)
+    if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle.GetString());
+  CDataStore::Statement task(keepTitle
+                                 ? u"update task set personnel=?,place=?,tasktime=?,brief=? where taid=?"
+                                 : u"update task set tasktitle=?,personnel=?,place=?,tasktime=?,brief=? where taid=?");
+  if (!keepTitle) task.values.push_back(CDataStore::TextValue(m_strTitle));
+  for (const _variant_t& v : {CDataStore::TextValue(m_strPersonnel), CDataStore::TextValue(m_strPlace),
+                              TaskDateValue(m_taskDate), CDataStore::TextValue(m_strBrief), Long(m_nTaskId)})
+    task.values.push_back(v);
   const int ok = AppDataStore().ExecuteTogether(
-      {CDataStore::Statement(
-           u"update task set tasktitle=?,personnel=?,place=?,tasktime=?,brief=? where taid=?",
-           {CDataStore::TextValue(m_strTitle), CDataStore::TextValue(m_strPersonnel), CDataStore::TextValue(m_strPlace),
-            TaskDateValue(m_taskDate), CDataStore::TextValue(m_strBrief), Long(m_nTaskId)}),
-       CDataStore::Statement(u"update details set detail=? where taid=?",
-                             {CDataStore::TextValue(m_strDetail), Long(m_nTaskId)})});
-  if (!ok) return;  // the labels stay what the database holds
+      {task, CDataStore::Statement(u"update details set detail=? where taid=?",
+                                   {CDataStore::TextValue(m_strDetail), Long(m_nTaskId)})});
+  if (!ok) return FALSE;  // the labels stay what the database holds
+  m_bEdited = false;
   CFrameState* frame = Frame();
-  if (frame && m_hWorkTreeItem && m_hDateTreeItem) {
+  if (relabel && !keepTitle && frame && m_hWorkTreeItem && m_hDateTreeItem) {
     frame->m_wndWorkTree.SetItemText(m_hWorkTreeItem, m_strTitle.GetString());
     frame->m_wndDateTree.SetItemText(m_hDateTreeItem, (m_strWorkName + u"." + m_strTitle).GetString());
   }
+  return TRUE;
+}
+
+void CPravenorView::OnFieldChange() {
+  if (!m_bFilling) m_bEdited = true;
+}
+
+void CPravenorView::StoreTypedText() {
+  if (!m_bTaskExists || !m_bEdited || m_bFilling) return;
+  // The edits' limits keep every field within its length: reading them
+  // back asks nothing.
+  if (!UpdateData(TRUE)) return;
+  StoreTask(true);
+}
+
+void CPravenorView::OnFieldLeft() { StoreTypedText(); }
+
+void CPravenorView::OnDateChange(NMHDR*, LRESULT* pResult) {
+  *pResult = 0;
+  if (m_bFilling) return;
+  m_bEdited = true;
+  StoreTypedText();
+}
+
+void CPravenorView::OnDestroy() {
+  // The trees may be going too (at exit): the labels are left as they are.
+  if (m_bTaskExists && m_bEdited && !m_bFilling && UpdateData(TRUE)) StoreTask(false);
+  CFormView::OnDestroy();
 }
 
 void CPravenorView::RemoveTreeItems() {
@@ -330,6 +382,7 @@ void CPravenorView::OnDeleteTask() {
                                                    CDataStore::Statement(u"delete from details where taid=?", {id})});
     if (!ok) return;  // shown by the store; the task and its items stay
     RemoveTreeItems();
+    m_bTaskExists = false;  // nothing left to store when the form closes
   }
   if (CFrameWnd* parent = GetParentFrame()) parent->SendMessage(WM_CLOSE);
 }

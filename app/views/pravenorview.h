@@ -41,6 +41,12 @@ class CPravenorView : public CFormView {
   void OnSaveTask();
   void OnDeleteTask();
   void OnTitleChange();
+  // What is typed is stored as the user leaves a field, changes the date,
+  // and when the form closes (also at exit), so no text is lost.
+  void OnFieldChange();
+  void OnFieldLeft();
+  void OnDateChange(NMHDR* pNMHDR, LRESULT* pResult);
+  void OnDestroy();
   void OnAddAttachment();
   void OnRenameAttachment();
   void OnDeleteAttachment();
@@ -98,6 +104,12 @@ class CPravenorView : public CFormView {
   // this raises is not an edit.
   void FillControls();
   bool m_bFilling = false;
+  // Fields typed since the task was last stored.
+  bool m_bEdited = false;
+  // Stores the fields of an existing task without asking: an empty title
+  // keeps the stored one. FALSE when the database refused.
+  BOOL StoreTask(bool relabel);
+  void StoreTypedText();
   void LoadTask();
   // (Re)opens a grid's recordset on its query for the task and binds it.
   void BindAttachments();

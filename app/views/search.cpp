@@ -50,6 +50,12 @@ bool ItemInt(CTKReportRecord* record, int index, int& value) {
   return false;
 }
 
+// Why an enquiry lists nothing: its keyword is no date, or its range is unknown.
+CString RefusalText(const CString& range, const CString& keyword, bool dateRefused) {
+  return dateRefused ? CString(u"\"") + keyword + u"\" is no date: enter it as YYYYMMDD or YYYY-MM-DD."
+                     : CString(u"Unknown enquiry range: ") + range;
+}
+
 }  // namespace
 
 void OpenTaskFormFor(int taskId, int tasktype) {
@@ -123,10 +129,7 @@ BOOL CSearchView::BuildEnquirySql(const CString& range, const CString& keyword) 
   bool dateRefused = false;
   const EnquiryStatement st = MakeEnquiryStatement(range, keyword, &dateRefused);
   if (st.sql.IsEmpty()) {
-    ::MessageBoxW(m_hWnd,
-                  dateRefused ? CString(u"\"") + keyword + u"\" is no date: enter it as YYYYMMDD or YYYY-MM-DD."
-                              : CString(u"Unknown enquiry range: ") + range,
-                  u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+    ::MessageBoxW(m_hWnd, RefusalText(range, keyword, dateRefused), u"Prompt", MB_OK | MB_ICONEXCLAMATION);
     return FALSE;
   }
   return AppDataStore().OpenRecordset(st.sql, {st.value}, m_pRecordset) ? TRUE : FALSE;
@@ -189,11 +192,12 @@ class CEnquiryInputDlg : public CDialog {
  protected:
   BOOL OnInitDialog() override {
     CDialog::OnInitDialog();
-    auto* ranges = static_cast<CComboBox*>(GetDlgItem(IDC_ENQUIRY_RANGE));
-    if (ranges) {
-      ranges->AddString(kRangeHint);
-      for (const char16_t* r : kEnquiryRanges) ranges->AddString(r);
-      ranges->SetCurSel(0);
+    // The control is a plain window here, not a CComboBox object: it is
+    // spoken to by its messages.
+    if (HWND ranges = ::GetDlgItem(m_hWnd, IDC_ENQUIRY_RANGE)) {
+      ::SendMessage(ranges, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kRangeHint));
+      for (const char16_t* r : kEnquiryRanges) ::SendMessage(ranges, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(r));
+      ::SendMessage(ranges, CB_SETCURSEL, 0, 0);
     }
     return TRUE;
   }
@@ -203,6 +207,14 @@ class CEnquiryInputDlg : public CDialog {
     // As the ribbon's Search button: both must be given.
     if (m_strRange.IsEmpty() || m_strRange == kRangeHint || m_strKeyword.IsEmpty()) {
       ::MessageBoxW(m_hWnd, u"Choose an enquiry range and enter a keyword.", u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+      return;
+    }
+    // A keyword the range cannot read (no date for a date range) is
+    // refused here, before any result window opens; the dialog keeps it.
+    bool dateRefused = false;
+    if (MakeEnquiryStatement(m_strRange, m_strKeyword, &dateRefused).sql.IsEmpty()) {
+      ::MessageBoxW(m_hWnd, RefusalText(m_strRange, m_strKeyword, dateRefused), u"Prompt", MB_OK | MB_ICONEXCLAMATION);
+      if (CWnd* keyword = GetDlgItem(IDC_ENQUIRY_KEYWORD)) keyword->SetFocus();
       return;
     }
     CDialog::OnOK();

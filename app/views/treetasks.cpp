@@ -21,24 +21,41 @@ int DayNumberOf(const CString& text) {
   return n;
 }
 
-HTREEITEM ChildWithText(const CTreeCtrl& tree, HTREEITEM parent, const CString& text) {
-  for (HTREEITEM child = tree.GetChildItem(parent); child; child = tree.GetNextSiblingItem(child))
-    if (tree.GetItemText(child) == text) return child;
-  return nullptr;
+// The number a year item's text stands for ("2012"), a month item's (the
+// part after the first '.': "2012.5" is 5); -1 when it reads as none.
+int NumberOf(const CString& text, int from, int to) {
+  if (from >= to) return -1;
+  int n = 0;
+  for (int i = from; i < to; ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return -1;
+    n = n * 10 + (text[i] - u'0');
+  }
+  return n;
+}
+int YearNumberOf(const CString& text) { return NumberOf(text, 0, text.GetLength()); }
+int MonthNumberOf(const CString& text) {
+  const int dot = text.Find(u'.');
+  return dot < 0 ? -1 : NumberOf(text, dot + 1, text.GetLength());
 }
 
-// The day item of `date` under its month item, made at its place when
-// missing.
-HTREEITEM DayItem(CDateTree& tree, HTREEITEM monthItem, const COleDateTime& date) {
-  const int day = date.GetDay();
+// The child of `parent` whose number is `number`, made at its place in
+// ascending order when missing (`made` tells which).
+HTREEITEM ChildInOrder(CDateTree& tree, HTREEITEM parent, int number, int (*numberOf)(const CString&),
+                       const CString& text, bool bold, bool& made) {
   HTREEITEM before = TVI_FIRST;
-  for (HTREEITEM child = tree.GetChildItem(monthItem); child; child = tree.GetNextSiblingItem(child)) {
-    const int number = DayNumberOf(tree.GetItemText(child));
-    if (number == day) return child;
-    if (number > day) break;
+  for (HTREEITEM child = tree.GetChildItem(parent); child; child = tree.GetNextSiblingItem(child)) {
+    const int n = numberOf(tree.GetItemText(child));
+    if (n == number) {
+      made = false;
+      return child;
+    }
+    if (n > number) break;
     before = child;
   }
-  return tree.InsertItem(DateTreeDayText(date), 1, 1, monthItem, before);
+  const HTREEITEM item = tree.InsertItem(text, 1, 1, parent, before);
+  if (item && bold) tree.SetItemBold(item);
+  made = item != nullptr;
+  return item;
 }
 
 // Depth-first from `item` (`level` deep) for the first item `depth` deep
@@ -77,13 +94,27 @@ HTREEITEM AddTaskToDateTree(CDateTree& tree, const COleDateTime& date, const CSt
   if (tree.m_filterMode == 1 && (weekday == 1 || weekday == 7)) return nullptr;
   const HTREEITEM root = tree.GetRootItem();
   if (!root) return nullptr;
-  const HTREEITEM year = ChildWithText(tree, root, DateTreeYearText(date));
+  // The first task of a year, a month or a day makes the items it needs,
+  // as a refill would, so that it shows at once.
+  bool madeYear = false, madeMonth = false, madeDay = false;
+  const HTREEITEM year =
+      ChildInOrder(tree, root, date.GetYear(), YearNumberOf, DateTreeYearText(date), true, madeYear);
   if (!year) return nullptr;
-  const HTREEITEM month = ChildWithText(tree, year, DateTreeMonthText(date));
+  const HTREEITEM month =
+      ChildInOrder(tree, year, date.GetMonth(), MonthNumberOf, DateTreeMonthText(date), true, madeMonth);
   if (!month) return nullptr;
-  const HTREEITEM day = DayItem(tree, month, date);
+  const HTREEITEM day = ChildInOrder(tree, month, date.GetDay(), DayNumberOf, DateTreeDayText(date), false, madeDay);
+  if (!day) return nullptr;
   const HTREEITEM item = tree.InsertItem(workName + u"." + title, day, TVI_LAST);
   SetTaskItemLook(tree, item, taskId, tasktype);
+  // A day made for this task is opened down to it, as the fill opens the
+  // last day; an existing day keeps what the user made of it.
+  if (madeDay) {
+    tree.Expand(root, TVE_EXPAND);
+    tree.Expand(year, TVE_EXPAND);
+    tree.Expand(month, TVE_EXPAND);
+    tree.Expand(day, TVE_EXPAND);
+  }
   return item;
 }
 

@@ -28,6 +28,8 @@ constexpr DWORD SND_ALIAS_ID = 0x00110000;
 // `sound` null stops what is playing. Without SND_ALIAS or SND_FILENAME the
 // name is tried as a system sound first, then as a file. Without
 // SND_NODEFAULT a sound that cannot be found falls back to "SystemDefault".
+// With SND_MEMORY `sound` points to a whole WAV image (its RIFF header
+// first), as a program's built-in sound.
 BOOL PlaySoundW(LPCWSTR sound, HMODULE module, DWORD flags);
 inline BOOL PlaySound(LPCWSTR sound, HMODULE module, DWORD flags) { return PlaySoundW(sound, module, flags); }
 BOOL sndPlaySoundW(LPCWSTR sound, UINT flags);

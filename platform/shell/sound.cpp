@@ -91,11 +91,22 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
     StopDevice(s);
     return TRUE;
   }
-  r.name = sound;
-  if (flags & (SND_MEMORY | (SND_RESOURCE & ~SND_MEMORY))) {
-    // Sounds from memory or resources: none of our callers use them.
+  if ((flags & SND_RESOURCE) == SND_RESOURCE) {
+    // Sounds from resources: none of our callers use them.
     s.requests.push_back(r);
     return FALSE;
+  }
+  // A whole WAV image in memory (a program's built-in sound): its length
+  // is in its RIFF header.
+  const bool inMemory = (flags & SND_MEMORY) != 0;
+  const auto* image = reinterpret_cast<const unsigned char*>(sound);
+  std::uint32_t imageBytes = 0;
+  if (inMemory) {
+    r.name = u"(memory)";
+    if (std::memcmp(image, "RIFF", 4) == 0)
+      imageBytes = 8 + (image[4] | image[5] << 8 | image[6] << 16 | static_cast<std::uint32_t>(image[7]) << 24);
+  } else {
+    r.name = sound;
   }
   auto alias = [&](std::u16string_view n) -> std::string {
     auto it = s.aliases.find(Lower(n));
@@ -103,7 +114,8 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
   };
   const bool byAlias = (flags & SND_ALIAS) == SND_ALIAS;
   const bool byFile = (flags & SND_FILENAME) != 0;
-  if (byAlias && !byFile) r.file = alias(r.name);
+  if (inMemory) r.file.clear();
+  else if (byAlias && !byFile) r.file = alias(r.name);
   else if (byFile) r.file = FilePath(r.name);
   else {
     r.file = alias(r.name);
@@ -119,7 +131,10 @@ BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
     // Decoding needs no audio device, only the library.
     return Sdl()->LoadWAV_RW(Sdl()->RWFromFile(path.c_str(), "rb"), 1, &spec, &data, &len) != nullptr;
   };
-  bool ok = load(r.file);
+  bool ok = inMemory ? imageBytes > 8 && Sdl() &&
+                           Sdl()->LoadWAV_RW(Sdl()->RWFromConstMem(image, static_cast<int>(imageBytes)), 1, &spec,
+                                             &data, &len) != nullptr
+                     : load(r.file);
   if (!ok && !(flags & SND_NODEFAULT)) {
     std::string def = alias(u"SystemDefault");
     if (load(def)) {

@@ -809,7 +809,8 @@ void Refresh(Store& s, bool checkDisk = true) {
 LONG Save(Store& s) {
   std::string error;
   pv::sys::MakeDirectories(s.path.substr(0, s.path.rfind('/')));
-  if (!pv::sys::WriteFileAtomically(s.path, Serialize(s.tree), &error)) {
+  // Private whatever its mode was: the settings hold passwords.
+  if (!pv::sys::WriteFileAtomically(s.path, Serialize(s.tree), &error, pv::sys::FileAccess::OwnerOnly)) {
     pv::sys::ReportProblem("could not save the registry: " + error);
     s.identity.ino = static_cast<ino_t>(-1);  // re-read what is really on disk
     return static_cast<LONG>(ERROR_CANTWRITE);

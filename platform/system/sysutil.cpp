@@ -125,7 +125,7 @@ void SetAtomicWriteHookForTests(AtomicWriteHook hook) { g_hook = hook; }
 
 void SetReadFailureHookForTests(ReadFailureHook hook) { g_readFailure = hook; }
 
-bool WriteFileAtomically(const std::string& target, std::string_view data, std::string* error) {
+bool WriteFileAtomically(const std::string& target, std::string_view data, std::string* error, FileAccess access) {
   // A settings file that is a symbolic link (kept in another folder) is
   // replaced where it really lives; the link stays.
   std::string path = target;
@@ -142,9 +142,10 @@ bool WriteFileAtomically(const std::string& target, std::string_view data, std::
     if (error) *error = "cannot create " + temp + ": " + std::strerror(errno);
     return false;
   }
-  // Keep the permissions of an existing file.
+  // Keep the permissions of an existing file, or only its owner's.
   struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (::stat(path.c_str(), &st) == 0)
+    ::fchmod(fd, access == FileAccess::OwnerOnly ? (st.st_mode & 0700) | 0600 : st.st_mode & 07777);
   if (!WriteAll(fd, data) || ::fsync(fd) != 0) {
     int e = errno;
     ::close(fd);

@@ -36,7 +36,12 @@ inline bool EqualNoCase(std::u16string_view a, std::u16string_view b) { return C
 // whole new one: a temporary file beside it is written, flushed to disk,
 // renamed over the target, and the folder is flushed. On failure the old
 // file is untouched and `error` (when given) says what went wrong.
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error = nullptr);
+//
+// `access` says what becomes of an existing file's permissions: kept, or
+// narrowed to its owner (for files that hold secrets). A new file is 0600.
+enum class FileAccess { KeepExisting, OwnerOnly };
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error = nullptr,
+                         FileAccess access = FileAccess::KeepExisting);
 // Removes temporary files WriteFileAtomically left beside `path` when a
 // writer died before its rename (those whose process no longer runs).
 void RemoveStaleTempFiles(const std::string& path);

@@ -84,6 +84,7 @@ namespace pv {
   X(QueueAudio)                     \
   X(GetQueuedAudioSize)             \
   X(RWFromFile)                     \
+  X(RWFromConstMem)                 \
   X(LoadWAV_RW)                     \
   X(FreeWAV)                        \
   X(Delay)                          \

@@ -185,7 +185,7 @@ TEST_F(ReminderTimerTest, TimerThirtyThreeFiresEachDueReminderOnceInListOrder) {
   EXPECT_EQ(PopupTexts().size(), 3u);
   EXPECT_EQ(Sounds(), 3);
   for (const auto& r : pv::sound::Requests())
-    if (!r.stop) {
+    if (!r.stop && !(r.flags & SND_MEMORY)) {  // the built-in sound stands in for a missing file
       EXPECT_EQ(r.flags & SND_ASYNC, SND_ASYNC);
       EXPECT_EQ(r.name, pv::JoinPath(pv::ProgramFolder(), u"2.wav"));  // beside the program
     }

@@ -112,8 +112,8 @@ TEST_F(CompletedFormTest, FirstTitleCreatesTheTaskOnceWithItsItemsInBothTrees) {
   const std::string all = viewstest::Joined(viewstest::Outline(Frame().m_wndWorkTree));
   EXPECT_NE(all.find("      M=" + taid + " #0383FB"), std::string::npos) << all;
   const std::string days = viewstest::Joined(viewstest::Outline(Frame().m_wndDateTree));
-  // The new day goes before the 17th.
-  EXPECT_NE(days.find("2010.5.14 Friday\n        Plans.M=" + taid + " #0383FB\n      2010.5.17 Monday"),
+  // The new day goes before the 17th, opened down to its task.
+  EXPECT_NE(days.find("2010.5.14 Friday E\n        Plans.M=" + taid + " #0383FB\n      2010.5.17 Monday"),
             std::string::npos)
       << days;
 }

@@ -6,6 +6,8 @@
 #include "app/views/enquirysql.h"
 #include "app/views/planstore.h"
 #include "app/views/planthings.h"
+#include "app/resource.h"
+#include "platform/window/test_input.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportitemtypes.h"
 #include "toolkit/report/reportselectedrows.h"
@@ -51,6 +53,13 @@ class SearchFormTest : public viewstest::ViewsTest {
       ids.push_back(item ? static_cast<int>(item->GetValue().lVal) : -1);
     }
     return ids;
+  }
+  int EnquiryForms() {
+    int count = 0;
+    for (CWnd* w = Frame().GetWindow(GW_CHILD); w; w = w->GetNextWindow())
+      for (CWnd* c = w->GetWindow(GW_CHILD); c; c = c->GetNextWindow())
+        if (auto* f = dynamic_cast<CFrameWnd*>(c); f && dynamic_cast<CSearchView*>(f->GetActiveView())) ++count;
+    return count;
   }
   int work_ = 0, plan_ = 0, other_ = 0, obrien_ = 0;
 };
@@ -107,6 +116,35 @@ TEST_F(SearchFormTest, ADateKeywordThatIsNoDayIsRefusedWithAMessage) {
   ASSERT_TRUE(ParseEnquiryDate(u" 2012-02-29 ", day));
   EXPECT_EQ(Narrow(day.Format(u"%Y-%m-%d %H:%M:%S")), "2012-02-29 00:00:00");
   EXPECT_FALSE(ParseEnquiryDate(u"20130229", day));
+}
+
+TEST_F(SearchFormTest, TheEnquiryCommandRefusesADateThatIsNoDayWithoutOpeningAResultWindow) {
+  struct Case {
+    const char16_t* keyword;
+    int boxes;  // refusals shown
+    int forms;  // result windows opened
+  };
+  const Case cases[] = {{u"2012-02-30", 1, 0}, {u"5 Feb 2012", 1, 0}, {u"20120205", 0, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Narrow(c.keyword));
+    boxes_.Clear();
+    const int before = EnquiryForms();
+    // The range list from the keyboard (the fourth range is the task's
+    // date), the keyword, Enter; Escape leaves a dialog that stayed open.
+    for (int i = 0; i < 4; ++i) pv::test::KeyPress(VK_DOWN);
+    pv::test::KeyPress(VK_TAB);
+    pv::test::TypeText(c.keyword);
+    pv::test::KeyPress(VK_RETURN);
+    if (c.boxes) pv::test::KeyPress(VK_ESCAPE);
+    const int dryBefore = pv::test::DryCancelCount();
+    Frame().SendMessage(WM_COMMAND, ID_OPEN_ENQUIRY, 0);
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(pv::test::DryCancelCount(), dryBefore);  // ended by the user's keys
+    ASSERT_EQ(static_cast<int>(boxes_.Shown().size()), c.boxes);
+    if (c.boxes)
+      EXPECT_NE(boxes_.Last().text.find(u"is no date"), std::u16string::npos) << pv::Utf16ToUtf8(boxes_.Last().text);
+    EXPECT_EQ(EnquiryForms() - before, c.forms);
+  }
 }
 
 TEST_F(SearchFormTest, DoubleClickOpensTheResultsTaskOrActivatesItsForm) {

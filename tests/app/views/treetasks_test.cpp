@@ -55,15 +55,22 @@ TEST_F(TreeTasksTest, NewTasksJoinTheDateTreeInDayOrder) {
   EXPECT_NE(AddTaskToDateTree(tree, COleDateTime(2012, 5, 12, 0, 0, 0), u"Garden", u"Twelfth", 12, 2), nullptr);
   EXPECT_NE(AddTaskToDateTree(tree, COleDateTime(2012, 5, 17, 0, 0, 0), u"Garden", u"Also 17th", 13, 1), nullptr);
   EXPECT_NE(AddTaskToDateTree(tree, COleDateTime(2012, 5, 31, 0, 0, 0), u"Garden", u"Last", 14, 1), nullptr);
-  // No month item: no item.
-  EXPECT_EQ(AddTaskToDateTree(tree, COleDateTime(2012, 6, 1, 0, 0, 0), u"Garden", u"June", 15, 1), nullptr);
-  EXPECT_EQ(AddTaskToDateTree(tree, COleDateTime(2013, 5, 1, 0, 0, 0), u"Garden", u"Next year", 16, 1), nullptr);
+  // A month or a year without an item gets one at its place.
+  EXPECT_NE(AddTaskToDateTree(tree, COleDateTime(2012, 6, 1, 0, 0, 0), u"Garden", u"June", 15, 1), nullptr);
+  EXPECT_NE(AddTaskToDateTree(tree, COleDateTime(2013, 5, 1, 0, 0, 0), u"Garden", u"Next year", 16, 1), nullptr);
+  EXPECT_NE(AddTaskToDateTree(tree, COleDateTime(2011, 12, 31, 0, 0, 0), u"Garden", u"Year before", 20, 1), nullptr);
   std::vector<std::string> days;
   for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item))
     if (GetTreeItemLevel(tree, item) >= 4) days.push_back(Narrow(tree.GetItemText(item)));
-  EXPECT_EQ(Joined(days), Joined({"2012.5.3 Thursday", "Garden.Third", "2012.5.10 Thursday", "Garden.Tenth",
-                                  "2012.5.12 Saturday", "Garden.Twelfth", "2012.5.17 Thursday", "Garden.Seventeenth",
-                                  "Garden.Also 17th", "2012.5.31 Thursday", "Garden.Last"}));
+  EXPECT_EQ(Joined(days),
+            Joined({"2011.12.31 Saturday", "Garden.Year before", "2012.5.3 Thursday", "Garden.Third",
+                    "2012.5.10 Thursday", "Garden.Tenth", "2012.5.12 Saturday", "Garden.Twelfth", "2012.5.17 Thursday",
+                    "Garden.Seventeenth", "Garden.Also 17th", "2012.5.31 Thursday", "Garden.Last", "2012.6.1 Friday",
+                    "Garden.June", "2013.5.1 Wednesday", "Garden.Next year"}));
+  std::vector<std::string> years;
+  for (HTREEITEM y = tree.GetChildItem(tree.GetRootItem()); y; y = tree.GetNextSiblingItem(y))
+    years.push_back(Narrow(tree.GetItemText(y)));
+  EXPECT_EQ(Joined(years), Joined({"2011", "2012", "2013"}));
 
   // The workday filter keeps Saturdays and Sundays out.
   tree.m_filterMode = 1;

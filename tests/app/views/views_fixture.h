@@ -16,6 +16,7 @@
 #include "app/pravenorapp.h"
 #include "platform/base/clock.h"
 #include "platform/base/oledatetime.h"
+#include "platform/window/test_input.h"
 #include "store_fixture.h"
 #include "tests/support/fixture_reset.h"
 
@@ -58,6 +59,10 @@ class ViewsTest : public ::testing::Test {
   ViewsTest() : config_(folder_.Path()) {}
   ~ViewsTest() override {
     if (app_.m_pMainWnd && app_.m_pMainWnd->m_hWnd) app_.m_pMainWnd->DestroyWindow();
+    // The main window's end posts the quit; left in the queue it would end
+    // the next test's first modal loop at once.
+    pv::test::PumpUntilIdle();
+    pv::test::TakeQuit();
     AfxDeleteTempMaps();
   }
   void Start() {
