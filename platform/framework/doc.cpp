@@ -487,12 +487,16 @@ void CFormView::ResizeParentToFit(BOOL bShrinkOnly) {
   if (!frame) return;
   // The frame changes by what the form lacks or has to spare, so the bars
   // around the view (tool bar, status bar) keep their room.
+  // The view's room counts its scroll bars: once the form fits they go.
   CRect view;
   GetClientRect(&view);
+  const DWORD style = GetStyle();
+  const int roomX = view.Width() + ((style & WS_VSCROLL) ? ::GetSystemMetrics(SM_CXVSCROLL) : 0);
+  const int roomY = view.Height() + ((style & WS_HSCROLL) ? ::GetSystemMetrics(SM_CYHSCROLL) : 0);
   CRect frameRect;
   frame->GetWindowRect(&frameRect);
-  int dx = m_totalSize.cx - view.Width();
-  int dy = m_totalSize.cy - view.Height();
+  int dx = m_totalSize.cx - roomX;
+  int dy = m_totalSize.cy - roomY;
   if (bShrinkOnly) {
     dx = std::min(dx, 0);
     dy = std::min(dy, 0);
