@@ -70,7 +70,7 @@ BOOL CTKReportColumn::IsHotTracked() const { return GetControl() && HostOf(this)
 int CTKReportColumn::SetWidth(int nWidth) {
   int previous = m_nColumnStaticWidth;
   m_nColumnStaticWidth = m_nColumnAutoWidth = std::clamp(nWidth, 0, kTKReportMaxColumnWidth);
-  if (GetControl()) HostOf(this)->OnColumnsChanged(0x100, this);
+  if (GetControl()) HostOf(this)->OnColumnsChanged(TKColumnChange::kWidth, this);
   return previous;
 }
 
@@ -81,7 +81,7 @@ void CTKReportColumn::SetVisible(BOOL bVisible) {
   if ((bVisible != FALSE) == (m_bVisible != FALSE)) return;
   if (m_bVisible) m_nOldVisibleIndex = GetVisibleIndex();
   m_bVisible = bVisible;
-  if (control) HostOf(this)->OnColumnsChanged(bVisible ? 0x201 : 0x401, this);
+  if (control) HostOf(this)->OnColumnsChanged(bVisible ? TKColumnChange::kShown : TKColumnChange::kHidden, this);
 }
 
 int CTKReportColumn::SetAlignment(int nAlignment) {
@@ -264,7 +264,7 @@ void CTKReportColumns::Add(CTKReportColumn* pColumn) {
   if (!pColumn) return;
   pColumn->m_pColumns = this;
   m_arrColumns.Add(pColumn);
-  if (m_pControl) TKGetReportDataHost(m_pControl)->OnColumnsChanged(0x11, pColumn);
+  if (m_pControl) TKGetReportDataHost(m_pControl)->OnColumnsChanged(TKColumnChange::kAdded, pColumn);
 }
 
 CTKReportColumn* CTKReportColumns::GetAt(int nIndex) const {

@@ -56,7 +56,7 @@ class CTKReportColumn : public CCmdTarget {
   virtual void EnsureVisible();
 
   // Sets both widths, held within 0..kTKReportMaxColumnWidth, and tells the
-  // header (0x100); the previous static width.
+  // header (TKColumnChange::kWidth); the previous static width.
   int SetWidth(int nWidth);
   CTKReportColumnStoredValues GetStoredValues() const;
   // Takes the values as they are, without telling anyone (as loading does).
@@ -217,7 +217,7 @@ class CTKReportColumns : public CCmdTarget {
   BOOL ReadState(CTKPropExchange* pPX, CTKReportColumnsState& state, CString& strReason) const;
   void ApplyState(const CTKReportColumnsState& state);
 
-  // Takes over the caller's reference and tells the header (0x11).
+  // Takes over the caller's reference and tells the header (TKColumnChange::kAdded).
   void Add(CTKReportColumn* pColumn);
   int GetCount() const { return static_cast<int>(m_arrColumns.GetSize()); }
   CTKReportColumn* GetAt(int nIndex) const;

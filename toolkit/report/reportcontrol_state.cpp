@@ -8,6 +8,7 @@
 #include "platform/system/msgbox.h"
 #include "toolkit/common/propexchange.h"
 #include "toolkit/common/propexchange_backends.h"
+#include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportheader.h"
@@ -198,7 +199,7 @@ void CTKReportControl::ApplyStoredState(const StoredState& state) {
   m_bSelectionExcludeGroupRows = state.bSelectionExcludeGroupRows;
   m_bDesktopTrackerMode = state.bDesktopTrackerMode;
   SetHeaderOptions(m_pReportHeader, state.header);
-  m_pReportHeader->OnColumnsChanged(0x41, nullptr);
+  m_pReportHeader->OnColumnsChanged(TKColumnChange::kStateLoaded, nullptr);
   RebuildRows();
   if (state.bShowIconView) SetIconView(TRUE);
 }

@@ -17,6 +17,28 @@ class CTKReportColumns;
 class CTKReportRow;
 class CTKReportRecord;
 
+// What changed in the columns, as the header hears it and passes it on to the
+// owner (the flags of -55 and -56); the values are the ones owners read.
+namespace TKColumnChange {
+constexpr int kPlacement = 0x1;     // a column came or went, or a drag ended without reordering
+constexpr int kOrderChanged = 0x2;  // the order or the grouping changed
+constexpr int kAddedBit = 0x10;
+constexpr int kStateLoadedBit = 0x40;
+constexpr int kWidth = 0x100;
+constexpr int kShownBit = 0x200;
+constexpr int kHiddenBit = 0x400;
+constexpr int kMovedInGroupBox = 0x1000;
+constexpr int kDroppedInGroupBox = 0x2000;
+constexpr int kFromFieldChooser = 0x4000;
+constexpr int kRowFromGroupBox = 0x8000;
+// The combinations the columns and the control send.
+constexpr int kAdded = kPlacement | kAddedBit;                                           // 0x11
+constexpr int kShown = kPlacement | kShownBit;                                           // 0x201
+constexpr int kHidden = kPlacement | kHiddenBit;                                         // 0x401
+constexpr int kStateLoaded = kPlacement | kStateLoadedBit;                               // 0x41
+constexpr int kGroupingChanged = kOrderChanged | kMovedInGroupBox | kDroppedInGroupBox;  // 0x3002
+}  // namespace TKColumnChange
+
 class CTKReportDataHost {
  public:
   virtual ~CTKReportDataHost() = default;
@@ -27,7 +49,7 @@ class CTKReportDataHost {
   virtual BOOL HasHeader() { return FALSE; }
   // The header's indent level (the number of columns in the group order).
   virtual int GetHeaderIndentLevel() { return 0; }
-  // The header reacts to column changes (flags 0x11, 0x100, 0x201, 0x401).
+  // The header reacts to column changes (TKColumnChange flags).
   virtual void OnColumnsChanged(int flags, CTKReportColumn* column) {}
   virtual CTKReportColumn* GetPressedColumn() { return nullptr; }
   virtual CTKReportColumn* GetHotTrackedColumn() { return nullptr; }

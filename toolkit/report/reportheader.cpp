@@ -9,6 +9,7 @@
 #include "toolkit/common/resourcemanager.h"
 #include "toolkit/common/scopeddc.h"
 #include "toolkit/common/splittertracker.h"
+#include "toolkit/report/reportdatahost.h"
 #include "toolkit/common/tooltipcontext.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportcolumn.h"
@@ -698,7 +699,7 @@ void CTKReportHeader::FinishClick(UINT nFlags, CPoint) {
     }
   }
   m_pControl->SendOwnerNotify(TK_NM_REPORT_SORTORDERCHANGED);
-  if (groupingChanged) OnColumnsChanged(0x3002, column);
+  if (groupingChanged) OnColumnsChanged(TKColumnChange::kGroupingChanged, column);
 }
 
 void CTKReportHeader::FinishDrag(UINT nFlags, CPoint point) {
@@ -745,10 +746,11 @@ void CTKReportHeader::FinishDrag(UINT nFlags, CPoint point) {
       }
     }
   }
-  int flags = changed ? 2 : 1;
-  if (kind == kDragChooser) flags |= 0x4000;
-  else if (kind == kDragRow && fromBox) flags |= 0x8000;
-  if (changed) flags |= fromBox ? 0x2000 : (kind == kDragBox ? 0x1000 : 0);
+  int flags = changed ? TKColumnChange::kOrderChanged : TKColumnChange::kPlacement;
+  if (kind == kDragChooser) flags |= TKColumnChange::kFromFieldChooser;
+  else if (kind == kDragRow && fromBox) flags |= TKColumnChange::kRowFromGroupBox;
+  if (changed)
+    flags |= fromBox ? TKColumnChange::kDroppedInGroupBox : (kind == kDragBox ? TKColumnChange::kMovedInGroupBox : 0);
   m_nDragKind = 0;
   if (column) OnColumnsChanged(flags, column);
   ShowDropMarker(-1, TRUE);
@@ -938,25 +940,25 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
       else if (frozen == d) frozen = pin;
     };
     if (m_nDragKind == kDragBox) {
-      if (nReason == 0x401) {
+      if (nReason == TKColumnChange::kHidden) {
         if (frozen == o + 1) frozen = pin;
         else if (frozen > o + 1) frozen -= 1;
       } else {
         rule1000();
       }
-    } else if (nReason & 1) {
-      if (nReason & 0x200) {
+    } else if (nReason & TKColumnChange::kPlacement) {
+      if (nReason & TKColumnChange::kShownBit) {
         if (v < frozen) frozen += 1;
-      } else if (nReason & 0x400) {
+      } else if (nReason & TKColumnChange::kHiddenBit) {
         if (frozen == o + 1) frozen = pin;
         else if (d == -1 && v == -1) {
           if (o < frozen) frozen -= 1;
         } else if (p < frozen || (v > -1 && v < frozen) || (d > -1 && d < frozen)) {
           frozen -= 1;
         }
-      } else if (nReason & 0x1000) {
+      } else if (nReason & TKColumnChange::kMovedInGroupBox) {
         rule1000();
-      } else if (nReason & 0x2000) {
+      } else if (nReason & TKColumnChange::kDroppedInGroupBox) {
         if (v < frozen) frozen += 1;
         else if (frozen == d + 1) frozen = pin;
       } else if (frozen == d + 1) {
@@ -974,8 +976,8 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
   const int vIndex = pColumn ? (pColumn->IsVisible() ? pColumn->GetVisibleIndex() : pColumn->GetOldVisibleIndex()) : -1;
   if (m_pControl->m_scrollModeH == 1 && pColumn && m_pControl->m_hWnd && vIndex >= 0 &&
       vIndex < m_pControl->GetScrollPos(SB_HORZ)) {
-    if (nReason & 0x200) m_rcHeader.left -= pColumn->GetWidth();
-    if (nReason & 0x400) m_rcHeader.left += pColumn->GetWidth();
+    if (nReason & TKColumnChange::kShownBit) m_rcHeader.left -= pColumn->GetWidth();
+    if (nReason & TKColumnChange::kHiddenBit) m_rcHeader.left += pColumn->GetWidth();
     AdjustColumnsWidth(areaWidth);
     m_pControl->SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, m_pControl->GetScrollPos(SB_HORZ)), 0);
   } else {
@@ -989,7 +991,8 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
     CTKReportColumn* column;
     int flags;
   } notify{{}, pColumn, nReason};
-  if (nReason & 2) m_pControl->SendOwnerNotify(TK_NM_REPORT_COLUMNORDERCHANGED, &notify.hdr);
+  if (nReason & TKColumnChange::kOrderChanged)
+    m_pControl->SendOwnerNotify(TK_NM_REPORT_COLUMNORDERCHANGED, &notify.hdr);
   m_pControl->SendOwnerNotify(TK_NM_REPORT_COLUMNCHANGED, &notify.hdr);
 }
 
