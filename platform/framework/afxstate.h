@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,5 +75,10 @@ void SetWindowTextIfChanged(HWND h, LPCTSTR text);
 // The application's title for message boxes, and its main window.
 CString AppTitle();
 HWND MainWindowHandle();
+
+// Where a scroll-bar request (SB_LINEUP ... SB_BOTTOM, SB_THUMBTRACK and
+// SB_THUMBPOSITION at si.nTrackPos) takes the bar described by si, kept
+// within its range; none for a request that moves nothing.
+std::optional<int> ScrollRequestPosition(const SCROLLINFO& si, UINT nSBCode, int nLine);
 
 }  // namespace pv::afx

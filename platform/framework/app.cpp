@@ -47,6 +47,38 @@ HWND MainWindowHandle() {
   return main ? main->m_hWnd : nullptr;
 }
 
+std::optional<int> ScrollRequestPosition(const SCROLLINFO& si, UINT nSBCode, int nLine) {
+  const int page = static_cast<int>(si.nPage);
+  int pos = si.nPos;
+  switch (nSBCode) {
+    case SB_LINEUP:
+      pos -= nLine;
+      break;
+    case SB_LINEDOWN:
+      pos += nLine;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = si.nMin;
+      break;
+    case SB_BOTTOM:
+      pos = si.nMax;
+      break;
+    default:
+      return std::nullopt;
+  }
+  return std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
+}
+
 BOOL PreTranslateModal(CWnd* pWnd, MSG* pMsg) {
   if (CWinThread* t = AfxGetThread()) return t->PreTranslateMessage(pMsg);
   return CWnd::WalkPreTranslateTree(pWnd ? pWnd->m_hWnd : nullptr, pMsg);

@@ -382,37 +382,13 @@ void CFormView::ScrollBy(int nBar, UINT nSBCode, int nTrack) {
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL;
   if (!(GetStyle() & (nBar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) || !::GetScrollInfo(m_hWnd, nBar, &si)) return;
-  int pos = si.nPos;
-  const int page = std::max<int>(static_cast<int>(si.nPage), 1);
-  switch (nSBCode) {
-    case SB_LINEUP:
-      pos -= kFormLine;
-      break;
-    case SB_LINEDOWN:
-      pos += kFormLine;
-      break;
-    case SB_PAGEUP:
-      pos -= page;
-      break;
-    case SB_PAGEDOWN:
-      pos += page;
-      break;
-    case SB_TOP:
-      pos = si.nMin;
-      break;
-    case SB_BOTTOM:
-      pos = si.nMax;
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      pos = nTrack;
-      break;
-    default:
-      return;
-  }
-  pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
+  // A bar shown with no room still pages by a pixel.
+  si.nPage = std::max<UINT>(si.nPage, 1);
+  si.nTrackPos = nTrack;
+  const std::optional<int> pos = pv::afx::ScrollRequestPosition(si, nSBCode, kFormLine);
+  if (!pos) return;
   CPoint to = m_scrollPos;
-  (nBar == SB_HORZ ? to.x : to.y) = pos;
+  (nBar == SB_HORZ ? to.x : to.y) = *pos;
   ScrollFormTo(to);
 }
 

@@ -190,35 +190,9 @@ void ScrollClient(HWND client, MDIClientState& st, int bar, int code) {
   si.cbSize = sizeof(si);
   si.fMask = SIF_ALL;
   if (!::GetScrollInfo(client, bar, &si)) return;
-  int page = static_cast<int>(si.nPage), pos = si.nPos;
-  switch (code) {
-    case SB_LINEUP:
-      pos -= 16;
-      break;
-    case SB_LINEDOWN:
-      pos += 16;
-      break;
-    case SB_PAGEUP:
-      pos -= page;
-      break;
-    case SB_PAGEDOWN:
-      pos += page;
-      break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION:
-      pos = si.nTrackPos;
-      break;
-    case SB_TOP:
-      pos = si.nMin;
-      break;
-    case SB_BOTTOM:
-      pos = si.nMax;
-      break;
-    default:
-      return;
-  }
-  pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - page + 1));
-  int delta = pos - si.nPos;
+  const std::optional<int> pos = pv::afx::ScrollRequestPosition(si, code, 16);
+  if (!pos) return;
+  int delta = *pos - si.nPos;
   if (!delta) return;
   ::ScrollWindowEx(client, bar == SB_HORZ ? -delta : 0, bar == SB_VERT ? -delta : 0, nullptr, nullptr, nullptr, nullptr,
                    SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
