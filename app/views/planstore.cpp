@@ -2,6 +2,7 @@
 
 #include "app/views/captiontree.h"
 #include "app/views/filereportcontrol.h"
+#include "app/views/taskform.h"
 
 #include <iterator>
 
@@ -63,10 +64,7 @@ int InsertScheduledTask(CDataStore& store, const CString& title, int workId, con
 
 bool UpdateScheduledTask(CDataStore& store, int taskId, const CString& title, const CString& personnel,
                          const CString& place, const COleDateTime& date, const CString& brief) {
-  return store.ExecuteUpdate(
-             u"update task set tasktitle=?,personnel=?,place=?,tasktime=?,brief=? where taid=?",
-             {CDataStore::TextValue(title), CDataStore::TextValue(personnel), CDataStore::TextValue(place),
-              DateValue(DayOf(date)), CDataStore::TextValue(brief), LongValue(taskId)}) != 0;
+  return store.ExecuteTogether({TaskFieldsUpdate(taskId, title, personnel, place, date, brief)}) != 0;
 }
 
 bool DeleteScheduledTaskRows(CDataStore& store, int taskId) {

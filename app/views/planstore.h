@@ -22,7 +22,8 @@ int PositionOf(const std::vector<CString>& captions, const CString& caption);
 // A new scheduled task (tasktype 2) of the work, dated the day of `date` at
 // midnight; its taid, or 0 when the store refused it.
 int InsertScheduledTask(CDataStore& store, const CString& title, int workId, const COleDateTime& date);
-// Save: the task's fields, its date at midnight. True when stored.
+// Save: the task's fields, its date at midnight; an empty title keeps the
+// stored one. True when stored.
 bool UpdateScheduledTask(CDataStore& store, int taskId, const CString& title, const CString& personnel,
                          const CString& place, const COleDateTime& date, const CString& brief);
 // Deletes the task's TASK, REMIND and FILES rows together. True when done.

@@ -26,7 +26,7 @@
 
 IMPLEMENT_DYNCREATE(CPlanThingsDoc, CDocument)
 IMPLEMENT_DYNCREATE(CPlanThingsFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CPlanThingsView, CFormView)
+IMPLEMENT_DYNCREATE(CPlanThingsView, CTaskFormView)
 
 namespace {
 
@@ -82,10 +82,18 @@ BOOL CPlanThingsFrame::Create(LPCTSTR cls, LPCTSTR name, DWORD style, const RECT
   return CreateChildFrame(this, cls, name, style, rect, parent, context);
 }
 
-BEGIN_MESSAGE_MAP(CPlanThingsView, CFormView)
+BEGIN_MESSAGE_MAP(CPlanThingsView, CTaskFormView)
 ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
 ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
 ON_EN_CHANGE(IDC_PLAN_TITLE, OnTitleChange)
+ON_EN_CHANGE(IDC_PLAN_PERSONNEL, OnFieldChange)
+ON_EN_CHANGE(IDC_PLAN_PLACE, OnFieldChange)
+ON_EN_CHANGE(IDC_PLAN_BRIEF, OnFieldChange)
+ON_EN_KILLFOCUS(IDC_PLAN_TITLE, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_PLAN_PERSONNEL, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_PLAN_PLACE, OnFieldLeft)
+ON_EN_KILLFOCUS(IDC_PLAN_BRIEF, OnFieldLeft)
+ON_NOTIFY(DTN_DATETIMECHANGE, IDC_PLAN_DATE, OnDateChange)
 ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
 ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
 ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
@@ -107,7 +115,7 @@ ON_UPDATE_COMMAND_UI(ID_REMINDER_MODIFY, OnUpdateReminderCommands)
 ON_UPDATE_COMMAND_UI(ID_REMINDER_DELETE, OnUpdateReminderCommands)
 END_MESSAGE_MAP()
 
-CPlanThingsView::CPlanThingsView() : CFormView(IDD), m_taskDate(COleDateTime::GetCurrentTime()) {}
+CPlanThingsView::CPlanThingsView() : CTaskFormView(IDD), m_taskDate(COleDateTime::GetCurrentTime()) {}
 
 CPlanThingsView::~CPlanThingsView() {
   for (const _RecordsetPtr& rs : {m_pAttachmentRecordset, m_pTaskRecordset, m_pReminderRecordset})
@@ -116,10 +124,7 @@ CPlanThingsView::~CPlanThingsView() {
 
 CFrameState* CPlanThingsView::Frame() const { return MainFrameState(); }
 
-void CPlanThingsView::DoDataExchange(CDataExchange* pDX) {
-  CFormView::DoDataExchange(pDX);
-  const bool filling = !pDX->m_bSaveAndValidate;
-  m_bFilling = filling;
+void CPlanThingsView::ExchangeFields(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_PLAN_TITLE, m_strTitle);
   DDV_MaxChars(pDX, m_strTitle, 40);
   DDX_Text(pDX, IDC_PLAN_PERSONNEL, m_strPersonnel);
@@ -132,7 +137,6 @@ void CPlanThingsView::DoDataExchange(CDataExchange* pDX) {
   DDV_MaxChars(pDX, m_strBrief, 255);
   DDX_Text(pDX, IDC_PLAN_WORKNAME, m_strWorkName);
   DDX_Control(pDX, IDC_PLAN_REMINDERS, m_wndReminders);
-  m_bFilling = false;
 }
 
 void CPlanThingsView::OnInitialUpdate() {
@@ -256,8 +260,7 @@ void CPlanThingsView::ReloadReminderRows() {
 void CPlanThingsView::OnTitleChange() {
   // Filling the controls changes the title too: the other fields are not
   // shown yet and must not be read back over their members.
-  if (m_bFilling) return;
-  if (!UpdateData(TRUE)) return;
+  if (!NoteTyping() || !UpdateData(TRUE)) return;
   if (m_bTaskExists || m_strTitle.IsEmpty()) return;
   const int taid = InsertScheduledTask(AppDataStore(), m_strTitle, m_nWorkId, m_taskDate);
   // A refused insert (shown by the store) leaves the form without a task;
@@ -287,20 +290,28 @@ void CPlanThingsView::OnSaveTask() {
     if (CWnd* title = GetDlgItem(IDC_PLAN_TITLE)) title->SetFocus();
     return;
   }
-  if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle);
+  StoreFields(true);
+}
+
+BOOL CPlanThingsView::StoreTask(bool relabel) {
+  const bool keepTitle = m_strTitle.IsEmpty();
+  if (!keepTitle)
+    if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle);
   if (!UpdateScheduledTask(AppDataStore(), m_nTaskId, m_strTitle, m_strPersonnel, m_strPlace, m_taskDate, m_strBrief))
-    return;  // shown by the store; the trees keep their labels
+    return FALSE;  // shown by the store; the trees keep their labels
   CFrameState* frame = Frame();
-  if (frame && m_hWorkTreeItem && m_hDateTreeItem) {
+  if (relabel && !keepTitle && frame && m_hWorkTreeItem && m_hDateTreeItem) {
     frame->m_wndWorkTree.SetItemText(m_hWorkTreeItem, m_strTitle);
     frame->m_wndDateTree.SetItemText(m_hDateTreeItem, m_strWorkName + u"." + m_strTitle);
   }
+  return TRUE;
 }
 
 void CPlanThingsView::OnDeleteTask() {
   if (::MessageBoxW(m_hWnd, u"Confirm delete the task?", u"Prompt", MB_YESNO | MB_ICONEXCLAMATION) != IDYES) return;
   if (m_bTaskExists) {
     if (!DeleteScheduledTaskRows(AppDataStore(), m_nTaskId)) return;  // shown by the store; nothing changed
+    m_bTaskExists = FALSE;                                            // nothing left to store when the form closes
     // Today's reminder list may hold this task's reminders.
     MarkRemindersChanged();
   }

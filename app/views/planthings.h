@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/views/filereportcontrol.h"
+#include "app/views/taskform.h"
 #include "platform/ado/ado.h"
 #include "platform/base/oledatetime.h"
 #include "platform/framework/afxdoc.h"
@@ -26,7 +27,7 @@ class CPlanThingsFrame : public CMDIChildWnd {
               CCreateContext* context) override;
 };
 
-class CPlanThingsView : public CFormView {
+class CPlanThingsView : public CTaskFormView {
   DECLARE_DYNCREATE(CPlanThingsView)
  public:
   enum { IDD = 189 };
@@ -82,12 +83,14 @@ class CPlanThingsView : public CFormView {
   HTREEITEM m_hDateTreeItem = nullptr;
 
  protected:
-  void DoDataExchange(CDataExchange* pDX) override;
+  void ExchangeFields(CDataExchange* pDX) override;
+  bool HasStoredTask() const override { return m_bTaskExists != FALSE; }
+  // An empty title keeps the stored one.
+  BOOL StoreTask(bool relabel) override;
   DECLARE_MESSAGE_MAP()
 
  private:
   CFrameState* Frame() const;
-  bool m_bFilling = false;  // the controls are being filled from the members
   void LoadTask();
   // Binds the attachment grid to the task's FILES rows.
   void BindAttachments();

@@ -24,14 +24,14 @@
 
 IMPLEMENT_DYNCREATE(CPravenorDoc, CDocument)
 IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
-IMPLEMENT_DYNCREATE(CPravenorView, CFormView)
+IMPLEMENT_DYNCREATE(CPravenorView, CTaskFormView)
 
 BOOL CChildFrame::Create(LPCTSTR cls, LPCTSTR name, DWORD style, const RECT& rect, CMDIFrameWnd* parent,
                          CCreateContext* context) {
   return CreateChildFrame(this, cls, name, style, rect, parent, context);
 }
 
-BEGIN_MESSAGE_MAP(CPravenorView, CFormView)
+BEGIN_MESSAGE_MAP(CPravenorView, CTaskFormView)
 ON_COMMAND(ID_TASK_SAVE, OnSaveTask)
 ON_COMMAND(ID_TASK_DELETE, OnDeleteTask)
 ON_EN_CHANGE(IDC_TASK_TITLE, OnTitleChange)
@@ -45,7 +45,6 @@ ON_EN_KILLFOCUS(IDC_TASK_PLACE, OnFieldLeft)
 ON_EN_KILLFOCUS(IDC_TASK_BRIEF, OnFieldLeft)
 ON_EN_KILLFOCUS(IDC_TASK_DETAIL, OnFieldLeft)
 ON_NOTIFY(DTN_DATETIMECHANGE, IDC_TASK_DATE, OnDateChange)
-ON_WM_DESTROY()
 ON_COMMAND(ID_ATTACHMENT_ADD, OnAddAttachment)
 ON_COMMAND(ID_ATTACHMENT_RENAME, OnRenameAttachment)
 ON_COMMAND(ID_ATTACHMENT_DELETE, OnDeleteAttachment)
@@ -74,17 +73,6 @@ constexpr const char16_t* kIncomeQuery =
     u"select Item,income,expenditure,remarks,taid,fiid from FINANCIAL where taid=?";
 
 _variant_t Long(int n) { return _variant_t(static_cast<long>(n)); }
-
-// The task date as stored: its day at midnight, or NULL without a date.
-_variant_t TaskDateValue(const COleDateTime& date) {
-  if (date.GetStatus() != COleDateTime::valid) {
-    _variant_t null;
-    null.vt = VT_NULL;
-    return null;
-  }
-  const COleDateTime day(date.GetYear(), date.GetMonth(), date.GetDay(), 0, 0, 0);
-  return _variant_t(static_cast<DATE>(day), VT_DATE);
-}
 
 void Prompt(HWND owner, const CString& text) {
   ::MessageBoxW(owner, text.GetString(), u"Prompt", MB_OK | MB_ICONEXCLAMATION);
@@ -131,7 +119,7 @@ bool FocusIn(const CWnd& grid) {
 
 }  // namespace
 
-CPravenorView::CPravenorView() : CFormView(IDD_PRAVENOR_FORM) {
+CPravenorView::CPravenorView() : CTaskFormView(IDD_PRAVENOR_FORM) {
   CTKReportControl::RegisterWindowClass();
   m_taskDate = COleDateTime::GetCurrentTime();
 }
@@ -144,8 +132,7 @@ CPravenorView::~CPravenorView() {
 
 CFrameState* CPravenorView::Frame() const { return MainFrameState(); }
 
-void CPravenorView::DoDataExchange(CDataExchange* pDX) {
-  CFormView::DoDataExchange(pDX);
+void CPravenorView::ExchangeFields(CDataExchange* pDX) {
   DDX_Text(pDX, IDC_TASK_TITLE, m_strTitle);
   DDV_MaxChars(pDX, m_strTitle, 40);
   DDX_Text(pDX, IDC_TASK_PERSONNEL, m_strPersonnel);
@@ -174,7 +161,7 @@ void CPravenorView::OnInitialUpdate() {
   if (!m_bOpenExisting) {
     m_nWorkId = frame->m_nWorkId;
     m_strWorkName = frame->m_strWorkName;
-    FillControls();
+    UpdateData(FALSE);
     return;
   }
   LoadTask();
@@ -223,7 +210,7 @@ void CPravenorView::LoadTask() {
   m_incomeGrid.SetAllowEdit(TRUE);
   m_strWorkName = frame->m_strWorkName;
   if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle.GetString());
-  FillControls();
+  UpdateData(FALSE);
   m_attachmentGrid.m_nTaskId = m_nTaskId;
   m_incomeGrid.m_nTaskId = m_nTaskId;
   m_attachmentGrid.DragAcceptFiles(TRUE);
@@ -250,16 +237,8 @@ void CPravenorView::BindIncome() {
   m_incomeGrid.RebuildRows();
 }
 
-void CPravenorView::FillControls() {
-  m_bFilling = true;
-  UpdateData(FALSE);
-  m_bFilling = false;
-}
-
 void CPravenorView::OnTitleChange() {
-  if (m_bFilling) return;
-  m_bEdited = true;
-  if (!UpdateData(TRUE)) return;
+  if (!NoteTyping() || !UpdateData(TRUE)) return;
   if (m_bTaskExists || m_strTitle.IsEmpty()) return;
   // TASK and DETAILS go in together: a task never lacks its detail row.
   const int id = AppDataStore().InsertWithDependents(
@@ -290,58 +269,24 @@ void CPravenorView::OnSaveTask() {
     if (CWnd* title = GetDlgItem(IDC_TASK_TITLE)) title->SetFocus();
     return;
   }
-  StoreTask(true);
+  StoreFields(true);
 }
 
 BOOL CPravenorView::StoreTask(bool relabel) {
   const bool keepTitle = m_strTitle.IsEmpty();
   if (!keepTitle)
     if (CDocument* doc = GetDocument()) doc->SetTitle(m_strTitle.GetString());
-  CDataStore::Statement task(keepTitle
-                                 ? u"update task set personnel=?,place=?,tasktime=?,brief=? where taid=?"
-                                 : u"update task set tasktitle=?,personnel=?,place=?,tasktime=?,brief=? where taid=?");
-  if (!keepTitle) task.values.push_back(CDataStore::TextValue(m_strTitle));
-  for (const _variant_t& v : {CDataStore::TextValue(m_strPersonnel), CDataStore::TextValue(m_strPlace),
-                              TaskDateValue(m_taskDate), CDataStore::TextValue(m_strBrief), Long(m_nTaskId)})
-    task.values.push_back(v);
   const int ok = AppDataStore().ExecuteTogether(
-      {task, CDataStore::Statement(u"update details set detail=? where taid=?",
-                                   {CDataStore::TextValue(m_strDetail), Long(m_nTaskId)})});
+      {TaskFieldsUpdate(m_nTaskId, m_strTitle, m_strPersonnel, m_strPlace, m_taskDate, m_strBrief),
+       CDataStore::Statement(u"update details set detail=? where taid=?",
+                             {CDataStore::TextValue(m_strDetail), Long(m_nTaskId)})});
   if (!ok) return FALSE;  // the labels stay what the database holds
-  m_bEdited = false;
   CFrameState* frame = Frame();
   if (relabel && !keepTitle && frame && m_hWorkTreeItem && m_hDateTreeItem) {
     frame->m_wndWorkTree.SetItemText(m_hWorkTreeItem, m_strTitle.GetString());
     frame->m_wndDateTree.SetItemText(m_hDateTreeItem, (m_strWorkName + u"." + m_strTitle).GetString());
   }
   return TRUE;
-}
-
-void CPravenorView::OnFieldChange() {
-  if (!m_bFilling) m_bEdited = true;
-}
-
-void CPravenorView::StoreTypedText() {
-  if (!m_bTaskExists || !m_bEdited || m_bFilling) return;
-  // The edits' limits keep every field within its length: reading them
-  // back asks nothing.
-  if (!UpdateData(TRUE)) return;
-  StoreTask(true);
-}
-
-void CPravenorView::OnFieldLeft() { StoreTypedText(); }
-
-void CPravenorView::OnDateChange(NMHDR*, LRESULT* pResult) {
-  *pResult = 0;
-  if (m_bFilling) return;
-  m_bEdited = true;
-  StoreTypedText();
-}
-
-void CPravenorView::OnDestroy() {
-  // The trees may be going too (at exit): the labels are left as they are.
-  if (m_bTaskExists && m_bEdited && !m_bFilling && UpdateData(TRUE)) StoreTask(false);
-  CFormView::OnDestroy();
 }
 
 void CPravenorView::RemoveTreeItems() {

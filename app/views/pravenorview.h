@@ -7,6 +7,7 @@
 #pragma once
 
 #include "app/views/filereportcontrol.h"
+#include "app/views/taskform.h"
 #include "platform/ado/ado.h"
 #include "platform/base/oledatetime.h"
 #include "platform/controls/afxcmn.h"
@@ -29,7 +30,7 @@ class CChildFrame : public CMDIChildWnd {
               CCreateContext* context) override;
 };
 
-class CPravenorView : public CFormView {
+class CPravenorView : public CTaskFormView {
   DECLARE_DYNCREATE(CPravenorView)
  public:
   CPravenorView();
@@ -41,12 +42,6 @@ class CPravenorView : public CFormView {
   void OnSaveTask();
   void OnDeleteTask();
   void OnTitleChange();
-  // What is typed is stored as the user leaves a field, changes the date,
-  // and when the form closes (also at exit), so no text is lost.
-  void OnFieldChange();
-  void OnFieldLeft();
-  void OnDateChange(NMHDR* pNMHDR, LRESULT* pResult);
-  void OnDestroy();
   void OnAddAttachment();
   void OnRenameAttachment();
   void OnDeleteAttachment();
@@ -95,21 +90,14 @@ class CPravenorView : public CFormView {
   HTREEITEM m_hDateTreeItem = nullptr;
 
  protected:
-  void DoDataExchange(CDataExchange* pDX) override;
+  void ExchangeFields(CDataExchange* pDX) override;
+  bool HasStoredTask() const override { return m_bTaskExists; }
+  // An empty title keeps the stored one.
+  BOOL StoreTask(bool relabel) override;
   DECLARE_MESSAGE_MAP()
 
  private:
   CFrameState* Frame() const;
-  // Writes the members to the controls; the title's change notice that
-  // this raises is not an edit.
-  void FillControls();
-  bool m_bFilling = false;
-  // Fields typed since the task was last stored.
-  bool m_bEdited = false;
-  // Stores the fields of an existing task without asking: an empty title
-  // keeps the stored one. FALSE when the database refused.
-  BOOL StoreTask(bool relabel);
-  void StoreTypedText();
   void LoadTask();
   // (Re)opens a grid's recordset on its query for the task and binds it.
   void BindAttachments();

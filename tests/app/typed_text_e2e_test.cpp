@@ -52,26 +52,47 @@ class ProgramRun {
     CMDIChildWnd* child = Frame().MDIGetActive();
     return child ? dynamic_cast<CPravenorView*>(child->GetActiveView()) : nullptr;
   }
+  // A click in the middle of the part of the field the form shows (a
+  // form wider than its window shows only its left part).
   void ClickField(CWnd& form, int id) {
     CWnd* field = form.GetDlgItem(id);
     ASSERT_NE(field, nullptr);
-    CRect r;
-    field->GetClientRect(&r);
-    pv::test::ClickClient(field->m_hWnd, r.Width() / 2, r.Height() / 2);
+    CRect shown, visible;
+    field->GetWindowRect(&shown);
+    form.GetClientRect(&visible);
+    form.ClientToScreen(&visible);
+    ASSERT_TRUE(shown.IntersectRect(shown, visible));
+    field->ScreenToClient(&shown);
+    pv::test::ClickClient(field->m_hWnd, shown.CenterPoint().x, shown.CenterPoint().y);
+    pv::test::PumpUntilIdle();
+  }
+  // A key pressed and taken as the program's loop takes it, pre-translation
+  // included (Tab moves between a form's fields there).
+  void Key(UINT vk) {
+    pv::test::KeyPress(vk);
+    MSG peek{};
+    for (int guard = 0; guard < 10000 && ::PeekMessage(&peek, nullptr, 0, 0, PM_NOREMOVE); ++guard)
+      if (!app_.PumpMessage()) break;
     pv::test::PumpUntilIdle();
   }
   void Type(std::u16string_view text) {
     pv::test::TypeText(text);
     pv::test::PumpUntilIdle();
   }
-  // The Completed command answered in the work chooser with a new work's
+  // The form of the active MDI child, of either task form.
+  CFormView* FormView() {
+    CMDIChildWnd* child = Frame().MDIGetActive();
+    return child ? dynamic_cast<CFormView*>(child->GetActiveView()) : nullptr;
+  }
+  // A new task command answered in the work chooser with a new work's
   // name, as the user types it there.
-  void NewCompletedTaskOfNewWork(std::u16string_view work) {
+  void NewTaskOfNewWork(std::u16string_view work, UINT command) {
     pv::test::KeyPress(VK_TAB);
     pv::test::TypeText(work);
     pv::test::KeyPress(VK_RETURN);
-    Command(ID_NEW_COMPLETED);
+    Command(command);
   }
+  void NewCompletedTaskOfNewWork(std::u16string_view work) { NewTaskOfNewWork(work, ID_NEW_COMPLETED); }
 
  private:
   CPravenorApp app_;
@@ -113,8 +134,47 @@ TEST_F(FirstTasks, FromTheWorkTreeWithoutACurrentWorkTheWorkIsAskedFor) {
 }
 
 // How the user stops: nothing (the program is killed), the form's close
-// box, or Exit.
-enum class Ending { Killed, FormClosed, ProgramExited };
+// box, or Exit; or the date is changed by its keys and then the program is
+// killed.
+enum class Ending { Killed, FormClosed, ProgramExited, DateChangedThenKilled };
+
+// The two task forms, as the Task menu opens them.
+struct TaskForm {
+  const char* name;
+  UINT command;
+  int title, personnel, place, date;
+  const char* tasktype;
+};
+constexpr TaskForm kTaskForms[] = {
+    {"completed", ID_NEW_COMPLETED, IDC_TASK_TITLE, IDC_TASK_PERSONNEL, IDC_TASK_PLACE, IDC_TASK_DATE, "1"},
+    {"scheduled", ID_NEW_SCHEDULED, IDC_PLAN_TITLE, IDC_PLAN_PERSONNEL, IDC_PLAN_PLACE, IDC_PLAN_DATE, "2"},
+};
+
+// A day as the database stores a task's day: the number of its midnight.
+std::string StoredDay(int year, int month, int day) {
+  return std::to_string(static_cast<long>(DATE(COleDateTime(year, month, day, 0, 0, 0))));
+}
+// The day the date picker shows.
+std::string PickedDay(CWnd& form, int id) {
+  SYSTEMTIME st{};
+  form.SendDlgItemMessage(id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
+  return StoredDay(st.wYear, st.wMonth, st.wDay);
+}
+
+// The items of the task titled `title` in the two trees: the work tree's
+// label under its work, the date tree's label.
+std::vector<std::string> TreeLabels(CMainFrame& frame, const std::string& title) {
+  std::vector<std::string> out;
+  CCaptionTree& works = frame.m_wndWorkTree;
+  for (HTREEITEM i = works.GetRootItem(); i; i = works.GetNextItem(i))
+    if (GetTreeItemLevel(works, i) == 4 && Narrow(works.GetItemText(i)) == title)
+      out.push_back(Narrow(works.GetItemText(works.GetParentItem(i))) + "/" + title);
+  CDateTree& dates = frame.m_wndDateTree;
+  for (HTREEITEM i = dates.GetRootItem(); i; i = dates.GetNextItem(i))
+    if (GetTreeItemLevel(dates, i) == 5 && Narrow(dates.GetItemText(i)).find(title) != std::string::npos)
+      out.push_back(Narrow(dates.GetItemText(i)));
+  return out;
+}
 
 TEST_F(FirstTasks, TypedTextIsStoredWhenAFieldIsLeftTheFormClosedOrTheProgramExits) {
   struct Case {
@@ -126,44 +186,64 @@ TEST_F(FirstTasks, TypedTextIsStoredWhenAFieldIsLeftTheFormClosedOrTheProgramExi
       {"killed: the field being typed in may be lost", Ending::Killed, ""},
       {"form closed", Ending::FormClosed, "Shed"},
       {"program exited", Ending::ProgramExited, "Shed"},
+      {"date changed, then killed", Ending::DateChangedThenKilled, "Shed"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ProgramFolder folder;
-    pvtest::SettingsFolder config(folder.Path());
-    {
-      ProgramRun run;
-      ASSERT_TRUE(run.ok());
-      run.NewCompletedTaskOfNewWork(u"Garden");
-      CPravenorView* form = run.Form();
-      ASSERT_NE(form, nullptr);
-      run.ClickField(*form, IDC_TASK_TITLE);
-      run.Type(u"Kill test: buy rake");
-      run.ClickField(*form, IDC_TASK_PERSONNEL);
-      run.Type(u"O'Brien");
-      run.ClickField(*form, IDC_TASK_PLACE);
-      run.Type(u"Shed");
-      if (c.ending == Ending::Killed) {
-        // What a kill leaves: the database as it is now.
+  for (const TaskForm& kind : kTaskForms)
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(kind.name) + ", " + c.what);
+      ProgramFolder folder;
+      pvtest::SettingsFolder config(folder.Path());
+      const std::string today = StoredDay(2026, 12, 10);
+      std::string day = today;
+      {
+        ProgramRun run;
+        ASSERT_TRUE(run.ok());
+        run.NewTaskOfNewWork(u"Garden", kind.command);
+        CFormView* form = run.FormView();
+        ASSERT_NE(form, nullptr);
+        run.ClickField(*form, kind.title);
+        run.Type(u"Kill test: buy rake");
+        run.ClickField(*form, kind.personnel);
+        run.Type(u"O'Brien");
+        run.ClickField(*form, kind.place);
+        run.Type(u"Shed");
+        if (c.ending == Ending::Killed || c.ending == Ending::DateChangedThenKilled) {
+          if (c.ending == Ending::DateChangedThenKilled) {
+            // On to the date by the keyboard, a day field stepped up.
+            run.Key(VK_TAB);
+            ASSERT_EQ(::GetDlgCtrlID(::GetFocus()), kind.date);
+            run.Key(VK_UP);
+            day = PickedDay(*form, kind.date);
+            EXPECT_NE(day, today);
+          }
+          // What a kill leaves: the database as it is now.
+          RawDb raw(folder.Database());
+          EXPECT_EQ(raw.Rows("select tasktitle,personnel,coalesce(place,''),tasktype,tasktime=" + day + " from task"),
+                    (Table{{"Kill test: buy rake", "O'Brien", c.place, kind.tasktype, "1"}}));
+          continue;
+        }
+        if (c.ending == Ending::FormClosed) {
+          run.Frame().MDIGetActive()->SendMessage(WM_CLOSE);
+          pv::test::PumpUntilIdle();
+          EXPECT_EQ(run.FormView(), nullptr);
+        } else {
+          run.Command(ID_APP_EXIT);
+          EXPECT_FALSE(run.Running());
+        }
         RawDb raw(folder.Database());
-        EXPECT_EQ(raw.Rows("select tasktitle,personnel,coalesce(place,'') from task"),
-                  (Table{{"Kill test: buy rake", "O'Brien", c.place}}));
-        continue;
+        EXPECT_EQ(raw.Rows("select tasktitle,personnel,place,tasktype from task"),
+                  (Table{{"Kill test: buy rake", "O'Brien", c.place, kind.tasktype}}));
       }
-      if (c.ending == Ending::FormClosed) {
-        run.Frame().MDIGetActive()->SendMessage(WM_CLOSE);
-        pv::test::PumpUntilIdle();
-        EXPECT_EQ(run.Form(), nullptr);
-      } else {
-        run.Command(ID_APP_EXIT);
-        EXPECT_FALSE(run.Running());
-      }
+      // Never a task without its work.
       RawDb raw(folder.Database());
-      EXPECT_EQ(raw.Rows("select tasktitle,personnel,place from task"),
-                (Table{{"Kill test: buy rake", "O'Brien", c.place}}));
+      EXPECT_EQ(raw.One("select count(*) from task inner join things on task.tid=things.tid"), "1");
+      // Started again, the program shows the whole title in both trees.
+      ProgramRun again;
+      ASSERT_TRUE(again.ok());
+      EXPECT_EQ(TreeLabels(again.Frame(), "Kill test: buy rake"),
+                (std::vector<std::string>{"Garden/Kill test: buy rake", "Garden.Kill test: buy rake"}));
     }
-    EXPECT_TRUE(boxes_.Shown().empty());
-  }
+  EXPECT_TRUE(boxes_.Shown().empty());
 }
 
 // A pixel drawn in the completed tasks' blue (RGB(3, 131, 251)), allowing
