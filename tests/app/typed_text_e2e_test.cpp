@@ -1,7 +1,8 @@
 // A new user's first tasks in the running program, by mouse and keyboard:
-// the work is asked for when none is current, what is typed reaches the
-// database when the user leaves a field, closes the form or exits, and the
-// first task of a new day shows in the date tree at once.
+// the work is asked for when none is current (in a dialog whose caption
+// says so), what is typed into either task form reaches the database when
+// the user leaves a field, changes the date, closes the form or exits, and
+// the first task of a new day shows in the date tree at once.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -131,6 +132,41 @@ TEST_F(FirstTasks, FromTheWorkTreeWithoutACurrentWorkTheWorkIsAskedFor) {
   EXPECT_EQ(raw.Rows("select count(*) from task where tid is null or tid not in (select tid from things)"),
             (Table{{"0"}}));
   EXPECT_EQ(raw.One("select count(*) from task inner join things on task.tid=things.tid"), "1");
+}
+
+// The captions of the top-level dialogs the user sees come up, read as
+// each is activated.
+std::vector<std::string>& ActivatedDialogCaptions() {
+  static auto* captions = new std::vector<std::string>();
+  return *captions;
+}
+LRESULT CALLBACK NoteActivatedDialog(int code, WPARAM wParam, LPARAM lParam) {
+  const HWND hwnd = reinterpret_cast<HWND>(wParam);
+  WCHAR name[32] = {};
+  if (code == HCBT_ACTIVATE && GetClassNameW(hwnd, name, 32) && std::u16string(name) == u"#32770" &&
+      !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) {
+    CString caption;
+    CWnd::FromHandle(hwnd)->GetWindowText(caption);
+    ActivatedDialogCaptions().push_back(Narrow(caption));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(FirstTasks, TheWorkChooserSaysWhatItAsksFor) {
+  ProgramRun run;
+  ASSERT_TRUE(run.ok());
+  HHOOK hook = SetWindowsHookExW(WH_CBT, NoteActivatedDialog, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  for (UINT command : {ID_NEW_COMPLETED, ID_NEW_SCHEDULED}) {
+    SCOPED_TRACE(command);
+    ActivatedDialogCaptions().clear();
+    // No work is current yet: the command asks for one; Escape answers.
+    pv::test::KeyPress(VK_ESCAPE);
+    run.Command(command);
+    EXPECT_EQ(ActivatedDialogCaptions(), (std::vector<std::string>{"Choose worktype and workname"}));
+    EXPECT_EQ(run.FormView(), nullptr);
+  }
+  UnhookWindowsHookEx(hook);
 }
 
 // How the user stops: nothing (the program is killed), the form's close
