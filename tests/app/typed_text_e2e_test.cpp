@@ -282,6 +282,37 @@ TEST_F(FirstTasks, TypedTextIsStoredWhenAFieldIsLeftTheFormClosedOrTheProgramExi
   EXPECT_TRUE(boxes_.Shown().empty());
 }
 
+TEST_F(FirstTasks, ATitleEmptiedByTheUserKeepsTheStoredOneWhenTheFieldIsLeftOrTheFormCloses) {
+  for (const TaskForm& kind : kTaskForms) {
+    SCOPED_TRACE(kind.name);
+    ProgramFolder folder;
+    pvtest::SettingsFolder config(folder.Path());
+    {
+      ProgramRun run;
+      ASSERT_TRUE(run.ok());
+      run.NewTaskOfNewWork(u"Garden", kind.command);
+      CFormView* form = run.FormView();
+      ASSERT_NE(form, nullptr);
+      run.ClickField(*form, kind.title);
+      run.Type(u"Rake");
+      run.ClickField(*form, kind.personnel);
+      run.ClickField(*form, kind.title);
+      for (int i = 0; i < 4; ++i) run.Key(VK_BACK);
+      run.ClickField(*form, kind.personnel);
+      run.Type(u"Ann");
+      run.Frame().MDIGetActive()->SendMessage(WM_CLOSE);
+      pv::test::PumpUntilIdle();
+      EXPECT_EQ(run.FormView(), nullptr);
+      // The tree keeps the label of the stored title.
+      EXPECT_EQ(TreeLabels(run.Frame(), "Rake"), (std::vector<std::string>{"Garden/Rake", "Garden.Rake"}));
+    }
+    RawDb raw(folder.Database());
+    EXPECT_EQ(raw.Rows("select tasktitle,personnel from task"), (Table{{"Rake", "Ann"}}));
+  }
+  // Only Save asks for a title.
+  EXPECT_TRUE(boxes_.Shown().empty());
+}
+
 // A pixel drawn in the completed tasks' blue (RGB(3, 131, 251)), allowing
 // for the anti-aliased edges of the letters.
 bool ShowsTaskBlue(HWND tree, const CRect& r) {
