@@ -190,6 +190,17 @@ constexpr TaskForm kTaskForms[] = {
 std::string StoredDay(int year, int month, int day) {
   return std::to_string(static_cast<long>(DATE(COleDateTime(year, month, day, 0, 0, 0))));
 }
+// A new task in the form, of a new work "Garden", its title typed; the
+// form, or null when none opened.
+CFormView* NewTaskTitled(ProgramRun& run, const TaskForm& kind, std::u16string_view title) {
+  run.NewTaskOfNewWork(u"Garden", kind.command);
+  CFormView* form = run.FormView();
+  if (!form) return nullptr;
+  run.ClickField(*form, kind.title);
+  run.Type(title);
+  return form;
+}
+
 // The day the date picker shows.
 std::string PickedDay(CWnd& form, int id) {
   SYSTEMTIME st{};
@@ -234,11 +245,8 @@ TEST_F(FirstTasks, TypedTextIsStoredWhenAFieldIsLeftTheFormClosedOrTheProgramExi
       {
         ProgramRun run;
         ASSERT_TRUE(run.ok());
-        run.NewTaskOfNewWork(u"Garden", kind.command);
-        CFormView* form = run.FormView();
+        CFormView* form = NewTaskTitled(run, kind, u"Kill test: buy rake");
         ASSERT_NE(form, nullptr);
-        run.ClickField(*form, kind.title);
-        run.Type(u"Kill test: buy rake");
         run.ClickField(*form, kind.personnel);
         run.Type(u"O'Brien");
         run.ClickField(*form, kind.place);
@@ -290,11 +298,8 @@ TEST_F(FirstTasks, ATitleEmptiedByTheUserKeepsTheStoredOneWhenTheFieldIsLeftOrTh
     {
       ProgramRun run;
       ASSERT_TRUE(run.ok());
-      run.NewTaskOfNewWork(u"Garden", kind.command);
-      CFormView* form = run.FormView();
+      CFormView* form = NewTaskTitled(run, kind, u"Rake");
       ASSERT_NE(form, nullptr);
-      run.ClickField(*form, kind.title);
-      run.Type(u"Rake");
       run.ClickField(*form, kind.personnel);
       run.ClickField(*form, kind.title);
       for (int i = 0; i < 4; ++i) run.Key(VK_BACK);
