@@ -12,6 +12,7 @@
 #include "app/views/planthings.h"
 #include "app/views/search.h"
 #include "platform/framework/afxframe.h"
+#include "platform/window/test_input.h"
 #include "store_fixture.h"
 #include "tests/support/fixture_reset.h"
 
@@ -56,6 +57,10 @@ class ViewSeamsTest : public ::testing::Test {
   }
   ~ViewSeamsTest() override {
     if (app_.m_pMainWnd && app_.m_pMainWnd->m_hWnd) app_.m_pMainWnd->DestroyWindow();  // deletes the frame
+    // The main window's end posts the quit; left in the queue it would end
+    // the next test's first modal loop at once.
+    pv::test::PumpUntilIdle();
+    pv::test::TakeQuit();
     AfxDeleteTempMaps();
   }
   StubFrame& MakeFrame() {
