@@ -29,8 +29,8 @@ void CTKReportInplaceList::Create(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReport
   if (control->m_hWnd) {
     CRect client;
     control->GetClientRect(&client);
-    rect.left = std::max(rect.left, client.left);
-    rect.right = std::max(rect.left, std::min(rect.right, client.right));
+    rect.left = std::clamp(rect.left, client.left, client.right);
+    rect.right = std::clamp(rect.right, rect.left, client.right);
   }
   if (!m_hWnd) {
     const DWORD exStyle = WS_EX_TOOLWINDOW | (control->GetExStyle() & WS_EX_LAYOUTRTL);
