@@ -12,7 +12,8 @@
 
 namespace {
 constexpr DWORD kTypeAheadPause = 1300;
-}
+constexpr int kTextMargin = 2;  // the list box's space left of an entry's text
+}  // namespace
 
 CTKReportInplaceList::~CTKReportInplaceList() {
   if (m_hWnd) DestroyWindow();
@@ -49,7 +50,9 @@ void CTKReportInplaceList::Create(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReport
       CTKReportRecordItemConstraint* constraint = pConstaints->GetAt(i);
       const int index = AddString(constraint->m_strConstraint);
       SetItemDataPtr(index, constraint);
-      const int needed = dc.GetTextExtent(constraint->m_strConstraint).cx + ::GetSystemMetrics(SM_CXHTHUMB);
+      // The caption, the scroll bar, the list's frame and its text margin.
+      const int needed = dc.GetTextExtent(constraint->m_strConstraint).cx + ::GetSystemMetrics(SM_CXHTHUMB) +
+                         2 * ::GetSystemMetrics(SM_CXBORDER) + kTextMargin;
       width = std::max(width, needed);
     }
     if (old) dc.SelectObject(old);

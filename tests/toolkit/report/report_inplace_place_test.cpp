@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/base/clock.h"
+#include "platform/base/utf.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
 #include "tests/support/fixture_reset.h"
@@ -142,6 +143,21 @@ TEST_F(ReportInplacePlaceTest, TheEditorTheButtonAndTheListOfAClippedColumnStayI
                                        << dropped.bottom;
     EXPECT_LE(dropped.right, client.right);
     EXPECT_GE(dropped.left, client.left);
+    // Twelve entries in ten rows: a scroll bar, and beside it room for
+    // every caption.
+    CRect inside;
+    list->GetClientRect(&inside);
+    EXPECT_EQ(inside.Width(), dropped.Width() - 2 - ::GetSystemMetrics(SM_CXVSCROLL));
+    {
+      CClientDC dc(list);
+      CFont* old = dc.SelectObject(list->GetFont());
+      for (int i = 0; i < list->GetCount(); ++i) {
+        CString caption;
+        list->GetText(i, caption);
+        EXPECT_LE(dc.GetTextExtent(caption).cx + 2, inside.Width()) << pv::Utf16ToUtf8(caption.GetString());
+      }
+      dc.SelectObject(old);
+    }
     // And a click on its second entry chooses it.
     const int ih = list->GetItemHeight(0);
     const int first = list->GetTopIndex();
