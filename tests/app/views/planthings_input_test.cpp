@@ -253,7 +253,7 @@ TEST_F(PlanInputTest, TheReminderButtonsDropTheirChoicesByAClick) {
   grid.SetAllowEdit(TRUE);
   ASSERT_EQ(grid.GetBodyRows()->GetCount(), 1);
   // Presses the cell's button as the user sees it.
-  auto press = [&](int itemIndex) {
+  auto press = [&](int itemIndex, void (*then)() = nullptr) {
     TK_REPORTRECORDITEM_ARGS args(&grid, grid.GetBodyRows()->GetAt(0), grid.GetColumns()->Find(itemIndex));
     grid.EditItem(&args);
     pv::test::PumpUntilIdle();
@@ -262,6 +262,7 @@ TEST_F(PlanInputTest, TheReminderButtonsDropTheirChoicesByAClick) {
     CRect rc;
     button->GetWindowRect(&rc);
     pv::test::Click(rc.CenterPoint().x, rc.CenterPoint().y);
+    if (then) then();
     pv::test::PumpUntilIdle();
     return true;
   };
@@ -300,10 +301,18 @@ TEST_F(PlanInputTest, TheReminderButtonsDropTheirChoicesByAClick) {
       },
       nullptr, ::GetCurrentThreadId());
   ASSERT_NE(hook, nullptr);
-  const bool pressed = press(1);
+  // In the calendar: the next day, Enter.
+  auto chooseNextDay = [] {
+    pv::test::KeyPress(VK_RIGHT);
+    pv::test::KeyPress(VK_RETURN);
+  };
+  const bool pressed = press(1, chooseNextDay);
   ::UnhookWindowsHookEx(hook);
   ASSERT_TRUE(pressed);
   EXPECT_EQ(calendars, 1);
+  // Stored as the day's number.
+  EXPECT_EQ(Raw().One("select RemindDate from remind where rid=" + std::to_string(rid)),
+            std::to_string(static_cast<long>(COleDateTime(2012, 6, 2, 0, 0, 0).m_dt)));
   EXPECT_FALSE(list->m_hWnd && list->IsWindowVisible());
 }
 
