@@ -39,11 +39,11 @@ class ReportInplacePlaceTest : public ::testing::Test {
   }
   // A grid whose columns add up to 610 pixels in a client 560 wide, its
   // last column a choice list with a combo button inside the cell.
-  void Make(POINT at) {
+  void Make(POINT at, DWORD scrollBars = WS_VSCROLL) {
     ASSERT_TRUE(parent.CreateEx(0, AfxRegisterWndClass(0), u"Parent", WS_POPUP | WS_VISIBLE, at.x, at.y, kGridCx + 20,
                                 kGridCy + 20, nullptr, nullptr));
     control = new CTKReportControl();
-    ASSERT_TRUE(control->Create(WS_CHILD | WS_VISIBLE | WS_VSCROLL, CRect(0, 0, kGridCx, kGridCy), &parent, 100));
+    ASSERT_TRUE(control->Create(WS_CHILD | WS_VISIBLE | scrollBars, CRect(0, 0, kGridCx, kGridCy), &parent, 100));
     control->GetReportHeader()->SetAutoColumnSizing(FALSE);
     const int widths[] = {190, 160, 100, 70, 90};
     for (int i = 0; i < 5; ++i) control->AddColumn(new CTKReportColumn(i, u"Column", widths[i]));
@@ -85,16 +85,19 @@ class ReportInplacePlaceTest : public ::testing::Test {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
   }
-  // Clicks the part of the row's last cell the grid shows, twice apart, as
-  // a user starts editing a focused cell.
-  void StartEditingLastCell(int row) {
+  CRect Cell(int row, int item) {
     CTKReportRow* r = control->GetRows()->GetAt(row);
-    CRect cell = r->GetItemRect(r->GetRecord()->GetItem(4));
+    return r->GetItemRect(r->GetRecord()->GetItem(item));
+  }
+  // Clicks the part of a cell the grid shows, twice apart, as a user starts
+  // editing a focused cell.
+  void StartEditing(int row, int item) {
+    CRect cell = Cell(row, item);
     CRect client;
     control->GetClientRect(&client);
-    ASSERT_GT(cell.right, client.right) << "the last column runs past the grid";
-    ASSERT_LT(cell.left, client.right);
-    CPoint pt((cell.left + client.right) / 2, cell.CenterPoint().y);
+    cell.IntersectRect(cell, client);
+    ASSERT_FALSE(cell.IsRectEmpty());
+    CPoint pt = cell.CenterPoint();
     control->ClientToScreen(&pt);
     for (int i = 0; i < 2; ++i) {
       pv::test::Click(pt.x, pt.y);
@@ -120,9 +123,12 @@ TEST_F(ReportInplacePlaceTest, TheEditorTheButtonAndTheListOfAClippedColumnStayI
   for (const Case& c : cases) {
     SCOPED_TRACE(c.where);
     Make(c.at);
-    StartEditingLastCell(c.row);
+    CRect client;
+    control->GetClientRect(&client);
+    ASSERT_GT(Cell(c.row, 4).right, client.right) << "the last column runs past the grid";
+    StartEditing(c.row, 4);
     ASSERT_TRUE(control->IsEditMode());
-    const CRect client = ClientOnScreen();
+    client = ClientOnScreen();
     CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
     ASSERT_TRUE(edit->m_hWnd && edit->IsWindowVisible());
     EXPECT_TRUE(Within(OnScreen(edit), client)) << "edit " << OnScreen(edit).left << ".." << OnScreen(edit).right;
@@ -172,6 +178,39 @@ TEST_F(ReportInplacePlaceTest, TheEditorTheButtonAndTheListOfAClippedColumnStayI
     parent.DestroyWindow();
     pv::test::PumpUntilIdle();
   }
+}
+
+TEST_F(ReportInplacePlaceTest, ACellScrolledPartlyOutOnTheLeftIsEditedInThePartShown) {
+  Make(POINT{0, 0}, WS_VSCROLL | WS_HSCROLL);
+  // The user scrolls right with the arrow of the grid's bottom scroll bar
+  // until the first column runs out on the left.
+  CRect window;
+  control->GetWindowRect(&window);
+  const CPoint arrow(window.right - ::GetSystemMetrics(SM_CXVSCROLL) - ::GetSystemMetrics(SM_CXHSCROLL) / 2,
+                     window.bottom - ::GetSystemMetrics(SM_CYHSCROLL) / 2);
+  for (int i = 0; i < 40 && Cell(1, 0).left >= 0; ++i) {
+    pv::test::Click(arrow.x, arrow.y);
+    pv::test::PumpUntilIdle();
+    pv::test::AdvanceAndPump(::GetDoubleClickTime() + 100);
+  }
+  ASSERT_LT(Cell(1, 0).left, 0);
+  ASSERT_GT(Cell(1, 0).right, 20);
+  StartEditing(1, 0);
+  ASSERT_TRUE(control->IsEditMode());
+  CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+  ASSERT_TRUE(edit->m_hWnd && edit->IsWindowVisible());
+  CRect shown;
+  edit->GetWindowRect(&shown);
+  const CRect client = ClientOnScreen();
+  EXPECT_GE(shown.left, client.left);
+  EXPECT_LE(shown.right, client.right);
+  // Typing replaces the text in sight; Enter keeps it.
+  pv::test::Chord(FCONTROL, 'A');
+  pv::test::TypeText(u"typed");
+  pv::test::KeyPress(VK_RETURN);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(control->GetRows()->GetAt(1)->GetRecord()->GetItem(0)->GetCaption(control->GetColumns()->GetAt(0)),
+            CString(u"typed"));
 }
 
 }  // namespace
