@@ -63,6 +63,12 @@ class PlanInputTest : public viewstest::ViewsTest {
     pv::test::PumpUntilIdle();
     return dynamic_cast<CPlanThingsView*>(child->GetActiveView());
   }
+  // A task "Water" with one reminder, its form open; the reminder's id.
+  CPlanThingsView* OpenWithReminder(int* rid) {
+    const int taid = InsertScheduledTask(Store(), u"Water", work_, COleDateTime(2012, 6, 1, 0, 0, 0));
+    *rid = InsertReminder(Store(), taid, COleDateTime(2012, 6, 1, 8, 0, 0));
+    return Open(taid);
+  }
   fs::path Source(const std::string& name, const std::string& text) {
     const fs::path p = fs::path(folder_.Path()) / "source" / name;
     fs::create_directories(p.parent_path());
@@ -169,9 +175,8 @@ TEST_F(PlanInputTest, AttachmentsAreRenamedOpenedAndDeletedAsInTheCompletedForm)
 }
 
 TEST_F(PlanInputTest, AClickInTheMessageColumnFlagsTheReminder) {
-  const int taid = InsertScheduledTask(Store(), u"Water", work_, COleDateTime(2012, 6, 1, 0, 0, 0));
-  const int rid = InsertReminder(Store(), taid, COleDateTime(2012, 6, 1, 8, 0, 0));
-  CPlanThingsView* view = Open(taid);
+  int rid = 0;
+  CPlanThingsView* view = OpenWithReminder(&rid);
   ASSERT_NE(view, nullptr);
   CFileReportControl& grid = view->m_wndReminders;
   CTKReportColumn* message = grid.GetColumns()->Find(5);
@@ -245,9 +250,8 @@ TEST_F(PlanInputTest, ARefusedReminderEditShowsWhatIsStored) {
 // choices in sight and a click on one stores it; the date's shows the
 // calendar instead of a list.
 TEST_F(PlanInputTest, TheReminderButtonsDropTheirChoicesByAClick) {
-  const int taid = InsertScheduledTask(Store(), u"Water", work_, COleDateTime(2012, 6, 1, 0, 0, 0));
-  const int rid = InsertReminder(Store(), taid, COleDateTime(2012, 6, 1, 8, 0, 0));
-  CPlanThingsView* view = Open(taid);
+  int rid = 0;
+  CPlanThingsView* view = OpenWithReminder(&rid);
   ASSERT_NE(view, nullptr);
   CFileReportControl& grid = view->m_wndReminders;
   grid.SetAllowEdit(TRUE);
