@@ -23,3 +23,20 @@ function(pravenor_missing_tool_test name what how)
   add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/cmake/missing_tool.sh "${what}" "${how}")
   set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
 endfunction()
+
+# pravenor_add_desktop_test(<name> <test program> <gtest filter>)
+# Runs the filtered cases of a test program on the desktop back end under a
+# virtual X server of their own (xvfb-run); they skip unless PRAVENOR_SDL_SMOKE
+# is set, which this test does.
+function(pravenor_add_desktop_test name program filter)
+  find_program(PV_XVFB_RUN xvfb-run)
+  if(PV_XVFB_RUN)
+    add_test(NAME ${name}
+      COMMAND ${PV_XVFB_RUN} -a -s "-screen 0 1024x768x24 -nolisten tcp"
+              $<TARGET_FILE:${program}> --gtest_filter=${filter})
+    set_tests_properties(${name} PROPERTIES TIMEOUT 120
+      ENVIRONMENT "PRAVENOR_SDL_SMOKE=1;SDL_VIDEODRIVER=x11;SDL_AUDIODRIVER=dummy;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/platform/window/desktop_lsan.supp")
+  else()
+    pravenor_missing_tool_test(${name} xvfb-run "install the Debian packages xvfb and xauth (scripts/setup does)")
+  endif()
+endfunction()

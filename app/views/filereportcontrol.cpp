@@ -63,7 +63,10 @@ CTKReportColumn* AddChoiceColumn(CTKReportControl* grid, int index, LPCTSTR capt
   CTKReportColumn* column = grid->AddColumn(new CTKReportColumn(index, caption, width, TRUE, -1, TRUE, TRUE));
   column->SetEditable(TRUE);
   column->GetEditOptions()->m_bConstraintEdit = TRUE;
-  column->GetEditOptions()->AddExpandButton(TRUE);  // in the cell; its press reaches the owner first
+  // The drop-down button in the cell: its press reaches the owner first,
+  // then drops the column's choices (the date has none: its owner shows
+  // the calendar instead).
+  column->GetEditOptions()->AddComboButton(TRUE);
   return column;
 }
 

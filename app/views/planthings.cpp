@@ -19,6 +19,7 @@
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatamanager.h"
 #include "toolkit/report/reportheader.h"
+#include "toolkit/report/reportinplacebutton.h"
 #include "toolkit/report/reportinplaceedit.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
@@ -460,8 +461,17 @@ void CPlanThingsView::OnReminderMessageCheck(NMHDR* pNMHDR, LRESULT* pResult) {
 }
 
 void CPlanThingsView::OnReminderButton(NMHDR* pNMHDR, LRESULT* pResult) {
-  auto* notify = reinterpret_cast<ReportItemNotify*>(pNMHDR);
-  if (!notify || !notify->pColumn || notify->pColumn->GetItemIndex() != 1 || !notify->pItem) return;
+  // The in-place button's block: the item and the pressed button, which
+  // holds the cell (no row or column of its own).
+  auto* pressed = reinterpret_cast<TK_NM_REPORTINPLACEBUTTON*>(pNMHDR);
+  CTKReportInplaceButton* button = pressed ? pressed->pButton : nullptr;
+  if (!button || !button->pColumn || button->pColumn->GetItemIndex() != 1 || !pressed->pItem) return;
+  ReportItemNotify cellNotify{};
+  cellNotify.hdr = pressed->hdr;
+  cellNotify.pRow = button->pRow;
+  cellNotify.pItem = pressed->pItem;
+  cellNotify.pColumn = button->pColumn;
+  ReportItemNotify* notify = &cellNotify;
   auto* item = dynamic_cast<CTKReportRecordItemDateTime*>(notify->pItem);
   if (!item) return;
   COleDateTime date = item->GetValue();

@@ -277,8 +277,11 @@ LRESULT CALLBACK ComboProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         s->list = ::CreateWindowEx(WS_EX_CLIENTEDGE, WC_LISTBOX, u"", WS_CHILD | WS_VISIBLE | lbStyle, 0, 0, 10, 10, h,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), nullptr, nullptr);
       } else {
-        s->list = ::CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, WC_LISTBOX, u"", WS_POPUP | WS_BORDER | lbStyle, 0,
-                                   0, 10, 10, h, nullptr, nullptr, nullptr);
+        // The open list never takes the activation: a desktop that focuses
+        // the window it shows (or the user clicks) would otherwise take the
+        // focus from the combo, which closes the list without a choice.
+        s->list = ::CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, WC_LISTBOX, u"",
+                                   WS_POPUP | WS_BORDER | lbStyle, 0, 0, 10, 10, h, nullptr, nullptr, nullptr);
       }
       if (Kind(h) != CBS_DROPDOWNLIST) {
         DWORD es = WS_CHILD | WS_VISIBLE | ((st & CBS_AUTOHSCROLL) ? ES_AUTOHSCROLL : 0) |

@@ -31,6 +31,9 @@ struct LbState {
   HFONT font = nullptr;
   bool focused = false;
   bool tracking = false;
+  // Created with WS_VSCROLL: the bar comes and goes with the need, and the
+  // style bit follows the bar, so it cannot say whether one is wanted.
+  bool vscroll = false;
 };
 
 DWORD Style(HWND h) { return static_cast<DWORD>(::GetWindowLong(h, GWL_STYLE)); }
@@ -103,7 +106,7 @@ int ItemAt(HWND h, LbState* s, int y) {
 }
 
 void UpdateScroll(HWND h, LbState* s) {
-  if (!(Style(h) & WS_VSCROLL)) return;
+  if (!s->vscroll) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_ALL | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
@@ -397,9 +400,13 @@ LRESULT CALLBACK ListBoxProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   auto* s = StateOf<LbState>(h);
   if (!s && msg != WM_NCCREATE) return ::DefWindowProc(h, msg, wp, lp);
   switch (msg) {
-    case WM_NCCREATE:
-      SetState(h, new LbState);
+    case WM_NCCREATE: {
+      auto* st = new LbState;
+      const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
+      st->vscroll = cs && (cs->style & WS_VSCROLL);
+      SetState(h, st);
       return ::DefWindowProc(h, msg, wp, lp);
+    }
     case WM_CREATE:
       if (Style(h) & LBS_OWNERDRAWFIXED) {
         MEASUREITEMSTRUCT mis{};

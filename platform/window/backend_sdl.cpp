@@ -542,7 +542,9 @@ class SdlBackend : public Backend {
     }
     RECT r = w->rect;
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-    bool popup = (w->style & WS_POPUP) && (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) && !(w->style & WS_CAPTION);
+    // A thin border (WS_BORDER, half of WS_CAPTION) still makes a pop-up.
+    bool popup = (w->style & WS_POPUP) && (w->exStyle & (WS_EX_TOOLWINDOW | WS_EX_TOPMOST)) &&
+                 (w->style & WS_CAPTION) != WS_CAPTION;
     if (popup) flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
     if (w->exStyle & WS_EX_TOPMOST) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if ((w->exStyle & WS_EX_TOOLWINDOW) && !(w->exStyle & WS_EX_APPWINDOW)) flags |= SDL_WINDOW_SKIP_TASKBAR;

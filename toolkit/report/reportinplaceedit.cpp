@@ -1,5 +1,7 @@
 #include "toolkit/report/reportinplaceedit.h"
 
+#include <algorithm>
+
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportitemeditoptions.h"
@@ -40,6 +42,13 @@ void CTKReportInplaceEdit::Create(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
   }
   CRect rect(rcItem);
   rect.DeflateRect(1, 1);
+  // A cell the grid shows only in part is edited in the part it shows.
+  if (control->m_hWnd) {
+    CRect client;
+    control->GetClientRect(&client);
+    rect.left = std::max(rect.left, client.left);
+    rect.right = std::min(rect.right, client.right);
+  }
   m_clrText = metrics->clrForeground;
   m_strText_prev = text;
   m_strText = text;

@@ -12,7 +12,8 @@
 
 namespace {
 constexpr DWORD kTypeAheadPause = 1300;
-}
+constexpr int kTextMargin = 2;  // the list box's space left of an entry's text
+}  // namespace
 
 CTKReportInplaceList::~CTKReportInplaceList() {
   if (m_hWnd) DestroyWindow();
@@ -24,6 +25,14 @@ void CTKReportInplaceList::Create(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReport
   SetItemArgs(pItemArgs);
   CTKReportControl* control = pControl;
   CRect rect(rcItem);
+  // A cell that runs past the grid's edge hangs its list from the part the
+  // grid shows.
+  if (control->m_hWnd) {
+    CRect client;
+    control->GetClientRect(&client);
+    rect.left = std::clamp(rect.left, client.left, client.right);
+    rect.right = std::clamp(rect.right, rect.left, client.right);
+  }
   if (!m_hWnd) {
     const DWORD exStyle = WS_EX_TOOLWINDOW | (control->GetExStyle() & WS_EX_LAYOUTRTL);
     CreateEx(exStyle, u"LISTBOX", u"", WS_CHILD | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, rect, control, 0);
@@ -41,7 +50,9 @@ void CTKReportInplaceList::Create(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReport
       CTKReportRecordItemConstraint* constraint = pConstaints->GetAt(i);
       const int index = AddString(constraint->m_strConstraint);
       SetItemDataPtr(index, constraint);
-      const int needed = dc.GetTextExtent(constraint->m_strConstraint).cx + ::GetSystemMetrics(SM_CXHTHUMB);
+      // The caption, the scroll bar, the list's frame and its text margin.
+      const int needed = dc.GetTextExtent(constraint->m_strConstraint).cx + ::GetSystemMetrics(SM_CXHTHUMB) +
+                         2 * ::GetSystemMetrics(SM_CXBORDER) + kTextMargin;
       width = std::max(width, needed);
     }
     if (old) dc.SelectObject(old);
@@ -70,9 +81,13 @@ void CTKReportInplaceList::Create(TK_REPORTRECORDITEM_ARGS* pItemArgs, CTKReport
   if (list.right > work.right) list.OffsetRect(work.right - list.right, 0);
   if (list.left < work.left) list.OffsetRect(work.left - list.left, 0);
 
+  // The list takes the focus while it is still the grid's child (so the
+  // grid's window stays the active one), then hangs from the desktop: placed
+  // in screen coordinates and not clipped by the grid. A window keeps its
+  // WS_CHILD bit for life, so it is moved to the desktop rather than restyled.
   SetFocus();
-  ModifyStyle(WS_CHILD, WS_POPUP);
-  ::SetWindowLongPtr(m_hWnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(control->m_hWnd));
+  ModifyStyle(0, WS_POPUP);
+  ::SetParent(m_hWnd, nullptr);
   SetWindowPos(&CWnd::wndTopMost, list.left, list.top, list.Width(), list.Height(),
                SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
   CTKDrawHelpers::SetClickOutsideHook(this);
@@ -98,7 +113,7 @@ void CTKReportInplaceList::Apply() {
 void CTKReportInplaceList::Cancel() {
   m_bApply = FALSE;
   HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-  if (!owner) owner = ::GetParent(m_hWnd);
+  if (!owner && pControl) owner = pControl->m_hWnd;
   if (owner) ::SetFocus(owner);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/views/financialrecord.h"
 #include "app/views/forms.h"
+#include "app/resource.h"
 #include "platform/window/test_input.h"
 #include "toolkit/report/reportitemcontrols.h"
 #include "toolkit/report/reportselectedrows.h"
@@ -166,6 +167,61 @@ TEST_F(CountFormTest, TheDeleteButtonOfARowRemovesItByAClick) {
   pv::test::PumpUntilIdle();
   ASSERT_EQ(Rows(), 2);
   EXPECT_DOUBLE_EQ(view_->m_dIncome - view_->m_dExpenditure, total - income + expenditure);
+}
+
+// The date boxes by mouse and keys: a click puts the keyboard in the start
+// box, Up and Down step its date, the box shows it and Search (clicked) uses it.
+TEST_F(CountFormTest, TheStartBoxStepsWithTheArrowKeysAndSearchUsesIt) {
+  Period(COleDateTime(2012, 3, 6, 0, 0, 0), COleDateTime(2012, 3, 7, 0, 0, 0), u"");
+  Frame().ShowWindow(SW_MAXIMIZE);
+  view_->GetParentFrame()->ShowWindow(SW_MAXIMIZE);
+  pv::test::PumpUntilIdle();
+  HWND start = view_->GetDlgItem(IDC_COUNT_START)->m_hWnd;
+  auto clickCentre = [](HWND h, int x = -1) {
+    RECT r;
+    ::GetClientRect(h, &r);
+    pv::test::ClickClient(h, x >= 0 ? x : r.right / 2, r.bottom / 2);
+    pv::test::PumpUntilIdle();
+  };
+  // What the start box shows: its text and its face, left of its button.
+  auto face = [start] {
+    std::vector<COLORREF> pixels;
+    RECT r;
+    ::GetClientRect(start, &r);
+    for (int y = 0; y < r.bottom; ++y)
+      for (int x = 0; x < r.right - ::GetSystemMetrics(SM_CXVSCROLL); ++x)
+        pixels.push_back(pv::test::WindowPixel(start, x, y));
+    return pixels;
+  };
+  auto search = [&] {
+    clickCentre(view_->GetDlgItem(IDC_COUNT_SEARCH)->m_hWnd);
+    return Rows();
+  };
+  EXPECT_EQ(search(), 1);  // from 6 March: the task of 6 March at 10:00
+  clickCentre(start, 6);   // on the date's first field
+  ASSERT_EQ(::GetFocus(), start);
+  const std::string before = pv::Utf16ToUtf8(pv::WindowText(start));
+  const std::vector<COLORREF> beforeFace = face();
+  // One step back: 5 March or 6 February, as the first field is the day or
+  // the month; either way the task of 5 March at midnight joins.
+  pv::test::KeyPress(VK_DOWN);
+  pv::test::PumpUntilIdle();
+  const std::string back = pv::Utf16ToUtf8(pv::WindowText(start));
+  EXPECT_NE(back, before);
+  EXPECT_NE(face(), beforeFace);
+  EXPECT_EQ(search(), 3);
+  const std::string used = Narrow(view_->m_start.Format(u"%Y-%m-%d"));
+  EXPECT_TRUE(used == "2012-03-05" || used == "2012-02-06") << used;
+  // Back up to where it was, then one more: past both tasks.
+  clickCentre(start, 6);
+  pv::test::KeyPress(VK_UP);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(pv::Utf16ToUtf8(pv::WindowText(start)), before);
+  EXPECT_EQ(face(), beforeFace);
+  pv::test::KeyPress(VK_UP);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(search(), 0);
+  EXPECT_GT(view_->m_start, COleDateTime(2012, 3, 6, 0, 0, 0));
 }
 
 }  // namespace

@@ -18,6 +18,9 @@
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
+#include "toolkit/report/reportinplacebutton.h"
+#include "toolkit/report/reportinplacelist.h"
+#include "toolkit/report/reportitemeditoptions.h"
 #include "views_fixture.h"
 
 namespace {
@@ -59,6 +62,12 @@ class PlanInputTest : public viewstest::ViewsTest {
     Frame().MDIMaximize(child);
     pv::test::PumpUntilIdle();
     return dynamic_cast<CPlanThingsView*>(child->GetActiveView());
+  }
+  // A task "Water" with one reminder, its form open; the reminder's id.
+  CPlanThingsView* OpenWithReminder(int* rid) {
+    const int taid = InsertScheduledTask(Store(), u"Water", work_, COleDateTime(2012, 6, 1, 0, 0, 0));
+    *rid = InsertReminder(Store(), taid, COleDateTime(2012, 6, 1, 8, 0, 0));
+    return Open(taid);
   }
   fs::path Source(const std::string& name, const std::string& text) {
     const fs::path p = fs::path(folder_.Path()) / "source" / name;
@@ -166,9 +175,8 @@ TEST_F(PlanInputTest, AttachmentsAreRenamedOpenedAndDeletedAsInTheCompletedForm)
 }
 
 TEST_F(PlanInputTest, AClickInTheMessageColumnFlagsTheReminder) {
-  const int taid = InsertScheduledTask(Store(), u"Water", work_, COleDateTime(2012, 6, 1, 0, 0, 0));
-  const int rid = InsertReminder(Store(), taid, COleDateTime(2012, 6, 1, 8, 0, 0));
-  CPlanThingsView* view = Open(taid);
+  int rid = 0;
+  CPlanThingsView* view = OpenWithReminder(&rid);
   ASSERT_NE(view, nullptr);
   CFileReportControl& grid = view->m_wndReminders;
   CTKReportColumn* message = grid.GetColumns()->Find(5);
@@ -236,6 +244,80 @@ TEST_F(PlanInputTest, ARefusedReminderEditShowsWhatIsStored) {
   EXPECT_EQ(Raw().One("select content from remind"), "");
   ASSERT_EQ(grid.GetBodyRows()->GetCount(), 1);
   EXPECT_EQ(Narrow(grid.GetBodyRows()->GetAt(0)->GetRecord()->GetItem(0)->GetCaption(nullptr)), "");
+}
+
+// The reminder's drop-down buttons by mouse: the interval's drops its
+// choices in sight and a click on one stores it; the date's shows the
+// calendar instead of a list.
+TEST_F(PlanInputTest, TheReminderButtonsDropTheirChoicesByAClick) {
+  int rid = 0;
+  CPlanThingsView* view = OpenWithReminder(&rid);
+  ASSERT_NE(view, nullptr);
+  CFileReportControl& grid = view->m_wndReminders;
+  grid.SetAllowEdit(TRUE);
+  ASSERT_EQ(grid.GetBodyRows()->GetCount(), 1);
+  // Presses the cell's button as the user sees it.
+  auto press = [&](int itemIndex, void (*then)() = nullptr) {
+    TK_REPORTRECORDITEM_ARGS args(&grid, grid.GetBodyRows()->GetAt(0), grid.GetColumns()->Find(itemIndex));
+    grid.EditItem(&args);
+    pv::test::PumpUntilIdle();
+    CTKReportInplaceButton* button = grid.GetColumns()->Find(itemIndex)->GetEditOptions()->GetButton(0);
+    if (!button || !button->m_hWnd || !button->IsWindowVisible()) return false;
+    CRect rc;
+    button->GetWindowRect(&rc);
+    pv::test::Click(rc.CenterPoint().x, rc.CenterPoint().y);
+    if (then) then();
+    pv::test::PumpUntilIdle();
+    return true;
+  };
+  ASSERT_TRUE(press(4));
+  CTKReportInplaceList* list = grid.m_pInplaceList;
+  ASSERT_TRUE(list->m_hWnd && list->IsWindowVisible());
+  EXPECT_EQ(list->GetCount(), 12);
+  CRect dropped, client;
+  list->GetWindowRect(&dropped);
+  grid.GetClientRect(&client);
+  grid.ClientToScreen(&client);
+  EXPECT_LE(dropped.right, client.right);
+  RECT work{};
+  ::SystemParametersInfo(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(dropped.left >= work.left && dropped.top >= work.top && dropped.right <= work.right &&
+              dropped.bottom <= work.bottom);
+  const int ih = list->GetItemHeight(0);
+  const int second = dropped.top + 1 + (1 - list->GetTopIndex()) * ih + ih / 2;
+  pv::test::Click(dropped.left + 10, second);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(grid.GetBodyRows()->GetAt(0)->GetRecord()->GetItem(4)->GetCaption(grid.GetColumns()->Find(4)),
+            CString(u"15 minutes"));
+  EXPECT_EQ(Raw().One("select separation from remind where rid=" + std::to_string(rid)), "1");
+
+  // The date's button: the calendar pops up (and ends when the queue runs dry), no list.
+  static int calendars = 0;
+  calendars = 0;
+  HHOOK hook = ::SetWindowsHookExW(
+      WH_CBT,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        WCHAR name[64] = {};
+        if (code == HCBT_CREATEWND && ::GetClassNameW(reinterpret_cast<HWND>(wParam), name, 64) &&
+            std::u16string(name) == u"TKDatePicker")
+          ++calendars;
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+      },
+      nullptr, ::GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  // In the calendar: the next day, Enter.
+  auto chooseNextDay = [] {
+    pv::test::KeyPress(VK_RIGHT);
+    pv::test::KeyPress(VK_RETURN);
+  };
+  const bool pressed = press(1, chooseNextDay);
+  ::UnhookWindowsHookEx(hook);
+  ASSERT_TRUE(pressed);
+  EXPECT_EQ(calendars, 1);
+  // Stored as the day's number.
+  EXPECT_EQ(Raw().One("select RemindDate from remind where rid=" + std::to_string(rid)),
+            std::to_string(static_cast<long>(COleDateTime(2012, 6, 2, 0, 0, 0).m_dt)));
+  EXPECT_FALSE(list->m_hWnd && list->IsWindowVisible());
 }
 
 }  // namespace

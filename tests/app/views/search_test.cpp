@@ -8,6 +8,7 @@
 #include "app/views/planthings.h"
 #include "app/resource.h"
 #include "platform/window/test_input.h"
+#include "tests/toolkit/common/input_test_support.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportitemtypes.h"
 #include "toolkit/report/reportselectedrows.h"
@@ -174,6 +175,89 @@ TEST_F(SearchFormTest, DoubleClickOpensTheResultsTaskOrActivatesItsForm) {
   for (CWnd* w = Frame().MDIGetActive()->GetParent()->GetWindow(GW_CHILD); w; w = w->GetNextWindow())
     if (auto* f = dynamic_cast<CFrameWnd*>(w); f && dynamic_cast<CPlanThingsView*>(f->GetActiveView())) ++forms;
   EXPECT_EQ(forms, 1);
+}
+
+// The range list by mouse, as a user picks it: the arrow opens the list, a
+// click on its second entry chooses it, and the enquiry runs on that range.
+class SearchRangeByMouseTest : public SearchFormTest {
+ protected:
+  // What the range box shows: its face row by row, left of the arrow.
+  static std::vector<COLORREF> Face(HWND combo) {
+    std::vector<COLORREF> pixels;
+    RECT r;
+    ::GetClientRect(combo, &r);
+    for (int y = 2; y < r.bottom - 2; ++y)
+      for (int x = 2; x < r.right - ::GetSystemMetrics(SM_CXVSCROLL) - 2; ++x)
+        pixels.push_back(pv::test::WindowPixel(combo, x, y));
+    return pixels;
+  }
+  pv::FakeClockScope clock_{2012, 2, 10, 9, 0, 0};
+};
+
+TEST_F(SearchRangeByMouseTest, AClickOnTheSecondEntryOfTheOpenListChoosesIt) {
+  HWND ranges = nullptr;
+  bool dropped = false, closed = false;
+  LRESULT chosen = CB_ERR;
+  std::u16string shown;
+  std::vector<COLORREF> hintFace, mouseFace, keyFace;
+  tktest::ScriptTicker script({
+      [&] {
+        HWND dialog = ::GetActiveWindow();
+        ranges = dialog ? ::GetDlgItem(dialog, IDC_ENQUIRY_RANGE) : nullptr;
+        if (!ranges) return;
+        hintFace = Face(ranges);
+        RECT r;
+        ::GetClientRect(ranges, &r);
+        pv::test::ClickClient(ranges, r.right - 6, r.bottom / 2);  // the arrow
+      },
+      [&] {
+        if (!ranges) return;
+        dropped = ::SendMessage(ranges, CB_GETDROPPEDSTATE, 0, 0) != 0;
+        // The second entry of the list hanging below the face.
+        RECT r;
+        ::GetWindowRect(ranges, &r);
+        const int ih = static_cast<int>(::SendMessage(ranges, CB_GETITEMHEIGHT, 0, 0));
+        pv::test::MouseMove(r.left + 20, r.bottom + 1 + ih + ih / 2);
+        pv::test::Click(r.left + 20, r.bottom + 1 + ih + ih / 2);
+      },
+      [&] {
+        if (!ranges) return;
+        closed = ::SendMessage(ranges, CB_GETDROPPEDSTATE, 0, 0) == 0;
+        chosen = ::SendMessage(ranges, CB_GETCURSEL, 0, 0);
+        WCHAR text[64] = {};
+        ::GetWindowText(ranges, text, 64);
+        shown = text;
+        mouseFace = Face(ranges);
+        // Down and back Up: the same entry chosen by the keyboard.
+        pv::test::KeyPress(VK_DOWN);
+        pv::test::KeyPress(VK_UP);
+      },
+      [&] {
+        if (!ranges) return;
+        keyFace = Face(ranges);
+        pv::test::KeyPress(VK_TAB);
+        pv::test::TypeText(u"Plan");
+        pv::test::KeyPress(VK_RETURN);
+      },
+  });
+  const int dryBefore = pv::test::DryCancelCount();
+  Frame().SendMessage(WM_COMMAND, ID_OPEN_ENQUIRY, 0);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(script.StepsRun(), 4u);
+  ASSERT_NE(ranges, nullptr);
+  EXPECT_TRUE(dropped);
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(chosen, 1);
+  EXPECT_EQ(Narrow(shown.c_str()), Narrow(kEnquiryRanges[0]));
+  EXPECT_NE(mouseFace, hintFace);  // the box shows the choice, not the hint
+  EXPECT_EQ(mouseFace, keyFace);
+  EXPECT_EQ(pv::test::DryCancelCount(), dryBefore);  // ended by the user's Enter
+  EXPECT_TRUE(boxes_.Shown().empty());
+  EXPECT_EQ(Narrow(Frame().m_strEnquiryRange), "tasktitle");
+  CMDIChildWnd* child = Frame().MDIGetActive();
+  auto* view = child ? dynamic_cast<CSearchView*>(child->GetActiveView()) : nullptr;
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(Listed(view), (std::vector<int>{plan_, other_}));
 }
 
 }  // namespace

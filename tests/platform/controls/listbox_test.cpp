@@ -190,5 +190,37 @@ TEST_F(ListBoxTest, OwnerDrawVariableItemsAreMeasuredDrawnAndDeleted) {
   EXPECT_EQ(OwnerLog::deleted, 5);
 }
 
+// A list box made with a vertical scroll bar shows it whenever its entries
+// outgrow its rows, also after a time with no need for it (empty, or tall
+// enough), and a click on the bar scrolls.
+TEST_F(ListBoxTest, TheScrollBarComesBackWhenTheEntriesOutgrowTheRows) {
+  HWND l = List(WS_VSCROLL | LBS_NOTIFY, {}, 100);
+  auto barShown = [l] {
+    RECT wr, cr;
+    ::GetWindowRect(l, &wr);
+    ::GetClientRect(l, &cr);
+    return (wr.right - wr.left) - 2 - cr.right == ::GetSystemMetrics(SM_CXVSCROLL);
+  };
+  EXPECT_FALSE(barShown());  // empty: nothing to scroll
+  const int ih = static_cast<int>(::SendMessage(l, LB_GETITEMHEIGHT, 0, 0));
+  const int rows = 96 / ih;
+  for (int i = 0; i < rows + 3; ++i) ::SendMessage(l, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(u"entry"));
+  PumpUntilIdle();
+  EXPECT_TRUE(barShown());
+  // Taller than its entries, then short again (as a drop-down list is sized
+  // after it is filled).
+  ::SetWindowPos(l, nullptr, 0, 0, 150, (rows + 6) * ih + 2, SWP_NOMOVE | SWP_NOZORDER);
+  PumpUntilIdle();
+  EXPECT_FALSE(barShown());
+  ::SetWindowPos(l, nullptr, 0, 0, 150, 100, SWP_NOMOVE | SWP_NOZORDER);
+  PumpUntilIdle();
+  ASSERT_TRUE(barShown());
+  RECT wr;
+  ::GetWindowRect(l, &wr);
+  pv::test::Click(wr.right - 1 - ::GetSystemMetrics(SM_CXVSCROLL) / 2, wr.bottom - 1 - 4);  // the down arrow
+  PumpUntilIdle();
+  EXPECT_EQ(::SendMessage(l, LB_GETTOPINDEX, 0, 0), 1);
+}
+
 }  // namespace
 }  // namespace ctltest
