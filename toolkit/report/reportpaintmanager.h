@@ -61,13 +61,14 @@ class CTKFormulaMulDivC : public CCmdTarget {
 };
 
 // Column styles.
-enum TKReportColumnStyle {
+enum {
   tkColumnShaded = 0,
   tkColumnFlat = 1,        // raised: simple 3D buttons
   tkColumnExplorer = 2,    // the "HEADER" visual style, else two-level 3D buttons
   tkColumnOffice2003 = 3,  // colour-manager gradients
   tkColumnResource = 4,    // colours from the theme INI or a base colour
 };
+enum class TKReportColumnStyle : int { Shaded = 0, Flat = 1, Explorer = 2, Office2003 = 3, Resource = 4 };
 
 // Grid line styles.
 enum TKReportGridStyle {
@@ -241,6 +242,7 @@ class CTKReportPaintManager : public CCmdTarget {
     m_columnStyle = style;
     RefreshMetrics();
   }
+  void SetColumnStyle(TKReportColumnStyle style) { SetColumnStyle(static_cast<int>(style)); }
   COLORREF GetThemeBaseColor() const { return m_clrThemeBase; }
   void SetThemeBaseColor(COLORREF color) {
     m_clrThemeBase = color;
