@@ -3,7 +3,9 @@
 // by their pixels (fill, dividers, sort arrow, caption, pressed and hot
 // columns); and the factory of the styles by id and by stored number.
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/base/clock.h"
 #include "report_control_test_support.h"
@@ -11,6 +13,11 @@
 #include "tests/toolkit/common/fake_uxtheme.h"
 #include "toolkit/common/colormanager.h"
 #include "toolkit/common/resourceimages.h"
+#include "toolkit/report/reportcolumnstyleexplorer.h"
+#include "toolkit/report/reportcolumnstyleflat.h"
+#include "toolkit/report/reportcolumnstyleoffice2003.h"
+#include "toolkit/report/reportcolumnstyleresource.h"
+#include "toolkit/report/reportcolumnstyleshaded.h"
 
 namespace {
 
@@ -54,7 +61,8 @@ class ColumnStyleTest : public ReportControlTest {
     Style(style);
   }
   // The 3D colours above and the style, painted.
-  void Style(TKReportColumnStyle style) {
+  void Style(TKReportColumnStyle style) { Style(TKReportColumnStyleNumber(style)); }
+  void Style(int style) {
     CTKReportPaintManager* pm = control->GetPaintManager();
     pm->m_clrBtnFace.SetCustomValue(kFace);
     pm->m_clrControlDark.SetCustomValue(kShadow);
@@ -209,8 +217,11 @@ TEST_F(ColumnStyleTest, HotTrackingByStyle) {
     pv::test::MouseMove(pt.x, pt.y);
     pv::test::PumpUntilIdle();
     Paint();
-    if (c.style == TKReportColumnStyle::Office2003) EXPECT_EQ(At(rc.left + 70, rc.top + 1), Sys(31));
-    if (c.style == TKReportColumnStyle::Resource) EXPECT_TRUE(Near(At(rc.left + 70, rc.top + 1), kImageLight, 6));
+    if (c.style == TKReportColumnStyle::Office2003) {
+      EXPECT_EQ(At(rc.left + 70, rc.top + 1), Sys(31));
+    } else if (c.style == TKReportColumnStyle::Resource) {
+      EXPECT_TRUE(Near(At(rc.left + 70, rc.top + 1), kImageLight, 6));
+    }
     delete control;
     control = nullptr;
   }
@@ -350,10 +361,72 @@ TEST_F(ColumnStyleTest, SectionBandOfEachStyle) {
     PaintCanvas canvas(40, 12, RGB(1, 2, 3));
     control->GetPaintManager()->DrawSectionDivider(canvas.DC(), CRect(0, 2, 40, 10), 1, 8, RGB(9, 9, 9));
     EXPECT_EQ(canvas.At(20, 2), c.top);
-    if (c.middle != static_cast<COLORREF>(-1)) EXPECT_EQ(canvas.At(20, 6), c.middle);
+    if (c.middle != static_cast<COLORREF>(-1)) {
+      EXPECT_EQ(canvas.At(20, 6), c.middle);
+    }
     EXPECT_EQ(canvas.At(20, 9), c.bottom);
     EXPECT_EQ(canvas.At(20, 1), RGB(1, 2, 3));
     EXPECT_EQ(canvas.At(20, 10), RGB(1, 2, 3));
+    delete control;
+    control = nullptr;
+  }
+}
+
+// Every stored number of a style makes that style's class; other numbers
+// have no style.
+TEST(ColumnStyleFactoryTest, EachNumberMakesItsStyleAndOthersNone) {
+  struct Case {
+    int number;
+    TKReportColumnStyle style;
+    bool (*isClass)(CTKReportColumnStyle*);
+  };
+  const Case cases[] = {
+      {0, TKReportColumnStyle::Shaded,
+       [](CTKReportColumnStyle* p) { return !!dynamic_cast<CTKReportColumnStyleShaded*>(p); }},
+      {1, TKReportColumnStyle::Flat,
+       [](CTKReportColumnStyle* p) { return !!dynamic_cast<CTKReportColumnStyleFlat*>(p); }},
+      {2, TKReportColumnStyle::Explorer,
+       [](CTKReportColumnStyle* p) { return !!dynamic_cast<CTKReportColumnStyleExplorer*>(p); }},
+      {3, TKReportColumnStyle::Office2003,
+       [](CTKReportColumnStyle* p) { return !!dynamic_cast<CTKReportColumnStyleOffice2003*>(p); }},
+      {4, TKReportColumnStyle::Resource,
+       [](CTKReportColumnStyle* p) { return !!dynamic_cast<CTKReportColumnStyleResource*>(p); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.number);
+    ASSERT_EQ(TKReportColumnStyleFromNumber(c.number), c.style);
+    EXPECT_EQ(TKReportColumnStyleNumber(c.style), c.number);
+    const std::unique_ptr<CTKReportColumnStyle> made = TKCreateReportColumnStyle(c.style);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->GetStyle(), c.style);
+    EXPECT_TRUE(c.isClass(made.get()));
+  }
+  for (int number : {-1, 5, 6, 100, INT_MIN, INT_MAX}) EXPECT_FALSE(TKReportColumnStyleFromNumber(number)) << number;
+}
+
+// A stored number no style has is kept as it was set and draws the raised
+// buttons (and no section band).
+TEST_F(ColumnStyleTest, UnknownNumberDrawsTheRaisedStyle) {
+  for (int number : {-1, 5, INT_MAX}) {
+    SCOPED_TRACE(number);
+    Make(300, 200, {150, 150}, 3, 0);
+    control->m_bFooterVisible = TRUE;
+    Style(number);
+    EXPECT_EQ(control->GetPaintManager()->GetColumnStyle(), number);
+    const CRect rc = ColumnRect(1);
+    EXPECT_EQ(At(rc.left + 70, rc.top), kLight);
+    EXPECT_EQ(At(rc.left, rc.top + 10), kLight);
+    EXPECT_EQ(At(rc.right - 1, rc.top + 10), kShadow);
+    EXPECT_EQ(At(rc.left + 70, rc.bottom - 1), kShadow);
+    EXPECT_FALSE(control->GetPaintManager()->IsColumnHotTrackingEnabled());
+    const CRect footer = control->GetElementRect(3);
+    EXPECT_EQ(At(rc.left + 70, footer.top + footer.Height() / 2), kFace);
+    PaintCanvas canvas(40, 12, RGB(1, 2, 3));
+    control->GetPaintManager()->DrawSectionDivider(canvas.DC(), CRect(0, 2, 40, 10), 1, 8, RGB(9, 9, 9));
+    EXPECT_EQ(canvas.CountColor(canvas.Rect(), RGB(1, 2, 3)), 40 * 12);
+    // A known number again makes that style.
+    Style(TKReportColumnStyle::Office2003);
+    EXPECT_TRUE(control->GetPaintManager()->IsColumnHotTrackingEnabled());
     delete control;
     control = nullptr;
   }
