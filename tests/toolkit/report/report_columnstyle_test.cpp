@@ -73,14 +73,11 @@ class ColumnStyleTest : public ReportControlTest {
     control->AdjustLayout();
     Paint();
   }
-  COLORREF At(int x, int y) { return pv::test::WindowPixel(control->m_hWnd, x, y) & 0xFFFFFF; }
+  COLORREF At(int x, int y) { return WindowAt(control->m_hWnd, x, y); }
   COLORREF At(CPoint pt) { return At(pt.x, pt.y); }
   template <class Pred>
   int Count(const CRect& rc, Pred pred) {
-    int n = 0;
-    for (int y = rc.top; y < rc.bottom; y++)
-      for (int x = rc.left; x < rc.right; x++) n += pred(At(x, y)) ? 1 : 0;
-    return n;
+    return CountWindowPixels(control->m_hWnd, rc, pred);
   }
   int CountColor(const CRect& rc, COLORREF color) {
     return Count(rc, [color](COLORREF c) { return c == color; });
