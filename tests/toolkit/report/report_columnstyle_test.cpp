@@ -429,4 +429,40 @@ TEST_F(ColumnStyleTest, UnknownNumberDrawsTheRaisedStyle) {
   }
 }
 
+// Check boxes in the visual-style column style come from the "BUTTON"
+// visual style when it is on (drawn by the theme, not the glyph strip);
+// the other styles, and that style without it, draw the strip's glyph.
+TEST_F(ColumnStyleTest, CheckBoxesOfTheVisualStyle) {
+  struct Case {
+    TKReportColumnStyle style;
+    bool buttonTheme;
+    bool stripGlyph;
+  };
+  for (Case c : {Case{TKReportColumnStyle::Explorer, true, false}, Case{TKReportColumnStyle::Explorer, false, true},
+                 Case{TKReportColumnStyle::Flat, true, true}}) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(c.style) << " theme " << c.buttonTheme);
+    tk_test::FakeUxTheme::Remove();
+    if (c.buttonTheme) {
+      tk_test::FakeUxThemeState state;
+      state.classes = {u"BUTTON"};
+      tk_test::FakeUxTheme::Install(state);
+    }
+    Make(300, 200, {150, 150}, 0, 0);
+    auto* item = new CTKReportRecordItemText(u"");
+    item->SetHasCheckbox(TRUE);
+    item->SetChecked(TRUE);
+    auto* record = new CTKReportRecord();
+    record->AddItem(item);
+    record->AddItem(new CTKReportRecordItemText(u""));
+    control->AddRecord(record);
+    control->RebuildRows();
+    Style(c.style);
+    const CRect box = item->GetCheckboxRect();
+    ASSERT_FALSE(box.IsRectEmpty());
+    EXPECT_EQ(Count(box, IsBlackInk) > 0, c.stripGlyph);
+    delete control;
+    control = nullptr;
+  }
+}
+
 }  // namespace
