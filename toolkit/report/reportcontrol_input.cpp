@@ -418,7 +418,8 @@ void CTKReportControl::OnMouseMove(UINT nFlags, CPoint point) {
     if (CTKReportRecordItem* item = row->HitTest(point)) hotLink = item->HitTestHyperlink(point);
     if (m_bShowTooltips && !(nFlags & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && m_pTip)
       row->ShowToolTip(point, m_pTip);
-    if (row->IsGroupRow() && m_pPaintManager && m_pPaintManager->GetColumnStyle() == 4 &&
+    if (row->IsGroupRow() && m_pPaintManager &&
+        m_pPaintManager->GetColumnStyle() == TKReportColumnStyleNumber(TKReportColumnStyle::Resource) &&
         CRect(row->GetExpandButtonRect()).PtInRect(point))
       hotRow = row;
   }

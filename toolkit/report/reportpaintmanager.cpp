@@ -8,7 +8,6 @@
 #include "platform/framework/afxgdi.h"
 #include "toolkit/common/drawhelpers.h"
 #include "toolkit/common/imagemanager.h"
-#include "toolkit/common/resourceimages.h"
 #include "toolkit/common/resourcemanager.h"
 #include "toolkit/common/winthemewrapper.h"
 #include "toolkit/markup/markupcontext.h"
@@ -80,7 +79,8 @@ void LoadText(CString& text, UINT id) {
 
 }  // namespace
 
-CTKReportPaintManager::CTKReportPaintManager() {
+CTKReportPaintManager::CTKReportPaintManager()
+    : m_pColumnStyle(TKCreateReportColumnStyle(TKReportColumnStyle::Shaded)) {
   m_pHyperlinkStyle = new CTKReportHyperlinkStyle(RGB(0, 0, 255), 0);
   m_pHyperlinkHoverStyle = new CTKReportHyperlinkStyle(RGB(0, 0, 255), 1);
   m_themeHeader = new CTKWinThemeWrapper(TRUE);
@@ -219,8 +219,7 @@ void CTKReportPaintManager::RefreshMetrics() {
     m_clrIndentControl.SetStandardValue(RGB(253, 238, 201));
   }
 
-  if (m_columnStyle == tkColumnResource) RefreshThemeImageColors();
-  if (m_columnStyle == tkColumnOffice2003) RefreshGradientColumnColors();
+  m_pColumnStyle->RefreshColors(this);
 
   m_brushVeriticalGrid.DeleteObject();
   m_brushHorizontalGrid.DeleteObject();
@@ -230,83 +229,6 @@ void CTKReportPaintManager::RefreshMetrics() {
 
   LOGFONTW lf{};
   if (m_fontCaption.GetSafeHandle() && m_fontCaption.GetLogFont(&lf)) SetCaptionFont(lf);
-}
-
-void CTKReportPaintManager::RefreshThemeImageColors() {
-  if (m_clrThemeBase != static_cast<COLORREF>(-1)) {
-    const DWORD hsl = CTKDrawHelpers::RGBtoHSLPacked(m_clrThemeBase);
-    const int h = static_cast<int>(hsl & 0xFF);
-    const int s = static_cast<int>((hsl >> 8) & 0xFF);
-    auto make = [h](int sat, int lum) {
-      return CTKDrawHelpers::HSLPackedToRGB(static_cast<DWORD>(h) | (static_cast<DWORD>(sat) << 8) |
-                                            (static_cast<DWORD>(lum) << 16));
-    };
-    m_grcGradientColumn.SetStandardColors(make(s, 239), make(s, 212));
-    m_grcGradientColumnPushed.SetStandardColors(make(s, 212), make(s, 239));
-    m_clrGradientColumnShadow.SetStandardValue(make(static_cast<int>(s * 0.525), 145));
-    m_clrGradientColumnSeparator.SetStandardValue(make(s, 192));
-    m_clrGroupBoxBack.SetStandardValue(make(s, 227));
-    m_clrGroupBoxText.SetStandardValue(make(static_cast<int>(s * 0.75), 79));
-    m_clrGroupShadeBack.SetStandardValue(make(static_cast<int>(s * 0.88), 208));
-  } else if (CTKResourceImages* images = GetResourceImages(); images && images->IsLoaded()) {
-    const COLORREF none = static_cast<COLORREF>(-1);
-    auto ini = [images, none](LPCWSTR key) { return images->GetIniColor(u"ReportControl", key, none); };
-    m_grcGradientColumn.clrLight.SetStandardValue(ini(u"NormalColumnLight"));
-    m_grcGradientColumn.clrDark.SetStandardValue(ini(u"NormalColumnDark"));
-    m_grcGradientColumnPushed.clrLight.SetStandardValue(ini(u"PressedColumnLight"));
-    m_grcGradientColumnPushed.clrDark.SetStandardValue(ini(u"PressedColumnDark"));
-    m_clrGradientColumnShadow.SetStandardValue(ini(u"ColumnShadow"));
-    m_clrGradientColumnSeparator.SetStandardValue(ini(u"ColumnSeparator"));
-    m_clrGroupBoxBack.SetStandardValue(ini(u"GroupBoxBackground"));
-    m_clrGroupBoxText.SetStandardValue(ini(u"GroupBoxTextColor"));
-    m_clrGroupShadeBack.SetStandardValue(ini(u"GroupShadeBackground"));
-    m_clrGroupShadeBorder.SetStandardValue(ini(u"GroupShadeBorder"));
-    m_clrIndentControl.SetStandardValue(ini(u"GroupShadeIndent"));
-    m_clrHighlight.SetStandardValue(ini(u"SelectionBackground"));
-    m_clrHighlightText.SetStandardValue(RGB(0, 0, 0));
-    m_nGroupGridLineStyle = images->GetIniInt(u"ReportControl", u"GroupShadeBorderLineStyle", 4);
-  } else {
-    m_grcGradientColumn.SetStandardColors(RGB(252, 253, 255), RGB(196, 221, 255));
-    m_grcGradientColumnPushed.SetStandardColors(RGB(196, 221, 255), RGB(252, 253, 255));
-    m_clrGradientColumnShadow.SetStandardValue(RGB(101, 147, 207));
-    m_clrGradientColumnSeparator.SetStandardValue(RGB(154, 198, 255));
-    m_clrGroupBoxBack.SetStandardValue(RGB(227, 239, 255));
-    m_clrGroupBoxText.SetStandardValue(RGB(50, 75, 44));
-    m_clrGroupShadeBack.SetStandardValue(RGB(190, 218, 251));
-    m_clrGroupShadeBorder.SetStandardValue(RGB(111, 157, 217));
-    m_clrIndentControl.SetStandardValue(RGB(253, 238, 201));
-  }
-  m_grcGradientColumnHot.SetStandardFrom(m_grcGradientColumn);
-  m_clrGroupRowText.SetStandardValue(m_clrGroupBoxText);
-}
-
-void CTKReportPaintManager::RefreshGradientColumnColors() {
-  CTKColorManager* cm = GetColorManager();
-  m_grcGradientColumn.SetStandardColors(
-      CTKColorManager::MixColors(cm->GetColor(COLOR_BTNFACE), cm->GetColor(COLOR_WINDOW), 205),
-      cm->GetColor(COLOR_BTNFACE));
-  m_grcGradientColumnHot.SetStandardColor(cm->GetColor(31));
-  m_grcGradientColumnPushed.SetStandardColor(cm->GetColor(33));
-  m_clrGradientColumnShadow.SetStandardValue(cm->GetColor(30));
-  m_clrGradientColumnSeparator.SetStandardValue(cm->GetColor(39));
-
-  const int theme = cm->GetCurrentTheme();
-  if (theme < 1 || theme > 5) return;
-  if (theme == CTKColorManager::tkThemeLunaOlive) {
-    m_grcGradientColumn.SetStandardColors(RGB(244, 247, 222), RGB(183, 198, 145));
-    m_clrGradientColumnShadow.SetStandardValue(RGB(96, 128, 88));
-    m_clrGradientColumnSeparator.SetStandardValue(RGB(96, 128, 88));
-  } else if (theme == CTKColorManager::tkThemeLunaSilver) {
-    m_grcGradientColumn.SetStandardColors(RGB(243, 244, 250), RGB(153, 151, 181));
-    m_clrGradientColumnShadow.SetStandardValue(RGB(124, 124, 148));
-    m_clrGradientColumnSeparator.SetStandardValue(RGB(110, 109, 143));
-  } else {
-    m_grcGradientColumn.SetStandardColors(RGB(221, 236, 254), RGB(129, 169, 226));
-    m_clrGradientColumnShadow.SetStandardValue(RGB(59, 97, 156));
-    m_clrGradientColumnSeparator.SetStandardValue(RGB(106, 140, 203));
-  }
-  m_grcGradientColumnPushed.SetStandardColors(RGB(254, 142, 75), RGB(255, 207, 139));
-  m_grcGradientColumnHot.SetStandardColors(RGB(255, 242, 200), RGB(255, 212, 151));
 }
 
 COLORREF CTKReportPaintManager::BlendColor(COLORREF clrFrom, COLORREF clrTo, double dAlpha) {
@@ -334,9 +256,13 @@ BOOL CTKReportPaintManager::IsGridVisible(int nDirection) const {
 }
 
 BOOL CTKReportPaintManager::IsColumnHotTrackingEnabled() {
-  if (!m_bHotTracking) return FALSE;
-  if (m_columnStyle == tkColumnOffice2003) return TRUE;
-  return m_columnStyle == tkColumnExplorer && m_themeHeader->IsAppThemed();
+  return m_bHotTracking && m_pColumnStyle->IsHotTrackingEnabled(this);
+}
+
+void CTKReportPaintManager::SetColumnStyle(int style) {
+  m_columnStyle = style;
+  m_pColumnStyle = TKCreateReportColumnStyle(TKReportColumnStyleFromNumber(style).value_or(TKReportColumnStyle::Flat));
+  RefreshMetrics();
 }
 
 // ---- measuring ----

@@ -14,6 +14,7 @@
 #include "platform/base/wintypes.h"
 #include "platform/framework/afxgdi.h"
 #include "toolkit/common/colormanager.h"
+#include "toolkit/report/reportcolumnstyle.h"
 #include "toolkit/report/reportres.h"
 
 class CDC;
@@ -60,15 +61,6 @@ class CTKFormulaMulDivC : public CCmdTarget {
   int m_nAddend = 0;
 };
 
-// Column styles.
-enum TKReportColumnStyle {
-  tkColumnShaded = 0,
-  tkColumnFlat = 1,        // raised: simple 3D buttons
-  tkColumnExplorer = 2,    // the "HEADER" visual style, else two-level 3D buttons
-  tkColumnOffice2003 = 3,  // colour-manager gradients
-  tkColumnResource = 4,    // colours from the theme INI or a base colour
-};
-
 // Grid line styles.
 enum TKReportGridStyle {
   tkGridNoLines = 0,
@@ -105,6 +97,8 @@ enum TKReportGlyph {
 };
 
 class CTKReportPaintManager : public CCmdTarget {
+  friend class CTKReportColumnStyle;
+
  public:
   CTKReportPaintManager();
   ~CTKReportPaintManager() override;
@@ -236,11 +230,12 @@ class CTKReportPaintManager : public CCmdTarget {
   void SetMinRowHeight(int height) { m_nMinRowHeight = height; }
   int GetTreeIndent() const { return m_nTreeIndent; }
   void SetTreeIndent(int indent) { m_nTreeIndent = indent; }
+  // The stored number of the column style, as it was set.
   int GetColumnStyle() const { return m_columnStyle; }
-  void SetColumnStyle(int style) {
-    m_columnStyle = style;
-    RefreshMetrics();
-  }
+  // Keeps the number; a number no style has draws as the raised style
+  // (TKReportColumnStyle::Flat) but without a section band.
+  void SetColumnStyle(int style);
+  void SetColumnStyle(TKReportColumnStyle style) { SetColumnStyle(TKReportColumnStyleNumber(style)); }
   COLORREF GetThemeBaseColor() const { return m_clrThemeBase; }
   void SetThemeBaseColor(COLORREF color) {
     m_clrThemeBase = color;
@@ -411,7 +406,6 @@ class CTKReportPaintManager : public CCmdTarget {
   int m_nGroupGridLineStyle = 4;  // group underline style
   int m_nVerticalGridStyle = tkGridNoLines;
   int m_nHorizontalGridStyle = tkGridSolid;
-  int m_columnStyle = tkColumnShaded;
   CTKWinThemeWrapper* m_themeHeader = nullptr;
   CTKWinThemeWrapper* m_themeButton = nullptr;
   CTKWinThemeWrapper* m_themeCombo = nullptr;
@@ -429,12 +423,15 @@ class CTKReportPaintManager : public CCmdTarget {
   static const WORD kTreeLinePattern[8];
 
  protected:
+  // The look of the column style; made again whenever the style changes.
+  int m_columnStyle = TKReportColumnStyleNumber(TKReportColumnStyle::Shaded);
+  std::unique_ptr<CTKReportColumnStyle> m_pColumnStyle;
+
   // The extent of one space in the font, measured on a screen DC.
   static CSize MeasureSpace(CFont* pFont);
   // Height of the column's header icon in the control's image manager, 0
   // without one.
   int ColumnIconHeight(CTKReportColumn* pColumn);
-  void RefreshThemeImageColors();
   // What the drawing reads of the control (reportpaintmanager_control.cpp).
   BOOL IsControlInIconView();
   // A link of a selected row in a focused control, outside the focused
@@ -454,5 +451,4 @@ class CTKReportPaintManager : public CCmdTarget {
   CRect GetControlGroupByArea();
   BOOL IsHeaderPressInProgress(CTKReportHeader* pHeader);
   CTKReportColumn* GetColumnLeftOf(CTKReportHeader* pHeader, CTKReportColumn* pColumn);
-  void RefreshGradientColumnColors();
 };

@@ -463,8 +463,7 @@ void CTKReportPaintManager::DrawGroupRowCheck(CDC* pDC, CTKReportGroupRow* pRow,
 
 CSize CTKReportPaintManager::DrawExpandButton(CDC* pDC, CTKReportRow* pRow, CRect& rcButton) {
   const BOOL expanded = pRow ? pRow->IsExpanded() : TRUE;
-  CTKResourceImages* images = m_columnStyle == tkColumnResource ? GetResourceImages() : nullptr;
-  CTKResourceImage* image = images ? images->GetImage(u"ReportExpandButton") : nullptr;
+  CTKResourceImage* image = m_pColumnStyle->GetExpandButtonImage();
   if (image) {
     rcButton.left += 4;
     const BOOL hot = m_pControl && pRow && m_pControl->m_pHotRow == pRow;

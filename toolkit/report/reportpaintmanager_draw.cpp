@@ -15,29 +15,13 @@
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportitemcontrols.h"
+#include "toolkit/report/reportpaintinternal.h"
 #include "toolkit/report/reportpaintmanager.h"
 #include "toolkit/report/reportrecorditem.h"
 
 namespace {
 
-void HLine(CDC* pDC, int x, int y, int cx, COLORREF color) { pDC->FillSolidRect(x, y, cx, 1, color); }
-void VLine(CDC* pDC, int x, int y, int cy, COLORREF color) { pDC->FillSolidRect(x, y, 1, cy, color); }
-
-void DrawLine(CDC* pDC, int x, int y, int dx, int dy, CPen* pPen) {
-  CPen* old = pDC->SelectObject(pPen);
-  pDC->MoveTo(x, y);
-  pDC->LineTo(x + dx, y + dy);
-  pDC->SelectObject(old);
-}
-
-// A frame: top-left colour on the top and left edges, bottom-right on the others.
-void Frame(CDC* pDC, const CRect& rc, COLORREF topLeft, COLORREF bottomRight) {
-  pDC->Draw3dRect(&rc, topLeft, bottomRight);
-}
-
 COLORREF Sys(int index) { return GetColorManager()->GetColor(index); }
-
-BOOL IsThemeActive(CTKWinThemeWrapper* theme) { return theme && theme->IsAppThemed(); }
 
 }  // namespace
 
@@ -114,7 +98,6 @@ void CTKReportPaintManager::FillGroupByControl(CDC* pDC, CRect rc) {
 
 void CTKReportPaintManager::DrawSectionDivider(CDC* pDC, const CRect& rc, int nPosition, int nStyle, COLORREF color) {
   if (!pDC) return;
-  const COLORREF face = m_clrBtnFace, shadow = m_clrControlDark, light = m_clrControlLightLight;
   switch (nStyle) {
     case 1:
     case 2:
@@ -132,27 +115,8 @@ void CTKReportPaintManager::DrawSectionDivider(CDC* pDC, const CRect& rc, int nP
       break;
     }
     case 8:
-      if (m_columnStyle == tkColumnShaded) {
-        pDC->FillSolidRect(&rc, face);
-        HLine(pDC, rc.left, rc.bottom - 2, rc.Width(), BlendColor(face, shadow, 0.4));
-        HLine(pDC, rc.left, rc.bottom - 1, rc.Width(), BlendColor(face, shadow, 0.6));
-      } else if (m_columnStyle == tkColumnOffice2003) {
-        GetDrawHelpers()->GradientFill(pDC, &rc, m_grcGradientColumn.clrLight, m_grcGradientColumn.clrDark, FALSE);
-        HLine(pDC, rc.left, rc.bottom - 1, rc.Width(), m_clrGradientColumnShadow);
-      } else if (m_columnStyle == tkColumnResource) {
-        pDC->FillSolidRect(&rc, BlendColor(m_grcGradientColumn.clrLight, m_grcGradientColumn.clrDark, 0.4));
-        HLine(pDC, rc.left, rc.top, rc.Width(), RGB(255, 255, 255));
-        HLine(pDC, rc.left, rc.bottom - 1, rc.Width(), m_clrGradientColumnSeparator);
-      } else if (m_columnStyle == tkColumnExplorer) {
-        pDC->FillSolidRect(&rc, face);
-        Frame(pDC, rc, light, m_clrBtnText);
-        CRect inner(rc);
-        inner.DeflateRect(1, 1);
-        Frame(pDC, inner, face, shadow);
-      } else if (m_columnStyle == tkColumnFlat) {
-        pDC->FillSolidRect(&rc, face);
-        Frame(pDC, rc, light, shadow);
-      }
+      // A number no style has draws no band.
+      if (TKReportColumnStyleFromNumber(m_columnStyle)) m_pColumnStyle->DrawSectionBand(pDC, this, rc);
       break;
     default:
       break;
@@ -205,18 +169,7 @@ void CTKReportPaintManager::DrawTreeLine(CDC* pDC, int x, int y, int cx, int cy,
 
 CSize CTKReportPaintManager::DrawGlyph(CDC* pDC, CRect rc, int nGlyph) {
   const bool checkGlyph = nGlyph == 2 || nGlyph == 3 || nGlyph == 4 || nGlyph == 5 || nGlyph == 8;
-  if (checkGlyph && m_columnStyle == tkColumnExplorer && IsThemeActive(m_themeButton)) {
-    SIZE part{};
-    if (SUCCEEDED(m_themeButton->GetThemePartSize(pDC ? pDC->GetSafeHdc() : nullptr, 3, 1, nullptr, TS_DRAW, &part))) {
-      if (pDC) {
-        const int state = nGlyph == 2 ? 1 : nGlyph == 3 ? 5 : nGlyph == 4 ? 4 : nGlyph == 5 ? 8 : 9;
-        const int top = rc.top + (rc.Height() - part.cy) / 2;
-        CRect rcPart(rc.left + 1, top, rc.left + 1 + part.cx, top + part.cy);
-        m_themeButton->DrawThemeBackground(pDC->GetSafeHdc(), 3, state, &rcPart, nullptr);
-      }
-      return CSize(part.cx, part.cy);
-    }
-  }
+  if (CSize size; checkGlyph && m_pColumnStyle->DrawCheckGlyph(pDC, this, rc, nGlyph, &size)) return size;
   CTKImageManagerIcon* icon = m_pGlyphs ? m_pGlyphs->LookupIcon(static_cast<UINT>(nGlyph), 16) : nullptr;
   if (!icon) return CSize(0, 0);
   const CSize size(icon->GetWidth(), icon->GetHeight());
@@ -246,31 +199,7 @@ int CTKReportPaintManager::DrawSortArrow(CDC* pDC, CRect rc, BOOL bDecreasing, i
     return rc.Width();
   }
   const int cx = (rc.left + rc.right) / 2, cy = (rc.top + rc.bottom) / 2;
-  if (m_columnStyle == tkColumnExplorer || m_columnStyle == tkColumnResource) {
-    if (bDecreasing)
-      CTKDrawHelpers::Triangle(pDC, CPoint(cx - 4, cy - 2), CPoint(cx, cy + 2), CPoint(cx + 4, cy - 2),
-                               m_clrGradientColumnSeparator);
-    else
-      CTKDrawHelpers::Triangle(pDC, CPoint(cx - 4, cy + 2), CPoint(cx, cy - 2), CPoint(cx + 4, cy + 2),
-                               m_clrGradientColumnSeparator);
-    return rc.Width();
-  }
-  CPen light, dark;
-  light.CreatePen(PS_SOLID, 1, m_clrControlLightLight);
-  dark.CreatePen(PS_SOLID, 1, m_clrControlDark);
-  if (bDecreasing) {
-    DrawLine(pDC, cx, cy + 3, 3, -6, &light);
-    DrawLine(pDC, cx - 1, cy + 4, 3, -6, &light);
-    DrawLine(pDC, cx - 4, cy - 2, 7, 0, &dark);
-    DrawLine(pDC, cx - 4, cy - 1, 3, 6, &dark);
-    DrawLine(pDC, cx - 5, cy - 2, 3, 6, &dark);
-  } else {
-    DrawLine(pDC, cx, cy - 2, 3, 6, &light);
-    DrawLine(pDC, cx + 1, cy - 1, 3, 6, &light);
-    DrawLine(pDC, cx - 3, cy + 4, 6, 0, &light);
-    DrawLine(pDC, cx - 4, cy + 4, 3, -6, &dark);
-    DrawLine(pDC, cx - 3, cy + 3, 3, -6, &dark);
-  }
+  m_pColumnStyle->DrawSortArrow(pDC, this, CPoint(cx, cy), bDecreasing);
   return rc.Width();
 }
 
@@ -284,33 +213,14 @@ void CTKReportPaintManager::DrawLeftBottomEdges(CDC* pDC, CRect rc) {
 
 void CTKReportPaintManager::FillFooter(CDC* pDC, CRect rc) {
   if (!pDC) return;
-  const int w = rc.Width();
-  if (m_columnStyle == tkColumnResource || m_columnStyle == tkColumnOffice2003) {
-    const COLORREF dark = m_grcGradientColumn.clrDark;
-    GetDrawHelpers()->GradientFill(pDC, &rc, dark, m_grcGradientColumn.clrLight, FALSE);
-    HLine(pDC, rc.left, rc.top, w, m_columnStyle == tkColumnResource ? m_clrGroupBoxBack : m_clrControlBack);
-    HLine(pDC, rc.left, rc.top + 1, w, m_clrGradientColumnShadow);
-    HLine(pDC, rc.left, rc.top + 2, w, BlendColor(dark, m_clrGradientColumnShadow, 0.25));
-    HLine(pDC, rc.left, rc.top + 3, w, BlendColor(dark, m_clrGradientColumnShadow, 0.1));
-    HLine(pDC, rc.left, rc.bottom - 1, w, m_clrGradientColumnShadow);
-    return;
-  }
-  const COLORREF face = m_clrBtnFace, shadow = m_clrControlDark;
-  pDC->FillSolidRect(&rc, face);
-  HLine(pDC, rc.left, rc.top, w, m_clrControlBack);
-  HLine(pDC, rc.left, rc.top + 1, w, shadow);
-  HLine(pDC, rc.left, rc.top + 2, w, BlendColor(face, shadow, 0.6));
-  HLine(pDC, rc.left, rc.top + 3, w, BlendColor(face, shadow, 0.25));
-  HLine(pDC, rc.left, rc.bottom - 1, w, shadow);
+  m_pColumnStyle->FillFooter(pDC, this, rc);
 }
 
 void CTKReportPaintManager::DrawColumnFooter(CDC* pDC, CTKReportColumn* pColumn, CTKReportHeader*, CRect rc) {
   if (!pDC || !pColumn) return;
   if (pColumn->m_bDrawFooterDivider) {
     VLine(pDC, rc.right, rc.top + 6, rc.Height() - 9, m_clrControlLightLight);
-    const bool gradient = m_columnStyle == tkColumnOffice2003 || m_columnStyle == tkColumnResource;
-    VLine(pDC, rc.right - 1, rc.top + 5, rc.Height() - 9,
-          gradient ? static_cast<COLORREF>(m_clrGradientColumnSeparator) : static_cast<COLORREF>(m_clrControlDark));
+    VLine(pDC, rc.right - 1, rc.top + 5, rc.Height() - 9, m_pColumnStyle->GetFooterDividerColor(this));
   }
   const CString text = pColumn->GetFooterText();
   CRect rcText(rc.left + 3, rc.top + 2, rc.right - 3, rc.bottom - 2);
@@ -342,65 +252,7 @@ void CTKReportPaintManager::DrawColumnBackground(CDC* pDC, CTKReportColumn* pCol
                                                  CTKReportHeader* pHeader) {
   if (!pDC || !pColumn) return;
   CTKReportColumn* prev = pHeader ? GetColumnLeftOf(pHeader, pColumn) : nullptr;
-  const BOOL divider = pColumn->m_bDrawHeaderDivider;
-  const COLORREF face = m_clrBtnFace, shadow = m_clrControlDark, light = m_clrControlLightLight;
-  BOOL pressed = pbColumnPressed ? *pbColumnPressed : FALSE;
-
-  if (m_columnStyle == tkColumnShaded) {
-    if (divider) VLine(pDC, rc.right - 1, rc.top + 2, rc.Height() - 6, shadow);
-    HLine(pDC, rc.left, rc.bottom - 3, rc.Width(), BlendColor(face, shadow, 0.25));
-    HLine(pDC, rc.left, rc.bottom - 2, rc.Width(), BlendColor(face, shadow, 0.4));
-    HLine(pDC, rc.left, rc.bottom - 1, rc.Width(), BlendColor(face, shadow, 0.6));
-    if (!prev || prev->m_bDrawHeaderDivider) VLine(pDC, rc.left, rc.top + 2, rc.Height() - 6, light);
-    return;
-  }
-  if (m_columnStyle == tkColumnExplorer && IsThemeActive(m_themeHeader)) {
-    const int state = pressed ? 3 : pColumn->IsHotTracked() ? 2 : 1;
-    m_themeHeader->DrawThemeBackground(pDC->GetSafeHdc(), 1, state, &rc, nullptr);
-    if (pbColumnPressed) *pbColumnPressed = FALSE;
-    return;
-  }
-  if (m_columnStyle == tkColumnExplorer) {
-    if (pressed) {
-      Frame(pDC, rc, shadow, shadow);
-    } else {
-      Frame(pDC, rc, light, m_clrBtnText);
-      CRect inner(rc);
-      inner.DeflateRect(1, 1);
-      Frame(pDC, inner, face, shadow);
-      if (!divider) {
-        VLine(pDC, rc.right - 1, rc.top, rc.Height() - 1, face);
-        VLine(pDC, rc.right, rc.top, rc.Height() - 1, face);
-        pDC->SetPixel(rc.right, rc.top - 1, light);
-        pDC->SetPixel(rc.right, rc.bottom - 1, shadow);
-      }
-      if (prev && !prev->m_bDrawHeaderDivider) {
-        VLine(pDC, rc.left - 1, rc.top, rc.Height() - 1, face);
-        pDC->SetPixel(rc.left - 1, rc.bottom - 1, shadow);
-      }
-    }
-    if (pbColumnPressed) *pbColumnPressed = FALSE;
-    return;
-  }
-  if (m_columnStyle == tkColumnOffice2003 || m_columnStyle == tkColumnResource) {
-    const CTKPaintManagerColorGradient& gradient = pressed                   ? m_grcGradientColumnPushed
-                                                   : pColumn->IsHotTracked() ? m_grcGradientColumnHot
-                                                                             : m_grcGradientColumn;
-    GetDrawHelpers()->FillGradientColor(pDC, &rc, gradient, FALSE);
-    HLine(pDC, rc.left, rc.bottom - 1, rc.Width(), m_clrGradientColumnShadow);
-    if (divider) VLine(pDC, rc.right - 1, rc.top + 2, rc.Height() - 6, m_clrGradientColumnSeparator);
-    if (m_columnStyle == tkColumnOffice2003 && (!prev || prev->m_bDrawHeaderDivider))
-      VLine(pDC, rc.left, rc.top + 3, rc.Height() - 6, light);
-    if (IsControlGroupByVisible()) HLine(pDC, rc.left, rc.top, rc.Width(), m_clrGradientColumnShadow);
-    if (pbColumnPressed) *pbColumnPressed = FALSE;
-    return;
-  }
-  Frame(pDC, rc, light, shadow);
-  if (!divider) {
-    VLine(pDC, rc.right - 1, rc.top + 1, rc.Height() - 2, face);
-    pDC->SetPixel(rc.right - 1, rc.top, light);
-  }
-  if (prev && !prev->m_bDrawHeaderDivider) VLine(pDC, rc.left, rc.top + 1, rc.Height() - 2, face);
+  m_pColumnStyle->DrawColumnBackground(pDC, this, pColumn, prev, rc, pbColumnPressed);
 }
 
 void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKReportHeader* pHeader, CRect rcColumn,
@@ -415,16 +267,10 @@ void CTKReportPaintManager::DrawColumn(CDC* pDC, CTKReportColumn* pColumn, CTKRe
   // Background.
   int bottomInset = 0;
   if (!boxLook) {
-    bottomInset = m_columnStyle == tkColumnShaded ? 4 : 0;
+    bottomInset = m_pColumnStyle->GetCaptionBottomInset();
     DrawColumnBackground(pDC, pColumn, rcColumn, &pressed, pHeader);
-  } else if (m_columnStyle == tkColumnResource) {
-    GetDrawHelpers()->FillGradientColor(pDC, &rcColumn, m_grcGradientColumn, FALSE);
-    Frame(pDC, rcColumn, m_clrGradientColumnShadow, m_clrGradientColumnShadow);
   } else {
-    Frame(pDC, rcColumn, m_clrControlLightLight, m_clrControlDark);
-    pDC->MoveTo(rcColumn.left, rcColumn.bottom);
-    pDC->LineTo(rcColumn.right, rcColumn.bottom);
-    pDC->LineTo(rcColumn.right, rcColumn.top - 1);
+    m_pColumnStyle->DrawColumnBox(pDC, this, rcColumn);
   }
   pDC->SetBkColor(m_clrHeaderControl);
 
@@ -552,7 +398,7 @@ void CTKReportPaintManager::DrawNoGroupByText(CDC* pDC, CRect rc) {
   CTKFontDC font(pDC, &m_fontCaption, m_clrGroupBoxText);
   const int extent = GetTextWidth(pDC, m_strNoGroupBy);
   rc.right = rc.left + (extent < 47 ? 55 : extent + 8);
-  if (m_columnStyle != tkColumnResource) FillHeaderControl(pDC, rc);
+  m_pColumnStyle->FillGroupByHint(pDC, this, rc);
   const int oldMode = pDC->SetBkMode(TRANSPARENT);
   pDC->DrawText(m_strNoGroupBy, &rc, DT_CENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
   pDC->SetBkMode(oldMode);
@@ -563,7 +409,7 @@ void CTKReportPaintManager::DrawNoGroupByText(CDC* pDC, CRect rc) {
 BOOL CTKReportPaintManager::DrawComboButtonGlyph(CDC* pDC, CRect* pRect) {
   if (!pDC || !pRect || !m_bInCellButtons || (pDC->IsPrinting() && !m_bPrintButtons)) return FALSE;
   CRect rc(*pRect);
-  if (m_bUseThemedControls && IsThemeActive(m_themeCombo)) {
+  if (m_bUseThemedControls && IsVisualStyleOn(m_themeCombo)) {
     m_themeCombo->DrawThemeBackground(pDC->GetSafeHdc(), 1, 1, &rc, nullptr);
     return TRUE;
   }
@@ -582,7 +428,7 @@ BOOL CTKReportPaintManager::DrawExpandButtonGlyph(CDC* pDC, CRect* pRect) {
   if (!pDC || !pRect || !m_bInCellButtons || (pDC->IsPrinting() && !m_bPrintButtons)) return FALSE;
   CRect rc(*pRect);
   pDC->FillSolidRect(&rc, Sys(COLOR_BTNFACE));
-  if (m_bUseThemedControls && IsThemeActive(m_themeButton)) {
+  if (m_bUseThemedControls && IsVisualStyleOn(m_themeButton)) {
     m_themeButton->DrawThemeBackground(pDC->GetSafeHdc(), 1, 1, &rc, nullptr);
   } else {
     Frame(pDC, rc, Sys(COLOR_BTNFACE), Sys(COLOR_3DDKSHADOW));
@@ -598,7 +444,7 @@ BOOL CTKReportPaintManager::DrawExpandButtonGlyph(CDC* pDC, CRect* pRect) {
 
 BOOL CTKReportPaintManager::DrawSpinButtonGlyph(CDC* pDC, CRect* pRect) {
   if (!pDC || !pRect || !m_bInCellButtons || (pDC->IsPrinting() && !m_bPrintButtons)) return FALSE;
-  if (!m_bUseThemedControls || !IsThemeActive(m_themeSpin)) return FALSE;
+  if (!m_bUseThemedControls || !IsVisualStyleOn(m_themeSpin)) return FALSE;
   CRect upper(*pRect), lower(*pRect);
   upper.bottom = lower.top = pRect->top + pRect->Height() / 2;
   m_themeSpin->DrawThemeBackground(pDC->GetSafeHdc(), 1, 1, &upper, nullptr);

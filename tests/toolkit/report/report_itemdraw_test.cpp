@@ -11,6 +11,7 @@
 #include "platform/base/clock.h"
 #include "platform/framework/afx.h"
 #include "platform/window/test_input.h"
+#include "report_paint_test_support.h"
 #include "tests/support/fixture_reset.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/report/reportcolumn.h"
@@ -112,13 +113,10 @@ class ItemDrawTest : public ::testing::Test {
     const CRect rcColumn = control->GetColumns()->GetAt(col)->m_rcColumn;
     return CRect(rcColumn.left, rcRow.top, rcColumn.right, rcRow.bottom - Row(row)->m_nPreviewHeight);
   }
-  COLORREF At(int x, int y) { return pv::test::WindowPixel(control->m_hWnd, x, y) & 0xFFFFFF; }
+  COLORREF At(int x, int y) { return WindowAt(control->m_hWnd, x, y); }
   template <class Pred>
   int Count(const CRect& rc, Pred pred) {
-    int n = 0;
-    for (int y = rc.top; y < rc.bottom; y++)
-      for (int x = rc.left; x < rc.right; x++) n += pred(At(x, y)) ? 1 : 0;
-    return n;
+    return CountWindowPixels(control->m_hWnd, rc, pred);
   }
   CPoint Screen(CPoint client) {
     ::ClientToScreen(control->m_hWnd, &client);

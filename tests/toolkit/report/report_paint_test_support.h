@@ -1,8 +1,10 @@
 // Shared pieces of the report drawing tests: a 32-bit memory DC whose
-// pixels the tests sample, and colour classes for anti-aliased text.
+// pixels the tests sample, pixels of a painted window, and colour classes
+// for anti-aliased text.
 #pragma once
 
 #include "platform/framework/afxgdi.h"
+#include "platform/window/test_input.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/scopeddc.h"
 
@@ -45,6 +47,17 @@ class PaintCanvas {
   HBITMAP m_bitmap = nullptr;
   HGDIOBJ m_old = nullptr;
 };
+
+// The colour at a client point of a window, as last painted.
+inline COLORREF WindowAt(HWND hwnd, int x, int y) { return pv::test::WindowPixel(hwnd, x, y) & 0xFFFFFF; }
+// Pixels of the window's client rectangle for which the predicate holds.
+template <class Pred>
+int CountWindowPixels(HWND hwnd, const CRect& rc, Pred pred) {
+  int n = 0;
+  for (int y = rc.top; y < rc.bottom; y++)
+    for (int x = rc.left; x < rc.right; x++) n += pred(WindowAt(hwnd, x, y)) ? 1 : 0;
+  return n;
+}
 
 // Dark ink of blue text on white (anti-aliased edges excluded).
 inline bool IsBlueInk(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 100 && GetGValue(c) < 100; }

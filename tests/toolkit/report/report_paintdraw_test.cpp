@@ -72,7 +72,7 @@ TEST_F(PaintDrawTest, ShadedFooterHasItsFourTopLinesAndBottomLine) {
 }
 
 TEST_F(PaintDrawTest, SortArrowNeedsMoreThanTenPixels) {
-  pm.SetColumnStyle(tkColumnExplorer);
+  pm.SetColumnStyle(TKReportColumnStyle::Explorer);
   pm.m_clrGradientColumnSeparator.SetCustomValue(RGB(0, 128, 0));
   for (BOOL decreasing : {FALSE, TRUE}) {
     PaintCanvas canvas(40, 20, kMarker);
@@ -151,9 +151,9 @@ TEST_F(PaintDrawTest, ShadedColumnCaptionSitsAboveItsBottomInset) {
   CTKReportColumn column(0, u"Caption", 120);
   const CRect rc(0, 0, 120, 30);
   PaintCanvas shaded(120, 30), raised(120, 30);
-  pm.SetColumnStyle(tkColumnShaded);
+  pm.SetColumnStyle(TKReportColumnStyle::Shaded);
   pm.DrawColumn(shaded.DC(), &column, nullptr, rc, FALSE);
-  pm.SetColumnStyle(tkColumnFlat);
+  pm.SetColumnStyle(TKReportColumnStyle::Flat);
   pm.DrawColumn(raised.DC(), &column, nullptr, rc, FALSE);
   const auto a = InkRows(shaded, rc), b = InkRows(raised, rc);
   ASSERT_GE(a.first, 0);
@@ -162,7 +162,7 @@ TEST_F(PaintDrawTest, ShadedColumnCaptionSitsAboveItsBottomInset) {
 }
 
 TEST_F(PaintDrawTest, SortArrowFollowsPrintingSwitch) {
-  pm.SetColumnStyle(tkColumnExplorer);
+  pm.SetColumnStyle(TKReportColumnStyle::Explorer);
   pm.m_clrGradientColumnSeparator.SetCustomValue(RGB(0, 128, 0));
   pm.m_clrCaptionText.SetCustomValue(RGB(0, 0, 0));
   CTKReportColumns columns(nullptr);

@@ -140,7 +140,7 @@ TEST_F(ReportPaintManagerTest, VisualStyleSetsRecolourGroupsAndGrid) {
   EXPECT_EQ(pm.m_clrGridLine.GetColor(), RGB(7, 7, 7));
 
   // The gradient column style takes the theme's gradient table.
-  pm.SetColumnStyle(tkColumnOffice2003);
+  pm.SetColumnStyle(TKReportColumnStyle::Office2003);
   EXPECT_EQ(pm.m_grcGradientColumn.clrLight.GetColor(), RGB(243, 244, 250));
   EXPECT_EQ(pm.m_grcGradientColumn.clrDark.GetColor(), RGB(153, 151, 181));
   EXPECT_EQ(pm.m_grcGradientColumnPushed.clrLight.GetColor(), RGB(254, 142, 75));
@@ -150,7 +150,7 @@ TEST_F(ReportPaintManagerTest, VisualStyleSetsRecolourGroupsAndGrid) {
 
 TEST_F(ReportPaintManagerTest, ThemeBaseColourDerivesTheImageStyleColours) {
   CTKReportPaintManager pm;
-  pm.SetColumnStyle(tkColumnResource);
+  pm.SetColumnStyle(TKReportColumnStyle::Resource);
   pm.SetThemeBaseColor(RGB(0, 0, 255));
   const DWORD hsl = CTKDrawHelpers::RGBtoHSLPacked(RGB(0, 0, 255));
   const DWORD hs = hsl & 0xFFFF;
