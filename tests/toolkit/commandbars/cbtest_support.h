@@ -83,8 +83,9 @@ class SiteWnd : public CWnd {
 
 class CommandBarsFixture : public ::testing::Test {
  protected:
-  void SetUp() override { pvtest::ResetDesktop(); }
-  void TearDown() override { pvtest::ResetDesktop(); }
+  // Reset before the windows of derived fixtures are made.
+  CommandBarsFixture() { pvtest::ResetDesktop(); }
+  ~CommandBarsFixture() override { pvtest::ResetDesktop(); }
 
   // The first broken invariant of a bar, its controls and the actions.
   static void ExpectSane(const CTKCommandBar& bar) {
