@@ -337,11 +337,81 @@ void CTKCommandBar::Redraw(const CRect* pRect, BOOL /*bAnimate*/) {
 
 void CTKCommandBar::OnIdleUpdate() {
   if (!GetSafeHwnd() || !::IsWindowVisible(m_hWnd)) return;
+  UpdateDocTemplateControls();
+  UpdateCommandUI();
   if (IsRedrawPending()) Redraw(nullptr);
   if (IsLayoutDirty()) {
     OnRecalcLayout();
     m_dwLayoutState &= ~kTKBarLayoutDirty;
   }
+}
+
+void CTKCommandBar::UpdateDocTemplateControls() {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  const UINT nTemplate = pCommandBars ? pCommandBars->GetActiveDocTemplate() : 0;
+  if (nTemplate == 0) return;
+  BOOL bChanged = FALSE;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (pControl->GetParent() != this) continue;
+    UINT nValue = 0;
+    if (!pControl->GetDocTemplatesAssigned().IsEmpty())
+      bChanged |=
+          pControl->SetHideFlag(kTKHideDocTemplate, !pControl->GetDocTemplatesAssigned().Lookup(nTemplate, nValue));
+    if (!pControl->GetDocTemplatesExcluded().IsEmpty())
+      bChanged |=
+          pControl->SetHideFlag(kTKHideDocTemplate, pControl->GetDocTemplatesExcluded().Lookup(nTemplate, nValue));
+  }
+  if (bChanged) DelayLayout();
+}
+
+void CTKCommandBar::UpdateCommandUI() {
+  CWnd* pOwner = GetOwnerWindow();
+  if (!GetSafeHwnd() || !pOwner) return;
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  const BOOL bDisableIfNoHandler =
+      pCommandBars ? pCommandBars->GetCommandBarsOptions()->bDisableCommandIfNoHandler : TRUE;
+  const BOOL bCustomize = IsCustomizeMode();
+  const BOOL bNoNotify = GetTopParentBar()->IsNoNotify();
+  CCommandBarCmdUI cmdUI;
+  cmdUI.m_pOther = this;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (!pControl->IsVisible(kTKHideGeneric | kTKHideScroll | kTKHideExpand)) continue;
+    pControl->OnIdleUpdate();
+    if (bNoNotify || (pControl->GetFlags() & kTKControlFlagManualUpdate)) continue;
+    cmdUI.m_pControl = pControl;
+    cmdUI.m_nID = static_cast<UINT>(pControl->GetID());
+    cmdUI.m_nIndex = static_cast<UINT>(i);
+    cmdUI.m_nIndexMax = static_cast<UINT>(GetControlCount());
+    cmdUI.m_bEnableChanged = FALSE;
+    cmdUI.m_bCheckChanged = FALSE;
+    if (OnCmdMsg(0, kUpdateCommandUICode, &cmdUI, nullptr)) continue;
+    if (OnCmdMsg(cmdUI.m_nID, CN_UPDATE_COMMAND_UI, &cmdUI, nullptr)) continue;
+    if (!bCustomize) cmdUI.DoUpdate(pOwner, bDisableIfNoHandler);
+    else if (pControl->GetEnabled() != kTKEnabledFollowAction) pControl->SetEnabled(TRUE);
+  }
+  UpdateDialogControls(pOwner, bDisableIfNoHandler);
+}
+
+void CTKCommandBar::CCommandBarCmdUI::Enable(BOOL bOn) {
+  m_bEnableChanged = TRUE;
+  if (!m_pControl) return;
+  if (m_pControl->GetAction()) {
+    m_pControl->SetEnabled(bOn ? kTKEnabledFollowAction : 0);
+    return;
+  }
+  m_pControl->SetEnabled(bOn);
+  if (!bOn && !m_bCheckChanged) m_pControl->SetChecked(0);
+}
+
+void CTKCommandBar::CCommandBarCmdUI::SetCheck(int nCheck) {
+  m_bCheckChanged = TRUE;
+  if (m_pControl) m_pControl->SetChecked(nCheck);
+}
+
+void CTKCommandBar::CCommandBarCmdUI::SetText(LPCTSTR lpszText) {
+  if (m_pControl) m_pControl->SetCaption(lpszText ? CString(lpszText) : CString());
 }
 
 #ifndef NDEBUG

@@ -39,6 +39,24 @@ constexpr int kTKNoMRUWidth = 32767;
 
 class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrackedBar {
  public:
+  // The command-UI object of a bar's idle update: handlers reach the
+  // control at the index through it.
+  class CCommandBarCmdUI : public CCmdUI {
+   public:
+    // On: a linked control follows its action again; off disables and, when
+    // no check was set in this update, unchecks it.
+    void Enable(BOOL bOn = TRUE) override;
+    void SetCheck(int nCheck = 1) override;
+    // A tab in the text sets the automatic shortcut text.
+    void SetText(LPCTSTR lpszText) override;
+
+    CTKControl* m_pControl = nullptr;
+    BOOL m_bCheckChanged = FALSE;
+  };
+
+  // The code a bar answers first, before the ordinary update of the id.
+  static constexpr int kUpdateCommandUICode = static_cast<int>(0xBD11FFFF);
+
   CTKCommandBar();
   ~CTKCommandBar() override;
   CTKCommandBar(const CTKCommandBar&) = delete;
@@ -163,8 +181,16 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // Redraws the rectangle (null: all).
   virtual void Redraw(const CRect* pRect = nullptr, BOOL bAnimate = FALSE);
   virtual void OnRecalcLayout() {}
-  // Runs the pending redraw and layout of a bar with a visible window.
+  // A bar with a visible window hides its controls for the active document
+  // template, updates their states through the owner window's command
+  // routing, then runs the pending redraw and layout.
   virtual void OnIdleUpdate();
+  // Hide flag 0x40 from each control's template maps and the command bars'
+  // active document template.
+  void UpdateDocTemplateControls();
+  // Each control's state through the command-UI mechanism: the bar first,
+  // then the owner window.
+  void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
 
   static constexpr UINT_PTR kHoverTimerId = 112223;

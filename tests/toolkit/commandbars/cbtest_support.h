@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "platform/base/utf.h"
@@ -18,6 +19,7 @@
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controlaction.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/common/menusoundplayer.h"
 
 namespace cbtest {
 
@@ -67,6 +69,18 @@ class SiteWnd : public CWnd {
     if (auto it = m_handlers.find(message); it != m_handlers.end()) return it->second(wParam, lParam);
     return CWnd::WindowProc(message, wParam, lParam);
   }
+  // Update handlers by command id; commands listed have a handler.
+  BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override {
+    if (nCode == CN_UPDATE_COMMAND_UI && !pHandlerInfo) {
+      if (auto it = m_updates.find(nID); it != m_updates.end()) {
+        ++m_nUpdates[nID];
+        it->second(static_cast<CCmdUI*>(pExtra));
+        return TRUE;
+      }
+    }
+    if (nCode == CN_COMMAND && pHandlerInfo && m_commands.count(nID)) return TRUE;
+    return CWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+  }
   int Count(UINT message) const {
     int n = 0;
     for (const auto& m : m_messages) n += m.message == message;
@@ -79,13 +93,23 @@ class SiteWnd : public CWnd {
   };
   std::vector<Message> m_messages;
   std::map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> m_handlers;
+  std::map<UINT, std::function<void(CCmdUI*)>> m_updates;
+  std::map<UINT, int> m_nUpdates;
+  std::set<UINT> m_commands;
 };
 
 class CommandBarsFixture : public ::testing::Test {
  protected:
   // Reset before the windows of derived fixtures are made.
-  CommandBarsFixture() { pvtest::ResetDesktop(); }
-  ~CommandBarsFixture() override { pvtest::ResetDesktop(); }
+  // Executed controls would play the menu sound: the tests stay silent.
+  CommandBarsFixture() : m_bSound(GetMenuSoundPlayer()->IsSoundEnabled()) {
+    pvtest::ResetDesktop();
+    GetMenuSoundPlayer()->EnableSound(FALSE);
+  }
+  ~CommandBarsFixture() override {
+    pvtest::ResetDesktop();
+    GetMenuSoundPlayer()->EnableSound(m_bSound);
+  }
 
   // The first broken invariant of a bar, its controls and the actions.
   static void ExpectSane(const CTKCommandBar& bar) {
@@ -103,6 +127,7 @@ class CommandBarsFixture : public ::testing::Test {
 #endif
   }
 
+  BOOL m_bSound;
   TestLookScope m_look;
 };
 
