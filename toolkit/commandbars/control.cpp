@@ -4,6 +4,7 @@
 #include "toolkit/commandbars/barpaintmanager.h"
 #include "toolkit/commandbars/commandbar.h"
 #include "toolkit/commandbars/commandbars.h"
+#include "toolkit/commandbars/commandbarsinternal.h"
 #include "toolkit/commandbars/controlaction.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/common/imagemanager.h"
@@ -17,28 +18,6 @@ namespace {
 // The command-target pair that asks a control to redraw itself at once.
 constexpr UINT kRedrawCommandId = 1;
 constexpr int kRedrawCommandCode = -2;
-
-// The parts of "description\ntooltip\ncaption\nkeyboard tip"; a text
-// without line feeds is both description and tooltip.
-struct PromptParts {
-  CString part[4];
-};
-
-PromptParts SplitPrompt(const CString& strPrompt) {
-  PromptParts parts;
-  if (strPrompt.Find(u'\n') < 0) {
-    parts.part[0] = parts.part[1] = strPrompt;
-    return parts;
-  }
-  int nStart = 0;
-  for (int i = 0; i < 4 && nStart <= strPrompt.GetLength(); ++i) {
-    int nEnd = strPrompt.Find(u'\n', nStart);
-    if (nEnd < 0 || i == 3) nEnd = strPrompt.GetLength();
-    parts.part[i] = strPrompt.Mid(nStart, nEnd - nStart);
-    nStart = nEnd + 1;
-  }
-  return parts;
-}
 
 BSTR AllocBstr(const CString& strText) { return ::SysAllocString(strText.GetString()); }
 

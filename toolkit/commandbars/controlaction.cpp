@@ -3,8 +3,25 @@
 #include "platform/base/exceptions.h"
 #include "toolkit/commandbars/commandbar.h"
 #include "toolkit/commandbars/commandbars.h"
+#include "toolkit/commandbars/commandbarsinternal.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/common/resourcemanager.h"
+
+PromptParts SplitPrompt(const CString& strPrompt) {
+  PromptParts parts;
+  if (strPrompt.Find(u'\n') < 0) {
+    parts.part[0] = parts.part[1] = strPrompt;
+    return parts;
+  }
+  int nStart = 0;
+  for (int i = 0; i < 4 && nStart <= strPrompt.GetLength(); ++i) {
+    int nEnd = strPrompt.Find(u'\n', nStart);
+    if (nEnd < 0 || i == 3) nEnd = strPrompt.GetLength();
+    parts.part[i] = strPrompt.Mid(nStart, nEnd - nStart);
+    nStart = nEnd + 1;
+  }
+  return parts;
+}
 
 CTKControlAction::CTKControlAction(CTKControlActions* pActions) : m_pActions(pActions) {}
 
@@ -60,22 +77,11 @@ void CTKControlAction::NotifyChanged(TKActionProperty property, BOOL bLayout) {
 
 void CTKControlAction::SetPrompt(const CString& strPrompt) {
   if (strPrompt.IsEmpty()) return;
-  if (strPrompt.Find(u'\n') < 0) {
-    m_strDescriptionText = m_strTooltipText = strPrompt;
-    return;
-  }
-  CString parts[4];
-  int nStart = 0;
-  for (int i = 0; i < 4 && nStart <= strPrompt.GetLength(); ++i) {
-    int nEnd = strPrompt.Find(u'\n', nStart);
-    if (nEnd < 0 || i == 3) nEnd = strPrompt.GetLength();
-    parts[i] = strPrompt.Mid(nStart, nEnd - nStart);
-    nStart = nEnd + 1;
-  }
-  m_strDescriptionText = parts[0];
-  m_strTooltipText = parts[1];
-  if (m_strCaption.IsEmpty()) m_strCaption = parts[2];
-  if (m_strKeyboardTip.IsEmpty()) m_strKeyboardTip = parts[3];
+  const PromptParts parts = SplitPrompt(strPrompt);
+  m_strDescriptionText = parts.part[0];
+  m_strTooltipText = parts.part[1];
+  if (m_strCaption.IsEmpty()) m_strCaption = parts.part[2];
+  if (m_strKeyboardTip.IsEmpty()) m_strKeyboardTip = parts.part[3];
 }
 
 void CTKControlAction::AddControl(CTKControl* pControl) {
