@@ -1,5 +1,7 @@
 #include "toolkit/commandbars/commandbar.h"
 
+#include <climits>
+
 #include "platform/framework/afxapp.h"
 #include "platform/window/winuser.h"
 #include "toolkit/commandbars/barpaintmanager.h"
@@ -343,6 +345,63 @@ void CTKCommandBar::OnIdleUpdate() {
   if (IsLayoutDirty()) {
     OnRecalcLayout();
     m_dwLayoutState &= ~kTKBarLayoutDirty;
+  }
+}
+
+void CTKCommandBar::FindInsertPosition(CTKControl* pDragged, CPoint point, CRect& rcMarker, int& nIndex, BOOL& bAfter) {
+  constexpr int kMarker = 6;
+  const bool bVertical =
+      m_barType == TKBarType::Popup || m_barPosition == TKBarPosition::Left || m_barPosition == TKBarPosition::Right;
+  int nBest = -1;
+  int nBestDistance = INT_MAX;
+  BOOL bBestAfter = FALSE;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (!pControl->IsVisible() || !pControl->IsCustomizable()) continue;
+    const CRect rc = pControl->GetRect();
+    const CRect rcRow = pControl->GetRowRect();
+    if (m_bMultiLine) {
+      // Only the row (column) under the point takes part.
+      if (!bVertical && (point.y < rcRow.top || point.y >= rcRow.bottom)) continue;
+      if (bVertical && (point.x < rcRow.left || point.x >= rcRow.right)) continue;
+    } else if (pControl->GetWrap()) {
+      // A new row below, or a new column to the right, of the point ends
+      // the search; a column the point reaches starts the race again.
+      if (!bVertical && point.y < rcRow.top) break;
+      if (bVertical && point.x < rcRow.left) break;
+      if (bVertical) nBestDistance = INT_MAX;
+    }
+    const int nCentre = bVertical ? rc.CenterPoint().y : rc.CenterPoint().x;
+    const int nPoint = bVertical ? point.y : point.x;
+    const int nDistance = nPoint > nCentre ? nPoint - nCentre : nCentre - nPoint;
+    if (nDistance < nBestDistance) {
+      nBestDistance = nDistance;
+      nBest = i;
+      bBestAfter = nPoint > nCentre;
+    }
+  }
+  nIndex = nBest;
+  bAfter = nBest == -1 ? TRUE : bBestAfter;
+  if (nBest == -1) {
+    CRect rcClient;
+    if (GetSafeHwnd()) GetClientRect(&rcClient);
+    rcMarker = m_barType == TKBarType::Ribbon ? CRect() : CRect(2, 2, 2 + kMarker, rcClient.Height() - 2);
+    return;
+  }
+  CTKControl* pWinner = GetControl(nBest);
+  if (pWinner == pDragged) {
+    rcMarker.SetRectEmpty();
+    return;
+  }
+  const CRect rc = pWinner->GetRect();
+  const CTKControl* pNext = GetControl(nBest + 1);
+  const bool bClosing = !pNext || pNext->GetBeginGroup() || (!bVertical && pNext->GetWrap());
+  if (bVertical) {
+    const int y = !bAfter ? rc.top : bClosing ? rc.bottom - kMarker : rc.bottom;
+    rcMarker = CRect(rc.left, y, rc.right, y + kMarker);
+  } else {
+    const int x = !bAfter ? rc.left : bClosing ? rc.right - kMarker : rc.right;
+    rcMarker = CRect(x, rc.top, x + kMarker, rc.bottom);
   }
 }
 

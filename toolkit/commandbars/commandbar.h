@@ -193,6 +193,11 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
 
+  // Where a control dropped at the client point would go: the index of the
+  // nearest visible customisable control (-1 for none), whether after it,
+  // and the 6-pixel insert marker (empty on the dragged control itself).
+  virtual void FindInsertPosition(CTKControl* pDragged, CPoint point, CRect& rcMarker, int& nIndex, BOOL& bAfter);
+
   static constexpr UINT_PTR kHoverTimerId = 112223;
   static constexpr UINT_PTR kExpandTimerId = 112224;
 
