@@ -9,8 +9,28 @@ namespace {
 using cbtest::CommandBarsFixture;
 using cbtest::TestBar;
 
+// A drop at the point, and where it lands.
+struct Drop {
+  CPoint point;
+  int nIndex;
+  BOOL bAfter;
+  CRect marker;
+};
+
 class InsertPositionTest : public CommandBarsFixture {
  protected:
+  template <size_t N>
+  static void ExpectDrops(TestBar& bar, const Drop (&drops)[N]) {
+    for (const Drop& d : drops) {
+      CRect rcMarker;
+      int nIndex = -2;
+      BOOL bAfter = -1;
+      bar.FindInsertPosition(nullptr, d.point, rcMarker, nIndex, bAfter);
+      EXPECT_EQ(nIndex, d.nIndex) << d.point.x << "," << d.point.y;
+      EXPECT_EQ(bAfter, d.bAfter) << d.point.x << "," << d.point.y;
+      EXPECT_EQ(rcMarker, d.marker) << d.point.x << "," << d.point.y;
+    }
+  }
   // Controls at the rectangles, in one row (or column) unless wrapped.
   void Place(TestBar& bar, std::initializer_list<CRect> rects) {
     for (const CRect& rc : rects) {
@@ -25,26 +45,13 @@ TEST_F(InsertPositionTest, AHorizontalBarMeasuresAlongX) {
   TestBar bar;
   Place(bar, {CRect(0, 0, 30, 22), CRect(30, 0, 60, 22), CRect(60, 0, 90, 22)});
   bar.GetControl(2)->SetBeginGroup(TRUE);
-  struct Case {
-    CPoint point;
-    int nIndex;
-    BOOL bAfter;
-    CRect marker;
-  } cases[] = {
+  const Drop cases[] = {
       {{5, 10}, 0, FALSE, {0, 0, 6, 22}},    {{20, 10}, 0, TRUE, {30, 0, 36, 22}},
       {{50, 10}, 1, TRUE, {54, 0, 60, 22}},  // the next control begins a group
       {{80, 10}, 2, TRUE, {84, 0, 90, 22}},  // the last control
       {{62, 10}, 2, FALSE, {60, 0, 66, 22}},
   };
-  for (const Case& c : cases) {
-    CRect rcMarker;
-    int nIndex = -2;
-    BOOL bAfter = -1;
-    bar.FindInsertPosition(nullptr, c.point, rcMarker, nIndex, bAfter);
-    EXPECT_EQ(nIndex, c.nIndex) << c.point.x;
-    EXPECT_EQ(bAfter, c.bAfter) << c.point.x;
-    EXPECT_EQ(rcMarker, c.marker) << c.point.x;
-  }
+  ExpectDrops(bar, cases);
   // On the dragged control itself there is no marker.
   CRect rcMarker;
   int nIndex = -2;
@@ -58,26 +65,13 @@ TEST_F(InsertPositionTest, APopupMeasuresAlongYAndSkipsWhatCannotMove) {
   TestBar bar(TKBarType::Popup, TKBarPosition::Popup);
   Place(bar, {CRect(0, 0, 100, 20), CRect(0, 20, 100, 40), CRect(0, 40, 100, 60)});
   bar.GetControl(1)->SetFlags(kTKControlFlagNoMovable);
-  struct Case {
-    CPoint point;
-    int nIndex;
-    BOOL bAfter;
-    CRect marker;
-  } cases[] = {
+  const Drop cases[] = {
       {{50, 2}, 0, FALSE, {0, 0, 100, 6}},
       {{50, 15}, 0, TRUE, {0, 20, 100, 26}},
       {{50, 31}, 2, FALSE, {0, 40, 100, 46}},  // the fixed control takes no part
       {{50, 55}, 2, TRUE, {0, 54, 100, 60}},
   };
-  for (const Case& c : cases) {
-    CRect rcMarker;
-    int nIndex = -2;
-    BOOL bAfter = -1;
-    bar.FindInsertPosition(nullptr, c.point, rcMarker, nIndex, bAfter);
-    EXPECT_EQ(nIndex, c.nIndex) << c.point.y;
-    EXPECT_EQ(bAfter, c.bAfter) << c.point.y;
-    EXPECT_EQ(rcMarker, c.marker) << c.point.y;
-  }
+  ExpectDrops(bar, cases);
 }
 
 TEST_F(InsertPositionTest, AWrappedRowBelowThePointEndsTheSearch) {
