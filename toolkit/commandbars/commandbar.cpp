@@ -1,13 +1,46 @@
 #include "toolkit/commandbars/commandbar.h"
 
+#include <climits>
+
+#include "platform/framework/afxapp.h"
 #include "platform/window/winuser.h"
+#include "toolkit/commandbars/barpaintmanager.h"
+#include "toolkit/commandbars/commandbars.h"
+#include "toolkit/commandbars/control.h"
+#include "toolkit/commandbars/controls.h"
+#include "toolkit/common/imagemanager.h"
 #include "toolkit/common/keyboardmanager.h"
 #include "toolkit/common/mousemanager.h"
+
+namespace {
+
+// The frame's status-text messages.
+constexpr UINT kSetMessageString = 0x362;
+constexpr UINT kPopMessageString = 0x375;
+
+// Resting on a control opens its popup; resting on an open popup's item
+// expands it. Process-wide, never changed.
+constexpr UINT kHoverDelay = 300;
+constexpr UINT kExpandDelay = 5000;
+
+}  // namespace
+
+CTKCommandBar::CTKCommandBar() : m_pControls(new CTKControls()) {
+  EnableAutomation();
+  m_pControls->SetParent(this);
+}
 
 CTKCommandBar::~CTKCommandBar() {
   CTKCommandBar::SetTrackingMode(TKTrackingMode::Off);
   GetKeyboardManager()->RemoveKeyboardHook(this);
   GetMouseManager()->ForgetBar(this);
+  if (m_pControls) {
+    m_pControls->RemoveAll();
+    m_pControls->SetParent(nullptr);
+    m_pControls->InternalRelease();
+  }
+  if (m_pPaintManager) m_pPaintManager->InternalRelease();
+  if (m_pImageManager) m_pImageManager->InternalRelease();
 }
 
 BOOL CTKCommandBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL bKeyboard) {
@@ -28,6 +61,7 @@ BOOL CTKCommandBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL
     m_nLockCount = 0;
     GetMouseManager()->UntrackBar(this);
     GetKeyboardManager()->RemoveKeyboardHook(this);
+    SetPopupedControl(-1);
     if (bSelectFirst) SetSelected(-1);
   }
   return TRUE;
@@ -37,13 +71,27 @@ BOOL CTKCommandBar::SetSelected(int nSelected, BOOL bKeyboard) {
   if (nSelected == m_nSelected) return FALSE;
   m_bKeyboardSelect = bKeyboard;
   if (!GetSafeHwnd()) return FALSE;
+  if (CTKControl* pPrevious = GetControl(m_nSelected)) {
+    pPrevious->OnMouseMove(CPoint(-1, -1));
+    m_nSelected = nSelected;
+    pPrevious->SetSelected(kTKSelectedNone);
+  }
   m_nSelected = nSelected;
   if (nSelected == -1) {
     ::KillTimer(m_hWnd, kHoverTimerId);
     return TRUE;
   }
+  if (CTKControl* pControl = GetControl(nSelected)) {
+    if (bKeyboard) {
+      EnsureVisible(pControl);
+      pControl->SetSelected(bKeyboard > kTKSelectedMouse ? bKeyboard : kTKSelectedKeyboard);
+    } else {
+      pControl->SetSelected(kTKSelectedMouse);
+    }
+  }
   // The bar holding the hot control.
   GetMouseManager()->SetRememberedBar(this);
+  if (!bKeyboard && m_bPopupOnHover && GetSafeHwnd()) ::SetTimer(m_hWnd, kHoverTimerId, kHoverDelay, nullptr);
   return TRUE;
 }
 
@@ -68,7 +116,368 @@ int CTKCommandBar::HitTestScreenPoint(POINT ptScreen) const {
 }
 
 void CTKCommandBar::OnMouseMove(UINT, CPoint) {
-  // The base bar has no controls to hot-track.
+  // Hot-tracking comes with the bars that lay their controls out.
 }
 
 int CTKCommandBar::HandleHookedMessage(HWND, UINT, WPARAM&, LPARAM&, LRESULT&) { return 0; }
+
+void CTKCommandBar::OnFinalRelease() {
+  if (GetSafeHwnd()) DestroyWindow();
+  delete this;
+}
+
+// ---- controls ----
+
+void CTKCommandBar::SetControls(CTKControls* pControls) {
+  if (pControls == m_pControls) return;
+  if (m_pControls) {
+    m_pControls->SetParent(nullptr);
+    m_pControls->InternalRelease();
+  }
+  m_pControls = pControls;
+  if (m_pControls) m_pControls->SetParent(this);
+  OnControlsChanged();
+}
+
+int CTKCommandBar::GetControlCount() const { return m_pControls ? m_pControls->GetCount() : 0; }
+
+CTKControl* CTKCommandBar::GetControl(int nIndex) const { return m_pControls ? m_pControls->GetAt(nIndex) : nullptr; }
+
+BOOL CTKCommandBar::SetPopupedControl(int nPopuped, BOOL bKeyboard) {
+  if (nPopuped == m_nPopuped) return FALSE;
+  if (m_nPopuped != -1) {
+    CTKControl* pOpen = GetControl(m_nPopuped);
+    m_nPopuped = -1;
+    if (pOpen) pOpen->SetPopuped(FALSE);
+  }
+  if (nPopuped == -1) return TRUE;
+  CTKControl* pControl = GetControl(nPopuped);
+  if (!pControl || pControl->GetEnabled() == 0) return FALSE;
+  m_nPopuped = nPopuped;
+  SetTrackingMode(TKTrackingMode::PopupOpen, FALSE, bKeyboard);
+  SetSelected(nPopuped, bKeyboard);
+  if (!IsTrackingMode()) {
+    m_nPopuped = -1;
+    SetSelected(-1);
+    return FALSE;
+  }
+  // Opening runs application code that may release the bar.
+  InternalAddRef();
+  const BOOL bOpened = pControl->SetPopuped(TRUE);
+  if (!bOpened) m_nPopuped = -1;
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  if (bOpened && pCommandBars && pCommandBars->GetCommandBarsOptions()->bShowFullAfterDelay && GetSafeHwnd())
+    ::SetTimer(m_hWnd, kExpandTimerId, kExpandDelay, nullptr);
+  InternalRelease();
+  return bOpened;
+}
+
+int CTKCommandBar::OnControlsChanged() {
+  DelayLayout();
+  m_nSelected = -1;
+  m_nPopuped = -1;
+  return -1;
+}
+
+void CTKCommandBar::OnControlSelected(BOOL bSelected, CTKControl* pControl) {
+  if (CWnd* pSite = GetSite(); pSite && pSite->GetSafeHwnd())
+    ::SendMessage(pSite->GetSafeHwnd(), TK_CBM_CONTROLSELECTED,
+                  reinterpret_cast<WPARAM>(bSelected ? pControl : nullptr), 0);
+  if (CTKCommandBars* pCommandBars = GetCommandBars())
+    pCommandBars->SetHelpId(bSelected && pControl ? pControl->GetHelpId() : 0);
+  const bool bStatusControl = pControl && m_nStatusControl != -1 && pControl->GetIndex() == m_nStatusControl;
+  if (bStatusControl) {
+    if (!bSelected) m_nStatusControl = -1;
+    return;
+  }
+  m_nStatusControl = -1;
+  SetStatusText(bSelected && pControl ? pControl->GetDescription() : CString());
+}
+
+void CTKCommandBar::SetStatusText(const CString& strText) {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  if (pCommandBars && !pCommandBars->GetCommandBarsOptions()->bShowStatusBarDescriptions) return;
+  CWnd* pSite = pCommandBars && pCommandBars->GetSite() ? pCommandBars->GetSite() : GetSite();
+  if (!pSite || !pSite->GetSafeHwnd()) return;
+  if (!strText.IsEmpty())
+    ::SendMessage(pSite->GetSafeHwnd(), kSetMessageString, 0, reinterpret_cast<LPARAM>(strText.GetString()));
+  else ::SendMessage(pSite->GetSafeHwnd(), kPopMessageString, AFX_IDS_IDLEMESSAGE, 0);
+}
+
+// ---- the chain up to the command bars ----
+
+CTKCommandBars* CTKCommandBar::GetCommandBars() const {
+  for (const CTKCommandBar* pBar = this; pBar; pBar = pBar->GetParentCommandBar())
+    if (pBar->m_pCommandBars) return pBar->m_pCommandBars;
+  return nullptr;
+}
+
+CTKCommandBar* CTKCommandBar::GetTopParentBar() const {
+  auto* pBar = const_cast<CTKCommandBar*>(this);
+  while (CTKCommandBar* pParent = pBar->GetParentCommandBar()) pBar = pParent;
+  return pBar;
+}
+
+BOOL CTKCommandBar::IsCustomizeMode() const {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  return pCommandBars && pCommandBars->IsCustomizeMode();
+}
+
+CWnd* CTKCommandBar::GetSite() const {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  if (pCommandBars && pCommandBars->GetSite()) return pCommandBars->GetSite();
+  CTKCommandBar* pTop = GetTopParentBar();
+  if (pTop->m_pOwner) return pTop->m_pOwner;
+  if (HWND hwnd = pTop->GetSafeHwnd()) {
+    HWND hwndOwner = ::GetWindow(hwnd, GW_OWNER);
+    if (!hwndOwner) hwndOwner = ::GetParent(hwnd);
+    if (hwndOwner) return CWnd::FromHandle(hwndOwner);
+  }
+  return AfxGetMainWnd();
+}
+
+CWnd* CTKCommandBar::GetOwnerWindow() const {
+  for (const CTKCommandBar* pBar = this; pBar; pBar = pBar->GetParentCommandBar()) {
+    if (pBar->m_pNotifyWnd) return pBar->m_pNotifyWnd;
+    if (HWND hwnd = pBar->GetSafeHwnd())
+      if (HWND hwndOwner = ::GetWindow(hwnd, GW_OWNER)) return CWnd::FromHandle(hwndOwner);
+  }
+  return GetSite();
+}
+
+CTKBarPaintManager* CTKCommandBar::GetPaintManager() const {
+  if (m_pPaintManager) return m_pPaintManager;
+  if (CTKCommandBars* pCommandBars = GetCommandBars()) return pCommandBars->GetPaintManager();
+  CTKCommandBar* pTop = GetTopParentBar();
+  if (pTop->m_pPaintManager) return pTop->m_pPaintManager;
+  return CTKBarPaintManager::GetCurrent();
+}
+
+void CTKCommandBar::SetPaintManager(CTKBarPaintManager* pPaintManager) {
+  if (pPaintManager == m_pPaintManager) return;
+  if (m_pPaintManager) m_pPaintManager->InternalRelease();
+  m_pPaintManager = pPaintManager;
+  if (m_pPaintManager) m_pPaintManager->RefreshMetrics();
+}
+
+CTKImageManager* CTKCommandBar::GetImageManager() const {
+  if (m_pImageManager) return m_pImageManager;
+  if (CTKCommandBars* pCommandBars = GetCommandBars()) return pCommandBars->GetImageManager();
+  CTKCommandBar* pTop = GetTopParentBar();
+  if (pTop->m_pImageManager) return pTop->m_pImageManager;
+  return CTKImageManager::GetDefault();
+}
+
+void CTKCommandBar::SetImageManager(CTKImageManager* pImageManager) {
+  if (pImageManager == m_pImageManager) return;
+  if (m_pImageManager) m_pImageManager->InternalRelease();
+  m_pImageManager = pImageManager;
+}
+
+BOOL CTKCommandBar::IsKeyboardCuesVisible() const {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  return pCommandBars ? pCommandBars->IsKeyboardCuesVisible() : TRUE;
+}
+
+// ---- sizes and settings ----
+
+CSize CTKCommandBar::GetIconSize() const {
+  if (m_szIcons != CSize(0, 0)) return m_szIcons;
+  const BOOL bPopup = m_barType == TKBarType::Popup;
+  BOOL bLarge = FALSE;
+  if (CTKCommandBars* pCommandBars = GetCommandBars()) {
+    const CTKCommandBarsOptions* pOptions = pCommandBars->GetCommandBarsOptions();
+    bLarge = !bPopup && pOptions->bLargeIcons;
+    const CSize szOption = bPopup ? pOptions->szPopupIcons : bLarge ? pOptions->szLargeIcons : pOptions->szIcons;
+    if (szOption != CSize(0, 0)) return szOption;
+  }
+  CTKBarPaintManager* pPaintManager = GetPaintManager();
+  return pPaintManager ? pPaintManager->GetIconSize(bLarge) : CSize(16, 16);
+}
+
+CSize CTKCommandBar::GetButtonSize() const {
+  if (m_szButtons != CSize(0, 0)) return m_szButtons;
+  const CSize szIcon = GetIconSize();
+  return CSize(szIcon.cx + 6, szIcon.cy + 6);
+}
+
+void CTKCommandBar::ModifyFlags(DWORD dwAdd, DWORD dwRemove) {
+  const DWORD dwFlags = (m_dwFlags | dwAdd) & ~dwRemove;
+  if (dwFlags == m_dwFlags) return;
+  m_dwFlags = dwFlags;
+  DelayLayout();
+}
+
+void CTKCommandBar::SetShowGripper(BOOL bShow) {
+  const DWORD dwStyle = bShow ? (m_dwStyle | kTKBarStyleShowGripper) : (m_dwStyle & ~kTKBarStyleShowGripper);
+  if (dwStyle == m_dwStyle) return;
+  m_dwStyle = dwStyle;
+  DelayLayout();
+}
+
+void CTKCommandBar::SetReturnCommand(int* pReturnCommand, BOOL bRecursive) {
+  m_pReturnCmd = pReturnCommand;
+  m_bRecursePopup = bRecursive;
+}
+
+BOOL CTKCommandBar::IsVisible() const { return FALSE; }
+
+// ---- the idle cycle ----
+
+void CTKCommandBar::UnlockRedraw() {
+  if (m_nLockRedraw > 0) --m_nLockRedraw;
+}
+
+void CTKCommandBar::Redraw(const CRect* pRect, BOOL /*bAnimate*/) {
+  if (m_nLockRedraw > 0) {
+    DelayRedraw();
+    return;
+  }
+  if (!pRect) m_dwLayoutState &= ~kTKBarRedrawPending;
+  if (GetSafeHwnd() && IsVisible()) ::InvalidateRect(m_hWnd, pRect, FALSE);
+}
+
+void CTKCommandBar::OnIdleUpdate() {
+  if (!GetSafeHwnd() || !::IsWindowVisible(m_hWnd)) return;
+  UpdateDocTemplateControls();
+  UpdateCommandUI();
+  if (IsRedrawPending()) Redraw(nullptr);
+  if (IsLayoutDirty()) {
+    OnRecalcLayout();
+    m_dwLayoutState &= ~kTKBarLayoutDirty;
+  }
+}
+
+void CTKCommandBar::FindInsertPosition(CTKControl* pDragged, CPoint point, CRect& rcMarker, int& nIndex, BOOL& bAfter) {
+  constexpr int kMarker = 6;
+  const bool bVertical =
+      m_barType == TKBarType::Popup || m_barPosition == TKBarPosition::Left || m_barPosition == TKBarPosition::Right;
+  int nBest = -1;
+  int nBestDistance = INT_MAX;
+  BOOL bBestAfter = FALSE;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (!pControl->IsVisible() || !pControl->IsCustomizable()) continue;
+    const CRect rc = pControl->GetRect();
+    const CRect rcRow = pControl->GetRowRect();
+    if (m_bMultiLine) {
+      // Only the row (column) under the point takes part.
+      if (!bVertical && (point.y < rcRow.top || point.y >= rcRow.bottom)) continue;
+      if (bVertical && (point.x < rcRow.left || point.x >= rcRow.right)) continue;
+    } else if (pControl->GetWrap()) {
+      // A new row below, or a new column to the right, of the point ends
+      // the search; a column the point reaches starts the race again.
+      if (!bVertical && point.y < rcRow.top) break;
+      if (bVertical && point.x < rcRow.left) break;
+      if (bVertical) nBestDistance = INT_MAX;
+    }
+    const int nCentre = bVertical ? rc.CenterPoint().y : rc.CenterPoint().x;
+    const int nPoint = bVertical ? point.y : point.x;
+    const int nDistance = nPoint > nCentre ? nPoint - nCentre : nCentre - nPoint;
+    if (nDistance < nBestDistance) {
+      nBestDistance = nDistance;
+      nBest = i;
+      bBestAfter = nPoint > nCentre;
+    }
+  }
+  nIndex = nBest;
+  bAfter = nBest == -1 ? TRUE : bBestAfter;
+  if (nBest == -1) {
+    CRect rcClient;
+    if (GetSafeHwnd()) GetClientRect(&rcClient);
+    rcMarker = m_barType == TKBarType::Ribbon ? CRect() : CRect(2, 2, 2 + kMarker, rcClient.Height() - 2);
+    return;
+  }
+  CTKControl* pWinner = GetControl(nBest);
+  if (pWinner == pDragged) {
+    rcMarker.SetRectEmpty();
+    return;
+  }
+  const CRect rc = pWinner->GetRect();
+  const CTKControl* pNext = GetControl(nBest + 1);
+  const bool bClosing = !pNext || pNext->GetBeginGroup() || (!bVertical && pNext->GetWrap());
+  if (bVertical) {
+    const int y = !bAfter ? rc.top : bClosing ? rc.bottom - kMarker : rc.bottom;
+    rcMarker = CRect(rc.left, y, rc.right, y + kMarker);
+  } else {
+    const int x = !bAfter ? rc.left : bClosing ? rc.right - kMarker : rc.right;
+    rcMarker = CRect(x, rc.top, x + kMarker, rc.bottom);
+  }
+}
+
+void CTKCommandBar::UpdateDocTemplateControls() {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  const UINT nTemplate = pCommandBars ? pCommandBars->GetActiveDocTemplate() : 0;
+  if (nTemplate == 0) return;
+  BOOL bChanged = FALSE;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (pControl->GetParent() != this) continue;
+    UINT nValue = 0;
+    if (!pControl->GetDocTemplatesAssigned().IsEmpty())
+      bChanged |=
+          pControl->SetHideFlag(kTKHideDocTemplate, !pControl->GetDocTemplatesAssigned().Lookup(nTemplate, nValue));
+    if (!pControl->GetDocTemplatesExcluded().IsEmpty())
+      bChanged |=
+          pControl->SetHideFlag(kTKHideDocTemplate, pControl->GetDocTemplatesExcluded().Lookup(nTemplate, nValue));
+  }
+  if (bChanged) DelayLayout();
+}
+
+void CTKCommandBar::UpdateCommandUI() {
+  CWnd* pOwner = GetOwnerWindow();
+  if (!GetSafeHwnd() || !pOwner) return;
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  const BOOL bDisableIfNoHandler =
+      pCommandBars ? pCommandBars->GetCommandBarsOptions()->bDisableCommandIfNoHandler : TRUE;
+  const BOOL bCustomize = IsCustomizeMode();
+  const BOOL bNoNotify = GetTopParentBar()->IsNoNotify();
+  CCommandBarCmdUI cmdUI;
+  cmdUI.m_pOther = this;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (!pControl->IsVisible(kTKHideGeneric | kTKHideScroll | kTKHideExpand)) continue;
+    pControl->OnIdleUpdate();
+    if (bNoNotify || (pControl->GetFlags() & kTKControlFlagManualUpdate)) continue;
+    cmdUI.m_pControl = pControl;
+    cmdUI.m_nID = static_cast<UINT>(pControl->GetID());
+    cmdUI.m_nIndex = static_cast<UINT>(i);
+    cmdUI.m_nIndexMax = static_cast<UINT>(GetControlCount());
+    cmdUI.m_bEnableChanged = FALSE;
+    cmdUI.m_bCheckChanged = FALSE;
+    if (OnCmdMsg(0, kUpdateCommandUICode, &cmdUI, nullptr)) continue;
+    if (OnCmdMsg(cmdUI.m_nID, CN_UPDATE_COMMAND_UI, &cmdUI, nullptr)) continue;
+    if (!bCustomize) cmdUI.DoUpdate(pOwner, bDisableIfNoHandler);
+    else if (pControl->GetEnabled() != kTKEnabledFollowAction) pControl->SetEnabled(TRUE);
+  }
+  UpdateDialogControls(pOwner, bDisableIfNoHandler);
+}
+
+void CTKCommandBar::CCommandBarCmdUI::Enable(BOOL bOn) {
+  m_bEnableChanged = TRUE;
+  if (!m_pControl) return;
+  if (m_pControl->GetAction()) {
+    m_pControl->SetEnabled(bOn ? kTKEnabledFollowAction : 0);
+    return;
+  }
+  m_pControl->SetEnabled(bOn);
+  if (!bOn && !m_bCheckChanged) m_pControl->SetChecked(0);
+}
+
+void CTKCommandBar::CCommandBarCmdUI::SetCheck(int nCheck) {
+  m_bCheckChanged = TRUE;
+  if (m_pControl) m_pControl->SetChecked(nCheck);
+}
+
+void CTKCommandBar::CCommandBarCmdUI::SetText(LPCTSTR lpszText) {
+  if (m_pControl) m_pControl->SetCaption(lpszText ? CString(lpszText) : CString());
+}
+
+#ifndef NDEBUG
+std::string CTKCommandBar::CheckInvariants() const {
+  if (!m_pControls) return "the bar has no collection";
+  if (m_pControls->GetParent() != this) return "the bar's collection has another parent";
+  if (m_nPopuped != -1 && !GetControl(m_nPopuped)) return "the open popup is no control of the bar";
+  return m_pControls->CheckInvariants();
+}
+#endif

@@ -4,14 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/framework/afx.h"
-#include "toolkit/themes/paintmanager.h"
+#include "toolkit/themes/paintthemeplain.h"
 
 namespace {
 
-class Theme : public CTKPaintManager {
- public:
-  int GetBaseTheme() override { return 0; }
-};
+class Theme : public CTKPlainTheme {};
 
 struct Canvas {
   CDC dc;

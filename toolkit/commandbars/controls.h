@@ -1,0 +1,122 @@
+// The ordered controls of one command bar (or a free-standing list of the
+// command bars). It holds one reference per control and keeps every
+// control's index, collection and parent up to date; it makes controls by
+// type and from menus, copies and compares whole lists, keeps an optional
+// snapshot of the original controls for customisation, and answers its
+// bar's navigation and hit-test questions.
+#pragma once
+
+#include <string>
+
+#include "platform/base/cmdtarget.h"
+#include "platform/base/collections.h"
+#include "platform/base/cstring.h"
+#include "platform/base/geometry.h"
+#include "toolkit/commandbars/commandbarsdefs.h"
+
+class CMenu;
+class CWnd;
+class CTKCommandBars;
+class CTKControl;
+
+class CTKControls : public CCmdTarget {
+  DECLARE_DYNCREATE(CTKControls)
+
+ public:
+  CTKControls();
+  ~CTKControls() override;
+  CTKControls(const CTKControls&) = delete;
+  CTKControls& operator=(const CTKControls&) = delete;
+
+  int GetCount() const { return static_cast<int>(m_arrControls.GetSize()); }
+  // Null out of range.
+  CTKControl* GetAt(int nIndex) const;
+  CTKCommandBar* GetParent() const { return m_pParent; }
+  void SetParent(CTKCommandBar* pParent);
+  // The parent bar's command bars, else the ones set for a free-standing list.
+  CTKCommandBars* GetCommandBars() const;
+  void SetCommandBars(CTKCommandBars* pCommandBars) { m_pCommandBars = pCommandBars; }
+
+  // Takes over the caller's reference; an index out of range appends.
+  CTKControl* InsertAt(CTKControl* pControl, int nIndex = -1);
+  CTKControl* Append(CTKControl* pControl) { return InsertAt(pControl, -1); }
+  // Gives the control its parameter and temporary flag, links it to the
+  // command bars' action for the id (made when actions are on and the id is
+  // not reserved) or else gives it the id, and inserts it.
+  CTKControl* Add(CTKControl* pControl, int nId, const CString& strParameter = CString(), int nBefore = -1,
+                  BOOL bTemporary = FALSE);
+  // A new control of the type (1-11); null for other types.
+  CTKControl* AddByType(TKControlType type, int nId, const CString& strParameter = CString(), int nBefore = -1,
+                        BOOL bTemporary = FALSE);
+  // A new control of the source's class with the source copied into it.
+  CTKControl* AddClone(CTKControl* pSource, int nBefore = -1, BOOL bRecursive = FALSE);
+  // One control for the menu item at the position; null for an item it
+  // skips.
+  CTKControl* AddMenuItem(CMenu* pMenu, int nIndex);
+  // A control for every item of the menu; separators start groups.
+  BOOL LoadMenu(CMenu* pMenu);
+
+  virtual void Remove(CTKControl* pControl);
+  void RemoveAt(int nIndex);
+  void RemoveAll();
+
+  // The first control of the type (Plain: any) and id (-1: any), visible
+  // when asked; recursive searches the controls' own bars too.
+  CTKControl* FindControl(TKControlType type, int nId, BOOL bVisible, BOOL bRecursive) const;
+  CTKControl* FindControl(int nId) const;
+  // The first visible control whose rectangle holds the client point.
+  CTKControl* HitTest(CPoint point) const;
+  // The next control from the index in the direction (+1, -1) that can be
+  // navigated to; -1 when none. See the .cpp for the walk.
+  int GetNext(int nIndex, int nDirection = +1, BOOL bSkipFocus = TRUE, BOOL bSkipTemporary = FALSE,
+              BOOL bStrict = TRUE) const;
+  int GetVisibleCount(BOOL bStrict = TRUE) const;
+  CTKControl* GetVisibleAt(int nIndex, BOOL bStrict = TRUE) const;
+
+  // Between popup kinds only the type changes; otherwise a new control of
+  // the type takes the old one's place and settings.
+  CTKControl* ChangeControlType(CTKControl* pControl, TKControlType type);
+  CTKControl* ChangeControlTypeAt(int nIndex, TKControlType type);
+
+  // ---- copies and the original controls ----
+  virtual void Copy(CTKControls* pSource, BOOL bRecursive = FALSE);
+  CTKControls* Duplicate(BOOL bRecursive = FALSE);
+  void CreateOriginalControls();
+  CTKControls* GetOriginalControls() const { return m_pOriginalControls; }
+  // Releases the old snapshot and takes over the caller's reference.
+  void SetOriginalControls(CTKControls* pControls);
+  BOOL IsEqual(CTKControls* pOther) const;
+  BOOL IsChanged() const;
+  BOOL IsOriginalControls() const { return m_bOriginalControls; }
+
+  virtual BOOL ShouldSerializeControl(CTKControl* pControl) const;
+  virtual BOOL IsPermanentControl(CTKControl* /*pControl*/) const { return FALSE; }
+
+#ifndef NDEBUG
+  // Every control knows its index, this collection and the parent bar.
+  std::string CheckInvariants() const;
+#endif
+
+ protected:
+  virtual void OnControlAdded(CTKControl* pControl);
+  virtual void OnControlRemoved(CTKControl* pControl);
+  virtual void RefreshIndexes();
+  // Leaves the array and the collection's reference goes.
+  void DetachAt(int nIndex);
+  // The window told of menu controls: the site, else the bar's owner.
+  CWnd* GetNotifyWindow() const;
+
+  CTKCommandBar* m_pParent = nullptr;
+  CArray<CTKControl*, CTKControl*> m_arrControls;
+  CTKCommandBars* m_pCommandBars = nullptr;
+  CTKControls* m_pOriginalControls = nullptr;
+  BOOL m_bOriginalControls = FALSE;
+};
+
+// A snapshot of a bar's first-built controls.
+class CTKOriginalControls : public CTKControls {
+  DECLARE_DYNCREATE(CTKOriginalControls)
+
+ public:
+  CTKOriginalControls() { m_bOriginalControls = TRUE; }
+};
