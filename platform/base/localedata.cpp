@@ -3,6 +3,7 @@
 #include <langinfo.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -483,7 +484,12 @@ void ReadSystemLocale(LocaleData& d, locale_t loc) {
   d.measure = InfoByte(_NL_MEASUREMENT_MEASUREMENT, loc) == 2 ? 1 : 0;
 
   // The week starts first_weekday - 1 days after the week's reference day.
-  long firstDay = static_cast<long>(reinterpret_cast<std::intptr_t>(nl_langinfo_l(_NL_TIME_WEEK_1STDAY, loc)));
+  // The C library stores that day as a 32-bit word in the first bytes of the
+  // pointer it returns; the other bytes are whatever its allocation held.
+  const char* weekStart = nl_langinfo_l(_NL_TIME_WEEK_1STDAY, loc);
+  std::uint32_t weekStartWord = 0;
+  std::memcpy(&weekStartWord, &weekStart, sizeof weekStartWord);
+  long firstDay = static_cast<long>(weekStartWord);
   int sunday0 = (WeekdayOf(firstDay) + InfoByte(_NL_TIME_FIRST_WEEKDAY, loc) - 1) % 7;
   d.firstDayOfWeek = (sunday0 + 6) % 7;
   int minimalDays = InfoByte(_NL_TIME_WEEK_1STWEEK, loc);

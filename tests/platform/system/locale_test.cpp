@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <locale.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -380,6 +384,58 @@ TEST(Locale, EachLocaleAnswersForItself) {
   EXPECT_EQ(u"19:07:09", Time(0x040C, 0, st));
   EXPECT_EQ(u"19:07:09", Time(0x0804, 0, st));
   EXPECT_EQ(u"下午 7:07", Time(0x0804, 0, st, u"tt h:mm"));  // 下午 7:07
+}
+
+// The C library keeps the week's reference day as a 32-bit word in a
+// pointer-sized slot whose other bytes are whatever its allocation held. The
+// locales are read once per process, so a fresh copy of this program runs
+// the per-locale answers with every new allocation filled with bytes that
+// once made Monday-first locales start on another day.
+TEST(Locale, FirstDayOfWeekDoesNotDependOnWhatTheHeapHeld) {
+  struct Fill {
+    const char* malloc;  // the C library's allocator: bytes are the complement
+    const char* asan;
+  };
+  const Fill fills[] = {{"MALLOC_PERTURB_=135", "malloc_fill_byte=120"},
+                        {"MALLOC_PERTURB_=146", "malloc_fill_byte=109"}};
+  for (const Fill& fill : fills) {
+    SCOPED_TRACE(fill.malloc);
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+      if (std::strncmp(*e, "MALLOC_PERTURB_=", 16) != 0 && std::strncmp(*e, "ASAN_OPTIONS=", 13) != 0 &&
+          std::strncmp(*e, "GTEST_", 6) != 0)
+        env.push_back(*e);
+    }
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    env.push_back(fill.malloc);
+    env.push_back(std::string("ASAN_OPTIONS=") + (asan && *asan ? std::string(asan) + ":" : "") + fill.asan);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::string self = "/proc/self/exe", filter = "--gtest_filter=Locale.EachLocaleAnswersForItself";
+    char* argv[] = {self.data(), filter.data(), nullptr};
+
+    int fds[2];
+    ASSERT_EQ(0, pipe(fds));
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&fa, fds[1], 2);
+    posix_spawn_file_actions_addclose(&fa, fds[0]);
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, self.c_str(), &fa, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&fa);
+    close(fds[1]);
+    std::string out;
+    char buf[4096];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
+    close(fds[0]);
+    ASSERT_EQ(0, rc);
+    int status = 0;
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+    EXPECT_NE(std::string::npos, out.find("[  PASSED  ] 1 test.")) << out;
+  }
 }
 
 // The user locale follows LC_ALL, LC_TIME and LANG; "C" and what we cannot
