@@ -22,7 +22,16 @@ constexpr uint64_t kHandleGenMax = (uint64_t{1} << kHandleGenBits) - 1;
 constexpr unsigned kHandleTagShift = kHandleIndexBits + kHandleGenBits;
 
 // The tags of the tables; each kind of handle has its own.
-enum class HandleTag : uint8_t { Gdi = 1, ImageList = 2, Kernel = 3, DeferWindowPos = 4, Drop = 5 };
+enum class HandleTag : uint8_t {
+  Gdi = 1,
+  ImageList = 2,
+  Kernel = 3,
+  DeferWindowPos = 4,
+  Drop = 5,
+  GdiPlus = 6,
+  FindFile = 7,
+  Module = 8
+};
 
 // Freed slots wait in a queue and are reused oldest first once more than
 // this many are free, so a stale handle stays stale for long even before

@@ -21,6 +21,7 @@ struct _IMAGELIST;
 namespace pv::gdi {
 
 struct Obj;
+struct GpObject;  // gdiplus.cpp
 
 // The GDI's shared state: one object for the process, made on first use and
 // never destroyed, so objects deleted while the process exits still find it.
@@ -35,6 +36,7 @@ struct GdiState {
   // Every live object by handle: a stale handle is refused, not followed.
   pv::detail::HandleTable<Obj> objects{pv::detail::HandleTag::Gdi};
   pv::detail::HandleTable<_IMAGELIST> imageLists{pv::detail::HandleTag::ImageList};
+  pv::detail::HandleTable<GpObject> gdiplusObjects{pv::detail::HandleTag::GdiPlus};
   // Stock and system objects, made on first use and never deleted.
   HBRUSH stockBrushes[DC_PEN + 1] = {};
   HPEN stockPens[DC_PEN + 1] = {};

@@ -10,7 +10,29 @@
 
 using namespace pv::gdi;
 
-struct GpGraphics {
+namespace pv::gdi {
+
+// What a GDI+ handle stands for. Callers only ever hold the handle, which
+// is generation-tagged like a GDI handle: once an object is deleted its
+// handle is refused, whatever is made later at the same address.
+enum class GpKind : uint8_t { Graphics, Pen, Brush, Path, Image };
+
+struct GpObject {
+  GpKind kind;
+  uintptr_t handle = 0;
+  explicit GpObject(GpKind k) : kind(k) {}
+  GpObject(const GpObject&) = delete;
+  GpObject& operator=(const GpObject&) = delete;
+  virtual ~GpObject() = default;
+};
+
+}  // namespace pv::gdi
+
+namespace {
+
+struct GraphicsObject : GpObject {
+  static constexpr GpKind kKind = GpKind::Graphics;
+  explicit GraphicsObject(HDC dc) : GpObject(kKind), hdc(dc) { cairo_matrix_init_identity(&world); }
   HDC hdc;
   int smoothing = SmoothingModeDefault;
   int pixelOffset = PixelOffsetModeDefault;
@@ -21,16 +43,23 @@ struct GpGraphics {
   double clipX = 0, clipY = 0, clipW = 0, clipH = 0;
 };
 
-struct GpBrush::Data {
+struct BrushData {
   bool gradient = false;
   ARGB color = 0;
   double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
   std::vector<std::pair<double, ARGB>> stops;
   int wrap = WrapModeTile;
 };
-GpBrush::GpBrush() : data(new Data()) {}
 
-struct GpPen {
+struct BrushObject : GpObject {
+  static constexpr GpKind kKind = GpKind::Brush;
+  BrushObject() : GpObject(kKind) {}
+  BrushData data;
+};
+
+struct PenObject : GpObject {
+  static constexpr GpKind kKind = GpKind::Pen;
+  PenObject(ARGB c, double w, int u) : GpObject(kKind), color(c), width(w), unit(u) {}
   ARGB color;
   double width;
   int unit;
@@ -40,11 +69,12 @@ struct GpPen {
   int join = LineJoinMiter;
   // A pen made from a brush strokes with a copy of the brush's fill.
   bool hasBrush = false;
-  GpBrush::Data brush;
+  BrushData brush;
 };
-GpBrush::~GpBrush() { delete data; }
 
-struct GpPath {
+struct PathObject : GpObject {
+  static constexpr GpKind kKind = GpKind::Path;
+  explicit PathObject(int mode) : GpObject(kKind), fillMode(mode) {}
   int fillMode;
   // Segments as cairo path commands in user units.
   struct Op {
@@ -56,17 +86,46 @@ struct GpPath {
   double lastX = 0, lastY = 0;
 };
 
-struct GpImage::Data {
-  int w = 0, h = 0;
-  cairo_surface_t* surface = nullptr;
-  ~Data() {
+struct ImageObject : GpObject {
+  static constexpr GpKind kKind = GpKind::Image;
+  ImageObject() : GpObject(kKind) {}
+  ~ImageObject() override {
     if (surface) cairo_surface_destroy(surface);
   }
+  int w = 0, h = 0;
+  cairo_surface_t* surface = nullptr;
 };
-GpImage::GpImage() : data(new Data()) {}
-GpImage::~GpImage() { delete data; }
 
-namespace {
+// The live object of a handle of kind T, null for anything else. Callers
+// hold the GDI lock, and the object lives only as long as they hold it.
+template <class T>
+T* Find(const void* handle) {
+  GpObject* o = State().gdiplusObjects.Find(reinterpret_cast<uintptr_t>(handle));
+  return o && o->kind == T::kKind ? static_cast<T*>(o) : nullptr;
+}
+
+// Gives a new object its handle.
+template <class H>
+GpStatus Publish(GpObject* o, H** out) {
+  PV_GDI_LOCK;
+  o->handle = State().gdiplusObjects.Add(o);
+  if (!o->handle) {
+    delete o;
+    return OutOfMemory;
+  }
+  *out = reinterpret_cast<H*>(o->handle);
+  return Ok;
+}
+
+template <class T>
+GpStatus Delete(const void* handle) {
+  PV_GDI_LOCK;
+  T* o = Find<T>(handle);
+  if (!o) return InvalidParameter;
+  State().gdiplusObjects.Remove(o->handle);
+  delete o;
+  return Ok;
+}
 
 void Source(cairo_t* cr, ARGB c) {
   cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0,
@@ -90,7 +149,7 @@ double UnitScale(int unit, double dpi) {
 
 // A cairo context on the DC's surface with the DC's origin, the page unit
 // and the world transform applied; null when the DC is gone.
-cairo_t* Begin(GpGraphics* g, DC** out) {
+cairo_t* Begin(GraphicsObject* g, DC** out) {
   DC* dc = GetDC_(g->hdc);
   if (!dc) return nullptr;
   cairo_t* cr = dc->Cairo();
@@ -118,27 +177,25 @@ cairo_t* Begin(GpGraphics* g, DC** out) {
 
 void End(DC* dc, cairo_t* cr) { dc->ReleaseCairo(cr); }
 
-void SetBrush(cairo_t* cr, GpBrush* b) {
-  if (!b->data->gradient) {
-    Source(cr, b->data->color);
+void SetBrush(cairo_t* cr, const BrushData& b) {
+  if (!b.gradient) {
+    Source(cr, b.color);
     return;
   }
-  cairo_pattern_t* p = cairo_pattern_create_linear(b->data->x1, b->data->y1, b->data->x2, b->data->y2);
-  for (auto& s : b->data->stops)
+  cairo_pattern_t* p = cairo_pattern_create_linear(b.x1, b.y1, b.x2, b.y2);
+  for (auto& s : b.stops)
     cairo_pattern_add_color_stop_rgba(p, s.first, ((s.second >> 16) & 0xFF) / 255.0, ((s.second >> 8) & 0xFF) / 255.0,
                                       (s.second & 0xFF) / 255.0, (s.second >> 24) / 255.0);
-  cairo_pattern_set_extend(p, b->data->wrap == WrapModeClamp  ? CAIRO_EXTEND_PAD
-                              : b->data->wrap == WrapModeTile ? CAIRO_EXTEND_REPEAT
-                                                              : CAIRO_EXTEND_REFLECT);
+  cairo_pattern_set_extend(p, b.wrap == WrapModeClamp  ? CAIRO_EXTEND_PAD
+                              : b.wrap == WrapModeTile ? CAIRO_EXTEND_REPEAT
+                                                       : CAIRO_EXTEND_REFLECT);
   cairo_set_source(cr, p);
   cairo_pattern_destroy(p);
 }
 
-void SetPen(cairo_t* cr, GpPen* p) {
+void SetPen(cairo_t* cr, const PenObject* p) {
   if (p->hasBrush) {
-    GpBrush b;
-    *b.data = p->brush;
-    SetBrush(cr, &b);
+    SetBrush(cr, p->brush);
   } else {
     Source(cr, p->color);
   }
@@ -176,24 +233,28 @@ void SetPen(cairo_t* cr, GpPen* p) {
 }
 
 template <class F>
-GpStatus Fill(GpGraphics* g, GpBrush* b, F path, int fillMode = FillModeAlternate) {
-  if (!g || !b) return InvalidParameter;
+GpStatus Fill(GpGraphics* gh, GpBrush* bh, F path, int fillMode = FillModeAlternate) {
   PV_GDI_LOCK;
+  GraphicsObject* g = Find<GraphicsObject>(gh);
+  BrushObject* b = Find<BrushObject>(bh);
+  if (!g || !b) return InvalidParameter;
   DC* dc;
   cairo_t* cr = Begin(g, &dc);
   if (!cr) return InvalidParameter;
   path(cr);
   cairo_set_fill_rule(cr, fillMode == FillModeWinding ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-  SetBrush(cr, b);
+  SetBrush(cr, b->data);
   cairo_fill(cr);
   End(dc, cr);
   return Ok;
 }
 
 template <class F>
-GpStatus Stroke(GpGraphics* g, GpPen* p, F path) {
-  if (!g || !p) return InvalidParameter;
+GpStatus Stroke(GpGraphics* gh, GpPen* ph, F path) {
   PV_GDI_LOCK;
+  GraphicsObject* g = Find<GraphicsObject>(gh);
+  PenObject* p = Find<PenObject>(ph);
+  if (!g || !p) return InvalidParameter;
   DC* dc;
   cairo_t* cr = Begin(g, &dc);
   if (!cr) return InvalidParameter;
@@ -237,7 +298,7 @@ std::vector<GpPointF> ToF(const GpPoint* p, int n) {
   return v;
 }
 
-void Replay(cairo_t* cr, GpPath* p) {
+void Replay(cairo_t* cr, const PathObject* p) {
   for (auto& op : p->ops) {
     switch (op.kind) {
       case 0:
@@ -260,12 +321,40 @@ void Replay(cairo_t* cr, GpPath* p) {
 }
 
 // Path building: a figure's first point is a move, the rest connect.
-void AddPoint(GpPath* p, double x, double y) {
-  GpPath::Op op{p->newFigure ? 0 : 1, {x, y, 0, 0, 0, 0}};
+void AddPoint(PathObject* p, double x, double y) {
+  PathObject::Op op{p->newFigure ? 0 : 1, {x, y, 0, 0, 0, 0}};
   p->ops.push_back(op);
   p->newFigure = false;
   p->lastX = x;
   p->lastY = y;
+}
+
+void ClosePathFigure(PathObject* p) {
+  if (!p->ops.empty()) p->ops.push_back(PathObject::Op{3, {}});
+  p->newFigure = true;
+}
+
+GpStatus AddPathArc(PathObject* p, REAL x, REAL y, REAL w, REAL h, REAL start, REAL sweep) {
+  if (w <= 0 || h <= 0) return InvalidParameter;
+  // The arc connects to the figure's last point with a line, as a path does.
+  double a = start * M_PI / 180;
+  double sx = x + w / 2 + w / 2 * std::cos(a), sy = y + h / 2 + h / 2 * std::sin(a);
+  AddPoint(p, sx, sy);
+  p->ops.push_back(PathObject::Op{4, {x, y, w, h, start, sweep}});
+  double e = (start + sweep) * M_PI / 180;
+  p->lastX = x + w / 2 + w / 2 * std::cos(e);
+  p->lastY = y + h / 2 + h / 2 * std::sin(e);
+  return Ok;
+}
+
+// Runs `f` on the live object of a handle under the GDI lock;
+// InvalidParameter for a stale or foreign handle.
+template <class T, class F>
+GpStatus With(const void* handle, F f) {
+  PV_GDI_LOCK;
+  T* o = Find<T>(handle);
+  if (!o) return InvalidParameter;
+  return f(o);
 }
 
 }  // namespace
@@ -292,91 +381,99 @@ void GdiplusShutdown(ULONG_PTR) {
 
 GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** g) {
   if (!g || !GetDC_(hdc)) return InvalidParameter;
-  *g = new GpGraphics{hdc};
-  cairo_matrix_init_identity(&(*g)->world);
-  return Ok;
+  return Publish(new GraphicsObject(hdc), g);
 }
 // The second device is where text would be measured; drawing is the same.
 GpStatus GdipCreateFromHDC2(HDC hdc, HANDLE, GpGraphics** g) { return GdipCreateFromHDC(hdc, g); }
-GpStatus GdipDeleteGraphics(GpGraphics* g) {
-  if (!g) return InvalidParameter;
-  delete g;
-  return Ok;
-}
+GpStatus GdipDeleteGraphics(GpGraphics* g) { return Delete<GraphicsObject>(g); }
 GpStatus GdipSetSmoothingMode(GpGraphics* g, GpSmoothingMode m) {
-  if (!g || m < SmoothingModeDefault || m > SmoothingModeAntiAlias8x8) return InvalidParameter;
-  g->smoothing = m;
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    if (m < SmoothingModeDefault || m > SmoothingModeAntiAlias8x8) return InvalidParameter;
+    o->smoothing = m;
+    return Ok;
+  });
 }
 GpStatus GdipGetSmoothingMode(GpGraphics* g, GpSmoothingMode* m) {
-  if (!g || !m) return InvalidParameter;
-  *m = g->smoothing;
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    if (!m) return InvalidParameter;
+    *m = o->smoothing;
+    return Ok;
+  });
 }
 GpStatus GdipSetPixelOffsetMode(GpGraphics* g, GpPixelOffsetMode m) {
-  if (!g) return InvalidParameter;
-  g->pixelOffset = m;
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    o->pixelOffset = m;
+    return Ok;
+  });
 }
-GpStatus GdipSetTextRenderingHint(GpGraphics* g, GpTextRenderingHint) { return g ? Ok : InvalidParameter; }
+GpStatus GdipSetTextRenderingHint(GpGraphics* g, GpTextRenderingHint) {
+  return With<GraphicsObject>(g, [](GraphicsObject*) { return Ok; });
+}
 GpStatus GdipSetPageUnit(GpGraphics* g, GpUnit u) {
-  if (!g || u < UnitWorld || u > UnitMillimeter || u == UnitWorld) return InvalidParameter;
-  g->unit = u;
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    if (u < UnitWorld || u > UnitMillimeter || u == UnitWorld) return InvalidParameter;
+    o->unit = u;
+    return Ok;
+  });
 }
 GpStatus GdipSetPageScale(GpGraphics* g, REAL s) {
-  if (!g || s <= 0) return InvalidParameter;
-  g->pageScale = s;
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    if (s <= 0) return InvalidParameter;
+    o->pageScale = s;
+    return Ok;
+  });
 }
 GpStatus GdipGraphicsClear(GpGraphics* g, ARGB c) {
-  if (!g) return InvalidParameter;
-  PV_GDI_LOCK;
-  DC* dc;
-  cairo_t* cr = Begin(g, &dc);
-  if (!cr) return InvalidParameter;
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  Source(cr, c);
-  cairo_paint(cr);
-  End(dc, cr);
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    DC* dc;
+    cairo_t* cr = Begin(o, &dc);
+    if (!cr) return InvalidParameter;
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    Source(cr, c);
+    cairo_paint(cr);
+    End(dc, cr);
+    return Ok;
+  });
 }
 GpStatus GdipSetClipRect(GpGraphics* g, REAL x, REAL y, REAL w, REAL h, GpCombineMode mode) {
-  if (!g) return InvalidParameter;
-  if (mode == CombineModeIntersect && g->hasClip) {
-    double l = std::max<double>(g->clipX, x), t = std::max<double>(g->clipY, y);
-    double r = std::min<double>(g->clipX + g->clipW, x + w), b = std::min<double>(g->clipY + g->clipH, y + h);
-    g->clipX = l;
-    g->clipY = t;
-    g->clipW = std::max(0.0, r - l);
-    g->clipH = std::max(0.0, b - t);
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    if (mode == CombineModeIntersect && o->hasClip) {
+      double l = std::max<double>(o->clipX, x), t = std::max<double>(o->clipY, y);
+      double r = std::min<double>(o->clipX + o->clipW, x + w), b = std::min<double>(o->clipY + o->clipH, y + h);
+      o->clipX = l;
+      o->clipY = t;
+      o->clipW = std::max(0.0, r - l);
+      o->clipH = std::max(0.0, b - t);
+      return Ok;
+    }
+    if (mode != CombineModeReplace && mode != CombineModeIntersect) return NotImplemented;
+    o->hasClip = true;
+    // Clip rectangles are pixel edges: undo the centre offset.
+    double off = (o->pixelOffset != PixelOffsetModeHalf && o->pixelOffset != PixelOffsetModeHighQuality) ? -0.5 : 0;
+    o->clipX = x + off;
+    o->clipY = y + off;
+    o->clipW = w;
+    o->clipH = h;
     return Ok;
-  }
-  if (mode != CombineModeReplace && mode != CombineModeIntersect) return NotImplemented;
-  g->hasClip = true;
-  // Clip rectangles are pixel edges: undo the centre offset.
-  double off = (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality) ? -0.5 : 0;
-  g->clipX = x + off;
-  g->clipY = y + off;
-  g->clipW = w;
-  g->clipH = h;
-  return Ok;
+  });
 }
 GpStatus GdipSetClipRectI(GpGraphics* g, INT x, INT y, INT w, INT h, GpCombineMode m) {
   return GdipSetClipRect(g, x, y, w, h, m);
 }
 GpStatus GdipResetClip(GpGraphics* g) {
-  if (!g) return InvalidParameter;
-  g->hasClip = false;
-  return Ok;
+  return With<GraphicsObject>(g, [](GraphicsObject* o) {
+    o->hasClip = false;
+    return Ok;
+  });
 }
 static GpStatus Transform(GpGraphics* g, const cairo_matrix_t& m, GpMatrixOrder order) {
-  if (!g) return InvalidParameter;
-  cairo_matrix_t r;
-  if (order == MatrixOrderAppend) cairo_matrix_multiply(&r, &g->world, &m);
-  else cairo_matrix_multiply(&r, &m, &g->world);
-  g->world = r;
-  return Ok;
+  return With<GraphicsObject>(g, [&](GraphicsObject* o) {
+    cairo_matrix_t r;
+    if (order == MatrixOrderAppend) cairo_matrix_multiply(&r, &o->world, &m);
+    else cairo_matrix_multiply(&r, &m, &o->world);
+    o->world = r;
+    return Ok;
+  });
 }
 GpStatus GdipTranslateWorldTransform(GpGraphics* g, REAL dx, REAL dy, GpMatrixOrder o) {
   cairo_matrix_t m;
@@ -394,94 +491,102 @@ GpStatus GdipRotateWorldTransform(GpGraphics* g, REAL a, GpMatrixOrder o) {
   return Transform(g, m, o);
 }
 GpStatus GdipResetWorldTransform(GpGraphics* g) {
-  if (!g) return InvalidParameter;
-  cairo_matrix_init_identity(&g->world);
-  return Ok;
+  return With<GraphicsObject>(g, [](GraphicsObject* o) {
+    cairo_matrix_init_identity(&o->world);
+    return Ok;
+  });
 }
 
 // ---- pens -------------------------------------------------------------------------------------------
 GpStatus GdipCreatePen1(ARGB color, REAL width, GpUnit unit, GpPen** pen) {
   if (!pen || width < 0) return InvalidParameter;
-  *pen = new GpPen{color, width, unit};
-  return Ok;
+  return Publish(new PenObject(color, width, unit), pen);
 }
 GpStatus GdipCreatePen2(GpBrush* brush, REAL width, GpUnit unit, GpPen** pen) {
-  if (!pen || !brush || width < 0) return InvalidParameter;
-  *pen = new GpPen{brush->data->color, width, unit};
-  (*pen)->hasBrush = true;
-  (*pen)->brush = *brush->data;
-  return Ok;
+  if (!pen || width < 0) return InvalidParameter;
+  return With<BrushObject>(brush, [&](BrushObject* b) {
+    auto* p = new PenObject(b->data.color, width, unit);
+    p->hasBrush = true;
+    p->brush = b->data;
+    return Publish(p, pen);
+  });
 }
-GpStatus GdipDeletePen(GpPen* p) {
-  if (!p) return InvalidParameter;
-  delete p;
-  return Ok;
-}
+GpStatus GdipDeletePen(GpPen* p) { return Delete<PenObject>(p); }
 GpStatus GdipSetPenWidth(GpPen* p, REAL w) {
-  if (!p || w < 0) return InvalidParameter;
-  p->width = w;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    if (w < 0) return InvalidParameter;
+    o->width = w;
+    return Ok;
+  });
 }
 GpStatus GdipSetPenColor(GpPen* p, ARGB c) {
-  if (!p) return InvalidParameter;
-  p->color = c;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    o->color = c;
+    return Ok;
+  });
 }
 GpStatus GdipSetPenDashStyle(GpPen* p, GpDashStyle s) {
-  if (!p || s < DashStyleSolid || s > DashStyleCustom) return InvalidParameter;
-  p->dash = s;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    if (s < DashStyleSolid || s > DashStyleCustom) return InvalidParameter;
+    o->dash = s;
+    return Ok;
+  });
 }
 GpStatus GdipSetPenDashArray(GpPen* p, const REAL* d, INT n) {
-  if (!p || !d || n <= 0) return InvalidParameter;
-  for (int i = 0; i < n; ++i)
-    if (d[i] <= 0) return InvalidParameter;
-  p->dashes.assign(d, d + n);
-  p->dash = DashStyleCustom;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    if (!d || n <= 0) return InvalidParameter;
+    for (int i = 0; i < n; ++i)
+      if (d[i] <= 0) return InvalidParameter;
+    o->dashes.assign(d, d + n);
+    o->dash = DashStyleCustom;
+    return Ok;
+  });
 }
 GpStatus GdipSetPenStartCap(GpPen* p, GpLineCap c) {
-  if (!p) return InvalidParameter;
-  p->startCap = c;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    o->startCap = c;
+    return Ok;
+  });
 }
 GpStatus GdipSetPenEndCap(GpPen* p, GpLineCap c) {
-  if (!p) return InvalidParameter;
-  p->endCap = c;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    o->endCap = c;
+    return Ok;
+  });
 }
 GpStatus GdipSetPenLineJoin(GpPen* p, GpLineJoin j) {
-  if (!p) return InvalidParameter;
-  p->join = j;
-  return Ok;
+  return With<PenObject>(p, [&](PenObject* o) {
+    o->join = j;
+    return Ok;
+  });
 }
 
 // ---- brushes ----------------------------------------------------------------------------------------
 GpStatus GdipCreateSolidFill(ARGB color, GpSolidFill** b) {
   if (!b) return InvalidParameter;
-  *b = new GpSolidFill();
-  (*b)->data->color = color;
-  return Ok;
+  auto* o = new BrushObject();
+  o->data.color = color;
+  return Publish(o, b);
 }
 GpStatus GdipSetSolidFillColor(GpSolidFill* b, ARGB c) {
-  if (!b) return InvalidParameter;
-  b->data->color = c;
-  return Ok;
+  return With<BrushObject>(b, [&](BrushObject* o) {
+    o->data.color = c;
+    return Ok;
+  });
 }
 GpStatus GdipCreateLineBrush(const GpPointF* p1, const GpPointF* p2, ARGB c1, ARGB c2, GpWrapMode wrap,
                              GpLineGradient** b) {
   if (!p1 || !p2 || !b) return InvalidParameter;
   if (p1->X == p2->X && p1->Y == p2->Y) return OutOfMemory;  // a zero-length gradient is refused
-  auto* g = new GpLineGradient();
-  g->data->gradient = true;
-  g->data->x1 = p1->X;
-  g->data->y1 = p1->Y;
-  g->data->x2 = p2->X;
-  g->data->y2 = p2->Y;
-  g->data->stops = {{0.0, c1}, {1.0, c2}};
-  g->data->wrap = wrap;
-  *b = g;
-  return Ok;
+  auto* o = new BrushObject();
+  o->data.gradient = true;
+  o->data.x1 = p1->X;
+  o->data.y1 = p1->Y;
+  o->data.x2 = p2->X;
+  o->data.y2 = p2->Y;
+  o->data.stops = {{0.0, c1}, {1.0, c2}};
+  o->data.wrap = wrap;
+  return Publish(o, b);
 }
 GpStatus GdipCreateLineBrushI(const GpPoint* p1, const GpPoint* p2, ARGB c1, ARGB c2, GpWrapMode wrap,
                               GpLineGradient** b) {
@@ -509,20 +614,18 @@ GpStatus GdipCreateLineBrushFromRectI(const GpRect* r, ARGB c1, ARGB c2, int mod
   return GdipCreateLineBrushFromRect(&f, c1, c2, mode, wrap, b);
 }
 GpStatus GdipSetLinePresetBlend(GpLineGradient* b, const ARGB* colors, const REAL* pos, INT n) {
-  if (!b || !colors || !pos || n < 2) return InvalidParameter;
-  // Positions run from 0 to 1 and do not go back.
-  if (pos[0] != 0.0f || pos[n - 1] != 1.0f) return InvalidParameter;
-  for (int i = 1; i < n; ++i)
-    if (pos[i] < pos[i - 1]) return InvalidParameter;
-  b->data->stops.clear();
-  for (int i = 0; i < n; ++i) b->data->stops.push_back({pos[i], colors[i]});
-  return Ok;
+  return With<BrushObject>(b, [&](BrushObject* o) {
+    if (!colors || !pos || n < 2) return InvalidParameter;
+    // Positions run from 0 to 1 and do not go back.
+    if (pos[0] != 0.0f || pos[n - 1] != 1.0f) return InvalidParameter;
+    for (int i = 1; i < n; ++i)
+      if (pos[i] < pos[i - 1]) return InvalidParameter;
+    o->data.stops.clear();
+    for (int i = 0; i < n; ++i) o->data.stops.push_back({pos[i], colors[i]});
+    return Ok;
+  });
 }
-GpStatus GdipDeleteBrush(GpBrush* b) {
-  if (!b) return InvalidParameter;
-  delete b;
-  return Ok;
-}
+GpStatus GdipDeleteBrush(GpBrush* b) { return Delete<BrushObject>(b); }
 
 // ---- shapes -----------------------------------------------------------------------------------------
 GpStatus GdipFillRectangle(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h) {
@@ -607,24 +710,23 @@ GpStatus GdipFillPie(GpGraphics* g, GpBrush* b, REAL x, REAL y, REAL w, REAL h, 
 // ---- paths ------------------------------------------------------------------------------------------
 GpStatus GdipCreatePath(GpFillMode mode, GpPath** path) {
   if (!path) return InvalidParameter;
-  *path = new GpPath{mode};
-  return Ok;
+  return Publish(new PathObject(mode), path);
 }
 GpStatus GdipCreatePath2(const GpPointF* points, const BYTE* types, INT count, GpFillMode mode, GpPath** path) {
   if (!path || count < 0 || (count > 0 && (!points || !types))) return InvalidParameter;
-  auto* p = new GpPath{mode};
+  auto* p = new PathObject(mode);
   for (INT i = 0; i < count; i++) {
     BYTE type = types[i];
     switch (type & 7) {
       case 0:
-        p->ops.push_back(GpPath::Op{0, {points[i].X, points[i].Y, 0, 0, 0, 0}});
+        p->ops.push_back(PathObject::Op{0, {points[i].X, points[i].Y, 0, 0, 0, 0}});
         break;
       case 1:
-        p->ops.push_back(GpPath::Op{1, {points[i].X, points[i].Y, 0, 0, 0, 0}});
+        p->ops.push_back(PathObject::Op{1, {points[i].X, points[i].Y, 0, 0, 0, 0}});
         break;
       case 3:
         if (i + 2 >= count) break;  // an incomplete curve is left out
-        p->ops.push_back(GpPath::Op{
+        p->ops.push_back(PathObject::Op{
             2, {points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y, points[i + 2].X, points[i + 2].Y}});
         i += 2;
         type = types[i];  // the close flag sits on the curve's end point
@@ -632,102 +734,102 @@ GpStatus GdipCreatePath2(const GpPointF* points, const BYTE* types, INT count, G
       default:
         break;
     }
-    if (type & 0x80) p->ops.push_back(GpPath::Op{3, {0, 0, 0, 0, 0, 0}});
+    if (type & 0x80) p->ops.push_back(PathObject::Op{3, {0, 0, 0, 0, 0, 0}});
   }
   p->newFigure = true;
-  *path = p;
-  return Ok;
+  return Publish(p, path);
 }
-GpStatus GdipDeletePath(GpPath* p) {
-  if (!p) return InvalidParameter;
-  delete p;
-  return Ok;
-}
+GpStatus GdipDeletePath(GpPath* p) { return Delete<PathObject>(p); }
 GpStatus GdipResetPath(GpPath* p) {
-  if (!p) return InvalidParameter;
-  p->ops.clear();
-  p->newFigure = true;
-  return Ok;
+  return With<PathObject>(p, [](PathObject* o) {
+    o->ops.clear();
+    o->newFigure = true;
+    return Ok;
+  });
 }
 GpStatus GdipStartPathFigure(GpPath* p) {
-  if (!p) return InvalidParameter;
-  p->newFigure = true;
-  return Ok;
+  return With<PathObject>(p, [](PathObject* o) {
+    o->newFigure = true;
+    return Ok;
+  });
 }
 GpStatus GdipClosePathFigure(GpPath* p) {
-  if (!p) return InvalidParameter;
-  if (!p->ops.empty()) p->ops.push_back(GpPath::Op{3, {}});
-  p->newFigure = true;
-  return Ok;
+  return With<PathObject>(p, [](PathObject* o) {
+    ClosePathFigure(o);
+    return Ok;
+  });
 }
 GpStatus GdipAddPathLine(GpPath* p, REAL x1, REAL y1, REAL x2, REAL y2) {
-  if (!p) return InvalidParameter;
-  AddPoint(p, x1, y1);
-  AddPoint(p, x2, y2);
-  return Ok;
+  return With<PathObject>(p, [&](PathObject* o) {
+    AddPoint(o, x1, y1);
+    AddPoint(o, x2, y2);
+    return Ok;
+  });
 }
 GpStatus GdipAddPathLineI(GpPath* p, INT x1, INT y1, INT x2, INT y2) { return GdipAddPathLine(p, x1, y1, x2, y2); }
 GpStatus GdipAddPathLine2(GpPath* p, const GpPointF* pts, INT n) {
-  if (!p || !pts || n < 1) return InvalidParameter;
-  for (int i = 0; i < n; ++i) AddPoint(p, pts[i].X, pts[i].Y);
-  return Ok;
+  return With<PathObject>(p, [&](PathObject* o) {
+    if (!pts || n < 1) return InvalidParameter;
+    for (int i = 0; i < n; ++i) AddPoint(o, pts[i].X, pts[i].Y);
+    return Ok;
+  });
 }
 GpStatus GdipAddPathBezier(GpPath* p, REAL x1, REAL y1, REAL x2, REAL y2, REAL x3, REAL y3, REAL x4, REAL y4) {
-  if (!p) return InvalidParameter;
-  AddPoint(p, x1, y1);
-  p->ops.push_back(GpPath::Op{2, {x2, y2, x3, y3, x4, y4}});
-  p->lastX = x4;
-  p->lastY = y4;
-  return Ok;
+  return With<PathObject>(p, [&](PathObject* o) {
+    AddPoint(o, x1, y1);
+    o->ops.push_back(PathObject::Op{2, {x2, y2, x3, y3, x4, y4}});
+    o->lastX = x4;
+    o->lastY = y4;
+    return Ok;
+  });
 }
 GpStatus GdipAddPathBezierI(GpPath* p, INT x1, INT y1, INT x2, INT y2, INT x3, INT y3, INT x4, INT y4) {
   return GdipAddPathBezier(p, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 GpStatus GdipAddPathArc(GpPath* p, REAL x, REAL y, REAL w, REAL h, REAL start, REAL sweep) {
-  if (!p || w <= 0 || h <= 0) return InvalidParameter;
-  // The arc connects to the figure's last point with a line, as a path does.
-  double a = start * M_PI / 180;
-  double sx = x + w / 2 + w / 2 * std::cos(a), sy = y + h / 2 + h / 2 * std::sin(a);
-  AddPoint(p, sx, sy);
-  p->ops.push_back(GpPath::Op{4, {x, y, w, h, start, sweep}});
-  double e = (start + sweep) * M_PI / 180;
-  p->lastX = x + w / 2 + w / 2 * std::cos(e);
-  p->lastY = y + h / 2 + h / 2 * std::sin(e);
-  return Ok;
+  return With<PathObject>(p, [&](PathObject* o) { return AddPathArc(o, x, y, w, h, start, sweep); });
 }
 GpStatus GdipAddPathArcI(GpPath* p, INT x, INT y, INT w, INT h, REAL start, REAL sweep) {
   return GdipAddPathArc(p, x, y, w, h, start, sweep);
 }
 GpStatus GdipAddPathRectangle(GpPath* p, REAL x, REAL y, REAL w, REAL h) {
-  if (!p) return InvalidParameter;
-  p->newFigure = true;
-  AddPoint(p, x, y);
-  AddPoint(p, x + w, y);
-  AddPoint(p, x + w, y + h);
-  AddPoint(p, x, y + h);
-  return GdipClosePathFigure(p);
+  return With<PathObject>(p, [&](PathObject* o) {
+    o->newFigure = true;
+    AddPoint(o, x, y);
+    AddPoint(o, x + w, y);
+    AddPoint(o, x + w, y + h);
+    AddPoint(o, x, y + h);
+    ClosePathFigure(o);
+    return Ok;
+  });
 }
 GpStatus GdipAddPathRectangleI(GpPath* p, INT x, INT y, INT w, INT h) { return GdipAddPathRectangle(p, x, y, w, h); }
 GpStatus GdipAddPathEllipse(GpPath* p, REAL x, REAL y, REAL w, REAL h) {
-  if (!p || w <= 0 || h <= 0) return InvalidParameter;
-  p->newFigure = true;
-  GdipAddPathArc(p, x, y, w, h, 0, 360);
-  return GdipClosePathFigure(p);
+  return With<PathObject>(p, [&](PathObject* o) {
+    if (w <= 0 || h <= 0) return InvalidParameter;
+    o->newFigure = true;
+    AddPathArc(o, x, y, w, h, 0, 360);
+    ClosePathFigure(o);
+    return Ok;
+  });
 }
 GpStatus GdipAddPathPolygon(GpPath* p, const GpPointF* pts, INT n) {
-  if (!p || !pts || n < 3) return InvalidParameter;
-  p->newFigure = true;
-  GdipAddPathLine2(p, pts, n);
-  return GdipClosePathFigure(p);
+  return With<PathObject>(p, [&](PathObject* o) {
+    if (!pts || n < 3) return InvalidParameter;
+    o->newFigure = true;
+    for (int i = 0; i < n; ++i) AddPoint(o, pts[i].X, pts[i].Y);
+    ClosePathFigure(o);
+    return Ok;
+  });
 }
 GpStatus GdipFillPath(GpGraphics* g, GpBrush* b, GpPath* path) {
-  if (!path) return InvalidParameter;
-  return Fill(
-      g, b, [&](cairo_t* cr) { Replay(cr, path); }, path->fillMode);
+  return With<PathObject>(path, [&](PathObject* o) {
+    return Fill(
+        g, b, [&](cairo_t* cr) { Replay(cr, o); }, o->fillMode);
+  });
 }
 GpStatus GdipDrawPath(GpGraphics* g, GpPen* p, GpPath* path) {
-  if (!path) return InvalidParameter;
-  return Stroke(g, p, [&](cairo_t* cr) { Replay(cr, path); });
+  return With<PathObject>(path, [&](PathObject* o) { return Stroke(g, p, [&](cairo_t* cr) { Replay(cr, o); }); });
 }
 
 // ---- images -----------------------------------------------------------------------------------------
@@ -738,29 +840,28 @@ GpStatus GdipCreateBitmapFromHBITMAP(HBITMAP hbm, HPALETTE, GpBitmap** out) {
   if (!b) return InvalidParameter;
   b->RawToPixels();
   b->Flush();
-  auto* img = new GpBitmap();
-  img->data->w = b->w;
-  img->data->h = b->h;
+  auto* img = new ImageObject();
+  img->w = b->w;
+  img->h = b->h;
   // A copy: GDI bitmaps carry no alpha meaning here, so the image is opaque.
-  img->data->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, b->w, b->h);
-  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->data->surface));
-  int stride = cairo_image_surface_get_stride(img->data->surface) / 4;
+  img->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, b->w, b->h);
+  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->surface));
+  int stride = cairo_image_surface_get_stride(img->surface) / 4;
   for (int y = 0; y < b->h; ++y)
     for (int x = 0; x < b->w; ++x) dst[y * stride + x] = b->Row(y)[x] | 0xFF000000u;
-  cairo_surface_mark_dirty(img->data->surface);
-  *out = img;
-  return Ok;
+  cairo_surface_mark_dirty(img->surface);
+  return Publish(img, out);
 }
 GpStatus GdipCreateBitmapFromScan0(INT w, INT h, INT stride, GpPixelFormat format, BYTE* scan0, GpBitmap** out) {
   if (!out || w <= 0 || h <= 0 || w > 32767 || h > 32767) return InvalidParameter;
   if (format != PixelFormat32bppARGB && format != PixelFormat32bppPARGB && format != PixelFormat32bppRGB)
     return NotImplemented;
-  auto* img = new GpBitmap();
-  img->data->w = w;
-  img->data->h = h;
-  img->data->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->data->surface));
-  int ds = cairo_image_surface_get_stride(img->data->surface) / 4;
+  auto* img = new ImageObject();
+  img->w = w;
+  img->h = h;
+  img->surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  auto* dst = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(img->surface));
+  int ds = cairo_image_surface_get_stride(img->surface) / 4;
   if (scan0) {
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
@@ -775,23 +876,28 @@ GpStatus GdipCreateBitmapFromScan0(INT w, INT h, INT stride, GpPixelFormat forma
         dst[y * ds + x] = p;
       }
   }
-  cairo_surface_mark_dirty(img->data->surface);
-  *out = img;
-  return Ok;
+  cairo_surface_mark_dirty(img->surface);
+  return Publish(img, out);
 }
 GpStatus GdipGetImageWidth(GpImage* i, UINT* w) {
-  if (!i || !w) return InvalidParameter;
-  *w = static_cast<UINT>(i->data->w);
-  return Ok;
+  return With<ImageObject>(i, [&](ImageObject* o) {
+    if (!w) return InvalidParameter;
+    *w = static_cast<UINT>(o->w);
+    return Ok;
+  });
 }
 GpStatus GdipGetImageHeight(GpImage* i, UINT* h) {
-  if (!i || !h) return InvalidParameter;
-  *h = static_cast<UINT>(i->data->h);
-  return Ok;
+  return With<ImageObject>(i, [&](ImageObject* o) {
+    if (!h) return InvalidParameter;
+    *h = static_cast<UINT>(o->h);
+    return Ok;
+  });
 }
-GpStatus GdipDrawImageRectI(GpGraphics* g, GpImage* img, INT x, INT y, INT w, INT h) {
-  if (!g || !img || !img->data->surface) return InvalidParameter;
+GpStatus GdipDrawImageRectI(GpGraphics* gh, GpImage* ih, INT x, INT y, INT w, INT h) {
   PV_GDI_LOCK;
+  GraphicsObject* g = Find<GraphicsObject>(gh);
+  ImageObject* img = Find<ImageObject>(ih);
+  if (!g || !img || !img->surface) return InvalidParameter;
   DC* dc;
   cairo_t* cr = Begin(g, &dc);
   if (!cr) return InvalidParameter;
@@ -799,22 +905,17 @@ GpStatus GdipDrawImageRectI(GpGraphics* g, GpImage* img, INT x, INT y, INT w, IN
   if (g->pixelOffset != PixelOffsetModeHalf && g->pixelOffset != PixelOffsetModeHighQuality)
     cairo_translate(cr, -0.5, -0.5);
   cairo_translate(cr, x, y);
-  cairo_scale(cr, static_cast<double>(w) / img->data->w, static_cast<double>(h) / img->data->h);
-  cairo_set_source_surface(cr, img->data->surface, 0, 0);
+  cairo_scale(cr, static_cast<double>(w) / img->w, static_cast<double>(h) / img->h);
+  cairo_set_source_surface(cr, img->surface, 0, 0);
   cairo_pattern_set_filter(cairo_get_source(cr),
-                           (w == img->data->w && h == img->data->h) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
+                           (w == img->w && h == img->h) ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD);
   cairo_paint(cr);
   End(dc, cr);
   return Ok;
 }
 GpStatus GdipDrawImageI(GpGraphics* g, GpImage* img, INT x, INT y) {
-  if (!img) return InvalidParameter;
-  return GdipDrawImageRectI(g, img, x, y, img->data->w, img->data->h);
+  return With<ImageObject>(img, [&](ImageObject* o) { return GdipDrawImageRectI(g, img, x, y, o->w, o->h); });
 }
-GpStatus GdipDisposeImage(GpImage* img) {
-  if (!img) return InvalidParameter;
-  delete img;
-  return Ok;
-}
+GpStatus GdipDisposeImage(GpImage* img) { return Delete<ImageObject>(img); }
 
 }  // extern "C"

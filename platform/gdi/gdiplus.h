@@ -125,29 +125,17 @@ struct GdiplusStartupOutput {
   void* NotificationUnhook;
 };
 
+// Handles of GDI+ objects: opaque, generation-tagged values that callers only
+// pass back (the handle of a deleted object is refused, InvalidParameter).
+// The concrete kinds convert to their base as callers expect.
 struct GpGraphics;
 struct GpPen;
 struct GpPath;
 struct GpMatrix;
-// Brushes and images: the concrete kinds convert to their base as callers expect.
-struct GpBrush {
-  struct Data;
-  Data* data = nullptr;
-  GpBrush();
-  virtual ~GpBrush();
-  GpBrush(const GpBrush&) = delete;
-  GpBrush& operator=(const GpBrush&) = delete;
-};
+struct GpBrush {};
 struct GpSolidFill : GpBrush {};
 struct GpLineGradient : GpBrush {};
-struct GpImage {
-  struct Data;
-  Data* data = nullptr;
-  GpImage();
-  virtual ~GpImage();
-  GpImage(const GpImage&) = delete;
-  GpImage& operator=(const GpImage&) = delete;
-};
+struct GpImage {};
 struct GpBitmap : GpImage {};
 
 extern "C" {

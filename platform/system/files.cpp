@@ -18,6 +18,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/base/handletable.h"
 #include "platform/system/modules.h"
 #include "platform/system/paths_internal.h"
 #include "platform/system/sysutil.h"
@@ -247,6 +248,19 @@ struct FindState {
   std::vector<std::string> names;
   std::size_t next = 0;
 };
+
+// Open searches by their generation-tagged handle, so a closed search's
+// handle reaches neither freed memory nor the search opened next. `mutex`
+// guards the table and every search in it.
+struct FindTable {
+  std::mutex mutex;
+  pv::detail::HandleTable<FindState> searches{pv::detail::HandleTag::FindFile};
+};
+
+FindTable& Finds() {
+  static FindTable& t = *new FindTable;
+  return t;
+}
 
 bool FillFindData(const FindState& f, const std::string& name, LPWIN32_FIND_DATAW d) {
   std::string full = f.folder + "/" + name;
@@ -527,8 +541,15 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
   });
   while (state->next < state->names.size()) {
     if (FillFindData(*state, state->names[state->next++], data)) {
+      std::lock_guard<std::mutex> lock(Finds().mutex);
+      uintptr_t handle = Finds().searches.Add(state.get());
+      if (!handle) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return INVALID_HANDLE_VALUE;
+      }
+      state.release();
       SetLastError(ERROR_SUCCESS);
-      return static_cast<HANDLE>(state.release());
+      return reinterpret_cast<HANDLE>(handle);
     }
   }
   SetLastError(ERROR_FILE_NOT_FOUND);
@@ -536,8 +557,9 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data) {
 }
 
 BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) {
-  if (!find || find == INVALID_HANDLE_VALUE || !data) return Fail(ERROR_INVALID_HANDLE);
-  auto* state = static_cast<FindState*>(find);
+  std::lock_guard<std::mutex> lock(Finds().mutex);
+  FindState* state = Finds().searches.Find(reinterpret_cast<uintptr_t>(find));
+  if (!state || !data) return Fail(ERROR_INVALID_HANDLE);
   while (state->next < state->names.size()) {
     if (FillFindData(*state, state->names[state->next++], data)) return TRUE;
   }
@@ -545,10 +567,23 @@ BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data) {
 }
 
 BOOL FindClose(HANDLE find) {
-  if (!find || find == INVALID_HANDLE_VALUE) return Fail(ERROR_INVALID_HANDLE);
-  delete static_cast<FindState*>(find);
+  std::unique_ptr<FindState> state;
+  {
+    std::lock_guard<std::mutex> lock(Finds().mutex);
+    const uintptr_t handle = reinterpret_cast<uintptr_t>(find);
+    state.reset(Finds().searches.Find(handle));
+    if (!state) return Fail(ERROR_INVALID_HANDLE);
+    Finds().searches.Remove(handle);
+  }
   return TRUE;
 }
+
+namespace pv {
+void SetFindHandleReuseLastFreedForTesting(bool on) {
+  std::lock_guard<std::mutex> lock(Finds().mutex);
+  Finds().searches.SetReuseLastFreedForTesting(on);
+}
+}  // namespace pv
 
 // ---- path helpers ---------------------------------------------------------------------------
 

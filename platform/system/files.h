@@ -114,6 +114,8 @@ inline BOOL SetFileAttributes(LPCWSTR p, DWORD a) { return SetFileAttributesW(p,
 
 // Folder listing with '*' and '?' (case-insensitive; "*.*" matches every
 // name). Entries come sorted by name, "." and ".." first when they match.
+// A closed search's handle is refused (ERROR_INVALID_HANDLE) by both calls,
+// whatever search is opened after it.
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW data);
 inline HANDLE FindFirstFile(LPCWSTR p, LPWIN32_FIND_DATAW d) { return FindFirstFileW(p, d); }
 BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW data);
@@ -209,5 +211,8 @@ std::u16string JoinPath(std::u16string_view a, std::u16string_view b);
 std::u16string ProgramFolder();
 // Case-insensitive match of '*' and '?' wildcards.
 bool MatchWildcard(std::u16string_view pattern, std::u16string_view name);
+// Tests: the next FindFirstFile handle takes the slot of the one closed
+// last, so a test reaches a reused slot without guessing.
+void SetFindHandleReuseLastFreedForTesting(bool on);
 
 }  // namespace pv

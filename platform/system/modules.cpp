@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/base/handletable.h"
 #include "platform/system/sysutil.h"
 
 namespace {
@@ -20,12 +21,20 @@ struct Module {
   bool alwaysLoaded = false;
   int refs = 0;
   std::vector<Export> exports;
+  uintptr_t handle = 0;  // given once, when registered
 };
 
+// Modules are known by generation-tagged handles (never their addresses), so
+// a value that is no module's handle, a handle of another kind among them,
+// is refused. Registered modules live as long as the process: a module's
+// handle stays the same across loads and frees, as callers that compare
+// handles expect. `mutex` guards everything here but `program.handle`,
+// which is fixed before the registry is reachable.
 struct Registry {
   std::mutex mutex;
   Module program;
   std::map<std::u16string, std::unique_ptr<Module>> byKey;  // normalised name → module
+  pv::detail::HandleTable<Module> handles{pv::detail::HandleTag::Module};
 };
 
 Registry& R() {
@@ -33,6 +42,7 @@ Registry& R() {
     auto* reg = new Registry;
     reg->program.name = u"pravenor";
     reg->program.alwaysLoaded = true;
+    reg->program.handle = reg->handles.Add(&reg->program);
     return reg;
   }();
   return *r;
@@ -48,14 +58,10 @@ std::u16string KeyOf(std::u16string_view name) {
   return key;
 }
 
-Module* Find(Registry& r, HMODULE h) {
-  if (h == reinterpret_cast<HMODULE>(&r.program)) return &r.program;
-  for (auto& [k, m] : r.byKey)
-    if (reinterpret_cast<HMODULE>(m.get()) == h) return m.get();
-  return nullptr;
-}
+// Callers hold the registry's lock.
+Module* Find(Registry& r, HMODULE h) { return r.handles.Find(reinterpret_cast<uintptr_t>(h)); }
 
-HMODULE Handle(Module* m) { return reinterpret_cast<HMODULE>(m); }
+HMODULE Handle(const Module* m) { return reinterpret_cast<HMODULE>(m->handle); }
 
 }  // namespace
 
@@ -144,9 +150,16 @@ HMODULE RegisterBuiltinModule(std::u16string_view name, bool alwaysLoaded) {
   std::u16string key = KeyOf(name);
   auto& slot = r.byKey[key];
   if (!slot) {
-    slot = std::make_unique<Module>();
+    auto m = std::make_unique<Module>();
+    m->handle = r.handles.Add(m.get());
+    if (!m->handle) {
+      r.byKey.erase(key);
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
     std::size_t slash = name.find_last_of(u"/\\");
-    slot->name = std::u16string(slash == std::u16string_view::npos ? name : name.substr(slash + 1));
+    m->name = std::u16string(slash == std::u16string_view::npos ? name : name.substr(slash + 1));
+    slot = std::move(m);
   }
   if (alwaysLoaded) slot->alwaysLoaded = true;
   return Handle(slot.get());

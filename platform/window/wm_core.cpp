@@ -26,6 +26,7 @@ struct HandleTable {
   size_t used = 1;               // slots handed out so far; slot 0 is never used
   std::deque<size_t> freeSlots;  // the slot freed longest ago first
   std::vector<HWND> order;       // live windows in creation order
+  bool reuseLastFreed = false;   // tests only
 };
 
 HandleTable& Handles() {
@@ -107,8 +108,11 @@ HWND AllocHandle(Wnd* w) {
   HandleTable& t = Handles();
   std::lock_guard<std::mutex> lock(t.mutex);
   size_t index;
-  // Reuse the slot freed longest ago so a stale handle stays stale for long.
-  if (t.freeSlots.size() > 64 || (t.used >= kIndexMask && !t.freeSlots.empty())) {
+  if (t.reuseLastFreed && !t.freeSlots.empty()) {
+    index = t.freeSlots.back();
+    t.freeSlots.pop_back();
+  } else if (t.freeSlots.size() > 64 || (t.used >= kIndexMask && !t.freeSlots.empty())) {
+    // The slot freed longest ago, so a stale handle stays stale for long.
     index = t.freeSlots.front();
     t.freeSlots.pop_front();
   } else {
@@ -134,11 +138,27 @@ void FreeHandle(HWND hwnd) {
   if (index == 0 || index >= t.used) return;
   Slot* s = SlotAt(index);
   s->wnd.store(nullptr, std::memory_order_relaxed);
-  s->gen.store((s->gen.load(std::memory_order_relaxed) % kGenMask) + 1, std::memory_order_relaxed);
-  t.freeSlots.push_back(index);
+  // A slot whose generations are used up is retired, never reused: starting
+  // it again at generation 1 would make its old handles valid again.
+  const unsigned gen = s->gen.load(std::memory_order_relaxed);
+  if (gen < kGenMask) {
+    s->gen.store(gen + 1, std::memory_order_relaxed);
+    t.freeSlots.push_back(index);
+  }
   auto& order = t.order;
   auto it = std::find(order.begin(), order.end(), hwnd);
   if (it != order.end()) order.erase(it);
+}
+
+void SetWindowSlotReuseLastFreedForTesting(bool on) {
+  std::lock_guard<std::mutex> lock(Handles().mutex);
+  Handles().reuseLastFreed = on;
+}
+
+void SetNextWindowGenerationForTesting(unsigned gen) {
+  std::lock_guard<std::mutex> lock(Handles().mutex);
+  if (!Handles().freeSlots.empty())
+    SlotAt(Handles().freeSlots.back())->gen.store(std::clamp(gen, 1u, kGenMask), std::memory_order_relaxed);
 }
 
 Wnd* LookupUnderLock(HWND hwnd) { return hwnd ? Lookup(hwnd) : nullptr; }

@@ -192,7 +192,7 @@ struct Wnd {
 // of the calling thread (nearly every lookup) is inlined at its callers.
 constexpr unsigned kIndexBits = 20;
 constexpr uintptr_t kIndexMask = (uintptr_t{1} << kIndexBits) - 1;
-constexpr unsigned kGenMask = 0x7FF;  // keeps handles positive 32-bit values
+constexpr unsigned kGenMask = 0x7FF;  // keeps handles positive 32-bit values; a slot past it is retired
 constexpr unsigned kChunkBits = 10;   // slots live in chunks of 1,024 that never move
 constexpr size_t kChunkSize = size_t{1} << kChunkBits;
 constexpr size_t kChunks = (kIndexMask + 1) >> kChunkBits;
@@ -253,6 +253,11 @@ inline DWORD CurrentTid() {
 }
 HWND AllocHandle(Wnd* w);
 void FreeHandle(HWND hwnd);
+// Tests: the next window takes the slot freed last, and that slot gives
+// `gen` next, so a test reaches a reused slot and its last generation
+// without guessing or cycling it.
+void SetWindowSlotReuseLastFreedForTesting(bool on);
+void SetNextWindowGenerationForTesting(unsigned gen);
 Wnd* Desktop();
 Wnd* MessageRoot();
 // Every live window in creation order (for enumeration).

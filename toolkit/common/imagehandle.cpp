@@ -275,7 +275,8 @@ int CTKImageManagerResource::SlotsPerRow() const { return std::max(1, kMaxSheetW
 int CTKImageManagerResource::MaxSlots() const {
   if (m_nImageWidth <= 0 || m_nImageHeight <= 0 || m_nImageWidth > kMaxSheetSide || m_nImageHeight > kMaxSheetSide)
     return 0;
-  return SlotsPerRow() * (kMaxSheetSide / m_nImageHeight);
+  const int slots = SlotsPerRow() * (kMaxSheetSide / m_nImageHeight);
+  return m_nSlotLimitForTesting > 0 ? std::min(slots, m_nSlotLimitForTesting) : slots;
 }
 
 CSize CTKImageManagerResource::SheetSizeFor(int capacity) const {

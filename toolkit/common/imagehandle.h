@@ -124,6 +124,9 @@ class CTKImageManagerResource {
   // The slots the bitmaps hold, and the most a sheet of this size can.
   int GetCapacity() const { return m_nCapacity; }
   int MaxSlots() const;
+  // Tests: caps the slots of this sheet (0: only the bitmap size does), so
+  // that a full sheet takes a few images instead of hundreds of megabytes.
+  void SetSlotLimitForTesting(int limit) { m_nSlotLimitForTesting = limit; }
   CSize GetSheetSize() const { return m_sizeSheet; }
 
   static constexpr int kMaxSheetWidth = 2048;
@@ -167,6 +170,7 @@ class CTKImageManagerResource {
   int m_nImageHeight;
   int m_nAllocWidth = 0;
   int m_nCapacity = 0;
+  int m_nSlotLimitForTesting = 0;
   CSize m_sizeSheet{0, 0};  // the bitmaps' size; the colour DIB is top-down
   std::vector<TK_IMAGERESOURCE_INFO*> m_arrUsed;
   std::vector<TK_IMAGERESOURCE_INFO*> m_arrFree;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/gdi/gdi_internal.h"
+#include "platform/gdi/gdiplus.h"
 #include "platform/gdi/imagelist.h"
 #include "tests/platform/gdi/canvas.h"
 
@@ -26,6 +27,7 @@ struct GdiSlotReuse {
     PV_GDI_LOCK;
     pv::gdi::State().objects.SetReuseLastFreedForTesting(on);
     pv::gdi::State().imageLists.SetReuseLastFreedForTesting(on);
+    pv::gdi::State().gdiplusObjects.SetReuseLastFreedForTesting(on);
   }
 };
 
@@ -166,6 +168,140 @@ TEST(GdiHandles, ADeletedPensHandleNeverReachesAPenAtTheSameAddress) {
   EXPECT_FALSE(DeleteObject(stale));
   EXPECT_EQ(GetObjectType(atSameAddress), static_cast<DWORD>(OBJ_PEN));
   EXPECT_TRUE(DeleteObject(atSameAddress));
+}
+
+// GDI+ objects: each kind made, deleted and made again in the same slot; every
+// entry point refuses the deleted one's handle and reaches nothing through it.
+constexpr ARGB kGpRed = 0xFFFF0000u;
+
+// Runs `fill` with a red brush.
+GpStatus WithRedBrush(const std::function<GpStatus(GpBrush*)>& fill) {
+  GpSolidFill* red = nullptr;
+  if (GdipCreateSolidFill(kGpRed, &red) != Ok) return GenericError;
+  GpStatus s = fill(red);
+  GdipDeleteBrush(red);
+  return s;
+}
+
+struct GdiPlusKind {
+  const char* name;
+  std::function<void*(HDC)> make;
+  std::function<GpStatus(void*)> destroy;
+  // Calls that must refuse a deleted object's handle and draw nothing.
+  std::vector<std::function<GpStatus(GpGraphics*, void*)>> uses;
+  // Paints the 4 x 4 canvas red through the handle.
+  std::function<GpStatus(GpGraphics*, void*)> paint;
+};
+
+template <class H>
+H* As(void* h) {
+  return static_cast<H*>(h);
+}
+
+const std::vector<GdiPlusKind>& GdiPlusKinds() {
+  static const std::vector<GdiPlusKind> kinds = {
+      {"graphics",
+       [](HDC dc) -> void* {
+         GpGraphics* g = nullptr;
+         return GdipCreateFromHDC(dc, &g) == Ok ? g : nullptr;
+       },
+       [](void* h) { return GdipDeleteGraphics(As<GpGraphics>(h)); },
+       {[](GpGraphics*, void* h) { return GdipSetSmoothingMode(As<GpGraphics>(h), SmoothingModeAntiAlias); },
+        [](GpGraphics*, void* h) {
+          GpSmoothingMode m;
+          return GdipGetSmoothingMode(As<GpGraphics>(h), &m);
+        },
+        [](GpGraphics*, void* h) { return GdipSetClipRectI(As<GpGraphics>(h), 0, 0, 1, 1, CombineModeReplace); },
+        [](GpGraphics*, void* h) { return GdipTranslateWorldTransform(As<GpGraphics>(h), 1, 1, MatrixOrderAppend); },
+        [](GpGraphics*, void* h) {
+          return WithRedBrush([h](GpBrush* b) { return GdipFillRectangleI(As<GpGraphics>(h), b, 0, 0, 4, 4); });
+        }},
+       [](GpGraphics*, void* h) { return GdipGraphicsClear(As<GpGraphics>(h), kGpRed); }},
+      {"pen",
+       [](HDC) -> void* {
+         GpPen* p = nullptr;
+         return GdipCreatePen1(kGpRed, 8, UnitWorld, &p) == Ok ? p : nullptr;
+       },
+       [](void* h) { return GdipDeletePen(As<GpPen>(h)); },
+       {[](GpGraphics*, void* h) { return GdipSetPenWidth(As<GpPen>(h), 2); },
+        [](GpGraphics*, void* h) { return GdipSetPenColor(As<GpPen>(h), 0xFF00FF00u); },
+        [](GpGraphics*, void* h) {
+          const REAL dashes[] = {1, 1};
+          return GdipSetPenDashArray(As<GpPen>(h), dashes, 2);
+        }},
+       [](GpGraphics* g, void* h) { return GdipDrawLineI(g, As<GpPen>(h), 0, 2, 4, 2); }},
+      {"brush",
+       [](HDC) -> void* {
+         GpSolidFill* b = nullptr;
+         return GdipCreateSolidFill(kGpRed, &b) == Ok ? b : nullptr;
+       },
+       [](void* h) { return GdipDeleteBrush(As<GpBrush>(h)); },
+       {[](GpGraphics*, void* h) { return GdipSetSolidFillColor(As<GpSolidFill>(h), 0xFF00FF00u); },
+        [](GpGraphics*, void* h) {
+          GpPen* p = nullptr;
+          return GdipCreatePen2(As<GpBrush>(h), 1, UnitWorld, &p);
+        }},
+       [](GpGraphics* g, void* h) { return GdipFillRectangleI(g, As<GpBrush>(h), 0, 0, 4, 4); }},
+      {"path",
+       [](HDC) -> void* {
+         GpPath* p = nullptr;
+         if (GdipCreatePath(FillModeAlternate, &p) != Ok) return nullptr;
+         GdipAddPathRectangleI(p, 0, 0, 4, 4);
+         return p;
+       },
+       [](void* h) { return GdipDeletePath(As<GpPath>(h)); },
+       {[](GpGraphics*, void* h) { return GdipAddPathLine(As<GpPath>(h), 0, 0, 1, 1); },
+        [](GpGraphics*, void* h) { return GdipResetPath(As<GpPath>(h)); },
+        [](GpGraphics*, void* h) { return GdipClosePathFigure(As<GpPath>(h)); }},
+       [](GpGraphics* g, void* h) {
+         return WithRedBrush([g, h](GpBrush* b) { return GdipFillPath(g, b, As<GpPath>(h)); });
+       }},
+      {"image",
+       [](HDC) -> void* {
+         std::vector<uint32_t> red(16, kGpRed);
+         GpBitmap* b = nullptr;
+         GpStatus s =
+             GdipCreateBitmapFromScan0(4, 4, 16, PixelFormat32bppARGB, reinterpret_cast<BYTE*>(red.data()), &b);
+         return s == Ok ? b : nullptr;
+       },
+       [](void* h) { return GdipDisposeImage(As<GpImage>(h)); },
+       {[](GpGraphics*, void* h) {
+         UINT w = 0;
+         return GdipGetImageWidth(As<GpImage>(h), &w);
+       }},
+       [](GpGraphics* g, void* h) { return GdipDrawImageI(g, As<GpImage>(h), 0, 0); }},
+  };
+  return kinds;
+}
+
+TEST(GdiHandles, ADeletedGdiPlusObjectsHandleNeverReachesTheObjectInItsSlot) {
+  GdiSlotReuse reuse;
+  ULONG_PTR token = 0;
+  GdiplusStartupInput input;
+  ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
+  for (const GdiPlusKind& k : GdiPlusKinds()) {
+    SCOPED_TRACE(k.name);
+    Canvas c(4, 4);
+    void* stale = k.make(c.dc);
+    ASSERT_NE(stale, nullptr);
+    ASSERT_EQ(k.destroy(stale), Ok);
+    void* live = k.make(c.dc);
+    ASSERT_NE(live, nullptr);
+    ASSERT_EQ(SlotOf(live), SlotOf(stale)) << "the new object took the deleted one's slot";
+    EXPECT_NE(live, stale);
+    GpGraphics* g = nullptr;
+    ASSERT_EQ(GdipCreateFromHDC(c.dc, &g), Ok);
+    for (size_t i = 0; i < k.uses.size(); ++i) EXPECT_EQ(k.uses[i](g, stale), InvalidParameter) << "call " << i;
+    EXPECT_EQ(k.paint(g, stale), InvalidParameter);
+    EXPECT_EQ(c.Count(0xFF0000), 0) << "nothing drawn through the stale handle";
+    EXPECT_EQ(k.destroy(stale), InvalidParameter);
+    // The live object is whole: it paints the whole canvas red.
+    EXPECT_EQ(k.paint(g, live), Ok);
+    EXPECT_EQ(c.Count(0xFF0000), 16) << c.Map(0xFF0000);
+    EXPECT_EQ(GdipDeleteGraphics(g), Ok);
+    EXPECT_EQ(k.destroy(live), Ok);
+  }
+  GdiplusShutdown(token);
 }
 
 }  // namespace

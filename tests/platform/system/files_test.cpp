@@ -7,6 +7,8 @@
 #include <set>
 #include <vector>
 
+#include "platform/base/handletable.h"
+#include "platform/base/threads.h"
 #include "platform/system/modules.h"
 #include "tests/platform/system/test_support.h"
 
@@ -169,6 +171,55 @@ TEST(Files, FindWithWildcards) {
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
   EXPECT_EQ(FILE_ATTRIBUTE_NORMAL, d.dwFileAttributes);
   FindClose(h);
+}
+
+// Searches are opened in the slot of the one closed last; put back however
+// the test ends.
+struct FindSlotReuse {
+  FindSlotReuse() { pv::SetFindHandleReuseLastFreedForTesting(true); }
+  ~FindSlotReuse() { pv::SetFindHandleReuseLastFreedForTesting(false); }
+};
+
+// A closed search's handle is refused for good: it reaches neither freed
+// memory nor the search opened next in its slot.
+TEST(Files, AClosedSearchsHandleIsRefusedAndNeverReachesTheNextSearch) {
+  FindSlotReuse reuse;
+  TempHome home;
+  for (const char* n : {"a1", "a2", "b1", "b2", "b3"}) WriteFile(home.path() + "/f/" + n, "");
+  const std::u16string dir = home.U("f");
+  WIN32_FIND_DATAW d;
+  HANDLE stale = FindFirstFileW((dir + u"/a*").c_str(), &d);
+  ASSERT_NE(INVALID_HANDLE_VALUE, stale);
+  ASSERT_TRUE(FindClose(stale));
+  HANDLE live = FindFirstFileW((dir + u"/b*").c_str(), &d);
+  ASSERT_NE(INVALID_HANDLE_VALUE, live);
+  EXPECT_EQ(std::u16string(u"b1"), std::u16string(d.cFileName));
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(live) & pv::detail::kHandleIndexMask,
+            reinterpret_cast<uintptr_t>(stale) & pv::detail::kHandleIndexMask)
+      << "the new search took the closed one's slot";
+  EXPECT_NE(live, stale);
+  SetLastError(0);
+  EXPECT_FALSE(FindNextFileW(stale, &d));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+  SetLastError(0);
+  EXPECT_FALSE(FindClose(stale));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+  // The live search goes on where it was, untouched by the stale handle.
+  std::vector<std::u16string> rest;
+  while (FindNextFileW(live, &d)) rest.push_back(d.cFileName);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_FILES), GetLastError());
+  EXPECT_EQ((std::vector<std::u16string>{u"b2", u"b3"}), rest);
+  EXPECT_TRUE(FindClose(live));
+  SetLastError(0);
+  EXPECT_FALSE(FindClose(live)) << "closing twice";
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+  // Handles of other kinds and made-up values are refused too.
+  HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  for (HANDLE h : {event, reinterpret_cast<HANDLE>(0x10), INVALID_HANDLE_VALUE, HANDLE{}}) {
+    EXPECT_FALSE(FindNextFileW(h, &d));
+    EXPECT_FALSE(FindClose(h));
+  }
+  CloseHandle(event);
 }
 
 TEST(Files, PathHelpers) {

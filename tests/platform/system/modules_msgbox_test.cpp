@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "platform/base/exceptions.h"
+#include "platform/base/handletable.h"
+#include "platform/base/threads.h"
 #include "platform/system/modules.h"
 #include "platform/system/msgbox.h"
 #include "platform/system/sysutil.h"
@@ -65,6 +67,51 @@ TEST(Modules, LookupsFailCleanlyForWhatIsNotProvided) {
   EXPECT_EQ(nullptr, GetProcAddress(loaded, "OpenThemeData"));
   EXPECT_EQ(ERROR_MOD_NOT_FOUND, GetLastError());
   EXPECT_EQ(nullptr, GetModuleHandleW(u"uxthemetest"));
+}
+
+// A module is known by a generation-tagged handle, not an address: the same
+// handle for as long as the process runs, and nothing else is taken for one.
+TEST(Modules, OnlyAModulesOwnHandleReachesIt) {
+  HMODULE module = pv::RegisterBuiltinModule(u"HandleCheckTest");
+  pv::AddModuleFunction(module, "Answer", &Answer42);
+  EXPECT_EQ(module, pv::RegisterBuiltinModule(u"handlechecktest.dll"));
+  const uintptr_t v = reinterpret_cast<uintptr_t>(module);
+  EXPECT_EQ(v >> pv::detail::kHandleTagShift, static_cast<uintptr_t>(pv::detail::HandleTag::Module));
+  HMODULE loaded = LoadLibraryW(u"HandleCheckTest");
+  ASSERT_EQ(module, loaded);
+  HANDLE event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  int notAModule = 0;
+  const std::vector<HMODULE> foreign = {
+      reinterpret_cast<HMODULE>(event),
+      reinterpret_cast<HMODULE>(v + 1),
+      reinterpret_cast<HMODULE>(v + (uintptr_t{1} << pv::detail::kHandleIndexBits)),  // another generation
+      reinterpret_cast<HMODULE>(v & pv::detail::kHandleIndexMask),                    // the bare slot
+      reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x10)),
+      reinterpret_cast<HMODULE>(&notAModule),
+  };
+  for (HMODULE h : foreign) {
+    SCOPED_TRACE(reinterpret_cast<uintptr_t>(h));
+    SetLastError(0);
+    EXPECT_EQ(GetProcAddress(h, "Answer"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    SetLastError(0);
+    EXPECT_FALSE(FreeLibrary(h));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    std::u16string name;
+    EXPECT_FALSE(pv::GetBuiltinModuleName(h, &name));
+    EXPECT_FALSE(pv::IsLoadedModule(h));
+    pv::AddModuleFunction(h, "Other", &Answer42);
+  }
+  CloseHandle(event);
+  // The module itself answered none of them and gained no entry point.
+  std::u16string name;
+  EXPECT_TRUE(pv::GetBuiltinModuleName(module, &name));
+  EXPECT_EQ(name, u"HandleCheckTest");
+  EXPECT_NE(GetProcAddress(module, "Answer"), nullptr);
+  EXPECT_EQ(GetProcAddress(module, "Other"), nullptr);
+  EXPECT_TRUE(FreeLibrary(loaded));
+  EXPECT_FALSE(pv::IsLoadedModule(module));
+  EXPECT_TRUE(pv::IsLoadedModule(pv::GetProgramModule()));
 }
 
 TEST(MessageBoxes, RecorderSeesEveryBoxAndScriptsAnswers) {

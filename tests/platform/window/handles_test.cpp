@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/base/lasterror.h"
+#include "platform/window/wm_internal.h"
 #include "tests/platform/window/wm_test_util.h"
 
 namespace wmtest {
@@ -95,6 +96,48 @@ TEST_F(WmTest, LookupsFollowWindowsReparentedReownedDestroyedAndReused) {
   EXPECT_EQ(Heard(w.reused), 1);
   EXPECT_EQ(GetWindowThreadProcessId(w.reused, nullptr), GetCurrentThreadId());
   EXPECT_EQ(GetWindowThreadProcessId(child, nullptr), 0u);
+}
+
+// New windows take the slot freed last; put back however the test ends.
+struct WindowSlotReuse {
+  WindowSlotReuse() { pv::wm::SetWindowSlotReuseLastFreedForTesting(true); }
+  ~WindowSlotReuse() { pv::wm::SetWindowSlotReuseLastFreedForTesting(false); }
+};
+
+uintptr_t SlotOf(HWND h) { return reinterpret_cast<uintptr_t>(h) & pv::wm::kIndexMask; }
+
+// A slot that has given out its last generation is never used again: were
+// it to start over, the handles it gave out before would find the windows
+// made in it later.
+TEST_F(WmTest, ASlotPastItsLastGenerationIsRetiredForGood) {
+  WindowSlotReuse reuse;
+  const HWND first = Top(0, 0, 10, 10, WS_POPUP);
+  ASSERT_TRUE(first);
+  const uintptr_t slot = SlotOf(first);
+  ASSERT_TRUE(DestroyWindow(first));
+  pv::wm::SetNextWindowGenerationForTesting(pv::wm::kGenMask);
+  const HWND last = Top(0, 0, 10, 10, WS_POPUP);
+  ASSERT_EQ(SlotOf(last), slot) << "the new window took the slot freed last";
+  ASSERT_TRUE(DestroyWindow(last));
+
+  // Windows made from here on never take the slot again, so neither old
+  // handle ever reaches one of them.
+  for (unsigned i = 0; i <= pv::wm::kGenMask; ++i) {
+    const HWND h = Top(0, 0, 10, 10, WS_POPUP);
+    ASSERT_TRUE(h);
+    const bool inSlot = SlotOf(h) == slot;
+    if (i == 0) EXPECT_FALSE(inSlot) << "a new window took the retired slot";
+    EXPECT_NE(h, first);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_FALSE(IsWindow(last));
+    const int before = Heard(h);
+    SetLastError(0);
+    SendMessage(first, WM_USER + 7, 0, 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_EQ(Heard(h), before) << "the stale handle reached the new window";
+    DestroyWindow(h);
+    if (!inSlot || h == first) break;
+  }
 }
 
 // A finished deferred-position list and a finished drop are gone for good:

@@ -490,6 +490,71 @@ TEST(ImageSheets, ThousandsOfIconsAreStoredAndEachDrawsInItsPlace) {
   EXPECT_EQ(again.At(12, 14), 0xFF000000u | bottom(2099));
 }
 
+// A full sheet turns no image away: an icon stored past it is kept as a
+// private copy, draws as one in the sheet does and survives the stored form;
+// SetIcon answers TRUE only for what was stored.
+TEST(ImageSheets, AnIconPastAFullSheetIsKeptPrivatelyAndDrawsRight) {
+  CTKImageManager manager;
+  CTKImageManagerResource* sheet = manager.GetResource(16, 16);
+  sheet->SetSlotLimitForTesting(3);
+  auto top = [](int i) { return static_cast<uint32_t>(0x100000 | i); };
+  auto bottom = [](int i) { return static_cast<uint32_t>(0xC80000 | i); };
+  const int count = 5;
+  for (int i = 0; i < count; ++i) {
+    HBITMAP bitmap = MakeTwoRowBitmap(16, 16, top(i), bottom(i));
+    CTKImageHandle image(bitmap);
+    EXPECT_TRUE(manager.SetIcon(image, static_cast<UINT>(i), 16, 16)) << i;
+    DeleteObject(bitmap);
+  }
+  HICON masked = MakeSolidIcon(16, 16, RGB(0, 200, 0), [](int x, int) { return x < 4; });
+  EXPECT_TRUE(manager.SetIcon(masked, 10, CSize(16, 16)));
+  DestroyIcon(masked);
+  EXPECT_EQ(sheet->GetUsedCount(), 3);
+  EXPECT_EQ(sheet->GetCapacity(), 3) << "the sheet did not grow past its limit";
+
+  auto expectDrawn = [&](CTKImageManager& store, int i) {
+    CTKImageManagerIcon* icon = store.LookupIcon(static_cast<UINT>(i), 16);
+    ASSERT_NE(icon, nullptr) << i;
+    Surface surface(16, 16, 0xFF0000FFu);
+    icon->DrawNormalAt(CDC::FromHandle(surface.dc), CPoint(0, 0));
+    EXPECT_EQ(surface.At(3, 1), 0xFF000000u | top(i)) << i;
+    EXPECT_EQ(surface.At(12, 14), 0xFF000000u | bottom(i)) << i;
+  };
+  auto expectMaskedDrawn = [](CTKImageManager& store) {
+    CTKImageManagerIcon* icon = store.LookupIcon(10, 16);
+    ASSERT_NE(icon, nullptr);
+    Surface surface(16, 16, 0xFF0000FFu);
+    icon->DrawNormalAt(CDC::FromHandle(surface.dc), CPoint(0, 0));
+    EXPECT_EQ(surface.At(1, 5), 0xFF0000FFu) << "transparent column";
+    EXPECT_EQ(surface.At(10, 5) & 0xFFFFFF, 0x00C800u);
+    EXPECT_EQ(surface.At(10, 15) & 0xFFFFFF, 0x00C800u);
+  };
+  for (int i = 0; i < count; ++i) {
+    SCOPED_TRACE(i);
+    CTKImageHandle& image = manager.LookupIcon(static_cast<UINT>(i), 16)->GetNormalImage();
+    EXPECT_EQ(image.GetResourceInfo() != nullptr, i < 3) << "the first three in the sheet, the rest private";
+    EXPECT_FALSE(image.IsEmpty());
+    EXPECT_EQ(image.GetExtent(), CSize(16, 16));
+    expectDrawn(manager, i);
+  }
+  EXPECT_EQ(manager.LookupIcon(10, 16)->GetNormalImage().GetResourceInfo(), nullptr);
+  expectMaskedDrawn(manager);
+  EXPECT_FALSE(manager.LookupIcon(4, 16)->GetDisabledImage().IsEmpty()) << "a private icon has its generated images";
+
+  // What can be neither put in the sheet nor copied is refused.
+  HBITMAP mono = CreateBitmap(16, 16, 1, 1, nullptr);
+  CTKImageHandle bad(mono);
+  EXPECT_FALSE(manager.SetIcon(bad, 20, 16, 16));
+  EXPECT_EQ(manager.GetIconSet(20), nullptr);
+  DeleteObject(mono);
+
+  // The stored form carries the private icons like the others.
+  CTKImageManager loaded;
+  Load(loaded, Store(manager));
+  for (int i = 0; i < count; ++i) expectDrawn(loaded, i);
+  expectMaskedDrawn(loaded);
+}
+
 // An image that cannot be stored is reported as such and leaves no empty
 // icon behind; what the command had stays.
 TEST(ImageManager, AnImageThatCannotBeStoredIsRefused) {
