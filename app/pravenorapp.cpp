@@ -131,7 +131,8 @@ void CPravenorApp::OpenTaskForm(const char16_t* docName) {
   // From the work tree the form is for the current work; without one (none
   // clicked yet, or it was deleted) the work is asked for, as from the date
   // tree: no task is ever stored without its work.
-  const bool askForWork = !m_openExistingTask && (frame->m_nActiveTree == 2 || !CurrentWorkExists(*frame));
+  const bool askForWork =
+      !m_openExistingTask && (frame->m_nActiveTree == CFrameState::Tree::kDate || !CurrentWorkExists(*frame));
   const CString itemText = frame->m_strItemText;
   if (itemText == kWorkPlaceholder) {  // exact: "Enter Work Name" is a name like any other
     ::MessageBoxW(nullptr,

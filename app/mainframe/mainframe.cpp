@@ -103,8 +103,8 @@ LRESULT CMainFrame::OnDockingPaneNotify(WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainFrame::ActivateTreePane(UINT paneId) {
-  if (paneId == IDP_WORKVIEW_PANE) m_nActiveTree = 1;
-  else if (paneId == IDP_DATEVIEW_PANE) m_nActiveTree = 2;
+  if (paneId == IDP_WORKVIEW_PANE) m_nActiveTree = Tree::kWork;
+  else if (paneId == IDP_DATEVIEW_PANE) m_nActiveTree = Tree::kDate;
   else return;
   // The menu items take the new labels at their next update.
   if (m_wndTreePanes.GetActivePaneId() != paneId) m_wndTreePanes.SelectPane(paneId);
@@ -115,11 +115,11 @@ CString CMainFrame::TreeFilterLabel(UINT nID) const {
   static const char16_t* const kWork[3] = {u"Completed", u"Scheduled", u"All"};
   static const char16_t* const kDate[3] = {u"Workday", u"Task Day", u"Everyday"};
   if (nID < ID_TREE_FILTER_FIRST || nID > ID_TREE_FILTER_LAST) return CString();
-  return (m_nActiveTree == 2 ? kDate : kWork)[nID - ID_TREE_FILTER_FIRST];
+  return (m_nActiveTree == Tree::kDate ? kDate : kWork)[nID - ID_TREE_FILTER_FIRST];
 }
 
 void CMainFrame::OnTreeFilter(UINT nID) {
-  if (m_nActiveTree == 2) {
+  if (m_nActiveTree == Tree::kDate) {
     m_dateTreeFilter = nID;
     m_wndDateTree.DeleteAllItems();
     m_hDateTreeItem = nullptr;
@@ -161,32 +161,32 @@ void CMainFrame::OnTreeFilter(UINT nID) {
 
 void CMainFrame::OnUpdateTreeFilter(CCmdUI* pCmdUI) {
   pCmdUI->SetText(TreeFilterLabel(pCmdUI->m_nID));
-  pCmdUI->SetRadio(pCmdUI->m_nID == (m_nActiveTree == 2 ? m_dateTreeFilter : m_workTreeFilter));
+  pCmdUI->SetRadio(pCmdUI->m_nID == (m_nActiveTree == Tree::kDate ? m_dateTreeFilter : m_workTreeFilter));
 }
 
 void CMainFrame::OnTreeClick(NMHDR*, LRESULT* pResult) {
   *pResult = 0;
   try {
-    if (m_nActiveTree == 2) HandleTreeClick(m_wndDateTree, 2);
-    else HandleTreeClick(m_wndWorkTree, 1);
+    if (m_nActiveTree == Tree::kDate) HandleTreeClick(m_wndDateTree, Tree::kDate);
+    else HandleTreeClick(m_wndWorkTree, Tree::kWork);
   } catch (const CException*) {
     // A click must not bring the frame down; the tree stays as it is.
   } catch (const _com_error&) {}
 }
 
-void CMainFrame::HandleTreeClick(CTKTreeCtrl& tree, int activeTree) {
+void CMainFrame::HandleTreeClick(CTKTreeCtrl& tree, Tree activeTree) {
   CPoint point;
   ::GetCursorPos(&point);
   tree.ScreenToClient(&point);
   const HTREEITEM item = tree.HitTest(point);
-  (activeTree == 2 ? m_hDateTreeItem : m_hWorkTreeItem) = item;
+  (activeTree == Tree::kDate ? m_hDateTreeItem : m_hWorkTreeItem) = item;
   if (!item) return;
   tree.SelectItem(item);
   const auto data = static_cast<LPARAM>(tree.GetItemData(item));
   m_nRecordId = static_cast<int>(data < 0 ? -data : data);
   const int level = GetTreeItemLevel(tree, item);
-  BYTE* flags = activeTree == 2 ? m_dateTreeFlags : m_workTreeFlags;
-  if (activeTree == 1) {
+  BYTE* flags = activeTree == Tree::kDate ? m_dateTreeFlags : m_workTreeFlags;
+  if (activeTree == Tree::kWork) {
     switch (level) {
       case 1:
         std::fill(flags, flags + kTreeCommands, BYTE{0});

@@ -139,7 +139,7 @@ class CMainFrame : public CMDIFrameWnd, public CFrameState {
   DECLARE_MESSAGE_MAP()
 
  private:
-  void HandleTreeClick(CTKTreeCtrl& tree, int activeTree);
+  void HandleTreeClick(CTKTreeCtrl& tree, Tree activeTree);
   // Opens the form of the task a tree item names (data < 0 scheduled).
   void OpenTaskOfItem(LPARAM itemData);
   // Makes the task's work (read from the database) the current work.

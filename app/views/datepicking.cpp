@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/controls/datepickercontrol.h"
 #include "toolkit/controls/datepickerdays.h"
 
@@ -27,7 +28,7 @@ int EditDateInPicker(const RECT& cellRect, COleDateTime& date, CWnd* grid) {
   return 1;
 }
 
-IMPLEMENT_SERIAL(CCreateDate, CTKReportRecordItemDateTime, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CCreateDate, CTKReportRecordItemDateTime, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 CCreateDate::CCreateDate() : CTKReportRecordItemDateTime(COleDateTime::GetCurrentTime()) {
   m_strFormatString = u"%a %m/%d/%Y  %H:%M:%S";

@@ -2,12 +2,13 @@
 
 #include "app/data/datastore.h"
 #include "app/views/enquirysql.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportrow.h"
 #include "toolkit/report/reportrows.h"
 
-IMPLEMENT_SERIAL(CFinancialExcludeItemCheck, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CFinancialRecord, CTKReportRecord, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CFinancialExcludeItemCheck, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CFinancialRecord, CTKReportRecord, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 CFinancialExcludeItemCheck::CFinancialExcludeItemCheck(BOOL checked) {
   SetHasCheckbox(TRUE, FALSE);

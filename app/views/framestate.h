@@ -19,11 +19,14 @@ class CFrameState {
  public:
   virtual ~CFrameState() = default;
 
+  // The two trees, by the numbers the frame has always used for them.
+  enum class Tree { kWork = 1, kDate = 2 };
+
   // Indices of the command-enable flags (one set per tree).
   enum TreeCommand { kNewWork, kRenameWork, kDeleteWork, kNewCompleted, kNewScheduled, kDeleteTask, kTreeCommands };
 
   // The enable flags of the active tree.
-  BYTE* ActiveTreeFlags() { return m_nActiveTree == 2 ? m_dateTreeFlags : m_workTreeFlags; }
+  BYTE* ActiveTreeFlags() { return m_nActiveTree == Tree::kDate ? m_dateTreeFlags : m_workTreeFlags; }
 
   // ---- the trees and their container ----
   CTreePaneBar m_wndTreePanes;
@@ -51,8 +54,8 @@ class CFrameState {
   HTREEITEM m_hDateTreeItem = nullptr;
   CString m_strEnquiryRange;
   CString m_strEnquiryKeyword;
-  // 1 while the work tree's pane is the active pane, 2 the date tree's.
-  int m_nActiveTree = 1;
+  // The tree whose pane is the active pane.
+  Tree m_nActiveTree = Tree::kWork;
   // The current work: the work the user last pointed at in a tree or chose
   // in the work chooser; new tasks are created under it.
   CString m_strItemText;

@@ -1,13 +1,14 @@
 #include "app/views/remindrecord.h"
 
 #include "platform/system/locale.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/report/reportcontrol.h"
 #include "toolkit/report/reportpaintmanager.h"
 
-IMPLEMENT_SERIAL(CRemindDate, CTKReportRecordItemDateTime, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CRemindTime, CRemindDate, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CMessageRecordItemCheck, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CRemindRecord, CTKReportRecord, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CRemindDate, CTKReportRecordItemDateTime, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CRemindTime, CRemindDate, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CMessageRecordItemCheck, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CRemindRecord, CTKReportRecord, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 CRemindDate::CRemindDate() : CRemindDate(COleDateTime()) {}
 

@@ -182,7 +182,7 @@ TEST_F(AppTest, FirstStartInAnEmptyFolder) {
   EXPECT_EQ(Frame().m_wndWorkTree.GetCount(), 4u);
   EXPECT_EQ(Frame().m_wndDateTree.GetCount(), 1u);
   EXPECT_EQ(app_.m_remindList.GetSize(), 0);
-  EXPECT_EQ(Frame().m_nActiveTree, 1);
+  EXPECT_EQ(Frame().m_nActiveTree, CFrameState::Tree::kWork);
   EXPECT_EQ(Frame().m_nItemId, 0);
 
   RawDb raw(folder_.Database());
@@ -243,7 +243,7 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkFromTheDateTreeOrWith
   struct Case {
     const char* what;
     const char16_t* itemText;
-    int activeTree;
+    CFrameState::Tree activeTree;
     bool openExisting;
     bool scheduled;
     int opened;           // new documents of the command's type
@@ -251,16 +251,17 @@ TEST_F(AppTest, TaskCommandsRefusePlaceholderAndAskForAWorkFromTheDateTreeOrWith
     int choosers;         // work choosers shown (the user cancels each with Escape)
     int currentWork = 1;  // the frame's current work id (1 is stored)
   };
+  using enum CFrameState::Tree;
   const Case cases[] = {
-      {"placeholder refused", u"Enter work name", 1, false, false, 0, true, 0},
-      {"other case is a name", u"Enter Work Name", 1, false, false, 1, false, 0},
-      {"placeholder refused before the chooser", u"Enter work name", 2, true, true, 0, true, 0},
-      {"date tree: chooser, cancelled", u"Garden", 2, false, true, 0, false, 1},
-      {"date tree, existing task: no chooser", u"Garden", 2, true, true, 1, false, 0},
-      {"work tree: no chooser", u"Garden", 1, false, true, 1, false, 0},
-      {"work tree without a current work: chooser", u"", 1, false, false, 0, false, 1, 0},
-      {"work tree, current work deleted: chooser", u"Garden", 1, false, true, 0, false, 1, 99},
-      {"work tree, existing task: no chooser", u"Garden", 1, true, false, 1, false, 0, 0},
+      {"placeholder refused", u"Enter work name", kWork, false, false, 0, true, 0},
+      {"other case is a name", u"Enter Work Name", kWork, false, false, 1, false, 0},
+      {"placeholder refused before the chooser", u"Enter work name", kDate, true, true, 0, true, 0},
+      {"date tree: chooser, cancelled", u"Garden", kDate, false, true, 0, false, 1},
+      {"date tree, existing task: no chooser", u"Garden", kDate, true, true, 1, false, 0},
+      {"work tree: no chooser", u"Garden", kWork, false, true, 1, false, 0},
+      {"work tree without a current work: chooser", u"", kWork, false, false, 0, false, 1, 0},
+      {"work tree, current work deleted: chooser", u"Garden", kWork, false, true, 0, false, 1, 99},
+      {"work tree, existing task: no chooser", u"Garden", kWork, true, false, 1, false, 0, 0},
   };
   // Counts the dialogs created (the chooser is the only one these commands make).
   static int dialogsCreated = 0;

@@ -113,7 +113,7 @@ TEST_F(FirstTasks, FromTheWorkTreeWithoutACurrentWorkTheWorkIsAskedFor) {
   {
     ProgramRun run;
     ASSERT_TRUE(run.ok());
-    ASSERT_EQ(run.Frame().m_nActiveTree, 1);  // the work tree is active at start
+    ASSERT_EQ(run.Frame().m_nActiveTree, CFrameState::Tree::kWork);  // the work tree is active at start
     run.NewCompletedTaskOfNewWork(u"Garden");
     CPravenorView* form = run.Form();
     ASSERT_NE(form, nullptr);

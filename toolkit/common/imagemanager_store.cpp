@@ -1,7 +1,7 @@
 // The image manager's stored form, written and read through a property
 // exchange: "IconSet" sections with "Id" and the icons of the set, each
 // set marked by "CheckSum" "CTKImageManagerIcons"; each icon a "Width" and a
-// "Data" blob (height, schema 38, then the state images as DIB records).
+// "Data" blob (height, the schema, then the state images as DIB records).
 #include <cstring>
 #include <vector>
 
@@ -12,10 +12,10 @@
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/propexchange.h"
 #include "toolkit/common/propexchange_backends.h"
+#include "toolkit/common/propexchangeschema.h"
 
 namespace {
 
-constexpr int kIconSchema = 38;
 constexpr LPCTSTR kCheckSum = u"CTKImageManagerIcons";
 // Stored records are untrusted: nothing larger is read.
 constexpr DWORD kMaxHeaderBytes = sizeof(BITMAPINFOHEADER) + 256 * 4;
@@ -154,7 +154,7 @@ void LoadImage(CArchive& ar, int schema, CTKImageHandle& image) {
   } else if (color) {
     BITMAP bm{};
     if (::GetObject(color, sizeof(bm), &bm) && bm.bmBitsPixel == 32)
-      image.SetBitmap(color, schema > 24 ? colorBits : nullptr);  // older data: straight alpha
+      image.SetBitmap(color, schema >= kTKSchemaIconPremultiplied ? colorBits : nullptr);  // older data: straight alpha
     else DeleteObject(color);
   } else if (mask) {
     DeleteObject(mask);
@@ -167,7 +167,7 @@ void CTKImageManagerIcon::Serialize(CArchive& ar) {
   // Stored order of the state images.
   static const int kStored[] = {kNormal, kDisabled, kHot, kChecked, kPressed};
   if (ar.IsStoring()) {
-    ar << static_cast<int>(m_nHeight) << kIconSchema;
+    ar << static_cast<int>(m_nHeight) << kTKSchemaCurrent;
     for (int slot : kStored) StoreImage(ar, m_arrImages[slot]);
     return;
   }
@@ -175,8 +175,8 @@ void CTKImageManagerIcon::Serialize(CArchive& ar) {
   ar >> height >> schema;
   m_nHeight = height;
   for (int slot : kStored) {
-    if (slot == kChecked && schema <= 7) break;
-    if (slot == kPressed && schema <= 16) break;
+    if (slot == kChecked && schema < kTKSchemaIconCheckedImage) break;
+    if (slot == kPressed && schema < kTKSchemaIconPressedImage) break;
     CTKImageHandle image;
     LoadImage(ar, schema, image);
     SetImage(slot, image);

@@ -1,4 +1,5 @@
-// Enters a critical section for the lifetime of the object.
+// Scoped guards: a critical section held, a re-entry flag raised, for the
+// lifetime of the object.
 #pragma once
 
 #include "platform/base/threads.h"
@@ -17,4 +18,22 @@ class CTKLockGuard {
 
  private:
   CRITICAL_SECTION* m_pSection;
+};
+
+// Raises a re-entry flag for the lifetime of the object, unless it was
+// already raised: Entered() tells the outermost caller, which alone lowers
+// it again, however its body ends.
+class CTKReentryGuard {
+ public:
+  explicit CTKReentryGuard(BOOL& flag) : m_flag(flag), m_entered(!flag) { m_flag = TRUE; }
+  ~CTKReentryGuard() {
+    if (m_entered) m_flag = FALSE;
+  }
+  CTKReentryGuard(const CTKReentryGuard&) = delete;
+  CTKReentryGuard& operator=(const CTKReentryGuard&) = delete;
+  bool Entered() const { return m_entered; }
+
+ private:
+  BOOL& m_flag;
+  bool m_entered;
 };

@@ -135,7 +135,7 @@ CString BytesToLetters(const BYTE* data, DWORD count) {
 
 // ---- CTKPropExchange ------------------------------------------------------------------------
 
-CTKPropExchange::CTKPropExchange() : m_nSchema(kSchemaCurrent) {}
+CTKPropExchange::CTKPropExchange() : m_nSchema(kTKSchemaCurrent) {}
 
 CTKPropExchange::~CTKPropExchange() = default;
 
@@ -148,10 +148,10 @@ void CTKPropExchange::InheritSettings(const CTKPropExchange* parent) {
   m_bChildSection = TRUE;
 }
 
-BOOL CTKPropExchange::ExchangeSchema() { return PropExchangeIntDefault(this, u"Schema", &m_nSchema, kSchemaCurrent); }
+BOOL CTKPropExchange::ExchangeSchema() { return PropExchangeIntDefault(this, u"Schema", &m_nSchema, kTKSchemaCurrent); }
 
 BOOL CTKPropExchange::ExchangeSchemaTolerant() {
-  return PropExchangeIntDefault(this, u"Schema", &m_nSchema, kSchemaWithoutMarker);
+  return PropExchangeIntDefault(this, u"Schema", &m_nSchema, kTKSchemaUnmarkedKeyed);
 }
 
 BOOL CTKPropExchange::ExchangeLocale() {

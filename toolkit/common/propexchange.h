@@ -18,6 +18,7 @@
 
 #include "platform/base/cmdtarget.h"
 #include "platform/base/cstring.h"
+#include "toolkit/common/propexchangeschema.h"
 
 class CArchive;
 class COleDateTime;
@@ -95,7 +96,7 @@ class CTKPropExchange : public CCmdTarget {
   virtual BOOL ExchangeSchemaTolerant();
 
   // ---- helpers -----------------------------------------------------------------------
-  // "Schema" with the default 38.
+  // "Schema" with the default kTKSchemaCurrent.
   BOOL ExchangeSchema();
   // "Locale" into the process-wide locale with the default -1.
   BOOL ExchangeLocale();
@@ -120,7 +121,7 @@ class CTKPropExchange : public CCmdTarget {
   void* m_pOwner = nullptr;       // caller's context; inherited by sections
   void* m_pLoadParent = nullptr;  // second context for one section; not inherited
   BOOL m_bLoading = FALSE;
-  int m_nSchema;  // 38 in a new exchange
+  int m_nSchema;  // kTKSchemaCurrent in a new exchange (propexchangeschema.h)
   BOOL m_bChildSection = FALSE;
   BOOL m_bEmptySection = FALSE;  // nothing stored to delete: values equal to defaults are left alone
   BOOL m_bInitialized = FALSE;   // OpenStorage ran
@@ -130,9 +131,6 @@ class CTKPropExchange : public CCmdTarget {
   // The process-wide locale of date and VARIANT texts; -1 selects the
   // toolkit's fixed forms.
   static LONG s_nLocale;
-
-  static constexpr int kSchemaCurrent = 38;
-  static constexpr int kSchemaWithoutMarker = 32;
 };
 
 // Walks the sections prefix0, prefix1 ... of an exchange.

@@ -1,4 +1,5 @@
 #include "toolkit/common/propexchange_backends.h"
+#include "toolkit/common/propexchangeschema.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -222,7 +223,7 @@ BOOL CTKPropExchangeArchive::ExchangeSchemaTolerant() {
     ar >> next >> schema;
     m_nSchema = static_cast<int>(schema);
   } else {
-    m_nSchema = kSchemaBeforeMarker;
+    m_nSchema = kTKSchemaUnmarkedArchive;
   }
   return TRUE;
 }

@@ -45,11 +45,10 @@ class CTKPropExchangeArchive : public CTKPropExchange {
   BOOL AllowsBinaryValues() override { return TRUE; }
   // Storing writes the marker 0x0FF0ADBF and the schema; loading reads them,
   // or, when the next four bytes are not the marker, reads nothing and
-  // takes schema 17 (data written before the marker existed).
+  // takes kTKSchemaUnmarkedArchive (data written before the marker existed).
   BOOL ExchangeSchemaTolerant() override;
 
   static constexpr DWORD kSchemaMarker = 0x0FF0ADBF;
-  static constexpr int kSchemaBeforeMarker = 17;
 
  protected:
   CArchive* m_pArchive;

@@ -82,7 +82,7 @@ CTKMarkupDependencyProperty* CTKMarkupObject::m_pNameProperty = nullptr;
 CTKMarkupDependencyProperty* CTKMarkupObject::m_pKeyProperty = nullptr;
 
 CTKMarkupType* CTKMarkupObject::GetMarkupClass() {
-  if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();
+  MarkupRegisterTypes();
   return s_pMarkupType;
 }
 CTKMarkupObject* CTKMarkupObject::CreateMarkupObject() { return new CTKMarkupObject(); }

@@ -52,7 +52,7 @@ struct PropertyChangedArgs {
 #define TK_DEFINE_MARKUPCLASS(cls)                                 \
   CTKMarkupType* cls::s_pMarkupType = nullptr;                     \
   CTKMarkupType* cls::GetMarkupClass() {                           \
-    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();      \
+    MarkupRegisterTypes();                                         \
     return s_pMarkupType;                                          \
   }                                                                \
   CTKMarkupObject* cls::CreateMarkupObject() { return new cls(); } \
@@ -61,7 +61,7 @@ struct PropertyChangedArgs {
 #define TK_DEFINE_MARKUPCLASS_NOFACTORY(cls)                     \
   CTKMarkupType* cls::s_pMarkupType = nullptr;                   \
   CTKMarkupType* cls::GetMarkupClass() {                         \
-    if (!g_bMarkupRegistrationStarted) MarkupRegisterTypes();    \
+    MarkupRegisterTypes();                                       \
     return s_pMarkupType;                                        \
   }                                                              \
   CTKMarkupObject* cls::CreateMarkupObject() { return nullptr; } \
@@ -71,11 +71,10 @@ struct PropertyChangedArgs {
 // application) stop at this depth.
 const int kMaxTreeWalkDepth = 1024;
 
-// Constructs every descriptor once, in the fixed table order. Called by every
+// Constructs every descriptor once, in the fixed table order, and returns
+// when the table is whole (a cheap check once it is). Called by every
 // descriptor accessor, so no static initialiser order is relied on.
 void MarkupRegisterTypes();
-// Set when the registration step starts; the accessors test it inline.
-extern bool g_bMarkupRegistrationStarted;
 
 class CTKMarkupObject {
  public:

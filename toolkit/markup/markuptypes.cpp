@@ -14,14 +14,12 @@
 #include "toolkit/markup/markupstyle.h"
 #include "toolkit/markup/markuptext.h"
 
-bool g_bMarkupRegistrationStarted = false;
-
 void MarkupRegisterTypes() {
-  // The flag goes up first: the accessors test it inline, and the ones called
-  // while the table is being made must not start it again.
+  // Another thread asking meanwhile waits until the whole table is made. The
+  // body only stores the accessors, it never calls one, so it cannot
+  // re-enter itself.
   static std::once_flag once;
   std::call_once(once, [] {
-    g_bMarkupRegistrationStarted = true;
     CTKMarkupDependencyProperty::s_pMarkupType =
         new CTKMarkupType(nullptr, u"CTKMarkupDependencyProperty", &CTKMarkupDependencyProperty::CreateMarkupObject,
                           &CTKMarkupObject::GetMarkupClass, nullptr);

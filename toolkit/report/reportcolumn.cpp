@@ -4,6 +4,7 @@
 
 #include "platform/base/exceptions.h"
 #include "toolkit/common/propexchange.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupinput.h"
 #include "toolkit/report/reportdatahost.h"
@@ -235,11 +236,11 @@ void CTKReportColumn::DoPropExchange(CTKPropExchange* pPX) {
   PropExchangeIntDefault(pPX, u"Alignment", &m_nAlignment, 0);
   PropExchangeIntDefault(pPX, u"StaticWidth", &m_nColumnStaticWidth, 0);
   PropExchangeIntDefault(pPX, u"AutoWidth", &m_nColumnAutoWidth, 0);
-  if (pPX->m_nSchema > 21) {
+  if (pPX->m_nSchema >= kTKSchemaColumnAlignments) {
     PropExchangeIntDefault(pPX, u"HeaderAlignment", &m_nHeaderAlignment, -1);
     PropExchangeIntDefault(pPX, u"FooterAlignment", &m_nFooterAlignment, -1);
   }
-  if (pPX->m_nSchema >= 36) {
+  if (pPX->m_nSchema >= kTKSchemaColumnTreeState) {
     PropExchangeBoolDefault(pPX, u"PlusMinus", &m_bPlusMinus, FALSE);
     PropExchangeIntDefault(pPX, u"NextVisualBlock", &m_nNextVisualBlock, 0);
     PropExchangeIntDefault(pPX, u"OldVisibleIndex", &m_nOldVisibleIndex, -1);
@@ -368,7 +369,8 @@ void CTKReportColumns::DoPropExchange(CTKPropExchange* pPX) {
       int itemIndex = column->GetItemIndex();
       PropExchangeInt(section, u"ItemIndex", &itemIndex);
       // Older schemas had no names; their readers expect none.
-      if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &column->m_strInternalName);
+      if (section->m_nSchema >= kTKSchemaColumnInternalNames)
+        PropExchangeString(section, u"InternalName", &column->m_strInternalName);
       column->DoPropExchange(section);
     }
   }
@@ -405,11 +407,11 @@ BOOL CTKReportColumns::ReadState(CTKPropExchange* pPX, CTKReportColumnsState& st
       int itemIndex = -1;
       PropExchangeIntDefault(section, u"ItemIndex", &itemIndex, -1);
       CString name;
-      if (section->m_nSchema > 23) PropExchangeString(section, u"InternalName", &name);
+      if (section->m_nSchema >= kTKSchemaColumnInternalNames) PropExchangeString(section, u"InternalName", &name);
       CTKReportColumn* column = nullptr;
       if (!name.IsEmpty()) {
         column = FindByInternalName(name);
-        if (!column && section->m_nSchema < 38) {
+        if (!column && section->m_nSchema < kTKSchemaInternalNamesOnly) {
           for (INT_PTR i = 0; i < m_arrColumns.GetSize() && !column; ++i)
             if (m_arrColumns[i] && m_arrColumns[i]->m_strName.Compare(name) == 0) column = m_arrColumns[i];
         }
@@ -501,7 +503,7 @@ void CTKReportColumnOrder::DoPropExchange(CTKPropExchange* pPX) {
       key.Format(u"Column%i", i);
       int itemIndex = column->GetItemIndex();
       PropExchangeIntDefault(pPX, key, &itemIndex, 0);
-      if (pPX->m_nSchema > 23) {
+      if (pPX->m_nSchema >= kTKSchemaColumnInternalNames) {
         key.Format(u"InternalName%i", i);
         PropExchangeString(pPX, key, &column->m_strInternalName);
       }
@@ -527,7 +529,7 @@ void CTKReportColumnOrder::ReadColumns(CTKPropExchange* pPX, std::vector<CTKRepo
     int itemIndex = 0;
     PropExchangeIntDefault(pPX, key, &itemIndex, 0);
     CTKReportColumn* column = nullptr;
-    if (pPX->m_nSchema > 23) {
+    if (pPX->m_nSchema >= kTKSchemaColumnInternalNames) {
       CString name;
       key.Format(u"InternalName%i", i);
       PropExchangeString(pPX, key, &name);

@@ -716,6 +716,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
 
  private:
   int m_nFreezeColumnsCount = 0;
+  BOOL m_bRelayingToTip = FALSE;  // a message is being relayed to the cell tip
   // The tokens of the last filter text asked for.
   CString m_strTokensFor;
   BOOL m_bTokensTabsOnly = FALSE;

@@ -3,6 +3,7 @@
 // tooltip context and markup elements.
 #include "toolkit/report/reportcontrol.h"
 
+#include "toolkit/common/lockguard.h"
 #include "toolkit/common/tooltipcontext.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportheader.h"
@@ -12,9 +13,6 @@
 #include "toolkit/report/reporttip.h"
 
 namespace {
-// Re-entry guard: the tip may handle a relayed message by sending more.
-bool g_bRelaying = false;
-
 HRESULT PutRect(LONG* left, LONG* top, LONG* width, LONG* height, const CRect& rc) {
   *left = rc.left;
   *top = rc.top;
@@ -27,10 +25,11 @@ HRESULT PutRect(LONG* left, LONG* top, LONG* width, LONG* height, const CRect& r
 // ---- tips ---------------------------------------------------------------------------------------------
 
 BOOL CTKReportControl::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) {
-  if (m_pTip && m_pTip->m_hWnd && m_pTip->IsWindowVisible() && !g_bRelaying) {
-    g_bRelaying = true;
-    RelayToolTipEvent(message);
-    g_bRelaying = false;
+  // Hiding the tip sends messages of its own, which must not be relayed to
+  // it again; another grid's tip still sees them.
+  if (m_pTip && m_pTip->m_hWnd && m_pTip->IsWindowVisible()) {
+    CTKReentryGuard relaying(m_bRelayingToTip);
+    if (relaying.Entered()) RelayToolTipEvent(message);
   }
   if (m_bShowTooltips && m_pToolTipContext && m_hWnd) {
     MSG msg{m_hWnd, message, wParam, lParam, 0, {}};

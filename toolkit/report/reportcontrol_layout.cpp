@@ -6,6 +6,7 @@
 
 #include "platform/controls/afxcmn.h"
 #include "platform/framework/afx.h"
+#include "toolkit/common/lockguard.h"
 #include "toolkit/common/scopeddc.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/report/reportcolumn.h"
@@ -17,22 +18,6 @@
 #include "toolkit/report/reportrecorditem.h"
 
 namespace {
-
-// Runs the body once; nested calls while it runs do nothing.
-class CReentryGuard {
- public:
-  explicit CReentryGuard(BOOL& flag) : m_flag(flag), m_entered(!flag) { m_flag = TRUE; }
-  ~CReentryGuard() {
-    if (m_entered) m_flag = FALSE;
-  }
-  CReentryGuard(const CReentryGuard&) = delete;
-  CReentryGuard& operator=(const CReentryGuard&) = delete;
-  bool Entered() const { return m_entered; }
-
- private:
-  BOOL& m_flag;
-  bool m_entered;
-};
 
 int WheelScrollLines() {
   static const int lines = [] {
@@ -73,7 +58,7 @@ void CTKReportControl::AdjustLayout() {
   CRect client;
   GetClientRect(&client);
   if (client.IsRectEmpty()) return;
-  CReentryGuard guard(m_bAdjustLayoutRunning);
+  CTKReentryGuard guard(m_bAdjustLayoutRunning);
   if (!guard.Entered()) return;
 
   const int oldWidth = m_rcHeaderArea.Width();
@@ -94,7 +79,7 @@ void CTKReportControl::AdjustLayout() {
 
 void CTKReportControl::AdjustScrollBars() {
   if (!m_hWnd || m_pSectionBody->GetRect().Height() <= 0) return;
-  CReentryGuard guard(m_bInAdjustScrollBars);
+  CTKReentryGuard guard(m_bInAdjustScrollBars);
   if (!guard.Entered()) return;
   EditItem(nullptr);
   BeginUpdate();
@@ -302,7 +287,7 @@ void CTKReportControl::SetFreezeColumnsCount(int nCount, BOOL bAdjustParent) {
 int CTKReportControl::OnCreate(LPCREATESTRUCT lpCreateStruct) { return CWnd::OnCreate(lpCreateStruct); }
 
 void CTKReportControl::OnSize(UINT nType, int cx, int cy) {
-  CReentryGuard guard(m_bOnSizeRunning);
+  CTKReentryGuard guard(m_bOnSizeRunning);
   if (!guard.Entered()) return;
   CWnd::OnSize(nType, cx, cy);
   BeginUpdate();

@@ -8,6 +8,7 @@
 #include "platform/system/msgbox.h"
 #include "toolkit/common/propexchange.h"
 #include "toolkit/common/propexchange_backends.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/report/reportdatahost.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportcontrol.h"
@@ -46,9 +47,6 @@ void SetHeaderOptions(CTKReportHeader* h, const HeaderOptions& o) {
 
 // Whole-column horizontal scrolling.
 constexpr int kScrollModeWholeColumns = 1;
-// Schemas from which the state holds the scrolling values and the flags.
-constexpr int kSchemaScrollValues = 23;
-constexpr int kSchemaStateFlags = 36;
 
 }  // namespace
 
@@ -107,7 +105,7 @@ void CTKReportControl::StoreState(CTKPropExchange* pPX, BOOL bIconView) {
     m_pColumns->DoPropExchange(columns);
   }
   PropExchangeBoolDefault(pPX, u"ShowGroupBox", &m_bGroupByEnabled, FALSE);
-  if (pPX->m_nSchema >= kSchemaScrollValues) {
+  if (pPX->m_nSchema >= kTKSchemaReportScrolling) {
     BOOL fullColumnScrolling =
         m_scrollModeH == kScrollModeWholeColumns && !(m_pReportHeader && m_pReportHeader->IsAutoColumnSizing());
     PropExchangeBoolDefault(pPX, u"FullColumnScrolling", &fullColumnScrolling, FALSE);
@@ -115,7 +113,7 @@ void CTKReportControl::StoreState(CTKPropExchange* pPX, BOOL bIconView) {
   }
   int freeze = GetFreezeColumnsCount();
   PropExchangeIntDefault(pPX, u"FreezeColumnsCount", &freeze, 0);
-  if (pPX->m_nSchema >= kSchemaStateFlags) {
+  if (pPX->m_nSchema >= kTKSchemaReportFlags) {
     PropExchangeBoolDefault(pPX, u"FreezeColumnsAbs", &m_nFreezeColumnsAbs, FALSE);
     PropExchangeBoolDefault(pPX, u"MovePivot", &m_bMovePivot, FALSE);
     PropExchangeBoolDefault(pPX, u"ForcePagination", &m_bForcePagination, FALSE);
@@ -152,13 +150,13 @@ BOOL CTKReportControl::ReadStoredState(CTKPropExchange* pPX, BOOL bIconView, Sto
       if (!m_pColumns->ReadState(columns, state.columns, strReason)) return FALSE;
     }
     PropExchangeBoolDefault(pPX, u"ShowGroupBox", &state.bShowGroupBox, FALSE);
-    if (pPX->m_nSchema >= kSchemaScrollValues) {
+    if (pPX->m_nSchema >= kTKSchemaReportScrolling) {
       state.bHasScrollValues = true;
       PropExchangeBoolDefault(pPX, u"FullColumnScrolling", &state.bFullColumnScrolling, FALSE);
       PropExchangeIntDefault(pPX, u"HScrollStep", &state.nHScrollStep, 7);
     }
     PropExchangeIntDefault(pPX, u"FreezeColumnsCount", &state.nFreezeColumnsCount, 0);
-    if (pPX->m_nSchema >= kSchemaStateFlags) {
+    if (pPX->m_nSchema >= kTKSchemaReportFlags) {
       PropExchangeBoolDefault(pPX, u"FreezeColumnsAbs", &state.nFreezeColumnsAbs, FALSE);
       PropExchangeBoolDefault(pPX, u"MovePivot", &state.bMovePivot, FALSE);
       PropExchangeBoolDefault(pPX, u"ForcePagination", &state.bForcePagination, FALSE);

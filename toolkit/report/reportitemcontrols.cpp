@@ -3,10 +3,11 @@
 #include "platform/base/exceptions.h"
 #include "platform/gdi/syscolors.h"
 #include "toolkit/common/propexchange.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/report/reportrecorditem.h"
 
-IMPLEMENT_SERIAL(CTKReportRecordItemControl, CCmdTarget, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemButton, CTKReportRecordItemControl, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemControl, CCmdTarget, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemButton, CTKReportRecordItemControl, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 CTKReportRecordItemControl::CTKReportRecordItemControl(LPCTSTR lpszCaption)
     : m_strCaption(lpszCaption ? lpszCaption : u""), m_clrCaption(::GetSysColor(COLOR_BTNTEXT)) {}

@@ -6,6 +6,7 @@
 #include "platform/system/msgbox.h"
 #include "platform/window/winuser.h"
 #include "toolkit/common/propexchange.h"
+#include "toolkit/common/propexchangeschema.h"
 #include <algorithm>
 
 #include "platform/framework/afxgdi.h"
@@ -23,13 +24,13 @@
 #include "toolkit/report/reportrecords.h"
 #include "toolkit/report/reportsortkeys.h"
 
-IMPLEMENT_SERIAL(CTKReportRecordItemText, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemNumber, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemPercentNumber, CTKReportRecordItemNumber, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemDateTime, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemPreview, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemIcon, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
-IMPLEMENT_SERIAL(CTKReportRecordItemVariant, CTKReportRecordItem, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItemText, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemNumber, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemPercentNumber, CTKReportRecordItemNumber, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemDateTime, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemPreview, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemIcon, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
+IMPLEMENT_SERIAL(CTKReportRecordItemVariant, CTKReportRecordItem, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 // ---- text -------------------------------------------------------------------------------------
 

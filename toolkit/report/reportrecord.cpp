@@ -2,11 +2,12 @@
 
 #include "platform/base/exceptions.h"
 #include "toolkit/common/propexchange.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/report/reportcolumn.h"
 #include "toolkit/report/reportitemtypes.h"
 #include "toolkit/report/reportrecords.h"
 
-IMPLEMENT_SERIAL(CTKReportRecord, CCmdTarget, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecord, CCmdTarget, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 CTKReportRecord::CTKReportRecord() = default;
 
@@ -181,7 +182,7 @@ void CTKReportRecord::DoPropExchange(CTKPropExchange* pPX) {
     }
   }
 
-  if (pPX->m_nSchema > 21) {
+  if (pPX->m_nSchema >= kTKSchemaRecordChildren) {
     BOOL hasChildren = HasChildren();
     PropExchangeBoolDefault(pPX, u"HasChildren", &hasChildren, FALSE);
     if (hasChildren) {

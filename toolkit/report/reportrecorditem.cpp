@@ -2,6 +2,7 @@
 
 #include "platform/base/exceptions.h"
 #include "toolkit/common/propexchange.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/common/resourcemanager.h"
 #include "toolkit/markup/markupcontext.h"
 #include "toolkit/markup/markupinput.h"
@@ -14,7 +15,7 @@
 #include "toolkit/report/reportrecord.h"
 #include "toolkit/report/reportrecords.h"
 
-IMPLEMENT_SERIAL(CTKReportRecordItem, CCmdTarget, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecordItem, CCmdTarget, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 // ---- argument blocks --------------------------------------------------------------------------
 
@@ -257,7 +258,7 @@ void CTKReportRecordItem::DoPropExchange(CTKPropExchange* pPX) {
   PropExchangeUInt64(pPX, u"Data", &data, 0);
   m_dwData = static_cast<DWORD_PTR>(data);
   PropExchangeStringDefault(pPX, u"Tooltip", &m_strTooltip, u"");
-  if (pPX->m_nSchema > 16) PropExchangeStringDefault(pPX, u"Caption", &m_strCaption, u"");
+  if (pPX->m_nSchema >= kTKSchemaItemCaption) PropExchangeStringDefault(pPX, u"Caption", &m_strCaption, u"");
 
   // The links and the in-cell controls travel through scratch collections.
   {
@@ -281,7 +282,7 @@ void CTKReportRecordItem::DoPropExchange(CTKPropExchange* pPX) {
     }
     scratch->InternalRelease();
   }
-  if (pPX->m_nSchema > 32) {
+  if (pPX->m_nSchema >= kTKSchemaItemControls) {
     CTKPropExchangeSection section(pPX->GetSection(u"ItemControls"));
     auto* scratch = new CTKReportRecordItemControls(this);
     try {

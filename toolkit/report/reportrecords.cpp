@@ -3,8 +3,9 @@
 #include "platform/base/exceptions.h"
 #include "platform/base/wstr.h"
 #include "toolkit/common/propexchange.h"
+#include "toolkit/common/propexchangeschema.h"
 
-IMPLEMENT_SERIAL(CTKReportRecords, CCmdTarget, VERSIONABLE_SCHEMA | 38)
+IMPLEMENT_SERIAL(CTKReportRecords, CCmdTarget, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 CTKReportRecords::CTKReportRecords(BOOL bReferenceList) : m_bArray(bReferenceList) {}
 

@@ -93,7 +93,7 @@ TEST_F(MainFrameTest, TheTreesSitSideBySideInTheirPanes) {
   frame.m_wndDateTree.GetWindowRect(&date);
   EXPECT_LT(work.right, date.left + 1);
   EXPECT_EQ(work.top, date.top);
-  EXPECT_EQ(frame.m_nActiveTree, 1);
+  EXPECT_EQ(frame.m_nActiveTree, CFrameState::Tree::kWork);
   EXPECT_EQ(&frame.m_workTree, &frame.m_wndWorkTree);
   EXPECT_EQ(&frame.m_dateTree, &frame.m_wndDateTree);
   EXPECT_EQ(&frame.m_nCurrentId, &frame.m_nRecordId);
@@ -116,7 +116,7 @@ TEST_F(MainFrameTest, FilterCommandsActOnTheActiveTreeAndFollowItsLabels) {
 
   // Showing the date pane makes the date tree the one the filters act on.
   ClickCaption(IDP_DATEVIEW_PANE);
-  EXPECT_EQ(frame.m_nActiveTree, 2);
+  EXPECT_EQ(frame.m_nActiveTree, CFrameState::Tree::kDate);
   EXPECT_EQ(FilterButtons(), "Everyday;Workday;Task Day*;");
   frame.SendMessage(WM_COMMAND, ID_TREE_FILTER_25);
   EXPECT_EQ(frame.m_wndDateTree.m_filterMode, 0);
@@ -132,7 +132,7 @@ TEST_F(MainFrameTest, FilterCommandsActOnTheActiveTreeAndFollowItsLabels) {
   EXPECT_EQ(frame.m_wndWorkTree.m_filterMode, 1);  // untouched
 
   ClickCaption(IDP_WORKVIEW_PANE);
-  EXPECT_EQ(frame.m_nActiveTree, 1);
+  EXPECT_EQ(frame.m_nActiveTree, CFrameState::Tree::kWork);
   EXPECT_EQ(FilterButtons(), "All;Completed*;Scheduled;");
   EXPECT_TRUE(boxes_.Shown().empty());
 }
@@ -174,7 +174,7 @@ TEST_F(MainFrameTest, ClicksOnItemsSetTheCurrentWorkAndOpenTasks) {
   dates.FillDateTree();
   HTREEITEM day = dates.GetChildItem(dates.GetChildItem(dates.GetChildItem(dates.GetRootItem())));
   ClickItem(dates, day);
-  EXPECT_EQ(frame.m_nActiveTree, 2);
+  EXPECT_EQ(frame.m_nActiveTree, CFrameState::Tree::kDate);
   EXPECT_EQ(frame.m_hDateTreeItem, day);
   EXPECT_EQ(frame.m_dateTreeFlags[CMainFrame::kNewCompleted], 1);
   EXPECT_EQ(frame.m_dateTreeFlags[CMainFrame::kDeleteTask], 0);

@@ -1,7 +1,9 @@
 // Tips of the report control: the cell tip a row shows for a cut caption,
 // the header's column tips, and the messages the control hands to the cell
 // tip, the tooltip context and markup captions.
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "report_control_test_support.h"
@@ -168,6 +170,63 @@ TEST_F(CellTipTest, ControlHidesTheTipOnInputAndWhenTheCursorLeaves) {
     control->SendMessage(c.message, 0, 0);
     EXPECT_EQ(static_cast<bool>(TipShown()), c.kept);
   }
+}
+
+// Hiding one grid's tip may send a message to another grid (here a hook
+// does, as an owner reacting to the tip going away would): that grid still
+// hides its own tip, and the first grid relays the next message again.
+TEST_F(CellTipTest, AGridHidesItsTipWhileAnotherGridHidesItsOwn) {
+  MakeGrid();
+  Col(0)->SetWidth(40);
+  Paint();
+  std::unique_ptr<CTKReportControl> first(control);
+  CTKReportTip* firstTip = Tip();  // its window is made when it first shows
+  control = nullptr;
+  MakeGrid();
+  Col(0)->SetWidth(40);
+  Paint();
+  CTKReportControl* second = control;
+  CTKReportTip* secondTip = Tip();
+  // The fixture deletes the second grid however the test ends.
+  struct Restore {
+    CTKReportControl*& control;
+    CTKReportControl* second;
+    ~Restore() { control = second; }
+  } restore{control, second};
+
+  control = first.get();
+  ASSERT_TRUE(ShowAtCell());
+  control = second;
+  ASSERT_TRUE(ShowAtCell());
+  ASSERT_TRUE(firstTip->IsWindowVisible());
+
+  static HWND s_hideTip = nullptr;
+  static HWND s_notify = nullptr;
+  s_hideTip = firstTip->GetSafeHwnd();
+  s_notify = second->GetSafeHwnd();
+  HHOOK hook = SetWindowsHookExW(
+      WH_CALLWNDPROC,
+      [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        const auto* cwp = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && cwp->hwnd == s_hideTip && cwp->message == WM_WINDOWPOSCHANGED && s_notify) {
+          const HWND target = std::exchange(s_notify, nullptr);
+          ::SendMessage(target, WM_KEYDOWN, VK_DOWN, 0);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+      },
+      nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+
+  first->SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(s_notify, nullptr) << "the hook sent its message";
+  EXPECT_FALSE(firstTip->IsWindowVisible());
+  EXPECT_FALSE(secondTip->IsWindowVisible()) << "the second grid relayed the message to its tip";
+
+  control = first.get();
+  ASSERT_TRUE(ShowAtCell());
+  first->SendMessage(WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_FALSE(firstTip->IsWindowVisible()) << "the first grid relays again";
 }
 
 // Over a cell with a tip text of its own, the control's mouse messages reach

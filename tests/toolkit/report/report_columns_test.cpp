@@ -262,3 +262,21 @@ TEST(ReportColumnsExchange, OlderSchemasAndBadIndexes) {
   ASSERT_EQ(target.columns->GetGroupsOrder()->GetCount(), 1);
   EXPECT_EQ(target.columns->GetGroupsOrder()->GetAt(0), target.columns->Find(1));
 }
+
+TEST(ReportColumnsExchange, EachKeyIsStoredFromTheSchemaThatAddedIt) {
+  // The archive holds the values alone, so its length tells which keys a
+  // schema writes: the alignments (two ints) from 22, the internal name
+  // from 24, the tree state (four 4-byte values) from 36.
+  Columns source(nullptr, 1);
+  source.columns->GetAt(0)->SetInternalName(u"");
+  auto length = [&](int schema) {
+    return static_cast<int>(StoreWith(schema, [&](CTKPropExchange* px) {
+                              CTKPropExchangeSection section(px->GetSection(u"Columns"));
+                              source.columns->DoPropExchange(section);
+                            }).size());
+  };
+  const struct {
+    int older, newer, added;
+  } table[] = {{16, 17, 0}, {21, 22, 8}, {22, 23, 0}, {23, 24, 4}, {35, 36, 16}, {36, 38, 0}};
+  for (const auto& c : table) EXPECT_EQ(length(c.newer) - length(c.older), c.added) << c.older << " to " << c.newer;
+}
