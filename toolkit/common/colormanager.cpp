@@ -45,6 +45,7 @@ void CTKPaintManagerColorGradient::Serialize(CArchive& ar) {
 
 namespace {
 
+// Set only by tests, on the UI thread, before the colours are refreshed.
 int g_screenBitsOverride = 0;
 
 // Channel ranges of the weighted space; its diagonal is taken as 442.

@@ -52,6 +52,7 @@ const TK_LANGUAGE_INFO kLanguages[] = {
     {0x0404, 950, u"big5", u"Chinese (Taiwan)", u"LANG_CHINESE", u"SUBLANG_CHINESE_TRADITIONAL", 136},
 };
 
+// Set by the application at start-up (and by tests); read on the UI thread.
 HMODULE g_hResourceModule = nullptr;
 
 // The module to look in first: the toolkit's, when it holds the resource.

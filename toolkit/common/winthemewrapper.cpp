@@ -21,6 +21,7 @@ enum Slot {
   kEndBufferedPaint,
 };
 
+// Made on the UI thread on first use and kept for the life of the process.
 TK_UXTHEME_FUNCTIONS* g_tables[2] = {nullptr, nullptr};
 
 TK_UXTHEME_FUNCTIONS* MakeTable() {

@@ -16,8 +16,6 @@ UINT TaskbarCreatedMessage() {
   return message;
 }
 
-const UINT g_taskbarCreated = TaskbarCreatedMessage();
-
 }  // namespace
 
 CTKTrayIcon::CTKTrayIcon() {
@@ -186,7 +184,7 @@ void CTKTrayIcon::OnAnimationTimer() {
 
 LRESULT CTKTrayIcon::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == TK_WM_TRAYICONNOTIFY) return OnTrayNotification(wParam, lParam);
-  if (message == g_taskbarCreated && message != 0) {
+  if (message != 0 && message == TaskbarCreatedMessage()) {
     AddIcon();
     return 0;
   }

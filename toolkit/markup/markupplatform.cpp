@@ -62,6 +62,7 @@ BOOL CTKMarkupHostServices::GetLogFont(HFONT hFont, TKMARKUPLOGFONT* pFont) {
   return ::GetObjectW(hFont, sizeof(*pFont), pFont) == static_cast<int>(sizeof(*pFont));
 }
 
+// Set once by the host at start-up; read on the UI thread.
 static CTKMarkupHostServices* g_pHostServices = nullptr;
 
 CTKMarkupHostServices* MarkupGetHostServices() {

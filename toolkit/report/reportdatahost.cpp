@@ -1,6 +1,8 @@
 #include "toolkit/report/reportdatahost.h"
 
 namespace {
+// Set once by the application at start-up, before any grid exists; read on
+// the UI thread.
 TKReportDataHostResolver g_resolver = nullptr;
 CTKReportDataHost g_defaultHost;
 }  // namespace
