@@ -134,6 +134,48 @@ void CTKReportControl::SetIconView(BOOL bIconView) {
   RedrawControl();
 }
 
+BOOL CTKReportControl::SetIconViewColumn(int nItemIndex) {
+  // Icon view shows that column and restores it when it ends.
+  if (m_bIconView) return FALSE;
+  m_nIconColumnIndex = std::max(-1, nItemIndex);
+  return TRUE;
+}
+
+void CTKReportControl::ShowGroupBy(BOOL bShow) {
+  bShow = bShow ? TRUE : FALSE;
+  if (bShow == m_bGroupByEnabled) return;
+  m_bGroupByEnabled = bShow;
+  AdjustLayout();
+  AdjustScrollBars();
+  RedrawControl();
+}
+
+void CTKReportControl::ShowHeader(BOOL bShow) {
+  bShow = bShow ? TRUE : FALSE;
+  if (m_bIconView) {
+    m_iconViewSaved.bHeaderVisible = bShow;
+    return;
+  }
+  if (bShow == m_bHeaderVisible) return;
+  m_bHeaderVisible = bShow;
+  AdjustLayout();
+  AdjustScrollBars();
+  RedrawControl();
+}
+
+void CTKReportControl::ShowFooter(BOOL bShow) {
+  bShow = bShow ? TRUE : FALSE;
+  if (m_bIconView) {
+    m_iconViewSaved.bFooterVisible = bShow;
+    return;
+  }
+  if (bShow == m_bFooterVisible) return;
+  m_bFooterVisible = bShow;
+  AdjustLayout();
+  AdjustScrollBars();
+  RedrawControl();
+}
+
 CTKReportColumn* CTKReportControl::GetRowNumberColumn() const {
   if (m_bIconView || !m_bKeepIconColumnInRowView || m_nIconColumnRowViewPosition < 0) return nullptr;
   CTKReportColumn* column = m_pColumns->Find(m_nIconColumnIndex);
