@@ -595,6 +595,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   void UpdateVerticalScrollBar();
   // Shows or hides a scroll bar; a change lays the control out again.
   void ShowScrollBarIfNeeded(int nBar, BOOL bNeeded);
+  // Shows or hides an element and lays the control out again; in icon view
+  // an element it keeps hidden (with its row-view flag) only remembers it.
+  void ShowElement(BOOL* pShown, BOOL* pShownInRowView, BOOL bShow);
   // The body drawn into a DC: OnDraw, then the disabled look.
   void PaintTo(CDC* pDC);
   // The watermark blended into the body band.

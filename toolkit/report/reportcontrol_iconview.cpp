@@ -141,39 +141,27 @@ BOOL CTKReportControl::SetIconViewColumn(int nItemIndex) {
   return TRUE;
 }
 
-void CTKReportControl::ShowGroupBy(BOOL bShow) {
+void CTKReportControl::ShowElement(BOOL* pShown, BOOL* pShownInRowView, BOOL bShow) {
   bShow = bShow ? TRUE : FALSE;
-  if (bShow == m_bGroupByEnabled) return;
-  m_bGroupByEnabled = bShow;
+  if (m_bIconView && pShownInRowView) {
+    *pShownInRowView = bShow;
+    return;
+  }
+  if (bShow == *pShown) return;
+  *pShown = bShow;
   AdjustLayout();
   AdjustScrollBars();
   RedrawControl();
 }
 
+void CTKReportControl::ShowGroupBy(BOOL bShow) { ShowElement(&m_bGroupByEnabled, nullptr, bShow); }
+
 void CTKReportControl::ShowHeader(BOOL bShow) {
-  bShow = bShow ? TRUE : FALSE;
-  if (m_bIconView) {
-    m_iconViewSaved.bHeaderVisible = bShow;
-    return;
-  }
-  if (bShow == m_bHeaderVisible) return;
-  m_bHeaderVisible = bShow;
-  AdjustLayout();
-  AdjustScrollBars();
-  RedrawControl();
+  ShowElement(&m_bHeaderVisible, &m_iconViewSaved.bHeaderVisible, bShow);
 }
 
 void CTKReportControl::ShowFooter(BOOL bShow) {
-  bShow = bShow ? TRUE : FALSE;
-  if (m_bIconView) {
-    m_iconViewSaved.bFooterVisible = bShow;
-    return;
-  }
-  if (bShow == m_bFooterVisible) return;
-  m_bFooterVisible = bShow;
-  AdjustLayout();
-  AdjustScrollBars();
-  RedrawControl();
+  ShowElement(&m_bFooterVisible, &m_iconViewSaved.bFooterVisible, bShow);
 }
 
 CTKReportColumn* CTKReportControl::GetRowNumberColumn() const {
