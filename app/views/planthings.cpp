@@ -436,7 +436,7 @@ void CPlanThingsView::OnReminderEdited(NMHDR* pNMHDR, LRESULT* pResult) {
   v.time = ItemDate(record, 2);
   if (v.date.GetStatus() != COleDateTime::valid || v.time.GetStatus() != COleDateTime::valid) {
     // Nothing to store: the editor goes without applying its text.
-    if (CTKReportInplaceEdit* edit = m_wndReminders.m_pInplaceEdit; edit && edit->m_hWnd)
+    if (CTKReportInplaceEdit* edit = m_wndReminders.GetInplaceEdit(); edit && edit->m_hWnd)
       item->OnEndEdit(&m_wndReminders, FALSE);
     return;
   }

@@ -105,6 +105,16 @@ constexpr int kTKReportMousePrepareDragColumn = 2;
 constexpr int kTKReportMouseDraggingColumn = 3;
 constexpr int kTKReportMouseOverRowDivide = 5;
 
+// The element kinds of GetElementRect.
+constexpr int kTKReportElementBody = 0;
+constexpr int kTKReportElementGroupBy = 1;
+constexpr int kTKReportElementHeader = 2;
+constexpr int kTKReportElementFooter = 3;
+constexpr int kTKReportElementHeaderRows = 4;
+constexpr int kTKReportElementFooterRows = 5;
+constexpr int kTKReportElementHeaderDivider = 6;
+constexpr int kTKReportElementFooterDivider = 7;
+
 // The private message that asks for RedrawControl.
 constexpr UINT TK_WM_REPORT_REDRAW = 0x2A5C;  // WM_USER + 9820
 
@@ -363,7 +373,22 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // 0..columns-1 stores 0.
   void StoreFreezeColumnsCount(int nCount);
   void SetTopRow(int nIndex);
+  // The body's horizontal scroll position in pixels: never below 0, and
+  // pulled back within the columns' overflow by every scroll-bar update.
+  int GetLeftOffset() const { return m_nLeftOffset; }
   void SetLeftOffset(int nOffset);
+  // Back to the left edge without laying out (the caller lays the columns
+  // out right after): the offset and the scroll bar's position become 0.
+  void ResetLeftOffset();
+  // Whole-column horizontal scrolling (else by pixels).
+  BOOL IsFullColumnScrolling() const { return m_scrollModeH == kScrollModeWholeColumns; }
+  // Vertical scrolling by pixels (else by rows); switching scrolls to the top.
+  void SetVerticalPixelScrolling(BOOL bSet);
+  BOOL IsVerticalPixelScrolling() const { return m_scrollModeV == kScrollModePixels; }
+  // The body's top pixel in vertical pixel scrolling: 0..content height - page.
+  int GetTopOffset() const { return m_nTopOffset; }
+  // Whether the control shows its scroll bar (SB_HORZ or SB_VERT).
+  BOOL IsScrollBarVisible(int nBar) const { return nBar == SB_HORZ ? m_bHScrollBarVisible : m_bVScrollBarVisible; }
   BOOL EnsureVisible(CTKReportRow* pRow);
   void EnsureColumnVisible(CTKReportColumn* pColumn);
   void SetIconView(BOOL bIconView);
@@ -394,6 +419,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   CTKReportBehavior* GetBehavior() const { return m_pBehavior; }
   CTKToolTipContext* GetToolTipContext() const { return m_pToolTipContext; }
   CTKReportTip* GetTip() const { return m_pTip; }
+  CTKReportInplaceEdit* GetInplaceEdit() const { return m_pInplaceEdit; }
+  CTKReportInplaceButtons* GetInplaceButtons() const { return m_pInplaceButtons; }
+  CTKReportInplaceList* GetInplaceList() const { return m_pInplaceList; }
   T_CompareFunc GetSortCompareFunction() const { return m_pRowsCompareFunc; }
   // What the records, items and columns ask of this control.
   CTKReportDataHost* GetDataHost() const { return m_pDataHost.get(); }
@@ -419,6 +447,12 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL IsGroupByVisible() const { return m_bGroupByEnabled; }
   BOOL IsHeaderVisible() const { return m_bHeaderVisible; }
   BOOL IsFooterVisible() const { return m_bFooterVisible; }
+  // Each shows or hides its element and lays the control out again. Icon
+  // view keeps the header and the footer hidden; what is asked while it is
+  // on shows when the row view comes back.
+  void ShowGroupBy(BOOL bShow);
+  void ShowHeader(BOOL bShow);
+  void ShowFooter(BOOL bShow);
   BOOL IsFilterTabsOnly() const { return m_bFilterTabsOnly; }
   void SetFilterTabsOnly(BOOL b) { m_bFilterTabsOnly = b; }
   int GetFilterMode() const { return m_nRecordsTreeFilterMode; }
@@ -428,6 +462,10 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int GetDefaultRowHeight() const { return m_nDefaultRowFreeHeight; }
   void SetDefaultRowHeight(int n) { m_nDefaultRowFreeHeight = n; }
   int GetIconViewColumn() const { return m_nIconColumnIndex; }
+  // The item index of the column that gives each record's icon and caption
+  // in icon view (-1: icon view cannot be switched on). FALSE, and nothing
+  // changes, while icon view is on: switch it off first.
+  BOOL SetIconViewColumn(int nItemIndex);
   // Whether the icon-view column stays in the row view after icon view
   // ends, and where (its position among the columns; -1: not placed, the
   // column is hidden). Kept there, it shows the row numbers.
@@ -448,6 +486,15 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // FALSE when the owner refused the focus change.
   BOOL SetFocusedColumn(CTKReportColumn* pColumn);
   BOOL IsShiftAtLastKeyUp() const { return m_bShiftAtKeyUp; }
+  // The last mouse press: its client point and the Ctrl and Shift keys then.
+  CPoint GetMouseDownPoint() const { return m_pointMouse; }
+  BOOL IsControlKeyAtMouseDown() const { return m_bWasControlKey; }
+  BOOL IsShiftKeyAtMouseDown() const { return m_bWasShiftKey; }
+  // The row and the hyperlink (-1 none) under the mouse.
+  CTKReportRow* GetHotRow() const { return m_pHotRow; }
+  int GetHotHyperlink() const { return m_nHotHyperlink; }
+  // The cell being edited; null when none.
+  TK_REPORTRECORDITEM_ARGS* GetActiveItemArgs() const { return m_pActiveItemArgs; }
   // Whether the rows are grouped (the group order has columns).
   BOOL IsGrouped() const;
 
@@ -489,6 +536,10 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   // 10 keeps the remembered cell for 3 seconds after a delayed edit.
   void StartDelayEditTimer();
   void KillDelayEditMaxTimer(BOOL bForgetCell);
+  // A click that may edit a cell (row index, column item index): a click on
+  // the remembered cell starts the delayed edit, any other click makes its
+  // cell the remembered one.
+  void OnDelayEditClick(int nRowIndex, int nColumnIndex);
   // One mouse button event (nButton 1 left, 3 right; nEvent 0 down, 1 up)
   // dispatched through the behaviour settings.
   void OnMouseButtonEvent(int nButton, int nEvent, UINT nFlags, CPoint point);
@@ -544,6 +595,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   void UpdateVerticalScrollBar();
   // Shows or hides a scroll bar; a change lays the control out again.
   void ShowScrollBarIfNeeded(int nBar, BOOL bNeeded);
+  // Shows or hides an element and lays the control out again; in icon view
+  // an element it keeps hidden (with its row-view flag) only remembers it.
+  void ShowElement(BOOL* pShown, BOOL* pShownInRowView, BOOL bShow);
   // The body drawn into a DC: OnDraw, then the disabled look.
   void PaintTo(CDC* pDC);
   // The watermark blended into the body band.
@@ -573,6 +627,57 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   void InsertRecordRow(CTKReportRecord* pRecord, CTKReportRecord* pParentRecord, int nRowChildIndex);
 
  public:
+  // ---- plain settings ----
+  // Switches read where they apply and kept nowhere else: an owner may write
+  // them between calls. Everything the layout, the scroll position, the
+  // focus, the selection or the editors depend on is private below and
+  // changes only through calls.
+  BOOL m_bDoubleBuffering = TRUE;
+  int m_nHScrollStep = 7;
+  int m_nVScrollStep = 7;
+  int m_nFreezeColumnsAbs = 0;
+  BOOL m_bMovePivot = FALSE;
+  BOOL m_bForcePagination = FALSE;
+  BOOL m_bStrictBestFit = FALSE;
+  BOOL m_bDesktopTrackerMode = FALSE;
+  BOOL m_bSelectionExcludeGroupRows = TRUE;
+  BOOL m_bSkipGroupsFocus = TRUE;
+  BOOL m_bInitialSelectionEnable = TRUE;
+  BOOL m_bMultipleSelection = TRUE;
+  BOOL m_bMultiSelectionMode = FALSE;
+  BOOL m_bBlockSelection = FALSE;  // clear the selection on a click in the empty area
+  BOOL m_bKeepSelectionAfterSort = TRUE;
+  BOOL m_bFocusSubItems = FALSE;
+  BOOL m_bEditOnClick = TRUE;
+  BOOL m_bEditOnDelayClick = FALSE;
+  BOOL m_bEditOnDoubleClick = TRUE;
+  BOOL m_bEditAfterIcon = TRUE;
+  BOOL m_bNoEditAfterTab = FALSE;
+  BOOL m_bCheckboxToggleOnClick = TRUE;
+  BOOL m_bLockExpand = FALSE;
+  BOOL m_bSortRecordChilds = FALSE;
+  BOOL m_bFreeHeightMode = FALSE;
+  int m_nDefaultRowFreeHeight = 20;
+  BOOL m_bShowTooltips = TRUE;
+  CString m_strFilterText;
+  BOOL m_bFilterHiddenColumns = FALSE;
+  BOOL m_bFilterTabsOnly = FALSE;
+  int m_nRecordsTreeFilterMode = 0;
+  BYTE m_WatermarkTransparency = 100;
+  int m_nWatermarkAlignment = 0x100;
+  int m_nAutoScrollTimerInterval = 200;
+  UINT m_uDelayEditTimerInterval = 0;
+  UINT m_cfReport = 0;
+  BOOL m_bDropAccept = FALSE;
+  DWORD m_dwDropMarkerFlags = 1;
+
+ private:
+  // Stored scroll modes: horizontal 1 whole columns, 2 pixels; vertical 1
+  // rows, 2 pixels.
+  static constexpr int kScrollModeWholeColumns = 1;
+  static constexpr int kScrollModeRows = 1;
+  static constexpr int kScrollModePixels = 2;
+
   // ---- owned parts ----
   CTKReportBehavior* m_pBehavior = nullptr;
   CTKReportTip* m_pTip = nullptr;
@@ -600,8 +705,7 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   CTKMarkupContext* m_pMarkupContext = nullptr;
   std::unique_ptr<CTKReportDataHost> m_pDataHost;
 
-  // ---- settings ----
-  BOOL m_bDoubleBuffering = TRUE;
+  // ---- state kept by the control's own calls ----
   BOOL m_bChanged = TRUE;  // redraw needed
   BOOL m_bRefreshIndexes = FALSE;
   BOOL m_bRefreshIndexesAdjust = FALSE;
@@ -611,39 +715,9 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int m_scrollModeV = 1;
   int m_nLeftOffset = 0;
   int m_nTopOffset = 0;
-  int m_nHScrollStep = 7;
-  int m_nVScrollStep = 7;
-  int m_nFreezeColumnsAbs = 0;
-  BOOL m_bMovePivot = FALSE;
-  BOOL m_bForcePagination = FALSE;
-  BOOL m_bStrictBestFit = FALSE;
-  BOOL m_bDesktopTrackerMode = FALSE;
   BOOL m_bGroupByEnabled = FALSE;
   BOOL m_bHeaderVisible = TRUE;
   BOOL m_bFooterVisible = FALSE;
-  BOOL m_bSelectionExcludeGroupRows = TRUE;
-  BOOL m_bSkipGroupsFocus = TRUE;
-  BOOL m_bInitialSelectionEnable = TRUE;
-  BOOL m_bMultipleSelection = TRUE;
-  BOOL m_bMultiSelectionMode = FALSE;
-  BOOL m_bBlockSelection = FALSE;  // clear the selection on a click in the empty area
-  BOOL m_bKeepSelectionAfterSort = TRUE;
-  BOOL m_bFocusSubItems = FALSE;
-  BOOL m_bEditOnClick = TRUE;
-  BOOL m_bEditOnDelayClick = FALSE;
-  BOOL m_bEditOnDoubleClick = TRUE;
-  BOOL m_bEditAfterIcon = TRUE;
-  BOOL m_bNoEditAfterTab = FALSE;
-  BOOL m_bCheckboxToggleOnClick = TRUE;
-  BOOL m_bLockExpand = FALSE;
-  BOOL m_bSortRecordChilds = FALSE;
-  BOOL m_bFreeHeightMode = FALSE;
-  int m_nDefaultRowFreeHeight = 20;
-  BOOL m_bShowTooltips = TRUE;
-  CString m_strFilterText;
-  BOOL m_bFilterHiddenColumns = FALSE;
-  BOOL m_bFilterTabsOnly = FALSE;
-  int m_nRecordsTreeFilterMode = 0;
   T_CompareFunc m_pRowsCompareFunc = nullptr;
   BOOL m_bIconView = FALSE;
   int m_nIconColumnIndex = -1;
@@ -651,13 +725,6 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   BOOL m_bKeepIconColumnInRowView = FALSE;
   int m_nIconColumnRowViewPosition = -1;
   HBITMAP m_hbmpWatermark = nullptr;
-  BYTE m_WatermarkTransparency = 100;
-  int m_nWatermarkAlignment = 0x100;
-  int m_nAutoScrollTimerInterval = 200;
-  UINT m_uDelayEditTimerInterval = 0;
-  UINT m_cfReport = 0;
-  BOOL m_bDropAccept = FALSE;
-  DWORD m_dwDropMarkerFlags = 1;
   CTKReportColumnOrder* m_pIconViewColumnsOrder = nullptr;  // the group order saved by icon view
   CTKReportColumnOrder* m_pPrevVisible = nullptr;           // the visible columns saved by icon view
   // The row-view settings icon view switches off, restored when it ends.
@@ -713,8 +780,6 @@ class CTKReportControl : public CWnd, public CTKAccessible {
   int m_nDropPos = -1;
   CArray<CTKReportRecord*, CTKReportRecord*> m_arrSavedSelection;
   std::vector<int> m_arrSavedIndexes;  // selected rows at the last CollapseAll
-
- private:
   int m_nFreezeColumnsCount = 0;
   BOOL m_bRelayingToTip = FALSE;  // a message is being relayed to the cell tip
   // The tokens of the last filter text asked for.

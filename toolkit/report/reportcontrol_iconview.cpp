@@ -134,6 +134,36 @@ void CTKReportControl::SetIconView(BOOL bIconView) {
   RedrawControl();
 }
 
+BOOL CTKReportControl::SetIconViewColumn(int nItemIndex) {
+  // Icon view shows that column and restores it when it ends.
+  if (m_bIconView) return FALSE;
+  m_nIconColumnIndex = std::max(-1, nItemIndex);
+  return TRUE;
+}
+
+void CTKReportControl::ShowElement(BOOL* pShown, BOOL* pShownInRowView, BOOL bShow) {
+  bShow = bShow ? TRUE : FALSE;
+  if (m_bIconView && pShownInRowView) {
+    *pShownInRowView = bShow;
+    return;
+  }
+  if (bShow == *pShown) return;
+  *pShown = bShow;
+  AdjustLayout();
+  AdjustScrollBars();
+  RedrawControl();
+}
+
+void CTKReportControl::ShowGroupBy(BOOL bShow) { ShowElement(&m_bGroupByEnabled, nullptr, bShow); }
+
+void CTKReportControl::ShowHeader(BOOL bShow) {
+  ShowElement(&m_bHeaderVisible, &m_iconViewSaved.bHeaderVisible, bShow);
+}
+
+void CTKReportControl::ShowFooter(BOOL bShow) {
+  ShowElement(&m_bFooterVisible, &m_iconViewSaved.bFooterVisible, bShow);
+}
+
 CTKReportColumn* CTKReportControl::GetRowNumberColumn() const {
   if (m_bIconView || !m_bKeepIconColumnInRowView || m_nIconColumnRowViewPosition < 0) return nullptr;
   CTKReportColumn* column = m_pColumns->Find(m_nIconColumnIndex);

@@ -178,6 +178,17 @@ void CTKReportControl::KillDelayEditMaxTimer(BOOL bForgetCell) {
   }
 }
 
+void CTKReportControl::OnDelayEditClick(int nRowIndex, int nColumnIndex) {
+  if (nRowIndex == m_iLastRqstEditRow && nColumnIndex == m_iLastRqstEditCol) {
+    KillDelayEditMaxTimer(FALSE);
+    StartDelayEditTimer();
+  } else {
+    KillDelayEditMaxTimer(TRUE);
+    m_iLastRqstEditRow = nRowIndex;
+    m_iLastRqstEditCol = nColumnIndex;
+  }
+}
+
 void CTKReportControl::StartAutoScrollTimer() {
   if (!m_hWnd || m_uAutoScrollTimerID) return;
   m_uAutoScrollTimerID = SetTimer(kAutoScrollTimer, static_cast<UINT>(m_nAutoScrollTimerInterval), nullptr);

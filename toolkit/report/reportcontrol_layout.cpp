@@ -120,7 +120,7 @@ void CTKReportControl::UpdateHorizontalScrollBar() {
   };
   if (m_pReportHeader->IsAutoColumnSizing()) {
     needed = scrollPixels(m_pReportHeader->GetOverflowWidth());
-  } else if (m_scrollModeH == 1) {
+  } else if (m_scrollModeH == kScrollModeWholeColumns) {
     CTKReportColumn *prev, *curr, *next;
     int pos = 0, steps = 0;
     m_pReportHeader->GetFullColumnScrollInfo(prev, curr, next, pos, steps);
@@ -147,7 +147,7 @@ void CTKReportControl::UpdateHorizontalScrollBar() {
 void CTKReportControl::UpdateVerticalScrollBar() {
   SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
   CTKReportRows* rows = m_pSectionBody->GetRows();
-  if (m_scrollModeV != 2) {
+  if (m_scrollModeV != kScrollModePixels) {
     const int count = rows->GetCount();
     const int fit = GetRowsFittingFromBottom();
     if (fit < rows->GetTopRowIndex()) {
@@ -168,7 +168,7 @@ void CTKReportControl::UpdateVerticalScrollBar() {
     si.nPos = m_nTopOffset;
   }
   const BOOL needed = si.nMax != -1 && si.nMax >= static_cast<int>(si.nPage) && si.nPage > 0 &&
-                      !(m_scrollModeV != 2 && si.nPage == static_cast<UINT>(si.nMax + 1));
+                      !(m_scrollModeV != kScrollModePixels && si.nPage == static_cast<UINT>(si.nMax + 1));
   if (needed) SetScrollInfo(SB_VERT, &si, FALSE);
   ShowScrollBarIfNeeded(SB_VERT, needed);
 }
@@ -196,10 +196,15 @@ void CTKReportControl::SetLeftOffset(int nOffset) {
   if (nOffset == m_nLeftOffset) return;
   m_nLeftOffset = nOffset;
   if (m_hWnd) {
-    if (m_scrollModeH != 1) SetScrollPos(SB_HORZ, nOffset);
+    if (m_scrollModeH != kScrollModeWholeColumns) SetScrollPos(SB_HORZ, nOffset);
     AdjustScrollBars();
   }
   RedrawControl();
+}
+
+void CTKReportControl::ResetLeftOffset() {
+  m_nLeftOffset = 0;
+  if (m_hWnd) SetScrollPos(SB_HORZ, 0);
 }
 
 void CTKReportControl::SetTopOffset(int nOffset) {
@@ -248,13 +253,25 @@ void CTKReportControl::EnsureColumnVisible(CTKReportColumn* pColumn) {
 }
 
 void CTKReportControl::SetFullColumnScrolling(BOOL bSet) {
-  m_scrollModeH = bSet ? 1 : 2;
+  m_scrollModeH = bSet ? kScrollModeWholeColumns : kScrollModePixels;
   if (!m_hWnd) return;
-  m_nLeftOffset = 0;
-  SetScrollPos(SB_HORZ, 0);
+  ResetLeftOffset();
   RedrawControl();
   UpdateWindow();
   AdjustScrollBars();
+}
+
+void CTKReportControl::SetVerticalPixelScrolling(BOOL bSet) {
+  const int mode = bSet ? kScrollModePixels : kScrollModeRows;
+  if (mode == m_scrollModeV) return;
+  m_scrollModeV = mode;
+  // The other mode's position means nothing in this one: start at the top.
+  m_nTopOffset = 0;
+  m_pSectionBody->GetRows()->SetTopRowIndex(0);
+  if (!m_hWnd) return;
+  SetScrollPos(SB_VERT, 0);
+  AdjustScrollBars();
+  RedrawControl();
 }
 
 void CTKReportControl::SetFreezeColumnsCount(int nCount, BOOL bAdjustParent) {
@@ -263,11 +280,10 @@ void CTKReportControl::SetFreezeColumnsCount(int nCount, BOOL bAdjustParent) {
     return;
   }
   m_nFreezeColumnsCount = nCount;
-  if (m_scrollModeH == 1) {
+  if (m_scrollModeH == kScrollModeWholeColumns) {
     SetFullColumnScrolling(TRUE);
   } else if (m_pPaintManager->m_bFreezeColsOption && m_hWnd) {
-    m_nLeftOffset = 0;
-    SetScrollPos(SB_HORZ, 0);
+    ResetLeftOffset();
     RedrawControl();
     UpdateWindow();
     AdjustScrollBars();
@@ -307,7 +323,7 @@ void CTKReportControl::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
   GetScrollInfo(SB_HORZ, &si);
   const int bodyWidth = m_pSectionBody->GetRect().Width();
-  if (m_scrollModeH != 1) {
+  if (m_scrollModeH != kScrollModeWholeColumns) {
     const int limit = std::max(0, si.nMax - static_cast<int>(si.nPage) + 1);
     int offset = m_nLeftOffset;
     switch (nSBCode) {
@@ -391,7 +407,7 @@ void CTKReportControl::OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
   }
   SCROLLINFO si{sizeof(SCROLLINFO), SIF_ALL, 0, 0, 0, 0, 0};
   GetScrollInfo(SB_VERT, &si);
-  if (m_scrollModeV == 2) {
+  if (m_scrollModeV == kScrollModePixels) {
     const int page = static_cast<int>(si.nPage);
     int offset = m_nTopOffset;
     switch (nSBCode) {

@@ -45,9 +45,6 @@ void SetHeaderOptions(CTKReportHeader* h, const HeaderOptions& o) {
   h->m_bShowItemsInGroups = o.bShowItemsInGroups;
 }
 
-// Whole-column horizontal scrolling.
-constexpr int kScrollModeWholeColumns = 1;
-
 }  // namespace
 
 // Everything a stored state holds, read before any of it is applied.

@@ -60,7 +60,7 @@ void CTKReportHeaderDragWnd::OnPaint() {
 
 BOOL CTKReportHeaderDragWnd::IsControlScrollingSideways() {
   CTKReportControl* control = m_pHeader ? m_pHeader->GetControl() : nullptr;
-  return control && control->m_bHScrollBarVisible;
+  return control && control->IsScrollBarVisible(SB_HORZ);
 }
 
 void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
@@ -69,7 +69,7 @@ void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
   if (!control->m_hWnd) return;
   CPoint cursor;
   ::GetCursorPos(&cursor);
-  CRect header(control->m_rcHeaderArea);
+  CRect header(control->GetElementRect(kTKReportElementHeader));
   control->ClientToScreen(&header);
   if (cursor.y < header.top || cursor.y >= header.bottom) return;
 
@@ -77,7 +77,7 @@ void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
   GetWindowRect(&image);
   control->GetWindowRect(&area);
   const BOOL rtl = (control->GetExStyle() & WS_EX_LAYOUTRTL) != 0;
-  const BOOL wholeColumns = control->m_scrollModeH == 1;
+  const BOOL wholeColumns = control->IsFullColumnScrolling();
   const int forward = rtl ? area.left - image.left : image.right - area.right;
   CTKReportColumn *prev = nullptr, *curr = nullptr, *next = nullptr;
   int pos = 0, count = 0;
@@ -90,8 +90,8 @@ void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
       if (pos >= count - 1) return;
       control->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
     } else {
-      if (control->m_nLeftOffset >= limit) return;
-      control->SetLeftOffset(std::min(limit, control->m_nLeftOffset + tick.nStep));
+      if (control->GetLeftOffset() >= limit) return;
+      control->SetLeftOffset(std::min(limit, control->GetLeftOffset() + tick.nStep));
     }
     SetTimer(kScrollTimer, static_cast<UINT>(tick.nInterval));
     scrolled = TRUE;
@@ -116,8 +116,8 @@ void CTKReportHeaderDragWnd::OnTimer(UINT_PTR nIDEvent) {
       if (pos <= 0) return;
       control->SendMessage(WM_HSCROLL, SB_LINELEFT, 0);
     } else {
-      if (control->m_nLeftOffset <= 0) return;
-      control->SetLeftOffset(std::max(0, control->m_nLeftOffset - tick.nStep));
+      if (control->GetLeftOffset() <= 0) return;
+      control->SetLeftOffset(std::max(0, control->GetLeftOffset() - tick.nStep));
     }
     SetTimer(kScrollTimer, static_cast<UINT>(tick.nInterval));
     scrolled = TRUE;

@@ -74,7 +74,7 @@ CTKReportPaintManager* CTKReportHeader::GetPaintManager() const {
 int CTKReportHeader::FrozenCount() const { return m_pControl ? m_pControl->GetFreezeColumnsCount() : 0; }
 
 int CTKReportHeader::ScrollOrigin() const {
-  return m_pControl ? m_pControl->m_rcHeaderArea.left - m_pControl->m_nLeftOffset : 0;
+  return m_pControl ? m_pControl->GetElementRect(kTKReportElementHeader).left - m_pControl->GetLeftOffset() : 0;
 }
 
 int CTKReportHeader::ColumnLeft(CTKReportColumn* pColumn) const {
@@ -83,7 +83,9 @@ int CTKReportHeader::ColumnLeft(CTKReportColumn* pColumn) const {
   int sum = 0;
   for (int i = 0; i < static_cast<int>(visible.size()); i++) {
     if (visible[i] == pColumn)
-      return (i < frozen ? (m_pControl ? m_pControl->m_rcHeaderArea.left : 0) : ScrollOrigin()) + sum;
+      return (i < frozen ? (m_pControl ? m_pControl->GetElementRect(kTKReportElementHeader).left : 0)
+                         : ScrollOrigin()) +
+             sum;
     sum = TKAddWidths(sum, visible[i]->GetWidth());
   }
   return -1;
@@ -138,7 +140,7 @@ void CTKReportHeader::AdjustColumnsWidth(int nTotalWidth, int nFirstIndex) {
       }
     }
   }
-  const int area = m_pControl ? m_pControl->m_rcHeaderArea.Width() : nTotalWidth;
+  const int area = m_pControl ? m_pControl->GetElementRect(kTKReportElementHeader).Width() : nTotalWidth;
   int sum = 0;
   for (int i = nFirstIndex; i < m_pColumns->GetCount(); i++)
     if (CTKReportColumn* c = m_pColumns->GetAt(i); c && c->IsVisible()) sum = TKAddWidths(sum, c->GetWidth());
@@ -148,16 +150,17 @@ void CTKReportHeader::AdjustColumnsWidth(int nTotalWidth, int nFirstIndex) {
 }
 
 void CTKReportHeader::SetAutoColumnSizing(BOOL bAutoColumnSizing) {
-  if (m_pControl) m_pControl->m_nLeftOffset = 0;
+  if (m_pControl) m_pControl->ResetLeftOffset();
   m_bAutoColumnSizing = bAutoColumnSizing;
   if (bAutoColumnSizing && m_pControl && m_pControl->m_hWnd) m_pControl->EnableScrollBarCtrl(SB_HORZ, FALSE);
-  AdjustColumnsWidth(m_pControl ? m_pControl->m_rcHeaderArea.Width() : 0, 0);
+  AdjustColumnsWidth(m_pControl ? m_pControl->GetElementRect(kTKReportElementHeader).Width() : 0, 0);
   if (m_pControl) m_pControl->RedrawControl();
 }
 
 int CTKReportHeader::GetMaxAvailWidth(CTKReportColumn* pColumn) const {
   if (!m_bAutoColumnSizing || !m_pControl || !pColumn) return 32000;
-  int width = m_pControl->m_rcHeaderArea.Width() - (ColumnLeft(pColumn) - m_pControl->m_rcHeaderArea.left);
+  int width = m_pControl->GetElementRect(kTKReportElementHeader).Width() -
+              (ColumnLeft(pColumn) - m_pControl->GetElementRect(kTKReportElementHeader).left);
   bool after = false;
   for (CTKReportColumn* c : VisibleColumns(m_pColumns)) {
     if (after) width -= c->GetMinWidth();
@@ -196,7 +199,7 @@ int CTKReportHeader::GetFullColumnScrollInfo(CTKReportColumn*& pPrev, CTKReportC
   const int frozen = std::min(FrozenCount(), static_cast<int>(visible.size()));
   int frozenWidth = 0;
   for (int i = 0; i < frozen; i++) frozenWidth = TKAddWidths(frozenWidth, visible[i]->GetWidth());
-  int x = m_pControl ? -m_pControl->m_nLeftOffset : 0;
+  int x = m_pControl ? -m_pControl->GetLeftOffset() : 0;
   int index = 0;
   for (int i = 0; i < static_cast<int>(visible.size()); i++) {
     x = TKAddWidths(x, visible[i]->GetWidth());
@@ -264,7 +267,8 @@ void CTKReportHeader::ResizeColumn(CTKReportColumn* pColumn, int nWidth) {
   AdjustColumnsWidth(rest, next);
   for (int i = 0; i < m_pColumns->GetCount(); i++)
     if (CTKReportColumn* c = m_pColumns->GetAt(i)) c->m_nColumnAutoWidth = c->m_nColumnStaticWidth;
-  AdjustColumnsWidth(m_pControl ? m_pControl->m_rcHeaderArea.Width() : CRect(m_rcHeader).Width(), 0);
+  AdjustColumnsWidth(
+      m_pControl ? m_pControl->GetElementRect(kTKReportElementHeader).Width() : CRect(m_rcHeader).Width(), 0);
   if (m_pControl) m_pControl->AdjustScrollBars();
   m_pResizeColumn = nullptr;
 }
@@ -314,7 +318,7 @@ void CTKReportHeader::TrackColumnResize(CTKReportColumn* pColumn, CPoint point) 
 // ---- hit tests ----
 
 int CTKReportHeader::HitTestIndex(CPoint pt) const {
-  if (!m_pControl || !m_pColumns || !m_pControl->m_rcHeaderArea.PtInRect(pt)) return -1;
+  if (!m_pControl || !m_pColumns || !m_pControl->GetElementRect(kTKReportElementHeader).PtInRect(pt)) return -1;
   const int frozen = FrozenCount();
   int sum = 0, visibleIndex = 0;
   // Frozen columns cover the scrolled ones.
@@ -325,7 +329,7 @@ int CTKReportHeader::HitTestIndex(CPoint pt) const {
       CTKReportColumn* c = m_pColumns->GetAt(i);
       if (!c || !c->IsVisible()) continue;
       const bool isFrozen = visibleIndex < frozen;
-      const int left = (isFrozen ? m_pControl->m_rcHeaderArea.left : ScrollOrigin()) + sum;
+      const int left = (isFrozen ? m_pControl->GetElementRect(kTKReportElementHeader).left : ScrollOrigin()) + sum;
       sum = TKAddWidths(sum, c->GetWidth());
       visibleIndex++;
       if ((pass == 0) != isFrozen) continue;
@@ -377,7 +381,7 @@ CTKReportColumn* CTKReportHeader::HitTestDivider(CPoint point) const {
   if (!m_pControl || point.y <= m_rcHeader.top || point.y >= m_rcHeader.bottom) return nullptr;
   const auto visible = VisibleColumns(m_pColumns);
   const int frozen = std::min(FrozenCount(), static_cast<int>(visible.size()));
-  int frozenRight = m_pControl->m_rcHeaderArea.left;
+  int frozenRight = m_pControl->GetElementRect(kTKReportElementHeader).left;
   for (int i = 0; i < frozen; i++) frozenRight = TKAddWidths(frozenRight, visible[i]->GetWidth());
   auto test = [&](CTKReportColumn* c) -> bool {
     if (m_bAutoColumnSizing && IsLastVisibleColumn(c)) return false;
@@ -396,7 +400,7 @@ CTKReportColumn* CTKReportHeader::HitTestDivider(CPoint point) const {
 
 int CTKReportHeader::GetHeaderDropIndex(CPoint pt) const {
   if (!m_pControl || !m_pColumns) return -1;
-  const CRect area = m_pControl->m_rcHeaderArea;
+  const CRect area = m_pControl->GetElementRect(kTKReportElementHeader);
   if (pt.y < area.top || pt.y >= area.bottom) return -1;
   const auto visible = VisibleColumns(m_pColumns);
   if (visible.empty()) return m_pColumns->GetCount();
@@ -412,7 +416,7 @@ int CTKReportHeader::GetHeaderDropIndex(CPoint pt) const {
     if (pt.x < left || pt.x >= right) return -2;
     const int index = m_pColumns->IndexOf(c);
     if (pt.x < (left + right) / 2) return index;
-    if (v == frozen - 1 && m_pControl->m_nLeftOffset > 0) return index;
+    if (v == frozen - 1 && m_pControl->GetLeftOffset() > 0) return index;
     return index + 1;
   };
   for (int v = 0; v < frozen; v++)
@@ -444,7 +448,7 @@ int CTKReportHeader::GetGroupByIndex(CPoint pt, BOOL bExact) const {
 void CTKReportHeader::Draw(CDC* pDC, CRect rcHeader) {
   CTKReportPaintManager* pm = GetPaintManager();
   if (!pDC || !pm || !m_pControl || !m_pColumns) return;
-  const int offset = m_pControl->m_nLeftOffset;
+  const int offset = m_pControl->GetLeftOffset();
   m_rcHeader = rcHeader;
   m_rcHeader.OffsetRect(-offset, 0);
 
@@ -604,8 +608,10 @@ void CTKReportHeader::OnLButtonDown(CPoint point) {
   if (m_pControl->GetMouseMode() != kModeIdle) return;
   CTKReportColumn* column = nullptr;
   BOOL inHeader = FALSE;
-  if (CRect(m_rcHeader.left, m_rcHeader.top, m_pControl->m_rcHeaderArea.right, m_rcHeader.bottom).PtInRect(point) &&
-      m_pControl->m_rcHeaderArea.PtInRect(point)) {
+  if (CRect(m_rcHeader.left, m_rcHeader.top, m_pControl->GetElementRect(kTKReportElementHeader).right,
+            m_rcHeader.bottom)
+          .PtInRect(point) &&
+      m_pControl->GetElementRect(kTKReportElementHeader).PtInRect(point)) {
     column = HitTest(point);
     inHeader = TRUE;
   } else if (CRect(m_rcGroupBy).PtInRect(point)) {
@@ -720,7 +726,7 @@ void CTKReportHeader::FinishDrag(UINT nFlags, CPoint point) {
         changed = TRUE;
       }
     } else if ((kind == kDragRow || kind == kDragBox) && m_nDropIndex >= 0) {
-      CRect row(m_pControl->m_rcHeaderArea);
+      CRect row(m_pControl->GetElementRect(kTKReportElementHeader));
       if (m_pControl->m_hWnd) {
         CRect client;
         m_pControl->GetClientRect(&client);
@@ -735,7 +741,7 @@ void CTKReportHeader::FinishDrag(UINT nFlags, CPoint point) {
           changed = TRUE;
         }
       } else if (CRect(m_rcGroupBy).PtInRect(point)) {
-        const BOOL fullColumns = m_pControl->m_scrollModeH == 1;
+        const BOOL fullColumns = m_pControl->IsFullColumnScrolling();
         const BOOL switchOff = fullColumns && column->GetVisibleIndex() > 0;
         if (switchOff) m_pControl->SetFullColumnScrolling(FALSE);
         groups->InsertAt(m_nDropIndex, column);
@@ -814,7 +820,7 @@ void CTKReportHeader::OnMouseMove(UINT, CPoint point) {
     m_pDragWnd->SetWindowPos(nullptr, screen.x - rc.Width() / 2, screen.y - rc.Height() / 2, 0, 0,
                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   }
-  CRect row(m_pControl->m_rcHeaderArea);
+  CRect row(m_pControl->GetElementRect(kTKReportElementHeader));
   if (m_pControl->m_hWnd) {
     CRect client;
     m_pControl->GetClientRect(&client);
@@ -866,7 +872,9 @@ void CTKReportHeader::ShowDropMarker(int nIndex, BOOL bHeader) {
       hide();
       return;
     }
-    pt.y = (m_pControl->m_rcHeaderArea.top + m_pControl->m_rcHeaderArea.bottom) / 2;
+    pt.y = (m_pControl->GetElementRect(kTKReportElementHeader).top +
+            m_pControl->GetElementRect(kTKReportElementHeader).bottom) /
+           2;
     CTKReportColumn* at = nIndex < m_pColumns->GetCount() ? m_pColumns->GetAt(nIndex) : nullptr;
     if (at && at->IsVisible()) pt.x = ColumnLeft(at);
     else if (before) pt.x = TKAddWidths(ColumnLeft(before), before->GetWidth());
@@ -917,7 +925,7 @@ void CTKReportHeader::OnContextMenu(CPoint ptClick) {
   if (!m_pControl || !m_pControl->m_hWnd || m_pControl->GetMouseMode() != kModeIdle) return;
   CPoint client(ptClick);
   m_pControl->ScreenToClient(&client);
-  if (!m_pControl->m_rcHeaderArea.PtInRect(client)) return;
+  if (!m_pControl->GetElementRect(kTKReportElementHeader).PtInRect(client)) return;
   if (CTKReportColumn* column = HitTest(client)) {
     m_pControl->SendItemNotify(nullptr, nullptr, column, TK_NM_REPORT_HEADER_RCLICK, &ptClick);
     m_pControl->RedrawControl();
@@ -972,9 +980,9 @@ void CTKReportHeader::OnColumnsChanged(int nReason, CTKReportColumn* pColumn) {
   }
   // Kept within the columns there are now, also when no rule moved it.
   m_pControl->StoreFreezeColumnsCount(frozen);
-  const int areaWidth = m_pControl->m_rcHeaderArea.Width();
+  const int areaWidth = m_pControl->GetElementRect(kTKReportElementHeader).Width();
   const int vIndex = pColumn ? (pColumn->IsVisible() ? pColumn->GetVisibleIndex() : pColumn->GetOldVisibleIndex()) : -1;
-  if (m_pControl->m_scrollModeH == 1 && pColumn && m_pControl->m_hWnd && vIndex >= 0 &&
+  if (m_pControl->IsFullColumnScrolling() && pColumn && m_pControl->m_hWnd && vIndex >= 0 &&
       vIndex < m_pControl->GetScrollPos(SB_HORZ)) {
     if (nReason & TKColumnChange::kShownBit) m_rcHeader.left -= pColumn->GetWidth();
     if (nReason & TKColumnChange::kHiddenBit) m_rcHeader.left += pColumn->GetWidth();
@@ -1088,7 +1096,8 @@ HRESULT CTKReportHeader::AccessibleLocation(LONG* pxLeft, LONG* pyTop, LONG* pcx
   if (!pxLeft || !pyTop || !pcxWidth || !pcyHeight) return E_POINTER;
   const LONG child = CTKAccessible::GetChildIndex(&varChild);
   if (child < 0 || !m_pColumns || !m_pControl || child > m_pColumns->GetCount()) return E_INVALIDARG;
-  CRect rc = child == 0 ? m_pControl->m_rcHeaderArea : CRect(m_pColumns->GetAt(child - 1)->m_rcColumn);
+  CRect rc =
+      child == 0 ? m_pControl->GetElementRect(kTKReportElementHeader) : CRect(m_pColumns->GetAt(child - 1)->m_rcColumn);
   if (m_pControl->m_hWnd) m_pControl->ClientToScreen(&rc);
   *pxLeft = rc.left;
   *pyTop = rc.top;
@@ -1103,7 +1112,7 @@ HRESULT CTKReportHeader::AccessibleHitTest(LONG xLeft, LONG yTop, VARIANT* pvarC
   if (!m_pControl) return S_FALSE;
   CPoint pt(xLeft, yTop);
   if (m_pControl->m_hWnd) m_pControl->ScreenToClient(&pt);
-  if (!m_pControl->m_rcHeaderArea.PtInRect(pt)) return S_FALSE;
+  if (!m_pControl->GetElementRect(kTKReportElementHeader).PtInRect(pt)) return S_FALSE;
   pvarChild->vt = VT_I4;
   const int index = HitTestIndex(pt);
   pvarChild->lVal = index >= 0 ? index + 1 : CHILDID_SELF;

@@ -269,9 +269,9 @@ LRESULT CTKReportInplaceEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lPa
       break;
     }
     case WM_SYSKEYDOWN:
-      if ((nChar == VK_UP || nChar == VK_DOWN) && pControl && pControl->m_pInplaceButtons &&
-          pControl->m_pInplaceButtons->GetSize() > 0) {
-        CTKReportInplaceButton* button = pControl->m_pInplaceButtons->GetAt(0);
+      if ((nChar == VK_UP || nChar == VK_DOWN) && pControl && pControl->GetInplaceButtons() &&
+          pControl->GetInplaceButtons()->GetSize() > 0) {
+        CTKReportInplaceButton* button = pControl->GetInplaceButtons()->GetAt(0);
         if (button && button->pItem == pItem && pItem) {
           pItem->OnInplaceButtonDown(button);
           return 0;

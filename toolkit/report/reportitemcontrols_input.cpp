@@ -24,7 +24,7 @@ void CTKReportRecordItemButton::OnLButtonUp(TK_REPORTRECORDITEM_CLICKARGS* pClic
   m_nSavedState = m_nState;
   // A disabled button is not clickable: it sends nothing.
   if (!control || !m_bEnabled) return;
-  if (!InRect(m_rcControl, pClickArgs->ptClient) || !InRect(m_rcControl, control->m_pointMouse)) return;
+  if (!InRect(m_rcControl, pClickArgs->ptClient) || !InRect(m_rcControl, control->GetMouseDownPoint())) return;
   TK_NM_REPORTITEMCONTROL nm{};
   nm.pRow = pClickArgs->pRow;
   nm.pItem = pClickArgs->pItem;

@@ -163,10 +163,10 @@ BOOL CTKReportPaintManager::UseSelectionTextForHyperlink(TK_REPORTRECORDITEM_DRA
 
 BOOL CTKReportPaintManager::IsHotHyperlink(TK_REPORTRECORDITEM_DRAWARGS* pDrawArgs, CTKReportHyperlink* pHyperlink) {
   CTKReportControl* control = pDrawArgs && pDrawArgs->pControl ? pDrawArgs->pControl : m_pControl;
-  if (!control || control->m_nHotHyperlink < 0 || !pDrawArgs || !pDrawArgs->pItem) return FALSE;
-  if (control->m_pHotRow && control->m_pHotRow != pDrawArgs->pRow) return FALSE;
-  return control->m_nHotHyperlink < pDrawArgs->pItem->GetHyperlinksCount() &&
-         pDrawArgs->pItem->GetHyperlinkAt(control->m_nHotHyperlink) == pHyperlink;
+  if (!control || control->GetHotHyperlink() < 0 || !pDrawArgs || !pDrawArgs->pItem) return FALSE;
+  if (control->GetHotRow() && control->GetHotRow() != pDrawArgs->pRow) return FALSE;
+  return control->GetHotHyperlink() < pDrawArgs->pItem->GetHyperlinksCount() &&
+         pDrawArgs->pItem->GetHyperlinkAt(control->GetHotHyperlink()) == pHyperlink;
 }
 
 BOOL CTKReportPaintManager::IsRowSelected(CTKReportRow* pRow) { return pRow && pRow->IsSelected(); }
@@ -184,13 +184,13 @@ BOOL CTKReportPaintManager::IsControlAutoColumnSizing() {
 }
 
 BOOL CTKReportPaintManager::IsControlScrolledByPixels() {
-  return m_pControl && m_pControl->m_scrollModeH != 1 && m_pControl->m_nLeftOffset > 0;
+  return m_pControl && !m_pControl->IsFullColumnScrolling() && m_pControl->GetLeftOffset() > 0;
 }
 
 BOOL CTKReportPaintManager::IsControlGroupByVisible() { return m_pControl && m_pControl->IsGroupByVisible(); }
 
 CRect CTKReportPaintManager::GetControlGroupByArea() {
-  return m_pControl ? m_pControl->m_rcGroupByArea : CRect(0, 0, 0, 0);
+  return m_pControl ? m_pControl->GetElementRect(kTKReportElementGroupBy) : CRect(0, 0, 0, 0);
 }
 
 BOOL CTKReportPaintManager::IsHeaderPressInProgress(CTKReportHeader* pHeader) {
@@ -466,7 +466,7 @@ CSize CTKReportPaintManager::DrawExpandButton(CDC* pDC, CTKReportRow* pRow, CRec
   CTKResourceImage* image = m_pColumnStyle->GetExpandButtonImage();
   if (image) {
     rcButton.left += 4;
-    const BOOL hot = m_pControl && pRow && m_pControl->m_pHotRow == pRow;
+    const BOOL hot = m_pControl && pRow && m_pControl->GetHotRow() == pRow;
     const int state = (expanded ? 0 : 2) + (hot ? 1 : 0);
     const CRect src = image->GetStateRect(state, 4);
     if (pDC) {

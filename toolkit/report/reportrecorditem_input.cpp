@@ -193,8 +193,8 @@ BOOL CTKReportRecordItem::OnMouseMove(UINT nFlags, POINT point, CTKReportControl
 }
 
 void CTKReportRecordItem::SimulateClick(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {
-  if (!pClickArgs || !pClickArgs->pControl || !pClickArgs->pControl->m_pInplaceEdit) return;
-  CTKReportInplaceEdit* edit = pClickArgs->pControl->m_pInplaceEdit;
+  if (!pClickArgs || !pClickArgs->pControl || !pClickArgs->pControl->GetInplaceEdit()) return;
+  CTKReportInplaceEdit* edit = pClickArgs->pControl->GetInplaceEdit();
   if (!edit->m_hWnd) return;
   POINT pt = pClickArgs->ptClient;
   ::MapWindowPoints(pClickArgs->pControl->m_hWnd, edit->m_hWnd, &pt, 1);
@@ -208,7 +208,7 @@ void CTKReportRecordItem::SimulateClick(TK_REPORTRECORDITEM_CLICKARGS* pClickArg
 static void EditAfterClick(CTKReportRecordItem* item, TK_REPORTRECORDITEM_CLICKARGS* args) {
   CTKReportControl* control = args->pControl;
   control->EditItem(args);
-  CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+  CTKReportInplaceEdit* edit = control->GetInplaceEdit();
   if (!edit || !edit->m_hWnd || edit->pItem != item || !control->m_hWnd) return;
   POINT screen = args->ptClient;
   ::ClientToScreen(control->m_hWnd, &screen);
@@ -235,27 +235,20 @@ void CTKReportRecordItem::OnClick(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) {
     }
     // Both the press and the release on the box; the owner is asked only
     // for a click that would toggle it.
-    if (InRect(box, args.ptClient) && InRect(box, control->m_pointMouse))
+    if (InRect(box, args.ptClient) && InRect(box, control->GetMouseDownPoint()))
       checked = ToggleCheckByUser(this, &args, &args.ptClient);
   }
   if (!checked && IsAllowEdit(&args)) {
     if (control->m_bEditOnDelayClick) {
       const int rowIndex = args.pRow ? args.pRow->GetIndex() : -1;
       const int columnIndex = args.pColumn ? args.pColumn->GetItemIndex() : -1;
-      if (rowIndex == control->m_iLastRqstEditRow && columnIndex == control->m_iLastRqstEditCol) {
-        control->KillDelayEditMaxTimer(FALSE);
-        control->StartDelayEditTimer();
-      } else {
-        control->KillDelayEditMaxTimer(TRUE);
-        control->m_iLastRqstEditRow = rowIndex;
-        control->m_iLastRqstEditCol = columnIndex;
-      }
+      control->OnDelayEditClick(rowIndex, columnIndex);
     }
     if (control->m_bEditOnClick) EditAfterClick(this, &args);
   }
   control->SendItemNotify(args.pRow, this, args.pColumn, TK_NM_REPORT_CLICK, &args.ptClient);
   const int link = HitTestHyperlink(args.ptClient);
-  if (link >= 0 && HitTestHyperlink(control->m_pointMouse) >= 0)
+  if (link >= 0 && HitTestHyperlink(control->GetMouseDownPoint()) >= 0)
     control->SendItemNotify(args.pRow, this, args.pColumn, TK_NM_REPORT_HYPERLINK, &args.ptClient, link);
   control->InternalRelease();
   InternalRelease();
@@ -268,8 +261,8 @@ void CTKReportRecordItem::OnDblClick(TK_REPORTRECORDITEM_CLICKARGS* pClickArgs) 
   TK_REPORTRECORDITEM_CLICKARGS args(*pClickArgs);
   args.AddReferences();
   InternalAddRef();
-  const BOOL editing =
-      control->m_pInplaceEdit && control->m_pInplaceEdit->m_hWnd && control->m_pInplaceEdit->pItem == this;
+  const CTKReportInplaceEdit* edit = control->GetInplaceEdit();
+  const BOOL editing = edit && edit->m_hWnd && edit->pItem == this;
   if (IsAllowEdit(&args) && !control->m_bEditOnClick && control->m_bEditOnDoubleClick && !editing)
     EditAfterClick(this, &args);
   control->SendItemNotify(args.pRow, this, args.pColumn, TK_NM_REPORT_DBLCLK, &args.ptClient);
@@ -309,7 +302,7 @@ void CTKReportRecordItem::OnBeginEdit(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
   for (int i = 0; options && i < options->GetButtonCount(); ++i) {
     CTKReportInplaceButton* button = options->GetButton(i);
     button->Create(pItemArgs, points);
-    if (control->m_pInplaceButtons) control->m_pInplaceButtons->Add(button);
+    if (control->GetInplaceButtons()) control->GetInplaceButtons()->Add(button);
   }
   rcEdit.right = std::min<LONG>(rcEdit.right - reservedRight, points.left);
 
@@ -317,7 +310,7 @@ void CTKReportRecordItem::OnBeginEdit(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
     if (HasCheckbox() && !m_bEditTextWithCheckbox) return;
     TK_REPORTRECORDITEM_ARGS args(*pItemArgs);
     args.rcItem = rcEdit;
-    if (control->m_pInplaceEdit) control->m_pInplaceEdit->Create(&args);
+    if (control->GetInplaceEdit()) control->GetInplaceEdit()->Create(&args);
   }
   control->SendItemNotify(pItemArgs->pRow, this, pItemArgs->pColumn, TK_NM_REPORT_BEGINEDIT);
 }
@@ -331,11 +324,11 @@ BOOL CTKReportRecordItem::OnChar(TK_REPORTRECORDITEM_ARGS* pItemArgs, UINT nChar
   }
   if (!IsAllowEdit(pItemArgs)) return FALSE;
   BOOL opened = FALSE;
-  if (!control->m_pActiveItemArgs || control->m_pActiveItemArgs->pItem != this) {
+  if (!control->GetActiveItemArgs() || control->GetActiveItemArgs()->pItem != this) {
     control->EditItem(pItemArgs);
     opened = TRUE;
   }
-  CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+  CTKReportInplaceEdit* edit = control->GetInplaceEdit();
   if (edit && edit->m_hWnd && edit->pItem == this) {
     if (opened) {
       edit->SetFocus();
@@ -349,7 +342,7 @@ BOOL CTKReportRecordItem::OnChar(TK_REPORTRECORDITEM_ARGS* pItemArgs, UINT nChar
 void CTKReportRecordItem::OnEndEdit(CTKReportControl* pControl, BOOL bApply) {
   if (!pControl) return;
   InternalAddRef();
-  if (CTKReportInplaceButtons* buttons = pControl->m_pInplaceButtons) {
+  if (CTKReportInplaceButtons* buttons = pControl->GetInplaceButtons()) {
     for (INT_PTR i = 0; i < buttons->GetSize(); ++i) {
       CTKReportInplaceButton* button = buttons->GetAt(i);
       if (button->m_hWnd) button->DestroyWindow();
@@ -357,8 +350,8 @@ void CTKReportRecordItem::OnEndEdit(CTKReportControl* pControl, BOOL bApply) {
     }
     buttons->RemoveAll();
   }
-  if (CTKReportInplaceList* list = pControl->m_pInplaceList; list && list->m_hWnd) list->DestroyWindow();
-  if (CTKReportInplaceEdit* edit = pControl->m_pInplaceEdit; edit && edit->m_hWnd) {
+  if (CTKReportInplaceList* list = pControl->GetInplaceList(); list && list->m_hWnd) list->DestroyWindow();
+  if (CTKReportInplaceEdit* edit = pControl->GetInplaceEdit(); edit && edit->m_hWnd) {
     if (bApply && edit->pItem == this) OnEditApply(edit);
     edit->HideWindow();
     edit->DestroyWindow();
@@ -369,7 +362,7 @@ void CTKReportRecordItem::OnEndEdit(CTKReportControl* pControl, BOOL bApply) {
 void CTKReportRecordItem::OnEditApply(TK_REPORTRECORDITEM_ARGS* pItemArgs) {
   if (!pItemArgs || !pItemArgs->pControl) return;
   CTKReportControl* control = pItemArgs->pControl;
-  CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+  CTKReportInplaceEdit* edit = control->GetInplaceEdit();
   if (!edit || !edit->m_hWnd || edit->pItem != this) return;
   TK_REPORTRECORDITEM_ARGS args(*pItemArgs);
   args.AddReferences();
@@ -426,14 +419,14 @@ void CTKReportRecordItem::OnInplaceButtonDown(CTKReportInplaceButton* pButton) {
     }
     args.rcItem = rc;
     CTKReportRecordItemEditOptions* options = GetEditOptions(args.pColumn);
-    if (options && options->GetConstraints()->GetCount() > 0 && control->m_pInplaceList) {
-      control->m_pInplaceList->m_nItemsShow = pButton->m_nDropDownItemCount;
-      control->m_pInplaceList->Create(&args, options->GetConstraints());
+    if (options && options->GetConstraints()->GetCount() > 0 && control->GetInplaceList()) {
+      control->GetInplaceList()->m_nItemsShow = pButton->m_nDropDownItemCount;
+      control->GetInplaceList()->Create(&args, options->GetConstraints());
     }
     return;
   }
   if (pButton->GetID() == kTKReportSpinButton) {
-    CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+    CTKReportInplaceEdit* edit = control->GetInplaceEdit();
     if (!pButton->pRow || !pButton->pColumn || !edit || !edit->m_hWnd || edit->pItem != this) return;
     CString text;
     edit->GetWindowText(text);

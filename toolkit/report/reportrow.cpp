@@ -328,7 +328,7 @@ void CTKReportRow::OnClick(POINT ptClicked) {
   CRect rcItem;
   CTKReportRecordItem* item = HitTest(ptClicked, &rcItem, &column);
   const BOOL onButton =
-      CRect(m_rcCollapse).PtInRect(ptClicked) && CRect(m_rcCollapse).PtInRect(m_pControl->m_pointMouse);
+      CRect(m_rcCollapse).PtInRect(ptClicked) && CRect(m_rcCollapse).PtInRect(m_pControl->GetMouseDownPoint());
   if (m_pControl->IsVirtualMode() && column && column->IsTreeColumn() && onButton) {
     m_pControl->SendItemNotify(this, nullptr, column, TK_NM_REPORT_ROWEXPANDED);
     return;
@@ -641,10 +641,10 @@ void CTKReportGroupRow::SetCaption(LPCTSTR lpszCaption) {
 void CTKReportGroupRow::OnClick(POINT ptClicked) {
   if (!m_pControl) return;
   const CRect button(m_rcCollapse);
-  if (!button.PtInRect(ptClicked) || !button.PtInRect(m_pControl->m_pointMouse) || IsExpandLocked()) return;
+  if (!button.PtInRect(ptClicked) || !button.PtInRect(m_pControl->GetMouseDownPoint()) || IsExpandLocked()) return;
   ToggleKeepingSelection();
-  const BOOL control = m_pControl->m_bWasControlKey || m_pControl->IsMultiSelectionMode();
-  if ((control || m_pControl->m_bWasShiftKey) && !m_bExpanded && m_pControl->IsSelectionExcludeGroupRows())
+  const BOOL control = m_pControl->IsControlKeyAtMouseDown() || m_pControl->IsMultiSelectionMode();
+  if ((control || m_pControl->IsShiftKeyAtMouseDown()) && !m_bExpanded && m_pControl->IsSelectionExcludeGroupRows())
     m_pControl->DeselectGroupRows();
 }
 

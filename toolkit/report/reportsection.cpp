@@ -512,12 +512,12 @@ BOOL CTKReportSection::EnsureVisible(CDC* pDC, CTKReportRow* pRow) {
   const int width = rcRows.Width();
   const int height = rcRows.Height();
   int top = m_pRows->GetTopRowIndex();
-  if (m_pControl->m_scrollModeV == 2 && !m_pControl->IsIconView()) {
+  if (m_pControl->IsVerticalPixelScrolling() && !m_pControl->IsIconView()) {
     int offset = GetRowsHeightRange(pDC, width, index);
     int rowHeight = pRow->GetHeight(pDC, width);
-    if (offset < m_pControl->m_nTopOffset) m_pControl->m_nTopOffset = offset;
-    else if (offset + rowHeight > m_pControl->m_nTopOffset + height)
-      m_pControl->m_nTopOffset = offset + rowHeight - height;
+    const int position = m_pControl->GetTopOffset();
+    if (offset < position) m_pControl->SetTopOffset(offset);
+    else if (offset + rowHeight > position + height) m_pControl->SetTopOffset(offset + rowHeight - height);
     return TRUE;
   }
   if (index < top) {
@@ -552,11 +552,11 @@ void CTKReportSection::Draw(CDC* pDC) {
   CRect rcRows = GetRowsRect();
   int top = m_pRows->GetTopRowIndex();
   int y = rcRows.top;
-  if (m_pControl->m_scrollModeV == 2 && m_nSection == kTKReportSectionBody) {
+  if (m_pControl->IsVerticalPixelScrolling() && m_nSection == kTKReportSectionBody) {
     int index = 0, rowTop = 0;
-    if (FindRowAtOffset(pDC, rcRows.Width(), m_pControl->m_nTopOffset, index, rowTop)) {
+    if (FindRowAtOffset(pDC, rcRows.Width(), m_pControl->GetTopOffset(), index, rowTop)) {
       top = index;
-      y -= m_pControl->m_nTopOffset - rowTop;
+      y -= m_pControl->GetTopOffset() - rowTop;
     }
   }
   m_pControl->DrawRows(pDC, rcRows, y, m_pRows, top, 0, m_pControl->GetColumns()->GetCount());

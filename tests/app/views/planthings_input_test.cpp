@@ -271,7 +271,7 @@ TEST_F(PlanInputTest, TheReminderButtonsDropTheirChoicesByAClick) {
     return true;
   };
   ASSERT_TRUE(press(4));
-  CTKReportInplaceList* list = grid.m_pInplaceList;
+  CTKReportInplaceList* list = grid.GetInplaceList();
   ASSERT_TRUE(list->m_hWnd && list->IsWindowVisible());
   EXPECT_EQ(list->GetCount(), 12);
   CRect dropped, client;

@@ -283,7 +283,7 @@ TEST_F(ColumnStyleTest, FooterOfEachStyle) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.style));
     Make(300, 200, {150, 150}, 3, 0);
-    control->m_bFooterVisible = TRUE;
+    control->ShowFooter(TRUE);
     Style(c.style);
     const CRect footer = control->GetElementRect(3);
     ASSERT_GT(footer.Height(), 10);
@@ -309,7 +309,7 @@ TEST_F(ColumnStyleTest, GroupByBoxOfEachStyle) {
     SCOPED_TRACE(static_cast<int>(style));
     const bool image = style == TKReportColumnStyle::Resource;
     Make(300, 200, {150, 150}, 3, 0);
-    control->m_bGroupByEnabled = TRUE;
+    control->ShowGroupBy(TRUE);
     Style(style);
     const CRect box = control->GetElementRect(1);
     ASSERT_GT(box.Height(), 10);
@@ -407,7 +407,7 @@ TEST_F(ColumnStyleTest, UnknownNumberDrawsTheRaisedStyle) {
   for (int number : {-1, 5, INT_MAX}) {
     SCOPED_TRACE(number);
     Make(300, 200, {150, 150}, 3, 0);
-    control->m_bFooterVisible = TRUE;
+    control->ShowFooter(TRUE);
     Style(number);
     EXPECT_EQ(control->GetPaintManager()->GetColumnStyle(), number);
     const CRect rc = ColumnRect(1);

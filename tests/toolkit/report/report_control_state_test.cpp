@@ -40,8 +40,8 @@ State Read(CTKReportControl& c) {
     s.groups.push_back(Narrow(columns->GetGroupsOrder()->GetAt(i)->GetInternalName()));
   for (int i = 0; i < columns->GetSortOrder()->GetCount(); ++i)
     s.sorts.push_back(Narrow(columns->GetSortOrder()->GetAt(i)->GetInternalName()));
-  s.showGroupBox = c.m_bGroupByEnabled;
-  s.fullColumnScrolling = c.m_scrollModeH == 1;
+  s.showGroupBox = c.IsGroupByVisible();
+  s.fullColumnScrolling = c.IsFullColumnScrolling();
   s.hScrollStep = c.m_nHScrollStep;
   s.freeze = c.GetFreezeColumnsCount();
   s.freezeAbs = c.m_nFreezeColumnsAbs;
@@ -73,7 +73,7 @@ class StateTest : public ControlTest {
     columns->ChangeColumnOrder(0, 2);
     columns->GetGroupsOrder()->Add(columns->FindByInternalName(u"text"));
     columns->GetSortOrder()->Add(columns->FindByInternalName(u"name"));
-    c->m_bGroupByEnabled = TRUE;
+    c->ShowGroupBy(TRUE);
     c->GetReportHeader()->m_bAutoColumnSizing = FALSE;
     c->SetFullColumnScrolling(TRUE);
     c->m_nHScrollStep = 11;
@@ -293,7 +293,7 @@ TEST_F(StateTest, WidthsAreHeldWithinTheirBoundsAndLoadAgain) {
 }
 
 TEST_F(StateTest, IconViewIsLeftAsItWasWhenStoringAndFollowsTheStateWhenLoading) {
-  control->m_nIconColumnIndex = 0;
+  ASSERT_TRUE(control->SetIconViewColumn(0));
   control->SetIconView(TRUE);
   Bytes withIconView = Store(control.get());
   EXPECT_TRUE(control->IsIconView());
@@ -301,7 +301,7 @@ TEST_F(StateTest, IconViewIsLeftAsItWasWhenStoringAndFollowsTheStateWhenLoading)
   Bytes without = Store(control.get());
 
   auto other = Other({u"name", u"text", u"number"});
-  other->m_nIconColumnIndex = 0;
+  ASSERT_TRUE(other->SetIconViewColumn(0));
   LoadWith(38, withIconView, [&](CTKPropExchange* px) { other->DoPropExchange(px); });
   EXPECT_TRUE(other->IsIconView());
   LoadWith(38, without, [&](CTKPropExchange* px) { other->DoPropExchange(px); });

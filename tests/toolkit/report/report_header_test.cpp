@@ -59,6 +59,26 @@ TEST_F(HeaderTest, AutoSizingBelowTheMinimumsOverflows) {
   EXPECT_EQ(Header()->GetMaxAvailWidth(Col(0)), 32000);
 }
 
+// Switching automatic sizing on brings the columns back to the left edge,
+// also when their minimum widths still overflow the header.
+TEST_F(HeaderTest, AutoSizingOnScrollsBackToTheLeftEdge) {
+  Make(300, 200, {150, 150, 150}, 3);
+  Header()->SetAutoColumnSizing(FALSE);
+  for (int i = 0; i < 3; i++) {
+    Col(i)->SetWidth(150);
+    Col(i)->SetMinWidth(150);
+  }
+  control->SendMessage(WM_HSCROLL, SB_RIGHT, 0);
+  Paint();
+  ASSERT_GT(control->GetLeftOffset(), 0);
+  ASSERT_LT(CRect(Col(0)->m_rcColumn).left, 0);
+  Header()->SetAutoColumnSizing(TRUE);
+  EXPECT_EQ(control->GetLeftOffset(), 0);
+  Paint();
+  EXPECT_EQ(CRect(Col(0)->m_rcColumn).left, control->GetElementRect(kTKReportElementHeader).left);
+  EXPECT_EQ(control->GetScrollPos(SB_HORZ), 0);
+}
+
 TEST_F(HeaderTest, ClicksSortReplaceToggleAndShiftAppend) {
   Make(600, 300, {100, 100, 100}, 5, 0);
   Paint();
@@ -125,8 +145,7 @@ TEST_F(HeaderTest, DragStartsAfterFourPixelsAndReorders) {
 
 TEST_F(HeaderTest, GroupBoxDropsGroupAndDragOffUngroupsWithoutHiding) {
   Make(600, 300, {100, 100, 100}, 3, 0);
-  control->m_bGroupByEnabled = TRUE;
-  control->AdjustLayout();
+  control->ShowGroupBy(TRUE);
   Paint();
   CTKReportColumnOrder* groups = control->GetColumns()->GetGroupsOrder();
   // Drag column 1 into the group-by box with Ctrl: grouped, still shown.
@@ -244,7 +263,7 @@ TEST_F(HeaderTest, DragImagePastTheEdgeScrollsByPixels) {
   Header()->SetAutoColumnSizing(FALSE);
   for (int i = 0; i < 3; i++) Col(i)->SetWidth(150);
   Paint();
-  ASSERT_TRUE(control->m_bHScrollBarVisible);
+  ASSERT_TRUE(control->IsScrollBarVisible(SB_HORZ));
   const CPoint start = ColumnCentre(0);
   Header()->OnLButtonDown(start);
   Header()->OnMouseMove(0, CPoint(start.x + 10, start.y));
@@ -258,10 +277,10 @@ TEST_F(HeaderTest, DragImagePastTheEdgeScrollsByPixels) {
   CPoint header(area.right - 5, area.top + control->GetElementRect(2).CenterPoint().y);
   pv::test::MouseMove(header.x, area.top - 20);  // above the header: nothing
   image->SendMessage(WM_TIMER, CTKReportHeaderDragWnd::kScrollTimer, 0);
-  EXPECT_EQ(control->m_nLeftOffset, 0);
+  EXPECT_EQ(control->GetLeftOffset(), 0);
   pv::test::MouseMove(header.x, header.y);
   image->SendMessage(WM_TIMER, CTKReportHeaderDragWnd::kScrollTimer, 0);
-  EXPECT_EQ(control->m_nLeftOffset, 3);
+  EXPECT_EQ(control->GetLeftOffset(), 3);
   Header()->CancelMouseMode();
   EXPECT_EQ(Header()->m_pDragWnd, nullptr);
 }

@@ -129,7 +129,7 @@ TEST_F(ReportInplacePlaceTest, TheEditorTheButtonAndTheListOfAClippedColumnStayI
     StartEditing(c.row, 4);
     ASSERT_TRUE(control->IsEditMode());
     client = ClientOnScreen();
-    CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+    CTKReportInplaceEdit* edit = control->GetInplaceEdit();
     ASSERT_TRUE(edit->m_hWnd && edit->IsWindowVisible());
     EXPECT_TRUE(Within(OnScreen(edit), client)) << "edit " << OnScreen(edit).left << ".." << OnScreen(edit).right;
     CTKReportInplaceButton* combo = Last()->GetEditOptions()->GetButton(0);
@@ -141,7 +141,7 @@ TEST_F(ReportInplacePlaceTest, TheEditorTheButtonAndTheListOfAClippedColumnStayI
     // The button is where the user sees it: a click on it drops the list.
     pv::test::Click(button.CenterPoint().x, button.CenterPoint().y);
     pv::test::PumpUntilIdle();
-    CTKReportInplaceList* list = control->m_pInplaceList;
+    CTKReportInplaceList* list = control->GetInplaceList();
     ASSERT_TRUE(list->m_hWnd && list->IsWindowVisible());
     const CRect dropped = OnScreen(list);
     const CRect work(0, 0, kScreenCx, kScreenCy - kTaskBar);
@@ -197,7 +197,7 @@ TEST_F(ReportInplacePlaceTest, ACellScrolledPartlyOutOnTheLeftIsEditedInThePartS
   ASSERT_GT(Cell(1, 0).right, 20);
   StartEditing(1, 0);
   ASSERT_TRUE(control->IsEditMode());
-  CTKReportInplaceEdit* edit = control->m_pInplaceEdit;
+  CTKReportInplaceEdit* edit = control->GetInplaceEdit();
   ASSERT_TRUE(edit->m_hWnd && edit->IsWindowVisible());
   CRect shown;
   edit->GetWindowRect(&shown);

@@ -178,7 +178,7 @@ class ReportInputTest : public ::testing::Test {
   }
   CString EditText() {
     CString text;
-    control->m_pInplaceEdit->GetWindowText(text);
+    control->GetInplaceEdit()->GetWindowText(text);
     return text;
   }
 
@@ -314,7 +314,7 @@ TEST_F(ReportInputTest, ASecondClickOnTheFocusedCellEditsAfterTheDoubleClickTime
   EXPECT_FALSE(control->IsEditMode());
   pv::test::AdvanceAndPump(1);
   ASSERT_TRUE(control->IsEditMode());
-  EXPECT_EQ(control->m_pInplaceEdit->pItem, Item(3, 1));
+  EXPECT_EQ(control->GetInplaceEdit()->pItem, Item(3, 1));
 
   // A double click in between opens nothing.
   control->EditItem(nullptr);
@@ -370,7 +370,7 @@ TEST_F(ReportInputTest, EnterCommitsEscapeRestoresAndRejectedTextKeepsTheOldValu
 
   // Text put in without typing is offered again when committed.
   Edit(2, 1);
-  control->m_pInplaceEdit->SetWindowText(u"bad x");
+  control->GetInplaceEdit()->SetWindowText(u"bad x");
   control->EditItem(nullptr);
   EXPECT_EQ(item->GetCaption(Col(1)), CString(u"r2 c142"));
   EXPECT_EQ(parent.Count(TK_NM_REPORT_VALUECHANGED), 1);
@@ -420,7 +420,7 @@ TEST_F(ReportInputTest, NumberAndDateCellsKeepTheirValueForTextThatIsNone) {
     const DATE dateBefore = when->GetValue().m_dt;
     Edit(row, c.column);
     ASSERT_TRUE(control->IsEditMode());
-    control->m_pInplaceEdit->SetWindowText(c.text);
+    control->GetInplaceEdit()->SetWindowText(c.text);
     control->EditItem(nullptr);
     if (c.column == 0) {
       EXPECT_EQ(number->GetValue() == numberBefore, c.kept) << CString(c.text);
@@ -459,7 +459,7 @@ class ReportChoiceTest : public ReportInputTest {
 TEST_F(ReportChoiceTest, TheListPicksWithEnterAndEscapeLeavesTheValue) {
   Edit(4, 2);
   PressCombo();
-  CTKReportInplaceList* list = control->m_pInplaceList;
+  CTKReportInplaceList* list = control->GetInplaceList();
   ASSERT_TRUE(list->m_hWnd && list->IsWindowVisible());
   EXPECT_EQ(list->GetCount(), 4);
   EXPECT_EQ(list->GetCurSel(), 1);  // the item's own choice
@@ -533,7 +533,7 @@ class ReportSpinTest : public ReportInputTest {
   void EditWith(LPCTSTR text) {
     Edit(2, 1);
     ASSERT_TRUE(control->IsEditMode());
-    control->m_pInplaceEdit->SetWindowText(text);
+    control->GetInplaceEdit()->SetWindowText(text);
   }
   CTKReportInplaceButton* spin = nullptr;
 };
@@ -568,7 +568,7 @@ TEST_F(ReportSpinTest, StepsStopAtTheLimitsWithoutWrapping) {
     Release();
     EXPECT_EQ(EditText(), CString(c.expected)) << static_cast<const void*>(c.text);
     EXPECT_EQ(item->offers, c.offers) << CString(c.text);
-    control->m_pInplaceEdit->SetWindowText(u"r2 c1");
+    control->GetInplaceEdit()->SetWindowText(u"r2 c1");
     control->EditItem(nullptr);
   }
 }

@@ -17,9 +17,8 @@ TEST_F(LayoutTest, ElementRectanglesStackGroupByHeaderBodyFooter) {
   EXPECT_EQ(control->GetElementRect(2), CRect(0, 0, 400, pm->GetFixedHeaderHeight()));
   EXPECT_EQ(control->GetElementRect(0).top, pm->GetFixedHeaderHeight());
   EXPECT_EQ(control->GetElementRect(0).bottom, 300);
-  control->m_bGroupByEnabled = TRUE;
-  control->m_bFooterVisible = TRUE;
-  control->AdjustLayout();
+  control->ShowGroupBy(TRUE);
+  control->ShowFooter(TRUE);
   const int groupBy = Header()->GetGroupByHeight();
   EXPECT_EQ(control->GetElementRect(1), CRect(0, 0, 400, groupBy));
   EXPECT_EQ(control->GetElementRect(2).top, groupBy);
@@ -37,17 +36,16 @@ TEST_F(LayoutTest, TopRowSetWhileLockedIsAppliedAtTheNextPaint) {
   Make(300, 200, {100}, 100);
   control->BeginUpdate();
   control->SetTopRow(10);
-  EXPECT_EQ(control->m_nEnsureVisibleTopRowIdx, 10);
   control->EndUpdate();
+  EXPECT_EQ(control->GetScrollPos(SB_VERT), 0) << "the scroll bar waits for the next paint";
   Paint();
-  EXPECT_EQ(control->m_nEnsureVisibleTopRowIdx, -1);
   EXPECT_EQ(control->GetScrollPos(SB_VERT), 10);
   EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 10);
 }
 
 TEST_F(LayoutTest, WheelScrollsThreeLinesANotch) {
   Make(300, 200, {100}, 100);
-  ASSERT_TRUE(control->m_bVScrollBarVisible);
+  ASSERT_TRUE(control->IsScrollBarVisible(SB_VERT));
   control->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-240)), MAKELPARAM(50, 50));
   EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 6);
   control->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(50, 50));
@@ -74,19 +72,60 @@ TEST_F(LayoutTest, HorizontalScrollingByPixelsAndWholeColumns) {
   Make(300, 200, {150, 150, 150}, 5);
   Header()->SetAutoColumnSizing(FALSE);
   for (int i = 0; i < 3; i++) Col(i)->SetWidth(150);
-  ASSERT_TRUE(control->m_bHScrollBarVisible);
+  ASSERT_TRUE(control->IsScrollBarVisible(SB_HORZ));
   control->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
-  EXPECT_EQ(control->m_nLeftOffset, 7);
+  EXPECT_EQ(control->GetLeftOffset(), 7);
   control->SendMessage(WM_HSCROLL, SB_RIGHT, 0);
-  EXPECT_EQ(control->m_nLeftOffset, 450 - control->GetElementRect(0).Width());
+  EXPECT_EQ(control->GetLeftOffset(), 450 - control->GetElementRect(0).Width());
   control->SetFullColumnScrolling(TRUE);
-  EXPECT_EQ(control->m_nLeftOffset, 0);
+  EXPECT_EQ(control->GetLeftOffset(), 0);
   control->SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
-  EXPECT_EQ(control->m_nLeftOffset, 150);
+  EXPECT_EQ(control->GetLeftOffset(), 150);
   // One scrollable column left (two frozen): no bar, offset 0.
   control->SetFreezeColumnsCount(2);
-  EXPECT_FALSE(control->m_bHScrollBarVisible);
-  EXPECT_EQ(control->m_nLeftOffset, 0);
+  EXPECT_FALSE(control->IsScrollBarVisible(SB_HORZ));
+  EXPECT_EQ(control->GetLeftOffset(), 0);
+}
+
+// Scrolling by pixels, the keys that move the focus past the page scroll the
+// body and its scroll bar together, and the focused row shows at the edge.
+TEST_F(LayoutTest, PixelScrollingFollowsTheFocusWithTheScrollBar) {
+  Make(300, 200, {100}, 100);
+  control->SetVerticalPixelScrolling(TRUE);
+  ASSERT_TRUE(control->IsVerticalPixelScrolling());
+  Paint();
+  control->SetFocus();
+  control->SetFocusedRow(control->GetRows()->GetAt(0));
+  const CRect body = control->GetElementRect(kTKReportElementBody);
+  const int rowHeight = control->GetRows()->GetAt(0)->GetHeight(nullptr, body.Width());
+  ASSERT_GT(rowHeight, 0);
+  const COLORREF selected = control->GetPaintManager()->m_clrHighlight;
+  struct Case {
+    UINT key;
+    int offset;  // the body's top pixel after the key
+    int y;       // a line of the focused row in the body
+  };
+  const Case cases[] = {
+      {VK_END, 100 * rowHeight - body.Height(), body.bottom - 2},
+      {VK_HOME, 0, body.top + 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    pv::test::KeyPress(c.key);
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(control->GetTopOffset(), c.offset);
+    EXPECT_EQ(control->GetScrollPos(SB_VERT), c.offset);
+    Paint();
+    EXPECT_EQ(WindowAt(control->m_hWnd, body.left + 60, c.y), static_cast<COLORREF>(selected));
+  }
+  // Back to rows: from the top, by rows.
+  pv::test::KeyPress(VK_END);
+  pv::test::PumpUntilIdle();
+  control->SetVerticalPixelScrolling(FALSE);
+  EXPECT_EQ(control->GetTopOffset(), 0);
+  EXPECT_EQ(control->GetScrollPos(SB_VERT), 0);
+  control->SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 1);
 }
 
 TEST_F(LayoutTest, PaintDrawsOnlyTheRowsInView) {
@@ -210,7 +249,7 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
   control->GetPaintManager()->SetGridStyle(TRUE, tkGridDashes);
   control->SetIconView(TRUE);  // no icon-view column: stays off
   EXPECT_FALSE(control->IsIconView());
-  control->m_nIconColumnIndex = 2;
+  ASSERT_TRUE(control->SetIconViewColumn(2));
   Col(2)->SetVisible(FALSE);  // an icon column hidden in the row view
   control->GetRows()->GetAt(3)->SetSelected(TRUE);
   control->SetIconView(TRUE);
@@ -220,10 +259,11 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
   EXPECT_FALSE(control->IsHeaderVisible());
   EXPECT_EQ(control->GetPaintManager()->GetGridStyle(TRUE), tkGridNoLines);
   EXPECT_TRUE(control->GetRows()->GetAt(3)->IsSelected());
-  // With five icons a line, the top row goes to a line start.
-  control->m_iIconViewColumns = 5;
-  control->SetTopRow(7);
-  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), 5);
+  // The top row goes to the start of its line of icons.
+  const int perLine = control->GetIconViewColumnsCount();
+  ASSERT_GE(perLine, 2);
+  control->SetTopRow(perLine + 1);
+  EXPECT_EQ(control->GetRows()->GetTopRowIndex(), perLine);
   control->SetIconView(FALSE);
   EXPECT_FALSE(control->IsIconView());
   EXPECT_TRUE(Col(0)->IsVisible());
@@ -237,6 +277,32 @@ TEST_F(LayoutTest, IconViewSwitchesAndRestoresTheRowView) {
 }  // namespace
 
 namespace {
+
+// Icon view keeps the header and the footer hidden: what is asked meanwhile
+// shows when the row view comes back, and the icon-view column stays put.
+TEST_F(LayoutTest, IconViewKeepsTheHeaderAndFooterHiddenUntilItEnds) {
+  Make(600, 300, {100, 100, 100}, 30);
+  ASSERT_TRUE(control->SetIconViewColumn(2));
+  control->SetIconView(TRUE);
+  ASSERT_TRUE(control->IsIconView());
+  control->ShowFooter(TRUE);
+  control->ShowHeader(FALSE);
+  EXPECT_FALSE(control->IsFooterVisible());
+  EXPECT_TRUE(control->GetElementRect(kTKReportElementFooter).IsRectEmpty());
+  EXPECT_TRUE(control->GetElementRect(kTKReportElementHeader).IsRectEmpty());
+  EXPECT_FALSE(control->SetIconViewColumn(0));
+  EXPECT_EQ(control->GetIconViewColumn(), 2);
+  control->SetIconView(FALSE);
+  EXPECT_FALSE(control->IsHeaderVisible());
+  EXPECT_TRUE(control->IsFooterVisible());
+  EXPECT_TRUE(control->GetElementRect(kTKReportElementHeader).IsRectEmpty());
+  const CRect footer = control->GetElementRect(kTKReportElementFooter);
+  EXPECT_GT(footer.Height(), 0);
+  EXPECT_EQ(footer.bottom, 300);
+  EXPECT_EQ(control->GetElementRect(kTKReportElementBody).top, 0);
+  EXPECT_EQ(control->GetElementRect(kTKReportElementBody).bottom, footer.top);
+  EXPECT_TRUE(control->SetIconViewColumn(0));
+}
 
 // New system colours reach the paint manager before the control redraws.
 TEST_F(LayoutTest, SystemColourChangeRefreshesThePaintManager) {
@@ -265,7 +331,7 @@ TEST_F(LayoutTest, IconColumnKeptInTheRowViewShowsRowNumbers) {
     // The icon column names an item the records do not have.
     CTKReportColumn* icon = control->AddColumn(new CTKReportColumn(3, u"", 50));
     icon->SetVisible(FALSE);
-    control->m_nIconColumnIndex = 3;
+    ASSERT_TRUE(control->SetIconViewColumn(3));
     control->SetKeepIconColumnInRowView(c.keep, c.position);
     if (c.grouped) {
       control->GetColumns()->GetGroupsOrder()->Add(Col(2));

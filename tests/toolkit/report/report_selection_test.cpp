@@ -314,18 +314,25 @@ TEST_F(NavigatorTest, ColumnMovesWrapToTheNextRow) {
 }
 
 TEST_F(NavigatorTest, IconViewMovesByLines) {
-  control->m_iIconViewColumns = 4;
+  ASSERT_TRUE(control->SetIconViewColumn(0));
+  control->SetIconView(TRUE);
+  ASSERT_TRUE(control->IsIconView());
+  // The icons a line follow from the control's width.
+  const int perLine = control->GetIconViewColumnsCount();
+  ASSERT_GE(perLine, 2);
+  ASSERT_LE(perLine, 8);
   CTKReportIconNavigator icons(control.get());
-  control->SetFocusedRow(Rows()->GetAt(5));
+  const int start = 9 - perLine;
+  control->SetFocusedRow(Rows()->GetAt(start));
   icons.MoveDown();
   EXPECT_EQ(FocusedName(), "b9");
   control->ShowFooterRows(FALSE);
   icons.MoveDown();
   EXPECT_EQ(FocusedName(), "b9");
   icons.MoveUp();
-  EXPECT_EQ(FocusedName(), "b5");
+  EXPECT_EQ(FocusedName(), "b" + std::to_string(start));
   icons.MoveLeft();
-  EXPECT_EQ(FocusedName(), "b4");
+  EXPECT_EQ(FocusedName(), "b" + std::to_string(start - 1));
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   columns->ChangeColumnOrder(0, 2);
   columns->GetGroupsOrder()->Add(columns->FindByInternalName(u"text"));
   columns->GetSortOrder()->Add(columns->FindByInternalName(u"name"));
-  control.m_bGroupByEnabled = TRUE;
+  control.ShowGroupBy(TRUE);
   control.GetReportHeader()->m_bAutoColumnSizing = FALSE;
   control.SetFullColumnScrolling(TRUE);
   control.SetFreezeColumnsCount(1, FALSE);
