@@ -308,6 +308,13 @@ void CTKCommandBar::ModifyFlags(DWORD dwAdd, DWORD dwRemove) {
   DelayLayout();
 }
 
+void CTKCommandBar::SetSpacing(int nHorizontal, int nVertical) {
+  if (nHorizontal == m_nHorizontalSpacing && nVertical == m_nVerticalSpacing) return;
+  m_nHorizontalSpacing = nHorizontal;
+  m_nVerticalSpacing = nVertical;
+  DelayLayout();
+}
+
 void CTKCommandBar::SetShowGripper(BOOL bShow) {
   const DWORD dwStyle = bShow ? (m_dwStyle | kTKBarStyleShowGripper) : (m_dwStyle & ~kTKBarStyleShowGripper);
   if (dwStyle == m_dwStyle) return;

@@ -14,6 +14,7 @@
 #include "platform/base/geometry.h"
 #include "toolkit/commandbars/commandbarsdefs.h"
 
+class CDC;
 class CMenu;
 class CWnd;
 class CTKCommandBars;
@@ -88,6 +89,14 @@ class CTKControls : public CCmdTarget {
   BOOL IsEqual(CTKControls* pOther) const;
   BOOL IsChanged() const;
   BOOL IsOriginalControls() const { return m_bOriginalControls; }
+
+  // ---- layout (controlslayout.cpp) ----
+  // Places the controls of a popup in columns from top to bottom, a new
+  // column where a control carries kTKControlFlagWrapRow or would pass the
+  // maximum height (0: none); a fixed width of 1-29999 sets the last
+  // column's width. Writes every control's rectangle and answers the
+  // popup's size with the borders (widths in a rectangle).
+  CSize CalcPopupSize(CDC* pDC, int nMaxHeight, int nFixedWidth, const CRect& rcBorder);
 
   virtual BOOL ShouldSerializeControl(CTKControl* pControl) const;
   virtual BOOL IsPermanentControl(CTKControl* /*pControl*/) const { return FALSE; }
