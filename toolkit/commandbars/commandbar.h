@@ -193,6 +193,15 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
 
+  // ---- copies ----
+  // Takes the source's type, position, bar id, flags, style, title,
+  // customisability, preferred width, icon and button sizes, command bars
+  // and default button style, then a copy of its controls (recursive:
+  // with copies of the bars their popups open).
+  virtual void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE);
+  // A new bar with Copy applied; the caller holds its one reference.
+  virtual CTKCommandBar* Clone(BOOL bRecursive = FALSE);
+
   // ---- what the layout engine reads and writes ----
   // The last layout made more than one row or column.
   BOOL IsMultiLine() const { return m_bMultiLine; }
