@@ -9,9 +9,10 @@
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/menusoundplayer.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/common/resourcemanager.h"
 
-IMPLEMENT_DYNCREATE(CTKControl, CCmdTarget)
+IMPLEMENT_SERIAL(CTKControl, CCmdTarget, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 namespace {
 
