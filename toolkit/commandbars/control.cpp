@@ -442,8 +442,6 @@ BOOL CTKControl::IsEqual(CTKControl* pOther) {
          m_nWidth == pOther->m_nWidth;
 }
 
-namespace {
-
 void CopyTemplateMap(CTKControl::CDocTemplateMap& to, const CTKControl::CDocTemplateMap& from) {
   to.RemoveAll();
   POSITION pos = from.GetStartPosition();
@@ -453,8 +451,6 @@ void CopyTemplateMap(CTKControl::CDocTemplateMap& to, const CTKControl::CDocTemp
     to.SetAt(nKey, nValue);
   }
 }
-
-}  // namespace
 
 void CTKControl::Copy(CTKControl* pSource, BOOL /*bRecursive*/) {
   if (!pSource || pSource == this) return;

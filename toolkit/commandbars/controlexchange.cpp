@@ -7,6 +7,7 @@
 
 #include "platform/base/exceptions.h"
 #include "toolkit/commandbars/commandbars.h"
+#include "toolkit/commandbars/commandbarsinternal.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controlaction.h"
 #include "toolkit/commandbars/controls.h"
@@ -53,16 +54,6 @@ struct StoredControl {
   CString strKeyboardTip;
   SIZE szIcon{0, 0};
 };
-
-void CopyMap(CTKControl::CDocTemplateMap& to, const CTKControl::CDocTemplateMap& from) {
-  to.RemoveAll();
-  POSITION pos = from.GetStartPosition();
-  while (pos) {
-    UINT nKey = 0, nValue = 0;
-    from.GetNextAssoc(pos, nKey, nValue);
-    to.SetAt(nKey, nValue);
-  }
-}
 
 // A set of template ids in its archive form; a store that keeps keys by
 // name leaves an empty set out.
@@ -202,8 +193,8 @@ void CTKControl::DoPropExchange(CTKPropExchange* pPX) {
     v.nCustomIconId = m_nCustomIconId;
     v.strCustomCaption = m_strCustomCaption;
     v.strCategory = m_strCategory;
-    CopyMap(v.mapExcluded, m_mapDocTemplatesExcluded);
-    CopyMap(v.mapAssigned, m_mapDocTemplatesAssigned);
+    CopyTemplateMap(v.mapExcluded, m_mapDocTemplatesExcluded);
+    CopyTemplateMap(v.mapAssigned, m_mapDocTemplatesAssigned);
     v.bDefaultItem = m_bDefaultItem;
     v.bCloseSubMenuOnClick = m_bCloseSubMenuOnClick;
     v.nCustomStyle = m_nCustomStyle;
@@ -241,8 +232,8 @@ void CTKControl::DoPropExchange(CTKPropExchange* pPX) {
   m_nCustomIconId = v.nCustomIconId;
   m_strCustomCaption = v.strCustomCaption;
   m_strCategory = v.strCategory;
-  CopyMap(m_mapDocTemplatesExcluded, v.mapExcluded);
-  CopyMap(m_mapDocTemplatesAssigned, v.mapAssigned);
+  CopyTemplateMap(m_mapDocTemplatesExcluded, v.mapExcluded);
+  CopyTemplateMap(m_mapDocTemplatesAssigned, v.mapAssigned);
   m_bDefaultItem = v.bDefaultItem;
   m_bCloseSubMenuOnClick = v.bCloseSubMenuOnClick;
   m_nCustomStyle = v.nCustomStyle;
