@@ -467,7 +467,31 @@ TEST_F(LayoutSearchTest, FloatingShapesEqualALinearScanOfEveryWidth) {
   }
 }
 
-}  // namespace
-namespace {
-void PrintTo(const CRect& rc, std::ostream* os);
+// Where no shape fits, or every length gives the same shape, the searches
+// end all the same.
+TEST_F(LayoutSearchTest, SearchesEndWhereNothingFits) {
+  Fill({kIcon, kIcon, kIcon});
+  struct Case {
+    const char* name;
+    int nLength;
+    DWORD dwMode;
+    const char* layout;
+  } cases[] = {
+      {"lower than any control: one row", 10, LM_LENGTHY | LM_COMMIT, "2,2,25,24 25,2,48,24 48,2,71,24"},
+      {"exactly one row high", 22 + 2 * kB, LM_LENGTHY | LM_COMMIT, "2,2,25,24 25,2,48,24 48,2,71,24"},
+      {"two rows high", 44 + 2 * kB, LM_LENGTHY | LM_COMMIT, "2,2,25,24 25,2,48,24 /2,24,25,46"},
+      {"narrower than any control", 1 + 2 * kB, LM_HORZ | LM_COMMIT, "2,2,25,24 /2,24,25,46 /2,46,25,68"},
+      {"no length", 0, LM_HORZ | LM_COMMIT, "2,2,25,24 /2,24,25,46 /2,46,25,68"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Calc(c.nLength, c.dwMode);
+    EXPECT_EQ(Describe(), c.layout);
+  }
+  // One control in rows of its own is as square as it gets.
+  Controls()->RemoveAll();
+  Fill({kIcon});
+  EXPECT_EQ(Calc(0, LM_HORZ | LM_COMMIT | kTKLayoutGroups), CSize(27, 26));
 }
+
+}  // namespace
