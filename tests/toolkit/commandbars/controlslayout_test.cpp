@@ -371,6 +371,20 @@ TEST_F(SmartLayoutTest, ShrinkingTurnsLargeButtonsSmallThenIconOnly) {
   EXPECT_FALSE(m_pBar->IsLayoutDirty());
 }
 
+// Docked at a side the columns run across and the bar shrinks downwards:
+// the same steps with width and height swapped.
+TEST_F(SmartLayoutTest, VerticalBarShrinksDownwards) {
+  m_pBar->SetPosition(TKBarPosition::Left);
+  Fill({{u"Abc"}, {u"Abc"}, {u"Abc"}, {u"Abc"}, {u"Abc"}, {u"Abc"}});
+  for (int i = 0; i < 6; ++i) At(i)->SetIconId(kLargeIconId);
+  constexpr DWORD kMode = LM_VERTDOCK | LM_COMMIT;
+  EXPECT_EQ(Calc(200, kMode), CSize(66 + 2 * kB, 200));
+  EXPECT_EQ(Styles(), "444333");
+  EXPECT_EQ(Describe(), "2,2,68,40 2,40,68,78 2,78,68,116 2,116,24,161 24,116,46,161 46,116,68,161");
+  EXPECT_EQ(Calc(80, kMode), CSize(66 + 2 * kB, 80));
+  EXPECT_EQ(Styles(), "333222");
+}
+
 TEST_F(SmartLayoutTest, GroupsStartColumnsAndSmallIconsStaySmall) {
   // No large image: small from the start; a group begins 6 further on.
   Fill({{u"Abc"}, {u"Abc"}, {u"Abc", true}});
