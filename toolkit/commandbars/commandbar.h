@@ -193,6 +193,28 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
 
+  // ---- copies ----
+  // Takes the source's type, position, bar id, flags, style, title,
+  // customisability, preferred width, icon and button sizes, command bars
+  // and default button style, then a copy of its controls (recursive:
+  // with copies of the bars their popups open).
+  virtual void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE);
+  // A new bar with Copy applied; the caller holds its one reference.
+  virtual CTKCommandBar* Clone(BOOL bRecursive = FALSE);
+
+  // ---- what the layout engine reads and writes ----
+  // The last layout made more than one row or column.
+  BOOL IsMultiLine() const { return m_bMultiLine; }
+  void SetMultiLine(BOOL bMultiLine) { m_bMultiLine = bMultiLine; }
+  // The gaps between the controls of a row and between rows.
+  int GetHorizontalSpacing() const { return m_nHorizontalSpacing; }
+  int GetVerticalSpacing() const { return m_nVerticalSpacing; }
+  void SetSpacing(int nHorizontal, int nVertical);
+  // The icon size of large buttons: an own button size keeps the bar's
+  // icon size; else the command bars' large size, the look's automatic
+  // large size when asked, or twice the icon size.
+  virtual CSize GetLargeIconSize(BOOL bAutomatic) const;
+
   // Where a control dropped at the client point would go: the index of the
   // nearest visible customisable control (-1 for none), whether after it,
   // and the 6-pixel insert marker (empty on the dragged control itself).
