@@ -90,6 +90,10 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   TKBarPosition GetPosition() const { return m_barPosition; }
   TKBarType GetType() const { return m_barType; }
   int GetSelected() const { return m_nSelected; }
+  // Tracking entered by the mouse alone (no keyboard, no first selection):
+  // the bar's first popup may animate; later ones open at once.
+  BOOL IsMouseTrackingEntered() const { return m_bMouseTracking; }
+  void ClearMouseTrackingEntered() { m_bMouseTracking = FALSE; }
 
   // ---- controls ----
   CTKControls* GetControls() const { return m_pControls; }
