@@ -203,6 +203,11 @@ void CTKPopupBar::MoveToPoint(CSize sz) {
   ::SetWindowPos(m_hWnd, HWND_TOPMOST, rc.left, rc.top, rc.Width(), rc.Height(), nFlags);
 }
 
+void CTKPopupBar::DelayRedraw() {
+  if (m_nLockRedraw > 0) CTKCommandBar::DelayRedraw();
+  else Redraw(nullptr, TRUE);
+}
+
 void CTKPopupBar::Unlock() {
   UnlockRedraw();
   if (m_nLockRedraw == 0 && IsRedrawPending()) Redraw(nullptr);

@@ -92,8 +92,8 @@ class CTKPopupBar : public CTKCommandBar {
   CTKControl* GetControlPopup() const override { return m_pControlPopup; }
   int OnControlsChanged() override;
   void OnRecalcLayout() override;
-  // A popup redraws at once.
-  void DelayRedraw() override { Redraw(nullptr, TRUE); }
+  // A popup redraws at once, unless it is being shown.
+  void DelayRedraw() override;
   void OnMouseMove(UINT nFlags, CPoint point) override;
   int HandleHookedMessage(HWND hWnd, UINT nMessage, WPARAM& wParam, LPARAM& lParam, LRESULT& lResult) override;
 
