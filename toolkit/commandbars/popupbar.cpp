@@ -758,6 +758,8 @@ void CTKPopupBar::CopyScreenUnder(CDC* pDC, CRect rcScreen) {
 // ---- keys and mouse ----
 
 int CTKPopupBar::HandleHookedMessage(HWND hWnd, UINT nMessage, WPARAM& wParam, LPARAM& lParam, LRESULT& lResult) {
+  // The drag loop reads its keys itself.
+  if (m_bTrackingResize) return 2;
   if (nMessage == WM_KEYDOWN && OnHookKeyDown(static_cast<UINT>(wParam), lParam)) return 1;
   return CTKCommandBar::HandleHookedMessage(hWnd, nMessage, wParam, lParam, lResult);
 }
@@ -799,6 +801,8 @@ void CTKPopupBar::OnLButtonDown(UINT nFlags, CPoint point) {
     CRect rcActive = m_rcResizeGrip;
     if (m_nResizeMode != kTKResizeHeight) rcActive.left = rcActive.right - rcActive.Height();
     if (rcActive.PtInRect(point)) {
+      // The loop dispatches messages whose handlers may let go of the bar.
+      HoldRef<CTKPopupBar> hold(this);
       CTKMouseManager* pMouse = GetMouseManager();
       ++pMouse->m_nSuspendCount;
       TrackResize();

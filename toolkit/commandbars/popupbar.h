@@ -216,6 +216,8 @@ class CTKPopupBar : public CTKCommandBar {
   CScrollButton m_scrollDown{CRect(), 0, kScrollDownTimerId};
   CScrollButton m_scrollUp{CRect(), 0, kScrollUpTimerId};
   BOOL m_bShadowsAdded = FALSE;
+  // The grip's drag loop runs: keys go to it, not to the menus.
+  BOOL m_bTrackingResize = FALSE;
 };
 
 // The popup laid out as a tool bar: rows of buttons with its own borders.

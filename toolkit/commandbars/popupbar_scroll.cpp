@@ -193,6 +193,7 @@ void CTKPopupBar::TrackResize() {
   SetSelected(-1);
   HWND hWnd = m_hWnd;
   ::SetCapture(hWnd);
+  m_bTrackingResize = TRUE;
   CPoint ptLast;
   ::GetCursorPos(&ptLast);
   int nWidth = nStartWidth > 0 ? nStartWidth : pGallery->GetRect().Width();
@@ -230,6 +231,7 @@ void CTKPopupBar::TrackResize() {
       ::DispatchMessageW(&msg);
     }
   }
+  m_bTrackingResize = FALSE;
   if (::GetCapture() == hWnd) ::ReleaseCapture();
   pGallery->InternalRelease();
 }
