@@ -15,6 +15,13 @@ class GripGallery : public CTKControl {
   BOOL IsCustomizeResizeAllow() const override { return m_nMode; }
   int GetCustomizeMinWidth() const override { return m_nMinWidth; }
   int GetCustomizeMinHeight() const override { return m_nMinHeight; }
+  // The program asks to quit while the drag runs (once).
+  void SetWidth(int nWidth) override {
+    CTKControl::SetWidth(nWidth);
+    if (m_bQuitOnResize) ::PostQuitMessage(7);
+    m_bQuitOnResize = FALSE;
+  }
+  BOOL m_bQuitOnResize = FALSE;
 
  private:
   int m_nMode;
@@ -192,8 +199,8 @@ TEST_F(PopupResizeTest, QuitDuringTheDragEndsItAndIsKept) {
   const CPoint pt = GripPoint(menu.get());
   pv::test::MouseMove(pt.x, pt.y);
   pv::test::MouseDown(pv::test::Button::Left, pt.x, pt.y);
+  m_pGallery->m_bQuitOnResize = TRUE;
   pv::test::MouseMove(pt.x + 20, pt.y + 10);
-  ::PostQuitMessage(7);
   pv::test::PumpUntilIdle();
   EXPECT_EQ(::GetCapture(), nullptr);
   int nCode = 0;
