@@ -22,6 +22,7 @@ struct PlaceCase {
 // per item plus 4 high.
 TEST_F(PopupBarTest, PlacementTable) {
   pv::test::AddMonitor(RECT{-1024, 0, 0, 768}, RECT{-1024, 0, 0, 728});
+  pv::test::AddMonitor(RECT{0, 800, 1280, 1600}, RECT{0, 800, 1280, 1560});
   const PlaceCase cases[] = {
       // 3 pixels above the bottom of the work area: opens upwards.
       {"point near the bottom", Opener::Point, CRect(100, 757, 0, 0), 5, CRect(100, 643, 178, 757), false},
@@ -33,6 +34,10 @@ TEST_F(PopupBarTest, PlacementTable) {
       // area's height scrolls below it, else above it.
       {"menu item upper half", Opener::MenuBarItem, CRect(300, 300, 340, 320), 40, CRect(300, 320, 378, 755), true},
       {"menu item lower half", Opener::MenuBarItem, CRect(300, 500, 340, 520), 40, CRect(300, 0, 378, 500), true},
+      // On a monitor below the first the half height is 377, not its middle
+      // line 1177: an item whose middle is at 1110 scrolls above.
+      {"menu item on the lower monitor", Opener::MenuBarItem, CRect(300, 1100, 340, 1120), 40,
+       CRect(300, 800, 378, 1100), true},
       {"menu item at the right edge", Opener::MenuBarItem, CRect(1250, 0, 1275, 20), 3, CRect(1202, 20, 1280, 90),
        false},
       {"menu item fits below", Opener::MenuBarItem, CRect(40, 0, 80, 20), 3, CRect(40, 20, 118, 90), false},
@@ -49,7 +54,8 @@ TEST_F(PopupBarTest, PlacementTable) {
   for (const PlaceCase& c : cases) {
     SCOPED_TRACE(c.name);
     TestBar parent(c.opener == Opener::ComboOnToolBar ? TKBarType::Normal : TKBarType::MenuBar, TKBarPosition::Top);
-    CRect rcParent(-1024, 0, 1280, 800);
+    // The bar holds the item, a little round it.
+    CRect rcParent(c.rcItem.left - 10, c.rcItem.top - 10, c.rcItem.left + 200, c.rcItem.top + 40);
     parent.SetWindowPos(nullptr, rcParent.left, rcParent.top, rcParent.Width(), rcParent.Height(), SWP_NOZORDER);
     CTKControl* pItem = parent.GetControls()->AddByType(
         c.opener == Opener::ComboOnToolBar ? TKControlType::ComboBox : TKControlType::Popup, 100);
