@@ -308,6 +308,28 @@ void CTKCommandBar::ModifyFlags(DWORD dwAdd, DWORD dwRemove) {
   DelayLayout();
 }
 
+CSize CTKCommandBar::GetLargeIconSize(BOOL bAutomatic) const {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  if (!pCommandBars) return m_szIcons != CSize(0, 0) ? CSize(m_szIcons.cx * 2, m_szIcons.cy * 2) : CSize(32, 32);
+  const CTKCommandBarsOptions* pOptions = pCommandBars->GetCommandBarsOptions();
+  const CSize szBase = m_szIcons != CSize(0, 0)           ? m_szIcons
+                       : pOptions->szIcons != CSize(0, 0) ? pOptions->szIcons
+                                                          : CSize(16, 16);
+  if (m_szButtons != CSize(0, 0)) return szBase;
+  if (pOptions->szLargeIcons != CSize(0, 0)) return pOptions->szLargeIcons;
+  if (bAutomatic) {
+    if (CTKBarPaintManager* pPaintManager = GetPaintManager()) return pPaintManager->GetIconSize(TRUE);
+  }
+  return CSize(szBase.cx * 2, szBase.cy * 2);
+}
+
+void CTKCommandBar::SetSpacing(int nHorizontal, int nVertical) {
+  if (nHorizontal == m_nHorizontalSpacing && nVertical == m_nVerticalSpacing) return;
+  m_nHorizontalSpacing = nHorizontal;
+  m_nVerticalSpacing = nVertical;
+  DelayLayout();
+}
+
 void CTKCommandBar::SetShowGripper(BOOL bShow) {
   const DWORD dwStyle = bShow ? (m_dwStyle | kTKBarStyleShowGripper) : (m_dwStyle & ~kTKBarStyleShowGripper);
   if (dwStyle == m_dwStyle) return;

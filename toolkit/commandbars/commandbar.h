@@ -197,6 +197,19 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
 
+  // ---- what the layout engine reads and writes ----
+  // The last layout made more than one row or column.
+  BOOL IsMultiLine() const { return m_bMultiLine; }
+  void SetMultiLine(BOOL bMultiLine) { m_bMultiLine = bMultiLine; }
+  // The gaps between the controls of a row and between rows.
+  int GetHorizontalSpacing() const { return m_nHorizontalSpacing; }
+  int GetVerticalSpacing() const { return m_nVerticalSpacing; }
+  void SetSpacing(int nHorizontal, int nVertical);
+  // The icon size of large buttons: an own button size keeps the bar's
+  // icon size; else the command bars' large size, the look's automatic
+  // large size when asked, or twice the icon size.
+  virtual CSize GetLargeIconSize(BOOL bAutomatic) const;
+
   // Where a control dropped at the client point would go: the index of the
   // nearest visible customisable control (-1 for none), whether after it,
   // and the 6-pixel insert marker (empty on the dragged control itself).
