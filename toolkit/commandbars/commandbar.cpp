@@ -119,8 +119,6 @@ void CTKCommandBar::OnMouseMove(UINT, CPoint) {
   // Hot-tracking comes with the bars that lay their controls out.
 }
 
-int CTKCommandBar::HandleHookedMessage(HWND, UINT, WPARAM&, LPARAM&, LRESULT&) { return 0; }
-
 void CTKCommandBar::OnFinalRelease() {
   if (GetSafeHwnd()) DestroyWindow();
   delete this;

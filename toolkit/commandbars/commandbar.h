@@ -215,6 +215,37 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // and the 6-pixel insert marker (empty on the dragged control itself).
   virtual void FindInsertPosition(CTKControl* pDragged, CPoint point, CRect& rcMarker, int& nIndex, BOOL& bAfter);
 
+  // ---- keys while the bar tracks (commandbar_keys.cpp) ----
+  // What ProcessNavigationKey is asked to do; the numbers are the codes the
+  // bars hand each other.
+  enum class Navigation : int {
+    Next = 0,
+    Previous = 1,
+    // Closes the open popup; in a grid bar, the row above.
+    Up = 2,
+    // Opens the selected control's popup; in a grid bar, the row below.
+    Down = 3,
+    // Out one level: a popup closes, its parent bar tracks again.
+    Escape = 4,
+    Execute = 5,
+    First = 6,
+    Last = 7,
+    // The horizontal arrows: Previous and Next.
+    Left = 8,
+    Right = 9,
+    // The frame's system menu, from a menu bar.
+    SystemMenu = 10,
+  };
+  // A key pressed while the bar tracks: 1 taken, 2 let through to the focus
+  // window, 0 refused (the bar beneath may take it).
+  virtual int OnHookKeyDown(UINT nChar, LPARAM lParam);
+  // FALSE when the bar refuses the move.
+  virtual BOOL ProcessNavigationKey(Navigation code);
+  // The control the key types the mnemonic of (else the first letter of its
+  // caption), searching from the one after the selection and wrapping; -1
+  // for none. Ambiguous when another control matches the same way.
+  int FindMnemonic(UINT nChar, BOOL& bAmbiguous) const;
+
   static constexpr UINT_PTR kHoverTimerId = 112223;
   static constexpr UINT_PTR kExpandTimerId = 112224;
 
