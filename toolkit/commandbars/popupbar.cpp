@@ -24,8 +24,6 @@ constexpr LPCTSTR kPopupBarClass = u"TKPopupBar";
 constexpr DWORD kSyncActiveStyle = 0x100;
 // The expand button: a button kept out of customisation and moving.
 constexpr DWORD kExpandButtonFlags = 0x5A;
-// A popup tool bar starts a new row at every group.
-constexpr DWORD kLayoutGroupRows = 0x100;
 
 // Holds a reference on a bar or control while application code runs.
 template <class T>
@@ -502,7 +500,7 @@ CSize CTKPopupBar::CalcDynamicLayout(int nLength, DWORD /*dwMode*/) {
     pExpand->SetHideFlag(kTKHideGeneric, TRUE);
   }
 
-  const CSize sz = LayoutPopupControls(&dc, nLength, m_nMRUWidth, rcBorders);
+  const CSize sz = m_pControls->CalcPopupSize(&dc, nLength, m_nMRUWidth, rcBorders);
 
   if (m_bHiddenCommands && pExpand) {
     pExpand->SetHideFlag(kTKHideGeneric, FALSE);
@@ -515,93 +513,6 @@ CSize CTKPopupBar::CalcDynamicLayout(int nLength, DWORD /*dwMode*/) {
   if (pOldFont) dc.SelectObject(pOldFont);
   m_bInLayout = FALSE;
   return sz;
-}
-
-CSize CTKPopupBar::LayoutPopupControls(CDC* pDC, int nMaxHeight, int nFixedWidth, CRect rcBorders) {
-  // Columns from top to bottom; a maximum height starts a new column.
-  CTKBarPaintManager* pPaintManager = GetPaintManager();
-  const CSize szSeparator =
-      pPaintManager ? pPaintManager->DrawCommandBarSeparator(pDC, this, nullptr, FALSE) : CSize(0, 0);
-  m_bMultiLine = FALSE;
-  int x = rcBorders.left, y = rcBorders.top, nColumnWidth = 0, nTallest = 0, nTotalWidth = 0;
-  int nColumnStart = 0;
-  const int nCount = GetControlCount();
-  auto closeColumn = [&](int nEnd) {
-    for (int j = nColumnStart; j < nEnd; ++j) {
-      CTKControl* p = GetControl(j);
-      if (p->GetParent() != this || !p->IsVisible()) continue;
-      CRect rc = p->GetRect();
-      rc.right = rc.left + nColumnWidth;
-      p->SetRect(rc);
-    }
-    nTallest = std::max(nTallest, y - rcBorders.top);
-    nTotalWidth += nColumnWidth;
-  };
-  BOOL bFirst = TRUE;
-  for (int i = 0; i < nCount; ++i) {
-    CTKControl* pControl = GetControl(i);
-    if (pControl->GetParent() != this) continue;
-    pControl->SetHideFlag(kTKHideScroll, FALSE);
-    if (!pControl->IsVisible()) continue;
-    const CSize szControl = pControl->GetSize(pDC);
-    pControl->SetWrap(FALSE);
-    const int nGap = !bFirst && pControl->GetBeginGroup() ? szSeparator.cy : 0;
-    const BOOL bNewColumn = !bFirst && ((pControl->GetFlags() & kTKControlFlagWrapRow) ||
-                                        (nMaxHeight > 0 && y + nGap + szControl.cy > nMaxHeight - rcBorders.bottom));
-    if (bNewColumn) {
-      closeColumn(i);
-      x += nColumnWidth + (pControl->GetBeginGroup() ? szSeparator.cx : 0);
-      y = rcBorders.top;
-      nColumnWidth = 0;
-      nColumnStart = i;
-      pControl->SetWrap(TRUE);
-      m_bMultiLine = TRUE;
-    } else {
-      y += nGap;
-    }
-    pControl->SetRect(CRect(x, y, x + szControl.cx, y + szControl.cy));
-    y += szControl.cy;
-    nColumnWidth = std::max(nColumnWidth, static_cast<int>(szControl.cx));
-    bFirst = FALSE;
-  }
-  if (nFixedWidth > 0 && nFixedWidth < 30000) nColumnWidth = nFixedWidth - rcBorders.left - rcBorders.right;
-  closeColumn(nCount);
-  for (int i = 0; i < nCount; ++i) {
-    CTKControl* pControl = GetControl(i);
-    if (pControl->GetParent() != this || !pControl->IsVisible()) continue;
-    const CRect rc = pControl->GetRect();
-    pControl->SetRowRect(CRect(rc.left, rcBorders.top, rc.right, rcBorders.top + nTallest));
-  }
-  if (nTallest == 0) nTallest = 22;
-  return CSize(std::max(nTotalWidth, 24) + rcBorders.left + rcBorders.right,
-               nTallest + rcBorders.top + rcBorders.bottom);
-}
-
-CSize CTKPopupBar::LayoutToolBarControls(CDC* pDC, CRect rcBorders) {
-  // Rows of buttons; a group starts a new row.
-  int x = rcBorders.left, y = rcBorders.top, nRowHeight = 0, nWidest = 0;
-  BOOL bFirst = TRUE;
-  for (int i = 0; i < GetControlCount(); ++i) {
-    CTKControl* pControl = GetControl(i);
-    if (pControl->GetParent() != this || !pControl->IsVisible()) continue;
-    const CSize szControl = pControl->GetSize(pDC);
-    if (!bFirst && pControl->GetBeginGroup()) {
-      x = rcBorders.left;
-      y += nRowHeight;
-      nRowHeight = 0;
-      pControl->SetWrap(TRUE);
-    } else {
-      pControl->SetWrap(FALSE);
-    }
-    pControl->SetRect(CRect(x, y, x + szControl.cx, y + szControl.cy));
-    x += szControl.cx;
-    nRowHeight = std::max(nRowHeight, static_cast<int>(szControl.cy));
-    nWidest = std::max(nWidest, x - rcBorders.left);
-    bFirst = FALSE;
-  }
-  if (nRowHeight == 0) nRowHeight = 22;
-  return CSize(std::max(nWidest, 23) + rcBorders.left + rcBorders.right,
-               y + nRowHeight - rcBorders.top + rcBorders.top + rcBorders.bottom);
 }
 
 void CTKPopupBar::UpdateExpandingState() {
@@ -952,7 +863,7 @@ CSize CTKPopupToolBar::CalcDynamicLayout(int /*nLength*/, DWORD /*dwMode*/) {
   MeasureDC dc;
   UpdateShortcuts();
   const CRect rcBorders = GetBorders();
-  const CSize sz = LayoutToolBarControls(&dc, rcBorders);
+  const CSize sz = m_pControls->CalcDynamicSize(&dc, m_nMRUWidth, LM_HORZ | LM_COMMIT | kTKLayoutGroups, rcBorders);
   m_rcGripper.SetRect(rcBorders.left, 0, sz.cx - rcBorders.right, rcBorders.top);
   m_rcResizeGrip.SetRectEmpty();
   m_nResizeMode = kTKResizeNone;

@@ -170,10 +170,6 @@ class CTKPopupBar : public CTKCommandBar {
   virtual int OnHookKeyDown(UINT nChar, LPARAM lParam);
   CTKControl* FindExpandButton() const;
   CTKControl* FirstVisibleGallery() const;
-  // The controls in their rectangles, as a menu column (or columns).
-  CSize LayoutPopupControls(CDC* pDC, int nMaxHeight, int nFixedWidth, CRect rcBorders);
-  // Rows of buttons, a new row at each group.
-  CSize LayoutToolBarControls(CDC* pDC, CRect rcBorders);
   // Selects the control under the mouse in the client.
   void SelectControlAt(CPoint point);
   // What the screen shows under the rectangle, into the DC at (0, 0).
