@@ -780,10 +780,11 @@ LRESULT CTKPopupBar::OnFloatStatus(WPARAM wParam, LPARAM) {
 BOOL CTKPopupBar::OnEraseBkgnd(CDC*) { return TRUE; }
 
 void CTKPopupBar::OnPaint() {
-  CPaintDC paintDC(this);
+  // The window draws into its backing bitmap, which the screen shows only
+  // once painting is done: no second buffer is needed against flicker.
+  CPaintDC dc(this);
   CRect rcClient;
   GetClientRect(&rcClient);
-  CTKBufferDC dc(paintDC.GetSafeHdc(), rcClient);
   DrawCommandBar(&dc, rcClient);
 }
 
