@@ -96,6 +96,7 @@ CTKPopupBar::CTKPopupBar() {
 
 CTKPopupBar::~CTKPopupBar() {
   RemoveShadows();
+  ReleaseScreenBelow();
   if (GetSafeHwnd()) CWnd::DestroyWindow();
 }
 
@@ -198,6 +199,9 @@ void CTKPopupBar::MoveToPoint(CSize sz) {
   const CRect rc = CalcPopupRect(m_ptPopup, sz);
   UINT nFlags = SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER;
   if (::IsWindowVisible(m_hWnd)) nFlags |= SWP_NOZORDER;
+  // An animation starts from what the screen shows before the popup covers it.
+  m_pendingAnimation = ::IsWindowVisible(m_hWnd) ? TKPopupAnimation::None : ChooseAnimation();
+  if (m_pendingAnimation != TKPopupAnimation::None) CaptureScreenBelow(rc);
   ::SetWindowPos(m_hWnd, HWND_TOPMOST, rc.left, rc.top, rc.Width(), rc.Height(), nFlags);
 }
 
@@ -626,44 +630,66 @@ TKPopupAnimation CTKPopupBar::GetAnimationType() const {
   return static_cast<TKPopupAnimation>(nOption);
 }
 
+TKPopupAnimation CTKPopupBar::ChooseAnimation() const {
+  CTKCommandBar* pParentBar = GetParentCommandBar();
+  const BOOL bAllowed = (!pParentBar || pParentBar->IsMouseTrackingEntered()) && !IsCustomizeMode() && GetSafeHwnd() &&
+                        !::GetWindow(m_hWnd, GW_CHILD) && GetPaintManager();
+  const TKPopupAnimation kind = bAllowed ? GetAnimationType() : TKPopupAnimation::None;
+  return kind == TKPopupAnimation::Unfold || kind == TKPopupAnimation::Slide || kind == TKPopupAnimation::Fade
+             ? kind
+             : TKPopupAnimation::None;
+}
+
+void CTKPopupBar::CaptureScreenBelow(CRect rcScreen) {
+  ReleaseScreenBelow();
+  // The opening control shows its new state in the picture.
+  CTKCommandBar* pParentBar = GetParentCommandBar();
+  if (m_pControlPopup) m_pControlPopup->RedrawParent(FALSE);
+  if (pParentBar && pParentBar->GetSafeHwnd()) ::UpdateWindow(pParentBar->GetSafeHwnd());
+  if (CWnd* pSite = GetSite(); pSite && pSite->GetSafeHwnd()) ::UpdateWindow(pSite->GetSafeHwnd());
+  HDC hScreen = ::GetDC(nullptr);
+  if (!hScreen) return;
+  m_hbmScreenBelow = ::CreateCompatibleBitmap(hScreen, rcScreen.Width(), rcScreen.Height());
+  HDC hMem = ::CreateCompatibleDC(hScreen);
+  HGDIOBJ hOld = ::SelectObject(hMem, m_hbmScreenBelow);
+  ::BitBlt(hMem, 0, 0, rcScreen.Width(), rcScreen.Height(), hScreen, rcScreen.left, rcScreen.top, SRCCOPY);
+  ::SelectObject(hMem, hOld);
+  ::DeleteDC(hMem);
+  ::ReleaseDC(nullptr, hScreen);
+}
+
+void CTKPopupBar::ReleaseScreenBelow() {
+  if (m_hbmScreenBelow) ::DeleteObject(m_hbmScreenBelow);
+  m_hbmScreenBelow = nullptr;
+}
+
 void CTKPopupBar::Animate() {
   CTKCommandBar* pParentBar = GetParentCommandBar();
-  const BOOL bAllowed =
-      (!pParentBar || pParentBar->IsMouseTrackingEntered()) && !IsCustomizeMode() && !::GetWindow(m_hWnd, GW_CHILD);
-  const TKPopupAnimation kind = bAllowed ? GetAnimationType() : TKPopupAnimation::None;
+  const TKPopupAnimation kind = m_pendingAnimation;
+  m_pendingAnimation = TKPopupAnimation::None;
   CTKBarPaintManager* pPaintManager = GetPaintManager();
-  if (pPaintManager &&
-      (kind == TKPopupAnimation::Unfold || kind == TKPopupAnimation::Slide || kind == TKPopupAnimation::Fade)) {
-    if (m_pControlPopup) m_pControlPopup->RedrawParent(FALSE);
-    if (pParentBar && pParentBar->GetSafeHwnd()) ::UpdateWindow(pParentBar->GetSafeHwnd());
-    if (CWnd* pSite = GetSite(); pSite && pSite->GetSafeHwnd()) ::UpdateWindow(pSite->GetSafeHwnd());
+  if (pPaintManager && kind != TKPopupAnimation::None && m_hbmScreenBelow) {
     CRect rcClient;
     GetClientRect(&rcClient);
-    CRect rcWindow;
-    GetWindowRect(&rcWindow);
     CClientDC dcWindow(this);
-    // The screen under the popup first, so the animation starts from it.
-    CopyScreenUnder(&dcWindow, rcWindow);
+    // The screen as it was under the popup first, so the animation starts from it.
+    CDC dcScreen;
+    dcScreen.CreateCompatibleDC(&dcWindow);
+    HGDIOBJ hOld = ::SelectObject(dcScreen.GetSafeHdc(), m_hbmScreenBelow);
+    dcWindow.BitBlt(0, 0, rcClient.Width(), rcClient.Height(), &dcScreen, 0, 0, SRCCOPY);
+    ::SelectObject(dcScreen.GetSafeHdc(), hOld);
     pPaintManager->SetCommandBarRegion(this);
     {
       CTKBufferDC dcBuffer(dcWindow.GetSafeHdc(), rcClient);
       DrawCommandBar(&dcBuffer, rcClient);
       pPaintManager->AnimatePopupBar(&dcWindow, &dcBuffer, rcClient, static_cast<int>(kind));
-      // The buffer's own copy back when it goes draws the last frame again.
     }
     ::ValidateRect(m_hWnd, nullptr);
   } else if (pPaintManager) {
     pPaintManager->SetCommandBarRegion(this);
   }
+  ReleaseScreenBelow();
   if (pParentBar) pParentBar->ClearMouseTrackingEntered();
-}
-
-void CTKPopupBar::CopyScreenUnder(CDC* pDC, CRect rcScreen) {
-  // What the desktop shows under the rectangle, before the popup's picture.
-  HDC hScreen = ::GetDC(nullptr);
-  if (!hScreen) return;
-  ::BitBlt(pDC->GetSafeHdc(), 0, 0, rcScreen.Width(), rcScreen.Height(), hScreen, rcScreen.left, rcScreen.top, SRCCOPY);
-  ::ReleaseDC(nullptr, hScreen);
 }
 
 // ---- keys and mouse ----

@@ -172,8 +172,11 @@ class CTKPopupBar : public CTKCommandBar {
   CTKControl* FirstVisibleGallery() const;
   // Selects the control under the mouse in the client.
   void SelectControlAt(CPoint point);
-  // What the screen shows under the rectangle, into the DC at (0, 0).
-  void CopyScreenUnder(CDC* pDC, CRect rcScreen);
+  // The animation the popup about to show will play (None: none).
+  TKPopupAnimation ChooseAnimation() const;
+  // Keeps what the screen shows under the rectangle, for the animation.
+  void CaptureScreenBelow(CRect rcScreen);
+  void ReleaseScreenBelow();
   void AddShadows();
   void RemoveShadows();
   // Scroll-button hover: starts or kills the buttons' timers.
@@ -214,6 +217,8 @@ class CTKPopupBar : public CTKCommandBar {
   BOOL m_bShadowsAdded = FALSE;
   // The grip's drag loop runs: keys go to it, not to the menus.
   BOOL m_bTrackingResize = FALSE;
+  TKPopupAnimation m_pendingAnimation = TKPopupAnimation::None;
+  HBITMAP m_hbmScreenBelow = nullptr;
 };
 
 // The popup laid out as a tool bar: rows of buttons with its own borders.

@@ -266,3 +266,58 @@ TEST_F(PopupBarTest, PaintedPopupShowsEachCaption) {
 
 }  // namespace
 }  // namespace cbtest
+
+namespace cbtest {
+namespace {
+
+// A look that records each appearance animation: its kind and what the
+// window showed where it starts, before the first frame.
+class AnimationLook : public InkLook {
+ public:
+  void AnimatePopupBar(CDC* pDestDC, CDC* pBufferDC, CRect rc, int nKind) override {
+    m_kinds.push_back(nKind);
+    m_startPixels.push_back(pDestDC->GetPixel(rc.left + 5, rc.top + 5) & 0xFFFFFF);
+    InkLook::AnimatePopupBar(pDestDC, pBufferDC, rc, nKind);
+  }
+  std::vector<int> m_kinds;
+  std::vector<COLORREF> m_startPixels;
+};
+
+// The animation starts from what the screen showed under the popup, and
+// only a bar's first popup opened by the mouse animates.
+TEST_F(PopupBarTest, AnimationStartsFromTheScreenUnderThePopup) {
+  auto* pLook = new AnimationLook();
+  m_commandBars.SetPaintManager(pLook);
+  Options()->nAnimationType = static_cast<int>(TKPopupAnimation::Slide);
+  CWnd backdrop;
+  backdrop.CreateEx(0, AfxRegisterWndClass(0, nullptr, ::CreateSolidBrush(RGB(255, 0, 0))), u"", WS_POPUP | WS_VISIBLE,
+                    0, 0, 600, 600, nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+
+  PopupPtr menu = NewMenu(3);
+  ASSERT_TRUE(menu->PopupAt(100, 100));
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(pLook->m_kinds, (std::vector<int>{3}));
+  EXPECT_EQ(pLook->m_startPixels[0], RGB(255, 0, 0));
+  // The last frame is the popup itself.
+  EXPECT_EQ(pv::test::WindowPixel(menu->GetSafeHwnd(), 5, 5), RGB(255, 255, 255));
+  menu->SetTrackingMode(TKTrackingMode::Off);
+
+  // Sub-menus of a bar tracked by the mouse: the first animates, the next
+  // opens at once.
+  TestBar parent(TKBarType::MenuBar, TKBarPosition::Top);
+  CTKControl* pItem = parent.GetControls()->AddByType(TKControlType::Popup, 100);
+  pItem->SetRect(CRect(10, 0, 50, 20));
+  parent.SetTrackingMode(TKTrackingMode::Tracking, FALSE, FALSE);
+  for (int i = 0; i < 2; ++i) {
+    PopupPtr sub = NewMenu(2);
+    ASSERT_TRUE(sub->Popup(pItem));
+    sub->SetTrackingMode(TKTrackingMode::Off);
+  }
+  EXPECT_EQ(pLook->m_kinds, (std::vector<int>{3, 3}));
+  parent.SetTrackingMode(TKTrackingMode::Off);
+  backdrop.DestroyWindow();
+}
+
+}  // namespace
+}  // namespace cbtest
