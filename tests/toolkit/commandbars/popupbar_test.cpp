@@ -2,6 +2,7 @@
 // point on a fake screen, placed on the monitor's work area, short menus and
 // their expansion, and the window's events.
 #include "tests/toolkit/commandbars/popupbar_support.h"
+#include "toolkit/common/shadowmanager.h"
 
 namespace cbtest {
 namespace {
@@ -278,6 +279,47 @@ TEST_F(PopupBarTest, AnimationKindTable) {
   }
   ::SystemParametersInfo(SPI_SETMENUANIMATION, 0, nullptr, 0);
   ::SystemParametersInfo(SPI_SETMENUFADE, 0, nullptr, 0);
+}
+
+// Shadows follow the popup's switch, the look's switch and customise mode,
+// and go with the popup.
+TEST_F(PopupBarTest, ShadowsTable) {
+  struct ShadowCase {
+    BOOL bShowShadow;
+    BOOL bLookShadows;
+    BOOL bCustomize;
+    int nShadows;
+  } cases[] = {
+      {TRUE, TRUE, FALSE, 2},
+      {FALSE, TRUE, FALSE, 0},
+      {TRUE, FALSE, FALSE, 0},
+      {TRUE, TRUE, TRUE, 0},
+  };
+  CTKShadowManager* pShadows = m_look->GetShadowManager();
+  pShadows->m_nOptions |= 1;  // shadows without the desktop's alpha
+  auto shadowsOf = [&](const CWnd* pOwner) {
+    int n = 0;
+    for (POSITION pos = pShadows->GetShadows().GetHeadPosition(); pos;) {
+      const CTKShadowManager::CShadowWnd* pShadow = pShadows->GetShadows().GetNext(pos);
+      n += pShadow->m_pOwner == pOwner && pShadow->GetSafeHwnd() && ::IsWindowVisible(pShadow->GetSafeHwnd());
+    }
+    return n;
+  };
+  for (const ShadowCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.bShowShadow << c.bLookShadows << c.bCustomize);
+    m_look->m_bShowShadow = c.bLookShadows;
+    m_commandBars.SetCustomizeMode(c.bCustomize);
+    PopupPtr menu = NewMenu(3);
+    menu->m_bShowShadow = c.bShowShadow;
+    ASSERT_TRUE(menu->PopupAt(300, 300));
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(shadowsOf(menu.get()), c.nShadows);
+    menu->SetTrackingMode(TKTrackingMode::Off);
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(shadowsOf(menu.get()), 0);
+  }
+  m_commandBars.SetCustomizeMode(FALSE);
+  pShadows->m_nOptions &= ~1u;
 }
 
 // ---- lifetimes ----
