@@ -322,6 +322,27 @@ TEST_F(PopupBarTest, ShadowsTable) {
   pShadows->m_nOptions &= ~1u;
 }
 
+// A popup tool bar: rows of buttons, a new row (after a separator) at each
+// group, inside its own borders (2, 4, 2, 4).
+TEST_F(PopupBarTest, PopupToolBarLaysOutRowsOfButtons) {
+  std::unique_ptr<CTKPopupToolBar, ReleaseBar> bar(CTKPopupToolBar::CreatePopupToolBar(&m_commandBars));
+  for (int i = 0; i < 5; ++i) {
+    CTKControl* pControl = bar->GetControls()->AddByType(TKControlType::Button, 400 + i);
+    pControl->SetBeginGroup(i == 3);
+  }
+  ASSERT_TRUE(bar->PopupAt(200, 200));
+  EXPECT_EQ(bar->GetType(), TKBarType::Normal);
+  const CRect rcFirst = bar->GetControl(0)->GetRect();
+  const CRect rcFourth = bar->GetControl(3)->GetRect();
+  EXPECT_EQ(rcFirst.TopLeft(), CPoint(2, 4));
+  EXPECT_EQ(rcFourth.left, 2);
+  EXPECT_EQ(rcFourth.top, rcFirst.bottom + TestPaintManager::kSeparator);  // the group's separator between rows
+  EXPECT_EQ(bar->GetControl(2)->GetRect().top, 4);
+  EXPECT_EQ(WindowRect(bar.get()).Height(),
+            4 + 2 * TestPaintManager::kControlHeight + TestPaintManager::kSeparator + 4);
+  bar->SetTrackingMode(TKTrackingMode::Off);
+}
+
 // ---- lifetimes ----
 
 // A handler of the showing message that removes the opening control: the
