@@ -697,19 +697,17 @@ void CTKPopupBar::Animate() {
 int CTKPopupBar::HandleHookedMessage(HWND hWnd, UINT nMessage, WPARAM& wParam, LPARAM& lParam, LRESULT& lResult) {
   // The drag loop reads its keys itself.
   if (m_bTrackingResize) return 2;
-  if (nMessage == WM_KEYDOWN && OnHookKeyDown(static_cast<UINT>(wParam), lParam)) return 1;
   return CTKCommandBar::HandleHookedMessage(hWnd, nMessage, wParam, lParam, lResult);
 }
 
-int CTKPopupBar::OnHookKeyDown(UINT nChar, LPARAM /*lParam*/) {
-  if (!m_bHiddenCommands || nChar != VK_DOWN) return 0;
-  const BOOL bCtrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
-  const int nNext = m_pControls->GetNext(m_nSelected, +1);
-  if (bCtrl || (m_nSelected != -1 && nNext != -1 && nNext <= m_nSelected)) {
-    ExpandBar();
-    return 1;
+int CTKPopupBar::OnHookKeyDown(UINT nChar, LPARAM lParam) {
+  if (m_bHiddenCommands && nChar == VK_DOWN) {
+    const BOOL bCtrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    // The next command wraps round to the top: the selection is the last.
+    const int nNext = m_pControls->GetNext(m_nSelected, +1);
+    if (bCtrl || (m_nSelected != -1 && nNext != -1 && nNext <= m_nSelected)) ExpandBar();
   }
-  return 0;
+  return CTKCommandBar::OnHookKeyDown(nChar, lParam);
 }
 
 void CTKPopupBar::SelectControlAt(CPoint point) {

@@ -166,8 +166,9 @@ class CTKPopupBar : public CTKCommandBar {
   void Unlock();
   void UpdateExpandingState();
   void UpdateShortcuts() {}
-  // With Ctrl+Down, or Down on the last command, a short menu expands.
-  virtual int OnHookKeyDown(UINT nChar, LPARAM lParam);
+  // With Ctrl+Down, or Down on the last command, a short menu expands;
+  // then the key moves the selection as on any bar.
+  int OnHookKeyDown(UINT nChar, LPARAM lParam) override;
   CTKControl* FindExpandButton() const;
   CTKControl* FirstVisibleGallery() const;
   // Selects the control under the mouse in the client.

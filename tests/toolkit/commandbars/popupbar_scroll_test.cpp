@@ -109,6 +109,20 @@ TEST_F(PopupScrollTest, LeavingTheButtonStopsScrolling) {
   EXPECT_EQ(ShownRun(), run);
 }
 
+// Selecting a command scrolled out of sight by the keyboard scrolls it in.
+TEST_F(PopupScrollTest, KeyboardSelectionScrollsIntoView) {
+  ASSERT_TRUE(m_menu->PopupAt(100, 100));
+  pv::test::KeyPress(VK_END);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(m_menu->GetSelected(), 19);
+  EXPECT_EQ(ShownRun(), std::make_pair(12, 19));
+  pv::test::KeyPress(VK_HOME);
+  pv::test::PumpUntilIdle();
+  EXPECT_EQ(m_menu->GetSelected(), 0);
+  EXPECT_EQ(ShownRun().first, 0);
+  ExpectSane(*m_menu);
+}
+
 TEST_F(PopupBarTest, SingleControlTallerThanThePopupTakesAllTheRoom) {
   PopupPtr menu = NewMenu(1);
   menu->GetControl(0)->SetHeight(500);
