@@ -199,8 +199,11 @@ TEST_F(PopupResizeTest, DragTable) {
     EXPECT_EQ(rcAfter.Size(), CSize(c.nWidth + 4, c.nHeight + 4 + nGrip));
     // The corner opposite the grip stays.
     EXPECT_EQ(rcAfter.top, rcBefore.top);
-    if (c.bRtl) EXPECT_EQ(rcAfter.right, rcBefore.right);
-    else EXPECT_EQ(rcAfter.left, rcBefore.left);
+    if (c.bRtl) {
+      EXPECT_EQ(rcAfter.right, rcBefore.right);
+    } else {
+      EXPECT_EQ(rcAfter.left, rcBefore.left);
+    }
     EXPECT_TRUE(menu->IsTrackingMode());
     menu->SetTrackingMode(TKTrackingMode::Off);
   }

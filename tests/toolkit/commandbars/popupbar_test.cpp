@@ -119,7 +119,9 @@ TEST_F(PopupBarTest, HiddenCommandsTable) {
     Options()->m_mapHiddenCommands.RemoveAll();
     PopupPtr menu = NewMenu(static_cast<int>(c.rarely.size()));
     for (size_t i = 0; i < c.rarely.size(); ++i)
-      if (c.rarely[i]) Options()->m_mapHiddenCommands.SetAt(static_cast<UINT>(menu->GetControl(int(i))->GetID()), TRUE);
+      if (c.rarely[i]) {
+        Options()->m_mapHiddenCommands.SetAt(static_cast<UINT>(menu->GetControl(int(i))->GetID()), TRUE);
+      }
     PopupPtr subItems;
     if (c.bSubMenu) {
       subItems = NewMenu(2, 500);
@@ -135,8 +137,9 @@ TEST_F(PopupBarTest, HiddenCommandsTable) {
     // What shows is what the window makes room for.
     const int nExpandRoom = c.bExpandButton ? 12 : 0;
     EXPECT_EQ(WindowRect(menu.get()).Height(), c.nShown * 22 + 4 + nExpandRoom);
-    if (c.bAlwaysShowFullMenus)
+    if (c.bAlwaysShowFullMenus) {
       for (int i = 0; i < menu->GetControlCount(); ++i) EXPECT_FALSE(menu->GetControl(i)->GetRarelyUsed());
+    }
     menu->SetTrackingMode(TKTrackingMode::Off);
   }
 }
