@@ -746,12 +746,6 @@ void CTKPopupBar::OnLButtonDown(UINT nFlags, CPoint point) {
       return;
     }
   }
-  // A click on a control executes it.
-  if (CTKControl* pControl = m_pControls->HitTest(point); pControl && pControl->GetEnabled()) {
-    HoldRef<CTKControl> hold(pControl);
-    pControl->OnExecute();
-    return;
-  }
   CTKCommandBar::OnLButtonDown(nFlags, point);
 }
 

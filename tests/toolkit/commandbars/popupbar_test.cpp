@@ -1,6 +1,8 @@
 // Popup bars through the real window: opened from a bar's control or at a
 // point on a fake screen, placed on the monitor's work area, short menus and
 // their expansion, and the window's events.
+#include <typeinfo>
+
 #include "tests/toolkit/commandbars/popupbar_support.h"
 #include "toolkit/common/shadowmanager.h"
 
@@ -344,6 +346,48 @@ TEST_F(PopupBarTest, PopupToolBarLaysOutRowsOfButtons) {
   EXPECT_EQ(WindowRect(bar.get()).Height(),
             4 + 2 * TestPaintManager::kControlHeight + TestPaintManager::kSeparator + 4);
   bar->SetTrackingMode(TKTrackingMode::Off);
+}
+
+// A clone is of the same class and carries the controls and the popup's
+// own settings, but not the gripper's drawing switch.
+TEST_F(PopupBarTest, CloneKeepsClassControlsAndSettings) {
+  PopupPtr menu = NewMenu(3);
+  menu->m_bTearOffPopup = TRUE;
+  menu->m_strTearOffCaption = u"Colours";
+  menu->m_nTearOffId = 77;
+  menu->m_nTearOffWidth = 120;
+  menu->m_bShowShadow = FALSE;
+  menu->m_rcBorders = CRect(1, 2, 3, 4);
+  menu->m_bContextMenu = TRUE;
+  menu->m_bDoubleGripper = TRUE;
+  PopupPtr copy(menu->Clone());
+  EXPECT_EQ(typeid(*copy), typeid(CTKPopupBar));
+  ASSERT_EQ(copy->GetControlCount(), 3);
+  EXPECT_EQ(Narrow(copy->GetControl(2)->GetCaption()), "Cmd002");
+  EXPECT_EQ(copy->GetControl(2)->GetParent(), copy.get());
+  EXPECT_TRUE(copy->m_bTearOffPopup);
+  EXPECT_EQ(Narrow(copy->m_strTearOffCaption), "Colours");
+  EXPECT_EQ(copy->m_nTearOffId, 77);
+  EXPECT_EQ(copy->m_nTearOffWidth, 120);
+  EXPECT_FALSE(copy->m_bShowShadow);
+  EXPECT_EQ(copy->m_rcBorders, CRect(1, 2, 3, 4));
+  EXPECT_TRUE(copy->m_bContextMenu);
+  EXPECT_FALSE(copy->m_bDoubleGripper);
+  ExpectSane(*copy);
+
+  std::unique_ptr<CTKPopupToolBar, ReleaseBar> bar(CTKPopupToolBar::CreatePopupToolBar(&m_commandBars));
+  PopupPtr barCopy(bar->Clone());
+  EXPECT_EQ(typeid(*barCopy), typeid(CTKPopupToolBar));
+}
+
+TEST_F(PopupBarTest, DefaultItemIsTheFirstVisibleMarkedOne) {
+  PopupPtr menu = NewMenu(4);
+  EXPECT_EQ(menu->GetDefaultItem(), -1);
+  menu->GetControl(1)->SetDefaultItem(TRUE);
+  menu->GetControl(1)->SetVisible(FALSE);
+  menu->GetControl(3)->SetDefaultItem(TRUE);
+  EXPECT_EQ(menu->GetDefaultItem(TRUE), 3);
+  EXPECT_EQ(menu->GetDefaultItem(FALSE), 203);
 }
 
 // ---- lifetimes ----
