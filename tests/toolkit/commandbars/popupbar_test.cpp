@@ -29,6 +29,8 @@ TEST_F(PopupBarTest, PlacementTable) {
   const PlaceCase cases[] = {
       // 3 pixels above the bottom of the work area: opens upwards.
       {"point near the bottom", Opener::Point, CRect(100, 757, 0, 0), 5, CRect(100, 643, 178, 757), false},
+      // A point on the task bar has the whole monitor for room.
+      {"point on the task bar", Opener::Point, CRect(100, 762, 0, 0), 1, CRect(100, 762, 178, 788), false},
       // Too tall below a point in the lower half: ends at the point.
       {"point in the lower half", Opener::Point, CRect(100, 700, 0, 0), 5, CRect(100, 586, 178, 700), false},
       // Too tall below a point in the upper half: ends at the bottom limit.
@@ -99,6 +101,7 @@ struct HiddenCase {
   const char* name;
   BOOL bAlwaysShowFullMenus;
   BOOL bAutoHideUnusedPopups;
+  BOOL bCustomize;
   std::vector<bool> rarely;  // per command; a last "popup" entry is a sub-menu of rarely used commands
   bool bSubMenu;
   bool bExpandButton;
@@ -107,18 +110,20 @@ struct HiddenCase {
 
 TEST_F(PopupBarTest, HiddenCommandsTable) {
   const HiddenCase cases[] = {
-      {"always full menus", TRUE, TRUE, {false, true, false, true}, false, false, 4},
-      {"none rarely used", FALSE, TRUE, {false, false, false, false}, false, false, 4},
-      {"all rarely used", FALSE, TRUE, {true, true, true, true}, false, false, 4},
-      {"mixed", FALSE, TRUE, {false, true, false, true}, false, true, 2},
-      {"unused sub-menu hidden", FALSE, TRUE, {false, false, false}, true, true, 3},
-      {"unused sub-menu kept", FALSE, FALSE, {false, false, false}, true, false, 4},
+      {"always full menus", TRUE, TRUE, FALSE, {false, true, false, true}, false, false, 4},
+      {"none rarely used", FALSE, TRUE, FALSE, {false, false, false, false}, false, false, 4},
+      {"all rarely used", FALSE, TRUE, FALSE, {true, true, true, true}, false, false, 4},
+      {"mixed", FALSE, TRUE, FALSE, {false, true, false, true}, false, true, 2},
+      {"mixed in customise mode", FALSE, TRUE, TRUE, {false, true, false, true}, false, false, 4},
+      {"unused sub-menu hidden", FALSE, TRUE, FALSE, {false, false, false}, true, true, 3},
+      {"unused sub-menu kept", FALSE, FALSE, FALSE, {false, false, false}, true, false, 4},
   };
   for (const HiddenCase& c : cases) {
     SCOPED_TRACE(c.name);
     Options()->bAlwaysShowFullMenus = c.bAlwaysShowFullMenus;
     Options()->bAutoHideUnusedPopups = c.bAutoHideUnusedPopups;
     Options()->m_mapHiddenCommands.RemoveAll();
+    m_commandBars.SetCustomizeMode(c.bCustomize);
     PopupPtr menu = NewMenu(static_cast<int>(c.rarely.size()));
     for (size_t i = 0; i < c.rarely.size(); ++i)
       if (c.rarely[i]) {
@@ -144,6 +149,7 @@ TEST_F(PopupBarTest, HiddenCommandsTable) {
     }
     menu->SetTrackingMode(TKTrackingMode::Off);
   }
+  m_commandBars.SetCustomizeMode(FALSE);
 }
 
 // A short menu: commands 1 and 3 are used, 2 and 4 rarely.
