@@ -583,11 +583,41 @@ void CTKPopupBar::OnRecalcLayout() {
   }
   RemoveShadows();
   if (m_bExpanding) GetMenuSoundPlayer()->RequestSound(CTKMenuSoundPlayer::tkSoundMenuPopup);
-  ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
-  if (CTKBarPaintManager* pPaintManager = GetPaintManager()) pPaintManager->SetCommandBarRegion(this);
+  CTKBarPaintManager* pPaintManager = GetPaintManager();
+  const TKPopupAnimation kind = m_bExpanding && pPaintManager ? GetAnimationType() : TKPopupAnimation::None;
+  if (kind == TKPopupAnimation::Unfold || kind == TKPopupAnimation::Slide || kind == TKPopupAnimation::Fade) {
+    // The screen under the new place, the short menu in it, is where the
+    // expansion starts from.
+    CaptureScreenBelow(rc);
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    if (CWnd* pSite = GetSite(); pSite && pSite->GetSafeHwnd()) ::UpdateWindow(pSite->GetSafeHwnd());
+    ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+    pPaintManager->SetCommandBarRegion(this);
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    CClientDC dcWindow(this);
+    if (m_hbmScreenBelow) {
+      CDC dcScreen;
+      dcScreen.CreateCompatibleDC(&dcWindow);
+      HGDIOBJ hOld = ::SelectObject(dcScreen.GetSafeHdc(), m_hbmScreenBelow);
+      dcWindow.BitBlt(0, 0, rcClient.Width(), rcClient.Height(), &dcScreen, 0, 0, SRCCOPY);
+      ::SelectObject(dcScreen.GetSafeHdc(), hOld);
+    }
+    ReleaseScreenBelow();
+    {
+      CTKBufferDC dcBuffer(dcWindow.GetSafeHdc(), rcClient);
+      DrawCommandBar(&dcBuffer, rcClient);
+      pPaintManager->AnimateExpanding(this, &dcWindow, &dcBuffer, rc.bottom > rcWindow.bottom);
+    }
+    ::ValidateRect(m_hWnd, nullptr);
+  } else {
+    ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+    if (pPaintManager) pPaintManager->SetCommandBarRegion(this);
+    Redraw(nullptr);
+  }
   AddShadows();
-  Redraw(nullptr);
 }
 
 // ---- shadows ----
