@@ -254,6 +254,12 @@ BOOL CTKPopupBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL b
     ::SendMessage(pSite->GetSafeHwnd(), TK_CBM_POPUPCLOSED, 0, reinterpret_cast<LPARAM>(this));
   }
   ::Sleep(1);
+  if (m_pControlPopup) {
+    // The side and the rectangle came from the control: a later opening at
+    // a point must not keep clear of where that control was.
+    m_rcExclude.SetRectEmpty();
+    m_dwPopupFlags = 0;
+  }
   m_pControlPopup = nullptr;
   if (pSite && pSite->GetSafeHwnd()) ::UpdateWindow(pSite->GetSafeHwnd());
   return TRUE;
