@@ -16,6 +16,7 @@ class CDC;
 class CFont;
 class CTKControl;
 class CTKCommandBar;
+class CTKShadowManager;
 
 class CTKBarPaintManager : public CCmdTarget {
  public:
@@ -83,6 +84,8 @@ class CTKBarPaintManager : public CCmdTarget {
   virtual void FillCommandBarEntry(CDC* pDC, CTKCommandBar* pBar) = 0;
   // The icon column of a popup bar plus 1; 0 for other bars.
   virtual int GetPopupBarGripperWidth(CTKCommandBar* pBar) = 0;
+  // The shadows of the look's popups; null for a look without shadows.
+  virtual CTKShadowManager* GetShadowManager() { return nullptr; }
 
   // The text without its "&" mnemonic markers ("&&" leaves one "&").
   static CString StripMnemonics(const CString& strText);

@@ -9,6 +9,8 @@
 #include "toolkit/commandbars/commandbarsres.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controlaction.h"
+#include "toolkit/commandbars/controlbutton.h"
+#include "toolkit/commandbars/controlpopup.h"
 #include "toolkit/common/resourcemanager.h"
 
 IMPLEMENT_DYNCREATE(CTKControls, CCmdTarget)
@@ -47,11 +49,14 @@ int ParseCaptionId(const CString& strText) {
   return bDigits && TKIsActionId(static_cast<int>(nValue)) ? static_cast<int>(nValue) : 0;
 }
 
-// The control a type makes. Every type is a plain control of that type
-// until its own class joins the bars; the custom type (7) is made only by
-// the application.
+// The control a type makes: buttons and the three popup kinds are their
+// own classes; the other types are plain controls of that type until their
+// classes join the bars. The custom type (7) is made only by the
+// application.
 CTKControl* CreateControlOfType(TKControlType type) {
   if (type == TKControlType::Plain || type == TKControlType::Custom) return nullptr;
+  if (type == TKControlType::Button) return new CTKControlButton();
+  if (TKIsPopupType(type)) return CTKControlPopup::CreateControlPopup(type);
   auto* pControl = new CTKControl();
   pControl->SetType(type);
   return pControl;
