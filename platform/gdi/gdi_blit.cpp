@@ -133,6 +133,7 @@ static BOOL Blit(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys,
   bool useSrc = RopUsesSource(rop);
   DC* src = useSrc ? GetDC_(hsrc) : nullptr;
   if (useSrc && !src) return FALSE;
+  if (src) PrepareRead(src, xs, ys, stretch ? ws : w, stretch ? hs : h);
   Bitmap* sb = src ? src->Target() : nullptr;
   if (useSrc && !sb) return FALSE;
   if (!stretch) {
@@ -256,6 +257,7 @@ BOOL MaskBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, HBI
   DC* dst = GetDC_(hdst);
   DC* src = GetDC_(hsrc);
   if (!dst || !mask || !mask->mono) return FALSE;
+  if (src) PrepareRead(src, xs, ys, w, h);
   Bitmap* db = dst->Target();
   Bitmap* sb = src ? src->Target() : nullptr;
   if (!db) return FALSE;
@@ -295,6 +297,7 @@ BOOL AlphaBlend(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int ys, 
   DC* src = GetDC_(hsrc);
   if (!dst || !src || bf.BlendOp != AC_SRC_OVER) return FALSE;
   if (w < 0 || h < 0 || ws < 0 || hs < 0) return FALSE;
+  PrepareRead(src, xs, ys, ws, hs);
   Bitmap* sb = src->Target();
   if (!sb) return FALSE;
   BlitGeom g;
@@ -371,6 +374,7 @@ BOOL TransparentBlt(HDC hdst, int x, int y, int w, int h, HDC hsrc, int xs, int 
   DC* dst = GetDC_(hdst);
   DC* src = GetDC_(hsrc);
   if (!dst || !src || w <= 0 || h <= 0 || ws <= 0 || hs <= 0) return FALSE;
+  PrepareRead(src, xs, ys, ws, hs);
   Bitmap* sb = src->Target();
   Bitmap* db = dst->Target();
   if (!sb) return FALSE;

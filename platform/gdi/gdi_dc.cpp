@@ -89,7 +89,9 @@ const RectSet& DC::Clip() {
   RectSet rl;
   if (type == DCType::Printer || type == DCType::Info) rl = RectSet::FromRect(0, 0, pageW, pageH);
   else if (b) rl = RectSet::FromRect(0, 0, b->w, b->h);
-  if (hasSysSize)
+  // The screen reaches monitors left of and above the primary one, whose
+  // size is all the system size reports.
+  if (hasSysSize && !readsScreen)
     rl = RectSet::Combine(
         rl, RectSet::FromRect(sysOrigin.x, sysOrigin.y, sysOrigin.x + sysSize.cx, sysOrigin.y + sysSize.cy), RGN_AND);
   if (hasSysClip) rl = RectSet::Combine(rl, sysClip, RGN_AND);
@@ -263,8 +265,10 @@ BOOL DeleteDC(HDC hdc) {
   for (auto& s : dc->saved)
     if (Bitmap* b = GetBitmap_(s.bitmap); b && s.bitmap != dc->st.bitmap) b->selected = false;
   if (dc->docStarted) AbortDoc(hdc);
+  const HBITMAP owned = dc->ownsSurface ? dc->surfaceBmp : nullptr;
   Unregister(dc);
   delete dc;
+  if (owned) DeleteObject(owned);
   return TRUE;
 }
 
@@ -862,6 +866,41 @@ HDC GdiCreateSurfaceDC(HBITMAP backing) {
   DC* dc = NewDC(DCType::Surface);
   dc->surfaceBmp = backing;
   return H(dc);
+}
+
+void GdiSetScreenReader(GdiScreenReader reader) {
+  PV_GDI_LOCK;
+  State().screenReader = reader;
+}
+
+HDC GdiCreateScreenReadDC(const RECT& screen, SIZE primarySize) {
+  PV_GDI_LOCK;
+  const int cx = std::max<int>(1, screen.right - screen.left), cy = std::max<int>(1, screen.bottom - screen.top);
+  DC* dc = NewDC(DCType::Surface);
+  dc->surfaceBmp = ToHandle(NewFilledBitmap(cx, cy, 0xFF000000u));
+  dc->ownsSurface = true;
+  dc->readsScreen = true;
+  dc->sysOrigin = POINT{-screen.left, -screen.top};
+  dc->hasSysSize = true;
+  dc->sysSize = primarySize;
+  return H(dc);
+}
+
+void pv::gdi::PrepareRead(DC* dc, int x, int y, int w, int h) {
+  if (!dc || !dc->readsScreen || !State().screenReader) return;
+  Bitmap* b = dc->Target();
+  if (!b || !b->pixels) return;
+  RECT r = dc->ToTargetRect(x, y, x + w, y + h);
+  r.left = std::max<LONG>(r.left, 0);
+  r.top = std::max<LONG>(r.top, 0);
+  r.right = std::min<LONG>(r.right, b->w);
+  r.bottom = std::min<LONG>(r.bottom, b->h);
+  if (r.right <= r.left || r.bottom <= r.top) return;
+  b->Flush();
+  const RECT area{r.left - dc->sysOrigin.x, r.top - dc->sysOrigin.y, r.right - dc->sysOrigin.x,
+                  r.bottom - dc->sysOrigin.y};
+  State().screenReader(area, b->Row(r.top) + r.left, b->stride);
+  b->Dirty();
 }
 
 bool GdiSetSurfaceBitmap(HDC hdc, HBITMAP backing) {

@@ -439,6 +439,7 @@ BOOL SetPixelV(HDC hdc, int x, int y, COLORREF c) { return SetPixel(hdc, x, y, c
 
 COLORREF GetPixel(HDC hdc, int x, int y) {
   PV_DC_OR(CLR_INVALID);
+  PrepareRead(dc, x, y, 1, 1);
   Bitmap* b = dc->Target();
   POINT p = dc->ToTargetPt(x, y);
   if (!b || p.x < 0 || p.y < 0 || p.x >= b->w || p.y >= b->h) return CLR_INVALID;

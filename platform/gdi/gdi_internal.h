@@ -48,8 +48,9 @@ struct GdiState {
   // The desktop: the screen DC and the size it and HORZRES/VERTRES report.
   HDC screenDC = nullptr;
   int screenW = 1024, screenH = 768;
-  COLORREF sysColors[PV_SYSCOLOR_COUNT];  // the scheme in use (classic at start)
-  int gdiplusStartups = 0;                // GdiplusStartup calls not yet shut down
+  COLORREF sysColors[PV_SYSCOLOR_COUNT];   // the scheme in use (classic at start)
+  int gdiplusStartups = 0;                 // GdiplusStartup calls not yet shut down
+  GdiScreenReader screenReader = nullptr;  // fills screen-read DCs (the window manager's)
 };
 GdiState& State();
 #define PV_GDI_LOCK std::lock_guard<std::recursive_mutex> pv_gdi_lock_(::pv::gdi::State().mutex)
@@ -220,6 +221,8 @@ struct DC : Obj {
   DCState st;
   std::vector<DCState> saved;
   HBITMAP surfaceBmp = nullptr;  // Surface DCs: the backing bitmap (not owned)
+  bool ownsSurface = false;      // the screen-read DC's own bitmap, deleted with it
+  bool readsScreen = false;      // filled from the screen before every read
   POINT sysOrigin{0, 0};
   bool hasSysSize = false;
   SIZE sysSize{0, 0};
@@ -267,6 +270,9 @@ struct DC : Obj {
   RectSet clipCache;
 };
 DC* GetDC_(HDC h);
+// A DC about to be read in the logical rectangle: a screen-read DC fills that
+// part from the screen first.
+void PrepareRead(DC* dc, int x, int y, int w, int h);
 Bitmap* GetBitmap_(HGDIOBJ h);
 
 // ---- pixel helpers ------------------------------------------------------------------------

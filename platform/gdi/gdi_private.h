@@ -61,6 +61,20 @@ const char* GdiLastError();
 // that walk a region.
 int GdiGetRegionRects(HRGN rgn, RECT* out, int maxCount);
 
+// The screen as a DC (what GetDC(NULL) answers): before anything reads from
+// it (a blit with it as the source, GetPixel), the part read is filled by the
+// reader the window manager registered, with what the screen shows there.
+// Drawing on it changes nothing anybody sees, and a later read replaces it.
+// The reader fills `area` (screen coordinates) into `bits`, the pixel of the
+// area's top-left corner, rows `strideBytes` apart, premultiplied 0xAARRGGBB.
+using GdiScreenReader = void (*)(const RECT& area, uint32_t* bits, int strideBytes);
+void GdiSetScreenReader(GdiScreenReader reader);
+// A DC over the virtual screen (device (0,0) is screen (0,0), so a monitor
+// left of the primary one has negative device x) whose own bitmap is made
+// when it is first read or drawn on. `primarySize`: what HORZRES/VERTRES and
+// the clip box report.
+HDC GdiCreateScreenReadDC(const RECT& virtualScreen, SIZE primarySize);
+
 // Size of the screen DC (the desktop) and of HORZRES/VERTRES of screen DCs.
 void GdiSetScreenSize(int cx, int cy);
 void GdiGetScreenSize(int* cx, int* cy);

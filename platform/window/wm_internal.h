@@ -505,6 +505,12 @@ RECT WindowToClientRect(const Wnd* w, const RECT& win);
 HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, bool clipSiblings,
                  bool drawWhileLocked = false);
 void DrawNonClient(Wnd* w, HDC hdc);
+// What the screen shows in `area` (screen coordinates), composed from the
+// visible top-level windows, into premultiplied pixels (the area's top-left
+// pixel at `bits`, rows `stride` bytes apart) (wm_screen.cpp).
+void ComposeScreen(const RECT& area, uint32_t* bits, int stride);
+// The desktop's DC: reading from it reads the screen as composed above.
+HDC MakeScreenDC();
 
 // Hooks.
 bool HooksInstalled(int idHook);

@@ -162,9 +162,9 @@ HDC MakeWindowDC(Wnd* w, bool client, const Region* clip, bool clipChildren, boo
   Wnd* top = TopLevelOf(w);
   HDC hdc = nullptr;
   if (!top) {
-    // The desktop: a screen-sized surface nobody sees.
-    hdc = CreateCompatibleDC(nullptr);
-    if (hdc) GdiSetSystemSize(hdc, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    // The desktop: what is read from it is what the screen shows; what is
+    // drawn on it nobody sees.
+    hdc = MakeScreenDC();
     if (hdc) Dcs()[hdc] = DcInfo{w->hwnd, false};
     return hdc;
   }

@@ -10,6 +10,7 @@
 #include "toolkit/commandbars/commandbars.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/popupbar.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/keyboardmanager.h"
 #include "toolkit/common/mousemanager.h"
@@ -166,8 +167,6 @@ int CTKCommandBar::HitTestScreenPoint(POINT ptScreen) const {
   }
   return 1;
 }
-
-int CTKCommandBar::HandleHookedMessage(HWND, UINT, WPARAM&, LPARAM&, LRESULT&) { return 0; }
 
 void CTKCommandBar::OnFinalRelease() {
   if (GetSafeHwnd()) DestroyWindow();
@@ -376,6 +375,28 @@ void CTKCommandBar::ModifyFlags(DWORD dwAdd, DWORD dwRemove) {
   const DWORD dwFlags = (m_dwFlags | dwAdd) & ~dwRemove;
   if (dwFlags == m_dwFlags) return;
   m_dwFlags = dwFlags;
+  DelayLayout();
+}
+
+CSize CTKCommandBar::GetLargeIconSize(BOOL bAutomatic) const {
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  if (!pCommandBars) return m_szIcons != CSize(0, 0) ? CSize(m_szIcons.cx * 2, m_szIcons.cy * 2) : CSize(32, 32);
+  const CTKCommandBarsOptions* pOptions = pCommandBars->GetCommandBarsOptions();
+  const CSize szBase = m_szIcons != CSize(0, 0)           ? m_szIcons
+                       : pOptions->szIcons != CSize(0, 0) ? pOptions->szIcons
+                                                          : CSize(16, 16);
+  if (m_szButtons != CSize(0, 0)) return szBase;
+  if (pOptions->szLargeIcons != CSize(0, 0)) return pOptions->szLargeIcons;
+  if (bAutomatic) {
+    if (CTKBarPaintManager* pPaintManager = GetPaintManager()) return pPaintManager->GetIconSize(TRUE);
+  }
+  return CSize(szBase.cx * 2, szBase.cy * 2);
+}
+
+void CTKCommandBar::SetSpacing(int nHorizontal, int nVertical) {
+  if (nHorizontal == m_nHorizontalSpacing && nVertical == m_nVerticalSpacing) return;
+  m_nHorizontalSpacing = nHorizontal;
+  m_nVerticalSpacing = nVertical;
   DelayLayout();
 }
 
@@ -663,7 +684,7 @@ void CTKCommandBar::OnTimer(UINT_PTR nIDEvent) {
       ::GetCursorPos(&ptCursor);
       ScreenToClient(&ptCursor);
       if (!pOpen->GetRect().PtInRect(ptCursor)) return;
-      if (CTKCommandBar* pPopupBar = pOpen->GetCommandBar()) pPopupBar->ExpandBar();
+      if (auto* pPopupBar = dynamic_cast<CTKPopupBar*>(pOpen->GetCommandBar())) pPopupBar->ExpandBar();
       return;
     }
     default:

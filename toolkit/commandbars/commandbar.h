@@ -17,7 +17,6 @@
 class CTKBarPaintManager;
 class CTKCommandBars;
 class CTKControl;
-class CTKControlPopup;
 class CTKControls;
 class CTKImageManager;
 class CTKToolTipContext;
@@ -100,6 +99,10 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   TKBarPosition GetPosition() const { return m_barPosition; }
   TKBarType GetType() const { return m_barType; }
   int GetSelected() const { return m_nSelected; }
+  // Tracking entered by the mouse alone (no keyboard, no first selection):
+  // the bar's first popup may animate; later ones open at once.
+  BOOL IsMouseTrackingEntered() const { return m_bMouseTracking; }
+  void ClearMouseTrackingEntered() { m_bMouseTracking = FALSE; }
 
   // ---- controls ----
   CTKControls* GetControls() const { return m_pControls; }
@@ -118,13 +121,7 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // ---- what popup bars add ----
   // Shows the bar as the popup of the control (null: at its popup point).
   // Only popup bars show themselves.
-  virtual BOOL Popup(CTKControlPopup* /*pControlPopup*/, BOOL /*bSelectFirst*/ = FALSE) { return FALSE; }
-  // Shows the rarely used controls a popup hides; nothing to expand here.
-  virtual BOOL ExpandBar() { return FALSE; }
-  // The index (bByIndex) or id of the first visible default item; -1 none.
-  virtual int GetDefaultItem(BOOL /*bByIndex*/ = TRUE) const { return -1; }
-  // Whether the bar casts a shadow when it pops up.
-  virtual BOOL IsShowShadow() const { return FALSE; }
+  virtual BOOL Popup(CTKControl* /*pControlPopup*/, BOOL /*bSelectFirst*/ = FALSE) { return FALSE; }
   // The right button released over a control of one of this bar's popups.
   virtual void OnPopupRButtonUp(CTKCommandBar* /*pBar*/, CPoint /*point*/) {}
   void SetRightButtonTracking(BOOL bRightButton) { m_bRightButtonTracking = bRightButton; }
@@ -239,6 +236,19 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
 
+  // ---- what the layout engine reads and writes ----
+  // The last layout made more than one row or column.
+  BOOL IsMultiLine() const { return m_bMultiLine; }
+  void SetMultiLine(BOOL bMultiLine) { m_bMultiLine = bMultiLine; }
+  // The gaps between the controls of a row and between rows.
+  int GetHorizontalSpacing() const { return m_nHorizontalSpacing; }
+  int GetVerticalSpacing() const { return m_nVerticalSpacing; }
+  void SetSpacing(int nHorizontal, int nVertical);
+  // The icon size of large buttons: an own button size keeps the bar's
+  // icon size; else the command bars' large size, the look's automatic
+  // large size when asked, or twice the icon size.
+  virtual CSize GetLargeIconSize(BOOL bAutomatic) const;
+
   // Where a control dropped at the client point would go: the index of the
   // nearest visible customisable control (-1 for none), whether after it,
   // and the 6-pixel insert marker (empty on the dragged control itself).
@@ -247,6 +257,37 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // The tooltip service the bar's messages are shown to; a reference is held.
   void SetToolTipContext(CTKToolTipContext* pContext);
   CTKToolTipContext* GetToolTipContext() const { return m_pToolTipContext; }
+
+  // ---- keys while the bar tracks (commandbar_keys.cpp) ----
+  // What ProcessNavigationKey is asked to do; the numbers are the codes the
+  // bars hand each other.
+  enum class Navigation : int {
+    Next = 0,
+    Previous = 1,
+    // Closes the open popup; in a grid bar, the row above.
+    Up = 2,
+    // Opens the selected control's popup; in a grid bar, the row below.
+    Down = 3,
+    // Out one level: a popup closes, its parent bar tracks again.
+    Escape = 4,
+    Execute = 5,
+    First = 6,
+    Last = 7,
+    // The horizontal arrows: Previous and Next.
+    Left = 8,
+    Right = 9,
+    // The frame's system menu, from a menu bar.
+    SystemMenu = 10,
+  };
+  // A key pressed while the bar tracks: 1 taken, 2 let through to the focus
+  // window, 0 refused (the bar beneath may take it).
+  virtual int OnHookKeyDown(UINT nChar, LPARAM lParam);
+  // FALSE when the bar refuses the move.
+  virtual BOOL ProcessNavigationKey(Navigation code);
+  // The control the key types the mnemonic of (else the first letter of its
+  // caption), searching from the one after the selection and wrapping; -1
+  // for none. Ambiguous when another control matches the same way.
+  int FindMnemonic(UINT nChar, BOOL& bAmbiguous) const;
 
   static constexpr UINT_PTR kHoverTimerId = 112223;
   static constexpr UINT_PTR kExpandTimerId = 112224;

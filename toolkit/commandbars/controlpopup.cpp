@@ -6,6 +6,7 @@
 #include "toolkit/commandbars/commandbar.h"
 #include "toolkit/commandbars/commandbars.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/popupbar.h"
 #include "toolkit/common/shadowmanager.h"
 
 IMPLEMENT_DYNCREATE(CTKControlPopup, CTKControlButton)
@@ -103,8 +104,9 @@ void CTKControlPopup::UpdateShadow() {
   if (!TKIsPopupType(m_controlType)) return;
   if (m_pParent->GetPosition() == TKBarPosition::Floating && m_pParent->GetType() == TKBarType::Popup) return;
   CTKBarPaintManager* pPaintManager = GetPaintManager();
-  if (!pPaintManager || !pPaintManager->m_bShowShadow || !m_pCommandBar->IsPopupBar() ||
-      !m_pCommandBar->IsShowShadow() || !m_bShadowJoined || IsCustomizeMode())
+  auto* pPopupBar = dynamic_cast<CTKPopupBar*>(m_pCommandBar);
+  if (!pPaintManager || !pPaintManager->m_bShowShadow || !pPopupBar || !pPopupBar->m_bShowShadow || !m_bShadowJoined ||
+      IsCustomizeMode())
     return;
   CTKShadowManager* pShadowManager = pPaintManager->GetShadowManager();
   if (!pShadowManager || !m_pParent->GetSafeHwnd()) return;
@@ -202,19 +204,19 @@ void CTKControlPopup::OnLButtonUp(CPoint point) {
 
 BOOL CTKControlPopup::OnLButtonDblClk(CPoint point) {
   const bool bMenuKind = m_controlType == TKControlType::Popup || m_controlType == TKControlType::ButtonPopup;
-  if (!bMenuKind || !m_pCommandBar || !m_pCommandBar->IsPopupBar() || !m_pParent)
-    return CTKControlButton::OnLButtonDblClk(point);
+  auto* pPopupBar = dynamic_cast<CTKPopupBar*>(m_pCommandBar);
+  if (!bMenuKind || !pPopupBar || !m_pParent) return CTKControlButton::OnLButtonDblClk(point);
   if (!m_bPopuped) {
     ::SendMessage(m_pParent->GetSafeHwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(point.x, point.y));
     if (!m_bPopuped) return FALSE;
   }
-  const int nDefault = m_pCommandBar->GetDefaultItem(TRUE);
-  if (CTKControl* pDefault = nDefault != -1 ? m_pCommandBar->GetControl(nDefault) : nullptr) {
+  const int nDefault = pPopupBar->GetDefaultItem(TRUE);
+  if (CTKControl* pDefault = nDefault != -1 ? pPopupBar->GetControl(nDefault) : nullptr) {
     pDefault->OnExecute();
     return TRUE;
   }
-  if (!m_pCommandBar->GetSafeHwnd()) return FALSE;
-  m_pCommandBar->ExpandBar();
+  if (!pPopupBar->GetSafeHwnd()) return FALSE;
+  pPopupBar->ExpandBar();
   return TRUE;
 }
 

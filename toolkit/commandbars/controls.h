@@ -14,10 +14,20 @@
 #include "platform/base/geometry.h"
 #include "toolkit/commandbars/commandbarsdefs.h"
 
+class CDC;
 class CMenu;
 class CWnd;
 class CTKCommandBars;
 class CTKControl;
+
+// The layout modes of CalcDynamicSize: the framework's LM_ bits
+// (platform/framework/afxframe.h) and the toolkit's own two.
+// Controls that do not fit are hidden behind the chevron (hide flag
+// kTKHideWrap) instead of wrapped.
+constexpr DWORD kTKLayoutHideWrap = 0x80;
+// Every control that begins a group starts a new row, and the preferred
+// width is the wrap length.
+constexpr DWORD kTKLayoutGroups = 0x100;
 
 class CTKControls : public CCmdTarget {
   DECLARE_DYNCREATE(CTKControls)
@@ -89,6 +99,20 @@ class CTKControls : public CCmdTarget {
   BOOL IsChanged() const;
   BOOL IsOriginalControls() const { return m_bOriginalControls; }
 
+  // ---- layout (controlslayout.cpp) ----
+  // Places the controls of a popup in columns from top to bottom, a new
+  // column where a control carries kTKControlFlagWrapRow or would pass the
+  // maximum height (0: none); a fixed width of 1-29999 sets the last
+  // column's width. Writes every control's rectangle and answers the
+  // popup's size with the borders (widths in a rectangle).
+  CSize CalcPopupSize(CDC* pDC, int nMaxHeight, int nFixedWidth, const CRect& rcBorder);
+  // Places the controls of a tool bar, docked or floating, for the length
+  // and the mode (LM_ bits and kTKLayout...), wrapping or hiding what does
+  // not fit; under LM_COMMIT writes every control's rectangle, row, wrap
+  // and overflow flag. Answers the bar's size with the borders; a minimum
+  // thickness above 0 keeps the bar at least that thick.
+  CSize CalcDynamicSize(CDC* pDC, int nLength, DWORD dwMode, const CRect& rcBorder, int nMinThickness = 0);
+
   virtual BOOL ShouldSerializeControl(CTKControl* pControl) const;
   virtual BOOL IsPermanentControl(CTKControl* /*pControl*/) const { return FALSE; }
 
@@ -111,6 +135,12 @@ class CTKControls : public CCmdTarget {
   CTKCommandBars* m_pCommandBars = nullptr;
   CTKControls* m_pOriginalControls = nullptr;
   BOOL m_bOriginalControls = FALSE;
+
+ private:
+  // One tool-bar layout (controlslayout.cpp).
+  class CDynamicLayout;
+  // The smart layout chooses styles without marking the bar's layout dirty.
+  static void SetLayoutStyle(CTKControl* pControl, TKButtonStyle style);
 };
 
 // A snapshot of a bar's first-built controls.

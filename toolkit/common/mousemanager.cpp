@@ -69,6 +69,9 @@ void CTKMouseManager::UntrackBar(CTKTrackedBar* pBar) {
     if (m_arrTracked[i] == pBar) {
       m_arrTracked.RemoveAt(i);
       m_bSecondTracking = FALSE;
+      // Menu tracking is over: the next menu opens with its rarely used
+      // commands hidden again.
+      if (!IsMouseLocked(nullptr)) m_bExpanded = FALSE;
       if (m_arrTracked.GetSize() == 0) RepeatMouseMove();
       break;
     }

@@ -68,8 +68,8 @@ class CTKMouseManager : public CNoTrackObject {
 
   // The expanded-menus switch: popups opened while it is on show all their
   // commands. Switching it on also switches on the second tracking switch.
-  // The manager itself never clears it; the command bars do when menu
-  // tracking ends.
+  // It lasts while menu tracking goes on: a bar leaving the tracked bars
+  // clears it once no tracked bar is left to keep the mouse locked.
   void SetExpandedMenus(BOOL bExpanded);
   BOOL IsExpandedMenus() const { return m_bExpanded; }
   // The second tracking switch: set with the expanded-menus switch and by the

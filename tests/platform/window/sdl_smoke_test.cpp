@@ -394,3 +394,31 @@ TEST(SdlSmoke, TheInputMethodsCompositionAndTextReachTheFocusWindow) {
   DestroyWindow(w);
   pv::test::UseHeadlessBackend();
 }
+
+// On a real display the screen's DC reads what our windows show there: the
+// one on top where two overlap, each where it alone is.
+TEST(SdlSmoke, TheScreenDcReadsWhatTheWindowsShow) {
+  REQUIRE_DISPLAY();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProc;
+  wc.lpszClassName = u"PvSmokeRed";
+  wc.hbrBackground = CreateSolidBrush(RGB(200, 0, 0));
+  RegisterClass(&wc);
+  wc.lpszClassName = u"PvSmokeBlue";
+  wc.hbrBackground = CreateSolidBrush(RGB(0, 0, 200));
+  RegisterClass(&wc);
+  HWND below = CreateWindowEx(0, u"PvSmokeRed", u"", WS_POPUP | WS_VISIBLE, 100, 100, 200, 150, nullptr, nullptr,
+                              nullptr, nullptr);
+  HWND above = CreateWindowEx(WS_EX_TOPMOST, u"PvSmokeBlue", u"", WS_POPUP | WS_VISIBLE, 200, 150, 200, 150, nullptr,
+                              nullptr, nullptr, nullptr);
+  pv::test::PumpUntilIdle();
+  ASSERT_EQ(pv::test::PresentedPixel(below, 20, 20), RGB(200, 0, 0));
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 120, 120), RGB(200, 0, 0));
+  EXPECT_EQ(GetPixel(screen, 250, 200), RGB(0, 0, 200));
+  EXPECT_EQ(GetPixel(screen, 350, 280), RGB(0, 0, 200));
+  ReleaseDC(nullptr, screen);
+  DestroyWindow(above);
+  DestroyWindow(below);
+  pv::test::UseHeadlessBackend();
+}

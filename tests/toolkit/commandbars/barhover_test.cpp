@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/commandbars/barwindow_support.h"
+#include "toolkit/commandbars/popupbar.h"
 
 namespace {
 
@@ -88,38 +89,53 @@ TEST_F(BarHoverTest, NothingOpensWithHoverOffOrTheBarsLocked) {
   }
 }
 
-TEST_F(BarHoverTest, FiveSecondsOnAnOpenSubMenusItemExpandIt) {
+TEST_F(BarHoverTest, FiveSecondsOnAnOpenShortMenusItemExpandIt) {
   CTKCommandBars commandBars;
   commandBars.SetSite(&m_site);
+  commandBars.EnableActions(FALSE);
+  CTKCommandBarsOptions* pOptions = commandBars.GetCommandBarsOptions();
+  pOptions->bAlwaysShowFullMenus = FALSE;
+  pOptions->m_mapHiddenCommands.SetAt(702, TRUE);
   m_menu.SetCommandBars(&commandBars);
+  // A real popup menu with one rarely used command.
+  CTKControl* pTools = m_menu.Add(TKControlType::Popup, 0, u"&Tools");
+  CTKPopupBar* pToolsMenu = CTKPopupBar::CreatePopupBar(&commandBars);
+  pToolsMenu->GetControls()->AddByType(TKControlType::Button, 701)->SetCaption(u"&Options");
+  pToolsMenu->GetControls()->AddByType(TKControlType::Button, 702)->SetCaption(u"&Macros");
+  static_cast<CTKControlPopup*>(pTools)->SetCommandBar(pToolsMenu);
+  pToolsMenu->InternalRelease();
+
   struct Case {
     const char* name;
     BOOL bOption;
     bool bLeaveForSubMenu;
-    int nExpanded;
+    bool bExpanded;
   } cases[] = {
-      {"resting on the item", TRUE, false, 1},
-      {"moved into the sub-menu", TRUE, true, 0},
-      {"option off", FALSE, false, 0},
+      {"resting on the item", TRUE, false, true},
+      {"moved into the sub-menu", TRUE, true, false},
+      {"option off", FALSE, false, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    commandBars.GetCommandBarsOptions()->bShowFullAfterDelay = c.bOption;
-    m_pOpenMenu->m_nExpanded = 0;
-    Rest(m_pOpen, 300);
-    ASSERT_TRUE(m_pOpenMenu->IsOpen());
+    pOptions->bShowFullAfterDelay = c.bOption;
+    GetMouseManager()->SetExpandedMenus(FALSE);
+    Rest(pTools, 300);
+    ASSERT_TRUE(pToolsMenu->IsVisible());
+    ASSERT_TRUE(pToolsMenu->HasHiddenCommands());
     if (c.bLeaveForSubMenu) {
-      const POINT pt = m_pOpenMenu->ScreenPoint(m_pOpenMenu->GetControl(0));
-      pv::test::MouseMove(pt.x, pt.y);
+      CRect rc = pToolsMenu->GetControl(0)->GetRect();
+      pToolsMenu->ClientToScreen(&rc);
+      pv::test::MouseMove(rc.CenterPoint().x, rc.CenterPoint().y);
       pv::test::PumpUntilIdle();
     }
     pv::test::AdvanceAndPump(4999);
-    EXPECT_EQ(m_pOpenMenu->m_nExpanded, 0);
+    EXPECT_FALSE(pToolsMenu->IsExpanded());
     pv::test::AdvanceAndPump(1);
-    EXPECT_EQ(m_pOpenMenu->m_nExpanded, c.nExpanded);
+    EXPECT_EQ(pToolsMenu->IsExpanded() != FALSE, c.bExpanded);
     Rest(m_pExit, 300);
-    ASSERT_FALSE(m_pOpenMenu->IsOpen());
+    ASSERT_FALSE(pToolsMenu->IsVisible());
   }
+  m_menu.GetControls()->Remove(pTools);
   m_menu.SetCommandBars(nullptr);
 }
 

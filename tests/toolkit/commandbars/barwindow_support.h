@@ -57,14 +57,15 @@ class RowBar : public CTKCommandBar {
   }
 };
 
-// A popup menu of its own: shown beside the control that opens it.
+// A popup menu of its own, without the popup bar's placement and looks:
+// shown beside the control that opens it.
 class SubMenuBar : public RowBar {
  public:
   SubMenuBar() : RowBar(TKBarType::Popup, TKBarPosition::Popup, nullptr, CRect(0, 0, 120, 80)) { ShowWindow(SW_HIDE); }
   CTKCommandBar* GetParentCommandBar() const override { return m_pOpener ? m_pOpener->GetParent() : nullptr; }
   CTKControl* GetControlPopup() const override { return m_pOpener; }
 
-  BOOL Popup(CTKControlPopup* pControlPopup, BOOL bSelectFirst) override {
+  BOOL Popup(CTKControl* pControlPopup, BOOL bSelectFirst) override {
     ++m_nPopups;
     m_pOpener = pControlPopup;
     if (CWnd* pOwner = GetOwnerWindow(); pOwner && pOwner->GetSafeHwnd())
@@ -86,15 +87,10 @@ class SubMenuBar : public RowBar {
     if (mode == TKTrackingMode::Off && GetSafeHwnd()) ShowWindow(SW_HIDE);
     return bChanged;
   }
-  BOOL ExpandBar() override {
-    ++m_nExpanded;
-    return TRUE;
-  }
   BOOL IsOpen() const { return IsTrackingMode() && IsVisible(); }
 
-  CTKControlPopup* m_pOpener = nullptr;
+  CTKControl* m_pOpener = nullptr;
   int m_nPopups = 0;
-  int m_nExpanded = 0;
 };
 
 // Gives the popup control a new sub-menu with one item; the control holds

@@ -1,6 +1,6 @@
 // A look of fixed sizes for the command-bar tests, so that layouts are exact:
 // every character of a caption (mnemonics left out) is 7 pixels wide and 13
-// high, a control row is 22 high, a separator 6, borders 2. It draws nothing
+// high, a control row is 22 high, a large button 66, a separator 6, borders 2. It draws nothing
 // but counts what it was asked to draw.
 #pragma once
 
@@ -21,6 +21,10 @@ class TestPaintManager : public CTKBarPaintManager {
   static constexpr int kBorder = 2;
   // A button without caption: its icon area.
   static constexpr int kIconButton = 23;
+  // A large button (icon above caption): at least this wide, and as tall
+  // as a 32-pixel icon, the large caption band and 7.
+  static constexpr int kLargeButtonWidth = 38;
+  static constexpr int kLargeButtonHeight = 32 + 27 + 7;
 
   static int TextWidth(const CString& strText) { return StripMnemonics(strText).GetLength() * kCharWidth; }
 
@@ -51,8 +55,9 @@ class TestPaintManager : public CTKBarPaintManager {
   int GetControlHeight() override { return kControlHeight; }
   int GetLargeControlTextHeight() override { return 27; }
 
-  // Menu items: caption, shortcut and 32; other bars: the caption plus 8,
-  // or the icon area when the caption does not show. A fixed width or
+  // Menu items: caption, shortcut and 32; other bars: the caption plus 8
+  // (and 16 for the icon beside it), the icon area when the caption does
+  // not show, or a large button. A fixed width or
   // height wins.
   CSize DrawControl(CDC*, CTKControl* pControl, BOOL bDraw) override {
     if (bDraw) {
@@ -63,7 +68,12 @@ class TestPaintManager : public CTKBarPaintManager {
     CSize sz;
     if (pBar && pBar->GetType() == TKBarType::Popup)
       sz = CSize(TextWidth(pControl->GetCaption()) + TextWidth(pControl->GetShortcutText()) + 32, kControlHeight);
-    else if (pControl->IsCaptionVisible()) sz = CSize(TextWidth(pControl->GetCaption()) + 8, kControlHeight);
+    else if (pControl->GetStyle() == TKButtonStyle::IconAboveCaption)
+      sz = CSize(std::max(TextWidth(pControl->GetCaption()) + 8, kLargeButtonWidth), kLargeButtonHeight);
+    else if (pControl->IsCaptionVisible())
+      sz = CSize(
+          TextWidth(pControl->GetCaption()) + 8 + (pControl->GetStyle() == TKButtonStyle::IconAndCaption ? 16 : 0),
+          kControlHeight);
     else sz = CSize(kIconButton, kControlHeight);
     if (GetControlTextOrientation(pControl) == TKTextOrientation::Vertical) std::swap(sz.cx, sz.cy);
     if (pControl->GetWidth() > 0) sz.cx = pControl->GetWidth();

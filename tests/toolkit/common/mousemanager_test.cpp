@@ -261,6 +261,82 @@ TEST_F(MouseManagerTest, TheManagerForgetsABarThatGoesAwayAndItsSwitchesFollowTr
   EXPECT_EQ(manager_->GetTrackedCount(), 0);
 }
 
+// The expanded-menus switch follows menu tracking as a whole: closing a
+// sub-menu, locked or not, leaves it on; it goes off only when the last
+// tracked bar leaves, however that bar goes. The second tracking switch goes
+// off with any bar that leaves.
+TEST_F(MouseManagerTest, TheExpandedMenusLastUntilTheLastTrackedBarLeaves) {
+  enum class Step { OpenMenu, OpenSub, Expand, SecondOn, Lock, Unlock, CloseSub, CloseMenu, CloseAll, DestroySub };
+  struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    BOOL expanded;
+    BOOL second;
+  };
+  const Case cases[] = {
+      {"sub-menu closed", {Step::OpenMenu, Step::OpenSub, Step::Expand, Step::CloseSub}, TRUE, FALSE},
+      {"menu closed", {Step::OpenMenu, Step::OpenSub, Step::Expand, Step::CloseSub, Step::CloseMenu}, FALSE, FALSE},
+      {"all closed by a click", {Step::OpenMenu, Step::OpenSub, Step::Expand, Step::CloseAll}, FALSE, FALSE},
+      {"locked menu, sub closed",
+       {Step::OpenMenu, Step::Lock, Step::OpenSub, Step::Expand, Step::CloseSub},
+       TRUE,
+       FALSE},
+      {"locked, then all closed",
+       {Step::OpenMenu, Step::OpenSub, Step::Lock, Step::Expand, Step::Unlock, Step::CloseAll},
+       FALSE,
+       FALSE},
+      {"sub destroyed", {Step::OpenMenu, Step::OpenSub, Step::Expand, Step::DestroySub}, TRUE, FALSE},
+      {"expanded, nothing closed", {Step::OpenMenu, Step::OpenSub, Step::Expand}, TRUE, TRUE},
+      {"mini bar's switch, menu open", {Step::OpenMenu, Step::SecondOn}, FALSE, TRUE},
+      {"mini bar's switch, a bar left", {Step::OpenMenu, Step::OpenSub, Step::SecondOn, Step::CloseSub}, FALSE, FALSE},
+      {"expanded with nothing tracked, then a menu", {Step::Expand, Step::OpenMenu, Step::CloseMenu}, FALSE, FALSE},
+  };
+  for (const Case& c : cases) {
+    auto menu = std::make_unique<TestBar>("menu", nullptr, CRect(100, 100, 200, 300));
+    auto sub = std::make_unique<TestBar>("sub", nullptr, CRect(200, 120, 300, 220));
+    for (Step step : c.steps) {
+      switch (step) {
+        case Step::OpenMenu:
+          menu->Open();
+          break;
+        case Step::OpenSub:
+          sub->Open();
+          break;
+        case Step::Expand:
+          manager_->SetExpandedMenus(TRUE);
+          break;
+        case Step::SecondOn:
+          manager_->SetSecondTracking(TRUE);
+          break;
+        case Step::Lock:
+          manager_->LockTrackedBars(TRUE);
+          break;
+        case Step::Unlock:
+          manager_->LockTrackedBars(FALSE);
+          break;
+        case Step::CloseSub:
+          sub->Close();
+          break;
+        case Step::CloseMenu:
+          menu->Close();
+          break;
+        case Step::CloseAll:
+          manager_->CloseAllTracked();
+          break;
+        case Step::DestroySub:
+          sub.reset();
+          break;
+      }
+    }
+    EXPECT_EQ(manager_->IsExpandedMenus(), c.expanded) << c.name;
+    EXPECT_EQ(manager_->IsSecondTracking(), c.second) << c.name;
+    sub.reset();
+    menu.reset();
+    EXPECT_FALSE(manager_->IsExpandedMenus()) << c.name;
+    manager_->SetSecondTracking(FALSE);
+  }
+}
+
 TEST_F(MouseManagerTest, MouseLeaveReachesEachWatchedWindowOnceInOrder) {
   HWND a = Make(u"TKMouseTestPlain", CRect(100, 100, 200, 200));
   HWND b = Make(u"TKMouseTestPlain", CRect(300, 100, 400, 200));
