@@ -14,6 +14,7 @@
 #include "platform/system/modules.h"
 #include "platform/window/test_input.h"
 #include "tests/support/fixture_reset.h"
+#include "tests/support/screens.h"
 #include "toolkit/common/lockguard.h"
 #include "toolkit/common/menusoundplayer.h"
 #include "toolkit/common/modulehandle.h"
@@ -180,6 +181,37 @@ TEST_F(MultiMonitorTest, AreasComeFromTheMonitorOrThePrimaryScreen) {
   for (const Case& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
   MONITORINFO info{};
   EXPECT_FALSE(monitors->GetMonitorInfo(nullptr, &info));
+}
+
+// A monitor left of the primary one, reaching above it: its negative
+// coordinates find it, and a window across both belongs to the one holding
+// most of it.
+TEST_F(MultiMonitorTest, AMonitorAtNegativeCoordinatesIsFound) {
+  const pvtest::TwoMonitorScreen screen = pvtest::UseTwoMonitors();
+  CTKMultiMonitor* monitors = GetMultiMonitor();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.lpszClassName = u"TKMonitorTestWindow";
+  ::RegisterClassW(&wc);
+  HWND across = ::CreateWindowExW(0, wc.lpszClassName, u"", WS_POPUP | WS_VISIBLE, -300, 100, 400, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+  ASSERT_NE(across, nullptr);
+  RECT r{};
+  struct Case {
+    const char* what;
+    RECT got;
+    RECT expected;
+  } cases[] = {
+      {"work at a point left of the primary", monitors->GetWorkAreaAtPoint(&r, POINT{-10, 500}), screen.leftWork},
+      {"screen above the primary's top", monitors->GetScreenAreaAtPoint(&r, POINT{-600, -120}), screen.left},
+      {"work of a rect at negative x", monitors->GetWorkAreaOfRect(&r, RECT{-900, -50, -800, 0}), screen.leftWork},
+      {"screen of a rect mostly on the primary", monitors->GetScreenAreaOfRect(&r, RECT{-10, 10, 200, 20}),
+       screen.primary},
+      {"work of a window mostly at negative x", monitors->GetWorkAreaOfHwnd(&r, across), screen.leftWork},
+      {"work at a point on the primary", monitors->GetWorkAreaAtPoint(&r, POINT{10, 10}), screen.primaryWork},
+  };
+  for (const Case& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
+  ::DestroyWindow(across);
 }
 
 TEST_F(MultiMonitorTest, AMissingEntryPointFallsBackToThePrimaryScreen) {
