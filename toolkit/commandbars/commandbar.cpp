@@ -219,29 +219,6 @@ BOOL CTKCommandBar::SetPopupedControl(int nPopuped, BOOL bKeyboard) {
   return bOpened;
 }
 
-void CTKCommandBar::Copy(CTKCommandBar* pSource, BOOL bRecursive) {
-  if (!pSource || pSource == this) return;
-  m_barType = pSource->m_barType;
-  m_barPosition = pSource->m_barPosition;
-  m_nBarID = pSource->m_nBarID;
-  m_dwFlags = pSource->m_dwFlags;
-  m_dwStyle = pSource->m_dwStyle;
-  m_strTitle = pSource->m_strTitle;
-  m_bCustomizable = pSource->m_bCustomizable;
-  m_nMRUWidth = pSource->m_nMRUWidth;
-  m_szIcons = pSource->m_szIcons;
-  m_szButtons = pSource->m_szButtons;
-  m_pCommandBars = pSource->m_pCommandBars;
-  m_defaultButtonStyle = pSource->m_defaultButtonStyle;
-  if (m_pControls && pSource->m_pControls) m_pControls->Copy(pSource->m_pControls, bRecursive);
-}
-
-CTKCommandBar* CTKCommandBar::Clone(BOOL bRecursive) {
-  auto* pBar = new CTKCommandBar();
-  pBar->Copy(this, bRecursive);
-  return pBar;
-}
-
 int CTKCommandBar::OnControlsChanged() {
   DelayLayout();
   m_nSelected = -1;
@@ -823,4 +800,30 @@ LRESULT CTKCommandBar::OnHelpHitTest(WPARAM, LPARAM lParam) {
     return kHelpHitControl + pControl->GetHelpId();
   const int nId = GetSafeHwnd() ? ::GetDlgCtrlID(m_hWnd) : 0;
   return nId != 0 ? kHelpHitBar + nId : 0;
+}
+
+// ---- copies ----
+
+void CTKCommandBar::Copy(CTKCommandBar* pSource, BOOL bRecursive) {
+  if (!pSource || pSource == this) return;
+  m_barType = pSource->m_barType;
+  m_barPosition = pSource->m_barPosition;
+  m_nBarID = pSource->m_nBarID;
+  m_dwFlags = pSource->m_dwFlags;
+  m_dwStyle = pSource->m_dwStyle;
+  m_strTitle = pSource->m_strTitle;
+  m_bCustomizable = pSource->m_bCustomizable;
+  m_nMRUWidth = pSource->m_nMRUWidth;
+  m_szIcons = pSource->m_szIcons;
+  m_szButtons = pSource->m_szButtons;
+  m_pCommandBars = pSource->m_pCommandBars;
+  m_defaultButtonStyle = pSource->m_defaultButtonStyle;
+  m_pControls->Copy(pSource->m_pControls, bRecursive);
+  DelayLayout();
+}
+
+CTKCommandBar* CTKCommandBar::Clone(BOOL bRecursive) {
+  auto* pBar = new CTKCommandBar();
+  pBar->Copy(this, bRecursive);
+  return pBar;
 }

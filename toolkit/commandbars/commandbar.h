@@ -130,12 +130,6 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void SetPopupOnHover(BOOL bPopupOnHover) { m_bPopupOnHover = bPopupOnHover; }
   // The move lock of the thread's mouse manager, unless the bar is exempt.
   BOOL IsMouseLocked() const;
-  // The bar's settings and a copy of its controls (recursive: popup bars
-  // are cloned too).
-  virtual void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE);
-  // A new bar of this kind with Copy applied; the caller holds its one
-  // reference.
-  virtual CTKCommandBar* Clone(BOOL bRecursive = FALSE);
   // The controls changed: the layout is dirty, nothing is selected and no
   // popup is open.
   virtual int OnControlsChanged();
@@ -235,6 +229,15 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // then the owner window.
   void UpdateCommandUI();
   virtual void EnsureVisible(CTKControl* /*pControl*/) {}
+
+  // ---- copies ----
+  // Takes the source's type, position, bar id, flags, style, title,
+  // customisability, preferred width, icon and button sizes, command bars
+  // and default button style, then a copy of its controls (recursive:
+  // with copies of the bars their popups open).
+  virtual void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE);
+  // A new bar with Copy applied; the caller holds its one reference.
+  virtual CTKCommandBar* Clone(BOOL bRecursive = FALSE);
 
   // ---- what the layout engine reads and writes ----
   // The last layout made more than one row or column.

@@ -3,8 +3,10 @@
 #include "platform/framework/afxwnd.h"
 #include "platform/window/winuser.h"
 #include "toolkit/commandbars/commandbar.h"
+#include "toolkit/common/propexchangeschema.h"
 
-IMPLEMENT_DYNCREATE(CTKControlButton, CTKControl)
+// Stored by class name with the controls.
+IMPLEMENT_SERIAL(CTKControlButton, CTKControl, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 namespace {
 

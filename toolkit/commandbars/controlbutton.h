@@ -8,7 +8,7 @@
 #include "toolkit/commandbars/control.h"
 
 class CTKControlButton : public CTKControl {
-  DECLARE_DYNCREATE(CTKControlButton)
+  DECLARE_SERIAL(CTKControlButton)
 
  public:
   CTKControlButton();

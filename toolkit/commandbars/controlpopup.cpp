@@ -4,12 +4,13 @@
 #include "platform/window/winuser.h"
 #include "toolkit/commandbars/barpaintmanager.h"
 #include "toolkit/commandbars/commandbar.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/commandbars/commandbars.h"
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/commandbars/popupbar.h"
 #include "toolkit/common/shadowmanager.h"
 
-IMPLEMENT_DYNCREATE(CTKControlPopup, CTKControlButton)
+IMPLEMENT_SERIAL(CTKControlPopup, CTKControlButton, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 namespace {
 

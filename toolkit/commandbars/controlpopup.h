@@ -8,7 +8,7 @@
 #include "toolkit/commandbars/controlbutton.h"
 
 class CTKControlPopup : public CTKControlButton {
-  DECLARE_DYNCREATE(CTKControlPopup)
+  DECLARE_SERIAL(CTKControlPopup)
 
  public:
   CTKControlPopup();
