@@ -550,8 +550,8 @@ void CTKPopupBar::UpdateExpandingState() {
   }
 }
 
-void CTKPopupBar::ExpandBar() {
-  if (m_bExpanded || !m_bHiddenCommands) return;
+BOOL CTKPopupBar::ExpandBar() {
+  if (m_bExpanded || !m_bHiddenCommands) return FALSE;
   m_bExpanding = TRUE;
   m_bExpanded = TRUE;
   SetPopupedControl(-1);
@@ -559,6 +559,7 @@ void CTKPopupBar::ExpandBar() {
   OnRecalcLayout();
   m_bExpanding = FALSE;
   GetMouseManager()->SetExpandedMenus(TRUE);
+  return TRUE;
 }
 
 int CTKPopupBar::GetDefaultItem(BOOL bByIndex) const {
@@ -746,12 +747,6 @@ void CTKPopupBar::OnLButtonDown(UINT nFlags, CPoint point) {
       return;
     }
   }
-  // A click on a control executes it.
-  if (CTKControl* pControl = m_pControls->HitTest(point); pControl && pControl->GetEnabled()) {
-    HoldRef<CTKControl> hold(pControl);
-    pControl->OnExecute();
-    return;
-  }
   CTKCommandBar::OnLButtonDown(nFlags, point);
 }
 
@@ -836,20 +831,22 @@ void CTKPopupBar::DrawCommandBar(CDC* pDC, CRect /*rcClipBox*/) {
 
 // ---- copies ----
 
-void CTKPopupBar::Copy(CTKPopupBar* pSource, BOOL bRecursive) {
+void CTKPopupBar::Copy(CTKCommandBar* pSource, BOOL bRecursive) {
   if (!pSource || pSource == this) return;
-  m_pControls->Copy(pSource->m_pControls, bRecursive);
-  m_strTitle = pSource->m_strTitle;
-  m_nBarID = pSource->m_nBarID;
-  m_nMRUWidth = pSource->m_nMRUWidth;
-  m_dwFlags = pSource->m_dwFlags;
-  m_bTearOffPopup = pSource->m_bTearOffPopup;
-  m_strTearOffCaption = pSource->m_strTearOffCaption;
-  m_nTearOffId = pSource->m_nTearOffId;
-  m_nTearOffWidth = pSource->m_nTearOffWidth;
-  m_bShowShadow = pSource->m_bShowShadow;
-  m_rcBorders = pSource->m_rcBorders;
-  m_bContextMenu = pSource->m_bContextMenu;
+  m_pControls->Copy(pSource->GetControls(), bRecursive);
+  m_strTitle = pSource->GetTitle();
+  m_nBarID = pSource->GetBarID();
+  m_nMRUWidth = pSource->GetMRUWidth();
+  m_dwFlags = pSource->GetFlags();
+  auto* pPopup = dynamic_cast<CTKPopupBar*>(pSource);
+  if (!pPopup) return;
+  m_bTearOffPopup = pPopup->m_bTearOffPopup;
+  m_strTearOffCaption = pPopup->m_strTearOffCaption;
+  m_nTearOffId = pPopup->m_nTearOffId;
+  m_nTearOffWidth = pPopup->m_nTearOffWidth;
+  m_bShowShadow = pPopup->m_bShowShadow;
+  m_rcBorders = pPopup->m_rcBorders;
+  m_bContextMenu = pPopup->m_bContextMenu;
 }
 
 CTKPopupBar* CTKPopupBar::Clone(BOOL bRecursive) {

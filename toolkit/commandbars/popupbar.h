@@ -112,7 +112,8 @@ class CTKPopupBar : public CTKCommandBar {
   int GetMaximumHeight() const { return m_nMaxHeight; }
 
   // ---- rarely used commands ----
-  void ExpandBar();
+  // Shows the rarely used commands; FALSE when there were none hidden.
+  BOOL ExpandBar();
   BOOL IsExpanded() const { return m_bExpanded; }
   BOOL HasHiddenCommands() const { return m_bHiddenCommands; }
   // The index (bByIndex) or id of the first visible default item; -1 none.
@@ -149,8 +150,10 @@ class CTKPopupBar : public CTKCommandBar {
   CRect m_rcBorders{2, 4, 2, 4};
   BOOL m_bDoubleGripper = FALSE;
 
-  // Copies the bar's controls and the popup's own settings.
-  virtual void Copy(CTKPopupBar* pSource, BOOL bRecursive = FALSE);
+  BOOL IsShowShadow() const { return m_bShowShadow; }
+
+  // Copies the bar's controls and settings, and a popup's own settings.
+  virtual void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE);
   virtual CTKPopupBar* Clone(BOOL bRecursive = FALSE);
 
 #ifndef NDEBUG

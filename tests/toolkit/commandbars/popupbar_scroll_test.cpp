@@ -209,6 +209,31 @@ TEST_F(PopupResizeTest, DragTable) {
   }
 }
 
+// Over the grip the cursor says which way it sizes.
+TEST_F(PopupResizeTest, GripCursorTable) {
+  struct CursorCase {
+    int nMode;
+    BOOL bRtl;
+    LPCTSTR cursor;
+  } cases[] = {
+      {kTKResizeWidth | kTKResizeHeight, FALSE, IDC_SIZENWSE},
+      {kTKResizeHeight, FALSE, IDC_SIZENS},
+      {kTKResizeWidth | kTKResizeHeight, TRUE, IDC_SIZENESW},
+  };
+  for (const CursorCase& c : cases) {
+    PopupPtr menu = OpenGalleryPopup(c.nMode, c.bRtl);
+    const CPoint pt = GripPoint(menu.get());
+    pv::test::MouseMove(pt.x, pt.y);
+    pv::test::PumpUntilIdle();
+    EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, c.cursor)) << c.nMode << " " << c.bRtl;
+    const CRect rc = WindowRect(menu.get());
+    pv::test::MouseMove(rc.left + 10, rc.top + 10);  // over the gallery
+    pv::test::PumpUntilIdle();
+    EXPECT_NE(::GetCursor(), ::LoadCursor(nullptr, c.cursor));
+    menu->SetTrackingMode(TKTrackingMode::Off);
+  }
+}
+
 // A quit asked for during the drag ends the loop and reaches the program's
 // own loop once.
 TEST_F(PopupResizeTest, QuitDuringTheDragEndsItAndIsKept) {

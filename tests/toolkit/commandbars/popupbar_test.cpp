@@ -1,6 +1,8 @@
 // Popup bars through the real window: opened from a bar's control or at a
 // point on a fake screen, placed on the monitor's work area, short menus and
 // their expansion, and the window's events.
+#include <typeinfo>
+
 #include "tests/toolkit/commandbars/popupbar_support.h"
 #include "toolkit/common/shadowmanager.h"
 
@@ -27,6 +29,8 @@ TEST_F(PopupBarTest, PlacementTable) {
   const PlaceCase cases[] = {
       // 3 pixels above the bottom of the work area: opens upwards.
       {"point near the bottom", Opener::Point, CRect(100, 757, 0, 0), 5, CRect(100, 643, 178, 757), false},
+      // A point on the task bar has the whole monitor for room.
+      {"point on the task bar", Opener::Point, CRect(100, 762, 0, 0), 1, CRect(100, 762, 178, 788), false},
       // Too tall below a point in the lower half: ends at the point.
       {"point in the lower half", Opener::Point, CRect(100, 700, 0, 0), 5, CRect(100, 586, 178, 700), false},
       // Too tall below a point in the upper half: ends at the bottom limit.
@@ -97,6 +101,7 @@ struct HiddenCase {
   const char* name;
   BOOL bAlwaysShowFullMenus;
   BOOL bAutoHideUnusedPopups;
+  BOOL bCustomize;
   std::vector<bool> rarely;  // per command; a last "popup" entry is a sub-menu of rarely used commands
   bool bSubMenu;
   bool bExpandButton;
@@ -105,18 +110,20 @@ struct HiddenCase {
 
 TEST_F(PopupBarTest, HiddenCommandsTable) {
   const HiddenCase cases[] = {
-      {"always full menus", TRUE, TRUE, {false, true, false, true}, false, false, 4},
-      {"none rarely used", FALSE, TRUE, {false, false, false, false}, false, false, 4},
-      {"all rarely used", FALSE, TRUE, {true, true, true, true}, false, false, 4},
-      {"mixed", FALSE, TRUE, {false, true, false, true}, false, true, 2},
-      {"unused sub-menu hidden", FALSE, TRUE, {false, false, false}, true, true, 3},
-      {"unused sub-menu kept", FALSE, FALSE, {false, false, false}, true, false, 4},
+      {"always full menus", TRUE, TRUE, FALSE, {false, true, false, true}, false, false, 4},
+      {"none rarely used", FALSE, TRUE, FALSE, {false, false, false, false}, false, false, 4},
+      {"all rarely used", FALSE, TRUE, FALSE, {true, true, true, true}, false, false, 4},
+      {"mixed", FALSE, TRUE, FALSE, {false, true, false, true}, false, true, 2},
+      {"mixed in customise mode", FALSE, TRUE, TRUE, {false, true, false, true}, false, false, 4},
+      {"unused sub-menu hidden", FALSE, TRUE, FALSE, {false, false, false}, true, true, 3},
+      {"unused sub-menu kept", FALSE, FALSE, FALSE, {false, false, false}, true, false, 4},
   };
   for (const HiddenCase& c : cases) {
     SCOPED_TRACE(c.name);
     Options()->bAlwaysShowFullMenus = c.bAlwaysShowFullMenus;
     Options()->bAutoHideUnusedPopups = c.bAutoHideUnusedPopups;
     Options()->m_mapHiddenCommands.RemoveAll();
+    m_commandBars.SetCustomizeMode(c.bCustomize);
     PopupPtr menu = NewMenu(static_cast<int>(c.rarely.size()));
     for (size_t i = 0; i < c.rarely.size(); ++i)
       if (c.rarely[i]) {
@@ -142,6 +149,7 @@ TEST_F(PopupBarTest, HiddenCommandsTable) {
     }
     menu->SetTrackingMode(TKTrackingMode::Off);
   }
+  m_commandBars.SetCustomizeMode(FALSE);
 }
 
 // A short menu: commands 1 and 3 are used, 2 and 4 rarely.
@@ -345,6 +353,48 @@ TEST_F(PopupBarTest, PopupToolBarLaysOutRowsOfButtons) {
   EXPECT_EQ(WindowRect(bar.get()).Height(),
             4 + 2 * TestPaintManager::kControlHeight + TestPaintManager::kSeparator + 4);
   bar->SetTrackingMode(TKTrackingMode::Off);
+}
+
+// A clone is of the same class and carries the controls and the popup's
+// own settings, but not the gripper's drawing switch.
+TEST_F(PopupBarTest, CloneKeepsClassControlsAndSettings) {
+  PopupPtr menu = NewMenu(3);
+  menu->m_bTearOffPopup = TRUE;
+  menu->m_strTearOffCaption = u"Colours";
+  menu->m_nTearOffId = 77;
+  menu->m_nTearOffWidth = 120;
+  menu->m_bShowShadow = FALSE;
+  menu->m_rcBorders = CRect(1, 2, 3, 4);
+  menu->m_bContextMenu = TRUE;
+  menu->m_bDoubleGripper = TRUE;
+  PopupPtr copy(menu->Clone());
+  EXPECT_EQ(typeid(*copy), typeid(CTKPopupBar));
+  ASSERT_EQ(copy->GetControlCount(), 3);
+  EXPECT_EQ(Narrow(copy->GetControl(2)->GetCaption()), "Cmd002");
+  EXPECT_EQ(copy->GetControl(2)->GetParent(), copy.get());
+  EXPECT_TRUE(copy->m_bTearOffPopup);
+  EXPECT_EQ(Narrow(copy->m_strTearOffCaption), "Colours");
+  EXPECT_EQ(copy->m_nTearOffId, 77);
+  EXPECT_EQ(copy->m_nTearOffWidth, 120);
+  EXPECT_FALSE(copy->m_bShowShadow);
+  EXPECT_EQ(copy->m_rcBorders, CRect(1, 2, 3, 4));
+  EXPECT_TRUE(copy->m_bContextMenu);
+  EXPECT_FALSE(copy->m_bDoubleGripper);
+  ExpectSane(*copy);
+
+  std::unique_ptr<CTKPopupToolBar, ReleaseBar> bar(CTKPopupToolBar::CreatePopupToolBar(&m_commandBars));
+  PopupPtr barCopy(bar->Clone());
+  EXPECT_EQ(typeid(*barCopy), typeid(CTKPopupToolBar));
+}
+
+TEST_F(PopupBarTest, DefaultItemIsTheFirstVisibleMarkedOne) {
+  PopupPtr menu = NewMenu(4);
+  EXPECT_EQ(menu->GetDefaultItem(), -1);
+  menu->GetControl(1)->SetDefaultItem(TRUE);
+  menu->GetControl(1)->SetVisible(FALSE);
+  menu->GetControl(3)->SetDefaultItem(TRUE);
+  EXPECT_EQ(menu->GetDefaultItem(TRUE), 3);
+  EXPECT_EQ(menu->GetDefaultItem(FALSE), 203);
 }
 
 // ---- lifetimes ----
