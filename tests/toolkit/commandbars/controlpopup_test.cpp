@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/commandbars/barwindow_support.h"
+#include "toolkit/commandbars/popupbar.h"
 
 namespace {
 
@@ -97,6 +98,61 @@ TEST_F(ControlPopupTest, CopiesShareThePopupBarUnlessRecursive) {
   EXPECT_TRUE(cloned.IsEqual(m_pFile));
   EXPECT_TRUE(static_cast<CTKControlPopup*>(m_pFile)->IsSharingBarWith(&shared));
   EXPECT_FALSE(static_cast<CTKControlPopup*>(m_pFile)->IsSharingBarWith(&cloned));
+}
+
+TEST_F(ControlPopupTest, AMenuLoadedIntoABarMakesButtonsAndPopupsWithTheirSubMenus) {
+  CMenu file, recent, menu;
+  recent.CreatePopupMenu();
+  recent.AppendMenu(MF_STRING, 130, u"&1 notes.txt");
+  file.CreatePopupMenu();
+  file.AppendMenu(MF_STRING, 100, u"&New");
+  file.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(recent.Detach()), u"&Recent");
+  menu.CreatePopupMenu();
+  menu.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(file.Detach()), u"&File");
+  menu.AppendMenu(MF_STRING, 120, u"&Window");
+  // The owner supplies the bar of one sub-menu.
+  CTKPopupBar* pSupplied = CTKPopupBar::CreatePopupBar(nullptr);
+  m_site.m_handlers[TK_CBM_CREATECOMMANDBAR] = [&](WPARAM, LPARAM lParam) {
+    auto* pRequest = reinterpret_cast<TK_CREATEBAR_REQUEST*>(lParam);
+    if (pRequest->strCaption != CString(u"Recent")) return LRESULT{0};
+    pRequest->pCommandBar = pSupplied;
+    return LRESULT{1};
+  };
+  CTKCommandBars commandBars;
+  commandBars.SetSite(&m_site);
+  RowBar bar(TKBarType::MenuBar, TKBarPosition::Top, &m_site);
+  bar.SetCommandBars(&commandBars);
+  ASSERT_TRUE(bar.GetControls()->LoadMenu(&menu));
+  bar.OnRecalcLayout();
+  menu.DestroyMenu();
+
+  ASSERT_EQ(bar.GetControlCount(), 2);
+  auto* pFile = dynamic_cast<CTKControlPopup*>(bar.GetControl(0));
+  ASSERT_NE(pFile, nullptr);
+  EXPECT_NE(dynamic_cast<CTKControlButton*>(bar.GetControl(1)), nullptr);
+  EXPECT_EQ(dynamic_cast<CTKControlPopup*>(bar.GetControl(1)), nullptr);
+  auto* pFileMenu = dynamic_cast<CTKPopupBar*>(pFile->GetCommandBar());
+  ASSERT_NE(pFileMenu, nullptr);
+  EXPECT_EQ(pFileMenu->GetTitle(), CString(u"File"));
+  ASSERT_EQ(pFileMenu->GetControlCount(), 2);
+  EXPECT_EQ(pFileMenu->GetControl(0)->GetID(), 100);
+  auto* pRecent = dynamic_cast<CTKControlPopup*>(pFileMenu->GetControl(1));
+  ASSERT_NE(pRecent, nullptr);
+  EXPECT_EQ(pRecent->GetCommandBar(), pSupplied);
+  ASSERT_EQ(pSupplied->GetControlCount(), 1);
+  EXPECT_EQ(pSupplied->GetControl(0)->GetID(), 130);
+
+  // Clicked, the menu-bar item opens its real popup bar.
+  const POINT pt = bar.ScreenPoint(pFile);
+  pv::test::Click(pt.x, pt.y);
+  pv::test::PumpUntilIdle();
+  EXPECT_TRUE(pFileMenu->IsVisible());
+  EXPECT_TRUE(pFile->GetPopuped());
+  EXPECT_EQ(bar.GetPopupedIndex(), 0);
+  CTKCommandBars::ClosePopups();
+  pv::test::PumpUntilIdle();
+  EXPECT_FALSE(pFile->GetPopuped());
+  bar.GetControls()->RemoveAll();
 }
 
 }  // namespace
