@@ -26,9 +26,25 @@ struct State {
   SDL_AudioDeviceID device = 0;
 };
 
+// Never destroyed: a sound thread may still stop its sound while the
+// process exits.
 State& S() {
-  static State s;
-  return s;
+  static State* s = new State();
+  return *s;
+}
+
+// SDL keeps state for every thread that calls it (its error text) and
+// frees it by itself only for threads it made. A thread of ours that plays
+// sounds frees it when it ends.
+struct SdlThreadState {
+  ~SdlThreadState() {
+    if (const pv::SdlApi* sdl = Sdl()) sdl->TLSCleanup();
+  }
+};
+
+void FreeSdlStateWithThread() {
+  thread_local SdlThreadState state;
+  (void)&state;
 }
 
 std::u16string Lower(std::u16string_view s) {
@@ -79,6 +95,7 @@ bool ShouldWait() {
 }  // namespace
 
 BOOL PlaySoundW(LPCWSTR sound, HMODULE, DWORD flags) {
+  FreeSdlStateWithThread();
   State& s = S();
   std::unique_lock<std::mutex> lock(s.mu);
   pv::sound::Request r;

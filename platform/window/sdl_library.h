@@ -88,6 +88,7 @@ namespace pv {
   X(LoadWAV_RW)                     \
   X(FreeWAV)                        \
   X(Delay)                          \
+  X(TLSCleanup)                     \
   X(free)                           \
   X(strdup)                         \
   X(strlcpy)

@@ -193,9 +193,11 @@ int CTKCommandBar::OnHookKeyDown(UINT nChar, LPARAM lParam) {
       return kKeyTaken;
     }
     case VK_RETURN:
-      return ProcessNavigationKey(Navigation::Execute) ? kKeyTaken : kKeyRefused;
+      ProcessNavigationKey(Navigation::Execute);
+      return kKeyTaken;
     case VK_ESCAPE:
-      return ProcessNavigationKey(Navigation::Escape) ? kKeyTaken : kKeyRefused;
+      ProcessNavigationKey(Navigation::Escape);
+      return kKeyTaken;
     case VK_SPACE:
       if (ProcessNavigationKey(Navigation::SystemMenu)) return kKeyTaken;
       break;

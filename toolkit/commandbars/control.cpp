@@ -9,9 +9,10 @@
 #include "toolkit/commandbars/controls.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/menusoundplayer.h"
+#include "toolkit/common/propexchangeschema.h"
 #include "toolkit/common/resourcemanager.h"
 
-IMPLEMENT_DYNCREATE(CTKControl, CCmdTarget)
+IMPLEMENT_SERIAL(CTKControl, CCmdTarget, VERSIONABLE_SCHEMA | kTKSchemaCurrent)
 
 namespace {
 
@@ -441,8 +442,6 @@ BOOL CTKControl::IsEqual(CTKControl* pOther) {
          m_nWidth == pOther->m_nWidth;
 }
 
-namespace {
-
 void CopyTemplateMap(CTKControl::CDocTemplateMap& to, const CTKControl::CDocTemplateMap& from) {
   to.RemoveAll();
   POSITION pos = from.GetStartPosition();
@@ -452,8 +451,6 @@ void CopyTemplateMap(CTKControl::CDocTemplateMap& to, const CTKControl::CDocTemp
     to.SetAt(nKey, nValue);
   }
 }
-
-}  // namespace
 
 void CTKControl::Copy(CTKControl* pSource, BOOL /*bRecursive*/) {
   if (!pSource || pSource == this) return;

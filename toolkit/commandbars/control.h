@@ -25,9 +25,10 @@ class CTKControlAction;
 class CTKControls;
 class CTKImageManager;
 class CTKImageManagerIcon;
+class CTKPropExchange;
 
 class CTKControl : public CCmdTarget, public CTKAccessible {
-  DECLARE_DYNCREATE(CTKControl)
+  DECLARE_SERIAL(CTKControl)
 
  public:
   // Document-template resource ids, as a set.
@@ -195,6 +196,13 @@ class CTKControl : public CCmdTarget, public CTKAccessible {
   virtual void CustomizeStartDrag(CPoint point);
   virtual BOOL CustomizeStartResize(CPoint point);
 
+  // The modal loop of a pressed button over the rectangle (empty: the
+  // control's): the release inside executes; with an execute-on-press
+  // interval the command repeats while the button is held. A quit met on
+  // the way ends the loop and stays queued for the program's loop.
+  void PressLoop(CRect rcLoop = CRect());
+  static constexpr UINT_PTR kAutoRepeatTimerId = 4269;
+
   virtual void OnThemeChanged() {}
   virtual void OnIdleUpdate() {}
   virtual void OnClick(BOOL /*bKeyboard*/ = FALSE, CPoint /*pt*/ = CPoint(0, 0)) {}
@@ -207,6 +215,15 @@ class CTKControl : public CCmdTarget, public CTKAccessible {
   virtual BOOL OnLButtonDblClk(CPoint point);
   virtual void OnMouseMove(CPoint) {}
   virtual void OnMouseHover();
+
+  // ---- stored form (controlexchange.cpp) ----
+  // Stores the control's settings, or loads them: every value is read and
+  // checked first, and only a whole, valid set is applied (a bad one
+  // raises an archive exception and leaves the control as it was). On
+  // load, the exchange's load parent is the collection the control will
+  // join; the control takes the action of its id from that collection's
+  // command bars.
+  virtual void DoPropExchange(CTKPropExchange* pPX);
 
   // ---- copies ----
   // The same effective style, type, id, flags, group start, icon, texts the

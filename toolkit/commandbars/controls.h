@@ -19,6 +19,7 @@ class CMenu;
 class CWnd;
 class CTKCommandBars;
 class CTKControl;
+class CTKPropExchange;
 
 // The layout modes of CalcDynamicSize: the framework's LM_ bits
 // (platform/framework/afxframe.h) and the toolkit's own two.
@@ -113,6 +114,12 @@ class CTKControls : public CCmdTarget {
   // thickness above 0 keeps the bar at least that thick.
   CSize CalcDynamicSize(CDC* pDC, int nLength, DWORD dwMode, const CRect& rcBorder, int nMinThickness = 0);
 
+  // Stores the controls ShouldSerializeControl accepts and the original
+  // controls, or loads them: every stored control is made and read first,
+  // and only when all of them are whole and valid do they replace the
+  // current ones (a bad store raises an archive exception and changes
+  // nothing).
+  virtual void DoPropExchange(CTKPropExchange* pPX);
   virtual BOOL ShouldSerializeControl(CTKControl* pControl) const;
   virtual BOOL IsPermanentControl(CTKControl* /*pControl*/) const { return FALSE; }
 

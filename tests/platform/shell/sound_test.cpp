@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <dlfcn.h>
 #include <unistd.h>
 
@@ -12,6 +13,10 @@
 #include "platform/shell/mmsystem.h"
 #include "platform/window/sdl_library.h"
 #include "tests/support/temp_home.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -95,6 +100,30 @@ TEST(Sound, WavFilesAreDecodedAndRecorded) {
   EXPECT_TRUE(pv::sound::Requests().back().stop);
 }
 
+// The menu sounds play on a thread of the program's own: when it ends it
+// leaves nothing of the sound library behind, whether its sounds played,
+// failed or were stopped.
+TEST(Sound, AThreadPlayingMenuSoundsLeavesNothingBehind) {
+  pv::sound::ClearRequests();
+  pv::sound::SetAliasFile(u"MenuCommand", WriteFile("command.wav", Wav(8000, 400)));
+  const std::u16string missing = U(TempFolder() + "/no-such-sound.wav");
+  std::thread menuSounds([&] {
+    PlaySoundW(u"MenuCommand", nullptr, SND_ALIAS | SND_NOWAIT | SND_NODEFAULT);
+    PlaySoundW(missing.c_str(), nullptr, SND_FILENAME | SND_NOWAIT | SND_NODEFAULT);
+    PlaySoundW(nullptr, nullptr, SND_PURGE);
+  });
+  menuSounds.join();
+  pv::sound::SetAliasFile(u"MenuCommand", "");
+  auto reqs = pv::sound::Requests();
+  ASSERT_EQ(reqs.size(), 3u);
+  EXPECT_TRUE(reqs[0].decoded);
+  EXPECT_FALSE(reqs[1].decoded);
+  EXPECT_TRUE(reqs[2].stop);
+#if defined(__SANITIZE_ADDRESS__)
+  EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
+#endif
+}
+
 TEST(Sound, AliasesAndTheDefaultSound) {
   pv::sound::ClearRequests();
   std::string click = WriteFile("click.wav", Wav(11025, 300));
@@ -165,6 +194,25 @@ TEST(SoundDeathTest, TheLibraryIsOpenedByTheFirstSoundAndItsAbsenceIsAnError) {
   EXPECT_EXIT(std::_Exit(FirstSoundCheck()), ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(std::_Exit(MissingLibraryCheck()), ::testing::ExitedWithCode(0),
               "no sound: cannot load libpravenor-no-such-library.so");
+}
+
+// A player made before the first sound (as the program's menu-sound player
+// is) stops its sound while the process exits, after every later static is
+// gone.
+struct StopsAtExit {
+  ~StopsAtExit() { PlaySoundW(nullptr, nullptr, SND_PURGE); }
+};
+
+[[noreturn]] void PlayThenExit(const std::string& wav) {
+  static StopsAtExit player;
+  PlaySoundW(U(wav).c_str(), nullptr, SND_FILENAME | SND_ASYNC | SND_NODEFAULT);
+  std::exit(0);
+}
+
+TEST(SoundDeathTest, ASoundMayBeStoppedWhileTheProcessExits) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const std::string wav = WriteFile("exit.wav", Wav(8000, 400));
+  EXPECT_EXIT(PlayThenExit(wav), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/window/test_input.h"
@@ -38,14 +39,10 @@ class ScreenReadTest : public WmTest {
       HDC dc = BeginPaint(hwnd, &ps);
       RECT client;
       GetClientRect(hwnd, &client);
-      HBRUSH brush = CreateSolidBrush(color);
-      FillRect(dc, &client, brush);
-      DeleteObject(brush);
-      if (keyHalf) {
-        client.right /= 2;
-        HBRUSH key = CreateSolidBrush(kKey);
-        FillRect(dc, &client, key);
-        DeleteObject(key);
+      const RECT keyed{0, 0, keyHalf ? client.right / 2 : 0, client.bottom};
+      for (const auto& [part, partColor] : {std::pair{client, color}, std::pair{keyed, kKey}}) {
+        SetDCBrushColor(dc, partColor);
+        FillRect(dc, &part, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
       }
       EndPaint(hwnd, &ps);
       *result = 0;

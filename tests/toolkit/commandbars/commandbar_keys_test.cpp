@@ -27,6 +27,29 @@ class KeyButton : public CTKControl {
   void OnClick(BOOL, CPoint) override { Execute(); }
 };
 
+// A control that holds the keyboard focus while it is told so (as an edit
+// does), and counts the wheel turns the bar hands it.
+class WheelControl : public KeyButton {
+ public:
+  BOOL IsFocused() const override { return m_bFocused; }
+  BOOL OnHookMouseWheel(UINT, short zDelta, CPoint) override {
+    m_turns.push_back(zDelta);
+    return TRUE;
+  }
+  BOOL m_bFocused = FALSE;
+  std::vector<short> m_turns;
+};
+
+// A window that counts the wheel messages it is sent.
+class WheelWnd : public CWnd {
+ public:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_MOUSEWHEEL) ++m_nWheels;
+    return CWnd::WindowProc(message, wParam, lParam);
+  }
+  int m_nWheels = 0;
+};
+
 class KeyPopup;
 
 // A popup menu of a KeyPopup: it knows the bar it opened from and closes the
@@ -430,6 +453,45 @@ TEST_F(CommandBarKeysTest, TheSiteHearsKeysFirstAndLockedOrCustomisingBarsLeaveT
   EXPECT_EQ(GetMouseManager()->GetTrackedCount(), 0);
   m_site.m_handlers.clear();
   EXPECT_TRUE(TakeCommands().empty());
+}
+
+// A wheel turn while the bar tracks: the selected control takes it when it
+// has the focus, an edit of the bar with the focus gets it as usual, and
+// otherwise it is swallowed, so nothing beneath the menu scrolls.
+TEST_F(CommandBarKeysTest, AWheelTurnGoesToTheFocusedControlOrNowhere) {
+  pv::test::SetScreen(1024, 768, 40);
+  TestBar* bar = MakeBar(TKBarType::Normal, TKBarPosition::Top, {u"One"});
+  auto* wheel = static_cast<WheelControl*>(bar->GetControls()->Add(new WheelControl(), 200));
+  WheelWnd edit;
+  edit.CreateEx(0, AfxRegisterWndClass(0), u"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 40, 20), bar, 7);
+  Track(bar, 1);
+  const CPoint over = pv::test::ClientPoint(bar->GetSafeHwnd(), 100, 50);
+  auto turn = [&] {
+    pv::test::Wheel(120, over.x, over.y);
+    pv::test::PumpUntilIdle();
+  };
+
+  wheel->m_bFocused = TRUE;
+  turn();
+  EXPECT_EQ(wheel->m_turns, std::vector<short>{120});
+
+  wheel->m_bFocused = FALSE;
+  edit.SetFocus();
+  turn();
+  EXPECT_EQ(edit.m_nWheels, 1);
+
+  m_site.SetFocus();
+  const int siteWheels = m_site.Count(WM_MOUSEWHEEL);
+  turn();
+  EXPECT_EQ(m_site.Count(WM_MOUSEWHEEL), siteWheels);
+  EXPECT_EQ(edit.m_nWheels, 1);
+  EXPECT_EQ(wheel->m_turns.size(), 1u);
+
+  // Out of tracking the bar leaves the wheel alone.
+  bar->SetTrackingMode(TKTrackingMode::Off);
+  turn();
+  EXPECT_EQ(m_site.Count(WM_MOUSEWHEEL), siteWheels + 1);
+  edit.DestroyWindow();
 }
 
 }  // namespace

@@ -279,6 +279,30 @@ TEST_F(ToolBarLayoutTest, VerticalBarWrapsIntoColumnsToTheLeft) {
   EXPECT_TRUE(m_pBar->IsMultiLine());
 }
 
+TEST_F(ToolBarLayoutTest, VerticalBarAlignsAndStretchesDownwards) {
+  m_pBar->SetPosition(TKBarPosition::Right);
+  const Item kRight{u"", false, kTKControlFlagRightAlign};
+  const Item kStretch{u"", false, kTKControlFlagStretched};
+  constexpr DWORD kMode = LM_VERTDOCK | LM_COMMIT | LM_STRETCH;
+  struct Case {
+    const char* name;
+    std::vector<Item> items;
+    int nLength;
+    const char* layout;
+  } cases[] = {
+      {"right aligned to the bottom", {kIcon, kRight}, 100, "2,2,24,25 2,75,24,98"},
+      // 55 - 4 - 46 leaves 5 pixels: 2 for the first, 3 for the second.
+      {"5 px as 2 and 3", {kStretch, kStretch}, 55, "2,2,24,27 2,27,24,53"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Controls()->RemoveAll();
+    Fill(c.items);
+    EXPECT_EQ(Calc(c.nLength, kMode), CSize(26, c.nLength));
+    EXPECT_EQ(Describe(), c.layout);
+  }
+}
+
 TEST_F(ToolBarLayoutTest, PreferredWidthReplacesTheLength) {
   Fill({kIcon, kIcon, kIcon});
   m_pBar->SetMRUWidth(60);

@@ -14,6 +14,7 @@
 #include "platform/system/modules.h"
 #include "platform/window/test_input.h"
 #include "tests/support/fixture_reset.h"
+#include "tests/support/screens.h"
 #include "toolkit/common/lockguard.h"
 #include "toolkit/common/menusoundplayer.h"
 #include "toolkit/common/modulehandle.h"
@@ -155,17 +156,20 @@ bool Same(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// An area a query answered and the one it should have.
+struct AreaCase {
+  const char* what;
+  RECT got;
+  RECT expected;
+};
+
 TEST_F(MultiMonitorTest, AreasComeFromTheMonitorOrThePrimaryScreen) {
   CTKMultiMonitor* monitors = GetMultiMonitor();
   ASSERT_TRUE(monitors->HasMonitorFunctions());
   const RECT primaryWork{0, 0, 1024, 728}, primaryScreen{0, 0, 1024, 768};
   const RECT secondWork{1024, 0, 2048, 700}, secondScreen{1024, 0, 2048, 768};
   RECT r{};
-  struct Case {
-    const char* what;
-    RECT got;
-    RECT expected;
-  } cases[] = {
+  const AreaCase cases[] = {
       {"work at point on second", monitors->GetWorkAreaAtPoint(&r, POINT{1500, 10}), secondWork},
       {"screen at point on second", monitors->GetScreenAreaAtPoint(&r, POINT{1500, 10}), secondScreen},
       {"work at off-screen point", monitors->GetWorkAreaAtPoint(&r, POINT{-5000, 9000}), primaryWork},
@@ -177,9 +181,36 @@ TEST_F(MultiMonitorTest, AreasComeFromTheMonitorOrThePrimaryScreen) {
       {"work of null monitor", monitors->GetWorkAreaOfMonitor(&r, nullptr), primaryWork},
       {"screen of null monitor", monitors->GetScreenAreaOfMonitor(&r, nullptr), primaryScreen},
   };
-  for (const Case& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
+  for (const AreaCase& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
   MONITORINFO info{};
   EXPECT_FALSE(monitors->GetMonitorInfo(nullptr, &info));
+}
+
+// A monitor left of the primary one, reaching above it: its negative
+// coordinates find it, and a window across both belongs to the one holding
+// most of it.
+TEST_F(MultiMonitorTest, AMonitorAtNegativeCoordinatesIsFound) {
+  const pvtest::TwoMonitorScreen screen = pvtest::UseTwoMonitors();
+  CTKMultiMonitor* monitors = GetMultiMonitor();
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.lpszClassName = u"TKMonitorTestWindow";
+  ::RegisterClassW(&wc);
+  HWND across = ::CreateWindowExW(0, wc.lpszClassName, u"", WS_POPUP | WS_VISIBLE, -300, 100, 400, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+  ASSERT_NE(across, nullptr);
+  RECT r{};
+  const AreaCase cases[] = {
+      {"work at a point left of the primary", monitors->GetWorkAreaAtPoint(&r, POINT{-10, 500}), screen.leftWork},
+      {"screen above the primary's top", monitors->GetScreenAreaAtPoint(&r, POINT{-600, -120}), screen.left},
+      {"work of a rect at negative x", monitors->GetWorkAreaOfRect(&r, RECT{-900, -50, -800, 0}), screen.leftWork},
+      {"screen of a rect mostly on the primary", monitors->GetScreenAreaOfRect(&r, RECT{-10, 10, 200, 20}),
+       screen.primary},
+      {"work of a window mostly at negative x", monitors->GetWorkAreaOfHwnd(&r, across), screen.leftWork},
+      {"work at a point on the primary", monitors->GetWorkAreaAtPoint(&r, POINT{10, 10}), screen.primaryWork},
+  };
+  for (const AreaCase& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
+  ::DestroyWindow(across);
 }
 
 TEST_F(MultiMonitorTest, AMissingEntryPointFallsBackToThePrimaryScreen) {
@@ -384,11 +415,7 @@ TEST_F(MultiMonitorTest, QueriesWithoutAnOutputRectangle) {
   const RECT primaryWork{0, 0, 1024, 728}, primaryScreen{0, 0, 1024, 768};
   const RECT secondWork{1024, 0, 2048, 700}, secondScreen{1024, 0, 2048, 768};
   ::SetCursorPos(1500, 20);
-  struct Case {
-    const char* what;
-    RECT got;
-    RECT expected;
-  } cases[] = {
+  const AreaCase cases[] = {
       {"work at point", monitors->GetWorkAreaAtPoint(POINT{1500, 10}), secondWork},
       {"screen at point", monitors->GetScreenAreaAtPoint(POINT{1500, 10}), secondScreen},
       {"screen off-screen", monitors->GetScreenAreaAtPoint(POINT{-5000, 9000}), primaryScreen},
@@ -397,7 +424,7 @@ TEST_F(MultiMonitorTest, QueriesWithoutAnOutputRectangle) {
       {"work of no window", monitors->GetWorkAreaOfWindow(nullptr), primaryWork},
       {"work at cursor", monitors->GetWorkAreaAtCursor(), secondWork},
   };
-  for (const Case& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
+  for (const AreaCase& c : cases) EXPECT_TRUE(Same(c.got, c.expected)) << c.what;
 }
 
 }  // namespace
