@@ -747,13 +747,6 @@ int CTKPopupBar::OnHookKeyDown(UINT nChar, LPARAM lParam) {
   return CTKCommandBar::OnHookKeyDown(nChar, lParam);
 }
 
-void CTKPopupBar::SelectControlAt(CPoint point) {
-  // Hot-tracking inside the popup: the control under the mouse is selected.
-  CTKControl* pControl = m_pControls->HitTest(point);
-  const int nIndex = pControl ? pControl->GetIndex() : -1;
-  if (nIndex != m_nSelected && (nIndex != -1 || m_nPopuped == -1)) SetSelected(nIndex, FALSE);
-}
-
 void CTKPopupBar::OnMouseMove(UINT nFlags, CPoint point) {
   if (m_nLockCount > 0 || GetMouseManager()->IsMouseMoveLocked()) return;
   CRect rcClient;
@@ -764,7 +757,6 @@ void CTKPopupBar::OnMouseMove(UINT nFlags, CPoint point) {
       pParentBar->SetSelected(m_pControlPopup->GetIndex(), FALSE);
   }
   if (m_bScrolling) OnScrollButtonsHover(point);
-  SelectControlAt(point);
   CTKCommandBar::OnMouseMove(nFlags, point);
 }
 
@@ -869,11 +861,7 @@ void CTKPopupBar::DrawCommandBar(CDC* pDC, CRect /*rcClipBox*/) {
 
 void CTKPopupBar::Copy(CTKCommandBar* pSource, BOOL bRecursive) {
   if (!pSource || pSource == this) return;
-  m_pControls->Copy(pSource->GetControls(), bRecursive);
-  m_strTitle = pSource->GetTitle();
-  m_nBarID = pSource->GetBarID();
-  m_nMRUWidth = pSource->GetMRUWidth();
-  m_dwFlags = pSource->GetFlags();
+  CTKCommandBar::Copy(pSource, bRecursive);
   auto* pPopup = dynamic_cast<CTKPopupBar*>(pSource);
   if (!pPopup) return;
   m_bTearOffPopup = pPopup->m_bTearOffPopup;
