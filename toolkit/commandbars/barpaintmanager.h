@@ -14,13 +14,14 @@
 
 class CDC;
 class CFont;
+class CTKShadowManager;
 class CTKControl;
 class CTKCommandBar;
 
 class CTKBarPaintManager : public CCmdTarget {
  public:
   CTKBarPaintManager() = default;
-  ~CTKBarPaintManager() override = default;
+  ~CTKBarPaintManager() override;
   CTKBarPaintManager(const CTKBarPaintManager&) = delete;
   CTKBarPaintManager& operator=(const CTKBarPaintManager&) = delete;
 
@@ -84,6 +85,24 @@ class CTKBarPaintManager : public CCmdTarget {
   // The icon column of a popup bar plus 1; 0 for other bars.
   virtual int GetPopupBarGripperWidth(CTKCommandBar* pBar) = 0;
 
+  // ---- popups ----
+  // Measures (bDraw FALSE) or draws one of the bars' own buttons; kind 1 is
+  // the expand button at the bottom of a short menu.
+  virtual CSize DrawSpecialButton(CDC* pDC, int nKind, CTKControl* pControl, CTKCommandBar* pBar, BOOL bDraw);
+  // The grip along the bottom of a resizable popup (mode 2: height only).
+  virtual void DrawResizeGripper(CDC* pDC, CRect rc, int nResizeMode);
+  // Shapes the window of a bar just placed; plain looks keep it square.
+  virtual void SetCommandBarRegion(CTKCommandBar* /*pBar*/) {}
+  // Plays a popup's appearance from the buffer holding its drawn picture
+  // into the window DC: 2 unfolds from the top-left corner, 3 slides down,
+  // 4 fades; m_nAnimationSteps frames over m_nAnimationTime.
+  virtual void AnimatePopupBar(CDC* pDestDC, CDC* pBufferDC, CRect rc, int nKind);
+  // Plays a short menu growing to all its commands, downwards or upwards,
+  // from the buffer holding its new picture into the window DC.
+  virtual void AnimateExpanding(CTKCommandBar* pBar, CDC* pWindowDC, CDC* pBufferDC, BOOL bDownwards);
+  // The shadows of the look's popups, made on first use.
+  CTKShadowManager* GetShadowManager();
+
   // The text without its "&" mnemonic markers ("&&" leaves one "&").
   static CString StripMnemonics(const CString& strText);
 
@@ -105,6 +124,10 @@ class CTKBarPaintManager : public CCmdTarget {
   } m_iconsInfo;
   int m_nEditHeight = 0;
 
+ private:
+  CTKShadowManager* m_pShadowManager = nullptr;
+
+ public:
   // The process-wide look. Without one, the factory the looks' layer set
   // makes the default look (0) on first use; without a factory there is
   // none (null). SetCurrent takes over the caller's reference and releases

@@ -3,14 +3,19 @@
 #include <climits>
 
 #include "platform/framework/afxapp.h"
+#include "platform/framework/afxdlg.h"
+#include "platform/framework/afxmsg.h"
 #include "platform/window/winuser.h"
 #include "toolkit/commandbars/barpaintmanager.h"
 #include "toolkit/commandbars/commandbars.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controls.h"
+#include "toolkit/commandbars/popupbar.h"
 #include "toolkit/common/imagemanager.h"
 #include "toolkit/common/keyboardmanager.h"
 #include "toolkit/common/mousemanager.h"
+#include "toolkit/common/scopeddc.h"
+#include "toolkit/common/tooltipcontext.h"
 
 namespace {
 
@@ -18,12 +23,36 @@ namespace {
 constexpr UINT kSetMessageString = 0x362;
 constexpr UINT kPopMessageString = 0x375;
 
-// Resting on a control opens its popup; resting on an open popup's item
-// expands it. Process-wide, never changed.
-constexpr UINT kHoverDelay = 300;
-constexpr UINT kExpandDelay = 5000;
+// What WM_HELPHITTEST answers: a control's help id, else the bar's own id.
+constexpr LRESULT kHelpHitControl = 0x10000;
+constexpr LRESULT kHelpHitBar = 0x50000;
+
+bool IsHelpMode() {
+  CWinApp* pApp = AfxGetApp();
+  return pApp && pApp->m_bHelpMode;
+}
 
 }  // namespace
+
+BEGIN_MESSAGE_MAP(CTKCommandBar, CWnd)
+ON_WM_CREATE()
+ON_WM_DESTROY()
+ON_WM_PAINT()
+ON_MESSAGE(WM_PRINTCLIENT, OnPrintClient)
+ON_WM_ERASEBKGND()
+ON_WM_TIMER()
+ON_WM_MOUSEMOVE()
+ON_WM_MOUSELEAVE()
+ON_WM_NCMOUSEMOVE()
+ON_WM_LBUTTONDOWN()
+ON_WM_LBUTTONUP()
+ON_WM_LBUTTONDBLCLK()
+ON_WM_RBUTTONDOWN()
+ON_WM_RBUTTONUP()
+ON_WM_NCHITTEST()
+ON_WM_NCLBUTTONDOWN()
+ON_MESSAGE(WM_HELPHITTEST, OnHelpHitTest)
+END_MESSAGE_MAP()
 
 CTKCommandBar::CTKCommandBar() : m_pControls(new CTKControls()) {
   EnableAutomation();
@@ -41,6 +70,7 @@ CTKCommandBar::~CTKCommandBar() {
   }
   if (m_pPaintManager) m_pPaintManager->InternalRelease();
   if (m_pImageManager) m_pImageManager->InternalRelease();
+  if (m_pToolTipContext) m_pToolTipContext->InternalRelease();
 }
 
 BOOL CTKCommandBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL bKeyboard) {
@@ -51,10 +81,21 @@ BOOL CTKCommandBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL
   }
   m_tracking = mode;
   if (entering) {
+    if (m_barType == TKBarType::MenuBar)
+      if (CWnd* pSite = GetSite(); pSite && pSite->GetSafeHwnd())
+        ::SendMessage(pSite->GetSafeHwnd(), TK_CBM_MENUBARTRACKING, reinterpret_cast<WPARAM>(this), 0);
     m_bKeyboardSelect = bKeyboard;
     m_bMouseTracking = !bSelectFirst && !bKeyboard;
+    if (m_bHideCaret) {
+      HWND hwndCaret = ::GetFocus();
+      if (!hwndCaret)
+        if (CWnd* pSite = GetSite()) hwndCaret = pSite->GetSafeHwnd();
+      if (hwndCaret && ::HideCaret(hwndCaret)) m_hwndCaret = hwndCaret;
+    }
     GetMouseManager()->TrackBar(this);
     GetKeyboardManager()->AddKeyboardHook(this);
+    ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+    if (bSelectFirst && m_pControls) SetSelected(m_pControls->GetNext(-1, +1), kTKSelectedKeyboard);
   } else {
     m_bKeyboardSelect = FALSE;
     m_bMouseTracking = FALSE;
@@ -63,6 +104,17 @@ BOOL CTKCommandBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL
     GetKeyboardManager()->RemoveKeyboardHook(this);
     SetPopupedControl(-1);
     if (bSelectFirst) SetSelected(-1);
+    if (m_hwndCaret) {
+      if (::IsWindow(m_hwndCaret)) ::ShowCaret(m_hwndCaret);
+      m_hwndCaret = nullptr;
+    }
+    Redraw(nullptr, TRUE);
+    if (GetSafeHwnd() && ::GetFocus() == m_hWnd) {
+      // The bar never keeps the focus once the user is done with it.
+      const HWND hwndParent = ::GetParent(m_hWnd);
+      const HWND hwndNext = hwndParent ? ::GetNextDlgTabItem(hwndParent, m_hWnd, FALSE) : nullptr;
+      if (hwndNext && hwndNext != m_hWnd) ::SetFocus(hwndNext);
+    }
   }
   return TRUE;
 }
@@ -88,6 +140,7 @@ BOOL CTKCommandBar::SetSelected(int nSelected, BOOL bKeyboard) {
     } else {
       pControl->SetSelected(kTKSelectedMouse);
     }
+    if (IsTrackingMode() && GetSafeHwnd()) ::NotifyWinEvent(EVENT_OBJECT_FOCUS, m_hWnd, OBJID_MENU, nSelected + 1);
   }
   // The bar holding the hot control.
   GetMouseManager()->SetRememberedBar(this);
@@ -113,10 +166,6 @@ int CTKCommandBar::HitTestScreenPoint(POINT ptScreen) const {
     if (outside) return 0;
   }
   return 1;
-}
-
-void CTKCommandBar::OnMouseMove(UINT, CPoint) {
-  // Hot-tracking comes with the bars that lay their controls out.
 }
 
 void CTKCommandBar::OnFinalRelease() {
@@ -501,6 +550,257 @@ std::string CTKCommandBar::CheckInvariants() const {
   return m_pControls->CheckInvariants();
 }
 #endif
+
+// ---- the window ----
+
+LRESULT CTKCommandBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (m_pToolTipContext && GetSafeHwnd()) m_pToolTipContext->RelayToolTipMessage(this, message, wParam, lParam);
+  return CWnd::WindowProc(message, wParam, lParam);
+}
+
+void CTKCommandBar::SetToolTipContext(CTKToolTipContext* pContext) {
+  if (pContext == m_pToolTipContext) return;
+  if (pContext) pContext->InternalAddRef();
+  if (m_pToolTipContext) m_pToolTipContext->InternalRelease();
+  m_pToolTipContext = pContext;
+}
+
+BOOL CTKCommandBar::IsMouseLocked() const { return !m_bMouseLockExempt && GetMouseManager()->IsMouseMoveLocked(); }
+
+int CTKCommandBar::OnCreate(LPCREATESTRUCT) {
+  const int nResult = static_cast<int>(Default());
+  if (nResult == -1) return -1;
+  // Bars of their own show the framework's tips; popups have none.
+  if (!GetCommandBars() && m_barType != TKBarType::Popup && m_barPosition != TKBarPosition::List) EnableToolTips(TRUE);
+  return nResult;
+}
+
+void CTKCommandBar::OnDestroy() {
+  SetTrackingMode(TKTrackingMode::Off);
+  if (GetSafeHwnd()) {
+    ::KillTimer(m_hWnd, kHoverTimerId);
+    ::KillTimer(m_hWnd, kExpandTimerId);
+  }
+  Default();
+}
+
+void CTKCommandBar::OnPaint() {
+  CPaintDC paintDC(this);
+  CRect rcClip;
+  paintDC.GetClipBox(&rcClip);
+  // Buffered: the bar never flickers through its background.
+  CTKBufferDC dc(paintDC);
+  DrawCommandBar(&dc, rcClip);
+}
+
+LRESULT CTKCommandBar::OnPrintClient(WPARAM wParam, LPARAM) {
+  CRect rcClient;
+  GetClientRect(&rcClient);
+  DrawCommandBar(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), rcClient);
+  return TRUE;
+}
+
+BOOL CTKCommandBar::OnEraseBkgnd(CDC*) { return TRUE; }
+
+CRect CTKCommandBar::GetBorders() {
+  CTKBarPaintManager* pPaintManager = GetPaintManager();
+  return pPaintManager ? pPaintManager->GetCommandBarBorders(this) : CRect();
+}
+
+void CTKCommandBar::FillCommandBarEntry(CDC* pDC) {
+  if (CTKBarPaintManager* pPaintManager = GetPaintManager()) pPaintManager->FillCommandBarEntry(pDC, this);
+}
+
+void CTKCommandBar::DrawCommandBar(CDC* pDC, CRect rcClipBox) {
+  if (!pDC || !pDC->GetSafeHdc()) return;
+  CTKBarPaintManager* pPaintManager = GetPaintManager();
+  FillCommandBarEntry(pDC);
+  if (!pPaintManager) return;
+  if (GetShowGripper() || m_barPosition == TKBarPosition::Floating)
+    pPaintManager->DrawCommandBarGripper(pDC, this, TRUE);
+  pDC->SetBkMode(TRANSPARENT);
+  CTKFontDC font(pDC, pPaintManager->GetCommandBarFont(this));
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  CTKControl* pCustomizeSelection =
+      pCommandBars && pCommandBars->IsCustomizeMode() ? pCommandBars->GetDragControl() : nullptr;
+  BOOL bFirst = TRUE;
+  for (int i = 0; i < GetControlCount(); ++i) {
+    CTKControl* pControl = GetControl(i);
+    if (pControl->GetParent() != this || !pControl->IsVisible()) continue;
+    if (pControl->GetBeginGroup() && !bFirst) pPaintManager->DrawCommandBarSeparator(pDC, this, pControl, TRUE);
+    bFirst = FALSE;
+    const CRect rcControl = pControl->GetRect();
+    CRect rcMeet;
+    if (rcMeet.IntersectRect(&rcClipBox, &rcControl)) pControl->Draw(pDC);
+    if (pControl == pCustomizeSelection) {
+      CRect rc(rcControl);
+      pDC->Draw3dRect(&rc, RGB(0, 0, 0), RGB(0, 0, 0));
+      rc.DeflateRect(1, 1);
+      pDC->Draw3dRect(&rc, RGB(0, 0, 0), RGB(0, 0, 0));
+    }
+  }
+}
+
+void CTKCommandBar::OnTimer(UINT_PTR nIDEvent) {
+  Default();
+  switch (nIDEvent) {
+    case kHoverTimerId: {
+      // A modal loop of a bar, or a bar locked open, leaves the popups alone.
+      if (m_nLockCount > 0 || GetMouseManager()->m_nSuspendCount > 0) return;
+      ::KillTimer(m_hWnd, kHoverTimerId);
+      if (CTKControl* pSelected = GetControl(m_nSelected)) pSelected->OnMouseHover();
+      return;
+    }
+    case kExpandTimerId: {
+      if (m_nLockCount > 0) return;
+      ::KillTimer(m_hWnd, kExpandTimerId);
+      CTKControl* pOpen = GetControl(m_nPopuped);
+      if (!pOpen || m_nPopuped != m_nSelected || pOpen->GetType() != TKControlType::Popup || !pOpen->GetPopuped())
+        return;
+      CPoint ptCursor;
+      ::GetCursorPos(&ptCursor);
+      ScreenToClient(&ptCursor);
+      if (!pOpen->GetRect().PtInRect(ptCursor)) return;
+      if (auto* pPopupBar = dynamic_cast<CTKPopupBar*>(pOpen->GetCommandBar())) pPopupBar->ExpandBar();
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void CTKCommandBar::OnMouseMove(UINT, CPoint point) {
+  if (!GetSafeHwnd() || !m_pControls) return;
+  CTKMouseManager* pMouseManager = GetMouseManager();
+  // Another bar's popups are tracked, or this bar is locked open.
+  if (pMouseManager->IsMouseLocked(this)) return;
+  if (!IsTrackingMode() && m_barPosition != TKBarPosition::Popup && !CTKMouseManager::IsOwnerForeground(this)) return;
+  if (IsMouseLocked()) return;
+  if (IsCustomizeMode()) return;
+  if (m_nPopuped != -1 && !m_bPopupOnHover) return;
+  int nTarget = -1;
+  if (CTKControl* pControl = m_pControls->HitTest(point)) {
+    pMouseManager->WatchMouseLeave(m_hWnd);
+    // The control may run a handler that empties the bar.
+    pControl->InternalAddRef();
+    pControl->OnMouseMove(point);
+    nTarget = pControl->GetParent() == this ? pControl->GetIndex() : -1;
+    pControl->InternalRelease();
+  } else if ((IsTrackingMode() && !IsPopupBar()) || m_nPopuped != -1 || m_bKeyboardSelect) {
+    nTarget = m_nSelected;
+  }
+  SetSelected(nTarget, FALSE);
+}
+
+void CTKCommandBar::OnMouseLeave() {
+  const bool bKeepsSelection = IsTrackingMode() && (!IsPopupBar() || m_nPopuped != -1);
+  if (!IsMouseLocked() && !bKeepsSelection && m_nLockCount == 0) SetSelected(-1);
+}
+
+void CTKCommandBar::OnNcMouseMove(UINT, CPoint) {
+  OnMouseLeave();
+  Default();
+}
+
+void CTKCommandBar::OnLButtonDown(UINT, CPoint point) {
+  if (m_barPosition == TKBarPosition::Popup && m_barType == TKBarType::Normal && m_nPopuped != -1) {
+    // A click in a popup tool bar away from the open popup's button closes it.
+    CTKControl* pOpen = GetControl(m_nPopuped);
+    if (pOpen && !pOpen->GetRect().PtInRect(point)) {
+      const BOOL bSelected = m_nSelected == m_nPopuped;
+      SetPopupedControl(-1);
+      if (bSelected) SetSelected(-1);
+    }
+  }
+  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  if (!pControl) {
+    Default();
+    return;
+  }
+  pControl->OnLButtonDown(point);
+}
+
+void CTKCommandBar::OnLButtonUp(UINT, CPoint point) {
+  if (IsCustomizeMode()) return;
+  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  if (!pControl) {
+    Default();
+    return;
+  }
+  pControl->OnLButtonUp(point);
+}
+
+void CTKCommandBar::OnLButtonDblClk(UINT, CPoint point) {
+  if (IsCustomizeMode()) return;
+  if (CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr) pControl->OnLButtonDblClk(point);
+}
+
+void CTKCommandBar::OnRButtonDown(UINT, CPoint point) {
+  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  if (pControl && pControl->OnRButtonDown(point)) return;
+  CTKCommandBars* pCommandBars = GetCommandBars();
+  if (pCommandBars && pCommandBars->IsCustomizeMode() && IsCustomizable() && pControl && pControl->IsVisible() &&
+      pControl->IsCustomizable()) {
+    SetPopupedControl(-1);
+    SetSelected(-1);
+    pCommandBars->SetDragControl(pControl);
+    return;
+  }
+  Default();
+}
+
+void CTKCommandBar::OnRButtonUp(UINT, CPoint point) {
+  if (IsCustomizeMode()) return;
+  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  if (pControl) {
+    CWnd* pSite = GetSite();
+    if (pSite && pSite->GetSafeHwnd() &&
+        ::SendMessage(pSite->GetSafeHwnd(), TK_CBM_CONTROLRBUTTONUP, reinterpret_cast<WPARAM>(&point),
+                      reinterpret_cast<LPARAM>(pControl)) == 1)
+      return;
+    // A popup tracked for the right button chooses with it.
+    if (GetTopParentBar()->IsRightButtonTracking()) {
+      pControl->OnLButtonUp(point);
+      return;
+    }
+    if (pControl->OnRButtonUp(point)) return;
+  }
+  CTKCommandBar* pTop = GetTopParentBar();
+  if (pTop != this) {
+    pTop->OnPopupRButtonUp(this, point);
+    return;
+  }
+  Default();
+}
+
+LRESULT CTKCommandBar::OnNcHitTest(CPoint point) {
+  if (!IsHelpMode()) return Default();
+  CPoint ptClient(point);
+  ScreenToClient(&ptClient);
+  CTKControl* pControl = m_pControls ? m_pControls->HitTest(ptClient) : nullptr;
+  // A sub-menu without a command of its own opens in help mode.
+  if (pControl && TKIsPopupType(pControl->GetType()) && pControl->GetID() <= 0) return HTMENU;
+  return HTCLIENT;
+}
+
+void CTKCommandBar::OnNcLButtonDown(UINT nHitTest, CPoint point) {
+  if (!IsHelpMode()) {
+    Default();
+    return;
+  }
+  (void)nHitTest;
+  CPoint ptClient(point);
+  ScreenToClient(&ptClient);
+  OnLButtonDown(0, ptClient);
+}
+
+LRESULT CTKCommandBar::OnHelpHitTest(WPARAM, LPARAM lParam) {
+  const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+  if (CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr)
+    return kHelpHitControl + pControl->GetHelpId();
+  const int nId = GetSafeHwnd() ? ::GetDlgCtrlID(m_hWnd) : 0;
+  return nId != 0 ? kHelpHitBar + nId : 0;
+}
 
 // ---- copies ----
 

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "platform/framework/afxmsg.h"
 #include "platform/framework/afxwnd.h"
 #include "toolkit/commandbars/commandbarsdefs.h"
 #include "toolkit/common/hookmanager.h"
@@ -18,6 +19,7 @@ class CTKCommandBars;
 class CTKControl;
 class CTKControls;
 class CTKImageManager;
+class CTKToolTipContext;
 
 // Bar flags (the dock sides and the layout switches).
 constexpr DWORD kTKBarFlagAlignTop = 0x01;
@@ -75,8 +77,13 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // region, inside the region), else 0.
   int HitTestScreenPoint(POINT ptScreen) const override;
   // The bar's WM_MOUSEMOVE handler; the mouse manager calls it for the
-  // tracked bars with the point in client coordinates.
+  // tracked bars with the point in client coordinates. The control under
+  // the point becomes the hot one.
   virtual void OnMouseMove(UINT nFlags, CPoint point);
+  // Leaves tracking mode; the popup closes and, with bSelectFirst, the
+  // selection goes too.
+  virtual void LeaveTrackingMode() { SetTrackingMode(TKTrackingMode::Off, TRUE); }
+  virtual void DeselectControl() { SetSelected(-1); }
 
   HWND GetTrackedBarWindow() const override { return GetSafeHwnd(); }
   void OnTrackedMouseMove(UINT nFlags, CPoint ptClient) override { OnMouseMove(nFlags, ptClient); }
@@ -84,12 +91,18 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   int HandleHookedMessage(HWND hWnd, UINT nMessage, WPARAM& wParam, LPARAM& lParam, LRESULT& lResult) override;
   // The last release destroys the window, then the bar.
   void OnFinalRelease() override;
+  // Every message is shown to the tooltip context first.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   TKTrackingMode GetTrackingMode() const { return m_tracking; }
   BOOL IsTrackingMode() const { return m_tracking != TKTrackingMode::Off; }
   TKBarPosition GetPosition() const { return m_barPosition; }
   TKBarType GetType() const { return m_barType; }
   int GetSelected() const { return m_nSelected; }
+  // Tracking entered by the mouse alone (no keyboard, no first selection):
+  // the bar's first popup may animate; later ones open at once.
+  BOOL IsMouseTrackingEntered() const { return m_bMouseTracking; }
+  void ClearMouseTrackingEntered() { m_bMouseTracking = FALSE; }
 
   // ---- controls ----
   CTKControls* GetControls() const { return m_pControls; }
@@ -100,8 +113,23 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   CTKControl* GetControl(int nIndex) const;
   // The index of the control whose popup is open; -1 for none.
   int GetPopupedIndex() const { return m_nPopuped; }
-  // Closes the open popup (-1) or opens the control's.
+  // Closes the open popup (-1) or opens the control's: the bar enters
+  // tracking mode on the way. FALSE for a missing or disabled control and
+  // when the control's popup does not open.
   virtual BOOL SetPopupedControl(int nPopuped, BOOL bKeyboard = FALSE);
+
+  // ---- what popup bars add ----
+  // Shows the bar as the popup of the control (null: at its popup point).
+  // Only popup bars show themselves.
+  virtual BOOL Popup(CTKControl* /*pControlPopup*/, BOOL /*bSelectFirst*/ = FALSE) { return FALSE; }
+  // The right button released over a control of one of this bar's popups.
+  virtual void OnPopupRButtonUp(CTKCommandBar* /*pBar*/, CPoint /*point*/) {}
+  void SetRightButtonTracking(BOOL bRightButton) { m_bRightButtonTracking = bRightButton; }
+  BOOL IsRightButtonTracking() const { return m_bRightButtonTracking; }
+  BOOL IsPopupOnHover() const { return m_bPopupOnHover; }
+  void SetPopupOnHover(BOOL bPopupOnHover) { m_bPopupOnHover = bPopupOnHover; }
+  // The move lock of the thread's mouse manager, unless the bar is exempt.
+  BOOL IsMouseLocked() const;
   // The controls changed: the layout is dirty, nothing is selected and no
   // popup is open.
   virtual int OnControlsChanged();
@@ -111,6 +139,10 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // status bar shows its description.
   virtual void OnControlSelected(BOOL bSelected, CTKControl* pControl);
   void SetStatusText(const CString& strText);
+  // The control whose description stays off the status bar until it has
+  // been deselected once more (a clicked button); -1 none.
+  void SetStatusControl(int nIndex) { m_nStatusControl = nIndex; }
+  int GetStatusControl() const { return m_nStatusControl; }
 
   // ---- the chain up to the command bars ----
   CTKCommandBars* GetCommandBars() const;
@@ -180,6 +212,11 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   void UnlockRedraw();
   // Redraws the rectangle (null: all).
   virtual void Redraw(const CRect* pRect = nullptr, BOOL bAnimate = FALSE);
+  // The background, the gripper, then every visible control meeting the
+  // clip rectangle with the separators before groups.
+  virtual void DrawCommandBar(CDC* pDC, CRect rcClipBox);
+  virtual void FillCommandBarEntry(CDC* pDC);
+  virtual CRect GetBorders();
   virtual void OnRecalcLayout() {}
   // A bar with a visible window hides its controls for the active document
   // template, updates their states through the owner window's command
@@ -220,6 +257,10 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   // and the 6-pixel insert marker (empty on the dragged control itself).
   virtual void FindInsertPosition(CTKControl* pDragged, CPoint point, CRect& rcMarker, int& nIndex, BOOL& bAfter);
 
+  // The tooltip service the bar's messages are shown to; a reference is held.
+  void SetToolTipContext(CTKToolTipContext* pContext);
+  CTKToolTipContext* GetToolTipContext() const { return m_pToolTipContext; }
+
   // ---- keys while the bar tracks (commandbar_keys.cpp) ----
   // What ProcessNavigationKey is asked to do; the numbers are the codes the
   // bars hand each other.
@@ -253,12 +294,38 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
 
   static constexpr UINT_PTR kHoverTimerId = 112223;
   static constexpr UINT_PTR kExpandTimerId = 112224;
+  static constexpr UINT_PTR kKeyboardTipsTimerId = 52426;
+  static constexpr UINT_PTR kAnimationTimerId = 707907;
+  // Resting on a control opens its popup; resting on an open popup's item
+  // expands it. Process-wide, never changed.
+  static constexpr UINT kHoverDelay = 300;
+  static constexpr UINT kExpandDelay = 5000;
 
 #ifndef NDEBUG
   // Every control of the bar knows its index, collection and parent; the
   // selection and the open popup are controls of the bar or -1.
   std::string CheckInvariants() const;
 #endif
+
+ protected:
+  // ---- the window's messages ----
+  int OnCreate(LPCREATESTRUCT lpCreateStruct);
+  void OnDestroy();
+  void OnPaint();
+  LRESULT OnPrintClient(WPARAM wParam, LPARAM lParam);
+  BOOL OnEraseBkgnd(CDC* pDC);
+  void OnTimer(UINT_PTR nIDEvent);
+  void OnMouseLeave();
+  void OnNcMouseMove(UINT nHitTest, CPoint point);
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnLButtonDblClk(UINT nFlags, CPoint point);
+  void OnRButtonDown(UINT nFlags, CPoint point);
+  void OnRButtonUp(UINT nFlags, CPoint point);
+  LRESULT OnNcHitTest(CPoint point);
+  void OnNcLButtonDown(UINT nHitTest, CPoint point);
+  LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
+  DECLARE_MESSAGE_MAP()
 
  protected:
   BOOL m_bMouseLockExempt = FALSE;
@@ -298,6 +365,7 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   int m_nHorizontalSpacing = 0;
   int m_nVerticalSpacing = 0;
   int m_nStatusControl = -1;
+  CTKToolTipContext* m_pToolTipContext = nullptr;
   // Explicit caption orientation; Automatic follows the position.
   TKTextOrientation m_textOrientation = TKTextOrientation::Automatic;
 };

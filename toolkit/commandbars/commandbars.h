@@ -47,6 +47,10 @@ class CTKCommandBarsOptions : public CCmdTarget {
   BOOL bShowPopupBarToolTips = FALSE;
   BOOL bShowStatusBarDescriptions = TRUE;  // the selected control's description on the status bar
   BOOL bDisableCommandIfNoHandler = TRUE;  // the idle update disables commands nobody handles
+  // Read by the popups.
+  BOOL bWrapLargePopups = FALSE;    // a popup taller than its monitor wraps into columns instead of scrolling
+  BOOL bPopupSaveBits = TRUE;       // popup windows keep the screen under them
+  BOOL bPopupsRightToLeft = FALSE;  // popups lay out right to left
 };
 
 class CTKCommandBars : public CCmdTarget {

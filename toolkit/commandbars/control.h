@@ -196,6 +196,13 @@ class CTKControl : public CCmdTarget, public CTKAccessible {
   virtual void CustomizeStartDrag(CPoint point);
   virtual BOOL CustomizeStartResize(CPoint point);
 
+  // The modal loop of a pressed button over the rectangle (empty: the
+  // control's): the release inside executes; with an execute-on-press
+  // interval the command repeats while the button is held. A quit met on
+  // the way ends the loop and stays queued for the program's loop.
+  void PressLoop(CRect rcLoop = CRect());
+  static constexpr UINT_PTR kAutoRepeatTimerId = 4269;
+
   virtual void OnThemeChanged() {}
   virtual void OnIdleUpdate() {}
   virtual void OnClick(BOOL /*bKeyboard*/ = FALSE, CPoint /*pt*/ = CPoint(0, 0)) {}

@@ -9,6 +9,9 @@
 #include "toolkit/commandbars/commandbarsres.h"
 #include "toolkit/commandbars/control.h"
 #include "toolkit/commandbars/controlaction.h"
+#include "toolkit/commandbars/controlbutton.h"
+#include "toolkit/commandbars/controlpopup.h"
+#include "toolkit/commandbars/popupbar.h"
 #include "toolkit/common/resourcemanager.h"
 
 IMPLEMENT_DYNCREATE(CTKControls, CCmdTarget)
@@ -47,14 +50,43 @@ int ParseCaptionId(const CString& strText) {
   return bDigits && TKIsActionId(static_cast<int>(nValue)) ? static_cast<int>(nValue) : 0;
 }
 
-// The control a type makes. Every type is a plain control of that type
-// until its own class joins the bars; the custom type (7) is made only by
-// the application.
+// The control a type makes: buttons and the three popup kinds are their
+// own classes; the other types are plain controls of that type until their
+// classes join the bars. The custom type (7) is made only by the
+// application.
 CTKControl* CreateControlOfType(TKControlType type) {
   if (type == TKControlType::Plain || type == TKControlType::Custom) return nullptr;
+  if (type == TKControlType::Button) return new CTKControlButton();
+  if (TKIsPopupType(type)) return CTKControlPopup::CreateControlPopup(type);
   auto* pControl = new CTKControl();
   pControl->SetType(type);
   return pControl;
+}
+
+// The popup bar of a popup control made from a menu item: the owner's
+// (message 10337) or a new one, titled with the caption and filled from the
+// item's sub-menu, else from the first sub-menu of the menu resource of the
+// id. A resource that does not load leaves the bar empty.
+void AttachMenuPopupBar(CTKControlPopup* pPopup, CTKCommandBars* pCommandBars, HWND hwndOwner, HMENU hSubMenu, int nId,
+                        const CString& strCaption) {
+  const CString strTitle = CTKBarPaintManager::StripMnemonics(strCaption);
+  TK_CREATEBAR_REQUEST request;
+  request.bPopupBar = TRUE;
+  request.strCaption = strTitle;
+  request.nID = nId;
+  CTKCommandBar* pBar = nullptr;
+  if (hwndOwner && ::SendMessage(hwndOwner, TK_CBM_CREATECOMMANDBAR, 0, reinterpret_cast<LPARAM>(&request)) != 0 &&
+      request.pCommandBar && request.pCommandBar->IsPopupBar())
+    pBar = request.pCommandBar;
+  if (!pBar) pBar = CTKPopupBar::CreatePopupBar(pCommandBars);
+  pBar->SetTitle(strTitle);
+  CMenu resource;
+  if (!hSubMenu && nId > 0 && resource.LoadMenu(static_cast<UINT>(nId)))
+    hSubMenu = ::GetSubMenu(resource.GetSafeHmenu(), 0);
+  if (hSubMenu) pBar->GetControls()->LoadMenu(CMenu::FromHandle(hSubMenu));
+  // The control takes the creation reference.
+  pPopup->SetCommandBar(pBar);
+  pBar->InternalRelease();
 }
 
 }  // namespace
@@ -178,6 +210,8 @@ CTKControl* CTKControls::AddMenuItem(CMenu* pMenu, int nIndex) {
     info.cbSize = sizeof(info);
     info.fMask = MIIM_DATA;
     if (::GetMenuItemInfoW(hMenu, static_cast<UINT>(nIndex), TRUE, &info)) pControl->SetTag(info.dwItemData);
+    if (auto* pPopup = dynamic_cast<CTKControlPopup*>(pControl))
+      AttachMenuPopupBar(pPopup, GetCommandBars(), hwndOwner, ::GetSubMenu(hMenu, nIndex), nId, strCaption);
   }
 
   if (!pControl->GetAction()) {

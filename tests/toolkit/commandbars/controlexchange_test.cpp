@@ -83,7 +83,8 @@ TEST_F(ControlExchangeTest, AReloadedMenuKeepsItsActionsAndTheSubMenusTitles) {
   pControls->RemoveAll();
   ASSERT_TRUE(Load(pControls, bytes));
 
-  EXPECT_EQ(m_commandBars.GetActions()->GetCount(), 1);
+  // New, Undo (in the sub-menus' bars) and Window.
+  EXPECT_EQ(m_commandBars.GetActions()->GetCount(), 3);
   ASSERT_EQ(pControls->GetCount(), 3);
   const char16_t* titles[] = {u"&File", u"&Edit", u"&Window"};
   const int ids[] = {-1, -1, 120};

@@ -244,14 +244,19 @@ TEST_F(ControlsTest, ReloadingAMenuWithSubMenusKeepsTheActionsAndTheTitles) {
     Controls()->RemoveAll();
     ASSERT_TRUE(Controls()->LoadMenu(menu.Get()));
   }
-  // One action, for the only item with a command id; the sub-menus keep
-  // their own titles.
-  EXPECT_EQ(m_commandBars.GetActions()->GetCount(), 1);
+  // One action per command (New and Undo in the sub-menus' bars, Window);
+  // the sub-menus themselves get none and keep their own titles.
+  EXPECT_EQ(m_commandBars.GetActions()->GetCount(), 3);
   ASSERT_EQ(Controls()->GetCount(), 3);
+  const int nSubMenuIds[] = {100, 110};
   for (int i = 0; i < 2; ++i) {
     CTKControl* pPopup = Controls()->GetAt(i);
     EXPECT_EQ(pPopup->GetAction(), nullptr);
     EXPECT_EQ(pPopup->GetID(), -1);
+    CTKCommandBar* pSubMenu = pPopup->GetCommandBar();
+    ASSERT_NE(pSubMenu, nullptr);
+    ASSERT_EQ(pSubMenu->GetControlCount(), 1);
+    EXPECT_EQ(pSubMenu->GetControl(0)->GetID(), nSubMenuIds[i]);
   }
   EXPECT_EQ(Controls()->GetAt(0)->GetCaption(), CString(u"&File"));
   EXPECT_EQ(Controls()->GetAt(1)->GetCaption(), CString(u"&Edit"));
