@@ -21,12 +21,7 @@ class ControlPopupTest : public cbtest::BarWindowFixture {
     m_pEdit = m_menu.Add(TKControlType::Popup, 0, u"&Edit");
     m_menu.SetTrackingMode(TKTrackingMode::Tracking, FALSE, FALSE);
   }
-  void Hover(const CTKControl* pControl) {
-    const POINT pt = m_menu.ScreenPoint(pControl);
-    pv::test::MouseMove(pt.x, pt.y);
-    pv::test::PumpUntilIdle();
-    pv::test::AdvanceAndPump(CTKCommandBar::kHoverDelay);
-  }
+  void Hover(const CTKControl* pControl) { RestOn(m_menu, pControl, CTKCommandBar::kHoverDelay); }
 
   RowBar m_menu;
   CTKControl* m_pFile;
