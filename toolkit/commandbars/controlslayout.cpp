@@ -97,9 +97,8 @@ class CTKControls::CDynamicLayout {
 
   CDynamicLayout(CTKControls* pControls, CDC* pDC, const CRect& rcBorder)
       : m_pDC(pDC), m_pBar(pControls->GetParent()), m_rcBorder(rcBorder) {
-    CTKBarPaintManager* pPaintManager = m_pBar ? m_pBar->GetPaintManager() : nullptr;
-    m_pPaintManager = pPaintManager;
-    if (pPaintManager) m_szSeparator = pPaintManager->DrawCommandBarSeparator(pDC, m_pBar, nullptr, FALSE);
+    m_pPaintManager = m_pBar ? m_pBar->GetPaintManager() : nullptr;
+    if (m_pPaintManager) m_szSeparator = m_pPaintManager->DrawCommandBarSeparator(pDC, m_pBar, nullptr, FALSE);
     if (m_pBar) {
       m_nHorizontalSpacing = m_pBar->GetHorizontalSpacing();
       m_nVerticalSpacing = m_pBar->GetVerticalSpacing();
@@ -166,8 +165,6 @@ class CTKControls::CDynamicLayout {
   int m_nVerticalSpacing = 0;
   bool m_bSmart = false;
   CSize m_szExtent{0, 0};  // what the controls span, borders aside
-
- public:
   std::vector<Record> m_records;
 };
 

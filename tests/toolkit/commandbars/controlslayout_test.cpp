@@ -371,6 +371,20 @@ TEST_F(SmartLayoutTest, ShrinkingTurnsLargeButtonsSmallThenIconOnly) {
   EXPECT_FALSE(m_pBar->IsLayoutDirty());
 }
 
+// Docked at a side the columns run across and the bar shrinks downwards:
+// the same steps with width and height swapped.
+TEST_F(SmartLayoutTest, VerticalBarShrinksDownwards) {
+  m_pBar->SetPosition(TKBarPosition::Left);
+  Fill({{u"Abc"}, {u"Abc"}, {u"Abc"}, {u"Abc"}, {u"Abc"}, {u"Abc"}});
+  for (int i = 0; i < 6; ++i) At(i)->SetIconId(kLargeIconId);
+  constexpr DWORD kMode = LM_VERTDOCK | LM_COMMIT;
+  EXPECT_EQ(Calc(200, kMode), CSize(66 + 2 * kB, 200));
+  EXPECT_EQ(Styles(), "444333");
+  EXPECT_EQ(Describe(), "2,2,68,40 2,40,68,78 2,78,68,116 2,116,24,161 24,116,46,161 46,116,68,161");
+  EXPECT_EQ(Calc(80, kMode), CSize(66 + 2 * kB, 80));
+  EXPECT_EQ(Styles(), "333222");
+}
+
 TEST_F(SmartLayoutTest, GroupsStartColumnsAndSmallIconsStaySmall) {
   // No large image: small from the start; a group begins 6 further on.
   Fill({{u"Abc"}, {u"Abc"}, {u"Abc", true}});
@@ -467,7 +481,31 @@ TEST_F(LayoutSearchTest, FloatingShapesEqualALinearScanOfEveryWidth) {
   }
 }
 
-}  // namespace
-namespace {
-void PrintTo(const CRect& rc, std::ostream* os);
+// Where no shape fits, or every length gives the same shape, the searches
+// end all the same.
+TEST_F(LayoutSearchTest, SearchesEndWhereNothingFits) {
+  Fill({kIcon, kIcon, kIcon});
+  struct Case {
+    const char* name;
+    int nLength;
+    DWORD dwMode;
+    const char* layout;
+  } cases[] = {
+      {"lower than any control: one row", 10, LM_LENGTHY | LM_COMMIT, "2,2,25,24 25,2,48,24 48,2,71,24"},
+      {"exactly one row high", 22 + 2 * kB, LM_LENGTHY | LM_COMMIT, "2,2,25,24 25,2,48,24 48,2,71,24"},
+      {"two rows high", 44 + 2 * kB, LM_LENGTHY | LM_COMMIT, "2,2,25,24 25,2,48,24 /2,24,25,46"},
+      {"narrower than any control", 1 + 2 * kB, LM_HORZ | LM_COMMIT, "2,2,25,24 /2,24,25,46 /2,46,25,68"},
+      {"no length", 0, LM_HORZ | LM_COMMIT, "2,2,25,24 /2,24,25,46 /2,46,25,68"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Calc(c.nLength, c.dwMode);
+    EXPECT_EQ(Describe(), c.layout);
+  }
+  // One control in rows of its own is as square as it gets.
+  Controls()->RemoveAll();
+  Fill({kIcon});
+  EXPECT_EQ(Calc(0, LM_HORZ | LM_COMMIT | kTKLayoutGroups), CSize(27, 26));
 }
+
+}  // namespace
