@@ -114,3 +114,17 @@ void CTKBarPaintManager::AnimatePopupBar(CDC* pDestDC, CDC* pBufferDC, CRect rc,
   }
   pDestDC->BitBlt(rc.left, rc.top, cx, cy, pBufferDC, rc.left, rc.top, SRCCOPY);
 }
+
+void CTKBarPaintManager::AnimateExpanding(CTKCommandBar* pBar, CDC* pWindowDC, CDC* pBufferDC, BOOL bDownwards) {
+  if (!pBar || !pWindowDC || !pBufferDC || !pBar->GetSafeHwnd()) return;
+  CRect rc;
+  pBar->GetClientRect(&rc);
+  const int nSteps = m_nAnimationSteps > 0 ? m_nAnimationSteps : 1;
+  const DWORD dwStep = m_nAnimationTime > 0 ? static_cast<DWORD>(m_nAnimationTime / nSteps) : 0;
+  for (int i = 1; i <= nSteps; ++i) {
+    const int h = rc.Height() * i / nSteps;
+    const int y = bDownwards ? 0 : rc.Height() - h;
+    pWindowDC->BitBlt(0, y, rc.Width(), h, pBufferDC, 0, y, SRCCOPY);
+    if (dwStep > 0 && i < nSteps) ::Sleep(dwStep);
+  }
+}

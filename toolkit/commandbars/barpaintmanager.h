@@ -97,6 +97,9 @@ class CTKBarPaintManager : public CCmdTarget {
   // into the window DC: 2 unfolds from the top-left corner, 3 slides down,
   // 4 fades; m_nAnimationSteps frames over m_nAnimationTime.
   virtual void AnimatePopupBar(CDC* pDestDC, CDC* pBufferDC, CRect rc, int nKind);
+  // Plays a short menu growing to all its commands, downwards or upwards,
+  // from the buffer holding its new picture into the window DC.
+  virtual void AnimateExpanding(CTKCommandBar* pBar, CDC* pWindowDC, CDC* pBufferDC, BOOL bDownwards);
   // The shadows of the look's popups, made on first use.
   CTKShadowManager* GetShadowManager();
 

@@ -254,6 +254,12 @@ BOOL CTKPopupBar::SetTrackingMode(TKTrackingMode mode, BOOL bSelectFirst, BOOL b
     ::SendMessage(pSite->GetSafeHwnd(), TK_CBM_POPUPCLOSED, 0, reinterpret_cast<LPARAM>(this));
   }
   ::Sleep(1);
+  if (m_pControlPopup) {
+    // The side and the rectangle came from the control: a later opening at
+    // a point must not keep clear of where that control was.
+    m_rcExclude.SetRectEmpty();
+    m_dwPopupFlags = 0;
+  }
   m_pControlPopup = nullptr;
   if (pSite && pSite->GetSafeHwnd()) ::UpdateWindow(pSite->GetSafeHwnd());
   return TRUE;
@@ -583,11 +589,41 @@ void CTKPopupBar::OnRecalcLayout() {
   }
   RemoveShadows();
   if (m_bExpanding) GetMenuSoundPlayer()->RequestSound(CTKMenuSoundPlayer::tkSoundMenuPopup);
-  ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
-  if (CTKBarPaintManager* pPaintManager = GetPaintManager()) pPaintManager->SetCommandBarRegion(this);
+  CTKBarPaintManager* pPaintManager = GetPaintManager();
+  const TKPopupAnimation kind = m_bExpanding && pPaintManager ? GetAnimationType() : TKPopupAnimation::None;
+  if (kind == TKPopupAnimation::Unfold || kind == TKPopupAnimation::Slide || kind == TKPopupAnimation::Fade) {
+    // The screen under the new place, the short menu in it, is where the
+    // expansion starts from.
+    CaptureScreenBelow(rc);
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    if (CWnd* pSite = GetSite(); pSite && pSite->GetSafeHwnd()) ::UpdateWindow(pSite->GetSafeHwnd());
+    ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+    pPaintManager->SetCommandBarRegion(this);
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    CClientDC dcWindow(this);
+    if (m_hbmScreenBelow) {
+      CDC dcScreen;
+      dcScreen.CreateCompatibleDC(&dcWindow);
+      HGDIOBJ hOld = ::SelectObject(dcScreen.GetSafeHdc(), m_hbmScreenBelow);
+      dcWindow.BitBlt(0, 0, rcClient.Width(), rcClient.Height(), &dcScreen, 0, 0, SRCCOPY);
+      ::SelectObject(dcScreen.GetSafeHdc(), hOld);
+    }
+    ReleaseScreenBelow();
+    {
+      CTKBufferDC dcBuffer(dcWindow.GetSafeHdc(), rcClient);
+      DrawCommandBar(&dcBuffer, rcClient);
+      pPaintManager->AnimateExpanding(this, &dcWindow, &dcBuffer, rc.bottom > rcWindow.bottom);
+    }
+    ::ValidateRect(m_hWnd, nullptr);
+  } else {
+    ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.top, rc.Width(), rc.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+    if (pPaintManager) pPaintManager->SetCommandBarRegion(this);
+    Redraw(nullptr);
+  }
   AddShadows();
-  Redraw(nullptr);
 }
 
 // ---- shadows ----
@@ -711,13 +747,6 @@ int CTKPopupBar::OnHookKeyDown(UINT nChar, LPARAM lParam) {
   return CTKCommandBar::OnHookKeyDown(nChar, lParam);
 }
 
-void CTKPopupBar::SelectControlAt(CPoint point) {
-  // Hot-tracking inside the popup: the control under the mouse is selected.
-  CTKControl* pControl = m_pControls->HitTest(point);
-  const int nIndex = pControl ? pControl->GetIndex() : -1;
-  if (nIndex != m_nSelected && (nIndex != -1 || m_nPopuped == -1)) SetSelected(nIndex, FALSE);
-}
-
 void CTKPopupBar::OnMouseMove(UINT nFlags, CPoint point) {
   if (m_nLockCount > 0 || GetMouseManager()->IsMouseMoveLocked()) return;
   CRect rcClient;
@@ -728,7 +757,6 @@ void CTKPopupBar::OnMouseMove(UINT nFlags, CPoint point) {
       pParentBar->SetSelected(m_pControlPopup->GetIndex(), FALSE);
   }
   if (m_bScrolling) OnScrollButtonsHover(point);
-  SelectControlAt(point);
   CTKCommandBar::OnMouseMove(nFlags, point);
 }
 
@@ -833,11 +861,7 @@ void CTKPopupBar::DrawCommandBar(CDC* pDC, CRect /*rcClipBox*/) {
 
 void CTKPopupBar::Copy(CTKCommandBar* pSource, BOOL bRecursive) {
   if (!pSource || pSource == this) return;
-  m_pControls->Copy(pSource->GetControls(), bRecursive);
-  m_strTitle = pSource->GetTitle();
-  m_nBarID = pSource->GetBarID();
-  m_nMRUWidth = pSource->GetMRUWidth();
-  m_dwFlags = pSource->GetFlags();
+  CTKCommandBar::Copy(pSource, bRecursive);
   auto* pPopup = dynamic_cast<CTKPopupBar*>(pSource);
   if (!pPopup) return;
   m_bTearOffPopup = pPopup->m_bTearOffPopup;

@@ -73,7 +73,7 @@ class CTKPopupBar : public CTKCommandBar {
 
   // Shows the popup for the control (null: at the popup point). FALSE when
   // the window could not be made or was closed while it opened.
-  virtual BOOL Popup(CTKControl* pControlPopup, BOOL bSelectFirst = FALSE);
+  BOOL Popup(CTKControl* pControlPopup, BOOL bSelectFirst = FALSE) override;
   // Shows the popup at a screen point, keeping clear of the rectangle.
   BOOL PopupAt(int x, int y, const CRect* prcExclude = nullptr);
   void SetDirection(DWORD dwFlags) { m_dwPopupFlags = dwFlags; }
@@ -105,7 +105,7 @@ class CTKPopupBar : public CTKCommandBar {
   virtual void AdjustExcludeRect(CRect& rc, BOOL bVertical);
   virtual BOOL CreatePopupWindow();
   virtual void Animate();
-  virtual CRect GetBorders();
+  CRect GetBorders() override;
   // The resize mode of the popup's first visible gallery.
   int GetResizeMode() const { return m_nResizeMode; }
   void SetMaximumHeight(int nHeight) { m_nMaxHeight = nHeight; }
@@ -139,7 +139,7 @@ class CTKPopupBar : public CTKCommandBar {
   void ApplyResize();
 
   // The bar's picture: background, controls, scroll arrows and the grip.
-  virtual void DrawCommandBar(CDC* pDC, CRect rcClipBox);
+  void DrawCommandBar(CDC* pDC, CRect rcClipBox) override;
 
   BOOL m_bShowShadow = TRUE;
   BOOL m_bContextMenu = FALSE;
@@ -153,8 +153,8 @@ class CTKPopupBar : public CTKCommandBar {
   BOOL IsShowShadow() const { return m_bShowShadow; }
 
   // Copies the bar's controls and settings, and a popup's own settings.
-  virtual void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE);
-  virtual CTKPopupBar* Clone(BOOL bRecursive = FALSE);
+  void Copy(CTKCommandBar* pSource, BOOL bRecursive = FALSE) override;
+  CTKPopupBar* Clone(BOOL bRecursive = FALSE) override;
 
 #ifndef NDEBUG
   // Scrolling indexes lie within the controls; the visible run is exactly
@@ -174,8 +174,6 @@ class CTKPopupBar : public CTKCommandBar {
   int OnHookKeyDown(UINT nChar, LPARAM lParam) override;
   CTKControl* FindExpandButton() const;
   CTKControl* FirstVisibleGallery() const;
-  // Selects the control under the mouse in the client.
-  void SelectControlAt(CPoint point);
   // The animation the popup about to show will play (None: none).
   TKPopupAnimation ChooseAnimation() const;
   // Keeps what the screen shows under the rectangle, for the animation.

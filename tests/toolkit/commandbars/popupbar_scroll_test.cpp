@@ -321,6 +321,16 @@ class AnimationLook : public InkLook {
     m_startPixels.push_back(pDestDC->GetPixel(rc.left + 5, rc.top + 5) & 0xFFFFFF);
     InkLook::AnimatePopupBar(pDestDC, pBufferDC, rc, nKind);
   }
+  void AnimateExpanding(CTKCommandBar* pBar, CDC* pWindowDC, CDC* pBufferDC, BOOL bDownwards) override {
+    CRect rc;
+    pBar->GetClientRect(&rc);
+    m_expansions.push_back(bDownwards);
+    // The new bottom rows still show what was under the popup.
+    m_expansionStartPixels.push_back(pWindowDC->GetPixel(5, rc.bottom - 5) & 0xFFFFFF);
+    InkLook::AnimateExpanding(pBar, pWindowDC, pBufferDC, bDownwards);
+  }
+  std::vector<BOOL> m_expansions;
+  std::vector<COLORREF> m_expansionStartPixels;
   std::vector<int> m_kinds;
   std::vector<COLORREF> m_startPixels;
 };
@@ -358,6 +368,26 @@ TEST_F(PopupBarTest, AnimationStartsFromTheScreenUnderThePopup) {
   }
   EXPECT_EQ(pLook->m_kinds, (std::vector<int>{3, 3}));
   parent.SetTrackingMode(TKTrackingMode::Off);
+  EXPECT_TRUE(pLook->m_expansions.empty());
+
+  // A short menu expanding grows downwards from the screen under it.
+  Options()->bAlwaysShowFullMenus = FALSE;
+  PopupPtr shortMenu = NewMenu(4);
+  Options()->m_mapHiddenCommands.SetAt(201, TRUE);
+  Options()->m_mapHiddenCommands.SetAt(203, TRUE);
+  ASSERT_TRUE(shortMenu->PopupAt(100, 300));  // clear of the menu bar
+  pv::test::Chord(FCONTROL, VK_DOWN);
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(shortMenu->IsExpanded());
+  EXPECT_EQ(pLook->m_expansions, (std::vector<BOOL>{TRUE}));
+  EXPECT_EQ(pLook->m_expansionStartPixels, (std::vector<COLORREF>{RGB(255, 0, 0)}));
+  // The last frame is the whole menu: the last command's caption shows.
+  HWND hWnd = shortMenu->GetSafeHwnd();
+  CRect rcClient;
+  ::GetClientRect(hWnd, &rcClient);
+  ASSERT_EQ(rcClient.Height(), 4 * 22 + 4);
+  EXPECT_GT(InkIn(hWnd, CRect(24, 2 + 3 * 22, rcClient.right - 2, 2 + 4 * 22)), 20);
+  shortMenu->SetTrackingMode(TKTrackingMode::Off);
   backdrop.DestroyWindow();
 }
 

@@ -95,6 +95,12 @@ TEST_F(PopupBarTest, SubMenusFlipLeftAndContinueLeft) {
   ASSERT_TRUE(last->Popup(subsub->GetControl(0)));
   EXPECT_EQ(WindowRect(last.get()), CRect(1024, 106, 1102, 176));  // room on the right, yet left it goes
   for (CTKPopupBar* pBar : {last.get(), subsub.get(), sub.get(), top.get()}) pBar->SetTrackingMode(TKTrackingMode::Off);
+
+  // Opened at a point afterwards, a sub-menu forgets the item and the side
+  // it flipped to.
+  ASSERT_TRUE(subsub->PopupAt(300, 300));
+  EXPECT_EQ(WindowRect(subsub.get()), CRect(300, 300, 378, 370));
+  subsub->SetTrackingMode(TKTrackingMode::Off);
 }
 
 struct HiddenCase {
