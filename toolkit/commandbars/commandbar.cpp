@@ -565,6 +565,10 @@ void CTKCommandBar::SetToolTipContext(CTKToolTipContext* pContext) {
   m_pToolTipContext = pContext;
 }
 
+CTKControl* CTKCommandBar::HitTestControl(CPoint point) const {
+  return m_pControls ? m_pControls->HitTest(point) : nullptr;
+}
+
 BOOL CTKCommandBar::IsMouseLocked() const { return !m_bMouseLockExempt && GetMouseManager()->IsMouseMoveLocked(); }
 
 int CTKCommandBar::OnCreate(LPCREATESTRUCT) {
@@ -712,7 +716,7 @@ void CTKCommandBar::OnLButtonDown(UINT, CPoint point) {
       if (bSelected) SetSelected(-1);
     }
   }
-  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  CTKControl* pControl = HitTestControl(point);
   if (!pControl) {
     Default();
     return;
@@ -722,21 +726,17 @@ void CTKCommandBar::OnLButtonDown(UINT, CPoint point) {
 
 void CTKCommandBar::OnLButtonUp(UINT, CPoint point) {
   if (IsCustomizeMode()) return;
-  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
-  if (!pControl) {
-    Default();
-    return;
-  }
-  pControl->OnLButtonUp(point);
+  if (CTKControl* pControl = HitTestControl(point)) pControl->OnLButtonUp(point);
+  else Default();
 }
 
 void CTKCommandBar::OnLButtonDblClk(UINT, CPoint point) {
   if (IsCustomizeMode()) return;
-  if (CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr) pControl->OnLButtonDblClk(point);
+  if (CTKControl* pControl = HitTestControl(point)) pControl->OnLButtonDblClk(point);
 }
 
 void CTKCommandBar::OnRButtonDown(UINT, CPoint point) {
-  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  CTKControl* pControl = HitTestControl(point);
   if (pControl && pControl->OnRButtonDown(point)) return;
   CTKCommandBars* pCommandBars = GetCommandBars();
   if (pCommandBars && pCommandBars->IsCustomizeMode() && IsCustomizable() && pControl && pControl->IsVisible() &&
@@ -751,7 +751,7 @@ void CTKCommandBar::OnRButtonDown(UINT, CPoint point) {
 
 void CTKCommandBar::OnRButtonUp(UINT, CPoint point) {
   if (IsCustomizeMode()) return;
-  CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr;
+  CTKControl* pControl = HitTestControl(point);
   if (pControl) {
     CWnd* pSite = GetSite();
     if (pSite && pSite->GetSafeHwnd() &&
@@ -777,7 +777,7 @@ LRESULT CTKCommandBar::OnNcHitTest(CPoint point) {
   if (!IsHelpMode()) return Default();
   CPoint ptClient(point);
   ScreenToClient(&ptClient);
-  CTKControl* pControl = m_pControls ? m_pControls->HitTest(ptClient) : nullptr;
+  CTKControl* pControl = HitTestControl(ptClient);
   // A sub-menu without a command of its own opens in help mode.
   if (pControl && TKIsPopupType(pControl->GetType()) && pControl->GetID() <= 0) return HTMENU;
   return HTCLIENT;
@@ -796,8 +796,7 @@ void CTKCommandBar::OnNcLButtonDown(UINT nHitTest, CPoint point) {
 
 LRESULT CTKCommandBar::OnHelpHitTest(WPARAM, LPARAM lParam) {
   const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-  if (CTKControl* pControl = m_pControls ? m_pControls->HitTest(point) : nullptr)
-    return kHelpHitControl + pControl->GetHelpId();
+  if (CTKControl* pControl = HitTestControl(point)) return kHelpHitControl + pControl->GetHelpId();
   const int nId = GetSafeHwnd() ? ::GetDlgCtrlID(m_hWnd) : 0;
   return nId != 0 ? kHelpHitBar + nId : 0;
 }

@@ -325,6 +325,8 @@ class CTKCommandBar : public CWnd, public CTKHookManagerHookAble, public CTKTrac
   LRESULT OnNcHitTest(CPoint point);
   void OnNcLButtonDown(UINT nHitTest, CPoint point);
   LRESULT OnHelpHitTest(WPARAM wParam, LPARAM lParam);
+  // The visible control under the client point; null for none.
+  CTKControl* HitTestControl(CPoint point) const;
   DECLARE_MESSAGE_MAP()
 
  protected:

@@ -23,12 +23,7 @@ class BarHoverTest : public cbtest::BarWindowFixture {
     // The menu is up, as a popup menu is once shown.
     m_menu.SetTrackingMode(TKTrackingMode::Tracking, FALSE, FALSE);
   }
-  void Rest(const CTKControl* pControl, unsigned ms) {
-    const POINT pt = m_menu.ScreenPoint(pControl);
-    pv::test::MouseMove(pt.x, pt.y);
-    pv::test::PumpUntilIdle();
-    pv::test::AdvanceAndPump(ms);
-  }
+  void Rest(const CTKControl* pControl, unsigned ms) { RestOn(m_menu, pControl, ms); }
 
   RowBar m_menu;
   CTKControl* m_pOpen;

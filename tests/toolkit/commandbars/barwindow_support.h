@@ -116,10 +116,12 @@ class BarWindowFixture : public CommandBarsFixture {
     GetMouseManager()->m_nSuspendCount = 0;
     pv::test::PumpUntilIdle();
   }
-  int Commands(int nId) const {
-    int n = 0;
-    for (const auto& m : m_site.m_messages) n += m.message == WM_COMMAND && m.wParam == static_cast<WPARAM>(nId);
-    return n;
+  // The pointer rests on the control for the time given.
+  static void RestOn(const RowBar& bar, const CTKControl* pControl, unsigned ms) {
+    const POINT pt = bar.ScreenPoint(pControl);
+    pv::test::MouseMove(pt.x, pt.y);
+    pv::test::PumpUntilIdle();
+    pv::test::AdvanceAndPump(ms);
   }
 
   pv::FakeClockScope m_clock;

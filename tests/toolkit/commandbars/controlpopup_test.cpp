@@ -21,12 +21,7 @@ class ControlPopupTest : public cbtest::BarWindowFixture {
     m_pEdit = m_menu.Add(TKControlType::Popup, 0, u"&Edit");
     m_menu.SetTrackingMode(TKTrackingMode::Tracking, FALSE, FALSE);
   }
-  void Hover(const CTKControl* pControl) {
-    const POINT pt = m_menu.ScreenPoint(pControl);
-    pv::test::MouseMove(pt.x, pt.y);
-    pv::test::PumpUntilIdle();
-    pv::test::AdvanceAndPump(CTKCommandBar::kHoverDelay);
-  }
+  void Hover(const CTKControl* pControl) { RestOn(m_menu, pControl, CTKCommandBar::kHoverDelay); }
 
   RowBar m_menu;
   CTKControl* m_pFile;
@@ -98,6 +93,32 @@ TEST_F(ControlPopupTest, CopiesShareThePopupBarUnlessRecursive) {
   EXPECT_TRUE(cloned.IsEqual(m_pFile));
   EXPECT_TRUE(static_cast<CTKControlPopup*>(m_pFile)->IsSharingBarWith(&shared));
   EXPECT_FALSE(static_cast<CTKControlPopup*>(m_pFile)->IsSharingBarWith(&cloned));
+}
+
+TEST_F(ControlPopupTest, AlongAMenuBarEachMenuOpensInTurnAndASecondClickClosesIt) {
+  RowBar menuBar(TKBarType::MenuBar, TKBarPosition::Top, &m_site);
+  CTKControl* pItems[] = {menuBar.Add(TKControlType::Popup, 0, u"&File"),
+                          menuBar.Add(TKControlType::Popup, 0, u"&Edit"),
+                          menuBar.Add(TKControlType::Popup, 0, u"&View")};
+  SubMenuBar* pMenus[] = {AttachSubMenu(pItems[0]), AttachSubMenu(pItems[1]), AttachSubMenu(pItems[2])};
+  const POINT ptFile = menuBar.ScreenPoint(pItems[0]);
+  pv::test::Click(ptFile.x, ptFile.y);
+  pv::test::PumpUntilIdle();
+  ASSERT_TRUE(pMenus[0]->IsOpen());
+  EXPECT_EQ(m_site.Count(TK_CBM_MENUBARTRACKING), 1);
+  for (int i : {1, 2, 0}) {
+    const POINT pt = menuBar.ScreenPoint(pItems[i]);
+    pv::test::MouseMove(pt.x, pt.y);
+    pv::test::PumpUntilIdle();
+    for (int j = 0; j < 3; ++j) EXPECT_EQ(pMenus[j]->IsOpen(), i == j) << i << " " << j;
+    EXPECT_EQ(menuBar.GetPopupedIndex(), i);
+  }
+  pv::test::Click(ptFile.x, ptFile.y);  // the open item again
+  pv::test::PumpUntilIdle();
+  for (SubMenuBar* pMenu : pMenus) EXPECT_FALSE(pMenu->IsOpen());
+  EXPECT_FALSE(menuBar.IsTrackingMode());
+  EXPECT_EQ(menuBar.GetPopupedIndex(), -1);
+  ExpectSane(menuBar);
 }
 
 TEST_F(ControlPopupTest, AMenuLoadedIntoABarMakesButtonsAndPopupsWithTheirSubMenus) {
