@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/base/archive.h"
+#include "tests/support/archive_seed.h"
 #include "platform/base/file.h"
 #include "platform/framework/afxgdi.h"
 #include "tests/toolkit/commandbars/fuzz/controlsbar.h"
@@ -15,20 +16,10 @@
 namespace {
 
 void Write(const std::string& path, CTKControls* pControls) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
+  pvtest::WriteArchiveSeed(path, [&](CArchive& ar) {
     CTKPropExchangeArchive px(ar);
     pControls->DoPropExchange(&px);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/base/archive.h"
+#include "tests/support/archive_seed.h"
 #include "platform/base/file.h"
 #include "platform/framework/afxwnd.h"
 #include "toolkit/report/reportcolumn.h"
@@ -14,19 +15,7 @@
 namespace {
 
 void Write(const std::string& path, CTKReportControl& control) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
-    control.SerializeState(ar);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  pvtest::WriteArchiveSeed(path, [&](CArchive& ar) { control.SerializeState(ar); });
 }
 
 }  // namespace

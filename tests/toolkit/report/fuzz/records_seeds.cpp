@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/base/archive.h"
+#include "tests/support/archive_seed.h"
 #include "platform/base/file.h"
 #include "toolkit/common/propexchange_backends.h"
 #include "toolkit/report/reporthyperlink.h"
@@ -11,20 +12,10 @@
 #include "toolkit/report/reportrecords.h"
 
 static void Write(const std::string& path, CTKReportRecords* records) {
-  CMemFile file;
-  {
-    CArchive ar(&file, CArchive::store);
+  pvtest::WriteArchiveSeed(path, [&](CArchive& ar) {
     CTKPropExchangeArchive px(ar);
     records->DoPropExchange(&px);
-    ar.Close();
-  }
-  std::vector<BYTE> bytes(static_cast<size_t>(file.GetLength()));
-  file.SeekToBegin();
-  file.Read(bytes.data(), static_cast<UINT>(bytes.size()));
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  });
 }
 
 int main(int argc, char** argv) {
